@@ -1,0 +1,167 @@
+// DebugSystem -- the log: print levels and prefixes, the console line ring and the log file sink.
+#include "core/DebugSystem.h"
+
+#include "core/StringUtil.h"
+
+#include <cstdarg>
+
+DebugSystem* gDebugSystem = nullptr;
+
+namespace {
+
+constexpr int kWarningColor = 5;
+constexpr int kErrorColor = 1;
+
+// Lines printed before the debug system exists, replayed once it does.
+std::mutex gEarlyLock;
+std::vector<std::pair<int, std::string>> gEarlyLines;
+
+std::string ColorPrefix(int color)
+{
+    return StringFormat("%c%c%03d", '^', 'c', color);
+}
+
+} // namespace
+
+DebugSystem::DebugSystem()
+{
+    std::vector<std::pair<int, std::string>> early;
+    {
+        std::lock_guard<std::mutex> guard(gEarlyLock);
+        early.swap(gEarlyLines);
+    }
+    for (const auto& [level, text] : early)
+        Add(level, text);
+}
+
+DebugSystem::~DebugSystem()
+{
+    CloseLogFile();
+    if (gDebugSystem == this)
+        gDebugSystem = nullptr;
+}
+
+void DebugSystem::Print(int level, const char* format, ...)
+{
+    char buffer[4096];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    PrintText(level, buffer);
+}
+
+void DebugSystem::PrintText(int level, std::string_view text)
+{
+    if (gDebugSystem) {
+        gDebugSystem->Add(level, text);
+        return;
+    }
+    std::lock_guard<std::mutex> guard(gEarlyLock);
+    gEarlyLines.emplace_back(level, std::string(text));
+}
+
+void DebugSystem::Add(int level, std::string_view text)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (level == kPrintDeveloper && !developer)
+        return;
+    std::string line;
+    if (level == kPrintWarning)
+        line = ColorPrefix(kWarningColor);
+    else if (level == kPrintError)
+        line = ColorPrefix(kErrorColor);
+    // A translator that logs would re-enter here: its own lines go out untranslated.
+    if (translator && !translating) {
+        translating = true;
+        line += translator(std::string(text));
+        translating = false;
+    } else {
+        line += text;
+    }
+    StoreLine(line);
+}
+
+void DebugSystem::StoreLine(const std::string& line)
+{
+    consoleLines.push_back(line);
+    while (static_cast<int>(consoleLines.size()) > maxConsoleLines)
+        consoleLines.pop_front();
+    if (logFile && logFileMode != 0) {
+        fputs(line.c_str(), logFile);
+        if (logFileMode == 2)
+            fflush(logFile);
+    }
+    if (echoToStdout) {
+        fputs(line.c_str(), stdout);
+        fflush(stdout);
+    }
+}
+
+bool DebugSystem::OpenLogFile(const std::string& path)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    CloseLogFile();
+    logFile = fopen(path.c_str(), "w");
+    if (!logFile)
+        return false;
+    for (const std::string& line : consoleLines)
+        fputs(line.c_str(), logFile);
+    fflush(logFile);
+    return true;
+}
+
+void DebugSystem::CloseLogFile()
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (logFile) {
+        fclose(logFile);
+        logFile = nullptr;
+    }
+}
+
+void DebugSystem::SetLogFileMode(int mode)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    logFileMode = mode;
+    if (logFile)
+        fflush(logFile);
+}
+
+void DebugSystem::SetDeveloper(bool on)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    developer = on;
+}
+
+void DebugSystem::SetMaxConsoleLines(int lines)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    maxConsoleLines = lines < 1 ? 1 : lines;
+    while (static_cast<int>(consoleLines.size()) > maxConsoleLines)
+        consoleLines.pop_front();
+}
+
+void DebugSystem::SetEchoToStdout(bool on)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    echoToStdout = on;
+}
+
+void DebugSystem::SetTranslator(std::function<std::string(const std::string&)> newTranslator)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    translator = std::move(newTranslator);
+}
+
+std::vector<std::string> DebugSystem::GetConsoleLines() const
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    return std::vector<std::string>(consoleLines.begin(), consoleLines.end());
+}
+
+int DebugSystem::GetMaxConsoleLines() const
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    return maxConsoleLines;
+}

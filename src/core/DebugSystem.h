@@ -1,0 +1,55 @@
+// DebugSystem -- the log: print levels and prefixes, the console line ring and the log file sink.
+#pragma once
+
+#include "core/BaseClass.h"
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Print levels. Level 1 is dropped unless developer output is on.
+enum PrintLevel : int { kPrintPlain = 0, kPrintDeveloper = 1, kPrintWarning = 2, kPrintError = 3 };
+
+class DebugSystem : public BaseClass {
+public:
+    DebugSystem();
+    ~DebugSystem() override;
+
+    // Any thread may print. Before the debug system exists lines are kept and replayed
+    // when it starts, so nothing printed during start-up is lost or recursive.
+    static void Print(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+    static void PrintText(int level, std::string_view text);
+
+    bool OpenLogFile(const std::string& path);
+    void CloseLogFile();
+    // 0: no file output, 1: write, 2: write and flush after every line.
+    void SetLogFileMode(int mode);
+    void SetDeveloper(bool on);
+    void SetMaxConsoleLines(int lines);
+    void SetEchoToStdout(bool on);
+    // Localisation tokens are translated before a line is stored.
+    void SetTranslator(std::function<std::string(const std::string&)> translator);
+
+    std::vector<std::string> GetConsoleLines() const;
+    int GetMaxConsoleLines() const;
+
+private:
+    void Add(int level, std::string_view text);
+    void StoreLine(const std::string& line);
+
+    mutable std::recursive_mutex lock;
+    std::deque<std::string> consoleLines;
+    int maxConsoleLines = 100;
+    FILE* logFile = nullptr;
+    int logFileMode = 1;
+    bool developer = false;
+    bool echoToStdout = false;
+    bool translating = false;
+    std::function<std::string(const std::string&)> translator;
+};
+
+extern DebugSystem* gDebugSystem;
