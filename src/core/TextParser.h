@@ -1,0 +1,32 @@
+// TextParser -- reads blank-separated values from an in-memory text (8-bit or UTF-16 LE).
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/StringUtil.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Every read takes "may cross line ends": when clear, a line end met before any value
+// ends the read with no value and is not consumed.
+class TextParser : public BaseClass {
+public:
+    // The text is not copied: it must outlive the parser. UTF-16 LE is recognised by FF FE.
+    TextParser(const void* bytes, size_t byteCount);
+
+    bool ParseValue(WString& out, bool mayCrossLines);
+    bool NextToken(std::string& out, bool mayCrossLines = true);
+    bool ExpectToken(std::string_view word);
+    std::string ReadString(bool mayCrossLines = true);
+    // Store 0 / 0.0 / false and return false when no value is found.
+    bool ReadInt(int32_t& out, bool mayCrossLines = true);
+    bool ReadFloat(float& out, bool mayCrossLines = true);
+    bool ReadBool(bool& out, bool mayCrossLines = true);
+    int32_t GetInt(bool mayCrossLines = true);
+    float GetFloat(bool mayCrossLines = true);
+    bool GetBool(bool mayCrossLines = true);
+    bool AtEnd() const;
+    // Skips what is left of the current line, line end included.
+    void SkipLine();
+};
