@@ -26,7 +26,29 @@ public:
     int32_t GetInt(bool mayCrossLines = true);
     float GetFloat(bool mayCrossLines = true);
     bool GetBool(bool mayCrossLines = true);
+    // Two numbers; the second must stand on the first one's line. A missing one is 0;
+    // the result says whether both were found.
+    bool GetVector2(float& x, float& y, bool mayCrossLines = true);
     bool AtEnd() const;
+    bool IsWide() const { return wide; }
     // Skips what is left of the current line, line end included.
     void SkipLine();
+
+private:
+    enum class Stop { kValue, kLineEnd, kEnd };
+
+    char16_t At(size_t index) const;
+    size_t SkipSeparators(size_t position, bool mayCrossLines, Stop& stop) const;
+    size_t SkipComment(size_t position, bool& crossedLine) const;
+    bool IsCommentStart(size_t position) const;
+    bool StartValue(bool mayCrossLines);
+    template <class Text>
+    void TakeValue(Text& out);
+    template <class Text>
+    bool ReadValue(Text& out, bool mayCrossLines);
+
+    const uint8_t* text = nullptr; // first character, past any byte-order mark
+    size_t length = 0;             // in characters
+    size_t cursor = 0;
+    bool wide = false;
 };

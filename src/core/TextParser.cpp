@@ -1,0 +1,248 @@
+// TextParser -- reads blank-separated values from an in-memory text (8-bit or UTF-16 LE).
+#include "core/TextParser.h"
+
+namespace {
+
+bool IsLineEnd(char16_t c)
+{
+    return c == '\n' || c == '\r';
+}
+
+bool IsBlank(char16_t c)
+{
+    // A NUL counts as a blank so that a buffer handed over with its terminator reads cleanly.
+    return c == ' ' || c == '\t' || c == 0;
+}
+
+// The code-page-1252 typographic quotes and their Unicode forms open and close values too.
+bool IsQuote(char16_t c)
+{
+    return c == '"' || c == 0x93 || c == 0x94 || c == 0x201C || c == 0x201D;
+}
+
+void Append(WString& out, char16_t c)
+{
+    out.push_back(c);
+}
+
+void Append(std::string& out, char16_t c)
+{
+    out.push_back(c > 0xFF ? '?' : static_cast<char>(c));
+}
+
+} // namespace
+
+TextParser::TextParser(const void* bytes, size_t byteCount)
+    : text(static_cast<const uint8_t*>(bytes)), length(bytes ? byteCount : 0)
+{
+    if (length >= 2 && text[0] == 0xFF && text[1] == 0xFE) {
+        wide = true;
+        text += 2;
+        length = (length - 2) / 2;
+    }
+}
+
+char16_t TextParser::At(size_t index) const
+{
+    if (wide)
+        return static_cast<char16_t>(text[index * 2] | (text[index * 2 + 1] << 8));
+    return text[index];
+}
+
+bool TextParser::IsCommentStart(size_t position) const
+{
+    if (position + 1 >= length || At(position) != '/')
+        return false;
+    char16_t next = At(position + 1);
+    return next == '/' || next == '*';
+}
+
+// Returns the position after the comment at position; an unclosed block comment runs to
+// the end of the text. A line comment stops before its line end.
+size_t TextParser::SkipComment(size_t position, bool& crossedLine) const
+{
+    crossedLine = false;
+    if (At(position + 1) == '/') {
+        while (position < length && !IsLineEnd(At(position)))
+            ++position;
+        return position;
+    }
+    for (position += 2; position < length; ++position) {
+        char16_t c = At(position);
+        if (c == '*' && position + 1 < length && At(position + 1) == '/')
+            return position + 2;
+        crossedLine = crossedLine || IsLineEnd(c);
+    }
+    return length;
+}
+
+size_t TextParser::SkipSeparators(size_t position, bool mayCrossLines, Stop& stop) const
+{
+    while (position < length) {
+        char16_t c = At(position);
+        if (IsBlank(c)) {
+            ++position;
+        } else if (IsLineEnd(c)) {
+            if (!mayCrossLines) {
+                stop = Stop::kLineEnd;
+                return position;
+            }
+            ++position;
+        } else if (IsCommentStart(position)) {
+            bool crossedLine = false;
+            size_t after = SkipComment(position, crossedLine);
+            // A block comment holding a line end is a line end for a same-line read.
+            if (crossedLine && !mayCrossLines) {
+                stop = Stop::kLineEnd;
+                return position;
+            }
+            position = after;
+        } else if (!wide && c == 0xFF) {
+            // An 8-bit text ends at a 0xFF byte where a value would begin.
+            stop = Stop::kEnd;
+            return length;
+        } else {
+            stop = Stop::kValue;
+            return position;
+        }
+    }
+    stop = Stop::kEnd;
+    return length;
+}
+
+bool TextParser::StartValue(bool mayCrossLines)
+{
+    Stop stop = Stop::kEnd;
+    cursor = SkipSeparators(cursor, mayCrossLines, stop);
+    return stop == Stop::kValue;
+}
+
+template <class Text>
+void TextParser::TakeValue(Text& out)
+{
+    if (!IsQuote(At(cursor))) {
+        while (cursor < length) {
+            char16_t c = At(cursor);
+            if (IsBlank(c) || IsLineEnd(c) || IsCommentStart(cursor))
+                return;
+            Append(out, c);
+            ++cursor;
+        }
+        return;
+    }
+    // An unclosed quote ends at the line end, which stays for the next read.
+    for (++cursor; cursor < length; ++cursor) {
+        char16_t c = At(cursor);
+        if (IsLineEnd(c))
+            return;
+        if (IsQuote(c)) {
+            ++cursor;
+            return;
+        }
+        if (c == '\\' && cursor + 1 < length && IsQuote(At(cursor + 1)))
+            c = At(++cursor);
+        Append(out, c);
+    }
+}
+
+template <class Text>
+bool TextParser::ReadValue(Text& out, bool mayCrossLines)
+{
+    out.clear();
+    if (!StartValue(mayCrossLines))
+        return false;
+    TakeValue(out);
+    return true;
+}
+
+bool TextParser::ParseValue(WString& out, bool mayCrossLines)
+{
+    return ReadValue(out, mayCrossLines);
+}
+
+bool TextParser::NextToken(std::string& out, bool mayCrossLines)
+{
+    return ReadValue(out, mayCrossLines);
+}
+
+bool TextParser::ExpectToken(std::string_view word)
+{
+    std::string token;
+    return NextToken(token, true) && StringEqualsNoCase(token, word);
+}
+
+std::string TextParser::ReadString(bool mayCrossLines)
+{
+    std::string token;
+    NextToken(token, mayCrossLines);
+    return token;
+}
+
+bool TextParser::ReadInt(int32_t& out, bool mayCrossLines)
+{
+    std::string token;
+    bool found = NextToken(token, mayCrossLines);
+    out = found ? ParseInt(token) : 0;
+    return found;
+}
+
+bool TextParser::ReadFloat(float& out, bool mayCrossLines)
+{
+    std::string token;
+    bool found = NextToken(token, mayCrossLines);
+    out = found ? ParseFloat(token) : 0.0f;
+    return found;
+}
+
+bool TextParser::ReadBool(bool& out, bool mayCrossLines)
+{
+    int32_t value = 0;
+    bool found = ReadInt(value, mayCrossLines);
+    out = value != 0;
+    return found;
+}
+
+int32_t TextParser::GetInt(bool mayCrossLines)
+{
+    int32_t value = 0;
+    ReadInt(value, mayCrossLines);
+    return value;
+}
+
+float TextParser::GetFloat(bool mayCrossLines)
+{
+    float value = 0.0f;
+    ReadFloat(value, mayCrossLines);
+    return value;
+}
+
+bool TextParser::GetBool(bool mayCrossLines)
+{
+    bool value = false;
+    ReadBool(value, mayCrossLines);
+    return value;
+}
+
+bool TextParser::GetVector2(float& x, float& y, bool mayCrossLines)
+{
+    bool first = ReadFloat(x, mayCrossLines);
+    bool second = ReadFloat(y, false);
+    return first && second;
+}
+
+bool TextParser::AtEnd() const
+{
+    Stop stop = Stop::kEnd;
+    SkipSeparators(cursor, true, stop);
+    return stop == Stop::kEnd;
+}
+
+void TextParser::SkipLine()
+{
+    while (cursor < length && !IsLineEnd(At(cursor)))
+        ++cursor;
+    if (cursor < length && At(cursor) == '\r')
+        ++cursor;
+    if (cursor < length && At(cursor) == '\n')
+        ++cursor;
+}
