@@ -120,6 +120,13 @@ void DebugSystem::CloseLogFile()
     }
 }
 
+void DebugSystem::Flush()
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (logFile)
+        fflush(logFile);
+}
+
 void DebugSystem::SetLogFileMode(int mode)
 {
     std::lock_guard<std::recursive_mutex> guard(lock);

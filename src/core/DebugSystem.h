@@ -26,6 +26,8 @@ public:
 
     bool OpenLogFile(const std::string& path);
     void CloseLogFile();
+    // Pushes buffered log lines to disk, e.g. before a fatal exit.
+    void Flush();
     // 0: no file output, 1: write, 2: write and flush after every line.
     void SetLogFileMode(int mode);
     void SetDeveloper(bool on);
