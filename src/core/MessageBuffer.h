@@ -6,31 +6,51 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TimeStamp;
 
 // Reads past the end return 0 / 0.0 / false / empty, leave the cursor at the end and set a
 // sticky overrun flag: a truncated save or datagram can be detected after the whole read.
+// Numbers are stored little-endian whatever the host; a text is its bytes and a NUL.
 class MessageBuffer : public BaseClass {
 public:
     void Reserve(size_t bytes);
+    // Keeps the storage; the read starts afresh.
     void Clear();
 
     void WriteInt(int32_t value);
     void WriteUInt(uint32_t value);
     void WriteFloat(float value);
+    void WriteDouble(double value);
     void WriteBool(bool value);
     void WriteByte(uint8_t value);
+    // The four bytes exactly as the host holds them, with no byte-order conversion.
+    void WriteRaw32(uint32_t value);
+    // Stops at an embedded NUL: the reader could not find the rest.
     void WriteString(std::string_view text);
+    void WriteStringList(const std::vector<std::string>& list);
+    void WriteIntVector(const std::vector<int32_t>& values);
+    void WriteBoolVector(const std::vector<bool>& values);
     void WriteBytes(const void* data, size_t count);
 
     int32_t ReadInt();
     uint32_t ReadUInt();
     float ReadFloat();
+    double ReadDouble();
+    // Any non-zero word is true.
     bool ReadBool();
     uint8_t ReadByte();
+    uint32_t ReadRaw32();
     std::string ReadString();
+    void ReadVector2(float& x, float& y);
+    void ReadVector3(float& x, float& y, float& z);
+    // The list and vector reads replace the contents only when the whole value was there.
+    bool ReadStringList(std::vector<std::string>& out);
+    bool ReadIntVector(std::vector<int32_t>& out);
+    bool ReadBoolVector(std::vector<bool>& out);
+    // Fills out with zeros and returns false when fewer than count bytes are left.
     bool ReadBytes(void* out, size_t count);
     void ReadTimeStamp(TimeStamp& out);
     void WriteTimeStamp(const TimeStamp& value);
@@ -44,5 +64,15 @@ public:
     size_t Size() const;
     const uint8_t* Data() const;
     size_t GetReadPos() const;
+    // Clamped to the size; starts a fresh read, so the overrun flag is cleared.
     void SetReadPos(size_t position);
+
+private:
+    void Put32(uint32_t littleEndianBits);
+    bool Take(void* out, size_t count);
+    void MarkOverrun();
+
+    std::vector<uint8_t> bytes;
+    size_t readPos = 0;
+    bool overrun = false;
 };

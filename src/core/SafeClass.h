@@ -1,0 +1,50 @@
+// SafeClass -- an object that knows the safe pointers aimed at it and clears them when it dies.
+#pragma once
+
+#include "core/BaseClass.h"
+
+#include <vector>
+
+class SafePointer;
+
+class SafeClass : public BaseClass {
+public:
+    SafeClass() = default;
+    // A copy is a different object: no pointer refers to it yet.
+    SafeClass(const SafeClass&) : BaseClass() {}
+    SafeClass& operator=(const SafeClass&) { return *this; }
+    ~SafeClass() override;
+
+private:
+    friend class SafePointer;
+
+    std::vector<SafePointer*> referrers;
+};
+
+// Reads as null once its target has been destroyed. Registers its own address with the
+// target, so a copy registers anew rather than sharing the original's entry.
+class SafePointer {
+public:
+    SafePointer() = default;
+    explicit SafePointer(SafeClass* target);
+    SafePointer(const SafePointer& other);
+    SafePointer& operator=(const SafePointer& other);
+    ~SafePointer();
+
+    // Leaves the old target's list and joins the new one's; null allowed.
+    void Set(SafeClass* newTarget);
+    void Clear() { Set(nullptr); }
+    SafeClass* Get() const { return target; }
+    // Null as well when the target is not of class T.
+    template <class T>
+    T* GetAs() const
+    {
+        return dynamic_cast<T*>(target);
+    }
+    explicit operator bool() const { return target != nullptr; }
+
+private:
+    friend class SafeClass;
+
+    SafeClass* target = nullptr;
+};
