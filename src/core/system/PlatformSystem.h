@@ -8,6 +8,20 @@
 
 class CriticalSection;
 
+// Which registry tree a key path lives in.
+enum RegistryRoot : int {
+    kRegistryCurrentUser = 0,
+    kRegistryLocalMachine = 1,
+};
+
+// Registry results use the operating system's error numbers so callers can compare with them.
+constexpr int32_t kRegistrySuccess = 0;
+constexpr int32_t kRegistryNotFound = 2;
+constexpr int32_t kRegistryInvalidHandle = 6;
+constexpr int32_t kRegistryInvalidData = 13;
+constexpr int32_t kRegistryWriteFault = 29;
+constexpr int32_t kRegistryMoreData = 234;
+
 class PlatformSystem : public BaseClass {
 public:
     using ThreadEntry = void (*)(void* argument);
@@ -18,12 +32,32 @@ public:
     [[noreturn]] virtual void CriticalError(const std::string& message) = 0;
     // False once the program has been asked to quit (window closed, SIGINT, SIGTERM).
     virtual bool PumpMessages() = 0;
+    // Called by the "quit" command after it has cleared the running flag.
     virtual void OnQuit() = 0;
+
+    // Text values of at most 511 characters; longer ones read as kRegistryMoreData.
+    virtual int32_t RegistryWriteString(RegistryRoot root, const std::string& keyPath,
+                                        const std::string& valueName, const std::string& text) = 0;
+    // The out value is emptied (zeroed) first and stays so on any failure.
+    virtual int32_t RegistryReadString(RegistryRoot root, const std::string& keyPath,
+                                       const std::string& valueName, std::string& text) = 0;
+    virtual int32_t RegistryReadDword(RegistryRoot root, const std::string& keyPath,
+                                      const std::string& valueName, uint32_t& value) = 0;
+
+    // The thread runs detached and ends by returning from its entry; stackSize 0 takes the default.
     virtual bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) = 0;
     virtual uint32_t GetCurrentThreadId() = 0;
+    // The scheduling priority of the calling process; SetPriority returns non-zero on success.
+    virtual int32_t GetPriority() = 0;
+    virtual int32_t SetPriority(int32_t priority) = 0;
     virtual CriticalSection* CreateCriticalSection() = 0;
+
+    // The text is placed unchanged; asHtml only picks the clipboard format.
     virtual bool ClipboardPut(const std::string& text, bool asHtml) = 0;
+    // Appends the plain-text clipboard to appendTo; false when the clipboard could not be read.
     virtual bool ClipboardGet(std::string& appendTo) = 0;
+
+    // Conversions between the host's order and the little-endian order of files and datagrams.
     virtual bool IsBigEndian() const = 0;
     virtual uint16_t ToLittle16(uint16_t value) const = 0;
     virtual uint32_t ToLittleU32(uint32_t value) const = 0;
@@ -35,6 +69,10 @@ public:
     virtual int32_t FromLittle32(int32_t value) const = 0;
     virtual float FromLittleFloat(const void* fourBytes) const = 0;
     virtual double FromLittleDouble(const void* eightBytes) const = 0;
+
+    // Answer the user interface's "IsWindows" and "IsMac" conditions.
+    virtual bool IsWindows() const = 0;
+    virtual bool IsMac() const = 0;
 };
 
 extern PlatformSystem* gPlatformSystem;

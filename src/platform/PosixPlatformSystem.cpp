@@ -1,0 +1,293 @@
+// PosixPlatformSystem -- the operating-system services on Linux: sleep, threads, quit signals, fatal errors, registry file.
+#include "platform/PosixPlatformSystem.h"
+
+#include "core/DebugSystem.h"
+#include "platform/LittleEndian.h"
+#include "platform/PosixCriticalSection.h"
+
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <limits.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Process-wide because a signal handler can reach nothing else; lock-free so it is safe there.
+std::atomic<bool> gQuitRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnQuitSignal(int)
+{
+    gQuitRequested.store(true);
+}
+
+struct ThreadStart {
+    PlatformSystem::ThreadEntry entry;
+    void* argument;
+};
+
+void* RunThread(void* startRecord)
+{
+    ThreadStart start = *static_cast<ThreadStart*>(startRecord);
+    delete static_cast<ThreadStart*>(startRecord);
+    start.entry(start.argument);
+    return nullptr;
+}
+
+size_t ThreadStackBytes(uint32_t requested)
+{
+    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    size_t minimum = static_cast<size_t>(PTHREAD_STACK_MIN);
+    size_t bytes = requested < minimum ? minimum : requested;
+    return (bytes + page - 1) / page * page;
+}
+
+const char* RegistryRootName(RegistryRoot root)
+{
+    switch (root) {
+    case kRegistryCurrentUser: return "HKEY_CURRENT_USER";
+    case kRegistryLocalMachine: return "HKEY_LOCAL_MACHINE";
+    }
+    return nullptr;
+}
+
+} // namespace
+
+PosixPlatformSystem::PosixPlatformSystem(const std::string& userFolder) : registry(RegistryFilePath(userFolder))
+{
+    gQuitRequested.store(false);
+}
+
+std::string PosixPlatformSystem::RegistryFilePath(const std::string& userFolder)
+{
+    return userFolder + "/registry.txt";
+}
+
+void PosixPlatformSystem::SetUserFolder(const std::string& userFolder)
+{
+    registry.SetFilePath(RegistryFilePath(userFolder));
+}
+
+void PosixPlatformSystem::SetCriticalErrorHandler(CriticalErrorHandler handler)
+{
+    criticalErrorHandler = std::move(handler);
+}
+
+bool PosixPlatformSystem::InstallQuitSignalHandlers()
+{
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    // The handler resets itself, so a second Ctrl-C still ends a program that has stopped pumping.
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+void PosixPlatformSystem::RequestQuit()
+{
+    gQuitRequested.store(true);
+}
+
+void PosixPlatformSystem::Sleep(uint32_t milliseconds)
+{
+    if (milliseconds == 0) {
+        sched_yield();
+        return;
+    }
+    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
+    }
+}
+
+void PosixPlatformSystem::CriticalError(const std::string& message)
+{
+    const char* ending = !message.empty() && message.back() == '\n' ? "" : "\n";
+    DebugSystem::Print(kPrintError, "Critical Error: %s%s", message.c_str(), ending);
+    if (gDebugSystem)
+        gDebugSystem->Flush();
+    fprintf(stderr, "Critical Error: %s%s", message.c_str(), ending);
+    fflush(nullptr);
+    // No message box: no windowing library is linked yet, and a headless run must never block
+    // on one. The SDL2 display layer shows it later, when a display is present and the run is
+    // interactive.
+    if (criticalErrorHandler)
+        criticalErrorHandler(message);
+    // Skips static destructors: another thread may still be using the systems they would free.
+    std::_Exit(1);
+}
+
+bool PosixPlatformSystem::PumpMessages()
+{
+    // There is no window yet: the only message is a quit request, which stays seen.
+    return !gQuitRequested.load();
+}
+
+void PosixPlatformSystem::OnQuit()
+{
+    // The "quit" command has already cleared the running flag; the request also reaches any later pump.
+    RequestQuit();
+}
+
+int32_t PosixPlatformSystem::RegistryWriteString(RegistryRoot root, const std::string& keyPath,
+                                                 const std::string& valueName, const std::string& text)
+{
+    const char* rootName = RegistryRootName(root);
+    if (!rootName)
+        return kRegistryInvalidHandle;
+    return registry.WriteString(std::string(rootName) + "\\" + keyPath, valueName, text);
+}
+
+int32_t PosixPlatformSystem::RegistryReadString(RegistryRoot root, const std::string& keyPath,
+                                                const std::string& valueName, std::string& text)
+{
+    text.clear();
+    const char* rootName = RegistryRootName(root);
+    if (!rootName)
+        return kRegistryInvalidHandle;
+    return registry.ReadString(std::string(rootName) + "\\" + keyPath, valueName, text);
+}
+
+int32_t PosixPlatformSystem::RegistryReadDword(RegistryRoot root, const std::string& keyPath,
+                                               const std::string& valueName, uint32_t& value)
+{
+    value = 0;
+    const char* rootName = RegistryRootName(root);
+    if (!rootName)
+        return kRegistryInvalidHandle;
+    return registry.ReadDword(std::string(rootName) + "\\" + keyPath, valueName, value);
+}
+
+bool PosixPlatformSystem::StartThread(ThreadEntry entry, uint32_t stackSize, void* argument)
+{
+    // Detached: a thread ends by returning from its entry, and nobody joins it.
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0)
+        return false;
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    if (stackSize != 0)
+        pthread_attr_setstacksize(&attributes, ThreadStackBytes(stackSize));
+    auto* start = new ThreadStart{entry, argument};
+    pthread_t thread;
+    int result = pthread_create(&thread, &attributes, RunThread, start);
+    pthread_attr_destroy(&attributes);
+    if (result != 0) {
+        delete start;
+        DebugSystem::Print(kPrintError, "Couldn't start a thread: %s\n", strerror(result));
+        return false;
+    }
+    return true;
+}
+
+uint32_t PosixPlatformSystem::GetCurrentThreadId()
+{
+    return static_cast<uint32_t>(gettid());
+}
+
+int32_t PosixPlatformSystem::GetPriority()
+{
+    return getpriority(PRIO_PROCESS, 0);
+}
+
+int32_t PosixPlatformSystem::SetPriority(int32_t priority)
+{
+    return setpriority(PRIO_PROCESS, 0, priority) == 0 ? 1 : 0;
+}
+
+CriticalSection* PosixPlatformSystem::CreateCriticalSection()
+{
+    return new PosixCriticalSection();
+}
+
+bool PosixPlatformSystem::ClipboardPut(const std::string& text, bool asHtml)
+{
+    // Putting HTML replaces the plain text, so a later read finds none, as on a desktop clipboard.
+    clipboardText = text;
+    clipboardHasText = !asHtml;
+    return true;
+}
+
+bool PosixPlatformSystem::ClipboardGet(std::string& appendTo)
+{
+    if (clipboardHasText)
+        appendTo += clipboardText;
+    return true;
+}
+
+bool PosixPlatformSystem::IsBigEndian() const
+{
+    return std::endian::native == std::endian::big;
+}
+
+uint16_t PosixPlatformSystem::ToLittle16(uint16_t value) const
+{
+    return HostLittleEndian::Convert(value);
+}
+
+uint32_t PosixPlatformSystem::ToLittleU32(uint32_t value) const
+{
+    return HostLittleEndian::Convert(value);
+}
+
+int32_t PosixPlatformSystem::ToLittle32(int32_t value) const
+{
+    return static_cast<int32_t>(HostLittleEndian::Convert(static_cast<uint32_t>(value)));
+}
+
+uint32_t PosixPlatformSystem::ToLittleFloat(float value) const
+{
+    return HostLittleEndian::Convert(std::bit_cast<uint32_t>(value));
+}
+
+uint64_t PosixPlatformSystem::ToLittle64(uint64_t value) const
+{
+    return HostLittleEndian::Convert(value);
+}
+
+uint16_t PosixPlatformSystem::FromLittle16(uint16_t value) const
+{
+    return HostLittleEndian::Convert(value);
+}
+
+uint32_t PosixPlatformSystem::FromLittleU32(uint32_t value) const
+{
+    return HostLittleEndian::Convert(value);
+}
+
+int32_t PosixPlatformSystem::FromLittle32(int32_t value) const
+{
+    return static_cast<int32_t>(HostLittleEndian::Convert(static_cast<uint32_t>(value)));
+}
+
+float PosixPlatformSystem::FromLittleFloat(const void* fourBytes) const
+{
+    uint32_t bits;
+    memcpy(&bits, fourBytes, sizeof bits);
+    return std::bit_cast<float>(HostLittleEndian::Convert(bits));
+}
+
+double PosixPlatformSystem::FromLittleDouble(const void* eightBytes) const
+{
+    uint64_t bits;
+    memcpy(&bits, eightBytes, sizeof bits);
+    return std::bit_cast<double>(HostLittleEndian::Convert(bits));
+}
+
+bool PosixPlatformSystem::IsWindows() const
+{
+    return false;
+}
+
+bool PosixPlatformSystem::IsMac() const
+{
+    return false;
+}

@@ -1,0 +1,71 @@
+// PosixPlatformSystem -- the operating-system services on Linux: sleep, threads, quit signals, fatal errors, registry file.
+#pragma once
+
+#include "core/system/PlatformSystem.h"
+#include "platform/TextRegistry.h"
+
+#include <functional>
+#include <string>
+
+class PosixPlatformSystem : public PlatformSystem {
+public:
+    // Takes the place of the process exit in CriticalError; it must not return (a test's throws).
+    using CriticalErrorHandler = std::function<void(const std::string& message)>;
+
+    // The registry file lives in the user folder ("<working folder>/User" in the game).
+    explicit PosixPlatformSystem(const std::string& userFolder);
+
+    void SetUserFolder(const std::string& userFolder);
+    void SetCriticalErrorHandler(CriticalErrorHandler handler);
+    // SIGINT and SIGTERM then ask the program to quit, the same road as closing the window.
+    static bool InstallQuitSignalHandlers();
+    // The next PumpMessages returns false.
+    void RequestQuit();
+
+    void Sleep(uint32_t milliseconds) override;
+    [[noreturn]] void CriticalError(const std::string& message) override;
+    bool PumpMessages() override;
+    void OnQuit() override;
+
+    int32_t RegistryWriteString(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
+                                const std::string& text) override;
+    int32_t RegistryReadString(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
+                               std::string& text) override;
+    int32_t RegistryReadDword(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
+                              uint32_t& value) override;
+
+    bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) override;
+    uint32_t GetCurrentThreadId() override;
+    // The nice value (-20 runs soonest, 19 latest). Linux applies it to the calling thread only,
+    // which for the game is the main thread; raising it back needs privileges.
+    int32_t GetPriority() override;
+    int32_t SetPriority(int32_t priority) override;
+    CriticalSection* CreateCriticalSection() override;
+
+    bool ClipboardPut(const std::string& text, bool asHtml) override;
+    bool ClipboardGet(std::string& appendTo) override;
+
+    bool IsBigEndian() const override;
+    uint16_t ToLittle16(uint16_t value) const override;
+    uint32_t ToLittleU32(uint32_t value) const override;
+    int32_t ToLittle32(int32_t value) const override;
+    uint32_t ToLittleFloat(float value) const override;
+    uint64_t ToLittle64(uint64_t value) const override;
+    uint16_t FromLittle16(uint16_t value) const override;
+    uint32_t FromLittleU32(uint32_t value) const override;
+    int32_t FromLittle32(int32_t value) const override;
+    float FromLittleFloat(const void* fourBytes) const override;
+    double FromLittleDouble(const void* eightBytes) const override;
+
+    bool IsWindows() const override;
+    bool IsMac() const override;
+
+private:
+    static std::string RegistryFilePath(const std::string& userFolder);
+
+    TextRegistry registry;
+    CriticalErrorHandler criticalErrorHandler;
+    // A stand-in clipboard inside the process until the SDL2 display layer brings the desktop's.
+    std::string clipboardText;
+    bool clipboardHasText = false;
+};

@@ -1,0 +1,227 @@
+// PosixPlatformSystemTest -- byte order, threads, the recursive lock, quit requests, fatal errors and the clipboard.
+#include "platform/PosixPlatformSystem.h"
+
+#include "core/DebugSystem.h"
+#include "core/system/CriticalSection.h"
+#include "platform/LittleEndian.h"
+#include "support/TempFolder.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <future>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto kThreadWait = std::chrono::seconds(10);
+
+template <typename T>
+std::array<uint8_t, sizeof(T)> BytesOf(T value)
+{
+    std::array<uint8_t, sizeof(T)> bytes;
+    memcpy(bytes.data(), &value, sizeof(T));
+    return bytes;
+}
+
+template <typename T, size_t N>
+T FromBytes(const std::array<uint8_t, N>& bytes)
+{
+    static_assert(sizeof(T) == N);
+    T value;
+    memcpy(&value, bytes.data(), N);
+    return value;
+}
+
+} // namespace
+
+TEST(PlatformByteOrder, StoredFormIsLittleEndianBothWays)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    const std::array<uint8_t, 2> word = {0x34, 0x12};
+    const std::array<uint8_t, 4> dword = {0x44, 0x33, 0x22, 0x11};
+    const std::array<uint8_t, 4> minusTwo = {0xFE, 0xFF, 0xFF, 0xFF};
+    const std::array<uint8_t, 8> qword = {0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01};
+    const std::array<uint8_t, 4> onePointFive = {0x00, 0x00, 0xC0, 0x3F};
+    const std::array<uint8_t, 8> minusTwoPointFive = {0, 0, 0, 0, 0, 0, 0x04, 0xC0};
+
+    EXPECT_EQ(BytesOf(platform.ToLittle16(0x1234)), word);
+    EXPECT_EQ(BytesOf(platform.ToLittleU32(0x11223344u)), dword);
+    EXPECT_EQ(BytesOf(platform.ToLittle32(-2)), minusTwo);
+    EXPECT_EQ(BytesOf(platform.ToLittle64(uint64_t{0x0102030405060708})), qword);
+    EXPECT_EQ(BytesOf(platform.ToLittleFloat(1.5f)), onePointFive);
+
+    EXPECT_EQ(platform.FromLittle16(FromBytes<uint16_t>(word)), 0x1234);
+    EXPECT_EQ(platform.FromLittleU32(FromBytes<uint32_t>(dword)), 0x11223344u);
+    EXPECT_EQ(platform.FromLittle32(FromBytes<int32_t>(minusTwo)), -2);
+    EXPECT_EQ(platform.FromLittleFloat(onePointFive.data()), 1.5f);
+    EXPECT_EQ(platform.FromLittleDouble(minusTwoPointFive.data()), -2.5);
+}
+
+TEST(PlatformByteOrder, BigEndianHostSwapsEveryWidth)
+{
+    using Big = LittleEndian<std::endian::big>;
+    using Little = LittleEndian<std::endian::little>;
+    static_assert(Big::Convert(uint16_t{0x1234}) == 0x3412);
+    static_assert(Big::Convert(0x11223344u) == 0x44332211u);
+    static_assert(Big::Convert(uint64_t{0x0102030405060708}) == 0x0807060504030201u);
+    static_assert(Little::Convert(0x11223344u) == 0x11223344u);
+    EXPECT_EQ(Big::Convert(Big::Convert(0xDEADBEEFu)), 0xDEADBEEFu);
+}
+
+namespace {
+
+struct ThreadProbe {
+    std::promise<uint32_t> threadId;
+    PosixPlatformSystem* platform;
+};
+
+void ReportThreadId(void* argument)
+{
+    auto* probe = static_cast<ThreadProbe*>(argument);
+    probe->threadId.set_value(probe->platform->GetCurrentThreadId());
+}
+
+} // namespace
+
+TEST(PlatformThreads, StartedThreadRunsEntryWithItsArgumentOnAnotherThread)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    for (uint32_t stackSize : {0u, 1u, 256u * 1024u}) {
+        ThreadProbe probe{{}, &platform};
+        std::future<uint32_t> done = probe.threadId.get_future();
+        ASSERT_TRUE(platform.StartThread(ReportThreadId, stackSize, &probe));
+        ASSERT_EQ(done.wait_for(kThreadWait), std::future_status::ready);
+        uint32_t otherId = done.get();
+        EXPECT_NE(otherId, platform.GetCurrentThreadId());
+        EXPECT_NE(otherId, 0u);
+    }
+    EXPECT_EQ(platform.GetCurrentThreadId(), static_cast<uint32_t>(getpid()));
+}
+
+TEST(PlatformThreads, LowerPriorityIsReadBack)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    // Nice values are per thread on Linux: a helper thread keeps the change from the test process.
+    std::thread([&platform] {
+        int32_t before = platform.GetPriority();
+        if (before >= 19)
+            return;
+        EXPECT_NE(platform.SetPriority(before + 1), 0);
+        EXPECT_EQ(platform.GetPriority(), before + 1);
+    }).join();
+}
+
+TEST(PlatformLock, OwnerReentersWhileAnotherThreadWaits)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    std::unique_ptr<CriticalSection> section(platform.CreateCriticalSection());
+    section->Enter();
+    section->Enter();
+
+    std::promise<void> waiting;
+    std::atomic<bool> acquired{false};
+    std::thread other([&] {
+        waiting.set_value();
+        section->Enter();
+        acquired = true;
+        section->Leave();
+    });
+    waiting.get_future().wait();
+    section->Leave();
+    EXPECT_FALSE(acquired.load()) << "one Leave of two must keep the lock held";
+    section->Leave();
+    other.join();
+    EXPECT_TRUE(acquired.load());
+}
+
+TEST(PlatformQuit, PumpReportsQuitRequestsFromCodeAndSignals)
+{
+    TempFolder folder;
+    {
+        PosixPlatformSystem platform(folder.Path().string());
+        EXPECT_TRUE(platform.PumpMessages());
+        platform.OnQuit();
+        EXPECT_FALSE(platform.PumpMessages());
+        EXPECT_FALSE(platform.PumpMessages());
+    }
+    for (int signalNumber : {SIGTERM, SIGINT}) {
+        PosixPlatformSystem platform(folder.Path().string());
+        EXPECT_TRUE(platform.PumpMessages());
+        ASSERT_TRUE(PosixPlatformSystem::InstallQuitSignalHandlers());
+        raise(signalNumber);
+        EXPECT_FALSE(platform.PumpMessages());
+        // One delivery restores the default action, so a second signal ends a stuck program.
+        struct sigaction current {};
+        sigaction(signalNumber, nullptr, &current);
+        EXPECT_EQ(current.sa_handler, SIG_DFL);
+    }
+    signal(SIGINT, SIG_DFL);
+}
+
+namespace {
+
+struct CriticalErrorSeen : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace
+
+TEST(PlatformCriticalError, LogsFlushesAndHandsOverToTheHandler)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    auto debug = std::make_unique<DebugSystem>();
+    gDebugSystem = debug.get();
+    std::string logPath = (folder.Path() / "log.txt").string();
+    ASSERT_TRUE(debug->OpenLogFile(logPath));
+    debug->SetLogFileMode(1);
+    platform.SetCriticalErrorHandler([](const std::string& message) { throw CriticalErrorSeen(message); });
+
+    try {
+        platform.CriticalError("Invalid Adventure!\n");
+        FAIL() << "CriticalError returned";
+    } catch (const CriticalErrorSeen& seen) {
+        EXPECT_STREQ(seen.what(), "Invalid Adventure!\n");
+    }
+    EXPECT_EQ(debug->GetConsoleLines().back(), "^c001Critical Error: Invalid Adventure!\n");
+    // On disk before the process would have ended, though the log is buffered.
+    EXPECT_EQ(folder.Read("log.txt"), "^c001Critical Error: Invalid Adventure!\n");
+    debug.reset();
+}
+
+TEST(PlatformCriticalErrorDeathTest, ExitsWithCodeOneAndTellsStandardError)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    EXPECT_EXIT(platform.CriticalError("No display"), testing::ExitedWithCode(1), "^Critical Error: No display\n$");
+}
+
+TEST(PlatformClipboard, GetAppendsPlainTextOnly)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    std::string text = "kept";
+    EXPECT_TRUE(platform.ClipboardGet(text));
+    EXPECT_EQ(text, "kept");
+
+    EXPECT_TRUE(platform.ClipboardPut("Sheet", false));
+    EXPECT_TRUE(platform.ClipboardGet(text));
+    EXPECT_EQ(text, "keptSheet");
+
+    // HTML takes the place of the plain text, which then reads as nothing.
+    EXPECT_TRUE(platform.ClipboardPut("<b>Sheet</b>", true));
+    text = "kept";
+    EXPECT_TRUE(platform.ClipboardGet(text));
+    EXPECT_EQ(text, "kept");
+}
