@@ -10,3 +10,14 @@ uint32_t TimerSystem::Elapsed(uint32_t previous, uint32_t now) const
     // Kept as the frame loop has always measured it: one short of the true modular distance.
     return wrapValue - previous + now;
 }
+
+void TimerSystem::UpdateClock()
+{
+    uint32_t now = GetTime();
+    if (clockStarted) {
+        clock.seconds += static_cast<float>(Elapsed(lastUpdate, now)) / 1000.0f;
+        clock.Normalize();
+    }
+    lastUpdate = now;
+    clockStarted = true;
+}
