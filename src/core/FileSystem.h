@@ -2,15 +2,20 @@
 #pragma once
 
 #include "core/BaseClass.h"
+#include "core/FolderCache.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class MessageBuffer;
+class ZipArchive;
 
 // Which of the six folders a path is taken relative to.
 enum FileLocation : int {
@@ -62,21 +67,125 @@ private:
     size_t size = 0;
 };
 
+// The folder PrefixPath puts a path under. A type of its own: callers have passed the
+// folder and the path in both orders, and two plain strings would let that compile.
+struct PathBase {
+    explicit PathBase(std::string_view folder) : folder(folder) {}
+    std::string_view folder;
+};
+
+// The folder, "/" unless it already ends in one, the name with every '.' and every
+// separator removed (a player's name can neither climb folders nor make new ones), '.', extension.
+std::string MakeFilePath(std::string_view folder, std::string_view name, std::string_view extension);
+// The path's backslashes read as "/", empty and "." components dropped; false (out empty) for
+// a path that could leave the folder it is taken under: absolute, a drive, "..", a NUL.
+bool NormalizeGamePath(std::string_view path, std::string& out);
+// Creates or replaces the file in the user folder with the text; false when it cannot be written.
+bool WriteStringToFile(std::string_view path, std::string_view text);
+
 class FileSystem : public BaseClass {
 public:
-    // Reading looks in the user folder, the second and first override, the asset folder,
-    // then the archives. Writing goes to the user folder only, atomically on Close.
-    // Null when the file cannot be found or opened; no log line.
-    virtual File* Open(std::string_view path, int modeFlags, FileLocation location = kLocationAssets) = 0;
-    virtual void Close(File* file) = 0;
-    virtual FileBuffer LoadWholeFile(std::string_view path, FileLocation location = kLocationAssets) = 0;
-    virtual bool ReadIntoBuffer(File* file, MessageBuffer& buffer) = 0;
-    virtual bool WriteBuffer(File* file, const MessageBuffer& buffer) = 0;
+    // The working folder holds "Assets", "User" and the archives; empty means the process's
+    // current folder.
+    explicit FileSystem(std::string_view workingFolder);
+    ~FileSystem() override;
 
-    virtual void ListFiles(std::string_view folder, std::string_view extension, std::vector<std::string>& out,
-                           FileLocation location, bool recurse, bool keepPath, bool finish) = 0;
-    virtual void ListFolders(std::string_view folder, std::vector<std::string>& out, FileLocation location) = 0;
+    // Reading looks in the user folder, the second and first override, the asset folder, the
+    // archives (the newest mounted first), then the working folder, where the configuration
+    // files sit; the user kinds (3, 4) read only the user folder and kind 5 only the working
+    // folder. Writing goes to the user folder only, atomically on Close.
+    // Null when the file cannot be found or opened; no log line.
+    virtual File* Open(std::string_view path, int modeFlags, FileLocation location = kLocationAssets);
+    // A file opened for writing replaces the old file here, never earlier.
+    virtual void Close(File* file);
+    // Closes a file opened for writing and leaves the old file as it was.
+    void Abandon(File* file);
+    virtual FileBuffer LoadWholeFile(std::string_view path, FileLocation location = kLocationAssets);
+    // Replaces the buffer's contents with the rest of the file and rewinds its read position.
+    virtual bool ReadIntoBuffer(File* file, MessageBuffer& buffer);
+    virtual bool WriteBuffer(File* file, const MessageBuffer& buffer);
+
+    bool FileExists(std::string_view path, FileLocation location = kLocationAssets);
+    // Only the folders, never the archives; an empty file gives no buffer.
+    FileBuffer ReadDiskFile(std::string_view path);
+    // True when the first file exists and the second is missing or strictly older, to the second.
+    bool IsNewerThan(std::string_view first, std::string_view second);
+    // The first of prefix + zero-padded number + "." + extension that cannot be opened; "" when all can.
+    std::string MakeNumberedFileName(std::string_view prefix, std::string_view extension, int digits = 4);
+    // A missing file is no error; false only when a file exists and cannot be removed.
+    bool DeleteUserFile(std::string_view path);
+    // Lower-cases the path and puts the folder and "/" in front unless it already lies in that folder.
+    static void PrefixPath(std::string& path, PathBase base);
+    // The name ends in "." + extension, without regard to case; "" and "*" match every name.
+    static bool MatchesExtension(std::string_view name, std::string_view extension);
+
+    // Appends the names of the files with the extension (case-blind; "" or "*" for all) in the
+    // folder of the location kind; the asset kinds (0, 1, 2) add the archives' entries. The
+    // appended names are sorted and freed of duplicates without regard to case, a folder's name
+    // winning over an archive's. recurse: sub-folders too; keepPath: names keep the folder
+    // they were found in; finish: names lose a leading copy of the full folder path.
+    void ListFiles(std::string_view folder, std::string_view extension, std::vector<std::string>& out,
+                   FileLocation location, bool recurse, bool keepPath, bool finish);
+    // Replaces the list with the sub-folder names of the folder, sorted the same way.
+    void ListFolders(std::string_view folder, std::vector<std::string>& out, FileLocation location);
+    // Asset folder = working folder + "/" + name; user folder = working folder + "/User".
     virtual void SetRootFolders(std::string_view assetFolderName) = 0;
+    // Folders under the working folder; an empty name leaves that override unset.
+    void SetOverrideFolders(std::string_view firstName, std::string_view secondName);
+
+    // Archives sit in the working folder, beside "Assets" and "User": they are the shipped
+    // whole, and inside the asset folder they would show up in its listings. A later mount
+    // shadows an earlier one. A missing archive is skipped quietly, a damaged one with a line.
+    bool MountArchive(std::string_view fileName);
+    // "assets001.zip", then "assets002.zip", so that the second's entries win.
+    void MountAssetArchives();
+
+    const std::string& GetFolder(FileLocation location) const;
+    // The separator the file picker puts between a folder and a name.
+    const std::string& GetSeparator() const { return separator; }
+    uint64_t GetBytesRead() const { return bytesRead; }
+    uint64_t GetBytesWritten() const { return bytesWritten; }
+    void PrintStatistics() const;
+
+protected:
+    // The platform's side: plain folder listings, no archives. Names as the folder holds them.
+    virtual void ListDiskFiles(std::string_view folder, std::string_view extension, std::vector<std::string>& out,
+                               FileLocation location, bool recurse, bool keepPath, bool finish) = 0;
+    virtual void ListDiskFolders(std::string_view folder, std::vector<std::string>& out, FileLocation location) = 0;
+
+    // In their order in the object: working, asset, first and second override, user, user copy.
+    std::string workingFolder;
+    std::string assetFolder;
+    std::string overrideFolder1;
+    std::string overrideFolder2;
+    std::string userFolder;
+    std::string userFolderCopy;
+    std::string separator = "/";
+
+private:
+    class DiskReadFile;
+    class DiskWriteFile;
+    class MemoryFile;
+    struct Found;
+
+    std::vector<const std::string*> ReadFolders(FileLocation location) const;
+    Found Find(std::string_view path, FileLocation location, bool disksOnly);
+    FileBuffer LoadFound(const Found& found);
+    // The normalised folder as it is spelled below the location's folder ("" for the root);
+    // false when it is missing there.
+    bool ResolveListFolder(const std::string& normal, FileLocation location, std::string& actual);
+    File* OpenForWriting(std::string_view path);
+    void AddArchiveNames(const std::string& folder, std::string_view extension, std::vector<std::string>& out,
+                         bool recurse, bool keepPath, bool wantFolders);
+    bool EndWrite(File* file, bool commit);
+
+    mutable std::recursive_mutex lock;
+    FolderCache folderCache;
+    // Mount order; searched from the back so that the newest archive wins.
+    std::vector<std::unique_ptr<ZipArchive>> archives;
+    std::atomic<uint64_t> bytesRead{0};
+    std::atomic<uint64_t> bytesWritten{0};
+    std::atomic<uint32_t> filesOpened{0};
 };
 
 extern FileSystem* gFileSystem;

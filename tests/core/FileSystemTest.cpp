@@ -1,0 +1,270 @@
+// FileSystemTest -- read order and shadowing, case-blind paths, atomic writes, refusals, listings, archives.
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
+#include "core/MessageBuffer.h"
+#include "platform/PosixFileSystem.h"
+#include "support/TempFolder.h"
+#include "support/ZipWriter.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    FileSystemTest() : files(folder.Path().string())
+    {
+        files.SetRootFolders("Assets");
+        gFileSystem = &files;
+        gDebugSystem = &debug;
+    }
+
+    std::string Load(std::string_view path, FileLocation location = kLocationAssets)
+    {
+        FileBuffer buffer = files.LoadWholeFile(path, location);
+        return buffer.IsValid() ? std::string(buffer.Text()) : std::string("<none>");
+    }
+
+    std::string Root() const { return folder.Path().string(); }
+
+    // Every entry of a folder, hidden ones too: an unfinished write must leave nothing behind.
+    std::vector<std::string> AllEntries(const std::string& relative) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.Path() / relative))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    size_t LogLines() const { return gDebugSystem->GetConsoleLines().size(); }
+
+    DebugSystem debug;
+    TempFolder folder;
+    PosixFileSystem files;
+};
+
+TEST_F(FileSystemTest, ReadOrderUserOverridesAssetsArchivesWorking)
+{
+    files.SetOverrideFolders("Mod1", "Mod2");
+    const std::vector<std::string> layers = {"User", "Mod2", "Mod1", "Assets"};
+    for (const std::string& layer : layers)
+        folder.Write(layer + "/data/x.txt", layer);
+    folder.Write("data/x.txt", "working");
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"data/x.txt", "zip1"}, {"data/only1.txt", "one"}}));
+    ASSERT_TRUE(WriteZip(Root() + "/assets002.zip", {{"data/x.txt", "zip2"}}));
+    files.MountAssetArchives();
+
+    std::vector<std::string> seen;
+    for (const std::string& layer : layers) {
+        seen.push_back(Load("data/x.txt"));
+        fs::remove(folder.Path() / layer / "data/x.txt");
+    }
+    seen.push_back(Load("data/x.txt"));
+    EXPECT_EQ(seen, (std::vector<std::string>{"User", "Mod2", "Mod1", "Assets", "zip2"}));
+    EXPECT_EQ(Load("data/only1.txt"), "one");
+    // The user kinds read only the user folder, the working kind only the working folder.
+    folder.Write("User/u.txt", "u");
+    EXPECT_EQ(Load("u.txt", kLocationUserCopy), "u");
+    EXPECT_EQ(Load("data/only1.txt", kLocationUser), "<none>");
+    EXPECT_EQ(Load("data/x.txt", kLocationWorking), "working");
+    folder.Write("default.cfg", "cfg");
+    EXPECT_EQ(Load("default.cfg"), "cfg");
+}
+
+TEST_F(FileSystemTest, LocationKindsPickFoldersAsTheTableSays)
+{
+    EXPECT_EQ(files.GetFolder(kLocationOverride2), Root() + "/Assets");
+    files.SetOverrideFolders("Mod1", "");
+    EXPECT_EQ(files.GetFolder(kLocationOverride1), Root() + "/Mod1");
+    EXPECT_EQ(files.GetFolder(kLocationOverride2), Root() + "/Mod1");
+    EXPECT_EQ(files.GetFolder(kLocationUser), Root() + "/User");
+    EXPECT_EQ(files.GetFolder(static_cast<FileLocation>(9)), Root() + "/User");
+    EXPECT_EQ(files.GetFolder(kLocationWorking), Root());
+}
+
+TEST_F(FileSystemTest, PathsFoundWithoutRegardToCaseOnDiskAndInArchives)
+{
+    folder.Write("Assets/Models/Hero.MDL", "hero");
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"Textures/Stone.TGA", "stone"}, {"ui\\main.mnu", "menu"}}));
+    ASSERT_TRUE(files.MountArchive("ASSETS001.ZIP"));
+    EXPECT_EQ(Load("models\\hero.mdl"), "hero");
+    EXPECT_EQ(Load("MODELS/HERO.mdl"), "hero");
+    EXPECT_EQ(Load("textures\\STONE.tga"), "stone");
+    EXPECT_EQ(Load("./UI//Main.MNU"), "menu");
+    EXPECT_TRUE(files.FileExists("Textures/stone.tga"));
+}
+
+TEST_F(FileSystemTest, MissingFileGivesNullWithoutALogLine)
+{
+    folder.Write("Assets/Models/a.mdl", "a");
+    size_t before = LogLines();
+    EXPECT_EQ(files.Open("Models/b.mdl", kFileRead), nullptr);
+    EXPECT_FALSE(files.LoadWholeFile("nowhere/b.mdl").IsValid());
+    EXPECT_FALSE(files.FileExists("Models"));
+    EXPECT_EQ(LogLines(), before);
+}
+
+TEST_F(FileSystemTest, WholeFileHasExactSizeAndTwoZeroBytesAfter)
+{
+    folder.Write("Assets/a.txt", "abc");
+    folder.Write("Assets/empty.txt", "");
+    FileBuffer buffer = files.LoadWholeFile("a.txt");
+    ASSERT_EQ(buffer.Size(), 3u);
+    EXPECT_EQ(buffer.Data()[3], 0);
+    EXPECT_EQ(buffer.Data()[4], 0);
+    FileBuffer empty = files.LoadWholeFile("empty.txt");
+    EXPECT_TRUE(empty.IsValid());
+    EXPECT_EQ(empty.Size(), 0u);
+    EXPECT_FALSE(files.ReadDiskFile("empty.txt").IsValid());
+    EXPECT_EQ(files.GetBytesRead(), 3u);
+}
+
+TEST_F(FileSystemTest, ReadDiskFileIgnoresArchives)
+{
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"z.txt", "zip"}}));
+    files.MountAssetArchives();
+    EXPECT_FALSE(files.ReadDiskFile("z.txt").IsValid());
+    folder.Write("Assets/z.txt", "disk");
+    EXPECT_EQ(files.ReadDiskFile("z.txt").Text(), "disk");
+}
+
+TEST_F(FileSystemTest, OpenReadsInPiecesAndCountsBytes)
+{
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"z.bin", "0123456789"}}));
+    files.MountAssetArchives();
+    folder.Write("Assets/d.bin", "abcdef");
+    for (const char* name : {"z.bin", "d.bin"}) {
+        File* file = files.Open(name, kFileRead | kFileBinary);
+        ASSERT_NE(file, nullptr);
+        char part[4] = {};
+        EXPECT_EQ(file->Read(4, part), 4u);
+        EXPECT_EQ(file->GetStream(), nullptr);
+        EXPECT_EQ(file->Write("x", 1), 0u);
+        MessageBuffer rest;
+        EXPECT_TRUE(files.ReadIntoBuffer(file, rest));
+        EXPECT_EQ(rest.Size() + 4, file->GetSize());
+        files.Close(file);
+    }
+    EXPECT_EQ(files.GetBytesRead(), 16u);
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+
+TEST_F(FileSystemTest, WriteReplacesOnlyOnCloseAndLeavesNoTemporaryFile)
+{
+    folder.Write("User/chars/hero.chr", "old");
+    File* file = files.Open("chars/hero.chr", kFileWrite | kFileBinary);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->WriteString("new contents"));
+    EXPECT_EQ(folder.Read("User/chars/hero.chr"), "old");
+    files.Abandon(file);
+    EXPECT_EQ(folder.Read("User/chars/hero.chr"), "old");
+    EXPECT_EQ(AllEntries("User/chars"), std::vector<std::string>{"hero.chr"});
+
+    file = files.Open("chars/hero.chr", kFileWrite);
+    MessageBuffer buffer;
+    buffer.WriteInt(7);
+    ASSERT_TRUE(files.WriteBuffer(file, buffer));
+    fputs("xy", file->GetStream());
+    files.Close(file);
+    EXPECT_EQ(folder.Read("User/chars/hero.chr"), std::string("\x07\0\0\0xy", 6));
+    EXPECT_EQ(AllEntries("User/chars"), std::vector<std::string>{"hero.chr"});
+    EXPECT_EQ(files.GetBytesWritten(), 6u);
+}
+
+TEST_F(FileSystemTest, WriteMakesFoldersAndReusesThemWhateverTheirCase)
+{
+    folder.Write("User/Chars/global.sav", "old");
+    EXPECT_TRUE(WriteStringToFile("chars/GLOBAL.SAV", "new"));
+    EXPECT_TRUE(WriteStringToFile("chars/global.sts", "sts"));
+    EXPECT_TRUE(WriteStringToFile("Screenshots/deep/ss0000.tga", "img"));
+    EXPECT_EQ(AllEntries("User/Chars"), (std::vector<std::string>{"global.sav", "global.sts"}));
+    EXPECT_EQ(folder.Read("User/Chars/global.sav"), "new");
+    EXPECT_EQ(folder.Read("User/Screenshots/deep/ss0000.tga"), "img");
+    EXPECT_EQ(AllEntries("User"), (std::vector<std::string>{"Chars", "Screenshots"}));
+}
+
+TEST_F(FileSystemTest, WritesNeverLeaveTheUserFolder)
+{
+    folder.Write("victim.txt", "safe");
+    size_t before = LogLines();
+    for (const char* path : {"../victim.txt", "..\\victim.txt", "chars/../../victim.txt", "/etc/x", "\\x",
+                             "C:/x", "", "./"}) {
+        EXPECT_EQ(files.Open(path, kFileWrite), nullptr) << path;
+        EXPECT_FALSE(WriteStringToFile(path, "bad")) << path;
+        EXPECT_FALSE(files.DeleteUserFile(path)) << path;
+    }
+    EXPECT_GT(LogLines(), before);
+    EXPECT_EQ(folder.Read("victim.txt"), "safe");
+    EXPECT_EQ(Load("../victim.txt"), "<none>");
+    EXPECT_EQ(Load(Root() + "/victim.txt"), "<none>");
+    // A name cannot climb or make folders once it has been made into a path.
+    EXPECT_EQ(MakeFilePath("chars", "../../v.i\\c/tim", "chr"), "chars/victim.chr");
+    EXPECT_EQ(MakeFilePath("chars/", "hero", "chr"), "chars/hero.chr");
+}
+
+TEST_F(FileSystemTest, DeleteUserFileTouchesOnlyTheUserFolder)
+{
+    folder.Write("User/chars/a.chr", "a");
+    folder.Write("Assets/chars/b.chr", "b");
+    EXPECT_TRUE(files.DeleteUserFile("CHARS/A.chr"));
+    EXPECT_TRUE(files.DeleteUserFile("chars/b.chr"));
+    EXPECT_TRUE(files.DeleteUserFile("chars/missing.chr"));
+    EXPECT_FALSE(fs::exists(folder.Path() / "User/chars/a.chr"));
+    EXPECT_EQ(folder.Read("Assets/chars/b.chr"), "b");
+}
+
+TEST_F(FileSystemTest, PrefixPathLowerCasesAndAddsTheFolderOnce)
+{
+    std::string path = "Hero/Hero.MDL";
+    FileSystem::PrefixPath(path, PathBase("Models"));
+    EXPECT_EQ(path, "Models/hero/hero.mdl");
+    FileSystem::PrefixPath(path, PathBase("Models"));
+    EXPECT_EQ(path, "models/hero/hero.mdl");
+    path = "ModelsX/a.mdl";
+    FileSystem::PrefixPath(path, PathBase("Models"));
+    EXPECT_EQ(path, "Models/modelsx/a.mdl");
+}
+
+TEST_F(FileSystemTest, NumberedFileNameTakesTheFirstFreeNumber)
+{
+    folder.Write("User/Screenshots/ss0000.jpg", "");
+    folder.Write("User/Screenshots/SS0001.JPG", "");
+    folder.Write("User/Screenshots/ss0003.jpg", "");
+    EXPECT_EQ(files.MakeNumberedFileName("Screenshots/ss", "jpg", 4), "Screenshots/ss0002.jpg");
+    for (int i = 0; i < 10; ++i)
+        folder.Write("User/n" + std::to_string(i) + ".tga", "");
+    EXPECT_EQ(files.MakeNumberedFileName("n", "tga", 1), "");
+    EXPECT_EQ(files.MakeNumberedFileName("n", "tga", 2), "n00.tga");
+}
+
+TEST_F(FileSystemTest, IsNewerThanComparesToTheSecond)
+{
+    folder.Write("Assets/src.tga", "s");
+    folder.Write("User/cache.ctx", "c");
+    auto setTime = [this](const char* relative, int secondsFromNow) {
+        fs::last_write_time(folder.Path() / relative, fs::file_time_type::clock::now() + std::chrono::seconds(secondsFromNow));
+    };
+    setTime("Assets/src.tga", -100);
+    setTime("User/cache.ctx", -200);
+    EXPECT_TRUE(files.IsNewerThan("src.tga", "cache.ctx"));
+    EXPECT_FALSE(files.IsNewerThan("cache.ctx", "src.tga"));
+    EXPECT_TRUE(files.IsNewerThan("src.tga", "missing.ctx"));
+    EXPECT_FALSE(files.IsNewerThan("missing.tga", "cache.ctx"));
+    setTime("User/cache.ctx", -100);
+    EXPECT_FALSE(files.IsNewerThan("src.tga", "cache.ctx"));
+
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"old.tga", "o", false, MakeDosDate(2001, 2, 3, 4, 5, 6)},
+                                                     {"new.tga", "n", false, MakeDosDate(2001, 2, 3, 4, 5, 8)}}));
+    files.MountAssetArchives();
+    EXPECT_TRUE(files.IsNewerThan("new.tga", "old.tga"));
+    EXPECT_FALSE(files.IsNewerThan("old.tga", "new.tga"));
+    EXPECT_TRUE(files.IsNewerThan("src.tga", "old.tga"));
+}
+
+} // namespace
