@@ -1,6 +1,7 @@
 // MessageBuffer -- the little-endian byte stream that saves and datagrams are built from.
 #include "core/MessageBuffer.h"
 
+#include "core/TimeStamp.h"
 #include "core/system/PlatformSystem.h"
 
 #include <cstring>
@@ -288,6 +289,22 @@ bool MessageBuffer::ReadBoolVector(std::vector<bool>& out)
 bool MessageBuffer::ReadBytes(void* out, size_t count)
 {
     return count == 0 || Take(out, count);
+}
+
+void MessageBuffer::WriteTimeStamp(const TimeStamp& value)
+{
+    WriteInt(value.days);
+    WriteInt(value.hours);
+    WriteInt(value.minutes);
+    WriteFloat(value.seconds);
+}
+
+void MessageBuffer::ReadTimeStamp(TimeStamp& out)
+{
+    out.days = ReadInt();
+    out.hours = ReadInt();
+    out.minutes = ReadInt();
+    out.seconds = ReadFloat();
 }
 
 bool MessageBuffer::ReadCount(int32_t& count, size_t elementBytes)

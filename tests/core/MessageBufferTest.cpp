@@ -1,6 +1,8 @@
 // MessageBufferTest -- exact byte layout, round trips, truncation at every offset, hostile counts.
 #include "core/MessageBuffer.h"
 
+#include "core/TimeStamp.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -123,6 +125,21 @@ TEST(MessageBufferRoundTrip, MixedRecordReadsBackExactly)
     EXPECT_EQ(r.precise, -0.125);
     EXPECT_EQ(r.byte, 0xAB);
     EXPECT_EQ(r.word, 0xFFFFFFFFu);
+}
+
+TEST(MessageBufferLayout, TimeStampIsThreeIntsAndAFloat)
+{
+    MessageBuffer buffer;
+    buffer.WriteTimeStamp(TimeStamp{1, -2, 3, 0.5f});
+    EXPECT_EQ(Bytes(buffer), (std::vector<uint8_t>{1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 0, 0,
+                                                   0, 0x3F}));
+    TimeStamp back;
+    buffer.ReadTimeStamp(back);
+    EXPECT_EQ(back.hours, -2);
+    EXPECT_EQ(back.seconds, 0.5f);
+    buffer.ReadTimeStamp(back);
+    EXPECT_TRUE(buffer.Overrun());
+    EXPECT_EQ(back.days, 0);
 }
 
 TEST(MessageBufferRoundTrip, RandomValuesSurviveBitForBit)
