@@ -1,0 +1,121 @@
+// RandomSystemTest -- the exact stream step, bounded draws at their edges, rounding and distinct picks.
+#include "core/RandomSystem.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <gtest/gtest.h>
+
+TEST(RandomSystemStream, StepsFromZeroGiveTheKnownStatesAndFloats)
+{
+    RandomSystem random;
+    EXPECT_EQ(random.Next(RandomStream::GameData), 0x008B1D3Fu);
+    EXPECT_EQ(random.Next(RandomStream::GameData), 0x8D7B01AAu);
+    EXPECT_EQ(random.Next(RandomStream::GameData), 0xD15A09B1u);
+
+    random.SetState(RandomStream::Quest, 0);
+    EXPECT_EQ(random.RandomFloat(RandomStream::Quest), 0.004241943359375f);
+    EXPECT_EQ(random.RandomFloat(RandomStream::Quest), 0.105316162109375f);
+    EXPECT_EQ(random.RandomFloat(RandomStream::Quest), 0.63555908203125f);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), 0xD15A09B1u);
+}
+
+TEST(RandomSystemStream, SeedGivesEveryStreamADifferentStart)
+{
+    RandomSystem random(12345u);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), 12345u);
+    for (int i = 1; i < kRandomStreamCount; ++i)
+        EXPECT_NE(random.GetState(static_cast<RandomStream>(i)), random.GetState(static_cast<RandomStream>(i - 1)));
+}
+
+TEST(RandomSystemStream, UnknownStreamChangesNothing)
+{
+    RandomSystem random(7u);
+    RandomSystem before = random;
+    random.SetState(static_cast<RandomStream>(9), 99u);
+    EXPECT_EQ(random.GetState(static_cast<RandomStream>(-1)), 0u);
+    for (int i = 0; i < kRandomStreamCount; ++i)
+        EXPECT_EQ(random.GetState(static_cast<RandomStream>(i)), before.GetState(static_cast<RandomStream>(i)));
+}
+
+TEST(RandomSystemBounds, IndexFollowsTheDrawsAndStaysInRange)
+{
+    RandomSystem random;
+    // Draws 0.0042, 0.1053, 0.6356 over a span of 10.
+    EXPECT_EQ(random.RandomIndex(RandomStream::Names, 10, 19), 10);
+    EXPECT_EQ(random.RandomIndex(RandomStream::Names, 10, 19), 11);
+    EXPECT_EQ(random.RandomIndex(RandomStream::Names, 10, 19), 16);
+
+    bool sawLow = false, sawHigh = false;
+    for (int i = 0; i < 2000; ++i) {
+        int32_t value = random.RandomIndex(RandomStream::GameData, -3, 4);
+        ASSERT_GE(value, -3);
+        ASSERT_LE(value, 4);
+        sawLow |= value == -3;
+        sawHigh |= value == 4;
+    }
+    EXPECT_TRUE(sawLow && sawHigh);
+}
+
+TEST(RandomSystemBounds, ProductReachingTheSpanGivesTheTopValue)
+{
+    EXPECT_EQ(RandomSystem::IndexFromFraction(1.0f, 5, 9), 9);
+    EXPECT_EQ(RandomSystem::IndexFromFraction(0.99999f, 5, 9), 9);
+    EXPECT_EQ(RandomSystem::IndexFromFraction(0.0f, 5, 9), 5);
+    EXPECT_EQ(RandomSystem::IndexFromFraction(1.0f, INT_MIN, INT_MAX), INT_MAX);
+    EXPECT_EQ(RandomSystem::IndexFromFraction(0.0f, INT_MIN, INT_MAX), INT_MIN);
+}
+
+TEST(RandomSystemBounds, EmptyRangesStillStepAndGiveTheLowerBound)
+{
+    RandomSystem random;
+    EXPECT_EQ(random.RandomIndex(RandomStream::GameData, 5, 2), 5);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), 0x008B1D3Fu);
+    EXPECT_EQ(random.RandomInt(RandomStream::GameData, 0), 0);
+    EXPECT_EQ(random.RandomInt(RandomStream::GameData, -4), 0);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), 0xD15A09B1u);
+}
+
+TEST(RandomSystemDerived, SignedAndRoundUseStreamZero)
+{
+    RandomSystem random;
+    // r = 0.004241943359375: 10 - 2.5 + r * 5.
+    EXPECT_FLOAT_EQ(random.RandomSigned(10.0f, 0.25f), 7.521209716796875f);
+
+    random.SetState(RandomStream::GameData, 0);
+    EXPECT_EQ(random.RandomRound(2.5f), 3);  // r 0.0042 < 0.5
+    random.SetState(RandomStream::GameData, 0);
+    EXPECT_EQ(random.RandomRound(-2.5f), -3);
+    EXPECT_EQ(random.RandomRound(2.05f), 2);  // r 0.1053 >= 0.05
+    EXPECT_EQ(random.RandomRound(NAN), 0);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), 0xD15A09B1u);
+    EXPECT_EQ(random.RandomRound(1e20f), INT_MAX);
+}
+
+TEST(RandomSystemDerived, PickDistinctIndicesGivesMinOfNAndKDistinctValues)
+{
+    RandomSystem random(99u);
+    std::vector<int32_t> picks = {42, 43};
+    random.PickDistinctIndices(10, 4, picks);
+    ASSERT_EQ(picks.size(), 4u);
+    std::vector<int32_t> sorted = picks;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+    EXPECT_TRUE(sorted.front() >= 0 && sorted.back() <= 9);
+
+    random.PickDistinctIndices(3, 5, picks);
+    std::sort(picks.begin(), picks.end());
+    EXPECT_EQ(picks, (std::vector<int32_t>{0, 1, 2}));
+
+    random.PickDistinctIndices(0, 5, picks);
+    EXPECT_TRUE(picks.empty());
+}
+
+TEST(RandomSystemDerived, DirectionsAreUnitVectors)
+{
+    RandomSystem random(5u);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_NEAR(Vector3Length(random.RandomDirection3D(RandomStream::Quest)), 1.0f, 1e-5f);
+        EXPECT_NEAR(Vector2Length(random.RandomDirection2D(RandomStream::GameData)), 1.0f, 1e-5f);
+    }
+}
