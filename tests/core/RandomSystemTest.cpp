@@ -110,12 +110,3 @@ TEST(RandomSystemDerived, PickDistinctIndicesGivesMinOfNAndKDistinctValues)
     random.PickDistinctIndices(0, 5, picks);
     EXPECT_TRUE(picks.empty());
 }
-
-TEST(RandomSystemDerived, DirectionsAreUnitVectors)
-{
-    RandomSystem random(5u);
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_NEAR(Vector3Length(random.RandomDirection3D(RandomStream::Quest)), 1.0f, 1e-5f);
-        EXPECT_NEAR(Vector2Length(random.RandomDirection2D(RandomStream::GameData)), 1.0f, 1e-5f);
-    }
-}
