@@ -7,7 +7,10 @@
 #include "support/ZipWriter.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <random>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -20,6 +23,7 @@ protected:
         files.SetRootFolders("Assets");
         gFileSystem = &files;
         gDebugSystem = &debug;
+        debug.SetMaxConsoleLines(1 << 20);
     }
 
     std::string Load(std::string_view path, FileLocation location = kLocationAssets)
@@ -98,6 +102,18 @@ TEST_F(FileSystemTest, PathsFoundWithoutRegardToCaseOnDiskAndInArchives)
     EXPECT_TRUE(files.FileExists("Textures/stone.tga"));
 }
 
+TEST_F(FileSystemTest, CaseBlindLookupsSeeFilesMadeAfterAMiss)
+{
+    folder.Write("Assets/keep.txt", "k");
+    EXPECT_EQ(Load("data/y.txt"), "<none>");
+    folder.Write("Assets/DATA/Y.TXT", "made outside");
+    EXPECT_EQ(Load("data/y.txt"), "made outside");
+    EXPECT_TRUE(WriteStringToFile("Data/Y.txt", "made here"));
+    EXPECT_EQ(Load("data/y.txt"), "made here");
+    EXPECT_TRUE(files.DeleteUserFile("data/y.txt"));
+    EXPECT_EQ(Load("data/y.txt"), "made outside");
+}
+
 TEST_F(FileSystemTest, MissingFileGivesNullWithoutALogLine)
 {
     folder.Write("Assets/Models/a.mdl", "a");
@@ -150,6 +166,29 @@ TEST_F(FileSystemTest, OpenReadsInPiecesAndCountsBytes)
         files.Close(file);
     }
     EXPECT_EQ(files.GetBytesRead(), 16u);
+}
+
+TEST_F(FileSystemTest, ThreadsShareOneArchiveHandleSafely)
+{
+    std::vector<ZipWriterEntry> stored;
+    for (int i = 0; i < 8; ++i)
+        stored.push_back({"e" + std::to_string(i) + ".bin", std::string(4000 + i, static_cast<char>('a' + i))});
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", stored));
+    files.MountAssetArchives();
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&, t] {
+            for (int round = 0; round < 50; ++round) {
+                const ZipWriterEntry& entry = stored[(t + round) % stored.size()];
+                wrong += files.LoadWholeFile(entry.name).Text() != entry.bytes;
+                wrong += !WriteStringToFile("t" + std::to_string(t) + ".txt", entry.name);
+            }
+        });
+    }
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -265,6 +304,155 @@ TEST_F(FileSystemTest, IsNewerThanComparesToTheSecond)
     EXPECT_TRUE(files.IsNewerThan("new.tga", "old.tga"));
     EXPECT_FALSE(files.IsNewerThan("old.tga", "new.tga"));
     EXPECT_TRUE(files.IsNewerThan("src.tga", "old.tga"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Listings
+
+class FileSystemListTest : public FileSystemTest {
+protected:
+    FileSystemListTest()
+    {
+        for (const char* name : {"UI/Main.mnu", "UI/b.MNU", "UI/c.txt", "UI/sub/d.mnu", "UI/.hidden.mnu", "a.cfg"})
+            folder.Write(std::string("Assets/") + name, "x");
+        folder.Write("User/chars/hero.chr", "x");
+        folder.Write("outside.mnu", "x");
+        EXPECT_TRUE(WriteZip(Root() + "/assets001.zip", {{"ui/main.mnu", "z"}, {"UI/a.mnu", "z"}, {"ui/sub/e.mnu", "z"},
+                                                         {"ui/sub/deeper/f.MnU", "z"}, {"other/g.mnu", "z"},
+                                                         {"chars/zip.chr", "z"}}));
+        files.MountAssetArchives();
+    }
+
+    std::vector<std::string> List(std::string_view folderName, bool recurse, bool keepPath,
+                                  FileLocation location = kLocationAssets, std::string_view extension = "mnu")
+    {
+        std::vector<std::string> names;
+        files.ListFiles(folderName, extension, names, location, recurse, keepPath, true);
+        return names;
+    }
+};
+
+TEST_F(FileSystemListTest, FolderAndArchiveNamesMergeSortedWithoutRegardToCase)
+{
+    EXPECT_EQ(List("UI", false, false), (std::vector<std::string>{"a.mnu", "b.MNU", "Main.mnu"}));
+    EXPECT_EQ(List("ui", true, false),
+              (std::vector<std::string>{"a.mnu", "b.MNU", "d.mnu", "e.mnu", "f.MnU", "Main.mnu"}));
+    EXPECT_EQ(List("UI", true, true), (std::vector<std::string>{"UI/a.mnu", "UI/b.MNU", "UI/Main.mnu", "UI/sub/d.mnu",
+                                                                "UI/sub/deeper/f.MnU", "UI/sub/e.mnu"}));
+    EXPECT_EQ(List("", false, true, kLocationAssets, "CFG"), std::vector<std::string>{"a.cfg"});
+}
+
+TEST_F(FileSystemListTest, ListFilesAppendsAndLeavesEarlierNamesAlone)
+{
+    std::vector<std::string> names = {"zzz", "AAA"};
+    files.ListFiles("UI", "mnu", names, kLocationAssets, false, false, true);
+    EXPECT_EQ(names, (std::vector<std::string>{"zzz", "AAA", "a.mnu", "b.MNU", "Main.mnu"}));
+}
+
+TEST_F(FileSystemListTest, UserListingsLeaveTheArchivesOut)
+{
+    EXPECT_EQ(List("chars", false, false, kLocationUserCopy, "chr"), std::vector<std::string>{"hero.chr"});
+    EXPECT_EQ(List("chars", false, false, kLocationAssets, "chr"), std::vector<std::string>{"zip.chr"});
+}
+
+TEST_F(FileSystemListTest, HostileOrMissingFoldersListNothing)
+{
+    EXPECT_TRUE(List("..", false, false).empty());
+    EXPECT_TRUE(List("/", false, false).empty());
+    EXPECT_TRUE(List("UI/../..", true, true).empty());
+    EXPECT_TRUE(List("nowhere", true, true).empty());
+}
+
+TEST_F(FileSystemListTest, FoldersMergeAndReplaceTheList)
+{
+    std::vector<std::string> names = {"stale"};
+    files.ListFolders("", names, kLocationAssets);
+    EXPECT_EQ(names, (std::vector<std::string>{"chars", "other", "UI"}));
+    files.ListFolders("ui", names, kLocationAssets);
+    EXPECT_EQ(names, std::vector<std::string>{"sub"});
+    files.ListFolders("", names, kLocationUser);
+    EXPECT_EQ(names, std::vector<std::string>{"chars"});
+}
+
+// ---------------------------------------------------------------------------------------
+// Damaged archives
+
+class FileSystemArchiveTest : public FileSystemTest {
+protected:
+    FileSystemArchiveTest()
+    {
+        EXPECT_TRUE(WriteZip(Root() + "/good.zip", entries));
+        good = folder.Read("good.zip");
+    }
+
+    // Mounts the bytes as an archive; every entry it yields must be the one that was stored.
+    void MountAndReadAll(const std::string& bytes)
+    {
+        std::ofstream(folder.Path() / "assets001.zip", std::ios::binary | std::ios::trunc) << bytes;
+        PosixFileSystem fresh(Root());
+        fresh.SetRootFolders("Assets");
+        size_t before = LogLines();
+        if (!fresh.MountArchive("assets001.zip")) {
+            EXPECT_EQ(LogLines(), before + 1);
+        }
+        std::vector<std::string> names;
+        fresh.ListFiles("", "", names, kLocationAssets, true, true, true);
+        for (const ZipWriterEntry& entry : entries) {
+            FileBuffer buffer = fresh.LoadWholeFile(entry.name);
+            if (buffer.IsValid()) {
+                EXPECT_EQ(buffer.Text(), entry.bytes) << entry.name;
+            }
+        }
+    }
+
+    const std::vector<ZipWriterEntry> entries = {{"alpha.txt", "first entry, deflated first entry"},
+                                                 {"beta.dat", "stored bytes", true},
+                                                 {"gamma/delta.bin", std::string(300, 'q')}};
+    std::string good;
+};
+
+TEST_F(FileSystemArchiveTest, ArchiveCutAtEveryOffsetNeverCrashes)
+{
+    for (size_t cut = 0; cut < good.size(); ++cut)
+        MountAndReadAll(good.substr(0, cut));
+}
+
+TEST_F(FileSystemArchiveTest, FlippedBitsGiveTheRightBytesOrNone)
+{
+    for (size_t at = 0; at < good.size(); ++at) {
+        std::string bad = good;
+        bad[at] = static_cast<char>(bad[at] ^ (1 << (at % 8)));
+        MountAndReadAll(bad);
+    }
+}
+
+TEST_F(FileSystemArchiveTest, RandomBytesNeverCrash)
+{
+    std::mt19937 random(1234);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes(random() % 200, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        // A directory-end signature near the end leads the reader deeper into the noise.
+        if (bytes.size() > 30 && round % 2)
+            bytes.replace(bytes.size() - 22, 4, "PK\x05\x06");
+        MountAndReadAll(bytes);
+    }
+}
+
+TEST_F(FileSystemArchiveTest, DamagedEntryDataIsRefusedWithOneLine)
+{
+    std::string bad = good;
+    size_t stored = bad.find("stored bytes");
+    ASSERT_NE(stored, std::string::npos);
+    bad[stored] = 'S';
+    std::ofstream(folder.Path() / "assets001.zip", std::ios::binary) << bad;
+    ASSERT_TRUE(files.MountArchive("assets001.zip"));
+    size_t before = LogLines();
+    EXPECT_FALSE(files.LoadWholeFile("beta.dat").IsValid());
+    EXPECT_EQ(files.Open("beta.dat", kFileRead), nullptr);
+    EXPECT_EQ(LogLines(), before + 2);
+    EXPECT_EQ(files.LoadWholeFile("alpha.txt").Text(), entries[0].bytes);
 }
 
 } // namespace
