@@ -56,7 +56,8 @@ public:
     void WriteTimeStamp(const TimeStamp& value);
 
     // A stored count is refused (returns false) when it is negative or could not fit in
-    // the bytes left at elementBytes each; nothing is allocated for a refused count.
+    // the bytes left at elementBytes each; nothing is allocated for a refused count, and the
+    // refusal counts as an overrun.
     bool ReadCount(int32_t& count, size_t elementBytes);
 
     bool Overrun() const;
