@@ -1,0 +1,38 @@
+// EventClass -- one class's table of event handlers, falling back to its base class's table.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+class BaseClass;
+class Event;
+class Listener;
+
+using EventHandler = std::function<void(Listener& listener, Event& event)>;
+
+class EventClass {
+public:
+    using CreateFunction = BaseClass* (*)();
+    using DestroyFunction = void (*)(BaseClass* object);
+
+    EventClass(std::string_view name, EventClass* base, CreateFunction create, DestroyFunction destroy);
+
+    const std::string& GetName() const { return name; }
+    EventClass* GetBase() const { return base; }
+    CreateFunction GetCreateFunction() const { return create; }
+    DestroyFunction GetDestroyFunction() const { return destroy; }
+
+    // A later handler for the same id replaces the earlier one.
+    void SetHandler(int eventId, EventHandler handler);
+    // This class's own handler first, then each base class's in turn; null when none has one.
+    const EventHandler* FindHandler(int eventId) const;
+
+private:
+    std::string name;
+    EventClass* base;
+    CreateFunction create;
+    DestroyFunction destroy;
+    std::unordered_map<int, EventHandler> handlers;
+};
