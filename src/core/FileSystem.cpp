@@ -364,15 +364,9 @@ void FileSystem::SetOverrideFolders(std::string_view firstName, std::string_view
 
 std::vector<const std::string*> FileSystem::ReadFolders(FileLocation location) const
 {
-    if (location == kLocationWorking)
-        return {&workingFolder};
     if (!IsAssetKind(location))
         return {&GetFolder(location)};
-    std::vector<const std::string*> folders;
-    for (const std::string* folder : {&userFolder, &overrideFolder2, &overrideFolder1, &assetFolder})
-        if (!folder->empty())
-            folders.push_back(folder);
-    return folders;
+    return {&userFolder, &overrideFolder2, &overrideFolder1, &assetFolder};
 }
 
 FileSystem::Found FileSystem::Find(std::string_view path, FileLocation location, bool disksOnly)
@@ -382,31 +376,27 @@ FileSystem::Found FileSystem::Find(std::string_view path, FileLocation location,
     if (!NormalizeGamePath(path, relative))
         return found;
     std::lock_guard<std::recursive_mutex> guard(lock);
-    std::error_code error;
-    for (const std::string* folder : ReadFolders(location)) {
-        if (folder->empty())
-            continue;
-        std::string resolved = folderCache.Resolve(*folder, relative);
-        if (!resolved.empty() && fs::is_regular_file(resolved, error)) {
+    auto onDisk = [&](const std::string& folder) {
+        std::error_code error;
+        std::string resolved = folder.empty() ? std::string() : folderCache.Resolve(folder, relative);
+        if (!resolved.empty() && fs::is_regular_file(resolved, error))
             found.diskPath = std::move(resolved);
+        return found.IsFound();
+    };
+    for (const std::string* folder : ReadFolders(location))
+        if (onDisk(*folder))
+            return found;
+    if (!IsAssetKind(location))
+        return found;
+    std::string key = StringToLower(relative);
+    for (auto archive = archives.rbegin(); !disksOnly && archive != archives.rend(); ++archive) {
+        if (const ZipArchive::Entry* entry = (*archive)->Find(key)) {
+            found.archive = archive->get();
+            found.entry = entry;
             return found;
         }
     }
-    if (!IsAssetKind(location))
-        return found;
-    if (!disksOnly) {
-        std::string key = StringToLower(relative);
-        for (auto archive = archives.rbegin(); archive != archives.rend(); ++archive) {
-            if (const ZipArchive::Entry* entry = (*archive)->Find(key)) {
-                found.archive = archive->get();
-                found.entry = entry;
-                return found;
-            }
-        }
-    }
-    std::string resolved = folderCache.Resolve(workingFolder, relative);
-    if (!resolved.empty() && fs::is_regular_file(resolved, error))
-        found.diskPath = std::move(resolved);
+    onDisk(workingFolder);
     return found;
 }
 
@@ -447,30 +437,11 @@ File* FileSystem::OpenForWriting(std::string_view path)
                            static_cast<int>(path.size()), path.data());
         return nullptr;
     }
-    std::lock_guard<std::recursive_mutex> guard(lock);
-    std::error_code error;
-    fs::create_directories(userFolder, error);
-    std::string folder = userFolder;
-    std::string_view rest = relative;
-    // Existing folders are reused whatever their case ("Chars" and "chars" are one folder).
-    for (size_t slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
-        std::string_view component = rest.substr(0, slash);
-        rest.remove_prefix(slash + 1);
-        std::string name = folderCache.FindEntry(folder, component);
-        if (name.empty()) {
-            name = std::string(component);
-            fs::create_directory(folder + "/" + name, error);
-            folderCache.Forget(folder);
-        }
-        folder += "/" + name;
-        if (!fs::is_directory(folder, error))
-            return nullptr;
-    }
-    std::string name = folderCache.FindEntry(folder, rest);
-    std::string target = folder + "/" + (name.empty() ? std::string(rest) : name);
-    if (fs::is_directory(target, error))
+    std::string target = WriteTarget(relative);
+    if (target.empty())
         return nullptr;
-    std::string temp = folder + "/." + std::string(rest) + ".XXXXXX";
+    size_t slash = target.rfind('/');
+    std::string temp = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
     int descriptor = mkstemp(temp.data());
     if (descriptor < 0)
         return nullptr;
@@ -483,6 +454,32 @@ File* FileSystem::OpenForWriting(std::string_view path)
     }
     ++filesOpened;
     return new DiskWriteFile(stream, std::move(temp), std::move(target));
+}
+
+std::string FileSystem::WriteTarget(const std::string& relative)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    std::error_code error;
+    fs::create_directories(userFolder, error);
+    std::string folder = userFolder;
+    std::string_view rest = relative;
+    // Existing folders and files are reused whatever their case ("Chars" and "chars" are one folder).
+    for (size_t slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
+        std::string_view component = rest.substr(0, slash);
+        rest.remove_prefix(slash + 1);
+        std::string name = folderCache.FindEntry(folder, component);
+        if (name.empty()) {
+            name = std::string(component);
+            fs::create_directory(folder + "/" + name, error);
+            folderCache.Forget(folder);
+        }
+        folder += "/" + name;
+        if (!fs::is_directory(folder, error))
+            return {};
+    }
+    std::string name = folderCache.FindEntry(folder, rest);
+    std::string target = folder + "/" + (name.empty() ? std::string(rest) : name);
+    return fs::is_directory(target, error) ? std::string() : target;
 }
 
 bool FileSystem::EndWrite(File* file, bool commit)

@@ -175,6 +175,9 @@ private:
     // false when it is missing there.
     bool ResolveListFolder(const std::string& normal, FileLocation location, std::string& actual);
     File* OpenForWriting(std::string_view path);
+    // The full path a normalised user-folder path is written to, its folders made; "" when it
+    // cannot be (a file stands where a folder must go, or a folder where the file must).
+    std::string WriteTarget(const std::string& relative);
     void AddArchiveNames(const std::string& folder, std::string_view extension, std::vector<std::string>& out,
                          bool recurse, bool keepPath, bool wantFolders);
     bool EndWrite(File* file, bool commit);

@@ -226,6 +226,9 @@ TEST_F(FileSystemTest, WriteMakesFoldersAndReusesThemWhateverTheirCase)
     EXPECT_EQ(folder.Read("User/Chars/global.sav"), "new");
     EXPECT_EQ(folder.Read("User/Screenshots/deep/ss0000.tga"), "img");
     EXPECT_EQ(AllEntries("User"), (std::vector<std::string>{"Chars", "Screenshots"}));
+    // A file where a folder must go, or a folder where the file must, refuses the write.
+    EXPECT_FALSE(WriteStringToFile("chars/global.sav/x", "no"));
+    EXPECT_FALSE(WriteStringToFile("Screenshots/DEEP", "no"));
 }
 
 TEST_F(FileSystemTest, WritesNeverLeaveTheUserFolder)
