@@ -1,6 +1,7 @@
 // DebugSystem -- the log: print levels and prefixes, the console line ring and the log file sink.
 #include "core/DebugSystem.h"
 
+#include "core/CommandSystem.h"
 #include "core/StringUtil.h"
 
 #include <cstdarg>
@@ -11,6 +12,8 @@ namespace {
 
 constexpr int kWarningColor = 5;
 constexpr int kErrorColor = 1;
+// A run that never decides on its log file must not grow without bound.
+constexpr size_t kMaxPendingLogLines = 20000;
 
 // Lines printed before the debug system exists, replayed once it does.
 std::mutex gEarlyLock;
@@ -67,10 +70,14 @@ void DebugSystem::Add(int level, std::string_view text)
     if (level == kPrintDeveloper && !developer)
         return;
     std::string line;
-    if (level == kPrintWarning)
+    if (level == kPrintWarning) {
         line = ColorPrefix(kWarningColor);
-    else if (level == kPrintError)
+        ++warningsLogged;
+    } else if (level == kPrintError) {
         line = ColorPrefix(kErrorColor);
+        ++errorsLogged;
+    }
+    ++linesLogged;
     // A translator that logs would re-enter here: its own lines go out untranslated.
     if (translator && !translating) {
         translating = true;
@@ -87,6 +94,8 @@ void DebugSystem::StoreLine(const std::string& line)
     consoleLines.push_back(line);
     while (static_cast<int>(consoleLines.size()) > maxConsoleLines)
         consoleLines.pop_front();
+    if (!logDecided && pendingLogLines.size() < kMaxPendingLogLines)
+        pendingLogLines.push_back(line);
     if (logFile && logFileMode != 0) {
         fputs(line.c_str(), logFile);
         if (logFileMode == 2)
@@ -105,10 +114,18 @@ bool DebugSystem::OpenLogFile(const std::string& path)
     logFile = fopen(path.c_str(), "w");
     if (!logFile)
         return false;
-    for (const std::string& line : consoleLines)
+    for (const std::string& line : pendingLogLines)
         fputs(line.c_str(), logFile);
     fflush(logFile);
+    DropPendingLogLines();
     return true;
+}
+
+void DebugSystem::DropPendingLogLines()
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    logDecided = true;
+    std::vector<std::string>().swap(pendingLogLines);
 }
 
 void DebugSystem::CloseLogFile()
@@ -171,4 +188,37 @@ int DebugSystem::GetMaxConsoleLines() const
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
     return maxConsoleLines;
+}
+
+void DebugSystem::RegisterCommands()
+{
+    if (!gCommandSystem)
+        return;
+    gCommandSystem->RegisterCommand(
+        "toggleConsole", [this](const std::vector<std::string>&) { console.SetShown(!console.IsShown()); },
+        "Shows or hides the console", "", "");
+}
+
+bool DebugSystem::ConsoleTakesClick(int button, bool down, int x, int y)
+{
+    return console.TakesClick(button, down, x, y);
+}
+
+void DebugSystem::DrawConsole()
+{
+    console.Draw();
+}
+
+void DebugSystem::PrintStatistics() const
+{
+    uint32_t lines;
+    uint32_t warnings;
+    uint32_t errors;
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        lines = linesLogged;
+        warnings = warningsLogged;
+        errors = errorsLogged;
+    }
+    Print(kPrintPlain, "Debug: %u lines logged, %u warnings, %u errors\n", lines, warnings, errors);
 }

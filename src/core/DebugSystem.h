@@ -2,7 +2,9 @@
 #pragma once
 
 #include "core/BaseClass.h"
+#include "core/Console.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -24,13 +26,18 @@ public:
     static void Print(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
     static void PrintText(int level, std::string_view text);
 
+    // Until a log file is opened or refused, every line is kept for it (the ring holds only
+    // the newest), so the file starts with the first line of the run.
     bool OpenLogFile(const std::string& path);
+    // No log file this run: the kept lines are let go.
+    void DropPendingLogLines();
     void CloseLogFile();
     // Pushes buffered log lines to disk, e.g. before a fatal exit.
     void Flush();
     // 0: no file output, 1: write, 2: write and flush after every line.
     void SetLogFileMode(int mode);
     void SetDeveloper(bool on);
+    // Values below 1 are taken as 1.
     void SetMaxConsoleLines(int lines);
     void SetEchoToStdout(bool on);
     // Localisation tokens are translated before a line is stored.
@@ -39,6 +46,19 @@ public:
     std::vector<std::string> GetConsoleLines() const;
     int GetMaxConsoleLines() const;
 
+    // "toggleConsole".
+    void RegisterCommands();
+
+    // The drop-down console; main thread only.
+    Console& GetConsole() { return console; }
+    // While the console is shown: true when it uses the click or the click lies in its band.
+    bool ConsoleTakesClick(int button, bool down, int x, int y);
+    // Called by the frame drawing every frame.
+    void DrawConsole();
+
+    // The shut-down line: how many lines, warnings and errors this run logged.
+    void PrintStatistics() const;
+
 private:
     void Add(int level, std::string_view text);
     void StoreLine(const std::string& line);
@@ -46,12 +66,18 @@ private:
     mutable std::recursive_mutex lock;
     std::deque<std::string> consoleLines;
     int maxConsoleLines = 100;
+    std::vector<std::string> pendingLogLines;
+    bool logDecided = false;
     FILE* logFile = nullptr;
     int logFileMode = 1;
     bool developer = false;
     bool echoToStdout = false;
     bool translating = false;
     std::function<std::string(const std::string&)> translator;
+    uint32_t linesLogged = 0;
+    uint32_t warningsLogged = 0;
+    uint32_t errorsLogged = 0;
+    Console console{*this};
 };
 
 extern DebugSystem* gDebugSystem;
