@@ -1,0 +1,339 @@
+// DatabaseTest -- inheritance order, list getters, BaseOnly, cycles, faults in the data, ids and the shipped files.
+#include "core/Database.h"
+#include "core/SimpleData.h"
+#include "platform/PosixPlatformSystem.h"
+#include "DatabaseWorld.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char* const kFamily = R"(
+// Defined before its bases: bases resolve once every file has loaded.
+Child
+{
+    Base Parent
+    Type TypeRoot
+    Key child
+    ListKey c1
+    ListKey c2
+}
+Parent
+{
+    Base Grand
+    Key parent
+    ListKey p1
+    Numbers 3
+}
+Grand
+{
+    Type Item
+    Key grand
+    Only grand
+    ListKey g1
+    Numbers -7
+    Numbers x
+}
+TypeRoot
+{
+    Base TypeBase
+    Key typeRoot
+    ListKey t1
+}
+)";
+
+const char* const kTypeBase = R"(
+TypeBase
+{
+    Type Skill
+    Deep typeBase
+    ListKey tb1
+}
+)";
+
+class DatabaseInheritance : public DatabaseWorld {
+protected:
+    DatabaseInheritance() { Load({{"family.dbr", kFamily}, {"types.dbr", kTypeBase}}); }
+};
+
+TEST_F(DatabaseInheritance, ChainIsOwnThenBaseChainThenTypeChain)
+{
+    EXPECT_EQ(ChainNames("Child"), (Strings{"Parent", "Grand", "TypeRoot", "TypeBase"}));
+    const DatabaseEntry& child = Entry("Child");
+    EXPECT_EQ(child.GetString("Key"), "child");
+    EXPECT_EQ(child.GetString("Only"), "grand");
+    EXPECT_EQ(child.GetString("Deep"), "typeBase");
+    EXPECT_EQ(Entry("Parent").GetString("Key"), "parent");
+    // The nearest entry with a type decides: Grand (Item) comes before TypeBase (Skill).
+    EXPECT_EQ(child.GetType(), DatabaseEntryType::Item);
+    EXPECT_EQ(Entry("TypeRoot").GetType(), DatabaseEntryType::Skill);
+    EXPECT_TRUE(child.IsDerivedFrom("typebase"));
+    EXPECT_FALSE(Entry("Parent").IsDerivedFrom("TypeBase"));
+    EXPECT_FALSE(child.IsDerivedFrom("Child"));
+    EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(DatabaseInheritance, ListsFollowTheChainWithBothFlags)
+{
+    const DatabaseEntry& child = Entry("Child");
+    Strings list = {"kept"};
+    child.GetStringList("ListKey", list, false, false);
+    EXPECT_EQ(list, (Strings{"kept", "c1", "c2", "p1", "g1", "t1", "tb1"}));
+    child.GetStringList("listkey", list, true, true);
+    EXPECT_EQ(list, (Strings{"c1", "c2"}));
+    Entry("Parent").GetStringList("ListKey", list, true, true);
+    EXPECT_EQ(list, (Strings{"p1"}));
+
+    list = {"kept"};
+    child.GetStringList("NoSuchKey", list, false, false);
+    EXPECT_EQ(list, Strings{"kept"});
+    child.GetStringList("NoSuchKey", list, true, false);
+    EXPECT_TRUE(list.empty());
+
+    std::vector<int32_t> numbers = {99};
+    child.GetIntList("Numbers", numbers, false, false);
+    EXPECT_EQ(numbers, (std::vector<int32_t>{99, 3, -7, 0}));
+    child.GetIntList("Numbers", numbers, true, true);
+    EXPECT_EQ(numbers, std::vector<int32_t>{3});
+}
+
+class DatabaseValues : public DatabaseWorld {};
+
+TEST_F(DatabaseValues, NumbersTextsAndDefaults)
+{
+    Load({{"values.dbr", R"(
+Values /* a block comment
+    spanning lines */
+{
+    Count 12abc          // trailing comment
+    Word abc
+    Empty
+    Ratio 2.5x
+    Bad nan
+    Quoted "two  words"
+    Words a   b	c
+}
+)"}});
+    const DatabaseEntry& values = Entry("values");
+    EXPECT_EQ(values.GetInt("Count"), 12);
+    EXPECT_EQ(values.GetInt("count", 5), 12);
+    EXPECT_EQ(values.GetInt("Word", 5), 0);
+    EXPECT_EQ(values.GetInt("Empty", 5), 5);
+    EXPECT_EQ(values.GetInt("Missing", 5), 5);
+    EXPECT_EQ(values.GetInt("Missing"), 0);
+    EXPECT_FLOAT_EQ(values.GetFloat("Ratio", 1.0f), 2.5f);
+    EXPECT_FLOAT_EQ(values.GetFloat("Empty", 1.0f), 1.0f);
+    EXPECT_FLOAT_EQ(values.GetFloat("Bad", 1.0f), 0.0f);
+    EXPECT_EQ(values.GetString("Empty", "default"), "");
+    EXPECT_EQ(values.GetString("Missing", "default"), "default");
+    EXPECT_EQ(values.GetString("Quoted"), "two  words");
+    EXPECT_EQ(values.GetString("Words"), "a b c");
+    ASSERT_NE(values.FindField("EMPTY"), nullptr);
+    EXPECT_EQ(values.FindField("Missing"), nullptr);
+    EXPECT_EQ(database.GetEntryFieldString("VALUES", "Word"), "abc");
+    EXPECT_EQ(database.GetEntryFieldString("Nobody", "Word"), "");
+    EXPECT_EQ(CountErrors(), 0);
+}
+
+class DatabaseWalk : public DatabaseWorld {};
+
+TEST_F(DatabaseWalk, BaseOnlyIsOwnAndLeftOutOfTheTypeWalk)
+{
+    Load({{"a.dbr", R"(
+ClassTemplate { 
+    Type Class
+    BaseOnly 1
+}
+Warrior
+{
+    Base ClassTemplate
+}
+Sword
+{
+    Type Item
+}
+)"},
+          {"b.dbr", R"(
+Rogue
+{
+    Base ClassTemplate
+    BaseOnly 0
+}
+Mage
+{
+    Type ClassTemplate
+}
+)"}});
+    EXPECT_TRUE(Entry("ClassTemplate").IsBaseOnly());
+    EXPECT_FALSE(Entry("Warrior").IsBaseOnly());
+    EXPECT_EQ(Entry("Warrior").GetInt("BaseOnly"), 1);
+    Strings walked;
+    for (const DatabaseEntry* entry = database.GetNextEntryOfType(DatabaseEntryType::Class); entry;
+         entry = database.GetNextEntryOfType(DatabaseEntryType::Class, entry))
+        walked.emplace_back(entry->GetName());
+    EXPECT_EQ(walked, (Strings{"Warrior", "Rogue", "Mage"}));
+    // A walk may go on from an entry of another type.
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Class, &Entry("Sword")), &Entry("Rogue"));
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Music), nullptr);
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::kCount), nullptr);
+    EXPECT_EQ(database.GetNextEntryOfType(-1), nullptr);
+}
+
+TEST_F(DatabaseWalk, IdsPackFileAndIndex)
+{
+    Load({{"a.dbr", "A1 { }\nA2 { }\n"}, {"empty.dbr", ""}, {"b.dbr", "B1 { }\n"}});
+    // An empty sub-database still takes its index; only one that cannot be read takes none.
+    EXPECT_EQ(Entry("A2").GetId(), 1);
+    EXPECT_EQ(Entry("B1").GetId(), 2 << 16);
+    for (std::string_view name : {"A1", "A2", "B1"})
+        EXPECT_EQ(database.GetEntryByIndex(Entry(name).GetId()), &Entry(name));
+    EXPECT_EQ(database.GetEntryByIndex(-1), nullptr);
+    EXPECT_EQ(database.GetEntryByIndex(2), nullptr);
+    EXPECT_EQ(database.GetEntryByIndex(3 << 16), nullptr);
+    EXPECT_EQ(database.GetEntryByIndex(INT32_MIN), nullptr);
+    EXPECT_EQ(database.FindEntryByName("1", "a"), &Entry("A1"));
+    EXPECT_EQ(database.FindEntryByName(""), nullptr);
+    EXPECT_EQ(database.GetSubDatabaseCount(), 3);
+}
+
+class DatabaseFaults : public DatabaseWorld {};
+
+TEST_F(DatabaseFaults, CyclesAreCutAndLogged)
+{
+    Load({{"loops.dbr", R"(
+A { Base B
+    KeyA a }
+B { Base A
+    KeyB b }
+Self { Type Self }
+Mixed { Base Other }
+Other { Type Mixed }
+Leaf { Base A
+    Type Item }
+)"}});
+    EXPECT_EQ(ChainNames("A"), Strings{"B"});
+    EXPECT_EQ(ChainNames("B"), Strings{});
+    EXPECT_EQ(ChainNames("Self"), Strings{});
+    EXPECT_EQ(ChainNames("Leaf"), (Strings{"A", "B"}));
+    EXPECT_EQ(Entry("Leaf").GetString("KeyB"), "b");
+    EXPECT_EQ(Entry("Mixed").GetString("Nothing", "none"), "none");
+    EXPECT_EQ(CountLogged("^c001Database entry B: inheriting from A would loop; that link is cut\n"), 1);
+    EXPECT_EQ(CountLogged("^c001Database entry Self: inheriting from Self would loop; that link is cut\n"), 1);
+    EXPECT_EQ(CountErrors(), 3);
+}
+
+TEST_F(DatabaseFaults, MissingBaseAndTypeAreLoggedAndTheEntryKept)
+{
+    Load({{"orphans.dbr", "Orphan {\n Base Nowhere\n Type Elsewhere\n Key 1\n}\n"}});
+    EXPECT_EQ(CountLogged("^c001Database entry Orphan: base Nowhere not found\n"), 1);
+    EXPECT_EQ(CountLogged("^c001Database entry Orphan: type Elsewhere not found\n"), 1);
+    EXPECT_EQ(Entry("Orphan").GetInt("Key"), 1);
+    EXPECT_EQ(Entry("Orphan").GetType(), DatabaseEntryType::None);
+    EXPECT_TRUE(ChainNames("Orphan").empty());
+}
+
+TEST_F(DatabaseFaults, DuplicateNameKeepsTheFirstAndTakesNoIndex)
+{
+    Load({{"first.dbr", "Hero { Level 1 }\n"}, {"second.dbr", "HERO { Level 2 }\nNext { }\n"}});
+    EXPECT_EQ(Entry("hero").GetInt("Level"), 1);
+    EXPECT_EQ(Entry("Next").GetId(), 1 << 16);
+    EXPECT_EQ(CountLogged("^c005Duplicate database entry HERO in Database/second.dbr; the first is kept\n"), 1);
+    EXPECT_EQ(database.GetEntryCount(), 2);
+}
+
+TEST_F(DatabaseFaults, SyntaxFaultsAreLoggedAndTheRestStillReads)
+{
+    Load({{"broken.dbr", "Stray\nGood\n{\n Key 1\n}\n}\nUnclosed\n{\n Key 2\n"}});
+    EXPECT_EQ(Entry("Good").GetInt("Key"), 1);
+    EXPECT_EQ(Entry("Unclosed").GetInt("Key"), 2);
+    EXPECT_EQ(database.FindEntryByName("Stray"), nullptr);
+    EXPECT_EQ(CountLogged("^c001Database file Database/broken.dbr: expected { after Stray\n"), 1);
+    EXPECT_EQ(CountLogged("^c001Database file Database/broken.dbr: unexpected }\n"), 1);
+    EXPECT_EQ(CountLogged("^c001Database file Database/broken.dbr: Unclosed is missing its }\n"), 1);
+}
+
+TEST_F(DatabaseFaults, ListedNamesNeverLeaveTheDatabaseFolder)
+{
+    folder.Write("Assets/secret.dbr", "Secret { }\n");
+    folder.Write("Assets/Database/sub/inner.dbr", "Inner { }\n");
+    LoadWithList("../secret.dbr\n/etc/passwd\nsub/../../secret.dbr\nC:/secret.dbr\nsub\\inner.dbr\nmissing.dbr\n");
+    EXPECT_EQ(database.FindEntryByName("Secret"), nullptr);
+    EXPECT_NE(database.FindEntryByName("Inner"), nullptr);
+    for (const char* name : {"../secret.dbr", "/etc/passwd", "sub/../../secret.dbr", "C:/secret.dbr"})
+        EXPECT_EQ(CountLogged(std::string("^c001Refused database file name ") + name + "\n"), 1) << name;
+    EXPECT_EQ(CountLogged("^c001Couldn't find Database/missing.dbr\n"), 1);
+    EXPECT_EQ(database.GetSubDatabaseCount(), 1);
+}
+
+TEST_F(DatabaseFaults, MissingListIsFatalThroughThePlatform)
+{
+    PosixPlatformSystem platform(folder.Path().string() + "/User");
+    platform.SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
+    gPlatformSystem = &platform;
+    try {
+        database.Load();
+        ADD_FAILURE() << "Load returned without the list";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "Couldn't find Database/database.dbl!\n");
+    }
+    gPlatformSystem = nullptr;
+}
+
+TEST_F(DatabaseFaults, MissingListExitsWithoutAPlatform)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    gPlatformSystem = nullptr;
+    EXPECT_EXIT(database.Load(), ::testing::ExitedWithCode(1), "Couldn't find Database/database.dbl!");
+}
+
+class RecordingData : public SimpleData {
+public:
+    void Load(const DatabaseEntry* loaded) override { loads.push_back(loaded); }
+    std::vector<const DatabaseEntry*> loads;
+};
+
+TEST_F(DatabaseWalk, SimpleDataLoadsOnlyWhenItsEntryChanges)
+{
+    Load({{"data.dbr", "Torch { Type Object\n Radius 2.5\n Lit 3 }\n"}});
+    RecordingData data;
+    EXPECT_EQ(data.GetInt("Lit"), 0);
+    EXPECT_FALSE(data.GetBool("Lit"));
+    EXPECT_EQ(data.GetEntryType(), DatabaseEntryType::None);
+    data.SetEntryByName("torch");
+    data.SetEntry(&Entry("Torch"));
+    ASSERT_EQ(data.loads, std::vector<const DatabaseEntry*>{&Entry("Torch")});
+    EXPECT_TRUE(data.GetBool("Lit"));
+    EXPECT_FLOAT_EQ(data.GetFloat("Radius"), 2.5f);
+    EXPECT_EQ(data.GetEntryType(), DatabaseEntryType::Object);
+    data.SetEntryByName("NoSuchRecord");
+    EXPECT_EQ(data.loads.size(), 2u);
+    EXPECT_EQ(data.loads.back(), nullptr);
+    EXPECT_EQ(data.GetEntry(), nullptr);
+}
+
+TEST(DatabaseShipped, GameFolderLoadsCleanly)
+{
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    ASSERT_NE(gameDir, nullptr);
+    DebugSystem debug;
+    gDebugSystem = &debug;
+    PosixFileSystem files(gameDir);
+    files.SetRootFolders("Assets");
+    gFileSystem = &files;
+    Database database;
+    database.Load();
+    gFileSystem = nullptr;
+    const DatabaseEntry* gameSystem = database.FindEntryByName("GameSystem");
+    ASSERT_NE(gameSystem, nullptr);
+    EXPECT_EQ(gameSystem->GetType(), DatabaseEntryType::Info);
+    EXPECT_EQ(gameSystem->GetString("Name"), "Game system");
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info), gameSystem);
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, gameSystem), nullptr);
+    for (const std::string& line : debug.GetConsoleLines())
+        EXPECT_NE(line.rfind("^c00", 0), 0u) << line;
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+// DatabaseWorld -- a test world for the game database: a temporary game folder, its file system and log.
+#pragma once
+
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "platform/PosixFileSystem.h"
+#include "support/TempFolder.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+class DatabaseWorld : public ::testing::Test {
+protected:
+    using Files = std::vector<std::pair<std::string, std::string>>;
+
+    DatabaseWorld() : files(folder.Path().string())
+    {
+        files.SetRootFolders("Assets");
+        gDebugSystem = &debug;
+        gFileSystem = &files;
+        gDatabase = &database;
+        debug.SetMaxConsoleLines(1 << 20);
+    }
+
+    ~DatabaseWorld() override
+    {
+        if (gFileSystem == &files)
+            gFileSystem = nullptr;
+    }
+
+    // Writes each sub-database under "Assets/Database", lists them in that order and loads.
+    void Load(const Files& subDatabases)
+    {
+        std::string list;
+        for (const auto& [name, text] : subDatabases) {
+            folder.Write("Assets/Database/" + name, text);
+            list += name + "\n";
+        }
+        LoadWithList(list);
+    }
+
+    void LoadWithList(const std::string& list)
+    {
+        folder.Write("Assets/Database/database.dbl", list);
+        database.Load();
+    }
+
+    const DatabaseEntry& Entry(std::string_view name) const
+    {
+        const DatabaseEntry* entry = database.FindEntryByName(name);
+        EXPECT_NE(entry, nullptr) << name;
+        static const DatabaseEntry kMissing;
+        return entry ? *entry : kMissing;
+    }
+
+    std::vector<std::string> ChainNames(std::string_view name) const
+    {
+        std::vector<std::string> names;
+        for (const DatabaseEntry* base : Entry(name).GetBaseChain())
+            names.emplace_back(base->GetName());
+        return names;
+    }
+
+    std::vector<std::string> Logged() const { return debug.GetConsoleLines(); }
+
+    int CountLogged(const std::string& line) const
+    {
+        std::vector<std::string> lines = Logged();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+    }
+
+    // Lines logged as errors: they carry the error colour code in front.
+    int CountErrors() const
+    {
+        std::vector<std::string> lines = Logged();
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                              [](const std::string& line) { return line.rfind("^c001", 0) == 0; }));
+    }
+
+    DebugSystem debug;
+    TempFolder folder;
+    PosixFileSystem files;
+    Database database;
+};
