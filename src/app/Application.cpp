@@ -1,13 +1,184 @@
-// Application -- the composition root: creates every system, runs the frame loop, shuts down.
+// Application -- the composition root: which implementation fills each system slot, and the program's run.
 #include "app/Application.h"
 
+#include "core/Application.h"
+#include "core/ColorSystem.h"
+#include "core/CommandSystem.h"
+#include "core/Database.h"
 #include "core/DebugSystem.h"
+#include "core/EventSystem.h"
+#include "core/LocSystem.h"
+#include "core/NameGenerator.h"
+#include "core/Profiler.h"
+#include "core/RandomSystem.h"
+#include "core/TypeRegistry.h"
+#include "core/UserVarSystem.h"
+#include "core/VirtualKeys.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "platform/PosixTimerSystem.h"
+
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+template <class T>
+void Destroy(T*& pointer)
+{
+    delete pointer;
+    pointer = nullptr;
+}
+
+std::string UserFolderOf(const std::string& workingFolder)
+{
+    std::string base = workingFolder.empty() ? std::filesystem::current_path().string() : workingFolder;
+    return base + "/User";
+}
+
+void InstallEngineCore(Application& app, const std::string& workingFolder)
+{
+    app.SetSystem(SystemSlot::Platform, {
+        [workingFolder] { gPlatformSystem = new PosixPlatformSystem(UserFolderOf(workingFolder)); },
+        nullptr,
+        [] { Destroy(gPlatformSystem); },
+    });
+    app.SetSystem(SystemSlot::FileSystem, {
+        [workingFolder] {
+            gFileSystem = new PosixFileSystem(workingFolder);
+            gFileSystem->SetRootFolders("Assets");
+            gFileSystem->MountAssetArchives();
+        },
+        nullptr,
+        [] { Destroy(gFileSystem); },
+    });
+    app.SetSystem(SystemSlot::Debug, {
+        [] {
+            gDebugSystem = new DebugSystem();
+            // Nothing is drawn yet: a terminal shows the console instead.
+            gDebugSystem->SetEchoToStdout(true);
+        },
+        [] { gDebugSystem->RegisterCommands(); },
+        [] { Destroy(gDebugSystem); },
+    });
+    app.SetSystem(SystemSlot::Localisation, {
+        [] { gLocSystem = new LocSystem(); },
+        [] { gLocSystem->RegisterCommands(); },
+        [] { Destroy(gLocSystem); },
+    });
+    app.SetSystem(SystemSlot::Listener, {
+        [] {
+            gTypeRegistry = new TypeRegistry();
+            gEventSystem = new EventSystem();
+        },
+        nullptr,
+        [] {
+            Destroy(gEventSystem);
+            Destroy(gTypeRegistry);
+        },
+    });
+    app.SetSystem(SystemSlot::Command, {
+        [] { gCommandSystem = new CommandSystem(); },
+        [] { gCommandSystem->RegisterCommands(); },
+        [] { Destroy(gCommandSystem); },
+    });
+    app.SetSystem(SystemSlot::VirtualKeys, {
+        [] { gVirtualKeys = new VirtualKeys(); },
+        [] { gVirtualKeys->RegisterCommands(); },
+        [] { Destroy(gVirtualKeys); },
+    });
+    app.SetSystem(SystemSlot::UserVars, {
+        [] {
+            gUserVarSystem = new UserVarSystem();
+            gUserVarSystem->LoadConfigFiles();
+        },
+        [] {
+            gUserVarSystem->RegisterCommands();
+            gUserVarSystem->RegisterDebugVars();
+        },
+        [] { Destroy(gUserVarSystem); },
+    });
+    app.SetSystem(SystemSlot::Timer, {
+        [] { gTimerSystem = new PosixTimerSystem(); },
+        nullptr,
+        [] { Destroy(gTimerSystem); },
+    });
+    app.SetSystem(SystemSlot::Profiler, {
+        [] { gProfiler = new Profiler(gTimerSystem); },
+        [] { gProfiler->RegisterCommands(); },
+        [] { Destroy(gProfiler); },
+    });
+    app.SetSystem(SystemSlot::Color, {
+        [] { gColorSystem = new ColorSystem(); },
+        nullptr,
+        [] { Destroy(gColorSystem); },
+    });
+    app.SetSystem(SystemSlot::NameGenerator, {
+        [] { gNameGenerator = new NameGenerator(); },
+        nullptr,
+        [] { Destroy(gNameGenerator); },
+    });
+    app.SetSystem(SystemSlot::Random, {
+        [] {
+            uint32_t seed = static_cast<uint32_t>(std::time(nullptr)) ^ gTimerSystem->GetTime();
+            gRandomSystem = new RandomSystem(seed);
+        },
+        nullptr,
+        [] { Destroy(gRandomSystem); },
+    });
+    app.SetSystem(SystemSlot::Database, {
+        [] { gDatabase = new Database(); },
+        nullptr,
+        [] { Destroy(gDatabase); },
+    });
+}
+
+// Until a game server and client are built into the program, the commands that would
+// start or end a game say so rather than pretend.
+void InstallGameCommands(Application& app)
+{
+    app.AddStartUpHook(StartUpStep::Game, [] {
+        gCommandSystem->RegisterCommand(
+            "start",
+            [](const std::vector<std::string>& args) {
+                DebugSystem::Print(kPrintWarning, "Can't start \"%s\": this build has no game server or client yet\n",
+                                   args[0].c_str());
+            },
+            "Starts a game: both (client and world host) or client", "mode", "s");
+        gCommandSystem->RegisterCommand(
+            "resumeGame",
+            [](const std::vector<std::string>&) {
+                DebugSystem::Print(kPrintWarning, "Can't resume a game: this build has no game client yet\n");
+            },
+            "Resumes the last character's game", "", "");
+        gCommandSystem->RegisterCommand(
+            "saveAndExit",
+            [](const std::vector<std::string>&) { DebugSystem::Print(kPrintWarning, "No game in progress to save\n"); },
+            "Saves the game in progress and ends it", "", "");
+        gCommandSystem->RegisterCommand(
+            "exitWithoutSave",
+            [](const std::vector<std::string>&) { DebugSystem::Print(kPrintWarning, "No game in progress to end\n"); },
+            "Ends the game in progress without saving", "", "");
+        return true;
+    });
+}
+
+} // namespace
+
+void InstallSystems(Application& app, const std::string& workingFolder)
+{
+    InstallEngineCore(app, workingFolder);
+    InstallGameCommands(app);
+}
 
 int RunApplication()
 {
-    gDebugSystem = new DebugSystem();
-    gDebugSystem->SetEchoToStdout(true);
-    DebugSystem::Print(kPrintPlain, "Emberlode starting\n");
-    delete gDebugSystem;
+    Application app;
+    gApplication = &app;
+    InstallSystems(app, std::string());
+    PosixPlatformSystem::InstallQuitSignalHandlers();
+    if (app.StartUp())
+        app.Run();
+    app.ShutDown();
     return 0;
 }

@@ -1,0 +1,229 @@
+// ApplicationTest -- the whole life on the shipped game folder with a scripted platform and a hand-stepped clock.
+#include "app/Application.h"
+#include "core/Application.h"
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/system/TimerSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "platform/PosixTimerSystem.h"
+#include "support/TempFolder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The real platform services, but the window closes when the script says so and sleeping
+// moves the test's clock instead of the wall clock.
+class ScriptedPlatform : public PosixPlatformSystem {
+public:
+    ScriptedPlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now)
+    {
+        SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
+    }
+
+    bool PumpMessages() override { return ++pumps != closeOnPump; }
+    void OnQuit() override { ++quits; }
+    // Each frame also spends 3 ms of work.
+    void Sleep(uint32_t milliseconds) override
+    {
+        sleeps.push_back(milliseconds);
+        now += milliseconds + 3;
+    }
+
+    uint64_t& now;
+    int pumps = 0;
+    int closeOnPump = -1;
+    int quits = 0;
+    std::vector<uint32_t> sleeps;
+};
+
+class LifeWorld : public ::testing::Test {
+protected:
+    LifeWorld()
+    {
+        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+        if (gameDir)
+            std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
+        std::filesystem::remove_all(folder.Path() / "User");
+        working = folder.Path().string();
+        InstallSystems(app, working);
+        app.GetSystem(SystemSlot::Platform).create = [this] {
+            platform = new ScriptedPlatform(working + "/User", now);
+            gPlatformSystem = platform;
+        };
+        app.GetSystem(SystemSlot::Timer).create = [this] {
+            gTimerSystem = new PosixTimerSystem([this] { return now; });
+        };
+        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
+            create();
+            gDebugSystem->SetEchoToStdout(false);
+        };
+        for (int slot = 0; slot < kSystemSlotCount; ++slot)
+            RecordLife(static_cast<SystemSlot>(slot));
+        gApplication = &app;
+    }
+    ~LifeWorld() override { app.ShutDown(); }
+
+    void RecordLife(SystemSlot slot)
+    {
+        SystemHooks& hooks = app.GetSystem(slot);
+        int index = static_cast<int>(slot);
+        if (hooks.create)
+            hooks.create = [this, index, create = hooks.create] {
+                create();
+                created.push_back(index);
+            };
+        if (hooks.destroy)
+            hooks.destroy = [this, index, destroy = hooks.destroy] {
+                destroyed.push_back(index);
+                destroy();
+            };
+    }
+
+    std::string Log() const { return folder.Read("User/log.txt"); }
+
+    TempFolder folder;
+    std::string working;
+    Application app;
+    ScriptedPlatform* platform = nullptr;
+    // Starts just short of the 32-bit wrap, so the frames measured cross it.
+    uint64_t now = 0xFFFFFFF0u;
+    std::vector<int> created;
+    std::vector<int> destroyed;
+};
+
+int SlotIndex(SystemSlot slot)
+{
+    return static_cast<int>(slot);
+}
+
+} // namespace
+
+TEST_F(LifeWorld, SystemsAreCreatedInOrderAndDestroyedInTheirOwnOrder)
+{
+    ASSERT_TRUE(app.StartUp());
+    std::vector<int> expectedCreated = {
+        SlotIndex(SystemSlot::Platform),      SlotIndex(SystemSlot::FileSystem), SlotIndex(SystemSlot::Debug),
+        SlotIndex(SystemSlot::Localisation),  SlotIndex(SystemSlot::Listener),   SlotIndex(SystemSlot::Command),
+        SlotIndex(SystemSlot::VirtualKeys),   SlotIndex(SystemSlot::UserVars),   SlotIndex(SystemSlot::Timer),
+        SlotIndex(SystemSlot::Profiler),      SlotIndex(SystemSlot::Color),      SlotIndex(SystemSlot::NameGenerator),
+        SlotIndex(SystemSlot::Random),        SlotIndex(SystemSlot::Database),
+    };
+    EXPECT_EQ(created, expectedCreated);
+
+    app.ShutDown();
+    std::vector<int> expectedDestroyed = {
+        SlotIndex(SystemSlot::Database), SlotIndex(SystemSlot::Platform),    SlotIndex(SystemSlot::NameGenerator),
+        SlotIndex(SystemSlot::Color),    SlotIndex(SystemSlot::Profiler),    SlotIndex(SystemSlot::Timer),
+        SlotIndex(SystemSlot::Random),   SlotIndex(SystemSlot::UserVars),    SlotIndex(SystemSlot::VirtualKeys),
+        SlotIndex(SystemSlot::Command),  SlotIndex(SystemSlot::Listener),    SlotIndex(SystemSlot::Localisation),
+        SlotIndex(SystemSlot::FileSystem), SlotIndex(SystemSlot::Debug),
+    };
+    EXPECT_EQ(destroyed, expectedDestroyed);
+    EXPECT_EQ(gDebugSystem, nullptr);
+    EXPECT_EQ(gPlatformSystem, nullptr);
+    EXPECT_EQ(gCommandSystem, nullptr);
+}
+
+TEST_F(LifeWorld, QuitEndsTheLoopAfterTheCurrentFrameAndStatisticsReachTheLog)
+{
+    std::vector<std::string> steps;
+    std::vector<uint32_t> deltas;
+    int frames = 0;
+    app.AddFrameHook(FrameStep::WorldHostTick, [&](uint32_t frameMs) { deltas.push_back(frameMs); });
+    app.AddFrameHook(FrameStep::ClientUpdate, [&](uint32_t) {
+        if (++frames == 3)
+            ExecuteCommandLine("quit");
+    });
+    app.AddFrameHook(FrameStep::ServerFrameEnd, [&](uint32_t) { steps.push_back("end"); });
+    app.AddShutDownHook(ShutDownStep::EndGame, [&] { steps.push_back("game ended"); });
+    ASSERT_TRUE(app.StartUp());
+    app.Run();
+
+    EXPECT_EQ(frames, 3);
+    EXPECT_EQ(platform->quits, 1);
+    // The quitting frame ran to its end, sleep included.
+    EXPECT_EQ(steps.back(), "end");
+    EXPECT_EQ(platform->sleeps, (std::vector<uint32_t>(3, Application::kNoDisplayFrameMs)));
+    // Frames of 10 ms sleep and 3 ms work, from the frame timer's start; the third crosses
+    // the clock's wrap and is measured by its rule, one short of the true 13.
+    EXPECT_EQ(deltas, (std::vector<uint32_t>{0, 13, 12}));
+    EXPECT_EQ(app.GetFrameDelta(), 12u);
+
+    app.ShutDown();
+    EXPECT_EQ(steps.back(), "game ended");
+    std::string log = Log();
+    size_t started = log.find("Debug system started\n");
+    size_t files = log.find("File system: ");
+    size_t memory = log.find("Memory statistics:\n");
+    size_t debug = log.find("Debug: ");
+    size_t vars = log.find(" user vars\n");
+    size_t profiler = log.find("Profiler: no frames profiled\n");
+    ASSERT_NE(started, std::string::npos) << log;
+    EXPECT_LT(started, files);
+    EXPECT_LT(files, memory);
+    EXPECT_LT(memory, debug);
+    EXPECT_LT(debug, vars);
+    EXPECT_LT(vars, profiler);
+    EXPECT_NE(profiler, std::string::npos);
+}
+
+TEST_F(LifeWorld, ClosingTheWindowFinishesTheFrameLikeQuit)
+{
+    int ends = 0;
+    app.AddFrameHook(FrameStep::ServerFrameEnd, [&](uint32_t) { ++ends; });
+    ASSERT_TRUE(app.StartUp());
+    platform->closeOnPump = 2;
+    app.Run();
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(platform->quits, 0);
+}
+
+TEST_F(LifeWorld, StartUpReadsTheShippedFilesInOrder)
+{
+    ASSERT_TRUE(app.StartUp());
+    gDebugSystem->Flush();
+    std::string log = Log();
+    size_t version = log.find("Emberlode ");
+    size_t started = log.find("Debug system started\n");
+    ASSERT_NE(version, std::string::npos) << log;
+    EXPECT_LT(version, started);
+    // The shipped settings were read and the top-level commands exist.
+    EXPECT_EQ(gDebugSystem->GetMaxConsoleLines(), 100);
+    for (const char* command : {"quit", "start", "resumeGame", "saveAndExit", "exitWithoutSave", "printmem"})
+        EXPECT_TRUE(gCommandSystem->IsCommand(command)) << command;
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+}
+
+TEST_F(LifeWorld, FailedStartUpStepStopsBeforeTheGameAndStillShutsDown)
+{
+    bool gameStarted = false;
+    app.AddStartUpHook(StartUpStep::Sound, [] { return false; });
+    app.AddStartUpHook(StartUpStep::Game, [&] { return gameStarted = true; });
+    EXPECT_FALSE(app.StartUp());
+    EXPECT_FALSE(app.IsRunning());
+    EXPECT_FALSE(gameStarted);
+    app.ShutDown();
+    EXPECT_EQ(destroyed.back(), SlotIndex(SystemSlot::Debug));
+    EXPECT_EQ(Log().find("Debug system started"), std::string::npos);
+}
+
+TEST_F(LifeWorld, ProfiledFramesAreReportedAtShutDown)
+{
+    ASSERT_TRUE(app.StartUp());
+    ExecuteCommandLine("setUserVar profile 1");
+    int frames = 0;
+    app.AddFrameHook(FrameStep::ClientDraw, [&](uint32_t) {
+        if (++frames == 2)
+            app.Quit();
+    });
+    app.Run();
+    app.ShutDown();
+    // The sleep of each frame falls after the profiler closes it: 0 ms frames.
+    EXPECT_NE(Log().find("Profiler: 2 frames, 0.00 ms average, 0 ms longest, 0 spikes\n"), std::string::npos) << Log();
+}

@@ -1,0 +1,76 @@
+// EndToEndTest -- the real executable on a copy of the shipped game folder, stopped by SIGTERM.
+#include "support/TempFolder.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Starts the program with the folder as its working folder and its console output discarded.
+pid_t StartGame(const std::filesystem::path& folder)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        int quiet = open("/dev/null", O_WRONLY);
+        if (quiet < 0 || dup2(quiet, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0)
+            _exit(126);
+        execl(EMBERLODE_EXECUTABLE, EMBERLODE_EXECUTABLE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return child;
+}
+
+// Polls the log until it holds the text; false when the program ended or the time ran out.
+bool WaitForLogLine(const TempFolder& folder, pid_t child, const std::string& text)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (folder.Read("User/log.txt").find(text) != std::string::npos)
+            return true;
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
+{
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    ASSERT_NE(gameDir, nullptr);
+    TempFolder folder;
+    std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(folder.Path() / "User");
+
+    pid_t child = StartGame(folder.Path());
+    ASSERT_GT(child, 0);
+    bool started = WaitForLogLine(folder, child, "Debug system started\n");
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(started) << folder.Read("User/log.txt");
+
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::string log = folder.Read("User/log.txt");
+    size_t version = log.find("Emberlode ");
+    size_t begun = log.find("Debug system started\n");
+    size_t statistics = log.find("File system: ");
+    EXPECT_LT(version, begun) << log;
+    EXPECT_LT(begun, statistics) << log;
+    for (const char* line : {"Memory statistics:\n", "Debug: ", " user vars\n", "Profiler: "})
+        EXPECT_NE(log.find(line, statistics), std::string::npos) << line << "\n" << log;
+    // Nothing in the shipped content is an error.
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+}
