@@ -1,0 +1,127 @@
+// GraphicsDevice -- the graphics library behind one small interface: texture ids, uploads, the context lock and batches.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/UserVarRef.h"
+#include "resources/GraphicsContextLock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+// How the bytes of an upload are laid out. The DXT formats are the S3TC block formats.
+enum class PixelFormat : int32_t { kRgb = 0, kRgba = 1, kDxt1 = 2, kDxt3 = 3, kDxt5 = 4 };
+
+// The minification filter an upload asks for; magnification is always linear.
+enum class TextureFilter : int32_t { kLinear = 0, kLinearMipmapNearest = 1, kLinearMipmapLinear = 2 };
+
+// One texture as the library receives it. The levels lie one after the other from the largest;
+// level k is max(width >> k, 1) x max(height >> k, 1) pixels (TextureLevelBytes gives its size).
+struct TextureUpload {
+    const uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    PixelFormat format = PixelFormat::kRgb;
+    int32_t levelCount = 1;
+    // The sum of the level sizes: what the device may read from pixels.
+    size_t byteCount = 0;
+    TextureFilter minFilter = TextureFilter::kLinear;
+    // 0 leaves the library's default; otherwise the maximum anisotropy to set.
+    float anisotropy = 0.0f;
+};
+
+struct DeviceVertex {
+    float position[3] = {0.0f, 0.0f, 0.0f};
+    float texCoord[2] = {0.0f, 0.0f};
+    // Red, green, blue, alpha; used only when the batch has colours.
+    uint8_t color[4] = {255, 255, 255, 255};
+};
+
+// An immediate-mode batch as it is flushed: what the renderer's batch hands the library.
+struct DeviceBatch {
+    // The shader object the batch was begun with; identity only, never dereferenced here.
+    const void* shader = nullptr;
+    // For each stage of that shader, the texture id it draws with at this flush (-1 for none).
+    std::vector<int32_t> stageTextures;
+    std::vector<DeviceVertex> vertices;
+    // Three per triangle, into vertices.
+    std::vector<uint16_t> indexes;
+    // Three floats per vertex when normals were wanted, else empty.
+    std::vector<float> normals;
+    bool hasColors = false;
+    bool hasTexCoords = true;
+    // The two words given to the flush.
+    uint32_t flushWords[2] = {0, 0};
+};
+
+// Bytes of one level of a texture in the format; DXT levels are whole 4 x 4 blocks.
+size_t TextureLevelBytes(PixelFormat format, int32_t width, int32_t height);
+// Bytes of levels 0 .. levelCount - 1 together.
+size_t TextureChainBytes(PixelFormat format, int32_t width, int32_t height, int32_t levelCount);
+
+// The base holds what the program itself keeps of the graphics library (the texture-id pool,
+// the context lock and the upload settings); a device supplies the library calls. Texture ids
+// are small integers the program hands out, not the library's names for its objects.
+class GraphicsDevice : public BaseClass {
+public:
+    // The context lock needs the platform system.
+    GraphicsDevice();
+    ~GraphicsDevice() override;
+    GraphicsDevice(const GraphicsDevice&) = delete;
+    GraphicsDevice& operator=(const GraphicsDevice&) = delete;
+
+    // "compressedTextures" (1), "filteringQuality" (1), "r_anisotropic" (0) and
+    // "r_betterLighting" (0). Uploads before this use the defaults.
+    void RegisterVars();
+
+    // Re-entrant, from any thread; every library call happens inside.
+    void AcquireContext() { contextLock.AcquireContext(); }
+    void ReleaseContext() { contextLock.ReleaseContext(); }
+    GraphicsContextLock& GetContextLock() { return contextLock; }
+
+    // A freed id first, else the next of the counter.
+    int32_t AllocTextureId();
+    // Deletes the library's texture and puts the id on the freed list; nothing for -1.
+    void DeleteTexture(int32_t textureId);
+    // Uploads levelCount levels (see TextureUpload) under a new id, with the filter chosen
+    // from "filteringQuality" and the anisotropy from "r_anisotropic"; -1 when the pixels or
+    // the sizes are unusable.
+    int32_t UploadTexture(const uint8_t* pixels, int32_t width, int32_t height, PixelFormat format,
+                          int32_t levelCount);
+
+    // Whether the driver takes S3TC uploads; read by the shaders' choice of texture extension.
+    virtual bool SupportsCompressedTextures() const = 0;
+    virtual bool SupportsAnisotropy() const { return false; }
+    // The anisotropy an upload sets when "r_anisotropic" is on.
+    virtual float GetMaxAnisotropy() const { return 1.0f; }
+
+    // Draws one flushed batch with the context held by the caller.
+    virtual void DrawBatch(const DeviceBatch& batch) = 0;
+
+    // Ids handed out and not freed.
+    int32_t GetLiveTextureCount();
+
+protected:
+    // The library's own operations, always called with the context held.
+    virtual void MakeCurrent() {}
+    virtual void ReleaseCurrent() {}
+    virtual void CreateTexture(int32_t textureId, const TextureUpload& upload) = 0;
+    virtual void DestroyTexture(int32_t textureId) = 0;
+
+private:
+    TextureFilter ChooseFilter(int32_t levelCount) const;
+    float ChooseAnisotropy() const;
+
+    GraphicsContextLock contextLock;
+    // Both under the context lock.
+    int32_t nextTextureId = 1;
+    std::deque<int32_t> freedTextureIds;
+    int32_t liveTextureIds = 0;
+    UserVarRef compressedTextures;
+    UserVarRef filteringQuality;
+    UserVarRef anisotropic;
+    UserVarRef betterLighting;
+};
+
+extern GraphicsDevice* gGraphicsDevice;
