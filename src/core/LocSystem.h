@@ -51,7 +51,9 @@ public:
 
     // Replaces every token, pass after pass, so that tokens inside arguments and inside
     // translations are translated too. A translation places its arguments with %1..%9.
-    // A key the language lacks shows as the key itself, followed by its arguments.
+    // A key the language lacks shows as the key itself, followed by its arguments. A text
+    // still holding a token after kMaxPasses passes is logged once and returned as it stands.
+    // The narrow form is in the code page, '?' for a character the page lacks.
     std::string Translate(std::string_view text) const;
     WString Translate(std::u16string_view text) const;
     // Widens an 8-bit code-page text, then translates it.
