@@ -9,6 +9,9 @@
 
 // Red, green and blue of every named colour on the 0 to 1 scale, in table order. Texts pick a
 // colour with "^c" and its index in three digits; 145 "Pop" returns to the colour before.
+// Only the first eleven, 145 and 146 are fixed by the game; the rest are our own choice of
+// web colour names, with the forum export's colours kept at their indices (26 Sienna,
+// 32 DeepSkyBlue, 35 DimGray, 61 SandyBrown, 95 and 147 purples, 128 Silver).
 #define EMBERLODE_COLOR_TYPE(X)                                                          \
     X(White, 1.0f, 1.0f, 1.0f) X(Red, 1.0f, 0.0f, 0.0f)                                  \
     X(Green, 0.251f, 0.902f, 0.251f) X(Blue, 0.302f, 0.502f, 1.0f)                       \

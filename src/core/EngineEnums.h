@@ -131,7 +131,9 @@
     X(Normal) X(Door) X(Torch) X(Secret) X(Item) X(Monster) X(Chest) X(Trap) X(Gate) X(Trigger)              \
     X(SimpleAnimating)
 
-// The covenants' difficulty words, which also end the per-difficulty database keys.
+// No list of the two difficulty tables is given with them; these are our choice: the covenants'
+// difficulty words (which also end the per-difficulty database keys) and the difficulties a
+// character can beat. The item rarity table's name, "ItemRarity", is ours as well.
 #define EMBERLODE_DIFFICULTY_LEVEL(X) X(Easy) X(Average) X(Hard) X(VeryHard)
 
 #define EMBERLODE_WORLD_DIFFICULTY_LEVEL(X) X(Normal) X(Champion) X(Elite) X(Legendary)
