@@ -86,8 +86,8 @@ public:
     using FrameHook = std::function<void(uint32_t frameMs)>;
     using ShutDownHook = std::function<void()>;
 
-    // Without a display to wait for, a frame lasts at least this long, so that a run with
-    // nothing to draw does not spin a processor core.
+    // The frame's sleep while there is no graphics system to set the frame-rate cap, so
+    // that a run with nothing to draw does not spin a processor core.
     static constexpr uint32_t kNoDisplayFrameMs = 10;
     // The frame's sleep while the window is inactive or minimised.
     static constexpr uint32_t kInactiveFrameMs = 100;
