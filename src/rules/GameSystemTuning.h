@@ -1,0 +1,257 @@
+// GameSystemTuning -- the game-wide tuning values of the "GameSystem" record, with their defaults and derived level geometry.
+#pragma once
+
+#include "core/ColorSystem.h"
+#include "core/EngineEnums.h"
+#include "rules/RulesEnums.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DatabaseEntry;
+
+// Two numbers given on one line ("GridSize 32 32"); a single number sets both.
+struct FloatPair {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+// One trade-route kind's income curve.
+struct TradeRouteTuning {
+    float start = 0.0f;
+    float maxPercent = 0.0f;
+    float increasePerHour = 0.0f;
+};
+
+// The status-effect worth values "ValueEachPoint" + name.
+namespace ValueEachPoint {
+enum Value : int32_t {
+    HealthChangeOverTime,
+    PowerChangeOverTime,
+    TemporaryAttribute,
+    TemporaryResistance,
+    TemporaryMagicChance,
+};
+constexpr int32_t kCount = 5;
+} // namespace ValueEachPoint
+
+// Covenant power: the five weighted statistics, in order.
+constexpr int32_t kPowerWeightStats[] = {CovenantStat::House, CovenantStat::AbsoluteInfluence, CovenantStat::People,
+                                         CovenantStat::Items, CovenantStat::LifeStone};
+constexpr int32_t kPowerWeightCount = 5;
+// "Max" + BaseStrength .. BaseSpirit.
+constexpr int32_t kAttributeCount = 5;
+// The experience table is kept for levels up to this, whatever "MaxLevel" says.
+constexpr int32_t kLevelLimit = 1000;
+
+// Every value starts at its default and keeps it when its key is missing. The defaults of the
+// level geometry form a playable level, so a game without the record still has a sound grid.
+struct GameSystemTuning {
+    // The defaults of the per-name tables: factors 1, the first difficulty level 1.
+    GameSystemTuning();
+
+    // Reads every key; a null entry logs "GameSystem database entry not found!" and keeps the
+    // defaults. The derived values are computed either way.
+    void Load(const DatabaseEntry* entry);
+
+    // Level geometry. "TileSize" is one value for both axes.
+    int32_t levelTileWidth = 64;
+    int32_t levelTileHeight = 64;
+    int32_t blockTileWidth = 8;
+    int32_t blockTileHeight = 8;
+    float tileSize = 64.0f;
+    FloatPair gridSize{32.0f, 32.0f};
+    FloatPair gridOffset;
+    // Derived at load.
+    int32_t blocksPerRow = 0;
+    int32_t blocksPerColumn = 0;
+    int32_t cellsPerTile = 0;  // floor(TileSize / GridSize + 0.5)
+    int32_t cellsPerBlockX = 0;
+    int32_t cellsPerBlockY = 0;
+    int32_t cellsPerLevelX = 0;
+    int32_t cellsPerLevelY = 0;
+    float levelWidth = 0.0f;
+    float levelHeight = 0.0f;
+    float halfLevelWidth = 0.0f;
+    float halfLevelHeight = 0.0f;
+    float blockWidth = 0.0f;
+    float blockHeight = 0.0f;
+
+    // By world difficulty: key + the "WorldDifficultyLevel" name.
+    std::array<float, WorldDifficultyLevel::kCount> difficultyTimeMult{};
+    std::array<int32_t, WorldDifficultyLevel::kCount> difficultyMonsterLevelStart{};
+    std::array<int32_t, WorldDifficultyLevel::kCount> difficultyMinLevel{};
+
+    // Time and world.
+    float sunriseStart = 0.0f;
+    float sunsetEnd = 0.0f;
+    float realToWorldTimeFactor = 0.0f;
+    float baseItemTimeOnGround = 0.0f;
+    std::array<float, ItemRarity::kCount> timeOnGroundMult{};  // + item quality name
+    bool levelUpOnDungeonDepth = false;
+    bool clearKeysOnDungeonDepth = false;
+    float monsterRespawnTime = 0.0f;
+    float respawnMinPlayerDistance = 0.0f;
+    FloatPair startPosition;
+    FloatPair drawDistance;
+    bool spawnConnectingGates = false;
+    int32_t rewardChestLevelBonus = 0;
+
+    // Game flow.
+    bool usingCovenants = false;
+    int32_t minAiCovenants = 0;
+    int32_t maxAiCovenants = 0;
+    bool winConditionCovenantsEliminated = false;
+    bool winConditionAllQuestsSolved = false;
+    bool confirmWin = false;
+    bool forceWin = false;
+    bool usesSaveGames = false;
+    bool limitedLives = false;
+    std::string gameName;
+    std::string version;
+
+    // Player: score bonuses (a score of 0 or less switches a bonus off).
+    int32_t bonusFirstBloodScore = 0;
+    int32_t bonusNoLivesLeftScore = 0;
+    int32_t bonusBigPainScore = 0;
+    int32_t bonusBigPainDamage = 0;
+    int32_t bonusOverkillScore = 0;
+    float bonusOverkillDamageMult = 0.0f;
+    int32_t bonusKillingSpreeScore = 0;
+    float bonusKillingSpreeTime = 0.0f;
+    int32_t bonusKillingSpreeCount = 0;
+    int32_t bonusSpecificKillingSpreeScore = 0;
+    float bonusSpecificKillingSpreeTime = 0.0f;
+    int32_t bonusSpecificKillingSpreeCount = 0;
+    int32_t bonusCourageSpreeScore = 0;
+    int32_t bonusCourageSpreeHealth = 0;
+    int32_t bonusObjectKillingSpreeScore = 0;
+    float bonusObjectKillingSpreeTime = 0.0f;
+    int32_t bonusObjectKillingSpreeCount = 0;
+    int32_t bonusMassacreScore = 0;
+    float bonusMassacreTime = 0.0f;
+    int32_t bonusMassacreCount = 0;
+    int32_t bonusCloseCallScore = 0;
+    int32_t bonusCloseCallMinHealth = 0;
+    int32_t bonusCloseCallMaxHealth = 0;
+    int32_t bonusNearDeathScore = 0;
+    int32_t bonusNearDeathMinHealth = 0;
+    int32_t bonusNearDeathMaxHealth = 0;
+
+    // Player: progress, lives and inventory.
+    bool autoTarget = false;
+    float resurrectHealthPercent = 0.0f;
+    float resurrectPowerPercent = 0.0f;
+    int32_t attributePointsPerLevel = 0;
+    int32_t baseSkillPointsPerLevel = 0;
+    int32_t levelsBetweenSkillPointRaises = 0;
+    int32_t skillPointRaise = 0;
+    bool useNewCharSkillBonuses = false;
+    int32_t maxRecruits = 0;
+    int32_t maxMoney = 0;
+    int32_t inventorySize = 0;
+    int32_t bookshelfSize = 0;
+    int32_t inventoryTempSlot = 0;
+    int32_t identifyCost = 0;
+    float moneyPerSkillPoint = 0.0f;
+    std::array<int32_t, kAttributeCount> attributeCap{};  // a cap below 1 means none
+
+    // Experience and score.
+    int32_t maxLevel = 100;
+    float baseXpNeededEachLevel = 0.0f;
+    float xpMultPerLevelAbove = 1.0f;
+    float xpMultPerLevelBelow = 1.0f;
+    float secretDiscoveryXpMult = 0.0f;
+    float levelDiscoveryXpMult = 0.0f;
+    float guardHateMult = 0.0f;
+    std::array<float, MonsterRarity::kCount> xpMultMonster{};  // "XpMultMonster" + rarity name
+    int32_t scoreForSecret = 0;
+    int32_t scoreForSuperSecret = 0;
+    float killAllMonstersScoreMult = 0.0f;
+    float foundAllSecretsScoreMult = 0.0f;
+    std::vector<float> deathScoreMult;  // by the number of deaths
+    int32_t bronzeTrophyPoints = 0;
+    int32_t silverTrophyPoints = 0;
+    int32_t goldTrophyPoints = 0;
+    // Derived at load: the points each level needs, indexed by level (entry 0 unused).
+    std::vector<int32_t> xpNeeded;
+
+    // Sounds and interface.
+    std::string soundNameIdentifying;
+    std::string soundNameDoneIdentifying;
+    std::string soundNameOpeningChest;
+    std::string soundNameSearchingSecretStash;
+    std::string soundNameSearchingDeadBody;
+    std::string soundNameCreatingGate;
+    std::string soundNameTimeTick;
+    std::string soundNameLowHealth;
+    int32_t lowHealthSoundWarningLevel = 0;
+    float maxSelectedEntityDistance = 0.0f;
+    bool showSelectedEntityIcon = false;
+    float minSelectionSize = 0.0f;
+    bool eitherButtonToUseItem = false;
+    bool showLineOfSight = false;
+    float damageEventMaxTime = 0.0f;
+    bool showSkillDetails = false;
+    bool showStatusEffectDetails = false;
+    std::vector<FloatPair> useHintOffsets;
+    float useHintFadeInSpeed = 0.0f;
+    float useHintFadeOutSpeed = 0.0f;
+    float useHintSize = 0.0f;
+    std::vector<std::string> fonts;
+    std::array<int32_t, ItemType::kCount> itemTypeColor{};
+    std::array<int32_t, ItemRarity::kCount> itemQualityColor{};
+    std::array<int32_t, MonsterRarity::kCount> monsterRarityColor{};
+    std::array<int32_t, CovenantTreaty::kCount> treatyColor{};
+    std::array<int32_t, TradeRouteType::kCount> tradeRouteColor{};
+
+    // Combat.
+    std::array<float, DamageType::kCount> directDamagePercent{};
+    std::array<float, DamageType::kCount> damageOverTimePercent{};
+    float pvpDamageMult = 0.0f;
+    float armorAbsorbMultiplier = 0.0f;
+    float armorMinAbsorbPercent = 0.0f;
+    float resistanceAbsorbMultiplier = 0.0f;
+    float resistanceMinAbsorbPercent = 0.0f;
+    float resistanceDotMultiplier = 0.0f;
+    std::array<std::string, AttackSoundType::kCount> combatEffect;
+    float typicalDamageBase = 0.0f;
+    float typicalDamagePerLevel = 0.0f;
+
+    // Economy and covenants.
+    int32_t maxInfluence = 0;
+    float influenceMultDestroyedCovenant = 0.0f;
+    float influenceMultCombatXp = 0.0f;
+    float influenceMultSecretXp = 0.0f;
+    float influenceMultQuestXp = 0.0f;
+    float influenceMultExplorationXp = 0.0f;
+    float hardGoalEachLevel = 1.0f;
+    float easyGoalEachLevel = 1.0f;
+    float taxPeriod = 0.0f;
+    float taxMult = 0.0f;
+    float minSellPercent = 0.0f;
+    float maxSellPercent = 0.0f;
+    int32_t minSellPercentPrice = 0;
+    float sellFractionStart = 0.0f;
+    float sellFractionEnd = 0.0f;
+    int32_t sellFractionLevels = 0;
+    float tradeAdditionPercent = 0.0f;
+    std::array<TradeRouteTuning, TradeRouteType::kCount> tradeRoutes{};
+    std::array<float, RumorLevel::kCount> rumorCostPerLevel{};
+    std::array<float, RumorLevel::kCount> rumorChance{};
+    float rumorFailureChancePartial = 0.0f;
+    float rumorFailureChanceComplete = 0.0f;
+    float rumorFailureChanceUnknownBackfire = 0.0f;
+    float rumorFailureChanceCompleteBackfire = 0.0f;
+    float rumorMinPercentChange = 0.0f;
+    float rumorMaxPercentChange = 0.0f;
+    float moneyChance = 0.0f;
+    float minMoneyPerLevel = 0.0f;
+    float maxMoneyPerLevel = 0.0f;
+    float startMoneyDropsBase = 0.0f;
+    float startMoneyDropsPerLevel = 0.0f;
+    std::array<float, kPowerWeightCount> powerWeight{};
+    std::array<float, ValueEachPoint::kCount> valueEachPoint{};
+};
