@@ -1,18 +1,22 @@
 // SafeClass -- an object that knows the safe pointers aimed at it and clears them when it dies.
 #pragma once
 
-#include "core/BaseClass.h"
+#include "core/SimpleData.h"
 
 #include <vector>
 
 class SafePointer;
 
-class SafeClass : public BaseClass {
+class SafeClass : public SimpleData {
 public:
     SafeClass() = default;
-    // A copy is a different object: no pointer refers to it yet.
-    SafeClass(const SafeClass&) : BaseClass() {}
-    SafeClass& operator=(const SafeClass&) { return *this; }
+    // A copy is a different object: it takes the entry, but no pointer refers to it yet.
+    SafeClass(const SafeClass& other) : SimpleData(other) {}
+    SafeClass& operator=(const SafeClass& other)
+    {
+        SimpleData::operator=(other);
+        return *this;
+    }
     ~SafeClass() override;
 
 private:
