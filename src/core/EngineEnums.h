@@ -136,7 +136,8 @@
 // character can beat. The item rarity table's name, "ItemRarity", is ours as well.
 #define EMBERLODE_DIFFICULTY_LEVEL(X) X(Easy) X(Average) X(Hard) X(VeryHard)
 
-#define EMBERLODE_WORLD_DIFFICULTY_LEVEL(X) X(Normal) X(Champion) X(Elite) X(Legendary)
+// Five world difficulties: the game rules' minimum levels of entries 2 to 4 gate the three hardest.
+#define EMBERLODE_WORLD_DIFFICULTY_LEVEL(X) X(Novice) X(Normal) X(Champion) X(Elite) X(Legendary)
 
 // One namespace per table: Table::Name is the value, kCount the number of names and
 // kDefault what an unknown name gives.
@@ -172,10 +173,10 @@ EMBERLODE_DECLARE_ENUM(StatType, EMBERLODE_STAT_TYPE, 9, Normal)
 EMBERLODE_DECLARE_ENUM(StatOtherIndex, EMBERLODE_STAT_OTHER_INDEX, 13, Health)
 EMBERLODE_DECLARE_ENUM(StatConversionType, EMBERLODE_STAT_CONVERSION_TYPE, 11, None)
 EMBERLODE_DECLARE_ENUM(ObjectType, EMBERLODE_OBJECT_TYPE, 11, Normal)
-// Neither difficulty table's default is given by the game; these are the middle and the
-// easiest setting.
+// Neither difficulty table's default is given by the game; these are the middle setting and
+// the ordinary world.
 EMBERLODE_DECLARE_ENUM(DifficultyLevel, EMBERLODE_DIFFICULTY_LEVEL, 4, Average)
-EMBERLODE_DECLARE_ENUM(WorldDifficultyLevel, EMBERLODE_WORLD_DIFFICULTY_LEVEL, 4, Normal)
+EMBERLODE_DECLARE_ENUM(WorldDifficultyLevel, EMBERLODE_WORLD_DIFFICULTY_LEVEL, 5, Normal)
 
 // "ModelType" names are not identifiers: "2d" (0, sprite) and "3d" (1, skeletal, the default).
 namespace ModelType {
