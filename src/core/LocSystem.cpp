@@ -427,6 +427,11 @@ void LocSystem::InstallLogTranslator(DebugSystem& debug)
     debug.SetTranslator([this](const std::string& line) { return Translate(line); });
 }
 
+bool LocSystem::HasText(std::string_view key) const
+{
+    return FindText(key) != nullptr;
+}
+
 const std::string* LocSystem::FindText(std::string_view key) const
 {
     const Texts::Entry* entry = texts->Find(key);

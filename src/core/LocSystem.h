@@ -55,6 +55,8 @@ public:
     // still holding a token after kMaxPasses passes is logged once and returned as it stands.
     // The narrow form is in the code page, '?' for a character the page lacks.
     std::string Translate(std::string_view text) const;
+    // Whether the loaded language has a text for the key, compared without regard to case.
+    bool HasText(std::string_view key) const;
     WString Translate(std::u16string_view text) const;
     // Widens an 8-bit code-page text, then translates it.
     WString TranslateToWide(std::string_view text) const;
