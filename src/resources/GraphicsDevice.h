@@ -5,6 +5,7 @@
 #include "core/UserVarRef.h"
 #include "resources/GraphicsContextLock.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -74,6 +75,9 @@ public:
     // "compressedTextures" (1), "filteringQuality" (1), "r_anisotropic" (0) and
     // "r_betterLighting" (0). Uploads before this use the defaults.
     void RegisterVars();
+    // Takes the upload settings from the vars (main thread, once a frame): uploads run on the
+    // loader thread, which must not read the var table while the main thread may grow it.
+    void ApplyVars();
 
     // Re-entrant, from any thread; every library call happens inside.
     void AcquireContext() { contextLock.AcquireContext(); }
@@ -118,10 +122,10 @@ private:
     int32_t nextTextureId = 1;
     std::deque<int32_t> freedTextureIds;
     int32_t liveTextureIds = 0;
-    UserVarRef compressedTextures;
-    UserVarRef filteringQuality;
-    UserVarRef anisotropic;
-    UserVarRef betterLighting;
+    UserVarRef filteringQualityVar;
+    UserVarRef anisotropicVar;
+    std::atomic<int32_t> filteringQuality{1};
+    std::atomic<bool> anisotropic{false};
 };
 
 extern GraphicsDevice* gGraphicsDevice;

@@ -3,34 +3,14 @@
 
 #include "resources/GraphicsDevice.h"
 #include "resources/Resource.h"
+#include "resources/textures/TargaImage.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class ResourceManager;
-
-// The 18-byte header of a Targa file, field by field; 16-bit fields are little-endian in the file.
-struct TargaHeader {
-    static constexpr uint32_t kBytes = 18;
-
-    uint8_t idLength = 0;
-    uint8_t colorMapType = 0;
-    uint8_t imageType = 0;
-    uint16_t colorMapFirst = 0;
-    uint16_t colorMapLength = 0;
-    uint8_t colorMapEntrySize = 0;
-    uint16_t xOrigin = 0;
-    uint16_t yOrigin = 0;
-    uint16_t width = 0;
-    uint16_t height = 0;
-    uint8_t pixelDepth = 0;
-    uint8_t descriptor = 0;
-
-    // Needs kBytes bytes.
-    static TargaHeader Read(const uint8_t* bytes);
-    void Write(uint8_t* bytes) const;
-};
 
 class TextureResource : public Resource {
 public:
@@ -65,6 +45,8 @@ public:
     int32_t GetSecondTextureId() const { return secondTextureId; }
     void SetSecondTextureId(int32_t id) { secondTextureId = id; }
     bool IsPlaceholder() const { return placeholder; }
+    // The decoded Targa pixels (red first) when the texture was loaded with kKeepPixels, else null.
+    const uint8_t* GetKeptPixels() const { return keptPixels; }
 
     // The RGBA copy of the 4 x 4, 2 x 2 or 1 x 1 mip level (side 4, 2 or 1); null when the
     // loader filled none (Targa files, non-square caches) or for another side.
@@ -81,6 +63,7 @@ private:
     TargaHeader header;
     int32_t textureId = -1;
     int32_t secondTextureId = -1;
-    std::array<uint8_t*, 3> smallLevels = {nullptr, nullptr, nullptr};
+    std::array<std::unique_ptr<uint8_t[]>, 3> smallLevels;
+    const uint8_t* keptPixels = nullptr;
     bool placeholder = false;
 };

@@ -1,0 +1,42 @@
+// Resource -- the base of every object the resource manager builds from a file: kept file bytes and its row.
+#pragma once
+
+#include "core/BaseClass.h"
+
+#include <cstdint>
+#include <string>
+
+class Resource : public BaseClass {
+public:
+    Resource() = default;
+    // Frees the file bytes when the object kept them.
+    ~Resource() override;
+    Resource(const Resource&) = delete;
+    Resource& operator=(const Resource&) = delete;
+
+    virtual void PrintInfo();
+    // A kind number that ReloadExtension can filter on; -1 for kinds that do not say.
+    virtual int32_t GetTypeId() const;
+
+    // The file name of the row that holds this object.
+    std::string GetName() const;
+
+    // Takes ownership of a file buffer from the engine allocator (MemAllocArray); the manager
+    // then leaves it alone.
+    void KeepBytes(uint8_t* bytes, uint32_t byteCount);
+    // Hands the buffer back without freeing it: the manager frees it after the factory returns.
+    void GiveUpBytes();
+    const uint8_t* GetBytes() const { return fileBytes; }
+    uint8_t* GetBytes() { return fileBytes; }
+    uint32_t GetByteCount() const { return byteCount; }
+    bool KeepsBytes() const { return keepsBytes; }
+
+    int32_t GetHandle() const { return handle; }
+    void SetHandle(int32_t row) { handle = row; }
+
+private:
+    uint8_t* fileBytes = nullptr;
+    uint32_t byteCount = 0;
+    bool keepsBytes = false;
+    int32_t handle = -1;
+};

@@ -1,0 +1,59 @@
+// ResourceHandle -- an owner's counted reference to one row of the resource manager; -1 holds nothing.
+#include "resources/ResourceHandle.h"
+
+#include "resources/ResourceManager.h"
+
+#include <utility>
+
+ResourceHandle::ResourceHandle(const ResourceHandle& other) : value(other.value)
+{
+    if (value != -1 && gResourceManager)
+        gResourceManager->AddRef(value);
+}
+
+ResourceHandle::ResourceHandle(ResourceHandle&& other) noexcept : value(std::exchange(other.value, -1)) {}
+
+ResourceHandle::~ResourceHandle()
+{
+    Reset();
+}
+
+ResourceHandle& ResourceHandle::operator=(const ResourceHandle& other)
+{
+    if (this == &other)
+        return *this;
+    Reset();
+    value = other.value;
+    if (value != -1 && gResourceManager)
+        gResourceManager->AddRef(value);
+    return *this;
+}
+
+ResourceHandle& ResourceHandle::operator=(ResourceHandle&& other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        value = std::exchange(other.value, -1);
+    }
+    return *this;
+}
+
+void ResourceHandle::Reset()
+{
+    if (value == -1)
+        return;
+    if (gResourceManager)
+        gResourceManager->Release(value);
+    value = -1;
+}
+
+std::string ResourceHandle::GetName() const
+{
+    return value == -1 || !gResourceManager ? std::string() : gResourceManager->GetName(value);
+}
+
+void ResourceHandle::Adopt(int32_t row)
+{
+    Reset();
+    value = row;
+}

@@ -1,0 +1,34 @@
+// ResourceHandle -- an owner's counted reference to one row of the resource manager; -1 holds nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Holding a handle is holding one reference: a copy adds one, Reset and the destructor drop
+// it. Give a handle up with Reset, never with ResourceManager::Release, which would leave the
+// destructor to drop the same reference again.
+class ResourceHandle {
+public:
+    ResourceHandle() = default;
+    ResourceHandle(const ResourceHandle& other);
+    ResourceHandle(ResourceHandle&& other) noexcept;
+    ~ResourceHandle();
+    ResourceHandle& operator=(const ResourceHandle& other);
+    ResourceHandle& operator=(ResourceHandle&& other) noexcept;
+
+    // Releases the reference (only while the manager exists) and holds nothing.
+    void Reset();
+    // "" when the handle holds nothing.
+    std::string GetName() const;
+
+    int32_t GetValue() const { return value; }
+    bool IsValid() const { return value != -1; }
+    operator int32_t() const { return value; }
+
+private:
+    friend class ResourceManager;
+    // The manager has already counted the reference this handle now owns.
+    void Adopt(int32_t row);
+
+    int32_t value = -1;
+};

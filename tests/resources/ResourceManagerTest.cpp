@@ -1,0 +1,414 @@
+// ResourceManagerTest -- sharing and counts, the cache and its threshold, queue order, fallbacks, reload and commands.
+#include "resources/GraphicsContextLock.h"
+#include "resources/TextResource.h"
+#include "ResourceWorld.h"
+
+#include <semaphore>
+
+namespace {
+
+std::string TextOf(Resource* resource)
+{
+    auto* text = dynamic_cast<TextResource*>(resource);
+    if (!text)
+        return "<not text>";
+    return std::string(reinterpret_cast<const char*>(text->GetBytes()), text->GetByteCount());
+}
+
+using ResourceSharing = ResourceWorld;
+
+TEST_F(ResourceSharing, OneRowPerNameWhateverItsCaseWithOneReferencePerHolder)
+{
+    WriteAsset("textures/a.txt", std::string("line\0bytes", 10));
+    ResourceHandle first;
+    ResourceHandle second;
+    manager->Load("Textures/A.txt", first);
+    manager->Load("textures/a.TXT", second);
+    ASSERT_NE(first.GetValue(), -1);
+    EXPECT_EQ(first.GetValue(), second.GetValue());
+    EXPECT_EQ(manager->GetReferenceCount(first), 2);
+    // The row keeps the name as first asked for; the bytes come as the file holds them.
+    EXPECT_EQ(second.GetName(), "Textures/A.txt");
+    EXPECT_EQ(TextOf(manager->Get(second)), std::string("line\0bytes", 10));
+    EXPECT_EQ(manager->Get(first)->GetName(), "Textures/A.txt");
+
+    ResourceHandle copy = first;
+    EXPECT_EQ(manager->GetReferenceCount(first), 3);
+    ResourceHandle& alias = copy;
+    copy = alias;
+    EXPECT_EQ(manager->GetReferenceCount(first), 3);
+    copy.Reset();
+    EXPECT_EQ(copy.GetValue(), -1);
+    EXPECT_EQ(manager->GetReferenceCount(first), 2);
+}
+
+TEST_F(ResourceSharing, LoadingIntoAHeldHandleReleasesWhatItHeldAndAnEmptyNameClearsIt)
+{
+    WriteAsset("a.txt", "a");
+    WriteAsset("b.txt", "b");
+    ResourceHandle handle;
+    manager->Load("a.txt", handle);
+    int32_t rowA = handle;
+    manager->Load("b.txt", handle);
+    EXPECT_EQ(manager->GetReferenceCount(rowA), 0);
+    EXPECT_EQ(manager->GetReferenceCount(handle), 1);
+    // Loading the name it already holds keeps exactly one reference.
+    manager->Load("B.TXT", handle);
+    EXPECT_EQ(manager->GetReferenceCount(handle), 1);
+    int32_t rowB = handle;
+    manager->Load("", handle);
+    EXPECT_EQ(handle.GetValue(), -1);
+    EXPECT_EQ(manager->GetReferenceCount(rowB), 0);
+    EXPECT_EQ(manager->Get(handle), nullptr);
+}
+
+TEST_F(ResourceSharing, HandlesOutsideTheTableAreRefused)
+{
+    ResourceHandle held;
+    WriteAsset("a.txt", "a");
+    manager->Load("a.txt", held);
+    int32_t past = manager->GetResourceCount();
+    EXPECT_EQ(manager->Get(past), nullptr);
+    EXPECT_EQ(manager->Get(-7), nullptr);
+    EXPECT_EQ(manager->WaitFor(past, true), nullptr);
+    EXPECT_EQ(manager->GetName(past), "");
+    manager->AddRef(past);
+    manager->Release(1 << 30);
+    EXPECT_FALSE(manager->IsOfExtension(past, "txt"));
+    EXPECT_EQ(CountLogged("which is not in the table"), 6);
+    EXPECT_EQ(TextOf(manager->Get(held)), "a");
+}
+
+using ResourceTypes = ResourceWorld;
+
+// The type registry once matched extensions byte for byte, so "a.TGA" ended the program.
+TEST_F(ResourceTypes, ExtensionsAreMatchedWithoutRegardToCase)
+{
+    WriteAsset("notes/readme.txt", "hello");
+    ResourceHandle handle;
+    manager->Load("Notes/README.TXT", handle);
+    EXPECT_EQ(TextOf(manager->Get(handle)), "hello");
+    EXPECT_TRUE(manager->IsOfExtension(handle, "tXt"));
+    EXPECT_FALSE(manager->IsOfExtension(handle, "tx"));
+}
+
+TEST_F(ResourceTypes, MissingFileWithoutFallbackEndsTheProgramAtTheFirstGet)
+{
+    RegisterProbe("mdl", true);
+    // The extension is the text after the first dot of the file name: "d.txt" has no type.
+    for (const std::string name : {"gone.mdl", "a.b/c.d.txt", "noextension"}) {
+        ResourceHandle handle;
+        manager->Load(name, handle);
+        try {
+            manager->Get(handle);
+            ADD_FAILURE() << name << " did not stop the program";
+        } catch (const CriticalErrorThrown& error) {
+            EXPECT_EQ(std::string(error.what()), "Critical file " + name + " not found!");
+        }
+        EXPECT_EQ(CountLogged("Couldn't find " + name + "\n"), 1);
+    }
+}
+
+TEST_F(ResourceTypes, MissingTextBecomesEmptyText)
+{
+    ResourceHandle handle;
+    manager->Load("nowhere.txt", handle);
+    Resource* text = manager->Get(handle);
+    ASSERT_NE(dynamic_cast<TextResource*>(text), nullptr);
+    EXPECT_EQ(text->GetByteCount(), 0u);
+    EXPECT_EQ(text->GetBytes(), nullptr);
+    EXPECT_EQ(CountLogged("^c001Couldn't find nowhere.txt\n"), 1);
+}
+
+TEST_F(ResourceTypes, MissingCacheFileIsBuiltFromItsAlternativeByTheAlternativesType)
+{
+    RegisterProbe("tga", true, "", {}, true);
+    RegisterProbe("ctx", true, "tga", {}, true);
+    WriteAsset("tex/a.tga", "TGA-A");
+    WriteAsset("tex/b.ctx", "CTX-B");
+    WriteAsset("tex/b.tga", "TGA-B");
+    ResourceHandle a, b, c;
+    manager->Load("tex/a.ctx", a);
+    manager->Load("tex/b.ctx", b);
+    manager->Load("tex/c.ctx", c);
+    ProbeResource* fromAlternative = GetProbe(a);
+    ASSERT_NE(fromAlternative, nullptr);
+    EXPECT_EQ(fromAlternative->builtBy, "tga");
+    EXPECT_EQ(fromAlternative->content, "TGA-A");
+    EXPECT_EQ(GetProbe(b)->builtBy, "ctx");
+    EXPECT_EQ(GetProbe(b)->content, "CTX-B");
+    // With neither file, the fallback is the alternative type's.
+    EXPECT_EQ(GetProbe(c)->builtBy, "tga fallback");
+    EXPECT_EQ(CountLogged("Couldn't find tex/c.ctx\n"), 1);
+    // Factories are handed the name that was asked for.
+    EXPECT_EQ(Built(), (std::vector<std::string>{"tex/a.ctx", "tex/b.ctx"}));
+}
+
+using ResourceCache = ResourceWorld;
+
+TEST_F(ResourceCache, UnreferencedObjectsStayCachedUntilMemoryIsOverTheThreshold)
+{
+    RegisterProbe("prb", true);
+    WriteAsset("a.prb", "a");
+    ResourceHandle handle;
+    manager->Load("a.prb", handle);
+    ProbeResource* object = GetProbe(handle);
+    int32_t row = handle;
+    handle.Reset();
+    for (int pass = 0; pass < 3; ++pass)
+        RunLoaderPass();
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes + 1);
+
+    manager->Load("A.prb", handle);
+    EXPECT_EQ(handle.GetValue(), row);
+    EXPECT_EQ(GetProbe(handle), object);
+    EXPECT_EQ(Built().size(), 1u);
+    handle.Reset();
+
+    void* ballast = MemAlloc(64, kMemGeneral);
+    SetMemoryThreshold(32);
+    EXPECT_TRUE(ProbeResource::WaitForLive(baselineProbes));
+    EXPECT_EQ(manager->GetReferenceCount(row), 0);
+    MemFree(ballast);
+}
+
+TEST_F(ResourceCache, AFreedRowIsTheFirstToBeReused)
+{
+    RegisterProbe("prb", false);
+    ResourceHandle a, b, c;
+    manager->Load("a.prb", a);
+    manager->Load("b.prb", b);
+    GetProbe(a);
+    GetProbe(b);
+    int32_t rowA = a;
+    int32_t rows = manager->GetResourceCount();
+    void* ballast = MemAlloc(64, kMemGeneral);
+    SetMemoryThreshold(32);
+    a.Reset();
+    ASSERT_TRUE(ProbeResource::WaitForLive(baselineProbes + 1));
+    MemFree(ballast);
+    manager->Load("c.prb", c);
+    EXPECT_EQ(c.GetValue(), rowA);
+    EXPECT_EQ(manager->GetResourceCount(), rows);
+    EXPECT_EQ(GetProbe(c)->builtBy, "prb");
+    EXPECT_EQ(c.GetName(), "c.prb");
+}
+
+TEST_F(ResourceCache, ShutdownDeletesEveryCachedObjectAndFreesItsBytes)
+{
+    WriteAsset("a.txt", std::string(5000, 'x'));
+    RegisterProbe("prb", false);
+    ResourceHandle text, probe;
+    manager->Load("a.txt", text);
+    manager->Load("p.prb", probe);
+    manager->Get(text);
+    manager->Get(probe);
+    EXPECT_GE(MemBytesInUse(kMemGeneral), 5000);
+    text.Reset();
+    probe.Reset();
+    manager->Shutdown();
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes);
+    EXPECT_EQ(MemBytesInUse(kMemTotal), baselineBytes);
+}
+
+using ResourceQueue = ResourceWorld;
+
+TEST_F(ResourceQueue, AWaitedRowAndItsPrerequisiteGoAheadOfTheQueue)
+{
+    RegisterProbe("rec", false);
+    ResourceHandle prerequisite;
+    RegisterProbe("pre", false, "", [&prerequisite](const std::string&, int32_t) { return prerequisite.GetValue(); });
+
+    ResourceHandle a1, a2, target, a3;
+    BlockLoader();
+    manager->Load("a1.rec", a1);
+    manager->Load("a2.rec", a2);
+    manager->Load("t.pre", target);
+    manager->Load("a3.rec", a3);
+    manager->Load("p.rec", prerequisite);
+    ASSERT_NE(GetProbe(target), nullptr);
+    manager->WaitForLoadQueue();
+    GetProbe(a3);
+    EXPECT_EQ(Built(), (std::vector<std::string>{"p.rec", "t.pre", "a1.rec", "a2.rec", "a3.rec"}));
+}
+
+TEST_F(ResourceQueue, WaitedOnIsLoggedOncePerBlockingGetButNeverForShaders)
+{
+    RegisterProbe("rec", false);
+    RegisterProbe("sdr", false);
+    ASSERT_TRUE(ExecuteCommandLine("setUserVar d_printFilesWaitingOn 1"));
+
+    ResourceHandle record, shader, quiet;
+    BlockLoader();
+    manager->Load("Shaders/s.SDR", shader);
+    GetProbe(shader);
+    BlockLoader();
+    manager->Load("Data/r.rec", record);
+    GetProbe(record);
+    GetProbe(record);
+    EXPECT_EQ(CountLogged("Waited on "), 1);
+    EXPECT_EQ(CountLogged("Waited on Data/r.rec\n"), 1);
+
+    ASSERT_TRUE(ExecuteCommandLine("setUserVar d_printFilesWaitingOn 0"));
+    BlockLoader();
+    manager->Load("Data/q.rec", quiet);
+    GetProbe(quiet);
+    EXPECT_EQ(CountLogged("Waited on "), 1);
+}
+
+// A row released before the loader reached it was skipped and never found again, its row lost.
+TEST_F(ResourceQueue, ARowReleasedBeforeItsTurnIsNeverBuiltAndIsReused)
+{
+    RegisterProbe("prb", false);
+    ResourceHandle dropped, next;
+    BlockLoader();
+    manager->Load("dropped.prb", dropped);
+    int32_t row = dropped;
+    dropped.Reset();
+    manager->WaitForLoadQueue();
+    manager->Load("dropped.prb", next);
+    EXPECT_EQ(next.GetValue(), row);
+    EXPECT_EQ(GetProbe(next)->builtBy, "prb");
+    EXPECT_EQ(Built(), (std::vector<std::string>{"dropped.prb"}));
+}
+
+// An object whose references all went while its factory ran used to stay behind in a row.
+TEST_F(ResourceQueue, AnObjectReleasedWhileLoadingIsFreedWhenItsLoadFinishes)
+{
+    Gate gate;
+    std::binary_semaphore started(0);
+    manager->RegisterType("slow", kMemGraphics, true, "", true,
+                          [&](const std::string&, uint8_t* bytes, uint32_t count, int32_t) {
+                              auto* probe = new ProbeResource("slow", "");
+                              started.release();
+                              gate.Wait();
+                              probe->KeepBytes(bytes, count);
+                              return probe;
+                          });
+    WriteAsset("s.slow", std::string(3000, 's'));
+    ResourceHandle slow, next;
+    manager->Load("s.slow", slow);
+    int32_t row = slow;
+    started.acquire();
+    slow.Reset();
+    gate.Open();
+    ASSERT_TRUE(ProbeResource::WaitForLive(baselineProbes));
+    EXPECT_EQ(MemBytesInUse(kMemGraphics), 0);
+    RegisterProbe("prb", false);
+    manager->Load("n.prb", next);
+    EXPECT_EQ(next.GetValue(), row);
+    EXPECT_EQ(manager->GetName(row), "n.prb");
+}
+
+using ResourceLoaderThread = ResourceWorld;
+
+// A factory that needed a resource still queued used to wait for the loader: for itself.
+TEST_F(ResourceLoaderThread, AFactoryGetsAQueuedResourceByLoadingItThere)
+{
+    RegisterProbe("rec", false);
+    std::string seen;
+    manager->RegisterType("dep", kMemGeneral, false, "", true, [&](const std::string& name, uint8_t*, uint32_t, int32_t) {
+        ResourceHandle part;
+        manager->Load(name == "self.dep" ? name : "part.rec", part);
+        auto* probe = dynamic_cast<ProbeResource*>(manager->Get(part));
+        seen += probe ? probe->builtBy : "none";
+        seen += ";";
+        return new ProbeResource("dep", "");
+    });
+    ResourceHandle whole, self;
+    manager->Load("whole.dep", whole);
+    EXPECT_EQ(GetProbe(whole)->builtBy, "dep");
+    manager->Load("self.dep", self);
+    GetProbe(self);
+    EXPECT_EQ(seen, "rec;none;");
+    EXPECT_EQ(CountLogged("self.dep needs itself to load"), 1);
+}
+
+// Get used to give up one level of the context; the loader's factory then never got it.
+TEST_F(ResourceLoaderThread, AWaitingGetGivesUpEveryLevelOfTheContextAndTakesThemBack)
+{
+    GraphicsContextLock context;
+    manager->SetGraphicsContextLock(&context);
+    bool contextWasFree = false;
+    manager->RegisterType("gl", kMemGraphics, false, "", true, [&](const std::string&, uint8_t*, uint32_t, int32_t) {
+        contextWasFree = context.GetOwner() == -1;
+        if (contextWasFree) {
+            context.AcquireContext();
+            context.ReleaseContext();
+        }
+        return new ProbeResource("gl", "");
+    });
+    context.AcquireContext();
+    context.AcquireContext();
+    ResourceHandle texture;
+    BlockLoader();
+    manager->Load("t.gl", texture);
+    EXPECT_NE(GetProbe(texture), nullptr);
+    EXPECT_TRUE(contextWasFree);
+    EXPECT_EQ(context.GetDepth(), 2);
+    EXPECT_TRUE(context.IsHeldByCurrentThread());
+    context.ReleaseContext();
+    context.ReleaseContext();
+    manager->SetGraphicsContextLock(nullptr);
+}
+
+using ResourceReload = ResourceWorld;
+
+TEST_F(ResourceReload, ReloadExtensionRebuildsLoadedRowsBehindTheSameHandles)
+{
+    WriteAsset("a.txt", "one");
+    RegisterProbe("fix", false, "", {}, false, false);
+    ResourceHandle text, copy, fixed;
+    manager->Load("a.txt", text);
+    copy = text;
+    manager->Load("f.fix", fixed);
+    EXPECT_EQ(TextOf(manager->Get(text)), "one");
+    ProbeResource* fixedObject = GetProbe(fixed);
+
+    WriteAsset("a.txt", "two");
+    ASSERT_TRUE(ExecuteCommandLine("reloadExtension TXT"));
+    EXPECT_EQ(TextOf(manager->Get(copy)), "two");
+    EXPECT_EQ(manager->GetReferenceCount(text), 2);
+
+    ASSERT_TRUE(ExecuteCommandLine("reloadExtension fix"));
+    ASSERT_TRUE(ExecuteCommandLine("reloadExtension nope"));
+    EXPECT_EQ(CountLogged("Can't reload extension fix through this method!\n"), 1);
+    EXPECT_EQ(CountLogged("Can't reload extension nope through this method!\n"), 1);
+    EXPECT_EQ(GetProbe(fixed), fixedObject);
+}
+
+TEST_F(ResourceReload, ATypeIdReloadsOnlyObjectsOfThatKind)
+{
+    manager->RegisterType("kind", kMemGeneral, false, "", true, [this](const std::string& name, uint8_t*, uint32_t, int32_t) {
+        Record(name);
+        return new ProbeResource("kind", "", name == "seven.kind" ? 7 : -1);
+    });
+    ResourceHandle seven, other;
+    manager->Load("seven.kind", seven);
+    manager->Load("other.kind", other);
+    GetProbe(seven);
+    GetProbe(other);
+    manager->ReloadExtension("kind", true, 7);
+    GetProbe(seven);
+    GetProbe(other);
+    EXPECT_EQ(Built(), (std::vector<std::string>{"seven.kind", "other.kind", "seven.kind"}));
+}
+
+using ResourceCommands = ResourceWorld;
+
+TEST_F(ResourceCommands, PrintResourceInfoLoadsPrintsAndLetsGo)
+{
+    WriteAsset("a.txt", "a");
+    folder.Write("default.cfg", "");
+    ASSERT_TRUE(ExecuteCommandLine("printResourceInfo a.txt"));
+    EXPECT_EQ(CountLogged("This type doesn't support printInfo yet (ask a programmer if really needed)"), 1);
+    EXPECT_EQ(manager->GetReferenceCount(0), 0);
+    ASSERT_TRUE(ExecuteCommandLine("printResourceInfo b.txt"));
+    EXPECT_EQ(CountLogged("b.txt file doesn't exist\n"), 1);
+    // A file of no resource type once loaded as missing and ended the program.
+    ASSERT_TRUE(ExecuteCommandLine("printResourceInfo default.cfg"));
+    EXPECT_EQ(CountLogged("default.cfg is not a resource type\n"), 1);
+    EXPECT_EQ(manager->GetResourceCount(), 1);
+}
+
+} // namespace
