@@ -558,7 +558,9 @@ bool ResourceManager::UnloadNext()
 void ResourceManager::ReloadExtension(std::string_view extension, bool force, int32_t typeId)
 {
     if (!force) {
-        const ResourceType* type = FindType(std::string(".") + std::string(extension));
+        std::string dotted(1, '.');
+        dotted.append(extension);
+        const ResourceType* type = FindType(dotted);
         if (!type || !type->reloadable) {
             DebugSystem::Print(kPrintPlain, "Can't reload extension %.*s through this method!\n",
                                static_cast<int>(extension.size()), extension.data());

@@ -232,6 +232,33 @@ TEST_F(ResourceQueue, AWaitedRowAndItsPrerequisiteGoAheadOfTheQueue)
     EXPECT_EQ(Built(), (std::vector<std::string>{"p.rec", "t.pre", "a1.rec", "a2.rec", "a3.rec"}));
 }
 
+// A prerequisite that is loaded already used to be chosen again on every pass, forever.
+TEST_F(ResourceQueue, APrerequisiteLoadedAlreadyNoLongerHoldsItsRowBack)
+{
+    RegisterProbe("rec", false);
+    ResourceHandle prerequisite, target;
+    RegisterProbe("pre", false, "", [&prerequisite](const std::string&, int32_t) { return prerequisite.GetValue(); });
+    manager->Load("p.rec", prerequisite);
+    GetProbe(prerequisite);
+    BlockLoader();
+    manager->Load("t.pre", target);
+    EXPECT_NE(GetProbe(target), nullptr);
+    EXPECT_EQ(Built(), (std::vector<std::string>{"p.rec", "t.pre"}));
+}
+
+// The loader skips rows nobody holds, so a Get of one would have waited forever.
+TEST_F(ResourceQueue, AGetOfARowNobodyHoldsGivesUpInsteadOfWaitingForever)
+{
+    RegisterProbe("prb", false);
+    ResourceHandle dropped;
+    BlockLoader();
+    manager->Load("x.prb", dropped);
+    int32_t row = dropped;
+    dropped.Reset();
+    EXPECT_EQ(manager->Get(row), nullptr);
+    EXPECT_EQ(CountLogged("Can't wait for x.prb: nobody holds it\n"), 1);
+}
+
 TEST_F(ResourceQueue, WaitedOnIsLoggedOncePerBlockingGetButNeverForShaders)
 {
     RegisterProbe("rec", false);
@@ -322,6 +349,30 @@ TEST_F(ResourceLoaderThread, AFactoryGetsAQueuedResourceByLoadingItThere)
     GetProbe(self);
     EXPECT_EQ(seen, "rec;none;");
     EXPECT_EQ(CountLogged("self.dep needs itself to load"), 1);
+}
+
+// A manager whose loader never started loads what its caller needs on the caller's thread,
+// and still frees what it cached when it goes.
+TEST_F(ResourceLoaderThread, WithoutALoaderGetLoadsOnTheCallingThread)
+{
+    ResourceManager alone;
+    gResourceManager = &alone;
+    bool onCaller = false;
+    std::thread::id caller = std::this_thread::get_id();
+    alone.RegisterType("prb", kMemGeneral, false, "", true, [&](const std::string&, uint8_t*, uint32_t, int32_t) {
+        onCaller = std::this_thread::get_id() == caller;
+        return new ProbeResource("prb", "");
+    });
+    {
+        ResourceHandle handle;
+        alone.Load("a.prb", handle);
+        EXPECT_NE(alone.Get(handle), nullptr);
+    }
+    EXPECT_TRUE(onCaller);
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes + 1);
+    alone.Shutdown();
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes);
+    gResourceManager = manager.get();
 }
 
 // Get used to give up one level of the context; the loader's factory then never got it.
