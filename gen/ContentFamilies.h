@@ -1,0 +1,8 @@
+// ContentFamilies -- the generator's families of assets; each adds its files to the one archive.
+#pragma once
+
+class ArchiveWriter;
+
+// One source file a family: TextureGen.cpp now; models and effects add theirs beside it and
+// one line each to the list in main.cpp. False stops the run.
+bool GenerateTextures(ArchiveWriter& archive);

@@ -1,0 +1,379 @@
+// TextureGen -- the procedural textures: plain colours, checker and gradients, UI frames, effect sprites, tiles, font pages.
+#include "gen/ArchiveWriter.h"
+#include "gen/ContentFamilies.h"
+#include "gen/FontGlyphs.h"
+#include "gen/Image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// ---- Noise that tiles: lattice values wrap with the period, so a tile meets itself seamlessly.
+
+uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
+{
+    uint32_t h = x * 0x8DA6B343u ^ y * 0xD8163841u ^ seed * 0xCB1AB31Fu;
+    h ^= h >> 13;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 16;
+    return h;
+}
+
+float HashUnit(uint32_t x, uint32_t y, uint32_t seed)
+{
+    return static_cast<float>(Hash(x, y, seed) & 0xFFFF) / 65535.0f;
+}
+
+float SmoothStep(float t)
+{
+    return t * t * (3.0f - 2.0f * t);
+}
+
+// x and y in lattice cells; period cells across.
+float ValueNoise(float x, float y, int period, uint32_t seed)
+{
+    int x0 = static_cast<int>(std::floor(x));
+    int y0 = static_cast<int>(std::floor(y));
+    float fx = SmoothStep(x - static_cast<float>(x0));
+    float fy = SmoothStep(y - static_cast<float>(y0));
+    auto at = [&](int ix, int iy) {
+        return HashUnit(static_cast<uint32_t>(((ix % period) + period) % period),
+                        static_cast<uint32_t>(((iy % period) + period) % period), seed);
+    };
+    float top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * fx;
+    float bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * fx;
+    return top + (bottom - top) * fy;
+}
+
+// Octaves of value noise over a square of side pixels, starting at period cells across; 0 to 1.
+float Fractal(int px, int py, int side, int period, int octaves, uint32_t seed)
+{
+    float sum = 0.0f;
+    float weight = 1.0f;
+    float total = 0.0f;
+    for (int octave = 0; octave < octaves; ++octave) {
+        float cells = static_cast<float>(period << octave);
+        float u = static_cast<float>(px) * cells / static_cast<float>(side);
+        float v = static_cast<float>(py) * cells / static_cast<float>(side);
+        sum += ValueNoise(u, v, period << octave, seed + static_cast<uint32_t>(octave)) * weight;
+        total += weight;
+        weight *= 0.5f;
+    }
+    return sum / total;
+}
+
+bool AddImage(ArchiveWriter& archive, const std::string& path, const Image& image)
+{
+    return archive.Add(path, image.ToTarga());
+}
+
+// ---- Plain colours, checker, gradients.
+
+Image Solid(const Color& color)
+{
+    Image image(16, 16, false);
+    image.Fill(color);
+    return image;
+}
+
+Image Checker()
+{
+    Image image(64, 64, false);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            float shade = ((x / 8 + y / 8) % 2 == 0) ? 0.9f : 0.4f;
+            image.Set(x, y, {shade, shade, shade, 1.0f});
+        }
+    }
+    return image;
+}
+
+// Black to white along x (across) or y (down); with alpha the ramp is in the alpha of white.
+Image Gradient(int width, int height, bool across, bool inAlpha)
+{
+    Image image(width, height, inAlpha);
+    int length = across ? width : height;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            float t = static_cast<float>(across ? x : y) / static_cast<float>(length - 1);
+            image.Set(x, y, inAlpha ? Color{1.0f, 1.0f, 1.0f, t} : Color{t, t, t, 1.0f});
+        }
+    }
+    return image;
+}
+
+// ---- UI frames: a dark outline, a bevelled metal border, an inner line and a fill.
+
+struct FrameStyle {
+    Color light;
+    Color dark;
+    Color fillTop;
+    Color fillBottom;
+    int border;
+    bool sunken;
+};
+
+const Color kOutline = {0.04f, 0.03f, 0.02f, 1.0f};
+
+Image Frame(int width, int height, const FrameStyle& style)
+{
+    Image image(width, height, true);
+    for (int y = 0; y < height; ++y) {
+        float t = static_cast<float>(y) / static_cast<float>(height - 1);
+        for (int x = 0; x < width; ++x)
+            image.Set(x, y, Mix(style.fillTop, style.fillBottom, t));
+    }
+    for (int ring = 0; ring <= style.border + 1; ++ring) {
+        for (int x = ring; x < width - ring; ++x) {
+            for (int y = ring; y < height - ring; ++y) {
+                bool onRing = x == ring || y == ring || x == width - 1 - ring || y == height - 1 - ring;
+                if (!onRing)
+                    continue;
+                bool upperLeft = x == ring || y == ring;
+                Color metal = (upperLeft != style.sunken) ? style.light : style.dark;
+                bool edge = ring == 0 || ring == style.border + 1;
+                image.Set(x, y, edge ? kOutline : Mix(metal, style.dark, 0.25f * static_cast<float>(ring - 1)));
+            }
+        }
+    }
+    return image;
+}
+
+// Small studs in the corners of the border.
+void AddStuds(Image& image, int inset, const Color& color)
+{
+    const int corners[4][2] = {{inset, inset},
+                               {image.Width() - 1 - inset, inset},
+                               {inset, image.Height() - 1 - inset},
+                               {image.Width() - 1 - inset, image.Height() - 1 - inset}};
+    for (const auto& corner : corners) {
+        image.Set(corner[0], corner[1], color);
+        image.Set(corner[0] - 1, corner[1], Scale(color, 0.7f));
+        image.Set(corner[0], corner[1] - 1, Scale(color, 0.85f));
+    }
+}
+
+const Color kBronzeLight = {0.78f, 0.62f, 0.36f, 1.0f};
+const Color kBronzeDark = {0.36f, 0.25f, 0.13f, 1.0f};
+
+bool AddFrames(ArchiveWriter& archive)
+{
+    Image window = Frame(64, 64, {kBronzeLight, kBronzeDark, {0.11f, 0.09f, 0.07f, 0.88f}, {0.07f, 0.05f, 0.04f, 0.88f}, 3, false});
+    AddStuds(window, 2, {0.95f, 0.85f, 0.6f, 1.0f});
+    Image button = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.34f, 0.25f, 0.15f, 1.0f}, {0.19f, 0.13f, 0.08f, 1.0f}, 2, false});
+    Image pressed = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.15f, 0.11f, 0.07f, 1.0f}, {0.24f, 0.17f, 0.10f, 1.0f}, 2, true});
+    Image slot = Frame(32, 32, {kBronzeLight, kBronzeDark, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true});
+    Image tooltip = Frame(32, 32, {{0.7f, 0.7f, 0.65f, 1.0f}, {0.45f, 0.45f, 0.42f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.8f}, {0.02f, 0.02f, 0.03f, 0.8f}, 1, false});
+    return AddImage(archive, "Textures/UI/frame_window.tga", window) &&
+           AddImage(archive, "Textures/UI/frame_button.tga", button) &&
+           AddImage(archive, "Textures/UI/frame_button_pressed.tga", pressed) &&
+           AddImage(archive, "Textures/UI/frame_slot.tga", slot) &&
+           AddImage(archive, "Textures/UI/frame_tooltip.tga", tooltip);
+}
+
+// ---- Effect sprites: white, shaped by their alpha, so that effects colour them freely.
+
+template <typename Shape>
+Image Sprite(int side, Shape shape)
+{
+    Image image(side, side, true);
+    float half = static_cast<float>(side) / 2.0f;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            float dx = (static_cast<float>(x) + 0.5f - half) / half;
+            float dy = (static_cast<float>(y) + 0.5f - half) / half;
+            float alpha = std::clamp(shape(dx, dy, x, y), 0.0f, 1.0f);
+            image.Set(x, y, {1.0f, 1.0f, 1.0f, alpha});
+        }
+    }
+    return image;
+}
+
+float Falloff(float distance, float power)
+{
+    return distance >= 1.0f ? 0.0f : std::pow(1.0f - distance, power);
+}
+
+bool AddSprites(ArchiveWriter& archive)
+{
+    Image soft = Sprite(64, [](float dx, float dy, int, int) { return Falloff(std::sqrt(dx * dx + dy * dy), 2.0f); });
+    Image glow = Sprite(64, [](float dx, float dy, int, int) { return Falloff(std::sqrt(dx * dx + dy * dy), 4.0f) * 1.5f; });
+    Image spark = Sprite(64, [](float dx, float dy, int, int) {
+        float streak = Falloff(std::fabs(dx), 1.5f) * Falloff(std::fabs(dy) * 7.0f, 2.0f);
+        float core = Falloff(std::sqrt(dx * dx + dy * dy) * 3.0f, 2.0f);
+        return streak + core;
+    });
+    Image ring = Sprite(64, [](float dx, float dy, int, int) {
+        float band = std::fabs(std::sqrt(dx * dx + dy * dy) - 0.72f) / 0.16f;
+        return Falloff(band, 2.0f);
+    });
+    Image smoke = Sprite(64, [](float dx, float dy, int x, int y) {
+        float body = Falloff(std::sqrt(dx * dx + dy * dy), 1.5f);
+        return body * (0.35f + 0.65f * Fractal(x, y, 64, 4, 3, 71));
+    });
+    return AddImage(archive, "Textures/Effects/particle_soft.tga", soft) &&
+           AddImage(archive, "Textures/Effects/glow.tga", glow) && AddImage(archive, "Textures/Effects/spark.tga", spark) &&
+           AddImage(archive, "Textures/Effects/ring.tga", ring) && AddImage(archive, "Textures/Effects/smoke.tga", smoke);
+}
+
+// ---- Ground and wall tiles, 128 x 128, seamless.
+
+constexpr int kTile = 128;
+
+Image Earth(uint32_t seed, const Color& tint)
+{
+    Image image(kTile, kTile, false);
+    for (int y = 0; y < kTile; ++y) {
+        for (int x = 0; x < kTile; ++x) {
+            float broad = Fractal(x, y, kTile, 4, 4, seed);
+            float grit = HashUnit(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed + 99);
+            float pebble = Fractal(x, y, kTile, 16, 1, seed + 7) > 0.8f ? 0.25f : 0.0f;
+            float shade = 0.62f + 0.55f * (broad - 0.5f) + 0.08f * (grit - 0.5f) + pebble;
+            image.Set(x, y, Scale(tint, shade));
+        }
+    }
+    return image;
+}
+
+Image Grass(uint32_t seed, const Color& tint)
+{
+    Image image(kTile, kTile, false);
+    for (int y = 0; y < kTile; ++y) {
+        for (int x = 0; x < kTile; ++x) {
+            float patches = Fractal(x, y, kTile, 4, 3, seed);
+            // Blades: noise stretched along y.
+            float blades = ValueNoise(static_cast<float>(x) * 0.5f, static_cast<float>(y) * 0.125f, 64, seed + 3);
+            Color base = Scale(tint, 0.55f + 0.5f * patches + 0.3f * (blades - 0.5f));
+            image.Set(x, y, Mix(base, {0.45f, 0.38f, 0.22f, 1.0f}, patches < 0.3f ? 0.35f : 0.0f));
+        }
+    }
+    return image;
+}
+
+// Rows of blocks with mortar between; every other row shifted by half a block when staggered.
+Image Masonry(int blockWidth, int blockHeight, bool staggered, uint32_t seed, const Color& tint, const Color& mortar)
+{
+    Image image(kTile, kTile, false);
+    for (int y = 0; y < kTile; ++y) {
+        int row = y / blockHeight;
+        int shift = staggered && row % 2 == 1 ? blockWidth / 2 : 0;
+        for (int x = 0; x < kTile; ++x) {
+            int sx = (x + shift) % kTile;
+            int column = sx / blockWidth;
+            bool joint = sx % blockWidth == 0 || y % blockHeight == 0;
+            float stone = 0.75f + 0.3f * HashUnit(static_cast<uint32_t>(column), static_cast<uint32_t>(row), seed);
+            float grain = Fractal(x, y, kTile, 8, 3, seed + 5);
+            bool lit = sx % blockWidth == 1 || y % blockHeight == 1;
+            Color color = joint ? Scale(mortar, 0.8f + 0.3f * grain) : Scale(tint, stone * (0.8f + 0.4f * grain));
+            image.Set(x, y, lit && !joint ? Scale(color, 1.12f) : color);
+        }
+    }
+    return image;
+}
+
+Image Planks(uint32_t seed, const Color& tint)
+{
+    Image image(kTile, kTile, false);
+    for (int y = 0; y < kTile; ++y) {
+        for (int x = 0; x < kTile; ++x) {
+            int plank = x / 16;
+            bool gap = x % 16 == 0;
+            float grain = ValueNoise(static_cast<float>(x) * 0.5f, static_cast<float>(y) * 0.0625f, 64, seed + plank);
+            float tone = 0.7f + 0.3f * HashUnit(static_cast<uint32_t>(plank), 0, seed);
+            image.Set(x, y, gap ? Scale(tint, 0.25f) : Scale(tint, tone * (0.75f + 0.4f * grain)));
+        }
+    }
+    return image;
+}
+
+bool AddTiles(ArchiveWriter& archive)
+{
+    const Color earthTints[5] = {{0.52f, 0.38f, 0.24f, 1.0f},
+                                 {0.48f, 0.36f, 0.25f, 1.0f},
+                                 {0.56f, 0.42f, 0.27f, 1.0f},
+                                 {0.44f, 0.33f, 0.22f, 1.0f},
+                                 {0.58f, 0.47f, 0.32f, 1.0f}};
+    bool ok = true;
+    for (int i = 0; i < 5; ++i) {
+        char path[64];
+        std::snprintf(path, sizeof(path), "Textures/areas/grasslands/floor_earth_%02d.tga", i + 1);
+        ok = ok && AddImage(archive, path, Earth(100 + static_cast<uint32_t>(i) * 17, earthTints[i]));
+    }
+    const Color grassTints[3] = {{0.30f, 0.50f, 0.18f, 1.0f}, {0.34f, 0.52f, 0.20f, 1.0f}, {0.27f, 0.45f, 0.17f, 1.0f}};
+    for (int i = 0; i < 3; ++i) {
+        char path[64];
+        std::snprintf(path, sizeof(path), "Textures/areas/grasslands/floor_grass_%02d.tga", i + 1);
+        ok = ok && AddImage(archive, path, Grass(200 + static_cast<uint32_t>(i) * 13, grassTints[i]));
+    }
+    const Color stone = {0.55f, 0.55f, 0.53f, 1.0f};
+    const Color mortar = {0.22f, 0.21f, 0.20f, 1.0f};
+    return ok && AddImage(archive, "Textures/areas/dungeon/floor_stone_01.tga", Masonry(32, 32, false, 301, stone, mortar)) &&
+           AddImage(archive, "Textures/areas/dungeon/floor_stone_02.tga", Masonry(32, 32, true, 302, {0.5f, 0.49f, 0.46f, 1.0f}, mortar)) &&
+           AddImage(archive, "Textures/areas/dungeon/wall_stone_01.tga", Masonry(32, 16, true, 303, stone, mortar)) &&
+           AddImage(archive, "Textures/areas/dungeon/wall_brick_01.tga", Masonry(32, 16, true, 304, {0.58f, 0.27f, 0.19f, 1.0f}, {0.62f, 0.58f, 0.5f, 1.0f})) &&
+           AddImage(archive, "Textures/areas/dungeon/wall_wood_01.tga", Planks(305, {0.50f, 0.34f, 0.20f, 1.0f}));
+}
+
+// ---- Font pages. Each page holds characters 32 to 127 in 16 columns and 6 rows of cells of
+// (6 x scale) by (10 x scale) pixels, the cell of character c at column (c - 32) % 16 and row
+// (c - 32) / 16 counted from the picture's top-left corner; 127 stays empty. Every glyph
+// advances by its whole cell. Pixels are white; the glyph is in the alpha.
+
+constexpr int kPageColumns = 16;
+constexpr int kPageRows = 6;
+
+int PowerOfTwoAtLeast(int value)
+{
+    int result = 1;
+    while (result < value)
+        result *= 2;
+    return result;
+}
+
+// bold: each pixel also covers the one to its right.
+Image FontPage(int scale, bool bold)
+{
+    int cellWidth = kGlyphColumns * scale;
+    int cellHeight = kGlyphRows * scale;
+    Image image(PowerOfTwoAtLeast(kPageColumns * cellWidth), PowerOfTwoAtLeast(kPageRows * cellHeight), true);
+    image.Fill({1.0f, 1.0f, 1.0f, 0.0f});
+    for (int character = kFirstGlyph; character < kFirstGlyph + kGlyphCount; ++character) {
+        int left = (character - kFirstGlyph) % kPageColumns * cellWidth;
+        int top = (character - kFirstGlyph) / kPageColumns * cellHeight;
+        for (int y = 0; y < cellHeight; ++y) {
+            for (int x = 0; x < cellWidth; ++x) {
+                int gx = x / scale;
+                int gy = y / scale;
+                bool on = GlyphPixel(character, gx, gy) || (bold && x >= 1 && GlyphPixel(character, (x - 1) / scale, gy));
+                if (on)
+                    image.Set(left + x, top + y, {1.0f, 1.0f, 1.0f, 1.0f});
+            }
+        }
+    }
+    return image;
+}
+
+bool AddFonts(ArchiveWriter& archive)
+{
+    return AddImage(archive, "Textures/Fonts/font_small.tga", FontPage(1, false)) &&
+           AddImage(archive, "Textures/Fonts/font_medium.tga", FontPage(2, false)) &&
+           AddImage(archive, "Textures/Fonts/font_large.tga", FontPage(3, false)) &&
+           AddImage(archive, "Textures/Fonts/font_huge.tga", FontPage(4, false)) &&
+           AddImage(archive, "Textures/Fonts/font_bold.tga", FontPage(2, true));
+}
+
+} // namespace
+
+bool GenerateTextures(ArchiveWriter& archive)
+{
+    return AddImage(archive, "Textures/white.tga", Solid({1.0f, 1.0f, 1.0f, 1.0f})) &&
+           AddImage(archive, "Textures/black.tga", Solid({0.0f, 0.0f, 0.0f, 1.0f})) &&
+           AddImage(archive, "Textures/checker.tga", Checker()) &&
+           AddImage(archive, "Textures/gradient_horizontal.tga", Gradient(256, 16, true, false)) &&
+           AddImage(archive, "Textures/gradient_vertical.tga", Gradient(16, 256, false, false)) &&
+           AddImage(archive, "Textures/gradient_alpha.tga", Gradient(256, 16, true, true)) && AddFrames(archive) &&
+           AddSprites(archive) && AddTiles(archive) && AddFonts(archive);
+}
