@@ -199,14 +199,22 @@ FloatPair ParsePair(std::string_view text, FloatPair fallback)
     return FloatPair{numbers[0], found == 2 ? numbers[1] : numbers[0]};
 }
 
-// A "ColorType" name or an index; an unknown name is logged by the lookup, an index outside
-// the table here, and either keeps the fallback.
+// A "ColorType" name or an index; an unknown name or an index outside the table is logged and
+// keeps the fallback.
 int32_t ReadColor(const DatabaseEntry& entry, const std::string& key, int32_t fallback)
 {
     std::string text = entry.GetString(key);
     if (text.empty())
         return fallback;
-    int32_t index = IsIntegerText(text) ? ParseInt(text) : EnumTable::LookupIn("ColorType", text);
+    if (!IsIntegerText(text)) {
+        const EnumTable* colors = EnumTable::Find("ColorType");
+        int32_t index = colors->IndexOf(text);
+        if (index >= 0)
+            return index;
+        colors->Lookup(text);  // for its "Unknown ColorType name" line
+        return fallback;
+    }
+    int32_t index = ParseInt(text);
     if (index >= 0 && index < ColorType::kCount)
         return index;
     DebugSystem::Print(kPrintError, "GameSystem %s: colour %s is outside the colour table\n", key.c_str(),

@@ -1,0 +1,184 @@
+// ContentLint -- checks the game content as shipped: broken links, unknown names, records that fail to load, missing texts.
+#include "rules/ContentLint.h"
+
+#include "core/ColorCode.h"
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "core/TextParser.h"
+#include "rules/GameData.h"
+
+namespace {
+
+// The debug system marks warning lines with colour 5 and error lines with colour 1.
+const std::string kWarningPrefix = MakeColorCode(5);
+const std::string kErrorPrefix = MakeColorCode(1);
+
+// ---- Per-kind checks: a record kind adds a function and a line to kKindChecks. ----
+
+void CheckGameSystem(ContentLint& lint, const DatabaseEntry& entry)
+{
+    for (const char* key : {"GameName", "Version"}) {
+        if (entry.GetString(key).empty())
+            lint.Report(entry, StringFormat("%s is empty", key));
+    }
+}
+
+struct KindCheck {
+    // Every entry of this type, "BaseOnly" ones left out...
+    int32_t entryType;
+    // ...or, when set, the one record of this name, which must exist.
+    const char* recordName;
+    void (*check)(ContentLint& lint, const DatabaseEntry& entry);
+};
+
+constexpr KindCheck kKindChecks[] = {
+    {DatabaseEntryType::None, "GameSystem", CheckGameSystem},
+};
+
+bool IsKeyChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The text without its "//" and "/* */" comments; quoted values keep what they hold.
+std::string StripComments(std::string_view text)
+{
+    std::string out;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"')
+            quoted = !quoted;
+        if (!quoted && text.compare(i, 2, "//") == 0) {
+            i = std::min(text.find('\n', i), text.size()) - 1;
+            continue;
+        }
+        if (!quoted && text.compare(i, 2, "/*") == 0) {
+            size_t end = text.find("*/", i + 2);
+            i = end == std::string_view::npos ? text.size() : end + 1;
+            continue;
+        }
+        if (text[i] == '\n')
+            quoted = false;
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+ContentLint::ContentLint(const Database& database, const LocSystem& loc) : database(database), loc(loc)
+{
+}
+
+std::vector<std::string> ContentLint::CheckGameContent(DebugSystem& debug, std::string_view language)
+{
+    LocSystem loc;
+    Database database;
+    GameData gameData;
+    // Record loaders reach the systems through their singletons.
+    LocSystem* oldLoc = gLocSystem;
+    Database* oldDatabase = gDatabase;
+    GameData* oldGameData = gGameData;
+    gLocSystem = &loc;
+    gDatabase = &database;
+    gGameData = &gameData;
+    loc.Load(language);
+    database.Load();
+    gameData.Load(database);
+
+    ContentLint lint(database, loc);
+    lint.AddLoggedProblems(debug.GetConsoleLines());
+    lint.Run();
+    gLocSystem = oldLoc;
+    gDatabase = oldDatabase;
+    gGameData = oldGameData;
+    return lint.GetProblems();
+}
+
+void ContentLint::AddLoggedProblems(const std::vector<std::string>& consoleLines)
+{
+    for (const std::string& line : consoleLines) {
+        if (StringStartsWithNoCase(line, kWarningPrefix) || StringStartsWithNoCase(line, kErrorPrefix))
+            problems.push_back(line.substr(kColorCodeLength));
+    }
+}
+
+void ContentLint::Run()
+{
+    // The files the database lists, read as the database reads the list; a file it could not
+    // read has been reported by the load.
+    FileBuffer list = gFileSystem->LoadWholeFile("Database/database.dbl");
+    TextParser parser(list.Data(), list.Size());
+    std::string file;
+    std::string normal;
+    while (list.IsValid() && parser.NextToken(file, true)) {
+        if (NormalizeGamePath(file, normal))
+            CheckTokens(file, gFileSystem->LoadWholeFile("Database/" + normal).Text());
+    }
+    RunKindChecks();
+}
+
+void ContentLint::Report(const DatabaseEntry& entry, std::string_view problem)
+{
+    problems.push_back(StringFormat("%.*s: %.*s", static_cast<int>(entry.GetName().size()), entry.GetName().data(),
+                                    static_cast<int>(problem.size()), problem.data()));
+}
+
+void ContentLint::CheckLocKey(const DatabaseEntry& entry, std::string_view key)
+{
+    std::string text = entry.GetString(key);
+    if (!loc.HasText(text))
+        Report(entry, StringFormat("%.*s names the missing text %s", static_cast<int>(key.size()), key.data(),
+                                   text.c_str()));
+}
+
+void ContentLint::CheckEntryName(const DatabaseEntry& entry, std::string_view key)
+{
+    std::string text = entry.GetString(key);
+    if (!database.FindEntryByName(text))
+        Report(entry, StringFormat("%.*s names the missing entry %s", static_cast<int>(key.size()), key.data(),
+                                   text.c_str()));
+}
+
+// A token is "$$", a key, then "$$" or the "~<" of an argument list; tokens nested in an
+// argument list are found the same way.
+void ContentLint::CheckTokens(std::string_view fileName, std::string_view text)
+{
+    std::string content = StripComments(text);
+    std::string_view rest = content;
+    for (size_t start = rest.find("$$"); start != std::string_view::npos; start = rest.find("$$", start)) {
+        size_t end = start + 2;
+        while (end < rest.size() && IsKeyChar(rest[end]))
+            ++end;
+        std::string_view key = rest.substr(start + 2, end - start - 2);
+        std::string_view after = rest.substr(end);
+        bool closed = after.starts_with("$$");
+        if (key.empty() || !(closed || after.starts_with("~<"))) {
+            start += 2;
+            continue;
+        }
+        if (!loc.HasText(key))
+            problems.push_back(StringFormat("%.*s: $$%.*s$$ has no text", static_cast<int>(fileName.size()),
+                                            fileName.data(), static_cast<int>(key.size()), key.data()));
+        start = closed ? end + 2 : end;
+    }
+}
+
+void ContentLint::RunKindChecks()
+{
+    for (const KindCheck& kind : kKindChecks) {
+        if (kind.recordName) {
+            if (const DatabaseEntry* entry = database.FindEntryByName(kind.recordName))
+                kind.check(*this, *entry);
+            else
+                problems.push_back(StringFormat("The record %s is missing", kind.recordName));
+            continue;
+        }
+        for (const DatabaseEntry* entry = database.GetNextEntryOfType(kind.entryType); entry;
+             entry = database.GetNextEntryOfType(kind.entryType, entry))
+            kind.check(*this, *entry);
+    }
+}

@@ -1,0 +1,47 @@
+// ContentLint -- checks the game content as shipped: broken links, unknown names, records that fail to load, missing texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Database;
+class DatabaseEntry;
+class DebugSystem;
+class LocSystem;
+
+// Most faults show as the warnings and errors the loading logs: a Base or Type that names no
+// entry, an unknown enum name, a record that fails to load. On top of those the lint finds
+// every "$$Key$$" token in the listed database files whose key the language lacks, and runs the
+// per-kind checks of ContentLint.cpp, where a record kind adds its own with one table line.
+class ContentLint {
+public:
+    ContentLint(const Database& database, const LocSystem& loc);
+
+    // Loads the language, the database and the game data through the file system, keeping what
+    // they log, and runs every check. The debug system must be fresh: each warning and error
+    // line it holds counts as a problem.
+    static std::vector<std::string> CheckGameContent(DebugSystem& debug, std::string_view language);
+
+    // Every warning and error line among the console lines.
+    void AddLoggedProblems(const std::vector<std::string>& consoleLines);
+    // The token scan of the database files and the per-kind checks.
+    void Run();
+
+    // For the per-kind checks.
+    void Report(const DatabaseEntry& entry, std::string_view problem);
+    // The field's text must be a localisation key of the language.
+    void CheckLocKey(const DatabaseEntry& entry, std::string_view key);
+    // The field's text must name a database entry.
+    void CheckEntryName(const DatabaseEntry& entry, std::string_view key);
+
+    const std::vector<std::string>& GetProblems() const { return problems; }
+
+private:
+    void CheckTokens(std::string_view fileName, std::string_view text);
+    void RunKindChecks();
+
+    const Database& database;
+    const LocSystem& loc;
+    std::vector<std::string> problems;
+};

@@ -1,0 +1,148 @@
+// GameSystemTuningTest -- the "GameSystem" reader: the missing record, derived geometry, refused sizes, tables, lists, the experience curve.
+#include "rules/RulesWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using GameSystemRead = RulesWorld;
+
+TEST_F(GameSystemRead, MissingRecordLogsOnceAndKeepsEveryDefault)
+{
+    Load({{"rules.dbr", "CombatSystem { Type Info\n TileSize 10 }\n"}});
+    gameData.Load(database);
+    EXPECT_EQ(CountLogged("^c001GameSystem database entry not found!\n"), 1);
+    EXPECT_EQ(CountErrors(), 1);
+    const GameSystemTuning defaults;
+    EXPECT_EQ(Tuning().tileSize, defaults.tileSize);
+    EXPECT_EQ(Tuning().maxMoney, 0);
+    EXPECT_EQ(Tuning().difficultyTimeMult[WorldDifficultyLevel::Legendary], 1.0f);
+    EXPECT_TRUE(Tuning().fonts.empty());
+    EXPECT_EQ(gameData.GetNameById("TileSize"), "");
+    // The defaults still make a whole level.
+    EXPECT_EQ(Tuning().cellsPerTile, 2);
+    EXPECT_EQ(Tuning().cellsPerLevelX, 128);
+    EXPECT_FLOAT_EQ(Tuning().levelWidth, 4096.0f);
+}
+
+TEST_F(GameSystemRead, DerivedGeometryFromSampleNumbers)
+{
+    LoadGameSystem("LevelTileWidth 40\n LevelTileHeight 24\n BlockTileWidth 8\n BlockTileHeight 6\n"
+                   "TileSize 48\n GridSize 20 18\n GridOffset 3");
+    const GameSystemTuning& t = Tuning();
+    EXPECT_EQ(t.blocksPerRow, 5);
+    EXPECT_EQ(t.blocksPerColumn, 4);
+    EXPECT_EQ(t.cellsPerTile, 2);  // floor(48 / 20 + 0.5)
+    EXPECT_EQ(t.cellsPerBlockX, 16);
+    EXPECT_EQ(t.cellsPerBlockY, 12);
+    EXPECT_EQ(t.cellsPerLevelX, 80);
+    EXPECT_EQ(t.cellsPerLevelY, 48);
+    EXPECT_FLOAT_EQ(t.levelWidth, 1920.0f);
+    EXPECT_FLOAT_EQ(t.levelHeight, 1152.0f);
+    EXPECT_FLOAT_EQ(t.halfLevelHeight, 576.0f);
+    EXPECT_FLOAT_EQ(t.blockWidth, 384.0f);
+    EXPECT_FLOAT_EQ(t.blockHeight, 288.0f);
+    EXPECT_FLOAT_EQ(t.gridSize.y, 18.0f);
+    // One number sets both halves of a pair.
+    EXPECT_FLOAT_EQ(t.gridOffset.x, 3.0f);
+    EXPECT_FLOAT_EQ(t.gridOffset.y, 3.0f);
+    EXPECT_EQ(CountErrors(), 0);
+
+    LoadGameSystem("TileSize 64\n GridSize 43");
+    EXPECT_EQ(Tuning().cellsPerTile, 1);  // 1.488 + 0.5 rounds down
+    LoadGameSystem("TileSize 64\n GridSize 42.6");
+    EXPECT_EQ(Tuning().cellsPerTile, 2);
+}
+
+TEST_F(GameSystemRead, SizesThatWouldDivideByNothingAreRefused)
+{
+    LoadGameSystem("BlockTileWidth 0\n LevelTileHeight -3\n TileSize 0\n GridSize nonsense");
+    const GameSystemTuning defaults;
+    EXPECT_EQ(Tuning().blockTileWidth, defaults.blockTileWidth);
+    EXPECT_EQ(Tuning().levelTileHeight, defaults.levelTileHeight);
+    EXPECT_EQ(Tuning().tileSize, defaults.tileSize);
+    EXPECT_EQ(Tuning().gridSize.x, defaults.gridSize.x);
+    EXPECT_EQ(CountLogged("^c001GameSystem BlockTileWidth must be above 0; the default is used\n"), 1);
+    EXPECT_EQ(CountErrors(), 5);
+
+    LoadGameSystem("TileSize 10\n GridSize 25");
+    EXPECT_EQ(Tuning().cellsPerTile, 1);
+    EXPECT_EQ(CountLogged("^c001GameSystem GridSize 25 is above twice TileSize 10; one cell per tile is used\n"), 1);
+}
+
+TEST_F(GameSystemRead, TablesByNameListsAndColours)
+{
+    LoadGameSystem("DifficultyMonsterLevelStartLegendary 80\n DifficultyMinLevelChampion 25\n"
+                   "TimeOnGroundMultArtifact 10\n XpMultMonsterBoss 12\n MaxBaseSpirit 250\n"
+                   "ItemTypeColorRelic Ember\n ItemQualityColorRare 3\n MonsterRarityColorBoss Mauve\n"
+                   "TreatyColorWar 149\n TradeRouteHugeStart -300\n TradeRouteHugeIncreasePerHour 100\n"
+                   "RumorChanceWellCrafted 0.8\n CombatEffectNormalMiss \"effects/miss.mdl\"\n"
+                   "PowerWeightLifeStone 0.05\n ValueEachPointTemporaryMagicChance 1.5\n"
+                   "Fonts small\n Fonts normal\n DeathScoreMult 1\n DeathScoreMult 0.5\n"
+                   "UseHintOffset \"1 -48\"\n UseHintOffset 7\n UsingCovenants 1\n GameName \"Ember lode\"");
+    const GameSystemTuning& t = Tuning();
+    EXPECT_EQ(t.difficultyMonsterLevelStart[WorldDifficultyLevel::Legendary], 80);
+    EXPECT_EQ(t.difficultyMonsterLevelStart[WorldDifficultyLevel::Champion], 1);
+    EXPECT_EQ(gameData.GetDifficultyMinLevel(WorldDifficultyLevel::Champion), 25);
+    EXPECT_FLOAT_EQ(t.timeOnGroundMult[ItemRarity::Artifact], 10.0f);
+    EXPECT_FLOAT_EQ(gameData.GetXpMultMonster(MonsterRarity::Boss), 12.0f);
+    EXPECT_EQ(gameData.GetAttributeCap(4), 250);
+    EXPECT_EQ(gameData.GetItemTypeColor(ItemType::Relic), ColorType::Ember);
+    EXPECT_EQ(gameData.GetItemQualityColorCode(ItemRarity::Rare), "^c003");
+    EXPECT_FLOAT_EQ(t.tradeRoutes[TradeRouteType::Huge].start, -300.0f);
+    EXPECT_FLOAT_EQ(t.rumorChance[RumorLevel::WellCrafted], 0.8f);
+    EXPECT_EQ(t.combatEffect[AttackSoundType::NormalMiss], "effects/miss.mdl");
+    EXPECT_FLOAT_EQ(t.powerWeight[4], 0.05f);
+    EXPECT_FLOAT_EQ(gameData.GetValueEachPoint(ValueEachPoint::TemporaryMagicChance), 1.5f);
+    EXPECT_EQ(t.fonts, (std::vector<std::string>{"small", "normal"}));
+    ASSERT_EQ(t.useHintOffsets.size(), 2u);
+    EXPECT_FLOAT_EQ(t.useHintOffsets[0].y, -48.0f);
+    EXPECT_FLOAT_EQ(t.useHintOffsets[1].y, 7.0f);
+    EXPECT_TRUE(t.usingCovenants);
+    EXPECT_EQ(t.gameName, "Ember lode");
+    EXPECT_EQ(gameData.GetNameById("gamename"), "Ember lode");
+
+    // A colour that is no name, or an index outside the table, keeps the default and is logged.
+    EXPECT_EQ(t.monsterRarityColor[MonsterRarity::Boss], 0);
+    EXPECT_EQ(CountLogged("^c001Unknown ColorType name Mauve\n"), 1);
+    EXPECT_EQ(t.treatyColor[CovenantTreaty::War], 0);
+    EXPECT_EQ(CountLogged("^c001GameSystem TreatyColorWar: colour 149 is outside the colour table\n"), 1);
+}
+
+TEST_F(GameSystemRead, ExperienceCurveKeepsTheFactorOfTheLevelBelow)
+{
+    LoadGameSystem("MaxLevel 6\n BaseXpNeededEachLevel 100\n XpFactorLevel2 1.5\n XpFactorLevel5 2");
+    // 100, 150, 225, 337.5, 675, 1350: a step is rounded up, the product is not.
+    EXPECT_EQ(Tuning().xpNeeded, (std::vector<int32_t>{0, 100, 150, 225, 338, 675, 1350}));
+    EXPECT_EQ(gameData.XpNeededForLevel(0), 100);
+    EXPECT_EQ(gameData.XpNeededForLevel(7), 1350);
+
+    LoadGameSystem("MaxLevel 5000\n BaseXpNeededEachLevel 1e9\n XpFactorLevel2 10");
+    EXPECT_EQ(Tuning().maxLevel, kLevelLimit);
+    EXPECT_EQ(gameData.XpNeededForLevel(kLevelLimit), INT32_MAX);
+    EXPECT_EQ(CountLogged("^c001GameSystem MaxLevel 5000 is outside 1..1000\n"), 1);
+}
+
+TEST_F(GameSystemRead, BoundsCheckedTableReads)
+{
+    LoadGameSystem("Fonts small\n Fonts normal\n DeathScoreMult 0.5\n MaxBaseStrength 9");
+    EXPECT_EQ(gameData.GetTextFontName(1), "normal");
+    EXPECT_EQ(gameData.GetTextFontName(2), "small");
+    EXPECT_EQ(gameData.GetTextFontName(-1), "small");
+    EXPECT_EQ(gameData.GetDeathScoreMult(0), 0.5f);
+    EXPECT_EQ(gameData.GetDeathScoreMult(1), 1.0f);
+    EXPECT_EQ(gameData.GetDeathScoreMult(-1), 1.0f);
+    EXPECT_EQ(CountErrors(), 0);
+    EXPECT_EQ(gameData.GetAttributeCap(0), 9);
+    EXPECT_EQ(gameData.GetAttributeCap(5), 0);
+    EXPECT_EQ(gameData.GetItemQualityColorCode(8), "^c145");
+    EXPECT_EQ(gameData.GetDifficultyTimeMult(-1), 1.0f);
+    EXPECT_EQ(gameData.GetTradeRouteColor(6), 0);
+    EXPECT_EQ(CountLogged("^c001GameData attribute cap index 5 outside 0..4\n"), 1);
+    EXPECT_EQ(CountErrors(), 4);
+
+    LoadGameSystem("GameName x");
+    EXPECT_EQ(gameData.GetTextFontName(0), "");
+}
+
+} // namespace
