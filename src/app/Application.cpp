@@ -17,6 +17,7 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
+#include "rules/GameData.h"
 
 #include <ctime>
 #include <filesystem>
@@ -133,6 +134,18 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
     });
 }
 
+// The rule tables are read once the database has loaded. Their records point into the
+// database, so they go before it does.
+void InstallGameRules(Application& app)
+{
+    app.AddStartUpHook(StartUpStep::GameData, [] {
+        gGameData = new GameData();
+        gGameData->Load(*gDatabase);
+        return true;
+    });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gGameData); });
+}
+
 // Until a game server and client are built into the program, the commands that would
 // start or end a game say so rather than pretend.
 void InstallGameCommands(Application& app)
@@ -168,6 +181,7 @@ void InstallGameCommands(Application& app)
 void InstallSystems(Application& app, const std::string& workingFolder)
 {
     InstallEngineCore(app, workingFolder);
+    InstallGameRules(app);
     InstallGameCommands(app);
 }
 
