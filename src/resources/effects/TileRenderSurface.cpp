@@ -1,0 +1,43 @@
+// TileRenderSurface -- a queued ground tile: one textured quad between two opposite corners.
+#include "resources/effects/TileRenderSurface.h"
+
+#include "resources/shaders/ShaderBatch.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+uint8_t ToByte(float value)
+{
+    return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
+}
+
+} // namespace
+
+void TileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
+{
+    static constexpr float kUp[3] = {0.0f, 0.0f, 1.0f};
+    const std::array<float, 3>& a = cornerA;
+    const std::array<float, 3>& b = cornerB;
+    const float positions[4][3] = {{a[0], b[1], b[2]}, {b[0], b[1], b[2]}, {b[0], a[1], a[2]}, {a[0], a[1], a[2]}};
+    const float texCoords[4][2] = {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}};
+    batch.Reserve(4);
+    DeviceVertex vertex;
+    if (useColor) {
+        vertex.color[0] = ToByte(color.r);
+        vertex.color[1] = ToByte(color.g);
+        vertex.color[2] = ToByte(color.b);
+        vertex.color[3] = ToByte(alpha);
+    }
+    uint16_t first = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+        std::copy(positions[corner], positions[corner] + 3, vertex.position);
+        std::copy(texCoords[corner], texCoords[corner] + 2, vertex.texCoord);
+        uint16_t index = batch.AddVertex(vertex, wantNormals ? kUp : nullptr, useColor);
+        if (corner == 0)
+            first = index;
+    }
+    batch.AddTriangle(first, first + 1, first + 2);
+    batch.AddTriangle(first, first + 2, first + 3);
+}

@@ -1,0 +1,229 @@
+// ScreenText -- draws text glyph by glyph with a bitmap font, with inline colour and font codes, and shaders as screen rectangles.
+#include "resources/fonts/ScreenText.h"
+
+#include "core/ColorCode.h"
+#include "core/LocSystem.h"
+#include "core/UserVarSystem.h"
+#include "resources/ResourceManager.h"
+#include "resources/fonts/FontResource.h"
+#include "resources/shaders/Shader.h"
+#include "resources/textures/TextureResource.h"
+
+#include <algorithm>
+
+ScreenText* gScreenText = nullptr;
+
+// Where the next glyph goes and what it looks like.
+struct ScreenText::Pen {
+    float startX = 0.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+    int32_t lineHeight = 0;
+    Color color;
+    Color callColor;
+    float alpha = 1.0f;
+    bool shadow = false;
+    bool codes = true;
+    const FontResource* font = nullptr;
+    // The font of the last "^f" code, held while the text is drawn.
+    ResourceHandle codeFont;
+};
+
+namespace {
+
+Shader* FetchShader(int32_t handle)
+{
+    return dynamic_cast<Shader*>(gResourceManager->Get(handle));
+}
+
+// The character's byte in the language's code page; -1 for none.
+int32_t CodePageByte(char16_t character)
+{
+    if (gLocSystem)
+        return gLocSystem->GetCodePageChar(character);
+    return character < 256 ? static_cast<int32_t>(character) : -1;
+}
+
+Color TableColor(int32_t index)
+{
+    Color color;
+    ColorSystem::GetColorByIndex(color.r, color.g, color.b, index);
+    return color;
+}
+
+} // namespace
+
+void ScreenText::RegisterVars()
+{
+    higherResFonts = gUserVarSystem->RegisterVar("r_higherResFonts", "1");
+}
+
+void ScreenText::LoadFontLadder(const std::array<std::string, kLadderSize>& fontNames)
+{
+    for (size_t i = 0; i < fontNames.size(); ++i)
+        gResourceManager->Load(fontNames[i], fontLadder[i]);
+}
+
+FontResource* ScreenText::FetchFont(int32_t handle) const
+{
+    if (handle != -1 && higherResFonts.IsValid() && higherResFonts.GetBool()) {
+        for (int32_t i = 0; i + 1 < kLadderSize; ++i) {
+            if (fontLadder[static_cast<size_t>(i)] == handle) {
+                handle = fontLadder[static_cast<size_t>(i + 1)];
+                break;
+            }
+        }
+    }
+    return dynamic_cast<FontResource*>(gResourceManager->Get(handle));
+}
+
+bool ScreenText::BeginFontBatch(const FontResource* font)
+{
+    const Shader* shader = font ? FetchShader(font->GetShader()) : nullptr;
+    if (!shader)
+        return false;
+    batch.BeginBatch(shader);
+    return true;
+}
+
+void ScreenText::DrawTextNarrow(int32_t font, std::string_view text, int32_t x, int32_t y, const Color& color,
+                                bool shadow, float alpha)
+{
+    DrawText(font, NarrowToWide(text), x, y, color, shadow, alpha);
+}
+
+void ScreenText::DrawText(int32_t font, std::u16string_view text, int32_t x, int32_t y, const Color& color,
+                          bool shadow, float alpha)
+{
+    Pen pen;
+    pen.font = FetchFont(font);
+    if (!BeginFontBatch(pen.font))
+        return;
+    WString shown = gLocSystem ? gLocSystem->Translate(text) : WString(text);
+    WStringExpandNewlines(shown);
+    colorStack.clear();
+    pen.startX = pen.x = static_cast<float>(x);
+    pen.y = static_cast<float>(y);
+    pen.color = pen.callColor = color;
+    pen.alpha = alpha;
+    pen.shadow = shadow;
+    char letter = 0;
+    int32_t number = 0;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        // The code reader needs all five characters, so a code cut off by the end of the
+        // text is drawn as it stands rather than read past the end.
+        if (ParseColorCodeW(shown, i, letter, number)) {
+            i += kColorCodeLength - 1;
+            if (!ApplyCode(pen, letter, number))
+                return;
+            continue;
+        }
+        DrawCharacter(pen, shown[i]);
+    }
+    batch.FlushBatch();
+}
+
+// False when the rest of the text cannot be drawn.
+bool ScreenText::ApplyCode(Pen& pen, char letter, int32_t number)
+{
+    if (!pen.codes)
+        return true;
+    switch (letter) {
+    case 'f':
+        return ChangeFont(pen, number);
+    case 'c':
+        ChangeColor(pen, number);
+        break;
+    case 'l':
+        pen.codes = false;
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+bool ScreenText::ChangeFont(Pen& pen, int32_t number)
+{
+    std::string name = fontNameForCode ? fontNameForCode(number) : std::string();
+    gResourceManager->Load(name, pen.codeFont);
+    pen.font = FetchFont(pen.codeFont);
+    batch.FlushBatch();
+    return BeginFontBatch(pen.font);
+}
+
+void ScreenText::ChangeColor(Pen& pen, int32_t number)
+{
+    if (number != kPopColor) {
+        colorStack.push_back(pen.color);
+        pen.color = TableColor(number);
+        return;
+    }
+    if (colorStack.empty()) {
+        pen.color = pen.callColor;
+        return;
+    }
+    pen.color = colorStack.back();
+    colorStack.pop_back();
+}
+
+void ScreenText::DrawCharacter(Pen& pen, char16_t character)
+{
+    if (character == u'\n') {
+        if (pen.lineHeight == 0)
+            pen.lineHeight = pen.font->GetDefaultLineHeight();
+        pen.y += lineSpacing + static_cast<float>(pen.lineHeight);
+        pen.x = pen.startX;
+        pen.lineHeight = 0;
+        return;
+    }
+    if (character == u'\t') {
+        const FontGlyph* space = pen.font->GetGlyph(pen.font->GetGlyphIndex(' '));
+        int32_t spaceWidth = space ? FontResource::GetGlyphWidth(*space) : 0;
+        pen.x += static_cast<float>(kTabSpaces * spaceWidth + 1);
+        return;
+    }
+    // A character without a glyph is skipped without moving the pen.
+    const FontGlyph* glyph = pen.font->GetGlyph(pen.font->GetGlyphIndex(CodePageByte(character)));
+    if (!glyph)
+        return;
+    DrawGlyph(pen, *glyph);
+    pen.x += static_cast<float>(FontResource::GetGlyphWidth(*glyph) + 1);
+    pen.lineHeight = std::max(pen.lineHeight, FontResource::GetGlyphHeight(*glyph));
+}
+
+void ScreenText::DrawGlyph(const Pen& pen, const FontGlyph& glyph)
+{
+    float width = static_cast<float>(FontResource::GetGlyphWidth(glyph));
+    float height = static_cast<float>(FontResource::GetGlyphHeight(glyph));
+    // A glyph of no size covers nothing.
+    if (width <= 0.0f || height <= 0.0f)
+        return;
+    QuadTexCoords texCoords{glyph.left, 1.0f - glyph.top, glyph.right, 1.0f - glyph.bottom};
+    if (pen.shadow) {
+        batch.DrawScreenQuad(pen.x + 1.0f, pen.y + 1.0f, pen.x + 1.0f + width, pen.y + 1.0f + height, texCoords,
+                             TableColor(kShadowColor), pen.alpha);
+    }
+    batch.DrawScreenQuad(pen.x, pen.y, pen.x + width, pen.y + height, texCoords, pen.color, pen.alpha);
+}
+
+void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float x0, float y0, float x1, float y1,
+                                float alpha, bool repeatU, bool repeatV, uint32_t flushWord)
+{
+    const Shader* shader = shaderHandle == -1 ? nullptr : FetchShader(shaderHandle);
+    if (!shader)
+        return;
+    batch.BeginBatch(shader);
+    if (!repeatU && !repeatV) {
+        batch.AddQuad(x0, y0, x1, y1, color, alpha);
+    } else {
+        const TextureResource* texture = nullptr;
+        if (!shader->stages.empty()) {
+            const ResourceHandle& handle = shader->stages.front()->GetCurrentTexture(false, 0.0f);
+            texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
+        }
+        QuadTexCoords texCoords = ShaderBatch::ComputeQuadTexCoords(texture, x1 - x0, y1 - y0, repeatU, repeatV);
+        batch.DrawScreenQuad(x0, y0, x1, y1, texCoords, color, alpha);
+    }
+    batch.FlushBatch(flushWord, 0);
+}

@@ -1,0 +1,83 @@
+// ScreenText -- draws text glyph by glyph with a bitmap font, with inline colour and font codes, and shaders as screen rectangles.
+#pragma once
+
+#include "core/ColorSystem.h"
+#include "core/StringUtil.h"
+#include "core/UserVarRef.h"
+#include "resources/ResourceHandle.h"
+#include "resources/shaders/ShaderBatch.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class FontResource;
+struct FontGlyph;
+class GraphicsDevice;
+
+// Main thread. Coordinates are in the 640 x 480 user-interface space.
+class ScreenText {
+public:
+    // The four standard fonts, from the smallest to the largest.
+    static constexpr int32_t kLadderSize = 4;
+    static constexpr int32_t kShadowColor = 10;
+    // "^c145" returns to the colour before the last colour code.
+    static constexpr int32_t kPopColor = 145;
+    // A tab is this many space widths, and one unit.
+    static constexpr int32_t kTabSpaces = 5;
+
+    // The file name of font n of the text codes ("^fNNN"); empty for none.
+    using FontNameForCode = std::function<std::string(int32_t n)>;
+
+    // A null device means the graphics device singleton.
+    explicit ScreenText(GraphicsDevice* device = nullptr) : batch(device) {}
+
+    // "r_higherResFonts" (1): text steps one font up the ladder.
+    void RegisterVars();
+    // Loads the four standard fonts in ladder order.
+    void LoadFontLadder(const std::array<std::string, kLadderSize>& fontNames);
+    const ResourceHandle& GetLadderFont(int32_t position) const { return fontLadder[static_cast<size_t>(position)]; }
+    void SetFontNameForCode(FontNameForCode lookup) { fontNameForCode = std::move(lookup); }
+    // The user interface's space between text lines.
+    void SetLineSpacing(float spacing) { lineSpacing = spacing; }
+
+    // The text with its top-left corner at (x, y). Inline codes: "^cNNN" colour NNN of the
+    // colour table (145 goes back to the colour before), "^fNNN" font NNN of the text codes,
+    // "^lNNN" no more codes; "\n" (the two characters too) starts a line, a tab advances.
+    void DrawText(int32_t font, std::u16string_view text, int32_t x, int32_t y, const Color& color, bool shadow,
+                  float alpha);
+    // The text widened byte by byte.
+    void DrawTextNarrow(int32_t font, std::string_view text, int32_t x, int32_t y, const Color& color, bool shadow,
+                        float alpha);
+    // The shader as one rectangle. With a repeat flag set its first stage's texture repeats
+    // once per texture size along that axis, otherwise it spans the rectangle once; the flush
+    // word goes to the device with the batch.
+    void DrawShaderRect(int32_t shader, const Color& color, float x0, float y0, float x1, float y1, float alpha,
+                        bool repeatU, bool repeatV, uint32_t flushWord);
+
+    // What a colour code pushed and has not popped, for the current text.
+    size_t GetColorStackSize() const { return colorStack.size(); }
+
+private:
+    struct Pen;
+
+    FontResource* FetchFont(int32_t handle) const;
+    bool BeginFontBatch(const FontResource* font);
+    bool ApplyCode(Pen& pen, char letter, int32_t number);
+    bool ChangeFont(Pen& pen, int32_t number);
+    void ChangeColor(Pen& pen, int32_t number);
+    void DrawCharacter(Pen& pen, char16_t character);
+    void DrawGlyph(const Pen& pen, const FontGlyph& glyph);
+
+    ShaderBatch batch;
+    std::array<ResourceHandle, kLadderSize> fontLadder;
+    UserVarRef higherResFonts;
+    float lineSpacing = 0.0f;
+    FontNameForCode fontNameForCode;
+    std::deque<Color> colorStack;
+};
+
+extern ScreenText* gScreenText;

@@ -1,0 +1,148 @@
+// ShaderBatch -- the immediate-mode batch: geometry drawn with one shader, handed to the graphics device when flushed.
+#include "resources/shaders/ShaderBatch.h"
+
+#include "resources/ResourceManager.h"
+#include "resources/shaders/Shader.h"
+#include "resources/textures/TextureResource.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr uint32_t kMaxVertices = 0x10000;
+
+uint8_t ToByte(float value)
+{
+    float scaled = std::round(value * 255.0f);
+    return static_cast<uint8_t>(std::clamp(scaled, 0.0f, 255.0f));
+}
+
+} // namespace
+
+void ShaderBatch::BeginBatch(const Shader* newShader)
+{
+    shader = newShader;
+    shaderTime = 0.0f;
+    ClearBatch();
+    batch.shader = newShader;
+}
+
+// Emptied, not replaced: the arrays keep their storage from one batch to the next.
+void ShaderBatch::ClearBatch()
+{
+    batch.shader = nullptr;
+    batch.stageTextures.clear();
+    batch.vertices.clear();
+    batch.indexes.clear();
+    batch.normals.clear();
+    batch.hasColors = false;
+    batch.flushWords[0] = 0;
+    batch.flushWords[1] = 0;
+}
+
+void ShaderBatch::DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords,
+                                 const Color& color, float alpha)
+{
+    AddRectangle(x0, y0, x1, y1, texCoords, color, alpha);
+}
+
+void ShaderBatch::AddQuad(float x0, float y0, float x1, float y1, const Color& color, float alpha)
+{
+    AddRectangle(x0, y0, x1, y1, QuadTexCoords(), color, alpha);
+}
+
+QuadTexCoords ShaderBatch::ComputeQuadTexCoords(const TextureResource* texture, float width, float height,
+                                                bool repeatU, bool repeatV)
+{
+    QuadTexCoords coords;
+    int32_t textureWidth = texture ? texture->GetWidth() : 0;
+    int32_t textureHeight = texture ? texture->GetHeight() : 0;
+    if (repeatU && textureWidth > 0)
+        coords.right = width / static_cast<float>(textureWidth);
+    if (repeatV && textureHeight > 0)
+        coords.top = height / static_cast<float>(textureHeight);
+    return coords;
+}
+
+// Corners in the order top left, top right, bottom right, bottom left; two triangles.
+void ShaderBatch::AddRectangle(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords,
+                               const Color& color, float alpha)
+{
+    if (!IsActive())
+        return;
+    Reserve(4);
+    DeviceVertex vertex;
+    vertex.color[0] = ToByte(color.r);
+    vertex.color[1] = ToByte(color.g);
+    vertex.color[2] = ToByte(color.b);
+    vertex.color[3] = ToByte(alpha);
+    const float xs[4] = {x0, x1, x1, x0};
+    const float ys[4] = {y0, y0, y1, y1};
+    const float us[4] = {texCoords.left, texCoords.right, texCoords.right, texCoords.left};
+    const float vs[4] = {texCoords.top, texCoords.top, texCoords.bottom, texCoords.bottom};
+    uint16_t first = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+        vertex.position[0] = xs[corner];
+        vertex.position[1] = ys[corner];
+        vertex.texCoord[0] = us[corner];
+        vertex.texCoord[1] = vs[corner];
+        uint16_t index = AddVertex(vertex, nullptr, true);
+        if (corner == 0)
+            first = index;
+    }
+    AddTriangle(first, first + 1, first + 2);
+    AddTriangle(first, first + 2, first + 3);
+}
+
+uint16_t ShaderBatch::AddVertex(const DeviceVertex& vertex, const float* normal, bool colored)
+{
+    batch.vertices.push_back(vertex);
+    if (normal)
+        batch.normals.insert(batch.normals.end(), normal, normal + 3);
+    batch.hasColors = batch.hasColors || colored;
+    return static_cast<uint16_t>(batch.vertices.size() - 1);
+}
+
+void ShaderBatch::AddTriangle(uint16_t a, uint16_t b, uint16_t c)
+{
+    batch.indexes.insert(batch.indexes.end(), {a, b, c});
+}
+
+void ShaderBatch::Reserve(uint32_t count)
+{
+    if (batch.vertices.size() + count <= kMaxVertices || !IsActive())
+        return;
+    const Shader* current = shader;
+    float time = shaderTime;
+    FlushBatch();
+    BeginBatch(current);
+    shaderTime = time;
+}
+
+void ShaderBatch::CollectStageTextures()
+{
+    size_t stageCount = std::min(shader->stages.size(), static_cast<size_t>(kMaxStages));
+    for (size_t i = 0; i < stageCount; ++i) {
+        const ResourceHandle& handle = shader->stages[i]->GetCurrentTexture(shader->useShaderTime, shaderTime);
+        auto* texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
+        batch.stageTextures.push_back(texture ? texture->GetTextureId() : -1);
+    }
+}
+
+void ShaderBatch::FlushBatch(uint32_t firstWord, uint32_t secondWord)
+{
+    if (!IsActive())
+        return;
+    GraphicsDevice* target = device ? device : gGraphicsDevice;
+    if (target && !batch.indexes.empty()) {
+        CollectStageTextures();
+        batch.flushWords[0] = firstWord;
+        batch.flushWords[1] = secondWord;
+        target->AcquireContext();
+        target->DrawBatch(batch);
+        target->ReleaseContext();
+    }
+    shader = nullptr;
+    ClearBatch();
+}

@@ -1,0 +1,68 @@
+// ShaderBatch -- the immediate-mode batch: geometry drawn with one shader, handed to the graphics device when flushed.
+#pragma once
+
+#include "core/ColorSystem.h"
+#include "resources/GraphicsDevice.h"
+
+#include <cstdint>
+
+class Shader;
+class TextureResource;
+
+// A rectangle of texture coordinates: u of the left and right edges, v of the top and bottom.
+struct QuadTexCoords {
+    float left = 0.0f;
+    float top = 1.0f;
+    float right = 1.0f;
+    float bottom = 0.0f;
+};
+
+// Main thread. Flushing fetches each stage's current texture through the resource manager and
+// draws with the graphics context held.
+class ShaderBatch {
+public:
+    // The texture units one draw can use; a shader with more stages is refused when built.
+    static constexpr int32_t kMaxStages = 8;
+
+    // A null device means the graphics device singleton at each flush.
+    explicit ShaderBatch(GraphicsDevice* device = nullptr) : device(device) {}
+
+    // Starts a batch with the shader, empty, with shader time 0. A batch still open is dropped.
+    void BeginBatch(const Shader* shader);
+    bool IsActive() const { return shader != nullptr; }
+    const Shader* GetShader() const { return shader; }
+    // The time animated stages of a shader with useShaderTime show.
+    void SetShaderTime(float time) { shaderTime = time; }
+
+    // One textured rectangle between two corners of the 640 x 480 user-interface space.
+    void DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,
+                        float alpha);
+    // One rectangle with the texture laid over it once.
+    void AddQuad(float x0, float y0, float x1, float y1, const Color& color, float alpha);
+    // Coordinates for a rectangle of the size: along an axis whose repeat flag is set the
+    // texture repeats once per texture size, otherwise it spans the rectangle once.
+    static QuadTexCoords ComputeQuadTexCoords(const TextureResource* texture, float width, float height, bool repeatU,
+                                              bool repeatV);
+
+    // Raw geometry for queued surfaces. A normal is sent when given; a vertex colour when
+    // colored. Returns the vertex's index in the batch.
+    uint16_t AddVertex(const DeviceVertex& vertex, const float* normal, bool colored);
+    void AddTriangle(uint16_t a, uint16_t b, uint16_t c);
+    // Room for count more vertices: a full batch is drawn first and begun again with the
+    // same shader, since indexes are 16 bits.
+    void Reserve(uint32_t count);
+
+    // Draws what was added (nothing for an empty batch) and ends the batch.
+    void FlushBatch(uint32_t firstWord = 0, uint32_t secondWord = 0);
+
+private:
+    void AddRectangle(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,
+                      float alpha);
+    void CollectStageTextures();
+    void ClearBatch();
+
+    GraphicsDevice* device;
+    const Shader* shader = nullptr;
+    float shaderTime = 0.0f;
+    DeviceBatch batch;
+};

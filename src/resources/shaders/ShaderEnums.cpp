@@ -1,0 +1,162 @@
+// ShaderEnums -- the shader enumerations with their tables, and the name parsers for the graphics library's state values.
+#include "resources/shaders/ShaderEnums.h"
+
+#include "core/DebugSystem.h"
+#include "core/StringUtil.h"
+
+#include <span>
+#include <string>
+
+namespace {
+
+#define EMBERLODE_ENUM_TEXT(name) #name,
+#define EMBERLODE_NAMES(Table, LIST) constexpr const char* k##Table##Names[] = {LIST(EMBERLODE_ENUM_TEXT)};
+
+EMBERLODE_NAMES(ColorGen, EMBERLODE_COLOR_GEN)
+EMBERLODE_NAMES(AlphaGen, EMBERLODE_ALPHA_GEN)
+EMBERLODE_NAMES(UVMod, EMBERLODE_UV_MOD)
+EMBERLODE_NAMES(DeformVertsType, EMBERLODE_DEFORM_VERTS_TYPE)
+EMBERLODE_NAMES(SortType, EMBERLODE_SORT_TYPE)
+
+struct TableSource {
+    const char* tableName;
+    int32_t defaultValue;
+    std::span<const char* const> names;
+};
+
+#define EMBERLODE_TABLE(Table) TableSource{#Table, Table::kDefault, k##Table##Names}
+
+constexpr TableSource kTables[] = {
+    EMBERLODE_TABLE(ColorGen), EMBERLODE_TABLE(AlphaGen),  EMBERLODE_TABLE(UVMod),
+    EMBERLODE_TABLE(DeformVertsType), EMBERLODE_TABLE(SortType),
+};
+
+#undef EMBERLODE_TABLE
+#undef EMBERLODE_NAMES
+#undef EMBERLODE_ENUM_TEXT
+
+// Filled once, however many threads ask first; the registry keeps each table's address.
+bool RegisterOnce()
+{
+    static const bool registered = [] {
+        for (const TableSource& source : kTables) {
+            EnumTable* table = EnumTable::Register(source.tableName, static_cast<int32_t>(source.names.size()),
+                                                   source.defaultValue);
+            int32_t value = 0;
+            for (const char* name : source.names)
+                table->SetName(value++, name);
+        }
+        return true;
+    }();
+    return registered;
+}
+
+const EnumTable* Table(const char* tableName)
+{
+    RegisterOnce();
+    return EnumTable::Find(tableName);
+}
+
+struct NamedValue {
+    const char* name;
+    int32_t value;
+};
+
+// kind names the table in the developer line, which ends the line the files' messages begin.
+int32_t ParseNamed(std::span<const NamedValue> names, std::string_view name, const char* kind, int32_t fallback)
+{
+    for (const NamedValue& entry : names) {
+        if (StringEqualsNoCase(entry.name, name))
+            return entry.value;
+    }
+    std::string text(name);
+    DebugSystem::Print(kPrintDeveloper, "Unknown %s %s\n", kind, text.c_str());
+    return fallback;
+}
+
+using namespace GlConstant;
+
+constexpr NamedValue kSourceBlends[] = {
+    {"Zero", kZero},
+    {"One", kOne},
+    {"SrcAlpha", kSrcAlpha},
+    {"OneMinusSrcAlpha", kOneMinusSrcAlpha},
+    {"DstAlpha", kDstAlpha},
+    {"OneMinusDstAlpha", kOneMinusDstAlpha},
+    {"DstColor", kDstColor},
+    {"OneMinusDstColor", kOneMinusDstColor},
+    {"SrcAlphaSaturate", kSrcAlphaSaturate},
+};
+
+constexpr NamedValue kDestBlends[] = {
+    {"Zero", kZero},
+    {"One", kOne},
+    {"SrcColor", kSrcColor},
+    {"OneMinusSrcColor", kOneMinusSrcColor},
+    {"SrcAlpha", kSrcAlpha},
+    {"OneMinusSrcAlpha", kOneMinusSrcAlpha},
+    {"DstAlpha", kDstAlpha},
+    {"OneMinusDstAlpha", kOneMinusDstAlpha},
+};
+
+constexpr NamedValue kCompareFuncs[] = {
+    {"Never", kNever}, {"Less", kLess},         {"Equal", kEqual},   {"LEqual", kLEqual},
+    {"Greater", kGreater}, {"NotEqual", kNotEqual}, {"GEqual", kGEqual}, {"Always", kAlways},
+};
+
+constexpr NamedValue kStencilActions[] = {
+    {"Keep", kKeep}, {"Zero", kZero}, {"Replace", kReplace}, {"Incr", kIncr}, {"Decr", kDecr}, {"Invert", kInvert},
+};
+
+constexpr NamedValue kClampModes[] = {
+    {"Clamp", kClamp},
+    {"Repeat", kRepeat},
+    {"ClampToEdge", kClampToEdge},
+};
+
+} // namespace
+
+#define EMBERLODE_LOOKUP(Function, tableName)             \
+    int32_t Function(std::string_view name)               \
+    {                                                     \
+        static const EnumTable* table = Table(tableName); \
+        return table->Lookup(name);                       \
+    }
+
+void RegisterShaderEnumTables()
+{
+    RegisterOnce();
+}
+
+EMBERLODE_LOOKUP(ColorGenFromName, "ColorGen")
+EMBERLODE_LOOKUP(AlphaGenFromName, "AlphaGen")
+EMBERLODE_LOOKUP(UVModFromName, "UVMod")
+EMBERLODE_LOOKUP(DeformVertsTypeFromName, "DeformVertsType")
+EMBERLODE_LOOKUP(SortTypeFromName, "SortType")
+
+#undef EMBERLODE_LOOKUP
+
+int32_t ParseSourceBlend(std::string_view name)
+{
+    return ParseNamed(kSourceBlends, name, "source blend", kOne);
+}
+
+int32_t ParseDestBlend(std::string_view name)
+{
+    return ParseNamed(kDestBlends, name, "dest blend", kOne);
+}
+
+int32_t ParseCompareFunc(std::string_view name)
+{
+    return ParseNamed(kCompareFuncs, name, "comparison func", kLEqual);
+}
+
+int32_t ParseStencilAction(std::string_view name)
+{
+    return ParseNamed(kStencilActions, name, "stencil action", kKeep);
+}
+
+int32_t ParseClampMode(std::string_view name)
+{
+    return ParseNamed(kClampModes, name, "Clamp Mode", kClamp);
+}
