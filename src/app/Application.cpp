@@ -17,6 +17,7 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
+#include "resources/ResourceManager.h"
 #include "rules/GameData.h"
 
 #include <ctime>
@@ -134,6 +135,16 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
     });
 }
 
+void InstallResources(Application& app)
+{
+    app.SetSystem(SystemSlot::ResourceManager, {
+        [] { gResourceManager = new ResourceManager(); },
+        [] { gResourceManager->Init(); },
+        [] { Destroy(gResourceManager); },
+    });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gResourceManager->Shutdown(); });
+}
+
 // The rule tables are read once the database has loaded. Their records point into the
 // database, so they go before it does.
 void InstallGameRules(Application& app)
@@ -182,6 +193,7 @@ void InstallSystems(Application& app, const std::string& workingFolder)
 {
     InstallEngineCore(app, workingFolder);
     InstallGameRules(app);
+    InstallResources(app);
     InstallGameCommands(app);
 }
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -28,14 +29,19 @@ public:
 
     bool PumpMessages() override { return ++pumps != closeOnPump; }
     void OnQuit() override { ++quits; }
-    // Each frame also spends 3 ms of work.
+    // Each frame also spends 3 ms of work. The resource loader's idle pauses are real ones.
     void Sleep(uint32_t milliseconds) override
     {
+        if (std::this_thread::get_id() != mainThread) {
+            PosixPlatformSystem::Sleep(milliseconds);
+            return;
+        }
         sleeps.push_back(milliseconds);
         now += milliseconds + 3;
     }
 
     uint64_t& now;
+    std::thread::id mainThread = std::this_thread::get_id();
     int pumps = 0;
     int closeOnPump = -1;
     int quits = 0;
@@ -112,17 +118,17 @@ TEST_F(LifeWorld, SystemsAreCreatedInOrderAndDestroyedInTheirOwnOrder)
         SlotIndex(SystemSlot::Localisation),  SlotIndex(SystemSlot::Listener),   SlotIndex(SystemSlot::Command),
         SlotIndex(SystemSlot::VirtualKeys),   SlotIndex(SystemSlot::UserVars),   SlotIndex(SystemSlot::Timer),
         SlotIndex(SystemSlot::Profiler),      SlotIndex(SystemSlot::Color),      SlotIndex(SystemSlot::NameGenerator),
-        SlotIndex(SystemSlot::Random),        SlotIndex(SystemSlot::Database),
+        SlotIndex(SystemSlot::Random),        SlotIndex(SystemSlot::ResourceManager), SlotIndex(SystemSlot::Database),
     };
     EXPECT_EQ(created, expectedCreated);
 
     app.ShutDown();
     std::vector<int> expectedDestroyed = {
-        SlotIndex(SystemSlot::Database), SlotIndex(SystemSlot::Platform),    SlotIndex(SystemSlot::NameGenerator),
-        SlotIndex(SystemSlot::Color),    SlotIndex(SystemSlot::Profiler),    SlotIndex(SystemSlot::Timer),
-        SlotIndex(SystemSlot::Random),   SlotIndex(SystemSlot::UserVars),    SlotIndex(SystemSlot::VirtualKeys),
-        SlotIndex(SystemSlot::Command),  SlotIndex(SystemSlot::Listener),    SlotIndex(SystemSlot::Localisation),
-        SlotIndex(SystemSlot::FileSystem), SlotIndex(SystemSlot::Debug),
+        SlotIndex(SystemSlot::Database),   SlotIndex(SystemSlot::ResourceManager), SlotIndex(SystemSlot::Platform),
+        SlotIndex(SystemSlot::NameGenerator), SlotIndex(SystemSlot::Color),       SlotIndex(SystemSlot::Profiler),
+        SlotIndex(SystemSlot::Timer),      SlotIndex(SystemSlot::Random),          SlotIndex(SystemSlot::UserVars),
+        SlotIndex(SystemSlot::VirtualKeys), SlotIndex(SystemSlot::Command),        SlotIndex(SystemSlot::Listener),
+        SlotIndex(SystemSlot::Localisation), SlotIndex(SystemSlot::FileSystem),    SlotIndex(SystemSlot::Debug),
     };
     EXPECT_EQ(destroyed, expectedDestroyed);
     EXPECT_EQ(gDebugSystem, nullptr);
