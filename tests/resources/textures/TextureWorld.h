@@ -1,0 +1,112 @@
+// TextureWorld -- a recording graphics device over a temporary game folder, with Targa and cache file builders.
+#pragma once
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/UserVarSystem.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "resources/device/RecordingGraphicsDevice.h"
+#include "support/TempFolder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The bytes of an uncompressed Targa: header, image ID, pixels as given (file order).
+inline std::vector<uint8_t> MakeTarga(int width, int height, int bits, const std::vector<uint8_t>& pixels,
+                                      const std::string& imageId = "", uint8_t imageType = 2, uint8_t colorMap = 0)
+{
+    std::vector<uint8_t> bytes(18, 0);
+    bytes[0] = static_cast<uint8_t>(imageId.size());
+    bytes[1] = colorMap;
+    bytes[2] = imageType;
+    bytes[12] = static_cast<uint8_t>(width);
+    bytes[13] = static_cast<uint8_t>(width >> 8);
+    bytes[14] = static_cast<uint8_t>(height);
+    bytes[15] = static_cast<uint8_t>(height >> 8);
+    bytes[16] = static_cast<uint8_t>(bits);
+    bytes.insert(bytes.end(), imageId.begin(), imageId.end());
+    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+    return bytes;
+}
+
+// A picture whose every byte differs from its neighbours, so that misplaced bytes show.
+inline std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPixel, int seed = 0)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * bytesPerPixel);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>(i * 7 + seed * 31 + (i / 3) * 13);
+    return pixels;
+}
+
+inline std::string AsText(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class TextureWorld : public ::testing::Test {
+protected:
+    TextureWorld() : platform((folder.Path() / "User").string()), files(folder.Path().string())
+    {
+        gDebugSystem = &debug;
+        debug.SetMaxConsoleLines(1 << 20);
+        gPlatformSystem = &platform;
+        files.SetRootFolders("Assets");
+        gFileSystem = &files;
+        gCommandSystem = &commands;
+        commands.RegisterCommands();
+        gUserVarSystem = &vars;
+        vars.RegisterCommands();
+        device = std::make_unique<RecordingGraphicsDevice>();
+        gGraphicsDevice = device.get();
+        device->RegisterVars();
+    }
+
+    ~TextureWorld() override
+    {
+        gGraphicsDevice = nullptr;
+        device.reset();
+        gUserVarSystem = nullptr;
+        gCommandSystem = nullptr;
+        gFileSystem = nullptr;
+        gPlatformSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    void WriteAsset(const std::string& path, const std::vector<uint8_t>& bytes)
+    {
+        folder.Write("Assets/" + path, AsText(bytes));
+    }
+
+    bool UserFileExists(const std::string& path) const
+    {
+        return std::filesystem::exists(folder.Path() / "User" / path);
+    }
+
+    std::vector<uint8_t> ReadUser(const std::string& path) const
+    {
+        std::string text = folder.Read("User/" + path);
+        return std::vector<uint8_t>(text.begin(), text.end());
+    }
+
+    int CountLogged(const std::string& text) const
+    {
+        std::vector<std::string> lines = debug.GetConsoleLines();
+        return static_cast<int>(
+            std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
+    }
+
+    size_t LogSize() const { return debug.GetConsoleLines().size(); }
+
+    DebugSystem debug;
+    TempFolder folder;
+    PosixPlatformSystem platform;
+    PosixFileSystem files;
+    CommandSystem commands;
+    UserVarSystem vars;
+    std::unique_ptr<RecordingGraphicsDevice> device;
+};
