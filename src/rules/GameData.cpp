@@ -42,6 +42,7 @@ void GameData::Load(const Database& database)
 {
     gameSystemEntry = database.FindEntryByName("GameSystem");
     tuning.Load(gameSystemEntry);
+    itemRecords.Load(database, gameSystemEntry);
 }
 
 std::string GameData::GetNameById(std::string_view key) const

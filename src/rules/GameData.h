@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/items/ItemRecords.h"
 
 #include <cstdint>
 #include <string>
@@ -54,9 +55,14 @@ public:
     // 0.5 + 0.05 x (DisarmTrap value - owner level), kept within 0..1.
     static float GetDisarmTrapChance(int32_t disarmValue, int32_t ownerLevel);
 
+    // ---- Items: the item and affix records and the item tuning (rules/items) -------------------
+    const ItemRecords& GetItemRecords() const { return itemRecords; }
+
 private:
     const DatabaseEntry* gameSystemEntry = nullptr;
     GameSystemTuning tuning;
+
+    ItemRecords itemRecords;
 };
 
 extern GameData* gGameData;

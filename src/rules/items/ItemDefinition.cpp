@@ -1,0 +1,85 @@
+// ItemDefinition -- an item record of the game database, read once: type, slot, requirements, stack, value and base stats.
+#include "rules/items/ItemDefinition.h"
+
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
+
+#include <algorithm>
+
+namespace {
+
+// By item type: the hands all lie in hand slots, the rest in the slot of their use.
+constexpr int32_t kDefaultSlotTypes[ItemType::kCount] = {
+    ItemSlotType::Head,        ItemSlotType::Neck,        ItemSlotType::Shoulders,   ItemSlotType::Back,
+    ItemSlotType::Chest,       ItemSlotType::Wrists,      ItemSlotType::Hands,       ItemSlotType::Waist,
+    ItemSlotType::Legs,        ItemSlotType::Feet,        ItemSlotType::Ring,        ItemSlotType::Jewelry,
+    ItemSlotType::HandPrimary, ItemSlotType::HandSecondary, ItemSlotType::HandPrimary, ItemSlotType::HandPrimary,
+    ItemSlotType::Ranged,      ItemSlotType::Bag,         ItemSlotType::Tome,        ItemSlotType::Guard,
+    ItemSlotType::Relic,       ItemSlotType::General,     ItemSlotType::General,     ItemSlotType::General,
+    ItemSlotType::General,
+};
+
+int32_t ReadQuality(const DatabaseEntry& entry)
+{
+    if (entry.GetInt("Artifact") != 0)
+        return ItemRarity::Artifact;
+    if (entry.GetInt("Unique") != 0)
+        return ItemRarity::Unique;
+    if (!entry.GetString("Set").empty())
+        return ItemRarity::Set;
+    return EnumTable::LookupIn("ItemRarity", entry.GetString("Quality"));
+}
+
+} // namespace
+
+int32_t GetDefaultSlotType(int32_t itemType)
+{
+    return itemType >= 0 && itemType < ItemType::kCount ? kDefaultSlotTypes[itemType] : ItemSlotType::None;
+}
+
+void ItemDefinition::Load(const DatabaseEntry* newEntry)
+{
+    *this = ItemDefinition();
+    entry = newEntry;
+    if (!entry)
+        return;
+    const DatabaseEntry& e = *entry;
+    nameKey = e.GetString("Name");
+    itemType = GetItemTypeByName(e.GetString("ItemType"));
+    std::string slotName = e.GetString("ItemSlotType");
+    slotType = slotName.empty() ? GetDefaultSlotType(itemType) : GetItemSlotTypeByName(slotName);
+    quality = ReadQuality(e);
+    itemLevel = std::max(1, e.GetInt("ItemLevel", 1));
+    requiredLevel = e.GetInt("MinLevel");
+    for (int32_t i = 0; i < kItemAttributeCount; ++i)
+        requiredAttributes[i] = e.GetInt("Required" + GetCharacterStatName(CharacterStat::Strength + i, false));
+    itemRequirement = GetItemRequirementByName(e.GetString("ItemRequirement"));
+    maxStack = std::max(1, e.GetInt("MaxStack", 1));
+    value = std::max(0, e.GetInt("Value"));
+    noDrop = e.GetInt("NoDrop") != 0;
+    mustStayInInventory = e.GetInt("MustStayInInventory") != 0;
+    alwaysIdentified = e.GetInt("AlwaysIdentified") != 0;
+    modifiersAllowed = e.GetInt("ModifiersAllowed") != 0;
+    alwaysMagic = e.GetInt("AlwaysMagic") != 0;
+    canBeUsed = e.GetInt("CanBeUsed") != 0;
+    unsellable = e.GetInt("Unsellable") != 0;
+    modifierLevelRequirement = e.GetFloat("ModifierLevelRequirement", 0.0f);
+    armor = e.GetInt("Armor");
+    defense = e.GetInt("Defense");
+    for (int32_t type = 0; type < DamageType::kCount; ++type) {
+        const std::string& typeName = EnumTable::Find("DamageType")->GetName(type);
+        damage[type] = {e.GetInt("MinDamage" + typeName), e.GetInt("MaxDamage" + typeName)};
+    }
+    ReadStatRanges(e, stats);
+    timeOnGround = e.GetFloat("TimeOnGround", 0.0f);
+    forcedItemSlot = e.GetInt("ForcedItemSlot", -1);
+    bagSize = std::max(0, e.GetInt("BagSize"));
+    std::string guardName = e.GetString("Guard");
+    if (!guardName.empty() && !(gDatabase && (guard = gDatabase->FindEntryByName(guardName))))
+        DebugSystem::Print(kPrintWarning, "Item %s names the missing guard record %s\n", std::string(e.GetName()).c_str(),
+                           guardName.c_str());
+    e.GetFloatList("RelicBonusPerLevel", relicBonusPerLevel, true, true);
+    if (relicBonusPerLevel.size() > kRelicFactorCount)
+        relicBonusPerLevel.resize(kRelicFactorCount);
+}

@@ -1,0 +1,253 @@
+// InventorySaveTest -- inventories and item lists written and read by name and by index, and read back from damaged bytes.
+#include "core/MessageBuffer.h"
+#include "rules/items/ItemPtrList.h"
+#include "ItemWorld.h"
+
+#include <cstring>
+
+namespace {
+
+using G = InventoryGroupIndex::Value;
+using L = EquipedLocation::Value;
+
+class InventorySave : public ItemWorld {
+protected:
+    InventorySave()
+    {
+        ItemBase* sword = Plant(source, "Sword", G::Equipment, L::HandPrimary);
+        sword->SetQuality(ItemRarity::Uncommon);
+        sword->AddAffix(Affix("Keen"), 0.75f);
+        sword->AddAffix(Affix("Bear"), 0.25f);
+        Plant(source, "Tonic", G::Bag1, 3, 4);
+        Plant(source, "Ward", G::House, 1)->SetGuardHealth(77);
+        Plant(source, "Idol", G::House, 5)->SetLevel(12);
+        ItemBase* crown = Plant(source, "Crown", G::Bag4, 7);
+        crown->SetIdentified(true);
+        source.ResizeBag(G::Backup, 0);
+    }
+
+    static std::string Bytes(const MessageBuffer& buffer)
+    {
+        return std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size());
+    }
+
+    std::string Written(const InventoryBase& inventory, bool byName)
+    {
+        MessageBuffer buffer;
+        inventory.Write(buffer, byName);
+        return Bytes(buffer);
+    }
+
+    static MessageBuffer BufferOf(const std::string& bytes)
+    {
+        MessageBuffer buffer;
+        buffer.WriteBytes(bytes.data(), bytes.size());
+        return buffer;
+    }
+
+    TestInventory source;
+};
+
+TEST_F(InventorySave, RoundTripsByNameAndByIndex)
+{
+    for (bool byName : {true, false}) {
+        std::string bytes = Written(source, byName);
+        TestInventory copy;
+        MessageBuffer buffer = BufferOf(bytes);
+        ASSERT_TRUE(copy.Read(buffer, byName, 51)) << byName;
+        EXPECT_EQ(buffer.BytesLeft(), 0u);
+        EXPECT_EQ(Written(copy, byName), bytes) << byName;
+        const ItemBase* sword = copy.GetItem(G::Equipment, L::HandPrimary);
+        ASSERT_NE(sword, nullptr);
+        EXPECT_EQ(sword->GetAffixes().size(), 2u);
+        EXPECT_EQ(sword->GetIntAt(CharacterStat::Strength), 5);
+        EXPECT_EQ(sword->GetRequiredLevel(), 5);
+        EXPECT_EQ(sword->GetGroup(), G::Equipment);
+        EXPECT_EQ(copy.GetItem(G::House, 1)->GetGuardHealth(), 77);
+        EXPECT_EQ(copy.GetItem(G::House, 1)->GetGuardRecord(), database.FindEntryByName("Warden"));
+        EXPECT_EQ(copy.GetItem(G::House, 5)->GetLevel(), 12);
+        EXPECT_EQ(copy.GetItem(G::Bag1, 3)->GetStackCount(), 4);
+        EXPECT_EQ(copy.GetSlotCount(G::Backup), 0);
+    }
+}
+
+TEST_F(InventorySave, RecordLayoutIsFixed)
+{
+    TestInventory one;
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
+        one.ResizeBag(bag, 0);
+    one.ResizeBag(G::Bag1, 1);
+    Plant(one, "Tonic", G::Bag1, 0, 2);
+    MessageBuffer buffer;
+    one.Write(buffer, true);
+    buffer.SetReadPos(0);
+    EXPECT_EQ(buffer.ReadInt(), 27);
+    EXPECT_EQ(buffer.ReadInt(), 0);  // Main
+    EXPECT_EQ(buffer.ReadInt(), 0);  // Equipment
+    EXPECT_EQ(buffer.ReadInt(), 1);  // Bag1: one slot
+    EXPECT_EQ(buffer.ReadRaw32(), 1u);
+    EXPECT_EQ(buffer.ReadString(), "Tonic");
+    EXPECT_EQ(buffer.ReadRaw32(), 0u);  // not identified
+    EXPECT_EQ(buffer.ReadInt(), 0);     // no affixes
+    for (int32_t word : {0, 1, 0, 2, 0})  // quality Normal, level 1, no requirement, 2 stacked, no guard health
+        EXPECT_EQ(buffer.ReadInt(), word);
+    EXPECT_EQ(buffer.ReadString(), "");  // no guard
+    EXPECT_EQ(buffer.ReadRaw32(), 0u);
+    EXPECT_EQ(buffer.BytesLeft(), 24u * 4u);  // the 24 empty bags after it
+}
+
+TEST_F(InventorySave, UnknownDefinitionsAreDroppedAndTheRestReads)
+{
+    std::string bytes = Written(source, true);
+    size_t at = bytes.find("Tonic");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 5, "Tunic");
+    at = bytes.find("Bear");
+    bytes.replace(at, 4, "Boar");
+    TestInventory copy;
+    MessageBuffer buffer = BufferOf(bytes);
+    ASSERT_TRUE(copy.Read(buffer, true, 51));
+    EXPECT_EQ(copy.GetItem(G::Bag1, 3), nullptr);
+    EXPECT_EQ(copy.GetItem(G::Equipment, L::HandPrimary)->GetAffixes().size(), 1u);
+    EXPECT_NE(copy.GetItem(G::Bag4, 7), nullptr);
+}
+
+TEST_F(InventorySave, CutAtEveryOffsetIsRefusedAndChangesNothing)
+{
+    for (bool byName : {true, false}) {
+        std::string bytes = Written(source, byName);
+        TestInventory target;
+        Plant(target, "Helm", G::Bag2, 0);
+        std::string before = Written(target, true);
+        for (size_t cut = 0; cut < bytes.size(); ++cut) {
+            MessageBuffer buffer = BufferOf(bytes.substr(0, cut));
+            ASSERT_FALSE(target.Read(buffer, byName, 51)) << cut;
+        }
+        EXPECT_EQ(Written(target, true), before);
+    }
+}
+
+TEST_F(InventorySave, HostileCountsAndWordsAreRefused)
+{
+    std::string bytes = Written(source, false);
+    auto withWord = [&](size_t offset, int32_t word) {
+        std::string changed = bytes;
+        std::memcpy(changed.data() + offset, &word, 4);
+        return changed;
+    };
+    // Offsets: 0 the bag count, 4 Main's slot count; Equipment's first cell word follows its
+    // slot count at 12 + 4 x 8 (Main's eight empty cells).
+    size_t equipment = 4 + 4 + 8 * 4;
+    size_t firstCell = equipment + 4 + 14 * 4;  // HandPrimary, the sword
+    const std::pair<size_t, int32_t> faults[] = {
+        {0, 28}, {0, -1}, {0, INT32_MAX}, {4, -5}, {4, InventoryBase::kMaxBagSlots + 1}, {4, INT32_MAX},
+        {equipment, 1 << 20}, {firstCell, 2}, {firstCell + 4 + 4 + 4, 9}, {firstCell + 4 + 4 + 4, -1},
+        {firstCell + 4 + 4 + 4, 1 << 28},
+    };
+    for (const auto& [offset, word] : faults) {
+        TestInventory target;
+        MessageBuffer buffer = BufferOf(withWord(offset, word));
+        EXPECT_FALSE(target.Read(buffer, false, 51)) << offset << " " << word;
+        EXPECT_EQ(target.CountItems(G::Bag1), 0);
+    }
+}
+
+TEST_F(InventorySave, BitFlipsNeverCrash)
+{
+    std::string bytes = Written(source, true);
+    for (size_t bit = 0; bit < bytes.size() * 8; bit += 3) {
+        std::string flipped = bytes;
+        flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+        TestInventory target;
+        MessageBuffer buffer = BufferOf(flipped);
+        if (target.Read(buffer, true, 51))
+            Written(target, true);
+    }
+}
+
+TEST_F(InventorySave, ItemListsRoundTripInEveryVersion)
+{
+    ItemPtrList list;
+    list.Add(3, 0);
+    list.Add(7, 2);
+    list.Find(7, 2)->flag = true;
+    MessageBuffer buffer;
+    list.Write(buffer);
+    ItemPtrList copy;
+    ASSERT_TRUE(copy.Read(buffer, 51));
+    ASSERT_EQ(copy.GetCount(), 2);
+    EXPECT_TRUE(copy.Find(7, 2)->flag);
+    EXPECT_EQ(copy.Find(7, 0), nullptr);
+
+    // Before version 14 an entry is a number and a flag.
+    MessageBuffer old;
+    old.WriteInt(1);
+    old.WriteInt(9);
+    old.WriteRaw32(1);
+    ItemPtrList fromOld;
+    ASSERT_TRUE(fromOld.Read(old, 13));
+    EXPECT_TRUE(fromOld.Find(9, 0)->flag);
+}
+
+TEST_F(InventorySave, ReadyListsTakeOnlyFlagsByPositionOrByNumber)
+{
+    ItemPtrList gates;
+    gates.Add(1, 0);
+    gates.Add(2, 0);
+    gates.Add(3, 0);
+    MessageBuffer saved;
+    saved.WriteInt(1);
+    saved.WriteInt(3);
+    saved.WriteInt(0);
+    saved.WriteRaw32(1);
+
+    ItemPtrList plain;
+    plain.EnsureLoaded(gates);
+    ASSERT_TRUE(plain.Read(saved, 51));
+    EXPECT_EQ(plain.GetCount(), 3);
+    EXPECT_TRUE(plain.Get(2)->flag);
+
+    ItemPtrList flags(true);
+    flags.EnsureLoaded(gates);
+    saved.SetReadPos(0);
+    ASSERT_TRUE(flags.Read(saved, 51));
+    EXPECT_TRUE(flags.Get(0)->flag);
+    EXPECT_FALSE(flags.Get(2)->flag);
+
+    MessageBuffer words;
+    flags.WriteFlags(words);
+    EXPECT_EQ(words.Size(), 12u);
+    ItemPtrList other;
+    other.EnsureLoaded(gates);
+    ASSERT_TRUE(other.ReadFlags(words));
+    EXPECT_TRUE(other.Get(0)->flag);
+    MessageBuffer shortWords;
+    shortWords.WriteInt(1);
+    EXPECT_FALSE(other.ReadFlags(shortWords));
+    EXPECT_TRUE(other.Get(0)->flag);
+}
+
+TEST_F(InventorySave, DamagedItemListsAreRefused)
+{
+    ItemPtrList list;
+    for (int32_t i = 0; i < 5; ++i)
+        list.Add(i, i);
+    MessageBuffer buffer;
+    list.Write(buffer);
+    std::string bytes = Bytes(buffer);
+    ItemPtrList target;
+    target.Add(42, 0);
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        MessageBuffer cutBuffer = BufferOf(bytes.substr(0, cut));
+        ASSERT_FALSE(target.Read(cutBuffer, 51)) << cut;
+    }
+    for (int32_t count : {-1, ItemPtrList::kMaxEntries + 1, INT32_MAX}) {
+        MessageBuffer hostile;
+        hostile.WriteInt(count);
+        hostile.WriteBytes(std::string(64, '\0').data(), 64);
+        EXPECT_FALSE(target.Read(hostile, 51)) << count;
+    }
+    EXPECT_EQ(target.GetCount(), 1);
+}
+
+} // namespace
