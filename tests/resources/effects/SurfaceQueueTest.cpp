@@ -1,0 +1,183 @@
+// SurfaceQueueTest -- the frame's surface queue: pool reuse across passes, sort key bits, the tile adder and batching by key and shader.
+#include "resources/shaders/ShaderWorld.h"
+
+#include "resources/effects/SurfaceQueue.h"
+#include "resources/shaders/ShaderBatch.h"
+
+namespace {
+
+constexpr std::array<float, 3> kCornerA = {0.0f, 0.0f, 0.0f};
+constexpr std::array<float, 3> kCornerB = {2.0f, 3.0f, 1.0f};
+const Color kWhite{1.0f, 1.0f, 1.0f};
+
+class SurfaceQueueTest : public ShaderWorld {
+protected:
+    SurfaceQueueTest()
+    {
+        WriteAsset("Shaders/tiles.sdr", "Ground/stone { sort Opaque { texture stone.tga } }\n"
+                                        "Ground/water { sort Transparent { texture water.tga } }\n");
+        WriteTarga("stone.tga", 4, 4);
+        WriteTarga("water.tga", 4, 4);
+        StartShaders();
+        stone = LoadShader("Ground/stone", TextureUsage::Plain);
+        water = LoadShader("Ground/water", TextureUsage::Plain);
+    }
+
+    // The queue's pool surfaces are charged to the allocator: it goes before the count.
+    void TearDown() override
+    {
+        queue.reset();
+        ShaderWorld::TearDown();
+    }
+
+    void AddTiles(int count, int32_t shader)
+    {
+        for (int i = 0; i < count; ++i)
+            queue->AddTileSurface(shader, kCornerA, kCornerB, false, false, kWhite, 1.0f);
+    }
+
+    std::unique_ptr<SurfaceQueue> queue = std::make_unique<SurfaceQueue>();
+    int32_t stone = -1;
+    int32_t water = -1;
+};
+
+// A surface of another kind, as the renderer's adders make them.
+class CountingSurface : public RenderSurface {
+public:
+    void BeginDraw() override { ++begun; }
+    bool IsHidden() const override { return hidden; }
+    void AddGeometry(ShaderBatch&, bool) override { ++added; }
+    void EndDraw() override { ++ended; }
+    int begun = 0;
+    int added = 0;
+    int ended = 0;
+    bool hidden = false;
+};
+
+TEST_F(SurfaceQueueTest, PoolsHandTheirSurfacesOutAgainEachPass)
+{
+    queue->BeginSurfaceFrame();
+    AddTiles(3, stone);
+    const auto& pool = queue->GetTileSurfacePool();
+    ASSERT_EQ(pool.GetCount(), 3u);
+    std::vector<TileRenderSurface*> first = {pool.At(0), pool.At(1), pool.At(2)};
+
+    queue->BeginSurfaceFrame();
+    AddTiles(2, water);
+    EXPECT_EQ(pool.GetCount(), 3u);
+    EXPECT_EQ(pool.GetUsed(), 2u);
+    EXPECT_EQ(queue->GetFrameSurfaces(), (std::vector<RenderSurface*>{first[0], first[1]}));
+    EXPECT_EQ(first[1]->shader, GetShader(water));
+
+    queue->BeginSurfaceFrame();
+    AddTiles(5, stone);
+    ASSERT_EQ(pool.GetCount(), 5u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(pool.At(i), first[i]);
+    EXPECT_EQ(queue->GetFrameSurfaces().size(), 5u);
+
+    // Nothing to draw with: nothing queued, no surface used.
+    queue->BeginSurfaceFrame();
+    queue->AddTileSurface(-1, kCornerA, kCornerB, false, false, kWhite, 1.0f);
+    EXPECT_TRUE(queue->GetFrameSurfaces().empty());
+    EXPECT_EQ(pool.GetUsed(), 0u);
+
+    RenderSurfacePool<CountingSurface> others;
+    queue->AddPool(&others);
+    queue->AddSurface(others.Take());
+    queue->GetBonePaletteStarts().push_back(-1);
+    queue->GetBonePalette().push_back({});
+    queue->BeginSurfaceFrame();
+    queue->BeginSurfaceFrame();
+    EXPECT_EQ(others.GetUsed(), 0u);
+    EXPECT_TRUE(queue->GetFrameSurfaces().empty());
+    EXPECT_TRUE(queue->GetBonePaletteStarts().empty());
+    EXPECT_TRUE(queue->GetBonePalette().empty());
+}
+
+TEST_F(SurfaceQueueTest, TileKeysDependOnTheShaderAlone)
+{
+    Shader* stoneShader = GetShader(stone);
+    Shader* waterShader = GetShader(water);
+    stoneShader->index = 5;
+    waterShader->index = 300;
+    queue->BeginSurfaceFrame();
+    queue->AddTileSurface(stone, kCornerA, kCornerB, true, true, Color{1.0f, 0.5f, 0.0f}, 0.25f);
+    AddTiles(1, water);
+    auto* tile = static_cast<TileRenderSurface*>(queue->GetFrameSurfaces()[0]);
+    EXPECT_EQ(tile->sortKey, 0u << 29 | 5u << 12 | 0xFFFu);
+    EXPECT_EQ(tile->sortClass, SortType::Opaque);
+    EXPECT_EQ(queue->GetFrameSurfaces()[1]->sortKey, 2u << 29 | 300u << 12 | 0xFFFu);
+    EXPECT_EQ(queue->GetFrameSurfaces()[1]->sortClass, SortType::Transparent);
+    EXPECT_TRUE(tile->fullBright);
+    EXPECT_TRUE(tile->useColor);
+    EXPECT_FLOAT_EQ(tile->alpha, 0.25f);
+    EXPECT_FLOAT_EQ(tile->opacity, 1.0f);
+    EXPECT_EQ(tile->writeMask, 0);
+
+    // Indexes agreeing in their low 15 bits key alike.
+    waterShader->sort = SortType::Opaque;
+    waterShader->index = 5 + (1 << 15);
+    AddTiles(1, water);
+    EXPECT_EQ(queue->GetFrameSurfaces()[2]->sortKey, tile->sortKey);
+
+    CountingSurface surface;
+    surface.SetSortKey(2, 0x123, SortType::Opaque, 0x7ABC, 0.5f);
+    EXPECT_EQ(surface.sortClass, SortType::AdvancedTransparent);
+    EXPECT_EQ(surface.sortKey, 3u << 29 | 0x123u << 17 | 2u << 15 | 0x7ABCu);
+    surface.SetSortKey(3, -1, SortType::Additive, 1, 0.0f);
+    EXPECT_EQ(surface.sortKey, 4u << 29 | 0xFFFu << 17 | 3u << 15 | 1u);
+}
+
+TEST_F(SurfaceQueueTest, DrawingSortsAndBatchesByKeyAndShader)
+{
+    queue->BeginSurfaceFrame();
+    AddTiles(1, water);
+    queue->AddTileSurface(stone, kCornerA, kCornerB, false, true, Color{1.0f, 0.5f, 0.0f}, 0.25f);
+    AddTiles(1, water);
+    AddTiles(1, stone);
+    RenderSurfacePool<CountingSurface> others;
+    CountingSurface* hidden = others.Take();
+    hidden->hidden = true;
+    hidden->shader = GetShader(water);
+    hidden->SetSortKey(0, 0, SortType::Additive, 0, 1.0f);
+    queue->AddSurface(hidden);
+    device.Clear();
+    ShaderBatch batch(&device);
+    queue->DrawQueuedSurfaces(batch);
+
+    std::vector<DeviceBatch> batches = device.GetBatches();
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[0].shader, GetShader(stone));
+    EXPECT_EQ(batches[1].shader, GetShader(water));
+    EXPECT_EQ(batches[0].vertices.size(), 8u);
+    EXPECT_EQ(batches[1].indexes.size(), 12u);
+    // The hidden surface began and ended a batch of its own and added nothing to it.
+    EXPECT_EQ(hidden->begun, 1);
+    EXPECT_EQ(hidden->added, 0);
+    EXPECT_EQ(hidden->ended, 1);
+
+    // One tile: (A.x, B.y, B.z), (B.x, B.y, B.z), (B.x, A.y, A.z), (A.x, A.y, A.z), facing up.
+    const DeviceBatch& stones = batches[0];
+    const std::array<std::array<float, 3>, 4> corners = {{{0, 3, 1}, {2, 3, 1}, {2, 0, 0}, {0, 0, 0}}};
+    const std::array<std::array<float, 2>, 4> texCoords = {{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
+    for (size_t v = 0; v < 4; ++v) {
+        for (size_t axis = 0; axis < 3; ++axis)
+            EXPECT_FLOAT_EQ(stones.vertices[v].position[axis], corners[v][axis]);
+        EXPECT_FLOAT_EQ(stones.vertices[v].texCoord[0], texCoords[v][0]);
+        EXPECT_FLOAT_EQ(stones.vertices[v].texCoord[1], texCoords[v][1]);
+    }
+    EXPECT_EQ(stones.normals.size(), 8u * 3u);
+    EXPECT_FLOAT_EQ(stones.normals[2], 1.0f);
+    // The coloured tile sends its colour; the batch therefore has colours.
+    EXPECT_TRUE(stones.hasColors);
+    const bool coloredFirst = stones.vertices[0].color[1] == 128;
+    const DeviceVertex& colored = stones.vertices[coloredFirst ? 0 : 4];
+    EXPECT_EQ((std::array<uint8_t, 4>{colored.color[0], colored.color[1], colored.color[2], colored.color[3]}),
+              (std::array<uint8_t, 4>{255, 128, 0, 64}));
+    EXPECT_FALSE(batches[1].hasColors);
+    ASSERT_EQ(stones.stageTextures.size(), 1u);
+    EXPECT_NE(stones.stageTextures[0], -1);
+}
+
+} // namespace
