@@ -209,6 +209,17 @@ void DebugSystem::DrawConsole()
     console.Draw();
 }
 
+void DebugSystem::SetBeepHook(std::function<void()> hook)
+{
+    beepHook = std::move(hook);
+}
+
+void DebugSystem::PlayBeep()
+{
+    if (beepHook)
+        beepHook();
+}
+
 void DebugSystem::PrintStatistics() const
 {
     uint32_t lines;

@@ -56,6 +56,11 @@ public:
     // Called by the frame drawing every frame.
     void DrawConsole();
 
+    // The debug beep; the sound system installs the hook that plays it when sound is on and
+    // the beep is loaded. Without the hook nothing sounds.
+    void SetBeepHook(std::function<void()> hook);
+    void PlayBeep();
+
     // The shut-down line: how many lines, warnings and errors this run logged.
     void PrintStatistics() const;
 
@@ -74,6 +79,7 @@ private:
     bool echoToStdout = false;
     bool translating = false;
     std::function<std::string(const std::string&)> translator;
+    std::function<void()> beepHook;
     uint32_t linesLogged = 0;
     uint32_t warningsLogged = 0;
     uint32_t errorsLogged = 0;
