@@ -128,6 +128,13 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
         nullptr,
         [] { Destroy(gRandomSystem); },
     });
+    // The key names are the localisation's, read with the language: the bindings that the
+    // ".cfg" files named are looked up again once they are known.
+    app.AddStartUpHook(StartUpStep::GameData, [] {
+        gVirtualKeys->SetKeyNames([](std::string_view name) { return gLocSystem->FindKeyName(name, false); },
+                                  [](int key) { return gLocSystem->GetKeyName(key); });
+        return true;
+    });
     app.SetSystem(SystemSlot::Database, {
         [] { gDatabase = new Database(); },
         nullptr,
