@@ -18,6 +18,8 @@
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "resources/ResourceManager.h"
+#include "resources/fonts/FontResource.h"
+#include "resources/shaders/ShaderSystem.h"
 #include "rules/GameData.h"
 
 #include <ctime>
@@ -152,6 +154,21 @@ void InstallResources(Application& app)
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gResourceManager->Shutdown(); });
 }
 
+// The shader tables and files, after the resource manager. Fonts are drawn through shaders;
+// their type is registered here until a graphics system fills its slot.
+void InstallShaders(Application& app)
+{
+    app.SetSystem(SystemSlot::Shader, {
+        [] { gShaderSystem = new ShaderSystem(); },
+        [] {
+            gShaderSystem->Start();
+            FontResource::RegisterType(*gResourceManager);
+        },
+        [] { Destroy(gShaderSystem); },
+    });
+    app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gShaderSystem->ApplyVars(); });
+}
+
 // The rule tables are read once the database has loaded. Their records point into the
 // database, so they go before it does.
 void InstallGameRules(Application& app)
@@ -201,6 +218,7 @@ void InstallSystems(Application& app, const std::string& workingFolder)
     InstallEngineCore(app, workingFolder);
     InstallGameRules(app);
     InstallResources(app);
+    InstallShaders(app);
     InstallGameCommands(app);
 }
 
