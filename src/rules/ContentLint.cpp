@@ -9,6 +9,7 @@
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "rules/GameData.h"
+#include "rules/items/ItemLint.h"
 
 namespace {
 
@@ -36,6 +37,9 @@ struct KindCheck {
 
 constexpr KindCheck kKindChecks[] = {
     {DatabaseEntryType::None, "GameSystem", CheckGameSystem},
+    {DatabaseEntryType::Item, nullptr, CheckItemRecord},
+    {DatabaseEntryType::QuestItem, nullptr, CheckItemRecord},
+    {DatabaseEntryType::MagicModifier, nullptr, CheckMagicModifierRecord},
 };
 
 bool IsKeyChar(char c)

@@ -142,8 +142,8 @@ public:
     int32_t GetValue(bool withStack) const;
     // The buying (and gamble) price: GetValue(true) x "ItemPriceFactor", to the nearest, not below 0.
     int32_t GetPrice() const;
-    // What a vendor pays: floor(GetValue(true) x the sell percentage of that value / 100); 0
-    // for an "Unsellable" item.
+    // What a vendor pays: floor(GetValue(true) x the sell share of that value ("MinSellPercent"
+    // .. "MaxSellPercent", fractions)); 0 for an "Unsellable" item.
     int32_t GetSellPrice() const;
     // "IdentifyCost" x the level requirement (at least 1) for an unidentified item, else 0.
     int32_t GetIdentifyCost() const;
@@ -157,8 +157,8 @@ public:
     // items and for m outside the list.
     float GetRelicFactor(int32_t m) const;
 
-    // Localisation tokens: "$$Prefix$$ $$Name$$ $$Suffix$$" for an identified item with at most
-    // two affixes, the plain name otherwise.
+    // The names of the last prefix, the item and the last suffix, blank-separated, for an
+    // identified item with at most two affixes; the item's name alone otherwise.
     std::string GetDisplayName() const;
     // Appends the full description with colour codes: name in its quality colour, type, armour,
     // damage, stats, requirements, identify hint, price.

@@ -45,7 +45,7 @@ void ItemDefinition::Load(const DatabaseEntry* newEntry)
     if (!entry)
         return;
     const DatabaseEntry& e = *entry;
-    nameKey = e.GetString("Name");
+    displayName = e.GetString("Name");
     itemType = GetItemTypeByName(e.GetString("ItemType"));
     std::string slotName = e.GetString("ItemSlotType");
     slotType = slotName.empty() ? GetDefaultSlotType(itemType) : GetItemSlotTypeByName(slotName);

@@ -20,7 +20,7 @@ struct DamageRange {
 
 // Records of the types "Item" and "QuestItem". Every instance of an item points at one of these;
 // keys the shared rules do not use are read by their users through the entry. Keys (default):
-// "Name" (localisation key of the name), "ItemType" (Other), "ItemSlotType" (derived from the
+// "Name" (the display name: text with localisation tokens), "ItemType" (Other), "ItemSlotType" (derived from the
 // type), "Quality" (an "ItemRarity" name; "Set" (non-empty), "Unique" and "Artifact" override
 // it), "ItemLevel" (1), "MinLevel" (level requirement), "Required" + Strength .. Spirit,
 // "ItemRequirement", "MaxStack" (1), "Value", "NoDrop", "MustStayInInventory",
@@ -35,7 +35,7 @@ public:
 
     void Load(const DatabaseEntry* entry) override;
 
-    std::string nameKey;
+    std::string displayName;
     int32_t itemType = ItemType::Other;
     int32_t slotType = ItemSlotType::General;
     int32_t quality = ItemRarity::Normal;

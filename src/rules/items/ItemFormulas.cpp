@@ -221,8 +221,9 @@ int32_t ItemBase::GetSellPrice() const
     if (!gGameData || (definition && definition->unsellable))
         return 0;
     int32_t value = GetValue(true);
-    double percent = GetSellPercent(gGameData->GetTuning(), value);
-    return Saturate(std::floor(value * percent / 100.0 + kWholeTolerance));
+    // The shipped tuning gives the sell percentage as a fraction of the value.
+    double share = GetSellPercent(gGameData->GetTuning(), value);
+    return Saturate(std::floor(value * share + kWholeTolerance));
 }
 
 int32_t ItemBase::GetIdentifyCost() const
@@ -261,16 +262,16 @@ std::string ItemBase::GetDisplayName() const
 {
     if (!definition)
         return std::string();
-    std::string name = "$$" + definition->nameKey + "$$";
+    std::string name = definition->displayName;
     if (IsUnidentified() || affixes.size() > 2)
         return name;
     std::string prefix, suffix;
     for (const ItemAffix& affix : affixes)
-        (affix.modifier->IsPrefix() ? prefix : suffix) = affix.modifier->GetNameKey();
+        (affix.modifier->IsPrefix() ? prefix : suffix) = affix.modifier->GetDisplayName();
     if (!prefix.empty())
-        name = "$$" + prefix + "$$ " + name;
+        name = prefix + " " + name;
     if (!suffix.empty())
-        name += " $$" + suffix + "$$";
+        name += " " + suffix;
     return name;
 }
 
@@ -288,7 +289,7 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
     for (int32_t type = 0; type < DamageType::kCount; ++type) {
         if (damage[type].max > 0)
             out += "\n" + MakeLocToken("TooltipDamage", "%d %d %s", damage[type].min, damage[type].max,
-                                       ("$$DamageType" + EnumName("DamageType", type) + "$$").c_str());
+                                       ("$$" + EnumName("DamageType", type) + "$$").c_str());
     }
     bool showAffixes = !options.gamble && !IsUnidentified();
     for (int32_t stat = 0; showAffixes && stat < stats.GetCount(); ++stat) {

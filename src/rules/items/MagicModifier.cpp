@@ -54,7 +54,7 @@ void MagicModifier::Load(const DatabaseEntry* newEntry)
     entry = newEntry;
     if (!entry)
         return;
-    nameKey = entry->GetString("Name");
+    displayName = entry->GetString("Name");
     prefix = entry->GetInt("Prefix") != 0;
     minLevel = entry->GetInt("MinLevel");
     itemLevel = entry->GetInt("ItemLevel");

@@ -29,7 +29,7 @@ struct StatRange {
 // Appends a StatRange for every stat 0..Num-1 the entry changes, in stat order.
 void ReadStatRanges(const DatabaseEntry& entry, std::vector<StatRange>& out);
 
-// Record keys: "Name" (localisation key), "Prefix" (flag; a suffix without it), "MinLevel"
+// Record keys: "Name" (the display name: text with localisation tokens), "Prefix" (flag; a suffix without it), "MinLevel"
 // and "ItemLevel" (the level requirement it gives an item), "MagicRequirement", "ValueBonus"
 // (float, added to an item's value factor), "StatChange" + stat. The spawn tables read
 // "SpawnChance" and "AvailableAtMaxLevel" through the entry.
@@ -42,7 +42,7 @@ public:
     // range.min + strength x (max - min), to the nearest integer; strength is taken into 0..1.
     static int32_t ValueAt(const StatRange& range, float strength);
 
-    const std::string& GetNameKey() const { return nameKey; }
+    const std::string& GetDisplayName() const { return displayName; }
     bool IsPrefix() const { return prefix; }
     int32_t GetMinLevel() const { return minLevel; }
     int32_t GetItemLevel() const { return itemLevel; }
@@ -51,7 +51,7 @@ public:
     const std::vector<StatRange>& GetStatRanges() const { return statRanges; }
 
 private:
-    std::string nameKey;
+    std::string displayName;
     bool prefix = false;
     int32_t minLevel = 0;
     int32_t itemLevel = 0;

@@ -110,7 +110,7 @@ TEST_F(ItemRules, ValueAndPriceRoundAsDocumented)
     auto tonics = Make("Tonic", 3);
     EXPECT_EQ(tonics->GetValue(false), 10);
     EXPECT_EQ(tonics->GetValue(true), 30);
-    // Value 30 is below the price where the lowest percentage starts: 50 - 25 x 30 / 1000 = 49.25 %.
+    // Value 30 is below the price where the lowest share starts: 0.5 - 0.25 x 30 / 1000 = 0.4925.
     EXPECT_EQ(tonics->GetSellPrice(), 14);
     EXPECT_EQ(Make("Heirloom")->GetSellPrice(), 0);
 }

@@ -22,14 +22,14 @@ GameSystem
     IdentifyCost 10
     BaseItemTimeOnGround 60
     TimeOnGroundMultRare 2
-    MinSellPercent 25
-    MaxSellPercent 50
+    MinSellPercent 0.25
+    MaxSellPercent 0.5
     MinSellPercentPrice 1000
 }
 Sword
 {
     Type Item
-    Name ItemSword
+    Name "$$ItemSword$$"
     ItemType HandPrimary
     ItemRequirement WeaponSword
     MinDamagePhysical 3
@@ -43,7 +43,7 @@ Sword
 GreatAxe
 {
     Type Item
-    Name ItemGreatAxe
+    Name "$$ItemGreatAxe$$"
     ItemType HandBoth
     MaxDamagePhysical 12
     Value 300
@@ -51,7 +51,7 @@ GreatAxe
 Dagger
 {
     Type Item
-    Name ItemDagger
+    Name "$$ItemDagger$$"
     ItemType HandEither
     MaxDamagePhysical 3
     Value 40
@@ -59,7 +59,7 @@ Dagger
 Buckler
 {
     Type Item
-    Name ItemBuckler
+    Name "$$ItemBuckler$$"
     ItemType HandSecondary
     ItemRequirement Shield
     Armor 5
@@ -68,21 +68,21 @@ Buckler
 Band
 {
     Type Item
-    Name ItemBand
+    Name "$$ItemBand$$"
     ItemType Ring
     Value 80
 }
 Charm
 {
     Type Item
-    Name ItemCharm
+    Name "$$ItemCharm$$"
     ItemType Jewelry
     Value 80
 }
 Helm
 {
     Type Item
-    Name ItemHelm
+    Name "$$ItemHelm$$"
     ItemType Head
     Armor 4
     Defense 2
@@ -92,7 +92,7 @@ Helm
 Crown
 {
     Type Item
-    Name ItemCrown
+    Name "$$ItemCrown$$"
     ItemType Head
     Unique 1
     Armor 9
@@ -101,7 +101,7 @@ Crown
 Tonic
 {
     Type Item
-    Name ItemTonic
+    Name "$$ItemTonic$$"
     ItemType Drink
     MaxStack 5
     Value 10
@@ -110,7 +110,7 @@ Tonic
 Pack
 {
     Type Item
-    Name ItemPack
+    Name "$$ItemPack$$"
     ItemType Bag
     BagSize 6
     Value 20
@@ -118,7 +118,7 @@ Pack
 Primer
 {
     Type Item
-    Name ItemPrimer
+    Name "$$ItemPrimer$$"
     ItemType Tome
     ForcedItemSlot 2
     Value 5
@@ -126,7 +126,7 @@ Primer
 Idol
 {
     Type Item
-    Name ItemIdol
+    Name "$$ItemIdol$$"
     ItemType Relic
     Value 500
     RelicBonusPerLevel 0.1
@@ -135,7 +135,7 @@ Idol
 Ward
 {
     Type Item
-    Name ItemWard
+    Name "$$ItemWard$$"
     ItemType Guard
     Guard Warden
     Value 200
@@ -147,7 +147,7 @@ Warden
 Heirloom
 {
     Type Item
-    Name ItemHeirloom
+    Name "$$ItemHeirloom$$"
     ItemType Other
     NoDrop 1
     Value 1
@@ -156,12 +156,12 @@ Heirloom
 Token
 {
     Type QuestItem
-    Name ItemToken
+    Name "$$ItemToken$$"
 }
 Keen
 {
     Type MagicModifier
-    Name AffixKeen
+    Name "$$AffixKeen$$"
     Prefix 1
     MinLevel 3
     ItemLevel 10
@@ -172,7 +172,7 @@ Keen
 Bear
 {
     Type MagicModifier
-    Name AffixBear
+    Name "$$AffixBear$$"
     StatChangeVitality 4
     StatChangeArmor 2 4
     ValueBonus 0.25
@@ -180,7 +180,7 @@ Bear
 Fox
 {
     Type MagicModifier
-    Name AffixFox
+    Name "$$AffixFox$$"
     StatChangeDexterity 1 3
 }
 )";
