@@ -345,7 +345,10 @@ ResourceManager::WaitStep ResourceManager::PollRow(int32_t row, LoadedRow& out)
         DebugSystem::Print(kPrintError, "Can't wait for %s: nobody holds it\n", entry.name.c_str());
         return WaitStep::kGiveUp;
     }
-    waitedFor = row;
+    // A row the loader is on already needs no jump; naming it again would leave a stale
+    // choice behind once it is done.
+    if (!entry.loading)
+        waitedFor = row;
     return WaitStep::kWait;
 }
 
