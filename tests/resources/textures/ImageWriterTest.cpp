@@ -189,6 +189,14 @@ TEST_F(ImageWriterWorld, WritersLeaveNothingWhereTheyCannotWrite)
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "outside.png"));
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "outside.jpg"));
     EXPECT_FALSE(UserFileExists("zero.png"));
+    // Sizes the libraries refuse end in their error handlers: the writer abandons the file and
+    // the program goes on (the JPEG library's own handler would have ended the process).
+    std::vector<uint8_t> wide(70000u * 3u, 128);
+    WriteJpeg(wide.data(), 70000, 1, "wide.jpg");
+    EXPECT_FALSE(UserFileExists("wide.jpg"));
+    std::vector<uint8_t> wider(1000001u * 3u, 128);
+    WritePng(wider.data(), 1000001, 1, "wide.png");
+    EXPECT_FALSE(UserFileExists("wide.png"));
 }
 
 TEST_F(ImageWriterWorld, TargaHasTheTrueColourHeaderAndBlueFirstPixels)
