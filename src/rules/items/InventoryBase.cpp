@@ -243,13 +243,13 @@ std::unique_ptr<ItemBase> InventoryBase::RemoveAt(int32_t bag, int32_t slot)
 
 int32_t InventoryBase::ChooseEquipSlot(const ItemBase& item, bool second) const
 {
-    int32_t first = EquipedLocation::None, other = EquipedLocation::None;
-    switch (item.GetItemType()) {
-    case ItemType::Ring: first = EquipedLocation::Ring1, other = EquipedLocation::Ring2; break;
-    case ItemType::Jewelry: first = EquipedLocation::Jewelry1, other = EquipedLocation::Jewelry2; break;
-    case ItemType::HandEither: first = EquipedLocation::HandPrimary, other = EquipedLocation::HandSecondary; break;
-    default: return BagForSlotType(item.GetItemType());
-    }
+    // Kinds with two slots: the second slot is always the one after the first.
+    int32_t first = BagForSlotType(item.GetItemType());
+    if (item.GetItemType() == ItemType::HandEither)
+        first = EquipedLocation::HandPrimary;
+    else if (item.GetItemType() != ItemType::Ring && item.GetItemType() != ItemType::Jewelry)
+        return first;
+    int32_t other = first + 1;
     if (second)
         return other;
     bool firstTaken = GetItem(InventoryGroupIndex::Equipment, first) != nullptr;

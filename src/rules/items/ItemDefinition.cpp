@@ -31,12 +31,13 @@ int32_t ReadQuality(const DatabaseEntry& entry)
     return EnumTable::LookupIn("ItemRarity", entry.GetString("Quality"));
 }
 
-} // namespace
-
+// The slot type an item type lies in when its record names none.
 int32_t GetDefaultSlotType(int32_t itemType)
 {
     return itemType >= 0 && itemType < ItemType::kCount ? kDefaultSlotTypes[itemType] : ItemSlotType::None;
 }
+
+} // namespace
 
 void ItemDefinition::Load(const DatabaseEntry* newEntry)
 {

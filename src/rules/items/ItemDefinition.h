@@ -63,6 +63,3 @@ public:
     const DatabaseEntry* guard = nullptr;
     std::vector<float> relicBonusPerLevel;
 };
-
-// The slot type an item type lies in when its record names none.
-int32_t GetDefaultSlotType(int32_t itemType);
