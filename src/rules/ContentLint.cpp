@@ -10,6 +10,7 @@
 #include "core/TextParser.h"
 #include "rules/GameData.h"
 #include "rules/items/ItemLint.h"
+#include "rules/skills/SkillLint.h"
 
 namespace {
 
@@ -40,6 +41,10 @@ constexpr KindCheck kKindChecks[] = {
     {DatabaseEntryType::Item, nullptr, CheckItemRecord},
     {DatabaseEntryType::QuestItem, nullptr, CheckItemRecord},
     {DatabaseEntryType::MagicModifier, nullptr, CheckMagicModifierRecord},
+    {DatabaseEntryType::Skill, nullptr, CheckSkillRecord},
+    {DatabaseEntryType::SkillTree, nullptr, CheckSkillTreeRecord},
+    {DatabaseEntryType::Class, nullptr, CheckClassRecord},
+    {DatabaseEntryType::StatusEffect, nullptr, CheckStatusEffectRecord},
 };
 
 bool IsKeyChar(char c)

@@ -36,6 +36,7 @@ public:
     void CheckEntryName(const DatabaseEntry& entry, std::string_view key);
 
     const std::vector<std::string>& GetProblems() const { return problems; }
+    const Database& GetDatabase() const { return database; }
 
 private:
     void CheckTokens(std::string_view fileName, std::string_view text);

@@ -4,8 +4,12 @@
 #include "core/ColorCode.h"
 #include "core/Database.h"
 #include "core/DebugSystem.h"
+#include "rules/CharacterClass.h"
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
+#include "rules/skills/SkillDefinition.h"
+#include "rules/skills/SkillTree.h"
+#include "rules/statuseffects/StatusEffectBase.h"
 
 #include <algorithm>
 #include <array>
@@ -43,6 +47,7 @@ void GameData::Load(const Database& database)
     gameSystemEntry = database.FindEntryByName("GameSystem");
     tuning.Load(gameSystemEntry);
     itemRecords.Load(database, gameSystemEntry);
+    LoadSkillRecords(database);
 }
 
 std::string GameData::GetNameById(std::string_view key) const

@@ -3,14 +3,19 @@
 
 #include "core/BaseClass.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/RecordList.h"
 #include "rules/items/ItemRecords.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+class CharacterClass;
 class Database;
 class DatabaseEntry;
+class SkillDefinition;
+class SkillTree;
+class StatusEffectBase;
 
 // Built after the commands are registered (it registers the rules' enum tables), loaded after
 // the database, read-only afterwards. It owns every record it makes; records point at database
@@ -58,11 +63,38 @@ public:
     // ---- Items: the item and affix records and the item tuning (rules/items) -------------------
     const ItemRecords& GetItemRecords() const { return itemRecords; }
 
+    // ---- Skills, status effects and character classes ---------------------------------------
+    // (defined in rules/skills/GameDataSkills.cpp)
+    // Loaded in this order, skills first, each seeing the records before it: a skill's
+    // "PerLevel" and "Skill" names, a tree's skills, a class's trees. Names ignore case.
+
+    const SkillDefinition* FindSkillDefinition(std::string_view name) const;
+    int32_t FindSkillDefinitionIndex(std::string_view name) const;  // -1 when none
+    const SkillDefinition* GetSkillDefinition(int32_t index) const;  // null outside the list
+    const SkillTree* FindSkillTree(std::string_view name) const;
+    // The status effects of the database, unscaled, for their names, texts and values.
+    const StatusEffectBase* FindStatusEffect(std::string_view name) const;
+    int32_t GetCharacterClassCount() const;
+    const CharacterClass* GetCharacterClass(int32_t index) const;  // null outside the list
+    const CharacterClass* FindCharacterClass(std::string_view name) const;
+    int32_t FindCharacterClassIndex(std::string_view name) const;  // -1 when none
+    // The class's display name; empty outside the list.
+    std::string GetCharacterClassName(int32_t index) const;
+    // "ClassMonsterGeneric", the class of every monster.
+    const CharacterClass* GetGenericMonsterClass() const;
+
 private:
+    void LoadSkillRecords(const Database& database);
+
     const DatabaseEntry* gameSystemEntry = nullptr;
     GameSystemTuning tuning;
 
     ItemRecords itemRecords;
+
+    RecordList<SkillDefinition> skillDefinitions;
+    RecordList<SkillTree> skillTrees;
+    RecordList<StatusEffectBase> statusEffects;
+    RecordList<CharacterClass> characterClasses;
 };
 
 extern GameData* gGameData;

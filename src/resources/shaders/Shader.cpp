@@ -177,7 +177,9 @@ void Shader::AddTileStage(int32_t tileHandle, bool& constantSeen)
         return;
     const ShaderStage& tileStage = *tile->stages.front();
     auto stage = std::make_unique<ShaderStage>();
-    stage->SetTexture(tileStage.GetCurrentTexture(false, 0.0f));
+    // An animated tile lends the frame of time 0: the build runs on the loader thread, which
+    // must not read the main thread's clock, and a clock frame would be a random one anyway.
+    stage->SetTexture(tileStage.GetCurrentTexture(true, 0.0f));
     stage->colorGen = ColorGen::Vertex;
     stage->clampU = stage->clampV = GlConstant::kRepeat;
     bool first = stages.empty();

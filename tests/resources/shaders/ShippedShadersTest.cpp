@@ -105,8 +105,9 @@ TEST_F(ShippedShaders, EveryDefinitionBuildsOnRealTextures)
         EXPECT_EQ(shader->index, static_cast<int32_t>(i)) << name;
         ASSERT_FALSE(shader->stages.empty()) << name;
         for (const auto& stage : shader->stages) {
-            if (stage->animTextures.empty())
+            if (stage->animTextures.empty()) {
                 EXPECT_NE(RealTexture(stage->texture), nullptr) << name;
+            }
             for (const ResourceHandle& frame : stage->animTextures)
                 EXPECT_NE(RealTexture(frame), nullptr) << name;
         }
