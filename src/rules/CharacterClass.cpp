@@ -1,0 +1,98 @@
+// CharacterClass -- a character class record: its power, its stat rules and its skill trees.
+#include "rules/CharacterClass.h"
+
+#include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
+#include "rules/GameData.h"
+#include "rules/skills/SkillDefinition.h"
+#include "rules/skills/SkillTree.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kPowerGainKeys[PowerGain::kCount] = {
+    "PowerGainOnHit",          "PowerGainOnDamage",      "PowerGainOnBlockOrParry", "PowerGainOnCriticalHit",
+    "PowerGainOnCrushingBlow", "PowerGainOnDeepWounds", "PowerGainOnKill",
+};
+constexpr const char* kAttributePerLevelKeys[] = {"StrengthPerLevel", "DexterityPerLevel", "VitalityPerLevel",
+                                                  "IntelligencePerLevel", "SpiritPerLevel"};
+
+} // namespace
+
+void CharacterClass::Load(const DatabaseEntry* newEntry)
+{
+    *this = CharacterClass();
+    entry = newEntry;
+    if (!entry)
+        return;
+    auto real = [this](const char* key) { return entry->GetFloat(key, 0.0f); };
+    name = entry->GetString("Name");
+    desc = entry->GetString("Desc");
+    powerName = entry->GetString("PowerName");
+    male = GetBool("Male");
+    modelName = entry->GetString("ModelName");
+    baseSpeed = real("BaseSpeed");
+    for (int32_t i = 0; i < PowerGain::kCount; ++i)
+        powerGainOn[i] = real(kPowerGainKeys[i]);
+    damageMultPerStr = real("DamageMultPerStr");
+    defensePerDex = real("DefensePerDex");
+    attackPerDex = real("AttackPerDex");
+    healthPerVit = real("HealthPerVit");
+    healthPerLevel = real("HealthPerLevel");
+    powerPerInt = entry->GetInt("PowerPerInt");
+    powerPerSpr = entry->GetInt("PowerPerSpr");
+    powerRegenPerInt = real("PowerRegenPerInt");
+    powerRegenPerSpr = real("PowerRegenPerSpr");
+    healthRegenPerSpr = real("HealthRegenPerSpr");
+    resistancePerSpr = real("ResistancePerSpr");
+    criticalPerInt = real("CriticalPerInt");
+    maxPower = entry->GetInt("MaxPower", -1);
+    powerStart = entry->GetInt("PowerStart", -1);
+    powerRegen = entry->GetInt("PowerRegen");
+    basePowerRegen = real("BasePowerRegen");
+    canRegenPower = GetBool("CanRegenPower");
+    canDrainPower = GetBool("CanDrainPower");
+    combatPowerRegenMultiplier = real("CombatPowerRegenMultiplier");
+    combatHealthRegenMultiplier = real("CombatHealthRegenMultiplier");
+    powerRegenOutsideCombat = real("PowerRegenOutsideCombat");
+    powerDirection = GetBool("PowerDirection");
+    powerDecay = real("PowerDecay");
+    powerTimer = real("PowerTimer");
+    specificMissTypePercent = real("SpecificMissTypePercent");
+    maxPowerOnLevelUp = GetBool("MaxPowerOnLevelUp");
+    for (size_t i = 0; i < attributePerLevel.size(); ++i)
+        attributePerLevel[i] = real(kAttributePerLevelKeys[i]);
+
+    std::vector<std::string> treeNames;
+    entry->GetStringList("SkillTree", treeNames, true, true);
+    if (treeNames.size() > kMaxSkillTrees)
+        DebugSystem::Print(kPrintWarning, "Class %.*s has more than %d skill trees\n",
+                           static_cast<int>(entry->GetName().size()), entry->GetName().data(), kMaxSkillTrees);
+    for (const std::string& treeName : treeNames) {
+        if (treeCount == kMaxSkillTrees)
+            break;
+        skillTrees[treeCount++] = gGameData ? gGameData->FindSkillTree(treeName) : nullptr;
+    }
+}
+
+const SkillTree* CharacterClass::GetSkillTree(int32_t treeIndex) const
+{
+    return treeIndex >= 0 && treeIndex < treeCount ? skillTrees[treeIndex] : nullptr;
+}
+
+bool CharacterClass::AllowsSkill(int32_t skillEntryId) const
+{
+    if (skillEntryId == 0)
+        return true;
+    for (int32_t t = 0; t < treeCount; ++t) {
+        if (!skillTrees[t])
+            continue;
+        for (const SkillDefinition* skill : skillTrees[t]->skills) {
+            if (skill && skill->GetEntry() && skill->GetEntry()->GetId() == skillEntryId)
+                return true;
+        }
+    }
+    return false;
+}
