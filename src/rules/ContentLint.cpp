@@ -9,6 +9,8 @@
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "rules/GameData.h"
+#include "rules/covenants/CovenantLint.h"
+#include "rules/monsters/MonsterLint.h"
 #include "rules/items/ItemLint.h"
 #include "rules/skills/SkillLint.h"
 
@@ -45,6 +47,12 @@ constexpr KindCheck kKindChecks[] = {
     {DatabaseEntryType::SkillTree, nullptr, CheckSkillTreeRecord},
     {DatabaseEntryType::Class, nullptr, CheckClassRecord},
     {DatabaseEntryType::StatusEffect, nullptr, CheckStatusEffectRecord},
+    {DatabaseEntryType::MonsterType, nullptr, CheckMonsterTypeRecord},
+    {DatabaseEntryType::Actor, nullptr, CheckActorRecord},
+    {DatabaseEntryType::NpcChat, nullptr, CheckNpcChatRecord},
+    {DatabaseEntryType::Covenant, nullptr, CheckCovenantRecord},
+    {DatabaseEntryType::None, "Human", CheckHumanCovenant},
+    {DatabaseEntryType::CovenantTrait, nullptr, CheckCovenantTraitRecord},
 };
 
 bool IsKeyChar(char c)

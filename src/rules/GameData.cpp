@@ -7,6 +7,14 @@
 #include "rules/CharacterClass.h"
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
+#include "rules/chat/NpcChat.h"
+#include "rules/covenants/CovenantDefinition.h"
+#include "rules/covenants/CovenantTrait.h"
+#include "rules/monsters/Attachment.h"
+#include "rules/monsters/MonsterArchetype.h"
+#include "rules/monsters/MonsterDefinition.h"
+#include "rules/monsters/MonsterEnhancement.h"
+#include "rules/monsters/MonsterType.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
 #include "rules/statuseffects/StatusEffectBase.h"
@@ -48,6 +56,8 @@ void GameData::Load(const Database& database)
     tuning.Load(gameSystemEntry);
     itemRecords.Load(database, gameSystemEntry);
     LoadSkillRecords(database);
+    LoadMonsterRecords(database);
+    LoadCovenantRecords(database);
 }
 
 std::string GameData::GetNameById(std::string_view key) const

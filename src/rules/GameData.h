@@ -9,10 +9,20 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+class Attachment;
 class CharacterClass;
+class CovenantDefinition;
+class CovenantTrait;
 class Database;
 class DatabaseEntry;
+class IntArray;
+class MonsterArchetype;
+class MonsterDefinition;
+class MonsterEnhancement;
+class MonsterType;
+class NpcChat;
 class SkillDefinition;
 class SkillTree;
 class StatusEffectBase;
@@ -60,6 +70,54 @@ public:
     // 0.5 + 0.05 x (DisarmTrap value - owner level), kept within 0..1.
     static float GetDisarmTrapChance(int32_t disarmValue, int32_t ownerLevel);
 
+    // ---- Monsters, attachments, NPC chat and covenant records --------------------------------
+    // (defined in rules/monsters/GameDataMonsters.cpp and rules/covenants/GameDataCovenants.cpp)
+
+    // The world sets its difficulty while it runs (0 without a world); monster level windows
+    // shift by that difficulty's "DifficultyMonsterLevelStart" minus 1, none at difficulty 0.
+    void SetWorldDifficulty(int32_t difficulty) { worldDifficulty = difficulty; }
+    int32_t GetMonsterLevelShift() const;
+
+    const RecordList<MonsterArchetype>& GetArchetypes() const { return archetypes; }
+    MonsterArchetype* FindArchetype(std::string_view name) const;
+    MonsterArchetype* FindArchetype(const DatabaseEntry* entry) const;
+    int32_t GetMonsterTypeCount() const;
+    MonsterType* GetMonsterType(int32_t index) const;  // null outside the list
+    MonsterType* FindMonsterType(std::string_view name) const;
+    MonsterType* FindMonsterTypeBy(const DatabaseEntry* entry) const;
+    MonsterDefinition* FindMonsterDefinition(std::string_view name) const;
+    const RecordList<MonsterEnhancement>& GetMonsterEnhancements() const { return monsterEnhancements; }
+
+    // CollectMonsterTypes filters: 0 takes every type; otherwise a type passes when the filter
+    // shares a bit with its rarity's: Normal..VeryRare 2, Unique 4, Legend 8, Boss 16 and 32.
+    static constexpr int32_t kMonsterFilterAll = 0;
+    static constexpr int32_t kMonsterFilterNormal = 2;
+    static constexpr int32_t kMonsterFilterUnique = 4;
+    static constexpr int32_t kMonsterFilterLegend = 8;
+    static constexpr int32_t kMonsterFilterBoss = 0x30;
+    // The types passing the filter whose shifted level window overlaps minLevel..maxLevel, in
+    // list order; out is cleared first.
+    void CollectMonsterTypes(int32_t filter, std::vector<MonsterType*>& out, int32_t minLevel, int32_t maxLevel) const;
+    // The types that may turn up at a level: neither unique nor legend, not excluded, with an
+    // archetype whose "InitChance" and "SpawnChance" are above 0, the level in the shifted window.
+    int32_t CountEligibleMonsterTypes(int32_t level) const;
+    MonsterType* GetEligibleMonsterType(int32_t level, int32_t n) const;  // null past the count
+    // The score of the remembered monster at funStats i (a monster-type index, -1 for none) and
+    // i + 1 (PackMonsterKillInfo): levels from startLevel up to the monster's, counted 100 each,
+    // times the "XpMultMonster" factor of its rarity, rounded; 0 for no monster, a type the
+    // game data does not hold, i outside the list or a monster below startLevel.
+    int32_t GetKillScore(const IntArray& funStats, int32_t i, int32_t startLevel) const;
+
+    Attachment* FindAttachment(std::string_view name) const;
+    const RecordList<NpcChat>& GetNpcChats() const { return npcChats; }
+
+    int32_t GetCovenantDefinitionCount() const;
+    CovenantDefinition* GetCovenantDefinition(int32_t index) const;  // null outside the list
+    int32_t FindCovenantDefinitionIndex(std::string_view name) const;  // -1 when none
+    int32_t GetCovenantTraitCount() const;
+    CovenantTrait* GetCovenantTrait(int32_t index) const;
+    int32_t FindCovenantTraitIndex(std::string_view name) const;
+
     // ---- Items: the item and affix records and the item tuning (rules/items) -------------------
     const ItemRecords& GetItemRecords() const { return itemRecords; }
 
@@ -85,11 +143,23 @@ public:
 
 private:
     void LoadSkillRecords(const Database& database);
+    void LoadMonsterRecords(const Database& database);
+    void LoadCovenantRecords(const Database& database);
 
     const DatabaseEntry* gameSystemEntry = nullptr;
     GameSystemTuning tuning;
 
     ItemRecords itemRecords;
+
+    int32_t worldDifficulty = 0;
+    RecordList<MonsterArchetype> archetypes;
+    RecordList<MonsterType> monsterTypes;
+    RecordList<MonsterDefinition> monsterDefinitions;
+    RecordList<MonsterEnhancement> monsterEnhancements;
+    RecordList<Attachment> attachments;
+    RecordList<NpcChat> npcChats;
+    RecordList<CovenantDefinition> covenantDefinitions;
+    RecordList<CovenantTrait> covenantTraits;
 
     RecordList<SkillDefinition> skillDefinitions;
     RecordList<SkillTree> skillTrees;

@@ -1,0 +1,27 @@
+// CovenantLint -- the content checks of covenant definitions and traits.
+#include "rules/covenants/CovenantLint.h"
+
+#include "core/Database.h"
+#include "core/StringUtil.h"
+#include "rules/ContentLint.h"
+
+void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry)
+{
+    if (entry.GetString("Name").empty())
+        lint.Report(entry, "Name is empty");
+}
+
+void CheckHumanCovenant(ContentLint& lint, const DatabaseEntry& entry)
+{
+    if (entry.GetType() != DatabaseEntryType::Covenant || entry.IsBaseOnly())
+        lint.Report(entry, "is no covenant definition");
+    else if (gDatabase && gDatabase->GetNextEntryOfType(DatabaseEntryType::Covenant, &entry))
+        lint.Report(entry, "is not the last covenant definition");
+}
+
+void CheckCovenantTraitRecord(ContentLint& lint, const DatabaseEntry& entry)
+{
+    for (const char* key : {"Name", "Desc", "TextureName"})
+        if (entry.GetString(key).empty())
+            lint.Report(entry, StringFormat("%s is empty", key));
+}

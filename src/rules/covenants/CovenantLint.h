@@ -1,0 +1,13 @@
+// CovenantLint -- the content checks of covenant definitions and traits.
+#pragma once
+
+class ContentLint;
+class DatabaseEntry;
+
+// A covenant definition needs a "Name".
+void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry);
+// "Human", the player's covenant, must be the last definition: a new world draws its rivals
+// from every definition but the last.
+void CheckHumanCovenant(ContentLint& lint, const DatabaseEntry& entry);
+// A trait needs a "Name", a "Desc" and a "TextureName".
+void CheckCovenantTraitRecord(ContentLint& lint, const DatabaseEntry& entry);

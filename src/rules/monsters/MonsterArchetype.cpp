@@ -1,0 +1,64 @@
+// MonsterArchetype -- a family of monster types: spawn weights, faction, behaviour stack and the types that belong to it.
+#include "rules/monsters/MonsterArchetype.h"
+
+#include "core/Database.h"
+#include "core/RandomSystem.h"
+#include "rules/monsters/MonsterType.h"
+
+#include <algorithm>
+#include <cmath>
+
+void MonsterArchetype::Load(const DatabaseEntry* newEntry)
+{
+    *this = MonsterArchetype();
+    entry = newEntry;
+    if (!entry)
+        return;
+    name = entry->GetName();
+    initChance = entry->GetFloat("InitChance", 0.0f);
+    spawnChance = entry->GetFloat("SpawnChance", 0.0f);
+    factionName = entry->GetString("FactionName");
+    questItemName = entry->GetString("QuestItemName");
+    behaviorStackName = entry->GetString("BehaviorStack");
+    adventurer = entry->GetInt("Adventurer") != 0;
+    raisable = entry->GetInt("Raisable") != 0;
+    edible = entry->GetInt("Edible") != 0;
+    std::string soundGroupName = entry->GetString("SoundGroup");
+    soundGroup = gDatabase ? gDatabase->FindEntryByName(soundGroupName) : nullptr;
+    attackInterval = entry->GetFloat("AttackInterval", 0.0f);
+    attackIntervalVariation = entry->GetFloat("AttackIntervalVariation", 0.0f);
+    skillDelay = entry->GetFloat("SkillDelay", 0.0f);
+    skillDelayLowHealth = entry->GetFloat("SkillDelayLowHealth", skillDelay);
+}
+
+void MonsterArchetype::GetTypesForLevel(int32_t level, std::vector<MonsterType*>& out) const
+{
+    out.clear();
+    for (MonsterType* type : types)
+        if (type->GetMinLevel() <= level && level <= type->GetMaxLevel())
+            out.push_back(type);
+}
+
+MonsterType* MonsterArchetype::PickRandomFromList() const
+{
+    if (types.empty())
+        return nullptr;
+    if (!gRandomSystem)
+        return types.front();
+    int32_t count = static_cast<int32_t>(types.size());
+    return types[static_cast<size_t>(gRandomSystem->RandomInt(RandomStream::GameData, count))];
+}
+
+float MonsterArchetype::GetRandomAttackInterval() const
+{
+    if (!gRandomSystem)
+        return attackInterval;
+    return attackInterval * gRandomSystem->RandomRange(RandomStream::GameData, 1.0f - attackIntervalVariation,
+                                                       1.0f + attackIntervalVariation);
+}
+
+float MonsterArchetype::GetSkillDelay(float healthFraction) const
+{
+    float fraction = std::isnan(healthFraction) ? 1.0f : std::clamp(healthFraction, 0.0f, 1.0f);
+    return skillDelayLowHealth + (skillDelay - skillDelayLowHealth) * fraction;
+}

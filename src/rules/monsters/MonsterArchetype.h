@@ -1,0 +1,45 @@
+// MonsterArchetype -- a family of monster types: spawn weights, faction, behaviour stack and the types that belong to it.
+#pragma once
+
+#include "core/SimpleData.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class MonsterType;
+
+// Read from a "MonsterArchetype" record. The types are GameData's, listed here in the order of
+// the game data's monster-type list once every type has been linked.
+class MonsterArchetype : public SimpleData {
+public:
+    void Load(const DatabaseEntry* entry) override;
+
+    // The types whose level window (shifted by the world's difficulty) holds the level, in
+    // list order; out is cleared first.
+    void GetTypesForLevel(int32_t level, std::vector<MonsterType*>& out) const;
+    // One of the types drawn uniformly from random stream 0; null when there are none.
+    MonsterType* PickRandomFromList() const;
+    // The interval between attacks, varied by a uniform factor in [1 - variation, 1 + variation)
+    // from random stream 0.
+    float GetRandomAttackInterval() const;
+    // The pause before the next skill: "SkillDelay" at full health, moving linearly to
+    // "SkillDelayLowHealth" as the health fraction falls to 0.
+    float GetSkillDelay(float healthFraction) const;
+
+    std::string name;
+    float initChance = 0.0f;
+    float spawnChance = 0.0f;
+    std::string factionName;
+    std::string questItemName;
+    std::string behaviorStackName;
+    bool adventurer = false;
+    bool raisable = false;
+    bool edible = false;
+    const DatabaseEntry* soundGroup = nullptr;
+    float attackInterval = 0.0f;
+    float attackIntervalVariation = 0.0f;
+    float skillDelay = 0.0f;
+    float skillDelayLowHealth = 0.0f;
+    std::vector<MonsterType*> types;
+};
