@@ -6,6 +6,8 @@
 #include "core/RandomSystem.h"
 #include "rules/RulesEnums.h"
 
+#include <algorithm>
+
 void NpcChat::Load(const DatabaseEntry* newEntry)
 {
     *this = NpcChat();
@@ -38,6 +40,16 @@ float NpcChat::GetChatChance() const
     return static_cast<float>(chatText.size()) * chanceEachChat;
 }
 
+namespace {
+
+// A set that weighs less than nothing is never drawn, and takes nothing from the others.
+float PickWeight(const NpcChat* set, int32_t askedType, int32_t level)
+{
+    return set && set->Matches(askedType, level) ? std::max(0.0f, set->GetChatChance()) : 0.0f;
+}
+
+} // namespace
+
 std::string NpcChat::PickChatText() const
 {
     if (chatText.empty())
@@ -51,17 +63,15 @@ const NpcChat* NpcChat::PickChat(const std::vector<const NpcChat*>& sets, int32_
 {
     float total = 0.0f;
     for (const NpcChat* set : sets)
-        if (set && set->Matches(askedType, level))
-            total += set->GetChatChance();
+        total += PickWeight(set, askedType, level);
     if (!(total > 0.0f))
         return nullptr;
     float target = (gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f) * total;
     float sum = 0.0f;
     for (const NpcChat* set : sets) {
-        if (!set || !set->Matches(askedType, level))
-            continue;
-        sum += set->GetChatChance();
-        if (sum > target)
+        float weight = PickWeight(set, askedType, level);
+        sum += weight;
+        if (weight > 0.0f && sum > target)
             return set;
     }
     return nullptr;

@@ -26,6 +26,12 @@ int32_t ClampToInt32(int64_t value)
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// Tuning from the data may push a product out of range, or to no number at all (0).
+int32_t FloatToInt32(float value)
+{
+    return std::isnan(value) ? 0 : static_cast<int32_t>(std::clamp(value, -2.0e9f, 2.0e9f));
+}
+
 } // namespace
 
 CovenantBase::CovenantBase() : statistics(CovenantStat::kCount)
@@ -134,7 +140,7 @@ int32_t CovenantBase::GetBaseIncome() const
         return 0;
     const GameSystemTuning& tuning = gGameData->GetTuning();
     float level = static_cast<float>(GetLevelForAmount(tuning, GetTotalInfluence()) - 1);
-    return std::max(0, static_cast<int32_t>(std::clamp(std::floor(level * tuning.taxMult), -2.0e9f, 2.0e9f)));
+    return std::max(0, FloatToInt32(std::floor(level * tuning.taxMult)));
 }
 
 int32_t CovenantBase::ComputeStrength() const
@@ -145,7 +151,7 @@ int32_t CovenantBase::ComputeStrength() const
     float sum = 0.0f;
     for (int32_t i = 0; i < kPowerWeightCount; ++i)
         sum += static_cast<float>(statistics.Get(kPowerWeightStats[i])) * tuning.powerWeight[static_cast<size_t>(i)];
-    return static_cast<int32_t>(std::clamp(std::floor(sum + 0.5f), -2.0e9f, 2.0e9f));
+    return FloatToInt32(std::floor(sum + 0.5f));
 }
 
 bool CovenantBase::EnsureRelationSlots(int32_t other)
