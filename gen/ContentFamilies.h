@@ -6,3 +6,5 @@ class ArchiveWriter;
 // One source file a family: TextureGen.cpp now; models and effects add theirs beside it and
 // one line each to the list in main.cpp. False stops the run.
 bool GenerateTextures(ArchiveWriter& archive);
+// ModelGen.cpp: skeletons, meshes and animations of the models, their skin textures and sprite frames.
+bool GenerateModels(ArchiveWriter& archive);

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ArchiveWriter archive;
-    bool (*const families[])(ArchiveWriter&) = {GenerateTextures};
+    bool (*const families[])(ArchiveWriter&) = {GenerateTextures, GenerateModels};
     for (auto family : families) {
         if (!family(archive))
             return 1;

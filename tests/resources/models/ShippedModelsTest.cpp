@@ -1,0 +1,227 @@
+// ShippedModelsTest -- every shipped model loads with all its files, without a message and without a graphics context, and answers the game's queries.
+#include "core/ColorSystem.h"
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/UserVarSystem.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "resources/ResourceManager.h"
+#include "resources/device/NullGraphicsDevice.h"
+#include "resources/models/AnimationResource.h"
+#include "resources/models/MeshResource.h"
+#include "resources/models/ModelResource.h"
+#include "resources/models/ModelResourceTypes.h"
+#include "resources/models/SkeletonResource.h"
+#include "resources/models/Skin.h"
+#include "resources/shaders/Shader.h"
+#include "resources/shaders/ShaderSystem.h"
+#include "resources/textures/TextureResource.h"
+#include "support/TempFolder.h"
+
+#include <cstdlib>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class ShippedModels : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+        if (!gameDir)
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        gDebugSystem = &debug;
+        debug.SetMaxConsoleLines(1 << 16);
+        gPlatformSystem = &platform;
+        files = std::make_unique<PosixFileSystem>(gameDir);
+        files->SetRootFolders("Assets");
+        gFileSystem = files.get();
+        ASSERT_TRUE(files->MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
+        gCommandSystem = &commands;
+        gUserVarSystem = &vars;
+        gColorSystem = &colors;
+        device = std::make_unique<NullGraphicsDevice>();
+        gGraphicsDevice = device.get();
+        device->RegisterVars();
+        manager = std::make_unique<ResourceManager>();
+        gResourceManager = manager.get();
+        RegisterModelResourceTypes(*manager);
+        manager->Init();
+        TextureResource::RegisterTypes(*manager);
+        shaders = std::make_unique<ShaderSystem>();
+        gShaderSystem = shaders.get();
+        shaders->Start();
+    }
+
+    void TearDown() override
+    {
+        handles.clear();
+        if (manager)
+            manager->Shutdown();
+        gShaderSystem = nullptr;
+        shaders.reset();
+        gResourceManager = nullptr;
+        manager.reset();
+        gGraphicsDevice = nullptr;
+        device.reset();
+        gColorSystem = nullptr;
+        gUserVarSystem = nullptr;
+        gCommandSystem = nullptr;
+        gFileSystem = nullptr;
+        gPlatformSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    template <class T>
+    T* Get(int32_t handle)
+    {
+        return dynamic_cast<T*>(manager->Get(handle));
+    }
+
+    ModelResource* Load(const std::string& name)
+    {
+        ResourceHandle& handle = handles.emplace_back();
+        manager->Load(name, handle);
+        return Get<ModelResource>(handle);
+    }
+
+    bool IsRealTexture(int32_t handle)
+    {
+        auto* texture = Get<TextureResource>(handle);
+        return texture && !texture->IsPlaceholder();
+    }
+
+    // Every surface's shader draws real textures.
+    void ExpectSkinDrawn(const ModelResource& model, const std::string& name)
+    {
+        const Skin* skin = model.GetSkin();
+        ASSERT_NE(skin, nullptr) << name;
+        for (const Skin::Entry& entry : skin->GetEntries()) {
+            auto* shader = Get<Shader>(entry.shader);
+            ASSERT_NE(shader, nullptr) << name;
+            for (const auto& stage : shader->stages)
+                EXPECT_TRUE(IsRealTexture(stage->texture)) << name;
+        }
+    }
+
+    void ExpectSkeletalFilesFit(const ModelResource& model, const std::string& name)
+    {
+        const SkeletonResource* bones = model.GetSkeleton();
+        auto* mesh = Get<MeshResource>(model.mesh);
+        ASSERT_NE(bones, nullptr) << name;
+        ASSERT_NE(mesh, nullptr) << name;
+        EXPECT_LE(mesh->GetBoneSpan(), bones->GetBoneCount()) << name;
+        ExpectSkinDrawn(model, name);
+        for (int32_t i = 0; i < model.GetAnimationCount(); ++i) {
+            const AnimationResource* file = model.GetAnimation(i)->GetResource();
+            ASSERT_NE(file, nullptr) << name << " " << model.GetAnimation(i)->name;
+            EXPECT_EQ(file->GetBoneCount(), bones->GetBoneCount()) << name;
+            EXPECT_GT(file->GetFrameCount(), 0) << name;
+        }
+    }
+
+    std::vector<std::string> AnimationNames(const ModelResource& model)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : model.animations)
+            names.push_back(entry->name);
+        return names;
+    }
+
+    DebugSystem debug;
+    TempFolder user;
+    PosixPlatformSystem platform{(user.Path() / "User").string()};
+    std::unique_ptr<PosixFileSystem> files;
+    CommandSystem commands;
+    UserVarSystem vars;
+    ColorSystem colors;
+    std::unique_ptr<NullGraphicsDevice> device;
+    std::unique_ptr<ResourceManager> manager;
+    std::unique_ptr<ShaderSystem> shaders;
+    std::deque<ResourceHandle> handles;
+};
+
+TEST_F(ShippedModels, EveryModelLoadsWithAllItsFilesAndNoMessage)
+{
+    std::vector<std::string> names;
+    files->ListFiles("Models", "mdl", names, kLocationAssets, true, true, true);
+    ASSERT_GE(names.size(), 18u);
+    for (const std::string& name : names) {
+        ModelResource* model = Load(name);
+        ASSERT_NE(model, nullptr) << name;
+        ASSERT_GT(model->GetAnimationCount(), 0) << name;
+        if (model->type == ModelResource::kSkeletal) {
+            ExpectSkeletalFilesFit(*model, name);
+            continue;
+        }
+        for (const auto& entry : model->animations) {
+            for (const ResourceHandle& frame : entry->frameTextures)
+                EXPECT_TRUE(IsRealTexture(frame)) << name;
+        }
+    }
+    std::vector<std::string> console = debug.GetConsoleLines();
+    EXPECT_TRUE(console.empty()) << console.front();
+}
+
+// The names the database and the entities ask for.
+TEST_F(ShippedModels, CreaturesAndPropsHaveTheAnimationsAndMarkersTheGameAsksFor)
+{
+    using Names = std::vector<std::string>;
+    for (const char* creature : {"goblin", "goblinshaman", "skeleton", "townsfolk", "wolf"}) {
+        ModelResource* model = Load(std::string("models/") + creature + ".mdl");
+        ASSERT_NE(model, nullptr) << creature;
+        for (const char* name : {"idle", "walk", "run", "attack", "dying", "dead"})
+            EXPECT_NE(model->PickAnimation(name), -1) << creature << " " << name;
+        EXPECT_GT(model->GetAnimation(model->PickAnimation("attack"))->GetServerEventFrame("attackMarker"), 0);
+        EXPECT_GT(model->GetAnimation(model->PickAnimation("walk"))->GetMoveSpeed(), 0.0f);
+    }
+    ModelResource* goblin = Load("Models/goblin.mdl");
+    const Animation* jump = goblin->GetAnimation(goblin->PickAnimation("jump"));
+    EXPECT_EQ(jump->GetServerEventFrame("startMarker"), 4);
+    EXPECT_EQ(jump->GetServerEventFrame("endMarker"), 16);
+    EXPECT_EQ(goblin->GetAnimation(goblin->PickAnimation("cast"))->GetServerEventFrame("skillMarker"), 10);
+    for (const char* attack : {"attackOneHand", "attackTwoHand", "attackOneHandWithShield"})
+        EXPECT_GT(goblin->GetAnimation(goblin->PickAnimation(attack))->GetServerEventFrame("attackMarker"), 0);
+    // 16 frames at 20 per second, 2.5 units each.
+    EXPECT_FLOAT_EQ(goblin->GetAnimation(goblin->PickAnimation("walk"))->GetMoveSpeed(), 50.0f);
+
+    EXPECT_EQ(AnimationNames(*Load("Models/Props/door.mdl")), (Names{"closed", "opening", "open", "closing"}));
+    EXPECT_EQ(AnimationNames(*Load("Models/Props/chest.mdl")),
+              (Names{"idle", "closed", "opening", "open", "break", "broken"}));
+    EXPECT_EQ(AnimationNames(*Load("Models/Props/torch.mdl")), (Names{"idle", "off"}));
+    EXPECT_EQ(AnimationNames(*Load("Models/Props/gate.mdl")), (Names{"idle", "active"}));
+    EXPECT_EQ(Load("Models/Effects/teleport.mdl")->type, ModelResource::kSprite);
+}
+
+TEST_F(ShippedModels, HumanoidTagsHangWhereTheyShould)
+{
+    ModelResource* goblin = Load("Models/goblin.mdl");
+    int32_t first = goblin->GetFirstTagIndex();
+    EXPECT_EQ(first, 12);
+    for (const char* tag : {"weapon", "shield", "helmet", "weapon_tip"})
+        EXPECT_GE(goblin->FindTag(tag), first) << tag;
+    // Standing still, the helmet sits on the head: pelvis 22, spine 3, chest 8, head 11, tag 4.
+    TagPoseQuery query;
+    query.animation = goblin->PickAnimation("idle");
+    query.attachPoint = goblin->FindTag("helmet");
+    TagTransform at;
+    ASSERT_TRUE(goblin->ComputeTagTransform(query, at));
+    EXPECT_NEAR(at.offset.z, 48.0f, 0.5f);
+    EXPECT_NEAR(at.offset.x, 0.0f, 0.5f);
+}
+
+TEST_F(ShippedModels, PropFootprintsBlockTheirCells)
+{
+    ModelResource* door = Load("Models/Props/door.mdl");
+    EXPECT_TRUE(door->IsCollisionCellBlocked(1, 0, 0));
+    EXPECT_FALSE(door->IsCollisionCellBlocked(1, 1, 0));
+    // Facing 4 turns the grid half round: the blocked row is the far one.
+    EXPECT_TRUE(door->IsCollisionCellBlocked(1, 1, 4));
+    ModelResource* torch = Load("Models/Props/torch.mdl");
+    EXPECT_TRUE(torch->IsCollisionCellBlocked(1, 1, 0));
+    EXPECT_FALSE(torch->IsCollisionCellBlocked(0, 0, 0));
+}
+
+} // namespace
