@@ -11,6 +11,7 @@
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantLint.h"
 #include "rules/monsters/MonsterLint.h"
+#include "rules/quests/QuestLint.h"
 #include "rules/items/ItemLint.h"
 #include "rules/skills/SkillLint.h"
 
@@ -53,6 +54,7 @@ constexpr KindCheck kKindChecks[] = {
     {DatabaseEntryType::Covenant, nullptr, CheckCovenantRecord},
     {DatabaseEntryType::None, "Human", CheckHumanCovenant},
     {DatabaseEntryType::CovenantTrait, nullptr, CheckCovenantTraitRecord},
+    {DatabaseEntryType::Quest, nullptr, CheckQuestRecord},
 };
 
 bool IsKeyChar(char c)

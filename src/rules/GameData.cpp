@@ -15,6 +15,7 @@
 #include "rules/monsters/MonsterDefinition.h"
 #include "rules/monsters/MonsterEnhancement.h"
 #include "rules/monsters/MonsterType.h"
+#include "rules/quests/QuestDefinition.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
 #include "rules/statuseffects/StatusEffectBase.h"
@@ -58,6 +59,7 @@ void GameData::Load(const Database& database)
     LoadSkillRecords(database);
     LoadMonsterRecords(database);
     LoadCovenantRecords(database);
+    LoadQuestRecords(database);
 }
 
 std::string GameData::GetNameById(std::string_view key) const

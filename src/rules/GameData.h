@@ -23,6 +23,7 @@ class MonsterDefinition;
 class MonsterEnhancement;
 class MonsterType;
 class NpcChat;
+class QuestDefinition;
 class SkillDefinition;
 class SkillTree;
 class StatusEffectBase;
@@ -141,10 +142,22 @@ public:
     // "ClassMonsterGeneric", the class of every monster.
     const CharacterClass* GetGenericMonsterClass() const;
 
+    // ---- Quest definitions (defined in rules/quests/GameDataQuests.cpp) -----------------------
+    const RecordList<QuestDefinition>& GetQuestDefinitions() const { return questDefinitions; }
+    // The definition read from that entry; null when none is.
+    const QuestDefinition* FindQuestDefinition(const DatabaseEntry* entry) const;
+    // The first definition, in database order, of that QuestType; null when none is.
+    const QuestDefinition* FindQuestDefinitionByType(int32_t questType) const;
+    // A definition's entry drawn from random stream 0, weighted by "RandomQuestChance" (or
+    // "RandomEventChance"); a weight of 0 is never drawn. Null when no weight is above 0.
+    const DatabaseEntry* PickRandomQuest() const;
+    const DatabaseEntry* PickRandomEvent() const;
+
 private:
     void LoadSkillRecords(const Database& database);
     void LoadMonsterRecords(const Database& database);
     void LoadCovenantRecords(const Database& database);
+    void LoadQuestRecords(const Database& database);
 
     const DatabaseEntry* gameSystemEntry = nullptr;
     GameSystemTuning tuning;
@@ -165,6 +178,10 @@ private:
     RecordList<SkillTree> skillTrees;
     RecordList<StatusEffectBase> statusEffects;
     RecordList<CharacterClass> characterClasses;
+
+    RecordList<QuestDefinition> questDefinitions;
+    float randomQuestChanceTotal = 0.0f;
+    float randomEventChanceTotal = 0.0f;
 };
 
 extern GameData* gGameData;

@@ -1,0 +1,104 @@
+// Quest definitions: every key read with its default, enum rows by name, and the game data's look-ups and weighted picks.
+#include "QuestTestWorld.h"
+
+#include "core/RandomSystem.h"
+#include "rules/RulesEnums.h"
+
+namespace {
+
+class QuestDefinitions : public QuestTestWorld {
+protected:
+    const QuestDefinition& Definition(const char* name)
+    {
+        const QuestDefinition* definition = gameData.FindQuestDefinition(QuestEntry(name));
+        EXPECT_NE(definition, nullptr) << name;
+        static const QuestDefinition kMissing;
+        return definition ? *definition : kMissing;
+    }
+};
+
+} // namespace
+
+TEST_F(QuestDefinitions, AnEmptyRecordReadsEveryDefaultAndAFullOneEveryKind)
+{
+    LoadQuests(Records({
+        "Bare: Type Quest",
+        "Full: Type Quest; QuestType killmonsters; MinCountMult 0.5; MaxCount 7; Count 3; ArmorReward 1; "
+            "ItemReward Page; StatusEffect Nothing; UprisingChance 0.25; TownAttackChance 0.75; TextList A; "
+            "TextList B; TitleList T; ReturnToMonster 1; ReturnToSpecificNpc 1; ReturnNpcType apothecary; "
+            "NeedNpcType Gambler; MinTime 60; MaxTime 90.5; DefaultItem Page; DefaultArea Cave; QuestSolvedBit 0; "
+            "NextQuest Bare; MonsterType Scout; ScoreBase 100; ScorePerCount 5; NeedRandomNpcName 1",
+    }));
+    const QuestDefinition& bare = Definition("Bare");
+    EXPECT_EQ(bare.questType, QuestType::None);
+    EXPECT_EQ(bare.count, 0);
+    EXPECT_EQ(bare.maxTime, 0.0f);
+    EXPECT_TRUE(bare.textList.empty());
+    EXPECT_EQ(bare.returnNpcType, NpcType::None);
+    EXPECT_EQ(bare.defaultItem, nullptr);
+    EXPECT_EQ(bare.questSolvedBit, -1);
+
+    const QuestDefinition& full = Definition("Full");
+    EXPECT_EQ(full.questType, QuestType::KillMonsters);
+    EXPECT_EQ(full.minCountMult, 0.5f);
+    EXPECT_EQ(full.maxCount, 7);
+    EXPECT_EQ(full.count, 3);
+    EXPECT_TRUE(full.armorReward);
+    EXPECT_EQ(full.itemReward, QuestEntry("Page"));
+    EXPECT_EQ(full.statusEffect, nullptr);  // names no record, without a message
+    EXPECT_EQ(full.eventChances[QuestEventChance::Uprising], 0.25f);
+    EXPECT_EQ(full.eventChances[QuestEventChance::TownAttack], 0.75f);
+    EXPECT_EQ(full.textList, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(full.titleList, std::vector<std::string>{"T"});
+    // The two NPC kinds follow the two return flags.
+    EXPECT_TRUE(full.returnToMonster && full.returnToSpecificNpc);
+    EXPECT_EQ(full.returnNpcType, NpcType::Apothecary);
+    EXPECT_EQ(full.needNpcType, NpcType::Gambler);
+    EXPECT_EQ(full.maxTime, 90.5f);
+    EXPECT_EQ(full.defaultItem, QuestEntry("Page"));
+    EXPECT_EQ(full.defaultArea, QuestEntry("Cave"));
+    EXPECT_EQ(full.questSolvedBit, 0);
+    EXPECT_EQ(full.nextQuest, "Bare");
+    EXPECT_EQ(full.monsterType, "Scout");
+    EXPECT_EQ(full.scoreBase, 100);
+    EXPECT_EQ(full.scorePerCount, 5);
+    EXPECT_TRUE(full.needRandomNpcName);
+    EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(QuestDefinitions, UnknownKindsLogAndReadAsNone)
+{
+    LoadQuests(Records({"Odd: Type Quest; QuestType Picnic; ReturnNpcType Baker"}));
+    EXPECT_EQ(Definition("Odd").questType, QuestType::None);
+    EXPECT_EQ(Definition("Odd").returnNpcType, NpcType::None);
+    EXPECT_EQ(CountLogged("^c001Unknown QuestType name Picnic\n"), 1);
+    EXPECT_EQ(CountLogged("^c001Unknown NpcType name Baker\n"), 1);
+}
+
+TEST_F(QuestDefinitions, LookUpsByEntryAndByTypeTakeTheFirstInDatabaseOrder)
+{
+    LoadQuests(Records({"First: Type Quest; QuestType Delivery", "Second: Type Quest; QuestType Delivery",
+                        "Template: Type Quest; BaseOnly 1; QuestType Siege"}));
+    EXPECT_EQ(gameData.FindQuestDefinitionByType(QuestType::Delivery), &Definition("First"));
+    EXPECT_EQ(gameData.FindQuestDefinitionByType(QuestType::Siege), nullptr);
+    EXPECT_EQ(gameData.FindQuestDefinition(QuestEntry("Page")), nullptr);
+    EXPECT_EQ(gameData.FindQuestDefinition(nullptr), nullptr);
+    EXPECT_EQ(gameData.GetQuestDefinitions().GetCount(), 2);
+}
+
+TEST_F(QuestDefinitions, RandomPicksFollowTheWeightsAndNeverDrawAWeightOfZero)
+{
+    LoadQuests(Records({"Never: Type Quest; RandomQuestChance 0; RandomEventChance 1",
+                        "Light: Type Quest; RandomQuestChance 1", "Heavy: Type Quest; RandomQuestChance 3"}));
+    // The draw times the total of 4: below 1 picks Light, from 1 on Heavy.
+    for (int i = 0; i < 50; ++i) {
+        RandomSystem next = Copy();
+        float target = next.RandomFloat(RandomStream::GameData) * 4.0f;
+        EXPECT_EQ(gameData.PickRandomQuest(), QuestEntry(target < 1.0f ? "Light" : "Heavy"));
+    }
+    EXPECT_EQ(gameData.PickRandomEvent(), QuestEntry("Never"));
+
+    LoadQuests(Records({"Idle: Type Quest"}));
+    EXPECT_EQ(gameData.PickRandomQuest(), nullptr);
+    EXPECT_EQ(gameData.PickRandomEvent(), nullptr);
+}
