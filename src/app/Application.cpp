@@ -18,6 +18,7 @@
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "resources/ResourceManager.h"
+#include "resources/effects/EffectSystem.h"
 #include "resources/fonts/FontResource.h"
 #include "resources/shaders/ShaderSystem.h"
 #include "rules/GameData.h"
@@ -169,6 +170,16 @@ void InstallShaders(Application& app)
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gShaderSystem->ApplyVars(); });
 }
 
+// The live effects of the client, and the three effect file types.
+void InstallEffects(Application& app)
+{
+    app.SetSystem(SystemSlot::Effect, {
+        [] { gEffectSystem = new EffectSystem(); },
+        [] { EffectSystem::RegisterTypes(*gResourceManager); },
+        [] { Destroy(gEffectSystem); },
+    });
+}
+
 // The rule tables are read once the database has loaded. Their records point into the
 // database, so they go before it does.
 void InstallGameRules(Application& app)
@@ -219,6 +230,7 @@ void InstallSystems(Application& app, const std::string& workingFolder)
     InstallGameRules(app);
     InstallResources(app);
     InstallShaders(app);
+    InstallEffects(app);
     InstallGameCommands(app);
 }
 

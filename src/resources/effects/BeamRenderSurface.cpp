@@ -1,0 +1,54 @@
+// BeamRenderSurface -- a queued beam: a strip of segments between two ends, its joints jittered from a seed.
+#include "resources/effects/BeamRenderSurface.h"
+
+#include "resources/effects/EffectGeometry.h"
+
+namespace {
+
+Vector3 Cross(const Vector3& a, const Vector3& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// The random streams' own step, on a private state.
+float NextFraction(uint32_t& state)
+{
+    state = state * 0x8B1D5u + 0x8B1D3Fu;
+    return static_cast<float>((state >> 16) & 0x7FFFu) / 32768.0f;
+}
+
+} // namespace
+
+Vector3 BeamRenderSurface::SideAxis() const
+{
+    Vector3 side = Cross(end - start, view);
+    return Vector3Normalize(side) > 1e-6f ? side : right;
+}
+
+Vector3 BeamRenderSurface::JointAt(int32_t joint, const Vector3& side, uint32_t& state) const
+{
+    float t = static_cast<float>(joint) / static_cast<float>(segments);
+    Vector3 point = start + (end - start) * t;
+    if (joint <= 0 || joint >= segments)
+        return point;
+    return point + side * (minOffset + NextFraction(state) * (maxOffset - minOffset));
+}
+
+void BeamRenderSurface::AddGeometry(ShaderBatch& batch, bool)
+{
+    Vector3 side = SideAxis();
+    Vector3 halfSide = side * 0.5f;
+    QuadColor tint(color, alpha);
+    uint32_t state = seed;
+    Vector3 from = start;
+    float fromWidth = startSize;
+    for (int32_t joint = 1; joint <= segments; ++joint) {
+        Vector3 to = JointAt(joint, side, state);
+        float toWidth = startSize + (endSize - startSize) * static_cast<float>(joint) / static_cast<float>(segments);
+        const Vector3 corners[4] = {from - halfSide * fromWidth, to - halfSide * toWidth, to + halfSide * toWidth,
+                                    from + halfSide * fromWidth};
+        AddEffectQuad(batch, corners, {tint, tint, tint, tint});
+        from = to;
+        fromWidth = toWidth;
+    }
+}
