@@ -20,6 +20,7 @@
 #include "resources/ResourceManager.h"
 #include "resources/effects/EffectSystem.h"
 #include "resources/fonts/FontResource.h"
+#include "resources/models/ModelResourceTypes.h"
 #include "resources/shaders/ShaderSystem.h"
 #include "rules/GameData.h"
 
@@ -145,11 +146,23 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
     });
 }
 
+// Models are read on the loader thread after the game data has loaded, which gives their grid.
+ModelGrid ModelGridFromGameData()
+{
+    if (!gGameData)
+        return {};
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    return {tuning.tileSize, tuning.cellsPerTile};
+}
+
 void InstallResources(Application& app)
 {
     app.SetSystem(SystemSlot::ResourceManager, {
         [] { gResourceManager = new ResourceManager(); },
-        [] { gResourceManager->Init(); },
+        [] {
+            RegisterModelResourceTypes(*gResourceManager, ModelGridFromGameData);
+            gResourceManager->Init();
+        },
         [] { Destroy(gResourceManager); },
     });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gResourceManager->Shutdown(); });

@@ -55,11 +55,10 @@ Resource* AnimationResource::Load(const std::string& name, uint8_t* bytes, uint3
     animation->header = header;
     int64_t frames = header->frameCount;
     int64_t poseCount = frames * header->boneCount;
-    animation->poses = file.Table<BonePose>(header->poseOffset, poseCount, "pose table");
-    animation->rootMotion = file.Table<Vector3>(header->rootMotionOffset, frames, "root-motion table");
-    if (header->version > 1)
-        animation->bounds = file.Table<FrameBounds>(header->boundsOffset, frames, "bounds table");
-    if (!animation->poses || !animation->rootMotion || (header->version > 1 && !animation->bounds))
+    if (!(animation->poses = file.Table<BonePose>(header->poseOffset, poseCount, "pose table")) ||
+        !(animation->rootMotion = file.Table<Vector3>(header->rootMotionOffset, frames, "root-motion table")) ||
+        (header->version > 1 &&
+         !(animation->bounds = file.Table<FrameBounds>(header->boundsOffset, frames, "bounds table"))))
         return nullptr;
     if (!PosesFinite(animation->poses, poseCount) || !VectorsFinite(animation->rootMotion, frames) ||
         (animation->bounds && !BoundsFinite(animation->bounds, frames))) {

@@ -49,13 +49,14 @@ Resource* MeshResource::Load(const std::string& name, uint8_t* bytes, uint32_t b
     mesh->header = header;
     const auto* records = file.Table<int32_t[kSurfaceRecordWords]>(header->surfaceOffset, header->surfaceCount,
                                                                      "surface table");
-    mesh->triangles = file.Table<MeshTriangle>(header->triangleOffset, header->triangleCount, "triangle table");
-    mesh->vertices = file.Table<MeshVertex>(header->vertexOffset, header->vertexCount, "vertex table");
+    if (!records ||
+        !(mesh->triangles = file.Table<MeshTriangle>(header->triangleOffset, header->triangleCount, "triangle table")) ||
+        !(mesh->vertices = file.Table<MeshVertex>(header->vertexOffset, header->vertexCount, "vertex table")))
+        return nullptr;
     int64_t weightBytes = static_cast<int64_t>(byteCount) - header->weightOffset;
     mesh->weightCount = weightBytes > 0 ? static_cast<int32_t>(weightBytes / kWeightBytes) : 0;
     mesh->weights = file.Table<MeshWeight>(header->weightOffset, mesh->weightCount, "weight table");
-    if (!records || !mesh->triangles || !mesh->vertices || !mesh->weights || !mesh->CheckWeights(file) ||
-        !mesh->ReadSurfaces(file, records))
+    if (!mesh->weights || !mesh->CheckWeights(file) || !mesh->ReadSurfaces(file, records))
         return nullptr;
     mesh->KeepBytes(bytes, byteCount);
     return mesh.release();
