@@ -43,7 +43,7 @@ std::string StringFormat(const char* format, ...)
     return result;
 }
 
-void StringFormatTo(std::string& out, const char* format, ...)
+void StringAssignFormat(std::string& out, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
@@ -71,6 +71,45 @@ void StringBackslashesToSlashes(std::string& text)
     for (char& c : text)
         if (c == '\\')
             c = '/';
+}
+
+void StringReplaceAll(std::string& text, std::string_view search, std::string_view replacement)
+{
+    if (search.empty())
+        return;
+    for (size_t at = text.find(search); at != std::string::npos; at = text.find(search, at + replacement.size()))
+        text.replace(at, search.size(), replacement);
+}
+
+void StringExpandNewlines(std::string& text)
+{
+    size_t out = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            text[out++] = '\n';
+            ++i;
+        } else {
+            text[out++] = text[i];
+        }
+    }
+    text.resize(out);
+}
+
+std::string StripLocMarkers(std::string_view text)
+{
+    std::string result(text);
+    StringReplaceAll(result, "$$", "");
+    return result;
+}
+
+bool StringIsNumber(std::string_view text)
+{
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.empty())
+        return false;
+    if (isDigit(text[0]))
+        return true;
+    return text.size() >= 2 && (text[0] == '-' || text[0] == '+') && isDigit(text[1]);
 }
 
 std::string StringToLower(std::string_view text)
@@ -113,6 +152,17 @@ bool StringStartsWithNoCase(std::string_view text, std::string_view prefix)
 bool StringEndsWithNoCase(std::string_view text, std::string_view suffix)
 {
     return text.size() >= suffix.size() && StringEqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part)
+{
+    if (part.size() > text.size())
+        return false;
+    for (size_t at = 0; at + part.size() <= text.size(); ++at) {
+        if (StringEqualsNoCase(text.substr(at, part.size()), part))
+            return true;
+    }
+    return false;
 }
 
 int32_t HashString(std::string_view text)
@@ -178,6 +228,22 @@ std::string FormatThousands(int32_t value)
     return value < 0 ? "-" + result : result;
 }
 
+std::string GetPossessiveSuffix(std::string_view name)
+{
+    if (name.empty())
+        return std::string();
+    return name.back() == 's' || name.back() == 'S' ? "'" : "'s";
+}
+
+std::string MakeLocKey(std::string_view first, std::string_view second)
+{
+    std::string key = "$$";
+    key.append(first);
+    key.append(second);
+    key.append("$$");
+    return key;
+}
+
 int32_t ParseInt(std::string_view text)
 {
     size_t i = SkipBlanks(text);
@@ -240,6 +306,15 @@ void RemoveExtension(std::string& path)
     int dot = FindExtensionPos(path, 0);
     if (dot > 0)
         path.erase(static_cast<size_t>(dot));
+}
+
+bool StripExtension(std::string& name)
+{
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    name.erase(dot);
+    return true;
 }
 
 std::string FileExtension(std::string_view path)

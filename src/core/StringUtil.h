@@ -10,11 +10,19 @@ using WString = std::u16string;
 
 // printf-style formatting through a 1024-byte work buffer: at most 1023 characters.
 std::string StringFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void StringFormatTo(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void StringAssignFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void StringAppendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 std::string StringRightFrom(std::string_view text, int position);
 void StringBackslashesToSlashes(std::string& text);
+// Every occurrence, left to right; a replacement is never searched again. An empty search changes nothing.
+void StringReplaceAll(std::string& text, std::string_view search, std::string_view replacement);
+// Every two-character backslash-n becomes a newline.
+void StringExpandNewlines(std::string& text);
+// A copy with every "$$" removed: a text of localisation keys shown as it stands.
+std::string StripLocMarkers(std::string_view text);
+// A digit first, or "-" or "+" and then a digit.
+bool StringIsNumber(std::string_view text);
 std::string StringToLower(std::string_view text);
 void StringToLowerInPlace(std::string& text);
 
@@ -23,6 +31,8 @@ int StringCompareNoCase(std::string_view a, std::string_view b);
 bool StringEqualsNoCase(std::string_view a, std::string_view b);
 bool StringStartsWithNoCase(std::string_view text, std::string_view prefix);
 bool StringEndsWithNoCase(std::string_view text, std::string_view suffix);
+// The part occurs in the text, ASCII case ignored; the empty part occurs in every text.
+bool ContainsNoCase(std::string_view text, std::string_view part);
 
 // Sum of the characters taken as signed bytes.
 int32_t HashString(std::string_view text);
@@ -34,6 +44,10 @@ WString NarrowToWide(std::string_view text);
 void WStringExpandNewlines(WString& text);
 
 std::string FormatThousands(int32_t value);
+// "" for an empty name, "'" after a final s or S, else "'s".
+std::string GetPossessiveSuffix(std::string_view name);
+// "$$" + first + second + "$$": a key built from two parts.
+std::string MakeLocKey(std::string_view first, std::string_view second);
 
 // Decimal reading as the C runtime's atoi/atof do: leading blanks, sign, digits; no number gives 0.
 int32_t ParseInt(std::string_view text);
@@ -45,6 +59,8 @@ bool IsNumberText(std::string_view text);
 // Index of the first '.' after the last '/', plus offset; -1 without one.
 int FindExtensionPos(std::string_view path, int offset);
 void RemoveExtension(std::string& path);
+// Removes the name's last '.' and what follows; false (unchanged) without one.
+bool StripExtension(std::string& name);
 void EnsureExtension(std::string& path, std::string_view extension);
 std::string FileExtension(std::string_view path);
 void StripDirectories(std::string& path);

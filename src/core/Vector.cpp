@@ -4,6 +4,8 @@
 #include "core/MathUtil.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -52,6 +54,22 @@ float Vector2Angle(const Vector2& v)
 bool PointsWithinTolerance(const Vector2& a, const Vector2& b, float tolerance)
 {
     return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance;
+}
+
+Vector2 ParseVector2(std::string_view text)
+{
+    std::string copy(text);
+    float values[2] = {0.0f, 0.0f};
+    const char* at = copy.c_str();
+    for (float& value : values) {
+        char* end = nullptr;
+        float read = std::strtof(at, &end);
+        if (end == at)
+            break;
+        value = std::isfinite(read) ? read : 0.0f;
+        at = end;
+    }
+    return {values[0], values[1]};
 }
 
 Vector2 AxisVector2FromIndex(int32_t index)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 struct Vector2 {
     float x = 0.0f;
@@ -29,6 +30,8 @@ float Vector2Normalize(Vector2& v);
 float Vector2Angle(const Vector2& v);
 // True when the two differ by at most the tolerance in x and in y.
 bool PointsWithinTolerance(const Vector2& a, const Vector2& b, float tolerance);
+// The text's first two numbers, blank-separated; a missing or non-finite one is 0.
+Vector2 ParseVector2(std::string_view text);
 
 // The raw grid step of a direction index: 0 (0, 1), 1 (1, 1), 2 (1, 0), 3 (1, -1), 4 (0, -1),
 // 5 (-1, -1), 6 (-1, 0), 7 (-1, 1); any other index (0, 0). Diagonals are not normalised.

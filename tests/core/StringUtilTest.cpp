@@ -1,4 +1,4 @@
-// StringUtilTest -- path edges, thousands grouping and narrow/wide conversion.
+// StringUtilTest -- path edges, thousands grouping, narrow/wide conversion and the small text helpers.
 #include "core/StringUtil.h"
 
 #include <climits>
@@ -35,4 +35,47 @@ TEST(StringUtilText, WideToNarrowReplacesUnitsAboveByte)
     WStringExpandNewlines(text);
     EXPECT_EQ(text, u"one\ntwo\\");
     EXPECT_EQ(StringFormat("%s", std::string(2000, 'x').c_str()).size(), 1023u);
+}
+
+TEST(StringUtilText, ReplaceAllNeverRescansItsOwnReplacement)
+{
+    std::string text = "aaa";
+    StringReplaceAll(text, "a", "aa");
+    EXPECT_EQ(text, "aaaaaa");
+    text = "x$$y$$$z";
+    StringReplaceAll(text, "", "-");
+    EXPECT_EQ(text, "x$$y$$$z");
+    EXPECT_EQ(StripLocMarkers(text), "xy$z");
+    std::string lines = "a\\nb\\";
+    StringExpandNewlines(lines);
+    EXPECT_EQ(lines, "a\nb\\");
+}
+
+TEST(StringUtilText, SmallTestsAndSuffixes)
+{
+    EXPECT_TRUE(StringIsNumber("7th"));
+    EXPECT_TRUE(StringIsNumber("-1"));
+    EXPECT_TRUE(StringIsNumber("+0"));
+    EXPECT_FALSE(StringIsNumber("-"));
+    EXPECT_FALSE(StringIsNumber("-x1"));
+    EXPECT_FALSE(StringIsNumber(""));
+    EXPECT_FALSE(StringIsNumber(" 1"));
+    EXPECT_TRUE(ContainsNoCase("Ring of FIRE", "fire"));
+    EXPECT_TRUE(ContainsNoCase("x", ""));
+    EXPECT_FALSE(ContainsNoCase("fir", "fire"));
+    EXPECT_EQ(GetPossessiveSuffix(""), "");
+    EXPECT_EQ(GetPossessiveSuffix("Agnes"), "'");
+    EXPECT_EQ(GetPossessiveSuffix("JAMES"), "'");
+    EXPECT_EQ(GetPossessiveSuffix("Mara"), "'s");
+    EXPECT_EQ(MakeLocKey("Skill", "Fire"), "$$SkillFire$$");
+}
+
+TEST(StringUtilPaths, StripExtensionTakesTheLastDotOnly)
+{
+    std::string name = "save.bak.chr";
+    EXPECT_TRUE(StripExtension(name));
+    EXPECT_EQ(name, "save.bak");
+    std::string bare = "readme";
+    EXPECT_FALSE(StripExtension(bare));
+    EXPECT_EQ(bare, "readme");
 }

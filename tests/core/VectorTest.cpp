@@ -92,3 +92,18 @@ TEST(VectorSnap, NearestCellCornerFromTheOrigin)
     snapped = SnapToGrid({1.4f, 4.4f}, GridFrame{});
     EXPECT_FLOAT_EQ(snapped.x, 1.4f);
 }
+
+TEST(VectorParse, FirstTwoNumbersWithMissingAndNonFiniteOnesZero)
+{
+    auto expect = [](std::string_view text, float x, float y) {
+        Vector2 v = ParseVector2(text);
+        EXPECT_FLOAT_EQ(v.x, x) << text;
+        EXPECT_FLOAT_EQ(v.y, y) << text;
+    };
+    expect("1.5 -2 7", 1.5f, -2.0f);
+    expect("  3\t4", 3.0f, 4.0f);
+    expect("3", 3.0f, 0.0f);
+    expect("", 0.0f, 0.0f);
+    expect("x 4", 0.0f, 0.0f);
+    expect("nan 2", 0.0f, 2.0f);
+}
