@@ -158,13 +158,18 @@ void Application::OpenLog()
 
 void Application::LoadGameData()
 {
+    // One plain line for each, so that a log without "developer 1" still says what was read.
     if (gLocSystem) {
-        gLocSystem->LoadLanguageSetting();
+        if (gLocSystem->LoadLanguageSetting())
+            DebugSystem::Print(kPrintPlain, "Language loaded: %d texts\n", gLocSystem->GetTextCount());
         if (gDebugSystem)
             gLocSystem->InstallLogTranslator(*gDebugSystem);
     }
-    if (gDatabase)
+    if (gDatabase) {
         gDatabase->Load();
+        DebugSystem::Print(kPrintPlain, "Database loaded: %d entries from %d files\n", gDatabase->GetEntryCount(),
+                           gDatabase->GetSubDatabaseCount());
+    }
     std::string version = gUserVarSystem ? gUserVarSystem->GetStringByName("version") : std::string();
     if (version.empty())
         DebugSystem::Print(kPrintWarning, "No version text: \"version\" is not set\n");

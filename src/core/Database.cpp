@@ -228,8 +228,6 @@ void Database::Load()
     while (parser.NextToken(listedName, true))
         LoadSubDatabase(listedName);
     ResolveInheritance();
-    DebugSystem::Print(kPrintDeveloper, "Database: %d entries from %d files\n", GetEntryCount(),
-                       GetSubDatabaseCount());
 }
 
 void Database::LoadSubDatabase(std::string_view listedName)

@@ -745,6 +745,28 @@ void FileSystem::MountAssetArchives()
     MountArchive("assets002.zip");
 }
 
+std::string FileSystem::DescribeMounts() const
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    std::string text = "Mounted ";
+    const char* separator = "";
+    for (const std::string* folder : {&assetFolder, &overrideFolder1, &overrideFolder2, &userFolder}) {
+        if (folder->empty())
+            continue;
+        text += separator;
+        text += BaseName(*folder);
+        separator = ", ";
+    }
+    if (archives.empty())
+        return text + ", no archives";
+    StringAppendFormat(text, " and %zu archive%s: ", archives.size(), archives.size() == 1 ? "" : "s");
+    for (size_t i = 0; i < archives.size(); ++i) {
+        text += i == 0 ? "" : ", ";
+        text += BaseName(archives[i]->GetPath());
+    }
+    return text;
+}
+
 void FileSystem::PrintStatistics() const
 {
     DebugSystem::Print(kPrintPlain, "File system: %u files opened, %llu bytes read, %llu bytes written\n",

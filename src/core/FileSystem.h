@@ -139,6 +139,9 @@ public:
     bool MountArchive(std::string_view fileName);
     // "assets001.zip", then "assets002.zip", so that the second's entries win.
     void MountAssetArchives();
+    // One line for the start-up log: the folders searched and the archives mounted, e.g.
+    // "Mounted Assets, User and 1 archive: assets001.zip" (no newline).
+    std::string DescribeMounts() const;
 
     const std::string& GetFolder(FileLocation location) const;
     // The separator the file picker puts between a folder and a name.

@@ -432,6 +432,11 @@ bool LocSystem::HasText(std::string_view key) const
     return FindText(key) != nullptr;
 }
 
+int LocSystem::GetTextCount() const
+{
+    return static_cast<int>(texts->byKey.size());
+}
+
 const std::string* LocSystem::FindText(std::string_view key) const
 {
     const Texts::Entry* entry = texts->Find(key);

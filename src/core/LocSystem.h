@@ -57,6 +57,8 @@ public:
     std::string Translate(std::string_view text) const;
     // Whether the loaded language has a text for the key, compared without regard to case.
     bool HasText(std::string_view key) const;
+    // How many texts the loaded language has.
+    int GetTextCount() const;
     WString Translate(std::u16string_view text) const;
     // Widens an 8-bit code-page text, then translates it.
     WString TranslateToWide(std::string_view text) const;

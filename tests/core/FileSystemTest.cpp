@@ -458,4 +458,14 @@ TEST_F(FileSystemArchiveTest, DamagedEntryDataIsRefusedWithOneLine)
     EXPECT_EQ(files.LoadWholeFile("alpha.txt").Text(), entries[0].bytes);
 }
 
+TEST_F(FileSystemTest, MountLineNamesTheFoldersThenTheArchivesInMountOrder)
+{
+    EXPECT_EQ(files.DescribeMounts(), "Mounted Assets, User, no archives");
+    files.SetOverrideFolders("Mod1", "");
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"a.txt", "a"}}));
+    ASSERT_TRUE(WriteZip(Root() + "/Assets002.ZIP", {{"b.txt", "b"}}));
+    files.MountAssetArchives();
+    EXPECT_EQ(files.DescribeMounts(), "Mounted Assets, Mod1, User and 2 archives: assets001.zip, Assets002.ZIP");
+}
+
 } // namespace
