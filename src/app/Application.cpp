@@ -7,6 +7,7 @@
 #include "core/Database.h"
 #include "core/DebugSystem.h"
 #include "core/EventSystem.h"
+#include "core/FileSystem.h"
 #include "core/LocSystem.h"
 #include "core/NameGenerator.h"
 #include "core/Profiler.h"
@@ -18,14 +19,22 @@
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "resources/ResourceManager.h"
+#include "resources/device/NullGraphicsDevice.h"
 #include "resources/effects/EffectSystem.h"
 #include "resources/fonts/FontResource.h"
+#include "resources/fonts/ScreenText.h"
 #include "resources/models/ModelResourceTypes.h"
+#include "resources/shaders/Shader.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "resources/shaders/ShaderSystem.h"
+#include "resources/textures/TextureResource.h"
+#include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
 
 #include <ctime>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -54,6 +63,7 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
             gFileSystem = new PosixFileSystem(workingFolder);
             gFileSystem->SetRootFolders("Assets");
             gFileSystem->MountAssetArchives();
+            DebugSystem::Print(kPrintPlain, "%s\n", gFileSystem->DescribeMounts().c_str());
         },
         nullptr,
         [] { Destroy(gFileSystem); },
@@ -165,22 +175,100 @@ void InstallResources(Application& app)
         },
         [] { Destroy(gResourceManager); },
     });
+}
+
+// Installed after everything else: the shut-down hooks of one step run in the order they were
+// added, so every holder has let go of its resources before the flush, and the textures are
+// freed while the graphics device still exists.
+void InstallResourceFlush(Application& app)
+{
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gResourceManager->Shutdown(); });
 }
 
-// The shader tables and files, after the resource manager. Fonts are drawn through shaders;
-// their type is registered here until a graphics system fills its slot.
+// The shader tables and files, after the resource manager.
 void InstallShaders(Application& app)
 {
     app.SetSystem(SystemSlot::Shader, {
         [] { gShaderSystem = new ShaderSystem(); },
-        [] {
-            gShaderSystem->Start();
-            FontResource::RegisterType(*gResourceManager);
-        },
+        [] { gShaderSystem->Start(); },
         [] { Destroy(gShaderSystem); },
     });
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gShaderSystem->ApplyVars(); });
+}
+
+// Waits for the resource and, as a shader's textures are only queued while it is built, for
+// what it draws with: a font's page shader, a shader's textures and animation frames.
+void WaitForResourceAndParts(int32_t handle)
+{
+    Resource* resource = gResourceManager->Get(handle);
+    if (auto* font = dynamic_cast<FontResource*>(resource)) {
+        WaitForResourceAndParts(font->GetShader());
+        return;
+    }
+    auto* shader = dynamic_cast<Shader*>(resource);
+    if (!shader)
+        return;
+    for (const auto& stage : shader->stages) {
+        gResourceManager->Get(stage->texture);
+        for (const ResourceHandle& frame : stage->animTextures)
+            gResourceManager->Get(frame);
+    }
+}
+
+// Loads every shipped font and every shader definition and waits for each, so that a broken
+// shipped asset is in the log at start-up rather than when it is first drawn. The loads are
+// all queued before the first wait, so the loader works through them meanwhile.
+void PreloadShippedResources(std::vector<ResourceHandle>& held)
+{
+    std::vector<std::string> fonts;
+    gFileSystem->ListFiles(FontResource::kTextureFolder, "fnt", fonts, kLocationAssets, false, false, true);
+    size_t shaderCount = gShaderSystem->GetDefinitionCount();
+    held.resize(fonts.size() + shaderCount);
+    for (size_t i = 0; i < fonts.size(); ++i)
+        gResourceManager->Load(FontResource::kTextureFolder + fonts[i], held[i]);
+    for (size_t i = 0; i < shaderCount; ++i)
+        LoadTextureByName(gShaderSystem->GetDefinition(i).name, held[fonts.size() + i], TextureUsage::Plain);
+    for (const ResourceHandle& handle : held)
+        WaitForResourceAndParts(handle);
+    DebugSystem::Print(kPrintDeveloper, "Loaded %zu fonts and %zu shaders\n", fonts.size(), shaderCount);
+}
+
+// A device that draws nothing until the renderer brings one with a window. The screen text's
+// fonts and the start-up loads are let go before the resources are flushed.
+void InstallGraphics(Application& app)
+{
+    app.SetSystem(SystemSlot::Graphics, {
+        [] {
+            gGraphicsDevice = new NullGraphicsDevice();
+            gScreenText = new ScreenText();
+        },
+        [] {
+            gGraphicsDevice->RegisterVars();
+            gResourceManager->SetGraphicsContextLock(&gGraphicsDevice->GetContextLock());
+            TextureResource::RegisterTypes(*gResourceManager);
+            TextureTools::RegisterCommands();
+            FontResource::RegisterType(*gResourceManager);
+            gScreenText->RegisterVars();
+            gScreenText->LoadFontLadder({"Textures/Fonts/font_small.fnt", "Textures/Fonts/font_medium.fnt",
+                                         "Textures/Fonts/font_large.fnt", "Textures/Fonts/font_huge.fnt"});
+            gScreenText->SetFontNameForCode(
+                [](int32_t n) { return gGameData ? gGameData->GetTextFontName(n) : std::string(); });
+        },
+        [] {
+            gResourceManager->SetGraphicsContextLock(nullptr);
+            Destroy(gGraphicsDevice);
+        },
+    });
+    app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gGraphicsDevice->ApplyVars(); });
+    auto preloaded = std::make_shared<std::vector<ResourceHandle>>();
+    app.AddStartUpHook(StartUpStep::GameData, [preloaded] {
+        PreloadShippedResources(*preloaded);
+        return true;
+    });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [preloaded] {
+        preloaded->clear();
+        Destroy(gScreenText);
+    });
 }
 
 // The live effects of the client, and the three effect file types.
@@ -243,8 +331,10 @@ void InstallSystems(Application& app, const std::string& workingFolder)
     InstallGameRules(app);
     InstallResources(app);
     InstallShaders(app);
+    InstallGraphics(app);
     InstallEffects(app);
     InstallGameCommands(app);
+    InstallResourceFlush(app);
 }
 
 int RunApplication()

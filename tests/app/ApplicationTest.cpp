@@ -7,6 +7,11 @@
 #include "core/system/TimerSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
+#include "resources/GraphicsDevice.h"
+#include "resources/ResourceManager.h"
+#include "resources/fonts/FontResource.h"
+#include "resources/fonts/ScreenText.h"
+#include "rules/GameData.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -31,10 +36,11 @@ public:
 
     bool PumpMessages() override { return ++pumps != closeOnPump; }
     void OnQuit() override { ++quits; }
-    // Each frame also spends 3 ms of work. The resource loader's idle pauses are real ones.
+    // Each frame also spends 3 ms of work. The resource loader's idle pauses are real ones,
+    // and so are the main thread's yields while it waits for the loader at start-up.
     void Sleep(uint32_t milliseconds) override
     {
-        if (std::this_thread::get_id() != mainThread) {
+        if (std::this_thread::get_id() != mainThread || milliseconds == 0) {
             PosixPlatformSystem::Sleep(milliseconds);
             return;
         }
@@ -224,6 +230,30 @@ TEST_F(LifeWorld, StartUpReadsTheShippedFilesInOrder)
     EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
     // The shipped binding found its key through the language's key names.
     EXPECT_EQ(gVirtualKeys->GetEntryValue(gVirtualKeys->FindByName("VirtualToggleConsole", true)), 41);
+}
+
+TEST_F(LifeWorld, ShippedFontsAndShadersAreLoadedAtStartUpAndFreedWhileTheDeviceExists)
+{
+    int32_t texturesLeft = -1;
+    SystemHooks& graphics = app.GetSystem(SystemSlot::Graphics);
+    graphics.destroy = [&texturesLeft, destroy = graphics.destroy] {
+        texturesLeft = gGraphicsDevice->GetLiveTextureCount();
+        destroy();
+    };
+    ASSERT_TRUE(app.StartUp());
+    // The five font pages at least went to the device before the first frame.
+    EXPECT_GE(gGraphicsDevice->GetLiveTextureCount(), 5);
+    EXPECT_EQ(gScreenText->GetLadderFont(0).GetName(), "Textures/Fonts/font_small.fnt");
+    EXPECT_EQ(gScreenText->GetLadderFont(3).GetName(), "Textures/Fonts/font_huge.fnt");
+    // Every font a text code names is a shipped font.
+    for (int32_t code = 0; code < 5; ++code) {
+        ResourceHandle font;
+        gResourceManager->Load(gGameData->GetTextFontName(code), font);
+        EXPECT_NE(dynamic_cast<FontResource*>(gResourceManager->Get(font)), nullptr) << code;
+    }
+    EXPECT_EQ(gGameData->GetTextFontName(4), "Textures/Fonts/font_bold.fnt");
+    app.ShutDown();
+    EXPECT_EQ(texturesLeft, 0);
 }
 
 TEST_F(LifeWorld, FailedStartUpStepStopsBeforeTheGameAndStillShutsDown)

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -52,6 +53,7 @@ TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
     TempFolder folder;
     std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
     std::filesystem::remove_all(folder.Path() / "User");
+    ASSERT_TRUE(std::filesystem::is_regular_file(folder.Path() / "assets001.zip")) << "the build writes game/assets001.zip";
 
     pid_t child = StartGame(folder.Path());
     ASSERT_GT(child, 0);
@@ -64,13 +66,26 @@ TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     std::string log = folder.Read("User/log.txt");
+    // Without "developer 1" the log still says what was read, from its very first line.
+    EXPECT_EQ(log.rfind("Mounted Assets, User and 1 archive: assets001.zip\n", 0), 0u) << log;
+    std::smatch texts;
+    ASSERT_TRUE(std::regex_search(log, texts, std::regex("\nLanguage loaded: ([0-9]+) texts\n"))) << log;
+    EXPECT_GT(std::stoi(texts[1]), 0);
+    std::smatch database;
+    ASSERT_TRUE(std::regex_search(log, database, std::regex("\nDatabase loaded: ([0-9]+) entries from ([0-9]+) files\n")))
+        << log;
+    EXPECT_GT(std::stoi(database[1]), 0);
+    EXPECT_GT(std::stoi(database[2]), 0);
     size_t version = log.find("Emberlode ");
     size_t begun = log.find("Debug system started\n");
     size_t statistics = log.find("File system: ");
+    EXPECT_LT(static_cast<size_t>(texts.position(0)), static_cast<size_t>(database.position(0)));
+    EXPECT_LT(static_cast<size_t>(database.position(0)), version);
     EXPECT_LT(version, begun) << log;
     EXPECT_LT(begun, statistics) << log;
     for (const char* line : {"Memory statistics:\n", "Debug: ", " user vars\n", "Profiler: "})
         EXPECT_NE(log.find(line, statistics), std::string::npos) << line << "\n" << log;
-    // Nothing in the shipped content is an error.
+    // Nothing in the shipped content is a warning or an error.
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
 }
