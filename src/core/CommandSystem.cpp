@@ -83,8 +83,10 @@ std::string QuoteWord(const std::string& word)
 std::string JoinWords(const std::string& name, const std::vector<std::string>& args)
 {
     std::string line = name;
-    for (const std::string& arg : args)
-        line += " " + QuoteWord(arg);
+    for (const std::string& arg : args) {
+        line += ' ';
+        line += QuoteWord(arg);
+    }
     return line;
 }
 
