@@ -2,7 +2,10 @@
 #include "QuestTestWorld.h"
 
 #include "core/RandomSystem.h"
+#include "rules/ContentLint.h"
 #include "rules/RulesEnums.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -101,4 +104,20 @@ TEST_F(QuestDefinitions, RandomPicksFollowTheWeightsAndNeverDrawAWeightOfZero)
     LoadQuests(Records({"Idle: Type Quest"}));
     EXPECT_EQ(gameData.PickRandomQuest(), nullptr);
     EXPECT_EQ(gameData.PickRandomEvent(), nullptr);
+}
+
+TEST_F(QuestDefinitions, TheLintReportsWhatLoadingCannotSee)
+{
+    LoadQuests(Records({"Untyped: Type Quest", "Bare: Type Quest; QuestType KillMonsters",
+                        "Broken: Type Quest; QuestType Delivery; TextList Nowhere; NextQuest Page; DefaultItem Gone; "
+                            "MonsterType Yeti; MinCount 5; MaxCount 2"}));
+    ContentLint lint(database, loc);
+    lint.Run();
+    const std::vector<std::string>& problems = lint.GetProblems();
+    for (const char* problem :
+         {"Untyped: QuestType names no quest kind", "Bare: has no TextList, which its kind's body text is",
+          "Broken: TextList names the missing text Nowhere", "Broken: NextQuest names no quest record Page",
+          "Broken: DefaultItem names the missing entry Gone", "Broken: MonsterType names no monster type Yeti",
+          "Broken: MaxCount is below MinCount"})
+        EXPECT_NE(std::find(problems.begin(), problems.end(), problem), problems.end()) << problem;
 }

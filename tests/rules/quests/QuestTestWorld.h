@@ -27,9 +27,9 @@ class FakeQuestWorld : public QuestWorld {
 public:
     bool IsReady() const override { return ready; }
     int32_t GetLevelCount() const override { return static_cast<int32_t>(levels.size()); }
-    bool IsLevelFlagSet(int32_t level) const override { return At(level) && At(level)->below; }
-    std::string GetLevelName(int32_t level) const override { return At(level) ? At(level)->name : std::string(); }
-    int32_t GetLinkedLevel(int32_t level) const override { return At(level) ? At(level)->linked : -1; }
+    bool IsLevelFlagSet(int32_t level) const override { return Get(level).below; }
+    std::string GetLevelName(int32_t level) const override { return Get(level).name; }
+    int32_t GetLinkedLevel(int32_t level) const override { return Get(level).linked; }
     int32_t GetBossLevel(int32_t slot) const override
     {
         return slot >= 1 && slot <= 4 ? bossLevels[static_cast<size_t>(slot)] : -1;
@@ -51,17 +51,19 @@ public:
                 return i;
         return -1;
     }
-    const DatabaseEntry* GetLevelAreaEntry(int32_t level) const override { return At(level) ? At(level)->area : nullptr; }
-    const DatabaseEntry* GetLevelItemEntry(int32_t level) const override { return At(level) ? At(level)->item : nullptr; }
+    const DatabaseEntry* GetLevelAreaEntry(int32_t level) const override { return Get(level).area; }
+    const DatabaseEntry* GetLevelItemEntry(int32_t level) const override { return Get(level).item; }
 
     bool ready = true;
     std::vector<FakeLevel> levels;
     std::array<int32_t, 5> bossLevels{-1, -1, -1, -1, -1};
 
 private:
-    const FakeLevel* At(int32_t level) const
+    // A level outside the list reads as a nameless one above ground, linked to none.
+    const FakeLevel& Get(int32_t level) const
     {
-        return level >= 0 && level < GetLevelCount() ? &levels[static_cast<size_t>(level)] : nullptr;
+        static const FakeLevel kNone;
+        return level >= 0 && level < GetLevelCount() ? levels[static_cast<size_t>(level)] : kNone;
     }
 };
 

@@ -1,0 +1,148 @@
+// Quest texts as tokens: the pieces, each family of title and body rows, the text's tail, and empty pieces where data is missing.
+#include "QuestTestWorld.h"
+
+#include "core/ColorCode.h"
+#include "rules/Formulas.h"
+#include "rules/RulesEnums.h"
+
+namespace {
+
+const std::string kQuests = RecordWorld::Records({
+    "Kill: Type Quest; QuestType KillMonsters; NeedsMonsterType 1; HasWorldLevel 1; Count 5; TextList K1; "
+        "XpMinRewardPerMonster 24; XpMaxRewardPerMonster 24; MoneyRewardMinMultiplier 0.05; "
+        "MoneyRewardMaxMultiplier 0.05",
+    "Survey: Type Quest; QuestType ScoutLocation; HasWorldLevel 1; DefaultArea Cave; TextList S1; TitleList T1",
+    "Meet: Type Quest; QuestType Meeting; TextList M1",
+    "Blank: Type Quest; QuestType Delivery",
+    "King: Type Quest; QuestType BossKing; Boss 1; HasWorldLevel 1; NeedsMonsterType 1; ScoreBase 1500",
+    "Recruit: Type Quest; QuestType Recruit; NeedsMonsterType 1; Count 2; ReturnForReward 1; "
+        "ReturnNpcType Recruit; ArmorReward 1; WeaponReward 1",
+});
+
+class QuestTexts : public QuestTestWorld {
+protected:
+    QuestTexts()
+    {
+        LoadQuests(kQuests);
+        world.levels = {{"Town", 1}, {"Barrows", 5}, {"Deep Cave", 6, true, 1, QuestEntry("Cave")}};
+        world.bossLevels = {-1, -1, -1, -1, 1};
+    }
+
+    std::string Unique() const { return gameData.GetMonsterRarityColorCode(MonsterRarity::Unique); }
+
+    FakeQuest quest{&world};
+};
+
+const std::string kEnd = MakeColorCode(145);
+
+} // namespace
+
+TEST_F(QuestTexts, PiecesNameTheTargetGoalLevelAndNpc)
+{
+    Start(quest, "Kill", 5, 1u, "Ashfang");
+    EXPECT_EQ(quest.GetGoalText(0, true, true, false, 1), Unique() + "$$Ashfang$$" + kEnd + ", a $$Terror$$,");
+    EXPECT_EQ(quest.GetGoalText(0, false, false, true, 2), "$$Ashfang$$s");
+    Start(quest, "Kill", 5, 1u, "Scout");
+    EXPECT_EQ(quest.GetGoalText(0, false, false, true, 1), "$$Scout$$");
+    EXPECT_EQ(quest.GetGoalText(0, false, false, true, 2), "$$Scouts$$");
+
+    Start(quest, "Survey", 5, 1u);
+    EXPECT_EQ(quest.GetLocationText(false, false), "^c002$$LevelUnderLevel~<Deep Cave@@Barrows@@>~$$" + kEnd);
+    EXPECT_EQ(quest.GetLocationText(true, false), "^c002Deep Cave" + kEnd);
+    EXPECT_EQ(quest.GetLocationText(false, true), "^c002" + kEnd);  // no second level
+    EXPECT_EQ(quest.GetTargetName(2), "$$Shards$$");
+    EXPECT_EQ(quest.GetTargetName(1), "$$Shard$$");
+
+    quest.npcs = {{"Hild", NpcType::Apothecary}};
+    quest.type = QuestType::Petrify;
+    quest.npcId = 0;
+    EXPECT_EQ(quest.GetNpcText(), "Hild ($$NpcTypeApothecary$$)");
+}
+
+TEST_F(QuestTexts, KillLinesAndProgressLines)
+{
+    Start(quest, "Meet", 5, 1u, nullptr, {"Scout", "Ashfang"});
+    EXPECT_EQ(quest.GetKillLine(QuestGoal{1, 1, Monster("Scout"), 0}),
+              "$$Kill$$ $$Scout$$$$QuestTextTutorialPartCompleted$$\n");
+    EXPECT_EQ(quest.GetKillLine(QuestGoal{2, 5, Monster("Ashfang"), 0}),
+              "$$Kill$$ 5 " + Unique() + "$$Ashfang$$" + kEnd + "s ($$Terror$$)(2 $$killed$$)\n");
+    quest.goals[0].progress = 1;
+    EXPECT_EQ(quest.GetProgressText(true), "$$QuestProgressMonsterGroupFull~<1@@@@>~$$");
+
+    Start(quest, "Kill", 5, 1u, "Scout");
+    quest.progress = 2;
+    EXPECT_EQ(quest.GetProgressText(true), "$$QuestProgressKillMonsterFull~<3@@$$Scouts$$@@>~$$");
+    EXPECT_EQ(quest.GetProgressText(false), "$$QuestProgressKillMonsterPartial~<3@@>~$$");
+    quest.SetFailed();
+    EXPECT_EQ(quest.GetProgressText(false), "$$QuestProgressFailed$$");
+}
+
+TEST_F(QuestTexts, TitlesOfTheKillFamilyAndTheirState)
+{
+    Start(quest, "Kill", 5, 1u, "Scout");
+    quest.AssignTargetLevels();
+    ASSERT_NE(quest.targetLevel, -1);
+    const std::string title = "$$QuestTitleKillMonsters~<5@@$$Scouts$$@@>~$$";
+    EXPECT_EQ(quest.BuildTitle(-1, false), title);
+    EXPECT_EQ(quest.BuildTitle(quest.targetLevel, false), "$$QuestTitlePlayerInQuestLevel$$" + title);
+    EXPECT_EQ(quest.BuildTitle(quest.targetLevel, true), title);
+    quest.SetComplete();
+    EXPECT_EQ(quest.BuildTitle(quest.targetLevel, false), title + " $$QuestCompleted$$");
+
+    Start(quest, "Kill", 5, 1u, "Ashfang");
+    EXPECT_EQ(quest.BuildTitle(-1, false),
+              "$$QuestTitleKillUniqueMonster~<" + Unique() + "$$Ashfang$$" + kEnd + "@@>~$$");
+    quest.target = nullptr;
+    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestSlotEmpty$$");
+    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"), "");
+    quest.Reset();
+    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestSlotEmpty$$");
+
+    Start(quest, "Survey", 5, 1u);
+    EXPECT_EQ(quest.BuildTitle(-1, true), "$$T1~<@@>~$$");
+    quest.textIndex = 3;
+    EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleScoutLocation~<Deep Cave@@>~$$");
+}
+
+TEST_F(QuestTexts, BodiesOfTheKillRecruitAndBossFamilies)
+{
+    Start(quest, "Kill", 5, 1u, "Scout");
+    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
+              "$$QuestTitleKillMonsters~<5@@$$Scouts$$@@>~$$\n\n$$K1~<$$Scouts$$@@5@@>~$$\n"
+              "$$KnownLocation$$: ^c002Barrows" + kEnd + "\n$$QuestLevel$$: 5\n\n$$Reward$$: 120 $$XP$$ & " +
+                  FormatMoney(5) + "\n");
+
+    Start(quest, "Recruit", 5, 1u, "Scout");
+    quest.npcName = "Brannoc";
+    quest.recruitLevel = 4;
+    EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleRecruitSimple$$");
+    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestTitleRecruit$$$$QuestTitleKillMonsters~<2@@$$Scouts$$@@>~$$");
+    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
+              "$$QuestTitleRecruitSimple$$\n\n$$QuestTextRecruit~<Brannoc@@4th@@$$Warden$$@@>~$$"
+              "$$Kill$$ 2 $$Scouts$$.\n\n$$QuestLevel$$: 5\n\n$$TalkToNpcType~<$$NpcTypeRecruit$$@@>~$$"
+              "$$Reward$$: $$RandomArmorReward$$ & $$RandomWeaponReward$$\n$$FailConditionsRecruit$$");
+
+    Start(quest, "King", 5, 1u, "Ashfang");
+    std::string boss = gameData.GetMonsterRarityColorCode(MonsterRarity::Boss);
+    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestTitleOskith~<" + boss + "$$Ashfang$$" + kEnd + "@@>~$$");
+    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
+              "$$QuestTextOskith~<" + boss + "$$Ashfang$$" + kEnd + "@@>~$$\n\n$$Location$$: ^c002Barrows" + kEnd +
+                  "\n$$QuestLevel$$: 5\n\n$$Reward$$: 1,500 $$Score$$\n");
+}
+
+// Mended: a body keyed by a TextList the definition lacks, and a goal the quest lacks, are
+// empty pieces rather than reads past their lists.
+TEST_F(QuestTexts, MissingListEntriesAndGoalsGiveEmptyPieces)
+{
+    Start(quest, "Blank", 0, 1u);
+    quest.npcName = "Wenna";
+    EXPECT_EQ(quest.textIndex, -1);
+    EXPECT_EQ(quest.BuildText(0, TimeStamp{}, "Ada"),
+              "$$QuestTitleDeliverySimple$$\n\n\n\n$$FailConditionsDelivery$$");
+    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestTitleDelivery~<Wenna@@>~$$");
+
+    Start(quest, "Meet", 5, 1u, nullptr, {"Scout"});
+    EXPECT_EQ(quest.GetGoalText(1, true, false, false, 1), "");
+    EXPECT_EQ(quest.GetGoalText(-1, true, false, false, 1), "");
+    EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleMeeting~<$$Scout$$@@@@>~$$");
+}
