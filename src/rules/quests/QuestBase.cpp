@@ -394,7 +394,8 @@ bool QuestBase::IsComplete() const
         return false;
     if (goals.empty())
         return progress >= count;
-    return std::all_of(goals.begin(), goals.end(), [](const QuestGoal& goal) { return goal.progress >= goal.required; });
+    return std::all_of(goals.begin(), goals.end(),
+                       [](const QuestGoal& goal) { return goal.progress >= goal.required; });
 }
 
 void QuestBase::SetComplete()
@@ -409,9 +410,8 @@ bool QuestBase::HasProgress() const
 {
     if (type == QuestType::WarAgainstBarbarians)
         return false;
-    if (progress > 0 || std::any_of(goals.begin(), goals.end(), [](const QuestGoal& goal) { return goal.progress > 0; }))
-        return true;
-    return failed;
+    return progress > 0 || failed ||
+           std::any_of(goals.begin(), goals.end(), [](const QuestGoal& goal) { return goal.progress > 0; });
 }
 
 void QuestBase::CountKill()

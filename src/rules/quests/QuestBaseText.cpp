@@ -186,8 +186,9 @@ std::string QuestBase::GetProgressText(bool longForm)
     if (!definition)
         return std::string();
     using namespace QuestType;
-    const MonsterType* subject = type == Siege ? (gGameData ? gGameData->FindMonsterType(definition->monsterType) : nullptr)
-                                               : GetTarget(0);
+    const MonsterType* subject = GetTarget(0);
+    if (type == Siege)
+        subject = gGameData ? gGameData->FindMonsterType(definition->monsterType) : nullptr;
     if (!subject && definition->needsMonsterType)
         return std::string();
     int32_t left = type == MonsterQuest && !goals.empty() ? goals[0].required - progress : count - progress;
@@ -332,7 +333,8 @@ std::string QuestBase::GetTitlePart(bool heading)
         break;
     }
     if (rules.boss) {
-        constexpr const char* kBossKeys[] = {"QuestTitleBemmel", "QuestTitleQuorrin", "QuestTitleVarrow", "QuestTitleOskith"};
+        constexpr const char* kBossKeys[] = {"QuestTitleBemmel", "QuestTitleQuorrin", "QuestTitleVarrow",
+                                             "QuestTitleOskith"};
         if (type < BossKnight || type > BossKing)
             return std::string();
         return MakeLocToken(kBossKeys[type - BossKnight], "%s", GetGoalText(0, true, false, false, 1).c_str());
@@ -494,7 +496,8 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
         static const char* kRenegadeMale[2] = {"QuestMalePronounRenegade1", "QuestMalePronounRenegade2"};
         static const char* kRenegadeFemale[2] = {"QuestFemalePronounRenegade1", "QuestFemalePronounRenegade2"};
         static const char* kAttackMale[2] = {"QuestMalePronounRenegadeAttack1", "QuestMalePronounRenegadeAttack2"};
-        static const char* kAttackFemale[2] = {"QuestFemalePronounRenegadeAttack1", "QuestFemalePronounRenegadeAttack2"};
+        static const char* kAttackFemale[2] = {"QuestFemalePronounRenegadeAttack1",
+                                               "QuestFemalePronounRenegadeAttack2"};
         auto [first, second] = type == Renegade ? pronouns(kRenegadeMale, kRenegadeFemale)
                                                 : pronouns(kAttackMale, kAttackFemale);
         text += fromList(MakeLocToken(listed, "%s %s %s", GetNpcText().c_str(), first.c_str(), second.c_str()));

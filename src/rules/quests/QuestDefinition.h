@@ -27,7 +27,8 @@ static_assert(kCount == 34, "QuestEventChance has the wrong number of keys");
 
 // Every key is optional and read with a fixed default (0, 0.0, false, empty, none); nothing is
 // checked or clamped here (the content lint does that for shipped records). "QuestType" and
-// the two NPC kinds go through their enum tables; "ItemReward", "DefaultItem", "DefaultArea" and "StatusEffect" name database entries.
+// the two NPC kinds go through their enum tables; "ItemReward", "DefaultItem", "DefaultArea"
+// and "StatusEffect" name database entries.
 class QuestDefinition : public SimpleData {
 public:
     // With no entry nothing changes.
