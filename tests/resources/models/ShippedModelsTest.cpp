@@ -1,77 +1,38 @@
 // ShippedModelsTest -- every shipped model loads with all its files, without a message and without a graphics context, and answers the game's queries.
-#include "core/ColorSystem.h"
-#include "core/CommandSystem.h"
-#include "core/DebugSystem.h"
-#include "core/UserVarSystem.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
-#include "resources/ResourceManager.h"
-#include "resources/device/NullGraphicsDevice.h"
 #include "resources/models/AnimationResource.h"
 #include "resources/models/MeshResource.h"
-#include "resources/models/ModelResource.h"
 #include "resources/models/ModelResourceTypes.h"
 #include "resources/models/SkeletonResource.h"
 #include "resources/models/Skin.h"
-#include "resources/shaders/Shader.h"
-#include "resources/shaders/ShaderSystem.h"
-#include "resources/textures/TextureResource.h"
-#include "support/TempFolder.h"
+#include "resources/shaders/ShaderWorld.h"
 
 #include <cstdlib>
-#include <deque>
-#include <gtest/gtest.h>
-#include <memory>
+#include <filesystem>
 
 namespace {
 
-class ShippedModels : public ::testing::Test {
+// The shipped game folder seen through the temporary one: its assets and archive linked in.
+class ShippedModels : public ShaderWorld {
 protected:
     void SetUp() override
     {
         const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
         if (!gameDir)
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        gDebugSystem = &debug;
-        debug.SetMaxConsoleLines(1 << 16);
-        gPlatformSystem = &platform;
-        files = std::make_unique<PosixFileSystem>(gameDir);
-        files->SetRootFolders("Assets");
-        gFileSystem = files.get();
-        ASSERT_TRUE(files->MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
-        gCommandSystem = &commands;
-        gUserVarSystem = &vars;
-        gColorSystem = &colors;
-        device = std::make_unique<NullGraphicsDevice>();
-        gGraphicsDevice = device.get();
-        device->RegisterVars();
-        manager = std::make_unique<ResourceManager>();
-        gResourceManager = manager.get();
+        std::filesystem::path game(gameDir);
+        std::filesystem::create_directory_symlink(game / "Assets", folder.Path() / "Assets");
+        std::filesystem::create_symlink(game / "assets001.zip", folder.Path() / "assets001.zip");
+        ASSERT_TRUE(files.MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
         RegisterModelResourceTypes(*manager);
-        manager->Init();
-        TextureResource::RegisterTypes(*manager);
-        shaders = std::make_unique<ShaderSystem>();
-        gShaderSystem = shaders.get();
-        shaders->Start();
+        StartShaders();
+        setUpLines = debug.GetConsoleLines().size();
     }
 
-    void TearDown() override
+    // What was printed since the set-up, developer lines included.
+    std::vector<std::string> NewLines() const
     {
-        handles.clear();
-        if (manager)
-            manager->Shutdown();
-        gShaderSystem = nullptr;
-        shaders.reset();
-        gResourceManager = nullptr;
-        manager.reset();
-        gGraphicsDevice = nullptr;
-        device.reset();
-        gColorSystem = nullptr;
-        gUserVarSystem = nullptr;
-        gCommandSystem = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
+        std::vector<std::string> lines = debug.GetConsoleLines();
+        return {lines.begin() + static_cast<std::ptrdiff_t>(setUpLines), lines.end()};
     }
 
     template <class T>
@@ -82,7 +43,7 @@ protected:
 
     ModelResource* Load(const std::string& name)
     {
-        ResourceHandle& handle = handles.emplace_back();
+        ResourceHandle& handle = Hold();
         manager->Load(name, handle);
         return Get<ModelResource>(handle);
     }
@@ -130,23 +91,13 @@ protected:
         return names;
     }
 
-    DebugSystem debug;
-    TempFolder user;
-    PosixPlatformSystem platform{(user.Path() / "User").string()};
-    std::unique_ptr<PosixFileSystem> files;
-    CommandSystem commands;
-    UserVarSystem vars;
-    ColorSystem colors;
-    std::unique_ptr<NullGraphicsDevice> device;
-    std::unique_ptr<ResourceManager> manager;
-    std::unique_ptr<ShaderSystem> shaders;
-    std::deque<ResourceHandle> handles;
+    size_t setUpLines = 0;
 };
 
 TEST_F(ShippedModels, EveryModelLoadsWithAllItsFilesAndNoMessage)
 {
     std::vector<std::string> names;
-    files->ListFiles("Models", "mdl", names, kLocationAssets, true, true, true);
+    files.ListFiles("Models", "mdl", names, kLocationAssets, true, true, true);
     ASSERT_GE(names.size(), 18u);
     for (const std::string& name : names) {
         ModelResource* model = Load(name);
@@ -161,8 +112,8 @@ TEST_F(ShippedModels, EveryModelLoadsWithAllItsFilesAndNoMessage)
                 EXPECT_TRUE(IsRealTexture(frame)) << name;
         }
     }
-    std::vector<std::string> console = debug.GetConsoleLines();
-    EXPECT_TRUE(console.empty()) << console.front();
+    std::vector<std::string> printed = NewLines();
+    EXPECT_TRUE(printed.empty()) << printed.front();
 }
 
 // The names the database and the entities ask for.
