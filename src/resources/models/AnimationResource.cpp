@@ -53,20 +53,31 @@ Resource* AnimationResource::Load(const std::string& name, uint8_t* bytes, uint3
     }
     auto animation = std::make_unique<AnimationResource>();
     animation->header = header;
-    int64_t frames = header->frameCount;
-    int64_t poseCount = frames * header->boneCount;
-    if (!(animation->poses = file.Table<BonePose>(header->poseOffset, poseCount, "pose table")) ||
-        !(animation->rootMotion = file.Table<Vector3>(header->rootMotionOffset, frames, "root-motion table")) ||
-        (header->version > 1 &&
-         !(animation->bounds = file.Table<FrameBounds>(header->boundsOffset, frames, "bounds table"))))
+    if (!animation->MapTables(file))
         return nullptr;
-    if (!PosesFinite(animation->poses, poseCount) || !VectorsFinite(animation->rootMotion, frames) ||
+    int64_t frames = header->frameCount;
+    if (!PosesFinite(animation->poses, frames * header->boneCount) || !VectorsFinite(animation->rootMotion, frames) ||
         (animation->bounds && !BoundsFinite(animation->bounds, frames))) {
         file.Refuse("value not finite");
         return nullptr;
     }
     animation->KeepBytes(bytes, byteCount);
     return animation.release();
+}
+
+bool AnimationResource::MapTables(const BinaryModelFile& file)
+{
+    int64_t frames = header->frameCount;
+    poses = file.Table<BonePose>(header->poseOffset, frames * header->boneCount, "pose table");
+    if (!poses)
+        return false;
+    rootMotion = file.Table<Vector3>(header->rootMotionOffset, frames, "root-motion table");
+    if (!rootMotion)
+        return false;
+    if (header->version <= 1)
+        return true;
+    bounds = file.Table<FrameBounds>(header->boundsOffset, frames, "bounds table");
+    return bounds != nullptr;
 }
 
 const BonePose* AnimationResource::GetFramePoses(int32_t frame) const

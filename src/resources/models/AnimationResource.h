@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+class BinaryModelFile;
+
 struct AnimationHeader {
     int32_t unused;
     int32_t version; // above 1: the file has a bounds table
@@ -57,6 +59,8 @@ public:
     void PrintInfo() override;
 
 private:
+    // Points at the header's tables; false (logged) at the first that leaves the file.
+    bool MapTables(const BinaryModelFile& file);
     const FrameBounds* FindBounds(int32_t frame) const;
 
     const AnimationHeader* header = nullptr;

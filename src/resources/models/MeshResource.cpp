@@ -49,17 +49,24 @@ Resource* MeshResource::Load(const std::string& name, uint8_t* bytes, uint32_t b
     mesh->header = header;
     const auto* records = file.Table<int32_t[kSurfaceRecordWords]>(header->surfaceOffset, header->surfaceCount,
                                                                      "surface table");
-    if (!records ||
-        !(mesh->triangles = file.Table<MeshTriangle>(header->triangleOffset, header->triangleCount, "triangle table")) ||
-        !(mesh->vertices = file.Table<MeshVertex>(header->vertexOffset, header->vertexCount, "vertex table")))
-        return nullptr;
-    int64_t weightBytes = static_cast<int64_t>(byteCount) - header->weightOffset;
-    mesh->weightCount = weightBytes > 0 ? static_cast<int32_t>(weightBytes / kWeightBytes) : 0;
-    mesh->weights = file.Table<MeshWeight>(header->weightOffset, mesh->weightCount, "weight table");
-    if (!mesh->weights || !mesh->CheckWeights(file) || !mesh->ReadSurfaces(file, records))
+    if (!records || !mesh->MapTables(file) || !mesh->CheckWeights(file) || !mesh->ReadSurfaces(file, records))
         return nullptr;
     mesh->KeepBytes(bytes, byteCount);
     return mesh.release();
+}
+
+bool MeshResource::MapTables(const BinaryModelFile& file)
+{
+    triangles = file.Table<MeshTriangle>(header->triangleOffset, header->triangleCount, "triangle table");
+    if (!triangles)
+        return false;
+    vertices = file.Table<MeshVertex>(header->vertexOffset, header->vertexCount, "vertex table");
+    if (!vertices)
+        return false;
+    int64_t weightBytes = static_cast<int64_t>(file.GetByteCount()) - header->weightOffset;
+    weightCount = weightBytes > 0 ? static_cast<int32_t>(weightBytes / kWeightBytes) : 0;
+    weights = file.Table<MeshWeight>(header->weightOffset, weightCount, "weight table");
+    return weights != nullptr;
 }
 
 bool MeshResource::CheckWeights(const BinaryModelFile& file)

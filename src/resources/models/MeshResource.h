@@ -72,6 +72,8 @@ public:
     void PrintInfo() override;
 
 private:
+    // Points at the header's tables; false (logged) at the first that leaves the file.
+    bool MapTables(const BinaryModelFile& file);
     bool ReadSurfaces(const BinaryModelFile& file, const int32_t (*records)[5]);
     bool CheckWeights(const BinaryModelFile& file);
 
