@@ -28,7 +28,7 @@ float Draw()
 }
 
 // trunc(draw x n) with the product formed in double precision, n itself taken as n - 1, so
-// Index(0) is -1.
+// Index(0) is -1. An empty list still takes its draw, so the draws after it stay in step.
 int64_t Index(int64_t n)
 {
     double product = static_cast<double>(Draw()) * static_cast<double>(n);

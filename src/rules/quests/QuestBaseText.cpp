@@ -13,7 +13,9 @@
 #include "rules/quests/QuestWorld.h"
 
 #include <algorithm>
-#include <cmath>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 // Every text is made of localisation tokens; a piece that lacks its data (no target, no level,
 // an index outside its list) is empty, and the tokens around it stay.
