@@ -175,6 +175,13 @@ void InstallResources(Application& app)
         },
         [] { Destroy(gResourceManager); },
     });
+    // Added after the game data's hook: the models take their grid from it.
+    auto models = std::make_shared<std::vector<ResourceHandle>>();
+    app.AddStartUpHook(StartUpStep::GameData, [models] {
+        PreloadModels(*models);
+        return true;
+    });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [models] { models->clear(); });
 }
 
 // Installed after everything else: the shut-down hooks of one step run in the order they were

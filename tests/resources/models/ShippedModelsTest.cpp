@@ -96,11 +96,12 @@ protected:
 
 TEST_F(ShippedModels, EveryModelLoadsWithAllItsFilesAndNoMessage)
 {
-    std::vector<std::string> names;
-    files.ListFiles("Models", "mdl", names, kLocationAssets, true, true, true);
-    ASSERT_GE(names.size(), 18u);
-    for (const std::string& name : names) {
-        ModelResource* model = Load(name);
+    std::vector<ResourceHandle> models;
+    PreloadModels(models);
+    ASSERT_GE(models.size(), 18u);
+    for (const ResourceHandle& handle : models) {
+        std::string name = handle.GetName();
+        auto* model = Get<ModelResource>(handle);
         ASSERT_NE(model, nullptr) << name;
         ASSERT_GT(model->GetAnimationCount(), 0) << name;
         if (model->type == ModelResource::kSkeletal) {
@@ -113,7 +114,8 @@ TEST_F(ShippedModels, EveryModelLoadsWithAllItsFilesAndNoMessage)
         }
     }
     std::vector<std::string> printed = NewLines();
-    EXPECT_TRUE(printed.empty()) << printed.front();
+    ASSERT_EQ(printed.size(), 1u) << printed.front();
+    EXPECT_EQ(printed[0], StringFormat("Loaded %zu models\n", models.size()));
 }
 
 // The names the database and the entities ask for.
