@@ -286,6 +286,8 @@ void InstallEffects(Application& app)
         [] { EffectSystem::RegisterTypes(*gResourceManager); },
         [] { Destroy(gEffectSystem); },
     });
+    // Live effects hold their definitions: they go before the resources are flushed.
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gEffectSystem); });
 }
 
 // The rule tables are read once the database has loaded. Their records point into the

@@ -16,36 +16,23 @@ void ExpectValue(const EffectValue& value, int32_t kind, float min, float max)
     EXPECT_FLOAT_EQ(value.max, max);
 }
 
-TEST_F(EffectDefinitionTest, EmptyFilesKeepEveryDefault)
+// The defaults that a file saying nothing still means something by.
+TEST_F(EffectDefinitionTest, EmptyFilesKeepTheirDefaults)
 {
     const auto* effect = Load<EffectDefinition>("empty.eff", "");
-    ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(effect->texture.GetValue(), -1);
-    EXPECT_FLOAT_EQ(effect->bounceFactor, 0.9f);
-    EXPECT_FLOAT_EQ(effect->maxAge, 1.0f);
-    EXPECT_FLOAT_EQ(effect->spawnInterval, 0.0f);
-    EXPECT_TRUE(effect->onSurface);
-    EXPECT_TRUE(effect->hideWhenParentHidden);
-    EXPECT_FALSE(effect->hasDirection);
-    ExpectValue(effect->scale, EffectValue::kConstant, 1.0f, 1.0f);
-    ExpectValue(effect->velocity[2], EffectValue::kConstant, 0.0f, 0.0f);
-    EXPECT_FLOAT_EQ(effect->color.g, 1.0f);
-
     const auto* beam = Load<BeamDefinition>("empty.bem", "");
-    ASSERT_NE(beam, nullptr);
+    const auto* swipe = Load<SwipeDefinition>("empty.swp", "");
+    ASSERT_TRUE(effect && beam && swipe);
+    EXPECT_FLOAT_EQ(effect->bounceFactor, 0.9f);
+    EXPECT_TRUE(effect->onSurface && effect->hideWhenParentHidden);
+    ExpectValue(effect->scale, EffectValue::kConstant, 1.0f, 1.0f);
     EXPECT_FLOAT_EQ(beam->length, 100.0f);
     EXPECT_FLOAT_EQ(beam->changeTime, 0.1f);
-    EXPECT_FLOAT_EQ(beam->startSize, 1.0f);
     EXPECT_FLOAT_EQ(beam->endSize, 1.0f);
-    EXPECT_EQ(beam->numSegments, 0);
-
     // A white trail sampled twenty times a second that fades over one second.
-    const auto* swipe = Load<SwipeDefinition>("empty.swp", "");
-    ASSERT_NE(swipe, nullptr);
     EXPECT_FLOAT_EQ(swipe->updateTime, 0.05f);
     EXPECT_FLOAT_EQ(swipe->maxAge, 1.0f);
     EXPECT_FLOAT_EQ(swipe->color.b, 1.0f);
-    EXPECT_EQ(CountLogged("Unknown"), 0);
 }
 
 TEST_F(EffectDefinitionTest, EveryParticleKeywordSetsItsField)
@@ -145,11 +132,6 @@ TEST_F(EffectDefinitionTest, ValueExpressionsDrawFromStreamZero)
     EXPECT_EQ(d->offset[0].Evaluate(), 7.0f);
     EXPECT_EQ(random.GetState(RandomStream::GameData), before);
     EXPECT_EQ((EffectValue{7, 3.0f, 4.0f}).Evaluate(), 0.0f);
-    // The same seed gives the same draws.
-    random.SetState(RandomStream::GameData, 99);
-    float first = d->velocity[0].Evaluate();
-    random.SetState(RandomStream::GameData, 99);
-    EXPECT_EQ(d->velocity[0].Evaluate(), first);
 }
 
 TEST_F(EffectDefinitionTest, BeamAndSwipeKeywords)

@@ -11,6 +11,9 @@
 #include "resources/effects/SurfaceQueue.h"
 #include "resources/shaders/ShaderBatch.h"
 
+#include <array>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,8 +43,8 @@ public:
     }
     void GetBeamEndPoint(int32_t which, int32_t& entityNumber, int32_t& attachIndex) override
     {
-        entityNumber = beamEnds[which][0];
-        attachIndex = beamEnds[which][1];
+        entityNumber = beamEnds[static_cast<size_t>(which)][0];
+        attachIndex = beamEnds[static_cast<size_t>(which)][1];
     }
     int32_t GetItemTypeColorIndex() override { return itemColor; }
     int32_t GetCovenantColorIndex() override { return covenantColor; }
@@ -61,7 +64,8 @@ public:
     std::map<std::string, int32_t> points;
     std::map<int32_t, AttachTransform> transforms;
     int32_t equippedLocation = -2;
-    int32_t beamEnds[2][2] = {{-1, -1}, {-1, -1}};
+    // Entity number and attach-point index of each end.
+    std::array<std::array<int32_t, 2>, 2> beamEnds = {{{-1, -1}, {-1, -1}}};
     int32_t itemColor = -1;
     int32_t covenantColor = -1;
 };
@@ -99,9 +103,12 @@ public:
 
 class EffectWorld : public ShaderWorld {
 protected:
-    EffectWorld()
+    // shipped: over the game's own shaders, effects and generated archive.
+    explicit EffectWorld(bool shipped = false)
     {
         gRandomSystem = &random;
+        if (shipped)
+            CopyShippedAssets();
         StartShaders();
         EffectSystem::RegisterTypes(*manager);
         system = std::make_unique<EffectSystem>(limits);
@@ -118,6 +125,19 @@ protected:
         surfaces.reset();
         queue.reset();
         ShaderWorld::TearDown();
+    }
+
+    void CopyShippedAssets()
+    {
+        namespace fs = std::filesystem;
+        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+        fs::path game = gameDir ? fs::path(gameDir) : fs::path(__FILE__).parent_path() / "../../../game";
+        for (const char* kind : {"Effects", "Shaders"}) {
+            fs::create_directories(folder.Path() / "Assets" / kind);
+            fs::copy(game / "Assets" / kind, folder.Path() / "Assets" / kind, fs::copy_options::recursive);
+        }
+        fs::copy_file(game / "assets001.zip", folder.Path() / "assets001.zip");
+        EXPECT_TRUE(files.MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
     }
 
     // A fresh system with other limits.
