@@ -537,6 +537,7 @@ FileBuffer FileSystem::LoadFound(const Found& found)
             return {};
         }
         bytesRead += found.entry->size;
+        ++filesOpened;
         return FileBuffer(bytes, found.entry->size);
     }
     if (found.diskPath.empty())
@@ -544,6 +545,7 @@ FileBuffer FileSystem::LoadFound(const Found& found)
     FILE* stream = fopen(found.diskPath.c_str(), "rb");
     if (!stream)
         return {};
+    ++filesOpened;
     struct stat info;
     uint8_t* bytes = nullptr;
     size_t size = 0;

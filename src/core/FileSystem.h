@@ -148,6 +148,8 @@ public:
     const std::string& GetSeparator() const { return separator; }
     uint64_t GetBytesRead() const { return bytesRead; }
     uint64_t GetBytesWritten() const { return bytesWritten; }
+    // Every open, whole-file loads included.
+    uint32_t GetFilesOpened() const { return filesOpened; }
     void PrintStatistics() const;
 
 protected:
