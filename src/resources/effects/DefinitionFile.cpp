@@ -61,10 +61,10 @@ bool RequestDefinition(std::string_view name, ResourceHandle& out)
     std::string_view extension = dot != std::string_view::npos && name[dot] == '.' ? name.substr(dot + 1) : "";
     bool known = StringEqualsNoCase(extension, "eff") || StringEqualsNoCase(extension, "bem") ||
                  StringEqualsNoCase(extension, "swp");
+    if (!known && !name.empty())
+        DebugSystem::Print(kPrintWarning, "%.*s is no effect, beam or swipe file\n", static_cast<int>(name.size()),
+                           name.data());
     if (!known || !gResourceManager) {
-        if (!name.empty())
-            DebugSystem::Print(kPrintWarning, "%.*s is no effect, beam or swipe file\n", static_cast<int>(name.size()),
-                               name.data());
         out.Reset();
         return false;
     }

@@ -372,7 +372,8 @@ void EffectSystem::Reap()
         return !effect.emitting && !effect.GetOwner() && effect.particles.empty();
     });
     ReapList(liveBeams, beams.free, [](const BeamInstance& beam) { return !beam.active && !(beam.life > 0.0f); });
-    ReapList(liveSwipes, swipes.free, [](const SwipeInstance& swipe) { return !swipe.active && swipe.samples.empty(); });
+    ReapList(liveSwipes, swipes.free,
+             [](const SwipeInstance& swipe) { return !swipe.active && swipe.samples.empty(); });
 }
 
 void EffectSystem::DrawAll(EffectSurfaces& surfaces)

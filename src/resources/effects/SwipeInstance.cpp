@@ -146,6 +146,8 @@ void SwipeInstance::Draw(EffectSurfaces& surfaces)
     EffectContext& context = system.GetContext();
     SwipeRenderSurface& surface = surfaces.AddSwipeSurface(*shader);
     surface.color = def->color;
-    for (const SwipeSample* sample : samples)
-        surface.samples.push_back({context.ToRenderSpace(sample->point1), context.ToRenderSpace(sample->point2), sample->alpha});
+    for (const SwipeSample* sample : samples) {
+        surface.samples.push_back(
+            {context.ToRenderSpace(sample->point1), context.ToRenderSpace(sample->point2), sample->alpha});
+    }
 }
