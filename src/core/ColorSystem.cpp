@@ -1,4 +1,4 @@
-// ColorSystem -- the table of 149 named colours, colour parsing and colour conversions.
+// ColorSystem -- the table of 149 named colours and colour parsing.
 #include "core/ColorSystem.h"
 
 #include "core/ColorCode.h"
@@ -21,19 +21,6 @@ constexpr const char* kColorNames[] = {EMBERLODE_COLOR_TYPE(EMBERLODE_COLOR_TEXT
 #undef EMBERLODE_COLOR_TEXT
 
 constexpr int32_t kEmptyTextColor = ColorType::Black;
-
-// Rounds to the nearest whole number and clamps into a byte; NaN reads as 0.
-uint32_t ToByte(float value)
-{
-    if (!(value == value))
-        return 0;
-    float rounded = std::floor(value + 0.5f);
-    if (rounded <= 0.0f)
-        return 0;
-    if (rounded >= 255.0f)
-        return 255;
-    return static_cast<uint32_t>(rounded);
-}
 
 // Reads up to three blank-separated numbers; a missing or non-finite one is 0.
 Color ParseNumbers(std::string_view text)
@@ -62,27 +49,6 @@ const EnumTable* ColorTypeTable()
 }
 
 } // namespace
-
-uint16_t Color::ToRgb565(float red, float green, float blue)
-{
-    return static_cast<uint16_t>(((ToByte(red) & 0xF8) << 8) | ((ToByte(green) & 0xFC) << 3) | (ToByte(blue) >> 3));
-}
-
-uint32_t Color::ToRGBA32(const Color& color, float alpha)
-{
-    return ToByte(color.r * 255.0f) | (ToByte(color.g * 255.0f) << 8) | (ToByte(color.b * 255.0f) << 16) |
-           (ToByte(alpha * 255.0f) << 24);
-}
-
-void Color::ScaleToUnit(Color& color)
-{
-    float largest = std::fmax(color.r, std::fmax(color.g, color.b));
-    if (largest >= 1.0f) {
-        color.r /= largest;
-        color.g /= largest;
-        color.b /= largest;
-    }
-}
 
 ColorSystem::ColorSystem()
 {
@@ -129,10 +95,4 @@ Color ParseColor(std::string_view text)
         return ParseNumbers(text);
     ColorSystem::GetColorByIndex(color.r, color.g, color.b, index);
     return color;
-}
-
-std::string ColorToHexString(const Color& color)
-{
-    return StringFormat("#%02x%02x%02x", ToByte(color.r * 255.0f), ToByte(color.g * 255.0f),
-                        ToByte(color.b * 255.0f));
 }

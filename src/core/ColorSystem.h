@@ -1,7 +1,8 @@
-// ColorSystem -- the table of 149 named colours, colour parsing and colour conversions.
+// ColorSystem -- the table of 149 named colours and colour parsing.
 #pragma once
 
 #include "core/BaseClass.h"
+#include "core/Color.h"
 
 #include <cstdint>
 #include <string>
@@ -100,20 +101,6 @@ constexpr int32_t kDefault = None;
 static_assert(kCount == 149, "the colour table holds 149 colours");
 } // namespace ColorType
 
-// Three floats, red, green and blue; on the 0 to 1 scale unless an operation says otherwise.
-struct Color {
-    float r = 0.0f;
-    float g = 0.0f;
-    float b = 0.0f;
-
-    // Components on the 0 to 255 scale, each rounded and clamped, packed 5-6-5 (red highest).
-    static uint16_t ToRgb565(float red, float green, float blue);
-    // Bytes R, G, B, A from the low end, each channel times 255 rounded and clamped.
-    static uint32_t ToRGBA32(const Color& color, float alpha);
-    // Divides the components by the largest one when that is 1 or more.
-    static void ScaleToUnit(Color& color);
-};
-
 class ColorSystem : public BaseClass {
 public:
     ColorSystem();
@@ -134,6 +121,3 @@ extern ColorSystem* gColorSystem;
 // The empty text gives entry 10; a "ColorType" name (case ignored) gives that entry; any other
 // text is read as three numbers red, green and blue separated by blanks (missing ones 0).
 Color ParseColor(std::string_view text);
-
-// "#" and two lower-case hexadecimal digits per channel, red first.
-std::string ColorToHexString(const Color& color);

@@ -211,31 +211,6 @@ private:
     bool failed = false;
 };
 
-FileBuffer::~FileBuffer()
-{
-    if (bytes)
-        MemFreeArray(bytes);
-}
-
-FileBuffer::FileBuffer(FileBuffer&& other) noexcept : bytes(other.bytes), size(other.size)
-{
-    other.bytes = nullptr;
-    other.size = 0;
-}
-
-FileBuffer& FileBuffer::operator=(FileBuffer&& other) noexcept
-{
-    if (this != &other) {
-        if (bytes)
-            MemFreeArray(bytes);
-        bytes = other.bytes;
-        size = other.size;
-        other.bytes = nullptr;
-        other.size = 0;
-    }
-    return *this;
-}
-
 // ---------------------------------------------------------------------------------------
 // Paths
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "core/BaseClass.h"
+#include "core/File.h"
+#include "core/FileBuffer.h"
 #include "core/FolderCache.h"
 
 #include <atomic>
@@ -31,40 +33,6 @@ enum FileMode : int {
     kFileRead = 1,
     kFileWrite = 2,
     kFileBinary = 4,
-};
-
-// An open file: a real file on disk or an archive entry read whole into memory.
-class File : public BaseClass {
-public:
-    virtual size_t GetSize() const = 0;
-    // Returns the number of bytes read.
-    virtual size_t Read(size_t count, void* buffer) = 0;
-    virtual size_t Write(const void* data, size_t count) = 0;
-    bool WriteString(std::string_view text) { return Write(text.data(), text.size()) == text.size(); }
-    // The C stream of a file opened for writing (image writers use it); null otherwise.
-    virtual FILE* GetStream() = 0;
-};
-
-// A whole file in memory, allocated through the engine allocator, with two zero bytes of
-// slack after the data so text parsers may read one wide terminator past the end.
-class FileBuffer {
-public:
-    FileBuffer() = default;
-    FileBuffer(uint8_t* bytes, size_t size) : bytes(bytes), size(size) {}
-    ~FileBuffer();
-    FileBuffer(FileBuffer&& other) noexcept;
-    FileBuffer& operator=(FileBuffer&& other) noexcept;
-    FileBuffer(const FileBuffer&) = delete;
-    FileBuffer& operator=(const FileBuffer&) = delete;
-
-    bool IsValid() const { return bytes != nullptr; }
-    const uint8_t* Data() const { return bytes; }
-    size_t Size() const { return size; }
-    std::string_view Text() const { return {reinterpret_cast<const char*>(bytes), size}; }
-
-private:
-    uint8_t* bytes = nullptr;
-    size_t size = 0;
 };
 
 // The folder PrefixPath puts a path under. A type of its own: callers have passed the

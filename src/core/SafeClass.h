@@ -1,11 +1,10 @@
 // SafeClass -- an object that knows the safe pointers aimed at it and clears them when it dies.
 #pragma once
 
+#include "core/SafePointer.h"
 #include "core/SimpleData.h"
 
 #include <vector>
-
-class SafePointer;
 
 class SafeClass : public SimpleData {
 public:
@@ -23,32 +22,4 @@ private:
     friend class SafePointer;
 
     std::vector<SafePointer*> referrers;
-};
-
-// Reads as null once its target has been destroyed. Registers its own address with the
-// target, so a copy registers anew rather than sharing the original's entry.
-class SafePointer {
-public:
-    SafePointer() = default;
-    explicit SafePointer(SafeClass* target);
-    SafePointer(const SafePointer& other);
-    SafePointer& operator=(const SafePointer& other);
-    ~SafePointer();
-
-    // Leaves the old target's list and joins the new one's; null allowed.
-    void Set(SafeClass* newTarget);
-    void Clear() { Set(nullptr); }
-    SafeClass* Get() const { return target; }
-    // Null as well when the target is not of class T.
-    template <class T>
-    T* GetAs() const
-    {
-        return dynamic_cast<T*>(target);
-    }
-    explicit operator bool() const { return target != nullptr; }
-
-private:
-    friend class SafeClass;
-
-    SafeClass* target = nullptr;
 };
