@@ -50,37 +50,12 @@ bool Shader::Build(const std::string& name, int32_t usage)
 
 void Shader::CopyDefinition(const ShaderDefinition& definition)
 {
-    cullEnabled = definition.cullEnabled;
-    cullFace = definition.cullFace;
-    testDepth = definition.testDepth;
-    writeDepth = definition.writeDepth;
-    depthFunc = definition.depthFunc;
-    writeColor = definition.writeColor;
-    stencilEnabled = definition.stencilEnabled;
-    stencilFunc = definition.stencilFunc;
-    stencilRef = definition.stencilRef;
-    stencilFail = definition.stencilFail;
-    stencilDepthFail = definition.stencilDepthFail;
-    stencilPass = definition.stencilPass;
-    useMipMaps = definition.useMipMaps;
-    useFiltering = definition.useFiltering;
-    blocksCollision = definition.blocksCollision;
-    blocksSight = definition.blocksSight;
-    useShaderTime = definition.useShaderTime;
-    highlightsSurface = definition.highlightsSurface;
+    static_cast<ShaderRenderState&>(*this) = definition;
     for (const auto& stageDefinition : definition.stages) {
         auto stage = std::make_unique<ShaderStage>();
         stage->Build(*stageDefinition);
         stages.push_back(std::move(stage));
     }
-    hasDeforms = definition.hasDeforms;
-    usesSphere = definition.usesSphere;
-    deformVerts = definition.deformVerts;
-    sort = definition.sort;
-    index = definition.index;
-    blendGroup = definition.blendGroup;
-    blendGroupHash = definition.blendGroupHash;
-    blend = definition.blend;
 }
 
 void Shader::BuildGenerated(const std::string& baseName, int32_t usage)

@@ -3,6 +3,7 @@
 
 #include "resources/Resource.h"
 #include "resources/shaders/ShaderDefinition.h"
+#include "resources/shaders/ShaderRenderState.h"
 #include "resources/shaders/ShaderStage.h"
 
 #include <cstdint>
@@ -10,8 +11,8 @@
 #include <string>
 #include <vector>
 
-// The fields mean what the definition's fields of the same name mean; the renderer reads them.
-class Shader : public Resource {
+// The render state means what the definition's does; the renderer reads it.
+class Shader : public Resource, public ShaderRenderState {
 public:
     // What GetTypeId reports: a reload rebuilds blended tiles after the shaders they draw from.
     static constexpr int32_t kTypeId = 0;
@@ -28,33 +29,7 @@ public:
     // alpha-blended over the ones before.
     void BuildBlendedTiles(const std::string& name);
 
-    bool cullEnabled = true;
-    int32_t cullFace = GlConstant::kBack;
-    bool testDepth = true;
-    bool writeDepth = true;
-    int32_t depthFunc = GlConstant::kLEqual;
-    bool writeColor = true;
-    bool hasDeforms = false;
-    bool usesSphere = false;
     std::vector<std::unique_ptr<ShaderStage>> stages;
-    int32_t sort = SortType::Opaque;
-    int32_t index = 0;
-    std::string blendGroup;
-    int32_t blendGroupHash = 0;
-    bool blend = true;
-    std::vector<DeformVertsEntry> deformVerts;
-    bool stencilEnabled = false;
-    int32_t stencilFunc = GlConstant::kAlways;
-    int32_t stencilRef = 0;
-    int32_t stencilFail = GlConstant::kKeep;
-    int32_t stencilDepthFail = GlConstant::kKeep;
-    int32_t stencilPass = GlConstant::kKeep;
-    bool useMipMaps = true;
-    bool useFiltering = true;
-    bool blocksCollision = false;
-    bool blocksSight = false;
-    bool useShaderTime = false;
-    bool highlightsSurface = false;
     bool isBlendedTiles = false;
 
 private:

@@ -30,22 +30,7 @@ void ShaderStage::Build(const ShaderStageDefinition& definition)
         for (size_t i = 0; i < definition.animFrames.size(); ++i)
             gResourceManager->Load(CacheFileName(definition.animFrames[i]), animTextures[i], 0);
     }
-    blendEnabled = definition.blendEnabled;
-    srcBlend = definition.srcBlend;
-    dstBlend = definition.dstBlend;
-    clampU = definition.clampU;
-    clampV = definition.clampV;
-    colorGen = definition.colorGen;
-    constantColor = definition.constantColor;
-    colorWave = definition.colorWave;
-    alphaGen = definition.alphaGen;
-    constantAlpha = definition.constantAlpha;
-    alphaWave = definition.alphaWave;
-    uvMods = definition.uvMods;
-    colorArrayKind = definition.colorArrayKind;
-    alphaTestEnabled = definition.alphaTestEnabled;
-    alphaTestFunc = definition.alphaTestFunc;
-    alphaTestRef = definition.alphaTestRef;
+    static_cast<StageRenderState&>(*this) = definition;
 }
 
 size_t ShaderStage::FrameAt(float rate, float time, size_t count)
