@@ -4,8 +4,6 @@
 #include "core/ColorSystem.h"
 #include "core/LocSystem.h"
 
-#include <span>
-
 namespace {
 
 #define EMBERLODE_ENUM_TEXT(name) #name,
@@ -39,15 +37,9 @@ EMBERLODE_NAMES(DifficultyLevel, EMBERLODE_DIFFICULTY_LEVEL)
 EMBERLODE_NAMES(WorldDifficultyLevel, EMBERLODE_WORLD_DIFFICULTY_LEVEL)
 constexpr const char* kModelTypeNames[] = {"2d", "3d"};
 
-struct TableSource {
-    const char* tableName;
-    int32_t defaultValue;
-    std::span<const char* const> names;
-};
+#define EMBERLODE_TABLE(Table) EnumTable::NameList{#Table, Table::kDefault, k##Table##Names}
 
-#define EMBERLODE_TABLE(Table) TableSource{#Table, Table::kDefault, k##Table##Names}
-
-constexpr TableSource kTables[] = {
+constexpr EnumTable::NameList kTables[] = {
     EMBERLODE_TABLE(CharacterStat),
     EMBERLODE_TABLE(DynamicStat),
     EMBERLODE_TABLE(CharacterFunStat),
@@ -81,16 +73,6 @@ constexpr TableSource kTables[] = {
 #undef EMBERLODE_NAMES
 #undef EMBERLODE_ENUM_TEXT
 
-std::unique_ptr<EnumTable> MakeTable(const TableSource& source)
-{
-    auto table = std::make_unique<EnumTable>(source.tableName, static_cast<int32_t>(source.names.size()),
-                                             source.defaultValue);
-    int32_t value = 0;
-    for (const char* name : source.names)
-        table->SetName(value++, name);
-    return table;
-}
-
 std::unique_ptr<EnumTable> MakeColorTypeTable()
 {
     auto table = std::make_unique<EnumTable>("ColorType", ColorType::kCount, ColorType::kDefault);
@@ -119,8 +101,8 @@ std::string NameOrToken(const EnumTable* table, int32_t value, bool asToken)
 
 void AddEngineEnumTables(std::vector<std::unique_ptr<EnumTable>>& tables)
 {
-    for (const TableSource& source : kTables)
-        tables.push_back(MakeTable(source));
+    for (const EnumTable::NameList& list : kTables)
+        tables.push_back(std::make_unique<EnumTable>(list));
     tables.push_back(MakeColorTypeTable());
 }
 

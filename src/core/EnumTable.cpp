@@ -42,6 +42,12 @@ EnumTable::EnumTable(std::string_view tableName, int32_t count, int32_t defaultV
     Reset(count, defaultValue);
 }
 
+EnumTable::EnumTable(const NameList& list)
+    : EnumTable(list.tableName, static_cast<int32_t>(list.names.size()), list.defaultValue)
+{
+    SetNames(list.names);
+}
+
 void EnumTable::Reset(int32_t count, int32_t newDefault)
 {
     names.assign(count > 0 ? static_cast<size_t>(count) : 0, std::string());
@@ -52,6 +58,13 @@ void EnumTable::SetName(int32_t value, std::string_view name)
 {
     if (value >= 0 && value < GetCount())
         names[static_cast<size_t>(value)] = std::string(name);
+}
+
+void EnumTable::SetNames(std::span<const char* const> list)
+{
+    int32_t value = 0;
+    for (const char* name : list)
+        SetName(value++, name);
 }
 
 int32_t EnumTable::IndexOf(std::string_view name) const
@@ -92,6 +105,13 @@ EnumTable* EnumTable::Register(std::string_view tableName, int32_t count, int32_
     }
     registry.tables.push_back(std::make_unique<EnumTable>(tableName, count, defaultValue));
     return registry.tables.back().get();
+}
+
+EnumTable* EnumTable::RegisterNames(const NameList& list)
+{
+    EnumTable* table = Register(list.tableName, static_cast<int32_t>(list.names.size()), list.defaultValue);
+    table->SetNames(list.names);
+    return table;
 }
 
 EnumTable* EnumTable::Find(std::string_view tableName)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,16 @@
 // registering a name again refills that same table rather than making a new one.
 class EnumTable {
 public:
+    // One table's value names in value order, with the table's name and default.
+    struct NameList {
+        const char* tableName;
+        int32_t defaultValue;
+        std::span<const char* const> names;
+    };
+
     EnumTable(std::string_view tableName, int32_t count, int32_t defaultValue);
+    // Sized to the list, value i named names[i].
+    explicit EnumTable(const NameList& list);
 
     // Empties the table and gives it a new size and default, keeping its name.
     void Reset(int32_t count, int32_t defaultValue);
@@ -34,12 +44,16 @@ public:
     // Get-or-create by table name (ASCII case ignored); the table is emptied and resized,
     // so a caller refills it name by name. Safe to call from any thread.
     static EnumTable* Register(std::string_view tableName, int32_t count, int32_t defaultValue);
+    // Register sized to the list, then value i named names[i].
+    static EnumTable* RegisterNames(const NameList& list);
     // Null when no table of that name exists. The engine's own tables always exist.
     static EnumTable* Find(std::string_view tableName);
     // Lookup in the named table; an unknown table logs at level 3 and gives 0.
     static int32_t LookupIn(std::string_view tableName, std::string_view name, bool quiet = false);
 
 private:
+    void SetNames(std::span<const char* const> list);
+
     std::string tableName;
     std::vector<std::string> names;
     int32_t defaultValue = 0;

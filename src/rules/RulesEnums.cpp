@@ -1,8 +1,6 @@
 // RulesEnums -- the game rules' enumerations: value names in order, their registered tables and by-name lookups.
 #include "rules/RulesEnums.h"
 
-#include <span>
-
 namespace {
 
 #define EMBERLODE_ENUM_TEXT(name) #name,
@@ -21,15 +19,9 @@ EMBERLODE_NAMES(RumorLevel, EMBERLODE_RUMOR_LEVEL)
 constexpr const char* kDefenceResultNames[] = {"Miss", "Block", "Parry", "Deflection", "Dodge", ""};
 constexpr const char* kCompareFunctionNames[] = {">", ">=", "=", "<", "<="};
 
-struct TableSource {
-    const char* tableName;
-    int32_t defaultValue;
-    std::span<const char* const> names;
-};
+#define EMBERLODE_TABLE(Table) EnumTable::NameList{#Table, Table::kDefault, k##Table##Names}
 
-#define EMBERLODE_TABLE(Table) TableSource{#Table, Table::kDefault, k##Table##Names}
-
-constexpr TableSource kTables[] = {
+constexpr EnumTable::NameList kTables[] = {
     EMBERLODE_TABLE(QuestType),      EMBERLODE_TABLE(NpcType),         EMBERLODE_TABLE(ChatDialogType),
     EMBERLODE_TABLE(InWayAlphaType), EMBERLODE_TABLE(Direction),       EMBERLODE_TABLE(SolidType),
     EMBERLODE_TABLE(AttackSoundType), EMBERLODE_TABLE(DefenceResult),  EMBERLODE_TABLE(CovenantTreaty),
@@ -44,13 +36,8 @@ constexpr TableSource kTables[] = {
 bool RegisterOnce()
 {
     static const bool registered = [] {
-        for (const TableSource& source : kTables) {
-            EnumTable* table = EnumTable::Register(source.tableName, static_cast<int32_t>(source.names.size()),
-                                                   source.defaultValue);
-            int32_t value = 0;
-            for (const char* name : source.names)
-                table->SetName(value++, name);
-        }
+        for (const EnumTable::NameList& list : kTables)
+            EnumTable::RegisterNames(list);
         return true;
     }();
     return registered;

@@ -18,15 +18,9 @@ EMBERLODE_NAMES(UVMod, EMBERLODE_UV_MOD)
 EMBERLODE_NAMES(DeformVertsType, EMBERLODE_DEFORM_VERTS_TYPE)
 EMBERLODE_NAMES(SortType, EMBERLODE_SORT_TYPE)
 
-struct TableSource {
-    const char* tableName;
-    int32_t defaultValue;
-    std::span<const char* const> names;
-};
+#define EMBERLODE_TABLE(Table) EnumTable::NameList{#Table, Table::kDefault, k##Table##Names}
 
-#define EMBERLODE_TABLE(Table) TableSource{#Table, Table::kDefault, k##Table##Names}
-
-constexpr TableSource kTables[] = {
+constexpr EnumTable::NameList kTables[] = {
     EMBERLODE_TABLE(ColorGen), EMBERLODE_TABLE(AlphaGen),  EMBERLODE_TABLE(UVMod),
     EMBERLODE_TABLE(DeformVertsType), EMBERLODE_TABLE(SortType),
 };
@@ -39,13 +33,8 @@ constexpr TableSource kTables[] = {
 bool RegisterOnce()
 {
     static const bool registered = [] {
-        for (const TableSource& source : kTables) {
-            EnumTable* table = EnumTable::Register(source.tableName, static_cast<int32_t>(source.names.size()),
-                                                   source.defaultValue);
-            int32_t value = 0;
-            for (const char* name : source.names)
-                table->SetName(value++, name);
-        }
+        for (const EnumTable::NameList& list : kTables)
+            EnumTable::RegisterNames(list);
         return true;
     }();
     return registered;

@@ -17,13 +17,8 @@ constexpr const char* kMagicRequirementNames[] = {EMBERLODE_MAGIC_REQUIREMENT(EM
 
 const EnumTable* MagicRequirementTable()
 {
-    static const EnumTable* table = [] {
-        EnumTable* made = EnumTable::Register("MagicRequirement", MagicRequirement::kCount, MagicRequirement::kDefault);
-        int32_t value = 0;
-        for (const char* name : kMagicRequirementNames)
-            made->SetName(value++, name);
-        return made;
-    }();
+    static const EnumTable* table =
+        EnumTable::RegisterNames({"MagicRequirement", MagicRequirement::kDefault, kMagicRequirementNames});
     return table;
 }
 
