@@ -3,48 +3,24 @@
 #include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureRtx.h"
 #include "resources/textures/TextureWorld.h"
+#include "support/ShippedGame.h"
 
-#include <cstdlib>
-
-class ShippedTextures : public ::testing::Test {
+// The shipped game folder seen through the temporary one: its assets and archive linked in.
+class ShippedTextures : public TextureWorld {
 protected:
     void SetUp() override
     {
-        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
-        if (!gameDir)
+        if (!LinkShippedGame(folder.Path()))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        gDebugSystem = &debug;
-        debug.SetMaxConsoleLines(1 << 16);
-        gPlatformSystem = &platform;
-        files = std::make_unique<PosixFileSystem>(gameDir);
-        files->SetRootFolders("Assets");
-        gFileSystem = files.get();
-        ASSERT_TRUE(files->MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
-        device = std::make_unique<RecordingGraphicsDevice>();
-        gGraphicsDevice = device.get();
-    }
-
-    void TearDown() override
-    {
-        gGraphicsDevice = nullptr;
-        device.reset();
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
+        ASSERT_TRUE(files.MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
     }
 
     std::vector<std::string> ListTextures()
     {
         std::vector<std::string> names;
-        files->ListFiles("Textures", "tga", names, kLocationAssets, true, true, true);
+        files.ListFiles("Textures", "tga", names, kLocationAssets, true, true, true);
         return names;
     }
-
-    DebugSystem debug;
-    TempFolder user;
-    PosixPlatformSystem platform{(user.Path() / "User").string()};
-    std::unique_ptr<PosixFileSystem> files;
-    std::unique_ptr<RecordingGraphicsDevice> device;
 };
 
 TEST_F(ShippedTextures, EveryTextureLoadsQuietlyAndCompresses)
@@ -52,7 +28,7 @@ TEST_F(ShippedTextures, EveryTextureLoadsQuietlyAndCompresses)
     std::vector<std::string> names = ListTextures();
     ASSERT_GE(names.size(), 30u);
     for (const std::string& name : names) {
-        FileBuffer file = files->LoadWholeFile(name);
+        FileBuffer file = files.LoadWholeFile(name);
         ASSERT_TRUE(file.IsValid()) << name;
         std::vector<uint8_t> bytes(file.Data(), file.Data() + file.Size());
         std::unique_ptr<Resource> made(TextureResource::LoadTarga(name, bytes.data(), static_cast<uint32_t>(bytes.size()), 0));
