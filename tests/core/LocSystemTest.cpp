@@ -4,6 +4,7 @@
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "platform/PosixFileSystem.h"
+#include "support/LogLines.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -37,13 +38,7 @@ protected:
 
     void WriteLoc(const std::string& name, const std::string& bytes) { folder.Write("Assets/Loc/" + name, bytes); }
 
-    int CountLogged(std::string_view part) const
-    {
-        std::vector<std::string> lines = debug.GetConsoleLines();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(part) != std::string::npos;
-        }));
-    }
+    int CountLogged(std::string_view part) const { return CountLinesHolding(debug, part); }
 
     DebugSystem debug;
     TempFolder folder;

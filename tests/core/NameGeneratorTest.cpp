@@ -4,6 +4,7 @@
 #include "core/NameGenerator.h"
 #include "core/RandomSystem.h"
 #include "platform/PosixFileSystem.h"
+#include "support/LogLines.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -30,13 +31,7 @@ protected:
         gRandomSystem = nullptr;
     }
 
-    int CountLogged(std::string_view part) const
-    {
-        std::vector<std::string> lines = debug.GetConsoleLines();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(part) != std::string::npos;
-        }));
-    }
+    int CountLogged(std::string_view part) const { return CountLinesHolding(debug, part); }
 
     DebugSystem debug;
     TempFolder folder;

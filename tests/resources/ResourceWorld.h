@@ -9,6 +9,7 @@
 #include "platform/PosixPlatformSystem.h"
 #include "resources/Resource.h"
 #include "resources/ResourceManager.h"
+#include "support/LogLines.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -232,12 +233,7 @@ protected:
         return condition();
     }
 
-    int CountLogged(const std::string& text) const
-    {
-        std::vector<std::string> lines = debug.GetConsoleLines();
-        return static_cast<int>(
-            std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
-    }
+    int CountLogged(std::string_view text) const { return CountLinesHolding(debug, text); }
 
     DebugSystem debug;
     TempFolder folder;

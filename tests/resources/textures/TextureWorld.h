@@ -7,6 +7,7 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "resources/device/RecordingGraphicsDevice.h"
+#include "support/LogLines.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -93,12 +94,7 @@ protected:
         return std::vector<uint8_t>(text.begin(), text.end());
     }
 
-    int CountLogged(const std::string& text) const
-    {
-        std::vector<std::string> lines = debug.GetConsoleLines();
-        return static_cast<int>(
-            std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
-    }
+    int CountLogged(std::string_view text) const { return CountLinesHolding(debug, text); }
 
     size_t LogSize() const { return debug.GetConsoleLines().size(); }
 
