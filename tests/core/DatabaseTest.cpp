@@ -3,8 +3,9 @@
 #include "core/SimpleData.h"
 #include "platform/PosixPlatformSystem.h"
 #include "DatabaseWorld.h"
+#include "support/GameFolderFiles.h"
+#include "support/ShippedGame.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -316,23 +317,17 @@ TEST_F(DatabaseWalk, SimpleDataLoadsOnlyWhenItsEntryChanges)
 
 TEST(DatabaseShipped, GameFolderLoadsCleanly)
 {
-    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
-    ASSERT_NE(gameDir, nullptr);
-    DebugSystem debug;
-    gDebugSystem = &debug;
-    PosixFileSystem files(gameDir);
-    files.SetRootFolders("Assets");
-    gFileSystem = &files;
+    ASSERT_FALSE(ShippedGameFolder().empty()) << "EMBERLODE_GAME_DIR not set";
+    GameFolderFiles game(ShippedGameFolder());
     Database database;
     database.Load();
-    gFileSystem = nullptr;
     const DatabaseEntry* gameSystem = database.FindEntryByName("GameSystem");
     ASSERT_NE(gameSystem, nullptr);
     EXPECT_EQ(gameSystem->GetType(), DatabaseEntryType::Info);
     EXPECT_EQ(gameSystem->GetString("Name"), "Game system");
     EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info), gameSystem);
     EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, gameSystem), nullptr);
-    for (const std::string& line : debug.GetConsoleLines())
+    for (const std::string& line : game.debug.GetConsoleLines())
         EXPECT_NE(line.rfind("^c00", 0), 0u) << line;
 }
 

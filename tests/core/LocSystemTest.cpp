@@ -4,11 +4,11 @@
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "platform/PosixFileSystem.h"
+#include "support/GameFolderFiles.h"
 #include "support/LogLines.h"
+#include "support/ShippedGame.h"
 #include "support/TempFolder.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -220,17 +220,12 @@ TEST_F(LocWorld, KeyboardTypeFollowsUserVar)
 // The files we ship: the code page, key names, keyboards and English load and agree.
 TEST(ShippedLocFiles, LoadAndAgree)
 {
-    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
-    if (!gameDir)
+    if (ShippedGameFolder().empty())
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-    DebugSystem debug;
-    gDebugSystem = &debug;
-    PosixFileSystem files(gameDir);
-    files.SetRootFolders("Assets");
-    gFileSystem = &files;
+    GameFolderFiles game(ShippedGameFolder());
     LocSystem loc;
     ASSERT_TRUE(loc.Load("English"));
-    for (const std::string& line : debug.GetConsoleLines())
+    for (const std::string& line : game.debug.GetConsoleLines())
         ADD_FAILURE() << line;
 
     EXPECT_EQ(loc.GetUnicodeChar(0x80), 0x20AC);

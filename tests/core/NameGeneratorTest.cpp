@@ -4,11 +4,12 @@
 #include "core/NameGenerator.h"
 #include "core/RandomSystem.h"
 #include "platform/PosixFileSystem.h"
+#include "support/GameFolderFiles.h"
 #include "support/LogLines.h"
+#include "support/ShippedGame.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -97,14 +98,9 @@ TEST_F(NameWorld, OneSampleAndHostileTables)
 
 TEST(ShippedNameTables, GiveNames)
 {
-    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
-    if (!gameDir)
+    if (ShippedGameFolder().empty())
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-    DebugSystem debug;
-    gDebugSystem = &debug;
-    PosixFileSystem files(gameDir);
-    files.SetRootFolders("Assets");
-    gFileSystem = &files;
+    GameFolderFiles game(ShippedGameFolder());
     RandomSystem random;
     gRandomSystem = &random;
     NameGenerator names;
@@ -115,8 +111,7 @@ TEST(ShippedNameTables, GiveNames)
         EXPECT_GE(distinct.size(), 40u) << table;
         EXPECT_EQ(distinct.count(NameGenerator::kFallbackName), 0u) << table;
     }
-    EXPECT_TRUE(debug.GetConsoleLines().empty());
-    gFileSystem = nullptr;
+    EXPECT_TRUE(game.debug.GetConsoleLines().empty());
     gRandomSystem = nullptr;
 }
 

@@ -1,65 +1,19 @@
 // The shipped monsters, town NPCs, chat sets and covenants: what the game needs of them, and the lint checks of their kinds.
-#include "core/Database.h"
-#include "core/DebugSystem.h"
-#include "core/FileSystem.h"
 #include "core/LocSystem.h"
-#include "platform/PosixFileSystem.h"
-#include "rules/ContentLint.h"
-#include "rules/GameData.h"
+#include "rules/PlantedGame.h"
 #include "rules/RulesEnums.h"
+#include "rules/ShippedRulesWorld.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/covenants/CovenantTrait.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterDefinition.h"
 #include "rules/monsters/MonsterType.h"
-#include "support/TempFolder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
 
-namespace {
-
-class ShippedCreatures : public ::testing::Test {
-protected:
-    ShippedCreatures() : files(std::getenv("EMBERLODE_GAME_DIR") ? std::getenv("EMBERLODE_GAME_DIR") : ".")
-    {
-        files.SetRootFolders("Assets");
-        gDebugSystem = &debug;
-        gFileSystem = &files;
-        gDatabase = &database;
-        gGameData = &gameData;
-        database.Load();
-        gameData.Load(database);
-    }
-
-    ~ShippedCreatures() override
-    {
-        gFileSystem = nullptr;
-        gDatabase = nullptr;
-        gGameData = nullptr;
-    }
-
-    DebugSystem debug;
-    PosixFileSystem files;
-    Database database;
-    GameData gameData;
-};
-
-std::vector<std::string> LintFolder(const TempFolder& folder)
-{
-    DebugSystem debug;
-    gDebugSystem = &debug;
-    PosixFileSystem files(folder.Path().string());
-    files.SetRootFolders("Assets");
-    gFileSystem = &files;
-    std::vector<std::string> problems = ContentLint::CheckGameContent(debug, "English");
-    gFileSystem = nullptr;
-    return problems;
-}
-
-} // namespace
+using ShippedCreatures = ShippedRulesWorld;
 
 TEST_F(ShippedCreatures, MonstersCoverTheLevelsWithEverySpecialRarity)
 {
@@ -118,18 +72,15 @@ TEST_F(ShippedCreatures, HumanComesLastAfterFourRivalsWithTheirTraits)
 TEST(CreatureLint, ReportsPlantedFaults)
 {
     TempFolder folder;
-    folder.Write("Assets/Loc/English.loc", "Known \"known\"\n");
-    folder.Write("Assets/Database/database.dbl", "game.dbr\n");
-    folder.Write("Assets/Database/game.dbr",
-                 "GameSystem\n{\n Type Info\n GameName x\n Version 1\n}\n"
-                 "Nameless\n{\n Type MonsterType\n MinLevel 4\n MaxLevel 3\n}\n"
-                 "Talker\n{\n Type Actor\n ChatIntro Unknown\n}\n"
-                 "Mute\n{\n Type NpcChat\n DialogType None\n MinLevel 2\n MaxLevel 1\n}\n"
-                 "Chatty\n{\n Type NpcChat\n DialogType None\n ChatText Known\n ChatText Missing\n}\n"
-                 "Human\n{\n Type Covenant\n Name x\n}\n"
-                 "Late\n{\n Type Covenant\n}\n"
-                 "Bare\n{\n Type CovenantTrait\n Name x\n}\n");
-    std::vector<std::string> problems = LintFolder(folder);
+    WritePlantedGame(folder, "GameSystem\n{\n Type Info\n GameName x\n Version 1\n}\n"
+                             "Nameless\n{\n Type MonsterType\n MinLevel 4\n MaxLevel 3\n}\n"
+                             "Talker\n{\n Type Actor\n ChatIntro Unknown\n}\n"
+                             "Mute\n{\n Type NpcChat\n DialogType None\n MinLevel 2\n MaxLevel 1\n}\n"
+                             "Chatty\n{\n Type NpcChat\n DialogType None\n ChatText Known\n ChatText Missing\n}\n"
+                             "Human\n{\n Type Covenant\n Name x\n}\n"
+                             "Late\n{\n Type Covenant\n}\n"
+                             "Bare\n{\n Type CovenantTrait\n Name x\n}\n");
+    std::vector<std::string> problems = LintGameFolder(folder.Path().string());
     for (const char* expected :
          {"Nameless: Name is empty", "Nameless: Archetype is empty", "Nameless: level window 4..3 is empty or below 1",
           "Talker: ChatIntro names the missing text Unknown", "Mute: has no ChatText",

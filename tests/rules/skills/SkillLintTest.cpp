@@ -1,10 +1,6 @@
 // SkillLintTest -- the content lint finds skill names looked up before they load and names that lead nowhere.
-#include "core/DebugSystem.h"
-#include "core/FileSystem.h"
-#include "platform/PosixFileSystem.h"
-#include "rules/ContentLint.h"
+#include "rules/PlantedGame.h"
 #include "rules/skills/SkillWorld.h"
-#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -22,17 +18,8 @@ Effect { Type StatusEffect | PerLevel Gone | Aura 1 | AuraStatusEffect Effect }
 TEST(SkillLint, ReportsForwardAndDanglingNames)
 {
     TempFolder folder;
-    folder.Write("Assets/Loc/English.loc", "");
-    folder.Write("Assets/Database/database.dbl", "game.dbr\n");
-    folder.Write("Assets/Database/game.dbr", ExpandRecords(kRecords));
-    DebugSystem debug;
-    debug.SetMaxConsoleLines(1 << 16);
-    gDebugSystem = &debug;
-    PosixFileSystem files(folder.Path().string());
-    files.SetRootFolders("Assets");
-    gFileSystem = &files;
-    std::vector<std::string> problems = ContentLint::CheckGameContent(debug, "English");
-    gFileSystem = nullptr;
+    WritePlantedGame(folder, ExpandRecords(kRecords), "");
+    std::vector<std::string> problems = LintGameFolder(folder.Path().string());
 
     auto reported = [&](const std::string& problem) {
         return std::find(problems.begin(), problems.end(), problem) != problems.end();
