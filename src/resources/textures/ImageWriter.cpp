@@ -121,6 +121,19 @@ void WritePng(const uint8_t* pixels, int32_t width, int32_t height, std::string_
     WriteThrough(path, [&](FILE* stream) { return EncodePng(stream, rows.data(), width, height); });
 }
 
+bool WriteImageFile(std::string_view path, const std::vector<uint8_t>& bytes)
+{
+    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary);
+    if (!file)
+        return false;
+    if (file->Write(bytes.data(), bytes.size()) != bytes.size()) {
+        gFileSystem->Abandon(file);
+        return false;
+    }
+    gFileSystem->Close(file);
+    return true;
+}
+
 std::vector<uint8_t> EncodeTga(int32_t width, int32_t height, int32_t bytesPerPixel, const uint8_t* pixels)
 {
     TargaHeader header;
@@ -147,14 +160,5 @@ bool WriteTga(int32_t width, int32_t height, int32_t bytesPerPixel, const uint8_
     if (!pixels || width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF ||
         (bytesPerPixel != 3 && bytesPerPixel != 4))
         return false;
-    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary);
-    if (!file)
-        return false;
-    std::vector<uint8_t> bytes = EncodeTga(width, height, bytesPerPixel, pixels);
-    if (file->Write(bytes.data(), bytes.size()) != bytes.size()) {
-        gFileSystem->Abandon(file);
-        return false;
-    }
-    gFileSystem->Close(file);
-    return true;
+    return WriteImageFile(path, EncodeTga(width, height, bytesPerPixel, pixels));
 }

@@ -4,6 +4,7 @@
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/textures/ImageWriter.h"
 #include "resources/textures/TextureCacheFile.h"
 
 #include <algorithm>
@@ -82,17 +83,7 @@ bool TextureCtx::Compress(const uint8_t* pixels, int32_t sourceWidth, int32_t so
 {
     DxtMode chosen = sourceBytes == 3 ? DxtMode::kDxt1 : DxtMode::kDxt5;
     std::vector<uint8_t> bytes = Encode(pixels, sourceWidth, sourceHeight, levels, sourceBytes, chosen);
-    if (bytes.empty())
-        return false;
-    File* file = gFileSystem->Open(outputPath, kFileWrite | kFileBinary);
-    if (!file)
-        return false;
-    if (file->Write(bytes.data(), bytes.size()) != bytes.size()) {
-        gFileSystem->Abandon(file);
-        return false;
-    }
-    gFileSystem->Close(file);
-    return true;
+    return !bytes.empty() && WriteImageFile(outputPath, bytes);
 }
 
 bool TextureCtx::Load(std::string_view path)

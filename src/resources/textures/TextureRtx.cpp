@@ -4,6 +4,7 @@
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/textures/ImageWriter.h"
 #include "resources/textures/TextureCacheFile.h"
 
 #include <algorithm>
@@ -162,16 +163,5 @@ std::vector<uint8_t> TextureRtx::Encode() const
 
 bool TextureRtx::WriteRtx(std::string_view path) const
 {
-    if (!chain)
-        return false;
-    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary);
-    if (!file)
-        return false;
-    std::vector<uint8_t> bytes = Encode();
-    if (file->Write(bytes.data(), bytes.size()) != bytes.size()) {
-        gFileSystem->Abandon(file);
-        return false;
-    }
-    gFileSystem->Close(file);
-    return true;
+    return chain && WriteImageFile(path, Encode());
 }

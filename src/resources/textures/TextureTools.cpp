@@ -87,19 +87,6 @@ std::vector<uint8_t> CenterOnCanvas(const TargaImage& image, int32_t newWidth, i
     return canvas;
 }
 
-bool WriteBytes(std::string_view path, const std::vector<uint8_t>& bytes)
-{
-    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary);
-    if (!file)
-        return false;
-    if (file->Write(bytes.data(), bytes.size()) != bytes.size()) {
-        gFileSystem->Abandon(file);
-        return false;
-    }
-    gFileSystem->Close(file);
-    return true;
-}
-
 bool BuildRtxFrom(const std::string& source, TextureRtx& texture)
 {
     if (StringEqualsNoCase(FileExtension(source), "tga"))
@@ -214,7 +201,7 @@ bool TextureTools::ResizeTexture(std::string_view path, int32_t newWidth, int32_
     // The image ID stays with the header it belongs to.
     out.insert(out.end(), bytes.begin() + TargaHeader::kBytes, bytes.begin() + TargaHeader::kBytes + header.idLength);
     out.insert(out.end(), canvas.begin(), canvas.end());
-    return WriteBytes(name, out);
+    return WriteImageFile(name, out);
 }
 
 void TextureTools::ConvertTextureDirectory(std::string_view directory, std::string_view name, int32_t count,
