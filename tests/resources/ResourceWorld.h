@@ -1,16 +1,10 @@
 // ResourceWorld -- a resource manager with its loader thread over a temporary game folder, probes and gates.
 #pragma once
 
-#include "core/CommandSystem.h"
-#include "core/DebugSystem.h"
 #include "core/Memory.h"
-#include "core/UserVarSystem.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
+#include "resources/AssetFolderWorld.h"
 #include "resources/Resource.h"
 #include "resources/ResourceManager.h"
-#include "support/LogLines.h"
-#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -30,28 +24,6 @@
 // What the injected critical-error handler throws in place of ending the process.
 struct CriticalErrorThrown : std::runtime_error {
     using std::runtime_error::runtime_error;
-};
-
-// Runs a hook whenever the main thread yields, which a waiting Get does only after it has
-// named the row it waits for: tests open their gates there, so no test depends on timing.
-class TestPlatform : public PosixPlatformSystem {
-public:
-    explicit TestPlatform(const std::string& userFolder)
-        : PosixPlatformSystem(userFolder), mainThread(std::this_thread::get_id())
-    {
-    }
-
-    void Sleep(uint32_t milliseconds) override
-    {
-        if (std::this_thread::get_id() == mainThread && onMainThreadSleep)
-            onMainThreadSleep();
-        PosixPlatformSystem::Sleep(milliseconds);
-    }
-
-    std::function<void()> onMainThreadSleep;
-
-private:
-    std::thread::id mainThread;
 };
 
 // A one-way barrier: Wait blocks until Open.
@@ -107,20 +79,11 @@ public:
     int32_t typeId;
 };
 
-class ResourceWorld : public ::testing::Test {
+class ResourceWorld : public AssetFolderWorld {
 protected:
-    ResourceWorld() : platform((folder.Path() / "User").string()), files(folder.Path().string())
+    ResourceWorld()
     {
-        gDebugSystem = &debug;
-        debug.SetMaxConsoleLines(1 << 20);
-        gPlatformSystem = &platform;
         platform.SetCriticalErrorHandler([](const std::string& message) { throw CriticalErrorThrown(message); });
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gCommandSystem = &commands;
-        commands.RegisterCommands();
-        gUserVarSystem = &vars;
-        vars.RegisterCommands();
         baselineBytes = MemBytesInUse(kMemTotal);
         baselineProbes = ProbeResource::live.load();
         manager = std::make_unique<ResourceManager>();
@@ -141,11 +104,6 @@ protected:
     {
         manager.reset();
         SetMemoryThreshold(0);
-        gUserVarSystem = nullptr;
-        gCommandSystem = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
     }
 
     // Every test ends with the loader stopped and nothing of its own left allocated.
@@ -181,8 +139,6 @@ protected:
         for (Gate& gate : gates)
             gate.Open();
     }
-
-    void WriteAsset(const std::string& path, const std::string& bytes) { folder.Write("Assets/" + path, bytes); }
 
     // Registers a type whose factory makes probes and records, in order, the names it built.
     void RegisterProbe(const std::string& extension, bool readsFile, const std::string& alternative = "",
@@ -233,14 +189,6 @@ protected:
         return condition();
     }
 
-    int CountLogged(std::string_view text) const { return CountLinesHolding(debug, text); }
-
-    DebugSystem debug;
-    TempFolder folder;
-    TestPlatform platform;
-    PosixFileSystem files;
-    CommandSystem commands;
-    UserVarSystem vars;
     std::unique_ptr<ResourceManager> manager;
     int64_t baselineBytes = 0;
     int baselineProbes = 0;

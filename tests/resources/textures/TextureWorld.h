@@ -1,14 +1,8 @@
 // TextureWorld -- a recording graphics device over a temporary game folder, with Targa and cache file builders.
 #pragma once
 
-#include "core/CommandSystem.h"
-#include "core/DebugSystem.h"
-#include "core/UserVarSystem.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
+#include "resources/AssetFolderWorld.h"
 #include "resources/device/RecordingGraphicsDevice.h"
-#include "support/LogLines.h"
-#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -49,19 +43,10 @@ inline std::string AsText(const std::vector<uint8_t>& bytes)
     return std::string(bytes.begin(), bytes.end());
 }
 
-class TextureWorld : public ::testing::Test {
+class TextureWorld : public AssetFolderWorld {
 protected:
-    TextureWorld() : platform((folder.Path() / "User").string()), files(folder.Path().string())
+    TextureWorld()
     {
-        gDebugSystem = &debug;
-        debug.SetMaxConsoleLines(1 << 20);
-        gPlatformSystem = &platform;
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gCommandSystem = &commands;
-        commands.RegisterCommands();
-        gUserVarSystem = &vars;
-        vars.RegisterCommands();
         device = std::make_unique<RecordingGraphicsDevice>();
         gGraphicsDevice = device.get();
         device->RegisterVars();
@@ -71,16 +56,11 @@ protected:
     {
         gGraphicsDevice = nullptr;
         device.reset();
-        gUserVarSystem = nullptr;
-        gCommandSystem = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
     }
 
     void WriteAsset(const std::string& path, const std::vector<uint8_t>& bytes)
     {
-        folder.Write("Assets/" + path, AsText(bytes));
+        AssetFolderWorld::WriteAsset(path, AsText(bytes));
     }
 
     bool UserFileExists(const std::string& path) const
@@ -94,15 +74,7 @@ protected:
         return std::vector<uint8_t>(text.begin(), text.end());
     }
 
-    int CountLogged(std::string_view text) const { return CountLinesHolding(debug, text); }
-
     size_t LogSize() const { return debug.GetConsoleLines().size(); }
 
-    DebugSystem debug;
-    TempFolder folder;
-    PosixPlatformSystem platform;
-    PosixFileSystem files;
-    CommandSystem commands;
-    UserVarSystem vars;
     std::unique_ptr<RecordingGraphicsDevice> device;
 };
