@@ -7,19 +7,15 @@ namespace {
 
 using GameSystemRead = RulesWorld;
 
-TEST_F(GameSystemRead, MissingRecordLogsOnceAndKeepsEveryDefault)
+TEST_F(GameSystemRead, MissingRecordLogsOnceAndTheDefaultsStillMakeALevel)
 {
     Load({{"rules.dbr", "CombatSystem { Type Info\n TileSize 10 }\n"}});
     gameData.Load(database);
     EXPECT_EQ(CountLogged("^c001GameSystem database entry not found!\n"), 1);
     EXPECT_EQ(CountErrors(), 1);
-    const GameSystemTuning defaults;
-    EXPECT_EQ(Tuning().tileSize, defaults.tileSize);
-    EXPECT_EQ(Tuning().maxMoney, 0);
-    EXPECT_EQ(Tuning().difficultyTimeMult[WorldDifficultyLevel::Legendary], 1.0f);
-    EXPECT_TRUE(Tuning().fonts.empty());
+    // Another record's keys are not read.
+    EXPECT_EQ(Tuning().tileSize, GameSystemTuning().tileSize);
     EXPECT_EQ(gameData.GetNameById("TileSize"), "");
-    // The defaults still make a whole level.
     EXPECT_EQ(Tuning().cellsPerTile, 2);
     EXPECT_EQ(Tuning().cellsPerLevelX, 128);
     EXPECT_FLOAT_EQ(Tuning().levelWidth, 4096.0f);
@@ -32,26 +28,21 @@ TEST_F(GameSystemRead, DerivedGeometryFromSampleNumbers)
     const GameSystemTuning& t = Tuning();
     EXPECT_EQ(t.blocksPerRow, 5);
     EXPECT_EQ(t.blocksPerColumn, 4);
-    EXPECT_EQ(t.cellsPerTile, 2);  // floor(48 / 20 + 0.5)
     EXPECT_EQ(t.cellsPerBlockX, 16);
-    EXPECT_EQ(t.cellsPerBlockY, 12);
-    EXPECT_EQ(t.cellsPerLevelX, 80);
     EXPECT_EQ(t.cellsPerLevelY, 48);
     EXPECT_FLOAT_EQ(t.levelWidth, 1920.0f);
-    EXPECT_FLOAT_EQ(t.levelHeight, 1152.0f);
     EXPECT_FLOAT_EQ(t.halfLevelHeight, 576.0f);
-    EXPECT_FLOAT_EQ(t.blockWidth, 384.0f);
     EXPECT_FLOAT_EQ(t.blockHeight, 288.0f);
-    EXPECT_FLOAT_EQ(t.gridSize.y, 18.0f);
     // One number sets both halves of a pair.
-    EXPECT_FLOAT_EQ(t.gridOffset.x, 3.0f);
     EXPECT_FLOAT_EQ(t.gridOffset.y, 3.0f);
     EXPECT_EQ(CountErrors(), 0);
 
-    LoadGameSystem("TileSize 64\n GridSize 43");
-    EXPECT_EQ(Tuning().cellsPerTile, 1);  // 1.488 + 0.5 rounds down
-    LoadGameSystem("TileSize 64\n GridSize 42.6");
-    EXPECT_EQ(Tuning().cellsPerTile, 2);
+    // Cells per tile is floor(TileSize / GridSize + 0.5).
+    for (auto [lines, cells] : {std::pair{"TileSize 48\n GridSize 20 18", 2}, std::pair{"TileSize 64\n GridSize 43", 1},
+                                std::pair{"TileSize 64\n GridSize 42.6", 2}}) {
+        LoadGameSystem(lines);
+        EXPECT_EQ(Tuning().cellsPerTile, cells) << lines;
+    }
 }
 
 TEST_F(GameSystemRead, SizesThatWouldDivideByNothingAreRefused)
@@ -76,13 +67,10 @@ TEST_F(GameSystemRead, TablesByNameListsAndColours)
                    "TimeOnGroundMultArtifact 10\n XpMultMonsterBoss 12\n MaxBaseSpirit 250\n"
                    "ItemTypeColorRelic Ember\n ItemQualityColorRare 3\n MonsterRarityColorBoss Mauve\n"
                    "TreatyColorWar 149\n TradeRouteHugeStart -300\n TradeRouteHugeIncreasePerHour 100\n"
-                   "RumorChanceWellCrafted 0.8\n CombatEffectNormalMiss \"effects/miss.mdl\"\n"
-                   "PowerWeightLifeStone 0.05\n ValueEachPointTemporaryMagicChance 1.5\n"
-                   "Fonts small\n Fonts normal\n DeathScoreMult 1\n DeathScoreMult 0.5\n"
+                   "CombatEffectNormalMiss \"effects/miss.mdl\"\n ValueEachPointTemporaryMagicChance 1.5\n"
                    "UseHintOffset \"1 -48\"\n UseHintOffset 7\n UsingCovenants 1\n GameName \"Ember lode\"");
     const GameSystemTuning& t = Tuning();
     EXPECT_EQ(t.difficultyMonsterLevelStart[WorldDifficultyLevel::Legendary], 80);
-    EXPECT_EQ(t.difficultyMonsterLevelStart[WorldDifficultyLevel::Champion], 1);
     EXPECT_EQ(gameData.GetDifficultyMinLevel(WorldDifficultyLevel::Champion), 25);
     EXPECT_FLOAT_EQ(t.timeOnGroundMult[ItemRarity::Artifact], 10.0f);
     EXPECT_FLOAT_EQ(gameData.GetXpMultMonster(MonsterRarity::Boss), 12.0f);
@@ -90,16 +78,11 @@ TEST_F(GameSystemRead, TablesByNameListsAndColours)
     EXPECT_EQ(gameData.GetItemTypeColor(ItemType::Relic), ColorType::Ember);
     EXPECT_EQ(gameData.GetItemQualityColorCode(ItemRarity::Rare), "^c003");
     EXPECT_FLOAT_EQ(t.tradeRoutes[TradeRouteType::Huge].start, -300.0f);
-    EXPECT_FLOAT_EQ(t.rumorChance[RumorLevel::WellCrafted], 0.8f);
     EXPECT_EQ(t.combatEffect[AttackSoundType::NormalMiss], "effects/miss.mdl");
-    EXPECT_FLOAT_EQ(t.powerWeight[4], 0.05f);
     EXPECT_FLOAT_EQ(gameData.GetValueEachPoint(ValueEachPoint::TemporaryMagicChance), 1.5f);
-    EXPECT_EQ(t.fonts, (std::vector<std::string>{"small", "normal"}));
     ASSERT_EQ(t.useHintOffsets.size(), 2u);
-    EXPECT_FLOAT_EQ(t.useHintOffsets[0].y, -48.0f);
     EXPECT_FLOAT_EQ(t.useHintOffsets[1].y, 7.0f);
     EXPECT_TRUE(t.usingCovenants);
-    EXPECT_EQ(t.gameName, "Ember lode");
     EXPECT_EQ(gameData.GetNameById("gamename"), "Ember lode");
 
     // A colour that is no name, or an index outside the table, keeps the default and is logged.

@@ -103,13 +103,10 @@ TEST_F(CovenantDefinitions, ChanceLinesRollsAndOfferWeights)
     EXPECT_EQ(Rival().GetMinComparisonInfluence(gameData.GetTuning(), 3), 2000);  // 100 x 2 x 2 x 5
 }
 
-TEST_F(CovenantDefinitions, TraitsCarryTextsEffectAndMultipliers)
+TEST_F(CovenantDefinitions, TraitsLinkTheirEffectAndReadMultipliersByIndex)
 {
     ASSERT_EQ(gameData.GetCovenantTraitCount(), 1);
     const CovenantTrait& brave = *gameData.GetCovenantTrait(gameData.FindCovenantTraitIndex("brave"));
-    EXPECT_EQ(brave.name, "$$Brave$$");
-    EXPECT_EQ(brave.description, "$$BraveDesc$$");
-    EXPECT_EQ(brave.textureName, "textures/traits/brave.tga");
     EXPECT_EQ(brave.statusEffect, database.FindEntryByName("Rival"));
     EXPECT_TRUE(brave.noRandom);
     EXPECT_FLOAT_EQ(brave.GetMultiplier(2), 1.5f);

@@ -5,131 +5,51 @@
 #include "rules/RulesWorld.h"
 #include "rules/items/InventoryBase.h"
 #include "rules/items/ItemBase.h"
+#include "rules/monsters/RecordWorld.h"
 
 #include <memory>
 #include <string>
 
 // Records named after what the tests need of them; numbers chosen so that each formula's
 // rounding shows.
-inline const char* const kItemRecords = R"(
-GameSystem { Type Info
-    ItemQualityValueMultRare 1.1
-    ItemQualityStatMultRare 1.5
-    ItemPriceFactor 1.5
-    GuardCostPerLevel 2.5
-    IdentifyCost 10
-    BaseItemTimeOnGround 60
-    TimeOnGroundMultRare 2
-    MinSellPercent 0.25
-    MaxSellPercent 0.5
-    MinSellPercentPrice 1000 }
-Sword { Type Item
-    Name "$$ItemSword$$"
-    ItemType HandPrimary
-    ItemRequirement WeaponSword
-    MinDamagePhysical 3
-    MaxDamagePhysical 7
-    Value 100
-    MinLevel 2
-    RequiredStrength 10
-    ModifiersAllowed 1
-    ModifierLevelRequirement 0.5 }
-GreatAxe { Type Item
-    Name "$$ItemGreatAxe$$"
-    ItemType HandBoth
-    MaxDamagePhysical 12
-    Value 300 }
-Dagger { Type Item
-    Name "$$ItemDagger$$"
-    ItemType HandEither
-    MaxDamagePhysical 3
-    Value 40 }
-Buckler { Type Item
-    Name "$$ItemBuckler$$"
-    ItemType HandSecondary
-    ItemRequirement Shield
-    Armor 5
-    Value 50 }
-Band { Type Item
-    Name "$$ItemBand$$"
-    ItemType Ring
-    Value 80 }
-Charm { Type Item
-    Name "$$ItemCharm$$"
-    ItemType Jewelry
-    Value 80 }
-Helm { Type Item
-    Name "$$ItemHelm$$"
-    ItemType Head
-    Armor 4
-    Defense 2
-    StatChangeVitality 1
-    Value 60 }
-Crown { Type Item
-    Name "$$ItemCrown$$"
-    ItemType Head
-    Unique 1
-    Armor 9
-    Value 900 }
-Tonic { Type Item
-    Name "$$ItemTonic$$"
-    ItemType Drink
-    MaxStack 5
-    Value 10
-    CanBeUsed 1 }
-Pack { Type Item
-    Name "$$ItemPack$$"
-    ItemType Bag
-    BagSize 6
-    Value 20 }
-Primer { Type Item
-    Name "$$ItemPrimer$$"
-    ItemType Tome
-    ForcedItemSlot 2
-    Value 5 }
-Idol { Type Item
-    Name "$$ItemIdol$$"
-    ItemType Relic
-    Value 500
-    RelicBonusPerLevel 0.1
-    RelicBonusPerLevel 0.02 }
-Ward { Type Item
-    Name "$$ItemWard$$"
-    ItemType Guard
-    Guard Warden
-    Value 200 }
-Warden { MinLevel 4 }
-Heirloom { Type Item
-    Name "$$ItemHeirloom$$"
-    ItemType Other
-    NoDrop 1
-    Value 1
-    Unsellable 1 }
-Token { Type QuestItem
-    Name "$$ItemToken$$" }
-Keen { Type MagicModifier
-    Name "$$AffixKeen$$"
-    Prefix 1
-    MinLevel 3
-    ItemLevel 10
-    MagicRequirement Weapon
-    ValueBonus 0.5
-    StatChangeStrength 2 6 }
-Bear { Type MagicModifier
-    Name "$$AffixBear$$"
-    StatChangeVitality 4
-    StatChangeArmor 2 4
-    ValueBonus 0.25 }
-Fox { Type MagicModifier
-    Name "$$AffixFox$$"
-    StatChangeDexterity 1 3 }
-)";
+inline std::string ItemRecords()
+{
+    return RecordWorld::Records({
+        "GameSystem: Type Info; ItemQualityValueMultRare 1.1; ItemQualityStatMultRare 1.5; ItemPriceFactor 1.5; "
+            "GuardCostPerLevel 2.5; IdentifyCost 10; BaseItemTimeOnGround 60; TimeOnGroundMultRare 2; "
+            "MinSellPercent 0.25; MaxSellPercent 0.5; MinSellPercentPrice 1000",
+        "Sword: Type Item; Name \"$$ItemSword$$\"; ItemType HandPrimary; ItemRequirement WeaponSword; "
+            "MinDamagePhysical 3; MaxDamagePhysical 7; Value 100; MinLevel 2; RequiredStrength 10; "
+            "ModifiersAllowed 1; ModifierLevelRequirement 0.5",
+        "GreatAxe: Type Item; Name \"$$ItemGreatAxe$$\"; ItemType HandBoth; MaxDamagePhysical 12; Value 300",
+        "Dagger: Type Item; Name \"$$ItemDagger$$\"; ItemType HandEither; MaxDamagePhysical 3; Value 40",
+        "Buckler: Type Item; Name \"$$ItemBuckler$$\"; ItemType HandSecondary; ItemRequirement Shield; Armor 5; "
+            "Value 50",
+        "Band: Type Item; Name \"$$ItemBand$$\"; ItemType Ring; Value 80",
+        "Charm: Type Item; Name \"$$ItemCharm$$\"; ItemType Jewelry; Value 80",
+        "Helm: Type Item; Name \"$$ItemHelm$$\"; ItemType Head; Armor 4; Defense 2; StatChangeVitality 1; Value 60",
+        "Crown: Type Item; Name \"$$ItemCrown$$\"; ItemType Head; Unique 1; Armor 9; Value 900",
+        "Tonic: Type Item; Name \"$$ItemTonic$$\"; ItemType Drink; MaxStack 5; Value 10; CanBeUsed 1",
+        "Pack: Type Item; Name \"$$ItemPack$$\"; ItemType Bag; BagSize 6; Value 20",
+        "Primer: Type Item; Name \"$$ItemPrimer$$\"; ItemType Tome; ForcedItemSlot 2; Value 5",
+        "Idol: Type Item; Name \"$$ItemIdol$$\"; ItemType Relic; Value 500; RelicBonusPerLevel 0.1; "
+            "RelicBonusPerLevel 0.02",
+        "Ward: Type Item; Name \"$$ItemWard$$\"; ItemType Guard; Guard Warden; Value 200",
+        "Warden: MinLevel 4",
+        "Heirloom: Type Item; Name \"$$ItemHeirloom$$\"; ItemType Other; NoDrop 1; Value 1; Unsellable 1",
+        "Token: Type QuestItem; Name \"$$ItemToken$$\"",
+        "Keen: Type MagicModifier; Name \"$$AffixKeen$$\"; Prefix 1; MinLevel 3; ItemLevel 10; "
+            "MagicRequirement Weapon; ValueBonus 0.5; StatChangeStrength 2 6",
+        "Bear: Type MagicModifier; Name \"$$AffixBear$$\"; StatChangeVitality 4; StatChangeArmor 2 4; ValueBonus 0.25",
+        "Fox: Type MagicModifier; Name \"$$AffixFox$$\"; StatChangeDexterity 1 3",
+    });
+}
 
 class ItemWorld : public RulesWorld {
 protected:
     ItemWorld()
     {
-        Load({{"items.dbr", kItemRecords}});
+        Load({{"items.dbr", ItemRecords()}});
         gameData.Load(database);
     }
 

@@ -2,10 +2,8 @@
 #include "QuestTestWorld.h"
 
 #include "core/MessageBuffer.h"
-#include "core/RandomSystem.h"
 #include "rules/RulesEnums.h"
 
-#include <cmath>
 #include <cstring>
 #include <set>
 #include <tuple>
@@ -72,18 +70,6 @@ protected:
     FakeQuest quest{&world};
 };
 
-// The draws of the quest stream, for checking generation draw by draw.
-struct Stream {
-    RandomSystem random;
-    explicit Stream(uint32_t seed) { random.SetState(RandomStream::Quest, seed); }
-    float Draw() { return random.RandomFloat(RandomStream::Quest); }
-    int32_t Int(int32_t lo, int32_t hi)
-    {
-        double k = std::trunc(static_cast<double>(Draw()) * (hi - lo + 1));
-        return lo + static_cast<int32_t>(std::min<double>(k, hi - lo));
-    }
-};
-
 } // namespace
 
 TEST_F(QuestState, TheSameIdentityGivesTheSameQuestAndTheSeedDecides)
@@ -98,34 +84,6 @@ TEST_F(QuestState, TheSameIdentityGivesTheSameQuestAndTheSeedDecides)
         counts.insert(first.count);
     }
     EXPECT_GT(counts.size(), 3u);
-}
-
-TEST_F(QuestState, AKillQuestTakesItsDrawsInOrderFromItsSeed)
-{
-    Start(quest, "Kill", 5, 77u, "Scout");
-
-    Stream stream(77u);
-    float roll = stream.Draw();
-    uint32_t nameSeed = stream.random.Next(RandomStream::Quest);
-    stream.random.SetState(RandomStream::Quest, nameSeed);  // the NPC's sex is read from the name seed
-    int32_t textIndex = stream.Int(0, 2);
-    Stream generate(77u);
-    int32_t count = generate.Int(5, 10);  // a spawn chance of 10 times 0.5..1.0
-    int32_t xp = generate.Int(10 * count, 20 * count);
-    float money = 20.0f * static_cast<float>(count);  // 4 copper a monster at level 5
-    int32_t moneyReward = static_cast<int32_t>(money + generate.Draw() * (2.0f * money - money));
-    float duration = (100.0f + generate.Draw() * 100.0f) * 2.0f;  // the Novice difficulty doubles it
-
-    EXPECT_EQ(quest.levelRoll, roll);
-    EXPECT_EQ(quest.nameSeed, nameSeed);
-    EXPECT_EQ(quest.textIndex, textIndex);
-    EXPECT_EQ(quest.count, count);
-    EXPECT_EQ(quest.xpReward, xp);
-    EXPECT_EQ(quest.moneyReward, moneyReward);
-    TimeStamp deadline{0, 0, 0, duration};
-    deadline.Normalize();
-    EXPECT_EQ(std::make_tuple(quest.deadline.minutes, quest.deadline.seconds),
-              std::make_tuple(deadline.minutes, deadline.seconds));
 }
 
 // Mended among them: bounds the wrong way round (Inverted, Pages) gave one below the lower bound.

@@ -14,9 +14,7 @@ const std::string kQuests = RecordWorld::Records({
     "Survey: Type Quest; QuestType ScoutLocation; HasWorldLevel 1; DefaultArea Cave; TextList S1; TitleList T1",
     "Meet: Type Quest; QuestType Meeting; TextList M1",
     "Blank: Type Quest; QuestType Delivery",
-    "King: Type Quest; QuestType BossKing; Boss 1; HasWorldLevel 1; NeedsMonsterType 1; ScoreBase 1500",
-    "Recruit: Type Quest; QuestType Recruit; NeedsMonsterType 1; Count 2; ReturnForReward 1; "
-        "ReturnNpcType Recruit; ArmorReward 1; WeaponReward 1",
+    "Recruit: Type Quest; QuestType Recruit; NeedsMonsterType 1; Count 2",
 });
 
 class QuestTexts : public QuestTestWorld {
@@ -25,7 +23,6 @@ protected:
     {
         LoadQuests(kQuests);
         world.levels = {{"Town", 1}, {"Barrows", 5}, {"Deep Cave", 6, true, 1, QuestEntry("Cave")}};
-        world.bossLevels = {-1, -1, -1, -1, 1};
     }
 
     std::string Unique() const { return gameData.GetMonsterRarityColorCode(MonsterRarity::Unique); }
@@ -104,7 +101,7 @@ TEST_F(QuestTexts, TitlesOfTheKillFamilyAndTheirState)
     EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleScoutLocation~<Deep Cave@@>~$$");
 }
 
-TEST_F(QuestTexts, BodiesOfTheKillRecruitAndBossFamilies)
+TEST_F(QuestTexts, BodiesOfTheKillAndRecruitFamilies)
 {
     Start(quest, "Kill", 5, 1u, "Scout");
     EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
@@ -113,21 +110,8 @@ TEST_F(QuestTexts, BodiesOfTheKillRecruitAndBossFamilies)
                   FormatMoney(5) + "\n");
 
     Start(quest, "Recruit", 5, 1u, "Scout");
-    quest.npcName = "Brannoc";
-    quest.recruitLevel = 4;
     EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleRecruitSimple$$");
     EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestTitleRecruit$$$$QuestTitleKillMonsters~<2@@$$Scouts$$@@>~$$");
-    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
-              "$$QuestTitleRecruitSimple$$\n\n$$QuestTextRecruit~<Brannoc@@4th@@$$Warden$$@@>~$$"
-              "$$Kill$$ 2 $$Scouts$$.\n\n$$QuestLevel$$: 5\n\n$$TalkToNpcType~<$$NpcTypeRecruit$$@@>~$$"
-              "$$Reward$$: $$RandomArmorReward$$ & $$RandomWeaponReward$$\n$$FailConditionsRecruit$$");
-
-    Start(quest, "King", 5, 1u, "Ashfang");
-    std::string boss = gameData.GetMonsterRarityColorCode(MonsterRarity::Boss);
-    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestTitleOskith~<" + boss + "$$Ashfang$$" + kEnd + "@@>~$$");
-    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
-              "$$QuestTextOskith~<" + boss + "$$Ashfang$$" + kEnd + "@@>~$$\n\n$$Location$$: ^c002Barrows" + kEnd +
-                  "\n$$QuestLevel$$: 5\n\n$$Reward$$: 1,500 $$Score$$\n");
 }
 
 // Mended: a body keyed by a TextList the definition lacks, and a goal the quest lacks, are

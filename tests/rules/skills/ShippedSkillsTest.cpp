@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 
 namespace {
@@ -120,18 +119,16 @@ TEST_F(ShippedSkillsTest, EveryTooltipIsPlainEnglish)
     list.Update(warden, 0.0f, &owner);
     for (const auto& skill : list.GetSkills()) {
         std::string shown = SkillTooltip(skill->definition->GetEntry()->GetName(), skill->GetSlotNumber());
-        std::cout << "----\n" << shown << "\n";
         EXPECT_EQ(shown.find("$$"), std::string::npos) << shown;
     }
     for (const DatabaseEntry* entry = database.GetNextEntryOfType(DatabaseEntryType::StatusEffect); entry;
          entry = database.GetNextEntryOfType(DatabaseEntryType::StatusEffect, entry)) {
         std::string shown = EffectTooltip(entry->GetName());
-        std::cout << "----\n" << shown << "\n";
         EXPECT_EQ(shown.find("$$"), std::string::npos) << shown;
     }
 }
 
-TEST_F(ShippedSkillsTest, GoldenSkillTooltips)
+TEST_F(ShippedSkillsTest, GoldenTooltips)
 {
     EXPECT_EQ(SkillTooltip("SkillWardenCleave", CharacterStat::Skill2),
               "Cleave - level 1\n\nA wide swing that bites into the foes beside your target.\n\n"
@@ -146,19 +143,8 @@ TEST_F(ShippedSkillsTest, GoldenSkillTooltips)
               "Duration: 2.8 seconds (against a level 1 foe)\n\nReeling from a heavy blow.\n"
               "Holds the target helpless\nCauses: Major Distraction\nHighest skill level: 5\n"
               "Cost of the next point: \n  Skill points: 2\n  Money: 5sp 0cp");
-    EXPECT_EQ(SkillTooltip("SkillWardenToughness", CharacterStat::Skill46),
-              "Toughness - level 1\n\nYears on the road have hardened you.\n\nPassive skill\nCosts 0 Resolve\n\n"
-              "At the current skill level (1)\n+20 Maximum Health\n\nAt the next skill level (2)\n"
-              "+30 Maximum Health\nHighest skill level: 5\nCost of the next point: Requires 5 more Vitality");
-}
-
-TEST_F(ShippedSkillsTest, GoldenStatusEffectTooltips)
-{
     EXPECT_EQ(EffectTooltip("StatusEffectVenom"),
               "Venom\nDuration: 8 seconds\n\nPoison burns in the blood.\n3.0 damage every 1 second\n");
-    EXPECT_EQ(EffectTooltip("StatusEffectStunningBlow"),
-              "Stunned\nDuration: 3 seconds (against a level 0 foe)\n\nReeling from a heavy blow.\n"
-              "Holds the target helpless\nCauses: Major Distraction\n");
     EXPECT_EQ(EffectTooltip("StatusEffectStoneSkin"),
               "Stone Skin\nDuration: 1 minute\n\nSkin hard as granite.\n+25 Armor\n+10% Armor\n");
 }
