@@ -16,6 +16,7 @@ inline std::vector<uint8_t> MakeTarga(int width, int height, int bits, const std
                                       const std::string& imageId = "", uint8_t imageType = 2, uint8_t colorMap = 0)
 {
     std::vector<uint8_t> bytes(18, 0);
+    bytes.reserve(18 + imageId.size() + pixels.size());
     bytes[0] = static_cast<uint8_t>(imageId.size());
     bytes[1] = colorMap;
     bytes[2] = imageType;
