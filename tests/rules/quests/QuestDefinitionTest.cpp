@@ -1,4 +1,4 @@
-// Quest definitions: every key read with its default, enum rows by name, and the game data's look-ups and weighted picks.
+// Quest definitions: keys read into kinds, lists and links, unknown kinds, the game data's look-ups and weighted picks, the lint.
 #include "QuestTestWorld.h"
 
 #include "core/RandomSystem.h"

@@ -3,8 +3,8 @@
 
 #include "core/MessageBuffer.h"
 #include "core/RandomSystem.h"
-#include "rules/ShippedRulesWorld.h"
 #include "rules/RulesEnums.h"
+#include "rules/ShippedRulesWorld.h"
 
 #include <algorithm>
 #include <regex>
