@@ -181,14 +181,6 @@ protected:
         manager->Get(second);
     }
 
-    // Drives loader passes until the condition holds; false if it never does.
-    bool PassUntil(const std::function<bool()>& condition)
-    {
-        for (int pass = 0; pass < 2000 && !condition(); ++pass)
-            RunLoaderPass();
-        return condition();
-    }
-
     std::unique_ptr<ResourceManager> manager;
     int64_t baselineBytes = 0;
     int baselineProbes = 0;

@@ -10,10 +10,9 @@
 #include "resources/effects/EffectSystem.h"
 #include "resources/effects/SurfaceQueue.h"
 #include "resources/shaders/ShaderBatch.h"
+#include "support/ShippedGame.h"
 
 #include <array>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -103,12 +102,12 @@ public:
 
 class EffectWorld : public ShaderWorld {
 protected:
-    // shipped: over the game's own shaders, effects and generated archive.
+    // shipped: over the game's own assets and generated archive.
     explicit EffectWorld(bool shipped = false)
     {
         gRandomSystem = &random;
         if (shipped)
-            CopyShippedAssets();
+            LinkShipped();
         StartShaders();
         EffectSystem::RegisterTypes(*manager);
         system = std::make_unique<EffectSystem>(limits);
@@ -127,17 +126,10 @@ protected:
         ShaderWorld::TearDown();
     }
 
-    void CopyShippedAssets()
+    void LinkShipped()
     {
-        namespace fs = std::filesystem;
-        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
-        fs::path game = gameDir ? fs::path(gameDir) : fs::path(__FILE__).parent_path() / "../../../game";
-        for (const char* kind : {"Effects", "Shaders"}) {
-            fs::create_directories(folder.Path() / "Assets" / kind);
-            fs::copy(game / "Assets" / kind, folder.Path() / "Assets" / kind, fs::copy_options::recursive);
-        }
-        fs::copy_file(game / "assets001.zip", folder.Path() / "assets001.zip");
-        EXPECT_TRUE(files.MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
+        ASSERT_TRUE(LinkShippedGame(folder.Path())) << "EMBERLODE_GAME_DIR not set";
+        ASSERT_TRUE(files.MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
     }
 
     // A fresh system with other limits.

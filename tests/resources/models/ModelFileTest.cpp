@@ -1,4 +1,4 @@
-// ModelFileTest -- ".mdl" files through the resource manager: keywords and defaults, the directory prefix, animation entries and events, collision and offset.
+// ModelFileTest -- ".mdl" files through the resource manager: the type and line rules, the directory prefix, animation entries and events, collision and offset.
 #include "core/EnumTable.h"
 #include "resources/models/ModelWorld.h"
 
@@ -11,21 +11,9 @@ std::string NameOf(int32_t handle)
     return gResourceManager->GetName(handle);
 }
 
-TEST_F(ModelFile, ATypeAloneGivesASpriteModelWithEveryDefault)
+TEST_F(ModelFile, TheTypeIsReadByNameAndAnUnknownOneIsSkeletal)
 {
-    ModelResource* model = LoadModel("Models/a.mdl", "type 2d\n");
-    ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->type, ModelResource::kSprite);
-    EXPECT_EQ(model->GetAnimationCount(), 0);
-    EXPECT_TRUE(model->collisionCells.empty());
-    EXPECT_FALSE(model->skeleton.IsValid());
-    EXPECT_TRUE(model->useDefaultMapShader);
-    EXPECT_EQ(model->inWayAlphaType, 1);
-    EXPECT_FLOAT_EQ(model->inWayMinFade, 0.5f);
-    EXPECT_FLOAT_EQ(model->inWayScale.y, 1.0f);
-    EXPECT_FLOAT_EQ(model->randomScaleMax, 1.0f);
-    EXPECT_TRUE(model->cull);
-    EXPECT_FALSE(model->offsetSet);
+    EXPECT_EQ(LoadModel("Models/a.mdl", "type 2d\n")->type, ModelResource::kSprite);
     EXPECT_EQ(LoadModel("Models/b.mdl", "type 4d\n")->type, ModelResource::kSkeletal);
     EXPECT_EQ(CountLogged("Unknown ModelType name 4d"), 1);
 }
@@ -141,28 +129,22 @@ TEST_F(ModelFile, OffsetIsMeasuredFromTheTileCentreAndTurnedByTheFacing)
     EXPECT_FLOAT_EQ(LoadModel("Models/n.mdl", "type 3d\n")->GetOffset(0).x, 0.0f);
 }
 
+// Values stay on their keyword's line: a keyword alone reads 0 and the number below it is a word.
 TEST_F(ModelFile, PlacementKeywordsAreReadFromTheirLineAndUnknownWordsSkipped)
 {
     EnumTable* inWay = EnumTable::Register("InWayAlphaType", 5, 0);
     const char* names[] = {"Never", "Normal", "South", "East", "Below"};
     for (int32_t i = 0; i < 5; ++i)
         inWay->SetName(i, names[i]);
-    ModelResource* model = LoadModel("Models/k.mdl", "bogus lightIntensity\nlightColor \"1 0.5 0\"\nInWayMinFade 0.25\n"
-                                                     "InWayScale 2 3\nObjectType Door\nrandomRotation 1\n"
-                                                     "randomScale 0.8 1.2\ncollisionGridOffset -1 2\nDetailModel 1\n"
-                                                     "BlocksSight 1\nCull 0\nInWayMinOffset 1 2\nInWayMaxOffset 3 4\n"
-                                                     "useDefaultMapShader 0\nInWayAlphaType south\nlightintensity\n2\n");
+    ModelResource* model = LoadModel("Models/k.mdl", "bogus lightIntensity\nlightColor \"1 0.5 0\"\nInWayScale 2 3\n"
+                                                     "randomScale 0.8 1.2\ncollisionGridOffset -1 2\nCull 0\n"
+                                                     "InWayAlphaType south\nlightintensity\n2\n");
     EXPECT_FLOAT_EQ(model->lightColor.g, 0.5f);
     EXPECT_FLOAT_EQ(model->lightIntensity, 0.0f);
-    EXPECT_FLOAT_EQ(model->inWayMinFade, 0.25f);
     EXPECT_FLOAT_EQ(model->inWayScale.y, 3.0f);
-    EXPECT_EQ(model->objectType, "Door");
-    EXPECT_TRUE(model->randomRotation);
     EXPECT_FLOAT_EQ(model->randomScaleMin, 0.8f);
     EXPECT_EQ(model->collisionGridOffset[0], -1);
-    EXPECT_TRUE(model->detailModel && model->blocksSight);
-    EXPECT_FALSE(model->cull || model->useDefaultMapShader);
-    EXPECT_FLOAT_EQ(model->inWayMaxOffset.x, 3.0f);
+    EXPECT_FALSE(model->cull);
     EXPECT_EQ(model->inWayAlphaType, 2);
     EXPECT_EQ(LoadModel("Models/w.mdl", "InWayAlphaType Sideways\n")->inWayAlphaType, 0);
     EXPECT_EQ(CountLogged("Unknown InWayAlphaType name Sideways"), 1);

@@ -60,15 +60,6 @@ TEST_F(TagsAndSkins, TagLinesReadQuotedParentsAndMissingValues)
     EXPECT_FLOAT_EQ(outside.offset.x, 9.0f);
 }
 
-TEST_F(TagsAndSkins, ANewTagIsSavedOnBoneZeroWithSixDecimals)
-{
-    ModelResource* model = TaggedModel("");
-    model->AddTag();
-    ASSERT_TRUE(model->SaveTags());
-    EXPECT_EQ(folder.Read("User/Models/t.tag"),
-              "NewTag Pelvis 0.000000 0.000000 0.000000 1.000000 0.000000 0.000000 0.000000\n");
-}
-
 TEST_F(TagsAndSkins, RemovingATagMovesTheLaterOnesDown)
 {
     ModelResource* model = TaggedModel("a Pelvis\nb Pelvis\nc Pelvis\n");

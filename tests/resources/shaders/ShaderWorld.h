@@ -8,6 +8,7 @@
 #include "resources/shaders/ShaderLookup.h"
 #include "resources/shaders/ShaderSystem.h"
 #include "resources/textures/TextureResource.h"
+#include "resources/textures/TextureWorld.h"
 
 #include <memory>
 #include <string>
@@ -48,18 +49,10 @@ protected:
         shaders->Start();
     }
 
-    // A w x h 24-bit Targa of one colour (blue, green, red in the file).
+    // A w x h 24-bit Targa of one grey.
     void WriteTarga(const std::string& path, int width, int height)
     {
-        std::string bytes(18, '\0');
-        bytes[2] = 2;
-        bytes[12] = static_cast<char>(width);
-        bytes[13] = static_cast<char>(width >> 8);
-        bytes[14] = static_cast<char>(height);
-        bytes[15] = static_cast<char>(height >> 8);
-        bytes[16] = 24;
-        bytes.append(static_cast<size_t>(width * height * 3), '\x40');
-        WriteAsset(path, bytes);
+        WriteAsset(path, AsText(MakeTarga(width, height, 24, std::vector<uint8_t>(width * height * 3u, 0x40))));
     }
 
     // A handle the fixture releases at the end.

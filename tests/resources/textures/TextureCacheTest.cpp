@@ -85,16 +85,6 @@ TEST(MipChain, FilterWrapsOrSkipsOutsideSamplesAndTruncates)
     EXPECT_EQ(level1[3], 180 * 10 / 25);
 }
 
-TEST(MipChain, SwapRedBlueSwapsTheSourceInPlace)
-{
-    std::vector<uint8_t> pixels = {1, 2, 3, 4, 5, 6, 7, 8};
-    TextureRtx texture;
-    texture.SetSource(pixels.data(), 2, 1, 4);
-    texture.SwapRedBlue();
-    EXPECT_EQ(std::vector<uint8_t>(texture.GetSource(), texture.GetSource() + 8),
-              (std::vector<uint8_t>{3, 2, 1, 4, 7, 6, 5, 8}));
-}
-
 TEST(CtxLayout, SquareRgbaChainIsDxt5AndEndsWithTheRawSmallLevels)
 {
     auto texture = Chain(256, 256, 4, PatternPixels(256, 256, 4));

@@ -1,18 +1,9 @@
-// TextureManagerTest -- textures through the resource manager: the Targa stand-in for caches, the placeholder, reload and the context hand-over.
-#include "resources/device/RecordingGraphicsDevice.h"
-#include "resources/textures/TextureResource.h"
-#include "resources/ResourceWorld.h"
-#include "resources/textures/TextureWorld.h"
+// TextureManagerTest -- textures through the resource manager: the Targa stand-in for caches, the placeholder and reload.
+#include "resources/shaders/ShaderWorld.h"
 
-class TextureManagerWorld : public ResourceWorld {
+class TextureManagerWorld : public ShaderWorld {
 protected:
-    TextureManagerWorld()
-    {
-        gGraphicsDevice = &device;
-        manager->SetGraphicsContextLock(&device.GetContextLock());
-        TextureResource::RegisterTypes(*manager);
-    }
-    ~TextureManagerWorld() override { gGraphicsDevice = nullptr; }
+    TextureManagerWorld() { manager->SetGraphicsContextLock(&device.GetContextLock()); }
 
     TextureResource* GetTexture(const ResourceHandle& handle)
     {
@@ -23,8 +14,6 @@ protected:
     {
         WriteAsset(path, AsText(MakeTarga(2, 1, 24, pixels)));
     }
-
-    RecordingGraphicsDevice device;
 };
 
 TEST_F(TextureManagerWorld, MissingCachesFallBackToTheirTargaAndThenToThePlaceholder)
@@ -47,22 +36,6 @@ TEST_F(TextureManagerWorld, MissingCachesFallBackToTheirTargaAndThenToThePlaceho
     ASSERT_NE(placeholder, nullptr);
     EXPECT_TRUE(placeholder->IsPlaceholder());
     EXPECT_EQ(CountLogged("Couldn't find Textures/none.rtx"), 1);
-}
-
-TEST_F(TextureManagerWorld, AWaitingGetHandsTheContextToTheLoader)
-{
-    WriteTarga("Textures/b.tga", {9, 9, 9, 9, 9, 9});
-    device.AcquireContext();
-    device.AcquireContext();
-    ResourceHandle handle;
-    manager->Load("Textures/b.tga", handle);
-    // Without the hand-over the loader's upload would wait for the context forever.
-    TextureResource* texture = GetTexture(handle);
-    ASSERT_NE(texture, nullptr);
-    EXPECT_NE(texture->GetTextureId(), -1);
-    EXPECT_EQ(device.GetContextLock().GetDepth(), 2);
-    device.ReleaseContext();
-    device.ReleaseContext();
 }
 
 TEST_F(TextureManagerWorld, ReloadRebuildsTexturesAndReusesTheFreedIds)
