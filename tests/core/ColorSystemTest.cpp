@@ -45,7 +45,6 @@ TEST_F(ColorTable, FixedEntriesAndOutOfRangeIndex)
     EXPECT_EQ(ColorSystem::GetColorName(149), "");
     ExpectColor(ByIndex(149), 1, 1, 1);
     ExpectColor(ByIndex(-1), 1, 1, 1);
-    EXPECT_EQ(ColorSystem::MakeColorCode(8), "^c008");
 
     gColorSystem = nullptr;
     ExpectColor(ByIndex(1), -1, -1, -1);

@@ -2,8 +2,7 @@
 #pragma once
 
 #include "core/Database.h"
-#include "core/DebugSystem.h"
-#include "platform/PosixFileSystem.h"
+#include "support/GameFolderFiles.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -16,20 +15,7 @@ class DatabaseWorld : public ::testing::Test {
 protected:
     using Files = std::vector<std::pair<std::string, std::string>>;
 
-    DatabaseWorld() : files(folder.Path().string())
-    {
-        files.SetRootFolders("Assets");
-        gDebugSystem = &debug;
-        gFileSystem = &files;
-        gDatabase = &database;
-        debug.SetMaxConsoleLines(1 << 20);
-    }
-
-    ~DatabaseWorld() override
-    {
-        if (gFileSystem == &files)
-            gFileSystem = nullptr;
-    }
+    DatabaseWorld() { gDatabase = &database; }
 
     // Writes each sub-database under "Assets/Database", lists them in that order and loads.
     void Load(const Files& subDatabases)
@@ -80,8 +66,8 @@ protected:
                                               [](const std::string& line) { return line.rfind("^c001", 0) == 0; }));
     }
 
-    DebugSystem debug;
     TempFolder folder;
-    PosixFileSystem files;
+    GameFolderFiles game{folder.Path().string()};
+    DebugSystem& debug = game.debug;
     Database database;
 };

@@ -1,15 +1,14 @@
 // FileSystemTest -- read order and shadowing, case-blind paths, atomic writes, refusals, listings, archives.
-#include "core/DebugSystem.h"
 #include "core/FileSystem.h"
 #include "core/MessageBuffer.h"
 #include "platform/PosixFileSystem.h"
+#include "support/GameFolderFiles.h"
 #include "support/TempFolder.h"
 #include "support/ZipWriter.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -18,14 +17,6 @@ namespace {
 
 class FileSystemTest : public ::testing::Test {
 protected:
-    FileSystemTest() : files(folder.Path().string())
-    {
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gDebugSystem = &debug;
-        debug.SetMaxConsoleLines(1 << 20);
-    }
-
     std::string Load(std::string_view path, FileLocation location = kLocationAssets)
     {
         FileBuffer buffer = files.LoadWholeFile(path, location);
@@ -46,9 +37,9 @@ protected:
 
     size_t LogLines() const { return gDebugSystem->GetConsoleLines().size(); }
 
-    DebugSystem debug;
     TempFolder folder;
-    PosixFileSystem files;
+    GameFolderFiles game{folder.Path().string()};
+    PosixFileSystem& files = game.files;
 };
 
 TEST_F(FileSystemTest, ReadOrderUserOverridesAssetsArchivesWorking)
@@ -416,32 +407,14 @@ protected:
     std::string good;
 };
 
-TEST_F(FileSystemArchiveTest, ArchiveCutAtEveryOffsetNeverCrashes)
-{
-    for (size_t cut = 0; cut < good.size(); ++cut)
-        MountAndReadAll(good.substr(0, cut));
-}
-
-TEST_F(FileSystemArchiveTest, FlippedBitsGiveTheRightBytesOrNone)
+TEST_F(FileSystemArchiveTest, CutOrFlippedArchiveGivesTheRightBytesOrNone)
 {
     for (size_t at = 0; at < good.size(); ++at) {
-        std::string bad = good;
-        bad[at] = static_cast<char>(bad[at] ^ (1 << (at % 8)));
-        MountAndReadAll(bad);
-    }
-}
-
-TEST_F(FileSystemArchiveTest, RandomBytesNeverCrash)
-{
-    std::mt19937 random(1234);
-    for (int round = 0; round < 300; ++round) {
-        std::string bytes(random() % 200, '\0');
-        for (char& c : bytes)
-            c = static_cast<char>(random());
-        // A directory-end signature near the end leads the reader deeper into the noise.
-        if (bytes.size() > 30 && round % 2)
-            bytes.replace(bytes.size() - 22, 4, "PK\x05\x06");
-        MountAndReadAll(bytes);
+        SCOPED_TRACE(at);
+        MountAndReadAll(good.substr(0, at));
+        std::string flipped = good;
+        flipped[at] = static_cast<char>(flipped[at] ^ (1 << (at % 8)));
+        MountAndReadAll(flipped);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -140,32 +139,6 @@ TEST(MessageBufferLayout, TimeStampIsThreeIntsAndAFloat)
     buffer.ReadTimeStamp(back);
     EXPECT_TRUE(buffer.Overrun());
     EXPECT_EQ(back.days, 0);
-}
-
-TEST(MessageBufferRoundTrip, RandomValuesSurviveBitForBit)
-{
-    std::mt19937 random(1234);
-    MessageBuffer buffer;
-    std::vector<uint32_t> words;
-    for (int i = 0; i < 500; ++i) {
-        words.push_back(random());
-        float real;
-        std::memcpy(&real, &words.back(), 4);
-        if (i % 2)
-            buffer.WriteInt(static_cast<int32_t>(words.back()));
-        else
-            buffer.WriteFloat(real);
-    }
-    for (int i = 0; i < 500; ++i) {
-        uint32_t bits;
-        if (i % 2) {
-            bits = static_cast<uint32_t>(buffer.ReadInt());
-        } else {
-            float real = buffer.ReadFloat();
-            std::memcpy(&bits, &real, 4);
-        }
-        ASSERT_EQ(bits, words[i]) << i;
-    }
 }
 
 TEST(MessageBufferRoundTrip, ReadBoolTakesAnyNonZeroWordAndRewindClearsTheFlag)

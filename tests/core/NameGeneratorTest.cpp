@@ -3,7 +3,6 @@
 #include "core/FileSystem.h"
 #include "core/NameGenerator.h"
 #include "core/RandomSystem.h"
-#include "platform/PosixFileSystem.h"
 #include "support/GameFolderFiles.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"
@@ -18,25 +17,18 @@ namespace {
 
 class NameWorld : public ::testing::Test {
 protected:
-    NameWorld() : files(folder.Path().string())
+    NameWorld()
     {
-        files.SetRootFolders("Assets");
-        gDebugSystem = &debug;
-        gFileSystem = &files;
         gRandomSystem = &random;
         random.Seed(99);
     }
-    ~NameWorld() override
-    {
-        gFileSystem = nullptr;
-        gRandomSystem = nullptr;
-    }
+    ~NameWorld() override { gRandomSystem = nullptr; }
 
     int CountLogged(std::string_view part) const { return CountLinesHolding(debug, part); }
 
-    DebugSystem debug;
     TempFolder folder;
-    PosixFileSystem files;
+    GameFolderFiles game{folder.Path().string()};
+    DebugSystem& debug = game.debug;
     RandomSystem random;
     NameGenerator names;
 };

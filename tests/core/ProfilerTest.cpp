@@ -72,15 +72,6 @@ TEST_F(ProfilerWorld, SectionsAndFramesAddUpInTheReport)
     EXPECT_TRUE(Logged("  Renderer                3 calls      8.000 ms average     11 ms longest\n"));
 }
 
-TEST_F(ProfilerWorld, NothingIsMeasuredWhileProfileIsOff)
-{
-    vars.SetStringByName("profile", "0");
-    Frame(40, {{kProfileClientDraw, 10}});
-    EXPECT_FALSE(profiler.IsOn());
-    profiler.PrintStatistics();
-    EXPECT_TRUE(Logged("Profiler: no frames profiled\n"));
-}
-
 TEST_F(ProfilerWorld, SwitchIsReadOnceAFrameSoAFrameIsMeasuredWhole)
 {
     vars.SetStringByName("profile", "0");

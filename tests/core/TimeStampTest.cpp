@@ -26,33 +26,25 @@ constexpr float kPrecision = 0.05f;
 
 } // namespace
 
-TEST(TimeStampNormalize, CarriesChainUpToDays)
+TEST(TimeStampNormalize, CarriesAndBorrowsOfAnySizeLeaveEveryFieldInRange)
 {
-    ExpectStamp(Normalized(0, 23, 59, 3725.5f), 1, 1, 1, 5.5f);
-    ExpectStamp(Normalized(0, 0, 0, 59.75f), 0, 0, 0, 59.75f);
-    ExpectStamp(Normalized(2, 49, 0, 0.0f), 4, 1, 0, 0.0f);
-}
-
-TEST(TimeStampNormalize, SingleBorrowsMatchTheOneStepResult)
-{
-    ExpectStamp(Normalized(1, 0, 0, -0.5f), 0, 23, 59, 59.5f);
-    ExpectStamp(Normalized(0, 0, 120, -5.0f), 0, 1, 59, 55.0f);
-    ExpectStamp(Normalized(3, -1, 0, 0.0f), 2, 23, 0, 0.0f);
-}
-
-TEST(TimeStampNormalize, LargeNegativeFieldsBorrowFully)
-{
-    // -3725.5 s is one day back plus 22:57:54.5.
-    ExpectStamp(Normalized(0, 0, 0, -3725.5f), -1, 22, 57, 54.5f);
-    ExpectStamp(Normalized(5, 0, -1500, 0.0f), 3, 23, 0, 0.0f);
-    ExpectStamp(Normalized(0, -49, 0, 0.0f), -3, 23, 0, 0.0f);
-}
-
-TEST(TimeStampNormalize, EdgeValuesStayNormalised)
-{
-    // 60 - 1e-6 rounds to 60.0f; the stamp must not keep a whole minute in its seconds.
-    ExpectStamp(Normalized(0, 0, 0, -1e-6f), 0, 0, 0, 0.0f);
-    ExpectStamp(Normalized(0, 0, 0, NAN), 0, 0, 0, 0.0f);
+    struct Case {
+        TimeStamp in, out;
+    } cases[] = {
+        {{0, 23, 59, 3725.5f}, {1, 1, 1, 5.5f}},   {{0, 0, 0, 59.75f}, {0, 0, 0, 59.75f}},
+        {{2, 49, 0, 0.0f}, {4, 1, 0, 0.0f}},       {{1, 0, 0, -0.5f}, {0, 23, 59, 59.5f}},
+        {{0, 0, 120, -5.0f}, {0, 1, 59, 55.0f}},   {{3, -1, 0, 0.0f}, {2, 23, 0, 0.0f}},
+        // -3725.5 s is one day back plus 22:57:54.5.
+        {{0, 0, 0, -3725.5f}, {-1, 22, 57, 54.5f}}, {{5, 0, -1500, 0.0f}, {3, 23, 0, 0.0f}},
+        {{0, -49, 0, 0.0f}, {-3, 23, 0, 0.0f}},
+        // 60 - 1e-6 rounds to 60.0f; the stamp must not keep a whole minute in its seconds.
+        {{0, 0, 0, -1e-6f}, {0, 0, 0, 0.0f}},      {{0, 0, 0, NAN}, {0, 0, 0, 0.0f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.in.days << " " << c.in.hours << " " << c.in.minutes << " " << c.in.seconds);
+        ExpectStamp(Normalized(c.in.days, c.in.hours, c.in.minutes, c.in.seconds), c.out.days, c.out.hours,
+                    c.out.minutes, c.out.seconds);
+    }
     EXPECT_EQ(Normalized(INT_MAX, 23, 59, 120.0f).days, INT_MAX);
     EXPECT_EQ(Normalized(INT_MIN, 0, 0, -1.0f).days, INT_MIN);
 }
@@ -83,25 +75,19 @@ TEST(FormatDurationClock, FieldCountFollowsTheLargestUnit)
     EXPECT_EQ(FormatDuration({2, 3, 4, 5.9f}, DurationStyle::Clock, kPrecision), " 2:03:04:05");
 }
 
-TEST(FormatDurationWords, MinutesFromSixtySeconds)
+TEST(FormatDurationWords, SecondsBelowSixtyMinutesFromSixty)
 {
-    EXPECT_EQ(FormatSeconds(60.0f, DurationStyle::Words, kPrecision), "1 $$Minute$$");
-    EXPECT_EQ(FormatSeconds(62.0f, DurationStyle::Words, kPrecision), "1 $$Minute$$");
-    EXPECT_EQ(FormatSeconds(66.0f, DurationStyle::Words, kPrecision), "1.1 $$Minutes$$");
-    EXPECT_EQ(FormatSeconds(90.0f, DurationStyle::Words, kPrecision), "1.5 $$Minutes$$");
-    EXPECT_EQ(FormatSeconds(120.0f, DurationStyle::Words, kPrecision), "2 $$Minutes$$");
-    EXPECT_EQ(FormatSeconds(121.5f, DurationStyle::Words, kPrecision), "2 $$Minutes$$");
+    const std::pair<float, const char*> cases[] = {
+        {1.0f, "1 $$Second$$"},      {1.02f, "1 $$Second$$"},       {0.5f, "0.5 $$Seconds$$"},
+        {59.0f, "59 $$Seconds$$"},   {60.0f, "1 $$Minute$$"},       {62.0f, "1 $$Minute$$"},
+        {66.0f, "1.1 $$Minutes$$"},  {90.0f, "1.5 $$Minutes$$"},    {120.0f, "2 $$Minutes$$"},
+        {121.5f, "2 $$Minutes$$"},
+        // Just under a minute is not near a whole number, so it keeps one decimal.
+        {59.97f, "60.0 $$Seconds$$"},
+    };
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(FormatSeconds(seconds, DurationStyle::Words, kPrecision), text) << seconds;
     EXPECT_EQ(FormatDuration({1, 0, 0, 0.0f}, DurationStyle::Words, kPrecision), "1440 $$Minutes$$");
-}
-
-TEST(FormatDurationWords, SecondsBelowSixty)
-{
-    EXPECT_EQ(FormatSeconds(1.0f, DurationStyle::Words, kPrecision), "1 $$Second$$");
-    EXPECT_EQ(FormatSeconds(1.02f, DurationStyle::Words, kPrecision), "1 $$Second$$");
-    EXPECT_EQ(FormatSeconds(0.5f, DurationStyle::Words, kPrecision), "0.5 $$Seconds$$");
-    EXPECT_EQ(FormatSeconds(59.0f, DurationStyle::Words, kPrecision), "59 $$Seconds$$");
-    // Just under a minute is not near a whole number, so it keeps one decimal.
-    EXPECT_EQ(FormatSeconds(59.97f, DurationStyle::Words, kPrecision), "60.0 $$Seconds$$");
 }
 
 TEST(FormatDurationShortText, PartsOnlyWhenAboveZero)

@@ -44,7 +44,7 @@ TEST(VectorNormalize, ReturnsFormerLengthAndLeavesZeroAlone)
     EXPECT_FLOAT_EQ(Vector2Angle({0.0f, -2.0f}), -90.0f);
 }
 
-TEST(VectorAngles, HeadingWrapsAndPitchIsNegatedElevation)
+TEST(VectorAngles, HeadingWrapsPitchIsNegatedElevationAndVerticalsAreFixed)
 {
     ExpectAngles({1.0f, 0.0f, 0.0f}, 0.0f, 0.0f);
     ExpectAngles({0.0f, -1.0f, 0.0f}, 270.0f, 0.0f);
@@ -52,10 +52,6 @@ TEST(VectorAngles, HeadingWrapsAndPitchIsNegatedElevation)
     ExpectAngles({1.0f, 0.0f, 1.0f}, 0.0f, -45.0f);
     // A downward elevation is raised by 360 before negating.
     ExpectAngles({1.0f, 0.0f, -1.0f}, 0.0f, -315.0f);
-}
-
-TEST(VectorAngles, VerticalDirectionsHaveFixedAngles)
-{
     ExpectAngles({0.0f, 0.0f, 2.0f}, 0.0f, -90.0f);
     ExpectAngles({0.0f, 0.0f, -2.0f}, 0.0f, -270.0f);
     ExpectAngles({0.0f, 0.0f, 0.0f}, 0.0f, -270.0f);

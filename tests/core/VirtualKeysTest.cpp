@@ -1,9 +1,6 @@
 // VirtualKeysTest -- bindings read from the .cfg layers, binding and rewriting user.cfg, bound commands on key-down.
 #include "ConfigWorld.h"
 
-#include "core/LocSystem.h"
-
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -90,35 +87,6 @@ TEST_F(VirtualKeysTest, KeyNamesUnknownAtLoadAreKeptUntilTheyResolve)
     UseKeyNames();
     EXPECT_EQ(keys.GetEntryValue(256), 41);
     EXPECT_EQ(keys.GetEntryValue(257), 88);
-}
-
-// The shipped .cfg files against the shipped key names: a key name the two disagree on leaves
-// an action unbound, which only a warning line would show.
-TEST_F(VirtualKeysTest, ShippedFilesLoadCleanlyWithShippedKeyNames)
-{
-    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
-    ASSERT_NE(gameDir, nullptr);
-    std::filesystem::path game(gameDir);
-    for (const char* name : {"default.cfg", "build.cfg"})
-        std::filesystem::copy_file(game / name, folder.Path() / name, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::create_directories(folder.Path() / "Assets");
-    std::filesystem::copy(game / "Assets/Loc", folder.Path() / "Assets/Loc", std::filesystem::copy_options::recursive);
-    LocSystem loc;
-    gLocSystem = &loc;
-    loc.Load("English");
-    keys.SetKeyNames([&loc](std::string_view name) { return loc.FindKeyName(name, false); },
-                     [&loc](int code) { return loc.GetKeyName(code); });
-    size_t linesBefore = debug.GetConsoleLines().size();
-    vars->LoadConfigFiles();
-    std::vector<std::string> lines = debug.GetConsoleLines();
-    for (size_t i = linesBefore; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i].find("^c005"), std::string::npos) << lines[i];
-    EXPECT_EQ(keys.GetEntryValue(keys.FindByName("VirtualToggleConsole", true)), 41);
-    EXPECT_EQ(keys.GetEntryValue(keys.FindByName("VirtualTakeScreenshot", true)), 88);
-    EXPECT_FALSE(vars->GetStringByName("version").empty());
-    EXPECT_TRUE(vars->FindVar("loc_language")->IsSaved());
-    EXPECT_TRUE(keys.RunBoundCommand(41, true, false));
-    EXPECT_EQ(ran, (std::vector<std::string>{"toggle"}));
 }
 
 TEST(VirtualKeysMouse, ButtonNamesBothWays)
