@@ -72,7 +72,6 @@ TEST(PlatformByteOrder, BigEndianHostSwapsEveryWidth)
     static_assert(Big::Convert(0x11223344u) == 0x44332211u);
     static_assert(Big::Convert(uint64_t{0x0102030405060708}) == 0x0807060504030201u);
     static_assert(Little::Convert(0x11223344u) == 0x11223344u);
-    EXPECT_EQ(Big::Convert(Big::Convert(0xDEADBEEFu)), 0xDEADBEEFu);
 }
 
 namespace {
@@ -104,20 +103,6 @@ TEST(PlatformThreads, StartedThreadRunsEntryWithItsArgumentOnAnotherThread)
         EXPECT_NE(otherId, 0u);
     }
     EXPECT_EQ(platform.GetCurrentThreadId(), static_cast<uint32_t>(getpid()));
-}
-
-TEST(PlatformThreads, LowerPriorityIsReadBack)
-{
-    TempFolder folder;
-    PosixPlatformSystem platform(folder.Path().string());
-    // Nice values are per thread on Linux: a helper thread keeps the change from the test process.
-    std::thread([&platform] {
-        int32_t before = platform.GetPriority();
-        if (before >= 19)
-            return;
-        EXPECT_NE(platform.SetPriority(before + 1), 0);
-        EXPECT_EQ(platform.GetPriority(), before + 1);
-    }).join();
 }
 
 TEST(PlatformLock, OwnerReentersWhileAnotherThreadWaits)
