@@ -26,13 +26,6 @@ constexpr uint32_t kMaxFileBytes = UINT32_MAX - kSlackBytes;
 // Prerequisites loaded inline may chain; a cycle among them stops here.
 constexpr int kMaxInlineDepth = 16;
 
-// The text after the first '.' that follows the last '/': "a.b/c.d.tga" gives "d.tga".
-std::string_view ExtensionOf(std::string_view name)
-{
-    int position = FindExtensionPos(name, 1);
-    return position < 0 ? std::string_view() : name.substr(static_cast<size_t>(position));
-}
-
 const std::string& FirstArgument(const std::vector<std::string>& args)
 {
     static const std::string empty;
@@ -141,7 +134,7 @@ void ResourceManager::RegisterType(std::string_view extension, MemoryCategory me
 // a file name does.
 const ResourceType* ResourceManager::FindType(std::string_view name)
 {
-    std::string_view extension = ExtensionOf(name);
+    std::string extension = FileExtension(name);
     if (extension.empty())
         return nullptr;
     std::lock_guard<std::mutex> guard(typesLock);
@@ -191,10 +184,11 @@ void ResourceManager::Release(int32_t handle)
 
 int32_t ResourceManager::FindEntry(std::string_view name, uint32_t hash) const
 {
-    for (const ResourceEntry& entry : entries) {
+    for (int32_t row = 0; row < static_cast<int32_t>(entries.size()); ++row) {
+        const ResourceEntry& entry = entries[row];
         bool live = entry.loaded || entry.refCount > 0;
         if (live && entry.nameHash == hash && StringEqualsNoCase(entry.name, name))
-            return entry.index;
+            return row;
     }
     return -1;
 }
@@ -214,7 +208,6 @@ int32_t ResourceManager::AllocateEntry(std::string_view name, uint32_t hash, int
     entry.name = name;
     entry.nameHash = hash;
     entry.refCount = 1;
-    entry.index = row;
     entry.loadArgument = loadArgument;
     return row;
 }
@@ -272,7 +265,7 @@ int32_t ResourceManager::GetReferenceCount(int32_t row)
 bool ResourceManager::IsOfExtension(int32_t row, std::string_view extension)
 {
     CriticalSectionGuard guard(lock);
-    return IsRow(row) && entries[row].loaded && StringEqualsNoCase(ExtensionOf(entries[row].name), extension);
+    return IsRow(row) && entries[row].loaded && StringEqualsNoCase(FileExtension(entries[row].name), extension);
 }
 
 bool ResourceManager::IsLoaderThread() const
@@ -364,7 +357,7 @@ Resource* ResourceManager::FinishWait(const LoadedRow& row, bool waited)
     // Intended: a file without which the game cannot run ends it.
     if (row.missing)
         gPlatformSystem->CriticalError(StringFormat("Critical file %s not found!", row.name.c_str()));
-    if (waited && printFilesWaitingOn.GetBool() && !StringEqualsNoCase(ExtensionOf(row.name), "sdr"))
+    if (waited && printFilesWaitingOn.GetBool() && !StringEqualsNoCase(FileExtension(row.name), "sdr"))
         DebugSystem::Print(kPrintPlain, "Waited on %s\n", row.name.c_str());
     return row.object;
 }
@@ -573,7 +566,7 @@ void ResourceManager::ReloadExtension(std::string_view extension, bool force, in
     CriticalSectionGuard guard(lock);
     for (int32_t row = 0; row < static_cast<int32_t>(entries.size()); ++row) {
         const ResourceEntry& entry = entries[row];
-        if (!entry.loaded || !StringEqualsNoCase(ExtensionOf(entry.name), extension))
+        if (!entry.loaded || !StringEqualsNoCase(FileExtension(entry.name), extension))
             continue;
         if (typeId != -1 && (!entry.object || entry.object->GetTypeId() != typeId))
             continue;

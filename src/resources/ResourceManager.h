@@ -29,7 +29,6 @@ struct ResourceEntry {
     uint32_t nameHash = 0;
     bool loaded = false;
     int32_t refCount = 0;
-    int32_t index = -1;
     // The load found no file and no fallback: Get ends the program.
     bool missing = false;
     int32_t loadArgument = 0;
