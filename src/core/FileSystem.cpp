@@ -4,6 +4,7 @@
 #include "core/DebugSystem.h"
 #include "core/Memory.h"
 #include "core/MessageBuffer.h"
+#include "core/NoCaseLess.h"
 #include "core/StringUtil.h"
 #include "core/ZipArchive.h"
 
@@ -80,8 +81,7 @@ bool IsAssetKind(FileLocation location)
 void SortUnique(std::vector<std::string>& names, size_t first)
 {
     auto begin = names.begin() + static_cast<std::ptrdiff_t>(first);
-    std::stable_sort(begin, names.end(),
-                     [](const std::string& a, const std::string& b) { return StringCompareNoCase(a, b) < 0; });
+    std::stable_sort(begin, names.end(), NoCaseLess());
     names.erase(std::unique(begin, names.end(),
                             [](const std::string& a, const std::string& b) { return StringEqualsNoCase(a, b); }),
                 names.end());
