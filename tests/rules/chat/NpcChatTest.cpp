@@ -1,4 +1,4 @@
-// NPC chat sets: the Any rule, inclusive level bounds, empty sets, the weighted set pick and the seeded line pick.
+// NpcChatTest -- NPC chat sets: the Any rule, inclusive level bounds, empty sets, the weighted set pick and the seeded line pick.
 #include "rules/monsters/RecordWorld.h"
 #include "rules/RulesEnums.h"
 #include "rules/chat/NpcChat.h"

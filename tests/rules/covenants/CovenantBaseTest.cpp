@@ -1,4 +1,4 @@
-// Covenant base: relation clamps and slots, treaty and route stamps with their notices, war and pact queries, income and strength.
+// CovenantBaseTest -- Covenant base: relation clamps and slots, treaty and route stamps with their notices, war and pact queries, income and strength.
 #include "core/ColorSystem.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantBase.h"

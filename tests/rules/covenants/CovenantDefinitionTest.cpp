@@ -1,4 +1,4 @@
-// Covenant definitions and traits: starting relations, per-difficulty keys, lists read by index, chance lines, offer weights.
+// CovenantDefinitionTest -- Covenant definitions and traits: starting relations, per-difficulty keys, lists read by index, chance lines, offer weights.
 #include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/covenants/CovenantTrait.h"

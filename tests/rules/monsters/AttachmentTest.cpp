@@ -1,4 +1,4 @@
-// Attachments: alternatives read from their lines, bad lines left out, the seeded random pick.
+// AttachmentTest -- Attachments: alternatives read from their lines, bad lines left out, the seeded random pick.
 #include "rules/monsters/RecordWorld.h"
 #include "rules/monsters/Attachment.h"
 

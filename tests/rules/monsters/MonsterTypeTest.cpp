@@ -1,4 +1,4 @@
-// Monster archetypes and types: level windows under world difficulty, filters, eligibility, versions, links and kill scores.
+// MonsterTypeTest -- Monster archetypes and types: level windows under world difficulty, filters, eligibility, versions, links and kill scores.
 #include "rules/monsters/RecordWorld.h"
 #include "rules/IntArray.h"
 #include "rules/monsters/MonsterArchetype.h"

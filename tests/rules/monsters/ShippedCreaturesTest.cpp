@@ -1,4 +1,4 @@
-// The shipped monsters, town NPCs, chat sets and covenants: what the game needs of them, and the lint checks of their kinds.
+// ShippedCreaturesTest -- The shipped monsters, town NPCs, chat sets and covenants: what the game needs of them, and the lint checks of their kinds.
 #include "core/LocSystem.h"
 #include "rules/PlantedGame.h"
 #include "rules/RulesEnums.h"

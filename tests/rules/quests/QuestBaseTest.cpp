@@ -1,4 +1,4 @@
-// Quest state: deterministic generation for each family of kinds, identity, kills, quest items, target levels and the saved record.
+// QuestBaseTest -- Quest state: deterministic generation for each family of kinds, identity, kills, quest items, target levels and the saved record.
 #include "QuestTestWorld.h"
 
 #include "core/MessageBuffer.h"

@@ -1,4 +1,4 @@
-// Quest definitions: keys read into kinds, lists and links, unknown kinds, the game data's look-ups and weighted picks, the lint.
+// QuestDefinitionTest -- Quest definitions: keys read into kinds, lists and links, unknown kinds, the game data's look-ups and weighted picks, the lint.
 #include "QuestTestWorld.h"
 
 #include "core/RandomSystem.h"

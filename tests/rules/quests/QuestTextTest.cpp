@@ -1,4 +1,4 @@
-// Quest texts as tokens: the pieces, each family of title and body rows, the text's tail, and empty pieces where data is missing.
+// QuestTextTest -- Quest texts as tokens: the pieces, each family of title and body rows, the text's tail, and empty pieces where data is missing.
 #include "QuestTestWorld.h"
 
 #include "core/ColorCode.h"

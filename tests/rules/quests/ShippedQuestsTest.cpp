@@ -1,4 +1,4 @@
-// The shipped quests: each generates, saves, loads and describes itself in English; the story chain; every quest kind's keys.
+// ShippedQuestsTest -- The shipped quests: each generates, saves, loads and describes itself in English; the story chain; every quest kind's keys.
 #include "QuestTestWorld.h"
 
 #include "core/MessageBuffer.h"

@@ -1,4 +1,4 @@
-// Recruit records: the byte layout, round trips, every older version's form, renamed records and damaged records.
+// RecruitBaseTest -- Recruit records: the byte layout, round trips, every older version's form, renamed records and damaged records.
 #include "core/MessageBuffer.h"
 #include "rules/items/InventoryBase.h"
 #include "rules/monsters/RecordWorld.h"
