@@ -136,3 +136,15 @@ std::string GetDynamicStatName(int32_t value, bool asToken)
     static const EnumTable* table = EnumTable::Find("DynamicStat");
     return NameOrToken(table, value, asToken);
 }
+
+std::string GetDamageTypeName(int32_t value)
+{
+    static const EnumTable* table = EnumTable::Find("DamageType");
+    return table->GetName(value);
+}
+
+std::string GetEntityStateName(int32_t value)
+{
+    static const EnumTable* table = EnumTable::Find("EntityState");
+    return table->GetName(value);
+}

@@ -212,3 +212,5 @@ int32_t GetWorldDifficultyLevelByName(std::string_view name);
 // token instead, since a stat's name is also its localisation key.
 std::string GetCharacterStatName(int32_t value, bool asToken);
 std::string GetDynamicStatName(int32_t value, bool asToken);
+std::string GetDamageTypeName(int32_t value);
+std::string GetEntityStateName(int32_t value);

@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
 #include "core/Vector.h"
 #include "rules/GameData.h"
 #include "rules/SkillUser.h"
@@ -13,10 +14,6 @@
 #include <cmath>
 
 namespace {
-
-#define EMBERLODE_ENUM_TEXT(name) #name,
-constexpr const char* kDamageTypeNames[] = {EMBERLODE_DAMAGE_TYPE(EMBERLODE_ENUM_TEXT)};
-#undef EMBERLODE_ENUM_TEXT
 
 constexpr float kDegreesToRadians = 0.017453293f;
 // The client asks only when the target is this far inside the host's limits.
@@ -145,7 +142,7 @@ void SkillDefinition::ReadDamageAndEffects()
     areaEffect = e.GetString("AreaEffect");
     effectTime = e.GetFloat("EffectTime", 0.0f);
     for (int32_t t = 0; t < DamageType::kCount; ++t)
-        damageMult[t] = e.GetFloat(std::string("DamageMult") + kDamageTypeNames[t], 0.0f);
+        damageMult[t] = e.GetFloat("DamageMult" + GetDamageTypeName(t), 0.0f);
     damageMultAll = e.GetFloat("DamageMultAll", 0.0f);
 
     statusEffect.reset();

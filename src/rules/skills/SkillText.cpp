@@ -17,11 +17,6 @@
 
 namespace {
 
-#define EMBERLODE_ENUM_TEXT(name) #name,
-constexpr const char* kDamageTypeNames[] = {EMBERLODE_DAMAGE_TYPE(EMBERLODE_ENUM_TEXT)};
-constexpr const char* kEntityStateNames[] = {EMBERLODE_ENTITY_STATE(EMBERLODE_ENUM_TEXT)};
-#undef EMBERLODE_ENUM_TEXT
-
 constexpr int32_t kHeadingFont = 7;
 constexpr int32_t kLackingColor = 1;
 constexpr int32_t kAffordableColor = 2;
@@ -111,7 +106,7 @@ void AppendAnyOfStates(uint32_t mask, std::string& text)
             text += "$$or$$ ";
         if (listed[n] == EntityState::EnemyMinorDistraction || listed[n] == EntityState::EnemyDecentDistraction)
             text += "$$AtLeast$$ ";
-        StringAppendFormat(text, "$$%s$$", kEntityStateNames[listed[n]]);
+        StringAppendFormat(text, "$$%s$$", GetEntityStateName(listed[n]).c_str());
     }
     text += "\n";
 }
@@ -124,7 +119,7 @@ void AppendRequiredStates(const SkillDefinition& definition, std::string& text)
         text += "$$RequiresAll$$:";
         for (int32_t state = 0; state < EntityState::kCount; ++state) {
             if (definition.requiredStatesAll & (1u << state))
-                StringAppendFormat(text, " $$%s$$", kEntityStateNames[state]);
+                StringAppendFormat(text, " $$%s$$", GetEntityStateName(state).c_str());
         }
         text += "\n";
     }
@@ -171,7 +166,7 @@ void AppendDynamicEffects(const SkillDefinition& definition, int32_t level, cons
 
 void AppendDamageRange(const char* key, int32_t low, int32_t high, int32_t damageType, std::string& text)
 {
-    text += MakeLocToken(key, "%d %d $$%s$$", low, high, kDamageTypeNames[damageType]) + "\n";
+    text += MakeLocToken(key, "%d %d $$%s$$", low, high, GetDamageTypeName(damageType).c_str()) + "\n";
 }
 
 void AppendDamageEffects(const SkillDefinition& d, int32_t level, const CharacterClass* characterClass,
@@ -183,7 +178,7 @@ void AppendDamageEffects(const SkillDefinition& d, int32_t level, const Characte
         for (int32_t type = 0; type < DamageType::kCount; ++type) {
             if (float mult = d.GetDamageMultAtLevel(type, level); mult != 0.0f)
                 text += MakeLocToken("PercentDamageType", "%+.0f%% $$%s$$", MultiplierPercent(mult),
-                                     kDamageTypeNames[type]) + "\n";
+                                     GetDamageTypeName(type).c_str()) + "\n";
         }
     }
     if (float rage = d.GetDamagePerExtraRageAtLevel(level); rage > 0.0f)

@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TimeStamp.h"
@@ -12,11 +13,6 @@
 #include <cmath>
 
 namespace {
-
-#define EMBERLODE_ENUM_TEXT(name) #name,
-constexpr const char* kDamageTypeNames[] = {EMBERLODE_DAMAGE_TYPE(EMBERLODE_ENUM_TEXT)};
-constexpr const char* kEntityStateNames[] = {EMBERLODE_ENTITY_STATE(EMBERLODE_ENUM_TEXT)};
-#undef EMBERLODE_ENUM_TEXT
 
 // Durations in tooltips count as whole within five hundredths.
 constexpr float kDurationPrecision = 0.05f;
@@ -177,8 +173,8 @@ void StatusEffectBase::ReadCombatValues()
     absorbDamagePercent = GetFloat("AbsorbDamagePercent");
     absorbTrapDamageOnly = GetBool("AbsorbTrapDamageOnly");
     for (int32_t t = 0; t < DamageType::kCount; ++t) {
-        extraMinDamagePercent[t] = GetInt(std::string("ExtraMinDamagePercent") + kDamageTypeNames[t]);
-        extraMaxDamagePercent[t] = GetInt(std::string("ExtraMaxDamagePercent") + kDamageTypeNames[t]);
+        extraMinDamagePercent[t] = GetInt("ExtraMinDamagePercent" + GetDamageTypeName(t));
+        extraMaxDamagePercent[t] = GetInt("ExtraMaxDamagePercent" + GetDamageTypeName(t));
     }
     extraMinDamagePercentElemental = GetInt("ExtraMinDamagePercentElemental");
     extraMaxDamagePercentElemental = GetInt("ExtraMaxDamagePercentElemental");
@@ -192,7 +188,7 @@ void StatusEffectBase::ReadCombatValues()
         auraStatusEffect = FindEntry(entry->GetString("AuraStatusEffect"));
     }
     for (int32_t t = 0; t < DamageType::kCount; ++t)
-        damageMult[t] = GetFloat(std::string("DamageMult") + kDamageTypeNames[t]);
+        damageMult[t] = GetFloat("DamageMult" + GetDamageTypeName(t));
 }
 
 void StatusEffectBase::ReadLinksAndSkills()
@@ -417,7 +413,7 @@ void AppendHitLines(std::string& text, const LevelRule& rule, const std::string&
         if (own.extraMinDamagePercent[t] > 0 || own.extraMaxDamagePercent[t] > 0)
             text += MakeLocToken("SkillXToYDamageType", "+%d %d%% $$%s$$",
                                  rule.A(&StatusEffectBase::extraMinDamagePercent, t),
-                                 rule.A(&StatusEffectBase::extraMaxDamagePercent, t), kDamageTypeNames[t]) + "\n";
+                                 rule.A(&StatusEffectBase::extraMaxDamagePercent, t), GetDamageTypeName(t).c_str()) + "\n";
     }
     if (own.extraMinDamagePercentElemental > 0 || own.extraMaxDamagePercentElemental > 0)
         text += MakeLocToken("XToYRandomElementalDamage", "+%d %d%%",
@@ -430,7 +426,7 @@ void AppendHitLines(std::string& text, const LevelRule& rule, const std::string&
         float m = own.damageMult[t];
         if (rule.per)
             m += static_cast<float>(rule.level - 1) * rule.per->damageMult[t];
-        StringAppendFormat(text, "%+.0f%% $$%s$$ $$damage$$\n", MultiplierPercent(m), kDamageTypeNames[t]);
+        StringAppendFormat(text, "%+.0f%% $$%s$$ $$damage$$\n", MultiplierPercent(m), GetDamageTypeName(t).c_str());
     }
     if (int32_t absorb = rule.I(&StatusEffectBase::absorbDamage); absorb != 0)
         text += MakeLocToken("AbsorbsUpToXDamage", "%d", absorb) + "\n";
@@ -460,7 +456,7 @@ void AppendConditionLines(std::string& text, const StatusEffectBase& own)
         text += "$$Causes$$:";
         for (int32_t n = 0; n < EntityState::kCount; ++n) {
             if (own.entityStates & (1u << n))
-                StringAppendFormat(text, " $$%s$$", kEntityStateNames[n]);
+                StringAppendFormat(text, " $$%s$$", GetEntityStateName(n).c_str());
         }
         text += "\n";
     }
