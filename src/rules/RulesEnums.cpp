@@ -1,6 +1,8 @@
 // RulesEnums -- the game rules' enumerations: value names in order, their registered tables and by-name lookups.
 #include "rules/RulesEnums.h"
 
+#include "core/EnumTableGroup.h"
+
 namespace {
 
 #define EMBERLODE_ENUM_TEXT(name) #name,
@@ -32,21 +34,15 @@ constexpr EnumTable::NameList kTables[] = {
 #undef EMBERLODE_NAMES
 #undef EMBERLODE_ENUM_TEXT
 
-// Filled once, however many threads ask first; the registry keeps each table's address.
-bool RegisterOnce()
+const EnumTableGroup& Tables()
 {
-    static const bool registered = [] {
-        for (const EnumTable::NameList& list : kTables)
-            EnumTable::RegisterNames(list);
-        return true;
-    }();
-    return registered;
+    static const EnumTableGroup group(kTables);
+    return group;
 }
 
 const EnumTable* Table(const char* tableName)
 {
-    RegisterOnce();
-    return EnumTable::Find(tableName);
+    return Tables().Find(tableName);
 }
 
 } // namespace
@@ -60,7 +56,7 @@ const EnumTable* Table(const char* tableName)
 
 void RegisterRulesEnumTables()
 {
-    RegisterOnce();
+    Tables().Register();
 }
 
 EMBERLODE_LOOKUP(GetQuestTypeByName, "QuestType")

@@ -2,6 +2,7 @@
 #include "resources/shaders/ShaderEnums.h"
 
 #include "core/DebugSystem.h"
+#include "core/EnumTableGroup.h"
 #include "core/StringUtil.h"
 
 #include <span>
@@ -29,21 +30,15 @@ constexpr EnumTable::NameList kTables[] = {
 #undef EMBERLODE_NAMES
 #undef EMBERLODE_ENUM_TEXT
 
-// Filled once, however many threads ask first; the registry keeps each table's address.
-bool RegisterOnce()
+const EnumTableGroup& Tables()
 {
-    static const bool registered = [] {
-        for (const EnumTable::NameList& list : kTables)
-            EnumTable::RegisterNames(list);
-        return true;
-    }();
-    return registered;
+    static const EnumTableGroup group(kTables);
+    return group;
 }
 
 const EnumTable* Table(const char* tableName)
 {
-    RegisterOnce();
-    return EnumTable::Find(tableName);
+    return Tables().Find(tableName);
 }
 
 struct NamedValue {
@@ -114,7 +109,7 @@ constexpr NamedValue kClampModes[] = {
 
 void RegisterShaderEnumTables()
 {
-    RegisterOnce();
+    Tables().Register();
 }
 
 EMBERLODE_LOOKUP(ColorGenFromName, "ColorGen")

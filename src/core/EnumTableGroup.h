@@ -1,0 +1,22 @@
+// EnumTableGroup -- one module's enum tables, registered together the first time any of them is wanted.
+#pragma once
+
+#include "core/EnumTable.h"
+
+#include <mutex>
+#include <span>
+#include <string_view>
+
+class EnumTableGroup {
+public:
+    explicit EnumTableGroup(std::span<const EnumTable::NameList> lists) : lists(lists) {}
+
+    // Registers every table of the group once, however many threads ask first.
+    void Register() const;
+    // The group's table of that name, registering the group first.
+    const EnumTable* Find(std::string_view tableName) const;
+
+private:
+    std::span<const EnumTable::NameList> lists;
+    mutable std::once_flag registered;
+};
