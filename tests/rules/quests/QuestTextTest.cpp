@@ -101,19 +101,6 @@ TEST_F(QuestTexts, TitlesOfTheKillFamilyAndTheirState)
     EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleScoutLocation~<Deep Cave@@>~$$");
 }
 
-TEST_F(QuestTexts, BodiesOfTheKillAndRecruitFamilies)
-{
-    Start(quest, "Kill", 5, 1u, "Scout");
-    EXPECT_EQ(quest.BuildText(5, TimeStamp{}, "Ada"),
-              "$$QuestTitleKillMonsters~<5@@$$Scouts$$@@>~$$\n\n$$K1~<$$Scouts$$@@5@@>~$$\n"
-              "$$KnownLocation$$: ^c002Barrows" + kEnd + "\n$$QuestLevel$$: 5\n\n$$Reward$$: 120 $$XP$$ & " +
-                  FormatMoney(5) + "\n");
-
-    Start(quest, "Recruit", 5, 1u, "Scout");
-    EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleRecruitSimple$$");
-    EXPECT_EQ(quest.BuildTitle(-1, false), "$$QuestTitleRecruit$$$$QuestTitleKillMonsters~<2@@$$Scouts$$@@>~$$");
-}
-
 // Mended: a body keyed by a TextList the definition lacks, and a goal the quest lacks, are
 // empty pieces rather than reads past their lists.
 TEST_F(QuestTexts, MissingListEntriesAndGoalsGiveEmptyPieces)

@@ -38,8 +38,6 @@ TEST_F(StatusEffectTextTest, WithoutDetailsOnlyDurationAndDescription)
 TEST_F(StatusEffectTextTest, DetailLinesCarryTheirTokensAndFormats)
 {
     LoadRecords(kEffects);
-    EXPECT_EQ(Describe("Bleed"), "$$Duration$$: 10 $$Seconds$$\n\n$$BleedDesc$$\n"
-                                 "$$XDamageEveryY~<2.5@@2 $$Seconds$$@@>~$$\n");
     // A freeze says only that, whatever else it blocks.
     EXPECT_EQ(Describe("Stats"), "-33% $$Defense$$\n+25% $$Armor$$\n+1.5 $$HealthRegen$$\n+10% $$ExtraMoney$$\n"
                                  "$$FreezesTarget$$\n$$Causes$$: $$Block$$ $$MajorDistraction$$\n");
@@ -62,7 +60,6 @@ TEST_F(StatusEffectTextTest, PerLevelEffectAddsItsIncrementsAboveLevelOne)
     SetEffect(perLevel, "GrowingPerLevel", 1);
     std::string own = "$$Duration$$: 10 $$Seconds$$\n+4 $$Armor$$\n+50% $$Fire$$ $$damage$$\n"
                       "$$AbsorbsUpToXDamage~<20@@>~$$\n";
-    EXPECT_EQ(Describe("Growing"), own);
     EXPECT_EQ(Describe("Growing", &perLevel, 1), own);
     EXPECT_EQ(Describe("Growing", &perLevel, 3), "$$Duration$$: 20 $$Seconds$$\n+8 $$Armor$$\n+100% $$Fire$$ $$damage$$\n"
                                                  "$$AbsorbsUpToXDamage~<40@@>~$$\n");
