@@ -6,6 +6,7 @@
 #include "core/MathUtil.h"
 #include "core/StringUtil.h"
 #include "core/TimeStamp.h"
+#include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 
 #include <algorithm>
@@ -32,6 +33,17 @@ const TradeRouteTuning* FindRoute(const GameSystemTuning& tuning, int32_t kind)
 }
 
 } // namespace
+
+int32_t ClampLevel(int32_t level)
+{
+    return std::clamp(level, 0, gGameData ? gGameData->GetTuning().maxLevel : kLevelLimit);
+}
+
+int32_t AddPerLevel(int32_t base, int32_t perLevel, int32_t steps)
+{
+    int64_t sum = int64_t{base} + int64_t{perLevel} * int64_t{steps};
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
 
 std::string FormatMoney(int32_t copper)
 {

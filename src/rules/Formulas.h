@@ -20,6 +20,13 @@ constexpr float kMaxLevelDifferenceXpFactor = 1000.0f;
 // 0 or less is "0$$CP$$" alone.
 std::string FormatMoney(int32_t copper);
 
+// A level read from a save or a datagram, taken into 0..the game's "MaxLevel" (kLevelLimit
+// before the game data is loaded), so that no per-level product can run away.
+int32_t ClampLevel(int32_t level);
+// base + perLevel x steps, worked in 64 bits and kept within the int32 range: a record's
+// per-level value times a level can exceed 32 bits.
+int32_t AddPerLevel(int32_t base, int32_t perLevel, int32_t steps);
+
 // The points a level needs, the level taken into 1..MaxLevel.
 int32_t XpNeededForLevel(const GameSystemTuning& tuning, int32_t level);
 // The level an amount reaches on the experience curve: 1 up to the first level's points, one

@@ -116,6 +116,9 @@ void ItemBase::CopyFrom(const ItemBase& other)
 void ItemBase::SetQuality(int32_t newQuality)
 {
     quality = std::clamp(newQuality, 0, ItemRarity::kCount - 1);
+    // Only qualities 1-4 save their affixes, so an item carrying some stays among them.
+    if (!affixes.empty())
+        quality = std::clamp<int32_t>(quality, ItemRarity::Common, ItemRarity::VeryRare);
     ComputeStats();
 }
 
@@ -136,14 +139,16 @@ bool ItemBase::IsIdentified() const
 
 bool ItemBase::AddAffix(const MagicModifier* modifier, float strength)
 {
-    if (!modifier || static_cast<int32_t>(affixes.size()) >= kMaxAffixes)
+    if (!modifier || static_cast<int32_t>(affixes.size()) >= kMaxAffixes || quality >= ItemRarity::Set)
         return false;
+    // An "AlwaysMagic" item rolled Normal still gets its affix; the saved record carries
+    // affixes only for qualities 1-4, so the quality follows the affix rather than lose it.
+    if (quality == ItemRarity::Normal)
+        quality = ItemRarity::Common;
     affixes.push_back({modifier, std::isfinite(strength) ? std::clamp(strength, 0.0f, 1.0f) : 0.0f});
-    if (quality < ItemRarity::Set) {
-        float factor = definition ? definition->modifierLevelRequirement : 0.0f;
-        int32_t fromLevel = static_cast<int32_t>(std::floor(static_cast<float>(modifier->GetItemLevel()) * factor));
-        requiredLevel = std::max({requiredLevel, modifier->GetMinLevel(), fromLevel});
-    }
+    float factor = definition ? definition->modifierLevelRequirement : 0.0f;
+    int32_t fromLevel = static_cast<int32_t>(std::floor(static_cast<float>(modifier->GetItemLevel()) * factor));
+    requiredLevel = std::max({requiredLevel, modifier->GetMinLevel(), fromLevel});
     ComputeStats();
     return true;
 }

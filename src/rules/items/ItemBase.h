@@ -78,6 +78,7 @@ public:
     int32_t GetMaxStack() const { return definition ? definition->maxStack : 1; }
 
     int32_t GetQuality() const { return quality; }
+    // Taken into 0..7; into Common..VeryRare while the item carries affixes.
     void SetQuality(int32_t newQuality);
     int32_t GetLevel() const { return level; }
     void SetLevel(int32_t newLevel);
@@ -91,10 +92,10 @@ public:
     void SetIdentified(bool value) { identified = value; }
 
     const std::vector<ItemAffix>& GetAffixes() const { return affixes; }
-    // Adds an affix rolled at strength and recomputes the stats; unless the item is of a set,
-    // unique or artifact quality, the level requirement rises to the affix's "MinLevel" and to
-    // floor("ItemLevel" x the item's "ModifierLevelRequirement"). False when the item has
-    // kMaxAffixes already or no modifier is given.
+    // Adds an affix rolled at strength and recomputes the stats; the level requirement rises to
+    // the affix's "MinLevel" and to floor("ItemLevel" x the item's "ModifierLevelRequirement"),
+    // and a Normal item becomes Common. False, nothing changed, for a Set, Unique or Artifact
+    // item (the saved record carries no affix for them), one with kMaxAffixes already, or no modifier.
     bool AddAffix(const MagicModifier* modifier, float strength);
     int32_t CountPrefixes() const;
     int32_t CountSuffixes() const;

@@ -64,7 +64,9 @@ bool ItemPtrList::Read(MessageBuffer& buffer, int32_t version)
     if (buffer.Overrun())
         return false;
     if (!loaded) {
+        // What was read is the list now: a later EnsureLoaded must not wipe it.
         entries = std::move(read);
+        loaded = true;
         return true;
     }
     for (size_t i = 0; i < read.size(); ++i) {

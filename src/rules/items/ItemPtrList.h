@@ -17,7 +17,7 @@ struct ItemPtrEntry {
 
 // A list is either plain or a flag list. Reading into a list that has been made ready (filled
 // from its definitions) only sets flags: a flag list by position, a plain list by entry number;
-// reading into a list that is not ready makes its entries from what is read.
+// reading into a list that is not ready makes its entries from what is read, and makes it ready.
 class ItemPtrList : public BaseClass {
 public:
     // Far more than a world has gates and difficulties; a saved list claiming more is refused.

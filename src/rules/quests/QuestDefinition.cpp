@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
 #include "rules/RulesEnums.h"
 
 namespace {
@@ -18,6 +19,15 @@ struct Reader {
     float Float(const char* key) const { return entry.GetFloat(key, 0.0f); }
     bool Flag(const char* key) const { return entry.GetInt(key) != 0; }
     std::string Text(const char* key) const { return entry.GetString(key); }
+    // The value of the name in the table; a missing key is an empty name, which the table's
+    // lookup passes quietly, so it is logged here as an unknown one would be.
+    int32_t Enum(const char* key, const char* table, int32_t (*lookup)(std::string_view)) const
+    {
+        std::string name = entry.GetString(key);
+        if (name.empty())
+            DebugSystem::Print(kPrintError, "Unknown %s name %s\n", table, "");
+        return lookup(name);
+    }
     // An empty or unknown name is none, without a message.
     const DatabaseEntry* Ref(const char* key) const
     {
@@ -32,7 +42,7 @@ void QuestDefinition::Load(const DatabaseEntry* source)
     if (!source)
         return;
     const Reader in{*source};
-    questType = GetQuestTypeByName(in.Text("QuestType"));
+    questType = in.Enum("QuestType", "QuestType", GetQuestTypeByName);
     minCountMult = in.Float("MinCountMult");
     maxCountMult = in.Float("MaxCountMult");
     minCount = in.Int("MinCount");
@@ -85,8 +95,8 @@ void QuestDefinition::Load(const DatabaseEntry* source)
     returnForReward = in.Flag("ReturnForReward");
     returnToMonster = in.Flag("ReturnToMonster");
     returnToSpecificNpc = in.Flag("ReturnToSpecificNpc");
-    returnNpcType = GetNpcTypeByName(in.Text("ReturnNpcType"));
-    needNpcType = GetNpcTypeByName(in.Text("NeedNpcType"));
+    returnNpcType = in.Enum("ReturnNpcType", "NpcType", GetNpcTypeByName);
+    needNpcType = in.Enum("NeedNpcType", "NpcType", GetNpcTypeByName);
     reputationChange = in.Float("ReputationChange");
     startMult = in.Float("StartMult");
     multChange = in.Float("MultChange");

@@ -79,7 +79,7 @@ int32_t SkillBase::GetCostForLevel(int32_t n) const
 {
     if (!definition || definition->statReq != CharacterStat::None)
         return 0;
-    return definition->baseCost + definition->costIncreasePerLevel * n;
+    return definition->GetCostForLevel(n);
 }
 
 bool SkillBase::HasRequiredEquipment(const SkillUser* user) const

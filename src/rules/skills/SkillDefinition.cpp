@@ -257,6 +257,7 @@ float SkillDefinition::GetDamageMultAtLevel(int32_t type, int32_t level) const
     if (damageMultAll != 0.0f)
         return GetDamageMultAllAtLevel(level);
     float base = Element(damageMult, type);
+    level = ClampLevel(level);
     if (!perLevel || level == 0)
         return base;
     return static_cast<float>(static_cast<double>(base) +
@@ -266,13 +267,15 @@ float SkillDefinition::GetDamageMultAtLevel(int32_t type, int32_t level) const
 int32_t SkillDefinition::GetStatChangeAtLevel(int32_t stat, int32_t level) const
 {
     int32_t base = statChange.Get(stat);
+    level = ClampLevel(level);
     if (!perLevel || level == 0)
         return base;
-    return base + (level - 1) * perLevel->statChange.Get(stat);
+    return AddPerLevel(base, perLevel->statChange.Get(stat), level - 1);
 }
 
 float SkillDefinition::GetStatMultAtLevel(int32_t stat, int32_t level) const
 {
+    level = ClampLevel(level);
     if (level == 0)
         return 1.0f;
     int32_t base = statMult.Get(stat);
@@ -288,6 +291,7 @@ float DynamicAtLevel(const std::array<float, DynamicStat::kCount>& own,
                      const std::array<float, DynamicStat::kCount>* increments, int32_t stat, int32_t level)
 {
     float base = Element(own, stat);
+    level = ClampLevel(level);
     if (!increments || level == 0)
         return base;
     return static_cast<float>(static_cast<double>(base) +
@@ -345,6 +349,11 @@ void SkillDefinition::AddProjectileRadiusDamageAtLevel(StatPairList& damage, int
 }
 
 // ---- Levels and requirements ----
+
+int32_t SkillDefinition::GetCostForLevel(int32_t n) const
+{
+    return AddPerLevel(baseCost, costIncreasePerLevel, ClampLevel(n));
+}
 
 int32_t SkillDefinition::GetMaxLevel() const
 {

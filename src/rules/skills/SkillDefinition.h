@@ -3,6 +3,7 @@
 
 #include "core/EngineEnums.h"
 #include "core/SimpleData.h"
+#include "rules/Formulas.h"
 #include "rules/IntArray.h"
 
 #include <array>
@@ -47,10 +48,11 @@ public:
     // floats are summed in double precision.
     template <class T> T AtLevel(T SkillDefinition::*field, int32_t level) const
     {
+        level = ClampLevel(level);
         if (!perLevel || level == 0)
             return this->*field;
         if constexpr (std::is_integral_v<T>)
-            return this->*field + (level - 1) * perLevel->*field;
+            return AddPerLevel(this->*field, perLevel->*field, level - 1);
         else
             return static_cast<T>(static_cast<double>(this->*field) +
                                   static_cast<double>(level - 1) * static_cast<double>(perLevel->*field));
@@ -91,6 +93,8 @@ public:
     void AddProjectileDamageAtLevel(StatPairList& damage, int32_t level) const;
     void AddProjectileRadiusDamageAtLevel(StatPairList& damage, int32_t level) const;
 
+    // Skill points raising the skill from level n costs: "BaseCost" + "CostIncreasePerLevel" x n.
+    int32_t GetCostForLevel(int32_t n) const;
     // 1 for a basic skill, else MaxSkillLevel (0: no cap).
     int32_t GetMaxLevel() const;
     bool HasMaxLevel() const { return basicSkill || maxSkillLevel > 0; }

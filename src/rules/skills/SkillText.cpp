@@ -284,7 +284,7 @@ void AppendCostForNextPoint(const SkillDefinition& definition, const IntArray& s
         return;
     std::string cost;
     if (definition.statReq == CharacterStat::None) {
-        int32_t points = definition.baseCost + definition.costIncreasePerLevel * level;
+        int32_t points = definition.GetCostForLevel(level);
         cost += ColorText(points > stats.Get(CharacterStat::SkillPointsLeft) ? kLackingColor : kAffordableColor);
         StringAppendFormat(cost, "\n  $$SkillPoints$$: %d", points);
         cost += ColorText(kNormalTextColor);
@@ -309,10 +309,8 @@ void AppendCostToDecrease(const SkillDefinition& definition, const IntArray& sta
                           std::string& text)
 {
     int32_t level = definition.GetLevelFromStats(stats, skillStat);
-    int32_t points = definition.statReq == CharacterStat::None
-                         ? definition.baseCost + definition.costIncreasePerLevel * (level - 1)
-                         : 0;
-    int32_t money = SkillPointMoney(points) * kDecreaseMoneyFactor;
+    int32_t points = definition.statReq == CharacterStat::None ? definition.GetCostForLevel(level - 1) : 0;
+    int32_t money = AddPerLevel(0, SkillPointMoney(points), kDecreaseMoneyFactor);
     text += "$$CostToDecrease$$:";
     text += ColorText(money > stats.Get(CharacterStat::Money) ? kLackingColor : kAffordableColor);
     text += "\n  $$Money$$: " + FormatMoney(money) + ColorText(kNormalTextColor);

@@ -8,9 +8,11 @@
 #include "core/StringUtil.h"
 #include "core/TimeStamp.h"
 #include "rules/CharacterClass.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -63,7 +65,7 @@ int32_t StatusEffectBase::GetInt(std::string_view key) const
     int32_t own = SimpleData::GetInt(key);
     if (!perLevel || level <= 1)
         return own;
-    return own + perLevel->GetInt(key) * (level - 1);
+    return AddPerLevel(own, perLevel->GetInt(key), level - 1);
 }
 
 float StatusEffectBase::GetFloat(std::string_view key) const
@@ -77,7 +79,7 @@ float StatusEffectBase::GetFloat(std::string_view key) const
 
 void StatusEffectBase::SetDefinition(const DatabaseEntry* definition, int32_t newLevel, SkillUser*)
 {
-    level = newLevel;
+    level = ClampLevel(newLevel);
     SetEntry(definition);
 }
 
@@ -304,17 +306,23 @@ struct LevelRule {
     }
     int32_t I(int32_t StatusEffectBase::*field) const
     {
-        return Scales() ? own.*field + (level - 1) * per->*field : own.*field;
+        return Scales() ? AddPerLevel(own.*field, per->*field, level - 1) : own.*field;
     }
     template <size_t N, class T> T A(std::array<T, N> StatusEffectBase::*field, int32_t i) const
     {
         T value = (own.*field)[static_cast<size_t>(i)];
-        return Scales() ? value + static_cast<T>(level - 1) * (per->*field)[static_cast<size_t>(i)] : value;
+        if (!Scales())
+            return value;
+        T increment = (per->*field)[static_cast<size_t>(i)];
+        if constexpr (std::is_integral_v<T>)
+            return AddPerLevel(value, increment, level - 1);
+        else
+            return value + static_cast<T>(level - 1) * increment;
     }
     int32_t Stat(IntArray StatusEffectBase::*field, int32_t i) const
     {
         int32_t value = (own.*field).Get(i);
-        return Scales() ? value + (level - 1) * (per->*field).Get(i) : value;
+        return Scales() ? AddPerLevel(value, (per->*field).Get(i), level - 1) : value;
     }
 };
 
@@ -470,7 +478,7 @@ std::string& StatusEffectBase::BuildDescription(std::string& out, const StatusEf
                                                 int32_t showLevel, int32_t enemyLevel,
                                                 const CharacterClass* characterClass) const
 {
-    LevelRule rule{*this, perLevelEffect, showLevel};
+    LevelRule rule{*this, perLevelEffect, ClampLevel(showLevel)};
     std::string powerWord = characterClass ? characterClass->powerName : "$$Power$$";
     std::string text;
     float duration = rule.F(&StatusEffectBase::totalTime);

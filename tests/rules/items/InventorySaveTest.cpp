@@ -71,6 +71,34 @@ TEST_F(InventorySave, RoundTripsByNameAndByIndex)
     }
 }
 
+// Every quality, with and without affixes, reads back as it was written: stats, value and
+// name included.
+TEST_F(InventorySave, EveryQualityRoundTripsWithAndWithoutAffixes)
+{
+    for (int32_t quality = 0; quality < ItemRarity::kCount; ++quality) {
+        for (int32_t affixCount : {0, 1, 2}) {
+            auto sword = Make("Sword");
+            sword->SetQuality(quality);
+            sword->SetIdentified(true);
+            for (const char* name : {"Keen", "Bear"}) {
+                if (static_cast<int32_t>(sword->GetAffixes().size()) < affixCount)
+                    sword->AddAffix(Affix(name), 0.5f);
+            }
+            for (bool byName : {true, false}) {
+                MessageBuffer buffer;
+                sword->Write(buffer, byName);
+                ItemBase copy;
+                ASSERT_TRUE(copy.Read(buffer, byName)) << quality;
+                EXPECT_EQ(copy.GetQuality(), sword->GetQuality()) << quality << " " << affixCount;
+                EXPECT_EQ(copy.GetAffixes().size(), sword->GetAffixes().size()) << quality << " " << affixCount;
+                EXPECT_EQ(copy.GetIntAt(CharacterStat::Strength), sword->GetIntAt(CharacterStat::Strength));
+                EXPECT_EQ(copy.GetValue(false), sword->GetValue(false)) << quality << " " << affixCount;
+                EXPECT_EQ(copy.GetDisplayName(), sword->GetDisplayName());
+            }
+        }
+    }
+}
+
 TEST_F(InventorySave, RecordLayoutIsFixed)
 {
     TestInventory one;
@@ -175,13 +203,21 @@ TEST_F(InventorySave, ItemListsRoundTripAndReadOldFiles)
     EXPECT_EQ(copy.GetCount(), 2);
     EXPECT_TRUE(copy.Find(7, 2)->flag);
     EXPECT_EQ(copy.Find(7, 0), nullptr);
+    // What was read is the list: making it ready from the definitions later keeps it.
+    EXPECT_TRUE(copy.IsLoaded());
+    ItemPtrList definitions;
+    definitions.Add(5, 0);
+    copy.EnsureLoaded(definitions);
+    EXPECT_EQ(copy.GetCount(), 2);
+    EXPECT_TRUE(copy.Find(7, 2)->flag);
 
     MessageBuffer old;  // before version 14 an entry is a number and a flag
     old.WriteInt(1);
     old.WriteInt(9);
     old.WriteRaw32(1);
-    ASSERT_TRUE(copy.Read(old, 13));
-    EXPECT_TRUE(copy.Find(9, 0)->flag);
+    ItemPtrList oldCopy;
+    ASSERT_TRUE(oldCopy.Read(old, 13));
+    EXPECT_TRUE(oldCopy.Find(9, 0)->flag);
 
     std::string bytes = Bytes(buffer);
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
@@ -194,7 +230,7 @@ TEST_F(InventorySave, ItemListsRoundTripAndReadOldFiles)
         hostile.WriteBytes(std::string(64, '\0').data(), 64);
         EXPECT_FALSE(copy.Read(hostile, 51)) << count;
     }
-    EXPECT_EQ(copy.GetCount(), 1);
+    EXPECT_EQ(copy.GetCount(), 2);
 }
 
 TEST_F(InventorySave, ReadyListsTakeOnlyFlagsByPositionOrByNumber)

@@ -62,16 +62,27 @@ TEST_F(ItemRules, RequirementsHoldExactlyAtTheirValues)
     EXPECT_FALSE(sword->MeetsRequirements(Stats(2, 9)));
 }
 
-TEST_F(ItemRules, AffixesRaiseTheLevelRequirementExceptOnUniques)
+// Only qualities 1-4 keep affixes in the saved record: a Normal item rises to Common with its
+// first affix, and Set, Unique and Artifact items take none.
+TEST_F(ItemRules, AffixesRaiseTheLevelRequirementAndOnlyJoinQualitiesThatKeepThem)
 {
     auto sword = Make("Sword");
     ASSERT_TRUE(sword->AddAffix(Affix("Keen"), 0.0f));
     // max(2, MinLevel 3, floor(ItemLevel 10 x 0.5)) = 5.
     EXPECT_EQ(sword->GetRequiredLevel(), 5);
-    auto crown = Make("Crown");
-    crown->AddAffix(Affix("Keen"), 0.0f);
-    EXPECT_EQ(crown->GetRequiredLevel(), 0);
+    EXPECT_EQ(sword->GetQuality(), ItemRarity::Common);
+    sword->SetQuality(ItemRarity::Unique);
+    EXPECT_EQ(sword->GetQuality(), ItemRarity::VeryRare);
+    sword->SetQuality(ItemRarity::Normal);
+    EXPECT_EQ(sword->GetQuality(), ItemRarity::Common);
     EXPECT_FALSE(sword->AddAffix(nullptr, 0.5f));
+    for (int32_t quality : {ItemRarity::Set, ItemRarity::Unique, ItemRarity::Artifact}) {
+        auto crown = Make("Crown");
+        crown->SetQuality(quality);
+        EXPECT_FALSE(crown->AddAffix(Affix("Keen"), 0.0f)) << quality;
+        EXPECT_TRUE(crown->GetAffixes().empty());
+        EXPECT_EQ(crown->GetRequiredLevel(), 0);
+    }
 }
 
 TEST_F(ItemRules, AffixStrengthPicksWithinTheRange)

@@ -46,16 +46,21 @@ TEST_F(QuestDefinitions, KeysReadIntoTheirKindsListsAndLinks)
     EXPECT_EQ(full.defaultArea, QuestEntry("Cave"));
     EXPECT_EQ(full.questSolvedBit, 0);
     EXPECT_EQ(full.maxTime, 90.5f);
-    EXPECT_EQ(CountErrors(), 0);
+    EXPECT_EQ(CountErrors(), 3);  // Bare's missing QuestType, ReturnNpcType and NeedNpcType
 }
 
-TEST_F(QuestDefinitions, UnknownKindsLogAndReadAsNone)
+// A missing kind logs as an unknown one does, with the empty name.
+TEST_F(QuestDefinitions, UnknownAndMissingKindsLogAndReadAsNone)
 {
-    LoadQuests(Records({"Odd: Type Quest; QuestType Picnic; ReturnNpcType Baker"}));
+    LoadQuests(Records({"Odd: Type Quest; QuestType Picnic; ReturnNpcType Baker",
+                        "Blank: Type Quest; ReturnNpcType Steward; NeedNpcType None"}));
     EXPECT_EQ(Definition("Odd").questType, QuestType::None);
     EXPECT_EQ(Definition("Odd").returnNpcType, NpcType::None);
+    EXPECT_EQ(Definition("Blank").questType, QuestType::None);
     EXPECT_EQ(CountLogged("^c001Unknown QuestType name Picnic\n"), 1);
     EXPECT_EQ(CountLogged("^c001Unknown NpcType name Baker\n"), 1);
+    EXPECT_EQ(CountLogged("^c001Unknown QuestType name \n"), 1);
+    EXPECT_EQ(CountLogged("^c001Unknown NpcType name \n"), 1);
 }
 
 TEST_F(QuestDefinitions, LookUpsByEntryAndByTypeTakeTheFirstInDatabaseOrder)

@@ -20,6 +20,9 @@ Ranged { Type Skill | NeedsEnemy 1 | CombatOnly 1 | Power 5 | MinRange 2 | MaxRa
     RequiredEntityState-One Block | RequiredEntityState-One Dodge | RequiredEntityState-All HasEnemies }
 Fight { Type Skill | CombatOnly 1 }
 Tree { Type SkillTree | Skill Bolt | Skill Missing | Skill Later }
+SteepIncrements { Type Skill | Power 30000000 | StatChangeArmor -30000000 }
+Steep { Type Skill | PerLevel SteepIncrements | Power 7 | StatChangeArmor 1 | BaseCost 5 |
+    CostIncreasePerLevel 2000000000 }
 )";
 
 class SkillDefinitionTest : public SkillWorld {
@@ -49,6 +52,34 @@ TEST_F(SkillDefinitionTest, PerLevelRuleAddsIncrementsFromLevelTwo)
     EXPECT_FLOAT_EQ(damage.GetPairs()[0].a, 10.0f);
     EXPECT_FLOAT_EQ(damage.GetPairs()[0].b, 20.0f);
     EXPECT_EQ(Skill("Later").GetPowerAtLevel(7), 100);
+}
+
+// A level from a save is taken into 0..MaxLevel (100 here) and the per-level sums saturate
+// instead of wrapping.
+TEST_F(SkillDefinitionTest, LevelsAreClampedAndPerLevelSumsSaturate)
+{
+    struct Case {
+        int32_t level;
+        int32_t power;
+        int32_t armor;
+        int32_t cost;
+    };
+    const Case cases[] = {
+        {INT32_MIN, 7, 1, 5},
+        {-1, 7, 1, 5},
+        {1, 7, 1, 2000000005},
+        {2, 30000007, -29999999, INT32_MAX},
+        {72, 2130000007, -2129999999, INT32_MAX},
+        {73, INT32_MAX, INT32_MIN, INT32_MAX},
+        {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MAX},
+    };
+    const SkillDefinition& steep = Skill("Steep");
+    for (const Case& c : cases) {
+        EXPECT_EQ(steep.GetPowerAtLevel(c.level), c.power) << c.level;
+        EXPECT_EQ(steep.GetStatChangeAtLevel(CharacterStat::Armor, c.level), c.armor) << c.level;
+        EXPECT_EQ(steep.GetCostForLevel(c.level), c.cost) << c.level;
+    }
+    EXPECT_FLOAT_EQ(Skill("Bolt").GetReuseTimeAtLevel(INT32_MAX), 2.0f + 99 * 0.5f);
 }
 
 TEST_F(SkillDefinitionTest, LoadingSeesOnlyEarlierSkills)

@@ -22,6 +22,8 @@ Exact { Type StatusEffect | EffectType OnlyOneExact | GroupName "Slow" }
 Worth { Type StatusEffect | TotalTime 120 | TickTime 10 | HealthChange 2 | StatChangeStrength 3 |
     StatChangeResistanceFire 4 | StatChangeMagicChance 5 }
 Endless { Type StatusEffect | Forever 1 | HealthChange 2 }
+SteepPerLevel { Type StatusEffect | BaseOnly 1 | DamageOnHit 30000000 | StatChangeArmor -30000000 }
+Steep { Type StatusEffect | PerLevel SteepPerLevel | DamageOnHit 1 | StatChangeArmor 1 }
 )";
 
 class StatusEffectBaseTest : public SkillWorld {
@@ -49,6 +51,30 @@ TEST_F(StatusEffectBaseTest, PerLevelRecordScalesAboveLevelOne)
     SetEffect(plain, "Plain", 5);
     EXPECT_FLOAT_EQ(plain.healthChange, 5.0f);
     EXPECT_EQ(plain.statChange.Get(CharacterStat::Armor), 7);
+}
+
+// A level from a datagram is taken into 0..MaxLevel (100 here); the per-level sums saturate.
+TEST_F(StatusEffectBaseTest, LevelsAreClampedAndPerLevelSumsSaturate)
+{
+    struct Case {
+        int32_t level;
+        int32_t kept;
+        int32_t damageOnHit;
+        int32_t armor;
+    };
+    const Case cases[] = {
+        {INT32_MIN, 0, 1, 1},
+        {72, 72, 2130000001, -2129999999},
+        {73, 73, INT32_MAX, INT32_MIN},
+        {INT32_MAX, 100, INT32_MAX, INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        StatusEffectBase steep;
+        SetEffect(steep, "Steep", c.level);
+        EXPECT_EQ(steep.level, c.kept) << c.level;
+        EXPECT_EQ(steep.damageOnHit, c.damageOnHit) << c.level;
+        EXPECT_EQ(steep.statChange.Get(CharacterStat::Armor), c.armor) << c.level;
+    }
 }
 
 TEST_F(StatusEffectBaseTest, SameEntryAtNewLevelKeepsLoadedValues)
