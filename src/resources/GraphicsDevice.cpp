@@ -1,4 +1,4 @@
-// GraphicsDevice -- the graphics library behind one small interface: texture ids, uploads, the context lock and batches.
+// GraphicsDevice -- the graphics library behind one interface: texture ids and uploads, the context lock, frame state and batches.
 #include "resources/GraphicsDevice.h"
 
 #include "core/UserVarSystem.h"
@@ -83,6 +83,7 @@ void GraphicsDevice::DeleteTexture(int32_t textureId)
     DestroyTexture(textureId);
     freedTextureIds.push_back(textureId);
     --liveTextureIds;
+    liveTextures.erase(textureId);
     ReleaseContext();
 }
 
@@ -103,8 +104,47 @@ int32_t GraphicsDevice::UploadTexture(const uint8_t* pixels, int32_t width, int3
     AcquireContext();
     int32_t id = AllocTextureId();
     CreateTexture(id, upload);
+    liveTextures[id] = {width, height, levelCount, format};
     ReleaseContext();
     return id;
+}
+
+bool GraphicsDevice::UpdateTexture(int32_t textureId, int32_t level, const PixelRect& rect, PixelFormat format,
+                                   const uint8_t* pixels)
+{
+    bool compressed = format != PixelFormat::kRgb && format != PixelFormat::kRgba;
+    if (!pixels || compressed || level < 0 || level >= 32 || rect.x < 0 || rect.y < 0 || rect.width <= 0 ||
+        rect.height <= 0)
+        return false;
+    AcquireContext();
+    auto found = liveTextures.find(textureId);
+    bool fits = found != liveTextures.end() && found->second.format == format && level < found->second.levelCount;
+    if (fits) {
+        // Widened, so that a huge offset cannot wrap past the level's edge.
+        int64_t levelWidth = std::max(found->second.width >> level, 1);
+        int64_t levelHeight = std::max(found->second.height >> level, 1);
+        fits = int64_t{rect.x} + rect.width <= levelWidth && int64_t{rect.y} + rect.height <= levelHeight;
+    }
+    if (fits)
+        ReplaceTexturePixels(textureId, level, rect, format, pixels);
+    ReleaseContext();
+    return fits;
+}
+
+bool GraphicsDevice::ReadPixels(const PixelRect& rect, std::vector<uint8_t>& rgba)
+{
+    rgba.clear();
+    // 16384 is past any window the library can make; it keeps the byte count far from overflow.
+    constexpr int32_t kMaxSide = 16384;
+    if (rect.width <= 0 || rect.height <= 0 || rect.width > kMaxSide || rect.height > kMaxSide)
+        return false;
+    rgba.resize(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height) * 4);
+    AcquireContext();
+    bool read = ReadFramePixels(rect, rgba.data());
+    ReleaseContext();
+    if (!read)
+        rgba.clear();
+    return read;
 }
 
 int32_t GraphicsDevice::GetLiveTextureCount()

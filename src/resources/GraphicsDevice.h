@@ -1,7 +1,9 @@
-// GraphicsDevice -- the graphics library behind one small interface: texture ids, uploads, the context lock and batches.
+// GraphicsDevice -- the graphics library behind one interface: texture ids and uploads, the context lock, frame state and batches.
 #pragma once
 
 #include "core/BaseClass.h"
+#include "core/Color.h"
+#include "core/Matrix.h"
 #include "core/UserVarRef.h"
 #include "resources/GraphicsContextLock.h"
 
@@ -9,7 +11,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
+
+class Shader;
+struct ShaderStage;
 
 // How the bytes of an upload are laid out. The DXT formats are the S3TC block formats.
 enum class PixelFormat : int32_t { kRgb = 0, kRgba = 1, kDxt1 = 2, kDxt3 = 3, kDxt5 = 4 };
@@ -39,12 +45,29 @@ struct DeviceVertex {
     uint8_t color[4] = {255, 255, 255, 255};
 };
 
+// One stage of the batch's shader as it is drawn at this flush.
+struct DeviceStage {
+    // The stage's blending, clamping, colour and alpha settings; owned by the shader.
+    const ShaderStage* stage = nullptr;
+    // The texture id the stage draws with now (its animation frame at the batch's time); -1 for none.
+    int32_t textureId = -1;
+    // Red, green, blue, alpha per vertex when the stage has colours of its own (the stages of a
+    // blended tile fade in by their own alpha), else empty and the vertices' colours serve.
+    std::vector<uint8_t> colors;
+};
+
+// What a surface asks of the writes while its batch is drawn.
+constexpr int32_t kWriteMaskNoColor = 1;
+constexpr int32_t kWriteMaskNoDepth = 2;
+
 // An immediate-mode batch as it is flushed: what the renderer's batch hands the library.
 struct DeviceBatch {
-    // The shader object the batch was begun with; identity only, never dereferenced here.
-    const void* shader = nullptr;
-    // For each stage of that shader, the texture id it draws with at this flush (-1 for none).
-    std::vector<int32_t> stageTextures;
+    // The shader the batch was begun with; the caller keeps it alive until the draw returns.
+    const Shader* shader = nullptr;
+    // Seconds the animated stages of a shader running on its own clock show.
+    float shaderTime = 0.0f;
+    // One per stage of the shader, in order, at most the batch's stage limit.
+    std::vector<DeviceStage> stages;
     std::vector<DeviceVertex> vertices;
     // Three per triangle, into vertices.
     std::vector<uint16_t> indexes;
@@ -52,8 +75,25 @@ struct DeviceBatch {
     std::vector<float> normals;
     bool hasColors = false;
     bool hasTexCoords = true;
+    // The surfaces' opacity: anything but 1 draws the batch alpha-blended at that strength.
+    float opacity = 1.0f;
+    // kWriteMaskNoColor and kWriteMaskNoDepth.
+    int32_t writeMask = 0;
     // The two words given to the flush.
     uint32_t flushWords[2] = {0, 0};
+};
+
+// Which buffers a clear empties.
+constexpr uint32_t kClearColorBuffer = 1;
+constexpr uint32_t kClearDepthBuffer = 2;
+constexpr uint32_t kClearStencilBuffer = 4;
+
+// A rectangle of pixels, origin at the bottom left as the library counts them.
+struct PixelRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
 };
 
 // Bytes of one level of a texture in the format; DXT levels are whole 4 x 4 blocks.
@@ -94,6 +134,12 @@ public:
     int32_t UploadTexture(const uint8_t* pixels, int32_t width, int32_t height, PixelFormat format,
                           int32_t levelCount);
 
+    // Replaces a rectangle of one level of a texture with pixels in the texture's own format
+    // (uncompressed only); false, changing nothing, when the id is not live, the format differs,
+    // or the rectangle is not inside the level.
+    bool UpdateTexture(int32_t textureId, int32_t level, const PixelRect& rect, PixelFormat format,
+                       const uint8_t* pixels);
+
     // Whether the driver takes S3TC uploads; read by the shaders' choice of texture extension.
     virtual bool SupportsCompressedTextures() const = 0;
     virtual bool SupportsAnisotropy() const { return false; }
@@ -102,6 +148,21 @@ public:
 
     // Draws one flushed batch with the context held by the caller.
     virtual void DrawBatch(const DeviceBatch& batch) = 0;
+
+    // Frame state, each with the context held by the caller. The matrices are row-major for
+    // row vectors (v x M), which is the library's column-major order as stored.
+    virtual void SetProjectionMatrix(const Matrix4& projection) = 0;
+    virtual void SetModelViewMatrix(const Matrix4& modelView) = 0;
+    virtual void SetViewport(const PixelRect& viewport) = 0;
+    // kClearColorBuffer, kClearDepthBuffer and kClearStencilBuffer; the colour's alpha is alpha.
+    virtual void Clear(uint32_t buffers, const Color& color, float alpha) = 0;
+    // Shows the frame drawn (swaps the buffers).
+    virtual void Present() = 0;
+    // The bone transforms the skinned batches that follow index into, replacing the last palette.
+    virtual void SetBonePalette(const std::vector<Matrix4>& bones) = 0;
+    // Four bytes a pixel, rows from the bottom; false when the rectangle is empty or the
+    // library cannot read.
+    bool ReadPixels(const PixelRect& rect, std::vector<uint8_t>& rgba);
 
     // Ids handed out and not freed.
     int32_t GetLiveTextureCount();
@@ -112,16 +173,30 @@ protected:
     virtual void ReleaseCurrent() {}
     virtual void CreateTexture(int32_t textureId, const TextureUpload& upload) = 0;
     virtual void DestroyTexture(int32_t textureId) = 0;
+    // rect lies inside the level, pixels hold its bytes in format.
+    virtual void ReplaceTexturePixels(int32_t textureId, int32_t level, const PixelRect& rect, PixelFormat format,
+                                      const uint8_t* pixels) = 0;
+    // rgba already holds width x height x 4 bytes.
+    virtual bool ReadFramePixels(const PixelRect& rect, uint8_t* rgba) = 0;
 
 private:
     TextureFilter ChooseFilter(int32_t levelCount) const;
     float ChooseAnisotropy() const;
 
     GraphicsContextLock contextLock;
-    // Both under the context lock.
+    // What an update is checked against.
+    struct LiveTexture {
+        int32_t width = 0;
+        int32_t height = 0;
+        int32_t levelCount = 0;
+        PixelFormat format = PixelFormat::kRgb;
+    };
+
+    // All under the context lock.
     int32_t nextTextureId = 1;
     std::deque<int32_t> freedTextureIds;
     int32_t liveTextureIds = 0;
+    std::unordered_map<int32_t, LiveTexture> liveTextures;
     UserVarRef filteringQualityVar;
     UserVarRef anisotropicVar;
     std::atomic<int32_t> filteringQuality{1};

@@ -1,10 +1,76 @@
-// RecordingGraphicsDevice -- a graphics device that keeps a copy of every upload, deletion and batch, for tests.
+// RecordingGraphicsDevice -- a graphics device that keeps a copy of every upload, deletion, batch and frame-state call, for tests.
 #include "resources/device/RecordingGraphicsDevice.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+uint8_t RecordingDeviceByte(float value)
+{
+    return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
+}
+
+} // namespace
 
 void RecordingGraphicsDevice::DrawBatch(const DeviceBatch& batch)
 {
     std::lock_guard<std::mutex> guard(lock);
     batches.push_back(batch);
+}
+
+void RecordingGraphicsDevice::SetProjectionMatrix(const Matrix4& projection)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    frameState.projections.push_back(projection);
+}
+
+void RecordingGraphicsDevice::SetModelViewMatrix(const Matrix4& modelView)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    frameState.modelViews.push_back(modelView);
+}
+
+void RecordingGraphicsDevice::SetViewport(const PixelRect& viewport)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    frameState.viewports.push_back(viewport);
+}
+
+void RecordingGraphicsDevice::Clear(uint32_t buffers, const Color& color, float alpha)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    frameState.clears.push_back({buffers, color, alpha});
+    if (buffers & kClearColorBuffer) {
+        frameColor[0] = RecordingDeviceByte(color.r);
+        frameColor[1] = RecordingDeviceByte(color.g);
+        frameColor[2] = RecordingDeviceByte(color.b);
+        frameColor[3] = RecordingDeviceByte(alpha);
+    }
+}
+
+void RecordingGraphicsDevice::Present()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    ++frameState.presentCount;
+}
+
+void RecordingGraphicsDevice::SetBonePalette(const std::vector<Matrix4>& bones)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    frameState.bonePalettes.push_back(bones);
+}
+
+std::vector<RecordedUpdate> RecordingGraphicsDevice::GetUpdates() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return updates;
+}
+
+RecordedFrameState RecordingGraphicsDevice::GetFrameState() const
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return frameState;
 }
 
 std::vector<RecordedUpload> RecordingGraphicsDevice::GetUploads() const
@@ -53,6 +119,8 @@ void RecordingGraphicsDevice::Clear()
     uploads.clear();
     deletions.clear();
     batches.clear();
+    updates.clear();
+    frameState = RecordedFrameState();
     makeCurrentCount = 0;
     releaseCurrentCount = 0;
 }
@@ -89,4 +157,22 @@ void RecordingGraphicsDevice::DestroyTexture(int32_t textureId)
 {
     std::lock_guard<std::mutex> guard(lock);
     deletions.push_back(textureId);
+}
+
+void RecordingGraphicsDevice::ReplaceTexturePixels(int32_t textureId, int32_t level, const PixelRect& rect,
+                                                   PixelFormat format, const uint8_t* pixels)
+{
+    RecordedUpdate record{textureId, level, rect, format, {}};
+    record.pixels.assign(pixels, pixels + TextureLevelBytes(format, rect.width, rect.height));
+    std::lock_guard<std::mutex> guard(lock);
+    updates.push_back(std::move(record));
+}
+
+bool RecordingGraphicsDevice::ReadFramePixels(const PixelRect& rect, uint8_t* rgba)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    size_t count = static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height);
+    for (size_t i = 0; i < count; ++i)
+        std::copy(frameColor, frameColor + 4, rgba + i * 4);
+    return true;
 }

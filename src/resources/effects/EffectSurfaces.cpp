@@ -14,6 +14,13 @@ EffectSurfaces::EffectSurfaces(SurfaceQueue& queue) : queue(queue)
     queue.AddPool(&swipePool);
 }
 
+EffectSurfaces::~EffectSurfaces()
+{
+    queue.RemovePool(&particlePool);
+    queue.RemovePool(&beamPool);
+    queue.RemovePool(&swipePool);
+}
+
 void EffectSurfaces::SetBillboardAxes(const Vector3& newRight, const Vector3& newUp)
 {
     right = newRight;

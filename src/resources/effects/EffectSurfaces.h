@@ -11,12 +11,13 @@
 class Shader;
 class SurfaceQueue;
 
-// Made beside the queue it joins and destroyed no later than it: the queue starts these pools
-// with its own at every pass. Effect surfaces are full-bright and keyed by their shader alone, so
+// Made beside the queue it joins, which must outlive it: the queue starts these pools with its
+// own at every pass until the destructor takes them out. Effect surfaces are full-bright and keyed by their shader alone, so
 // every sprite of one shader goes out in one batch; their fading travels in the vertex colours.
 class EffectSurfaces {
 public:
     explicit EffectSurfaces(SurfaceQueue& queue);
+    ~EffectSurfaces();
     EffectSurfaces(const EffectSurfaces&) = delete;
     EffectSurfaces& operator=(const EffectSurfaces&) = delete;
 

@@ -28,6 +28,24 @@ void SurfaceQueue::AddPool(RenderSurfacePoolBase* pool)
     otherPools.push_back(pool);
 }
 
+void SurfaceQueue::RemovePool(RenderSurfacePoolBase* pool)
+{
+    otherPools.erase(std::remove(otherPools.begin(), otherPools.end(), pool), otherPools.end());
+}
+
+namespace {
+
+// A lit and a full-bright surface never share a batch: the batch's normals are for all of its
+// vertices or none.
+bool SurfaceQueueContinuesBatch(const RenderSurface* previous, const RenderSurface* surface)
+{
+    return previous && surface->sortKey == previous->sortKey && surface->shader == previous->shader &&
+           surface->shader && !surface->shader->useShaderTime && surface->fullBright == previous->fullBright &&
+           surface->opacity == previous->opacity && surface->writeMask == previous->writeMask;
+}
+
+} // namespace
+
 void SurfaceQueue::AddTileSurface(int32_t shaderHandle, const std::array<float, 3>& cornerA,
                                   const std::array<float, 3>& cornerB, bool fullBright, bool useColor,
                                   const Color& color, float alpha)
@@ -53,18 +71,18 @@ void SurfaceQueue::AddTileSurface(int32_t shaderHandle, const std::array<float, 
 
 void SurfaceQueue::DrawQueuedSurfaces(ShaderBatch& batch)
 {
-    std::sort(frameSurfaces.begin(), frameSurfaces.end(),
+    // Stable: surfaces of one key are drawn in the order they were queued, the same every frame.
+    std::stable_sort(frameSurfaces.begin(), frameSurfaces.end(),
               [](const RenderSurface* a, const RenderSurface* b) { return a->sortKey < b->sortKey; });
     RenderSurface* previous = nullptr;
     for (RenderSurface* surface : frameSurfaces) {
-        bool continues = previous && surface->sortKey == previous->sortKey && surface->shader == previous->shader &&
-                         surface->shader && !surface->shader->useShaderTime;
-        if (!continues) {
+        if (!SurfaceQueueContinuesBatch(previous, surface)) {
             if (previous) {
                 batch.FlushBatch();
                 previous->EndDraw();
             }
             batch.BeginBatch(surface->shader);
+            batch.SetSurfaceState(surface->opacity, surface->writeMask);
             surface->BeginDraw();
         }
         if (!surface->IsHidden())

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/ColorSystem.h"
+#include "core/Matrix.h"
 #include "resources/effects/RenderSurfacePool.h"
 #include "resources/effects/TileRenderSurface.h"
 
@@ -17,7 +18,8 @@ class ShaderBatch;
 // of its kind refills the same object. The graphics system owns the queue.
 class SurfaceQueue {
 public:
-    using BoneTransform = std::array<float, 16>;
+    // As the graphics device's bone palette takes them.
+    using BoneTransform = Matrix4;
 
     SurfaceQueue() = default;
     SurfaceQueue(const SurfaceQueue&) = delete;
@@ -34,12 +36,15 @@ public:
     void AddTileSurface(int32_t shader, const std::array<float, 3>& cornerA, const std::array<float, 3>& cornerB,
                         bool fullBright, bool useColor, const Color& color, float alpha);
     // The pools of the other surface kinds (blended tiles, particles, beams, swipes, models)
-    // belong to their adders; registered here, they start each pass with the tile pool.
+    // belong to their adders; registered here, they start each pass with the tile pool. An
+    // adder that goes before the queue takes its pools out again first.
     void AddPool(RenderSurfacePoolBase* pool);
+    void RemovePool(RenderSurfacePoolBase* pool);
 
     // Sorts the queue by key, unsigned ascending, and draws it: a surface continues the batch
-    // of the one before when both have the same key and shader and that shader runs on the
-    // clock; otherwise the batch is drawn and a new one begun.
+    // of the one before when both have the same key, shader, lighting (full-bright or lit),
+    // opacity and write mask, and that shader runs on the clock; otherwise the batch is drawn
+    // and a new one begun with the surface's opacity and write mask.
     void DrawQueuedSurfaces(ShaderBatch& batch);
 
     const std::vector<RenderSurface*>& GetFrameSurfaces() const { return frameSurfaces; }

@@ -28,15 +28,28 @@ void ShaderBatch::BeginBatch(const Shader* newShader)
     batch.shader = newShader;
 }
 
+void ShaderBatch::SetSurfaceState(float opacity, int32_t writeMask)
+{
+    batch.opacity = opacity;
+    batch.writeMask = writeMask;
+}
+
 // Emptied, not replaced: the arrays keep their storage from one batch to the next.
 void ShaderBatch::ClearBatch()
 {
     batch.shader = nullptr;
-    batch.stageTextures.clear();
+    batch.shaderTime = 0.0f;
+    for (DeviceStage& stage : batch.stages)
+        stage.colors.clear();
+    batch.stages.clear();
+    for (std::vector<uint8_t>& colors : stageColors)
+        colors.clear();
     batch.vertices.clear();
     batch.indexes.clear();
     batch.normals.clear();
     batch.hasColors = false;
+    batch.opacity = 1.0f;
+    batch.writeMask = 0;
     batch.flushWords[0] = 0;
     batch.flushWords[1] = 0;
 }
@@ -97,11 +110,32 @@ void ShaderBatch::AddRectangle(float x0, float y0, float x1, float y1, const Qua
 
 uint16_t ShaderBatch::AddVertex(const DeviceVertex& vertex, const float* normal, bool colored)
 {
+    static constexpr float kNoNormal[3] = {0.0f, 0.0f, 0.0f};
+    if (normal && batch.normals.empty())
+        batch.normals.resize(batch.vertices.size() * 3, 0.0f);
     batch.vertices.push_back(vertex);
-    if (normal)
-        batch.normals.insert(batch.normals.end(), normal, normal + 3);
+    if (normal || !batch.normals.empty()) {
+        const float* sent = normal ? normal : kNoNormal;
+        batch.normals.insert(batch.normals.end(), sent, sent + 3);
+    }
+    for (std::vector<uint8_t>& colors : stageColors) {
+        if (!colors.empty())
+            colors.insert(colors.end(), vertex.color, vertex.color + 4);
+    }
     batch.hasColors = batch.hasColors || colored;
     return static_cast<uint16_t>(batch.vertices.size() - 1);
+}
+
+void ShaderBatch::SetStageColor(uint16_t vertex, int32_t stage, const uint8_t (&rgba)[4])
+{
+    if (stage < 0 || stage >= kMaxStages || vertex >= batch.vertices.size())
+        return;
+    std::vector<uint8_t>& colors = stageColors[stage];
+    if (colors.empty()) {
+        for (const DeviceVertex& each : batch.vertices)
+            colors.insert(colors.end(), each.color, each.color + 4);
+    }
+    std::copy(rgba, rgba + 4, colors.begin() + static_cast<ptrdiff_t>(vertex) * 4);
 }
 
 void ShaderBatch::AddTriangle(uint16_t a, uint16_t b, uint16_t c)
@@ -115,18 +149,26 @@ void ShaderBatch::Reserve(uint32_t count)
         return;
     const Shader* current = shader;
     float time = shaderTime;
+    float opacity = batch.opacity;
+    int32_t writeMask = batch.writeMask;
     FlushBatch();
     BeginBatch(current);
     shaderTime = time;
+    SetSurfaceState(opacity, writeMask);
 }
 
-void ShaderBatch::CollectStageTextures()
+void ShaderBatch::CollectStages()
 {
+    batch.shaderTime = shaderTime;
     size_t stageCount = std::min(shader->stages.size(), static_cast<size_t>(kMaxStages));
+    batch.stages.resize(stageCount);
     for (size_t i = 0; i < stageCount; ++i) {
-        const ResourceHandle& handle = shader->stages[i]->GetCurrentTexture(shader->useShaderTime, shaderTime);
+        const ShaderStage* stage = shader->stages[i].get();
+        const ResourceHandle& handle = stage->GetCurrentTexture(shader->useShaderTime, shaderTime);
         auto* texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
-        batch.stageTextures.push_back(texture ? texture->GetTextureId() : -1);
+        batch.stages[i].stage = stage;
+        batch.stages[i].textureId = texture ? texture->GetTextureId() : -1;
+        batch.stages[i].colors.swap(stageColors[i]);
     }
 }
 
@@ -136,7 +178,7 @@ void ShaderBatch::FlushBatch(uint32_t firstWord, uint32_t secondWord)
         return;
     GraphicsDevice* target = device ? device : gGraphicsDevice;
     if (target && !batch.indexes.empty()) {
-        CollectStageTextures();
+        CollectStages();
         batch.flushWords[0] = firstWord;
         batch.flushWords[1] = secondWord;
         target->AcquireContext();

@@ -33,6 +33,8 @@ public:
     const Shader* GetShader() const { return shader; }
     // The time animated stages of a shader with useShaderTime show.
     void SetShaderTime(float time) { shaderTime = time; }
+    // The opacity and write mask of the surfaces drawn in this batch (RenderSurface's fields).
+    void SetSurfaceState(float opacity, int32_t writeMask);
 
     // One textured rectangle between two corners of the 640 x 480 user-interface space.
     void DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,
@@ -45,8 +47,12 @@ public:
                                               bool repeatV);
 
     // Raw geometry for queued surfaces. A normal is sent when given; a vertex colour when
-    // colored. Returns the vertex's index in the batch.
+    // colored. Returns the vertex's index in the batch. A batch has a normal for every vertex
+    // or none: a vertex without one among lit vertices gets a zero normal, and the reverse.
     uint16_t AddVertex(const DeviceVertex& vertex, const float* normal, bool colored);
+    // Gives the vertex a colour of its own for one stage (below kMaxStages). Until a stage has
+    // such a colour its vertices draw with their own; nothing for a vertex not yet added.
+    void SetStageColor(uint16_t vertex, int32_t stage, const uint8_t (&rgba)[4]);
     void AddTriangle(uint16_t a, uint16_t b, uint16_t c);
     // Room for count more vertices: a full batch is drawn first and begun again with the
     // same shader, since indexes are 16 bits.
@@ -58,11 +64,13 @@ public:
 private:
     void AddRectangle(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,
                       float alpha);
-    void CollectStageTextures();
+    void CollectStages();
     void ClearBatch();
 
     GraphicsDevice* device;
     const Shader* shader = nullptr;
     float shaderTime = 0.0f;
     DeviceBatch batch;
+    // Per stage, the colours of SetStageColor, moved into the batch's stages at the flush.
+    std::vector<uint8_t> stageColors[kMaxStages];
 };

@@ -1,6 +1,7 @@
 // SurfaceQueueTest -- the frame's surface queue: pool reuse across passes, sort key bits, the tile adder and batching by key and shader.
 #include "resources/shaders/ShaderWorld.h"
 
+#include "resources/effects/EffectSurfaces.h"
 #include "resources/effects/SurfaceQueue.h"
 #include "resources/shaders/ShaderBatch.h"
 
@@ -46,7 +47,15 @@ class CountingSurface : public RenderSurface {
 public:
     void BeginDraw() override { ++begun; }
     bool IsHidden() const override { return hidden; }
-    void AddGeometry(ShaderBatch&, bool) override { ++added; }
+    // One triangle, so that its batch is drawn.
+    void AddGeometry(ShaderBatch& batch, bool) override
+    {
+        ++added;
+        uint16_t first = batch.AddVertex(DeviceVertex(), nullptr, false);
+        batch.AddVertex(DeviceVertex(), nullptr, false);
+        batch.AddVertex(DeviceVertex(), nullptr, false);
+        batch.AddTriangle(first, first + 1, first + 2);
+    }
     void EndDraw() override { ++ended; }
     int begun = 0;
     int added = 0;
@@ -167,8 +176,84 @@ TEST_F(SurfaceQueueTest, DrawingSortsAndBatchesByKeyAndShader)
     EXPECT_EQ((std::array<uint8_t, 4>{colored.color[0], colored.color[1], colored.color[2], colored.color[3]}),
               (std::array<uint8_t, 4>{255, 128, 0, 64}));
     EXPECT_FALSE(batches[1].hasColors);
-    ASSERT_EQ(stones.stageTextures.size(), 1u);
-    EXPECT_NE(stones.stageTextures[0], -1);
+    ASSERT_EQ(stones.stages.size(), 1u);
+    EXPECT_EQ(stones.stages[0].stage, GetShader(stone)->stages[0].get());
+    EXPECT_NE(stones.stages[0].textureId, -1);
+}
+
+TEST_F(SurfaceQueueTest, APoolTakenOutOrGoneBeforeTheQueueIsNoLongerStarted)
+{
+    RenderSurfacePool<CountingSurface> kept;
+    RenderSurfacePool<CountingSurface> removed;
+    queue->AddPool(&kept);
+    queue->AddPool(&removed);
+    kept.Take();
+    removed.Take();
+    queue->RemovePool(&removed);
+    queue->BeginSurfaceFrame();
+    EXPECT_EQ(kept.GetUsed(), 0u);
+    EXPECT_EQ(removed.GetUsed(), 1u);
+
+    // The effect pools leave with their owner; the next pass touches only what is left (the
+    // sanitizer build catches a start of a freed pool).
+    auto effects = std::make_unique<EffectSurfaces>(*queue);
+    effects->AddParticleSurface(*GetShader(stone), {0, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f);
+    effects.reset();
+    queue->BeginSurfaceFrame();
+    queue->BeginSurfaceFrame();
+    EXPECT_TRUE(queue->GetFrameSurfaces().empty());
+}
+
+TEST_F(SurfaceQueueTest, LitAndFullBrightSurfacesOfOneKeyGoInSeparateBatchesWithAlignedNormals)
+{
+    queue->BeginSurfaceFrame();
+    AddTiles(1, stone);
+    queue->AddTileSurface(stone, kCornerA, kCornerB, true, false, kWhite, 1.0f);
+    AddTiles(1, stone);
+    device.Clear();
+    ShaderBatch batch(&device);
+    queue->DrawQueuedSurfaces(batch);
+
+    std::vector<DeviceBatch> batches = device.GetBatches();
+    ASSERT_GE(batches.size(), 2u);
+    size_t lit = 0;
+    size_t bright = 0;
+    for (const DeviceBatch& drawn : batches) {
+        if (drawn.normals.empty()) {
+            bright += drawn.vertices.size();
+        } else {
+            EXPECT_EQ(drawn.normals.size(), drawn.vertices.size() * 3);
+            lit += drawn.vertices.size();
+        }
+    }
+    EXPECT_EQ(lit, 8u);
+    EXPECT_EQ(bright, 4u);
+}
+
+TEST_F(SurfaceQueueTest, OpacityAndWriteMaskReachTheDeviceAndSplitBatches)
+{
+    RenderSurfacePool<CountingSurface> others;
+    queue->BeginSurfaceFrame();
+    const std::pair<float, int32_t> states[] = {{0.5f, 0}, {0.5f, 0}, {0.5f, kWriteMaskNoDepth}, {0.25f, 0}};
+    for (const auto& [opacity, mask] : states) {
+        CountingSurface* surface = others.Take();
+        surface->shader = GetShader(water);
+        surface->opacity = opacity;
+        surface->writeMask = mask;
+        surface->SetSortKey(0, 7, SortType::Transparent, 1, 0.5f);
+        queue->AddSurface(surface);
+    }
+    device.Clear();
+    ShaderBatch batch(&device);
+    queue->DrawQueuedSurfaces(batch);
+
+    // Equal keys keep the order they were queued in.
+    std::vector<DeviceBatch> batches = device.GetBatches();
+    ASSERT_EQ(batches.size(), 3u);
+    EXPECT_EQ(batches[0].vertices.size(), 6u);
+    EXPECT_EQ((std::pair{batches[0].opacity, batches[0].writeMask}), (std::pair{0.5f, 0}));
+    EXPECT_EQ((std::pair{batches[1].opacity, batches[1].writeMask}), (std::pair{0.5f, kWriteMaskNoDepth}));
+    EXPECT_EQ((std::pair{batches[2].opacity, batches[2].writeMask}), (std::pair{0.25f, 0}));
 }
 
 } // namespace

@@ -121,8 +121,8 @@ TEST_F(ScreenTextTest, ColourCodesPushAndPopAcrossANewLine)
     ASSERT_EQ(batches.size(), 1u);
     const DeviceBatch& batch = batches[0];
     EXPECT_EQ(batch.shader, FontShader(font));
-    ASSERT_EQ(batch.stageTextures.size(), 1u);
-    EXPECT_NE(batch.stageTextures[0], -1);
+    ASSERT_EQ(batch.stages.size(), 1u);
+    EXPECT_NE(batch.stages[0].textureId, -1);
     EXPECT_TRUE(batch.hasColors);
     std::vector<Quad> quads = Quads(batch);
     ASSERT_EQ(quads.size(), 6u);

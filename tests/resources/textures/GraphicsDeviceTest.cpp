@@ -1,6 +1,11 @@
 // GraphicsDeviceTest -- level sizes, the texture-id pool, the upload settings from the user vars and the context depth.
 #include "resources/textures/TextureWorld.h"
 
+#include "resources/device/NullGraphicsDevice.h"
+
+#include <array>
+#include <climits>
+
 using GraphicsDeviceWorld = TextureWorld;
 
 TEST(TextureLevelSizes, BlockFormatsCountWholeBlocks)
@@ -89,4 +94,83 @@ TEST_F(GraphicsDeviceWorld, ContextIsMadeCurrentOnlyWhenTheDepthLeavesZero)
     device->UploadTexture(pixels.data(), 1, 1, PixelFormat::kRgb, 1);
     EXPECT_EQ(device->GetMakeCurrentCount(), 2);
     EXPECT_EQ(device->GetContextLock().GetOwner(), -1);
+}
+
+TEST_F(GraphicsDeviceWorld, SubUpdatesAreTakenOnlyInsideALiveTextureOfTheSameFormat)
+{
+    std::vector<uint8_t> chain(TextureChainBytes(PixelFormat::kRgba, 8, 4, 2), 0);
+    int32_t id = device->UploadTexture(chain.data(), 8, 4, PixelFormat::kRgba, 2);
+    std::vector<uint8_t> patch(4 * 4 * 4);
+    for (size_t i = 0; i < patch.size(); ++i)
+        patch[i] = static_cast<uint8_t>(i);
+    // Level 1 is 4 x 2: a 2 x 2 rectangle at (2, 0) reaches its right edge exactly.
+    EXPECT_TRUE(device->UpdateTexture(id, 1, {2, 0, 2, 2}, PixelFormat::kRgba, patch.data()));
+    std::vector<RecordedUpdate> updates = device->GetUpdates();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(updates[0].level, 1);
+    EXPECT_EQ(updates[0].pixels, std::vector<uint8_t>(patch.begin(), patch.begin() + 16));
+
+    const PixelRect refused[] = {{3, 0, 2, 2},  {0, 1, 1, 2},  {-1, 0, 1, 1},         {0, -1, 1, 1},
+                                 {0, 0, 0, 1},  {0, 0, 1, -3}, {INT32_MAX, 0, 2, 1},  {0, 0, INT32_MAX, 1}};
+    for (const PixelRect& rect : refused)
+        EXPECT_FALSE(device->UpdateTexture(id, 1, rect, PixelFormat::kRgba, patch.data()))
+            << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height;
+    EXPECT_FALSE(device->UpdateTexture(id, 2, {0, 0, 1, 1}, PixelFormat::kRgba, patch.data()));
+    EXPECT_FALSE(device->UpdateTexture(id, -1, {0, 0, 1, 1}, PixelFormat::kRgba, patch.data()));
+    EXPECT_FALSE(device->UpdateTexture(id, 0, {0, 0, 1, 1}, PixelFormat::kRgb, patch.data()));
+    EXPECT_FALSE(device->UpdateTexture(id, 0, {0, 0, 1, 1}, PixelFormat::kRgba, nullptr));
+    EXPECT_FALSE(device->UpdateTexture(id + 1, 0, {0, 0, 1, 1}, PixelFormat::kRgba, patch.data()));
+    device->DeleteTexture(id);
+    EXPECT_FALSE(device->UpdateTexture(id, 0, {0, 0, 1, 1}, PixelFormat::kRgba, patch.data()));
+    // A compressed texture is never patched.
+    std::vector<uint8_t> blocks(TextureLevelBytes(PixelFormat::kDxt1, 4, 4), 0);
+    int32_t dxt = device->UploadTexture(blocks.data(), 4, 4, PixelFormat::kDxt1, 1);
+    EXPECT_FALSE(device->UpdateTexture(dxt, 0, {0, 0, 4, 4}, PixelFormat::kDxt1, blocks.data()));
+    EXPECT_EQ(device->GetUpdates().size(), 1u);
+}
+
+TEST_F(GraphicsDeviceWorld, ReadBackGivesTheClearedColourAndRefusesEmptyOrHugeRectangles)
+{
+    device->Clear(kClearColorBuffer | kClearDepthBuffer, Color{1.0f, 0.5f, 0.0f}, 0.25f);
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(device->ReadPixels({0, 0, 2, 1}, rgba));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{255, 128, 0, 64, 255, 128, 0, 64}));
+    // A depth-only clear leaves the colour.
+    device->Clear(kClearDepthBuffer, Color{}, 1.0f);
+    ASSERT_TRUE(device->ReadPixels({5, 5, 1, 1}, rgba));
+    EXPECT_EQ(rgba[1], 128);
+    for (const PixelRect& rect : {PixelRect{0, 0, 0, 4}, PixelRect{0, 0, 4, -1}, PixelRect{0, 0, 1 << 20, 1 << 20}}) {
+        EXPECT_FALSE(device->ReadPixels(rect, rgba));
+        EXPECT_TRUE(rgba.empty());
+    }
+    NullGraphicsDevice headless;
+    EXPECT_FALSE(headless.ReadPixels({0, 0, 1, 1}, rgba));
+    EXPECT_TRUE(rgba.empty());
+}
+
+TEST_F(GraphicsDeviceWorld, FrameStateCallsReachTheDeviceInOrder)
+{
+    Matrix4 projection;
+    projection.m[0][0] = 2.0f;
+    projection.m[3][1] = -1.0f;
+    Matrix4 modelView;
+    modelView.m[2][3] = 5.0f;
+    device->SetProjectionMatrix(projection);
+    device->SetModelViewMatrix(modelView);
+    device->SetViewport({0, 0, 640, 480});
+    device->SetViewport({10, 20, 30, 40});
+    device->SetBonePalette({modelView, projection});
+    device->Present();
+    device->Present();
+    RecordedFrameState state = device->GetFrameState();
+    ASSERT_EQ(state.projections.size(), 1u);
+    EXPECT_EQ(state.projections[0].m[3][1], -1.0f);
+    EXPECT_EQ(state.modelViews[0].m[2][3], 5.0f);
+    ASSERT_EQ(state.viewports.size(), 2u);
+    EXPECT_EQ((std::array{state.viewports[1].x, state.viewports[1].y, state.viewports[1].width,
+                          state.viewports[1].height}),
+              (std::array{10, 20, 30, 40}));
+    ASSERT_EQ(state.bonePalettes.size(), 1u);
+    EXPECT_EQ(state.bonePalettes[0][1].m[0][0], 2.0f);
+    EXPECT_EQ(state.presentCount, 2);
 }

@@ -1,0 +1,137 @@
+// ShaderBatchTest -- what a flushed batch hands the device: typed stages with their textures at the batch's time, per-stage colours, surface state and aligned normals.
+#include "resources/shaders/ShaderWorld.h"
+
+#include "resources/shaders/ShaderBatch.h"
+
+namespace {
+
+class ShaderBatchTest : public ShaderWorld {
+protected:
+    ShaderBatchTest()
+    {
+        WriteAsset("Shaders/batch.sdr", "Fire { useShaderTime 1\n { anim 1 f0.tga f1.tga f2.tga }\n"
+                                        " { texture glow.tga\n blendFunc SrcAlpha } }\n");
+        for (const char* name : {"f0.tga", "f1.tga", "f2.tga", "glow.tga"})
+            WriteTarga(name, 4, 4);
+        StartShaders();
+        fire = GetShader(LoadShader("Fire", TextureUsage::Plain));
+    }
+
+    // A vertex whose colour's red byte is red.
+    static DeviceVertex Vertex(uint8_t red)
+    {
+        DeviceVertex vertex;
+        vertex.color[0] = red;
+        return vertex;
+    }
+
+    void AddTriangle(ShaderBatch& batch, const float* normal)
+    {
+        uint16_t first = batch.AddVertex(Vertex(1), normal, true);
+        batch.AddVertex(Vertex(2), normal, true);
+        batch.AddVertex(Vertex(3), normal, true);
+        batch.AddTriangle(first, first + 1, first + 2);
+    }
+
+    int32_t TextureIdOf(const ResourceHandle& handle)
+    {
+        return dynamic_cast<TextureResource*>(manager->Get(handle))->GetTextureId();
+    }
+
+    Shader* fire = nullptr;
+};
+
+constexpr float kUp[3] = {0.0f, 0.0f, 1.0f};
+
+TEST_F(ShaderBatchTest, StagesCarryTheirStateAndTheFrameOfTheBatchTime)
+{
+    ASSERT_NE(fire, nullptr);
+    ASSERT_TRUE(fire->useShaderTime);
+    ShaderBatch batch(&device);
+    batch.BeginBatch(fire);
+    batch.SetShaderTime(2.5f);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch(3, 4);
+
+    std::vector<DeviceBatch> batches = device.GetBatches();
+    ASSERT_EQ(batches.size(), 1u);
+    const DeviceBatch& drawn = batches[0];
+    EXPECT_EQ(drawn.shader, fire);
+    EXPECT_FLOAT_EQ(drawn.shaderTime, 2.5f);
+    ASSERT_EQ(drawn.stages.size(), 2u);
+    EXPECT_EQ(drawn.stages[0].stage, fire->stages[0].get());
+    EXPECT_EQ(drawn.stages[1].stage->srcBlend, GlConstant::kSrcAlpha);
+    EXPECT_EQ(drawn.stages[0].textureId, TextureIdOf(fire->stages[0]->animTextures[2]));
+    EXPECT_EQ(drawn.stages[1].textureId, TextureIdOf(fire->stages[1]->texture));
+    EXPECT_EQ(drawn.flushWords[1], 4u);
+    EXPECT_EQ((std::pair{drawn.opacity, drawn.writeMask}), (std::pair{1.0f, 0}));
+}
+
+TEST_F(ShaderBatchTest, AStageColourArrayStartsFromTheVertexColoursAndFollowsLaterVertices)
+{
+    ShaderBatch batch(&device);
+    batch.BeginBatch(fire);
+    AddTriangle(batch, nullptr);
+    const uint8_t faded[4] = {9, 9, 9, 0};
+    batch.SetStageColor(1, 1, faded);
+    // Out of range: nothing.
+    batch.SetStageColor(3, 1, faded);
+    batch.SetStageColor(0, ShaderBatch::kMaxStages, faded);
+    batch.SetStageColor(0, -1, faded);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+
+    const DeviceBatch drawn = device.GetBatches().at(0);
+    EXPECT_TRUE(drawn.stages[0].colors.empty());
+    const std::vector<uint8_t>& colors = drawn.stages[1].colors;
+    ASSERT_EQ(colors.size(), 6u * 4u);
+    const uint8_t reds[6] = {1, 9, 3, 1, 2, 3};
+    for (size_t v = 0; v < 6; ++v)
+        EXPECT_EQ(colors[v * 4], reds[v]) << v;
+    EXPECT_EQ(colors[4 + 3], 0);
+    EXPECT_EQ(colors[8 + 3], 255);
+
+    // The next batch starts without stage colours.
+    batch.BeginBatch(fire);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+    EXPECT_TRUE(device.GetBatches().at(1).stages[1].colors.empty());
+}
+
+TEST_F(ShaderBatchTest, NormalsStayOnePerVertexWhenLitAndUnlitVerticesMix)
+{
+    ShaderBatch batch(&device);
+    batch.BeginBatch(fire);
+    AddTriangle(batch, nullptr);
+    AddTriangle(batch, kUp);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+    const DeviceBatch drawn = device.GetBatches().at(0);
+    ASSERT_EQ(drawn.normals.size(), drawn.vertices.size() * 3);
+    const float zs[9] = {0, 0, 0, 1, 1, 1, 0, 0, 0};
+    for (size_t v = 0; v < 9; ++v)
+        EXPECT_EQ(drawn.normals[v * 3 + 2], zs[v]) << v;
+}
+
+TEST_F(ShaderBatchTest, AFullBatchGoesOutAndGoesOnWithTheSameSurfaceState)
+{
+    ShaderBatch batch(&device);
+    batch.BeginBatch(fire);
+    batch.SetShaderTime(1.0f);
+    batch.SetSurfaceState(0.5f, kWriteMaskNoColor);
+    for (int i = 0; i < 0x10000 / 4 + 1; ++i) {
+        batch.Reserve(4);
+        for (int v = 0; v < 4; ++v)
+            batch.AddVertex(Vertex(0), nullptr, false);
+        batch.AddTriangle(0, 1, 2);
+    }
+    batch.FlushBatch();
+    std::vector<DeviceBatch> batches = device.GetBatches();
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[0].vertices.size(), 0x10000u);
+    EXPECT_EQ(batches[1].vertices.size(), 4u);
+    EXPECT_EQ((std::pair{batches[1].opacity, batches[1].writeMask}), (std::pair{0.5f, kWriteMaskNoColor}));
+    EXPECT_FLOAT_EQ(batches[1].shaderTime, 1.0f);
+}
+
+} // namespace
