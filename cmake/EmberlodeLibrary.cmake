@@ -26,7 +26,8 @@ function(emberlode_tests name folder)
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  # test_support holds main(): it switches on the loopback-only send guard before any test runs.
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests
                        PROPERTIES ENVIRONMENT "EMBERLODE_GAME_DIR=${PROJECT_SOURCE_DIR}/game")

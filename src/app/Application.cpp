@@ -15,7 +15,9 @@
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
+#include "platform/LinuxSystemInfo.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/PosixNetworkSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "resources/ResourceManager.h"
@@ -332,11 +334,32 @@ void InstallGameCommands(Application& app)
     });
 }
 
+// The machine report, written after the sound system has started, and the datagram
+// transport in local mode, which says "Initializing networking" while the commands register.
+void InstallPlatformServices(Application& app)
+{
+    app.SetSystem(SystemSlot::SystemInfo, {
+        [] { gSystemInfo = new LinuxSystemInfo(); },
+        nullptr,
+        [] { Destroy(gSystemInfo); },
+    });
+    app.SetSystem(SystemSlot::Network, {
+        [] { gNetworkSystem = new PosixNetworkSystem(); },
+        [] {
+            auto* network = static_cast<PosixNetworkSystem*>(gNetworkSystem);
+            network->RegisterVars();
+            network->Init();
+        },
+        [] { Destroy(gNetworkSystem); },
+    });
+}
+
 } // namespace
 
 void InstallSystems(Application& app, const std::string& workingFolder)
 {
     InstallEngineCore(app, workingFolder);
+    InstallPlatformServices(app);
     InstallGameRules(app);
     InstallResources(app);
     InstallShaders(app);

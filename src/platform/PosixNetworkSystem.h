@@ -1,0 +1,78 @@
+// PosixNetworkSystem -- the datagram transport on Linux: the in-process queue of local mode and UDP sockets.
+#pragma once
+
+#include "core/UserVarRef.h"
+#include "core/system/NetworkSystem.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Local mode (the default, and what the game uses): datagrams never leave the process; they
+// wait in one queue and are picked up by destination port, whatever the destination address.
+// Socket mode: UDP sockets, with the queue still carrying datagrams a sender addresses to itself.
+class PosixNetworkSystem : public NetworkSystem {
+public:
+    // This machine's first IPv4 address (network byte order); false when there is none.
+    using AddressResolver = std::function<bool(in_addr& out)>;
+
+    // The largest payload of an IPv4 UDP datagram.
+    static constexpr size_t kMaxDatagramBytes = 65507;
+    static constexpr size_t kReceiveBufferBytes = 64 * 1024;
+    // A flood of datagrams cannot keep Flush spinning.
+    static constexpr int kMaxFlushDatagrams = 10000;
+
+    // A datagram larger than receiveBufferBytes is dropped whole on receipt.
+    explicit PosixNetworkSystem(AddressResolver resolver = ResolveHostAddress,
+                                size_t receiveBufferBytes = kReceiveBufferBytes);
+    ~PosixNetworkSystem() override;
+
+    // "net_socketMode" (0: local mode) and "net_joinAddress" (dotted IPv4, socket mode only).
+    // The mode is read here, before Init.
+    void RegisterVars();
+    // Refused (false) once initialised: open sockets and queued datagrams belong to one mode.
+    bool SetLocalMode(bool on);
+
+    bool Startup() override;
+    void Cleanup() override;
+    void CloseSocket(NetworkEndpoint& endpoint) override;
+    void Init() override;
+    bool GetLocalAddress(sockaddr_in& out, uint16_t port, bool broadcast) override;
+    bool GetJoinAddress(sockaddr_in& out, uint16_t port) override;
+    bool OpenSocket(NetworkEndpoint& endpoint) override;
+    bool Poll(const NetworkEndpoint& endpoint) override;
+    bool SendTo(MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination) override;
+    void Receive(MessageBuffer& out, const NetworkEndpoint& endpoint, sockaddr_in& sender) override;
+    bool Flush(const NetworkEndpoint& endpoint) override;
+
+    bool IsInitialised() const { return initialised; }
+    size_t GetQueuedCount() const { return queue.size(); }
+
+    static bool ResolveHostAddress(in_addr& out);
+    // "a.b.c.d:port".
+    static std::string AddressText(const sockaddr_in& address);
+
+private:
+    struct QueuedDatagram {
+        std::vector<uint8_t> bytes;
+        in_port_t port = 0;  // network byte order
+        sockaddr_in sender{};
+    };
+
+    void Queue(MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination);
+    bool TakeQueued(MessageBuffer& out, in_port_t port, sockaddr_in& sender);
+    bool HasQueued(in_port_t port) const;
+    static bool SocketReadable(int socket);
+    bool SendOverSocket(const MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination);
+    void ReceiveFromSocket(MessageBuffer& out, const NetworkEndpoint& endpoint, sockaddr_in& sender);
+    static bool MakeAddress(sockaddr_in& out, in_addr_t networkAddress, uint16_t port);
+
+    bool initialised = false;
+    std::deque<QueuedDatagram> queue;
+    AddressResolver resolver;
+    std::vector<uint8_t> receiveBuffer;
+    UserVarRef joinAddressVar;
+};
