@@ -72,7 +72,7 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
     });
     app.SetSystem(SystemSlot::Debug, {
         [] {
-            gDebugSystem = new DebugSystem();
+            gDebugSystem = new DebugSystem(DebugSystem::kHoldUntilDeveloperSet);
             // Nothing is drawn yet: a terminal shows the console instead.
             gDebugSystem->SetEchoToStdout(true);
         },
@@ -369,14 +369,20 @@ void InstallSystems(Application& app, const std::string& workingFolder)
     InstallResourceFlush(app);
 }
 
+int RunApplication(Application& app)
+{
+    bool started = app.StartUp();
+    if (started)
+        app.Run();
+    app.ShutDown();
+    return started ? 0 : 1;
+}
+
 int RunApplication()
 {
     Application app;
     gApplication = &app;
     InstallSystems(app, std::string());
     PosixPlatformSystem::InstallQuitSignalHandlers();
-    if (app.StartUp())
-        app.Run();
-    app.ShutDown();
-    return 0;
+    return RunApplication(app);
 }

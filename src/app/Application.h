@@ -9,5 +9,8 @@ class Application;
 // folder holds "Assets", "User", the archives and the ".cfg" files; empty: the current folder.
 void InstallSystems(Application& app, const std::string& workingFolder);
 
-// The whole run: start-up, frames until quit, shut-down. The process's exit code.
+// Start-up, frames until quit, shut-down of an application whose systems are installed.
+// The process's exit code: 0, or 1 when a start-up step failed.
+int RunApplication(Application& app);
+// The whole program in the current folder, quit signals included. The process's exit code.
 int RunApplication();

@@ -97,7 +97,8 @@ bool Application::StartUp()
     // The start-up lines are on disk before the first frame, whatever the log's flush mode.
     if (gDebugSystem)
         gDebugSystem->Flush();
-    return running;
+    // A quit during the start-up is no failure: the loop just runs no frame.
+    return true;
 }
 
 void Application::CreateSystems()
@@ -150,6 +151,8 @@ void Application::OpenLog()
     std::filesystem::create_directories(folder, ignored);
     if (!wanted) {
         gDebugSystem->DropPendingLogLines();
+        // "logfile" turned on later opens it there.
+        gDebugSystem->SetLogFilePath(path);
     } else if (!gDebugSystem->OpenLogFile(path)) {
         gDebugSystem->DropPendingLogLines();
         DebugSystem::Print(kPrintWarning, "Couldn't open %s\n", path.c_str());

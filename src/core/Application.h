@@ -102,7 +102,7 @@ public:
     void AddShutDownHook(ShutDownStep step, ShutDownHook hook);
 
     // Creates and registers every system, opens the log, loads localisation and the
-    // database and starts the frame timer. False when a start-up step stopped it.
+    // database and starts the frame timer. False when a start-up step failed.
     bool StartUp();
     // Frames until the running flag is cleared ("quit", or the window closed, or a signal).
     void Run();

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 Database* gDatabase = nullptr;
 
@@ -61,20 +62,20 @@ public:
         bool pending = false;
         while (errors < kMaxErrorsPerFile && (pending || parser.NextToken(name, true))) {
             pending = false;
-            if (name == "{" || name == "}") {
-                Error("unexpected %s", name.c_str());
-                if (name == "{")
+            if (IsBrace(name, "{") || IsBrace(name, "}")) {
+                Error("unexpected %s", name.text.c_str());
+                if (IsBrace(name, "{"))
                     SkipBlock();
                 continue;
             }
             if (!parser.NextToken(token, true)) {
-                Error("%s has no {", name.c_str());
+                Error("%s has no {", name.text.c_str());
                 break;
             }
-            if (token != "{") {
+            if (!IsBrace(token, "{")) {
                 // The word may be the next record's name: a name without a block is dropped.
-                Error("expected { after %s", name.c_str());
-                name.swap(token);
+                Error("expected { after %s", name.text.c_str());
+                std::swap(name, token);
                 pending = true;
                 continue;
             }
@@ -87,6 +88,12 @@ public:
     uint32_t GetEntryCount() const { return entryCount; }
 
 private:
+    // A quoted "{" or "}" is a value like any other, never a brace.
+    static bool IsBrace(const ParsedToken& read, std::string_view brace)
+    {
+        return !read.quoted && read.text == brace;
+    }
+
     [[gnu::format(printf, 2, 3)]] void Error(const char* format, ...)
     {
         ++errors;
@@ -100,7 +107,7 @@ private:
 
     void SkipBlock()
     {
-        while (parser.NextToken(token, true) && token != "}") {
+        while (parser.NextToken(token, true) && !IsBrace(token, "}")) {
         }
     }
 
@@ -109,36 +116,37 @@ private:
         uint32_t firstField = static_cast<uint32_t>(database.fields.size());
         bool closed = false;
         while (parser.NextToken(token, true)) {
-            if (token == "}") {
+            if (IsBrace(token, "}")) {
                 closed = true;
                 break;
             }
-            if (token == "{") {
-                Error("%s holds an unexpected {; a } may be missing", name.c_str());
+            if (IsBrace(token, "{")) {
+                Error("%s holds an unexpected {; a } may be missing", name.text.c_str());
                 continue;
             }
             closed = ReadValue();
-            database.fields.push_back(DatabaseField{database.StoreText(value), database.InternKey(token)});
+            database.fields.push_back(DatabaseField{database.StoreText(value), database.InternKey(token.text)});
             if (closed)
                 break;
         }
         if (!closed)
-            Error("%s is missing its }", name.c_str());
+            Error("%s is missing its }", name.text.c_str());
         AddRecord(firstField);
     }
 
-    // The rest of the line, its words joined by one blank; true when a "}" word ends the
-    // record on the same line ("Torch { Lit 1 }").
+    // The rest of the line with its blanks as written between its words (a quoted word
+    // exactly as quoted); true when a "}" word ends the record on the same line
+    // ("Torch { Lit 1 }").
     bool ReadValue()
     {
         value.clear();
         bool first = true;
         while (parser.NextToken(word, false)) {
-            if (word == "}")
+            if (IsBrace(word, "}"))
                 return true;
             if (!first)
-                value += ' ';
-            value += word;
+                value += word.blanksBefore;
+            value += word.text;
             first = false;
         }
         return false;
@@ -146,13 +154,13 @@ private:
 
     void AddRecord(uint32_t firstField)
     {
-        if (name.empty()) {
+        if (name.text.empty()) {
             Error("a record has no name");
         } else if (entryCount >= kMaxEntriesPerFile) {
-            Error("more than %u records; %s is dropped", kMaxEntriesPerFile, name.c_str());
+            Error("more than %u records; %s is dropped", kMaxEntriesPerFile, name.text.c_str());
         } else {
             int32_t id = static_cast<int32_t>((fileIndex << 16) | entryCount);
-            if (database.AddEntry(name, id, firstField, fileName)) {
+            if (database.AddEntry(name.text, id, firstField, fileName)) {
                 ++entryCount;
                 return;
             }
@@ -164,9 +172,9 @@ private:
     TextParser parser;
     std::string fileName;
     uint32_t fileIndex;
-    std::string name;
-    std::string token;
-    std::string word;
+    ParsedToken name;
+    ParsedToken token;
+    ParsedToken word;
     std::string value;
     int errors = 0;
     uint32_t entryCount = 0;

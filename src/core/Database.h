@@ -26,8 +26,9 @@
 //       ListKey second
 //   }
 //
-// A value is the rest of its line, its words joined by one blank (quotes keep blanks); a "}"
-// word ends the record there, so a short record fits on one line. "Type"
+// A value is the rest of its line from its first word to its last, blanks between them as
+// written (a quoted word exactly as quoted); a "}" word ends the record there, so a short
+// record fits on one line, but a quoted "}" is a value like any other. "Type"
 // names a DatabaseEntryType or, when it is no type name, an entry whose chain follows the
 // "Base" chain. Inheritance is resolved once every file has loaded.
 class Database : public BaseClass {

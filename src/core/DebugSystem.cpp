@@ -26,7 +26,7 @@ std::string ColorPrefix(int color)
 
 } // namespace
 
-DebugSystem::DebugSystem()
+DebugSystem::DebugSystem(bool holdUntilDeveloperSet) : holding(holdUntilDeveloperSet)
 {
     std::vector<std::pair<int, std::string>> early;
     {
@@ -39,6 +39,7 @@ DebugSystem::DebugSystem()
 
 DebugSystem::~DebugSystem()
 {
+    ReleaseHeldLines();
     CloseLogFile();
     if (gDebugSystem == this)
         gDebugSystem = nullptr;
@@ -67,6 +68,10 @@ void DebugSystem::PrintText(int level, std::string_view text)
 void DebugSystem::Add(int level, std::string_view text)
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
+    if (holding) {
+        heldLines.emplace_back(level, std::string(text));
+        return;
+    }
     if (level == kPrintDeveloper && !developer)
         return;
     std::string line;
@@ -87,6 +92,16 @@ void DebugSystem::Add(int level, std::string_view text)
         line += text;
     }
     StoreLine(line);
+}
+
+void DebugSystem::ReleaseHeldLines()
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    holding = false;
+    std::vector<std::pair<int, std::string>> held;
+    held.swap(heldLines);
+    for (const auto& [level, text] : held)
+        Add(level, text);
 }
 
 void DebugSystem::StoreLine(const std::string& line)
@@ -111,6 +126,7 @@ bool DebugSystem::OpenLogFile(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
     CloseLogFile();
+    logPath = path;
     logFile = fopen(path.c_str(), "w");
     if (!logFile)
         return false;
@@ -140,14 +156,23 @@ void DebugSystem::CloseLogFile()
 void DebugSystem::Flush()
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
+    ReleaseHeldLines();
     if (logFile)
         fflush(logFile);
+}
+
+void DebugSystem::SetLogFilePath(const std::string& path)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    logPath = path;
 }
 
 void DebugSystem::SetLogFileMode(int mode)
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
     logFileMode = mode;
+    if (mode != 0 && !logFile && !logPath.empty() && !OpenLogFile(logPath))
+        Print(kPrintWarning, "Couldn't open %s\n", logPath.c_str());
     if (logFile)
         fflush(logFile);
 }
@@ -156,6 +181,7 @@ void DebugSystem::SetDeveloper(bool on)
 {
     std::lock_guard<std::recursive_mutex> guard(lock);
     developer = on;
+    ReleaseHeldLines();
 }
 
 void DebugSystem::SetMaxConsoleLines(int lines)

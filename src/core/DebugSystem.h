@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Print levels. Level 1 is dropped unless developer output is on.
@@ -18,7 +19,11 @@ enum PrintLevel : int { kPrintPlain = 0, kPrintDeveloper = 1, kPrintWarning = 2,
 
 class DebugSystem : public BaseClass {
 public:
-    DebugSystem();
+    // Holding: every line (those printed before it existed too) is kept until the first
+    // SetDeveloper, and only then filtered, so that the start-up's developer lines printed
+    // before the settings are read still reach the log when the settings turn them on.
+    static constexpr bool kHoldUntilDeveloperSet = true;
+    explicit DebugSystem(bool holdUntilDeveloperSet = false);
     ~DebugSystem() override;
 
     // Any thread may print. Before the debug system exists lines are kept and replayed
@@ -32,10 +37,15 @@ public:
     // No log file this run: the kept lines are let go.
     void DropPendingLogLines();
     void CloseLogFile();
-    // Pushes buffered log lines to disk, e.g. before a fatal exit.
+    // Pushes buffered log lines to disk, e.g. before a fatal exit; held lines are let out
+    // first, filtered by the developer setting as it stands.
     void Flush();
+    // Where the log goes once a mode above 0 is set while no file is open (the log was not
+    // wanted at start-up and is turned on later).
+    void SetLogFilePath(const std::string& path);
     // 0: no file output, 1: write, 2: write and flush after every line.
     void SetLogFileMode(int mode);
+    // Also lets out the held lines, filtered by this setting.
     void SetDeveloper(bool on);
     // Values below 1 are taken as 1.
     void SetMaxConsoleLines(int lines);
@@ -66,14 +76,18 @@ public:
 
 private:
     void Add(int level, std::string_view text);
+    void ReleaseHeldLines();
     void StoreLine(const std::string& line);
 
     mutable std::recursive_mutex lock;
     std::deque<std::string> consoleLines;
     int maxConsoleLines = 100;
+    bool holding = false;
+    std::vector<std::pair<int, std::string>> heldLines;
     std::vector<std::string> pendingLogLines;
     bool logDecided = false;
     FILE* logFile = nullptr;
+    std::string logPath;
     int logFileMode = 1;
     bool developer = false;
     bool echoToStdout = false;

@@ -165,6 +165,36 @@ bool TextParser::NextToken(std::string& out, bool mayCrossLines)
     return ReadValue(out, mayCrossLines);
 }
 
+bool TextParser::NextToken(ParsedToken& out, bool mayCrossLines)
+{
+    size_t from = cursor;
+    out.text.clear();
+    out.blanksBefore.clear();
+    out.quoted = false;
+    if (!StartValue(mayCrossLines))
+        return false;
+    out.blanksBefore = BlanksBetween(from, cursor);
+    out.quoted = IsQuote(At(cursor));
+    TakeValue(out.text);
+    return true;
+}
+
+std::string TextParser::BlanksBetween(size_t from, size_t to) const
+{
+    std::string blanks;
+    while (from < to) {
+        if (IsCommentStart(from)) {
+            bool crossedLine = false;
+            from = SkipComment(from, crossedLine);
+            continue;
+        }
+        char16_t c = At(from++);
+        if (c == ' ' || c == '\t')
+            blanks.push_back(static_cast<char>(c));
+    }
+    return blanks;
+}
+
 bool TextParser::ExpectToken(std::string_view word)
 {
     std::string token;

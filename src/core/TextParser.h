@@ -8,6 +8,15 @@
 #include <cstdint>
 #include <string>
 
+// A value with what surrounded it, for readers that keep a line's spacing as written.
+struct ParsedToken {
+    std::string text;
+    // Written in quotes: never a keyword or a brace, whatever it holds.
+    bool quoted = false;
+    // The blanks and tabs between the previous read and this value, comments left out.
+    std::string blanksBefore;
+};
+
 // Every read takes "may cross line ends": when clear, a line end met before any value
 // ends the read with no value and is not consumed.
 class TextParser : public BaseClass {
@@ -17,6 +26,7 @@ public:
 
     bool ParseValue(WString& out, bool mayCrossLines);
     bool NextToken(std::string& out, bool mayCrossLines = true);
+    bool NextToken(ParsedToken& out, bool mayCrossLines = true);
     bool ExpectToken(std::string_view word);
     std::string ReadString(bool mayCrossLines = true);
     // Store 0 / 0.0 / false and return false when no value is found.
@@ -41,6 +51,7 @@ private:
     size_t SkipSeparators(size_t position, bool mayCrossLines, Stop& stop) const;
     size_t SkipComment(size_t position, bool& crossedLine) const;
     bool IsCommentStart(size_t position) const;
+    std::string BlanksBetween(size_t from, size_t to) const;
     bool StartValue(bool mayCrossLines);
     template <class Text>
     void TakeValue(Text& out);

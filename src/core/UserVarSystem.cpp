@@ -239,6 +239,9 @@ void UserVarSystem::RegisterDebugVars()
     developer = RegisterVar("developer", "0");
     logFile = RegisterVar("logfile", "1");
     maxConsoleLines = RegisterVar("d_maxConsoleLines", "100");
+    // The debug system holds the start-up's lines until it knows this setting.
+    if (gDebugSystem)
+        gDebugSystem->SetDeveloper(developer.GetBool());
     ApplyDebugVars();
 }
 

@@ -230,6 +230,8 @@ TEST_F(LifeWorld, StartUpReadsTheShippedFilesInOrder)
         EXPECT_TRUE(gCommandSystem->IsCommand(command)) << command;
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
     EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+    // Developer lines are off by default, those held from before the settings were read too.
+    EXPECT_EQ(log.find("Mounted assets001.zip: "), std::string::npos) << log;
     // The shipped binding found its key through the language's key names.
     EXPECT_EQ(gVirtualKeys->GetEntryValue(gVirtualKeys->FindByName("VirtualToggleConsole", true)), 41);
 }
@@ -297,17 +299,56 @@ TEST_F(LifeWorld, ShippedFontsAndShadersAreLoadedAtStartUpAndFreedWhileTheDevice
     EXPECT_EQ(texturesLeft, 0);
 }
 
-TEST_F(LifeWorld, FailedStartUpStepStopsBeforeTheGameAndStillShutsDown)
+TEST_F(LifeWorld, FailedStartUpStepStopsBeforeTheGameAndTheRunFails)
 {
     bool gameStarted = false;
     app.AddStartUpHook(StartUpStep::Sound, [] { return false; });
     app.AddStartUpHook(StartUpStep::Game, [&] { return gameStarted = true; });
-    EXPECT_FALSE(app.StartUp());
+    EXPECT_EQ(RunApplication(app), 1);
     EXPECT_FALSE(app.IsRunning());
     EXPECT_FALSE(gameStarted);
-    app.ShutDown();
     EXPECT_EQ(destroyed.back(), SlotIndex(SystemSlot::Debug));
     EXPECT_EQ(Log().find("Debug system started"), std::string::npos);
+}
+
+TEST_F(LifeWorld, QuitDuringTheStartUpRunsNoFrameAndIsNoFailure)
+{
+    int frames = 0;
+    app.AddStartUpHook(StartUpStep::Game, [this] {
+        app.Quit();
+        return true;
+    });
+    app.AddFrameHook(FrameStep::ClientDraw, [&](uint32_t) { ++frames; });
+    EXPECT_EQ(RunApplication(app), 0);
+    EXPECT_EQ(frames, 0);
+    EXPECT_EQ(destroyed.back(), SlotIndex(SystemSlot::Debug));
+}
+
+TEST_F(LifeWorld, DeveloperLinesPrintedBeforeTheSettingsAreReadReachTheLogWhenTheyTurnThemOn)
+{
+    folder.Write("User/user.cfg", "developer 1\n");
+    ASSERT_TRUE(app.StartUp());
+    gDebugSystem->Flush();
+    std::string log = Log();
+    // The file system's mount lines come before the debug system exists, let alone the settings.
+    EXPECT_EQ(log.rfind("Mounted assets001.zip: ", 0), 0u) << log;
+    EXPECT_NE(log.find("\nArchive assets002.zip not present\n"), std::string::npos) << log;
+    EXPECT_LT(log.find("\nMounted Assets, User and 1 archive"), log.find("\nLanguage loaded: "));
+}
+
+TEST_F(LifeWorld, LogFileTurnedOnWhileRunningOpensTheLog)
+{
+    folder.Write("User/user.cfg", "logfile 0\n");
+    ASSERT_TRUE(app.StartUp());
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/log.txt"));
+    ExecuteCommandLine("setUserVar logfile 1");
+    app.RunFrame();
+    DebugSystem::Print(kPrintPlain, "after the change\n");
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_NE(log.find("after the change\n"), std::string::npos) << log;
+    // The start-up's lines were let go when the log was refused.
+    EXPECT_EQ(log.find("Debug system started"), std::string::npos) << log;
 }
 
 TEST_F(LifeWorld, ProfiledFramesAreReportedAtShutDown)

@@ -1,11 +1,17 @@
 // DatabaseTest -- inheritance order, list getters, BaseOnly, cycles, faults in the data, ids and the shipped files.
 #include "core/Database.h"
 #include "core/SimpleData.h"
+#include "core/TextParser.h"
 #include "platform/PosixPlatformSystem.h"
 #include "DatabaseWorld.h"
 #include "support/GameFolderFiles.h"
 #include "support/ShippedGame.h"
+#include "support/TempFolder.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <stdexcept>
 
 namespace {
@@ -131,11 +137,40 @@ Values /* a block comment
     EXPECT_EQ(values.GetString("Empty", "default"), "");
     EXPECT_EQ(values.GetString("Missing", "default"), "default");
     EXPECT_EQ(values.GetString("Quoted"), "two  words");
-    EXPECT_EQ(values.GetString("Words"), "a b c");
+    EXPECT_EQ(values.GetString("Words"), "a   b\tc");
     ASSERT_NE(values.FindField("EMPTY"), nullptr);
     EXPECT_EQ(values.FindField("Missing"), nullptr);
     EXPECT_EQ(database.GetEntryFieldString("VALUES", "Word"), "abc");
     EXPECT_EQ(database.GetEntryFieldString("Nobody", "Word"), "");
+    EXPECT_EQ(CountErrors(), 0);
+}
+
+TEST_F(DatabaseValues, QuotedBracesAreValuesAndBlanksStayAsWritten)
+{
+    Load({{"braces.dbr", R"(
+Braces
+{
+    Close "}"
+    Open "{"
+    Spaced    "  lead and trail  "
+    Mixed x  "y  z"	w   // the comment is no part of it
+    Commented a /* gone */ b
+    After 1
+}
+OneLine { Key "}" }
+Last { Key v }
+)"}});
+    const DatabaseEntry& braces = Entry("Braces");
+    EXPECT_EQ(braces.GetString("Close"), "}");
+    EXPECT_EQ(braces.GetString("Open"), "{");
+    EXPECT_EQ(braces.GetString("Spaced"), "  lead and trail  ");
+    EXPECT_EQ(braces.GetString("Mixed"), "x  y  z\tw");
+    EXPECT_EQ(braces.GetString("Commented"), "a  b");
+    // The quoted braces ended nothing: the record runs on to its own brace.
+    EXPECT_EQ(braces.GetInt("After"), 1);
+    EXPECT_EQ(Entry("OneLine").GetString("Key"), "}");
+    EXPECT_EQ(Entry("Last").GetString("Key"), "v");
+    EXPECT_EQ(database.GetEntryCount(), 3);
     EXPECT_EQ(CountErrors(), 0);
 }
 
@@ -329,6 +364,75 @@ TEST(DatabaseShipped, GameFolderLoadsCleanly)
     EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, gameSystem), nullptr);
     for (const std::string& line : game.debug.GetConsoleLines())
         EXPECT_NE(line.rfind("^c00", 0), 0u) << line;
+}
+
+// The text with every run of blanks and tabs outside quotes made one blank: how records
+// read when a value's words were joined by one blank.
+std::string CollapseBlanks(const std::string& text)
+{
+    std::string out;
+    bool quoted = false;
+    for (char c : text) {
+        bool blank = c == ' ' || c == '\t';
+        if (blank && !quoted && !out.empty() && out.back() == ' ')
+            continue;
+        quoted = c == '\n' ? false : quoted != (c == '"');
+        out += blank && !quoted ? ' ' : c;
+    }
+    return out;
+}
+
+TEST(DatabaseShipped, EveryRecordReadsAsWithItsBlankRunsCollapsed)
+{
+    ASSERT_FALSE(ShippedGameFolder().empty()) << "EMBERLODE_GAME_DIR not set";
+    std::filesystem::path shipped = std::filesystem::path(ShippedGameFolder()) / "Assets/Database";
+    TempFolder asWritten;
+    TempFolder collapsed;
+    std::set<std::string> keys;
+    for (const auto& file : std::filesystem::directory_iterator(shipped)) {
+        std::ifstream stream(file.path(), std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        std::string name = "Assets/Database/" + file.path().filename().string();
+        asWritten.Write(name, text);
+        collapsed.Write(name, CollapseBlanks(text));
+        // Every line's first word: the keys, with names and braces that match no field.
+        TextParser parser(text.data(), text.size());
+        std::string word;
+        while (parser.NextToken(word, true)) {
+            keys.insert(word);
+            parser.SkipLine();
+        }
+    }
+    Database first;
+    Database second;
+    {
+        GameFolderFiles game(asWritten.Path().string());
+        first.Load();
+    }
+    {
+        GameFolderFiles game(collapsed.Path().string());
+        second.Load();
+    }
+    ASSERT_GT(first.GetEntryCount(), 100);
+    ASSERT_EQ(first.GetEntryCount(), second.GetEntryCount());
+    ASSERT_EQ(first.GetSubDatabaseCount(), second.GetSubDatabaseCount());
+    int compared = 0;
+    for (int32_t file = 0; file < first.GetSubDatabaseCount(); ++file) {
+        for (int32_t index = 0; const DatabaseEntry* entry = first.GetEntryByIndex((file << 16) | index); ++index) {
+            const DatabaseEntry* other = second.GetEntryByIndex((file << 16) | index);
+            ASSERT_NE(other, nullptr);
+            ASSERT_EQ(entry->GetName(), other->GetName());
+            for (const std::string& key : keys) {
+                Strings values;
+                Strings otherValues;
+                entry->GetStringList(key, values, true, false);
+                other->GetStringList(key, otherValues, true, false);
+                ASSERT_EQ(values, otherValues) << entry->GetName() << " " << key;
+                compared += static_cast<int>(values.size());
+            }
+        }
+    }
+    EXPECT_GT(compared, 1000);
 }
 
 } // namespace

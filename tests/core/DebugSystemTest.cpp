@@ -66,6 +66,41 @@ TEST(DebugEarlyLines, LinesBeforeTheSystemExistsAreReplayedInOrderWithoutRecursi
     EXPECT_TRUE(second.GetConsoleLines().empty());
 }
 
+TEST(DebugEarlyLines, HeldLinesWaitForTheDeveloperSettingAndKeepTheirOrder)
+{
+    ASSERT_EQ(gDebugSystem, nullptr);
+    { DebugSystem drain; }
+    DebugSystem::Print(kPrintDeveloper, "before it exists\n");
+    DebugSystem debug(DebugSystem::kHoldUntilDeveloperSet);
+    gDebugSystem = &debug;
+    DebugSystem::Print(kPrintPlain, "plain\n");
+    DebugSystem::Print(kPrintDeveloper, "held\n");
+    EXPECT_TRUE(debug.GetConsoleLines().empty());
+    debug.SetDeveloper(true);
+    DebugSystem::Print(kPrintDeveloper, "after\n");
+    EXPECT_EQ(debug.GetConsoleLines(), (std::vector<std::string>{"before it exists\n", "plain\n", "held\n", "after\n"}));
+    gDebugSystem = nullptr;
+}
+
+TEST(DebugEarlyLines, HeldLinesAreFilteredWhenTheSettingIsOffOrAFlushComesFirst)
+{
+    ASSERT_EQ(gDebugSystem, nullptr);
+    DebugSystem off(DebugSystem::kHoldUntilDeveloperSet);
+    gDebugSystem = &off;
+    DebugSystem::Print(kPrintDeveloper, "dropped\n");
+    DebugSystem::Print(kPrintWarning, "kept\n");
+    off.SetDeveloper(false);
+    EXPECT_EQ(off.GetConsoleLines(), (std::vector<std::string>{"^c005kept\n"}));
+
+    // A fatal exit flushes before the settings are known: nothing held is lost.
+    DebugSystem fatal(DebugSystem::kHoldUntilDeveloperSet);
+    gDebugSystem = &fatal;
+    DebugSystem::Print(kPrintError, "why\n");
+    fatal.Flush();
+    EXPECT_EQ(fatal.GetConsoleLines(), (std::vector<std::string>{"^c001why\n"}));
+    gDebugSystem = nullptr;
+}
+
 TEST(DebugTranslator, ALineLoggedByTheTranslatorItselfIsStoredUntranslated)
 {
     DebugSystem debug;
