@@ -3,10 +3,14 @@
 
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,8 +22,42 @@ constexpr const char* kPowerGainKeys[PowerGain::kCount] = {
 };
 constexpr const char* kAttributePerLevelKeys[] = {"StrengthPerLevel", "DexterityPerLevel", "VitalityPerLevel",
                                                   "IntelligencePerLevel", "SpiritPerLevel"};
+constexpr const char* kStartAttributeKeys[] = {"StartStrength", "StartDexterity", "StartVitality",
+                                               "StartIntelligence", "StartSpirit"};
+
+ClassLevelValue ReadClassLevelValue(const DatabaseEntry& entry, const std::string& key)
+{
+    return {entry.GetFloat(key, 0.0f), entry.GetFloat(key + "PerLevel", 0.0f)};
+}
+
+// Three finite numbers, blank-separated; anything else is logged and gives black.
+Color ReadClassColor(const DatabaseEntry& entry, const char* key)
+{
+    std::string text = entry.GetString(key);
+    if (text.empty())
+        return {};
+    float parts[3] = {};
+    const char* at = text.c_str();
+    for (float& part : parts) {
+        char* end = nullptr;
+        part = std::strtof(at, &end);
+        if (end == at || !std::isfinite(part)) {
+            DebugSystem::Print(kPrintWarning, "Class %s: %s needs three numbers\n",
+                               std::string(entry.GetName()).c_str(), key);
+            return {};
+        }
+        at = end;
+    }
+    return {std::clamp(parts[0], 0.0f, 1.0f), std::clamp(parts[1], 0.0f, 1.0f), std::clamp(parts[2], 0.0f, 1.0f)};
+}
 
 } // namespace
+
+int32_t ClassLevelValue::At(int32_t level) const
+{
+    double value = static_cast<double>(base) + static_cast<double>(perLevel) * ClampLevel(level);
+    return static_cast<int32_t>(std::clamp(std::trunc(value), double{INT32_MIN}, double{INT32_MAX}));
+}
 
 void CharacterClass::Load(const DatabaseEntry* newEntry)
 {
@@ -62,8 +100,16 @@ void CharacterClass::Load(const DatabaseEntry* newEntry)
     powerTimer = real("PowerTimer");
     specificMissTypePercent = real("SpecificMissTypePercent");
     maxPowerOnLevelUp = GetBool("MaxPowerOnLevelUp");
-    for (size_t i = 0; i < attributePerLevel.size(); ++i)
+    for (size_t i = 0; i < attributePerLevel.size(); ++i) {
         attributePerLevel[i] = real(kAttributePerLevelKeys[i]);
+        startAttributes[i] = entry->GetInt(kStartAttributeKeys[i]);
+    }
+    minDamage = ReadClassLevelValue(*entry, "MinDamage");
+    maxDamage = ReadClassLevelValue(*entry, "MaxDamage");
+    armor = ReadClassLevelValue(*entry, "Armor");
+    resistance = ReadClassLevelValue(*entry, "Resistance");
+    primaryColor = ReadClassColor(*entry, "PrimaryColor");
+    secondaryColor = ReadClassColor(*entry, "SecondaryColor");
 
     std::vector<std::string> treeNames;
     entry->GetStringList("SkillTree", treeNames, true, true);
@@ -75,6 +121,14 @@ void CharacterClass::Load(const DatabaseEntry* newEntry)
             break;
         skillTrees[treeCount++] = gGameData ? gGameData->FindSkillTree(treeName) : nullptr;
     }
+}
+
+int32_t CharacterClass::GetAttributeAtLevel(int32_t attribute, int32_t level) const
+{
+    if (attribute < 0 || attribute >= static_cast<int32_t>(startAttributes.size()))
+        return 0;
+    size_t i = static_cast<size_t>(attribute);
+    return ClassLevelValue{static_cast<float>(startAttributes[i]), attributePerLevel[i]}.At(level);
 }
 
 const SkillTree* CharacterClass::GetSkillTree(int32_t treeIndex) const

@@ -1,6 +1,7 @@
 // CharacterClass -- a character class record: its power, its stat rules and its skill trees.
 #pragma once
 
+#include "core/Color.h"
 #include "core/SimpleData.h"
 
 #include <array>
@@ -17,6 +18,15 @@ namespace PowerGain {
 enum Value : int32_t { Hit, Damage, BlockOrParry, CriticalHit, CrushingBlow, DeepWounds, Kill };
 constexpr int32_t kCount = 7;
 } // namespace PowerGain
+
+// A value that grows with the level: base + perLevel x level.
+struct ClassLevelValue {
+    float base = 0.0f;
+    float perLevel = 0.0f;
+
+    // Truncated toward zero and kept within the int32 range; the level is taken into 0..MaxLevel.
+    int32_t At(int32_t level) const;
+};
 
 // Read once from its entry; the skill trees are GameData's, found by the names of the
 // "SkillTree" list among the trees loaded before the classes. A name that is no tree leaves
@@ -70,6 +80,21 @@ public:
     bool maxPowerOnLevelUp = false;
     // StrengthPerLevel .. SpiritPerLevel.
     std::array<float, 5> attributePerLevel{};
+    // "StartStrength" .. "StartSpirit": a new character's BaseStrength .. BaseSpirit.
+    std::array<int32_t, 5> startAttributes{};
+    // "MinDamage", "MaxDamage", "Armor" and "Resistance", each with its "PerLevel" key.
+    ClassLevelValue minDamage;
+    ClassLevelValue maxDamage;
+    ClassLevelValue armor;
+    ClassLevelValue resistance;
+    // "PrimaryColor" and "SecondaryColor": three numbers 0..1 each, red first; black when the
+    // key is missing, logged and black when it holds fewer than three numbers.
+    Color primaryColor;
+    Color secondaryColor;
+
+    // A monster's BaseStrength .. BaseSpirit at a level: trunc(start + per-level gain x level);
+    // 0 for an attribute outside 0..4.
+    int32_t GetAttributeAtLevel(int32_t attribute, int32_t level) const;
 
 private:
     std::array<const SkillTree*, kMaxSkillTrees> skillTrees{};

@@ -137,8 +137,11 @@ public:
     const CharacterClass* GetCharacterClass(int32_t index) const;  // null outside the list
     const CharacterClass* FindCharacterClass(std::string_view name) const;
     int32_t FindCharacterClassIndex(std::string_view name) const;  // -1 when none
-    // The class's display name; empty outside the list.
+    // The class's record name ("ArchetypeNpcPotentialRecruit" + it names the recruits of the
+    // class); empty outside the list and for an empty position.
     std::string GetCharacterClassName(int32_t index) const;
+    // The class's display name ("Name"); empty outside the list.
+    std::string GetCharacterClassDisplayName(int32_t index) const;
     // "ClassMonsterGeneric", the class of every monster.
     const CharacterClass* GetGenericMonsterClass() const;
 

@@ -10,6 +10,7 @@
 #include "rules/items/InventoryBase.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -34,10 +35,12 @@ int32_t FloatToInt32(float value)
 
 } // namespace
 
-CovenantBase::CovenantBase() : statistics(CovenantStat::kCount)
+CovenantBase::CovenantBase() : statistics(CovenantStat::kCount), traitIds(kMaxCovenantTraits)
 {
     statistics.Set(CovenantStat::MaxNPCs, 4);
     statistics.Set(CovenantStat::MaxLifeStone, 100);
+    for (int32_t position = 0; position < kMaxCovenantTraits; ++position)
+        traitIds.Set(position, -1);
 }
 
 CovenantBase::~CovenantBase() = default;
@@ -88,7 +91,7 @@ int32_t CovenantBase::GetTotalInfluence() const
     return ClampToInt32(total);
 }
 
-int32_t CovenantBase::GetCrystalIncome() const
+int32_t CovenantBase::GetTotalTaxes() const
 {
     int32_t base = GetBaseIncome();
     int64_t income = base;
@@ -97,7 +100,28 @@ int32_t CovenantBase::GetCrystalIncome() const
         if (record.tradeRoute != TradeRouteType::None)
             income += GetTradeRouteIncome(base, other, record.tradeRoute, record.routeStamp);
     }
-    return ClampToInt32(income - statistics.Get(CovenantStat::GuardCosts));
+    return ClampToInt32(income);
+}
+
+int32_t CovenantBase::GetCrystalIncome() const
+{
+    return ClampToInt32(int64_t{GetTotalTaxes()} - statistics.Get(CovenantStat::GuardCosts));
+}
+
+int32_t CovenantBase::GetTraitCount() const
+{
+    int32_t count = 0;
+    for (int32_t position = 0; position < kMaxCovenantTraits; ++position)
+        count += GetTraitId(position) >= 0 ? 1 : 0;
+    return count;
+}
+
+int32_t CovenantBase::GetTraitId(int32_t position) const
+{
+    if (position < 0 || position >= kMaxCovenantTraits)
+        return -1;
+    int32_t id = traitIds.Get(position);
+    return id >= 0 && id < (gGameData ? gGameData->GetCovenantTraitCount() : 0) ? id : -1;
 }
 
 int32_t CovenantBase::GetTradeRouteIncome(int32_t base, int32_t partner, int32_t kind, const TimeStamp& start) const
@@ -178,6 +202,11 @@ void CovenantBase::SetRelation(int32_t other, float value)
     RelationRecord* record = std::isnan(value) ? nullptr : RelationForWrite(other);
     if (record)
         record->relation = std::clamp(value, 0.0f, 100.0f);
+}
+
+void CovenantBase::SetRelationWord(int32_t other, uint32_t word)
+{
+    SetRelation(other, std::bit_cast<float>(word));
 }
 
 void CovenantBase::AddRelation(int32_t other, float amount)

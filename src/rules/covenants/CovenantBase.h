@@ -16,6 +16,8 @@ class InventoryBase;
 
 // A game holds at most this many covenants; a covenant is named by its index among them.
 constexpr int32_t kMaxCovenants = 32;
+// A covenant carries at most this many traits.
+constexpr int32_t kMaxCovenantTraits = 4;
 
 // One covenant's standing toward another. A covenant without a record toward another (or one
 // that can have none) reads as a fresh record: relation 0, Peace, no route, zero stamps.
@@ -51,7 +53,7 @@ public:
     virtual int32_t GetHomeMaxHealth() const;
     // The four influence statistics summed, kept within the 32-bit range.
     virtual int32_t GetTotalInfluence() const;
-    // Base income + every route's income - "GuardCosts", before any multiplier.
+    // GetTotalTaxes - "GuardCosts", before any multiplier.
     virtual int32_t GetCrystalIncome() const;
     // One route: the kind's income after the time since its start, capped at its share of the
     // smaller of the two base incomes; 0 without the partner.
@@ -68,8 +70,10 @@ public:
     std::string GetDisplayName() const;
     // The definition's colour-table index; 0 without a definition.
     int32_t GetColor() const;
-    // max(0, floor((covenant level of the total influence - 1) x "TaxMult")).
+    // max(0, floor((covenant level of the total influence - 1) x "TaxMult")): the base taxes.
     int32_t GetBaseIncome() const;
+    // The base taxes and every trade route's income, kept within the 32-bit range.
+    int32_t GetTotalTaxes() const;
     // The five "PowerWeight" statistics weighted and summed, rounded half up.
     int32_t ComputeStrength() const;
 
@@ -79,6 +83,9 @@ public:
     float GetRelation(int32_t other) const;
     // Kept within 0..100; a value that is no number changes nothing.
     void SetRelation(int32_t other, float value);
+    // The relation value as its 32-bit word arrives in a datagram (the float's bit pattern),
+    // stored by the rules of SetRelation.
+    void SetRelationWord(int32_t other, uint32_t word);
     void AddRelation(int32_t other, float amount);
     int32_t GetTreatyState(int32_t other) const;
     const TimeStamp& GetTreatyTimeStamp(int32_t other) const;
@@ -97,6 +104,11 @@ public:
     // NonAggressionPact, MutualProtectionPact or Alliance.
     bool HasPactWith(int32_t other) const;
 
+    // The positions holding a trait, and the game data's trait index at a position (-1 for an
+    // empty position and one outside 0..kMaxCovenantTraits-1).
+    int32_t GetTraitCount() const;
+    int32_t GetTraitId(int32_t position) const;
+
     std::string name;
     int32_t index = -1;  // in the game's covenant list
     int32_t homeLevel = -1;
@@ -107,6 +119,9 @@ public:
     std::unique_ptr<InventoryBase> inventory;  // made by the derived class
     int32_t leaderLevel = 1;
     int32_t targetCovenant = -1;  // raid target, -1 for none
+    // The traits' indices in the game data's list, -1 for an empty position; sent to the
+    // clients with IntArray::WriteValues.
+    IntArray traitIds;
 
 protected:
     // The route income needs the partner and the game clock, which the derived classes know.

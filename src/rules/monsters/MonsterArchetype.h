@@ -2,12 +2,15 @@
 #pragma once
 
 #include "core/SimpleData.h"
+#include "rules/CharacterClass.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class MonsterType;
+class SkillDefinition;
 
 // Read from a "MonsterArchetype" record. The types are GameData's, listed here in the order of
 // the game data's monster-type list once every type has been linked.
@@ -42,4 +45,28 @@ public:
     float skillDelay = 0.0f;
     float skillDelayLowHealth = 0.0f;
     std::vector<MonsterType*> types;
+
+    // What the client's mirror of a creature takes from its archetype.
+    bool namePlate = false;          // "NamePlate": the name shows above the creature
+    int32_t classIndex = -1;         // "Class": a character class record name; -1 for none
+    std::string nameListName;        // "NameList": the name generator's list for personal names
+    bool canAttack = false;          // "CanAttack"
+    float radius = 0.0f;             // "Radius"
+    float selectRadius = 0.0f;       // "SelectRadius"
+    bool hideFromMiniMap = false;    // "HideFromMiniMap"
+    std::vector<const SkillDefinition*> skills;  // "Skill", one line each; unknown names logged
+    int32_t skinSurface = -1;        // "SkinSurface": the model surface the skin textures cover
+    std::vector<std::string> skinTextures;      // "SkinTexture", one line each, one drawn per creature
+    bool randomSize = false;         // "RandomSize": each creature's size drawn in MinSize..MaxSize
+    float minSize = 1.0f;
+    float maxSize = 1.0f;
+    // "StartStrength" .. "StartSpirit" with "StrengthPerLevel" .. "SpiritPerLevel", and
+    // "MinDamage" / "MaxDamage" with their "PerLevel" keys, as a class reads them.
+    std::array<ClassLevelValue, 5> attributes{};
+    ClassLevelValue minDamage;
+    ClassLevelValue maxDamage;
+
+private:
+    void LoadClientFields();
+    void LoadLevelValues();
 };

@@ -456,11 +456,14 @@ void QuestBase::OnKill(const MonsterType* monsterType, int32_t placeLevel)
     }
 }
 
+bool QuestBase::CanTakeMoreItems() const
+{
+    return definition && !failed && (definition->canPickupExtra || progress < count);
+}
+
 bool QuestBase::IsQuestItem(const DatabaseEntry* itemEntry)
 {
-    if (!itemEntry || failed || !definition)
-        return false;
-    if (progress >= count && !definition->canPickupExtra)
+    if (!itemEntry || !CanTakeMoreItems())
         return false;
     using namespace QuestType;
     if (IsType({MonsterQuestItem, DeadlyPoison, Petrify, Plague, ArmorsmithMonsterQuestItem,

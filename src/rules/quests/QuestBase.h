@@ -91,6 +91,9 @@ public:
     bool HasProgress() const;
     // Counts a kill of that monster type on the level.
     void OnKill(const MonsterType* monsterType, int32_t placeLevel);
+    // Whether the quest may take one more quest item: not failed, and "CanPickupExtra" or the
+    // progress still below the count.
+    bool CanTakeMoreItems() const;
     // Whether picking up an item of that record advances the quest.
     bool IsQuestItem(const DatabaseEntry* itemEntry);
     // Whether the quest concerns that level while it can still be solved.

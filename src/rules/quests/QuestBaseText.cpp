@@ -644,7 +644,7 @@ std::string QuestBase::BuildText(int32_t viewerCharacterLevel, const TimeStamp& 
     int32_t rememberedLevel = targetLevel;
     if (type == QuestType::Recruit) {
         bool ranks = gLocSystem && gLocSystem->AddsRankEndings();
-        std::string className = gGameData ? gGameData->GetCharacterClassName(SeedNameStream()) : std::string();
+        std::string className = gGameData ? gGameData->GetCharacterClassDisplayName(SeedNameStream()) : std::string();
         text += MakeLocToken("QuestTextRecruit", "%s %d%s %s", npcName.c_str(), recruitLevel,
                              ranks ? gLocSystem->GetRankEnding(recruitLevel) : "", className.c_str());
     }

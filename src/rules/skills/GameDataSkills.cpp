@@ -2,6 +2,7 @@
 #include "rules/GameData.h"
 
 #include "core/Database.h"
+#include "core/DatabaseEntry.h"
 #include "rules/CharacterClass.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
@@ -70,6 +71,13 @@ int32_t GameData::FindCharacterClassIndex(std::string_view name) const
 }
 
 std::string GameData::GetCharacterClassName(int32_t index) const
+{
+    const CharacterClass* characterClass = characterClasses.Get(index);
+    const DatabaseEntry* entry = characterClass ? characterClass->GetEntry() : nullptr;
+    return entry ? std::string(entry->GetName()) : std::string();
+}
+
+std::string GameData::GetCharacterClassDisplayName(int32_t index) const
 {
     const CharacterClass* characterClass = characterClasses.Get(index);
     return characterClass ? characterClass->name : std::string();

@@ -1,10 +1,14 @@
 // CovenantBaseTest -- Covenant base: relation clamps and slots, treaty and route stamps with their notices, war and pact queries, income and strength.
+#include "core/ColorCode.h"
 #include "core/ColorSystem.h"
+#include "core/MessageBuffer.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantBase.h"
 #include "rules/covenants/CovenantDefinition.h"
+#include "rules/covenants/DiplomacyText.h"
 #include "rules/monsters/RecordWorld.h"
 
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -23,6 +27,8 @@ PowerWeightPeople 1)";
 const std::string kRecords = RecordWorld::Records({
     "Rival: Type Covenant; Name \"$$Rival$$\"; Color Orange",
     "Masked: Type Covenant; SecondName \"The Masked\"",
+    "Bold: Type CovenantTrait",
+    "Sly: Type CovenantTrait",
 });
 
 class TestCovenant : public CovenantBase {
@@ -69,6 +75,14 @@ TEST_F(Covenants, RelationsStayWithinTheirBoundsAndSlots)
     covenant.SetRelation(3, 20.0f);
     covenant.SetRelation(3, std::nanf(""));
     EXPECT_EQ(covenant.GetRelation(3), 20.0f);
+    // The datagram's word is the float's bit pattern, kept by the same rules.
+    for (auto [word, expected] : {std::pair{std::bit_cast<uint32_t>(42.5f), 42.5f},
+                                  {std::bit_cast<uint32_t>(std::nanf("")), 42.5f},
+                                  {std::bit_cast<uint32_t>(1e30f), 100.0f}, {0x80000001u, 0.0f}}) {
+        covenant.SetRelationWord(3, word);
+        EXPECT_EQ(covenant.GetRelation(3), expected) << word;
+    }
+    covenant.SetRelation(3, 20.0f);
     EXPECT_TRUE(covenant.HasRelation(0));  // slots below a made one exist too
 
     EXPECT_TRUE(covenant.EnsureRelationSlots(kMaxCovenants - 1));
@@ -153,6 +167,7 @@ TEST_F(Covenants, IncomeFromInfluenceRoutesAndGuards)
     EXPECT_EQ(covenant.GetTradeRouteIncome(20, 8, TradeRouteType::Small, Stamp(0, 0)), 0);
     EXPECT_EQ(covenant.GetTradeRouteIncome(20, 6, 99, Stamp(0, 0)), 0);
     covenant.statistics.Set(CovenantStat::GuardCosts, 30);
+    EXPECT_EQ(covenant.GetTotalTaxes(), 20 + 5);
     EXPECT_EQ(covenant.GetCrystalIncome(), 20 + 5 - 30);
 
     // A fresh route, younger than its debt, costs; a partner without income caps it at 0.
@@ -189,4 +204,44 @@ TEST_F(Covenants, NamesAndColourComeFromTheDefinition)
     EXPECT_EQ(covenant.GetColor(), 0);
     EXPECT_EQ(covenant.GetDefinitionName(), "");
     EXPECT_EQ(CountErrors(), 1);
+}
+
+TEST_F(Covenants, DiplomacyTextsNameCovenantsTreatiesRoutesAndRelationBands)
+{
+    covenant.SetDefinitionByName("Rival");
+    covenant.name = "Redhand";
+    EXPECT_EQ(DiplomacyText::CovenantLine(covenant), MakeColorCode(ColorType::Orange) + "Redhand" + MakeColorCode(145));
+    EXPECT_EQ(DiplomacyText::Treaty(CovenantTreaty::MutualProtectionPact), "$$TreatyMutualProtectionPact$$");
+    EXPECT_EQ(DiplomacyText::Treaty(CovenantTreaty::kCount), "");
+    EXPECT_EQ(DiplomacyText::TradeRoute(TradeRouteType::Huge), "$$TradeRouteHuge$$");
+    EXPECT_EQ(DiplomacyText::TradeRoute(-1), "");
+    const std::pair<float, const char*> bands[] = {
+        {-5.0f, "Hostile"}, {19.99f, "Hostile"}, {20.0f, "Wary"},      {59.9f, "Neutral"},
+        {60.0f, "Cordial"}, {80.0f, "Devoted"},  {100.0f, "Devoted"}, {std::nanf(""), "Hostile"},
+    };
+    for (auto [value, word] : bands)
+        EXPECT_EQ(DiplomacyText::RelationDescription(value), std::string("$$Relation") + word + "$$") << value;
+    covenant.SetRelation(7, 65.0f);
+    EXPECT_EQ(DiplomacyText::RelationDescription(covenant, 7), "$$RelationCordial$$");
+    EXPECT_EQ(DiplomacyText::RelationDescription(covenant, kMaxCovenants), "$$RelationHostile$$");
+}
+
+// The trait list travels without its count; positions naming no trait of the game read as empty.
+TEST_F(Covenants, TraitIdsTravelAsAWordListAndCountOnlyKnownTraits)
+{
+    EXPECT_EQ(covenant.GetTraitCount(), 0);
+    covenant.traitIds.Set(0, 1);
+    covenant.traitIds.Set(2, 0);
+    covenant.traitIds.Set(3, 9);  // no such trait
+    MessageBuffer buffer;
+    covenant.traitIds.WriteValues(buffer);
+    EXPECT_EQ(buffer.Size(), 4u * kMaxCovenantTraits);
+    TestCovenant mirror;
+    ASSERT_TRUE(mirror.traitIds.ReadValues(buffer));
+    EXPECT_EQ(mirror.GetTraitCount(), 2);
+    const int32_t expected[] = {1, -1, 0, -1};
+    for (int32_t position = -1; position <= kMaxCovenantTraits; ++position) {
+        bool inside = position >= 0 && position < kMaxCovenantTraits;
+        EXPECT_EQ(mirror.GetTraitId(position), inside ? expected[position] : -1) << position;
+    }
 }

@@ -13,7 +13,13 @@ const char* kTuning = "DifficultyMonsterLevelStartNormal 1\nDifficultyMonsterLev
 
 const std::string kRecords = RecordWorld::Records({
     "Goblins: Type MonsterArchetype; InitChance 1; SpawnChance 5; FactionName \"Goblins\"",
-    "Shy: Type MonsterArchetype; InitChance 0; SpawnChance 5",
+    "Shy: Type MonsterArchetype; InitChance 0; SpawnChance 5; Class Nobody; Skill Bite; Skill Nothing",
+    "Brute: Type Class",
+    "Bite: Type Skill",
+    "Dressed: Type MonsterArchetype; NamePlate 1; Class Brute; NameList \"npcsMale\"; CanAttack 1; Radius 14; "
+        "SelectRadius 20; HideFromMiniMap 1; Skill Bite; SkinSurface 2; SkinTexture \"a.tga\"; "
+        "SkinTexture \"b.tga\"; RandomSize 1; MinSize 0.8; MaxSize 0.5; StartStrength 6; StrengthPerLevel 1.5; "
+        "MaxDamage 3; MaxDamagePerLevel 0.5",
     "Grunt: Type Actor; CanBeSpawned 1",
     "Scout: Type MonsterType; Archetype Goblins; Definition Grunt; MinLevel 3; MaxLevel 7; Version Raider; "
         "Version Chief; Version Nobody",
@@ -110,7 +116,7 @@ TEST_F(MonsterTypes, LinksResolveAndMissingNamesAreLogged)
     EXPECT_EQ(Type("Raider").baseType, &scout);
     EXPECT_EQ(gameData.FindArchetype("Goblins")->types.size(), 6u);
     EXPECT_EQ(CountLogged("^c005MonsterType Scout: no MonsterType record Nobody\n"), 1);
-    EXPECT_EQ(CountProblems(), 1);
+    EXPECT_EQ(CountProblems(), 3);  // with Shy's missing class and skill
 }
 
 TEST_F(MonsterTypes, FactionNameFallsBackToTheArchetype)
@@ -155,4 +161,32 @@ TEST_F(MonsterTypes, KillScoreCountsLevelsAboveTheStartByRarity)
     stats.Set(0, 99);                                  // a type the game data lacks
     EXPECT_EQ(gameData.GetKillScore(stats, 0, 1), 0);
     EXPECT_EQ(PackMonsterKillInfo(300, -2, 7), 255 | 0 << 8 | 7 << 16);
+}
+
+// The fields a creature's client mirror takes from its archetype; a missing class or skill is
+// logged and left out.
+TEST_F(MonsterTypes, ArchetypesCarryTheClientFieldsAndLevelValues)
+{
+    const MonsterArchetype& dressed = *gameData.FindArchetype("Dressed");
+    EXPECT_TRUE(dressed.namePlate && dressed.canAttack && dressed.hideFromMiniMap && dressed.randomSize);
+    EXPECT_EQ(dressed.classIndex, gameData.FindCharacterClassIndex("Brute"));
+    EXPECT_EQ(dressed.nameListName, "npcsMale");
+    EXPECT_EQ(dressed.radius, 14.0f);
+    EXPECT_EQ(dressed.selectRadius, 20.0f);
+    ASSERT_EQ(dressed.skills.size(), 1u);
+    EXPECT_EQ(dressed.skills[0], gameData.FindSkillDefinition("Bite"));
+    EXPECT_EQ(dressed.skinSurface, 2);
+    EXPECT_EQ(dressed.skinTextures, (std::vector<std::string>{"a.tga", "b.tga"}));
+    EXPECT_EQ(dressed.minSize, 0.8f);
+    EXPECT_EQ(dressed.maxSize, 0.8f);  // never below the minimum
+    EXPECT_EQ(dressed.attributes[0].At(3), 10);
+    EXPECT_EQ(dressed.maxDamage.At(5), 5);
+
+    const MonsterArchetype& shy = *gameData.FindArchetype("Shy");
+    EXPECT_EQ(shy.classIndex, -1);
+    EXPECT_EQ(shy.skills.size(), 1u);
+    EXPECT_EQ(shy.skinSurface, -1);
+    EXPECT_FALSE(shy.namePlate || shy.randomSize);
+    EXPECT_EQ(CountLogged("^c005Archetype Shy names the missing class Nobody\n"), 1);
+    EXPECT_EQ(CountLogged("^c005Archetype Shy names the missing skill Nothing\n"), 1);
 }

@@ -254,7 +254,11 @@ TEST_F(QuestState, QuestItemsAreTheKindsOwnAndStopAtTheCount)
     Start(quest, "Totems", 5, 1u, "Scout");
     EXPECT_TRUE(quest.IsQuestItem(Monster("Scout")->GetEntry()));
     EXPECT_FALSE(quest.IsQuestItem(QuestEntry("Page")) || quest.IsQuestItem(nullptr));
+    EXPECT_TRUE(quest.CanTakeMoreItems());
+    quest.progress = quest.count - 1;
+    EXPECT_TRUE(quest.CanTakeMoreItems());
     quest.progress = quest.count;
+    EXPECT_FALSE(quest.CanTakeMoreItems());
     EXPECT_FALSE(quest.IsQuestItem(Monster("Scout")->GetEntry()));
 
     Start(quest, "Pages", 5, 1u);
@@ -265,7 +269,9 @@ TEST_F(QuestState, QuestItemsAreTheKindsOwnAndStopAtTheCount)
     Start(quest, "Urns", 5, 1u);
     quest.progress = 5;
     EXPECT_TRUE(quest.IsQuestItem(QuestEntry("Urn")));  // extra ones still count
+    EXPECT_TRUE(quest.CanTakeMoreItems());
     quest.SetFailed();
+    EXPECT_FALSE(quest.CanTakeMoreItems());
     EXPECT_FALSE(quest.IsQuestItem(QuestEntry("Urn")));
 }
 

@@ -98,6 +98,13 @@ TEST_F(ShippedSkillsTest, LoadWithoutWarningsIntoFourTreesOfTheWarden)
     EXPECT_NE(gameData.GetGenericMonsterClass(), nullptr);
     EXPECT_EQ(gameData.FindCharacterClass("ClassFake")->GetSkillTree(3), warden->GetSkillTree(3));
     EXPECT_TRUE(warden->AllowsSkill(0));
+    // The record name builds the recruit archetype's name; the display text keeps its own getter.
+    EXPECT_EQ(gameData.GetCharacterClassName(gameData.FindCharacterClassIndex("ClassWarden")), "ClassWarden");
+    EXPECT_EQ(gameData.GetCharacterClassDisplayName(gameData.FindCharacterClassIndex("ClassWarden")),
+              "$$ClassWarden$$");
+    EXPECT_EQ(gameData.GetCharacterClassName(gameData.GetCharacterClassCount()), "");
+    EXPECT_EQ(gameData.GetCharacterClassName(-1), "");
+    EXPECT_EQ(warden->startAttributes, (std::array<int32_t, 5>{10, 10, 15, 6, 8}));
     EXPECT_TRUE(warden->AllowsSkill(Skill("SkillWardenFortitude").GetEntry()->GetId()));
     EXPECT_FALSE(warden->AllowsSkill(Skill("SkillWardenFortitudePerLevel").GetEntry()->GetId()));
     for (const char* name : {"StatusEffectBasicRegen", "StatusEffectDeepWound", "StatusEffectStunningBlow",

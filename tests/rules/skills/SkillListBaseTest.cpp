@@ -18,7 +18,9 @@ Blade { Type Skill | WeaponType WeaponSword | RequiresShield 1 | Power 50 }
 First { Type SkillTree | Skill Basic | Skill Slash | Skill Twice }
 Second { Type SkillTree | Skill Follow | Skill Nowhere | Skill Strong | Skill Twice }
 Hero { Type Class | SkillTree First | SkillTree Missing | SkillTree Second }
-Other { Type Class | SkillTree Second }
+Other { Type Class | SkillTree Second | StartStrength 12 | StartSpirit -3 | SpiritPerLevel 0.5 |
+    StrengthPerLevel 30000000 | MinDamage 2 | MinDamagePerLevel 1.5 | ArmorPerLevel -0.75 |
+    PrimaryColor 0.5 2 -1 | SecondaryColor 0.5 nothing }
 )";
 
 class TestSkillList : public SkillListBase {
@@ -84,6 +86,38 @@ TEST_F(SkillListBaseTest, LinksThatLoopHaveNoLevelStat)
     slash->parent = list.FindSkill(2, 0);
     EXPECT_EQ(slash->GetSlotNumber(), 0);
     EXPECT_EQ(slash->GetLevel(), 0);
+}
+
+// Class values at a level truncate toward zero; levels past MaxLevel (100) count as MaxLevel and
+// products past the int32 range saturate. Colours keep to 0..1; a short one is logged and black.
+TEST_F(SkillListBaseTest, ClassStartAndLevelValuesTruncateClampAndSaturate)
+{
+    const CharacterClass& other = *Class("Other");
+    struct Case {
+        int32_t level;
+        int32_t strength;
+        int32_t spirit;
+        int32_t minDamage;
+        int32_t armor;
+    };
+    const Case cases[] = {
+        {0, 12, -3, 2, 0}, {1, 30000012, -2, 3, 0}, {3, 90000012, -1, 6, -2}, {-4, 12, -3, 2, 0},
+        {INT32_MAX, INT32_MAX, 47, 152, -75},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(other.GetAttributeAtLevel(0, c.level), c.strength) << c.level;
+        EXPECT_EQ(other.GetAttributeAtLevel(4, c.level), c.spirit) << c.level;
+        EXPECT_EQ(other.minDamage.At(c.level), c.minDamage) << c.level;
+        EXPECT_EQ(other.armor.At(c.level), c.armor) << c.level;
+    }
+    EXPECT_EQ(other.GetAttributeAtLevel(5, 1), 0);
+    EXPECT_EQ(other.startAttributes[0], 12);
+    EXPECT_EQ(Class("Hero")->maxDamage.At(9), 0);
+    EXPECT_EQ(other.primaryColor.r, 0.5f);
+    EXPECT_EQ(other.primaryColor.g, 1.0f);
+    EXPECT_EQ(other.primaryColor.b, 0.0f);
+    EXPECT_EQ(other.secondaryColor.r, 0.0f);
+    EXPECT_EQ(CountLogged("^c005Class Other: SecondaryColor needs three numbers\n"), 1);
 }
 
 TEST_F(SkillListBaseTest, RebuildsOnlyWhenTheClassChangesAndTheListIsNotFixed)

@@ -1,0 +1,59 @@
+// DiplomacyText -- the texts that name covenants, treaties, trade routes and how one covenant stands toward another.
+#include "rules/covenants/DiplomacyText.h"
+
+#include "core/ColorCode.h"
+#include "core/EnumTable.h"
+#include "rules/Formulas.h"
+#include "rules/RulesEnums.h"
+#include "rules/covenants/CovenantBase.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr const char* kRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
+constexpr int32_t kRelationWordCount = 5;
+
+std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t value)
+{
+    const EnumTable* names = EnumTable::Find(table);
+    if (!names || names->GetName(value).empty())
+        return std::string();
+    return std::string("$$") + prefix + names->GetName(value) + "$$";
+}
+
+} // namespace
+
+namespace DiplomacyText {
+
+std::string CovenantLine(const CovenantBase& covenant)
+{
+    return MakeColorCode(covenant.GetColor()) + covenant.GetDisplayName() + MakeColorCode(kNormalTextColor);
+}
+
+std::string Treaty(int32_t treaty)
+{
+    RegisterRulesEnumTables();
+    return DiplomacyTextToken("Treaty", "CovenantTreaty", treaty);
+}
+
+std::string TradeRoute(int32_t kind)
+{
+    RegisterRulesEnumTables();
+    return DiplomacyTextToken("TradeRoute", "TradeRouteType", kind);
+}
+
+std::string RelationDescription(float relation)
+{
+    float value = std::isnan(relation) ? 0.0f : std::clamp(relation, 0.0f, 100.0f);
+    int32_t band = std::min(static_cast<int32_t>(value / kRelationBandWidth), kRelationWordCount - 1);
+    return std::string("$$Relation") + kRelationWords[band] + "$$";
+}
+
+std::string RelationDescription(const CovenantBase& covenant, int32_t other)
+{
+    return RelationDescription(covenant.GetRelation(other));
+}
+
+} // namespace DiplomacyText

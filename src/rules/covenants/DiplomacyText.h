@@ -1,0 +1,28 @@
+// DiplomacyText -- the texts that name covenants, treaties, trade routes and how one covenant stands toward another.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CovenantBase;
+
+namespace DiplomacyText {
+
+// Relations are described in bands this wide: 0..19 hostile up to 80..100 devoted.
+constexpr float kRelationBandWidth = 20.0f;
+
+// The covenant's display name in its colour, followed by the normal text colour, as every
+// message names a covenant.
+std::string CovenantLine(const CovenantBase& covenant);
+// "$$Treaty<name>$$" of a "CovenantTreaty" value; empty outside the table.
+std::string Treaty(int32_t treaty);
+// "$$TradeRoute<name>$$" of a trade-route kind; empty outside the table.
+std::string TradeRoute(int32_t kind);
+// "$$RelationHostile$$", "$$RelationWary$$", "$$RelationNeutral$$", "$$RelationCordial$$" or
+// "$$RelationDevoted$$" by the band of a relation value (taken into 0..100; no number counts as 0).
+std::string RelationDescription(float relation);
+// The description of the covenant's relation toward another covenant index (0 when it can
+// have no record toward it).
+std::string RelationDescription(const CovenantBase& covenant, int32_t other);
+
+} // namespace DiplomacyText
