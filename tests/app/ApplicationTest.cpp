@@ -4,7 +4,6 @@
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/VirtualKeys.h"
-#include "core/system/NetworkSystem.h"
 #include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
 #include "platform/PosixPlatformSystem.h"
@@ -234,29 +233,6 @@ TEST_F(LifeWorld, StartUpReadsTheShippedFilesInOrder)
     EXPECT_EQ(log.find("Mounted assets001.zip: "), std::string::npos) << log;
     // The shipped binding found its key through the language's key names.
     EXPECT_EQ(gVirtualKeys->GetEntryValue(gVirtualKeys->FindByName("VirtualToggleConsole", true)), 41);
-}
-
-TEST_F(LifeWorld, DeveloperStartUpSaysNetworkingAndReportsTheMachineBeforeTheGame)
-{
-    folder.Write("User/user.cfg", "developer 1\n");
-    ASSERT_TRUE(app.StartUp());
-    gDebugSystem->Flush();
-    std::string log = Log();
-    size_t networking = log.find("Initializing networking\n");
-    size_t language = log.find("Language loaded: ");
-    ASSERT_NE(networking, std::string::npos) << log;
-    EXPECT_LT(networking, language) << "said while the commands register";
-    EXPECT_EQ(log.find("Initializing networking\n", networking + 1), std::string::npos);
-    size_t previous = language;
-    for (const char* line : {"\nOS: ", "\nCPU Type: ", "\nCPU Name: ", "\nCPU Features: ", "\nSound card: ",
-                             "\nRAM: "}) {
-        size_t at = log.find(line);
-        ASSERT_NE(at, std::string::npos) << line << "\n" << log;
-        EXPECT_LT(previous, at) << line;
-        previous = at;
-    }
-    EXPECT_LT(previous, log.find("Debug system started\n"));
-    EXPECT_TRUE(gNetworkSystem->IsLocalMode());
 }
 
 TEST_F(LifeWorld, InactiveOrMinimisedWindowIdlesTheFrame)

@@ -1,4 +1,4 @@
-// EndToEndTest -- the real executable on a copy of the shipped game folder, stopped by SIGTERM.
+// EndToEndTest -- the real executable on a copy of the shipped game folder, stopped by SIGTERM; with "developer 1" its start-up report.
 #include "support/TempFolder.h"
 
 #include <chrono>
@@ -93,4 +93,38 @@ TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
     // Nothing in the shipped content is a warning or an error.
     EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+}
+
+TEST(EndToEnd, DeveloperStartSaysNetworkingAndReportsTheMachine)
+{
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    ASSERT_NE(gameDir, nullptr);
+    TempFolder folder;
+    std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(folder.Path() / "User");
+    folder.Write("User/user.cfg", "developer 1\n");
+
+    pid_t child = StartGame(folder.Path());
+    ASSERT_GT(child, 0);
+    bool started = WaitForLogLine(folder, child, "Debug system started\n");
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(started) << folder.Read("User/log.txt");
+
+    std::string log = folder.Read("User/log.txt");
+    // Said once, while the commands register: before the language is read.
+    size_t previous = log.find("\nInitializing networking\n");
+    ASSERT_NE(previous, std::string::npos) << log;
+    EXPECT_LT(previous, log.find("\nLanguage loaded: "));
+    EXPECT_EQ(log.find("Initializing networking", previous + 2), std::string::npos);
+    for (const char* line : {"\nOS: ", "\nCPU Type: ", "\nCPU Name: ", "\nCPU Features: ", "\nSound card: ",
+                             "\nRAM: ", "\nDebug system started\n"}) {
+        size_t at = log.find(line, previous + 1);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << log;
+        previous = at;
+    }
+    int megabytes = 0;
+    ASSERT_EQ(sscanf(log.c_str() + log.find("\nRAM: "), "\nRAM: %d MByte!\n", &megabytes), 1) << log;
+    EXPECT_GT(megabytes, 0);
 }

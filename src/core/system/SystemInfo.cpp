@@ -27,11 +27,6 @@ float SystemInfo::KeyRepeatInterval(int speedStep)
     return static_cast<float>(1.0 / (std::clamp(speedStep, 0, 31) / 31.0 * 27.5 + 2.5));
 }
 
-const char* SystemInfo::FeatureName(int feature)
-{
-    return feature >= 0 && feature < kProcessorFeatureCount ? kSystemInfoFeatureNames[feature] : "";
-}
-
 std::string SystemInfo::FeatureList(const std::bitset<kProcessorFeatureCount>& features)
 {
     std::string list;

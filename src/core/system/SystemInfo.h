@@ -37,7 +37,6 @@ public:
     static float KeyRepeatInterval(int speedStep);
     // The names of the set flags in table order, separated by ", ".
     static std::string FeatureList(const std::bitset<kProcessorFeatureCount>& features);
-    static const char* FeatureName(int feature);
 
     std::string osDescription;
     std::string processorVendor;
