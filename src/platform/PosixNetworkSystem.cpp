@@ -24,9 +24,11 @@ bool PosixNetworkSameHost(const sockaddr_in& a, const sockaddr_in& b)
     return a.sin_family == b.sin_family && a.sin_addr.s_addr == b.sin_addr.s_addr;
 }
 
-bool PosixNetworkIsLoopback(const sockaddr_in& address)
+// What the test programs' guard lets through: 127.0.0.0/8 without its broadcast address.
+bool PosixNetworkIsLoopbackUnicast(const sockaddr_in& address)
 {
-    return (ntohl(address.sin_addr.s_addr) >> 24) == 127;
+    uint32_t host = ntohl(address.sin_addr.s_addr);
+    return (host >> 24) == 127 && host != 0x7FFFFFFFu;
 }
 
 } // namespace
@@ -129,11 +131,13 @@ bool PosixNetworkSystem::ResolveHostAddress(in_addr& out)
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(name, nullptr, &hints, &found) != 0 || !found)
+    if (getaddrinfo(name, nullptr, &hints, &found) != 0)
         return false;
-    out = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    bool usable = found && found->ai_addr && found->ai_addrlen >= sizeof(sockaddr_in);
+    if (usable)
+        out = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     freeaddrinfo(found);
-    return true;
+    return usable;
 }
 
 std::string PosixNetworkSystem::AddressText(const sockaddr_in& address)
@@ -211,7 +215,7 @@ bool PosixNetworkSystem::SendOverSocket(const MessageBuffer& buffer, const Netwo
                            buffer.Size(), to.c_str(), kMaxDatagramBytes);
         return false;
     }
-    if (IsLoopbackOnly() && !PosixNetworkIsLoopback(destination)) {
+    if (IsLoopbackOnly() && !PosixNetworkIsLoopbackUnicast(destination)) {
         ReportRefusedSend(to);
         return false;
     }

@@ -467,8 +467,9 @@ TEST(NetworkSendGuard, RefusesEveryAddressOutsideLoopback)
     MessageBuffer buffer = BufferOf({1, 2, 3});
     EXPECT_FALSE(network.SendTo(buffer, unopened, LoopbackAddress("192.0.2.1", kWorldHostPort)));
     EXPECT_FALSE(network.SendTo(buffer, unopened, LoopbackAddress("128.0.0.1", kWorldHostPort)));
-    EXPECT_FALSE(network.SendTo(buffer, unopened, LoopbackAddress("127.0.0.9", kWorldHostPort)));
+    EXPECT_FALSE(network.SendTo(buffer, unopened, LoopbackAddress("127.255.255.255", kWorldHostPort)));
+    EXPECT_FALSE(network.SendTo(buffer, unopened, LoopbackAddress("127.255.255.254", kWorldHostPort)));
 
-    EXPECT_EQ(refused, (std::vector<std::string>{"192.0.2.1:5002", "128.0.0.1:5002"}));
+    EXPECT_EQ(refused, (std::vector<std::string>{"192.0.2.1:5002", "128.0.0.1:5002", "127.255.255.255:5002"}));
     EXPECT_EQ(CountLinesHolding(debug, "Refused a datagram to 192.0.2.1:5002"), 1);
 }

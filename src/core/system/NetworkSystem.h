@@ -57,8 +57,9 @@ public:
     using RefusedSendReport = std::function<void(const std::string& destination)>;
 
     // Test programs switch this guard on before any test runs: every send that would leave
-    // the process for an address outside 127.0.0.0/8 is refused, logged as an error and
-    // handed to the report (which fails the test). An empty report switches it off.
+    // the process for an address outside 127.0.0.0/8, or for its broadcast address, is
+    // refused, logged as an error and handed to the report (which fails the test). An empty
+    // report switches it off.
     static void SetLoopbackOnly(RefusedSendReport report) { refusedSendReport = std::move(report); }
     static bool IsLoopbackOnly() { return static_cast<bool>(refusedSendReport); }
     static const RefusedSendReport& GetRefusedSendReport() { return refusedSendReport; }
