@@ -125,11 +125,13 @@ void ItemBase::SetQuality(int32_t newQuality)
 void ItemBase::SetLevel(int32_t newLevel)
 {
     level = std::clamp(newLevel, 1, kMaxLevel);
+    InvalidatePrices();
 }
 
 void ItemBase::SetStackCount(int32_t count)
 {
     stackCount = std::clamp(count, 1, GetMaxStack());
+    InvalidatePrices();
 }
 
 bool ItemBase::IsIdentified() const

@@ -138,14 +138,22 @@ public:
     bool MeetsRequirements(const IntArray& stats) const;
     bool MeetsMagicRequirement(int32_t magicRequirement) const;
 
-    // ceil(value factor x "Value" x (the stack count when asked and the item stacks)); the
-    // factor is the quality's value factor x (1 + each affix's "ValueBonus") x GetValueMultiplier().
+    // ceil(value factor x ("Value" + the worth of the item's status effect) x (the stack count
+    // when asked and the item stacks)); the factor is the quality's value factor x (1 + each
+    // affix's "ValueBonus") x GetValueMultiplier().
     int32_t GetValue(bool withStack) const;
     // The buying (and gamble) price: GetValue(true) x "ItemPriceFactor", to the nearest, not below 0.
+    // Kept once computed, until the stack, quality, level, affixes or definition change or
+    // InvalidatePrices is called.
     int32_t GetPrice() const;
     // What a vendor pays: floor(GetValue(true) x the sell share of that value ("MinSellPercent"
-    // .. "MaxSellPercent", fractions)); 0 for an "Unsellable" item.
+    // .. "MaxSellPercent", fractions)); 0 for an "Unsellable" item. Kept as GetPrice is.
     int32_t GetSellPrice() const;
+    // For a derived class whose value multiplier has changed (the game's trade values).
+    void InvalidatePrices() const;
+    // The health and power a use restores, {min, max} at the item's level.
+    DamageRange GetHealthGain() const;
+    DamageRange GetPowerGain() const;
     // "IdentifyCost" x the level requirement (at least 1) for an unidentified item, else 0.
     int32_t GetIdentifyCost() const;
     // ceil(the guard record's "MinLevel" (at least 1) x "GuardCostPerLevel"); 0 for other items
@@ -185,6 +193,9 @@ private:
     int32_t defenseBonus = 0;
     std::array<DamageRange, DamageType::kCount> damage{};
     IntArray stats;
+    // -1 until asked for.
+    mutable int32_t cachedPrice = -1;
+    mutable int32_t cachedSellPrice = -1;
 };
 
 // Qualities 1 to 4 carry affixes; Normal, Set, Unique and Artifact items never do.

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
+#include "rules/Formulas.h"
 
 #include <algorithm>
 
@@ -37,7 +38,36 @@ int32_t GetDefaultSlotType(int32_t itemType)
     return itemType >= 0 && itemType < ItemType::kCount ? kDefaultSlotTypes[itemType] : ItemSlotType::None;
 }
 
+// A record named by the key; none for an empty name, logged for one the database lacks.
+const DatabaseEntry* ReadItemReference(const DatabaseEntry& entry, const char* key)
+{
+    std::string name = entry.GetString(key);
+    const DatabaseEntry* found = name.empty() || !gDatabase ? nullptr : gDatabase->FindEntryByName(name);
+    if (!name.empty() && !found)
+        DebugSystem::Print(kPrintWarning, "Item %s: %s names the missing record %s\n",
+                           std::string(entry.GetName()).c_str(), key, name.c_str());
+    return found;
+}
+
+ItemDefinition::Gain ReadGain(const DatabaseEntry& entry, const std::string& what)
+{
+    return {entry.GetInt("Min" + what + "GainBase"), entry.GetInt("Max" + what + "GainBase"),
+            entry.GetInt("Min" + what + "GainPerLevel"), entry.GetInt("Max" + what + "GainPerLevel"),
+            entry.GetFloat(what + "GainPercent", 0.0f)};
+}
+
 } // namespace
+
+ItemDefinition::ItemDefinition() = default;
+ItemDefinition::~ItemDefinition() = default;
+ItemDefinition::ItemDefinition(ItemDefinition&&) noexcept = default;
+ItemDefinition& ItemDefinition::operator=(ItemDefinition&&) noexcept = default;
+
+DamageRange ItemDefinition::Gain::At(int32_t level) const
+{
+    int32_t steps = ClampLevel(level);
+    return {AddPerLevel(minBase, minPerLevel, steps), AddPerLevel(maxBase, maxPerLevel, steps)};
+}
 
 void ItemDefinition::Load(const DatabaseEntry* newEntry)
 {
@@ -83,4 +113,35 @@ void ItemDefinition::Load(const DatabaseEntry* newEntry)
     e.GetFloatList("RelicBonusPerLevel", relicBonusPerLevel, true, true);
     if (relicBonusPerLevel.size() > kRelicFactorCount)
         relicBonusPerLevel.resize(kRelicFactorCount);
+    ReadUseKeys(e);
+}
+
+void ItemDefinition::ReadUseKeys(const DatabaseEntry& e)
+{
+    statusEffectRecord = ReadItemReference(e, "StatusEffect");
+    statusEffectUseLevel = e.GetInt("StatusEffectUseLevel") != 0;
+    if (statusEffectRecord) {
+        statusEffect = std::make_unique<StatusEffectBase>();
+        statusEffect->SetDefinition(statusEffectRecord, statusEffectUseLevel ? itemLevel : 1, nullptr);
+    }
+    healthGain = ReadGain(e, "Health");
+    powerGain = ReadGain(e, "Power");
+    teleportHome = e.GetInt("TeleportHome") != 0;
+    itemTimer = e.GetString("ItemTimer");
+    itemTimerTime = e.GetFloat("ItemTimerTime", 0.0f);
+    useEffectName = e.GetString("UseEffectName");
+    useEffectTime = e.GetFloat("UseEffectTime", 0.0f);
+    useStatChanges = e.GetInt("UseStatChanges") != 0;
+    onUseSkill = e.GetString("OnUseSkill");
+    pickupText = e.GetString("PickupText");
+    partialBonusStatusEffect = ReadItemReference(e, "PartialBonusStatusEffect");
+    fullBonusStatusEffect = ReadItemReference(e, "FullBonusStatusEffect");
+    gambleChance = e.GetFloat("GambleChance", 0.0f);
+    consumable = e.GetInt("Consumable") != 0;
+    instantUse = e.GetInt("InstantUse") != 0;
+    covenantCurrency = e.GetInt("CovenantCurrency");
+    randomDirection = e.GetInt("RandomDirection") != 0;
+    disappear = e.GetInt("Disappear") != 0;
+    fadeOnPickup = e.GetInt("FadeOnPickup") != 0;
+    disappearSoundName = e.GetString("DisappearSoundName");
 }

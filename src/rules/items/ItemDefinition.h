@@ -4,8 +4,10 @@
 #include "core/EngineEnums.h"
 #include "core/SimpleData.h"
 #include "rules/items/MagicModifier.h"
+#include "rules/statuseffects/StatusEffectBase.h"
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,9 +31,39 @@ struct DamageRange {
 // a "DamageType" name, "StatChange" + stat, "TimeOnGround" (float), "ForcedItemSlot" (-1),
 // "BagSize" (slots of a bag item), "Guard" (the guard record a guard item stands for) and
 // "RelicBonusPerLevel" (a relic's factor increments, one value a line, up to 14).
+//
+// Use keys (default 0, empty or none): "StatusEffect" (an effect record the user gets) with
+// "StatusEffectUseLevel" (flag: at the item's level rather than level 1); "MinHealthGainBase",
+// "MaxHealthGainBase", "MinHealthGainPerLevel", "MaxHealthGainPerLevel" and
+// "HealthGainPercent" (a fraction of the user's maximum health), the same five for power;
+// "TeleportHome"; "ItemTimer" (the name of the timer group the use starts) with
+// "ItemTimerTime" (seconds); "UseEffectName" with "UseEffectTime"; "UseStatChanges" (flag: the
+// stat changes are given on use, not while worn); "OnUseSkill" (a skill record the use casts);
+// "PickupText" (the key of the message on picking it up); "PartialBonusStatusEffect" and
+// "FullBonusStatusEffect" (set bonus effect records); "GambleChance" (a gambler's weight);
+// "Consumable" and "InstantUse" (flags); "CovenantCurrency" (0 none, else the kind of covenant
+// money it is); "RandomDirection", "Disappear", "FadeOnPickup" (flags) and
+// "DisappearSoundName".
 class ItemDefinition : public SimpleData {
 public:
     static constexpr int32_t kRelicFactorCount = 14;
+
+    // A gain drawn between its minimum and maximum, each its base plus per level x the item's level.
+    struct Gain {
+        int32_t minBase = 0;
+        int32_t maxBase = 0;
+        int32_t minPerLevel = 0;
+        int32_t maxPerLevel = 0;
+        float percent = 0.0f;
+
+        // {min, max} at the level (taken into 0..MaxLevel), saturated.
+        DamageRange At(int32_t level) const;
+    };
+
+    ItemDefinition();
+    ~ItemDefinition() override;
+    ItemDefinition(ItemDefinition&&) noexcept;
+    ItemDefinition& operator=(ItemDefinition&&) noexcept;
 
     void Load(const DatabaseEntry* entry) override;
 
@@ -62,4 +94,33 @@ public:
     int32_t bagSize = 0;
     const DatabaseEntry* guard = nullptr;
     std::vector<float> relicBonusPerLevel;
+
+    const DatabaseEntry* statusEffectRecord = nullptr;
+    bool statusEffectUseLevel = false;
+    // The effect at its use level for the definition's "ItemLevel"; it adds its worth to the
+    // item's value and its lines to the tooltip. Null without one.
+    std::unique_ptr<StatusEffectBase> statusEffect;
+    Gain healthGain;
+    Gain powerGain;
+    bool teleportHome = false;
+    std::string itemTimer;
+    float itemTimerTime = 0.0f;
+    std::string useEffectName;
+    float useEffectTime = 0.0f;
+    bool useStatChanges = false;
+    std::string onUseSkill;
+    std::string pickupText;
+    const DatabaseEntry* partialBonusStatusEffect = nullptr;
+    const DatabaseEntry* fullBonusStatusEffect = nullptr;
+    float gambleChance = 0.0f;
+    bool consumable = false;
+    bool instantUse = false;
+    int32_t covenantCurrency = 0;
+    bool randomDirection = false;
+    bool disappear = false;
+    bool fadeOnPickup = false;
+    std::string disappearSoundName;
+
+private:
+    void ReadUseKeys(const DatabaseEntry& e);
 };

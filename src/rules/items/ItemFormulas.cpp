@@ -102,6 +102,8 @@ int32_t GetIdentifyAllCost(const InventoryBase& inventory)
 
 void ItemBase::ComputeStats()
 {
+    // Every change that moves the value passes through here.
+    InvalidatePrices();
     stats.Clear();
     armor = defense = defenseBonus = 0;
     damage.fill({});
@@ -204,8 +206,11 @@ int32_t ItemBase::GetValue(bool withStack) const
     double bonus = 1.0;
     for (const ItemAffix& affix : affixes)
         bonus += affix.modifier->GetValueBonus();
+    double worth = definition->value;
+    if (definition->statusEffect)
+        worth += definition->statusEffect->GetValue();
     double value = static_cast<double>(Tuning().qualityValueMult[static_cast<size_t>(quality)]) * bonus *
-                   GetValueMultiplier() * definition->value;
+                   GetValueMultiplier() * worth;
     if (withStack && IsStackable())
         value *= stackCount;
     return Saturate(std::ceil(value - kWholeTolerance));
@@ -213,17 +218,38 @@ int32_t ItemBase::GetValue(bool withStack) const
 
 int32_t ItemBase::GetPrice() const
 {
-    return Saturate(std::round(static_cast<double>(GetValue(true)) * Tuning().priceFactor));
+    if (cachedPrice < 0)
+        cachedPrice = std::max(0, Saturate(std::round(static_cast<double>(GetValue(true)) * Tuning().priceFactor)));
+    return cachedPrice;
 }
 
 int32_t ItemBase::GetSellPrice() const
 {
     if (!gGameData || (definition && definition->unsellable))
         return 0;
-    int32_t value = GetValue(true);
-    // The shipped tuning gives the sell percentage as a fraction of the value.
-    double share = GetSellPercent(gGameData->GetTuning(), value);
-    return Saturate(std::floor(value * share + kWholeTolerance));
+    if (cachedSellPrice < 0) {
+        int32_t value = GetValue(true);
+        // The shipped tuning gives the sell percentage as a fraction of the value.
+        double share = GetSellPercent(gGameData->GetTuning(), value);
+        cachedSellPrice = std::max(0, Saturate(std::floor(value * share + kWholeTolerance)));
+    }
+    return cachedSellPrice;
+}
+
+void ItemBase::InvalidatePrices() const
+{
+    cachedPrice = -1;
+    cachedSellPrice = -1;
+}
+
+DamageRange ItemBase::GetHealthGain() const
+{
+    return definition ? definition->healthGain.At(level) : DamageRange{};
+}
+
+DamageRange ItemBase::GetPowerGain() const
+{
+    return definition ? definition->powerGain.At(level) : DamageRange{};
 }
 
 int32_t ItemBase::GetIdentifyCost() const
@@ -298,6 +324,10 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
     }
     if (IsStackable())
         out += "\n" + MakeLocToken("TooltipStack", "%d %d", stackCount, GetMaxStack());
+    if (const StatusEffectBase* effect = definition->statusEffect.get()) {
+        std::string lines;
+        out += "\n" + effect->name + "\n" + effect->BuildDescription(lines, nullptr, effect->level, 0, nullptr);
+    }
     const IntArray* viewer = options.viewerStats;
     auto requirement = [&](bool met, const std::string& line) {
         out += "\n" + (met ? line : Colored(kRedColor, line));

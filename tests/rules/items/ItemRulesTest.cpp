@@ -124,6 +124,58 @@ TEST_F(ItemRules, ValueAndPriceRoundAsDocumented)
     EXPECT_EQ(Make("Heirloom")->GetSellPrice(), 0);
 }
 
+// The effect's worth at the item's level (strength 2 + 1 x 2 for two minutes at 0.5 a point)
+// joins the value; the gains grow with the item's level, which counts up to MaxLevel (100).
+TEST_F(ItemRules, UseFieldsEffectWorthAndGainsByLevel)
+{
+    auto elixir = Make("Elixir");
+    const ItemDefinition& use = *elixir->GetDefinition();
+    ASSERT_NE(use.statusEffect, nullptr);
+    EXPECT_EQ(use.statusEffect->level, 3);
+    EXPECT_EQ(use.statusEffectRecord, database.FindEntryByName("Vigour"));
+    EXPECT_EQ(use.fullBonusStatusEffect, database.FindEntryByName("Vigour"));
+    EXPECT_EQ(use.partialBonusStatusEffect, nullptr);
+    EXPECT_EQ(use.itemTimer, "Potion");
+    EXPECT_EQ(use.itemTimerTime, 30.0f);
+    EXPECT_EQ(use.onUseSkill, "Blink");
+    EXPECT_EQ(use.pickupText, "PickedUpElixir");
+    EXPECT_EQ(use.powerGain.percent, 0.25f);
+    EXPECT_TRUE(use.consumable && use.teleportHome && !use.instantUse);
+    EXPECT_EQ(use.gambleChance, 0.5f);
+    EXPECT_EQ(elixir->GetValue(false), 24);
+
+    struct Case {
+        int32_t level;
+        DamageRange health;
+    };
+    for (const Case& c : {Case{1, {6, 11}}, Case{3, {8, 15}}, Case{INT32_MAX, {105, 209}}}) {
+        elixir->SetLevel(c.level);
+        EXPECT_EQ(elixir->GetHealthGain().min, c.health.min) << c.level;
+        EXPECT_EQ(elixir->GetHealthGain().max, c.health.max) << c.level;
+        EXPECT_EQ(elixir->GetPowerGain().max, 0);
+    }
+    std::string text;
+    elixir->BuildTooltip({}, text);
+    EXPECT_NE(text.find("\n$$Vigour$$\n"), std::string::npos) << text;
+    EXPECT_EQ(Make("Sword")->GetDefinition()->statusEffect, nullptr);
+}
+
+// Prices are kept once computed and made again after anything that moves the value.
+TEST_F(ItemRules, CachedPricesFollowStackQualityAndAffixes)
+{
+    auto elixir = Make("Elixir");
+    EXPECT_EQ(elixir->GetPrice(), 36);  // 24 x 1.5
+    elixir->SetStackCount(3);
+    EXPECT_EQ(elixir->GetPrice(), 108);
+    EXPECT_EQ(elixir->GetSellPrice(), 34);  // 72 x (0.5 - 0.25 x 72 / 1000) = 34.7
+    elixir->SetQuality(ItemRarity::Rare);
+    EXPECT_EQ(elixir->GetPrice(), 120);  // ceil(1.1 x 24 x 3) = 80, x 1.5
+    auto sword = Make("Sword");
+    EXPECT_EQ(sword->GetSellPrice(), 47);  // 100 x (0.5 - 0.25 x 0.1)
+    sword->AddAffix(Affix("Keen"), 0.0f);
+    EXPECT_EQ(sword->GetSellPrice(), 69);  // 150 x (0.5 - 0.25 x 0.15)
+}
+
 TEST_F(ItemRules, IdentifyGuardRelicAndGroundFigures)
 {
     auto sword = Make("Sword");

@@ -17,7 +17,7 @@ inline std::string ItemRecords()
     return RecordWorld::Records({
         "GameSystem: Type Info; ItemQualityValueMultRare 1.1; ItemQualityStatMultRare 1.5; ItemPriceFactor 1.5; "
             "GuardCostPerLevel 2.5; IdentifyCost 10; BaseItemTimeOnGround 60; TimeOnGroundMultRare 2; "
-            "MinSellPercent 0.25; MaxSellPercent 0.5; MinSellPercentPrice 1000",
+            "MinSellPercent 0.25; MaxSellPercent 0.5; MinSellPercentPrice 1000; ValueEachPointTemporaryAttribute 0.5",
         "Sword: Type Item; Name \"$$ItemSword$$\"; ItemType HandPrimary; ItemRequirement WeaponSword; "
             "MinDamagePhysical 3; MaxDamagePhysical 7; Value 100; MinLevel 2; RequiredStrength 10; "
             "ModifiersAllowed 1; ModifierLevelRequirement 0.5",
@@ -30,6 +30,13 @@ inline std::string ItemRecords()
         "Helm: Type Item; Name \"$$ItemHelm$$\"; ItemType Head; Armor 4; Defense 2; StatChangeVitality 1; Value 60",
         "Crown: Type Item; Name \"$$ItemCrown$$\"; ItemType Head; Unique 1; Armor 9; Value 900",
         "Tonic: Type Item; Name \"$$ItemTonic$$\"; ItemType Drink; MaxStack 5; Value 10; CanBeUsed 1",
+        "Elixir: Type Item; Name \"$$ItemElixir$$\"; ItemType Drink; MaxStack 4; Value 20; CanBeUsed 1; ItemLevel 3; "
+            "StatusEffect Vigour; StatusEffectUseLevel 1; MinHealthGainBase 5; MaxHealthGainBase 9; "
+            "MinHealthGainPerLevel 1; MaxHealthGainPerLevel 2; PowerGainPercent 0.25; ItemTimer \"Potion\"; "
+            "ItemTimerTime 30; OnUseSkill Blink; PickupText \"PickedUpElixir\"; FullBonusStatusEffect Vigour; "
+            "GambleChance 0.5; Consumable 1; TeleportHome 1",
+        "Vigour: Type StatusEffect; Name \"$$Vigour$$\"; TotalTime 120; StatChangeStrength 2; PerLevel VigourStep",
+        "VigourStep: Type StatusEffect; StatChangeStrength 1",
         "Pack: Type Item; Name \"$$ItemPack$$\"; ItemType Bag; BagSize 6; Value 20",
         "Primer: Type Item; Name \"$$ItemPrimer$$\"; ItemType Tome; ForcedItemSlot 2; Value 5",
         "Idol: Type Item; Name \"$$ItemIdol$$\"; ItemType Relic; Value 500; RelicBonusPerLevel 0.1; "
