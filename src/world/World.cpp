@@ -1,7 +1,27 @@
-// World -- the adventure's map: the level list on its grid, the level geometry and the directions between levels.
+// World -- the adventure's map: its levels on the layout grid, sections and areas, secret levels, monster levels and par times.
 #include "world/World.h"
 
-#include "rules/GameSystemTuning.h"
+#include "core/ColorCode.h"
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
+#include "core/EnumTable.h"
+#include "core/RandomSystem.h"
+#include "core/StringUtil.h"
+#include "core/Vector.h"
+#include "core/system/PlatformSystem.h"
+#include "resources/ResourceManager.h"
+#include "rules/GameData.h"
+#include "world/AreaDefinition.h"
+#include "world/AreaResource.h"
+#include "world/LayoutGrid.h"
+#include "world/WorldRowLayout.h"
+#include "world/WorldSection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <unordered_set>
 
 World* gWorld = nullptr;
 
@@ -10,6 +30,40 @@ namespace {
 constexpr LevelStep kWorldDirectionSteps[kWorldDirectionCount] = {
     {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0},
 };
+
+constexpr const char* kWorldGeneratorNames[] = {"Normal", "Cave", "Dungeon"};
+constexpr const char* kWorldTreasureAreaName = "$$WenmarrsTreasure$$";
+// Colour-table entries of the par-time lines: beaten, missed, and the plain text after them.
+constexpr int32_t kWorldParBeatenColor = 2;
+constexpr int32_t kWorldParMissedColor = 1;
+constexpr int32_t kWorldPlainTextColor = 145;
+constexpr float kWorldDurationPrecision = 0.05f;
+// A point snapped onto a level's far edge belongs to the neighbour: it is drawn again, this
+// many times at most before it is pulled inside.
+constexpr int32_t kWorldRandomPointTries = 64;
+
+const GameSystemTuning& WorldTuning()
+{
+    static const GameSystemTuning defaults;
+    return gGameData ? gGameData->GetTuning() : defaults;
+}
+
+float WorldDraw(RandomStream stream)
+{
+    return gRandomSystem ? gRandomSystem->RandomFloat(stream) : 0.0f;
+}
+
+uint32_t WorldStep(RandomStream stream)
+{
+    return gRandomSystem ? gRandomSystem->Next(stream) : 0u;
+}
+
+std::string WorldParLine(const char* key, int32_t seconds, bool beaten)
+{
+    std::string duration = FormatSeconds(static_cast<float>(seconds), DurationStyle::Words, kWorldDurationPrecision);
+    return MakeColorCode(beaten ? kWorldParBeatenColor : kWorldParMissedColor) + "$$" + key + "~<" + duration +
+           "@@>~$$" + MakeColorCode(kWorldPlainTextColor);
+}
 
 } // namespace
 
@@ -29,15 +83,308 @@ int32_t DirectionOfLevelStep(LevelStep step)
     return kNoWorldDirection;
 }
 
-World::World()
+int32_t LevelSideOfDirection(int32_t direction)
 {
-    // The tuning's defaults until the game data gives the real geometry.
-    GameSystemTuning defaults;
-    SetLevelSize(static_cast<float>(defaults.levelTileWidth) * defaults.tileSize,
-                 static_cast<float>(defaults.levelTileHeight) * defaults.tileSize);
+    switch (direction) {
+    case 1: return 0;
+    case 7: return 1;
+    case 3: return 2;
+    case 5: return 3;
+    default: return -1;
+    }
 }
 
-World::~World() = default;
+World::World()
+{
+    const GameSystemTuning& tuning = WorldTuning();
+    SetLevelSize(static_cast<float>(tuning.levelTileWidth) * tuning.tileSize,
+                 static_cast<float>(tuning.levelTileHeight) * tuning.tileSize);
+}
+
+World::~World()
+{
+    Destroy();
+}
+
+void World::Create()
+{
+    selectedSizeEntry = -1;
+    callbacksEnabled = true;
+    Reset();
+}
+
+void World::Reset()
+{
+    active = false;
+    levels.clear();
+    secretLevelCount = 0;
+    sections.clear();
+    secretAreas.clear();
+    layoutGrid.reset();
+    pendingJoins.clear();
+    worldSizes.clear();
+    selectedSize = -1;
+    highestMonsterLevel = 0;
+    lowestMonsterLevel = 0;
+    EnumTable::RegisterNames({"RandomGenerator", 0, kWorldGeneratorNames});
+}
+
+void World::Destroy()
+{
+    callbacksEnabled = false;
+    Reset();
+}
+
+void World::RegisterResourceTypes()
+{
+    gResourceManager->RegisterType("ara", kMemGeneral, true, "", true, AreaResource::Create);
+}
+
+bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool fatalWhenMissing)
+{
+    Reset();
+    active = true;
+    if (gGameData)
+        SetLevelSize(gGameData->GetTuning().levelWidth, gGameData->GetTuning().levelHeight);
+    if (layoutSeed == 0)
+        layoutSeed = WorldStep(RandomStream::GameData);
+    if (gRandomSystem)
+        gRandomSystem->SetState(RandomStream::BlockPoints, layoutSeed);
+
+    adventureName = name;
+    const DatabaseEntry* adventure = gDatabase ? gDatabase->FindEntryByName(name) : nullptr;
+    if (!adventure) {
+        adventureName = "World";
+        adventure = gDatabase ? gDatabase->FindEntryByName(adventureName) : nullptr;
+    }
+    if (!adventure) {
+        Reset();
+        if (fatalWhenMissing)
+            gPlatformSystem->CriticalError("Invalid Adventure!\n");
+        DebugSystem::Print(kPrintWarning, "No adventure %.*s and no World record\n", static_cast<int>(name.size()),
+                           name.data());
+        return false;
+    }
+    if (!ReadSizes(*adventure)) {
+        Reset();
+        return false;
+    }
+    layoutGrid = std::make_unique<LayoutGrid>(worldSizes[static_cast<size_t>(selectedSize)].width,
+                                              worldSizes[static_cast<size_t>(selectedSize)].height);
+    ReadSecretAreas(*adventure);
+    ReadSections(*adventure);
+    WorldRowLayout::LayOut(*this);
+    for (auto& level : levels)
+        level->seed = WorldStep(RandomStream::BlockPoints);
+    WorldRowLayout::Finish(*this);
+    difficulty = newDifficulty;
+    if (gGameData)
+        gGameData->SetWorldDifficulty(difficulty);
+    AssignMonsterLevels();
+    UpdateMonsterLevelRange();
+    ReadRules(*adventure);
+    layoutGrid.reset();
+    return true;
+}
+
+bool World::ReadSizes(const DatabaseEntry& adventure)
+{
+    std::vector<std::string> names;
+    adventure.GetStringList("WorldSize", names, true, false);
+    for (const std::string& sizeName : names) {
+        if (const DatabaseEntry* entry = gDatabase->FindEntryByName(sizeName))
+            worldSizes.push_back(WorldSize::FromEntry(*entry));
+    }
+    if (worldSizes.empty()) {
+        DebugSystem::Print(kPrintWarning, "Adventure %s has no world size: it can't be played\n", adventureName.c_str());
+        return false;
+    }
+    SelectSize();
+    return true;
+}
+
+void World::SelectSize()
+{
+    const DatabaseEntry* wanted = selectedSizeEntry != -1 ? gDatabase->GetEntryByIndex(selectedSizeEntry) : nullptr;
+    std::string wantedName = wanted ? wanted->GetString("Name") : std::string("Standard");
+    for (size_t i = 0; i < worldSizes.size(); ++i) {
+        if (worldSizes[i].name == wantedName) {
+            selectedSize = static_cast<int32_t>(i);
+            selectedSizeEntry = worldSizes[i].entryIndex;
+            return;
+        }
+    }
+    // The layout needs a size: the first one stands in.
+    DebugSystem::Print(kPrintWarning, "Adventure %s has no world size %s; %s is used\n", adventureName.c_str(),
+                       wantedName.c_str(), worldSizes.front().name.c_str());
+    selectedSize = 0;
+}
+
+void World::ReadSecretAreas(const DatabaseEntry& adventure)
+{
+    secretChanceTotal = 0.0f;
+    secretLevelCount = adventure.GetInt("NumSecretLevels");
+    std::vector<std::string> names;
+    adventure.GetStringList("Secret", names, true, false);
+    for (const std::string& areaName : names) {
+        const DatabaseEntry* entry = gDatabase->FindEntryByName(areaName);
+        if (!entry)
+            continue;
+        auto area = std::make_unique<AreaDefinition>();
+        area->Load(entry);
+        secretChanceTotal += area->spawnChance;
+        secretAreas.push_back(std::move(area));
+    }
+}
+
+void World::ReadSections(const DatabaseEntry& adventure)
+{
+    std::vector<std::string> names;
+    adventure.GetStringList("Section", names, true, false);
+    for (const std::string& sectionName : names) {
+        const DatabaseEntry* entry = gDatabase->FindEntryByName(sectionName);
+        if (!entry)
+            continue;
+        auto section = std::make_unique<WorldSection>();
+        section->Load(*entry);
+        sections.push_back(std::move(section));
+    }
+}
+
+void World::ReadRules(const DatabaseEntry& adventure)
+{
+    textFile = adventure.GetString("TextFile");
+    adventure.GetStringList("BeginningQuest", beginningQuests, true, false);
+    adventure.GetStringList("PlayerStatusEffect", playerStatusEffects, true, false);
+    adventure.GetStringList("UnlockOnWin", unlocksOnWin, true, false);
+    playerLives = adventure.GetInt("PlayerLives");
+    secretCount = adventure.GetInt("NumSecrets");
+    greatTimeSeconds = adventure.GetInt("GreatTimeInSeconds");
+    greatTimeScoreMult = adventure.GetFloat("GreatTimeScoreMult", 0.0f);
+    goodTimeSeconds = adventure.GetInt("GoodTimeInSeconds");
+    goodTimeScoreMult = adventure.GetFloat("GoodTimeScoreMult", 0.0f);
+    epilogueText = adventure.GetString("EpilogText");
+    musicName = adventure.GetString("MusicName");
+}
+
+void World::AssignMonsterLevels()
+{
+    int32_t base = gGameData ? gGameData->GetDifficultyMonsterLevelStart(difficulty) : 1;
+    for (auto& section : sections) {
+        AssignSectionMonsterLevels(*section, base);
+        base += section->monsterLevelsFromDepth;
+    }
+}
+
+void World::AssignSectionMonsterLevels(WorldSection& section, int32_t base)
+{
+    section.lowestMonsterLevel = base;
+    section.highestMonsterLevel = base;
+    const WorldSize* size = GetSelectedSize();
+    if (!layoutGrid || !size)
+        return;
+    float depthStep = size->sectionLevelDepth != 0
+                          ? static_cast<float>(section.monsterLevelsFromDepth) / static_cast<float>(size->sectionLevelDepth)
+                          : 0.0f;
+    int32_t halfWidth = layoutGrid->GetWidth() / 2;
+    for (int32_t row = section.firstRow; row <= section.lastRow; ++row) {
+        int32_t first = 0;
+        int32_t last = -1;
+        layoutGrid->GetSpan(row, first, last);
+        for (int32_t column = first; column <= last; ++column) {
+            Level* level = layoutGrid->GetCell(column, row);
+            if (!level)
+                continue;
+            float value = static_cast<float>(std::abs(column - halfWidth)) * section.monsterLevelsFromWidth +
+                          static_cast<float>(base) + static_cast<float>(row - section.firstRow) * depthStep;
+            level->monsterLevel = static_cast<int32_t>(value);
+            if (level->area)
+                level->area->BuildMonsterPools(level->monsterLevel);
+            PassMonsterLevelDownGates(*level);
+            section.highestMonsterLevel = std::max(section.highestMonsterLevel, level->monsterLevel);
+        }
+    }
+}
+
+void World::PassMonsterLevelDownGates(Level& top)
+{
+    // Gates pair up in both directions and content may link a chain back on itself: each level
+    // is given its level once.
+    std::unordered_set<int32_t> visited{top.index};
+    std::vector<Level*> pending{&top};
+    while (!pending.empty()) {
+        Level* from = pending.back();
+        pending.pop_back();
+        for (const LevelGate& gate : from->gates) {
+            Level* next = GetLevel(gate.targetLevel);
+            if (!next || !visited.insert(next->index).second)
+                continue;
+            next->monsterLevel = from->monsterLevel + 1;
+            if (next->area)
+                next->area->BuildMonsterPools(next->monsterLevel);
+            pending.push_back(next);
+        }
+    }
+}
+
+void World::UpdateMonsterLevelRange()
+{
+    highestMonsterLevel = 0;
+    lowestMonsterLevel = 100;
+    for (const auto& level : levels) {
+        highestMonsterLevel = std::max(highestMonsterLevel, level->monsterLevel);
+        lowestMonsterLevel = std::min(lowestMonsterLevel, level->monsterLevel);
+    }
+}
+
+void World::CreateSecretLevels()
+{
+    if (gRandomSystem)
+        gRandomSystem->SetState(RandomStream::Quest, secretSeed);
+    firstSecretLevel = GetLevelCount();
+    for (int32_t i = 0; i < secretLevelCount; ++i) {
+        if (AreaDefinition* area = PickSecretArea())
+            AddDetachedLevel(area);
+    }
+    treasureLevel = GetLevelCount();
+    for (auto& area : secretAreas) {
+        if (StringEqualsNoCase(area->name, kWorldTreasureAreaName)) {
+            AddDetachedLevel(area.get());
+            break;
+        }
+    }
+}
+
+AreaDefinition* World::PickSecretArea()
+{
+    if (secretAreas.empty())
+        return nullptr;
+    float target = WorldDraw(RandomStream::Quest) * secretChanceTotal;
+    float sum = 0.0f;
+    for (auto& area : secretAreas) {
+        sum += area->spawnChance;
+        if (sum > target)
+            return area.get();
+    }
+    return nullptr;
+}
+
+void World::AddDetachedLevel(AreaDefinition* area)
+{
+    auto level = std::make_unique<Level>();
+    level->area = area;
+    level->monsterLevel = 1;
+    area->BuildMonsterPools(1);
+    level->seed = WorldStep(RandomStream::Quest);
+    area->levels.push_back(AddLevel(std::move(level)));
+}
+
+const WorldSize* World::GetSelectedSize() const
+{
+    if (selectedSize < 0 || selectedSize >= static_cast<int32_t>(worldSizes.size()))
+        return nullptr;
+    return &worldSizes[static_cast<size_t>(selectedSize)];
+}
 
 void World::SetLevelSize(float width, float height)
 {
@@ -57,6 +404,91 @@ Level* World::AddLevel(std::unique_ptr<Level> level)
     level->index = GetLevelCount();
     levels.push_back(std::move(level));
     return levels.back().get();
+}
+
+Level* World::AddLevelToGrid(int32_t row, int32_t column, std::unique_ptr<Level> level, bool path)
+{
+    level->column = column;
+    level->row = row;
+    Level* added = AddLevel(std::move(level));
+    if (layoutGrid)
+        layoutGrid->Place(row, column, added, path);
+    return added;
+}
+
+Level* World::AddSubLevel(Level* parent, std::unique_ptr<Level> level)
+{
+    Level* added = AddLevel(std::move(level));
+    WorldPos parentPoint = RandomPointInLevel(parent->index);
+    WorldPos newPoint = RandomPointInLevel(added->index);
+    int32_t parentGateCount = static_cast<int32_t>(parent->gates.size());
+    parent->gates.push_back({parentPoint, added->index, static_cast<int32_t>(added->gates.size()), true});
+    added->gates.push_back({newPoint, parent->index, parentGateCount, false});
+    added->hasParent = true;
+    added->parent = parent;
+    return added;
+}
+
+void World::ConnectLevels(Level* a, Level* b, LevelJoin join)
+{
+    if (!a || !b)
+        return;
+    int32_t direction = DirectionBetween(a->index, b->index);
+    if (direction == kNoWorldDirection)
+        return;
+    a->neighbours[static_cast<size_t>(direction)] = b->index;
+    b->neighbours[static_cast<size_t>((direction + 4) % 8)] = a->index;
+    int32_t sideA = LevelSideOfDirection(direction);
+    if (sideA < 0)
+        return;
+    size_t sa = static_cast<size_t>(sideA);
+    size_t sb = static_cast<size_t>(kLevelSideCount - 1 - sideA);
+    if (a->area == b->area || join == LevelJoin::Open) {
+        a->sideKinds[sa] = b->sideKinds[sb] = kLevelSideOpen;
+    } else if (join == LevelJoin::Undecided) {
+        a->sideKinds[sa] = b->sideKinds[sb] = kLevelSideUndecided;
+        auto same = [&](const std::pair<int32_t, int32_t>& p) {
+            return (p.first == a->index && p.second == b->index) || (p.first == b->index && p.second == a->index);
+        };
+        if (std::none_of(pendingJoins.begin(), pendingJoins.end(), same))
+            pendingJoins.emplace_back(a->index, b->index);
+    } else if (join == LevelJoin::Passage) {
+        int32_t blocksAcross = WorldTuning().blocksPerRow;
+        int32_t opening = a->index == 0 ? 3 : 1 + (gRandomSystem ? gRandomSystem->RandomInt(RandomStream::BlockPoints, blocksAcross - 2) : 0);
+        a->sideKinds[sa] = b->sideKinds[sb] = kLevelSidePassage;
+        a->sideOpenings[sa] = b->sideOpenings[sb] = opening;
+        if (a->area && b->area) {
+            a->area->joinedAreas.push_back(b->area);
+            b->area->joinedAreas.push_back(a->area);
+        }
+    } else {
+        a->sideKinds[sa] = b->sideKinds[sb] = kLevelSideWall;
+    }
+}
+
+WorldPos World::RandomPointInLevel(int32_t index)
+{
+    const Level* level = GetLevel(index);
+    if (!level)
+        return WorldPos{-1, 0.0f, 0.0f, true};
+    const GameSystemTuning& tuning = WorldTuning();
+    const AreaDefinition* area = level->area;
+    float width = area && area->maxBlockWidth >= 1 ? static_cast<float>(area->maxBlockWidth) * tuning.blockWidth : levelWidth;
+    float height = area && area->maxBlockHeight >= 1 ? static_cast<float>(area->maxBlockHeight) * tuning.blockHeight : levelHeight;
+    GridFrame grid{{tuning.gridOffset.x, tuning.gridOffset.y}, {tuning.gridSize.x, tuning.gridSize.y}};
+    WorldPos point{index, 0.0f, 0.0f, true};
+    for (int32_t attempt = 0; attempt < kWorldRandomPointTries; ++attempt) {
+        float x = WorldDraw(RandomStream::BlockPoints) * width;
+        float y = WorldDraw(RandomStream::BlockPoints) * height;
+        Vector2 snapped = SnapToGrid({x, y}, grid);
+        point = WorldPos{index, snapped.x, snapped.y, true};
+        point.Normalize();
+        if (point.level == index)
+            return point;
+    }
+    point = WorldPos{index, point.x, point.y, true};
+    point.ClampToLevel();
+    return point;
 }
 
 int32_t World::GetNeighbourLevel(int32_t level, int32_t direction) const
@@ -91,4 +523,79 @@ int32_t World::DirectionBetween(int32_t levelA, int32_t levelB) const
     if (!a || !b || a->column < 0 || a->row < 0 || b->column < 0 || b->row < 0)
         return kNoWorldDirection;
     return DirectionOfLevelStep({b->column - a->column, b->row - a->row});
+}
+
+int32_t World::GetLevelMonsterLevel(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found ? found->monsterLevel : 1;
+}
+
+std::string World::GetLevelName(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    if (!found || !found->area)
+        return {};
+    return found->area->DisplayName(found->monsterLevel);
+}
+
+WorldPos World::GetLevelGatePos(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found ? found->gatePosition : WorldPos{-1, 0.0f, 0.0f, true};
+}
+
+bool World::IsLevelGenerated(int32_t) const
+{
+    // No level holds generated data until level generation joins the world.
+    return false;
+}
+
+bool World::AreUniqueMonstersAllowed(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area && found->area->uniqueMonstersAllowed;
+}
+
+bool World::IsGreatTime(const TimeStamp& elapsed) const
+{
+    return elapsed.GetTotalSeconds() < static_cast<float>(greatTimeSeconds);
+}
+
+bool World::IsGoodTime(const TimeStamp& elapsed) const
+{
+    return elapsed.GetTotalSeconds() < static_cast<float>(goodTimeSeconds);
+}
+
+float World::GetTimeScoreMult(const TimeStamp& elapsed) const
+{
+    if (IsGreatTime(elapsed))
+        return greatTimeScoreMult;
+    if (IsGoodTime(elapsed))
+        return goodTimeScoreMult;
+    return 1.0f;
+}
+
+void World::BuildTimeText(std::string& out, const TimeStamp& elapsed) const
+{
+    out = "$$CurrentTime~<" + FormatDuration(elapsed, DurationStyle::Words, kWorldDurationPrecision) + "@@>~$$";
+    out += "\n\n";
+    out += WorldParLine("GreatTime", greatTimeSeconds, IsGreatTime(elapsed));
+    out += "\n";
+    out += WorldParLine("GoodTime", goodTimeSeconds, IsGoodTime(elapsed));
+}
+
+void World::AddLevelCallback(WorldSide side, LevelEvent event, LevelCallback callback)
+{
+    callbacks[static_cast<int>(side)][static_cast<int>(event)].push_back(callback);
+}
+
+void World::RunLevelCallbacks(LevelEvent event, int32_t level) const
+{
+    if (!callbacksEnabled)
+        return;
+    for (WorldSide side : {WorldSide::Server, WorldSide::Client}) {
+        for (LevelCallback callback : callbacks[static_cast<int>(side)][static_cast<int>(event)])
+            callback(level);
+    }
 }

@@ -1,12 +1,23 @@
-// World -- the adventure's map: the level list on its grid, the level geometry and the directions between levels.
+// World -- the adventure's map: its levels on the layout grid, sections and areas, secret levels, monster levels and par times.
 #pragma once
 
 #include "core/BaseClass.h"
+#include "core/TimeStamp.h"
 #include "world/Level.h"
+#include "world/WorldSize.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
+
+class AreaDefinition;
+class DatabaseEntry;
+class LayoutGrid;
+class WorldSection;
 
 // The eight neighbour directions of a level, by the offset of the neighbour's origin in levels:
 // 0 (-1, +1), 1 (0, +1), 2 (+1, +1), 3 (+1, 0), 4 (+1, -1), 5 (0, -1), 6 (-1, -1), 7 (-1, 0).
@@ -22,6 +33,8 @@ struct LevelStep {
 LevelStep LevelStepOfDirection(int32_t direction);
 // The direction of a one-level step; kNoWorldDirection for any other step.
 int32_t DirectionOfLevelStep(LevelStep step);
+// The side of a level facing a straight direction (1, 7, 3, 5); -1 for a diagonal.
+int32_t LevelSideOfDirection(int32_t direction);
 
 // Where a level lies on the layout grid; -1, -1 for a detached level or an index outside the list.
 struct LevelGridInfo {
@@ -30,6 +43,17 @@ struct LevelGridInfo {
     int32_t depth = 0;
 };
 
+// The half of the program a level callback belongs to, and what happened to the level.
+enum class WorldSide { Server, Client };
+enum class LevelEvent { Generated, Released };
+using LevelCallback = void (*)(int32_t level);
+
+// Level joins: how the sides of two neighbouring levels meet.
+enum class LevelJoin { Passage = 0, Wall = 1, Open = 2, Undecided = 3 };
+
+// The server and every client build the same world from (adventure name, difficulty, layout
+// seed, secret seed): all layout randomness comes from stream 1 seeded with the layout seed
+// and stream 3 seeded with the secret seed. Main thread only.
 class World : public BaseClass {
 public:
     World();
@@ -37,30 +61,156 @@ public:
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
+    // The empty world of start-up.
+    void Create();
+    // Empties the world; the selected size entry and the seeds stay.
+    void Reset();
+    // Reads the adventure and builds its levels. An unknown name falls back to "World"; when
+    // that is missing too, the read fails (false), and with fatalWhenMissing the program ends
+    // with "Invalid Adventure!\n" (a world host starting a game of its own). An adventure
+    // without any size is refused (false) with a warning.
+    bool ReadFromDatabase(std::string_view adventureName, int32_t difficulty, bool fatalWhenMissing = false);
+    // The secret levels and the treasure level, from the secret seed.
+    void CreateSecretLevels();
+    // Shut-down: no more level callbacks, then empty.
+    void Destroy();
+    // The "ara" area files.
+    static void RegisterResourceTypes();
+
+    // ---- Geometry and the level list -----------------------------------------------------
     // Every level has the same size in world units: the tile counts times the tile size.
     void SetLevelSize(float width, float height);
     float GetLevelWidth() const { return levelWidth; }
     float GetLevelHeight() const { return levelHeight; }
-
     int32_t GetLevelCount() const { return static_cast<int32_t>(levels.size()); }
     // Null outside the list.
     Level* GetLevel(int32_t index) const;
     // Appends a level; its index is its place in the list.
     Level* AddLevel(std::unique_ptr<Level> level);
-
     // The neighbour's index, -1 when there is none, the level is outside the list or the
     // direction outside 0..7.
     int32_t GetNeighbourLevel(int32_t level, int32_t direction) const;
     LevelGridInfo GetLevelInfo(int32_t level) const;
-
     // The direction whose step is the sum of the two steps, when that is one step.
     static int32_t CombineDirections(int32_t first, int32_t second);
     // The direction in which B's grid cell lies next to A's; kNoWorldDirection when they are
     // not adjacent, either lies off the grid or either index is outside the list.
     int32_t DirectionBetween(int32_t levelA, int32_t levelB) const;
 
+    // ---- Building: the layout's tools ------------------------------------------------------
+    // Null outside a read.
+    LayoutGrid* GetLayoutGrid() const { return layoutGrid.get(); }
+    // Stores the level in the cell (when inside the grid) and appends it to the list.
+    Level* AddLevelToGrid(int32_t row, int32_t column, std::unique_ptr<Level> level, bool path);
+    // Appends the new level below the parent, joined by a pair of gates at random points.
+    Level* AddSubLevel(Level* parent, std::unique_ptr<Level> level);
+    // Records the two as neighbours and sets their facing sides.
+    void ConnectLevels(Level* a, Level* b, LevelJoin join);
+    const std::vector<std::pair<int32_t, int32_t>>& GetPendingJoins() const { return pendingJoins; }
+    // A random point of the level: drawn on stream 1 within its blocks' extent, snapped to the
+    // world grid, drawn again while it would fall on another level. Level -1 outside the list.
+    WorldPos RandomPointInLevel(int32_t level);
+    const std::vector<std::unique_ptr<WorldSection>>& GetSections() const { return sections; }
+    const WorldSize* GetSelectedSize() const;
+
+    // ---- Queries ----------------------------------------------------------------------------
+    bool IsActive() const { return active; }
+    const std::string& GetAdventureName() const { return adventureName; }
+    int32_t GetDifficulty() const { return difficulty; }
+    // 1 outside the list.
+    int32_t GetLevelMonsterLevel(int32_t level) const;
+    // Empty for a level outside the list or without an area.
+    std::string GetLevelName(int32_t level) const;
+    // Level -1, (0, 0) outside the list.
+    WorldPos GetLevelGatePos(int32_t level) const;
+    // Level generation fills this in; until a level has generated data, false.
+    bool IsLevelGenerated(int32_t level) const;
+    // False for a level outside the list or without an area.
+    bool AreUniqueMonstersAllowed(int32_t level) const;
+    int32_t GetHighestMonsterLevel() const { return highestMonsterLevel; }
+    int32_t GetLowestMonsterLevel() const { return lowestMonsterLevel; }
+    int32_t GetFirstSecretLevel() const { return firstSecretLevel; }
+    int32_t GetSecretLevelCount() const { return secretLevelCount; }
+    int32_t GetTreasureLevel() const { return treasureLevel; }
+
+    // ---- Seeds and size selection -----------------------------------------------------------
+    uint32_t GetLayoutSeed() const { return layoutSeed; }
+    void SetLayoutSeed(uint32_t seed) { layoutSeed = seed; }
+    uint32_t GetSecretSeed() const { return secretSeed; }
+    void SetSecretSeed(uint32_t seed) { secretSeed = seed; }
+    // The database entry of the size to select at the next read; -1 for "Standard".
+    int32_t GetSelectedSizeEntry() const { return selectedSizeEntry; }
+    void SetSelectedSizeEntry(int32_t entry) { selectedSizeEntry = entry; }
+
+    // ---- Par times ---------------------------------------------------------------------------
+    bool IsGreatTime(const TimeStamp& elapsed) const;
+    bool IsGoodTime(const TimeStamp& elapsed) const;
+    float GetTimeScoreMult(const TimeStamp& elapsed) const;
+    // The elapsed time and both par times as localisation tokens, each par line coloured by
+    // whether it was beaten.
+    void BuildTimeText(std::string& out, const TimeStamp& elapsed) const;
+
+    // ---- Adventure rules ----------------------------------------------------------------------
+    const std::string& GetTextFile() const { return textFile; }
+    const std::string& GetEpilogueText() const { return epilogueText; }
+    const std::vector<std::string>& GetBeginningQuests() const { return beginningQuests; }
+    const std::vector<std::string>& GetPlayerStatusEffects() const { return playerStatusEffects; }
+    const std::vector<std::string>& GetUnlocksOnWin() const { return unlocksOnWin; }
+    int32_t GetPlayerLives() const { return playerLives; }
+    int32_t GetSecretCount() const { return secretCount; }
+    const std::string& GetMusicName() const { return musicName; }
+
+    // ---- Level callbacks ----------------------------------------------------------------------
+    void AddLevelCallback(WorldSide side, LevelEvent event, LevelCallback callback);
+    // Server callbacks first, then the client's; nothing once callbacks are disabled.
+    void RunLevelCallbacks(LevelEvent event, int32_t level) const;
+
 private:
+    bool ReadSizes(const DatabaseEntry& adventure);
+    void SelectSize();
+    void ReadSecretAreas(const DatabaseEntry& adventure);
+    void ReadSections(const DatabaseEntry& adventure);
+    void ReadRules(const DatabaseEntry& adventure);
+    void AssignMonsterLevels();
+    void AssignSectionMonsterLevels(WorldSection& section, int32_t base);
+    void PassMonsterLevelDownGates(Level& top);
+    void UpdateMonsterLevelRange();
+    AreaDefinition* PickSecretArea();
+    void AddDetachedLevel(AreaDefinition* area);
+
+    bool active = false;
     std::vector<std::unique_ptr<Level>> levels;
+    uint32_t layoutSeed = 0;
+    uint32_t secretSeed = 0;
+    std::string adventureName;
+    std::string epilogueText;
+    std::vector<std::unique_ptr<WorldSection>> sections;
+    std::unique_ptr<LayoutGrid> layoutGrid;
+    std::vector<std::pair<int32_t, int32_t>> pendingJoins;
+    std::vector<WorldSize> worldSizes;
+    int32_t selectedSize = -1;
+    int32_t selectedSizeEntry = -1;
+    std::vector<LevelCallback> callbacks[2][2];
+    bool callbacksEnabled = false;
+    int32_t firstSecretLevel = 0;
+    int32_t secretLevelCount = 0;
+    int32_t treasureLevel = 0;
+    std::vector<std::unique_ptr<AreaDefinition>> secretAreas;
+    float secretChanceTotal = 0.0f;
+    int32_t difficulty = 0;
+    int32_t highestMonsterLevel = 0;
+    int32_t lowestMonsterLevel = 100;
+    std::string textFile;
+    std::vector<std::string> beginningQuests;
+    std::vector<std::string> playerStatusEffects;
+    std::vector<std::string> unlocksOnWin;
+    int32_t playerLives = 0;
+    int32_t secretCount = 0;
+    int32_t greatTimeSeconds = 0;
+    float greatTimeScoreMult = 0.0f;
+    int32_t goodTimeSeconds = 0;
+    float goodTimeScoreMult = 0.0f;
+    std::string musicName;
     float levelWidth = 0.0f;
     float levelHeight = 0.0f;
 };
