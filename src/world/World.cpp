@@ -300,18 +300,21 @@ void World::AssignSectionMonsterLevels(WorldSection& section, int32_t base)
             level->monsterLevel = static_cast<int32_t>(value);
             if (level->area)
                 level->area->BuildMonsterPools(level->monsterLevel);
-            PassMonsterLevelDownGates(*level);
+            PassMonsterLevelDownGates(level->index);
             section.highestMonsterLevel = std::max(section.highestMonsterLevel, level->monsterLevel);
         }
     }
 }
 
-void World::PassMonsterLevelDownGates(Level& top)
+void World::PassMonsterLevelDownGates(int32_t index)
 {
+    Level* top = GetLevel(index);
+    if (!top)
+        return;
     // Gates pair up in both directions and content may link a chain back on itself: each level
     // is given its level once.
-    std::unordered_set<int32_t> visited{top.index};
-    std::vector<Level*> pending{&top};
+    std::unordered_set<int32_t> visited{index};
+    std::vector<Level*> pending{top};
     while (!pending.empty()) {
         Level* from = pending.back();
         pending.pop_back();

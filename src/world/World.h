@@ -110,6 +110,9 @@ public:
     // A random point of the level: drawn on stream 1 within its blocks' extent, snapped to the
     // world grid, drawn again while it would fall on another level. Level -1 outside the list.
     WorldPos RandomPointInLevel(int32_t level);
+    // Every level reached from this one through gates, except on the way back, gets one
+    // monster level more than the level it was reached from, and its area's monster pools.
+    void PassMonsterLevelDownGates(int32_t level);
     const std::vector<std::unique_ptr<WorldSection>>& GetSections() const { return sections; }
     const WorldSize* GetSelectedSize() const;
 
@@ -173,7 +176,6 @@ private:
     void ReadRules(const DatabaseEntry& adventure);
     void AssignMonsterLevels();
     void AssignSectionMonsterLevels(WorldSection& section, int32_t base);
-    void PassMonsterLevelDownGates(Level& top);
     void UpdateMonsterLevelRange();
     AreaDefinition* PickSecretArea();
     void AddDetachedLevel(AreaDefinition* area);
