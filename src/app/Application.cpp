@@ -32,6 +32,7 @@
 #include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
+#include "world/World.h"
 
 #include <ctime>
 #include <filesystem>
@@ -304,6 +305,19 @@ void InstallGameRules(Application& app)
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gGameData); });
 }
 
+// The world both halves build their levels on, and its area files. Its area definitions hold
+// shaders, so it is emptied before the resources are flushed.
+void InstallWorld(Application& app)
+{
+    app.AddStartUpHook(StartUpStep::World, [] {
+        gWorld = new World();
+        gWorld->Create();
+        World::RegisterResourceTypes();
+        return true;
+    });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gWorld); });
+}
+
 // Until a game server and client are built into the program, the commands that would
 // start or end a game say so rather than pretend.
 void InstallGameCommands(Application& app)
@@ -365,6 +379,7 @@ void InstallSystems(Application& app, const std::string& workingFolder)
     InstallShaders(app);
     InstallGraphics(app);
     InstallEffects(app);
+    InstallWorld(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
 }
