@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config ccache
           libgtest-dev libgmock-dev libbenchmark-dev
-          zlib1g-dev libminizip-dev libpng-dev libjpeg-dev)
+          zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
+          libopenal-dev libvorbis-dev)
 
 missing=()
 for p in "${packages[@]}"; do
