@@ -89,6 +89,8 @@ void SoundInstance::Play(int32_t handle, const SoundPos& where, int32_t newOwner
     }
     if (kind == kSoundMono)
         driver.SetSourcePitch(sourceHandle, sampleRate, pitch);
+    // Set before the gain is taken, so a loop started during the pause starts silent.
+    looping = loop;
     driver.SetSourceGain(sourceHandle, GetGain());
     StartPlaying(loop);
 }
@@ -175,7 +177,6 @@ void SoundInstance::StartPlaying(bool loop)
         driver.SetSourceLooping(sourceHandle, loop);
     else
         driver.SetStreamLooping(sourceHandle, stream, loop);
-    looping = loop;
     if (buffered)
         driver.PlayBuffer(sourceHandle, buffer);
     else
