@@ -1,6 +1,10 @@
 // Application -- the composition root: which implementation fills each system slot, and the program's run.
 #include "app/Application.h"
 
+#include "app/ThemeMusic.h"
+#include "audio/OpenAlSoundDriver.h"
+#include "audio/SoundSystem.h"
+#include "audio/SoundWorld.h"
 #include "core/Application.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
@@ -15,6 +19,7 @@
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
+#include "core/system/PlatformSystem.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixNetworkSystem.h"
@@ -318,6 +323,42 @@ void InstallWorld(Application& app)
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gWorld); });
 }
 
+// The sound system over OpenAL, started after the graphics and updated each client frame. Until
+// the game client exists, the sound world is the one with no client (the listener at the origin,
+// nothing paused) and the theme music is all that plays.
+void InstallSound(Application& app)
+{
+    auto world = std::make_shared<SoundWorld>();
+    app.SetSystem(SystemSlot::Sound, {
+        [world] { gSoundSystem = new SoundSystem(*world); },
+        [] { gSoundSystem->RegisterCommands(*gResourceManager); },
+        [] { Destroy(gSoundSystem); },
+    });
+    app.AddStartUpHook(StartUpStep::Sound, [world] {
+        if (!gSoundSystem->Init(std::make_unique<OpenAlSoundDriver>(*world)))
+            gPlatformSystem->CriticalError("Sound system failed to initialize!  See User/log.txt for more info.");
+        // The machine report that follows names the device the sound plays on.
+        if (gSystemInfo)
+            gSystemInfo->SetSoundDeviceQuery([] { return gSoundSystem ? gSoundSystem->GetDeviceName() : std::string(); });
+        return true;
+    });
+    auto music = std::make_shared<ThemeMusic>();
+    app.AddStartUpHook(StartUpStep::Game, [music] {
+        music->LoadGameSystem(*gDatabase);
+        return true;
+    });
+    app.AddFrameHook(FrameStep::ClientUpdate, [music](uint32_t) {
+        music->Update();
+        gSoundSystem->Update();
+    });
+    // The channels and the music let go before the resources are flushed, which deletes the
+    // sounds' buffers while the driver still exists.
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [music] {
+        music->Release();
+        gSoundSystem->ReleaseChannels();
+    });
+}
+
 // Until a game server and client are built into the program, the commands that would
 // start or end a game say so rather than pretend.
 void InstallGameCommands(Application& app)
@@ -380,6 +421,7 @@ void InstallSystems(Application& app, const std::string& workingFolder)
     InstallGraphics(app);
     InstallEffects(app);
     InstallWorld(app);
+    InstallSound(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
 }

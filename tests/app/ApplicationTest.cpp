@@ -26,6 +26,10 @@
 
 namespace {
 
+// No sound card: OpenAL Soft's null device mixes for nobody. Set before the first OpenAL call
+// of the process.
+const bool kNullSoundDevice = setenv("ALSOFT_DRIVERS", "null", 1) == 0;
+
 // The real platform services, but the window closes when the script says so and sleeping
 // moves the test's clock instead of the wall clock.
 class ScriptedPlatform : public PosixPlatformSystem {

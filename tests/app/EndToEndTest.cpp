@@ -23,6 +23,8 @@ pid_t StartGame(const std::filesystem::path& folder)
         int quiet = open("/dev/null", O_WRONLY);
         if (quiet < 0 || dup2(quiet, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0)
             _exit(126);
+        // No sound card: sound plays on OpenAL Soft's null device.
+        setenv("ALSOFT_DRIVERS", "null", 1);
         execl(EMBERLODE_EXECUTABLE, EMBERLODE_EXECUTABLE, static_cast<char*>(nullptr));
         _exit(127);
     }
