@@ -250,6 +250,12 @@ std::string ResourceManager::GetName(int32_t row)
     return CheckRow(row, "GetName") ? entries[row].name : std::string();
 }
 
+bool ResourceManager::IsLoaded(int32_t row)
+{
+    CriticalSectionGuard guard(lock);
+    return IsRow(row) && entries[row].loaded && entries[row].object;
+}
+
 int32_t ResourceManager::GetResourceCount()
 {
     CriticalSectionGuard guard(lock);

@@ -73,6 +73,8 @@ public:
     // With takeLock false the caller holds the lock and the row is loaded.
     Resource* WaitFor(int32_t row, bool takeLock);
     std::string GetName(int32_t row);
+    // Whether the row's object is built; false for -1 and a row outside the table. Never waits.
+    bool IsLoaded(int32_t row);
     int32_t GetResourceCount();
     int32_t GetReferenceCount(int32_t row);
     bool IsOfExtension(int32_t row, std::string_view extension);

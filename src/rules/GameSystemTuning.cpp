@@ -55,6 +55,7 @@ constexpr Key<int32_t> kIntKeys[] = {
     {"SkillPointRaise", &G::skillPointRaise},
     {"MaxRecruits", &G::maxRecruits},
     {"MaxMoney", &G::maxMoney},
+    {"WarpRings", &G::warpRings},
     {"InventorySize", &G::inventorySize},
     {"BookshelfSize", &G::bookshelfSize},
     {"InventoryTempSlot", &G::inventoryTempSlot},
@@ -167,6 +168,7 @@ constexpr Key<std::string> kStringKeys[] = {
     {"SoundNameCreatingGate", &G::soundNameCreatingGate},
     {"SoundNameTimeTick", &G::soundNameTimeTick},
     {"SoundNameLowHealth", &G::soundNameLowHealth},
+    {"LevelUpEffect", &G::levelUpEffect},
 };
 
 constexpr Key<FloatPair> kPairKeys[] = {

@@ -151,6 +151,8 @@ struct GameSystemTuning {
     bool useNewCharSkillBonuses = false;
     int32_t maxRecruits = 0;
     int32_t maxMoney = 0;
+    // How many rings around its target a warped entity's free-spot search tries.
+    int32_t warpRings = 0;
     int32_t inventorySize = 0;
     int32_t bookshelfSize = 0;
     int32_t inventoryTempSlot = 0;
@@ -187,6 +189,8 @@ struct GameSystemTuning {
     std::string soundNameCreatingGate;
     std::string soundNameTimeTick;
     std::string soundNameLowHealth;
+    // The model hung on a covenant member's head for a moment when it rises a level.
+    std::string levelUpEffect;
     int32_t lowHealthSoundWarningLevel = 0;
     float maxSelectedEntityDistance = 0.0f;
     bool showSelectedEntityIcon = false;

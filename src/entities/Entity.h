@@ -1,0 +1,211 @@
+// Entity -- the host's base of every simulated object: record loading, hit points, attachments, fading and deletion, warps and its header in the game update.
+#pragma once
+
+#include "core/SafePointer.h"
+#include "world/EntityBase.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Attachment;
+class DatabaseEntry;
+class EntityCovenant;
+class Event;
+class EventSystem;
+class Item;
+class MessageBuffer;
+class Skill;
+class StatPairList;
+class TypeRegistry;
+
+// An object a client sees on an entity (a sentient's status effects): its record's id and
+// an id of the instance.
+struct NetObject {
+    int32_t recordId = -1;
+    int32_t instanceId = 0;
+};
+
+// Flag bits of the entity flag word.
+namespace EntityFlag {
+enum : uint32_t {
+    HideModel = 0x1,
+    Invulnerable = 0x2,        // TakeDamage does nothing
+    SkillMarked = 0x4,
+    HugeDamage = 0x8,          // a sentient adds 100000 to both ends of its physical damage
+    Unnoticed = 0x10,
+    DeathPrevented = 0x20,     // health never stays at 0: it comes back at the maximum
+    NeverHated = 0x40,
+    IgnoresObstacles = 0x80,
+    QuestMarked = 0x100,
+    QuestShown = 0x200,
+    Hidden = 0x400,
+};
+} // namespace EntityFlag
+
+class Entity : public EntityBase {
+public:
+    // The event names the class registers, and the notification a damaged entity's effects see.
+    static constexpr const char* kDeleteEvent = "delete";
+    static constexpr const char* kFadeToEvent = "fadeTo";
+    // Fades advance in steps of the server's fixed step.
+    static constexpr float kFadeStep = 0.05f;
+    static constexpr int32_t kWarpNearRings = 4;
+
+    Entity();
+    ~Entity() override;
+
+    // Registers "delete" and "fadeTo" and the "Entity" handler table; called once at start-up,
+    // later calls change nothing.
+    static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
+    static int GetDeleteEventId() { return deleteEventId; }
+    static int GetFadeToEventId() { return fadeToEventId; }
+
+    // ---- Operations the subclasses replace ---------------------------------------------------
+    void Load(const DatabaseEntry* record) override;
+    EventClass* GetEventClass() const override;
+    // Keeps the entity's entry in the game's spatial grid in step.
+    void SetPosition(const WorldPos& newPosition) override;
+    void FreeModel() override;
+    // Loads the model through the resource manager and announces its name to the clients.
+    void ResolveModel(const std::string& path, ResourceHandle& out) override;
+    void Update(float seconds) override;
+    int32_t GetStat(int32_t stat) const override;
+    // The game updates only the entities that answer true.
+    virtual bool NeedsUpdate() const { return true; }
+    virtual bool KnowsSkill(int32_t) const { return true; }
+    virtual bool AcceptsAction(int32_t) const { return true; }
+    virtual Item* GetItem(int32_t, int32_t) const { return nullptr; }
+    virtual bool BagHasRoom(int32_t) const { return false; }
+    virtual void OnItemPlaced(int32_t, int32_t, Item*) {}
+    virtual void OnItemRemoved(int32_t, int32_t, Item*) {}
+    virtual bool IsRelatedTo(const Entity*) const { return true; }
+    virtual bool CanBeAttacked() const { return true; }
+    virtual bool TalksToOwnCovenantNpc() const { return false; }
+    virtual bool CanTurn() const { return true; }
+    virtual int32_t GetNpcType() const { return 0; }
+    virtual void CanEquip(Item*, Item*) {}
+    virtual int32_t ApplySkillLevels(Skill&) { return 0; }
+    virtual void OnPlaced() {}
+    virtual void SetSpawnTag(int32_t tag) { spawnTag = tag; }
+    virtual bool HasClearLineFrom(const WorldPos&) const { return false; }
+    virtual void CollectNetObjects(std::vector<NetObject>&) const {}
+    virtual void WriteNetState(MessageBuffer&) const {}
+    virtual void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet);
+    // The health actually gained.
+    virtual int32_t Heal(int32_t amount, Entity* source, bool show);
+    virtual void OnDamagePart(int32_t, int32_t) {}
+    virtual bool ShowsDamage() const { return true; }
+    virtual void OnAttackedBy(Entity*) {}
+    virtual bool CanAddStatusEffect(const DatabaseEntry*, const Entity*) const { return false; }
+    virtual bool HasStatusType(int32_t) const { return false; }
+    virtual void AddStatusEffectByName(std::string_view, Entity*, int32_t) {}
+    virtual void AddStatusEffect(const DatabaseEntry*, Entity*, int32_t) {}
+    // Ends every carried effect of the record.
+    virtual void RemoveStatusEffectOf(const DatabaseEntry*) {}
+    virtual void Notify(int32_t, Entity*) {}
+    // The user takes the entity's use status effect.
+    virtual void OnUsedBy(Entity* user);
+    virtual void Use(Entity*) {}
+    virtual void OnUseEnded(Entity* user);
+    virtual void RecordCombatEvent(int32_t, int32_t) {}
+    virtual int32_t ModifyIncomingDamage(Entity*, int32_t amount, int32_t) { return amount; }
+    virtual bool IsDamageable() const { return true; }
+    virtual void PrintInfo() const;
+    virtual void AddEngaged(Entity*) {}
+    virtual void RemoveEngaged(Entity*) {}
+    virtual Entity* GetCurrentTarget() const { return nullptr; }
+    virtual bool BlocksEntity(const Entity* other) const;
+    virtual void CollectLinkedEntities(std::vector<Entity*>&) const {}
+    virtual bool IsFriendly(const Entity*) const { return false; }
+    virtual bool IsHostile(const Entity*) const { return true; }
+    virtual void GetAttackSound(int32_t, std::string& out) const { out.clear(); }
+    virtual void GetCombatEffect(int32_t, std::string& out) const { out.clear(); }
+    virtual void BuildDamageList(const Skill*, StatPairList&) {}
+    virtual float GetHamstringChance() const { return 0.0f; }
+    virtual void GetAnchorPosition(WorldPos& out) const;
+    virtual void RaiseWhenHit(Entity*, bool) {}
+    virtual void OnMissedBy(Entity*, int32_t) {}
+    virtual void OnMissed(Entity*, int32_t) {}
+    virtual void ReportDamageDealt(int32_t) {}
+    virtual void OnSkillUsedOn(Entity*, Skill*) {}
+    virtual void Warp(const WorldPos& target);
+    virtual const DatabaseEntry* GetMusic() const { return nullptr; }
+    virtual float GetLootMoneyFactor() const { return 1.0f; }
+    virtual void OnVictimLooted(Entity*) {}
+    virtual void OnAddedToGame();
+    virtual void OnItemObtained(Item*) {}
+    virtual bool CanMove() const { return false; }
+    virtual bool IsInanimate() const { return true; }
+    virtual bool IsTrap() const { return false; }
+    virtual void OnNamedSignal(Entity*, std::string_view) {}
+    virtual bool IsCreature() const { return false; }
+    virtual bool TakesCriticalHits() const { return false; }
+    virtual bool TakesDeepWounds() const { return false; }
+    // Saved with the world: only entities not hanging on another.
+    virtual bool IsFree() const { return parentNumber == -1; }
+    virtual void WriteSaved(MessageBuffer&) const {}
+    virtual bool ReadSaved(MessageBuffer&, int32_t) { return true; }
+    // The kinds the game's searches pick out; the classes of those kinds answer true.
+    virtual bool IsProjectile() const { return false; }
+    virtual bool IsChest() const { return false; }
+    virtual bool IsGroundItem() const { return false; }
+
+    // ---- Shared operations ----------------------------------------------------------------
+    EntityCovenant* GetCovenant() const;
+    // health / maxHealth; 1 when maxHealth is below 1.
+    float GetHealthFraction() const;
+    Entity* GetParent() const;
+    // Where the other lies as seen along this entity's facing: East ahead, West behind.
+    int32_t RelativeDirectionTo(const Entity& other) const;
+    void QueueWorldEvent(std::string_view name, float radius, float value) const;
+    // The length of the named animation at its rate; 0 without such an animation.
+    float AnimationDuration(std::string_view name) const;
+    void FadeTo(float targetAlpha, float seconds);
+    void FadeOutAndDelete(float seconds);
+    // Delivers "delete" to the entity after the delay.
+    void ScheduleDelete(float seconds);
+
+    // ---- Attachments: children hung on a tag of the parent's model --------------------------
+    static Entity* CreateAttachment(const DatabaseEntry* record, Entity* parent, std::string_view modelName,
+                                    std::string_view tagName, float newScale);
+    static void AttachTemporary(Entity* parent, std::string_view modelName, std::string_view tagName, float seconds);
+    bool RemoveAttachment(std::string_view tagName, std::string_view modelName);
+    void AddAttachmentsFromRecord(const DatabaseEntry* record);
+    void RemoveAttachmentsFromRecord(const DatabaseEntry* record);
+    void AddAttachments(const std::vector<const Attachment*>& list);
+    void DetachFromParent();
+    void DeleteChildren();
+    int32_t GetChildCount() const;
+
+    // A free spot around the entity for it, no further than five rings, else the position itself.
+    static void WarpEntityNear(Entity& entity, const WorldPos& target);
+    // The 31 fields every visible entity's state starts with.
+    void WriteNetHeader(MessageBuffer& buffer) const;
+    // Level index, x, y, a word and a text, as the world save holds them. False when the
+    // bytes run out or a coordinate is not finite.
+    static bool ReadEntityPlacement(MessageBuffer& buffer, WorldPos& where, int32_t& number, std::string& name);
+
+    int32_t spawnTag = 0;
+    const DatabaseEntry* useStatusEffect = nullptr;
+    // Set: Load leaves the model alone.
+    bool modelPreset = false;
+
+protected:
+    // Removes the entity from the game and destroys it.
+    void OnDeleteEvent(Event& event);
+    void OnFadeToEvent(Event& event);
+
+private:
+    void ScheduleFadeStep(float target, float step, int32_t stepsLeft);
+    void AddAttachmentOf(const Attachment& attachment);
+    void LoadLooks(const DatabaseEntry* record);
+    void LoadFlags(const DatabaseEntry* record);
+
+    std::vector<SafePointer> children;
+
+    static int deleteEventId;
+    static int fadeToEventId;
+    static EventClass* eventClass;
+};

@@ -1,0 +1,30 @@
+// EntityCovenant -- a covenant as its member entities see it; the covenants library implements it.
+#pragma once
+
+#include "world/WorldPos.h"
+
+#include <cstdint>
+
+class Entity;
+class Sentient;
+
+class EntityCovenant {
+public:
+    virtual ~EntityCovenant() = default;
+
+    virtual bool IsMember(const Sentient& sentient) const = 0;
+    virtual WorldPos GetHomePosition() const = 0;
+    // The entity that stands for the covenant's home; null when it has none.
+    virtual const Entity* GetHomeEntity() const = 0;
+    // The covenant's Defense, Armor or resistance value, answered for its home entity.
+    virtual int32_t GetHomeStat(int32_t stat) const = 0;
+    // After a member's stats changed.
+    virtual void RecomputeTotals() = 0;
+    // The covenant's flat change of a member's stat in a pass of the stat computation.
+    virtual void ModifyMemberStat(int32_t stat, int32_t& value, int32_t pass) const = 0;
+    virtual void OnMemberDied(Sentient& member) = 0;
+    virtual void RecordMemberExperience(int32_t sourceLevel, int32_t kind, float multiplier) = 0;
+    virtual void OnMemberGainedExperience(Sentient& member, int32_t amount) = 0;
+    virtual bool IsRaiding() const = 0;
+    virtual bool IsBeingRaided() const = 0;
+};

@@ -1,0 +1,215 @@
+// GameServices -- what the entities ask of the game that runs them: the entity table, searches, timed actions, lines for the clients, covenants.
+#include "entities/GameServices.h"
+
+#include "core/StringUtil.h"
+#include "core/Vector.h"
+#include "entities/Entity.h"
+#include "entities/Sentient.h"
+#include "rules/GameData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+GameServices* gGameServices = nullptr;
+
+namespace {
+
+constexpr uint32_t kGameServicesDefaultSolidMask = 5;
+
+float GameServicesDistance(const WorldPos& from, const WorldPos& to)
+{
+    return Vector2Length(from.DeltaTo(to));
+}
+
+// The distance from the point to the segment from the origin to the end.
+float GameServicesDistanceToSegment(const Vector2& point, const Vector2& end)
+{
+    float lengthSquared = end.x * end.x + end.y * end.y;
+    float t = lengthSquared > 0.0f ? (point.x * end.x + point.y * end.y) / lengthSquared : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    return Vector2Length(point - end * t);
+}
+
+bool GameServicesIsBlocker(const Entity& other, uint32_t solidMask)
+{
+    return other.netFlag && other.solidType >= 0 && other.solidType < 32 && (solidMask & (1u << other.solidType));
+}
+
+} // namespace
+
+Sentient* GameServices::FindNearestPlayer(const WorldPos& position) const
+{
+    Sentient* nearest = nullptr;
+    float best = std::numeric_limits<float>::max();
+    for (Sentient* player : GetPlayers()) {
+        if (!player)
+            continue;
+        float distance = GameServicesDistance(position, player->position);
+        if (distance < best) {
+            best = distance;
+            nearest = player;
+        }
+    }
+    return nearest;
+}
+
+void GameServices::FindEntitiesInRadius(const WorldPos& centre, const Entity* source, float radius, uint32_t filter,
+                                        std::vector<Entity*>& out, bool addSourceRadius) const
+{
+    out.clear();
+    if (addSourceRadius && source)
+        radius += source->radius;
+    std::vector<int32_t> numbers;
+    CollectEntitiesNear(centre, radius, true, numbers);
+    for (int32_t number : numbers) {
+        Entity* entity = GetEntity(number);
+        if (entity && PassesFilter(*entity, source, filter))
+            out.push_back(entity);
+    }
+}
+
+bool GameServices::PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const
+{
+    if ((filter & RadiusFilter::NotSource) && &entity == source)
+        return false;
+    if ((filter & RadiusFilter::Living) && (entity.maxHealth < 1 || entity.health < 1))
+        return false;
+    if ((filter & RadiusFilter::NotFriendly) && source && source->IsFriendly(&entity))
+        return false;
+    if ((filter & RadiusFilter::NoCovenant) && entity.covenantIndex >= 0)
+        return false;
+    if ((filter & RadiusFilter::Related) && !(source && source->IsRelatedTo(&entity)))
+        return false;
+    if ((filter & RadiusFilter::Creatures) && !entity.IsCreature())
+        return false;
+    if (filter & RadiusFilter::Every)
+        return true;
+    if ((filter & RadiusFilter::Friendly) && source && source->IsFriendly(&entity))
+        return true;
+    if ((filter & RadiusFilter::Hostile) && source && source->IsHostile(&entity))
+        return true;
+    bool bothSentients = dynamic_cast<const Sentient*>(&entity) && dynamic_cast<const Sentient*>(source);
+    if (bothSentients && (filter & (RadiusFilter::FactionAlly | RadiusFilter::FactionNeutral))) {
+        int32_t relationship = GetRelationship(source, &entity);
+        if (((filter & RadiusFilter::FactionAlly) && relationship >= 3) ||
+            ((filter & RadiusFilter::FactionNeutral) && relationship >= 2))
+            return true;
+    }
+    if ((filter & RadiusFilter::Dead) && entity.maxHealth >= 1 && entity.health <= 0)
+        return true;
+    if ((filter & RadiusFilter::Projectiles) && entity.IsProjectile())
+        return true;
+    return (filter & RadiusFilter::Chests) && entity.IsChest();
+}
+
+bool GameServices::HasClearLine(const WorldPos& from, const Entity* entity, uint32_t solidMask) const
+{
+    if (!entity)
+        return false;
+    if (entity->flags & EntityFlag::IgnoresObstacles)
+        return true;
+    if (solidMask == 0)
+        solidMask = kGameServicesDefaultSolidMask;
+    float fraction = 1.0f;
+    if (TraceLine(from, entity->position, nullptr, entity, fraction))
+        return false;
+    Vector2 way = from.DeltaTo(entity->position);
+    std::vector<Entity*> near;
+    FindEntitiesInRadius(from, nullptr, Vector2Length(way), RadiusFilter::Every, near, false);
+    for (const Entity* other : near) {
+        if (other == entity || !GameServicesIsBlocker(*other, solidMask))
+            continue;
+        if (GameServicesDistanceToSegment(from.DeltaTo(other->position), way) < other->radius)
+            return false;
+    }
+    return true;
+}
+
+bool GameServices::IsSpotFree(const WorldPos& position) const
+{
+    if (IsCellBlocked(position))
+        return false;
+    std::vector<int32_t> numbers;
+    CollectEntitiesNear(position, kSpotClearance, false, numbers);
+    return std::none_of(numbers.begin(), numbers.end(), [this](int32_t number) {
+        const Entity* entity = GetEntity(number);
+        return entity && (entity->IsGroundItem() || entity->IsChest());
+    });
+}
+
+bool GameServices::IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask) const
+{
+    if (!entity)
+        return false;
+    if (entity->flags & EntityFlag::IgnoresObstacles)
+        return true;
+    if (solidMask == 0)
+        solidMask = kGameServicesDefaultSolidMask;
+    if (IsBodyBlocked(position, entity->radius))
+        return false;
+    std::vector<int32_t> numbers;
+    CollectEntitiesNear(position, entity->radius, false, numbers);
+    return std::none_of(numbers.begin(), numbers.end(), [this, entity, solidMask](int32_t number) {
+        const Entity* other = GetEntity(number);
+        return other && other != entity && GameServicesIsBlocker(*other, solidMask);
+    });
+}
+
+bool GameServices::FindSpawnPositionInRing(const WorldPos& centre, int32_t r, const SpawnSearch& search,
+                                           WorldPos& out) const
+{
+    if (r < 0)
+        return false;
+    FloatPair cell = gGameData ? gGameData->GetTuning().gridSize : FloatPair{32.0f, 32.0f};
+    for (int32_t row = r; row >= -r; --row) {
+        bool edgeRow = row == r || row == -r;
+        for (int32_t column = -r; column <= r; column += edgeRow ? 1 : 2 * r) {
+            WorldPos candidate = centre;
+            candidate.wrap = true;
+            candidate.x += static_cast<float>(column) * cell.x;
+            candidate.y += static_cast<float>(row) * cell.y;
+            candidate.Normalize();
+            if (candidate.level == -1 || (!search.otherLevels && candidate.level != centre.level))
+                continue;
+            bool free = search.freeSpot ? IsSpotFree(candidate)
+                                        : IsSpotFreeForBody(candidate, search.entity, search.solidMask);
+            if (free) {
+                out = candidate;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool GameServices::FindSpawnPosition(const WorldPos& centre, int32_t rings, const SpawnSearch& search, bool useCentre,
+                                     WorldPos& out) const
+{
+    for (int32_t r = 0; r <= rings; ++r)
+        if (FindSpawnPositionInRing(centre, r, search, out))
+            return true;
+    if (!useCentre)
+        return false;
+    out = centre;
+    return true;
+}
+
+Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPos& position, float seconds)
+{
+    auto* entity = new Entity();
+    entity->LoadModels(modelName);
+    entity->flags |= EntityFlag::HideModel;
+    entity->SetPosition(position);
+    if (AddEntity(entity) == -1) {
+        delete entity;
+        return nullptr;
+    }
+    entity->ScheduleDelete(seconds);
+    return entity;
+}
+
+void GameServices::SendMessage(std::string_view text, int32_t kind)
+{
+    QueueClientCommand(StringFormat("msg %d \"%.*s\"", kind, static_cast<int>(text.size()), text.data()));
+}

@@ -1,0 +1,153 @@
+// GameServices -- what the entities ask of the game that runs them: the entity table, searches, timed actions, lines for the clients, covenants.
+#pragma once
+
+#include "world/WorldPos.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class DatabaseEntry;
+class Entity;
+class EntityCovenant;
+class Event;
+class Item;
+class Sentient;
+
+// The bits of FindEntitiesInRadius. An entity is kept when it passes every exclusion bit set
+// and at least one inclusion bit set.
+namespace RadiusFilter {
+enum : uint32_t {
+    Every = 0x1,            // inclusion
+    Friendly = 0x2,         // inclusion: the source is friendly to it
+    Hostile = 0x4,          // inclusion: the source is hostile to it
+    FactionAlly = 0x8,      // inclusion: both sentients, relationship 3 or more
+    NotSource = 0x10,       // exclusion
+    Dead = 0x20,            // inclusion: maximum health 1 or more, health below 1
+    Living = 0x40,          // exclusion: keeps maximum health and health both above 0
+    Projectiles = 0x80,     // inclusion
+    NotFriendly = 0x100,    // exclusion: drops those the source is friendly to
+    FactionNeutral = 0x200, // inclusion: both sentients, relationship 2 or more
+    NoCovenant = 0x400,     // exclusion: drops covenant members
+    Chests = 0x800,         // inclusion
+    Related = 0x1000,       // exclusion: keeps those the source's IsRelatedTo accepts
+    Creatures = 0x2000,     // exclusion: keeps creatures
+};
+} // namespace RadiusFilter
+
+// How a ring search judges a cell.
+struct SpawnSearch {
+    // The body that must fit; the body test refuses every spot without one.
+    const Entity* entity = nullptr;
+    // Set: an open world cell with no ground item within 0.05 (IsSpotFree). Clear: the body test.
+    bool freeSpot = false;
+    bool otherLevels = false;
+    // Bit (1 << solidType) of the blockers that count; 0 means 5 (Normal and Transparent).
+    uint32_t solidMask = 0;
+};
+
+// The game's world events for the clients: a named sound or effect at a place.
+struct WorldEventRequest {
+    std::string name;
+    int32_t entityNumber = -1;
+    WorldPos position;
+    float radius = 0.0f;
+    float value = 0.0f;
+};
+
+// Filled by the server's game, and in the tests by a fake with the same contract. Entity
+// numbers are table slots 0..kMaxEntities-1; anything else names no entity.
+class GameServices {
+public:
+    static constexpr int32_t kMaxEntities = 1500;
+    static constexpr float kSpotClearance = 0.05f;
+
+    virtual ~GameServices() = default;
+
+    // ---- The entity table and the players ------------------------------------------------
+    virtual Entity* GetEntity(int32_t number) const = 0;
+    // The slot free longest (at least one second when one is that old) gets the entity, sets
+    // its number and calls OnAddedToGame. -1 with "Couldn't add entity, too many entities"
+    // logged when the table is full, or when OnAddedToGame gave the number up (the slot is
+    // then cleared): the caller deletes the entity.
+    virtual int32_t AddEntity(Entity* entity) = 0;
+    // Clears the slot, flags the entity's timed actions done; the caller destroys it.
+    virtual void RemoveEntity(Entity* entity) = 0;
+    virtual const std::vector<Sentient*>& GetPlayers() const = 0;
+    Sentient* FindNearestPlayer(const WorldPos& position) const;
+
+    // ---- Timed actions: events delivered to an entity's handler after a delay --------------
+    // The game owns the record from here on; delay in seconds of game time.
+    virtual void ScheduleTimedAction(Entity* entity, Event* event, float delay) = 0;
+    // Flags done every pending action of the event id for the entity; true when any was.
+    virtual bool CancelTimedActions(int eventId, const Entity* entity) = 0;
+    // The first pending action of the event id for the entity; null when none.
+    virtual Event* FindTimedAction(int eventId, const Entity* entity) const = 0;
+
+    // ---- Searches -----------------------------------------------------------------------
+    // The entity numbers whose distance to the position (less their radius with useRadii) is
+    // at most the radius.
+    virtual void CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii,
+                                     std::vector<int32_t>& out) const = 0;
+    // out is cleared first; see RadiusFilter.
+    void FindEntitiesInRadius(const WorldPos& centre, const Entity* source, float radius, uint32_t filter,
+                              std::vector<Entity*>& out, bool addSourceRadius) const;
+    virtual void MoveInGrid(Entity* entity, const WorldPos& from, const WorldPos& to) = 0;
+    // True when the straight way is blocked; fraction is how far it got (0..1).
+    virtual bool TraceLine(const WorldPos& from, const WorldPos& to, const Entity* shooter, const Entity* ignored,
+                           float& fraction) const = 0;
+    // Whether the world has a level of the index.
+    virtual bool IsKnownLevel(int32_t level) const = 0;
+    // The world's own test of a level cell.
+    virtual bool IsCellBlocked(const WorldPos& position) const = 0;
+    // The world's test of a body of the radius standing at the position.
+    virtual bool IsBodyBlocked(const WorldPos& position, float bodyRadius) const = 0;
+    // The straight way from the position to the entity, then the blockers along it.
+    bool HasClearLine(const WorldPos& from, const Entity* entity, uint32_t solidMask) const;
+    // An open cell with no ground item or chest within kSpotClearance.
+    bool IsSpotFree(const WorldPos& position) const;
+    // The entity's body fits at the position: no obstacle under it and no solid entity of a
+    // kind in the mask within its radius. Always for an entity that ignores obstacles.
+    bool IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask) const;
+    // The border cells of the square ring of radius r cells around the centre, rows from north
+    // (+y) to south, each from west to east; the first accepted cell goes to out.
+    bool FindSpawnPositionInRing(const WorldPos& centre, int32_t r, const SpawnSearch& search, WorldPos& out) const;
+    // Rings 0..rings in turn; when none yields, the centre with useCentre, else false.
+    bool FindSpawnPosition(const WorldPos& centre, int32_t rings, const SpawnSearch& search, bool useCentre,
+                           WorldPos& out) const;
+    // A plain entity showing the model (flagged HideModel, as the game's model entities are),
+    // deleted after the seconds.
+    Entity* SpawnModelEntity(std::string_view modelName, const WorldPos& position, float seconds);
+
+    // ---- Lines for the clients ------------------------------------------------------------
+    virtual void QueueClientCommand(std::string_view line) = 0;
+    // "msg %d \"%s\"" with the kind and the text.
+    void SendMessage(std::string_view text, int32_t kind);
+    // Nothing for an empty name.
+    virtual void QueueWorldEvent(const WorldEventRequest& request) = 0;
+    // Remembers the name of a resource handle and announces a new pair to the clients.
+    virtual void RegisterResourceName(int32_t handle, std::string_view name) = 0;
+
+    // ---- Time and tuning --------------------------------------------------------------------
+    // Seconds of game time since the game began.
+    virtual double GetGameTime() const = 0;
+    virtual float GetStepLength() const = 0;
+    virtual float GetExperienceLossFraction() const = 0;
+    // Seconds a combat outcome stays in a sentient's entity state.
+    virtual float GetCombatEventTime() const = 0;
+
+    // ---- Items, covenants and relations ------------------------------------------------------
+    // A new item of the record at the level, or null.
+    virtual std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) = 0;
+    // Null for a negative index or one past the list.
+    virtual EntityCovenant* GetCovenant(int32_t index) const = 0;
+    // 0 (hostile) to 4 (friendliest); 2 when either is missing.
+    virtual int32_t GetRelationship(const Entity* a, const Entity* b) const = 0;
+
+private:
+    bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;
+};
+
+extern GameServices* gGameServices;

@@ -1,0 +1,225 @@
+// Sentient -- the host's living, fighting entity: stats and their recomputation, status effects, party, experience, regeneration.
+#pragma once
+
+#include "core/Color.h"
+#include "core/RandomTimer.h"
+#include "entities/Entity.h"
+#include "rules/IntArray.h"
+#include "rules/SkillUser.h"
+#include "rules/StatPairList.h"
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class CharacterClass;
+class Inventory;
+class SkillList;
+class StatusEffect;
+
+// Experience kinds with their own game-data factor; every other kind uses the caller's alone.
+namespace ExperienceKind {
+constexpr int32_t kSecret = 1;
+constexpr int32_t kLevel = 3;
+} // namespace ExperienceKind
+
+// Notification codes handed to the status effects and the subclasses.
+namespace SentientNotice {
+constexpr int32_t kActionCancelled = 3;
+constexpr int32_t kDamaged = 7;
+constexpr int32_t kDamagedOverTime = 8;
+constexpr int32_t kAttacked = 9;
+} // namespace SentientNotice
+
+// A short-lived note that another entity blocked, parried, hit ... this one; it becomes an
+// entity-state bit while it lasts.
+struct CombatRecord {
+    int32_t entityNumber = -1;  // -1: a free record
+    float remaining = 0.0f;     // seconds
+    int32_t stateBit = 0;
+};
+
+class Sentient : public Entity, public SkillUser {
+public:
+    static constexpr int32_t kStatCount = CharacterStat::Num;
+    static constexpr int32_t kMaxLevel = 100;
+    static constexpr int32_t kStatPasses = 4;
+    static constexpr int32_t kPercentPass = 2;
+    static constexpr float kHomeRange = 750.0f;
+    static constexpr float kEngagedRange = 300.0f;
+    static constexpr float kTargetCombatRange = 400.0f;
+
+    Sentient();
+    ~Sentient() override;
+
+    // ---- Entity operations -------------------------------------------------------------------
+    void Update(float seconds) override;
+    bool KnowsSkill(int32_t skillId) const override;
+    const IntArray* GetStats() const override { return &stats; }
+    int32_t GetStat(int32_t stat) const override;
+    Item* GetItem(int32_t bag, int32_t index) const override;
+    bool BagHasRoom(int32_t bag) const override;
+    float GetMovementSpeed() const override;
+    void CollectNetObjects(std::vector<NetObject>& out) const override;
+    // The record ids of the ten visible equipment slots.
+    void WriteNetState(MessageBuffer& buffer) const override;
+    void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
+    int32_t Heal(int32_t amount, Entity* source, bool show) override;
+    void OnAttackedBy(Entity* attacker) override;
+    bool CanAddStatusEffect(const DatabaseEntry* record, const Entity* source) const override;
+    bool HasStatusType(int32_t type) const override;
+    void AddStatusEffectByName(std::string_view name, Entity* source, int32_t level) override;
+    void AddStatusEffect(const DatabaseEntry* record, Entity* source, int32_t level) override;
+    void RemoveStatusEffectOf(const DatabaseEntry* record) override { ExpireEffectsOfDefinition(record); }
+    void Notify(int32_t code, Entity* other) override;
+    void RecordCombatEvent(int32_t stateBit, int32_t entityNumber) override;
+    bool IsDamageable() const override;
+    void AddEngaged(Entity* entity) override;
+    void RemoveEngaged(Entity* entity) override;
+    bool IsFriendly(const Entity* other) const override;
+    bool IsHostile(const Entity* other) const override;
+    void BuildDamageList(const Skill* skill, StatPairList& table) override;
+    void Warp(const WorldPos& target) override;
+    bool IsCreature() const override { return true; }
+    bool TakesCriticalHits() const override { return true; }
+    bool TakesDeepWounds() const override { return true; }
+
+    // ---- SkillUser ---------------------------------------------------------------------------
+    int32_t GetItemRequirementAt(int32_t bag, int32_t slot) const override;
+    bool IsEnemy(const SkillUser& other) const override;
+    bool IsTargetable() const override { return true; }
+    float GetDistance2D(const SkillUser& other, bool lessRadii) const override;
+    Vector2 GetDeltaTo(const SkillUser& other) const override;
+    int32_t GetDirectionIndex() const override { return facing; }
+
+    // ---- Operations the subclasses replace ---------------------------------------------------
+    virtual void ClassStatBonus(int32_t, int32_t&, int32_t) const {}
+    virtual void OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool quiet);
+    virtual void LevelUp();
+    virtual void RegenerateTick();
+    virtual bool IsEngaged(bool targetingMe, bool targetingMyParty, bool visibleOnly, float range) const;
+    virtual void Alert(Entity*) {}
+    virtual void AlertCompanion(Entity*) {}
+    virtual bool IsNeverHostileTo(const Entity*) const { return false; }
+    virtual bool IsFactionAlly(const Sentient& other) const;
+    virtual void GetUnarmedDamage(StatPairList& table) const;
+    virtual float GetStrengthDamageMultiplier() const;
+    virtual float GetExperienceShare() const { return 1.0f; }
+    virtual float GetExperienceValue() const { return 1.0f; }
+    virtual int32_t GetScoreForKill() const { return 0; }
+    virtual void CollectPartyInRange(std::vector<Sentient*>& out, float range) const;
+    virtual bool ReloadsOnClassChange() const { return false; }
+    virtual bool IsGuard() const { return false; }
+    virtual int32_t ComputeArmor() const { return 0; }
+    virtual int32_t ComputeDefense() const;
+    virtual int32_t ComputeAttack() const;
+    virtual int32_t ComputeMaxHealth() const;
+    virtual int32_t ComputeMinDamage() const { return 1; }
+    virtual int32_t ComputeMaxDamage() const { return 4; }
+    virtual int32_t ComputeResistance(int32_t stat) const;
+    virtual bool CanGainExperience() const { return true; }
+    virtual float GetSizeScale() const { return 1.0f; }
+    virtual void SendMessage(std::string_view, int32_t) {}
+    virtual bool HasNoMissChances() const { return false; }
+    virtual bool CanLifeBeStolen() const { return true; }
+    // A player's current enemy, an actor's; none for a plain sentient.
+    virtual Entity* GetCurrentEnemy() const { return nullptr; }
+    // A player busy with an action; never for a plain sentient.
+    virtual bool IsBusy() const { return false; }
+
+    // ---- Stats and class ----------------------------------------------------------------------
+    void RecalculateStats(bool refill);
+    void SetClass(int32_t classIndex, bool quiet);
+    const CharacterClass* GetClass() const { return characterClass; }
+    void AddPower(int32_t amount);
+    void AddMoney(int32_t amount);
+    void GainPower(float amount);
+    const StatPairList& GetDamageList() const { return damageList; }
+
+    // ---- Dynamic stats -------------------------------------------------------------------------
+    float GetDynamicStat(int32_t index, const Skill* skill) const;
+    void ApplyDynamicStat(int32_t index, const Skill* skill, float& value) const;
+    void ApplyDynamicStatToInt(int32_t index, int32_t& value) const;
+    void GetDefendingDynamicStat(int32_t index, float& value) const;
+
+    // ---- Status effects -----------------------------------------------------------------------
+    void AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* source);
+    StatusEffect* FindSameGroup(const StatusEffect& effect, const Entity* source) const;
+    void UpdateStatusEffects(float seconds);
+    bool CanAttack() const;
+    bool CanUseSkills(bool spell) const;
+    bool HasDamageBreakEffect() const;
+    void WeakenEffectsByGroup(std::string_view group, int32_t amount);
+    void ExpireEffectsOfDefinition(const DatabaseEntry* record);
+    void ExpireAllEffects();
+    const std::vector<std::unique_ptr<StatusEffect>>& GetStatusEffects() const { return statusEffects; }
+
+    // ---- Combat state -------------------------------------------------------------------------
+    bool IsInCombat() const;
+    bool HasEnemyNear() const;
+    bool CanSee(const Entity* other) const;
+    bool IsNearCovenantHome() const;
+    const char* GetAttackAnimationName() const;
+
+    // ---- Party ------------------------------------------------------------------------------
+    // Refuses a leader that would close a loop of leaders.
+    void SetLeader(Sentient* newLeader);
+    Sentient* GetLeader() const { return leader.GetAs<Sentient>(); }
+    void AddCompanion(Sentient* companion, int32_t maxPartySize);
+    void RemoveCompanion();
+    void ReleaseCompanions();
+    void UpdateCompanionAverage();
+    Sentient* GetPartyTop() const;
+    void CollectParty(std::vector<Sentient*>& out) const;
+    bool IsInParty(const Sentient* other) const;
+    Sentient* FirstCompanion() const;
+    void CollectCompanionNumbers(std::vector<int32_t>& out) const;
+    void AlertParty(Entity* attacker);
+    void AlertCompanions(Entity* attacker);
+    float GetPartyShare() const { return partyShare; }
+
+    // ---- Experience -------------------------------------------------------------------------
+    int32_t GainExperience(int32_t sourceLevel, int32_t kind, float factor);
+    int32_t PayXpDebt(int32_t xp);
+    int32_t AddXpDebtOnDeath();
+    void ReduceXpDebt(int32_t amount);
+
+    RandomTimer retargetTimer;
+    IntArray stats;
+    std::unique_ptr<Inventory> inventory;
+    std::unique_ptr<SkillList> skillList;
+    int32_t stanceWord = -1;
+    std::vector<int32_t> extraSkills;
+    int32_t baseSpeed = 0;
+    RandomTimer powerDecayTimer;
+    float lightIntensity = 0.0f;
+    Color sentientLightColor;
+
+private:
+    void ComputeStats(int32_t pass, bool refill);
+    void ComputeDerivedStats(bool refill);
+    void ApplyStatModifiers(int32_t stat, int32_t pass);
+    bool IsStatModifiable(int32_t stat, int32_t pass) const;
+    int32_t ComputeAttackSpeed() const;
+    void ApplyFlatDamageModifiers(int32_t kind, StatPairList& table) const;
+    void ApplyPercentDamageModifiers(StatPairList& table) const;
+    void AddEffectDamage(int32_t kind, StatPairList& table) const;
+    void RegenerateHealth();
+    void RegeneratePower();
+    void UpdateCombatRecords(float seconds);
+    void UpdatePowerDecay();
+    void ApplyLevelGains();
+    void DiscardEffect(std::unique_ptr<StatusEffect> effect);
+    bool WouldLeadInLoop(const Sentient* candidate) const;
+
+    const CharacterClass* characterClass = nullptr;
+    std::vector<std::unique_ptr<StatusEffect>> statusEffects;
+    SafePointer leader;
+    std::vector<SafePointer> companions;
+    std::vector<SafePointer> engaged;
+    float partyShare = 1.0f;
+    std::vector<CombatRecord> combatRecords;
+    StatPairList damageList;
+    int32_t nextEffectInstance = 1;
+};

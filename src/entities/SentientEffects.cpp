@@ -1,0 +1,178 @@
+// Sentient -- the status effects a sentient carries: their stacking, their update and the questions asked of them.
+#include "entities/Sentient.h"
+
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "entities/StatusEffect.h"
+
+#include <algorithm>
+
+void Sentient::AddStatusEffectByName(std::string_view name, Entity* source, int32_t level)
+{
+    if (name.empty() || !gDatabase)
+        return;
+    // Only a status-effect record makes an effect; any other entry of the name is refused.
+    const DatabaseEntry* record = gDatabase->FindEntryByName(name);
+    if (record && record->GetType() == DatabaseEntryType::StatusEffect)
+        AddStatusEffect(record, source, level);
+}
+
+void Sentient::AddStatusEffect(const DatabaseEntry* record, Entity* source, int32_t level)
+{
+    if (!record)
+        return;
+    auto effect = std::make_unique<StatusEffect>();
+    effect->SetDefinition(record, level, dynamic_cast<Sentient*>(source));
+    AttachStatusEffect(std::move(effect), source);
+}
+
+void Sentient::AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* source)
+{
+    if (!effect || (maxHealth > 0 && health <= 0))
+        return;
+    effect->source.Set(source);
+    int32_t type = effect->effectType;
+    StatusEffect* same = type == StatusEffectType::Normal ? nullptr : FindSameGroup(*effect, source);
+    if (same) {
+        switch (type) {
+        case StatusEffectType::Combine:
+            same->CombineWith(*effect);
+            RecalculateStats(false);
+            return;
+        case StatusEffectType::OnlyOneKeepOld:
+            RecalculateStats(false);
+            return;
+        case StatusEffectType::Cancel:
+            same->Expire();
+            RecalculateStats(false);
+            return;
+        default:
+            same->Expire();
+            break;
+        }
+    }
+    effect->instanceId = nextEffectInstance++;
+    effect->SetOwner(this);
+    effect->Start();
+    statusEffects.push_back(std::move(effect));
+    RecalculateStats(false);
+}
+
+StatusEffect* Sentient::FindSameGroup(const StatusEffect& effect, const Entity* source) const
+{
+    for (const std::unique_ptr<StatusEffect>& carried : statusEffects) {
+        if (carried->effectType == StatusEffectType::OnePerInflicter && carried->source.Get() != source)
+            continue;
+        if (carried->IsInSameGroup(&effect))
+            return carried.get();
+    }
+    return nullptr;
+}
+
+bool Sentient::CanAddStatusEffect(const DatabaseEntry* record, const Entity* source) const
+{
+    if (!record)
+        return false;
+    StatusEffect probe;
+    probe.SetDefinition(record, 1, nullptr);
+    bool single = probe.effectType == StatusEffectType::OnlyOne ||
+                  probe.effectType == StatusEffectType::OnePerInflicter ||
+                  probe.effectType == StatusEffectType::OnlyOneExact;
+    return !(single && FindSameGroup(probe, source));
+}
+
+void Sentient::UpdateStatusEffects(float seconds)
+{
+    bool removed = false;
+    // By index: a tick may add effects to the end of the list.
+    for (size_t i = 0; i < statusEffects.size();) {
+        if (!statusEffects[i]->Update(*this, seconds)) {
+            ++i;
+            continue;
+        }
+        statusEffects[i]->End();
+        statusEffects.erase(statusEffects.begin() + static_cast<std::ptrdiff_t>(i));
+        removed = true;
+    }
+    if (removed)
+        RecalculateStats(false);
+}
+
+bool Sentient::HasStatusType(int32_t type) const
+{
+    return std::any_of(statusEffects.begin(), statusEffects.end(),
+                       [type](const std::unique_ptr<StatusEffect>& effect) { return effect->statusType == type; });
+}
+
+void Sentient::Notify(int32_t code, Entity*)
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
+        effect->OnSimpleEvent(code);
+}
+
+bool Sentient::IsDamageable() const
+{
+    return std::none_of(statusEffects.begin(), statusEffects.end(), [](const std::unique_ptr<StatusEffect>& effect) {
+        return !effect->IsExpired() && effect->absorbAllDamage;
+    });
+}
+
+bool Sentient::CanAttack() const
+{
+    return std::none_of(statusEffects.begin(), statusEffects.end(),
+                        [](const std::unique_ptr<StatusEffect>& effect) { return effect->cantAttack; });
+}
+
+bool Sentient::CanUseSkills(bool spell) const
+{
+    return std::none_of(statusEffects.begin(), statusEffects.end(), [spell](const std::unique_ptr<StatusEffect>& effect) {
+        return effect->cantUseSkills || (spell && effect->cantUseSpells);
+    });
+}
+
+bool Sentient::HasDamageBreakEffect() const
+{
+    return std::any_of(statusEffects.begin(), statusEffects.end(),
+                       [](const std::unique_ptr<StatusEffect>& effect) { return effect->damageBreaks; });
+}
+
+void Sentient::CollectNetObjects(std::vector<NetObject>& out) const
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
+        if (!effect->isPublic || effect->IsExpired() || !effect->IsActiveNow())
+            continue;
+        const DatabaseEntry* record = effect->GetEntry();
+        out.push_back({record ? record->GetId() : -1, effect->instanceId});
+    }
+}
+
+void Sentient::WeakenEffectsByGroup(std::string_view group, int32_t amount)
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
+        if (effect->groupName != group)
+            continue;
+        int32_t left = std::max(0, effect->strength - amount);
+        if (left == 0)
+            effect->Expire();
+        if (left < effect->currentStrength) {
+            effect->currentStrength = left;
+            RecalculateStats(false);
+            return;
+        }
+    }
+}
+
+void Sentient::ExpireEffectsOfDefinition(const DatabaseEntry* record)
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
+        if (effect->GetEntry() == record)
+            effect->Expire();
+    RecalculateStats(false);
+}
+
+void Sentient::ExpireAllEffects()
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
+        effect->Expire();
+    RecalculateStats(false);
+}

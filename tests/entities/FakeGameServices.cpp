@@ -1,0 +1,204 @@
+// FakeGameServices -- the game as the entity tests see it: a real 1500-slot table, a manual clock, brute-force searches, recorded lines and scripted answers.
+#include "entities/FakeGameServices.h"
+
+#include "core/DebugSystem.h"
+#include "core/Event.h"
+#include "core/EventSystem.h"
+#include "core/Vector.h"
+#include "entities/Entity.h"
+
+#include <algorithm>
+
+namespace {
+// Step sums in floats drift; an action within this of its time is due.
+constexpr float kFakeDueTolerance = 1e-4f;
+constexpr double kFakeReuseSeconds = 1.0;
+} // namespace
+
+FakeGameServices::FakeGameServices()
+{
+    freedAt.fill(-1e9);
+}
+
+FakeGameServices::~FakeGameServices()
+{
+    DestroyAll();
+}
+
+void FakeGameServices::DestroyAll()
+{
+    for (Entity*& slot : slots) {
+        if (!slot)
+            continue;
+        Entity* entity = slot;
+        RemoveEntity(entity);
+        delete entity;
+    }
+    for (auto& action : actions)
+        FreeAction(*action);
+    actions.clear();
+}
+
+void FakeGameServices::Step()
+{
+    now += kStep;
+    size_t count = actions.size();
+    for (size_t i = 0; i < count; ++i) {
+        TimedAction& action = *actions[i];
+        if (action.done)
+            continue;
+        action.remaining -= kStep;
+        if (action.remaining <= kFakeDueTolerance)
+            Deliver(*actions[i]);
+    }
+    for (auto& action : actions)
+        if (action->done)
+            FreeAction(*action);
+    std::erase_if(actions, [](const std::unique_ptr<TimedAction>& action) { return action->done; });
+}
+
+void FakeGameServices::StepFor(float seconds)
+{
+    int32_t steps = static_cast<int32_t>(seconds / kStep + 0.5f);
+    for (int32_t i = 0; i < steps; ++i)
+        Step();
+}
+
+void FakeGameServices::Deliver(TimedAction& action)
+{
+    action.done = true;
+    Entity* target = action.target.GetAs<Entity>();
+    if (!target)
+        return;
+    const EventHandler* handler = target->FindEventHandler(*action.event);
+    action.event->params.SetReadPos(0);
+    if (handler)
+        (*handler)(*target, *action.event);
+}
+
+void FakeGameServices::FreeAction(TimedAction& action)
+{
+    if (action.event && gEventSystem)
+        gEventSystem->FreeEvent(action.event);
+    action.event = nullptr;
+}
+
+Entity* FakeGameServices::GetEntity(int32_t number) const
+{
+    return number >= 0 && number < kMaxEntities ? slots[static_cast<size_t>(number)] : nullptr;
+}
+
+int32_t FakeGameServices::AddEntity(Entity* entity)
+{
+    int32_t chosen = -1;
+    for (int32_t i = 0; i < kMaxEntities; ++i) {
+        if (slots[static_cast<size_t>(i)])
+            continue;
+        if (freedAt[static_cast<size_t>(i)] <= now - kFakeReuseSeconds) {
+            chosen = i;
+            break;
+        }
+        if (chosen == -1 || freedAt[static_cast<size_t>(i)] < freedAt[static_cast<size_t>(chosen)])
+            chosen = i;
+    }
+    if (chosen == -1) {
+        DebugSystem::Print(0, "Couldn't add entity, too many entities\n");
+        return -1;
+    }
+    slots[static_cast<size_t>(chosen)] = entity;
+    entity->entityNumber = chosen;
+    entity->OnAddedToGame();
+    if (entity->entityNumber == -1) {
+        slots[static_cast<size_t>(chosen)] = nullptr;
+        return -1;
+    }
+    return chosen;
+}
+
+void FakeGameServices::RemoveEntity(Entity* entity)
+{
+    if (!entity)
+        return;
+    int32_t number = entity->entityNumber;
+    if (number >= 0 && number < kMaxEntities && slots[static_cast<size_t>(number)] == entity) {
+        slots[static_cast<size_t>(number)] = nullptr;
+        freedAt[static_cast<size_t>(number)] = now;
+    }
+    for (auto& action : actions)
+        if (action->target.Get() == entity)
+            action->done = true;
+}
+
+void FakeGameServices::ScheduleTimedAction(Entity* entity, Event* event, float delay)
+{
+    auto action = std::make_unique<TimedAction>();
+    action->target.Set(entity);
+    action->event = event;
+    action->remaining = delay;
+    actions.push_back(std::move(action));
+}
+
+bool FakeGameServices::CancelTimedActions(int eventId, const Entity* entity)
+{
+    bool any = false;
+    for (auto& action : actions) {
+        if (!action->done && action->target.Get() == entity && action->event->id == eventId) {
+            action->done = true;
+            any = true;
+        }
+    }
+    return any;
+}
+
+Event* FakeGameServices::FindTimedAction(int eventId, const Entity* entity) const
+{
+    for (const auto& action : actions)
+        if (!action->done && action->target.Get() == entity && action->event->id == eventId)
+            return action->event;
+    return nullptr;
+}
+
+int32_t FakeGameServices::CountPendingActions() const
+{
+    return static_cast<int32_t>(std::count_if(actions.begin(), actions.end(),
+                                              [](const std::unique_ptr<TimedAction>& a) { return !a->done; }));
+}
+
+void FakeGameServices::CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii,
+                                           std::vector<int32_t>& out) const
+{
+    for (int32_t i = 0; i < kMaxEntities; ++i) {
+        const Entity* entity = slots[static_cast<size_t>(i)];
+        if (!entity)
+            continue;
+        float distance = Vector2Length(position.DeltaTo(entity->position));
+        if (useRadii)
+            distance -= entity->radius;
+        if (distance <= radius)
+            out.push_back(i);
+    }
+}
+
+bool FakeGameServices::TraceLine(const WorldPos& from, const WorldPos& to, const Entity*, const Entity*,
+                                 float& fraction) const
+{
+    bool blocked = lineBlocked && lineBlocked(from, to);
+    fraction = blocked ? 0.0f : 1.0f;
+    return blocked;
+}
+
+void FakeGameServices::QueueWorldEvent(const WorldEventRequest& request)
+{
+    if (!request.name.empty())
+        worldEvents.push_back(request);
+}
+
+EntityCovenant* FakeGameServices::GetCovenant(int32_t index) const
+{
+    return index >= 0 && index < static_cast<int32_t>(covenants.size()) ? covenants[static_cast<size_t>(index)] : nullptr;
+}
+
+int32_t FakeGameServices::GetRelationship(const Entity* a, const Entity* b) const
+{
+    return a && b ? relationship : 2;
+}

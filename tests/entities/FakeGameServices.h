@@ -1,0 +1,87 @@
+// FakeGameServices -- the game as the entity tests see it: a real 1500-slot table, a manual clock, brute-force searches, recorded lines and scripted answers.
+#pragma once
+
+#include "core/SafePointer.h"
+#include "entities/GameServices.h"
+#include "entities/Item.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class FakeGameServices : public GameServices {
+public:
+    FakeGameServices();
+    ~FakeGameServices() override;
+    // Destroys every entity still in the table and drops the pending actions, as the game
+    // does when it ends; call it while the event system still exists.
+    void DestroyAll();
+
+    // Advances the clock one step and delivers the timed actions that fall due; actions
+    // scheduled during the step are first counted down in the next one.
+    void Step();
+    void StepFor(float seconds);
+
+    Entity* GetEntity(int32_t number) const override;
+    int32_t AddEntity(Entity* entity) override;
+    void RemoveEntity(Entity* entity) override;
+    const std::vector<Sentient*>& GetPlayers() const override { return players; }
+    void ScheduleTimedAction(Entity* entity, Event* event, float delay) override;
+    bool CancelTimedActions(int eventId, const Entity* entity) override;
+    Event* FindTimedAction(int eventId, const Entity* entity) const override;
+    void CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii,
+                             std::vector<int32_t>& out) const override;
+    void MoveInGrid(Entity*, const WorldPos&, const WorldPos&) override { ++gridMoves; }
+    bool TraceLine(const WorldPos& from, const WorldPos& to, const Entity*, const Entity*, float& fraction) const override;
+    bool IsKnownLevel(int32_t level) const override { return level >= 0 && level < levelCount; }
+    bool IsCellBlocked(const WorldPos& position) const override { return cellBlocked && cellBlocked(position); }
+    bool IsBodyBlocked(const WorldPos& position, float) const override { return bodyBlocked && bodyBlocked(position); }
+    void QueueClientCommand(std::string_view line) override { lines.emplace_back(line); }
+    void QueueWorldEvent(const WorldEventRequest& request) override;
+    void RegisterResourceName(int32_t handle, std::string_view name) override { resourceNames[handle] = name; }
+    double GetGameTime() const override { return now; }
+    float GetStepLength() const override { return kStep; }
+    float GetExperienceLossFraction() const override { return experienceLoss; }
+    float GetCombatEventTime() const override { return combatEventTime; }
+    std::unique_ptr<Item> GenerateItem(const DatabaseEntry*, int32_t) override { return nullptr; }
+    EntityCovenant* GetCovenant(int32_t index) const override;
+    int32_t GetRelationship(const Entity* a, const Entity* b) const override;
+
+    int32_t CountPendingActions() const;
+
+    static constexpr float kStep = 0.05f;
+
+    std::vector<Sentient*> players;
+    std::vector<EntityCovenant*> covenants;
+    std::vector<std::string> lines;
+    std::vector<WorldEventRequest> worldEvents;
+    std::map<int32_t, std::string> resourceNames;
+    // Scripted answers of the world.
+    std::function<bool(const WorldPos&)> cellBlocked;
+    std::function<bool(const WorldPos&)> bodyBlocked;
+    std::function<bool(const WorldPos&, const WorldPos&)> lineBlocked;
+    int32_t relationship = 2;
+    int32_t levelCount = 1;
+    float experienceLoss = 0.0f;
+    float combatEventTime = 2.0f;
+    int32_t gridMoves = 0;
+    double now = 0.0;
+
+private:
+    struct TimedAction {
+        SafePointer target;
+        Event* event = nullptr;
+        float remaining = 0.0f;
+        bool done = false;
+    };
+
+    void Deliver(TimedAction& action);
+    void FreeAction(TimedAction& action);
+
+    std::array<Entity*, kMaxEntities> slots{};
+    std::array<double, kMaxEntities> freedAt{};
+    std::vector<std::unique_ptr<TimedAction>> actions;
+};
