@@ -8,3 +8,5 @@ class ArchiveWriter;
 bool GenerateTextures(ArchiveWriter& archive);
 // ModelGen.cpp: skeletons, meshes and animations of the models, their skin textures and sprite frames.
 bool GenerateModels(ArchiveWriter& archive);
+// SoundGen.cpp: the WAV and Ogg Vorbis sounds and the theme music.
+bool GenerateSounds(ArchiveWriter& archive);

@@ -1,5 +1,6 @@
 // ApplicationTest -- the whole life on the shipped game folder with a scripted platform and a hand-stepped clock.
 #include "app/Application.h"
+#include "audio/SoundSystem.h"
 #include "core/Application.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
@@ -344,4 +345,39 @@ TEST_F(LifeWorld, ProfiledFramesAreReportedAtShutDown)
     app.ShutDown();
     // The sleep of each frame falls after the profiler closes it: 0 ms frames.
     EXPECT_NE(Log().find("Profiler: 2 frames, 0.00 ms average, 0 ms longest, 0 spikes\n"), std::string::npos) << Log();
+}
+
+TEST_F(LifeWorld, TheShippedGamePlaysItsThemeMusicOnTheNullDeviceWithoutAWarning)
+{
+    ASSERT_TRUE(app.StartUp());
+    app.AddFrameHook(FrameStep::ClientDraw, [this](uint32_t) { app.Quit(); });
+    app.Run();
+    ASSERT_TRUE(gSoundSystem->IsInitialised());
+    EXPECT_EQ(gSoundSystem->GetMusicChannel(), 0);
+    SoundInstance* music = gSoundSystem->GetChannel(0);
+    EXPECT_TRUE(music->IsActive());
+    EXPECT_TRUE(music->IsLooping());
+    EXPECT_EQ(gResourceManager->GetName(music->GetResource()), "Music/theme.ogg");
+    // The theme fades in over the record's two seconds.
+    EXPECT_TRUE(music->IsFading());
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_NE(log.find("Sound system initialized\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+    app.ShutDown();
+}
+
+TEST_F(LifeWorld, SoundSwitchedOffInTheSettingsLeavesTheGameSilent)
+{
+    folder.Write("User/user.cfg", "s_initSound 0\n");
+    ASSERT_TRUE(app.StartUp());
+    app.AddFrameHook(FrameStep::ClientDraw, [this](uint32_t) { app.Quit(); });
+    app.Run();
+    EXPECT_FALSE(gSoundSystem->IsInitialised());
+    EXPECT_EQ(gSoundSystem->GetMusicChannel(), -1);
+    EXPECT_EQ(gSoundSystem->GetDeviceName(), "");
+    gDebugSystem->Flush();
+    EXPECT_NE(Log().find("Skipped sound system initialization\n"), std::string::npos) << Log();
+    app.ShutDown();
 }
