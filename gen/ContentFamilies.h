@@ -10,3 +10,5 @@ bool GenerateTextures(ArchiveWriter& archive);
 bool GenerateModels(ArchiveWriter& archive);
 // SoundGen.cpp: the WAV and Ogg Vorbis sounds and the theme music.
 bool GenerateSounds(ArchiveWriter& archive);
+// AreaGen.cpp: the area files ("Levels/*.ara") that levels are built from.
+bool GenerateAreas(ArchiveWriter& archive);

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ArchiveWriter archive;
-    bool (*const families[])(ArchiveWriter&) = {GenerateTextures, GenerateModels, GenerateSounds};
+    bool (*const families[])(ArchiveWriter&) = {GenerateTextures, GenerateModels, GenerateSounds, GenerateAreas};
     for (auto family : families) {
         if (!family(archive))
             return 1;

@@ -92,7 +92,8 @@ ContentLint::ContentLint(const Database& database, const LocSystem& loc) : datab
 {
 }
 
-std::vector<std::string> ContentLint::CheckGameContent(DebugSystem& debug, std::string_view language)
+std::vector<std::string> ContentLint::CheckGameContent(DebugSystem& debug, std::string_view language,
+                                                       const std::vector<ExtraKindCheck>& extraChecks)
 {
     LocSystem loc;
     Database database;
@@ -109,8 +110,9 @@ std::vector<std::string> ContentLint::CheckGameContent(DebugSystem& debug, std::
     gameData.Load(database);
 
     ContentLint lint(database, loc);
+    lint.Run(extraChecks);
+    // Lines the checks themselves logged count as well.
     lint.AddLoggedProblems(debug.GetConsoleLines());
-    lint.Run();
     gLocSystem = oldLoc;
     gDatabase = oldDatabase;
     gGameData = oldGameData;
@@ -125,7 +127,7 @@ void ContentLint::AddLoggedProblems(const std::vector<std::string>& consoleLines
     }
 }
 
-void ContentLint::Run()
+void ContentLint::Run(const std::vector<ExtraKindCheck>& extraChecks)
 {
     // The files the database lists, read as the database reads the list; a file it could not
     // read has been reported by the load.
@@ -137,13 +139,18 @@ void ContentLint::Run()
         if (NormalizeGamePath(file, normal))
             CheckTokens(file, gFileSystem->LoadWholeFile("Database/" + normal).Text());
     }
-    RunKindChecks();
+    RunKindChecks(extraChecks);
 }
 
 void ContentLint::Report(const DatabaseEntry& entry, std::string_view problem)
 {
     problems.push_back(StringFormat("%.*s: %.*s", static_cast<int>(entry.GetName().size()), entry.GetName().data(),
                                     static_cast<int>(problem.size()), problem.data()));
+}
+
+void ContentLint::ReportText(std::string_view problem)
+{
+    problems.emplace_back(problem);
 }
 
 void ContentLint::CheckLocKey(const DatabaseEntry& entry, std::string_view key)
@@ -186,7 +193,7 @@ void ContentLint::CheckTokens(std::string_view fileName, std::string_view text)
     }
 }
 
-void ContentLint::RunKindChecks()
+void ContentLint::RunKindChecks(const std::vector<ExtraKindCheck>& extraChecks)
 {
     for (const KindCheck& kind : kKindChecks) {
         if (kind.recordName) {
@@ -196,6 +203,11 @@ void ContentLint::RunKindChecks()
                 problems.push_back(StringFormat("The record %s is missing", kind.recordName));
             continue;
         }
+        for (const DatabaseEntry* entry = database.GetNextEntryOfType(kind.entryType); entry;
+             entry = database.GetNextEntryOfType(kind.entryType, entry))
+            kind.check(*this, *entry);
+    }
+    for (const ExtraKindCheck& kind : extraChecks) {
         for (const DatabaseEntry* entry = database.GetNextEntryOfType(kind.entryType); entry;
              entry = database.GetNextEntryOfType(kind.entryType, entry))
             kind.check(*this, *entry);

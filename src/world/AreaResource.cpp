@@ -57,15 +57,17 @@ Resource* AreaResource::Create(const std::string&, uint8_t* bytes, uint32_t byte
     return area;
 }
 
-void AreaResource::ParseNames(TextParser& parser, std::vector<std::string>& names) const
+void AreaResource::ParseNames(TextParser& parser, std::vector<std::string>& names)
 {
     int32_t count = 0;
     parser.ReadInt(count, true);
-    count = AreaCappedCount(count, kMaxNamedTypes);
+    int32_t capped = AreaCappedCount(count, kMaxNamedTypes);
     std::string name;
     // A count larger than the names left stops at the end of the text.
-    for (int32_t i = 0; i < count && parser.NextToken(name, true); ++i)
+    for (int32_t i = 0; i < capped && parser.NextToken(name, true); ++i)
         names.push_back(name);
+    if (static_cast<int32_t>(names.size()) != count)
+        ++parseFaults;
 }
 
 void AreaResource::Parse(TextParser& parser)
@@ -84,8 +86,12 @@ void AreaResource::Parse(TextParser& parser)
     std::string token;
     while (parser.NextToken(token, true)) {
         // Case matters: only the exact word starts a block; everything else between blocks is skipped.
-        if (token == "block" && GetBlockCount() < kMaxBlocks)
+        if (token != "block")
+            continue;
+        if (GetBlockCount() < kMaxBlocks)
             ParseBlock(parser);
+        else
+            ++parseFaults;
     }
 }
 
@@ -97,7 +103,9 @@ void AreaResource::ParseBlock(TextParser& parser)
     int32_t mask = 0;
     if (parser.ReadFloat(weight, false)) {
         // A weight that is negative or not a number would spoil the weighted draw.
-        block->weight = std::isfinite(weight) && weight > 0.0f ? weight : 0.0f;
+        bool usable = std::isfinite(weight) && weight >= 0.0f;
+        block->weight = usable ? weight : 0.0f;
+        parseFaults += usable ? 0 : 1;
         if (parser.ReadInt(mask, false)) {
             block->edgeMask = mask & kAreaAllSidesOpen;
             if (parser.ReadInt(block->maxUses, false) && parser.ReadBool(block->forceMonsters, false))
@@ -111,7 +119,8 @@ void AreaResource::ParseBlock(TextParser& parser)
     for (int32_t& tile : block->tiles) {
         int32_t value = 0;
         parser.ReadInt(value, true);
-        tile = value >= 0 && value < textureCount ? value : -1;
+        tile = value >= -1 && value < textureCount ? value : -1;
+        parseFaults += value >= -1 && value < textureCount ? 0 : 1;
     }
     std::string token;
     for (int32_t& edge : block->edges)
@@ -125,13 +134,16 @@ void AreaResource::ParseBlock(TextParser& parser)
         int32_t value = 0;
         if (parser.ReadInt(row, false) && parser.ReadInt(object, false))
             parser.ReadInt(value, false);
-        if (x < 0 || x >= blockWidth || row < 0 || row >= blockHeight)
+        if (x < 0 || x >= blockWidth || row < 0 || row >= blockHeight) {
+            ++parseFaults;
             continue;
+        }
         AreaCell& cell = block->cells[static_cast<size_t>(row * blockWidth + x)];
         if (object >= 0 && object < objectCount)
             cell = {object, AreaFacingOrDefault(value)};
         else
             cell = {};
+        parseFaults += object >= 0 && object < objectCount && AreaFacingOrDefault(value) == value ? 0 : 1;
     }
     blocks.push_back(std::move(block));
 }

@@ -46,6 +46,10 @@ public:
     static Resource* Create(const std::string& name, uint8_t* bytes, uint32_t byteCount, int32_t loadArgument);
     // The file grammar; never stops on bad input. Replaces nothing: call on a fresh object.
     void Parse(TextParser& parser);
+    // How many values the parse had to mend or drop: counts past the names left or the limits,
+    // tile and object indices outside their lists, facings outside 0..7, weights below 0 or not
+    // numbers, object lines outside the block. Shipped files have none.
+    int32_t GetParseFaults() const { return parseFaults; }
 
     void Acquire();
     void Release();
@@ -104,7 +108,7 @@ private:
     // Element index of tile (x, y) or -1 outside the block.
     int32_t TileElement(int32_t x, int32_t y) const;
     AreaBlock* BlockAt(int32_t block, int32_t x, int32_t y, int32_t& element) const;
-    void ParseNames(TextParser& parser, std::vector<std::string>& names) const;
+    void ParseNames(TextParser& parser, std::vector<std::string>& names);
     void ParseBlock(TextParser& parser);
     void LoadHandles();
     void ReleaseHandles();
@@ -112,6 +116,7 @@ private:
 
     int32_t blockWidth;
     int32_t blockHeight;
+    int32_t parseFaults = 0;
     int32_t acquireCount = 0;
     bool texturesLoaded = false;
     std::vector<AreaTileTexture> tileTextures;
