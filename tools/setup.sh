@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config ccache
           libgtest-dev libgmock-dev libbenchmark-dev
           zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
-          libopenal-dev libvorbis-dev)
+          libopenal-dev libvorbis-dev
+          libsdl2-dev libgl-dev libgl1-mesa-dri libegl1 libegl-mesa0)
 
 missing=()
 for p in "${packages[@]}"; do

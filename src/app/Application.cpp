@@ -25,6 +25,9 @@
 #include "platform/PosixNetworkSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
+#include "platform/SdlGraphicsSystem.h"
+#include "render/OpenGLDevice.h"
+#include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/device/NullGraphicsDevice.h"
 #include "resources/effects/EffectSystem.h"
@@ -46,6 +49,9 @@
 
 namespace {
 
+// The composition root made it, so it knows it is the POSIX one.
+PosixPlatformSystem* gPosixPlatform = nullptr;
+
 template <class T>
 void Destroy(T*& pointer)
 {
@@ -62,9 +68,15 @@ std::string UserFolderOf(const std::string& workingFolder)
 void InstallEngineCore(Application& app, const std::string& workingFolder)
 {
     app.SetSystem(SystemSlot::Platform, {
-        [workingFolder] { gPlatformSystem = new PosixPlatformSystem(UserFolderOf(workingFolder)); },
+        [workingFolder] {
+            gPosixPlatform = new PosixPlatformSystem(UserFolderOf(workingFolder));
+            gPlatformSystem = gPosixPlatform;
+        },
         nullptr,
-        [] { Destroy(gPlatformSystem); },
+        [] {
+            Destroy(gPlatformSystem);
+            gPosixPlatform = nullptr;
+        },
     });
     app.SetSystem(SystemSlot::FileSystem, {
         [workingFolder] {
@@ -248,41 +260,79 @@ void PreloadShippedResources(std::vector<ResourceHandle>& held)
     DebugSystem::Print(kPrintDeveloper, "Loaded %zu fonts and %zu shaders\n", fonts.size(), shaderCount);
 }
 
-// A device that draws nothing until the renderer brings one with a window. The screen text's
-// fonts and the start-up loads are let go before the resources are flushed.
-void InstallGraphics(Application& app)
+// With a window: the SDL display in the graphics slot, its OpenGL device and the renderer;
+// without one, a device that draws nothing. The screen text's fonts and the start-up loads are
+// let go before the resources are flushed; the window closes after the flush, so the textures
+// are deleted while their context exists.
+void InstallGraphics(Application& app, DisplayChoice display)
 {
     app.SetSystem(SystemSlot::Graphics, {
-        [] {
-            gGraphicsDevice = new NullGraphicsDevice();
+        [display] {
+            if (display == DisplayChoice::kWindow) {
+                auto* window = new SdlGraphicsSystem();
+                auto* device = new OpenGLDevice(*window);
+                gGraphicsSystem = window;
+                gGraphicsDevice = device;
+                gRenderer = new Renderer(*window, *device);
+                gPosixPlatform->SetMessagePump([window] { return window->PumpEvents(); });
+            } else {
+                gGraphicsDevice = new NullGraphicsDevice();
+            }
             gScreenText = new ScreenText();
         },
         [] {
             gGraphicsDevice->RegisterVars();
+            if (gRenderer)
+                gRenderer->RegisterCommands();
             gResourceManager->SetGraphicsContextLock(&gGraphicsDevice->GetContextLock());
             TextureResource::RegisterTypes(*gResourceManager);
             TextureTools::RegisterCommands();
             FontResource::RegisterType(*gResourceManager);
             gScreenText->RegisterVars();
-            gScreenText->LoadFontLadder({"Textures/Fonts/font_small.fnt", "Textures/Fonts/font_medium.fnt",
-                                         "Textures/Fonts/font_large.fnt", "Textures/Fonts/font_huge.fnt"});
             gScreenText->SetFontNameForCode(
                 [](int32_t n) { return gGameData ? gGameData->GetTextFontName(n) : std::string(); });
         },
         [] {
             gResourceManager->SetGraphicsContextLock(nullptr);
+            if (gPosixPlatform)
+                gPosixPlatform->SetMessagePump({});
+            Destroy(gRenderer);
             Destroy(gGraphicsDevice);
+            Destroy(gGraphicsSystem);
         },
     });
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gGraphicsDevice->ApplyVars(); });
+    app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t) {
+        if (gRenderer)
+            gRenderer->DrawFrame();
+    });
     auto preloaded = std::make_shared<std::vector<ResourceHandle>>();
     app.AddStartUpHook(StartUpStep::GameData, [preloaded] {
+        gScreenText->LoadFontLadder({"Textures/Fonts/font_small.fnt", "Textures/Fonts/font_medium.fnt",
+                                     "Textures/Fonts/font_large.fnt", "Textures/Fonts/font_huge.fnt"});
         PreloadShippedResources(*preloaded);
         return true;
     });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [preloaded] {
         preloaded->clear();
         Destroy(gScreenText);
+        if (gRenderer)
+            gRenderer->Stop();
+    });
+}
+
+// The display comes up once the game data is read (the window's title is its "GameName") and
+// before anything loads a texture: added ahead of every other hook that loads resources.
+void InstallDisplayStart(Application& app)
+{
+    app.AddStartUpHook(StartUpStep::GameData, [] {
+        if (!gRenderer)
+            return true;
+        auto* window = static_cast<SdlGraphicsSystem*>(gGraphicsSystem);
+        if (gGameData && !gGameData->GetTuning().gameName.empty())
+            window->SetWindowTitle(gGameData->GetTuning().gameName);
+        gRenderer->Start();
+        return true;
     });
 }
 
@@ -411,14 +461,15 @@ void InstallPlatformServices(Application& app)
 
 } // namespace
 
-void InstallSystems(Application& app, const std::string& workingFolder)
+void InstallSystems(Application& app, const std::string& workingFolder, DisplayChoice display)
 {
     InstallEngineCore(app, workingFolder);
     InstallPlatformServices(app);
     InstallGameRules(app);
+    InstallDisplayStart(app);
     InstallResources(app);
     InstallShaders(app);
-    InstallGraphics(app);
+    InstallGraphics(app, display);
     InstallEffects(app);
     InstallWorld(app);
     InstallSound(app);
@@ -439,7 +490,7 @@ int RunApplication()
 {
     Application app;
     gApplication = &app;
-    InstallSystems(app, std::string());
+    InstallSystems(app, std::string(), DisplayChoice::kWindow);
     PosixPlatformSystem::InstallQuitSignalHandlers();
     return RunApplication(app);
 }

@@ -224,7 +224,7 @@ uint32_t Application::FrameSleepMs() const
     if (gSystemInfo && (!gSystemInfo->applicationActive || gSystemInfo->minimised))
         return kInactiveFrameMs;
     if (gGraphicsSystem)
-        return gGraphicsSystem->FrameRateCapDelay();
+        return gGraphicsSystem->FrameRateCapDelay(frameDelta);
     return kNoDisplayFrameMs;
 }
 

@@ -5,6 +5,8 @@
 #include "platform/LittleEndian.h"
 #include "platform/PosixCriticalSection.h"
 
+#include <SDL.h>
+
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -117,9 +119,9 @@ void PosixPlatformSystem::CriticalError(const std::string& message)
         gDebugSystem->Flush();
     fprintf(stderr, "Critical Error: %s%s", message.c_str(), ending);
     fflush(nullptr);
-    // No message box: no windowing library is linked yet, and a headless run must never block
-    // on one. The SDL2 display layer shows it later, when a display is present and the run is
-    // interactive.
+    if (SDL_WasInit(SDL_INIT_VIDEO) &&
+        CanShowMessageBox(SDL_GetCurrentVideoDriver(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")))
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Critical Error", message.c_str(), nullptr);
     if (criticalErrorHandler)
         criticalErrorHandler(message);
     // Skips static destructors: another thread may still be using the systems they would free.
@@ -128,8 +130,22 @@ void PosixPlatformSystem::CriticalError(const std::string& message)
 
 bool PosixPlatformSystem::PumpMessages()
 {
-    // There is no window yet: the only message is a quit request, which stays seen.
+    // A closed window is a quit request, which stays seen like a signal's.
+    if (messagePump && !messagePump())
+        RequestQuit();
     return !gQuitRequested.load();
+}
+
+void PosixPlatformSystem::SetMessagePump(std::function<bool()> pump)
+{
+    messagePump = std::move(pump);
+}
+
+bool PosixPlatformSystem::CanShowMessageBox(const char* videoDriver, const char* display, const char* waylandDisplay)
+{
+    if (!videoDriver || std::strcmp(videoDriver, "offscreen") == 0 || std::strcmp(videoDriver, "dummy") == 0)
+        return false;
+    return (display && *display) || (waylandDisplay && *waylandDisplay);
 }
 
 void PosixPlatformSystem::OnQuit()

@@ -21,6 +21,13 @@ public:
     static bool InstallQuitSignalHandlers();
     // The next PumpMessages returns false.
     void RequestQuit();
+    // The window's event pump, run by every PumpMessages; its false (the window was closed) is
+    // a quit request. Empty: no window.
+    void SetMessagePump(std::function<bool()> pump);
+    // Whether a fatal error may show a message box: only with a real display (not the
+    // offscreen or dummy video drivers, and DISPLAY or WAYLAND_DISPLAY set), so that a headless
+    // run can never block on one.
+    static bool CanShowMessageBox(const char* videoDriver, const char* display, const char* waylandDisplay);
 
     void Sleep(uint32_t milliseconds) override;
     [[noreturn]] void CriticalError(const std::string& message) override;
@@ -65,7 +72,8 @@ private:
 
     TextRegistry registry;
     CriticalErrorHandler criticalErrorHandler;
-    // A stand-in clipboard inside the process until the SDL2 display layer brings the desktop's.
+    std::function<bool()> messagePump;
+    // A clipboard inside the process: the desktop's is not used.
     std::string clipboardText;
     bool clipboardHasText = false;
 };

@@ -33,7 +33,7 @@ size_t TextureChainBytes(PixelFormat format, int32_t width, int32_t height, int3
     return total;
 }
 
-GraphicsDevice::GraphicsDevice()
+GraphicsDevice::GraphicsDevice(int32_t firstTextureId) : nextTextureId(firstTextureId)
 {
     contextLock.SetContextHooks([this] { MakeCurrent(); }, [this] { ReleaseCurrent(); });
 }

@@ -106,8 +106,8 @@ size_t TextureChainBytes(PixelFormat format, int32_t width, int32_t height, int3
 // are small integers the program hands out, not the library's names for its objects.
 class GraphicsDevice : public BaseClass {
 public:
-    // The context lock needs the platform system.
-    GraphicsDevice();
+    // The context lock needs the platform system. Ids are handed out from firstTextureId up.
+    explicit GraphicsDevice(int32_t firstTextureId = 1);
     ~GraphicsDevice() override;
     GraphicsDevice(const GraphicsDevice&) = delete;
     GraphicsDevice& operator=(const GraphicsDevice&) = delete;

@@ -1,0 +1,337 @@
+// OpenGLDevice -- the graphics device on an OpenGL context: texture upload under the program's own names, frame state and batches.
+#include "render/OpenGLDevice.h"
+
+#include "core/DebugSystem.h"
+#include "core/system/GraphicsSystem.h"
+#include "resources/shaders/ShaderRenderState.h"
+#include "resources/shaders/Shader.h"
+#include "resources/shaders/ShaderStage.h"
+#include "resources/textures/DxtCodec.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool OpenGLDeviceHasExtension(const char* extensions, const char* name)
+{
+    if (!extensions)
+        return false;
+    size_t length = std::strlen(name);
+    for (const char* at = std::strstr(extensions, name); at; at = std::strstr(at + 1, name)) {
+        bool starts = at == extensions || at[-1] == ' ';
+        bool ends = at[length] == ' ' || at[length] == '\0';
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+uint32_t OpenGLDeviceMinFilter(TextureFilter filter)
+{
+    switch (filter) {
+    case TextureFilter::kLinearMipmapNearest:
+        return GL_LINEAR_MIPMAP_NEAREST;
+    case TextureFilter::kLinearMipmapLinear:
+        return GL_LINEAR_MIPMAP_LINEAR;
+    case TextureFilter::kLinear:
+        break;
+    }
+    return GL_LINEAR;
+}
+
+uint32_t OpenGLDeviceCompressedFormat(PixelFormat format)
+{
+    switch (format) {
+    case PixelFormat::kDxt1:
+        return GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;
+    case PixelFormat::kDxt3:
+        return GL_COMPRESSED_RGBA_S3TC_DXT3_EXT;
+    default:
+        return GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
+    }
+}
+
+DxtMode OpenGLDeviceDxtMode(PixelFormat format)
+{
+    if (format == PixelFormat::kDxt1)
+        return DxtMode::kDxt1;
+    return format == PixelFormat::kDxt3 ? DxtMode::kDxt3 : DxtMode::kDxt5;
+}
+
+} // namespace
+
+OpenGLDevice::OpenGLDevice(GraphicsSystem& display) : GraphicsDevice(kFirstTextureName), display(display) {}
+
+void OpenGLDevice::MakeCurrent()
+{
+    display.MakeCurrent();
+}
+
+void OpenGLDevice::ReleaseCurrent()
+{
+    display.ReleaseContext();
+}
+
+void OpenGLDevice::StartDisplay()
+{
+    AcquireContext();
+    ReadCapabilities();
+    SetInitialState();
+    ReleaseContext();
+}
+
+void OpenGLDevice::ReadCapabilities()
+{
+    auto text = [](GLenum name) {
+        const GLubyte* value = glGetString(name);
+        return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
+    };
+    driverName = text(GL_RENDERER) + ", " + text(GL_VERSION);
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    compressedTexImage = reinterpret_cast<CompressedTexImage>(display.GetProcAddress("glCompressedTexImage2DARB"));
+    compressedTextures = compressedTexImage && OpenGLDeviceHasExtension(extensions, "GL_ARB_texture_compression") &&
+                         OpenGLDeviceHasExtension(extensions, "GL_EXT_texture_compression_s3tc");
+    anisotropy = OpenGLDeviceHasExtension(extensions, "GL_EXT_texture_filter_anisotropic");
+    if (anisotropy)
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+}
+
+void OpenGLDevice::SetInitialState()
+{
+    stateCache.Reset();
+    // Levels are stored tightly packed, so an RGB row of a small level is not a multiple of 4.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glClearDepth(1.0);
+    stateCache.CullFace(GL_FRONT);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    stateCache.SetEnabled(GL_TEXTURE_2D, true);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glShadeModel(GL_SMOOTH);
+    stateCache.DepthFunc(GL_LEQUAL);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    stateCache.DepthMask(true);
+    stateCache.SetEnabled(GL_DEPTH_TEST, true);
+    stateCache.ColorMask(true);
+    stateCache.SetEnabled(GL_ALPHA_TEST, false);
+    stateCache.AlphaFunc(GL_NEVER, 0.0f);
+    stateCache.SetEnabled(GL_CULL_FACE, false);
+    stateCache.SetEnabled(GL_BLEND, false);
+    stateCache.SetEnabled(GL_STENCIL_TEST, false);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glStencilMask(0xFFFFFFFFu);
+    glClearStencil(0);
+    stateCache.SetEnabled(GL_LIGHTING, false);
+}
+
+void OpenGLDevice::ResetFrameCounters()
+{
+    trianglesDrawn = 0;
+    trianglePasses = 0;
+}
+
+void OpenGLDevice::CreateTexture(int32_t textureId, const TextureUpload& upload)
+{
+    stateCache.BindTexture(static_cast<uint32_t>(textureId));
+    size_t offset = 0;
+    for (int32_t level = 0; level < upload.levelCount; ++level) {
+        int32_t width = std::max(upload.width >> level, 1);
+        int32_t height = std::max(upload.height >> level, 1);
+        size_t size = TextureLevelBytes(upload.format, width, height);
+        if (offset + size > upload.byteCount)
+            break;
+        UploadLevel(upload, level, width, height, upload.pixels + offset);
+        offset += size;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, std::max(upload.levelCount - 1, 0));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(OpenGLDeviceMinFilter(upload.minFilter)));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (anisotropy && upload.anisotropy > 0.0f)
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, upload.anisotropy);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    stateCache.BindTexture(0);
+}
+
+void OpenGLDevice::UploadLevel(const TextureUpload& upload, int32_t level, int32_t width, int32_t height,
+                               const uint8_t* bytes)
+{
+    switch (upload.format) {
+    case PixelFormat::kRgb:
+    case PixelFormat::kRgba: {
+        GLenum format = upload.format == PixelFormat::kRgb ? GL_RGB : GL_RGBA;
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, format, GL_UNSIGNED_BYTE, bytes);
+        return;
+    }
+    case PixelFormat::kDxt1:
+    case PixelFormat::kDxt3:
+    case PixelFormat::kDxt5:
+        break;
+    }
+    if (compressedTexImage) {
+        size_t size = TextureLevelBytes(upload.format, width, height);
+        compressedTexImage(GL_TEXTURE_2D, level, OpenGLDeviceCompressedFormat(upload.format), width, height, 0,
+                           static_cast<int32_t>(size), bytes);
+        return;
+    }
+    // A driver without S3TC gets the level decoded.
+    decoded.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    DecompressDxtLevel(OpenGLDeviceDxtMode(upload.format), bytes, width, height, 4, decoded.data());
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, decoded.data());
+}
+
+void OpenGLDevice::DestroyTexture(int32_t textureId)
+{
+    GLuint name = static_cast<GLuint>(textureId);
+    glDeleteTextures(1, &name);
+    // A deleted bound texture leaves name 0 bound.
+    stateCache.BindTexture(0);
+}
+
+void OpenGLDevice::ReplaceTexturePixels(int32_t textureId, int32_t level, const PixelRect& rect, PixelFormat format,
+                                        const uint8_t* pixels)
+{
+    stateCache.BindTexture(static_cast<uint32_t>(textureId));
+    glTexSubImage2D(GL_TEXTURE_2D, level, rect.x, rect.y, rect.width, rect.height,
+                    format == PixelFormat::kRgb ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    stateCache.BindTexture(0);
+}
+
+bool OpenGLDevice::ReadFramePixels(const PixelRect& rect, uint8_t* rgba)
+{
+    glReadPixels(rect.x, rect.y, rect.width, rect.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void OpenGLDevice::SetProjectionMatrix(const Matrix4& projection)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(&projection.m[0][0]);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void OpenGLDevice::SetModelViewMatrix(const Matrix4& modelView)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(&modelView.m[0][0]);
+}
+
+void OpenGLDevice::SetViewport(const PixelRect& viewport)
+{
+    glViewport(viewport.x, viewport.y, std::max(viewport.width, 0), std::max(viewport.height, 0));
+}
+
+void OpenGLDevice::Clear(uint32_t buffers, const Color& color, float alpha)
+{
+    GLbitfield mask = 0;
+    if (buffers & kClearColorBuffer) {
+        glClearColor(color.r, color.g, color.b, alpha);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (buffers & kClearDepthBuffer)
+        mask |= GL_DEPTH_BUFFER_BIT;
+    if (buffers & kClearStencilBuffer)
+        mask |= GL_STENCIL_BUFFER_BIT;
+    // A clear honours the write masks: the buffers it empties are opened first.
+    if (mask & GL_COLOR_BUFFER_BIT)
+        stateCache.ColorMask(true);
+    if (mask & GL_DEPTH_BUFFER_BIT)
+        stateCache.DepthMask(true);
+    glClear(mask);
+}
+
+void OpenGLDevice::Present()
+{
+    display.SwapBuffers();
+}
+
+void OpenGLDevice::SetBonePalette(const std::vector<Matrix4>& bones)
+{
+    bonePalette = bones;
+}
+
+void OpenGLDevice::SetBatchState(const DeviceBatch& batch)
+{
+    const ShaderRenderState* shader = batch.shader;
+    bool testDepth = !shader || shader->testDepth;
+    bool writeDepth = (!shader || shader->writeDepth) && !(batch.writeMask & kWriteMaskNoDepth);
+    bool writeColor = (!shader || shader->writeColor) && !(batch.writeMask & kWriteMaskNoColor);
+    stateCache.SetEnabled(GL_DEPTH_TEST, testDepth);
+    if (shader)
+        stateCache.DepthFunc(static_cast<uint32_t>(shader->depthFunc));
+    stateCache.DepthMask(writeDepth);
+    stateCache.ColorMask(writeColor);
+    bool cull = shader && shader->cullEnabled;
+    stateCache.SetEnabled(GL_CULL_FACE, cull);
+    if (cull)
+        stateCache.CullFace(static_cast<uint32_t>(shader->cullFace));
+}
+
+void OpenGLDevice::DrawBatch(const DeviceBatch& batch)
+{
+    if (batch.indexes.empty() || batch.vertices.empty())
+        return;
+    SetBatchState(batch);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(DeviceVertex), batch.vertices[0].position);
+    if (batch.hasTexCoords) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(DeviceVertex), batch.vertices[0].texCoord);
+    }
+    if (batch.stages.empty()) {
+        DrawStage(batch, DeviceStage(), true);
+    } else {
+        for (size_t i = 0; i < batch.stages.size(); ++i)
+            DrawStage(batch, batch.stages[i], i == 0);
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+// One pass of the batch's triangles with the stage's texture, blending, alpha test and colours.
+// A stage after the first draws over the depth the first one wrote.
+void OpenGLDevice::DrawStage(const DeviceBatch& batch, const DeviceStage& stage, bool firstStage)
+{
+    const ShaderStage* state = stage.stage;
+    stateCache.SetEnabled(GL_TEXTURE_2D, stage.textureId >= 0);
+    stateCache.BindTexture(stage.textureId >= 0 ? static_cast<uint32_t>(stage.textureId) : 0);
+    if (stage.textureId >= 0 && state) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, state->clampU);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, state->clampV);
+    }
+    bool translucent = batch.opacity != 1.0f;
+    if (state && state->blendEnabled) {
+        stateCache.SetEnabled(GL_BLEND, true);
+        stateCache.BlendFunc(static_cast<uint32_t>(state->srcBlend), static_cast<uint32_t>(state->dstBlend));
+    } else if (translucent) {
+        stateCache.SetEnabled(GL_BLEND, true);
+        stateCache.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        stateCache.SetEnabled(GL_BLEND, false);
+    }
+    bool alphaTest = state && state->alphaTestEnabled;
+    stateCache.SetEnabled(GL_ALPHA_TEST, alphaTest);
+    if (alphaTest)
+        stateCache.AlphaFunc(static_cast<uint32_t>(state->alphaTestFunc), state->alphaTestRef);
+    if (!firstStage)
+        stateCache.DepthFunc(GL_LEQUAL);
+    const uint8_t* colors = !stage.colors.empty() ? stage.colors.data()
+                            : batch.hasColors     ? batch.vertices[0].color
+                                                  : nullptr;
+    if (colors) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        GLsizei stride = stage.colors.empty() ? static_cast<GLsizei>(sizeof(DeviceVertex)) : 4;
+        glColorPointer(4, GL_UNSIGNED_BYTE, stride, colors);
+    } else {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1.0f, 1.0f, 1.0f, batch.opacity);
+    }
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indexes.size()), GL_UNSIGNED_SHORT, batch.indexes.data());
+    trianglesDrawn += static_cast<int64_t>(batch.indexes.size() / 3);
+    ++trianglePasses;
+}

@@ -1,0 +1,76 @@
+// OpenGLDevice -- the graphics device on an OpenGL context: texture upload under the program's own names, frame state and batches.
+#pragma once
+
+#include "render/GLStateCache.h"
+#include "resources/GraphicsDevice.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class GraphicsSystem;
+
+// Texture ids are the OpenGL names themselves, chosen by the program from kFirstTextureName up.
+// The context is made current through the display's MakeCurrent, on whichever thread takes the
+// lock, so textures upload from the resource loader as well as from the main thread.
+class OpenGLDevice : public GraphicsDevice {
+public:
+    static constexpr int32_t kFirstTextureName = 1024;
+
+    explicit OpenGLDevice(GraphicsSystem& display);
+
+    // Once the window and its context exist: reads the driver's names and extensions and sets
+    // the initial state (recorded in the state cache). Takes the context itself.
+    void StartDisplay();
+    // "GL_RENDERER, GL_VERSION" of the driver; empty before StartDisplay.
+    const std::string& GetDriverName() const { return driverName; }
+    GLStateCache& GetStateCache() { return stateCache; }
+
+    // Triangles and stage passes drawn since the last reset (the "r_trisRendered" line).
+    int64_t GetTrianglesDrawn() const { return trianglesDrawn; }
+    int64_t GetTrianglePasses() const { return trianglePasses; }
+    void ResetFrameCounters();
+
+    bool SupportsCompressedTextures() const override { return compressedTextures; }
+    bool SupportsAnisotropy() const override { return anisotropy; }
+    float GetMaxAnisotropy() const override { return maxAnisotropy; }
+    void DrawBatch(const DeviceBatch& batch) override;
+    void SetProjectionMatrix(const Matrix4& projection) override;
+    void SetModelViewMatrix(const Matrix4& modelView) override;
+    void SetViewport(const PixelRect& viewport) override;
+    void Clear(uint32_t buffers, const Color& color, float alpha) override;
+    void Present() override;
+    void SetBonePalette(const std::vector<Matrix4>& bones) override;
+    const std::vector<Matrix4>& GetBonePalette() const { return bonePalette; }
+
+protected:
+    void MakeCurrent() override;
+    void ReleaseCurrent() override;
+    void CreateTexture(int32_t textureId, const TextureUpload& upload) override;
+    void DestroyTexture(int32_t textureId) override;
+    void ReplaceTexturePixels(int32_t textureId, int32_t level, const PixelRect& rect, PixelFormat format,
+                              const uint8_t* pixels) override;
+    bool ReadFramePixels(const PixelRect& rect, uint8_t* rgba) override;
+
+private:
+    using CompressedTexImage = void (*)(uint32_t, int32_t, uint32_t, int32_t, int32_t, int32_t, int32_t, const void*);
+
+    void ReadCapabilities();
+    void SetInitialState();
+    void UploadLevel(const TextureUpload& upload, int32_t level, int32_t width, int32_t height, const uint8_t* bytes);
+    void SetBatchState(const DeviceBatch& batch);
+    void DrawStage(const DeviceBatch& batch, const DeviceStage& stage, bool firstStage);
+
+    GraphicsSystem& display;
+    std::string driverName;
+    bool compressedTextures = false;
+    bool anisotropy = false;
+    float maxAnisotropy = 1.0f;
+    CompressedTexImage compressedTexImage = nullptr;
+    GLStateCache stateCache;
+    std::vector<Matrix4> bonePalette;
+    // A DXT level decoded for a driver without S3TC; kept to reuse its storage.
+    std::vector<uint8_t> decoded;
+    int64_t trianglesDrawn = 0;
+    int64_t trianglePasses = 0;
+};

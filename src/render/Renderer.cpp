@@ -1,0 +1,300 @@
+// Renderer -- the renderer's share of the graphics system: its settings and commands, the display start-up, the standard textures and fonts, the frame's clear and swap, statistics and stock lookups.
+#include "render/Renderer.h"
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
+#include "core/UserVarSystem.h"
+#include "core/VirtualKeys.h"
+#include "core/system/GraphicsSystem.h"
+#include "render/OpenGLDevice.h"
+#include "resources/ResourceManager.h"
+#include "resources/textures/TargaImage.h"
+#include "rules/GameData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+Renderer* gRenderer = nullptr;
+
+namespace {
+
+struct RendererVar {
+    const char* name;
+    const char* defaultText;
+};
+
+// Every render setting with its default; the display's own are registered by the display.
+constexpr RendererVar kRendererVars[] = {
+    {"fps", "0"},
+    {"smoothFps", "0.0"},
+    {"showCollisionGrid", "0"},
+    {"showSightCollisionGrid", "0"},
+    {"showSightGrid", "0"},
+    {"r_shadows", "1"},
+    {"showSkel", "0"},
+    {"showTags", "0"},
+    {"showNormals", "0"},
+    {"showTris", "0"},
+    {"drawModel", "1"},
+    {"zoom", "1.0"},
+    {"zoomMin", "0.6"},
+    {"zoomMax", "1.4"},
+    {"blendedTiles", "1"},
+    {"autoBuildTextures", "1"},
+    {"compressedTextures", "1"},
+    {"filteringQuality", "1"},
+    {"r_maxLights", "16"},
+    {"r_textureUsage", "0"},
+    {"r_trisRendered", "0"},
+    {"r_CullModels", "1"},
+    {"r_CullTiles", "1"},
+    {"r_anisotropic", "0"},
+    {"r_anisotropicValue", "0"},
+    {"r_groundDetail", "2"},
+    {"r_screenshotType", "0"},
+    {"fullUseSlots", "0"},
+    {"r_betterLighting", "0"},
+    {"r_overheadView", "0"},
+    {"r_bloom", "0"},
+    {"r_bloomDarkenPasses", "1"},
+    {"r_bloomBlur", "2"},
+    {"r_bloomBlurDistance", "1.0"},
+    {"r_bloomIntensity", "1.4"},
+    {"r_bloomTextureSize", "256"},
+    {"r_detailModels", "1"},
+    {"r_higherResFonts", "1"},
+    {"ui_maxTextEventsSaved", "100"},
+    {"ui_textEventsTime", "30.0"},
+};
+
+constexpr const char* kStandardTextureKeys[Renderer::kStandardTextureCount] = {
+    "TextureNameUIBlack",       "TextureNameWhite",          "TextureNameCircle",
+    "TextureNameX",             "TextureNamePlus",           "TextureNameMinus",
+    "TextureNameMissingTile",   "TextureNameEmptyTile",      "TextureNameGradiantWhite",
+    "TextureNameShadow",        "TextureNameProjectedShadow", "TextureNameOutlineCyan",
+    "TextureNameOutlineGreen",  "TextureNameOutlineWhite",   "TextureNameOutlineOrange",
+    "TextureNameOutlineBlue",   "TextureNameOutlineRed",     "TextureNameEffectGlowSet",
+    "TextureNameEffectGlowUnique", "TextureNameEffectGlowArtifact",
+};
+
+// Positions in kStandardTextureKeys.
+enum RendererTexture : int32_t {
+    kUiBlack = 0, kWhite, kCircle, kCross, kPlus, kMinus, kMissingTile, kEmptyTile, kGradientWhite, kShadow,
+    kProjectedShadow, kOutlineCyan, kOutlineGreen, kOutlineWhite, kOutlineOrange, kOutlineBlue, kOutlineRed,
+    kGlowSet, kGlowUnique, kGlowArtifact,
+};
+
+// Standard handle index -> texture position; the font at index 2 is marked -1.
+constexpr int32_t kStandardHandleTextures[Renderer::kStandardHandleCount] = {
+    kWhite, kUiBlack, -1, kCircle, kShadow, kCross, kPlus, kMinus, kMissingTile, kEmptyTile, kGradientWhite,
+};
+
+struct RendererCursor {
+    const char* path;
+    int32_t hotX;
+    int32_t hotY;
+};
+
+// Entries 1 to 7 of the cursor table.
+constexpr RendererCursor kRendererCursors[] = {
+    {"Textures/cursors/normalCursor.tga", 0, 0}, {"Textures/cursors/attackCursor.tga", 0, 0},
+    {"Textures/cursors/lootCursor.tga", 0, 0},   {"Textures/cursors/useCursor.tga", 0, 0},
+    {"Textures/cursors/grabbedCursor.tga", 0, 0}, {"Textures/cursors/talkCursor.tga", 16, 16},
+    {"Textures/cursors/busyCursor.tga", 16, 16},
+};
+
+} // namespace
+
+Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device) : display(display), device(device) {}
+
+Renderer::~Renderer()
+{
+    Stop();
+}
+
+void Renderer::RegisterCommands()
+{
+    display.RegisterDisplayVars();
+    for (const RendererVar& var : kRendererVars)
+        gUserVarSystem->RegisterVar(var.name, var.defaultText);
+    shadowsVar = gUserVarSystem->RegisterVar("r_shadows", "1");
+    trisRenderedVar = gUserVarSystem->RegisterVar("r_trisRendered", "0");
+    gammaVar = gUserVarSystem->RegisterVar("r_gamma", "1.0");
+    monitorSyncVar = gUserVarSystem->RegisterVar("monitorSync", "1");
+    gCommandSystem->RegisterCommand(
+        "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },
+        "Restarts the graphics system", "", "");
+    screenshotKey = gVirtualKeys ? gVirtualKeys->FindByName("VirtualTakeScreenshot", false) : -1;
+}
+
+void Renderer::Start()
+{
+    display.ChooseStartMode();
+    display.SetupDisplay();
+    display.SetViewResizedHook([this](int32_t width, int32_t height) {
+        device.AcquireContext();
+        device.SetViewport({0, 0, width, height});
+        device.ReleaseContext();
+    });
+    device.StartDisplay();
+    DebugSystem::Print(kPrintPlain, "OpenGL: %s\n", device.GetDriverName().c_str());
+    device.AcquireContext();
+    device.SetViewport({0, 0, display.GetViewWidth(), display.GetViewHeight()});
+    // Both buffers start black, whichever the first frame shows.
+    for (int i = 0; i < 2; ++i) {
+        device.Clear(kClearColorBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+        device.Present();
+    }
+    display.ApplySwapInterval();
+    device.ReleaseContext();
+    display.SaveGammaRamp();
+    appliedGamma = gammaVar.GetString();
+    appliedMonitorSync = monitorSyncVar.GetString();
+    display.SetGamma(gammaVar.GetFloat());
+    LoadFontsAndTextures();
+    shadowMode = std::clamp(shadowsVar.GetInt(), 0, 2);
+    float cell = gGameData ? gGameData->GetTuning().tileSize : 0.0f;
+    tileRadius = std::sqrt(2.0f * (cell / 2.0f) * (cell / 2.0f)) * 1.1f;
+    LoadCursors();
+    started = true;
+}
+
+void Renderer::LoadFontsAndTextures()
+{
+    if (!gGameData)
+        return;
+    // The first handle is font 2 of the list, the second font 1, then 3 and 4; the game data
+    // gives entry 0 for a list too short.
+    constexpr int32_t kFontNumbers[kFontCount] = {2, 1, 3, 4};
+    for (int32_t i = 0; i < kFontCount; ++i) {
+        const std::string& name = gGameData->GetTextFontName(kFontNumbers[i]);
+        if (!name.empty())
+            gResourceManager->Load(name, fonts[static_cast<size_t>(i)]);
+    }
+    for (int32_t i = 0; i < kStandardTextureCount; ++i) {
+        std::string name = gGameData->GetNameById(kStandardTextureKeys[i]);
+        if (!name.empty())
+            gResourceManager->Load(name, standardTextures[static_cast<size_t>(i)]);
+    }
+}
+
+// A cursor picture is a 32-bit Targa; a missing or unreadable one gives no hardware cursor.
+void Renderer::LoadCursors()
+{
+    for (int32_t entry = 1; entry <= 7; ++entry) {
+        const RendererCursor& cursor = kRendererCursors[entry - 1];
+        if (!gFileSystem->FileExists(cursor.path))
+            continue;
+        FileBuffer file = gFileSystem->LoadWholeFile(cursor.path);
+        std::vector<uint8_t> bytes(file.Data(), file.Data() + file.Size());
+        TargaImage image;
+        if (!image.Parse(bytes.data(), bytes.size(), cursor.path) || image.GetBytesPerPixel() != 4)
+            continue;
+        int32_t width = image.GetWidth();
+        int32_t height = image.GetHeight();
+        bool topFirst = (image.GetHeader().descriptor & 0x20) != 0;
+        std::vector<uint8_t> rgba(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* row = image.GetPixels() + static_cast<size_t>(topFirst ? y : height - 1 - y) * width * 4;
+            for (int32_t x = 0; x < width; ++x) {
+                const uint8_t* bgra = row + static_cast<size_t>(x) * 4;
+                uint8_t* out = rgba.data() + (static_cast<size_t>(y) * width + x) * 4;
+                out[0] = bgra[2];
+                out[1] = bgra[1];
+                out[2] = bgra[0];
+                out[3] = bgra[3];
+            }
+        }
+        display.LoadCursor(entry, {rgba.data(), width, height, cursor.hotX, cursor.hotY});
+    }
+}
+
+void Renderer::Stop()
+{
+    if (!started)
+        return;
+    started = false;
+    display.SetViewResizedHook({});
+    display.RestoreGamma();
+    display.FreeCursors();
+    for (ResourceHandle& handle : fonts)
+        handle.Reset();
+    for (ResourceHandle& handle : standardTextures)
+        handle.Reset();
+    DebugSystem::Print(kPrintPlain, "Display closed after %lld frames\n", static_cast<long long>(framesDrawn));
+}
+
+void Renderer::ApplyChangedVars()
+{
+    std::string gamma = gammaVar.GetString();
+    if (gamma != appliedGamma) {
+        appliedGamma = gamma;
+        display.SetGamma(gammaVar.GetFloat());
+    }
+    std::string monitorSync = monitorSyncVar.GetString();
+    if (monitorSync != appliedMonitorSync) {
+        appliedMonitorSync = monitorSync;
+        display.ApplySwapInterval();
+    }
+}
+
+void Renderer::DrawFrame()
+{
+    if (!started)
+        return;
+    device.AcquireContext();
+    ApplyChangedVars();
+    device.Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    device.Present();
+    device.ReleaseContext();
+    ++framesDrawn;
+    PrintFrameStatistics();
+}
+
+void Renderer::PrintFrameStatistics()
+{
+    if (trisRenderedVar.GetInt() != 0)
+        DebugSystem::Print(kPrintPlain, "Tris: %d - tri passes: %d\n", static_cast<int>(device.GetTrianglesDrawn()),
+                           static_cast<int>(device.GetTrianglePasses()));
+    device.ResetFrameCounters();
+}
+
+const ResourceHandle& Renderer::GetOutlineTexture(int32_t kind) const
+{
+    switch (kind) {
+    case 1:
+        return standardTextures[kOutlineRed];
+    case 2:
+        return standardTextures[kOutlineGreen];
+    case 3:
+        return standardTextures[kOutlineBlue];
+    case 6:
+        return standardTextures[kOutlineOrange];
+    case 8:
+        return standardTextures[kOutlineCyan];
+    default:
+        return standardTextures[kOutlineWhite];
+    }
+}
+
+const ResourceHandle& Renderer::GetGlowTexture(int32_t quality) const
+{
+    switch (quality) {
+    case 5:
+        return standardTextures[kGlowSet];
+    case 6:
+        return standardTextures[kGlowUnique];
+    case 7:
+        return standardTextures[kGlowArtifact];
+    default:
+        return standardTextures[kOutlineWhite];
+    }
+}
+
+const ResourceHandle& Renderer::GetStandardHandle(int32_t index) const
+{
+    int32_t texture = kStandardHandleTextures[index];
+    return texture < 0 ? fonts[1] : standardTextures[static_cast<size_t>(texture)];
+}

@@ -1,0 +1,79 @@
+// Renderer -- the renderer's share of the graphics system: its settings and commands, the display start-up, the standard textures and fonts, the frame's clear and swap, statistics and stock lookups.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/UserVarRef.h"
+#include "resources/ResourceHandle.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class GraphicsSystem;
+class OpenGLDevice;
+
+// Main thread. Made with the window's display and its OpenGL device; a process without a window
+// has no renderer and keeps the null device.
+class Renderer : public BaseClass {
+public:
+    static constexpr int32_t kStandardTextureCount = 20;
+    static constexpr int32_t kFontCount = 4;
+    // The standard handles GetStandardHandle gives: 0 .. kStandardHandleCount - 1.
+    static constexpr int32_t kStandardHandleCount = 11;
+
+    Renderer(GraphicsSystem& display, OpenGLDevice& device);
+    ~Renderer() override;
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // The display vars and every render setting with its default, "vidRestart", and the
+    // "VirtualTakeScreenshot" key.
+    void RegisterCommands();
+    // Brings the display up: mode, window and context, initial state, two cleared frames, swap
+    // interval, gamma, fonts and standard textures, shadow mode, tile radius, cursors.
+    void Start();
+    // Gamma and cursors back, the handles let go and the window closed; before the device goes.
+    void Stop();
+
+    // Clears the frame and shows it; applies a changed "r_gamma" or "monitorSync" first.
+    void DrawFrame();
+    // The "r_trisRendered" line, then the counters start again.
+    void PrintFrameStatistics();
+    int64_t GetFramesDrawn() const { return framesDrawn; }
+
+    // 0 .. 2 from "r_shadows" at start-up.
+    int32_t GetShadowMode() const { return shadowMode; }
+    // Kind 1 red, 2 green, 3 blue, 6 orange, 8 cyan, anything else white.
+    const ResourceHandle& GetOutlineTexture(int32_t kind) const;
+    // Quality 5 set, 6 unique, 7 artifact, anything else the white outline.
+    const ResourceHandle& GetGlowTexture(int32_t quality) const;
+    // The index is trusted: 0 .. kStandardHandleCount - 1.
+    const ResourceHandle& GetStandardHandle(int32_t index) const;
+    const ResourceHandle& GetFont(int32_t index) const { return fonts[static_cast<size_t>(index)]; }
+    float GetTileRadius() const { return tileRadius; }
+    int32_t GetScreenshotKey() const { return screenshotKey; }
+
+private:
+    void LoadFontsAndTextures();
+    void LoadCursors();
+    void ApplyChangedVars();
+
+    GraphicsSystem& display;
+    OpenGLDevice& device;
+    std::array<ResourceHandle, kFontCount> fonts;
+    // In the order of the game data keys of kStandardTextureKeys.
+    std::array<ResourceHandle, kStandardTextureCount> standardTextures;
+    int32_t shadowMode = 1;
+    float tileRadius = 0.0f;
+    int32_t screenshotKey = -1;
+    int64_t framesDrawn = 0;
+    bool started = false;
+    UserVarRef shadowsVar;
+    UserVarRef trisRenderedVar;
+    UserVarRef gammaVar;
+    UserVarRef monitorSyncVar;
+    std::string appliedGamma;
+    std::string appliedMonitorSync;
+};
+
+extern Renderer* gRenderer;
