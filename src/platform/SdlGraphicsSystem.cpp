@@ -36,21 +36,25 @@ void SdlGraphicsSystem::ListDisplayModes()
     int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, i, &mode) == 0)
+        // Some drivers (offscreen) list a mode of no size.
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w > 0 && mode.h > 0)
             displayModes.push_back({static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format)), mode.w, mode.h,
                                     mode.refresh_rate});
     }
 }
 
-// A full-screen mode is taken only as the display lists it exactly.
+// A full-screen mode is taken only as the display lists it exactly, or as the desktop's own.
 bool SdlGraphicsSystem::TryDisplayMode(int32_t width, int32_t height, int32_t frequency)
 {
     ListDisplayModes();
+    auto matches = [&](const DisplayMode& mode) {
+        return mode.width == width && mode.height == height && (frequency <= 0 || mode.frequency == frequency);
+    };
     for (const DisplayMode& mode : displayModes) {
-        if (mode.width == width && mode.height == height && (frequency <= 0 || mode.frequency == frequency))
+        if (matches(mode))
             return true;
     }
-    return false;
+    return matches(GetDesktopMode());
 }
 
 DisplayMode SdlGraphicsSystem::GetDesktopMode()

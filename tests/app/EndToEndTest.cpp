@@ -15,13 +15,15 @@
 
 namespace {
 
-// Starts the program with the folder as its working folder and its console output discarded.
+// Starts the program with the folder as its working folder and its console output discarded,
+// its window on Mesa's software renderer without a display.
 pid_t StartGame(const std::filesystem::path& folder)
 {
     pid_t child = fork();
     if (child == 0) {
         int quiet = open("/dev/null", O_WRONLY);
-        if (quiet < 0 || dup2(quiet, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0)
+        if (quiet < 0 || dup2(quiet, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0 ||
+            setenv("SDL_VIDEODRIVER", "offscreen", 1) != 0)
             _exit(126);
         // No sound card: sound plays on OpenAL Soft's null device.
         setenv("ALSOFT_DRIVERS", "null", 1);
@@ -92,6 +94,14 @@ TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
     EXPECT_LT(begun, statistics) << log;
     for (const char* line : {"Memory statistics:\n", "Debug: ", " user vars\n", "Profiler: "})
         EXPECT_NE(log.find(line, statistics), std::string::npos) << line << "\n" << log;
+    // The window's OpenGL context came up before the start-up ended, and frames were drawn.
+    size_t display = log.find("\nOpenGL: ");
+    EXPECT_LT(display, begun) << log;
+    size_t closed = log.find("\nDisplay closed after ");
+    ASSERT_NE(closed, std::string::npos) << log;
+    long long frames = 0;
+    ASSERT_EQ(sscanf(log.c_str() + closed, "\nDisplay closed after %lld frames", &frames), 1) << log;
+    EXPECT_GE(frames, 1);
     // Nothing in the shipped content is a warning or an error.
     EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;

@@ -1,0 +1,234 @@
+// SdlGraphicsSystemTest -- the SDL window under the offscreen driver: set-up from the vars, and the event pump's window events, Alt+Enter and input hand-over.
+#include "platform/PosixPlatformSystem.h"
+#include "platform/InputEventListener.h"
+#include "platform/SdlGraphicsSystem.h"
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/UserVarSystem.h"
+#include "core/system/SystemInfo.h"
+#include "support/TempFolder.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RecordingInput : public InputEventListener {
+public:
+    void OnKey(int32_t scancode, int32_t, uint16_t, bool down, bool repeat) override
+    {
+        events.push_back("key " + std::to_string(scancode) + (down ? " down" : " up") + (repeat ? " repeat" : ""));
+    }
+    void OnText(const char* utf8) override { events.push_back(std::string("text ") + utf8); }
+    void OnMouseMove(int32_t x, int32_t y) override
+    {
+        events.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void OnMouseButton(int32_t button, bool down, int32_t x, int32_t y) override
+    {
+        events.push_back("button " + std::to_string(button) + (down ? " down " : " up ") + std::to_string(x) + "," +
+                         std::to_string(y));
+    }
+    void OnMouseWheel(int32_t delta) override { events.push_back("wheel " + std::to_string(delta)); }
+    void ResetInput() override { events.push_back("reset"); }
+
+    std::vector<std::string> events;
+};
+
+class TestSystemInfo : public SystemInfo {
+public:
+    void LogSystemInfo() override {}
+};
+
+class SdlWindowWorld : public ::testing::Test {
+protected:
+    SdlWindowWorld() : platform((folder.Path() / "User").string())
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        gDebugSystem = &debug;
+        gPlatformSystem = &platform;
+        gCommandSystem = &commands;
+        gUserVarSystem = &vars;
+        gSystemInfo = &info;
+        commands.RegisterCommands();
+        vars.RegisterCommands();
+        display = std::make_unique<SdlGraphicsSystem>();
+        display->RegisterDisplayVars();
+        display->SetInputListener(&input);
+    }
+    ~SdlWindowWorld() override
+    {
+        display.reset();
+        gSystemInfo = nullptr;
+        gUserVarSystem = nullptr;
+        gCommandSystem = nullptr;
+        gPlatformSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    // Opens the window and takes in what SDL itself sent at its opening.
+    void Open()
+    {
+        display->ChooseStartMode();
+        display->SetupDisplay();
+        display->PumpEvents();
+        input.events.clear();
+    }
+
+    static void PushWindowEvent(uint8_t kind, int32_t data1 = 0, int32_t data2 = 0)
+    {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = kind;
+        event.window.data1 = data1;
+        event.window.data2 = data2;
+        SDL_PushEvent(&event);
+    }
+
+    static void PushKey(SDL_Keycode key, SDL_Scancode scancode, uint16_t modifiers, bool down = true)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = key;
+        event.key.keysym.scancode = scancode;
+        event.key.keysym.mod = modifiers;
+        SDL_PushEvent(&event);
+    }
+
+    std::string Var(const char* name) { return vars.GetStringByName(name); }
+
+    TempFolder folder;
+    DebugSystem debug;
+    PosixPlatformSystem platform;
+    CommandSystem commands;
+    UserVarSystem vars;
+    TestSystemInfo info;
+    RecordingInput input;
+    std::unique_ptr<SdlGraphicsSystem> display;
+};
+
+TEST_F(SdlWindowWorld, TheWindowOpensAtTheConfiguredSizeWithAContextAnyThreadCanTake)
+{
+    vars.SetStringByName("r_width", "320");
+    vars.SetStringByName("r_height", "200");
+    Open();
+    ASSERT_TRUE(display->IsDisplayUp());
+    EXPECT_FALSE(display->IsFullScreen());
+    EXPECT_EQ(display->GetViewWidth(), 320);
+    EXPECT_EQ(display->GetViewHeight(), 200);
+    // Left released by the set-up, so the loader thread can take it as well as this one.
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_TRUE(display->MakeCurrent());
+    EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_NE(display->GetProcAddress("glCompressedTexImage2DARB"), nullptr);
+    EXPECT_TRUE(display->ReleaseContext());
+    display->DestroyDisplay();
+    EXPECT_FALSE(display->IsDisplayUp());
+}
+
+TEST_F(SdlWindowWorld, WindowEventsResizeTheViewSetTheFlagsAndCloseEndsThePump)
+{
+    Open();
+    std::vector<std::pair<int32_t, int32_t>> views;
+    display->SetViewResizedHook([&](int32_t width, int32_t height) { views.emplace_back(width, height); });
+    PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 400);
+    PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0);
+    PushWindowEvent(SDL_WINDOWEVENT_MOVED, 30, -4);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_EQ(views, (std::vector<std::pair<int32_t, int32_t>>{{640, 400}}));
+    EXPECT_EQ(display->GetViewWidth(), 640);
+    EXPECT_EQ(display->GetWindowLeft(), 30);
+    EXPECT_EQ(display->GetWindowTop(), -4);
+
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_FALSE(info.applicationActive);
+    PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_TRUE(info.minimised);
+    EXPECT_TRUE(input.events.empty());
+    PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_TRUE(info.applicationActive);
+    EXPECT_FALSE(info.minimised);
+    EXPECT_EQ(input.events, (std::vector<std::string>{"reset", "reset"}));
+
+    // A close request ends the pump after the events that came with it, and the platform's
+    // pump turns it into the quit that stays seen.
+    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 100, 50);
+    platform.SetMessagePump([this] { return display->PumpEvents(); });
+    EXPECT_FALSE(platform.PumpMessages());
+    EXPECT_EQ(display->GetViewWidth(), 100);
+    EXPECT_FALSE(platform.PumpMessages());
+    platform.SetMessagePump({});
+
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_FALSE(display->PumpEvents());
+}
+
+TEST_F(SdlWindowWorld, AltEnterTogglesFullScreenAndOtherInputGoesToTheListener)
+{
+    Open();
+    PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_EQ(Var("r_fullscreen"), "1");
+    EXPECT_TRUE(display->IsFullScreen());
+    // The offscreen display lists no mode of 800 x 600: the desktop's was taken and written back.
+    EXPECT_EQ(Var("r_width"), std::to_string(display->GetModeWidth()));
+    EXPECT_NE(display->GetModeWidth(), 800);
+    PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_RALT);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_EQ(Var("r_fullscreen"), "0");
+    EXPECT_FALSE(display->IsFullScreen());
+    EXPECT_TRUE(input.events.empty()) << "Alt+Enter is the window's own";
+
+    PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_NONE);
+    PushKey(SDLK_a, SDL_SCANCODE_A, KMOD_NONE, false);
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    SDL_strlcpy(text.text.text, "\xC3\xA9", sizeof text.text.text);
+    SDL_PushEvent(&text);
+    SDL_Event button{};
+    button.type = SDL_MOUSEBUTTONDOWN;
+    button.button.button = SDL_BUTTON_RIGHT;
+    button.button.x = 12;
+    button.button.y = 34;
+    SDL_PushEvent(&button);
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 2;
+    wheel.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    SDL_PushEvent(&wheel);
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = 5;
+    motion.motion.y = 6;
+    SDL_PushEvent(&motion);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_EQ(input.events, (std::vector<std::string>{"key 40 down", "key 4 up", "text \xC3\xA9", "button 3 down 12,34",
+                                                      "wheel -2", "move 5,6"}));
+}
+
+TEST(PlatformMessageBox, OnlyARealDisplayMayShowOne)
+{
+    EXPECT_TRUE(PosixPlatformSystem::CanShowMessageBox("x11", ":0", nullptr));
+    EXPECT_TRUE(PosixPlatformSystem::CanShowMessageBox("wayland", nullptr, "wayland-0"));
+    EXPECT_FALSE(PosixPlatformSystem::CanShowMessageBox("offscreen", ":0", "wayland-0"));
+    EXPECT_FALSE(PosixPlatformSystem::CanShowMessageBox("dummy", ":0", nullptr));
+    EXPECT_FALSE(PosixPlatformSystem::CanShowMessageBox("x11", "", nullptr));
+    EXPECT_FALSE(PosixPlatformSystem::CanShowMessageBox("x11", nullptr, nullptr));
+    EXPECT_FALSE(PosixPlatformSystem::CanShowMessageBox(nullptr, ":0", nullptr));
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// RendererTest -- the renderer's settings and commands, and its display start-up, frames and resize on a real offscreen window.
+#include "render/GLWorld.h"
+
+#include "render/Renderer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RendererTest : public GLWorld {
+protected:
+    RendererTest()
+    {
+        renderer = std::make_unique<Renderer>(*display, *device);
+        renderer->RegisterCommands();
+    }
+    ~RendererTest() override { renderer.reset(); }
+
+    bool Logged(const std::string& prefix) const
+    {
+        std::vector<std::string> lines = debug.GetConsoleLines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    }
+
+    // A 32-bit Targa of one colour, rows from the bottom as the file stores them.
+    void WriteCursor(const std::string& name, int width, int height)
+    {
+        std::string bytes(18, '\0');
+        bytes[2] = 2;
+        bytes[12] = static_cast<char>(width & 0xFF);
+        bytes[13] = static_cast<char>(width >> 8);
+        bytes[14] = static_cast<char>(height & 0xFF);
+        bytes[15] = static_cast<char>(height >> 8);
+        bytes[16] = 32;
+        for (int i = 0; i < width * height; ++i)
+            bytes += std::string{'\x10', '\x20', '\x30', '\xFF'};
+        folder.Write("Assets/Textures/cursors/" + name, bytes);
+    }
+
+    std::unique_ptr<Renderer> renderer;
+};
+
+TEST_F(RendererTest, SettingsStartAtTheirDefaultsAndVidRestartHasItsHelp)
+{
+    const std::pair<const char*, const char*> defaults[] = {
+        {"r_fullscreen", "0"}, {"r_width", "800"},   {"r_height", "600"},      {"r_freq", "0"},
+        {"r_mode", "-1"},      {"maxFps", "0"},      {"monitorSync", "1"},     {"r_shadows", "1"},
+        {"zoom", "1.0"},       {"zoomMax", "1.4"},   {"r_maxLights", "16"},    {"r_gamma", "1.0"},
+        {"r_bloomIntensity", "1.4"}, {"r_bloomTextureSize", "256"}, {"ui_textEventsTime", "30.0"},
+        {"r_antiAliasingSamples", "0"}, {"r_topWindow", "1"}, {"r_groundDetail", "2"},
+    };
+    for (const auto& [name, text] : defaults)
+        EXPECT_EQ(vars.GetStringByName(name), text) << name;
+    ExecuteCommandLine("help vidRestart");
+    EXPECT_TRUE(Logged("vidRestart  - Restarts the graphics system"));
+}
+
+TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
+{
+    vars.SetStringByName("r_width", "96");
+    vars.SetStringByName("r_height", "64");
+    vars.SetStringByName("r_shadows", "7");
+    WriteCursor("normalCursor.tga", 32, 32);
+    WriteCursor("busyCursor.tga", 48, 48);
+    folder.Write("Assets/Textures/cursors/talkCursor.tga", "not a picture");
+    renderer->Start();
+    // The offscreen driver makes no cursors at all; a desktop's makes the one that fits.
+    uint8_t pixel[4] = {};
+    SDL_Surface* probe = SDL_CreateRGBSurfaceWithFormatFrom(pixel, 1, 1, 32, 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Cursor* probeCursor = SDL_CreateColorCursor(probe, 0, 0);
+    EXPECT_EQ(display->HasCursor(1), probeCursor != nullptr);
+    if (probeCursor)
+        SDL_FreeCursor(probeCursor);
+    SDL_FreeSurface(probe);
+    EXPECT_FALSE(display->HasCursor(6));
+    EXPECT_FALSE(display->HasCursor(7));
+    EXPECT_FALSE(display->HasCursor(2));
+    EXPECT_TRUE(Logged("OpenGL: "));
+    EXPECT_EQ(renderer->GetShadowMode(), 2);
+    EXPECT_EQ(display->GetViewWidth(), 96);
+
+    device->AcquireContext();
+    device->Clear(kClearColorBuffer, Color{1.0f, 1.0f, 1.0f}, 1.0f);
+    device->ReleaseContext();
+    renderer->DrawFrame();
+    renderer->DrawFrame();
+    EXPECT_EQ(renderer->GetFramesDrawn(), 2);
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(device->ReadPixels({1, 1, 1, 1}, rgba));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{0, 0, 0, 255}));
+
+    // The window's new size becomes the viewport; a zero size leaves it.
+    display->PumpEvents();
+    for (auto [width, height] : {std::pair{50, 40}, std::pair{0, 0}}) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        event.window.data1 = width;
+        event.window.data2 = height;
+        SDL_PushEvent(&event);
+    }
+    display->PumpEvents();
+    GLint viewport[4] = {};
+    device->AcquireContext();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    device->ReleaseContext();
+    EXPECT_EQ((std::vector<GLint>(viewport, viewport + 4)), (std::vector<GLint>{0, 0, 50, 40}));
+
+    vars.SetStringByName("r_trisRendered", "1");
+    renderer->DrawFrame();
+    EXPECT_TRUE(Logged("Tris: 0 - tri passes: 0"));
+    renderer->Stop();
+    EXPECT_TRUE(Logged("Display closed after 3 frames"));
+}
+
+TEST_F(RendererTest, StockLookupsFallBackToTheWhiteOutline)
+{
+    for (int32_t kind : {0, 4, 5, 7, 9, -1})
+        EXPECT_EQ(&renderer->GetOutlineTexture(kind), &renderer->GetOutlineTexture(0)) << kind;
+    for (int32_t kind : {1, 2, 3, 6, 8})
+        EXPECT_NE(&renderer->GetOutlineTexture(kind), &renderer->GetOutlineTexture(0)) << kind;
+    EXPECT_EQ(&renderer->GetGlowTexture(4), &renderer->GetOutlineTexture(0));
+    EXPECT_NE(&renderer->GetGlowTexture(5), &renderer->GetGlowTexture(6));
+    EXPECT_NE(&renderer->GetGlowTexture(6), &renderer->GetGlowTexture(7));
+    EXPECT_EQ(&renderer->GetStandardHandle(2), &renderer->GetFont(1));
+}
+
+} // namespace
