@@ -11,7 +11,8 @@ int main(int argc, char** argv)
         return 2;
     }
     ArchiveWriter archive;
-    bool (*const families[])(ArchiveWriter&) = {GenerateTextures, GenerateModels, GenerateSounds, GenerateAreas};
+    bool (*const families[])(ArchiveWriter&) = {GenerateTextures, GenerateModels, GenerateSounds, GenerateAreas,
+                                                GenerateIcons};
     for (auto family : families) {
         if (!family(archive))
             return 1;

@@ -50,6 +50,8 @@ constexpr KindCheck kKindChecks[] = {
     {DatabaseEntryType::StatusEffect, nullptr, CheckStatusEffectRecord},
     {DatabaseEntryType::MonsterType, nullptr, CheckMonsterTypeRecord},
     {DatabaseEntryType::Actor, nullptr, CheckActorRecord},
+    {DatabaseEntryType::Attachment, nullptr, CheckAttachmentRecord},
+    {DatabaseEntryType::MonsterEnhancement, nullptr, CheckMonsterEnhancementRecord},
     {DatabaseEntryType::NpcChat, nullptr, CheckNpcChatRecord},
     {DatabaseEntryType::Covenant, nullptr, CheckCovenantRecord},
     {DatabaseEntryType::None, "Human", CheckHumanCovenant},
@@ -166,6 +168,26 @@ void ContentLint::CheckEntryName(const DatabaseEntry& entry, std::string_view ke
     std::string text = entry.GetString(key);
     if (!database.FindEntryByName(text))
         Report(entry, StringFormat("%.*s names the missing entry %s", static_cast<int>(key.size()), key.data(),
+                                   text.c_str()));
+}
+
+void ContentLint::CheckRecordOfType(const DatabaseEntry& entry, std::string_view key, int32_t entryType,
+                                    const char* what)
+{
+    std::string text = entry.GetString(key);
+    const DatabaseEntry* found = text.empty() ? nullptr : database.FindEntryByName(text);
+    if (!text.empty() && (!found || found->GetType() != entryType || found->IsBaseOnly()))
+        Report(entry, StringFormat("%.*s names no %s %s", static_cast<int>(key.size()), key.data(), what,
+                                   text.c_str()));
+}
+
+void ContentLint::CheckTexture(const DatabaseEntry& entry, std::string_view key)
+{
+    std::string text = entry.GetString(key);
+    if (text.empty())
+        Report(entry, StringFormat("%.*s is empty", static_cast<int>(key.size()), key.data()));
+    else if (!gFileSystem || !gFileSystem->FileExists(text))
+        Report(entry, StringFormat("%.*s names the missing file %s", static_cast<int>(key.size()), key.data(),
                                    text.c_str()));
 }
 

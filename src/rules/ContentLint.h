@@ -46,6 +46,10 @@ public:
     void CheckEntryName(const DatabaseEntry& entry, std::string_view key);
     // A problem that belongs to no record (a file, say).
     void ReportText(std::string_view problem);
+    // The field, when given, must name a listed record of the entry type.
+    void CheckRecordOfType(const DatabaseEntry& entry, std::string_view key, int32_t entryType, const char* what);
+    // The field must name a file of the game: loose under the assets or in an archive.
+    void CheckTexture(const DatabaseEntry& entry, std::string_view key);
 
     const std::vector<std::string>& GetProblems() const { return problems; }
     const Database& GetDatabase() const { return database; }

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
-// The content lint's problems with the game folder, in English.
+// The content lint's problems with the game folder, in English, with its archives mounted as
+// the game mounts them.
 inline std::vector<std::string> LintGameFolder(const std::string& gameDir)
 {
     GameFolderFiles game(gameDir);
+    game.files.MountAssetArchives();
     return ContentLint::CheckGameContent(game.debug, "English");
 }
 

@@ -21,7 +21,8 @@ void CheckHumanCovenant(ContentLint& lint, const DatabaseEntry& entry)
 
 void CheckCovenantTraitRecord(ContentLint& lint, const DatabaseEntry& entry)
 {
-    for (const char* key : {"Name", "Desc", "TextureName"})
+    for (const char* key : {"Name", "Desc"})
         if (entry.GetString(key).empty())
             lint.Report(entry, StringFormat("%s is empty", key));
+    lint.CheckTexture(entry, "TextureName");
 }

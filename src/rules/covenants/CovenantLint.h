@@ -9,5 +9,5 @@ void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry);
 // "Human", the player's covenant, must be the last definition: a new world draws its rivals
 // from every definition but the last.
 void CheckHumanCovenant(ContentLint& lint, const DatabaseEntry& entry);
-// A trait needs a "Name", a "Desc" and a "TextureName".
+// A trait needs a "Name", a "Desc" and a "TextureName" that names a file of the game.
 void CheckCovenantTraitRecord(ContentLint& lint, const DatabaseEntry& entry);

@@ -31,6 +31,9 @@ void CheckItemRecord(ContentLint& lint, const DatabaseEntry& entry)
     int32_t maxLevel = entry.GetInt("MaxLevel");
     if (maxLevel > 0 && maxLevel < entry.GetInt("MinLevel"))
         lint.Report(entry, "MaxLevel is below MinLevel");
+    for (const char* key : {"StatusEffect", "PartialBonusStatusEffect", "FullBonusStatusEffect"})
+        lint.CheckRecordOfType(entry, key, DatabaseEntryType::StatusEffect, "status effect");
+    lint.CheckRecordOfType(entry, "OnUseSkill", DatabaseEntryType::Skill, "skill");
 }
 
 void CheckMagicModifierRecord(ContentLint& lint, const DatabaseEntry& entry)

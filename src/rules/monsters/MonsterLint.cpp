@@ -1,7 +1,9 @@
 // MonsterLint -- the content checks of monster types, actor records and NPC chat sets.
 #include "rules/monsters/MonsterLint.h"
 
+#include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/FileSystem.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "rules/ContentLint.h"
@@ -36,6 +38,33 @@ void CheckActorRecord(ContentLint& lint, const DatabaseEntry& entry)
     std::string intro = entry.GetString("ChatIntro");
     if (!intro.empty())
         CheckTextKey(lint, entry, "ChatIntro", intro);
+    std::vector<std::string> attachments;
+    entry.GetStringList("Attachment", attachments, true, false);
+    for (const std::string& name : attachments) {
+        const DatabaseEntry* found = lint.GetDatabase().FindEntryByName(name);
+        if (!found || found->GetType() != DatabaseEntryType::Attachment)
+            lint.Report(entry, StringFormat("Attachment names no attachment record %s", name.c_str()));
+    }
+}
+
+void CheckAttachmentRecord(ContentLint& lint, const DatabaseEntry& entry)
+{
+    std::vector<std::string> lines;
+    entry.GetStringList("Alternative", lines, true, true);
+    if (lines.empty())
+        lint.Report(entry, "has no Alternative");
+    for (const std::string& line : lines) {
+        std::string model = line.substr(0, line.find(' '));
+        if (!gFileSystem || !gFileSystem->FileExists(model))
+            lint.Report(entry, StringFormat("Alternative names the missing model %s", model.c_str()));
+    }
+}
+
+void CheckMonsterEnhancementRecord(ContentLint& lint, const DatabaseEntry& entry)
+{
+    if (entry.GetString("Name").empty())
+        lint.Report(entry, "Name is empty");
+    lint.CheckTexture(entry, "TextureName");
 }
 
 void CheckNpcChatRecord(ContentLint& lint, const DatabaseEntry& entry)

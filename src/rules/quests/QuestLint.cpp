@@ -8,6 +8,7 @@
 #include "rules/ContentLint.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterArchetype.h"
 
 #include <algorithm>
 #include <string>
@@ -65,6 +66,14 @@ void CheckQuestRecord(ContentLint& lint, const DatabaseEntry& entry)
         std::string name = entry.GetString(key);
         if (!name.empty() && gGameData && !gGameData->FindMonsterType(name))
             lint.Report(entry, StringFormat("%s names no monster type %s", key, name.c_str()));
+    }
+    // The recruit a recruit quest sends the player to is drawn from the archetype of the first
+    // class's would-be recruits.
+    if (questType == QuestType::Recruit && gGameData) {
+        std::string archetype = "ArchetypeNpcPotentialRecruit" + gGameData->GetCharacterClassName(0);
+        const MonsterArchetype* found = gGameData->FindArchetype(archetype);
+        if (!found || found->types.empty())
+            lint.Report(entry, StringFormat("recruit quest has no monster types in %s", archetype.c_str()));
     }
     CheckOrder(lint, entry, "MinCount", "MaxCount");
     CheckOrder(lint, entry, "MinCountMult", "MaxCountMult");

@@ -60,6 +60,9 @@ void CheckSkillRecord(ContentLint& lint, const DatabaseEntry& entry)
     if (std::string linked = entry.GetString("Linked");
         !linked.empty() && !FindRecord(lint, linked, DatabaseEntryType::Skill))
         lint.Report(entry, StringFormat("Linked names no skill %s", linked.c_str()));
+    // A skill the player sees has a name, and an icon beside it.
+    if (!entry.GetString("Name").empty())
+        lint.CheckTexture(entry, "TextureName");
 }
 
 void CheckSkillTreeRecord(ContentLint& lint, const DatabaseEntry& entry)
@@ -80,4 +83,6 @@ void CheckStatusEffectRecord(ContentLint& lint, const DatabaseEntry& entry)
         if (!entry.GetString(key).empty())
             lint.CheckEntryName(entry, key);
     }
+    if (!entry.GetString("Name").empty())
+        lint.CheckTexture(entry, "TextureName");
 }

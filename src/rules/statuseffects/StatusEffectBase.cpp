@@ -104,6 +104,7 @@ void StatusEffectBase::ReadTimingAndFlags()
     auto text = [this](const char* key) { return entry ? entry->GetString(key) : std::string(); };
     name = text("Name");
     desc = text("Desc");
+    textureName = text("TextureName");
     healthChange = GetFloat("HealthChange");
     healthChangePercent = GetFloat("HealthChangePercent") / 100.0f;
     damageType = GetDamageTypeByName(text("DamageType"));

@@ -63,6 +63,8 @@ public:
 
     std::string name;
     std::string desc;
+    // The icon the status-effect row shows.
+    std::string textureName;
     // The duration and tick timers, in that order, for advancing them together.
     std::vector<RandomTimer*> timers;
     RandomTimer durationTimer;

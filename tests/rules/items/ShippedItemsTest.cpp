@@ -69,12 +69,19 @@ TEST(ItemLint, ReportsPlantedFaults)
                              "Writ\n{\n Type Item\n Name x\n ItemType Guard\n Guard Sack\n}\n"
                              "Odd\n{\n Type Item\n MinLevel 5\n MaxLevel 4\n}\n"
                              "Dull\n{\n Type MagicModifier\n Name x\n}\n"
-                             "Bent\n{\n Type MagicModifier\n Name x\n StatChangeStrength 5 2\n}\n");
+                             "Bent\n{\n Type MagicModifier\n Name x\n StatChangeStrength 5 2\n}\n"
+                             "Brew\n{\n Type Item\n Name x\n StatusEffect Sack\n OnUseSkill Bent\n"
+                             " FullBonusStatusEffect Gone\n PartialBonusStatusEffect Glow\n}\n"
+                             "Glow\n{\n Type StatusEffect\n}\n");
     std::vector<std::string> problems = LintGameFolder(folder.Path().string());
     for (const char* expected : {"Sack: BagSize 0 is outside 1..512", "Writ: Guard names no monster type",
                                  "Odd: Name is empty", "Odd: MaxLevel is below MinLevel", "Dull: changes no stat",
-                                 "Bent: StatChangeStrength runs from 5 down to 2"})
+                                 "Bent: StatChangeStrength runs from 5 down to 2",
+                                 "Brew: StatusEffect names no status effect Sack", "Brew: OnUseSkill names no skill Bent",
+                                 "Brew: FullBonusStatusEffect names no status effect Gone"})
         EXPECT_TRUE(std::find(problems.begin(), problems.end(), expected) != problems.end()) << expected;
+    EXPECT_TRUE(std::find(problems.begin(), problems.end(), "Brew: PartialBonusStatusEffect names no status effect Glow") ==
+                problems.end());
 }
 
 } // namespace

@@ -94,6 +94,7 @@ TEST_F(QuestDefinitions, RandomPicksFollowTheWeightsAndNeverDrawAWeightOfZero)
 TEST_F(QuestDefinitions, TheLintReportsWhatLoadingCannotSee)
 {
     LoadQuests(Records({"Untyped: Type Quest", "Bare: Type Quest; QuestType KillMonsters",
+                        "Join: Type Quest; QuestType Recruit; TextList A",
                         "Broken: Type Quest; QuestType Delivery; TextList Nowhere; NextQuest Page; DefaultItem Gone; "
                             "MonsterType Yeti; MinCount 5; MaxCount 2"}));
     ContentLint lint(database, loc);
@@ -103,6 +104,7 @@ TEST_F(QuestDefinitions, TheLintReportsWhatLoadingCannotSee)
          {"Untyped: QuestType names no quest kind", "Bare: has no TextList, which its kind's body text is",
           "Broken: TextList names the missing text Nowhere", "Broken: NextQuest names no quest record Page",
           "Broken: DefaultItem names the missing entry Gone", "Broken: MonsterType names no monster type Yeti",
-          "Broken: MaxCount is below MinCount"})
+          "Broken: MaxCount is below MinCount",
+          "Join: recruit quest has no monster types in ArchetypeNpcPotentialRecruitWarden"})
         EXPECT_NE(std::find(problems.begin(), problems.end(), problem), problems.end()) << problem;
 }

@@ -133,6 +133,28 @@ TEST_F(ShippedSkillsTest, EveryTooltipIsPlainEnglish)
         std::string shown = EffectTooltip(entry->GetName());
         EXPECT_EQ(shown.find("$$"), std::string::npos) << shown;
     }
+    // Items and effects that raise a skill slot name it by its stat.
+    for (int32_t stat = kFirstSkillStat; stat < kFirstSkillStat + kMaxSkillTrees * kSkillsPerTree; ++stat)
+        EXPECT_TRUE(loc.HasText(GetCharacterStatName(stat, false))) << stat;
+}
+
+// A skill bought with points says something new at each level it can be raised to.
+TEST_F(ShippedSkillsTest, EveryRaisableSkillReadsDifferentlyAtEachLevel)
+{
+    ShippedList list;
+    FakeSkillUser owner;
+    list.Update(warden, 0.0f, &owner);
+    for (const auto& skill : list.GetSkills()) {
+        const SkillDefinition& definition = *skill->definition;
+        if (definition.basicSkill || definition.statReq != CharacterStat::None)
+            continue;
+        for (int32_t level = 1; level < definition.GetMaxLevel(); ++level) {
+            std::string now, next;
+            AppendEffectText(definition, level, stats, warden, now);
+            AppendEffectText(definition, level + 1, stats, warden, next);
+            EXPECT_NE(AsShown(now), AsShown(next)) << definition.GetEntry()->GetName() << " " << level;
+        }
+    }
 }
 
 TEST_F(ShippedSkillsTest, GoldenTooltips)
@@ -144,12 +166,15 @@ TEST_F(ShippedSkillsTest, GoldenTooltips)
               "\nAt the next skill level (2)\nCosts 13 Resolve\n8 to 13 Physical damage\nReuse time: 5 seconds\n"
               "Highest skill level: 10\nCost of the next point: \n  Skill points: 2\n  Money: 5sp 0cp");
     EXPECT_EQ(SkillTooltip("SkillWardenShieldBash", CharacterStat::Skill3),
-              "Shield Bash\n\nSlam your shield into a foe and leave it reeling.\n\nCosts 15 Resolve\n"
+              "Shield Bash\n\nSlam your shield into a foe and leave it reeling.\n\n"
               "Hits your current foe\nRange: 0 to 3 feet\n\nInterrupts spells\nYou have not learned this skill yet\n"
-              "\nAt the next skill level (1)\nReuse time: 12 seconds\n"
+              "\nAt the next skill level (1)\nCosts 15 Resolve\nReuse time: 12 seconds\n"
               "Duration: 2.8 seconds (against a level 1 foe)\n\nReeling from a heavy blow.\n"
               "Holds the target helpless\nCauses: Major Distraction\nHighest skill level: 5\n"
               "Cost of the next point: \n  Skill points: 2\n  Money: 5sp 0cp");
+    std::string decrease;
+    AppendCostToDecrease(Skill("SkillWardenCleave"), stats, CharacterStat::Skill2, decrease);
+    EXPECT_EQ(AsShown(decrease), "Cost to lower this skill:\n  Money: 7sp 50cp\n  Skill points regained: 1");
     EXPECT_EQ(EffectTooltip("StatusEffectVenom"),
               "Venom\nDuration: 8 seconds\n\nPoison burns in the blood.\n3.0 damage every 1 second\n");
     EXPECT_EQ(EffectTooltip("StatusEffectStoneSkin"),
