@@ -7,6 +7,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -298,4 +299,27 @@ TEST_F(BankWorld, TheBaseSoundFadesInAsTheLocalPlayersLoopAndFadesOutOnStop)
     Advance(5.0f);
     sound->Update();
     EXPECT_FALSE(base->IsActive());
+}
+
+TEST_F(BankWorld, LevelBankTextCutOrFlippedParsesWithoutHarm)
+{
+    const std::string text = "randomSound Sounds/mono.wav 20 5 0.5 10 30\nbaseSound Sounds/voice.ogg\n";
+    std::mt19937 random(99);
+    for (size_t size = 0; size <= text.size() + 60; ++size) {
+        std::string cut = text.substr(0, std::min(size, text.size()));
+        if (size > text.size()) {
+            for (int flip = 0; flip < 3; ++flip)
+                cut[random() % cut.size()] ^= static_cast<char>(1u << (random() % 8));
+        }
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[cut.size() + 1]);
+        std::copy_n(cut.data(), cut.size(), bytes.get());
+        LevelSoundBankResource bank;
+        bank.Parse(bytes.get(), static_cast<uint32_t>(cut.size()));
+        ASSERT_LE(bank.GetRandomSounds().size(), 2u) << size;
+        for (const RandomSoundEntry& entry : bank.GetRandomSounds()) {
+            ASSERT_TRUE(std::isfinite(entry.chance)) << size;
+            ASSERT_TRUE(std::isfinite(entry.maxDistance)) << size;
+        }
+        bank.Update(1.0f);
+    }
 }
