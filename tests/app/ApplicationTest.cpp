@@ -381,3 +381,22 @@ TEST_F(LifeWorld, SoundSwitchedOffInTheSettingsLeavesTheGameSilent)
     EXPECT_NE(Log().find("Skipped sound system initialization\n"), std::string::npos) << Log();
     app.ShutDown();
 }
+
+TEST_F(LifeWorld, TheThemeFadesOutWhenTheMusicVolumeGoesToZeroAndReturnsWithIt)
+{
+    ASSERT_TRUE(app.StartUp());
+    app.RunFrame();
+    ASSERT_EQ(gSoundSystem->GetMusicChannel(), 0);
+    ExecuteCommandLine("setUserVar s_volumeMusic 0");
+    // The record's fade of two seconds runs on the game clock: each frame here is 13 ms.
+    for (int frame = 0; frame < 200; ++frame)
+        app.RunFrame();
+    EXPECT_FALSE(gSoundSystem->GetChannel(0)->IsActive());
+    ExecuteCommandLine("setUserVar s_volumeMusic 0.5");
+    app.RunFrame();
+    app.RunFrame();
+    // The theme starts again, on the other music channel.
+    EXPECT_EQ(gSoundSystem->GetMusicChannel(), 1);
+    EXPECT_TRUE(gSoundSystem->GetChannel(1)->IsActive());
+    app.ShutDown();
+}

@@ -16,8 +16,9 @@
 namespace {
 
 // Starts the program with the folder as its working folder and its console output discarded,
-// its window on Mesa's software renderer without a display.
-pid_t StartGame(const std::filesystem::path& folder)
+// its window on Mesa's software renderer without a display. With no sound card, sound plays on
+// OpenAL Soft's null device unless the test names other drivers.
+pid_t StartGame(const std::filesystem::path& folder, const char* soundDrivers = "null")
 {
     pid_t child = fork();
     if (child == 0) {
@@ -25,8 +26,7 @@ pid_t StartGame(const std::filesystem::path& folder)
         if (quiet < 0 || dup2(quiet, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0 ||
             setenv("SDL_VIDEODRIVER", "offscreen", 1) != 0)
             _exit(126);
-        // No sound card: sound plays on OpenAL Soft's null device.
-        setenv("ALSOFT_DRIVERS", "null", 1);
+        setenv("ALSOFT_DRIVERS", soundDrivers, 1);
         execl(EMBERLODE_EXECUTABLE, EMBERLODE_EXECUTABLE, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -139,4 +139,27 @@ TEST(EndToEnd, DeveloperStartSaysNetworkingAndReportsTheMachine)
     int megabytes = 0;
     ASSERT_EQ(sscanf(log.c_str() + log.find("\nRAM: "), "\nRAM: %d MByte!\n", &megabytes), 1) << log;
     EXPECT_GT(megabytes, 0);
+}
+
+TEST(EndToEnd, WithNoSoundDeviceToOpenTheStartUpEndsWithTheSoundMessage)
+{
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    ASSERT_NE(gameDir, nullptr);
+    TempFolder folder;
+    std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(folder.Path() / "User");
+
+    // A driver list that names no OpenAL Soft back end: no device opens.
+    pid_t child = StartGame(folder.Path(), "nosuchdriver");
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::string log = folder.Read("User/log.txt");
+    EXPECT_NE(log.find("Failed to open sound device!\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Critical Error: Sound system failed to initialize!  See User/log.txt for more info.\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Debug system started"), std::string::npos) << log;
 }
