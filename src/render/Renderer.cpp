@@ -10,6 +10,7 @@
 #include "render/OpenGLDevice.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
+#include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
 
 #include <algorithm>
@@ -134,14 +135,13 @@ void Renderer::Start()
     display.ChooseStartMode();
     display.SetupDisplay();
     display.SetViewResizedHook([this](int32_t width, int32_t height) {
-        device.AcquireContext();
-        device.SetViewport({0, 0, width, height});
-        device.ReleaseContext();
+        SetViewport(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), true);
     });
     device.StartDisplay();
     DebugSystem::Print(kPrintPlain, "OpenGL: %s\n", device.GetDriverName().c_str());
+    SetViewport(0.0f, 0.0f, static_cast<float>(display.GetViewWidth()), static_cast<float>(display.GetViewHeight()),
+                true);
     device.AcquireContext();
-    device.SetViewport({0, 0, display.GetViewWidth(), display.GetViewHeight()});
     // Both buffers start black, whichever the first frame shows.
     for (int i = 0; i < 2; ++i) {
         device.Clear(kClearColorBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
@@ -153,12 +153,25 @@ void Renderer::Start()
     appliedGamma = gammaVar.GetString();
     appliedMonitorSync = monitorSyncVar.GetString();
     display.SetGamma(gammaVar.GetFloat());
+    BuildMissingTextureCaches();
     LoadFontsAndTextures();
     shadowMode = std::clamp(shadowsVar.GetInt(), 0, 2);
     float cell = gGameData ? gGameData->GetTuning().tileSize : 0.0f;
     tileRadius = std::sqrt(2.0f * (cell / 2.0f) * (cell / 2.0f)) * 1.1f;
     LoadCursors();
     started = true;
+}
+
+// The caches the loads below prefer: compressed ones when they are wanted and the driver takes
+// them. Only the missing or outdated are built, so this costs nothing after the first run.
+void Renderer::BuildMissingTextureCaches()
+{
+    if (gUserVarSystem->GetIntByName("autoBuildTextures") == 0)
+        return;
+    if (gUserVarSystem->GetIntByName("compressedTextures") != 0 && device.SupportsCompressedTextures())
+        TextureTools::BuildCtxFiles();
+    else
+        TextureTools::BuildRtxFiles();
 }
 
 void Renderer::LoadFontsAndTextures()
@@ -259,6 +272,29 @@ void Renderer::PrintFrameStatistics()
         DebugSystem::Print(kPrintPlain, "Tris: %d - tri passes: %d\n", static_cast<int>(device.GetTrianglesDrawn()),
                            static_cast<int>(device.GetTrianglePasses()));
     device.ResetFrameCounters();
+}
+
+void Renderer::SetViewport(float x, float y, float width, float height, bool remember)
+{
+    auto pixels = [](float value) { return static_cast<int32_t>(std::floor(value + 0.5f)); };
+    device.AcquireContext();
+    device.SetViewport({pixels(x), pixels(y), pixels(width), pixels(height)});
+    device.ReleaseContext();
+    if (remember)
+        view = {x, y, width, height};
+}
+
+void Renderer::SetUiViewport(float x, float y)
+{
+    float screenWidth = static_cast<float>(display.GetModeWidth());
+    float screenHeight = static_cast<float>(display.GetModeHeight());
+    if (screenWidth <= 0.0f || screenHeight <= 0.0f)
+        return;
+    float scale = screenWidth / 640.0f;
+    float offsetX = scale * x - screenWidth / 2.0f;
+    float offsetY = screenHeight / 2.0f - scale * y;
+    SetViewport(view[0] + offsetX * view[2] / screenWidth, view[1] + offsetY * view[3] / screenHeight, view[2],
+                view[3], false);
 }
 
 const ResourceHandle& Renderer::GetOutlineTexture(int32_t kind) const

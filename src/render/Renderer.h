@@ -41,6 +41,15 @@ public:
     void PrintFrameStatistics();
     int64_t GetFramesDrawn() const { return framesDrawn; }
 
+    // Each value rounded to the nearest pixel (floor of value + 0.5); remembered as the view
+    // when asked (the window's size does so).
+    void SetViewport(float x, float y, float width, float height, bool remember);
+    // A viewport of the view's size whose centre is the point of the 640-wide user-interface
+    // space (both axes scaled by the width's factor); not remembered.
+    void SetUiViewport(float x, float y);
+    // x, y, width, height of the remembered view, in pixels.
+    const std::array<float, 4>& GetView() const { return view; }
+
     // 0 .. 2 from "r_shadows" at start-up.
     int32_t GetShadowMode() const { return shadowMode; }
     // Kind 1 red, 2 green, 3 blue, 6 orange, 8 cyan, anything else white.
@@ -54,6 +63,7 @@ public:
     int32_t GetScreenshotKey() const { return screenshotKey; }
 
 private:
+    void BuildMissingTextureCaches();
     void LoadFontsAndTextures();
     void LoadCursors();
     void ApplyChangedVars();
@@ -65,6 +75,7 @@ private:
     std::array<ResourceHandle, kStandardTextureCount> standardTextures;
     int32_t shadowMode = 1;
     float tileRadius = 0.0f;
+    std::array<float, 4> view{};
     int32_t screenshotKey = -1;
     int64_t framesDrawn = 0;
     bool started = false;

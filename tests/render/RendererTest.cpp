@@ -118,6 +118,35 @@ TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
     EXPECT_TRUE(Logged("Display closed after 3 frames"));
 }
 
+TEST_F(RendererTest, ViewportsRoundToPixelsAndAWidgetViewportCentresOnItsPoint)
+{
+    vars.SetStringByName("r_width", "128");
+    vars.SetStringByName("r_height", "96");
+    renderer->Start();
+    auto viewport = [this] {
+        GLint values[4] = {};
+        device->AcquireContext();
+        glGetIntegerv(GL_VIEWPORT, values);
+        device->ReleaseContext();
+        return std::vector<GLint>(values, values + 4);
+    };
+    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 128, 96}));
+    renderer->SetViewport(1.5f, 2.49f, 100.5f, 60.4f, false);
+    EXPECT_EQ(viewport(), (std::vector<GLint>{2, 2, 101, 60}));
+    EXPECT_EQ(renderer->GetView()[2], 128.0f) << "not remembered";
+
+    // k = 128 / 640 = 0.2; the point (320, 240) is the screen's centre: no offset.
+    renderer->SetUiViewport(320.0f, 240.0f);
+    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 128, 96}));
+    // (420, 140): X = 0.2 x 420 - 64 = 20, Y = 48 - 0.2 x 140 = 20.
+    renderer->SetUiViewport(420.0f, 140.0f);
+    EXPECT_EQ(viewport(), (std::vector<GLint>{20, 20, 128, 96}));
+    // Against a remembered half-size view at (10, 0): the offsets scale with the view.
+    renderer->SetViewport(10.0f, 0.0f, 64.0f, 48.0f, true);
+    renderer->SetUiViewport(420.0f, 140.0f);
+    EXPECT_EQ(viewport(), (std::vector<GLint>{20, 10, 64, 48}));
+}
+
 TEST_F(RendererTest, StockLookupsFallBackToTheWhiteOutline)
 {
     for (int32_t kind : {0, 4, 5, 7, 9, -1})
