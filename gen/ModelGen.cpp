@@ -774,6 +774,7 @@ bool AddEffectFrames(ArchiveWriter& archive)
         {"Effects/Combat/block", 6, {0.7f, 0.7f, 0.75f, 1}, 0, 1.0f},
         {"Effects/Combat/parry", 6, {0.85f, 0.9f, 1.0f, 1}, 2, 0.2f},
         {"Effects/Combat/miss", 6, {0.6f, 0.6f, 0.6f, 1}, 0, 0.6f},
+        {"Effects/LevelUp/levelup", 8, {1.0f, 0.85f, 0.3f, 1}, 6, 0.8f},
     };
     bool ok = true;
     for (const Effect& effect : effects) {

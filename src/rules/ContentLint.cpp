@@ -23,12 +23,42 @@ const std::string kErrorPrefix = MakeColorCode(1);
 
 // ---- Per-kind checks: a record kind adds a function and a line to kKindChecks. ----
 
+// A model path as the entities load it: under "Models" unless it lies there already.
+bool ContentLintModelExists(std::string_view name)
+{
+    std::string path(name);
+    FileSystem::PrefixPath(path, PathBase("Models"));
+    return gFileSystem && gFileSystem->FileExists(path);
+}
+
 void CheckGameSystem(ContentLint& lint, const DatabaseEntry& entry)
 {
     for (const char* key : {"GameName", "Version"}) {
         if (entry.GetString(key).empty())
             lint.Report(entry, StringFormat("%s is empty", key));
     }
+    std::string levelUp = entry.GetString("LevelUpEffect");
+    if (!levelUp.empty() && !ContentLintModelExists(levelUp))
+        lint.Report(entry, StringFormat("LevelUpEffect names the missing model %s", levelUp.c_str()));
+}
+
+// Whatever an entity is loaded from may name attachments and the effect it gives its users
+// (an actor's attachments are checked with the actor).
+void CheckEntityLinks(ContentLint& lint, const DatabaseEntry& entry)
+{
+    const Database& database = lint.GetDatabase();
+    std::vector<std::string> names;
+    if (entry.GetType() != DatabaseEntryType::Actor)
+        entry.GetStringList("Attachment", names, true, false);
+    for (const std::string& name : names) {
+        const DatabaseEntry* attachment = database.FindEntryByName(name);
+        if (!attachment || attachment->GetType() != DatabaseEntryType::Attachment)
+            lint.Report(entry, StringFormat("Attachment names no attachment record %s", name.c_str()));
+    }
+    std::string effect = entry.GetString("UseStatusEffect");
+    const DatabaseEntry* record = effect.empty() ? nullptr : database.FindEntryByName(effect);
+    if (!effect.empty() && (!record || record->GetType() != DatabaseEntryType::StatusEffect))
+        lint.Report(entry, StringFormat("UseStatusEffect names no status effect %s", effect.c_str()));
 }
 
 struct KindCheck {
@@ -228,6 +258,11 @@ void ContentLint::RunKindChecks(const std::vector<ExtraKindCheck>& extraChecks)
         for (const DatabaseEntry* entry = database.GetNextEntryOfType(kind.entryType); entry;
              entry = database.GetNextEntryOfType(kind.entryType, entry))
             kind.check(*this, *entry);
+    }
+    for (int32_t type = 0; type < DatabaseEntryType::kCount; ++type) {
+        for (const DatabaseEntry* entry = database.GetNextEntryOfType(type); entry;
+             entry = database.GetNextEntryOfType(type, entry))
+            CheckEntityLinks(*this, *entry);
     }
     for (const ExtraKindCheck& kind : extraChecks) {
         for (const DatabaseEntry* entry = database.GetNextEntryOfType(kind.entryType); entry;

@@ -42,4 +42,22 @@ TEST(ContentLint, ReportsEachKindOfPlantedFault)
     EXPECT_TRUE(Reported(LintGameFolder(folder.Path().string()), "The record GameSystem is missing"));
 }
 
+TEST(ContentLint, ReportsEntityLinksThatLeadNowhere)
+{
+    TempFolder folder;
+    WritePlantedGame(folder, "GameSystem\n{\n GameName \"g\"\n Version \"v\"\n LevelUpEffect \"Effects/gone.mdl\"\n}\n"
+                             "Sword\n{\n Type Item\n}\n"
+                             "Boost\n{\n Type StatusEffect\n}\n"
+                             "Hook\n{\n Type Attachment\n Alternative \"models/none.mdl weapon\"\n}\n"
+                             "Crate\n{\n UseStatusEffect Sword\n Attachment Nothing\n Attachment Hook\n}\n"
+                             "Barrel\n{\n UseStatusEffect Boost\n Attachment Hook\n}\n");
+    std::vector<std::string> problems = LintGameFolder(folder.Path().string());
+    EXPECT_TRUE(Reported(problems, "Crate: UseStatusEffect names no status effect Sword"));
+    EXPECT_TRUE(Reported(problems, "Crate: Attachment names no attachment record Nothing"));
+    EXPECT_TRUE(Reported(problems, "Hook: Alternative names the missing model models/none.mdl"));
+    EXPECT_TRUE(Reported(problems, "GameSystem: LevelUpEffect names the missing model Effects/gone.mdl"));
+    EXPECT_FALSE(Reported(problems, "Barrel"));
+    EXPECT_FALSE(Reported(problems, "attachment record Hook"));
+}
+
 } // namespace
