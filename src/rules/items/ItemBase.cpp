@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/items/ItemRecords.h"
 
@@ -124,7 +125,7 @@ void ItemBase::SetQuality(int32_t newQuality)
 
 void ItemBase::SetLevel(int32_t newLevel)
 {
-    level = std::clamp(newLevel, 1, kMaxLevel);
+    level = std::max(1, ClampLevel(newLevel));
     InvalidatePrices();
 }
 

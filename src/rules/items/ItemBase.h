@@ -42,7 +42,6 @@ class ItemBase : public SafeClass {
 public:
     // More than the spawn rules ever give (4); a saved record holding more is refused.
     static constexpr int32_t kMaxAffixes = 8;
-    static constexpr int32_t kMaxLevel = 1000;
 
     ItemBase();
 
@@ -81,6 +80,7 @@ public:
     // Taken into 0..7; into Common..VeryRare while the item carries affixes.
     void SetQuality(int32_t newQuality);
     int32_t GetLevel() const { return level; }
+    // Taken into 1..the game's "MaxLevel".
     void SetLevel(int32_t newLevel);
     int32_t GetRequiredLevel() const { return requiredLevel; }
     void SetRequiredLevel(int32_t newLevel) { requiredLevel = newLevel; }

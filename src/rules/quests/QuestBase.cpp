@@ -7,6 +7,7 @@
 #include "core/NameGenerator.h"
 #include "core/RandomSystem.h"
 #include "rules/CharacterClass.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterArchetype.h"
@@ -569,6 +570,9 @@ bool QuestBase::Read(MessageBuffer& buffer, bool generate, bool byName, int32_t 
         return false;
     }
 
+    // A level past the game's maximum would scale every count and reward past reason.
+    if (savedLevel != -1)
+        savedLevel = std::max(1, ClampLevel(savedLevel));
     const DatabaseEntry* entry = gDatabase ? gDatabase->GetEntryByIndex(entryId) : nullptr;
     bool changed = Setup(entry, savedLevel, savedSeed, savedProgress, savedStart);
     if (!definition)

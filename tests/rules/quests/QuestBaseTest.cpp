@@ -333,6 +333,23 @@ TEST_F(QuestRecord, ReadingTheSameIdentityKeepsTheQuestAndTakesTheProgress)
     EXPECT_EQ(quest.count, 3);
 }
 
+// The level word is the record's first; past the game's maximum (100 here) it counts as the maximum.
+TEST_F(QuestRecord, SavedLevelsAreTakenIntoTheGamesRange)
+{
+    Start(quest, "Fixed", 5, 4u, "Scout");
+    for (auto [saved, expected] : {std::pair{INT32_MAX, 100}, std::pair{0, 1}, std::pair{INT32_MIN, 1}}) {
+        MessageBuffer buffer;
+        quest.Write(buffer, false);
+        std::vector<uint8_t> bytes(buffer.Data(), buffer.Data() + buffer.Size());
+        std::memcpy(bytes.data(), &saved, 4);
+        MessageBuffer changed;
+        changed.WriteBytes(bytes.data(), bytes.size());
+        FakeQuest copy{&world};
+        copy.Read(changed, true, false, 38);
+        EXPECT_EQ(copy.level, expected) << saved;
+    }
+}
+
 TEST_F(QuestRecord, ACorruptGoalCountOrACutRecordChangesNothing)
 {
     Start(quest, "Group", 5, 31u, "Wolf", {"Scout", "Wolf"});
