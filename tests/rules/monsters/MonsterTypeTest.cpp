@@ -3,6 +3,7 @@
 #include "rules/IntArray.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterDefinition.h"
+#include "rules/monsters/MonsterEnhancement.h"
 #include "rules/monsters/MonsterType.h"
 
 namespace {
@@ -30,6 +31,11 @@ const std::string kRecords = RecordWorld::Records({
     "King: Type MonsterType; Archetype Goblins; MinLevel 1; MaxLevel 20; Rarity Legend",
     "Hidden: Type MonsterType; Archetype Goblins; MinLevel 1; MaxLevel 20; Excluded 1",
     "Timid: Type MonsterType; Archetype Shy; MinLevel 1; MaxLevel 20",
+    "Sturdy: Type MonsterEnhancement; EnhancementType minor; SpawnChance 4; MinLevel 2; MaxLevel 6",
+    "Fierce: Type MonsterEnhancement; EnhancementType MAJOR",
+    "Odd: Type MonsterEnhancement; EnhancementType Lesser",
+    "Guarded: Type MonsterEnhancement; EnhancementType Major; NpcOnly 1",
+    "Plain: Type MonsterEnhancement",
 });
 
 std::vector<std::string> Names(const std::vector<MonsterType*>& types)
@@ -189,4 +195,22 @@ TEST_F(MonsterTypes, ArchetypesCarryTheClientFieldsAndLevelValues)
     EXPECT_FALSE(shy.namePlate || shy.randomSize);
     EXPECT_EQ(CountLogged("^c005Archetype Shy names the missing class Nobody\n"), 1);
     EXPECT_EQ(CountLogged("^c005Archetype Shy names the missing skill Nothing\n"), 1);
+}
+
+// "NpcOnly" decides first; then the type is compared with Minor and Major without regard to case.
+TEST_F(MonsterTypes, EnhancementsSortIntoTheirTablesWithInclusiveLevelWindows)
+{
+    using Table = MonsterEnhancement::Table;
+    const std::pair<const char*, Table> expected[] = {
+        {"Sturdy", Table::Minor}, {"Fierce", Table::Major}, {"Odd", Table::Other},
+        {"Guarded", Table::Npc},  {"Plain", Table::Other},
+    };
+    const RecordList<MonsterEnhancement>& enhancements = gameData.GetMonsterEnhancements();
+    ASSERT_EQ(enhancements.GetCount(), 5);
+    for (auto [name, table] : expected)
+        EXPECT_EQ(enhancements.FindByName(name)->table, table) << name;
+    const MonsterEnhancement& sturdy = *enhancements.FindByName("Sturdy");
+    EXPECT_EQ(sturdy.spawnChance, 4.0f);
+    for (auto [level, holds] : {std::pair{1, false}, {2, true}, {6, true}, {7, false}})
+        EXPECT_EQ(sturdy.HoldsLevel(level), holds) << level;
 }
