@@ -12,7 +12,7 @@ namespace {
 constexpr int kIconSide = 32;
 
 // The emblem drawn on an icon, as a coverage function of a point in [-1, 1] squared (y down).
-enum class Glyph { Blade, Arrow, Shield, Cross, Drop, Burst, Ring, Chevron, Eye, Bars, Wave, Fist };
+enum class IconGlyph { Blade, Arrow, Shield, Cross, Drop, Burst, Ring, Chevron, Eye, Bars, Wave, Fist };
 
 float IconBand(float distance, float halfWidth)
 {
@@ -27,48 +27,48 @@ float IconSegment(float px, float py, float ax, float ay, float bx, float by)
     return std::hypot(px - ax - t * dx, py - ay - t * dy);
 }
 
-float IconCoverage(Glyph glyph, float x, float y)
+float IconCoverage(IconGlyph glyph, float x, float y)
 {
     float r = std::hypot(x, y);
     switch (glyph) {
-    case Glyph::Blade:
+    case IconGlyph::Blade:
         return std::max(IconBand(IconSegment(x, y, -0.5f, 0.5f, 0.6f, -0.6f), 0.09f),
                         IconBand(IconSegment(x, y, -0.55f, 0.2f, -0.2f, 0.55f), 0.07f));
-    case Glyph::Arrow:
+    case IconGlyph::Arrow:
         return std::max({IconBand(IconSegment(x, y, -0.6f, 0.6f, 0.55f, -0.55f), 0.05f),
                          IconBand(IconSegment(x, y, 0.55f, -0.55f, 0.15f, -0.5f), 0.07f),
                          IconBand(IconSegment(x, y, 0.55f, -0.55f, 0.5f, -0.15f), 0.07f)});
-    case Glyph::Shield: {
+    case IconGlyph::Shield: {
         float width = 0.55f * (1.0f - std::max(0.0f, y) * 0.9f);
         return y > -0.6f && y < 0.65f && std::fabs(x) < width ? 1.0f - 0.4f * IconBand(std::fabs(x), 0.06f) : 0.0f;
     }
-    case Glyph::Cross:
+    case IconGlyph::Cross:
         return std::max(IconBand(IconSegment(x, y, 0.0f, -0.6f, 0.0f, 0.6f), 0.16f),
                         IconBand(IconSegment(x, y, -0.6f, 0.0f, 0.6f, 0.0f), 0.16f));
-    case Glyph::Drop:
+    case IconGlyph::Drop:
         return IconBand(std::hypot(x, y - 0.2f), 0.4f) + (y < 0.2f && std::fabs(x) < (y + 0.7f) * 0.45f ? 1.0f : 0.0f);
-    case Glyph::Burst: {
+    case IconGlyph::Burst: {
         float rays = 0.35f + 0.25f * std::cos(8.0f * std::atan2(y, x));
         return IconBand(r, rays);
     }
-    case Glyph::Ring: return IconBand(std::fabs(r - 0.45f), 0.1f);
-    case Glyph::Chevron:
+    case IconGlyph::Ring: return IconBand(std::fabs(r - 0.45f), 0.1f);
+    case IconGlyph::Chevron:
         return std::max(IconBand(IconSegment(x, y, -0.5f, 0.25f, 0.0f, -0.3f), 0.1f),
                         IconBand(IconSegment(x, y, 0.0f, -0.3f, 0.5f, 0.25f), 0.1f));
-    case Glyph::Eye:
+    case IconGlyph::Eye:
         return std::max(IconBand(std::fabs(std::hypot(x, y * 2.0f) - 0.55f), 0.06f), IconBand(r, 0.17f));
-    case Glyph::Bars:
+    case IconGlyph::Bars:
         return std::max({IconBand(IconSegment(x, y, -0.4f, 0.5f, -0.4f, 0.1f), 0.1f),
                          IconBand(IconSegment(x, y, 0.0f, 0.5f, 0.0f, -0.15f), 0.1f),
                          IconBand(IconSegment(x, y, 0.4f, 0.5f, 0.4f, -0.45f), 0.1f)});
-    case Glyph::Wave: return IconBand(std::fabs(y - 0.25f * std::sin(x * 6.0f)), 0.1f) * (std::fabs(x) < 0.65f ? 1.0f : 0.0f);
-    case Glyph::Fist: return IconBand(std::max(std::fabs(x), std::fabs(y + 0.05f)), 0.38f);
+    case IconGlyph::Wave: return IconBand(std::fabs(y - 0.25f * std::sin(x * 6.0f)), 0.1f) * (std::fabs(x) < 0.65f ? 1.0f : 0.0f);
+    case IconGlyph::Fist: return IconBand(std::max(std::fabs(x), std::fabs(y + 0.05f)), 0.38f);
     }
     return 0.0f;
 }
 
 // A rounded square of the tint, lit from above, with a dark rim and the glyph in a pale shade.
-Image Icon(Glyph glyph, const Color& tint)
+Image DrawIcon(IconGlyph glyph, const Color& tint)
 {
     Image image(kIconSide, kIconSide, true);
     const Color rim = {0.05f, 0.04f, 0.03f, 1.0f};
@@ -94,67 +94,67 @@ Image Icon(Glyph glyph, const Color& tint)
 
 struct IconSpec {
     const char* path;
-    Glyph glyph;
+    IconGlyph glyph;
     Color tint;
 };
 
-constexpr Color kMartial = {0.55f, 0.22f, 0.16f, 1.0f};
-constexpr Color kRanged = {0.30f, 0.45f, 0.22f, 1.0f};
-constexpr Color kRite = {0.25f, 0.35f, 0.60f, 1.0f};
-constexpr Color kDiscipline = {0.50f, 0.42f, 0.22f, 1.0f};
-constexpr Color kHarm = {0.45f, 0.15f, 0.35f, 1.0f};
-constexpr Color kBoon = {0.20f, 0.48f, 0.45f, 1.0f};
-constexpr Color kTrait = {0.40f, 0.32f, 0.28f, 1.0f};
+constexpr Color kIconMartial = {0.55f, 0.22f, 0.16f, 1.0f};
+constexpr Color kIconRanged = {0.30f, 0.45f, 0.22f, 1.0f};
+constexpr Color kIconRite = {0.25f, 0.35f, 0.60f, 1.0f};
+constexpr Color kIconDiscipline = {0.50f, 0.42f, 0.22f, 1.0f};
+constexpr Color kIconHarm = {0.45f, 0.15f, 0.35f, 1.0f};
+constexpr Color kIconBoon = {0.20f, 0.48f, 0.45f, 1.0f};
+constexpr Color kIconTrait = {0.40f, 0.32f, 0.28f, 1.0f};
 
 // The names the database records give as their "TextureName".
-constexpr IconSpec kIcons[] = {
-    {"textures/icons/skills/strike.tga", Glyph::Blade, kMartial},
-    {"textures/icons/skills/cleave.tga", Glyph::Wave, kMartial},
-    {"textures/icons/skills/shieldbash.tga", Glyph::Shield, kMartial},
-    {"textures/icons/skills/hamstring.tga", Glyph::Chevron, kMartial},
-    {"textures/icons/skills/aimedshot.tga", Glyph::Arrow, kRanged},
-    {"textures/icons/skills/volley.tga", Glyph::Bars, kRanged},
-    {"textures/icons/skills/venomarrow.tga", Glyph::Drop, kRanged},
-    {"textures/icons/skills/mend.tga", Glyph::Cross, kRite},
-    {"textures/icons/skills/stoneskin.tga", Glyph::Fist, kRite},
-    {"textures/icons/skills/ward.tga", Glyph::Ring, kRite},
-    {"textures/icons/skills/rallyingcry.tga", Glyph::Burst, kRite},
-    {"textures/icons/skills/toughness.tga", Glyph::Shield, kDiscipline},
-    {"textures/icons/skills/keeneye.tga", Glyph::Eye, kDiscipline},
-    {"textures/icons/skills/fortitude.tga", Glyph::Chevron, kDiscipline},
-    {"textures/icons/effects/regen.tga", Glyph::Cross, kBoon},
-    {"textures/icons/effects/venom.tga", Glyph::Drop, kHarm},
-    {"textures/icons/effects/deepwound.tga", Glyph::Blade, kHarm},
-    {"textures/icons/effects/stun.tga", Glyph::Burst, kHarm},
-    {"textures/icons/effects/hamstring.tga", Glyph::Chevron, kHarm},
-    {"textures/icons/effects/stoneskin.tga", Glyph::Fist, kBoon},
-    {"textures/icons/effects/ward.tga", Glyph::Ring, kBoon},
-    {"textures/icons/effects/rallyingaura.tga", Glyph::Burst, kBoon},
-    {"textures/icons/effects/rallied.tga", Glyph::Bars, kBoon},
-    {"textures/icons/effects/renewal.tga", Glyph::Wave, kBoon},
-    {"textures/icons/enhancements/tough.tga", Glyph::Shield, kHarm},
-    {"textures/icons/enhancements/swift.tga", Glyph::Chevron, kHarm},
-    {"textures/icons/enhancements/savage.tga", Glyph::Blade, kHarm},
-    {"textures/icons/enhancements/venomous.tga", Glyph::Drop, kHarm},
-    {"textures/icons/enhancements/stoneborn.tga", Glyph::Fist, kHarm},
-    {"textures/icons/enhancements/warded.tga", Glyph::Ring, kHarm},
-    {"textures/icons/enhancements/townguard.tga", Glyph::Shield, kBoon},
-    {"textures/icons/enhancements/recruit.tga", Glyph::Eye, kBoon},
-    {"textures/icons/enhancements/rarity.tga", Glyph::Burst, kHarm},
-    {"textures/traits/warlike.tga", Glyph::Blade, kTrait},
-    {"textures/traits/mercantile.tga", Glyph::Bars, kTrait},
-    {"textures/traits/devout.tga", Glyph::Cross, kTrait},
-    {"textures/traits/cunning.tga", Glyph::Eye, kTrait},
-    {"textures/traits/stalwart.tga", Glyph::Shield, kTrait},
-    {"textures/traits/scholarly.tga", Glyph::Burst, kTrait},
+constexpr IconSpec kIconSpecs[] = {
+    {"textures/icons/skills/strike.tga", IconGlyph::Blade, kIconMartial},
+    {"textures/icons/skills/cleave.tga", IconGlyph::Wave, kIconMartial},
+    {"textures/icons/skills/shieldbash.tga", IconGlyph::Shield, kIconMartial},
+    {"textures/icons/skills/hamstring.tga", IconGlyph::Chevron, kIconMartial},
+    {"textures/icons/skills/aimedshot.tga", IconGlyph::Arrow, kIconRanged},
+    {"textures/icons/skills/volley.tga", IconGlyph::Bars, kIconRanged},
+    {"textures/icons/skills/venomarrow.tga", IconGlyph::Drop, kIconRanged},
+    {"textures/icons/skills/mend.tga", IconGlyph::Cross, kIconRite},
+    {"textures/icons/skills/stoneskin.tga", IconGlyph::Fist, kIconRite},
+    {"textures/icons/skills/ward.tga", IconGlyph::Ring, kIconRite},
+    {"textures/icons/skills/rallyingcry.tga", IconGlyph::Burst, kIconRite},
+    {"textures/icons/skills/toughness.tga", IconGlyph::Shield, kIconDiscipline},
+    {"textures/icons/skills/keeneye.tga", IconGlyph::Eye, kIconDiscipline},
+    {"textures/icons/skills/fortitude.tga", IconGlyph::Chevron, kIconDiscipline},
+    {"textures/icons/effects/regen.tga", IconGlyph::Cross, kIconBoon},
+    {"textures/icons/effects/venom.tga", IconGlyph::Drop, kIconHarm},
+    {"textures/icons/effects/deepwound.tga", IconGlyph::Blade, kIconHarm},
+    {"textures/icons/effects/stun.tga", IconGlyph::Burst, kIconHarm},
+    {"textures/icons/effects/hamstring.tga", IconGlyph::Chevron, kIconHarm},
+    {"textures/icons/effects/stoneskin.tga", IconGlyph::Fist, kIconBoon},
+    {"textures/icons/effects/ward.tga", IconGlyph::Ring, kIconBoon},
+    {"textures/icons/effects/rallyingaura.tga", IconGlyph::Burst, kIconBoon},
+    {"textures/icons/effects/rallied.tga", IconGlyph::Bars, kIconBoon},
+    {"textures/icons/effects/renewal.tga", IconGlyph::Wave, kIconBoon},
+    {"textures/icons/enhancements/tough.tga", IconGlyph::Shield, kIconHarm},
+    {"textures/icons/enhancements/swift.tga", IconGlyph::Chevron, kIconHarm},
+    {"textures/icons/enhancements/savage.tga", IconGlyph::Blade, kIconHarm},
+    {"textures/icons/enhancements/venomous.tga", IconGlyph::Drop, kIconHarm},
+    {"textures/icons/enhancements/stoneborn.tga", IconGlyph::Fist, kIconHarm},
+    {"textures/icons/enhancements/warded.tga", IconGlyph::Ring, kIconHarm},
+    {"textures/icons/enhancements/townguard.tga", IconGlyph::Shield, kIconBoon},
+    {"textures/icons/enhancements/recruit.tga", IconGlyph::Eye, kIconBoon},
+    {"textures/icons/enhancements/rarity.tga", IconGlyph::Burst, kIconHarm},
+    {"textures/traits/warlike.tga", IconGlyph::Blade, kIconTrait},
+    {"textures/traits/mercantile.tga", IconGlyph::Bars, kIconTrait},
+    {"textures/traits/devout.tga", IconGlyph::Cross, kIconTrait},
+    {"textures/traits/cunning.tga", IconGlyph::Eye, kIconTrait},
+    {"textures/traits/stalwart.tga", IconGlyph::Shield, kIconTrait},
+    {"textures/traits/scholarly.tga", IconGlyph::Burst, kIconTrait},
 };
 
 } // namespace
 
 bool GenerateIcons(ArchiveWriter& archive)
 {
-    for (const IconSpec& spec : kIcons) {
-        if (!archive.Add(spec.path, Icon(spec.glyph, spec.tint).ToTarga()))
+    for (const IconSpec& spec : kIconSpecs) {
+        if (!archive.Add(spec.path, DrawIcon(spec.glyph, spec.tint).ToTarga()))
             return false;
     }
     return true;

@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr const char* kRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
-constexpr int32_t kRelationWordCount = 5;
+constexpr const char* kDiplomacyRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
+constexpr int32_t kDiplomacyRelationWordCount = 5;
 
 std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t value)
 {
@@ -47,8 +47,8 @@ std::string TradeRoute(int32_t kind)
 std::string RelationDescription(float relation)
 {
     float value = std::isnan(relation) ? 0.0f : std::clamp(relation, 0.0f, 100.0f);
-    int32_t band = std::min(static_cast<int32_t>(value / kRelationBandWidth), kRelationWordCount - 1);
-    return std::string("$$Relation") + kRelationWords[band] + "$$";
+    int32_t band = std::min(static_cast<int32_t>(value / kRelationBandWidth), kDiplomacyRelationWordCount - 1);
+    return std::string("$$Relation") + kDiplomacyRelationWords[band] + "$$";
 }
 
 std::string RelationDescription(const CovenantBase& covenant, int32_t other)

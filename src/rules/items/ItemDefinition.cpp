@@ -49,7 +49,7 @@ const DatabaseEntry* ReadItemReference(const DatabaseEntry& entry, const char* k
     return found;
 }
 
-ItemDefinition::Gain ReadGain(const DatabaseEntry& entry, const std::string& what)
+ItemDefinition::Gain ReadItemGain(const DatabaseEntry& entry, const std::string& what)
 {
     return {entry.GetInt("Min" + what + "GainBase"), entry.GetInt("Max" + what + "GainBase"),
             entry.GetInt("Min" + what + "GainPerLevel"), entry.GetInt("Max" + what + "GainPerLevel"),
@@ -124,8 +124,8 @@ void ItemDefinition::ReadUseKeys(const DatabaseEntry& e)
         statusEffect = std::make_unique<StatusEffectBase>();
         statusEffect->SetDefinition(statusEffectRecord, statusEffectUseLevel ? itemLevel : 1, nullptr);
     }
-    healthGain = ReadGain(e, "Health");
-    powerGain = ReadGain(e, "Power");
+    healthGain = ReadItemGain(e, "Health");
+    powerGain = ReadItemGain(e, "Power");
     teleportHome = e.GetInt("TeleportHome") != 0;
     itemTimer = e.GetString("ItemTimer");
     itemTimerTime = e.GetFloat("ItemTimerTime", 0.0f);
