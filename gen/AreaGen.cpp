@@ -127,7 +127,7 @@ std::string SideCode(const std::array<SideKind, 4>& sides)
     return code;
 }
 
-// ---- Grasslands ("Normal"): meadow everywhere, a palisade along closed level borders ----
+// ---- Grasslands ("Normal"): meadow everywhere, a palisade hedge here and there ----
 
 enum GrassTile { kGrass1, kGrass2, kGrass3, kEarth1, kEarth2, kPalisade };
 enum GrassEdge { kGrassOpen, kGrassBorder, kGrassExit, kGrassClosed, kGrassDoor, kGrassWall };
@@ -143,30 +143,23 @@ void FillMeadow(GenBlock& block, uint32_t seed)
     }
 }
 
+// A level's own border cells are walled by the level itself (closed sides, and the sides
+// between levels of one area are left open): border blocks are meadow to their edge, and the
+// way out is a trodden path through the middle of its side.
 GenBlock GrassBorderBlock(const std::array<SideKind, 4>& sides, int seed)
 {
     GenBlock block;
     block.name = "Meadow " + SideCode(sides);
     FillMeadow(block, static_cast<uint32_t>(seed));
-    block.mask = 0;
     for (int side = 0; side < 4; ++side) {
         SideKind kind = sides[static_cast<size_t>(side)];
         block.edges[static_cast<size_t>(side)] =
             kind == SideKind::Open ? kGrassOpen : kind == SideKind::Exit ? kGrassExit : kGrassBorder;
-        if (kind != SideKind::Closed)
-            block.mask |= 1 << side;
-        if (kind == SideKind::Open)
+        if (kind != SideKind::Exit)
             continue;
-        for (int along = 0; along < kAreaSide; ++along) {
-            bool gap = kind == SideKind::Exit && (along == kPassageLow || along == kPassageHigh);
-            SetSideTile(block, side, along, 0, gap ? kEarth1 : kPalisade);
-        }
-        if (kind == SideKind::Exit) {
-            // A trodden path leads in from the way out.
-            for (int depth = 1; depth < 4; ++depth) {
-                SetSideTile(block, side, kPassageLow, depth, kEarth1);
-                SetSideTile(block, side, kPassageHigh, depth, kEarth1);
-            }
+        for (int depth = 0; depth < 4; ++depth) {
+            SetSideTile(block, side, kPassageLow, depth, kEarth1);
+            SetSideTile(block, side, kPassageHigh, depth, kEarth1);
         }
     }
     return block;

@@ -57,6 +57,13 @@ Resource* AreaResource::Create(const std::string&, uint8_t* bytes, uint32_t byte
     return area;
 }
 
+Resource* AreaResource::CreateMissing(const std::string&)
+{
+    GameSystemTuning defaults;
+    const GameSystemTuning& tuning = gGameData ? gGameData->GetTuning() : defaults;
+    return new AreaResource(tuning.blockTileWidth, tuning.blockTileHeight);
+}
+
 void AreaResource::ParseNames(TextParser& parser, std::vector<std::string>& names)
 {
     int32_t count = 0;

@@ -44,6 +44,8 @@ public:
 
     // The "ara" factory: parses the file with the game data's block size.
     static Resource* Create(const std::string& name, uint8_t* bytes, uint32_t byteCount, int32_t loadArgument);
+    // The stand-in for a file that exists nowhere: no blocks, so its levels stay empty.
+    static Resource* CreateMissing(const std::string& name);
     // The file grammar; never stops on bad input. Replaces nothing: call on a fresh object.
     void Parse(TextParser& parser);
     // How many values the parse had to mend or drop: counts past the names left or the limits,

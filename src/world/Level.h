@@ -5,10 +5,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class AreaDefinition;
 class WorldSection;
+struct LevelData;
 
 // A gate of a level and the gate it leads to.
 struct LevelGate {
@@ -31,7 +33,14 @@ enum LevelSideKind : int32_t {
 constexpr int32_t kLevelSideCount = 4;
 
 struct Level {
+    Level();
+    ~Level();
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+
     bool generationWanted = false;
+    // Made by the first reference, freed with the last (LevelGenerator).
+    std::unique_ptr<LevelData> data;
     // Level index in each direction 0-7; -1 = none.
     std::array<int32_t, 8> neighbours{-1, -1, -1, -1, -1, -1, -1, -1};
     std::array<int32_t, kLevelSideCount> sideKinds{kLevelSideWall, kLevelSideWall, kLevelSideWall, kLevelSideWall};

@@ -15,6 +15,9 @@
 #include "world/AreaDefinition.h"
 #include "world/AreaResource.h"
 #include "world/LayoutGrid.h"
+#include "world/LevelData.h"
+#include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
 #include "world/WorldRowLayout.h"
 #include "world/WorldSection.h"
 
@@ -38,9 +41,6 @@ constexpr int32_t kWorldParBeatenColor = 2;
 constexpr int32_t kWorldParMissedColor = 1;
 constexpr int32_t kWorldPlainTextColor = 145;
 constexpr float kWorldDurationPrecision = 0.05f;
-// A point snapped onto a level's far edge belongs to the neighbour: it is drawn again, this
-// many times at most before it is pulled inside.
-constexpr int32_t kWorldRandomPointTries = 64;
 
 const GameSystemTuning& WorldTuning()
 {
@@ -116,6 +116,9 @@ void World::Create()
 void World::Reset()
 {
     active = false;
+    // Generated levels give their area files back first, announcing their release.
+    for (auto& level : levels)
+        LevelGenerator::DropAllReferences(*level);
     levels.clear();
     secretLevelCount = 0;
     sections.clear();
@@ -137,7 +140,7 @@ void World::Destroy()
 
 void World::RegisterResourceTypes()
 {
-    gResourceManager->RegisterType("ara", kMemGeneral, true, "", true, AreaResource::Create);
+    gResourceManager->RegisterType("ara", kMemGeneral, true, "", true, AreaResource::Create, AreaResource::CreateMissing);
 }
 
 bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool fatalWhenMissing)
@@ -471,27 +474,8 @@ void World::ConnectLevels(Level* a, Level* b, LevelJoin join)
 
 WorldPos World::RandomPointInLevel(int32_t index)
 {
-    const Level* level = GetLevel(index);
-    if (!level)
-        return WorldPos{-1, 0.0f, 0.0f, true};
-    const GameSystemTuning& tuning = WorldTuning();
-    const AreaDefinition* area = level->area;
-    float width = area && area->maxBlockWidth >= 1 ? static_cast<float>(area->maxBlockWidth) * tuning.blockWidth : levelWidth;
-    float height = area && area->maxBlockHeight >= 1 ? static_cast<float>(area->maxBlockHeight) * tuning.blockHeight : levelHeight;
-    GridFrame grid{{tuning.gridOffset.x, tuning.gridOffset.y}, {tuning.gridSize.x, tuning.gridSize.y}};
-    WorldPos point{index, 0.0f, 0.0f, true};
-    for (int32_t attempt = 0; attempt < kWorldRandomPointTries; ++attempt) {
-        float x = WorldDraw(RandomStream::BlockPoints) * width;
-        float y = WorldDraw(RandomStream::BlockPoints) * height;
-        Vector2 snapped = SnapToGrid({x, y}, grid);
-        point = WorldPos{index, snapped.x, snapped.y, true};
-        point.Normalize();
-        if (point.level == index)
-            return point;
-    }
-    point = WorldPos{index, point.x, point.y, true};
-    point.ClampToLevel();
-    return point;
+    Level* level = GetLevel(index);
+    return level ? LevelQueries::RandomPointInLevel(*level) : WorldPos{-1, 0.0f, 0.0f, true};
 }
 
 int32_t World::GetNeighbourLevel(int32_t level, int32_t direction) const
@@ -548,10 +532,10 @@ WorldPos World::GetLevelGatePos(int32_t level) const
     return found ? found->gatePosition : WorldPos{-1, 0.0f, 0.0f, true};
 }
 
-bool World::IsLevelGenerated(int32_t) const
+bool World::IsLevelGenerated(int32_t level) const
 {
-    // No level holds generated data until level generation joins the world.
-    return false;
+    const Level* found = GetLevel(level);
+    return found && found->data && found->data->generated;
 }
 
 bool World::AreUniqueMonstersAllowed(int32_t level) const
@@ -593,12 +577,29 @@ void World::AddLevelCallback(WorldSide side, LevelEvent event, LevelCallback cal
     callbacks[static_cast<int>(side)][static_cast<int>(event)].push_back(callback);
 }
 
-void World::RunLevelCallbacks(LevelEvent event, int32_t level) const
+void World::MakeBlendedTexture(const std::vector<int32_t>& textures, ResourceHandle& out) const
+{
+    if (blendedTextureHook)
+        blendedTextureHook(textures, out);
+}
+
+void World::NotifyLevelGenerated(int32_t level, bool client) const
 {
     if (!callbacksEnabled)
         return;
-    for (WorldSide side : {WorldSide::Server, WorldSide::Client}) {
-        for (LevelCallback callback : callbacks[static_cast<int>(side)][static_cast<int>(event)])
-            callback(level);
-    }
+    for (LevelCallback callback : callbacks[static_cast<int>(WorldSide::Server)][static_cast<int>(LevelEvent::Generated)])
+        callback(level);
+    if (!client)
+        return;
+    for (LevelCallback callback : callbacks[static_cast<int>(WorldSide::Client)][static_cast<int>(LevelEvent::Generated)])
+        callback(level);
+}
+
+void World::NotifyLevelReleased(int32_t level, bool client) const
+{
+    if (!callbacksEnabled)
+        return;
+    WorldSide side = client ? WorldSide::Client : WorldSide::Server;
+    for (LevelCallback callback : callbacks[static_cast<int>(side)][static_cast<int>(LevelEvent::Released)])
+        callback(level);
 }

@@ -3,10 +3,12 @@
 
 #include "core/BaseClass.h"
 #include "core/TimeStamp.h"
+#include "resources/ResourceHandle.h"
 #include "world/Level.h"
 #include "world/WorldSize.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -107,8 +109,7 @@ public:
     // Records the two as neighbours and sets their facing sides.
     void ConnectLevels(Level* a, Level* b, LevelJoin join);
     const std::vector<std::pair<int32_t, int32_t>>& GetPendingJoins() const { return pendingJoins; }
-    // A random point of the level: drawn on stream 1 within its blocks' extent, snapped to the
-    // world grid, drawn again while it would fall on another level. Level -1 outside the list.
+    // A random point of the level (LevelQueries::RandomPointInLevel); level -1 outside the list.
     WorldPos RandomPointInLevel(int32_t level);
     // Every level reached from this one through gates, except on the way back, gets one
     // monster level more than the level it was reached from, and its area's monster pools.
@@ -126,7 +127,7 @@ public:
     std::string GetLevelName(int32_t level) const;
     // Level -1, (0, 0) outside the list.
     WorldPos GetLevelGatePos(int32_t level) const;
-    // Level generation fills this in; until a level has generated data, false.
+    // The level has generated data whose block grid has been generated.
     bool IsLevelGenerated(int32_t level) const;
     // False for a level outside the list or without an area.
     bool AreUniqueMonstersAllowed(int32_t level) const;
@@ -163,10 +164,20 @@ public:
     int32_t GetSecretCount() const { return secretCount; }
     const std::string& GetMusicName() const { return musicName; }
 
+    // ---- Drawing hooks ------------------------------------------------------------------------
+    // The renderer makes one texture of a tile's layered textures; without it (the world host)
+    // a tile's drawing record holds no combined texture.
+    using BlendedTextureHook = std::function<void(const std::vector<int32_t>& textures, ResourceHandle& out)>;
+    void SetBlendedTextureHook(BlendedTextureHook hook) { blendedTextureHook = std::move(hook); }
+    void MakeBlendedTexture(const std::vector<int32_t>& textures, ResourceHandle& out) const;
+
     // ---- Level callbacks ----------------------------------------------------------------------
     void AddLevelCallback(WorldSide side, LevelEvent event, LevelCallback callback);
-    // Server callbacks first, then the client's; nothing once callbacks are disabled.
-    void RunLevelCallbacks(LevelEvent event, int32_t level) const;
+    // Every server-side generated function, and with client also every client-side one;
+    // nothing once callbacks are disabled.
+    void NotifyLevelGenerated(int32_t level, bool client) const;
+    // The client-side released functions with client, else the server-side ones.
+    void NotifyLevelReleased(int32_t level, bool client) const;
 
 private:
     bool ReadSizes(const DatabaseEntry& adventure);
@@ -215,6 +226,7 @@ private:
     std::string musicName;
     float levelWidth = 0.0f;
     float levelHeight = 0.0f;
+    BlendedTextureHook blendedTextureHook;
 };
 
 extern World* gWorld;

@@ -393,7 +393,7 @@ TEST_F(WorldDatabase, ResetRefillsTheGeneratorNames)
 
 std::vector<std::string> gWorldCallbackLog;
 
-TEST_F(WorldDatabase, LevelCallbacksServerFirstUntilDestroyed)
+TEST_F(WorldDatabase, LevelNotificationsReachTheirSidesUntilDestroyed)
 {
     gWorldCallbackLog.clear();
     world.AddLevelCallback(WorldSide::Client, LevelEvent::Generated,
@@ -401,12 +401,17 @@ TEST_F(WorldDatabase, LevelCallbacksServerFirstUntilDestroyed)
     world.AddLevelCallback(WorldSide::Server, LevelEvent::Generated,
                            [](int32_t level) { gWorldCallbackLog.push_back("server " + std::to_string(level)); });
     world.AddLevelCallback(WorldSide::Server, LevelEvent::Released,
-                           [](int32_t level) { gWorldCallbackLog.push_back("released " + std::to_string(level)); });
-    world.RunLevelCallbacks(LevelEvent::Generated, 4);
-    world.RunLevelCallbacks(LevelEvent::Released, 5);
+                           [](int32_t level) { gWorldCallbackLog.push_back("server released " + std::to_string(level)); });
+    world.AddLevelCallback(WorldSide::Client, LevelEvent::Released,
+                           [](int32_t level) { gWorldCallbackLog.push_back("client released " + std::to_string(level)); });
+    world.NotifyLevelGenerated(4, true);
+    world.NotifyLevelGenerated(5, false);
+    world.NotifyLevelReleased(6, true);
+    world.NotifyLevelReleased(7, false);
     world.Destroy();
-    world.RunLevelCallbacks(LevelEvent::Generated, 6);
-    EXPECT_EQ(gWorldCallbackLog, (std::vector<std::string>{"server 4", "client 4", "released 5"}));
+    world.NotifyLevelGenerated(8, true);
+    EXPECT_EQ(gWorldCallbackLog, (std::vector<std::string>{"server 4", "client 4", "server 5", "client released 6",
+                                                           "server released 7"}));
 }
 
 } // namespace

@@ -1,0 +1,348 @@
+// LevelCells -- movement and sight on a level's fine cell grid, built block by block; tile object instances, ground textures and tile drawing records.
+#include "world/LevelCells.h"
+
+#include "core/RandomSystem.h"
+#include "core/StringUtil.h"
+#include "resources/ResourceManager.h"
+#include "resources/models/ModelResource.h"
+#include "resources/shaders/Shader.h"
+#include "world/AreaDefinition.h"
+#include "world/AreaResource.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
+#include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+template <class T>
+T* CellsResolve(int32_t handle)
+{
+    return handle >= 0 && gResourceManager ? dynamic_cast<T*>(gResourceManager->Get(handle)) : nullptr;
+}
+
+// The data of a generated level; null before.
+LevelData* CellsData(Level& level)
+{
+    LevelGenerator::EnsureGenerated(level);
+    LevelData* data = level.data.get();
+    return data && data->generated ? data : nullptr;
+}
+
+struct CellRect {
+    int32_t x0, y0, x1, y1;  // x1 and y1 past the end
+    bool Holds(int32_t x, int32_t y) const { return x >= x0 && y >= y0 && x < x1 && y < y1; }
+};
+
+class BlockCellBuilder {
+public:
+    BlockCellBuilder(Level& level, LevelData& data, AreaResource* area, int32_t bx, int32_t by)
+        : level(level), data(data), g(data.geometry), area(area), bx(bx), by(by),
+          rect{bx * g.CellsPerBlockX(), by * g.CellsPerBlockY(), (bx + 1) * g.CellsPerBlockX(), (by + 1) * g.CellsPerBlockY()}
+    {
+    }
+
+    void Build()
+    {
+        if (!data.boundArea)
+            BuildBorders();
+        BuildTileShaders();
+        for (int32_t ny = by - 1; ny <= by + 1; ++ny)
+            for (int32_t nx = bx - 1; nx <= bx + 1; ++nx)
+                ApplyFootprints(nx, ny);
+        data.blockBuilt[static_cast<size_t>(by * g.blocksPerRow + bx)] = true;
+    }
+
+private:
+    void Set(int32_t cx, int32_t cy, bool movement, bool sight)
+    {
+        size_t index = static_cast<size_t>(cy) * static_cast<size_t>(g.CellsAcross()) + static_cast<size_t>(cx);
+        if (movement)
+            data.movementBits[index] = true;
+        if (sight)
+            data.sightBits[index] = true;
+    }
+
+    bool BorderStays(int32_t side, int32_t position) const
+    {
+        size_t s = static_cast<size_t>(side);
+        return level.sideKinds[s] != kLevelSideOpen && level.sideOpenings[s] != position;
+    }
+
+    void BuildBorders()
+    {
+        if (bx == 0 && BorderStays(1, by))
+            for (int32_t cy = rect.y0; cy < rect.y1; ++cy)
+                Set(rect.x0, cy, true, true);
+        if (bx == g.blocksPerRow - 1 && BorderStays(2, by))
+            for (int32_t cy = rect.y0; cy < rect.y1; ++cy)
+                Set(rect.x1 - 1, cy, true, true);
+        if (by == 0 && BorderStays(3, bx))
+            for (int32_t cx = rect.x0; cx < rect.x1; ++cx)
+                Set(cx, rect.y0, true, true);
+        if (by == g.blocksPerColumn - 1 && BorderStays(0, bx))
+            for (int32_t cx = rect.x0; cx < rect.x1; ++cx)
+                Set(cx, rect.y1 - 1, true, true);
+    }
+
+    int32_t BlockAt(int32_t x, int32_t y) const
+    {
+        if (x < 0 || y < 0 || x >= g.blocksPerRow || y >= g.blocksPerColumn)
+            return -1;
+        return data.blockGrid[static_cast<size_t>(y * g.blocksPerRow + x)];
+    }
+
+    void BuildTileShaders()
+    {
+        int32_t block = BlockAt(bx, by);
+        if (!area || block < 0)
+            return;
+        int32_t cpt = g.cellsPerTile;
+        for (int32_t ty = 0; ty < g.blockTileHeight; ++ty) {
+            for (int32_t tx = 0; tx < g.blockTileWidth; ++tx) {
+                ResourceHandle texture = area->GetTileTexture(block, tx, ty);
+                const Shader* shader = CellsResolve<Shader>(texture);
+                if (!shader || (!shader->blocksCollision && !shader->blocksSight))
+                    continue;
+                int32_t cx0 = rect.x0 + tx * cpt;
+                int32_t cy0 = rect.y0 + ty * cpt;
+                for (int32_t cy = cy0; cy < cy0 + cpt; ++cy)
+                    for (int32_t cx = cx0; cx < cx0 + cpt; ++cx)
+                        Set(cx, cy, shader->blocksCollision, shader->blocksSight);
+            }
+        }
+    }
+
+    // The footprints of the objects of block (nx, ny), where they fall inside this block.
+    void ApplyFootprints(int32_t nx, int32_t ny)
+    {
+        int32_t block = BlockAt(nx, ny);
+        if (!area || block < 0)
+            return;
+        for (int32_t ty = 0; ty < g.blockTileHeight; ++ty) {
+            for (int32_t tx = 0; tx < g.blockTileWidth; ++tx) {
+                ResourceHandle model;
+                int32_t facing = 0;
+                int32_t object = area->GetTileObject(block, tx, ty, model, facing);
+                const ModelResource* resource = object >= 0 ? CellsResolve<ModelResource>(model) : nullptr;
+                if (resource && resource->collisionWidth > 0 && resource->collisionHeight > 0)
+                    ApplyFootprint(*resource, object, facing, nx * g.blockTileWidth + tx, ny * g.blockTileHeight + ty);
+            }
+        }
+    }
+
+    void ApplyFootprint(const ModelResource& model, int32_t object, int32_t facing, int32_t tileX, int32_t tileY)
+    {
+        int32_t cpt = g.cellsPerTile;
+        int32_t width = model.collisionWidth < 1 ? cpt : model.collisionWidth;
+        int32_t height = model.collisionHeight < 1 ? cpt : model.collisionHeight;
+        int32_t offsetX = model.collisionGridOffset[0];
+        int32_t offsetY = model.collisionGridOffset[1];
+        if (facing == 2 || facing == 6) {
+            std::swap(width, height);
+            std::swap(offsetX, offsetY);
+        }
+        bool occupies = !data.boundArea && (model.mapShader.IsValid() || model.useDefaultMapShader);
+        for (int32_t fy = 0; fy < height; ++fy) {
+            for (int32_t fx = 0; fx < width; ++fx) {
+                int32_t cx = tileX * cpt + offsetX + fx;
+                int32_t cy = tileY * cpt + offsetY + fy;
+                if (!rect.Holds(cx, cy) || !model.IsCollisionCellBlocked(fx, fy, facing))
+                    continue;
+                Set(cx, cy, true, model.blocksSight);
+                // Divided by the cells a tile has, whatever that number is.
+                if (occupies)
+                    data.tileOccupants[static_cast<size_t>((cy / cpt) * g.levelTileWidth + cx / cpt)] = object;
+            }
+        }
+    }
+
+    Level& level;
+    LevelData& data;
+    const LevelGeometry& g;
+    AreaResource* area;
+    int32_t bx;
+    int32_t by;
+    CellRect rect;
+};
+
+// The bit of a cell, building its block first; true for every cell nobody can stand on.
+bool CellBit(Level& level, int32_t cx, int32_t cy, bool sight)
+{
+    LevelData* data = CellsData(level);
+    if (!data)
+        return true;
+    const LevelGeometry& g = data->geometry;
+    if (cx < 0 || cy < 0 || cx >= g.CellsAcross() || cy >= g.CellsDown())
+        return true;
+    int32_t bx = cx / g.CellsPerBlockX();
+    int32_t by = cy / g.CellsPerBlockY();
+    if (bx >= g.blocksPerRow || by >= g.blocksPerColumn || !LevelQueries::IsBlockInBounds(level, bx, by))
+        return true;
+    size_t block = static_cast<size_t>(by * g.blocksPerRow + bx);
+    if (!data->visited[block])
+        return true;
+    if (!data->blockBuilt[block])
+        BlockCellBuilder(level, *data, LevelGenerator::GetArea(level), bx, by).Build();
+    size_t index = static_cast<size_t>(cy) * static_cast<size_t>(g.CellsAcross()) + static_cast<size_t>(cx);
+    return sight ? data->sightBits[index] : data->movementBits[index];
+}
+
+bool CellsTileInside(const LevelGeometry& g, int32_t x, int32_t y)
+{
+    return x >= 0 && y >= 0 && x < g.levelTileWidth && y < g.levelTileHeight;
+}
+
+// Neighbours drawn over a tile rank above it; the order is the textures' names.
+bool CellsRanksAbove(int32_t texture, int32_t own)
+{
+    if (texture < 0 || texture == own)
+        return false;
+    if (own < 0)
+        return true;
+    return StringCompareNoCase(gResourceManager->GetName(texture), gResourceManager->GetName(own)) > 0;
+}
+
+void BuildTileCell(Level& level, LevelData& data, int32_t x, int32_t y, LevelTileCell& cell)
+{
+    const LevelGeometry& g = data.geometry;
+    int32_t around[3][3];
+    for (int32_t dy = -1; dy <= 1; ++dy)
+        for (int32_t dx = -1; dx <= 1; ++dx)
+            around[dy + 1][dx + 1] = CellsTileInside(g, x + dx, y + dy)
+                                         ? LevelQueries::GetTileTexture(level, x + dx, y + dy).GetValue()
+                                         : -1;
+    int32_t own = around[1][1];
+    cell.textures.clear();
+    if (own >= 0)
+        cell.textures.push_back(own);
+    for (auto& row : around)
+        for (int32_t texture : row)
+            if (CellsRanksAbove(texture, own) &&
+                std::find(cell.textures.begin(), cell.textures.end(), texture) == cell.textures.end())
+                cell.textures.push_back(texture);
+    // Corners: up-left, up-right, down-right, down-left; each covers a 2 x 2 of tiles.
+    constexpr int32_t kCornerDx[4] = {-1, 0, 0, -1};
+    constexpr int32_t kCornerDy[4] = {0, 0, -1, -1};
+    for (int32_t corner = 0; corner < 4; ++corner) {
+        std::vector<int32_t> counts(cell.textures.size(), 0);
+        for (int32_t dy = 0; dy < 2; ++dy)
+            for (int32_t dx = 0; dx < 2; ++dx) {
+                int32_t texture = around[kCornerDy[corner] + dy + 1][kCornerDx[corner] + dx + 1];
+                auto found = std::find(cell.textures.begin(), cell.textures.end(), texture);
+                size_t slot = found == cell.textures.end() || !CellsRanksAbove(texture, own) ? 0 : found - cell.textures.begin();
+                if (!counts.empty())
+                    ++counts[slot];
+            }
+        std::vector<uint8_t>& weights = cell.corners[static_cast<size_t>(corner)];
+        weights.assign(counts.size(), 0);
+        int32_t before = 0;
+        for (size_t i = 0; i < counts.size(); ++i) {
+            int32_t c = counts[i];
+            if (c != 0) {
+                float share = i == 0 ? 1.0f : static_cast<float>(c) / static_cast<float>(c + before);
+                weights[i] = static_cast<uint8_t>(std::clamp(static_cast<int32_t>(std::floor(share * 255.0f + 0.5f)), 0, 255));
+            }
+            before += c;
+        }
+    }
+    cell.texture.Reset();
+    if (!cell.textures.empty() && gWorld)
+        gWorld->MakeBlendedTexture(cell.textures, cell.texture);
+    cell.built = true;
+}
+
+} // namespace
+
+namespace LevelCells {
+
+bool IsCellBlocked(Level& level, int32_t cellX, int32_t cellY)
+{
+    return CellBit(level, cellX, cellY, false);
+}
+
+bool IsCellSightBlocked(Level& level, int32_t cellX, int32_t cellY)
+{
+    return CellBit(level, cellX, cellY, true);
+}
+
+int32_t GetTileOccupant(Level& level, int32_t tileX, int32_t tileY)
+{
+    LevelData* data = CellsData(level);
+    if (!data || !CellsTileInside(data->geometry, tileX, tileY))
+        return -1;
+    const LevelGeometry& g = data->geometry;
+    // Occupants are recorded as the cells of their tiles are built.
+    IsCellBlocked(level, tileX * g.cellsPerTile, tileY * g.cellsPerTile);
+    return data->tileOccupants[static_cast<size_t>(tileY * g.levelTileWidth + tileX)];
+}
+
+void GetTileObjectInstance(Level& level, int32_t tileX, int32_t tileY, ResourceHandle& model, TileObjectInstance& out)
+{
+    out = {};
+    int32_t value = 0;
+    int32_t object = LevelQueries::GetTileObject(level, tileX, tileY, model, value);
+    LevelData* data = level.data.get();
+    if (object < 0 || !data)
+        return;
+    TileObjectInstance& record = data->objectInstances[static_cast<size_t>(tileY * data->geometry.levelTileWidth + tileX)];
+    if (!record.initialised) {
+        record.initialised = true;
+        record.facing = value;
+        const ModelResource* resource = CellsResolve<ModelResource>(model);
+        if (resource && resource->randomRotation && gRandomSystem)
+            record.facing = RandomSystem::IndexFromFraction(gRandomSystem->RandomFloat(RandomStream::GameData), 0, 7);
+        if (resource && resource->randomScaleMin != resource->randomScaleMax && gRandomSystem)
+            record.scale = gRandomSystem->RandomRange(RandomStream::GameData, resource->randomScaleMin, resource->randomScaleMax);
+        record.third = 1.0f;
+    }
+    out = record;
+}
+
+const LevelTileCell* GetTileCell(Level& level, int32_t tileX, int32_t tileY)
+{
+    LevelData* data = CellsData(level);
+    if (!data || !CellsTileInside(data->geometry, tileX, tileY))
+        return nullptr;
+    if (data->tileCells.empty())
+        data->tileCells.resize(static_cast<size_t>(data->geometry.TileCount()));
+    LevelTileCell& cell = data->tileCells[static_cast<size_t>(tileY * data->geometry.levelTileWidth + tileX)];
+    if (!cell.built)
+        BuildTileCell(level, *data, tileX, tileY, cell);
+    return &cell;
+}
+
+ResourceHandle GetGroundTexture(Level& level, int32_t tileX, int32_t tileY)
+{
+    LevelData* data = CellsData(level);
+    if (!data || !CellsTileInside(data->geometry, tileX, tileY))
+        return {};
+    const LevelGeometry& g = data->geometry;
+    // The tile's inner cell: its middle one, for any number of cells per tile.
+    int32_t cx = tileX * g.cellsPerTile + g.cellsPerTile / 2;
+    int32_t cy = tileY * g.cellsPerTile + g.cellsPerTile / 2;
+    if (IsCellBlocked(level, cx, cy)) {
+        bool reachable = LevelQueries::IsBlockReachable(level, cx / g.CellsPerBlockX(), cy / g.CellsPerBlockY());
+        if (!reachable)
+            return level.area ? level.area->defaultShader : ResourceHandle();
+        int32_t occupant = data->tileOccupants[static_cast<size_t>(tileY * g.levelTileWidth + tileX)];
+        AreaResource* area = LevelGenerator::GetArea(level);
+        if (occupant >= 0 && area) {
+            ResourceHandle modelHandle = area->GetObjectTypeModel(occupant);
+            if (const ModelResource* model = CellsResolve<ModelResource>(modelHandle)) {
+                ResourceHandle candidate =
+                    model->useDefaultMapShader && level.area ? level.area->defaultMapShader : model->mapShader;
+                if (candidate.IsValid())
+                    return candidate;
+            }
+        }
+    }
+    return LevelQueries::GetTileTexture(level, tileX, tileY);
+}
+
+} // namespace LevelCells

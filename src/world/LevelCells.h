@@ -1,0 +1,32 @@
+// LevelCells -- movement and sight on a level's fine cell grid, built block by block; tile object instances, ground textures and tile drawing records.
+#pragma once
+
+#include "resources/ResourceHandle.h"
+
+#include <cstdint>
+
+struct Level;
+struct LevelTileCell;
+struct TileObjectInstance;
+
+// A cell is CellsPerTile along each side of a tile; cell (cx, cy) counts from the level's
+// lower left. Bits are built for a whole block on its first question, from the level's
+// borders, the tiles' shaders and the footprints of the placed objects (its own and those of
+// the eight blocks around that reach into it, so the answer never depends on which block was
+// asked first). Every question takes any cell: outside the level the answer is "blocked".
+namespace LevelCells {
+
+bool IsCellBlocked(Level& level, int32_t cellX, int32_t cellY);
+bool IsCellSightBlocked(Level& level, int32_t cellX, int32_t cellY);
+// The object index standing on the tile (an occupant), -1 for none or outside the level.
+int32_t GetTileOccupant(Level& level, int32_t tileX, int32_t tileY);
+// The tile's object model (empty without one) and its instance, drawn on first access from
+// stream 0 when the model asks for a random facing or scale.
+void GetTileObjectInstance(Level& level, int32_t tileX, int32_t tileY, ResourceHandle& model, TileObjectInstance& out);
+// The tile's drawing record, built on first access; null outside the level.
+const LevelTileCell* GetTileCell(Level& level, int32_t tileX, int32_t tileY);
+// What the ground of the tile is drawn with: the area's default shader under an unreachable
+// wall, an occupant's map shader under an object, else the tile's own texture.
+ResourceHandle GetGroundTexture(Level& level, int32_t tileX, int32_t tileY);
+
+} // namespace LevelCells

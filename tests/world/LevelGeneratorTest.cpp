@@ -1,0 +1,346 @@
+// LevelGeneratorTest -- block grids from seeds and area files: determinism, fitting every neighbour and border, bounded attempts, references and notifications.
+#include "world/LevelGenerator.h"
+
+#include "support/LogLines.h"
+#include "world/AreaResource.h"
+#include "world/LevelCells.h"
+#include "world/LevelQueries.h"
+#include "world/LevelWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+// An area file of blocks given by their four edges (indices into "closed corridor
+// levelBottleneck") and edge masks, every tile floor.
+std::string SyntheticArea(const std::vector<std::array<int, 5>>& blocks)
+{
+    std::string text = "1 Textures/floor.tga\n3 closed corridor levelBottleneck\n0\n";
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const auto& b = blocks[i];
+        text += "block B" + std::to_string(i) + " 1 " + std::to_string(b[4]) + "\n{\n";
+        for (int row = 0; row < 8; ++row)
+            text += "0 0 0 0 0 0 0 0\n";
+        text += std::to_string(b[0]) + " " + std::to_string(b[1]) + " " + std::to_string(b[2]) + " " +
+                std::to_string(b[3]) + "\n}\n";
+    }
+    return text;
+}
+
+// Every mix of closed (0) and corridor (1) sides, and the exits.
+std::string FullCaveArea()
+{
+    std::vector<std::array<int, 5>> blocks;
+    for (int bits = 0; bits < 16; ++bits) {
+        std::array<int, 5> b{};
+        int mask = 0;
+        for (int side = 0; side < 4; ++side) {
+            b[static_cast<size_t>(side)] = (bits >> side) & 1;
+            mask |= ((bits >> side) & 1) << side;
+        }
+        b[4] = mask;
+        blocks.push_back(b);
+        for (int exit = 0; exit < 4; ++exit) {
+            std::array<int, 5> withExit = b;
+            withExit[static_cast<size_t>(exit)] = 2;
+            withExit[4] = mask | (1 << exit);
+            blocks.push_back(withExit);
+        }
+    }
+    return SyntheticArea(blocks);
+}
+
+class LevelGeneration : public LevelWorld {
+protected:
+    LevelGeneration()
+    {
+        WriteTarga("Textures/floor.tga", 4, 4);
+        StartShaders();
+    }
+
+    std::vector<int32_t> Grid(const Level& level) const { return level.data->blockGrid; }
+
+    // Every cell's movement bit, asked block by block in the given order of blocks.
+    std::vector<bool> CellBits(Level& level)
+    {
+        std::vector<bool> bits;
+        for (int32_t cy = 0; cy < 128; ++cy)
+            for (int32_t cx = 0; cx < 128; ++cx)
+                bits.push_back(LevelCells::IsCellBlocked(level, cx, cy));
+        return bits;
+    }
+};
+
+TEST_F(LevelGeneration, SameSeedAndFileGiveTheSameGridAndCells)
+{
+    WriteAsset("Levels/cave.ara", FullCaveArea());
+    Level& first = MakeLevel("Levels/cave.ara", 1, 99);
+    first.area->minBlocks = 10;
+    Hold(first);
+    std::vector<int32_t> grid = Grid(first);
+    std::vector<bool> cells = CellBits(first);
+    EXPECT_GT(std::count_if(grid.begin(), grid.end(), [](int32_t b) { return b >= 0; }), 9);
+
+    // Let go and held again: generated afresh, whatever the streams did meanwhile.
+    LevelGenerator::DropAllReferences(first);
+    random.Seed(5);
+    Hold(first);
+    EXPECT_EQ(Grid(first), grid);
+    EXPECT_EQ(CellBits(first), cells);
+
+    Level& other = MakeLevel("Levels/cave.ara", 1, 100);
+    other.area->minBlocks = 10;
+    Hold(other);
+    EXPECT_NE(Grid(other), grid);
+}
+
+// For every pair of placed neighbours, the one placed later was chosen to fit the other.
+void ExpectNeighboursFit(const Level& level, const AreaResource& area)
+{
+    const LevelData& data = *level.data;
+    for (int32_t y = 0; y < 8; ++y) {
+        for (int32_t x = 0; x < 8; ++x) {
+            int32_t block = data.blockGrid[static_cast<size_t>(y * 8 + x)];
+            if (block < 0)
+                continue;
+            if (x + 1 < 8) {
+                int32_t right = data.blockGrid[static_cast<size_t>(y * 8 + x + 1)];
+                if (right >= 0) {
+                    EXPECT_TRUE(area.EdgeFits(area.GetEdge(block, 2), area.GetEdge(right, 1)) ||
+                                area.EdgeFits(area.GetEdge(right, 1), area.GetEdge(block, 2)))
+                        << x << "," << y;
+                }
+            }
+            if (y + 1 < 8) {
+                int32_t up = data.blockGrid[static_cast<size_t>((y + 1) * 8 + x)];
+                if (up >= 0) {
+                    EXPECT_TRUE(area.EdgeFits(area.GetEdge(block, 0), area.GetEdge(up, 3)) ||
+                                area.EdgeFits(area.GetEdge(up, 3), area.GetEdge(block, 0)))
+                        << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// Border blocks meet the level's border: a closed side's edge closes, its opening has the exit.
+void ExpectBordersFit(const Level& level, const AreaResource& area)
+{
+    const LevelData& data = *level.data;
+    const int32_t exitEdge = area.GetEdgeRoles().Get(AreaEdgeRole::LevelBottleneck);
+    auto check = [&](int32_t x, int32_t y, int32_t side, int32_t position) {
+        int32_t block = data.blockGrid[static_cast<size_t>(y * 8 + x)];
+        if (block < 0)
+            return;
+        bool opening = level.sideKinds[static_cast<size_t>(side)] == kLevelSidePassage &&
+                       level.sideOpenings[static_cast<size_t>(side)] == position;
+        int32_t edge = area.GetEdge(block, side);
+        if (opening)
+            EXPECT_EQ(edge, exitEdge) << "side " << side << " at " << position;
+        else
+            EXPECT_TRUE(area.EdgeFits(edge, EdgeRequirement::kClosedLevelBorder)) << "side " << side << " at " << position;
+    };
+    for (int32_t p = 0; p < 8; ++p) {
+        check(p, 0, 3, p);
+        check(p, 7, 0, p);
+        check(0, p, 1, p);
+        check(7, p, 2, p);
+    }
+}
+
+TEST_F(LevelGeneration, ShippedAreasFitNeighboursAndBordersOverManySeeds)
+{
+    struct Shipped {
+        const char* file;
+        int32_t generator;
+    };
+    for (Shipped shipped : {Shipped{"Levels/grasslands.ara", 0}, Shipped{"Levels/caves.ara", 1},
+                            Shipped{"Levels/crypt.ara", 2}}) {
+        ASSERT_TRUE(CopyShippedArea(shipped.file)) << "EMBERLODE_GAME_DIR not set or no " << shipped.file;
+        uint32_t draw = 17;
+        for (uint32_t seed = 1; seed <= 120; ++seed) {
+            Level& level = MakeLevel(shipped.file, shipped.generator, seed * 7919u);
+            level.area->minBlocks = 12;
+            for (int32_t side = 0; side < 4; ++side) {
+                draw = draw * 1103515245u + 12345u;
+                bool passage = (draw >> 16) % 3 == 0;
+                level.sideKinds[static_cast<size_t>(side)] = passage ? kLevelSidePassage : kLevelSideWall;
+                level.sideOpenings[static_cast<size_t>(side)] = passage ? 1 + static_cast<int32_t>((draw >> 8) % 6) : -1;
+            }
+            Hold(level);
+            AreaResource* area = LevelGenerator::GetArea(level);
+            ASSERT_NE(area, nullptr);
+            ExpectNeighboursFit(level, *area);
+            ExpectBordersFit(level, *area);
+            const std::vector<int32_t>& grid = level.data->blockGrid;
+            if (shipped.generator == 0) {
+                EXPECT_EQ(std::count(grid.begin(), grid.end(), -1), 0) << seed;
+            }
+            LevelGenerator::DropAllReferences(level);
+        }
+    }
+    EXPECT_EQ(CountLogged("Added closed block"), 0);
+    EXPECT_EQ(CountLogged("^c005"), 0);
+}
+
+TEST_F(LevelGeneration, ImpossibleBlockCountEndsAtTheAttemptCap)
+{
+    WriteAsset("Levels/cave.ara", FullCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 1, 3);
+    level.area->minBlocks = 1000;
+    level.area->maxLevelFailures = 1000;
+    Hold(level);
+    EXPECT_TRUE(level.data->generated);
+    EXPECT_EQ(CountLogged("blocks reachable after 100 attempts"), 1);
+    // The best grid found is kept and its reachable blocks can be walked.
+    EXPECT_TRUE(std::count(level.data->visited.begin(), level.data->visited.end(), true) > 0);
+}
+
+TEST_F(LevelGeneration, MaxLevelFailuresZeroKeepsTheFirstGrid)
+{
+    WriteAsset("Levels/cave.ara", FullCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 1, 3);
+    level.area->minBlocks = 1000;
+    level.area->maxLevelFailures = 0;
+    Hold(level);
+    EXPECT_EQ(CountLogged("attempts"), 0);
+    EXPECT_GT(std::count_if(level.data->blockGrid.begin(), level.data->blockGrid.end(), [](int32_t b) { return b >= 0; }), 0);
+}
+
+TEST_F(LevelGeneration, EmptyMissingAndUnfittingFilesStillEnd)
+{
+    WriteAsset("Levels/empty.ara", "");
+    Level& empty = MakeLevel("Levels/empty.ara", 1, 1);
+    Hold(empty);
+    Level& missing = MakeLevel("Levels/missing.ara", 0, 1);
+    Hold(missing);
+    for (Level* level : {&empty, &missing}) {
+        EXPECT_TRUE(level->data->generated);
+        EXPECT_TRUE(LevelCells::IsCellBlocked(*level, 64, 64));
+        EXPECT_EQ(LevelQueries::RandomPointInLevel(*level).level, -1);
+    }
+    EXPECT_EQ(CountLogged("Area file Levels/empty.ara has no blocks"), 1);
+    EXPECT_EQ(CountLogged("Area file Levels/missing.ara has no blocks"), 1);
+
+    // Only corridors everywhere: no block closes a border, not even the closed retry.
+    WriteAsset("Levels/open.ara", SyntheticArea({{1, 1, 1, 1, 15}}));
+    for (int32_t generator : {0, 1}) {
+        Level& open = MakeLevel("Levels/open.ara", generator, 9);
+        Hold(open);
+        EXPECT_TRUE(open.data->generated);
+    }
+    EXPECT_GT(CountLogged("Added closed block: -1 -1 -1 -3"), 0);
+}
+
+TEST_F(LevelGeneration, RequirementsReadBordersOpeningsAndNeighbours)
+{
+    WriteAsset("Levels/cave.ara", FullCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 1, 11);
+    level.sideKinds[3] = kLevelSidePassage;
+    level.sideOpenings[3] = 2;
+    level.sideKinds[2] = kLevelSideOpen;
+    level.sideOpenings[2] = 5;
+    Hold(level);
+    std::fill(level.data->blockGrid.begin(), level.data->blockGrid.end(), -1);
+    EXPECT_EQ(LevelGenerator::Requirements(level, 2, 0), (std::array<int32_t, 4>{-1, -1, -1, -4}));
+    EXPECT_EQ(LevelGenerator::Requirements(level, 3, 0), (std::array<int32_t, 4>{-1, -1, -1, -3}));
+    // An open side (kind 2) is a closed border to the generator, even at its opening.
+    EXPECT_EQ(LevelGenerator::Requirements(level, 7, 5), (std::array<int32_t, 4>{-1, -1, -3, -1}));
+    EXPECT_EQ(LevelGenerator::Requirements(level, 0, 7), (std::array<int32_t, 4>{-3, -3, -1, -1}));
+    // Block 1 of the file: corridor up, closed elsewhere (bits 0001), placed below (4, 4).
+    level.data->blockGrid[3 * 8 + 4] = 1 * 5 - 4;
+    AreaResource* area = LevelGenerator::GetArea(level);
+    EXPECT_EQ(LevelGenerator::Requirements(level, 4, 4)[3], area->GetEdge(1, 0));
+}
+
+std::vector<std::string> gLevelGeneratorLog;
+
+TEST_F(LevelGeneration, ReferencesAcquireOnceAndAnnounceOncePerGeneration)
+{
+    gLevelGeneratorLog.clear();
+    world.AddLevelCallback(WorldSide::Server, LevelEvent::Generated,
+                           [](int32_t level) { gLevelGeneratorLog.push_back("gen " + std::to_string(level)); });
+    world.AddLevelCallback(WorldSide::Client, LevelEvent::Generated,
+                           [](int32_t level) { gLevelGeneratorLog.push_back("client gen " + std::to_string(level)); });
+    world.AddLevelCallback(WorldSide::Server, LevelEvent::Released,
+                           [](int32_t level) { gLevelGeneratorLog.push_back("free " + std::to_string(level)); });
+    world.AddLevelCallback(WorldSide::Client, LevelEvent::Released,
+                           [](int32_t level) { gLevelGeneratorLog.push_back("client free " + std::to_string(level)); });
+    WriteAsset("Levels/cave.ara", FullCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 1, 4);
+    LevelGenerator::AddReference(level, 0);
+    LevelGenerator::AddReference(level, kLevelReferenceActive);
+    LevelGenerator::AddReference(level, kLevelReferenceActiveEditor);
+    for (int i = 0; i < 5; ++i)
+        LevelCells::IsCellBlocked(level, i, i);
+    AreaResource* area = LevelGenerator::GetArea(level);
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->GetAcquireCount(), 1);
+    LevelGenerator::ReleaseReference(level, kLevelReferenceActive);
+    EXPECT_EQ(area->GetAcquireCount(), 1);
+    LevelGenerator::ReleaseReference(level, kLevelReferenceActiveEditor);
+    EXPECT_EQ(area->GetAcquireCount(), 0);
+    LevelCells::IsCellBlocked(level, 1, 1);
+    // Active again: acquired and announced again, without a new generation.
+    LevelGenerator::AddReference(level, kLevelReferenceActive);
+    LevelCells::IsCellBlocked(level, 1, 1);
+    EXPECT_EQ(area->GetAcquireCount(), 1);
+    LevelGenerator::ReleaseReference(level, kLevelReferenceActive);
+    LevelGenerator::ReleaseReference(level, 0);
+    EXPECT_EQ(level.data, nullptr);
+    EXPECT_EQ(area->GetAcquireCount(), 0);
+    EXPECT_EQ(gLevelGeneratorLog, (std::vector<std::string>{"gen 0", "client gen 0", "client free 0", "gen 0",
+                                                            "client gen 0", "client free 0", "free 0"}));
+}
+
+TEST_F(LevelGeneration, RandomPointsLandOnReachableBlocks)
+{
+    WriteAsset("Levels/cave.ara", FullCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 1, 21);
+    level.area->minBlocks = 6;
+    Hold(level);
+    for (int i = 0; i < 200; ++i) {
+        WorldPos point = LevelQueries::RandomPointInLevel(level);
+        ASSERT_EQ(point.level, level.index);
+        int32_t block = LevelQueries::WorldToBlock(level, point.x, point.y);
+        ASSERT_GE(block, 0);
+        EXPECT_TRUE(level.data->visited[static_cast<size_t>(block)]);
+    }
+    WorldPos inBlock = LevelQueries::RandomPointInBlock(level, 2, 3);
+    EXPECT_EQ(LevelQueries::WorldToBlock(level, inBlock.x, inBlock.y), 3 * 8 + 2);
+}
+
+TEST_F(LevelGeneration, SettlingJoinsNeighboursOfNeighbours)
+{
+    // A 2 x 2 grid joined along its straight sides only.
+    Level* cells[2][2];
+    for (int32_t row = 0; row < 2; ++row)
+        for (int32_t column = 0; column < 2; ++column) {
+            Level& level = MakeLevel("", 0, 1);
+            level.column = column;
+            level.row = row;
+            cells[row][column] = &level;
+        }
+    world.ConnectLevels(cells[0][0], cells[0][1], LevelJoin::Open);
+    world.ConnectLevels(cells[1][0], cells[1][1], LevelJoin::Open);
+    world.ConnectLevels(cells[0][0], cells[1][0], LevelJoin::Open);
+    world.ConnectLevels(cells[0][1], cells[1][1], LevelJoin::Open);
+    int passes = 0;
+    bool changed = true;
+    while (changed && passes < 10) {
+        changed = false;
+        for (int32_t i = 0; i < world.GetLevelCount(); ++i)
+            changed = LevelGenerator::SettleNeighbours(world, *world.GetLevel(i)) || changed;
+        ++passes;
+    }
+    EXPECT_LE(passes, 3);
+    EXPECT_EQ(cells[0][0]->neighbours[2], cells[1][1]->index);
+    EXPECT_EQ(cells[1][1]->neighbours[6], cells[0][0]->index);
+    EXPECT_EQ(cells[0][1]->neighbours[0], cells[1][0]->index);
+}
+
+} // namespace
