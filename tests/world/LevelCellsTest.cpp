@@ -1,0 +1,251 @@
+// LevelCellsTest -- movement and sight cells: borders, wall shaders, object footprints and occupants, query-order independence, instances, ground textures and blend weights.
+#include "world/LevelCells.h"
+
+#include "world/AreaResource.h"
+#include "world/LevelQueries.h"
+#include "world/LevelWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One block's tiles and objects (rows top first), as a closed block for every place inside a
+// level and its border and four copies with one exit edge for the openings.
+std::string CellsArea(const std::vector<std::string>& rows, const std::string& objects)
+{
+    std::string tiles;
+    for (int row = 0; row < 8; ++row)
+        tiles += row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] + "\n" : "0 0 0 0 0 0 0 0\n";
+    std::string text = "4 Textures/floor.tga Textures/wall.tga Textures/moss.tga Textures/dirt.tga\n"
+                       "2 closed levelBottleneck\n"
+                       "4 Models/log.mdl Models/post.mdl Models/rock.mdl Models/shifted.mdl\n";
+    for (const char* edges : {"0 0 0 0", "1 0 0 0", "0 1 0 0", "0 0 1 0", "0 0 0 1"})
+        text += std::string("block B\n{\n") + tiles + edges + "\n" + objects + "}\n";
+    return text;
+}
+
+class LevelCellBits : public LevelWorld {
+protected:
+    LevelCellBits()
+    {
+        for (const char* name : {"floor", "wall", "moss", "dirt"})
+            WriteTarga(std::string("Textures/") + name + ".tga", 4, 4);
+        WriteAsset("Shaders/walls.sdr", "Textures/wall\n{\n BlocksCollision\n BlocksSight\n"
+                                        " { texture Textures/wall.tga }\n}\n");
+        // A 2 x 1 log, a 2 x 2 post that blocks sight, a rock drawn at a random facing and
+        // scale, and a log shifted one cell to the right.
+        WriteAsset("Models/log.mdl", "collision\n{\n 1 1\n}\n");
+        WriteAsset("Models/post.mdl", "BlocksSight 1\ncollision\n{\n 1 1\n 1 1\n}\n");
+        WriteAsset("Models/rock.mdl", "randomRotation 1\nrandomScale 0.5 1.5\n");
+        WriteAsset("Models/shifted.mdl", "collisionGridOffset 1 0\ncollision\n{\n 1 1\n}\n");
+        StartShaders();
+    }
+
+    Level& CellsLevel(const std::string& text, const std::string& file = "Levels/cells.ara")
+    {
+        WriteAsset(file, text);
+        Level& level = MakeLevel(file, 0, 77);
+        Hold(level);
+        return level;
+    }
+
+    // Switches the cells a tile side has by the grid size, before any level is made.
+    void SetGridSize(int grid)
+    {
+        WriteAsset("Database/rules.dbr", "GameSystem\n{\n Type Info\n LevelTileWidth 64\n LevelTileHeight 64\n"
+                                         " BlockTileWidth 8\n BlockTileHeight 8\n TileSize 64\n GridSize " +
+                                             std::to_string(grid) + " " + std::to_string(grid) + "\n}\n");
+        database.Load();
+        gameData.Load(database);
+    }
+};
+
+TEST_F(LevelCellBits, BordersAreWalledExceptOpenSidesAndOpenings)
+{
+    WriteAsset("Levels/cells.ara", CellsArea({}, ""));
+    Level& level = MakeLevel("Levels/cells.ara", 0, 77);
+    level.sideKinds[2] = kLevelSideOpen;
+    level.sideKinds[3] = kLevelSidePassage;
+    level.sideOpenings[3] = 2;
+    Hold(level);
+    for (int32_t cy = 0; cy < 128; cy += 5) {
+        EXPECT_TRUE(LevelCells::IsCellBlocked(level, 0, cy)) << cy;
+        EXPECT_FALSE(LevelCells::IsCellBlocked(level, 1, cy + 1 < 127 ? cy + 1 : 126)) << cy;
+        EXPECT_FALSE(LevelCells::IsCellBlocked(level, 127, cy == 127 ? 126 : (cy == 0 ? 1 : cy))) << cy;
+    }
+    for (int32_t cx = 1; cx < 128; ++cx) {
+        bool opening = cx >= 32 && cx < 48;
+        EXPECT_EQ(LevelCells::IsCellBlocked(level, cx, 0), !opening) << cx;
+        EXPECT_TRUE(LevelCells::IsCellBlocked(level, cx, 127)) << cx;
+        EXPECT_TRUE(LevelCells::IsCellSightBlocked(level, cx, 127)) << cx;
+    }
+}
+
+TEST_F(LevelCellBits, WallShadersAndFootprintsSetTheirCells)
+{
+    // A wall tile at (2, 6); a log at (3, 3) facing 0, one at (5, 3) facing 6; a post at (1, 1).
+    Level& level = CellsLevel(CellsArea({"0 0 0 0 0 0 0 0", "0 0 1 0 0 0 0 0"},
+                                        "3 4 0 0\n5 4 0 6\n1 6 1 0\n"));
+    auto blocked = [&](int32_t cx, int32_t cy) { return LevelCells::IsCellBlocked(level, cx, cy); };
+    auto sight = [&](int32_t cx, int32_t cy) { return LevelCells::IsCellSightBlocked(level, cx, cy); };
+    for (int32_t cy = 12; cy < 14; ++cy)
+        for (int32_t cx = 4; cx < 6; ++cx) {
+            EXPECT_TRUE(blocked(cx, cy));
+            EXPECT_TRUE(sight(cx, cy));
+        }
+    EXPECT_TRUE(blocked(6, 6));
+    EXPECT_TRUE(blocked(7, 6));
+    EXPECT_FALSE(blocked(6, 7));
+    EXPECT_FALSE(sight(6, 6));
+    // Facing 6 turns the 2 x 1 footprint to 1 x 2.
+    EXPECT_TRUE(blocked(10, 6));
+    EXPECT_TRUE(blocked(10, 7));
+    EXPECT_FALSE(blocked(11, 6));
+    for (int32_t cy = 2; cy < 4; ++cy)
+        for (int32_t cx = 2; cx < 4; ++cx) {
+            EXPECT_TRUE(blocked(cx, cy));
+            EXPECT_TRUE(sight(cx, cy));
+        }
+    EXPECT_FALSE(blocked(8, 8));
+}
+
+TEST_F(LevelCellBits, BitsDoNotDependOnWhichBlockIsAskedFirst)
+{
+    // The shifted log on the last tile column of a block reaches into the next block.
+    std::string text = CellsArea({"0 0 0 0 0 0 0 0"}, "7 0 3 0\n7 5 3 2\n0 7 0 0\n");
+    Level& forward = CellsLevel(text, "Levels/a.ara");
+    Level& backward = CellsLevel(text, "Levels/b.ara");
+    std::vector<bool> first;
+    std::vector<bool> second(128 * 128);
+    for (int32_t cy = 0; cy < 128; ++cy)
+        for (int32_t cx = 0; cx < 128; ++cx)
+            first.push_back(LevelCells::IsCellBlocked(forward, cx, cy));
+    for (int32_t cy = 127; cy >= 0; --cy)
+        for (int32_t cx = 127; cx >= 0; --cx)
+            second[static_cast<size_t>(cy * 128 + cx)] = LevelCells::IsCellBlocked(backward, cx, cy);
+    EXPECT_EQ(first, second);
+    // The shifted log's second cell lies in the next block.
+    EXPECT_TRUE(first[static_cast<size_t>(14 * 128 + 16)]);
+}
+
+TEST_F(LevelCellBits, OccupantIndexFollowsCellsPerTile)
+{
+    struct Case {
+        int grid;
+        std::vector<std::pair<int32_t, int32_t>> occupied;
+    };
+    // A post (2 x 2 cells) on tile (5, 4): one tile with 2 or 3 cells a side, four with 1.
+    for (const Case& c : {Case{64, {{5, 4}, {6, 4}, {5, 5}, {6, 5}}}, Case{32, {{5, 4}}}, Case{21, {{5, 4}}}}) {
+        SetGridSize(c.grid);
+        std::string file = "Levels/grid" + std::to_string(c.grid) + ".ara";
+        Level& level = CellsLevel(CellsArea({}, "5 3 1 0\n"), file);
+        for (int32_t ty = 3; ty < 7; ++ty)
+            for (int32_t tx = 4; tx < 8; ++tx) {
+                bool expected = std::find(c.occupied.begin(), c.occupied.end(), std::make_pair(tx, ty)) != c.occupied.end();
+                EXPECT_EQ(LevelCells::GetTileOccupant(level, tx, ty), expected ? 1 : -1)
+                    << "grid " << c.grid << " tile " << tx << "," << ty;
+            }
+        LevelGenerator::DropAllReferences(level);
+    }
+}
+
+TEST_F(LevelCellBits, UnreachableBlocksAreBlockedWithoutBuilding)
+{
+    Level& level = CellsLevel(CellsArea({}, ""));
+    level.data->visited[9] = false;
+    EXPECT_TRUE(LevelCells::IsCellBlocked(level, 16 + 3, 16 + 3));
+    EXPECT_FALSE(level.data->blockBuilt[9]);
+    EXPECT_FALSE(LevelCells::IsCellBlocked(level, 3, 3 + 16));
+    EXPECT_TRUE(level.data->blockBuilt[8]);
+}
+
+TEST_F(LevelCellBits, QueriesOutsideTheLevelAnswerBlockedOrNothing)
+{
+    Level& level = CellsLevel(CellsArea({}, "5 3 1 0\n"));
+    for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {128, 5}, {5, 128}, {INT_MAX, INT_MAX}, {INT_MIN, 3}}) {
+        EXPECT_TRUE(LevelCells::IsCellBlocked(level, x, y));
+        EXPECT_TRUE(LevelCells::IsCellSightBlocked(level, x, y));
+        EXPECT_EQ(LevelCells::GetTileCell(level, x, y), nullptr);
+        EXPECT_EQ(LevelCells::GetTileOccupant(level, x, y), -1);
+        EXPECT_FALSE(LevelCells::GetGroundTexture(level, x, y).IsValid());
+        EXPECT_FALSE(LevelQueries::GetTileTexture(level, x, y).IsValid());
+        int32_t lx = 0;
+        int32_t ly = 0;
+        EXPECT_EQ(LevelQueries::TileToBlock(level, x, y, lx, ly), -1);
+        EXPECT_FALSE(LevelQueries::IsBlockReachable(level, x, y));
+    }
+    EXPECT_EQ(LevelQueries::WorldToBlock(level, std::nanf(""), 5.0f), -1);
+    EXPECT_EQ(LevelQueries::WorldToBlock(level, 1e30f, 5.0f), -1);
+    EXPECT_EQ(LevelQueries::GetGridEntry(level, 64), -1);
+    // Without data every cell is blocked.
+    Level& bare = MakeLevel("Levels/cells.ara", 0, 1);
+    EXPECT_TRUE(LevelCells::IsCellBlocked(bare, 5, 5));
+}
+
+TEST_F(LevelCellBits, ObjectInstancesAreDrawnOnce)
+{
+    Level& level = CellsLevel(CellsArea({}, "2 7 2 5\n4 7 0 3\n"));
+    ResourceHandle model;
+    TileObjectInstance first;
+    LevelCells::GetTileObjectInstance(level, 2, 0, model, first);
+    EXPECT_TRUE(first.initialised);
+    EXPECT_GE(first.scale, 0.5f);
+    EXPECT_LT(first.scale, 1.5f);
+    uint32_t state = random.GetState(RandomStream::GameData);
+    TileObjectInstance again;
+    LevelCells::GetTileObjectInstance(level, 2, 0, model, again);
+    EXPECT_EQ(again.facing, first.facing);
+    EXPECT_FLOAT_EQ(again.scale, first.scale);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), state);
+    // A plain model keeps the file's facing and scale 1.
+    TileObjectInstance plain;
+    LevelCells::GetTileObjectInstance(level, 4, 0, model, plain);
+    EXPECT_EQ(plain.facing, 3);
+    EXPECT_FLOAT_EQ(plain.scale, 1.0f);
+    TileObjectInstance none;
+    LevelCells::GetTileObjectInstance(level, 5, 5, model, none);
+    EXPECT_FALSE(none.initialised);
+    EXPECT_FALSE(model.IsValid());
+}
+
+TEST_F(LevelCellBits, BlendWeightsOfTheFourCorners)
+{
+    // Bottom-left of the block, y upwards: moss moss floor / dirt floor floor / floor floor floor.
+    std::vector<int32_t> blended;
+    world.SetBlendedTextureHook([&](const std::vector<int32_t>& textures, ResourceHandle&) { blended = textures; });
+    Level& level = CellsLevel(CellsArea({"0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0",
+                                         "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "2 2 0 0 0 0 0 0",
+                                         "3 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
+                                        ""));
+    const LevelTileCell* cell = LevelCells::GetTileCell(level, 1, 1);
+    ASSERT_NE(cell, nullptr);
+    // The floor first, then the moss that ranks above it; the dirt ranks below and counts as floor.
+    ASSERT_EQ(cell->textures.size(), 2u);
+    EXPECT_EQ(manager->GetName(cell->textures[1]), "Textures/moss.sdr");
+    EXPECT_EQ(blended, cell->textures);
+    EXPECT_EQ(cell->corners[0], (std::vector<uint8_t>{255, 128}));  // up-left: 2 floor, 2 moss
+    EXPECT_EQ(cell->corners[1], (std::vector<uint8_t>{255, 64}));   // up-right: 3 floor, 1 moss
+    EXPECT_EQ(cell->corners[2], (std::vector<uint8_t>{255, 0}));
+    EXPECT_EQ(cell->corners[3], (std::vector<uint8_t>{255, 0}));
+    EXPECT_TRUE(cell->built);
+}
+
+TEST_F(LevelCellBits, GroundTextureUnderWallsAndOccupants)
+{
+    Level& level = CellsLevel(CellsArea({}, "5 3 1 0\n"));
+    level.area->defaultShader = LoadShader("Textures/dirt.tga", TextureUsage::TwoSidedVertexColor);
+    level.area->defaultMapShader = LoadShader("Textures/moss.tga", TextureUsage::TwoSidedVertexColor);
+    // The post occupies tile (5, 4) and uses the area's map shader.
+    EXPECT_EQ(LevelCells::GetGroundTexture(level, 5, 4).GetValue(), level.area->defaultMapShader.GetValue());
+    EXPECT_EQ(TextureName(LevelCells::GetGroundTexture(level, 2, 2)), "Textures/floor.sdr");
+    level.data->visited[0] = false;
+    LevelQueries::InvalidateCachedBlocks(level);
+    EXPECT_EQ(LevelCells::GetGroundTexture(level, 5, 4).GetValue(), level.area->defaultShader.GetValue());
+}
+
+} // namespace
