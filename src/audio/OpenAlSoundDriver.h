@@ -67,11 +67,11 @@ public:
     // The OpenAL name behind a source index, 0 for an index outside the table.
     ALuint GetAlSourceName(int32_t source) const;
     size_t GetFreeStreamBufferCount() const;
+
+private:
     // The OpenAL coordinates of a place: relative to the world's reference, depth away from
     // the listener; with the floor, never nearer than kMinimumDepth.
     void ToOpenAl(const SoundPos& position, bool floorDepth, float out[3]) const;
-
-private:
     bool OpenDevice();
     int32_t ProbeSourceCount();
     bool MakeSources(int32_t count);

@@ -6,6 +6,7 @@
 #include "core/DebugSystem.h"
 #include "core/VirtualKeys.h"
 #include "core/system/SystemInfo.h"
+#include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
@@ -398,5 +399,19 @@ TEST_F(LifeWorld, TheThemeFadesOutWhenTheMusicVolumeGoesToZeroAndReturnsWithIt)
     // The theme starts again, on the other music channel.
     EXPECT_EQ(gSoundSystem->GetMusicChannel(), 1);
     EXPECT_TRUE(gSoundSystem->GetChannel(1)->IsActive());
+    app.ShutDown();
+}
+
+TEST_F(LifeWorld, TheSoundIsMutedWhileTheWindowIsInactive)
+{
+    ASSERT_TRUE(app.StartUp());
+    app.RunFrame();
+    EXPECT_FALSE(gSoundSystem->IsMuted());
+    gSystemInfo->applicationActive = false;
+    app.RunFrame();
+    EXPECT_TRUE(gSoundSystem->IsMuted());
+    gSystemInfo->applicationActive = true;
+    app.RunFrame();
+    EXPECT_FALSE(gSoundSystem->IsMuted());
     app.ShutDown();
 }
