@@ -12,6 +12,7 @@
 #include "core/DebugSystem.h"
 #include "core/EventSystem.h"
 #include "core/FileSystem.h"
+#include "core/InputCommands.h"
 #include "core/LocSystem.h"
 #include "core/NameGenerator.h"
 #include "core/Profiler.h"
@@ -26,6 +27,7 @@
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "platform/SdlGraphicsSystem.h"
+#include "platform/SdlInputSystem.h"
 #include "render/OpenGLDevice.h"
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
@@ -49,8 +51,11 @@
 
 namespace {
 
-// The composition root made it, so it knows it is the POSIX one.
-PosixPlatformSystem* gPosixPlatform = nullptr;
+// The window's events are pumped by the POSIX platform, or by a test's platform built on it.
+PosixPlatformSystem* PosixPlatform()
+{
+    return dynamic_cast<PosixPlatformSystem*>(gPlatformSystem);
+}
 
 template <class T>
 void Destroy(T*& pointer)
@@ -68,15 +73,9 @@ std::string UserFolderOf(const std::string& workingFolder)
 void InstallEngineCore(Application& app, const std::string& workingFolder)
 {
     app.SetSystem(SystemSlot::Platform, {
-        [workingFolder] {
-            gPosixPlatform = new PosixPlatformSystem(UserFolderOf(workingFolder));
-            gPlatformSystem = gPosixPlatform;
-        },
+        [workingFolder] { gPlatformSystem = new PosixPlatformSystem(UserFolderOf(workingFolder)); },
         nullptr,
-        [] {
-            Destroy(gPlatformSystem);
-            gPosixPlatform = nullptr;
-        },
+        [] { Destroy(gPlatformSystem); },
     });
     app.SetSystem(SystemSlot::FileSystem, {
         [workingFolder] {
@@ -274,7 +273,8 @@ void InstallGraphics(Application& app, DisplayChoice display)
                 gGraphicsSystem = window;
                 gGraphicsDevice = device;
                 gRenderer = new Renderer(*window, *device);
-                gPosixPlatform->SetMessagePump([window] { return window->PumpEvents(); });
+                if (PosixPlatformSystem* platform = PosixPlatform())
+                    platform->SetMessagePump([window] { return window->PumpEvents(); });
             } else {
                 gGraphicsDevice = new NullGraphicsDevice();
             }
@@ -294,8 +294,8 @@ void InstallGraphics(Application& app, DisplayChoice display)
         },
         [] {
             gResourceManager->SetGraphicsContextLock(nullptr);
-            if (gPosixPlatform)
-                gPosixPlatform->SetMessagePump({});
+            if (PosixPlatformSystem* platform = PosixPlatform())
+                platform->SetMessagePump({});
             Destroy(gRenderer);
             Destroy(gGraphicsDevice);
             Destroy(gGraphicsSystem);
@@ -334,6 +334,46 @@ void InstallDisplayStart(Application& app)
         gRenderer->Start();
         return true;
     });
+}
+
+// The keyboard and mouse from the window's event pump (a process without a window has no
+// events). Until the client exists, "keyPress" and "buttonPress" go to the console and the key
+// bindings. The device's events are read at the start of the client's receive step; the
+// pressed-this-frame tables are cleared after the frame is drawn.
+void InstallInput(Application& app)
+{
+    app.SetSystem(SystemSlot::Input, {
+        [] {
+            auto* input = new SdlInputSystem();
+            gInputSystem = input;
+            if (auto* window = dynamic_cast<SdlGraphicsSystem*>(gGraphicsSystem))
+                window->SetInputListener(input);
+        },
+        [] {
+            gInputSystem->RegisterCommands();
+            InputCommands::RegisterCommands();
+            gVirtualKeys->SetReleaseKeyHook([](int key) {
+                if (gInputSystem)
+                    gInputSystem->ReleaseKey(key);
+            });
+        },
+        [] {
+            if (auto* window = dynamic_cast<SdlGraphicsSystem*>(gGraphicsSystem))
+                window->SetInputListener(nullptr);
+            gVirtualKeys->SetReleaseKeyHook({});
+            Destroy(gInputSystem);
+        },
+    });
+    app.AddStartUpHook(StartUpStep::Input, [] {
+        if (!gInputSystem->Init()) {
+            gPlatformSystem->CriticalError("Input system failed to initialize!  See User/log.txt for more info.");
+            return false;
+        }
+        return gInputSystem->OnStarted();
+    });
+    app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) { gInputSystem->Update(); });
+    app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t) { gInputSystem->ClearPressed(); });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gInputSystem->Shutdown(); });
 }
 
 // The live effects of the client, and the three effect file types.
@@ -470,6 +510,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallResources(app);
     InstallShaders(app);
     InstallGraphics(app, display);
+    InstallInput(app);
     InstallEffects(app);
     InstallWorld(app);
     InstallSound(app);

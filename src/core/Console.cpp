@@ -3,6 +3,7 @@
 
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
+#include "core/system/InputSystem.h"
 
 #include <algorithm>
 
@@ -47,7 +48,12 @@ bool Console::OnKey(int key, bool down, bool repeat)
     case kKeyPageDown: ScrollBy(-kPageLines); break;
     case kKeyHome: ScrollBy(LineCount()); break;
     case kKeyEnd: scroll = 0; break;
-    default: break;
+    // The character is taken with its key, so that a line typed and entered within one frame
+    // is whole when Enter submits it; repeats type it again.
+    default:
+        if (gInputSystem)
+            OnText(std::string(1, gInputSystem->GetCharForKey(key)));
+        break;
     }
     return true;
 }

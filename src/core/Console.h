@@ -38,7 +38,7 @@ public:
 
     // The key hook, offered keys only while the console is shown (a key binding opens it).
     // It takes every key then, so that nothing typed into the console reaches the game; the
-    // console key and Escape close it.
+    // console key and Escape close it; any other key types the input system's character for it.
     bool OnKey(int key, bool down, bool repeat);
     // Characters typed this frame; control characters are left out.
     void OnText(std::string_view typed);
