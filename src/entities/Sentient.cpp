@@ -1,7 +1,9 @@
 // Sentient -- the host's living, fighting entity: stats and their recomputation, status effects, party, experience, regeneration.
 #include "entities/Sentient.h"
 
+#include "core/DatabaseEntry.h"
 #include "core/MessageBuffer.h"
+#include "core/StringUtil.h"
 #include "entities/EntityCovenant.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
@@ -248,6 +250,23 @@ const char* Sentient::GetAttackAnimationName() const
     if (!weapon)
         return "attack";
     return weapon->GetItemType() == ItemType::HandBoth ? "attackTwoHand" : "attackOneHand";
+}
+
+bool Sentient::HasItemMatching(std::string_view name) const
+{
+    std::vector<std::string> keys;
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag) {
+        int32_t slots = inventory->GetSlotCount(bag);
+        for (int32_t slot = 0; slot < slots; ++slot) {
+            const ItemBase* item = inventory->GetItem(bag, slot);
+            if (!item || !item->GetEntry())
+                continue;
+            item->GetEntry()->GetStringList("KeyName", keys, true, false);
+            if (std::any_of(keys.begin(), keys.end(), [name](const std::string& key) { return StringEqualsNoCase(key, name); }))
+                return true;
+        }
+    }
+    return false;
 }
 
 void Sentient::RecordCombatEvent(int32_t stateBit, int32_t entityNumber)

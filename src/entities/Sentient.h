@@ -104,6 +104,8 @@ public:
     virtual bool IsNeverHostileTo(const Entity*) const { return false; }
     virtual bool IsFactionAlly(const Sentient& other) const;
     virtual void GetUnarmedDamage(StatPairList& table) const;
+    // A subclass's own share of the damage table, after the unarmed or weapon damage.
+    virtual void AddExtraDamage(StatPairList&) const {}
     virtual float GetStrengthDamageMultiplier() const;
     virtual float GetExperienceShare() const { return 1.0f; }
     virtual float GetExperienceValue() const { return 1.0f; }
@@ -161,6 +163,9 @@ public:
     bool CanSee(const Entity* other) const;
     bool IsNearCovenantHome() const;
     const char* GetAttackAnimationName() const;
+    // An item in any bag whose record lists the name among its "KeyName" lines (case ignored):
+    // the key that opens a lock of that name.
+    bool HasItemMatching(std::string_view name) const;
 
     // ---- Party ------------------------------------------------------------------------------
     // Refuses a leader that would close a loop of leaders.

@@ -412,6 +412,7 @@ void Sentient::GetUnarmedDamage(StatPairList& table) const
 void Sentient::BuildDamageList(const Skill* skill, StatPairList& table)
 {
     GetUnarmedDamage(table);
+    AddExtraDamage(table);
     ApplyPercentDamageModifiers(table);
     ApplyFlatDamageModifiers(3, table);
     if (skill) {

@@ -310,3 +310,11 @@ float EntityDistance2D(const EntityBase* a, const EntityBase* b, bool subtractRa
     float distance = Vector2Length(a->position.DeltaTo(b->position));
     return subtractRadii ? distance - a->radius - b->radius : distance;
 }
+
+bool IsWithinMeleeReach(const EntityBase* attacker, const EntityBase* target)
+{
+    if (!attacker || !target)
+        return false;
+    float cell = gGameData ? gGameData->GetTuning().gridSize.x : GameSystemTuning().gridSize.x;
+    return EntityDistance2D(attacker, target, true) < cell * 1.9f;
+}

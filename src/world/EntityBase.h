@@ -152,3 +152,6 @@ private:
 // 1e10 when b is null; the distance across level edges, less both radii when asked (it may
 // then be negative).
 float EntityDistance2D(const EntityBase* a, const EntityBase* b, bool subtractRadii);
+// A plain attack's reach: the gap between the two bodies below 1.9 grid cells. False without a
+// target. (A skill's attack asks the skill's own reach test instead.)
+bool IsWithinMeleeReach(const EntityBase* attacker, const EntityBase* target);
