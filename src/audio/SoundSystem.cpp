@@ -154,10 +154,11 @@ bool SoundSystem::Update()
     if (!IsInitialised())
         return true;
     UpdateVolumes();
+    // One line a frame each: without the line end every frame's figure would run into the next.
     if (cpuUsage.GetInt() != 0)
-        DebugSystem::Print(kPrintPlain, "Sound CPU percent = %.1f%%", driver->GetCpuUsage());
+        DebugSystem::Print(kPrintPlain, "Sound CPU percent = %.1f%%\n", driver->GetCpuUsage());
     if (soundsPlaying.GetInt() != 0)
-        DebugSystem::Print(kPrintPlain, "# sound playing = %d", driver->CountPlaying());
+        DebugSystem::Print(kPrintPlain, "# sound playing = %d\n", driver->CountPlaying());
     for (auto& channel : channels)
         channel->Update();
     UpdateSpeakerType();

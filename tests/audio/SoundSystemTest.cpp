@@ -396,3 +396,16 @@ TEST_F(FrontEnd, StreamsAreNotRefilledWhileTheGameIsBeingSetUp)
     sound->Update();
     EXPECT_EQ(driver->CountCalls("UpdateStreams"), 1);
 }
+
+TEST_F(FrontEnd, TheStatisticsVarsPrintALineEachFrame)
+{
+    ASSERT_TRUE(Start());
+    Play("Sounds/mono.wav");
+    Play("Sounds/voice.ogg");
+    vars.SetStringByName("s_soundsPlaying", "1");
+    vars.SetStringByName("s_cpuUsage", "1");
+    sound->Update();
+    sound->Update();
+    EXPECT_EQ(CountLogged("# sound playing = 2"), 2);
+    EXPECT_EQ(CountLogged("Sound CPU percent = 12.5%"), 2);
+}
