@@ -126,6 +126,7 @@ void OpenGLDevice::SetInitialState()
     glStencilMask(0xFFFFFFFFu);
     glClearStencil(0);
     stateCache.SetEnabled(GL_LIGHTING, false);
+    stateCache.SetEnabled(GL_MULTISAMPLE, display.IsMultisampleInUse());
 }
 
 void OpenGLDevice::ResetFrameCounters()
