@@ -84,6 +84,11 @@ Item* Sentient::GetItem(int32_t bag, int32_t index) const
     return dynamic_cast<Item*>(inventory->GetItem(bag, index));
 }
 
+InventoryBag* Sentient::GetBag(int32_t index) const
+{
+    return inventory->GetBag(index);
+}
+
 bool Sentient::BagHasRoom(int32_t bag) const
 {
     const InventoryBag* found = inventory->GetBag(bag);

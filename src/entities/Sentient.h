@@ -15,6 +15,7 @@
 
 class CharacterClass;
 class Inventory;
+class InventoryBag;
 class SkillList;
 class StatusEffect;
 
@@ -125,6 +126,22 @@ public:
     virtual void SendMessage(std::string_view, int32_t) {}
     virtual bool HasNoMissChances() const { return false; }
     virtual bool CanLifeBeStolen() const { return true; }
+    // The bag of that index of the inventory; null outside the bags.
+    virtual InventoryBag* GetBag(int32_t index) const;
+    virtual float GetSecondScale() const { return 1.0f; }
+    // Item timers (potions, scrolls) are a player's; any other sentient may always use an item.
+    virtual bool IsItemTimerReady(int32_t) const { return true; }
+    virtual void SetItemTimer(int32_t, float) {}
+    // The entity a "UseEntity" action uses; none for a plain sentient.
+    virtual Entity* GetUseTarget() const { return nullptr; }
+    virtual void ReportHealingDone(int32_t) {}
+    // Whoever gets the credit for killing this sentient; an actor names it.
+    virtual Entity* GetKillerCredit() const { return nullptr; }
+    virtual void QueueWarpDirection() {}
+    virtual void OnItemIdentified(Item*) {}
+    // A line for the clients of this sentient's player; nothing for others.
+    virtual void QueueLine(std::string_view) {}
+    virtual void AddUnlock(std::string_view) {}
     // A player's current enemy, an actor's; none for a plain sentient.
     virtual Entity* GetCurrentEnemy() const { return nullptr; }
     // A player busy with an action; never for a plain sentient.

@@ -1,4 +1,6 @@
 // EntityBaseAnimationTest -- the entity base's animation player over real model files: priorities, modes, frame events, attack-speed stretch and idle after load.
+#include "entities/Entity.h"
+#include "entities/FakeGameServices.h"
 #include "resources/models/ModelWorld.h"
 #include "world/EntityBase.h"
 
@@ -233,4 +235,20 @@ TEST_F(EntityBaseAnimation, FacingTurnsTowardsAndAway)
     EXPECT_EQ(probe.facing, 2);
     probe.FaceTowards(east, true);
     EXPECT_EQ(probe.facing, 6);
+}
+
+TEST_F(EntityBaseAnimation, HostEntityAnnouncesTheNameOfTheModelItLoads)
+{
+    FakeGameServices services;
+    gGameServices = &services;
+    {
+        Entity entity;
+        entity.LoadModels("probe.mdl");
+        ASSERT_TRUE(entity.model.IsValid());
+        EXPECT_EQ(services.resourceNames[entity.model], "Models/probe.mdl");
+        entity.FreeModel();
+        EXPECT_FALSE(entity.model.IsValid());
+        EXPECT_TRUE(entity.modelName.empty());
+    }
+    gGameServices = nullptr;
 }

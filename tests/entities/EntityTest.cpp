@@ -1,5 +1,6 @@
 // EntityTest -- the host entity: record keys, damage and healing, fading and deletion, attachments, warps, the header and placement bytes.
 #include "entities/EntityWorld.h"
+#include "entities/EntityCovenant.h"
 #include "entities/Sentient.h"
 
 #include "core/MessageBuffer.h"
@@ -304,4 +305,81 @@ TEST_F(EntityRules, HealthFractionOfAnEntityWithoutHealthIsOne)
     EXPECT_FALSE(entity.IsDead());
     entity.health = 0;
     EXPECT_TRUE(entity.IsDead());
+}
+
+TEST_F(EntityRules, ModelEntityIsAddedAndGoesAfterItsSeconds)
+{
+    Entity* shown = game.SpawnModelEntity("Effects/fireExplosion.mdl", At(40, 60), 2.0f);
+    ASSERT_NE(shown, nullptr);
+    int32_t number = shown->entityNumber;
+    EXPECT_EQ(game.GetEntity(number), shown);
+    EXPECT_FLOAT_EQ(shown->position.y, 60.0f);
+    EXPECT_EQ(shown->flags, EntityFlag::HideModel);
+    game.StepFor(1.95f);
+    EXPECT_EQ(game.GetEntity(number), shown);
+    game.Step();
+    EXPECT_EQ(game.GetEntity(number), nullptr);
+}
+
+TEST_F(EntityRules, ModelEntityRefusedByAFullTableIsNotLeft)
+{
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+        game.AddEntity(new Entity());
+    EXPECT_EQ(game.SpawnModelEntity("Effects/miss.mdl", At(1, 1), 1.0f), nullptr);
+}
+
+TEST_F(EntityRules, WorldEventsCarryTheEntityAndItsPlace)
+{
+    Entity* entity = Spawn(7, 8);
+    entity->QueueWorldEvent("Sounds/door.ogg", 100.0f, 0.0f);
+    entity->QueueWorldEvent("", 100.0f, 0.0f);
+    ASSERT_EQ(game.worldEvents.size(), 1u);
+    const WorldEventRequest& request = game.worldEvents[0];
+    EXPECT_EQ(request.name, "Sounds/door.ogg");
+    EXPECT_EQ(request.entityNumber, entity->entityNumber);
+    EXPECT_FLOAT_EQ(request.position.x, 7.0f);
+    EXPECT_FLOAT_EQ(request.radius, 100.0f);
+}
+
+TEST_F(EntityRules, UseEffectGoesToTheUserAndEndsWithTheUse)
+{
+    LoadRecords("Fountain\n{\n UseStatusEffect Refresh\n}\nRefresh\n{\n Type StatusEffect\n Forever 1\n}\n");
+    Entity* fountain = Spawn();
+    fountain->SetEntry(database.FindEntryByName("Fountain"));
+    auto* drinker = Spawn<Sentient>();
+    fountain->OnUsedBy(drinker);
+    ASSERT_EQ(drinker->GetStatusEffects().size(), 1u);
+    fountain->OnUseEnded(drinker);
+    drinker->UpdateStatusEffects(0.05f);
+    EXPECT_TRUE(drinker->GetStatusEffects().empty());
+    fountain->OnUsedBy(nullptr);
+}
+
+TEST_F(EntityRules, CovenantHomeAnswersItsDefences)
+{
+    class HomeCovenant : public EntityCovenant {
+    public:
+        bool IsMember(const Sentient&) const override { return false; }
+        WorldPos GetHomePosition() const override { return {}; }
+        const Entity* GetHomeEntity() const override { return home; }
+        int32_t GetHomeStat(int32_t stat) const override { return 1000 + stat; }
+        void RecomputeTotals() override {}
+        void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
+        void OnMemberDied(Sentient&) override {}
+        void RecordMemberExperience(int32_t, int32_t, float) override {}
+        void OnMemberGainedExperience(Sentient&, int32_t) override {}
+        bool IsRaiding() const override { return false; }
+        bool IsBeingRaided() const override { return false; }
+        const Entity* home = nullptr;
+    } covenant;
+    game.covenants.push_back(&covenant);
+    Entity* house = Spawn();
+    house->covenantIndex = 0;
+    EXPECT_EQ(house->GetStat(CharacterStat::Armor), 0) << "not the home yet";
+    covenant.home = house;
+    EXPECT_EQ(house->GetStat(CharacterStat::Armor), 1000 + CharacterStat::Armor);
+    EXPECT_EQ(house->GetStat(CharacterStat::ResistanceMagic), 1000 + CharacterStat::ResistanceMagic);
+    EXPECT_EQ(house->GetStat(CharacterStat::Level), 0);
+    house->covenantIndex = 3;
+    EXPECT_EQ(house->GetStat(CharacterStat::Armor), 0) << "no covenant of that index";
 }

@@ -236,3 +236,13 @@ TEST_F(SentientStats, EffectBitsJoinTheEntityStateEachStep)
     tester->Update(0.05f);
     EXPECT_EQ(tester->entityState, 1u << EntityState::Hit);
 }
+
+TEST_F(SentientStats, StatIndicesOutsideTheTableReadZeroAndAreLogged)
+{
+    Sentient* tester = MakeTester(0, 0, 0, 0, 0, 0);
+    int32_t before = CountErrors();
+    EXPECT_EQ(tester->GetStat(-1), 0);
+    EXPECT_EQ(tester->GetStat(Sentient::kStatCount), 0);
+    EXPECT_EQ(tester->GetStat(1 << 30), 0);
+    EXPECT_EQ(CountErrors(), before + 3);
+}
