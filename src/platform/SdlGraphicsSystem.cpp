@@ -3,6 +3,7 @@
 
 #include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
+#include "core/system/InputSystem.h"
 #include "core/system/PlatformSystem.h"
 #include "core/system/SystemInfo.h"
 #include "platform/InputEventListener.h"
@@ -201,6 +202,9 @@ void SdlGraphicsSystem::RestartDisplay()
     int height = 0;
     SDL_GL_GetDrawableSize(window, &width, &height);
     OnViewResized(width, height);
+    // The input devices start again on the new display, with nothing held.
+    if (gInputSystem)
+        gInputSystem->Restart();
 }
 
 void SdlGraphicsSystem::DestroyDisplay()

@@ -58,6 +58,7 @@ protected:
         display->SetupDisplay();
         gGraphicsSystem = display.get();
         input.RegisterCommands();
+        gInputSystem = &input;
         display->SetInputListener(&input);
         // What SDL itself sent at the window's opening is taken in before the system starts.
         display->PumpEvents();
@@ -69,6 +70,7 @@ protected:
     ~SdlInputWorld() override
     {
         display->SetInputListener(nullptr);
+        gInputSystem = nullptr;
         display.reset();
         gGraphicsSystem = nullptr;
         gTimerSystem = nullptr;
@@ -300,6 +302,25 @@ TEST_F(SdlInputWorld, AfterShutdownNoKeyIsTakenAndARestartOpensTheKeyboardAgain)
     PushKey(SDL_SCANCODE_W, false);
     PushKey(SDL_SCANCODE_W, true);
     EXPECT_EQ(Frame(), (Lines{"keyPress 17 0 0", "keyPress 17 1 0"}));
+}
+
+TEST_F(SdlInputWorld, AltEnterRestartsTheInputWithTheDisplay)
+{
+    PushKey(SDL_SCANCODE_A, true);
+    EXPECT_EQ(Frame(), Lines{"keyPress 30 1 0"});
+    SDL_Event altEnter{};
+    altEnter.type = SDL_KEYDOWN;
+    altEnter.key.state = SDL_PRESSED;
+    altEnter.key.keysym.scancode = SDL_SCANCODE_RETURN;
+    altEnter.key.keysym.sym = SDLK_RETURN;
+    altEnter.key.keysym.mod = KMOD_LALT;
+    ASSERT_EQ(SDL_PushEvent(&altEnter), 1);
+    PushKey(SDL_SCANCODE_A, true);
+    EXPECT_TRUE(Frame().empty());
+    EXPECT_FALSE(input.IsKeyDown(30));
+    EXPECT_EQ(CountLinesHolding(debug, "Input initialized"), 2);
+    PushKey(SDL_SCANCODE_A, false);
+    EXPECT_EQ(Frame(), Lines{"keyPress 30 0 0"});
 }
 
 } // namespace
