@@ -64,9 +64,12 @@ void SdlInputSystem::SetCursorPos(int32_t x, int32_t y)
     mouseY = y;
 }
 
+// The buttons' bits go with the buffers: once the held buttons are forgotten, a bit left set
+// would press a button again with the next click of another.
 void SdlInputSystem::ClearEventBuffers()
 {
     keyboardEvents.Clear();
+    mouseButtonFlags = 0;
 }
 
 void SdlInputSystem::OnKey(int32_t scancode, int32_t, uint16_t, bool down, bool repeat)
@@ -149,7 +152,6 @@ void SdlInputSystem::ResetInput()
 {
     if (!IsStarted())
         return;
-    mouseButtonFlags = 0;
     inputLost = true;
     ResetState();
 }

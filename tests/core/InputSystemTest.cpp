@@ -115,6 +115,16 @@ TEST_F(InputLines, TypedTextTakesShiftedLettersLineFeedAndBackspaceButNoRepeats)
     EXPECT_EQ(TakeLines().back(), "keyPress 2 1 1");
 }
 
+TEST_F(InputLines, TheKeyboardTypeChoosesTheCharacterAndCodePageLettersAreTyped)
+{
+    vars.SetStringByName("loc_keyboardType", "2");
+    // The German keyboard: the key right of 0 types the sharp s, the Y position types z.
+    input.Press(12);
+    input.Press(loc.MapScanCode(21));
+    Frame(0);
+    EXPECT_EQ(input.GetTypedText(), "\xDF" "z");
+}
+
 TEST_F(InputLines, KeyCodesOutsideTheTablesAreRefused)
 {
     input.Press(256);

@@ -307,7 +307,8 @@ TEST_F(SdlInputWorld, AfterShutdownNoKeyIsTakenAndARestartOpensTheKeyboardAgain)
 TEST_F(SdlInputWorld, AltEnterRestartsTheInputWithTheDisplay)
 {
     PushKey(SDL_SCANCODE_A, true);
-    EXPECT_EQ(Frame(), Lines{"keyPress 30 1 0"});
+    PushButton(SDL_BUTTON_LEFT, true, 0, 0);
+    EXPECT_EQ(Frame(), (Lines{"buttonPress 0 1 0 0", "keyPress 30 1 0"}));
     SDL_Event altEnter{};
     altEnter.type = SDL_KEYDOWN;
     altEnter.key.state = SDL_PRESSED;
@@ -321,6 +322,11 @@ TEST_F(SdlInputWorld, AltEnterRestartsTheInputWithTheDisplay)
     EXPECT_EQ(CountLinesHolding(debug, "Input initialized"), 2);
     PushKey(SDL_SCANCODE_A, false);
     EXPECT_EQ(Frame(), Lines{"keyPress 30 0 0"});
+    // The left button held across it is forgotten: its release says nothing, another click
+    // presses only its own button.
+    PushButton(SDL_BUTTON_LEFT, false, 0, 0);
+    PushButton(SDL_BUTTON_RIGHT, true, 0, 0);
+    EXPECT_EQ(Frame(), Lines{"buttonPress 1 1 0 0"});
 }
 
 } // namespace
