@@ -1,40 +1,17 @@
-// EntityWorld -- a test world for the host entities: game data over a temporary database, events, seeded random streams and the fake game.
+// EntityWorld -- the host-entity test world with the fake game installed behind GameServices.
 #pragma once
 
-#include "core/EventSystem.h"
-#include "core/RandomSystem.h"
-#include "core/TypeRegistry.h"
-#include "entities/Entity.h"
+#include "entities/EntityRulesWorld.h"
 #include "entities/FakeGameServices.h"
-#include "rules/RulesWorld.h"
 
-#include <string>
-
-class EntityWorld : public RulesWorld {
+class EntityWorld : public EntityRulesWorld {
 protected:
-    EntityWorld() : random(0x5eed)
-    {
-        gEventSystem = &events;
-        gTypeRegistry = &types;
-        gRandomSystem = &random;
-        gGameServices = &game;
-        Entity::RegisterEventClass(events, types);
-    }
+    EntityWorld() { gGameServices = &game; }
 
     ~EntityWorld() override
     {
         game.DestroyAll();
         gGameServices = nullptr;
-        gRandomSystem = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-    }
-
-    // The records as one sub-database, then the game data read from it.
-    void LoadRecords(const std::string& text)
-    {
-        Load({{"rules.dbr", text}});
-        gameData.Load(database);
     }
 
     // An entity the fake game owns, at x, y of level 0.
@@ -42,26 +19,10 @@ protected:
     T* Spawn(float x = 0.0f, float y = 0.0f)
     {
         auto* entity = new T();
-        WorldPos where;
-        where.level = 0;
-        where.x = x;
-        where.y = y;
-        entity->SetPosition(where);
+        entity->SetPosition(At(x, y));
         EXPECT_NE(game.AddEntity(entity), -1);
         return entity;
     }
 
-    static WorldPos At(float x, float y, int32_t level = 0)
-    {
-        WorldPos where;
-        where.level = level;
-        where.x = x;
-        where.y = y;
-        return where;
-    }
-
-    EventSystem events;
-    TypeRegistry types;
-    RandomSystem random;
     FakeGameServices game;
 };
