@@ -172,9 +172,13 @@ GenArea MakeGrasslands()
                      "Textures/areas/grasslands/floor_grass_03.tga", "Textures/areas/grasslands/floor_earth_01.tga",
                      "Textures/areas/grasslands/floor_earth_02.tga", "Textures/areas/dungeon/wall_wood_01.tga"};
     area.edgeTypes = {"open", "levelEdgeClosed", "levelBottleneck", "closed", "door", "wall"};
-    area.models = {"Models/Props/torch.mdl"};
+    area.models = {"Models/Props/torch.mdl", "Models/Props/tree.mdl", "Models/Props/boulder.mdl"};
     ForEachSideCombination([&area](const std::array<SideKind, 4>& sides, int code) {
         GenBlock block = GrassBorderBlock(sides, code);
+        // A tree or a boulder off the paths through the middle.
+        uint32_t h = AreaHash(static_cast<uint32_t>(code), 7, 11);
+        block.objects.push_back({static_cast<int>(h % 3), static_cast<int>((h >> 4) % 3), h % 4 == 0 ? 2 : 1,
+                                 static_cast<int>((h >> 8) % 4) * 2});
         // The open middle of a level is mostly plain meadow: the other inner blocks add to it.
         if (SideCode(sides) == "oooo")
             block.weight = 4.0f;
@@ -267,8 +271,14 @@ GenBlock UnderBlock(const std::array<SideKind, 4>& sides, int code, const UnderT
     }
     const char* shape = openCount == 0 ? "Solid" : openCount == 1 ? "Dead end" : openCount == 2 ? "Passage" : "Room";
     block.name = std::string(shape) + " " + SideCode(sides);
-    if (openCount >= 3)
+    if (openCount >= 3) {
         block.objects.push_back({1, 1, 0, 3});
+        // Pillars hold up a crypt's rooms; boulders lie in a cave's, clear of the passages.
+        if (caves)
+            block.objects.push_back({5, 2, 2, (code % 2) * 2});
+        else
+            block.objects.insert(block.objects.end(), {{2, 5, 1, 0}, {5, 5, 1, 0}});
+    }
     if (openCount == 1)
         block.forceMonsters = true;
     return block;
@@ -279,7 +289,7 @@ GenArea MakeUnderground(const UnderTiles& tiles, std::vector<std::string> textur
     GenArea area;
     area.textures = std::move(textures);
     area.edgeTypes = {"closed", caves ? "tunnel" : "corridor", "levelBottleneck", "levelEdgeClosed", "door", "wall"};
-    area.models = {"Models/Props/torch.mdl"};
+    area.models = {"Models/Props/torch.mdl", "Models/Props/pillar.mdl", "Models/Props/boulder.mdl"};
     ForEachSideCombination([&](const std::array<SideKind, 4>& sides, int code) {
         area.blocks.push_back(UnderBlock(sides, code, tiles, caves));
     });

@@ -686,6 +686,40 @@ std::vector<Clip> GateClips()
     };
 }
 
+// ---- Level props: still objects that stand on a tile and block its cells.
+
+// A stone pillar filling its tile.
+Rig Pillar()
+{
+    Rig rig;
+    rig.bones = {{"base", -1, {0, 0, 0}, {Box({-26, -26, 0}, {26, 26, 90}), Box({-30, -30, 90}, {30, 30, 96})}, kMainSurface}};
+    return rig;
+}
+
+// A long boulder across two cells of its tile.
+Rig Boulder()
+{
+    Rig rig;
+    rig.bones = {{"base", -1, {0, 0, 0}, {Box({-28, -12, 0}, {28, 12, 14}), PrismY(-24, 24, 14, 0, 24, -10, 10)}, kMainSurface}};
+    return rig;
+}
+
+// A tree: a trunk on one cell and a crown of crossed blades above it.
+Rig Tree()
+{
+    Rig rig;
+    rig.bones = {
+        {"trunk", -1, {0, 0, 0}, {Box({-5, -5, 0}, {5, 5, 44})}, kMainSurface},
+        {"crown", 0, {0, 0, 40}, {PrismY(-24, 24, 0, 0, 44, -3, 3), PrismY(-3, 3, 0, 0, 44, -24, 24)}, kSecondSurface},
+    };
+    return rig;
+}
+
+std::vector<Clip> StillClips()
+{
+    return {{"idle", 1, false, [](Pose&, float) {}}};
+}
+
 // ---- Textures of the creatures' skins, 64 x 64: a cloth or hide colour with grain and bands.
 
 uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
@@ -797,6 +831,9 @@ bool GenerateModels(ArchiveWriter& archive)
            AddRig(archive, "Models/Props/", "door", Door(), DoorClips()) &&
            AddRig(archive, "Models/Props/", "chest", Chest(), ChestClips()) &&
            AddRig(archive, "Models/Props/", "torch", Torch(), TorchClips()) &&
-           AddRig(archive, "Models/Props/", "gate", Gate(), GateClips()) && AddSkinTextures(archive) &&
+           AddRig(archive, "Models/Props/", "gate", Gate(), GateClips()) &&
+           AddRig(archive, "Models/Props/", "pillar", Pillar(), StillClips()) &&
+           AddRig(archive, "Models/Props/", "boulder", Boulder(), StillClips()) &&
+           AddRig(archive, "Models/Props/", "tree", Tree(), StillClips()) && AddSkinTextures(archive) &&
            AddEffectFrames(archive);
 }
