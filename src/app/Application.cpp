@@ -21,6 +21,7 @@
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "core/system/PlatformSystem.h"
+#include "entities/Entity.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixNetworkSystem.h"
@@ -413,6 +414,16 @@ void InstallWorld(Application& app)
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gWorld); });
 }
 
+// The world host's entities: their event names and handler table exist from start-up, before
+// any game makes an entity.
+void InstallEntities(Application& app)
+{
+    app.AddStartUpHook(StartUpStep::Game, [] {
+        Entity::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        return true;
+    });
+}
+
 // The sound system over OpenAL, started after the graphics and updated each client frame. Until
 // the game client exists, the sound world is the one with no client (the listener at the origin,
 // nothing paused) and the theme music is all that plays.
@@ -513,6 +524,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallInput(app);
     InstallEffects(app);
     InstallWorld(app);
+    InstallEntities(app);
     InstallSound(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
