@@ -11,6 +11,13 @@ Resource::~Resource()
         MemFreeArray(fileBytes);
 }
 
+void Resource::ReleaseUse(const Resource* resource)
+{
+    // Acquire-release: the thread that deletes sees every write made under the other uses.
+    if (resource && resource->uses.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        delete resource;
+}
+
 void Resource::PrintInfo()
 {
     DebugSystem::Print(kPrintPlain, "This type doesn't support printInfo yet (ask a programmer if really needed)\n");

@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -34,7 +35,14 @@ public:
     int32_t GetHandle() const { return handle; }
     void SetHandle(int32_t row) { handle = row; }
 
+    // An object starts with one use, its maker's: the resource manager's row, or whoever built
+    // it outside the manager. Each ResourceRef adds one. Any thread may add or let go of a use;
+    // letting go of the last one deletes the object.
+    void AddUse() const { uses.fetch_add(1, std::memory_order_relaxed); }
+    static void ReleaseUse(const Resource* resource);
+
 private:
+    mutable std::atomic<int32_t> uses{1};
     uint8_t* fileBytes = nullptr;
     uint32_t byteCount = 0;
     bool keepsBytes = false;

@@ -284,40 +284,53 @@ bool ResourceManager::IsLoaderThread() const
 
 Resource* ResourceManager::Get(int32_t handle)
 {
+    return GetRef(handle).Get();
+}
+
+ResourceRef<Resource> ResourceManager::GetRef(int32_t handle)
+{
     if (handle == -1)
-        return nullptr;
+        return {};
     {
         CriticalSectionGuard guard(lock);
         if (!CheckRow(handle, "Get"))
-            return nullptr;
-        if (entries[handle].loaded)
-            return WaitFor(handle, false);
+            return {};
+        if (entries[handle].loaded) {
+            LoadedRow loadedRow;
+            ReadLoaded(entries[handle], loadedRow);
+            return FinishWait(loadedRow, false);
+        }
     }
     // Every level the caller holds is given up, not just one: a loader factory waiting for
     // the context would otherwise never get it, and this wait would never end.
     ContextHandOver handOver(IsLoaderThread() ? nullptr : contextLock);
-    return WaitFor(handle, true);
+    return WaitForRow(handle);
 }
 
 Resource* ResourceManager::WaitFor(int32_t row, bool takeLock)
 {
+    if (takeLock)
+        return WaitForRow(row).Get();
+    if (!CheckRow(row, "WaitFor") || !entries[row].loaded)
+        return nullptr;
     LoadedRow loadedRow;
-    if (!takeLock) {
-        if (!CheckRow(row, "WaitFor") || !entries[row].loaded)
-            return nullptr;
-        ReadLoaded(entries[row], loadedRow);
-        return FinishWait(loadedRow, false);
-    }
+    ReadLoaded(entries[row], loadedRow);
+    return FinishWait(loadedRow, false).Get();
+}
+
+ResourceRef<Resource> ResourceManager::WaitForRow(int32_t row)
+{
+    LoadedRow loadedRow;
     bool waited = false;
     for (;;) {
         WaitStep step = PollRow(row, loadedRow);
         if (step == WaitStep::kReady)
             break;
         if (step == WaitStep::kGiveUp)
-            return nullptr;
+            return {};
         if (step == WaitStep::kLoadHere) {
             if (!LoadHere(row, 0))
-                return nullptr;
+                return {};
             continue;
         }
         waited = true;
@@ -358,7 +371,7 @@ void ResourceManager::ReadLoaded(const ResourceEntry& entry, LoadedRow& out) con
     out.name = entry.name;
 }
 
-Resource* ResourceManager::FinishWait(const LoadedRow& row, bool waited)
+ResourceRef<Resource> ResourceManager::FinishWait(const LoadedRow& row, bool waited)
 {
     // Intended: a file without which the game cannot run ends it.
     if (row.missing)
@@ -532,7 +545,7 @@ void ResourceManager::FinishLoad(int32_t row, Resource* object, bool missing, ui
     if (!kept)
         MemFreeArray(bytes);
     if (abandoned)
-        delete object;
+        Resource::ReleaseUse(object);
 }
 
 bool ResourceManager::UnloadNext()
@@ -551,7 +564,7 @@ bool ResourceManager::UnloadNext()
         doomed = entry.object;
         FreeRow(row);
     }
-    delete doomed;
+    Resource::ReleaseUse(doomed);
     return true;
 }
 
@@ -579,12 +592,18 @@ void ResourceManager::ReloadExtension(std::string_view extension, bool force, in
         Resource* object = std::exchange(entries[row].object, nullptr);
         entries[row].loaded = false;
         loadQueue.push_back(row);
-        delete object;
+        // Whoever still uses the old object keeps it until they let go.
+        Resource::ReleaseUse(object);
     }
 }
 
 void ResourceManager::WaitForLoadQueue()
 {
+    // The loader cannot wait for itself.
+    if (IsLoaderThread())
+        return;
+    // As in Get: the loader's uploads need the context the caller may hold.
+    ContextHandOver handOver(contextLock);
     for (;;) {
         {
             CriticalSectionGuard guard(lock);

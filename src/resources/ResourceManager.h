@@ -6,6 +6,7 @@
 #include "core/NoCaseLess.h"
 #include "core/UserVarRef.h"
 #include "resources/ResourceHandle.h"
+#include "resources/ResourceRef.h"
 #include "resources/ResourceType.h"
 
 #include <atomic>
@@ -70,6 +71,9 @@ public:
     // if it is not loaded yet. Called from the loader thread (a factory needing another
     // resource) it loads the row there and then.
     Resource* Get(int32_t handle);
+    // Get, with a use of the object taken under the lock: a reload on another thread cannot
+    // delete it while the caller holds the result.
+    ResourceRef<Resource> GetRef(int32_t handle);
     // With takeLock false the caller holds the lock and the row is loaded.
     Resource* WaitFor(int32_t row, bool takeLock);
     std::string GetName(int32_t row);
@@ -80,7 +84,8 @@ public:
     bool IsOfExtension(int32_t row, std::string_view extension);
     // Queues every loaded row of the extension again; handles and counts stay as they are.
     void ReloadExtension(std::string_view extension, bool force, int32_t typeId);
-    // Returns when the load queue is empty (a load taken off it may still be running).
+    // Returns when the load queue is empty (a load taken off it may still be running). The
+    // caller's graphics context is given up for the wait, as in Get.
     void WaitForLoadQueue();
     void PrintResourceInfo(std::string_view name);
 
@@ -97,7 +102,7 @@ private:
     };
     // What a waiter reads of a loaded row.
     struct LoadedRow {
-        Resource* object = nullptr;
+        ResourceRef<Resource> object;
         bool missing = false;
         std::string name;
     };
@@ -117,7 +122,8 @@ private:
 
     WaitStep PollRow(int32_t row, LoadedRow& out);
     void ReadLoaded(const ResourceEntry& entry, LoadedRow& out) const;
-    Resource* FinishWait(const LoadedRow& row, bool waited);
+    ResourceRef<Resource> WaitForRow(int32_t row);
+    ResourceRef<Resource> FinishWait(const LoadedRow& row, bool waited);
 
     int32_t FindEntry(std::string_view name, uint32_t hash) const;
     int32_t AllocateEntry(std::string_view name, uint32_t hash, int32_t loadArgument);

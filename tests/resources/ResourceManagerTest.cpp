@@ -375,7 +375,63 @@ TEST_F(ResourceLoaderThread, AWaitingGetGivesUpEveryLevelOfTheContextAndTakesThe
     manager->SetGraphicsContextLock(nullptr);
 }
 
+// WaitForLoadQueue used to keep the context: the loader, blocked on it in its first upload,
+// never emptied the queue, and the wait never ended.
+TEST_F(ResourceLoaderThread, WaitingForTheQueueGivesUpTheContextAndTakesItBack)
+{
+    GraphicsContextLock context;
+    manager->SetGraphicsContextLock(&context);
+    manager->RegisterType("gl", kMemGraphics, false, "", true, [&](const std::string&, uint8_t*, uint32_t, int32_t) {
+        context.AcquireContext();
+        context.ReleaseContext();
+        return new ProbeResource("gl", "");
+    });
+    context.AcquireContext();
+    context.AcquireContext();
+    ResourceHandle textures[3];
+    for (int i = 0; i < 3; ++i)
+        manager->Load("t" + std::to_string(i) + ".gl", textures[i]);
+    manager->WaitForLoadQueue();
+    EXPECT_EQ(context.GetDepth(), 2);
+    for (const ResourceHandle& texture : textures)
+        EXPECT_NE(GetProbe(texture), nullptr);
+    context.ReleaseContext();
+    context.ReleaseContext();
+    manager->SetGraphicsContextLock(nullptr);
+}
+
 using ResourceReload = ResourceWorld;
+
+TEST_F(ResourceReload, AHeldUseKeepsTheReplacedObjectUntilItIsLetGo)
+{
+    RegisterProbe("prb", false);
+    ResourceHandle handle;
+    manager->Load("a.prb", handle);
+    ResourceRef<Resource> use = manager->GetRef(handle);
+    ASSERT_NE(use.Get(), nullptr);
+    manager->ReloadExtension("prb", false, -1);
+    ProbeResource* rebuilt = GetProbe(handle);
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_NE(rebuilt, use.Get());
+    // The row's object and the one still in use.
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes + 2);
+    EXPECT_EQ(dynamic_cast<const ProbeResource*>(use.Get())->builtBy, "prb");
+    ResourceRef<Resource> copy = use;
+    use.Reset();
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes + 2);
+    copy.Reset();
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes + 1);
+    // A use of the row's current object does not outlive the row's own.
+    ResourceRef<Resource> current = manager->GetRef(handle);
+    handle.Reset();
+    void* ballast = MemAlloc(64, kMemGeneral);
+    SetMemoryThreshold(32);
+    RunLoaderPass();
+    MemFree(ballast);
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes + 1);
+    current.Reset();
+    EXPECT_EQ(ProbeResource::live.load(), baselineProbes);
+}
 
 TEST_F(ResourceReload, ReloadExtensionRebuildsLoadedRowsBehindTheSameHandles)
 {

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "core/BaseClass.h"
+#include "resources/ResourceRef.h"
+#include "resources/shaders/Shader.h"
 
 #include <cstdint>
 
-class Shader;
 class ShaderBatch;
 
 class RenderSurface : public BaseClass {
@@ -28,8 +29,9 @@ public:
     // in 28-17, layer in 16-15, index in 14-0. sortClass records the class used.
     void SetSortKey(int32_t layer, int32_t depth, int32_t sort, int32_t shaderIndex, float opacity);
 
-    // The shader object drawn with; the pass's owner keeps it alive, the surface holds no reference.
-    const Shader* shader = nullptr;
+    // The shader object drawn with, held as a use: a reload while the surface is queued
+    // leaves it drawing the old shader rather than freed memory.
+    ResourceRef<const Shader> shader;
     uint32_t sortKey = 0;
     int32_t sortClass = 0;
     // Lighting taken as white: no light is computed, so no normals are sent.

@@ -13,6 +13,10 @@ void SurfaceQueue::BeginSurfaceFrame()
     tileSurfacePool.ResetUsed();
     for (RenderSurfacePoolBase* pool : otherPools)
         pool->ResetUsed();
+    // The last pass's surfaces let their shaders go: a shader a reload replaced is freed now
+    // rather than when its surface is next refilled.
+    for (RenderSurface* surface : frameSurfaces)
+        surface->shader.Reset();
     frameSurfaces.clear();
     bonePaletteStarts.clear();
     bonePalette.clear();
@@ -81,7 +85,7 @@ void SurfaceQueue::DrawQueuedSurfaces(ShaderBatch& batch)
                 batch.FlushBatch();
                 previous->EndDraw();
             }
-            batch.BeginBatch(surface->shader);
+            batch.BeginBatch(surface->shader.Get());
             batch.SetSurfaceState(surface->opacity, surface->writeMask);
             surface->BeginDraw();
         }

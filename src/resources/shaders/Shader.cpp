@@ -147,7 +147,9 @@ void Shader::BuildBlendedTiles(const std::string& name)
 
 void Shader::AddTileStage(int32_t tileHandle, bool& constantSeen)
 {
-    auto* tile = dynamic_cast<Shader*>(gResourceManager->Get(tileHandle));
+    // Held as a use: a reload on the main thread may replace the tile shader meanwhile.
+    ResourceRef<Resource> held = gResourceManager->GetRef(tileHandle);
+    auto* tile = dynamic_cast<const Shader*>(held.Get());
     if (!tile || tile->stages.empty())
         return;
     const ShaderStage& tileStage = *tile->stages.front();

@@ -147,12 +147,13 @@ void ShaderBatch::Reserve(uint32_t count)
 {
     if (batch.vertices.size() + count <= kMaxVertices || !IsActive())
         return;
-    const Shader* current = shader;
+    // Held across the flush, which lets the batch's own use go.
+    ResourceRef<const Shader> current = shader;
     float time = shaderTime;
     float opacity = batch.opacity;
     int32_t writeMask = batch.writeMask;
     FlushBatch();
-    BeginBatch(current);
+    BeginBatch(current.Get());
     shaderTime = time;
     SetSurfaceState(opacity, writeMask);
 }
@@ -185,6 +186,6 @@ void ShaderBatch::FlushBatch(uint32_t firstWord, uint32_t secondWord)
         target->DrawBatch(batch);
         target->ReleaseContext();
     }
-    shader = nullptr;
+    shader.Reset();
     ClearBatch();
 }

@@ -3,10 +3,11 @@
 
 #include "core/ColorSystem.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/ResourceRef.h"
+#include "resources/shaders/Shader.h"
 
 #include <cstdint>
 
-class Shader;
 class TextureResource;
 
 // A rectangle of texture coordinates: u of the left and right edges, v of the top and bottom.
@@ -28,9 +29,10 @@ public:
     explicit ShaderBatch(GraphicsDevice* device = nullptr) : device(device) {}
 
     // Starts a batch with the shader, empty, with shader time 0. A batch still open is dropped.
+    // The open batch holds a use of the shader, so a reload cannot delete it under the batch.
     void BeginBatch(const Shader* shader);
-    bool IsActive() const { return shader != nullptr; }
-    const Shader* GetShader() const { return shader; }
+    bool IsActive() const { return static_cast<bool>(shader); }
+    const Shader* GetShader() const { return shader.Get(); }
     // The time animated stages of a shader with useShaderTime show.
     void SetShaderTime(float time) { shaderTime = time; }
     // The opacity and write mask of the surfaces drawn in this batch (RenderSurface's fields).
@@ -68,7 +70,7 @@ private:
     void ClearBatch();
 
     GraphicsDevice* device;
-    const Shader* shader = nullptr;
+    ResourceRef<const Shader> shader;
     float shaderTime = 0.0f;
     DeviceBatch batch;
     // Per stage, the colours of SetStageColor, moved into the batch's stages at the flush.
