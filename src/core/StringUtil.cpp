@@ -295,8 +295,8 @@ int FindExtensionPos(std::string_view path, int offset)
 {
     size_t slash = path.rfind('/');
     size_t start = slash == std::string_view::npos ? 0 : slash + 1;
-    size_t dot = path.find('.', start);
-    if (dot == std::string_view::npos)
+    size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot < start)
         return -1;
     return static_cast<int>(dot) + offset;
 }

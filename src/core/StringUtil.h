@@ -56,7 +56,8 @@ float ParseFloat(std::string_view text);
 bool IsIntegerText(std::string_view text);
 bool IsNumberText(std::string_view text);
 
-// Index of the first '.' after the last '/', plus offset; -1 without one.
+// Index of the last '.' after the last '/', plus offset; -1 without one. The last: a file
+// named "ui.frame.tga" has the extension "tga", so its shader is "ui.frame.sdr".
 int FindExtensionPos(std::string_view path, int offset);
 void RemoveExtension(std::string& path);
 // Removes the name's last '.' and what follows; false (unchanged) without one.

@@ -4,10 +4,16 @@
 #include <climits>
 #include <gtest/gtest.h>
 
-TEST(StringUtilPaths, ExtensionFoundOnlyAfterLastSlash)
+TEST(StringUtilPaths, ExtensionIsAfterTheLastDotAfterTheLastSlash)
 {
     EXPECT_EQ(FindExtensionPos("a.b/c", 0), -1);
-    EXPECT_EQ(FindExtensionPos("dir/file.tar.gz", 1), 9);
+    EXPECT_EQ(FindExtensionPos("dir/file.tar.gz", 1), 13);
+    EXPECT_EQ(FileExtension("a.b/ui.frame.TGA"), "TGA");
+    std::string dotted = "Textures/ui.frame";
+    EnsureExtension(dotted, "sdr");
+    EXPECT_EQ(dotted, "Textures/ui.frame.sdr");
+    RemoveExtension(dotted);
+    EXPECT_EQ(dotted, "Textures/ui.frame");
     std::string hidden = ".cfg";
     RemoveExtension(hidden);
     EXPECT_EQ(hidden, ".cfg");

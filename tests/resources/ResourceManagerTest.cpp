@@ -85,8 +85,8 @@ using ResourceTypes = ResourceWorld;
 TEST_F(ResourceTypes, MissingFileWithoutFallbackEndsTheProgramAtTheFirstGet)
 {
     RegisterProbe("mdl", true);
-    // The extension is the text after the first dot of the file name: "d.txt" has no type.
-    for (const std::string name : {"gone.mdl", "a.b/c.d.txt", "noextension"}) {
+    // The extension is the text after the last dot of the file name: "mdl.gone" has no type.
+    for (const std::string name : {"gone.mdl", "a.b/c.mdl.gone", "noextension"}) {
         ResourceHandle handle;
         manager->Load(name, handle);
         try {
@@ -97,6 +97,10 @@ TEST_F(ResourceTypes, MissingFileWithoutFallbackEndsTheProgramAtTheFirstGet)
         }
         EXPECT_EQ(CountLogged("Couldn't find " + name + "\n"), 1);
     }
+    // Dots before the last one are part of the name: a missing text file reads as empty.
+    ResourceHandle text;
+    manager->Load("a.b/c.d.txt", text);
+    EXPECT_EQ(TextOf(manager->Get(text)), "");
 }
 
 TEST_F(ResourceTypes, MissingTextBecomesEmptyText)

@@ -185,6 +185,37 @@ TEST_F(ShaderResourceTest, BlendedTilesLayerTheirTilesShaders)
     EXPECT_EQ(ShaderPrerequisite("BT -1 " + std::to_string(fresh.GetValue()), TextureUsage::BlendedTiles), -1);
 }
 
+// A dot in the file name once gave the shader the extension "frame.sdr", which no type
+// reads, and the first draw ended the program with "Critical file ... not found!".
+TEST_F(ShaderResourceTest, DotsInTextureNamesKeepTheirShaderAndTexture)
+{
+    WriteAsset("Shaders/ui.sdr", "Textures/ui.frame { sort Transparent { texture textures/ui.frame.border.tga } }");
+    WriteTarga("textures/ui.frame.border.tga", 8, 4);
+    WriteTarga("old.maps/v1.2.tga", 2, 16);
+    StartShaders();
+    ResourceHandle& defined = Hold();
+    LoadTextureByName("Textures/ui.frame.tga", defined, TextureUsage::Overlay);
+    EXPECT_EQ(manager->GetName(defined), "Textures/ui.frame.sdr");
+    ResourceHandle& generated = Hold();
+    LoadTextureByName("old.maps/v1.2.tga", generated, TextureUsage::Overlay);
+
+    Shader* definedShader = GetShader(defined);
+    ASSERT_NE(definedShader, nullptr);
+    EXPECT_EQ(definedShader->sort, SortType::Transparent);
+    const ResourceHandle& border = definedShader->stages[0]->texture;
+    EXPECT_EQ(TextureName(border), "textures/ui.frame.border.ctx");
+    auto* borderTexture = dynamic_cast<TextureResource*>(manager->Get(border));
+    ASSERT_NE(borderTexture, nullptr);
+    EXPECT_EQ(borderTexture->GetWidth(), 8);
+
+    Shader* generatedShader = GetShader(generated);
+    ASSERT_NE(generatedShader, nullptr);
+    auto* mapTexture = dynamic_cast<TextureResource*>(manager->Get(generatedShader->stages[0]->texture));
+    ASSERT_NE(mapTexture, nullptr);
+    EXPECT_EQ(mapTexture->GetHeight(), 16);
+    EXPECT_EQ(CountLogged("Couldn't find"), 0);
+}
+
 TEST_F(ShaderResourceTest, ShadersWiderThanABatchAreRefusedByName)
 {
     std::string stages;
