@@ -29,8 +29,8 @@ public:
     // in 28-17, layer in 16-15, index in 14-0. sortClass records the class used.
     void SetSortKey(int32_t layer, int32_t depth, int32_t sort, int32_t shaderIndex, float opacity);
 
-    // The shader object drawn with, held as a use: a reload while the surface is queued
-    // leaves it drawing the old shader rather than freed memory.
+    // The shader object drawn with, held as a use until the surface is refilled or freed: a
+    // reload while the surface is queued leaves it drawing the old shader, not freed memory.
     ResourceRef<const Shader> shader;
     uint32_t sortKey = 0;
     int32_t sortClass = 0;

@@ -13,10 +13,6 @@ void SurfaceQueue::BeginSurfaceFrame()
     tileSurfacePool.ResetUsed();
     for (RenderSurfacePoolBase* pool : otherPools)
         pool->ResetUsed();
-    // The last pass's surfaces let their shaders go: a shader a reload replaced is freed now
-    // rather than when its surface is next refilled.
-    for (RenderSurface* surface : frameSurfaces)
-        surface->shader.Reset();
     frameSurfaces.clear();
     bonePaletteStarts.clear();
     bonePalette.clear();

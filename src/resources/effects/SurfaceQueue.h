@@ -14,9 +14,9 @@ class RenderSurface;
 class ShaderBatch;
 
 // One pass at a time, on the main thread: BeginSurfaceFrame, the adds, DrawQueuedSurfaces.
-// A queued surface stays as it is until the next BeginSurfaceFrame, which lets its shader go;
-// the next add of its kind then refills the same object. The graphics system owns the queue
-// and begins a pass (letting every shader go) before the resources are flushed.
+// A queued surface stays as it is until the next BeginSurfaceFrame, after which the next add
+// of its kind refills the same object. The graphics system owns the queue. Pooled surfaces
+// hold a use of the shader they last drew: their pools go before the resources are flushed.
 class SurfaceQueue {
 public:
     // As the graphics device's bone palette takes them.
