@@ -31,7 +31,7 @@ int32_t AreaFacingOrDefault(int32_t facing)
     return facing >= 0 && facing < 8 ? facing : kAreaDefaultFacing;
 }
 
-int32_t CurrentGroundDetail()
+int32_t AreaCurrentGroundDetail()
 {
     if (!gUserVarSystem || !gUserVarSystem->FindVar("r_groundDetail"))
         return kAreaDefaultGroundDetail;
@@ -209,7 +209,7 @@ void AreaResource::ApplyGroundDetail()
 {
     for (AreaTileTexture& tile : tileTextures)
         tile.shownTexture = tile.baseTexture;
-    const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(GroundDetailRecordName(CurrentGroundDetail())) : nullptr;
+    const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(GroundDetailRecordName(AreaCurrentGroundDetail())) : nullptr;
     if (!record)
         return;
     std::vector<std::string> replaced;

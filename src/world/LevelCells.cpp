@@ -34,14 +34,14 @@ LevelData* CellsData(Level& level)
     return data && data->generated ? data : nullptr;
 }
 
-struct CellRect {
+struct CellsRect {
     int32_t x0, y0, x1, y1;  // x1 and y1 past the end
     bool Holds(int32_t x, int32_t y) const { return x >= x0 && y >= y0 && x < x1 && y < y1; }
 };
 
-class BlockCellBuilder {
+class CellsBlockBuilder {
 public:
-    BlockCellBuilder(Level& level, LevelData& data, AreaResource* area, int32_t bx, int32_t by)
+    CellsBlockBuilder(Level& level, LevelData& data, AreaResource* area, int32_t bx, int32_t by)
         : level(level), data(data), g(data.geometry), area(area), bx(bx), by(by),
           rect{bx * g.CellsPerBlockX(), by * g.CellsPerBlockY(), (bx + 1) * g.CellsPerBlockX(), (by + 1) * g.CellsPerBlockY()}
     {
@@ -168,11 +168,11 @@ private:
     AreaResource* area;
     int32_t bx;
     int32_t by;
-    CellRect rect;
+    CellsRect rect;
 };
 
 // The bit of a cell, building its block first; true for every cell nobody can stand on.
-bool CellBit(Level& level, int32_t cx, int32_t cy, bool sight)
+bool CellsBit(Level& level, int32_t cx, int32_t cy, bool sight)
 {
     LevelData* data = CellsData(level);
     if (!data)
@@ -188,7 +188,7 @@ bool CellBit(Level& level, int32_t cx, int32_t cy, bool sight)
     if (!data->visited[block])
         return true;
     if (!data->blockBuilt[block])
-        BlockCellBuilder(level, *data, LevelGenerator::GetArea(level), bx, by).Build();
+        CellsBlockBuilder(level, *data, LevelGenerator::GetArea(level), bx, by).Build();
     size_t index = static_cast<size_t>(cy) * static_cast<size_t>(g.CellsAcross()) + static_cast<size_t>(cx);
     return sight ? data->sightBits[index] : data->movementBits[index];
 }
@@ -208,7 +208,7 @@ bool CellsRanksAbove(int32_t texture, int32_t own)
     return StringCompareNoCase(gResourceManager->GetName(texture), gResourceManager->GetName(own)) > 0;
 }
 
-void BuildTileCell(Level& level, LevelData& data, int32_t x, int32_t y, LevelTileCell& cell)
+void CellsBuildTileCell(Level& level, LevelData& data, int32_t x, int32_t y, LevelTileCell& cell)
 {
     const LevelGeometry& g = data.geometry;
     int32_t around[3][3];
@@ -263,12 +263,12 @@ namespace LevelCells {
 
 bool IsCellBlocked(Level& level, int32_t cellX, int32_t cellY)
 {
-    return CellBit(level, cellX, cellY, false);
+    return CellsBit(level, cellX, cellY, false);
 }
 
 bool IsCellSightBlocked(Level& level, int32_t cellX, int32_t cellY)
 {
-    return CellBit(level, cellX, cellY, true);
+    return CellsBit(level, cellX, cellY, true);
 }
 
 int32_t GetTileOccupant(Level& level, int32_t tileX, int32_t tileY)
@@ -313,7 +313,7 @@ const LevelTileCell* GetTileCell(Level& level, int32_t tileX, int32_t tileY)
         data->tileCells.resize(static_cast<size_t>(data->geometry.TileCount()));
     LevelTileCell& cell = data->tileCells[static_cast<size_t>(tileY * data->geometry.levelTileWidth + tileX)];
     if (!cell.built)
-        BuildTileCell(level, *data, tileX, tileY, cell);
+        CellsBuildTileCell(level, *data, tileX, tileY, cell);
     return &cell;
 }
 

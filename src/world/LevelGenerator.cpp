@@ -16,7 +16,7 @@
 
 namespace {
 
-bool IsActiveKind(int32_t kind)
+bool GeneratorIsActiveKind(int32_t kind)
 {
     return kind == kLevelReferenceActive || kind == kLevelReferenceActiveEditor;
 }
@@ -61,9 +61,9 @@ void GeneratorStep(int32_t side, int32_t& x, int32_t& y)
     y += kDy[side];
 }
 
-class BlockPlacer {
+class GeneratorBlockPlacer {
 public:
-    BlockPlacer(Level& level, LevelData& data, AreaResource& area)
+    GeneratorBlockPlacer(Level& level, LevelData& data, AreaResource& area)
         : level(level), data(data), area(area), g(data.geometry), def(*level.area),
           maxBlockFailures(std::clamp(def.maxBlockFailures, 0, LevelGenerator::kMaxBlockFailures)),
           maxLevelFailures(std::clamp(def.maxLevelFailures, 0, LevelGenerator::kMaxAttempts))
@@ -239,7 +239,7 @@ private:
     int32_t startY = 0;
 };
 
-void FillGrid(Level& level, LevelData& data, AreaResource& area)
+void GeneratorFillGrid(Level& level, LevelData& data, AreaResource& area)
 {
     const LevelGeometry& g = data.geometry;
     const AreaDefinition* def = level.area;
@@ -261,7 +261,7 @@ void FillGrid(Level& level, LevelData& data, AreaResource& area)
     }
 }
 
-void ResetGrid(LevelData& data)
+void GeneratorResetGrid(LevelData& data)
 {
     const LevelGeometry& g = data.geometry;
     data.blockGrid.assign(static_cast<size_t>(g.BlockCount()), -1);
@@ -302,7 +302,7 @@ void AddReference(Level& level, int32_t kind)
         level.generationWanted = true;
         data.generated = false;
     }
-    if (IsActiveKind(kind)) {
+    if (GeneratorIsActiveKind(kind)) {
         ++data.activeHolders;
         // A level that was let go and is wanted again is announced again.
         if (!data.active)
@@ -317,7 +317,7 @@ void ReleaseReference(Level& level, int32_t kind)
         return;
     LevelData& data = *level.data;
     --data.holders;
-    if (IsActiveKind(kind)) {
+    if (GeneratorIsActiveKind(kind)) {
         --data.activeHolders;
         if (data.areaAcquired && data.activeHolders <= 0) {
             if (AreaResource* area = GetArea(level))
@@ -392,7 +392,7 @@ void Generate(Level& level)
     level.generationWanted = false;
     data.generated = true;
     data.announced = false;
-    ResetGrid(data);
+    GeneratorResetGrid(data);
     if (gRandomSystem)
         gRandomSystem->SetState(RandomStream::BlockPlacement, level.seed);
     AreaResource* area = GetArea(level);
@@ -403,9 +403,9 @@ void Generate(Level& level)
     }
     int32_t kind = level.area ? level.area->levelGenerator : 0;
     if (!data.boundArea && level.area && (kind == 1 || kind == 2))
-        BlockPlacer(level, data, *area).Run();
+        GeneratorBlockPlacer(level, data, *area).Run();
     else
-        FillGrid(level, data, *area);
+        GeneratorFillGrid(level, data, *area);
 }
 
 std::array<int32_t, 4> Requirements(const Level& level, int32_t x, int32_t y)

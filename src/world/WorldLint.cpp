@@ -49,7 +49,7 @@ void WorldLintOptionalArea(ContentLint& lint, const DatabaseEntry& entry, const 
         lint.Report(entry, StringFormat("%s names %s, which is no Area record", key, name.c_str()));
 }
 
-void CheckSectionRecord(ContentLint& lint, const DatabaseEntry& adventure, const DatabaseEntry& section)
+void WorldLintSection(ContentLint& lint, const DatabaseEntry& adventure, const DatabaseEntry& section)
 {
     WorldLintOptionalArea(lint, section, "StartArea");
     WorldLintOptionalArea(lint, section, "EndArea");
@@ -60,7 +60,7 @@ void CheckSectionRecord(ContentLint& lint, const DatabaseEntry& adventure, const
                                             section.GetName().data()));
 }
 
-void CheckAdventureRecord(ContentLint& lint, const DatabaseEntry& adventure)
+void WorldLintAdventure(ContentLint& lint, const DatabaseEntry& adventure)
 {
     const Database& database = lint.GetDatabase();
     bool standard = false;
@@ -82,7 +82,7 @@ void CheckAdventureRecord(ContentLint& lint, const DatabaseEntry& adventure)
         lint.Report(adventure, "has no Section");
     for (const std::string& name : sections) {
         if (const DatabaseEntry* section = database.FindEntryByName(name))
-            CheckSectionRecord(lint, adventure, *section);
+            WorldLintSection(lint, adventure, *section);
         else
             lint.Report(adventure, "Section names the missing entry " + name);
     }
@@ -90,7 +90,7 @@ void CheckAdventureRecord(ContentLint& lint, const DatabaseEntry& adventure)
     WorldLintNames(lint, adventure, "BeginningQuest", DatabaseEntryType::None);
 }
 
-void CheckAreaFile(ContentLint& lint, const DatabaseEntry& area, const std::string& fileName)
+void WorldLintAreaFile(ContentLint& lint, const DatabaseEntry& area, const std::string& fileName)
 {
     FileBuffer file = gFileSystem->LoadWholeFile(fileName);
     if (!file.IsValid()) {
@@ -123,7 +123,7 @@ void CheckAreaFile(ContentLint& lint, const DatabaseEntry& area, const std::stri
     }
 }
 
-void CheckAreaRecord(ContentLint& lint, const DatabaseEntry& area)
+void WorldLintArea(ContentLint& lint, const DatabaseEntry& area)
 {
     const EnumTable* generators = EnumTable::Find("RandomGenerator");
     std::string generator = area.GetString("RandomLevelGenerator");
@@ -145,7 +145,7 @@ void CheckAreaRecord(ContentLint& lint, const DatabaseEntry& area)
     if (fileName.empty())
         lint.Report(area, "AreaFileName is empty");
     else
-        CheckAreaFile(lint, area, fileName);
+        WorldLintAreaFile(lint, area, fileName);
 }
 
 } // namespace
@@ -155,7 +155,7 @@ std::vector<ContentLint::ExtraKindCheck> WorldLintChecks()
     // The generator names are the world's own table: a world made and let go fills it.
     World().Reset();
     return {
-        {DatabaseEntryType::Adventure, CheckAdventureRecord},
-        {DatabaseEntryType::Area, CheckAreaRecord},
+        {DatabaseEntryType::Adventure, WorldLintAdventure},
+        {DatabaseEntryType::Area, WorldLintArea},
     };
 }

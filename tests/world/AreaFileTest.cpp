@@ -16,7 +16,7 @@ namespace {
 constexpr int32_t kAreaTestWidth = 4;
 constexpr int32_t kAreaTestHeight = 8;
 
-std::unique_ptr<AreaResource> ParseArea(const std::string& text, int32_t width = kAreaTestWidth,
+std::unique_ptr<AreaResource> AreaTestParse(const std::string& text, int32_t width = kAreaTestWidth,
                                         int32_t height = kAreaTestHeight)
 {
     auto area = std::make_unique<AreaResource>(width, height);
@@ -31,7 +31,7 @@ const std::string kAreaHeader = "2 grass.tga \"dark rock.tga\"\n"
                                 "leftOpen cornerOnly lava\n"
                                 "1 Models/Props/crate.mdl\n";
 
-std::string BlockText(const std::string& head, const std::string& edges = "4 4 4 4", const std::string& objects = "")
+std::string AreaTestBlockText(const std::string& head, const std::string& edges = "4 4 4 4", const std::string& objects = "")
 {
     std::string text = "block " + head + "\n{\n";
     for (int32_t row = 0; row < kAreaTestHeight; ++row)
@@ -41,7 +41,7 @@ std::string BlockText(const std::string& head, const std::string& edges = "4 4 4
 
 TEST(AreaFileParse, HeaderListsAndRoles)
 {
-    auto area = ParseArea(kAreaHeader);
+    auto area = AreaTestParse(kAreaHeader);
     ASSERT_EQ(area->GetTileTextures().size(), 2u);
     EXPECT_EQ(area->GetTileTextures()[1].name, "dark rock.tga");
     EXPECT_EQ(area->GetEdgeTypeNames().size(), 10u);
@@ -53,8 +53,8 @@ TEST(AreaFileParse, HeaderListsAndRoles)
 
 TEST(AreaFileParse, OptionalValuesOnTheNameLine)
 {
-    auto area = ParseArea(kAreaHeader + BlockText("Hall 2.5 9") + BlockText("Alone") +
-                          BlockText("Full 0.5 6 3 1 1"));
+    auto area = AreaTestParse(kAreaHeader + AreaTestBlockText("Hall 2.5 9") + AreaTestBlockText("Alone") +
+                          AreaTestBlockText("Full 0.5 6 3 1 1"));
     ASSERT_EQ(area->GetBlockCount(), 3);
     const AreaBlock& hall = *area->GetBlock(0);
     EXPECT_EQ(hall.name, "Hall");
@@ -81,7 +81,7 @@ TEST(AreaFileParse, TilesTopRowFirstAndObjectRowsFromTheTop)
     for (int32_t row = 0; row < kAreaTestHeight; ++row)
         text += row == 0 ? "1 0 0 0\n" : "0 0 0 -1\n";
     text += "3 5 6 9\n3 0 0 1\n0 7 0 6\n}\n";
-    auto area = ParseArea(text);
+    auto area = AreaTestParse(text);
     ASSERT_EQ(area->GetBlockCount(), 1);
     const AreaBlock& block = *area->GetBlock(0);
     // The first row written is the top one: tile (0, 7).
@@ -108,7 +108,7 @@ TEST(AreaFileParse, MendedCountsIndicesFacingsAndWeights)
         text += "7 -2 1 x\n";
     text += "0 0 0 0\n1 0 5 2\n2 0 0 11\n9 0 0 0\n1 -1 0 0\n}\n";
     text += "block Nan nan\n{\n}\n";
-    auto area = ParseArea(text);
+    auto area = AreaTestParse(text);
     ASSERT_EQ(area->GetBlockCount(), 2);
     const AreaBlock& odd = *area->GetBlock(0);
     EXPECT_FLOAT_EQ(odd.weight, 0.0f);
@@ -121,7 +121,7 @@ TEST(AreaFileParse, MendedCountsIndicesFacingsAndWeights)
     EXPECT_EQ(odd.cells[2].objectValue, 4);   // facing 11
     EXPECT_FLOAT_EQ(area->GetBlock(1)->weight, 0.0f);
 
-    auto huge = ParseArea("2147483647 a b\n-5 c\n99999999999 m\nblock B\n");
+    auto huge = AreaTestParse("2147483647 a b\n-5 c\n99999999999 m\nblock B\n");
     EXPECT_EQ(huge->GetTileTextures().size(), 8u);  // every token that was left
     EXPECT_TRUE(huge->GetEdgeTypeNames().empty());
     EXPECT_EQ(huge->GetBlockCount(), 0);
@@ -132,10 +132,10 @@ TEST(AreaFileParse, BlockLimitAndEndInsideABlock)
     std::string text = "0\n0\n0\n";
     for (int32_t i = 0; i < AreaResource::kMaxBlocks + 3; ++i)
         text += "block b\n{\n0\n0 0 0 0\n}\n";
-    auto many = ParseArea(text, 1, 1);
+    auto many = AreaTestParse(text, 1, 1);
     EXPECT_EQ(many->GetBlockCount(), AreaResource::kMaxBlocks);
 
-    auto cut = ParseArea(kAreaHeader + "block Cut 3\n{\n0 1");
+    auto cut = AreaTestParse(kAreaHeader + "block Cut 3\n{\n0 1");
     ASSERT_EQ(cut->GetBlockCount(), 1);
     EXPECT_FLOAT_EQ(cut->GetBlock(0)->weight, 3.0f);
     EXPECT_EQ(cut->GetBlock(0)->tiles[1], 1);
@@ -144,14 +144,14 @@ TEST(AreaFileParse, BlockLimitAndEndInsideABlock)
 
 TEST(AreaFileParse, OnlyTheExactKeywordStartsABlock)
 {
-    auto area = ParseArea(kAreaHeader + "Block Skipped\nBLOCK Also\n// block InComment\n" + BlockText("Kept"));
+    auto area = AreaTestParse(kAreaHeader + "Block Skipped\nBLOCK Also\n// block InComment\n" + AreaTestBlockText("Kept"));
     ASSERT_EQ(area->GetBlockCount(), 1);
     EXPECT_EQ(area->GetBlock(0)->name, "Kept");
 }
 
 TEST(AreaFileAccess, OutsideTheFileAnswersNothing)
 {
-    auto area = ParseArea(kAreaHeader + BlockText("One"));
+    auto area = AreaTestParse(kAreaHeader + AreaTestBlockText("One"));
     ResourceHandle model;
     int32_t value = 77;
     for (int32_t block : {-1, 1, 1000}) {
@@ -173,7 +173,7 @@ TEST(AreaFileAccess, OutsideTheFileAnswersNothing)
 // Rows: requirement (the nine roles in order, then "lava"); columns: the edge, the same order.
 TEST(AreaEdgeFitting, TheRoleTable)
 {
-    auto area = ParseArea(kAreaHeader);
+    auto area = AreaTestParse(kAreaHeader);
     const char* expected[] = {
         "1000110000", "0100110000", "0010110000", "0001110000", "0001111111",
         "0001111111", "0000111010", "0000110110", "0000001100", "0000110001",
@@ -188,7 +188,7 @@ TEST(AreaEdgeFitting, TheRoleTable)
 
 TEST(AreaEdgeFitting, NegativeCodes)
 {
-    auto area = ParseArea(kAreaHeader);
+    auto area = AreaTestParse(kAreaHeader);
     struct Row {
         int32_t code;
         const char* fits;
@@ -203,7 +203,7 @@ TEST(AreaEdgeFitting, NegativeCodes)
 
 TEST(AreaEdgeFitting, MissingRolesMatchNothing)
 {
-    auto area = ParseArea("0\n3 levelEdgeClosed open door\n0\n");
+    auto area = AreaTestParse("0\n3 levelEdgeClosed open door\n0\n");
     EXPECT_TRUE(area->EdgeFits(0, EdgeRequirement::kClosedLevelBorder));
     EXPECT_FALSE(area->EdgeFits(1, EdgeRequirement::kClosedLevelBorder));
     EXPECT_FALSE(area->EdgeFits(-1, EdgeRequirement::kClosedLevelBorder));
@@ -216,7 +216,7 @@ TEST(AreaEdgeFitting, MissingRolesMatchNothing)
 
 TEST(AreaEdgeTypes, AddAndRemoveKeepRolesAndEdgesTrue)
 {
-    auto area = ParseArea("0\n3 wall lava door\n0\n" + BlockText("B", "0 1 2 1"));
+    auto area = AreaTestParse("0\n3 wall lava door\n0\n" + AreaTestBlockText("B", "0 1 2 1"));
     EXPECT_EQ(area->GetEdgeRoles().Get(AreaEdgeRole::Door), 2);
     area->RemoveEdgeType("lava");
     EXPECT_EQ(area->GetEdgeTypeNames(), (std::vector<std::string>{"wall", "door"}));
@@ -251,7 +251,7 @@ protected:
 TEST_F(AreaChooseBlock, WeightWalkOverFittingBlocks)
 {
     // Blocks 0 and 2 fit an all-door requirement; block 1 has a level border edge.
-    auto area = ParseArea(kAreaHeader + BlockText("A 1") + BlockText("Border 50", "0 4 4 4") + BlockText("B 3"));
+    auto area = AreaTestParse(kAreaHeader + AreaTestBlockText("A 1") + AreaTestBlockText("Border 50", "0 4 4 4") + AreaTestBlockText("B 3"));
     std::vector<int32_t> uses;
     int counts[3] = {};
     for (int i = 0; i < 200; ++i) {
@@ -267,7 +267,7 @@ TEST_F(AreaChooseBlock, WeightWalkOverFittingBlocks)
 
 TEST_F(AreaChooseBlock, MaxUsesTakeABlockOutAndNoneLeftGivesMinusOne)
 {
-    auto area = ParseArea(kAreaHeader + BlockText("Once 1 15 1") + BlockText("Twice 1 15 2"));
+    auto area = AreaTestParse(kAreaHeader + AreaTestBlockText("Once 1 15 1") + AreaTestBlockText("Twice 1 15 2"));
     std::vector<int32_t> uses;
     std::vector<int32_t> chosen;
     for (int i = 0; i < 4; ++i)
@@ -279,7 +279,7 @@ TEST_F(AreaChooseBlock, MaxUsesTakeABlockOutAndNoneLeftGivesMinusOne)
 
 TEST_F(AreaChooseBlock, AllWeightsZeroTakeTheFirstCandidate)
 {
-    auto area = ParseArea(kAreaHeader + BlockText("Border 0", "0 4 4 4") + BlockText("Z1 0") + BlockText("Z2 0"));
+    auto area = AreaTestParse(kAreaHeader + AreaTestBlockText("Border 0", "0 4 4 4") + AreaTestBlockText("Z1 0") + AreaTestBlockText("Z2 0"));
     std::vector<int32_t> uses{5};
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(area->ChooseBlock({4, 4, 4, 4}, uses), 1);
@@ -288,7 +288,7 @@ TEST_F(AreaChooseBlock, AllWeightsZeroTakeTheFirstCandidate)
 
 TEST(AreaEditing, SettersFindersAndMaskText)
 {
-    auto area = ParseArea(kAreaHeader);
+    auto area = AreaTestParse(kAreaHeader);
     AreaBlock* block = area->NewBlock();
     EXPECT_EQ(area->GetBlockCount(), 1);
     EXPECT_EQ(block->tiles.size(), static_cast<size_t>(kAreaTestWidth * kAreaTestHeight));
@@ -311,11 +311,11 @@ TEST(AreaEditing, SettersFindersAndMaskText)
 
 TEST(AreaFileWriter, ParseWriteParseIsByteStable)
 {
-    std::string text = kAreaHeader + BlockText("\"Big Hall\" 2.25 9 2 1 0", "4 5 6 7", "3 0 0 1\n0 7 0 6\n") +
-                       BlockText("\"Say \\\"hi\\\"\"") + "block Cut 0.1 3\n{\n1";
-    auto first = ParseArea(text);
+    std::string text = kAreaHeader + AreaTestBlockText("\"Big Hall\" 2.25 9 2 1 0", "4 5 6 7", "3 0 0 1\n0 7 0 6\n") +
+                       AreaTestBlockText("\"Say \\\"hi\\\"\"") + "block Cut 0.1 3\n{\n1";
+    auto first = AreaTestParse(text);
     std::string written = WriteAreaFile(*first);
-    auto second = ParseArea(written);
+    auto second = AreaTestParse(written);
     EXPECT_EQ(WriteAreaFile(*second), written);
     ASSERT_EQ(second->GetBlockCount(), 3);
     const AreaBlock& hall = *second->GetBlock(0);

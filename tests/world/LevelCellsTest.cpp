@@ -16,7 +16,7 @@ namespace {
 
 // One block's tiles and objects (rows top first), as a closed block for every place inside a
 // level and its border and four copies with one exit edge for the openings.
-std::string CellsArea(const std::vector<std::string>& rows, const std::string& objects)
+std::string CellsTestArea(const std::vector<std::string>& rows, const std::string& objects)
 {
     std::string tiles;
     for (int row = 0; row < 8; ++row)
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(LevelCellBits, BordersAreWalledExceptOpenSidesAndOpenings)
 {
-    WriteAsset("Levels/cells.ara", CellsArea({}, ""));
+    WriteAsset("Levels/cells.ara", CellsTestArea({}, ""));
     Level& level = MakeLevel("Levels/cells.ara", 0, 77);
     level.sideKinds[2] = kLevelSideOpen;
     level.sideKinds[3] = kLevelSidePassage;
@@ -89,7 +89,7 @@ TEST_F(LevelCellBits, BordersAreWalledExceptOpenSidesAndOpenings)
 TEST_F(LevelCellBits, WallShadersAndFootprintsSetTheirCells)
 {
     // A wall tile at (2, 6); a log at (3, 3) facing 0, one at (5, 3) facing 6; a post at (1, 1).
-    Level& level = CellsLevel(CellsArea({"0 0 0 0 0 0 0 0", "0 0 1 0 0 0 0 0"},
+    Level& level = CellsLevel(CellsTestArea({"0 0 0 0 0 0 0 0", "0 0 1 0 0 0 0 0"},
                                         "3 4 0 0\n5 4 0 6\n1 6 1 0\n"));
     auto blocked = [&](int32_t cx, int32_t cy) { return LevelCells::IsCellBlocked(level, cx, cy); };
     auto sight = [&](int32_t cx, int32_t cy) { return LevelCells::IsCellSightBlocked(level, cx, cy); };
@@ -117,7 +117,7 @@ TEST_F(LevelCellBits, WallShadersAndFootprintsSetTheirCells)
 TEST_F(LevelCellBits, BitsDoNotDependOnWhichBlockIsAskedFirst)
 {
     // The shifted log on the last tile column of a block reaches into the next block.
-    std::string text = CellsArea({"0 0 0 0 0 0 0 0"}, "7 0 3 0\n7 5 3 2\n0 7 0 0\n");
+    std::string text = CellsTestArea({"0 0 0 0 0 0 0 0"}, "7 0 3 0\n7 5 3 2\n0 7 0 0\n");
     Level& forward = CellsLevel(text, "Levels/a.ara");
     Level& backward = CellsLevel(text, "Levels/b.ara");
     std::vector<bool> first;
@@ -143,7 +143,7 @@ TEST_F(LevelCellBits, OccupantIndexFollowsCellsPerTile)
     for (const Case& c : {Case{64, {{5, 4}, {6, 4}, {5, 5}, {6, 5}}}, Case{32, {{5, 4}}}, Case{21, {{5, 4}}}}) {
         SetGridSize(c.grid);
         std::string file = "Levels/grid" + std::to_string(c.grid) + ".ara";
-        Level& level = CellsLevel(CellsArea({}, "5 3 1 0\n"), file);
+        Level& level = CellsLevel(CellsTestArea({}, "5 3 1 0\n"), file);
         for (int32_t ty = 3; ty < 7; ++ty)
             for (int32_t tx = 4; tx < 8; ++tx) {
                 bool expected = std::find(c.occupied.begin(), c.occupied.end(), std::make_pair(tx, ty)) != c.occupied.end();
@@ -156,7 +156,7 @@ TEST_F(LevelCellBits, OccupantIndexFollowsCellsPerTile)
 
 TEST_F(LevelCellBits, UnreachableBlocksAreBlockedWithoutBuilding)
 {
-    Level& level = CellsLevel(CellsArea({}, ""));
+    Level& level = CellsLevel(CellsTestArea({}, ""));
     level.data->visited[9] = false;
     EXPECT_TRUE(LevelCells::IsCellBlocked(level, 16 + 3, 16 + 3));
     EXPECT_FALSE(level.data->blockBuilt[9]);
@@ -166,7 +166,7 @@ TEST_F(LevelCellBits, UnreachableBlocksAreBlockedWithoutBuilding)
 
 TEST_F(LevelCellBits, QueriesOutsideTheLevelAnswerBlockedOrNothing)
 {
-    Level& level = CellsLevel(CellsArea({}, "5 3 1 0\n"));
+    Level& level = CellsLevel(CellsTestArea({}, "5 3 1 0\n"));
     for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {128, 5}, {5, 128}, {INT_MAX, INT_MAX}, {INT_MIN, 3}}) {
         EXPECT_TRUE(LevelCells::IsCellBlocked(level, x, y));
         EXPECT_TRUE(LevelCells::IsCellSightBlocked(level, x, y));
@@ -189,7 +189,7 @@ TEST_F(LevelCellBits, QueriesOutsideTheLevelAnswerBlockedOrNothing)
 
 TEST_F(LevelCellBits, ObjectInstancesAreDrawnOnce)
 {
-    Level& level = CellsLevel(CellsArea({}, "2 7 2 5\n4 7 0 3\n"));
+    Level& level = CellsLevel(CellsTestArea({}, "2 7 2 5\n4 7 0 3\n"));
     ResourceHandle model;
     TileObjectInstance first;
     LevelCells::GetTileObjectInstance(level, 2, 0, model, first);
@@ -218,7 +218,7 @@ TEST_F(LevelCellBits, BlendWeightsOfTheFourCorners)
     // Bottom-left of the block, y upwards: moss moss floor / dirt floor floor / floor floor floor.
     std::vector<int32_t> blended;
     world.SetBlendedTextureHook([&](const std::vector<int32_t>& textures, ResourceHandle&) { blended = textures; });
-    Level& level = CellsLevel(CellsArea({"0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0",
+    Level& level = CellsLevel(CellsTestArea({"0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0",
                                          "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "2 2 0 0 0 0 0 0",
                                          "3 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
                                         ""));
@@ -237,7 +237,7 @@ TEST_F(LevelCellBits, BlendWeightsOfTheFourCorners)
 
 TEST_F(LevelCellBits, GroundTextureUnderWallsAndOccupants)
 {
-    Level& level = CellsLevel(CellsArea({}, "5 3 1 0\n"));
+    Level& level = CellsLevel(CellsTestArea({}, "5 3 1 0\n"));
     level.area->defaultShader = LoadShader("Textures/dirt.tga", TextureUsage::TwoSidedVertexColor);
     level.area->defaultMapShader = LoadShader("Textures/moss.tga", TextureUsage::TwoSidedVertexColor);
     // The post occupies tile (5, 4) and uses the area's map shader.

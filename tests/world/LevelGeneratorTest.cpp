@@ -17,7 +17,7 @@ namespace {
 
 // An area file of blocks given by their four edges (indices into "closed corridor
 // levelBottleneck") and edge masks, every tile floor.
-std::string SyntheticArea(const std::vector<std::array<int, 5>>& blocks)
+std::string LevelTestSyntheticArea(const std::vector<std::array<int, 5>>& blocks)
 {
     std::string text = "1 Textures/floor.tga\n3 closed corridor levelBottleneck\n0\n";
     for (size_t i = 0; i < blocks.size(); ++i) {
@@ -32,7 +32,7 @@ std::string SyntheticArea(const std::vector<std::array<int, 5>>& blocks)
 }
 
 // Every mix of closed (0) and corridor (1) sides, and the exits.
-std::string FullCaveArea()
+std::string LevelTestCaveArea()
 {
     std::vector<std::array<int, 5>> blocks;
     for (int bits = 0; bits < 16; ++bits) {
@@ -51,7 +51,7 @@ std::string FullCaveArea()
             blocks.push_back(withExit);
         }
     }
-    return SyntheticArea(blocks);
+    return LevelTestSyntheticArea(blocks);
 }
 
 class LevelGeneration : public LevelWorld {
@@ -77,7 +77,7 @@ protected:
 
 TEST_F(LevelGeneration, SameSeedAndFileGiveTheSameGridAndCells)
 {
-    WriteAsset("Levels/cave.ara", FullCaveArea());
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
     Level& first = MakeLevel("Levels/cave.ara", 1, 99);
     first.area->minBlocks = 10;
     Hold(first);
@@ -189,7 +189,7 @@ TEST_F(LevelGeneration, ShippedAreasFitNeighboursAndBordersOverManySeeds)
 
 TEST_F(LevelGeneration, ImpossibleBlockCountEndsAtTheAttemptCap)
 {
-    WriteAsset("Levels/cave.ara", FullCaveArea());
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
     Level& level = MakeLevel("Levels/cave.ara", 1, 3);
     level.area->minBlocks = 1000;
     level.area->maxLevelFailures = 1000;
@@ -202,7 +202,7 @@ TEST_F(LevelGeneration, ImpossibleBlockCountEndsAtTheAttemptCap)
 
 TEST_F(LevelGeneration, MaxLevelFailuresZeroKeepsTheFirstGrid)
 {
-    WriteAsset("Levels/cave.ara", FullCaveArea());
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
     Level& level = MakeLevel("Levels/cave.ara", 1, 3);
     level.area->minBlocks = 1000;
     level.area->maxLevelFailures = 0;
@@ -227,7 +227,7 @@ TEST_F(LevelGeneration, EmptyMissingAndUnfittingFilesStillEnd)
     EXPECT_EQ(CountLogged("Area file Levels/missing.ara has no blocks"), 1);
 
     // Only corridors everywhere: no block closes a border, not even the closed retry.
-    WriteAsset("Levels/open.ara", SyntheticArea({{1, 1, 1, 1, 15}}));
+    WriteAsset("Levels/open.ara", LevelTestSyntheticArea({{1, 1, 1, 1, 15}}));
     for (int32_t generator : {0, 1}) {
         Level& open = MakeLevel("Levels/open.ara", generator, 9);
         Hold(open);
@@ -238,7 +238,7 @@ TEST_F(LevelGeneration, EmptyMissingAndUnfittingFilesStillEnd)
 
 TEST_F(LevelGeneration, RequirementsReadBordersOpeningsAndNeighbours)
 {
-    WriteAsset("Levels/cave.ara", FullCaveArea());
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
     Level& level = MakeLevel("Levels/cave.ara", 1, 11);
     level.sideKinds[3] = kLevelSidePassage;
     level.sideOpenings[3] = 2;
@@ -270,7 +270,7 @@ TEST_F(LevelGeneration, ReferencesAcquireOnceAndAnnounceOncePerGeneration)
                            [](int32_t level) { gLevelGeneratorLog.push_back("free " + std::to_string(level)); });
     world.AddLevelCallback(WorldSide::Client, LevelEvent::Released,
                            [](int32_t level) { gLevelGeneratorLog.push_back("client free " + std::to_string(level)); });
-    WriteAsset("Levels/cave.ara", FullCaveArea());
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
     Level& level = MakeLevel("Levels/cave.ara", 1, 4);
     LevelGenerator::AddReference(level, 0);
     LevelGenerator::AddReference(level, kLevelReferenceActive);
@@ -299,7 +299,7 @@ TEST_F(LevelGeneration, ReferencesAcquireOnceAndAnnounceOncePerGeneration)
 
 TEST_F(LevelGeneration, RandomPointsLandOnReachableBlocks)
 {
-    WriteAsset("Levels/cave.ara", FullCaveArea());
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
     Level& level = MakeLevel("Levels/cave.ara", 1, 21);
     level.area->minBlocks = 6;
     Hold(level);
