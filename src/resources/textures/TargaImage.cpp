@@ -99,7 +99,19 @@ bool TargaImage::Parse(uint8_t* bytes, size_t byteCount, std::string_view name)
         return false;
     header = read;
     pixels = bytes + TargaHeader::kBytes + read.idLength;
+    if (header.descriptor & kTopOrigin)
+        TurnTopOriginRowsOver(bytes);
     return true;
+}
+
+void TargaImage::TurnTopOriginRowsOver(uint8_t* bytes)
+{
+    size_t rowBytes = static_cast<size_t>(GetBytesPerPixel()) * static_cast<size_t>(GetWidth());
+    int32_t height = GetHeight();
+    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(pixels + rowBytes * top, pixels + rowBytes * (top + 1), pixels + rowBytes * bottom);
+    header.descriptor &= static_cast<uint8_t>(~kTopOrigin);
+    bytes[17] = header.descriptor;
 }
 
 size_t TargaImage::GetPixelBytes() const

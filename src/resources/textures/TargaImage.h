@@ -32,11 +32,16 @@ class TargaImage {
 public:
     // The only image type the game reads: uncompressed true colour.
     static constexpr uint8_t kTrueColor = 2;
+    // The descriptor bit of an image whose first row in the file is its top one.
+    static constexpr uint8_t kTopOrigin = 0x20;
 
     // Runs every check, printing each failure with the name at error level and going on to
     // the next, so that one bad file reports all its faults: image type 2, no colour map,
     // 24 or 32 bits, a size of at least 1 x 1, and enough bytes for the pixels after the header
-    // and the image ID. False when any failed; the view is then left empty.
+    // and the image ID. False when any failed; the view is then left empty. A file whose rows
+    // run from the top (descriptor bit 0x20, as many tools write) has them turned over in
+    // place and the bit cleared, in the header and the bytes: every reader gets the bottom row
+    // first, as the graphics library takes it.
     bool Parse(uint8_t* bytes, size_t byteCount, std::string_view name);
 
     const TargaHeader& GetHeader() const { return header; }
@@ -50,6 +55,8 @@ public:
     void SwapRedBlue();
 
 private:
+    void TurnTopOriginRowsOver(uint8_t* bytes);
+
     TargaHeader header;
     uint8_t* pixels = nullptr;
 };

@@ -74,6 +74,31 @@ TEST_F(TextureFactoryTest, TargaOfExactLengthDecodesWithRedAndBlueSwapped)
     EXPECT_EQ(texture->GetSmallLevel(1), nullptr);
 }
 
+// The origin bit was once ignored: a file written top row first loaded upside down.
+TEST_F(TextureFactoryTest, ATopOriginTargaUploadsItsRowsBottomFirstLikeABottomOriginOne)
+{
+    // Three rows of one 24-bit pixel each, top row first in the file, with an image ID.
+    std::vector<uint8_t> topFirst = MakeTarga(1, 3, 24, {10, 11, 12, 20, 21, 22, 30, 31, 32}, "id");
+    topFirst[17] = 0x28; // top origin, 8 attribute bits
+    auto texture = Build(TextureResource::LoadTarga, topFirst, "top.tga");
+    ASSERT_TRUE(texture);
+    EXPECT_EQ(UploadOf(*texture).pixels, (std::vector<uint8_t>{32, 31, 30, 22, 21, 20, 12, 11, 10}));
+    EXPECT_EQ(texture->GetHeader().descriptor, 0x08);
+
+    std::vector<uint8_t> bottomFirst = MakeTarga(1, 3, 24, {30, 31, 32, 20, 21, 22, 10, 11, 12});
+    auto same = Build(TextureResource::LoadTarga, bottomFirst, "bottom.tga");
+    ASSERT_TRUE(same);
+    EXPECT_EQ(UploadOf(*same).pixels, UploadOf(*texture).pixels);
+
+    // Two rows of two 32-bit pixels: whole rows move, the pixels in them stay in order.
+    std::vector<uint8_t> wide = MakeTarga(2, 2, 32, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    wide[17] = 0x20;
+    auto turned = Build(TextureResource::LoadTarga, wide, "wide.tga");
+    ASSERT_TRUE(turned);
+    EXPECT_EQ(UploadOf(*turned).pixels,
+              (std::vector<uint8_t>{11, 10, 9, 12, 15, 14, 13, 16, 3, 2, 1, 4, 7, 6, 5, 8}));
+}
+
 TEST_F(TextureFactoryTest, EachTargaFaultIsReportedOnce)
 {
     auto rle = Build(TextureResource::LoadTarga, MakeTarga(1, 1, 24, {1, 2, 3}, "", 10), "rle.tga");
