@@ -9,7 +9,7 @@ namespace {
 
 bool IsCodeLetter(char32_t c)
 {
-    return c == U'c' || c == U'f' || c == U'l';
+    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
 }
 
 bool IsDigit(char32_t c)

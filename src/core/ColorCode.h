@@ -1,4 +1,4 @@
-// ColorCode -- the five-character inline text codes: a caret, c (colour), f (font) or l (no more font changes), three digits.
+// ColorCode -- the five-character inline text codes: a caret, a letter (c colour, f font, l stop reading codes), three digits.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +13,10 @@ std::string MakeColorCode(int32_t colorIndex);
 // The same form with another letter, such as the score colour "^f006".
 std::string MakeInlineCode(char letter, int32_t number);
 
-// True when a whole code starts at the position (fewer than five characters left is no code);
-// then letter is 'c', 'f' or 'l' and number the three digits read as decimal.
+// True when a whole code starts at the position (fewer than five characters left is no code):
+// a caret, any ASCII letter and three digits. Codes of letters other than 'c', 'f' and 'l' do
+// nothing but are still codes, never drawn or measured. letter and number (the three digits
+// read as decimal) are set only for a code.
 bool ParseColorCode(std::string_view text, size_t position, char& letter, int32_t& number);
 bool ParseColorCodeW(std::u16string_view text, size_t position, char& letter, int32_t& number);
 

@@ -1,6 +1,8 @@
 // LocSystem -- the loaded language: "$$Key$$" token translation, plural/rank/article rules, code page and keyboard maps.
 #include "core/LocSystem.h"
 
+#include "core/ColorCode.h"
+
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
 #include "core/TextParser.h"
@@ -93,15 +95,6 @@ bool IsValidLanguageName(std::string_view name)
     return std::all_of(name.begin(), name.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
     });
-}
-
-// "^c" (or "^f", "^l") and three digits: an inline colour code.
-bool IsColorCode(std::string_view text, size_t at)
-{
-    if (at + 5 > text.size() || text[at] != '^' || (text[at + 1] != 'c' && text[at + 1] != 'f' && text[at + 1] != 'l'))
-        return false;
-    return std::isdigit(static_cast<unsigned char>(text[at + 2])) && std::isdigit(static_cast<unsigned char>(text[at + 3]))
-        && std::isdigit(static_cast<unsigned char>(text[at + 4]));
 }
 
 // ---- Token scanning, shared by the narrow and the wide texts ----
@@ -533,8 +526,10 @@ const char* LocSystem::GetArticle(std::string_view word) const
         return "";
     // A coloured name ("^c061Amulet") takes the article of its first letter.
     size_t at = 0;
-    while (IsColorCode(word, at))
-        at += 5;
+    char letter = 0;
+    int32_t number = 0;
+    while (ParseColorCode(word, at, letter, number))
+        at += kColorCodeLength;
     if (at >= word.size())
         return "a";
     switch (std::tolower(static_cast<unsigned char>(word[at]))) {

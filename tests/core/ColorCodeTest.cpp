@@ -22,8 +22,13 @@ TEST(ColorCodeParse, FindsCodesOnlyWhereAllFiveCharactersFit)
     ASSERT_TRUE(ParseColorCode(text, 12, letter, number));
     EXPECT_EQ(letter, 'f');
     EXPECT_EQ(number, 123);
-    for (const char* bad : {"^C004", "^x004", "^c0a4", "^c00", "c004"})
+    for (const char* bad : {"^1004", "^^004", "^c0a4", "^c00", "c004", "^\xe9" "004"})
         EXPECT_FALSE(ParseColorCode(bad, 0, letter, number)) << bad;
+    // Any letter makes a code, of either case.
+    ASSERT_TRUE(ParseColorCode("^x004", 0, letter, number));
+    EXPECT_EQ(letter, 'x');
+    ASSERT_TRUE(ParseColorCode("^Z999", 0, letter, number));
+    EXPECT_EQ(number, 999);
 }
 
 TEST(ColorCodeParse, WideTextNeedsTheRealCharactersNotTheirLowBytes)
@@ -43,7 +48,7 @@ TEST(ColorCodeStrip, RemovesEveryWholeCodeAndNothingElse)
     std::string text = "A^c004B^c145D^f006";
     StripColorCodes(text);
     EXPECT_EQ(text, "ABD");
-    text = "^^c001x^y123 ^c12";
+    text = "^^c001x^y123 ^c12^1234";
     StripColorCodes(text);
-    EXPECT_EQ(text, "^x^y123 ^c12");
+    EXPECT_EQ(text, "^x ^c12^1234");
 }

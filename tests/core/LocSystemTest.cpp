@@ -141,6 +141,7 @@ TEST_F(LocWorld, PluralRankAndArticle)
     EXPECT_STREQ(loc.GetArticle("Orc"), "an");
     EXPECT_STREQ(loc.GetArticle("sword"), "a");
     EXPECT_STREQ(loc.GetArticle("^c061Amulet"), "an");
+    EXPECT_STREQ(loc.GetArticle("^b002^c061Orb"), "an");
 
     // The language file sets the rules again over the layout's.
     WriteLoc("layout.loc", "AddPluralEnding 1\nAddAOrAn 1\n");

@@ -159,6 +159,11 @@ TEST_F(ScreenTextTest, LinesTabsAndCodesThatStopReading)
     ASSERT_EQ(quads.size(), 1u);
     ExpectQuad(quads[0], 10.0f + 5.0f * Width(' ') + 1.0f, 20.0f, 'A', kCallColor);
 
+    // A code of any other letter is passed over without drawing or moving the pen.
+    quads = Draw(font, u"A^x123^Q000B");
+    ASSERT_EQ(quads.size(), 2u);
+    ExpectQuad(quads[1], 10.0f + Width('A') + 1.0f, 20.0f, 'B', kCallColor);
+
     // After "^l" later codes are passed over, not applied.
     quads = Draw(font, u"^l000^c004B");
     ASSERT_EQ(quads.size(), 1u);
