@@ -257,6 +257,47 @@ TEST_F(LevelGeneration, RequirementsReadBordersOpeningsAndNeighbours)
     EXPECT_EQ(LevelGenerator::Requirements(level, 4, 4)[3], area->GetEdge(1, 0));
 }
 
+TEST_F(LevelGeneration, DamagedAreaFilesStillGenerateAndAnswer)
+{
+    std::string text = LevelTestCaveArea();
+    uint32_t state = 5;
+    for (int round = 0; round < 40; ++round) {
+        std::string damaged = text;
+        for (int flip = 0; flip < 20; ++flip) {
+            state = state * 1103515245u + 12345u;
+            damaged[(state >> 8) % damaged.size()] ^= static_cast<char>(1 << ((state >> 4) % 8));
+        }
+        std::string file = "Levels/damaged" + std::to_string(round) + ".ara";
+        WriteAsset(file, damaged.substr(0, (state >> 12) % damaged.size()));
+        Level& level = MakeLevel(file, 1 + round % 2, state);
+        level.area->minBlocks = 20;
+        Hold(level);
+        ASSERT_TRUE(level.data->generated);
+        for (int32_t cell = -3; cell < 140; cell += 7)
+            LevelCells::IsCellBlocked(level, cell, 140 - cell);
+        LevelQueries::RandomPointInLevel(level);
+        LevelGenerator::DropAllReferences(level);
+    }
+}
+
+TEST_F(LevelGeneration, ClearingTileCellsRebuildsOnlyTheTilesAround)
+{
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 0, 8);
+    Hold(level);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            ASSERT_NE(LevelCells::GetTileCell(level, x, y), nullptr);
+    LevelQueries::ClearTileCellsAround(level, 2, 2);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 5; ++x) {
+            bool cleared = x >= 1 && x <= 3 && y >= 1 && y <= 3;
+            EXPECT_EQ(level.data->tileCells[static_cast<size_t>(y * 64 + x)].built, !cleared) << x << "," << y;
+        }
+    LevelQueries::ClearTileCellsAround(level, -1, 70);
+    EXPECT_TRUE(LevelCells::GetTileCell(level, 2, 2)->built);
+}
+
 std::vector<std::string> gLevelGeneratorLog;
 
 TEST_F(LevelGeneration, ReferencesAcquireOnceAndAnnounceOncePerGeneration)
