@@ -8,6 +8,7 @@
 #include "world/AreaResource.h"
 #include "world/Level.h"
 #include "world/LevelData.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -445,6 +446,23 @@ bool SettleNeighbours(World& world, Level& level)
         }
     }
     return changed;
+}
+
+WorldPos FindGate(int32_t level, int32_t gateId)
+{
+    const Level* found = gWorld ? gWorld->GetLevel(level) : nullptr;
+    if (!found || gateId < 0 || gateId >= static_cast<int32_t>(found->gates.size()))
+        return WorldPos{-1, 0.0f, 0.0f, true};
+    return found->gates[static_cast<size_t>(gateId)].position;
+}
+
+int32_t GetAreaIndex(const WorldPos& position)
+{
+    Level* found = gWorld ? gWorld->GetLevel(position.level) : nullptr;
+    if (!found || !found->data || !found->data->generated)
+        return 0;
+    int32_t block = LevelQueries::GetGridEntry(*found, LevelQueries::WorldToBlock(*found, position.x, position.y));
+    return block < 0 ? 0 : block;
 }
 
 } // namespace LevelGenerator

@@ -1,6 +1,8 @@
 // LevelGenerator -- makes a level's block grid from its seed and area file, and keeps its generated data while references hold it.
 #pragma once
 
+#include "world/WorldPos.h"
+
 #include <array>
 #include <cstdint>
 
@@ -39,5 +41,15 @@ bool SettleNeighbours(World& world, Level& level);
 // The area file the level's grid is made of: the bound one, else the loaded resource; null
 // while there is none.
 AreaResource* GetArea(const Level& level);
+
+// Names the game and the client use:
+// The position of the level's gate with that index in its gate list (the gates that join it
+// to the levels above and below); level -1 for a level outside the world or an index outside
+// the list.
+WorldPos FindGate(int32_t level, int32_t gateId);
+// The area file's block number under the position in its level (what a chest placed there
+// stands on); 0 for a position on no level, outside it, on an empty block or before the level
+// is generated.
+int32_t GetAreaIndex(const WorldPos& position);
 
 } // namespace LevelGenerator

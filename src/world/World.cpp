@@ -15,6 +15,7 @@
 #include "world/AreaDefinition.h"
 #include "world/AreaResource.h"
 #include "world/LayoutGrid.h"
+#include "world/LevelCells.h"
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
 #include "world/LevelQueries.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <unordered_set>
 
 World* gWorld = nullptr;
@@ -41,6 +43,14 @@ constexpr int32_t kWorldParBeatenColor = 2;
 constexpr int32_t kWorldParMissedColor = 1;
 constexpr int32_t kWorldPlainTextColor = 145;
 constexpr float kWorldDurationPrecision = 0.05f;
+// A blocked-near question never probes more than this many tiles out, whatever radius it asks.
+constexpr float kWorldMaxBlockedNearTiles = 8.0f;
+
+// One step across a level edge for whole coordinates: -1 below, 1 at or beyond the count.
+int32_t WorldEdgeStep(int32_t value, int32_t count)
+{
+    return value < 0 ? -1 : (value >= count ? 1 : 0);
+}
 
 const GameSystemTuning& WorldTuning()
 {
@@ -116,6 +126,9 @@ void World::Create()
 void World::Reset()
 {
     active = false;
+    // The levels go with their references below; the anchors that held them go first.
+    anchors.Clear();
+    secretLevelsMade = false;
     // Generated levels give their area files back first, announcing their release.
     for (auto& level : levels)
         LevelGenerator::DropAllReferences(*level);
@@ -343,8 +356,27 @@ void World::UpdateMonsterLevelRange()
     }
 }
 
+void World::DropSecretLevels()
+{
+    // A second call rebuilds from the new seed instead of appending a second set.
+    for (auto& [key, anchor] : anchors.GetAll()) {
+        if (anchor.anchoredLevel >= firstSecretLevel)
+            anchors.Move(*anchors.Find(key), -1);
+    }
+    while (GetLevelCount() > firstSecretLevel) {
+        Level& level = *levels.back();
+        LevelGenerator::DropAllReferences(level);
+        if (level.area)
+            std::erase(level.area->levels, &level);
+        levels.pop_back();
+    }
+}
+
 void World::CreateSecretLevels()
 {
+    if (secretLevelsMade)
+        DropSecretLevels();
+    secretLevelsMade = true;
     if (gRandomSystem)
         gRandomSystem->SetState(RandomStream::Quest, secretSeed);
     firstSecretLevel = GetLevelCount();
@@ -602,4 +634,365 @@ void World::NotifyLevelReleased(int32_t level, bool client) const
     WorldSide side = client ? WorldSide::Client : WorldSide::Server;
     for (LevelCallback callback : callbacks[static_cast<int>(side)][static_cast<int>(LevelEvent::Released)])
         callback(level);
+}
+
+void World::UpdateLevelGeneration()
+{
+    for (auto& level : levels) {
+        const LevelData* data = level->data.get();
+        if (level->generationWanted || (data && data->active && !data->areaAcquired))
+            LevelGenerator::EnsureGenerated(*level);
+    }
+}
+
+int32_t World::WrapTileToLevel(int32_t level, int32_t& tileX, int32_t& tileY) const
+{
+    LevelGeometry g = LevelGeometry::Current();
+    int32_t dx = WorldEdgeStep(tileX, g.levelTileWidth);
+    int32_t dy = WorldEdgeStep(tileY, g.levelTileHeight);
+    if (!GetLevel(level))
+        return -1;
+    if (dx == 0 && dy == 0)
+        return level;
+    tileX -= dx * g.levelTileWidth;
+    tileY -= dy * g.levelTileHeight;
+    return GetNeighbourLevel(level, DirectionOfLevelStep({dx, dy}));
+}
+
+int32_t World::WrapCellToLevel(int32_t level, int32_t& cellX, int32_t& cellY) const
+{
+    LevelGeometry g = LevelGeometry::Current();
+    int32_t dx = WorldEdgeStep(cellX, g.CellsAcross());
+    int32_t dy = WorldEdgeStep(cellY, g.CellsDown());
+    if (!GetLevel(level))
+        return -1;
+    if (dx == 0 && dy == 0)
+        return level;
+    cellX -= dx * g.CellsAcross();
+    cellY -= dy * g.CellsDown();
+    return GetNeighbourLevel(level, DirectionOfLevelStep({dx, dy}));
+}
+
+namespace {
+
+// The cell of a position: cells are centred on the grid points of the world grid. False for a
+// coordinate that is not finite or lies far outside any level.
+bool WorldCellOf(const WorldPos& position, int32_t& cellX, int32_t& cellY)
+{
+    const GameSystemTuning& tuning = WorldTuning();
+    float fx = std::floor((position.x - tuning.gridOffset.x) / tuning.gridSize.x + 0.5f);
+    float fy = std::floor((position.y - tuning.gridOffset.y) / tuning.gridSize.y + 0.5f);
+    constexpr float kLimit = 1.0e6f;
+    if (!(std::fabs(fx) < kLimit) || !(std::fabs(fy) < kLimit))
+        return false;
+    cellX = static_cast<int32_t>(fx);
+    cellY = static_cast<int32_t>(fy);
+    return true;
+}
+
+} // namespace
+
+bool World::IsCellBlocked(const WorldPos& position) const
+{
+    int32_t cx = 0;
+    int32_t cy = 0;
+    if (!WorldCellOf(position, cx, cy))
+        return true;
+    Level* level = GetLevel(WrapCellToLevel(position.level, cx, cy));
+    return !level || LevelCells::IsCellBlocked(*level, cx, cy);
+}
+
+bool World::IsCellSightBlocked(const WorldPos& position) const
+{
+    int32_t cx = 0;
+    int32_t cy = 0;
+    if (!WorldCellOf(position, cx, cy))
+        return true;
+    Level* level = GetLevel(WrapCellToLevel(position.level, cx, cy));
+    return !level || LevelCells::IsCellSightBlocked(*level, cx, cy);
+}
+
+bool World::IsBlockedNear(const WorldPos& position, float radius) const
+{
+    const GameSystemTuning& tuning = WorldTuning();
+    float cellWidth = tuning.gridSize.x;
+    float cellHeight = tuning.gridSize.y;
+    // A huge radius would probe millions of cells: it is capped.
+    float capped = std::clamp(std::isfinite(radius) ? radius : 0.0f, 0.0f, kWorldMaxBlockedNearTiles * tuning.tileSize);
+    int32_t rings = cellWidth > 0.0f ? static_cast<int32_t>(std::floor(capped / cellWidth)) : 0;
+    bool corners = static_cast<float>(rings) * cellWidth * std::sqrt(2.0f) <= capped;
+    for (int32_t k = 0; k <= rings; ++k) {
+        for (int32_t j = -k; j <= k; ++j) {
+            for (int32_t i = -k; i <= k; ++i) {
+                if (std::max(std::abs(i), std::abs(j)) != k)
+                    continue;
+                if (k == rings && !corners && std::abs(i) == std::abs(j))
+                    continue;
+                WorldPos probe{position.level, position.x + static_cast<float>(i) * cellWidth,
+                               position.y + static_cast<float>(j) * cellHeight, true};
+                probe.Normalize();
+                if (IsCellBlocked(probe))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+MonsterType* World::PickLevelMonster(int32_t level, int32_t& monsterLevel) const
+{
+    monsterLevel = GetLevelMonsterLevel(level);
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->PickMonster() : nullptr;
+}
+
+ResourceHandle World::GetTile(int32_t level, int32_t tileX, int32_t tileY) const
+{
+    const Level* asking = GetLevel(level);
+    if (!asking)
+        return {};
+    Level* reached = GetLevel(WrapTileToLevel(level, tileX, tileY));
+    if (!reached)
+        return asking->area ? asking->area->defaultShader : ResourceHandle{};
+    return LevelQueries::GetTileTexture(*reached, tileX, tileY);
+}
+
+ResourceHandle World::GetGroundTexture(int32_t level, int32_t tileX, int32_t tileY) const
+{
+    Level* found = GetLevel(level);
+    return found ? LevelCells::GetGroundTexture(*found, tileX, tileY) : ResourceHandle{};
+}
+
+void World::GetTileObjectInstance(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
+                                  TileObjectInstance& out) const
+{
+    Level* found = GetLevel(level);
+    if (!found) {
+        model.Reset();
+        out = {};
+        return;
+    }
+    LevelCells::GetTileObjectInstance(*found, tileX, tileY, model, out);
+}
+
+const LevelTileCell* World::GetTileDrawData(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
+                                            TileObjectInstance& out) const
+{
+    int32_t reached = WrapTileToLevel(level, tileX, tileY);
+    GetTileObjectInstance(reached, tileX, tileY, model, out);
+    Level* found = GetLevel(reached);
+    return found ? LevelCells::GetTileCell(*found, tileX, tileY) : nullptr;
+}
+
+bool World::IsLevelBelowAnother(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->hasParent;
+}
+
+const Level* World::GetTopLevel(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found ? &LevelQueries::TopLevel(*found) : nullptr;
+}
+
+std::string World::GetLevelSoundFileName(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->soundFileName : std::string();
+}
+
+std::string World::GetLevelTreasureChestName(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->treasureMapChestName : std::string();
+}
+
+std::string World::GetLevelTextFile(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->textFile : std::string();
+}
+
+std::string World::GetGateObjectName(int32_t level, int32_t gateKind, bool down) const
+{
+    if (gateKind == 1)
+        return "ObjectGate";
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->GetGateName(level, down) : std::string();
+}
+
+bool World::CanLevelBePurged(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area && found->area->canBePurged;
+}
+
+bool World::AreTrapsAllowed(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area && found->area->trapsAllowed;
+}
+
+ResourceHandle World::GetLevelMapShader(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->defaultMapShader : ResourceHandle{};
+}
+
+std::string World::GetLevelMusicName(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    if (found && found->area && !found->area->musicName.empty())
+        return found->area->musicName;
+    return musicName;
+}
+
+std::string World::GetPlayerStatusEffect(int32_t index) const
+{
+    if (index < 0 || index >= static_cast<int32_t>(playerStatusEffects.size()))
+        return {};
+    return playerStatusEffects[static_cast<size_t>(index)];
+}
+
+Level* World::FindLevelOfArea(const DatabaseEntry* areaEntry) const
+{
+    if (!areaEntry)
+        return nullptr;
+    for (const auto& level : levels) {
+        if (level->area && level->area->record == areaEntry)
+            return level.get();
+    }
+    return nullptr;
+}
+
+Level* World::PickTargetLevel(int32_t monsterLevel, float fraction, bool surfaceOnly) const
+{
+    std::vector<Level*> exact;
+    std::vector<Level*> ranged;
+    for (const auto& level : levels) {
+        const AreaDefinition* area = level->area;
+        if (!area || area->monsterChancePerBlock <= 0.0f || (surfaceOnly && level->hasParent))
+            continue;
+        if (level->monsterLevel == monsterLevel)
+            exact.push_back(level.get());
+        int32_t low = std::max(1, level->monsterLevel + area->minMonsterLevelOffset);
+        int32_t high = std::max(1, level->monsterLevel + area->maxMonsterLevelOffset);
+        if (low <= monsterLevel && monsterLevel <= high)
+            ranged.push_back(level.get());
+    }
+    const std::vector<Level*>& used = exact.empty() ? ranged : exact;
+    if (used.empty())
+        return nullptr;
+    float clamped = std::isfinite(fraction) ? std::clamp(fraction, 0.0f, 1.0f) : 0.0f;
+    size_t at = static_cast<size_t>(std::floor(static_cast<float>(used.size()) * clamped));
+    return used[std::min(at, used.size() - 1)];
+}
+
+int32_t World::RollBlockMonsters(int32_t level, int32_t blockIndex, bool always) const
+{
+    Level* found = GetLevel(level);
+    return found ? LevelQueries::RollBlockMonsters(*found, blockIndex, always) : 0;
+}
+
+int32_t World::RollBlockChests(int32_t level, int32_t blockIndex, bool always) const
+{
+    Level* found = GetLevel(level);
+    return found ? LevelQueries::RollBlockChests(*found, blockIndex, always) : 0;
+}
+
+bool World::IsBlockInBounds(int32_t level, int32_t blockX, int32_t blockY) const
+{
+    const Level* found = GetLevel(level);
+    return found && LevelQueries::IsBlockInBounds(*found, blockX, blockY);
+}
+
+bool World::IsBlockEmpty(int32_t level, int32_t blockX, int32_t blockY) const
+{
+    Level* found = GetLevel(level);
+    return !found || LevelQueries::IsBlockEmpty(*found, blockX, blockY);
+}
+
+bool World::IsBlockReachable(int32_t level, int32_t blockX, int32_t blockY) const
+{
+    Level* found = GetLevel(level);
+    return found && LevelQueries::IsBlockReachable(*found, blockX, blockY);
+}
+
+void World::AddLevelMonsterCandidate(int32_t level, MonsterType* type, float weightFactor, int32_t tag) const
+{
+    const Level* found = GetLevel(level);
+    if (found && found->area && type)
+        found->area->AddToPoolBIfKnown(type, weightFactor, tag);
+}
+
+void World::AddLevelMonsterType(int32_t level, MonsterType* type) const
+{
+    const Level* found = GetLevel(level);
+    if (found && found->area && type)
+        found->area->AddToPoolA(type);
+}
+
+bool World::GetLevelStartPosition(int32_t level, std::string_view gateName, Vector2& out) const
+{
+    const Level* found = GetLevel(level);
+    if (!found || !found->area)
+        return false;
+    out = found->area->GetStartPosition(gateName);
+    return true;
+}
+
+int32_t World::RollLevelTrapsPerBlock(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->RollTrapsPerBlock() : 0;
+}
+
+int32_t World::GetDownwardGateTarget(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found ? LevelQueries::GetDownwardGateTarget(*found) : -1;
+}
+
+bool World::IsMonsterTypeListed(int32_t level, const MonsterType* type) const
+{
+    const Level* found = GetLevel(level);
+    if (!found || !found->area || !type)
+        return false;
+    const AreaDefinition& area = *found->area;
+    return std::find(area.poolA.begin(), area.poolA.end(), type) != area.poolA.end() ||
+           std::any_of(area.poolB.begin(), area.poolB.end(), [type](const AreaPoolEntry& e) { return e.type == type; });
+}
+
+void World::GetSunColour(int32_t level, Color& out, float blend) const
+{
+    const Level* found = GetLevel(level);
+    if (!found || !found->area) {
+        out = Color{};
+        return;
+    }
+    float t = std::isfinite(blend) ? std::clamp(blend, 0.0f, 1.0f) : 0.0f;
+    const Color& day = found->area->daySunColor;
+    const Color& night = found->area->nightSunColor;
+    out = Color{day.r + (night.r - day.r) * t, day.g + (night.g - day.g) * t, day.b + (night.b - day.b) * t};
+}
+
+bool World::IsLevelValid(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area && !found->area->name.empty();
+}
+
+int32_t World::FindPathBetweenLevels(int32_t owner, const WorldPos& position)
+{
+    int32_t anchored = -1;
+    anchors.Update(owner, position, &anchored);
+    return anchored;
+}
+
+void World::FillLevelCells(int32_t level) const
+{
+    Level* found = GetLevel(level);
+    if (found && found->data)
+        found->data->tileCells.clear();
 }

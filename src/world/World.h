@@ -5,6 +5,7 @@
 #include "core/TimeStamp.h"
 #include "resources/ResourceHandle.h"
 #include "world/Level.h"
+#include "world/LevelAnchors.h"
 #include "world/WorldSize.h"
 
 #include <cstdint>
@@ -17,9 +18,14 @@
 #include <vector>
 
 class AreaDefinition;
+struct Color;
 class DatabaseEntry;
 class LayoutGrid;
+class MonsterType;
 class WorldSection;
+struct LevelTileCell;
+struct TileObjectInstance;
+struct Vector2;
 
 // The eight neighbour directions of a level, by the offset of the neighbour's origin in levels:
 // 0 (-1, +1), 1 (0, +1), 2 (+1, +1), 3 (+1, 0), 4 (+1, -1), 5 (0, -1), 6 (-1, -1), 7 (-1, 0).
@@ -137,6 +143,112 @@ public:
     int32_t GetSecretLevelCount() const { return secretLevelCount; }
     int32_t GetTreasureLevel() const { return treasureLevel; }
 
+    // ---- Anchors and generation on demand -----------------------------------------------------
+    // A new anchor (or the key's existing one) moved to the level.
+    LevelAnchor& CreateAnchor(int32_t key, int32_t level) { return anchors.Create(key, level); }
+    void CreateStartAnchor() { anchors.CreateStart(); }
+    void MoveAnchor(LevelAnchor& anchor, int32_t level) { anchors.Move(anchor, level); }
+    void UpdateAnchor(int32_t key, const WorldPos& position, int32_t* outLevel = nullptr)
+    {
+        anchors.Update(key, position, outLevel);
+    }
+    LevelAnchor* FindAnchor(int32_t key) { return anchors.Find(key); }
+    void RefLevel(int32_t level, int32_t key, bool followGates) { anchors.RefLevel(level, key, followGates); }
+    void UnrefLevel(int32_t level, int32_t key, bool followGates) { anchors.UnrefLevel(level, key, followGates); }
+    // Once per frame: advances every level whose generation is wanted, and acquires the area of
+    // an active generated level that has not got it yet.
+    void UpdateLevelGeneration();
+
+    // ---- Cells and tiles across level edges -----------------------------------------------------
+    // Whole tile (cell) coordinates outside the level are carried one step into the neighbour
+    // and shifted into its frame; the level reached, -1 when there is none.
+    int32_t WrapTileToLevel(int32_t level, int32_t& tileX, int32_t& tileY) const;
+    int32_t WrapCellToLevel(int32_t level, int32_t& cellX, int32_t& cellY) const;
+    // The movement (sight) bit of the position's cell, carried across the edge; a cell on no
+    // level is blocked.
+    bool IsCellBlocked(const WorldPos& position) const;
+    bool IsCellSightBlocked(const WorldPos& position) const;
+    // Any blocked cell within the radius, ring by ring; corners only when the radius reaches them.
+    bool IsBlockedNear(const WorldPos& position, float radius) const;
+
+    // ---- Level and area queries (a fixed default for an index outside the list) ----------------
+    // Writes the level's monster level; the area's weighted pick, null outside the list.
+    MonsterType* PickLevelMonster(int32_t level, int32_t& monsterLevel) const;
+    // The shown texture of a tile carried across edges; off the world, the asking level's
+    // area's default shader.
+    ResourceHandle GetTile(int32_t level, int32_t tileX, int32_t tileY) const;
+    // Not carried across edges; empty for a level outside the list.
+    ResourceHandle GetGroundTexture(int32_t level, int32_t tileX, int32_t tileY) const;
+    void GetTileObjectInstance(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
+                               TileObjectInstance& out) const;
+    // Carried across edges; null when no level is reached.
+    const LevelTileCell* GetTileDrawData(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
+                                         TileObjectInstance& out) const;
+    bool IsLevelBelowAnother(int32_t level) const;
+    // The top of the level's parent chain, the level itself without parent; null outside.
+    const Level* GetTopLevel(int32_t level) const;
+    WorldPos GetLevelRandomPoint(int32_t level) { return RandomPointInLevel(level); }
+    std::string GetLevelSoundFileName(int32_t level) const;
+    std::string GetLevelTreasureChestName(int32_t level) const;
+    std::string GetLevelTextFile(int32_t level) const;
+    // "ObjectGate" for a linked gate (kind 1), else the area's name for an up or down gate.
+    std::string GetGateObjectName(int32_t level, int32_t gateKind, bool down) const;
+    bool CanLevelBePurged(int32_t level) const;
+    bool AreTrapsAllowed(int32_t level) const;
+    // Referenced for the caller; empty outside the list.
+    ResourceHandle GetLevelMapShader(int32_t level) const;
+    // The area's music, else the adventure's.
+    std::string GetLevelMusicName(int32_t level) const;
+    // The index-th "PlayerStatusEffect"; empty outside the list.
+    std::string GetPlayerStatusEffect(int32_t index) const;
+    Level* FindLevelOfArea(const DatabaseEntry* areaEntry) const;
+    // A level for a quest target: the levels whose monster level is M when there are any, else
+    // those whose area's offsets put M in range; the one at floor(count x fraction).
+    Level* PickTargetLevel(int32_t monsterLevel, float fraction, bool surfaceOnly) const;
+    int32_t RollBlockMonsters(int32_t level, int32_t blockIndex, bool always) const;
+    int32_t RollBlockChests(int32_t level, int32_t blockIndex, bool always) const;
+    bool IsBlockInBounds(int32_t level, int32_t blockX, int32_t blockY) const;
+    bool IsBlockEmpty(int32_t level, int32_t blockX, int32_t blockY) const;
+    bool IsBlockReachable(int32_t level, int32_t blockX, int32_t blockY) const;
+    void AddLevelMonsterCandidate(int32_t level, MonsterType* type, float weightFactor, int32_t tag) const;
+    void AddLevelMonsterType(int32_t level, MonsterType* type) const;
+    // False (out untouched) outside the list.
+    bool GetLevelStartPosition(int32_t level, std::string_view gateName, Vector2& out) const;
+    int32_t RollLevelTrapsPerBlock(int32_t level) const;
+    int32_t GetDownwardGateTarget(int32_t level) const;
+    bool IsMonsterTypeListed(int32_t level, const MonsterType* type) const;
+    // Between the area's day and night colours by the blend (0 day, 1 night); black outside.
+    void GetSunColour(int32_t level, Color& out, float blend) const;
+
+    // ---- Names other parts of the program use for the services above ---------------------------
+    // The level a level hangs under, to the top (a quest's home level).
+    const Level* GetRootLevel(int32_t level) const { return GetTopLevel(level); }
+    // The level a new quest's target is placed on.
+    Level* PickQuestLevel(int32_t monsterLevel, float fraction, bool surfaceOnly) const
+    {
+        return PickTargetLevel(monsterLevel, fraction, surfaceOnly);
+    }
+    // Rebuilds what derives from the secret seed: the secret and treasure levels.
+    void MakeTreasureQuestText() { CreateSecretLevels(); }
+    // Asks for a level on behalf of an owner (-1: the client): the owner's anchor is made on it
+    // or moved to it.
+    void AddLevelLink(int32_t level, int32_t owner) { anchors.Create(owner, level); }
+    // Keeps the start level and its neighbours generated.
+    void CreateLevelAnchor() { CreateStartAnchor(); }
+    // Inside the list and its area has a name.
+    bool IsLevelValid(int32_t level) const;
+    // The level the owner's anchor holds after the owner moved to the position (the owner's
+    // current level, with one level of hysteresis); -1 without anchor or on no level.
+    int32_t FindPathBetweenLevels(int32_t owner, const WorldPos& position);
+    // The shader of the ground drawn under a tile; empty without one and for level -1.
+    ResourceHandle GetBlockAt(int32_t level, int32_t tileX, int32_t tileY) const
+    {
+        return GetGroundTexture(level, tileX, tileY);
+    }
+    // Every tile drawing record of the level is built again on its next use, at the ground
+    // detail of that moment.
+    void FillLevelCells(int32_t level) const;
+
     // ---- Seeds and size selection -----------------------------------------------------------
     uint32_t GetLayoutSeed() const { return layoutSeed; }
     void SetLayoutSeed(uint32_t seed) { layoutSeed = seed; }
@@ -189,6 +301,7 @@ private:
     void AssignSectionMonsterLevels(WorldSection& section, int32_t base);
     void UpdateMonsterLevelRange();
     AreaDefinition* PickSecretArea();
+    void DropSecretLevels();
     void AddDetachedLevel(AreaDefinition* area);
 
     bool active = false;
@@ -227,6 +340,9 @@ private:
     float levelWidth = 0.0f;
     float levelHeight = 0.0f;
     BlendedTextureHook blendedTextureHook;
+    LevelAnchors anchors{*this};
+    // The secret levels made from the current secret seed start at firstSecretLevel.
+    bool secretLevelsMade = false;
 };
 
 extern World* gWorld;
