@@ -16,9 +16,11 @@ class Event;
 class EventSystem;
 class Item;
 class MessageBuffer;
+class Projectile;
 class Skill;
 class StatPairList;
 class TypeRegistry;
+struct ProjectileLaunch;
 
 // An object a client sees on an entity (a sentient's status effects): its record's id and
 // an id of the instance.
@@ -179,6 +181,9 @@ public:
     void DeleteChildren();
     int32_t GetChildCount() const;
 
+    // A projectile of the record, given its ends, damage and place, added to the game and
+    // started; null when no record has the name or the table is full.
+    static Projectile* FireProjectile(std::string_view recordName, const ProjectileLaunch& launch);
     // A free spot around the entity for it, no further than five rings, else the position itself.
     static void WarpEntityNear(Entity& entity, const WorldPos& target);
     // The 31 fields every visible entity's state starts with.

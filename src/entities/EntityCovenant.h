@@ -25,6 +25,8 @@ public:
     virtual void OnMemberDied(Sentient& member) = 0;
     virtual void RecordMemberExperience(int32_t sourceLevel, int32_t kind, float multiplier) = 0;
     virtual void OnMemberGainedExperience(Sentient& member, int32_t amount) = 0;
+    // A member was damaged by the attacker (none for a trap or the world).
+    virtual void OnMemberDamaged(Entity&, Entity*, int32_t) {}
     virtual bool IsRaiding() const = 0;
     virtual bool IsBeingRaided() const = 0;
 };

@@ -146,6 +146,19 @@ public:
     // 0 (hostile) to 4 (friendliest); 2 when either is missing.
     virtual int32_t GetRelationship(const Entity* a, const Entity* b) const = 0;
 
+    // ---- Kills, trade and item kinds the game decides -----------------------------------------
+    // The game's credit for a kill to the credited sentient: quests, statistics.
+    virtual void OnKillCredit(Sentient& credited, Entity& victim) = 0;
+    // The game's handling of a death: announcements, quest and covenant notices, the respawn
+    // queue. The victim stays in the table: it leaves by its own "delete".
+    virtual void OnEntityDied(Entity& victim, Entity* killer) = 0;
+    // The game's two trade values, the price factors of item types 22 and 23.
+    virtual void GetTradeValues(float& first, float& second) const = 0;
+    // The money identifying the item costs the user.
+    virtual int32_t GetIdentifyCost(const Item& item, const Sentient& user) const = 0;
+    // The game's use of an item of type 21 (a treasure map); true when it is used up.
+    virtual bool UseMapItem(Item& item, Sentient& user) = 0;
+
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;
 };

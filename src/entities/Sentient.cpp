@@ -127,7 +127,10 @@ int32_t Sentient::Heal(int32_t amount, Entity* source, bool show)
 {
     if (maxHealth > 0 && health <= 0)
         return 0;
-    return Entity::Heal(amount, source, show);
+    int32_t gained = Entity::Heal(amount, source, show);
+    if (show)
+        RaiseHealed(source, gained);
+    return gained;
 }
 
 void Sentient::OnAttackedBy(Entity* attacker)
@@ -150,6 +153,7 @@ void Sentient::Warp(const WorldPos& target)
                 projectile->ScheduleDelete(0.0f);
     }
     Entity::Warp(target);
+    CancelAction();
 }
 
 // ---- SkillUser -----------------------------------------------------------------------------

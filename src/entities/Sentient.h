@@ -8,6 +8,7 @@
 #include "rules/SkillUser.h"
 #include "rules/StatPairList.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -27,11 +28,38 @@ constexpr int32_t kLevel = 3;
 
 // Notification codes handed to the status effects and the subclasses.
 namespace SentientNotice {
+constexpr int32_t kSkillStarting = 2;
 constexpr int32_t kActionCancelled = 3;
 constexpr int32_t kDamaged = 7;
 constexpr int32_t kDamagedOverTime = 8;
 constexpr int32_t kAttacked = 9;
 } // namespace SentientNotice
+
+// The sentient events, in their registration order.
+namespace SentientEvent {
+enum : int32_t {
+    SuccessfulHit,
+    WhenHit,
+    WhenMissed,
+    WhenKilled,
+    EnemyKilled,
+    SuccessfulKill,
+    IdentifyItem,
+    UseSkill,
+    UseEntity,
+    Attack,
+    CreateGate,
+    Resurrect,
+};
+constexpr int32_t kCount = 12;
+} // namespace SentientEvent
+
+// The kinds of the "timer %d %f %d" line: 0 clears the client's bar.
+namespace ActionTimerKind {
+constexpr int32_t kCleared = 0;
+constexpr int32_t kSkill = 1;
+constexpr int32_t kIdentify = 2;
+} // namespace ActionTimerKind
 
 // A short-lived note that another entity blocked, parried, hit ... this one; it becomes an
 // entity-state bit while it lasts.
@@ -147,6 +175,52 @@ public:
     // A player busy with an action; never for a plain sentient.
     virtual bool IsBusy() const { return false; }
 
+    // ---- Combat events and actions (SentientCombat.cpp, SentientActions.cpp) -----------------
+    // Registers the twelve sentient events in their order and the "Sentient" handler table
+    // (IdentifyItem, UseSkill, UseEntity, Attack); later calls change nothing.
+    static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
+    static int GetEventId(int32_t sentientEvent);
+    EventClass* GetEventClass() const override;
+    void RaiseWhenHit(Entity* attacker, bool flag) override;
+    void OnMissedBy(Entity* attacker, int32_t missKind) override;
+    virtual void OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool critical, bool crushing, bool deep,
+                                 bool last);
+    virtual void OnSuccessfulKill(Entity* victim);
+    virtual void OnDeath(Entity* killer);
+    // The carried effects see the event (each from its first parameter); queued, it then goes
+    // to the event system's queue unless kept.
+    virtual void ReceiveEvent(Event& event, bool queue);
+    // Who a kill of this sentient is credited to; null: the killer.
+    virtual Entity* GetKillerCredit() const { return nullptr; }
+    virtual bool IsItemTimerReady(std::string_view) const { return true; }
+    virtual void SetItemTimer(std::string_view, float) {}
+    virtual Entity* GetUseTarget() const { return nullptr; }
+    virtual void OnItemIdentified(Item*) {}
+    virtual void QueueWarpDirection() {}
+    // A player with a home starts its way home; none for a plain sentient.
+    virtual bool StartTeleportHome() { return false; }
+    // The disappearing effect of an item used with "Disappear"; none for a plain sentient.
+    virtual void Disappear() {}
+    // The entity must be a Sentient's: raises "EnemyBuffed" unless the other is itself.
+    void RaiseBuffed(Entity* other, uint32_t value);
+    void Attack();
+    bool StartSkillUse(int32_t skillId, float castTime, Entity* target, bool showTimer, int32_t extra);
+    void StartIdentifyItem(Item* item, float seconds);
+    bool StartTimedEvent(int eventId, int32_t kind, float seconds);
+    void CancelAction();
+    void CancelUseEntity();
+    void CancelAllActions();
+    void UseEntityByNumber(int32_t number);
+    Skill* GetSkill(int32_t skillId) const;
+    void UseSkillOn(int32_t skillId, Entity* target);
+    // The worn items onto the ground at the sentient, slot by slot; undroppable items stay, and
+    // nothing drops for kind 15 toward a vendor.
+    void DropEquipment(int32_t kind, Entity* other);
+    void DropEquipped(int32_t slot, int32_t kind, Entity* other);
+    virtual bool IsVendor() const { return false; }
+    // A set bonus holds while at least two worn items name it as their partial or full bonus.
+    bool MeetsSetBonus(const DatabaseEntry* bonus) const;
+
     // ---- Stats and class ----------------------------------------------------------------------
     void RecalculateStats(bool refill);
     void SetClass(int32_t classIndex, bool quiet);
@@ -219,13 +293,23 @@ public:
     Color sentientLightColor;
 
 private:
+    void OnIdentifyItemEvent(Event& event);
+    void OnUseSkillEvent(Event& event);
+    void OnUseEntityEvent(Event& event);
+    void OnAttackEvent(Event& event);
+    void RaiseHealed(Entity* healer, int32_t amount);
+    // Cancels the pending UseEntity, IdentifyItem, CreateGate and Resurrect actions.
+    void CancelPendingKinds();
+    void QueueTimerLine(float seconds, int32_t kind) const;
     void ComputeStats(int32_t pass, bool refill);
     void ComputeDerivedStats(bool refill);
     void ApplyStatModifiers(int32_t stat, int32_t pass);
     bool IsStatModifiable(int32_t stat, int32_t pass) const;
     int32_t ComputeAttackSpeed() const;
     void ApplyFlatDamageModifiers(int32_t kind, StatPairList& table) const;
-    void ApplyPercentDamageModifiers(StatPairList& table) const;
+    void ApplyPercentDamageModifiers(const Skill* skill, StatPairList& table) const;
+    // The equipment's and the skills' shares of every stat, once per recomputation.
+    void GatherModifierShares();
     void AddEffectDamage(int32_t kind, StatPairList& table) const;
     void RegenerateHealth();
     void RegeneratePower();
@@ -244,4 +328,8 @@ private:
     std::vector<CombatRecord> combatRecords;
     StatPairList damageList;
     int32_t nextEffectInstance = 1;
+    // By pass 0 and 1 (the item stat kinds), and the skills' flat and percentage shares.
+    std::array<std::array<int32_t, kStatCount>, 2> itemShares{};
+    std::array<int32_t, kStatCount> skillShares{};
+    std::array<float, kStatCount> skillMults{};
 };

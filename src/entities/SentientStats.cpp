@@ -7,10 +7,14 @@
 #include "core/RandomSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
 #include "entities/StatusEffect.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillBase.h"
+#include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
 
 #include <algorithm>
@@ -34,6 +38,11 @@ bool SentientIsAttribute(int32_t stat)
     return stat >= CharacterStat::Strength && stat <= CharacterStat::Spirit;
 }
 
+int32_t SentientAddSaturated(int64_t a, int64_t b)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
+}
+
 int32_t SentientRandomRound(float x)
 {
     return gRandomSystem ? gRandomSystem->RandomRound(x) : static_cast<int32_t>(x);
@@ -45,6 +54,7 @@ int32_t SentientRandomRound(float x)
 
 void Sentient::RecalculateStats(bool refill)
 {
+    GatherModifierShares();
     for (int32_t pass = 0; pass < kStatPasses; ++pass)
         ComputeStats(pass, refill);
     maxHealth = stats.Get(CharacterStat::MaxHealth);
@@ -66,6 +76,17 @@ void Sentient::RecalculateStats(bool refill)
     scale = size == 100 ? 1.0f : static_cast<float>(size) / 100.0f;
     if (EntityCovenant* covenant = GetCovenant())
         covenant->RecomputeTotals();
+}
+
+void Sentient::GatherModifierShares()
+{
+    for (int32_t kind = 0; kind < 2; ++kind) {
+        itemShares[static_cast<size_t>(kind)].fill(0);
+        Item::AddEquipmentStats(*inventory, kind, itemShares[static_cast<size_t>(kind)]);
+    }
+    skillShares.fill(0);
+    skillMults.fill(0.0f);
+    skillList->AddStatTotals(*this, skillShares, skillMults);
 }
 
 void Sentient::ComputeStats(int32_t pass, bool refill)
@@ -169,7 +190,7 @@ void Sentient::ApplyStatModifiers(int32_t stat, int32_t pass)
         return;
     int32_t value = stats.Get(stat);
     if (pass == kPercentPass) {
-        float sum = 0.0f;
+        float sum = skillMults[static_cast<size_t>(stat)];
         for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
             sum += effect->GetStatMult(stat);
         float scaled = std::ceil(static_cast<float>(value) * SentientPercentFactor(sum));
@@ -177,8 +198,10 @@ void Sentient::ApplyStatModifiers(int32_t stat, int32_t pass)
         return;
     }
     ClassStatBonus(stat, value, pass);
+    value = SentientAddSaturated(value, itemShares[static_cast<size_t>(pass)][static_cast<size_t>(stat)]);
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
         effect->GetStatChange(stat, value, pass);
+    value = SentientAddSaturated(value, skillShares[static_cast<size_t>(stat)]);
     if (const EntityCovenant* covenant = GetCovenant())
         covenant->ModifyMemberStat(stat, value, pass);
     stats.Set(stat, value);
@@ -357,14 +380,19 @@ float Sentient::GetDynamicStat(int32_t index, const Skill* skill) const
     return base;
 }
 
-void Sentient::ApplyDynamicStat(int32_t index, const Skill*, float& value) const
+void Sentient::ApplyDynamicStat(int32_t index, const Skill* skill, float& value) const
 {
-    // The skills' own shares join these passes with the skills' rules.
     if (index < 0 || index >= DynamicStat::kCount) {
         DebugSystem::Print(3, "Dynamic stat index %d out of range\n", index);
         return;
     }
-    float sum = 0.0f;
+    const SkillDefinition* own = skill ? skill->definition : nullptr;
+    if (own)
+        value += own->GetDynamicStatChangeAtLevel(index, skill->GetLevel());
+    skillList->AddDynamicStatChange(*this, index, skill, value);
+    float sum = skillList->GetDynamicStatMult(*this, index, skill);
+    if (own)
+        sum += own->GetDynamicStatMultAtLevel(index, skill->GetLevel());
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
         if (effect->IsExpired())
             continue;
@@ -387,7 +415,8 @@ void Sentient::GetDefendingDynamicStat(int32_t index, float& value) const
         DebugSystem::Print(3, "Dynamic stat index %d out of range\n", index);
         return;
     }
-    float sum = 0.0f;
+    skillList->AddDefendingDynamicStatChange(*this, index, value);
+    float sum = skillList->GetDefendingDynamicStatMult(*this, index);
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
         if (effect->IsExpired())
             continue;
@@ -413,7 +442,7 @@ void Sentient::BuildDamageList(const Skill* skill, StatPairList& table)
 {
     GetUnarmedDamage(table);
     AddExtraDamage(table);
-    ApplyPercentDamageModifiers(table);
+    ApplyPercentDamageModifiers(skill, table);
     ApplyFlatDamageModifiers(3, table);
     if (skill) {
         float extra = 0.0f;
@@ -431,7 +460,7 @@ void Sentient::BuildDamageList(const Skill* skill, StatPairList& table)
 
 void Sentient::ApplyFlatDamageModifiers(int32_t kind, StatPairList& table) const
 {
-    // The equipped items' and the skills' shares come with their own rules.
+    Item::BuildWeaponDamage(*inventory, table, kind);
     if (kind != 1)
         return;
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
@@ -444,10 +473,13 @@ void Sentient::ApplyFlatDamageModifiers(int32_t kind, StatPairList& table) const
     }
 }
 
-void Sentient::ApplyPercentDamageModifiers(StatPairList& table) const
+void Sentient::ApplyPercentDamageModifiers(const Skill* skill, StatPairList& table) const
 {
     for (int32_t type = 0; type < DamageType::kCount; ++type) {
         float sum = type == DamageType::Physical ? GetStrengthDamageMultiplier() : 0.0f;
+        sum += skillList->GetDamageMult(*this, type);
+        if (skill && skill->definition)
+            sum += skill->definition->GetDamageMultAtLevel(type, skill->GetLevel());
         for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
             if (effect->IsExpired())
                 continue;

@@ -1,7 +1,99 @@
-// Skill -- a skill known by a host entity.
+// Skill -- a skill known by a host entity: its use check with the refusals, its use in stages, its cooldown, its use-check gate and its passive share.
 #pragma once
 
+#include "core/RandomTimer.h"
 #include "rules/skills/SkillBase.h"
 
-// The host's use of skills (targets, effects, projectiles) comes with combat and skills.
-class Skill : public SkillBase {};
+#include <cstdint>
+
+class Entity;
+class Sentient;
+
+// The answers of the use check; every code but Ok, Refused and Busy tells a player user why.
+namespace SkillUseResult {
+enum : int32_t {
+    Ok,
+    Refused,
+    Busy,
+    Dead,
+    NotKnown,
+    NotReady,
+    NoPower,
+    NeedEnemy,
+    NotInCombat,
+    OutOfRange,
+    MissingState,
+    Blocked,
+    Requirements,
+    CantSee,
+    Watched,
+};
+constexpr int32_t kCount = 15;
+} // namespace SkillUseResult
+
+// What an execution did.
+namespace SkillExecution {
+enum : int32_t { Failed = 0, Executed = 1, Deferred = 2, Nothing = 3 };
+} // namespace SkillExecution
+
+// The stages of a use: a new request, a cast that has run out, the animation's "skillMarker".
+namespace SkillStage {
+enum : int32_t { Request = 0, CastDone = 1, Marker = 2 };
+} // namespace SkillStage
+
+class Skill : public SkillBase {
+public:
+    static constexpr float kSoundRadius = 200.0f;
+
+    // The cooldown, the use-check gate, and a passive skill's effect kept on its owner.
+    void Update(float seconds) override;
+    void SetOwner(SkillUser* newOwner) override;
+    // Run for each level 1 .. the skill's level when the owner applies its skill levels.
+    virtual void ApplyLevel(int32_t level);
+
+    // "Power" at the level, through the user's PowerNeeded; 0 for a user flagged SkillMarked.
+    int32_t GetPowerCost(const Sentient* user) const;
+    // "CastTime" at the level, through the user's CastTime.
+    float GetCastTime(const Sentient* user) const;
+    // A skill with a cast time at its level.
+    bool IsSpell() const;
+    // The definition's record id; -1 without one.
+    int32_t GetRecordId() const;
+
+    int32_t CheckUse(Sentient* user, Entity* target, int32_t stage, bool force) const;
+    // A player user is told the refusal; nobody else is.
+    void SendRefusal(Sentient* user, int32_t code) const;
+    void Use(Sentient* user, Entity* target, int32_t stage, bool force);
+    // A SkillExecution value.
+    int32_t Execute(Sentient* user, Entity* target, int32_t stage, bool force);
+    bool IsValidTarget(const Entity* candidate) const;
+    // The skill's own range and sight cone, for its attacks.
+    bool IsTargetInReach(const Entity* user, const Entity* target) const;
+    // The owner has the skill and its equipment: its passive values count.
+    bool IsActiveFor(const Sentient& user) const;
+    bool HasSkill(const Sentient& user) const;
+    // Holds the skill back for UseCheckTime +-10% when that is above 0.
+    void RestartUseCheck();
+
+    // The effects of an execution. Enemy and friendly effects report whether they found anyone.
+    virtual bool ApplyToEnemies(Sentient& user, Entity* target);
+    virtual bool ApplyToAllies(Sentient& user, Entity* target);
+    virtual void ApplyFurtherEffects(Sentient& user, Entity* resolvedTarget);
+
+    float priority = 0.0f;
+    RandomTimer useCheckTimer;
+    bool armed = true;
+    Sentient* ownerSentient = nullptr;
+
+private:
+    bool IsPlayerUser(const Sentient* user) const;
+    bool CanSeeTarget(const Sentient& user, const Entity* target) const;
+    bool IsAnchorBlocked(const Sentient& user) const;
+    int32_t CheckReadiness(const Sentient& user, const Entity* target, int32_t stage) const;
+    int32_t CheckRequirements(const Sentient& user, const Entity* target) const;
+    void FinishUse(Sentient* user, int32_t result, int32_t stage);
+    int32_t Defer(Sentient& user, Entity* target, int32_t phase);
+    int32_t Perform(Sentient& user, Entity* target, Entity* resolved);
+    void UpdateUseCheckGate(float seconds);
+    void KeepPassiveEffect();
+};

@@ -1,9 +1,36 @@
-// SkillList -- the skills of a host entity, made as host Skills.
+// SkillList -- the skills of a host entity, made as host Skills, and the passive shares of its active skills in stats, dynamic stats and damage.
 #pragma once
 
+#include "core/EngineEnums.h"
 #include "rules/skills/SkillListBase.h"
 
+#include <array>
+#include <cstdint>
+
+class Sentient;
+class Skill;
+
+// A skill counts for these sums when its owner has it and wears what it needs; its values are
+// those of its level.
 class SkillList : public SkillListBase {
+public:
+    // Flat changes and percentages of every stat, for one recomputation of the owner's stats:
+    // flat only from skills that do not give their changes on raising.
+    void AddStatTotals(const Sentient& owner, std::array<int32_t, CharacterStat::Num>& flat,
+                       std::array<float, CharacterStat::Num>& mult) const;
+    // "DynamicStatChange" of the passive skills that enhance the skill (any skill without one);
+    // for ExtraDamage also the power above the cost times "DamagePerExtraRage".
+    void AddDynamicStatChange(const Sentient& owner, int32_t index, const Skill* used, float& value) const;
+    float GetDynamicStatMult(const Sentient& owner, int32_t index, const Skill* used) const;
+    void AddDefendingDynamicStatChange(const Sentient& owner, int32_t index, float& value) const;
+    float GetDefendingDynamicStatMult(const Sentient& owner, int32_t index) const;
+    // The damage percentage of a type over the active skills.
+    float GetDamageMult(const Sentient& owner, int32_t damageType) const;
+    bool HasActiveSkillOfItemKind(const Sentient& owner, int32_t kind) const;
+
 protected:
     std::unique_ptr<SkillBase> CreateSkill() override;
+
+private:
+    const Skill* ActiveAt(const Sentient& owner, size_t i) const;
 };

@@ -6,6 +6,7 @@
 #include "core/EventSystem.h"
 #include "core/Vector.h"
 #include "entities/Entity.h"
+#include "entities/Sentient.h"
 
 #include <algorithm>
 
@@ -201,4 +202,27 @@ EntityCovenant* FakeGameServices::GetCovenant(int32_t index) const
 int32_t FakeGameServices::GetRelationship(const Entity* a, const Entity* b) const
 {
     return a && b ? relationship : 2;
+}
+
+void FakeGameServices::OnKillCredit(Sentient& credited, Entity&)
+{
+    Notice("credit " + std::to_string(credited.entityNumber));
+}
+
+void FakeGameServices::OnEntityDied(Entity& victim, Entity*)
+{
+    Notice("died " + std::to_string(victim.entityNumber));
+}
+
+bool FakeGameServices::UseMapItem(Item&, Sentient& user)
+{
+    Notice("map " + std::to_string(user.entityNumber));
+    return mapUsedUp;
+}
+
+void FakeGameServices::Notice(const std::string& text)
+{
+    notices.push_back(text);
+    if (onNotice)
+        onNotice(text);
 }

@@ -49,6 +49,15 @@ public:
     std::unique_ptr<Item> GenerateItem(const DatabaseEntry*, int32_t) override { return nullptr; }
     EntityCovenant* GetCovenant(int32_t index) const override;
     int32_t GetRelationship(const Entity* a, const Entity* b) const override;
+    void OnKillCredit(Sentient& credited, Entity& victim) override;
+    void OnEntityDied(Entity& victim, Entity* killer) override;
+    void GetTradeValues(float& first, float& second) const override
+    {
+        first = tradeValues[0];
+        second = tradeValues[1];
+    }
+    int32_t GetIdentifyCost(const Item&, const Sentient&) const override { return identifyCost; }
+    bool UseMapItem(Item&, Sentient& user) override;
 
     int32_t CountPendingActions() const;
 
@@ -68,6 +77,13 @@ public:
     float experienceLoss = 0.0f;
     float combatEventTime = 2.0f;
     int32_t gridMoves = 0;
+    // What the game was told, in order: "credit <number>", "died <number>", "map <number>".
+    std::vector<std::string> notices;
+    // Called with each notice as it arrives, for tests that look at the world at that moment.
+    std::function<void(const std::string&)> onNotice;
+    std::array<float, 2> tradeValues{1.0f, 1.0f};
+    int32_t identifyCost = 0;
+    bool mapUsedUp = false;
     double now = 0.0;
 
 private:
@@ -79,6 +95,7 @@ private:
     };
 
     void Deliver(TimedAction& action);
+    void Notice(const std::string& text);
     void FreeAction(TimedAction& action);
 
     std::array<Entity*, kMaxEntities> slots{};

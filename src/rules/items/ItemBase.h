@@ -123,6 +123,8 @@ public:
     DamageRange GetDamage(int32_t damageType) const;
     // The computed value of a CharacterStat (index-tested against the list).
     int32_t GetIntAt(int32_t stat) const { return stats.Get(stat); }
+    // Every computed stat value, by CharacterStat.
+    const IntArray& GetStatValues() const { return stats; }
 
     bool IsStackable() const { return GetMaxStack() > 1; }
     // Same definition, both stackable, neither carrying affixes.
