@@ -120,9 +120,11 @@ bool Item::Use(Sentient* user)
         return false;
     if (definition->itemRequirement != ItemRequirement::None && !user->KnowsSkill(definition->itemRequirement))
         return false;
-    if (!user->IsItemTimerReady(definition->itemTimer))
+    // The timer is named by its number ("ItemTimer 1").
+    int32_t timer = definition->GetEntry() ? definition->GetEntry()->GetInt("ItemTimer") : 0;
+    if (!user->IsItemTimerReady(timer))
         return false;
-    user->SetItemTimer(definition->itemTimer, definition->itemTimerTime);
+    user->SetItemTimer(timer, definition->itemTimerTime);
     RestoreHealthAndPower(*user);
     if (definition->statusEffectRecord) {
         int32_t level = definition->statusEffectUseLevel ? definition->itemLevel : 1;

@@ -190,13 +190,6 @@ public:
     // The carried effects see the event (each from its first parameter); queued, it then goes
     // to the event system's queue unless kept.
     virtual void ReceiveEvent(Event& event, bool queue);
-    // Who a kill of this sentient is credited to; null: the killer.
-    virtual Entity* GetKillerCredit() const { return nullptr; }
-    virtual bool IsItemTimerReady(std::string_view) const { return true; }
-    virtual void SetItemTimer(std::string_view, float) {}
-    virtual Entity* GetUseTarget() const { return nullptr; }
-    virtual void OnItemIdentified(Item*) {}
-    virtual void QueueWarpDirection() {}
     // A player with a home starts its way home; none for a plain sentient.
     virtual bool StartTeleportHome() { return false; }
     // The disappearing effect of an item used with "Disappear"; none for a plain sentient.
