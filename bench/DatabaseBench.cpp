@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kRecords = 20000;
-constexpr int kFiles = 4;
+constexpr int kDatabaseFiles = 4;
 constexpr int kTemplates = 100;
 
 const char* const kTypes[] = {"Item", "Actor", "Skill", "StatusEffect", "MonsterType", "Object"};
@@ -47,7 +47,7 @@ std::string MakeTemplates()
     return text;
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& text)
+void WriteDatabaseFile(const std::filesystem::path& path, const std::string& text)
 {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
@@ -62,13 +62,13 @@ public:
         root = mkdtemp(pattern.data()) ? pattern : std::string();
         std::filesystem::path database = std::filesystem::path(root) / "Assets" / "Database";
         std::string list = "templates.dbr\n";
-        WriteFile(database / "templates.dbr", MakeTemplates());
-        for (int file = 0; file < kFiles; ++file) {
+        WriteDatabaseFile(database / "templates.dbr", MakeTemplates());
+        for (int file = 0; file < kDatabaseFiles; ++file) {
             std::string name = "records" + std::to_string(file) + ".dbr";
-            WriteFile(database / name, MakeRecords(file * (kRecords / kFiles), kRecords / kFiles));
+            WriteDatabaseFile(database / name, MakeRecords(file * (kRecords / kDatabaseFiles), kRecords / kDatabaseFiles));
             list += name + "\n";
         }
-        WriteFile(database / "database.dbl", list);
+        WriteDatabaseFile(database / "database.dbl", list);
     }
 
     ~GeneratedGame()
@@ -80,14 +80,14 @@ public:
     std::string root;
 };
 
-struct BenchWorld {
-    BenchWorld() : files(game.root)
+struct DatabaseBenchWorld {
+    DatabaseBenchWorld() : files(game.root)
     {
         files.SetRootFolders("Assets");
         gDebugSystem = &debug;
         gFileSystem = &files;
     }
-    ~BenchWorld() { gFileSystem = nullptr; }
+    ~DatabaseBenchWorld() { gFileSystem = nullptr; }
 
     DebugSystem debug;
     GeneratedGame game;
@@ -96,7 +96,7 @@ struct BenchWorld {
 
 void DatabaseLoad20000(benchmark::State& state)
 {
-    BenchWorld world;
+    DatabaseBenchWorld world;
     Database database;
     for (auto _ : state) {
         database.Load();
@@ -109,7 +109,7 @@ void DatabaseLoad20000(benchmark::State& state)
 
 void DatabaseFieldReads(benchmark::State& state)
 {
-    BenchWorld world;
+    DatabaseBenchWorld world;
     Database database;
     database.Load();
     std::vector<std::string> skills;

@@ -26,19 +26,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The game folder of the tests, or the one beside this source file.
-fs::path GameFolder()
+// The game folder of the tests, or the one this build staged.
+fs::path ModelBenchGameFolder()
 {
     if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
         return folder;
-    return fs::path(__FILE__).parent_path().parent_path() / "game";
+    return EMBERLODE_STAGED_GAME_DIR;
 }
 
 // The engine systems the models stand on, over the shipped game folder, installed while a
 // benchmark runs; each load starts from an empty resource manager and shader system.
 class ModelBenchWorld {
 public:
-    ModelBenchWorld() : platform((fs::temp_directory_path() / "emberlode-modelbench").string()), files(GameFolder().string())
+    ModelBenchWorld() : platform((fs::temp_directory_path() / "emberlode-modelbench").string()), files(ModelBenchGameFolder().string())
     {
         saved = {gDebugSystem, gPlatformSystem, gFileSystem, gCommandSystem, gUserVarSystem};
         gDebugSystem = &debug;

@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFiles = 2000;
+constexpr int kResourceFiles = 2000;
 
 std::string FileName(const char* folder, int index)
 {
@@ -41,7 +41,7 @@ bool WriteArchive(const fs::path& path)
     if (!zip)
         return false;
     bool ok = true;
-    for (int i = 0; i < kFiles && ok; ++i) {
+    for (int i = 0; i < kResourceFiles && ok; ++i) {
         std::string name = FileName("zipped", i);
         std::string text = FileText(i);
         zip_fileinfo info{};
@@ -54,13 +54,13 @@ bool WriteArchive(const fs::path& path)
 }
 
 // The engine systems the manager stands on, over a game folder made once for every run.
-class BenchWorld {
+class ResourceManagerBenchWorld {
 public:
-    BenchWorld()
+    ResourceManagerBenchWorld()
     {
         std::string pattern = (fs::temp_directory_path() / "emberlode-resbench-XXXXXX").string();
         root = mkdtemp(pattern.data()) ? pattern : std::string();
-        for (int i = 0; i < kFiles; ++i) {
+        for (int i = 0; i < kResourceFiles; ++i) {
             fs::path path = fs::path(root) / "Assets" / FileName("loose", i);
             fs::create_directories(path.parent_path());
             std::ofstream(path, std::ios::binary) << FileText(i);
@@ -75,7 +75,7 @@ public:
         gCommandSystem = new CommandSystem();
         gUserVarSystem = new UserVarSystem();
     }
-    ~BenchWorld()
+    ~ResourceManagerBenchWorld()
     {
         delete gUserVarSystem;
         delete gCommandSystem;
@@ -90,9 +90,9 @@ public:
     bool archiveWritten = false;
 };
 
-BenchWorld& World()
+ResourceManagerBenchWorld& ResourceManagerWorld()
 {
-    static BenchWorld world;
+    static ResourceManagerBenchWorld world;
     return world;
 }
 
@@ -100,7 +100,7 @@ BenchWorld& World()
 // thread spends blocked on the loader.
 void LoadTextResources(benchmark::State& state, const char* folder)
 {
-    if (!World().archiveWritten) {
+    if (!ResourceManagerWorld().archiveWritten) {
         state.SkipWithError("could not build the archive");
         return;
     }
@@ -110,11 +110,11 @@ void LoadTextResources(benchmark::State& state, const char* folder)
         state.PauseTiming();
         gResourceManager = new ResourceManager();
         gResourceManager->Init();
-        std::vector<ResourceHandle> handles(kFiles);
+        std::vector<ResourceHandle> handles(kResourceFiles);
         state.ResumeTiming();
 
         Clock::time_point start = Clock::now();
-        for (int i = 0; i < kFiles; ++i)
+        for (int i = 0; i < kResourceFiles; ++i)
             gResourceManager->Load(FileName(folder, i), handles[static_cast<size_t>(i)]);
         Clock::time_point queued = Clock::now();
         uint64_t bytes = 0;
@@ -132,7 +132,7 @@ void LoadTextResources(benchmark::State& state, const char* folder)
     }
     state.counters["wall_ms"] = benchmark::Counter(wallSeconds * 1000, benchmark::Counter::kAvgIterations);
     state.counters["blocked_ms"] = benchmark::Counter(blockedSeconds * 1000, benchmark::Counter::kAvgIterations);
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kFiles);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kResourceFiles);
 }
 
 void ResourceManagerLoadFromFolder(benchmark::State& state)

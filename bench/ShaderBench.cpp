@@ -15,18 +15,18 @@
 
 namespace {
 
-// The game folder of the tests, or the one beside this source file.
-std::filesystem::path GameFolder()
+// The game folder of the tests, or the one this build staged.
+std::filesystem::path ShaderBenchGameFolder()
 {
     if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
         return folder;
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "game";
+    return EMBERLODE_STAGED_GAME_DIR;
 }
 
 std::vector<std::string> ReadShippedShaders()
 {
     std::vector<std::string> texts;
-    std::filesystem::path folder = GameFolder() / "Assets" / "Shaders";
+    std::filesystem::path folder = ShaderBenchGameFolder() / "Assets" / "Shaders";
     if (!std::filesystem::is_directory(folder))
         return texts;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -67,7 +67,7 @@ BENCHMARK(ShaderParseShipped);
 // The start-up road: the folder listed, every file read and parsed.
 void ShaderLoadShippedFiles(benchmark::State& state)
 {
-    std::filesystem::path game = GameFolder();
+    std::filesystem::path game = ShaderBenchGameFolder();
     std::filesystem::path user = std::filesystem::temp_directory_path() / "emberlode_shader_bench";
     DebugSystem debug;
     gDebugSystem = &debug;

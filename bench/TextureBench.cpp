@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kTextures = 200;
 constexpr int kSide = 128;
 
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+void WriteTextureFile(const fs::path& path, const std::vector<uint8_t>& bytes)
 {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
@@ -69,13 +69,13 @@ public:
             int bytesPerPixel = i % 2 == 0 ? 3 : 4;
             std::vector<uint8_t> pixels = TexturePixels(i, bytesPerPixel);
             fs::path base = fs::path(root) / "Assets" / ("Textures/t" + std::to_string(i));
-            WriteFile(base.string() + ".tga", EncodeTga(kSide, kSide, bytesPerPixel, pixels.data()));
+            WriteTextureFile(base.string() + ".tga", EncodeTga(kSide, kSide, bytesPerPixel, pixels.data()));
             TextureRtx chain;
             chain.SetSource(pixels.data(), kSide, kSide, bytesPerPixel);
             chain.BuildMipChain();
-            WriteFile(base.string() + ".rtx", chain.Encode());
+            WriteTextureFile(base.string() + ".rtx", chain.Encode());
             DxtMode mode = bytesPerPixel == 3 ? DxtMode::kDxt1 : DxtMode::kDxt5;
-            WriteFile(base.string() + ".ctx", TextureCtx::Encode(chain.GetChain(), kSide, kSide, chain.GetLevelCount(),
+            WriteTextureFile(base.string() + ".ctx", TextureCtx::Encode(chain.GetChain(), kSide, kSide, chain.GetLevelCount(),
                                                                  bytesPerPixel, mode));
         }
         platform = std::make_unique<PosixPlatformSystem>(root + "/User");
@@ -93,7 +93,7 @@ public:
     std::unique_ptr<PosixFileSystem> files;
 };
 
-TextureBenchWorld& World()
+TextureBenchWorld& TextureWorld()
 {
     static TextureBenchWorld world;
     return world;
@@ -108,8 +108,8 @@ public:
     {
         if (!gDebugSystem)
             gDebugSystem = &ownDebug;
-        gPlatformSystem = World().platform.get();
-        gFileSystem = World().files.get();
+        gPlatformSystem = TextureWorld().platform.get();
+        gFileSystem = TextureWorld().files.get();
         gCommandSystem = &ownCommands;
         gUserVarSystem = &ownVars;
         device = std::make_unique<NullGraphicsDevice>();
@@ -171,7 +171,7 @@ void LoadTextures(benchmark::State& state, const char* extension)
         state.ResumeTiming();
     }
     for (int i = 0; i < kTextures; ++i)
-        bytes += fs::file_size(fs::path(World().root) / "Assets" / ("Textures/t" + std::to_string(i) + "." + extension));
+        bytes += fs::file_size(fs::path(TextureWorld().root) / "Assets" / ("Textures/t" + std::to_string(i) + "." + extension));
     state.counters["blocked_ms"] = benchmark::Counter(blockedSeconds * 1000, benchmark::Counter::kAvgIterations);
     state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kTextures);

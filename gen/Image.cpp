@@ -6,7 +6,7 @@
 
 namespace {
 
-uint8_t ToByte(float value)
+uint8_t ImageToByte(float value)
 {
     return static_cast<uint8_t>(std::clamp(static_cast<int>(std::floor(value * 255.0f + 0.5f)), 0, 255));
 }
@@ -69,11 +69,11 @@ std::vector<uint8_t> Image::ToTarga() const
     for (int y = height - 1; y >= 0; --y) {
         for (int x = 0; x < width; ++x) {
             const Color& color = pixels[static_cast<size_t>(y) * width + x];
-            out.push_back(ToByte(color.b));
-            out.push_back(ToByte(color.g));
-            out.push_back(ToByte(color.r));
+            out.push_back(ImageToByte(color.b));
+            out.push_back(ImageToByte(color.g));
+            out.push_back(ImageToByte(color.r));
             if (withAlpha)
-                out.push_back(ToByte(color.a));
+                out.push_back(ImageToByte(color.a));
         }
     }
     return out;

@@ -722,7 +722,7 @@ std::vector<Clip> StillClips()
 
 // ---- Textures of the creatures' skins, 64 x 64: a cloth or hide colour with grain and bands.
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
+uint32_t ModelNoiseHash(uint32_t x, uint32_t y, uint32_t seed)
 {
     uint32_t h = x * 0x9E3779B1u ^ y * 0x85EBCA77u ^ seed * 0xC2B2AE3Du;
     h ^= h >> 15;
@@ -736,7 +736,7 @@ Image SkinTexture(const Color& base, const Color& band, uint32_t seed)
     Image image(64, 64, false);
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
-            float grain = static_cast<float>(Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed) & 0xFF) / 255.0f;
+            float grain = static_cast<float>(ModelNoiseHash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed) & 0xFF) / 255.0f;
             Color color = (y / 8) % 4 == 3 ? band : base;
             image.Set(x, y, Scale(color, 0.85f + 0.3f * grain));
         }

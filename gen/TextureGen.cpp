@@ -13,7 +13,7 @@ namespace {
 
 // ---- Noise that tiles: lattice values wrap with the period, so a tile meets itself seamlessly.
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
+uint32_t TextureNoiseHash(uint32_t x, uint32_t y, uint32_t seed)
 {
     uint32_t h = x * 0x8DA6B343u ^ y * 0xD8163841u ^ seed * 0xCB1AB31Fu;
     h ^= h >> 13;
@@ -24,7 +24,7 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed)
 
 float HashUnit(uint32_t x, uint32_t y, uint32_t seed)
 {
-    return static_cast<float>(Hash(x, y, seed) & 0xFFFF) / 65535.0f;
+    return static_cast<float>(TextureNoiseHash(x, y, seed) & 0xFFFF) / 65535.0f;
 }
 
 float SmoothStep(float t)

@@ -31,7 +31,7 @@ constexpr size_t kTextChunkBytes = 64 * 1024;
 
 enum ResolveState : uint8_t { kUnvisited, kVisiting, kDone };
 
-char LowerAscii(char c)
+char DatabaseLowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -185,7 +185,7 @@ size_t Database::NoCaseHash::operator()(std::string_view text) const
     // FNV-1a over the lower-cased bytes.
     size_t hash = 14695981039346656037ull;
     for (char c : text) {
-        hash ^= static_cast<unsigned char>(LowerAscii(c));
+        hash ^= static_cast<unsigned char>(DatabaseLowerAscii(c));
         hash *= 1099511628211ull;
     }
     return hash;

@@ -10,7 +10,7 @@ namespace {
 
 constexpr size_t kFormatBufferBytes = 1024;
 
-char LowerAscii(char c)
+char StringUtilLowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -122,15 +122,15 @@ std::string StringToLower(std::string_view text)
 void StringToLowerInPlace(std::string& text)
 {
     for (char& c : text)
-        c = LowerAscii(c);
+        c = StringUtilLowerAscii(c);
 }
 
 int StringCompareNoCase(std::string_view a, std::string_view b)
 {
     size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
-        unsigned char ca = static_cast<unsigned char>(LowerAscii(a[i]));
-        unsigned char cb = static_cast<unsigned char>(LowerAscii(b[i]));
+        unsigned char ca = static_cast<unsigned char>(StringUtilLowerAscii(a[i]));
+        unsigned char cb = static_cast<unsigned char>(StringUtilLowerAscii(b[i]));
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
@@ -177,7 +177,7 @@ uint32_t HashStringNoCase(std::string_view text)
 {
     uint32_t sum = 0;
     for (char c : text)
-        sum += static_cast<uint32_t>(static_cast<signed char>(LowerAscii(c)));
+        sum += static_cast<uint32_t>(static_cast<signed char>(StringUtilLowerAscii(c)));
     return sum;
 }
 

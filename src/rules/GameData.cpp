@@ -28,7 +28,7 @@ GameData* gGameData = nullptr;
 namespace {
 
 template <class T, size_t N>
-T At(const std::array<T, N>& table, int32_t index, T fallback, const char* what)
+T GameDataAt(const std::array<T, N>& table, int32_t index, T fallback, const char* what)
 {
     if (index >= 0 && static_cast<size_t>(index) < N)
         return table[static_cast<size_t>(index)];
@@ -36,7 +36,7 @@ T At(const std::array<T, N>& table, int32_t index, T fallback, const char* what)
     return fallback;
 }
 
-const std::string kNoText;
+const std::string kGameDataNoText;
 
 } // namespace
 
@@ -70,7 +70,7 @@ std::string GameData::GetNameById(std::string_view key) const
 const std::string& GameData::GetTextFontName(int32_t n) const
 {
     if (tuning.fonts.empty())
-        return kNoText;
+        return kGameDataNoText;
     if (n < 0 || static_cast<size_t>(n) >= tuning.fonts.size())
         n = 0;
     return tuning.fonts[static_cast<size_t>(n)];
@@ -78,7 +78,7 @@ const std::string& GameData::GetTextFontName(int32_t n) const
 
 int32_t GameData::GetAttributeCap(int32_t attribute) const
 {
-    return At(tuning.attributeCap, attribute, 0, "attribute cap");
+    return GameDataAt(tuning.attributeCap, attribute, 0, "attribute cap");
 }
 
 float GameData::GetDeathScoreMult(int32_t deaths) const
@@ -90,52 +90,52 @@ float GameData::GetDeathScoreMult(int32_t deaths) const
 
 int32_t GameData::GetDifficultyMinLevel(int32_t difficulty) const
 {
-    return At(tuning.difficultyMinLevel, difficulty, 1, "difficulty minimum level");
+    return GameDataAt(tuning.difficultyMinLevel, difficulty, 1, "difficulty minimum level");
 }
 
 int32_t GameData::GetDifficultyMonsterLevelStart(int32_t difficulty) const
 {
-    return At(tuning.difficultyMonsterLevelStart, difficulty, 1, "difficulty monster level");
+    return GameDataAt(tuning.difficultyMonsterLevelStart, difficulty, 1, "difficulty monster level");
 }
 
 float GameData::GetDifficultyTimeMult(int32_t difficulty) const
 {
-    return At(tuning.difficultyTimeMult, difficulty, 1.0f, "difficulty time factor");
+    return GameDataAt(tuning.difficultyTimeMult, difficulty, 1.0f, "difficulty time factor");
 }
 
 float GameData::GetXpMultMonster(int32_t rarity) const
 {
-    return At(tuning.xpMultMonster, rarity, 1.0f, "monster experience factor");
+    return GameDataAt(tuning.xpMultMonster, rarity, 1.0f, "monster experience factor");
 }
 
 int32_t GameData::GetItemTypeColor(int32_t itemType) const
 {
-    return At(tuning.itemTypeColor, itemType, 0, "item type colour");
+    return GameDataAt(tuning.itemTypeColor, itemType, 0, "item type colour");
 }
 
 std::string GameData::GetItemQualityColorCode(int32_t quality) const
 {
-    return MakeColorCode(At(tuning.itemQualityColor, quality, kNormalTextColor, "item quality colour"));
+    return MakeColorCode(GameDataAt(tuning.itemQualityColor, quality, kNormalTextColor, "item quality colour"));
 }
 
 std::string GameData::GetMonsterRarityColorCode(int32_t rarity) const
 {
-    return MakeColorCode(At(tuning.monsterRarityColor, rarity, kNormalTextColor, "monster rarity colour"));
+    return MakeColorCode(GameDataAt(tuning.monsterRarityColor, rarity, kNormalTextColor, "monster rarity colour"));
 }
 
 int32_t GameData::GetTreatyColor(int32_t treaty) const
 {
-    return At(tuning.treatyColor, treaty, 0, "treaty colour");
+    return GameDataAt(tuning.treatyColor, treaty, 0, "treaty colour");
 }
 
 int32_t GameData::GetTradeRouteColor(int32_t kind) const
 {
-    return At(tuning.tradeRouteColor, kind, 0, "trade route colour");
+    return GameDataAt(tuning.tradeRouteColor, kind, 0, "trade route colour");
 }
 
 float GameData::GetValueEachPoint(int32_t value) const
 {
-    return At(tuning.valueEachPoint, value, 0.0f, "ValueEachPoint");
+    return GameDataAt(tuning.valueEachPoint, value, 0.0f, "ValueEachPoint");
 }
 
 int32_t GameData::XpNeededForLevel(int32_t level) const

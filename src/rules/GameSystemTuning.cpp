@@ -203,7 +203,7 @@ FloatPair ParsePair(std::string_view text, FloatPair fallback)
 
 // A "ColorType" name or an index; an unknown name or an index outside the table is logged and
 // keeps the fallback.
-int32_t ReadColor(const DatabaseEntry& entry, const std::string& key, int32_t fallback)
+int32_t ReadTuningColor(const DatabaseEntry& entry, const std::string& key, int32_t fallback)
 {
     std::string text = entry.GetString(key);
     if (text.empty())
@@ -274,11 +274,11 @@ void ReadTables(G& tuning, const DatabaseEntry& entry)
     ReadByName(entry, RulesKeys::kDifficultyMinLevel, "WorldDifficultyLevel", tuning.difficultyMinLevel, ReadInt);
     ReadByName(entry, "TimeOnGroundMult", "ItemRarity", tuning.timeOnGroundMult, ReadFloat);
     ReadByName(entry, "XpMultMonster", "MonsterRarity", tuning.xpMultMonster, ReadFloat);
-    ReadByName(entry, RulesKeys::kItemTypeColor, "ItemType", tuning.itemTypeColor, ReadColor);
-    ReadByName(entry, RulesKeys::kItemQualityColor, "ItemRarity", tuning.itemQualityColor, ReadColor);
-    ReadByName(entry, RulesKeys::kMonsterRarityColor, "MonsterRarity", tuning.monsterRarityColor, ReadColor);
-    ReadByName(entry, RulesKeys::kTreatyColor, "CovenantTreaty", tuning.treatyColor, ReadColor);
-    ReadByName(entry, RulesKeys::kTradeRouteColor, "TradeRouteType", tuning.tradeRouteColor, ReadColor);
+    ReadByName(entry, RulesKeys::kItemTypeColor, "ItemType", tuning.itemTypeColor, ReadTuningColor);
+    ReadByName(entry, RulesKeys::kItemQualityColor, "ItemRarity", tuning.itemQualityColor, ReadTuningColor);
+    ReadByName(entry, RulesKeys::kMonsterRarityColor, "MonsterRarity", tuning.monsterRarityColor, ReadTuningColor);
+    ReadByName(entry, RulesKeys::kTreatyColor, "CovenantTreaty", tuning.treatyColor, ReadTuningColor);
+    ReadByName(entry, RulesKeys::kTradeRouteColor, "TradeRouteType", tuning.tradeRouteColor, ReadTuningColor);
     ReadByName(entry, "DirectDamagePercent", "DamageType", tuning.directDamagePercent, ReadFloat);
     ReadByName(entry, "DamageOverTimePercent", "DamageType", tuning.damageOverTimePercent, ReadFloat);
     ReadByName(entry, "CombatEffect", "AttackSoundType", tuning.combatEffect, ReadString);

@@ -9,7 +9,7 @@
 
 namespace {
 
-int32_t Saturate(int64_t value)
+int32_t IntArraySaturate(int64_t value)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
@@ -49,21 +49,21 @@ void IntArray::Set(int32_t index, int32_t value)
 void IntArray::Add(int32_t index, int32_t amount)
 {
     if (IsValidIndex(index))
-        values[static_cast<size_t>(index)] = Saturate(int64_t{values[static_cast<size_t>(index)]} + amount);
+        values[static_cast<size_t>(index)] = IntArraySaturate(int64_t{values[static_cast<size_t>(index)]} + amount);
 }
 
 void IntArray::AddCapped(int32_t index, int32_t amount, int32_t cap)
 {
     if (!IsValidIndex(index))
         return;
-    int32_t sum = Saturate(int64_t{values[static_cast<size_t>(index)]} + amount);
+    int32_t sum = IntArraySaturate(int64_t{values[static_cast<size_t>(index)]} + amount);
     values[static_cast<size_t>(index)] = (cap >= 1 && sum > cap) ? cap : sum;
 }
 
 void IntArray::SubtractFloored(int32_t index, int32_t amount)
 {
     if (IsValidIndex(index))
-        values[static_cast<size_t>(index)] = std::max(Saturate(int64_t{values[static_cast<size_t>(index)]} - amount), 0);
+        values[static_cast<size_t>(index)] = std::max(IntArraySaturate(int64_t{values[static_cast<size_t>(index)]} - amount), 0);
 }
 
 void IntArray::Clear()

@@ -23,7 +23,7 @@ Vector3 Row(const Matrix3& m, int i)
     return {m.m[i][0], m.m[i][1], m.m[i][2]};
 }
 
-void ExpectNear(const Vector3& actual, const Vector3& expected)
+void MatrixExpectNear(const Vector3& actual, const Vector3& expected)
 {
     EXPECT_NEAR(actual.x, expected.x, 1e-5f);
     EXPECT_NEAR(actual.y, expected.y, 1e-5f);
@@ -35,10 +35,10 @@ void ExpectNear(const Vector3& actual, const Vector3& expected)
 TEST(MatrixProducts, RowVectorTimesMatrixSumsTheRows)
 {
     Matrix3 m = Rows({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
-    ExpectNear(Vector3MultiplyMatrix3({0, 1, 0}, m), {4, 5, 6});
-    ExpectNear(Vector3MultiplyMatrix3({1, 1, 1}, m), {12, 15, 18});
+    MatrixExpectNear(Vector3MultiplyMatrix3({0, 1, 0}, m), {4, 5, 6});
+    MatrixExpectNear(Vector3MultiplyMatrix3({1, 1, 1}, m), {12, 15, 18});
     Matrix3Transpose(m);
-    ExpectNear(Vector3MultiplyMatrix3({0, 1, 0}, m), {2, 5, 8});
+    MatrixExpectNear(Vector3MultiplyMatrix3({0, 1, 0}, m), {2, 5, 8});
 }
 
 TEST(MatrixProducts, Matrix3MultiplyIsBTimesA)
@@ -46,11 +46,11 @@ TEST(MatrixProducts, Matrix3MultiplyIsBTimesA)
     Matrix3 shear = Rows({1, 2, 0}, {0, 1, 0}, {0, 0, 1});
     Matrix3 swapXY = Rows({0, 1, 0}, {1, 0, 0}, {0, 0, 1});
     Matrix3 product = Matrix3Multiply(shear, swapXY);
-    ExpectNear(Row(product, 0), {0, 1, 0});
-    ExpectNear(Row(product, 1), {1, 2, 0});
+    MatrixExpectNear(Row(product, 0), {0, 1, 0});
+    MatrixExpectNear(Row(product, 1), {1, 2, 0});
     // v x (b x a): b applies first.
     Vector3 v{3, 5, 7};
-    ExpectNear(Vector3MultiplyMatrix3(v, product), Vector3MultiplyMatrix3(Vector3MultiplyMatrix3(v, swapXY), shear));
+    MatrixExpectNear(Vector3MultiplyMatrix3(v, product), Vector3MultiplyMatrix3(Vector3MultiplyMatrix3(v, swapXY), shear));
 }
 
 TEST(MatrixProducts, Matrix4MultiplyIsATimesB)
@@ -70,7 +70,7 @@ TEST(MatrixProducts, Matrix4MultiplyIsATimesB)
 TEST(MatrixRotations, EulerRowZeroIsTheFacingAndTheMatrixIsARotation)
 {
     Matrix3 m = MatrixFromEulerDegrees(30.0f, -20.0f, 50.0f);
-    ExpectNear(Row(m, 0), AnglesToDirection(30.0f, -20.0f));
+    MatrixExpectNear(Row(m, 0), AnglesToDirection(30.0f, -20.0f));
     Matrix3 transposed = m;
     Matrix3Transpose(transposed);
     Matrix3 identity = Matrix3Multiply(m, transposed);
@@ -79,12 +79,12 @@ TEST(MatrixRotations, EulerRowZeroIsTheFacingAndTheMatrixIsARotation)
             EXPECT_NEAR(identity.m[i][j], i == j ? 1.0f : 0.0f, 1e-5f);
     // Row 2 (up) is row 0 cross row 1 for a proper rotation.
     Vector3 f = Row(m, 0), l = Row(m, 1);
-    ExpectNear(Row(m, 2), {f.y * l.z - f.z * l.y, f.z * l.x - f.x * l.z, f.x * l.y - f.y * l.x});
+    MatrixExpectNear(Row(m, 2), {f.y * l.z - f.z * l.y, f.z * l.x - f.x * l.z, f.x * l.y - f.y * l.x});
 }
 
 TEST(MatrixRotations, AxisIndexFacesItsUnitDirection)
 {
-    ExpectNear(Row(MatrixFromAxisIndex(6), 0), {-1, 0, 0});
-    ExpectNear(Row(MatrixFromAxisIndex(1), 0), {std::sqrt(0.5f), std::sqrt(0.5f), 0});
-    ExpectNear(Row(MatrixFromAxisIndex(6), 2), {0, 0, 1});
+    MatrixExpectNear(Row(MatrixFromAxisIndex(6), 0), {-1, 0, 0});
+    MatrixExpectNear(Row(MatrixFromAxisIndex(1), 0), {std::sqrt(0.5f), std::sqrt(0.5f), 0});
+    MatrixExpectNear(Row(MatrixFromAxisIndex(6), 2), {0, 0, 1});
 }

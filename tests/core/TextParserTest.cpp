@@ -18,7 +18,7 @@ std::vector<std::string> AllTokens(const std::string& text)
     return tokens;
 }
 
-std::string Utf16(std::u16string_view text)
+std::string TextParserUtf16(std::u16string_view text)
 {
     std::string bytes = "\xFF\xFE";
     for (char16_t c : text) {
@@ -111,7 +111,7 @@ TEST(TextParserQuotes, UnclosedQuoteEndsAtTheLineEnd)
 
 TEST(TextParserWide, Utf16ReadsLikeEightBitText)
 {
-    std::string text = Utf16(u"Name \"big \u4e2d\" // c\r\n/* x */ 42 \u201cq v\u201d");
+    std::string text = TextParserUtf16(u"Name \"big \u4e2d\" // c\r\n/* x */ 42 \u201cq v\u201d");
     TextParser parser(text.data(), text.size());
     EXPECT_TRUE(parser.IsWide());
     EXPECT_EQ(parser.ReadString(), "Name");
@@ -126,7 +126,7 @@ TEST(TextParserWide, Utf16ReadsLikeEightBitText)
 
 TEST(TextParserWide, OddTrailingByteIsIgnored)
 {
-    std::string text = Utf16(u"ab") + "c";
+    std::string text = TextParserUtf16(u"ab") + "c";
     TextParser parser(text.data(), text.size());
     EXPECT_EQ(parser.ReadString(), "ab");
     EXPECT_TRUE(parser.AtEnd());

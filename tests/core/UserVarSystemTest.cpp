@@ -7,7 +7,7 @@ namespace {
 
 using UserVarSystemTest = ConfigWorld;
 
-std::string Utf16(const std::string& text)
+std::string UserVarUtf16(const std::string& text)
 {
     std::string bytes = "\xFF\xFE";
     for (char c : text) {
@@ -56,7 +56,7 @@ TEST_F(UserVarSystemTest, RegistrationKeepsLoadedValuesAndShippedDefaults)
 
 TEST_F(UserVarSystemTest, Utf16FileWithQuotesAndFlags)
 {
-    folder.Write("default.cfg", Utf16("// wide\r\nname \"two words\" Save\r\nmode 3 vidRestart Bogus\r\nlonely\r\n"));
+    folder.Write("default.cfg", UserVarUtf16("// wide\r\nname \"two words\" Save\r\nmode 3 vidRestart Bogus\r\nlonely\r\n"));
     vars->LoadConfigFiles();
     EXPECT_EQ(vars->GetStringByName("name"), "two words");
     EXPECT_TRUE(vars->FindVar("name")->IsSaved());

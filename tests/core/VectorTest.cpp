@@ -6,7 +6,7 @@
 
 namespace {
 
-void ExpectNear(const Vector3& actual, const Vector3& expected)
+void VectorExpectNear(const Vector3& actual, const Vector3& expected)
 {
     EXPECT_NEAR(actual.x, expected.x, 1e-5f);
     EXPECT_NEAR(actual.y, expected.y, 1e-5f);
@@ -26,7 +26,7 @@ TEST(VectorLerp, WeightTGoesWithTheFirstVector)
 {
     Vector3 a{1.0f, 2.0f, 3.0f};
     Vector3 b{5.0f, 6.0f, 7.0f};
-    ExpectNear(Vector3Lerp(a, b, 0.25f), {4.0f, 5.0f, 6.0f});
+    VectorExpectNear(Vector3Lerp(a, b, 0.25f), {4.0f, 5.0f, 6.0f});
     EXPECT_TRUE(Vec3Equal(Vector3Lerp(a, b, 1.0f), a));
     EXPECT_TRUE(Vec3Equal(Vector3Lerp(a, b, 0.0f), b));
 }
@@ -63,13 +63,13 @@ TEST(VectorAngles, AnglesToDirectionInvertsDirectionToAngles)
     for (Vector3 direction : directions) {
         HeadingPitch angles = DirectionToAngles(direction);
         Vector3Normalize(direction);
-        ExpectNear(AnglesToDirection(angles.heading, angles.pitch), direction);
+        VectorExpectNear(AnglesToDirection(angles.heading, angles.pitch), direction);
     }
 }
 
 TEST(VectorSteps, ThreeDimensionalAxesAreUnitButGridStepsAreRaw)
 {
-    ExpectNear(AxisVector3FromIndex(7), {-std::sqrt(0.5f), std::sqrt(0.5f), 0.0f});
+    VectorExpectNear(AxisVector3FromIndex(7), {-std::sqrt(0.5f), std::sqrt(0.5f), 0.0f});
     Vector2 offset = GridOffsetFromIndex(3, 2.0f, 5.0f);
     EXPECT_EQ(offset.x, 2.0f);
     EXPECT_EQ(offset.y, -5.0f);

@@ -10,7 +10,7 @@ constexpr int kFileCount = 40;
 constexpr int kStepsPerThread = 4000;
 constexpr int kHandlesPerThread = 6;
 
-std::string NameOf(int file)
+std::string StressNameOf(int file)
 {
     return "stress/f" + std::to_string(file) + ".txt";
 }
@@ -27,7 +27,7 @@ using ResourceStress = ResourceWorld;
 TEST_F(ResourceStress, TwoThreadsShareResourcesWithTheLoaderUnderMemoryPressure)
 {
     for (int file = 0; file < kFileCount; ++file)
-        WriteAsset(NameOf(file), ContentOf(file));
+        WriteAsset(StressNameOf(file), ContentOf(file));
     SetMemoryThreshold(1);
     std::atomic<int> wrong{0};
 
@@ -42,7 +42,7 @@ TEST_F(ResourceStress, TwoThreadsShareResourcesWithTheLoaderUnderMemoryPressure)
             case 0:
             case 1: {
                 int file = static_cast<int>(random() % kFileCount);
-                manager->Load(NameOf(file), held[slot]);
+                manager->Load(StressNameOf(file), held[slot]);
                 heldFile[slot] = file;
                 break;
             }

@@ -7,9 +7,9 @@
 
 namespace {
 
-using Keyword = DefinitionKeyword<BeamDefinition>;
+using BeamKeyword = DefinitionKeyword<BeamDefinition>;
 
-constexpr Keyword kKeywords[] = {
+constexpr BeamKeyword kBeamKeywords[] = {
     {"texture", [](TextParser& p, BeamDefinition& d) { d.textureName = ReadLineName(p); }},
     {"linked", [](TextParser&, BeamDefinition& d) { d.linked = true; }},
     {"additive", [](TextParser&, BeamDefinition& d) { d.additive = true; }},
@@ -43,7 +43,7 @@ void BeamDefinition::Parse(TextParser& parser, const std::string& resourceName)
 {
     std::string token;
     while (parser.NextToken(token, true)) {
-        if (!ApplyKeyword(parser, *this, token, kKeywords))
+        if (!ApplyKeyword(parser, *this, token, kBeamKeywords))
             DebugSystem::Print(kPrintError, "Unknown beam parm %s in %s\n", token.c_str(), resourceName.c_str());
     }
     // Only the exact default stands for "not given": a file may set "size" after "startSize".

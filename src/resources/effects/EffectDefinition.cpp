@@ -9,7 +9,7 @@
 
 namespace {
 
-using Keyword = DefinitionKeyword<EffectDefinition>;
+using EffectKeyword = DefinitionKeyword<EffectDefinition>;
 
 void ReadValues(TextParser& parser, EffectValue (&out)[3])
 {
@@ -35,7 +35,7 @@ void ReadBounceSound(TextParser& parser, EffectDefinition& d)
 }
 
 // Tried in this order; the first word that matches wins.
-constexpr Keyword kKeywords[] = {
+constexpr EffectKeyword kEffectKeywords[] = {
     {"spawnRate",
      [](TextParser& p, EffectDefinition& d) {
          float rate = ReadLineFloat(p);
@@ -105,7 +105,7 @@ void EffectDefinition::Parse(TextParser& parser, const std::string& resourceName
 {
     std::string token;
     while (parser.NextToken(token, true)) {
-        if (!ApplyKeyword(parser, *this, token, kKeywords))
+        if (!ApplyKeyword(parser, *this, token, kEffectKeywords))
             DebugSystem::Print(kPrintError, "Unknown effects parm %s in %s\n", token.c_str(), resourceName.c_str());
     }
     LoadDefinitionTexture(textureName, additive, texture);

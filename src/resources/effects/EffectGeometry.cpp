@@ -8,7 +8,7 @@
 
 namespace {
 
-uint8_t ToByte(float value)
+uint8_t EffectGeometryToByte(float value)
 {
     // NaN fails both comparisons of the clamp: it is sent as 0.
     float scaled = std::round(value * 255.0f);
@@ -20,7 +20,7 @@ constexpr float kUnitSquare[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {
 } // namespace
 
 QuadColor::QuadColor(const Color& color, float alpha)
-    : bytes{ToByte(color.r), ToByte(color.g), ToByte(color.b), ToByte(alpha)}
+    : bytes{EffectGeometryToByte(color.r), EffectGeometryToByte(color.g), EffectGeometryToByte(color.b), EffectGeometryToByte(alpha)}
 {
 }
 

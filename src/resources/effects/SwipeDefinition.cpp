@@ -7,9 +7,9 @@
 
 namespace {
 
-using Keyword = DefinitionKeyword<SwipeDefinition>;
+using SwipeKeyword = DefinitionKeyword<SwipeDefinition>;
 
-constexpr Keyword kKeywords[] = {
+constexpr SwipeKeyword kSwipeKeywords[] = {
     {"texture", [](TextParser& p, SwipeDefinition& d) { d.textureName = ReadLineName(p); }},
     {"additive", [](TextParser&, SwipeDefinition& d) { d.additive = true; }},
     {"maxAge", [](TextParser& p, SwipeDefinition& d) { d.maxAge = ReadLineFloat(p); }},
@@ -32,7 +32,7 @@ void SwipeDefinition::Parse(TextParser& parser, const std::string& resourceName)
 {
     std::string token;
     while (parser.NextToken(token, true)) {
-        if (!ApplyKeyword(parser, *this, token, kKeywords))
+        if (!ApplyKeyword(parser, *this, token, kSwipeKeywords))
             DebugSystem::Print(kPrintError, "Unknown beam parm %s in %s\n", token.c_str(), resourceName.c_str());
     }
     LoadDefinitionTexture(textureName, additive, texture);

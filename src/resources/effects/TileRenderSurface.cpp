@@ -8,7 +8,7 @@
 
 namespace {
 
-uint8_t ToByte(float value)
+uint8_t TileSurfaceToByte(float value)
 {
     return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
 }
@@ -25,10 +25,10 @@ void TileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
     batch.Reserve(4);
     DeviceVertex vertex;
     if (useColor) {
-        vertex.color[0] = ToByte(color.r);
-        vertex.color[1] = ToByte(color.g);
-        vertex.color[2] = ToByte(color.b);
-        vertex.color[3] = ToByte(alpha);
+        vertex.color[0] = TileSurfaceToByte(color.r);
+        vertex.color[1] = TileSurfaceToByte(color.g);
+        vertex.color[2] = TileSurfaceToByte(color.b);
+        vertex.color[3] = TileSurfaceToByte(alpha);
     }
     uint16_t first = 0;
     for (int corner = 0; corner < 4; ++corner) {

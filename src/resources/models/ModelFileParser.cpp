@@ -16,7 +16,7 @@ namespace {
 
 const char* const kDirectionSuffixes[] = {"_u_", "_ur_", "_r_", "_dr_", "_d_", "_dl_", "_l_", "_ul_"};
 
-bool Is(const std::string& word, const char* keyword)
+bool IsModelKeyword(const std::string& word, const char* keyword)
 {
     return StringEqualsNoCase(word, keyword);
 }
@@ -25,7 +25,7 @@ int32_t EventKindOf(const std::string& word)
 {
     static const char* const kNames[] = {"entry", "exit", "first", "last", "every"};
     for (int32_t i = 0; i < static_cast<int32_t>(std::size(kNames)); ++i) {
-        if (Is(word, kNames[i]))
+        if (IsModelKeyword(word, kNames[i]))
             return AnimationEventKind::Entry + i;
     }
     return AnimationEventKind::Frame;
@@ -137,7 +137,7 @@ void ModelFileParser::ReadKeyword(const std::string& keyword)
         {"InWayMaxOffset", [](ModelFileParser& p, ModelResource& m) { m.inWayMaxOffset = p.LineVector2(); }},
     };
     for (const Keyword& entry : kKeywords) {
-        if (Is(keyword, entry.name)) {
+        if (IsModelKeyword(keyword, entry.name)) {
             entry.read(*this, model);
             return;
         }
@@ -166,11 +166,11 @@ bool ModelFileParser::ReadSkeletalEntry(Animation& entry)
     std::string file = Line();
     std::string word;
     while (parser.NextToken(word, false)) {
-        if (Is(word, "matchMoveSpeed"))
+        if (IsModelKeyword(word, "matchMoveSpeed"))
             entry.matchMoveSpeed = true;
-        else if (Is(word, "matchAttackSpeed"))
+        else if (IsModelKeyword(word, "matchAttackSpeed"))
             entry.matchAttackSpeed = true;
-        else if (Is(word, "fps"))
+        else if (IsModelKeyword(word, "fps"))
             entry.frameRate = LineFloat();
     }
     if (!file.empty()) {
@@ -180,9 +180,9 @@ bool ModelFileParser::ReadSkeletalEntry(Animation& entry)
     }
     parser.ReadString(true); // the "{", whatever it holds
     while (parser.NextToken(word, true) && word != "}") {
-        if (Is(word, "client"))
+        if (IsModelKeyword(word, "client"))
             ReadEvents(entry.clientEvents);
-        else if (Is(word, "server"))
+        else if (IsModelKeyword(word, "server"))
             ReadEvents(entry.serverEvents);
     }
     return true;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr uint32_t kMaxVertices = 0x10000;
 
-uint8_t ToByte(float value)
+uint8_t ShaderBatchToByte(float value)
 {
     float scaled = std::round(value * 255.0f);
     return static_cast<uint8_t>(std::clamp(scaled, 0.0f, 255.0f));
@@ -86,10 +86,10 @@ void ShaderBatch::AddRectangle(float x0, float y0, float x1, float y1, const Qua
         return;
     Reserve(4);
     DeviceVertex vertex;
-    vertex.color[0] = ToByte(color.r);
-    vertex.color[1] = ToByte(color.g);
-    vertex.color[2] = ToByte(color.b);
-    vertex.color[3] = ToByte(alpha);
+    vertex.color[0] = ShaderBatchToByte(color.r);
+    vertex.color[1] = ShaderBatchToByte(color.g);
+    vertex.color[2] = ShaderBatchToByte(color.b);
+    vertex.color[3] = ShaderBatchToByte(alpha);
     const float xs[4] = {x0, x1, x1, x0};
     const float ys[4] = {y0, y0, y1, y1};
     const float us[4] = {texCoords.left, texCoords.right, texCoords.right, texCoords.left};

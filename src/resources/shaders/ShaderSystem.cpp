@@ -17,7 +17,7 @@ ShaderSystem* gShaderSystem = nullptr;
 
 namespace {
 
-bool Is(const std::string& token, const char* keyword)
+bool IsShaderKeyword(const std::string& token, const char* keyword)
 {
     return StringEqualsNoCase(token, keyword);
 }
@@ -149,25 +149,25 @@ void ShaderSystem::FinishShader(ShaderDefinition& shader)
 
 void ShaderSystem::ParseShaderKeyword(TextParser& parser, const std::string& keyword, ShaderDefinition& shader)
 {
-    if (Is(keyword, "cull")) {
+    if (IsShaderKeyword(keyword, "cull")) {
         std::string face = LineValue(parser);
-        if (Is(face, "None"))
+        if (IsShaderKeyword(face, "None"))
             shader.cullEnabled = false;
-        else if (Is(face, "Back"))
+        else if (IsShaderKeyword(face, "Back"))
             shader.cullFace = GlConstant::kBack;
-        else if (Is(face, "Front"))
+        else if (IsShaderKeyword(face, "Front"))
             shader.cullFace = GlConstant::kFront;
         else
             DebugSystem::Print(kPrintDeveloper, "Unknown cull type %s\n", face.c_str());
-    } else if (Is(keyword, "deformVerts")) {
+    } else if (IsShaderKeyword(keyword, "deformVerts")) {
         ParseDeformVerts(parser, shader);
-    } else if (Is(keyword, "sort")) {
+    } else if (IsShaderKeyword(keyword, "sort")) {
         shader.sort = SortTypeFromName(LineValue(parser));
-    } else if (Is(keyword, "depthFunc")) {
+    } else if (IsShaderKeyword(keyword, "depthFunc")) {
         shader.depthFunc = ParseCompareFunc(LineValue(parser));
-    } else if (Is(keyword, "blendGroup")) {
+    } else if (IsShaderKeyword(keyword, "blendGroup")) {
         shader.blendGroup = LineValue(parser);
-    } else if (Is(keyword, "stencilFunc") || Is(keyword, "stencilOp")) {
+    } else if (IsShaderKeyword(keyword, "stencilFunc") || IsShaderKeyword(keyword, "stencilOp")) {
         ParseStencil(parser, keyword, shader);
     } else {
         ParseShaderFlag(parser, keyword, shader);
@@ -187,16 +187,16 @@ bool ShaderSystem::ParseShaderFlag(TextParser& parser, const std::string& keywor
         {"highlightsSurface", &ShaderDefinition::highlightsSurface},
     };
     for (const ValuedFlag& flag : kValued) {
-        if (Is(keyword, flag.keyword)) {
+        if (IsShaderKeyword(keyword, flag.keyword)) {
             shader.*flag.field = parser.GetBool(false);
             return true;
         }
     }
-    if (Is(keyword, "dontBlend"))
+    if (IsShaderKeyword(keyword, "dontBlend"))
         shader.blend = false;
-    else if (Is(keyword, "BlocksCollision"))
+    else if (IsShaderKeyword(keyword, "BlocksCollision"))
         shader.blocksCollision = true;
-    else if (Is(keyword, "BlocksSight"))
+    else if (IsShaderKeyword(keyword, "BlocksSight"))
         shader.blocksSight = true;
     else
         return false;
@@ -227,7 +227,7 @@ void ShaderSystem::ParseDeformVerts(TextParser& parser, ShaderDefinition& shader
 
 void ShaderSystem::ParseStencil(TextParser& parser, const std::string& keyword, ShaderDefinition& shader)
 {
-    if (Is(keyword, "stencilFunc")) {
+    if (IsShaderKeyword(keyword, "stencilFunc")) {
         shader.stencilEnabled = true;
         shader.stencilFunc = ParseCompareFunc(LineValue(parser));
         shader.stencilRef = parser.GetInt(false);
@@ -244,7 +244,7 @@ void ShaderSystem::ParseStage(TextParser& parser, ShaderStageDefinition& stage)
 {
     std::string token;
     while (parser.NextToken(token, true) && token != "}") {
-        if (!Is(token, "anim"))
+        if (!IsShaderKeyword(token, "anim"))
             ParseStageKeyword(parser, token, stage);
         else if (ParseAnim(parser, stage))
             break;
@@ -254,25 +254,25 @@ void ShaderSystem::ParseStage(TextParser& parser, ShaderStageDefinition& stage)
 
 void ShaderSystem::ParseStageKeyword(TextParser& parser, const std::string& keyword, ShaderStageDefinition& stage)
 {
-    if (Is(keyword, "texture")) {
+    if (IsShaderKeyword(keyword, "texture")) {
         stage.textureFile = LineValue(parser);
-    } else if (Is(keyword, "clamp")) {
+    } else if (IsShaderKeyword(keyword, "clamp")) {
         stage.clampU = stage.clampV = ParseClampMode(LineValue(parser));
-    } else if (Is(keyword, "clampU")) {
+    } else if (IsShaderKeyword(keyword, "clampU")) {
         stage.clampU = ParseClampMode(LineValue(parser));
-    } else if (Is(keyword, "clampV")) {
+    } else if (IsShaderKeyword(keyword, "clampV")) {
         stage.clampV = ParseClampMode(LineValue(parser));
-    } else if (Is(keyword, "blendFunc")) {
+    } else if (IsShaderKeyword(keyword, "blendFunc")) {
         stage.blendEnabled = true;
         stage.srcBlend = ParseSourceBlend(LineValue(parser));
         stage.dstBlend = ParseDestBlend(LineValue(parser));
-    } else if (Is(keyword, "colorGen")) {
+    } else if (IsShaderKeyword(keyword, "colorGen")) {
         ParseColorGen(parser, stage);
-    } else if (Is(keyword, "alphaGen")) {
+    } else if (IsShaderKeyword(keyword, "alphaGen")) {
         ParseAlphaGen(parser, stage);
-    } else if (Is(keyword, "uvMod")) {
+    } else if (IsShaderKeyword(keyword, "uvMod")) {
         ParseUVMod(parser, stage);
-    } else if (Is(keyword, "alphaTest")) {
+    } else if (IsShaderKeyword(keyword, "alphaTest")) {
         stage.alphaTestEnabled = true;
         stage.alphaTestFunc = ParseCompareFunc(LineValue(parser));
         stage.alphaTestRef = parser.GetFloat(false);

@@ -19,7 +19,7 @@ bool IsPowerOfTwo(int32_t value)
     return value > 0 && (value & (value - 1)) == 0;
 }
 
-void AppendWord(std::vector<uint8_t>& out, uint32_t value)
+void CtxAppendWord(std::vector<uint8_t>& out, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -38,7 +38,7 @@ PixelFormat CompressedFormat(DxtMode mode)
     return PixelFormat::kDxt5;
 }
 
-PixelFormat RawFormat(int32_t bytesPerPixel)
+PixelFormat CtxRawFormat(int32_t bytesPerPixel)
 {
     return bytesPerPixel == 4 ? PixelFormat::kRgba : PixelFormat::kRgb;
 }
@@ -53,13 +53,13 @@ std::vector<uint8_t> TextureCtx::Encode(const uint8_t* chain, int32_t width, int
     if (!chain || !IsPowerOfTwo(width) || !IsPowerOfTwo(height) || (bytesPerPixel != 3 && bytesPerPixel != 4) ||
         levelCount != TextureCacheFile::FullLevelCount(width, height))
         return out;
-    PixelFormat rawFormat = RawFormat(bytesPerPixel);
+    PixelFormat rawFormat = CtxRawFormat(bytesPerPixel);
     size_t rawBytes = TextureChainBytes(rawFormat, width, height, levelCount);
     out.reserve(TextureCacheFile::kCtxHeaderBytes + TextureChainBytes(CompressedFormat(mode), width, height, levelCount));
-    AppendWord(out, static_cast<uint32_t>(height));
-    AppendWord(out, static_cast<uint32_t>(width));
-    AppendWord(out, static_cast<uint32_t>(bytesPerPixel));
-    AppendWord(out, static_cast<uint32_t>(levelCount));
+    CtxAppendWord(out, static_cast<uint32_t>(height));
+    CtxAppendWord(out, static_cast<uint32_t>(width));
+    CtxAppendWord(out, static_cast<uint32_t>(bytesPerPixel));
+    CtxAppendWord(out, static_cast<uint32_t>(levelCount));
     const char* tag = kTags[static_cast<int>(mode)];
     out.insert(out.end(), tag, tag + 4);
     const uint8_t* level = chain;
@@ -106,7 +106,7 @@ bool TextureCtx::Decode(const uint8_t* bytes, size_t byteCount, std::string_view
     levelCount = cache.levelCount;
     mode = cache.mode;
     firstLevelBytes = TextureLevelBytes(cache.format, width, height);
-    PixelFormat rawFormat = RawFormat(bytesPerPixel);
+    PixelFormat rawFormat = CtxRawFormat(bytesPerPixel);
     chain.assign(TextureChainBytes(rawFormat, width, height, levelCount), 0);
     const uint8_t* blocks = cache.chain;
     uint8_t* out = chain.data();

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int32_t kTapWeights[4] = {1, 2, 2, 1};
 
-void AppendWord(std::vector<uint8_t>& out, uint32_t value)
+void RtxAppendWord(std::vector<uint8_t>& out, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -30,7 +30,7 @@ std::string WithExtension(std::string_view path, const char* extension)
     return result;
 }
 
-PixelFormat RawFormat(int32_t bytesPerPixel)
+PixelFormat RtxRawFormat(int32_t bytesPerPixel)
 {
     return bytesPerPixel == 4 ? PixelFormat::kRgba : PixelFormat::kRgb;
 }
@@ -56,7 +56,7 @@ void TextureRtx::SetSource(const uint8_t* pixels, int32_t sourceWidth, int32_t s
     width = sourceWidth;
     height = sourceHeight;
     bytesPerPixel = sourceBytes;
-    source.assign(pixels, pixels + TextureLevelBytes(RawFormat(sourceBytes), sourceWidth, sourceHeight));
+    source.assign(pixels, pixels + TextureLevelBytes(RtxRawFormat(sourceBytes), sourceWidth, sourceHeight));
     chain = nullptr;
     ownedChain.clear();
     chainBytes = 0;
@@ -83,7 +83,7 @@ bool TextureRtx::Decode(const uint8_t* bytes, size_t byteCount, std::string_view
     chainBytes = cache.chainBytes;
     chain = fileBytes.data() + TextureCacheFile::kRtxHeaderBytes;
     ownedChain.clear();
-    source.assign(chain, chain + TextureLevelBytes(RawFormat(bytesPerPixel), width, height));
+    source.assign(chain, chain + TextureLevelBytes(RtxRawFormat(bytesPerPixel), width, height));
     return true;
 }
 
@@ -92,7 +92,7 @@ void TextureRtx::BuildMipChain()
     if (source.empty())
         return;
     levelCount = TextureCacheFile::FullLevelCount(width, height);
-    chainBytes = TextureChainBytes(RawFormat(bytesPerPixel), width, height, levelCount);
+    chainBytes = TextureChainBytes(RtxRawFormat(bytesPerPixel), width, height, levelCount);
     ownedChain.assign(chainBytes, 0);
     std::copy(source.begin(), source.end(), ownedChain.begin());
     uint8_t* level = ownedChain.data();
@@ -101,7 +101,7 @@ void TextureRtx::BuildMipChain()
     for (int32_t k = 1; k < levelCount; ++k) {
         int32_t nextWidth = std::max(levelWidth / 2, 1);
         int32_t nextHeight = std::max(levelHeight / 2, 1);
-        uint8_t* next = level + TextureLevelBytes(RawFormat(bytesPerPixel), levelWidth, levelHeight);
+        uint8_t* next = level + TextureLevelBytes(RtxRawFormat(bytesPerPixel), levelWidth, levelHeight);
         FilterLevel(level, levelWidth, levelHeight, next, nextWidth, nextHeight);
         level = next;
         levelWidth = nextWidth;
@@ -152,10 +152,10 @@ std::vector<uint8_t> TextureRtx::Encode() const
 {
     std::vector<uint8_t> out;
     out.reserve(TextureCacheFile::kRtxHeaderBytes + chainBytes);
-    AppendWord(out, static_cast<uint32_t>(width));
-    AppendWord(out, static_cast<uint32_t>(height));
-    AppendWord(out, static_cast<uint32_t>(bytesPerPixel));
-    AppendWord(out, static_cast<uint32_t>(levelCount));
+    RtxAppendWord(out, static_cast<uint32_t>(width));
+    RtxAppendWord(out, static_cast<uint32_t>(height));
+    RtxAppendWord(out, static_cast<uint32_t>(bytesPerPixel));
+    RtxAppendWord(out, static_cast<uint32_t>(levelCount));
     if (chain)
         out.insert(out.end(), chain, chain + chainBytes);
     return out;

@@ -50,7 +50,7 @@ CovenantDefinition::ChanceLine ReadLine(const DatabaseEntry& entry, const std::s
     return line;
 }
 
-int32_t ReadColor(const DatabaseEntry& entry)
+int32_t ReadCovenantColor(const DatabaseEntry& entry)
 {
     std::string text = entry.GetString("Color");
     if (text.empty())
@@ -66,7 +66,7 @@ int32_t ReadColor(const DatabaseEntry& entry)
 // The lists are read by an index that comes from a treaty or route value; one the record does
 // not reach is a content fault, not a reason to read past the list.
 template <class List>
-float At(const List& list, int32_t index, const CovenantDefinition& definition, const char* what)
+float CovenantAt(const List& list, int32_t index, const CovenantDefinition& definition, const char* what)
 {
     if (index >= 0 && static_cast<size_t>(index) < list.size())
         return list[static_cast<size_t>(index)];
@@ -88,7 +88,7 @@ void CovenantDefinition::Load(const DatabaseEntry* newEntry)
     name = e.GetName();
     displayName = e.GetString("Name");
     secondName = e.GetString("SecondName");
-    color = ReadColor(e);
+    color = ReadCovenantColor(e);
     smallCrestName = e.GetString("SmallCrestName");
     std::string difficulty = e.GetString("MinWorldDifficulty");
     minWorldDifficulty = difficulty.empty() ? 0 : GetWorldDifficultyLevelByName(difficulty);
@@ -190,52 +190,52 @@ float CovenantDefinition::GetStartingRelation(std::string_view definitionName) c
 
 float CovenantDefinition::GetRelationChangeCancelledTreaty(int32_t treaty) const
 {
-    return At(relationChangeCancelledTreaty, treaty, *this, "RelationChangeCancelledTreaty");
+    return CovenantAt(relationChangeCancelledTreaty, treaty, *this, "RelationChangeCancelledTreaty");
 }
 
 float CovenantDefinition::GetRelationChangeCancelledTradeRoute(int32_t kind) const
 {
-    return At(relationChangeCancelledTradeRoute, kind, *this, "RelationChangeCancelledTradeRoute");
+    return CovenantAt(relationChangeCancelledTradeRoute, kind, *this, "RelationChangeCancelledTradeRoute");
 }
 
 float CovenantDefinition::GetRelationForTradeRoute(int32_t kind) const
 {
-    return At(relationForTradeRoute, kind, *this, "RelationForTradeRoute");
+    return CovenantAt(relationForTradeRoute, kind, *this, "RelationForTradeRoute");
 }
 
 float CovenantDefinition::GetRelationChangeTradeRouteStart(int32_t kind) const
 {
-    return At(relationChangeTradeRouteStart, kind, *this, "RelationChangeTradeRouteStart");
+    return CovenantAt(relationChangeTradeRouteStart, kind, *this, "RelationChangeTradeRouteStart");
 }
 
 float CovenantDefinition::GetAgreementBreakTreatyMult(int32_t treaty) const
 {
-    return At(agreementBreakTreatyMult, treaty, *this, "AgreementBreakTreatyMult");
+    return CovenantAt(agreementBreakTreatyMult, treaty, *this, "AgreementBreakTreatyMult");
 }
 
 float CovenantDefinition::GetAgreementBreakTradeMult(int32_t kind) const
 {
-    return At(agreementBreakTradeMult, kind, *this, "AgreementBreakTradeMult");
+    return CovenantAt(agreementBreakTradeMult, kind, *this, "AgreementBreakTradeMult");
 }
 
 float CovenantDefinition::GetRelationForPeaceTreaty(int32_t difficulty) const
 {
-    return At(relationForPeaceTreaty, difficulty, *this, "RelationForPeaceTreaty");
+    return CovenantAt(relationForPeaceTreaty, difficulty, *this, "RelationForPeaceTreaty");
 }
 
 float CovenantDefinition::GetRelationStartRaid(int32_t difficulty) const
 {
-    return At(relationStartRaid, difficulty, *this, "RelationStartRaid");
+    return CovenantAt(relationStartRaid, difficulty, *this, "RelationStartRaid");
 }
 
 float CovenantDefinition::GetPositiveRelationMult(int32_t difficulty) const
 {
-    return At(positiveRelationMult, difficulty, *this, "PositiveRelationMult");
+    return CovenantAt(positiveRelationMult, difficulty, *this, "PositiveRelationMult");
 }
 
 float CovenantDefinition::GetNegativeRelationMult(int32_t difficulty) const
 {
-    return At(negativeRelationMult, difficulty, *this, "NegativeRelationMult");
+    return CovenantAt(negativeRelationMult, difficulty, *this, "NegativeRelationMult");
 }
 
 float CovenantDefinition::GetOfferChance(OfferCandidate candidate, bool demand, bool gift, int32_t action) const

@@ -39,7 +39,7 @@ int64_t Index(int64_t n)
     return k >= n ? n - 1 : k;
 }
 
-int32_t Saturate(int64_t value)
+int32_t QuestSaturate(int64_t value)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
@@ -50,9 +50,9 @@ int32_t Int(int64_t lo, int64_t hi)
 {
     if (hi < lo) {
         Draw();
-        return Saturate(lo);
+        return QuestSaturate(lo);
     }
-    return Saturate(lo + Index(hi - lo + 1));
+    return QuestSaturate(lo + Index(hi - lo + 1));
 }
 
 float Range(float a, float b)
@@ -309,10 +309,10 @@ void QuestBase::AddReward(int32_t units, int32_t rarity)
 {
     const QuestDefinition& rules = *definition;
     int32_t xp = Int(int64_t{rules.xpMinRewardPerMonster} * units, int64_t{rules.xpMaxRewardPerMonster} * units);
-    xpReward = Saturate(int64_t{xpReward} + TruncToInt(double{gGameData->GetXpMultMonster(rarity)} * xp));
+    xpReward = QuestSaturate(int64_t{xpReward} + TruncToInt(double{gGameData->GetXpMultMonster(rarity)} * xp));
     float money = gGameData->GetMonsterMoney(level) * static_cast<float>(units);
     float drawn = Range(money * rules.moneyRewardMinMultiplier, money * rules.moneyRewardMaxMultiplier);
-    moneyReward = Saturate(int64_t{moneyReward} + TruncToInt(drawn));
+    moneyReward = QuestSaturate(int64_t{moneyReward} + TruncToInt(drawn));
 }
 
 // The item quests pay per item, without a rarity factor.
@@ -365,7 +365,7 @@ void QuestBase::AssignTargetLevels()
     } else if (rules.defaultArea) {
         targetLevel = world->FindLevelOfArea(rules.defaultArea);
     } else {
-        targetLevel = world->PickQuestLevel(Saturate(int64_t{level} + rules.levelBonus), levelRoll,
+        targetLevel = world->PickQuestLevel(QuestSaturate(int64_t{level} + rules.levelBonus), levelRoll,
                                             rules.aboveGroundOnly);
     }
 }

@@ -23,7 +23,7 @@
 namespace {
 
 constexpr int32_t kLevelNameColor = 2;
-const std::string kNoText;
+const std::string kQuestNoText;
 
 std::string KeyToken(std::string_view key)
 {
@@ -87,7 +87,7 @@ const std::string& QuestBase::GetTextListEntry(int32_t index) const
 {
     // Mended: an empty list or an index past it was read anyway; it gives an empty piece.
     if (!definition || index < 0 || static_cast<size_t>(index) >= definition->textList.size())
-        return kNoText;
+        return kQuestNoText;
     return definition->textList[static_cast<size_t>(index)];
 }
 

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/EngineEnums.h"
+#include "core/MathUtil.h"
 #include "core/Vector.h"
 #include "rules/GameData.h"
 #include "rules/SkillUser.h"
@@ -15,12 +16,11 @@
 
 namespace {
 
-constexpr float kDegreesToRadians = 0.017453293f;
 // The client asks only when the target is this far inside the host's limits.
 constexpr float kClientMinRangeMargin = 1.25f;
 constexpr float kClientMaxRangeMargin = 0.75f;
 
-const DatabaseEntry* FindEntry(const std::string& name)
+const DatabaseEntry* FindSkillEntry(const std::string& name)
 {
     return gDatabase && !name.empty() ? gDatabase->FindEntryByName(name) : nullptr;
 }
@@ -151,7 +151,7 @@ void SkillDefinition::ReadDamageAndEffects()
     if (effectName.empty())
         return;
     statusEffect = std::make_unique<StatusEffectBase>();
-    statusEffect->SetDefinition(FindEntry(effectName), 1, nullptr);
+    statusEffect->SetDefinition(FindSkillEntry(effectName), 1, nullptr);
     if (statusEffect->perLevel) {
         statusEffectPerLevel = std::make_unique<StatusEffectBase>();
         statusEffectPerLevel->SetDefinition(statusEffect->perLevel, 1, nullptr);
@@ -170,8 +170,8 @@ void SkillDefinition::ReadCostsAndRequirements()
     monsterType = nullptr;
     minMonsterRarity = MonsterRarity::Normal;
     if (monstersToSpawn > 0 || maxMonstersToSpawn > 0) {
-        monsterArchetype = FindEntry(e.GetString("MonsterArchetype"));
-        monsterType = FindEntry(e.GetString("MonsterType"));
+        monsterArchetype = FindSkillEntry(e.GetString("MonsterArchetype"));
+        monsterType = FindSkillEntry(e.GetString("MonsterType"));
         minMonsterRarity = GetMonsterRarityByName(e.GetString("MinMonsterRarity"));
     }
     itemRequirement = GetItemRequirementByName(e.GetString("ItemRequirement"));
@@ -216,7 +216,7 @@ void SkillDefinition::ReadLinksAndFlags()
     e.GetStringList("EnhanceStatusEffect", names, true, false);
     enhancedStatusEffects.clear();
     for (const std::string& effectName : names) {
-        if (const DatabaseEntry* effect = FindEntry(effectName))
+        if (const DatabaseEntry* effect = FindSkillEntry(effectName))
             enhancedStatusEffects.push_back(effect);
     }
     reverseProjectile = GetBool("ReverseProjectile");
@@ -244,7 +244,7 @@ void SkillDefinition::ReadLinksAndFlags()
     statusEffectOnSelf = GetBool("StatusEffectOnSelf");
     changePowerupTries = e.GetInt("ChangePowerupTries");
     upgradeItemType = GetItemTypeByName(e.GetString("UpgradeItemType"));
-    addItemInList = FindEntry(e.GetString("AddItemInList"));
+    addItemInList = FindSkillEntry(e.GetString("AddItemInList"));
     applyStatsOnIncrease = GetBool("ApplyStatsOnIncrease");
     waitForAnim = GetBool("WaitForAnim");
     tryToDisappear = GetBool("TryToDisappear");

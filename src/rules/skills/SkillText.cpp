@@ -24,7 +24,7 @@ constexpr int32_t kMaxedColor = 61;
 constexpr int32_t kPassiveColor = 121;
 // 16 world units to the foot.
 constexpr float kFeetPerUnit = 0.0625f;
-constexpr float kDurationPrecision = 0.05f;
+constexpr float kSkillDurationPrecision = 0.05f;
 // Lowering a skill costs this many times the money value of the points regained.
 constexpr int32_t kDecreaseMoneyFactor = 3;
 // A state list breaks its line after this many names.
@@ -211,11 +211,11 @@ void AppendTimingEffects(const SkillDefinition& d, int32_t level, std::string& t
     if (d.reduceAllHate > 0.0f)
         StringAppendFormat(text, "$$ReducesHate$$ %.0f%%\n", d.GetReduceAllHateAtLevel(level) * 100.0f);
     if (d.castTime > 0.0f)
-        text += "$$CastTime$$: " + FormatSeconds(d.GetCastTimeAtLevel(level), DurationStyle::Words, kDurationPrecision) +
+        text += "$$CastTime$$: " + FormatSeconds(d.GetCastTimeAtLevel(level), DurationStyle::Words, kSkillDurationPrecision) +
                 "\n";
     if (d.reuseTime > 0.0f)
         text += "$$ReuseTime$$: " +
-                FormatSeconds(d.GetReuseTimeAtLevel(level), DurationStyle::Words, kDurationPrecision) + "\n";
+                FormatSeconds(d.GetReuseTimeAtLevel(level), DurationStyle::Words, kSkillDurationPrecision) + "\n";
 }
 
 } // namespace

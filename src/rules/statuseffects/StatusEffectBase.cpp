@@ -17,16 +17,16 @@
 namespace {
 
 // Durations in tooltips count as whole within five hundredths.
-constexpr float kDurationPrecision = 0.05f;
+constexpr float kStatusEffectDurationPrecision = 0.05f;
 
-const DatabaseEntry* FindEntry(const std::string& name)
+const DatabaseEntry* FindStatusEffectEntry(const std::string& name)
 {
     return gDatabase && !name.empty() ? gDatabase->FindEntryByName(name) : nullptr;
 }
 
 std::string DurationText(float seconds)
 {
-    return FormatSeconds(seconds, DurationStyle::Words, kDurationPrecision);
+    return FormatSeconds(seconds, DurationStyle::Words, kStatusEffectDurationPrecision);
 }
 
 std::string StatKey(const char* prefix, int32_t stat)
@@ -92,7 +92,7 @@ void StatusEffectBase::Load(const DatabaseEntry* newEntry)
     statMult.Clear();
     auraStatusEffect = nullptr;
     successEndEffect = nullptr;
-    perLevel = entry ? FindEntry(entry->GetString("PerLevel")) : nullptr;
+    perLevel = entry ? FindStatusEffectEntry(entry->GetString("PerLevel")) : nullptr;
     ReadTimingAndFlags();
     ReadStatTables();
     ReadCombatValues();
@@ -188,7 +188,7 @@ void StatusEffectBase::ReadCombatValues()
     auraDistance = 0.0f;
     if (aura) {
         auraDistance = GetFloat("AuraDistance");
-        auraStatusEffect = FindEntry(entry->GetString("AuraStatusEffect"));
+        auraStatusEffect = FindStatusEffectEntry(entry->GetString("AuraStatusEffect"));
     }
     for (int32_t t = 0; t < DamageType::kCount; ++t)
         damageMult[t] = GetFloat("DamageMult" + GetDamageTypeName(t));
@@ -212,7 +212,7 @@ void StatusEffectBase::ReadLinksAndSkills()
     strengthEffectHard = plainFloat("StrengthEffectHard");
     checkSuccess = GetBool("CheckSuccess");
     if (checkSuccess)
-        successEndEffect = FindEntry(entry->GetString("SuccessEndEffect"));
+        successEndEffect = FindStatusEffectEntry(entry->GetString("SuccessEndEffect"));
 }
 
 bool StatusEffectBase::IsInSameGroup(const StatusEffectBase* other) const

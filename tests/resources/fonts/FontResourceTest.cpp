@@ -8,7 +8,7 @@
 namespace {
 
 // A font whose byte b maps to glyph b % 7 and whose glyph g is a g-wide, 10-high cell.
-std::string MakeFontText(int size)
+std::string MakeFontResourceText(int size)
 {
     std::ostringstream text;
     text << "size " << size << "\ncharIndexes\n{\n";
@@ -36,7 +36,7 @@ TEST_F(FontResourceTest, TablesAndTexturePage)
 {
     StartShaders();
     WriteTarga("Textures/Fonts/big.tga", 16, 16);
-    FontResource* font = LoadFont("Fonts/Big.fnt", MakeFontText(14));
+    FontResource* font = LoadFont("Fonts/Big.fnt", MakeFontResourceText(14));
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->GetSize(), 14);
     EXPECT_EQ(font->GetTextureBaseName(), "big");
@@ -60,7 +60,7 @@ TEST_F(FontResourceTest, TablesAndTexturePage)
 
 TEST_F(FontResourceTest, MissingNumbersReadAsZeroAndLinesKeepTheirGlyph)
 {
-    std::string text = MakeFontText(9);
+    std::string text = MakeFontResourceText(9);
     // Glyph 1's line loses its height; glyph 2 still starts on the next line.
     size_t line = text.find("\n0.0625 0.25");
     size_t end = text.find('\n', line + 1);
@@ -73,7 +73,7 @@ TEST_F(FontResourceTest, MissingNumbersReadAsZeroAndLinesKeepTheirGlyph)
     EXPECT_EQ(font->GetGlyph(2)->width, 2);
 
     // Without "charIndexes" every later value is read one place early.
-    std::string shifted = MakeFontText(9);
+    std::string shifted = MakeFontResourceText(9);
     shifted.erase(shifted.find("charIndexes"), std::string("charIndexes").size());
     FontResource* damaged = LoadFont("Fonts/shifted.fnt", shifted);
     ASSERT_NE(damaged, nullptr);
@@ -83,7 +83,7 @@ TEST_F(FontResourceTest, MissingNumbersReadAsZeroAndLinesKeepTheirGlyph)
 
 TEST_F(FontResourceTest, EveryCutAndWildIndexStaysInBounds)
 {
-    std::string text = MakeFontText(9);
+    std::string text = MakeFontResourceText(9);
     text.replace(text.find("{\n0 1 2") + 2, 5, "-5 999999 2");
     for (size_t cut = 0; cut <= text.size(); cut += 7) {
         std::string part = text.substr(0, cut);

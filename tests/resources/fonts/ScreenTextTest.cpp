@@ -12,7 +12,7 @@ namespace {
 
 // Byte b is glyph b. Printable glyphs are 4 + b % 3 wide and 8 high; glyph 0 is 12 high
 // (the default line height); the others have no size.
-std::string MakeFontText()
+std::string MakeScreenTextFont()
 {
     std::ostringstream text;
     text << "size 8\ncharIndexes {\n";
@@ -58,7 +58,7 @@ protected:
 
     int32_t Font(const std::string& name)
     {
-        WriteAsset("Fonts/" + name + ".fnt", MakeFontText());
+        WriteAsset("Fonts/" + name + ".fnt", MakeScreenTextFont());
         WriteTarga("Textures/Fonts/" + name + ".tga", 32, 32);
         ResourceHandle& handle = Hold();
         manager->Load("Fonts/" + name + ".fnt", handle);

@@ -6,7 +6,7 @@ namespace {
 
 using ModelFile = ModelWorld;
 
-std::string NameOf(int32_t handle)
+std::string ModelFileNameOf(int32_t handle)
 {
     return gResourceManager->GetName(handle);
 }
@@ -28,12 +28,12 @@ TEST_F(ModelFile, FileNamesTakeTheDirectoryInForceExceptTheMapShader)
                                                      "dir Models/Elf/\n"
                                                      "tags elf.tag\n"
                                                      "mapShader Textures/map.tga\n");
-    EXPECT_EQ(NameOf(model->skeleton), "first.mds");
-    EXPECT_EQ(NameOf(model->mesh), "Models/Orc/orc.mdm");
-    EXPECT_EQ(NameOf(model->skin), "Models/Orc/orc.skn");
-    EXPECT_EQ(NameOf(model->tags), "Models/Elf/elf.tag");
+    EXPECT_EQ(ModelFileNameOf(model->skeleton), "first.mds");
+    EXPECT_EQ(ModelFileNameOf(model->mesh), "Models/Orc/orc.mdm");
+    EXPECT_EQ(ModelFileNameOf(model->skin), "Models/Orc/orc.skn");
+    EXPECT_EQ(ModelFileNameOf(model->tags), "Models/Elf/elf.tag");
     EXPECT_EQ(model->tagsFileName, "Models/Elf/elf.tag");
-    EXPECT_EQ(NameOf(model->mapShader), "Textures/map.sdr");
+    EXPECT_EQ(ModelFileNameOf(model->mapShader), "Textures/map.sdr");
 }
 
 TEST_F(ModelFile, SkeletalEntriesKeepTheirFlagsEventsAndVariants)
@@ -49,7 +49,7 @@ TEST_F(ModelFile, SkeletalEntriesKeepTheirFlagsEventsAndVariants)
     ASSERT_EQ(model->GetAnimationCount(), 3);
     const Animation* walk = model->GetAnimation(0);
     EXPECT_EQ(walk->kind, Animation::kSkeletal);
-    EXPECT_EQ(NameOf(walk->animation), "walk.mda");
+    EXPECT_EQ(ModelFileNameOf(walk->animation), "walk.mda");
     EXPECT_TRUE(walk->matchMoveSpeed);
     EXPECT_FLOAT_EQ(walk->frameRate, 10.0f);
     ASSERT_EQ(walk->clientEvents.size(), 2u);
@@ -62,7 +62,7 @@ TEST_F(ModelFile, SkeletalEntriesKeepTheirFlagsEventsAndVariants)
     ASSERT_EQ(walk->serverEvents.size(), 1u);
     EXPECT_EQ(walk->serverEvents[0].kind, AnimationEventKind::Last);
     EXPECT_EQ(walk->serverEvents[0].frame, -1);
-    EXPECT_EQ(NameOf(model->GetAnimation(1)->animation), "a.MDA");
+    EXPECT_EQ(ModelFileNameOf(model->GetAnimation(1)->animation), "a.MDA");
     EXPECT_TRUE(model->GetAnimation(2)->matchAttackSpeed);
     EXPECT_FLOAT_EQ(model->GetAnimation(2)->frameRate, 0.0f);
     EXPECT_EQ(model->type, ModelResource::kSprite);
@@ -83,12 +83,12 @@ TEST_F(ModelFile, SpriteEntriesRequestOneTexturePerFrameAndDirection)
     EXPECT_EQ(orc->kind, Animation::kSprite);
     EXPECT_TRUE(orc->additive);
     EXPECT_EQ(orc->frameTextures.size(), 96u);
-    EXPECT_EQ(NameOf(orc->GetFrameTexture(6, 1)), "Textures/orc_ur_07.tga");
-    EXPECT_EQ(NameOf(orc->GetFrameTexture(11, 7)), "Textures/orc_ul_12.tga");
+    EXPECT_EQ(ModelFileNameOf(orc->GetFrameTexture(6, 1)), "Textures/orc_ur_07.tga");
+    EXPECT_EQ(ModelFileNameOf(orc->GetFrameTexture(11, 7)), "Textures/orc_ul_12.tga");
     // A frame outside the animation reads slot 0.
-    EXPECT_EQ(NameOf(orc->GetFrameTexture(12, 3)), "Textures/orc_u_01.tga");
+    EXPECT_EQ(ModelFileNameOf(orc->GetFrameTexture(12, 3)), "Textures/orc_u_01.tga");
     const Animation* one = model->GetAnimation(1);
-    EXPECT_EQ(NameOf(one->GetFrameTexture(2, 0)), "Textures/Fx/one3.tga");
+    EXPECT_EQ(ModelFileNameOf(one->GetFrameTexture(2, 0)), "Textures/Fx/one3.tga");
     EXPECT_EQ(one->GetFrameTexture(1, 5), one->GetFrameTexture(1, 0));
     EXPECT_EQ(CountLogged("Sprite animation huge in Models/p.mdl has 10000 frames"), 1);
 }

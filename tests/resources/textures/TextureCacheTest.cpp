@@ -9,7 +9,7 @@
 
 namespace {
 
-std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)
+std::vector<uint8_t> CacheWords(std::initializer_list<uint32_t> words)
 {
     std::vector<uint8_t> bytes;
     for (uint32_t word : words) {
@@ -59,7 +59,7 @@ TEST(MipChain, LevelsHalveDownToOneByOne)
     EXPECT_EQ(texture->GetChainBytes(), (32u + 8u + 2u + 1u) * 3u);
     std::vector<uint8_t> bytes = texture->Encode();
     std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 16);
-    EXPECT_EQ(header, Words({8, 4, 3, 4}));
+    EXPECT_EQ(header, CacheWords({8, 4, 3, 4}));
     EXPECT_EQ(bytes.size(), 16u + 129u);
     EXPECT_EQ(TextureCacheFile::FullLevelCount(256, 256), 9);
     EXPECT_EQ(TextureCacheFile::FullLevelCount(6, 3), 3);
@@ -90,7 +90,7 @@ TEST(CtxLayout, SquareRgbaChainIsDxt5AndEndsWithTheRawSmallLevels)
     auto texture = Chain(256, 256, 4, PatternPixels(256, 256, 4));
     ASSERT_EQ(texture->GetLevelCount(), 9);
     std::vector<uint8_t> bytes = TextureCtx::Encode(texture->GetChain(), 256, 256, 9, 4, DxtMode::kDxt5);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 16), Words({256, 256, 4, 9}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 16), CacheWords({256, 256, 4, 9}));
     EXPECT_EQ(std::memcmp(bytes.data() + 16, "DXT5", 4), 0);
     // 5463 blocks of 16 bytes, then 4 x 4, 2 x 2 and 1 x 1 raw pixels.
     ASSERT_EQ(bytes.size(), 20u + 5463u * 16u + 21u * 4u);
@@ -102,7 +102,7 @@ TEST(CtxLayout, NonSquareRgbChainIsDxt1WithoutSmallLevels)
 {
     auto texture = Chain(64, 32, 3, PatternPixels(64, 32, 3));
     std::vector<uint8_t> bytes = TextureCtx::Encode(texture->GetChain(), 64, 32, 7, 3, DxtMode::kDxt1);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 16), Words({32, 64, 3, 7}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 16), CacheWords({32, 64, 3, 7}));
     EXPECT_EQ(std::memcmp(bytes.data() + 16, "DXT1", 4), 0);
     EXPECT_EQ(bytes.size(), 20u + 173u * 8u);
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-const std::string kRecords = RecordWorld::Records({
+const std::string kNpcChatRecords = RecordWorld::Records({
     "Talk: Type NpcChat; DialogType None; MinLevel 1; MaxLevel 10; ChanceEachChat 1; ChatText A; ChatText B; "
         "ChatText C",
     "Heavy: Type NpcChat; DialogType none; MinLevel 1; MaxLevel 10; ChanceEachChat 5; ChatText D",
@@ -18,7 +18,7 @@ const std::string kRecords = RecordWorld::Records({
 
 class NpcChats : public RecordWorld {
 protected:
-    NpcChats() { LoadRecords("", kRecords); }
+    NpcChats() { LoadRecords("", kNpcChatRecords); }
 
     const NpcChat& Chat(const char* name) { return *gameData.GetNpcChats().FindByName(name); }
 

@@ -15,7 +15,7 @@ namespace {
 
 // Influence levels every 100 points; each level above 1 pays 10 crystals. A small route starts
 // 5 in debt and gains 10 an hour, up to half the smaller base income.
-const char* kTuning = R"(BaseXpNeededEachLevel 100
+const char* kCovenantBaseTuning = R"(BaseXpNeededEachLevel 100
 TaxMult 10
 TradeRouteSmallStart -5
 TradeRouteSmallIncreasePerHour 10
@@ -24,7 +24,7 @@ PowerWeightHouse 2
 PowerWeightAbsoluteInfluence 0.5
 PowerWeightPeople 1)";
 
-const std::string kRecords = RecordWorld::Records({
+const std::string kCovenantBaseRecords = RecordWorld::Records({
     "Rival: Type Covenant; Name \"$$Rival$$\"; Color Orange",
     "Masked: Type Covenant; SecondName \"The Masked\"",
     "Bold: Type CovenantTrait",
@@ -49,7 +49,7 @@ protected:
 
 class Covenants : public RecordWorld {
 protected:
-    Covenants() { LoadRecords(kTuning, kRecords); }
+    Covenants() { LoadRecords(kCovenantBaseTuning, kCovenantBaseRecords); }
 
     TestCovenant covenant;
 };

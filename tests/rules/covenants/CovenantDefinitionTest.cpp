@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::string kRecords = RecordWorld::Records({
+const std::string kCovenantDefinitionRecords = RecordWorld::Records({
     "Shared: Type Covenant; BaseOnly 1; RelationForPeaceTreatyEasy 10; RelationForPeaceTreatyVeryHard 40; "
         "RelationChangeCancelledTreaty 0; RelationChangeCancelledTreaty -5; RelationChangeCancelledTradeRoute -1; "
         "AgreementBreakTreatyMultAlliance 3; AgreementBreakTradeMultHuge 2; DemandChanceStartX 0; "
@@ -25,7 +25,7 @@ const std::string kRecords = RecordWorld::Records({
 
 class CovenantDefinitions : public RecordWorld {
 protected:
-    CovenantDefinitions() { LoadRecords("HardGoalEachLevel 2", kRecords); }
+    CovenantDefinitions() { LoadRecords("HardGoalEachLevel 2", kCovenantDefinitionRecords); }
 
     const CovenantDefinition& Rival() { return *gameData.GetCovenantDefinition(0); }
 };

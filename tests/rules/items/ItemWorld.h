@@ -12,7 +12,7 @@
 
 // Records named after what the tests need of them; numbers chosen so that each formula's
 // rounding shows.
-inline std::string ItemRecords()
+inline std::string ItemWorldRecords()
 {
     return RecordWorld::Records({
         "GameSystem: Type Info; ItemQualityValueMultRare 1.1; ItemQualityStatMultRare 1.5; ItemPriceFactor 1.5; "
@@ -56,7 +56,7 @@ class ItemWorld : public RulesWorld {
 protected:
     ItemWorld()
     {
-        Load({{"items.dbr", ItemRecords()}});
+        Load({{"items.dbr", ItemWorldRecords()}});
         gameData.Load(database);
     }
 

@@ -9,10 +9,10 @@
 namespace {
 
 // Normal is difficulty 1 with a start of 1; Champion, difficulty 2, starts at 5.
-const char* kTuning = "DifficultyMonsterLevelStartNormal 1\nDifficultyMonsterLevelStartChampion 5\n"
+const char* kMonsterTypeTuning = "DifficultyMonsterLevelStartNormal 1\nDifficultyMonsterLevelStartChampion 5\n"
                       "XpMultMonsterNormal 1\nXpMultMonsterBoss 3\n";
 
-const std::string kRecords = RecordWorld::Records({
+const std::string kMonsterTypeRecords = RecordWorld::Records({
     "Goblins: Type MonsterArchetype; InitChance 1; SpawnChance 5; FactionName \"Goblins\"",
     "Shy: Type MonsterArchetype; InitChance 0; SpawnChance 5; Class Nobody; Skill Bite; Skill Nothing",
     "Brute: Type Class",
@@ -48,7 +48,7 @@ std::vector<std::string> Names(const std::vector<MonsterType*>& types)
 
 class MonsterTypes : public RecordWorld {
 protected:
-    MonsterTypes() { LoadRecords(kTuning, kRecords); }
+    MonsterTypes() { LoadRecords(kMonsterTypeTuning, kMonsterTypeRecords); }
 
     MonsterType& Type(const char* name)
     {

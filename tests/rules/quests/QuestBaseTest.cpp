@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::string kQuests = RecordWorld::Records({
+const std::string kQuestBaseQuests = RecordWorld::Records({
     "Kill: Type Quest; QuestType KillMonsters; NeedsMonsterType 1; HasWorldLevel 1; MinCountMult 0.5; "
         "MaxCountMult 1.0; XpMinRewardPerMonster 10; XpMaxRewardPerMonster 20; MoneyRewardMinMultiplier 1; "
         "MoneyRewardMaxMultiplier 2; TextList K1; TextList K2; TextList K3; MinTime 100; MaxTime 200; "
@@ -60,7 +60,7 @@ class QuestState : public QuestTestWorld {
 protected:
     QuestState()
     {
-        LoadQuests(kQuests);
+        LoadQuests(kQuestBaseQuests);
         // Level 0 the town; the cave level 5 lies below the barrows, and holds the area "Cave".
         world.levels = {{"Town", 1}, {"Barrows", 5}, {"Deep Cave", 5, true, 1, QuestEntry("Cave"), QuestEntry("Urn")},
                         {"Hills", 6}};
@@ -310,7 +310,7 @@ TEST_F(QuestRecord, OnlyNamesSurviveAReorderedMonsterList)
     quest.Write(byIndex, false);
     quest.Write(oldByName, false);  // before version 38 every reference is an index
 
-    LoadQuests(kQuests, RecordWorld::Records({"Moth: Type MonsterType; Archetype Goblins; Name $$Moth$$"}));
+    LoadQuests(kQuestBaseQuests, RecordWorld::Records({"Moth: Type MonsterType; Archetype Goblins; Name $$Moth$$"}));
     FakeQuest fromName{&world}, fromIndex{&world}, fromOld{&world};
     ASSERT_TRUE(fromName.Read(byName, true, true, 38));
     ASSERT_TRUE(fromIndex.Read(byIndex, true, false, 38));

@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::string kQuests = RecordWorld::Records({
+const std::string kQuestTextQuests = RecordWorld::Records({
     "Kill: Type Quest; QuestType KillMonsters; NeedsMonsterType 1; HasWorldLevel 1; Count 5; TextList K1; "
         "XpMinRewardPerMonster 24; XpMaxRewardPerMonster 24; MoneyRewardMinMultiplier 0.05; "
         "MoneyRewardMaxMultiplier 0.05",
@@ -21,7 +21,7 @@ class QuestTexts : public QuestTestWorld {
 protected:
     QuestTexts()
     {
-        LoadQuests(kQuests);
+        LoadQuests(kQuestTextQuests);
         world.levels = {{"Town", 1}, {"Barrows", 5}, {"Deep Cave", 6, true, 1, QuestEntry("Cave")}};
     }
 

@@ -8,11 +8,11 @@
 
 namespace {
 
-const std::string kRecords = RecordWorld::Records({"Wolf: Type Object", "Fangs: Type Object", "Bite: Type Object"});
+const std::string kRecruitBaseRecords = RecordWorld::Records({"Wolf: Type Object", "Fangs: Type Object", "Bite: Type Object"});
 
 class RecruitRecords : public RecordWorld {
 protected:
-    RecruitRecords() { LoadRecords("", kRecords); }
+    RecruitRecords() { LoadRecords("", kRecruitBaseRecords); }
 
     int32_t Id(const char* name) { return database.FindEntryByName(name)->GetId(); }
 

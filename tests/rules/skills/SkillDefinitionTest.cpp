@@ -6,7 +6,7 @@
 
 namespace {
 
-const char* const kSkills = R"(
+const char* const kSkillDefinitionSkills = R"(
 Increments { Type Skill | Power 2 | MinDamage 1 | MaxDamage 2 | ReuseTime 0.5 | StatChangeArmor 3 |
     StatMultArmor 0.1 | DamageMultFire 0.05 | DynamicStatMultCriticalHit 0.1 | PointsReq 5 }
 Bolt { Type Skill | PerLevel Increments | Power 10 | MinDamage 4 | MaxDamage 8 | DamageType Fire | ReuseTime 2 |
@@ -27,7 +27,7 @@ Steep { Type Skill | PerLevel SteepIncrements | Power 7 | StatChangeArmor 1 | Ba
 
 class SkillDefinitionTest : public SkillWorld {
 protected:
-    SkillDefinitionTest() { LoadRecords(kSkills); }
+    SkillDefinitionTest() { LoadRecords(kSkillDefinitionSkills); }
 };
 
 TEST_F(SkillDefinitionTest, PerLevelRuleAddsIncrementsFromLevelTwo)

@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const kRecords = R"(
+const char* const kSkillLintRecords = R"(
 Early { Type Skill | PerLevel Late | Skill Late | Skill Nothing | StatusEffect Late | Linked Nobody }
 Late { Type Skill | PerLevel Early | Skill Early | StatusEffect Effect | Linked Early }
 Tree { Type SkillTree | Skill Late | Skill Ghost }
@@ -21,7 +21,7 @@ Lost { Type StatusEffect | Name "x" | TextureName "textures/icons/gone.tga" }
 TEST(SkillLint, ReportsForwardAndDanglingNames)
 {
     TempFolder folder;
-    WritePlantedGame(folder, ExpandRecords(kRecords), "");
+    WritePlantedGame(folder, ExpandRecords(kSkillLintRecords), "");
     folder.Write("Assets/textures/icons/here.tga", "icon");
     std::vector<std::string> problems = LintGameFolder(folder.Path().string());
 

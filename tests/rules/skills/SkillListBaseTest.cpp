@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const kSkills = R"(
+const char* const kSkillListSkills = R"(
 Basic { Type Skill | BasicSkill 1 }
 Slash { Type Skill | Power 5 }
 Follow { Type Skill | Linked Slash }
@@ -34,7 +34,7 @@ protected:
 
 class SkillListBaseTest : public SkillWorld {
 protected:
-    SkillListBaseTest() { LoadRecords(kSkills); }
+    SkillListBaseTest() { LoadRecords(kSkillListSkills); }
 
     const CharacterClass* Class(std::string_view name) const { return gameData.FindCharacterClass(name); }
 

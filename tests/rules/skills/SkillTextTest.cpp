@@ -5,7 +5,7 @@
 
 namespace {
 
-const char* const kSkills = R"(
+const char* const kSkillTextSkills = R"(
 Unlearned { Type Skill | BaseName "$$U$$" | Desc "$$UD$$" | NeedsEnemy 1 | MinRange 32 | MaxRange 160 | Power 4 |
     Heal 10 | BaseCost 2 | CostIncreasePerLevel 3 | MaxSkillLevel 5 }
 Basic { Type Skill | BaseName "$$B$$" | BasicSkill 1 }
@@ -35,7 +35,7 @@ protected:
 
 TEST_F(SkillTextTest, UnlearnedSkillShowsItsFirstLevelAndWhatThatCosts)
 {
-    LoadRecords(kSkills);
+    LoadRecords(kSkillTextSkills);
     EXPECT_EQ(Describe("Unlearned"),
               "^f007$$U$$\n\n$$UD$$\n\n$$PowerNeededX~<$$Power$$@@4@@>~$$\n$$TargetCurrentEnemy$$\n"
               "$$RangeInFeet~<2@@10@@>~$$\n\n^c001$$DontHaveThisSkill$$\n^c145"
@@ -45,14 +45,14 @@ TEST_F(SkillTextTest, UnlearnedSkillShowsItsFirstLevelAndWhatThatCosts)
 
 TEST_F(SkillTextTest, BasicSkillIsMaxedAtLevelOne)
 {
-    LoadRecords(kSkills);
+    LoadRecords(kSkillTextSkills);
     EXPECT_EQ(Describe("Basic"), "^f007$$B$$\n\n$$PowerNeededX~<$$Power$$@@0@@>~$$\n\n"
                                  "$$AtCurrentSkillLevel$$ (1)\n^c061\n$$SkillMaxed$$^c145");
 }
 
 TEST_F(SkillTextTest, WithoutDetailsOnlyHeadingDescriptionAndCost)
 {
-    LoadRecords(kSkills, "ShowSkillDetails 0");
+    LoadRecords(kSkillTextSkills, "ShowSkillDetails 0");
     stats.Set(CharacterStat::SkillPointsLeft, 2);
     stats.Set(CharacterStat::Money, 20);
     EXPECT_EQ(Describe("Unlearned"), "^f007$$U$$\n\n$$UD$$\n\n$$CostForNextPoint$$: ^c002\n  $$SkillPoints$$: 2^c145"
@@ -61,7 +61,7 @@ TEST_F(SkillTextTest, WithoutDetailsOnlyHeadingDescriptionAndCost)
 
 TEST_F(SkillTextTest, StateListsNameTheWeakestDistractionAndBreakLongLists)
 {
-    LoadRecords(kSkills);
+    LoadRecords(kSkillTextSkills);
     std::string distracted = Describe("Distracted");
     EXPECT_NE(distracted.find("\n$$Requires$$: $$AtLeast$$ $$EnemyMinorDistraction$$\n^c001"),
               std::string::npos)
@@ -72,7 +72,7 @@ TEST_F(SkillTextTest, StateListsNameTheWeakestDistractionAndBreakLongLists)
 
 TEST_F(SkillTextTest, MissingLevelsTakeThePluralEnding)
 {
-    LoadRecords(kSkills);
+    LoadRecords(kSkillTextSkills);
     std::string text;
     stats.Set(CharacterStat::Level, 2);
     AppendCostForNextPoint(Skill("Veteran"), stats, CharacterStat::Skill1, false, text);
@@ -85,7 +85,7 @@ TEST_F(SkillTextTest, MissingLevelsTakeThePluralEnding)
 
 TEST_F(SkillTextTest, LoweringCostsThreeTimesTheMoneyOfThePointsRegained)
 {
-    LoadRecords(kSkills);
+    LoadRecords(kSkillTextSkills);
     std::string text;
     stats.Set(CharacterStat::Skill1, 2);
     stats.Set(CharacterStat::Money, 150);

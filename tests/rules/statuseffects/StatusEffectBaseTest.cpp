@@ -5,7 +5,7 @@
 
 namespace {
 
-const char* const kEffects = R"(
+const char* const kStatusEffectBaseEffects = R"(
 Poison { Type StatusEffect | Name "$$Poison$$" | PerLevel PoisonPerLevel | HealthChange -3 | TotalTime 8 |
     TickTime 1 | StatChangeStrength -2 | DamageOnHit 4 }
 PoisonPerLevel { Type StatusEffect | BaseOnly 1 | HealthChange -1.5 | TotalTime 2 | StatChangeStrength -1 |
@@ -30,7 +30,7 @@ class StatusEffectBaseTest : public SkillWorld {
 protected:
     StatusEffectBaseTest()
     {
-        LoadRecords(kEffects, "ValueEachPointHealthChangeOverTime 0.5\nValueEachPointTemporaryAttribute 2\n"
+        LoadRecords(kStatusEffectBaseEffects, "ValueEachPointHealthChangeOverTime 0.5\nValueEachPointTemporaryAttribute 2\n"
                               "ValueEachPointTemporaryResistance 1\nValueEachPointTemporaryMagicChance 3");
     }
 };

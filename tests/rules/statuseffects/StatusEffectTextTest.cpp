@@ -3,7 +3,7 @@
 
 namespace {
 
-const char* const kEffects = R"(
+const char* const kStatusEffectTextEffects = R"(
 Bleed { Type StatusEffect | Desc "$$BleedDesc$$" | TotalTime 10 | TickTime 2 | HealthChange -2.5 }
 Stats { Type StatusEffect | StatMultDefense -0.5 | StatMultArmor 0.25 | StatChangeHealthRegen 150 |
     StatChangeExtraMoney 10 | CantAttack 1 | CantUseSkills 1 | CantMove 1 | CantUseSpells 1 |
@@ -30,14 +30,14 @@ protected:
 
 TEST_F(StatusEffectTextTest, WithoutDetailsOnlyDurationAndDescription)
 {
-    LoadRecords(kEffects, "ShowStatusEffectDetails 0");
+    LoadRecords(kStatusEffectTextEffects, "ShowStatusEffectDetails 0");
     EXPECT_EQ(Describe("Bleed"), "$$Duration$$: 10 $$Seconds$$\n\n$$BleedDesc$$\n");
     EXPECT_EQ(Describe("Endless"), "");
 }
 
 TEST_F(StatusEffectTextTest, DetailLinesCarryTheirTokensAndFormats)
 {
-    LoadRecords(kEffects);
+    LoadRecords(kStatusEffectTextEffects);
     // A freeze says only that, whatever else it blocks.
     EXPECT_EQ(Describe("Stats"), "-33% $$Defense$$\n+25% $$Armor$$\n+1.5 $$HealthRegen$$\n+10% $$ExtraMoney$$\n"
                                  "$$FreezesTarget$$\n$$Causes$$: $$Block$$ $$MajorDistraction$$\n");
@@ -48,14 +48,14 @@ TEST_F(StatusEffectTextTest, DetailLinesCarryTheirTokensAndFormats)
 
 TEST_F(StatusEffectTextTest, StrengthScalesTheDurationAgainstTheEnemyLevel)
 {
-    LoadRecords(kEffects);
+    LoadRecords(kStatusEffectTextEffects);
     EXPECT_EQ(Describe("Stun", nullptr, 1, 10),
               "$$Duration$$: 20 $$Seconds$$ ($$LevelXEnemy~<10@@>~$$)\n$$PreventsMovement$$\n");
 }
 
 TEST_F(StatusEffectTextTest, PerLevelEffectAddsItsIncrementsAboveLevelOne)
 {
-    LoadRecords(kEffects);
+    LoadRecords(kStatusEffectTextEffects);
     StatusEffectBase perLevel;
     SetEffect(perLevel, "GrowingPerLevel", 1);
     std::string own = "$$Duration$$: 10 $$Seconds$$\n+4 $$Armor$$\n+50% $$Fire$$ $$damage$$\n"
