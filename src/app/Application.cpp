@@ -30,6 +30,7 @@
 #include "platform/SdlGraphicsSystem.h"
 #include "platform/SdlInputSystem.h"
 #include "render/OpenGLDevice.h"
+#include "render/LightingSystem.h"
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/device/NullGraphicsDevice.h"
@@ -274,6 +275,7 @@ void InstallGraphics(Application& app, DisplayChoice display)
                 gGraphicsSystem = window;
                 gGraphicsDevice = device;
                 gRenderer = new Renderer(*window, *device);
+                gLightingSystem = new LightingSystem();
                 if (PosixPlatformSystem* platform = PosixPlatform())
                     platform->SetMessagePump([window] { return window->PumpEvents(); });
             } else {
@@ -298,11 +300,17 @@ void InstallGraphics(Application& app, DisplayChoice display)
             if (PosixPlatformSystem* platform = PosixPlatform())
                 platform->SetMessagePump({});
             Destroy(gRenderer);
+            Destroy(gLightingSystem);
             Destroy(gGraphicsDevice);
             Destroy(gGraphicsSystem);
         },
     });
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gGraphicsDevice->ApplyVars(); });
+    // The frame's lights are gathered afresh while it is built.
+    app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) {
+        if (gLightingSystem)
+            gLightingSystem->Reset();
+    });
     app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t) {
         if (gRenderer)
             gRenderer->DrawFrame();
@@ -329,6 +337,8 @@ void InstallDisplayStart(Application& app)
     app.AddStartUpHook(StartUpStep::GameData, [] {
         if (!gRenderer)
             return true;
+        if (gLightingSystem)
+            gLightingSystem->Init();
         auto* window = static_cast<SdlGraphicsSystem*>(gGraphicsSystem);
         if (gGameData && !gGameData->GetTuning().gameName.empty())
             window->SetWindowTitle(gGameData->GetTuning().gameName);

@@ -13,6 +13,29 @@ void GLStateCache::Reset()
     alphaFunc = -1;
     cullFace = -1;
     boundTexture = -1;
+    stencilFunc = -1;
+    stencilReference = 0;
+    stencilOps[0] = stencilOps[1] = stencilOps[2] = -1;
+    wrapS = wrapT = -1;
+}
+
+void GLStateCache::ResetState()
+{
+    SetEnabled(GL_DEPTH_TEST, false);
+    DepthMask(false);
+    SetEnabled(GL_CULL_FACE, false);
+    cullFace = -1;
+    SetEnabled(GL_ALPHA_TEST, false);
+    alphaFunc = -1;
+    SetEnabled(GL_STENCIL_TEST, false);
+    stencilFunc = -1;
+    ColorMask(true);
+}
+
+bool GLStateCache::IsEnabled(uint32_t capability) const
+{
+    auto found = enabled.find(capability);
+    return found != enabled.end() && found->second;
 }
 
 void GLStateCache::SetEnabled(uint32_t capability, bool on)
@@ -22,9 +45,9 @@ void GLStateCache::SetEnabled(uint32_t capability, bool on)
         return;
     enabled[capability] = on;
     if (on)
-        glEnable(capability);
+        gl.Enable(capability);
     else
-        glDisable(capability);
+        gl.Disable(capability);
 }
 
 void GLStateCache::BlendFunc(uint32_t source, uint32_t destination)
@@ -33,7 +56,7 @@ void GLStateCache::BlendFunc(uint32_t source, uint32_t destination)
     if (packed == blend)
         return;
     blend = packed;
-    glBlendFunc(source, destination);
+    gl.BlendFunc(source, destination);
 }
 
 void GLStateCache::DepthFunc(uint32_t function)
@@ -41,7 +64,7 @@ void GLStateCache::DepthFunc(uint32_t function)
     if (function == depthFunc)
         return;
     depthFunc = function;
-    glDepthFunc(function);
+    gl.DepthFunc(function);
 }
 
 void GLStateCache::DepthMask(bool write)
@@ -49,7 +72,7 @@ void GLStateCache::DepthMask(bool write)
     if (int32_t{write} == depthMask)
         return;
     depthMask = write;
-    glDepthMask(write ? GL_TRUE : GL_FALSE);
+    gl.DepthMask(write);
 }
 
 void GLStateCache::ColorMask(bool write)
@@ -57,8 +80,7 @@ void GLStateCache::ColorMask(bool write)
     if (int32_t{write} == colorMask)
         return;
     colorMask = write;
-    GLboolean value = write ? GL_TRUE : GL_FALSE;
-    glColorMask(value, value, value, value);
+    gl.ColorMask(write);
 }
 
 void GLStateCache::AlphaFunc(uint32_t function, float reference)
@@ -67,7 +89,7 @@ void GLStateCache::AlphaFunc(uint32_t function, float reference)
         return;
     alphaFunc = function;
     alphaReference = reference;
-    glAlphaFunc(function, reference);
+    gl.AlphaFunc(function, reference);
 }
 
 void GLStateCache::CullFace(uint32_t face)
@@ -75,7 +97,7 @@ void GLStateCache::CullFace(uint32_t face)
     if (face == cullFace)
         return;
     cullFace = face;
-    glCullFace(face);
+    gl.CullFace(face);
 }
 
 void GLStateCache::BindTexture(uint32_t name)
@@ -83,5 +105,56 @@ void GLStateCache::BindTexture(uint32_t name)
     if (name == boundTexture)
         return;
     boundTexture = name;
-    glBindTexture(GL_TEXTURE_2D, name);
+    gl.BindTexture(name);
+}
+
+void GLStateCache::SetCull(bool on, uint32_t face)
+{
+    SetEnabled(GL_CULL_FACE, on);
+    if (on)
+        CullFace(face);
+}
+
+void GLStateCache::SetBlend(bool on, uint32_t source, uint32_t destination)
+{
+    SetEnabled(GL_BLEND, on);
+    if (on)
+        BlendFunc(source, destination);
+}
+
+void GLStateCache::SetAlphaTest(bool on, uint32_t function, float reference)
+{
+    SetEnabled(GL_ALPHA_TEST, on);
+    if (on)
+        AlphaFunc(function, reference);
+}
+
+void GLStateCache::SetStencil(bool on, uint32_t function, int32_t reference)
+{
+    SetEnabled(GL_STENCIL_TEST, on);
+    if (!on || (function == stencilFunc && reference == stencilReference))
+        return;
+    stencilFunc = function;
+    stencilReference = reference;
+    gl.StencilFunc(function, reference);
+}
+
+void GLStateCache::SetStencilOp(uint32_t fail, uint32_t depthFail, uint32_t depthPass)
+{
+    if (!IsEnabled(GL_STENCIL_TEST))
+        return;
+    if (fail == stencilOps[0] && depthFail == stencilOps[1] && depthPass == stencilOps[2])
+        return;
+    stencilOps[0] = fail;
+    stencilOps[1] = depthFail;
+    stencilOps[2] = depthPass;
+    gl.StencilOp(fail, depthFail, depthPass);
+}
+
+void GLStateCache::SetWrap(uint32_t newWrapS, uint32_t newWrapT)
+{
+    wrapS = newWrapS;
+    wrapT = newWrapT;
+    gl.TexParameter(GL_TEXTURE_WRAP_S, static_cast<int32_t>(newWrapS));
+    gl.TexParameter(GL_TEXTURE_WRAP_T, static_cast<int32_t>(newWrapT));
 }

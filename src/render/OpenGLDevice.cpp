@@ -96,6 +96,10 @@ void OpenGLDevice::ReadCapabilities()
     compressedTextures = compressedTexImage && OpenGLDeviceHasExtension(extensions, "GL_ARB_texture_compression") &&
                          OpenGLDeviceHasExtension(extensions, "GL_EXT_texture_compression_s3tc");
     anisotropy = OpenGLDeviceHasExtension(extensions, "GL_EXT_texture_filter_anisotropic");
+    if (OpenGLDeviceHasExtension(extensions, "GL_EXT_compiled_vertex_array")) {
+        api.SetCompiledArrays(reinterpret_cast<OpenGLApi::LockArraysCall>(display.GetProcAddress("glLockArraysEXT")),
+                              reinterpret_cast<OpenGLApi::UnlockArraysCall>(display.GetProcAddress("glUnlockArraysEXT")));
+    }
     if (anisotropy)
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
 }
@@ -121,18 +125,14 @@ void OpenGLDevice::SetInitialState()
     stateCache.AlphaFunc(GL_NEVER, 0.0f);
     stateCache.SetEnabled(GL_CULL_FACE, false);
     stateCache.SetEnabled(GL_BLEND, false);
+    // The stencil operations are recorded only while the test is on.
+    stateCache.SetEnabled(GL_STENCIL_TEST, true);
+    stateCache.SetStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     stateCache.SetEnabled(GL_STENCIL_TEST, false);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     glStencilMask(0xFFFFFFFFu);
     glClearStencil(0);
     stateCache.SetEnabled(GL_LIGHTING, false);
     stateCache.SetEnabled(GL_MULTISAMPLE, display.IsMultisampleInUse());
-}
-
-void OpenGLDevice::ResetFrameCounters()
-{
-    trianglesDrawn = 0;
-    trianglePasses = 0;
 }
 
 void OpenGLDevice::CreateTexture(int32_t textureId, const TextureUpload& upload)
@@ -255,84 +255,7 @@ void OpenGLDevice::SetBonePalette(const std::vector<Matrix4>& bones)
     bonePalette = bones;
 }
 
-void OpenGLDevice::SetBatchState(const DeviceBatch& batch)
-{
-    const ShaderRenderState* shader = batch.shader;
-    bool testDepth = !shader || shader->testDepth;
-    bool writeDepth = (!shader || shader->writeDepth) && !(batch.writeMask & kWriteMaskNoDepth);
-    bool writeColor = (!shader || shader->writeColor) && !(batch.writeMask & kWriteMaskNoColor);
-    stateCache.SetEnabled(GL_DEPTH_TEST, testDepth);
-    if (shader)
-        stateCache.DepthFunc(static_cast<uint32_t>(shader->depthFunc));
-    stateCache.DepthMask(writeDepth);
-    stateCache.ColorMask(writeColor);
-    bool cull = shader && shader->cullEnabled;
-    stateCache.SetEnabled(GL_CULL_FACE, cull);
-    if (cull)
-        stateCache.CullFace(static_cast<uint32_t>(shader->cullFace));
-}
-
 void OpenGLDevice::DrawBatch(const DeviceBatch& batch)
 {
-    if (batch.indexes.empty() || batch.vertices.empty())
-        return;
-    SetBatchState(batch);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(DeviceVertex), batch.vertices[0].position);
-    if (batch.hasTexCoords) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, sizeof(DeviceVertex), batch.vertices[0].texCoord);
-    }
-    if (batch.stages.empty()) {
-        DrawStage(batch, DeviceStage(), true);
-    } else {
-        for (size_t i = 0; i < batch.stages.size(); ++i)
-            DrawStage(batch, batch.stages[i], i == 0);
-    }
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-}
-
-// One pass of the batch's triangles with the stage's texture, blending, alpha test and colours.
-// A stage after the first draws over the depth the first one wrote.
-void OpenGLDevice::DrawStage(const DeviceBatch& batch, const DeviceStage& stage, bool firstStage)
-{
-    const ShaderStage* state = stage.stage;
-    stateCache.SetEnabled(GL_TEXTURE_2D, stage.textureId >= 0);
-    stateCache.BindTexture(stage.textureId >= 0 ? static_cast<uint32_t>(stage.textureId) : 0);
-    if (stage.textureId >= 0 && state) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, state->clampU);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, state->clampV);
-    }
-    bool translucent = batch.opacity != 1.0f;
-    if (state && state->blendEnabled) {
-        stateCache.SetEnabled(GL_BLEND, true);
-        stateCache.BlendFunc(static_cast<uint32_t>(state->srcBlend), static_cast<uint32_t>(state->dstBlend));
-    } else if (translucent) {
-        stateCache.SetEnabled(GL_BLEND, true);
-        stateCache.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    } else {
-        stateCache.SetEnabled(GL_BLEND, false);
-    }
-    bool alphaTest = state && state->alphaTestEnabled;
-    stateCache.SetEnabled(GL_ALPHA_TEST, alphaTest);
-    if (alphaTest)
-        stateCache.AlphaFunc(static_cast<uint32_t>(state->alphaTestFunc), state->alphaTestRef);
-    if (!firstStage)
-        stateCache.DepthFunc(GL_LEQUAL);
-    const uint8_t* colors = !stage.colors.empty() ? stage.colors.data()
-                            : batch.hasColors     ? batch.vertices[0].color
-                                                  : nullptr;
-    if (colors) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        GLsizei stride = stage.colors.empty() ? static_cast<GLsizei>(sizeof(DeviceVertex)) : 4;
-        glColorPointer(4, GL_UNSIGNED_BYTE, stride, colors);
-    } else {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(1.0f, 1.0f, 1.0f, batch.opacity);
-    }
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indexes.size()), GL_UNSIGNED_SHORT, batch.indexes.data());
-    trianglesDrawn += static_cast<int64_t>(batch.indexes.size() / 3);
-    ++trianglePasses;
+    stageDrawer.Draw(batch, drawSettings);
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "render/GLStateCache.h"
+#include "render/OpenGLApi.h"
+#include "render/StageDrawer.h"
 #include "resources/GraphicsDevice.h"
 
 #include <cstdint>
@@ -27,9 +29,12 @@ public:
     GLStateCache& GetStateCache() { return stateCache; }
 
     // Triangles and stage passes drawn since the last reset (the "r_trisRendered" line).
-    int64_t GetTrianglesDrawn() const { return trianglesDrawn; }
-    int64_t GetTrianglePasses() const { return trianglePasses; }
-    void ResetFrameCounters();
+    int64_t GetTrianglesDrawn() const { return stageDrawer.GetTrianglesDrawn(); }
+    int64_t GetTrianglePasses() const { return stageDrawer.GetTrianglePasses(); }
+    void ResetFrameCounters() { stageDrawer.ResetCounters(); }
+    // What the batches read of the settings and the frame; set once a frame by the renderer.
+    void SetDrawSettings(const StageDrawSettings& settings) { drawSettings = settings; }
+    const StageDrawSettings& GetDrawSettings() const { return drawSettings; }
 
     bool SupportsCompressedTextures() const override { return compressedTextures; }
     bool SupportsAnisotropy() const override { return anisotropy; }
@@ -58,8 +63,6 @@ private:
     void ReadCapabilities();
     void SetInitialState();
     void UploadLevel(const TextureUpload& upload, int32_t level, int32_t width, int32_t height, const uint8_t* bytes);
-    void SetBatchState(const DeviceBatch& batch);
-    void DrawStage(const DeviceBatch& batch, const DeviceStage& stage, bool firstStage);
 
     GraphicsSystem& display;
     std::string driverName;
@@ -67,10 +70,11 @@ private:
     bool anisotropy = false;
     float maxAnisotropy = 1.0f;
     CompressedTexImage compressedTexImage = nullptr;
-    GLStateCache stateCache;
+    OpenGLApi api;
+    GLStateCache stateCache{api};
+    StageDrawer stageDrawer{api, stateCache};
+    StageDrawSettings drawSettings;
     std::vector<Matrix4> bonePalette;
     // A DXT level decoded for a driver without S3TC; kept to reuse its storage.
     std::vector<uint8_t> decoded;
-    int64_t trianglesDrawn = 0;
-    int64_t trianglePasses = 0;
 };

@@ -7,9 +7,16 @@
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "core/system/GraphicsSystem.h"
+#include "core/system/InputSystem.h"
+#include "core/system/TimerSystem.h"
+#include "render/GeneratedTextures.h"
+#include "render/LightingSystem.h"
 #include "render/OpenGLDevice.h"
+#include "render/ScreenPrimitives.h"
+#include "render/Screenshot.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
+#include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
 
@@ -124,6 +131,9 @@ void Renderer::RegisterCommands()
     trisRenderedVar = gUserVarSystem->RegisterVar("r_trisRendered", "0");
     gammaVar = gUserVarSystem->RegisterVar("r_gamma", "1.0");
     monitorSyncVar = gUserVarSystem->RegisterVar("monitorSync", "1");
+    screenshotTypeVar = gUserVarSystem->RegisterVar("r_screenshotType", "0");
+    maxLightsVar = gUserVarSystem->RegisterVar("r_maxLights", "16");
+    GeneratedTextures::RegisterCommands();
     gCommandSystem->RegisterCommand(
         "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },
         "Restarts the graphics system", "", "");
@@ -159,6 +169,12 @@ void Renderer::Start()
     float cell = gGameData ? gGameData->GetTuning().tileSize : 0.0f;
     tileRadius = std::sqrt(2.0f * (cell / 2.0f) * (cell / 2.0f)) * 1.1f;
     LoadCursors();
+    if (gLightingSystem)
+        gLightingSystem->SetMaxLights(maxLightsVar.GetInt());
+    if (gGameData)
+        consoleView.Load(gGameData->GetNameById("TextureNameWhite"));
+    if (gDebugSystem)
+        gDebugSystem->GetConsole().SetDrawHook([this](const Console& console) { consoleView.Draw(console); });
     started = true;
 }
 
@@ -232,6 +248,9 @@ void Renderer::Stop()
     display.SetViewResizedHook({});
     display.RestoreGamma();
     display.FreeCursors();
+    if (gDebugSystem)
+        gDebugSystem->GetConsole().SetDrawHook({});
+    consoleView.Release();
     for (ResourceHandle& handle : fonts)
         handle.Reset();
     for (ResourceHandle& handle : standardTextures)
@@ -241,6 +260,18 @@ void Renderer::Stop()
 
 void Renderer::ApplyChangedVars()
 {
+    if (gLightingSystem)
+        gLightingSystem->SetMaxLights(maxLightsVar.GetInt());
+    StageDrawSettings settings;
+    settings.filteringQuality = gUserVarSystem->GetIntByName("filteringQuality");
+    settings.betterLighting = gUserVarSystem->GetIntByName("r_betterLighting") != 0;
+    settings.showNormals = gUserVarSystem->GetIntByName("showNormals");
+    settings.showTris = gUserVarSystem->GetIntByName("showTris");
+    settings.runningTime = gTimerSystem ? gTimerSystem->GetRunningTime() : 0.0f;
+    auto* white = dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kWhite]));
+    settings.whiteTextureId = white ? white->GetTextureId() : -1;
+    settings.lighting = gLightingSystem;
+    device.SetDrawSettings(settings);
     std::string gamma = gammaVar.GetString();
     if (gamma != appliedGamma) {
         appliedGamma = gamma;
@@ -260,10 +291,44 @@ void Renderer::DrawFrame()
     device.AcquireContext();
     ApplyChangedVars();
     device.Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    Begin2D();
+    if (gDebugSystem)
+        gDebugSystem->DrawConsole();
+    device.GetStateCache().BindTexture(0);
     device.Present();
     device.ReleaseContext();
     ++framesDrawn;
     PrintFrameStatistics();
+    if (ScreenshotKeyPressed())
+        TakeScreenshot();
+}
+
+void Renderer::Begin2D()
+{
+    device.AcquireContext();
+    device.SetProjectionMatrix(ScreenPrimitives::UiProjection());
+    device.SetModelViewMatrix(ScreenPrimitives::Identity());
+    device.GetStateCache().ResetState();
+    device.ReleaseContext();
+}
+
+// Only a keyboard key (0 to 255) takes a screenshot; a mouse binding never does.
+bool Renderer::ScreenshotKeyPressed() const
+{
+    if (!gVirtualKeys || !gInputSystem)
+        return false;
+    int key = gVirtualKeys->GetEntryValue(gVirtualKeys->FindByName("VirtualTakeScreenshot", true));
+    return key >= 0 && key < 256 && gInputSystem->WasKeyPressed(key);
+}
+
+std::string Renderer::TakeScreenshot()
+{
+    PixelRect rect = Screenshot::ChooseRect(view, display.IsFullScreen(), display.GetModeWidth(),
+                                            display.GetModeHeight());
+    std::string name = Screenshot::Take(device, rect, screenshotTypeVar.GetInt());
+    if (!name.empty())
+        DebugSystem::Print(kPrintDeveloper, "Wrote %s\n", name.c_str());
+    return name;
 }
 
 void Renderer::PrintFrameStatistics()

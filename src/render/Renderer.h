@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 #include "core/UserVarRef.h"
+#include "render/ConsoleView.h"
 #include "resources/ResourceHandle.h"
 
 #include <array>
@@ -35,8 +36,15 @@ public:
     // Gamma and cursors back, the handles let go and the window closed; before the device goes.
     void Stop();
 
-    // Clears the frame and shows it; applies a changed "r_gamma" or "monitorSync" first.
+    // Clears the frame, draws its two-dimensional layer (the console while shown) and shows it;
+    // applies a changed "r_gamma" or "monitorSync" first. A screenshot is taken after the swap
+    // when the key bound to "VirtualTakeScreenshot" was pressed this frame.
     void DrawFrame();
+    // The user-interface projection, an identity model view and the depth, cull, alpha and
+    // stencil tests off, for drawing in the 640 x 480 space.
+    void Begin2D();
+    // The frame as drawn into "Screenshots/" by "r_screenshotType"; the name written or empty.
+    std::string TakeScreenshot();
     // The "r_trisRendered" line, then the counters start again.
     void PrintFrameStatistics();
     int64_t GetFramesDrawn() const { return framesDrawn; }
@@ -67,6 +75,7 @@ private:
     void LoadFontsAndTextures();
     void LoadCursors();
     void ApplyChangedVars();
+    bool ScreenshotKeyPressed() const;
 
     GraphicsSystem& display;
     OpenGLDevice& device;
@@ -83,6 +92,9 @@ private:
     UserVarRef trisRenderedVar;
     UserVarRef gammaVar;
     UserVarRef monitorSyncVar;
+    UserVarRef screenshotTypeVar;
+    UserVarRef maxLightsVar;
+    ConsoleView consoleView;
     std::string appliedGamma;
     std::string appliedMonitorSync;
 };

@@ -60,6 +60,22 @@ struct DeviceStage {
 constexpr int32_t kWriteMaskNoColor = 1;
 constexpr int32_t kWriteMaskNoDepth = 2;
 
+// How a batch's colour generators light it.
+struct BatchLighting {
+    // Colour generators that light (Vertex, Origin, Sphere and their kin) give white.
+    bool unlit = false;
+    // Where the geometry stands in the world, and how its vertices are turned (row vectors,
+    // 3 x 3, when hasRotation), for lighting each vertex at its world position.
+    float origin[3] = {0.0f, 0.0f, 0.0f};
+    bool hasRotation = false;
+    float rotation[9] = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+    // The light of the entity the geometry belongs to: EntityLight's colour, and the six sides
+    // (right, left, front, back, top, bottom; RGB each) Sphere lights vertices from.
+    bool hasLightSubject = false;
+    Color subjectLight;
+    float subjectSphere[18] = {};
+};
+
 // An immediate-mode batch as it is flushed: what the renderer's batch hands the library.
 struct DeviceBatch {
     // The shader the batch was begun with; the caller keeps it alive until the draw returns.
@@ -79,6 +95,7 @@ struct DeviceBatch {
     float opacity = 1.0f;
     // kWriteMaskNoColor and kWriteMaskNoDepth.
     int32_t writeMask = 0;
+    BatchLighting lighting;
     // The two words given to the flush.
     uint32_t flushWords[2] = {0, 0};
 };

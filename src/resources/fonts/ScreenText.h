@@ -43,6 +43,7 @@ public:
     void SetFontNameForCode(FontNameForCode lookup) { fontNameForCode = std::move(lookup); }
     // The user interface's space between text lines.
     void SetLineSpacing(float spacing) { lineSpacing = spacing; }
+    float GetLineSpacing() const { return lineSpacing; }
 
     // The text with its top-left corner at (x, y). Inline codes: "^cNNN" colour NNN of the
     // colour table (145 goes back to the colour before), "^fNNN" font NNN of the text codes,

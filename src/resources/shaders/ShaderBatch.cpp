@@ -34,6 +34,21 @@ void ShaderBatch::SetSurfaceState(float opacity, int32_t writeMask)
     batch.writeMask = writeMask;
 }
 
+void ShaderBatch::SetPlacement(const float (&origin)[3], const float* rotation)
+{
+    std::copy_n(origin, 3, batch.lighting.origin);
+    batch.lighting.hasRotation = rotation != nullptr;
+    if (rotation)
+        std::copy_n(rotation, 9, batch.lighting.rotation);
+}
+
+void ShaderBatch::SetLightSubject(const Color& light, const float (&sphere)[18])
+{
+    batch.lighting.hasLightSubject = true;
+    batch.lighting.subjectLight = light;
+    std::copy_n(sphere, 18, batch.lighting.subjectSphere);
+}
+
 // Emptied, not replaced: the arrays keep their storage from one batch to the next.
 void ShaderBatch::ClearBatch()
 {
@@ -52,6 +67,7 @@ void ShaderBatch::ClearBatch()
     batch.writeMask = 0;
     batch.flushWords[0] = 0;
     batch.flushWords[1] = 0;
+    batch.lighting = BatchLighting();
 }
 
 void ShaderBatch::DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords,
@@ -152,10 +168,13 @@ void ShaderBatch::Reserve(uint32_t count)
     float time = shaderTime;
     float opacity = batch.opacity;
     int32_t writeMask = batch.writeMask;
+    // The second half of the geometry is lit as the first.
+    BatchLighting lighting = batch.lighting;
     FlushBatch();
     BeginBatch(current.Get());
     shaderTime = time;
     SetSurfaceState(opacity, writeMask);
+    batch.lighting = lighting;
 }
 
 void ShaderBatch::CollectStages()

@@ -37,6 +37,12 @@ public:
     void SetShaderTime(float time) { shaderTime = time; }
     // The opacity and write mask of the surfaces drawn in this batch (RenderSurface's fields).
     void SetSurfaceState(float opacity, int32_t writeMask);
+    // Lit colour generators give white in this batch.
+    void SetUnlit(bool unlit) { batch.lighting.unlit = unlit; }
+    // The geometry's world position and turn (3 x 3, row vectors; null for none), for lighting.
+    void SetPlacement(const float (&origin)[3], const float* rotation);
+    // The light of the entity drawn: its colour and its six sides (see DeviceBatch).
+    void SetLightSubject(const Color& light, const float (&sphere)[18]);
 
     // One textured rectangle between two corners of the 640 x 480 user-interface space.
     void DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,

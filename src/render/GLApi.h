@@ -1,0 +1,44 @@
+// GLApi -- the OpenGL calls the state cache and the batch's stages make, behind one interface, so a test can record them without a context.
+#pragma once
+
+#include <cstdint>
+
+// Arguments are the library's own enums and values. Context-thread only, with the context held.
+class GLApi {
+public:
+    virtual ~GLApi() = default;
+
+    virtual void Enable(uint32_t capability) = 0;
+    virtual void Disable(uint32_t capability) = 0;
+    virtual void BlendFunc(uint32_t source, uint32_t destination) = 0;
+    virtual void DepthFunc(uint32_t function) = 0;
+    virtual void DepthMask(bool write) = 0;
+    // All four channels together.
+    virtual void ColorMask(bool write) = 0;
+    virtual void AlphaFunc(uint32_t function, float reference) = 0;
+    virtual void CullFace(uint32_t face) = 0;
+    // The mask is always all ones.
+    virtual void StencilFunc(uint32_t function, int32_t reference) = 0;
+    virtual void StencilOp(uint32_t fail, uint32_t depthFail, uint32_t depthPass) = 0;
+    virtual void BindTexture(uint32_t name) = 0;
+    // On GL_TEXTURE_2D.
+    virtual void TexParameter(uint32_t parameter, int32_t value) = 0;
+    virtual void EnableClientState(uint32_t array) = 0;
+    virtual void DisableClientState(uint32_t array) = 0;
+    virtual void VertexPointer(int32_t size, int32_t stride, const float* positions) = 0;
+    virtual void TexCoordPointer(int32_t size, int32_t stride, const float* coordinates) = 0;
+    // Unsigned bytes.
+    virtual void ColorPointer(int32_t size, int32_t stride, const uint8_t* colors) = 0;
+    virtual void Color3f(float red, float green, float blue) = 0;
+    virtual void Color4f(float red, float green, float blue, float alpha) = 0;
+    // GL_TRIANGLES with 16-bit indices (a batch holds at most 65536 vertices).
+    virtual void DrawTriangles(int32_t indexCount, const uint16_t* indices) = 0;
+    // GL_LINES over the first count vertices of the arrays.
+    virtual void DrawLines(int32_t vertexCount) = 0;
+    virtual void LineWidth(float width) = 0;
+    // GL_FRONT_AND_BACK.
+    virtual void PolygonMode(uint32_t mode) = 0;
+    // The compiled-vertex-array calls; false when the driver lacks them (nothing is called).
+    virtual bool LockArrays(int32_t first, int32_t count) = 0;
+    virtual void UnlockArrays() = 0;
+};

@@ -1,0 +1,158 @@
+// TextMeasure -- the size text takes on screen, by the rules the text drawer follows: localisation first, inline codes skipped, font changes, lines and tabs.
+#include "render/TextMeasure.h"
+
+#include "core/ColorCode.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "resources/ResourceManager.h"
+#include "resources/fonts/FontResource.h"
+#include "resources/fonts/ScreenText.h"
+#include "rules/GameData.h"
+
+#include <algorithm>
+
+namespace {
+
+// Where the measure stands while it walks the text.
+struct TextMeasurePen {
+    const FontResource* base = nullptr;
+    const FontResource* metrics = nullptr;
+    // The font of the last "^f" code, held while the text is measured.
+    ResourceHandle codeFont;
+    bool fontChanges = true;
+};
+
+const FontResource* TextMeasureFont(int32_t handle)
+{
+    if (handle == -1 || !gResourceManager)
+        return nullptr;
+    return dynamic_cast<const FontResource*>(gResourceManager->Get(handle));
+}
+
+bool TextMeasureHigherRes()
+{
+    return gUserVarSystem && gUserVarSystem->GetIntByName("r_higherResFonts") != 0;
+}
+
+bool TextMeasureSetFont(TextMeasurePen& pen, int32_t handle)
+{
+    const FontResource* base = TextMeasureFont(handle);
+    const FontResource* metrics = TextMeasureHigherRes() ? TextMeasureFont(NextLargerFont(handle)) : base;
+    if (!base || !metrics)
+        return false;
+    pen.base = base;
+    pen.metrics = metrics;
+    return true;
+}
+
+void TextMeasureApplyCode(TextMeasurePen& pen, char letter, int32_t number)
+{
+    if (!pen.fontChanges)
+        return;
+    if (letter == 'l') {
+        pen.fontChanges = false;
+        return;
+    }
+    if (letter != 'f' || !gGameData)
+        return;
+    const std::string& name = gGameData->GetTextFontName(number);
+    if (name.empty())
+        return;
+    ResourceHandle loaded;
+    gResourceManager->Load(name, loaded);
+    // A font that does not load leaves the one in use.
+    if (TextMeasureSetFont(pen, loaded))
+        pen.codeFont = loaded;
+}
+
+} // namespace
+
+int32_t NextLargerFont(int32_t font)
+{
+    if (!gScreenText || font == -1)
+        return font;
+    for (int32_t i = 0; i + 1 < ScreenText::kLadderSize; ++i) {
+        if (gScreenText->GetLadderFont(i) == font)
+            return gScreenText->GetLadderFont(i + 1);
+    }
+    return font;
+}
+
+int32_t GetGlyphIndex(const FontResource& font, char16_t character)
+{
+    int32_t byte = gLocSystem ? gLocSystem->GetCodePageChar(character)
+                              : (character < 256 ? static_cast<int32_t>(character) : -1);
+    if (byte < 0 || byte > 255)
+        return -1;
+    return font.GetGlyphIndex(byte);
+}
+
+float GetGlyphHeight(const FontResource& font, int32_t glyph)
+{
+    const FontGlyph* record = font.GetGlyph(glyph);
+    return record ? static_cast<float>(FontResource::GetGlyphHeight(*record)) : 0.0f;
+}
+
+float GetScaledGlyphWidth(const FontResource& metrics, const FontResource& base, int32_t glyph)
+{
+    const FontGlyph* record = metrics.GetGlyph(glyph);
+    float metricsHeight = GetGlyphHeight(metrics, glyph);
+    if (!record || metricsHeight == 0.0f)
+        return 0.0f;
+    return static_cast<float>(FontResource::GetGlyphWidth(*record)) * (GetGlyphHeight(base, glyph) / metricsHeight);
+}
+
+TextSize MeasureTextW(int32_t font, std::u16string_view text)
+{
+    WString shown = gLocSystem ? gLocSystem->Translate(text) : WString(text);
+    TextMeasurePen pen;
+    if (shown.empty() || font == -1 || !TextMeasureSetFont(pen, font))
+        return {};
+    float spacing = gScreenText ? gScreenText->GetLineSpacing() : 0.0f;
+    float width = 0.0f;
+    float widest = 0.0f;
+    float total = 0.0f;
+    float lineHeight = 0.0f;
+    bool lineEmpty = true;
+    char letter = 0;
+    int32_t number = 0;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        // A code needs all five characters: one cut off by the end is measured as it stands.
+        if (ParseColorCodeW(shown, i, letter, number)) {
+            TextMeasureApplyCode(pen, letter, number);
+            i += kColorCodeLength - 1;
+            continue;
+        }
+        char16_t character = shown[i];
+        if (character == u'\n') {
+            if (lineHeight == 0.0f)
+                lineHeight = GetGlyphHeight(*pen.base, 0);
+            total += spacing + lineHeight;
+            width = 0.0f;
+            lineHeight = 0.0f;
+            lineEmpty = true;
+        } else if (character == u'\t') {
+            // Glyph record 32 itself, not the glyph of the space character.
+            width += GetScaledGlyphWidth(*pen.metrics, *pen.base, 32) * static_cast<float>(ScreenText::kTabSpaces) +
+                     1.0f;
+            widest = std::max(widest, width);
+        } else {
+            int32_t glyph = GetGlyphIndex(*pen.base, character);
+            if (glyph == -1)
+                continue;
+            width += GetScaledGlyphWidth(*pen.metrics, *pen.base, glyph) + 1.0f;
+            lineEmpty = false;
+            lineHeight = std::max(lineHeight, GetGlyphHeight(*pen.base, glyph));
+            widest = std::max(widest, width);
+        }
+    }
+    if (!lineEmpty)
+        total += spacing + lineHeight;
+    return {widest, total};
+}
+
+TextSize MeasureTextA(std::string_view text, int32_t font)
+{
+    return MeasureTextW(font, NarrowToWide(text));
+}

@@ -1,0 +1,176 @@
+// ScreenshotEndToEndTest -- the shipped game in an offscreen window: the console drawn over the frame, and the screenshot key writes it under "Screenshots/" in the user folder.
+#include "app/Application.h"
+#include "core/Application.h"
+#include "core/DebugSystem.h"
+#include "core/UserVarSystem.h"
+#include "core/system/InputSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "platform/PosixTimerSystem.h"
+#include "resources/textures/TargaImage.h"
+#include "support/TempFolder.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The real platform and its window pump; sleeping moves the test's clock instead of the wall clock.
+class ScreenshotPlatform : public PosixPlatformSystem {
+public:
+    ScreenshotPlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now)
+    {
+        SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
+    }
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (std::this_thread::get_id() != mainThread || milliseconds == 0) {
+            PosixPlatformSystem::Sleep(milliseconds);
+            return;
+        }
+        now += milliseconds + 1;
+    }
+
+    uint64_t& now;
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+class ScreenshotGame : public ::testing::Test {
+protected:
+    ScreenshotGame()
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+        if (gameDir)
+            std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
+        std::filesystem::remove_all(folder.Path() / "User");
+        working = folder.Path().string();
+        InstallSystems(app, working, DisplayChoice::kWindow);
+        app.GetSystem(SystemSlot::Platform).create = [this] {
+            gPlatformSystem = new ScreenshotPlatform(working + "/User", now);
+        };
+        app.GetSystem(SystemSlot::Timer).create = [this] {
+            gTimerSystem = new PosixTimerSystem([this] { return now; });
+        };
+        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
+            create();
+            gDebugSystem->SetEchoToStdout(false);
+        };
+        gApplication = &app;
+    }
+    ~ScreenshotGame() override { app.ShutDown(); }
+
+    // One tap of each key: down and up, a frame each, as a typist's keys arrive.
+    void Tap(SDL_Scancode scancode)
+    {
+        Push(scancode, true);
+        app.RunFrame();
+        Push(scancode, false);
+        app.RunFrame();
+    }
+
+    void TypeLine(const std::string& text)
+    {
+        for (char c : text) {
+            bool upper = c >= 'A' && c <= 'Z';
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, true);
+            Tap(ScancodeOf(c));
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, false);
+        }
+        Tap(SDL_SCANCODE_RETURN);
+    }
+
+    static SDL_Scancode ScancodeOf(char c)
+    {
+        if (c >= 'a' && c <= 'z')
+            return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'a'));
+        if (c >= 'A' && c <= 'Z')
+            return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'A'));
+        if (c >= '1' && c <= '9')
+            return static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (c - '1'));
+        switch (c) {
+        case '0': return SDL_SCANCODE_0;
+        case ' ': return SDL_SCANCODE_SPACE;
+        case '.': return SDL_SCANCODE_PERIOD;
+        default: return SDL_SCANCODE_UNKNOWN;
+        }
+    }
+
+    static void Push(SDL_Scancode scancode, bool down)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = scancode;
+        event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    TempFolder folder;
+    std::string working;
+    Application app;
+    uint64_t now = 5000;
+};
+
+// Counts the pixels of rows [firstRow, lastRow) (top-down) whose three channels are all above 200.
+int ScreenshotBrightPixels(const TargaImage& image, int firstRow, int lastRow)
+{
+    int bright = 0;
+    int width = image.GetWidth();
+    int height = image.GetHeight();
+    int bytes = image.GetBytesPerPixel();
+    for (int row = firstRow; row < lastRow; ++row) {
+        // The file's rows run from the bottom of the screen.
+        const uint8_t* line = image.GetPixels() + static_cast<size_t>(height - 1 - row) * width * bytes;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* pixel = line + static_cast<size_t>(x) * bytes;
+            if (pixel[0] > 200 && pixel[1] > 200 && pixel[2] > 200)
+                ++bright;
+        }
+    }
+    return bright;
+}
+
+} // namespace
+
+TEST_F(ScreenshotGame, TheScreenshotKeyWritesTheShownConsoleIntoTheUserFolder)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    ASSERT_TRUE(app.StartUp());
+    gUserVarSystem->SetStringByName("r_screenshotType", "2");
+    app.RunFrame();
+    Tap(SDL_SCANCODE_GRAVE);
+    ASSERT_TRUE(gDebugSystem->GetConsole().IsShown());
+    TypeLine("setUserVar zoom 1.2");
+    Tap(SDL_SCANCODE_F12);
+    gDebugSystem->Flush();
+
+    std::string path = (folder.Path() / "User/Screenshots/ss0000.tga").string();
+    ASSERT_TRUE(std::filesystem::exists(path)) << folder.Read("User/log.txt");
+    std::string bytes = folder.Read("User/Screenshots/ss0000.tga");
+    std::vector<uint8_t> file(bytes.begin(), bytes.end());
+    TargaImage image;
+    ASSERT_TRUE(image.Parse(file.data(), file.size(), path));
+    // The 800 x 600 window less its 2-pixel border.
+    EXPECT_EQ(image.GetWidth(), 798);
+    EXPECT_EQ(image.GetHeight(), 598);
+    // Text in the console's band over the top half of the screen (240 of 480 units), nothing
+    // drawn below it.
+    EXPECT_GT(ScreenshotBrightPixels(image, 0, 300), 200);
+    EXPECT_EQ(ScreenshotBrightPixels(image, 302, 598), 0);
+
+    // The next press takes the next number; the first is kept.
+    Tap(SDL_SCANCODE_F12);
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User/Screenshots/ss0001.tga"));
+    EXPECT_EQ(folder.Read("User/Screenshots/ss0000.tga"), bytes);
+}
