@@ -44,6 +44,7 @@
 #include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
+#include "server/Game.h"
 #include "world/World.h"
 
 #include <ctime>
@@ -434,6 +435,17 @@ void InstallEntities(Application& app)
     });
 }
 
+// The world host's game, made once "Debug system started" has been logged; it goes, with every
+// entity left in it, when the game ends at shut-down.
+void InstallGame(Application& app)
+{
+    app.AddStartUpHook(StartUpStep::Game, [] {
+        Game::Create();
+        return true;
+    });
+    app.AddShutDownHook(ShutDownStep::EndGame, [] { Game::Shutdown(); });
+}
+
 // The sound system over OpenAL, started after the graphics and updated each client frame. Until
 // the game client exists, the sound world is the one with no client (the listener at the origin,
 // nothing paused) and the theme music is all that plays.
@@ -535,6 +547,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallEffects(app);
     InstallWorld(app);
     InstallEntities(app);
+    InstallGame(app);
     InstallSound(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);

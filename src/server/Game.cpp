@@ -1,0 +1,500 @@
+// Game -- the world host's one game: the entity table and players, per-level records, timed actions, covenants and the fixed-step update.
+#include "server/Game.h"
+
+#include "core/DebugSystem.h"
+#include "core/EnumTable.h"
+#include "core/Event.h"
+#include "core/EventSystem.h"
+#include "core/MessageBuffer.h"
+#include "core/RandomSystem.h"
+#include "core/TypeRegistry.h"
+#include "core/UserVarSystem.h"
+#include "covenants/Covenant.h"
+#include "entities/Entity.h"
+#include "entities/Item.h"
+#include "entities/Sentient.h"
+#include "rules/GameData.h"
+#include "rules/covenants/CovenantDefinition.h"
+#include "rules/quests/QuestBase.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <cmath>
+
+Game* gGame = nullptr;
+
+namespace {
+
+constexpr const char* kGameProjectileTypeNames[] = {"Normal", "Ring", "Beam", "Lob", "Straight", "StraightLob"};
+// The share of a respawn delay its timer may vary by, either way.
+constexpr float kGameRespawnVariation = 0.05f;
+
+const GameSystemTuning& GameTuning()
+{
+    static const GameSystemTuning kDefaults;
+    return gGameData ? gGameData->GetTuning() : kDefaults;
+}
+
+// a - b as a normalised stamp.
+TimeStamp GameStampAge(const TimeStamp& now, const TimeStamp& then)
+{
+    TimeStamp age = TimeStamp::Difference(then, now);
+    age.Normalize();
+    return age;
+}
+
+} // namespace
+
+// ---- Creation and shut-down ------------------------------------------------------------------
+
+void Game::Create()
+{
+    if (gTypeRegistry) {
+        // "Listener" is the registry's root; each class after it names its base.
+        if (gEventSystem)
+            Entity::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        gTypeRegistry->RegisterType("Sentient", "Entity", nullptr, nullptr);
+        gTypeRegistry->RegisterType("Actor", "Sentient", nullptr, nullptr);
+        gTypeRegistry->RegisterType("Player", "Sentient", nullptr, nullptr);
+        gTypeRegistry->RegisterType("Trap", "Entity", nullptr, nullptr);
+    }
+    if (!gGame)
+        gGame = new Game();
+    gGameServices = gGame;
+}
+
+void Game::Shutdown()
+{
+    if (!gGame)
+        return;
+    if (gGameServices == gGame)
+        gGameServices = nullptr;
+    delete gGame;
+    gGame = nullptr;
+}
+
+Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<size_t>(kMaxEntities))
+{
+    if (gUserVarSystem)
+        aiNumActive = gUserVarSystem->RegisterVar("ai_numActive", "0");
+    if (gWorld) {
+        gWorld->AddLevelCallback(WorldSide::Server, LevelEvent::Generated, &Game::LevelLoadedCallback);
+        gWorld->AddLevelCallback(WorldSide::Server, LevelEvent::Released, &Game::LevelUnloadedCallback);
+    }
+    EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
+    Reset();
+}
+
+Game::~Game()
+{
+    Reset();
+}
+
+void Game::Reset()
+{
+    stepLength = 0.0f;
+    leftStartLevel = gameOver = lost = winAwaitsConfirm = winConfirmed = worldRunning = false;
+    currentLevel = -1;
+    elapsed = {};
+    covenantCount = 0;
+    sounds.clear();
+    loadedLevels.clear();
+    timedActions.Clear();
+    DeleteAllEntities();
+    // The destructors may have scheduled actions of their own.
+    timedActions.Clear();
+    levels.clear();
+    players.clear();
+    covenants.clear();
+    timeOfDay = 12.0;
+    worldQuests.clear();
+    for (RandomTimer& timer : timers)
+        timer = RandomTimer{};
+    newWorld = false;
+    factorA = factorB = 1.0f;
+    clientLines.clear();
+}
+
+void Game::DeleteAllEntities()
+{
+    // A parent deletes its attachments, which leave their slots as they go: each entity is
+    // deleted once, by whoever owns it.
+    for (Slot& slot : slots) {
+        Entity* entity = slot.entity;
+        if (!entity)
+            continue;
+        RemoveEntity(entity);
+        delete entity;
+    }
+    for (Slot& slot : slots)
+        slot = Slot{};
+    for (GridPlace& place : gridPlaces)
+        place = GridPlace{};
+}
+
+// ---- The entity table ---------------------------------------------------------------------------
+
+Entity* Game::GetEntity(int32_t number) const
+{
+    return static_cast<uint32_t>(number) < static_cast<uint32_t>(kMaxEntities) ? slots[static_cast<size_t>(number)].entity
+                                                                                : nullptr;
+}
+
+int32_t Game::ChooseSlot() const
+{
+    const TimeStamp oneSecond{0, 0, 0, kSlotReuseSeconds};
+    int32_t remembered = -1;
+    TimeStamp rememberedAge;
+    for (int32_t i = 0; i < kMaxEntities; ++i) {
+        const Slot& slot = slots[static_cast<size_t>(i)];
+        if (slot.entity)
+            continue;
+        TimeStamp age = GameStampAge(elapsed, slot.freedAt);
+        if (oneSecond <= age)
+            return i;
+        if (remembered == -1 || TimeLess(rememberedAge, age)) {
+            remembered = i;
+            rememberedAge = age;
+        }
+    }
+    return remembered;
+}
+
+int32_t Game::AddEntity(Entity* entity)
+{
+    if (!entity)
+        return -1;
+    int32_t chosen = ChooseSlot();
+    if (chosen == -1) {
+        DebugSystem::Print(0, "Couldn't add entity, too many entities\n");
+        return -1;
+    }
+    slots[static_cast<size_t>(chosen)].entity = entity;
+    auto* player = entity->IsPlayer() ? dynamic_cast<Sentient*>(entity) : nullptr;
+    if (player)
+        AddPlayer(player);
+    entity->entityNumber = chosen;
+    entity->OnAddedToGame();
+    if (entity->entityNumber != chosen) {
+        // It refused to stay: nothing of it may be left behind for the caller's delete.
+        slots[static_cast<size_t>(chosen)].entity = nullptr;
+        if (player)
+            std::replace(players.begin(), players.end(), player, static_cast<Sentient*>(nullptr));
+        entity->entityNumber = -1;
+        return -1;
+    }
+    if (entity->position.level != -1)
+        GridAdd(chosen, entity->position);
+    return chosen;
+}
+
+void Game::AddPlayer(Sentient* player)
+{
+    auto empty = std::find(players.begin(), players.end(), nullptr);
+    if (empty != players.end())
+        *empty = player;
+    else
+        players.push_back(player);
+}
+
+void Game::RemoveEntity(Entity* entity)
+{
+    if (!entity)
+        return;
+    if (entity->IsPlayer())
+        std::replace(players.begin(), players.end(), dynamic_cast<Sentient*>(entity), static_cast<Sentient*>(nullptr));
+    int32_t number = entity->entityNumber;
+    if (GetEntity(number) == entity) {
+        slots[static_cast<size_t>(number)].entity = nullptr;
+        slots[static_cast<size_t>(number)].freedAt = elapsed;
+        GridRemove(number);
+    }
+    timedActions.CancelFor(entity);
+}
+
+int32_t Game::CountEntities() const
+{
+    return static_cast<int32_t>(std::count_if(slots.begin(), slots.end(), [](const Slot& slot) { return slot.entity; }));
+}
+
+// ---- Level records ----------------------------------------------------------------------------------
+
+void Game::ResetLevels()
+{
+    levels.clear();
+    int32_t count = gWorld ? gWorld->GetLevelCount() : 0;
+    float width = gWorld && gWorld->GetLevelWidth() > 0.0f ? gWorld->GetLevelWidth() : GameTuning().levelWidth;
+    float height = gWorld && gWorld->GetLevelHeight() > 0.0f ? gWorld->GetLevelHeight() : GameTuning().levelHeight;
+    levels.resize(static_cast<size_t>(count));
+    for (GameLevelRecord& record : levels)
+        record.grid = std::make_unique<SpatialTreeNode>(0.0f, 0.0f, width, height);
+    // Entities standing on the levels now have a grid to be found in.
+    for (int32_t i = 0; i < kMaxEntities; ++i) {
+        gridPlaces[static_cast<size_t>(i)] = GridPlace{};
+        if (Entity* entity = slots[static_cast<size_t>(i)].entity)
+            GridAdd(i, entity->position);
+    }
+}
+
+GameLevelRecord* Game::FindLevel(int32_t level)
+{
+    return static_cast<uint32_t>(level) < levels.size() ? &levels[static_cast<size_t>(level)] : nullptr;
+}
+
+const GameLevelRecord* Game::FindLevel(int32_t level) const
+{
+    return static_cast<uint32_t>(level) < levels.size() ? &levels[static_cast<size_t>(level)] : nullptr;
+}
+
+static size_t GameExploredCellCount()
+{
+    const GameSystemTuning& tuning = GameTuning();
+    return static_cast<size_t>(std::max(0, tuning.cellsPerLevelX)) * static_cast<size_t>(std::max(0, tuning.cellsPerLevelY));
+}
+
+bool Game::IsCellExplored(int32_t level, int32_t cell)
+{
+    GameLevelRecord* record = FindLevel(level);
+    if (!record)
+        return false;
+    if (!record->exploredSized) {
+        record->explored.assign(GameExploredCellCount(), false);
+        record->exploredSized = true;
+    }
+    return static_cast<uint32_t>(cell) < record->explored.size() && record->explored[static_cast<size_t>(cell)];
+}
+
+void Game::SetCellExplored(int32_t level, int32_t cell)
+{
+    GameLevelRecord* record = FindLevel(level);
+    if (!record)
+        return;
+    if (!IsCellExplored(level, cell) && static_cast<uint32_t>(cell) < record->explored.size()) {
+        record->explored[static_cast<size_t>(cell)] = true;
+        ++record->exploredCount;
+    }
+    record->lastVisit = elapsed;
+}
+
+int32_t Game::GetExploredCount(int32_t level) const
+{
+    const GameLevelRecord* record = FindLevel(level);
+    return record ? record->exploredCount : 0;
+}
+
+const TimeStamp* Game::GetLastVisit(int32_t level) const
+{
+    const GameLevelRecord* record = FindLevel(level);
+    return record ? &record->lastVisit : nullptr;
+}
+
+void Game::QueueRespawn(int32_t level, float delay, const WorldPos& position)
+{
+    GameLevelRecord* record = FindLevel(level);
+    if (!record || !std::isfinite(delay))
+        return;
+    float remaining = gRandomSystem ? gRandomSystem->RandomSigned(delay, kGameRespawnVariation) : delay;
+    record->respawns.push_back({position, remaining});
+}
+
+const std::vector<RespawnEntry>* Game::GetRespawnQueue(int32_t level) const
+{
+    const GameLevelRecord* record = FindLevel(level);
+    return record ? &record->respawns : nullptr;
+}
+
+bool Game::ReadLevelExplored(int32_t level, MessageBuffer& buffer)
+{
+    GameLevelRecord* record = FindLevel(level);
+    if (!record)
+        return false;
+    record->explored.assign(GameExploredCellCount(), false);
+    record->exploredSized = true;
+    record->exploredCount = 0;
+    std::vector<bool> bits;
+    if (!buffer.ReadBoolVector(bits))
+        return false;
+    int32_t count = buffer.ReadInt();
+    if (buffer.Overrun() || count < 0 || static_cast<size_t>(count) > bits.size())
+        return false;
+    record->explored = std::move(bits);
+    record->exploredCount = count;
+    return true;
+}
+
+bool Game::IsLevelLoaded(int32_t level) const
+{
+    return std::find(loadedLevels.begin(), loadedLevels.end(), level) != loadedLevels.end();
+}
+
+void Game::LevelLoadedCallback(int32_t level)
+{
+    if (gGame)
+        gGame->OnLevelLoaded(level);
+}
+
+void Game::LevelUnloadedCallback(int32_t level)
+{
+    if (gGame)
+        gGame->OnLevelUnloaded(level);
+}
+
+void Game::OnLevelLoaded(int32_t level)
+{
+    loadedLevels.push_back(level);
+    for (auto& quest : worldQuests) {
+        if (quest && quest->targetLevel == -1)
+            quest->AssignTargetLevels();
+    }
+}
+
+void Game::OnLevelUnloaded(int32_t level)
+{
+    auto found = std::find(loadedLevels.begin(), loadedLevels.end(), level);
+    if (found != loadedLevels.end())
+        loadedLevels.erase(found);
+}
+
+int32_t Game::GetCurrentDifficultyValue() const
+{
+    return gWorld ? gWorld->GetDifficulty() : 0;
+}
+
+// ---- A new world ---------------------------------------------------------------------------------
+
+int32_t Game::ChooseCovenantCount(int32_t requested) const
+{
+    const GameSystemTuning& tuning = GameTuning();
+    if (requested >= tuning.minAiCovenants && requested <= tuning.maxAiCovenants)
+        return requested;
+    if (!gRandomSystem)
+        return tuning.minAiCovenants;
+    return gRandomSystem->RandomIndex(RandomStream::GameData, tuning.minAiCovenants, tuning.maxAiCovenants);
+}
+
+void Game::MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficultyLevel, int32_t worldDifficulty)
+{
+    if (count <= 0 || !gGameData || !covenantMaker)
+        return;
+    // The last definition is the player's own and never runs a rival.
+    std::vector<int32_t> candidates;
+    for (int32_t i = 0; i + 1 < gGameData->GetCovenantDefinitionCount(); ++i) {
+        const CovenantDefinition* definition = gGameData->GetCovenantDefinition(i);
+        if (definition && definition->minWorldDifficulty <= worldDifficulty)
+            candidates.push_back(i);
+    }
+    std::vector<int32_t> picks;
+    if (gRandomSystem)
+        gRandomSystem->PickDistinctIndices(static_cast<int32_t>(candidates.size()), count, picks);
+    else
+        for (int32_t i = 0; i < std::min<int32_t>(count, static_cast<int32_t>(candidates.size())); ++i)
+            picks.push_back(i);
+    std::vector<Covenant*> made;
+    for (int32_t pick : picks) {
+        std::unique_ptr<Covenant> covenant = covenantMaker();
+        if (!covenant || GetCovenantCount() >= kMaxCovenants)
+            break;
+        Covenant* raw = covenant.get();
+        AddCovenant(std::move(covenant));
+        raw->SetDefinitionIndex(candidates[static_cast<size_t>(pick)]);
+        raw->Start(startingLevel, difficultyLevel);
+        raw->RefreshMembers();
+        made.push_back(raw);
+    }
+    // Fewer candidates than asked for: the count says how many there are.
+    covenantCount = static_cast<int32_t>(made.size());
+    for (Covenant* covenant : made)
+        covenant->SetUpFirstWorld();
+}
+
+void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worldDifficulty, int32_t numAiCovenants)
+{
+    if (worldRunning)
+        return;
+    if (gWorld) {
+        std::string adventure = gWorld->GetAdventureName();
+        gWorld->SetLayoutSeed(0);
+        gWorld->ReadFromDatabase(adventure, gWorld->GetDifficulty());
+        uint32_t subSeed = gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0;
+        if (subSeed != gWorld->GetSecretSeed()) {
+            gWorld->SetSecretSeed(subSeed);
+            gWorld->CreateSecretLevels();
+        }
+    }
+    ResetLevels();
+    covenantCount = ChooseCovenantCount(numAiCovenants);
+    MakeCovenants(covenantCount, startingLevel, difficultyLevel, worldDifficulty);
+    newWorld = true;
+    difficulty = difficultyLevel;
+    currentLevel = 0;
+    worldRunning = true;
+}
+
+// ---- Covenants ------------------------------------------------------------------------------------
+
+void Game::AddCovenant(std::unique_ptr<Covenant> covenant)
+{
+    if (!covenant)
+        return;
+    covenant->index = GetCovenantCount();
+    covenants.push_back(std::move(covenant));
+}
+
+Covenant* Game::GetGameCovenant(int32_t index) const
+{
+    return static_cast<uint32_t>(index) < covenants.size() ? covenants[static_cast<size_t>(index)].get() : nullptr;
+}
+
+EntityCovenant* Game::GetCovenant(int32_t index) const
+{
+    return GetGameCovenant(index);
+}
+
+int32_t Game::GetRelationship(const Entity* a, const Entity* b) const
+{
+    // The faction system answers this once it exists; until then every pair is neutral.
+    (void)a;
+    (void)b;
+    return 2;
+}
+
+// ---- Lines, sounds and names for the clients ---------------------------------------------------------
+
+void Game::QueueClientCommand(std::string_view line)
+{
+    clientLines.emplace_back(line);
+}
+
+void Game::RegisterResourceName(int32_t handle, std::string_view name)
+{
+    if (handle < 0 || handle >= kMaxResourceNames)
+        return;
+    if (static_cast<size_t>(handle) >= resourceNames.size())
+        resourceNames.resize(static_cast<size_t>(handle) + 1);
+    std::string& known = resourceNames[static_cast<size_t>(handle)];
+    if (known == name)
+        return;
+    known = name;
+    changedResourceNames.push_back(handle);
+}
+
+double Game::GetGameTime() const
+{
+    return static_cast<double>(elapsed.days) * 86400.0 + static_cast<double>(elapsed.hours) * 3600.0 +
+           static_cast<double>(elapsed.minutes) * 60.0 + static_cast<double>(elapsed.seconds);
+}
+
+float Game::GetExperienceLossFraction() const
+{
+    return 0.0f;
+}
+
+float Game::GetCombatEventTime() const
+{
+    return GameTuning().damageEventMaxTime;
+}
+
+std::unique_ptr<Item> Game::GenerateItem(const DatabaseEntry*, int32_t)
+{
+    return nullptr;
+}

@@ -1,0 +1,267 @@
+// Game -- the world host's one game: the entity table and players, per-level records, timed actions, covenants and the fixed-step update.
+#pragma once
+
+#include "core/RandomTimer.h"
+#include "core/TimeStamp.h"
+#include "core/UserVarRef.h"
+#include "entities/GameServices.h"
+#include "server/GameLevelRecord.h"
+#include "server/TimedActionList.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class Covenant;
+class CovenantDefinition;
+class MessageBuffer;
+class QuestBase;
+
+// A queued sound or effect for the clients near it.
+struct GameSoundRecord {
+    int32_t sound = -1;  // resource handle (an index of the world host's name table)
+    int32_t entityNumber = -1;
+    WorldPos position;
+    float value = 0.0f;
+    float radius = 0.0f;
+};
+
+// Entity numbers are slots 0..1499 of a table walked in slot order. Main thread only; the world
+// host calls Update once per fixed step of 0.05 seconds.
+class Game : public GameServices {
+public:
+    static constexpr int32_t kTimerCount = 6;
+    static constexpr int32_t kUpkeepTimer = 0;
+    static constexpr float kSlotReuseSeconds = 1.0f;
+    // Every query of a circle grows by this with the wide flag.
+    static constexpr float kWideSearchMargin = 64.0f;
+    // The radius bits of a "HeardSound" broadcast: living entities other than the source.
+    static constexpr uint32_t kHeardSoundFilter = 0x51;
+    // A trace never takes more steps than this, whatever its length.
+    static constexpr int32_t kMaxTraceSteps = 4096;
+    // A handle past this names no resource the table keeps.
+    static constexpr int32_t kMaxResourceNames = 1 << 20;
+
+    // Start-up: the game (behind gGame and gGameServices) and the server's entity classes.
+    static void Create();
+    // Shut-down: the game goes, with every entity left in it.
+    static void Shutdown();
+
+    Game();
+    ~Game() override;
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Back to no world: every entity deleted once, every list emptied, the clock at 0.
+    void Reset();
+    // Does nothing while a world runs. Reads the adventure afresh, lays out its levels, makes the
+    // level records and the computer-run covenants.
+    void NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
+    // One record per level of the world.
+    void ResetLevels();
+    bool IsLevelLoaded(int32_t level) const;
+    // The world's difficulty setting as the datagrams carry it.
+    int32_t GetCurrentDifficultyValue() const;
+
+    // ---- Level records --------------------------------------------------------------------
+    int32_t GetLevelRecordCount() const { return static_cast<int32_t>(levels.size()); }
+    // False for a level or cell outside the records.
+    bool IsCellExplored(int32_t level, int32_t cell);
+    void SetCellExplored(int32_t level, int32_t cell);
+    int32_t GetExploredCount(int32_t level) const;
+    // The entry's timer is the delay varied by up to 5 percent either way (stream 0).
+    void QueueRespawn(int32_t level, float delay, const WorldPos& position);
+    const std::vector<RespawnEntry>* GetRespawnQueue(int32_t level) const;
+    // The explored bits, then the explored count, as the world save holds them; false (the
+    // record cleared) when the bytes run out or the count does not fit.
+    bool ReadLevelExplored(int32_t level, MessageBuffer& buffer);
+    const TimeStamp* GetLastVisit(int32_t level) const;
+
+    // ---- GameServices ---------------------------------------------------------------------
+    Entity* GetEntity(int32_t number) const override;
+    int32_t AddEntity(Entity* entity) override;
+    void RemoveEntity(Entity* entity) override;
+    const std::vector<Sentient*>& GetPlayers() const override { return players; }
+    void ScheduleTimedAction(Entity* entity, Event* event, float delay) override;
+    bool CancelTimedActions(int eventId, const Entity* entity) override;
+    Event* FindTimedAction(int eventId, const Entity* entity) const override;
+    void CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii,
+                             std::vector<int32_t>& out) const override;
+    void MoveInGrid(Entity* entity, const WorldPos& from, const WorldPos& to) override;
+    bool TraceLine(const WorldPos& from, const WorldPos& to, const Entity* shooter, const Entity* ignored,
+                   float& fraction) const override;
+    bool IsKnownLevel(int32_t level) const override;
+    bool IsCellBlocked(const WorldPos& position) const override;
+    // The world's sight test of the cell under the position; blocked outside every level.
+    virtual bool IsCellSightBlocked(const WorldPos& position) const;
+    bool IsBodyBlocked(const WorldPos& position, float bodyRadius) const override;
+    void QueueClientCommand(std::string_view line) override;
+    void QueueWorldEvent(const WorldEventRequest& request) override;
+    void RegisterResourceName(int32_t handle, std::string_view name) override;
+    double GetGameTime() const override;
+    float GetStepLength() const override { return stepLength; }
+    float GetExperienceLossFraction() const override;
+    float GetCombatEventTime() const override;
+    std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) override;
+    EntityCovenant* GetCovenant(int32_t index) const override;
+    int32_t GetRelationship(const Entity* a, const Entity* b) const override;
+
+    // ---- The step -------------------------------------------------------------------------
+    void Update(float seconds);
+    // "Active actors = %d" while "ai_numActive" is set.
+    void ReportActiveActors() const;
+    // The game's part of a game update for the player's client.
+    void WriteNetPart(MessageBuffer& buffer, const Sentient* player) const;
+
+    // ---- Spatial grid and traces ------------------------------------------------------------
+    // An entity with a number on a level with a record enters that level's grid.
+    void AddToGrid(Entity* entity);
+    // Numbers from the position's level and its eight neighbours; out is cleared first.
+    void FindEntitiesNear(const WorldPos& position, float radius, bool wide, std::vector<int32_t>& out) const;
+    // Every number in the level's grid; out is cleared first.
+    void CollectLevelEntities(int32_t level, std::vector<int32_t>& out) const;
+    // True when a cell (mask 1: sight; else movement) or a counted entity blocks the way; the
+    // entity goes to hit. Steps of the tile size; a non-finite point is blocked.
+    bool TraceLine(const WorldPos& start, const WorldPos& end, uint32_t mask, const Entity* shooter,
+                   const Entity* ignored, Entity*& hit) const;
+    int32_t CountEntities() const;
+
+    // ---- Timed actions and broadcasts -------------------------------------------------------
+    void CancelTimedActionsFor(const Entity* entity) { timedActions.CancelFor(entity); }
+    void ClearTimedActions() { timedActions.Clear(); }
+    void UpdateTimedActions(float seconds) { timedActions.Update(seconds); }
+    int32_t CountPendingTimedActions() const { return timedActions.CountPending(); }
+    // Delivers the event to every entity the radius search finds around the source; the record
+    // then goes back to the pool unless kept. Without a source nobody hears it.
+    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter);
+    // A "HeardSound" naming the entity, to the living around the source.
+    void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
+
+    // ---- Covenants ----------------------------------------------------------------------------
+    int32_t GetCovenantCount() const { return static_cast<int32_t>(covenants.size()); }
+    Covenant* GetGameCovenant(int32_t index) const;
+    // Makes a computer-run covenant for a new world; until one is set, a new world has none.
+    using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
+    void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }
+    // Appends the covenant, giving it its index.
+    void AddCovenant(std::unique_ptr<Covenant> covenant);
+
+    // ---- State the other parts of the server read ---------------------------------------------
+    const TimeStamp& GetElapsed() const { return elapsed; }
+    double GetTimeOfDay() const { return timeOfDay; }
+    void SetTimeOfDay(double hours) { timeOfDay = hours; }
+    int32_t GetDifficulty() const { return difficulty; }
+    bool IsWorldRunning() const { return worldRunning; }
+    bool HasLeftStartLevel() const { return leftStartLevel; }
+    bool IsLost() const { return lost; }
+    bool IsGameOver() const { return gameOver; }
+    bool IsWinAwaitingConfirm() const { return winAwaitsConfirm; }
+    const RandomTimer& GetTimer(int32_t index) const { return timers[static_cast<size_t>(index)]; }
+    const std::vector<GameSoundRecord>& GetSounds() const { return sounds; }
+    void ClearSounds() { sounds.clear(); }
+    // The lines for every client queued during the frame; the world host empties it.
+    std::vector<std::string>& GetClientLines() { return clientLines; }
+    // The resource name table: server handles to names, and the handles whose name changed
+    // since the world host last sent them (in order of change; it empties the list).
+    const std::vector<std::string>& GetResourceNames() const { return resourceNames; }
+    std::vector<int32_t>& GetChangedResourceNames() { return changedResourceNames; }
+    const std::vector<int32_t>& GetLoadedLevels() const { return loadedLevels; }
+    std::vector<std::unique_ptr<QuestBase>>& GetWorldQuests() { return worldQuests; }
+    // The weather at a client's player, as the weather sets it.
+    float weatherIntensity = 0.0f;
+    float windX = 0.0f;
+    float windY = 0.0f;
+
+protected:
+    std::vector<Sentient*>& MutablePlayers() { return players; }
+    // The level callbacks of the world; public to the world through the two static functions.
+    void OnLevelLoaded(int32_t level);
+    void OnLevelUnloaded(int32_t level);
+
+private:
+    struct Slot {
+        Entity* entity = nullptr;
+        TimeStamp freedAt;
+    };
+    // Where an entity was entered into a grid: removal looks there, wherever it stands now.
+    struct GridPlace {
+        int32_t level = -1;
+        float x = 0.0f;
+        float y = 0.0f;
+    };
+
+    static void LevelLoadedCallback(int32_t level);
+    static void LevelUnloadedCallback(int32_t level);
+
+    int32_t ChooseSlot() const;
+    void AddPlayer(Sentient* player);
+    GameLevelRecord* FindLevel(int32_t level);
+    const GameLevelRecord* FindLevel(int32_t level) const;
+    void GridAdd(int32_t number, const WorldPos& position);
+    void GridRemove(int32_t number);
+    void GridQuery(int32_t level, float x, float y, float radius, std::vector<int32_t>& out) const;
+    bool IsWorldCellBlocked(const WorldPos& position, bool sight) const;
+    bool TraceCells(const WorldPos& start, const Vector2& delta, float stepLength, bool sight) const;
+    void DeleteAllEntities();
+    int32_t ChooseCovenantCount(int32_t requested) const;
+    void MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty);
+
+    // The steps of Update, in order.
+    void StampPlayerLevels();
+    void UpdatePlayerSurroundings(float seconds);
+    void UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds);
+    bool IsRespawnKeptWaiting(const RespawnEntry& entry, int32_t level) const;
+    void SpawnRespawn(int32_t level, const WorldPos& position);
+    void UpdateEntityPurge();
+    void UpdateEntities(float seconds);
+    void UpdateQuests(float seconds);
+    void UpdateDynamicChat(float seconds);
+    void UpdateWeatherChat(float seconds);
+    void UpdateUpkeep();
+    void UpdateEndOfGame();
+    bool AreRivalCovenantsEliminated() const;
+    const Covenant* FindVictoriousCovenant() const;
+    const EntityCovenant* GetFirstPlayerCovenant() const;
+    void EndGameWon();
+    void EndGameLost();
+    void AdvanceTimeOfDay(float seconds);
+    bool AnyQuestSolvable(int32_t level) const;
+
+    float factorA = 1.0f;
+    float factorB = 1.0f;
+    int32_t difficulty = 0;
+    std::vector<Slot> slots;
+    std::vector<GridPlace> gridPlaces;
+    std::vector<Sentient*> players;
+    std::vector<std::unique_ptr<Covenant>> covenants;
+    int32_t covenantCount = 0;
+    int32_t currentLevel = -1;
+    float stepLength = 0.0f;
+    TimeStamp elapsed;
+    double timeOfDay = 12.0;
+    std::vector<int32_t> loadedLevels;
+    bool worldRunning = false;
+    UserVarRef aiNumActive;
+    std::vector<GameLevelRecord> levels;
+    bool leftStartLevel = false;
+    bool gameOver = false;
+    bool lost = false;
+    bool winAwaitsConfirm = false;
+    bool winConfirmed = false;
+    std::array<RandomTimer, kTimerCount> timers{};
+    std::vector<std::unique_ptr<QuestBase>> worldQuests;
+    std::vector<GameSoundRecord> sounds;
+    std::vector<std::string> clientLines;
+    std::vector<std::string> resourceNames;
+    std::vector<int32_t> changedResourceNames;
+    TimedActionList timedActions;
+    CovenantMaker covenantMaker;
+    bool newWorld = false;
+    // Scratch for the queries, kept to spare an allocation per call.
+    mutable std::vector<int32_t> queryNumbers;
+};
+
+extern Game* gGame;

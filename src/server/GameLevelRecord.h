@@ -1,0 +1,26 @@
+// GameLevelRecord -- what the game keeps per level of the world: explored cells, the entity grid, the respawn queue and the last visit.
+#pragma once
+
+#include "core/TimeStamp.h"
+#include "server/SpatialTreeNode.h"
+#include "world/WorldPos.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// A monster place waiting to be filled again; the timer runs from the queueing.
+struct RespawnEntry {
+    WorldPos position;
+    float remaining = 0.0f;
+};
+
+struct GameLevelRecord {
+    bool exploredSized = false;
+    std::vector<bool> explored;
+    int32_t exploredCount = 0;
+    // The entity grid over the level's area; made by the game with the level's size.
+    std::unique_ptr<SpatialTreeNode> grid;
+    std::vector<RespawnEntry> respawns;
+    TimeStamp lastVisit;
+};

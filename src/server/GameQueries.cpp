@@ -1,0 +1,357 @@
+// Game -- the entity grid of each level, the radius and line searches, the world's cell tests, timed actions and broadcasts.
+#include "server/Game.h"
+
+#include "core/Event.h"
+#include "core/EventSystem.h"
+#include "core/Vector.h"
+#include "entities/Entity.h"
+#include "resources/ResourceManager.h"
+#include "rules/GameData.h"
+#include "world/LevelCells.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// No entity's body is wider than this: a trace gathers the entities this near its line.
+constexpr float kGameLargestEntityRadius = 64.0f;
+constexpr uint32_t kGameDefaultSolidMask = 5;
+constexpr uint32_t kGameSightMask = 1;
+
+const GameSystemTuning& GameQueriesTuning()
+{
+    static const GameSystemTuning kDefaults;
+    return gGameData ? gGameData->GetTuning() : kDefaults;
+}
+
+bool GameIsFinite(const WorldPos& position)
+{
+    return std::isfinite(position.x) && std::isfinite(position.y);
+}
+
+// The distance from the point to the segment from the origin to the end.
+float GameDistanceToSegment(const Vector2& point, const Vector2& end)
+{
+    float lengthSquared = end.x * end.x + end.y * end.y;
+    float t = lengthSquared > 0.0f ? (point.x * end.x + point.y * end.y) / lengthSquared : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    return Vector2Length(point - end * t);
+}
+
+// Blocking for a trace: flagged solid, its kind in the mask; with the sight mask a plain
+// entity (kind 0) blocks only when it or its owner always blocks.
+bool GameCountsForTrace(const Entity& entity, uint32_t mask)
+{
+    if (!entity.netFlag || entity.solidType < 0 || entity.solidType >= 32 || !(mask & (1u << entity.solidType)))
+        return false;
+    if (mask != kGameSightMask || entity.solidType != 0)
+        return true;
+    const Entity* owner = entity.GetParent();
+    return entity.alwaysBlocks || (owner && owner->alwaysBlocks);
+}
+
+} // namespace
+
+// ---- The entity grid -------------------------------------------------------------------------
+
+void Game::GridAdd(int32_t number, const WorldPos& position)
+{
+    GridRemove(number);
+    GameLevelRecord* record = FindLevel(position.level);
+    // A place that is no number would poison every search of its level.
+    if (!record || !record->grid || !GameIsFinite(position))
+        return;
+    record->grid->Insert({number, position.x, position.y});
+    gridPlaces[static_cast<size_t>(number)] = {position.level, position.x, position.y};
+}
+
+void Game::GridRemove(int32_t number)
+{
+    if (static_cast<uint32_t>(number) >= gridPlaces.size())
+        return;
+    GridPlace& place = gridPlaces[static_cast<size_t>(number)];
+    GameLevelRecord* record = FindLevel(place.level);
+    if (record && record->grid)
+        record->grid->Remove(number, place.x, place.y);
+    place = GridPlace{};
+}
+
+void Game::GridQuery(int32_t level, float x, float y, float radius, std::vector<int32_t>& out) const
+{
+    const GameLevelRecord* record = FindLevel(level);
+    if (record && record->grid)
+        record->grid->CollectInRadius(x, y, radius, out);
+}
+
+void Game::AddToGrid(Entity* entity)
+{
+    if (entity && GetEntity(entity->entityNumber) == entity && entity->position.level != -1)
+        GridAdd(entity->entityNumber, entity->position);
+}
+
+void Game::MoveInGrid(Entity* entity, const WorldPos& from, const WorldPos& to)
+{
+    (void)from;
+    if (!entity || GetEntity(entity->entityNumber) != entity)
+        return;
+    if (to.level == -1)
+        GridRemove(entity->entityNumber);
+    else
+        GridAdd(entity->entityNumber, to);
+}
+
+void Game::FindEntitiesNear(const WorldPos& position, float radius, bool wide, std::vector<int32_t>& out) const
+{
+    out.clear();
+    if (!GameIsFinite(position) || !std::isfinite(radius) || !FindLevel(position.level))
+        return;
+    if (wide)
+        radius += kWideSearchMargin;
+    GridQuery(position.level, position.x, position.y, radius, out);
+    if (!gWorld)
+        return;
+    for (int32_t direction = 0; direction < kWorldDirectionCount; ++direction) {
+        int32_t neighbour = gWorld->GetNeighbourLevel(position.level, direction);
+        if (neighbour == -1 || neighbour == position.level)
+            continue;
+        WorldPos there = position;
+        there.ToLevelFrame(neighbour);
+        GridQuery(neighbour, there.x, there.y, radius, out);
+    }
+}
+
+void Game::CollectLevelEntities(int32_t level, std::vector<int32_t>& out) const
+{
+    out.clear();
+    const GameLevelRecord* record = FindLevel(level);
+    if (record && record->grid)
+        record->grid->CollectAll(out);
+}
+
+void Game::CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii, std::vector<int32_t>& out) const
+{
+    FindEntitiesNear(position, radius, false, queryNumbers);
+    for (int32_t number : queryNumbers) {
+        const Entity* entity = GetEntity(number);
+        if (!entity)
+            continue;
+        float distance = Vector2Length(position.DeltaTo(entity->position));
+        if (useRadii)
+            distance -= entity->radius;
+        if (distance <= radius)
+            out.push_back(number);
+    }
+}
+
+// ---- The world's cells -------------------------------------------------------------------------
+
+bool Game::IsKnownLevel(int32_t level) const
+{
+    return FindLevel(level) != nullptr;
+}
+
+bool Game::IsWorldCellBlocked(const WorldPos& position, bool sight) const
+{
+    if (!GameIsFinite(position) || !gWorld)
+        return true;
+    Level* level = gWorld->GetLevel(position.level);
+    if (!level)
+        return true;
+    const GameSystemTuning& tuning = GameQueriesTuning();
+    float cellX = std::floor(position.x / tuning.gridSize.x);
+    float cellY = std::floor(position.y / tuning.gridSize.y);
+    // Far outside any level: the cell test would only answer "blocked" after an overflow.
+    if (std::fabs(cellX) > 1e6f || std::fabs(cellY) > 1e6f)
+        return true;
+    int32_t cx = static_cast<int32_t>(cellX);
+    int32_t cy = static_cast<int32_t>(cellY);
+    return sight ? LevelCells::IsCellSightBlocked(*level, cx, cy) : LevelCells::IsCellBlocked(*level, cx, cy);
+}
+
+bool Game::IsCellBlocked(const WorldPos& position) const
+{
+    return IsWorldCellBlocked(position, false);
+}
+
+bool Game::IsCellSightBlocked(const WorldPos& position) const
+{
+    return IsWorldCellBlocked(position, true);
+}
+
+bool Game::IsBodyBlocked(const WorldPos& position, float bodyRadius) const
+{
+    if (!GameIsFinite(position) || !std::isfinite(bodyRadius))
+        return true;
+    if (IsCellBlocked(position))
+        return true;
+    const GameSystemTuning& tuning = GameQueriesTuning();
+    float gx = tuning.gridSize.x;
+    float gy = tuning.gridSize.y;
+    int32_t reachX = std::min(8, static_cast<int32_t>(std::ceil(std::max(0.0f, bodyRadius) / gx)));
+    int32_t reachY = std::min(8, static_cast<int32_t>(std::ceil(std::max(0.0f, bodyRadius) / gy)));
+    float baseX = std::floor(position.x / gx) * gx;
+    float baseY = std::floor(position.y / gy) * gy;
+    for (int32_t dy = -reachY; dy <= reachY; ++dy) {
+        for (int32_t dx = -reachX; dx <= reachX; ++dx) {
+            float minX = baseX + static_cast<float>(dx) * gx;
+            float minY = baseY + static_cast<float>(dy) * gy;
+            float nearX = std::clamp(position.x, minX, minX + gx) - position.x;
+            float nearY = std::clamp(position.y, minY, minY + gy) - position.y;
+            if (nearX * nearX + nearY * nearY >= bodyRadius * bodyRadius)
+                continue;
+            WorldPos cell{position.level, minX + gx * 0.5f, minY + gy * 0.5f, true};
+            cell.Normalize();
+            if (IsCellBlocked(cell))
+                return true;
+        }
+    }
+    return false;
+}
+
+// ---- Line traces -----------------------------------------------------------------------------------
+
+// Steps of the given length from the start along the delta, each point carried into its level;
+// the last point is the end itself. A zero delta tests nothing.
+bool Game::TraceCells(const WorldPos& start, const Vector2& delta, float stepLength, bool sight) const
+{
+    float longest = std::max(std::fabs(delta.x), std::fabs(delta.y));
+    if (!(longest > 0.0f))
+        return false;
+    float stepCount = std::ceil(longest / stepLength);
+    if (!std::isfinite(stepCount) || stepCount > static_cast<float>(kMaxTraceSteps))
+        return true;
+    int32_t steps = static_cast<int32_t>(stepCount);
+    for (int32_t i = 1; i <= steps; ++i) {
+        float t = i == steps ? 1.0f : static_cast<float>(i) / static_cast<float>(steps);
+        WorldPos point{start.level, start.x + delta.x * t, start.y + delta.y * t, true};
+        point.Normalize();
+        if (sight ? IsCellSightBlocked(point) : IsCellBlocked(point))
+            return true;
+    }
+    return false;
+}
+
+bool Game::TraceLine(const WorldPos& start, const WorldPos& end, uint32_t mask, const Entity* shooter,
+                     const Entity* ignored, Entity*& hit) const
+{
+    hit = nullptr;
+    if (!GameIsFinite(start) || !GameIsFinite(end))
+        return true;
+    Vector2 delta = start.DeltaTo(end);
+    if (!std::isfinite(delta.x) || !std::isfinite(delta.y))
+        return true;
+    const GameSystemTuning& tuning = GameQueriesTuning();
+    float stepLength = tuning.tileSize > 0.0f ? tuning.tileSize : tuning.gridSize.x;
+    if (TraceCells(start, delta, stepLength, mask == kGameSightMask))
+        return true;
+    if (!shooter)
+        return false;
+    WorldPos middle = start.Offset(delta * 0.5f);
+    std::vector<Entity*> near;
+    FindEntitiesInRadius(middle, nullptr, Vector2Length(delta) * 0.5f + kGameLargestEntityRadius, 0x1, near, false);
+    for (Entity* entity : near) {
+        if (entity == shooter || entity == ignored || !GameCountsForTrace(*entity, mask))
+            continue;
+        if (GameDistanceToSegment(start.DeltaTo(entity->position), delta) < entity->radius) {
+            hit = entity;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Game::TraceLine(const WorldPos& from, const WorldPos& to, const Entity* shooter, const Entity* ignored,
+                     float& fraction) const
+{
+    fraction = 0.0f;
+    if (!GameIsFinite(from) || !GameIsFinite(to))
+        return true;
+    Vector2 delta = from.DeltaTo(to);
+    if (!std::isfinite(delta.x) || !std::isfinite(delta.y))
+        return true;
+    // The way a body walks: the movement cells at the grid's own spacing.
+    if (TraceCells(from, delta, GameQueriesTuning().gridSize.x, false))
+        return true;
+    if (shooter) {
+        Entity* hit = nullptr;
+        if (TraceLine(from, to, kGameDefaultSolidMask, shooter, ignored, hit))
+            return true;
+    }
+    fraction = 1.0f;
+    return false;
+}
+
+// ---- Timed actions and broadcasts ----------------------------------------------------------------
+
+void Game::ScheduleTimedAction(Entity* entity, Event* event, float delay)
+{
+    timedActions.Schedule(event, entity, std::isfinite(delay) ? delay : 0.0f);
+}
+
+bool Game::CancelTimedActions(int eventId, const Entity* entity)
+{
+    return timedActions.Cancel(eventId, entity);
+}
+
+Event* Game::FindTimedAction(int eventId, const Entity* entity) const
+{
+    return timedActions.Find(eventId, entity);
+}
+
+void Game::BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter)
+{
+    if (!event)
+        return;
+    if (source) {
+        std::vector<Entity*> hearers;
+        FindEntitiesInRadius(source->position, source, radius, filter, hearers, false);
+        // A handler may delete others: each is looked up again by number before it hears.
+        std::vector<int32_t> numbers;
+        for (Entity* hearer : hearers)
+            numbers.push_back(hearer->entityNumber);
+        for (int32_t number : numbers) {
+            Entity* hearer = GetEntity(number);
+            if (!hearer)
+                continue;
+            if (const EventHandler* handler = hearer->FindEventHandler(*event)) {
+                event->params.SetReadPos(0);
+                (*handler)(*hearer, *event);
+            }
+        }
+    }
+    if (gEventSystem)
+        gEventSystem->FreeEvent(event);
+}
+
+void Game::BroadcastNewEvent(Entity* entity, Entity* source, float radius)
+{
+    if (!gEventSystem)
+        return;
+    int id = gEventSystem->RegisterEvent("HeardSound");
+    Event* event = gEventSystem->MakeEvent(id);
+    event->WriteEntity(entity);
+    BroadcastEventInRadius(event, source, radius, kHeardSoundFilter);
+}
+
+// ---- Sounds -----------------------------------------------------------------------------------------
+
+void Game::QueueWorldEvent(const WorldEventRequest& request)
+{
+    if (request.name.empty() || !gResourceManager)
+        return;
+    ResourceHandle handle;
+    gResourceManager->Load(request.name, handle);
+    // A sound nobody can name would reach the clients as nothing at all.
+    if (!handle.IsValid())
+        return;
+    RegisterResourceName(handle, request.name);
+    GameSoundRecord record;
+    record.sound = handle;
+    record.entityNumber = request.entityNumber;
+    record.position = request.position;
+    record.value = request.value;
+    record.radius = request.radius;
+    sounds.push_back(record);
+}

@@ -1,0 +1,243 @@
+// Game -- the fixed step in its order, the respawn queues, the active-actor report and the game's part of each game update.
+#include "server/Game.h"
+
+#include "core/DebugSystem.h"
+#include "core/MessageBuffer.h"
+#include "core/Vector.h"
+#include "covenants/Covenant.h"
+#include "entities/Entity.h"
+#include "entities/Sentient.h"
+#include "rules/GameData.h"
+#include "rules/quests/QuestBase.h"
+
+#include <cmath>
+
+namespace {
+
+const GameSystemTuning& GameUpdateTuning()
+{
+    static const GameSystemTuning kDefaults;
+    return gGameData ? gGameData->GetTuning() : kDefaults;
+}
+
+constexpr double kGameHoursPerDay = 24.0;
+
+} // namespace
+
+void Game::Update(float seconds)
+{
+    stepLength = seconds;
+    for (RandomTimer& timer : timers)
+        timer.Update(seconds);
+    UpdateTimedActions(seconds);
+    StampPlayerLevels();
+    UpdatePlayerSurroundings(seconds);
+    for (size_t i = 0; i < levels.size(); ++i)
+        UpdateLevelRespawns(levels[i], static_cast<int32_t>(i), seconds);
+    UpdateEntityPurge();
+    UpdateEntities(seconds);
+    for (size_t i = 0; i < covenants.size(); ++i)
+        covenants[i]->Update(seconds);
+    UpdateQuests(seconds);
+    UpdateDynamicChat(seconds);
+    UpdateWeatherChat(seconds);
+    UpdateUpkeep();
+    elapsed.seconds += seconds;
+    elapsed.Normalize();
+    UpdateEndOfGame();
+    AdvanceTimeOfDay(seconds);
+    ReportActiveActors();
+}
+
+void Game::StampPlayerLevels()
+{
+    for (const Sentient* player : players) {
+        if (!player)
+            continue;
+        int32_t level = player->position.level;
+        if (!leftStartLevel && level != -1 && level != 0)
+            leftStartLevel = true;
+        if (GameLevelRecord* record = FindLevel(level))
+            record->lastVisit = elapsed;
+    }
+}
+
+// Exploration around the players belongs to the level population, which fills it.
+void Game::UpdatePlayerSurroundings(float) {}
+
+void Game::UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds)
+{
+    if (record.respawns.empty())
+        return;
+    // Due entries leave the queue; those kept waiting join it again at its end.
+    std::vector<RespawnEntry> due;
+    for (size_t i = 0; i < record.respawns.size();) {
+        RespawnEntry& entry = record.respawns[i];
+        entry.remaining = std::max(0.0f, entry.remaining - seconds);
+        if (entry.remaining > 0.0f) {
+            ++i;
+            continue;
+        }
+        due.push_back(entry);
+        record.respawns.erase(record.respawns.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    for (const RespawnEntry& entry : due) {
+        if (IsRespawnKeptWaiting(entry, level))
+            QueueRespawn(level, GameUpdateTuning().monsterRespawnTime, entry.position);
+        else
+            SpawnRespawn(level, entry.position);
+    }
+}
+
+bool Game::IsRespawnKeptWaiting(const RespawnEntry& entry, int32_t level) const
+{
+    const Sentient* player = FindNearestPlayer(entry.position);
+    if (!AnyQuestSolvable(level) || !player)
+        return true;
+    float minimum = GameUpdateTuning().respawnMinPlayerDistance;
+    if (entry.position.Distance2D(player->position) < minimum)
+        return true;
+    std::vector<Entity*> linked;
+    player->CollectLinkedEntities(linked);
+    for (const Entity* other : linked)
+        if (other && entry.position.Distance2D(other->position) < minimum)
+            return true;
+    return false;
+}
+
+bool Game::AnyQuestSolvable(int32_t level) const
+{
+    for (const auto& quest : worldQuests)
+        if (quest && quest->IsTargetLevel(level))
+            return true;
+    return false;
+}
+
+// The spawn system takes the place over once it exists.
+void Game::SpawnRespawn(int32_t, const WorldPos&) {}
+
+// The purge of crowded levels comes with the level population.
+void Game::UpdateEntityPurge() {}
+
+void Game::UpdateEntities(float seconds)
+{
+    for (int32_t i = 0; i < kMaxEntities; ++i) {
+        Entity* entity = slots[static_cast<size_t>(i)].entity;
+        if (entity && entity->NeedsUpdate())
+            entity->Update(seconds);
+    }
+}
+
+// The quest scheduler, the dynamic chat and the weather fill these three steps.
+void Game::UpdateQuests(float) {}
+void Game::UpdateDynamicChat(float) {}
+void Game::UpdateWeatherChat(float) {}
+
+void Game::UpdateUpkeep()
+{
+    RandomTimer& upkeep = timers[static_cast<size_t>(kUpkeepTimer)];
+    if (upkeep.running && upkeep.remaining > 0.0f)
+        return;
+    for (size_t i = 0; i < covenants.size(); ++i)
+        covenants[i]->PayUpkeep();
+    float period = GameUpdateTuning().taxPeriod;
+    upkeep.running = 1;
+    upkeep.minimum = upkeep.maximum = upkeep.total = upkeep.remaining = period;
+}
+
+const EntityCovenant* Game::GetFirstPlayerCovenant() const
+{
+    return players.empty() || !players.front() ? nullptr : players.front()->GetCovenant();
+}
+
+// The covenant tests of the game's rules decide these two.
+bool Game::AreRivalCovenantsEliminated() const
+{
+    return false;
+}
+
+const Covenant* Game::FindVictoriousCovenant() const
+{
+    return nullptr;
+}
+
+void Game::EndGameWon()
+{
+    gameOver = true;
+    SendMessage("$$YouHaveConqueredThisWorld$$", 2);
+}
+
+void Game::EndGameLost()
+{
+    gameOver = true;
+    lost = true;
+}
+
+void Game::UpdateEndOfGame()
+{
+    const EntityCovenant* mine = GetFirstPlayerCovenant();
+    const Covenant* victor = FindVictoriousCovenant();
+    bool victorIsMine = victor && static_cast<const EntityCovenant*>(victor) == mine;
+    if (!gameOver && !lost && (AreRivalCovenantsEliminated() || victorIsMine)) {
+        if (!GameUpdateTuning().confirmWin || winConfirmed)
+            EndGameWon();
+        else
+            winAwaitsConfirm = true;
+    }
+    if (!lost && !gameOver && victor && !victorIsMine)
+        lost = true;
+    const auto* myCovenant = dynamic_cast<const Covenant*>(mine);
+    if (worldRunning && myCovenant && myCovenant->IsDefeated() && !gameOver)
+        EndGameLost();
+}
+
+void Game::AdvanceTimeOfDay(float seconds)
+{
+    double hours = static_cast<double>(GameUpdateTuning().realToWorldTimeFactor) * seconds / 3600.0;
+    if (!std::isfinite(hours))
+        return;
+    timeOfDay += hours;
+    // Whole days come off, however long the step was; exactly 24 waits for the next step.
+    if (timeOfDay > kGameHoursPerDay)
+        timeOfDay -= std::floor(timeOfDay / kGameHoursPerDay) * kGameHoursPerDay;
+}
+
+void Game::ReportActiveActors() const
+{
+    if (!aiNumActive.IsValid() || aiNumActive.GetInt() == 0)
+        return;
+    int32_t count = 0;
+    for (const Slot& slot : slots)
+        if (slot.entity && slot.entity->IsActiveActor())
+            ++count;
+    DebugSystem::Print(0, "Active actors = %d\n", count);
+}
+
+void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
+{
+    (void)player;
+    buffer.WriteInt(elapsed.days);
+    buffer.WriteInt(elapsed.hours);
+    buffer.WriteInt(elapsed.minutes);
+    buffer.WriteFloat(elapsed.seconds);
+    buffer.WriteInt(difficulty);
+    buffer.WriteInt(GetCovenantCount());
+    for (const auto& covenant : covenants)
+        covenant->WriteNetPart(buffer);
+    buffer.WriteFloat(static_cast<float>(timeOfDay));
+    // The quests' named actors join this list with the actors; none can be named yet.
+    buffer.WriteUInt(0u);
+    buffer.WriteUInt(static_cast<uint32_t>(worldQuests.size()));
+    for (const auto& quest : worldQuests) {
+        buffer.WriteRaw32(quest ? 1u : 0u);
+        if (quest)
+            quest->Write(buffer, false);
+    }
+    buffer.WriteFloat(factorA);
+    buffer.WriteFloat(factorB);
+    buffer.WriteFloat(weatherIntensity);
+    buffer.WriteFloat(windX);
+    buffer.WriteFloat(windY);
+    buffer.WriteBool(lost);
+    buffer.WriteBool(winAwaitsConfirm);
+}

@@ -1,0 +1,53 @@
+// TimedActionList -- the game's events waiting to be delivered to an entity after a delay, counted down by the server's steps.
+#pragma once
+
+#include "core/SafePointer.h"
+
+#include <cstdint>
+#include <vector>
+
+class Entity;
+class Event;
+
+// Records stay in scheduling order. A record scheduled during a step is first counted down in
+// the next one; cancelling only flags it done, so it is still found until the next purge and
+// never delivered. Main thread only.
+class TimedActionList {
+public:
+    TimedActionList() = default;
+    ~TimedActionList();
+    TimedActionList(const TimedActionList&) = delete;
+    TimedActionList& operator=(const TimedActionList&) = delete;
+
+    // The list owns the record from here on; delay in seconds.
+    void Schedule(Event* event, Entity* target, float delay);
+    // Flags done every pending record of the event id for the target; true when any was still
+    // pending (a second cancel finds nothing left to cancel).
+    bool Cancel(int eventId, const Entity* target);
+    // The first record of the event id for the target, cancelled or not; its scratch word is
+    // cleared. Null when none.
+    Event* Find(int eventId, const Entity* target) const;
+    // Flags done every record for the target (it is leaving the game).
+    void CancelFor(const Entity* target);
+    // Every record back to the event pool (kept ones stay with their owners).
+    void Clear();
+    // Purge, arm, then count down and deliver what fell due.
+    void Update(float seconds);
+
+    int32_t Count() const { return static_cast<int32_t>(records.size()); }
+    int32_t CountPending() const;
+
+private:
+    struct Record {
+        Event* event = nullptr;  // null once delivered
+        SafePointer target;
+        float delay = 0.0f;
+        bool done = false;
+        bool justScheduled = true;
+    };
+
+    void Deliver(Record& record);
+    static void Release(Event* event);
+
+    std::vector<Record> records;
+};
