@@ -420,6 +420,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
             gWorld->SetSecretSeed(subSeed);
             gWorld->CreateSecretLevels();
         }
+        gWorld->CreateStartAnchor();
     }
     ResetLevels();
     covenantCount = ChooseCovenantCount(numAiCovenants);
@@ -456,6 +457,27 @@ int32_t Game::GetRelationship(const Entity* a, const Entity* b) const
     (void)a;
     (void)b;
     return 2;
+}
+
+// The game's handling of kills and deaths (quests, statistics, announcements, respawns) and of
+// treasure maps comes with the game events.
+void Game::OnKillCredit(Sentient&, Entity&) {}
+void Game::OnEntityDied(Entity&, Entity*) {}
+
+bool Game::UseMapItem(Item&, Sentient&)
+{
+    return false;
+}
+
+void Game::GetTradeValues(float& first, float& second) const
+{
+    first = factorA;
+    second = factorB;
+}
+
+int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
+{
+    return GameTuning().identifyCost;
 }
 
 // ---- Lines, sounds and names for the clients ---------------------------------------------------------

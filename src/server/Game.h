@@ -108,6 +108,12 @@ public:
     std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) override;
     EntityCovenant* GetCovenant(int32_t index) const override;
     int32_t GetRelationship(const Entity* a, const Entity* b) const override;
+    void OnKillCredit(Sentient& credited, Entity& victim) override;
+    void OnEntityDied(Entity& victim, Entity* killer) override;
+    // The game's two factors, sent with every game update.
+    void GetTradeValues(float& first, float& second) const override;
+    int32_t GetIdentifyCost(const Item& item, const Sentient& user) const override;
+    bool UseMapItem(Item& item, Sentient& user) override;
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);

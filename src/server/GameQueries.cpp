@@ -7,7 +7,6 @@
 #include "entities/Entity.h"
 #include "resources/ResourceManager.h"
 #include "rules/GameData.h"
-#include "world/LevelCells.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -156,18 +155,7 @@ bool Game::IsWorldCellBlocked(const WorldPos& position, bool sight) const
 {
     if (!GameIsFinite(position) || !gWorld)
         return true;
-    Level* level = gWorld->GetLevel(position.level);
-    if (!level)
-        return true;
-    const GameSystemTuning& tuning = GameQueriesTuning();
-    float cellX = std::floor(position.x / tuning.gridSize.x);
-    float cellY = std::floor(position.y / tuning.gridSize.y);
-    // Far outside any level: the cell test would only answer "blocked" after an overflow.
-    if (std::fabs(cellX) > 1e6f || std::fabs(cellY) > 1e6f)
-        return true;
-    int32_t cx = static_cast<int32_t>(cellX);
-    int32_t cy = static_cast<int32_t>(cellY);
-    return sight ? LevelCells::IsCellSightBlocked(*level, cx, cy) : LevelCells::IsCellBlocked(*level, cx, cy);
+    return sight ? gWorld->IsCellSightBlocked(position) : gWorld->IsCellBlocked(position);
 }
 
 bool Game::IsCellBlocked(const WorldPos& position) const
@@ -182,32 +170,9 @@ bool Game::IsCellSightBlocked(const WorldPos& position) const
 
 bool Game::IsBodyBlocked(const WorldPos& position, float bodyRadius) const
 {
-    if (!GameIsFinite(position) || !std::isfinite(bodyRadius))
+    if (!GameIsFinite(position) || !std::isfinite(bodyRadius) || !gWorld)
         return true;
-    if (IsCellBlocked(position))
-        return true;
-    const GameSystemTuning& tuning = GameQueriesTuning();
-    float gx = tuning.gridSize.x;
-    float gy = tuning.gridSize.y;
-    int32_t reachX = std::min(8, static_cast<int32_t>(std::ceil(std::max(0.0f, bodyRadius) / gx)));
-    int32_t reachY = std::min(8, static_cast<int32_t>(std::ceil(std::max(0.0f, bodyRadius) / gy)));
-    float baseX = std::floor(position.x / gx) * gx;
-    float baseY = std::floor(position.y / gy) * gy;
-    for (int32_t dy = -reachY; dy <= reachY; ++dy) {
-        for (int32_t dx = -reachX; dx <= reachX; ++dx) {
-            float minX = baseX + static_cast<float>(dx) * gx;
-            float minY = baseY + static_cast<float>(dy) * gy;
-            float nearX = std::clamp(position.x, minX, minX + gx) - position.x;
-            float nearY = std::clamp(position.y, minY, minY + gy) - position.y;
-            if (nearX * nearX + nearY * nearY >= bodyRadius * bodyRadius)
-                continue;
-            WorldPos cell{position.level, minX + gx * 0.5f, minY + gy * 0.5f, true};
-            cell.Normalize();
-            if (IsCellBlocked(cell))
-                return true;
-        }
-    }
-    return false;
+    return gWorld->IsBlockedNear(position, std::max(0.0f, bodyRadius));
 }
 
 // ---- Line traces -----------------------------------------------------------------------------------
