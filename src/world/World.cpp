@@ -19,7 +19,7 @@
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
 #include "world/LevelQueries.h"
-#include "world/WorldRowLayout.h"
+#include "world/WorldLayout.h"
 #include "world/WorldSection.h"
 
 #include <algorithm>
@@ -45,6 +45,18 @@ constexpr int32_t kWorldPlainTextColor = 145;
 constexpr float kWorldDurationPrecision = 0.05f;
 // A blocked-near question never probes more than this many tiles out, whatever radius it asks.
 constexpr float kWorldMaxBlockedNearTiles = 8.0f;
+
+// Where a passage opens along a side: an inner block, so the corner blocks never hold it. Level 0
+// opens at block 3 where the side is long enough; a side of fewer than 3 blocks has no inner
+// block and opens in its middle.
+int32_t WorldPassageOpening(int32_t blocks, bool levelZero)
+{
+    if (blocks < 3)
+        return std::max(blocks / 2, 0);
+    if (levelZero)
+        return std::clamp(3, 1, blocks - 2);
+    return 1 + (gRandomSystem ? gRandomSystem->RandomInt(RandomStream::BlockPoints, blocks - 2) : 0);
+}
 
 // One step across a level edge for whole coordinates: -1 below, 1 at or beyond the count.
 int32_t WorldEdgeStep(int32_t value, int32_t count)
@@ -189,10 +201,15 @@ bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool 
                                               worldSizes[static_cast<size_t>(selectedSize)].height);
     ReadSecretAreas(*adventure);
     ReadSections(*adventure);
-    WorldRowLayout::LayOut(*this);
+    WorldLayout layout(*this, *layoutGrid, worldSizes[static_cast<size_t>(selectedSize)]);
+    for (auto& section : sections)
+        layout.LayOutSection(*section);
+    JoinGrid();
+    JoinAreas();
     for (auto& level : levels)
         level->seed = WorldStep(RandomStream::BlockPoints);
-    WorldRowLayout::Finish(*this);
+    for (auto& section : sections)
+        section->Finish();
     difficulty = newDifficulty;
     if (gGameData)
         gGameData->SetWorldDifficulty(difficulty);
@@ -491,8 +508,7 @@ void World::ConnectLevels(Level* a, Level* b, LevelJoin join)
         if (std::none_of(pendingJoins.begin(), pendingJoins.end(), same))
             pendingJoins.emplace_back(a->index, b->index);
     } else if (join == LevelJoin::Passage) {
-        int32_t blocksAcross = WorldTuning().blocksPerRow;
-        int32_t opening = a->index == 0 ? 3 : 1 + (gRandomSystem ? gRandomSystem->RandomInt(RandomStream::BlockPoints, blocksAcross - 2) : 0);
+        int32_t opening = WorldPassageOpening(LevelGeometry::Current().blocksPerRow, a->index == 0);
         a->sideKinds[sa] = b->sideKinds[sb] = kLevelSidePassage;
         a->sideOpenings[sa] = b->sideOpenings[sb] = opening;
         if (a->area && b->area) {
@@ -501,6 +517,60 @@ void World::ConnectLevels(Level* a, Level* b, LevelJoin join)
         }
     } else {
         a->sideKinds[sa] = b->sideKinds[sb] = kLevelSideWall;
+    }
+}
+
+void World::JoinGrid()
+{
+    if (!layoutGrid)
+        return;
+    // Each cell is joined with those left, above-left, above, above-right and right of it; the
+    // rest reach it from their own side.
+    constexpr LevelStep kJoinSteps[] = {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}};
+    for (int32_t row = 0; row < layoutGrid->GetRowCount(); ++row) {
+        int32_t first = 0;
+        int32_t last = -1;
+        layoutGrid->GetSpan(row, first, last);
+        for (int32_t column = first; column <= last; ++column) {
+            Level* level = layoutGrid->GetCell(column, row);
+            for (LevelStep step : kJoinSteps)
+                ConnectLevels(level, layoutGrid->GetCell(column + step.dx, row + step.dy), LevelJoin::Undecided);
+        }
+    }
+    // Each pass that changes anything adds a neighbour, so the passes end.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (auto& level : levels)
+            changed = LevelGenerator::SettleNeighbours(*this, *level) || changed;
+    }
+}
+
+void World::JoinAreas()
+{
+    auto joinable = [](const AreaDefinition* a, const AreaDefinition* b) {
+        return !a->IsJoinedWith(b) && (a->section == b->section || a->fixed);
+    };
+    for (size_t i = 0; i < pendingJoins.size(); ++i) {
+        Level* first = GetLevel(pendingJoins[i].first);
+        Level* second = GetLevel(pendingJoins[i].second);
+        AreaDefinition* a = first ? first->area : nullptr;
+        AreaDefinition* b = second ? second->area : nullptr;
+        if (!a || !b || !joinable(a, b) || !joinable(b, a))
+            continue;
+        std::vector<std::pair<Level*, Level*>> shared;
+        for (const auto& [x, y] : pendingJoins) {
+            Level* lx = GetLevel(x);
+            Level* ly = GetLevel(y);
+            if ((lx->area == a && ly->area == b) || (lx->area == b && ly->area == a))
+                shared.emplace_back(lx, ly);
+        }
+        int32_t chosen = shared.size() > 1 && gRandomSystem
+                             ? gRandomSystem->RandomInt(RandomStream::BlockPoints, static_cast<int32_t>(shared.size()))
+                             : 0;
+        for (auto& [lx, ly] : shared)
+            ConnectLevels(lx, ly, LevelJoin::Wall);
+        ConnectLevels(shared[static_cast<size_t>(chosen)].first, shared[static_cast<size_t>(chosen)].second,
+                      LevelJoin::Passage);
     }
 }
 

@@ -115,6 +115,12 @@ public:
     // Records the two as neighbours and sets their facing sides.
     void ConnectLevels(Level* a, Level* b, LevelJoin join);
     const std::vector<std::pair<int32_t, int32_t>>& GetPendingJoins() const { return pendingJoins; }
+    // Joins every grid level with the grid levels around it, then settles the neighbours of
+    // neighbours until nothing changes.
+    void JoinGrid();
+    // One passage for each pair of touching areas (across sections only between start and end
+    // areas); their other shared sides become walls.
+    void JoinAreas();
     // A random point of the level (LevelQueries::RandomPointInLevel); level -1 outside the list.
     WorldPos RandomPointInLevel(int32_t level);
     // Every level reached from this one through gates, except on the way back, gets one

@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/RandomSystem.h"
 #include "world/AreaDefinition.h"
 
 #include <string>
@@ -48,4 +49,34 @@ void WorldSection::Load(const DatabaseEntry& entry)
     freeDungeonCount = static_cast<int32_t>(dungeons.size());
     minLevels = entry.GetInt("MinLevels");
     needExtraStartArea = entry.GetInt("NeedExtraStartArea") != 0;
+}
+
+AreaDefinition* WorldSection::PickFreeArea(bool dungeon)
+{
+    int32_t& freeCount = dungeon ? freeDungeonCount : freeAreaCount;
+    if (freeCount <= 0)
+        return nullptr;
+    int32_t k = gRandomSystem ? gRandomSystem->RandomInt(RandomStream::BlockPoints, freeCount) : 0;
+    for (auto& area : dungeon ? dungeons : areas) {
+        if (area->used)
+            continue;
+        if (k-- == 0) {
+            area->used = true;
+            --freeCount;
+            return area.get();
+        }
+    }
+    // The count said more were free than the list holds.
+    freeCount = 0;
+    return nullptr;
+}
+
+void WorldSection::Finish()
+{
+    for (auto& area : areas)
+        area->PlaceGate();
+    for (AreaDefinition* fixedArea : {startArea.get(), endArea.get()}) {
+        if (fixedArea)
+            fixedArea->PlaceGate();
+    }
 }

@@ -21,6 +21,11 @@ public:
 
     // Names that are empty or name no entry are skipped.
     void Load(const DatabaseEntry& entry);
+    // A random area (dungeon with the flag) not used yet, now flagged used; null when none is
+    // left. Stream 1.
+    AreaDefinition* PickFreeArea(bool dungeon);
+    // The gate of each used area, then of the start and end areas.
+    void Finish();
 
     int32_t lockedSize = 0;
     int32_t baseSize = 0;
