@@ -129,6 +129,7 @@ void Renderer::RegisterCommands()
         gUserVarSystem->RegisterVar(var.name, var.defaultText);
     shadowsVar = gUserVarSystem->RegisterVar("r_shadows", "1");
     trisRenderedVar = gUserVarSystem->RegisterVar("r_trisRendered", "0");
+    textureUsageVar = gUserVarSystem->RegisterVar("r_textureUsage", "0");
     gammaVar = gUserVarSystem->RegisterVar("r_gamma", "1.0");
     monitorSyncVar = gUserVarSystem->RegisterVar("monitorSync", "1");
     screenshotTypeVar = gUserVarSystem->RegisterVar("r_screenshotType", "0");
@@ -301,6 +302,7 @@ void Renderer::DrawFrame()
     PrintFrameStatistics();
     if (ScreenshotKeyPressed())
         TakeScreenshot();
+    device.AdvanceFrame();
 }
 
 void Renderer::Begin2D()
@@ -331,8 +333,55 @@ std::string Renderer::TakeScreenshot()
     return name;
 }
 
+int64_t Renderer::TextureUsageBytes(int32_t width, int32_t height, int32_t pixelDepth, bool mipmapped,
+                                    bool compressed)
+{
+    bool wide = pixelDepth == 32;
+    int64_t bytes = int64_t{std::max(width, 0)} * std::max(height, 0) * (wide ? 4 : 3);
+    if (mipmapped)
+        bytes = static_cast<int64_t>(static_cast<double>(bytes) * 1.33);
+    if (compressed)
+        bytes /= wide ? 4 : 6;
+    return bytes;
+}
+
+// Three passes over the loaded resources: compressed caches, uncompressed caches, Targa files.
+void Renderer::PrintTextureUsage()
+{
+    struct UsagePass {
+        const char* extension;
+        bool mipmapped;
+        bool compressed;
+    };
+    bool compressedOn = gUserVarSystem->GetIntByName("compressedTextures") != 0 && device.SupportsCompressedTextures();
+    const UsagePass passes[] = {{"ctx", true, compressedOn}, {"rtx", true, false}, {"tga", false, false}};
+    int64_t frame = device.GetFrameNumber();
+    int64_t inMemory = 0;
+    int64_t thisFrame = 0;
+    int32_t rows = gResourceManager->GetResourceCount();
+    for (const UsagePass& pass : passes) {
+        for (int32_t row = 0; row < rows; ++row) {
+            if (!gResourceManager->IsLoaded(row) || !gResourceManager->IsOfExtension(row, pass.extension))
+                continue;
+            ResourceRef<Resource> object = gResourceManager->GetRef(row);
+            auto* texture = dynamic_cast<TextureResource*>(object.Get());
+            if (!texture)
+                continue;
+            int64_t bytes = TextureUsageBytes(texture->GetWidth(), texture->GetHeight(), texture->GetPixelDepth(),
+                                              pass.mipmapped, pass.compressed);
+            inMemory += bytes;
+            if (texture->GetLastUsedFrame() == frame)
+                thisFrame += bytes;
+        }
+    }
+    DebugSystem::Print(kPrintPlain, "Texture usage: %.1fMB in memory, %.1fMB this frame\n", inMemory / 1048576.0,
+                       thisFrame / 1048576.0);
+}
+
 void Renderer::PrintFrameStatistics()
 {
+    if (textureUsageVar.GetInt() != 0 && gResourceManager)
+        PrintTextureUsage();
     if (trisRenderedVar.GetInt() != 0)
         DebugSystem::Print(kPrintPlain, "Tris: %d - tri passes: %d\n", static_cast<int>(device.GetTrianglesDrawn()),
                            static_cast<int>(device.GetTrianglePasses()));

@@ -45,8 +45,12 @@ public:
     void Begin2D();
     // The frame as drawn into "Screenshots/" by "r_screenshotType"; the name written or empty.
     std::string TakeScreenshot();
-    // The "r_trisRendered" line, then the counters start again.
+    // The "r_textureUsage" and "r_trisRendered" lines, then the triangle counters start again.
     void PrintFrameStatistics();
+    // What a loaded texture is counted as taking: width x height x 4 (32-bit) or 3, x 1.33
+    // (truncated) when mipmapped, then / 4 (32-bit) or / 6 when counted as compressed.
+    static int64_t TextureUsageBytes(int32_t width, int32_t height, int32_t pixelDepth, bool mipmapped,
+                                     bool compressed);
     int64_t GetFramesDrawn() const { return framesDrawn; }
 
     // Each value rounded to the nearest pixel (floor of value + 0.5); remembered as the view
@@ -76,6 +80,7 @@ private:
     void LoadCursors();
     void ApplyChangedVars();
     bool ScreenshotKeyPressed() const;
+    void PrintTextureUsage();
 
     GraphicsSystem& display;
     OpenGLDevice& device;
@@ -90,6 +95,7 @@ private:
     bool started = false;
     UserVarRef shadowsVar;
     UserVarRef trisRenderedVar;
+    UserVarRef textureUsageVar;
     UserVarRef gammaVar;
     UserVarRef monitorSyncVar;
     UserVarRef screenshotTypeVar;

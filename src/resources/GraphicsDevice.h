@@ -184,6 +184,11 @@ public:
     // Ids handed out and not freed.
     int32_t GetLiveTextureCount();
 
+    // The frame being drawn: the textures a batch draws with record it (texture usage).
+    int64_t GetFrameNumber() const { return frameNumber.load(); }
+    // Called once the frame has been shown.
+    void AdvanceFrame() { frameNumber.fetch_add(1); }
+
 protected:
     // The library's own operations, always called with the context held.
     virtual void MakeCurrent() {}
@@ -216,6 +221,7 @@ private:
     std::unordered_map<int32_t, LiveTexture> liveTextures;
     UserVarRef filteringQualityVar;
     UserVarRef anisotropicVar;
+    std::atomic<int64_t> frameNumber{0};
     std::atomic<int32_t> filteringQuality{1};
     std::atomic<bool> anisotropic{false};
 };

@@ -2,6 +2,8 @@
 #include "render/GLWorld.h"
 
 #include "render/Renderer.h"
+#include "resources/ResourceManager.h"
+#include "resources/textures/TextureResource.h"
 
 #include <SDL.h>
 
@@ -145,6 +147,57 @@ TEST_F(RendererTest, ViewportsRoundToPixelsAndAWidgetViewportCentresOnItsPoint)
     renderer->SetViewport(10.0f, 0.0f, 64.0f, 48.0f, true);
     renderer->SetUiViewport(420.0f, 140.0f);
     EXPECT_EQ(viewport(), (std::vector<GLint>{20, 10, 64, 48}));
+}
+
+TEST(RendererTextureUsage, SizesCountDepthMipmapsAndCompression)
+{
+    EXPECT_EQ(Renderer::TextureUsageBytes(64, 32, 24, false, false), 6144);
+    EXPECT_EQ(Renderer::TextureUsageBytes(64, 32, 32, false, false), 8192);
+    // 8192 x 1.33 = 10895.36, truncated.
+    EXPECT_EQ(Renderer::TextureUsageBytes(64, 32, 32, true, false), 10895);
+    EXPECT_EQ(Renderer::TextureUsageBytes(64, 32, 32, true, true), 10895 / 4);
+    EXPECT_EQ(Renderer::TextureUsageBytes(64, 32, 24, true, true), 8171 / 6);
+    EXPECT_EQ(Renderer::TextureUsageBytes(-64, 32, 24, true, true), 0);
+}
+
+TEST_F(RendererTest, TextureUsageCountsLoadedTexturesAndThoseDrawnThisFrame)
+{
+    renderer->Start();
+    auto targa = [](int width, int height) {
+        std::string bytes(18, '\0');
+        bytes[2] = 2;
+        bytes[12] = static_cast<char>(width & 0xFF);
+        bytes[13] = static_cast<char>(width >> 8);
+        bytes[14] = static_cast<char>(height & 0xFF);
+        bytes[15] = static_cast<char>(height >> 8);
+        bytes[16] = 32;
+        return bytes + std::string(static_cast<size_t>(width * height * 4), '\x40');
+    };
+    folder.Write("Assets/big.tga", targa(512, 512));
+    folder.Write("Assets/small.tga", targa(512, 256));
+    ResourceManager manager;
+    gResourceManager = &manager;
+    manager.Init();
+    TextureResource::RegisterTypes(manager);
+    {
+        ResourceHandle big;
+        ResourceHandle small;
+        manager.Load("big.tga", big);
+        manager.Load("small.tga", small);
+        dynamic_cast<TextureResource*>(manager.Get(small))->MarkUsed(device->GetFrameNumber());
+        ASSERT_NE(manager.Get(big), nullptr);
+        vars.SetStringByName("r_textureUsage", "1");
+        renderer->PrintFrameStatistics();
+        // 512 x 512 x 4 + 512 x 256 x 4 bytes in memory, the second drawn this frame.
+        EXPECT_TRUE(Logged("Texture usage: 1.5MB in memory, 0.5MB this frame"));
+        // The next frame has drawn nothing yet.
+        device->AdvanceFrame();
+        renderer->PrintFrameStatistics();
+        EXPECT_TRUE(Logged("Texture usage: 1.5MB in memory, 0.0MB this frame"));
+        renderer->Stop();
+    }
+    manager.Shutdown();
+    gResourceManager = nullptr;
 }
 
 TEST_F(RendererTest, StockLookupsFallBackToTheWhiteOutline)

@@ -177,7 +177,7 @@ void ShaderBatch::Reserve(uint32_t count)
     batch.lighting = lighting;
 }
 
-void ShaderBatch::CollectStages()
+void ShaderBatch::CollectStages(const GraphicsDevice& target)
 {
     batch.shaderTime = shaderTime;
     size_t stageCount = std::min(shader->stages.size(), static_cast<size_t>(kMaxStages));
@@ -188,6 +188,8 @@ void ShaderBatch::CollectStages()
         auto* texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
         batch.stages[i].stage = stage;
         batch.stages[i].textureId = texture ? texture->GetTextureId() : -1;
+        if (texture)
+            texture->MarkUsed(target.GetFrameNumber());
         batch.stages[i].colors.swap(stageColors[i]);
     }
 }
@@ -198,7 +200,7 @@ void ShaderBatch::FlushBatch(uint32_t firstWord, uint32_t secondWord)
         return;
     GraphicsDevice* target = device ? device : gGraphicsDevice;
     if (target && !batch.indexes.empty()) {
-        CollectStages();
+        CollectStages(*target);
         batch.flushWords[0] = firstWord;
         batch.flushWords[1] = secondWord;
         target->AcquireContext();

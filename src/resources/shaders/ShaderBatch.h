@@ -72,7 +72,8 @@ public:
 private:
     void AddRectangle(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,
                       float alpha);
-    void CollectStages();
+    // The stages' textures record the device's frame as their last use.
+    void CollectStages(const GraphicsDevice& target);
     void ClearBatch();
 
     GraphicsDevice* device;

@@ -6,6 +6,7 @@
 #include "resources/textures/TargaImage.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,6 +53,10 @@ public:
     // loader filled none (Targa files, non-square caches) or for another side.
     const uint8_t* GetSmallLevel(int32_t side) const;
 
+    // The graphics device's frame in which a batch last drew with the texture; -1 before any.
+    void MarkUsed(int64_t frame) { lastUsedFrame.store(frame); }
+    int64_t GetLastUsedFrame() const { return lastUsedFrame.load(); }
+
     void PrintInfo() override;
 
 private:
@@ -66,4 +71,5 @@ private:
     std::array<std::unique_ptr<uint8_t[]>, 3> smallLevels;
     const uint8_t* keptPixels = nullptr;
     bool placeholder = false;
+    std::atomic<int64_t> lastUsedFrame{-1};
 };

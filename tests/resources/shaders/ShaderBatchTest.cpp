@@ -64,6 +64,16 @@ TEST_F(ShaderBatchTest, StagesCarryTheirStateAndTheFrameOfTheBatchTime)
     EXPECT_EQ(drawn.stages[0].textureId, TextureIdOf(fire->stages[0]->animTextures[2]));
     EXPECT_EQ(drawn.stages[1].textureId, TextureIdOf(fire->stages[1]->texture));
     EXPECT_EQ(drawn.flushWords[1], 4u);
+    // The textures drawn with record the frame, for the texture-usage line.
+    auto* glow = dynamic_cast<TextureResource*>(manager->Get(fire->stages[1]->texture));
+    EXPECT_EQ(glow->GetLastUsedFrame(), 0);
+    device.AdvanceFrame();
+    batch.BeginBatch(fire);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+    EXPECT_EQ(glow->GetLastUsedFrame(), 1);
+    auto* unused = dynamic_cast<TextureResource*>(manager->Get(fire->stages[0]->animTextures[1]));
+    EXPECT_EQ(unused->GetLastUsedFrame(), -1);
     EXPECT_EQ((std::pair{drawn.opacity, drawn.writeMask}), (std::pair{1.0f, 0}));
 }
 
