@@ -77,7 +77,7 @@ constexpr RendererVar kRendererVars[] = {
     {"ui_textEventsTime", "30.0"},
 };
 
-constexpr const char* kStandardTextureKeys[Renderer::kStandardTextureCount] = {
+constexpr const char* kRendererStandardTextureKeys[Renderer::kStandardTextureCount] = {
     "TextureNameUIBlack",       "TextureNameWhite",          "TextureNameCircle",
     "TextureNameX",             "TextureNamePlus",           "TextureNameMinus",
     "TextureNameMissingTile",   "TextureNameEmptyTile",      "TextureNameGradiantWhite",
@@ -87,16 +87,16 @@ constexpr const char* kStandardTextureKeys[Renderer::kStandardTextureCount] = {
     "TextureNameEffectGlowUnique", "TextureNameEffectGlowArtifact",
 };
 
-// Positions in kStandardTextureKeys.
-enum RendererTexture : int32_t {
-    kUiBlack = 0, kWhite, kCircle, kCross, kPlus, kMinus, kMissingTile, kEmptyTile, kGradientWhite, kShadow,
-    kProjectedShadow, kOutlineCyan, kOutlineGreen, kOutlineWhite, kOutlineOrange, kOutlineBlue, kOutlineRed,
-    kGlowSet, kGlowUnique, kGlowArtifact,
+// Positions in kRendererStandardTextureKeys.
+enum RendererStandardTexture : int32_t {
+    kStandardUiBlack = 0, kStandardWhite, kStandardCircle, kStandardCross, kStandardPlus, kStandardMinus, kStandardMissingTile, kStandardEmptyTile, kStandardGradientWhite, kStandardShadow,
+    kStandardProjectedShadow, kStandardOutlineCyan, kStandardOutlineGreen, kStandardOutlineWhite, kStandardOutlineOrange, kStandardOutlineBlue, kStandardOutlineRed,
+    kStandardGlowSet, kStandardGlowUnique, kStandardGlowArtifact,
 };
 
 // Standard handle index -> texture position; the font at index 2 is marked -1.
-constexpr int32_t kStandardHandleTextures[Renderer::kStandardHandleCount] = {
-    kWhite, kUiBlack, -1, kCircle, kShadow, kCross, kPlus, kMinus, kMissingTile, kEmptyTile, kGradientWhite,
+constexpr int32_t kRendererStandardHandles[Renderer::kStandardHandleCount] = {
+    kStandardWhite, kStandardUiBlack, -1, kStandardCircle, kStandardShadow, kStandardCross, kStandardPlus, kStandardMinus, kStandardMissingTile, kStandardEmptyTile, kStandardGradientWhite,
 };
 
 struct RendererCursor {
@@ -204,7 +204,7 @@ void Renderer::LoadFontsAndTextures()
             gResourceManager->Load(name, fonts[static_cast<size_t>(i)]);
     }
     for (int32_t i = 0; i < kStandardTextureCount; ++i) {
-        std::string name = gGameData->GetNameById(kStandardTextureKeys[i]);
+        std::string name = gGameData->GetNameById(kRendererStandardTextureKeys[i]);
         if (!name.empty())
             gResourceManager->Load(name, standardTextures[static_cast<size_t>(i)]);
     }
@@ -269,7 +269,7 @@ void Renderer::ApplyChangedVars()
     settings.showNormals = gUserVarSystem->GetIntByName("showNormals");
     settings.showTris = gUserVarSystem->GetIntByName("showTris");
     settings.runningTime = gTimerSystem ? gTimerSystem->GetRunningTime() : 0.0f;
-    auto* white = dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kWhite]));
+    auto* white = dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kStandardWhite]));
     settings.whiteTextureId = white ? white->GetTextureId() : -1;
     settings.lighting = gLightingSystem;
     device.SetDrawSettings(settings);
@@ -415,17 +415,17 @@ const ResourceHandle& Renderer::GetOutlineTexture(int32_t kind) const
 {
     switch (kind) {
     case 1:
-        return standardTextures[kOutlineRed];
+        return standardTextures[kStandardOutlineRed];
     case 2:
-        return standardTextures[kOutlineGreen];
+        return standardTextures[kStandardOutlineGreen];
     case 3:
-        return standardTextures[kOutlineBlue];
+        return standardTextures[kStandardOutlineBlue];
     case 6:
-        return standardTextures[kOutlineOrange];
+        return standardTextures[kStandardOutlineOrange];
     case 8:
-        return standardTextures[kOutlineCyan];
+        return standardTextures[kStandardOutlineCyan];
     default:
-        return standardTextures[kOutlineWhite];
+        return standardTextures[kStandardOutlineWhite];
     }
 }
 
@@ -433,18 +433,18 @@ const ResourceHandle& Renderer::GetGlowTexture(int32_t quality) const
 {
     switch (quality) {
     case 5:
-        return standardTextures[kGlowSet];
+        return standardTextures[kStandardGlowSet];
     case 6:
-        return standardTextures[kGlowUnique];
+        return standardTextures[kStandardGlowUnique];
     case 7:
-        return standardTextures[kGlowArtifact];
+        return standardTextures[kStandardGlowArtifact];
     default:
-        return standardTextures[kOutlineWhite];
+        return standardTextures[kStandardOutlineWhite];
     }
 }
 
 const ResourceHandle& Renderer::GetStandardHandle(int32_t index) const
 {
-    int32_t texture = kStandardHandleTextures[index];
+    int32_t texture = kRendererStandardHandles[index];
     return texture < 0 ? fonts[1] : standardTextures[static_cast<size_t>(texture)];
 }

@@ -13,7 +13,7 @@
 namespace {
 
 // Accepts only the modes in `settable`; records every mode tried and every ramp written.
-class FakeDisplay : public GraphicsSystem {
+class GraphicsSystemFakeDisplay : public GraphicsSystem {
 public:
     void SetupDisplay() override {}
     void DestroyDisplay() override {}
@@ -73,10 +73,10 @@ protected:
 
     std::string Var(const char* name) { return gUserVarSystem->GetStringByName(name); }
 
-    FakeDisplay display;
+    GraphicsSystemFakeDisplay display;
 };
 
-using Mode = std::tuple<int32_t, int32_t, int32_t>;
+using DisplayModeTuple = std::tuple<int32_t, int32_t, int32_t>;
 
 TEST_F(GraphicsSystemTest, ModeNumberPicksAListedModeOnceAndIsIgnoredPastTheList)
 {
@@ -85,7 +85,7 @@ TEST_F(GraphicsSystemTest, ModeNumberPicksAListedModeOnceAndIsIgnoredPastTheList
     gUserVarSystem->SetStringByName("r_freq", "75");
     display.ChooseStartMode();
     EXPECT_EQ((std::tuple{display.GetModeWidth(), display.GetModeHeight(), display.GetModeFrequency()}),
-              (Mode{1024, 768, 75}));
+              (DisplayModeTuple{1024, 768, 75}));
     EXPECT_EQ(Var("r_width"), "1024");
     EXPECT_EQ(Var("r_height"), "768");
     EXPECT_EQ(Var("r_mode"), "-1");
@@ -111,7 +111,7 @@ TEST_F(GraphicsSystemTest, AModeThatCannotBeSetFallsBackToTheNearestThen800x600T
 
     // Nothing settable: every step is tried, the last with the desktop's size and no rate.
     EXPECT_FALSE(display.SetDisplayMode(width, height, frequency, true));
-    EXPECT_EQ(display.tried, (std::vector<Mode>{{1024, 700, 0}, {1280, 720, 60}, {800, 600, 0}, {1280, 1024, 0}}));
+    EXPECT_EQ(display.tried, (std::vector<DisplayModeTuple>{{1024, 700, 0}, {1280, 720, 60}, {800, 600, 0}, {1280, 1024, 0}}));
 
     display.tried.clear();
     display.settable = {{800, 600, 0}};
@@ -119,7 +119,7 @@ TEST_F(GraphicsSystemTest, AModeThatCannotBeSetFallsBackToTheNearestThen800x600T
     height = 700;
     frequency = 0;
     EXPECT_TRUE(display.SetDisplayMode(width, height, frequency, true));
-    EXPECT_EQ((Mode{width, height, frequency}), (Mode{800, 600, 0}));
+    EXPECT_EQ((DisplayModeTuple{width, height, frequency}), (DisplayModeTuple{800, 600, 0}));
     EXPECT_EQ(Var("r_width"), "800");
     EXPECT_EQ(Var("r_height"), "600");
     EXPECT_EQ(Var("r_freq"), "0");
@@ -130,7 +130,7 @@ TEST_F(GraphicsSystemTest, AModeThatCannotBeSetFallsBackToTheNearestThen800x600T
     height = 880;
     frequency = 60;
     EXPECT_TRUE(display.SetDisplayMode(width, height, frequency, true));
-    EXPECT_EQ((Mode{width, height, frequency}), (Mode{1600, 900, 60}));
+    EXPECT_EQ((DisplayModeTuple{width, height, frequency}), (DisplayModeTuple{1600, 900, 60}));
     EXPECT_EQ(Var("r_freq"), "60");
 
     // Without fallback a refusal changes nothing.

@@ -19,7 +19,7 @@
 
 namespace {
 
-class RecordingInput : public InputEventListener {
+class SdlWindowInput : public InputEventListener {
 public:
     void OnKey(int32_t scancode, int32_t, uint16_t, bool down, bool repeat) override
     {
@@ -41,7 +41,7 @@ public:
     std::vector<std::string> events;
 };
 
-class TestSystemInfo : public SystemInfo {
+class SdlWindowSystemInfo : public SystemInfo {
 public:
     void LogSystemInfo() override {}
 };
@@ -109,8 +109,8 @@ protected:
     PosixPlatformSystem platform;
     CommandSystem commands;
     UserVarSystem vars;
-    TestSystemInfo info;
-    RecordingInput input;
+    SdlWindowSystemInfo info;
+    SdlWindowInput input;
     std::unique_ptr<SdlGraphicsSystem> display;
 };
 

@@ -41,7 +41,7 @@ protected:
     Shader* fire = nullptr;
 };
 
-constexpr float kUp[3] = {0.0f, 0.0f, 1.0f};
+constexpr float kShaderBatchTestUp[3] = {0.0f, 0.0f, 1.0f};
 
 TEST_F(ShaderBatchTest, StagesCarryTheirStateAndTheFrameOfTheBatchTime)
 {
@@ -113,7 +113,7 @@ TEST_F(ShaderBatchTest, NormalsStayOnePerVertexWhenLitAndUnlitVerticesMix)
     ShaderBatch batch(&device);
     batch.BeginBatch(fire);
     AddTriangle(batch, nullptr);
-    AddTriangle(batch, kUp);
+    AddTriangle(batch, kShaderBatchTestUp);
     AddTriangle(batch, nullptr);
     batch.FlushBatch();
     const DeviceBatch drawn = device.GetBatches().at(0);
