@@ -47,8 +47,7 @@ bool GameCountsForTrace(const Entity& entity, uint32_t mask)
         return false;
     if (mask != kGameSightMask || entity.solidType != 0)
         return true;
-    const Entity* owner = entity.GetParent();
-    return entity.alwaysBlocks || (owner && owner->alwaysBlocks);
+    return entity.BlocksEntity(nullptr);
 }
 
 } // namespace

@@ -21,6 +21,9 @@ const GameSystemTuning& GameUpdateTuning()
 }
 
 constexpr double kGameHoursPerDay = 24.0;
+// Periods are counted down in float steps: a timer within this of 0 has run out, or a period
+// of whole steps would take one step more than it says.
+constexpr float kGameTimerTolerance = 1e-4f;
 
 } // namespace
 
@@ -136,7 +139,7 @@ void Game::UpdateWeatherChat(float) {}
 void Game::UpdateUpkeep()
 {
     RandomTimer& upkeep = timers[static_cast<size_t>(kUpkeepTimer)];
-    if (upkeep.running && upkeep.remaining > 0.0f)
+    if (upkeep.running && upkeep.remaining > kGameTimerTolerance)
         return;
     for (size_t i = 0; i < covenants.size(); ++i)
         covenants[i]->PayUpkeep();
