@@ -1,29 +1,14 @@
 // SentientBench -- a sentient's stat recomputation with six status effects, and the heap allocations of its steady-state update.
+#include "BenchAllocations.h"
 #include "core/RandomSystem.h"
 #include "entities/Sentient.h"
 #include "entities/StatusEffect.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
 namespace {
-
-// Counts the heap allocations made while a measured section runs on this thread.
-thread_local bool gSentientBenchCounting = false;
-std::atomic<int64_t> gSentientBenchAllocations{0};
-
-void* SentientBenchAllocate(std::size_t size)
-{
-    if (gSentientBenchCounting)
-        gSentientBenchAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
-}
 
 // Six effects as a buffed and poisoned fighter carries them: attribute and stat changes,
 // percentages and dynamic-stat shares, each lasting and ticking once a second.
@@ -77,49 +62,19 @@ void SentientSteadyUpdate(benchmark::State& state)
     // The first updates may size the lists the later ones reuse.
     for (int32_t i = 0; i < 100; ++i)
         world.sentient.Update(0.05f);
-    gSentientBenchAllocations = 0;
+    BenchAllocations::Reset();
     int64_t updates = 0;
     for (auto _ : state) {
-        gSentientBenchCounting = true;
+        BenchAllocations::SetCounting(true);
         world.sentient.Update(0.05f);
-        gSentientBenchCounting = false;
+        BenchAllocations::SetCounting(false);
         ++updates;
     }
     state.counters["allocations_per_update"] =
-        updates ? static_cast<double>(gSentientBenchAllocations.load()) / static_cast<double>(updates) : 0.0;
+        updates ? static_cast<double>(BenchAllocations::Count()) / static_cast<double>(updates) : 0.0;
 }
 
 } // namespace
-
-void* operator new(std::size_t size)
-{
-    return SentientBenchAllocate(size);
-}
-
-void* operator new[](std::size_t size)
-{
-    return SentientBenchAllocate(size);
-}
-
-void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-
-void operator delete[](void* block) noexcept
-{
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-
-void operator delete[](void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
 
 BENCHMARK(SentientRecalculateStats)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SentientSteadyUpdate)->Unit(benchmark::kMicrosecond);

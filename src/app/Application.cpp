@@ -45,6 +45,7 @@
 #include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
 #include "server/Game.h"
+#include "world/PathFinder.h"
 #include "world/World.h"
 
 #include <ctime>
@@ -441,8 +442,11 @@ void InstallGame(Application& app)
 {
     app.AddStartUpHook(StartUpStep::Game, [] {
         Game::Create();
+        // The creatures' path finder comes after the game and goes before it.
+        gPathFinder = new PathFinder();
         return true;
     });
+    app.AddShutDownHook(ShutDownStep::EndGame, [] { Destroy(gPathFinder); });
     app.AddShutDownHook(ShutDownStep::EndGame, [] { Game::Shutdown(); });
 }
 

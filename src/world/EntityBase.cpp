@@ -318,3 +318,7 @@ bool IsWithinMeleeReach(const EntityBase* attacker, const EntityBase* target)
     float cell = gGameData ? gGameData->GetTuning().gridSize.x : GameSystemTuning().gridSize.x;
     return EntityDistance2D(attacker, target, true) < cell * 1.9f;
 }
+
+void EntityBase::RegisterPathBlockers(PathFinder&, const Vector2&, int32_t) const
+{
+}

@@ -16,6 +16,7 @@
 class Animation;
 class IntArray;
 class ModelResource;
+class PathFinder;
 
 // What the animation player tells OnAnimationEvent.
 namespace AnimationSignal {
@@ -68,6 +69,9 @@ public:
     virtual float GetMovementSpeed() const { return 0.0f; }
     virtual void PlayIdle();
     virtual float GetAlpha() const { return alpha; }
+    // Hands the path finder (through AddNearbyEntity) the entities whose solid type is in the
+    // mask and that stand in the box of the half-sizes around this entity; none by default.
+    virtual void RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, int32_t solidTypeMask) const;
 
     // The model of the name under "Models"; nothing for an empty name or the model already set.
     void LoadModels(std::string_view name);

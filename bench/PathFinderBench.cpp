@@ -1,0 +1,230 @@
+// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) on open ground, in a maze, towards an unreachable target and among blockers, with its allocations per search.
+#include "BenchAllocations.h"
+#include "core/RandomSystem.h"
+#include "world/AreaDefinition.h"
+#include "world/EntityBase.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
+#include "world/LevelGenerator.h"
+#include "world/PathFinder.h"
+#include "world/World.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr float kPathBenchCell = 32.0f;
+// The mover's cell in the middle level; window cell (cx, cy) is level cell (35 + cx, 35 + cy).
+constexpr int32_t kPathBenchOrigin = 60 - PathFinder::kCentre;
+
+class PathBenchMover : public EntityBase {
+public:
+    void RegisterPathBlockers(PathFinder& finder, const Vector2&, int32_t) const override
+    {
+        for (int32_t i = 0; i < used; ++i)
+            finder.AddNearbyEntity(&blockers[static_cast<size_t>(i)]);
+    }
+    std::vector<EntityBase> blockers = std::vector<EntityBase>(100);
+    int32_t used = 0;
+};
+
+enum class PathBenchGround { Open, Maze, Enclosed, Scattered };
+
+// Three by three levels with the middle one generated and carved by hand: no area file needed.
+class PathBenchWorld {
+public:
+    PathBenchWorld()
+    {
+        gRandomSystem = &random;
+        gWorld = &world;
+        world.Create();
+        area.name = "Bench";
+        for (int32_t row = 0; row < 3; ++row) {
+            for (int32_t column = 0; column < 3; ++column) {
+                auto level = std::make_unique<Level>();
+                level->area = &area;
+                level->column = column;
+                level->row = row;
+                world.AddLevel(std::move(level));
+            }
+        }
+        for (int32_t a = 0; a < 9; ++a)
+            for (int32_t b = a + 1; b < 9; ++b)
+                world.ConnectLevels(world.GetLevel(a), world.GetLevel(b), LevelJoin::Open);
+        Level& middle = *world.GetLevel(4);
+        LevelGenerator::AddReference(middle, 0);
+        LevelGenerator::EnsureGenerated(middle);
+        data = middle.data.get();
+        std::fill(data->visited.begin(), data->visited.end(), true);
+        std::fill(data->blockBuilt.begin(), data->blockBuilt.end(), true);
+        mover.position = Cell(PathFinder::kCentre, PathFinder::kCentre);
+    }
+
+    ~PathBenchWorld()
+    {
+        world.Destroy();
+        gWorld = nullptr;
+        gRandomSystem = nullptr;
+    }
+
+    WorldPos Cell(int32_t cx, int32_t cy) const
+    {
+        return WorldPos{4, static_cast<float>(kPathBenchOrigin + cx) * kPathBenchCell,
+                        static_cast<float>(kPathBenchOrigin + cy) * kPathBenchCell, true};
+    }
+
+    void Block(int32_t cx, int32_t cy, bool blocked)
+    {
+        size_t index = static_cast<size_t>((kPathBenchOrigin + cy) * data->geometry.CellsAcross() + kPathBenchOrigin + cx);
+        data->movementBits[index] = blocked;
+    }
+
+    bool Blocked(int32_t cx, int32_t cy) const
+    {
+        return data->movementBits[static_cast<size_t>((kPathBenchOrigin + cy) * data->geometry.CellsAcross() +
+                                                      kPathBenchOrigin + cx)];
+    }
+
+    void Lay(PathBenchGround ground)
+    {
+        for (int32_t y = 0; y < PathFinder::kWindow; ++y) {
+            for (int32_t x = 0; x < PathFinder::kWindow; ++x) {
+                bool wall = false;
+                if (ground == PathBenchGround::Maze)
+                    wall = x % 2 == 1 || y % 2 == 1;
+                if (ground == PathBenchGround::Scattered)
+                    wall = random.RandomFloat(RandomStream::GameData) < 0.1f;
+                Block(x, y, wall);
+            }
+        }
+        if (ground == PathBenchGround::Maze)
+            CarveMaze();
+        if (ground == PathBenchGround::Enclosed) {
+            for (int32_t y = 36; y <= 44; ++y)
+                for (int32_t x = 16; x <= 34; ++x)
+                    Block(x, y, y == 36 || y == 44 || x == 16 || x == 34);
+        }
+        Block(PathFinder::kCentre, PathFinder::kCentre, false);
+    }
+
+    // A corridor maze one cell wide on the even cells, opened by a depth-first walk.
+    void CarveMaze()
+    {
+        const int32_t rooms = PathFinder::kWindow / 2 + 1;
+        std::vector<bool> seen(static_cast<size_t>(rooms * rooms), false);
+        std::vector<std::pair<int32_t, int32_t>> stack{{rooms / 2, rooms / 2}};
+        seen[static_cast<size_t>((rooms / 2) * rooms + rooms / 2)] = true;
+        constexpr int32_t kDx[4] = {1, -1, 0, 0};
+        constexpr int32_t kDy[4] = {0, 0, 1, -1};
+        while (!stack.empty()) {
+            auto [x, y] = stack.back();
+            int32_t options[4];
+            int32_t count = 0;
+            for (int32_t d = 0; d < 4; ++d) {
+                int32_t nx = x + kDx[d];
+                int32_t ny = y + kDy[d];
+                if (nx >= 0 && ny >= 0 && nx < rooms && ny < rooms && !seen[static_cast<size_t>(ny * rooms + nx)])
+                    options[count++] = d;
+            }
+            if (count == 0) {
+                stack.pop_back();
+                continue;
+            }
+            int32_t d = options[random.RandomInt(RandomStream::GameData, count)];
+            Block(2 * x + kDx[d], 2 * y + kDy[d], false);
+            seen[static_cast<size_t>((y + kDy[d]) * rooms + x + kDx[d])] = true;
+            stack.push_back({x + kDx[d], y + kDy[d]});
+        }
+    }
+
+    // A free target cell, or inside the enclosure for that ground.
+    WorldPos Target(PathBenchGround ground)
+    {
+        if (ground == PathBenchGround::Enclosed)
+            return Cell(25, 40);
+        for (;;) {
+            int32_t x = random.RandomIndex(RandomStream::GameData, 0, PathFinder::kWindow - 1);
+            int32_t y = random.RandomIndex(RandomStream::GameData, 0, PathFinder::kWindow - 1);
+            if (!Blocked(x, y))
+                return Cell(x, y);
+        }
+    }
+
+    void Scatter(int32_t count)
+    {
+        mover.used = std::min(count, static_cast<int32_t>(mover.blockers.size()));
+        for (EntityBase& blocker : mover.blockers) {
+            blocker.position = Cell(random.RandomIndex(RandomStream::GameData, 0, PathFinder::kWindow - 1),
+                                    random.RandomIndex(RandomStream::GameData, 0, PathFinder::kWindow - 1));
+            blocker.radius = 12.0f;
+        }
+    }
+
+    RandomSystem random{4040};
+    World world;
+    AreaDefinition area;
+    LevelData* data = nullptr;
+    PathBenchMover mover;
+    PathFinder finder;
+    PathRecord path;
+};
+
+// Each iteration is one search towards a new target; the grounds are laid again every 64.
+void PathFind(benchmark::State& state, PathBenchGround ground, int32_t radiusCells, int32_t blockers)
+{
+    PathBenchWorld bench;
+    bench.mover.radius = static_cast<float>(radiusCells) * kPathBenchCell;
+    std::vector<double> micros;
+    micros.reserve(1 << 20);
+    int64_t searches = 0;
+    int64_t found = 0;
+    BenchAllocations::Reset();
+    for (auto _ : state) {
+        if (searches % 64 == 0) {
+            state.PauseTiming();
+            bench.Lay(ground);
+            bench.Scatter(blockers);
+            state.ResumeTiming();
+        }
+        WorldPos target = bench.Target(ground);
+        BenchAllocations::SetCounting(true);
+        auto begin = std::chrono::steady_clock::now();
+        bool reached = bench.finder.FindPath(&bench.mover, bench.mover.position, target, nullptr, &bench.path, nullptr);
+        auto end = std::chrono::steady_clock::now();
+        BenchAllocations::SetCounting(false);
+        found += reached ? 1 : 0;
+        ++searches;
+        if (micros.size() < micros.capacity())
+            micros.push_back(std::chrono::duration<double, std::micro>(end - begin).count());
+    }
+    if (micros.empty())
+        return;
+    std::sort(micros.begin(), micros.end());
+    auto at = [&](double fraction) { return micros[static_cast<size_t>(fraction * static_cast<double>(micros.size() - 1))]; };
+    state.counters["median_us"] = at(0.5);
+    state.counters["p99_us"] = at(0.99);
+    state.counters["max_us"] = micros.back();
+    state.counters["found"] = static_cast<double>(found) / static_cast<double>(searches);
+    state.counters["allocs_per_search"] = static_cast<double>(BenchAllocations::Count()) / static_cast<double>(searches);
+}
+
+BENCHMARK_CAPTURE(PathFind, OpenGround, PathBenchGround::Open, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, CorridorMaze, PathBenchGround::Maze, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Unreachable, PathBenchGround::Enclosed, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, ScatteredWalls, PathBenchGround::Scattered, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius0Blockers0, PathBenchGround::Open, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius0Blockers20, PathBenchGround::Open, 0, 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius0Blockers100, PathBenchGround::Open, 0, 100)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius1Blockers0, PathBenchGround::Open, 1, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius1Blockers20, PathBenchGround::Open, 1, 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius1Blockers100, PathBenchGround::Open, 1, 100)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius2Blockers0, PathBenchGround::Open, 2, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius2Blockers20, PathBenchGround::Open, 2, 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Radius2Blockers100, PathBenchGround::Open, 2, 100)->Unit(benchmark::kMicrosecond);
+
+} // namespace
