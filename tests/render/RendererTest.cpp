@@ -4,10 +4,12 @@
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TextureResource.h"
+#include "resources/textures/TextureTools.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,8 +60,25 @@ TEST_F(RendererTest, SettingsStartAtTheirDefaultsAndVidRestartHasItsHelp)
     };
     for (const auto& [name, text] : defaults)
         EXPECT_EQ(vars.GetStringByName(name), text) << name;
-    ExecuteCommandLine("help vidRestart");
-    EXPECT_TRUE(Logged("vidRestart  - Restarts the graphics system"));
+    // The graphics commands with their help texts, the texture tools' among them as the
+    // program registers them beside the renderer's.
+    TextureTools::RegisterCommands();
+    const char* const helpLines[] = {
+        "convertTexture fileName newWidth newHeight - Converts a texture",
+        "convertTextureDirectory directory textureName numTextures newWidth newHeight - Converts a full texture directory",
+        "generateTextures  - Generates a bunch of general textures",
+        "vidRestart  - Restarts the graphics system",
+        "buildRtxs  - Builds all of the rtx files",
+        "buildCtxs  - Builds all of the ctx files",
+        "buildTgas  - Builds all of the tga files",
+        "compressTexture  - Builds all of the rtx files",
+        "uncompressTexture  - Builds all of the rtx files",
+    };
+    for (const char* line : helpLines) {
+        std::string name(line, std::strchr(line, ' '));
+        ExecuteCommandLine("help " + name);
+        EXPECT_TRUE(Logged(line)) << line;
+    }
 }
 
 TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
