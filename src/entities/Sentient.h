@@ -303,6 +303,7 @@ private:
     void ApplyPercentDamageModifiers(const Skill* skill, StatPairList& table) const;
     // The equipment's and the skills' shares of every stat, once per recomputation.
     void GatherModifierShares();
+    void GatherSkillShares();
     void AddEffectDamage(int32_t kind, StatPairList& table) const;
     void RegenerateHealth();
     void RegeneratePower();

@@ -55,8 +55,12 @@ int32_t SentientRandomRound(float x)
 void Sentient::RecalculateStats(bool refill)
 {
     GatherModifierShares();
-    for (int32_t pass = 0; pass < kStatPasses; ++pass)
+    for (int32_t pass = 0; pass < kStatPasses; ++pass) {
         ComputeStats(pass, refill);
+        // Which skills count may hang on the attributes just computed.
+        if (pass == 0)
+            GatherSkillShares();
+    }
     maxHealth = stats.Get(CharacterStat::MaxHealth);
     health = std::min(health, maxHealth);
     if (stats.Get(CharacterStat::Power) > stats.Get(CharacterStat::MaxPower))
@@ -84,6 +88,11 @@ void Sentient::GatherModifierShares()
         itemShares[static_cast<size_t>(kind)].fill(0);
         Item::AddEquipmentStats(*inventory, kind, itemShares[static_cast<size_t>(kind)]);
     }
+    GatherSkillShares();
+}
+
+void Sentient::GatherSkillShares()
+{
     skillShares.fill(0);
     skillMults.fill(0.0f);
     skillList->AddStatTotals(*this, skillShares, skillMults);
@@ -198,10 +207,14 @@ void Sentient::ApplyStatModifiers(int32_t stat, int32_t pass)
         return;
     }
     ClassStatBonus(stat, value, pass);
-    value = SentientAddSaturated(value, itemShares[static_cast<size_t>(pass)][static_cast<size_t>(stat)]);
+    // Items and skills give flat shares in the first two passes only, as the effects do.
+    bool flatPass = pass == 0 || pass == 1;
+    if (flatPass)
+        value = SentientAddSaturated(value, itemShares[static_cast<size_t>(pass)][static_cast<size_t>(stat)]);
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
         effect->GetStatChange(stat, value, pass);
-    value = SentientAddSaturated(value, skillShares[static_cast<size_t>(stat)]);
+    if (flatPass)
+        value = SentientAddSaturated(value, skillShares[static_cast<size_t>(stat)]);
     if (const EntityCovenant* covenant = GetCovenant())
         covenant->ModifyMemberStat(stat, value, pass);
     stats.Set(stat, value);
