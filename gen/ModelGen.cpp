@@ -809,6 +809,14 @@ bool AddEffectFrames(ArchiveWriter& archive)
         {"Effects/Combat/parry", 6, {0.85f, 0.9f, 1.0f, 1}, 2, 0.2f},
         {"Effects/Combat/miss", 6, {0.6f, 0.6f, 0.6f, 1}, 0, 0.6f},
         {"Effects/LevelUp/levelup", 8, {1.0f, 0.85f, 0.3f, 1}, 6, 0.8f},
+        {"Effects/Heal/heal", 6, {0.45f, 1.0f, 0.55f, 1}, 0, 0.7f},
+        {"Effects/Projectiles/arrow", 4, {0.85f, 0.75f, 0.55f, 1}, 2, 0.0f},
+        {"Effects/Projectiles/venomarrow", 4, {0.45f, 0.85f, 0.25f, 1}, 2, 0.0f},
+        {"Effects/Projectiles/volley", 4, {0.8f, 0.8f, 0.7f, 1}, 3, 0.0f},
+        {"Effects/Projectiles/emberbolt", 4, {1.0f, 0.5f, 0.15f, 1}, 7, 0.2f},
+        {"Effects/Projectiles/emberburst", 6, {1.0f, 0.4f, 0.1f, 1}, 0, 0.9f},
+        {"Effects/Projectiles/emberarc", 4, {1.0f, 0.7f, 0.3f, 1}, 9, 0.5f},
+        {"Effects/Projectiles/emberblast", 6, {1.0f, 0.3f, 0.05f, 1}, 10, 0.4f},
     };
     bool ok = true;
     for (const Effect& effect : effects) {

@@ -9,6 +9,7 @@
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantLint.h"
 #include "rules/monsters/MonsterLint.h"
 #include "rules/quests/QuestLint.h"
@@ -31,6 +32,8 @@ bool ContentLintModelExists(std::string_view name)
     return gFileSystem && gFileSystem->FileExists(path);
 }
 
+void CheckCombatTuning(ContentLint& lint, const DatabaseEntry& entry);
+
 void CheckGameSystem(ContentLint& lint, const DatabaseEntry& entry)
 {
     for (const char* key : {"GameName", "Version"}) {
@@ -40,6 +43,38 @@ void CheckGameSystem(ContentLint& lint, const DatabaseEntry& entry)
     std::string levelUp = entry.GetString("LevelUpEffect");
     if (!levelUp.empty() && !ContentLintModelExists(levelUp))
         lint.Report(entry, StringFormat("LevelUpEffect names the missing model %s", levelUp.c_str()));
+    CheckCombatTuning(lint, entry);
+}
+
+#define EMBERLODE_CONTENT_LINT_NAME(name) #name,
+constexpr const char* kContentLintAttackSoundNames[] = {EMBERLODE_ATTACK_SOUND_TYPE(EMBERLODE_CONTENT_LINT_NAME)};
+#undef EMBERLODE_CONTENT_LINT_NAME
+
+// Every damage type that leaves damage over time names its effect by the type's name, and the
+// shown combat effects are models.
+void CheckCombatTuning(ContentLint& lint, const DatabaseEntry& entry)
+{
+    for (int32_t type = 0; type < DamageType::kCount; ++type) {
+        std::string typeName = GetDamageTypeName(type);
+        if (entry.GetFloat("DamageOverTimePercent" + typeName, 0.0f) <= 0.0f)
+            continue;
+        const DatabaseEntry* effect = lint.GetDatabase().FindEntryByName("StatusEffectBasic" + typeName);
+        if (!effect || effect->GetType() != DatabaseEntryType::StatusEffect)
+            lint.Report(entry, StringFormat("DamageOverTimePercent%s has no status effect StatusEffectBasic%s",
+                                            typeName.c_str(), typeName.c_str()));
+    }
+    for (int32_t code = 0; code < AttackSoundType::kCount; ++code) {
+        std::string key = std::string("CombatEffect") + kContentLintAttackSoundNames[code];
+        std::string model = entry.GetString(key);
+        if (!model.empty() && !ContentLintModelExists(model))
+            lint.Report(entry, StringFormat("%s names the missing model %s", key.c_str(), model.c_str()));
+    }
+}
+
+void CheckCombatSystem(ContentLint& lint, const DatabaseEntry& entry)
+{
+    if (entry.GetFloat("CombatEventTime", 0.0f) <= 0.0f)
+        lint.Report(entry, "CombatEventTime is not above 0");
 }
 
 // Whatever an entity is loaded from may name attachments and the effect it gives its users
@@ -71,6 +106,7 @@ struct KindCheck {
 
 constexpr KindCheck kKindChecks[] = {
     {DatabaseEntryType::None, "GameSystem", CheckGameSystem},
+    {DatabaseEntryType::None, "CombatSystem", CheckCombatSystem},
     {DatabaseEntryType::Item, nullptr, CheckItemRecord},
     {DatabaseEntryType::QuestItem, nullptr, CheckItemRecord},
     {DatabaseEntryType::MagicModifier, nullptr, CheckMagicModifierRecord},

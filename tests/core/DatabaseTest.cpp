@@ -361,7 +361,10 @@ TEST(DatabaseShipped, GameFolderLoadsCleanly)
     EXPECT_EQ(gameSystem->GetType(), DatabaseEntryType::Info);
     EXPECT_EQ(gameSystem->GetString("Name"), "Game system");
     EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info), gameSystem);
-    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, gameSystem), nullptr);
+    const DatabaseEntry* combatSystem = database.FindEntryByName("CombatSystem");
+    ASSERT_NE(combatSystem, nullptr);
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, gameSystem), combatSystem);
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, combatSystem), nullptr);
     for (const std::string& line : game.debug.GetConsoleLines())
         EXPECT_NE(line.rfind("^c00", 0), 0u) << line;
 }
