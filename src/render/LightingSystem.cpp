@@ -46,11 +46,11 @@ void LightingSystem::Init()
 void LightingSystem::Load(const DatabaseEntry* record)
 {
     auto value = [record](const char* key) { return record ? record->GetFloat(key, 0.0f) : 0.0f; };
-    falloffMultiplier = value("falloffMultiplier");
-    topMultiplier = value("TopSphereColorMult");
-    bottomMultiplier = value("BottomSphereColorMult");
-    ambientMultiplier = value("AmbientSphereColorMult");
-    directMultiplier = value("DirectSphereColorMult");
+    tuning.falloff = value("falloffMultiplier");
+    tuning.top = value("TopSphereColorMult");
+    tuning.bottom = value("BottomSphereColorMult");
+    tuning.ambient = value("AmbientSphereColorMult");
+    tuning.direct = value("DirectSphereColorMult");
 }
 
 void LightingSystem::SetMaxLights(int32_t n)
@@ -95,7 +95,7 @@ void LightingSystem::AddLight(int32_t level, float x, float y, const Color& colo
     light.type = type;
     light.radius = radius;
     light.radiusSquared = radius * radius;
-    float falloff = radius * falloffMultiplier;
+    float falloff = radius * tuning.falloff;
     light.falloffRadiusSquared = falloff * falloff;
 }
 
@@ -133,7 +133,7 @@ Color LightingSystem::Contribution(const Light& light, int32_t level, float x, f
     if (squared < light.radiusSquared)
         return light.color;
     // Full at the radius, fading linearly to nothing at radius x falloff multiplier.
-    float factor = 1.0f - (std::sqrt(squared) - light.radius) / ((falloffMultiplier - 1.0f) * light.radius);
+    float factor = 1.0f - (std::sqrt(squared) - light.radius) / ((tuning.falloff - 1.0f) * light.radius);
     return Color{light.color.r * factor, light.color.g * factor, light.color.b * factor};
 }
 
@@ -189,14 +189,14 @@ std::array<float, 18> LightingSystem::LightSphere(int32_t level, float x, float 
             }
             float k = faces[face][0] * dx + faces[face][1] * dy;
             if (k > 0.0f)
-                LightingSystemAdd(out, contribution, k * directMultiplier);
-            LightingSystemAdd(out, contribution, ambientMultiplier);
+                LightingSystemAdd(out, contribution, k * tuning.direct);
+            LightingSystemAdd(out, contribution, tuning.ambient);
         }
     }
     for (int channel = 0; channel < 3; ++channel) {
-        float top = (sphere[channel] + sphere[3 + channel] + sphere[6 + channel] + sphere[9 + channel]) * topMultiplier;
+        float top = (sphere[channel] + sphere[3 + channel] + sphere[6 + channel] + sphere[9 + channel]) * tuning.top;
         sphere[12 + channel] = top;
-        sphere[15 + channel] = top * bottomMultiplier;
+        sphere[15 + channel] = top * tuning.bottom;
     }
     for (int side = 0; side < 6; ++side) {
         Color scaled = LightingSystemNormalise(Color{sphere[side * 3], sphere[side * 3 + 1], sphere[side * 3 + 2]});

@@ -37,10 +37,20 @@ public:
     // the two levels do not meet (the point is then taken as it stands).
     using LevelOffset = std::function<bool(int32_t fromLevel, int32_t toLevel, float& dx, float& dy)>;
 
+    // The record's multipliers; 0 for a missing key.
+    struct Tuning {
+        float falloff = 0.0f;
+        float top = 0.0f;
+        float bottom = 0.0f;
+        float ambient = 0.0f;
+        float direct = 0.0f;
+    };
+
     // The "LightingSystem" record's multipliers (an error line when it is missing; all stay 0),
     // then "r_fullbright".
     void Init();
     void Load(const DatabaseEntry* record);
+    void SetTuning(const Tuning& values) { tuning = values; }
     // n ordinary lights and two priority ones; the list keeps its lights up to the new size.
     void SetMaxLights(int32_t n);
     int32_t GetMaxLights() const { return ordinaryCap; }
@@ -64,7 +74,7 @@ public:
     // Right, left, front, back, top, bottom (RGB each) of a model at the point facing (fx, fy).
     std::array<float, 18> LightSphere(int32_t level, float x, float y, float facingX, float facingY) const;
 
-    float GetFalloffMultiplier() const { return falloffMultiplier; }
+    float GetFalloffMultiplier() const { return tuning.falloff; }
 
 private:
     bool IsPaused() const { return pausedQuery && pausedQuery(); }
@@ -77,11 +87,7 @@ private:
     int32_t ordinaryCap = 0;
     int32_t priorityCap = 2;
     std::vector<Light> lights = std::vector<Light>(2);
-    float falloffMultiplier = 0.0f;
-    float topMultiplier = 0.0f;
-    float bottomMultiplier = 0.0f;
-    float ambientMultiplier = 0.0f;
-    float directMultiplier = 0.0f;
+    Tuning tuning;
     UserVarRef fullBrightVar;
     std::function<bool()> pausedQuery;
     std::function<int32_t()> currentLevelQuery;

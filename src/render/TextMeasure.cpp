@@ -8,7 +8,6 @@
 #include "resources/ResourceManager.h"
 #include "resources/fonts/FontResource.h"
 #include "resources/fonts/ScreenText.h"
-#include "rules/GameData.h"
 
 #include <algorithm>
 
@@ -54,9 +53,9 @@ void TextMeasureApplyCode(TextMeasurePen& pen, char letter, int32_t number)
         pen.fontChanges = false;
         return;
     }
-    if (letter != 'f' || !gGameData)
+    if (letter != 'f' || !gScreenText)
         return;
-    const std::string& name = gGameData->GetTextFontName(number);
+    std::string name = gScreenText->GetFontNameForCode(number);
     if (name.empty())
         return;
     ResourceHandle loaded;

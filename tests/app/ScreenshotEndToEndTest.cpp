@@ -6,6 +6,11 @@
 #include "core/system/InputSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
+#include "render/LightingSystem.h"
+#include "render/Renderer.h"
+#include "render/TextMeasure.h"
+#include "resources/GraphicsDevice.h"
+#include "resources/fonts/ScreenText.h"
 #include "resources/textures/TargaImage.h"
 #include "support/TempFolder.h"
 
@@ -173,4 +178,50 @@ TEST_F(ScreenshotGame, TheScreenshotKeyWritesTheShownConsoleIntoTheUserFolder)
     Tap(SDL_SCANCODE_F12);
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User/Screenshots/ss0001.tga"));
     EXPECT_EQ(folder.Read("User/Screenshots/ss0000.tga"), bytes);
+}
+
+TEST_F(ScreenshotGame, TextDrawnWithAShippedFontCoversWhatItsMeasurementSays)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    ASSERT_TRUE(app.StartUp());
+    // The lighting system read the shipped record before the display came up.
+    ASSERT_NE(gLightingSystem, nullptr);
+    EXPECT_EQ(gLightingSystem->GetFalloffMultiplier(), 2.0f);
+    gUserVarSystem->SetStringByName("r_higherResFonts", "0");
+    const std::string text = "Emberlode ^c004quest^c145 log";
+    int32_t font = gScreenText->GetLadderFont(0);
+    TextSize size = MeasureTextA(text, font);
+    ASSERT_GT(size.width, 0.0f);
+
+    gGraphicsDevice->AcquireContext();
+    gGraphicsDevice->Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    gRenderer->Begin2D();
+    gScreenText->DrawTextNarrow(font, text, 100, 100, Color{1.0f, 1.0f, 1.0f}, false, 1.0f);
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(gGraphicsDevice->ReadPixels({0, 0, 800, 600}, rgba));
+    gGraphicsDevice->ReleaseContext();
+
+    // The lit pixels' box, in user-interface units (800 x 600 pixels for 640 x 480 units).
+    int left = 800, right = -1, top = 600, bottom = -1;
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const uint8_t* pixel = rgba.data() + (static_cast<size_t>(y) * 800 + x) * 4;
+            if (pixel[0] + pixel[1] + pixel[2] < 96)
+                continue;
+            int row = 599 - y;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, row);
+            bottom = std::max(bottom, row);
+        }
+    }
+    ASSERT_GE(right, 0);
+    const float scale = 800.0f / 640.0f;
+    EXPECT_GE(left, static_cast<int>(100 * scale));
+    EXPECT_GE(top, static_cast<int>(100 * scale));
+    EXPECT_LE(right, static_cast<int>((100 + size.width) * scale));
+    EXPECT_LE(bottom, static_cast<int>((100 + size.height) * scale));
+    // The last glyph lies in the measurement's last cell: one glyph width and its pixel.
+    EXPECT_GE(right, static_cast<int>((100 + size.width - 8) * scale));
 }

@@ -41,6 +41,8 @@ public:
     void LoadFontLadder(const std::array<std::string, kLadderSize>& fontNames);
     const ResourceHandle& GetLadderFont(int32_t position) const { return fontLadder[static_cast<size_t>(position)]; }
     void SetFontNameForCode(FontNameForCode lookup) { fontNameForCode = std::move(lookup); }
+    // The file name of font n of the text codes; empty for none.
+    std::string GetFontNameForCode(int32_t n) const { return fontNameForCode ? fontNameForCode(n) : std::string(); }
     // The user interface's space between text lines.
     void SetLineSpacing(float spacing) { lineSpacing = spacing; }
     float GetLineSpacing() const { return lineSpacing; }

@@ -185,7 +185,7 @@ void ShaderBatch::CollectStages(const GraphicsDevice& target)
     for (size_t i = 0; i < stageCount; ++i) {
         const ShaderStage* stage = shader->stages[i].get();
         const ResourceHandle& handle = stage->GetCurrentTexture(shader->useShaderTime, shaderTime);
-        auto* texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
+        auto* texture = gResourceManager ? dynamic_cast<TextureResource*>(gResourceManager->Get(handle)) : nullptr;
         batch.stages[i].stage = stage;
         batch.stages[i].textureId = texture ? texture->GetTextureId() : -1;
         if (texture)

@@ -145,3 +145,48 @@ TEST_F(ShaderBatchTest, AFullBatchGoesOutAndGoesOnWithTheSameSurfaceState)
 }
 
 } // namespace
+
+TEST_F(ShaderBatchTest, AShaderWithMoreStagesThanTheBatchHoldsDrawsOnlyThoseItHolds)
+{
+    Shader wide;
+    for (int i = 0; i < ShaderBatch::kMaxStages + 4; ++i)
+        wide.stages.push_back(std::make_unique<ShaderStage>());
+    ShaderBatch batch(&device);
+    batch.BeginBatch(&wide);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+    EXPECT_EQ(device.GetBatches().at(0).stages.size(), static_cast<size_t>(ShaderBatch::kMaxStages));
+}
+
+TEST_F(ShaderBatchTest, AFullBatchDrawnEarlyKeepsItsLightingForTheRest)
+{
+    ShaderBatch batch(&device);
+    batch.BeginBatch(fire);
+    batch.SetUnlit(true);
+    const float origin[3] = {1.0f, 2.0f, 3.0f};
+    batch.SetPlacement(origin, nullptr);
+    float sphere[18] = {};
+    sphere[17] = 0.5f;
+    batch.SetLightSubject(Color{0.25f, 0.5f, 0.75f}, sphere);
+    DeviceVertex vertex;
+    for (uint32_t i = 0; i < 0x10000; ++i)
+        batch.AddVertex(vertex, nullptr, false);
+    batch.AddTriangle(0, 1, 2);
+    batch.Reserve(3);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+    ASSERT_EQ(device.GetBatches().size(), 2u);
+    const BatchLighting& rest = device.GetBatches().at(1).lighting;
+    EXPECT_TRUE(rest.unlit);
+    EXPECT_EQ(rest.origin[1], 2.0f);
+    EXPECT_FALSE(rest.hasRotation);
+    EXPECT_TRUE(rest.hasLightSubject);
+    EXPECT_EQ(rest.subjectLight.b, 0.75f);
+    EXPECT_EQ(rest.subjectSphere[17], 0.5f);
+    // A new batch starts lit, at the origin, with no subject.
+    batch.BeginBatch(fire);
+    AddTriangle(batch, nullptr);
+    batch.FlushBatch();
+    EXPECT_FALSE(device.GetBatches().at(2).lighting.unlit);
+    EXPECT_FALSE(device.GetBatches().at(2).lighting.hasLightSubject);
+}

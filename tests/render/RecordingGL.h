@@ -1,0 +1,98 @@
+// RecordingGL -- a GLApi that writes each call as a line ("Enable 3042") instead of drawing, and keeps what a draw call would read.
+#pragma once
+
+#include "render/GLApi.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class RecordingGL : public GLApi {
+public:
+    // One line as the recorder writes it: the name, then each argument after a space.
+    template <typename... Args> static std::string Line(const char* name, Args... args)
+    {
+        std::string line = name;
+        ((line += " " + Text(args)), ...);
+        return line;
+    }
+
+    void Enable(uint32_t capability) override { Add(Line("Enable", capability)); }
+    void Disable(uint32_t capability) override { Add(Line("Disable", capability)); }
+    void BlendFunc(uint32_t source, uint32_t destination) override { Add(Line("BlendFunc", source, destination)); }
+    void DepthFunc(uint32_t function) override { Add(Line("DepthFunc", function)); }
+    void DepthMask(bool write) override { Add(Line("DepthMask", write)); }
+    void ColorMask(bool write) override { Add(Line("ColorMask", write)); }
+    void AlphaFunc(uint32_t function, float reference) override { Add(Line("AlphaFunc", function, reference)); }
+    void CullFace(uint32_t face) override { Add(Line("CullFace", face)); }
+    void StencilFunc(uint32_t function, int32_t reference) override { Add(Line("StencilFunc", function, reference)); }
+    void StencilOp(uint32_t fail, uint32_t depthFail, uint32_t depthPass) override
+    {
+        Add(Line("StencilOp", fail, depthFail, depthPass));
+    }
+    void BindTexture(uint32_t name) override { Add(Line("BindTexture", name)); }
+    void TexParameter(uint32_t parameter, int32_t value) override { Add(Line("TexParameter", parameter, value)); }
+    void EnableClientState(uint32_t array) override { Add(Line("EnableClientState", array)); }
+    void DisableClientState(uint32_t array) override { Add(Line("DisableClientState", array)); }
+    void VertexPointer(int32_t size, int32_t stride, const float*) override { Add(Line("VertexPointer", size, stride)); }
+    void TexCoordPointer(int32_t size, int32_t stride, const float* coordinates) override
+    {
+        texCoords = coordinates;
+        texCoordStride = stride;
+        Add(Line("TexCoordPointer", size, stride));
+    }
+    void ColorPointer(int32_t size, int32_t stride, const uint8_t*) override { Add(Line("ColorPointer", size, stride)); }
+    void Color3f(float red, float green, float blue) override { Add(Line("Color3f", red, green, blue)); }
+    void Color4f(float red, float green, float blue, float alpha) override
+    {
+        Add(Line("Color4f", red, green, blue, alpha));
+    }
+    void DrawTriangles(int32_t indexCount, const uint16_t*) override { Add(Line("DrawTriangles", indexCount)); }
+    void DrawLines(int32_t vertexCount) override { Add(Line("DrawLines", vertexCount)); }
+    void LineWidth(float width) override { Add(Line("LineWidth", width)); }
+    void PolygonMode(uint32_t mode) override { Add(Line("PolygonMode", mode)); }
+    bool LockArrays(int32_t first, int32_t count) override
+    {
+        if (!hasCompiledArrays)
+            return false;
+        Add(Line("LockArrays", first, count));
+        return true;
+    }
+    void UnlockArrays() override { Add("UnlockArrays"); }
+
+    void Clear() { calls.clear(); }
+    size_t Count(const std::string& line) const
+    {
+        return static_cast<size_t>(std::count(calls.begin(), calls.end(), line));
+    }
+    // The calls whose line starts with the name and a space (or is the name).
+    std::vector<std::string> Named(const std::string& name) const
+    {
+        std::vector<std::string> found;
+        for (const std::string& call : calls) {
+            if (call == name || call.rfind(name + " ", 0) == 0)
+                found.push_back(call);
+        }
+        return found;
+    }
+
+    std::vector<std::string> calls;
+    bool hasCompiledArrays = false;
+    const float* texCoords = nullptr;
+    int32_t texCoordStride = 0;
+
+private:
+    void Add(const std::string& line) { calls.push_back(line); }
+    static std::string Text(uint32_t value) { return std::to_string(value); }
+    static std::string Text(int32_t value) { return std::to_string(value); }
+    static std::string Text(bool value) { return value ? "1" : "0"; }
+    static std::string Text(float value)
+    {
+        char buffer[32];
+        std::snprintf(buffer, sizeof(buffer), "%g", static_cast<double>(value));
+        return buffer;
+    }
+};
