@@ -36,6 +36,8 @@ public:
     // GL_LINES over the first count vertices of the arrays.
     virtual void DrawLines(int32_t vertexCount) = 0;
     virtual void LineWidth(float width) = 0;
+    // Turns GL_LINE_STIPPLE on with the factor and the 16-bit pattern, or off for factor 0.
+    virtual void LineStipple(int32_t factor, uint16_t pattern) = 0;
     // GL_FRONT_AND_BACK.
     virtual void PolygonMode(uint32_t mode) = 0;
     // The compiled-vertex-array calls; false when the driver lacks them (nothing is called).

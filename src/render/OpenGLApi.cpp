@@ -121,6 +121,16 @@ void OpenGLApi::LineWidth(float width)
     glLineWidth(width);
 }
 
+void OpenGLApi::LineStipple(int32_t factor, uint16_t pattern)
+{
+    if (factor == 0) {
+        glDisable(GL_LINE_STIPPLE);
+        return;
+    }
+    glEnable(GL_LINE_STIPPLE);
+    glLineStipple(factor, pattern);
+}
+
 void OpenGLApi::PolygonMode(uint32_t mode)
 {
     glPolygonMode(GL_FRONT_AND_BACK, mode);

@@ -33,6 +33,7 @@ public:
     void DrawTriangles(int32_t indexCount, const uint16_t* indices) override;
     void DrawLines(int32_t vertexCount) override;
     void LineWidth(float width) override;
+    void LineStipple(int32_t factor, uint16_t pattern) override;
     void PolygonMode(uint32_t mode) override;
     bool LockArrays(int32_t first, int32_t count) override;
     void UnlockArrays() override;

@@ -27,6 +27,7 @@ public:
     // "GL_RENDERER, GL_VERSION" of the driver; empty before StartDisplay.
     const std::string& GetDriverName() const { return driverName; }
     GLStateCache& GetStateCache() { return stateCache; }
+    GLApi& GetApi() { return api; }
 
     // Triangles and stage passes drawn since the last reset (the "r_trisRendered" line).
     int64_t GetTrianglesDrawn() const { return stageDrawer.GetTrianglesDrawn(); }

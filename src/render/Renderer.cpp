@@ -115,7 +115,10 @@ constexpr RendererCursor kRendererCursors[] = {
 
 } // namespace
 
-Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device) : display(display), device(device) {}
+Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
+    : display(display), device(device), immediate(device.GetApi(), device.GetStateCache())
+{
+}
 
 Renderer::~Renderer()
 {
@@ -273,6 +276,7 @@ void Renderer::ApplyChangedVars()
     settings.whiteTextureId = white ? white->GetTextureId() : -1;
     settings.lighting = gLightingSystem;
     device.SetDrawSettings(settings);
+    immediate.SetLineTexture(settings.whiteTextureId);
     std::string gamma = gammaVar.GetString();
     if (gamma != appliedGamma) {
         appliedGamma = gamma;

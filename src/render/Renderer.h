@@ -4,6 +4,7 @@
 #include "core/BaseClass.h"
 #include "core/UserVarRef.h"
 #include "render/ConsoleView.h"
+#include "render/ImmediateDraw.h"
 #include "resources/ResourceHandle.h"
 
 #include <array>
@@ -73,6 +74,8 @@ public:
     const ResourceHandle& GetFont(int32_t index) const { return fonts[static_cast<size_t>(index)]; }
     float GetTileRadius() const { return tileRadius; }
     int32_t GetScreenshotKey() const { return screenshotKey; }
+    // Lines, rectangles and the wire box, drawn at once with the context held.
+    ImmediateDraw& GetImmediateDraw() { return immediate; }
 
 private:
     void BuildMissingTextureCaches();
@@ -101,6 +104,7 @@ private:
     UserVarRef screenshotTypeVar;
     UserVarRef maxLightsVar;
     ConsoleView consoleView;
+    ImmediateDraw immediate;
     std::string appliedGamma;
     std::string appliedMonitorSync;
 };

@@ -53,6 +53,10 @@ public:
     void DrawTriangles(int32_t indexCount, const uint16_t*) override { Add(Line("DrawTriangles", indexCount)); }
     void DrawLines(int32_t vertexCount) override { Add(Line("DrawLines", vertexCount)); }
     void LineWidth(float width) override { Add(Line("LineWidth", width)); }
+    void LineStipple(int32_t factor, uint16_t pattern) override
+    {
+        Add(Line("LineStipple", factor, static_cast<uint32_t>(pattern)));
+    }
     void PolygonMode(uint32_t mode) override { Add(Line("PolygonMode", mode)); }
     bool LockArrays(int32_t first, int32_t count) override
     {

@@ -1,0 +1,210 @@
+// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix and plane helpers behind the camera and projected shadows.
+#include "render/ImmediateDraw.h"
+
+#include "render/GLApi.h"
+#include "render/GLStateCache.h"
+#include "resources/shaders/ShaderBatch.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+Vector3 ImmediateDrawCross(const Vector3& a, const Vector3& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+float ImmediateDrawDot(const Vector3& a, const Vector3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+uint8_t ImmediateDrawByte(float value)
+{
+    return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
+}
+
+} // namespace
+
+void ImmediateDraw::Lines(const float* points, int32_t vertexCount, float width, const Color& color,
+                          uint16_t pattern)
+{
+    cache.SetEnabled(GL_TEXTURE_2D, lineTexture >= 0);
+    cache.BindTexture(lineTexture >= 0 ? static_cast<uint32_t>(lineTexture) : 0);
+    cache.SetWrap(GL_REPEAT, GL_REPEAT);
+    gl.PolygonMode(GL_LINE);
+    bool stippled = pattern != 0xFFFF;
+    if (stippled)
+        gl.LineStipple(4, pattern);
+    gl.LineWidth(width);
+    gl.Color3f(color.r, color.g, color.b);
+    gl.DisableClientState(GL_COLOR_ARRAY);
+    gl.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl.EnableClientState(GL_VERTEX_ARRAY);
+    gl.VertexPointer(3, 0, points);
+    gl.DrawLines(vertexCount);
+    gl.DisableClientState(GL_VERTEX_ARRAY);
+    if (stippled)
+        gl.LineStipple(0, 0);
+    gl.PolygonMode(GL_FILL);
+}
+
+void ImmediateDraw::DrawLine(float x0, float y0, float x1, float y1, float width, const Color& color,
+                             uint16_t pattern)
+{
+    const float points[6] = {x0, y0, 0.0f, x1, y1, 0.0f};
+    std::copy_n(points, 6, linePoints);
+    Lines(linePoints, 2, width, color, pattern);
+}
+
+void ImmediateDraw::DrawLine3D(const Vector3& from, const Vector3& to, const Color& color, float width)
+{
+    const float points[6] = {from.x, from.y, from.z, to.x, to.y, to.z};
+    std::copy_n(points, 6, linePoints);
+    Lines(linePoints, 2, width, color, 0xFFFF);
+}
+
+void ImmediateDraw::DrawRect(float left, float top, float right, float bottom, float width, const Color& color)
+{
+    DrawLine(left, top, right, top, width, color, 0xFFFF);
+    DrawLine(right, top, right, bottom, width, color, 0xFFFF);
+    DrawLine(right, bottom, left, bottom, width, color, 0xFFFF);
+    DrawLine(left, bottom, left, top, width, color, 0xFFFF);
+}
+
+void ImmediateDraw::DrawWireBox(const Vector3& centre, float halfSize, const Color& color)
+{
+    // Corner k has x +r when bit 0 is set, y when bit 1, z when bit 2; an edge joins two
+    // corners one bit apart.
+    int32_t count = 0;
+    for (int corner = 0; corner < 8; ++corner) {
+        for (int bit = 1; bit < 8; bit <<= 1) {
+            if (corner & bit)
+                continue;
+            for (int end : {corner, corner | bit}) {
+                linePoints[count * 3] = centre.x + ((end & 1) ? halfSize : -halfSize);
+                linePoints[count * 3 + 1] = centre.y + ((end & 2) ? halfSize : -halfSize);
+                linePoints[count * 3 + 2] = centre.z + ((end & 4) ? halfSize : -halfSize);
+                ++count;
+            }
+        }
+    }
+    Lines(linePoints, count, 1.0f, color, 0xFFFF);
+}
+
+void ImmediateDraw::AppendPieQuad(ShaderBatch& batch, float x, float y, float width, float height,
+                                  const Color& color, float alpha, float fraction)
+{
+    if (!batch.IsActive() || !(fraction > 0.0f))
+        return;
+    const float centreX = x + width / 2.0f;
+    const float centreY = y + height / 2.0f;
+    // The outline in five pieces: where each starts and ends, and its share of the sweep.
+    const float corners[6][2] = {{centreX, y}, {x, y}, {x, y + height}, {x + width, y + height}, {x + width, y},
+                                 {centreX, y}};
+    const float starts[5] = {0.0f, 0.125f, 0.375f, 0.625f, 0.875f};
+    const float shares[5] = {0.125f, 0.25f, 0.25f, 0.25f, 0.125f};
+    DeviceVertex vertex;
+    vertex.color[0] = ImmediateDrawByte(color.r);
+    vertex.color[1] = ImmediateDrawByte(color.g);
+    vertex.color[2] = ImmediateDrawByte(color.b);
+    vertex.color[3] = ImmediateDrawByte(alpha);
+    auto add = [&](float px, float py) {
+        vertex.position[0] = px;
+        vertex.position[1] = py;
+        vertex.texCoord[0] = width != 0.0f ? (px - x) / width : 0.0f;
+        vertex.texCoord[1] = height != 0.0f ? 1.0f - (py - y) / height : 0.0f;
+        return batch.AddVertex(vertex, nullptr, true);
+    };
+    for (int piece = 0; piece < 5; ++piece) {
+        float progress = std::min((fraction - starts[piece]) / shares[piece], 1.0f);
+        if (progress <= 0.0f)
+            break;
+        batch.Reserve(3);
+        const float* from = corners[piece];
+        const float* to = corners[piece + 1];
+        uint16_t centre = add(centreX, centreY);
+        uint16_t start = add(from[0], from[1]);
+        uint16_t end = add(from[0] + (to[0] - from[0]) * progress, from[1] + (to[1] - from[1]) * progress);
+        batch.AddTriangle(centre, start, end);
+    }
+}
+
+Plane ImmediateDraw::PlaneFromPoints(const Vector3& p0, const Vector3& p1, const Vector3& p2)
+{
+    return PlaneFromVectors(p1 - p0, p2 - p0, p0);
+}
+
+Plane ImmediateDraw::PlaneFromVectors(const Vector3& a, const Vector3& b, const Vector3& point)
+{
+    Plane plane;
+    plane.normal = ImmediateDrawCross(a, b);
+    Vector3Normalize(plane.normal);
+    plane.distance = ImmediateDrawDot(plane.normal, point);
+    return plane;
+}
+
+void ImmediateDraw::GrowBox2D(float x, float y, Box2D& box)
+{
+    box[0] = std::min(box[0], x);
+    box[1] = std::min(box[1], y);
+    box[2] = std::max(box[2], x);
+    box[3] = std::max(box[3], y);
+}
+
+Matrix4 ImmediateDraw::ShadowMatrix(const Vector3& light, const Plane& plane)
+{
+    const float l[4] = {light.x, light.y, -light.z, 1.0f};
+    const float p[4] = {plane.normal.x, plane.normal.y, -plane.normal.z, plane.distance};
+    float dot = p[0] * l[0] + p[1] * l[1] + p[2] * l[2] + p[3];
+    Matrix4 shadow;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j)
+            shadow.m[j][i] = (i == j ? dot : 0.0f) - l[i] * p[j];
+    }
+    return shadow;
+}
+
+Matrix4 ImmediateDraw::AxisConversion()
+{
+    Matrix4 axes;
+    axes.m[0][2] = -1.0f;
+    axes.m[1][0] = -1.0f;
+    axes.m[2][1] = 1.0f;
+    axes.m[3][3] = 1.0f;
+    return axes;
+}
+
+Matrix4 ImmediateDraw::ViewMatrix(const Matrix3& rotation, const Vector3& position)
+{
+    Matrix4 view;
+    const float p[3] = {position.x, position.y, position.z};
+    for (int row = 0; row < 3; ++row) {
+        float translation = 0.0f;
+        for (int column = 0; column < 3; ++column) {
+            // Row vectors: the rotation's row becomes the view's column.
+            view.m[column][row] = rotation.m[row][column];
+            translation -= rotation.m[row][column] * p[column];
+        }
+        view.m[3][row] = translation;
+    }
+    view.m[3][3] = 1.0f;
+    return Matrix4Multiply(view, AxisConversion());
+}
+
+Matrix4 ImmediateDraw::ModelMatrix(const Matrix4& modelView, const Matrix3& rotation, const Vector3& position)
+{
+    Matrix4 model;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column)
+            model.m[row][column] = rotation.m[row][column];
+    }
+    model.m[3][0] = position.x;
+    model.m[3][1] = position.y;
+    model.m[3][2] = position.z;
+    model.m[3][3] = 1.0f;
+    return Matrix4Multiply(model, modelView);
+}

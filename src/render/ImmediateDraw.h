@@ -1,0 +1,70 @@
+// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix and plane helpers behind the camera and projected shadows.
+#pragma once
+
+#include "core/Color.h"
+#include "core/Matrix.h"
+#include "core/Vector.h"
+
+#include <array>
+#include <cstdint>
+
+class GLApi;
+class GLStateCache;
+class ShaderBatch;
+
+// A plane n . x = d.
+struct Plane {
+    Vector3 normal;
+    float distance = 0.0f;
+};
+
+// A 2D box: min x, min y, max x, max y.
+using Box2D = std::array<float, 4>;
+
+// Main thread with the context held for the drawing operations; the helpers are plain arithmetic.
+class ImmediateDraw {
+public:
+    ImmediateDraw(GLApi& gl, GLStateCache& cache) : gl(gl), cache(cache) {}
+
+    // The texture lines are drawn with (the white stock texture); -1 for none.
+    void SetLineTexture(int32_t textureId) { lineTexture = textureId; }
+    // A segment between two user-interface points (or world points for DrawLine3D); a pattern
+    // other than 0xFFFF stipples it with factor 4.
+    void DrawLine(float x0, float y0, float x1, float y1, float width, const Color& color, uint16_t pattern);
+    void DrawLine3D(const Vector3& from, const Vector3& to, const Color& color, float width);
+    // Four solid lines.
+    void DrawRect(float left, float top, float right, float bottom, float width, const Color& color);
+    // The twelve edges of the cube centre +- halfSize, width 1.
+    void DrawWireBox(const Vector3& centre, float halfSize, const Color& color);
+
+    // The part of the rectangle swept clockwise on the screen from the middle of its top edge
+    // (through the top-left corner, down the left edge, ...), as triangles from the centre with
+    // texture coordinates following the positions (v 1 at the top). Nothing for fraction <= 0;
+    // the whole rectangle from 1.
+    static void AppendPieQuad(ShaderBatch& batch, float x, float y, float width, float height, const Color& color,
+                              float alpha, float fraction);
+
+    // n = normalise((p1 - p0) x (p2 - p0)), d = n . p0.
+    static Plane PlaneFromPoints(const Vector3& p0, const Vector3& p1, const Vector3& p2);
+    // n = normalise(a x b), d = n . p.
+    static Plane PlaneFromVectors(const Vector3& a, const Vector3& b, const Vector3& point);
+    static void GrowBox2D(float x, float y, Box2D& box);
+    // The planar projection from the light onto the plane taken as the four numbers (normal,
+    // distance): with the z of both negated, dot x identity - L (x) P; element (i, j) at m[j][i].
+    static Matrix4 ShadowMatrix(const Vector3& light, const Plane& plane);
+    // The game's z-up world axes to the library's eye axes: (x, y, z) -> (-y, z, -x).
+    static Matrix4 AxisConversion();
+    // The camera's view (rotation rows as stored, translation -R p) followed by the axis
+    // conversion; row vectors, so a point goes v x View.
+    static Matrix4 ViewMatrix(const Matrix3& rotation, const Vector3& position);
+    // The model's rotation and position, then the model view.
+    static Matrix4 ModelMatrix(const Matrix4& modelView, const Matrix3& rotation, const Vector3& position);
+
+private:
+    void Lines(const float* points, int32_t vertexCount, float width, const Color& color, uint16_t pattern);
+
+    GLApi& gl;
+    GLStateCache& cache;
+    int32_t lineTexture = -1;
+    float linePoints[72] = {};
+};
