@@ -21,6 +21,7 @@
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "core/system/PlatformSystem.h"
+#include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/PosixFileSystem.h"
@@ -432,6 +433,7 @@ void InstallEntities(Application& app)
 {
     app.AddStartUpHook(StartUpStep::Game, [] {
         Entity::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        Actor::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         return true;
     });
 }

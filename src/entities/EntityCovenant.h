@@ -29,4 +29,20 @@ public:
     virtual void OnMemberDamaged(Entity&, Entity*, int32_t) {}
     virtual bool IsRaiding() const = 0;
     virtual bool IsBeingRaided() const = 0;
+
+    // ---- What its actors ask -------------------------------------------------------------------
+    // The leader the covenant's kills are credited through; none when it has none.
+    virtual Entity* GetLeaderEntity() const { return nullptr; }
+    // Whether a kill by a member counts however far the leader is.
+    virtual bool CreditsAtAnyDistance() const { return false; }
+    // Seconds before a dead member rises; 0 or less: it does not.
+    virtual float GetResurrectDelay(const Sentient&) const { return 0.0f; }
+    virtual WorldPos GetResurrectPosition(const Sentient&) const { return GetHomePosition(); }
+    virtual void OnMemberReturned(Sentient&) {}
+    // Whether the member stays awake whatever the distance to the players.
+    virtual bool KeepsMemberActive(const Sentient&) const { return false; }
+    // The covenants of computer-run houses: their members loot for the house.
+    virtual bool IsActorCovenant() const { return false; }
+    virtual int32_t GetMemberSlotWord() const { return -1; }
+    virtual void OnVictimLooted(Sentient&, Entity&) {}
 };

@@ -3,6 +3,7 @@
 
 #include "world/WorldPos.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,6 +56,15 @@ struct WorldEventRequest {
     WorldPos position;
     float radius = 0.0f;
     float value = 0.0f;
+};
+
+// A path the path finder wrote: direction codes (0 north, clockwise to 7 north-west) from the
+// start towards the goal.
+struct PathRecord {
+    static constexpr int32_t kMaxSteps = 250;
+    int32_t count = 0;
+    int32_t cursor = 0;
+    std::array<int32_t, kMaxSteps> steps{};
 };
 
 // Filled by the server's game, and in the tests by a fake with the same contract. Entity
@@ -137,6 +147,33 @@ public:
     virtual float GetExperienceLossFraction() const = 0;
     // Seconds a combat outcome stays in a sentient's entity state.
     virtual float GetCombatEventTime() const = 0;
+
+    // ---- What actors ask of the world, the quests, the factions and the spawn system ----------
+    // A walk for the mover from the point to the target point (towards the entity when
+    // given); the path is filled when asked. False when the finder finds none.
+    virtual bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
+                          PathRecord* path) = 0;
+    // Whether the level's grid exists now.
+    virtual bool IsLevelGenerated(int32_t level) const = 0;
+    // The faction's index, the faction made when the name is new; -1 for an empty name.
+    virtual int32_t GetOrAddFaction(std::string_view name) = 0;
+    // Whether the last actor set up hid; groups hide together.
+    virtual bool GetLastActorHid() const = 0;
+    virtual void SetLastActorHid(bool hid) = 0;
+    // The numbers of the quests the actor offers.
+    virtual void GetQuestsOfferedBy(const Entity& actor, std::vector<int32_t>& out) const = 0;
+    virtual void OnQuestFigureAttacked(Entity& actor, Entity* attacker) = 0;
+    virtual void OnQuestNpcDied(Entity& actor) = 0;
+    virtual void OnQuestFigureDied(Entity& actor) = 0;
+    // Every dead actor's bookkeeping; the rescan of special kills after a monster type with it.
+    virtual void OnActorDeath(Entity& actor) = 0;
+    virtual void RescanSpecialKills() = 0;
+    // The attacked actor's call for help to those within the range.
+    virtual void CallForHelp(Entity& actor, Entity* attacker, float range) = 0;
+    // The spawn system's monster loot for the dead sentient.
+    virtual void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) = 0;
+    // The world objects of kind 33 hear that an actor came back.
+    virtual void NotifyObjectsOfKind33() = 0;
 
     // ---- Items, covenants and relations ------------------------------------------------------
     // A new item of the record at the level, or null.

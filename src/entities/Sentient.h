@@ -141,6 +141,8 @@ public:
     virtual int32_t GetScoreForKill() const { return 0; }
     virtual void CollectPartyInRange(std::vector<Sentient*>& out, float range) const;
     virtual bool ReloadsOnClassChange() const { return false; }
+    // The entity a player has selected; none for others.
+    virtual const Entity* GetSelectedEntity() const { return nullptr; }
     virtual bool IsGuard() const { return false; }
     virtual int32_t ComputeArmor() const { return 0; }
     virtual int32_t ComputeDefense() const;

@@ -60,7 +60,8 @@ void Sentient::RegisterEventClass(EventSystem& events, TypeRegistry& types)
 {
     for (int32_t i = 0; i < SentientEvent::kCount; ++i)
         gSentientEventIds[static_cast<size_t>(i)] = events.RegisterEvent(kSentientEventNames[i]);
-    if (types.FindType("Sentient"))
+    // The game may have named the class first; its handlers are bound into that table all the same.
+    if (gSentientEventClass && types.FindType("Sentient") == gSentientEventClass)
         return;
     gSentientEventClass = types.RegisterType("Sentient", "Entity", nullptr, nullptr);
     Listener::Subscribe(gSentientEventClass, GetEventId(SentientEvent::IdentifyItem), &Sentient::OnIdentifyItemEvent);

@@ -77,6 +77,7 @@ public:
     // The world sets its difficulty while it runs (0 without a world); monster level windows
     // shift by that difficulty's "DifficultyMonsterLevelStart" minus 1, none at difficulty 0.
     void SetWorldDifficulty(int32_t difficulty) { worldDifficulty = difficulty; }
+    int32_t GetWorldDifficulty() const { return worldDifficulty; }
     int32_t GetMonsterLevelShift() const;
 
     const RecordList<MonsterArchetype>& GetArchetypes() const { return archetypes; }

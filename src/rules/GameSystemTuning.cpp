@@ -94,6 +94,8 @@ constexpr Key<float> kFloatKeys[] = {
     {"SecretDiscoveryXpMult", &G::secretDiscoveryXpMult},
     {"LevelDiscoveryXpMult", &G::levelDiscoveryXpMult},
     {"GuardHateMult", &G::guardHateMult},
+    {"LeaderXpShare", &G::leaderXpShare},
+    {"MonsterSkillPointsPerLevel", &G::monsterSkillPointsPerLevel},
     {"KillAllMonstersScoreMult", &G::killAllMonstersScoreMult},
     {"FoundAllSecretsScoreMult", &G::foundAllSecretsScoreMult},
     {"MaxSelectedEntityDistance", &G::maxSelectedEntityDistance},
@@ -272,6 +274,18 @@ void ReadTables(G& tuning, const DatabaseEntry& entry)
     ReadByName(entry, "DifficultyMonsterLevelStart", "WorldDifficultyLevel", tuning.difficultyMonsterLevelStart,
                ReadInt);
     ReadByName(entry, RulesKeys::kDifficultyMinLevel, "WorldDifficultyLevel", tuning.difficultyMinLevel, ReadInt);
+    ReadByName(entry, "MonsterDefenseMult", "WorldDifficultyLevel", tuning.monsterDefenseMult, ReadFloat);
+    ReadByName(entry, "MonsterAttackMult", "WorldDifficultyLevel", tuning.monsterAttackMult, ReadFloat);
+    ReadByName(entry, "MonsterHealthMult", "WorldDifficultyLevel", tuning.monsterHealthMult, ReadFloat);
+    ReadByName(entry, "MonsterDamageMult", "WorldDifficultyLevel", tuning.monsterDamageMult, ReadFloat);
+    ReadByName(entry, "MonsterResistanceMult", "WorldDifficultyLevel", tuning.monsterResistanceMult, ReadFloat);
+    ReadByName(entry, "MonsterSpeedMult", "WorldDifficultyLevel", tuning.monsterSpeedMult, ReadFloat);
+    for (int32_t i = 0; i < kSpawnCategoryCount; ++i) {
+        tuning.spawnCategoryXpMult[i] =
+            entry.GetFloat("SpawnCategoryXpMult" + std::to_string(i), tuning.spawnCategoryXpMult[i]);
+        tuning.spawnCategoryScoreMult[i] =
+            entry.GetFloat("SpawnCategoryScoreMult" + std::to_string(i), tuning.spawnCategoryScoreMult[i]);
+    }
     ReadByName(entry, "TimeOnGroundMult", "ItemRarity", tuning.timeOnGroundMult, ReadFloat);
     ReadByName(entry, "XpMultMonster", "MonsterRarity", tuning.xpMultMonster, ReadFloat);
     ReadByName(entry, RulesKeys::kItemTypeColor, "ItemType", tuning.itemTypeColor, ReadTuningColor);
@@ -386,6 +400,11 @@ GameSystemTuning::GameSystemTuning()
     difficultyMinLevel.fill(1);
     timeOnGroundMult.fill(1.0f);
     xpMultMonster.fill(1.0f);
+    for (auto* table : {&monsterDefenseMult, &monsterAttackMult, &monsterHealthMult, &monsterDamageMult,
+                        &monsterResistanceMult, &monsterSpeedMult})
+        table->fill(1.0f);
+    spawnCategoryXpMult.fill(1.0f);
+    spawnCategoryScoreMult.fill(1.0f);
 }
 
 void GameSystemTuning::Load(const DatabaseEntry* entry)

@@ -43,6 +43,8 @@ constexpr int32_t kPowerWeightStats[] = {CovenantStat::House, CovenantStat::Abso
 constexpr int32_t kPowerWeightCount = 5;
 // "Max" + BaseStrength .. BaseSpirit.
 constexpr int32_t kAttributeCount = 5;
+// The spawn categories a spawn gives its monsters.
+constexpr int32_t kSpawnCategoryCount = 8;
 // The experience table is kept for levels up to this, whatever "MaxLevel" says.
 constexpr int32_t kLevelLimit = 1000;
 
@@ -83,6 +85,14 @@ struct GameSystemTuning {
     std::array<float, WorldDifficultyLevel::kCount> difficultyTimeMult{};
     std::array<int32_t, WorldDifficultyLevel::kCount> difficultyMonsterLevelStart{};
     std::array<int32_t, WorldDifficultyLevel::kCount> difficultyMinLevel{};
+    // A monster's stat factors: "Monster" + Defense/Attack/Health/Damage/Resistance/Speed +
+    // "Mult" + the difficulty name; 1 when missing.
+    std::array<float, WorldDifficultyLevel::kCount> monsterDefenseMult{};
+    std::array<float, WorldDifficultyLevel::kCount> monsterAttackMult{};
+    std::array<float, WorldDifficultyLevel::kCount> monsterHealthMult{};
+    std::array<float, WorldDifficultyLevel::kCount> monsterDamageMult{};
+    std::array<float, WorldDifficultyLevel::kCount> monsterResistanceMult{};
+    std::array<float, WorldDifficultyLevel::kCount> monsterSpeedMult{};
 
     // Time and world.
     float sunriseStart = 0.0f;
@@ -168,6 +178,14 @@ struct GameSystemTuning {
     float secretDiscoveryXpMult = 0.0f;
     float levelDiscoveryXpMult = 0.0f;
     float guardHateMult = 0.0f;
+    // By the spawn category 0..7 a spawn gives its monsters: "SpawnCategoryXpMult" and
+    // "SpawnCategoryScoreMult" + the number; 1 when missing.
+    std::array<float, kSpawnCategoryCount> spawnCategoryXpMult{};
+    std::array<float, kSpawnCategoryCount> spawnCategoryScoreMult{};
+    // "LeaderXpShare": a covenant member's experience share under a stronger leader.
+    float leaderXpShare = 1.0f;
+    // "MonsterSkillPointsPerLevel": a monster of level n spends floor(n x this) points.
+    float monsterSkillPointsPerLevel = 0.0f;
     std::array<float, MonsterRarity::kCount> xpMultMonster{};  // "XpMultMonster" + rarity name
     int32_t scoreForSecret = 0;
     int32_t scoreForSuperSecret = 0;

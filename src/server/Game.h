@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -114,6 +115,25 @@ public:
     void GetTradeValues(float& first, float& second) const override;
     int32_t GetIdentifyCost(const Item& item, const Sentient& user) const override;
     bool UseMapItem(Item& item, Sentient& user) override;
+    // Until the world's path finder exists, a walk is the straight run of cells towards the
+    // target, refused at the first blocked cell or past the record's length (GameActors.cpp).
+    bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
+                  PathRecord* path) override;
+    bool IsLevelGenerated(int32_t level) const override;
+    int32_t GetOrAddFaction(std::string_view name) override;
+    bool GetLastActorHid() const override { return lastActorHid; }
+    void SetLastActorHid(bool hid) override { lastActorHid = hid; }
+    // The quests, the spawn system and the world objects answer these when they exist; until
+    // then an actor's quest notices, calls for help and loot change nothing.
+    void GetQuestsOfferedBy(const Entity&, std::vector<int32_t>& out) const override { out.clear(); }
+    void OnQuestFigureAttacked(Entity&, Entity*) override {}
+    void OnQuestNpcDied(Entity&) override {}
+    void OnQuestFigureDied(Entity&) override {}
+    void OnActorDeath(Entity&) override {}
+    void RescanSpecialKills() override {}
+    void CallForHelp(Entity&, Entity*, float) override {}
+    void DropMonsterLoot(Sentient&, float, float, float) override {}
+    void NotifyObjectsOfKind33() override {}
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
@@ -266,6 +286,9 @@ private:
     TimedActionList timedActions;
     CovenantMaker covenantMaker;
     bool newWorld = false;
+    bool lastActorHid = false;
+    // Faction names in order of first use; a faction's index is its place here.
+    std::vector<std::string> factions;
     // Scratch for the queries, kept to spare an allocation per call.
     mutable std::vector<int32_t> queryNumbers;
 };

@@ -9,6 +9,7 @@
 #include "entities/Sentient.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 // Step sums in floats drift; an action within this of its time is due.
@@ -225,4 +226,44 @@ void FakeGameServices::Notice(const std::string& text)
     notices.push_back(text);
     if (onNotice)
         onNotice(text);
+}
+
+bool FakeGameServices::FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity, PathRecord* path)
+{
+    ++pathSearches;
+    bool found = !pathAnswer || pathAnswer(mover, from, target, targetEntity);
+    if (found && path) {
+        path->count = static_cast<int32_t>(std::min<size_t>(pathSteps.size(), PathRecord::kMaxSteps));
+        path->cursor = 0;
+        std::copy_n(pathSteps.begin(), path->count, path->steps.begin());
+    }
+    return found;
+}
+
+int32_t FakeGameServices::GetOrAddFaction(std::string_view name)
+{
+    if (name.empty())
+        return -1;
+    auto found = std::find(factions.begin(), factions.end(), name);
+    if (found == factions.end())
+        found = factions.insert(factions.end(), std::string(name));
+    return static_cast<int32_t>(found - factions.begin());
+}
+
+void FakeGameServices::Hook(const char* name, const Entity& entity)
+{
+    hooks.push_back(std::string(name) + " " + std::to_string(entity.entityNumber));
+}
+
+void FakeGameServices::CallForHelp(Entity& actor, Entity*, float range)
+{
+    hooks.push_back("help " + std::to_string(actor.entityNumber) + " " + std::to_string(static_cast<int32_t>(range)));
+}
+
+void FakeGameServices::DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance)
+{
+    char line[96];
+    std::snprintf(line, sizeof line, "loot %d %.2f %.0f %.0f", victim.entityNumber, moneyFactor, itemsChance,
+                  magicChance);
+    hooks.emplace_back(line);
 }

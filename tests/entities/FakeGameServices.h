@@ -59,6 +59,21 @@ public:
     int32_t GetIdentifyCost(const Item&, const Sentient&) const override { return identifyCost; }
     bool UseMapItem(Item&, Sentient& user) override;
 
+    bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity, PathRecord* path) override;
+    bool IsLevelGenerated(int32_t level) const override { return IsKnownLevel(level) && levelGenerated; }
+    int32_t GetOrAddFaction(std::string_view name) override;
+    bool GetLastActorHid() const override { return lastActorHid; }
+    void SetLastActorHid(bool hid) override { lastActorHid = hid; }
+    void GetQuestsOfferedBy(const Entity&, std::vector<int32_t>& out) const override { out = offeredQuests; }
+    void OnQuestFigureAttacked(Entity& actor, Entity*) override { Hook("figureAttacked", actor); }
+    void OnQuestNpcDied(Entity& actor) override { Hook("npcDied", actor); }
+    void OnQuestFigureDied(Entity& actor) override { Hook("figureDied", actor); }
+    void OnActorDeath(Entity& actor) override { Hook("actorDeath", actor); }
+    void RescanSpecialKills() override { hooks.emplace_back("rescan"); }
+    void CallForHelp(Entity& actor, Entity*, float range) override;
+    void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) override;
+    void NotifyObjectsOfKind33() override { hooks.emplace_back("kind33"); }
+
     int32_t CountPendingActions() const;
 
     static constexpr float kStep = 0.05f;
@@ -84,6 +99,17 @@ public:
     std::array<float, 2> tradeValues{1.0f, 1.0f};
     int32_t identifyCost = 0;
     bool mapUsedUp = false;
+    // The scripted path finder: answers each search and counts them; a found path is the
+    // steps given.
+    std::function<bool(const Entity&, const WorldPos&, const WorldPos&, const Entity*)> pathAnswer;
+    std::vector<int32_t> pathSteps;
+    int32_t pathSearches = 0;
+    bool levelGenerated = true;
+    bool lastActorHid = false;
+    std::vector<std::string> factions;
+    std::vector<int32_t> offeredQuests;
+    // The actor hooks in order: "<hook> <entity number>", "help <number> <range>", "loot ...".
+    std::vector<std::string> hooks;
     double now = 0.0;
 
 private:
@@ -94,6 +120,7 @@ private:
         bool done = false;
     };
 
+    void Hook(const char* name, const Entity& entity);
     void Deliver(TimedAction& action);
     void Notice(const std::string& text);
     void FreeAction(TimedAction& action);

@@ -1,0 +1,290 @@
+// Actor -- the computer-run creature built from a monster type: it senses, hates, walks its paths, drives its behaviours, dies as a corpse and is saved.
+#pragma once
+
+#include "core/RandomTimer.h"
+#include "core/SafePointer.h"
+#include "entities/GameServices.h"
+#include "entities/Sentient.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class BehaviorBase;
+struct ClassLevelValue;
+class EventSystem;
+class MonsterDefinition;
+class MonsterType;
+class SkillBase;
+class SkillDefinition;
+class TypeRegistry;
+
+// The notices an actor gives itself for its behaviours.
+namespace ActorNotice {
+constexpr int32_t kMoved = 1;
+constexpr int32_t kPathFailed = 4;
+constexpr int32_t kArrived = 5;
+} // namespace ActorNotice
+
+// The way from living to gone.
+namespace ActorDeathState {
+constexpr int32_t kAlive = 0;  // also dead but not yet seen to
+constexpr int32_t kDying = 1;
+constexpr int32_t kDead = 2;
+constexpr int32_t kFading = 3;
+constexpr int32_t kRemove = 4;
+} // namespace ActorDeathState
+
+class Actor;
+
+// An entity the actor hates, how much, and whether it could reach it when last asked.
+struct HateEntry {
+    SafePointer entity;
+    float hate = 0.0f;  // -1: not a valid target at the last choice
+    RandomTimer reachTimer;
+    bool reachable = true;
+
+    // The cached answer while the reach timer runs; else a new path search.
+    bool IsReachable(const Actor& actor);
+};
+
+class Actor : public Sentient {
+public:
+    static constexpr float kReachMinSeconds = 0.9f;
+    static constexpr float kReachMaxSeconds = 1.1f;
+    static constexpr float kActivityMinSeconds = 0.5f;
+    static constexpr float kActivityMaxSeconds = 0.6f;
+    static constexpr float kFadeOutSeconds = 5.5f;
+    static constexpr float kFadeAlphaSeconds = 5.0f;
+    static constexpr float kFarFadeSeconds = 1.0f;
+    static constexpr float kKillerLeaderRange = 250.0f;
+    static constexpr float kActorSoundRadius = 500.0f;
+    // Spending raises no skill past this level, so a free skill without a cap still ends.
+    static constexpr int32_t kMaxSpentSkillLevel = 100;
+    static constexpr int32_t kMainBagSlots = 18;
+    static constexpr int32_t kTradeBagSlots = 8;
+    static constexpr int32_t kResurrectRings = 5;
+
+    Actor();
+    ~Actor() override;
+
+    // Registers "EnemyHealed", "EnemyBuffed", "PassToBehavior", "HeardSound" and the "Actor"
+    // handler table (those four and "EnemyKilled") over the sentients' table.
+    static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
+
+    // ---- Set-up (Actor.cpp) -----------------------------------------------------------------
+    void SetUpFromMonsterType(const MonsterType* type, int32_t level, bool loading);
+    // Learns the required and random skills and spends the skill points; only with "UseSkillPoints".
+    void UseSkillPoints();
+    void SpendSkillPoints();
+    // The skill list's skill of the definition, else a new one at the list's end; null for none.
+    SkillBase* LearnSkill(const SkillDefinition* definition);
+    void SetHome(const WorldPos& where);
+    bool IsPlainSkillTarget() const;
+    const MonsterType* GetMonsterType() const { return monsterType; }
+    const MonsterDefinition* GetDefinition() const { return definition; }
+    // The definition's key through its base chain; 0, "" or the default without a definition.
+    int32_t DefInt(std::string_view key) const;
+    float DefFloat(std::string_view key, float fallback = 0.0f) const;
+    bool DefBool(std::string_view key) const { return DefInt(key) != 0; }
+    std::string DefString(std::string_view key) const;
+
+    // ---- Hate list (ActorHate.cpp) ------------------------------------------------------------
+    void AddToHateList(Entity* entity);
+    HateEntry* FindHateEntry(const Entity* entity);
+    void AddHate(Entity* entity, float amount, int32_t kind);
+    void ScaleDownHate(float fraction);
+    void UpdateHateTarget(float seconds);
+    void ClearHateList();
+    void RemoveFromHateList(const Entity* entity);
+    void RemoveCovenantFromHateList(const EntityCovenant* covenant);
+    Entity* FindNearestHated() const;
+    const std::vector<HateEntry>& GetHateList() const { return hateList; }
+
+    // ---- Update, senses and movement (ActorUpdate.cpp) ---------------------------------------
+    void UpdateActivity();
+    void SenseEnemies();
+    float GetAggressionRange(const Entity* entity) const;
+    void UpdateBehaviours(float seconds);
+    void Walk();
+    void MoveTo(const WorldPos& where);
+    void MoveToEntity(Entity* entity);
+    void StopMoving();
+    bool IsNearestPlayerWithin(float range) const;
+    virtual void Idle(bool flag);
+    void SetActive(bool value) { active = value; }
+    bool IsActive() const { return active; }
+    // Owned from here on, in priority order.
+    void AddBehavior(std::unique_ptr<BehaviorBase> behavior);
+    BehaviorBase* GetCurrentBehavior() const { return currentBehavior; }
+
+    // ---- Death (ActorDeath.cpp) ---------------------------------------------------------------
+    void AddDamageCredit(Entity* attacker, int32_t amount);
+    Entity* PickKiller(Entity* attacker) const;
+    void OnDeathStart();
+    void DropLoot(bool useKillerMoneyFactor);
+    void OnDyingDone();
+    // False when the actor may not rise now.
+    bool Resurrect();
+    float GetResurrectDelay() const;
+    void ConsumeCorpse();
+    int32_t GetDeathState() const { return deathState; }
+
+    // ---- Saved state and names (ActorState.cpp) -----------------------------------------------
+    virtual void WriteExtraState(MessageBuffer& buffer) const;
+    // False, the actor unchanged, when the bytes run out or a value is unusable.
+    virtual bool ReadExtraState(MessageBuffer& buffer, int32_t version);
+    static void WriteRecord(const Actor& actor, MessageBuffer& buffer);
+    // False, with a warning, when the bytes are short or the monster type is unknown; the
+    // caller then deletes the actor.
+    static bool ReadRecord(Actor& actor, MessageBuffer& buffer, int32_t version);
+    void SetNameSeed(uint32_t seed);
+    uint32_t GetNameSeed() const { return nameSeed; }
+    const std::string& GetName();
+
+    // ---- Entity and Sentient operations -------------------------------------------------------
+    EventClass* GetEventClass() const override;
+    void SetPosition(const WorldPos& newPosition) override;
+    void Update(float seconds) override;
+    bool AcceptsAction(int32_t kind) const override;
+    bool IsRelatedTo(const Entity* other) const override;
+    bool CanTurn() const override;
+    int32_t GetNpcType() const override;
+    bool HasClearLineFrom(const WorldPos& from) const override;
+    void WriteNetState(MessageBuffer& buffer) const override;
+    void OnAttackedBy(Entity* attacker) override;
+    void Notify(int32_t code, Entity* other) override;
+    void PrintInfo() const override;
+    Entity* GetCurrentTarget() const override { return currentTarget.GetAs<Entity>(); }
+    Entity* GetCurrentEnemy() const override { return GetCurrentTarget(); }
+    bool IsHostile(const Entity* other) const override;
+    void GetAttackSound(int32_t kind, std::string& out) const override;
+    void GetCombatEffect(int32_t kind, std::string& out) const override;
+    float GetHamstringChance() const override { return 0.0f; }
+    void GetAnchorPosition(WorldPos& out) const override;
+    void Warp(const WorldPos& target) override;
+    const DatabaseEntry* GetMusic() const override;
+    float GetLootMoneyFactor() const override;
+    void OnVictimLooted(Entity* victim) override;
+    bool CanMove() const override { return DefBool("CanMove"); }
+    bool IsInanimate() const override { return false; }
+    bool IsTrap() const override { return DefBool("Trap"); }
+    void OnNamedSignal(Entity* entity, std::string_view name) override;
+    bool IsCreature() const override { return !IsTrap(); }
+    bool TakesCriticalHits() const override { return DefBool("CanBeCriticallyHit"); }
+    bool TakesDeepWounds() const override { return DefBool("CanGetDeepWounds"); }
+    void WriteSaved(MessageBuffer& buffer) const override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
+    void ClassStatBonus(int32_t stat, int32_t& value, int32_t pass) const override;
+    void OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
+    void LevelUp() override;
+    bool IsEngaged(bool targetingMe, bool targetingMyParty, bool visibleOnly, float range) const override;
+    void Alert(Entity* attacker) override { AddToHateList(attacker); }
+    void AlertCompanion(Entity* attacker) override { AddToHateList(attacker); }
+    void GetUnarmedDamage(StatPairList& table) const override;
+    float GetStrengthDamageMultiplier() const override { return 0.0f; }
+    void AddExtraDamage(StatPairList& table) const override;
+    float GetExperienceShare() const override;
+    float GetExperienceValue() const override;
+    int32_t GetScoreForKill() const override;
+    void CollectPartyInRange(std::vector<Sentient*>& out, float range) const override;
+    bool IsGuard() const override { return guard; }
+    int32_t ComputeArmor() const override;
+    int32_t ComputeDefense() const override;
+    int32_t ComputeAttack() const override;
+    int32_t ComputeMaxHealth() const override;
+    int32_t ComputeMinDamage() const override { return MinDamageRule(); }
+    int32_t ComputeMaxDamage() const override { return MaxDamageRule(); }
+    int32_t ComputeResistance(int32_t stat) const override;
+    bool CanGainExperience() const override { return npc; }
+    float GetSizeScale() const override;
+    bool HasNoMissChances() const override { return DefBool("SimpleDefenseOnly"); }
+    Entity* GetKillerCredit() const override { return killerCredit.GetAs<Entity>(); }
+    bool CanLifeBeStolen() const override { return DefBool("CanLifeBeStolen"); }
+
+    // ---- State the game, covenants, quests and spawns set ---------------------------------------
+    bool summoned = false;
+    int32_t spawnCategory = 0;
+    bool guard = false;
+    bool questFigure = false;
+    bool monsterFoe = false;
+    bool mayGoInactive = true;
+    bool visibleToWorld = true;
+    bool gameFlag = false;
+    bool sprinting = false;
+    bool npc = false;
+    int32_t factionIndex = -1;
+    int32_t sprintSpeed = 0;
+    float idleDistance = 0.0f;
+    std::array<int32_t, 6> resistanceBonus{};
+    const SkillBase* deathSkill = nullptr;
+    WorldPos homePosition;
+    bool homeSet = false;
+    RandomTimer deathTimer;
+    RandomTimer activityTimer;
+    RandomTimer sensingTimer;
+    RandomTimer hearingTimer;
+
+    // Movement (ActorUpdate.cpp).
+    WorldPos moveDestination;
+    bool moving = false;
+    bool repathNeeded = false;
+    bool waypointReached = true;
+    bool headingToWaypoint = false;
+    WorldPos currentWaypoint;
+    int32_t currentPathCell = 0;
+    PathRecord path;
+
+private:
+    // The difficulty factor of a table for this actor: 1 for a town NPC of a type other than 0.
+    float DifficultyFactor(int32_t which) const;
+    int32_t MinDamageRule() const;
+    int32_t MaxDamageRule() const;
+    int32_t ClassValueAtLevel(const ClassLevelValue& value) const;
+    void ApplyEnhancements(const std::vector<std::string>& names);
+    void LearnSkills(const std::vector<std::string>& names);
+    void ApplyLight();
+    void RollHiding();
+    void GiveStartingItems();
+    void PlayActorSound(const std::string& name) const;
+    bool SearchPath(const WorldPos& from);
+    bool TakeNextWaypoint(const WorldPos& from);
+    void UpdateDeath();
+    void StartDeathTimer();
+    void StartFading();
+    void Greet();
+    void FaceHome();
+    void FarFade();
+    bool IsSkippedBySight(Entity* entity) const;
+
+    void OnEnemyHealed(Event& event);
+    void OnEnemyBuffed(Event& event);
+    void OnPassToBehavior(Event& event);
+    void OnHeardSound(Event& event);
+    void OnEnemyKilled(Event& event);
+
+    const MonsterType* monsterType = nullptr;
+    const MonsterDefinition* definition = nullptr;
+    std::vector<HateEntry> hateList;
+    SafePointer currentTarget;
+    SafePointer moveTargetEntity;
+    SafePointer killerCredit;
+    BehaviorBase* currentBehavior = nullptr;
+    std::vector<std::unique_ptr<BehaviorBase>> behaviors;
+    bool active = false;
+    bool positioned = false;
+    int32_t deathState = ActorDeathState::kAlive;
+    bool deathHandled = false;
+    bool deleteScheduled = false;
+    uint32_t nameSeed = 0;
+    std::string generatedName;
+    std::string displayName;
+    std::vector<const EntityCovenant*> creditCovenants;
+    std::vector<int32_t> creditAmounts;
+    // Kept between scans so that sensing allocates nothing in steady state.
+    std::vector<Entity*> senseScratch;
+
+    static EventClass* eventClass;
+};

@@ -1,0 +1,146 @@
+// ActorSetUpTest -- an actor built from a monster type: its stats under the difficulty factors, sprint speed, hiding, learned skills and the spending of skill points.
+#include "entities/ActorWorld.h"
+
+#include "entities/SkillList.h"
+#include "rules/skills/SkillBase.h"
+#include "rules/skills/SkillDefinition.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ActorSetUp : public ActorWorld {};
+
+int32_t SkillLevelOf(const Actor& actor, const char* name)
+{
+    const SkillBase* skill = actor.skillList->FindSkillByName(name);
+    return skill ? actor.GetStat(skill->GetSlotNumber()) : -1;
+}
+
+} // namespace
+
+TEST_F(ActorSetUp, StatsFollowTheClassLevelAndDifficultyFactors)
+{
+    Actor* actor = SpawnActor("MonsterTester", 10);
+    // Class damage at level 10: 2 + 10 = 12 and 4 + 20 = 24, times the damage factor 2.
+    EXPECT_EQ(actor->GetStat(CharacterStat::MinDamage), 24);
+    EXPECT_EQ(actor->GetStat(CharacterStat::MaxDamage), 48);
+    EXPECT_EQ(actor->GetStat(CharacterStat::Armor), 15);
+    // Vitality 10 + 2 x 10 = 30: 30 x 4 + 10 x 6 = 180, times HealthMult 1 and the factor 1.5.
+    EXPECT_EQ(actor->maxHealth, 270);
+    EXPECT_EQ(actor->health, actor->maxHealth);
+    // Dexterity 18 x 1, times DefenseMult 2.
+    EXPECT_EQ(actor->GetStat(CharacterStat::Defense), 36);
+    // Fire: class 1 + 0.5 x 10 = 6 (factor 1) + the definition's 7 and the type's 3.
+    EXPECT_EQ(actor->GetStat(CharacterStat::ResistanceFire), 16);
+    EXPECT_EQ(actor->GetStat(CharacterStat::Movement), 100);
+}
+
+TEST_F(ActorSetUp, ATownNpcIgnoresTheDifficultyFactors)
+{
+    EXPECT_EQ(SpawnActor("MonsterNamed", 10)->GetStat(CharacterStat::MinDamage), 12);
+    gameData.SetWorldDifficulty(WorldDifficultyLevel::Normal);
+    EXPECT_EQ(SpawnActor("MonsterTester", 10)->GetStat(CharacterStat::MinDamage), 12);
+}
+
+TEST_F(ActorSetUp, EqualSprintBoundsAlwaysGiveThatSpeed)
+{
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(SpawnActor()->sprintSpeed, 3);
+    Actor* actor = SpawnActor();
+    actor->sprinting = true;
+    actor->RecalculateStats(false);
+    EXPECT_EQ(actor->GetStat(CharacterStat::Movement), 3);
+}
+
+TEST_F(ActorSetUp, LevelZeroKeepsSkillOneAtOne)
+{
+    Actor* actor = SpawnActor("MonsterTester", 0);
+    EXPECT_EQ(actor->GetStat(CharacterStat::Level), 0);
+    EXPECT_EQ(actor->GetStat(CharacterStat::Skill1), 1);
+}
+
+TEST_F(ActorSetUp, LearnsItsSkillsAndItsDeathSkill)
+{
+    Actor* actor = SpawnActor();
+    ASSERT_NE(actor->skillList->FindSkillByName("SkillClaw"), nullptr);
+    ASSERT_NE(actor->deathSkill, nullptr);
+    EXPECT_EQ(actor->deathSkill, actor->skillList->FindSkillByName("SkillHowl"));
+    EXPECT_EQ(actor->skillList->GetSkills().size(), 2u);
+    EXPECT_GE(actor->factionIndex, 0);
+    EXPECT_EQ(game.factions[static_cast<size_t>(actor->factionIndex)], "Testers");
+}
+
+TEST_F(ActorSetUp, SkillPointsGoToTheCheapestSkillUntilItsCap)
+{
+    // 4 starting points + 5 for level 5: Rend costs 2, 3, 4 for levels 1..3 (cap 3).
+    Actor* actor = SpawnActor("MonsterSpender", 5);
+    EXPECT_EQ(SkillLevelOf(*actor, "SkillRend"), 3);
+    // The death skill is learned after the spending and gets nothing.
+    EXPECT_EQ(SkillLevelOf(*actor, "SkillHowl"), 0);
+}
+
+TEST_F(ActorSetUp, SpendingEndsForAFreeSkillWithoutACap)
+{
+    Actor* actor = SpawnActor("MonsterFreeSpender", 5);
+    EXPECT_EQ(SkillLevelOf(*actor, "SkillFreeKnack"), Actor::kMaxSpentSkillLevel);
+}
+
+TEST_F(ActorSetUp, LevelUpSpendsAgain)
+{
+    Actor* actor = SpawnActor("MonsterSpender", 1);
+    // 5 points: Rend to 2 (2 + 3).
+    EXPECT_EQ(SkillLevelOf(*actor, "SkillRend"), 2);
+    actor->stats.Set(CharacterStat::Level, 8);
+    actor->SpendSkillPoints();
+    // The free, uncapped death skill now comes first and stops at the level bound; Rend
+    // gets 12 points: 2 + 3 + 4.
+    EXPECT_EQ(SkillLevelOf(*actor, "SkillHowl"), Actor::kMaxSpentSkillLevel);
+    EXPECT_EQ(SkillLevelOf(*actor, "SkillRend"), 3);
+}
+
+TEST_F(ActorSetUp, ZeroHideChanceNeverHidesWhateverTheGroupDid)
+{
+    game.lastActorHid = true;
+    Actor* actor = SpawnActor("MonsterTester");
+    EXPECT_EQ(actor->flags & EntityFlag::Hidden, 0u);
+    EXPECT_FALSE(game.lastActorHid);
+}
+
+TEST_F(ActorSetUp, AGroupThatHidRaisesTheHideChance)
+{
+    // Over many spawns, alone (0.2) and right after one that hid (0.5).
+    auto rate = [this](bool groupHid) {
+        int hid = 0;
+        for (int i = 0; i < 400; ++i) {
+            game.lastActorHid = groupHid;
+            auto actor = std::make_unique<Actor>();
+            actor->SetUpFromMonsterType(Type("MonsterHider"), 1, false);
+            hid += (actor->flags & EntityFlag::Hidden) ? 1 : 0;
+            EXPECT_EQ(game.lastActorHid, (actor->flags & EntityFlag::Hidden) != 0);
+        }
+        return hid / 400.0;
+    };
+    EXPECT_NEAR(rate(false), 0.2, 0.06);
+    EXPECT_NEAR(rate(true), 0.5, 0.07);
+}
+
+TEST_F(ActorSetUp, ExperienceAndScoreFollowTheSpawnCategory)
+{
+    Actor* actor = SpawnActor();
+    actor->spawnCategory = 3;
+    EXPECT_FLOAT_EQ(actor->GetExperienceValue(), 8.0f);
+    EXPECT_EQ(actor->GetScoreForKill(), 20);
+    actor->spawnCategory = 99;  // outside the table: the last category
+    EXPECT_FLOAT_EQ(actor->GetExperienceValue(), 2.0f);
+}
+
+TEST_F(ActorSetUp, AcceptsOnlyItsActionKindsUnlessSummoned)
+{
+    Actor* actor = SpawnActor();
+    EXPECT_TRUE(actor->AcceptsAction(4));
+    EXPECT_TRUE(actor->AcceptsAction(19));
+    EXPECT_FALSE(actor->AcceptsAction(5));
+    actor->summoned = true;
+    EXPECT_TRUE(actor->AcceptsAction(5));
+}
