@@ -148,6 +148,8 @@ public:
     EventClass* GetEventClass() const override;
     void SetPosition(const WorldPos& newPosition) override;
     void Update(float seconds) override;
+    // The other solid entities of the mask inside the box of the half-sizes around the actor.
+    void RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, int32_t solidTypeMask) const override;
     bool AcceptsAction(int32_t kind) const override;
     bool IsRelatedTo(const Entity* other) const override;
     bool CanTurn() const override;

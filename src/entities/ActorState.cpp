@@ -25,7 +25,7 @@ constexpr int32_t kActorRecordEffectKind = 6;
 constexpr int32_t kActorExtraRatioVersion = 7;
 constexpr int32_t kActorExtraFlagVersion = 30;
 constexpr int32_t kActorRecordFullVersion = 40;
-constexpr int32_t kActorDeadPriority = 12;
+constexpr int32_t kActorStateDeadPriority = 12;
 // A name is at least its NUL.
 constexpr size_t kActorMinStringBytes = 1;
 
@@ -73,7 +73,7 @@ bool Actor::ReadSaved(MessageBuffer& buffer, int32_t)
         deathState = ActorDeathState::kDead;
         deathHandled = true;
         netFlag = false;
-        PlayAnimation("dead", kActorDeadPriority, AnimationMode::Loop, false);
+        PlayAnimation("dead", kActorStateDeadPriority, AnimationMode::Loop, false);
         StartDeathTimer();
     }
     return true;

@@ -12,6 +12,7 @@
 #include "entities/SkillList.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/GameData.h"
+#include "world/PathFinder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -375,6 +376,23 @@ void Actor::Warp(const WorldPos& target)
     StopMoving();
     headingToWaypoint = false;
     waypointReached = true;
+}
+
+void Actor::RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, int32_t solidTypeMask) const
+{
+    if (!gGameServices)
+        return;
+    std::vector<int32_t> numbers;
+    gGameServices->CollectEntitiesNear(position, Vector2Length(halfSizes), false, numbers);
+    for (int32_t number : numbers) {
+        const Entity* other = gGameServices->GetEntity(number);
+        if (!other || other == this || !other->netFlag || other->solidType < 0 || other->solidType > 30)
+            continue;
+        if ((solidTypeMask & (1 << other->solidType)) == 0)
+            continue;
+        if (position.IsWithinExtents(other->position, halfSizes.x, halfSizes.y))
+            finder.AddNearbyEntity(other);
+    }
 }
 
 bool Actor::IsNearestPlayerWithin(float range) const

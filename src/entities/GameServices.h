@@ -1,6 +1,7 @@
 // GameServices -- what the entities ask of the game that runs them: the entity table, searches, timed actions, lines for the clients, covenants.
 #pragma once
 
+#include "world/PathFinder.h"
 #include "world/WorldPos.h"
 
 #include <array>
@@ -56,15 +57,6 @@ struct WorldEventRequest {
     WorldPos position;
     float radius = 0.0f;
     float value = 0.0f;
-};
-
-// A path the path finder wrote: direction codes (0 north, clockwise to 7 north-west) from the
-// start towards the goal.
-struct PathRecord {
-    static constexpr int32_t kMaxSteps = 250;
-    int32_t count = 0;
-    int32_t cursor = 0;
-    std::array<int32_t, kMaxSteps> steps{};
 };
 
 // Filled by the server's game, and in the tests by a fake with the same contract. Entity

@@ -115,8 +115,7 @@ public:
     void GetTradeValues(float& first, float& second) const override;
     int32_t GetIdentifyCost(const Item& item, const Sentient& user) const override;
     bool UseMapItem(Item& item, Sentient& user) override;
-    // Until the world's path finder exists, a walk is the straight run of cells towards the
-    // target, refused at the first blocked cell or past the record's length (GameActors.cpp).
+    // The program's path finder; false without one (GameActors.cpp).
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
                   PathRecord* path) override;
     bool IsLevelGenerated(int32_t level) const override;
