@@ -60,7 +60,10 @@ void GameServices::FindEntitiesInRadius(const WorldPos& centre, const Entity* so
     out.clear();
     if (addSourceRadius && source)
         radius += source->radius;
-    std::vector<int32_t> numbers;
+    // Kept between calls: a search in every actor's step allocates nothing once warm. No game's
+    // CollectEntitiesNear searches again, so one list serves.
+    static thread_local std::vector<int32_t> numbers;
+    numbers.clear();
     CollectEntitiesNear(centre, radius, true, numbers);
     for (int32_t number : numbers) {
         Entity* entity = GetEntity(number);

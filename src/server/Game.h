@@ -290,6 +290,8 @@ private:
     std::vector<std::string> factions;
     // Scratch for the queries, kept to spare an allocation per call.
     mutable std::vector<int32_t> queryNumbers;
+    mutable std::vector<Entity*> traceEntities;
+    std::vector<RespawnEntry> dueRespawns;
 };
 
 extern Game* gGame;

@@ -213,7 +213,7 @@ bool Game::TraceLine(const WorldPos& start, const WorldPos& end, uint32_t mask, 
     if (!shooter)
         return false;
     WorldPos middle = start.Offset(delta * 0.5f);
-    std::vector<Entity*> near;
+    std::vector<Entity*>& near = traceEntities;
     FindEntitiesInRadius(middle, nullptr, Vector2Length(delta) * 0.5f + kGameLargestEntityRadius, 0x1, near, false);
     for (Entity* entity : near) {
         if (entity == shooter || entity == ignored || !GameCountsForTrace(*entity, mask))

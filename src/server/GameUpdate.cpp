@@ -73,7 +73,8 @@ void Game::UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float sec
     if (record.respawns.empty())
         return;
     // Due entries leave the queue; those kept waiting join it again at its end.
-    std::vector<RespawnEntry> due;
+    std::vector<RespawnEntry>& due = dueRespawns;
+    due.clear();
     for (size_t i = 0; i < record.respawns.size();) {
         RespawnEntry& entry = record.respawns[i];
         entry.remaining = std::max(0.0f, entry.remaining - seconds);

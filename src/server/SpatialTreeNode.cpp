@@ -6,6 +6,8 @@
 SpatialTreeNode::SpatialTreeNode(float minX, float minY, float maxX, float maxY, int32_t depth)
     : minX(minX), minY(minY), maxX(maxX), maxY(maxY), depth(depth)
 {
+    // A leaf above the maximum depth never holds more; reserving it spares a later growth.
+    entries.reserve(kCapacity);
 }
 
 int32_t SpatialTreeNode::QuadrantOf(float x, float y) const
@@ -30,7 +32,6 @@ void SpatialTreeNode::Split()
     for (const SpatialEntry& entry : entries)
         children[static_cast<size_t>(QuadrantOf(entry.x, entry.y))]->Insert(entry);
     entries.clear();
-    entries.shrink_to_fit();
 }
 
 void SpatialTreeNode::ClampInside(float& x, float& y) const

@@ -28,18 +28,27 @@ void TimedActionList::Schedule(Event* event, Entity* target, float delay)
 {
     if (!event)
         return;
-    Record& record = records.emplace_back();
-    record.event = event;
-    record.target.Set(target);
-    record.delay = delay;
+    std::unique_ptr<Record> record;
+    if (spares.empty()) {
+        record = std::make_unique<Record>();
+    } else {
+        record = std::move(spares.back());
+        spares.pop_back();
+    }
+    record->event = event;
+    record->target.Set(target);
+    record->delay = delay;
+    record->done = false;
+    record->justScheduled = true;
+    records.push_back(std::move(record));
 }
 
 bool TimedActionList::Cancel(int eventId, const Entity* target)
 {
     bool any = false;
-    for (Record& record : records) {
-        if (record.event && !record.done && record.event->id == eventId && record.target.Get() == target) {
-            record.done = true;
+    for (auto& record : records) {
+        if (record->event && !record->done && record->event->id == eventId && record->target.Get() == target) {
+            record->done = true;
             any = true;
         }
     }
@@ -48,10 +57,10 @@ bool TimedActionList::Cancel(int eventId, const Entity* target)
 
 Event* TimedActionList::Find(int eventId, const Entity* target) const
 {
-    for (const Record& record : records) {
-        if (record.event && record.event->id == eventId && record.target.Get() == target) {
-            record.event->scratch = 0;
-            return record.event;
+    for (const auto& record : records) {
+        if (record->event && record->event->id == eventId && record->target.Get() == target) {
+            record->event->scratch = 0;
+            return record->event;
         }
     }
     return nullptr;
@@ -61,24 +70,24 @@ void TimedActionList::CancelFor(const Entity* target)
 {
     if (!target)
         return;
-    for (Record& record : records)
-        if (record.target.Get() == target)
-            record.done = true;
+    for (auto& record : records)
+        if (record->target.Get() == target)
+            record->done = true;
 }
 
 void TimedActionList::Clear()
 {
     // Taken out first: releasing a record may run code that looks at the list.
-    std::vector<Record> old;
+    std::vector<std::unique_ptr<Record>> old;
     old.swap(records);
-    for (Record& record : old)
-        Release(record.event);
+    for (auto& record : old)
+        Release(record->event);
 }
 
 int32_t TimedActionList::CountPending() const
 {
     return static_cast<int32_t>(
-        std::count_if(records.begin(), records.end(), [](const Record& record) { return record.event && !record.done; }));
+        std::count_if(records.begin(), records.end(), [](const auto& record) { return record->event && !record->done; }));
 }
 
 void TimedActionList::Deliver(Record& record)
@@ -98,24 +107,39 @@ void TimedActionList::Deliver(Record& record)
     Release(event);
 }
 
-void TimedActionList::Update(float seconds)
+void TimedActionList::Compact()
 {
-    for (Record& record : records) {
-        if (record.done && record.event) {
-            Release(record.event);
-            record.event = nullptr;
+    size_t kept = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i]->event) {
+            records[kept++] = std::move(records[i]);
+        } else {
+            records[i]->target.Clear();
+            spares.push_back(std::move(records[i]));
         }
     }
-    std::erase_if(records, [](const Record& record) { return !record.event; });
-    for (Record& record : records)
-        record.justScheduled = false;
+    records.resize(kept);
+}
+
+void TimedActionList::Update(float seconds)
+{
+    for (auto& record : records) {
+        if (record->done && record->event) {
+            Release(record->event);
+            record->event = nullptr;
+        }
+    }
+    Compact();
+    for (auto& record : records)
+        record->justScheduled = false;
     // By index: a handler may append records (they wait for the next step) or cancel others.
     for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i].justScheduled || !records[i].event)
+        Record& record = *records[i];
+        if (record.justScheduled || !record.event)
             continue;
-        records[i].delay -= seconds;
-        if (records[i].delay <= kTimedActionDueTolerance && !records[i].done)
-            Deliver(records[i]);
+        record.delay -= seconds;
+        if (record.delay <= kTimedActionDueTolerance && !record.done)
+            Deliver(record);
     }
-    std::erase_if(records, [](const Record& record) { return !record.event; });
+    Compact();
 }

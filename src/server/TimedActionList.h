@@ -4,6 +4,7 @@
 #include "core/SafePointer.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class Entity;
@@ -47,7 +48,12 @@ private:
     };
 
     void Deliver(Record& record);
+    // Records without an event go back to the spares, the rest keep their order.
+    void Compact();
     static void Release(Event* event);
 
-    std::vector<Record> records;
+    // Held by pointer: a record never moves, so its safe pointer never registers again with its
+    // target (which could allocate), and spent records are reused.
+    std::vector<std::unique_ptr<Record>> records;
+    std::vector<std::unique_ptr<Record>> spares;
 };
