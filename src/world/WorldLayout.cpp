@@ -130,7 +130,8 @@ bool WorldLayout::PlaceExtraStart(WorldSection& section, AreaDefinition* area, i
     // The area lies beside the row's levels: on the left its right edge is the bound, on the
     // right its left edge, so it never covers the levels it stands beside.
     int32_t column = left ? bound - width + 1 : bound;
-    if (!RectInSection(section, row, height))
+    // Beside a row that has no room left it is simply not placed.
+    if (!RectInSection(section, row, height) || !RectFree(column, row, width, height))
         return false;
     return PlaceArea(section, area, column, row, width, height, false);
 }
@@ -203,7 +204,7 @@ bool WorldLayout::PlaceArea(WorldSection& section, AreaDefinition* area, int32_t
 {
     // A placement that would leave the grid or cover a level is refused whole.
     if (!area || !RectFree(column, row, width, height)) {
-        DebugSystem::Print(kPrintDeveloper, "Area %s doesn't fit at %d, %d (%d x %d)\n", area ? area->name.c_str() : "",
+        DebugSystem::Print(kPrintWarning, "Area %s doesn't fit at %d, %d (%d x %d)\n", area ? area->name.c_str() : "",
                            column, row, width, height);
         return false;
     }

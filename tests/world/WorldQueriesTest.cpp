@@ -201,6 +201,17 @@ TEST_F(WorldCellsGrid, AreaQueriesAnswerForTheLevelsArea)
     EXPECT_FALSE(world.IsLevelValid(2));
 }
 
+TEST_F(WorldCellsGrid, FillLevelCellsDropsTheDrawingRecords)
+{
+    LevelData& data = Carve(At(1, 1));
+    data.tileCells.resize(static_cast<size_t>(data.geometry.TileCount()));
+    world.FillLevelCells(At(1, 1));
+    EXPECT_TRUE(data.tileCells.empty());
+    // A level without data has nothing to drop.
+    world.FillLevelCells(At(0, 0));
+    EXPECT_EQ(world.GetLevel(At(0, 0))->data, nullptr);
+}
+
 TEST_F(WorldCellsGrid, TopLevelFollowsTheParents)
 {
     Level* first = world.AddSubLevel(world.GetLevel(4), std::make_unique<Level>());
