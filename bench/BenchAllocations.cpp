@@ -50,6 +50,25 @@ void* operator new[](std::size_t size)
     return BenchAllocationsAllocate(size);
 }
 
+// The nothrow forms too, so that every block the replaced deletes free came from malloc.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return BenchAllocationsAllocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return BenchAllocationsAllocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 void operator delete(void* block) noexcept
 {
     std::free(block);

@@ -42,6 +42,25 @@ void* operator new[](std::size_t size)
     return PathTestAllocate(size);
 }
 
+// The nothrow forms too, so that every block the replaced deletes free came from malloc.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return PathTestAllocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return PathTestAllocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 void operator delete(void* block) noexcept
 {
     std::free(block);
