@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and tests need; runs apt-get update only
-# when something is missing, so a second run costs nothing.
+# when something is missing, so a second run costs nothing. apt's own output goes to
+# build/setup.log; when another package manager (an unattended upgrade, a second
+# terminal) holds the package lock, this waits for it, up to ten minutes, instead of failing.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config ccache
           libgtest-dev libgmock-dev libbenchmark-dev
@@ -9,14 +12,48 @@ packages=(build-essential cmake ninja-build pkg-config ccache
           libopenal-dev libvorbis-dev
           libsdl2-dev libgl-dev libgl1-mesa-dri libegl1 libegl-mesa0)
 
+log=build/setup.log
+lock_wait_seconds=600
+lock_retry_seconds=5
+
+# Runs one apt-get command with its output in the log. While the command fails because
+# another process holds a package lock, says so once and tries again until the wait is over.
+apt_run() {
+  local waited=0 told=0
+  while true; do
+    if "$@" >>"$log" 2>&1; then
+      return 0
+    fi
+    if ! tail -n 5 "$log" | grep -qiE "could not get lock|unable to acquire the dpkg frontend lock|unable to lock"; then
+      echo "Package installation failed; the end of $log:" >&2
+      tail -n 20 "$log" >&2
+      return 1
+    fi
+    if [ "$waited" -ge "$lock_wait_seconds" ]; then
+      echo "Another package manager still holds the package lock after ${lock_wait_seconds} s; try again when it has finished." >&2
+      return 1
+    fi
+    if [ "$told" -eq 0 ]; then
+      echo "Waiting for another package manager to finish (up to ${lock_wait_seconds} s)..."
+      told=1
+    fi
+    sleep "$lock_retry_seconds"
+    waited=$((waited + lock_retry_seconds))
+  done
+}
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  mkdir -p build
+  : >"$log"
+  echo "Installing: ${missing[*]} (apt's output: $log)"
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  apt_run "${sudo[@]}" apt-get update -q
+  apt_run "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+  echo "Installed."
 fi
