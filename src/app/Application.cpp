@@ -23,6 +23,7 @@
 #include "core/system/PlatformSystem.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
+#include "platform/InstanceLock.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixNetworkSystem.h"
@@ -49,12 +50,21 @@
 #include "world/PathFinder.h"
 #include "world/World.h"
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
 namespace {
+
+// What the start-up loaded and checked, summed up in one line before "Debug system started".
+struct StartUpLoads {
+    size_t fonts = 0;
+    size_t shaders = 0;
+    size_t models = 0;
+    size_t effects = 0;
+};
 
 // The window's events are pumped by the POSIX platform, or by a test's platform built on it.
 PosixPlatformSystem* PosixPlatform()
@@ -189,7 +199,7 @@ ModelGrid ModelGridFromGameData()
     return {tuning.tileSize, tuning.cellsPerTile};
 }
 
-void InstallResources(Application& app)
+void InstallResources(Application& app, const std::shared_ptr<StartUpLoads>& loads)
 {
     app.SetSystem(SystemSlot::ResourceManager, {
         [] { gResourceManager = new ResourceManager(); },
@@ -201,8 +211,9 @@ void InstallResources(Application& app)
     });
     // Added after the game data's hook: the models take their grid from it.
     auto models = std::make_shared<std::vector<ResourceHandle>>();
-    app.AddStartUpHook(StartUpStep::GameData, [models] {
+    app.AddStartUpHook(StartUpStep::GameData, [models, loads] {
         PreloadModels(*models);
+        loads->models = models->size();
         return true;
     });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [models] { models->clear(); });
@@ -249,7 +260,7 @@ void WaitForResourceAndParts(int32_t handle)
 // Loads every shipped font and every shader definition and waits for each, so that a broken
 // shipped asset is in the log at start-up rather than when it is first drawn. The loads are
 // all queued before the first wait, so the loader works through them meanwhile.
-void PreloadShippedResources(std::vector<ResourceHandle>& held)
+void PreloadShippedResources(std::vector<ResourceHandle>& held, StartUpLoads& loads)
 {
     std::vector<std::string> fonts;
     gFileSystem->ListFiles(FontResource::kTextureFolder, "fnt", fonts, kLocationAssets, false, false, true);
@@ -261,14 +272,15 @@ void PreloadShippedResources(std::vector<ResourceHandle>& held)
         LoadTextureByName(gShaderSystem->GetDefinition(i).name, held[fonts.size() + i], TextureUsage::Plain);
     for (const ResourceHandle& handle : held)
         WaitForResourceAndParts(handle);
-    DebugSystem::Print(kPrintDeveloper, "Loaded %zu fonts and %zu shaders\n", fonts.size(), shaderCount);
+    loads.fonts = fonts.size();
+    loads.shaders = shaderCount;
 }
 
 // With a window: the SDL display in the graphics slot, its OpenGL device and the renderer;
 // without one, a device that draws nothing. The screen text's fonts and the start-up loads are
 // let go before the resources are flushed; the window closes after the flush, so the textures
 // are deleted while their context exists.
-void InstallGraphics(Application& app, DisplayChoice display)
+void InstallGraphics(Application& app, DisplayChoice display, const std::shared_ptr<StartUpLoads>& loads)
 {
     app.SetSystem(SystemSlot::Graphics, {
         [display] {
@@ -319,10 +331,10 @@ void InstallGraphics(Application& app, DisplayChoice display)
             gRenderer->DrawFrame();
     });
     auto preloaded = std::make_shared<std::vector<ResourceHandle>>();
-    app.AddStartUpHook(StartUpStep::GameData, [preloaded] {
+    app.AddStartUpHook(StartUpStep::GameData, [preloaded, loads] {
         gScreenText->LoadFontLadder({"Textures/Fonts/font_small.fnt", "Textures/Fonts/font_medium.fnt",
                                      "Textures/Fonts/font_large.fnt", "Textures/Fonts/font_huge.fnt"});
-        PreloadShippedResources(*preloaded);
+        PreloadShippedResources(*preloaded, *loads);
         return true;
     });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [preloaded] {
@@ -390,16 +402,52 @@ void InstallInput(Application& app)
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gInputSystem->Shutdown(); });
 }
 
+// Loads every shipped effect, beam and swipe file and waits for each, so that a broken one is
+// in the log at start-up rather than when it is first played.
+void PreloadEffects(std::vector<ResourceHandle>& held)
+{
+    std::vector<std::string> names;
+    for (const char* extension : {"eff", "bem", "swp"})
+        gFileSystem->ListFiles("Effects", extension, names, kLocationAssets, true, true, true);
+    held.resize(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        gResourceManager->Load(names[i], held[i]);
+    for (const ResourceHandle& handle : held)
+        gResourceManager->Get(handle);
+}
+
 // The live effects of the client, and the three effect file types.
-void InstallEffects(Application& app)
+void InstallEffects(Application& app, const std::shared_ptr<StartUpLoads>& loads)
 {
     app.SetSystem(SystemSlot::Effect, {
         [] { gEffectSystem = new EffectSystem(); },
         [] { EffectSystem::RegisterTypes(*gResourceManager); },
         [] { Destroy(gEffectSystem); },
     });
+    auto preloaded = std::make_shared<std::vector<ResourceHandle>>();
+    app.AddStartUpHook(StartUpStep::GameData, [preloaded, loads] {
+        PreloadEffects(*preloaded);
+        loads->effects = preloaded->size();
+        return true;
+    });
     // Live effects hold their definitions: they go before the resources are flushed.
-    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gEffectSystem); });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [preloaded] {
+        preloaded->clear();
+        Destroy(gEffectSystem);
+    });
+}
+
+// Added after every hook that loads at start-up. The textures are those the graphics device
+// holds: font pages, shader stages and frames, model skins.
+void InstallStartUpSummary(Application& app, const std::shared_ptr<StartUpLoads>& loads)
+{
+    app.AddStartUpHook(StartUpStep::GameData, [loads] {
+        DebugSystem::Print(kPrintPlain,
+                           "Loaded and checked %d textures, %zu shaders, %zu fonts, %zu models and %zu effects\n",
+                           gGraphicsDevice->GetLiveTextureCount(), loads->shaders, loads->fonts, loads->models,
+                           loads->effects);
+        return true;
+    });
 }
 
 // The rule tables are read once the database has loaded. Their records point into the
@@ -538,25 +586,50 @@ void InstallPlatformServices(Application& app)
     });
 }
 
+// False when another copy runs on the game folder: it says so on stderr, as the log is the other's.
+bool TakeInstanceLock(InstanceLock& instance, const std::string& userFolder)
+{
+    switch (instance.Take(userFolder)) {
+    case InstanceLock::Result::kHeldByAnother:
+        std::fprintf(stderr,
+                     "Emberlode is already running on this game folder (process %ld holds %s): "
+                     "quit it before starting another copy.\n",
+                     instance.GetHolder(), instance.GetPath().c_str());
+        return false;
+    case InstanceLock::Result::kFailed:
+        DebugSystem::Print(kPrintWarning, "Couldn't take %s: a second copy on this game folder is not stopped\n",
+                           instance.GetPath().c_str());
+        return true;
+    case InstanceLock::Result::kTaken:
+        if (instance.GetHolder() != 0)
+            DebugSystem::Print(kPrintWarning, "Took over %s from process %ld, which ended without letting go of it\n",
+                               instance.GetPath().c_str(), instance.GetHolder());
+        return true;
+    }
+    return true;
+}
+
 } // namespace
 
 void InstallSystems(Application& app, const std::string& workingFolder, DisplayChoice display)
 {
+    auto loads = std::make_shared<StartUpLoads>();
     InstallEngineCore(app, workingFolder);
     InstallPlatformServices(app);
     InstallGameRules(app);
     InstallDisplayStart(app);
-    InstallResources(app);
+    InstallResources(app, loads);
     InstallShaders(app);
-    InstallGraphics(app, display);
+    InstallGraphics(app, display, loads);
     InstallInput(app);
-    InstallEffects(app);
+    InstallEffects(app, loads);
     InstallWorld(app);
     InstallEntities(app);
     InstallGame(app);
     InstallSound(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
+    InstallStartUpSummary(app, loads);
 }
 
 int RunApplication(Application& app)
@@ -570,6 +643,10 @@ int RunApplication(Application& app)
 
 int RunApplication()
 {
+    // A second copy on this game folder would write over the first one's log and saves.
+    InstanceLock instance;
+    if (!TakeInstanceLock(instance, UserFolderOf(std::string())))
+        return 1;
     Application app;
     gApplication = &app;
     InstallSystems(app, std::string(), DisplayChoice::kWindow);

@@ -14,6 +14,7 @@
 #include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
 
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -77,7 +78,10 @@ void Application::AddShutDownHook(ShutDownStep step, ShutDownHook hook)
 bool Application::StartUp()
 {
     running = true;
+    stopReason.clear();
     CreateSystems();
+    if (gTimerSystem)
+        startUpMs = gTimerSystem->GetTime();
     RegisterAllCommands();
     OpenLog();
     LoadGameData();
@@ -133,7 +137,7 @@ bool Application::RunStartUpHooks(StartUpStep step)
 {
     for (StartUpHook& hook : startUpHooks[static_cast<int>(step)]) {
         if (!hook()) {
-            running = false;
+            Stop("a start-up step failed");
             return false;
         }
     }
@@ -144,6 +148,12 @@ void Application::OpenLog()
 {
     if (!gDebugSystem)
         return;
+    // The version heads every log file of the run, the one opened now or one "logfile" opens later.
+    std::string version = gUserVarSystem ? gUserVarSystem->GetStringByName("version") : std::string();
+    if (version.empty())
+        DebugSystem::Print(kPrintWarning, "No version text: \"version\" is not set\n");
+    else
+        gDebugSystem->PrintLogHeader(version + "\n");
     bool wanted = !gUserVarSystem || gUserVarSystem->GetIntByName("logfile") != 0;
     std::string folder = gFileSystem ? gFileSystem->GetFolder(kLocationUser) : std::string("User");
     std::string path = folder + "/" + kLogFileName;
@@ -173,11 +183,6 @@ void Application::LoadGameData()
         DebugSystem::Print(kPrintPlain, "Database loaded: %d entries from %d files\n", gDatabase->GetEntryCount(),
                            gDatabase->GetSubDatabaseCount());
     }
-    std::string version = gUserVarSystem ? gUserVarSystem->GetStringByName("version") : std::string();
-    if (version.empty())
-        DebugSystem::Print(kPrintWarning, "No version text: \"version\" is not set\n");
-    else
-        DebugSystem::Print(kPrintPlain, "%s\n", version.c_str());
 }
 
 void Application::Run()
@@ -198,7 +203,7 @@ void Application::RunFrame()
     }
     RunFrameHooks(FrameStep::WorldHostTick);
     if (gPlatformSystem && !gPlatformSystem->PumpMessages())
-        running = false;
+        Stop(gPlatformSystem->GetQuitReason());
     RunFrameHooks(FrameStep::ClientReceive);
     RunFrameHooks(FrameStep::ClientUpdate);
     RunFrameHooks(FrameStep::ServerFrame);
@@ -230,16 +235,24 @@ uint32_t Application::FrameSleepMs() const
 
 void Application::Quit()
 {
-    running = false;
+    Stop("quit command");
     if (gPlatformSystem)
         gPlatformSystem->OnQuit();
 }
 
+void Application::Stop(const std::string& reason)
+{
+    if (stopReason.empty())
+        stopReason = reason;
+    running = false;
+}
+
 void Application::ShutDown()
 {
-    running = false;
+    Stop("shut down by its owner");
     if (!created)
         return;
+    PrintShutDownLine();
     for (auto& hooks : shutDownHooks) {
         for (ShutDownHook& hook : hooks)
             hook();
@@ -247,6 +260,18 @@ void Application::ShutDown()
     PrintStatistics();
     DestroySystems();
     created = false;
+}
+
+// When (the local time and the time since the start-up began) and why the shut-down begins.
+void Application::PrintShutDownLine()
+{
+    std::time_t now = std::time(nullptr);
+    char clock[32] = "?";
+    if (const std::tm* local = std::localtime(&now))
+        std::strftime(clock, sizeof clock, "%Y-%m-%d %H:%M:%S", local);
+    uint32_t runMs = gTimerSystem ? gTimerSystem->Elapsed(startUpMs, gTimerSystem->GetTime()) : 0;
+    DebugSystem::Print(kPrintPlain, "Shutting down at %s, %u.%03u s after the start: %s\n", clock, runMs / 1000,
+                       runMs % 1000, stopReason.c_str());
 }
 
 void Application::PrintStatistics()

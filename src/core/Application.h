@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 // Every system of the program, in the order of creation. A slot the composition root leaves
@@ -111,6 +112,8 @@ public:
     void ShutDown();
     // "quit": clears the running flag (the current frame still ends) and tells the platform.
     void Quit();
+    // Why the run is ending, for the shut-down's first line; empty while nothing stopped it.
+    const std::string& GetStopReason() const { return stopReason; }
 
     bool IsRunning() const { return running; }
     // The last frame's length in whole ms, from the start of one frame to the start of the next.
@@ -127,10 +130,15 @@ private:
     void LoadGameData();
     void PrintStatistics();
     uint32_t FrameSleepMs() const;
+    // Clears the running flag; the first reason given is the one the shut-down line names.
+    void Stop(const std::string& reason);
+    void PrintShutDownLine();
 
     bool running = false;
     bool created = false;
     uint32_t frameStartMs = 0;
+    uint32_t startUpMs = 0;
+    std::string stopReason;
     uint32_t frameDelta = 0;
     std::array<SystemHooks, kSystemSlotCount> systems;
     std::array<std::vector<StartUpHook>, static_cast<int>(StartUpStep::Count)> startUpHooks;

@@ -106,20 +106,39 @@ void DebugSystem::ReleaseHeldLines()
 
 void DebugSystem::StoreLine(const std::string& line)
 {
+    ShowLine(line);
+    if (!logDecided && pendingLogLines.size() < kMaxPendingLogLines)
+        pendingLogLines.push_back(line);
+    WriteLogLine(line);
+}
+
+void DebugSystem::ShowLine(const std::string& line)
+{
     consoleLines.push_back(line);
     while (static_cast<int>(consoleLines.size()) > maxConsoleLines)
         consoleLines.pop_front();
-    if (!logDecided && pendingLogLines.size() < kMaxPendingLogLines)
-        pendingLogLines.push_back(line);
+    if (echoToStdout) {
+        fputs(line.c_str(), stdout);
+        fflush(stdout);
+    }
+}
+
+void DebugSystem::WriteLogLine(const std::string& line)
+{
     if (logFile && logFileMode != 0) {
         fputs(line.c_str(), logFile);
         if (logFileMode == 2)
             fflush(logFile);
     }
-    if (echoToStdout) {
-        fputs(line.c_str(), stdout);
-        fflush(stdout);
-    }
+}
+
+void DebugSystem::PrintLogHeader(std::string_view text)
+{
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    logHeader = text;
+    ++linesLogged;
+    ShowLine(logHeader);
+    WriteLogLine(logHeader);
 }
 
 bool DebugSystem::OpenLogFile(const std::string& path)
@@ -130,6 +149,7 @@ bool DebugSystem::OpenLogFile(const std::string& path)
     logFile = fopen(path.c_str(), "w");
     if (!logFile)
         return false;
+    fputs(logHeader.c_str(), logFile);
     for (const std::string& line : pendingLogLines)
         fputs(line.c_str(), logFile);
     fflush(logFile);

@@ -36,6 +36,10 @@ public:
     bool OpenLogFile(const std::string& path);
     // No log file this run: the kept lines are let go.
     void DropPendingLogLines();
+    // The line every log file of the run begins with (the program's version), ahead of the
+    // lines kept for it, so that a log says what wrote it first. It reaches the console, the
+    // terminal and an open log file like a plain line.
+    void PrintLogHeader(std::string_view text);
     void CloseLogFile();
     // Pushes buffered log lines to disk, e.g. before a fatal exit; held lines are let out
     // first, filtered by the developer setting as it stands.
@@ -78,6 +82,8 @@ private:
     void Add(int level, std::string_view text);
     void ReleaseHeldLines();
     void StoreLine(const std::string& line);
+    void ShowLine(const std::string& line);
+    void WriteLogLine(const std::string& line);
 
     mutable std::recursive_mutex lock;
     std::deque<std::string> consoleLines;
@@ -85,6 +91,7 @@ private:
     bool holding = false;
     std::vector<std::pair<int, std::string>> heldLines;
     std::vector<std::string> pendingLogLines;
+    std::string logHeader;
     bool logDecided = false;
     FILE* logFile = nullptr;
     std::string logPath;

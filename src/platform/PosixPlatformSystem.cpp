@@ -26,10 +26,13 @@ namespace {
 
 // Process-wide because a signal handler can reach nothing else; lock-free so it is safe there.
 std::atomic<bool> gQuitRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The signal that asked to quit, 0 for none: the shut-down line names it.
+std::atomic<int> gQuitSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-void OnQuitSignal(int)
+void OnQuitSignal(int signalNumber)
 {
+    gQuitSignal.store(signalNumber);
     gQuitRequested.store(true);
 }
 
@@ -68,6 +71,7 @@ const char* RegistryRootName(RegistryRoot root)
 PosixPlatformSystem::PosixPlatformSystem(const std::string& userFolder) : registry(RegistryFilePath(userFolder))
 {
     gQuitRequested.store(false);
+    gQuitSignal.store(0);
 }
 
 std::string PosixPlatformSystem::RegistryFilePath(const std::string& userFolder)
@@ -131,9 +135,20 @@ void PosixPlatformSystem::CriticalError(const std::string& message)
 bool PosixPlatformSystem::PumpMessages()
 {
     // A closed window is a quit request, which stays seen like a signal's.
-    if (messagePump && !messagePump())
+    if (messagePump && !messagePump()) {
+        windowClosed = true;
         RequestQuit();
+    }
     return !gQuitRequested.load();
+}
+
+std::string PosixPlatformSystem::GetQuitReason() const
+{
+    switch (gQuitSignal.load()) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    default: return windowClosed ? "window closed" : "quit requested";
+    }
 }
 
 void PosixPlatformSystem::SetMessagePump(std::function<bool()> pump)

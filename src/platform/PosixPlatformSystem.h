@@ -32,6 +32,7 @@ public:
     void Sleep(uint32_t milliseconds) override;
     [[noreturn]] void CriticalError(const std::string& message) override;
     bool PumpMessages() override;
+    std::string GetQuitReason() const override;
     void OnQuit() override;
 
     int32_t RegistryWriteString(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
@@ -73,6 +74,7 @@ private:
     TextRegistry registry;
     CriticalErrorHandler criticalErrorHandler;
     std::function<bool()> messagePump;
+    bool windowClosed = false;
     // A clipboard inside the process: the desktop's is not used.
     std::string clipboardText;
     bool clipboardHasText = false;

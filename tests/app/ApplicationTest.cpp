@@ -18,6 +18,7 @@
 #include "support/TempFolder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -32,16 +33,16 @@ namespace {
 // of the process.
 const bool kNullSoundDevice = setenv("ALSOFT_DRIVERS", "null", 1) == 0;
 
-// The real platform services, but the window closes when the script says so and sleeping
-// moves the test's clock instead of the wall clock.
+// The real platform services, but the window's event pump closes the window when the script
+// says so and sleeping moves the test's clock instead of the wall clock.
 class ScriptedPlatform : public PosixPlatformSystem {
 public:
     ScriptedPlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now)
     {
         SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
+        SetMessagePump([this] { return ++pumps != closeOnPump; });
     }
 
-    bool PumpMessages() override { return ++pumps != closeOnPump; }
     void OnQuit() override { ++quits; }
     // Each frame also spends 3 ms of work. The resource loader's idle pauses are real ones,
     // and so are the main thread's yields while it waits for the loader at start-up.
@@ -191,11 +192,27 @@ TEST_F(LifeWorld, QuitEndsTheLoopAfterTheCurrentFrameAndStatisticsReachTheLog)
     EXPECT_EQ(deltas, (std::vector<uint32_t>{0, 13, 12}));
     EXPECT_EQ(app.GetFrameDelta(), 12u);
 
+    EXPECT_EQ(app.GetStopReason(), "quit command");
     app.ShutDown();
     EXPECT_EQ(steps.back(), "game ended");
     std::string log = Log();
     size_t started = log.find("Debug system started\n");
+    size_t stopping = log.find("\nShutting down at ");
     size_t files = log.find("File system: ");
+    // The shut-down says when and why it began before anything is let go; on the test's clock
+    // the run took the three frames of 13 ms, measured across the wrap one short like a frame.
+    ASSERT_NE(stopping, std::string::npos) << log;
+    unsigned seconds = 0;
+    unsigned milliseconds = 0;
+    char reason[16] = {};
+    ASSERT_EQ(sscanf(log.c_str() + stopping, "\nShutting down at %*d-%*d-%*d %*d:%*d:%*d, %u.%u s after the start: %15[^\n]",
+                     &seconds, &milliseconds, reason),
+              3)
+        << log;
+    EXPECT_EQ(seconds * 1000 + milliseconds, 38u);
+    EXPECT_STREQ(reason, "quit command");
+    EXPECT_LT(started, stopping);
+    EXPECT_LT(stopping, files);
     size_t memory = log.find("Memory statistics:\n");
     size_t debug = log.find("Debug: ");
     size_t vars = log.find(" user vars\n");
@@ -218,6 +235,10 @@ TEST_F(LifeWorld, ClosingTheWindowFinishesTheFrameLikeQuit)
     app.Run();
     EXPECT_EQ(ends, 2);
     EXPECT_EQ(platform->quits, 0);
+    EXPECT_EQ(app.GetStopReason(), "window closed");
+    app.ShutDown();
+    std::string log = Log();
+    EXPECT_NE(log.find(" s after the start: window closed\n"), std::string::npos) << log;
 }
 
 TEST_F(LifeWorld, StartUpReadsTheShippedFilesInOrder)
@@ -290,7 +311,9 @@ TEST_F(LifeWorld, FailedStartUpStepStopsBeforeTheGameAndTheRunFails)
     EXPECT_FALSE(app.IsRunning());
     EXPECT_FALSE(gameStarted);
     EXPECT_EQ(destroyed.back(), SlotIndex(SystemSlot::Debug));
-    EXPECT_EQ(Log().find("Debug system started"), std::string::npos);
+    std::string log = Log();
+    EXPECT_EQ(log.find("Debug system started"), std::string::npos) << log;
+    EXPECT_NE(log.find(" s after the start: a start-up step failed\n"), std::string::npos) << log;
 }
 
 TEST_F(LifeWorld, QuitDuringTheStartUpRunsNoFrameAndIsNoFailure)
@@ -312,8 +335,9 @@ TEST_F(LifeWorld, DeveloperLinesPrintedBeforeTheSettingsAreReadReachTheLogWhenTh
     ASSERT_TRUE(app.StartUp());
     gDebugSystem->Flush();
     std::string log = Log();
-    // The file system's mount lines come before the debug system exists, let alone the settings.
-    EXPECT_EQ(log.rfind("Mounted assets001.zip: ", 0), 0u) << log;
+    // After the version, which heads every log: the file system's mount lines, which come
+    // before the debug system exists, let alone the settings.
+    EXPECT_EQ(log.rfind("Emberlode 0.1 (development)\nMounted assets001.zip: ", 0), 0u) << log;
     EXPECT_NE(log.find("\nArchive assets002.zip not present\n"), std::string::npos) << log;
     EXPECT_LT(log.find("\nMounted Assets, User and 1 archive"), log.find("\nLanguage loaded: "));
 }
@@ -329,8 +353,9 @@ TEST_F(LifeWorld, LogFileTurnedOnWhileRunningOpensTheLog)
     gDebugSystem->Flush();
     std::string log = Log();
     EXPECT_NE(log.find("after the change\n"), std::string::npos) << log;
-    // The start-up's lines were let go when the log was refused.
+    // The start-up's lines were let go when the log was refused; the version heads it all the same.
     EXPECT_EQ(log.find("Debug system started"), std::string::npos) << log;
+    EXPECT_EQ(log.rfind("Emberlode 0.1 (development)\n", 0), 0u) << log;
 }
 
 TEST_F(LifeWorld, ProfiledFramesAreReportedAtShutDown)

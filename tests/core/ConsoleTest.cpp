@@ -206,3 +206,39 @@ TEST(DebugLogFile, DroppedPendingLinesNeverReachALaterFile)
     EXPECT_EQ(folder.Read("log.txt"), "after\n");
     gDebugSystem = nullptr;
 }
+
+TEST(DebugLogFile, TheHeaderComesFirstInEveryFileAndInTheConsoleWhereItWasPrinted)
+{
+    TempFolder folder;
+    DebugSystem debug;
+    gDebugSystem = &debug;
+    DebugSystem::Print(kPrintPlain, "mounted\n");
+    debug.PrintLogHeader("Game 1.0\n");
+    DebugSystem::Print(kPrintPlain, "loaded\n");
+    std::string path = (folder.Path() / "log.txt").string();
+    ASSERT_TRUE(debug.OpenLogFile(path));
+    debug.Flush();
+    EXPECT_EQ(folder.Read("log.txt"), "Game 1.0\nmounted\nloaded\n");
+    EXPECT_EQ(debug.GetConsoleLines(), (std::vector<std::string>{"mounted\n", "Game 1.0\n", "loaded\n"}));
+
+    // A log opened again later, or first opened when the setting turns it on, begins with it too.
+    debug.CloseLogFile();
+    ASSERT_TRUE(debug.OpenLogFile(path));
+    DebugSystem::Print(kPrintPlain, "later\n");
+    debug.Flush();
+    EXPECT_EQ(folder.Read("log.txt"), "Game 1.0\nlater\n");
+    gDebugSystem = nullptr;
+}
+
+TEST(DebugLogFile, AHeaderPrintedWhileTheFileIsOpenIsWrittenWhereItFalls)
+{
+    TempFolder folder;
+    DebugSystem debug;
+    gDebugSystem = &debug;
+    ASSERT_TRUE(debug.OpenLogFile((folder.Path() / "log.txt").string()));
+    DebugSystem::Print(kPrintPlain, "before\n");
+    debug.PrintLogHeader("Game 1.0\n");
+    debug.Flush();
+    EXPECT_EQ(folder.Read("log.txt"), "before\nGame 1.0\n");
+    gDebugSystem = nullptr;
+}

@@ -138,6 +138,19 @@ TEST(PlatformQuit, PumpReportsQuitRequestsFromCodeAndSignals)
         platform.OnQuit();
         EXPECT_FALSE(platform.PumpMessages());
         EXPECT_FALSE(platform.PumpMessages());
+        EXPECT_EQ(platform.GetQuitReason(), "quit requested");
+    }
+    {
+        // A new platform starts with no request and no reason left from the last.
+        PosixPlatformSystem platform(folder.Path().string());
+        int pumps = 0;
+        platform.SetMessagePump([&pumps] { return ++pumps < 2; });
+        EXPECT_TRUE(platform.PumpMessages());
+        EXPECT_FALSE(platform.PumpMessages());
+        EXPECT_EQ(platform.GetQuitReason(), "window closed");
+        // Closed stays closed, as a signal's request does.
+        platform.SetMessagePump({});
+        EXPECT_FALSE(platform.PumpMessages());
     }
     for (int signalNumber : {SIGTERM, SIGINT}) {
         PosixPlatformSystem platform(folder.Path().string());
@@ -145,6 +158,7 @@ TEST(PlatformQuit, PumpReportsQuitRequestsFromCodeAndSignals)
         ASSERT_TRUE(PosixPlatformSystem::InstallQuitSignalHandlers());
         raise(signalNumber);
         EXPECT_FALSE(platform.PumpMessages());
+        EXPECT_EQ(platform.GetQuitReason(), signalNumber == SIGTERM ? "SIGTERM" : "SIGINT");
         // One delivery restores the default action, so a second signal ends a stuck program.
         struct sigaction current {};
         sigaction(signalNumber, nullptr, &current);

@@ -32,6 +32,9 @@ public:
     [[noreturn]] virtual void CriticalError(const std::string& message) = 0;
     // False once the program has been asked to quit (window closed, SIGINT, SIGTERM).
     virtual bool PumpMessages() = 0;
+    // Why PumpMessages returned false, for the log's shut-down line: "window closed",
+    // "SIGINT", "SIGTERM" or "quit requested".
+    virtual std::string GetQuitReason() const = 0;
     // Called by the "quit" command after it has cleared the running flag.
     virtual void OnQuit() = 0;
 
