@@ -272,7 +272,9 @@ void Renderer::ApplyChangedVars()
     settings.showNormals = gUserVarSystem->GetIntByName("showNormals");
     settings.showTris = gUserVarSystem->GetIntByName("showTris");
     settings.runningTime = gTimerSystem ? gTimerSystem->GetRunningTime() : 0.0f;
-    auto* white = dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kStandardWhite]));
+    auto* white = gResourceManager
+                      ? dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kStandardWhite]))
+                      : nullptr;
     settings.whiteTextureId = white ? white->GetTextureId() : -1;
     settings.lighting = gLightingSystem;
     device.SetDrawSettings(settings);

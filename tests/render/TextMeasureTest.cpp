@@ -5,6 +5,7 @@
 #include "render/TextMeasure.h"
 #include "resources/fonts/ScreenText.h"
 
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -149,6 +150,33 @@ TEST_F(TextMeasureTest, HigherResolutionFontsLendTheirWidthsScaledToTheBaseHeigh
     EXPECT_FLOAT_EQ(GetScaledGlyphWidth(*larger, *base, 'a'), Width('a'));
     // A metrics glyph of no height gives no width.
     EXPECT_FLOAT_EQ(GetScaledGlyphWidth(*larger, *base, 200), 0.0f);
+}
+
+} // namespace
+
+namespace {
+
+// Seeded texts full of carets, code letters, digits, line ends, tabs and characters no font
+// holds, cut at every length: each measures to finite sizes no larger than its characters allow.
+TEST_F(TextMeasureTest, CodesCutAnywhereNeverReadPastTheEnd)
+{
+    const char16_t alphabet[] = {u'^', u'c', u'f', u'l', u'x', u'0', u'1', u'9', u'a', u'\n', u'\t', u'\u4e00'};
+    uint32_t state = 12345;
+    for (int round = 0; round < 300; ++round) {
+        std::u16string text;
+        for (int i = 0; i < 14; ++i) {
+            state = state * 0x8B1D5u + 0x8B1D3Fu;
+            text.push_back(alphabet[(state >> 16) % (sizeof(alphabet) / sizeof(alphabet[0]))]);
+        }
+        for (size_t length = 0; length <= text.size(); ++length) {
+            // The widest step is a tab in the largest font a code may switch to: 5 x 24 + 1.
+            TextSize size = MeasureTextW(Ladder(0), std::u16string_view(text).substr(0, length));
+            ASSERT_TRUE(std::isfinite(size.width) && std::isfinite(size.height));
+            ASSERT_GE(size.width, 0.0f);
+            ASSERT_LE(size.width, static_cast<float>(length) * 121.0f);
+            ASSERT_LE(size.height, static_cast<float>(length + 1) * (2.0f + 48.0f));
+        }
+    }
 }
 
 } // namespace

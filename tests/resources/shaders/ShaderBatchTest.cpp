@@ -176,7 +176,7 @@ TEST_F(ShaderBatchTest, AFullBatchDrawnEarlyKeepsItsLightingForTheRest)
     AddTriangle(batch, nullptr);
     batch.FlushBatch();
     ASSERT_EQ(device.GetBatches().size(), 2u);
-    const BatchLighting& rest = device.GetBatches().at(1).lighting;
+    const BatchLighting rest = device.GetBatches().at(1).lighting;
     EXPECT_TRUE(rest.unlit);
     EXPECT_EQ(rest.origin[1], 2.0f);
     EXPECT_FALSE(rest.hasRotation);
