@@ -134,6 +134,9 @@ public:
     size_t Read(size_t count, void* buffer) override
     {
         size_t got = std::min(count, bytes.size() - position);
+        // An empty entry has no bytes at all: copying nothing from its null data is still undefined.
+        if (got == 0)
+            return 0;
         memcpy(buffer, bytes.data() + position, got);
         position += got;
         counter += got;

@@ -1,6 +1,7 @@
 // ResourceManagerTest -- sharing and counts, the cache and its threshold, queue order, fallbacks, reload and commands.
 #include "resources/GraphicsContextLock.h"
 #include "resources/TextResource.h"
+#include "support/ZipWriter.h"
 #include "ResourceWorld.h"
 
 #include <semaphore>
@@ -136,6 +137,23 @@ TEST_F(ResourceTypes, MissingCacheFileIsBuiltFromItsAlternativeByTheAlternatives
     EXPECT_EQ(CountLogged("Couldn't find tex/c.ctx\n"), 1);
     // Factories are handed the name that was asked for.
     EXPECT_EQ(Built(), (std::vector<std::string>{"tex/a.ctx", "tex/b.ctx"}));
+}
+
+// An empty entry once handed the memory file's read a null pointer to copy from, which the
+// sanitizer build stops at.
+TEST_F(ResourceTypes, EmptyFilesInAnArchiveLoadAsEmptyText)
+{
+    ASSERT_TRUE(WriteZip((folder.Path() / "assets001.zip").string(),
+                         {{"stored.txt", "", true}, {"deflated.txt", ""}, {"full.txt", "x"}}));
+    ASSERT_TRUE(files.MountArchive("assets001.zip"));
+    ResourceHandle stored, deflated, full;
+    manager->Load("stored.txt", stored);
+    manager->Load("deflated.txt", deflated);
+    manager->Load("full.txt", full);
+    EXPECT_EQ(TextOf(manager->Get(stored)), "");
+    EXPECT_EQ(TextOf(manager->Get(deflated)), "");
+    EXPECT_EQ(TextOf(manager->Get(full)), "x");
+    EXPECT_EQ(CountLogged("Couldn't find"), 0);
 }
 
 using ResourceCache = ResourceWorld;

@@ -589,10 +589,26 @@ bool QuestBase::Read(MessageBuffer& buffer, bool generate, bool byName, int32_t 
         if (savedGoals[i].target && savedGoals[i].target->IsUniqueOrLegend())
             goals[i].rarity = savedGoals[i].target->rarity;
     }
-    if (!changed || !generate)
+    if (!changed || !generate) {
+        HoldSavedProgress(!changed);
         return false;
+    }
     RollParameters(false);
     OnParametersRolled(true, nullptr);
     Generate();
+    HoldSavedProgress(true);
     return true;
+}
+
+// Mended: a saved progress was taken as it stood, and INT_MIN overflowed the count left in the
+// progress text. Play never takes progress past the count.
+void QuestBase::HoldSavedProgress(bool countKnown)
+{
+    int32_t high = countKnown ? std::max(count, 0) : std::numeric_limits<int32_t>::max();
+    int32_t held = std::clamp(progress, 0, high);
+    if (held == progress)
+        return;
+    DebugSystem::Print(kPrintWarning, "Quest record's progress %d is outside 0 to %d; taken as %d\n", progress, high,
+                       held);
+    progress = held;
 }

@@ -112,7 +112,8 @@ public:
     void Write(MessageBuffer& buffer, bool byName) const;
     // True when the record gave a new identity and generate was set, so that the quest was
     // rebuilt. A record cut short or holding a goal count outside 0..kMaxGoals logs, changes
-    // nothing and gives false.
+    // nothing and gives false. A progress outside 0..count is taken into that range with a
+    // warning (only below 0 while a new identity waits for its count to be generated).
     bool Read(MessageBuffer& buffer, bool generate, bool byName, int32_t version);
 
     // ---- Texts (QuestBaseText.cpp): localisation tokens, translated when shown ----
@@ -161,6 +162,7 @@ public:
     bool regenerate = false;
 
 private:
+    void HoldSavedProgress(bool countKnown);
     // Toward zero, held within the int range; NaN gives 0.
     static int32_t TruncToInt(double value);
     bool IsType(std::initializer_list<int32_t> types) const;

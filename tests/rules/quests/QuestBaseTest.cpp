@@ -350,6 +350,28 @@ TEST_F(QuestRecord, SavedLevelsAreTakenIntoTheGamesRange)
     }
 }
 
+// The progress is the record's third word; INT_MIN once overflowed the count left in the text.
+TEST_F(QuestRecord, SavedProgressIsTakenIntoZeroToTheCount)
+{
+    Start(quest, "Fixed", 5, 4u, "Scout");
+    ASSERT_EQ(quest.count, 3);
+    for (auto [saved, expected] : {std::pair{INT32_MIN, 0}, std::pair{-1, 0}, std::pair{INT32_MAX, 3}, std::pair{2, 2}}) {
+        for (bool sameQuest : {true, false}) {
+            MessageBuffer buffer;
+            quest.Write(buffer, false);
+            std::vector<uint8_t> bytes(buffer.Data(), buffer.Data() + buffer.Size());
+            std::memcpy(bytes.data() + 8, &saved, 4);
+            MessageBuffer changed;
+            changed.WriteBytes(bytes.data(), bytes.size());
+            FakeQuest fresh{&world};
+            QuestBase& reader = sameQuest ? quest : fresh;
+            reader.Read(changed, true, false, 38);
+            EXPECT_EQ(reader.progress, expected) << saved << " " << sameQuest;
+        }
+    }
+    EXPECT_EQ(CountLogged("^c005Quest record's progress -2147483648 is outside 0 to 3; taken as 0\n"), 2);
+}
+
 TEST_F(QuestRecord, ACorruptGoalCountOrACutRecordChangesNothing)
 {
     Start(quest, "Group", 5, 31u, "Wolf", {"Scout", "Wolf"});

@@ -2,8 +2,12 @@
 #include "QuestTestWorld.h"
 
 #include "core/ColorCode.h"
+#include "core/MessageBuffer.h"
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
+
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -72,6 +76,22 @@ TEST_F(QuestTexts, KillLinesAndProgressLines)
     EXPECT_EQ(quest.GetProgressText(false), "$$QuestProgressKillMonsterPartial~<3@@>~$$");
     quest.SetFailed();
     EXPECT_EQ(quest.GetProgressText(false), "$$QuestProgressFailed$$");
+}
+
+// A saved progress of INT_MIN once overflowed the count left; it is read as no progress.
+TEST_F(QuestTexts, ProgressFromAHostileRecordCountsEveryKillLeft)
+{
+    Start(quest, "Kill", 5, 1u, "Scout");
+    MessageBuffer buffer;
+    quest.Write(buffer, true);
+    std::vector<uint8_t> bytes(buffer.Data(), buffer.Data() + buffer.Size());
+    const int32_t hostile = INT32_MIN;
+    std::memcpy(bytes.data() + 8, &hostile, 4);
+    MessageBuffer changed;
+    changed.WriteBytes(bytes.data(), bytes.size());
+    FakeQuest copy{&world};
+    ASSERT_TRUE(copy.Read(changed, true, true, QuestBase::kNamedReferencesVersion));
+    EXPECT_EQ(copy.GetProgressText(false), "$$QuestProgressKillMonsterPartial~<5@@>~$$");
 }
 
 TEST_F(QuestTexts, TitlesOfTheKillFamilyAndTheirState)
