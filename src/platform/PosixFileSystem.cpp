@@ -35,7 +35,9 @@ void PosixFileSystem::ReadEntries(const std::string& folder, EntryKind kind, std
     if (!directory)
         return;
     while (const dirent* entry = readdir(directory)) {
-        if (entry->d_name[0] == '.')
+        // Only the folder itself and its parent are left out: a dot-file is a file like any other.
+        std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
             continue;
         bool isFolder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {

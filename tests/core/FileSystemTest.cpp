@@ -309,7 +309,8 @@ class FileSystemListTest : public FileSystemTest {
 protected:
     FileSystemListTest()
     {
-        for (const char* name : {"UI/Main.mnu", "UI/b.MNU", "UI/c.txt", "UI/sub/d.mnu", "UI/.hidden.mnu", "a.cfg"})
+        for (const char* name : {"UI/Main.mnu", "UI/b.MNU", "UI/c.txt", "UI/sub/d.mnu", "UI/.hidden.mnu", "a.cfg",
+                                 "UI/.cache/g.mnu"})
             folder.Write(std::string("Assets/") + name, "x");
         folder.Write("User/chars/hero.chr", "x");
         folder.Write("outside.mnu", "x");
@@ -328,13 +329,15 @@ protected:
     }
 };
 
+// Dot-files and dot-folders are listed like any other; only "." and ".." are not.
 TEST_F(FileSystemListTest, FolderAndArchiveNamesMergeSortedWithoutRegardToCase)
 {
-    EXPECT_EQ(List("UI", false, false), (std::vector<std::string>{"a.mnu", "b.MNU", "Main.mnu"}));
-    EXPECT_EQ(List("ui", true, false),
-              (std::vector<std::string>{"a.mnu", "b.MNU", "d.mnu", "e.mnu", "f.MnU", "Main.mnu"}));
-    EXPECT_EQ(List("UI", true, true), (std::vector<std::string>{"UI/a.mnu", "UI/b.MNU", "UI/Main.mnu", "UI/sub/d.mnu",
-                                                                "UI/sub/deeper/f.MnU", "UI/sub/e.mnu"}));
+    EXPECT_EQ(List("UI", false, false), (std::vector<std::string>{".hidden.mnu", "a.mnu", "b.MNU", "Main.mnu"}));
+    EXPECT_EQ(List("ui", true, false), (std::vector<std::string>{".hidden.mnu", "a.mnu", "b.MNU", "d.mnu", "e.mnu",
+                                                                 "f.MnU", "g.mnu", "Main.mnu"}));
+    EXPECT_EQ(List("UI", true, true),
+              (std::vector<std::string>{"UI/.cache/g.mnu", "UI/.hidden.mnu", "UI/a.mnu", "UI/b.MNU", "UI/Main.mnu",
+                                        "UI/sub/d.mnu", "UI/sub/deeper/f.MnU", "UI/sub/e.mnu"}));
     EXPECT_EQ(List("", false, true, kLocationAssets, "CFG"), std::vector<std::string>{"a.cfg"});
 }
 
@@ -342,7 +345,7 @@ TEST_F(FileSystemListTest, ListFilesAppendsAndLeavesEarlierNamesAlone)
 {
     std::vector<std::string> names = {"zzz", "AAA"};
     files.ListFiles("UI", "mnu", names, kLocationAssets, false, false, true);
-    EXPECT_EQ(names, (std::vector<std::string>{"zzz", "AAA", "a.mnu", "b.MNU", "Main.mnu"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"zzz", "AAA", ".hidden.mnu", "a.mnu", "b.MNU", "Main.mnu"}));
 }
 
 TEST_F(FileSystemListTest, UserListingsLeaveTheArchivesOut)
@@ -365,7 +368,7 @@ TEST_F(FileSystemListTest, FoldersMergeAndReplaceTheList)
     files.ListFolders("", names, kLocationAssets);
     EXPECT_EQ(names, (std::vector<std::string>{"chars", "other", "UI"}));
     files.ListFolders("ui", names, kLocationAssets);
-    EXPECT_EQ(names, std::vector<std::string>{"sub"});
+    EXPECT_EQ(names, (std::vector<std::string>{".cache", "sub"}));
     files.ListFolders("", names, kLocationUser);
     EXPECT_EQ(names, std::vector<std::string>{"chars"});
 }
