@@ -150,8 +150,9 @@ int32_t GetTradeRouteIncome(const GameSystemTuning& tuning, int32_t kind, const 
 int32_t GetTradeRouteStartingLoss(const GameSystemTuning& tuning, int32_t kind)
 {
     const TradeRouteTuning* route = FindRoute(tuning, kind);
-    // Both divisors come from the data; a route that starts in profit loses nothing.
-    if (!route || route->increasePerHour <= 0.0f || tuning.taxPeriod <= 0.0f || route->start >= 0.0f)
+    // Both divisors come from the data. A route that starts in profit follows the same
+    // formula: its start enters squared, so the figure stays positive.
+    if (!route || route->increasePerHour <= 0.0f || tuning.taxPeriod <= 0.0f)
         return 0;
     float loss = -route->start;
     return CeilToInt(0.5f * loss * (loss / route->increasePerHour) * (3600.0f / tuning.taxPeriod));

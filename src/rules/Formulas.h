@@ -55,8 +55,9 @@ float LerpByLevel(const GameSystemTuning& tuning, int32_t level);
 // A trade route's income after the elapsed time, capped at its maximum share of the base;
 // 0 for a kind outside the table.
 int32_t GetTradeRouteIncome(const GameSystemTuning& tuning, int32_t kind, const TimeStamp& elapsed, int32_t base);
-// The crystals a route loses over the pay steps until its income reaches 0; 0 when the route
-// starts at no loss or its "IncreasePerHour" or the "TaxPeriod" is 0 or less.
+// The crystals a route loses over the pay steps until its income reaches 0: with S = -"Start",
+// ceil(0.5 x S x (S / "IncreasePerHour") x (3600 / "TaxPeriod")) for every start, a start
+// of 0 or above included; 0 when "IncreasePerHour" or "TaxPeriod" is 0 or less.
 int32_t GetTradeRouteStartingLoss(const GameSystemTuning& tuning, int32_t kind);
 
 // floor(100 x f x numKills), f = "HardGoalEachLevel" multiplied level - 1 times above level 1,

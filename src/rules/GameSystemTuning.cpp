@@ -180,10 +180,6 @@ constexpr Key<FloatPair> kPairKeys[] = {
     {"DrawDistance", &G::drawDistance},
 };
 
-constexpr const char* kValueEachPointNames[ValueEachPoint::kCount] = {
-    "HealthChangeOverTime", "PowerChangeOverTime", "TemporaryAttribute", "TemporaryResistance", "TemporaryMagicChance",
-};
-
 // Up to two numbers separated by blanks; one number sets both, none keeps the fallback.
 FloatPair ParsePair(std::string_view text, FloatPair fallback)
 {
@@ -305,9 +301,9 @@ void ReadTables(G& tuning, const DatabaseEntry& entry)
         std::string key = RulesKeys::kPowerWeight + EnumTable::Find("CovenantStat")->GetName(kPowerWeightStats[i]);
         tuning.powerWeight[i] = entry.GetFloat(key, tuning.powerWeight[i]);
     }
+    const EnumTable* worths = EnumTable::Find("ValueEachPoint");
     for (int32_t i = 0; i < ValueEachPoint::kCount; ++i)
-        tuning.valueEachPoint[i] =
-            entry.GetFloat(std::string("ValueEachPoint") + kValueEachPointNames[i], tuning.valueEachPoint[i]);
+        tuning.valueEachPoint[i] = entry.GetFloat("ValueEachPoint" + worths->GetName(i), tuning.valueEachPoint[i]);
     const EnumTable* routes = EnumTable::Find("TradeRouteType");
     for (int32_t kind = 0; kind < TradeRouteType::kCount; ++kind) {
         std::string prefix = "TradeRoute" + routes->GetName(kind);

@@ -25,18 +25,6 @@ struct TradeRouteTuning {
     float increasePerHour = 0.0f;
 };
 
-// The status-effect worth values "ValueEachPoint" + name.
-namespace ValueEachPoint {
-enum Value : int32_t {
-    HealthChangeOverTime,
-    PowerChangeOverTime,
-    TemporaryAttribute,
-    TemporaryResistance,
-    TemporaryMagicChance,
-};
-constexpr int32_t kCount = 5;
-} // namespace ValueEachPoint
-
 // Covenant power: the five weighted statistics, in order.
 constexpr int32_t kPowerWeightStats[] = {CovenantStat::House, CovenantStat::AbsoluteInfluence, CovenantStat::People,
                                          CovenantStat::Items, CovenantStat::LifeStone};

@@ -18,6 +18,7 @@ EMBERLODE_NAMES(AttackSoundType, EMBERLODE_ATTACK_SOUND_TYPE)
 EMBERLODE_NAMES(CovenantTreaty, EMBERLODE_COVENANT_TREATY)
 EMBERLODE_NAMES(TradeRouteType, EMBERLODE_TRADE_ROUTE_TYPE)
 EMBERLODE_NAMES(RumorLevel, EMBERLODE_RUMOR_LEVEL)
+EMBERLODE_NAMES(ValueEachPoint, EMBERLODE_VALUE_EACH_POINT)
 constexpr const char* kDefenceResultNames[] = {"Miss", "Block", "Parry", "Deflection", "Dodge", ""};
 constexpr const char* kCompareFunctionNames[] = {">", ">=", "=", "<", "<="};
 
@@ -28,6 +29,7 @@ constexpr EnumTable::NameList kTables[] = {
     EMBERLODE_TABLE(InWayAlphaType), EMBERLODE_TABLE(Direction),       EMBERLODE_TABLE(SolidType),
     EMBERLODE_TABLE(AttackSoundType), EMBERLODE_TABLE(DefenceResult),  EMBERLODE_TABLE(CovenantTreaty),
     EMBERLODE_TABLE(TradeRouteType), EMBERLODE_TABLE(RumorLevel),      EMBERLODE_TABLE(CompareFunction),
+    EMBERLODE_TABLE(ValueEachPoint),
 };
 
 #undef EMBERLODE_TABLE

@@ -53,6 +53,15 @@
 
 #define EMBERLODE_RUMOR_LEVEL(X) X(Quick) X(Planned) X(WellCrafted)
 
+// What one point of each kind of gain is worth ("ValueEachPoint" + name in the "GameSystem"
+// record). The first five price status effects; the rest price what items and skills give.
+#define EMBERLODE_VALUE_EACH_POINT(X)                                                                        \
+    X(HealthChangeOverTime) X(PowerChangeOverTime) X(TemporaryAttribute) X(TemporaryResistance)              \
+    X(TemporaryMagicChance) X(Attribute) X(Resistance) X(MagicChance) X(MaxHealth) X(MaxPower) X(HealthRegen) \
+    X(PowerRegen) X(Armor) X(Defense) X(Attack) X(AttackSpeed) X(MinDamage) X(MaxDamage) X(Block) X(Parry)    \
+    X(Dodge) X(Movement) X(SkillLevel) X(ExtraMoney) X(ItemsChance) X(LightIntensity) X(DisarmTrap)           \
+    X(CriticalHit) X(CrushingBlow) X(StunningBlow) X(DeepWounds) X(ArmorPiercing)
+
 EMBERLODE_DECLARE_ENUM(QuestType, EMBERLODE_QUEST_TYPE, 68, None)
 EMBERLODE_DECLARE_ENUM(NpcType, EMBERLODE_NPC_TYPE, 13, None)
 EMBERLODE_DECLARE_ENUM(ChatDialogType, EMBERLODE_CHAT_DIALOG_TYPE, 28, None)
@@ -63,6 +72,7 @@ EMBERLODE_DECLARE_ENUM(AttackSoundType, EMBERLODE_ATTACK_SOUND_TYPE, 8, DeadlyHi
 EMBERLODE_DECLARE_ENUM(CovenantTreaty, EMBERLODE_COVENANT_TREATY, 11, None)
 EMBERLODE_DECLARE_ENUM(TradeRouteType, EMBERLODE_TRADE_ROUTE_TYPE, 6, None)
 EMBERLODE_DECLARE_ENUM(RumorLevel, EMBERLODE_RUMOR_LEVEL, 3, Quick)
+EMBERLODE_DECLARE_ENUM(ValueEachPoint, EMBERLODE_VALUE_EACH_POINT, 32, HealthChangeOverTime)
 
 // "DefenceResult" names are what the miss line prints; the sixth is empty on purpose, so
 // nothing is ever looked up as it.

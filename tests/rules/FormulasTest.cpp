@@ -102,10 +102,14 @@ TEST_F(FormulaWorld, TradeRoutesAndCovenantThresholds)
 
     // S = 40: ceil(0.5 x 40 x 2 x 6) = 240 crystals lost before the route pays.
     EXPECT_EQ(GetTradeRouteStartingLoss(Tuning(), TradeRouteType::Small), 240);
-    EXPECT_EQ(GetTradeRouteStartingLoss(Tuning(), TradeRouteType::Tiny), 0);  // starts in profit
+    // Start 5 follows the same formula: ceil(0.5 x -5 x -0.5 x 6) = 8.
+    EXPECT_EQ(GetTradeRouteStartingLoss(Tuning(), TradeRouteType::Tiny), 8);
     EXPECT_EQ(GetTradeRouteStartingLoss(Tuning(), TradeRouteType::Huge), 0);  // no increase per hour
-    LoadGameSystem("TradeRouteSmallStart -40\n TradeRouteSmallIncreasePerHour 20\n TaxPeriod 0");
+    LoadGameSystem("TradeRouteSmallStart -40\n TradeRouteSmallIncreasePerHour 20\n TaxPeriod 0\n"
+                   "TradeRouteTinyStart 0\n TradeRouteTinyIncreasePerHour 10");
     EXPECT_EQ(GetTradeRouteStartingLoss(Tuning(), TradeRouteType::Small), 0);
+    LoadGameSystem("TradeRouteTinyStart 0\n TradeRouteTinyIncreasePerHour 10\n TaxPeriod 600");
+    EXPECT_EQ(GetTradeRouteStartingLoss(Tuning(), TradeRouteType::Tiny), 0);
 }
 
 TEST_F(FormulaWorld, InfluenceComparisonAndAdventureThreshold)

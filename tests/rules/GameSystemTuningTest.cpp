@@ -1,4 +1,5 @@
 // GameSystemTuningTest -- the "GameSystem" reader: the missing record, derived geometry, refused sizes, tables, lists, the experience curve.
+#include "core/EnumTable.h"
 #include "rules/RulesWorld.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,22 @@ TEST_F(GameSystemRead, TablesByNameListsAndColours)
     EXPECT_EQ(CountLogged("^c001Unknown ColorType name Mauve\n"), 1);
     EXPECT_EQ(t.treatyColor[CovenantTreaty::War], 0);
     EXPECT_EQ(CountLogged("^c001GameSystem TreatyColorWar: colour 149 is outside the colour table\n"), 1);
+}
+
+// Only the five status-effect worths were read once; the other names kept 0 whatever the record said.
+TEST_F(GameSystemRead, EveryValueEachPointNameIsRead)
+{
+    const EnumTable* names = EnumTable::Find("ValueEachPoint");
+    ASSERT_NE(names, nullptr);
+    ASSERT_EQ(names->GetCount(), 32);
+    std::string lines;
+    for (int32_t i = 0; i < ValueEachPoint::kCount; ++i)
+        lines += "ValueEachPoint" + names->GetName(i) + " " + std::to_string(i + 1) + ".5\n";
+    LoadGameSystem(lines);
+    for (int32_t i = 0; i < ValueEachPoint::kCount; ++i)
+        EXPECT_FLOAT_EQ(gameData.GetValueEachPoint(i), static_cast<float>(i) + 1.5f) << names->GetName(i);
+    EXPECT_FLOAT_EQ(gameData.GetValueEachPoint(ValueEachPoint::ArmorPiercing), 32.5f);
+    EXPECT_EQ(CountErrors(), 0);
 }
 
 TEST_F(GameSystemRead, ExperienceCurveKeepsTheFactorOfTheLevelBelow)
