@@ -3,6 +3,7 @@
 
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
@@ -102,9 +103,18 @@ int VirtualKeys::GetEntryValue(int code) const
 std::string VirtualKeys::GetBoundKeyName(int code) const
 {
     if (code >= 0 && code < kKeyCount)
-        return nameForCode ? nameForCode(code) : std::string();
+        return DisplayKeyName(nameForCode ? nameForCode(code) : std::string());
     const Action* action = FindAction(code);
-    return action && action->key >= 0 ? action->keyName : std::string();
+    return action && action->key >= 0 ? DisplayKeyName(action->keyName) : std::string();
+}
+
+// Key names are the ones ".cfg" files use ("LeftBracket"); the language may hold a form to
+// show ("Left Bracket"). Without one the name is shown as it stands.
+std::string VirtualKeys::DisplayKeyName(const std::string& keyName)
+{
+    if (keyName.empty() || !gLocSystem || !gLocSystem->HasText(keyName))
+        return keyName;
+    return gLocSystem->Translate(MakeLocKey("", keyName));
 }
 
 bool VirtualKeys::IsBoundTo(int code, int key, int device) const

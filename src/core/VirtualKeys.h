@@ -42,8 +42,9 @@ public:
     // The keyboard key bound to the action of that code; -1 when the code names no action or
     // the action is unbound or bound to a mouse button (a button number must never read as a key).
     int GetEntryValue(int code) const;
-    // The name of the key bound to the action of that code ("" when unbound); for a code below
-    // 256 the key's own name; "" for any other code.
+    // The display name of the key bound to the action of that code ("" when unbound); for a
+    // code below 256 the key's own; "" for any other code. The display name is the language's
+    // text for the key name when it has one ("Left Bracket"), else the key name ("Q").
     std::string GetBoundKeyName(int code) const;
     // Whether the action of that code is bound to that key or button on that device.
     bool IsBoundTo(int code, int key, int device) const;
@@ -78,6 +79,7 @@ private:
     };
 
     const Action* FindAction(int code) const;
+    static std::string DisplayKeyName(const std::string& keyName);
     // Key or button of a name; false for a name of neither.
     bool LookUpKey(std::string_view keyName, int& key, bool& isMouse) const;
     void Resolve(Action& action) const;

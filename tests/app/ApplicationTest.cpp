@@ -358,6 +358,23 @@ TEST_F(LifeWorld, LogFileTurnedOnWhileRunningOpensTheLog)
     EXPECT_EQ(log.rfind("Emberlode 0.1 (development)\n", 0), 0u) << log;
 }
 
+// The bound key's name was the one ".cfg" files use, never the language's form for it.
+TEST_F(LifeWorld, BoundKeysAreNamedAsTheLanguageShowsThem)
+{
+    ASSERT_TRUE(app.StartUp());
+    int toggle = gVirtualKeys->FindByName("VirtualToggleConsole", true);
+    int screenshot = gVirtualKeys->FindByName("VirtualTakeScreenshot", true);
+    EXPECT_EQ(gVirtualKeys->GetBoundKeyName(screenshot), "F12");
+    EXPECT_TRUE(gVirtualKeys->Bind(26, false, "VirtualToggleConsole"));
+    EXPECT_EQ(gVirtualKeys->GetBoundKeyName(toggle), "Left Bracket");
+    EXPECT_EQ(gVirtualKeys->GetBoundKeyName(26), "Left Bracket");
+    EXPECT_EQ(gVirtualKeys->GetBoundKeyName(16), "Q");
+    EXPECT_TRUE(gVirtualKeys->Bind(2, true, "VirtualTakeScreenshot"));
+    EXPECT_EQ(gVirtualKeys->GetBoundKeyName(screenshot), "Middle Mouse Button");
+    // The file keeps the key's own name.
+    EXPECT_NE(folder.Read("User/user.cfg").find("VirtualKey VirtualToggleConsole LeftBracket\n"), std::string::npos);
+}
+
 TEST_F(LifeWorld, ProfiledFramesAreReportedAtShutDown)
 {
     ASSERT_TRUE(app.StartUp());
