@@ -14,6 +14,7 @@
 #include "entities/EntityCovenant.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/Skill.h"
 #include "entities/SkillList.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
@@ -197,7 +198,7 @@ void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool lo
     std::string deathName = type->GetEntry() ? type->GetEntry()->GetString("DeathSkill") : std::string();
     if (deathName.empty())
         deathName = DefString("DeathSkill");
-    deathSkill = deathName.empty() ? nullptr : LearnSkill(gGameData->FindSkillDefinition(deathName));
+    deathSkill = deathName.empty() ? nullptr : dynamic_cast<Skill*>(LearnSkill(gGameData->FindSkillDefinition(deathName)));
     std::string typeModel = type->GetEntry() ? type->GetEntry()->GetString("ModelName") : std::string();
     LoadModels(typeModel.empty() ? definition->modelName : typeModel);
     radius = DefFloat("Radius");

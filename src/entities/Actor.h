@@ -17,6 +17,7 @@ struct ClassLevelValue;
 class EventSystem;
 class MonsterDefinition;
 class MonsterType;
+class Skill;
 class SkillBase;
 class SkillDefinition;
 class TypeRegistry;
@@ -221,7 +222,7 @@ public:
     int32_t sprintSpeed = 0;
     float idleDistance = 0.0f;
     std::array<int32_t, 6> resistanceBonus{};
-    const SkillBase* deathSkill = nullptr;
+    Skill* deathSkill = nullptr;
     WorldPos homePosition;
     bool homeSet = false;
     RandomTimer deathTimer;

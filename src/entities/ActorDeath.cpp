@@ -6,6 +6,7 @@
 #include "core/Vector.h"
 #include "core/RandomSystem.h"
 #include "entities/EntityCovenant.h"
+#include "entities/Skill.h"
 #include "rules/monsters/MonsterType.h"
 
 #include <algorithm>
@@ -184,6 +185,8 @@ void Actor::OnDyingDone()
 {
     deathState = ActorDeathState::kDead;
     StartDeathTimer();
+    if (deathSkill)
+        deathSkill->Use(this, nullptr, SkillStage::Request, true);
 }
 
 float Actor::GetResurrectDelay() const

@@ -101,6 +101,7 @@ void Actor::Update(float seconds)
         return;
     SenseEnemies();
     UpdateHateTarget(seconds);
+    skillList->ChooseSkill(*this);
     UpdateBehaviours(seconds);
     if (gGameServices && gGameServices->IsLevelGenerated(position.level))
         Walk();

@@ -294,6 +294,13 @@ void Sentient::RecordCombatEvent(int32_t stateBit, int32_t entityNumber)
     record->remaining = gGameServices ? gGameServices->GetCombatEventTime() : 0.0f;
 }
 
+void Sentient::ClearCombatEvent(int32_t stateBit, int32_t entityNumber)
+{
+    for (CombatRecord& record : combatRecords)
+        if (record.entityNumber == entityNumber && record.stateBit == stateBit)
+            record.entityNumber = -1;
+}
+
 void Sentient::UpdateCombatRecords(float seconds)
 {
     for (CombatRecord& record : combatRecords) {

@@ -103,6 +103,8 @@ public:
     void RemoveStatusEffectOf(const DatabaseEntry* record) override { ExpireEffectsOfDefinition(record); }
     void Notify(int32_t code, Entity* other) override;
     void RecordCombatEvent(int32_t stateBit, int32_t entityNumber) override;
+    // Frees the record of the state towards the entity, as a skill that consumes the state does.
+    void ClearCombatEvent(int32_t stateBit, int32_t entityNumber);
     bool IsDamageable() const override;
     void AddEngaged(Entity* entity) override;
     void RemoveEngaged(Entity* entity) override;

@@ -325,19 +325,6 @@ int32_t Skill::Perform(Sentient& user, Entity* target, Entity* resolved)
     return SkillExecution::Executed;
 }
 
-// The effects themselves come with the actors' skill effects; until then nobody is found.
-bool Skill::ApplyToEnemies(Sentient&, Entity*)
-{
-    return false;
-}
-
-bool Skill::ApplyToAllies(Sentient&, Entity*)
-{
-    return false;
-}
-
-void Skill::ApplyFurtherEffects(Sentient&, Entity*) {}
-
 // ---- Steps, owner and levels -----------------------------------------------------------------
 
 void Skill::Update(float seconds)

@@ -5,9 +5,11 @@
 #include "rules/skills/SkillBase.h"
 
 #include <cstdint>
+#include <vector>
 
 class Entity;
 class Sentient;
+struct WorldPos;
 
 // The answers of the use check; every code but Ok, Refused and Busy tells a player user why.
 namespace SkillUseResult {
@@ -79,6 +81,18 @@ public:
     virtual bool ApplyToEnemies(Sentient& user, Entity* target);
     virtual bool ApplyToAllies(Sentient& user, Entity* target);
     virtual void ApplyFurtherEffects(Sentient& user, Entity* resolvedTarget);
+    // The skill's required status and relation to the user allow it to work on the victim
+    // (SkillEffects.cpp).
+    bool IsValidVictim(const Sentient& user, const Entity* victim) const;
+    // "Heal" at the level plus the share of the beneficiary's maximum, doubled on a critical heal.
+    int32_t GetHealAmount(const Sentient* user, const Entity* beneficiary) const;
+    void FireProjectile(Sentient& user, Entity* target, const WorldPos& point) const;
+
+    // ---- An actor's choice of skill (SkillChoice.cpp) ----------------------------------------
+    // 0 for a skill that cannot or should not be used now; else its rating with a small random share.
+    float RatePriority(Sentient& owner);
+    // The ally a heal or buff is for, the owner for a self skill, else the owner's target.
+    Entity* ChooseTarget(Sentient& owner) const;
 
     float priority = 0.0f;
     RandomTimer useCheckTimer;
@@ -96,4 +110,12 @@ private:
     int32_t Perform(Sentient& user, Entity* target, Entity* resolved);
     void UpdateUseCheckGate(float seconds);
     void KeepPassiveEffect();
+    void HitVictim(Sentient& user, Entity& victim, int32_t& total);
+    void ChangeVictimHate(Sentient& user, Entity& victim) const;
+    void FireAtVictim(Sentient& user, Entity& victim, bool killed) const;
+    void HelpBeneficiary(Sentient& user, Entity& beneficiary);
+    void CollectVictims(Sentient& user, Entity* target, std::vector<Entity*>& out) const;
+    void Relocate(Sentient& user) const;
+    void AlertFactionOf(Sentient& user) const;
+    float RateByType(Sentient& owner, Entity* target) const;
 };

@@ -27,10 +27,16 @@ public:
     // The damage percentage of a type over the active skills.
     float GetDamageMult(const Sentient& owner, int32_t damageType) const;
     bool HasActiveSkillOfItemKind(const Sentient& owner, int32_t kind) const;
+    // Rates every skill for the owner and keeps the first of the highest rating above 0; none
+    // when no skill rates above 0 (SkillChoice.cpp).
+    Skill* ChooseSkill(Sentient& owner);
+    Skill* GetChosenSkill() const { return chosen; }
 
 protected:
     std::unique_ptr<SkillBase> CreateSkill() override;
 
 private:
     const Skill* ActiveAt(const Sentient& owner, size_t i) const;
+
+    Skill* chosen = nullptr;
 };

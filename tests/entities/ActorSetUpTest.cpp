@@ -2,6 +2,7 @@
 #include "entities/ActorWorld.h"
 
 #include "entities/SkillList.h"
+#include "entities/Skill.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 
@@ -65,7 +66,7 @@ TEST_F(ActorSetUp, LearnsItsSkillsAndItsDeathSkill)
     Actor* actor = SpawnActor();
     ASSERT_NE(actor->skillList->FindSkillByName("SkillClaw"), nullptr);
     ASSERT_NE(actor->deathSkill, nullptr);
-    EXPECT_EQ(actor->deathSkill, actor->skillList->FindSkillByName("SkillHowl"));
+    EXPECT_EQ(static_cast<SkillBase*>(actor->deathSkill), actor->skillList->FindSkillByName("SkillHowl"));
     EXPECT_EQ(actor->skillList->GetSkills().size(), 2u);
     EXPECT_GE(actor->factionIndex, 0);
     EXPECT_EQ(game.factions[static_cast<size_t>(actor->factionIndex)], "Testers");

@@ -3,6 +3,7 @@
 
 #include "entities/Actor.h"
 #include "entities/BehaviorBase.h"
+#include "entities/CombatSystem.h"
 #include "entities/EntityWorld.h"
 #include "rules/monsters/MonsterType.h"
 
@@ -40,6 +41,9 @@ GameSystem
 {
     BaseXpNeededEachLevel 1000
     GridSize 32 32
+    DirectDamagePercentPhysical 1
+    TypicalDamageBase 6
+    TypicalDamagePerLevel 2
     GuardHateMult 7
     MonsterHealthMultNovice 1.5
     MonsterDamageMultNovice 2
@@ -216,6 +220,8 @@ MonsterNamed
         Actor::RegisterEventClass(events, types);
         LoadRecords(kActorRecords);
     }
+
+    ~ActorWorld() override { CombatSystem::Destroy(); }
 
     const MonsterType* Type(const char* name) const { return gameData.FindMonsterType(name); }
 

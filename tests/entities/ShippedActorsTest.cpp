@@ -59,6 +59,8 @@ TEST_F(ShippedActors, EveryMonsterTypeSetsUpSensesAndDiesIntoACorpse)
     for (int32_t i = 0; i < gameData.GetMonsterTypeCount(); ++i) {
         const MonsterType* type = gameData.GetMonsterType(i);
         for (int32_t level : {1, 20}) {
+            // A death skill of the one before may have hurt the player.
+            player->health = player->maxHealth;
             auto* actor = new Actor();
             actor->SetUpFromMonsterType(type, level, false);
             where.x = 0.0f;

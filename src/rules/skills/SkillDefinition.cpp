@@ -234,6 +234,8 @@ void SkillDefinition::ReadLinksAndFlags()
     unhide = GetBool("Unhide");
     hide = GetBool("Hide");
     suicide = GetBool("Suicide");
+    blink = GetBool("Blink");
+    teleport = GetBool("Teleport");
     showAttackTime = GetBool("ShowAttackTime");
     showSkillHint = GetBool("ShowSkillHint");
     noAttackers = GetBool("NoAttackers");

@@ -1,0 +1,336 @@
+// SkillEffectsTest -- what a skill does when it runs: its victims and their validity, spent states, hate, projectiles fanned and the facing restored, heals and their criticals, blinks, suicide, and an actor's rating and choice of skills.
+#include "entities/ActorWorld.h"
+
+#include "entities/Projectile.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
+#include "rules/skills/SkillDefinition.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr const char* kSkillEffectRecords = R"(
+Dart
+{
+    Type Projectile
+    ProjectileType Normal
+    Speed 200
+}
+SkillSweep
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    ExtraEnemies 3
+    MaxRange 300
+    MinDamage 5
+    MaxDamage 5
+}
+SkillTaunt
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    HateChange 10
+    RandomHateVictim 1
+    MaxRange 100
+}
+SkillGrudge
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    HateChange 4
+    SilentHateChange 2
+}
+SkillFan
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    Projectile Dart
+    ProjAdditionalDir -1
+    ProjAdditionalDir 2
+}
+SkillExecutioner
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    MinDamage 1000
+    MaxDamage 1000
+    Projectile Dart
+    ProjectileOnKill 1
+}
+SkillBackstab
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    RequiredEntityState-One Hit
+}
+SkillMend
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    Heal 10
+    SkillType Heal
+    BasePriority 1
+    MaxRange 200
+}
+SkillBlink
+{
+    Type Skill
+    BasicSkill 1
+    Blink 1
+    TargetEffect "effects/puff.mdl"
+    EffectTime 1
+}
+SkillEnd
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    Suicide 1
+}
+SkillFinisher
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    SkillType Finish
+    BasePriority 3
+}
+SkillBash
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    SkillType DirectDamage
+    BasePriority 0.6
+}
+SkillPlain
+{
+    Type Skill
+    BasicSkill 1
+    SkillType Simple
+    BasePriority 0.4
+}
+SkillQuiet
+{
+    Type Skill
+    BasicSkill 1
+    SkillType Simple
+    BasePriority 0.4
+    Passive 1
+}
+)";
+
+class SkillEffects : public ActorWorld {
+protected:
+    SkillEffects()
+    {
+        Projectile::RegisterTypeNames();
+        LoadRecords(std::string(kActorRecords) + kSkillEffectRecords);
+    }
+
+    Skill& Learn(Actor& actor, const char* name)
+    {
+        auto* skill = dynamic_cast<Skill*>(actor.LearnSkill(gameData.FindSkillDefinition(name)));
+        EXPECT_NE(skill, nullptr) << name;
+        return *skill;
+    }
+
+    int32_t CountProjectiles() const
+    {
+        int32_t count = 0;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            if (const Entity* entity = game.GetEntity(i); entity && entity->IsProjectile())
+                ++count;
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(SkillEffects, ExtraEnemiesTakeTheOnlyCandidateOnce)
+{
+    Actor* user = SpawnActor();
+    Sentient* target = SpawnTarget(30, 0);
+    Sentient* other = SpawnTarget(-30, 0);
+    user->AddToHateList(target);
+    user->AddToHateList(other);
+    Skill& sweep = Learn(*user, "SkillSweep");
+    EXPECT_TRUE(sweep.ApplyToEnemies(*user, target));
+    EXPECT_EQ(target->health, 95);
+    EXPECT_EQ(other->health, 95);
+}
+
+TEST_F(SkillEffects, AFriendlyVictimOfAHostileSkillIsFoundButSpared)
+{
+    Actor* user = SpawnActor();
+    Sentient* target = SpawnTarget(30, 0);
+    Skill& sweep = Learn(*user, "SkillSweep");
+    game.relationship = 4;
+    EXPECT_FALSE(sweep.IsValidVictim(*user, target));
+    EXPECT_TRUE(sweep.ApplyToEnemies(*user, target));
+    EXPECT_EQ(target->health, 100);
+    game.relationship = 0;
+    EXPECT_TRUE(sweep.IsValidVictim(*user, target));
+}
+
+TEST_F(SkillEffects, RandomHateWithNobodyAroundFallsOnTheUser)
+{
+    Actor* user = SpawnActor();
+    Actor* victim = SpawnActor("MonsterTester", 5, 30, 0);
+    Skill& taunt = Learn(*user, "SkillTaunt");
+    taunt.ApplyToEnemies(*user, victim);
+    ASSERT_NE(victim->FindHateEntry(user), nullptr);
+    EXPECT_FLOAT_EQ(victim->FindHateEntry(user)->hate, 10.0f);
+}
+
+TEST_F(SkillEffects, HateAndSilentHateAddUp)
+{
+    Actor* user = SpawnActor();
+    Actor* victim = SpawnActor("MonsterTester", 5, 30, 0);
+    Learn(*user, "SkillGrudge").ApplyToEnemies(*user, victim);
+    EXPECT_FLOAT_EQ(victim->FindHateEntry(user)->hate, 6.0f);
+}
+
+TEST_F(SkillEffects, ExtraProjectilesFanOutAndTheFacingIsRestored)
+{
+    Actor* user = SpawnActor();
+    Sentient* target = SpawnTarget(30, 0);
+    user->facing = 0;
+    Learn(*user, "SkillFan").ApplyToEnemies(*user, target);
+    EXPECT_EQ(CountProjectiles(), 3);
+    EXPECT_EQ(user->facing, 0);
+}
+
+TEST_F(SkillEffects, AProjectileOnKillFiresOnlyAfterAKill)
+{
+    Actor* user = SpawnActor();
+    Sentient* sturdy = SpawnTarget(30, 0);
+    sturdy->maxHealth = sturdy->health = 5000;
+    Skill& executioner = Learn(*user, "SkillExecutioner");
+    executioner.ApplyToEnemies(*user, sturdy);
+    EXPECT_EQ(CountProjectiles(), 0);
+    Sentient* frail = SpawnTarget(-30, 0);
+    executioner.ApplyToEnemies(*user, frail);
+    EXPECT_EQ(CountProjectiles(), 1);
+}
+
+TEST_F(SkillEffects, TheStatesASkillNeedsAreSpent)
+{
+    Actor* user = SpawnActor();
+    Sentient* target = SpawnTarget(30, 0);
+    user->AddHate(target, 1.0f, 0);
+    user->UpdateHateTarget(0.05f);
+    user->RecordCombatEvent(EntityState::Hit, target->entityNumber);
+    user->Update(0.0f);
+    ASSERT_NE(user->entityState & (1u << EntityState::Hit), 0u);
+    Learn(*user, "SkillBackstab").ApplyToEnemies(*user, target);
+    user->Update(0.0f);
+    EXPECT_EQ(user->entityState & (1u << EntityState::Hit), 0u);
+}
+
+TEST_F(SkillEffects, AboutOneHealInTwentyIsCritical)
+{
+    Actor* user = SpawnActor();
+    Skill& mend = Learn(*user, "SkillMend");
+    int32_t criticals = 0;
+    for (int i = 0; i < 2000; ++i) {
+        int32_t amount = mend.GetHealAmount(user, user);
+        ASSERT_TRUE(amount == 10 || amount == 20) << amount;
+        criticals += amount == 20 ? 1 : 0;
+    }
+    EXPECT_NEAR(criticals / 2000.0, 0.05, 0.015);
+    EXPECT_EQ(mend.GetHealAmount(nullptr, user), 10);
+}
+
+TEST_F(SkillEffects, ABlinkThatFindsNoRoomStaysButShowsItsEffect)
+{
+    Actor* user = SpawnActor("MonsterTester", 5, 2000, 2000);
+    game.bodyBlocked = [](const WorldPos&) { return true; };
+    Learn(*user, "SkillBlink").ApplyFurtherEffects(*user, nullptr);
+    EXPECT_FLOAT_EQ(user->position.x, 2000.0f);
+    EXPECT_FLOAT_EQ(user->position.y, 2000.0f);
+    // The effect is a model entity, shown for its time.
+
+    int32_t models = 0;
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+        if (const Entity* entity = game.GetEntity(i); entity && (entity->flags & EntityFlag::HideModel))
+            ++models;
+    EXPECT_EQ(models, 1);
+    game.bodyBlocked = nullptr;
+    Learn(*user, "SkillBlink").ApplyFurtherEffects(*user, nullptr);
+    EXPECT_FALSE(user->position.x == 2000.0f && user->position.y == 2000.0f);
+    EXPECT_LE(std::abs(user->position.x - 2000.0f), 232.0f);
+}
+
+TEST_F(SkillEffects, SuicideKillsAPlayerThroughItsDamageAndDeletesOthers)
+{
+    Actor* player = SpawnActor();
+    game.players.push_back(player);
+    Learn(*player, "SkillEnd").ApplyFurtherEffects(*player, nullptr);
+    EXPECT_TRUE(player->IsDead());
+    int32_t playerNumber = player->entityNumber;
+    Actor* other = SpawnActor();
+    int32_t number = other->entityNumber;
+    Learn(*other, "SkillEnd").ApplyFurtherEffects(*other, nullptr);
+    game.Step();
+    EXPECT_EQ(game.GetEntity(number), nullptr);
+    EXPECT_EQ(game.GetEntity(playerNumber), player);
+}
+
+TEST_F(SkillEffects, AFinishSkillRatesByTheTargetsHealth)
+{
+    Actor* user = SpawnActor();
+    Sentient* target = SpawnTarget(30, 0);
+    user->AddHate(target, 1.0f, 0);
+    user->UpdateHateTarget(0.05f);
+    Skill& finisher = Learn(*user, "SkillFinisher");
+    target->health = 10;  // exactly 0.1
+    float rating = finisher.RatePriority(*user);
+    EXPECT_GE(rating, 0.75f);
+    EXPECT_LT(rating, 0.75f * 1.05f);
+    target->health = 9;
+    EXPECT_GE(finisher.RatePriority(*user), 1.0f);
+    target->health = 50;
+    EXPECT_EQ(finisher.RatePriority(*user), 0.0f);
+}
+
+TEST_F(SkillEffects, AHealRatesTheMissingHealthAndNothingWhenItWouldOverheal)
+{
+    Actor* user = SpawnActor();
+    Skill& mend = Learn(*user, "SkillMend");
+    user->health = user->maxHealth - 5;
+    EXPECT_EQ(mend.RatePriority(*user), 0.0f);
+    user->health = user->maxHealth / 2;
+    float expected = 1.0f - user->GetHealthFraction();
+    EXPECT_GE(mend.RatePriority(*user), expected);
+    EXPECT_LT(mend.RatePriority(*user), expected * 1.05f + 1e-6f);
+    EXPECT_EQ(mend.ChooseTarget(*user), user);
+}
+
+TEST_F(SkillEffects, TheActorChoosesItsBestUsableSkill)
+{
+    Actor* user = SpawnActor();
+    Learn(*user, "SkillQuiet");
+    Skill& plain = Learn(*user, "SkillPlain");
+    Skill& bash = Learn(*user, "SkillBash");
+    EXPECT_EQ(user->skillList->ChooseSkill(*user), &plain);  // no target: the bash rates 0
+    Sentient* target = SpawnTarget(30, 0);
+    user->AddHate(target, 1.0f, 0);
+    user->UpdateHateTarget(0.05f);
+    EXPECT_EQ(user->skillList->ChooseSkill(*user), &bash);
+    bash.reuseTimer.running = 1;
+    bash.reuseTimer.remaining = 2.0f;
+    Skill* chosen = user->skillList->ChooseSkill(*user);
+    EXPECT_EQ(chosen, &plain) << (chosen ? chosen->definition->GetEntry()->GetName() : "none");
+}
