@@ -1,0 +1,187 @@
+// ActorBench -- one awake shipped monster's step against a player it hates (senses, target choice, the choice among eight skills, one behaviour), its median time and its allocations once settled.
+#include "BenchAllocations.h"
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/EventSystem.h"
+#include "core/RandomSystem.h"
+#include "core/TypeRegistry.h"
+#include "entities/Actor.h"
+#include "entities/BehaviorBase.h"
+#include "entities/SkillList.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "rules/GameData.h"
+#include "server/Game.h"
+#include "world/Level.h"
+#include "world/World.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr float kActorBenchStep = 0.05f;
+constexpr const char* kActorBenchSkills[] = {"SkillWardenCleave",    "SkillWardenShieldBash", "SkillWardenHamstring",
+                                             "SkillWardenAimedShot", "SkillWardenMend",       "SkillWardenStoneSkin",
+                                             "SkillWardenWard"};
+
+fs::path ActorBenchGameFolder()
+{
+    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
+        return folder;
+    return fs::path(__FILE__).parent_path().parent_path() / "game";
+}
+
+// Open ground and a finder that always finds a way without searching: the step is measured
+// without path searches, and the monster and the player are enemies.
+class ActorBenchGame : public Game {
+public:
+    bool IsCellBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
+    bool IsCellSightBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
+    bool IsBodyBlocked(const WorldPos& position, float) const override { return !IsKnownLevel(position.level); }
+    bool IsLevelGenerated(int32_t level) const override { return IsKnownLevel(level); }
+    bool FindPath(const Entity&, const WorldPos&, const WorldPos&, const Entity*, PathRecord* path) override
+    {
+        if (path)
+            path->count = 0;
+        return true;
+    }
+    int32_t GetRelationship(const Entity* a, const Entity* b) const override { return a && b ? 0 : 2; }
+};
+
+// A behaviour that always runs and weighs its chance each step, as an attack behaviour does.
+class ActorBenchBehavior : public BehaviorBase {
+public:
+    bool WantsToRun() override { return true; }
+    bool IsStillValid() override { return true; }
+    bool KeepRunning() override { return true; }
+    void Start() override {}
+    void Stop() override {}
+    void Think(float seconds) override { weight += seconds; }
+    int32_t GetType() const override { return 2; }
+    void NotifyCurrent(int32_t) override {}
+    void Notify(int32_t, void*) override {}
+    void ReceiveEvent(Event&) override {}
+    void DebugPrint() const override {}
+
+    float weight = 0.0f;
+};
+
+class ActorBenchWorld {
+public:
+    ActorBenchWorld()
+        : platform((fs::temp_directory_path() / "emberlode-actorbench").string()),
+          files(ActorBenchGameFolder().string()), random(77)
+    {
+        gDebugSystem = &debug;
+        gPlatformSystem = &platform;
+        files.SetRootFolders("Assets");
+        gFileSystem = &files;
+        gDatabase = &database;
+        database.Load();
+        gGameData = &gameData;
+        gameData.Load(database);
+        gRandomSystem = &random;
+        gEventSystem = &events;
+        gTypeRegistry = &types;
+        Entity::RegisterEventClass(events, types);
+        Actor::RegisterEventClass(events, types);
+        world.SetLevelSize(4096.0f, 4096.0f);
+        world.AddLevel(std::make_unique<Level>());
+        gWorld = &world;
+        game = std::make_unique<ActorBenchGame>();
+        game->ResetLevels();
+        gGameServices = game.get();
+    }
+
+    ~ActorBenchWorld()
+    {
+        game->Reset();
+        game.reset();
+        gGameServices = nullptr;
+        gWorld = nullptr;
+        gTypeRegistry = nullptr;
+        gEventSystem = nullptr;
+        gRandomSystem = nullptr;
+        gGameData = nullptr;
+        gDatabase = nullptr;
+        gFileSystem = nullptr;
+        gPlatformSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    // The goblin shaman at level 10 with eight skills, awake, a player 80 units away.
+    Actor* Prepare()
+    {
+        const MonsterType* type = gameData.FindMonsterType("MonsterGoblinShaman");
+        if (!type)
+            return nullptr;
+        auto* actor = new Actor();
+        actor->SetUpFromMonsterType(type, 10, false);
+        for (const char* name : kActorBenchSkills)
+            actor->LearnSkill(gameData.FindSkillDefinition(name));
+        actor->AddBehavior(std::make_unique<ActorBenchBehavior>());
+        actor->SetPosition({0, 2000.0f, 2000.0f, true});
+        actor->SetActive(true);
+        actor->mayGoInactive = false;
+        if (game->AddEntity(actor) == -1)
+            return nullptr;
+        auto* player = new Sentient();
+        player->maxHealth = player->health = 1000000;
+        player->SetPosition({0, 2080.0f, 2000.0f, true});
+        if (game->AddEntity(player) == -1)
+            return nullptr;
+        return actor;
+    }
+
+    DebugSystem debug;
+    PosixPlatformSystem platform;
+    PosixFileSystem files;
+    Database database;
+    GameData gameData;
+    RandomSystem random;
+    EventSystem events;
+    TypeRegistry types;
+    World world;
+    std::unique_ptr<ActorBenchGame> game;
+};
+
+void ActorStep(benchmark::State& state)
+{
+    ActorBenchWorld world;
+    Actor* actor = world.Prepare();
+    if (!actor) {
+        state.SkipWithError("the shipped game folder is needed");
+        return;
+    }
+    // The first steps find the player and size the lists the later steps reuse.
+    for (int32_t i = 0; i < 200; ++i) {
+        actor->Update(kActorBenchStep);
+        world.game->UpdateTimedActions(kActorBenchStep);
+    }
+    if (!actor->GetCurrentTarget()) {
+        state.SkipWithError("the monster found no target");
+        return;
+    }
+    BenchAllocations::Reset();
+    int64_t steps = 0;
+    for (auto _ : state) {
+        BenchAllocations::SetCounting(true);
+        actor->Update(kActorBenchStep);
+        BenchAllocations::SetCounting(false);
+        ++steps;
+    }
+    state.counters["skills"] = static_cast<double>(actor->skillList->GetSkills().size());
+    state.counters["allocations_per_step"] =
+        steps ? static_cast<double>(BenchAllocations::Count()) / static_cast<double>(steps) : 0.0;
+}
+
+} // namespace
+
+BENCHMARK(ActorStep)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
