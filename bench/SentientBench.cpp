@@ -1,12 +1,23 @@
-// SentientBench -- a sentient's stat recomputation with six status effects, and the heap allocations of its steady-state update.
+// SentientBench -- a sentient's stat recomputation with six status effects, then with full equipment and twenty skills, and the heap allocations of its steady-state update.
 #include "BenchAllocations.h"
+#include "core/Database.h"
+#include "core/DebugSystem.h"
 #include "core/RandomSystem.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/Sentient.h"
+#include "entities/SkillList.h"
 #include "entities/StatusEffect.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "rules/GameData.h"
+#include "rules/skills/SkillDefinition.h"
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -46,6 +57,98 @@ public:
     Sentient sentient;
 };
 
+// The shipped database and game data, for items and skills of real records.
+class SentientBenchGame {
+public:
+    SentientBenchGame()
+        : platform((std::filesystem::temp_directory_path() / "emberlode-sentientbench").string()),
+          files((std::filesystem::path(__FILE__).parent_path().parent_path() / "game").string())
+    {
+        gDebugSystem = &debug;
+        gPlatformSystem = &platform;
+        files.SetRootFolders("Assets");
+        gFileSystem = &files;
+        gDatabase = &database;
+        database.Load();
+        gGameData = &gameData;
+        gameData.Load(database);
+    }
+
+    ~SentientBenchGame()
+    {
+        gGameData = nullptr;
+        gDatabase = nullptr;
+        gFileSystem = nullptr;
+        gPlatformSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    DebugSystem debug;
+    PosixPlatformSystem platform;
+    PosixFileSystem files;
+    Database database;
+    GameData gameData;
+};
+
+// Every worn slot and one tome on the bookshelf: eighteen items of the shipped records, each
+// with an affix where the item takes one.
+void SentientBenchEquip(Sentient& sentient)
+{
+    const char* names[] = {"WardensHelm", "PaddedCap",    "QuiltedTunic", "StuddedJerkin", "LinkedHauberk",
+                           "HideBoots",   "IronGauntlets", "PlateGreaves", "OakBuckler",    "EmberKnife",
+                           "LeadSling",   "ForgeHammer",  "AshwoodStaff", "CinderBlade",   "Splitmaul",
+                           "VigilGreatblade", "EmberwakeCleaver", "PaddedCap"};
+    const auto& affixes = gGameData->GetItemRecords().GetMagicModifiers();
+    InventoryBase& inventory = *sentient.inventory;
+    inventory.ResizeBag(InventoryGroupIndex::Equipment, EquipedLocation::None);
+    inventory.ResizeBag(InventoryGroupIndex::Bookshelf, 1);
+    for (int32_t i = 0; i < 18; ++i) {
+        auto item = std::make_unique<Item>();
+        item->SetEntry(gDatabase->FindEntryByName(names[i]));
+        if (affixes.GetCount() > 0)
+            item->AddAffix(affixes.Get(i % affixes.GetCount()), 0.5f);
+        std::unique_ptr<ItemBase> owned(item.release());
+        int32_t bag = i < EquipedLocation::None ? InventoryGroupIndex::Equipment : InventoryGroupIndex::Bookshelf;
+        int32_t slot = i < EquipedLocation::None ? i : 0;
+        inventory.PlaceItem(owned, bag, slot, kPlaceAnyGroup | kPlaceIgnoreOffHand);
+    }
+}
+
+// Twenty skills of the shipped records, each at level 3 or by its requirement.
+void SentientBenchLearn(Sentient& sentient)
+{
+    int32_t learned = 0;
+    for (int32_t i = 0; learned < 20 && i < 1000; ++i) {
+        const SkillDefinition* definition = gGameData->GetSkillDefinition(i);
+        if (!definition)
+            break;
+        if (definition->GetEntry() && definition->GetEntry()->IsBaseOnly())
+            continue;
+        sentient.skillList->AddSkill(definition, &sentient, learned / 15, learned % 15);
+        ++learned;
+    }
+    for (int32_t stat = CharacterStat::Skill1; stat <= CharacterStat::Skill60; ++stat)
+        sentient.stats.Set(stat, 3);
+    sentient.stats.Set(CharacterStat::Level, 10);
+}
+
+void SentientRecalculateStatsEquipped(benchmark::State& state)
+{
+    SentientBenchGame game;
+    SentientBenchWorld world;
+    SentientBenchEquip(world.sentient);
+    SentientBenchLearn(world.sentient);
+    world.sentient.RecalculateStats(true);
+    for (auto _ : state) {
+        world.sentient.RecalculateStats(false);
+        benchmark::DoNotOptimize(world.sentient.stats.GetValues().data());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+    state.counters["items"] = world.sentient.inventory->CountItems(InventoryGroupIndex::Equipment) +
+                              world.sentient.inventory->CountItems(InventoryGroupIndex::Bookshelf);
+    state.counters["skills"] = static_cast<double>(world.sentient.skillList->GetSkills().size());
+}
+
 void SentientRecalculateStats(benchmark::State& state)
 {
     SentientBenchWorld world;
@@ -78,3 +181,4 @@ void SentientSteadyUpdate(benchmark::State& state)
 
 BENCHMARK(SentientRecalculateStats)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SentientSteadyUpdate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SentientRecalculateStatsEquipped)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);

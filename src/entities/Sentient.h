@@ -330,4 +330,5 @@ private:
     std::array<std::array<int32_t, kStatCount>, 2> itemShares{};
     std::array<int32_t, kStatCount> skillShares{};
     std::array<float, kStatCount> skillMults{};
+    std::array<float, DamageType::kCount> skillDamageMults{};
 };

@@ -96,6 +96,8 @@ void Sentient::GatherSkillShares()
     skillShares.fill(0);
     skillMults.fill(0.0f);
     skillList->AddStatTotals(*this, skillShares, skillMults);
+    for (int32_t type = 0; type < DamageType::kCount; ++type)
+        skillDamageMults[static_cast<size_t>(type)] = skillList->GetDamageMult(*this, type);
 }
 
 void Sentient::ComputeStats(int32_t pass, bool refill)
@@ -490,7 +492,9 @@ void Sentient::ApplyPercentDamageModifiers(const Skill* skill, StatPairList& tab
 {
     for (int32_t type = 0; type < DamageType::kCount; ++type) {
         float sum = type == DamageType::Physical ? GetStrengthDamageMultiplier() : 0.0f;
-        sum += skillList->GetDamageMult(*this, type);
+        // The skills' share as the last recomputation found it: which skills count changes
+        // only with the stats and the equipment.
+        sum += skillDamageMults[static_cast<size_t>(type)];
         if (skill && skill->definition)
             sum += skill->definition->GetDamageMultAtLevel(type, skill->GetLevel());
         for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {

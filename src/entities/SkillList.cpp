@@ -5,6 +5,8 @@
 #include "entities/Skill.h"
 #include "rules/skills/SkillDefinition.h"
 
+#include <algorithm>
+
 std::unique_ptr<SkillBase> SkillList::CreateSkill()
 {
     return std::make_unique<Skill>();
@@ -28,13 +30,21 @@ void SkillList::AddStatTotals(const Sentient& owner, std::array<int32_t, Charact
         int32_t level = skill->GetLevel();
         if (level <= 0)
             continue;
-        for (int32_t stat = 0; stat < CharacterStat::Num; ++stat) {
-            bool changes = definition.statChange.Get(stat) != 0 || (perLevel && perLevel->statChange.Get(stat) != 0);
+        // Most tables are nearly empty: only the stats the record or its per-level record name
+        // are looked at.
+        const std::vector<int32_t>& change = definition.statChange.GetValues();
+        const std::vector<int32_t>& times = definition.statMult.GetValues();
+        const std::vector<int32_t>* changeStep = perLevel ? &perLevel->statChange.GetValues() : nullptr;
+        const std::vector<int32_t>* timesStep = perLevel ? &perLevel->statMult.GetValues() : nullptr;
+        size_t count = std::min(change.size(), flat.size());
+        for (size_t stat = 0; stat < count; ++stat) {
+            bool changes = change[stat] != 0 || (changeStep && stat < changeStep->size() && (*changeStep)[stat] != 0);
             if (changes && !definition.applyStatsOnIncrease)
-                flat[static_cast<size_t>(stat)] += definition.GetStatChangeAtLevel(stat, level);
-            bool multiplies = definition.statMult.Get(stat) != 0 || (perLevel && perLevel->statMult.Get(stat) != 0);
+                flat[stat] += definition.GetStatChangeAtLevel(static_cast<int32_t>(stat), level);
+            bool multiplies = (stat < times.size() && times[stat] != 0) ||
+                              (timesStep && stat < timesStep->size() && (*timesStep)[stat] != 0);
             if (multiplies)
-                mult[static_cast<size_t>(stat)] += definition.GetStatMultAtLevel(stat, level);
+                mult[stat] += definition.GetStatMultAtLevel(static_cast<int32_t>(stat), level);
         }
     }
 }
