@@ -23,6 +23,8 @@
 #include "core/system/PlatformSystem.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
+#include "entities/Projectile.h"
+#include "entities/Sentient.h"
 #include "platform/InstanceLock.h"
 #include "platform/LinuxSystemInfo.h"
 #include "platform/PosixFileSystem.h"
@@ -481,7 +483,9 @@ void InstallEntities(Application& app)
 {
     app.AddStartUpHook(StartUpStep::Game, [] {
         Entity::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        Sentient::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Actor::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        Projectile::RegisterTypeNames();
         return true;
     });
 }

@@ -181,7 +181,7 @@ public:
 
     // ---- Combat events and actions (SentientCombat.cpp, SentientActions.cpp) -----------------
     // Registers the twelve sentient events in their order and the "Sentient" handler table
-    // (IdentifyItem, UseSkill, UseEntity, Attack); later calls change nothing.
+    // (IdentifyItem, UseSkill, UseEntity, Attack); a later call enters the same again.
     static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
     static int GetEventId(int32_t sentientEvent);
     EventClass* GetEventClass() const override;

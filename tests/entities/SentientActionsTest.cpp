@@ -233,3 +233,17 @@ TEST_F(SentientActions, DeathCancelsEveryActionAndClearsTheNetFlag)
     EXPECT_FALSE(dying->netFlag);
     EXPECT_EQ(std::count(game.lines.begin(), game.lines.end(), Timer(*dying, "0.000000", 0)), 2);
 }
+
+TEST_F(SentientActions, AClassNamedBeforeItsEventsStillGetsItsHandlers)
+{
+    TypeRegistry fresh;
+    Entity::RegisterEventClass(events, fresh);
+    EventClass* named = fresh.RegisterType("Sentient", "Entity", nullptr, nullptr);
+    Sentient::RegisterEventClass(events, fresh);
+    for (int32_t handled : {SentientEvent::IdentifyItem, SentientEvent::UseSkill, SentientEvent::UseEntity,
+                            SentientEvent::Attack})
+        EXPECT_NE(named->FindHandler(Sentient::GetEventId(handled)), nullptr) << handled;
+    EXPECT_EQ(named->FindHandler(Sentient::GetEventId(SentientEvent::WhenHit)), nullptr);
+    Entity::RegisterEventClass(events, types);
+    Sentient::RegisterEventClass(events, types);
+}
