@@ -37,7 +37,6 @@ public:
 class GameBenchActor : public Entity {
 public:
     explicit GameBenchActor(int32_t behaviours) : behaviours(behaviours) {}
-    bool IsActiveActor() const override { return true; }
     void Update(float seconds) override
     {
         Entity::Update(seconds);

@@ -153,9 +153,8 @@ public:
     virtual bool IsProjectile() const { return false; }
     virtual bool IsChest() const { return false; }
     virtual bool IsGroundItem() const { return false; }
-    // The game keeps its players' list and its active-actor count by these.
+    // The game keeps its players' list by this.
     virtual bool IsPlayer() const { return false; }
-    virtual bool IsActiveActor() const { return false; }
 
     // ---- Shared operations ----------------------------------------------------------------
     EntityCovenant* GetCovenant() const;

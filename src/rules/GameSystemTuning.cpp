@@ -120,6 +120,7 @@ constexpr Key<float> kFloatKeys[] = {
     {"HardGoalEachLevel", &G::hardGoalEachLevel},
     {"EasyGoalEachLevel", &G::easyGoalEachLevel},
     {"TaxPeriod", &G::taxPeriod},
+    {"PurgeEntitiesThreshold", &G::purgeEntitiesThreshold},
     {"TaxMult", &G::taxMult},
     {"MinSellPercent", &G::minSellPercent},
     {"MaxSellPercent", &G::maxSellPercent},
@@ -178,6 +179,7 @@ constexpr Key<FloatPair> kPairKeys[] = {
     {"GridOffset", &G::gridOffset},
     {"StartPosition", &G::startPosition},
     {"DrawDistance", &G::drawDistance},
+    {"PurgeEntitiesTime", &G::purgeEntitiesTime},
 };
 
 // Up to two numbers separated by blanks; one number sets both, none keeps the fallback.

@@ -91,6 +91,10 @@ struct GameSystemTuning {
     bool levelUpOnDungeonDepth = false;
     bool clearKeysOnDungeonDepth = false;
     float monsterRespawnTime = 0.0f;
+    // The crowded-level purge: seconds between tries, drawn between the two values, and the share
+    // of the entity table that must be taken before a level is purged (0 switches it off).
+    FloatPair purgeEntitiesTime;
+    float purgeEntitiesThreshold = 0.0f;
     float respawnMinPlayerDistance = 0.0f;
     FloatPair startPosition;
     FloatPair drawDistance;

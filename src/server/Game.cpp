@@ -197,6 +197,12 @@ void Game::AddPlayer(Sentient* player)
         players.push_back(player);
 }
 
+void Game::RemovePlayer(const Sentient* player)
+{
+    if (player)
+        std::replace(players.begin(), players.end(), const_cast<Sentient*>(player), static_cast<Sentient*>(nullptr));
+}
+
 void Game::RemoveEntity(Entity* entity)
 {
     if (!entity)
@@ -295,6 +301,23 @@ void Game::QueueRespawn(int32_t level, float delay, const WorldPos& position)
         return;
     float remaining = gRandomSystem ? gRandomSystem->RandomSigned(delay, kGameRespawnVariation) : delay;
     record->respawns.push_back({position, remaining});
+}
+
+void Game::ClearLevel(int32_t level)
+{
+    GameLevelRecord* record = FindLevel(level);
+    if (!record)
+        return;
+    std::fill(record->explored.begin(), record->explored.end(), false);
+    record->exploredCount = 0;
+    record->respawns.clear();
+    std::vector<int32_t> numbers;
+    CollectLevelEntities(level, numbers);
+    for (int32_t number : numbers) {
+        Entity* entity = GetEntity(number);
+        if (entity && entity->IsFree() && !entity->IsPlayer() && entity->covenantIndex < 0)
+            entity->ScheduleDelete(0.0f);
+    }
 }
 
 const std::vector<RespawnEntry>* Game::GetRespawnQueue(int32_t level) const
@@ -485,6 +508,28 @@ int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
 void Game::QueueClientCommand(std::string_view line)
 {
     clientLines.emplace_back(line);
+}
+
+void Game::QueueSoundAtFirstPlayer(std::string_view name, float radius, float value)
+{
+    if (players.empty() || !players.front())
+        return;
+    const Sentient* player = players.front();
+    WorldEventRequest request;
+    request.name = name;
+    request.entityNumber = player->entityNumber;
+    request.position = player->position;
+    request.radius = radius;
+    request.value = value;
+    QueueWorldEvent(request);
+}
+
+void Game::ScanEntitySlots(std::string_view name, Entity* activator)
+{
+    // By number: a listener may remove others as it reacts.
+    for (int32_t i = 0; i < kMaxEntities; ++i)
+        if (Entity* entity = slots[static_cast<size_t>(i)].entity)
+            entity->OnNamedSignal(activator, name);
 }
 
 void Game::RegisterResourceName(int32_t handle, std::string_view name)

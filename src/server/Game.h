@@ -36,6 +36,7 @@ class Game : public GameServices {
 public:
     static constexpr int32_t kTimerCount = 6;
     static constexpr int32_t kUpkeepTimer = 0;
+    static constexpr int32_t kPurgeTimer = 1;
     static constexpr float kSlotReuseSeconds = 1.0f;
     // Every query of a circle grows by this with the wide flag.
     static constexpr float kWideSearchMargin = 64.0f;
@@ -80,6 +81,9 @@ public:
     // record cleared) when the bytes run out or the count does not fit.
     bool ReadLevelExplored(int32_t level, MessageBuffer& buffer);
     const TimeStamp* GetLastVisit(int32_t level) const;
+    // Forgets what was explored and the respawns waiting, and lets the free entities of the
+    // level go (players and covenant members stay): each gets "delete" in the next step.
+    void ClearLevel(int32_t level);
 
     // ---- GameServices ---------------------------------------------------------------------
     Entity* GetEntity(int32_t number) const override;
@@ -153,6 +157,8 @@ public:
     bool TraceLine(const WorldPos& start, const WorldPos& end, uint32_t mask, const Entity* shooter,
                    const Entity* ignored, Entity*& hit) const;
     int32_t CountEntities() const;
+    // Every entity of the table, in slot order, hears the named signal of a fired trigger.
+    void ScanEntitySlots(std::string_view name, Entity* activator);
 
     // ---- Timed actions and broadcasts -------------------------------------------------------
     void CancelTimedActionsFor(const Entity* entity) { timedActions.CancelFor(entity); }
@@ -165,6 +171,11 @@ public:
     // A "HeardSound" naming the entity, to the living around the source.
     void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
 
+    // A sound at the first player, with its entity number; nothing without one.
+    void QueueSoundAtFirstPlayer(std::string_view name, float radius, float value);
+    // Empties the player's entry; the list keeps its length.
+    void RemovePlayer(const Sentient* player);
+
     // ---- Covenants ----------------------------------------------------------------------------
     int32_t GetCovenantCount() const { return static_cast<int32_t>(covenants.size()); }
     Covenant* GetGameCovenant(int32_t index) const;
@@ -173,6 +184,8 @@ public:
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }
     // Appends the covenant, giving it its index.
     void AddCovenant(std::unique_ptr<Covenant> covenant);
+    // The covenant of the players list's first entry; null when it is empty or has none.
+    const EntityCovenant* GetFirstPlayerCovenant() const;
 
     // ---- State the other parts of the server read ---------------------------------------------
     const TimeStamp& GetElapsed() const { return elapsed; }
@@ -202,6 +215,8 @@ public:
 
 protected:
     std::vector<Sentient*>& MutablePlayers() { return players; }
+    // Whether the level's area lets the purge clear it.
+    virtual bool IsLevelPurgeable(int32_t level) const;
     // The level callbacks of the world; public to the world through the two static functions.
     void OnLevelLoaded(int32_t level);
     void OnLevelUnloaded(int32_t level);
@@ -241,6 +256,8 @@ private:
     bool IsRespawnKeptWaiting(const RespawnEntry& entry, int32_t level) const;
     void SpawnRespawn(int32_t level, const WorldPos& position);
     void UpdateEntityPurge();
+    int32_t ChoosePurgeLevel() const;
+    bool HasPlayerOn(int32_t level) const;
     void UpdateEntities(float seconds);
     void UpdateQuests(float seconds);
     void UpdateDynamicChat(float seconds);
@@ -249,7 +266,6 @@ private:
     void UpdateEndOfGame();
     bool AreRivalCovenantsEliminated() const;
     const Covenant* FindVictoriousCovenant() const;
-    const EntityCovenant* GetFirstPlayerCovenant() const;
     void EndGameWon();
     void EndGameLost();
     void AdvanceTimeOfDay(float seconds);

@@ -5,11 +5,14 @@
 #include "core/MessageBuffer.h"
 #include "core/Vector.h"
 #include "covenants/Covenant.h"
+#include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/quests/QuestBase.h"
+#include "world/World.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -120,8 +123,52 @@ bool Game::AnyQuestSolvable(int32_t level) const
 // The spawn system takes the place over once it exists.
 void Game::SpawnRespawn(int32_t, const WorldPos&) {}
 
-// The purge of crowded levels comes with the level population.
-void Game::UpdateEntityPurge() {}
+void Game::UpdateEntityPurge()
+{
+    const GameSystemTuning& tuning = GameUpdateTuning();
+    // Without a threshold or a period the purge is off: it would clear a level every step.
+    if (tuning.purgeEntitiesThreshold <= 0.0f || tuning.purgeEntitiesTime.y <= 0.0f || !gRandomSystem)
+        return;
+    RandomTimer& timer = timers[static_cast<size_t>(kPurgeTimer)];
+    if (!timer.running) {
+        timer.minimum = tuning.purgeEntitiesTime.x;
+        timer.maximum = tuning.purgeEntitiesTime.y;
+        timer.Restart(*gRandomSystem);
+        return;
+    }
+    if (timer.remaining > kGameTimerTolerance ||
+        static_cast<float>(CountEntities()) < tuning.purgeEntitiesThreshold * static_cast<float>(kMaxEntities))
+        return;
+    int32_t level = ChoosePurgeLevel();
+    if (level == -1)
+        return;
+    ClearLevel(level);
+    timer.Restart(*gRandomSystem);
+}
+
+bool Game::HasPlayerOn(int32_t level) const
+{
+    return std::any_of(players.begin(), players.end(),
+                       [level](const Sentient* player) { return player && player->position.level == level; });
+}
+
+// The start level is never purged. The levels' remaining spawns join the choice with the spawn
+// system; until then the first level that qualifies is taken.
+int32_t Game::ChoosePurgeLevel() const
+{
+    for (int32_t level = 1; level < GetLevelRecordCount(); ++level) {
+        const GameLevelRecord& record = levels[static_cast<size_t>(level)];
+        if (IsLevelGenerated(level) && record.grid && record.grid->CountEntries() > 0 && !HasPlayerOn(level) &&
+            IsLevelPurgeable(level))
+            return level;
+    }
+    return -1;
+}
+
+bool Game::IsLevelPurgeable(int32_t level) const
+{
+    return gWorld && gWorld->CanLevelBePurged(level);
+}
 
 void Game::UpdateEntities(float seconds)
 {
@@ -211,9 +258,11 @@ void Game::ReportActiveActors() const
     if (!aiNumActive.IsValid() || aiNumActive.GetInt() == 0)
         return;
     int32_t count = 0;
-    for (const Slot& slot : slots)
-        if (slot.entity && slot.entity->IsActiveActor())
+    for (const Slot& slot : slots) {
+        const auto* actor = dynamic_cast<const Actor*>(slot.entity);
+        if (actor && actor->IsActive())
             ++count;
+    }
     DebugSystem::Print(0, "Active actors = %d\n", count);
 }
 

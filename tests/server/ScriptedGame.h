@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 // Open ground everywhere unless a test scripts walls; everything else is the real game.
@@ -37,6 +38,8 @@ public:
         return Game::TraceLine(from, to, shooter, ignored, fraction);
     }
     int32_t GetRelationship(const Entity* a, const Entity* b) const override { return a && b ? relationship : 2; }
+    bool IsLevelGenerated(int32_t level) const override { return generated.count(level) > 0; }
+    bool IsLevelPurgeable(int32_t level) const override { return purgeable.count(level) > 0; }
 
     void SetPlayers(std::vector<Sentient*> list) { MutablePlayers() = std::move(list); }
     void LoadLevel(int32_t level) { OnLevelLoaded(level); }
@@ -47,6 +50,8 @@ public:
     std::function<bool(const WorldPos&)> bodyBlocked;
     std::function<bool(const WorldPos&, const WorldPos&)> lineBlocked;
     int32_t relationship = 2;
+    std::set<int32_t> generated;
+    std::set<int32_t> purgeable;
     mutable int32_t cellQuestions = 0;
 };
 
