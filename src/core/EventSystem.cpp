@@ -111,10 +111,12 @@ void EventSystem::Deliver(Event& event, std::vector<Listener*> listeners)
     for (Listener* listener : listeners) {
         if (!listener)
             continue;
+        // Every listener reads the parameters from the start.
+        event.params.SetReadPos(0);
+        listener->ObserveEvent(event);
         const EventHandler* handler = listener->FindEventHandler(event);
         if (!handler)
             continue;
-        // Every listener reads the parameters from the start.
         event.params.SetReadPos(0);
         (*handler)(*listener, event);
         event.handled = true;

@@ -15,6 +15,9 @@ public:
 
     // The table of the object's most derived listener class; the root "Listener" table here.
     virtual EventClass* GetEventClass() const;
+    // Every event delivered to the object, handled by its class or not, before its handler;
+    // the parameters' read position is at the start.
+    virtual void ObserveEvent(Event&) {}
     // The handler of the event's id in the object's class, else in the nearest base class.
     const EventHandler* FindEventHandler(const Event& event) const;
 

@@ -6,6 +6,7 @@
 #include "core/DebugSystem.h"
 #include "core/ColorSystem.h"
 #include "core/EnumTable.h"
+#include "core/Event.h"
 #include "core/EventSystem.h"
 #include "core/MathUtil.h"
 #include "core/RandomSystem.h"
@@ -15,6 +16,7 @@
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/Skill.h"
+#include "entities/ai/BehaviorStack.h"
 #include "entities/SkillList.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
@@ -212,6 +214,8 @@ void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool lo
     RecalculateStats(true);
     if (!loading)
         GiveStartingItems();
+    if (gGameServices)
+        AssignBehaviors(gGameServices->GetBehaviorStacks(), type->archetype, *this);
 }
 
 void Actor::ApplyEnhancements(const std::vector<std::string>& names)
@@ -564,10 +568,19 @@ void Actor::Notify(int32_t code, Entity* other)
     Sentient::Notify(code, other);
     for (const auto& behavior : behaviors) {
         if (behavior.get() == currentBehavior)
-            behavior->NotifyCurrent(code);
+            behavior->OnNotifyCurrent(code, other);
         else
-            behavior->Notify(code, other);
+            behavior->OnNotifyOther(code, other);
     }
+}
+
+void Actor::ObserveEvent(Event& event)
+{
+    for (const auto& behavior : behaviors) {
+        event.params.SetReadPos(0);
+        behavior->HandleEvent(event);
+    }
+    event.params.SetReadPos(0);
 }
 
 void Actor::PrintInfo() const

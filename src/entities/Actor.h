@@ -108,7 +108,12 @@ public:
     void UpdateActivity();
     void SenseEnemies();
     float GetAggressionRange(const Entity* entity) const;
-    void UpdateBehaviours(float seconds);
+    // Timers, choice, then the current behaviour's step; after senses and hate, before the
+    // walk, so a move ordered in a step is walked in that step.
+    void UpdateBehaviors(float seconds);
+    // Locked: no choice. Else the current one stops when it may not go on, and the first
+    // behaviour that is current or wants to run has control.
+    void SelectBehavior();
     void Walk();
     void MoveTo(const WorldPos& where);
     void MoveToEntity(Entity* entity);
@@ -120,6 +125,7 @@ public:
     // Owned from here on, in priority order.
     void AddBehavior(std::unique_ptr<BehaviorBase> behavior);
     BehaviorBase* GetCurrentBehavior() const { return currentBehavior; }
+    const std::vector<std::unique_ptr<BehaviorBase>>& GetBehaviors() const { return behaviors; }
 
     // ---- Death (ActorDeath.cpp) ---------------------------------------------------------------
     void AddDamageCredit(Entity* attacker, int32_t amount);
@@ -159,6 +165,8 @@ public:
     void WriteNetState(MessageBuffer& buffer) const override;
     void OnAttackedBy(Entity* attacker) override;
     void Notify(int32_t code, Entity* other) override;
+    // Every behaviour hears every event the actor receives, each from the parameters' start.
+    void ObserveEvent(Event& event) override;
     void PrintInfo() const override;
     Entity* GetCurrentTarget() const override { return currentTarget.GetAs<Entity>(); }
     Entity* GetCurrentEnemy() const override { return GetCurrentTarget(); }

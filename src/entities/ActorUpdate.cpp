@@ -102,7 +102,7 @@ void Actor::Update(float seconds)
     SenseEnemies();
     UpdateHateTarget(seconds);
     skillList->ChooseSkill(*this);
-    UpdateBehaviours(seconds);
+    UpdateBehaviors(seconds);
     if (gGameServices && gGameServices->IsLevelGenerated(position.level))
         Walk();
     Greet();
@@ -134,7 +134,7 @@ void Actor::UpdateActivity()
         active = distance < idleDistance;
         return;
     }
-    bool idleBehaviour = !currentBehavior || currentBehavior->GetType() == BehaviorType::kIdle;
+    bool idleBehaviour = !currentBehavior || currentBehavior->GetType() == BehaviorType::kSleep;
     if (idleBehaviour && distance > idleDistance) {
         active = false;
         ClearHateList();
@@ -214,30 +214,36 @@ void Actor::AddBehavior(std::unique_ptr<BehaviorBase> behavior)
         behaviors.push_back(std::move(behavior));
 }
 
-void Actor::UpdateBehaviours(float seconds)
+void Actor::UpdateBehaviors(float seconds)
 {
     for (const auto& behavior : behaviors)
         RandomTimer::UpdateList(behavior->timers, seconds);
-    if (!currentBehavior || !currentBehavior->KeepRunning()) {
-        if (currentBehavior && !currentBehavior->IsStillValid()) {
-            currentBehavior->Stop();
-            currentBehavior = nullptr;
-        }
-        for (const auto& behavior : behaviors) {
-            if (behavior.get() != currentBehavior && !behavior->WantsToRun())
-                continue;
-            if (behavior.get() != currentBehavior) {
-                if (currentBehavior)
-                    currentBehavior->Stop();
-                currentBehavior = behavior.get();
-                currentBehavior->started = false;
-                currentBehavior->Start();
-            }
-            break;
-        }
-    }
+    SelectBehavior();
     if (currentBehavior)
         currentBehavior->Think(seconds);
+}
+
+void Actor::SelectBehavior()
+{
+    if (currentBehavior && currentBehavior->IsLocked())
+        return;
+    if (currentBehavior && !currentBehavior->ContinueRunning()) {
+        currentBehavior->Stop();
+        currentBehavior = nullptr;
+    }
+    // The walk ends at the current behaviour: those below it are not asked while it goes on.
+    for (const auto& behavior : behaviors) {
+        if (behavior.get() == currentBehavior)
+            return;
+        if (!behavior->WantsToRun())
+            continue;
+        if (currentBehavior)
+            currentBehavior->Stop();
+        currentBehavior = behavior.get();
+        currentBehavior->done = false;
+        currentBehavior->Start();
+        return;
+    }
 }
 
 // ---- Movement --------------------------------------------------------------------------------
@@ -425,7 +431,7 @@ void Actor::Greet()
         return;
     if (EntityDistance2D(this, player, false) >= DefFloat("MaxLookAtDistance") || !CanTurn())
         return;
-    if (currentBehavior && currentBehavior->GetType() > BehaviorType::kIdleBusy)
+    if (currentBehavior && currentBehavior->GetType() > BehaviorType::kIdle)
         return;
     FaceEntity(player, false);
 }
@@ -438,7 +444,7 @@ void Actor::FaceHome()
     bool alone = npc && !GetLeader() && !FirstCompanion();
     if (!guard && !alone)
         return;
-    if (currentBehavior && currentBehavior->GetType() > BehaviorType::kIdleBusy)
+    if (currentBehavior && currentBehavior->GetType() > BehaviorType::kIdle)
         return;
     if (const Entity* home = covenant->GetHomeEntity())
         FaceEntity(home, !guard);
@@ -514,7 +520,7 @@ void Actor::OnPassToBehavior(Event& event)
     if (!currentBehavior)
         return;
     event.params.SetReadPos(0);
-    currentBehavior->ReceiveEvent(event);
+    currentBehavior->HandleEvent(event);
 }
 
 void Actor::OnHeardSound(Event& event)

@@ -45,4 +45,7 @@ public:
     virtual bool IsActorCovenant() const { return false; }
     virtual int32_t GetMemberSlotWord() const { return -1; }
     virtual void OnVictimLooted(Sentient&, Entity&) {}
+    // The covenant it is partnered with; -1 when none. A partnered member follows its leader
+    // only in town.
+    virtual int32_t GetPartnerIndex() const { return -1; }
 };

@@ -216,3 +216,9 @@ void GameServices::SendMessage(std::string_view text, int32_t kind)
 {
     QueueClientCommand(StringFormat("msg %d \"%.*s\"", kind, static_cast<int>(text.size()), text.data()));
 }
+
+const BehaviorStackList& GameServices::GetBehaviorStacks() const
+{
+    static const BehaviorStackList kGameServicesNoStacks;
+    return kGameServicesNoStacks;
+}

@@ -1,6 +1,7 @@
 // GameServices -- what the entities ask of the game that runs them: the entity table, searches, timed actions, lines for the clients, covenants.
 #pragma once
 
+#include "entities/ai/BehaviorStack.h"
 #include "world/PathFinder.h"
 #include "world/WorldPos.h"
 
@@ -166,6 +167,8 @@ public:
     virtual void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) = 0;
     // The world objects of kind 33 hear that an actor came back.
     virtual void NotifyObjectsOfKind33() = 0;
+    // The prototype behaviour stacks the game built once its data was loaded; none here.
+    virtual const BehaviorStackList& GetBehaviorStacks() const;
 
     // ---- Items, covenants and relations ------------------------------------------------------
     // A new item of the record at the level, or null.

@@ -82,6 +82,7 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
         gWorld->AddLevelCallback(WorldSide::Server, LevelEvent::Released, &Game::LevelUnloadedCallback);
     }
     EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
+    BuildBehaviorStacks(behaviorStacks);
     Reset();
 }
 

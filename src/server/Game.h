@@ -137,6 +137,7 @@ public:
     void CallForHelp(Entity&, Entity*, float) override {}
     void DropMonsterLoot(Sentient&, float, float, float) override {}
     void NotifyObjectsOfKind33() override {}
+    const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
@@ -222,6 +223,9 @@ protected:
     void OnLevelUnloaded(int32_t level);
 
 private:
+    // One per archetype with a stack, built from the loaded game data with the game; the
+    // prototypes outlive every actor, which the destructor's reset deletes first.
+    BehaviorStackList behaviorStacks;
     struct Slot {
         Entity* entity = nullptr;
         TimeStamp freedAt;

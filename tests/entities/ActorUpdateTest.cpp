@@ -109,30 +109,6 @@ TEST_F(ActorUpdate, StealthedEntitiesAreNoticedByChance)
     EXPECT_LT(noticeRate(199.0f), 0.03);        // at the edge: (1 - 199/200) x 0.8
 }
 
-TEST_F(ActorUpdate, BehavioursAreChosenInPriorityOrder)
-{
-    Actor* actor = SpawnActor();
-    ScriptedBehavior* first = Watch(actor);
-    ScriptedBehavior* second = Watch(actor);
-    second->wants = true;
-    actor->UpdateBehaviours(0.05f);
-    EXPECT_EQ(actor->GetCurrentBehavior(), second);
-    EXPECT_EQ(second->calls.back(), "start");
-    first->wants = true;
-    second->keep = true;
-    actor->UpdateBehaviours(0.05f);
-    EXPECT_EQ(actor->GetCurrentBehavior(), second);
-    second->keep = false;
-    actor->UpdateBehaviours(0.05f);
-    EXPECT_EQ(actor->GetCurrentBehavior(), first);
-    EXPECT_EQ(second->calls.back(), "stop");
-    EXPECT_EQ(first->thinks, 1);
-    EXPECT_EQ(second->thinks, 2);
-    actor->Notify(3, nullptr);
-    EXPECT_EQ(first->calls.back(), "current 3");
-    EXPECT_EQ(second->calls.back(), "notify 3");
-}
-
 TEST_F(ActorUpdate, WalksThePathAndArrives)
 {
     Actor* actor = SpawnActor("MonsterTester", 5, 0, 0);

@@ -14,22 +14,30 @@
 class ScriptedBehavior : public BehaviorBase {
 public:
     explicit ScriptedBehavior(int32_t kind = 0) : type(kind) {}
-    bool WantsToRun() override { return wants; }
-    bool IsStillValid() override { return valid; }
-    bool KeepRunning() override { return keep; }
+    void InitFromData(const BehaviorBase&) override {}
+    bool WantsToRun() override
+    {
+        calls.push_back("wants");
+        return wants;
+    }
+    bool ContinueRunning() override
+    {
+        calls.push_back("continue");
+        return keep;
+    }
+    bool IsLocked() override { return locked; }
     void Start() override { calls.push_back("start"); }
     void Stop() override { calls.push_back("stop"); }
     void Think(float) override { ++thinks; }
     int32_t GetType() const override { return type; }
-    void NotifyCurrent(int32_t code) override { calls.push_back("current " + std::to_string(code)); }
-    void Notify(int32_t code, void*) override { calls.push_back("notify " + std::to_string(code)); }
-    void ReceiveEvent(Event&) override { calls.push_back("event"); }
-    void DebugPrint() const override {}
+    void OnNotifyCurrent(int32_t code, Entity*) override { calls.push_back("current " + std::to_string(code)); }
+    void OnNotifyOther(int32_t code, Entity*) override { calls.push_back("notify " + std::to_string(code)); }
+    void HandleEvent(Event&) override { calls.push_back("event"); }
 
     int32_t type = 0;
     bool wants = false;
-    bool valid = true;
-    bool keep = false;
+    bool keep = true;
+    bool locked = false;
     int32_t thinks = 0;
     std::vector<std::string> calls;
 };

@@ -73,8 +73,12 @@ public:
     void CallForHelp(Entity& actor, Entity*, float range) override;
     void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) override;
     void NotifyObjectsOfKind33() override { hooks.emplace_back("kind33"); }
+    const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
 
     int32_t CountPendingActions() const;
+
+    // The stacks actors set up here are given clones of.
+    BehaviorStackList behaviorStacks;
 
     static constexpr float kStep = 0.05f;
 

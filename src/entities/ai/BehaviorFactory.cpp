@@ -1,0 +1,85 @@
+// BehaviorFactory -- the "ActorBehavior" kind table, the factory of behaviours by kind id and the loading of a prototype's tuning.
+#include "entities/ai/BehaviorFactory.h"
+
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/EnumTable.h"
+#include "entities/ai/BehaviorApproach.h"
+#include "entities/ai/BehaviorFollowLeader.h"
+#include "entities/ai/BehaviorSleep.h"
+#include "entities/ai/BehaviorSuicide.h"
+
+#include <array>
+
+namespace {
+
+// The order is the kind id: data and the actor's own update name kinds by it.
+constexpr std::array<const char*, BehaviorType::kCount> kBehaviorFactoryNames = {
+    "Sleep",      "Idle",          "Melee",      "ReturnHome",   "Ranged",           "Approach",
+    "Retreat",    "Suicide",       "Teleport",   "Spawner",      "RaiseDead",        "DestroyCorpse",
+    "EatCorpse",  "FollowLeader",  "AvoidLeader", "TeleportToLeader", "TeleportRaid", "UseSkill",
+    "Pray",       "LifestoneRegen", "Adventure", "Jump",
+};
+
+const EnumTable& BehaviorFactoryTable()
+{
+    static const EnumTable* table = EnumTable::RegisterNames({"ActorBehavior", 0, kBehaviorFactoryNames});
+    return *table;
+}
+
+// Runs at start-up so the table exists before any data is read.
+const bool kBehaviorFactoryRegistered = (BehaviorFactoryTable(), true);
+
+std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
+{
+    switch (type) {
+    case BehaviorType::kSleep: return std::make_unique<BehaviorSleep>();
+    case BehaviorType::kApproach: return std::make_unique<BehaviorApproach>();
+    case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
+    case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+std::string GetBehaviorName(int32_t type)
+{
+    if (type < 0 || type >= BehaviorType::kCount)
+        return std::to_string(type);
+    return kBehaviorFactoryNames[static_cast<size_t>(type)];
+}
+
+int32_t LookupBehaviorType(std::string_view name)
+{
+    (void)kBehaviorFactoryRegistered;
+    return BehaviorFactoryTable().Lookup(name);
+}
+
+std::unique_ptr<BehaviorBase> CreateBehavior(int32_t type)
+{
+    std::unique_ptr<BehaviorBase> behavior = BehaviorFactoryMake(type);
+    if (behavior)
+        return behavior;
+    DebugSystem::Print(kPrintError, "Could not create behavior %s\n", GetBehaviorName(type).c_str());
+    return std::make_unique<BehaviorSleep>();
+}
+
+void InitBehaviorFromArchetype(BehaviorBase& behavior, const DatabaseEntry* archetypeEntry)
+{
+    if (!archetypeEntry || !gDatabase)
+        return;
+    std::string kind = GetBehaviorName(behavior.GetType());
+    std::string dataName = archetypeEntry->GetString(kind + "Data");
+    const DatabaseEntry* data = nullptr;
+    if (!dataName.empty()) {
+        data = gDatabase->FindEntryByName(dataName);
+        if (!data)
+            DebugSystem::Print(kPrintError, "Couldn't find behavior data %s\n", dataName.c_str());
+    }
+    if (!data)
+        data = gDatabase->FindEntryByName("BehaviorDataDefault" + kind);
+    if (data)
+        behavior.LoadData(*data);
+    behavior.LoadFromArchetype(*archetypeEntry);
+}
