@@ -58,17 +58,11 @@ public:
 // A behaviour that always runs and weighs its chance each step, as an attack behaviour does.
 class ActorBenchBehavior : public BehaviorBase {
 public:
+    void InitFromData(const BehaviorBase&) override {}
     bool WantsToRun() override { return true; }
-    bool IsStillValid() override { return true; }
-    bool KeepRunning() override { return true; }
-    void Start() override {}
-    void Stop() override {}
+    bool ContinueRunning() override { return true; }
     void Think(float seconds) override { weight += seconds; }
     int32_t GetType() const override { return 2; }
-    void NotifyCurrent(int32_t) override {}
-    void Notify(int32_t, void*) override {}
-    void ReceiveEvent(Event&) override {}
-    void DebugPrint() const override {}
 
     float weight = 0.0f;
 };
