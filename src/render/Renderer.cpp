@@ -8,6 +8,7 @@
 #include "core/VirtualKeys.h"
 #include "core/system/GraphicsSystem.h"
 #include "core/system/InputSystem.h"
+#include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
 #include "render/GeneratedTextures.h"
 #include "render/LightingSystem.h"
@@ -293,7 +294,8 @@ void Renderer::ApplyChangedVars()
 
 void Renderer::DrawFrame()
 {
-    if (!started)
+    // A minimised window shows nothing: no frame is drawn or swapped, and no screenshot taken.
+    if (!started || (gSystemInfo && gSystemInfo->minimised))
         return;
     device.AcquireContext();
     ApplyChangedVars();

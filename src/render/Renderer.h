@@ -39,7 +39,8 @@ public:
 
     // Clears the frame, draws its two-dimensional layer (the console while shown) and shows it;
     // applies a changed "r_gamma" or "monitorSync" first. A screenshot is taken after the swap
-    // when the key bound to "VirtualTakeScreenshot" was pressed this frame.
+    // when the key bound to "VirtualTakeScreenshot" was pressed this frame. Nothing while the
+    // window is minimised.
     void DrawFrame();
     // The user-interface projection, an identity model view and the depth, cull, alpha and
     // stencil tests off, for drawing in the 640 x 480 space.

@@ -1,6 +1,7 @@
 // RendererTest -- the renderer's settings and commands, and its display start-up, frames and resize on a real offscreen window.
 #include "render/GLWorld.h"
 
+#include "core/system/SystemInfo.h"
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TextureResource.h"
@@ -110,6 +111,15 @@ TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
     device->ReleaseContext();
     renderer->DrawFrame();
     renderer->DrawFrame();
+    EXPECT_EQ(renderer->GetFramesDrawn(), 2);
+    // Minimised, the window shows nothing: no frame is drawn.
+    struct MinimisedInfo : SystemInfo {
+        void LogSystemInfo() override {}
+    } info;
+    info.minimised = true;
+    gSystemInfo = &info;
+    renderer->DrawFrame();
+    gSystemInfo = nullptr;
     EXPECT_EQ(renderer->GetFramesDrawn(), 2);
     std::vector<uint8_t> rgba;
     ASSERT_TRUE(device->ReadPixels({1, 1, 1, 1}, rgba));
