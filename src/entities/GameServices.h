@@ -165,6 +165,11 @@ public:
     virtual void CallForHelp(Entity& actor, Entity* attacker, float range) = 0;
     // The spawn system's monster loot for the dead sentient.
     virtual void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) = 0;
+    // A new monster set up by the spawn system but not yet in the table: of the archetype when
+    // given, else of the monster type when given, else a random one of at least the rarity.
+    // Null when it can make none; the caller owns it.
+    virtual Entity* MakeMonster(const DatabaseEntry* archetype, const DatabaseEntry* monsterType, int32_t level,
+                                int32_t minRarity) = 0;
     // The world objects of kind 33 hear that an actor came back.
     virtual void NotifyObjectsOfKind33() = 0;
     // The prototype behaviour stacks the game built once its data was loaded; none here.

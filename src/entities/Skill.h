@@ -116,6 +116,9 @@ private:
     void HelpBeneficiary(Sentient& user, Entity& beneficiary);
     void CollectVictims(Sentient& user, Entity* target, std::vector<Entity*>& out) const;
     void Relocate(Sentient& user) const;
+    void Summon(Sentient& user) const;
+    // False when the monster found no place (it is then deleted).
+    bool PlaceSummoned(Sentient& user, Entity& monster) const;
     void AlertFactionOf(Sentient& user) const;
     float RateByType(Sentient& owner, Entity* target) const;
 };

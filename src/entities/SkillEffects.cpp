@@ -26,6 +26,8 @@ constexpr int32_t kSkillEffectsRelocateTries = 5;
 constexpr float kSkillEffectsBlinkReach = 200.0f;
 constexpr float kSkillEffectsDisappearRange = 300.0f;
 constexpr uint32_t kSkillEffectsRandomHateMask = 0x2151;
+constexpr int32_t kSkillEffectsSummonTries = 3;
+constexpr int32_t kSkillEffectsSummonRings = 6;
 
 // floor(r x count) with r from stream 0; count - 1 when that reaches count.
 size_t SkillEffectsDraw(size_t count)
@@ -365,6 +367,8 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
     if (!definition)
         return;
     AlertFactionOf(user);
+    if (definition->monstersToSpawn >= 1 || definition->maxMonstersToSpawn >= 1)
+        Summon(user);
     if (!definition->projectile.empty() && definition->alwaysWorks) {
         WorldPos anchor;
         user.GetAnchorPosition(anchor);
@@ -412,6 +416,57 @@ void Skill::AlertFactionOf(Sentient& user) const
     for (Entity* entity : around)
         if (auto* actor = dynamic_cast<Actor*>(entity); actor && actor->factionIndex == faction)
             actor->AddHate(hated, amount, 0);
+}
+
+void Skill::Summon(Sentient& user) const
+{
+    if (!gGameServices)
+        return;
+    int32_t count = definition->monstersToSpawn;
+    if (definition->minMonstersToSpawn >= 1 || definition->maxMonstersToSpawn >= 1) {
+        int32_t spread = std::max(0, definition->maxMonstersToSpawn - definition->minMonstersToSpawn);
+        count = definition->minMonstersToSpawn +
+                (gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, 0, spread) : 0);
+    }
+    int32_t level = user.GetStat(CharacterStat::Level);
+    bool named = definition->monsterArchetype || definition->monsterType;
+    for (int32_t i = 0; i < count; ++i) {
+        Entity* monster = nullptr;
+        for (int32_t attempt = 0; attempt < kSkillEffectsSummonTries && !monster; ++attempt) {
+            monster = gGameServices->MakeMonster(definition->monsterArchetype, definition->monsterType,
+                                                 named ? level : 1, definition->minMonsterRarity);
+            if (named)
+                break;
+        }
+        if (!monster || !PlaceSummoned(user, *monster))
+            return;
+    }
+}
+
+bool Skill::PlaceSummoned(Sentient& user, Entity& monster) const
+{
+    SpawnSearch search;
+    search.entity = &monster;
+    WorldPos spot;
+    if (!gGameServices->FindSpawnPosition(user.position, kSkillEffectsSummonRings, search, false, spot)) {
+        delete &monster;
+        return false;
+    }
+    monster.SetPosition(spot);
+    monster.SetMoveTarget(spot);
+    // A monster the full table refuses is deleted rather than left without an owner.
+    if (gGameServices->AddEntity(&monster) == -1) {
+        delete &monster;
+        return false;
+    }
+    monster.flags &= ~EntityFlag::Hidden;
+    if (auto* actor = dynamic_cast<Actor*>(&monster)) {
+        actor->summoned = true;
+        if (Entity* target = user.GetCurrentTarget())
+            actor->AddHate(target, 1.0f, 0);
+        actor->SetActive(true);
+    }
+    return true;
 }
 
 void Skill::Relocate(Sentient& user) const

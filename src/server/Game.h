@@ -138,6 +138,7 @@ public:
     void DropMonsterLoot(Sentient&, float, float, float) override {}
     void NotifyObjectsOfKind33() override {}
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
+    Entity* MakeMonster(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t) override { return nullptr; }
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);

@@ -74,6 +74,11 @@ public:
     void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) override;
     void NotifyObjectsOfKind33() override { hooks.emplace_back("kind33"); }
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
+    Entity* MakeMonster(const DatabaseEntry* archetype, const DatabaseEntry* monsterType, int32_t level,
+                        int32_t minRarity) override
+    {
+        return monsterMaker ? monsterMaker(archetype, monsterType, level, minRarity) : nullptr;
+    }
 
     int32_t CountPendingActions() const;
 
@@ -114,6 +119,8 @@ public:
     std::vector<int32_t> offeredQuests;
     // The actor hooks in order: "<hook> <entity number>", "help <number> <range>", "loot ...".
     std::vector<std::string> hooks;
+    // The spawn system's monsters, as the test makes them.
+    std::function<Entity*(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t)> monsterMaker;
     double now = 0.0;
 
 private:

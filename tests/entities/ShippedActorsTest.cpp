@@ -1,4 +1,5 @@
 // ShippedActorsTest -- every shipped monster type sets up at levels 1 and 20 without a warning, senses a fake player, takes it as its target and dies into a corpse that leaves the table.
+#include "core/DatabaseEntry.h"
 #include "core/EventSystem.h"
 #include "core/RandomSystem.h"
 #include "core/TypeRegistry.h"
@@ -11,6 +12,8 @@
 #include "support/LogLines.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -86,4 +89,26 @@ TEST_F(ShippedActors, EveryMonsterTypeSetsUpSensesAndDiesIntoACorpse)
         }
     }
     EXPECT_EQ(CountLinesHolding(game.debug, "arning"), warningsBefore);
+}
+
+TEST_F(ShippedActors, TheHealerBufferSummonerAndStalkerKnowTheirSkills)
+{
+    const std::pair<const char*, const char*> expected[] = {{"MonsterGoblinShaman", "SkillMonsterMend"},
+                                                            {"MonsterGoblinWarlord", "SkillMonsterWarCry"},
+                                                            {"MonsterBoneKing", "SkillMonsterRaiseDead"},
+                                                            {"MonsterAshfang", "SkillMonsterStalk"},
+                                                            {"MonsterSkeleton", "SkillMonsterBoneBurst"}};
+    for (const auto& [typeName, skillName] : expected) {
+        const MonsterType* type = gameData.FindMonsterType(typeName);
+        ASSERT_NE(type, nullptr) << typeName;
+        Actor actor;
+        actor.SetUpFromMonsterType(type, 15, false);
+        EXPECT_NE(actor.skillList->FindSkillByName(skillName), nullptr) << typeName << " " << skillName;
+        EXPECT_NE(actor.skillList->FindSkillByName("SkillMonsterStrike"), nullptr) << typeName;
+    }
+    Actor skeleton;
+    skeleton.SetUpFromMonsterType(gameData.FindMonsterType("MonsterSkeleton"), 5, false);
+    ASSERT_NE(skeleton.deathSkill, nullptr);
+    ASSERT_NE(skeleton.GetMusic(), nullptr);
+    EXPECT_EQ(skeleton.GetMusic()->GetName(), "MusicCrypt");
 }

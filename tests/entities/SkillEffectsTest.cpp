@@ -121,6 +121,14 @@ SkillPlain
     SkillType Simple
     BasePriority 0.4
 }
+SkillCallPack
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    MonstersToSpawn 2
+    MonsterType MonsterTester
+}
 SkillQuiet
 {
     Type Skill
@@ -333,4 +341,45 @@ TEST_F(SkillEffects, TheActorChoosesItsBestUsableSkill)
     bash.reuseTimer.remaining = 2.0f;
     Skill* chosen = user->skillList->ChooseSkill(*user);
     EXPECT_EQ(chosen, &plain) << (chosen ? chosen->definition->GetEntry()->GetName() : "none");
+}
+
+TEST_F(SkillEffects, SummonedMonstersJoinTheFightAgainstTheTarget)
+{
+    Actor* user = SpawnActor("MonsterTester", 5, 2000, 2000);
+    Sentient* target = SpawnTarget(2030, 2000);
+    user->AddHate(target, 1.0f, 0);
+    user->UpdateHateTarget(0.05f);
+    std::vector<Actor*> made;
+    game.monsterMaker = [&](const DatabaseEntry*, const DatabaseEntry* type, int32_t level, int32_t) -> Entity* {
+        EXPECT_NE(type, nullptr);
+        EXPECT_EQ(level, 5);
+        auto* monster = new Actor();
+        monster->SetUpFromMonsterType(Type("MonsterTester"), level, false);
+        made.push_back(monster);
+        return monster;
+    };
+    Learn(*user, "SkillCallPack").ApplyFurtherEffects(*user, nullptr);
+    ASSERT_EQ(made.size(), 2u);
+    for (Actor* monster : made) {
+        EXPECT_NE(monster->entityNumber, -1);
+        EXPECT_TRUE(monster->summoned);
+        EXPECT_TRUE(monster->IsActive());
+        ASSERT_NE(monster->FindHateEntry(target), nullptr);
+        EXPECT_FLOAT_EQ(monster->FindHateEntry(target)->hate, 1.0f);
+    }
+}
+
+TEST_F(SkillEffects, ASummonWithNoRoomDeletesItsMonsterAndStops)
+{
+    Actor* user = SpawnActor("MonsterTester", 5, 2000, 2000);
+    game.bodyBlocked = [](const WorldPos&) { return true; };
+    int32_t calls = 0;
+    game.monsterMaker = [&](const DatabaseEntry*, const DatabaseEntry*, int32_t level, int32_t) -> Entity* {
+        ++calls;
+        auto* monster = new Actor();
+        monster->SetUpFromMonsterType(Type("MonsterTester"), level, false);
+        return monster;
+    };
+    Learn(*user, "SkillCallPack").ApplyFurtherEffects(*user, nullptr);
+    EXPECT_EQ(calls, 1);
 }
