@@ -1,0 +1,145 @@
+// Player -- the host's entity for a client's character: statistics, targets, item timers, exploration, death and resurrection with lives.
+#pragma once
+
+#include "core/RandomTimer.h"
+#include "core/SafePointer.h"
+#include "entities/Sentient.h"
+#include "world/WorldPos.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Indices into the player statistics array.
+namespace PlayerStatistic {
+enum : int32_t {
+    Deaths = 1,
+    PlayMilliseconds = 4,
+    DaysPlayed = 5,
+    LargestHitDealt = 6,
+    LargestHitTaken = 7,
+    StrongestKilledType = 8,
+    StrongestKilledLevel = 9,
+    StrongestKillerType = 12,
+    StrongestKillerLevel = 13,
+    WeakestKillerType = 14,
+    WeakestKillerLevel = 15,
+    QuestsCompleted = 16,
+    LargestSkillDamage = 17,
+    LargestHeal = 18,
+    HighestItemValue = 24,
+    DamageTaken = 26,
+    ItemsUsed = 27,
+    BonusesEarned = 28,
+};
+constexpr int32_t kCount = 29;
+} // namespace PlayerStatistic
+
+// The dying state: alive, "dying" started, "dead" playing.
+namespace PlayerDying {
+constexpr int32_t kAlive = 0;
+constexpr int32_t kDying = 1;
+constexpr int32_t kDead = 2;
+} // namespace PlayerDying
+
+class Player : public Sentient {
+public:
+    static constexpr int32_t kItemTimerCount = 5;
+    static constexpr int32_t kMillisecondsPerDay = 86400000;
+    // A client move shorter than this in both x and y on the same level is noise.
+    static constexpr float kMinimumMove = 0.01f;
+    static constexpr float kLightIntensity = 40.0f;
+    static constexpr float kAutoTargetRange = 1.9f;
+    static constexpr float kRetargetSeconds = 0.25f;
+
+    Player();
+    ~Player() override;
+
+    // Registers the "Player" handler table over the sentients' ("Resurrect"); later calls
+    // change nothing.
+    static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
+    EventClass* GetEventClass() const override;
+
+    // Creation for a joining character of the class: attributes from the class's start
+    // values, stats computed, health full, bag sizes, the basic regeneration effect.
+    void SetUpNew(int32_t classIndex);
+    // What is cleared both at creation and before a character is read.
+    void ResetState();
+
+    // A position from the client: a level the world does not know or a coordinate that is no
+    // finite number is refused (false, nothing changed).
+    bool SetClientPosition(const WorldPos& where);
+
+    // ---- Entity and sentient operations -------------------------------------------------------
+    void SetPosition(const WorldPos& newPosition) override;
+    void Update(float seconds) override;
+    bool IsPlayer() const override { return true; }
+    bool CanMove() const override { return true; }
+    bool IsInanimate() const override { return false; }
+    // The world save leaves players out: the character travels with its client.
+    bool IsFree() const override { return false; }
+    bool ReloadsOnClassChange() const override { return true; }
+    void CanEquip(Item* first, Item* second) override;
+    void OnAttackedBy(Entity* attacker) override;
+    Entity* GetCurrentTarget() const override;
+    const Entity* GetSelectedEntity() const override { return selectedTarget.GetAs<Entity>(); }
+    void GetCombatEffect(int32_t kind, std::string& out) const override;
+    void GetAnchorPosition(WorldPos& out) const override;
+    void ReportDamageDealt(int32_t total) override;
+    void ReportHealingDone(int32_t amount) override;
+    void OnItemObtained(Item* item) override;
+    bool IsItemTimerReady(int32_t index) const override;
+    void SetItemTimer(int32_t index, float seconds) override;
+    Entity* GetUseTarget() const override { return interactionTarget.GetAs<Entity>(); }
+    float GetSizeScale() const override;
+    void SendMessage(std::string_view text, int32_t kind) override;
+    void QueueWarpDirection() override;
+    void QueueLine(std::string_view text) override;
+    void OnDeath(Entity* killer) override;
+
+    // ---- Targets ----------------------------------------------------------------------------
+    void SetInteractionTarget(Entity* target);
+    void SetSelectedTarget(Entity* target) { selectedTarget.Set(target); }
+    Entity* GetAutoTarget() const { return autoTarget.GetAs<Entity>(); }
+    Entity* GetInteractionTarget() const { return interactionTarget.GetAs<Entity>(); }
+
+    // ---- Death and resurrection ------------------------------------------------------------
+    // Brings a dead player back, at the covenant house with atHome; with limited lives one is
+    // spent, and none left keeps the player dead.
+    void Resurrect(bool atHome);
+    // The covenant's wait when it asks for one, else a resurrection at home at once.
+    void RequestResurrect();
+
+    // ---- Exploration -------------------------------------------------------------------------
+    bool IsLevelExplored(int32_t level) const;
+    // Sets the level's bit; the first entry of any level but 0 pays its exploration experience.
+    void RecordExplored(int32_t level);
+
+    IntArray statistics;
+    int32_t interactionMode = 0;
+    WorldPos skillTargetPosition;
+    std::array<RandomTimer, kItemTimerCount> itemTimers{};
+    std::vector<bool> exploredLevels;
+    std::vector<bool> characterFlags;
+    WorldPos playerGatePosition;
+    WorldPos raidGatePosition;
+    bool moveTargetValid = false;
+    int32_t lowestHealth = 0;
+    int32_t dyingState = PlayerDying::kAlive;
+
+private:
+    void OnResurrectEvent(Event& event);
+    void AdvancePlayTime(float seconds);
+    void UpdateDying();
+    void ReleaseTargets();
+    void RetargetOn(Entity* attacker);
+    void AnnounceLivesLeft();
+
+    SafePointer selectedTarget;
+    SafePointer interactionTarget;
+    SafePointer autoTarget;
+
+    static EventClass* eventClass;
+};
