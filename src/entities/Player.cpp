@@ -54,6 +54,12 @@ WorldPos PlayerNoGatePosition()
     return where;
 }
 
+// Modes 18 and 19 use their target while they last.
+bool PlayerModeUsesTarget(int32_t mode)
+{
+    return mode == 18 || mode == 19;
+}
+
 } // namespace
 
 Player::Player() : statistics(PlayerStatistic::kCount)
@@ -202,6 +208,24 @@ void Player::RecordExplored(int32_t level)
 }
 
 // ---- Targets ------------------------------------------------------------------------------------
+
+void Player::SetInteraction(int32_t mode, int32_t targetNumber)
+{
+    Entity* target = gGameServices ? gGameServices->GetEntity(targetNumber) : nullptr;
+    Entity* old = interactionTarget.GetAs<Entity>();
+    if (mode == interactionMode && target == old)
+        return;
+    if (PlayerModeUsesTarget(interactionMode) && old)
+        old->OnUseEnded(this);
+    interactionMode = mode;
+    SetInteractionTarget(target);
+    if (!target)
+        return;
+    if (PlayerModeUsesTarget(mode))
+        target->OnUsedBy(this);
+    else if (mode == 20 || mode == 21)
+        target->Use(this);
+}
 
 void Player::SetInteractionTarget(Entity* target)
 {

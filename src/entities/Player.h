@@ -100,6 +100,9 @@ public:
     void OnDeath(Entity* killer) override;
 
     // ---- Targets ----------------------------------------------------------------------------
+    // The mode and the entity of that number it applies to; a change ends the use of modes 18
+    // and 19 first, then starts the new mode's use.
+    void SetInteraction(int32_t mode, int32_t targetNumber);
     void SetInteractionTarget(Entity* target);
     void SetSelectedTarget(Entity* target) { selectedTarget.Set(target); }
     Entity* GetAutoTarget() const { return autoTarget.GetAs<Entity>(); }

@@ -440,3 +440,50 @@ TEST_F(PlayerWorld, AResurrectionRequestWithoutACovenantIsAtOnce)
     player->RequestResurrect();
     EXPECT_TRUE(player->IsAlive());
 }
+
+// ---- Interaction ---------------------------------------------------------------------------------
+
+namespace {
+
+// Counts what a player does to it.
+class PlayerTestUsable : public Entity {
+public:
+    void Use(Entity*) override { ++uses; }
+    void OnUsedBy(Entity*) override { ++starts; }
+    void OnUseEnded(Entity*) override { ++ends; }
+
+    int32_t uses = 0;
+    int32_t starts = 0;
+    int32_t ends = 0;
+};
+
+} // namespace
+
+TEST_F(PlayerWorld, AnInteractionOfModes18And19StartsAndEndsTheTargetsUse)
+{
+    Player* player = MakePlayer();
+    auto* shrine = Spawn<PlayerTestUsable>(110.0f, 100.0f);
+    player->SetInteraction(18, shrine->entityNumber);
+    EXPECT_EQ(shrine->starts, 1);
+    EXPECT_EQ(player->GetInteractionTarget(), shrine);
+    EXPECT_EQ(player->GetUseTarget(), shrine);
+    player->SetInteraction(18, shrine->entityNumber);
+    EXPECT_EQ(shrine->starts, 1) << "the same mode and target change nothing";
+    player->SetInteraction(2, shrine->entityNumber);
+    EXPECT_EQ(shrine->ends, 1);
+    EXPECT_EQ(shrine->starts, 1);
+    EXPECT_EQ(player->interactionMode, 2);
+}
+
+TEST_F(PlayerWorld, AnInteractionOfModes20And21UsesTheTargetAndNumbersPastTheTableNameNone)
+{
+    Player* player = MakePlayer();
+    auto* lever = Spawn<PlayerTestUsable>(110.0f, 100.0f);
+    player->SetInteraction(20, lever->entityNumber);
+    player->SetInteraction(21, lever->entityNumber);
+    EXPECT_EQ(lever->uses, 2);
+    player->SetInteraction(20, GameServices::kMaxEntities);
+    EXPECT_EQ(player->GetInteractionTarget(), nullptr);
+    EXPECT_EQ(lever->uses, 2);
+    EXPECT_EQ(lever->ends, 0);
+}
