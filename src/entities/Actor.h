@@ -225,6 +225,8 @@ public:
     bool visibleToWorld = true;
     bool gameFlag = false;
     bool sprinting = false;
+    // Set by a melee chase given up; cleared once the actor has walked home.
+    bool gaveUp = false;
     bool npc = false;
     int32_t factionIndex = -1;
     int32_t sprintSpeed = 0;

@@ -81,6 +81,8 @@ public:
     }
 
     int32_t CountPendingActions() const;
+    // Every action ever scheduled, cancelled ones too.
+    int32_t CountScheduledActions() const { return static_cast<int32_t>(actions.size()); }
 
     // The stacks actors set up here are given clones of.
     BehaviorStackList behaviorStacks;

@@ -6,6 +6,8 @@
 #include "core/EnumTable.h"
 #include "entities/ai/BehaviorApproach.h"
 #include "entities/ai/BehaviorFollowLeader.h"
+#include "entities/ai/BehaviorMelee.h"
+#include "entities/ai/BehaviorReturnHome.h"
 #include "entities/ai/BehaviorSleep.h"
 #include "entities/ai/BehaviorSuicide.h"
 
@@ -34,6 +36,8 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
 {
     switch (type) {
     case BehaviorType::kSleep: return std::make_unique<BehaviorSleep>();
+    case BehaviorType::kMelee: return std::make_unique<BehaviorMelee>();
+    case BehaviorType::kReturnHome: return std::make_unique<BehaviorReturnHome>();
     case BehaviorType::kApproach: return std::make_unique<BehaviorApproach>();
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
     case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();

@@ -41,6 +41,7 @@ ArchetypeFighter
     FactionName "Testers"
     BehaviorStack StackFighter
     MaxSuicideRange 30
+    AttackInterval 1
 }
 ArchetypeCloseFighter
 {

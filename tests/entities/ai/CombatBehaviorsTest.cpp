@@ -1,0 +1,144 @@
+// CombatBehaviorsTest -- melee's reach, facing, chase and give-up, and suicide's strict range.
+#include "entities/ai/BehaviorMelee.h"
+#include "entities/ai/BehaviorSuicide.h"
+#include "entities/ai/BehaviorWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CombatBehaviors : public BehaviorWorld {
+protected:
+    // The actor at the origin facing east (direction 2) with the target as its enemy.
+    Sentient* EnemyAt(float x, float y)
+    {
+        Sentient* target = SpawnTarget(x, y);
+        actor->AddHate(target, 5.0f, 0);
+        actor->UpdateHateTarget(0.05f);
+        actor->facing = 2;
+        EXPECT_EQ(actor->GetCurrentEnemy(), target);
+        return target;
+    }
+
+    BehaviorMelee* Melee()
+    {
+        auto behavior = std::make_unique<BehaviorMelee>();
+        behavior->actor = actor;
+        BehaviorMelee* raw = behavior.get();
+        actor->AddBehavior(std::move(behavior));
+        return raw;
+    }
+
+    int32_t SwingsScheduled() const { return game.CountScheduledActions(); }
+
+    Actor* actor = SpawnActor("MonsterFighter");
+};
+
+} // namespace
+
+TEST_F(CombatBehaviors, MeleeSwingsNearerThan96AndNeverAtIt)
+{
+    Sentient* target = EnemyAt(95.9f, 0.0f);
+    BehaviorMelee* melee = Melee();
+    melee->Start();
+    melee->Think(0.05f);
+    EXPECT_EQ(SwingsScheduled(), 1);
+    int32_t before = SwingsScheduled();
+    BehaviorMelee* second = Melee();
+    target->SetPosition(At(96.0f, 0.0f));
+    second->Start();
+    second->Think(0.05f);
+    EXPECT_EQ(SwingsScheduled(), before);
+}
+
+TEST_F(CombatBehaviors, MeleeDoesNotSwingAtTheDeadNorBeforeItsTimerRanOut)
+{
+    Sentient* target = EnemyAt(40.0f, 0.0f);
+    actor->stats.Set(CharacterStat::AttackSpeed, 1500);  // one second times the attack interval
+    BehaviorMelee* melee = Melee();
+    melee->Start();
+    melee->Think(0.05f);
+    ASSERT_EQ(SwingsScheduled(), 1);
+    melee->waitingOnAnimation = false;
+    melee->Think(0.05f);
+    EXPECT_EQ(SwingsScheduled(), 1) << "the swing timer still runs";
+    target->health = 0;
+    BehaviorMelee* fresh = Melee();
+    fresh->Start();
+    fresh->Think(0.05f);
+    EXPECT_EQ(SwingsScheduled(), 1) << "no swing at the dead";
+}
+
+TEST_F(CombatBehaviors, AnEnemyExactly90DegreesOffIsAheadAndOneBehindIsNot)
+{
+    EnemyAt(0.0f, 50.0f);  // north of an east-facing actor: +90 off its facing
+    BehaviorMelee* melee = Melee();
+    melee->Start();
+    melee->Think(0.05f);
+    EXPECT_FALSE(melee->chasing) << "90 degrees lies outside [-90, 90)";
+    actor->facing = 2;
+    Sentient* south = SpawnTarget(0.0f, -50.0f);
+    actor->ClearHateList();
+    actor->AddHate(south, 5.0f, 0);
+    actor->UpdateHateTarget(0.05f);
+    actor->facing = 2;
+    melee->Think(0.05f);
+    EXPECT_TRUE(melee->chasing) << "-90 degrees is ahead";
+}
+
+TEST_F(CombatBehaviors, AChaseEndsTwoSecondsAfterTheEnemyWasLastAhead)
+{
+    Sentient* target = EnemyAt(200.0f, 0.0f);
+    BehaviorMelee* melee = Melee();
+    melee->Start();
+    melee->Think(0.05f);
+    ASSERT_TRUE(melee->chasing);
+    target->SetPosition(At(-200.0f, 0.0f));
+    actor->facing = 2;
+    game.now = 2.0;
+    melee->Think(0.05f);
+    EXPECT_TRUE(melee->chasing);
+    game.now = 2.01;
+    actor->facing = 2;
+    melee->Think(0.05f);
+    EXPECT_FALSE(melee->chasing);
+    EXPECT_FALSE(melee->gaveUp) << "ChaseTime 0 never gives up";
+}
+
+TEST_F(CombatBehaviors, AChaseLongerThanChaseTimeGivesUpAndClearsTheHate)
+{
+    EnemyAt(300.0f, 0.0f);
+    BehaviorMelee* melee = Melee();
+    melee->tuning.chaseTime = 0.12f;
+    melee->tuning.chaseGiveUpSound = "Sounds/giveup.ogg";
+    melee->Start();
+    for (int step = 0; step < 2; ++step) {
+        actor->facing = 2;
+        melee->Think(0.05f);
+    }
+    EXPECT_FALSE(melee->gaveUp);
+    actor->facing = 2;
+    melee->Think(0.05f);
+    ASSERT_TRUE(melee->gaveUp);
+    EXPECT_FALSE(melee->ContinueRunning());
+    melee->Stop();
+    EXPECT_TRUE(actor->GetHateList().empty());
+    EXPECT_TRUE(actor->gaveUp);
+    ASSERT_FALSE(game.worldEvents.empty());
+    EXPECT_EQ(game.worldEvents.back().name, "Sounds/giveup.ogg");
+    EXPECT_FLOAT_EQ(game.worldEvents.back().radius, 400.0f);
+}
+
+TEST_F(CombatBehaviors, SuicideRunsOnlyStrictlyInsideItsRange)
+{
+    Sentient* target = EnemyAt(30.0f, 0.0f);
+    BehaviorSuicide suicide;
+    suicide.actor = actor;
+    suicide.tuning.maxSuicideRange = 30.0f;
+    EXPECT_FALSE(suicide.WantsToRun());
+    target->SetPosition(At(29.9f, 0.0f));
+    EXPECT_TRUE(suicide.WantsToRun());
+    suicide.Start();
+    EXPECT_EQ(actor->health, 0);
+    EXPECT_FALSE(suicide.ContinueRunning());
+}
