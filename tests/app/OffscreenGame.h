@@ -1,0 +1,118 @@
+// OffscreenGame -- the shipped game started in an offscreen window on a test clock, with key taps and typed lines pushed through SDL.
+#pragma once
+
+#include "app/Application.h"
+#include "core/Application.h"
+#include "core/DebugSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "platform/PosixTimerSystem.h"
+#include "support/TempFolder.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+// The real platform and its window pump; sleeping moves the test's clock instead of the wall clock.
+class OffscreenGamePlatform : public PosixPlatformSystem {
+public:
+    OffscreenGamePlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now)
+    {
+        SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
+    }
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (std::this_thread::get_id() != mainThread || milliseconds == 0) {
+            PosixPlatformSystem::Sleep(milliseconds);
+            return;
+        }
+        now += milliseconds + 1;
+    }
+
+    uint64_t& now;
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+class OffscreenGame : public ::testing::Test {
+protected:
+    OffscreenGame()
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+        if (gameDir)
+            std::filesystem::copy(gameDir, folder.Path(), std::filesystem::copy_options::recursive);
+        std::filesystem::remove_all(folder.Path() / "User");
+        working = folder.Path().string();
+        InstallSystems(app, working, DisplayChoice::kWindow);
+        app.GetSystem(SystemSlot::Platform).create = [this] {
+            gPlatformSystem = new OffscreenGamePlatform(working + "/User", now);
+        };
+        app.GetSystem(SystemSlot::Timer).create = [this] {
+            gTimerSystem = new PosixTimerSystem([this] { return now; });
+        };
+        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
+            create();
+            gDebugSystem->SetEchoToStdout(false);
+        };
+        gApplication = &app;
+    }
+    ~OffscreenGame() override { app.ShutDown(); }
+
+    // One tap of each key: down and up, a frame each, as a typist's keys arrive.
+    void Tap(SDL_Scancode scancode)
+    {
+        Push(scancode, true);
+        app.RunFrame();
+        Push(scancode, false);
+        app.RunFrame();
+    }
+
+    void TypeLine(const std::string& text)
+    {
+        for (char c : text) {
+            bool upper = c >= 'A' && c <= 'Z';
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, true);
+            Tap(ScancodeOf(c));
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, false);
+        }
+        Tap(SDL_SCANCODE_RETURN);
+    }
+
+    static SDL_Scancode ScancodeOf(char c)
+    {
+        if (c >= 'a' && c <= 'z')
+            return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'a'));
+        if (c >= 'A' && c <= 'Z')
+            return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'A'));
+        if (c >= '1' && c <= '9')
+            return static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (c - '1'));
+        switch (c) {
+        case '0': return SDL_SCANCODE_0;
+        case ' ': return SDL_SCANCODE_SPACE;
+        case '.': return SDL_SCANCODE_PERIOD;
+        default: return SDL_SCANCODE_UNKNOWN;
+        }
+    }
+
+    static void Push(SDL_Scancode scancode, bool down)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.scancode = scancode;
+        event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    TempFolder folder;
+    std::string working;
+    Application app;
+    uint64_t now = 5000;
+};
