@@ -279,3 +279,24 @@ TEST_F(CombatRules, ThePracticeRollRaisesATrainerAndNeverDropsItBelowOne)
         EXPECT_FALSE(PracticeRoll(weak, *learner));
     EXPECT_EQ(weak.level, 1);
 }
+
+TEST_F(CombatRules, TheFirstPlayerHearsOfEveryKillWhenTheGameSaysSo)
+{
+    for (bool credit : {false, true}) {
+        // The flag is a key of the game's own tuning record.
+        std::string records = kCombatRecords;
+        if (credit)
+            records.insert(records.find("PvpDamageMult"), "PlayerGetsCreditForAllKills 1\n    ");
+        LoadRecords(records);
+        Sentient* player = Fighter(0, 0);
+        game.players = {player};
+        Sentient* killer = Fighter(50, 0);
+        Sentient* victim = Fighter(60, 0);
+        size_t queued = events.GetQueuedCount();
+        HandleKill(victim, killer);
+        // The killer's own "SuccessfulKill" is queued either way; the player's only with the flag.
+        EXPECT_EQ(events.GetQueuedCount() - queued, credit ? 3u : 2u) << credit;
+        events.DispatchQueue();
+        game.players.clear();
+    }
+}

@@ -297,3 +297,27 @@ TEST_F(ItemUse, FoodAndDrinkArePricedByTheGamesTradeValues)
     EXPECT_FLOAT_EQ(drink.GetValueMultiplier(), 0.5f);
     EXPECT_FLOAT_EQ(other.GetValueMultiplier(), 1.0f);
 }
+
+TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundUnlessAVendorAsks)
+{
+    ItemTester* user = User();
+    Item* plate = Give(*user, "Breastplate");
+    int32_t bag = -1;
+    int32_t slot = -1;
+    user->inventory->FindItem(plate, bag, slot);
+    ASSERT_TRUE(user->inventory->MoveItem(bag, slot, InventoryGroupIndex::Equipment, EquipedLocation::Chest));
+    user->RecalculateStats(false);
+    int32_t armor = user->GetStat(CharacterStat::Armor);
+    auto* bystander = Fighter<ItemTester>(20, 0);
+    struct VendorProbe : ItemTester {
+        bool IsVendor() const override { return true; }
+    };
+    auto* seller = Spawn<VendorProbe>(30, 0);
+    user->DropEquipment(15, seller);
+    EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), plate);
+    user->DropEquipment(15, bystander);
+    EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), nullptr);
+    ASSERT_NE(plate->GetGroundEntity(), nullptr);
+    EXPECT_TRUE(plate->GetGroundEntity()->IsGroundItem());
+    EXPECT_EQ(user->GetStat(CharacterStat::Armor), armor - 20);
+}
