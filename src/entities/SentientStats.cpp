@@ -95,9 +95,8 @@ void Sentient::GatherSkillShares()
 {
     skillShares.fill(0);
     skillMults.fill(0.0f);
-    skillList->AddStatTotals(*this, skillShares, skillMults);
-    for (int32_t type = 0; type < DamageType::kCount; ++type)
-        skillDamageMults[static_cast<size_t>(type)] = skillList->GetDamageMult(*this, type);
+    skillDamageMults.fill(0.0f);
+    skillList->AddStatTotals(*this, skillShares, skillMults, skillDamageMults);
 }
 
 void Sentient::ComputeStats(int32_t pass, bool refill)

@@ -19,7 +19,8 @@ const Skill* SkillList::ActiveAt(const Sentient& owner, size_t i) const
 }
 
 void SkillList::AddStatTotals(const Sentient& owner, std::array<int32_t, CharacterStat::Num>& flat,
-                              std::array<float, CharacterStat::Num>& mult) const
+                              std::array<float, CharacterStat::Num>& mult,
+                              std::array<float, DamageType::kCount>& damageMult) const
 {
     for (size_t i = 0; i < GetSkills().size(); ++i) {
         const Skill* skill = ActiveAt(owner, i);
@@ -30,6 +31,8 @@ void SkillList::AddStatTotals(const Sentient& owner, std::array<int32_t, Charact
         int32_t level = skill->GetLevel();
         if (level <= 0)
             continue;
+        for (int32_t type = 0; type < DamageType::kCount; ++type)
+            damageMult[static_cast<size_t>(type)] += definition.GetDamageMultAtLevel(type, level);
         // Most tables are nearly empty: only the stats the record or its per-level record name
         // are looked at.
         const std::vector<int32_t>& change = definition.statChange.GetValues();
@@ -91,15 +94,6 @@ float SkillList::GetDefendingDynamicStatMult(const Sentient& owner, int32_t inde
     for (size_t i = 0; i < GetSkills().size(); ++i)
         if (const Skill* skill = ActiveAt(owner, i))
             sum += skill->definition->GetDefendingDynamicStatMultAtLevel(index, skill->GetLevel());
-    return sum;
-}
-
-float SkillList::GetDamageMult(const Sentient& owner, int32_t damageType) const
-{
-    float sum = 0.0f;
-    for (size_t i = 0; i < GetSkills().size(); ++i)
-        if (const Skill* skill = ActiveAt(owner, i))
-            sum += skill->definition->GetDamageMultAtLevel(damageType, skill->GetLevel());
     return sum;
 }
 
