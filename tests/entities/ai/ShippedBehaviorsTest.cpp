@@ -1,0 +1,82 @@
+// ShippedBehaviorsTest -- the shipped behaviour records pass the lint with the behaviour checks, planted faults are reported, and every shipped archetype's stack builds without a log line.
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "entities/ai/BehaviorLint.h"
+#include "entities/ai/BehaviorStack.h"
+#include "rules/GameData.h"
+#include "rules/PlantedGame.h"
+#include "rules/monsters/MonsterArchetype.h"
+#include "support/ShippedGame.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::vector<std::string> ShippedBehaviorsLint(const std::string& gameDir)
+{
+    GameFolderFiles game(gameDir);
+    game.files.MountAssetArchives();
+    return ContentLint::CheckGameContent(game.debug, "English", BehaviorLintChecks());
+}
+
+bool ShippedBehaviorsReported(const std::vector<std::string>& problems, std::string_view part)
+{
+    return std::any_of(problems.begin(), problems.end(),
+                       [&](const std::string& problem) { return problem.find(part) != std::string::npos; });
+}
+
+} // namespace
+
+TEST(ShippedBehaviors, RecordsHaveNoProblems)
+{
+    ASSERT_FALSE(ShippedGameFolder().empty()) << "EMBERLODE_GAME_DIR not set";
+    for (const std::string& problem : ShippedBehaviorsLint(ShippedGameFolder()))
+        ADD_FAILURE() << problem;
+}
+
+TEST(ShippedBehaviors, ReportsEachKindOfPlantedFault)
+{
+    TempFolder folder;
+    WritePlantedGame(folder, "GameSystem\n{\n Type Info\n GameName G\n Version V\n}\n"
+                             "CombatSystem\n{\n Type Info\n CombatEventTime 1\n}\n"
+                             "Dancers\n{\n Type BehaviorStack\n Behavior Melee\n Behavior Dance\n}\n"
+                             "ArchetypeOdd\n{\n Type MonsterArchetype\n BehaviorStack Nowhere\n"
+                             " MeleeData Dancers\n}\n");
+    std::vector<std::string> problems = ShippedBehaviorsLint(folder.Path());
+    for (const char* part : {"Behavior names no behaviour kind Dance", "BehaviorStack names no behaviour stack Nowhere",
+                             "MeleeData names no behaviour data Dancers"})
+        EXPECT_TRUE(ShippedBehaviorsReported(problems, part)) << part;
+    EXPECT_FALSE(ShippedBehaviorsReported(problems, "kind Melee"));
+}
+
+TEST(ShippedBehaviors, EveryArchetypesStackBuildsSilentlyAndEndsInSleep)
+{
+    ASSERT_FALSE(ShippedGameFolder().empty()) << "EMBERLODE_GAME_DIR not set";
+    GameFolderFiles shipped(ShippedGameFolder());
+    Database database;
+    GameData gameData;
+    gDatabase = &database;
+    gGameData = &gameData;
+    database.Load();
+    gameData.Load(database);
+    size_t before = shipped.debug.GetConsoleLines().size();
+    BehaviorStackList stacks;
+    BuildBehaviorStacks(stacks);
+    std::vector<std::string> lines = shipped.debug.GetConsoleLines();
+    for (size_t i = before; i < lines.size(); ++i)
+        ADD_FAILURE() << lines[i];
+    int32_t named = 0;
+    for (int32_t i = 0; i < gameData.GetArchetypes().GetCount(); ++i)
+        named += gameData.GetArchetypes().Get(i)->GetEntry()->GetString("BehaviorStack").empty() ? 0 : 1;
+    EXPECT_EQ(static_cast<int32_t>(stacks.size()), named);
+    EXPECT_GE(named, 4);
+    for (const auto& stack : stacks) {
+        ASSERT_FALSE(stack->behaviors.empty());
+        EXPECT_EQ(stack->behaviors.back()->GetType(), BehaviorType::kSleep);
+    }
+    gGameData = nullptr;
+    gDatabase = nullptr;
+}
