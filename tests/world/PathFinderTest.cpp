@@ -3,83 +3,15 @@
 
 #include "world/EntityBase.h"
 #include "world/GridWorld.h"
+#include "BenchAllocations.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <new>
 #include <queue>
 #include <vector>
-
-namespace {
-
-// Counts every allocation of the program while armed, so a search can show that it made none.
-std::atomic<bool> gPathTestCounting{false};
-std::atomic<int64_t> gPathTestAllocations{0};
-
-void* PathTestAllocate(std::size_t size)
-{
-    if (gPathTestCounting.load(std::memory_order_relaxed))
-        gPathTestAllocations.fetch_add(1, std::memory_order_relaxed);
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (!block)
-        throw std::bad_alloc();
-    return block;
-}
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    return PathTestAllocate(size);
-}
-
-void* operator new[](std::size_t size)
-{
-    return PathTestAllocate(size);
-}
-
-// The nothrow forms too, so that every block the replaced deletes free came from malloc.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try {
-        return PathTestAllocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    try {
-        return PathTestAllocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
-void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-
-void operator delete[](void* block) noexcept
-{
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-
-void operator delete[](void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
 
 namespace {
 
@@ -422,13 +354,13 @@ TEST_F(PathFinding, SearchesAllocateNothing)
     std::vector<std::pair<int32_t, int32_t>> targets{{25, 40}, {45, 45}, {3, 48}, {25, 25}, {49, 1}};
     for (auto [x, y] : targets)
         Find(x, y);  // the level's cells are built on first use
-    gPathTestAllocations = 0;
-    gPathTestCounting = true;
+    BenchAllocations::Reset();
+    BenchAllocations::SetCounting(true);
     for (int32_t round = 0; round < 3; ++round)
         for (auto [x, y] : targets)
             Find(x, y);
-    gPathTestCounting = false;
-    EXPECT_EQ(gPathTestAllocations.load(), 0);
+    BenchAllocations::SetCounting(false);
+    EXPECT_EQ(BenchAllocations::Count(), 0);
 }
 
 } // namespace
