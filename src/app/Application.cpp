@@ -594,12 +594,15 @@ void InstallPlatformServices(Application& app)
 bool TakeInstanceLock(InstanceLock& instance, const std::string& userFolder)
 {
     switch (instance.Take(userFolder)) {
-    case InstanceLock::Result::kHeldByAnother:
+    case InstanceLock::Result::kHeldByAnother: {
+        // The holder writes its id just after taking the lock: a copy started in that moment reads none.
+        std::string holder = instance.GetHolder() != 0 ? "process " + std::to_string(instance.GetHolder()) + " holds "
+                                                       : "another process holds ";
         std::fprintf(stderr,
-                     "Emberlode is already running on this game folder (process %ld holds %s): "
-                     "quit it before starting another copy.\n",
-                     instance.GetHolder(), instance.GetPath().c_str());
+                     "Emberlode is already running on this game folder (%s%s): quit it before starting another copy.\n",
+                     holder.c_str(), instance.GetPath().c_str());
         return false;
+    }
     case InstanceLock::Result::kFailed:
         DebugSystem::Print(kPrintWarning, "Couldn't take %s: a second copy on this game folder is not stopped\n",
                            instance.GetPath().c_str());
