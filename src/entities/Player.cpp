@@ -86,6 +86,7 @@ void Player::RegisterEventClass(EventSystem& events, TypeRegistry& types)
         return;
     eventClass = types.RegisterType("Player", "Sentient", nullptr, nullptr);
     Listener::Subscribe(eventClass, GetEventId(SentientEvent::Resurrect), &Player::OnResurrectEvent);
+    Listener::Subscribe(eventClass, GetEventId(SentientEvent::SuccessfulKill), &Player::OnSuccessfulKillEvent);
 }
 
 EventClass* Player::GetEventClass() const
@@ -121,6 +122,10 @@ void Player::ResetState()
     raidGatePosition = PlayerNoGatePosition();
     ReleaseTargets();
     moveTargetValid = false;
+    killingSpree.Clear();
+    specificSpree.Clear();
+    objectSpree.Clear();
+    massacre.Clear();
 }
 
 void Player::ReleaseTargets()
@@ -137,8 +142,9 @@ void Player::Update(float seconds)
     Sentient::Update(seconds);
     AdvancePlayTime(seconds);
     if (health > 0 || maxHealth == 0)
-        return;
-    UpdateDying();
+        CheckHealthBonuses();
+    else
+        UpdateDying();
 }
 
 void Player::AdvancePlayTime(float seconds)
@@ -409,6 +415,8 @@ void Player::Resurrect(bool atHome)
     if (limitedLives) {
         stats.SubtractFloored(CharacterStat::Lives, 1);
         AnnounceLivesLeft();
+        if (stats.Get(CharacterStat::Lives) == 0 && tuning->bonusNoLivesLeftScore > 0)
+            AwardBonus("BonusNoLivesLeft", tuning->bonusNoLivesLeftScore);
     }
     lowestHealth = 0;
 }

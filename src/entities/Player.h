@@ -44,6 +44,17 @@ constexpr int32_t kDying = 1;
 constexpr int32_t kDead = 2;
 } // namespace PlayerDying
 
+// The recent kills of one killing spree: their kinds and game times, oldest first.
+struct PlayerSpree {
+    std::vector<int32_t> kinds;
+    std::vector<double> times;  // seconds of game time
+
+    // Records the kill; true, with the list emptied, when count kills of the window (all of
+    // the kind's run with specific) are held. Kind 0 records nothing.
+    bool Check(int32_t kind, double now, float window, int32_t count, bool specific);
+    void Clear();
+};
+
 class Player : public Sentient {
 public:
     static constexpr int32_t kItemTimerCount = 5;
@@ -98,6 +109,16 @@ public:
     void QueueWarpDirection() override;
     void QueueLine(std::string_view text) override;
     void OnDeath(Entity* killer) override;
+    void OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
+    void OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool critical, bool crushing, bool deep,
+                         bool last) override;
+
+    // ---- Bonuses (PlayerBonuses.cpp) -----------------------------------------------------------
+    // Adds the score, counts the bonus and shows it over the player; nothing for a score of 0
+    // or less.
+    void AwardBonus(std::string_view name, int32_t score);
+    // Near death and close call, from the lowest health seen since the last award.
+    void CheckHealthBonuses();
 
     // ---- Targets ----------------------------------------------------------------------------
     // The mode and the entity of that number it applies to; a change ends the use of modes 18
@@ -130,10 +151,17 @@ public:
     WorldPos raidGatePosition;
     bool moveTargetValid = false;
     int32_t lowestHealth = 0;
+    PlayerSpree killingSpree;
+    PlayerSpree specificSpree;
+    PlayerSpree objectSpree;
+    PlayerSpree massacre;
     int32_t dyingState = PlayerDying::kAlive;
 
 private:
     void OnResurrectEvent(Event& event);
+    void OnSuccessfulKillEvent(Event& event);
+    void CheckHealthBonus(std::string_view name, int32_t score, int32_t minHealth, int32_t maxHealth);
+    void CheckSprees(Entity& victim);
     void AdvancePlayTime(float seconds);
     void UpdateDying();
     void ReleaseTargets();
