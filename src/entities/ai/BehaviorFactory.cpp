@@ -9,6 +9,7 @@
 #include "entities/ai/BehaviorMelee.h"
 #include "entities/ai/BehaviorReturnHome.h"
 #include "entities/ai/BehaviorSleep.h"
+#include "entities/ai/BehaviorSpawner.h"
 #include "entities/ai/BehaviorSuicide.h"
 
 #include <array>
@@ -40,6 +41,7 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kReturnHome: return std::make_unique<BehaviorReturnHome>();
     case BehaviorType::kApproach: return std::make_unique<BehaviorApproach>();
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
+    case BehaviorType::kSpawner: return std::make_unique<BehaviorSpawner>();
     case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();
     default: return nullptr;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "entities/BehaviorBase.h"
+#include "world/WorldPos.h"
 
 // Derived keeps what its loaders read in a member `tuning`; that, and only that, is what a
 // clone takes from its prototype.
@@ -17,3 +18,7 @@ public:
             static_cast<Derived&>(*this).tuning = same->tuning;
     }
 };
+
+// The position one grid cell away in compass direction d (0 north, clockwise to 7 north-west;
+// any d wraps into 0..7), normalised onto its level.
+WorldPos BehaviorCellStep(const WorldPos& from, int32_t direction);
