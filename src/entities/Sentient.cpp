@@ -4,6 +4,7 @@
 #include "core/DatabaseEntry.h"
 #include "core/MessageBuffer.h"
 #include "core/StringUtil.h"
+#include "entities/Actor.h"
 #include "entities/EntityCovenant.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
@@ -51,8 +52,18 @@ Sentient::Sentient() : stats(kStatCount)
 
 Sentient::~Sentient()
 {
+    LeaveEngagedHateLists();
     statusEffects.clear();
     RemoveCompanion();
+}
+
+void Sentient::LeaveEngagedHateLists()
+{
+    // The actors change the engaged list as they let go: walk a copy.
+    std::vector<SafePointer> haters = engaged;
+    for (const SafePointer& pointer : haters)
+        if (auto* actor = pointer.GetAs<Actor>())
+            actor->RemoveFromHateList(this);
 }
 
 void Sentient::Update(float seconds)

@@ -103,6 +103,9 @@ public:
     void RemoveStatusEffectOf(const DatabaseEntry* record) override { ExpireEffectsOfDefinition(record); }
     void Notify(int32_t code, Entity* other) override;
     void RecordCombatEvent(int32_t stateBit, int32_t entityNumber) override;
+    // Every actor that hates this sentient drops it from its hate list: the sentient is leaving
+    // the world.
+    void LeaveEngagedHateLists();
     // Frees the record of the state towards the entity, as a skill that consumes the state does.
     void ClearCombatEvent(int32_t stateBit, int32_t entityNumber);
     bool IsDamageable() const override;

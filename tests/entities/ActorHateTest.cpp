@@ -149,7 +149,9 @@ TEST_F(ActorHate, UntargetableAndUnrelatedEntitiesNeverEnter)
 TEST_F(ActorHate, DestroyedEntitiesAreDroppedAtTheNextChoice)
 {
     Actor* actor = SpawnActor();
-    Sentient* doomed = SpawnTarget(30, 0);
+    // A plain entity keeps no list of its haters, so its entry goes null in place.
+    Entity* doomed = Spawn<Entity>(30, 0);
+    doomed->maxHealth = doomed->health = 10;
     actor->AddHate(doomed, 5.0f, 0);
     game.RemoveEntity(doomed);
     delete doomed;
@@ -194,4 +196,19 @@ TEST_F(ActorHate, EngagedWhenAHatedEntityTargetsIt)
     other->AddHate(actor, 1.0f, 0);
     other->UpdateHateTarget(0.05f);
     EXPECT_TRUE(actor->IsEngaged(false, false, false, 0.0f));
+}
+
+TEST_F(ActorHate, ASentientLeavingTheWorldLeavesEveryHateList)
+{
+    Actor* first = SpawnActor();
+    Actor* second = SpawnActor("MonsterTester", 5, 20, 0);
+    Sentient* target = SpawnTarget(30, 0);
+    first->AddHate(target, 2.0f, 0);
+    second->AddHate(target, 3.0f, 0);
+    first->UpdateHateTarget(0.05f);
+    ASSERT_EQ(first->GetCurrentTarget(), target);
+    target->LeaveEngagedHateLists();
+    EXPECT_TRUE(first->GetHateList().empty());
+    EXPECT_TRUE(second->GetHateList().empty());
+    EXPECT_EQ(first->GetCurrentTarget(), nullptr);
 }
