@@ -5,8 +5,10 @@
 #include "core/DebugSystem.h"
 #include "core/EnumTable.h"
 #include "entities/ai/BehaviorApproach.h"
+#include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorFollowLeader.h"
 #include "entities/ai/BehaviorMelee.h"
+#include "entities/ai/BehaviorRetreat.h"
 #include "entities/ai/BehaviorReturnHome.h"
 #include "entities/ai/BehaviorSleep.h"
 #include "entities/ai/BehaviorSpawner.h"
@@ -40,6 +42,8 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kMelee: return std::make_unique<BehaviorMelee>();
     case BehaviorType::kReturnHome: return std::make_unique<BehaviorReturnHome>();
     case BehaviorType::kApproach: return std::make_unique<BehaviorApproach>();
+    case BehaviorType::kRetreat: return std::make_unique<BehaviorRetreat>();
+    case BehaviorType::kAvoidLeader: return std::make_unique<BehaviorAvoidLeader>();
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
     case BehaviorType::kSpawner: return std::make_unique<BehaviorSpawner>();
     case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();

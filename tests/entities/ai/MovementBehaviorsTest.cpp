@@ -1,6 +1,10 @@
 // MovementBehaviorsTest -- approach's two ranges, following the leader, and the way home with its blocked spot.
+#include "core/Event.h"
+#include "core/EventSystem.h"
 #include "entities/ai/BehaviorApproach.h"
+#include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorFollowLeader.h"
+#include "entities/ai/BehaviorRetreat.h"
 #include "entities/ai/BehaviorReturnHome.h"
 #include "entities/ai/BehaviorWorld.h"
 
@@ -97,4 +101,74 @@ TEST_F(MovementBehaviors, AFailedWayHomeUnseenPutsTheActorHome)
     EXPECT_NEAR(actor->position.x, 100.0f, 64.0f);
     EXPECT_NEAR(actor->position.y, 100.0f, 64.0f);
     EXPECT_FALSE(actor->gaveUp);
+}
+
+TEST_F(MovementBehaviors, RetreatRunsBelowItsLowHealthFractionAndRestsAfter)
+{
+    Sentient* target = SpawnTarget(300.0f, 100.0f);
+    actor->AddHate(target, 5.0f, 0);
+    actor->UpdateHateTarget(0.05f);
+    auto retreat = Bound<BehaviorRetreat>();
+    retreat->tuning.lowHealth = 0.25f;
+    retreat->tuning.retreatTime = 2.0f;
+    actor->maxHealth = 100;
+    actor->health = 25;
+    EXPECT_FALSE(retreat->WantsToRun()) << "exactly a quarter";
+    actor->health = 24;
+    ASSERT_TRUE(retreat->WantsToRun());
+    retreat->Stop();
+    EXPECT_GE(retreat->restTimer.remaining, 2.0f);
+    EXPECT_LT(retreat->restTimer.remaining, 2.2f);
+    EXPECT_FALSE(retreat->WantsToRun()) << "resting";
+    retreat->restTimer.Update(2.2f);
+    EXPECT_TRUE(retreat->WantsToRun());
+}
+
+TEST_F(MovementBehaviors, RetreatHearsASuccessfulHitOnlyWithOnHit)
+{
+    Sentient* target = SpawnTarget(300.0f, 100.0f);
+    actor->AddHate(target, 5.0f, 0);
+    actor->UpdateHateTarget(0.05f);
+    auto retreat = Bound<BehaviorRetreat>();
+    Event hit;
+    hit.name = "SuccessfulHit";
+    retreat->HandleEvent(hit);
+    EXPECT_FALSE(retreat->WantsToRun());
+    retreat->tuning.onHit = true;
+    retreat->HandleEvent(hit);
+    EXPECT_TRUE(retreat->WantsToRun());
+    retreat->Stop();
+    EXPECT_FALSE(retreat->wasHit);
+}
+
+TEST_F(MovementBehaviors, ARetreatPointOffEveryLevelGivesNoMove)
+{
+    Sentient* target = SpawnTarget(150.0f, 100.0f);
+    actor->AddHate(target, 5.0f, 0);
+    actor->UpdateHateTarget(0.05f);
+    auto retreat = Bound<BehaviorRetreat>();
+    retreat->tuning.retreatDistance = 1.0e7f;
+    int32_t searches = game.pathSearches;
+    retreat->Start();
+    EXPECT_FALSE(actor->moving);
+    EXPECT_EQ(game.pathSearches, searches);
+}
+
+TEST_F(MovementBehaviors, AvoidLeaderStepsAwayFromTheLeaderIntoAFreeCell)
+{
+    Sentient* leader = SpawnTarget(100.0f, 90.0f);  // south of the actor
+    actor->SetLeader(leader);
+    auto avoid = Bound<BehaviorAvoidLeader>();
+    avoid->tuning.minRange = 10.0f;
+    ASSERT_TRUE(avoid->WantsToRun());
+    leader->SetPosition(At(100.0f, 89.9f));
+    EXPECT_FALSE(avoid->WantsToRun());
+    leader->SetPosition(At(100.0f, 90.0f));
+    avoid->Start();
+    EXPECT_FALSE(avoid->done);
+    EXPECT_GT(actor->moveDestination.y, 100.0f) << "north, away from the leader";
+    game.bodyBlocked = [](const WorldPos&) { return true; };
+    auto boxed = Bound<BehaviorAvoidLeader>();
+    boxed->Start();
+    EXPECT_TRUE(boxed->done);
 }
