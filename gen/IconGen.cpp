@@ -92,7 +92,7 @@ Image DrawIcon(IconGlyph glyph, const Color& tint)
     return image;
 }
 
-struct IconSpec {
+struct IconRecipe {
     const char* path;
     IconGlyph glyph;
     Color tint;
@@ -107,7 +107,7 @@ constexpr Color kIconBoon = {0.20f, 0.48f, 0.45f, 1.0f};
 constexpr Color kIconTrait = {0.40f, 0.32f, 0.28f, 1.0f};
 
 // The names the database records give as their "TextureName".
-constexpr IconSpec kIconSpecs[] = {
+constexpr IconRecipe kIconRecipes[] = {
     {"textures/icons/skills/strike.tga", IconGlyph::Blade, kIconMartial},
     {"textures/icons/skills/cleave.tga", IconGlyph::Wave, kIconMartial},
     {"textures/icons/skills/shieldbash.tga", IconGlyph::Shield, kIconMartial},
@@ -159,8 +159,8 @@ constexpr IconSpec kIconSpecs[] = {
 
 bool GenerateIcons(ArchiveWriter& archive)
 {
-    for (const IconSpec& spec : kIconSpecs) {
-        if (!archive.Add(spec.path, DrawIcon(spec.glyph, spec.tint).ToTarga()))
+    for (const IconRecipe& recipe : kIconRecipes) {
+        if (!archive.Add(recipe.path, DrawIcon(recipe.glyph, recipe.tint).ToTarga()))
             return false;
     }
     return true;
