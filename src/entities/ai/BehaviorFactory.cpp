@@ -8,6 +8,7 @@
 #include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorFollowLeader.h"
 #include "entities/ai/BehaviorMelee.h"
+#include "entities/ai/BehaviorRanged.h"
 #include "entities/ai/BehaviorRetreat.h"
 #include "entities/ai/BehaviorReturnHome.h"
 #include "entities/ai/BehaviorSleep.h"
@@ -42,6 +43,7 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kMelee: return std::make_unique<BehaviorMelee>();
     case BehaviorType::kReturnHome: return std::make_unique<BehaviorReturnHome>();
     case BehaviorType::kApproach: return std::make_unique<BehaviorApproach>();
+    case BehaviorType::kRanged: return std::make_unique<BehaviorRanged>();
     case BehaviorType::kRetreat: return std::make_unique<BehaviorRetreat>();
     case BehaviorType::kAvoidLeader: return std::make_unique<BehaviorAvoidLeader>();
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();

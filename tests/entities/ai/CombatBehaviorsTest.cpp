@@ -1,5 +1,6 @@
 // CombatBehaviorsTest -- melee's reach, facing, chase and give-up, and suicide's strict range.
 #include "entities/ai/BehaviorMelee.h"
+#include "entities/ai/BehaviorRanged.h"
 #include "entities/ai/BehaviorSuicide.h"
 #include "entities/ai/BehaviorWorld.h"
 
@@ -141,4 +142,49 @@ TEST_F(CombatBehaviors, SuicideRunsOnlyStrictlyInsideItsRange)
     suicide.Start();
     EXPECT_EQ(actor->health, 0);
     EXPECT_FALSE(suicide.ContinueRunning());
+}
+
+TEST_F(CombatBehaviors, RangedRunsInsideItsBandBoundsIncluded)
+{
+    Sentient* target = EnemyAt(5.0f, 0.0f);
+    BehaviorRanged ranged;
+    ranged.actor = actor;
+    ranged.tuning.minFireRange = 5.0f;
+    ranged.tuning.maxFireRange = 20.0f;
+    EXPECT_TRUE(ranged.WantsToRun());
+    target->SetPosition(At(20.0f, 0.0f));
+    EXPECT_TRUE(ranged.ContinueRunning());
+    target->SetPosition(At(20.1f, 0.0f));
+    EXPECT_FALSE(ranged.WantsToRun());
+    target->SetPosition(At(4.9f, 0.0f));
+    EXPECT_FALSE(ranged.ContinueRunning());
+}
+
+TEST_F(CombatBehaviors, AnUnknownProjectileFiresNothingAndTheRhythmGoesOn)
+{
+    EnemyAt(0.0f, 12.0f);
+    BehaviorRanged ranged;
+    ranged.actor = actor;
+    ranged.tuning.maxFireRange = 20.0f;
+    ranged.tuning.projAttackSpeed = 1.5f;
+    for (const char* name : {"", "NoSuchBolt"}) {
+        ranged.fireTimer.running = 0;
+        ranged.tuning.projName = name;
+        int32_t before = game.CountScheduledActions();
+        ranged.Think(0.05f);
+        EXPECT_EQ(game.CountScheduledActions(), before);
+        EXPECT_TRUE(ranged.fireTimer.running);
+        EXPECT_FLOAT_EQ(ranged.fireTimer.remaining, 1.5f);
+    }
+    EXPECT_EQ(actor->facing, 0) << "turned north to the target";
+}
+
+TEST_F(CombatBehaviors, RangedWithNoAttackSpeedMayFireEveryStep)
+{
+    EnemyAt(10.0f, 0.0f);
+    BehaviorRanged ranged;
+    ranged.actor = actor;
+    ranged.tuning.maxFireRange = 20.0f;
+    ranged.Think(0.05f);
+    EXPECT_TRUE(ranged.fireTimer.IsExpired());
 }
