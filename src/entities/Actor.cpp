@@ -646,10 +646,9 @@ void Actor::CollectPartyInRange(std::vector<Sentient*>& out, float range) const
     Sentient::CollectPartyInRange(out, range);
     if (!out.empty() || !gGameServices)
         return;
-    std::vector<Entity*> found;
     gGameServices->FindEntitiesInRadius(position, this, range, RadiusFilter::FactionAlly | RadiusFilter::NotSource,
-                                        found, false);
-    for (Entity* entity : found)
+                                        partyScratch, false);
+    for (Entity* entity : partyScratch)
         if (auto* sentient = dynamic_cast<Sentient*>(entity))
             out.push_back(sentient);
 }

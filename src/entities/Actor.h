@@ -298,6 +298,7 @@ private:
     std::vector<int32_t> creditAmounts;
     // Kept between scans so that sensing allocates nothing in steady state.
     std::vector<Entity*> senseScratch;
+    mutable std::vector<Entity*> partyScratch;
 
     static EventClass* eventClass;
 };

@@ -121,4 +121,7 @@ private:
     bool PlaceSummoned(Sentient& user, Entity& monster) const;
     void AlertFactionOf(Sentient& user) const;
     float RateByType(Sentient& owner, Entity* target) const;
+
+    // Kept between choices so that an actor's step allocates nothing once settled.
+    mutable std::vector<Sentient*> partyScratch;
 };

@@ -124,7 +124,8 @@ Entity* Skill::ChooseTarget(Sentient& owner) const
     if (!definition)
         return nullptr;
     if (definition->skillType == SkillType::Heal || definition->skillType == SkillType::Buff) {
-        std::vector<Sentient*> party;
+        std::vector<Sentient*>& party = partyScratch;
+        party.clear();
         owner.CollectPartyInRange(party, definition->maxRange);
         if (std::find(party.begin(), party.end(), &owner) == party.end())
             party.insert(party.begin(), &owner);
