@@ -8,6 +8,7 @@
 #include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorFollowLeader.h"
 #include "entities/ai/BehaviorMelee.h"
+#include "entities/ai/BehaviorPray.h"
 #include "entities/ai/BehaviorRanged.h"
 #include "entities/ai/BehaviorRetreat.h"
 #include "entities/ai/BehaviorReturnHome.h"
@@ -44,6 +45,7 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kReturnHome: return std::make_unique<BehaviorReturnHome>();
     case BehaviorType::kApproach: return std::make_unique<BehaviorApproach>();
     case BehaviorType::kRanged: return std::make_unique<BehaviorRanged>();
+    case BehaviorType::kPray: return std::make_unique<BehaviorPray>();
     case BehaviorType::kRetreat: return std::make_unique<BehaviorRetreat>();
     case BehaviorType::kAvoidLeader: return std::make_unique<BehaviorAvoidLeader>();
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
