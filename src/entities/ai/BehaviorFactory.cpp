@@ -15,6 +15,7 @@
 #include "entities/ai/BehaviorSleep.h"
 #include "entities/ai/BehaviorSpawner.h"
 #include "entities/ai/BehaviorSuicide.h"
+#include "entities/ai/BehaviorTeleport.h"
 
 #include <array>
 
@@ -49,6 +50,7 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kRetreat: return std::make_unique<BehaviorRetreat>();
     case BehaviorType::kAvoidLeader: return std::make_unique<BehaviorAvoidLeader>();
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
+    case BehaviorType::kTeleport: return std::make_unique<BehaviorTeleport>();
     case BehaviorType::kSpawner: return std::make_unique<BehaviorSpawner>();
     case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();
     default: return nullptr;

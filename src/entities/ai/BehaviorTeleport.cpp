@@ -1,0 +1,51 @@
+// BehaviorTeleport -- blinks 200 units away from an enemy that comes too near, then waits out its teleport time.
+#include "entities/ai/BehaviorTeleport.h"
+
+#include "core/DatabaseEntry.h"
+#include "core/RandomSystem.h"
+#include "core/Vector.h"
+#include "entities/Actor.h"
+
+BehaviorTeleport::BehaviorTeleport()
+{
+    RegisterTimer(teleportTimer);
+}
+
+void BehaviorTeleport::LoadFromArchetype(const DatabaseEntry& entry)
+{
+    tuning.minRange = entry.GetFloat("MinRange", 0.0f);
+    tuning.teleportTime = entry.GetFloat("TeleportTime", 0.0f);
+}
+
+bool BehaviorTeleport::WantsToRun()
+{
+    Entity* enemy = actor->GetCurrentEnemy();
+    if (!enemy || (teleportTimer.running && teleportTimer.remaining > 0.0f))
+        return false;
+    return EntityDistance2D(actor, enemy, false) < tuning.minRange;
+}
+
+void BehaviorTeleport::Start()
+{
+    Entity* enemy = actor->GetCurrentEnemy();
+    if (!enemy)
+        return;
+    Vector2 away = enemy->position.DeltaTo(actor->position);
+    float length = Vector2Length(away);
+    if (length <= 0.0f)
+        return;
+    WorldPos destination = actor->position;
+    destination.x += kBlinkDistance * away.x / length;
+    destination.y += kBlinkDistance * away.y / length;
+    destination.Normalize();
+    // A destination on no level leaves the actor where it is.
+    actor->Warp(destination);
+}
+
+void BehaviorTeleport::Stop()
+{
+    teleportTimer.minimum = tuning.teleportTime;
+    teleportTimer.maximum = 1.1f * tuning.teleportTime;
+    if (gRandomSystem)
+        teleportTimer.Restart(*gRandomSystem);
+}
