@@ -9,6 +9,7 @@
 #include "entities/ai/BehaviorFollowLeader.h"
 #include "entities/ai/BehaviorMelee.h"
 #include "entities/ai/BehaviorPray.h"
+#include "entities/ai/BehaviorRaiseDead.h"
 #include "entities/ai/BehaviorRanged.h"
 #include "entities/ai/BehaviorRetreat.h"
 #include "entities/ai/BehaviorReturnHome.h"
@@ -52,6 +53,7 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kSuicide: return std::make_unique<BehaviorSuicide>();
     case BehaviorType::kTeleport: return std::make_unique<BehaviorTeleport>();
     case BehaviorType::kSpawner: return std::make_unique<BehaviorSpawner>();
+    case BehaviorType::kRaiseDead: return std::make_unique<BehaviorRaiseDead>();
     case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();
     default: return nullptr;
     }

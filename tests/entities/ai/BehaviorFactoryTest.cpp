@@ -74,7 +74,7 @@ TEST_F(BehaviorFactory, IdsOutsideTheTableGiveASleepAndNameTheIdInDecimal)
 
 TEST_F(BehaviorFactory, EveryKindIsMadeAsItsOwnClassWithNoLine)
 {
-    for (int32_t id : {0, 2, 3, 4, 5, 6, 7, 8, 9, 13, 14, 18}) {
+    for (int32_t id : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13, 14, 18}) {
         std::unique_ptr<BehaviorBase> behavior = CreateBehavior(id);
         ASSERT_NE(behavior, nullptr);
         EXPECT_EQ(behavior->GetType(), id);

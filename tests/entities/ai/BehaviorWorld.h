@@ -55,6 +55,26 @@ ArchetypeLost
     Type MonsterArchetype
     BehaviorStack StackNowhere
 }
+ArchetypeRisen
+{
+    Type MonsterArchetype
+    FactionName "Testers"
+    Raisable 1
+}
+ActorRisen
+{
+    Type Actor
+    Base ActorTestBase
+    CanBeRaised 1
+}
+MonsterRisen
+{
+    Type MonsterType
+    Archetype ArchetypeRisen
+    Definition ActorRisen
+    MinLevel 1
+    MaxLevel 30
+}
 MonsterFighter
 {
     Type MonsterType
