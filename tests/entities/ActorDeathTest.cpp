@@ -1,25 +1,14 @@
 // ActorDeathTest -- kill credit by covenant, the death states from dying to the delete, loot, corpses eaten and actors raised.
 #include "entities/ActorWorld.h"
-#include "entities/EntityCovenant.h"
+#include "entities/NeutralCovenant.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // A covenant with a leader whose answers the test sets.
-class CreditCovenant : public EntityCovenant {
+class CreditCovenant : public NeutralCovenant {
 public:
-    bool IsMember(const Sentient&) const override { return false; }
-    WorldPos GetHomePosition() const override { return home; }
-    const Entity* GetHomeEntity() const override { return nullptr; }
-    int32_t GetHomeStat(int32_t) const override { return 0; }
-    void RecomputeTotals() override {}
-    void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
-    void OnMemberDied(Sentient&) override {}
-    void RecordMemberExperience(int32_t, int32_t, float) override {}
-    void OnMemberGainedExperience(Sentient&, int32_t) override {}
-    bool IsRaiding() const override { return false; }
-    bool IsBeingRaided() const override { return false; }
     Entity* GetLeaderEntity() const override { return leader; }
     bool CreditsAtAnyDistance() const override { return anyDistance; }
     float GetResurrectDelay(const Sentient&) const override { return delay; }
@@ -27,7 +16,6 @@ public:
     Entity* leader = nullptr;
     bool anyDistance = false;
     float delay = 0.0f;
-    WorldPos home;
 };
 
 class ActorDeath : public ActorWorld {

@@ -1,8 +1,8 @@
 // PlayerTest -- a player's creation, its step, client positions and exploration, targets, item timers, death and lives.
 #include "core/LocSystem.h"
 #include "entities/CombatSystem.h"
-#include "entities/EntityCovenant.h"
 #include "entities/EntityWorld.h"
+#include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
 #include "entities/StatusEffect.h"
 
@@ -88,22 +88,11 @@ Brute
 };
 
 // A covenant of its own for the player; the tests set its resurrection wait.
-class PlayerTestCovenant : public EntityCovenant {
+class PlayerTestCovenant : public NeutralCovenant {
 public:
     bool IsMember(const Sentient&) const override { return true; }
-    WorldPos GetHomePosition() const override { return home; }
-    const Entity* GetHomeEntity() const override { return nullptr; }
-    int32_t GetHomeStat(int32_t) const override { return 0; }
-    void RecomputeTotals() override {}
-    void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
-    void OnMemberDied(Sentient&) override {}
-    void RecordMemberExperience(int32_t, int32_t, float) override {}
-    void OnMemberGainedExperience(Sentient&, int32_t) override {}
-    bool IsRaiding() const override { return false; }
-    bool IsBeingRaided() const override { return false; }
     float GetResurrectDelay(const Sentient&) const override { return wait; }
 
-    WorldPos home;
     float wait = 0.0f;
 };
 
