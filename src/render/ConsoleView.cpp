@@ -2,8 +2,6 @@
 #include "render/ConsoleView.h"
 
 #include "core/Console.h"
-#include "core/UserVarSystem.h"
-#include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/FontResource.h"
 #include "resources/fonts/ScreenText.h"
@@ -32,9 +30,8 @@ void ConsoleView::Draw(const Console& console) const
     gScreenText->DrawShaderRect(bandShader, Color{0.08f, 0.08f, 0.16f}, 0.0f, 0.0f, 640.0f, band,
                                 kConsoleViewBandAlpha, false, false, 0);
     int32_t font = gScreenText->GetLadderFont(0);
-    // The drawer steps up the ladder under "r_higherResFonts": lines are as tall as what it draws.
-    bool higher = gUserVarSystem && gUserVarSystem->GetIntByName("r_higherResFonts") != 0;
-    auto* drawn = dynamic_cast<const FontResource*>(gResourceManager->Get(higher ? NextLargerFont(font) : font));
+    // Under "r_higherResFonts" the glyphs come from a larger font but keep this font's size.
+    auto* drawn = dynamic_cast<const FontResource*>(gResourceManager->Get(font));
     if (!drawn || drawn->GetDefaultLineHeight() <= 0)
         return;
     float lineHeight = static_cast<float>(drawn->GetDefaultLineHeight()) + gScreenText->GetLineSpacing();

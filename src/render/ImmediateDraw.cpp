@@ -95,6 +95,53 @@ void ImmediateDraw::DrawWireBox(const Vector3& centre, float halfSize, const Col
     Lines(linePoints, count, 1.0f, color, 0xFFFF);
 }
 
+void ImmediateDraw::EmitQuad(QuadVertices& out, const Vector3& a, const Vector3& b,
+                             const std::array<Color, 4>& corners, float alpha, const QuadTexRect& texCoords)
+{
+    // Corner k lies on b's x side when bit "right" is set and on b's y side when "far" is.
+    const bool rightSide[4] = {false, true, true, false};
+    const bool farSide[4] = {false, false, true, true};
+    const uint8_t alphaByte = alpha >= 1.0f ? 255 : ImmediateDrawByte(alpha);
+    const int order[6] = {0, 1, 2, 0, 2, 3};
+    for (int vertex = 0; vertex < 6; ++vertex) {
+        int corner = order[vertex];
+        bool right = rightSide[corner];
+        bool far = farSide[corner];
+        out.positions[vertex * 3] = right ? b.x : a.x;
+        out.positions[vertex * 3 + 1] = far ? b.y : a.y;
+        out.positions[vertex * 3 + 2] = far ? b.z : a.z;
+        out.texCoords[vertex * 2] = right ? texCoords[2] : texCoords[0];
+        out.texCoords[vertex * 2 + 1] = far ? texCoords[3] : texCoords[1];
+        const Color& color = corners[static_cast<size_t>(corner)];
+        out.colors[vertex * 4] = ImmediateDrawByte(color.r);
+        out.colors[vertex * 4 + 1] = ImmediateDrawByte(color.g);
+        out.colors[vertex * 4 + 2] = ImmediateDrawByte(color.b);
+        out.colors[vertex * 4 + 3] = alphaByte;
+    }
+}
+
+void ImmediateDraw::DrawScreenQuad(int32_t texture, float x0, float y0, float x1, float y1, const Color& color,
+                                   float alpha, const QuadTexRect& texCoords, uint32_t wrap, uint32_t blendSource,
+                                   uint32_t blendDestination)
+{
+    static const uint16_t kImmediateDrawQuadIndexes[6] = {0, 1, 2, 3, 4, 5};
+    cache.SetBlend(true, blendSource, blendDestination);
+    cache.SetEnabled(GL_TEXTURE_2D, texture >= 0);
+    cache.BindTexture(texture >= 0 ? static_cast<uint32_t>(texture) : 0);
+    cache.SetWrap(wrap, wrap);
+    EmitQuad(quad, Vector3{x0, y0, 0.0f}, Vector3{x1, y1, 0.0f}, {color, color, color, color}, alpha, texCoords);
+    gl.EnableClientState(GL_VERTEX_ARRAY);
+    gl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl.EnableClientState(GL_COLOR_ARRAY);
+    gl.VertexPointer(3, 0, quad.positions);
+    gl.TexCoordPointer(2, 0, quad.texCoords);
+    gl.ColorPointer(4, 0, quad.colors);
+    gl.DrawTriangles(6, kImmediateDrawQuadIndexes);
+    gl.DisableClientState(GL_COLOR_ARRAY);
+    gl.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl.DisableClientState(GL_VERTEX_ARRAY);
+}
+
 void ImmediateDraw::AppendPieQuad(ShaderBatch& batch, float x, float y, float width, float height,
                                   const Color& color, float alpha, float fraction)
 {
@@ -166,6 +213,12 @@ Matrix4 ImmediateDraw::ShadowMatrix(const Vector3& light, const Plane& plane)
             shadow.m[j][i] = (i == j ? dot : 0.0f) - l[i] * p[j];
     }
     return shadow;
+}
+
+Matrix4 ImmediateDraw::ShadowProjection(const Matrix4& modelView, const Vector3& p0, const Vector3& p1,
+                                        const Vector3& p2, const Vector3& light)
+{
+    return Matrix4Multiply(ShadowMatrix(light, PlaneFromPoints(p0, p1, p2)), modelView);
 }
 
 Matrix4 ImmediateDraw::AxisConversion()

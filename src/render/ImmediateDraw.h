@@ -18,6 +18,16 @@ struct Plane {
     float distance = 0.0f;
 };
 
+// Six vertices (two triangles) of a quad, laid out for the vertex, texture and colour arrays.
+struct QuadVertices {
+    float positions[18] = {};
+    float texCoords[12] = {};
+    uint8_t colors[24] = {};
+};
+
+// Texture coordinates of a quad: s0, t0 at its first corner, s1, t1 at the opposite one.
+using QuadTexRect = std::array<float, 4>;
+
 // A 2D box: min x, min y, max x, max y.
 using Box2D = std::array<float, 4>;
 
@@ -37,6 +47,16 @@ public:
     // The twelve edges of the cube centre +- halfSize, width 1.
     void DrawWireBox(const Vector3& centre, float halfSize, const Color& color);
 
+    // The quad a.x .. b.x x a.y .. b.y as two triangles. Corner colours go (a.x, a.y), (b.x, a.y),
+    // (b.x, b.y), (a.x, b.y); vertices on a's y side take a's z, those on b's side b's z. An alpha
+    // of 1 or more is opaque.
+    static void EmitQuad(QuadVertices& out, const Vector3& a, const Vector3& b, const std::array<Color, 4>& corners,
+                         float alpha, const QuadTexRect& texCoords);
+    // One quad at z 0 with the GL texture (-1 for none), its wrap on both axes and blending on
+    // with the two factors: the overlays multiplied over the world go through here.
+    void DrawScreenQuad(int32_t texture, float x0, float y0, float x1, float y1, const Color& color, float alpha,
+                        const QuadTexRect& texCoords, uint32_t wrap, uint32_t blendSource, uint32_t blendDestination);
+
     // The part of the rectangle swept clockwise on the screen from the middle of its top edge
     // (through the top-left corner, down the left edge, ...), as triangles from the centre with
     // texture coordinates following the positions (v 1 at the top). Nothing for fraction <= 0;
@@ -52,6 +72,10 @@ public:
     // The planar projection from the light onto the plane taken as the four numbers (normal,
     // distance): with the z of both negated, dot x identity - L (x) P; element (i, j) at m[j][i].
     static Matrix4 ShadowMatrix(const Vector3& light, const Plane& plane);
+    // The model view that flattens what follows onto the plane through the three points, as
+    // cast from the light.
+    static Matrix4 ShadowProjection(const Matrix4& modelView, const Vector3& p0, const Vector3& p1, const Vector3& p2,
+                                    const Vector3& light);
     // The game's z-up world axes to the library's eye axes: (x, y, z) -> (-y, z, -x).
     static Matrix4 AxisConversion();
     // The camera's view (rotation rows as stored, translation -R p) followed by the axis
@@ -67,4 +91,5 @@ private:
     GLStateCache& cache;
     int32_t lineTexture = -1;
     float linePoints[72] = {};
+    QuadVertices quad;
 };

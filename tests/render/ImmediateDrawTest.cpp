@@ -102,6 +102,48 @@ TEST_F(ImmediateDrawLines, ASolidLineIsNotStippledAndAPatternIsStippledByFour)
     EXPECT_EQ(gl.Named("LineStipple"), (std::vector<std::string>{R::Line("LineStipple", 4, 0xF0F0u), R::Line("LineStipple", 0, 0u)}));
 }
 
+TEST_F(ImmediateDrawLines, AScreenQuadIsTwoTrianglesWithItsTextureWrapAndCachedBlend)
+{
+    const QuadTexRect texCoords = {0.0f, 0.0f, 4.0f, 2.0f};
+    draw.DrawScreenQuad(77, -10.0f, -20.0f, 30.0f, 40.0f, Color{1, 0.5f, 0}, 0.5f, texCoords, GL_REPEAT, GL_DST_COLOR,
+                        GL_ZERO);
+    EXPECT_EQ(gl.Count(R::Line("BlendFunc", GL_DST_COLOR, GL_ZERO)), 1u);
+    EXPECT_EQ(gl.Count(R::Line("BindTexture", 77)), 1u);
+    EXPECT_EQ(gl.Count(R::Line("TexParameter", GL_TEXTURE_WRAP_T, GL_REPEAT)), 1u);
+    EXPECT_EQ(gl.Count(R::Line("DrawTriangles", 6)), 1u);
+    ASSERT_NE(gl.texCoords, nullptr);
+    EXPECT_FLOAT_EQ(gl.texCoords[2], 4.0f);
+    // The same blend again is not sent again.
+    gl.Clear();
+    draw.DrawScreenQuad(77, 0, 0, 1, 1, Color{1, 1, 1}, 1.0f, texCoords, GL_REPEAT, GL_DST_COLOR, GL_ZERO);
+    EXPECT_TRUE(gl.Named("BlendFunc").empty());
+    EXPECT_EQ(gl.Count(R::Line("DrawTriangles", 6)), 1u);
+}
+
+TEST(ImmediateDrawGeometry, AnEmittedQuadTakesEachCornersPositionDepthColourAndTexture)
+{
+    QuadVertices quad;
+    const std::array<Color, 4> corners = {Color{1, 0, 0}, Color{0, 1, 0}, Color{0, 0, 1}, Color{1, 1, 1}};
+    ImmediateDraw::EmitQuad(quad, Vector3{1, 2, 3}, Vector3{5, 8, 9}, corners, 0.5f, QuadTexRect{0.1f, 0.2f, 0.7f, 0.9f});
+    // Triangles (0, 1, 2) and (0, 2, 3) of the corners (a.x, a.y), (b.x, a.y), (b.x, b.y), (a.x, b.y).
+    const float expected[6][5] = {{1, 2, 3, 0.1f, 0.2f}, {5, 2, 3, 0.7f, 0.2f}, {5, 8, 9, 0.7f, 0.9f},
+                                  {1, 2, 3, 0.1f, 0.2f}, {5, 8, 9, 0.7f, 0.9f}, {1, 8, 9, 0.1f, 0.9f}};
+    const int cornerOf[6] = {0, 1, 2, 0, 2, 3};
+    for (int v = 0; v < 6; ++v) {
+        for (int k = 0; k < 3; ++k)
+            EXPECT_FLOAT_EQ(quad.positions[v * 3 + k], expected[v][k]) << v;
+        EXPECT_FLOAT_EQ(quad.texCoords[v * 2], expected[v][3]) << v;
+        EXPECT_FLOAT_EQ(quad.texCoords[v * 2 + 1], expected[v][4]) << v;
+        const Color& color = corners[static_cast<size_t>(cornerOf[v])];
+        EXPECT_EQ(quad.colors[v * 4], color.r > 0 ? 255 : 0) << v;
+        EXPECT_EQ(quad.colors[v * 4 + 2], color.b > 0 ? 255 : 0) << v;
+        EXPECT_EQ(quad.colors[v * 4 + 3], 128) << v;
+    }
+    // An alpha of one or more is opaque.
+    ImmediateDraw::EmitQuad(quad, Vector3{}, Vector3{1, 1, 0}, corners, 3.0f, QuadTexRect{});
+    EXPECT_EQ(quad.colors[3], 255);
+}
+
 TEST_F(ImmediateDrawLines, ARectangleIsFourLinesAndAWireBoxTwelveEdges)
 {
     draw.DrawRect(10, 10, 20, 20, 1.0f, Color{1, 1, 1});
@@ -155,6 +197,34 @@ Vector3 Transform(const Matrix4& m, const Vector3& v)
     return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
             v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
             v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
+}
+
+// A point through the matrix as a row vector, divided by its w.
+Vector3 Project(const Matrix4& m, const Vector3& v)
+{
+    float w = v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + m.m[3][3];
+    Vector3 moved = Transform(m, v);
+    return {moved.x / w, moved.y / w, moved.z / w};
+}
+
+TEST(ImmediateDrawGeometry, TheShadowProjectionFlattensFirstThenAppliesTheModelView)
+{
+    const Vector3 light{10, -20, 300};
+    const Vector3 p0{0, 0, 1}, p1{4, 0, 1}, p2{0, 4, 1};
+    Matrix4 identity;
+    for (int i = 0; i < 4; ++i)
+        identity.m[i][i] = 1.0f;
+    Matrix4 moved = identity;
+    moved.m[3][0] = 3.0f;
+    moved.m[3][1] = 4.0f;
+    moved.m[3][2] = 5.0f;
+    for (const Vector3& point : {Vector3{1, 2, 3}, Vector3{-7, 0, 40}}) {
+        Vector3 flat = Project(ImmediateDraw::ShadowProjection(identity, p0, p1, p2, light), point);
+        Vector3 shown = Project(ImmediateDraw::ShadowProjection(moved, p0, p1, p2, light), point);
+        EXPECT_NEAR(shown.x, flat.x + 3.0f, 1e-3f);
+        EXPECT_NEAR(shown.y, flat.y + 4.0f, 1e-3f);
+        EXPECT_NEAR(shown.z, flat.z + 5.0f, 1e-3f);
+    }
 }
 
 TEST(ImmediateDrawGeometry, TheAxisConversionHasItsSixteenFloatsInMemoryOrder)

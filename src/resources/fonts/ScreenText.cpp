@@ -10,6 +10,7 @@
 #include "resources/textures/TextureResource.h"
 
 #include <algorithm>
+#include <utility>
 
 ScreenText* gScreenText = nullptr;
 
@@ -24,7 +25,12 @@ struct ScreenText::Pen {
     float alpha = 1.0f;
     bool shadow = false;
     bool codes = true;
+    // The font whose glyphs are drawn: a step up the ladder from the one asked for under
+    // "r_higherResFonts".
     const FontResource* font = nullptr;
+    // The font asked for: its glyph boxes are where the drawn glyphs go, so text covers what
+    // the text measure says whatever the setting.
+    const FontResource* base = nullptr;
     // The font of the last "^f" code, held while the text is drawn.
     ResourceHandle codeFont;
 };
@@ -42,6 +48,20 @@ int32_t CodePageByte(char16_t character)
     if (gLocSystem)
         return gLocSystem->GetCodePageChar(character);
     return character < 256 ? static_cast<int32_t>(character) : -1;
+}
+
+// The drawn font's glyph shrunk or grown to the asked font's glyph of the same byte; its own
+// size when the fonts are one or the asked font has no sized glyph there.
+std::pair<float, int32_t> ScreenTextGlyphBox(const FontResource* base, const FontResource& drawn,
+                                              const FontGlyph& glyph, int32_t byte)
+{
+    float width = static_cast<float>(FontResource::GetGlyphWidth(glyph));
+    int32_t height = FontResource::GetGlyphHeight(glyph);
+    const FontGlyph* asked = base && base != &drawn ? base->GetGlyph(base->GetGlyphIndex(byte)) : nullptr;
+    if (!asked || height <= 0 || FontResource::GetGlyphHeight(*asked) <= 0)
+        return {width, height};
+    int32_t askedHeight = FontResource::GetGlyphHeight(*asked);
+    return {width * static_cast<float>(askedHeight) / static_cast<float>(height), askedHeight};
 }
 
 Color TableColor(int32_t index)
@@ -97,6 +117,7 @@ void ScreenText::DrawText(int32_t font, std::u16string_view text, int32_t x, int
 {
     Pen pen;
     pen.font = FetchFont(font);
+    pen.base = dynamic_cast<FontResource*>(gResourceManager->Get(font));
     if (!BeginFontBatch(pen.font))
         return;
     WString shown = gLocSystem ? gLocSystem->Translate(text) : WString(text);
@@ -148,6 +169,7 @@ bool ScreenText::ChangeFont(Pen& pen, int32_t number)
     std::string name = fontNameForCode ? fontNameForCode(number) : std::string();
     gResourceManager->Load(name, pen.codeFont);
     pen.font = FetchFont(pen.codeFont);
+    pen.base = dynamic_cast<FontResource*>(gResourceManager->Get(pen.codeFont));
     batch.FlushBatch();
     return BeginFontBatch(pen.font);
 }
@@ -171,7 +193,7 @@ void ScreenText::DrawCharacter(Pen& pen, char16_t character)
 {
     if (character == u'\n') {
         if (pen.lineHeight == 0)
-            pen.lineHeight = pen.font->GetDefaultLineHeight();
+            pen.lineHeight = (pen.base ? pen.base : pen.font)->GetDefaultLineHeight();
         pen.y += lineSpacing + static_cast<float>(pen.lineHeight);
         pen.x = pen.startX;
         pen.lineHeight = 0;
@@ -179,23 +201,23 @@ void ScreenText::DrawCharacter(Pen& pen, char16_t character)
     }
     if (character == u'\t') {
         const FontGlyph* space = pen.font->GetGlyph(pen.font->GetGlyphIndex(' '));
-        int32_t spaceWidth = space ? FontResource::GetGlyphWidth(*space) : 0;
-        pen.x += static_cast<float>(kTabSpaces * spaceWidth + 1);
+        float spaceWidth = space ? ScreenTextGlyphBox(pen.base, *pen.font, *space, ' ').first : 0.0f;
+        pen.x += kTabSpaces * spaceWidth + 1.0f;
         return;
     }
     // A character without a glyph is skipped without moving the pen.
-    const FontGlyph* glyph = pen.font->GetGlyph(pen.font->GetGlyphIndex(CodePageByte(character)));
+    int32_t byte = CodePageByte(character);
+    const FontGlyph* glyph = pen.font->GetGlyph(pen.font->GetGlyphIndex(byte));
     if (!glyph)
         return;
-    DrawGlyph(pen, *glyph);
-    pen.x += static_cast<float>(FontResource::GetGlyphWidth(*glyph) + 1);
-    pen.lineHeight = std::max(pen.lineHeight, FontResource::GetGlyphHeight(*glyph));
+    auto [width, height] = ScreenTextGlyphBox(pen.base, *pen.font, *glyph, byte);
+    DrawGlyph(pen, *glyph, width, static_cast<float>(height));
+    pen.x += width + 1.0f;
+    pen.lineHeight = std::max(pen.lineHeight, height);
 }
 
-void ScreenText::DrawGlyph(const Pen& pen, const FontGlyph& glyph)
+void ScreenText::DrawGlyph(const Pen& pen, const FontGlyph& glyph, float width, float height)
 {
-    float width = static_cast<float>(FontResource::GetGlyphWidth(glyph));
-    float height = static_cast<float>(FontResource::GetGlyphHeight(glyph));
     // A glyph of no size covers nothing.
     if (width <= 0.0f || height <= 0.0f)
         return;

@@ -35,7 +35,8 @@ public:
     // A null device means the graphics device singleton.
     explicit ScreenText(GraphicsDevice* device = nullptr) : batch(device) {}
 
-    // "r_higherResFonts" (1): text steps one font up the ladder.
+    // "r_higherResFonts" (1): text takes its glyphs from one font up the ladder, each drawn in
+    // the box of the asked font's glyph, so the text stays the size the text measure gives.
     void RegisterVars();
     // Loads the four standard fonts in ladder order.
     void LoadFontLadder(const std::array<std::string, kLadderSize>& fontNames);
@@ -73,7 +74,7 @@ private:
     bool ChangeFont(Pen& pen, int32_t number);
     void ChangeColor(Pen& pen, int32_t number);
     void DrawCharacter(Pen& pen, char16_t character);
-    void DrawGlyph(const Pen& pen, const FontGlyph& glyph);
+    void DrawGlyph(const Pen& pen, const FontGlyph& glyph, float width, float height);
 
     ShaderBatch batch;
     std::array<ResourceHandle, kLadderSize> fontLadder;

@@ -11,8 +11,8 @@
 namespace {
 
 // Byte b is glyph b. Printable glyphs are 4 + b % 3 wide and 8 high; glyph 0 is 12 high
-// (the default line height); the others have no size.
-std::string MakeScreenTextFont()
+// (the default line height); the others have no size. A scale multiplies every size.
+std::string MakeScreenTextFont(int scale)
 {
     std::ostringstream text;
     text << "size 8\ncharIndexes {\n";
@@ -22,7 +22,7 @@ std::string MakeScreenTextFont()
     for (int glyph = 0; glyph < 256; ++glyph) {
         bool printable = glyph >= 32 && glyph < 127;
         int height = glyph == 0 ? 12 : (printable ? 8 : 0);
-        text << glyph / 256.0 << " 0.25 " << (glyph + 1) / 256.0 << " 0.75 " << 4 + glyph % 3 << ' ' << height << '\n';
+        text << glyph / 256.0 << " 0.25 " << (glyph + 1) / 256.0 << " 0.75 " << (4 + glyph % 3) * scale << ' ' << height * scale << '\n';
     }
     text << "}\n";
     return text.str();
@@ -56,9 +56,9 @@ protected:
         gUserVarSystem->SetStringByName("r_higherResFonts", "0");
     }
 
-    int32_t Font(const std::string& name)
+    int32_t Font(const std::string& name, int scale = 1)
     {
-        WriteAsset("Fonts/" + name + ".fnt", MakeScreenTextFont());
+        WriteAsset("Fonts/" + name + ".fnt", MakeScreenTextFont(scale));
         WriteTarga("Textures/Fonts/" + name + ".tga", 32, 32);
         ResourceHandle& handle = Hold();
         manager->Load("Fonts/" + name + ".fnt", handle);
@@ -218,6 +218,29 @@ TEST_F(ScreenTextTest, FontCodesAndTheLadder)
     batches = device.GetBatches();
     ASSERT_EQ(batches.size(), 1u);
     EXPECT_EQ(Quads(batches[0]).size(), 1u);
+}
+
+// The text measure scales a larger font's glyphs to the asked font's heights: the drawn text
+// must cover the same boxes, or measured labels would overflow their frames.
+TEST_F(ScreenTextTest, HigherResolutionGlyphsAreDrawnAtTheAskedFontsSize)
+{
+    std::array<std::string, ScreenText::kLadderSize> names = {"Fonts/s0.fnt", "Fonts/s1.fnt", "Fonts/s2.fnt",
+                                                              "Fonts/s3.fnt"};
+    int32_t small = Font("s0");
+    int32_t large = Font("s1", 2);
+    Font("s2", 3);
+    Font("s3", 4);
+    text.LoadFontLadder(names);
+    gUserVarSystem->SetStringByName("r_higherResFonts", "1");
+    std::vector<Quad> quads = Draw(small, u"AB\tC\\nD");
+    EXPECT_EQ(device.GetBatches().back().shader, FontShader(large));
+    ASSERT_EQ(quads.size(), 4u);
+    ExpectQuad(quads[0], 10.0f, 20.0f, 'A', kCallColor);
+    ExpectQuad(quads[1], 10.0f + Width('A') + 1.0f, 20.0f, 'B', kCallColor);
+    float tab = 5.0f * static_cast<float>(Width(' ')) + 1.0f;
+    ExpectQuad(quads[2], 10.0f + Width('A') + 1.0f + Width('B') + 1.0f + tab, 20.0f, 'C', kCallColor);
+    // The line is as tall as the asked font's glyphs, plus the spacing.
+    ExpectQuad(quads[3], 10.0f, 20.0f + 8.0f + 2.0f, 'D', kCallColor);
 }
 
 TEST_F(ScreenTextTest, ShaderRectanglesSpanOrRepeatTheirTexture)
