@@ -24,6 +24,7 @@
 #include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "entities/Projectile.h"
+#include "entities/Trap.h"
 #include "entities/Sentient.h"
 #include "platform/InstanceLock.h"
 #include "platform/LinuxSystemInfo.h"
@@ -485,6 +486,7 @@ void InstallEntities(Application& app)
         Entity::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Sentient::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Actor::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        Trap::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Projectile::RegisterTypeNames();
         return true;
     });

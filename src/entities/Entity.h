@@ -156,6 +156,14 @@ public:
     // The game keeps its players' list by this.
     virtual bool IsPlayer() const { return false; }
 
+    // ---- World objects: what traps and triggers tell the entities around them -----------------
+    // A door within reach of a door-shutting trap slams shut; nothing for other entities.
+    virtual void ShutByTrap() {}
+    // The entity disarmed a trap whose owner is of the level; a player keeps the highest.
+    virtual void OnTrapDisarmed(int32_t) {}
+    // The user of a trigger unlocks the named thing; a player records it.
+    virtual void Unlock(std::string_view) {}
+
     // ---- Shared operations ----------------------------------------------------------------
     EntityCovenant* GetCovenant() const;
     // health / maxHealth; 1 when maxHealth is below 1.

@@ -17,6 +17,7 @@ class Entity;
 class EntityCovenant;
 class Event;
 class Item;
+class Listener;
 class Sentient;
 
 // The bits of FindEntitiesInRadius. An entity is kept when it passes every exclusion bit set
@@ -81,13 +82,15 @@ public:
     virtual const std::vector<Sentient*>& GetPlayers() const = 0;
     Sentient* FindNearestPlayer(const WorldPos& position) const;
 
-    // ---- Timed actions: events delivered to an entity's handler after a delay --------------
-    // The game owns the record from here on; delay in seconds of game time.
-    virtual void ScheduleTimedAction(Entity* entity, Event* event, float delay) = 0;
-    // Flags done every pending action of the event id for the entity; true when any was.
-    virtual bool CancelTimedActions(int eventId, const Entity* entity) = 0;
-    // The first pending action of the event id for the entity; null when none.
-    virtual Event* FindTimedAction(int eventId, const Entity* entity) const = 0;
+    // ---- Timed actions: events delivered to a listener's handler after a delay ----------------
+    // The game owns the record from here on; delay in seconds of game time. The target is an
+    // entity or another listener that is also a SafeClass (a trap schedules on itself); the
+    // action is dropped when its target is gone by then.
+    virtual void ScheduleTimedAction(Listener* target, Event* event, float delay) = 0;
+    // Flags done every pending action of the event id for the target; true when any was.
+    virtual bool CancelTimedActions(int eventId, const Listener* target) = 0;
+    // The first pending action of the event id for the target; null when none.
+    virtual Event* FindTimedAction(int eventId, const Listener* target) const = 0;
 
     // ---- Searches -----------------------------------------------------------------------
     // The entity numbers whose distance to the position (less their radius with useRadii) is
@@ -195,6 +198,20 @@ public:
     virtual int32_t GetIdentifyCost(const Item& item, const Sentient& user) const = 0;
     // The game's use of an item of type 21 (a treasure map); true when it is used up.
     virtual bool UseMapItem(Item& item, Sentient& user) = 0;
+
+    // ---- World objects: torches, traps, triggers ---------------------------------------------
+    // Delivers the event to every entity the radius search (RadiusFilter bits) finds around the
+    // source; the record then goes back to the pool unless kept. Without a source nobody hears it.
+    virtual void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) = 0;
+    // Every torch collected within the radius whose "MaxWind" is above 0 and at most the wind's
+    // strength goes out (a gust from a trap or a skill).
+    virtual void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) = 0;
+    // Every entity of the table, in slot order, hears the named signal of a fired trigger.
+    virtual void ScanEntitySlots(std::string_view name, Entity* activator) = 0;
+    // A trigger revealed a super secret to the user: the game's announcement, sound and score.
+    virtual void OnSuperSecretFound(Entity& user) = 0;
+    // A trap plate placed for a quest is gone: the town-trap quests it belongs to count it.
+    virtual void OnTownTrapCleared(Entity& trap) = 0;
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;

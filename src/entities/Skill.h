@@ -88,6 +88,15 @@ public:
     int32_t GetHealAmount(const Sentient* user, const Entity* beneficiary) const;
     void FireProjectile(Sentient& user, Entity* target, const WorldPos& point) const;
 
+    // ---- Use by a world object: a trapped chest, door or plate (SkillObjectUse.cpp) -----------
+    // The skill's monsters around the source, at the source's level (stat 10), hating the target.
+    void SpawnMonstersFrom(const Entity& source, Entity* target) const;
+    // Every entity within "ShutDoorDistance" of the position is told to shut (doors do).
+    void ShutDoorsNear(const WorldPos& position) const;
+    // The skill's missile from the start at the target, returned; without a missile, its status
+    // effect on the target at the skill's level. Null when nothing was made.
+    Entity* UseFromObject(Entity& source, Entity* target, const WorldPos& start) const;
+
     // ---- An actor's choice of skill (SkillChoice.cpp) ----------------------------------------
     // 0 for a skill that cannot or should not be used now; else its rating with a small random share.
     float RatePriority(Sentient& owner);
@@ -117,8 +126,10 @@ private:
     void CollectVictims(Sentient& user, Entity* target, std::vector<Entity*>& out) const;
     void Relocate(Sentient& user) const;
     void Summon(Sentient& user) const;
+    // The skill's monsters of the level around the centre, each hating the entity when given.
+    void SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const;
     // False when the monster found no place (it is then deleted).
-    bool PlaceSummoned(Sentient& user, Entity& monster) const;
+    bool PlaceSummoned(const WorldPos& centre, Entity* hated, Entity& monster) const;
     void AlertFactionOf(Sentient& user) const;
     float RateByType(Sentient& owner, Entity* target) const;
 

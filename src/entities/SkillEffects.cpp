@@ -420,6 +420,11 @@ void Skill::AlertFactionOf(Sentient& user) const
 
 void Skill::Summon(Sentient& user) const
 {
+    SummonAround(user.position, user.GetStat(CharacterStat::Level), user.GetCurrentTarget());
+}
+
+void Skill::SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const
+{
     if (!gGameServices)
         return;
     int32_t count = definition->monstersToSpawn;
@@ -428,7 +433,6 @@ void Skill::Summon(Sentient& user) const
         count = definition->minMonstersToSpawn +
                 (gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, 0, spread) : 0);
     }
-    int32_t level = user.GetStat(CharacterStat::Level);
     bool named = definition->monsterArchetype || definition->monsterType;
     for (int32_t i = 0; i < count; ++i) {
         Entity* monster = nullptr;
@@ -438,17 +442,17 @@ void Skill::Summon(Sentient& user) const
             if (named)
                 break;
         }
-        if (!monster || !PlaceSummoned(user, *monster))
+        if (!monster || !PlaceSummoned(centre, hated, *monster))
             return;
     }
 }
 
-bool Skill::PlaceSummoned(Sentient& user, Entity& monster) const
+bool Skill::PlaceSummoned(const WorldPos& centre, Entity* hated, Entity& monster) const
 {
     SpawnSearch search;
     search.entity = &monster;
     WorldPos spot;
-    if (!gGameServices->FindSpawnPosition(user.position, kSkillEffectsSummonRings, search, false, spot)) {
+    if (!gGameServices->FindSpawnPosition(centre, kSkillEffectsSummonRings, search, false, spot)) {
         delete &monster;
         return false;
     }
@@ -462,8 +466,8 @@ bool Skill::PlaceSummoned(Sentient& user, Entity& monster) const
     monster.flags &= ~EntityFlag::Hidden;
     if (auto* actor = dynamic_cast<Actor*>(&monster)) {
         actor->summoned = true;
-        if (Entity* target = user.GetCurrentTarget())
-            actor->AddHate(target, 1.0f, 0);
+        if (hated)
+            actor->AddHate(hated, 1.0f, 0);
         actor->SetActive(true);
     }
     return true;

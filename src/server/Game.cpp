@@ -13,6 +13,7 @@
 #include "entities/Entity.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
+#include "entities/Trap.h"
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/quests/QuestBase.h"
@@ -56,7 +57,10 @@ void Game::Create()
         gTypeRegistry->RegisterType("Sentient", "Entity", nullptr, nullptr);
         gTypeRegistry->RegisterType("Actor", "Sentient", nullptr, nullptr);
         gTypeRegistry->RegisterType("Player", "Sentient", nullptr, nullptr);
-        gTypeRegistry->RegisterType("Trap", "Entity", nullptr, nullptr);
+        // A trap is a listener of its own, not an entity: it must never fall back to an
+        // entity's handlers.
+        if (gEventSystem)
+            Trap::RegisterEventClass(*gEventSystem, *gTypeRegistry);
     }
     if (!gGame)
         gGame = new Game();

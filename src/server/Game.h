@@ -90,9 +90,9 @@ public:
     int32_t AddEntity(Entity* entity) override;
     void RemoveEntity(Entity* entity) override;
     const std::vector<Sentient*>& GetPlayers() const override { return players; }
-    void ScheduleTimedAction(Entity* entity, Event* event, float delay) override;
-    bool CancelTimedActions(int eventId, const Entity* entity) override;
-    Event* FindTimedAction(int eventId, const Entity* entity) const override;
+    void ScheduleTimedAction(Listener* target, Event* event, float delay) override;
+    bool CancelTimedActions(int eventId, const Listener* target) override;
+    Event* FindTimedAction(int eventId, const Listener* target) const override;
     void CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii,
                              std::vector<int32_t>& out) const override;
     void MoveInGrid(Entity* entity, const WorldPos& from, const WorldPos& to) override;
@@ -140,6 +140,16 @@ public:
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
     Entity* MakeMonster(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t) override { return nullptr; }
 
+    // ---- World objects: torches, traps, triggers ----------------------------------------------
+    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;
+    void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) override;
+    void ScanEntitySlots(std::string_view name, Entity* activator) override;
+    // The announcement, its sound and the score come with the game's tuning of rewards; until
+    // then finding a super secret changes nothing in the game.
+    void OnSuperSecretFound(Entity&) override {}
+    // The server's quests that place town traps answer this when they exist.
+    void OnTownTrapCleared(Entity&) override {}
+
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
     // "Active actors = %d" while "ai_numActive" is set.
@@ -159,17 +169,12 @@ public:
     bool TraceLine(const WorldPos& start, const WorldPos& end, uint32_t mask, const Entity* shooter,
                    const Entity* ignored, Entity*& hit) const;
     int32_t CountEntities() const;
-    // Every entity of the table, in slot order, hears the named signal of a fired trigger.
-    void ScanEntitySlots(std::string_view name, Entity* activator);
 
     // ---- Timed actions and broadcasts -------------------------------------------------------
-    void CancelTimedActionsFor(const Entity* entity) { timedActions.CancelFor(entity); }
+    void CancelTimedActionsFor(const Listener* target) { timedActions.CancelFor(target); }
     void ClearTimedActions() { timedActions.Clear(); }
     void UpdateTimedActions(float seconds) { timedActions.Update(seconds); }
     int32_t CountPendingTimedActions() const { return timedActions.CountPending(); }
-    // Delivers the event to every entity the radius search finds around the source; the record
-    // then goes back to the pool unless kept. Without a source nobody hears it.
-    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter);
     // A "HeardSound" naming the entity, to the living around the source.
     void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
 

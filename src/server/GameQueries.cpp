@@ -5,6 +5,7 @@
 #include "core/EventSystem.h"
 #include "core/Vector.h"
 #include "entities/Entity.h"
+#include "entities/Torch.h"
 #include "resources/ResourceManager.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -249,19 +250,19 @@ bool Game::TraceLine(const WorldPos& from, const WorldPos& to, const Entity* sho
 
 // ---- Timed actions and broadcasts ----------------------------------------------------------------
 
-void Game::ScheduleTimedAction(Entity* entity, Event* event, float delay)
+void Game::ScheduleTimedAction(Listener* target, Event* event, float delay)
 {
-    timedActions.Schedule(event, entity, std::isfinite(delay) ? delay : 0.0f);
+    timedActions.Schedule(event, target, std::isfinite(delay) ? delay : 0.0f);
 }
 
-bool Game::CancelTimedActions(int eventId, const Entity* entity)
+bool Game::CancelTimedActions(int eventId, const Listener* target)
 {
-    return timedActions.Cancel(eventId, entity);
+    return timedActions.Cancel(eventId, target);
 }
 
-Event* Game::FindTimedAction(int eventId, const Entity* entity) const
+Event* Game::FindTimedAction(int eventId, const Listener* target) const
 {
-    return timedActions.Find(eventId, entity);
+    return timedActions.Find(eventId, target);
 }
 
 void Game::BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter)
@@ -287,6 +288,15 @@ void Game::BroadcastEventInRadius(Event* event, Entity* source, float radius, ui
     }
     if (gEventSystem)
         gEventSystem->FreeEvent(event);
+}
+
+void Game::ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength)
+{
+    std::vector<int32_t> near;
+    CollectEntitiesNear(position, radius, false, near);
+    for (int32_t number : near)
+        if (auto* torch = dynamic_cast<Torch*>(GetEntity(number)))
+            torch->BlowOut(windStrength);
 }
 
 void Game::BroadcastNewEvent(Entity* entity, Entity* source, float radius)

@@ -1,9 +1,10 @@
-// TimedActionList -- the game's events waiting to be delivered to an entity after a delay, counted down by the server's steps.
+// TimedActionList -- the game's events waiting to be delivered to a listener (an entity, a trap) after a delay, counted down by the server's steps.
 #include "server/TimedActionList.h"
 
 #include "core/Event.h"
 #include "core/EventSystem.h"
-#include "entities/Entity.h"
+#include "core/Listener.h"
+#include "core/SafeClass.h"
 
 #include <algorithm>
 
@@ -24,10 +25,20 @@ void TimedActionList::Release(Event* event)
         gEventSystem->FreeEvent(event);
 }
 
-void TimedActionList::Schedule(Event* event, Entity* target, float delay)
+bool TimedActionList::IsFor(const Record& record, const Listener* target)
+{
+    return record.target.Get() && record.listener == target;
+}
+
+void TimedActionList::Schedule(Event* event, Listener* target, float delay)
 {
     if (!event)
         return;
+    auto* watched = dynamic_cast<SafeClass*>(target);
+    if (target && !watched) {
+        Release(event);
+        return;
+    }
     std::unique_ptr<Record> record;
     if (spares.empty()) {
         record = std::make_unique<Record>();
@@ -36,18 +47,19 @@ void TimedActionList::Schedule(Event* event, Entity* target, float delay)
         spares.pop_back();
     }
     record->event = event;
-    record->target.Set(target);
+    record->target.Set(watched);
+    record->listener = target;
     record->delay = delay;
     record->done = false;
     record->justScheduled = true;
     records.push_back(std::move(record));
 }
 
-bool TimedActionList::Cancel(int eventId, const Entity* target)
+bool TimedActionList::Cancel(int eventId, const Listener* target)
 {
     bool any = false;
     for (auto& record : records) {
-        if (record->event && !record->done && record->event->id == eventId && record->target.Get() == target) {
+        if (record->event && !record->done && record->event->id == eventId && IsFor(*record, target)) {
             record->done = true;
             any = true;
         }
@@ -55,10 +67,10 @@ bool TimedActionList::Cancel(int eventId, const Entity* target)
     return any;
 }
 
-Event* TimedActionList::Find(int eventId, const Entity* target) const
+Event* TimedActionList::Find(int eventId, const Listener* target) const
 {
     for (const auto& record : records) {
-        if (record->event && record->event->id == eventId && record->target.Get() == target) {
+        if (record->event && record->event->id == eventId && IsFor(*record, target)) {
             record->event->scratch = 0;
             return record->event;
         }
@@ -66,12 +78,12 @@ Event* TimedActionList::Find(int eventId, const Entity* target) const
     return nullptr;
 }
 
-void TimedActionList::CancelFor(const Entity* target)
+void TimedActionList::CancelFor(const Listener* target)
 {
     if (!target)
         return;
     for (auto& record : records)
-        if (record->target.Get() == target)
+        if (IsFor(*record, target))
             record->done = true;
 }
 
@@ -95,8 +107,9 @@ void TimedActionList::Deliver(Record& record)
     Event* event = record.event;
     record.event = nullptr;
     record.done = true;
-    auto* target = record.target.GetAs<Entity>();
+    Listener* target = record.target.Get() ? record.listener : nullptr;
     record.target.Clear();
+    record.listener = nullptr;
     if (target) {
         if (const EventHandler* handler = target->FindEventHandler(*event)) {
             event->scratch = 0;
@@ -115,6 +128,7 @@ void TimedActionList::Compact()
             records[kept++] = std::move(records[i]);
         } else {
             records[i]->target.Clear();
+            records[i]->listener = nullptr;
             spares.push_back(std::move(records[i]));
         }
     }

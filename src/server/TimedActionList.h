@@ -1,4 +1,4 @@
-// TimedActionList -- the game's events waiting to be delivered to an entity after a delay, counted down by the server's steps.
+// TimedActionList -- the game's events waiting to be delivered to a listener (an entity, a trap) after a delay, counted down by the server's steps.
 #pragma once
 
 #include "core/SafePointer.h"
@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-class Entity;
 class Event;
+class Listener;
 
 // Records stay in scheduling order. A record scheduled during a step is first counted down in
 // the next one; cancelling only flags it done, so it is still found until the next purge and
@@ -20,16 +20,18 @@ public:
     TimedActionList(const TimedActionList&) = delete;
     TimedActionList& operator=(const TimedActionList&) = delete;
 
-    // The list owns the record from here on; delay in seconds.
-    void Schedule(Event* event, Entity* target, float delay);
+    // The list owns the record from here on; delay in seconds. A target must also be a SafeClass
+    // (every entity and trap is): one the list cannot watch for its end is refused and the
+    // record goes back to the pool.
+    void Schedule(Event* event, Listener* target, float delay);
     // Flags done every pending record of the event id for the target; true when any was still
     // pending (a second cancel finds nothing left to cancel).
-    bool Cancel(int eventId, const Entity* target);
+    bool Cancel(int eventId, const Listener* target);
     // The first record of the event id for the target, cancelled or not; its scratch word is
     // cleared. Null when none.
-    Event* Find(int eventId, const Entity* target) const;
+    Event* Find(int eventId, const Listener* target) const;
     // Flags done every record for the target (it is leaving the game).
-    void CancelFor(const Entity* target);
+    void CancelFor(const Listener* target);
     // Every record back to the event pool (kept ones stay with their owners).
     void Clear();
     // Purge, arm, then count down and deliver what fell due.
@@ -41,13 +43,16 @@ public:
 private:
     struct Record {
         Event* event = nullptr;  // null once delivered
+        // Set while the target lives; listener is only read then.
         SafePointer target;
+        Listener* listener = nullptr;
         float delay = 0.0f;
         bool done = false;
         bool justScheduled = true;
     };
 
     void Deliver(Record& record);
+    static bool IsFor(const Record& record, const Listener* target);
     // Records without an event go back to the spares, the rest keep their order.
     void Compact();
     static void Release(Event* event);

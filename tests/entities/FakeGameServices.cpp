@@ -7,6 +7,7 @@
 #include "core/Vector.h"
 #include "entities/Entity.h"
 #include "entities/Sentient.h"
+#include "entities/Torch.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -69,7 +70,7 @@ void FakeGameServices::StepFor(float seconds)
 void FakeGameServices::Deliver(TimedAction& action)
 {
     action.done = true;
-    Entity* target = action.target.GetAs<Entity>();
+    Listener* target = action.target.Get() ? action.listener : nullptr;
     if (!target)
         return;
     const EventHandler* handler = target->FindEventHandler(*action.event);
@@ -127,24 +128,36 @@ void FakeGameServices::RemoveEntity(Entity* entity)
         freedAt[static_cast<size_t>(number)] = now;
     }
     for (auto& action : actions)
-        if (action->target.Get() == entity)
+        if (IsFor(*action, entity))
             action->done = true;
 }
 
-void FakeGameServices::ScheduleTimedAction(Entity* entity, Event* event, float delay)
+bool FakeGameServices::IsFor(const TimedAction& action, const Listener* target)
 {
+    return action.target.Get() && action.listener == target;
+}
+
+void FakeGameServices::ScheduleTimedAction(Listener* target, Event* event, float delay)
+{
+    auto* watched = dynamic_cast<SafeClass*>(target);
+    if (target && !watched) {
+        if (gEventSystem)
+            gEventSystem->FreeEvent(event);
+        return;
+    }
     auto action = std::make_unique<TimedAction>();
-    action->target.Set(entity);
+    action->target.Set(watched);
+    action->listener = target;
     action->event = event;
     action->remaining = delay;
     actions.push_back(std::move(action));
 }
 
-bool FakeGameServices::CancelTimedActions(int eventId, const Entity* entity)
+bool FakeGameServices::CancelTimedActions(int eventId, const Listener* target)
 {
     bool any = false;
     for (auto& action : actions) {
-        if (!action->done && action->target.Get() == entity && action->event->id == eventId) {
+        if (!action->done && IsFor(*action, target) && action->event->id == eventId) {
             action->done = true;
             any = true;
         }
@@ -152,12 +165,59 @@ bool FakeGameServices::CancelTimedActions(int eventId, const Entity* entity)
     return any;
 }
 
-Event* FakeGameServices::FindTimedAction(int eventId, const Entity* entity) const
+Event* FakeGameServices::FindTimedAction(int eventId, const Listener* target) const
 {
     for (const auto& action : actions)
-        if (!action->done && action->target.Get() == entity && action->event->id == eventId)
+        if (!action->done && IsFor(*action, target) && action->event->id == eventId)
             return action->event;
     return nullptr;
+}
+
+// ---- World objects: torches, traps, triggers ------------------------------------------------
+
+void FakeGameServices::BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter)
+{
+    if (!event)
+        return;
+    if (source) {
+        std::vector<Entity*> hearers;
+        FindEntitiesInRadius(source->position, source, radius, filter, hearers, false);
+        std::vector<int32_t> numbers;
+        for (Entity* hearer : hearers)
+            numbers.push_back(hearer->entityNumber);
+        for (int32_t number : numbers) {
+            Entity* hearer = GetEntity(number);
+            if (!hearer)
+                continue;
+            broadcasts.push_back(event->name + " " + std::to_string(number));
+            if (const EventHandler* handler = hearer->FindEventHandler(*event)) {
+                event->params.SetReadPos(0);
+                (*handler)(*hearer, *event);
+            }
+        }
+    }
+    if (gEventSystem)
+        gEventSystem->FreeEvent(event);
+}
+
+void FakeGameServices::ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength)
+{
+    char line[96];
+    std::snprintf(line, sizeof line, "wind %g %g %g %g", position.x, position.y, radius, windStrength);
+    hooks.emplace_back(line);
+    std::vector<int32_t> near;
+    CollectEntitiesNear(position, radius, false, near);
+    for (int32_t number : near)
+        if (auto* torch = dynamic_cast<Torch*>(GetEntity(number)))
+            torch->BlowOut(windStrength);
+}
+
+void FakeGameServices::ScanEntitySlots(std::string_view name, Entity* activator)
+{
+    hooks.push_back("signal " + std::string(name) + " " + std::to_string(activator ? activator->entityNumber : -1));
+    for (int32_t i = 0; i < kMaxEntities; ++i)
+        if (Entity* entity = slots[static_cast<size_t>(i)])
+            entity->OnNamedSignal(activator, name);
 }
 
 int32_t FakeGameServices::CountPendingActions() const

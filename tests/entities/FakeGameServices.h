@@ -29,9 +29,9 @@ public:
     int32_t AddEntity(Entity* entity) override;
     void RemoveEntity(Entity* entity) override;
     const std::vector<Sentient*>& GetPlayers() const override { return players; }
-    void ScheduleTimedAction(Entity* entity, Event* event, float delay) override;
-    bool CancelTimedActions(int eventId, const Entity* entity) override;
-    Event* FindTimedAction(int eventId, const Entity* entity) const override;
+    void ScheduleTimedAction(Listener* target, Event* event, float delay) override;
+    bool CancelTimedActions(int eventId, const Listener* target) override;
+    Event* FindTimedAction(int eventId, const Listener* target) const override;
     void CollectEntitiesNear(const WorldPos& position, float radius, bool useRadii,
                              std::vector<int32_t>& out) const override;
     void MoveInGrid(Entity*, const WorldPos&, const WorldPos&) override { ++gridMoves; }
@@ -80,6 +80,17 @@ public:
         return monsterMaker ? monsterMaker(archetype, monsterType, level, minRarity) : nullptr;
     }
 
+    // ---- World objects: torches, traps, triggers ---------------------------------------------
+    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;
+    // Puts out the torches as the game does, and writes "wind x y radius strength" to hooks.
+    void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) override;
+    // Walks the table as the game does, and writes "signal <name> <activator>" to hooks.
+    void ScanEntitySlots(std::string_view name, Entity* activator) override;
+    void OnSuperSecretFound(Entity& user) override { Hook("superSecret", user); }
+    void OnTownTrapCleared(Entity& trap) override { Hook("townTrap", trap); }
+    // What the broadcasts reached: "<event name> <hearer number>".
+    std::vector<std::string> broadcasts;
+
     int32_t CountPendingActions() const;
     // Every action ever scheduled, cancelled ones too.
     int32_t CountScheduledActions() const { return static_cast<int32_t>(actions.size()); }
@@ -127,7 +138,9 @@ public:
 
 private:
     struct TimedAction {
+        // Set while the target lives; listener is only read then.
         SafePointer target;
+        Listener* listener = nullptr;
         Event* event = nullptr;
         float remaining = 0.0f;
         bool done = false;
@@ -135,6 +148,7 @@ private:
 
     void Hook(const char* name, const Entity& entity);
     void Deliver(TimedAction& action);
+    static bool IsFor(const TimedAction& action, const Listener* target);
     void Notice(const std::string& text);
     void FreeAction(TimedAction& action);
 

@@ -26,6 +26,21 @@ public:
     int32_t* stepCounter = nullptr;
 };
 
+// A listener that is no entity, as a trap is: it schedules its own events.
+class TimedListener : public SafeClass, public Listener {
+public:
+    EventClass* GetEventClass() const override { return table; }
+    void OnProbe(Event&) { ++heard; }
+    static inline EventClass* table = nullptr;
+    int32_t heard = 0;
+};
+
+// A listener the game cannot watch for its end.
+class UnwatchedListener : public Listener {
+public:
+    EventClass* GetEventClass() const override { return TimedListener::table; }
+};
+
 class GameTimedActions : public GameWorld {
 protected:
     GameTimedActions()
@@ -34,6 +49,8 @@ protected:
         probeId = events.RegisterEvent("probe");
         otherId = events.RegisterEvent("unheard");
         Listener::Subscribe(TimedProbe::table, probeId, &TimedProbe::OnProbe);
+        TimedListener::table = types.RegisterType("TimedListener", "Listener", nullptr, nullptr);
+        Listener::Subscribe(TimedListener::table, probeId, &TimedListener::OnProbe);
     }
 
     TimedProbe* Probe()
@@ -162,6 +179,39 @@ TEST_F(GameTimedActions, BroadcastReachesTheFilteredEntitiesInRadiusOnly)
     game->BroadcastEventInRadius(Make(probeId), nullptr, 1000.0f, 0x1);
     EXPECT_EQ(near->steps.size(), 1u) << "without a source nobody hears";
     EXPECT_EQ(events.GetPooledCount(), pooledBefore) << "the record still goes back";
+}
+
+// ---- Listeners that are not entities -------------------------------------------------------------
+
+TEST_F(GameTimedActions, AListenerThatIsNoEntityGetsItsEventsAndCanCancelThem)
+{
+    TimedListener listener;
+    game->ScheduleTimedAction(&listener, Make(probeId), 0.1f);
+    game->ScheduleTimedAction(&listener, Make(otherId), 0.1f);
+    EXPECT_NE(game->FindTimedAction(probeId, &listener), nullptr);
+    EXPECT_TRUE(game->CancelTimedActions(otherId, &listener));
+    Run(3);
+    EXPECT_EQ(listener.heard, 1);
+    EXPECT_EQ(game->CountPendingTimedActions(), 0);
+}
+
+TEST_F(GameTimedActions, AListenerGoneBeforeItsTimeIsSkipped)
+{
+    auto listener = std::make_unique<TimedListener>();
+    game->ScheduleTimedAction(listener.get(), Make(probeId), 0.1f);
+    listener.reset();
+    Run(3);
+    EXPECT_EQ(game->CountPendingTimedActions(), 0);
+}
+
+TEST_F(GameTimedActions, AListenerTheGameCannotWatchIsRefused)
+{
+    UnwatchedListener listener;
+    Event* event = Make(probeId);
+    size_t pooledBefore = events.GetPooledCount();
+    game->ScheduleTimedAction(&listener, event, 0.0f);
+    EXPECT_EQ(game->CountPendingTimedActions(), 0);
+    EXPECT_EQ(events.GetPooledCount(), pooledBefore + 1) << "the record goes back to the pool";
 }
 
 } // namespace
