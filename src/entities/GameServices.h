@@ -178,6 +178,11 @@ public:
     // The prototype behaviour stacks the game built once its data was loaded; none here.
     virtual const BehaviorStackList& GetBehaviorStacks() const;
 
+    // ---- Weather: rain and wind for torches, traps and the clients ---------------------------
+    // The rain intensity and the wind vector at the position: the nearby fronts summed, each
+    // capped by the weather's tuning. 0 and no wind where no front reaches.
+    virtual void GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const = 0;
+
     // ---- Items, covenants and relations ------------------------------------------------------
     // A new item of the record at the level, or null.
     virtual std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) = 0;

@@ -1,6 +1,7 @@
 // Game -- the world host's one game: the entity table and players, per-level records, timed actions, covenants and the fixed-step update.
 #include "server/Game.h"
 
+#include "core/Database.h"
 #include "core/DebugSystem.h"
 #include "core/EnumTable.h"
 #include "core/Event.h"
@@ -17,6 +18,7 @@
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/quests/QuestBase.h"
+#include "server/Weather.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -87,6 +89,7 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     }
     EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
     BuildBehaviorStacks(behaviorStacks);
+    weather = std::make_unique<Weather>(gDatabase ? gDatabase->FindEntryByName("Weather") : nullptr);
     Reset();
 }
 
@@ -118,6 +121,7 @@ void Game::Reset()
     newWorld = false;
     factorA = factorB = 1.0f;
     clientLines.clear();
+    weather->Reset();
 }
 
 void Game::DeleteAllEntities()

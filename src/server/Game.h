@@ -20,6 +20,7 @@ class Covenant;
 class CovenantDefinition;
 class MessageBuffer;
 class QuestBase;
+class Weather;
 
 // A queued sound or effect for the clients near it.
 struct GameSoundRecord {
@@ -150,6 +151,13 @@ public:
     // The server's quests that place town traps answer this when they exist.
     void OnTownTrapCleared(Entity&) override {}
 
+    // ---- Weather (GameWeather.cpp) -----------------------------------------------------------
+    // The weather's answer at the position.
+    void GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const override;
+    // Made with the game from the "Weather" record; its fronts go with every reset.
+    Weather& GetWeather() { return *weather; }
+    const Weather& GetWeather() const { return *weather; }
+
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
     // "Active actors = %d" while "ai_numActive" is set.
@@ -215,10 +223,6 @@ public:
     std::vector<int32_t>& GetChangedResourceNames() { return changedResourceNames; }
     const std::vector<int32_t>& GetLoadedLevels() const { return loadedLevels; }
     std::vector<std::unique_ptr<QuestBase>>& GetWorldQuests() { return worldQuests; }
-    // The weather at a client's player, as the weather sets it.
-    float weatherIntensity = 0.0f;
-    float windX = 0.0f;
-    float windY = 0.0f;
 
 protected:
     std::vector<Sentient*>& MutablePlayers() { return players; }
@@ -318,6 +322,7 @@ private:
     mutable std::vector<int32_t> queryNumbers;
     mutable std::vector<Entity*> traceEntities;
     std::vector<RespawnEntry> dueRespawns;
+    std::unique_ptr<Weather> weather;
 };
 
 extern Game* gGame;

@@ -179,10 +179,9 @@ void Game::UpdateEntities(float seconds)
     }
 }
 
-// The quest scheduler, the dynamic chat and the weather fill these three steps.
+// The quest scheduler and the dynamic chat fill these two steps; the weather's is GameWeather.cpp.
 void Game::UpdateQuests(float) {}
 void Game::UpdateDynamicChat(float) {}
-void Game::UpdateWeatherChat(float) {}
 
 void Game::UpdateUpkeep()
 {
@@ -268,7 +267,6 @@ void Game::ReportActiveActors() const
 
 void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
 {
-    (void)player;
     buffer.WriteInt(elapsed.days);
     buffer.WriteInt(elapsed.hours);
     buffer.WriteInt(elapsed.minutes);
@@ -288,9 +286,14 @@ void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
     }
     buffer.WriteFloat(factorA);
     buffer.WriteFloat(factorB);
-    buffer.WriteFloat(weatherIntensity);
-    buffer.WriteFloat(windX);
-    buffer.WriteFloat(windY);
+    // The weather where the client's player stands; a clear sky without one.
+    float intensity = 0.0f;
+    Vector2 wind;
+    if (player)
+        GetWeatherAt(player->position, intensity, wind);
+    buffer.WriteFloat(intensity);
+    buffer.WriteFloat(wind.x);
+    buffer.WriteFloat(wind.y);
     buffer.WriteBool(lost);
     buffer.WriteBool(winAwaitsConfirm);
 }

@@ -364,7 +364,10 @@ TEST(DatabaseShipped, GameFolderLoadsCleanly)
     const DatabaseEntry* combatSystem = database.FindEntryByName("CombatSystem");
     ASSERT_NE(combatSystem, nullptr);
     EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, gameSystem), combatSystem);
-    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, combatSystem), nullptr);
+    const DatabaseEntry* weather = database.FindEntryByName("Weather");
+    ASSERT_NE(weather, nullptr);
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, combatSystem), weather);
+    EXPECT_EQ(database.GetNextEntryOfType(DatabaseEntryType::Info, weather), nullptr);
     for (const std::string& line : game.debug.GetConsoleLines())
         EXPECT_NE(line.rfind("^c00", 0), 0u) << line;
 }

@@ -281,6 +281,17 @@ bool FakeGameServices::UseMapItem(Item&, Sentient& user)
     return mapUsedUp;
 }
 
+// ---- Weather: scripted rain and wind ----------------------------------------------------------
+
+void FakeGameServices::GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const
+{
+    ++weatherQuestions;
+    intensity = weatherIntensity;
+    wind = weatherWind;
+    if (weatherAt)
+        weatherAt(position, intensity, wind);
+}
+
 void FakeGameServices::Notice(const std::string& text)
 {
     notices.push_back(text);

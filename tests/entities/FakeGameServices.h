@@ -91,6 +91,9 @@ public:
     // What the broadcasts reached: "<event name> <hearer number>".
     std::vector<std::string> broadcasts;
 
+    // ---- Weather: scripted rain and wind ---------------------------------------------------
+    void GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const override;
+
     int32_t CountPendingActions() const;
     // Every action ever scheduled, cancelled ones too.
     int32_t CountScheduledActions() const { return static_cast<int32_t>(actions.size()); }
@@ -135,6 +138,11 @@ public:
     // The spawn system's monsters, as the test makes them.
     std::function<Entity*(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t)> monsterMaker;
     double now = 0.0;
+    // The weather everywhere, unless weatherAt answers; each question is counted.
+    float weatherIntensity = 0.0f;
+    Vector2 weatherWind;
+    std::function<void(const WorldPos&, float&, Vector2&)> weatherAt;
+    mutable int32_t weatherQuestions = 0;
 
 private:
     struct TimedAction {

@@ -6,6 +6,7 @@
 #include "core/MessageBuffer.h"
 #include "entities/Sentient.h"
 #include "rules/quests/QuestBase.h"
+#include "server/Weather.h"
 
 #include <cmath>
 
@@ -239,9 +240,20 @@ TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
     covenant->eliminated = true;
     Step(20);
     game->SetTimeOfDay(6.5);
-    game->weatherIntensity = 0.25f;
-    game->windX = 1.0f;
-    game->windY = -1.0f;
+    // One front over the player at full strength: no fade-in and its life still running.
+    LoadRecords("Weather\n{\n    MaxFronts 1\n    MaxFrontIntensity 1\n    MaxTotalIntensity 1\n"
+                "    MaxFrontWindSpeed 4\n    MaxTotalWindSpeed 4\n}\n");
+    game->GetWeather().LoadTuning(database.FindEntryByName("Weather"));
+    WeatherFront front(game->GetWeather().GetTuning());
+    front.intensity = 0.25f;
+    front.wind = {1.0f, -1.0f};
+    front.position = At(100, 100);
+    front.innerRadius = 50.0f;
+    front.outerRadius = 60.0f;
+    MessageBuffer block;
+    block.WriteInt(1);
+    front.Write(block);
+    ASSERT_TRUE(game->GetWeather().Read(block));
     MessageBuffer buffer;
     game->WriteNetPart(buffer, player);
     const uint8_t expected[] = {
