@@ -119,6 +119,8 @@ public:
     void MoveToEntity(Entity* entity);
     void StopMoving();
     bool IsNearestPlayerWithin(float range) const;
+    // Snapped to the world grid, then normalised onto its level.
+    static void SnapToWorldGrid(WorldPos& where);
     virtual void Idle(bool flag);
     void SetActive(bool value) { active = value; }
     bool IsActive() const { return active; }
@@ -137,6 +139,8 @@ public:
     bool Resurrect();
     float GetResurrectDelay() const;
     void ConsumeCorpse();
+    // Sends a corpse on its way out: its own "delete" follows at its next step.
+    void RemoveCorpse();
     int32_t GetDeathState() const { return deathState; }
 
     // ---- Saved state and names (ActorState.cpp) -----------------------------------------------

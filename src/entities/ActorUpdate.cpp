@@ -412,6 +412,11 @@ bool Actor::IsNearestPlayerWithin(float range) const
     return std::hypot(there.x - position.x, there.y - position.y) <= range;
 }
 
+void Actor::SnapToWorldGrid(WorldPos& where)
+{
+    ActorSnap(where);
+}
+
 // ---- Looks -----------------------------------------------------------------------------------
 
 void Actor::Idle(bool flag)

@@ -48,4 +48,9 @@ public:
     // The covenant it is partnered with; -1 when none. A partnered member follows its leader
     // only in town.
     virtual int32_t GetPartnerIndex() const { return -1; }
+
+    // ---- What its monsters' behaviours ask ------------------------------------------------------
+    // The member's chance to strike the target: 0 when the target refuses, -1 when it is flagged.
+    // A member's corpse destroyer leaves a corpse it could still strike.
+    virtual float GetHitChanceAgainst(const Sentient&, const Entity&) const { return 0.0f; }
 };

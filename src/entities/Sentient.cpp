@@ -262,6 +262,13 @@ bool Sentient::IsNearCovenantHome() const
     return covenant && covenant->IsMember(*this) && position.Distance2D(covenant->GetHomePosition()) <= kHomeRange;
 }
 
+bool Sentient::CanWalkStraightTo(const WorldPos& target) const
+{
+    float fraction = 0.0f;
+    return gGameServices && gGameServices->IsKnownLevel(target.level) &&
+           !gGameServices->TraceLine(position, target, this, nullptr, fraction);
+}
+
 const char* Sentient::GetAttackAnimationName() const
 {
     if (inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary))

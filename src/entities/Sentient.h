@@ -253,6 +253,8 @@ public:
     bool HasEnemyNear() const;
     bool CanSee(const Entity* other) const;
     bool IsNearCovenantHome() const;
+    // Nothing of the world stands on the straight way to the point, on a level that exists.
+    bool CanWalkStraightTo(const WorldPos& target) const;
     const char* GetAttackAnimationName() const;
     // An item in any bag whose record lists the name among its "KeyName" lines (case ignored):
     // the key that opens a lock of that name.

@@ -6,7 +6,10 @@
 #include "core/EnumTable.h"
 #include "entities/ai/BehaviorApproach.h"
 #include "entities/ai/BehaviorAvoidLeader.h"
+#include "entities/ai/BehaviorDestroyCorpse.h"
+#include "entities/ai/BehaviorEatCorpse.h"
 #include "entities/ai/BehaviorFollowLeader.h"
+#include "entities/ai/BehaviorJump.h"
 #include "entities/ai/BehaviorMelee.h"
 #include "entities/ai/BehaviorPray.h"
 #include "entities/ai/BehaviorRaiseDead.h"
@@ -17,6 +20,7 @@
 #include "entities/ai/BehaviorSpawner.h"
 #include "entities/ai/BehaviorSuicide.h"
 #include "entities/ai/BehaviorTeleport.h"
+#include "entities/ai/BehaviorUseSkill.h"
 
 #include <array>
 
@@ -55,6 +59,10 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kSpawner: return std::make_unique<BehaviorSpawner>();
     case BehaviorType::kRaiseDead: return std::make_unique<BehaviorRaiseDead>();
     case BehaviorType::kFollowLeader: return std::make_unique<BehaviorFollowLeader>();
+    case BehaviorType::kUseSkill: return std::make_unique<BehaviorUseSkill>();
+    case BehaviorType::kJump: return std::make_unique<BehaviorJump>();
+    case BehaviorType::kDestroyCorpse: return std::make_unique<BehaviorDestroyCorpse>();
+    case BehaviorType::kEatCorpse: return std::make_unique<BehaviorEatCorpse>();
     default: return nullptr;
     }
 }

@@ -75,6 +75,71 @@ MonsterRisen
     MinLevel 1
     MaxLevel 30
 }
+ArchetypeCarrion
+{
+    Type MonsterArchetype
+    FactionName "Testers"
+    Edible 1
+}
+MonsterCarrion
+{
+    Type MonsterType
+    Archetype ArchetypeCarrion
+    Definition ActorTestBase
+    MinLevel 1
+    MaxLevel 30
+}
+SkillBite
+{
+    Type Skill
+    NeedsEnemy 1
+    MaxRange 300
+    BasePriority 1
+    MinDamage 1
+    MaxDamage 2
+}
+SkillHex
+{
+    Type Skill
+    NeedsEnemy 1
+    MaxRange 300
+    BasePriority 2
+    CastTime 1
+}
+ArchetypeBiter
+{
+    Type MonsterArchetype
+    FactionName "Testers"
+    SkillDelay 2
+}
+ActorBiter
+{
+    Type Actor
+    Base ActorTestBase
+    Skill SkillBite
+}
+ActorHexer
+{
+    Type Actor
+    Base ActorTestBase
+    Skill SkillHex
+}
+MonsterBiter
+{
+    Type MonsterType
+    Archetype ArchetypeBiter
+    Definition ActorBiter
+    MinLevel 1
+    MaxLevel 30
+}
+MonsterHexer
+{
+    Type MonsterType
+    Archetype ArchetypeBiter
+    Definition ActorHexer
+    MinLevel 1
+    MaxLevel 30
+}
 MonsterFighter
 {
     Type MonsterType
@@ -92,6 +157,34 @@ MonsterFighter
     {
         LoadRecords(std::string(kActorRecords) + kBehaviorRecords + extra);
         BuildBehaviorStacks(game.behaviorStacks);
+    }
+
+    // A corpse lying as the dying left it: dead, its corpse state 2.
+    Actor* Corpse(const char* typeName, float x, float y = 0.0f)
+    {
+        Actor* corpse = SpawnActor(typeName, 5, x, y);
+        corpse->health = 0;
+        corpse->OnDyingDone();
+        return corpse;
+    }
+
+    // The behaviour bound to the actor, not in its list.
+    template <class T>
+    std::unique_ptr<T> BoundTo(Actor* owner)
+    {
+        auto behavior = std::make_unique<T>();
+        behavior->actor = owner;
+        return behavior;
+    }
+
+    // The behaviour in the actor's list, so that its notices and selection reach it.
+    template <class T>
+    T* AddedTo(Actor* owner)
+    {
+        auto behavior = BoundTo<T>(owner);
+        T* raw = behavior.get();
+        owner->AddBehavior(std::move(behavior));
+        return raw;
     }
 
     const BehaviorStack* StackOf(const char* archetypeName) const

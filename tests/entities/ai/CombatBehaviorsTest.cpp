@@ -1,7 +1,9 @@
-// CombatBehaviorsTest -- melee's reach, facing, chase and give-up, and suicide's strict range.
+// CombatBehaviorsTest -- melee's reach, facing, chase and give-up, suicide's strict range, and the chosen skill's use and lock.
 #include "entities/ai/BehaviorMelee.h"
 #include "entities/ai/BehaviorRanged.h"
 #include "entities/ai/BehaviorSuicide.h"
+#include "entities/ai/BehaviorUseSkill.h"
+#include "entities/SkillList.h"
 #include "entities/ai/BehaviorWorld.h"
 
 #include <gtest/gtest.h>
@@ -187,4 +189,68 @@ TEST_F(CombatBehaviors, RangedWithNoAttackSpeedMayFireEveryStep)
     ranged.tuning.maxFireRange = 20.0f;
     ranged.Think(0.05f);
     EXPECT_TRUE(ranged.fireTimer.IsExpired());
+}
+
+// ---- Using the chosen skill ----------------------------------------------------------------------
+
+namespace {
+
+class SkillBehavior : public BehaviorWorld {
+protected:
+    // The actor with the target as its enemy and its skill choice made.
+    Sentient* EnemyFor(Actor* owner, float x)
+    {
+        Sentient* target = SpawnTarget(x, 0.0f);
+        owner->AddHate(target, 5.0f, 0);
+        owner->UpdateHateTarget(FakeGameServices::kStep);
+        owner->skillList->ChooseSkill(*owner);
+        return target;
+    }
+};
+
+} // namespace
+
+TEST_F(SkillBehavior, NothingChosenNothingUsed)
+{
+    Actor* biter = SpawnActor("MonsterBiter");
+    auto use = BoundTo<BehaviorUseSkill>(biter);
+    EXPECT_FALSE(use->WantsToRun()) << "no enemy: the skill needing one is not chosen";
+    EnemyFor(biter, 500.0f);
+    EXPECT_FALSE(use->WantsToRun()) << "out of the skill's range";
+}
+
+TEST_F(SkillBehavior, AnInstantSkillHitsThenWaitsTheArchetypesDelay)
+{
+    Actor* biter = SpawnActor("MonsterBiter");
+    Sentient* target = EnemyFor(biter, 50.0f);
+    BehaviorUseSkill* use = AddedTo<BehaviorUseSkill>(biter);
+    ASSERT_TRUE(use->WantsToRun());
+    biter->UpdateBehaviors(FakeGameServices::kStep);
+    EXPECT_LT(target->health, 100) << "the skill was used on the enemy";
+    EXPECT_TRUE(use->done) << "the skill's own notice ends the run";
+    EXPECT_FLOAT_EQ(use->skillTimer.remaining, 2.0f) << "SkillDelay at full health";
+    biter->UpdateBehaviors(FakeGameServices::kStep);
+    EXPECT_EQ(biter->GetCurrentBehavior(), nullptr);
+    biter->skillList->ChooseSkill(*biter);
+    EXPECT_FALSE(use->WantsToRun()) << "the delay has not run out";
+}
+
+TEST_F(SkillBehavior, ACastCannotBeInterruptedUntilItsActionIsDone)
+{
+    Actor* hexer = SpawnActor("MonsterHexer");
+    EnemyFor(hexer, 50.0f);
+    auto* above = new ScriptedBehavior();
+    hexer->AddBehavior(std::unique_ptr<BehaviorBase>(above));
+    BehaviorUseSkill* use = AddedTo<BehaviorUseSkill>(hexer);
+    hexer->UpdateBehaviors(FakeGameServices::kStep);
+    ASSERT_EQ(hexer->GetCurrentBehavior(), use);
+    EXPECT_FALSE(use->done);
+    EXPECT_TRUE(use->IsLocked()) << "the cast's timed action is pending";
+    above->wants = true;
+    hexer->UpdateBehaviors(FakeGameServices::kStep);
+    EXPECT_EQ(hexer->GetCurrentBehavior(), use) << "locked: the higher behaviour waits";
+    game.StepFor(1.1f);
+    EXPECT_TRUE(use->done);
+    hexer->UpdateBehaviors(FakeGameServices::kStep);
+    EXPECT_EQ(hexer->GetCurrentBehavior(), above);
 }

@@ -1,9 +1,10 @@
-// MovementBehaviorsTest -- approach's two ranges, following the leader, and the way home with its blocked spot.
+// MovementBehaviorsTest -- approach's two ranges, following the leader, the way home with its blocked spot, and the jump's tries and flight.
 #include "core/Event.h"
 #include "core/EventSystem.h"
 #include "entities/ai/BehaviorApproach.h"
 #include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorFollowLeader.h"
+#include "entities/ai/BehaviorJump.h"
 #include "entities/ai/BehaviorRetreat.h"
 #include "entities/ai/BehaviorReturnHome.h"
 #include "entities/ai/BehaviorWorld.h"
@@ -171,4 +172,67 @@ TEST_F(MovementBehaviors, AvoidLeaderStepsAwayFromTheLeaderIntoAFreeCell)
     auto boxed = Bound<BehaviorAvoidLeader>();
     boxed->Start();
     EXPECT_TRUE(boxed->done);
+}
+
+// ---- Jumping ---------------------------------------------------------------------------------------
+
+TEST_F(MovementBehaviors, JumpTriesOncePerAttemptTimeInsideItsBand)
+{
+    Sentient* target = SpawnTarget(300.0f, 100.0f);
+    actor->AddHate(target, 5.0f, 0);
+    actor->UpdateHateTarget(0.05f);
+    auto jump = Bound<BehaviorJump>();
+    jump->tuning.attemptChance = 1.0f;
+    EXPECT_TRUE(jump->WantsToRun()) << "200 away, inside 100..300";
+    EXPECT_FLOAT_EQ(jump->attemptTimer.remaining, 5.0f) << "exactly the attempt time";
+    EXPECT_FALSE(jump->WantsToRun()) << "the attempt timer runs";
+    jump->attemptTimer.Update(5.0f);
+    target->SetPosition(At(401.0f, 100.0f));
+    EXPECT_FALSE(jump->WantsToRun()) << "beyond the band";
+    EXPECT_FALSE(jump->attemptTimer.running && jump->attemptTimer.remaining > 0.0f) << "no try spent";
+    target->SetPosition(At(400.0f, 100.0f));
+    jump->tuning.attemptChance = 0.0f;
+    EXPECT_FALSE(jump->WantsToRun()) << "the try fails its chance";
+    EXPECT_GT(jump->attemptTimer.remaining, 0.0f) << "but it is spent";
+}
+
+TEST_F(MovementBehaviors, JumpDefaultsStandOnlyWithoutADataEntry)
+{
+    BehaviorJump untouched;
+    EXPECT_FLOAT_EQ(untouched.tuning.minRange, 100.0f);
+    EXPECT_FLOAT_EQ(untouched.tuning.attemptChance, 0.5f);
+    BehaviorJump loaded;
+    loaded.LoadData(*database.FindEntryByName("ApproachClose"));  // MaxRange 20 and no other jump key
+    EXPECT_FLOAT_EQ(loaded.tuning.maxRange, 20.0f);
+    EXPECT_FLOAT_EQ(loaded.tuning.minRange, 0.0f);
+    EXPECT_FLOAT_EQ(loaded.tuning.attemptTime, 0.0f);
+}
+
+TEST_F(MovementBehaviors, AFlightNeedsARateAndTheEndMarkerAfterTheStart)
+{
+    WorldPos from = At(100.0f, 100.0f);
+    WorldPos to = At(200.0f, 100.0f);
+    Vector2 velocity{};
+    EXPECT_FALSE(BehaviorJump::FlightVelocity(from, to, 2, 6, 0.0f, velocity)) << "rate 0";
+    EXPECT_FALSE(BehaviorJump::FlightVelocity(from, to, 2, 6, -10.0f, velocity));
+    EXPECT_FALSE(BehaviorJump::FlightVelocity(from, to, 4, 4, 20.0f, velocity)) << "equal markers";
+    EXPECT_FALSE(BehaviorJump::FlightVelocity(from, to, 6, 2, 20.0f, velocity));
+    ASSERT_TRUE(BehaviorJump::FlightVelocity(from, to, 2, 6, 20.0f, velocity));
+    EXPECT_FLOAT_EQ(velocity.x, 500.0f) << "100 units over 4 frames at 20 a second";
+    EXPECT_FLOAT_EQ(velocity.y, 0.0f);
+}
+
+TEST_F(MovementBehaviors, AJumpThatCannotStartEndsTheRunAndLeavesTheActorStanding)
+{
+    Sentient* target = SpawnTarget(300.0f, 100.0f);
+    actor->AddHate(target, 5.0f, 0);
+    actor->UpdateHateTarget(0.05f);
+    auto jump = Bound<BehaviorJump>();
+    WorldPos before = actor->position;
+    jump->Start();  // the test actor has no "jump" animation
+    EXPECT_TRUE(jump->done);
+    EXPECT_FALSE(jump->jumping);
+    EXPECT_FALSE(jump->IsLocked());
+    jump->Stop();
+    EXPECT_FLOAT_EQ(actor->position.x, before.x);
 }
