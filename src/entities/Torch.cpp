@@ -13,6 +13,9 @@
 
 namespace {
 constexpr int32_t kTorchAnimationPriority = 14;
+// Intervals are counted down in float steps: one within this of its end is due at that step
+// rather than a whole step late.
+constexpr float kTorchDueTolerance = 1e-4f;
 
 // The timer runs again with exactly its time: a torch's intervals are not drawn.
 void TorchRestart(RandomTimer& timer, float seconds)
@@ -26,7 +29,7 @@ void TorchRestart(RandomTimer& timer, float seconds)
 
 bool TorchTimerDue(const RandomTimer& timer)
 {
-    return !timer.running || timer.remaining <= 0.0f;
+    return !timer.running || timer.remaining <= kTorchDueTolerance;
 }
 } // namespace
 
@@ -98,6 +101,28 @@ void Torch::Update(float seconds)
         RefreshLight();
         TorchRestart(flickerTimer, flickerTime);
     }
+    if ((maxWind > 0.0f || maxRain > 0.0f) && weatherTime > 0.0f && TorchTimerDue(weatherTimer)) {
+        CheckWeather();
+        TorchRestart(weatherTimer, weatherTime);
+    }
+}
+
+void Torch::CheckWeather()
+{
+    if (!gGameServices)
+        return;
+    float rain = 0.0f;
+    Vector2 wind{};
+    gGameServices->GetWeatherAt(position, rain, wind);
+    bool drowned = maxRain > 0.0f && rain >= maxRain;
+    bool blown = maxWind > 0.0f && Vector2Length(wind) >= maxWind;
+    // Out stays out when the weather calms: only use, fire or a saved state lights it again.
+    if (drowned || blown)
+        SetLit(false);
+}
+
+void Torch::TakeDamage(int32_t, Entity*, bool, bool)
+{
 }
 
 bool Torch::BlowOut(float windStrength)

@@ -22,6 +22,10 @@ public:
     // Fire lights one that fire lights, cold puts out one that cold puts out; nothing for a
     // negative amount.
     void OnDamagePart(int32_t amount, int32_t damageType) override;
+    // A torch has no hit points to lose: damage only lights or douses it, by its type.
+    void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
+    bool ShowsDamage() const override { return false; }
+    bool CanBeAttacked() const override { return false; }
     // One little-endian word: 1 lit, 0 out.
     void WriteSaved(MessageBuffer& buffer) const override;
     // False, with nothing changed, when the word is not all there.
@@ -34,9 +38,12 @@ public:
     // least that strong. True when it went out now.
     bool BlowOut(float windStrength);
     bool IsLit() const { return lit; }
+    // The colour it shows when lit ("LightColor"), as a secret judges red torchlight.
+    const Color& GetLightColor() const { return color; }
 
 private:
     void SetLit(bool value);
+    void CheckWeather();
 
     bool lit = true;
     Color color;
