@@ -1,12 +1,14 @@
 // Covenant -- a covenant of the world host as the game runs it: stepped, paying its upkeep and sending its part of the game update.
 #pragma once
 
+#include "covenants/TradeOffer.h"
 #include "entities/EntityCovenant.h"
 #include "rules/covenants/CovenantBase.h"
 
 #include <cstdint>
 
 class MessageBuffer;
+class Sentient;
 
 // The game calls these in its own order: Start and RefreshMembers while a world is made, then
 // SetUpFirstWorld once every covenant exists; Update every step and PayUpkeep every "TaxPeriod".
@@ -22,4 +24,33 @@ public:
     virtual void WriteNetPart(MessageBuffer& buffer) const = 0;
     // Beaten for good: the game is lost when the first player's covenant is.
     virtual bool IsDefeated() const { return eliminated; }
+
+    // ---- Deals and the player's diplomacy lines ---------------------------------------------
+    // The covenant kinds decide and answer the client themselves; until a kind replaces these,
+    // a covenant ignores offers, has none pending and changes nothing.
+    // The other covenant (the player's) offers a deal.
+    virtual void ReceiveOffer(Covenant&, const TradeOffer&) {}
+    // The other covenant accepted (true) or rejected this one's offer; on acceptance the
+    // covenant carries the deal out through Game::ExecuteOffer.
+    virtual void ReceiveOfferResult(Covenant&, const TradeOffer&, bool, int32_t) {}
+    // The offer this covenant put to the covenant of the index and still waits on; null when none.
+    virtual const TradeOffer* GetPendingOffer(int32_t) const { return nullptr; }
+    // Asked to suggest a trade to the other covenant.
+    virtual void SuggestTrade(Covenant&) {}
+    // A deal was carried out: party 0 is the first covenant of the deal, 1 the second (told
+    // the first).
+    virtual void OnOfferExecuted(int32_t, Covenant*) {}
+    // Adds to a statistic within whatever cap the covenant keeps for it.
+    virtual void AddToCappedStat(int32_t stat, int32_t amount) { statistics.Add(stat, amount); }
+    virtual void StartSharedAdventure(Covenant&) {}
+    virtual void StopSharedAdventure() {}
+    // Raids the target together with the partner.
+    virtual void StartJointRaid(Covenant&, Covenant&) {}
+
+    // ---- The player's covenant ---------------------------------------------------------------
+    virtual bool IsRecruit(const Sentient&) const { return false; }
+    // Where a recruit sent home stands.
+    virtual WorldPos GetRecruitHome(const Sentient&) const { return GetHomePosition(); }
+    virtual void KickOut(int32_t) {}
+    virtual void StopRaid() {}
 };

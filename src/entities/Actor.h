@@ -239,6 +239,10 @@ public:
     Skill* deathSkill = nullptr;
     WorldPos homePosition;
     bool homeSet = false;
+    // What the players' requests set: a recruit sent back to its house, and an NPC that has
+    // given its introduction (cleared to hear it again).
+    bool sentHome = false;
+    bool introShown = false;
     RandomTimer deathTimer;
     RandomTimer activityTimer;
     RandomTimer sensingTimer;

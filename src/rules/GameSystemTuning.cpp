@@ -21,6 +21,7 @@ struct Key {
 };
 
 constexpr Key<int32_t> kIntKeys[] = {
+    {"MaxAdventureGroupSize", &G::maxAdventureGroupSize},
     {"LevelTileWidth", &G::levelTileWidth},
     {"LevelTileHeight", &G::levelTileHeight},
     {"BlockTileWidth", &G::blockTileWidth},
@@ -73,6 +74,14 @@ constexpr Key<int32_t> kIntKeys[] = {
 };
 
 constexpr Key<float> kFloatKeys[] = {
+    {"MinIdentifyTime", &G::minIdentifyTime},
+    {"BaseIdentifyTime", &G::baseIdentifyTime},
+    {"IdentifyTimeIncreasePerLevel", &G::identifyTimeIncreasePerLevel},
+    {"IdentifyTimeDecreasePerLevel", &G::identifyTimeDecreasePerLevel},
+    {"MinChestOpenTime", &G::minChestOpenTime},
+    {"BaseChestOpenTime", &G::baseChestOpenTime},
+    {"ChestOpenTimeIncreasePerLevel", &G::chestOpenTimeIncreasePerLevel},
+    {"ChestOpenTimeDecreasePerLevel", &G::chestOpenTimeDecreasePerLevel},
     {"TileSize", &G::tileSize},
     {"SunriseStart", &G::sunriseStart},
     {"SunsetEnd", &G::sunsetEnd},

@@ -102,6 +102,8 @@ void Game::Reset()
 {
     stepLength = 0.0f;
     leftStartLevel = gameOver = lost = winAwaitsConfirm = winConfirmed = worldRunning = false;
+    alliedVictoryPending = false;
+    tradeOffer = TradeOffer{};
     currentLevel = -1;
     elapsed = {};
     covenantCount = 0;

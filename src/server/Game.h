@@ -4,6 +4,7 @@
 #include "core/RandomTimer.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
+#include "covenants/TradeOffer.h"
 #include "entities/GameServices.h"
 #include "server/GameLevelRecord.h"
 #include "server/TimedActionList.h"
@@ -16,7 +17,9 @@
 #include <string_view>
 #include <vector>
 
+class Actor;
 class Covenant;
+class Player;
 class CovenantDefinition;
 class MessageBuffer;
 class QuestBase;
@@ -202,6 +205,50 @@ public:
     // The covenant of the players list's first entry; null when it is empty or has none.
     const EntityCovenant* GetFirstPlayerCovenant() const;
 
+    // ---- Deals between covenants (GameOffers.cpp) ----------------------------------------------
+    // Every entry affordable by its giver; kinds that cost nothing and an empty offer pass. A
+    // missing covenant affords nothing that costs.
+    bool CanAffordOffer(const Covenant* first, const Covenant* second, const TradeOffer& offer) const;
+    // Every entry moves money or an item (true for an empty offer).
+    static bool IsItemsOnlyOffer(const TradeOffer& offer);
+    // Carries out an accepted offer, entry by entry in list order; nothing without both covenants.
+    void ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second);
+    // The offer under negotiation, rebuilt by each of the trade window's lines.
+    TradeOffer& GetTradeOffer() { return tradeOffer; }
+    // Seconds an identification (item level, player level) or a chest opening (chest level,
+    // player level) takes.
+    float GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const;
+    float GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const;
+
+    // ---- The end of a world as the players confirm it (GameOffers.cpp) --------------------------
+    bool IsAlliedVictoryPending() const { return alliedVictoryPending; }
+    bool IsWorldWonConfirmed() const { return winConfirmed; }
+    // Ends the world with the victory rewards (the larger ones for a victory of the player's own).
+    void WinWorld(bool largeReward);
+    // Each does something only while its flag is set, so a repeated or late line cannot end the
+    // world twice.
+    void ConfirmWin();
+    void AcceptAlliedVictory();
+    // Every living covenant goes to war with the player's covenant instead.
+    void RejectAlliedVictory(Covenant& playerCovenant);
+
+    // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
+    // The diplomacy events, rumours, NPC chat and the world's quests answer these once they
+    // exist; until then a treaty, route or rumour changes nothing, NPCs have nothing to say and
+    // no quest takes a package.
+    // A treaty change between the covenants of the two indices, applied to both sides.
+    virtual void AnnounceDiplomacy(int32_t, int32_t, int32_t, bool) {}
+    // Route kind 0 cancels the route.
+    virtual void SetTradeRoute(Covenant*, Covenant*, int32_t, bool) {}
+    virtual void StartRumor(int32_t, Covenant*, Covenant*) {}
+    // The line the NPC says to the player now.
+    virtual std::string GetNpcChat(Sentient&, Actor&) { return {}; }
+    // The world's quests in order are offered the player's package for the actor; true when one
+    // took it.
+    virtual bool OfferQuestDelivery(Actor&, Player&) { return false; }
+    // The name announcements give the entity.
+    virtual std::string GetDisplayName(Entity& entity);
+
     // ---- State the other parts of the server read ---------------------------------------------
     const TimeStamp& GetElapsed() const { return elapsed; }
     double GetTimeOfDay() const { return timeOfDay; }
@@ -226,6 +273,12 @@ public:
 
 protected:
     std::vector<Sentient*>& MutablePlayers() { return players; }
+    // What the victory check of the step sets.
+    void SetVictoryPending(bool alliedVictory, bool winAwaitingConfirm)
+    {
+        alliedVictoryPending = alliedVictory;
+        winAwaitsConfirm = winAwaitingConfirm;
+    }
     // Whether the level's area lets the purge clear it.
     virtual bool IsLevelPurgeable(int32_t level) const;
     // The level callbacks of the world; public to the world through the two static functions.
@@ -280,10 +333,11 @@ private:
     void UpdateEndOfGame();
     bool AreRivalCovenantsEliminated() const;
     const Covenant* FindVictoriousCovenant() const;
-    void EndGameWon();
     void EndGameLost();
     void AdvanceTimeOfDay(float seconds);
     bool AnyQuestSolvable(int32_t level) const;
+    // An entry of kind 11 of an accepted offer (GameOffers.cpp).
+    void ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second);
 
     float factorA = 1.0f;
     float factorB = 1.0f;
@@ -306,6 +360,8 @@ private:
     bool lost = false;
     bool winAwaitsConfirm = false;
     bool winConfirmed = false;
+    bool alliedVictoryPending = false;
+    TradeOffer tradeOffer;
     std::array<RandomTimer, kTimerCount> timers{};
     std::vector<std::unique_ptr<QuestBase>> worldQuests;
     std::vector<GameSoundRecord> sounds;

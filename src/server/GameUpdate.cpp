@@ -211,8 +211,10 @@ const Covenant* Game::FindVictoriousCovenant() const
     return nullptr;
 }
 
-void Game::EndGameWon()
+void Game::WinWorld(bool)
 {
+    // The rewards (and the larger ones of a victory of the player's own) come with the world's
+    // end screen; what the clients hear is the same for both.
     gameOver = true;
     SendMessage("$$YouHaveConqueredThisWorld$$", 2);
 }
@@ -230,7 +232,7 @@ void Game::UpdateEndOfGame()
     bool victorIsMine = victor && static_cast<const EntityCovenant*>(victor) == mine;
     if (!gameOver && !lost && (AreRivalCovenantsEliminated() || victorIsMine)) {
         if (!GameUpdateTuning().confirmWin || winConfirmed)
-            EndGameWon();
+            WinWorld(true);
         else
             winAwaitsConfirm = true;
     }

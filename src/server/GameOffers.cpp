@@ -1,0 +1,289 @@
+// Game -- deals between covenants, identify and chest timing, and the end of a world as the players confirm it.
+#include "server/Game.h"
+
+#include "core/EngineEnums.h"
+#include "covenants/Covenant.h"
+#include "entities/Actor.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+#include "rules/covenants/CovenantDefinition.h"
+#include "rules/items/InventoryBase.h"
+#include "rules/items/ItemBase.h"
+
+#include <algorithm>
+
+namespace {
+
+// Influence deals are paid from these four statistics together.
+constexpr int32_t kGameOffersResourceCount = 4;
+constexpr int32_t kGameOffersInfluenceStat = CovenantStat::AbsoluteInfluence;
+constexpr int32_t kGameOffersMoneyStat = CovenantStat::Money;
+
+const GameSystemTuning& GameOffersTuning()
+{
+    static const GameSystemTuning kDefaults;
+    return gGameData ? gGameData->GetTuning() : kDefaults;
+}
+
+Covenant* GameOffersGiver(const TradeOfferEntry& entry, Covenant* first, Covenant* second)
+{
+    return entry.side == 0 ? first : second;
+}
+
+Covenant* GameOffersTaker(const TradeOfferEntry& entry, Covenant* first, Covenant* second)
+{
+    return entry.side == 0 ? second : first;
+}
+
+Sentient* GameOffersLeader(const Covenant* covenant)
+{
+    return covenant ? dynamic_cast<Sentient*>(covenant->GetLeaderEntity()) : nullptr;
+}
+
+// The bag and slot an item entry names; both halves are read unsigned.
+int32_t GameOffersItemBag(int32_t value)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(value) & 0xFFFFu);
+}
+
+int32_t GameOffersItemSlot(int32_t value)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(value) >> 16);
+}
+
+ItemBase* GameOffersItem(const Covenant* covenant, int32_t value)
+{
+    if (!covenant || !covenant->inventory)
+        return nullptr;
+    return covenant->inventory->GetItem(GameOffersItemBag(value), GameOffersItemSlot(value));
+}
+
+bool GameOffersHasMoneyStat(const Covenant* covenant)
+{
+    return covenant && covenant->statistics.GetCount() > kGameOffersMoneyStat;
+}
+
+bool GameOffersAffords(const TradeOfferEntry& entry, const Covenant* giver)
+{
+    switch (entry.kind) {
+    case TradeOfferKind::Influence: {
+        if (!giver)
+            return false;
+        int64_t total = 0;
+        for (int32_t stat = 0; stat < kGameOffersResourceCount; ++stat)
+            total += giver->statistics.Get(stat);
+        return total >= entry.value;
+    }
+    case TradeOfferKind::LeaderMoney: {
+        const Sentient* leader = GameOffersLeader(giver);
+        return leader ? leader->stats.Get(CharacterStat::Money) >= entry.value : entry.value <= 0;
+    }
+    case TradeOfferKind::Item: return GameOffersItem(giver, entry.value) != nullptr;
+    case TradeOfferKind::CovenantMoney:
+        return GameOffersHasMoneyStat(giver) && giver->statistics.Get(kGameOffersMoneyStat) >= entry.value;
+    default: return true;
+    }
+}
+
+// The item leaves the giver for the same bag of the taker; one that does not fit there goes
+// back where it was, so a deal never loses an item.
+void GameOffersMoveItem(Covenant& giver, Covenant& taker, int32_t value)
+{
+    int32_t bag = GameOffersItemBag(value);
+    int32_t slot = GameOffersItemSlot(value);
+    if (!GameOffersItem(&giver, value) || !taker.inventory)
+        return;
+    std::unique_ptr<ItemBase> item = giver.inventory->RemoveAt(bag, slot);
+    if (!taker.inventory->AddItem(item, bag) && item)
+        giver.inventory->PlaceItem(item, bag, slot, 0);
+}
+
+void GameOffersMoveLeaderMoney(const Covenant* giver, const Covenant* taker, int32_t value)
+{
+    if (Sentient* leader = GameOffersLeader(giver))
+        leader->stats.SubtractFloored(CharacterStat::Money, value);
+    if (Sentient* leader = GameOffersLeader(taker))
+        leader->AddMoney(value);
+}
+
+void GameOffersMoveCovenantMoney(Covenant& giver, Covenant& taker, int32_t value)
+{
+    if (!GameOffersHasMoneyStat(&giver) || !GameOffersHasMoneyStat(&taker))
+        return;
+    giver.statistics.SubtractFloored(kGameOffersMoneyStat, value);
+    taker.statistics.Add(kGameOffersMoneyStat, value);
+}
+
+void GameOffersRaiseRelation(Covenant& covenant, int32_t other, float floor)
+{
+    if (covenant.GetRelation(other) < floor)
+        covenant.SetRelation(other, floor);
+}
+
+void GameOffersLowerRelation(Covenant& covenant, int32_t other, float ceiling)
+{
+    if (covenant.GetRelation(other) > ceiling)
+        covenant.SetRelation(other, ceiling);
+}
+
+// Levels of difference, with the time growing for a lower player and shrinking, not below the
+// floor, for a higher one.
+float GameOffersLevelTime(int32_t level, int32_t playerLevel, float base, float increase, float decrease,
+                          float minimum)
+{
+    float difference = static_cast<float>(int64_t{level} - playerLevel);
+    if (difference > 0.0f)
+        return base + difference * increase;
+    if (difference < 0.0f)
+        return std::max(minimum, base + difference * decrease);
+    return base;
+}
+
+} // namespace
+
+// ---- Deals ------------------------------------------------------------------------------------
+
+bool Game::CanAffordOffer(const Covenant* first, const Covenant* second, const TradeOffer& offer) const
+{
+    for (const TradeOfferEntry& entry : offer.entries) {
+        const Covenant* giver = entry.side == 0 ? first : second;
+        if (!GameOffersAffords(entry, giver))
+            return false;
+    }
+    return true;
+}
+
+bool Game::IsItemsOnlyOffer(const TradeOffer& offer)
+{
+    return std::all_of(offer.entries.begin(), offer.entries.end(), [](const TradeOfferEntry& entry) {
+        return entry.kind == TradeOfferKind::LeaderMoney || entry.kind == TradeOfferKind::Item;
+    });
+}
+
+void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second)
+{
+    if (!first || !second)
+        return;
+    first->OnOfferExecuted(0, nullptr);
+    second->OnOfferExecuted(1, first);
+    for (const TradeOfferEntry& entry : offer.entries) {
+        Covenant* giver = GameOffersGiver(entry, first, second);
+        Covenant* taker = GameOffersTaker(entry, first, second);
+        switch (entry.kind) {
+        case TradeOfferKind::Influence:
+            // Taken without a floor: the affordability check counts all four statistics.
+            giver->statistics.Add(kGameOffersInfluenceStat, -entry.value);
+            taker->AddToCappedStat(kGameOffersInfluenceStat, entry.value);
+            break;
+        case TradeOfferKind::Peace: AnnounceDiplomacy(second->index, first->index, CovenantTreaty::Peace, false); break;
+        case TradeOfferKind::NonAggressionPact:
+            AnnounceDiplomacy(second->index, first->index, CovenantTreaty::NonAggressionPact, false);
+            break;
+        case TradeOfferKind::MutualProtectionPact:
+            AnnounceDiplomacy(second->index, first->index, CovenantTreaty::MutualProtectionPact, false);
+            break;
+        case TradeOfferKind::Alliance:
+            AnnounceDiplomacy(second->index, first->index, CovenantTreaty::Alliance, false);
+            break;
+        case TradeOfferKind::LeaderMoney: GameOffersMoveLeaderMoney(giver, taker, entry.value); break;
+        case TradeOfferKind::Item: GameOffersMoveItem(*giver, *taker, entry.value); break;
+        case TradeOfferKind::CovenantMoney: GameOffersMoveCovenantMoney(*giver, *taker, entry.value); break;
+        case TradeOfferKind::TradeRoute: SetTradeRoute(first, second, entry.value, false); break;
+        case TradeOfferKind::SharedAdventure: first->StartSharedAdventure(*second); break;
+        case TradeOfferKind::JointAction: ExecuteJointAction(entry.value, *giver, *first, *second); break;
+        default: break;
+        }
+    }
+}
+
+void Game::ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second)
+{
+    int32_t action = GameOffersItemBag(value);
+    Covenant* third = GetGameCovenant(GameOffersItemSlot(value));
+    if (!third)
+        return;
+    switch (action) {
+    case TradeOfferAction::ProposePeace: {
+        if (const CovenantDefinition* definition = giver.GetDefinition())
+            GameOffersRaiseRelation(giver, third->index, definition->relationForAgreementPeace);
+        TradeOffer peace;
+        peace.entries.push_back({2, TradeOfferKind::Peace, 0});
+        giver.ReceiveOffer(*third, peace);
+        break;
+    }
+    case TradeOfferAction::JointWar:
+        for (Covenant* partner : {&first, &second}) {
+            if (const CovenantDefinition* definition = partner->GetDefinition())
+                GameOffersLowerRelation(*partner, third->index, definition->relationForAgreementWar);
+        }
+        AnnounceDiplomacy(first.index, third->index, CovenantTreaty::War, false);
+        AnnounceDiplomacy(second.index, third->index, CovenantTreaty::War, false);
+        break;
+    case TradeOfferAction::JointRaid:
+        first.StartJointRaid(second, *third);
+        second.StartJointRaid(first, *third);
+        break;
+    case TradeOfferAction::MakePeace: AnnounceDiplomacy(giver.index, third->index, CovenantTreaty::Peace, false); break;
+    case TradeOfferAction::CancelRoute: SetTradeRoute(&giver, third, 0, false); break;
+    default: break;
+    }
+}
+
+// ---- Timing of the players' requests ------------------------------------------------------------
+
+float Game::GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const
+{
+    const GameSystemTuning& tuning = GameOffersTuning();
+    return GameOffersLevelTime(itemLevel, playerLevel, tuning.baseIdentifyTime, tuning.identifyTimeIncreasePerLevel,
+                               tuning.identifyTimeDecreasePerLevel, tuning.minIdentifyTime);
+}
+
+float Game::GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const
+{
+    const GameSystemTuning& tuning = GameOffersTuning();
+    return GameOffersLevelTime(chestLevel, playerLevel, tuning.baseChestOpenTime,
+                               tuning.chestOpenTimeIncreasePerLevel, tuning.chestOpenTimeDecreasePerLevel,
+                               tuning.minChestOpenTime);
+}
+
+// ---- The end of a world ---------------------------------------------------------------------------
+
+void Game::ConfirmWin()
+{
+    if (!winAwaitsConfirm)
+        return;
+    winAwaitsConfirm = false;
+    winConfirmed = true;
+    WinWorld(true);
+}
+
+void Game::AcceptAlliedVictory()
+{
+    if (!alliedVictoryPending)
+        return;
+    alliedVictoryPending = false;
+    WinWorld(false);
+}
+
+void Game::RejectAlliedVictory(Covenant& playerCovenant)
+{
+    if (!alliedVictoryPending)
+        return;
+    alliedVictoryPending = false;
+    for (const std::unique_ptr<Covenant>& covenant : covenants) {
+        if (!covenant || covenant->eliminated || covenant.get() == &playerCovenant)
+            continue;
+        AnnounceDiplomacy(covenant->index, playerCovenant.index, CovenantTreaty::War, false);
+        if (const CovenantDefinition* definition = covenant->GetDefinition())
+            covenant->SetRelation(playerCovenant.index, definition->relationForAgreementWar);
+    }
+}
+
+// ---- Names ------------------------------------------------------------------------------------------
+
+std::string Game::GetDisplayName(Entity& entity)
+{
+    // Until the announcements name entities with their kinds, an actor goes by its own name.
+    auto* actor = dynamic_cast<Actor*>(&entity);
+    return actor ? actor->GetName() : std::string();
+}

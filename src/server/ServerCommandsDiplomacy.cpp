@@ -1,0 +1,186 @@
+// ServerCommands -- the diplomacy lines: the trade window's offers, treaties, routes, rumours, the covenant's raids and the end of a world.
+#include "server/ServerCommands.h"
+
+#include "covenants/Covenant.h"
+#include "entities/Player.h"
+#include "rules/RulesEnums.h"
+#include "server/Game.h"
+
+namespace {
+
+bool ServerCommandsIsGoodEntry(const TradeOfferEntry& entry)
+{
+    return entry.value >= 0 && entry.kind >= TradeOfferKind::kFirst && entry.kind <= TradeOfferKind::kLast &&
+           entry.side >= 0 && entry.side <= TradeOffer::kMaxSide;
+}
+
+// The player's covenant and another it deals with, both present and not the same, else false.
+bool ServerCommandsCovenantPair(const Player& player, int32_t index, Covenant*& mine, Covenant*& other)
+{
+    mine = ServerCommands::GetPlayerCovenant(player);
+    other = ServerCommands::FindCovenant(index);
+    return mine && other && mine != other;
+}
+
+bool ServerCommandsCovenantPair(const ServerCommands::Args& args, const Player& player, Covenant*& mine,
+                                Covenant*& other)
+{
+    return ServerCommandsCovenantPair(player, ServerCommands::ToInt(args[0]), mine, other);
+}
+
+// The line's offer and the two covenants it concerns; false, nothing changed, when any is bad:
+// the offer record is rebuilt only from a good line.
+bool ServerCommandsOfferLine(const ServerCommands::Args& args, const Player& player, TradeOffer& offer,
+                             Covenant*& mine, Covenant*& other)
+{
+    int32_t index = -1;
+    return ServerCommands::ParseOffer(args, offer, index) && ServerCommandsCovenantPair(player, index, mine, other);
+}
+
+} // namespace
+
+// ---- The trade window -------------------------------------------------------------------------------
+
+bool ServerCommands::ParseOffer(const Args& args, TradeOffer& offer, int32_t& covenantIndex)
+{
+    if (args.size() < 2)
+        return false;
+    TradeOffer parsed;
+    parsed.type = ToInt(args[0]);
+    for (size_t i = 2; i + 2 < args.size(); i += 3) {
+        TradeOfferEntry entry{ToInt(args[i]), ToInt(args[i + 1]), ToInt(args[i + 2])};
+        // A bad entry or an endless list refuses the whole line: the covenant never sees a
+        // negative amount or a kind it cannot carry out.
+        if (!ServerCommandsIsGoodEntry(entry) || static_cast<int32_t>(parsed.entries.size()) >= TradeOffer::kMaxEntries)
+            return false;
+        parsed.entries.push_back(entry);
+    }
+    covenantIndex = ToInt(args[1]);
+    offer = std::move(parsed);
+    return true;
+}
+
+void ServerCommands::Offer(const Args& args, Player* player)
+{
+    TradeOffer parsed;
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other))
+        return;
+    bool asksNothing = true;
+    for (const TradeOfferEntry& entry : parsed.entries)
+        asksNothing = asksNothing && entry.side != 1 && entry.side != 2;
+    if (asksNothing && (parsed.type == 0 || parsed.type == 1))
+        parsed.type = 2;
+    TradeOffer& offer = gGame->GetTradeOffer();
+    offer = std::move(parsed);
+    offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
+    other->ReceiveOffer(*mine, offer);
+}
+
+void ServerCommands::AcceptOffer(const Args& args, Player* player)
+{
+    TradeOffer parsed;
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other))
+        return;
+    // Only what the covenant itself offered can be accepted, as the server holds it: a client
+    // cannot accept terms it wrote itself.
+    const TradeOffer* pending = other->GetPendingOffer(mine->index);
+    if (!pending)
+        return;
+    TradeOffer& offer = gGame->GetTradeOffer();
+    offer = *pending;
+    offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
+    other->ReceiveOfferResult(*mine, offer, true, 0);
+}
+
+void ServerCommands::RejectOffer(const Args& args, Player* player)
+{
+    TradeOffer parsed;
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other))
+        return;
+    TradeOffer& offer = gGame->GetTradeOffer();
+    offer = std::move(parsed);
+    offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
+    other->ReceiveOfferResult(*mine, offer, false, 0);
+}
+
+// ---- Treaties and routes ------------------------------------------------------------------------------
+
+void ServerCommands::CancelTreaty(const Args& args, Player* player)
+{
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (ServerCommandsCovenantPair(args, *player, mine, other))
+        gGame->AnnounceDiplomacy(mine->index, other->index, CovenantTreaty::Peace, false);
+}
+
+void ServerCommands::CancelTradeRoute(const Args& args, Player* player)
+{
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (ServerCommandsCovenantPair(args, *player, mine, other))
+        gGame->SetTradeRoute(mine, other, TradeRouteType::None, false);
+}
+
+void ServerCommands::DeclareWar(const Args& args, Player* player)
+{
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (ServerCommandsCovenantPair(args, *player, mine, other))
+        gGame->AnnounceDiplomacy(mine->index, other->index, CovenantTreaty::War, false);
+}
+
+void ServerCommands::StartRumor(const Args& args, Player* player)
+{
+    Covenant* mine = nullptr;
+    Covenant* target = nullptr;
+    int32_t level = ToInt(args[1]);
+    if (ServerCommandsCovenantPair(args, *player, mine, target) &&
+        static_cast<uint32_t>(level) < static_cast<uint32_t>(RumorLevel::kCount))
+        gGame->StartRumor(level, mine, target);
+}
+
+// ---- The covenant's own undertakings ----------------------------------------------------------------------
+
+void ServerCommands::KickOut(const Args& args, Player* player)
+{
+    int32_t number = ToInt(args[0]);
+    Covenant* mine = GetPlayerCovenant(*player);
+    if (mine && FindActor(number))
+        mine->KickOut(number);
+}
+
+void ServerCommands::StopRaid(const Args&, Player* player)
+{
+    if (Covenant* mine = GetPlayerCovenant(*player))
+        mine->StopRaid();
+}
+
+void ServerCommands::StopSharedAdventure(const Args&, Player* player)
+{
+    if (Covenant* mine = GetPlayerCovenant(*player))
+        mine->StopSharedAdventure();
+}
+
+// ---- The end of a world ---------------------------------------------------------------------------------
+
+void ServerCommands::AlliedVictoryAccept(const Args&, Player*)
+{
+    gGame->AcceptAlliedVictory();
+}
+
+void ServerCommands::AlliedVictoryReject(const Args&, Player* player)
+{
+    if (Covenant* mine = GetPlayerCovenant(*player))
+        gGame->RejectAlliedVictory(*mine);
+}
+
+void ServerCommands::ConfirmWin(const Args&, Player*)
+{
+    gGame->ConfirmWin();
+}

@@ -1,0 +1,137 @@
+// ServerCommands -- the player's own requests: warps, skills, deliveries, companions, quests and the NPC talked to.
+#include "server/ServerCommands.h"
+
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "covenants/Covenant.h"
+#include "entities/Actor.h"
+#include "entities/Player.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
+#include "server/Game.h"
+
+namespace {
+
+// The interaction modes whose target is in use, and is let go of before a skill.
+constexpr int32_t kServerCommandsUseModes[] = {18, 19};
+constexpr float kServerCommandsWarpConfirmRange = 0.5f;
+constexpr int32_t kServerCommandsNoticeKind = 4;
+
+WorldPos ServerCommandsPosition(const std::string& level, const std::string& x, const std::string& y)
+{
+    WorldPos position;
+    position.level = ServerCommands::ToInt(level);
+    position.x = ParseFloat(x);
+    position.y = ParseFloat(y);
+    return position;
+}
+
+Actor* ServerCommandsTalkPartner(const Player& player)
+{
+    return dynamic_cast<Actor*>(player.GetInteractionTarget());
+}
+
+// Quotes inside the line would end the client's argument early.
+std::string ServerCommandsEscapeQuotes(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text) {
+        if (c == '"')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
+void ServerCommands::WarpConfirm(const Args& args, Player* player)
+{
+    WorldPos position = ServerCommandsPosition(args[0], args[1], args[2]);
+    if (IsUsablePosition(position) && position.IsWithinRange(player->moveTarget, kServerCommandsWarpConfirmRange))
+        player->moveTargetValid = false;
+}
+
+void ServerCommands::UseSkill(const Args& args, Player* player)
+{
+    Entity* target = FindEntity(ToInt(args[2]));
+    WorldPos mouse = ServerCommandsPosition(args[3], args[4], args[5]);
+    if (!IsUsablePosition(mouse))
+        return;
+    player->skillTargetPosition = mouse;
+    Entity* inUse = player->GetInteractionTarget();
+    for (int32_t mode : kServerCommandsUseModes) {
+        if (player->interactionMode == mode && inUse)
+            inUse->OnUseEnded(player);
+    }
+    auto* skill = player->skillList ? dynamic_cast<Skill*>(player->skillList->FindSkill(ToInt(args[0]), ToInt(args[1])))
+                                    : nullptr;
+    if (skill)
+        player->UseSkillOn(skill->GetRecordId(), target);
+}
+
+void ServerCommands::Delivery(const Args& args, Player* player)
+{
+    Actor* actor = FindActor(ToInt(args[0]));
+    if (!actor || gGame->OfferQuestDelivery(*actor, *player))
+        return;
+    std::string name = gGame->GetDisplayName(*actor);
+    gGame->SendMessage(MakeLocToken("DontHavePackageForX", "%s", name.c_str()), kServerCommandsNoticeKind);
+}
+
+void ServerCommands::RemoveNpc(const Args& args, Player* player)
+{
+    Actor* actor = FindActor(ToInt(args[0]));
+    Covenant* mine = GetPlayerCovenant(*player);
+    if (!actor || !mine)
+        return;
+    actor->RemoveCompanion();
+    if (!mine->IsRecruit(*actor))
+        return;
+    WorldPos home = mine->GetRecruitHome(*actor);
+    if (!IsUsablePosition(home))
+        return;
+    actor->SetPosition(home);
+    actor->SetMoveTarget(home);
+    actor->SetHome(home);
+    actor->sentHome = true;
+}
+
+void ServerCommands::Resurrect(const Args&, Player* player)
+{
+    player->RequestResurrect();
+}
+
+void ServerCommands::UseEntity(const Args& args, Player* player)
+{
+    player->UseEntityByNumber(ToInt(args[0]));
+}
+
+void ServerCommands::DeclineQuest(const Args& args, Player*)
+{
+    // The client names the slot; one outside the six is no request.
+    int32_t slot = ToInt(args[0]);
+    if (slot < 0 || slot >= kQuestSlotCount)
+        return;
+}
+
+void ServerCommands::EntityInfo(const Args& args, Player*)
+{
+    if (Entity* entity = FindEntity(ToInt(args[0])))
+        entity->PrintInfo();
+}
+
+void ServerCommands::ResetNpcIntro(const Args&, Player* player)
+{
+    if (Actor* actor = ServerCommandsTalkPartner(*player))
+        actor->introShown = false;
+}
+
+void ServerCommands::GetNpcChat(const Args&, Player* player)
+{
+    Actor* actor = ServerCommandsTalkPartner(*player);
+    if (!actor)
+        return;
+    std::string line = gGame->GetNpcChat(*player, *actor);
+    gGame->QueueClientCommand(StringFormat("npcChat \"%s\"", ServerCommandsEscapeQuotes(line).c_str()));
+}

@@ -1,0 +1,450 @@
+// ServerCommandsTest -- the server's command table driven through a real command system: its order, hostile lines changing nothing, the trade window's offers, the end of a world and the player's requests.
+#include "server/CommandWorld.h"
+
+#include "core/LocSystem.h"
+
+#include <climits>
+
+namespace {
+
+class ServerCommandsTest : public CommandWorld {};
+
+// Records the end of a use, for the skill request that lets an interaction go first.
+class UseSpy : public Entity {
+public:
+    void OnUseEnded(Entity* user) override { endedBy = user; }
+    Entity* endedBy = nullptr;
+};
+
+std::string RepeatWords(const std::string& word, size_t count)
+{
+    std::string words;
+    for (size_t i = 0; i < count; ++i)
+        words += " " + word;
+    return words;
+}
+
+int32_t CountLines(const std::vector<std::string>& lines, const std::string& wanted)
+{
+    int32_t count = 0;
+    for (const std::string& line : lines)
+        count += line == wanted ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+// ---- The table --------------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsTest, TableHoldsTheFiftyFourCommandsInRegistrationOrder)
+{
+    const char* expected[] = {
+        "offer", "acceptOffer", "rejectOffer", "cancelTreaty", "cancelTradeRoute", "declareWar", "suggestTrade",
+        "alliedVictoryAccept", "alliedVictoryReject", "confirmWin", "switchItemSet", "IdentifyAll", "SkipTutorial",
+        "RestartTutorial", "WarpConfirm", "useSkill", "IncAtrb", "increaseSkill", "decreaseSkill", "moveItem",
+        "useItem", "dropItem", "sellItem", "buyItem", "forceUse", "forceFood", "forcePotion", "recruit", "rescue",
+        "delivery", "escort", "invite", "removeNpc", "kickout", "resurrect", "useEntity", "pickupEntity",
+        "acceptQuest", "declineQuest", "skipQuest", "solveQuest", "completeQuest", "gate", "gateToCovenant",
+        "gateTown", "entityInfo", "Raid", "stopRaid", "resetNpcIntro", "getNpcChat", "stopSharedAdventure",
+        "startRumor", "shiftPowerupsDown", "shiftPowerupsUp"};
+    const auto& table = ServerCommands::GetTable();
+    ASSERT_EQ(std::size(expected), table.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        EXPECT_STREQ(table[i].name, expected[i]) << i;
+        EXPECT_TRUE(commands.IsCommand(expected[i])) << expected[i];
+    }
+}
+
+TEST_F(ServerCommandsTest, OnlyTheOfferLinesSkipTheArgumentCheck)
+{
+    for (const auto& definition : ServerCommands::GetTable()) {
+        bool offerLine = std::string(definition.name).find("ffer") != std::string::npos;
+        EXPECT_EQ((definition.flags & kCommandNoArgumentCheck) != 0, offerLine) << definition.name;
+        if (offerLine) {
+            EXPECT_STREQ(definition.argTypes, "") << definition.name;
+        }
+    }
+    EXPECT_STREQ(ServerCommands::GetTable()[46].argTypes, "iIIIIIIIIII");
+    EXPECT_STREQ(ServerCommands::GetTable()[15].argTypes, "ddddff");
+}
+
+TEST_F(ServerCommandsTest, ConsoleCommandsAreNotServerCommands)
+{
+    EXPECT_FALSE(Run("quit"));
+    EXPECT_FALSE(Run("setUserVar zoom 2"));
+    EXPECT_FALSE(Run("newWorld 0 0 0 x"));
+}
+
+// ---- Hostile lines ------------------------------------------------------------------------------------
+
+// Every command, with arguments missing, one too many, and every argument replaced by text
+// that is no number, -1, 1500, the 32-bit extremes, "nan" and "inf": nothing runs that changes
+// anything. The player's covenant is index 0 and the player entity 0, so words read as 0 name
+// only the player's own.
+TEST_F(ServerCommandsTest, HostileArgumentsChangeNothing)
+{
+    AddCovenant();
+    const std::string before = Snapshot();
+    const char* hostile[] = {"abc", "-1", "1500", "2147483647", "-2147483648", "nan", "inf", "-1e39", ""};
+    for (const auto& definition : ServerCommands::GetTable()) {
+        size_t count = std::string(definition.argTypes).size();
+        std::vector<std::string> lines;
+        lines.push_back(std::string(definition.name) + RepeatWords("1", count + 1));
+        if (count > 0)
+            lines.push_back(std::string(definition.name) + RepeatWords("1", count - 1));
+        for (const char* word : hostile) {
+            std::string quoted = std::string("\"") + word + "\"";
+            lines.push_back(std::string(definition.name) + RepeatWords(quoted, std::max<size_t>(count, 1)));
+            lines.push_back(std::string(definition.name) + RepeatWords(quoted, 5));
+        }
+        for (const std::string& line : lines) {
+            if (std::string(definition.name) == "entityInfo")
+                continue;  // prints to the log, whatever the number
+            Run(line);
+            ASSERT_EQ(Snapshot(), before) << line;
+        }
+    }
+}
+
+TEST_F(ServerCommandsTest, ChecklessLinesRefuseWrongCounts)
+{
+    EXPECT_FALSE(Run("WarpConfirm 0 1"));
+    EXPECT_FALSE(Run("WarpConfirm 0 1 2 3"));
+    EXPECT_FALSE(Run("useSkill 0 0 -1 0 nan 1"));
+    EXPECT_FALSE(Run("useSkill 0 0 -1 0 1 inf"));
+    EXPECT_FALSE(Run("confirmWin 1"));
+    EXPECT_FALSE(Run("Raid 1 2 3 4 5 6 7 8 9 10 11 12"));
+    EXPECT_TRUE(Run("Raid 1 2 3 4 5 6 7 8 9 10 11"));
+    EXPECT_TRUE(Run("Raid 1"));
+    EXPECT_FALSE(Run("Raid x"));
+}
+
+TEST_F(ServerCommandsTest, NoPlayerRunsOnlyTheCommandsThatNeedNone)
+{
+    DealCovenant* other = AddCovenant();
+    other->pendingFor = mine->index;
+    game->SetVictoryPending(true, true);
+    std::string before = Snapshot();
+    for (const char* line : {"offer 0 1", "declareWar 1", "stopRaid", "startRumor 1 0", "getNpcChat",
+                             "alliedVictoryReject", "resurrect"}) {
+        commands.Execute(line, nullptr);
+        EXPECT_EQ(Snapshot(), before) << line;
+    }
+    commands.Execute("confirmWin", nullptr);
+    EXPECT_TRUE(game->IsWorldWonConfirmed());
+    commands.Execute("alliedVictoryAccept", nullptr);
+    EXPECT_FALSE(game->IsAlliedVictoryPending());
+}
+
+// ---- The trade window -----------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsTest, OfferWithoutEntriesIsAnEmptyGiftOfTypeTwo)
+{
+    DealCovenant* other = AddCovenant();
+    ASSERT_EQ(other->index, 1);
+    Run("offer 0 1");
+    EXPECT_EQ(game->GetTradeOffer().type, 2);
+    EXPECT_TRUE(game->GetTradeOffer().entries.empty());
+    EXPECT_TRUE(game->GetTradeOffer().itemsOnly);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "offer from 0 type 2 items 1 [ ]");
+}
+
+TEST_F(ServerCommandsTest, OfferReadsEntriesInThreesAndKeepsATypeThatAsks)
+{
+    AddCovenant();
+    Run("offer 1 1 0 1 50 1 7 65537");
+    EXPECT_EQ(game->GetTradeOffer().type, 1);
+    EXPECT_FALSE(game->GetTradeOffer().itemsOnly);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "offer from 0 type 1 items 0 [ 0/1/50 1/7/65537 ]");
+}
+
+TEST_F(ServerCommandsTest, OfferDropsACutThreeAndSurplusWords)
+{
+    AddCovenant();
+    Run("offer 1 1 0 1");
+    EXPECT_EQ(log.back(), "offer from 0 type 2 items 1 [ ]");
+    Run("offer 1 1 2 6 5 0 7");
+    EXPECT_EQ(log.back(), "offer from 0 type 1 items 1 [ 2/6/5 ]");
+}
+
+TEST_F(ServerCommandsTest, BadOffersAreRefusedWhole)
+{
+    AddCovenant();
+    Run("offer 1 1 0 1 50");
+    const std::string before = Snapshot();
+    for (const char* line : {"offer 1 1 0 1 -1", "offer 1 1 0 0 5", "offer 1 1 0 12 5", "offer 1 1 3 1 5",
+                             "offer 1 1 -1 1 5", "offer 1 1 0 1 5 0 -7 5", "offer 1 0", "offer 1 2", "offer 1 -1",
+                             "offer 1", "acceptOffer 1 1", "rejectOffer 1 1 0 11 -65536"}) {
+        Run(line);
+        EXPECT_EQ(Snapshot(), before) << line;
+    }
+}
+
+TEST_F(ServerCommandsTest, ThirtyTwoEntriesAreTheMost)
+{
+    AddCovenant();
+    Run("offer 0 1" + RepeatWords("0 1 1", 32));
+    EXPECT_EQ(game->GetTradeOffer().entries.size(), 32u);
+    const std::string before = Snapshot();
+    Run("offer 0 1" + RepeatWords("0 1 1", 33));
+    EXPECT_EQ(Snapshot(), before);
+    Run("offer 0 1" + RepeatWords("0 1 1", 100000));
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(ServerCommandsTest, AcceptOfferTakesOnlyThePendingOfferAsTheServerHoldsIt)
+{
+    DealCovenant* other = AddCovenant();
+    Run("acceptOffer 0 1 1 6 900");
+    EXPECT_TRUE(log.empty());
+    other->hasPending = true;
+    other->pendingFor = mine->index;
+    other->pending.type = 3;
+    other->pending.entries = {{1, TradeOfferKind::Item, 4}};
+    Run("acceptOffer 0 1 1 6 900");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "result from 0 type 3 items 1 [ 1/7/4 ] accepted 1 0");
+    EXPECT_EQ(game->GetTradeOffer().entries, other->pending.entries);
+}
+
+TEST_F(ServerCommandsTest, AcceptOfferForAnotherCovenantsPendingOfferIsRefused)
+{
+    DealCovenant* other = AddCovenant();
+    other->hasPending = true;
+    other->pendingFor = 5;
+    Run("acceptOffer 0 1");
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ServerCommandsTest, RejectOfferReportsTheLinesOffer)
+{
+    AddCovenant();
+    Run("rejectOffer 0 1 0 6 10");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "result from 0 type 0 items 1 [ 0/6/10 ] accepted 0 0");
+}
+
+TEST_F(ServerCommandsTest, OffersToTheOwnCovenantAreRefused)
+{
+    Run("offer 0 0");
+    Run("rejectOffer 0 0");
+    EXPECT_TRUE(log.empty());
+}
+
+// ---- Treaties, routes, rumours and the covenant's undertakings ----------------------------------------------
+
+TEST_F(ServerCommandsTest, DiplomacyLinesNameThePlayersCovenantFirst)
+{
+    AddCovenant();
+    Run("cancelTreaty 1");
+    Run("declareWar 1");
+    Run("cancelTradeRoute 1");
+    Run("declareWar 0");
+    Run("declareWar 2");
+    std::vector<std::string> expected = {"treaty 0 1 1 0", "treaty 0 1 2 0", "route 0 1 0 0"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(ServerCommandsTest, RumorLevelsZeroToTwoOnly)
+{
+    AddCovenant();
+    for (const char* line : {"startRumor 1 3", "startRumor 1 -1", "startRumor 1 2147483647", "startRumor 0 1"})
+        Run(line);
+    EXPECT_TRUE(log.empty());
+    Run("startRumor 1 0");
+    Run("startRumor 1 2");
+    std::vector<std::string> expected = {"rumor 0 0 1", "rumor 2 0 1"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(ServerCommandsTest, CovenantRequestsGoToThePlayersCovenant)
+{
+    auto* recruit = Spawn<Actor>(200.0f, 200.0f);
+    Run("kickout " + std::to_string(recruit->entityNumber));
+    Run("kickout 0");
+    Run("stopRaid");
+    Run("stopSharedAdventure");
+    std::vector<std::string> expected = {"kick out " + std::to_string(recruit->entityNumber), "stop raid 0",
+                                         "stop adventure 0"};
+    EXPECT_EQ(log, expected);
+    player->covenantIndex = -1;
+    Run("stopRaid");
+    EXPECT_EQ(log, expected);
+}
+
+// ---- The end of a world -------------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsTest, ConfirmWinTwiceEndsTheWorldOnce)
+{
+    Run("confirmWin");
+    EXPECT_FALSE(game->IsGameOver());
+    game->SetVictoryPending(false, true);
+    Run("confirmWin");
+    Run("confirmWin");
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_TRUE(game->IsWorldWonConfirmed());
+    EXPECT_FALSE(game->IsWinAwaitingConfirm());
+    EXPECT_EQ(CountLines(game->GetClientLines(), "msg 2 \"$$YouHaveConqueredThisWorld$$\""), 1);
+}
+
+TEST_F(ServerCommandsTest, ConfirmedWinIsNotWonAgainByTheStep)
+{
+    game->SetVictoryPending(false, true);
+    Run("confirmWin");
+    game->Update(0.05f);
+    EXPECT_EQ(CountLines(game->GetClientLines(), "msg 2 \"$$YouHaveConqueredThisWorld$$\""), 1);
+}
+
+TEST_F(ServerCommandsTest, AlliedVictoryAcceptOnlyWhilePending)
+{
+    Run("alliedVictoryAccept");
+    EXPECT_FALSE(game->IsGameOver());
+    game->SetVictoryPending(true, false);
+    Run("alliedVictoryAccept");
+    Run("alliedVictoryAccept");
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_FALSE(game->IsAlliedVictoryPending());
+    EXPECT_EQ(CountLines(game->GetClientLines(), "msg 2 \"$$YouHaveConqueredThisWorld$$\""), 1);
+}
+
+TEST_F(ServerCommandsTest, AlliedVictoryRejectGoesToWarWithEveryLivingCovenant)
+{
+    AddCovenant();
+    DealCovenant* destroyed = AddCovenant();
+    destroyed->eliminated = true;
+    AddCovenant();
+    Run("alliedVictoryReject");
+    EXPECT_TRUE(log.empty());
+    game->SetVictoryPending(true, false);
+    Run("alliedVictoryReject");
+    Run("alliedVictoryReject");
+    std::vector<std::string> expected = {"treaty 1 0 2 0", "treaty 3 0 2 0"};
+    EXPECT_EQ(log, expected);
+    EXPECT_FALSE(game->IsAlliedVictoryPending());
+    EXPECT_FALSE(game->IsGameOver());
+}
+
+// ---- The player's requests ---------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsTest, WarpConfirmWithinHalfAUnitEndsTheWait)
+{
+    player->moveTarget = At(500.0f, 600.0f, 1);
+    player->moveTargetValid = true;
+    Run("WarpConfirm 1 500.6 600");
+    Run("WarpConfirm 1 500 599.4");
+    Run("WarpConfirm 2 500 600");
+    EXPECT_TRUE(player->moveTargetValid);
+    Run("WarpConfirm 1 500.5 599.5");
+    EXPECT_FALSE(player->moveTargetValid);
+}
+
+TEST_F(ServerCommandsTest, WarpConfirmOutsideTheWorldIsNoRequest)
+{
+    player->moveTarget = At(0.0f, 0.0f, 0);
+    player->moveTargetValid = true;
+    Run("WarpConfirm -1 0 0");
+    Run("WarpConfirm 3 0 0");
+    Run("WarpConfirm 0 nan 0");
+    EXPECT_TRUE(player->moveTargetValid);
+}
+
+TEST_F(ServerCommandsTest, UseSkillKeepsTheMousePositionAndEndsAUseFirst)
+{
+    auto* chest = Spawn<UseSpy>(120.0f, 100.0f);
+    player->interactionMode = 18;
+    player->SetInteractionTarget(chest);
+    Run("useSkill 0 0 1500 1 250.5 300");
+    EXPECT_EQ(player->skillTargetPosition.level, 1);
+    EXPECT_FLOAT_EQ(player->skillTargetPosition.x, 250.5f);
+    EXPECT_FLOAT_EQ(player->skillTargetPosition.y, 300.0f);
+    EXPECT_EQ(chest->endedBy, player);
+}
+
+TEST_F(ServerCommandsTest, UseSkillOutsideTheWorldIsNoRequest)
+{
+    auto* chest = Spawn<UseSpy>(120.0f, 100.0f);
+    player->interactionMode = 19;
+    player->SetInteractionTarget(chest);
+    const std::string before = Snapshot();
+    Run("useSkill 0 0 -1 3 1 1");
+    Run("useSkill 0 0 -1 -1 1 1");
+    Run("useSkill 0 0 -1 0 1e39 1");
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(chest->endedBy, nullptr);
+}
+
+TEST_F(ServerCommandsTest, DeliveryNobodyTakesTellsThePlayer)
+{
+    auto* npc = Spawn<Actor>(150.0f, 100.0f);
+    game->GetClientLines().clear();
+    Run("delivery " + std::to_string(npc->entityNumber));
+    ASSERT_EQ(game->GetClientLines().size(), 1u);
+    EXPECT_EQ(game->GetClientLines()[0],
+              "msg 4 \"" + MakeLocToken("DontHavePackageForX", "%s", "Orla the Smith") + "\"");
+    game->GetClientLines().clear();
+    game->questTakesDelivery = true;
+    Run("delivery " + std::to_string(npc->entityNumber));
+    EXPECT_TRUE(game->GetClientLines().empty());
+}
+
+TEST_F(ServerCommandsTest, DeliveryToAnythingButAnActorIsNoRequest)
+{
+    auto* thing = Spawn<UseSpy>(150.0f, 100.0f);
+    Run("delivery " + std::to_string(thing->entityNumber));
+    Run("delivery 0");
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ServerCommandsTest, RemoveNpcSendsARecruitHome)
+{
+    auto* recruit = Spawn<Actor>(150.0f, 100.0f);
+    recruit->SetLeader(player);
+    mine->recruit = recruit;
+    mine->recruitHome = At(700.0f, 800.0f, 2);
+    Run("removeNpc " + std::to_string(recruit->entityNumber));
+    EXPECT_EQ(recruit->GetLeader(), nullptr);
+    EXPECT_EQ(recruit->position.level, 2);
+    EXPECT_FLOAT_EQ(recruit->position.x, 700.0f);
+    EXPECT_TRUE(recruit->homeSet);
+    EXPECT_FLOAT_EQ(recruit->homePosition.y, 800.0f);
+    EXPECT_TRUE(recruit->sentHome);
+}
+
+TEST_F(ServerCommandsTest, RemoveNpcOfACompanionThatIsNoRecruitOnlyDetachesIt)
+{
+    auto* companion = Spawn<Actor>(150.0f, 100.0f);
+    companion->SetLeader(player);
+    Run("removeNpc " + std::to_string(companion->entityNumber));
+    EXPECT_EQ(companion->GetLeader(), nullptr);
+    EXPECT_FLOAT_EQ(companion->position.x, 150.0f);
+    EXPECT_FALSE(companion->sentHome);
+}
+
+TEST_F(ServerCommandsTest, NpcChatComesFromTheActorTalkedTo)
+{
+    auto* npc = Spawn<Actor>(150.0f, 100.0f);
+    game->chat = "$$Greeting$$ \"friend\"";
+    game->GetClientLines().clear();
+    Run("getNpcChat");
+    EXPECT_TRUE(game->GetClientLines().empty());
+    player->SetInteractionTarget(npc);
+    Run("getNpcChat");
+    ASSERT_EQ(game->GetClientLines().size(), 1u);
+    EXPECT_EQ(game->GetClientLines()[0], "npcChat \"$$Greeting$$ \\\"friend\\\"\"");
+    std::vector<std::string> words = CommandSystem::ParseLine(game->GetClientLines()[0]);
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(words[1], game->chat);
+}
+
+TEST_F(ServerCommandsTest, ResetNpcIntroClearsTheActorsFlag)
+{
+    auto* npc = Spawn<Actor>(150.0f, 100.0f);
+    npc->introShown = true;
+    Run("resetNpcIntro");
+    EXPECT_TRUE(npc->introShown);
+    player->SetInteractionTarget(npc);
+    Run("resetNpcIntro");
+    EXPECT_FALSE(npc->introShown);
+}
