@@ -206,6 +206,9 @@ public:
     const DatabaseEntry* useStatusEffect = nullptr;
     // Set: Load leaves the model alone.
     bool modelPreset = false;
+    // Set by whoever places level objects: once its level loads, an entity whose body does not
+    // fit where it stands is moved to a free spot near it.
+    bool relocatable = false;
 
 protected:
     // Removes the entity from the game and destroys it.

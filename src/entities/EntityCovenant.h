@@ -53,4 +53,8 @@ public:
     // The member's chance to strike the target: 0 when the target refuses, -1 when it is flagged.
     // A member's corpse destroyer leaves a corpse it could still strike.
     virtual float GetHitChanceAgainst(const Sentient&, const Entity&) const { return 0.0f; }
+
+    // ---- What gates ask of a player's covenant -------------------------------------------------
+    // A free spot beside the covenant house's gate for the player; false when the house has none.
+    virtual bool FindSpotNearHouseGate(const Sentient&, WorldPos&) const { return false; }
 };

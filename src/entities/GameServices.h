@@ -12,12 +12,15 @@
 #include <string_view>
 #include <vector>
 
+class Chest;
 class DatabaseEntry;
 class Entity;
 class EntityCovenant;
 class Event;
+class Gate;
 class Item;
 class Listener;
+class QuestBase;
 class Sentient;
 
 // The bits of FindEntitiesInRadius. An entity is kept when it passes every exclusion bit set
@@ -59,6 +62,12 @@ struct WorldEventRequest {
     WorldPos position;
     float radius = 0.0f;
     float value = 0.0f;
+};
+
+// The two gates of a linked pair; both null when the pair could not be made.
+struct LinkedGates {
+    Gate* first = nullptr;
+    Gate* second = nullptr;
 };
 
 // Filled by the server's game, and in the tests by a fake with the same contract. Entity
@@ -217,6 +226,33 @@ public:
     virtual void OnSuperSecretFound(Entity& user) = 0;
     // A trap plate placed for a quest is gone: the town-trap quests it belongs to count it.
     virtual void OnTownTrapCleared(Entity& trap) = 0;
+
+    // ---- Level objects: chests, doors, gates and secrets ---------------------------------------
+    // Two gates of the record ("ObjectGate" without one) at free spots near a and b, linked to
+    // each other, of the kind, in the table (Gate::CreateLinkedPair).
+    virtual LinkedGates CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
+                                          int32_t kind) = 0;
+    // The index of the next secret level of the world not yet handed out (the first call gives
+    // the first one); -1 once every one has been.
+    virtual int32_t NextSecretLevel() = 0;
+    // The player found a secret on the level: message, sound, count, experience and score.
+    virtual void OnSecretFound(Sentient& player, int32_t level) = 0;
+    // A chest flagged for the quests was opened: a tutorial chest sets its tutorial bit, any
+    // other is offered to the running quests.
+    virtual void OfferChestToQuests(Chest& chest, Sentient* opener) = 0;
+    // The player went through a kind-2 gate from one place to the other.
+    virtual void OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos& to) = 0;
+    // The spawn system generates the chest's loot and drops it around the chest.
+    virtual void GenerateChestLoot(Chest& chest, float itemsChance, float magicChance) = 0;
+    // The spawn system's trap table: a record picked by weight for the level; null when none.
+    virtual const DatabaseEntry* PickTrapRecord(int32_t level) = 0;
+    // The quests of the game's quest list in order, empty entries left out.
+    virtual void CollectQuests(std::vector<const QuestBase*>& out) const = 0;
+    // The game clock: the hour of the day, 0 to 24 (what "SunriseStart" and "SunsetEnd" mean).
+    virtual float GetClock() const = 0;
+    // Seconds a user of the level takes to open a chest of the level (the "GameSystem" chest
+    // timings): longer above the user's level, shorter below it, never under the minimum.
+    static float ChestOpenTime(int32_t chestLevel, int32_t userLevel);
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;

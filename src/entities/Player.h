@@ -4,6 +4,7 @@
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
 #include "entities/Sentient.h"
+#include "rules/items/ItemPtrList.h"
 #include "world/WorldPos.h"
 
 #include <array>
@@ -156,6 +157,9 @@ public:
     PlayerSpree objectSpree;
     PlayerSpree massacre;
     int32_t dyingState = PlayerDying::kAlive;
+    // The two saved item lists: one (level, difficulty) record per world gate with its activated
+    // flag; activating a world gate sets it in both.
+    std::array<ItemPtrList, 2> gateLists;
 
 private:
     void OnResurrectEvent(Event& event);

@@ -121,6 +121,7 @@ void Game::Reset()
     for (RandomTimer& timer : timers)
         timer = RandomTimer{};
     newWorld = false;
+    lastSecretLevel = -1;
     factorA = factorB = 1.0f;
     clientLines.clear();
     weather->Reset();
@@ -376,6 +377,7 @@ void Game::LevelUnloadedCallback(int32_t level)
 void Game::OnLevelLoaded(int32_t level)
 {
     loadedLevels.push_back(level);
+    RelocateBlockedEntities(level);
     for (auto& quest : worldQuests) {
         if (quest && quest->targetLevel == -1)
             quest->AssignTargetLevels();
@@ -459,6 +461,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     ResetLevels();
     covenantCount = ChooseCovenantCount(numAiCovenants);
     MakeCovenants(covenantCount, startingLevel, difficultyLevel, worldDifficulty);
+    CreateWorldGates();
     newWorld = true;
     difficulty = difficultyLevel;
     currentLevel = 0;

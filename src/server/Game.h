@@ -161,6 +161,27 @@ public:
     Weather& GetWeather() { return *weather; }
     const Weather& GetWeather() const { return *weather; }
 
+    // ---- Level objects: gates, secrets, chests (GameLevelObjects.cpp) -----------------------
+    LinkedGates CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
+                                  int32_t kind) override;
+    int32_t NextSecretLevel() override;
+    void OnSecretFound(Sentient& player, int32_t level) override;
+    // The server's quests hear of chests and gate trips once they exist; until then nobody does.
+    void OfferChestToQuests(Chest&, Sentient*) override {}
+    void OfferGateTripToQuests(Sentient&, const WorldPos&, const WorldPos&) override {}
+    // The spawn system's answers; until it exists a chest without stored items holds nothing and
+    // no trap is armed.
+    void GenerateChestLoot(Chest&, float, float) override {}
+    const DatabaseEntry* PickTrapRecord(int32_t) override { return nullptr; }
+    void CollectQuests(std::vector<const QuestBase*>& out) const override;
+    float GetClock() const override { return static_cast<float>(timeOfDay); }
+    // The entities of the level flagged relocatable whose body does not fit where they stand move
+    // to the first free spot of rings 0.."RelocateRings" around them.
+    void RelocateBlockedEntities(int32_t level);
+    // A new world's gates: the town's world gate ("ObjectTownGate" at "TownGatePosition" on
+    // level 0) and a linked "ObjectGate" pair for every gate pair of the levels.
+    void CreateWorldGates();
+
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
     // "Active actors = %d" while "ai_numActive" is set.
@@ -372,6 +393,8 @@ private:
     CovenantMaker covenantMaker;
     bool newWorld = false;
     bool lastActorHid = false;
+    // The secret level NextSecretLevel handed out last; -1 before the first.
+    int32_t lastSecretLevel = -1;
     // Faction names in order of first use; a faction's index is its place here.
     std::vector<std::string> factions;
     // Scratch for the queries, kept to spare an allocation per call.

@@ -264,6 +264,15 @@ public:
     int32_t GetSelectedSizeEntry() const { return selectedSizeEntry; }
     void SetSelectedSizeEntry(int32_t entry) { selectedSizeEntry = entry; }
 
+    // ---- Worlds laid out by hand (tools and tests that add their levels themselves) ------------
+    void SetDifficulty(int32_t value) { difficulty = value; }
+    void SetSecretLevels(int32_t first, int32_t count, int32_t treasure)
+    {
+        firstSecretLevel = first;
+        secretLevelCount = count;
+        treasureLevel = treasure;
+    }
+
     // ---- Par times ---------------------------------------------------------------------------
     bool IsGreatTime(const TimeStamp& elapsed) const;
     bool IsGoodTime(const TimeStamp& elapsed) const;

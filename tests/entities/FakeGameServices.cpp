@@ -6,6 +6,7 @@
 #include "core/EventSystem.h"
 #include "core/Vector.h"
 #include "entities/Entity.h"
+#include "entities/Gate.h"
 #include "entities/Sentient.h"
 #include "entities/Torch.h"
 
@@ -337,4 +338,48 @@ void FakeGameServices::DropMonsterLoot(Sentient& victim, float moneyFactor, floa
     std::snprintf(line, sizeof line, "loot %d %.2f %.0f %.0f", victim.entityNumber, moneyFactor, itemsChance,
                   magicChance);
     hooks.emplace_back(line);
+}
+
+// ---- Level objects ---------------------------------------------------------------------------
+
+LinkedGates FakeGameServices::CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
+                                                int32_t kind)
+{
+    LinkedGates made = Gate::CreateLinkedPair(record, a, b, kind);
+    Notice("gates " + std::to_string(kind) + (made.first ? " made" : " refused"));
+    return made;
+}
+
+int32_t FakeGameServices::NextSecretLevel()
+{
+    if (secretLevels.empty())
+        return -1;
+    int32_t level = secretLevels.front();
+    secretLevels.erase(secretLevels.begin());
+    return level;
+}
+
+void FakeGameServices::OnSecretFound(Sentient& player, int32_t level)
+{
+    Notice("secret " + std::to_string(player.entityNumber) + " " + std::to_string(level));
+}
+
+void FakeGameServices::OfferChestToQuests(Chest&, Sentient* opener)
+{
+    Notice("chest " + std::to_string(opener ? opener->entityNumber : -1));
+}
+
+void FakeGameServices::OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos& to)
+{
+    char text[160];
+    std::snprintf(text, sizeof(text), "trip %d %d %.1f %.1f %d %.1f %.1f", player.entityNumber, from.level, from.x,
+                  from.y, to.level, to.x, to.y);
+    Notice(text);
+}
+
+void FakeGameServices::GenerateChestLoot(Chest&, float itemsChance, float magicChance)
+{
+    char text[96];
+    std::snprintf(text, sizeof(text), "loot %.1f %.1f", itemsChance, magicChance);
+    Notice(text);
 }

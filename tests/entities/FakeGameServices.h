@@ -94,6 +94,23 @@ public:
     // ---- Weather: scripted rain and wind ---------------------------------------------------
     void GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const override;
 
+    // ---- Level objects: real gate pairs, scripted secret levels, traps, quests and clock -----
+    LinkedGates CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
+                                  int32_t kind) override;
+    // The front of secretLevels, taken out; -1 when it is empty.
+    int32_t NextSecretLevel() override;
+    void OnSecretFound(Sentient& player, int32_t level) override;
+    void OfferChestToQuests(Chest& chest, Sentient* opener) override;
+    void OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos& to) override;
+    void GenerateChestLoot(Chest& chest, float itemsChance, float magicChance) override;
+    const DatabaseEntry* PickTrapRecord(int32_t level) override
+    {
+        trapLevels.push_back(level);
+        return trapRecord;
+    }
+    void CollectQuests(std::vector<const QuestBase*>& out) const override { out = quests; }
+    float GetClock() const override { return clock; }
+
     int32_t CountPendingActions() const;
     // Every action ever scheduled, cancelled ones too.
     int32_t CountScheduledActions() const { return static_cast<int32_t>(actions.size()); }
@@ -143,6 +160,14 @@ public:
     Vector2 weatherWind;
     std::function<void(const WorldPos&, float&, Vector2&)> weatherAt;
     mutable int32_t weatherQuestions = 0;
+
+    // Level objects: what NextSecretLevel hands out, the trap table's answer and the levels it
+    // was asked for, the quest list and the hour of the day.
+    std::vector<int32_t> secretLevels;
+    const DatabaseEntry* trapRecord = nullptr;
+    std::vector<int32_t> trapLevels;
+    std::vector<const QuestBase*> quests;
+    float clock = 0.0f;
 
 private:
     struct TimedAction {

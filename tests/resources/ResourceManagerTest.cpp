@@ -295,7 +295,7 @@ TEST_F(ResourceQueue, ARowReleasedBeforeItsTurnIsNeverBuiltAndIsReused)
 // An object whose references all went while its factory ran used to stay behind in a row.
 TEST_F(ResourceQueue, AnObjectReleasedWhileLoadingIsFreedWhenItsLoadFinishes)
 {
-    Gate gate;
+    LoadBarrier gate;
     std::binary_semaphore started(0);
     manager->RegisterType("slow", kMemGraphics, true, "", true,
                           [&](const std::string&, uint8_t* bytes, uint32_t count, int32_t) {

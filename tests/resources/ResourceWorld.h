@@ -27,7 +27,7 @@ struct CriticalErrorThrown : std::runtime_error {
 };
 
 // A one-way barrier: Wait blocks until Open.
-class Gate {
+class LoadBarrier {
 public:
     void Open()
     {
@@ -127,7 +127,7 @@ protected:
         manager->Load(name, blockers.emplace_back());
     }
 
-    Gate& GateFor(const std::string& name)
+    LoadBarrier& GateFor(const std::string& name)
     {
         std::lock_guard<std::mutex> guard(gatesLock);
         return *gatesByName.at(name);
@@ -136,7 +136,7 @@ protected:
     void OpenGates()
     {
         std::lock_guard<std::mutex> guard(gatesLock);
-        for (Gate& gate : gates)
+        for (LoadBarrier& gate : gates)
             gate.Open();
     }
 
@@ -186,8 +186,8 @@ protected:
     int baselineProbes = 0;
     int passNumber = 0;
     std::mutex gatesLock;
-    std::deque<Gate> gates;
-    std::map<std::string, Gate*> gatesByName;
+    std::deque<LoadBarrier> gates;
+    std::map<std::string, LoadBarrier*> gatesByName;
     std::deque<ResourceHandle> blockers;
     std::mutex builtLock;
     std::vector<std::string> built;
