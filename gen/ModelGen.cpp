@@ -697,6 +697,43 @@ Rig Pillar()
 }
 
 // A long boulder across two cells of its tile.
+// ---- Switches and trap plates: a lever on a block, and a slab flush with the floor.
+
+Rig Lever()
+{
+    Rig rig;
+    rig.bones = {
+        {"block", -1, {0, 0, 0}, {Box({-6, -6, 0}, {6, 6, 10})}, kMainSurface},
+        {"handle", 0, {0, 0, 10}, {Box({-1, -1, 0}, {1, 1, 16}), Box({-2, -2, 16}, {2, 2, 19})}, kSecondSurface},
+    };
+    return rig;
+}
+
+std::vector<Clip> LeverClips()
+{
+    return {
+        {"off", 1, false, [](Pose& p, float) { p.Turn("handle", kAxisY, -40.0f); }},
+        {"on", 1, false, [](Pose& p, float) { p.Turn("handle", kAxisY, 40.0f); }},
+        {"pull", 10, false, [](Pose& p, float t) { p.Turn("handle", kAxisY, -40.0f + 80.0f * t); }},
+    };
+}
+
+Rig Plate()
+{
+    Rig rig;
+    rig.bones = {{"slab", -1, {0, 0, 0}, {Box({-12, -12, 0}, {12, 12, 1.5f})}, kMainSurface}};
+    return rig;
+}
+
+std::vector<Clip> PlateClips()
+{
+    return {
+        {"up", 1, false, [](Pose&, float) {}},
+        {"down", 1, false, [](Pose& p, float) { p.Move("slab", {0, 0, -1.2f}); }},
+        {"press", 6, false, [](Pose& p, float t) { p.Move("slab", {0, 0, -1.2f * t}); }},
+    };
+}
+
 Rig Boulder()
 {
     Rig rig;
@@ -842,6 +879,8 @@ bool GenerateModels(ArchiveWriter& archive)
            AddRig(archive, "Models/Props/", "gate", Gate(), GateClips()) &&
            AddRig(archive, "Models/Props/", "pillar", Pillar(), StillClips()) &&
            AddRig(archive, "Models/Props/", "boulder", Boulder(), StillClips()) &&
-           AddRig(archive, "Models/Props/", "tree", Tree(), StillClips()) && AddSkinTextures(archive) &&
+           AddRig(archive, "Models/Props/", "tree", Tree(), StillClips()) &&
+           AddRig(archive, "Models/Props/", "lever", Lever(), LeverClips()) &&
+           AddRig(archive, "Models/Props/", "plate", Plate(), PlateClips()) && AddSkinTextures(archive) &&
            AddEffectFrames(archive);
 }

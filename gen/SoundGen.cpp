@@ -226,6 +226,14 @@ std::vector<SynthWavEntry> SynthWavEntries()
         // Looped by their models while the torch burns and the gate is open.
         {"Sounds/torch_crackle.wav", SynthWobbled(SynthBurst(1.0, 0.6, 0.0, 15), 11, 0.9)},
         {"Sounds/gate_hum.wav", SynthWobbled(SynthTone(1.0, 110, 110, 0.0), 3, 0.3)},
+        // Traps: the click of a trigger, a disarm, the spring, the alarm; a lever and a plate.
+        {"Sounds/Traps/click.wav", SynthTone(0.05, 2400, 1900, 50.0)},
+        {"Sounds/Traps/disarm.wav", SynthWobbled(SynthTone(0.3, 900, 600, 8.0), 18, 0.4)},
+        {"Sounds/Traps/spring.wav", SynthWobbled(SynthThud(0.35, 220, 0.8, 30), 40, 0.7)},
+        {"Sounds/Traps/alarm.wav", SynthWobbled(SynthTone(1.2, 1200, 1200, 1.5), 6, 0.8)},
+        {"Sounds/Traps/gust.wav", SynthWobbled(SynthBurst(1.0, 0.25, 2.0, 31), 1.5, 0.8)},
+        {"Sounds/lever_pull.wav", SynthWobbled(SynthThud(0.4, 120, 0.3, 32), 25, 0.5)},
+        {"Sounds/plate_press.wav", SynthThud(0.25, 70, 0.2, 33)},
         // Status effects' hits that drain the victim.
         {"Sounds/Magic/lifesteal.wav", SynthWobbled(SynthTone(0.5, 700, 250, 3.0), 14, 0.5)},
         {"Sounds/Magic/powerburn.wav", SynthWobbled(SynthBurst(0.5, 0.7, 5.0, 19), 20, 0.5)},
