@@ -222,15 +222,3 @@ const BehaviorStackList& GameServices::GetBehaviorStacks() const
     static const BehaviorStackList kGameServicesNoStacks;
     return kGameServicesNoStacks;
 }
-
-float GameServices::ChestOpenTime(int32_t chestLevel, int32_t userLevel)
-{
-    static const GameSystemTuning kGameServicesNoTuning;
-    const GameSystemTuning& tuning = gGameData ? gGameData->GetTuning() : kGameServicesNoTuning;
-    float difference = static_cast<float>(static_cast<int64_t>(chestLevel) - userLevel);
-    if (difference > 0.0f)
-        return tuning.baseChestOpenTime + difference * tuning.chestOpenTimeIncreasePerLevel;
-    if (difference < 0.0f)
-        return std::max(tuning.minChestOpenTime, tuning.baseChestOpenTime + difference * tuning.chestOpenTimeDecreasePerLevel);
-    return tuning.baseChestOpenTime;
-}

@@ -252,7 +252,7 @@ public:
     virtual float GetClock() const = 0;
     // Seconds a user of the level takes to open a chest of the level (the "GameSystem" chest
     // timings): longer above the user's level, shorter below it, never under the minimum.
-    static float ChestOpenTime(int32_t chestLevel, int32_t userLevel);
+    virtual float ChestOpenTime(int32_t chestLevel, int32_t userLevel) const = 0;
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;

@@ -101,12 +101,8 @@ struct GameSystemTuning {
     bool spawnConnectingGates = false;
     int32_t rewardChestLevelBonus = 0;
 
-    // Level objects: chest opening times (seconds), the rings a level's misplaced objects are
-    // searched a free spot in once it loads, and the town's world gate on level 0.
-    float minChestOpenTime = 0.0f;
-    float baseChestOpenTime = 0.0f;
-    float chestOpenTimeIncreasePerLevel = 0.0f;
-    float chestOpenTimeDecreasePerLevel = 0.0f;
+    // Level objects: the rings a level's misplaced objects are searched a free spot in once it
+    // loads, and the town's world gate on level 0.
     int32_t relocateRings = 0;
     FloatPair townGatePosition;
 

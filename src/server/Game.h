@@ -175,6 +175,10 @@ public:
     const DatabaseEntry* PickTrapRecord(int32_t) override { return nullptr; }
     void CollectQuests(std::vector<const QuestBase*>& out) const override;
     float GetClock() const override { return static_cast<float>(timeOfDay); }
+    float ChestOpenTime(int32_t chestLevel, int32_t userLevel) const override
+    {
+        return GetChestOpenTime(chestLevel, userLevel);
+    }
     // The entities of the level flagged relocatable whose body does not fit where they stand move
     // to the first free spot of rings 0.."RelocateRings" around them.
     void RelocateBlockedEntities(int32_t level);

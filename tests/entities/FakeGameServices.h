@@ -110,6 +110,11 @@ public:
     }
     void CollectQuests(std::vector<const QuestBase*>& out) const override { out = quests; }
     float GetClock() const override { return clock; }
+    // chestOpenTime plus a second per level the chest is above its opener.
+    float ChestOpenTime(int32_t chestLevel, int32_t userLevel) const override
+    {
+        return chestOpenTime + static_cast<float>(chestLevel - userLevel);
+    }
 
     int32_t CountPendingActions() const;
     // Every action ever scheduled, cancelled ones too.
@@ -168,6 +173,7 @@ public:
     std::vector<int32_t> trapLevels;
     std::vector<const QuestBase*> quests;
     float clock = 0.0f;
+    float chestOpenTime = 2.0f;
 
 private:
     struct TimedAction {
