@@ -23,7 +23,7 @@ const std::array<ServerCommands::Definition, ServerCommands::kCount>& ServerComm
         {"cancelTradeRoute", "Cancels the trade route with a covenant", "covenantIndex", "d", 0, true,
          &SC::CancelTradeRoute},
         {"declareWar", "Declares war on a covenant", "covenantIndex", "d", 0, true, &SC::DeclareWar},
-        {"suggestTrade", "Asks the covenant dealt with to suggest a trade", "", "", 0, true, &SC::Unserved},
+        {"suggestTrade", "Asks the covenant dealt with to suggest a trade", "", "", 0, true, &SC::SuggestTrade},
         {"alliedVictoryAccept", "Accepts the allied victory", "", "", 0, false, &SC::AlliedVictoryAccept},
         {"alliedVictoryReject", "Rejects the allied victory", "", "", 0, true, &SC::AlliedVictoryReject},
         {"confirmWin", "Confirms the victory", "", "", 0, false, &SC::ConfirmWin},

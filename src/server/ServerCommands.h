@@ -67,6 +67,7 @@ private:
     static void CancelTreaty(const Args& args, Player* player);
     static void CancelTradeRoute(const Args& args, Player* player);
     static void DeclareWar(const Args& args, Player* player);
+    static void SuggestTrade(const Args& args, Player* player);
     static void AlliedVictoryAccept(const Args& args, Player* player);
     static void AlliedVictoryReject(const Args& args, Player* player);
     static void ConfirmWin(const Args& args, Player* player);

@@ -2,6 +2,7 @@
 #include "server/ServerCommands.h"
 
 #include "covenants/Covenant.h"
+#include "entities/Entity.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
@@ -133,6 +134,16 @@ void ServerCommands::DeclareWar(const Args& args, Player* player)
     Covenant* other = nullptr;
     if (ServerCommandsCovenantPair(args, *player, mine, other))
         gGame->AnnounceDiplomacy(mine->index, other->index, CovenantTreaty::War, false);
+}
+
+void ServerCommands::SuggestTrade(const Args&, Player* player)
+{
+    // The covenant dealt with is the one of the entity the player deals with.
+    Entity* target = player->GetInteractionTarget();
+    Covenant* mine = nullptr;
+    Covenant* other = nullptr;
+    if (target && ServerCommandsCovenantPair(*player, target->covenantIndex, mine, other))
+        other->SuggestTrade(*mine);
 }
 
 void ServerCommands::StartRumor(const Args& args, Player* player)

@@ -54,6 +54,10 @@ public:
     WorldPos GetRecruitHome(const Sentient&) const override { return recruitHome; }
     void KickOut(int32_t number) override { Note("kick out " + std::to_string(number)); }
     void StopRaid() override { Note("stop raid " + std::to_string(index)); }
+    void SuggestTrade(Covenant& to) override
+    {
+        Note("suggest " + std::to_string(index) + " to " + std::to_string(to.index));
+    }
     Entity* GetLeaderEntity() const override { return leader; }
 
     static std::string Describe(const TradeOffer& offer)
@@ -138,6 +142,14 @@ GameSystem
 ClassWanderer
 {
     Type Class
+}
+Plain
+{
+    Type Skill
+    StatReq Strength
+    PointsReq 5
+    Power 10
+    ReuseTime 3
 }
 )");
         game = std::make_unique<CommandGame>(log);

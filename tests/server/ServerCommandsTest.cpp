@@ -2,8 +2,14 @@
 #include "server/CommandWorld.h"
 
 #include "core/LocSystem.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
+#include "rules/GameData.h"
 
 #include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -22,6 +28,13 @@ std::string RepeatWords(const std::string& word, size_t count)
     for (size_t i = 0; i < count; ++i)
         words += " " + word;
     return words;
+}
+
+std::string ReadShippedFile(const std::string& name)
+{
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    std::ifstream file(std::string(gameDir ? gameDir : ".") + "/Assets/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 int32_t CountLines(const std::vector<std::string>& lines, const std::string& wanted)
@@ -259,6 +272,22 @@ TEST_F(ServerCommandsTest, RumorLevelsZeroToTwoOnly)
     EXPECT_EQ(log, expected);
 }
 
+TEST_F(ServerCommandsTest, SuggestTradeAsksTheCovenantOfTheEntityDealtWith)
+{
+    DealCovenant* other = AddCovenant();
+    auto* envoy = Spawn<Actor>(200.0f, 200.0f);
+    envoy->covenantIndex = other->index;
+    Run("suggestTrade");
+    player->SetInteractionTarget(envoy);
+    envoy->covenantIndex = mine->index;
+    Run("suggestTrade");
+    EXPECT_TRUE(log.empty());
+    envoy->covenantIndex = other->index;
+    Run("suggestTrade");
+    std::vector<std::string> expected = {"suggest 1 to 0"};
+    EXPECT_EQ(log, expected);
+}
+
 TEST_F(ServerCommandsTest, CovenantRequestsGoToThePlayersCovenant)
 {
     auto* recruit = Spawn<Actor>(200.0f, 200.0f);
@@ -362,6 +391,23 @@ TEST_F(ServerCommandsTest, UseSkillKeepsTheMousePositionAndEndsAUseFirst)
     EXPECT_EQ(chest->endedBy, player);
 }
 
+TEST_F(ServerCommandsTest, UseSkillWithATargetNamingNothingUsesItWithoutOne)
+{
+    game->SetPlayers({player});
+    auto* skill = static_cast<Skill*>(
+        player->skillList->AddSkill(gameData.FindSkillDefinition("Plain"), player, 1, 2));
+    player->stats.Set(CharacterStat::Strength, 5);
+    player->stats.Set(CharacterStat::Power, 50);
+    game->GetClientLines().clear();
+    Run("useSkill 0 2 -1 0 10 10");
+    Run("useSkill 1 3 -1 0 10 10");
+    EXPECT_TRUE(game->GetClientLines().empty());
+    Run("useSkill 1 2 1500 0 10 10");
+    std::vector<std::string> expected = {"usedSkill " + std::to_string(skill->GetRecordId()) + " 1"};
+    EXPECT_EQ(game->GetClientLines(), expected);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Power), 40);
+}
+
 TEST_F(ServerCommandsTest, UseSkillOutsideTheWorldIsNoRequest)
 {
     auto* chest = Spawn<UseSpy>(120.0f, 100.0f);
@@ -387,6 +433,23 @@ TEST_F(ServerCommandsTest, DeliveryNobodyTakesTellsThePlayer)
     game->questTakesDelivery = true;
     Run("delivery " + std::to_string(npc->entityNumber));
     EXPECT_TRUE(game->GetClientLines().empty());
+}
+
+TEST_F(ServerCommandsTest, DeliveryRefusalReadsInTheShippedEnglish)
+{
+    for (const char* file : {"Loc/English.loc", "Loc/layout.loc", "Loc/keyNames.loc", "Loc/codePageToUnicode.map"})
+        folder.Write(std::string("Assets/") + file, ReadShippedFile(file));
+    LocSystem loc;
+    gLocSystem = &loc;
+    ASSERT_TRUE(loc.Load("English"));
+    auto* npc = Spawn<Actor>(150.0f, 100.0f);
+    game->GetClientLines().clear();
+    Run("delivery " + std::to_string(npc->entityNumber));
+    ASSERT_EQ(game->GetClientLines().size(), 1u);
+    std::vector<std::string> words = CommandSystem::ParseLine(game->GetClientLines()[0]);
+    ASSERT_EQ(words.size(), 3u);
+    EXPECT_EQ(loc.Translate(words[2]), "You carry no package for Orla the Smith.");
+    gLocSystem = nullptr;
 }
 
 TEST_F(ServerCommandsTest, DeliveryToAnythingButAnActorIsNoRequest)
