@@ -4,8 +4,10 @@
 #include "core/StringUtil.h"
 #include "core/Vector.h"
 #include "entities/Entity.h"
+#include "entities/EntityQuest.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
+#include "rules/items/ItemPtrList.h"
 
 #include <algorithm>
 #include <cmath>
@@ -215,6 +217,17 @@ Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPo
 void GameServices::SendMessage(std::string_view text, int32_t kind)
 {
     QueueClientCommand(StringFormat("msg %d \"%.*s\"", kind, static_cast<int>(text.size()), text.data()));
+}
+
+std::unique_ptr<EntityQuest> GameServices::CreatePlayerQuest()
+{
+    return nullptr;
+}
+
+const ItemPtrList& GameServices::GetGateRecords() const
+{
+    static const ItemPtrList kGameServicesNoGates;
+    return kGameServicesNoGates;
 }
 
 const BehaviorStackList& GameServices::GetBehaviorStacks() const

@@ -16,6 +16,8 @@ class Chest;
 class DatabaseEntry;
 class Entity;
 class EntityCovenant;
+class EntityQuest;
+class ItemPtrList;
 class Event;
 class Gate;
 class Item;
@@ -253,6 +255,14 @@ public:
     // Seconds a user of the level takes to open a chest of the level (the "GameSystem" chest
     // timings): longer above the user's level, shorter below it, never under the minimum.
     virtual float ChestOpenTime(int32_t chestLevel, int32_t userLevel) const = 0;
+
+    // ---- What a player asks of the game (quest slots, saved gate records) --------------------
+    // A new quest object for one of a player's six slots; none while the game has no quests of
+    // its own, and the slot then travels as the record of an empty quest.
+    virtual std::unique_ptr<EntityQuest> CreatePlayerQuest();
+    // The world gates a character's two saved lists are made ready from; one flag each travels
+    // in the game update and the character record. Empty while the game keeps none.
+    virtual const ItemPtrList& GetGateRecords() const;
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;

@@ -10,6 +10,7 @@
 #include "core/StringUtil.h"
 #include "core/TypeRegistry.h"
 #include "entities/EntityCovenant.h"
+#include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
@@ -74,6 +75,8 @@ Player::Player() : statistics(PlayerStatistic::kCount)
         timer.listed = 1;
         timers.push_back(&timer);
     }
+    for (std::unique_ptr<EntityQuest>& quest : questSlots)
+        quest = gGameServices ? gGameServices->CreatePlayerQuest() : nullptr;
     ResetState();
 }
 
@@ -104,6 +107,13 @@ void Player::SetUpNew(int32_t classIndex)
             stats.Set(CharacterStat::BaseStrength + i, playerClass->startAttributes[static_cast<size_t>(i)]);
     RecalculateStats(true);
     health = maxHealth;
+    ApplyBagSizes();
+    ResetState();
+    AddStatusEffectByName(kPlayerRegenEffect, this, 1);
+}
+
+void Player::ApplyBagSizes()
+{
     if (const GameSystemTuning* tuning = PlayerTuning()) {
         inventory->ResizeBag(kPlayerPackBag, tuning->inventorySize);
         inventory->ResizeBag(kPlayerBookshelfBag, tuning->bookshelfSize);
@@ -111,8 +121,6 @@ void Player::SetUpNew(int32_t classIndex)
     inventory->ResizeBag(kPlayerBeltBag, kPlayerBeltSize);
     inventory->ResizeBag(kPlayerSixthBag, kPlayerSmallBagSize);
     inventory->ResizeBag(kPlayerCovenantHouseBag, kPlayerSmallBagSize);
-    ResetState();
-    AddStatusEffectByName(kPlayerRegenEffect, this, 1);
 }
 
 void Player::ResetState()
@@ -121,6 +129,8 @@ void Player::ResetState()
     playerGatePosition = PlayerNoGatePosition();
     raidGatePosition = PlayerNoGatePosition();
     ReleaseTargets();
+    ResetQuestSlots();
+    MakeSavedListsReady();
     moveTargetValid = false;
     killingSpree.Clear();
     specificSpree.Clear();
@@ -362,6 +372,18 @@ void Player::SendMessage(std::string_view text, int32_t kind)
 void Player::QueueWarpDirection()
 {
     QueueLine(StringFormat("warpDir %d", facing));
+}
+
+void Player::Warp(const WorldPos& target)
+{
+    Sentient::Warp(target);
+    // A refused warp left the player where it stood: nothing to tell.
+    bool known = gGameServices && gGameServices->IsKnownLevel(target.level);
+    if (!known || !std::isfinite(target.x) || !std::isfinite(target.y))
+        return;
+    QueueLine(StringFormat("warp %d %.1f %.1f", position.level, position.x, position.y));
+    moveTarget = position;
+    moveTargetValid = true;
 }
 
 void Player::QueueLine(std::string_view text)

@@ -3,12 +3,14 @@
 
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
+#include "entities/IntensityTracker.h"
 #include "entities/Sentient.h"
 #include "rules/items/ItemPtrList.h"
 #include "world/WorldPos.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +48,19 @@ constexpr int32_t kDead = 2;
 } // namespace PlayerDying
 
 // The recent kills of one killing spree: their kinds and game times, oldest first.
+class EntityQuest;
+class ItemBase;
+class MessageBuffer;
+struct CharacterSettings;
+
+// The character flags the player reads.
+namespace CharacterFlag {
+constexpr int32_t kTutorialOver = 0;
+constexpr int32_t kStaysDead = 65;
+constexpr int32_t kLoner = 66;
+constexpr int32_t kCount = 67;
+} // namespace CharacterFlag
+
 struct PlayerSpree {
     std::vector<int32_t> kinds;
     std::vector<double> times;  // seconds of game time
@@ -65,6 +80,7 @@ public:
     static constexpr float kLightIntensity = 40.0f;
     static constexpr float kAutoTargetRange = 1.9f;
     static constexpr float kRetargetSeconds = 0.25f;
+    static constexpr int32_t kQuestSlotCount = 6;
 
     Player();
     ~Player() override;
@@ -108,6 +124,9 @@ public:
     float GetSizeScale() const override;
     void SendMessage(std::string_view text, int32_t kind) override;
     void QueueWarpDirection() override;
+    // The sentient's warp, then "warp %d %.1f %.1f" for the clients and the landing as the
+    // move target, so that the client does not walk the player back.
+    void Warp(const WorldPos& target) override;
     void QueueLine(std::string_view text) override;
     void OnDeath(Entity* killer) override;
     void OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
@@ -129,6 +148,28 @@ public:
     void SetSelectedTarget(Entity* target) { selectedTarget.Set(target); }
     Entity* GetAutoTarget() const { return autoTarget.GetAs<Entity>(); }
     Entity* GetInteractionTarget() const { return interactionTarget.GetAs<Entity>(); }
+
+    // ---- State for the client and the character record (PlayerRecord.cpp) --------------------
+    // The player's part of the game update; the animation-restart word goes back to 0 once
+    // written.
+    void WritePlayerPart(MessageBuffer& buffer);
+    // A joining client's character settings, read whole and checked first: a record that is cut
+    // short or breaks a bound changes nothing and gives false, with a warning naming the sender.
+    bool ReadCharacter(MessageBuffer& buffer, std::string_view sender);
+    // Applies settings that passed their checks.
+    void ApplyCharacter(CharacterSettings& settings);
+    bool GetCharacterFlag(int32_t flag) const;
+    void SetCharacterFlag(int32_t flag, bool value);
+    void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override;
+
+    // ---- Progress (PlayerProgress.cpp) ----------------------------------------------------------
+    // The class's "StartingMoney", its "StartingItem" list into the backpack and its
+    // "AutoStartItem" list into the equipment, each merged into a stack where one matches.
+    void GiveStartingEquipment();
+
+    // ---- Quest slots -----------------------------------------------------------------------
+    // Null outside 0..5, and for a slot the game made no quest object for.
+    EntityQuest* GetQuestSlot(int32_t slot) const;
 
     // ---- Death and resurrection ------------------------------------------------------------
     // Brings a dead player back, at the covenant house with atHome; with limited lives one is
@@ -160,6 +201,10 @@ public:
     // The two saved item lists: one (level, difficulty) record per world gate with its activated
     // flag; activating a world gate sets it in both.
     std::array<ItemPtrList, 2> gateLists;
+    std::string playerName;
+    IntensityTracker intensity;
+    // Set when an animation starts, so that the client restarts it once.
+    bool animationRestart = false;
 
 private:
     void OnResurrectEvent(Event& event);
@@ -171,10 +216,22 @@ private:
     void ReleaseTargets();
     void RetargetOn(Entity* attacker);
     void AnnounceLivesLeft();
+    void ApplyBagSizes();
+    void RemoveCovenantCurrency();
+    void GiveStartingItems(std::string_view key, int32_t bag);
+    bool PlaceStartingItem(std::unique_ptr<ItemBase>& item, int32_t bag);
+    void ApplyNewCharacter(const CharacterSettings& settings);
+    void ApplyLoadedCharacter(CharacterSettings& settings);
+    void ApplySkillBonus(int32_t stat, int32_t level);
+    void RunLightSetUp();
+    void RunFullSetUp();
+    void ResetQuestSlots();
+    void MakeSavedListsReady();
 
     SafePointer selectedTarget;
     SafePointer interactionTarget;
     SafePointer autoTarget;
+    std::array<std::unique_ptr<EntityQuest>, kQuestSlotCount> questSlots;
 
     static EventClass* eventClass;
 };

@@ -103,6 +103,11 @@ float GameData::GetDifficultyTimeMult(int32_t difficulty) const
     return GameDataAt(tuning.difficultyTimeMult, difficulty, 1.0f, "difficulty time factor");
 }
 
+int32_t GameData::GetDifficultyLivesChange(int32_t difficulty) const
+{
+    return GameDataAt(tuning.difficultyLivesChange, difficulty, 0, "difficulty lives change");
+}
+
 float GameData::GetXpMultMonster(int32_t rarity) const
 {
     return GameDataAt(tuning.xpMultMonster, rarity, 1.0f, "monster experience factor");

@@ -56,6 +56,7 @@ public:
     int32_t GetDifficultyMinLevel(int32_t difficulty) const; // by WorldDifficultyLevel; 1
     int32_t GetDifficultyMonsterLevelStart(int32_t difficulty) const;  // 1
     float GetDifficultyTimeMult(int32_t difficulty) const;   // 1
+    int32_t GetDifficultyLivesChange(int32_t difficulty) const;  // 0
     float GetXpMultMonster(int32_t rarity) const;            // 1
     int32_t GetItemTypeColor(int32_t itemType) const;        // colour-table index; 0
     std::string GetItemQualityColorCode(int32_t quality) const;  // "^cNNN"; the normal text colour

@@ -276,6 +276,7 @@ void ReadScalars(G& tuning, const DatabaseEntry& entry)
 void ReadTables(G& tuning, const DatabaseEntry& entry)
 {
     ReadByName(entry, "DifficultyTimeMult", "WorldDifficultyLevel", tuning.difficultyTimeMult, ReadFloat);
+    ReadByName(entry, "DifficultyLivesChange", "WorldDifficultyLevel", tuning.difficultyLivesChange, ReadInt);
     ReadByName(entry, "DifficultyMonsterLevelStart", "WorldDifficultyLevel", tuning.difficultyMonsterLevelStart,
                ReadInt);
     ReadByName(entry, RulesKeys::kDifficultyMinLevel, "WorldDifficultyLevel", tuning.difficultyMinLevel, ReadInt);

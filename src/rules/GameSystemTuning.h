@@ -71,6 +71,8 @@ struct GameSystemTuning {
 
     // By world difficulty: key + the "WorldDifficultyLevel" name.
     std::array<float, WorldDifficultyLevel::kCount> difficultyTimeMult{};
+    // Lives a new character gains or loses at each world difficulty.
+    std::array<int32_t, WorldDifficultyLevel::kCount> difficultyLivesChange{};
     std::array<int32_t, WorldDifficultyLevel::kCount> difficultyMonsterLevelStart{};
     std::array<int32_t, WorldDifficultyLevel::kCount> difficultyMinLevel{};
     // A monster's stat factors: "Monster" + Defense/Attack/Health/Damage/Resistance/Speed +

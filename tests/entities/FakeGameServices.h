@@ -2,8 +2,10 @@
 #pragma once
 
 #include "core/SafePointer.h"
+#include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
 #include "entities/Item.h"
+#include "rules/items/ItemPtrList.h"
 
 #include <array>
 #include <functional>
@@ -115,6 +117,13 @@ public:
     {
         return chestOpenTime + static_cast<float>(chestLevel - userLevel);
     }
+
+    // ---- What a player asks (quest slots, gate records) ------------------------------------
+    std::unique_ptr<EntityQuest> CreatePlayerQuest() override { return questMaker ? questMaker() : nullptr; }
+    const ItemPtrList& GetGateRecords() const override { return gateRecords; }
+    // Makes the players' quest objects; none when unset.
+    std::function<std::unique_ptr<EntityQuest>()> questMaker;
+    ItemPtrList gateRecords;
 
     int32_t CountPendingActions() const;
     // Every action ever scheduled, cancelled ones too.

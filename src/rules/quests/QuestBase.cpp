@@ -541,6 +541,36 @@ void QuestBase::Write(MessageBuffer& buffer, bool byName) const
     }
 }
 
+void QuestBase::WriteEmpty(MessageBuffer& buffer)
+{
+    buffer.WriteInt(-1);
+    buffer.WriteUInt(0u);
+    buffer.WriteInt(0);
+    buffer.WriteInt(-1);
+    buffer.WriteTimeStamp(TimeStamp{});
+    buffer.WriteInt(0);
+    buffer.WriteInt(0);
+    buffer.WriteInt(0);
+    buffer.WriteUInt(0u);
+}
+
+bool QuestBase::Skip(MessageBuffer& buffer, bool byName, int32_t version)
+{
+    bool named = byName && version >= kNamedReferencesVersion;
+    // Level, seed, progress, definition id, the start time's four words, quest id, failed.
+    for (int32_t i = 0; i < 10; ++i)
+        buffer.ReadInt();
+    if (buffer.ReadInt() == 1)
+        ReadMonsterRef(buffer, named);
+    int32_t goalCount = 0;
+    bool countFits = buffer.ReadCount(goalCount, named ? 5 : 8) && goalCount <= kMaxGoals;
+    for (int32_t i = 0; countFits && i < goalCount; ++i) {
+        ReadMonsterRef(buffer, named);
+        buffer.ReadInt();
+    }
+    return countFits && !buffer.Overrun();
+}
+
 bool QuestBase::Read(MessageBuffer& buffer, bool generate, bool byName, int32_t version)
 {
     bool named = byName && version >= kNamedReferencesVersion;

@@ -115,6 +115,10 @@ public:
     // nothing and gives false. A progress outside 0..count is taken into that range with a
     // warning (only below 0 while a new identity waits for its count to be generated).
     bool Read(MessageBuffer& buffer, bool generate, bool byName, int32_t version);
+    // The record of a quest that was never set up: what a slot without a quest object sends.
+    static void WriteEmpty(MessageBuffer& buffer);
+    // Reads past one record, keeping nothing; false when it is cut short or corrupt.
+    static bool Skip(MessageBuffer& buffer, bool byName, int32_t version);
 
     // ---- Texts (QuestBaseText.cpp): localisation tokens, translated when shown ----
     // The name of the quest's item for the count: the definition's "DefaultItem", else the

@@ -398,3 +398,31 @@ TEST_F(QuestRecord, ACorruptGoalCountOrACutRecordChangesNothing)
     }
     EXPECT_GE(CountLogged("^c001Quest record is cut short or corrupt; the quest is left as it was\n"), 4);
 }
+
+TEST_F(QuestRecord, AnEmptyRecordIsWhatAQuestNeverSetUpWrites)
+{
+    FakeQuest fresh{&world};
+    MessageBuffer written;
+    fresh.Write(written, false);
+    MessageBuffer empty;
+    QuestBase::WriteEmpty(empty);
+    ASSERT_EQ(empty.Size(), written.Size());
+    EXPECT_EQ(std::memcmp(empty.Data(), written.Data(), empty.Size()), 0);
+}
+
+TEST_F(QuestRecord, SkippingARecordStopsWhereReadingItWouldAndRefusesEveryCut)
+{
+    Start(quest, "Group", 5, 31u, "Wolf", {"Scout", "Ashfang"});
+    for (bool byName : {true, false}) {
+        MessageBuffer good;
+        quest.Write(good, byName);
+        good.WriteInt(0x1234);
+        EXPECT_TRUE(QuestBase::Skip(good, byName, 38)) << byName;
+        EXPECT_EQ(good.ReadInt(), 0x1234) << byName;
+        for (size_t cut = 0; cut + 4 < good.Size(); ++cut) {
+            MessageBuffer shorter;
+            shorter.WriteBytes(good.Data(), cut);
+            EXPECT_FALSE(QuestBase::Skip(shorter, byName, 38)) << byName << " " << cut;
+        }
+    }
+}

@@ -1,0 +1,188 @@
+// CharacterSettings -- the character record a joining client sends, read whole and checked before any of it reaches the player.
+#include "entities/CharacterSettings.h"
+
+#include "core/DebugSystem.h"
+#include "core/EngineEnums.h"
+#include "core/MessageBuffer.h"
+#include "entities/EntityQuest.h"
+#include "entities/GameServices.h"
+#include "entities/Inventory.h"
+#include "entities/Sentient.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+
+namespace {
+
+bool CharacterSettingsRefuse(const char* reason)
+{
+    DebugSystem::Print(2, "Character record refused: %s\n", reason);
+    return false;
+}
+
+bool CharacterSettingsClassKnown(int32_t classIndex)
+{
+    return gGameData && gGameData->GetCharacterClass(classIndex) != nullptr;
+}
+
+// A gate that was never opened keeps level -1.
+bool CharacterSettingsGateLevelKnown(const WorldPos& where)
+{
+    return where.level == -1 || (gGameServices && gGameServices->IsKnownLevel(where.level));
+}
+
+bool CharacterSettingsReadInts(MessageBuffer& buffer, std::vector<int32_t>& out)
+{
+    int32_t count = 0;
+    if (!buffer.ReadCount(count, 4))
+        return false;
+    out.resize(static_cast<size_t>(count));
+    for (int32_t& value : out)
+        value = buffer.ReadInt();
+    return true;
+}
+
+bool CharacterSettingsReadFlags(MessageBuffer& buffer, int32_t count, std::vector<int32_t>& out)
+{
+    if (static_cast<uint64_t>(count) * 4 > buffer.BytesLeft())
+        return false;
+    out.resize(static_cast<size_t>(count));
+    for (int32_t& value : out)
+        value = buffer.ReadInt();
+    return true;
+}
+
+} // namespace
+
+CharacterSettings::CharacterSettings() = default;
+CharacterSettings::~CharacterSettings() = default;
+
+bool CharacterSettings::Read(MessageBuffer& buffer, bool withSkillBonuses, int32_t gateRecords)
+{
+    if (buffer.BytesLeft() < 4)
+        return CharacterSettingsRefuse("no marker");
+    loaded = buffer.ReadInt() != 0;
+    name = buffer.ReadString();
+    if (name.size() > kMaxNameBytes)
+        name.resize(kMaxNameBytes);
+    bool read = loaded ? ReadLoaded(buffer, std::max(gateRecords, 0)) : ReadNew(buffer, withSkillBonuses);
+    if (!read)
+        return false;
+    if (buffer.Overrun())
+        return CharacterSettingsRefuse("cut short");
+    return true;
+}
+
+bool CharacterSettings::ReadNew(MessageBuffer& buffer, bool withSkillBonuses)
+{
+    classIndex = buffer.ReadInt();
+    if (!CharacterSettingsClassKnown(classIndex))
+        return CharacterSettingsRefuse("unknown class");
+    if (withSkillBonuses) {
+        int32_t count = 0;
+        if (!buffer.ReadCount(count, 8) || count > kMaxSkillBonuses)
+            return CharacterSettingsRefuse("skill bonus count");
+        for (int32_t i = 0; i < count; ++i) {
+            int32_t stat = buffer.ReadInt();
+            int32_t level = buffer.ReadInt();
+            if (stat < kFirstSkillStat || stat > kLastSkillStat || level < 0 || level > Sentient::kMaxLevel)
+                return CharacterSettingsRefuse("skill bonus outside the skills");
+            skillBonuses.emplace_back(stat, level);
+        }
+    }
+    hardcore = buffer.ReadInt() != 0;
+    loner = buffer.ReadInt() != 0;
+    return true;
+}
+
+bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, int32_t gateRecords)
+{
+    buffer.ReadInt();  // the maximum health: recomputed from the stats
+    health = buffer.ReadInt();
+    classIndex = buffer.ReadInt();
+    if (!CharacterSettingsClassKnown(classIndex))
+        return CharacterSettingsRefuse("unknown class");
+    if (!CharacterSettingsReadInts(buffer, stats) || !CharacterSettingsReadInts(buffer, statistics))
+        return CharacterSettingsRefuse("stat count");
+    if (!CheckLoadedValues())
+        return false;
+    inventory = std::make_unique<Inventory>();
+    if (!inventory->Read(buffer, false, kRecordVersion))
+        return CharacterSettingsRefuse("inventory");
+    if (!ReadQuests(buffer))
+        return CharacterSettingsRefuse("quest record");
+    if (!buffer.ReadBoolVector(characterFlags))
+        return CharacterSettingsRefuse("character flags");
+    if (!ReadGates(buffer))
+        return false;
+    difficulty = buffer.ReadInt();
+    worldWord = buffer.ReadUInt();
+    if (!ReadParty(buffer, gateRecords))
+        return false;
+    hasPosition = buffer.ReadInt() != 0;
+    if (hasPosition && (!ReadWorldPos(buffer, position) || !CharacterSettingsGateLevelKnown(position) ||
+                        position.level == -1))
+        return CharacterSettingsRefuse("position");
+    return true;
+}
+
+bool CharacterSettings::CheckLoadedValues() const
+{
+    auto statAt = [this](int32_t stat) {
+        return stat < static_cast<int32_t>(stats.size()) ? stats[static_cast<size_t>(stat)] : 0;
+    };
+    int32_t level = statAt(CharacterStat::Level);
+    if (level < 1 || level > Sentient::kMaxLevel)
+        return CharacterSettingsRefuse("level");
+    int32_t money = statAt(CharacterStat::Money);
+    int32_t maxMoney = gGameData ? gGameData->GetTuning().maxMoney : 0;
+    if (money < 0 || (maxMoney > 0 && money > maxMoney))
+        return CharacterSettingsRefuse("money");
+    return true;
+}
+
+bool CharacterSettings::ReadQuests(MessageBuffer& buffer)
+{
+    for (std::unique_ptr<EntityQuest>& quest : quests) {
+        quest = gGameServices ? gGameServices->CreatePlayerQuest() : nullptr;
+        if (!quest) {
+            if (!QuestBase::Skip(buffer, false, kRecordVersion))
+                return false;
+            continue;
+        }
+        quest->Read(buffer, true, false, kRecordVersion);
+        if (buffer.Overrun())
+            return false;
+    }
+    return true;
+}
+
+bool CharacterSettings::ReadGates(MessageBuffer& buffer)
+{
+    gatesKept = buffer.ReadInt() != 0;
+    if (!gatesKept)
+        return true;
+    if (!ReadWorldPos(buffer, playerGate) || !ReadWorldPos(buffer, raidGate))
+        return CharacterSettingsRefuse("gate position");
+    if (!CharacterSettingsGateLevelKnown(playerGate) || !CharacterSettingsGateLevelKnown(raidGate))
+        return CharacterSettingsRefuse("gate level");
+    if (!buffer.ReadBoolVector(exploredLevels))
+        return CharacterSettingsRefuse("explored levels");
+    return true;
+}
+
+bool CharacterSettings::ReadParty(MessageBuffer& buffer, int32_t gateRecords)
+{
+    partyKept = buffer.ReadInt() != 0;
+    if (!partyKept)
+        return CharacterSettingsReadFlags(buffer, gateRecords, secondGateFlags) ||
+               CharacterSettingsRefuse("gate flags");
+    if (!CharacterSettingsReadFlags(buffer, gateRecords, firstGateFlags) ||
+        !CharacterSettingsReadFlags(buffer, gateRecords, secondGateFlags))
+        return CharacterSettingsRefuse("gate flags");
+    if (!CharacterSettingsReadInts(buffer, recruitIndices))
+        return CharacterSettingsRefuse("party count");
+    for (int32_t index : recruitIndices)
+        if (index < 0 || index >= kMaxRecruitIndex)
+            return CharacterSettingsRefuse("recruit index");
+    return true;
+}

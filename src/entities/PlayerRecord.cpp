@@ -1,0 +1,291 @@
+// Player -- the player's part of the game update, and the joining character's record applied to a new player.
+#include "entities/Player.h"
+
+#include "core/DebugSystem.h"
+#include "core/MessageBuffer.h"
+#include "entities/CharacterSettings.h"
+#include "entities/EntityCovenant.h"
+#include "entities/EntityQuest.h"
+#include "entities/GameServices.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+#include "rules/skills/SkillDefinition.h"
+#include "world/World.h"
+
+#include <algorithm>
+
+namespace {
+
+// The stats of the update between the attributes and the gate positions, in their order.
+constexpr int32_t kPlayerPartStats[] = {
+    CharacterStat::Power,           CharacterStat::MaxPower,         CharacterStat::PowerRising,
+    CharacterStat::Xp,              CharacterStat::XpNeeded,         CharacterStat::XpDebt,
+    CharacterStat::Attack,          CharacterStat::Defense,          CharacterStat::Armor,
+    CharacterStat::Level,           CharacterStat::MinDamage,        CharacterStat::MaxDamage,
+    CharacterStat::AttackSpeed,     CharacterStat::AttributePointsLeft, CharacterStat::SkillPointsLeft,
+    CharacterStat::Movement,        CharacterStat::Class,            CharacterStat::Money,
+    CharacterStat::Score,           CharacterStat::Lives,            CharacterStat::ResistanceFire,
+    CharacterStat::ResistanceCold,  CharacterStat::ResistancePoison, CharacterStat::ResistanceLightning,
+    CharacterStat::ResistanceMagic, CharacterStat::SecretsFound,     CharacterStat::SpecificSecrets,
+};
+constexpr int32_t kPlayerRecordAttributes = 10;
+constexpr int32_t kPlayerRecordSkillsPerTree = 15;
+constexpr const char* kPlayerRecordRegenEffect = "StatusEffectBasicRegen";
+
+const GameSystemTuning* PlayerRecordTuning()
+{
+    return gGameData ? &gGameData->GetTuning() : nullptr;
+}
+
+void PlayerRecordCopyInto(IntArray& target, const std::vector<int32_t>& values)
+{
+    int32_t count = std::min(target.GetCount(), static_cast<int32_t>(values.size()));
+    for (int32_t i = 0; i < count; ++i)
+        target.Set(i, values[static_cast<size_t>(i)]);
+}
+
+void PlayerRecordSetFlags(ItemPtrList& list, const std::vector<int32_t>& flags)
+{
+    for (int32_t i = 0; i < static_cast<int32_t>(flags.size()); ++i)
+        if (ItemPtrEntry* entry = list.Get(i))
+            entry->flag = flags[static_cast<size_t>(i)] != 0;
+}
+
+bool PlayerRecordIsCurrentWorld(int32_t difficulty, uint32_t worldWord)
+{
+    return gWorld && gWorld->GetDifficulty() == difficulty && gWorld->GetLayoutSeed() == worldWord;
+}
+
+} // namespace
+
+// ---- The game update --------------------------------------------------------------------------
+
+void Player::WritePlayerPart(MessageBuffer& buffer)
+{
+    buffer.WriteInt(entityNumber);
+    buffer.WriteInt(anim);
+    buffer.WriteInt(animationRestart ? 1 : 0);
+    animationRestart = false;
+    buffer.WriteInt(mode);
+    for (int32_t stat = 0; stat < kPlayerRecordAttributes; ++stat)
+        buffer.WriteInt(stats.Get(stat));
+    for (int32_t stat : kPlayerPartStats)
+        buffer.WriteInt(stats.Get(stat));
+    WriteWorldPos(buffer, playerGatePosition);
+    WriteWorldPos(buffer, raidGatePosition);
+    for (int32_t stat = CharacterStat::Skill1; stat <= CharacterStat::Skill60; ++stat)
+        buffer.WriteInt(stats.Get(stat));
+    buffer.WriteUInt(flags);
+    inventory->Write(buffer, false);
+    buffer.WriteString(playerName);
+    std::vector<int32_t> party;
+    CollectCompanionNumbers(party);
+    buffer.WriteIntVector(party);
+    statistics.WriteValues(buffer);
+    buffer.WriteUInt(entityState);
+    for (const std::unique_ptr<EntityQuest>& quest : questSlots) {
+        if (quest)
+            quest->Write(buffer, false);
+        else
+            QuestBase::WriteEmpty(buffer);
+    }
+    gateLists[0].WriteFlags(buffer);
+    const Entity* target = autoTarget.GetAs<Entity>();
+    buffer.WriteInt(target ? target->entityNumber : -1);
+    buffer.WriteBoolVector(exploredLevels);
+    buffer.WriteBoolVector(characterFlags);
+    buffer.WriteInt(intensity.GetMusicId());
+    buffer.WriteFloat(intensity.GetVolume());
+}
+
+void Player::OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame)
+{
+    Sentient::OnAnimationEvent(animation, signal, frame);
+    if (signal == AnimationSignal::Started)
+        animationRestart = true;
+}
+
+// ---- The character record ---------------------------------------------------------------------
+
+bool Player::ReadCharacter(MessageBuffer& buffer, std::string_view sender)
+{
+    const GameSystemTuning* tuning = PlayerRecordTuning();
+    int32_t gateRecords = gGameServices ? gGameServices->GetGateRecords().GetCount() : 0;
+    CharacterSettings settings;
+    if (!settings.Read(buffer, tuning && tuning->useNewCharSkillBonuses, gateRecords)) {
+        std::string who(sender);
+        DebugSystem::Print(2, "Refused the character sent by %s\n", who.c_str());
+        return false;
+    }
+    ApplyCharacter(settings);
+    return true;
+}
+
+void Player::ApplyCharacter(CharacterSettings& settings)
+{
+    ResetState();
+    exploredLevels.clear();
+    playerName = settings.name;
+    if (!settings.loaded) {
+        ApplyNewCharacter(settings);
+        RunFullSetUp();
+        return;
+    }
+    ApplyLoadedCharacter(settings);
+    if (PlayerRecordIsCurrentWorld(settings.difficulty, settings.worldWord))
+        RunLightSetUp();
+    else
+        RunFullSetUp();
+}
+
+void Player::ApplyNewCharacter(const CharacterSettings& settings)
+{
+    SetUpNew(settings.classIndex);
+    if (const CharacterClass* playerClass = GetClass())
+        AddAttachmentsFromRecord(playerClass->GetEntry());
+    GiveStartingEquipment();
+    const GameSystemTuning* tuning = PlayerRecordTuning();
+    if (tuning && tuning->useNewCharSkillBonuses) {
+        skillList->Rebuild(this, GetClass());
+        for (const auto& [stat, amount] : settings.skillBonuses)
+            ApplySkillBonus(stat, amount);
+    }
+    SetCharacterFlag(CharacterFlag::kStaysDead, settings.hardcore);
+    SetCharacterFlag(CharacterFlag::kLoner, settings.loner);
+    if (tuning && tuning->limitedLives) {
+        int32_t change = gWorld ? gGameData->GetDifficultyLivesChange(gWorld->GetDifficulty()) : 0;
+        int32_t lives = gWorld ? gWorld->GetPlayerLives() : 0;
+        stats.Set(CharacterStat::Lives, std::max(1, change + lives) - 1);
+    }
+    RecalculateStats(false);
+}
+
+// The stat rises by the amount; the skill of that stat is given each level it passes on the way.
+void Player::ApplySkillBonus(int32_t stat, int32_t amount)
+{
+    int32_t before = stats.Get(stat);
+    stats.Add(stat, amount);
+    int32_t index = stat - CharacterStat::Skill1;
+    auto* skill = dynamic_cast<Skill*>(
+        skillList->FindSkill(index / kPlayerRecordSkillsPerTree, index % kPlayerRecordSkillsPerTree));
+    if (!skill)
+        return;
+    for (int32_t level = before + 1; level <= stats.Get(stat); ++level)
+        skill->ApplyLevel(level);
+}
+
+void Player::ApplyLoadedCharacter(CharacterSettings& settings)
+{
+    SetClass(settings.classIndex, false);
+    PlayerRecordCopyInto(stats, settings.stats);
+    // The class word of the stats follows the class the record names.
+    stats.Set(CharacterStat::Class, settings.classIndex);
+    PlayerRecordCopyInto(statistics, settings.statistics);
+    inventory->CopyFrom(*settings.inventory);
+    ApplyBagSizes();
+    for (size_t i = 0; i < questSlots.size(); ++i)
+        if (settings.quests[i])
+            questSlots[i] = std::move(settings.quests[i]);
+    characterFlags = settings.characterFlags;
+    if (settings.gatesKept) {
+        playerGatePosition = settings.playerGate;
+        raidGatePosition = settings.raidGate;
+        exploredLevels = settings.exploredLevels;
+    }
+    if (settings.partyKept)
+        PlayerRecordSetFlags(gateLists[0], settings.firstGateFlags);
+    PlayerRecordSetFlags(gateLists[1], settings.secondGateFlags);
+    RecalculateStats(false);
+    health = std::clamp(settings.health, 0, maxHealth);
+    if (settings.hasPosition)
+        Warp(settings.position);
+    Update(0.0f);
+    RecalculateStats(false);
+}
+
+void Player::RunLightSetUp()
+{
+    PlayAnimation("idle", AnimationPriority::kAlwaysWins, AnimationMode::ReturnToIdle, true);
+    AddStatusEffectByName(kPlayerRecordRegenEffect, this, 1);
+    if (gWorld)
+        for (const std::string& effect : gWorld->GetPlayerStatusEffects())
+            AddStatusEffectByName(effect, this, 1);
+}
+
+void Player::RunFullSetUp()
+{
+    ResetQuestSlots();
+    if (!GetCharacterFlag(CharacterFlag::kStaysDead)) {
+        if (IsDead())
+            Resurrect(false);
+        health = maxHealth;
+    }
+    RunLightSetUp();
+    if (stats.Get(CharacterStat::MaxPower) > 0)
+        stats.Set(CharacterStat::Power, stats.Get(CharacterStat::MaxPower));
+    if (EntityCovenant* covenant = GetCovenant())
+        covenant->RecomputeTotals();
+    RemoveCovenantCurrency();
+    for (const auto& skill : skillList->GetSkills()) {
+        int32_t level = skill ? skill->GetLevel() : 0;
+        if (level > 0 && skill->definition)
+            stats.Add(CharacterStat::Lives, skill->definition->GetStatChangeAtLevel(CharacterStat::Lives, level));
+    }
+}
+
+// Food and drink are the covenants' trade goods; a character never carries them into a world.
+void Player::RemoveCovenantCurrency()
+{
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
+        for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot) {
+            const ItemBase* item = inventory->GetItem(bag, slot);
+            if (item && (item->GetItemType() == ItemType::Food || item->GetItemType() == ItemType::Drink))
+                inventory->DeleteAt(bag, slot);
+        }
+}
+
+// ---- Flags, slots and lists -------------------------------------------------------------------
+
+bool Player::GetCharacterFlag(int32_t flag) const
+{
+    return flag >= 0 && flag < static_cast<int32_t>(characterFlags.size()) &&
+           characterFlags[static_cast<size_t>(flag)];
+}
+
+void Player::SetCharacterFlag(int32_t flag, bool value)
+{
+    if (flag < 0 || flag >= CharacterFlag::kCount)
+        return;
+    if (flag >= static_cast<int32_t>(characterFlags.size()))
+        characterFlags.resize(CharacterFlag::kCount, false);
+    characterFlags[static_cast<size_t>(flag)] = value;
+}
+
+EntityQuest* Player::GetQuestSlot(int32_t slot) const
+{
+    return slot >= 0 && slot < kQuestSlotCount ? questSlots[static_cast<size_t>(slot)].get() : nullptr;
+}
+
+void Player::ResetQuestSlots()
+{
+    for (const std::unique_ptr<EntityQuest>& quest : questSlots)
+        if (quest) {
+            quest->Reset();
+            quest->turnedIn = false;
+        }
+}
+
+void Player::MakeSavedListsReady()
+{
+    gateLists[0].DeleteAll();
+    gateLists[1].DeleteAll();
+    if (!gGameServices)
+        return;
+    gateLists[0].EnsureLoaded(gGameServices->GetGateRecords());
+    gateLists[1].EnsureLoaded(gGameServices->GetGateRecords());
+}
