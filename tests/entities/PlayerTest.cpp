@@ -2,6 +2,7 @@
 #include "core/LocSystem.h"
 #include "entities/CombatSystem.h"
 #include "entities/EntityWorld.h"
+#include "entities/Inventory.h"
 #include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
 #include "entities/StatusEffect.h"
