@@ -113,7 +113,7 @@
     X(None) X(Item) X(MagicModifier) X(Actor) X(MonsterArchetype) X(MonsterType) X(MonsterEnhancement)      \
     X(Stat) X(StatusEffect) X(Skill) X(SkillTree) X(Class) X(Info) X(Projectile) X(BehaviorStack)            \
     X(BehaviorData) X(Object) X(Covenant) X(CovenantTrait) X(Money) X(Chest) X(Faction) X(QuestItem)         \
-    X(Quest) X(Area) X(Trap) X(Attachment) X(NpcChat) X(Adventure) X(Unlock) X(Music)
+    X(Quest) X(Area) X(Trap) X(Attachment) X(NpcChat) X(Adventure) X(Unlock) X(Music) X(SoundGroup)
 
 #define EMBERLODE_STAT_TYPE(X)                                                                               \
     X(Normal) X(Fun) X(Covenant) X(CovenantFun) X(PlayerCovenant) X(GlobalNormal) X(GlobalFun)              \
@@ -168,7 +168,7 @@ EMBERLODE_DECLARE_ENUM(DamageType, EMBERLODE_DAMAGE_TYPE, 6, Physical)
 EMBERLODE_DECLARE_ENUM(SkillType, EMBERLODE_SKILL_TYPE, 9, DirectDamage)
 EMBERLODE_DECLARE_ENUM(EntityState, EMBERLODE_ENTITY_STATE, 23, Parry)
 EMBERLODE_DECLARE_ENUM(TimedAction, EMBERLODE_TIMED_ACTION, 8, None)
-EMBERLODE_DECLARE_ENUM(DatabaseEntryType, EMBERLODE_DATABASE_ENTRY_TYPE, 31, None)
+EMBERLODE_DECLARE_ENUM(DatabaseEntryType, EMBERLODE_DATABASE_ENTRY_TYPE, 32, None)
 EMBERLODE_DECLARE_ENUM(StatType, EMBERLODE_STAT_TYPE, 9, Normal)
 EMBERLODE_DECLARE_ENUM(StatOtherIndex, EMBERLODE_STAT_OTHER_INDEX, 13, Health)
 EMBERLODE_DECLARE_ENUM(StatConversionType, EMBERLODE_STAT_CONVERSION_TYPE, 11, None)

@@ -117,7 +117,7 @@ void Actor::RegisterEventClass(EventSystem& events, TypeRegistry& types)
 {
     int healed = events.RegisterEvent("EnemyHealed");
     int buffed = events.RegisterEvent("EnemyBuffed");
-    int pass = events.RegisterEvent("PassToBehavior");
+    int pass = events.RegisterEvent(kPassToBehaviorEvent);
     int heard = events.RegisterEvent("HeardSound");
     int killed = events.RegisterEvent("EnemyKilled");
     // The sentient table is the base, so actors keep the sentients' handlers.

@@ -68,6 +68,9 @@ public:
     static constexpr int32_t kTradeBagSlots = 8;
     static constexpr int32_t kResurrectRings = 5;
 
+    // The event a behaviour sends others' current behaviours.
+    static constexpr const char* kPassToBehaviorEvent = "PassToBehavior";
+
     Actor();
     ~Actor() override;
 
@@ -119,6 +122,8 @@ public:
     void MoveToEntity(Entity* entity);
     void StopMoving();
     bool IsNearestPlayerWithin(float range) const;
+    // A quest giver turns to the player talking to it, and so stays where it stands.
+    bool FacesPlayer() const { return npc && DefBool("GivesQuests"); }
     // Snapped to the world grid, then normalised onto its level.
     static void SnapToWorldGrid(WorldPos& where);
     virtual void Idle(bool flag);
@@ -232,6 +237,11 @@ public:
     // Set by a melee chase given up; cleared once the actor has walked home.
     bool gaveUp = false;
     bool npc = false;
+    // Set and cleared by covenant code while the actor is about its covenant's business: it
+    // neither wanders nor turns to its enemy when idle, and calls less.
+    bool onTask = false;
+    // A creature that travels the world on its own (its archetype may say so too).
+    bool adventurer = false;
     int32_t factionIndex = -1;
     int32_t sprintSpeed = 0;
     float idleDistance = 0.0f;

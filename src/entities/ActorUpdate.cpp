@@ -429,7 +429,7 @@ void Actor::Idle(bool flag)
 
 void Actor::Greet()
 {
-    if (!npc || !DefBool("GivesQuests") || !gGameServices || gGameServices->GetPlayers().empty())
+    if (!FacesPlayer() || !gGameServices || gGameServices->GetPlayers().empty())
         return;
     const Sentient* player = gGameServices->GetPlayers().front();
     if (!player || player->GetSelectedEntity() != this)

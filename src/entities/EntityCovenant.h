@@ -53,6 +53,22 @@ public:
     // The member's chance to strike the target: 0 when the target refuses, -1 when it is flagged.
     // A member's corpse destroyer leaves a corpse it could still strike.
     virtual float GetHitChanceAgainst(const Sentient&, const Entity&) const { return 0.0f; }
+    // The entity its hurt members go to to regenerate; none when it has none.
+    virtual Entity* GetLifestone() const { return nullptr; }
+    // The treaty state towards its partner covenant (kTreatyRaid: a raid on it).
+    virtual int32_t GetPartnerTreaty() const { return 0; }
+    // Whether the member belongs to the party sent on the raid.
+    virtual bool IsInRaidingParty(const Sentient&) const { return false; }
+    // Where raiders and visitors of this covenant arrive: 200 along x from its home entity (its
+    // home position when it has no home entity).
+    virtual WorldPos GetSpawnPointNearHome() const;
+    // Whether its current adventure exists and is under way.
+    virtual bool HasActiveAdventure() const { return false; }
+    // The place its travellers head for; false when it sends them nowhere.
+    virtual bool GetTravelDestination(WorldPos&) const { return false; }
+
+    static constexpr int32_t kTreatyRaid = 3;
+    static constexpr float kSpawnPointOffset = 200.0f;
 
     // ---- What gates ask of a player's covenant -------------------------------------------------
     // A free spot beside the covenant house's gate for the player; false when the house has none.

@@ -189,6 +189,10 @@ public:
     // The prototype behaviour stacks the game built once its data was loaded; none here.
     virtual const BehaviorStackList& GetBehaviorStacks() const;
 
+    // ---- What monster behaviours ask of the world -----------------------------------------------
+    // A random reachable point of the level; false when the level does not exist.
+    virtual bool PickPointInLevel(int32_t level, WorldPos& out) = 0;
+
     // ---- Weather: rain and wind for torches, traps and the clients ---------------------------
     // The rain intensity and the wind vector at the position: the nearby fronts summed, each
     // capped by the weather's tuning. 0 and no wind where no front reaches.

@@ -143,6 +143,8 @@ public:
     void NotifyObjectsOfKind33() override {}
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
     Entity* MakeMonster(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t) override { return nullptr; }
+    // The world's random point of the level (GameActors.cpp).
+    bool PickPointInLevel(int32_t level, WorldPos& out) override;
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------
     void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;

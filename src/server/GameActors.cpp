@@ -18,6 +18,17 @@ bool Game::IsLevelGenerated(int32_t level) const
     return gWorld && gWorld->IsLevelGenerated(level);
 }
 
+bool Game::PickPointInLevel(int32_t level, WorldPos& out)
+{
+    if (!gWorld)
+        return false;
+    WorldPos point = gWorld->RandomPointInLevel(level);
+    if (point.level < 0)
+        return false;
+    out = point;
+    return true;
+}
+
 int32_t Game::GetOrAddFaction(std::string_view name)
 {
     if (name.empty())

@@ -83,7 +83,7 @@ TEST_F(EnumLookup, EngineTablesHaveTheirSizesAndDefaults)
         {"StatusEffectType", 7, 0},  {"StatusType", 2, 0},        {"SimpleEvent", 10, 0},
         {"MonsterRarity", 8, 0},     {"ItemRequirement", 16, 0},  {"DamageType", 6, 0},
         {"SkillType", 9, 1},         {"ModelType", 2, 1},         {"EntityState", 23, 1},
-        {"DynamicStat", 26, 0},      {"ColorType", 149, 146},     {"DatabaseEntryType", 31, 0},
+        {"DynamicStat", 26, 0},      {"ColorType", 149, 146},     {"DatabaseEntryType", 32, 0},
         {"CharacterFunStat", 29, 0}, {"InventoryGroupIndex", 27, 0}, {"ItemSlotType", 23, 22},
         {"TimedAction", 8, 0},       {"CovenantStat", 15, 0},     {"CovenantFunStat", 4, 0},
     };

@@ -76,6 +76,16 @@ public:
     void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) override;
     void NotifyObjectsOfKind33() override { hooks.emplace_back("kind33"); }
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
+    // The scripted point on a known level, counted.
+    bool PickPointInLevel(int32_t level, WorldPos& out) override
+    {
+        ++levelPointPicks;
+        if (!IsKnownLevel(level))
+            return false;
+        out = levelPoint;
+        out.level = level;
+        return true;
+    }
     Entity* MakeMonster(const DatabaseEntry* archetype, const DatabaseEntry* monsterType, int32_t level,
                         int32_t minRarity) override
     {
@@ -131,6 +141,9 @@ public:
 
     // The stacks actors set up here are given clones of.
     BehaviorStackList behaviorStacks;
+    // What PickPointInLevel answers on a known level, and how often it was asked.
+    WorldPos levelPoint;
+    int32_t levelPointPicks = 0;
 
     static constexpr float kStep = 0.05f;
 

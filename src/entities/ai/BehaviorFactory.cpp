@@ -4,12 +4,15 @@
 #include "core/Database.h"
 #include "core/DebugSystem.h"
 #include "core/EnumTable.h"
+#include "entities/ai/BehaviorAdventure.h"
 #include "entities/ai/BehaviorApproach.h"
 #include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorDestroyCorpse.h"
 #include "entities/ai/BehaviorEatCorpse.h"
 #include "entities/ai/BehaviorFollowLeader.h"
+#include "entities/ai/BehaviorIdle.h"
 #include "entities/ai/BehaviorJump.h"
+#include "entities/ai/BehaviorLifestoneRegen.h"
 #include "entities/ai/BehaviorMelee.h"
 #include "entities/ai/BehaviorPray.h"
 #include "entities/ai/BehaviorRaiseDead.h"
@@ -20,6 +23,8 @@
 #include "entities/ai/BehaviorSpawner.h"
 #include "entities/ai/BehaviorSuicide.h"
 #include "entities/ai/BehaviorTeleport.h"
+#include "entities/ai/BehaviorTeleportRaid.h"
+#include "entities/ai/BehaviorTeleportToLeader.h"
 #include "entities/ai/BehaviorUseSkill.h"
 
 #include <array>
@@ -63,7 +68,12 @@ std::unique_ptr<BehaviorBase> BehaviorFactoryMake(int32_t type)
     case BehaviorType::kJump: return std::make_unique<BehaviorJump>();
     case BehaviorType::kDestroyCorpse: return std::make_unique<BehaviorDestroyCorpse>();
     case BehaviorType::kEatCorpse: return std::make_unique<BehaviorEatCorpse>();
-    default: return nullptr;
+    case BehaviorType::kIdle: return std::make_unique<BehaviorIdle>();
+    case BehaviorType::kLifestoneRegen: return std::make_unique<BehaviorLifestoneRegen>();
+    case BehaviorType::kTeleportToLeader: return std::make_unique<BehaviorTeleportToLeader>();
+    case BehaviorType::kTeleportRaid: return std::make_unique<BehaviorTeleportRaid>();
+    case BehaviorType::kAdventure: return std::make_unique<BehaviorAdventure>();
+    default: return nullptr;  // outside the table
     }
 }
 

@@ -75,6 +75,42 @@ MonsterRisen
     MinLevel 1
     MaxLevel 30
 }
+HowlerCalls
+{
+    Type SoundGroup
+}
+GruntCalls
+{
+    Type SoundGroup
+}
+ArchetypeHowler
+{
+    Type MonsterArchetype
+    FactionName "Testers"
+    SoundGroup HowlerCalls
+}
+ArchetypeGrunt
+{
+    Type MonsterArchetype
+    FactionName "Testers"
+    SoundGroup GruntCalls
+}
+MonsterHowler
+{
+    Type MonsterType
+    Archetype ArchetypeHowler
+    Definition ActorTestBase
+    MinLevel 1
+    MaxLevel 30
+}
+MonsterGrunt
+{
+    Type MonsterType
+    Archetype ArchetypeGrunt
+    Definition ActorTestBase
+    MinLevel 1
+    MaxLevel 30
+}
 ArchetypeCarrion
 {
     Type MonsterArchetype

@@ -1,6 +1,8 @@
-// MovementBehaviorsTest -- approach's two ranges, following the leader, the way home with its blocked spot, and the jump's tries and flight.
+// MovementBehaviorsTest -- approach's two ranges, following the leader, the way home with its blocked spot, the jump's tries and flight, and the adventurer's legs and goals.
 #include "core/Event.h"
 #include "core/EventSystem.h"
+#include "entities/NeutralCovenant.h"
+#include "entities/ai/BehaviorAdventure.h"
 #include "entities/ai/BehaviorApproach.h"
 #include "entities/ai/BehaviorAvoidLeader.h"
 #include "entities/ai/BehaviorFollowLeader.h"
@@ -235,4 +237,136 @@ TEST_F(MovementBehaviors, AJumpThatCannotStartEndsTheRunAndLeavesTheActorStandin
     EXPECT_FALSE(jump->IsLocked());
     jump->Stop();
     EXPECT_FLOAT_EQ(actor->position.x, before.x);
+}
+
+// ---- Adventuring ------------------------------------------------------------------------------------
+
+namespace {
+
+class TravellingCovenant : public NeutralCovenant {
+public:
+    Entity* GetLeaderEntity() const override { return leader; }
+    bool HasActiveAdventure() const override { return active; }
+    bool GetTravelDestination(WorldPos& out) const override
+    {
+        if (hasDestination)
+            out = destination;
+        return hasDestination;
+    }
+
+    Entity* leader = nullptr;
+    bool active = true;
+    bool hasDestination = false;
+    WorldPos destination;
+};
+
+class Adventuring : public BehaviorWorld {
+protected:
+    Adventuring()
+    {
+        traveller->adventurer = true;
+        adventure->tuning.stepDistance = 100.0f;
+        adventure->tuning.maxFailuresToChangeFinalGoal = 2;
+        game.levelPoint = At(900.0f, 100.0f);
+    }
+
+    ~Adventuring() override { traveller->covenantIndex = -1; }
+
+    Actor* traveller = SpawnActor("MonsterTester", 5, 100.0f, 100.0f);
+    std::unique_ptr<BehaviorAdventure> adventure = BoundTo<BehaviorAdventure>(traveller);
+};
+
+} // namespace
+
+TEST_F(Adventuring, OnlyAdventurersOrACovenantsLeaderOnAnActiveAdventureTravel)
+{
+    EXPECT_TRUE(adventure->WantsToRun());
+    traveller->adventurer = false;
+    EXPECT_FALSE(adventure->WantsToRun()) << "no covenant";
+    TravellingCovenant covenant;
+    game.covenants.push_back(&covenant);
+    traveller->covenantIndex = 0;
+    EXPECT_FALSE(adventure->WantsToRun()) << "not the covenant's leader";
+    covenant.leader = traveller;
+    EXPECT_TRUE(adventure->WantsToRun());
+    covenant.active = false;
+    EXPECT_FALSE(adventure->WantsToRun()) << "no adventure under way";
+}
+
+TEST_F(Adventuring, ItWalksLegsOfTheStepDistanceTowardsAPointOfItsLevel)
+{
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_EQ(game.levelPointPicks, 1);
+    ASSERT_TRUE(adventure->hasFinalGoal);
+    ASSERT_TRUE(adventure->hasStepGoal);
+    EXPECT_NEAR(adventure->stepGoal.x, 200.0f, 16.0f) << "one leg of 100 towards x 900";
+    EXPECT_NEAR(adventure->stepGoal.y, 100.0f, 16.0f);
+    EXPECT_TRUE(traveller->moving);
+    traveller->SetPosition(adventure->stepGoal);
+    adventure->OnNotifyCurrent(ActorNotice::kArrived, nullptr);
+    EXPECT_FALSE(adventure->hasStepGoal);
+    EXPECT_TRUE(adventure->hasFinalGoal);
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_NEAR(adventure->stepGoal.x, 300.0f, 16.0f);
+    EXPECT_EQ(game.levelPointPicks, 1) << "the same final goal";
+}
+
+TEST_F(Adventuring, TheLastStretchGoesStraightToTheGoalAndArrivingThereChoosesAnother)
+{
+    game.levelPoint = At(150.0f, 100.0f);
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_FALSE(adventure->hasStepGoal) << "nearer than a leg";
+    EXPECT_NEAR(traveller->moveDestination.x, 150.0f, 16.0f);
+    adventure->OnNotifyCurrent(ActorNotice::kArrived, nullptr);
+    EXPECT_FALSE(adventure->hasFinalGoal);
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_EQ(game.levelPointPicks, 2);
+}
+
+TEST_F(Adventuring, RepeatedFailuresGiveUpTheFinalGoal)
+{
+    adventure->Think(FakeGameServices::kStep);
+    adventure->OnNotifyCurrent(ActorNotice::kPathFailed, nullptr);
+    adventure->OnNotifyCurrent(ActorNotice::kPathFailed, nullptr);
+    EXPECT_TRUE(adventure->hasFinalGoal) << "two failures are allowed";
+    EXPECT_FALSE(adventure->hasStepGoal);
+    adventure->OnNotifyCurrent(ActorNotice::kPathFailed, nullptr);
+    EXPECT_FALSE(adventure->hasFinalGoal);
+    EXPECT_EQ(adventure->failures, 0);
+}
+
+TEST_F(Adventuring, StandingStillMoreThan20StepsDropsBothGoals)
+{
+    adventure->Think(FakeGameServices::kStep);
+    for (int32_t step = 0; step < 20; ++step) {
+        traveller->StopMoving();
+        adventure->Think(FakeGameServices::kStep);
+    }
+    EXPECT_TRUE(adventure->hasFinalGoal);
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_EQ(adventure->stuckCount, 0);
+    EXPECT_EQ(game.levelPointPicks, 2) << "both goals dropped and chosen afresh in the same step";
+}
+
+TEST_F(Adventuring, ACovenantsDestinationIsTheGoalAndStoppingForgetsIt)
+{
+    TravellingCovenant covenant;
+    covenant.hasDestination = true;
+    covenant.destination = At(100.0f, 700.0f);
+    game.covenants.push_back(&covenant);
+    traveller->covenantIndex = 0;
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_EQ(game.levelPointPicks, 0);
+    EXPECT_NEAR(adventure->stepGoal.y, 200.0f, 16.0f);
+    adventure->Stop();
+    EXPECT_FALSE(adventure->hasFinalGoal);
+    EXPECT_FALSE(traveller->moving);
+}
+
+TEST_F(Adventuring, NoLevelNoGoal)
+{
+    traveller->SetPosition(At(100.0f, 100.0f, 3));
+    adventure->Think(FakeGameServices::kStep);
+    EXPECT_FALSE(adventure->hasFinalGoal);
+    EXPECT_FALSE(traveller->moving);
 }

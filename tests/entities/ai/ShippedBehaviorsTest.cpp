@@ -1,6 +1,7 @@
 // ShippedBehaviorsTest -- the shipped behaviour records pass the lint with the behaviour checks, planted faults are reported, and every shipped archetype's stack builds without a log line.
 #include "core/Database.h"
 #include "core/DebugSystem.h"
+#include "entities/ai/BehaviorFactory.h"
 #include "entities/ai/BehaviorLint.h"
 #include "entities/ai/BehaviorStack.h"
 #include "rules/GameData.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 namespace {
@@ -52,7 +54,7 @@ TEST(ShippedBehaviors, ReportsEachKindOfPlantedFault)
     EXPECT_FALSE(ShippedBehaviorsReported(problems, "kind Melee"));
 }
 
-TEST(ShippedBehaviors, EveryArchetypesStackBuildsSilentlyAndEndsInSleep)
+TEST(ShippedBehaviors, EveryArchetypesStackBuildsSilentlyEndsInSleepAndTogetherTheyUseEveryKind)
 {
     ASSERT_FALSE(ShippedGameFolder().empty()) << "EMBERLODE_GAME_DIR not set";
     GameFolderFiles shipped(ShippedGameFolder());
@@ -73,10 +75,20 @@ TEST(ShippedBehaviors, EveryArchetypesStackBuildsSilentlyAndEndsInSleep)
         named += gameData.GetArchetypes().Get(i)->GetEntry()->GetString("BehaviorStack").empty() ? 0 : 1;
     EXPECT_EQ(static_cast<int32_t>(stacks.size()), named);
     EXPECT_GE(named, 4);
+    std::set<int32_t> kinds;
     for (const auto& stack : stacks) {
         ASSERT_FALSE(stack->behaviors.empty());
         EXPECT_EQ(stack->behaviors.back()->GetType(), BehaviorType::kSleep);
+        for (const auto& behavior : stack->behaviors)
+            kinds.insert(behavior->GetType());
     }
+    for (int32_t kind = 0; kind < BehaviorType::kCount; ++kind)
+        EXPECT_TRUE(kinds.count(kind)) << "no shipped stack uses " << GetBehaviorName(kind);
+    // Every kind whose tuning comes from a data entry has its default one.
+    for (const char* kind : {"Idle", "Approach", "Retreat", "Spawner", "RaiseDead", "DestroyCorpse", "EatCorpse",
+                             "FollowLeader", "AvoidLeader", "TeleportToLeader", "TeleportRaid", "Pray",
+                             "LifestoneRegen", "Adventure", "Jump"})
+        EXPECT_NE(database.FindEntryByName(std::string("BehaviorDataDefault") + kind), nullptr) << kind;
     gGameData = nullptr;
     gDatabase = nullptr;
 }

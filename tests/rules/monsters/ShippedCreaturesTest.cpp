@@ -21,7 +21,8 @@ using ShippedCreatures = ShippedRulesWorld;
 
 TEST_F(ShippedCreatures, MonstersCoverTheLevelsWithEverySpecialRarity)
 {
-    EXPECT_EQ(gameData.GetArchetypes().GetCount(), 4);  // goblins, undead, beasts and would-be recruits
+    // Goblins, undead, beasts, would-be recruits, bone callers, cinderlings, cantors and rovers.
+    EXPECT_EQ(gameData.GetArchetypes().GetCount(), 8);
     ASSERT_GE(gameData.GetMonsterTypeCount(), 8);
     std::set<int32_t> rarities;
     std::set<int32_t> levels;
