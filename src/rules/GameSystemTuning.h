@@ -169,13 +169,17 @@ struct GameSystemTuning {
     float moneyPerSkillPoint = 0.0f;
     std::array<int32_t, kAttributeCount> attributeCap{};  // a cap below 1 means none
 
-    // Requests of the players: party size, and the seconds an identification takes (a base at
-    // equal levels, per level of difference, and a floor).
+    // Requests of the players: party size, and the seconds an identification or a chest opening
+    // takes (a base at equal levels, per level of difference, and a floor).
     int32_t maxAdventureGroupSize = 0;
     float minIdentifyTime = 0.0f;
     float baseIdentifyTime = 0.0f;
     float identifyTimeIncreasePerLevel = 0.0f;
     float identifyTimeDecreasePerLevel = 0.0f;
+    float minChestOpenTime = 0.0f;
+    float baseChestOpenTime = 0.0f;
+    float chestOpenTimeIncreasePerLevel = 0.0f;
+    float chestOpenTimeDecreasePerLevel = 0.0f;
 
     // Experience and score.
     int32_t maxLevel = 100;

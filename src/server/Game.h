@@ -242,8 +242,10 @@ public:
     void ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second);
     // The offer under negotiation, rebuilt by each of the trade window's lines.
     TradeOffer& GetTradeOffer() { return tradeOffer; }
-    // Seconds an identification takes; a chest's opening is GameServices::ChestOpenTime.
+    // Seconds an identification (item level, player level) or a chest opening (chest level,
+    // player level) takes.
     float GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const;
+    float GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const;
 
     // ---- The end of a world as the players confirm it (GameOffers.cpp) --------------------------
     bool IsAlliedVictoryPending() const { return alliedVictoryPending; }

@@ -1,4 +1,4 @@
-// Game -- deals between covenants, identify timing, and the end of a world as the players confirm it.
+// Game -- deals between covenants, identify and chest timing, and the end of a world as the players confirm it.
 #include "server/Game.h"
 
 #include "core/EngineEnums.h"
@@ -126,6 +126,18 @@ void GameOffersLowerRelation(Covenant& covenant, int32_t other, float ceiling)
         covenant.SetRelation(other, ceiling);
 }
 
+// Levels of difference, with the time growing for a lower player and shrinking, not below the
+// floor, for a higher one.
+float GameOffersLevelTime(int32_t level, int32_t playerLevel, float base, float increase, float decrease,
+                          float minimum)
+{
+    float difference = static_cast<float>(int64_t{level} - playerLevel);
+    if (difference > 0.0f)
+        return base + difference * increase;
+    if (difference < 0.0f)
+        return std::max(minimum, base + difference * decrease);
+    return base;
+}
 
 } // namespace
 
@@ -217,18 +229,21 @@ void Game::ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, C
     }
 }
 
-// ---- Identification ------------------------------------------------------------
+// ---- Timing of the players' requests ------------------------------------------------------------
 
 float Game::GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const
 {
-    // Longer for an item above the player's level, shorter below it, never under the floor.
     const GameSystemTuning& tuning = GameOffersTuning();
-    float difference = static_cast<float>(int64_t{itemLevel} - playerLevel);
-    if (difference > 0.0f)
-        return tuning.baseIdentifyTime + difference * tuning.identifyTimeIncreasePerLevel;
-    if (difference < 0.0f)
-        return std::max(tuning.minIdentifyTime, tuning.baseIdentifyTime + difference * tuning.identifyTimeDecreasePerLevel);
-    return tuning.baseIdentifyTime;
+    return GameOffersLevelTime(itemLevel, playerLevel, tuning.baseIdentifyTime, tuning.identifyTimeIncreasePerLevel,
+                               tuning.identifyTimeDecreasePerLevel, tuning.minIdentifyTime);
+}
+
+float Game::GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const
+{
+    const GameSystemTuning& tuning = GameOffersTuning();
+    return GameOffersLevelTime(chestLevel, playerLevel, tuning.baseChestOpenTime,
+                               tuning.chestOpenTimeIncreasePerLevel, tuning.chestOpenTimeDecreasePerLevel,
+                               tuning.minChestOpenTime);
 }
 
 // ---- The end of a world ---------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// GameOffersTest -- deals between covenants on the game: what each kind of entry costs its giver, what carrying an accepted deal out moves, and the identify timing.
+// GameOffersTest -- deals between covenants on the game: what each kind of entry costs its giver, what carrying an accepted deal out moves, and the identify and chest timing.
 #include "server/CommandWorld.h"
 
 #include "rules/items/InventoryBase.h"
@@ -243,6 +243,16 @@ TEST_F(GameTiming, IdentifyTimeGrowsForAWeakerPlayerAndShrinksToTheFloor)
     EXPECT_FLOAT_EQ(game->GetIdentifyTime(7, 9), 4.0f);
     EXPECT_FLOAT_EQ(game->GetIdentifyTime(7, 10), 2.0f);
     EXPECT_FLOAT_EQ(game->GetIdentifyTime(1, 100), 2.0f);
+    EXPECT_FLOAT_EQ(game->GetChestOpenTime(9, 7), 0.0f);
+}
+
+TEST_F(GameTiming, ChestOpenTimeHasItsOwnKeys)
+{
+    Tune("ChestOpenTime");
+    EXPECT_FLOAT_EQ(game->GetChestOpenTime(3, 3), 10.0f);
+    EXPECT_FLOAT_EQ(game->GetChestOpenTime(4, 2), 13.0f);
+    EXPECT_FLOAT_EQ(game->GetChestOpenTime(2, 4), 4.0f);
+    EXPECT_FLOAT_EQ(game->GetIdentifyTime(4, 2), 0.0f);
 }
 
 TEST_F(GameTiming, ExtremeLevelsDoNotOverflow)
