@@ -21,6 +21,7 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/items/InventoryBag.h"
 #include "rules/monsters/MonsterDefinition.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/skills/SkillBase.h"
@@ -470,6 +471,11 @@ void Actor::GetUnarmedDamage(StatPairList& table) const
         physical->a += static_cast<float>(low);
         physical->b += static_cast<float>(high);
     }
+    // The weapon in the primary hand adds its own damage.
+    const InventoryBag* equipment = GetBag(InventoryGroupIndex::Equipment);
+    if (equipment && equipment->GetSlotCount() > EquipedLocation::HandPrimary)
+        if (const auto* weapon = dynamic_cast<const Item*>(equipment->GetItem(EquipedLocation::HandPrimary)))
+            weapon->AddItemDamage(table);
 }
 
 void Actor::AddExtraDamage(StatPairList& table) const

@@ -1,6 +1,8 @@
 // GameServices -- what the entities ask of the game that runs them: the entity table, searches, timed actions, lines for the clients, covenants.
 #include "entities/GameServices.h"
 
+#include "core/Event.h"
+#include "core/EventSystem.h"
 #include "core/StringUtil.h"
 #include "core/Vector.h"
 #include "entities/Entity.h"
@@ -212,6 +214,18 @@ Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPo
     }
     entity->ScheduleDelete(seconds);
     return entity;
+}
+
+void GameServices::MakeNoise(Entity* at, Entity* heard, float range)
+{
+    // The living around the entity, the entity itself and projectiles left out.
+    constexpr uint32_t kNoiseHearers = RadiusFilter::Every | RadiusFilter::NotSource | RadiusFilter::Living;
+    int id = gEventSystem ? gEventSystem->FindEvent(kHeardSoundEvent) : -1;
+    if (!at || id < 0)
+        return;
+    Event* event = gEventSystem->MakeEvent(id);
+    event->WriteEntity(heard);
+    BroadcastEventInRadius(event, at, range, kNoiseHearers);
 }
 
 void GameServices::SendMessage(std::string_view text, int32_t kind)

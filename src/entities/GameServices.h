@@ -192,6 +192,10 @@ public:
     // ---- What monster behaviours ask of the world -----------------------------------------------
     // A random reachable point of the level; false when the level does not exist.
     virtual bool PickPointInLevel(int32_t level, WorldPos& out) = 0;
+    static constexpr const char* kHeardSoundEvent = "HeardSound";
+    // A noise around the entity that the living within the range hear as the heard entity's
+    // ("HeardSound"): actors that may hate it come for it.
+    void MakeNoise(Entity* at, Entity* heard, float range);
 
     // ---- Weather: rain and wind for torches, traps and the clients ---------------------------
     // The rain intensity and the wind vector at the position: the nearby fronts summed, each

@@ -125,6 +125,9 @@ private:
     void HelpBeneficiary(Sentient& user, Entity& beneficiary);
     void CollectVictims(Sentient& user, Entity* target, std::vector<Entity*>& out) const;
     void Relocate(Sentient& user) const;
+    // The projectiles flying at the user within the skill's range: sent back at their sources,
+    // and made stronger.
+    void ReverseProjectilesAt(Sentient& user) const;
     void Summon(Sentient& user) const;
     // The skill's monsters of the level around the centre, each hating the entity when given.
     void SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const;

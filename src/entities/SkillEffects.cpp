@@ -193,6 +193,8 @@ void Skill::HitVictim(Sentient& user, Entity& victim, int32_t& total)
     } else if (definition->haltsPowerDrop) {
         user.stats.Set(CharacterStat::PowerRising, 1);
     }
+    if (definition->noiseRange > 0.0f && gGameServices)
+        gGameServices->MakeNoise(&victim, &user, definition->noiseRange);
     total += dealt;
 }
 
@@ -374,6 +376,8 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
         user.GetAnchorPosition(anchor);
         FireProjectile(user, nullptr, anchor);
     }
+    if (definition->reverseProjectile)
+        ReverseProjectilesAt(user);
     if (definition->blink || definition->teleport)
         Relocate(user);
     int32_t level = GetLevel();
@@ -385,6 +389,10 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
     }
     if (!definition->areaEffect.empty() && gGameServices)
         gGameServices->SpawnModelEntity(definition->areaEffect, user.position, definition->effectTime);
+    // A gust's only mark on the world is the torches it blows out.
+    if (definition->windDistance > 0.0f && definition->windPower > 0.0f && gGameServices)
+        gGameServices->ExtinguishTorchesNear(user.position, definition->windDistance, definition->windPower);
+    ShutDoorsNear(user.position);
     if (definition->suicide)
         SkillEffectsEndUser(user);
     if (definition->turnLeft)
@@ -393,6 +401,24 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
         user.facing = SkillEffectsTurn(user.facing, 1);
     if (definition->tryToDisappear && !user.IsEngaged(false, false, true, kSkillEffectsDisappearRange))
         user.Disappear();
+}
+
+void Skill::ReverseProjectilesAt(Sentient& user) const
+{
+    if (!gGameServices)
+        return;
+    float strengthening = definition->AtLevel(&SkillDefinition::damageMultAll, GetLevel());
+    std::vector<Entity*> near;
+    gGameServices->FindEntitiesInRadius(user.position, &user, definition->maxRange, RadiusFilter::Projectiles, near,
+                                        false);
+    for (Entity* entity : near) {
+        auto* projectile = dynamic_cast<Projectile*>(entity);
+        if (!projectile || projectile->GetCurrentTarget() != &user)
+            continue;
+        if (projectile->GetSource())
+            projectile->Reverse(&user);
+        projectile->damageMultiplier += strengthening;
+    }
 }
 
 void Skill::AlertFactionOf(Sentient& user) const

@@ -44,8 +44,6 @@ public:
     static constexpr float kSlotReuseSeconds = 1.0f;
     // Every query of a circle grows by this with the wide flag.
     static constexpr float kWideSearchMargin = 64.0f;
-    // The radius bits of a "HeardSound" broadcast: living entities other than the source.
-    static constexpr uint32_t kHeardSoundFilter = 0x51;
     // A trace never takes more steps than this, whatever its length.
     static constexpr int32_t kMaxTraceSteps = 4096;
     // A handle past this names no resource the table keeps.
@@ -213,8 +211,6 @@ public:
     void ClearTimedActions() { timedActions.Clear(); }
     void UpdateTimedActions(float seconds) { timedActions.Update(seconds); }
     int32_t CountPendingTimedActions() const { return timedActions.CountPending(); }
-    // A "HeardSound" naming the entity, to the living around the source.
-    void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
 
     // A sound at the first player, with its entity number; nothing without one.
     void QueueSoundAtFirstPlayer(std::string_view name, float radius, float value);

@@ -299,16 +299,6 @@ void Game::ExtinguishTorchesNear(const WorldPos& position, float radius, float w
             torch->BlowOut(windStrength);
 }
 
-void Game::BroadcastNewEvent(Entity* entity, Entity* source, float radius)
-{
-    if (!gEventSystem)
-        return;
-    int id = gEventSystem->RegisterEvent("HeardSound");
-    Event* event = gEventSystem->MakeEvent(id);
-    event->WriteEntity(entity);
-    BroadcastEventInRadius(event, source, radius, kHeardSoundFilter);
-}
-
 // ---- Sounds -----------------------------------------------------------------------------------------
 
 void Game::QueueWorldEvent(const WorldEventRequest& request)

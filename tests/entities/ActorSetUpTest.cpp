@@ -1,6 +1,8 @@
-// ActorSetUpTest -- an actor built from a monster type: its stats under the difficulty factors, sprint speed, hiding, learned skills and the spending of skill points.
+// ActorSetUpTest -- an actor built from a monster type: its stats under the difficulty factors, sprint speed, hiding, learned skills, the spending of skill points and the wielded weapon's share of the unarmed damage.
 #include "entities/ActorWorld.h"
 
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/SkillList.h"
 #include "entities/Skill.h"
 #include "rules/skills/SkillBase.h"
@@ -144,4 +146,32 @@ TEST_F(ActorSetUp, AcceptsOnlyItsActionKindsUnlessSummoned)
     EXPECT_FALSE(actor->AcceptsAction(5));
     actor->summoned = true;
     EXPECT_TRUE(actor->AcceptsAction(5));
+}
+
+TEST_F(ActorSetUp, AWeaponInThePrimaryHandAddsItsDamageToTheUnarmedRange)
+{
+    LoadRecords(std::string(kActorRecords) + "Cudgel\n{\n Type Item\n ItemType HandPrimary\n MinDamagePhysical 3\n"
+                                              " MaxDamagePhysical 7\n MinDamageFire 1\n MaxDamageFire 2\n}\n");
+    Actor* actor = SpawnActor();
+    StatPairList bare;
+    actor->GetUnarmedDamage(bare);
+    const StatPair* bareRange = bare.Find(DamageType::Physical, false);
+    ASSERT_NE(bareRange, nullptr);
+    std::unique_ptr<ItemBase> weapon = std::make_unique<Item>();
+    weapon->SetEntry(database.FindEntryByName("Cudgel"));
+    DamageRange blunt = weapon->GetDamage(DamageType::Physical);
+    DamageRange burning = weapon->GetDamage(DamageType::Fire);
+    ASSERT_GT(blunt.max, 0);
+    ASSERT_GT(burning.max, 0);
+    ASSERT_TRUE(actor->inventory->PlaceItem(weapon, InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary,
+                                            kPlaceAnyGroup));
+    StatPairList armed;
+    actor->GetUnarmedDamage(armed);
+    const StatPair* physical = armed.Find(DamageType::Physical, false);
+    const StatPair* fire = armed.Find(DamageType::Fire, false);
+    ASSERT_TRUE(physical && fire);
+    EXPECT_FLOAT_EQ(physical->a, bareRange->a + static_cast<float>(blunt.min));
+    EXPECT_FLOAT_EQ(physical->b, bareRange->b + static_cast<float>(blunt.max));
+    EXPECT_FLOAT_EQ(fire->a, static_cast<float>(burning.min));
+    EXPECT_FLOAT_EQ(fire->b, static_cast<float>(burning.max));
 }

@@ -1,4 +1,4 @@
-// SkillEffectsTest -- what a skill does when it runs: its victims and their validity, spent states, hate, projectiles fanned and the facing restored, heals and their criticals, blinks, suicide, and an actor's rating and choice of skills.
+// SkillEffectsTest -- what a skill does when it runs: its victims and their validity, spent states, hate, projectiles fanned and the facing restored, heals and their criticals, blinks, suicide, noise, reversed projectiles, gusts and slammed doors, and an actor's rating and choice of skills.
 #include "entities/ActorWorld.h"
 
 #include "entities/Projectile.h"
@@ -129,6 +129,37 @@ SkillCallPack
     MonstersToSpawn 2
     MonsterType MonsterTester
 }
+SkillRoar
+{
+    Type Skill
+    BasicSkill 1
+    NeedsEnemy 1
+    NoiseRange 200
+}
+SkillDeflect
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    ReverseProjectile 1
+    MaxRange 100
+    DamageMultAll 0.5
+}
+SkillGale
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    WindDistance 150
+    WindPower 3
+}
+SkillSlam
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    ShutDoorDistance 120
+}
 SkillQuiet
 {
     Type Skill
@@ -152,6 +183,20 @@ protected:
         auto* skill = dynamic_cast<Skill*>(actor.LearnSkill(gameData.FindSkillDefinition(name)));
         EXPECT_NE(skill, nullptr) << name;
         return *skill;
+    }
+
+    Projectile* Dart(Entity* source, Entity* target)
+    {
+        StatPairList damage;
+        damage.Add(DamageType::Physical, 1.0f, 1.0f);
+        ProjectileLaunch launch;
+        launch.damage = &damage;
+        launch.source = source;
+        launch.target = target;
+        launch.targetPosition = target->position;
+        launch.startPosition = target->position;
+        launch.startPosition.x += 50.0f;
+        return Entity::FireProjectile("Dart", launch);
     }
 
     int32_t CountProjectiles() const
@@ -382,4 +427,54 @@ TEST_F(SkillEffects, ASummonWithNoRoomDeletesItsMonsterAndStops)
     };
     Learn(*user, "SkillCallPack").ApplyFurtherEffects(*user, nullptr);
     EXPECT_EQ(calls, 1);
+}
+
+// ---- Noise, reversed projectiles, wind and doors ---------------------------------------------------
+
+TEST_F(SkillEffects, ANoisyHitCallsTheActorsAroundTheVictimToTheUser)
+{
+    Actor* user = SpawnActor();
+    Sentient* victim = SpawnTarget(300, 0);
+    Actor* near = SpawnActor("MonsterTester", 5, 450, 0);
+    Actor* far = SpawnActor("MonsterTester", 5, 520, 0);
+    game.relationship = 0;
+    Learn(*user, "SkillRoar").ApplyToEnemies(*user, victim);
+    EXPECT_NE(near->FindHateEntry(user), nullptr) << "150 from the victim";
+    EXPECT_EQ(far->FindHateEntry(user), nullptr) << "220 from the victim";
+    EXPECT_EQ(near->FindHateEntry(victim), nullptr) << "the user is the one heard";
+}
+
+TEST_F(SkillEffects, AReversedProjectileFliesBackAtItsSourceAndEveryOneAtTheUserGrowsStronger)
+{
+    Actor* user = SpawnActor();
+    Actor* archer = SpawnActor("MonsterTester", 5, 300, 0);
+    Sentient* bystander = SpawnTarget(0, 60);
+    Projectile* returned = Dart(archer, user);
+    Projectile* sourceless = Dart(nullptr, user);
+    Projectile* elsewhere = Dart(archer, bystander);
+    ASSERT_TRUE(returned && sourceless && elsewhere);
+    Learn(*user, "SkillDeflect").ApplyFurtherEffects(*user, nullptr);
+    EXPECT_EQ(returned->GetCurrentTarget(), archer);
+    EXPECT_EQ(returned->GetSource(), user);
+    EXPECT_FLOAT_EQ(returned->damageMultiplier, 1.5f);
+    EXPECT_EQ(sourceless->GetCurrentTarget(), user) << "nobody to send it back to";
+    EXPECT_FLOAT_EQ(sourceless->damageMultiplier, 1.5f);
+    EXPECT_EQ(elsewhere->GetCurrentTarget(), bystander);
+    EXPECT_FLOAT_EQ(elsewhere->damageMultiplier, 1.0f);
+}
+
+TEST_F(SkillEffects, AGustBlowsAtTheUserAndASlamShutsTheDoorsWithinItsDistance)
+{
+    struct DoorProbe : Entity {
+        void ShutByTrap() override { shut = true; }
+        bool shut = false;
+    };
+    Actor* user = SpawnActor("MonsterTester", 5, 100, 100);
+    Learn(*user, "SkillGale").ApplyFurtherEffects(*user, nullptr);
+    EXPECT_NE(std::find(game.hooks.begin(), game.hooks.end(), "wind 100 100 150 3"), game.hooks.end());
+    auto* near = Spawn<DoorProbe>(200, 100);
+    auto* far = Spawn<DoorProbe>(230, 100);
+    Learn(*user, "SkillSlam").ApplyFurtherEffects(*user, nullptr);
+    EXPECT_TRUE(near->shut);
+    EXPECT_FALSE(far->shut);
 }
