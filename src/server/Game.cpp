@@ -118,6 +118,7 @@ void Game::Reset()
     covenants.clear();
     timeOfDay = 12.0;
     worldQuests.clear();
+    namedActors.clear();
     for (RandomTimer& timer : timers)
         timer = RandomTimer{};
     newWorld = false;

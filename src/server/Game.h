@@ -144,6 +144,18 @@ public:
     // The world's random point of the level (GameActors.cpp).
     bool PickPointInLevel(int32_t level, WorldPos& out) override;
 
+    // ---- The actors the game names (GameActors.cpp) -------------------------------------------
+    // True when no living actor of the table is awake.
+    bool AreAllActorsPassive() const;
+    // The town's named actors, which the quests choose among by index; the new entry's index.
+    // An entry whose actor has gone stays in the list, empty.
+    int32_t AddNamedActor(Actor* actor);
+    // Null outside the list or for an actor that has gone.
+    Actor* GetNamedActor(int32_t index) const;
+    // The named actor's display name; empty outside the list or for an actor that has gone.
+    void GetNamedEntry(int32_t index, std::string& out) const;
+    int32_t CountNamedActors() const { return static_cast<int32_t>(namedActors.size()); }
+
     // ---- World objects: torches, traps, triggers ----------------------------------------------
     void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;
     void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) override;
@@ -387,6 +399,7 @@ private:
     TradeOffer tradeOffer;
     std::array<RandomTimer, kTimerCount> timers{};
     std::vector<std::unique_ptr<QuestBase>> worldQuests;
+    std::vector<SafePointer> namedActors;
     std::vector<GameSoundRecord> sounds;
     std::vector<std::string> clientLines;
     std::vector<std::string> resourceNames;

@@ -1,6 +1,7 @@
 // Game -- what the actors ask of the game: walks through the path finder, generated levels and the faction list.
 #include "server/Game.h"
 
+#include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "world/PathFinder.h"
 #include "world/World.h"
@@ -27,6 +28,36 @@ bool Game::PickPointInLevel(int32_t level, WorldPos& out)
         return false;
     out = point;
     return true;
+}
+
+bool Game::AreAllActorsPassive() const
+{
+    for (int32_t number = 0; number < kMaxEntities; ++number) {
+        const auto* actor = dynamic_cast<const Actor*>(GetEntity(number));
+        if (actor && actor->health > 0 && actor->maxHealth > 0 && actor->IsActive())
+            return false;
+    }
+    return true;
+}
+
+int32_t Game::AddNamedActor(Actor* actor)
+{
+    namedActors.emplace_back();
+    namedActors.back().Set(actor);
+    return CountNamedActors() - 1;
+}
+
+Actor* Game::GetNamedActor(int32_t index) const
+{
+    if (index < 0 || index >= CountNamedActors())
+        return nullptr;
+    return namedActors[static_cast<size_t>(index)].GetAs<Actor>();
+}
+
+void Game::GetNamedEntry(int32_t index, std::string& out) const
+{
+    Actor* named = GetNamedActor(index);
+    out = named ? named->GetName() : std::string();
 }
 
 int32_t Game::GetOrAddFaction(std::string_view name)

@@ -278,8 +278,15 @@ void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
     for (const auto& covenant : covenants)
         covenant->WriteNetPart(buffer);
     buffer.WriteFloat(static_cast<float>(timeOfDay));
-    // The quests' named actors join this list with the actors; none can be named yet.
-    buffer.WriteUInt(0u);
+    // Each named actor as its NPC type and name; an empty entry as 0 and no name.
+    buffer.WriteUInt(static_cast<uint32_t>(namedActors.size()));
+    for (int32_t index = 0; index < CountNamedActors(); ++index) {
+        const Actor* named = GetNamedActor(index);
+        std::string name;
+        GetNamedEntry(index, name);
+        buffer.WriteInt(named ? named->GetNpcType() : 0);
+        buffer.WriteString(name);
+    }
     buffer.WriteUInt(static_cast<uint32_t>(worldQuests.size()));
     for (const auto& quest : worldQuests) {
         buffer.WriteRaw32(quest ? 1u : 0u);

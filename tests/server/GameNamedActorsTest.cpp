@@ -1,0 +1,125 @@
+// GameNamedActorsTest -- the actors the game names for its quests (their entries, gone actors, the game's part of the update) and whether every actor sleeps.
+#include "server/GameWorld.h"
+
+#include "core/MessageBuffer.h"
+#include "entities/Actor.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kNamedActorRecords = R"(
+ArchetypeTown
+{
+    Type MonsterArchetype
+    FactionName "Townsfolk"
+}
+ActorSmith
+{
+    Type Actor
+    Npc 1
+    NpcType Steward
+    CanMove 1
+}
+MonsterSmith
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorSmith
+    Name "Hild the Smith"
+    MinLevel 1
+    MaxLevel 30
+}
+)";
+
+class GameNamedActors : public GameWorld {
+protected:
+    GameNamedActors()
+    {
+        Actor::RegisterEventClass(events, types);
+        LoadRecords(kNamedActorRecords);
+    }
+
+    Actor* Smith(float x)
+    {
+        auto* smith = new Actor();
+        smith->SetUpFromMonsterType(gameData.FindMonsterType("MonsterSmith"), 3, false);
+        smith->SetPosition(At(x, 100.0f));
+        EXPECT_NE(game->AddEntity(smith), -1);
+        return smith;
+    }
+
+    // The game's part of the update, read up to its named actors.
+    static MessageBuffer PartUpToNamedActors(const Game& game)
+    {
+        MessageBuffer buffer;
+        game.WriteNetPart(buffer, nullptr);
+        buffer.SetReadPos(5 * 4);  // the elapsed time and the difficulty
+        int32_t covenants = buffer.ReadInt();
+        EXPECT_EQ(covenants, 0);
+        buffer.ReadFloat();  // the time of day
+        return buffer;
+    }
+};
+
+} // namespace
+
+TEST_F(GameNamedActors, EntriesNameTheirActorsAndStayEmptyOnceTheActorHasGone)
+{
+    Actor* smith = Smith(100.0f);
+    Actor* other = Smith(200.0f);
+    EXPECT_EQ(game->AddNamedActor(smith), 0);
+    EXPECT_EQ(game->AddNamedActor(other), 1);
+    EXPECT_EQ(game->GetNamedActor(0), smith);
+    std::string name;
+    game->GetNamedEntry(0, name);
+    EXPECT_EQ(name, "Hild the Smith");
+    game->RemoveEntity(other);
+    delete other;
+    EXPECT_EQ(game->CountNamedActors(), 2);
+    EXPECT_EQ(game->GetNamedActor(1), nullptr);
+    game->GetNamedEntry(1, name);
+    EXPECT_EQ(name, "");
+    for (int32_t outside : {-1, 2, 1000000}) {
+        EXPECT_EQ(game->GetNamedActor(outside), nullptr) << outside;
+        game->GetNamedEntry(outside, name);
+        EXPECT_EQ(name, "") << outside;
+    }
+}
+
+TEST_F(GameNamedActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
+{
+    Actor* smith = Smith(100.0f);
+    Actor* gone = Smith(200.0f);
+    game->AddNamedActor(smith);
+    game->AddNamedActor(gone);
+    game->RemoveEntity(gone);
+    delete gone;
+    MessageBuffer buffer = PartUpToNamedActors(*game);
+    ASSERT_EQ(buffer.ReadUInt(), 2u);
+    EXPECT_EQ(buffer.ReadInt(), 3) << "a steward";
+    EXPECT_EQ(buffer.ReadString(), "Hild the Smith");
+    EXPECT_EQ(buffer.ReadInt(), 0);
+    EXPECT_EQ(buffer.ReadString(), "");
+    EXPECT_EQ(buffer.ReadUInt(), 0u) << "then the world quests";
+    EXPECT_FALSE(buffer.Overrun());
+}
+
+TEST_F(GameNamedActors, OneLivingAwakeActorIsEnoughToBreakThePeace)
+{
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "no actors at all";
+    Actor* smith = Smith(100.0f);
+    smith->maxHealth = smith->health = 10;
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "asleep";
+    smith->SetActive(true);
+    EXPECT_FALSE(game->AreAllActorsPassive());
+    smith->health = 0;
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "dead";
+}
+
+TEST_F(GameNamedActors, AResetForgetsTheNames)
+{
+    game->AddNamedActor(Smith(100.0f));
+    game->Reset();
+    EXPECT_EQ(game->CountNamedActors(), 0);
+}
