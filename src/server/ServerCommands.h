@@ -35,7 +35,6 @@ public:
     };
 
     static constexpr int32_t kCount = 54;
-    static constexpr int32_t kQuestSlotCount = 6;
 
     // In registration order.
     static const std::array<Definition, kCount>& GetTable();

@@ -5,6 +5,7 @@
 #include "core/StringUtil.h"
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
+#include "entities/EntityQuest.h"
 #include "entities/Player.h"
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
@@ -107,12 +108,18 @@ void ServerCommands::UseEntity(const Args& args, Player* player)
     player->UseEntityByNumber(ToInt(args[0]));
 }
 
-void ServerCommands::DeclineQuest(const Args& args, Player*)
+void ServerCommands::DeclineQuest(const Args& args, Player* player)
 {
     // The client names the slot; one outside the six is no request.
-    int32_t slot = ToInt(args[0]);
-    if (slot < 0 || slot >= kQuestSlotCount)
+    EntityQuest* quest = player->GetQuestSlot(ToInt(args[0]));
+    if (!quest || quest->IsEmpty())
         return;
+    std::vector<std::unique_ptr<QuestBase>>& worldQuests = gGame->GetWorldQuests();
+    if (static_cast<uint32_t>(quest->questId) < worldQuests.size()) {
+        if (auto* original = dynamic_cast<EntityQuest*>(worldQuests[static_cast<size_t>(quest->questId)].get()))
+            original->Abandon();
+    }
+    quest->Abandon();
 }
 
 void ServerCommands::EntityInfo(const Args& args, Player*)

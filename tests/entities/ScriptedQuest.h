@@ -23,6 +23,7 @@ public:
     bool IsFor(const Entity& npc) const override { return forNpc == npc.entityNumber; }
     Entity* GetTargetEntity() const override { return targetEntity; }
     void AnnounceAccepted(Player&) override { calls.emplace_back("accepted"); }
+    void Abandon() override { calls.emplace_back("abandon"); }
 
     std::vector<std::string> calls;
     int32_t forNpc = -1;

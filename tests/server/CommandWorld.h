@@ -4,6 +4,8 @@
 #include "server/GameWorld.h"
 #include "server/SpyCovenant.h"
 
+#include "entities/ScriptedQuest.h"
+
 #include "core/CommandSystem.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"
@@ -118,11 +120,19 @@ public:
         return questTakesDelivery;
     }
     std::string GetDisplayName(Entity&) override { return "Orla the Smith"; }
+    // The player's six slots, each kept for the test to read.
+    std::unique_ptr<EntityQuest> CreatePlayerQuest() override
+    {
+        auto quest = std::make_unique<ScriptedQuest>();
+        playerQuests.push_back(quest.get());
+        return quest;
+    }
 
     using Game::SetVictoryPending;
 
     std::string chat;
     bool questTakesDelivery = false;
+    std::vector<ScriptedQuest*> playerQuests;
 
 private:
     std::vector<std::string>& log;
@@ -205,6 +215,8 @@ Plain
         text << "|";
         for (const std::string& line : game->GetClientLines())
             text << line << ";";
+        for (const ScriptedQuest* quest : game->playerQuests)
+            text << "|" << quest->calls.size();
         return text.str();
     }
 

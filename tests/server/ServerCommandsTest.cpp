@@ -501,6 +501,39 @@ TEST_F(ServerCommandsTest, NpcChatComesFromTheActorTalkedTo)
     EXPECT_EQ(words[1], game->chat);
 }
 
+TEST_F(ServerCommandsTest, DeclineQuestAbandonsTheGamesQuestThenTheSlots)
+{
+    auto world = std::make_unique<ScriptedQuest>();
+    ScriptedQuest* original = world.get();
+    game->GetWorldQuests().push_back(std::make_unique<ScriptedQuest>());
+    game->GetWorldQuests().push_back(std::move(world));
+    ASSERT_EQ(game->playerQuests.size(), 6u);
+    ScriptedQuest* slot = game->playerQuests[4];
+    slot->level = 2;
+    slot->questId = 1;
+    Run("declineQuest 4");
+    std::vector<std::string> abandoned = {"abandon"};
+    EXPECT_EQ(original->calls, abandoned);
+    EXPECT_EQ(slot->calls, abandoned);
+}
+
+TEST_F(ServerCommandsTest, DeclineQuestOfAnEmptySlotOrNoSlotChangesNothing)
+{
+    game->GetWorldQuests().push_back(std::make_unique<ScriptedQuest>());
+    auto* original = static_cast<ScriptedQuest*>(game->GetWorldQuests()[0].get());
+    for (ScriptedQuest* slot : game->playerQuests)
+        slot->questId = 0;
+    game->playerQuests[5]->level = 3;
+    game->playerQuests[5]->questId = 7;
+    for (const char* line : {"declineQuest 0", "declineQuest 6", "declineQuest -1", "declineQuest 2147483647"})
+        Run(line);
+    EXPECT_TRUE(original->calls.empty());
+    Run("declineQuest 5");
+    EXPECT_TRUE(original->calls.empty());
+    std::vector<std::string> abandoned = {"abandon"};
+    EXPECT_EQ(game->playerQuests[5]->calls, abandoned);
+}
+
 TEST_F(ServerCommandsTest, ResetNpcIntroClearsTheActorsFlag)
 {
     auto* npc = Spawn<Actor>(150.0f, 100.0f);
