@@ -145,7 +145,8 @@ bool GameServices::IsSpotFree(const WorldPos& position) const
     });
 }
 
-bool GameServices::IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask) const
+bool GameServices::IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask,
+                                     const Entity* ignored) const
 {
     if (!entity)
         return false;
@@ -157,9 +158,9 @@ bool GameServices::IsSpotFreeForBody(const WorldPos& position, const Entity* ent
         return false;
     std::vector<int32_t> numbers;
     CollectEntitiesNear(position, entity->radius, false, numbers);
-    return std::none_of(numbers.begin(), numbers.end(), [this, entity, solidMask](int32_t number) {
+    return std::none_of(numbers.begin(), numbers.end(), [this, entity, ignored, solidMask](int32_t number) {
         const Entity* other = GetEntity(number);
-        return other && other != entity && GameServicesIsBlocker(*other, solidMask);
+        return other && other != entity && other != ignored && GameServicesIsBlocker(*other, solidMask);
     });
 }
 

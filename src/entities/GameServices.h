@@ -126,8 +126,10 @@ public:
     // An open cell with no ground item or chest within kSpotClearance.
     bool IsSpotFree(const WorldPos& position) const;
     // The entity's body fits at the position: no obstacle under it and no solid entity of a
-    // kind in the mask within its radius. Always for an entity that ignores obstacles.
-    bool IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask) const;
+    // kind in the mask within its radius (the entity itself and the one ignored aside). Always
+    // for an entity that ignores obstacles.
+    bool IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask,
+                           const Entity* ignored = nullptr) const;
     // The border cells of the square ring of radius r cells around the centre, rows from north
     // (+y) to south, each from west to east; the first accepted cell goes to out.
     bool FindSpawnPositionInRing(const WorldPos& centre, int32_t r, const SpawnSearch& search, WorldPos& out) const;

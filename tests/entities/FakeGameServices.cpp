@@ -5,6 +5,7 @@
 #include "core/Event.h"
 #include "core/EventSystem.h"
 #include "core/Vector.h"
+#include "entities/Chest.h"
 #include "entities/Entity.h"
 #include "entities/Gate.h"
 #include "entities/Sentient.h"
@@ -364,9 +365,9 @@ void FakeGameServices::OnSecretFound(Sentient& player, int32_t level)
     Notice("secret " + std::to_string(player.entityNumber) + " " + std::to_string(level));
 }
 
-void FakeGameServices::OfferChestToQuests(Chest&, Sentient* opener)
+void FakeGameServices::OfferChestToQuests(Chest& chest, Sentient* opener)
 {
-    Notice("chest " + std::to_string(opener ? opener->entityNumber : -1));
+    Notice("chest " + std::to_string(chest.entityNumber) + " " + std::to_string(opener ? opener->entityNumber : -1));
 }
 
 void FakeGameServices::OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos& to)
@@ -377,9 +378,20 @@ void FakeGameServices::OfferGateTripToQuests(Sentient& player, const WorldPos& f
     Notice(text);
 }
 
-void FakeGameServices::GenerateChestLoot(Chest&, float itemsChance, float magicChance)
+void FakeGameServices::GenerateChestLoot(Chest& chest, float itemsChance, float magicChance)
 {
     char text[96];
-    std::snprintf(text, sizeof(text), "loot %.1f %.1f", itemsChance, magicChance);
+    std::snprintf(text, sizeof(text), "loot %d %.1f %.1f", chest.entityNumber, itemsChance, magicChance);
     Notice(text);
+}
+
+std::unique_ptr<Item> FakeGameServices::GenerateItem(const DatabaseEntry* record, int32_t level)
+{
+    itemLevels.push_back(level);
+    if (!makesItems || !record)
+        return nullptr;
+    auto item = std::make_unique<Item>();
+    item->SetEntry(record);
+    item->SetStackCount(1);
+    return item;
 }

@@ -48,7 +48,8 @@ public:
     float GetStepLength() const override { return kStep; }
     float GetExperienceLossFraction() const override { return experienceLoss; }
     float GetCombatEventTime() const override { return combatEventTime; }
-    std::unique_ptr<Item> GenerateItem(const DatabaseEntry*, int32_t) override { return nullptr; }
+    // An item of the record when makesItems is set (levels asked for in itemLevels); else none.
+    std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) override;
     EntityCovenant* GetCovenant(int32_t index) const override;
     int32_t GetRelationship(const Entity* a, const Entity* b) const override;
     void OnKillCredit(Sentient& credited, Entity& victim) override;
@@ -196,6 +197,8 @@ public:
     std::vector<const QuestBase*> quests;
     float clock = 0.0f;
     float chestOpenTime = 2.0f;
+    bool makesItems = false;
+    std::vector<int32_t> itemLevels;
 
 private:
     struct TimedAction {

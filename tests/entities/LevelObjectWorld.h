@@ -2,9 +2,11 @@
 #pragma once
 
 #include "core/Database.h"
+#include "core/StringUtil.h"
 #include "entities/EntityWorld.h"
 #include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
+#include "entities/Trap.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/World.h"
@@ -78,6 +80,7 @@ ObjectGate
     LevelObjectWorld()
     {
         Player::RegisterEventClass(events, types);
+        Trap::RegisterEventClass(events, types);
         game.levelCount = kLevelCount;
         covenant.houseGate = At(0.0f, 0.0f, -1);
     }
@@ -106,6 +109,15 @@ ObjectGate
             world.AddLevel(std::move(level));
             areas.push_back(std::move(area));
         }
+        // Each level the neighbour of the next, west to east.
+        for (int32_t i = 0; i < kLevelCount; ++i) {
+            for (int32_t direction = 0; direction < kWorldDirectionCount; ++direction) {
+                LevelStep step = LevelStepOfDirection(direction);
+                int32_t column = i + step.dx;
+                if (step.dy == 0 && column >= 0 && column < kLevelCount)
+                    world.GetLevel(i)->neighbours[static_cast<size_t>(direction)] = column;
+            }
+        }
         gWorld = &world;
     }
 
@@ -129,6 +141,14 @@ ObjectGate
     {
         for (const std::string& queued : game.lines)
             if (queued == line)
+                return true;
+        return false;
+    }
+
+    bool HasNotice(const std::string& notice) const
+    {
+        for (const std::string& told : game.notices)
+            if (told == notice)
                 return true;
         return false;
     }

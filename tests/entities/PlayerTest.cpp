@@ -6,6 +6,7 @@
 #include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
 #include "entities/StatusEffect.h"
+#include "rules/items/InventoryBag.h"
 
 #include <gtest/gtest.h>
 
