@@ -284,6 +284,19 @@ GenBlock UnderBlock(const std::array<SideKind, 4>& sides, int code, const UnderT
     return block;
 }
 
+// A crypt's shrine: a dead-end chamber where the treasure secret's pillar stands with a red
+// torch beside it, once per level at most.
+GenBlock ShrineBlock(const UnderTiles& tiles, int secretModel, int redTorchModel)
+{
+    GenBlock block = UnderBlock({SideKind::Open, SideKind::Closed, SideKind::Closed, SideKind::Closed}, 303, tiles, false);
+    block.name = "Shrine";
+    block.weight = 0.25f;
+    block.maxUses = 1;
+    block.objects.push_back({3, 3, secretModel, 4});
+    block.objects.push_back({4, 3, redTorchModel, 4});
+    return block;
+}
+
 GenArea MakeUnderground(const UnderTiles& tiles, std::vector<std::string> textures, bool caves)
 {
     GenArea area;
@@ -293,6 +306,10 @@ GenArea MakeUnderground(const UnderTiles& tiles, std::vector<std::string> textur
     ForEachSideCombination([&](const std::array<SideKind, 4>& sides, int code) {
         area.blocks.push_back(UnderBlock(sides, code, tiles, caves));
     });
+    if (!caves) {
+        area.models.insert(area.models.end(), {"Models/Props/secretpillar.mdl", "Models/Props/torch_red.mdl"});
+        area.blocks.push_back(ShrineBlock(tiles, 3, 4));
+    }
     return area;
 }
 

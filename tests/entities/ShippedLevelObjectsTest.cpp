@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -106,6 +107,24 @@ protected:
         const auto& lines = shipped.debug.GetConsoleLines();
         for (size_t i = linesBefore; i < lines.size(); ++i)
             ADD_FAILURE() << lines[i];
+    }
+
+    std::string ShippedText(const std::string& path) const
+    {
+        FileBuffer file = gFileSystem->LoadWholeFile(path);
+        EXPECT_TRUE(file.IsValid()) << path;
+        return file.IsValid() ? std::string(file.Text()) : std::string();
+    }
+
+    // The record a model names on its "ObjectType" line.
+    const DatabaseEntry* RecordOfModel(const std::string& path) const
+    {
+        std::istringstream lines(ShippedText(path));
+        std::string line;
+        while (std::getline(lines, line))
+            if (line.rfind("ObjectType ", 0) == 0)
+                return shippedDatabase.FindEntryByName(line.substr(11));
+        return nullptr;
     }
 
     GameFolderFiles shipped;
@@ -239,4 +258,45 @@ TEST_F(ShippedLevelObjects, TheShippedSecretOpensTheTreasureLevelAtNightByRedLig
     secret->Use(player);
     EXPECT_TRUE(HasNotice("gates 3 made"));
     ExpectNoNewLogLines();
+}
+
+TEST_F(ShippedLevelObjects, TheCryptsShrineHoldsTheSecretBesideARedTorch)
+{
+    shipped.files.MountAssetArchives();
+    const DatabaseEntry* secret = RecordOfModel("Models/Props/secretpillar.mdl");
+    ASSERT_NE(secret, nullptr);
+    EXPECT_TRUE(StringEqualsNoCase(secret->GetString("ObjectType"), "Secret"));
+    EXPECT_EQ(secret->GetInt("SecretIndex"), 1);
+    const DatabaseEntry* torch = RecordOfModel("Models/Props/torch_red.mdl");
+    ASSERT_NE(torch, nullptr);
+    EXPECT_TRUE(StringEqualsNoCase(torch->GetString("ObjectType"), "Torch"));
+    // The crypt's model list, then the shrine's object lines: x, row, model index, facing.
+    std::istringstream text(ShippedText("Levels/crypt.ara"));
+    std::vector<std::string> models;
+    std::string line;
+    while (std::getline(text, line) && line != "// object models") {
+    }
+    size_t count = 0;
+    text >> count;
+    for (size_t i = 0; i < count; ++i) {
+        std::string quoted;
+        text >> quoted;
+        models.push_back(quoted.substr(1, quoted.size() - 2));
+    }
+    while (std::getline(text, line) && line.rfind("block \"Shrine\"", 0) != 0) {
+    }
+    ASSERT_FALSE(text.eof()) << "the crypt has a shrine";
+    std::map<std::string, std::pair<int, int>> placed;
+    while (std::getline(text, line) && line != "}") {
+        std::istringstream fields(line);
+        int x = 0, row = 0, type = 0, facing = 0;
+        std::string rest;
+        if ((fields >> x >> row >> type >> facing) && !(fields >> rest) && type >= 0 && static_cast<size_t>(type) < models.size())
+            placed[models[static_cast<size_t>(type)]] = {x, row};
+    }
+    ASSERT_TRUE(placed.count("Models/Props/secretpillar.mdl"));
+    ASSERT_TRUE(placed.count("Models/Props/torch_red.mdl"));
+    auto [sx, sy] = placed["Models/Props/secretpillar.mdl"];
+    auto [tx, ty] = placed["Models/Props/torch_red.mdl"];
+    EXPECT_EQ(std::abs(sx - tx) + std::abs(sy - ty), 1) << "the torch stands on the next tile, well within reach";
 }
