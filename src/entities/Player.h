@@ -18,6 +18,7 @@
 // Indices into the player statistics array.
 namespace PlayerStatistic {
 enum : int32_t {
+    Kills = 0,
     Deaths = 1,
     PlayMilliseconds = 4,
     DaysPlayed = 5,

@@ -18,6 +18,7 @@
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/quests/QuestBase.h"
+#include "server/StatSystem.h"
 #include "server/Weather.h"
 #include "world/World.h"
 
@@ -67,10 +68,12 @@ void Game::Create()
     if (!gGame)
         gGame = new Game();
     gGameServices = gGame;
+    StatSystem::Create();
 }
 
 void Game::Shutdown()
 {
+    StatSystem::Destroy();
     if (!gGame)
         return;
     if (gGameServices == gGame)
@@ -497,10 +500,13 @@ int32_t Game::GetRelationship(const Entity* a, const Entity* b) const
     return 2;
 }
 
-// The game's handling of kills and deaths (quests, statistics, announcements, respawns) and of
-// treasure maps comes with the game events.
+// The game's handling of kills and deaths (quests, announcements, respawns) and of treasure
+// maps comes with the game events; the rule systems (statistics) hear of every death already.
 void Game::OnKillCredit(Sentient&, Entity&) {}
-void Game::OnEntityDied(Entity&, Entity*) {}
+void Game::OnEntityDied(Entity& victim, Entity* killer)
+{
+    NotifyRuleSystemsOfKill(killer, &victim, 0);
+}
 
 bool Game::UseMapItem(Item&, Sentient&)
 {

@@ -21,6 +21,7 @@ class Actor;
 class Covenant;
 class Player;
 class CovenantDefinition;
+class GameSystem;
 class MessageBuffer;
 class QuestBase;
 class Weather;
@@ -197,6 +198,13 @@ public:
     // A new world's gates: the town's world gate ("ObjectTownGate" at "TownGatePosition" on
     // level 0) and a linked "ObjectGate" pair for every gate pair of the levels.
     void CreateWorldGates();
+
+    // ---- Rule systems told of every kill (GameRuleSystems.cpp) ------------------------------------
+    // Not owned; a system already listed is not listed twice.
+    void AddRuleSystem(GameSystem* system);
+    void RemoveRuleSystem(GameSystem* system);
+    // Each listed system in order of listing.
+    void NotifyRuleSystemsOfKill(Entity* killer, Entity* victim, int32_t flag);
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
@@ -417,6 +425,7 @@ private:
     mutable std::vector<Entity*> traceEntities;
     std::vector<RespawnEntry> dueRespawns;
     std::unique_ptr<Weather> weather;
+    std::vector<GameSystem*> ruleSystems;
 };
 
 extern Game* gGame;
