@@ -238,6 +238,8 @@ public:
 
     // ---- Status effects -----------------------------------------------------------------------
     void AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* source);
+    // Damage about to be taken, after every carried effect's absorption.
+    int32_t AbsorbWithEffects(int32_t damage, Entity* attacker);
     StatusEffect* FindSameGroup(const StatusEffect& effect, const Entity* source) const;
     void UpdateStatusEffects(float seconds);
     bool CanAttack() const;
@@ -293,6 +295,8 @@ public:
     RandomTimer powerDecayTimer;
     float lightIntensity = 0.0f;
     Color sentientLightColor;
+    // Friendly auras this sentient carries reach its allies; offensive auras need no leave.
+    bool sharesAuras = false;
 
 private:
     void OnIdentifyItemEvent(Event& event);

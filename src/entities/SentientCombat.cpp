@@ -84,7 +84,11 @@ EventClass* Sentient::GetEventClass() const
 
 void Sentient::ReceiveEvent(Event& event, bool queue)
 {
-    // The carried effects react to events with their own rules, each reading from the start.
+    // The carried effects react to events with their own rules, each reading from the start;
+    // by index, since a skill an effect fires may add effects to the end of the list.
+    for (size_t i = 0; i < statusEffects.size(); ++i)
+        if (!statusEffects[i]->IsExpired())
+            statusEffects[i]->OnOwnerEvent(event);
     event.params.SetReadPos(0);
     if (!queue || event.kept || !gEventSystem)
         return;

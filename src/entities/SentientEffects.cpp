@@ -104,10 +104,27 @@ bool Sentient::HasStatusType(int32_t type) const
                        [type](const std::unique_ptr<StatusEffect>& effect) { return effect->statusType == type; });
 }
 
-void Sentient::Notify(int32_t code, Entity*)
+void Sentient::Notify(int32_t code, Entity* other)
 {
-    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
-        effect->OnSimpleEvent(code);
+    // By index: an effect's reaction may add effects to the end of the list.
+    for (size_t i = 0; i < statusEffects.size(); ++i)
+        statusEffects[i]->OnSimpleEvent(code, other);
+}
+
+int32_t Sentient::AbsorbWithEffects(int32_t damage, Entity* attacker)
+{
+    bool emptied = false;
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
+        if (damage <= 0)
+            break;
+        if (effect->IsExpired())
+            continue;
+        effect->AbsorbDamage(damage, attacker);
+        emptied = emptied || effect->IsExpired();
+    }
+    if (emptied)
+        RecalculateStats(false);
+    return damage;
 }
 
 bool Sentient::IsDamageable() const

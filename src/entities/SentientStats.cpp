@@ -475,16 +475,9 @@ void Sentient::BuildDamageList(const Skill* skill, StatPairList& table)
 void Sentient::ApplyFlatDamageModifiers(int32_t kind, StatPairList& table) const
 {
     Item::BuildWeaponDamage(*inventory, table, kind);
-    if (kind != 1)
-        return;
-    for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {
-        if (!effect->Counts())
-            continue;
-        int32_t low = effect->statChange.Get(CharacterStat::MinDamage);
-        int32_t high = effect->statChange.Get(CharacterStat::MaxDamage);
-        if (low != 0 || high != 0)
-            table.Add(DamageType::Physical, static_cast<float>(low), static_cast<float>(high));
-    }
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
+        if (effect->Counts())
+            effect->AddDamage(kind, table);
 }
 
 void Sentient::ApplyPercentDamageModifiers(const Skill* skill, StatPairList& table) const

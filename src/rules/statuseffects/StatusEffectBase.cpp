@@ -182,7 +182,8 @@ void StatusEffectBase::ReadCombatValues()
     extraMinDamagePercentElemental = GetInt("ExtraMinDamagePercentElemental");
     extraMaxDamagePercentElemental = GetInt("ExtraMaxDamagePercentElemental");
     lifeSteal = GetFloat("LifeSteal") / 100.0f;
-    alpha = entry ? entry->GetFloat("Alpha", 0.0f) : 0.0f;
+    // Without the key the carrier stays opaque; only a record asking for it hides its carrier.
+    alpha = entry ? entry->GetFloat("Alpha", 1.0f) : 1.0f;
     aura = GetBool("Aura");
     auraOffensive = GetBool("AuraOffensive");
     auraDistance = 0.0f;

@@ -135,7 +135,7 @@ public:
     std::string whenHitEffectModelName;
     float effectTime = 0.0f;
     std::string effectTagName;
-    float alpha = 0.0f;
+    float alpha = 1.0f;  // 1 or more: the carrier is not faded
     bool itemSetEffect = false;
     bool onlyWhenRaiding = false;
     bool onlyWhenBeingRaided = false;
