@@ -50,6 +50,7 @@
 #include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
 #include "server/Game.h"
+#include "server/WorldHost.h"
 #include "world/PathFinder.h"
 #include "world/World.h"
 
@@ -492,6 +493,20 @@ void InstallEntities(Application& app)
     });
 }
 
+// The world host: its "newWorld" and pause vars register with the other systems; its three
+// calls of the frame do nothing until a world is set up. No client asks it to hold yet.
+void InstallWorldHost(Application& app)
+{
+    app.SetSystem(SystemSlot::WorldHost, {
+        [] { gWorldHost = new WorldHost(); },
+        [] { gWorldHost->RegisterCommands(); },
+        [] { Destroy(gWorldHost); },
+    });
+    app.AddFrameHook(FrameStep::WorldHostTick, [](uint32_t frameMs) { gWorldHost->Tick(frameMs, false); });
+    app.AddFrameHook(FrameStep::ServerFrame, [](uint32_t) { gWorldHost->ServerFrame(); });
+    app.AddFrameHook(FrameStep::ServerFrameEnd, [](uint32_t) { gWorldHost->ServerFrameEnd(); });
+}
+
 // The world host's game, made once "Debug system started" has been logged; it goes, with every
 // entity left in it, when the game ends at shut-down.
 void InstallGame(Application& app)
@@ -504,6 +519,7 @@ void InstallGame(Application& app)
     });
     app.AddShutDownHook(ShutDownStep::EndGame, [] { Destroy(gPathFinder); });
     app.AddShutDownHook(ShutDownStep::EndGame, [] { Game::Shutdown(); });
+    InstallWorldHost(app);
 }
 
 // The sound system over OpenAL, started after the graphics and updated each client frame. Until

@@ -182,7 +182,7 @@ CommandSystem::Outcome CommandSystem::Run(std::string_view line, BaseClass* cont
     if (found == commands.end())
         return Outcome::kNotFound;
     args.erase(args.begin());
-    bool substituted = SubstituteUserVars(args);
+    bool substituted = substituteUserVars && SubstituteUserVars(args);
     const Command& command = found->second;
     if (!(command.flags & kCommandNoArgumentCheck) && !ArgumentsFit(command.argTypes, args)) {
         DebugSystem::Print(kPrintPlain, "Incorrect format\n");

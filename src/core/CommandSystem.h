@@ -59,6 +59,9 @@ public:
     bool Execute(std::string_view line, BaseClass* context = nullptr);
     bool IsCommand(std::string_view name) const;
 
+    // Off: "##name##" in a line stays the word it is (lines from other processes).
+    void SetUserVarSubstitution(bool on) { substituteUserVars = on; }
+
     // Where the lines of handler-less commands go; without a hook they are dropped.
     void SetForwardHook(ForwardHook hook) { forwardHook = std::move(hook); }
 
@@ -90,6 +93,7 @@ private:
     std::map<std::string, InfoProc, NoCaseLess> infoProcs;
     std::map<std::string, VerifyProc, NoCaseLess> verifyProcs;
     ForwardHook forwardHook;
+    bool substituteUserVars = true;
 };
 
 // Runs a line with no context, as the console and the widgets do; a line naming no command

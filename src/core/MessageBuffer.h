@@ -63,6 +63,8 @@ public:
     bool Overrun() const;
     size_t BytesLeft() const;
     size_t Size() const;
+    // The bytes held without a new allocation.
+    size_t Capacity() const { return bytes.capacity(); }
     const uint8_t* Data() const;
     size_t GetReadPos() const;
     // Clamped to the size; starts a fresh read, so the overrun flag is cleared.

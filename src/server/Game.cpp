@@ -18,7 +18,9 @@
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/quests/QuestBase.h"
+#include "server/ServerCommands.h"
 #include "server/StatSystem.h"
+#include "server/WorldHost.h"
 #include "server/Weather.h"
 #include "world/World.h"
 
@@ -69,6 +71,9 @@ void Game::Create()
         gGame = new Game();
     gGameServices = gGame;
     StatSystem::Create();
+    // The clients' requests: the only lines a client may run besides "newWorld".
+    if (gWorldHost)
+        ServerCommands::Register(gWorldHost->GetClientCommands());
 }
 
 void Game::Shutdown()
@@ -470,6 +475,35 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     difficulty = difficultyLevel;
     currentLevel = 0;
     worldRunning = true;
+}
+
+void Game::StartNewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worldDifficulty,
+                         int32_t numAiCovenants)
+{
+    auto first = std::find_if(players.begin(), players.end(), [](const Sentient* player) { return player; });
+    Sentient* kept = first != players.end() ? *first : nullptr;
+    std::unique_ptr<Covenant> keptCovenant;
+    if (kept) {
+        // Out of the table and the list before the reset deletes whatever is left in them.
+        RemoveEntity(kept);
+        auto owned = std::find_if(covenants.begin(), covenants.end(), [kept](const std::unique_ptr<Covenant>& c) {
+            return c && static_cast<const EntityCovenant*>(c.get()) == kept->GetCovenant();
+        });
+        if (owned != covenants.end())
+            keptCovenant = std::move(*owned);
+    }
+    Reset();
+    NewWorld(startingLevel, difficultyLevel, worldDifficulty, numAiCovenants);
+    worldRunning = true;
+    if (!kept)
+        return;
+    if (keptCovenant) {
+        Covenant* covenant = keptCovenant.get();
+        AddCovenant(std::move(keptCovenant));
+        kept->covenantIndex = covenant->index;
+    }
+    // The table was emptied: a slot is always free.
+    AddEntity(kept);
 }
 
 // ---- Covenants ------------------------------------------------------------------------------------

@@ -71,6 +71,15 @@ public:
     // The world's difficulty setting as the datagrams carry it.
     int32_t GetCurrentDifficultyValue() const;
 
+    // ---- The world host's worlds ------------------------------------------------------------
+    // "newWorld": the first player (and its covenant) leaves the table, the game is reset and
+    // a new world made, and the same player comes back into it.
+    void StartNewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
+    int32_t GetCurrentLevel() const { return currentLevel; }
+    void SetCurrentLevel(int32_t level) { currentLevel = level; }
+    // A world runs from here on, whether or not one could be made or loaded.
+    void SetWorldRunning() { worldRunning = true; }
+
     // ---- Level records --------------------------------------------------------------------
     int32_t GetLevelRecordCount() const { return static_cast<int32_t>(levels.size()); }
     // False for a level or cell outside the records.
@@ -304,6 +313,8 @@ public:
     bool IsWinAwaitingConfirm() const { return winAwaitsConfirm; }
     const RandomTimer& GetTimer(int32_t index) const { return timers[static_cast<size_t>(index)]; }
     const std::vector<GameSoundRecord>& GetSounds() const { return sounds; }
+    // A sound whose name the table already holds, for the clients near it this frame.
+    void QueueSound(const GameSoundRecord& record) { sounds.push_back(record); }
     void ClearSounds() { sounds.clear(); }
     // The lines for every client queued during the frame; the world host empties it.
     std::vector<std::string>& GetClientLines() { return clientLines; }

@@ -317,5 +317,5 @@ void Game::QueueWorldEvent(const WorldEventRequest& request)
     record.position = request.position;
     record.value = request.value;
     record.radius = request.radius;
-    sounds.push_back(record);
+    QueueSound(record);
 }

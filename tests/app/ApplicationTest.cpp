@@ -15,6 +15,9 @@
 #include "resources/fonts/FontResource.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "world/World.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -455,5 +458,33 @@ TEST_F(LifeWorld, TheSoundIsMutedWhileTheWindowIsInactive)
     gSystemInfo->applicationActive = true;
     app.RunFrame();
     EXPECT_FALSE(gSoundSystem->IsMuted());
+    app.ShutDown();
+}
+
+// ---- The world host in the shipped game ------------------------------------------------------
+
+TEST_F(LifeWorld, NewWorldOnTheConsoleStartsTheShippedWorldAndTheHostTakesOnlyTheRequests)
+{
+    ASSERT_TRUE(app.StartUp());
+    CommandSystem& requests = gWorldHost->GetClientCommands();
+    EXPECT_TRUE(requests.IsCommand("useSkill"));
+    EXPECT_TRUE(requests.IsCommand("newWorld"));
+    EXPECT_FALSE(requests.IsCommand("quit"));
+    EXPECT_FALSE(requests.IsCommand("setUserVar"));
+    app.RunFrame();
+    EXPECT_FALSE(gWorldHost->IsActive());
+    EXPECT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    EXPECT_TRUE(gWorldHost->IsActive());
+    EXPECT_TRUE(gGame->IsWorldRunning());
+    EXPECT_GT(gWorld->GetLevelCount(), 0);
+    for (int frame = 0; frame < 3; ++frame) {
+        now += 60;
+        app.RunFrame();
+    }
+    EXPECT_GE(gWorldHost->GetStepCount(), 3u) << "three frames of 60 ms each hold at least one step";
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
     app.ShutDown();
 }

@@ -1,0 +1,404 @@
+// WorldHost -- the server's front: the fixed-step clock, the clients and their datagrams, the commands a client may run, and each client's game update.
+#include "server/WorldHost.h"
+
+#include "core/DebugSystem.h"
+#include "core/EngineEnums.h"
+#include "core/Profiler.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "entities/CharacterSettings.h"
+#include "entities/Player.h"
+#include "resources/ResourceManager.h"
+#include "rules/GameData.h"
+#include "server/Game.h"
+#include "world/NetMessages.h"
+#include "world/World.h"
+
+#include <arpa/inet.h>
+#include <cmath>
+
+WorldHost* gWorldHost = nullptr;
+
+namespace {
+
+std::string WorldHostAddressText(const sockaddr_in& address)
+{
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    return std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
+}
+
+// The same client: family, port and address; the padding bytes are not compared.
+bool WorldHostSameAddress(const sockaddr_in& a, const sockaddr_in& b)
+{
+    return a.sin_family == b.sin_family && a.sin_port == b.sin_port && a.sin_addr.s_addr == b.sin_addr.s_addr;
+}
+
+void WorldHostBegin(int section)
+{
+    if (gProfiler)
+        gProfiler->Begin(section);
+}
+
+void WorldHostMark(int section)
+{
+    if (gProfiler)
+        gProfiler->Mark(section);
+}
+
+} // namespace
+
+WorldHost::WorldHost() : visibleMarks(static_cast<size_t>(GameServices::kMaxEntities), 0)
+{
+    // A client line is a request from outside the process: a user var it names stays a word.
+    clientCommands.SetUserVarSubstitution(false);
+}
+
+WorldHost::~WorldHost()
+{
+    if (socketOpen && gNetworkSystem && !gNetworkSystem->IsLocalMode())
+        gNetworkSystem->CloseSocket(endpoint);
+}
+
+void WorldHost::RegisterCommands()
+{
+    auto newWorld = [this](const std::vector<std::string>& args, BaseClass*) { OnNewWorldCommand(args); };
+    const char* help = "Starts a new world";
+    const char* names = "startingLevel difficultyLevel worldDifficultyLevel numAiCovenants";
+    if (gCommandSystem)
+        gCommandSystem->RegisterContextCommand("newWorld", newWorld, help, names, "issi");
+    clientCommands.RegisterContextCommand("newWorld", newWorld, help, names, "issi");
+    if (gUserVarSystem) {
+        pausedVar = gUserVarSystem->RegisterVar("paused", "0");
+        pausedAutoVar = gUserVarSystem->RegisterVar("pausedAuto", "0");
+    }
+}
+
+void WorldHost::OnNewWorldCommand(const std::vector<std::string>& args)
+{
+    NewWorld(ParseInt(args[0]), GetDifficultyLevelByName(args[1]), GetWorldDifficultyLevelByName(args[2]),
+             ParseInt(args[3]));
+}
+
+// ---- The clock and the drain ---------------------------------------------------------------------
+
+void WorldHost::Tick(uint32_t elapsedMs, bool clientHold)
+{
+    if (!active)
+        return;
+    WorldHostBegin(kProfileServerTick);
+    if (!IsPaused() && !clientHold)
+        accumulatorMs = elapsedMs > UINT32_MAX - accumulatorMs ? UINT32_MAX : accumulatorMs + elapsedMs;
+    // Whole steps while more than one step waits: an accumulator of exactly one step waits.
+    uint32_t steps = accumulatorMs > kStepMs ? (accumulatorMs - 1) / kStepMs : 0;
+    accumulatorMs -= steps * kStepMs;
+    // What lies beyond the cap is dropped, not kept for later frames.
+    dueMs = steps > kMaxDueMs / kStepMs ? kMaxDueMs : steps * kStepMs;
+    if (socketOpen && gNetworkSystem) {
+        for (int32_t i = 0; i < kMaxDatagramsPerTick && gNetworkSystem->Poll(endpoint); ++i) {
+            receiveBuffer.Clear();
+            sockaddr_in sender{};
+            gNetworkSystem->Receive(receiveBuffer, endpoint, sender);
+            if (receiveBuffer.Size() > 0)
+                Dispatch(receiveBuffer, sender);
+        }
+    }
+    WorldHostMark(kProfileServerTick);
+}
+
+bool WorldHost::IsPaused() const
+{
+    if (!active)
+        return false;
+    if ((pausedVar.IsValid() && pausedVar.GetInt() != 0) || (pausedAutoVar.IsValid() && pausedAutoVar.GetInt() != 0))
+        return true;
+    if (!gGame || !gGame->IsWorldRunning() || !gGame->IsGameOver() || clients.empty())
+        return false;
+    const Player* first = GetRecordPlayer(*clients.front());
+    const auto* covenant = first ? dynamic_cast<const Covenant*>(first->GetCovenant()) : nullptr;
+    return covenant && covenant->IsDefeated();
+}
+
+void WorldHost::ServerFrame()
+{
+    if (!active)
+        return;
+    WorldHostBegin(kProfileServerFrame);
+    while (dueMs != 0) {
+        serverTimeMs += kStepMs;
+        serverTime = static_cast<float>(serverTimeMs) / 1000.0f;
+        dueMs -= kStepMs;
+        WorldHostBegin(kProfileGameUpdate);
+        if (gGame)
+            gGame->Update(static_cast<float>(kStepMs) / 1000.0f);
+        WorldHostMark(kProfileGameUpdate);
+        ++stepCount;
+    }
+    SendGameUpdates();
+    WorldHostMark(kProfileServerFrame);
+}
+
+void WorldHost::ServerFrameEnd()
+{
+    if (!active)
+        return;
+    WorldHostBegin(kProfileServerFrameEnd);
+    WorldHostMark(kProfileServerFrameEnd);
+}
+
+// ---- Dispatch ------------------------------------------------------------------------------------
+
+void WorldHost::Dispatch(MessageBuffer& buffer, const sockaddr_in& sender)
+{
+    buffer.SetReadPos(0);
+    int32_t type = buffer.ReadInt();
+    if (buffer.Overrun())
+        return;
+    switch (type) {
+    case NetMessageType::kJoinRequest: AnswerJoinRequest(sender); break;
+    case NetMessageType::kClientUpdate: HandleClientUpdate(buffer, sender); break;
+    case NetMessageType::kClientSettings: Join(buffer, sender); break;
+    default: break;
+    }
+}
+
+void WorldHost::AnswerJoinRequest(const sockaddr_in& sender)
+{
+    NetHello hello;
+    hello.difficulty = gGame ? gGame->GetCurrentDifficultyValue() : 0;
+    hello.worldSeed = gWorld ? gWorld->GetLayoutSeed() : 0;
+    MessageBuffer answer;
+    NetMessages::WriteHello(answer, hello);
+    Send(answer, sender);
+}
+
+ClientRecord* WorldHost::FindClient(const sockaddr_in& address) const
+{
+    for (const auto& client : clients)
+        if (WorldHostSameAddress(client->address, address))
+            return client.get();
+    return nullptr;
+}
+
+Player* WorldHost::GetRecordPlayer(const ClientRecord& client)
+{
+    Player* player = client.player.GetAs<Player>();
+    // The record's own player, and only while the table still holds it at its number.
+    if (!player || !gGame || gGame->GetEntity(player->entityNumber) != player)
+        return nullptr;
+    return player;
+}
+
+int32_t WorldHost::GetFirstPlayerNumber() const
+{
+    const Player* player = clients.empty() ? nullptr : GetRecordPlayer(*clients.front());
+    return player ? player->entityNumber : -1;
+}
+
+void WorldHost::Send(MessageBuffer& buffer, const sockaddr_in& destination)
+{
+    if (gNetworkSystem)
+        gNetworkSystem->SendTo(buffer, endpoint, destination);
+}
+
+// ---- The client update ---------------------------------------------------------------------------
+
+void WorldHost::HandleClientUpdate(MessageBuffer& buffer, const sockaddr_in& sender)
+{
+    ClientRecord* client = FindClient(sender);
+    Player* player = client ? GetRecordPlayer(*client) : nullptr;
+    if (!player)
+        return;
+    // Read whole before anything is applied: a cut or malformed update changes nothing.
+    NetClientUpdate update;
+    if (!NetMessages::ReadClientUpdate(buffer, update))
+        return;
+    if (update.refusedLines > 0)
+        DebugSystem::Print(kPrintWarning, "Left out %d lines of a client update from %s: at most %d of %zu bytes run\n",
+                           update.refusedLines, WorldHostAddressText(sender).c_str(), NetMessages::kMaxClientLines,
+                           NetMessages::kMaxClientLineBytes);
+    ApplyPositions(*client, *player, update);
+    player->SetInteraction(update.interactionMode, update.target);
+    RunClientLines(update.lines, *client);
+}
+
+// A level of the world, and coordinates no more than one level outside its bounds.
+bool WorldHost::IsPositionTakeable(const WorldPos& position) const
+{
+    if (!gWorld || position.level < 0 || position.level >= gWorld->GetLevelCount())
+        return false;
+    if (!std::isfinite(position.x) || !std::isfinite(position.y))
+        return false;
+    float width = gWorld->GetLevelWidth();
+    float height = gWorld->GetLevelHeight();
+    return position.x >= -width && position.x <= 2.0f * width && position.y >= -height && position.y <= 2.0f * height;
+}
+
+void WorldHost::ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update)
+{
+    // Both or neither: a move target without its position would walk the player from nowhere.
+    if (!IsPositionTakeable(update.position) || !IsPositionTakeable(update.moveTarget))
+        return;
+    if (!player.SetClientPosition(update.position))
+        return;
+    player.SetMoveTarget(update.moveTarget);
+    int32_t level = gWorld->FindPathBetweenLevels(player.entityNumber, player.position);
+    if (level != -1 && level != client.currentLevel)
+        client.currentLevel = level;
+}
+
+void WorldHost::RunClientLines(const std::vector<std::string>& lines, ClientRecord& client)
+{
+    for (const std::string& line : lines) {
+        // A line may end the world the player stood in ("newWorld"): the rest need a player.
+        Player* player = GetRecordPlayer(client);
+        if (!player)
+            return;
+        if (!clientCommands.Execute(line, player))
+            DebugSystem::Print(kPrintPlain, "Unknown server command - %s\n", line.c_str());
+    }
+}
+
+// ---- Joining ----------------------------------------------------------------------------------------
+
+void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
+{
+    if (ClientRecord* known = FindClient(sender)) {
+        // Its welcome was lost: it asks again, and stays the one client it is.
+        SendWelcome(*known);
+        return;
+    }
+    std::string from = WorldHostAddressText(sender);
+    if (clients.size() >= kMaxClients) {
+        DebugSystem::Print(kPrintWarning, "Refused the client at %s: the world takes at most %zu\n", from.c_str(),
+                           kMaxClients);
+        return;
+    }
+    if (!gGame || !gGameData)
+        return;
+    if (gGameData->GetTuning().usingCovenants) {
+        DebugSystem::Print(kPrintWarning,
+                           "Refused the client at %s: the game uses covenants and this build has no player covenant\n",
+                           from.c_str());
+        return;
+    }
+    // The character is read whole before a player is made: a malformed record changes nothing.
+    CharacterSettings settings;
+    if (!settings.Read(buffer, gGameData->GetTuning().useNewCharSkillBonuses, gGame->GetGateRecords().GetCount())) {
+        DebugSystem::Print(kPrintWarning, "Refused the character sent by %s\n", from.c_str());
+        return;
+    }
+    auto player = std::make_unique<Player>();
+    if (gGame->AddEntity(player.get()) == -1)
+        return;
+    Player* joined = player.release();
+    auto client = std::make_unique<ClientRecord>();
+    client->address = sender;
+    client->player.Set(joined);
+    client->currentLevel = gGame->GetCurrentLevel();
+    if (gWorld)
+        gWorld->CreateAnchor(joined->entityNumber, client->currentLevel);
+    joined->SetPosition(StartPosition(client->currentLevel));
+    joined->ApplyCharacter(settings);
+    clients.push_back(std::move(client));
+    SendWelcome(*clients.back());
+}
+
+void WorldHost::SendWelcome(const ClientRecord& client)
+{
+    NetWelcome welcome;
+    welcome.level = client.currentLevel;
+    welcome.difficulty = gGame ? gGame->GetCurrentDifficultyValue() : 0;
+    if (gWorld) {
+        welcome.worldSeed = gWorld->GetLayoutSeed();
+        welcome.worldName = gWorld->GetAdventureName();
+        welcome.subSeed = gWorld->GetSecretSeed();
+    }
+    if (gGame) {
+        const std::vector<std::string>& names = gGame->GetResourceNames();
+        for (size_t i = 0; i < names.size(); ++i)
+            if (!names[i].empty())
+                welcome.resources.push_back({static_cast<int32_t>(i), names[i]});
+    }
+    MessageBuffer answer;
+    NetMessages::WriteWelcome(answer, welcome);
+    Send(answer, client.address);
+}
+
+// ---- Worlds -------------------------------------------------------------------------------------------
+
+bool WorldHost::OpenEndpoint()
+{
+    if (!gNetworkSystem)
+        return false;
+    endpoint = NetworkEndpoint{};
+    if (!gNetworkSystem->GetLocalAddress(endpoint.address, kWorldHostPort, false) ||
+        !gNetworkSystem->OpenSocket(endpoint)) {
+        DebugSystem::Print(kPrintError, "Couldn't open the world host's socket on port %d\n", kWorldHostPort);
+        return false;
+    }
+    socketOpen = true;
+    return true;
+}
+
+void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty,
+                            int32_t numAiCovenants, const std::string& characterName)
+{
+    // Opened once per process. Whatever already waits for it, queued or on the socket, the next
+    // tick's drain reads in order.
+    if (!socketOpen)
+        OpenEndpoint();
+    if (!gGame)
+        return;
+    gGame->SetCurrentLevel(0);
+    if (resume)
+        // A world that cannot be loaded leaves the game without one; the host runs all the same.
+        DebugSystem::Print(kPrintWarning, "No saved world of %s can be loaded: the world stays empty\n",
+                           characterName.c_str());
+    else
+        gGame->NewWorld(startingLevel, difficulty, worldDifficulty, numAiCovenants);
+    gGame->SetWorldRunning();
+    active = true;
+}
+
+void WorldHost::NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants)
+{
+    if (!gGame)
+        return;
+    gGame->StartNewWorld(startingLevel, difficulty, worldDifficulty, numAiCovenants);
+    // The new world keeps no level for anyone: the players that crossed over are anchored anew.
+    for (const auto& client : clients) {
+        Player* player = GetRecordPlayer(*client);
+        if (!player)
+            continue;
+        client->currentLevel = gGame->GetCurrentLevel();
+        if (gWorld)
+            gWorld->CreateAnchor(player->entityNumber, client->currentLevel);
+    }
+    NetNewWorld message;
+    message.difficulty = gGame->GetCurrentDifficultyValue();
+    if (gWorld) {
+        message.worldSeed = gWorld->GetLayoutSeed();
+        message.subSeed = gWorld->GetSecretSeed();
+    }
+    MessageBuffer announcement;
+    for (const auto& client : clients) {
+        announcement.Clear();
+        NetMessages::WriteNewWorld(announcement, message);
+        Send(announcement, client->address);
+    }
+    active = true;
+}
+
+int32_t WorldHost::RegisterResource(std::string_view name)
+{
+    if (!gResourceManager || name.empty())
+        return -1;
+    ResourceHandle handle;
+    gResourceManager->Load(std::string(name), handle);
+    if (!handle.IsValid())
+        return -1;
+    if (gGame)
+        gGame->RegisterResourceName(handle, name);
+    return handle;
+}

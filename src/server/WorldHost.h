@@ -1,0 +1,144 @@
+// WorldHost -- the server's front: the fixed-step clock, the clients and their datagrams, the commands a client may run, and each client's game update.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/CommandSystem.h"
+#include "core/MessageBuffer.h"
+#include "core/SafePointer.h"
+#include "core/UserVarRef.h"
+#include "core/system/NetworkSystem.h"
+#include "world/WorldPos.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Entity;
+class Player;
+struct NetClientUpdate;
+
+// One joined client. The player and the covenant belong to the game; the record only points.
+struct ClientRecord {
+    sockaddr_in address{};
+    // Null once the player is gone.
+    SafePointer player;
+    // The level the world keeps generated around the player, as the client updates move it.
+    int32_t currentLevel = 0;
+};
+
+// Main thread only. Nothing runs until SetUpServer or "newWorld" makes it active; from then on
+// the main loop calls Tick, ServerFrame and ServerFrameEnd once a frame each.
+class WorldHost : public BaseClass {
+public:
+    static constexpr uint32_t kStepMs = 50;
+    // At most five steps a frame: a slow frame slows the game rather than bursting.
+    static constexpr uint32_t kMaxDueMs = 250;
+    static constexpr size_t kMaxClients = 8;
+    // An entity is seen inside this distance from the player on both axes.
+    static constexpr float kVisibleRange = 600.0f;
+    // Bounds one tick's drain, so that a flood cannot hold the frame; the rest waits.
+    static constexpr int32_t kMaxDatagramsPerTick = 4096;
+    // A parent chain longer than this is not followed for relevance.
+    static constexpr int32_t kMaxRelevanceDepth = 8;
+
+    WorldHost();
+    ~WorldHost() override;
+    WorldHost(const WorldHost&) = delete;
+    WorldHost& operator=(const WorldHost&) = delete;
+
+    // "newWorld" on the console and in the clients' command table; the user vars "paused" and
+    // "pausedAuto" (shared with the client).
+    void RegisterCommands();
+    // The commands a client's lines may run, and only those: the game fills it with its
+    // requests. No "##name##" stands for a user var here.
+    CommandSystem& GetClientCommands() { return clientCommands; }
+
+    // ---- The frame -------------------------------------------------------------------------
+    // Time accumulates unless paused or held; due steps are counted; the datagrams that wait
+    // are handled in order of arrival.
+    void Tick(uint32_t elapsedMs, bool clientHold);
+    // The due steps, then one game update for each client.
+    void ServerFrame();
+    void ServerFrameEnd();
+    bool IsPaused() const;
+
+    // ---- Setting up a world ----------------------------------------------------------------
+    // Opens the host's endpoint once, then makes a new world, or, with resume, loads the
+    // character's saved world; active afterwards.
+    void SetUpServer(bool resume, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty,
+                     int32_t numAiCovenants, const std::string& characterName);
+    // "newWorld": the game starts a new world keeping the first player, and every client hears
+    // of it; active afterwards.
+    void NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
+
+    // Loads (or finds) the resource and names its handle to the clients; -1 when it cannot be had.
+    int32_t RegisterResource(std::string_view name);
+    // The first client's player's entity number; -1 without one.
+    int32_t GetFirstPlayerNumber() const;
+
+    // ---- Parts of the game update (WorldHostUpdate.cpp) ------------------------------------
+    // The whole update for the client; false (nothing written) when its player is gone.
+    bool WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& client);
+    // The sounds of the frame that concern the player: its own always, others strictly
+    // inside their radius. The count is 0 without a player.
+    void WriteSounds(MessageBuffer& buffer, const Player* player) const;
+    // The entities the player sees, in slot order, each once, with what they depend on.
+    const std::vector<Entity*>& CollectVisible(const Player& player);
+    // Inside the box around the player, hanging on an entity that is, or tied to the player.
+    bool IsVisibleTo(const Player& player, const Entity& entity, int32_t depth = 0) const;
+
+    // ---- State the tests and the game read ---------------------------------------------------
+    bool IsActive() const { return active; }
+    uint32_t GetServerTimeMs() const { return serverTimeMs; }
+    float GetServerTime() const { return serverTime; }
+    uint32_t GetAccumulatorMs() const { return accumulatorMs; }
+    uint32_t GetDueMs() const { return dueMs; }
+    uint32_t GetStepCount() const { return stepCount; }
+    const std::vector<std::unique_ptr<ClientRecord>>& GetClients() const { return clients; }
+    const NetworkEndpoint& GetEndpoint() const { return endpoint; }
+    // The player of the record while it is still the game's; null once it is gone.
+    static Player* GetRecordPlayer(const ClientRecord& client);
+    size_t GetUpdateBufferCapacity() const { return updateBuffer.Capacity(); }
+
+private:
+    bool OpenEndpoint();
+    void Dispatch(MessageBuffer& buffer, const sockaddr_in& sender);
+    void AnswerJoinRequest(const sockaddr_in& sender);
+    void Join(MessageBuffer& buffer, const sockaddr_in& sender);
+    void HandleClientUpdate(MessageBuffer& buffer, const sockaddr_in& sender);
+    bool IsPositionTakeable(const WorldPos& position) const;
+    void ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update);
+    void RunClientLines(const std::vector<std::string>& lines, ClientRecord& client);
+    // The start position of the level's area; the level's origin without one.
+    static WorldPos StartPosition(int32_t level);
+    ClientRecord* FindClient(const sockaddr_in& address) const;
+    void SendWelcome(const ClientRecord& client);
+    void SendGameUpdates();
+    void Send(MessageBuffer& buffer, const sockaddr_in& destination);
+    void MarkVisible(Entity* entity);
+    void OnNewWorldCommand(const std::vector<std::string>& args);
+
+    bool active = false;
+    uint32_t serverTimeMs = 0;
+    float serverTime = 0.0f;
+    uint32_t dueMs = 0;
+    uint32_t accumulatorMs = 0;
+    NetworkEndpoint endpoint;
+    bool socketOpen = false;
+    std::vector<std::unique_ptr<ClientRecord>> clients;
+    std::vector<Entity*> visible;
+    // One mark per entity slot, cleared for each client: "already in the list" in one look.
+    std::vector<uint8_t> visibleMarks;
+    std::vector<Entity*> linked;
+    uint32_t stepCount = 0;
+    UserVarRef pausedVar;
+    UserVarRef pausedAutoVar;
+    CommandSystem clientCommands;
+    MessageBuffer receiveBuffer;
+    // One buffer for every client's update: after the first frames it never grows.
+    MessageBuffer updateBuffer;
+};
+
+extern WorldHost* gWorldHost;
