@@ -1,6 +1,7 @@
 // RestBehaviorsTest -- prayer, idling (wander legs, the patrol lock, calls answered by the sound group) and regenerating at the covenant's lifestone.
 #include "core/Event.h"
 #include "core/EventSystem.h"
+#include "core/MessageBuffer.h"
 #include "entities/NeutralCovenant.h"
 #include "entities/StatusEffect.h"
 #include "entities/ai/BehaviorIdle.h"
@@ -268,4 +269,28 @@ TEST_F(LifestoneBehavior, AFarStoneOrNoCovenantIsNotSought)
     EXPECT_FALSE(regen->WantsToRun());
     regen->Stop();
     EXPECT_FALSE(regen->regenerating);
+}
+
+TEST_F(IdleBehavior, ACallCutShortOrOfAnotherKindIsNotHeard)
+{
+    Actor* actor = SpawnActor("MonsterHowler", 5, 400.0f, 400.0f);
+    BehaviorIdle* idle = IdleFor(actor);
+    int id = events.FindEvent(Actor::kPassToBehaviorEvent);
+    int32_t group = actor->GetMonsterType()->archetype->soundGroup->GetId();
+    MessageBuffer whole;
+    whole.WriteInt(BehaviorIdle::kCallKind);
+    whole.WriteInt(group);
+    for (size_t cut = 0; cut < whole.Size(); ++cut) {
+        Event* call = events.MakeEvent(id);
+        call->params.WriteBytes(whole.Data(), cut);
+        idle->HandleEvent(*call);
+        events.FreeEvent(call);
+        EXPECT_FALSE(idle->answerPending) << "cut at " << cut;
+    }
+    Event* other = events.MakeEvent(id);
+    other->params.WriteInt(BehaviorIdle::kCallKind + 1);
+    other->params.WriteInt(group);
+    idle->HandleEvent(*other);
+    events.FreeEvent(other);
+    EXPECT_FALSE(idle->answerPending) << "not a call";
 }
