@@ -146,7 +146,9 @@ public:
     void OnQuestFigureDied(Entity&) override {}
     void OnActorDeath(Entity&) override {}
     void RescanSpecialKills() override {}
-    void CallForHelp(Entity&, Entity*, float) override {}
+    // Every actor allied to the attacked one (relationship 3 or more) within the range takes up
+    // the attacker (GameActors.cpp).
+    void CallForHelp(Entity& actor, Entity* attacker, float range) override;
     void DropMonsterLoot(Sentient&, float, float, float) override {}
     void NotifyObjectsOfKind33() override {}
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }

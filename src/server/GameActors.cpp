@@ -30,6 +30,18 @@ bool Game::PickPointInLevel(int32_t level, WorldPos& out)
     return true;
 }
 
+void Game::CallForHelp(Entity& actor, Entity* attacker, float range)
+{
+    if (!attacker)
+        return;
+    std::vector<Entity*> allies;
+    FindEntitiesInRadius(actor.position, &actor, range, RadiusFilter::FactionAlly | RadiusFilter::NotSource, allies,
+                         false);
+    for (Entity* ally : allies)
+        if (auto* helper = dynamic_cast<Actor*>(ally); helper && helper != attacker && helper->IsAlive())
+            helper->AlertCompanion(attacker);
+}
+
 bool Game::AreAllActorsPassive() const
 {
     for (int32_t number = 0; number < kMaxEntities; ++number) {

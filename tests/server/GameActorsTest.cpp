@@ -1,8 +1,9 @@
-// GameNamedActorsTest -- the actors the game names for its quests (their entries, gone actors, the game's part of the update) and whether every actor sleeps.
+// GameActorsTest -- what the game does for its actors: the actors it names for its quests (entries, gone actors, the game's part of the update), whether every actor sleeps, and calls for help.
 #include "server/GameWorld.h"
 
 #include "core/MessageBuffer.h"
 #include "entities/Actor.h"
+#include "entities/Sentient.h"
 
 #include <string>
 
@@ -32,9 +33,9 @@ MonsterSmith
 }
 )";
 
-class GameNamedActors : public GameWorld {
+class GameActors : public GameWorld {
 protected:
-    GameNamedActors()
+    GameActors()
     {
         Actor::RegisterEventClass(events, types);
         LoadRecords(kNamedActorRecords);
@@ -64,7 +65,7 @@ protected:
 
 } // namespace
 
-TEST_F(GameNamedActors, EntriesNameTheirActorsAndStayEmptyOnceTheActorHasGone)
+TEST_F(GameActors, EntriesNameTheirActorsAndStayEmptyOnceTheActorHasGone)
 {
     Actor* smith = Smith(100.0f);
     Actor* other = Smith(200.0f);
@@ -87,7 +88,7 @@ TEST_F(GameNamedActors, EntriesNameTheirActorsAndStayEmptyOnceTheActorHasGone)
     }
 }
 
-TEST_F(GameNamedActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
+TEST_F(GameActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
 {
     Actor* smith = Smith(100.0f);
     Actor* gone = Smith(200.0f);
@@ -105,7 +106,7 @@ TEST_F(GameNamedActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
     EXPECT_FALSE(buffer.Overrun());
 }
 
-TEST_F(GameNamedActors, OneLivingAwakeActorIsEnoughToBreakThePeace)
+TEST_F(GameActors, OneLivingAwakeActorIsEnoughToBreakThePeace)
 {
     EXPECT_TRUE(game->AreAllActorsPassive()) << "no actors at all";
     Actor* smith = Smith(100.0f);
@@ -117,9 +118,33 @@ TEST_F(GameNamedActors, OneLivingAwakeActorIsEnoughToBreakThePeace)
     EXPECT_TRUE(game->AreAllActorsPassive()) << "dead";
 }
 
-TEST_F(GameNamedActors, AResetForgetsTheNames)
+TEST_F(GameActors, AResetForgetsTheNames)
 {
     game->AddNamedActor(Smith(100.0f));
     game->Reset();
     EXPECT_EQ(game->CountNamedActors(), 0);
+}
+
+TEST_F(GameActors, ACallForHelpReachesTheAlliesInRangeAndNoOneElse)
+{
+    Actor* attacked = Smith(100.0f);
+    Actor* ally = Smith(300.0f);
+    Actor* far = Smith(400.0f);
+    auto* attacker = Spawn<Sentient>(150.0f, 100.0f);
+    attacker->maxHealth = attacker->health = 50;
+    for (Actor* actor : {attacked, ally, far})
+        actor->maxHealth = actor->health = 20;
+    game->relationship = 3;
+    game->CallForHelp(*attacked, attacker, 250.0f);
+    EXPECT_NE(ally->FindHateEntry(attacker), nullptr);
+    EXPECT_EQ(far->FindHateEntry(attacker), nullptr) << "300 away";
+    EXPECT_EQ(attacked->FindHateEntry(attacker), nullptr) << "the caller is not called";
+    ally->ClearHateList();
+    game->relationship = 2;
+    game->CallForHelp(*attacked, attacker, 250.0f);
+    EXPECT_EQ(ally->FindHateEntry(attacker), nullptr) << "not allied";
+    game->relationship = 3;
+    ally->health = 0;
+    game->CallForHelp(*attacked, attacker, 250.0f);
+    EXPECT_EQ(ally->FindHateEntry(attacker), nullptr) << "dead";
 }
