@@ -6,6 +6,7 @@
 #include "core/Profiler.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "covenants/Covenant.h"
 #include "entities/CharacterSettings.h"
 #include "entities/Player.h"
 #include "resources/ResourceManager.h"
