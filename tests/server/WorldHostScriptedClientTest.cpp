@@ -1,6 +1,7 @@
 // WorldHostScriptedClientTest -- a client scripted over the in-process queue: the join, frames of updates both ways, the lines' order, "newWorld", what reaches each client and which commands a client may run.
 #include "server/WorldHostWorld.h"
 
+#include "server/SpyCovenant.h"
 #include "support/LogLines.h"
 
 #include <algorithm>
@@ -328,6 +329,67 @@ TEST_F(WorldHostScriptedClient, ARepeatedJoinIsWelcomedAgainAndANinthClientIsRef
     EXPECT_EQ(host->GetClients().size(), WorldHost::kMaxClients);
     EXPECT_EQ(game->CountEntities(), entities);
     EXPECT_EQ(CountLinesHolding(debug, "the world takes at most 8"), 1);
+}
+
+} // namespace
+
+namespace {
+
+class WorldHostCovenantClient : public WorldHostScriptedClient {
+protected:
+    // The first player's covenant, as the player's covenant will be once it exists.
+    SpyCovenant* GiveCovenant(Player& player)
+    {
+        auto covenant = std::make_unique<SpyCovenant>();
+        SpyCovenant* raw = covenant.get();
+        game->AddCovenant(std::move(covenant));
+        player.covenantIndex = raw->index;
+        return raw;
+    }
+};
+
+TEST_F(WorldHostCovenantClient, ALostGameOfADefeatedFirstCovenantPausesTheHost)
+{
+    TestClient client(6120);
+    Player* player = Join(client);
+    ASSERT_NE(player, nullptr);
+    SpyCovenant* covenant = GiveCovenant(*player);
+    Frame(60);
+    EXPECT_FALSE(host->IsPaused());
+    covenant->eliminated = true;
+    Frame(60);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_TRUE(host->IsPaused());
+    uint32_t steps = host->GetStepCount();
+    Frame(400);
+    EXPECT_EQ(host->GetStepCount(), steps);
+    EXPECT_EQ(client.ReceiveTypes().back(), NetMessageType::kGameUpdate) << "updates still go out";
+}
+
+TEST_F(WorldHostCovenantClient, NewWorldKeepsTheFirstPlayersCovenantAndLinksItAgain)
+{
+    TestClient client(6121);
+    Player* player = Join(client);
+    ASSERT_NE(player, nullptr);
+    GiveCovenant(*player);
+    SpyCovenant* kept = GiveCovenant(*player);
+    host->NewWorld(0, DifficultyLevel::Average, WorldDifficultyLevel::Normal, 0);
+    ASSERT_EQ(game->GetCovenantCount(), 1) << "only the player's covenant crosses over";
+    EXPECT_EQ(game->GetGameCovenant(0), kept);
+    EXPECT_EQ(player->covenantIndex, 0);
+    EXPECT_EQ(player->GetCovenant(), kept);
+}
+
+TEST_F(WorldHostCovenantClient, ResumingWithoutASavedWorldStillSetsTheHostUpAndSaysSo)
+{
+    WorldHost fresh;
+    gWorldHost = &fresh;
+    fresh.SetUpServer(true, 0, 1, 1, 0, "Nobody");
+    EXPECT_TRUE(fresh.IsActive());
+    EXPECT_TRUE(game->IsWorldRunning());
+    EXPECT_EQ(fresh.GetFirstPlayerNumber(), -1);
+    EXPECT_EQ(CountLinesHolding(debug, "No saved world of Nobody can be loaded"), 1);
+    gWorldHost = host.get();
 }
 
 } // namespace
