@@ -6,6 +6,7 @@
 #include "core/UserVarRef.h"
 #include "covenants/TradeOffer.h"
 #include "entities/GameServices.h"
+#include "rules/items/ItemPtrList.h"
 #include "server/GameLevelRecord.h"
 #include "server/TimedActionList.h"
 
@@ -209,6 +210,8 @@ public:
     // A new world's gates: the town's world gate ("ObjectTownGate" at "TownGatePosition" on
     // level 0) and a linked "ObjectGate" pair for every gate pair of the levels.
     void CreateWorldGates();
+    // One record per world gate's level and world difficulty, made with the world's gates.
+    const ItemPtrList& GetGateRecords() const override { return gateRecords; }
 
     // ---- Rule systems told of every kill (GameRuleSystems.cpp) ------------------------------------
     // Not owned; a system already listed is not listed twice.
@@ -370,6 +373,8 @@ private:
     bool TraceCells(const WorldPos& start, const Vector2& delta, float stepLength, bool sight) const;
     void DeleteAllEntities();
     int32_t ChooseCovenantCount(int32_t requested) const;
+    // A world gate's records: its level with each world difficulty.
+    void AddGateRecords(int32_t level);
     void MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty);
 
     // The steps of Update, in order.
@@ -431,6 +436,7 @@ private:
     bool lastActorHid = false;
     // The secret level NextSecretLevel handed out last; -1 before the first.
     int32_t lastSecretLevel = -1;
+    ItemPtrList gateRecords;
     // Faction names in order of first use; a faction's index is its place here.
     std::vector<std::string> factions;
     // Scratch for the queries, kept to spare an allocation per call.

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
+#include "core/EngineEnums.h"
 #include "core/StringUtil.h"
 #include "entities/Gate.h"
 #include "entities/Sentient.h"
@@ -96,6 +97,7 @@ void Game::RelocateBlockedEntities(int32_t level)
 
 void Game::CreateWorldGates()
 {
+    gateRecords.DeleteAll();
     if (!gWorld || !gDatabase)
         return;
     const DatabaseEntry* townRecord = gDatabase->FindEntryByName(Gate::kTownRecord);
@@ -109,6 +111,8 @@ void Game::CreateWorldGates()
         town->SetMoveTarget(where);
         if (AddEntity(town) == -1)
             delete town;
+        else
+            AddGateRecords(0);
     }
     const DatabaseEntry* pairRecord = gDatabase->FindEntryByName(Gate::kDefaultRecord);
     if (!townRecord || !pairRecord)
@@ -127,4 +131,10 @@ void Game::CreateWorldGates()
                 CreateLinkedGates(pairRecord, here, there, GateKind::Linked);
         }
     }
+}
+
+void Game::AddGateRecords(int32_t level)
+{
+    for (int32_t worldDifficulty = 0; worldDifficulty < WorldDifficultyLevel::kCount; ++worldDifficulty)
+        gateRecords.Add(level, worldDifficulty);
 }

@@ -131,6 +131,21 @@ TEST_F(GameLevelObjects, TheWorldsGatesAreTheTownGateAndOneLinkedPairPerLevelGat
     EXPECT_EQ(linked, 2);
 }
 
+TEST_F(GameLevelObjects, TheTownGateKeepsOneRecordPerWorldDifficultyForTheCharacters)
+{
+    game->CreateWorldGates();
+    game->CreateWorldGates();
+    ASSERT_EQ(game->GetGateRecords().GetCount(), WorldDifficultyLevel::kCount) << "made afresh, never doubled";
+    // A character's list is made ready from them: the town's level at each world difficulty.
+    ItemPtrList character;
+    character.EnsureLoaded(game->GetGateRecords());
+    for (int32_t worldDifficulty = 0; worldDifficulty < WorldDifficultyLevel::kCount; ++worldDifficulty)
+        EXPECT_NE(character.Find(0, worldDifficulty), nullptr) << worldDifficulty;
+    LoadRecords("GameSystem\n{\nGridSize 32\n}\n");
+    game->CreateWorldGates();
+    EXPECT_EQ(game->GetGateRecords().GetCount(), 0) << "no town gate, no records";
+}
+
 TEST_F(GameLevelObjects, ALoadedLevelMovesItsBlockedRelocatableObjectsToAFreeSpot)
 {
     auto* stuck = Spawn<MisplacedObject>(1000.0f, 1000.0f, 1);
