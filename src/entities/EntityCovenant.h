@@ -73,4 +73,16 @@ public:
     // ---- What gates ask of a player's covenant -------------------------------------------------
     // A free spot beside the covenant house's gate for the player; false when the house has none.
     virtual bool FindSpotNearHouseGate(const Sentient&, WorldPos&) const { return false; }
+
+    // ---- What a player asks of its covenant's recruits -------------------------------------------
+    // A covenant without recruits (every one but the player's) holds none and takes none.
+    virtual int32_t CountRecruits() const { return 0; }
+    // The recruit at that place of the covenant's list; none outside it.
+    virtual Sentient* GetRecruit(int32_t) const { return nullptr; }
+    // The NPC becomes one of the covenant's recruits; false when it cannot.
+    virtual bool TakeRecruit(Sentient&) { return false; }
+    // The recruit goes to the covenant house, its target state reset.
+    virtual void SendRecruitToHouse(Sentient&) {}
+    // The recruit leaves the house for the party; false when it cannot.
+    virtual bool ReleaseFromHouse(Sentient&) { return false; }
 };

@@ -245,6 +245,41 @@ const ItemPtrList& GameServices::GetGateRecords() const
     return kGameServicesNoGates;
 }
 
+// Until the game's quests, tutorial, soul stones and chat exist, a player's calls into them
+// change nothing and find nothing.
+const QuestBase* GameServices::GetGameQuest(int32_t) const
+{
+    return nullptr;
+}
+
+void GameServices::OnQuestAccepted(int32_t, Sentient&) {}
+void GameServices::OnQuestTurnedIn(int32_t, Sentient&) {}
+void GameServices::RefreshQuestsOf(Sentient&) {}
+
+int32_t GameServices::FindTalkQuestFor(const Entity&) const
+{
+    return -1;
+}
+
+void GameServices::OnPlayerLevelUp(Sentient&) {}
+void GameServices::EndTutorial() {}
+void GameServices::StartTutorial() {}
+void GameServices::AddUnlock(std::string_view) {}
+
+const std::vector<std::string>& GameServices::GetUnlocks() const
+{
+    static const std::vector<std::string> kGameServicesNoUnlocks;
+    return kGameServicesNoUnlocks;
+}
+
+bool GameServices::AreAllMonstersDead() const
+{
+    return false;
+}
+
+void GameServices::SpawnSoulStone(Sentient&, int32_t) {}
+void GameServices::AddNpcChat(int32_t, std::string_view) {}
+
 const BehaviorStackList& GameServices::GetBehaviorStacks() const
 {
     static const BehaviorStackList kGameServicesNoStacks;

@@ -273,6 +273,31 @@ public:
     // The world gates a character's two saved lists are made ready from; one flag each travels
     // in the game update and the character record. Empty while the game keeps none.
     virtual const ItemPtrList& GetGateRecords() const;
+    // The game's quest of that number in its list; null outside the list or for an empty entry.
+    virtual const QuestBase* GetGameQuest(int32_t number) const;
+    // The game's quest of that number announces that the player took it on ("QuestAccepted").
+    virtual void OnQuestAccepted(int32_t number, Sentient& player);
+    // The game's quest of that number was handed in by the player: the game records it done.
+    virtual void OnQuestTurnedIn(int32_t number, Sentient& player);
+    // A quest left the player's slots: the game sends the player's quests afresh.
+    virtual void RefreshQuestsOf(Sentient& player);
+    // The number of a game quest of the talk-to kind whose target is the NPC; -1 when none.
+    virtual int32_t FindTalkQuestFor(const Entity& npc) const;
+    // The player reached a new level.
+    virtual void OnPlayerLevelUp(Sentient& player);
+    // The tutorial entity fades out over 5 seconds and goes; starting makes the game data's
+    // tutorial entry anew.
+    virtual void EndTutorial();
+    virtual void StartTutorial();
+    // The unlock list the clients get as "unlock %s" lines when the adventure is won.
+    virtual void AddUnlock(std::string_view name);
+    virtual const std::vector<std::string>& GetUnlocks() const;
+    // Whether every monster of the world is dead.
+    virtual bool AreAllMonstersDead() const;
+    // A soul stone at the player holding the game's share of the experience debt.
+    virtual void SpawnSoulStone(Sentient& player, int32_t debt);
+    // The town NPCs get a dynamic chat line of the kind about the text.
+    virtual void AddNpcChat(int32_t kind, std::string_view text);
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;

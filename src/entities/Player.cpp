@@ -1,6 +1,7 @@
 // Player -- the host's entity for a client's character: creation, its step, client positions and exploration, targets, item timers, death and resurrection.
 #include "entities/Player.h"
 
+#include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
 #include "core/EnumTable.h"
@@ -33,6 +34,9 @@ constexpr int32_t kPlayerLivesKind = 2;
 constexpr float kPlayerResurrectVolume = 100.0f;
 constexpr const char* kPlayerResurrectSound = "Sounds/Player/resurrect.ogg";
 constexpr const char* kPlayerRegenEffect = "StatusEffectBasicRegen";
+constexpr const char* kPlayerSoulStoneRecord = "ObjectSoulStone";
+// The kind of the town NPCs' chat line about a player's death.
+constexpr int32_t kPlayerDeathChatKind = 24;
 // The bags a new character's inventory sizes itself; bags 0 and 25 take their sizes from the
 // game data.
 constexpr int32_t kPlayerPackBag = 0;
@@ -90,6 +94,7 @@ void Player::RegisterEventClass(EventSystem& events, TypeRegistry& types)
     eventClass = types.RegisterType("Player", "Sentient", nullptr, nullptr);
     Listener::Subscribe(eventClass, GetEventId(SentientEvent::Resurrect), &Player::OnResurrectEvent);
     Listener::Subscribe(eventClass, GetEventId(SentientEvent::SuccessfulKill), &Player::OnSuccessfulKillEvent);
+    Listener::Subscribe(eventClass, GetEventId(SentientEvent::CreateGate), &Player::OnCreateGateEvent);
 }
 
 EventClass* Player::GetEventClass() const
@@ -128,6 +133,8 @@ void Player::ResetState()
     interactionMode = 0;
     playerGatePosition = PlayerNoGatePosition();
     raidGatePosition = PlayerNoGatePosition();
+    for (SafePointer* gate : {&playerGate, &homeGate, &raidGate, &raidHomeGate})
+        gate->Set(nullptr);
     ReleaseTargets();
     ResetQuestSlots();
     MakeSavedListsReady();
@@ -149,12 +156,35 @@ void Player::ReleaseTargets()
 
 void Player::Update(float seconds)
 {
+    ChooseAutoTarget();
     Sentient::Update(seconds);
     AdvancePlayTime(seconds);
-    if (health > 0 || maxHealth == 0)
+    if (health > 0 || maxHealth == 0) {
+        AdvanceQuests(seconds);
         CheckHealthBonuses();
-    else
+        intensity.Update(seconds);
+    } else {
         UpdateDying();
+    }
+}
+
+// A hidden player picks no fights; otherwise the nearest engaged enemy, its own or its party's.
+void Player::ChooseAutoTarget()
+{
+    Entity* current = autoTarget.GetAs<Entity>();
+    if (current && !current->IsDead())
+        return;
+    const GameSystemTuning* tuning = PlayerTuning();
+    Entity* chosen = nullptr;
+    if (tuning && tuning->autoTarget && !(flags & kFlagHidden)) {
+        chosen = GetNearestEngaged();
+        std::vector<int32_t> party;
+        CollectCompanionNumbers(party);
+        for (size_t i = 0; !chosen && i < party.size(); ++i)
+            if (auto* member = dynamic_cast<Sentient*>(gGameServices ? gGameServices->GetEntity(party[i]) : nullptr))
+                chosen = member->GetNearestEngaged();
+    }
+    autoTarget.Set(chosen);
 }
 
 void Player::AdvancePlayTime(float seconds)
@@ -397,12 +427,23 @@ void Player::QueueLine(std::string_view text)
 void Player::OnDeath(Entity* killer)
 {
     Sentient::OnDeath(killer);
+    RecordKiller(killer);
     bool byCovenant = killer && killer != this && killer->GetCovenant();
-    // A death at a covenant member's hands costs no experience.
-    if (!byCovenant)
-        AddXpDebtOnDeath();
+    // A death at a covenant member's hands costs no experience and leaves no stone.
+    if (!byCovenant) {
+        LeaveSoulStone(AddXpDebtOnDeath());
+        if (gGameServices)
+            gGameServices->AddNpcChat(kPlayerDeathChatKind, playerName);
+    }
     if (killer && killer->GetEntry())
         QueueLine(StringFormat("death %d", killer->GetEntry()->GetId()));
+    intensity.Add(killer, IntensityEvent::Killed);
+}
+
+void Player::LeaveSoulStone(int32_t debt)
+{
+    if (gGameServices && gDatabase && gDatabase->FindEntryByName(kPlayerSoulStoneRecord))
+        gGameServices->SpawnSoulStone(*this, debt);
 }
 
 void Player::OnResurrectEvent(Event&)

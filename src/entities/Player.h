@@ -26,6 +26,8 @@ enum : int32_t {
     LargestHitTaken = 7,
     StrongestKilledType = 8,
     StrongestKilledLevel = 9,
+    ToughestBattleType = 10,
+    ToughestBattleLevel = 11,
     StrongestKillerType = 12,
     StrongestKillerLevel = 13,
     WeakestKillerType = 14,
@@ -33,6 +35,7 @@ enum : int32_t {
     QuestsCompleted = 16,
     LargestSkillDamage = 17,
     LargestHeal = 18,
+    AllMonstersKilled = 23,
     HighestItemValue = 24,
     DamageTaken = 26,
     ItemsUsed = 27,
@@ -50,6 +53,8 @@ constexpr int32_t kDead = 2;
 
 // The recent kills of one killing spree: their kinds and game times, oldest first.
 class EntityQuest;
+class Event;
+class InventoryBag;
 class ItemBase;
 class MessageBuffer;
 struct CharacterSettings;
@@ -167,10 +172,58 @@ public:
     // The class's "StartingMoney", its "StartingItem" list into the backpack and its
     // "AutoStartItem" list into the equipment, each merged into a stack where one matches.
     void GiveStartingEquipment();
+    // Below the highest level: the bonus-skill check, the sentient's level-up, attribute and
+    // skill points, the sound, "NowLevelX" and the game's notice.
+    void LevelUp() override;
+    // Tells the player about the skill the coming raise of the stat gives a level.
+    void CheckBonusSkill(int32_t stat);
+    // Finished or skipped (recruit quests dropped); the game ends the tutorial, flag 0 is set.
+    void EndTutorial(bool skipped);
+    void StartTutorial();
+    // Completed quests turned in, unlocks announced, the score's factors, "adventureWon".
+    void WinAdventure();
+    void AddUnlock(std::string_view name) override;
+    void Unlock(std::string_view name) override { AddUnlock(name); }
 
-    // ---- Quest slots -----------------------------------------------------------------------
+    // ---- Quest slots (PlayerQuests.cpp) ---------------------------------------------------------
     // Null outside 0..5, and for a slot the game made no quest object for.
     EntityQuest* GetQuestSlot(int32_t slot) const;
+    bool HasFreeQuestSlot() const { return FindFreeQuestSlot() != -1; }
+    // -1 when every slot holds a quest.
+    int32_t FindFreeQuestSlot() const;
+    int32_t CountActiveQuests() const;
+    bool HasQuest(int32_t questNumber) const;
+    bool IsQuestComplete(int32_t questNumber) const;
+    // The first slot whose complete quest is about the NPC or handed back to it; -1 when none.
+    int32_t FindCompletedQuestFor(const Entity& npc) const;
+    // The slot's copy of the game's quest; none when held already, unknown or no slot is free.
+    EntityQuest* AcceptQuest(int32_t questNumber);
+    void AbandonQuest(int32_t questNumber);
+    // A negative number: the quest the NPC talked to takes back.
+    void CompleteQuest(int32_t questNumber);
+    void TalkToQuestNpc(Entity& npc);
+    // Every event reaching the player passes through the slots' quests first.
+    void ReceiveEvent(Event& event, bool queue) override;
+
+    // ---- Party, recruits, gates and teleports (PlayerParty.cpp) --------------------------------
+    void AddRecruit(Sentient* npc, bool wantsParty);
+    void AddToParty(Sentient* recruit, int32_t limit);
+    void DismissCompanions();
+    // An ordinary pair needs a level that allows gates; a raid pair does not. A new pair first
+    // removes the old pair of its kind. False when none was made.
+    bool CreateGate(const WorldPos& where, bool raid, bool force);
+    void RemoveGates(bool raid);
+    Entity* GetGate(bool raid, bool home) const;
+    // The recorded spot of the first gate list's entry, a covenant's home, or world gate i.
+    void TeleportToRecord(int32_t index);
+    void TeleportToCovenant(int32_t covenantIndex);
+    void TeleportToWorldGate(int32_t gateIndex);
+    // The other side's container for bag 15 and the stash's bags 16-23 in their modes.
+    InventoryBag* GetBag(int32_t index) const override;
+    // The party limit the game sets: at most this minus one companions.
+    static int32_t GetPartyLimit();
+    static int32_t GetMaxRecruits();
+    int32_t CountCompanions() const;
 
     // ---- Death and resurrection ------------------------------------------------------------
     // Brings a dead player back, at the covenant house with atHome; with limited lives one is
@@ -209,6 +262,16 @@ public:
 
 private:
     void OnResurrectEvent(Event& event);
+    void OnCreateGateEvent(Event& event);
+    void ChooseAutoTarget();
+    void AdvanceQuests(float seconds);
+    void RecordKill(Entity& victim);
+    void RecordKiller(Entity* killer);
+    void LeaveSoulStone(int32_t debt);
+    void PrepareTeleport();
+    void ResetRecruitQuests();
+    void ApplyScoreFactor(float factor);
+    int32_t FindQuestSlot(int32_t questNumber) const;
     void OnSuccessfulKillEvent(Event& event);
     void CheckHealthBonus(std::string_view name, int32_t score, int32_t minHealth, int32_t maxHealth);
     void CheckSprees(Entity& victim);
@@ -233,6 +296,11 @@ private:
     SafePointer interactionTarget;
     SafePointer autoTarget;
     std::array<std::unique_ptr<EntityQuest>, kQuestSlotCount> questSlots;
+    // The gate pairs: the gate where the player stood and its partner at the covenant house.
+    SafePointer playerGate;
+    SafePointer homeGate;
+    SafePointer raidGate;
+    SafePointer raidHomeGate;
 
     static EventClass* eventClass;
 };

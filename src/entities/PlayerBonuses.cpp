@@ -1,4 +1,4 @@
-// Player -- score bonuses: near death and close call, big pain, first blood, overkill, the killing sprees and the kill line.
+// Player -- score bonuses: near death and close call, big pain, first blood, overkill, the killing sprees, the kill line and the kill records.
 #include "entities/Player.h"
 
 #include "core/DatabaseEntry.h"
@@ -122,6 +122,7 @@ void Player::OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool
     const GameSystemTuning& tuning = gGameData->GetTuning();
     if (tuning.bonusBigPainScore > 0 && amount > tuning.bonusBigPainDamage)
         AwardBonus("BonusBigPain", tuning.bonusBigPainScore);
+    intensity.Add(attacker, IntensityEvent::Pain);
 }
 
 void Player::OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool critical, bool crushing, bool deep,
@@ -139,6 +140,8 @@ void Player::OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool crit
         statistics.Set(PlayerStatistic::LargestHitDealt, std::max(statistics.Get(PlayerStatistic::LargestHitDealt), damage));
     }
     Sentient::OnSuccessfulHit(damage, target, hit, critical, crushing, deep, last);
+    if (!last)
+        intensity.Add(target, IntensityEvent::Hit);
 }
 
 // ---- Kills ----------------------------------------------------------------------------------------
@@ -149,9 +152,70 @@ void Player::OnSuccessfulKillEvent(Event& event)
     auto* victim = dynamic_cast<Entity*>(event.ReadEntity());
     if (!victim)
         return;
+    RecordKill(*victim);
     CheckSprees(*victim);
     if (victim->GetEntry())
         QueueLine(StringFormat("kill %d", victim->GetEntry()->GetId()));
+    intensity.Add(victim, IntensityEvent::Kill);
+}
+
+// ---- Kill records ---------------------------------------------------------------------------------
+
+namespace {
+
+// An actor as a kill record: its monster type's index and the packed level, rarity and the
+// further level; false for anything that is not a typed actor.
+bool PlayerKillRecordOf(const Entity* entity, int32_t furtherLevel, IntArray& record)
+{
+    const auto* actor = dynamic_cast<const Actor*>(entity);
+    const MonsterType* type = actor ? actor->GetMonsterType() : nullptr;
+    if (!type)
+        return false;
+    record.SetCount(2);
+    record.Set(0, type->index);
+    record.Set(1, PackMonsterKillInfo(actor->GetStat(CharacterStat::Level), type->rarity, furtherLevel));
+    return true;
+}
+
+int32_t PlayerKillScore(const IntArray& records, int32_t slot, int32_t startLevel)
+{
+    return gGameData ? gGameData->GetKillScore(records, slot, startLevel) : 0;
+}
+
+void PlayerTakeRecord(IntArray& records, int32_t slot, const IntArray& record)
+{
+    records.Set(slot, record.Get(0));
+    records.Set(slot + 1, record.Get(1));
+}
+
+} // namespace
+
+// The strongest kill counts every monster level; the toughest battle only the levels above the
+// player's own.
+void Player::RecordKill(Entity& victim)
+{
+    int32_t level = stats.Get(CharacterStat::Level);
+    IntArray record;
+    if (!PlayerKillRecordOf(&victim, level, record))
+        return;
+    if (PlayerKillScore(record, 0, 1) > PlayerKillScore(statistics, PlayerStatistic::StrongestKilledType, 1))
+        PlayerTakeRecord(statistics, PlayerStatistic::StrongestKilledType, record);
+    if (PlayerKillScore(record, 0, level) >
+        PlayerKillScore(statistics, PlayerStatistic::ToughestBattleType, level))
+        PlayerTakeRecord(statistics, PlayerStatistic::ToughestBattleType, record);
+}
+
+void Player::RecordKiller(Entity* killer)
+{
+    IntArray record;
+    if (!PlayerKillRecordOf(killer, stats.Get(CharacterStat::Level), record))
+        return;
+    int32_t score = PlayerKillScore(record, 0, 1);
+    if (score > PlayerKillScore(statistics, PlayerStatistic::StrongestKillerType, 1))
+        PlayerTakeRecord(statistics, PlayerStatistic::StrongestKillerType, record);
+    if (statistics.Get(PlayerStatistic::WeakestKillerType) == -1 ||
+        PlayerKillScore(statistics, PlayerStatistic::WeakestKillerType, 1) > score)
+        PlayerTakeRecord(statistics, PlayerStatistic::WeakestKillerType, record);
 }
 
 void Player::CheckSprees(Entity& victim)

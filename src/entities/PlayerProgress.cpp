@@ -4,14 +4,51 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "core/TimeStamp.h"
+#include "entities/EntityQuest.h"
+#include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/SkillList.h"
 #include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
 #include "rules/items/ItemDefinition.h"
+#include "rules/skills/SkillBase.h"
+#include "rules/skills/SkillDefinition.h"
+#include "world/World.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace {
+
+constexpr const char* kPlayerLevelUpSound = "sounds/levelUp.ogg";
+constexpr float kPlayerLevelUpVolume = 100.0f;
+constexpr int32_t kPlayerLevelUpKind = 3;
+constexpr int32_t kPlayerNoticeKind = 2;
+
+const GameSystemTuning* PlayerProgressTuning()
+{
+    return gGameData ? &gGameData->GetTuning() : nullptr;
+}
+
+// The game clock as the adventure's par times are given.
+TimeStamp PlayerProgressClock()
+{
+    TimeStamp clock;
+    clock.seconds = gGameServices ? static_cast<float>(gGameServices->GetGameTime()) : 0.0f;
+    clock.Normalize();
+    return clock;
+}
+
+} // namespace
 
 void Player::GiveStartingEquipment()
 {
@@ -54,4 +91,123 @@ void Player::GiveStartingItems(std::string_view key, int32_t bag)
         if (!PlaceStartingItem(item, bag))
             DebugSystem::Print(2, "No room for the starting item %s\n", name.c_str());
     }
+}
+
+// ---- Levels ---------------------------------------------------------------------------------------
+
+void Player::LevelUp()
+{
+    if (stats.Get(CharacterStat::Level) >= kMaxLevel)
+        return;
+    CheckBonusSkill(CharacterStat::Level);
+    Sentient::LevelUp();
+    int32_t level = stats.Get(CharacterStat::Level);
+    if (const GameSystemTuning* tuning = PlayerProgressTuning()) {
+        stats.Add(CharacterStat::AttributePointsLeft, tuning->attributePointsPerLevel);
+        int32_t points = tuning->baseSkillPointsPerLevel;
+        if (tuning->levelsBetweenSkillPointRaises >= 1)
+            points += level / tuning->levelsBetweenSkillPointRaises * tuning->skillPointRaise;
+        stats.Add(CharacterStat::SkillPointsLeft, points);
+    }
+    QueueWorldEvent(kPlayerLevelUpSound, 0.0f, kPlayerLevelUpVolume);
+    SendMessage(MakeLocToken("NowLevelX", "%d", level), kPlayerLevelUpKind);
+    if (gGameServices)
+        gGameServices->OnPlayerLevelUp(*this);
+}
+
+// Only the first skill that still misses points for its next level speaks, and only when this
+// raise is the last point it misses.
+void Player::CheckBonusSkill(int32_t stat)
+{
+    if (!skillList)
+        return;
+    for (const auto& skill : skillList->GetSkills()) {
+        const SkillDefinition* definition = skill ? skill->definition : nullptr;
+        if (!definition || definition->statReq != stat)
+            continue;
+        int32_t level = skill->GetLevel();
+        int32_t missing = definition->GetMissingRequirementPoints(level, stats);
+        if (missing <= 0)
+            continue;
+        if (missing != 1)
+            return;
+        std::string name = "$$" + definition->name + "$$";
+        if (definition->basicSkill || definition->maxSkillLevel == 1)
+            SendMessage(MakeLocToken("HaveReceivedBonusSkillX", "%s", name.c_str()), kPlayerNoticeKind);
+        else
+            SendMessage(MakeLocToken("HaveReceivedBonusSkillXLevelY", "%s %d", name.c_str(), level + 1),
+                        kPlayerNoticeKind);
+        return;
+    }
+}
+
+// ---- The tutorial -----------------------------------------------------------------------------------
+
+void Player::EndTutorial(bool skipped)
+{
+    if (skipped) {
+        SendMessage("$$TutorialSkipped$$", kPlayerNoticeKind);
+        ResetRecruitQuests();
+    } else {
+        SendMessage("$$TutorialFinished$$", kPlayerNoticeKind);
+    }
+    if (gGameServices)
+        gGameServices->EndTutorial();
+    SetCharacterFlag(CharacterFlag::kTutorialOver, true);
+}
+
+void Player::StartTutorial()
+{
+    ResetRecruitQuests();
+    if (gGameServices)
+        gGameServices->EndTutorial();
+    SetCharacterFlag(CharacterFlag::kTutorialOver, false);
+    if (gGameServices)
+        gGameServices->StartTutorial();
+}
+
+// ---- Winning ----------------------------------------------------------------------------------------
+
+void Player::AddUnlock(std::string_view name)
+{
+    if (gGameServices)
+        gGameServices->AddUnlock(name);
+}
+
+void Player::WinAdventure()
+{
+    for (const auto& quest : questSlots)
+        if (quest && !quest->IsEmpty() && quest->IsComplete())
+            CompleteQuest(quest->questId);
+    if (gWorld)
+        for (const std::string& name : gWorld->GetUnlocksOnWin())
+            AddUnlock(name);
+    if (gGameServices)
+        for (const std::string& name : gGameServices->GetUnlocks())
+            QueueLine(StringFormat("unlock %s", name.c_str()));
+    if (gWorld && gGameServices)
+        ApplyScoreFactor(gWorld->GetTimeScoreMult(PlayerProgressClock()));
+    const GameSystemTuning* tuning = PlayerProgressTuning();
+    int32_t deaths = statistics.Get(PlayerStatistic::Deaths);
+    if (tuning && deaths >= 0 && deaths < static_cast<int32_t>(tuning->deathScoreMult.size()))
+        ApplyScoreFactor(tuning->deathScoreMult[static_cast<size_t>(deaths)]);
+    bool allDead = gGameServices && gGameServices->AreAllMonstersDead();
+    if (allDead && tuning)
+        ApplyScoreFactor(tuning->killAllMonstersScoreMult);
+    statistics.Set(PlayerStatistic::AllMonstersKilled, allDead ? 1 : 0);
+    bool hasSecrets = gWorld && gWorld->GetSecretCount() > 0;
+    if (hasSecrets && tuning && stats.Get(CharacterStat::SecretsFound) >= gWorld->GetSecretCount())
+        ApplyScoreFactor(tuning->foundAllSecretsScoreMult);
+    QueueLine("adventureWon");
+}
+
+// A factor of 0 or less stands for a missing key and a factor of 1 changes nothing; the score
+// stays within the int range.
+void Player::ApplyScoreFactor(float factor)
+{
+    if (!(factor > 0.0f) || factor == 1.0f)
+        return;
+    double scaled = std::floor(static_cast<double>(stats.Get(CharacterStat::Score)) * factor);
+    double limit = static_cast<double>(std::numeric_limits<int32_t>::max());
+    stats.Set(CharacterStat::Score, static_cast<int32_t>(std::clamp(scaled, -limit - 1.0, limit)));
 }

@@ -14,6 +14,7 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 #include "world/World.h"
 
@@ -196,10 +197,18 @@ void Player::ApplyLoadedCharacter(CharacterSettings& settings)
         playerGatePosition = settings.playerGate;
         raidGatePosition = settings.raidGate;
         exploredLevels = settings.exploredLevels;
+        if (settings.playerGate.level != -1)
+            CreateGate(settings.playerGate, false, true);
+        if (settings.raidGate.level != -1)
+            CreateGate(settings.raidGate, true, true);
     }
     if (settings.partyKept)
         PlayerRecordSetFlags(gateLists[0], settings.firstGateFlags);
     PlayerRecordSetFlags(gateLists[1], settings.secondGateFlags);
+    if (EntityCovenant* covenant = settings.partyKept ? GetCovenant() : nullptr)
+        for (int32_t index : settings.recruitIndices)
+            if (Sentient* recruit = covenant->GetRecruit(index))
+                AddToParty(recruit, GetPartyLimit());
     RecalculateStats(false);
     health = std::clamp(settings.health, 0, maxHealth);
     if (settings.hasPosition)
@@ -264,11 +273,6 @@ void Player::SetCharacterFlag(int32_t flag, bool value)
     if (flag >= static_cast<int32_t>(characterFlags.size()))
         characterFlags.resize(CharacterFlag::kCount, false);
     characterFlags[static_cast<size_t>(flag)] = value;
-}
-
-EntityQuest* Player::GetQuestSlot(int32_t slot) const
-{
-    return slot >= 0 && slot < kQuestSlotCount ? questSlots[static_cast<size_t>(slot)].get() : nullptr;
 }
 
 void Player::ResetQuestSlots()

@@ -469,6 +469,26 @@ Sentient* Sentient::FirstCompanion() const
     return nullptr;
 }
 
+Entity* Sentient::GetNearestEngaged() const
+{
+    Entity* nearest = nullptr;
+    float nearestDistance = EntityBase::kNoEntityDistance;
+    for (const SafePointer& pointer : engaged) {
+        Entity* entity = pointer.GetAs<Entity>();
+        if (!entity || !entity->IsAlive() || (entity->flags & kFlagHidden) ||
+            (entity->entityState & (1u << EntityState::Stealthed)))
+            continue;
+        if (const auto* sentient = dynamic_cast<const Sentient*>(entity); sentient && sentient->HasDamageBreakEffect())
+            continue;
+        float distance = EntityDistance2D(this, entity, false);
+        if (distance < nearestDistance) {
+            nearest = entity;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
 void Sentient::CollectCompanionNumbers(std::vector<int32_t>& out) const
 {
     for (const SafePointer& pointer : companions)

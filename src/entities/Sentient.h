@@ -111,6 +111,9 @@ public:
     bool IsDamageable() const override;
     void AddEngaged(Entity* entity) override;
     void RemoveEngaged(Entity* entity) override;
+    // The nearest living engaged entity that is neither hidden nor stealthed, passing over
+    // sentients whose damage would break one of their effects; null when none.
+    Entity* GetNearestEngaged() const;
     bool IsFriendly(const Entity* other) const override;
     bool IsHostile(const Entity* other) const override;
     void BuildDamageList(const Skill* skill, StatPairList& table) override;
@@ -298,14 +301,16 @@ public:
     // Friendly auras this sentient carries reach its allies; offensive auras need no leave.
     bool sharesAuras = false;
 
+protected:
+    // Cancels the pending UseEntity, IdentifyItem, CreateGate and Resurrect actions.
+    void CancelPendingKinds();
+
 private:
     void OnIdentifyItemEvent(Event& event);
     void OnUseSkillEvent(Event& event);
     void OnUseEntityEvent(Event& event);
     void OnAttackEvent(Event& event);
     void RaiseHealed(Entity* healer, int32_t amount);
-    // Cancels the pending UseEntity, IdentifyItem, CreateGate and Resurrect actions.
-    void CancelPendingKinds();
     void QueueTimerLine(float seconds, int32_t kind) const;
     void ComputeStats(int32_t pass, bool refill);
     void ComputeDerivedStats(bool refill);

@@ -135,6 +135,37 @@ public:
     // Makes the players' quest objects; none when unset.
     std::function<std::unique_ptr<EntityQuest>()> questMaker;
     ItemPtrList gateRecords;
+    const QuestBase* GetGameQuest(int32_t number) const override
+    {
+        return number >= 0 && number < static_cast<int32_t>(gameQuests.size()) ? gameQuests[static_cast<size_t>(number)]
+                                                                              : nullptr;
+    }
+    void OnQuestAccepted(int32_t number, Sentient&) override { playerHooks.push_back("accepted " + std::to_string(number)); }
+    void OnQuestTurnedIn(int32_t number, Sentient&) override { playerHooks.push_back("turnedIn " + std::to_string(number)); }
+    void RefreshQuestsOf(Sentient&) override { playerHooks.emplace_back("refresh"); }
+    int32_t FindTalkQuestFor(const Entity& npc) const override
+    {
+        auto found = talkQuests.find(npc.entityNumber);
+        return found == talkQuests.end() ? -1 : found->second;
+    }
+    void OnPlayerLevelUp(Sentient&) override { playerHooks.emplace_back("levelUp"); }
+    void EndTutorial() override { playerHooks.emplace_back("endTutorial"); }
+    void StartTutorial() override { playerHooks.emplace_back("startTutorial"); }
+    void AddUnlock(std::string_view name) override { unlocks.emplace_back(name); }
+    const std::vector<std::string>& GetUnlocks() const override { return unlocks; }
+    bool AreAllMonstersDead() const override { return allMonstersDead; }
+    void SpawnSoulStone(Sentient&, int32_t debt) override { playerHooks.push_back("soulStone " + std::to_string(debt)); }
+    void AddNpcChat(int32_t kind, std::string_view text) override
+    {
+        playerHooks.push_back("chat " + std::to_string(kind) + " " + std::string(text));
+    }
+    // The game's quest list, the talk-to quest of each NPC number, the unlock list.
+    std::vector<const QuestBase*> gameQuests;
+    std::map<int32_t, int32_t> talkQuests;
+    std::vector<std::string> unlocks;
+    bool allMonstersDead = false;
+    // What the player told the game, in order.
+    std::vector<std::string> playerHooks;
 
     int32_t CountPendingActions() const;
     // Every action ever scheduled, cancelled ones too.

@@ -225,3 +225,43 @@ TEST_F(PlayerBonusWorld, TheLastLifeLostIsABonus)
     EXPECT_EQ(player->stats.Get(CharacterStat::Lives), 0);
     EXPECT_EQ(player->stats.Get(CharacterStat::Score), 500);
 }
+
+// ---- Kill records -------------------------------------------------------------------------------
+
+TEST_F(PlayerBonusWorld, TheStrongestKillIsKeptAndAWeakerOneLeavesItAlone)
+{
+    LoadBonuses("");
+    Player* player = MakePlayer();
+    player->stats.Set(CharacterStat::Level, 1);
+    Actor* strong = SpawnActor("MonsterTester", 9, 20.0f, 0.0f);
+    strong->health = 0;
+    HandleKill(strong, player);
+    int32_t type = strong->GetMonsterType()->index;
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::StrongestKilledType), type);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::StrongestKilledLevel) & 0xFF, 9);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::ToughestBattleType), type);
+    Actor* weak = SpawnActor("MonsterTester", 3, 20.0f, 0.0f);
+    weak->health = 0;
+    HandleKill(weak, player);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::StrongestKilledLevel) & 0xFF, 9);
+}
+
+TEST_F(PlayerBonusWorld, KillersAreRecordedAsTheStrongestAndTheWeakest)
+{
+    LoadBonuses("");
+    Player* player = MakePlayer();
+    Actor* first = SpawnActor("MonsterTester", 5, 20.0f, 0.0f);
+    player->health = 0;
+    player->OnDeath(first);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::StrongestKillerLevel) & 0xFF, 5);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::WeakestKillerLevel) & 0xFF, 5);
+    Actor* stronger = SpawnActor("MonsterTester", 8, 20.0f, 0.0f);
+    player->OnDeath(stronger);
+    Actor* weaker = SpawnActor("MonsterTester", 2, 20.0f, 0.0f);
+    player->OnDeath(weaker);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::StrongestKillerLevel) & 0xFF, 8);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::WeakestKillerLevel) & 0xFF, 2);
+    // No actor, no record.
+    player->OnDeath(nullptr);
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::WeakestKillerLevel) & 0xFF, 2);
+}

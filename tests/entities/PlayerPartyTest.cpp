@@ -1,0 +1,285 @@
+// PlayerPartyTest -- recruits and the party, the two gate pairs, the teleports and the other side's containers, in the level-object world.
+#include "entities/Gate.h"
+#include "entities/Inventory.h"
+#include "entities/LevelObjectWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kPartyRecords = R"(
+GameSystem
+{
+    MaxRecruits 2
+    MaxAdventureGroupSize 3
+    GridSize 32
+}
+ObjectPlayerGate
+{
+    Type Object
+    ObjectType Gate
+}
+ObjectRaidGate
+{
+    Type Object
+    ObjectType Gate
+}
+)";
+
+// A player's covenant that keeps its recruits in a list and says what it did with them.
+class RecruitingCovenant : public GateTestCovenant {
+public:
+    int32_t CountRecruits() const override { return static_cast<int32_t>(recruits.size()); }
+    Sentient* GetRecruit(int32_t index) const override
+    {
+        return index >= 0 && index < CountRecruits() ? recruits[static_cast<size_t>(index)] : nullptr;
+    }
+    bool TakeRecruit(Sentient& npc) override
+    {
+        recruits.push_back(&npc);
+        return true;
+    }
+    void SendRecruitToHouse(Sentient& recruit) override { log.push_back("house " + std::to_string(recruit.entityNumber)); }
+    bool ReleaseFromHouse(Sentient& recruit) override
+    {
+        log.push_back("release " + std::to_string(recruit.entityNumber));
+        return true;
+    }
+
+    std::vector<Sentient*> recruits;
+    std::vector<std::string> log;
+};
+
+class PlayerPartyWorld : public LevelObjectWorld {
+protected:
+    Player* Ready()
+    {
+        LoadWorld(kPartyRecords);
+        Player* player = MakePlayer();
+        game.covenants = {&recruiting};
+        player->covenantIndex = 0;
+        recruiting.houseGate = At(50.0f, 50.0f, 1);
+        game.lines.clear();
+        return player;
+    }
+
+    Sentient* Npc()
+    {
+        auto* npc = Spawn<Sentient>(520.0f, 500.0f);
+        npc->maxHealth = npc->health = 20;
+        return npc;
+    }
+
+    int32_t CountEntities() const
+    {
+        int32_t count = 0;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            count += game.GetEntity(i) != nullptr;
+        return count;
+    }
+
+    int32_t CountGates() const
+    {
+        int32_t gates = 0;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            gates += dynamic_cast<Gate*>(game.GetEntity(i)) != nullptr;
+        return gates;
+    }
+
+    bool Sent(const std::string& text) const
+    {
+        return std::any_of(game.lines.begin(), game.lines.end(),
+                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    }
+
+    RecruitingCovenant recruiting;
+};
+
+} // namespace
+
+// ---- Recruits and the party -----------------------------------------------------------------------
+
+TEST_F(PlayerPartyWorld, MaxRecruitsRefusesARecruitEvenWithRoomInTheParty)
+{
+    Player* player = Ready();
+    player->AddRecruit(Npc(), false);
+    player->AddRecruit(Npc(), false);
+    game.lines.clear();
+    Sentient* third = Npc();
+    player->AddRecruit(third, true);
+    EXPECT_TRUE(Sent("$$AlreadyHaveMaxCovenantRecruits$$"));
+    EXPECT_EQ(recruiting.CountRecruits(), 2);
+    EXPECT_EQ(third->GetLeader(), nullptr);
+}
+
+TEST_F(PlayerPartyWorld, TheLonerChallengeTakesNoRecruit)
+{
+    Player* player = Ready();
+    player->SetCharacterFlag(CharacterFlag::kLoner, true);
+    player->AddRecruit(Npc(), false);
+    EXPECT_TRUE(Sent("$$LonerChallengeWarning$$"));
+    EXPECT_EQ(recruiting.CountRecruits(), 0);
+}
+
+TEST_F(PlayerPartyWorld, ARecruitJoinsThePartyUntilItIsFullThenGoesNowhere)
+{
+    Player* player = Ready();
+    Sentient* first = Npc();
+    player->AddRecruit(first, true);
+    EXPECT_EQ(first->GetLeader(), player);
+    EXPECT_EQ(game.worldEvents.back().name, "Sounds/newRecruit.ogg");
+    Sentient* second = Npc();
+    player->AddRecruit(second, true);
+    EXPECT_EQ(player->CountCompanions(), 2);
+    // Group size 3: the player and two companions. A third recruit may still join the house.
+    recruiting.recruits.clear();
+    Sentient* third = Npc();
+    player->AddRecruit(third, true);
+    EXPECT_TRUE(Sent("$$AlreadyHaveMaxPartySize$$"));
+    EXPECT_EQ(recruiting.CountRecruits(), 0);
+    player->AddRecruit(third, false);
+    EXPECT_EQ(recruiting.log.back(), "house " + std::to_string(third->entityNumber));
+}
+
+TEST_F(PlayerPartyWorld, AddToPartyTakesARecruitFromTheHouseBelowTheLimit)
+{
+    Player* player = Ready();
+    Sentient* recruit = Npc();
+    player->AddToParty(recruit, 2);
+    EXPECT_EQ(recruit->GetLeader(), player);
+    EXPECT_EQ(recruiting.log.back(), "release " + std::to_string(recruit->entityNumber));
+    Sentient* another = Npc();
+    player->AddToParty(another, 2);
+    EXPECT_TRUE(Sent("$$AlreadyHaveMaxPartySize$$"));
+    EXPECT_EQ(another->GetLeader(), nullptr);
+}
+
+TEST_F(PlayerPartyWorld, DismissedCompanionsGoBackToTheHouse)
+{
+    Player* player = Ready();
+    Sentient* first = Npc();
+    Sentient* second = Npc();
+    player->AddRecruit(first, true);
+    player->AddRecruit(second, true);
+    player->DismissCompanions();
+    EXPECT_EQ(player->CountCompanions(), 0);
+    EXPECT_EQ(first->GetLeader(), nullptr);
+    EXPECT_EQ(second->GetLeader(), nullptr);
+    EXPECT_EQ(std::count_if(recruiting.log.begin(), recruiting.log.end(),
+                            [](const std::string& entry) { return entry.rfind("house", 0) == 0; }),
+              2);
+}
+
+// ---- Gates --------------------------------------------------------------------------------------
+
+TEST_F(PlayerPartyWorld, AnOrdinaryGateNeedsALevelThatAllowsGatesARaidGateDoesNot)
+{
+    Player* player = Ready();
+    EXPECT_FALSE(player->CreateGate(At(500.0f, 500.0f, 1), false, false));
+    EXPECT_TRUE(Sent("$$CantCreateGateHere$$"));
+    EXPECT_EQ(player->GetGate(false, false), nullptr);
+    EXPECT_TRUE(player->CreateGate(At(500.0f, 500.0f, 1), true, false));
+    ASSERT_NE(player->GetGate(true, false), nullptr);
+    ASSERT_NE(player->GetGate(true, true), nullptr);
+    EXPECT_EQ(player->GetGate(true, true)->position.level, 1);
+    EXPECT_EQ(player->raidGatePosition.level, 1);
+}
+
+TEST_F(PlayerPartyWorld, ASecondPairReplacesTheFirstAndLeavesTheRaidPair)
+{
+    Player* player = Ready();
+    areas[0]->playerCanCreateGate = true;
+    ASSERT_TRUE(player->CreateGate(At(500.0f, 500.0f, 0), false, false));
+    ASSERT_TRUE(player->CreateGate(At(800.0f, 800.0f, 0), true, false));
+    Entity* oldGate = player->GetGate(false, false);
+    Entity* raid = player->GetGate(true, false);
+    ASSERT_TRUE(player->CreateGate(At(900.0f, 900.0f, 0), false, false));
+    EXPECT_NE(player->GetGate(false, false), oldGate);
+    EXPECT_EQ(player->GetGate(true, false), raid);
+    EXPECT_FLOAT_EQ(player->playerGatePosition.x, 900.0f);
+    game.Step();
+    // The old pair left the table; the new pair and the raid pair stand.
+    EXPECT_EQ(CountGates(), 4);
+}
+
+TEST_F(PlayerPartyWorld, RepeatedRaidsLeaveOneRaidPair)
+{
+    Player* player = Ready();
+    for (int32_t i = 0; i < 5; ++i) {
+        ASSERT_TRUE(player->CreateGate(At(500.0f + 40.0f * static_cast<float>(i), 500.0f, 2), true, false));
+        game.Step();
+    }
+    EXPECT_EQ(CountGates(), 2);
+}
+
+TEST_F(PlayerPartyWorld, NoHouseGateMakesNoPairAndLeaksNothing)
+{
+    Player* player = Ready();
+    recruiting.houseGate = At(0.0f, 0.0f, -1);
+    int32_t before = CountEntities();
+    EXPECT_FALSE(player->CreateGate(At(500.0f, 500.0f, 2), true, false));
+    EXPECT_EQ(CountEntities(), before);
+    EXPECT_EQ(player->raidGatePosition.level, -1);
+}
+
+TEST_F(PlayerPartyWorld, TheCreateGateEventOpensAPairWhereThePlayerStands)
+{
+    Player* player = Ready();
+    areas[0]->playerCanCreateGate = true;
+    ASSERT_TRUE(player->StartTimedEvent(Sentient::GetEventId(SentientEvent::CreateGate), 6, 0.0f));
+    game.Step();
+    game.Step();
+    ASSERT_NE(player->GetGate(false, false), nullptr);
+    EXPECT_EQ(player->playerGatePosition.level, 0);
+}
+
+// ---- Warps and teleports ------------------------------------------------------------------------
+
+TEST_F(PlayerPartyWorld, AWarpTellsTheClientsAndHoldsTheLandingAsTheMoveTarget)
+{
+    Player* player = Ready();
+    player->Warp(At(1000.0f, 1200.0f, 3));
+    EXPECT_TRUE(Sent("warp 3 1000.0 1200.0"));
+    EXPECT_TRUE(player->moveTargetValid);
+    EXPECT_EQ(player->moveTarget.level, 3);
+    game.lines.clear();
+    player->Warp(At(10.0f, 10.0f, 9));
+    EXPECT_FALSE(Sent("warp"));
+    EXPECT_EQ(player->position.level, 3);
+}
+
+TEST_F(PlayerPartyWorld, ATeleportToACovenantLandsBesideItsHome)
+{
+    Player* player = Ready();
+    auto* house = Spawn<Entity>(300.0f, 300.0f);
+    house->SetPosition(At(300.0f, 300.0f, 2));
+    struct HomeCovenant : NeutralCovenant {
+        const Entity* GetHomeEntity() const override { return homeEntity; }
+        const Entity* homeEntity = nullptr;
+    } other;
+    other.homeEntity = house;
+    game.covenants = {&recruiting, &other};
+    player->TeleportToCovenant(1);
+    EXPECT_EQ(player->position.level, 2);
+    EXPECT_NEAR(player->position.x, 500.0f, 40.0f);
+    player->TeleportToCovenant(7);
+    EXPECT_EQ(player->position.level, 2);
+}
+
+// ---- Containers -----------------------------------------------------------------------------------
+
+TEST_F(PlayerPartyWorld, BagFifteenIsTheOtherSidesInTradingModesOnly)
+{
+    Player* player = Ready();
+    Sentient* trader = Npc();
+    trader->inventory->ResizeBag(InventoryGroupIndex::Loot, 5);
+    player->SetInteraction(22, trader->entityNumber);
+    EXPECT_EQ(player->GetBag(15), trader->GetBag(15));
+    player->SetInteraction(3, trader->entityNumber);
+    EXPECT_EQ(player->GetBag(15), nullptr);
+    EXPECT_EQ(player->GetBag(0), player->Sentient::GetBag(0));
+}
