@@ -505,6 +505,7 @@ void InstallWorldHost(Application& app)
     app.AddFrameHook(FrameStep::WorldHostTick, [](uint32_t frameMs) { gWorldHost->Tick(frameMs, false); });
     app.AddFrameHook(FrameStep::ServerFrame, [](uint32_t) { gWorldHost->ServerFrame(); });
     app.AddFrameHook(FrameStep::ServerFrameEnd, [](uint32_t) { gWorldHost->ServerFrameEnd(); });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gWorldHost->ReleaseResources(); });
 }
 
 // The world host's game, made once "Debug system started" has been logged; it goes, with every

@@ -399,7 +399,12 @@ int32_t WorldHost::RegisterResource(std::string_view name)
     gResourceManager->Load(std::string(name), handle);
     if (!handle.IsValid())
         return -1;
+    int32_t value = handle.GetValue();
+    if (static_cast<size_t>(value) >= heldResources.size())
+        heldResources.resize(static_cast<size_t>(value) + 1);
+    if (!heldResources[static_cast<size_t>(value)].IsValid())
+        heldResources[static_cast<size_t>(value)] = std::move(handle);
     if (gGame)
-        gGame->RegisterResourceName(handle, name);
-    return handle;
+        gGame->RegisterResourceName(value, name);
+    return value;
 }

@@ -7,6 +7,7 @@
 #include "core/SafePointer.h"
 #include "core/UserVarRef.h"
 #include "core/system/NetworkSystem.h"
+#include "resources/ResourceHandle.h"
 #include "world/WorldPos.h"
 
 #include <cstdint>
@@ -74,7 +75,10 @@ public:
     void NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
 
     // Loads (or finds) the resource and names its handle to the clients; -1 when it cannot be had.
+    // The host keeps a use of it, so the handle names the same resource while the table says so.
     int32_t RegisterResource(std::string_view name);
+    // Lets go of every resource it registered (before the resource manager's flush).
+    void ReleaseResources() { heldResources.clear(); }
     // The first client's player's entity number; -1 without one.
     int32_t GetFirstPlayerNumber() const;
 
@@ -136,6 +140,8 @@ private:
     UserVarRef pausedVar;
     UserVarRef pausedAutoVar;
     CommandSystem clientCommands;
+    // By handle: the uses RegisterResource keeps.
+    std::vector<ResourceHandle> heldResources;
     MessageBuffer receiveBuffer;
     // One buffer for every client's update: after the first frames it never grows.
     MessageBuffer updateBuffer;

@@ -1,0 +1,49 @@
+// WorldHostResourceNamesTest -- a resource the host registers through the real resource manager: its handle named once in the table and kept, the same name again no change, no name no entry.
+#include "platform/PosixPlatformSystem.h"
+#include "resources/Resource.h"
+#include "resources/ResourceManager.h"
+#include "server/WorldHostWorld.h"
+
+namespace {
+
+class WorldHostResourceNames : public WorldHostWorld {
+protected:
+    WorldHostResourceNames() : platform((folder.Path() / "User").string())
+    {
+        gPlatformSystem = &platform;
+        gResourceManager = &manager;
+        manager.Init();
+        // A kind built from its name alone, as a generated sound would be.
+        manager.RegisterType("tone", kMemGeneral, false, "", false,
+                             [](const std::string&, uint8_t*, uint32_t, int32_t) { return new Resource(); });
+    }
+
+    ~WorldHostResourceNames() override
+    {
+        // As at the program's shut-down: the host lets go before the manager's flush.
+        host->ReleaseResources();
+        manager.Shutdown();
+        gResourceManager = nullptr;
+        gPlatformSystem = nullptr;
+    }
+
+    PosixPlatformSystem platform;
+    ResourceManager manager;
+};
+
+TEST_F(WorldHostResourceNames, AHandleIsNamedOnceAndKeptWhileTheTableNamesIt)
+{
+    int32_t handle = host->RegisterResource("Sounds/ding.tone");
+    ASSERT_GE(handle, 0);
+    ASSERT_GT(game->GetResourceNames().size(), static_cast<size_t>(handle));
+    EXPECT_EQ(game->GetResourceNames()[static_cast<size_t>(handle)], "Sounds/ding.tone");
+    EXPECT_EQ(game->GetChangedResourceNames(), std::vector<int32_t>{handle});
+    EXPECT_EQ(host->RegisterResource("Sounds/ding.tone"), handle);
+    EXPECT_EQ(game->GetChangedResourceNames().size(), 1u) << "the same name at the same handle is no change";
+    size_t names = game->GetResourceNames().size();
+    EXPECT_EQ(host->RegisterResource(""), -1);
+    EXPECT_EQ(game->GetResourceNames().size(), names);
+    EXPECT_EQ(game->GetChangedResourceNames().size(), 1u);
+}
+
+} // namespace
