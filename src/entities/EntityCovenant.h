@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class Entity;
+class InventoryBag;
 class Sentient;
 
 class EntityCovenant {
@@ -85,4 +86,9 @@ public:
     virtual void SendRecruitToHouse(Sentient&) {}
     // The recruit leaves the house for the party; false when it cannot.
     virtual bool ReleaseFromHouse(Sentient&) { return false; }
+
+    // ---- What a covenant stash asks --------------------------------------------------------------
+    // The covenant's own storage bag of the inventory group number (Stash, StashBag1..8); null
+    // when it keeps none of that number.
+    virtual InventoryBag* GetStorageBag(int32_t) const { return nullptr; }
 };
