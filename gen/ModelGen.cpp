@@ -854,6 +854,11 @@ bool AddEffectFrames(ArchiveWriter& archive)
         {"Effects/Projectiles/emberburst", 6, {1.0f, 0.4f, 0.1f, 1}, 0, 0.9f},
         {"Effects/Projectiles/emberarc", 4, {1.0f, 0.7f, 0.3f, 1}, 9, 0.5f},
         {"Effects/Projectiles/emberblast", 6, {1.0f, 0.3f, 0.05f, 1}, 10, 0.4f},
+        // The bursts where an elemental edge strikes, one per element.
+        {"Effects/Explosions/fireexplosion", 6, {1.0f, 0.45f, 0.1f, 1}, 9, 0.6f},
+        {"Effects/Explosions/iceexplosion", 6, {0.6f, 0.85f, 1.0f, 1}, 6, 0.8f},
+        {"Effects/Explosions/poisonexplosion", 6, {0.45f, 0.9f, 0.2f, 1}, 0, 1.0f},
+        {"Effects/Explosions/lightningexplosion", 6, {0.9f, 0.9f, 1.0f, 1}, 11, 0.3f},
     };
     bool ok = true;
     for (const Effect& effect : effects) {

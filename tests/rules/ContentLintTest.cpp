@@ -60,4 +60,21 @@ TEST(ContentLint, ReportsEntityLinksThatLeadNowhere)
     EXPECT_FALSE(Reported(problems, "attachment record Hook"));
 }
 
+TEST(ContentLint, ReportsAurasThatPileUpAndEffectSkillsThatLeadNowhere)
+{
+    TempFolder folder;
+    WritePlantedGame(folder, "GameSystem\n{\n GameName \"g\"\n Version \"v\"\n}\n"
+                             "Blister\n{\n Type StatusEffect\n TotalTime 2\n}\n"
+                             "Singe\n{\n Type StatusEffect\n EffectType OnlyOne\n GroupName \"S\"\n}\n"
+                             "Pyre\n{\n Type StatusEffect\n Aura 1\n AuraStatusEffect Blister\n}\n"
+                             "Hearth\n{\n Type StatusEffect\n Aura 1\n AuraStatusEffect Singe\n}\n"
+                             "Sting\n{\n Type Skill\n}\n"
+                             "Spite\n{\n Type StatusEffect\n WhenHitSkill Sting\n OnHitSkill Nothing\n}\n");
+    std::vector<std::string> problems = LintGameFolder(folder.Path().string());
+    EXPECT_TRUE(Reported(problems, "Pyre: AuraStatusEffect Blister is of the Normal type"));
+    EXPECT_FALSE(Reported(problems, "Hearth"));
+    EXPECT_TRUE(Reported(problems, "Spite: OnHitSkill names no skill Nothing"));
+    EXPECT_FALSE(Reported(problems, "WhenHitSkill"));
+}
+
 } // namespace

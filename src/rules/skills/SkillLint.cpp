@@ -83,6 +83,21 @@ void CheckStatusEffectRecord(ContentLint& lint, const DatabaseEntry& entry)
         if (!entry.GetString(key).empty())
             lint.CheckEntryName(entry, key);
     }
+    // An aura applies its effect on every tick: a Normal one would pile one more on each
+    // victim each time.
+    if (std::string applied = entry.GetString("AuraStatusEffect"); !applied.empty()) {
+        const DatabaseEntry* found = lint.GetDatabase().FindEntryByName(applied);
+        if (found && StringEqualsNoCase(found->GetString("EffectType", "Normal"), "Normal"))
+            lint.Report(entry, StringFormat("AuraStatusEffect %s is of the Normal type and would pile up on every tick",
+                                            applied.c_str()));
+    }
+    // The skills an effect fires are found by name when it is made: a name that leads nowhere
+    // fires nothing.
+    for (const char* key : {"OnHitSkill", "WhenHitSkill", "WhenMissedSkill", "WhenKilledSkill"}) {
+        std::string skill = entry.GetString(key);
+        if (!skill.empty() && !FindRecord(lint, skill, DatabaseEntryType::Skill))
+            lint.Report(entry, StringFormat("%s names no skill %s", key, skill.c_str()));
+    }
     if (!entry.GetString("Name").empty())
         lint.CheckTexture(entry, "TextureName");
 }

@@ -12,7 +12,7 @@ Early { Type Skill | PerLevel Late | Skill Late | Skill Nothing | StatusEffect L
 Late { Type Skill | PerLevel Early | Skill Early | StatusEffect Effect | Linked Early }
 Tree { Type SkillTree | Skill Late | Skill Ghost }
 Hero { Type Class | SkillTree Tree | SkillTree NoTree }
-Effect { Type StatusEffect | PerLevel Gone | Aura 1 | AuraStatusEffect Effect }
+Effect { Type StatusEffect | PerLevel Gone | Aura 1 | AuraStatusEffect Effect | EffectType OnlyOne }
 Shown { Type Skill | Name "x" | TextureName "textures/icons/here.tga" }
 Blank { Type Skill | Name "x" }
 Lost { Type StatusEffect | Name "x" | TextureName "textures/icons/gone.tga" }
