@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/SafePointer.h"
+#include "entities/Entity.h"
 #include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
 #include "entities/Item.h"
