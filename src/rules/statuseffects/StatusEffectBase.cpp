@@ -39,6 +39,39 @@ std::string DynamicKey(const char* prefix, int32_t stat)
     return prefix + GetDynamicStatName(stat, false);
 }
 
+// The keys of the per-stat, per-dynamic-stat and per-damage-type tables, spelt once: an effect
+// is loaded every time one is applied, and spelling some 350 keys anew each time costs more
+// than the rest of the load.
+struct StatusEffectKeyTables {
+    std::vector<std::string> statChange, statMult;
+    std::vector<std::string> dynamicChange, dynamicMult, defendingChange, defendingMult;
+    std::vector<std::string> extraMin, extraMax, damageMult;
+};
+
+const StatusEffectKeyTables& StatusEffectKeys()
+{
+    static const StatusEffectKeyTables keys = [] {
+        StatusEffectKeyTables made;
+        for (int32_t i = 0; i < kStatKeyCount; ++i) {
+            made.statChange.push_back(StatKey("StatChange", i));
+            made.statMult.push_back(StatKey("StatMult", i));
+        }
+        for (int32_t j = 0; j < DynamicStat::kCount; ++j) {
+            made.dynamicChange.push_back(DynamicKey("DynamicStatChange", j));
+            made.dynamicMult.push_back(DynamicKey("DynamicStatMult", j));
+            made.defendingChange.push_back(DynamicKey("DefendingDynamicStatChange", j));
+            made.defendingMult.push_back(DynamicKey("DefendingDynamicStatMult", j));
+        }
+        for (int32_t t = 0; t < DamageType::kCount; ++t) {
+            made.extraMin.push_back("ExtraMinDamagePercent" + GetDamageTypeName(t));
+            made.extraMax.push_back("ExtraMaxDamagePercent" + GetDamageTypeName(t));
+            made.damageMult.push_back("DamageMult" + GetDamageTypeName(t));
+        }
+        return made;
+    }();
+    return keys;
+}
+
 } // namespace
 
 int32_t StatMultToThousandths(float value)
@@ -139,15 +172,17 @@ void StatusEffectBase::ReadTimingAndFlags()
 
 void StatusEffectBase::ReadStatTables()
 {
+    const StatusEffectKeyTables& keys = StatusEffectKeys();
     for (int32_t i = 0; i < kStatKeyCount; ++i) {
-        statChange.Set(i, GetInt(StatKey("StatChange", i)));
-        statMult.Set(i, StatMultToThousandths(GetFloat(StatKey("StatMult", i))));
+        statChange.Set(i, GetInt(keys.statChange[static_cast<size_t>(i)]));
+        statMult.Set(i, StatMultToThousandths(GetFloat(keys.statMult[static_cast<size_t>(i)])));
     }
     for (int32_t j = 0; j < DynamicStat::kCount; ++j) {
-        dynamicStatChange[j] = GetFloat(DynamicKey("DynamicStatChange", j));
-        dynamicStatMult[j] = GetFloat(DynamicKey("DynamicStatMult", j));
-        defendingDynamicStatChange[j] = GetFloat(DynamicKey("DefendingDynamicStatChange", j));
-        defendingDynamicStatMult[j] = GetFloat(DynamicKey("DefendingDynamicStatMult", j));
+        auto k = static_cast<size_t>(j);
+        dynamicStatChange[k] = GetFloat(keys.dynamicChange[k]);
+        dynamicStatMult[k] = GetFloat(keys.dynamicMult[k]);
+        defendingDynamicStatChange[k] = GetFloat(keys.defendingChange[k]);
+        defendingDynamicStatMult[k] = GetFloat(keys.defendingMult[k]);
     }
     cantAttack = GetBool("CantAttack");
     cantUseSkills = GetBool("CantUseSkills");
@@ -176,8 +211,8 @@ void StatusEffectBase::ReadCombatValues()
     absorbDamagePercent = GetFloat("AbsorbDamagePercent");
     absorbTrapDamageOnly = GetBool("AbsorbTrapDamageOnly");
     for (int32_t t = 0; t < DamageType::kCount; ++t) {
-        extraMinDamagePercent[t] = GetInt("ExtraMinDamagePercent" + GetDamageTypeName(t));
-        extraMaxDamagePercent[t] = GetInt("ExtraMaxDamagePercent" + GetDamageTypeName(t));
+        extraMinDamagePercent[t] = GetInt(StatusEffectKeys().extraMin[static_cast<size_t>(t)]);
+        extraMaxDamagePercent[t] = GetInt(StatusEffectKeys().extraMax[static_cast<size_t>(t)]);
     }
     extraMinDamagePercentElemental = GetInt("ExtraMinDamagePercentElemental");
     extraMaxDamagePercentElemental = GetInt("ExtraMaxDamagePercentElemental");
@@ -192,7 +227,7 @@ void StatusEffectBase::ReadCombatValues()
         auraStatusEffect = FindStatusEffectEntry(entry->GetString("AuraStatusEffect"));
     }
     for (int32_t t = 0; t < DamageType::kCount; ++t)
-        damageMult[t] = GetFloat("DamageMult" + GetDamageTypeName(t));
+        damageMult[t] = GetFloat(StatusEffectKeys().damageMult[static_cast<size_t>(t)]);
 }
 
 void StatusEffectBase::ReadLinksAndSkills()
