@@ -1,4 +1,4 @@
-// GameActorsTest -- what the game does for its actors: the actors it names for its quests (entries, gone actors, the game's part of the update), whether every actor sleeps, and calls for help.
+// GameActorsTest -- what the game does for its actors: the actors it names for its quests (entries, gone actors, the game's part of the update), whether every actor sleeps, calls for help and random points of a level.
 #include "server/GameWorld.h"
 
 #include "core/MessageBuffer.h"
@@ -147,4 +147,18 @@ TEST_F(GameActors, ACallForHelpReachesTheAlliesInRangeAndNoOneElse)
     ally->health = 0;
     game->CallForHelp(*attacked, attacker, 250.0f);
     EXPECT_EQ(ally->FindHateEntry(attacker), nullptr) << "dead";
+}
+
+TEST_F(GameActors, ARandomPointLiesOnTheLevelAskedForAndNoLevelGivesNone)
+{
+    WorldPos point;
+    for (int32_t level = 0; level < 3; ++level) {
+        ASSERT_TRUE(game->PickPointInLevel(level, point)) << level;
+        EXPECT_EQ(point.level, level);
+    }
+    point = At(1.0f, 2.0f);
+    for (int32_t level : {-1, 3, 1000000})
+        EXPECT_FALSE(game->PickPointInLevel(level, point)) << level;
+    EXPECT_EQ(point.level, 0) << "left as it was";
+    EXPECT_FLOAT_EQ(point.x, 1.0f);
 }
