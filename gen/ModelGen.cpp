@@ -793,6 +793,7 @@ bool AddSkinTextures(ArchiveWriter& archive)
         {"goblinshaman", {0.42f, 0.30f, 0.52f, 1}, {0.75f, 0.62f, 0.25f, 1}},
         {"skeleton", {0.86f, 0.83f, 0.72f, 1}, {0.55f, 0.52f, 0.45f, 1}},
         {"townsfolk", {0.55f, 0.38f, 0.24f, 1}, {0.25f, 0.35f, 0.60f, 1}},
+        {"warden", {0.42f, 0.44f, 0.48f, 1}, {0.72f, 0.55f, 0.25f, 1}},
         {"wolf", {0.45f, 0.45f, 0.47f, 1}, {0.30f, 0.30f, 0.32f, 1}},
     };
     bool ok = true;

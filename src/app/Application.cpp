@@ -23,6 +23,7 @@
 #include "core/system/PlatformSystem.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
+#include "entities/Player.h"
 #include "entities/Projectile.h"
 #include "entities/Trap.h"
 #include "entities/Sentient.h"
@@ -487,6 +488,7 @@ void InstallEntities(Application& app)
         Entity::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Sentient::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Actor::RegisterEventClass(*gEventSystem, *gTypeRegistry);
+        Player::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Trap::RegisterEventClass(*gEventSystem, *gTypeRegistry);
         Projectile::RegisterTypeNames();
         return true;

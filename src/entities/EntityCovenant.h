@@ -86,6 +86,8 @@ public:
     virtual void SendRecruitToHouse(Sentient&) {}
     // The recruit leaves the house for the party; false when it cannot.
     virtual bool ReleaseFromHouse(Sentient&) { return false; }
+    // Covenant goods a member picked up join the covenant's stock.
+    virtual void AddCurrency(int32_t) {}
 
     // ---- What a covenant stash asks --------------------------------------------------------------
     // The covenant's own storage bag of the inventory group number (Stash, StashBag1..8); null

@@ -55,6 +55,7 @@ constexpr int32_t kDead = 2;
 class EntityQuest;
 class Event;
 class InventoryBag;
+class ItemGround;
 class ItemBase;
 class MessageBuffer;
 struct CharacterSettings;
@@ -185,6 +186,27 @@ public:
     void AddUnlock(std::string_view name) override;
     void Unlock(std::string_view name) override { AddUnlock(name); }
 
+    // ---- Items, skills and attributes (PlayerItems.cpp) -----------------------------------------
+    // The ground item of that number, for a living player: used at once, money, covenant goods,
+    // a quest's item, or into the bags; false, with the refusal sent, when it stays.
+    bool PickUpItem(int32_t entityNumber);
+    void UseItem(int32_t bag, int32_t slot);
+    // Refused for monsters and for creatures the player may attack.
+    void UseItemOn(Entity* target, int32_t bag, int32_t slot);
+    // The highest-level carried item of the base record or one derived from it.
+    void UseBestItemOf(std::string_view baseName, Entity* target);
+    void IdentifyAll();
+    // A skill without a stat requirement, bought with skill points and money.
+    void RaiseSkill(int32_t tree, int32_t index);
+    // Refunds the points at three times their money.
+    void LowerSkill(int32_t tree, int32_t index);
+    // "Strength" to "Spirit", below the base attribute's cap.
+    void RaiseAttribute(std::string_view name);
+    void SwapWeaponSets();
+    // The first three cells of the main bag fill from the front; variants 1 and 2 first move
+    // the first cell to the third or the second.
+    void CloseFrontSlotGaps(int32_t variant);
+
     // ---- Quest slots (PlayerQuests.cpp) ---------------------------------------------------------
     // Null outside 0..5, and for a slot the game made no quest object for.
     EntityQuest* GetQuestSlot(int32_t slot) const;
@@ -272,6 +294,9 @@ private:
     void ResetRecruitQuests();
     void ApplyScoreFactor(float factor);
     int32_t FindQuestSlot(int32_t questNumber) const;
+    bool OfferQuestItem(const Item& item);
+    bool TakeIntoBags(ItemGround* ground);
+    void MoveFrontSlot(int32_t bag, int32_t from, int32_t to);
     void OnSuccessfulKillEvent(Event& event);
     void CheckHealthBonus(std::string_view name, int32_t score, int32_t minHealth, int32_t maxHealth);
     void CheckSprees(Entity& victim);

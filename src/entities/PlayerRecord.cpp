@@ -14,6 +14,7 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/items/ItemDefinition.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 #include "world/World.h"
@@ -247,13 +248,13 @@ void Player::RunFullSetUp()
     }
 }
 
-// Food and drink are the covenants' trade goods; a character never carries them into a world.
+// Covenant goods belong to a world's covenants; a character never carries them into another.
 void Player::RemoveCovenantCurrency()
 {
     for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
         for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot) {
             const ItemBase* item = inventory->GetItem(bag, slot);
-            if (item && (item->GetItemType() == ItemType::Food || item->GetItemType() == ItemType::Drink))
+            if (item && item->GetDefinition() && item->GetDefinition()->covenantCurrency != 0)
                 inventory->DeleteAt(bag, slot);
         }
 }

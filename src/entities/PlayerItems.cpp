@@ -1,0 +1,318 @@
+// Player -- items picked up, used (also on another creature), identified and moved; skills and attributes bought with points.
+#include "entities/Player.h"
+
+#include "core/DatabaseEntry.h"
+#include "entities/Actor.h"
+#include "entities/EntityCovenant.h"
+#include "entities/EntityQuest.h"
+#include "entities/GameServices.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/ItemGround.h"
+#include "entities/SkillList.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+#include "rules/items/ItemDefinition.h"
+#include "rules/skills/SkillBase.h"
+#include "rules/skills/SkillDefinition.h"
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr int32_t kPlayerItemRefusalKind = 4;
+constexpr float kPlayerPickupFadeSeconds = 2.0f;
+// Skills bought with points are those without a stat requirement.
+constexpr int32_t kPlayerPointSkillReq = CharacterStat::None;
+// The alternate weapon set lies in the last bag.
+constexpr int32_t kPlayerAlternateSetBag = InventoryGroupIndex::Backup;
+constexpr std::array<const char*, 5> kPlayerAttributeNames = {"Strength", "Dexterity", "Vitality", "Intelligence",
+                                                              "Spirit"};
+
+const GameSystemTuning* PlayerItemsTuning()
+{
+    return gGameData ? &gGameData->GetTuning() : nullptr;
+}
+
+bool PlayerItemsIsEntryType(const ItemBase& item, int32_t type)
+{
+    return item.GetEntry() && item.GetEntry()->GetType() == type;
+}
+
+} // namespace
+
+// ---- Picking up -----------------------------------------------------------------------------------
+
+bool Player::PickUpItem(int32_t entityNumber)
+{
+    auto* ground = dynamic_cast<ItemGround*>(gGameServices ? gGameServices->GetEntity(entityNumber) : nullptr);
+    if (!IsAlive() || !ground || !ground->CanBePickedUp() || !ground->GetItem())
+        return false;
+    Item& item = *ground->GetItem();
+    const ItemDefinition* definition = item.GetDefinition();
+    bool questItem = PlayerItemsIsEntryType(item, DatabaseEntryType::QuestItem);
+    bool taken = false;
+    if (definition && definition->instantUse) {
+        // Mended: used where it lies, the item never takes the temporary slot from what is there.
+        std::unique_ptr<ItemBase> owned = ground->TakeItem();
+        // An item its use does not consume stays with the player where there is room.
+        if (!static_cast<Item*>(owned.get())->Use(this))
+            inventory->AddItem(owned, InventoryGroupIndex::Bag1);
+        taken = true;
+    } else if (PlayerItemsIsEntryType(item, DatabaseEntryType::Money)) {
+        AddMoney(item.money);
+        taken = true;
+    } else if (definition && definition->covenantCurrency != 0) {
+        if (EntityCovenant* covenant = GetCovenant())
+            covenant->AddCurrency(item.GetStackCount());
+        taken = true;
+    } else if (questItem) {
+        taken = OfferQuestItem(item);
+    } else {
+        taken = TakeIntoBags(ground);
+    }
+    if (!taken) {
+        SendMessage(questItem ? "$$AlreadyHaveAllWeNeed$$" : "$$NoRoomInInventory$$", kPlayerItemRefusalKind);
+        return false;
+    }
+    if (definition && definition->fadeOnPickup)
+        ground->FadeOutAndDelete(kPlayerPickupFadeSeconds);
+    else
+        ground->ScheduleDelete(0.0f);
+    RecalculateStats(false);
+    return true;
+}
+
+bool Player::OfferQuestItem(const Item& item)
+{
+    for (const auto& quest : questSlots) {
+        if (!quest || quest->IsEmpty() || !quest->CanTakeMoreItems() || !quest->IsQuestItem(item.GetEntry()))
+            continue;
+        if (quest->progress < quest->count)
+            ++quest->progress;
+        return true;
+    }
+    return false;
+}
+
+bool Player::TakeIntoBags(ItemGround* ground)
+{
+    const Item& item = *ground->GetItem();
+    for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
+        if (inventory->HasRoom(item, bag)) {
+            std::unique_ptr<ItemBase> owned = ground->TakeItem();
+            Item* placed = static_cast<Item*>(owned.get());
+            inventory->AddItem(owned, bag);
+            OnItemObtained(placed);
+            return true;
+        }
+    if (!inventory->HasRoom(item, InventoryGroupIndex::Main))
+        return false;
+    std::unique_ptr<ItemBase> owned = ground->TakeItem();
+    inventory->AddItem(owned, InventoryGroupIndex::Main);
+    return true;
+}
+
+// ---- Using ----------------------------------------------------------------------------------------
+
+void Player::UseItem(int32_t bag, int32_t slot)
+{
+    const ItemBase* item = inventory->GetItem(bag, slot);
+    if (!IsAlive() || !item)
+        return;
+    const ItemDefinition* definition = item->GetDefinition();
+    if (definition && definition->canBeUsed && !definition->instantUse)
+        statistics.Add(PlayerStatistic::ItemsUsed, 1);
+    Item::UseItemAt(*inventory, bag, slot, this);
+    CloseFrontSlotGaps(0);
+    RecalculateStats(false);
+}
+
+void Player::UseItemOn(Entity* target, int32_t bag, int32_t slot)
+{
+    auto* receiver = dynamic_cast<Sentient*>(target);
+    if (!IsAlive() || !receiver || !receiver->IsAlive() || !inventory->GetItem(bag, slot))
+        return;
+    auto* actor = dynamic_cast<Actor*>(receiver);
+    if (actor && !actor->npc) {
+        SendMessage("$$InvalidCantGiveItemsMonsters$$", kPlayerItemRefusalKind);
+        return;
+    }
+    if (IsHostile(receiver)) {
+        SendMessage("$$InvalidCantGiveItemsEnemies$$", kPlayerItemRefusalKind);
+        return;
+    }
+    Item::UseItemAt(*inventory, bag, slot, receiver);
+    RecalculateStats(false);
+}
+
+void Player::UseBestItemOf(std::string_view baseName, Entity* target)
+{
+    int32_t bestBag = -1;
+    int32_t bestSlot = -1;
+    int32_t bestLevel = 0;
+    for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
+        for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot) {
+            const ItemBase* item = inventory->GetItem(bag, slot);
+            const DatabaseEntry* entry = item ? item->GetEntry() : nullptr;
+            if (!entry || !(entry->GetName() == baseName || entry->IsDerivedFrom(baseName)))
+                continue;
+            if (bestBag == -1 || item->GetLevel() > bestLevel) {
+                bestBag = bag;
+                bestSlot = slot;
+                bestLevel = item->GetLevel();
+            }
+        }
+    if (bestBag != -1)
+        UseItemOn(target, bestBag, bestSlot);
+}
+
+// ---- Identifying ------------------------------------------------------------------------------------
+
+void Player::IdentifyAll()
+{
+    int64_t cost = 0;
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
+        for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot)
+            if (const ItemBase* item = inventory->GetItem(bag, slot))
+                cost += item->GetIdentifyCost();
+    if (cost <= 0)
+        return;
+    if (stats.Get(CharacterStat::Money) < cost) {
+        SendMessage("$$DontHaveEnoughMoneyToIdentifyEverything$$", kPlayerItemRefusalKind);
+        return;
+    }
+    stats.SubtractFloored(CharacterStat::Money, static_cast<int32_t>(cost));
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
+        for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot) {
+            auto* item = dynamic_cast<Item*>(inventory->GetItem(bag, slot));
+            if (item && item->IsUnidentified()) {
+                item->SetIdentified(true);
+                OnItemIdentified(item);
+            }
+        }
+}
+
+// ---- Skills and attributes bought with points ---------------------------------------------------
+
+void Player::RaiseSkill(int32_t tree, int32_t index)
+{
+    SkillBase* skill = skillList ? skillList->FindSkill(tree, index) : nullptr;
+    const SkillDefinition* definition = skill ? skill->definition : nullptr;
+    const GameSystemTuning* tuning = PlayerItemsTuning();
+    if (!definition || !tuning || definition->statReq != kPlayerPointSkillReq)
+        return;
+    int32_t stat = skill->GetSlotNumber();
+    int32_t level = stats.Get(stat);
+    int32_t points = definition->GetCostForLevel(level);
+    if (stat <= 0 || stats.Get(CharacterStat::SkillPointsLeft) < points)
+        return;
+    int32_t money = static_cast<int32_t>(tuning->moneyPerSkillPoint * static_cast<float>(points));
+    if (stats.Get(CharacterStat::Money) < money) {
+        SendMessage("$$NotEnoughMoney$$", kPlayerItemRefusalKind);
+        return;
+    }
+    stats.Add(stat, 1);
+    stats.Set(CharacterStat::LastSkillRaised, stat);
+    stats.SubtractFloored(CharacterStat::SkillPointsLeft, points);
+    stats.SubtractFloored(CharacterStat::Money, money);
+    if (auto* raised = dynamic_cast<Skill*>(skill))
+        raised->ApplyLevel(level + 1);
+    RecalculateStats(false);
+}
+
+void Player::LowerSkill(int32_t tree, int32_t index)
+{
+    SkillBase* skill = skillList ? skillList->FindSkill(tree, index) : nullptr;
+    const SkillDefinition* definition = skill ? skill->definition : nullptr;
+    const GameSystemTuning* tuning = PlayerItemsTuning();
+    if (!definition || !tuning || definition->statReq != kPlayerPointSkillReq)
+        return;
+    int32_t stat = skill->GetSlotNumber();
+    int32_t level = stats.Get(stat);
+    // A skill the class starts with keeps its first level.
+    int32_t minimum = definition->basicSkill ? 1 : 0;
+    if (stat <= 0 || level <= minimum)
+        return;
+    int32_t refund = definition->GetCostForLevel(level - 1);
+    int32_t charge = 3 * static_cast<int32_t>(tuning->moneyPerSkillPoint * static_cast<float>(refund));
+    if (stats.Get(CharacterStat::Money) < charge) {
+        SendMessage("$$NotEnoughMoney$$", kPlayerItemRefusalKind);
+        return;
+    }
+    stats.Add(stat, -1);
+    stats.Add(CharacterStat::SkillPointsLeft, refund);
+    stats.SubtractFloored(CharacterStat::Money, charge);
+    RecalculateStats(false);
+}
+
+void Player::RaiseAttribute(std::string_view name)
+{
+    if (stats.Get(CharacterStat::AttributePointsLeft) <= 0)
+        return;
+    for (int32_t i = 0; i < static_cast<int32_t>(kPlayerAttributeNames.size()); ++i) {
+        if (name != kPlayerAttributeNames[static_cast<size_t>(i)])
+            continue;
+        int32_t base = CharacterStat::BaseStrength + i;
+        int32_t cap = gGameData ? gGameData->GetAttributeCap(base) : 0;
+        if (cap > 0 && stats.Get(base) >= cap)
+            return;
+        CheckBonusSkill(base);
+        stats.Add(base, 1);
+        stats.Add(CharacterStat::AttributePointsLeft, -1);
+        RecalculateStats(false);
+        return;
+    }
+}
+
+// ---- Moving equipment -------------------------------------------------------------------------------
+
+void Player::SwapWeaponSets()
+{
+    inventory->ResizeBag(kPlayerAlternateSetBag, std::max(inventory->GetSlotCount(kPlayerAlternateSetBag), 2));
+    for (int32_t hand = 0; hand < 2; ++hand) {
+        int32_t slot = EquipedLocation::HandPrimary + hand;
+        std::unique_ptr<ItemBase> worn = inventory->RemoveAt(InventoryGroupIndex::Equipment, slot);
+        std::unique_ptr<ItemBase> spare = inventory->RemoveAt(kPlayerAlternateSetBag, hand);
+        if (spare)
+            inventory->PlaceItem(spare, InventoryGroupIndex::Equipment, slot, kPlaceAnyGroup | kPlaceIgnoreOffHand);
+        if (worn)
+            inventory->PlaceItem(worn, kPlayerAlternateSetBag, hand, kPlaceAnyGroup);
+    }
+    ItemBase* primary = inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+    bool twoHanded = primary && primary->GetItemType() == ItemType::HandBoth;
+    if (twoHanded && inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary)) {
+        std::unique_ptr<ItemBase> offHand = inventory->RemoveAt(InventoryGroupIndex::Equipment,
+                                                                EquipedLocation::HandSecondary);
+        bool placed = inventory->AddItem(offHand, InventoryGroupIndex::Bag1);
+        for (int32_t bag = InventoryGroupIndex::Bag2; !placed && bag <= InventoryGroupIndex::Bag4; ++bag)
+            placed = inventory->AddItem(offHand, bag);
+        if (!placed)
+            inventory->PlaceItem(offHand, InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary,
+                                 kPlaceAnyGroup | kPlaceIgnoreOffHand);
+    }
+    RecalculateStats(false);
+}
+
+// Variant 1 first moves slot 0 to slot 2, variant 2 to slot 1.
+void Player::CloseFrontSlotGaps(int32_t variant)
+{
+    constexpr int32_t bag = InventoryGroupIndex::Main;
+    if (variant == 1 || variant == 2)
+        MoveFrontSlot(bag, 0, variant == 1 ? 2 : 1);
+    for (auto [from, to] : {std::pair{1, 0}, std::pair{2, 1}, std::pair{1, 0}})
+        if (!inventory->GetItem(bag, to) && inventory->GetItem(bag, from))
+            MoveFrontSlot(bag, from, to);
+}
+
+void Player::MoveFrontSlot(int32_t bag, int32_t from, int32_t to)
+{
+    if (!inventory->GetItem(bag, from))
+        return;
+    if (!inventory->MoveItem(bag, from, bag, to)) {
+        SendMessage("$$CantMoveItemHere$$", kPlayerItemRefusalKind);
+        return;
+    }
+    RecalculateStats(false);
+}
