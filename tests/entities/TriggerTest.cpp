@@ -196,3 +196,13 @@ TEST_F(TriggerSwitch, AWordCutShortChangesNothing)
         EXPECT_FALSE(lever->IsTriggered());
     }
 }
+
+TEST_F(TriggerSwitch, AnObjectThatFiresItUnlocksNothing)
+{
+    Trigger* vault = Switch("LeverVault");
+    auto* crate = Spawn<Entity>(120.0f, 100.0f);
+    vault->Use(crate);
+    EXPECT_TRUE(vault->IsTriggered());
+    EXPECT_EQ(game.hooks, (std::vector<std::string>{"signal VaultLever " + std::to_string(crate->entityNumber)}));
+    EXPECT_TRUE(user->unlocked.empty());
+}
