@@ -86,8 +86,18 @@ private:
     static void EntityInfo(const Args& args, Player* player);
     static void ResetNpcIntro(const Args& args, Player* player);
     static void GetNpcChat(const Args& args, Player* player);
-    // The requests whose operations the player's item handling, trade, tutorial, quest slots,
-    // party, recruits, gates and raids carry out: checked by the table, then dropped until
-    // those operations exist.
+    static void SkipTutorial(const Args& args, Player* player);
+    static void RestartTutorial(const Args& args, Player* player);
+    static void Recruit(const Args& args, Player* player);
+    static void Invite(const Args& args, Player* player);
+    static void AcceptQuest(const Args& args, Player* player);
+    static void SkipQuest(const Args& args, Player* player);
+    static void SolveQuest(const Args& args, Player* player);
+    static void CompleteQuest(const Args& args, Player* player);
+    static void Gate(const Args& args, Player* player);
+    static void GateToCovenant(const Args& args, Player* player);
+    static void GateTown(const Args& args, Player* player);
+    // The requests whose operations the player's item handling, trade, raids, rescues and
+    // escorts carry out: checked by the table, then dropped until those operations exist.
     static void Unserved(const Args& args, Player* player);
 };

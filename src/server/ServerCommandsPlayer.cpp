@@ -142,3 +142,69 @@ void ServerCommands::GetNpcChat(const Args&, Player* player)
     std::string line = gGame->GetNpcChat(*player, *actor);
     gGame->QueueClientCommand(StringFormat("npcChat \"%s\"", ServerCommandsEscapeQuotes(line).c_str()));
 }
+
+// ---- Tutorial, recruits, quests and gates: the player's own operations -------------------------------
+
+void ServerCommands::SkipTutorial(const Args&, Player* player)
+{
+    player->EndTutorial(true);
+}
+
+void ServerCommands::RestartTutorial(const Args&, Player* player)
+{
+    player->StartTutorial();
+}
+
+void ServerCommands::Recruit(const Args& args, Player* player)
+{
+    if (Actor* actor = FindActor(ToInt(args[0])))
+        player->AddRecruit(actor, ToInt(args[1]) != 0);
+}
+
+void ServerCommands::Invite(const Args& args, Player* player)
+{
+    // The number is the recruit's place in the covenant's list.
+    EntityCovenant* covenant = player->GetCovenant();
+    if (Sentient* recruit = covenant ? covenant->GetRecruit(ToInt(args[0])) : nullptr)
+        player->AddToParty(recruit, Player::GetPartyLimit());
+}
+
+void ServerCommands::AcceptQuest(const Args& args, Player* player)
+{
+    player->AcceptQuest(ToInt(args[0]));
+}
+
+void ServerCommands::SkipQuest(const Args& args, Player* player)
+{
+    EntityQuest* quest = player->GetQuestSlot(ToInt(args[0]));
+    if (quest && !quest->IsEmpty())
+        player->AbandonQuest(quest->questId);
+}
+
+void ServerCommands::SolveQuest(const Args&, Player* player)
+{
+    player->CompleteQuest(-1);
+}
+
+void ServerCommands::CompleteQuest(const Args& args, Player* player)
+{
+    // A negative number would name the quest of the NPC talked to, which is solveQuest's.
+    int32_t number = ToInt(args[0]);
+    if (number >= 0)
+        player->CompleteQuest(number);
+}
+
+void ServerCommands::Gate(const Args& args, Player* player)
+{
+    player->TeleportToRecord(ToInt(args[0]));
+}
+
+void ServerCommands::GateToCovenant(const Args& args, Player* player)
+{
+    player->TeleportToCovenant(ToInt(args[0]));
+}
+
+void ServerCommands::GateTown(const Args& args, Player* player)
+{
+    player->TeleportToWorldGate(ToInt(args[0]));
+}

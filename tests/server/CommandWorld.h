@@ -61,6 +61,23 @@ public:
         Note("suggest " + std::to_string(index) + " to " + std::to_string(to.index));
     }
     Entity* GetLeaderEntity() const override { return leader; }
+    const Entity* GetHomeEntity() const override { return homeEntity; }
+    int32_t CountRecruits() const override { return static_cast<int32_t>(recruits.size()); }
+    Sentient* GetRecruit(int32_t place) const override
+    {
+        return place >= 0 && place < CountRecruits() ? recruits[static_cast<size_t>(place)] : nullptr;
+    }
+    bool TakeRecruit(Sentient& npc) override
+    {
+        Note("take recruit " + std::to_string(npc.entityNumber));
+        return true;
+    }
+    void SendRecruitToHouse(Sentient& npc) override { Note("to house " + std::to_string(npc.entityNumber)); }
+    bool ReleaseFromHouse(Sentient& npc) override
+    {
+        Note("release " + std::to_string(npc.entityNumber));
+        return true;
+    }
 
     static std::string Describe(const TradeOffer& offer)
     {
@@ -78,6 +95,8 @@ public:
     const Sentient* recruit = nullptr;
     WorldPos recruitHome;
     Entity* leader = nullptr;
+    const Entity* homeEntity = nullptr;
+    std::vector<Sentient*> recruits;
 
 private:
     void Note(const std::string& line)
@@ -148,6 +167,8 @@ GameSystem
 {
     GridSize 32
     MaxMoney 1000
+    MaxRecruits 4
+    MaxAdventureGroupSize 3
 }
 ClassWanderer
 {
@@ -209,14 +230,15 @@ Plain
              << game->IsWinAwaitingConfirm() << game->IsWorldWonConfirmed() << game->IsGameOver() << "|"
              << game->CountEntities() << "|" << player->moveTargetValid << " " << player->skillTargetPosition.level
              << " " << player->skillTargetPosition.x << " " << player->skillTargetPosition.y << " "
-             << player->health << " " << player->IsDead() << "|";
+             << player->health << " " << player->IsDead() << " " << player->position.level << " "
+             << player->position.x << " " << player->position.y << " " << player->GetCharacterFlag(0) << "|";
         for (const std::string& line : log)
             text << line << ";";
         text << "|";
         for (const std::string& line : game->GetClientLines())
             text << line << ";";
         for (const ScriptedQuest* quest : game->playerQuests)
-            text << "|" << quest->calls.size();
+            text << "|" << quest->calls.size() << " " << quest->level << " " << quest->questId;
         return text.str();
     }
 

@@ -544,3 +544,62 @@ TEST_F(ServerCommandsTest, ResetNpcIntroClearsTheActorsFlag)
     Run("resetNpcIntro");
     EXPECT_FALSE(npc->introShown);
 }
+
+// ---- Requests the player's own operations carry out --------------------------------------------------
+
+TEST_F(ServerCommandsTest, QuestRequestsReachThePlayersSlots)
+{
+    ScriptedQuest* held = game->playerQuests[3];
+    held->level = 4;
+    held->questId = 9;
+    Run("skipQuest 4");
+    Run("skipQuest 6");
+    Run("completeQuest -1");
+    Run("completeQuest 8");
+    EXPECT_TRUE(held->calls.empty());
+    EXPECT_TRUE(player->HasQuest(9));
+    Run("completeQuest 9");
+    std::vector<std::string> rewarded = {"reward"};
+    EXPECT_EQ(held->calls, rewarded);
+    EXPECT_FALSE(player->HasQuest(9));
+    held->level = 4;
+    Run("skipQuest 3");
+    EXPECT_FALSE(player->HasQuest(9));
+}
+
+TEST_F(ServerCommandsTest, RecruitsAndInvitationsGoThroughTheCovenant)
+{
+    auto* npc = Spawn<Actor>(150.0f, 100.0f);
+    auto* plain = Spawn<UseSpy>(160.0f, 100.0f);
+    Run("recruit " + std::to_string(plain->entityNumber) + " 0");
+    Run("invite 0");
+    EXPECT_TRUE(log.empty());
+    Run("recruit " + std::to_string(npc->entityNumber) + " 0");
+    mine->recruits = {npc};
+    Run("invite 1");
+    Run("invite 0");
+    std::string number = std::to_string(npc->entityNumber);
+    std::vector<std::string> expected = {"take recruit " + number, "to house " + number, "release " + number};
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(npc->GetLeader(), player);
+}
+
+TEST_F(ServerCommandsTest, GateToCovenantTakesThePlayerToItsHome)
+{
+    DealCovenant* other = AddCovenant();
+    auto* house = Spawn<UseSpy>(900.0f, 900.0f);
+    house->SetPosition(At(900.0f, 900.0f, 2));
+    other->homeEntity = house;
+    Run("gateToCovenant 5");
+    EXPECT_EQ(player->position.level, 0);
+    Run("gateToCovenant 1");
+    EXPECT_EQ(player->position.level, 2);
+}
+
+TEST_F(ServerCommandsTest, TheTutorialIsSkippedAndStartedAgain)
+{
+    Run("SkipTutorial");
+    EXPECT_TRUE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
+    Run("RestartTutorial");
+    EXPECT_FALSE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
+}
