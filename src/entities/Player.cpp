@@ -10,6 +10,7 @@
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TypeRegistry.h"
+#include "entities/Actor.h"
 #include "entities/EntityCovenant.h"
 #include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
@@ -318,6 +319,52 @@ void Player::RetargetOn(Entity* attacker)
         retargetTimer.remaining = kRetargetSeconds;
         retargetTimer.running = 1;
     }
+}
+
+// ---- Relations --------------------------------------------------------------------------------
+
+namespace {
+
+// An actor whose definition says it cannot be attacked.
+bool PlayerActorIsProtected(const Actor& actor)
+{
+    return actor.GetDefinition() && !actor.DefBool("CanBeAttacked");
+}
+
+} // namespace
+
+bool Player::IsRelatedTo(const Entity* other) const
+{
+    if (!other || other == this || !other->CanBeAttacked())
+        return false;
+    const auto* actor = dynamic_cast<const Actor*>(other);
+    if (!actor)
+        return other->IsAlive() && !(covenantIndex >= 0 && other->covenantIndex == covenantIndex);
+    if (PlayerActorIsProtected(*actor))
+        return false;
+    if (!actor->npc)
+        return true;
+    return gGameServices && gGameServices->GetRelationship(this, other) == 0;
+}
+
+bool Player::IsNeverHostileTo(const Entity* other) const
+{
+    if (!other || !GetCovenant())
+        return false;
+    if (other->GetCovenant())
+        return gGameServices && gGameServices->GetRelationship(this, other) > 0;
+    const auto* actor = dynamic_cast<const Actor*>(other);
+    if (!actor)
+        return false;
+    if (PlayerActorIsProtected(*actor))
+        return true;
+    return actor->npc && gGameServices && gGameServices->GetRelationship(this, other) > 1;
+}
+
+bool Player::TalksToOwnCovenantNpc() const
+{
+    const auto* npc = dynamic_cast<const Actor*>(GetInteractionTarget());
+    return npc && npc->npc && covenantIndex >= 0 && npc->covenantIndex == covenantIndex;
 }
 
 // ---- Small answers ----------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "entities/GameServices.h"
 #include "entities/Gate.h"
 #include "entities/Inventory.h"
+#include "entities/Stash.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "world/AreaDefinition.h"
@@ -27,7 +28,6 @@ constexpr int32_t kPlayerGateRings = 8;
 // A teleport to a covenant lands this far along x from its home.
 constexpr float kPlayerCovenantHomeOffset = 200.0f;
 constexpr int32_t kPlayerOtherSideBag = 15;
-constexpr int32_t kPlayerFirstStashBag = 16;
 constexpr int32_t kPlayerLastStashBag = 23;
 
 bool PlayerLevelAllowsGates(int32_t level)
@@ -207,12 +207,19 @@ void Player::TeleportToWorldGate(int32_t gateIndex)
 
 InventoryBag* Player::GetBag(int32_t index) const
 {
-    bool stashBag = index >= kPlayerFirstStashBag && index <= kPlayerLastStashBag;
-    if (index != kPlayerOtherSideBag && !stashBag)
+    bool otherSide = index >= kPlayerOtherSideBag && index <= kPlayerLastStashBag;
+    if (!otherSide)
         return Sentient::GetBag(index);
-    const auto* other = dynamic_cast<const Sentient*>(GetInteractionTarget());
-    if (stashBag)
-        return interactionMode == 10 && other ? other->GetBag(index) : Sentient::GetBag(index);
-    bool tradingMode = interactionMode == 10 || interactionMode == 15 || interactionMode == 22;
-    return tradingMode && other ? other->GetBag(index) : nullptr;
+    const Entity* target = GetInteractionTarget();
+    const auto* other = dynamic_cast<const Sentient*>(target);
+    if (interactionMode == 10) {
+        if (const auto* stash = dynamic_cast<const Stash*>(target))
+            return stash->GetStashBag(this, index);
+        return other ? other->GetBag(index) : nullptr;
+    }
+    if (index != kPlayerOtherSideBag)
+        return Sentient::GetBag(index);
+    if (interactionMode == 15 || interactionMode == 22)
+        return other ? other->GetBag(index) : nullptr;
+    return Sentient::GetBag(index);
 }

@@ -108,6 +108,7 @@ Game::~Game()
 
 void Game::Reset()
 {
+    unlocks.clear();
     stepLength = 0.0f;
     leftStartLevel = gameOver = lost = winAwaitsConfirm = winConfirmed = worldRunning = false;
     alliedVictoryPending = false;
@@ -619,4 +620,10 @@ float Game::GetCombatEventTime() const
 std::unique_ptr<Item> Game::GenerateItem(const DatabaseEntry*, int32_t)
 {
     return nullptr;
+}
+
+void Game::AddUnlock(std::string_view name)
+{
+    if (!name.empty() && std::find(unlocks.begin(), unlocks.end(), name) == unlocks.end())
+        unlocks.emplace_back(name);
 }

@@ -213,6 +213,12 @@ public:
     // One record per world gate's level and world difficulty, made with the world's gates.
     const ItemPtrList& GetGateRecords() const override { return gateRecords; }
 
+    // ---- What players ask of the game ------------------------------------------------------------
+    // The unlock list the clients get when the adventure is won; a name already listed is not
+    // listed twice, and a new world starts with none.
+    void AddUnlock(std::string_view name) override;
+    const std::vector<std::string>& GetUnlocks() const override { return unlocks; }
+
     // ---- Rule systems told of every kill (GameRuleSystems.cpp) ------------------------------------
     // Not owned; a system already listed is not listed twice.
     void AddRuleSystem(GameSystem* system);
@@ -437,6 +443,7 @@ private:
     // The secret level NextSecretLevel handed out last; -1 before the first.
     int32_t lastSecretLevel = -1;
     ItemPtrList gateRecords;
+    std::vector<std::string> unlocks;
     // Faction names in order of first use; a faction's index is its place here.
     std::vector<std::string> factions;
     // Scratch for the queries, kept to spare an allocation per call.

@@ -1,4 +1,5 @@
 // PlayerPartyTest -- recruits and the party, the two gate pairs, the teleports and the other side's containers, in the level-object world.
+#include "entities/Actor.h"
 #include "entities/Gate.h"
 #include "entities/Inventory.h"
 #include "entities/LevelObjectWorld.h"
@@ -272,7 +273,7 @@ TEST_F(PlayerPartyWorld, ATeleportToACovenantLandsBesideItsHome)
 
 // ---- Containers -----------------------------------------------------------------------------------
 
-TEST_F(PlayerPartyWorld, BagFifteenIsTheOtherSidesInTradingModesOnly)
+TEST_F(PlayerPartyWorld, TheOtherSidesBagsFollowTheInteractionMode)
 {
     Player* player = Ready();
     Sentient* trader = Npc();
@@ -280,6 +281,47 @@ TEST_F(PlayerPartyWorld, BagFifteenIsTheOtherSidesInTradingModesOnly)
     player->SetInteraction(22, trader->entityNumber);
     EXPECT_EQ(player->GetBag(15), trader->GetBag(15));
     player->SetInteraction(3, trader->entityNumber);
-    EXPECT_EQ(player->GetBag(15), nullptr);
+    EXPECT_EQ(player->GetBag(15), player->Sentient::GetBag(15));
     EXPECT_EQ(player->GetBag(0), player->Sentient::GetBag(0));
+    player->SetInteraction(10, trader->entityNumber);
+    EXPECT_EQ(player->GetBag(17), trader->GetBag(17));
+    player->SetInteraction(22, trader->entityNumber);
+    EXPECT_EQ(player->GetBag(17), player->Sentient::GetBag(17));
+}
+
+// ---- Relations -----------------------------------------------------------------------------------
+
+TEST_F(PlayerPartyWorld, TownNpcsAreFairGameOnlyAtWarMonstersAlways)
+{
+    Player* player = Ready();
+    auto* monster = Spawn<Actor>(600.0f, 500.0f);
+    monster->maxHealth = monster->health = 10;
+    auto* townsman = Spawn<Actor>(620.0f, 500.0f);
+    townsman->maxHealth = townsman->health = 10;
+    townsman->npc = true;
+    game.relationship = 2;
+    EXPECT_TRUE(player->IsRelatedTo(monster));
+    EXPECT_FALSE(player->IsRelatedTo(townsman));
+    EXPECT_TRUE(player->IsNeverHostileTo(townsman));
+    game.relationship = 0;
+    EXPECT_TRUE(player->IsRelatedTo(townsman));
+    EXPECT_FALSE(player->IsNeverHostileTo(townsman));
+    EXPECT_FALSE(player->IsRelatedTo(player));
+    EXPECT_FALSE(player->IsRelatedTo(nullptr));
+}
+
+TEST_F(PlayerPartyWorld, ACovenantMemberIsNoTargetAndWithoutACovenantNobodyIsSpared)
+{
+    Player* player = Ready();
+    Sentient* ally = Npc();
+    ally->covenantIndex = 0;
+    EXPECT_FALSE(player->IsRelatedTo(ally));
+    game.relationship = 3;
+    EXPECT_TRUE(player->IsNeverHostileTo(ally));
+    player->covenantIndex = -1;
+    EXPECT_FALSE(player->IsNeverHostileTo(ally));
+    Sentient* stranger = Npc();
+    EXPECT_TRUE(player->IsRelatedTo(stranger));
+    stranger->health = 0;
+    EXPECT_FALSE(player->IsRelatedTo(stranger));
 }
