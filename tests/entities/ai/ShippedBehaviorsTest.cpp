@@ -1,8 +1,13 @@
-// ShippedBehaviorsTest -- the shipped behaviour records pass the lint with the behaviour checks, planted faults are reported, and every shipped archetype's stack builds without a log line.
+// ShippedBehaviorsTest -- the shipped behaviour records pass the lint with the behaviour checks, planted faults are reported, every shipped archetype's stack builds without a log line, and the shipped tuning names records that exist.
 #include "core/Database.h"
 #include "core/DebugSystem.h"
+#include "entities/ai/BehaviorEatCorpse.h"
 #include "entities/ai/BehaviorFactory.h"
 #include "entities/ai/BehaviorLint.h"
+#include "entities/ai/BehaviorPray.h"
+#include "entities/ai/BehaviorRanged.h"
+#include "entities/ai/BehaviorRetreat.h"
+#include "entities/ai/BehaviorSpawner.h"
 #include "entities/ai/BehaviorStack.h"
 #include "rules/GameData.h"
 #include "rules/PlantedGame.h"
@@ -89,6 +94,46 @@ TEST(ShippedBehaviors, EveryArchetypesStackBuildsSilentlyEndsInSleepAndTogetherT
                              "FollowLeader", "AvoidLeader", "TeleportToLeader", "TeleportRaid", "Pray",
                              "LifestoneRegen", "Adventure", "Jump"})
         EXPECT_NE(database.FindEntryByName(std::string("BehaviorDataDefault") + kind), nullptr) << kind;
+    gGameData = nullptr;
+    gDatabase = nullptr;
+}
+
+TEST(ShippedBehaviors, TheShippedTuningNamesRecordsThatExist)
+{
+    ASSERT_FALSE(ShippedGameFolder().empty()) << "EMBERLODE_GAME_DIR not set";
+    GameFolderFiles shipped(ShippedGameFolder());
+    Database database;
+    GameData gameData;
+    gDatabase = &database;
+    gGameData = &gameData;
+    database.Load();
+    gameData.Load(database);
+    BehaviorStackList stacks;
+    BuildBehaviorStacks(stacks);
+    auto prototype = [&](const char* archetype, int32_t kind) -> const BehaviorBase* {
+        for (const auto& stack : stacks)
+            if (stack->owner == gameData.FindArchetype(archetype))
+                for (const auto& behavior : stack->behaviors)
+                    if (behavior->GetType() == kind)
+                        return behavior.get();
+        return nullptr;
+    };
+    const auto* spawner = dynamic_cast<const BehaviorSpawner*>(prototype("ArchetypeBoneCaller", BehaviorType::kSpawner));
+    ASSERT_NE(spawner, nullptr);
+    EXPECT_NE(spawner->tuning.spawnEntry, nullptr) << "the cinderling record";
+    const auto* ranged = dynamic_cast<const BehaviorRanged*>(prototype("ArchetypeBoneCaller", BehaviorType::kRanged));
+    ASSERT_NE(ranged, nullptr);
+    EXPECT_NE(database.FindEntryByName(ranged->tuning.projName), nullptr);
+    const auto* eater = dynamic_cast<const BehaviorEatCorpse*>(prototype("ArchetypeBeast", BehaviorType::kEatCorpse));
+    ASSERT_NE(eater, nullptr);
+    EXPECT_NE(eater->tuning.statusEffect, nullptr);
+    EXPECT_GT(eater->tuning.maxCorpsesToEat, 0);
+    const auto* retreat = dynamic_cast<const BehaviorRetreat*>(prototype("ArchetypeGoblinCantor", BehaviorType::kRetreat));
+    ASSERT_NE(retreat, nullptr);
+    EXPECT_FLOAT_EQ(retreat->tuning.lowHealth, 0.4f) << "the cantor's own retreat data over the default";
+    EXPECT_NE(gameData.FindSkillDefinition(BehaviorPray::kPrayerSkill), nullptr);
+    for (const char* archetype : {"ArchetypeUndead", "ArchetypeBeast", "ArchetypeBoneCaller"})
+        EXPECT_NE(gameData.FindArchetype(archetype)->soundGroup, nullptr) << archetype;
     gGameData = nullptr;
     gDatabase = nullptr;
 }
