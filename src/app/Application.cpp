@@ -52,6 +52,7 @@
 #include "rules/GameData.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
+#include "server/spawn/SpawnSystem.h"
 #include "world/PathFinder.h"
 #include "world/World.h"
 
@@ -475,8 +476,11 @@ void InstallWorld(Application& app)
         gWorld = new World();
         gWorld->Create();
         World::RegisterResourceTypes();
+        // The spawn system: right after the world, its tables read from the loaded game data.
+        SpawnSystem::Create();
         return true;
     });
+    app.AddShutDownHook(ShutDownStep::EndGame, [] { SpawnSystem::Destroy(); });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { Destroy(gWorld); });
 }
 

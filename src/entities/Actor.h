@@ -225,6 +225,11 @@ public:
     bool CanLifeBeStolen() const override { return DefBool("CanLifeBeStolen"); }
 
     // ---- State the game, covenants, quests and spawns set ---------------------------------------
+    // ---- Spawn system: the monster rarity it was made with (MonsterRarity) and the flag its
+    // spawner gave it (0 for none).
+    int32_t monsterRarity = 0;
+    int32_t spawnFlag = 0;
+    // ----
     bool summoned = false;
     int32_t spawnCategory = 0;
     bool guard = false;

@@ -7,6 +7,7 @@
 #include "core/Vector.h"
 #include "entities/Entity.h"
 #include "entities/EntityQuest.h"
+#include "entities/Item.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/items/ItemPtrList.h"
@@ -284,4 +285,16 @@ const BehaviorStackList& GameServices::GetBehaviorStacks() const
 {
     static const BehaviorStackList kGameServicesNoStacks;
     return kGameServicesNoStacks;
+}
+
+// ---- Spawning ------------------------------------------------------------------------------
+
+std::unique_ptr<Item> GameServices::GenerateShopItem(const ShopItemRequest&)
+{
+    return nullptr;
+}
+
+const MonsterType* GameServices::PickGuardType(int32_t) const
+{
+    return nullptr;
 }

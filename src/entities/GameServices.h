@@ -22,6 +22,7 @@ class Event;
 class Gate;
 class Item;
 class Listener;
+class MonsterType;
 class QuestBase;
 class Sentient;
 
@@ -55,6 +56,16 @@ struct SpawnSearch {
     bool otherLevels = false;
     // Bit (1 << solidType) of the blockers that count; 0 means 5 (Normal and Transparent).
     uint32_t solidMask = 0;
+};
+
+// A shop's random item: GenerateShopItem's request.
+struct ShopItemRequest {
+    int32_t level = 1;
+    int32_t minSpread = 0;
+    int32_t maxSpread = 0;
+    float aboveChance = 0.0f;
+    int32_t aboveSpread = 0;
+    int32_t magicBonus = 0;
 };
 
 // The game's world events for the clients: a named sound or effect at a place.
@@ -203,6 +214,14 @@ public:
     // The rain intensity and the wind vector at the position: the nearby fronts summed, each
     // capped by the weather's tuning. 0 and no wind where no front reaches.
     virtual void GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const = 0;
+
+    // ---- Spawning: what vendors ask of the spawn system (the game's spawn system answers) -----
+    // A random item for a shop at the level: the spreads, the chance and spread above the level
+    // and the magic bonus as the spawn system takes them. Null when none; none here.
+    virtual std::unique_ptr<Item> GenerateShopItem(const ShopItemRequest& request);
+    // A guard type for hire at the level; null without one (and here).
+    virtual const MonsterType* PickGuardType(int32_t level) const;
+    // ----
 
     // ---- Items, covenants and relations ------------------------------------------------------
     // A new item of the record at the level, or null.

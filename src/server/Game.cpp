@@ -617,11 +617,6 @@ float Game::GetCombatEventTime() const
     return GameTuning().damageEventMaxTime;
 }
 
-std::unique_ptr<Item> Game::GenerateItem(const DatabaseEntry*, int32_t)
-{
-    return nullptr;
-}
-
 void Game::AddUnlock(std::string_view name)
 {
     if (!name.empty() && std::find(unlocks.begin(), unlocks.end(), name) == unlocks.end())

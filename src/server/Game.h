@@ -150,10 +150,8 @@ public:
     // Every actor allied to the attacked one (relationship 3 or more) within the range takes up
     // the attacker (GameActors.cpp).
     void CallForHelp(Entity& actor, Entity* attacker, float range) override;
-    void DropMonsterLoot(Sentient&, float, float, float) override {}
     void NotifyObjectsOfKind33() override {}
     const BehaviorStackList& GetBehaviorStacks() const override { return behaviorStacks; }
-    Entity* MakeMonster(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t) override { return nullptr; }
     // The world's random point of the level (GameActors.cpp).
     bool PickPointInLevel(int32_t level, WorldPos& out) override;
 
@@ -168,6 +166,17 @@ public:
     // The named actor's display name; empty outside the list or for an actor that has gone.
     void GetNamedEntry(int32_t index, std::string& out) const;
     int32_t CountNamedActors() const { return static_cast<int32_t>(namedActors.size()); }
+
+    // ---- Spawning: the spawn system's hand-offs (GameSpawn.cpp) ---------------------------------
+    void DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance) override;
+    Entity* MakeMonster(const DatabaseEntry* archetype, const DatabaseEntry* monsterType, int32_t level,
+                        int32_t minRarity) override;
+    std::unique_ptr<Item> GenerateShopItem(const ShopItemRequest& request) override;
+    const MonsterType* PickGuardType(int32_t level) const override;
+    // The product of the running world events' rarity factors for the type on the level; no
+    // world event carries one yet.
+    float GetMonsterRarityMultiplier(const MonsterType&, int32_t) const { return 1.0f; }
+    // ----
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------
     void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;

@@ -120,9 +120,6 @@ bool Game::AnyQuestSolvable(int32_t level) const
     return false;
 }
 
-// The spawn system takes the place over once it exists.
-void Game::SpawnRespawn(int32_t, const WorldPos&) {}
-
 void Game::UpdateEntityPurge()
 {
     const GameSystemTuning& tuning = GameUpdateTuning();
