@@ -21,6 +21,7 @@
 #include "server/ServerCommands.h"
 #include "server/StatSystem.h"
 #include "server/WorldHost.h"
+#include "server/spawn/SpawnSystem.h"
 #include "server/Weather.h"
 #include "world/World.h"
 
@@ -135,6 +136,9 @@ void Game::Reset()
     factorA = factorB = 1.0f;
     clientLines.clear();
     weather->Reset();
+    // ---- Spawning: a new world makes its own town NPCs.
+    townNpcs.clear();
+    townNpcTypeNames.clear();
 }
 
 void Game::DeleteAllEntities()
@@ -392,6 +396,9 @@ void Game::OnLevelLoaded(int32_t level)
         if (quest && quest->targetLevel == -1)
             quest->AssignTargetLevels();
     }
+    // ---- Spawning: a level is filled once per world, when it is first generated.
+    if (gSpawnSystem)
+        gSpawnSystem->GetLevelFiller().PopulateLevel(level);
 }
 
 void Game::OnLevelUnloaded(int32_t level)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/RandomTimer.h"
+#include "core/SafePointer.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
 #include "covenants/TradeOffer.h"
@@ -173,9 +174,38 @@ public:
                         int32_t minRarity) override;
     std::unique_ptr<Item> GenerateShopItem(const ShopItemRequest& request) override;
     const MonsterType* PickGuardType(int32_t level) const override;
+    const DatabaseEntry* PickTrapRecord(int32_t level) override;
+    // Whether the level filler has filled the level in this world; false outside the records.
+    bool IsLevelPopulated(int32_t level) const;
+    void MarkLevelPopulated(int32_t level);
     // The product of the running world events' rarity factors for the type on the level; no
     // world event carries one yet.
     float GetMonsterRarityMultiplier(const MonsterType&, int32_t) const { return 1.0f; }
+
+    // ---- The town's NPCs and monsters sent to unused blocks (GameTown.cpp) ----------------------
+    // One slot per name of the tuning's "NpcType" list, each with the NPC made for it.
+    void CreateTownNpcs();
+    void CreateTownNpc(int32_t slot);
+    // The NPC of the type (a Vendor for a vendor record) at the first free spot around its town
+    // spot, with "EnhancementTownNpc", in the table; null without a monster type of that NPC
+    // type or a town spot.
+    Entity* SpawnTownNpc(int32_t npcType);
+    int32_t GetTownNpcSlotCount() const { return static_cast<int32_t>(townNpcs.size()); }
+    // The NpcType of the slot's name; None outside the slots.
+    int32_t GetTownNpcType(int32_t slot) const;
+    // The first slot of the type; -1 when none.
+    int32_t FindTownNpcSlot(int32_t npcType) const;
+    Entity* GetTownNpc(int32_t npcType) const;
+    int32_t CountLivingTownNpcs() const;
+    // One of the living NPCs drawn uniformly (stream 0); null when none lives.
+    Entity* PickLivingTownNpc() const;
+    // The "GameSystem" keys "TownSpot" + the type's name ("level x y") and "TownFacing" + name;
+    // false without a spot.
+    static bool GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing);
+    // A monster of the type at a random point of a block of the level: the given block, else an
+    // unused one drawn (any block once all are used), written back for the caller's next call.
+    Actor* SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const MonsterType* type,
+                                         int32_t levelOverride);
     // ----
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------
@@ -206,7 +236,6 @@ public:
     // The spawn system's answers; until it exists a chest without stored items holds nothing and
     // no trap is armed.
     void GenerateChestLoot(Chest&, float, float) override {}
-    const DatabaseEntry* PickTrapRecord(int32_t) override { return nullptr; }
     void CollectQuests(std::vector<const QuestBase*>& out) const override;
     float GetClock() const override { return static_cast<float>(timeOfDay); }
     float ChestOpenTime(int32_t chestLevel, int32_t userLevel) const override
@@ -459,6 +488,9 @@ private:
     mutable std::vector<int32_t> queryNumbers;
     mutable std::vector<Entity*> traceEntities;
     std::vector<RespawnEntry> dueRespawns;
+    // ---- Town NPC slots: the "NpcType" names and, index for index, their NPCs.
+    std::vector<std::string> townNpcTypeNames;
+    std::vector<SafePointer> townNpcs;
     std::unique_ptr<Weather> weather;
     std::vector<GameSystem*> ruleSystems;
 };

@@ -23,4 +23,8 @@ struct GameLevelRecord {
     std::unique_ptr<SpatialTreeNode> grid;
     std::vector<RespawnEntry> respawns;
     TimeStamp lastVisit;
+    // Filled by the spawn system's level filler, once per world.
+    bool populated = false;
+    // The blocks a bonus chest or a sent monster has taken, by grid index; sized on first use.
+    std::vector<bool> usedBlocks;
 };

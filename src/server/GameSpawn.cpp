@@ -90,3 +90,21 @@ void Game::SpawnRespawn(int32_t level, const WorldPos& position)
     if (gSpawnSystem)
         gSpawnSystem->TrySpawnMonsterAt(level, position, MonsterRarity::Normal);
 }
+
+bool Game::IsLevelPopulated(int32_t level) const
+{
+    const GameLevelRecord* record = FindLevel(level);
+    return record && record->populated;
+}
+
+void Game::MarkLevelPopulated(int32_t level)
+{
+    if (GameLevelRecord* record = FindLevel(level))
+        record->populated = true;
+}
+
+const DatabaseEntry* Game::PickTrapRecord(int32_t level)
+{
+    const SpawnEntry* entry = gSpawnSystem ? gSpawnSystem->PickWeightedByLevel(SpawnSystem::Traps, level) : nullptr;
+    return entry ? entry->definition : nullptr;
+}

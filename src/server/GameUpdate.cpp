@@ -10,6 +10,7 @@
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/quests/QuestBase.h"
+#include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -68,8 +69,16 @@ void Game::StampPlayerLevels()
     }
 }
 
-// Exploration around the players belongs to the level population, which fills it.
-void Game::UpdatePlayerSurroundings(float) {}
+// A level generated before any player joined is filled when the first player stands on it; the
+// exploration of cells around the players is not kept yet.
+void Game::UpdatePlayerSurroundings(float)
+{
+    if (!gSpawnSystem)
+        return;
+    for (const Sentient* player : players)
+        if (player && !IsLevelPopulated(player->position.level))
+            gSpawnSystem->GetLevelFiller().PopulateLevel(player->position.level);
+}
 
 void Game::UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds)
 {

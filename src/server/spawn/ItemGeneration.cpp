@@ -108,6 +108,12 @@ int32_t SpawnSystem::RollItemLevel(int32_t baseLevel, int32_t minSpread, int32_t
     return low + k;
 }
 
+int32_t SpawnSystem::RollDropLevel(int32_t baseLevel) const
+{
+    return RollItemLevel(baseLevel, minItemDropLevelSpread, maxItemDropLevelSpread, ItemRarity::Normal,
+                         itemDropAboveBaseLevel, maxItemDropLevelAboveBase);
+}
+
 std::unique_ptr<Item> SpawnSystem::CreateItemFromTable(int32_t table, int32_t level) const
 {
     const SpawnEntry* entry = PickWeightedByLevel(table, level);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/EngineEnums.h"
+#include "server/spawn/LevelFiller.h"
 #include "server/spawn/SpawnTable.h"
 #include "world/WorldPos.h"
 
@@ -122,6 +123,8 @@ public:
     // 1..100.
     int32_t RollItemLevel(int32_t baseLevel, int32_t minSpread, int32_t maxSpread, int32_t rarity, float aboveChance,
                           int32_t maxAbove) const;
+    // A dropped item's or a placed chest's or plate's level around the base: the record's drop spreads.
+    int32_t RollDropLevel(int32_t baseLevel) const;
     // The caller owns the item; null when no base item was found or an "AlwaysMagic" item took
     // no affix.
     std::unique_ptr<Item> GenerateItem(const ItemRequest& request) const;
@@ -153,6 +156,9 @@ public:
                         int32_t flags) const;
     // A generated item of the definition (at most VeryRare) on the ground near the position.
     bool GenerateItemAndDrop(const DatabaseEntry* definition, const WorldPos& position) const;
+
+    // ---- Levels (LevelFiller) --------------------------------------------------------------------
+    LevelFiller& GetLevelFiller() { return filler; }
 
     // ---- The record's values -------------------------------------------------------------------
     bool IsLoaded() const { return loaded; }
@@ -196,6 +202,7 @@ private:
     std::array<int32_t, MonsterRarity::kCount> levelIncrease{};
     std::array<std::string, MonsterRarity::kCount> effectModel;
     bool loaded = false;
+    LevelFiller filler{*this};
 };
 
 extern SpawnSystem* gSpawnSystem;

@@ -27,6 +27,12 @@ GameSystem
     MinSellPercent 0.2
     MaxSellPercent 0.5
     MinSellPercentPrice 1000
+    NpcType Warmaster
+    NpcType VendorBasic
+    NpcType Tutor
+    TownSpotWarmaster "0 500 500"
+    TownFacingWarmaster 3
+    TownSpotVendorBasic "0 900 500"
 }
 ClassMonsterGeneric
 {
@@ -74,6 +80,29 @@ ActorSpawnVendor
     Base ActorSpawnBase
     Npc 1
     Vendor 1
+    NpcType VendorBasic
+}
+ActorTownWarmaster
+{
+    Type Actor
+    Base ActorSpawnNpc
+    NpcType Warmaster
+}
+MonsterTownWarmaster
+{
+    Type MonsterType
+    Archetype ArchetypeSpawnTest
+    Definition ActorTownWarmaster
+    MinLevel 3
+    MaxLevel 3
+    Excluded 1
+}
+EnhancementTownNpc
+{
+    Type StatusEffect
+    Forever 1
+    EffectType OnlyOne
+    GroupName "TownNpc"
 }
 MonsterGrunt
 {

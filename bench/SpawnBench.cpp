@@ -1,0 +1,189 @@
+// SpawnBench -- the spawn system over the shipped records: filling a shipped level with its rolled monsters, generating items and weighted picks.
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/EventSystem.h"
+#include "core/RandomSystem.h"
+#include "core/TypeRegistry.h"
+#include "entities/Actor.h"
+#include "entities/Item.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/PosixPlatformSystem.h"
+#include "rules/GameData.h"
+#include "server/Game.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/AreaDefinition.h"
+#include "world/Level.h"
+#include "world/World.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path SpawnBenchGameFolder()
+{
+    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
+        return folder;
+    return fs::path(__FILE__).parent_path().parent_path() / "game";
+}
+
+// Open ground on every level of the world, every level generated.
+class SpawnBenchGame : public Game {
+public:
+    bool IsCellBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
+    bool IsCellSightBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
+    bool IsBodyBlocked(const WorldPos& position, float) const override { return !IsKnownLevel(position.level); }
+    bool IsLevelGenerated(int32_t level) const override { return IsKnownLevel(level); }
+};
+
+// The shipped database, game data and adventure, the spawn system read from them.
+class SpawnBenchWorld {
+public:
+    SpawnBenchWorld()
+        : platform((fs::temp_directory_path() / "emberlode-spawnbench").string()),
+          files(SpawnBenchGameFolder().string()), random(29)
+    {
+        gDebugSystem = &debug;
+        gPlatformSystem = &platform;
+        files.SetRootFolders("Assets");
+        gFileSystem = &files;
+        gDatabase = &database;
+        database.Load();
+        gGameData = &gameData;
+        gameData.Load(database);
+        gRandomSystem = &random;
+        gEventSystem = &events;
+        gTypeRegistry = &types;
+        Entity::RegisterEventClass(events, types);
+        Sentient::RegisterEventClass(events, types);
+        Actor::RegisterEventClass(events, types);
+        gWorld = &world;
+        world.Create();
+        world.SetLevelSize(4096.0f, 4096.0f);
+        world.ReadFromDatabase("World", 0);
+        game = std::make_unique<SpawnBenchGame>();
+        game->ResetLevels();
+        gGameServices = game.get();
+        gGame = game.get();
+        spawn.Load();
+        gSpawnSystem = &spawn;
+    }
+
+    ~SpawnBenchWorld()
+    {
+        game->Reset();
+        game.reset();
+        gSpawnSystem = nullptr;
+        gGame = nullptr;
+        gGameServices = nullptr;
+        world.Destroy();
+        gWorld = nullptr;
+        gTypeRegistry = nullptr;
+        gEventSystem = nullptr;
+        gRandomSystem = nullptr;
+        gGameData = nullptr;
+        gDatabase = nullptr;
+        gFileSystem = nullptr;
+        gPlatformSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    // The first level whose area spawns monsters; -1 when none does.
+    int32_t FindMonsterLevel() const
+    {
+        for (int32_t level = 0; level < world.GetLevelCount(); ++level) {
+            const Level* record = world.GetLevel(level);
+            if (record && record->area && record->area->monsterChancePerBlock > 0.0f && record->area->PickMonster())
+                return level;
+        }
+        return -1;
+    }
+
+    DebugSystem debug;
+    PosixPlatformSystem platform;
+    PosixFileSystem files;
+    Database database;
+    GameData gameData;
+    RandomSystem random;
+    EventSystem events;
+    TypeRegistry types;
+    World world;
+    std::unique_ptr<SpawnBenchGame> game;
+    SpawnSystem spawn;
+};
+
+// One level's random monsters as population makes them: each block's roll of its area, then a
+// spawn, the crowding test and placement for each; the level's entities go between iterations.
+void SpawnPopulateShippedLevel(benchmark::State& state)
+{
+    SpawnBenchWorld bench;
+    int32_t level = bench.FindMonsterLevel();
+    if (!bench.spawn.IsLoaded() || level < 0) {
+        state.SkipWithError("the shipped game folder is needed");
+        return;
+    }
+    const AreaDefinition& area = *bench.world.GetLevel(level)->area;
+    const GameSystemTuning& tuning = bench.gameData.GetTuning();
+    int32_t blocks = tuning.blocksPerRow * tuning.blocksPerColumn;
+    int64_t placed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench.game->Reset();
+        bench.game->ResetLevels();
+        int32_t count = 0;
+        for (int32_t block = 0; block < blocks; ++block)
+            count += area.RollMonstersPerBlock(false);
+        state.ResumeTiming();
+        bench.spawn.GetLevelFiller().SpawnRandomMonsters(level, count);
+        placed += bench.game->CountEntities();
+    }
+    state.counters["monsters"] = benchmark::Counter(static_cast<double>(placed), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(SpawnPopulateShippedLevel)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Loot-like items at level 10 with a magic bonus of 50.
+void SpawnGenerateItem(benchmark::State& state)
+{
+    SpawnBenchWorld bench;
+    if (!bench.spawn.IsLoaded()) {
+        state.SkipWithError("the shipped game folder is needed");
+        return;
+    }
+    SpawnSystem::ItemRequest request;
+    request.baseLevel = 10;
+    request.magicBonus = 50;
+    int64_t made = 0;
+    for (auto _ : state) {
+        std::unique_ptr<Item> item = bench.spawn.GenerateItem(request);
+        made += item ? 1 : 0;
+        benchmark::DoNotOptimize(item);
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["made_share"] =
+        benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(SpawnGenerateItem)->Unit(benchmark::kMicrosecond);
+
+void SpawnPickWeightedByLevel(benchmark::State& state)
+{
+    SpawnBenchWorld bench;
+    if (bench.spawn.GetTable(SpawnSystem::NormalItems).IsEmpty()) {
+        state.SkipWithError("the shipped game folder is needed");
+        return;
+    }
+    int32_t level = 1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bench.spawn.PickWeightedByLevel(SpawnSystem::NormalItems, level));
+        level = level % 20 + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(SpawnPickWeightedByLevel)->Unit(benchmark::kNanosecond);
+
+} // namespace

@@ -1,0 +1,179 @@
+// GameTown -- the town's NPC slots and their NPCs, and monsters sent into a level's unused blocks.
+#include "server/Game.h"
+
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/RandomSystem.h"
+#include "entities/Actor.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterDefinition.h"
+#include "rules/monsters/MonsterType.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/Level.h"
+#include "world/LevelQueries.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+constexpr const char* kGameTownNpcEnhancement = "EnhancementTownNpc";
+
+// The first monster type whose actor record is of the NPC type.
+const MonsterType* GameTownTypeOf(int32_t npcType)
+{
+    if (!gGameData || npcType <= NpcType::None)
+        return nullptr;
+    for (int32_t i = 0; i < gGameData->GetMonsterTypeCount(); ++i) {
+        const MonsterType* type = gGameData->GetMonsterType(i);
+        if (type && type->definition && type->definition->npcType == npcType)
+            return type;
+    }
+    return nullptr;
+}
+
+size_t GameTownDraw(size_t count)
+{
+    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    return std::min(static_cast<size_t>(r * static_cast<float>(count)), count - 1);
+}
+
+} // namespace
+
+bool Game::GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing)
+{
+    spot = WorldPos{};
+    facing = 0;
+    const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
+    std::string name = GetNameByIndex(npcType);
+    if (!record || name.empty())
+        return false;
+    std::istringstream text(record->GetString("TownSpot" + name));
+    WorldPos read;
+    if (!(text >> read.level >> read.x >> read.y) || read.level < 0 || !std::isfinite(read.x) || !std::isfinite(read.y))
+        return false;
+    spot = read;
+    facing = std::clamp(record->GetInt("TownFacing" + name), 0, 7);
+    return true;
+}
+
+Entity* Game::SpawnTownNpc(int32_t npcType)
+{
+    const MonsterType* type = GameTownTypeOf(npcType);
+    WorldPos spot;
+    int32_t facing = 0;
+    if (!type || !gSpawnSystem || !GetTownSpot(npcType, spot, facing) || !IsKnownLevel(spot.level))
+        return nullptr;
+    Actor* npc = gSpawnSystem->SpawnMonster(type, MonsterRarity::Normal, type->GetMinLevel(), 0, true);
+    if (!npc)
+        return nullptr;
+    SpawnSearch search;
+    search.entity = npc;
+    WorldPos place = spot;
+    FindSpawnPosition(spot, gGameData ? gGameData->GetTuning().warpRings : 0, search, true, place);
+    npc->SetPosition(place);
+    npc->SetGridPosition(place);
+    npc->facing = facing;
+    npc->AddStatusEffectByName(kGameTownNpcEnhancement, npc, 1);
+    if (AddEntity(npc) == -1) {
+        delete npc;
+        return nullptr;
+    }
+    return npc;
+}
+
+void Game::CreateTownNpc(int32_t slot)
+{
+    if (slot < 0 || slot >= GetTownNpcSlotCount())
+        return;
+    townNpcs[static_cast<size_t>(slot)].Set(SpawnTownNpc(GetTownNpcType(slot)));
+}
+
+void Game::CreateTownNpcs()
+{
+    townNpcTypeNames.clear();
+    if (const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr)
+        record->GetStringList("NpcType", townNpcTypeNames, true, false);
+    townNpcs.clear();
+    townNpcs.resize(townNpcTypeNames.size());
+    for (int32_t slot = 0; slot < GetTownNpcSlotCount(); ++slot)
+        CreateTownNpc(slot);
+}
+
+int32_t Game::GetTownNpcType(int32_t slot) const
+{
+    if (slot < 0 || slot >= GetTownNpcSlotCount())
+        return NpcType::None;
+    return GetNpcTypeByName(townNpcTypeNames[static_cast<size_t>(slot)]);
+}
+
+int32_t Game::FindTownNpcSlot(int32_t npcType) const
+{
+    for (int32_t slot = 0; slot < GetTownNpcSlotCount(); ++slot)
+        if (GetTownNpcType(slot) == npcType)
+            return slot;
+    return -1;
+}
+
+Entity* Game::GetTownNpc(int32_t npcType) const
+{
+    int32_t slot = FindTownNpcSlot(npcType);
+    return slot < 0 ? nullptr : townNpcs[static_cast<size_t>(slot)].GetAs<Entity>();
+}
+
+int32_t Game::CountLivingTownNpcs() const
+{
+    int32_t living = 0;
+    for (const SafePointer& npc : townNpcs)
+        if (const Entity* entity = npc.GetAs<Entity>(); entity && entity->maxHealth > 0 && entity->health > 0)
+            ++living;
+    return living;
+}
+
+Entity* Game::PickLivingTownNpc() const
+{
+    int32_t living = CountLivingTownNpcs();
+    if (living == 0)
+        return nullptr;
+    size_t k = GameTownDraw(static_cast<size_t>(living));
+    for (const SafePointer& npc : townNpcs) {
+        Entity* entity = npc.GetAs<Entity>();
+        if (!entity || entity->maxHealth <= 0 || entity->health <= 0)
+            continue;
+        if (k-- == 0)
+            return entity;
+    }
+    return nullptr;
+}
+
+// ---- Blocks ---------------------------------------------------------------------------------------
+
+Actor* Game::SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const MonsterType* type,
+                                           int32_t levelOverride)
+{
+    GameLevelRecord* record = FindLevel(level);
+    Level* worldLevel = gWorld ? gWorld->GetLevel(level) : nullptr;
+    if (level < 0 || !record || !worldLevel || !gSpawnSystem || !gGameData)
+        return nullptr;
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    int32_t blocks = std::max(1, tuning.blocksPerRow * tuning.blocksPerColumn);
+    if (record->usedBlocks.size() != static_cast<size_t>(blocks))
+        record->usedBlocks.assign(static_cast<size_t>(blocks), false);
+    if (block < 0 || block >= blocks) {
+        std::vector<int32_t> unused;
+        for (int32_t i = 0; i < blocks; ++i)
+            if (!record->usedBlocks[static_cast<size_t>(i)])
+                unused.push_back(i);
+        // With every block used, any block of the grid will do.
+        block = unused.empty() ? static_cast<int32_t>(GameTownDraw(static_cast<size_t>(blocks)))
+                               : unused[GameTownDraw(unused.size())];
+    }
+    int32_t width = std::max(1, tuning.blocksPerRow);
+    WorldPos point = LevelQueries::RandomPointInBlock(*worldLevel, block % width, block / width);
+    if (point.level < 0)
+        return nullptr;
+    return gSpawnSystem->SpawnQuestMonster(type, levelOverride, point);
+}

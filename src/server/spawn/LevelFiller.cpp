@@ -1,0 +1,346 @@
+// LevelFiller -- fills a level once per world: the objects its area pieces place on their tiles, then its random monsters; rebuilds saved level objects.
+#include "server/spawn/LevelFiller.h"
+
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/RandomSystem.h"
+#include "core/StringUtil.h"
+#include "entities/Actor.h"
+#include "entities/Entity.h"
+#include "entities/Item.h"
+#include "entities/ItemGround.h"
+#include "entities/Sentient.h"
+#include "entities/Gate.h"
+#include "entities/Torch.h"
+#include "entities/TrapGround.h"
+#include "entities/Trigger.h"
+#include "rules/GameData.h"
+#include "rules/monsters/MonsterType.h"
+#include "server/Game.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/AreaResource.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
+#include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
+#include "world/World.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr const char* kLevelObjectKindNames[LevelObjectKind::kCount] = {
+    "Normal", "Door", "Torch", "Secret", "Item", "Monster", "Chest", "Trap", "Gate", "Trigger", "SimpleAnimating"};
+
+const GameSystemTuning& FillerTuning()
+{
+    static const GameSystemTuning kDefaults;
+    return gGameData ? gGameData->GetTuning() : kDefaults;
+}
+
+// Area files name models from the asset root, records from the models folder: one key for both.
+std::string FillerModelKey(std::string_view modelName)
+{
+    std::string key = StringToLower(modelName);
+    constexpr std::string_view kModels = "models/";
+    if (key.compare(0, kModels.size(), kModels) == 0)
+        key.erase(0, kModels.size());
+    return key;
+}
+
+float FillerRandom()
+{
+    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+}
+
+} // namespace
+
+int32_t LevelFiller::GetObjectKind(const DatabaseEntry& record)
+{
+    std::string name = record.GetString("ObjectType");
+    for (int32_t kind = 0; kind < LevelObjectKind::kCount; ++kind)
+        if (StringEqualsNoCase(name, kLevelObjectKindNames[kind]))
+            return kind;
+    return LevelObjectKind::Normal;
+}
+
+void LevelFiller::BuildObjectRecords()
+{
+    recordsBuilt = true;
+    if (!gDatabase)
+        return;
+    for (int32_t type = 0; type < DatabaseEntryType::kCount; ++type) {
+        for (const DatabaseEntry* entry = gDatabase->GetNextEntryOfType(type); entry;
+             entry = gDatabase->GetNextEntryOfType(type, entry)) {
+            if (entry->IsBaseOnly() || GetObjectKind(*entry) == LevelObjectKind::Normal)
+                continue;
+            std::string model = FillerModelKey(entry->GetString("ModelName"));
+            if (!model.empty())
+                objectRecords.emplace(model, entry);
+        }
+    }
+}
+
+const DatabaseEntry* LevelFiller::FindObjectRecord(std::string_view modelName)
+{
+    if (!recordsBuilt)
+        BuildObjectRecords();
+    auto found = objectRecords.find(FillerModelKey(modelName));
+    return found == objectRecords.end() ? nullptr : found->second;
+}
+
+WorldPos LevelFiller::RandomPointInLevel(int32_t level) const
+{
+    WorldPos point;
+    if (!gWorld || !gWorld->GetLevel(level))
+        return point;
+    const GameSystemTuning& tuning = FillerTuning();
+    float width = static_cast<float>(tuning.levelTileWidth) * tuning.tileSize;
+    float height = static_cast<float>(tuning.levelTileHeight) * tuning.tileSize;
+    point.level = level;
+    point.x = FillerRandom() * width;
+    point.y = FillerRandom() * height;
+    // The middle of its grid cell, as every placed entity stands.
+    point.x = (std::floor(point.x / tuning.gridSize.x) + 0.5f) * tuning.gridSize.x;
+    point.y = (std::floor(point.y / tuning.gridSize.y) + 0.5f) * tuning.gridSize.y;
+    point.Normalize();
+    return point;
+}
+
+// ---- Population -------------------------------------------------------------------------------------
+
+bool LevelFiller::PopulateLevel(int32_t level)
+{
+    if (!gGame || gGame->GetPlayers().empty() || !gWorld || !gWorld->GetLevel(level))
+        return false;
+    if (gGame->IsLevelPopulated(level))
+        return true;
+    if (!gWorld->IsLevelValid(level) || !gGame->IsLevelGenerated(level))
+        return false;
+    gGame->MarkLevelPopulated(level);
+    int32_t monsters = CountLevelMonsters(level);
+    int32_t traps = CountLevelTraps(level);
+    PlaceAreaObjects(level);
+    SpawnRandomMonsters(level, monsters);
+    SpawnRandomTraps(level, traps);
+    return true;
+}
+
+int32_t LevelFiller::CountLevelMonsters(int32_t level) const
+{
+    // The level's monsters are its blocks' rolls together.
+    const Level* record = gWorld->GetLevel(level);
+    int32_t blocks = record && record->data ? record->data->geometry.BlockCount() : 0;
+    int32_t count = 0;
+    for (int32_t block = 0; block < blocks; ++block)
+        count += gWorld->RollBlockMonsters(level, block, false);
+    return count;
+}
+
+int32_t LevelFiller::CountLevelTraps(int32_t level) const
+{
+    const Level* record = gWorld->GetLevel(level);
+    if (!record || !record->data || !gWorld->AreTrapsAllowed(level))
+        return 0;
+    int32_t count = 0;
+    for (int32_t block = 0; block < record->data->geometry.BlockCount(); ++block)
+        count += gWorld->RollLevelTrapsPerBlock(level);
+    return count;
+}
+
+void LevelFiller::PlaceAreaObjects(int32_t level)
+{
+    Level* record = gWorld->GetLevel(level);
+    const AreaResource* area = record ? LevelGenerator::GetArea(*record) : nullptr;
+    if (!area)
+        return;
+    const GameSystemTuning& tuning = FillerTuning();
+    for (int32_t y = 0; y < tuning.levelTileHeight; ++y) {
+        for (int32_t x = 0; x < tuning.levelTileWidth; ++x) {
+            ResourceHandle model;
+            int32_t facing = 0;
+            int32_t object = LevelQueries::GetTileObject(*record, x, y, model, facing);
+            if (object < 0 || static_cast<size_t>(object) >= area->GetObjectTypes().size())
+                continue;
+            const std::string& modelName = area->GetObjectTypes()[static_cast<size_t>(object)].name;
+            PlaceLevelObject(level, x, y, FindObjectRecord(modelName), modelName, facing);
+        }
+    }
+}
+
+void LevelFiller::SpawnRandomMonsters(int32_t level, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        WorldPos point = RandomPointInLevel(level);
+        Actor* actor = spawn.TrySpawnMonster(level, 1.0f, 0, MonsterRarity::Normal);
+        if (!actor)
+            continue;
+        if (!spawn.IsUncrowded(*actor, point)) {
+            delete actor;
+            continue;
+        }
+        spawn.PlaceSpawnedMonster(actor, point);
+    }
+}
+
+void LevelFiller::SpawnRandomTraps(int32_t level, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i)
+        SpawnGroundTrapAt(RandomPointInLevel(level), -1);
+}
+
+TrapGround* LevelFiller::CreateGroundTrap(int32_t levelIndex, int32_t level)
+{
+    const Level* record = gWorld ? gWorld->GetLevel(levelIndex) : nullptr;
+    const DatabaseEntry* trap = record ? LevelQueries::PickTrapType(*record) : nullptr;
+    if (!trap)
+        return nullptr;
+    auto* plate = new TrapGround();
+    plate->SetEntry(trap);
+    plate->SetLevel(spawn.RollDropLevel(level));
+    plate->ArmTrap();
+    return plate;
+}
+
+Entity* LevelFiller::SpawnGroundTrapAt(const WorldPos& position, int32_t level)
+{
+    if (level == -1)
+        level = gWorld && gWorld->GetLevel(position.level) ? gWorld->GetLevelMonsterLevel(position.level) : 1;
+    TrapGround* plate = CreateGroundTrap(position.level, level);
+    if (!plate || !gGameServices)
+        return nullptr;
+    SpawnSearch search;
+    search.freeSpot = true;
+    WorldPos spot = position;
+    gGameServices->FindSpawnPosition(position, FillerTuning().warpRings, search, true, spot);
+    return AddPlaced(plate, spot, -1);
+}
+
+// ---- Objects ------------------------------------------------------------------------------------------
+
+Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cellY, const DatabaseEntry* record,
+                                      std::string_view modelName, int32_t facing)
+{
+    if (!record || modelName.empty())
+        return nullptr;
+    const GameSystemTuning& tuning = FillerTuning();
+    WorldPos spot;
+    spot.level = level;
+    spot.x = static_cast<float>(cellX) * tuning.tileSize + tuning.gridSize.x;
+    spot.y = static_cast<float>(cellY) * tuning.tileSize + tuning.gridSize.y;
+    int32_t cell = cellY * tuning.levelTileWidth + cellX;
+    switch (GetObjectKind(*record)) {
+    case LevelObjectKind::Torch: return PlacePlainObject(new Torch(), *record, modelName, spot, cell, facing);
+    case LevelObjectKind::SimpleAnimating:
+        return PlacePlainObject(new Entity(), *record, modelName, spot, cell, facing);
+    case LevelObjectKind::Trigger: return PlacePlainObject(new Trigger(), *record, modelName, spot, cell, facing);
+    case LevelObjectKind::Item: return PlaceItemObject(*record, spot, cell);
+    case LevelObjectKind::Monster: return PlaceMonsterObject(*record, modelName, spot, cell, level);
+    case LevelObjectKind::Trap: {
+        auto* plate = new TrapGround();
+        plate->SetEntry(record);
+        plate->LoadModels(modelName);
+        plate->facing = facing;
+        plate->SetLevel(gWorld ? gWorld->GetLevelMonsterLevel(level) : 1);
+        plate->ArmTrap();
+        return AddPlaced(plate, spot, cell);
+    }
+    case LevelObjectKind::Gate: {
+        auto* gate = new Gate();
+        gate->SetEntry(record);
+        gate->facing = facing;
+        gate->kind = GetGateKind(*record);
+        return AddPlaced(gate, spot, cell);
+    }
+    default: return nullptr;  // doors, secrets and chests have no class here yet
+    }
+}
+
+Entity* LevelFiller::PlacePlainObject(Entity* entity, const DatabaseEntry& record, std::string_view modelName,
+                                      const WorldPos& spot, int32_t cell, int32_t facing)
+{
+    if (entity->GetEntry() != &record)
+        entity->SetEntry(&record);
+    entity->LoadModels(modelName);
+    entity->facing = facing;
+    entity->netFlag = false;
+    entity->OnPlaced();
+    return AddPlaced(entity, spot, cell);
+}
+
+// Placed at the spot with its cell (-1 for none) and entered into the table; a refused entity
+// is deleted.
+Entity* LevelFiller::AddPlaced(Entity* entity, const WorldPos& spot, int32_t cell)
+{
+    entity->SetPosition(spot);
+    entity->SetGridPosition(spot);
+    if (cell >= 0)
+        entity->SetSpawnTag(cell);
+    if (!gGameServices || gGameServices->AddEntity(entity) == -1) {
+        delete entity;
+        return nullptr;
+    }
+    return entity;
+}
+
+int32_t LevelFiller::GetGateKind(const DatabaseEntry& record)
+{
+    if (record.GetInt("TeleportStart") != 0)
+        return GateKind::Named;
+    if (record.GetInt("TeleportEnd") != 0)
+        return GateKind::NamedTarget;
+    return GateKind::Depth;
+}
+
+Entity* LevelFiller::PlaceItemObject(const DatabaseEntry& record, const WorldPos& spot, int32_t cell)
+{
+    if (!gGameServices)
+        return nullptr;
+    std::vector<Entity*> near;
+    gGameServices->FindEntitiesInRadius(spot, nullptr, kItemSentientRange, RadiusFilter::Every, near, false);
+    for (Entity* entity : near)
+        if (dynamic_cast<Sentient*>(entity))
+            return nullptr;
+    auto item = std::make_unique<Item>();
+    item->SetEntry(&record);
+    item->ComputeStats();
+    item->ResolveDefinition();
+    ItemGround* ground = ItemGround::Drop(spot, item, true, true, false);
+    if (ground)
+        ground->SetSpawnTag(cell);
+    return ground;
+}
+
+Entity* LevelFiller::PlaceMonsterObject(const DatabaseEntry& record, std::string_view modelName, const WorldPos& spot,
+                                        int32_t cell, int32_t level)
+{
+    MonsterType* type = gGameData ? gGameData->FindMonsterTypeBy(&record) : nullptr;
+    if (!type)
+        return nullptr;
+    Actor* actor = spawn.SpawnMonster(type, type->rarity, type->GetMinLevel(), 0, false);
+    if (!actor)
+        return nullptr;
+    actor->LoadModels(modelName);
+    actor = spawn.PlaceSpawnedMonster(actor, spot);
+    if (!actor)
+        return nullptr;
+    actor->SetSpawnTag(cell);
+    if (gWorld)
+        gWorld->AddLevelMonsterType(level, type);
+    return actor;
+}
+
+Entity* LevelFiller::RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName)
+{
+    // Saved floats are not trusted: a place that is not finite or lies off its level gives none.
+    if (!std::isfinite(position.x) || !std::isfinite(position.y) || !gWorld || !gWorld->GetLevel(position.level))
+        return nullptr;
+    if (position.x < 0.0f || position.y < 0.0f || position.x >= gWorld->GetLevelWidth() ||
+        position.y >= gWorld->GetLevelHeight())
+        return nullptr;
+    const GameSystemTuning& tuning = FillerTuning();
+    int32_t cellX = static_cast<int32_t>(std::floor(position.x / tuning.tileSize));
+    int32_t cellY = static_cast<int32_t>(std::floor(position.y / tuning.tileSize));
+    return PlaceLevelObject(position.level, cellX, cellY, FindObjectRecord(modelName), modelName, facing);
+}

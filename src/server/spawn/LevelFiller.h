@@ -1,0 +1,78 @@
+// LevelFiller -- fills a level once per world: the objects its area pieces place on their tiles, then its random monsters; rebuilds saved level objects.
+#pragma once
+
+#include "world/WorldPos.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+class DatabaseEntry;
+class Entity;
+class SpawnSystem;
+class TrapGround;
+
+// The kinds an object record names in "ObjectType" (compared without regard to case; an
+// unknown name is Normal).
+namespace LevelObjectKind {
+enum : int32_t { Normal, Door, Torch, Secret, Item, Monster, Chest, Trap, Gate, Trigger, SimpleAnimating, kCount };
+} // namespace LevelObjectKind
+
+// Main thread only; every draw from random stream 0.
+class LevelFiller {
+public:
+    // An area item is not laid within this of a sentient.
+    static constexpr float kItemSentientRange = 300.0f;
+
+    explicit LevelFiller(SpawnSystem& spawn) : spawn(spawn) {}
+
+    static int32_t GetObjectKind(const DatabaseEntry& record);
+
+    // False while the game has no player, for a level the world lacks and for one that is not
+    // valid or not generated yet; true once the level is (or already was) filled.
+    bool PopulateLevel(int32_t level);
+    // The entity made for the object record on the tile cell of the level, facing the
+    // direction, in the game's table; null for a missing record, a kind this game cannot make,
+    // an item beside a sentient, or a refused entity (deleted).
+    Entity* PlaceLevelObject(int32_t level, int32_t cellX, int32_t cellY, const DatabaseEntry* record,
+                             std::string_view modelName, int32_t facing);
+    // A saved object again, from its place and model; null for a place that is not finite, on
+    // no level, or a model no object record shows.
+    Entity* RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName);
+    // A point of the level snapped to the middle of a grid cell; level -1 for a level the world lacks.
+    WorldPos RandomPointInLevel(int32_t level) const;
+    // The object record whose "ModelName" is the model (case ignored, "Models/" in front or
+    // not); the first in database order when several show it. Null when none.
+    const DatabaseEntry* FindObjectRecord(std::string_view modelName);
+    // The gate kind an object record makes: a named gate's start with "TeleportStart", its end
+    // with "TeleportEnd" alone, otherwise a depth gate.
+    static int32_t GetGateKind(const DatabaseEntry& record);
+
+    // A plate of the level's area trap record near the position, at the level (-1: the level's
+    // own monster level, 1 for a level the world lacks), in the game's table; null without one.
+    Entity* SpawnGroundTrapAt(const WorldPos& position, int32_t level);
+    // A plate of the area's trap record at an item level rolled around the level; armed, not
+    // placed. Null without a record.
+    TrapGround* CreateGroundTrap(int32_t levelIndex, int32_t level);
+    // Monsters (and plates where the area allows traps) as the level's blocks roll them.
+    void SpawnRandomMonsters(int32_t level, int32_t count);
+    void SpawnRandomTraps(int32_t level, int32_t count);
+
+private:
+    void PlaceAreaObjects(int32_t level);
+    int32_t CountLevelMonsters(int32_t level) const;
+    int32_t CountLevelTraps(int32_t level) const;
+    Entity* AddPlaced(Entity* entity, const WorldPos& spot, int32_t cell);
+    Entity* PlacePlainObject(Entity* entity, const DatabaseEntry& record, std::string_view modelName,
+                             const WorldPos& spot, int32_t cell, int32_t facing);
+    Entity* PlaceItemObject(const DatabaseEntry& record, const WorldPos& spot, int32_t cell);
+    Entity* PlaceMonsterObject(const DatabaseEntry& record, std::string_view modelName, const WorldPos& spot,
+                               int32_t cell, int32_t level);
+    void BuildObjectRecords();
+
+    SpawnSystem& spawn;
+    bool recordsBuilt = false;
+    // Lower-cased model names to their object records.
+    std::unordered_map<std::string, const DatabaseEntry*> objectRecords;
+};

@@ -1,0 +1,274 @@
+// LevelPopulationTest -- when a level is filled and only once, the objects placed by kind, items kept from sentients, saved objects rebuilt from hostile places.
+#include "SpawnWorld.h"
+
+#include "core/Database.h"
+#include "entities/Gate.h"
+#include "entities/ItemGround.h"
+#include "entities/Torch.h"
+#include "entities/TrapGround.h"
+#include "entities/Trigger.h"
+
+#include <limits>
+
+namespace {
+
+constexpr const char* kLevelPopulationRecords = R"(
+ObjectTree
+{
+    Type Object
+    ObjectType SimpleAnimating
+    ModelName "Models/Props/tree.mdl"
+}
+ObjectLamp
+{
+    Type Object
+    ObjectType torch
+    ModelName "models/props/torch.mdl"
+}
+ObjectDoorway
+{
+    Type Object
+    ObjectType Door
+    ModelName "models/props/door.mdl"
+}
+ObjectOddity
+{
+    Type Object
+    ObjectType Windmill
+    ModelName "models/props/mill.mdl"
+}
+ObjectCoins
+{
+    Type Item
+    ObjectType Item
+    SpawnChance 0
+    ModelName "models/props/coins.mdl"
+}
+ObjectPassage
+{
+    Type Object
+    ObjectType Gate
+    ModelName "props/gate.mdl"
+}
+ObjectPassageStart
+{
+    Type Object
+    ObjectType Gate
+    ModelName "props/gatestart.mdl"
+    TeleportStart 1
+    TeleportEnd 1
+}
+ObjectPassageEnd
+{
+    Type Object
+    ObjectType Gate
+    ModelName "props/gateend.mdl"
+    TeleportEnd 1
+}
+ObjectPlate
+{
+    Type Trap
+    ObjectType Trap
+    ModelName "props/plate.mdl"
+}
+ObjectLever
+{
+    Type Object
+    ObjectType Trigger
+    ModelName "props/lever.mdl"
+}
+MonsterStatue
+{
+    Type MonsterType
+    Archetype ArchetypeSpawnTest
+    Definition ActorSpawnBase
+    ObjectType Monster
+    ModelName "models/props/statue.mdl"
+    MinLevel 4
+    MaxLevel 4
+}
+)";
+
+} // namespace
+
+class LevelPopulation : public SpawnWorld {
+protected:
+    LevelPopulation()
+    {
+        Player::RegisterEventClass(events, types);
+        LoadSpawn(kLevelPopulationRecords);
+    }
+
+    LevelFiller& Filler() { return spawn.GetLevelFiller(); }
+
+    // Level 0 valid (its area has a name) and generated.
+    void MakeLevelReady()
+    {
+        AreaDefinition& area = GiveArea("MonsterGrunt", 1.0f);
+        area.name = "Testlands";
+        game->generated.insert(0);
+    }
+
+    Entity* Place(const char* record, int32_t cellX, int32_t cellY, int32_t facing = 3)
+    {
+        const DatabaseEntry* entry = database.FindEntryByName(record);
+        return Filler().PlaceLevelObject(0, cellX, cellY, entry, entry ? entry->GetString("ModelName") : "", facing);
+    }
+};
+
+TEST_F(LevelPopulation, NoPlayerNoPopulation)
+{
+    MakeLevelReady();
+    EXPECT_FALSE(Filler().PopulateLevel(0));
+    EXPECT_FALSE(game->IsLevelPopulated(0));
+    AddPlayer(100.0f, 100.0f);
+    EXPECT_TRUE(Filler().PopulateLevel(0));
+    EXPECT_TRUE(game->IsLevelPopulated(0));
+}
+
+TEST_F(LevelPopulation, UnknownInvalidOrUngeneratedLevelsWait)
+{
+    AddPlayer(100.0f, 100.0f);
+    EXPECT_FALSE(Filler().PopulateLevel(7));
+    EXPECT_FALSE(Filler().PopulateLevel(-1));
+    EXPECT_FALSE(Filler().PopulateLevel(0));  // no area name yet
+    GiveArea("MonsterGrunt", 1.0f).name = "Testlands";
+    EXPECT_FALSE(Filler().PopulateLevel(0));  // not generated yet
+    game->generated.insert(0);
+    EXPECT_TRUE(Filler().PopulateLevel(0));
+}
+
+TEST_F(LevelPopulation, SecondCallCreatesNothingMore)
+{
+    MakeLevelReady();
+    AddPlayer(100.0f, 100.0f);
+    ASSERT_TRUE(Filler().PopulateLevel(0));
+    int32_t count = game->CountEntities();
+    uint32_t state = random.GetState(RandomStream::GameData);
+    EXPECT_TRUE(Filler().PopulateLevel(0));
+    EXPECT_EQ(game->CountEntities(), count);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), state);
+    // A new world forgets it.
+    game->ResetLevels();
+    EXPECT_FALSE(game->IsLevelPopulated(0));
+}
+
+TEST_F(LevelPopulation, PlainObjectsStandOnTheirCell)
+{
+    Entity* tree = Place("ObjectTree", 3, 5, 6);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(game->GetEntity(tree->entityNumber), tree);
+    EXPECT_FLOAT_EQ(tree->position.x, 3 * 64.0f + 32.0f);
+    EXPECT_FLOAT_EQ(tree->position.y, 5 * 64.0f + 32.0f);
+    EXPECT_EQ(tree->facing, 6);
+    EXPECT_EQ(tree->spawnTag, 5 * gameData.GetTuning().levelTileWidth + 3);
+    EXPECT_FALSE(tree->netFlag);
+    Entity* lamp = Place("ObjectLamp", 8, 8);
+    EXPECT_NE(dynamic_cast<Torch*>(lamp), nullptr);
+}
+
+TEST_F(LevelPopulation, KindsWithoutAClassAndUnknownKindsMakeNothing)
+{
+    EXPECT_EQ(Place("ObjectDoorway", 2, 2), nullptr);
+    EXPECT_EQ(Place("ObjectOddity", 2, 2), nullptr);
+    EXPECT_EQ(LevelFiller::GetObjectKind(*database.FindEntryByName("ObjectOddity")), LevelObjectKind::Normal);
+    EXPECT_EQ(Place("NoSuchRecord", 2, 2), nullptr);
+    EXPECT_EQ(Filler().PlaceLevelObject(0, 2, 2, database.FindEntryByName("ObjectTree"), "", 0), nullptr);
+    EXPECT_EQ(game->CountEntities(), 0);
+}
+
+TEST_F(LevelPopulation, AnItemBesideASentientIsNotLaid)
+{
+    Spawn<Sentient>(4 * 64.0f + 32.0f + 250.0f, 4 * 64.0f + 32.0f);
+    EXPECT_EQ(Place("ObjectCoins", 4, 4), nullptr);
+    Entity* far = Place("ObjectCoins", 40, 40);
+    ASSERT_NE(far, nullptr);
+    EXPECT_TRUE(far->IsGroundItem());
+    EXPECT_EQ(far->spawnTag, 40 * gameData.GetTuning().levelTileWidth + 40);
+    // Laid for good: it never times out.
+    EXPECT_FALSE(dynamic_cast<ItemGround*>(far)->timeOnGround > 0.0f);
+}
+
+TEST_F(LevelPopulation, MonsterObjectsAtTheirOwnLevelJoinTheLevelsList)
+{
+    GiveArea("MonsterGrunt", 1.0f);
+    ASSERT_FALSE(row.world.IsMonsterTypeListed(0, Type("MonsterStatue")));
+    Entity* statue = Place("MonsterStatue", 10, 10);
+    auto* actor = dynamic_cast<Actor*>(statue);
+    ASSERT_NE(actor, nullptr);
+    EXPECT_EQ(actor->stats.Get(CharacterStat::Level), 4);
+    EXPECT_EQ(actor->GetMonsterType(), Type("MonsterStatue"));
+    EXPECT_TRUE(row.world.IsMonsterTypeListed(0, Type("MonsterStatue")));
+}
+
+TEST_F(LevelPopulation, RestoreRefusesHostilePlaces)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(Filler().RestoreLevelObject(At(nan, 100.0f), 0, "models/props/tree.mdl"), nullptr);
+    EXPECT_EQ(Filler().RestoreLevelObject(At(100.0f, 1e30f), 0, "models/props/tree.mdl"), nullptr);
+    EXPECT_EQ(Filler().RestoreLevelObject(At(-5.0f, 100.0f), 0, "models/props/tree.mdl"), nullptr);
+    EXPECT_EQ(Filler().RestoreLevelObject(At(100.0f, 100.0f, -1), 0, "models/props/tree.mdl"), nullptr);
+    EXPECT_EQ(Filler().RestoreLevelObject(At(100.0f, 100.0f, 3), 0, "models/props/tree.mdl"), nullptr);
+    EXPECT_EQ(Filler().RestoreLevelObject(At(100.0f, 100.0f), 0, "models/props/unknown.mdl"), nullptr);
+    EXPECT_EQ(game->CountEntities(), 0);
+    Entity* tree = Filler().RestoreLevelObject(At(200.0f, 330.0f, 1), 2, "MODELS/PROPS/TREE.MDL");
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->position.level, 1);
+    EXPECT_FLOAT_EQ(tree->position.x, 3 * 64.0f + 32.0f);
+    EXPECT_FLOAT_EQ(tree->position.y, 5 * 64.0f + 32.0f);
+    EXPECT_EQ(tree->facing, 2);
+}
+
+TEST_F(LevelPopulation, RandomPointsLieOnTheLevelInCellMiddles)
+{
+    for (int i = 0; i < 200; ++i) {
+        WorldPos point = Filler().RandomPointInLevel(1);
+        ASSERT_EQ(point.level, 1);
+        EXPECT_GE(point.x, 0.0f);
+        EXPECT_LT(point.x, RowWorld::kLevelSize);
+        EXPECT_FLOAT_EQ(std::fmod(point.x, 32.0f), 16.0f);
+    }
+    EXPECT_EQ(Filler().RandomPointInLevel(9).level, -1);
+}
+
+TEST_F(LevelPopulation, GatesTakeTheirKindFromTheTeleportFlags)
+{
+    auto* plain = dynamic_cast<Gate*>(Place("ObjectPassage", 2, 2));
+    auto* start = dynamic_cast<Gate*>(Place("ObjectPassageStart", 4, 2));
+    auto* end = dynamic_cast<Gate*>(Place("ObjectPassageEnd", 6, 2));
+    ASSERT_TRUE(plain && start && end);
+    EXPECT_EQ(plain->kind, GateKind::Depth);
+    EXPECT_EQ(start->kind, GateKind::Named);  // both flags: the start wins
+    EXPECT_EQ(end->kind, GateKind::NamedTarget);
+    // The area file's model path and the record's find the same record.
+    EXPECT_EQ(Filler().FindObjectRecord("Models/Props/Gate.mdl"), database.FindEntryByName("ObjectPassage"));
+}
+
+TEST_F(LevelPopulation, PlatesTakeTheLevelsMonsterLevelAndTriggersStandReady)
+{
+    GiveArea("MonsterGrunt", 1.0f);
+    row.world.GetLevel(0)->monsterLevel = 9;
+    auto* plate = dynamic_cast<TrapGround*>(Place("ObjectPlate", 12, 12));
+    ASSERT_NE(plate, nullptr);
+    EXPECT_EQ(plate->GetStat(TrapGround::kLevelStat), 9);
+    EXPECT_NE(plate->GetTrap(), nullptr);
+    auto* lever = dynamic_cast<Trigger*>(Place("ObjectLever", 14, 12));
+    ASSERT_NE(lever, nullptr);
+    EXPECT_FALSE(lever->IsTriggered());
+    EXPECT_EQ(lever->spawnTag, 12 * gameData.GetTuning().levelTileWidth + 14);
+}
+
+TEST_F(LevelPopulation, AFullTableDeletesTheObjectAndGivesNothing)
+{
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+        Spawn(10.0f + static_cast<float>(i % 40) * 90.0f, 10.0f + static_cast<float>(i / 40) * 90.0f);
+    EXPECT_EQ(Place("ObjectTree", 3, 3), nullptr);
+    EXPECT_EQ(Place("ObjectPassage", 3, 3), nullptr);
+    EXPECT_EQ(game->CountEntities(), GameServices::kMaxEntities);
+}
+
+TEST_F(LevelPopulation, TheGamesTrapPicksComeFromTheTrapTable)
+{
+    EXPECT_EQ(game->PickTrapRecord(5), database.FindEntryByName("TrapPlate"));
+    EXPECT_EQ(game->PickTrapRecord(80), nullptr);
+}
