@@ -139,8 +139,9 @@ TEST_F(ItemGenerate, AffixesRaiseTheLevelRequirement)
         bool heavy = false;
         for (const ItemAffix& affix : item->GetAffixes())
             heavy |= affix.modifier->GetEntry()->GetName() == "AffixHeavy";
-        if (heavy)
+        if (heavy) {
             EXPECT_GE(item->GetRequiredLevel(), 4);
+        }
     }
 }
 

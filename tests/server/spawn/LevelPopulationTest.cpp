@@ -8,6 +8,7 @@
 #include "entities/TrapGround.h"
 #include "entities/Trigger.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {

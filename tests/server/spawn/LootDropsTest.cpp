@@ -144,8 +144,10 @@ TEST_F(LootDrops, QuestItemsAndGeneratedDropsNeedAPlace)
     EXPECT_TRUE(spawn.GenerateItemAndDrop(database.FindEntryByName("RustySword"), At(1600.0f, 800.0f)));
     EXPECT_FALSE(spawn.GenerateItemAndDrop(database.FindEntryByName("RustySword"), nowhere));
     EXPECT_EQ(CountGroundItems(), 2);
-    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
-        if (auto* ground = dynamic_cast<ItemGround*>(game->GetEntity(i)); ground && ground->GetItem() &&
-                                                                          ground->GetItem()->GetEntry() == potion)
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i) {
+        auto* ground = dynamic_cast<ItemGround*>(game->GetEntity(i));
+        if (ground && ground->GetItem() && ground->GetItem()->GetEntry() == potion) {
             EXPECT_EQ(ground->GetItem()->GetStackCount(), 6);
+        }
+    }
 }
