@@ -175,6 +175,9 @@ public:
     std::unique_ptr<Item> GenerateShopItem(const ShopItemRequest& request) override;
     const MonsterType* PickGuardType(int32_t level) const override;
     const DatabaseEntry* PickTrapRecord(int32_t level) override;
+    // The chest's loot on the ground around it: the opener's item find adds to the count, its
+    // magic find to the chest's own magic bonus.
+    void GenerateChestLoot(Chest& chest, float itemsChance, float magicChance) override;
     // Whether the level filler has filled the level in this world; false outside the records.
     bool IsLevelPopulated(int32_t level) const;
     void MarkLevelPopulated(int32_t level);
@@ -235,7 +238,6 @@ public:
     void OfferGateTripToQuests(Sentient&, const WorldPos&, const WorldPos&) override {}
     // The spawn system's answers; until it exists a chest without stored items holds nothing and
     // no trap is armed.
-    void GenerateChestLoot(Chest&, float, float) override {}
     void CollectQuests(std::vector<const QuestBase*>& out) const override;
     float GetClock() const override { return static_cast<float>(timeOfDay); }
     float ChestOpenTime(int32_t chestLevel, int32_t userLevel) const override

@@ -3,6 +3,7 @@
 
 #include "core/RandomSystem.h"
 #include "entities/Actor.h"
+#include "entities/Chest.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
@@ -107,4 +108,11 @@ const DatabaseEntry* Game::PickTrapRecord(int32_t level)
 {
     const SpawnEntry* entry = gSpawnSystem ? gSpawnSystem->PickWeightedByLevel(SpawnSystem::Traps, level) : nullptr;
     return entry ? entry->definition : nullptr;
+}
+
+void Game::GenerateChestLoot(Chest& chest, float itemsChance, float magicChance)
+{
+    if (gSpawnSystem)
+        gSpawnSystem->DropChestLoot(chest, chest.itemChance, chest.minItems, chest.maxItems, chest.level,
+                                    chest.increasedMagicChance, itemsChance, static_cast<int32_t>(magicChance));
 }

@@ -5,12 +5,17 @@
 #include "core/DatabaseEntry.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
+#include "resources/ResourceManager.h"
+#include "resources/models/ModelResource.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "entities/Sentient.h"
+#include "entities/Chest.h"
+#include "entities/Door.h"
 #include "entities/Gate.h"
+#include "entities/Secret.h"
 #include "entities/Torch.h"
 #include "entities/TrapGround.h"
 #include "entities/Trigger.h"
@@ -39,14 +44,15 @@ const GameSystemTuning& FillerTuning()
     return gGameData ? gGameData->GetTuning() : kDefaults;
 }
 
-// Area files name models from the asset root, records from the models folder: one key for both.
-std::string FillerModelKey(std::string_view modelName)
+// The "ObjectType" line of the model file; empty when the model cannot be loaded.
+std::string FillerModelObjectType(std::string_view modelName)
 {
-    std::string key = StringToLower(modelName);
-    constexpr std::string_view kModels = "models/";
-    if (key.compare(0, kModels.size(), kModels) == 0)
-        key.erase(0, kModels.size());
-    return key;
+    if (!gResourceManager)
+        return {};
+    ResourceHandle handle;
+    gResourceManager->Load(modelName, handle);
+    const auto* model = handle.IsValid() ? dynamic_cast<const ModelResource*>(gResourceManager->Get(handle)) : nullptr;
+    return model ? model->objectType : std::string();
 }
 
 float FillerRandom()
@@ -65,29 +71,12 @@ int32_t LevelFiller::GetObjectKind(const DatabaseEntry& record)
     return LevelObjectKind::Normal;
 }
 
-void LevelFiller::BuildObjectRecords()
-{
-    recordsBuilt = true;
-    if (!gDatabase)
-        return;
-    for (int32_t type = 0; type < DatabaseEntryType::kCount; ++type) {
-        for (const DatabaseEntry* entry = gDatabase->GetNextEntryOfType(type); entry;
-             entry = gDatabase->GetNextEntryOfType(type, entry)) {
-            if (entry->IsBaseOnly() || GetObjectKind(*entry) == LevelObjectKind::Normal)
-                continue;
-            std::string model = FillerModelKey(entry->GetString("ModelName"));
-            if (!model.empty())
-                objectRecords.emplace(model, entry);
-        }
-    }
-}
+LevelFiller::LevelFiller(SpawnSystem& spawnSystem) : spawn(spawnSystem), modelLookup(&FillerModelObjectType) {}
 
-const DatabaseEntry* LevelFiller::FindObjectRecord(std::string_view modelName)
+const DatabaseEntry* LevelFiller::FindObjectRecord(std::string_view modelName) const
 {
-    if (!recordsBuilt)
-        BuildObjectRecords();
-    auto found = objectRecords.find(FillerModelKey(modelName));
-    return found == objectRecords.end() ? nullptr : found->second;
+    std::string name = modelLookup && !modelName.empty() ? modelLookup(modelName) : std::string();
+    return gDatabase && !name.empty() ? gDatabase->FindEntryByName(name) : nullptr;
 }
 
 WorldPos LevelFiller::RandomPointInLevel(int32_t level) const
@@ -253,7 +242,18 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
         gate->kind = GetGateKind(*record);
         return AddPlaced(gate, spot, cell);
     }
-    default: return nullptr;  // doors, secrets and chests have no class here yet
+    case LevelObjectKind::Door: return PlacePlainObject(new Door(), *record, modelName, spot, cell, facing);
+    case LevelObjectKind::Secret: return PlacePlainObject(new Secret(), *record, modelName, spot, cell, facing);
+    case LevelObjectKind::Chest: {
+        auto* chest = new Chest();
+        chest->SetEntry(record);
+        chest->LoadModels(modelName);
+        chest->facing = facing;
+        chest->level = gWorld ? gWorld->GetLevelMonsterLevel(level) : 1;
+        chest->Randomize(level);
+        return AddPlaced(chest, spot, cell);
+    }
+    default: return nullptr;
     }
 }
 

@@ -4,9 +4,9 @@
 #include "world/WorldPos.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 class DatabaseEntry;
 class Entity;
@@ -25,7 +25,7 @@ public:
     // An area item is not laid within this of a sentient.
     static constexpr float kItemSentientRange = 300.0f;
 
-    explicit LevelFiller(SpawnSystem& spawn) : spawn(spawn) {}
+    explicit LevelFiller(SpawnSystem& spawn);
 
     static int32_t GetObjectKind(const DatabaseEntry& record);
 
@@ -42,9 +42,13 @@ public:
     Entity* RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName);
     // A point of the level snapped to the middle of a grid cell; level -1 for a level the world lacks.
     WorldPos RandomPointInLevel(int32_t level) const;
-    // The object record whose "ModelName" is the model (case ignored, "Models/" in front or
-    // not); the first in database order when several show it. Null when none.
-    const DatabaseEntry* FindObjectRecord(std::string_view modelName);
+    // The record a model names for the object it shows (the model file's "ObjectType" line);
+    // null when the model cannot be loaded or names no record.
+    const DatabaseEntry* FindObjectRecord(std::string_view modelName) const;
+    // Where the record names of models come from: the resource manager's model files, unless
+    // replaced (the tests script them).
+    using ModelObjectTypeLookup = std::function<std::string(std::string_view modelName)>;
+    void SetModelObjectTypeLookup(ModelObjectTypeLookup lookup) { modelLookup = std::move(lookup); }
     // The gate kind an object record makes: a named gate's start with "TeleportStart", its end
     // with "TeleportEnd" alone, otherwise a depth gate.
     static int32_t GetGateKind(const DatabaseEntry& record);
@@ -69,10 +73,7 @@ private:
     Entity* PlaceItemObject(const DatabaseEntry& record, const WorldPos& spot, int32_t cell);
     Entity* PlaceMonsterObject(const DatabaseEntry& record, std::string_view modelName, const WorldPos& spot,
                                int32_t cell, int32_t level);
-    void BuildObjectRecords();
 
     SpawnSystem& spawn;
-    bool recordsBuilt = false;
-    // Lower-cased model names to their object records.
-    std::unordered_map<std::string, const DatabaseEntry*> objectRecords;
+    ModelObjectTypeLookup modelLookup;
 };

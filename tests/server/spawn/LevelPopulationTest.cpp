@@ -2,6 +2,8 @@
 #include "SpawnWorld.h"
 
 #include "core/Database.h"
+#include "core/StringUtil.h"
+#include "entities/Door.h"
 #include "entities/Gate.h"
 #include "entities/ItemGround.h"
 #include "entities/Torch.h"
@@ -10,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -98,6 +101,14 @@ protected:
     {
         Player::RegisterEventClass(events, types);
         LoadSpawn(kLevelPopulationRecords);
+        // The model files' "ObjectType" lines, as the resource manager would read them.
+        Filler().SetModelObjectTypeLookup([](std::string_view model) {
+            static const std::map<std::string, std::string> kNames = {
+                {"models/props/tree.mdl", "ObjectTree"}, {"models/props/gate.mdl", "ObjectPassage"},
+                {"models/props/torch.mdl", "ObjectLamp"}, {"models/props/mill.mdl", "NoSuchRecord"}};
+            auto found = kNames.find(StringToLower(model));
+            return found == kNames.end() ? std::string() : found->second;
+        });
     }
 
     LevelFiller& Filler() { return spawn.GetLevelFiller(); }
@@ -166,11 +177,11 @@ TEST_F(LevelPopulation, PlainObjectsStandOnTheirCell)
     EXPECT_FALSE(tree->netFlag);
     Entity* lamp = Place("ObjectLamp", 8, 8);
     EXPECT_NE(dynamic_cast<Torch*>(lamp), nullptr);
+    EXPECT_NE(dynamic_cast<Door*>(Place("ObjectDoorway", 12, 8)), nullptr);
 }
 
-TEST_F(LevelPopulation, KindsWithoutAClassAndUnknownKindsMakeNothing)
+TEST_F(LevelPopulation, UnknownKindsAndMissingRecordsMakeNothing)
 {
-    EXPECT_EQ(Place("ObjectDoorway", 2, 2), nullptr);
     EXPECT_EQ(Place("ObjectOddity", 2, 2), nullptr);
     EXPECT_EQ(LevelFiller::GetObjectKind(*database.FindEntryByName("ObjectOddity")), LevelObjectKind::Normal);
     EXPECT_EQ(Place("NoSuchRecord", 2, 2), nullptr);
@@ -241,8 +252,10 @@ TEST_F(LevelPopulation, GatesTakeTheirKindFromTheTeleportFlags)
     EXPECT_EQ(plain->kind, GateKind::Depth);
     EXPECT_EQ(start->kind, GateKind::Named);  // both flags: the start wins
     EXPECT_EQ(end->kind, GateKind::NamedTarget);
-    // The area file's model path and the record's find the same record.
+    // A model names its record; one naming no record, or no model, finds none.
     EXPECT_EQ(Filler().FindObjectRecord("Models/Props/Gate.mdl"), database.FindEntryByName("ObjectPassage"));
+    EXPECT_EQ(Filler().FindObjectRecord("models/props/mill.mdl"), nullptr);
+    EXPECT_EQ(Filler().FindObjectRecord(""), nullptr);
 }
 
 TEST_F(LevelPopulation, PlatesTakeTheLevelsMonsterLevelAndTriggersStandReady)

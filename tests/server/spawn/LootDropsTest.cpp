@@ -2,6 +2,7 @@
 #include "SpawnWorld.h"
 
 #include "core/Database.h"
+#include "entities/Chest.h"
 #include "entities/ItemGround.h"
 #include "rules/items/InventoryBag.h"
 
@@ -150,4 +151,18 @@ TEST_F(LootDrops, QuestItemsAndGeneratedDropsNeedAPlace)
             EXPECT_EQ(ground->GetItem()->GetStackCount(), 6);
         }
     }
+}
+
+TEST_F(LootDrops, TheGameLaysAChestsLootAroundIt)
+{
+    LoadSpawn();
+    auto* chest = Spawn<Chest>(700.0f, 700.0f);
+    chest->itemChance = 1.0f;
+    chest->minItems = chest->maxItems = 3;
+    chest->level = 5;
+    game->GenerateChestLoot(*chest, 0.0f, 0.0f);
+    EXPECT_EQ(CountGroundItems(), 3);
+    chest->itemChance = -1.0f;
+    game->GenerateChestLoot(*chest, 0.0f, 0.0f);
+    EXPECT_EQ(CountGroundItems(), 3);
 }
