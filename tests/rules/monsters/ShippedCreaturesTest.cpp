@@ -21,8 +21,9 @@ using ShippedCreatures = ShippedRulesWorld;
 
 TEST_F(ShippedCreatures, MonstersCoverTheLevelsWithEverySpecialRarity)
 {
-    // Goblins, undead, beasts, would-be recruits, bone callers, cinderlings, cantors and rovers.
-    EXPECT_EQ(gameData.GetArchetypes().GetCount(), 8);
+    // Goblins, undead, beasts, would-be recruits, bone callers, cinderlings, cantors, rovers and
+    // the town's own folk.
+    EXPECT_EQ(gameData.GetArchetypes().GetCount(), 9);
     ASSERT_GE(gameData.GetMonsterTypeCount(), 8);
     std::set<int32_t> rarities;
     std::set<int32_t> levels;
