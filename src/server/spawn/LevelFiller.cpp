@@ -109,9 +109,12 @@ bool LevelFiller::PopulateLevel(int32_t level)
         return false;
     gGame->MarkLevelPopulated(level);
     int32_t monsters = CountLevelMonsters(level);
+    int32_t chests = CountLevelChests(level);
     int32_t traps = CountLevelTraps(level);
     PlaceAreaObjects(level);
     SpawnRandomMonsters(level, monsters);
+    for (int32_t i = 0; i < chests; ++i)
+        SpawnChestAt(RandomPointInLevel(level));
     SpawnRandomTraps(level, traps);
     return true;
 }
@@ -125,6 +128,44 @@ int32_t LevelFiller::CountLevelMonsters(int32_t level) const
     for (int32_t block = 0; block < blocks; ++block)
         count += gWorld->RollBlockMonsters(level, block, false);
     return count;
+}
+
+int32_t LevelFiller::CountLevelChests(int32_t level) const
+{
+    const Level* record = gWorld->GetLevel(level);
+    int32_t blocks = record && record->data ? record->data->geometry.BlockCount() : 0;
+    int32_t count = 0;
+    for (int32_t block = 0; block < blocks; ++block)
+        count += gWorld->RollBlockChests(level, block, false);
+    return count;
+}
+
+Chest* LevelFiller::CreateChest(const DatabaseEntry* definition, int32_t levelIndex, int32_t level)
+{
+    const Level* record = gWorld ? gWorld->GetLevel(levelIndex) : nullptr;
+    if (!definition)
+        definition = record ? LevelQueries::PickChestType(*record) : nullptr;
+    if (!definition)
+        return nullptr;
+    if (level == 0)
+        level = spawn.RollDropLevel(record ? gWorld->GetLevelMonsterLevel(levelIndex) : 1);
+    auto* chest = new Chest();
+    chest->SetEntry(definition);
+    chest->level = level;
+    chest->Randomize(levelIndex);
+    return chest;
+}
+
+Entity* LevelFiller::SpawnChestAt(const WorldPos& position)
+{
+    Chest* chest = CreateChest(nullptr, position.level, 0);
+    if (!chest || !gGameServices)
+        return nullptr;
+    SpawnSearch search;
+    search.entity = chest;
+    WorldPos spot = position;
+    gGameServices->FindSpawnPosition(position, FillerTuning().warpRings, search, true, spot);
+    return AddPlaced(chest, spot, -1);
 }
 
 int32_t LevelFiller::CountLevelTraps(int32_t level) const

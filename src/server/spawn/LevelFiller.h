@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+class Chest;
 class DatabaseEntry;
 class Entity;
 class SpawnSystem;
@@ -59,6 +60,12 @@ public:
     // A plate of the area's trap record at an item level rolled around the level; armed, not
     // placed. Null without a record.
     TrapGround* CreateGroundTrap(int32_t levelIndex, int32_t level);
+    // A chest of the area's chest record at a drop level rolled around the level's monster
+    // level, randomised, at a free spot near the position, in the table; null without one.
+    Entity* SpawnChestAt(const WorldPos& position);
+    // A chest of the definition (the level's area chest record without one) at the level (0:
+    // rolled as SpawnChestAt does), randomised, not placed; null without a record.
+    Chest* CreateChest(const DatabaseEntry* definition, int32_t levelIndex, int32_t level);
     // Monsters (and plates where the area allows traps) as the level's blocks roll them.
     void SpawnRandomMonsters(int32_t level, int32_t count);
     void SpawnRandomTraps(int32_t level, int32_t count);
@@ -67,6 +74,7 @@ private:
     void PlaceAreaObjects(int32_t level);
     int32_t CountLevelMonsters(int32_t level) const;
     int32_t CountLevelTraps(int32_t level) const;
+    int32_t CountLevelChests(int32_t level) const;
     Entity* AddPlaced(Entity* entity, const WorldPos& spot, int32_t cell);
     Entity* PlacePlainObject(Entity* entity, const DatabaseEntry& record, std::string_view modelName,
                              const WorldPos& spot, int32_t cell, int32_t facing);

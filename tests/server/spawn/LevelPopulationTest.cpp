@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/StringUtil.h"
+#include "entities/Chest.h"
 #include "entities/Door.h"
 #include "entities/Gate.h"
 #include "entities/ItemGround.h"
@@ -74,6 +75,11 @@ ObjectPlate
     Type Trap
     ObjectType Trap
     ModelName "props/plate.mdl"
+}
+ObjectCoffer
+{
+    Type Chest
+    ObjectType Chest
 }
 ObjectLever
 {
@@ -285,4 +291,24 @@ TEST_F(LevelPopulation, TheGamesTrapPicksComeFromTheTrapTable)
 {
     EXPECT_EQ(game->PickTrapRecord(5), database.FindEntryByName("TrapPlate"));
     EXPECT_EQ(game->PickTrapRecord(80), nullptr);
+}
+
+TEST_F(LevelPopulation, ChestsOfTheAreaAtADropLevelNearTheirLevel)
+{
+    EXPECT_EQ(Filler().SpawnChestAt(At(600.0f, 600.0f)), nullptr);  // no area: no chest record
+    AreaDefinition& area = GiveArea("MonsterGrunt", 1.0f);
+    area.chestKinds.push_back({1.0f, database.FindEntryByName("ObjectCoffer")});
+    area.chestKindTotal = 1.0f;
+    for (int i = 0; i < 20; ++i) {
+        auto* chest = dynamic_cast<Chest*>(Filler().SpawnChestAt(At(600.0f + 90.0f * i, 600.0f)));
+        ASSERT_NE(chest, nullptr);
+        // Level 12 with the record's drop spread: 12 - 3 .. 12 (nothing above).
+        EXPECT_GE(chest->level, 9);
+        EXPECT_LE(chest->level, 12);
+        EXPECT_EQ(game->GetEntity(chest->entityNumber), chest);
+    }
+    std::unique_ptr<Chest> given(Filler().CreateChest(database.FindEntryByName("ObjectCoffer"), 2, 7));
+    ASSERT_NE(given, nullptr);
+    EXPECT_EQ(given->level, 7);
+    EXPECT_EQ(given->entityNumber, -1);
 }
