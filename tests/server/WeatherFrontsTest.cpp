@@ -1,6 +1,6 @@
-// WeatherFrontsTest -- fronts start with their draws in order, fade, drift off the world's edge and end; the weather sums and caps them; its saved block survives every cut and hostile count.
+// WeatherFrontsTest -- fronts start with their draws in order, fade, drift off the world's edge and end; the weather sums and caps them; its saved block survives every cut and hostile count; the game steps, resets and answers it.
 #include "entities/EntityRulesWorld.h"
-#include "server/ScriptedGame.h"
+#include "server/GameWorld.h"
 #include "server/Weather.h"
 
 #include "core/MessageBuffer.h"
@@ -376,6 +376,51 @@ TEST_F(WeatherFronts, FrontsBeyondTheSlotsAreReadAndDropped)
     EXPECT_EQ(weather.GetLiveFrontCount(), 1);
     EXPECT_FLOAT_EQ(weather.GetFront(0)->intensity, 0.5f);
     EXPECT_EQ(block.ReadInt(), 0x1234);
+}
+
+} // namespace
+
+namespace {
+
+class GameWeather : public GameWorld {};
+
+TEST_F(GameWeather, TheGameStepMovesTheWeatherAndAResetClearsItsFronts)
+{
+    LoadRecords("Weather\n{\n    MinFrontStartTime 1\n    MaxFrontStartTime 1\n    MaxFronts 2\n"
+                "    MinFrontIntensity 0.5\n    MaxFrontIntensity 0.5\n    MinFrontTime 60\n    MaxFrontTime 60\n}\n");
+    game->GetWeather().LoadTuning(database.FindEntryByName("Weather"));
+    Step(19);
+    EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), 0);
+    Step(2);
+    EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), 1);
+    game->Reset();
+    EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), 0);
+    EXPECT_FALSE(game->GetWeather().GetStartTimer().running);
+    EXPECT_EQ(game->GetWeather().GetSlotCount(), 2) << "the tuning outlives a reset";
+}
+
+TEST_F(GameWeather, TheEntitiesAskTheGamesWeather)
+{
+    LoadRecords("Weather\n{\n    MaxFronts 1\n    MaxFrontIntensity 1\n    MaxTotalIntensity 1\n"
+                "    MaxFrontWindSpeed 5\n    MaxTotalWindSpeed 5\n}\n");
+    game->GetWeather().LoadTuning(database.FindEntryByName("Weather"));
+    WeatherFront front(game->GetWeather().GetTuning());
+    front.intensity = 0.75f;
+    front.wind = {0.0f, 3.0f};
+    front.position = At(300, 300, 1);
+    front.innerRadius = 100.0f;
+    front.outerRadius = 200.0f;
+    MessageBuffer block;
+    block.WriteInt(1);
+    front.Write(block);
+    ASSERT_TRUE(game->GetWeather().Read(block));
+    float intensity = 0.0f;
+    Vector2 wind;
+    gGameServices->GetWeatherAt(At(300, 450, 1), intensity, wind);
+    EXPECT_FLOAT_EQ(intensity, 0.375f);
+    EXPECT_FLOAT_EQ(wind.y, 1.5f);
+    gGameServices->GetWeatherAt(At(300, 300, 0), intensity, wind);
+    EXPECT_FLOAT_EQ(intensity, 0.0f) << "the same spot of the next level is a level's width away";
 }
 
 } // namespace
