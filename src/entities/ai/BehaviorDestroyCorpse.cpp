@@ -2,9 +2,9 @@
 #include "entities/ai/BehaviorDestroyCorpse.h"
 
 #include "core/DatabaseEntry.h"
-#include "core/RandomSystem.h"
 #include "entities/Actor.h"
 #include "entities/EntityCovenant.h"
+#include "entities/ai/BehaviorSearch.h"
 
 BehaviorDestroyCorpse::BehaviorDestroyCorpse()
 {
@@ -19,44 +19,20 @@ void BehaviorDestroyCorpse::LoadData(const DatabaseEntry& entry)
 
 void BehaviorDestroyCorpse::RestartSearch()
 {
-    searchTimer.minimum = tuning.destroyTime;
-    searchTimer.maximum = 1.1f * tuning.destroyTime;
-    if (gRandomSystem)
-        searchTimer.Restart(*gRandomSystem);
+    BehaviorRestartTimer(searchTimer, tuning.destroyTime, 1.1f * tuning.destroyTime);
 }
 
 Actor* BehaviorDestroyCorpse::FindCorpse()
 {
-    if (!gGameServices)
-        return nullptr;
     // Only the dead are looked at: a living actor nearer than a corpse must not hide it.
-    gGameServices->FindEntitiesInRadius(actor->position, actor, tuning.maxRange,
-                                        RadiusFilter::Dead | RadiusFilter::NotSource, found, false);
-    Actor* nearest = nullptr;
-    float best = 0.0f;
-    for (Entity* entity : found) {
-        auto* corpse = dynamic_cast<Actor*>(entity);
-        float distance = corpse ? EntityDistance2D(actor, corpse, false) : 0.0f;
-        if (corpse && (!nearest || distance < best)) {
-            nearest = corpse;
-            best = distance;
-        }
-    }
-    return nearest;
+    Entity* nearest = BehaviorFindNearest(*actor, tuning.maxRange, RadiusFilter::Dead | RadiusFilter::NotSource, found,
+                                          [](const Entity& entity) { return dynamic_cast<const Actor*>(&entity) != nullptr; });
+    return dynamic_cast<Actor*>(nearest);
 }
 
 bool BehaviorDestroyCorpse::WantsToRun()
 {
-    if (!searchTimer.running) {
-        RestartSearch();
-        return false;
-    }
-    if (searchTimer.remaining > 0.0f)
-        return false;
-    if (FindCorpse())
-        return true;
-    RestartSearch();
-    return false;
+    return BehaviorSearchWhenDue(searchTimer, [this] { RestartSearch(); }, [this] { return FindCorpse() != nullptr; });
 }
 
 void BehaviorDestroyCorpse::Start()

@@ -4,7 +4,7 @@
 #include "core/Database.h"
 #include "core/StringUtil.h"
 #include "entities/Actor.h"
-#include "core/RandomSystem.h"
+#include "entities/ai/BehaviorSearch.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterType.h"
 
@@ -45,29 +45,12 @@ void BehaviorEatCorpse::LoadData(const DatabaseEntry& entry)
 
 void BehaviorEatCorpse::RestartSearch()
 {
-    searchTimer.minimum = 0.9f * tuning.senseTime;
-    searchTimer.maximum = 1.1f * tuning.senseTime;
-    if (gRandomSystem)
-        searchTimer.Restart(*gRandomSystem);
+    BehaviorRestartTimer(searchTimer, 0.9f * tuning.senseTime, 1.1f * tuning.senseTime);
 }
 
 Entity* BehaviorEatCorpse::FindCorpse()
 {
-    if (!gGameServices)
-        return nullptr;
-    gGameServices->FindEntitiesInRadius(actor->position, actor, tuning.maxRange, kEatCorpseFilter, found, false);
-    Entity* nearest = nullptr;
-    float best = 0.0f;
-    for (Entity* entity : found) {
-        if (entity == actor || !EatCorpseIsEdible(*entity))
-            continue;
-        float distance = EntityDistance2D(actor, entity, false);
-        if (!nearest || distance < best) {
-            nearest = entity;
-            best = distance;
-        }
-    }
-    return nearest;
+    return BehaviorFindNearest(*actor, tuning.maxRange, kEatCorpseFilter, found, EatCorpseIsEdible);
 }
 
 bool BehaviorEatCorpse::WantsToRun()
@@ -78,16 +61,7 @@ bool BehaviorEatCorpse::WantsToRun()
     const auto* fighter = dynamic_cast<const Sentient*>(enemy);
     if (fighter && fighter->GetCurrentEnemy() == actor)
         return false;
-    if (!searchTimer.running) {
-        RestartSearch();
-        return false;
-    }
-    if (searchTimer.remaining > 0.0f)
-        return false;
-    if (FindCorpse())
-        return true;
-    RestartSearch();
-    return false;
+    return BehaviorSearchWhenDue(searchTimer, [this] { RestartSearch(); }, [this] { return FindCorpse() != nullptr; });
 }
 
 bool BehaviorEatCorpse::ContinueRunning()

@@ -2,8 +2,8 @@
 #include "entities/ai/BehaviorRaiseDead.h"
 
 #include "core/Database.h"
-#include "core/RandomSystem.h"
 #include "entities/Actor.h"
+#include "entities/ai/BehaviorSearch.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterType.h"
 
@@ -26,10 +26,7 @@ void BehaviorRaiseDead::LoadData(const DatabaseEntry& entry)
 
 void BehaviorRaiseDead::RestartSearch()
 {
-    searchTimer.minimum = tuning.raiseTime;
-    searchTimer.maximum = 1.1f * tuning.raiseTime;
-    if (gRandomSystem)
-        searchTimer.Restart(*gRandomSystem);
+    BehaviorRestartTimer(searchTimer, tuning.raiseTime, 1.1f * tuning.raiseTime);
 }
 
 bool BehaviorRaiseDead::CanRaise(const Entity& entity) const
@@ -61,16 +58,7 @@ Entity* BehaviorRaiseDead::FindCorpse()
 
 bool BehaviorRaiseDead::WantsToRun()
 {
-    if (!searchTimer.running) {
-        RestartSearch();
-        return false;
-    }
-    if (searchTimer.remaining > 0.0f)
-        return false;
-    if (FindCorpse())
-        return true;
-    RestartSearch();
-    return false;
+    return BehaviorSearchWhenDue(searchTimer, [this] { RestartSearch(); }, [this] { return FindCorpse() != nullptr; });
 }
 
 bool BehaviorRaiseDead::ContinueRunning()

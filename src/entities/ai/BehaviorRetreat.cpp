@@ -6,6 +6,7 @@
 #include "core/RandomSystem.h"
 #include "core/Vector.h"
 #include "entities/Actor.h"
+#include "entities/ai/BehaviorSearch.h"
 
 #include <cmath>
 #include <numbers>
@@ -100,9 +101,6 @@ void BehaviorRetreat::HandleEvent(Event& event)
 void BehaviorRetreat::Stop()
 {
     actor->StopMoving();
-    restTimer.minimum = tuning.retreatTime;
-    restTimer.maximum = 1.1f * tuning.retreatTime;
-    if (gRandomSystem)
-        restTimer.Restart(*gRandomSystem);
+    BehaviorRestartTimer(restTimer, tuning.retreatTime, 1.1f * tuning.retreatTime);
     wasHit = false;
 }

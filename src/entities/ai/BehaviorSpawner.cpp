@@ -2,8 +2,8 @@
 #include "entities/ai/BehaviorSpawner.h"
 
 #include "core/Database.h"
-#include "core/RandomSystem.h"
 #include "entities/Actor.h"
+#include "entities/ai/BehaviorSearch.h"
 #include "rules/GameData.h"
 
 namespace {
@@ -52,10 +52,7 @@ bool BehaviorSpawner::WantsToRun()
 void BehaviorSpawner::Start()
 {
     Spawn();
-    spawnTimer.minimum = tuning.spawnTime;
-    spawnTimer.maximum = 1.1f * tuning.spawnTime;
-    if (gRandomSystem)
-        spawnTimer.Restart(*gRandomSystem);
+    BehaviorRestartTimer(spawnTimer, tuning.spawnTime, 1.1f * tuning.spawnTime);
 }
 
 void BehaviorSpawner::Spawn()

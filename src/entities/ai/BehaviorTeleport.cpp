@@ -2,9 +2,9 @@
 #include "entities/ai/BehaviorTeleport.h"
 
 #include "core/DatabaseEntry.h"
-#include "core/RandomSystem.h"
 #include "core/Vector.h"
 #include "entities/Actor.h"
+#include "entities/ai/BehaviorSearch.h"
 
 BehaviorTeleport::BehaviorTeleport()
 {
@@ -44,8 +44,5 @@ void BehaviorTeleport::Start()
 
 void BehaviorTeleport::Stop()
 {
-    teleportTimer.minimum = tuning.teleportTime;
-    teleportTimer.maximum = 1.1f * tuning.teleportTime;
-    if (gRandomSystem)
-        teleportTimer.Restart(*gRandomSystem);
+    BehaviorRestartTimer(teleportTimer, tuning.teleportTime, 1.1f * tuning.teleportTime);
 }
