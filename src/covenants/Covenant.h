@@ -53,4 +53,32 @@ public:
     virtual WorldPos GetRecruitHome(const Sentient&) const { return GetHomePosition(); }
     virtual void KickOut(int32_t) {}
     virtual void StopRaid() {}
+
+    // ---- Diplomacy the game applied (a kind answers as it sees fit; by default nothing) ----------
+    // A pact between the two ended; told to every living covenant.
+    virtual void OnPactCancelled(Covenant&, Covenant&) {}
+    // The trade route between the two was cancelled; told to every living covenant.
+    virtual void OnTradeRouteChanged(Covenant&, Covenant&) {}
+    // News of the covenant, told to everyone but the two involved.
+    virtual void OnDiplomacyNews(int32_t, Covenant&) {}
+    // Peace was made with the other covenant.
+    virtual void MakePeace(Covenant&) {}
+    // The other covenant declared war on this one.
+    virtual void OnWarDeclaredBy(Covenant&) {}
+    // The other covenant began raiding this one.
+    virtual void OnRaidStarted(Covenant&) {}
+
+    // ---- The ends of worlds ------------------------------------------------------------------
+    // Worlds ended, by kind: 0 won, 1 lost, 3 won as an ally; counted without a cap.
+    static constexpr int32_t kWorldsWon = 0;
+    static constexpr int32_t kWorldsLost = 1;
+    static constexpr int32_t kWorldsWonAllied = 3;
+    static constexpr int32_t kWorldResultCount = 4;
+    void CountWorldResult(int32_t kind)
+    {
+        if (worldResults.GetCount() < kWorldResultCount)
+            worldResults.SetCount(kWorldResultCount);
+        worldResults.Add(kind, 1);
+    }
+    IntArray worldResults;
 };

@@ -232,7 +232,14 @@ void GameServices::MakeNoise(Entity* at, Entity* heard, float range)
 
 void GameServices::SendMessage(std::string_view text, int32_t kind)
 {
-    QueueClientCommand(StringFormat("msg %d \"%.*s\"", kind, static_cast<int>(text.size()), text.data()));
+    std::string mended(text);
+    for (char& c : mended) {
+        if (c == '"')
+            c = '\'';
+        else if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    QueueClientCommand(StringFormat("msg %d \"%s\"", kind, mended.c_str()));
 }
 
 std::unique_ptr<EntityQuest> GameServices::CreatePlayerQuest()

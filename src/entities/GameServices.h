@@ -153,7 +153,8 @@ public:
 
     // ---- Lines for the clients ------------------------------------------------------------
     virtual void QueueClientCommand(std::string_view line) = 0;
-    // "msg %d \"%s\"" with the kind and the text.
+    // "msg %d \"%s\"" with the kind and the text. A '"' of the text would end the client's
+    // quoted argument and a line break its line: they go as an apostrophe and a blank.
     void SendMessage(std::string_view text, int32_t kind);
     // Nothing for an empty name.
     virtual void QueueWorldEvent(const WorldEventRequest& request) = 0;

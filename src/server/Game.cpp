@@ -98,6 +98,7 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     }
     EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
     BuildBehaviorStacks(behaviorStacks);
+    LoadCovenantPositions();
     weather = std::make_unique<Weather>(gDatabase ? gDatabase->FindEntryByName("Weather") : nullptr);
     Reset();
 }
@@ -477,6 +478,8 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     }
     ResetLevels();
     covenantCount = ChooseCovenantCount(numAiCovenants);
+    // Each world hands out every home position afresh.
+    freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
     MakeCovenants(covenantCount, startingLevel, difficultyLevel, worldDifficulty);
     CreateWorldGates();
     newWorld = true;

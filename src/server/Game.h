@@ -215,9 +215,8 @@ public:
     void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;
     void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) override;
     void ScanEntitySlots(std::string_view name, Entity* activator) override;
-    // The announcement, its sound and the score come with the game's tuning of rewards; until
-    // then finding a super secret changes nothing in the game.
-    void OnSuperSecretFound(Entity&) override {}
+    // A player's message, the secret's sound and the score (GameMessages.cpp).
+    void OnSuperSecretFound(Entity& user) override;
     // The server's quests that place town traps answer this when they exist.
     void OnTownTrapCleared(Entity&) override {}
 
@@ -335,14 +334,59 @@ public:
     // Every living covenant goes to war with the player's covenant instead.
     void RejectAlliedVictory(Covenant& playerCovenant);
 
+    // ---- Messages, defeat and the covenants' homes (GameMessages.cpp) -------------------------
+    // The kinds of a message line: what concerns the player's own covenant, news of others.
+    static constexpr int32_t kMessageOwnKind = 2;
+    static constexpr int32_t kMessageNewsKind = 3;
+    // A message whose kind follows the covenant's tie to the first player: mode 0 gives the own
+    // kind for the player's covenant, mode 1 also for its protected allies (mutual protection
+    // or alliance), else the news kind; any other mode is the kind itself. Nothing without a
+    // first player with a covenant.
+    void AnnounceForCovenant(const Covenant* covenant, int32_t mode, std::string_view text);
+    // The first player's covenant is beaten for good.
+    bool IsPlayerCovenantDefeated() const;
+    // The game is over and the player's covenant counts one more world lost.
+    void LoseWorld();
+    // "CovenantPosition": each entry's two fractions of the level's size, a missing number 0;
+    // every position free again.
+    void LoadCovenantPositions();
+    // A free home position drawn on stream 0, never the same twice until all are used; with
+    // none free, the middle of level 0 and a warning.
+    WorldPos TakeCovenantPosition();
+    int32_t CountFreeCovenantPositions() const { return freeCovenantPositions; }
+
+    // ---- Diplomacy events (GameDiplomacy.cpp) --------------------------------------------------
+    // Every operation here ignores an index outside the list, an empty slot and a destroyed
+    // covenant. Follow-ups nest at most this deep; a deeper one is logged and dropped.
+    static constexpr int32_t kMaxDiplomacyDepth = 64;
+    // A treaty change between the covenants of the two indices, written both ways, announced
+    // unless silent, and followed up (wars, peace, the pacts' obligations) either way.
+    virtual void AnnounceDiplomacy(int32_t first, int32_t second, int32_t treaty, bool silent);
+    // Kind above 0 opens (or changes) the route between two living covenants, 0 cancels it.
+    virtual void SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool silent);
+    // What follows a war: the route goes, the target hears of it and its protectors honour their
+    // treaties against the declarer.
+    void DeclareWar(Covenant& declarer, Covenant& target);
+    void StartRaid(int32_t raider, int32_t raided);
+    void StopRaid(int32_t raider, int32_t raided);
+    // A warning line below half of the lifestone's health, a louder one below a quarter.
+    void AnnounceLifestone(int32_t covenant, float healthFraction);
+    // Told to every living covenant in list order.
+    void BroadcastPactCancelled(Covenant& first, Covenant& second);
+    void BroadcastTradeRouteChanged(Covenant& first, Covenant& second);
+    // Told to every living covenant but the two.
+    void BroadcastDiplomacyNews(int32_t value, Covenant& first, Covenant& second);
+    // Whatever both sides of the offer give of money (1), kind 6 and kind 8 cancels out, first
+    // entries first; other kinds stay.
+    static void NetTradeOffer(TradeOffer& offer);
+    // Peace (or no route) toward every other covenant both ways, with no word and no follow-up.
+    void SetPeaceWithAll(int32_t covenant);
+    void ClearTradeRoutesOfAll(int32_t covenant);
+
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they
     // exist; until then a treaty, route or rumour changes nothing, NPCs have nothing to say and
     // no quest takes a package.
-    // A treaty change between the covenants of the two indices, applied to both sides.
-    virtual void AnnounceDiplomacy(int32_t, int32_t, int32_t, bool) {}
-    // Route kind 0 cancels the route.
-    virtual void SetTradeRoute(Covenant*, Covenant*, int32_t, bool) {}
     virtual void StartRumor(int32_t, Covenant*, Covenant*) {}
     // The line the NPC says to the player now.
     virtual std::string GetNpcChat(Sentient&, Actor&) { return {}; }
@@ -445,6 +489,14 @@ private:
     bool AnyQuestSolvable(int32_t level) const;
     // An entry of kind 11 of an accepted offer (GameOffers.cpp).
     void ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second);
+    // The covenant of the index unless it is missing or destroyed (GameDiplomacy.cpp).
+    Covenant* FindLivingCovenant(int32_t index) const;
+    void AnnounceTreaty(Covenant& first, Covenant& second, int32_t treaty, int32_t oldTreaty);
+    void FollowUpTreaty(Covenant& first, Covenant& second, int32_t treaty);
+    // Every living third covenant raiding the partner goes to war with the other side unless
+    // that side is its protector.
+    void HonourProtectionPact(Covenant& side, Covenant& partner);
+    void HonourAlliance(Covenant& ally, Covenant& partner);
 
     float factorA = 1.0f;
     float factorB = 1.0f;
@@ -495,6 +547,11 @@ private:
     std::vector<SafePointer> townNpcs;
     std::unique_ptr<Weather> weather;
     std::vector<GameSystem*> ruleSystems;
+    // The covenants' home positions; the first freeCovenantPositions are still to hand out.
+    std::vector<WorldPos> covenantPositions;
+    int32_t freeCovenantPositions = 0;
+    // How deep the diplomacy follow-ups now nest.
+    int32_t diplomacyDepth = 0;
 };
 
 extern Game* gGame;

@@ -1,0 +1,135 @@
+// Game -- messages by a covenant's tie to the player, super secrets, the player's defeat and the covenants' home positions.
+#include "server/Game.h"
+
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
+#include "core/RandomSystem.h"
+#include "core/StringUtil.h"
+#include "covenants/Covenant.h"
+#include "entities/Sentient.h"
+#include "rules/GameData.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr const char* kGameMessagesSecretSound = "Sounds/secretFound.ogg";
+constexpr float kGameMessagesSecretRadius = 100.0f;
+
+const GameSystemTuning& GameMessagesTuning()
+{
+    static const GameSystemTuning kGameMessagesDefaults;
+    return gGameData ? gGameData->GetTuning() : kGameMessagesDefaults;
+}
+
+WorldPos GameMessagesLevelZero(float x, float y)
+{
+    WorldPos where;
+    where.level = 0;
+    where.x = x;
+    where.y = y;
+    return where;
+}
+
+// Up to two numbers separated by blanks; what is missing is 0.
+void GameMessagesParseFractions(std::string_view text, float& x, float& y)
+{
+    float numbers[2] = {};
+    size_t position = 0;
+    for (float& number : numbers) {
+        position = text.find_first_not_of(" \t", position);
+        if (position == std::string_view::npos)
+            break;
+        size_t end = std::min(text.find_first_of(" \t", position), text.size());
+        number = ParseFloat(text.substr(position, end - position));
+        position = end;
+    }
+    x = numbers[0];
+    y = numbers[1];
+}
+
+} // namespace
+
+void Game::AnnounceForCovenant(const Covenant* covenant, int32_t mode, std::string_view text)
+{
+    const EntityCovenant* mine = GetFirstPlayerCovenant();
+    const auto* own = dynamic_cast<const Covenant*>(mine);
+    if (!own)
+        return;
+    bool isOwn = covenant && covenant == own;
+    int32_t kind = mode;
+    if (mode == 0) {
+        kind = isOwn ? kMessageOwnKind : kMessageNewsKind;
+    } else if (mode == 1) {
+        int32_t treaty = covenant ? own->GetTreatyState(covenant->index) : CovenantTreaty::None;
+        bool protectedAlly =
+            treaty == CovenantTreaty::MutualProtectionPact || treaty == CovenantTreaty::Alliance;
+        kind = isOwn || (covenant && protectedAlly) ? kMessageOwnKind : kMessageNewsKind;
+    }
+    SendMessage(text, kind);
+}
+
+void Game::OnSuperSecretFound(Entity& user)
+{
+    auto* player = dynamic_cast<Sentient*>(&user);
+    if (player)
+        player->SendMessage("$$SuperSecretFound$$", kMessageOwnKind);
+    else
+        SendMessage("$$SuperSecretFound$$", kMessageOwnKind);
+    user.QueueWorldEvent(kGameMessagesSecretSound, kGameMessagesSecretRadius, 0.0f);
+    int32_t score = GameMessagesTuning().scoreForSuperSecret;
+    if (score <= 0 || !player)
+        return;
+    player->stats.Add(CharacterStat::Score, score);
+    std::string colour = StringFormat("%c%c%03d", '^', 'f', 6);
+    QueueClientCommand(StringFormat("dmg %d %s+%d$$ScorePrint$$", player->entityNumber, colour.c_str(), score));
+}
+
+bool Game::IsPlayerCovenantDefeated() const
+{
+    const auto* own = dynamic_cast<const Covenant*>(GetFirstPlayerCovenant());
+    return own && own->IsDefeated();
+}
+
+void Game::LoseWorld()
+{
+    gameOver = true;
+    if (auto* own = const_cast<Covenant*>(dynamic_cast<const Covenant*>(GetFirstPlayerCovenant())))
+        own->CountWorldResult(Covenant::kWorldsLost);
+}
+
+void Game::LoadCovenantPositions()
+{
+    covenantPositions.clear();
+    const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
+    if (entry) {
+        const GameSystemTuning& tuning = GameMessagesTuning();
+        std::vector<std::string> lines;
+        entry->GetStringList("CovenantPosition", lines, true, true);
+        for (const std::string& line : lines) {
+            float x = 0.0f;
+            float y = 0.0f;
+            GameMessagesParseFractions(line, x, y);
+            covenantPositions.push_back(GameMessagesLevelZero(x * tuning.levelWidth, y * tuning.levelHeight));
+        }
+    }
+    freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
+}
+
+WorldPos Game::TakeCovenantPosition()
+{
+    int32_t free = freeCovenantPositions;
+    if (free <= 0) {
+        const GameSystemTuning& tuning = GameMessagesTuning();
+        DebugSystem::Print(kPrintWarning, "No covenant position is free; the middle of the town is used\n");
+        return GameMessagesLevelZero(tuning.halfLevelWidth, tuning.halfLevelHeight);
+    }
+    float draw = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    auto pick = static_cast<int32_t>(std::floor(static_cast<float>(free) * draw));
+    pick = std::clamp(pick, 0, free - 1);
+    std::swap(covenantPositions[static_cast<size_t>(pick)], covenantPositions[static_cast<size_t>(free - 1)]);
+    freeCovenantPositions = free - 1;
+    return covenantPositions[static_cast<size_t>(free - 1)];
+}

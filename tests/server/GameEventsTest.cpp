@@ -1,0 +1,115 @@
+// GameEventsTest -- what the game tells the players: message lines and their kinds by a covenant's tie to the player, super secrets, and a lost world.
+#include "server/CommandWorld.h"
+
+namespace {
+
+class GameEvents : public CommandWorld {
+protected:
+    GameEvents()
+    {
+        other = AddCovenant();
+        game->GetClientLines().clear();
+    }
+
+    std::vector<std::string> Sent() const { return game->GetClientLines(); }
+
+    DealCovenant* other = nullptr;
+};
+
+using EventLines = std::vector<std::string>;
+
+} // namespace
+
+// ---- Message lines --------------------------------------------------------------------------------
+
+TEST_F(GameEvents, AMessageIsOneQuotedLineWhateverTheNameHolds)
+{
+    game->SendMessage("$$Hello$$", 4);
+    game->SendMessage("Brom \"the Red\"\nsays\r hi", 3);
+    game->SendMessage("", 2);
+    EXPECT_EQ(Sent(), (EventLines{"msg 4 \"$$Hello$$\"", "msg 3 \"Brom 'the Red' says  hi\"", "msg 2 \"\""}));
+}
+
+TEST_F(GameEvents, ModeZeroTellsTheOwnCovenantFromTheOthers)
+{
+    game->AnnounceForCovenant(mine, 0, "own");
+    game->AnnounceForCovenant(other, 0, "theirs");
+    game->AnnounceForCovenant(nullptr, 0, "nobody");
+    EXPECT_EQ(Sent(), (EventLines{"msg 2 \"own\"", "msg 3 \"theirs\"", "msg 3 \"nobody\""}));
+}
+
+TEST_F(GameEvents, ModeOneCountsProtectedAlliesAsOwn)
+{
+    const std::pair<int32_t, int32_t> cases[] = {
+        {CovenantTreaty::Alliance, 2},  {CovenantTreaty::MutualProtectionPact, 2},
+        {CovenantTreaty::NonAggressionPact, 3}, {CovenantTreaty::War, 3},
+        {CovenantTreaty::Peace, 3},
+    };
+    for (auto [treaty, kind] : cases) {
+        game->GetClientLines().clear();
+        mine->SetTreatyState(other->index, treaty);
+        game->AnnounceForCovenant(other, 1, "x");
+        game->AnnounceForCovenant(mine, 1, "y");
+        EXPECT_EQ(Sent(), (EventLines{"msg " + std::to_string(kind) + " \"x\"", "msg 2 \"y\""})) << treaty;
+    }
+}
+
+TEST_F(GameEvents, OtherModesAreTheKindItself)
+{
+    game->AnnounceForCovenant(mine, 4, "a");
+    game->AnnounceForCovenant(other, 7, "b");
+    EXPECT_EQ(Sent(), (EventLines{"msg 4 \"a\"", "msg 7 \"b\""}));
+}
+
+TEST_F(GameEvents, NothingIsAnnouncedWithoutAPlayerCovenant)
+{
+    player->covenantIndex = -1;
+    game->AnnounceForCovenant(other, 0, "a");
+    game->AnnounceForCovenant(other, 4, "b");
+    EXPECT_TRUE(Sent().empty());
+}
+
+// ---- Super secrets --------------------------------------------------------------------------------
+
+TEST_F(GameEvents, ASuperSecretTellsThePlayerAndScores)
+{
+    LoadRecords("GameSystem\n{\n    ScoreForSuperSecret 250\n    ScoreForSecret 7\n}\n");
+    int32_t score = player->stats.Get(CharacterStat::Score);
+    int32_t secrets = player->stats.Get(CharacterStat::SecretsFound);
+    game->OnSuperSecretFound(*player);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Score), score + 250);
+    EXPECT_EQ(player->stats.Get(CharacterStat::SecretsFound), secrets);
+    EXPECT_EQ(Sent(), (EventLines{"msg 2 \"$$SuperSecretFound$$\"", "dmg 0 ^f006+250$$ScorePrint$$"}));
+}
+
+TEST_F(GameEvents, ASuperSecretWithoutAScoreGivesOnlyTheMessage)
+{
+    LoadRecords("GameSystem\n{\n    ScoreForSuperSecret 0\n}\n");
+    int32_t score = player->stats.Get(CharacterStat::Score);
+    game->OnSuperSecretFound(*player);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Score), score);
+    EXPECT_EQ(Sent(), (EventLines{"msg 2 \"$$SuperSecretFound$$\""}));
+}
+
+// ---- Defeat ---------------------------------------------------------------------------------------
+
+TEST_F(GameEvents, ThePlayersCovenantIsDefeatedOnlyWhenEliminated)
+{
+    EXPECT_FALSE(game->IsPlayerCovenantDefeated());
+    other->eliminated = true;
+    EXPECT_FALSE(game->IsPlayerCovenantDefeated());
+    mine->eliminated = true;
+    EXPECT_TRUE(game->IsPlayerCovenantDefeated());
+    player->covenantIndex = -1;
+    EXPECT_FALSE(game->IsPlayerCovenantDefeated());
+}
+
+TEST_F(GameEvents, EachLostWorldCountsOnce)
+{
+    game->LoseWorld();
+    EXPECT_TRUE(game->IsGameOver());
+    game->LoseWorld();
+    EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsLost), 2);
+    EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsWon), 0);
+    EXPECT_EQ(other->worldResults.GetCount(), 0);
+}
