@@ -67,6 +67,8 @@ public:
     virtual void OnWarDeclaredBy(Covenant&) {}
     // The other covenant began raiding this one.
     virtual void OnRaidStarted(Covenant&) {}
+    // The other covenant's rumour about this one moved the amount of its resources.
+    virtual void OnRumor(Covenant&, int32_t) {}
 
     // ---- The ends of worlds ------------------------------------------------------------------
     // Worlds ended, by kind: 0 won, 1 lost, 3 won as an ally; counted without a cap.

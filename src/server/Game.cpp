@@ -98,7 +98,7 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     }
     EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
     BuildBehaviorStacks(behaviorStacks);
-    LoadCovenantPositions();
+    LoadTuning();
     weather = std::make_unique<Weather>(gDatabase ? gDatabase->FindEntryByName("Weather") : nullptr);
     Reset();
 }

@@ -1,6 +1,7 @@
 // Game -- the world host's one game: the entity table and players, per-level records, timed actions, covenants and the fixed-step update.
 #pragma once
 
+#include "core/EngineEnums.h"
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
 #include "core/TimeStamp.h"
@@ -25,6 +26,7 @@ class Player;
 class CovenantDefinition;
 class GameSystem;
 class MessageBuffer;
+class NpcChat;
 class QuestBase;
 class Weather;
 
@@ -347,11 +349,14 @@ public:
     bool IsPlayerCovenantDefeated() const;
     // The game is over and the player's covenant counts one more world lost.
     void LoseWorld();
-    // "CovenantPosition": each entry's two fractions of the level's size, a missing number 0;
-    // every position free again.
-    void LoadCovenantPositions();
+    // The keys of "GameSystem" only the game reads: "CovenantPosition" (each entry's two
+    // fractions of the level's size, a missing number 0; every position free again) and
+    // "DynamicChatChance" and "TownCenter" (in tiles of level 0).
+    void LoadTuning();
+    // Where the town's weather is felt and a homeless covenant stands.
+    const WorldPos& GetTownCenter() const { return townCenter; }
     // A free home position drawn on stream 0, never the same twice until all are used; with
-    // none free, the middle of level 0 and a warning.
+    // none free, the town centre and a warning.
     WorldPos TakeCovenantPosition();
     int32_t CountFreeCovenantPositions() const { return freeCovenantPositions; }
 
@@ -383,18 +388,51 @@ public:
     void SetPeaceWithAll(int32_t covenant);
     void ClearTradeRoutesOfAll(int32_t covenant);
 
+    // ---- Names, NPC chat, the dynamic chat store and rumours (GameChat.cpp) --------------------
+    // Resource counter of the covenants rumours move, and the purse they are paid from.
+    static constexpr int32_t kRumorResourceStat = CovenantStat::AbsoluteInfluence;
+    static constexpr int32_t kRumorPurseStat = CovenantStat::Money;
+    // The covenant's line as every message names it; empty for no covenant.
+    std::string GetCovenantText(int32_t index) const;
+    // The name announcements give the entity: with its covenant's line, or a town NPC with its
+    // kind (not a one-shot).
+    virtual std::string GetDisplayName(Entity& entity);
+    // A made-up name from the male or the female list, evenly.
+    std::string RandomNpcName();
+    // The line the NPC says to the player on talk.
+    virtual std::string GetNpcChat(Sentient& player, Actor& npc);
+    // The line (empty when nothing is said) and the chat set chosen for the dialog type, null for
+    // an introduction, a dynamic line or nothing. Talk (1) gives the introduction first, then
+    // with "DynamicChatChance" a waiting dynamic line, else draws from the general sets.
+    const NpcChat* GetNpcChat(Sentient& player, Actor& npc, int32_t dialogType, std::string& line);
+    // Each town NPC of the type (0: all) may pick the event up as a dynamic line.
+    void AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter);
+    // The first spent record is reused; a line with no time left is spent.
+    void AddDynamicChatLine(int32_t npcType, std::string_view text, float seconds);
+    void UpdateDynamicChat(float seconds);
+    bool HasDynamicChat(int32_t npcType) const;
+    // The waiting line with the most time left (the first on ties), spent as it is said.
+    bool TakeDynamicChat(int32_t npcType, std::string& out);
+    // Above this intensity at the town centre, a new or ended front is talked about.
+    static constexpr float kWeatherChatIntensity = 0.2f;
+    int32_t CountDynamicChatRecords() const { return static_cast<int32_t>(dynamicChat.size()); }
+    // The source pays the level's cost (times the target's level) and spreads the rumour: a
+    // success or one of four failures drawn by weight, announced by the source's tie.
+    virtual void StartRumor(int32_t level, Covenant* source, Covenant* target);
+    // A share of the living covenants' average resources, at most the target's, taken from
+    // (no floor) or added to its resource counter; the amount.
+    int32_t RumorDamage(Covenant& target, float minShare, float maxShare);
+    int32_t RumorBackfire(Covenant& target, float minShare, float maxShare);
+    // The living covenants' average total resources (kind 3) or statistic; 0 without any.
+    int32_t AverageCovenantValue(int32_t kind) const;
+
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they
     // exist; until then a treaty, route or rumour changes nothing, NPCs have nothing to say and
     // no quest takes a package.
-    virtual void StartRumor(int32_t, Covenant*, Covenant*) {}
-    // The line the NPC says to the player now.
-    virtual std::string GetNpcChat(Sentient&, Actor&) { return {}; }
     // The world's quests in order are offered the player's package for the actor; true when one
     // took it.
     virtual bool OfferQuestDelivery(Actor&, Player&) { return false; }
-    // The name announcements give the entity.
-    virtual std::string GetDisplayName(Entity& entity);
 
     // ---- State the other parts of the server read ---------------------------------------------
     const TimeStamp& GetElapsed() const { return elapsed; }
@@ -478,7 +516,6 @@ private:
     bool HasPlayerOn(int32_t level) const;
     void UpdateEntities(float seconds);
     void UpdateQuests(float seconds);
-    void UpdateDynamicChat(float seconds);
     void UpdateWeatherChat(float seconds);
     void UpdateUpkeep();
     void UpdateEndOfGame();
@@ -497,6 +534,9 @@ private:
     // that side is its protector.
     void HonourProtectionPact(Covenant& side, Covenant& partner);
     void HonourAlliance(Covenant& ally, Covenant& partner);
+    int32_t RumorAmount(const Covenant& target, float minShare, float maxShare) const;
+    // 0 partial, 1 complete, 2 unknown backfire, 3 complete backfire (GameChat.cpp).
+    int32_t PickRumorFailure() const;
 
     float factorA = 1.0f;
     float factorB = 1.0f;
@@ -550,6 +590,15 @@ private:
     // The covenants' home positions; the first freeCovenantPositions are still to hand out.
     std::vector<WorldPos> covenantPositions;
     int32_t freeCovenantPositions = 0;
+    // The town's waiting dynamic lines; a record with no time left is free.
+    struct DynamicChatLine {
+        int32_t npcType = 0;
+        std::string text;
+        float remaining = 0.0f;
+    };
+    std::vector<DynamicChatLine> dynamicChat;
+    float dynamicChatChance = 0.0f;
+    WorldPos townCenter;
     // How deep the diplomacy follow-ups now nest.
     int32_t diplomacyDepth = 0;
 };

@@ -100,11 +100,19 @@ void Game::LoseWorld()
         own->CountWorldResult(Covenant::kWorldsLost);
 }
 
-void Game::LoadCovenantPositions()
+void Game::LoadTuning()
 {
     covenantPositions.clear();
+    dynamicChatChance = 0.0f;
+    townCenter = GameMessagesLevelZero(0.0f, 0.0f);
     const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
     if (entry) {
+        dynamicChatChance = entry->GetFloat("DynamicChatChance", 0.0f);
+        float tile = GameMessagesTuning().tileSize;
+        float x = 0.0f;
+        float y = 0.0f;
+        GameMessagesParseFractions(entry->GetString("TownCenter"), x, y);
+        townCenter = GameMessagesLevelZero(x * tile, y * tile);
         const GameSystemTuning& tuning = GameMessagesTuning();
         std::vector<std::string> lines;
         entry->GetStringList("CovenantPosition", lines, true, true);
@@ -122,9 +130,8 @@ WorldPos Game::TakeCovenantPosition()
 {
     int32_t free = freeCovenantPositions;
     if (free <= 0) {
-        const GameSystemTuning& tuning = GameMessagesTuning();
-        DebugSystem::Print(kPrintWarning, "No covenant position is free; the middle of the town is used\n");
-        return GameMessagesLevelZero(tuning.halfLevelWidth, tuning.halfLevelHeight);
+        DebugSystem::Print(kPrintWarning, "No covenant position is free; the town centre is used\n");
+        return townCenter;
     }
     float draw = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
     auto pick = static_cast<int32_t>(std::floor(static_cast<float>(free) * draw));

@@ -278,12 +278,3 @@ void Game::RejectAlliedVictory(Covenant& playerCovenant)
             covenant->SetRelation(playerCovenant.index, definition->relationForAgreementWar);
     }
 }
-
-// ---- Names ------------------------------------------------------------------------------------------
-
-std::string Game::GetDisplayName(Entity& entity)
-{
-    // Until the announcements name entities with their kinds, an actor goes by its own name.
-    auto* actor = dynamic_cast<Actor*>(&entity);
-    return actor ? actor->GetName() : std::string();
-}

@@ -187,8 +187,6 @@ void Game::UpdateEntities(float seconds)
 
 // The quest scheduler and the dynamic chat fill these two steps; the weather's is GameWeather.cpp.
 void Game::UpdateQuests(float) {}
-void Game::UpdateDynamicChat(float) {}
-
 void Game::UpdateUpkeep()
 {
     RandomTimer& upkeep = timers[static_cast<size_t>(kUpkeepTimer)];

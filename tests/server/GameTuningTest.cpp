@@ -72,9 +72,9 @@ TEST_F(GameTuning, DrawsFollowTheSeededStreamAndDifferBetweenSeeds)
     EXPECT_EQ(distinct.size(), 8u);
 }
 
-TEST_F(GameTuning, WithNoneFreeTheMiddleOfTheTownIsGivenAndLogged)
+TEST_F(GameTuning, WithNoneFreeTheTownCentreIsGivenAndLogged)
 {
-    MakeGame("LevelTileWidth 10\nLevelTileHeight 20\nTileSize 8\nCovenantPosition \"0.5 0.5\"");
+    MakeGame("LevelTileWidth 10\nLevelTileHeight 20\nTileSize 8\nCovenantPosition \"0.5 0.5\"\nTownCenter \"5 10\"");
     game->TakeCovenantPosition();
     EXPECT_EQ(CountLinesHolding(debug, "No covenant position is free"), 0);
     WorldPos middle = game->TakeCovenantPosition();
