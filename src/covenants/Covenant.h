@@ -70,6 +70,9 @@ public:
     // The other covenant's rumour about this one moved the amount of its resources.
     virtual void OnRumor(Covenant&, int32_t) {}
 
+    // The world ended for this covenant (its three values are the kind's).
+    virtual void EndWorld(int32_t, int32_t, int32_t) {}
+
     // ---- The ends of worlds ------------------------------------------------------------------
     // Worlds ended, by kind: 0 won, 1 lost, 3 won as an ally; counted without a cap.
     static constexpr int32_t kWorldsWon = 0;

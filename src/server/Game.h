@@ -327,7 +327,9 @@ public:
     // ---- The end of a world as the players confirm it (GameOffers.cpp) --------------------------
     bool IsAlliedVictoryPending() const { return alliedVictoryPending; }
     bool IsWorldWonConfirmed() const { return winConfirmed; }
-    // Ends the world with the victory rewards (the larger ones for a victory of the player's own).
+    // Ends the world: with covenants in use, every covenant ends, the player's counts the
+    // victory (its own or an ally's) and the reward chest (large or medium) waits in the town;
+    // then the player hears it won (GameEnding.cpp).
     void WinWorld(bool largeReward);
     // Each does something only while its flag is set, so a repeated or late line cannot end the
     // world twice.
@@ -425,6 +427,17 @@ public:
     int32_t RumorBackfire(Covenant& target, float minShare, float maxShare);
     // The living covenants' average total resources (kind 3) or statistic; 0 without any.
     int32_t AverageCovenantValue(int32_t kind) const;
+
+    // ---- A won world (GameEnding.cpp) ---------------------------------------------------------
+    // False until the world runs; with "WinConditionCovenantsEliminated" every rival must be
+    // destroyed; with "WinConditionAllQuestsSolved" the first player must hold a world quest
+    // and every one it holds be complete or optional.
+    bool IsWorldWon() const;
+    // The covenants below the count (at most the list) end and are destroyed.
+    void DestroyAllCovenants(int32_t count);
+    // The reward chest of the record and level at the first free spot of the rings around the
+    // town's square, facing south-west; null (nothing placed) for a missing record or a full table.
+    Entity* PlaceRewardChest(std::string_view recordName, int32_t level);
 
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they
@@ -534,6 +547,7 @@ private:
     // that side is its protector.
     void HonourProtectionPact(Covenant& side, Covenant& partner);
     void HonourAlliance(Covenant& ally, Covenant& partner);
+    bool AreHeldQuestsSolved() const;
     int32_t RumorAmount(const Covenant& target, float minShare, float maxShare) const;
     // 0 partial, 1 complete, 2 unknown backfire, 3 complete backfire (GameChat.cpp).
     int32_t PickRumorFailure() const;

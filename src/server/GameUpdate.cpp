@@ -215,14 +215,6 @@ const Covenant* Game::FindVictoriousCovenant() const
     return nullptr;
 }
 
-void Game::WinWorld(bool)
-{
-    // The rewards (and the larger ones of a victory of the player's own) come with the world's
-    // end screen; what the clients hear is the same for both.
-    gameOver = true;
-    SendMessage("$$YouHaveConqueredThisWorld$$", 2);
-}
-
 void Game::EndGameLost()
 {
     gameOver = true;

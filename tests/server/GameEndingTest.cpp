@@ -1,0 +1,233 @@
+// GameEndingTest -- the end of a world: the win test by its flags, the victory with every covenant ended and the reward chest placed, a refused chest let go, and the confirmation lines.
+#include "server/GameWorld.h"
+
+#include "core/CommandSystem.h"
+#include "entities/Chest.h"
+#include "entities/Player.h"
+#include "server/ServerCommands.h"
+#include "server/SpyCovenant.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kGameEndingRecords = R"(
+ClassWanderer
+{
+    Type Class
+}
+ChestRewardLarge
+{
+    Type Object
+    ObjectType Chest
+    Radius 20
+    MinItems 4
+    MaxItems 6
+}
+ChestRewardMedium
+{
+    Type Object
+    ObjectType Chest
+    Radius 20
+    MinItems 2
+    MaxItems 4
+}
+)";
+
+// The victory check of the step, set by the test.
+class EndingGame : public ScriptedGame {
+public:
+    using Game::SetVictoryPending;
+};
+
+// Writes when the game ends it.
+class EndingCovenant : public SpyCovenant {
+public:
+    explicit EndingCovenant(std::vector<std::string>* ended) : ended(ended) {}
+    void EndWorld(int32_t, int32_t, int32_t) override { ended->push_back("end " + std::to_string(index)); }
+
+private:
+    std::vector<std::string>* ended;
+};
+
+class GameEnding : public EntityRulesWorld {
+protected:
+    GameEnding() : row(3) { Player::RegisterEventClass(events, types); }
+
+    ~GameEnding() override
+    {
+        if (game)
+            game->Reset();
+        gGame = nullptr;
+        gGameServices = nullptr;
+    }
+
+    void MakeGame(const std::string& gameSystemLines)
+    {
+        LoadRecords("GameSystem\n{\n" + gameSystemLines + "\n}\n" + kGameEndingRecords);
+        game = std::make_unique<EndingGame>();
+        game->ResetLevels();
+        gGame = game.get();
+        gGameServices = game.get();
+        player = new Player();
+        player->SetPosition(At(100.0f, 100.0f));
+        EXPECT_EQ(game->AddEntity(player), 0);
+        player->SetUpNew(0);
+        for (int32_t leader : {1, 7, 4}) {
+            auto covenant = std::make_unique<EndingCovenant>(&ended);
+            covenant->leaderLevel = leader;
+            list.push_back(covenant.get());
+            game->AddCovenant(std::move(covenant));
+        }
+        player->covenantIndex = 0;
+        game->GetClientLines().clear();
+    }
+
+    std::vector<Chest*> Chests() const
+    {
+        std::vector<Chest*> out;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            if (auto* chest = dynamic_cast<Chest*>(game->GetEntity(i)))
+                out.push_back(chest);
+        return out;
+    }
+
+    RowWorld row;
+    std::unique_ptr<EndingGame> game;
+    Player* player = nullptr;
+    std::vector<EndingCovenant*> list;
+    std::vector<std::string> ended;
+};
+
+using EndingLines = std::vector<std::string>;
+
+} // namespace
+
+// ---- The win test -----------------------------------------------------------------------------------
+
+TEST_F(GameEnding, WithoutAFlagAWorldIsWonOnceItRuns)
+{
+    MakeGame("");
+    EXPECT_FALSE(game->IsWorldWon());
+    game->SetWorldRunning();
+    EXPECT_TRUE(game->IsWorldWon());
+}
+
+TEST_F(GameEnding, EliminationWaitsForEveryRival)
+{
+    MakeGame("WinConditionCovenantsEliminated 1");
+    game->SetWorldRunning();
+    list[1]->eliminated = true;
+    EXPECT_FALSE(game->IsWorldWon());
+    list[2]->eliminated = true;
+    EXPECT_TRUE(game->IsWorldWon());
+}
+
+TEST_F(GameEnding, AllQuestsSolvedNeedsHeldQuests)
+{
+    MakeGame("WinConditionAllQuestsSolved 1");
+    game->SetWorldRunning();
+    EXPECT_FALSE(game->IsWorldWon());
+}
+
+// ---- Winning ----------------------------------------------------------------------------------------
+
+TEST_F(GameEnding, AVictoryEndsEveryCovenantCountsAndPlacesTheLargeChest)
+{
+    MakeGame("UsingCovenants 1\nRewardChestLevelBonus 2\nWarpRings 3");
+    game->WinWorld(true);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_EQ(ended, (EndingLines{"end 0", "end 1", "end 2"}));
+    for (const EndingCovenant* covenant : list)
+        EXPECT_TRUE(covenant->eliminated);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWon), 1);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWonAllied), 0);
+    std::vector<Chest*> chests = Chests();
+    ASSERT_EQ(chests.size(), 1u);
+    EXPECT_EQ(chests[0]->level, 9);  // the highest rival leader 7, and 2
+    EXPECT_EQ(chests[0]->facing, 5);
+    EXPECT_EQ(chests[0]->position.level, 0);
+    EXPECT_NEAR(chests[0]->position.x, 1944.0f, 3 * 32.0f + 1.0f);
+    EXPECT_NEAR(chests[0]->position.y, 2016.0f, 3 * 32.0f + 1.0f);
+    EXPECT_EQ(chests[0]->maxItems, 6);
+    std::vector<std::string> messages;
+    for (const std::string& line : game->GetClientLines())
+        if (line.rfind("msg ", 0) == 0)
+            messages.push_back(line);
+    EXPECT_EQ(messages, (EndingLines{"msg 2 \"$$YouHaveConqueredThisWorld$$\"", "msg 3 \"$$RewardChestAvailable$$\""}));
+}
+
+TEST_F(GameEnding, AnAlliedVictoryGivesTheMediumChest)
+{
+    MakeGame("UsingCovenants 1");
+    game->WinWorld(false);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWonAllied), 1);
+    ASSERT_EQ(Chests().size(), 1u);
+    EXPECT_EQ(Chests()[0]->maxItems, 4);
+}
+
+TEST_F(GameEnding, WithoutThePlayersCovenantNothingIsRewarded)
+{
+    MakeGame("UsingCovenants 1");
+    player->covenantIndex = -1;
+    game->WinWorld(true);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_TRUE(ended.empty());
+    EXPECT_TRUE(Chests().empty());
+}
+
+TEST_F(GameEnding, AChestTheFullTableRefusesIsLetGo)
+{
+    MakeGame("UsingCovenants 1");
+    while (game->CountEntities() < GameServices::kMaxEntities)
+        ASSERT_NE(game->AddEntity(new Entity()), -1);
+    game->WinWorld(true);
+    EXPECT_TRUE(Chests().empty());
+    EXPECT_EQ(game->CountEntities(), GameServices::kMaxEntities);
+}
+
+TEST_F(GameEnding, DestroyingPastTheListStopsAtItsEnd)
+{
+    MakeGame("");
+    game->DestroyAllCovenants(99);
+    EXPECT_EQ(ended, (EndingLines{"end 0", "end 1", "end 2"}));
+    ended.clear();
+    game->DestroyAllCovenants(-3);
+    EXPECT_TRUE(ended.empty());
+}
+
+// ---- The confirmation lines ---------------------------------------------------------------------------
+
+TEST_F(GameEnding, ConfirmWinEndsAPendingWinOnceAndNothingElse)
+{
+    MakeGame("UsingCovenants 1\nConfirmWin 1");
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    commands.Execute("confirmWin", player);
+    EXPECT_FALSE(game->IsGameOver());
+    game->SetVictoryPending(false, true);
+    commands.Execute("confirmWin", player);
+    commands.Execute("confirmWin", player);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_TRUE(game->IsWorldWonConfirmed());
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWon), 1);
+    EXPECT_EQ(Chests().size(), 1u);
+}
+
+TEST_F(GameEnding, AnAcceptedAlliedVictoryEndsOnceWithTheMediumReward)
+{
+    MakeGame("UsingCovenants 1");
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    commands.Execute("alliedVictoryAccept", player);
+    EXPECT_FALSE(game->IsGameOver());
+    game->SetVictoryPending(true, false);
+    commands.Execute("alliedVictoryAccept", player);
+    commands.Execute("alliedVictoryAccept", player);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWonAllied), 1);
+    ASSERT_EQ(Chests().size(), 1u);
+    EXPECT_EQ(Chests()[0]->maxItems, 4);
+}
