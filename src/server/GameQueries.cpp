@@ -6,8 +6,8 @@
 #include "core/Vector.h"
 #include "entities/Entity.h"
 #include "entities/Torch.h"
-#include "resources/ResourceManager.h"
 #include "rules/GameData.h"
+#include "server/WorldHost.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -303,14 +303,11 @@ void Game::ExtinguishTorchesNear(const WorldPos& position, float radius, float w
 
 void Game::QueueWorldEvent(const WorldEventRequest& request)
 {
-    if (request.name.empty() || !gResourceManager)
+    // The host names the sound and keeps it, so the handle still names it when a client reads
+    // the record; a sound nobody can name would reach the clients as nothing at all.
+    int32_t handle = gWorldHost ? gWorldHost->RegisterResource(request.name) : -1;
+    if (handle == -1)
         return;
-    ResourceHandle handle;
-    gResourceManager->Load(request.name, handle);
-    // A sound nobody can name would reach the clients as nothing at all.
-    if (!handle.IsValid())
-        return;
-    RegisterResourceName(handle, request.name);
     GameSoundRecord record;
     record.sound = handle;
     record.entityNumber = request.entityNumber;

@@ -101,10 +101,8 @@ public:
     uint32_t GetDueMs() const { return dueMs; }
     uint32_t GetStepCount() const { return stepCount; }
     const std::vector<std::unique_ptr<ClientRecord>>& GetClients() const { return clients; }
-    const NetworkEndpoint& GetEndpoint() const { return endpoint; }
     // The player of the record while it is still the game's; null once it is gone.
     static Player* GetRecordPlayer(const ClientRecord& client);
-    size_t GetUpdateBufferCapacity() const { return updateBuffer.Capacity(); }
 
 private:
     bool OpenEndpoint();

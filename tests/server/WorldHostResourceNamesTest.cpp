@@ -47,3 +47,23 @@ TEST_F(WorldHostResourceNames, AHandleIsNamedOnceAndKeptWhileTheTableNamesIt)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WorldHostResourceNames, ASoundTheGameQueuesIsNamedThroughTheHost)
+{
+    Entity* source = Spawn(100.0f, 100.0f);
+    source->QueueWorldEvent("Sounds/ding.tone", 50.0f, 0.5f);
+    source->QueueWorldEvent("Sounds/ding.tone", 50.0f, 0.5f);
+    ASSERT_EQ(game->GetSounds().size(), 2u);
+    int32_t handle = game->GetSounds()[0].sound;
+    EXPECT_EQ(game->GetSounds()[1].sound, handle) << "the kept resource answers to the same handle";
+    EXPECT_EQ(game->GetResourceNames()[static_cast<size_t>(handle)], "Sounds/ding.tone");
+    EXPECT_EQ(host->RegisterResource("Sounds/ding.tone"), handle);
+    gWorldHost = nullptr;
+    source->QueueWorldEvent("Sounds/ding.tone", 50.0f, 0.5f);
+    EXPECT_EQ(game->GetSounds().size(), 2u) << "without a host nobody could name it";
+    gWorldHost = host.get();
+}
+
+} // namespace
