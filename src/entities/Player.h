@@ -143,6 +143,11 @@ public:
     void QueueLine(std::string_view text) override;
     void OnDeath(Entity* killer) override;
     void OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
+    // The fight's turns the intensity tracker follows: an enemy missed the player, the player
+    // missed, an enemy used a skill on the player.
+    void OnMissedBy(Entity* attacker, int32_t missKind) override;
+    void OnMissed(Entity* target, int32_t missKind) override;
+    void OnSkillUsedOn(Entity* user, Skill* skill) override;
     void OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool critical, bool crushing, bool deep,
                          bool last) override;
 

@@ -144,6 +144,22 @@ void Player::OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool crit
         intensity.Add(target, IntensityEvent::Hit);
 }
 
+void Player::OnMissedBy(Entity* attacker, int32_t missKind)
+{
+    Sentient::OnMissedBy(attacker, missKind);
+    intensity.Add(attacker, IntensityEvent::Missed);
+}
+
+void Player::OnMissed(Entity* target, int32_t)
+{
+    intensity.Add(target, IntensityEvent::Miss);
+}
+
+void Player::OnSkillUsedOn(Entity* user, Skill*)
+{
+    intensity.Add(user, IntensityEvent::EnemySkillUse);
+}
+
 // ---- Kills ----------------------------------------------------------------------------------------
 
 void Player::OnSuccessfulKillEvent(Event& event)

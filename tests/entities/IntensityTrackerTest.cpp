@@ -1,6 +1,8 @@
 // IntensityTrackerTest -- combat intensity per music record: the cap, the hysteresis of the choice, the volume edge and enemies without music.
 #include "entities/ActorWorld.h"
 #include "entities/IntensityTracker.h"
+#include "entities/Player.h"
+#include "core/MessageBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -107,4 +109,22 @@ TEST_F(IntensityWorld, EntitiesWithoutMusicContributeNothing)
     tracker.Update(0.05f);
     EXPECT_EQ(tracker.GetCurrent(), nullptr);
     EXPECT_EQ(tracker.GetMusicId(), -1);
+}
+
+TEST_F(IntensityWorld, APlayersFightFeedsItsTrackerAndItsPartNamesTheMusic)
+{
+    Player::RegisterEventClass(events, types);
+    auto* player = Spawn<Player>(0.0f, 0.0f);
+    player->maxHealth = player->health = 100;
+    Actor* loud = SpawnActor("MonsterLoud");
+    player->OnDamageTaken(5, loud, false, false);  // 20
+    player->OnMissedBy(loud, 0);
+    player->OnSuccessfulHit(3, loud, true, false, false, false, false);  // 30
+    EXPECT_FLOAT_EQ(player->intensity.GetRecord(loud)->intensity, 30.0f);
+    player->Update(0.0f);
+    MessageBuffer part;
+    player->WritePlayerPart(part);
+    part.SetReadPos(part.Size() - 8);
+    EXPECT_EQ(part.ReadInt(), player->intensity.GetRecord(loud)->record->GetId());
+    EXPECT_FLOAT_EQ(part.ReadFloat(), 1.0f);
 }

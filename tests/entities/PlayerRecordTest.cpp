@@ -72,6 +72,12 @@ Ration
     ItemType Other
     MaxStack 5
 }
+Grain
+{
+    Type Item
+    ItemType Food
+    CovenantCurrency 1
+}
 Satchel
 {
     Type Item
@@ -646,4 +652,19 @@ TEST_F(PlayerRecordWorld, QuestSlotsWithoutQuestObjectsTravelAsEmptyRecords)
     WriteLoaded(record, saved);
     EXPECT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 4321);
+}
+
+TEST_F(PlayerRecordWorld, CovenantGoodsStayBehindWhenACharacterEntersAnotherWorld)
+{
+    Load();
+    Player* player = Fresh();
+    LoadedCharacter saved = Saved();
+    std::unique_ptr<ItemBase> grain = std::make_unique<Item>();
+    grain->SetEntryByName("Grain");
+    ASSERT_TRUE(savedInventory.PlaceItem(grain, InventoryGroupIndex::Bag1, 0, 0));
+    MessageBuffer record;
+    WriteLoaded(record, saved);
+    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 0), nullptr);
+    EXPECT_NE(player->inventory->GetItem(InventoryGroupIndex::Bag1, 4), nullptr);  // the helm stays
 }
