@@ -1,5 +1,5 @@
 // ShippedCombatContentTest -- the shipped combat records pass the content lint with the projectile checks, planted projectile faults are reported, and every shipped projectile, and each of them standing still, ends.
-#include "entities/CombatWorld.h"
+#include "entities/ShippedEntityWorld.h"
 #include "entities/Projectile.h"
 #include "entities/ProjectileLint.h"
 
@@ -55,30 +55,9 @@ TEST(CombatContent, ReportsEachKindOfPlantedFault)
 }
 
 // The shipped database and game data over the shipped folder, with the fake game around them.
-class ShippedProjectiles : public ::testing::Test {
+class ShippedProjectiles : public ShippedEntityWorld {
 protected:
-    ShippedProjectiles() : shipped(ShippedGameFolder()), random(0x5eed)
-    {
-        gDatabase = &database;
-        gGameData = &gameData;
-        gEventSystem = &events;
-        gTypeRegistry = &types;
-        gRandomSystem = &random;
-        gGameServices = &game;
-        Entity::RegisterEventClass(events, types);
-        Projectile::RegisterTypeNames();
-    }
-
-    ~ShippedProjectiles() override
-    {
-        game.DestroyAll();
-        gGameServices = nullptr;
-        gRandomSystem = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-        gGameData = nullptr;
-        gDatabase = nullptr;
-    }
+    ShippedProjectiles() { Projectile::RegisterTypeNames(); }
 
     CombatDummy* Dummy(float x, float y)
     {
@@ -92,14 +71,6 @@ protected:
         EXPECT_NE(game.AddEntity(dummy), -1);
         return dummy;
     }
-
-    GameFolderFiles shipped;
-    Database database;
-    GameData gameData;
-    EventSystem events;
-    TypeRegistry types;
-    RandomSystem random;
-    FakeGameServices game;
 };
 
 TEST_F(ShippedProjectiles, EveryOneEndsEvenStandingStill)

@@ -1,5 +1,5 @@
 // ShippedWorldObjectsTest -- the shipped torches, traps and triggers: the content lint with the trap checks, planted trap faults reported, every record made into its object without a warning, the models naming their records, and a shipped gust against the shipped torches.
-#include "entities/CombatWorld.h"
+#include "entities/ShippedEntityWorld.h"
 #include "entities/Skill.h"
 #include "entities/Torch.h"
 #include "entities/Trap.h"
@@ -67,30 +67,9 @@ TEST(WorldObjectContent, ReportsEachKindOfPlantedFault)
 }
 
 // The shipped database and game data over the shipped folder, with the fake game around them.
-class ShippedWorldObjects : public ::testing::Test {
+class ShippedWorldObjects : public ShippedEntityWorld {
 protected:
-    ShippedWorldObjects() : shipped(ShippedGameFolder()), random(0x5eed)
-    {
-        gDatabase = &database;
-        gGameData = &gameData;
-        gEventSystem = &events;
-        gTypeRegistry = &types;
-        gRandomSystem = &random;
-        gGameServices = &game;
-        Entity::RegisterEventClass(events, types);
-        Trap::RegisterEventClass(events, types);
-    }
-
-    ~ShippedWorldObjects() override
-    {
-        game.DestroyAll();
-        gGameServices = nullptr;
-        gRandomSystem = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-        gGameData = nullptr;
-        gDatabase = nullptr;
-    }
+    ShippedWorldObjects() { Trap::RegisterEventClass(events, types); }
 
     void SetUp() override
     {
@@ -126,13 +105,6 @@ protected:
         return records;
     }
 
-    GameFolderFiles shipped;
-    Database database;
-    GameData gameData;
-    EventSystem events;
-    TypeRegistry types;
-    RandomSystem random;
-    FakeGameServices game;
     size_t linesBefore = 0;
 };
 
