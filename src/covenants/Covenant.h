@@ -70,6 +70,10 @@ public:
     // The other covenant's rumour about this one moved the amount of its resources.
     virtual void OnRumor(Covenant&, int32_t) {}
 
+    // This covenant brought the other down: the influence it gains (its own capped rule).
+    virtual int32_t GainFromDestroyed(Covenant&) { return 0; }
+    // This covenant's reward of the fallen covenant's chest level.
+    virtual void TakeReward(Covenant&, int32_t) {}
     // The world ended for this covenant (its three values are the kind's).
     virtual void EndWorld(int32_t, int32_t, int32_t) {}
 

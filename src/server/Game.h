@@ -438,6 +438,21 @@ public:
     // The reward chest of the record and level at the first free spot of the rings around the
     // town's square, facing south-west; null (nothing placed) for a missing record or a full table.
     Entity* PlaceRewardChest(std::string_view recordName, int32_t level);
+    // The same at the first free spot of rings 0..rings around the centre, else the centre.
+    Entity* PlaceRewardChestAt(std::string_view recordName, int32_t level, const WorldPos& centre, int32_t rings);
+
+    // ---- Covenants fallen and peace refused (GameCovenantEvents.cpp) ----------------------------
+    // The living covenant of the greatest strength, the earlier on a tie; null when none lives.
+    Covenant* GetStrongestCovenant() const;
+    // The player's living covenant is allied with every other living one, or the strongest
+    // (not the player's) is.
+    bool IsAlliedVictoryPossible() const;
+    // Only a refusal is announced; an accepted peace is the treaty change's news.
+    void AnnouncePeaceResponse(Covenant& first, Covenant& second, bool accepted);
+    // Monsters' victim: one line and the town's talk. Another covenant's: its gain announced,
+    // and the player's covenant finds the reward chest at the fallen house, where a computer-run
+    // victor takes its reward itself.
+    void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer);
 
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they
@@ -548,6 +563,7 @@ private:
     void HonourProtectionPact(Covenant& side, Covenant& partner);
     void HonourAlliance(Covenant& ally, Covenant& partner);
     bool AreHeldQuestsSolved() const;
+    bool IsAlliedWithAllLiving(const Covenant& centre) const;
     int32_t RumorAmount(const Covenant& target, float minShare, float maxShare) const;
     // 0 partial, 1 complete, 2 unknown backfire, 3 complete backfire (GameChat.cpp).
     int32_t PickRumorFailure() const;

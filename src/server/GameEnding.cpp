@@ -109,6 +109,15 @@ void Game::WinWorld(bool largeReward)
 
 Entity* Game::PlaceRewardChest(std::string_view recordName, int32_t level)
 {
+    WorldPos square;
+    square.level = 0;
+    square.x = kGameEndingChestX;
+    square.y = kGameEndingChestY;
+    return PlaceRewardChestAt(recordName, level, square, GameEndingTuning().warpRings);
+}
+
+Entity* Game::PlaceRewardChestAt(std::string_view recordName, int32_t level, const WorldPos& centre, int32_t rings)
+{
     const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(recordName) : nullptr;
     if (!record) {
         DebugSystem::Print(kPrintWarning, "Reward chest %.*s not found\n", static_cast<int>(recordName.size()),
@@ -118,14 +127,10 @@ Entity* Game::PlaceRewardChest(std::string_view recordName, int32_t level)
     auto chest = std::make_unique<Chest>();
     chest->Load(record);
     chest->level = level;
-    WorldPos centre;
-    centre.level = 0;
-    centre.x = kGameEndingChestX;
-    centre.y = kGameEndingChestY;
     SpawnSearch search;
     search.entity = chest.get();
     WorldPos spot = centre;
-    FindSpawnPosition(centre, GameEndingTuning().warpRings, search, true, spot);
+    FindSpawnPosition(centre, rings, search, true, spot);
     chest->SetPosition(spot);
     chest->facing = kGameEndingChestFacing;
     // A chest the full table refuses is let go here, never left half in the world.

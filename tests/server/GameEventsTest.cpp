@@ -1,6 +1,8 @@
 // GameEventsTest -- what the game tells the players: message lines and their kinds by a covenant's tie to the player, super secrets, and a lost world.
 #include "server/CommandWorld.h"
 
+#include "core/LocSystem.h"
+
 namespace {
 
 class GameEvents : public CommandWorld {
@@ -112,4 +114,64 @@ TEST_F(GameEvents, EachLostWorldCountsOnce)
     EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsLost), 2);
     EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsWon), 0);
     EXPECT_EQ(other->worldResults.GetCount(), 0);
+}
+
+// ---- Covenants fallen, peace refused and allied victories ---------------------------------------------
+
+TEST_F(GameEvents, TheStrongestOfEqualsIsTheEarlierAndOnlyTheLivingCount)
+{
+    EXPECT_EQ(game->GetStrongestCovenant(), mine);
+    mine->eliminated = true;
+    EXPECT_EQ(game->GetStrongestCovenant(), other);
+    other->eliminated = true;
+    EXPECT_EQ(game->GetStrongestCovenant(), nullptr);
+}
+
+TEST_F(GameEvents, AnAlliedVictoryNeedsEveryLivingCovenantAllied)
+{
+    EXPECT_FALSE(game->IsAlliedVictoryPossible());  // the strongest is the player's own
+    mine->SetTreaty(other->index, CovenantTreaty::Alliance, TimeStamp());
+    EXPECT_TRUE(game->IsAlliedVictoryPossible());
+    mine->SetTreaty(other->index, CovenantTreaty::Peace, TimeStamp());
+    other->eliminated = true;
+    EXPECT_TRUE(game->IsAlliedVictoryPossible());  // nobody else lives
+    mine->eliminated = true;
+    EXPECT_FALSE(game->IsAlliedVictoryPossible());
+}
+
+TEST_F(GameEvents, OnlyARefusedPeaceIsAnnounced)
+{
+    game->AnnouncePeaceResponse(*other, *mine, true);
+    EXPECT_TRUE(Sent().empty());
+    game->AnnouncePeaceResponse(*other, *mine, false);
+    EXPECT_EQ(Sent(), (EventLines{"msg 3 \"" +
+                                  MakeLocToken("XRejectsPeaceTreatyFromY", "%s %s",
+                                               game->GetCovenantText(other->index).c_str(),
+                                               game->GetCovenantText(mine->index).c_str()) +
+                                  "\""}));
+}
+
+TEST_F(GameEvents, ACovenantOverrunByMonstersGetsOneLineAndNoChest)
+{
+    int32_t before = game->CountEntities();
+    game->OnCovenantDestroyed(*other, nullptr);
+    EXPECT_EQ(Sent(), (EventLines{"msg 3 \"" +
+                                  MakeLocToken("XDestroyedByMonsters", "%s",
+                                               game->GetCovenantText(other->index).c_str()) +
+                                  "\""}));
+    EXPECT_EQ(game->CountEntities(), before);
+}
+
+TEST_F(GameEvents, AnotherCovenantsSpoilsLeaveNoChestInTheWorld)
+{
+    DealCovenant* third = AddCovenant();
+    auto* leader = Spawn<Sentient>(300.0f, 300.0f);
+    leader->stats.Set(CharacterStat::Level, 8);
+    other->leader = leader;
+    game->GetClientLines().clear();
+    int32_t before = game->CountEntities();
+    game->OnCovenantDestroyed(*other, third);
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_NE(Sent()[0].find("$$XDestroysYGainsZInfluence~<"), std::string::npos);
+    EXPECT_EQ(game->CountEntities(), before);
 }
