@@ -157,6 +157,11 @@ public:
     // "RandomEventChance"); a weight of 0 is never drawn. Null when no weight is above 0.
     const DatabaseEntry* PickRandomQuest() const;
     const DatabaseEntry* PickRandomEvent() const;
+    // An index into the definition list: among the definitions of that QuestType, one drawn
+    // from random stream 0 weighted by "RandomQuestChance" + "RandomEventChance". A single
+    // definition is given without a draw; when every weight is 0 the first of the type is; -1
+    // when the type has none.
+    int32_t FindWeightedEntry(int32_t questType) const;
 
 private:
     void LoadSkillRecords(const Database& database);

@@ -5,6 +5,8 @@
 #include "core/RandomSystem.h"
 #include "rules/quests/QuestDefinition.h"
 
+#include <vector>
+
 namespace {
 
 // Weights of 0 or less are left out of the sum and the walk, so they are never drawn.
@@ -61,4 +63,49 @@ const DatabaseEntry* GameData::PickRandomQuest() const
 const DatabaseEntry* GameData::PickRandomEvent() const
 {
     return PickWeighted(questDefinitions, randomEventChanceTotal, &QuestDefinition::randomEventChance);
+}
+
+namespace {
+
+// A weight of 0 or less adds nothing, as in the picks above.
+float GameDataQuestsTypeWeight(const QuestDefinition& definition)
+{
+    float weight = 0.0f;
+    weight += definition.randomQuestChance > 0.0f ? definition.randomQuestChance : 0.0f;
+    weight += definition.randomEventChance > 0.0f ? definition.randomEventChance : 0.0f;
+    return weight;
+}
+
+} // namespace
+
+int32_t GameData::FindWeightedEntry(int32_t questType) const
+{
+    std::vector<int32_t> ofType;
+    float total = 0.0f;
+    for (int32_t i = 0; i < questDefinitions.GetCount(); ++i) {
+        const QuestDefinition* definition = questDefinitions.Get(i);
+        if (definition->questType != questType)
+            continue;
+        ofType.push_back(i);
+        total += GameDataQuestsTypeWeight(*definition);
+    }
+    // One candidate needs no draw, so the stream stays where it is.
+    if (ofType.size() <= 1)
+        return ofType.empty() ? -1 : ofType.front();
+    if (total <= 0.0f)
+        return ofType.front();
+    float target = (gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f) * total;
+    float running = 0.0f;
+    int32_t last = ofType.front();
+    for (int32_t index : ofType) {
+        float weight = GameDataQuestsTypeWeight(*questDefinitions.Get(index));
+        if (weight <= 0.0f)
+            continue;
+        running += weight;
+        last = index;
+        if (target < running)
+            return index;
+    }
+    // Rounding can leave the draw at the very top of the sum: the last weighted one takes it.
+    return last;
 }
