@@ -1,50 +1,28 @@
 // ActorBench -- one awake shipped monster's step against a player it hates (senses, target choice, the choice among eight skills, one behaviour), its median time and its allocations once settled.
+#include "BenchDataWorld.h"
 #include "BenchAllocations.h"
-#include "core/Database.h"
-#include "core/DebugSystem.h"
-#include "core/EventSystem.h"
-#include "core/RandomSystem.h"
-#include "core/TypeRegistry.h"
 #include "entities/Actor.h"
 #include "entities/BehaviorBase.h"
 #include "entities/SkillList.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
-#include "rules/GameData.h"
-#include "server/Game.h"
 #include "world/Level.h"
 #include "world/World.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr float kActorBenchStep = 0.05f;
 constexpr const char* kActorBenchSkills[] = {"SkillWardenCleave",    "SkillWardenShieldBash", "SkillWardenHamstring",
                                              "SkillWardenAimedShot", "SkillWardenMend",       "SkillWardenStoneSkin",
                                              "SkillWardenWard"};
 
-fs::path ActorBenchGameFolder()
-{
-    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
-        return folder;
-    return fs::path(__FILE__).parent_path().parent_path() / "game";
-}
-
 // Open ground and a finder that always finds a way without searching: the step is measured
 // without path searches, and the monster and the player are enemies.
-class ActorBenchGame : public Game {
+class ActorBenchGame : public BenchOpenGroundGame {
 public:
-    bool IsCellBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
-    bool IsCellSightBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
-    bool IsBodyBlocked(const WorldPos& position, float) const override { return !IsKnownLevel(position.level); }
     bool IsLevelGenerated(int32_t level) const override { return IsKnownLevel(level); }
     bool FindPath(const Entity&, const WorldPos&, const WorldPos&, const Entity*, PathRecord* path) override
     {
@@ -67,23 +45,10 @@ public:
     float weight = 0.0f;
 };
 
-class ActorBenchWorld {
+class ActorBenchWorld : public BenchDataWorld {
 public:
-    ActorBenchWorld()
-        : platform((fs::temp_directory_path() / "emberlode-actorbench").string()),
-          files(ActorBenchGameFolder().string()), random(77)
+    ActorBenchWorld() : BenchDataWorld("emberlode-actorbench", 77)
     {
-        gDebugSystem = &debug;
-        gPlatformSystem = &platform;
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gDatabase = &database;
-        database.Load();
-        gGameData = &gameData;
-        gameData.Load(database);
-        gRandomSystem = &random;
-        gEventSystem = &events;
-        gTypeRegistry = &types;
         Entity::RegisterEventClass(events, types);
         Actor::RegisterEventClass(events, types);
         world.SetLevelSize(4096.0f, 4096.0f);
@@ -100,14 +65,6 @@ public:
         game.reset();
         gGameServices = nullptr;
         gWorld = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-        gRandomSystem = nullptr;
-        gGameData = nullptr;
-        gDatabase = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
     }
 
     // The goblin shaman at level 10 with eight skills, awake, a player 80 units away.
@@ -134,14 +91,6 @@ public:
         return actor;
     }
 
-    DebugSystem debug;
-    PosixPlatformSystem platform;
-    PosixFileSystem files;
-    Database database;
-    GameData gameData;
-    RandomSystem random;
-    EventSystem events;
-    TypeRegistry types;
     World world;
     std::unique_ptr<ActorBenchGame> game;
 };

@@ -1,15 +1,7 @@
 // SpawnBench -- the spawn system over the shipped records: filling a shipped level with its rolled monsters, generating items and weighted picks.
-#include "core/Database.h"
-#include "core/DebugSystem.h"
-#include "core/EventSystem.h"
-#include "core/RandomSystem.h"
-#include "core/TypeRegistry.h"
+#include "BenchDataWorld.h"
 #include "entities/Actor.h"
 #include "entities/Item.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
-#include "rules/GameData.h"
-#include "server/Game.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
@@ -17,49 +9,22 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path SpawnBenchGameFolder()
-{
-    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
-        return folder;
-    return fs::path(__FILE__).parent_path().parent_path() / "game";
-}
-
 // Open ground on every level of the world, every level generated.
-class SpawnBenchGame : public Game {
+class SpawnBenchGame : public BenchOpenGroundGame {
 public:
-    bool IsCellBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
-    bool IsCellSightBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
-    bool IsBodyBlocked(const WorldPos& position, float) const override { return !IsKnownLevel(position.level); }
     bool IsLevelGenerated(int32_t level) const override { return IsKnownLevel(level); }
 };
 
 // The shipped database, game data and adventure, the spawn system read from them.
-class SpawnBenchWorld {
+class SpawnBenchWorld : public BenchDataWorld {
 public:
-    SpawnBenchWorld()
-        : platform((fs::temp_directory_path() / "emberlode-spawnbench").string()),
-          files(SpawnBenchGameFolder().string()), random(29)
+    SpawnBenchWorld() : BenchDataWorld("emberlode-spawnbench", 29)
     {
-        gDebugSystem = &debug;
-        gPlatformSystem = &platform;
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gDatabase = &database;
-        database.Load();
-        gGameData = &gameData;
-        gameData.Load(database);
-        gRandomSystem = &random;
-        gEventSystem = &events;
-        gTypeRegistry = &types;
         Entity::RegisterEventClass(events, types);
         Sentient::RegisterEventClass(events, types);
         Actor::RegisterEventClass(events, types);
@@ -84,14 +49,6 @@ public:
         gGameServices = nullptr;
         world.Destroy();
         gWorld = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-        gRandomSystem = nullptr;
-        gGameData = nullptr;
-        gDatabase = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
     }
 
     // The first level whose area spawns monsters; -1 when none does.
@@ -105,14 +62,6 @@ public:
         return -1;
     }
 
-    DebugSystem debug;
-    PosixPlatformSystem platform;
-    PosixFileSystem files;
-    Database database;
-    GameData gameData;
-    RandomSystem random;
-    EventSystem events;
-    TypeRegistry types;
     World world;
     std::unique_ptr<SpawnBenchGame> game;
     SpawnSystem spawn;

@@ -1,16 +1,8 @@
 // StatusEffectBench -- the status effects' share of a server step: 300 carriers of three shipped effects, then 100 smouldering aura carriers among them, in a table of 1,500 entities; time per step and heap allocations.
+#include "BenchDataWorld.h"
 #include "BenchAllocations.h"
-#include "core/Database.h"
-#include "core/DebugSystem.h"
-#include "core/EventSystem.h"
-#include "core/RandomSystem.h"
-#include "core/TypeRegistry.h"
 #include "entities/Sentient.h"
 #include "entities/StatusEffect.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
-#include "rules/GameData.h"
-#include "server/Game.h"
 #include "world/Level.h"
 #include "world/World.h"
 
@@ -18,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -27,31 +18,15 @@ namespace {
 constexpr float kStatusEffectBenchLevel = 4096.0f;
 constexpr float kStatusEffectBenchStep = 0.05f;
 
-class StatusEffectBenchGame : public Game {
+class StatusEffectBenchGame : public BenchOpenGroundGame {
 public:
-    bool IsCellBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
-    bool IsCellSightBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
-    bool IsBodyBlocked(const WorldPos& position, float) const override { return !IsKnownLevel(position.level); }
 };
 
 // The shipped records over one level, the real game behind gGameServices, a seeded stream.
-class StatusEffectBenchWorld {
+class StatusEffectBenchWorld : public BenchDataWorld {
 public:
-    StatusEffectBenchWorld()
-        : platform((std::filesystem::temp_directory_path() / "emberlode-statuseffectbench").string()),
-          files((std::filesystem::path(__FILE__).parent_path().parent_path() / "game").string()), random(777)
+    StatusEffectBenchWorld() : BenchDataWorld("emberlode-statuseffectbench", 777)
     {
-        gDebugSystem = &debug;
-        gPlatformSystem = &platform;
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gDatabase = &database;
-        database.Load();
-        gGameData = &gameData;
-        gameData.Load(database);
-        gRandomSystem = &random;
-        gEventSystem = &events;
-        gTypeRegistry = &types;
         Entity::RegisterEventClass(events, types);
         Sentient::RegisterEventClass(events, types);
         world.SetLevelSize(kStatusEffectBenchLevel, kStatusEffectBenchLevel);
@@ -70,14 +45,6 @@ public:
         game.reset();
         gGameServices = nullptr;
         gWorld = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-        gRandomSystem = nullptr;
-        gGameData = nullptr;
-        gDatabase = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
     }
 
     WorldPos Anywhere()
@@ -135,14 +102,6 @@ public:
             carrier->UpdateStatusEffects(kStatusEffectBenchStep);
     }
 
-    DebugSystem debug;
-    PosixPlatformSystem platform;
-    PosixFileSystem files;
-    Database database;
-    GameData gameData;
-    RandomSystem random;
-    EventSystem events;
-    TypeRegistry types;
     World world;
     std::unique_ptr<StatusEffectBenchGame> game;
     std::vector<Sentient*> carriers;

@@ -1,0 +1,46 @@
+// BenchDataWorld -- the engine core a game benchmark stands on: the shipped database and game data from the staged game folder, a seeded stream, events and types, each behind its global while the benchmark runs.
+#include "BenchDataWorld.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+// The staged game folder the build names, or the source tree's own.
+std::string BenchDataWorldGameFolder()
+{
+    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
+        return folder;
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "game").string();
+}
+
+} // namespace
+
+BenchDataWorld::BenchDataWorld(const std::string& userFolderName, uint32_t seed)
+    : platform((std::filesystem::temp_directory_path() / userFolderName).string()),
+      files(BenchDataWorldGameFolder()), random(seed)
+{
+    gDebugSystem = &debug;
+    gPlatformSystem = &platform;
+    files.SetRootFolders("Assets");
+    gFileSystem = &files;
+    gDatabase = &database;
+    database.Load();
+    gGameData = &gameData;
+    gameData.Load(database);
+    gRandomSystem = &random;
+    gEventSystem = &events;
+    gTypeRegistry = &types;
+}
+
+BenchDataWorld::~BenchDataWorld()
+{
+    gTypeRegistry = nullptr;
+    gEventSystem = nullptr;
+    gRandomSystem = nullptr;
+    gGameData = nullptr;
+    gDatabase = nullptr;
+    gFileSystem = nullptr;
+    gPlatformSystem = nullptr;
+    gDebugSystem = nullptr;
+}
