@@ -1,8 +1,11 @@
 // BenchDataWorld -- the engine core a game benchmark stands on: the shipped database and game data from the staged game folder, a seeded stream, events and types, each behind its global while the benchmark runs.
 #include "BenchDataWorld.h"
 
+#include "world/Level.h"
+
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -43,4 +46,18 @@ BenchDataWorld::~BenchDataWorld()
     gFileSystem = nullptr;
     gPlatformSystem = nullptr;
     gDebugSystem = nullptr;
+}
+
+void BenchLevelsInARow(World& world, float levelSize, int32_t count)
+{
+    world.SetLevelSize(levelSize, levelSize);
+    for (int32_t i = 0; i < count; ++i) {
+        auto level = std::make_unique<Level>();
+        level->column = i;
+        if (i > 0)
+            level->neighbours[7] = i - 1;
+        if (i + 1 < count)
+            level->neighbours[3] = i + 1;
+        world.AddLevel(std::move(level));
+    }
 }

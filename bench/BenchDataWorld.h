@@ -11,6 +11,8 @@
 #include "rules/GameData.h"
 #include "server/Game.h"
 
+#include "world/World.h"
+
 #include <cstdint>
 #include <string>
 
@@ -42,3 +44,7 @@ public:
     bool IsCellSightBlocked(const WorldPos& position) const override { return !IsKnownLevel(position.level); }
     bool IsBodyBlocked(const WorldPos& position, float) const override { return !IsKnownLevel(position.level); }
 };
+
+// Square levels side by side in one row, each the neighbour of the next across its right
+// edge and of the one before across its left.
+void BenchLevelsInARow(World& world, float levelSize, int32_t count);

@@ -1,4 +1,5 @@
 // GameBench -- the server game's fixed step over a full entity table of stand-in creatures and objects (its 99th percentile and its allocations), adds, radius and ring searches, movers, a long trace and many timed actions, each search checked against a walk of the table.
+#include "BenchDataWorld.h"
 #include "BenchAllocations.h"
 #include "core/EventSystem.h"
 #include "core/RandomSystem.h"
@@ -120,18 +121,7 @@ public:
         gEventSystem = &events;
         gTypeRegistry = &types;
         Entity::RegisterEventClass(events, types);
-        world.SetLevelSize(kGameBenchLevelSize, kGameBenchLevelSize);
-        for (int32_t i = 0; i < 3; ++i) {
-            auto level = std::make_unique<Level>();
-            level->column = i;
-            world.AddLevel(std::move(level));
-        }
-        for (int32_t i = 0; i < 3; ++i) {
-            if (i > 0)
-                world.GetLevel(i)->neighbours[7] = i - 1;
-            if (i < 2)
-                world.GetLevel(i)->neighbours[3] = i + 1;
-        }
+        BenchLevelsInARow(world, kGameBenchLevelSize, 3);
         gWorld = &world;
         game = std::make_unique<GameBenchGame>();
         game->ResetLevels();

@@ -1,4 +1,5 @@
 // WorldHostBench -- one client's game update for 0, 100 and 1,499 visible entities besides the player (time, bytes, buffer growth and allocations after warm-up), and the visibility scan by per-slot mark against the list search it replaces, checked equal in the same run.
+#include "BenchDataWorld.h"
 #include "BenchAllocations.h"
 #include "core/EventSystem.h"
 #include "core/MessageBuffer.h"
@@ -31,18 +32,7 @@ public:
         gEventSystem = &events;
         gTypeRegistry = &types;
         Entity::RegisterEventClass(events, types);
-        world.SetLevelSize(kWorldHostBenchLevelSize, kWorldHostBenchLevelSize);
-        for (int32_t i = 0; i < 3; ++i) {
-            auto level = std::make_unique<Level>();
-            level->column = i;
-            world.AddLevel(std::move(level));
-        }
-        for (int32_t i = 0; i < 3; ++i) {
-            if (i > 0)
-                world.GetLevel(i)->neighbours[7] = i - 1;
-            if (i < 2)
-                world.GetLevel(i)->neighbours[3] = i + 1;
-        }
+        BenchLevelsInARow(world, kWorldHostBenchLevelSize, 3);
         gWorld = &world;
         game = std::make_unique<Game>();
         game->ResetLevels();
