@@ -68,7 +68,7 @@ void BM_LoopingMusicQuarterSecond(benchmark::State& state)
         return;
     }
     std::vector<uint8_t> music = BenchMusic();
-    int32_t stream = driver.CreateStream(music.data(), static_cast<uint32_t>(music.size()));
+    int32_t stream = driver.CreateStream(music.data(), static_cast<uint32_t>(music.size()), "Music/bench.ogg");
     driver.SetStreamLooping(0, stream, true);
     driver.StartStream(0, stream);
     for (auto _ : state) {

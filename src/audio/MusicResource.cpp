@@ -17,13 +17,13 @@ void MusicResource::RegisterType(ResourceManager& manager)
     manager.RegisterType("ogg", kMemMusic, true, "", false, &MusicResource::Create, &MusicResource::CreatePlaceholder);
 }
 
-Resource* MusicResource::Create(const std::string&, uint8_t* bytes, uint32_t byteCount, int32_t)
+Resource* MusicResource::Create(const std::string& name, uint8_t* bytes, uint32_t byteCount, int32_t)
 {
     auto* music = new MusicResource();
     music->KeepBytes(bytes, byteCount);
     music->isStream = true;
     if (SoundDriver* driver = gSoundSystem ? gSoundSystem->GetDriver() : nullptr)
-        music->stream = driver->CreateStream(music->GetBytes(), music->GetByteCount());
+        music->stream = driver->CreateStream(music->GetBytes(), music->GetByteCount(), name);
     return music;
 }
 

@@ -3,12 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vorbis/vorbisfile.h>
 
 // An encoded file as its resource keeps it; the reader never copies or frees the bytes.
 struct OggMemoryData {
     const uint8_t* bytes = nullptr;
     uint32_t size = 0;
+    // The file's name, for the log.
+    std::string name;
 };
 
 // One per source: the stream it plays and the decoder's read position in it.

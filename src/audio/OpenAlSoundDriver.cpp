@@ -313,10 +313,12 @@ bool OpenAlSoundDriver::IsSourcePlaying(int32_t source)
     return record->streaming && IsStreamPlaying(*record);
 }
 
-// A stream between refills still counts as playing while it has data queued or loops.
+// A stream between refills still counts as playing while it has data queued, or loops over a
+// file its decoder still gets sound from: one that yields none would hold its channel and
+// source for ever.
 bool OpenAlSoundDriver::IsStreamPlaying(const OpenAlSource& source) const
 {
-    if (source.streamLoops)
+    if (source.streamLoops && source.decodedLastPass)
         return true;
     ALint queued = 0;
     alGetSourcei(source.name, AL_BUFFERS_QUEUED, &queued);
@@ -443,10 +445,10 @@ void OpenAlSoundDriver::DeleteBuffer(uint32_t buffer)
 
 // ---- Streams -------------------------------------------------------------------------------
 
-int32_t OpenAlSoundDriver::CreateStream(const uint8_t* bytes, uint32_t byteCount)
+int32_t OpenAlSoundDriver::CreateStream(const uint8_t* bytes, uint32_t byteCount, const std::string& name)
 {
     AlGuard guard(lock);
-    auto record = std::make_unique<OggMemoryData>(OggMemoryData{bytes, byteCount});
+    auto record = std::make_unique<OggMemoryData>(OggMemoryData{bytes, byteCount, name});
     auto empty = std::find(streams.begin(), streams.end(), nullptr);
     if (empty == streams.end())
         empty = streams.insert(streams.end(), nullptr);
@@ -495,4 +497,10 @@ size_t OpenAlSoundDriver::GetFreeStreamBufferCount() const
 {
     AlGuard guard(lock);
     return streamer.GetFreeBufferCount();
+}
+
+int32_t OpenAlSoundDriver::GetOpenDecoderCount() const
+{
+    AlGuard guard(lock);
+    return streamer.GetOpenDecoderCount();
 }

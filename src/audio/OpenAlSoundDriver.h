@@ -50,7 +50,7 @@ public:
     void SetSourceLooping(int32_t source, bool loop) override;
     void SetStreamLooping(int32_t source, int32_t stream, bool loop) override;
     uint32_t CreateBuffer(const uint8_t* bytes, uint32_t byteCount, const WavInfo& wav) override;
-    int32_t CreateStream(const uint8_t* bytes, uint32_t byteCount) override;
+    int32_t CreateStream(const uint8_t* bytes, uint32_t byteCount, const std::string& name) override;
     int32_t AttachBuffer(int32_t sourceIndex, uint32_t buffer) override;
     void PlayBuffer(int32_t source, uint32_t buffer) override;
     int32_t AttachStream(int32_t sourceIndex, int32_t stream) override;
@@ -67,6 +67,7 @@ public:
     // The OpenAL name behind a source index, 0 for an index outside the table.
     ALuint GetAlSourceName(int32_t source) const;
     size_t GetFreeStreamBufferCount() const;
+    int32_t GetOpenDecoderCount() const;
 
 private:
     // The OpenAL coordinates of a place: relative to the world's reference, depth away from

@@ -21,5 +21,8 @@ struct OpenAlSource {
     ALsizei sampleRate = 0;
     bool streaming = false;
     bool streamLoops = false;
+    // Whether the last start or refill that decoded decoded any bytes: a loop that yields
+    // none has nothing to come back to.
+    bool decodedLastPass = false;
     OggMemoryReader reader;
 };

@@ -2,6 +2,7 @@
 #include "audio/OpenAlStreamer.h"
 
 #include "audio/OpenAlErrorReport.h"
+#include "core/DebugSystem.h"
 
 #include <bit>
 
@@ -22,9 +23,13 @@ void OpenAlStreamer::Start(OpenAlSource& source, const OggMemoryData* stream)
         Stop(source);
     source.reader.Open(stream);
     source.format = 0;
-    if (ov_open_callbacks(&source.reader, &source.decoder, nullptr, 0, OggMemoryReader::GetCallbacks()) != 0)
+    source.decodedLastPass = false;
+    if (ov_open_callbacks(&source.reader, &source.decoder, nullptr, 0, OggMemoryReader::GetCallbacks()) != 0) {
+        DebugSystem::Print(kPrintDeveloper, "Couldn't decode %s: not an Ogg Vorbis stream\n", stream->name.c_str());
         return;
+    }
     source.decoderOpen = true;
+    ++openDecoders;
     vorbis_info* info = ov_info(&source.decoder, -1);
     if (!info || (info->channels != 1 && info->channels != 2))
         return;
@@ -35,6 +40,7 @@ void OpenAlStreamer::Start(OpenAlSource& source, const OggMemoryData* stream)
         int32_t bytes = DecodeChunk(source);
         if (bytes > 0)
             QueueChunk(source, slot, bytes);
+        source.decodedLastPass = source.decodedLastPass || bytes > 0;
     }
     alSourcePlay(source.name);
     ReportOpenAlError();
@@ -46,6 +52,8 @@ void OpenAlStreamer::Refill(OpenAlSource& source)
     ALint processed = 0;
     alGetSourcei(source.name, AL_BUFFERS_PROCESSED, &processed);
     ReportOpenAlError();
+    if (processed > 0)
+        source.decodedLastPass = false;
     for (ALint i = 0; i < processed; ++i) {
         ALuint buffer = 0;
         alSourceUnqueueBuffers(source.name, 1, &buffer);
@@ -58,6 +66,7 @@ void OpenAlStreamer::Refill(OpenAlSource& source)
         // A buffer that got nothing stays out of the queue; its name stays in its slot.
         if (bytes > 0)
             QueueChunk(source, buffer, bytes);
+        source.decodedLastPass = source.decodedLastPass || bytes > 0;
     }
     ALint state = 0;
     ALint queued = 0;
@@ -89,8 +98,10 @@ void OpenAlStreamer::Stop(OpenAlSource& source)
             freeBuffers.push_back(slot);
         slot = 0;
     }
-    if (source.decoderOpen)
+    if (source.decoderOpen) {
         ov_clear(&source.decoder);
+        --openDecoders;
+    }
     source.decoderOpen = false;
     source.streaming = false;
     source.streamLoops = false;

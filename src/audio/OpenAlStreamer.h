@@ -18,7 +18,8 @@ public:
     OpenAlStreamer();
 
     // Opens the decoder over the stream and queues up to four chunks. A file the decoder
-    // cannot open, or one of more than two channels, plays nothing and the source stays idle.
+    // cannot open (one developer line names it), or one of more than two channels, plays
+    // nothing and the source stays idle.
     void Start(OpenAlSource& source, const OggMemoryData* stream);
     // Refills every processed buffer; a looping stream goes on from its first sample without a
     // gap. A source that ran dry between refills starts again.
@@ -29,6 +30,8 @@ public:
     // Deletes the pooled buffer names; at the driver's shut-down.
     void DeleteFreeBuffers();
     size_t GetFreeBufferCount() const { return freeBuffers.size(); }
+    // Decoders opened and not yet cleared, over every source.
+    int32_t GetOpenDecoderCount() const { return openDecoders; }
 
 private:
     // Decodes into the shared buffer: bytes made, 0 at the end of the stream.
@@ -38,4 +41,5 @@ private:
 
     std::deque<ALuint> freeBuffers;
     std::vector<char> decodeBuffer;
+    int32_t openDecoders = 0;
 };

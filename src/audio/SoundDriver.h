@@ -58,8 +58,8 @@ public:
     // May be called from the resource loader's thread.
     virtual uint32_t CreateBuffer(const uint8_t* bytes, uint32_t byteCount, const WavInfo& wav) = 0;
     // A stream over an encoded file that its resource keeps in memory; the bytes are not
-    // copied. May be called from the resource loader's thread.
-    virtual int32_t CreateStream(const uint8_t* bytes, uint32_t byteCount) = 0;
+    // copied; the name is the file's, for the log. May be called from the resource loader's thread.
+    virtual int32_t CreateStream(const uint8_t* bytes, uint32_t byteCount, const std::string& name) = 0;
     virtual int32_t AttachBuffer(int32_t sourceIndex, uint32_t buffer) = 0;
     virtual void PlayBuffer(int32_t source, uint32_t buffer) = 0;
     virtual int32_t AttachStream(int32_t sourceIndex, int32_t stream) = 0;

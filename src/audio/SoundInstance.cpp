@@ -247,24 +247,31 @@ void SoundInstance::StartFadeIn(float seconds)
 
 void SoundInstance::FadeOut(float seconds)
 {
+    ClearFades();
     fadingOut = true;
+    // A later request for the level the sound had is then a change, not one already made.
+    fadeTarget = 0.0f;
     fadeClock = system.Now();
     fadeRate = seconds > 0.0f ? -volume / seconds : -volume;
 }
 
 void SoundInstance::SetVolumeFaded(float seconds, float level)
 {
-    if (level == fadeTarget)
+    // The level a fade in or down is already heading for changes nothing; after a fade-out it
+    // asks the sound back.
+    if (level == fadeTarget && !fadingOut)
         return;
-    // A fade still running would carry the volume away from the level set here.
-    fadingIn = false;
-    fadingTo = false;
+    // Every fade still running ends: one left on would carry the volume past the level, or stop
+    // the sound though it was asked back.
+    ClearFades();
+    fadeTarget = level;
     if (seconds <= 0.0f) {
         volume = level;
-        fadeTarget = level;
+        // Nothing else sends the gain of a sound that is not fading.
+        if (active)
+            FadeStep();
         return;
     }
-    fadeTarget = level;
     fadeClock = system.Now();
     if (volume < level) {
         fadingIn = true;

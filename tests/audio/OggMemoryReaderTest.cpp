@@ -13,7 +13,8 @@ protected:
     ReaderWorld() : bytes(1000)
     {
         std::iota(bytes.begin(), bytes.end(), uint8_t{0});
-        data = {bytes.data(), static_cast<uint32_t>(bytes.size())};
+        data.bytes = bytes.data();
+        data.size = static_cast<uint32_t>(bytes.size());
         reader.Open(&data);
     }
 

@@ -90,7 +90,7 @@ public:
         buffersMade.push_back(wav.sampleCount);
         return static_cast<uint32_t>(100 + buffersMade.size());
     }
-    int32_t CreateStream(const uint8_t*, uint32_t byteCount) override
+    int32_t CreateStream(const uint8_t*, uint32_t byteCount, const std::string&) override
     {
         std::lock_guard<std::mutex> guard(lock);
         streamsMade.push_back(byteCount);

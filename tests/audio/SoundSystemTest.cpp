@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class FrontEnd : public AudioWorld {
@@ -333,6 +335,73 @@ TEST_F(FrontEnd, MusicFollowsTheMusicVolumeAndStopsWithAFade)
     sound->SetMusicVolume(0.0f, 0.2f);
     sound->RefreshKind(kSoundMusic);
     EXPECT_FLOAT_EQ(driver->Gain(0), 0.1f);
+    sound->StopMusic(1.0f);
+    Advance(1.0f);
+    sound->Update();
+    EXPECT_FALSE(sound->GetChannel(0)->IsActive());
+    EXPECT_EQ(driver->CountCalls("StopStream 0"), 1);
+}
+
+TEST_F(FrontEnd, AMusicVolumeAskedForDuringAFadeOutTakesOverAndNeverOvershoots)
+{
+    ASSERT_TRUE(Start());
+    ResourceHandle track;
+    Load("Music/first.ogg", track);
+    sound->PlayMusic(track, 0.0f, 0.9f);
+    sound->StopMusic(2.0f);
+    Advance(1.0f);
+    sound->Update();
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.45f);
+    // Fade-out, then a fade back in: the music rises to the level and stays there.
+    sound->SetMusicVolume(2.0f, 0.9f);
+    float loudest = 0.0f;
+    for (int second = 0; second < 6; ++second) {
+        Advance(1.0f);
+        sound->Update();
+        loudest = std::max(loudest, driver->Gain(0));
+    }
+    SoundInstance* music = sound->GetChannel(0);
+    EXPECT_TRUE(music->IsActive());
+    EXPECT_FALSE(music->IsFading());
+    EXPECT_FLOAT_EQ(loudest, 0.9f);
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.9f);
+    // An instant change reaches the driver at once, with no fade or volume change to carry it.
+    sound->SetMusicVolume(0.0f, 0.3f);
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.3f);
+    // Back to the old level.
+    sound->SetMusicVolume(1.0f, 0.9f);
+    Advance(1.0f);
+    sound->Update();
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.9f);
+    EXPECT_EQ(driver->CountCalls("StopStream 0"), 0);
+}
+
+TEST_F(FrontEnd, TheMusicAskedBackDuringAFadeOutKeepsPlaying)
+{
+    ASSERT_TRUE(Start());
+    ResourceHandle track;
+    Load("Music/first.ogg", track);
+    // At once, to the level it had before the fade-out.
+    sound->PlayMusic(track, 0.0f, 0.9f);
+    sound->StopMusic(2.0f);
+    Advance(0.5f);
+    sound->Update();
+    sound->SetMusicVolume(0.0f, 0.9f);
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.9f);
+    Advance(3.0f);
+    sound->Update();
+    EXPECT_TRUE(sound->GetChannel(0)->IsActive());
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.9f);
+    // Faded down to a lower level: it settles there rather than running on to silence.
+    sound->StopMusic(2.0f);
+    sound->SetMusicVolume(1.0f, 0.2f);
+    for (int step = 0; step < 4; ++step) {
+        Advance(0.5f);
+        sound->Update();
+    }
+    EXPECT_TRUE(sound->GetChannel(0)->IsActive());
+    EXPECT_FLOAT_EQ(driver->Gain(0), 0.2f);
+    // A fade-out asked for again still ends the music.
     sound->StopMusic(1.0f);
     Advance(1.0f);
     sound->Update();
