@@ -5,6 +5,8 @@
 #include "audio/OpenAlSoundDriver.h"
 #include "audio/SoundSystem.h"
 #include "audio/SoundWorld.h"
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
 #include "core/Application.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
@@ -525,8 +527,31 @@ void InstallGame(Application& app)
         return true;
     });
     app.AddShutDownHook(ShutDownStep::EndGame, [] { Destroy(gPathFinder); });
+    // The game client goes before the world host's game, as it came after it.
+    app.AddShutDownHook(ShutDownStep::EndGame, [] { GameClient::Shutdown(); });
     app.AddShutDownHook(ShutDownStep::EndGame, [] { Game::Shutdown(); });
     InstallWorldHost(app);
+}
+
+// The client: its connection in the client slot, and the game client made after the world host's
+// game. It receives in the client's first frame step and updates and sends in the second; until
+// a game is joined both do nothing.
+void InstallClient(Application& app)
+{
+    app.SetSystem(SystemSlot::Client, {
+        [] { gClientApp = new ClientApp(); },
+        [] { gClientApp->RegisterCommands(); },
+        [] { Destroy(gClientApp); },
+    });
+    app.AddStartUpHook(StartUpStep::Game, [] {
+        GameClient::Init();
+        return true;
+    });
+    app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) { Client::Receive(); });
+    app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t frameMs) {
+        gGameClient->Update(static_cast<float>(frameMs) * 0.001f);
+        Client::SendUpdate();
+    });
 }
 
 // The sound system over OpenAL, started after the graphics and updated each client frame. Until
@@ -658,6 +683,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallWorld(app);
     InstallEntities(app);
     InstallGame(app);
+    InstallClient(app);
     InstallSound(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);

@@ -11,6 +11,7 @@
 #include "rules/items/ItemPtrList.h"
 #include "server/GameLevelRecord.h"
 #include "server/TimedActionList.h"
+#include "world/NetMessages.h"
 
 #include <array>
 #include <cstdint>
@@ -52,7 +53,7 @@ public:
     // A trace never takes more steps than this, whatever its length.
     static constexpr int32_t kMaxTraceSteps = 4096;
     // A handle past this names no resource the table keeps.
-    static constexpr int32_t kMaxResourceNames = 1 << 20;
+    static constexpr int32_t kMaxResourceNames = NetMessages::kMaxResourceNames;
 
     // Start-up: the game (behind gGame and gGameServices) and the server's entity classes.
     static void Create();

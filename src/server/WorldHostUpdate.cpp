@@ -99,7 +99,9 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
                                      gGame->GetChangedResourceNames(), gGame->GetClientLines());
     for (const Entity* entity : CollectVisible(*player)) {
         entity->WriteNetHeader(buffer);
-        entity->WriteNetState(buffer);
+        // The client picks the reader by the record: without one there is nothing to pick by.
+        if (entity->GetEntry())
+            entity->WriteNetState(buffer);
     }
     buffer.WriteInt(NetMessages::kListEnd);
     gGame->WriteNetPart(buffer, player);

@@ -1,0 +1,282 @@
+// EntityClient -- the client's mirror of one world-host entity the player sees: its record and what the record says about showing it, its place, model, animation, light, status effects and class state.
+#include "client/EntityClient.h"
+
+#include "client/GameClient.h"
+#include "client/StatusEffectClient.h"
+#include "core/ColorSystem.h"
+#include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
+#include "core/EventClass.h"
+#include "core/FileSystem.h"
+#include "core/TypeRegistry.h"
+#include "resources/ResourceManager.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterArchetype.h"
+#include "rules/monsters/MonsterType.h"
+#include "rules/skills/SkillDefinition.h"
+
+#include <cmath>
+
+namespace {
+
+// The quest icons a creature shows over its head; texture flags 5 for every icon.
+constexpr const char* kEntityClientQuestAvailableIcon = "Textures/Icons/questAvailable.tga";
+constexpr const char* kEntityClientQuestCompletedIcon = "Textures/Icons/questCompleted.tga";
+constexpr int32_t kEntityClientIconTextureFlags = 5;
+
+bool EntityClientFlag(const DatabaseEntry& entry, const char* key)
+{
+    return entry.GetInt(key) != 0;
+}
+
+BaseClass* EntityClientCreate()
+{
+    return nullptr;
+}
+
+} // namespace
+
+EventClass* EntityClient::eventClass = nullptr;
+
+EntityClient::EntityClient()
+{
+    netFlag = false;
+}
+
+EntityClient::~EntityClient() = default;
+
+void EntityClient::RegisterEventClass(TypeRegistry& types)
+{
+    // Client entities are made by the game client for the numbers an update names, never by name.
+    eventClass = types.RegisterType("EntityClient", "Listener", &EntityClientCreate, nullptr);
+}
+
+EventClass* EntityClient::GetEventClass() const
+{
+    return eventClass ? eventClass : Listener::GetEventClass();
+}
+
+// ---- The record ----------------------------------------------------------------------------------
+
+void EntityClient::Load(const DatabaseEntry* newRecord)
+{
+    record = newRecord;
+    isItem = false;
+    if (!record)
+        return;
+    switch (record->GetType()) {
+    case DatabaseEntryType::MonsterType: LoadMonsterType(); break;
+    case DatabaseEntryType::Class:
+        if (gGameData)
+            SetClassIndex(gGameData->FindCharacterClassIndex(record->GetString("Name", record->GetName())));
+        break;
+    case DatabaseEntryType::Item:
+        isItem = true;
+        itemType = GetItemTypeByName(record->GetString("ItemType"));
+        break;
+    default: LoadObjectKind(); break;
+    }
+    LoadCommon();
+}
+
+void EntityClient::LoadMonsterType()
+{
+    const MonsterType* type = gGameData ? gGameData->FindMonsterTypeBy(record) : nullptr;
+    const MonsterArchetype* found = type ? type->archetype : nullptr;
+    if (type && found) {
+        monsterType = type;
+        archetype = found;
+        SetClassIndex(found->classIndex);
+        const DatabaseEntry& traits = *found->GetEntry();
+        isNpc = EntityClientFlag(traits, "Npc");
+        npcType = traits.GetInt("NpcType");
+        isNpcGhost = EntityClientFlag(traits, "NpcGhost");
+        isNpcRenegade = EntityClientFlag(traits, "NpcRenegade");
+        isNpcThief = EntityClientFlag(traits, "NpcThief");
+        givesQuests = EntityClientFlag(traits, "GivesQuests");
+        canBeRescued = EntityClientFlag(traits, "CanBeRescued");
+        canReceiveDelivery = EntityClientFlag(traits, "CanReceiveDelivery");
+        canBeEscorted = EntityClientFlag(traits, "CanBeEscorted");
+        nameListName = found->nameListName;
+        canAttack = found->canAttack;
+        isVendor = EntityClientFlag(*record, "Vendor");
+        isGuardVendor = EntityClientFlag(*record, "GuardVendor");
+        isGambler = EntityClientFlag(*record, "Gambler");
+        talks = EntityClientFlag(*record, "Talks");
+        radius = found->radius;
+        selectRadius = found->selectRadius;
+        hideFromMiniMap = found->hideFromMiniMap;
+        displayName = type->name.empty() ? found->name : type->name;
+        if (gResourceManager) {
+            gResourceManager->Load(kEntityClientQuestAvailableIcon, questAvailableIcon, kEntityClientIconTextureFlags);
+            gResourceManager->Load(kEntityClientQuestCompletedIcon, questCompletedIcon, kEntityClientIconTextureFlags);
+        }
+        PrecacheSkills();
+    }
+    // Kept on purpose when the type is not found: a level is the monster type's own.
+    level = 0;
+}
+
+void EntityClient::PrecacheSkills()
+{
+    precached.clear();
+    if (!gResourceManager)
+        return;
+    auto keep = [this](const std::string& name) {
+        if (!name.empty())
+            precached.push_back(AcquireResource(name));
+    };
+    for (const SkillDefinition* skill : archetype->skills) {
+        const DatabaseEntry* projectile =
+            skill && gDatabase ? gDatabase->FindEntryByName(skill->projectile) : nullptr;
+        if (projectile) {
+            keep(projectile->GetString("ModelName"));
+            keep(projectile->GetString("ExplosionName"));
+        }
+    }
+    std::vector<std::string> names;
+    record->GetStringList("precache", names, true, false);
+    for (const std::string& name : names)
+        keep(name);
+}
+
+void EntityClient::LoadObjectKind()
+{
+    bool* kinds[] = {&isStash,         &isPlayerStash,        &isBookshelf,     &isPedestal,
+                     &isNpcList,       &isUsableObject,       &isToggleUsableObject, &useOnlyWhenSolid,
+                     &isGate,          &isTownGate,           &isLifeStone,     &hideFromMiniMap,
+                     &showsAltHelp,    &canAttack};
+    const char* keys[] = {"Stash", "PlayerStash", "Bookshelf", "Pedestal", "NpcList", "UsableObject",
+                          "ToggleUsableObject", "UseOnlyWhenSolid", "Gate", "TownGate", "LifeStone",
+                          "HideFromMiniMap", "ShowAltHelp", "CanAttack"};
+    for (size_t i = 0; i < std::size(keys); ++i)
+        *kinds[i] = EntityClientFlag(*record, keys[i]);
+}
+
+void EntityClient::LoadCommon()
+{
+    std::string skinName = record->GetString("SkinName");
+    if (!skinName.empty() && gResourceManager)
+        gResourceManager->Load(skinName, skin);
+    iconHeight = record->GetFloat("IconHeight", 0.0f);
+    if (radius == 0.0f)
+        radius = record->GetFloat("Radius", 0.0f);
+    if (selectRadius == 0.0f)
+        selectRadius = record->GetFloat("SelectRadius", 0.0f);
+    drawsBlip = !EntityClientFlag(*record, "NoBlip");
+    castsShadow = !EntityClientFlag(*record, "NoShadow");
+    drawsIcons = !EntityClientFlag(*record, "DontDrawIcons");
+    solidType = GetSolidTypeByName(record->GetString("SolidType"));
+    fakeAttach = EntityClientFlag(*record, "FakeAttach");
+    isSecret = EntityClientFlag(*record, "Secret");
+    blocksSight = EntityClientFlag(*record, "BlocksSight");
+    hideWhenOutOfSight = EntityClientFlag(*record, "HideWhenOutOfSight");
+    std::string shader = record->GetString("MapShader");
+    if (!shader.empty() && gResourceManager)
+        gResourceManager->Load(shader, mapShader, kEntityClientIconTextureFlags);
+    useMapShaderWhenSolid = EntityClientFlag(*record, "UseMapShaderWhenSolid");
+    alwaysUseMapShader = EntityClientFlag(*record, "AlwaysUseMapShader");
+    useDefaultMapShader = EntityClientFlag(*record, "UseDefaultMapShader");
+    // Never cleared here: a record without the key leaves an earlier one's choice.
+    if (EntityClientFlag(*record, "DontAnimate"))
+        noAnimation = true;
+    turnSpeed = record->GetFloat("TurnSpeed", 0.0f);
+}
+
+void EntityClient::SetClassIndex(int32_t index)
+{
+    if (index == classIndex)
+        return;
+    classIndex = index;
+    classRecord = gGameData ? gGameData->GetCharacterClass(index) : nullptr;
+    if (classRecord && classRecord->GetEntry())
+        radius = classRecord->GetEntry()->GetFloat("Radius", radius);
+}
+
+// ---- Questions -----------------------------------------------------------------------------------
+
+float EntityClient::GetScale() const
+{
+    const EntityClient* owner = GetOwner();
+    return owner ? owner->GetScale() * attachScale : attachScale * scale;
+}
+
+void EntityClient::FreeModel()
+{
+    model.Reset();
+    modelName.clear();
+    hasModelInstance = false;
+}
+
+void EntityClient::ResolveModel(const std::string& path, ResourceHandle& out)
+{
+    out = AcquireResource(path);
+}
+
+ResourceHandle EntityClient::AcquireResource(const std::string& name) const
+{
+    ResourceHandle handle;
+    if (gResourceManager && !name.empty())
+        gResourceManager->Load(name, handle);
+    return handle;
+}
+
+float EntityClient::GetAlpha() const
+{
+    const EntityClient* owner = GetOwner();
+    return owner ? entityAlpha * owner->GetAlpha() : entityAlpha;
+}
+
+bool EntityClient::IsTargetable() const
+{
+    for (const auto& effect : statusEffects)
+        if (effect->BlocksTargeting())
+            return false;
+    return !(entityState != 0 && priority == kStatePriority);
+}
+
+EntityClient* EntityClient::GetOwner() const
+{
+    auto find = [](int32_t number) { return gGameClient ? gGameClient->GetEntity(number) : nullptr; };
+    EntityClient* owner = find(parentNumber);
+    // The numbers come from the network: a chain that loops or runs on past the bound is no owner.
+    const EntityClient* link = owner;
+    for (int32_t depth = 1; link; ++depth) {
+        if (link == this || depth > kMaxOwnerLinks)
+            return nullptr;
+        link = find(link->parentNumber);
+    }
+    return owner;
+}
+
+bool EntityClient::IsHidden() const
+{
+    if (flags & kFlagHidden)
+        return true;
+    const EntityClient* owner = GetOwner();
+    return owner && owner->IsHidden();
+}
+
+bool EntityClient::GetMapColour(int32_t index, float& red, float& green, float& blue) const
+{
+    if (!drawsBlip || index == kNoMapColour)
+        return false;
+    if (index < 0 || index >= ColorType::kCount)
+        index = 0;
+    ColorSystem::GetColorByIndex(red, green, blue, index);
+    return true;
+}
+
+bool EntityClient::IsReadyToTake() const
+{
+    return GetAlpha() > 0.99f && !IsPlayingAnimation("fall");
+}
+
+bool EntityClient::CreateModelInstance()
+{
+    if (!hasModelInstance && model.IsValid())
+        hasModelInstance = true;
+    return hasModelInstance;
+}

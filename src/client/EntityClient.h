@@ -1,0 +1,217 @@
+// EntityClient -- the client's mirror of one world-host entity the player sees: its record and what the record says about showing it, its place, model, animation, light, status effects and class state.
+#pragma once
+
+#include "core/TimeStamp.h"
+#include "resources/ResourceHandle.h"
+#include "world/EntityBase.h"
+#include "world/NetEntityState.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CharacterClass;
+class ClientResourceTable;
+class DatabaseEntry;
+class EventClass;
+class EventSystem;
+class MonsterArchetype;
+class MonsterType;
+class StatusEffectClient;
+class TypeRegistry;
+struct NetEntityHeader;
+
+// Main thread only. Made by the game client for an entity number an update names; deleted when
+// an update leaves it out.
+class EntityClient : public EntityBase {
+public:
+    static constexpr int32_t kMaxEntities = 1500;
+    // An owner chain longer than this (or a loop) is taken as no owner.
+    static constexpr int32_t kMaxOwnerLinks = 8;
+    // Degrees a second a turning model swings toward its facing.
+    static constexpr float kTurnRate = 720.0f;
+    // The colour-table index that means "no colour on the maps".
+    static constexpr int32_t kNoMapColour = 146;
+    // The animation priorities of the state record: a gate's gives way to anything stronger.
+    static constexpr int32_t kGatePriority = 2;
+    static constexpr int32_t kStatePriority = 14;
+
+    EntityClient();
+    ~EntityClient() override;
+
+    // "EntityClient" on "Listener" in the class tree.
+    static void RegisterEventClass(TypeRegistry& types);
+    EventClass* GetEventClass() const override;
+
+    // ---- The record ---------------------------------------------------------------------------
+    virtual void Load(const DatabaseEntry* newRecord);
+    void SetClassIndex(int32_t index);
+    const DatabaseEntry* GetRecord() const { return record; }
+
+    // ---- The state record (EntityClientState.cpp) -----------------------------------------------
+    // Takes a state record read whole. A record whose place, scale or alpha is not finite is
+    // taken as no record at all: the entity stays as it was.
+    void ApplyState(const NetEntityHeader& header, const NetEntityState& state, const ClientResourceTable* resources);
+    // Called for each effect an update no longer names, before it is deleted.
+    virtual void OnStatusEffectLost(StatusEffectClient&) {}
+    void Update(float seconds) override;
+    // Toward the facing: at once when snapping, else by at most the turn rate.
+    void Turn(float seconds, bool snap);
+
+    // ---- Questions ------------------------------------------------------------------------------
+    float GetScale() const override;
+    void FreeModel() override;
+    void ResolveModel(const std::string& path, ResourceHandle& out) override;
+    // A counted use of the resource of the name; invalid without a resource manager.
+    ResourceHandle AcquireResource(const std::string& name) const;
+    float GetAlpha() const override;
+    bool IsTargetable() const;
+    int32_t GetNpcType() const { return npcType; }
+    float GetServerFloat() const { return serverFloat; }
+    // The owner through the chain's checks: null for -1, -2, a number the table lacks, a chain
+    // longer than kMaxOwnerLinks or one that loops.
+    EntityClient* GetOwner() const;
+    bool IsHidden() const;
+    // On level 0, with a known destination, or on a level the local player has opened.
+    bool IsGateOpen() const;
+    // False without a colour (no blip, or index 146); out of 0..148 the first colour.
+    bool GetMapColour(int32_t index, float& red, float& green, float& blue) const;
+    // An item, money or quest item that may be taken: fully shown and not falling.
+    bool IsReadyToTake() const;
+    // The model instance the drawing will use: made once a model is known.
+    bool CreateModelInstance();
+    const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffects() const { return statusEffects; }
+    const std::string& GetPersonalName() const { return personalName; }
+
+    // ---- Fields ---------------------------------------------------------------------------------
+    const DatabaseEntry* record = nullptr;
+    int32_t recordId = -1;
+    int32_t updateStamp = -1;
+    bool netSolid = false;
+    // Set when the solid word changed on an entity that blocks sight: the sight map is stale.
+    bool solidChanged = false;
+    bool alwaysOnMap = false;
+    WorldPos serverMoveTarget;
+    // What the last state record said, kept as sent.
+    int32_t serverAnimation = -1;
+    int32_t serverPlayCount = 0;
+    int32_t modelIndex = -1;
+    float entityAlpha = 1.0f;
+    float timerElapsed = 0.0f;
+    float timerDuration = 0.0f;
+    int32_t timerType = 0;
+    int32_t classIndex = -1;
+    const CharacterClass* classRecord = nullptr;
+    WorldPos gateDestination{-1, 0.0f, 0.0f, true};
+    bool gateDestinationKnown = true;
+    // From the archetype of a creature.
+    bool isNpc = false;
+    int32_t npcType = 0;
+    bool isNpcGhost = false;
+    bool isNpcRenegade = false;
+    bool isNpcThief = false;
+    bool givesQuests = false;
+    bool canBeRescued = false;
+    bool canReceiveDelivery = false;
+    bool canBeEscorted = false;
+    // What kind of object the record says it is.
+    bool isStash = false;
+    bool isPlayerStash = false;
+    bool isBookshelf = false;
+    bool isPedestal = false;
+    bool isUsableObject = false;
+    bool isToggleUsableObject = false;
+    bool useOnlyWhenSolid = false;
+    bool isLifeStone = false;
+    bool isNpcList = false;
+    bool canAttack = false;
+    bool isGate = false;
+    bool isTownGate = false;
+    bool isVendor = false;
+    bool isGuardVendor = false;
+    bool isGambler = false;
+    bool talks = false;
+    bool isPlayerBody = false;
+    bool isItem = false;
+    int32_t itemType = 0;
+    int32_t itemQuality = 0;
+    int32_t moneyAmount = 0;
+    const DatabaseEntry* questRecord = nullptr;
+    const DatabaseEntry* questTarget = nullptr;
+    // The world host's number of the quest a quest item belongs to.
+    int32_t questNumber = -1;
+    // A projectile's state: a beam's four words, or the lobbed flag and height.
+    bool projectileTrail = false;
+    int32_t projectileWords[4] = {-1, -1, -1, -1};
+    float projectileHeight = 0.0f;
+    // The ten shown equipment records (-1 for nothing), and the record shown in the hand of an
+    // item lying on the ground.
+    int32_t shownEquipment[NetEntityState::kShownEquipment] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    const DatabaseEntry* groundRecord = nullptr;
+    ResourceHandle questAvailableIcon;
+    ResourceHandle questCompletedIcon;
+    float iconHeight = 0.0f;
+    std::string personalName;
+    std::string nameListName;
+    uint32_t nameSeed = 0;
+    bool nameSeedKnown = false;
+    // The skin texture the seed picked; -1 for none.
+    int32_t skinTexturePick = -1;
+    std::vector<int32_t> questOffers;
+    std::string displayName;
+    const MonsterArchetype* archetype = nullptr;
+    const MonsterType* monsterType = nullptr;
+    int32_t level = 0;
+    int32_t power = 0;
+    int32_t maxPower = 0;
+    bool summoned = false;
+    int32_t rank = 0;
+    bool showsAltHelp = false;
+    bool hideFromMiniMap = false;
+    bool drawsBlip = true;
+    bool castsShadow = true;
+    bool drawsIcons = true;
+    float attachScale = 1.0f;
+    bool fakeAttach = false;
+    bool isSecret = false;
+    bool hideWhenOutOfSight = false;
+    float selectRadius = 0.0f;
+    ResourceHandle mapShader;
+    bool useMapShaderWhenSolid = false;
+    bool alwaysUseMapShader = false;
+    bool useDefaultMapShader = false;
+    float turnSpeed = 0.0f;
+    bool noAnimation = false;
+    ResourceHandle skin;
+    // The model's angles in degrees, set by turning.
+    float modelYaw = 0.0f;
+    float modelPitch = 0.0f;
+    bool hasModelInstance = false;
+    // Damage texts: each stamp with its text, oldest first.
+    std::vector<std::pair<TimeStamp, std::string>> damageTexts;
+    // The creature's resources kept loaded while it is shown.
+    std::vector<ResourceHandle> precached;
+
+protected:
+    std::vector<std::unique_ptr<StatusEffectClient>> statusEffects;
+    float serverFloat = 0.0f;
+
+private:
+    void LoadMonsterType();
+    void LoadObjectKind();
+    void LoadCommon();
+    void PrecacheSkills();
+    void ApplyHeader(const NetEntityHeader& header, const ClientResourceTable* resources);
+    void ApplyAnimation(const NetEntityHeader& header);
+    void ApplyEffects(const NetEntityHeader& header);
+    void ApplyClassState(const NetEntityState& state);
+    void ApplyNameSeed(uint32_t seed);
+    void ShowOwnRecord();
+    void UpdateLight() const;
+    void ExpireDamageTexts();
+    void UpdateTimer(float seconds);
+    void UpdateGate();
+
+    static EventClass* eventClass;
+};

@@ -1,0 +1,161 @@
+// GameClient -- the client half's copy of the game: the entities the player sees, the covenants, the world quests, the clock and the game part of each update, and the client's frame of game logic.
+#include "client/GameClient.h"
+
+#include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/LocalPlayerLink.h"
+#include "client/QuestClient.h"
+#include "core/TypeRegistry.h"
+#include "core/UserVarSystem.h"
+#include "render/LightingSystem.h"
+#include "rules/GameData.h"
+#include "world/AreaDefinition.h"
+#include "world/Level.h"
+#include "world/World.h"
+
+#include <cmath>
+
+GameClient* gGameClient = nullptr;
+
+namespace {
+
+bool GameClientSameColour(const Color& a, const Color& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+} // namespace
+
+GameClient::GameClient()
+{
+    entities.resize(kMaxEntities);
+    Reset();
+}
+
+GameClient::~GameClient()
+{
+    Reset();
+}
+
+void GameClient::Init()
+{
+    if (gGameClient)
+        return;
+    gGameClient = new GameClient();
+    if (gTypeRegistry)
+        EntityClient::RegisterEventClass(*gTypeRegistry);
+    gGameClient->RegisterVars();
+}
+
+void GameClient::Shutdown()
+{
+    delete gGameClient;
+    gGameClient = nullptr;
+}
+
+void GameClient::RegisterVars()
+{
+    if (!gUserVarSystem)
+        return;
+    // Seconds between autosaves; 0 or less switches them off.
+    autoSaveTimeVar = gUserVarSystem->RegisterVar("autoSaveTime", "300.0");
+    drawHelmetVar = gUserVarSystem->RegisterVar("ui_drawPlayerHelmet", "1");
+}
+
+void GameClient::Reset()
+{
+    started = false;
+    gameOverShown = false;
+    alliedVictoryShown = false;
+    confirmWinShown = false;
+    clock = TimeStamp{};
+    covenantCount = 0;
+    covenants.clear();
+    ClearEntities();
+    timeOfDay = kNoonHours;
+    victoryPending = false;
+    victoryHeld = false;
+    losDirty = false;
+}
+
+void GameClient::ClearEntities()
+{
+    for (auto& entity : entities)
+        entity.reset();
+}
+
+void GameClient::ResetForNewWorld()
+{
+    quests.clear();
+    questActorValues.clear();
+    questActorNames.clear();
+    gameOverShown = false;
+}
+
+EntityClient* GameClient::GetEntity(int32_t number) const
+{
+    return number >= 0 && number < kMaxEntities ? entities[static_cast<size_t>(number)].get() : nullptr;
+}
+
+CovenantClient* GameClient::GetCovenant(int32_t index, bool create)
+{
+    if (index >= 0 && static_cast<size_t>(index) < covenants.size())
+        return covenants[static_cast<size_t>(index)].get();
+    if (!create)
+        return nullptr;
+    // Appended at the end: the update makes covenants in index order, so it gets the index asked.
+    auto covenant = std::make_unique<CovenantClient>();
+    covenant->index = static_cast<int32_t>(covenants.size());
+    covenants.push_back(std::move(covenant));
+    return covenants.back().get();
+}
+
+CovenantClient* GameClient::GetLastCovenant() const
+{
+    int32_t last = covenantCount - 1;
+    return last >= 0 && static_cast<size_t>(last) < covenants.size() ? covenants[static_cast<size_t>(last)].get()
+                                                                      : nullptr;
+}
+
+// ---- The frame -------------------------------------------------------------------------------------
+
+void GameClient::Update(float seconds)
+{
+    for (auto& entity : entities)
+        if (entity)
+            entity->Update(seconds);
+    UpdateAmbientLight(seconds);
+}
+
+void GameClient::UpdateAmbientLight(float seconds)
+{
+    int32_t level = -1;
+    if (gClientApp && gClientApp->IsActive() && gClientApp->GetLink())
+        level = gClientApp->GetLink()->GetPosition().level;
+    Color target;
+    float fadeTime = 0.0f;
+    if (gWorld) {
+        const GameSystemTuning* tuning = gGameData ? &gGameData->GetTuning() : nullptr;
+        bool night = tuning && (timeOfDay < tuning->sunriseStart || timeOfDay > tuning->sunsetEnd);
+        gWorld->GetSunColour(level, target, night ? 1.0f : 0.0f);
+        const Level* found = gWorld->GetLevel(level);
+        fadeTime = found && found->area ? found->area->colorTransitionTime : 0.0f;
+    }
+    if (!GameClientSameColour(ambientColour, target)) {
+        if (fadeTime > 0.0f && ambientRate > 0.0f) {
+            float step = seconds / fadeTime;
+            auto approach = [step](float current, float goal) {
+                if (std::fabs(goal - current) <= step)
+                    return goal;
+                return current + (goal > current ? step : -step);
+            };
+            ambientColour = Color{approach(ambientColour.r, target.r), approach(ambientColour.g, target.g),
+                                  approach(ambientColour.b, target.b)};
+        } else {
+            ambientColour = target;
+        }
+        ambientRate = fadeTime;
+    }
+    if (gLightingSystem && (ambientColour.r != 0.0f || ambientColour.g != 0.0f || ambientColour.b != 0.0f))
+        gLightingSystem->AddLight(level, 0.0f, 0.0f, ambientColour, 0.0f, LightingSystem::kGlobalLight);
+}

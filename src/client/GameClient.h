@@ -1,0 +1,130 @@
+// GameClient -- the client half's copy of the game: the entities the player sees, the covenants, the world quests, the clock and the game part of each update, and the client's frame of game logic.
+#pragma once
+
+#include "client/CovenantClient.h"
+#include "core/Color.h"
+#include "core/TimeStamp.h"
+#include "core/UserVarRef.h"
+#include "world/NetEntityState.h"
+#include "world/NetMessages.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ClientResourceTable;
+class EntityClient;
+class MessageBuffer;
+class QuestClient;
+
+// Main thread only. Made once at start-up after the world host's game; Reset empties it for a
+// new game.
+class GameClient {
+public:
+    static constexpr int32_t kMaxEntities = 1500;
+    static constexpr int32_t kMaxCovenants = 32;
+    static constexpr float kNoonHours = 12.0f;
+
+    GameClient();
+    ~GameClient();
+    GameClient(const GameClient&) = delete;
+    GameClient& operator=(const GameClient&) = delete;
+
+    // Makes gGameClient once and registers its vocabulary; a second call does nothing.
+    static void Init();
+    static void Shutdown();
+    // The user vars the client keeps ("autoSaveTime", "ui_drawPlayerHelmet").
+    void RegisterVars();
+
+    void Reset();
+    // The entities, then the ambient light.
+    void Update(float seconds);
+
+    // ---- The game update (GameClientUpdate.cpp) ---------------------------------------------------
+    // Reads the entity records and the game part whole into the staging; false (nothing staged
+    // counts) for a malformed update.
+    bool ParseGameUpdate(MessageBuffer& buffer);
+    // Takes what ParseGameUpdate staged; the buffer is the one it read (quests are read again
+    // from it). The resources name the models.
+    void ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
+    // Both, for an update without a head or tail; false when it was refused.
+    bool ReadGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
+    void RemoveStaleEntities();
+    void OnFirstUpdate();
+
+    // ---- The tables ---------------------------------------------------------------------------
+    // Null for a number outside 0..1499 or a slot not held.
+    EntityClient* GetEntity(int32_t number) const;
+    void ClearEntities();
+    // The covenant at the index; past the end, with create, a new one appended.
+    CovenantClient* GetCovenant(int32_t index, bool create);
+    CovenantClient* GetLastCovenant() const;
+    int32_t GetCovenantCount() const { return covenantCount; }
+    const std::vector<std::unique_ptr<QuestClient>>& GetQuests() const { return quests; }
+    void ResetForNewWorld();
+    int32_t GetUpdateStamp() const { return updateStamp; }
+    bool IsStarted() const { return started; }
+    const Color& GetAmbientColour() const { return ambientColour; }
+
+    // ---- The game part as the last update gave it ---------------------------------------------------
+    float foodPriceFactor = 1.0f;
+    float drinkPriceFactor = 1.0f;
+    int32_t gameValue = 1;
+    TimeStamp clock;
+    float timeOfDay = kNoonHours;
+    float weather[3] = {};
+    bool alliedVictoryShown = false;
+    bool confirmWinShown = false;
+    bool victoryPending = false;
+    bool victoryHeld = false;
+    bool gameOverShown = false;
+    bool losDirty = false;
+    std::vector<int32_t> questActorValues;
+    std::vector<std::string> questActorNames;
+
+private:
+    // One entity's record of the update, as read.
+    struct StagedEntity {
+        NetEntityHeader header;
+        NetEntityState state;
+    };
+    struct Staging {
+        std::vector<StagedEntity> entities;
+        size_t entityCount = 0;
+        TimeStamp clock;
+        int32_t gameValue = 0;
+        int32_t covenantCount = 0;
+        std::vector<CovenantClient::Record> covenants;
+        float timeOfDay = 0.0f;
+        std::vector<int32_t> actorValues;
+        std::vector<std::string> actorNames;
+        // Where each quest slot's record starts in the buffer; 0 for an empty slot.
+        std::vector<size_t> questAt;
+        float priceFactors[2] = {};
+        float weather[3] = {};
+        bool alliedVictory = false;
+        bool confirmWin = false;
+    };
+
+    bool ParseEntities(MessageBuffer& buffer);
+    bool ParseGamePart(MessageBuffer& buffer);
+    void ApplyEntities(const ClientResourceTable* resources);
+    void ApplyQuests(MessageBuffer& buffer);
+    void ApplyMenuFlag(bool value, bool& shown, const char* menu);
+    void UpdateAmbientLight(float seconds);
+
+    std::vector<std::unique_ptr<EntityClient>> entities;
+    int32_t covenantCount = 0;
+    std::vector<std::unique_ptr<CovenantClient>> covenants;
+    std::vector<std::unique_ptr<QuestClient>> quests;
+    bool started = false;
+    int32_t updateStamp = 0;
+    Color ambientColour{1.0f, 1.0f, 1.0f};
+    float ambientRate = 0.0f;
+    UserVarRef autoSaveTimeVar;
+    UserVarRef drawHelmetVar;
+    Staging staging;
+};
+
+extern GameClient* gGameClient;

@@ -1,0 +1,45 @@
+// LocalPlayerLink -- what the connection and the game client ask of the local player's mirror: its settings, its part of each client update, and its part of each game update.
+#pragma once
+
+#include "world/WorldPos.h"
+
+#include <cstdint>
+#include <string>
+
+class EntityClient;
+class MessageBuffer;
+
+// The player mirror implements it; the connection owns the one it is given.
+class LocalPlayerLink {
+public:
+    virtual ~LocalPlayerLink() = default;
+
+    // The character settings block answering a hello; the player records the world it was for.
+    virtual void WriteSettings(MessageBuffer& buffer, int32_t difficulty, uint32_t worldSeed) = 0;
+
+    // ---- What each client update carries ----
+    virtual WorldPos GetPosition() const = 0;
+    virtual WorldPos GetMoveTarget() const = 0;
+    virtual int32_t GetInteractionMode() const = 0;
+    // The entity number the update names: the selected entity, or the pending target.
+    virtual int32_t GetUpdateTarget() const = 0;
+    virtual int32_t GetEntityNumber() const = 0;
+
+    // ---- What the connection tells it ----
+    // The welcome's level: the player stands there at its own x and y.
+    virtual void OnWelcome(int32_t level) = 0;
+    virtual void OnNewWorld() = 0;
+
+    // ---- What the game update tells it ----
+    // An entity seen for the first time: the pick-up help.
+    virtual void ShowPickupHelp(const EntityClient& entity) = 0;
+    // A help topic chain, from its first topic.
+    virtual void TriggerHint(const std::string& topic) = 0;
+    // Whether the player has opened the gates of the level in this world.
+    virtual bool IsGateLevelOpen(int32_t level) const = 0;
+    // The update's tail after the game part (the player covenant's part when there is one, then
+    // the player's part), read whole: false leaves everything as it was and drops the update.
+    virtual bool ReadUpdateTail(MessageBuffer& buffer) = 0;
+    // Takes what ReadUpdateTail read, after the entities and the game part have been applied.
+    virtual void ApplyUpdateTail() = 0;
+};

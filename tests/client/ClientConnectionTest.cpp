@@ -1,0 +1,184 @@
+// ClientConnectionTest -- the client's connection over the in-process queue with the real world host: the join, welcomes, new worlds, the resource table, the update it sends and the lines it runs.
+#include "client/ClientWorld.h"
+
+#include "support/LogLines.h"
+#include "world/Level.h"
+
+namespace {
+
+class ClientConnection : public ClientWorld {
+protected:
+    // Datagrams from somewhere else on the loopback address, straight to the client's port.
+    void SendToClient(MessageBuffer& buffer)
+    {
+        sockaddr_in to = other.endpoint.address;
+        to.sin_port = htons(kClientPort);
+        ASSERT_TRUE(gNetworkSystem->SendTo(buffer, other.endpoint, to));
+    }
+
+    NetWelcome WelcomeLikeTheHosts() const
+    {
+        NetWelcome welcome;
+        welcome.level = 0;
+        welcome.difficulty = gWorld->GetDifficulty();
+        welcome.worldSeed = gWorld->GetLayoutSeed();
+        welcome.worldName = gWorld->GetAdventureName();
+        welcome.subSeed = gWorld->GetSecretSeed();
+        return welcome;
+    }
+
+    int32_t CountEntities() const
+    {
+        int32_t count = 0;
+        for (int32_t i = 0; i < GameClient::kMaxEntities; ++i)
+            count += gameClient->GetEntity(i) != nullptr;
+        return count;
+    }
+
+    TestClient other{5100};
+};
+
+TEST_F(ClientConnection, JoinsThroughHelloAndWelcomeThenMirrorsItsPlayer)
+{
+    StartAndJoin();
+    ASSERT_EQ(link->settingsFor.size(), 1u);
+    EXPECT_EQ(link->settingsFor[0].second, gWorld->GetLayoutSeed());
+    EXPECT_EQ(link->welcomes, std::vector<int32_t>{game->GetCurrentLevel()});
+    EXPECT_EQ(ntohs(app->GetServerAddress().sin_port), kWorldHostPort);
+    EXPECT_FALSE(gameClient->IsStarted());
+
+    ClientFrame(0);
+    EXPECT_TRUE(gameClient->IsStarted());
+    EntityClient* mirror = gameClient->GetEntity(link->player->entityNumber);
+    ASSERT_NE(mirror, nullptr);
+    EXPECT_EQ(mirror->position.x, link->player->position.x);
+    EXPECT_EQ(mirror->GetRecord(), link->player->GetEntry());
+    EXPECT_EQ(link->tails, 1);
+    // The first update's start steps ran once: the start topic and the start lines.
+    EXPECT_EQ(link->hints, std::vector<std::string>{"Welcome"});
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"showMenu Hud"});
+    ClientFrame(50);
+    EXPECT_EQ(link->hints.size(), 1u);
+    EXPECT_EQ(ui.lines.size(), 1u);
+}
+
+TEST_F(ClientConnection, AnEqualWelcomeReloadsNothingAndADifferentOneRebuildsTheWorld)
+{
+    StartAndJoin();
+    ClientFrame(0);
+    const Level* before = gWorld->GetLevel(0);
+    MessageBuffer buffer;
+    NetMessages::WriteWelcome(buffer, WelcomeLikeTheHosts());
+    SendToClient(buffer);
+    Deliver();
+    EXPECT_EQ(gWorld->GetLevel(0), before);
+    EXPECT_EQ(link->welcomes.size(), 2u);
+
+    NetWelcome other = WelcomeLikeTheHosts();
+    other.worldSeed += 1;
+    buffer.Clear();
+    NetMessages::WriteWelcome(buffer, other);
+    SendToClient(buffer);
+    Deliver();
+    EXPECT_EQ(gWorld->GetLayoutSeed(), other.worldSeed);
+    EXPECT_GT(gWorld->GetLevelCount(), 0);
+}
+
+TEST_F(ClientConnection, AResourceSlotGrowsTheTableAndABadSlotDropsTheWelcome)
+{
+    StartWorld("UsingCovenants 0\n");
+    ASSERT_TRUE(Client::Connect());
+    NetWelcome welcome = WelcomeLikeTheHosts();
+    welcome.resources = {{7, "Sounds/chime.wav"}};
+    MessageBuffer buffer;
+    NetMessages::WriteWelcome(buffer, welcome);
+    SendToClient(buffer);
+    Deliver();
+    ASSERT_TRUE(app->IsActive());
+    EXPECT_EQ(app->GetResources().GetSize(), 8u);
+    EXPECT_EQ(app->GetResources().GetName(7), "Sounds/chime.wav");
+    EXPECT_EQ(app->GetResources().GetName(6), "");
+
+    // A slot the host can never name: the whole welcome is refused, the table kept.
+    for (int32_t bad : {NetMessages::kMaxResourceNames, -2}) {
+        welcome.resources = {{3, "Sounds/other.wav"}, {bad, "x"}};
+        buffer.Clear();
+        NetMessages::WriteWelcome(buffer, welcome);
+        SendToClient(buffer);
+        Deliver();
+        EXPECT_EQ(app->GetResources().GetName(3), "") << bad;
+        EXPECT_EQ(app->GetResources().GetSize(), 8u) << bad;
+    }
+}
+
+TEST_F(ClientConnection, ItsOwnKindsAndUpdatesBeforeTheWelcomeAreIgnored)
+{
+    StartWorld("UsingCovenants 0\n");
+    ASSERT_TRUE(Client::Connect());
+    for (int32_t type : {NetMessageType::kJoinRequest, NetMessageType::kClientUpdate,
+                         NetMessageType::kClientSettings, NetMessageType::kGameUpdate, 99}) {
+        MessageBuffer buffer;
+        buffer.WriteInt(type);
+        buffer.WriteInt(0);
+        buffer.WriteInt(NetMessages::kListEnd);
+        SendToClient(buffer);
+    }
+    Deliver();
+    EXPECT_FALSE(app->IsActive());
+    EXPECT_EQ(gameClient->GetUpdateStamp(), 0);
+    // Nothing answered any of them.
+    EXPECT_TRUE(other.ReceiveAll().empty());
+}
+
+TEST_F(ClientConnection, ANewWorldClearsTheMirrorAndTheNextUpdateFillsItAgain)
+{
+    StartAndJoin();
+    ClientFrame(0);
+    ASSERT_GT(CountEntities(), 0);
+    ASSERT_TRUE(gCommandSystem->Execute("newWorld 0 1 1 0"));
+    Deliver();
+    EXPECT_EQ(CountEntities(), 0);
+    EXPECT_EQ(link->newWorlds, 1);
+    EXPECT_EQ(ui.newWorlds, 1);
+    EXPECT_EQ(app->GetCurrentLevel(), 0);
+    host->ServerFrame();
+    Deliver();
+    EXPECT_NE(gameClient->GetEntity(link->player->entityNumber), nullptr);
+}
+
+TEST_F(ClientConnection, QueuedLinesGoInTheNextUpdateOnceEach)
+{
+    StartAndJoin();
+    std::vector<std::vector<std::string>> heard;
+    host->GetClientCommands().RegisterContextCommand(
+        "probe", [&](const std::vector<std::string>& args, BaseClass*) { heard.push_back(args); }, "", "a", "S");
+    Client::QueueServerCommand("probe one");
+    Client::QueueServerCommand("probe \"two words\"");
+    ClientFrame(0);
+    EXPECT_TRUE(app->GetQueuedLines().empty());
+    ClientFrame(0);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[1].back(), "two words");
+    ClientFrame(0);
+    EXPECT_EQ(heard.size(), 2u);
+}
+
+TEST_F(ClientConnection, HostLinesRunOnlyTheClientsOwnCommandsWithoutVarSubstitution)
+{
+    StartAndJoin();
+    std::vector<std::string> said;
+    app->RegisterClientCommand(
+        "said", [&](const std::vector<std::string>& args) { said.push_back(args.empty() ? "" : args[0]); }, "",
+        "text", "s");
+    vars.RegisterVar("secret", "hidden");
+    game->QueueClientCommand("said ##secret##");
+    game->QueueClientCommand("quit");
+    ClientFrame(0);
+    ClientFrame(0);
+    EXPECT_EQ(said, std::vector<std::string>{"##secret##"});
+    EXPECT_EQ(CountLinesHolding(debug, "Unknown command - quit"), 1);
+    // The same command is the console's too.
+    EXPECT_TRUE(gCommandSystem->IsCommand("said"));
+}
+
+} // namespace

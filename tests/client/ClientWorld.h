@@ -1,0 +1,143 @@
+// ClientWorld -- both halves in one process: the world host over the real game and the client's connection and game client, talking through the in-process datagram queue, with a player link that stands for the player mirror.
+#pragma once
+
+#include "client/ClientApp.h"
+#include "client/ClientUi.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/LocalPlayerLink.h"
+#include "server/WorldHostWorld.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Sends a new character, stands where the world host last put its player, and steps over the
+// player's part of each update by the bytes the host's player writes.
+class TestPlayerLink : public LocalPlayerLink {
+public:
+    void WriteSettings(MessageBuffer& buffer, int32_t difficulty, uint32_t worldSeed) override
+    {
+        settingsFor.push_back({difficulty, worldSeed});
+        buffer.WriteInt(0);
+        buffer.WriteString(name);
+        buffer.WriteInt(0);
+        buffer.WriteInt(0);
+        buffer.WriteInt(0);
+    }
+    WorldPos GetPosition() const override { return position; }
+    WorldPos GetMoveTarget() const override { return position; }
+    int32_t GetInteractionMode() const override { return 0; }
+    int32_t GetUpdateTarget() const override { return -1; }
+    int32_t GetEntityNumber() const override { return player ? player->entityNumber : -1; }
+    void OnWelcome(int32_t level) override
+    {
+        welcomes.push_back(level);
+        position.level = level;
+    }
+    void OnNewWorld() override { ++newWorlds; }
+    void ShowPickupHelp(const EntityClient& entity) override { pickupHelp.push_back(entity.entityNumber); }
+    void TriggerHint(const std::string& topic) override { hints.push_back(topic); }
+    bool IsGateLevelOpen(int32_t level) const override { return level == openGateLevel; }
+    bool ReadUpdateTail(MessageBuffer& buffer) override
+    {
+        if (!player)
+            return false;
+        MessageBuffer part;
+        player->WritePlayerPart(part);
+        if (buffer.BytesLeft() < part.Size())
+            return false;
+        size_t at = buffer.GetReadPos();
+        if (buffer.ReadInt() != player->entityNumber)
+            return false;
+        buffer.SetReadPos(at + part.Size());
+        return true;
+    }
+    void ApplyUpdateTail() override
+    {
+        ++tails;
+        if (player)
+            position = player->position;
+    }
+
+    std::string name = "Ada";
+    Player* player = nullptr;
+    WorldPos position;
+    int32_t openGateLevel = -1;
+    std::vector<std::pair<int32_t, uint32_t>> settingsFor;
+    std::vector<int32_t> welcomes;
+    std::vector<int32_t> pickupHelp;
+    std::vector<std::string> hints;
+    int32_t newWorlds = 0;
+    int32_t tails = 0;
+};
+
+class TestClientUi : public ClientUi {
+public:
+    void RunMenuLine(const std::string& line) override { lines.push_back(line); }
+    std::string GetStartTopic() const override { return "Welcome"; }
+    std::vector<std::string> GetGameStartLines() const override { return {"showMenu Hud"}; }
+    void OnNewWorld() override { ++newWorlds; }
+
+    std::vector<std::string> lines;
+    int32_t newWorlds = 0;
+};
+
+class ClientWorld : public WorldHostWorld {
+protected:
+    ClientWorld()
+    {
+        app = std::make_unique<ClientApp>();
+        gClientApp = app.get();
+        app->RegisterCommands();
+        auto made = std::make_unique<TestPlayerLink>();
+        link = made.get();
+        app->SetLink(std::move(made));
+        app->SetUi(&ui);
+        gameClient = std::make_unique<GameClient>();
+        gGameClient = gameClient.get();
+    }
+
+    ~ClientWorld() override
+    {
+        gGameClient = nullptr;
+        gameClient.reset();
+        gClientApp = nullptr;
+        app.reset();
+    }
+
+    // The game's tuning lines (no covenants: a player covenant is not made yet) and the
+    // adventure, then a new world, then the client's join to its welcome.
+    void StartAndJoin(const std::string& gameSystemLines = "")
+    {
+        StartWorld("UsingCovenants 0\n" + gameSystemLines);
+        ASSERT_TRUE(Client::Connect());
+        ClientFrame(0);
+        ClientFrame(0);
+        ASSERT_TRUE(app->IsActive());
+        ASSERT_FALSE(host->GetClients().empty());
+        link->player = WorldHost::GetRecordPlayer(*host->GetClients().front());
+        ASSERT_NE(link->player, nullptr);
+        link->position = link->player->position;
+    }
+
+    // One frame of the main loop: the host's tick, the client's receive, the host's frame (its
+    // updates go out), then the client's update and send.
+    void ClientFrame(uint32_t elapsedMs)
+    {
+        host->Tick(elapsedMs, false);
+        Client::Receive();
+        host->ServerFrame();
+        host->ServerFrameEnd();
+        gameClient->Update(static_cast<float>(elapsedMs) * 0.001f);
+        Client::SendUpdate();
+    }
+
+    // The next frame's receive: what the host sent last frame arrives.
+    void Deliver() { Client::Receive(); }
+
+    std::unique_ptr<ClientApp> app;
+    std::unique_ptr<GameClient> gameClient;
+    TestPlayerLink* link = nullptr;
+    TestClientUi ui;
+};
