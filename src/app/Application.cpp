@@ -511,6 +511,11 @@ void InstallWorldHost(Application& app)
         [] { Destroy(gWorldHost); },
     });
     app.AddFrameHook(FrameStep::WorldHostTick, [](uint32_t frameMs) { gWorldHost->Tick(frameMs, false); });
+    // The levels the anchors asked for are generated before the steps that walk on them.
+    app.AddFrameHook(FrameStep::ServerFrame, [](uint32_t) {
+        if (gWorld)
+            gWorld->UpdateLevelGeneration();
+    });
     app.AddFrameHook(FrameStep::ServerFrame, [](uint32_t) { gWorldHost->ServerFrame(); });
     app.AddFrameHook(FrameStep::ServerFrameEnd, [](uint32_t) { gWorldHost->ServerFrameEnd(); });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gWorldHost->ReleaseResources(); });

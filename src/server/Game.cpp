@@ -11,6 +11,7 @@
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "covenants/Covenant.h"
+#include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
@@ -82,6 +83,9 @@ void Game::Shutdown()
     StatSystem::Destroy();
     if (!gGame)
         return;
+    // The entities go while the services still stand: a parent deleting its attachments takes
+    // them out of the table through the services, so none is left there to be deleted twice.
+    gGame->Reset();
     if (gGameServices == gGame)
         gGameServices = nullptr;
     delete gGame;
@@ -545,12 +549,26 @@ int32_t Game::GetRelationship(const Entity* a, const Entity* b) const
     return 2;
 }
 
-// The game's handling of kills and deaths (quests, announcements, respawns) and of treasure
-// maps comes with the game events; the rule systems (statistics) hear of every death already.
+// The game's handling of kills and deaths (quests, announcements) and of treasure maps comes
+// with the game events; the rule systems (statistics) and the respawn queue hear of every death.
 void Game::OnKillCredit(Sentient&, Entity&) {}
 void Game::OnEntityDied(Entity& victim, Entity* killer)
 {
     NotifyRuleSystemsOfKill(killer, &victim, 0);
+    QueueMonsterRespawn(victim);
+}
+
+void Game::QueueMonsterRespawn(const Entity& victim)
+{
+    const auto* actor = dynamic_cast<const Actor*>(&victim);
+    // Only the level's own wild creatures come back: not a covenant's, a summoned one, a town
+    // NPC, a quest's figure or a guard; and only where it was first placed.
+    if (!actor || actor->covenantIndex >= 0 || actor->summoned || actor->npc || actor->questFigure || actor->guard)
+        return;
+    // The home is where it was first placed (level -1 for one never placed).
+    if (!IsKnownLevel(actor->homePosition.level))
+        return;
+    QueueRespawn(actor->homePosition.level, GameTuning().monsterRespawnTime, actor->homePosition);
 }
 
 bool Game::UseMapItem(Item&, Sentient&)

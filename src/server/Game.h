@@ -93,6 +93,8 @@ public:
     int32_t GetExploredCount(int32_t level) const;
     // The entry's timer is the delay varied by up to 5 percent either way (stream 0).
     void QueueRespawn(int32_t level, float delay, const WorldPos& position);
+    // A slain wild creature comes back at its home after "MonsterRespawnTime".
+    void QueueMonsterRespawn(const Entity& victim);
     const std::vector<RespawnEntry>* GetRespawnQueue(int32_t level) const;
     // The explored bits, then the explored count, as the world save holds them; false (the
     // record cleared) when the bytes run out or the count does not fit.

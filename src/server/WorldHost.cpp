@@ -3,6 +3,7 @@
 
 #include "core/DebugSystem.h"
 #include "core/EngineEnums.h"
+#include "core/EventSystem.h"
 #include "core/Profiler.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
@@ -132,6 +133,10 @@ void WorldHost::ServerFrame()
         WorldHostBegin(kProfileGameUpdate);
         if (gGame)
             gGame->Update(static_cast<float>(kStepMs) / 1000.0f);
+        // The hits and kills of the step reach their listeners before the next one runs, so
+        // the queue never outgrows one step.
+        if (gEventSystem)
+            gEventSystem->DispatchQueue();
         WorldHostMark(kProfileGameUpdate);
         ++stepCount;
     }

@@ -17,6 +17,8 @@
 #include "rules/GameData.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
 #include "world/World.h"
 #include "support/TempFolder.h"
 
@@ -482,6 +484,12 @@ TEST_F(LifeWorld, NewWorldOnTheConsoleStartsTheShippedWorldAndTheHostTakesOnlyTh
         app.RunFrame();
     }
     EXPECT_GE(gWorldHost->GetStepCount(), 3u) << "three frames of 60 ms each hold at least one step";
+    // The frame generates the level the new world's start anchors.
+    const Level* start = gWorld->GetLevel(gGame->GetCurrentLevel());
+    ASSERT_NE(start, nullptr);
+    ASSERT_NE(start->data, nullptr);
+    EXPECT_TRUE(start->data->generated);
+    EXPECT_FALSE(start->generationWanted);
     gDebugSystem->Flush();
     std::string log = Log();
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;

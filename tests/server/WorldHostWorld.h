@@ -65,13 +65,15 @@ public:
 
 class WorldHostWorld : public GameWorld {
 protected:
-    // One section of three meadows in a row: a world of a few levels, laid out from the seeds.
+    // One section of three meadows one below the other (start, path, end): a world of three
+    // levels, laid out from the seeds.
     static constexpr const char* kAdventure = R"(
 SizeStandard
 {
     Name Standard
-    Width 3
-    Height 1
+    Width 1
+    Height 3
+    SectionLevelDepth 3
 }
 AreaMeadow
 {
