@@ -26,6 +26,19 @@ T* CellsResolve(int32_t handle)
     return handle >= 0 && gResourceManager ? dynamic_cast<T*>(gResourceManager->Get(handle)) : nullptr;
 }
 
+// The seed of one tile's instance draws. Both inputs are mixed through every bit, so the
+// first draws of neighbouring tiles, and of one tile in neighbouring levels, are unrelated.
+uint32_t CellsTileSeed(uint32_t levelSeed, int32_t tileIndex)
+{
+    uint32_t h = levelSeed ^ (static_cast<uint32_t>(tileIndex) * 0x9E3779B9u);
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return h;
+}
+
 // The data of a generated level; null before.
 LevelData* CellsData(Level& level)
 {
@@ -290,15 +303,20 @@ void GetTileObjectInstance(Level& level, int32_t tileX, int32_t tileY, ResourceH
     LevelData* data = level.data.get();
     if (object < 0 || !data)
         return;
-    TileObjectInstance& record = data->objectInstances[static_cast<size_t>(tileY * data->geometry.levelTileWidth + tileX)];
+    int32_t tileIndex = tileY * data->geometry.levelTileWidth + tileX;
+    TileObjectInstance& record = data->objectInstances[static_cast<size_t>(tileIndex)];
     if (!record.initialised) {
         record.initialised = true;
         record.facing = value;
+        // Drawn from the tile's own stream, never the shared one: the host and every client, and
+        // one client before and after the level is let go, must see the same facing and scale
+        // whatever else the process drew, and in whatever order the tiles are asked.
+        RandomSystem tileRandom(CellsTileSeed(level.seed, tileIndex));
         const ModelResource* resource = CellsResolve<ModelResource>(model);
-        if (resource && resource->randomRotation && gRandomSystem)
-            record.facing = RandomSystem::IndexFromFraction(gRandomSystem->RandomFloat(RandomStream::GameData), 0, 7);
-        if (resource && resource->randomScaleMin != resource->randomScaleMax && gRandomSystem)
-            record.scale = gRandomSystem->RandomRange(RandomStream::GameData, resource->randomScaleMin, resource->randomScaleMax);
+        if (resource && resource->randomRotation)
+            record.facing = RandomSystem::IndexFromFraction(tileRandom.RandomFloat(RandomStream::GameData), 0, 7);
+        if (resource && resource->randomScaleMin != resource->randomScaleMax)
+            record.scale = tileRandom.RandomRange(RandomStream::GameData, resource->randomScaleMin, resource->randomScaleMax);
         record.third = 1.0f;
     }
     out = record;

@@ -1,14 +1,19 @@
 // LevelCellsTest -- movement and sight cells: borders, wall shaders, object footprints and occupants, query-order independence, instances, ground textures and blend weights.
 #include "world/LevelCells.h"
 
+#include "core/RandomSystem.h"
 #include "world/AreaResource.h"
 #include "world/LevelQueries.h"
 #include "world/LevelWorld.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <numeric>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -211,6 +216,76 @@ TEST_F(LevelCellBits, ObjectInstancesAreDrawnOnce)
     LevelCells::GetTileObjectInstance(level, 5, 5, model, none);
     EXPECT_FALSE(none.initialised);
     EXPECT_FALSE(model.IsValid());
+}
+
+// Every tile's (facing, scale), asked in the given order of tile indices with a draw of the
+// shared stream before each ask; tiles without an object hold (-1, 0).
+std::vector<std::pair<int32_t, float>> CellsInstancesInOrder(Level& level, const std::vector<int32_t>& order,
+                                                             RandomSystem& shared)
+{
+    std::vector<std::pair<int32_t, float>> instances(order.size(), {-1, 0.0f});
+    for (int32_t tile : order) {
+        shared.Next(RandomStream::GameData);
+        ResourceHandle model;
+        TileObjectInstance instance;
+        LevelCells::GetTileObjectInstance(level, tile % 64, tile / 64, model, instance);
+        if (instance.initialised)
+            instances[static_cast<size_t>(tile)] = {instance.facing, instance.scale};
+    }
+    return instances;
+}
+
+TEST_F(LevelCellBits, TileObjectInstancesAreAFunctionOfSeedAndTile)
+{
+    std::string rocks;
+    for (int row = 0; row < 8; ++row)
+        for (int x = 0; x < 8; ++x)
+            rocks += std::to_string(x) + " " + std::to_string(row) + " 2 0\n";
+    const std::string text = CellsTestArea({}, rocks);
+    Level& level = CellsLevel(text);
+    std::vector<int32_t> order(64 * 64);
+    std::iota(order.begin(), order.end(), 0);
+    const auto first = CellsInstancesInOrder(level, order, random);
+    std::set<int32_t> facings;
+    float lowest = 2.0f;
+    float highest = 0.0f;
+    for (auto [facing, scale] : first) {
+        if (facing < 0)
+            continue;
+        facings.insert(facing);
+        lowest = std::min(lowest, scale);
+        highest = std::max(highest, scale);
+    }
+    // Every facing and the whole scale range turn up: the draws differ from tile to tile.
+    EXPECT_EQ(facings, (std::set<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_GE(lowest, 0.5f);
+    EXPECT_LT(lowest, 0.55f);
+    EXPECT_LT(highest, 1.5f);
+    EXPECT_GT(highest, 1.45f);
+
+    // Let go and made again, with the shared stream somewhere else, asked backwards and then shuffled.
+    std::vector<int32_t> backwards(order.rbegin(), order.rend());
+    LevelGenerator::DropAllReferences(level);
+    random.Seed(5);
+    Hold(level);
+    EXPECT_EQ(CellsInstancesInOrder(level, backwards, random), first);
+    std::vector<int32_t> shuffled = order;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(3));
+    LevelGenerator::DropAllReferences(level);
+    random.Seed(99);
+    Hold(level);
+    EXPECT_EQ(CellsInstancesInOrder(level, shuffled, random), first);
+
+    // A second level of the same seed agrees; another seed gives other props.
+    Level& twin = CellsLevel(text, "Levels/twin.ara");
+    EXPECT_EQ(CellsInstancesInOrder(twin, shuffled, random), first);
+    Level& other = MakeLevel("Levels/twin.ara", 0, 78);
+    Hold(other);
+    const auto different = CellsInstancesInOrder(other, order, random);
+    int32_t same = 0;
+    for (size_t i = 0; i < first.size(); ++i)
+        same += first[i].first >= 0 && first[i] == different[i];
+    EXPECT_LT(same, 64);
 }
 
 TEST_F(LevelCellBits, BlendWeightsOfTheFourCorners)
