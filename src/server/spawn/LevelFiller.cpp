@@ -186,6 +186,7 @@ void LevelFiller::PlaceAreaObjects(int32_t level)
     if (!area)
         return;
     const GameSystemTuning& tuning = FillerTuning();
+    std::vector<int32_t> chests;
     for (int32_t y = 0; y < tuning.levelTileHeight; ++y) {
         for (int32_t x = 0; x < tuning.levelTileWidth; ++x) {
             ResourceHandle model;
@@ -194,9 +195,21 @@ void LevelFiller::PlaceAreaObjects(int32_t level)
             if (object < 0 || static_cast<size_t>(object) >= area->GetObjectTypes().size())
                 continue;
             const std::string& modelName = area->GetObjectTypes()[static_cast<size_t>(object)].name;
-            PlaceLevelObject(level, x, y, FindObjectRecord(modelName), modelName, facing);
+            Entity* placed = PlaceLevelObject(level, x, y, FindObjectRecord(modelName), modelName, facing);
+            if (dynamic_cast<Chest*>(placed))
+                chests.push_back(placed->entityNumber);
         }
     }
+    CollectLaidItems(chests);
+}
+
+// Once every object of the pieces lies, each collecting chest takes in the items laid around
+// it, whichever tile came first.
+void LevelFiller::CollectLaidItems(const std::vector<int32_t>& chests)
+{
+    for (int32_t number : chests)
+        if (auto* chest = dynamic_cast<Chest*>(gGameServices ? gGameServices->GetEntity(number) : nullptr))
+            chest->CollectNearbyItems();
 }
 
 void LevelFiller::SpawnRandomMonsters(int32_t level, int32_t count)
@@ -306,8 +319,12 @@ Entity* LevelFiller::PlacePlainObject(Entity* entity, const DatabaseEntry& recor
     entity->LoadModels(modelName);
     entity->facing = facing;
     entity->netFlag = false;
+    // Placed and in the table before its placement step: a door builds its second half and
+    // rolls its trap from where it stands, and a refused door leaves no half behind.
+    if (!AddPlaced(entity, spot, cell))
+        return nullptr;
     entity->OnPlaced();
-    return AddPlaced(entity, spot, cell);
+    return entity;
 }
 
 // Placed at the spot with its cell (-1 for none) and entered into the table; a refused entity
@@ -348,8 +365,11 @@ Entity* LevelFiller::PlaceItemObject(const DatabaseEntry& record, const WorldPos
     item->ComputeStats();
     item->ResolveDefinition();
     ItemGround* ground = ItemGround::Drop(spot, item, true, true, false);
-    if (ground)
+    if (ground) {
         ground->SetSpawnTag(cell);
+        // A collecting chest of the same piece takes it in.
+        ground->placedBySpawner = true;
+    }
     return ground;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class Chest;
 class DatabaseEntry;
@@ -72,6 +73,7 @@ public:
 
 private:
     void PlaceAreaObjects(int32_t level);
+    void CollectLaidItems(const std::vector<int32_t>& chests);
     int32_t CountLevelMonsters(int32_t level) const;
     int32_t CountLevelTraps(int32_t level) const;
     int32_t CountLevelChests(int32_t level) const;

@@ -2,6 +2,7 @@
 #include "SpawnWorld.h"
 
 #include "core/Database.h"
+#include "core/TextParser.h"
 #include "core/StringUtil.h"
 #include "entities/Chest.h"
 #include "entities/Door.h"
@@ -10,6 +11,9 @@
 #include "entities/Torch.h"
 #include "entities/TrapGround.h"
 #include "entities/Trigger.h"
+#include "world/AreaResource.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
 
 #include <cmath>
 #include <limits>
@@ -35,6 +39,20 @@ ObjectDoorway
     Type Object
     ObjectType Door
     ModelName "models/props/door.mdl"
+}
+ObjectGreatDoor
+{
+    Type Object
+    ObjectType Door
+    ModelName "models/props/greatdoor.mdl"
+    DoubleWide 1
+    TrapChance 1
+}
+ObjectCollector
+{
+    Type Chest
+    ObjectType Chest
+    CollectDist 96
 }
 ObjectOddity
 {
@@ -111,7 +129,9 @@ protected:
         Filler().SetModelObjectTypeLookup([](std::string_view model) {
             static const std::map<std::string, std::string> kNames = {
                 {"models/props/tree.mdl", "ObjectTree"}, {"models/props/gate.mdl", "ObjectPassage"},
-                {"models/props/torch.mdl", "ObjectLamp"}, {"models/props/mill.mdl", "NoSuchRecord"}};
+                {"models/props/torch.mdl", "ObjectLamp"}, {"models/props/mill.mdl", "NoSuchRecord"},
+                {"models/props/greatdoor.mdl", "ObjectGreatDoor"}, {"models/props/coffer.mdl", "ObjectCollector"},
+                {"models/props/coins.mdl", "ObjectCoins"}};
             auto found = kNames.find(StringToLower(model));
             return found == kNames.end() ? std::string() : found->second;
         });
@@ -132,6 +152,50 @@ protected:
         const DatabaseEntry* entry = database.FindEntryByName(record);
         return Filler().PlaceLevelObject(0, cellX, cellY, entry, entry ? entry->GetString("ModelName") : "", facing);
     }
+
+    // Level 0 generated with the piece in its first block and nothing in the others; the
+    // piece's objects are "x row object facing" lines over the great door, the collecting chest
+    // and the coins. Its area allows traps and rolls no monsters.
+    void LayPiece(const std::string& objectLines)
+    {
+        std::string text = "1 Textures/floor.tga\n1 closed\n"
+                           "3 models/props/greatdoor.mdl models/props/coffer.mdl models/props/coins.mdl\n"
+                           "block Piece\n{\n";
+        for (int32_t tile = 0; tile < 64; ++tile)
+            text += "0 ";
+        text += "\n0 0 0 0\n" + objectLines + "}\n";
+        piece = std::make_unique<AreaResource>(8, 8);
+        TextParser parser(text.data(), text.size());
+        piece->Parse(parser);
+        Level& level = *row.world.GetLevel(0);
+        level.data = std::make_unique<LevelData>(LevelGeometry::Current());
+        level.data->generated = true;
+        level.data->boundArea = piece.get();
+        level.data->blockGrid.assign(static_cast<size_t>(level.data->geometry.BlockCount()), -1);
+        level.data->blockGrid[0] = 0;
+        AreaDefinition& area = GiveArea("MonsterGrunt", 0.0f);
+        area.name = "Testlands";
+        area.trapsAllowed = true;
+        game->generated.insert(0);
+    }
+
+    template <class T>
+    std::vector<T*> All() const
+    {
+        std::vector<T*> found;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            if (auto* entity = dynamic_cast<T*>(game->GetEntity(i)))
+                found.push_back(entity);
+        return found;
+    }
+
+    ~LevelPopulation() override
+    {
+        if (Level* level = row.world.GetLevel(0))
+            level->data.reset();
+    }
+
+    std::unique_ptr<AreaResource> piece;
 };
 
 TEST_F(LevelPopulation, NoPlayerNoPopulation)
@@ -184,6 +248,63 @@ TEST_F(LevelPopulation, PlainObjectsStandOnTheirCell)
     Entity* lamp = Place("ObjectLamp", 8, 8);
     EXPECT_NE(dynamic_cast<Torch*>(lamp), nullptr);
     EXPECT_NE(dynamic_cast<Door*>(Place("ObjectDoorway", 12, 8)), nullptr);
+    // A door is placed whole: its second half one tile over on the same level, and the trap
+    // its level allows.
+    GiveArea("MonsterGrunt", 0.0f).trapsAllowed = true;
+    auto* great = dynamic_cast<Door*>(Place("ObjectGreatDoor", 14, 8, 4));
+    ASSERT_NE(great, nullptr);
+    ASSERT_NE(great->GetPartner(), nullptr);
+    EXPECT_EQ(great->GetPartner()->position.level, 0);
+    EXPECT_FLOAT_EQ(great->GetPartner()->position.x, 15 * 64.0f + 32.0f);
+    EXPECT_FLOAT_EQ(great->GetPartner()->position.y, 8 * 64.0f + 32.0f);
+    EXPECT_EQ(game->GetEntity(great->GetPartner()->entityNumber), great->GetPartner());
+    EXPECT_NE(great->GetTrap(), nullptr);
+}
+
+TEST_F(LevelPopulation, ADoorTheTableRefusesLeavesNoHalfBehind)
+{
+    GiveArea("MonsterGrunt", 0.0f);
+    for (int32_t i = 0; i < GameServices::kMaxEntities - 1; ++i)
+        Spawn(10.0f + static_cast<float>(i % 40) * 90.0f, 10.0f + static_cast<float>(i / 40) * 90.0f);
+    // One slot left: the door itself takes it and stays single.
+    auto* door = dynamic_cast<Door*>(Place("ObjectGreatDoor", 20, 20, 4));
+    ASSERT_NE(door, nullptr);
+    EXPECT_TRUE(door->IsPrimary());
+    EXPECT_EQ(door->GetPartner(), nullptr);
+    EXPECT_EQ(All<Door>().size(), 1u);
+    // None left: nothing at all.
+    game->RemoveEntity(door);
+    delete door;
+    Spawn(3000.0f, 3000.0f);
+    EXPECT_EQ(Place("ObjectGreatDoor", 22, 20, 4), nullptr);
+    EXPECT_TRUE(All<Door>().empty());
+}
+
+TEST_F(LevelPopulation, ThePiecesDoorsStandWholeAndTheirCollectingChestTakesTheLaidCoins)
+{
+    // Within reach of the chest one coin comes after it in tile order and one before it (a
+    // piece counts its rows from the bottom); one lies out of reach; the door faces south.
+    LayPiece("2 2 1 4\n3 2 2 0\n1 3 2 0\n2 6 2 0\n5 4 0 4\n");
+    AddPlayer(3000.0f, 3000.0f);
+    ASSERT_TRUE(Filler().PopulateLevel(0));
+    std::vector<Chest*> chests = All<Chest>();
+    ASSERT_EQ(chests.size(), 1u);
+    std::vector<std::string> stored;
+    for (const DatabaseEntry* record : chests[0]->GetStoredRecords())
+        stored.emplace_back(record->GetName());
+    EXPECT_EQ(stored, (std::vector<std::string>{"ObjectCoins", "ObjectCoins"}));
+    std::vector<ItemGround*> left = All<ItemGround>();
+    ASSERT_EQ(left.size(), 1u);
+    // Row 6 of the piece is the level's tile row 1.
+    EXPECT_FLOAT_EQ(left[0]->position.y, 1 * 64.0f + 32.0f);
+    EXPECT_TRUE(left[0]->placedBySpawner);
+    std::vector<Door*> doors = All<Door>();
+    ASSERT_EQ(doors.size(), 2u);
+    Door* first = doors[0]->IsPrimary() ? doors[0] : doors[1];
+    EXPECT_EQ(first->GetPartner(), first == doors[0] ? doors[1] : doors[0]);
+    EXPECT_FLOAT_EQ(first->GetPartner()->position.x, first->position.x + 64.0f);
+    EXPECT_EQ(first->GetPartner()->position.level, 0);
+    EXPECT_NE(first->GetTrap(), nullptr);
 }
 
 TEST_F(LevelPopulation, UnknownKindsAndMissingRecordsMakeNothing)
