@@ -14,6 +14,7 @@
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterArchetype.h"
+#include "rules/monsters/MonsterDefinition.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/skills/SkillDefinition.h"
 
@@ -67,7 +68,10 @@ void EntityClient::Load(const DatabaseEntry* newRecord)
     if (!record)
         return;
     switch (record->GetType()) {
-    case DatabaseEntryType::MonsterType: LoadMonsterType(); break;
+    case DatabaseEntryType::MonsterType:
+        LoadMonsterType(gGameData ? gGameData->FindMonsterTypeBy(record) : nullptr);
+        break;
+    case DatabaseEntryType::Actor: LoadMonsterType(FindMonsterTypeOfDefinition(record)); break;
     case DatabaseEntryType::Class:
         if (gGameData)
             SetClassIndex(gGameData->FindCharacterClassIndex(record->GetString("Name", record->GetName())));
@@ -81,21 +85,35 @@ void EntityClient::Load(const DatabaseEntry* newRecord)
     LoadCommon();
 }
 
-void EntityClient::LoadMonsterType()
+const MonsterType* EntityClient::FindMonsterTypeOfDefinition(const DatabaseEntry* definition)
 {
-    const MonsterType* type = gGameData ? gGameData->FindMonsterTypeBy(record) : nullptr;
+    // The world host names a creature by its actor definition: the first monster type made of it
+    // stands for its archetype.
+    int32_t count = gGameData ? gGameData->GetMonsterTypeCount() : 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const MonsterType* type = gGameData->GetMonsterType(i);
+        if (type && type->definition && type->definition->GetEntry() == definition)
+            return type;
+    }
+    return nullptr;
+}
+
+void EntityClient::LoadMonsterType(const MonsterType* type)
+{
     const MonsterArchetype* found = type ? type->archetype : nullptr;
     if (type && found) {
         monsterType = type;
         archetype = found;
         SetClassIndex(found->classIndex);
-        const DatabaseEntry& traits = *found->GetEntry();
-        isNpc = EntityClientFlag(traits, "Npc");
-        npcType = traits.GetInt("NpcType");
+        // The NPC keys are the actor definition's; the archetype may hold them as well.
+        const DatabaseEntry& traits = type->definition && type->definition->GetEntry() ? *type->definition->GetEntry()
+                                                                                       : *found->GetEntry();
+        isNpc = type->definition ? type->definition->npc : EntityClientFlag(traits, "Npc");
+        npcType = type->definition ? type->definition->npcType : 0;
         isNpcGhost = EntityClientFlag(traits, "NpcGhost");
         isNpcRenegade = EntityClientFlag(traits, "NpcRenegade");
         isNpcThief = EntityClientFlag(traits, "NpcThief");
-        givesQuests = EntityClientFlag(traits, "GivesQuests");
+        givesQuests = type->definition ? type->definition->givesQuests : EntityClientFlag(traits, "GivesQuests");
         canBeRescued = EntityClientFlag(traits, "CanBeRescued");
         canReceiveDelivery = EntityClientFlag(traits, "CanReceiveDelivery");
         canBeEscorted = EntityClientFlag(traits, "CanBeEscorted");

@@ -198,7 +198,8 @@ protected:
     float serverFloat = 0.0f;
 
 private:
-    void LoadMonsterType();
+    static const MonsterType* FindMonsterTypeOfDefinition(const DatabaseEntry* definition);
+    void LoadMonsterType(const MonsterType* type);
     void LoadObjectKind();
     void LoadCommon();
     void PrecacheSkills();

@@ -31,7 +31,8 @@ int32_t NetEntityStates::KindOf(const DatabaseEntry* record)
     if (!record)
         return NetStateKind::None;
     switch (record->GetType()) {
-    case DatabaseEntryType::MonsterType: return NetStateKind::Creature;
+    case DatabaseEntryType::MonsterType:
+    case DatabaseEntryType::Actor: return NetStateKind::Creature;
     case DatabaseEntryType::Class: return NetStateKind::Equipment;
     case DatabaseEntryType::Item: return NetStateKind::Item;
     case DatabaseEntryType::Money: return NetStateKind::Money;

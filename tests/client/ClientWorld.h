@@ -108,9 +108,9 @@ protected:
 
     // The game's tuning lines (no covenants: a player covenant is not made yet) and the
     // adventure, then a new world, then the client's join to its welcome.
-    void StartAndJoin(const std::string& gameSystemLines = "")
+    void StartAndJoin(const std::string& moreRecords = "")
     {
-        StartWorld("UsingCovenants 0\n" + gameSystemLines);
+        StartWorld("UsingCovenants 0\n", moreRecords);
         ASSERT_TRUE(Client::Connect());
         ClientFrame(0);
         ClientFrame(0);

@@ -131,10 +131,11 @@ StatusEffectBasicRegen
         gUserVarSystem = nullptr;
     }
 
-    // The game's tuning lines and the adventure, then a new world set up with the host active.
-    void StartWorld(const std::string& gameSystemLines = "")
+    // The game's tuning lines, the adventure and any further records, then a new world set up
+    // with the host active.
+    void StartWorld(const std::string& gameSystemLines = "", const std::string& moreRecords = "")
     {
-        LoadRecords("GameSystem\n{\n" + gameSystemLines + "\n}\n" + kAdventure);
+        LoadRecords("GameSystem\n{\n" + gameSystemLines + "\n}\n" + kAdventure + moreRecords);
         host->SetUpServer(false, 0, 1, 1, 0, "Tester");
     }
 
