@@ -218,7 +218,8 @@ void ClientApp::OnGameUpdate(MessageBuffer& buffer)
 {
     // Read whole before anything applies: a malformed update changes nothing.
     if (!NetMessages::ReadGameUpdateHead(buffer, head) || !ClientResourceTable::AreValid(head.resources) ||
-        !gGameClient || !gGameClient->ParseGameUpdate(buffer) || (link && !link->ReadUpdateTail(buffer))) {
+        !gGameClient || !gGameClient->ParseGameUpdate(buffer) || (link && !link->ReadUpdateTail(buffer)) ||
+        (link && !NetMessages::ReadSounds(buffer, sounds))) {
         DebugSystem::Print(kPrintDeveloper, "Dropped a malformed game update\n");
         return;
     }

@@ -83,6 +83,8 @@ private:
     MessageBuffer receiveBuffer;
     MessageBuffer sendBuffer;
     NetGameUpdateHead head;
+    // The update's sounds, read to know the update whole; nothing plays them yet.
+    std::vector<NetSoundRecord> sounds;
     NetClientUpdate outgoing;
 };
 
