@@ -86,8 +86,11 @@ public:
     virtual void SendRecruitToHouse(Sentient&) {}
     // The recruit leaves the house for the party; false when it cannot.
     virtual bool ReleaseFromHouse(Sentient&) { return false; }
-    // Covenant goods a member picked up join the covenant's stock.
+    // Covenant goods a member picked up or sold join the covenant's stock; a negative amount
+    // spends from it, never below 0.
     virtual void AddCurrency(int32_t) {}
+    // The covenant's stock of covenant goods, which pays for guards and covenant currency.
+    virtual int32_t GetCurrency() const { return 0; }
 
     // ---- What a covenant stash asks --------------------------------------------------------------
     // The covenant's own storage bag of the inventory group number (Stash, StashBag1..8); null

@@ -16,6 +16,7 @@
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/Vendor.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
@@ -61,6 +62,9 @@ WorldPos PlayerNoGatePosition()
 }
 
 // Modes 18 and 19 use their target while they last.
+// Trading: the vendor sets up its stock for the customer.
+constexpr int32_t kPlayerTradeMode = 22;
+
 bool PlayerModeUsesTarget(int32_t mode)
 {
     return mode == 18 || mode == 19;
@@ -272,6 +276,8 @@ void Player::SetInteraction(int32_t mode, int32_t targetNumber)
         target->OnUsedBy(this);
     else if (mode == 20 || mode == 21)
         target->Use(this);
+    else if (auto* vendor = dynamic_cast<Vendor*>(target); vendor && mode == kPlayerTradeMode)
+        vendor->MeetCustomer(this);
 }
 
 void Player::SetInteractionTarget(Entity* target)

@@ -58,6 +58,7 @@ class InventoryBag;
 class ItemGround;
 class ItemBase;
 class MessageBuffer;
+class Vendor;
 struct CharacterSettings;
 
 // The character flags the player reads.
@@ -217,6 +218,19 @@ public:
     // The first three cells of the main bag fill from the front; variants 1 and 2 first move
     // the first cell to the third or the second.
     void CloseFrontSlotGaps(int32_t variant);
+    // Between two cells the player reaches: its own bags, and the stash bags it uses, which are
+    // its own; "$$CantMoveItemHere$$" when the inventory refuses.
+    void MoveItem(int32_t fromGroup, int32_t fromSlot, int32_t toGroup, int32_t toSlot);
+    // The town NPCs talk about a set, unique or artifact item.
+    void OnItemIdentified(Item* item) override;
+
+    // ---- Trade with the vendor dealt with (PlayerTrade.cpp) --------------------------------------
+    // A carried item for money, or covenant goods (covenant currency, guards) for the covenant's
+    // stock at a guard vendor. Refused for a dead vendor, after "$$VendorIsDead$$".
+    void SellItem(int32_t bag, int32_t slot);
+    // The vendor's stock cell, one unit of a stack; a gambler's goods won or lost by the item's
+    // gamble chance. Room is tested before anything is paid or taken from the stock.
+    void BuyItem(int32_t bag, int32_t slot);
 
     // ---- Quest slots (PlayerQuests.cpp) ---------------------------------------------------------
     // Null outside 0..5, and for a slot the game made no quest object for.
@@ -308,6 +322,9 @@ private:
     bool OfferQuestItem(const Item& item);
     bool TakeIntoBags(ItemGround* ground);
     void MoveFrontSlot(int32_t bag, int32_t from, int32_t to);
+    // The bag of the player's own inventory that the group shows; -1 for another owner's.
+    int32_t FindOwnGroup(int32_t group) const;
+    Vendor* GetTradePartner();
     void OnSuccessfulKillEvent(Event& event);
     void CheckHealthBonus(std::string_view name, int32_t score, int32_t minHealth, int32_t maxHealth);
     void CheckSprees(Entity& victim);

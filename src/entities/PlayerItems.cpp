@@ -23,6 +23,8 @@ namespace {
 
 constexpr int32_t kPlayerItemRefusalKind = 4;
 constexpr float kPlayerPickupFadeSeconds = 2.0f;
+// The town's talk about a remarkable item found.
+constexpr int32_t kPlayerItemChatKind = 23;
 // Skills bought with points are those without a stat requirement.
 constexpr int32_t kPlayerPointSkillReq = CharacterStat::None;
 // The alternate weapon set lies in the last bag.
@@ -315,4 +317,32 @@ void Player::MoveFrontSlot(int32_t bag, int32_t from, int32_t to)
         return;
     }
     RecalculateStats(false);
+}
+
+void Player::MoveItem(int32_t fromGroup, int32_t fromSlot, int32_t toGroup, int32_t toSlot)
+{
+    int32_t from = FindOwnGroup(fromGroup);
+    int32_t to = FindOwnGroup(toGroup);
+    if (from < 0 || to < 0 || !inventory->GetItem(from, fromSlot))
+        return;
+    if (!inventory->MoveItem(from, fromSlot, to, toSlot)) {
+        SendMessage("$$CantMoveItemHere$$", kPlayerItemRefusalKind);
+        return;
+    }
+    RecalculateStats(false);
+}
+
+int32_t Player::FindOwnGroup(int32_t group) const
+{
+    const InventoryBag* shown = GetBag(group);
+    for (int32_t own = 0; shown && own < InventoryBase::kBagCount; ++own)
+        if (inventory->GetBag(own) == shown)
+            return own;
+    return -1;
+}
+
+void Player::OnItemIdentified(Item* item)
+{
+    if (item && item->GetQuality() >= ItemRarity::Set && gGameServices)
+        gGameServices->AddNpcChat(kPlayerItemChatKind, item->GetDisplayName());
 }

@@ -220,6 +220,9 @@ public:
     // nothing drops for kind 15 toward a vendor.
     void DropEquipment(int32_t kind, Entity* other);
     void DropEquipped(int32_t slot, int32_t kind, Entity* other);
+    // An item of the group onto the ground at the sentient; the vendor's group (15) toward the
+    // vendor dealt with is refused with "$$CantDropItem$$".
+    void DropItem(int32_t group, int32_t slot, Entity* other);
     virtual bool IsVendor() const { return false; }
     // A set bonus holds while at least two worn items name it as their partial or full bonus.
     bool MeetsSetBonus(const DatabaseEntry* bonus) const;
@@ -306,6 +309,7 @@ protected:
     void CancelPendingKinds();
 
 private:
+    void DropFromBag(int32_t bag, int32_t slot, int32_t kind, Entity* other);
     void OnIdentifyItemEvent(Event& event);
     void OnUseSkillEvent(Event& event);
     void OnUseEntityEvent(Event& event);

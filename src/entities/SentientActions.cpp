@@ -189,7 +189,17 @@ void Sentient::DropEquipment(int32_t kind, Entity* other)
 
 void Sentient::DropEquipped(int32_t slot, int32_t kind, Entity* other)
 {
-    const Item* item = GetItem(InventoryGroupIndex::Equipment, slot);
+    DropFromBag(InventoryGroupIndex::Equipment, slot, kind, other);
+}
+
+void Sentient::DropItem(int32_t group, int32_t slot, Entity* other)
+{
+    DropFromBag(group, slot, group, other);
+}
+
+void Sentient::DropFromBag(int32_t bag, int32_t slot, int32_t kind, Entity* other)
+{
+    const Item* item = GetItem(bag, slot);
     if (!item || (item->GetDefinition() && item->GetDefinition()->noDrop))
         return;
     auto* vendor = dynamic_cast<Sentient*>(other);
@@ -197,13 +207,13 @@ void Sentient::DropEquipped(int32_t slot, int32_t kind, Entity* other)
         SendMessage("$$CantDropItem$$", 4);
         return;
     }
-    std::unique_ptr<ItemBase> taken = inventory->RemoveAt(InventoryGroupIndex::Equipment, slot);
+    std::unique_ptr<ItemBase> taken = inventory->RemoveAt(bag, slot);
     std::unique_ptr<Item> owned(static_cast<Item*>(taken.release()));
     ItemGround::Drop(position, owned, false, false, true);
     if (owned) {
-        // No spot on the ground: the item stays where it was worn.
+        // No spot on the ground: the item stays where it was.
         std::unique_ptr<ItemBase> back(owned.release());
-        inventory->PlaceItem(back, InventoryGroupIndex::Equipment, slot, kPlaceAnyGroup);
+        inventory->PlaceItem(back, bag, slot, kPlaceAnyGroup);
         return;
     }
     RecalculateStats(false);

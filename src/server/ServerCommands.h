@@ -97,7 +97,24 @@ private:
     static void Gate(const Args& args, Player* player);
     static void GateToCovenant(const Args& args, Player* player);
     static void GateTown(const Args& args, Player* player);
-    // The requests whose operations the player's item handling, trade, raids, rescues and
-    // escorts carry out: checked by the table, then dropped until those operations exist.
+    // The player's item requests (ServerCommandsItems.cpp).
+    static void SwitchItemSet(const Args& args, Player* player);
+    static void IdentifyAll(const Args& args, Player* player);
+    static void IncreaseAttribute(const Args& args, Player* player);
+    static void IncreaseSkill(const Args& args, Player* player);
+    static void DecreaseSkill(const Args& args, Player* player);
+    static void MoveItem(const Args& args, Player* player);
+    static void UseItem(const Args& args, Player* player);
+    static void DropItem(const Args& args, Player* player);
+    static void SellItem(const Args& args, Player* player);
+    static void BuyItem(const Args& args, Player* player);
+    static void ForceUse(const Args& args, Player* player);
+    static void ForceFood(const Args& args, Player* player);
+    static void ForcePotion(const Args& args, Player* player);
+    static void PickUpEntity(const Args& args, Player* player);
+    static void ShiftPowerupsDown(const Args& args, Player* player);
+    static void ShiftPowerupsUp(const Args& args, Player* player);
+    // The requests whose operations raids, rescues and escorts carry out: checked by the
+    // table, then dropped until those operations exist.
     static void Unserved(const Args& args, Player* player);
 };

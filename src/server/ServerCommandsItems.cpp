@@ -1,0 +1,95 @@
+// ServerCommands -- the player's item requests: moving, using, dropping, trading, giving to a creature, picking up, points and the powerup cells.
+#include "server/ServerCommands.h"
+
+#include "entities/Player.h"
+
+namespace {
+
+// The two quick uses of the party bar.
+constexpr const char* kServerCommandsFoodBase = "BaseFood";
+constexpr const char* kServerCommandsPotionBase = "BasePotionHealth";
+// The powerup cells turn one way or the other: the current one goes to the third or the second.
+constexpr int32_t kServerCommandsPowerupsDown = 1;
+constexpr int32_t kServerCommandsPowerupsUp = 2;
+
+} // namespace
+
+void ServerCommands::SwitchItemSet(const Args&, Player* player)
+{
+    player->SwapWeaponSets();
+}
+
+void ServerCommands::IdentifyAll(const Args&, Player* player)
+{
+    player->IdentifyAll();
+}
+
+void ServerCommands::IncreaseAttribute(const Args& args, Player* player)
+{
+    player->RaiseAttribute(args[0]);
+}
+
+void ServerCommands::IncreaseSkill(const Args& args, Player* player)
+{
+    player->RaiseSkill(ToInt(args[0]), ToInt(args[1]));
+}
+
+void ServerCommands::DecreaseSkill(const Args& args, Player* player)
+{
+    player->LowerSkill(ToInt(args[0]), ToInt(args[1]));
+}
+
+void ServerCommands::MoveItem(const Args& args, Player* player)
+{
+    player->MoveItem(ToInt(args[0]), ToInt(args[1]), ToInt(args[2]), ToInt(args[3]));
+}
+
+void ServerCommands::UseItem(const Args& args, Player* player)
+{
+    player->UseItem(ToInt(args[0]), ToInt(args[1]));
+}
+
+void ServerCommands::DropItem(const Args& args, Player* player)
+{
+    player->DropItem(ToInt(args[0]), ToInt(args[1]), player->GetInteractionTarget());
+}
+
+void ServerCommands::SellItem(const Args& args, Player* player)
+{
+    player->SellItem(ToInt(args[0]), ToInt(args[1]));
+}
+
+void ServerCommands::BuyItem(const Args& args, Player* player)
+{
+    player->BuyItem(ToInt(args[0]), ToInt(args[1]));
+}
+
+void ServerCommands::ForceUse(const Args& args, Player* player)
+{
+    player->UseItemOn(FindEntity(ToInt(args[0])), ToInt(args[1]), ToInt(args[2]));
+}
+
+void ServerCommands::ForceFood(const Args& args, Player* player)
+{
+    player->UseBestItemOf(kServerCommandsFoodBase, FindEntity(ToInt(args[0])));
+}
+
+void ServerCommands::ForcePotion(const Args& args, Player* player)
+{
+    player->UseBestItemOf(kServerCommandsPotionBase, FindEntity(ToInt(args[0])));
+}
+
+void ServerCommands::PickUpEntity(const Args& args, Player* player)
+{
+    player->PickUpItem(ToInt(args[0]));
+}
+
+void ServerCommands::ShiftPowerupsDown(const Args&, Player* player)
+{
+    player->CloseFrontSlotGaps(kServerCommandsPowerupsDown);
+}
+
+void ServerCommands::ShiftPowerupsUp(const Args&, Player* player)
+{
+    player->CloseFrontSlotGaps(kServerCommandsPowerupsUp);
+}
