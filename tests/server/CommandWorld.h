@@ -169,10 +169,58 @@ GameSystem
     MaxMoney 1000
     MaxRecruits 4
     MaxAdventureGroupSize 3
+    IdentifyCost 10
+    SellFractionStart 0.5
+    SellFractionEnd 0.5
 }
 ClassWanderer
 {
     Type Class
+    HealthPerVit 5
+    StartVitality 10
+}
+Pebble
+{
+    Type Item
+    ItemType Other
+    MaxStack 5
+    Value 4
+}
+Blade
+{
+    Type Item
+    ItemType HandPrimary
+    Value 60
+}
+Satchel
+{
+    Type Item
+    ItemType Bag
+    BagSize 2
+}
+Amulet
+{
+    Type Item
+    ItemType Neck
+    ModifiersAllowed 1
+    MinLevel 3
+}
+Glinting
+{
+    Type MagicModifier
+    Prefix 1
+}
+BaseFood
+{
+    Type Item
+    BaseOnly 1
+}
+Ration
+{
+    Type Item
+    Base BaseFood
+    ItemType Other
+    CanBeUsed 1
 }
 Plain
 {

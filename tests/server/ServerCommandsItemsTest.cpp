@@ -1,0 +1,219 @@
+// ServerCommandsItemsTest -- the player's item request lines through the real command system and game: moves, drops, trade with a vendor, gifts to creatures, pick-ups, points, the weapon sets and the front cells, and a vendor's goods that only trade can move.
+#include "server/CommandWorld.h"
+
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/ItemGround.h"
+#include "entities/Vendor.h"
+#include "rules/GameData.h"
+#include "rules/items/ItemRecords.h"
+
+#include <algorithm>
+
+namespace {
+
+class ServerCommandsItems : public CommandWorld {
+protected:
+    ServerCommandsItems()
+    {
+        player->inventory->ResizeBag(InventoryGroupIndex::Main, 4);
+        player->inventory->ResizeBag(InventoryGroupIndex::Bag1, 4);
+        player->inventory->ResizeBag(InventoryGroupIndex::Backup, 2);
+        EXPECT_TRUE(player->IsAlive());
+        game->GetClientLines().clear();
+    }
+
+    static std::unique_ptr<ItemBase> Make(const char* name)
+    {
+        auto item = std::make_unique<Item>();
+        item->SetEntryByName(name);
+        return item;
+    }
+
+    ItemBase* Put(const char* name, int32_t bag, int32_t slot)
+    {
+        std::unique_ptr<ItemBase> item = Make(name);
+        ItemBase* raw = item.get();
+        EXPECT_TRUE(player->inventory->PlaceItem(item, bag, slot, kPlaceAnyGroup)) << name;
+        return raw;
+    }
+
+    ItemBase* At(int32_t bag, int32_t slot) const { return player->inventory->GetItem(bag, slot); }
+
+    // A vendor the player trades with, holding one blade in cell 4 of its stock.
+    Vendor* OpenShop()
+    {
+        auto* vendor = Spawn<Vendor>(120.0f, 100.0f);
+        player->SetInteraction(22, vendor->entityNumber);
+        std::unique_ptr<ItemBase> blade = Make("Blade");
+        blade->SetIdentified(true);
+        EXPECT_TRUE(vendor->inventory->PlaceItem(blade, Vendor::kStockBag, 4, kPlaceAnyGroup));
+        return vendor;
+    }
+
+    int32_t Said(const std::string& key) const
+    {
+        const std::vector<std::string>& lines = game->GetClientLines();
+        return static_cast<int32_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find("msg 4") == 0 && line.find(key) != std::string::npos;
+        }));
+    }
+
+    int32_t Money() const { return player->stats.Get(CharacterStat::Money); }
+};
+
+} // namespace
+
+// ---- Moving and dropping ------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsItems, MoveItemMovesBetweenCellsAndSaysWhenTheCellRefuses)
+{
+    ItemBase* pebble = Put("Pebble", InventoryGroupIndex::Bag1, 0);
+    Run("moveItem 2 0 2 3");
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 3), pebble);
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), nullptr);
+    Run("moveItem 2 3 1 14");  // a pebble is no weapon
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 3), pebble);
+    EXPECT_EQ(Said("$$CantMoveItemHere$$"), 1);
+    Run("moveItem 2 0 2 1");  // nothing there: no request
+    Run("moveItem 2 3 2 99");
+    EXPECT_EQ(Said("$$CantMoveItemHere$$"), 2);
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 3), pebble);
+}
+
+TEST_F(ServerCommandsItems, AVendorsGoodsMoveOnlyByTrade)
+{
+    Vendor* vendor = OpenShop();
+    ItemBase* blade = vendor->GetStockItem(4);
+    Run("moveItem 15 4 2 0");
+    Run("dropItem 15 4");
+    EXPECT_EQ(vendor->GetStockItem(4), blade);
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), nullptr);
+    Put("Pebble", InventoryGroupIndex::Bag1, 0);
+    Run("moveItem 2 0 15 5");
+    EXPECT_EQ(vendor->GetStockItem(5), nullptr);
+    EXPECT_NE(At(InventoryGroupIndex::Bag1, 0), nullptr);
+}
+
+TEST_F(ServerCommandsItems, DropItemLaysTheItemOnTheGroundBesideThePlayer)
+{
+    Put("Pebble", InventoryGroupIndex::Bag1, 2);
+    int32_t before = game->CountEntities();
+    Run("dropItem 2 2");
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 2), nullptr);
+    ASSERT_EQ(game->CountEntities(), before + 1);
+    ItemGround* ground = nullptr;
+    for (int32_t number = 0; number < GameServices::kMaxEntities && !ground; ++number)
+        ground = dynamic_cast<ItemGround*>(game->GetEntity(number));
+    ASSERT_NE(ground, nullptr);
+    EXPECT_EQ(ground->GetItem()->GetEntry()->GetName(), "Pebble");
+    EXPECT_LT(std::abs(ground->position.x - player->position.x), 100.0f);
+    // Picked up again through its own request.
+    Run("pickupEntity " + std::to_string(ground->entityNumber));
+    ASSERT_NE(At(InventoryGroupIndex::Bag1, 0), nullptr);
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0)->GetEntry()->GetName(), "Pebble");
+}
+
+TEST_F(ServerCommandsItems, AVendorsCellCannotBeDroppedOnItsOwnCounter)
+{
+    OpenShop();
+    player->inventory->ResizeBag(Vendor::kStockBag, 2);
+    Put("Pebble", Vendor::kStockBag, 0);
+    Run("dropItem 15 0");
+    EXPECT_EQ(Said("$$CantDropItem$$"), 1);
+    EXPECT_NE(At(Vendor::kStockBag, 0), nullptr);
+}
+
+// ---- Trade ------------------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsItems, SellAndBuyLinesTradeWithTheVendorDealtWith)
+{
+    Put("Blade", InventoryGroupIndex::Bag1, 1);
+    Run("sellItem 2 1");  // nobody to sell to
+    EXPECT_NE(At(InventoryGroupIndex::Bag1, 1), nullptr);
+    Vendor* vendor = OpenShop();
+    player->stats.Set(CharacterStat::Money, 100);
+    Run("sellItem 2 1");
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 1), nullptr);
+    EXPECT_EQ(Money(), 130);
+    ItemBase* stocked = vendor->GetStockItem(4);
+    Run("buyItem 15 4");
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), stocked);
+    EXPECT_EQ(Money(), 70);
+    EXPECT_EQ(vendor->GetStockItem(4), nullptr);
+    Run("buyItem 15 4");
+    Run("buyItem 2 0");
+    EXPECT_EQ(Money(), 70);
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), stocked);
+}
+
+// ---- Creatures -------------------------------------------------------------------------------------------
+
+TEST_F(ServerCommandsItems, GiftsToAMonsterAreRefusedWithTheirMessage)
+{
+    auto* monster = Spawn<Actor>(140.0f, 100.0f);
+    monster->maxHealth = monster->health = 10;
+    ItemBase* ration = Put("Ration", InventoryGroupIndex::Bag1, 0);
+    std::string number = std::to_string(monster->entityNumber);
+    Run("forceUse " + number + " 2 0");
+    Run("forceFood " + number);
+    EXPECT_EQ(Said("$$InvalidCantGiveItemsMonsters$$"), 2);
+    Run("forcePotion " + number);  // no potion carried: nothing to give
+    EXPECT_EQ(Said("$$InvalidCantGiveItemsMonsters$$"), 2);
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), ration);
+}
+
+TEST_F(ServerCommandsItems, UseItemCountsAnItemWithAUse)
+{
+    Put("Ration", InventoryGroupIndex::Bag1, 0);
+    Run("useItem 2 0");
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::ItemsUsed), 1);
+    Run("useItem 2 3");
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::ItemsUsed), 1);
+}
+
+// ---- Points, identifying, sets and the front cells ---------------------------------------------------
+
+TEST_F(ServerCommandsItems, AttributeAndIdentifyLinesSpendPointsAndMoney)
+{
+    player->stats.Set(CharacterStat::AttributePointsLeft, 1);
+    int32_t strength = player->stats.Get(CharacterStat::BaseStrength);
+    Run("IncAtrb Strength");
+    Run("IncAtrb Strength");
+    EXPECT_EQ(player->stats.Get(CharacterStat::BaseStrength), strength + 1);
+    EXPECT_EQ(player->stats.Get(CharacterStat::AttributePointsLeft), 0);
+    auto* amulet = static_cast<Item*>(Put("Amulet", InventoryGroupIndex::Bag1, 0));
+    amulet->SetLevel(5);
+    ASSERT_TRUE(amulet->AddAffix(gameData.GetItemRecords().FindMagicModifier("Glinting"), 0.5f));
+    amulet->SetIdentified(false);
+    Run("IdentifyAll");
+    EXPECT_EQ(Said("$$DontHaveEnoughMoneyToIdentifyEverything$$"), 1);
+    player->stats.Set(CharacterStat::Money, 1000);
+    Run("IdentifyAll");
+    EXPECT_FALSE(amulet->IsUnidentified());
+    EXPECT_LT(Money(), 1000);
+}
+
+TEST_F(ServerCommandsItems, SwitchItemSetTradesTheWeaponSets)
+{
+    ItemBase* blade = Put("Blade", InventoryGroupIndex::Backup, 0);
+    Run("switchItemSet");
+    EXPECT_EQ(At(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary), blade);
+    Run("switchItemSet");
+    EXPECT_EQ(At(InventoryGroupIndex::Backup, 0), blade);
+}
+
+TEST_F(ServerCommandsItems, ShiftLinesTurnTheFrontCellsEachTheirWay)
+{
+    ItemBase* first = Put("Satchel", InventoryGroupIndex::Main, 0);
+    ItemBase* second = Put("Satchel", InventoryGroupIndex::Main, 1);
+    ItemBase* third = Put("Satchel", InventoryGroupIndex::Main, 2);
+    Run("shiftPowerupsDown");  // the first to the third cell
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 0), third);
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 2), first);
+    Run("shiftPowerupsUp");  // the first to the second cell
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 0), second);
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 1), third);
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 2), first);
+    EXPECT_EQ(Said("$$CantMoveItemHere$$"), 0);
+}
