@@ -472,7 +472,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     if (gWorld) {
         std::string adventure = gWorld->GetAdventureName();
         gWorld->SetLayoutSeed(0);
-        gWorld->ReadFromDatabase(adventure, gWorld->GetDifficulty());
+        gWorld->ReadFromDatabase(adventure, worldDifficulty);
         uint32_t subSeed = gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0;
         if (subSeed != gWorld->GetSecretSeed()) {
             gWorld->SetSecretSeed(subSeed);
@@ -519,6 +519,21 @@ void Game::StartNewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t
     }
     // The table was emptied: a slot is always free.
     AddEntity(kept);
+    // Its old place may lie on a level the new world does not have: it goes to the start,
+    // and its client hears of it as of any warp.
+    kept->Warp(GetStartPosition(currentLevel));
+}
+
+WorldPos Game::GetStartPosition(int32_t level) const
+{
+    WorldPos where;
+    where.level = level;
+    Vector2 start;
+    if (gWorld && gWorld->GetLevelStartPosition(level, "", start)) {
+        where.x = start.x;
+        where.y = start.y;
+    }
+    return where;
 }
 
 // ---- Covenants ------------------------------------------------------------------------------------

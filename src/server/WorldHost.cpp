@@ -245,6 +245,13 @@ void WorldHost::ApplyPositions(ClientRecord& client, Player& player, const NetCl
     // Both or neither: a move target without its position would walk the player from nowhere.
     if (!IsPositionTakeable(update.position) || !IsPositionTakeable(update.moveTarget))
         return;
+    // After a warp the server moved the player: the client's positions are stale until it
+    // confirms the warp or reports the player at its target.
+    if (player.moveTargetValid) {
+        if (!update.position.IsWithinRange(player.moveTarget, kWarpArrivalRange))
+            return;
+        player.moveTargetValid = false;
+    }
     if (!player.SetClientPosition(update.position))
         return;
     player.SetMoveTarget(update.moveTarget);
@@ -260,22 +267,35 @@ void WorldHost::RunClientLines(const std::vector<std::string>& lines, ClientReco
         Player* player = GetRecordPlayer(client);
         if (!player)
             return;
-        if (!clientCommands.Execute(line, player))
+        // Only the first client's player may end everyone's world.
+        bool refused = IsNewWorldLine(line) && player->entityNumber != GetFirstPlayerNumber();
+        if (refused || !clientCommands.Execute(line, player))
             DebugSystem::Print(kPrintPlain, "Unknown server command - %s\n", line.c_str());
     }
+}
+
+bool WorldHost::IsNewWorldLine(std::string_view line)
+{
+    size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return false;
+    line.remove_prefix(start);
+    std::string_view word = line.substr(0, line.find_first_of(" \t"));
+    return StringEqualsNoCase(word, "newWorld");
 }
 
 // ---- Joining ----------------------------------------------------------------------------------------
 
 void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
 {
-    if (ClientRecord* known = FindClient(sender)) {
+    ClientRecord* known = FindClient(sender);
+    if (known && GetRecordPlayer(*known)) {
         // Its welcome was lost: it asks again, and stays the one client it is.
         SendWelcome(*known);
         return;
     }
     std::string from = WorldHostAddressText(sender);
-    if (clients.size() >= kMaxClients) {
+    if (!known && clients.size() >= kMaxClients) {
         DebugSystem::Print(kPrintWarning, "Refused the client at %s: the world takes at most %zu\n", from.c_str(),
                            kMaxClients);
         return;
@@ -298,16 +318,20 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     if (gGame->AddEntity(player.get()) == -1)
         return;
     Player* joined = player.release();
-    auto client = std::make_unique<ClientRecord>();
-    client->address = sender;
-    client->player.Set(joined);
-    client->currentLevel = gGame->GetCurrentLevel();
+    // A known address whose player is gone (a new world asked for by another) joins again
+    // in its own record.
+    if (!known) {
+        clients.push_back(std::make_unique<ClientRecord>());
+        known = clients.back().get();
+        known->address = sender;
+    }
+    known->player.Set(joined);
+    known->currentLevel = gGame->GetCurrentLevel();
     if (gWorld)
-        gWorld->CreateAnchor(joined->entityNumber, client->currentLevel);
-    joined->SetPosition(StartPosition(client->currentLevel));
+        gWorld->CreateAnchor(joined->entityNumber, known->currentLevel);
+    joined->SetPosition(gGame->GetStartPosition(known->currentLevel));
     joined->ApplyCharacter(settings);
-    clients.push_back(std::move(client));
-    SendWelcome(*clients.back());
+    SendWelcome(*known);
 }
 
 void WorldHost::SendWelcome(const ClientRecord& client)

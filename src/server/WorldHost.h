@@ -43,6 +43,8 @@ public:
     static constexpr int32_t kMaxDatagramsPerTick = 4096;
     // A parent chain longer than this is not followed for relevance.
     static constexpr int32_t kMaxRelevanceDepth = 8;
+    // A client update this close to the warp target on both axes reports the warp's arrival.
+    static constexpr float kWarpArrivalRange = 0.5f;
 
     WorldHost();
     ~WorldHost() override;
@@ -113,8 +115,9 @@ private:
     bool IsPositionTakeable(const WorldPos& position) const;
     void ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update);
     void RunClientLines(const std::vector<std::string>& lines, ClientRecord& client);
-    // The start position of the level's area; the level's origin without one.
-    static WorldPos StartPosition(int32_t level);
+    static bool IsNewWorldLine(std::string_view line);
+    // Records whose player the game no longer holds are let go: they get no more datagrams.
+    void DropGoneClients();
     ClientRecord* FindClient(const sockaddr_in& address) const;
     void SendWelcome(const ClientRecord& client);
     void SendGameUpdates();

@@ -22,18 +22,6 @@ bool WorldHostIsTiedToPlayer(const Player& player, const Entity& entity)
 
 } // namespace
 
-WorldPos WorldHost::StartPosition(int32_t level)
-{
-    WorldPos where;
-    where.level = level;
-    Vector2 start;
-    if (gWorld && gWorld->GetLevelStartPosition(level, "", start)) {
-        where.x = start.x;
-        where.y = start.y;
-    }
-    return where;
-}
-
 bool WorldHost::IsVisibleTo(const Player& player, const Entity& entity, int32_t depth) const
 {
     // The box first: it decides for nearly every entity without a virtual call.
@@ -111,8 +99,16 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     return true;
 }
 
+void WorldHost::DropGoneClients()
+{
+    clients.erase(std::remove_if(clients.begin(), clients.end(),
+                                 [](const std::unique_ptr<ClientRecord>& client) { return !GetRecordPlayer(*client); }),
+                  clients.end());
+}
+
 void WorldHost::SendGameUpdates()
 {
+    DropGoneClients();
     for (const auto& client : clients) {
         updateBuffer.Clear();
         if (WriteGameUpdate(updateBuffer, *client))

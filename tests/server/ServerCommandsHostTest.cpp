@@ -27,12 +27,17 @@ TEST_F(ServerCommandsHost, AClientsLinesRunWithItsOwnPlayer)
     Player* two = Join(second, "Bo");
     ASSERT_NE(one, nullptr);
     ASSERT_NE(two, nullptr);
+    // Both warped where they stand; the client's own place lies elsewhere until it confirms.
+    one->moveTarget = one->position;
+    two->moveTarget = two->position;
     one->moveTargetValid = true;
     two->moveTargetValid = true;
-    SendUpdate(second, UpdateAt(two->position, {ConfirmLine(two->position, 0.6f)}));
+    WorldPos elsewhere = two->position;
+    elsewhere.x += 100.0f;
+    SendUpdate(second, UpdateAt(elsewhere, {ConfirmLine(two->position, 0.6f)}));
     Frame(0);
     EXPECT_TRUE(two->moveTargetValid);
-    SendUpdate(second, UpdateAt(two->position, {ConfirmLine(two->position, 0.4f)}));
+    SendUpdate(second, UpdateAt(elsewhere, {ConfirmLine(two->position, 0.4f)}));
     Frame(0);
     EXPECT_FALSE(two->moveTargetValid);
     EXPECT_TRUE(one->moveTargetValid);

@@ -5,6 +5,7 @@
 #include "core/EventSystem.h"
 #include "core/Listener.h"
 #include "entities/Actor.h"
+#include "server/ServerCommands.h"
 #include "support/LogLines.h"
 
 namespace {
@@ -23,6 +24,8 @@ protected:
         Sentient::RegisterEventClass(events, types);
         Actor::RegisterEventClass(events, types);
         Player::RegisterEventClass(events, types);
+        // The clients' requests, as the program's game registers them.
+        ServerCommands::Register(host->GetClientCommands());
         StartWorld();
     }
 };
@@ -55,6 +58,103 @@ TEST_F(WorldHostPlay, AHitOfTheFrameReachesItsListenerAndTheQueueIsEmptyAfterThe
     Frame(0);
     EXPECT_EQ(heard.names.size(), 2u);
     events.RemoveListener(&heard);
+}
+
+TEST_F(WorldHostPlay, OnlyTheFirstClientMayAskForANewWorldAndTheOthersJoinAgain)
+{
+    TestClient first(6202);
+    TestClient second(6203);
+    Player* one = Join(first, "One");
+    Player* two = Join(second, "Two");
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    uint32_t seed = gWorld->GetLayoutSeed();
+    SendUpdate(second, UpdateAt(two->position, {"newWorld 0 Hard Normal 0"}));
+    Frame(0);
+    EXPECT_EQ(gWorld->GetLayoutSeed(), seed) << "the second client's line changes nothing";
+    EXPECT_EQ(CountLinesHolding(debug, "Unknown server command - newWorld 0 Hard Normal 0"), 1);
+    EXPECT_EQ(WorldHost::GetRecordPlayer(*host->GetClients()[1]), two);
+    first.ReceiveAll();
+    second.ReceiveAll();
+
+    SendUpdate(first, UpdateAt(one->position, {"newWorld 0 Hard Normal 0"}));
+    Frame(0);
+    EXPECT_EQ(first.ReceiveTypes(), (std::vector<int32_t>{NetMessageType::kNewWorld, NetMessageType::kGameUpdate}));
+    EXPECT_EQ(second.ReceiveTypes(), std::vector<int32_t>{NetMessageType::kNewWorld})
+        << "its player went with the old world: the announcement, then nothing";
+    ASSERT_EQ(host->GetClients().size(), 1u);
+    EXPECT_EQ(WorldHost::GetRecordPlayer(*host->GetClients()[0]), one);
+    SendUpdate(second, UpdateAt(At(100.0f, 100.0f), {"probe"}));
+    Frame(0);
+    EXPECT_TRUE(second.ReceiveTypes().empty());
+
+    Player* again = Join(second, "Two again");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(host->GetClients().size(), 2u);
+    EXPECT_EQ(again->playerName, "Two again");
+    EXPECT_EQ(host->GetFirstPlayerNumber(), one->entityNumber) << "the first client stays first";
+}
+
+TEST_F(WorldHostPlay, ANewWorldPlacesTheKeptPlayerAtItsStartAndItsDifficultyIsTheWorlds)
+{
+    TestClient client(6204);
+    Player* player = Join(client);
+    ASSERT_NE(player, nullptr);
+    // Far into the last level: a world of one level has no such place.
+    ASSERT_TRUE(player->SetClientPosition(At(900.0f, 700.0f, 2)));
+    host->NewWorld(0, DifficultyLevel::Hard, 2, 0);
+    ASSERT_EQ(game->GetEntity(player->entityNumber), player);
+    WorldPos start = game->GetStartPosition(game->GetCurrentLevel());
+    EXPECT_EQ(player->position.level, start.level);
+    EXPECT_TRUE(player->position.IsWithinRange(start, 0.5f));
+    EXPECT_EQ(gWorld->GetDifficulty(), 2);
+    ASSERT_NE(gWorld->FindAnchor(player->entityNumber), nullptr);
+    EXPECT_EQ(gWorld->FindAnchor(player->entityNumber)->anchoredLevel, start.level);
+    // The client hears of its new place as of a warp, and its stale place does not pull it back.
+    client.ReceiveAll();
+    SendUpdate(client, UpdateAt(At(900.0f, 700.0f, 2)));
+    Frame(0);
+    EXPECT_EQ(player->position.level, start.level);
+}
+
+TEST_F(WorldHostPlay, AfterAWarpStaleUpdatesAreIgnoredUntilTheClientArrivesOrConfirms)
+{
+    TestClient client(6205);
+    Player* player = Join(client);
+    ASSERT_NE(player, nullptr);
+    SendUpdate(client, UpdateAt(At(300.0f, 300.0f, 0)));
+    Frame(0);
+    ASSERT_FLOAT_EQ(player->position.x, 300.0f);
+    WorldPos target = At(2000.0f, 1500.0f, 1);
+    player->Warp(target);
+    ASSERT_TRUE(player->position.IsWithinRange(target, 0.5f));
+    // The client had not heard of the warp yet: its update still stands where it was.
+    SendUpdate(client, UpdateAt(At(310.0f, 300.0f, 0)));
+    Frame(0);
+    EXPECT_EQ(player->position.level, 1) << "a stale update does not pull the player back";
+    EXPECT_FLOAT_EQ(player->position.x, 2000.0f);
+    // The interaction is still the client's to set while the warp holds.
+    NetClientUpdate stale = UpdateAt(At(320.0f, 300.0f, 0));
+    stale.interactionMode = 3;
+    SendUpdate(client, stale);
+    Frame(0);
+    EXPECT_EQ(player->interactionMode, 3);
+    EXPECT_EQ(player->position.level, 1);
+    // "WarpConfirm" at the target ends the wait: the next update moves the player again.
+    SendUpdate(client, UpdateAt(At(330.0f, 300.0f, 0), {"WarpConfirm 1 2000.0 1500.0"}));
+    Frame(0);
+    EXPECT_EQ(player->position.level, 1);
+    SendUpdate(client, UpdateAt(At(2010.0f, 1500.0f, 1)));
+    Frame(0);
+    EXPECT_FLOAT_EQ(player->position.x, 2010.0f);
+
+    // An update at the warp target also ends it, and is taken.
+    player->Warp(At(500.0f, 500.0f, 2));
+    SendUpdate(client, UpdateAt(At(500.3f, 499.8f, 2)));
+    Frame(0);
+    SendUpdate(client, UpdateAt(At(600.0f, 500.0f, 2)));
+    Frame(0);
+    EXPECT_FLOAT_EQ(player->position.x, 600.0f);
 }
 
 } // namespace

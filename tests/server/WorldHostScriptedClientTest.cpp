@@ -288,7 +288,7 @@ TEST_F(WorldHostScriptedClient, AClientWhosePlayerIsGoneGetsNoUpdate)
     EXPECT_EQ(first.ReceiveTypes(), std::vector<int32_t>{NetMessageType::kGameUpdate});
     EXPECT_TRUE(second.ReceiveTypes().empty());
     EXPECT_EQ(probedAtStep, -1) << "its lines have no player to run for";
-    EXPECT_EQ(host->GetClients().size(), 2u) << "the record stays";
+    EXPECT_EQ(host->GetClients().size(), 1u) << "the record of a gone player is let go";
 }
 
 TEST_F(WorldHostScriptedClient, OnlyTheClientCommandsRunAndUserVarsAreNotSubstituted)
