@@ -1,0 +1,331 @@
+// ClientEntityTest -- the entity mirror: what its record gives it by kind, its state record (health, effects, owners, non-finite values), turning toward its facing, and what one name seed gives.
+#include "client/ClientWorld.h"
+
+#include "client/StatusEffectClient.h"
+#include "core/NameGenerator.h"
+#include "rules/monsters/MonsterArchetype.h"
+
+#include <cmath>
+#include <set>
+
+namespace {
+
+constexpr const char* kClientEntityRecords = R"(
+ArchetypeFolk
+{
+    Type MonsterArchetype
+    Class ClassWanderer
+    NameList "folk"
+    Radius 14
+    SelectRadius 22
+    SkinSurface 0
+    SkinTexture "skins/a.tga"
+    SkinTexture "skins/b.tga"
+    SkinTexture "skins/c.tga"
+    RandomSize 1
+    MinSize 0.5
+    MaxSize 1.5
+}
+ActorFolk
+{
+    Type Actor
+    Npc 1
+    GivesQuests 1
+}
+MonsterFolk
+{
+    Type MonsterType
+    Archetype ArchetypeFolk
+    Definition ActorFolk
+    Name "Villager"
+    Vendor 1
+}
+MonsterLost
+{
+    Type MonsterType
+    Archetype ArchetypeNowhere
+    Name "Lost"
+}
+Blade
+{
+    Type Item
+    ItemType Weapon
+}
+StashChest
+{
+    Type Object
+    Stash 1
+    ToggleUsableObject 1
+    LifeStone 1
+    Radius 30
+    NoBlip 1
+    TurnSpeed 1
+}
+Plain
+{
+    Type Object
+}
+Ward
+{
+    Type StatusEffect
+    Untargetable 1
+}
+Haste
+{
+    Type StatusEffect
+}
+)";
+
+// Counts the effects it lost, as the lost-effect sound will.
+class CountingEntity : public EntityClient {
+public:
+    void OnStatusEffectLost(StatusEffectClient& effect) override { lost.push_back(effect.GetInstanceId()); }
+    std::vector<int32_t> lost;
+};
+
+class ClientEntity : public ClientWorld {
+protected:
+    ClientEntity()
+    {
+        folder.Write("Assets/Names/folk.txt", "Aldera\nBrannoc\nCorwen\nDelphine\nEsmer\nFaradoc\nGwendel\nHollin\n");
+        gNameGenerator = &names;
+        LoadRecords(std::string(kClientEntityRecords) + kAdventure);
+    }
+    ~ClientEntity() override
+    {
+        for (EntityClient* entity : placed)
+            delete entity;
+        gNameGenerator = nullptr;
+    }
+
+    const DatabaseEntry* Record(const char* name) const { return database.FindEntryByName(name); }
+
+    NetEntityHeader HeaderOf(const char* name, int32_t number = 1) const
+    {
+        NetEntityHeader header;
+        header.number = number;
+        header.definition = Record(name) ? Record(name)->GetId() : -1;
+        header.position = At(100.0f, 200.0f);
+        header.moveTarget = header.position;
+        header.health = 10;
+        header.maxHealth = 20;
+        return header;
+    }
+
+    // Into the game client's table, as an update would put it.
+    EntityClient* Place(int32_t number, const NetEntityHeader& header, const NetEntityState& state = {})
+    {
+        auto* entity = new CountingEntity();
+        entity->entityNumber = number;
+        entity->ApplyState(header, state, &app->GetResources());
+        placed.push_back(entity);
+        return entity;
+    }
+
+    NameGenerator names;
+    std::vector<EntityClient*> placed;
+};
+
+TEST_F(ClientEntity, ACreatureTakesItsArchetypeAndDefinitionAndAMissingArchetypeOnlyResetsTheLevel)
+{
+    CountingEntity folk;
+    folk.Load(Record("MonsterFolk"));
+    EXPECT_EQ(folk.classIndex, gameData.FindCharacterClassIndex("ClassWanderer"));
+    EXPECT_TRUE(folk.isNpc);
+    EXPECT_TRUE(folk.givesQuests);
+    EXPECT_TRUE(folk.isVendor);
+    EXPECT_EQ(folk.nameListName, "folk");
+    EXPECT_EQ(folk.radius, 14.0f);
+    EXPECT_EQ(folk.selectRadius, 22.0f);
+    EXPECT_EQ(folk.displayName, "Villager");
+
+    // The actor definition names the same creature.
+    CountingEntity byDefinition;
+    byDefinition.Load(Record("ActorFolk"));
+    EXPECT_EQ(byDefinition.archetype, folk.archetype);
+    EXPECT_EQ(NetEntityStates::KindOf(Record("ActorFolk")), NetStateKind::Creature);
+
+    folk.level = 9;
+    folk.Load(Record("MonsterLost"));
+    EXPECT_EQ(folk.displayName, "Villager");
+    EXPECT_TRUE(folk.isVendor);
+    EXPECT_EQ(folk.level, 0);
+}
+
+TEST_F(ClientEntity, ItemsObjectsAndTheRecordKeysLoadByKind)
+{
+    CountingEntity blade;
+    blade.Load(Record("Blade"));
+    EXPECT_TRUE(blade.isItem);
+    EXPECT_EQ(blade.itemType, GetItemTypeByName("Weapon"));
+    EXPECT_TRUE(blade.castsShadow);  // no "NoShadow": it casts one
+    EXPECT_TRUE(blade.drawsBlip);
+
+    CountingEntity stash;
+    stash.radius = 5.0f;
+    stash.Load(Record("StashChest"));
+    EXPECT_TRUE(stash.isStash && stash.isToggleUsableObject && stash.isLifeStone);
+    EXPECT_FALSE(stash.isGate || stash.isBookshelf);
+    // A radius already given is kept over the record's.
+    EXPECT_EQ(stash.radius, 5.0f);
+    EXPECT_FALSE(stash.drawsBlip);
+    float red = 0.0f, green = 0.0f, blue = 0.0f;
+    EXPECT_FALSE(stash.GetMapColour(3, red, green, blue));
+    blade.Load(Record("Blade"));
+    EXPECT_FALSE(blade.GetMapColour(EntityClient::kNoMapColour, red, green, blue));
+    EXPECT_TRUE(blade.GetMapColour(500, red, green, blue));
+    float firstRed = 0.0f, firstGreen = 0.0f, firstBlue = 0.0f;
+    ASSERT_TRUE(blade.GetMapColour(0, firstRed, firstGreen, firstBlue));
+    EXPECT_EQ(red, firstRed);
+    EXPECT_EQ(blue, firstBlue);
+}
+
+TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInstance)
+{
+    NetEntityHeader header = HeaderOf("Plain");
+    header.health = 50;
+    header.shownEffects = {{Record("Ward")->GetId(), 7}, {Record("Haste")->GetId(), 8}, {Record("Blade")->GetId(), 9}};
+    auto* entity = static_cast<CountingEntity*>(Place(3, header));
+    EXPECT_EQ(entity->health, 20);
+    // A record that is no status effect makes none.
+    ASSERT_EQ(entity->GetStatusEffects().size(), 2u);
+    EXPECT_FALSE(entity->IsTargetable());
+    const StatusEffectClient* haste = entity->GetStatusEffects()[1].get();
+
+    header.shownEffects = {{Record("Haste")->GetId(), 8}};
+    entity->ApplyState(header, {}, nullptr);
+    ASSERT_EQ(entity->GetStatusEffects().size(), 1u);
+    EXPECT_EQ(entity->GetStatusEffects()[0].get(), haste);
+    EXPECT_EQ(entity->lost, std::vector<int32_t>{7});
+    EXPECT_TRUE(entity->IsTargetable());
+
+    header.shownEffects.clear();
+    entity->ApplyState(header, {}, nullptr);
+    EXPECT_TRUE(entity->GetStatusEffects().empty());
+    EXPECT_EQ(entity->lost, (std::vector<int32_t>{7, 8}));
+}
+
+TEST_F(ClientEntity, NonFiniteValuesLeaveTheEntityAsItWas)
+{
+    NetEntityHeader header = HeaderOf("Plain");
+    EntityClient* entity = Place(3, header);
+    for (float bad : {NAN, INFINITY}) {
+        NetEntityHeader broken = header;
+        broken.health = 1;
+        broken.position.x = bad;
+        entity->ApplyState(broken, {}, nullptr);
+        broken = header;
+        broken.health = 1;
+        broken.scale = bad;
+        entity->ApplyState(broken, {}, nullptr);
+        broken = header;
+        broken.health = 1;
+        broken.alpha = bad;
+        entity->ApplyState(broken, {}, nullptr);
+    }
+    EXPECT_EQ(entity->health, 10);
+    EXPECT_EQ(entity->position.x, 100.0f);
+    EXPECT_EQ(entity->scale, 1.0f);
+}
+
+TEST_F(ClientEntity, OwnersAreFollowedUpToEightLinksAndALoopIsNoOwner)
+{
+    // Numbers 10..19 each owned by the next; 20 has no owner.
+    // Through a real update, so that the game client's table holds them.
+    MessageBuffer buffer;
+    for (int32_t number = 10; number <= 20; ++number) {
+        buffer.WriteInt(number);
+        buffer.WriteInt(Record("Plain")->GetId());
+        buffer.WriteUInt(0);
+        buffer.WriteBool(false);
+        buffer.WriteInt(-1);
+        for (int i = 0; i < 2; ++i) {
+            buffer.WriteInt(0);
+            buffer.WriteFloat(100.0f);
+            buffer.WriteFloat(100.0f);
+        }
+        buffer.WriteInt(number < 20 ? number + 1 : -2);
+        buffer.WriteInt(0);
+        for (int i = 0; i < 6; ++i)
+            buffer.WriteFloat(0.0f);
+        buffer.WriteInt(-1);
+        for (int32_t value : {1, 1, -1, 0, 0, 0})
+            buffer.WriteInt(value);
+        buffer.WriteFloat(2.0f);
+        buffer.WriteFloat(0.5f);
+        buffer.WriteInt(0);
+        buffer.WriteBool(false);
+        buffer.WriteInt(0);
+    }
+    buffer.WriteInt(NetMessages::kListEnd);
+    game->WriteNetPart(buffer, nullptr);
+    buffer.SetReadPos(0);
+    ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
+    // 12 ends at 20 within eight links; 11 and 10 need nine and ten.
+    EXPECT_EQ(gameClient->GetEntity(12)->GetOwner(), gameClient->GetEntity(13));
+    EXPECT_EQ(gameClient->GetEntity(11)->GetOwner(), nullptr);
+    EXPECT_EQ(gameClient->GetEntity(10)->GetOwner(), nullptr);
+    EXPECT_EQ(gameClient->GetEntity(20)->GetOwner(), nullptr);
+    // The owned take the owner's scale and opacity.
+    EXPECT_FLOAT_EQ(gameClient->GetEntity(19)->GetScale(), 2.0f);
+    EXPECT_FLOAT_EQ(gameClient->GetEntity(19)->GetAlpha(), 0.25f);
+    gameClient->GetEntity(20)->parentNumber = 15;
+    for (int32_t number = 10; number <= 20; ++number)
+        EXPECT_EQ(gameClient->GetEntity(number)->GetOwner(), nullptr) << number;
+}
+
+TEST_F(ClientEntity, TurningSnapsAtFirstThenSwingsTheShortWayAtItsRate)
+{
+    NetEntityHeader header = HeaderOf("StashChest");
+    header.facing = 2;  // east
+    EntityClient* entity = Place(3, header);
+    entity->Turn(0.0f, true);
+    EXPECT_FLOAT_EQ(entity->modelYaw, 0.0f);
+    entity->facing = 5;  // south-west: 225, the short way is down through 360
+    entity->Turn(0.1f, false);
+    EXPECT_FLOAT_EQ(entity->modelYaw, 288.0f);
+    entity->Turn(0.1f, false);
+    EXPECT_FLOAT_EQ(entity->modelYaw, 225.0f);
+
+    // Without a turn speed the model never turns.
+    EntityClient* still = Place(4, HeaderOf("Plain", 4));
+    still->facing = 4;
+    still->Turn(1.0f, true);
+    still->Turn(1.0f, false);
+    EXPECT_FLOAT_EQ(still->modelYaw, 0.0f);
+}
+
+TEST_F(ClientEntity, OneSeedGivesOneNameTexturePickAndSize)
+{
+    NetEntityState state;
+    state.kind = NetStateKind::Creature;
+    state.nameSeed = 1234;
+    EntityClient* first = Place(3, HeaderOf("MonsterFolk", 3), state);
+    random.Next(RandomStream::Quest);
+    EntityClient* second = Place(4, HeaderOf("MonsterFolk", 4), state);
+    EXPECT_FALSE(first->GetPersonalName().empty());
+    EXPECT_EQ(first->GetPersonalName(), second->GetPersonalName());
+    EXPECT_EQ(first->skinTexturePick, second->skinTexturePick);
+    EXPECT_GE(first->skinTexturePick, 0);
+    EXPECT_LT(first->skinTexturePick, 3);
+    EXPECT_FLOAT_EQ(first->attachScale, second->attachScale);
+    EXPECT_GE(first->attachScale, 0.5f);
+    EXPECT_LE(first->attachScale, 1.5f);
+
+    // Across seeds the three vary.
+    std::set<std::string> names;
+    std::set<int32_t> picks;
+    std::set<float> sizes;
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        state.nameSeed = seed * 7919u;
+        second->ApplyState(HeaderOf("MonsterFolk", 4), state, nullptr);
+        names.insert(second->GetPersonalName());
+        picks.insert(second->skinTexturePick);
+        sizes.insert(second->attachScale);
+    }
+    EXPECT_GT(names.size(), 3u);
+    EXPECT_EQ(picks.size(), 3u);
+    EXPECT_GT(sizes.size(), 10u);
+}
+
+} // namespace

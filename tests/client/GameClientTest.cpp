@@ -1,0 +1,90 @@
+// GameClientTest -- the game client's tables and frame: one client however often it is made, covenants made in index order, the entity table's bounds, and the ambient light fading over the area's time or taking its colour at once.
+#include "client/ClientWorld.h"
+
+#include "world/AreaDefinition.h"
+#include "world/Level.h"
+
+namespace {
+
+class GameClientFrame : public ClientWorld {
+protected:
+    // Both sun colours of the start level's area, and its fade time.
+    void SetSun(const Color& colour, float fadeSeconds)
+    {
+        AreaDefinition* area = gWorld->GetLevel(link->position.level)->area;
+        area->daySunColor = colour;
+        area->nightSunColor = colour;
+        area->colorTransitionTime = fadeSeconds;
+    }
+};
+
+TEST_F(GameClientFrame, ASecondInitKeepsTheGameClientThatExists)
+{
+    GameClient::Init();
+    EXPECT_EQ(gGameClient, gameClient.get());
+}
+
+TEST_F(GameClientFrame, CovenantsAreMadeOnlyWhenAskedAndAlwaysAtTheEnd)
+{
+    EXPECT_EQ(gameClient->GetCovenant(3, false), nullptr);
+    EXPECT_EQ(gameClient->GetCovenant(0, false), nullptr);
+    CovenantClient* made = gameClient->GetCovenant(5, true);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->index, 0);
+    EXPECT_EQ(gameClient->GetCovenant(0, false), made);
+    EXPECT_EQ(gameClient->GetCovenant(1, true)->index, 1);
+    // No covenant counted yet: there is no last one.
+    EXPECT_EQ(gameClient->GetLastCovenant(), nullptr);
+}
+
+TEST_F(GameClientFrame, TheTableHoldsNumbersBelow1500AndTheFrameSkipsEmptySlots)
+{
+    StartAndJoin();
+    ClientFrame(0);
+    for (int32_t number : {-2, -1, 1500, 0x7FFFFFFF})
+        EXPECT_EQ(gameClient->GetEntity(number), nullptr) << number;
+    EntityClient* mirror = gameClient->GetEntity(link->player->entityNumber);
+    ASSERT_NE(mirror, nullptr);
+    mirror->timerDuration = 1.0f;
+    gameClient->Update(0.25f);
+    EXPECT_FLOAT_EQ(mirror->timerElapsed, 0.25f);
+}
+
+TEST_F(GameClientFrame, TheAmbientLightFadesOverTheAreasTimeStepByStep)
+{
+    StartAndJoin();
+    SetSun(Color{0.2f, 0.4f, 1.0f}, 2.0f);
+    // The first colour is taken at once: there is no earlier fade.
+    gameClient->Update(0.1f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().b, 1.0f);
+
+    SetSun(Color{1.0f, 0.4f, 0.0f}, 2.0f);
+    gameClient->Update(0.5f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 0.45f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().g, 0.4f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().b, 0.75f);
+    for (int i = 0; i < 3; ++i)
+        gameClient->Update(0.5f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 1.0f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().b, 0.0f);
+    // Reached exactly: no step past the target.
+    gameClient->Update(0.5f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 1.0f);
+}
+
+TEST_F(GameClientFrame, WithoutAFadeTimeTheAmbientLightChangesAtOnce)
+{
+    StartAndJoin();
+    SetSun(Color{0.2f, 0.4f, 1.0f}, 0.0f);
+    gameClient->Update(0.1f);
+    SetSun(Color{1.0f, 0.0f, 0.0f}, 0.0f);
+    gameClient->Update(0.1f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 1.0f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().b, 0.0f);
+    // Off the game: no level, black.
+    app->EndGame();
+    gameClient->Update(0.1f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 0.0f);
+}
+
+} // namespace
