@@ -156,6 +156,8 @@ void InstallEngineCore(Application& app, const std::string& workingFolder)
         },
         [] { Destroy(gUserVarSystem); },
     });
+    // The settings as the run leaves them, with the key bindings, before any system goes.
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gUserVarSystem->SaveUserConfig(); });
     app.SetSystem(SystemSlot::Timer, {
         [] { gTimerSystem = new PosixTimerSystem(); },
         nullptr,
@@ -365,6 +367,7 @@ void InstallDisplayStart(Application& app)
         auto* window = static_cast<SdlGraphicsSystem*>(gGraphicsSystem);
         if (gGameData && !gGameData->GetTuning().gameName.empty())
             window->SetWindowTitle(gGameData->GetTuning().gameName);
+        window->KeepStartSizeInBounds();
         gRenderer->Start();
         return true;
     });
@@ -645,6 +648,22 @@ void InstallPlatformServices(Application& app)
     });
 }
 
+// The run's lock, for an end without the shut-down.
+InstanceLock* gRunInstanceLock = nullptr;
+
+// A critical error or a forced exit: the desktop as it was found, the settings saved and the
+// game folder free for the next run. It may run inside a signal handler, on a program stuck
+// anywhere: it is the last chance, and does only what a clean shut-down would have.
+void EndRunInHaste()
+{
+    if (auto* window = dynamic_cast<SdlGraphicsSystem*>(gGraphicsSystem))
+        window->RestoreDesktop();
+    if (gUserVarSystem)
+        gUserVarSystem->SaveUserConfig();
+    if (gRunInstanceLock)
+        gRunInstanceLock->Release();
+}
+
 // False when another copy runs on the game folder: it says so on stderr, as the log is the other's.
 bool TakeInstanceLock(InstanceLock& instance, const std::string& userFolder)
 {
@@ -710,9 +729,14 @@ int RunApplication()
     InstanceLock instance;
     if (!TakeInstanceLock(instance, UserFolderOf(std::string())))
         return 1;
+    gRunInstanceLock = &instance;
+    PosixPlatformSystem::SetHastyExitHook(&EndRunInHaste);
     Application app;
     gApplication = &app;
     InstallSystems(app, std::string(), DisplayChoice::kWindow);
     PosixPlatformSystem::InstallQuitSignalHandlers();
-    return RunApplication(app);
+    int exitCode = RunApplication(app);
+    PosixPlatformSystem::SetHastyExitHook(nullptr);
+    gRunInstanceLock = nullptr;
+    return exitCode;
 }

@@ -28,11 +28,40 @@ namespace {
 std::atomic<bool> gQuitRequested{false};
 // The signal that asked to quit, 0 for none: the shut-down line names it.
 std::atomic<int> gQuitSignal{0};
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+// When the first SIGINT came, on the signal clock; -1 before one has.
+std::atomic<int64_t> gFirstInterruptMs{-1};
+std::atomic<PosixPlatformSystem::SignalClock> gSignalClock{nullptr};
+std::atomic<PosixPlatformSystem::HastyExitHook> gHastyExitHook{nullptr};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free &&
+              std::atomic<int64_t>::is_always_lock_free &&
+              std::atomic<PosixPlatformSystem::SignalClock>::is_always_lock_free);
 
+// The exit code of a run ended by a second Ctrl-C, the shells' code for SIGINT.
+constexpr int kInterruptedExitCode = 128 + SIGINT;
+
+int64_t MonotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// The handler stays installed: a second SIGTERM (the timeout tool sends two) must not kill a
+// program that is already saving its settings and letting go of its lock. Only a second SIGINT,
+// more than a second after the first, ends a program that seems stuck, through the hasty-exit
+// hook. Everything here is lock-free, as a signal handler must be.
 void OnQuitSignal(int signalNumber)
 {
-    gQuitSignal.store(signalNumber);
+    PosixPlatformSystem::SignalClock clock = gSignalClock.load();
+    int64_t now = clock ? clock() : MonotonicMs();
+    if (signalNumber == SIGINT) {
+        int64_t none = -1;
+        if (!gFirstInterruptMs.compare_exchange_strong(none, now) &&
+            now - none > PosixPlatformSystem::kForcedExitAfterMs)
+            PosixPlatformSystem::EndInHaste(kInterruptedExitCode);
+    }
+    int noSignal = 0;
+    gQuitSignal.compare_exchange_strong(noSignal, signalNumber);
     gQuitRequested.store(true);
 }
 
@@ -72,6 +101,7 @@ PosixPlatformSystem::PosixPlatformSystem(const std::string& userFolder) : regist
 {
     gQuitRequested.store(false);
     gQuitSignal.store(0);
+    gFirstInterruptMs.store(-1);
 }
 
 std::string PosixPlatformSystem::RegistryFilePath(const std::string& userFolder)
@@ -94,9 +124,31 @@ bool PosixPlatformSystem::InstallQuitSignalHandlers()
     struct sigaction action {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
-    // The handler resets itself, so a second Ctrl-C still ends a program that has stopped pumping.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = SA_RESTART;
     return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+void PosixPlatformSystem::SetHastyExitHook(HastyExitHook hook)
+{
+    gHastyExitHook.store(hook);
+}
+
+void PosixPlatformSystem::SetSignalClock(SignalClock clock)
+{
+    gSignalClock.store(clock);
+}
+
+void PosixPlatformSystem::RunHastyExitHook()
+{
+    // Taken out first, so that it runs once though a fault inside it ends in a critical error.
+    if (HastyExitHook hook = gHastyExitHook.exchange(nullptr))
+        hook();
+}
+
+void PosixPlatformSystem::EndInHaste(int exitCode)
+{
+    RunHastyExitHook();
+    std::_Exit(exitCode);
 }
 
 void PosixPlatformSystem::RequestQuit()
@@ -123,13 +175,14 @@ void PosixPlatformSystem::CriticalError(const std::string& message)
         gDebugSystem->Flush();
     fprintf(stderr, "Critical Error: %s%s", message.c_str(), ending);
     fflush(nullptr);
+    // Before the message box, which a full-screen window would hide.
+    RunHastyExitHook();
     if (SDL_WasInit(SDL_INIT_VIDEO) &&
         CanShowMessageBox(SDL_GetCurrentVideoDriver(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")))
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Critical Error", message.c_str(), nullptr);
     if (criticalErrorHandler)
         criticalErrorHandler(message);
-    // Skips static destructors: another thread may still be using the systems they would free.
-    std::_Exit(1);
+    EndInHaste(1);
 }
 
 bool PosixPlatformSystem::PumpMessages()

@@ -4,6 +4,7 @@
 #include "core/system/PlatformSystem.h"
 #include "platform/TextRegistry.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,8 +18,25 @@ public:
 
     void SetUserFolder(const std::string& userFolder);
     void SetCriticalErrorHandler(CriticalErrorHandler handler);
+    // What runs just before the process ends without its shut-down (a critical error, a forced
+    // exit): it puts back what the program changed outside itself and saves what it can. It may
+    // run inside a signal handler, on a program stuck anywhere.
+    using HastyExitHook = void (*)();
+    // Milliseconds on a steady clock; read inside the signal handler.
+    using SignalClock = int64_t (*)();
+    // A second SIGINT this long after the first ends the program at once.
+    static constexpr int64_t kForcedExitAfterMs = 1000;
+
     // SIGINT and SIGTERM then ask the program to quit, the same road as closing the window.
+    // Once a quit is asked for, a SIGTERM changes nothing; a second SIGINT more than
+    // kForcedExitAfterMs after the first ends the program through EndInHaste(130).
     static bool InstallQuitSignalHandlers();
+    static void SetHastyExitHook(HastyExitHook hook);
+    // Null: the monotonic clock.
+    static void SetSignalClock(SignalClock clock);
+    // Runs the hasty-exit hook once and ends the process with the code, skipping the static
+    // destructors: another thread may still be using what they would free.
+    [[noreturn]] static void EndInHaste(int exitCode);
     // The next PumpMessages returns false.
     void RequestQuit();
     // The window's event pump, run by every PumpMessages; its false (the window was closed) is
@@ -69,6 +87,7 @@ public:
     bool IsMac() const override;
 
 private:
+    static void RunHastyExitHook();
     static std::string RegistryFilePath(const std::string& userFolder);
 
     TextRegistry registry;

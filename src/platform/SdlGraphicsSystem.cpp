@@ -10,6 +10,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #if defined(__SANITIZE_ADDRESS__)
 // SDL keeps a block of thread-local state for every thread that makes the context current (the
 // resource loader) and never frees it; the leak checker reads this list at exit.
@@ -121,14 +125,46 @@ void SdlGraphicsSystem::ProbeMultisample()
     }
 }
 
+void SdlGraphicsSystem::FailSetup(const char* step)
+{
+    const char* reason = SDL_GetError();
+    gPlatformSystem->CriticalError(std::string(step) + ": " + (reason && *reason ? reason : "no reason given"));
+}
+
+void SdlGraphicsSystem::KeepStartSizeInBounds()
+{
+    ListDisplayModes();
+    DisplayMode largest = GetDesktopMode();
+    for (const DisplayMode& mode : displayModes) {
+        largest.width = std::max(largest.width, mode.width);
+        largest.height = std::max(largest.height, mode.height);
+    }
+    int32_t width = widthVar.GetInt();
+    int32_t height = heightVar.GetInt();
+    if (width >= kMinWidth && height >= kMinHeight && width <= largest.width && height <= largest.height)
+        return;
+    DebugSystem::Print(kPrintWarning, "Can't open a window of %dx%d (from %dx%d to %dx%d): using 800x600\n", width,
+                       height, kMinWidth, kMinHeight, largest.width, largest.height);
+    widthVar.SetString("800");
+    heightVar.SetString("600");
+}
+
+void SdlGraphicsSystem::RestoreDesktop()
+{
+    RestoreGamma();
+    if (window && fullScreen)
+        SDL_SetWindowFullscreen(window, 0);
+    fullScreen = false;
+}
+
 void SdlGraphicsSystem::SetupDisplay()
 {
     if (!InitVideo())
-        gPlatformSystem->CriticalError("RegisterClass failed");
+        FailSetup("RegisterClass failed");
     fullScreen = false;
     if (fullScreenVar.GetInt() != 0) {
         if (!GraphicsSystem::SetDisplayMode(modeWidth, modeHeight, modeFrequency, true))
-            gPlatformSystem->CriticalError("Failed Display Setup!");
+            FailSetup("Failed Display Setup!");
         fullScreen = true;
     }
     ProbeMultisample();
@@ -147,12 +183,12 @@ void SdlGraphicsSystem::CreateWindowAndContext()
     window = SDL_CreateWindow(windowTitle.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, modeWidth,
                               modeHeight, flags);
     if (!window)
-        gPlatformSystem->CriticalError("CreateWindow failed");
+        FailSetup("CreateWindow failed");
     if (fullScreen)
         ApplyWindowMode();
     context = SDL_GL_CreateContext(window);
     if (!context)
-        gPlatformSystem->CriticalError("SetPixelFormat failed");
+        FailSetup("SetPixelFormat failed");
     multisampleInUse = samples > 0;
     // The context is taken by whichever thread needs it, through the graphics device's lock.
     SDL_GL_MakeCurrent(window, nullptr);
@@ -245,9 +281,15 @@ bool SdlGraphicsSystem::SwapBuffers()
 
 void SdlGraphicsSystem::ApplySwapInterval()
 {
-    // Drivers without swap control refuse it; the frame-rate cap still holds.
-    if (context)
-        SDL_GL_SetSwapInterval(monitorSyncVar.GetInt());
+    if (!context)
+        return;
+    int32_t interval = monitorSyncVar.GetInt();
+    // Drivers without swap control refuse it; the offscreen and dummy drivers take it and
+    // never wait, having no display to wait for.
+    bool accepted = SDL_GL_SetSwapInterval(interval) == 0;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool displayless = !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    SetSwapWaitsForDisplay(accepted && interval != 0 && !displayless);
 }
 
 bool SdlGraphicsSystem::ReadGammaRamp(GammaRamp& ramp)

@@ -15,6 +15,10 @@ struct SDL_Cursor;
 // calls from whichever thread takes the context.
 class SdlGraphicsSystem : public GraphicsSystem {
 public:
+    // The smallest window the menus are laid out for.
+    static constexpr int32_t kMinWidth = 640;
+    static constexpr int32_t kMinHeight = 480;
+
     SdlGraphicsSystem();
     ~SdlGraphicsSystem() override;
 
@@ -25,6 +29,13 @@ public:
 
     // Handles every waiting window event; false once the window was asked to close.
     bool PumpEvents();
+    // Refuses, with a warning, a window size in "r_width" and "r_height" below kMinWidth x
+    // kMinHeight or beyond the display's largest mode: 800 x 600 is written in its place.
+    // Before the start-up's SetupDisplay.
+    void KeepStartSizeInBounds();
+    // Puts back what the window changed outside the program, the gamma ramp and the display's
+    // mode, when it ends without its shut-down.
+    void RestoreDesktop();
 
     void SetupDisplay() override;
     void DestroyDisplay() override;
@@ -52,6 +63,8 @@ protected:
 
 private:
     bool InitVideo();
+    // The critical error of a failed set-up step, with SDL's reason.
+    static void FailSetup(const char* step);
     void ProbeMultisample();
     void SetContextAttributes(int32_t samples);
     void CreateWindowAndContext();

@@ -1,4 +1,4 @@
-// EndToEndTest -- the real executable on a copy of the shipped game folder, stopped by SIGTERM; with "developer 1" its start-up report.
+// EndToEndTest -- the real executable on a copy of the shipped game folder, stopped by two SIGTERMs; with "developer 1" its start-up report.
 #include "support/TempFolder.h"
 
 #include <chrono>
@@ -20,13 +20,13 @@ namespace {
 // OpenAL Soft's null device unless the test names other drivers.
 // Its standard error goes to errors when named.
 pid_t StartGame(const std::filesystem::path& folder, const char* soundDrivers = "null",
-                const std::filesystem::path& errors = {})
+                const std::filesystem::path& errors = {}, const char* videoDriver = "offscreen")
 {
     pid_t child = fork();
     if (child == 0) {
         int quiet = open("/dev/null", O_WRONLY);
         if (quiet < 0 || dup2(quiet, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0 ||
-            setenv("SDL_VIDEODRIVER", "offscreen", 1) != 0)
+            setenv("SDL_VIDEODRIVER", videoDriver, 1) != 0)
             _exit(126);
         int errorFile = errors.empty() ? -1 : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (!errors.empty() && (errorFile < 0 || dup2(errorFile, STDERR_FILENO) < 0))
@@ -36,6 +36,13 @@ pid_t StartGame(const std::filesystem::path& folder, const char* soundDrivers = 
         _exit(127);
     }
     return child;
+}
+
+// Stops the program as the timeout tool and a service manager in a hurry do: two SIGTERMs in a row.
+void SendTwoSigterms(pid_t child)
+{
+    kill(child, SIGTERM);
+    kill(child, SIGTERM);
 }
 
 // Polls the log until it holds the text; false when the program ended or the time ran out.
@@ -90,7 +97,7 @@ TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
     pid_t child = StartGame(folder.Path());
     ASSERT_GT(child, 0);
     bool started = WaitForLogLine(folder, child, "Debug system started\n");
-    kill(child, SIGTERM);
+    SendTwoSigterms(child);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(started) << folder.Read("User/log.txt");
@@ -144,7 +151,11 @@ TEST(EndToEnd, ShippedGameStartsAndShutsDownCleanlyOnSigterm)
               9)
         << log;
     EXPECT_STREQ(reason, "SIGTERM");
-    // The game folder is free again for the next run.
+    // The second signal changed nothing: the settings were saved and the game folder is free
+    // again for the next run.
+    std::string settings = folder.Read("User/user.cfg");
+    EXPECT_NE(settings.find("loc_language "), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\nVirtualKey VirtualToggleConsole "), std::string::npos) << settings;
     EXPECT_EQ(folder.Read("User/instance.lock"), "");
     for (const char* line : {"Memory statistics:\n", "Debug: ", " user vars\n", "Profiler: "})
         EXPECT_NE(log.find(line, statistics), std::string::npos) << line << "\n" << log;
@@ -173,7 +184,7 @@ TEST(EndToEnd, DeveloperStartSaysNetworkingAndReportsTheMachine)
     pid_t child = StartGame(folder.Path());
     ASSERT_GT(child, 0);
     bool started = WaitForLogLine(folder, child, "Debug system started\n");
-    kill(child, SIGTERM);
+    SendTwoSigterms(child);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(started) << folder.Read("User/log.txt");
@@ -216,6 +227,30 @@ TEST(EndToEnd, WithNoSoundDeviceToOpenTheStartUpEndsWithTheSoundMessage)
               std::string::npos)
         << log;
     EXPECT_EQ(log.find("Debug system started"), std::string::npos) << log;
+    // The window was up: the critical error let go of the game folder before the process ended.
+    EXPECT_NE(log.find("\nOpenGL: "), std::string::npos) << log;
+    EXPECT_EQ(folder.Read("User/instance.lock"), "");
+}
+
+TEST(EndToEnd, AVideoDriverThatCannotStartEndsTheStartUpWithSdlsReason)
+{
+    TempFolder folder;
+    ASSERT_NO_FATAL_FAILURE(CopyEndToEndGame(folder));
+    TempFolder errors;
+    pid_t child = StartGame(folder.Path(), "null", errors.Path() / "stderr.txt", "nosuchvideodriver");
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_TRUE(WaitForEndToEndExit(child, status));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    // The step that failed, then what SDL said of it, which names the driver.
+    std::string message = errors.Read("stderr.txt");
+    size_t fatal = message.find("Critical Error: RegisterClass failed: ");
+    ASSERT_NE(fatal, std::string::npos) << message;
+    EXPECT_NE(message.find("nosuchvideodriver", fatal), std::string::npos) << message;
+    std::string log = folder.Read("User/log.txt");
+    EXPECT_NE(log.find("Critical Error: RegisterClass failed: "), std::string::npos) << log;
+    EXPECT_EQ(folder.Read("User/instance.lock"), "");
 }
 
 TEST(EndToEnd, ASecondCopyOnTheSameGameFolderRefusesAndLeavesTheFirstAlone)
@@ -231,7 +266,7 @@ TEST(EndToEnd, ASecondCopyOnTheSameGameFolderRefusesAndLeavesTheFirstAlone)
     int secondStatus = 0;
     bool secondEnded = second > 0 && WaitForEndToEndExit(second, secondStatus);
     std::string logWhileBoth = folder.Read("User/log.txt");
-    kill(first, SIGTERM);
+    SendTwoSigterms(first);
     int firstStatus = 0;
     ASSERT_EQ(waitpid(first, &firstStatus, 0), first);
     ASSERT_TRUE(started) << folder.Read("User/log.txt");
@@ -263,7 +298,7 @@ TEST(EndToEnd, TheLockOfARunThatEndedWithoutLettingGoIsTakenOver)
     ASSERT_GT(child, 0);
     bool started = WaitForLogLine(folder, child, "Debug system started\n");
     std::string lockWhileRunning = folder.Read("User/instance.lock");
-    kill(child, SIGTERM);
+    SendTwoSigterms(child);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(started) << folder.Read("User/log.txt");

@@ -251,4 +251,22 @@ TEST_F(GraphicsSystemTest, TheFrameRateCapSleepsWhatIsLeftOfTheBudget)
     EXPECT_EQ(display.FrameRateCapDelay(5), 33u);
 }
 
+TEST_F(GraphicsSystemTest, SwapsThatDoNotWaitForTheDisplayAreCappedByTheUnsyncedVar)
+{
+    // Vertical sync paces the loop: no sleep of the game's own.
+    EXPECT_EQ(display.FrameRateCapDelay(1), 0u);
+    display.SetSwapWaitsForDisplay(false);
+    // 120 a second by default: 8 ms less the work.
+    EXPECT_EQ(display.FrameRateCapDelay(1), 7u);
+    // 10 ms of work after that 7 ms sleep, at 50 a second.
+    gUserVarSystem->SetStringByName("maxFpsUnsynced", "50");
+    EXPECT_EQ(display.FrameRateCapDelay(17), 10u);
+    // "maxFps" set by the player wins; 0 in the unsynced var lets the loop run free.
+    gUserVarSystem->SetStringByName("maxFps", "100");
+    EXPECT_EQ(display.FrameRateCapDelay(16), 4u);
+    gUserVarSystem->SetStringByName("maxFps", "0");
+    gUserVarSystem->SetStringByName("maxFpsUnsynced", "0");
+    EXPECT_EQ(display.FrameRateCapDelay(3), 0u);
+}
+
 } // namespace

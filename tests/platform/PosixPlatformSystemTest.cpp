@@ -159,12 +159,77 @@ TEST(PlatformQuit, PumpReportsQuitRequestsFromCodeAndSignals)
         raise(signalNumber);
         EXPECT_FALSE(platform.PumpMessages());
         EXPECT_EQ(platform.GetQuitReason(), signalNumber == SIGTERM ? "SIGTERM" : "SIGINT");
-        // One delivery restores the default action, so a second signal ends a stuck program.
+        // The handler stays: a second signal must not end the shut-down half way.
         struct sigaction current {};
         sigaction(signalNumber, nullptr, &current);
-        EXPECT_EQ(current.sa_handler, SIG_DFL);
+        EXPECT_NE(current.sa_handler, SIG_DFL);
     }
     signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+}
+
+namespace {
+
+std::atomic<int64_t> gPlatformTestSignalMs{0};
+
+int64_t PlatformTestSignalClock()
+{
+    return gPlatformTestSignalMs.load();
+}
+
+void PlatformTestHastyExit()
+{
+    const char mark[] = "hasty exit hook ran\n";
+    [[maybe_unused]] ssize_t written = write(STDERR_FILENO, mark, sizeof mark - 1);
+}
+
+} // namespace
+
+TEST(PlatformQuitSignalsDeathTest, FurtherSigtermsAreIgnoredOnceAQuitIsUnderWay)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFolder folder;
+    // In a child of its own: were a signal to end the process, the test runner would survive it.
+    EXPECT_EXIT(
+        {
+            PosixPlatformSystem platform(folder.Path().string());
+            PosixPlatformSystem::InstallQuitSignalHandlers();
+            PosixPlatformSystem::SetHastyExitHook(PlatformTestHastyExit);
+            for (int sent = 0; sent < 3; ++sent)
+                raise(SIGTERM);
+            // A SIGINT after the SIGTERM asks for nothing more: the reason stays the first's.
+            raise(SIGINT);
+            bool asked = !platform.PumpMessages() && platform.GetQuitReason() == "SIGTERM";
+            _exit(asked ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "^$");
+}
+
+TEST(PlatformQuitSignalsDeathTest, ASecondSigintMoreThanASecondAfterTheFirstEndsTheProgramInHaste)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFolder folder;
+    EXPECT_EXIT(
+        {
+            PosixPlatformSystem platform(folder.Path().string());
+            PosixPlatformSystem::InstallQuitSignalHandlers();
+            PosixPlatformSystem::SetSignalClock(PlatformTestSignalClock);
+            PosixPlatformSystem::SetHastyExitHook(PlatformTestHastyExit);
+            gPlatformTestSignalMs = 50000;
+            raise(SIGINT);
+            // Within the second, and exactly at its end: the quit under way goes on.
+            gPlatformTestSignalMs = 50400;
+            raise(SIGINT);
+            gPlatformTestSignalMs = 51000;
+            raise(SIGINT);
+            raise(SIGTERM);
+            if (platform.PumpMessages() || platform.GetQuitReason() != "SIGINT")
+                _exit(3);
+            gPlatformTestSignalMs = 51001;
+            raise(SIGINT);
+            _exit(4);
+        },
+        ::testing::ExitedWithCode(130), "^hasty exit hook ran\n$");
 }
 
 namespace {
@@ -204,6 +269,13 @@ TEST(PlatformCriticalErrorDeathTest, ExitsWithCodeOneAndTellsStandardError)
     TempFolder folder;
     PosixPlatformSystem platform(folder.Path().string());
     EXPECT_EXIT(platform.CriticalError("No display"), testing::ExitedWithCode(1), "^Critical Error: No display\n$");
+    // The hook puts the desktop back after the log is on disk and before the exit.
+    EXPECT_EXIT(
+        {
+            PosixPlatformSystem::SetHastyExitHook(PlatformTestHastyExit);
+            platform.CriticalError("No display");
+        },
+        testing::ExitedWithCode(1), "^Critical Error: No display\nhasty exit hook ran\n$");
 }
 
 TEST(PlatformClipboard, GetAppendsPlainTextOnly)

@@ -220,6 +220,82 @@ TEST_F(SdlWindowWorld, AltEnterTogglesFullScreenAndOtherInputGoesToTheListener)
                                                       "wheel -2", "move 5,6"}));
 }
 
+TEST_F(SdlWindowWorld, AWindowSizeOutsideTheMenusAndTheDisplaysBoundsIsRefusedForEightHundredBySixHundred)
+{
+    // The default size is in bounds; this starts the video, which the desktop's mode needs.
+    size_t quiet = debug.GetConsoleLines().size();
+    display->KeepStartSizeInBounds();
+    EXPECT_EQ(debug.GetConsoleLines().size(), quiet);
+    // The offscreen display's desktop is its largest mode.
+    int32_t widest = 0;
+    int32_t tallest = 0;
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    widest = desktop.w;
+    tallest = desktop.h;
+    ASSERT_GE(widest, 800);
+    const std::vector<std::pair<int32_t, int32_t>> refused = {
+        {320, 200}, {639, 480}, {640, 479}, {0, 600}, {-800, 600}, {widest + 1, tallest}, {widest, tallest + 1}};
+    for (auto [width, height] : refused) {
+        vars.SetStringByName("r_width", std::to_string(width));
+        vars.SetStringByName("r_height", std::to_string(height));
+        size_t before = debug.GetConsoleLines().size();
+        display->KeepStartSizeInBounds();
+        EXPECT_EQ(Var("r_width"), "800") << width << "x" << height;
+        EXPECT_EQ(Var("r_height"), "600") << width << "x" << height;
+        ASSERT_EQ(debug.GetConsoleLines().size(), before + 1);
+        EXPECT_EQ(debug.GetConsoleLines().back().rfind("^c005Can't open a window of " + std::to_string(width) + "x" +
+                                                           std::to_string(height) + " (from 640x480 to ",
+                                                       0),
+                  0u)
+            << debug.GetConsoleLines().back();
+    }
+    for (auto [width, height] : std::vector<std::pair<int32_t, int32_t>>{{640, 480}, {widest, tallest}}) {
+        vars.SetStringByName("r_width", std::to_string(width));
+        vars.SetStringByName("r_height", std::to_string(height));
+        display->KeepStartSizeInBounds();
+        EXPECT_EQ(Var("r_width"), std::to_string(width));
+        EXPECT_EQ(Var("r_height"), std::to_string(height));
+    }
+    Open();
+    EXPECT_EQ(display->GetViewWidth(), widest);
+}
+
+TEST_F(SdlWindowWorld, TheOffscreenDriverNeverWaitsForTheDisplaySoTheLoopIsCapped)
+{
+    Open();
+    ASSERT_TRUE(display->MakeCurrent());
+    display->ApplySwapInterval();
+    display->ReleaseContext();
+    EXPECT_FALSE(display->DoesSwapWaitForDisplay());
+    EXPECT_EQ(display->FrameRateCapDelay(1), 7u);
+}
+
+TEST_F(SdlWindowWorld, RestoringTheDesktopLeavesFullScreen)
+{
+    // What SDL itself says of the windows it has.
+    auto countFullScreen = [] {
+        int count = 0;
+        for (uint32_t id = 1; id < 256; ++id) {
+            if (SDL_Window* open = SDL_GetWindowFromID(id))
+                count += (SDL_GetWindowFlags(open) & SDL_WINDOW_FULLSCREEN) != 0 ? 1 : 0;
+        }
+        return count;
+    };
+    Open();
+    PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    ASSERT_TRUE(display->PumpEvents());
+    ASSERT_TRUE(display->IsFullScreen());
+    ASSERT_EQ(countFullScreen(), 1);
+    display->RestoreDesktop();
+    EXPECT_FALSE(display->IsFullScreen());
+    EXPECT_EQ(countFullScreen(), 0);
+    // Nothing to put back a second time, and no window: nothing happens.
+    display->RestoreDesktop();
+    display->DestroyDisplay();
+    display->RestoreDesktop();
+}
+
 TEST(PlatformMessageBox, OnlyARealDisplayMayShowOne)
 {
     EXPECT_TRUE(PosixPlatformSystem::CanShowMessageBox("x11", ":0", nullptr));

@@ -23,6 +23,7 @@ void GraphicsSystem::RegisterDisplayVars()
     antiAliasingVar = gUserVarSystem->RegisterVar("r_antiAliasingSamples", "0");
     gammaVar = gUserVarSystem->RegisterVar("r_gamma", "1.0");
     maxFpsVar = gUserVarSystem->RegisterVar("maxFps", "0");
+    maxFpsUnsyncedVar = gUserVarSystem->RegisterVar("maxFpsUnsynced", "120");
 }
 
 void GraphicsSystem::WriteModeVars(int32_t width, int32_t height, int32_t frequency)
@@ -194,6 +195,8 @@ void GraphicsSystem::SetViewResizedHook(std::function<void(int32_t width, int32_
 uint32_t GraphicsSystem::FrameRateCapDelay(uint32_t lastFrameMs)
 {
     int32_t cap = maxFpsVar.IsValid() ? maxFpsVar.GetInt() : 0;
+    if (cap <= 0 && !swapWaitsForDisplay && maxFpsUnsyncedVar.IsValid())
+        cap = maxFpsUnsyncedVar.GetInt();
     if (cap <= 0)
         return 0;
     double budget = 1000.0 / cap;

@@ -39,7 +39,8 @@ public:
     static constexpr int32_t kMaxCursorSide = 32;
 
     // The display vars, get-or-create: "r_fullscreen", "r_width", "r_height", "r_freq", "r_mode",
-    // "monitorSync", "r_topWindow", "r_antiAliasingSamples", "r_gamma" and "maxFps".
+    // "monitorSync", "r_topWindow", "r_antiAliasingSamples", "r_gamma", "maxFps" and
+    // "maxFpsUnsynced".
     void RegisterDisplayVars();
 
     // Width and height from "r_mode" when it is 1 .. the number of listed modes (then written
@@ -81,8 +82,14 @@ public:
     int32_t GetViewHeight() const { return viewHeight; }
 
     // Milliseconds the frame loop sleeps for the "maxFps" cap given the last frame's measured
-    // length (sleep included); 0 when uncapped or over budget.
+    // length (sleep included); 0 when uncapped or over budget. With "maxFps" 0 and swaps that
+    // do not wait for the display, "maxFpsUnsynced" caps the loop instead, so that an idle
+    // game does not spin a core.
     uint32_t FrameRateCapDelay(uint32_t lastFrameMs);
+    // Whether a buffer swap waits for the display (vertical sync in effect); the platform says
+    // so when it applies the swap interval.
+    void SetSwapWaitsForDisplay(bool waits) { swapWaitsForDisplay = waits; }
+    bool DoesSwapWaitForDisplay() const { return swapWaitsForDisplay; }
 
     // The display operations.
     // Creates the window and the GL context for the mode in use, full screen when
@@ -138,6 +145,7 @@ protected:
     UserVarRef antiAliasingVar;
     UserVarRef gammaVar;
     UserVarRef maxFpsVar;
+    UserVarRef maxFpsUnsyncedVar;
 
 private:
     void WriteModeVars(int32_t width, int32_t height, int32_t frequency);
@@ -149,6 +157,7 @@ private:
     bool gammaAvailable = false;
     bool gammaChanged = false;
     uint32_t lastCapSleepMs = 0;
+    bool swapWaitsForDisplay = true;
 };
 
 extern GraphicsSystem* gGraphicsSystem;
