@@ -264,9 +264,11 @@ int32_t CombatOnHit(Entity* attacker, Entity* target, const Skill* attack, float
     }
     ApplyHit(target, attacker, total, target->RelativeDirectionTo(*attacker), rolls.critical, rolls.crushing,
              rolls.stunning, rolls.deep, false, false);
-    if (total > 0)
-        target->RaiseWhenHit(attacker, false);
-    if (total > 0 && sentient) {
+    // A corpse reacts to nothing more and carries no new effect.
+    if (total <= 0 || CombatIsDead(target))
+        return total;
+    target->RaiseWhenHit(attacker, false);
+    if (sentient) {
         if (rolls.deep)
             target->AddStatusEffectByName("StatusEffectDeepWound", attacker, total);
         if (rolls.stunning)
@@ -321,6 +323,21 @@ void CombatAwardKill(Sentient& credited, Entity& victim)
         member->stats.Add(CharacterStat::Score, gained);
         CombatQueueLine(StringFormat("dmg %d %s+%d$$ScorePrint$$", member->entityNumber, CombatGainPrefix().c_str(), gained));
     }
+}
+
+// With "PlayerGetsCreditForAllKills" the first player hears of every kill it did not make.
+void CombatTellFirstPlayer(Entity& victim, const Entity* credited)
+{
+    const DatabaseEntry* system = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
+    if (!system || system->GetInt("PlayerGetsCreditForAllKills") == 0 || !gGameServices ||
+        gGameServices->GetPlayers().empty() || !gEventSystem)
+        return;
+    Sentient* first = gGameServices->GetPlayers().front();
+    if (!first || first == credited)
+        return;
+    Event* event = gEventSystem->MakeEvent(Sentient::GetEventId(SentientEvent::SuccessfulKill));
+    event->WriteEntity(&victim);
+    first->ReceiveEvent(*event, true);
 }
 
 const char* CombatHitPrintKey(bool critical, bool crushing, bool stunning, bool deep)
@@ -407,7 +424,7 @@ int32_t DealDamage(Entity* attacker, Entity* target, StatPairList& damage, bool 
     if (total > 0) {
         ApplyHit(target, attacker, total, target->RelativeDirectionTo(*attacker), rolls.critical, rolls.crushing,
                  false, false, overTime, quiet);
-        if (!overTime)
+        if (!overTime && !CombatIsDead(target))
             target->RaiseWhenHit(attacker, quiet);
     }
     return total;
@@ -463,8 +480,11 @@ void ApplyHit(Entity* target, Entity* attacker, int32_t damage, int32_t directio
         return;
     target->TakeDamage(damage, attacker, overTime, quiet);
     target->OnAttackedBy(attacker);
-    if (CombatIsDead(target))
+    if (CombatIsDead(target)) {
+        // The death notices said it all: no "damaged" after "died", no hamstring on a corpse.
         HandleKill(target, attacker);
+        return;
+    }
     if (EntityCovenant* covenant = target->GetCovenant())
         covenant->OnMemberDamaged(*target, attacker, damage);
     float hamstring = attacker ? attacker->GetHamstringChance() : 0.0f;
@@ -481,23 +501,19 @@ void HandleKill(Entity* victim, Entity* killer)
         return;
     auto* dying = dynamic_cast<Sentient*>(victim);
     Entity* credited = dying && dying->GetKillerCredit() ? dying->GetKillerCredit() : killer;
+    // Only a living thing's death is a kill, and none is its own killer's: a broken chest or door
+    // and a suicide earn no experience, score or credit. A broken chest still counts towards its
+    // breaker's object killing spree.
+    bool aKill = dying && credited != victim;
     auto* creditedSentient = dynamic_cast<Sentient*>(credited);
-    if (creditedSentient) {
+    if (creditedSentient && aKill)
         CombatAwardKill(*creditedSentient, *victim);
+    if (creditedSentient && (aKill || victim->IsChest()))
         creditedSentient->OnSuccessfulKill(victim);
-    }
-    const DatabaseEntry* system = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
-    if (system && system->GetInt("PlayerGetsCreditForAllKills") != 0 && gGameServices &&
-        !gGameServices->GetPlayers().empty()) {
-        Sentient* first = gGameServices->GetPlayers().front();
-        if (first && first != credited && gEventSystem) {
-            Event* event = gEventSystem->MakeEvent(Sentient::GetEventId(SentientEvent::SuccessfulKill));
-            event->WriteEntity(victim);
-            first->ReceiveEvent(*event, true);
-        }
-    }
+    if (aKill)
+        CombatTellFirstPlayer(*victim, credited);
     if (gGameServices) {
-        if (creditedSentient)
+        if (creditedSentient && aKill)
             gGameServices->OnKillCredit(*creditedSentient, *victim);
         gGameServices->OnEntityDied(*victim, killer);
     }

@@ -217,7 +217,9 @@ void Door::OnAttackedBy(Entity* attacker)
     bool beaten = (maxHealth > 0 && health <= 0) || (other && other->maxHealth > 0 && other->health <= 0);
     if (!beaten || broken)
         return;
-    Toggle(dynamic_cast<Sentient*>(attacker));
+    // Broken means open: a closed (or closing) door swings open, an open one stays open.
+    if (state == DoorState::Closed || state == DoorState::Closing)
+        StartOpening(dynamic_cast<Sentient*>(attacker));
     broken = true;
     health = 0;
     if (other)

@@ -63,14 +63,17 @@ bool SkillEffectsIsPlayer(const Entity* entity)
     return std::find(players.begin(), players.end(), entity) != players.end();
 }
 
-// A player that uses "Suicide" dies through its own damage path, so that its death, soul stone
-// and rising run; any other user is simply deleted.
+// A player that uses "Suicide" dies through its own damage path and is its own killer, so that
+// its death events, debt, soul stone and rising run; any other user is simply deleted.
 void SkillEffectsEndUser(Sentient& user)
 {
-    if (SkillEffectsIsPlayer(&user))
-        user.TakeDamage(std::max(user.health, 1), &user, false, false);
-    else
+    if (!SkillEffectsIsPlayer(&user)) {
         user.ScheduleDelete(0.0f);
+        return;
+    }
+    user.TakeDamage(std::max(user.health, 1), &user, false, false);
+    if (SkillEffectsIsDeadNow(user))
+        HandleKill(&user, &user);
 }
 
 // The direction turned one step: left (negative) counts down, 7 after 0.

@@ -1,5 +1,7 @@
 // CombatSystemTest -- attack resolution: hit chances, defence results and their lines, special hits, absorption, area damage, the kill order and its awards, the practice roll.
+#include "entities/Chest.h"
 #include "entities/CombatWorld.h"
+#include "entities/NeutralCovenant.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,18 @@
 #include <vector>
 
 namespace {
+
+// A covenant that writes down what it is told of its members.
+class JournalCovenant : public NeutralCovenant {
+public:
+    void OnMemberDied(Sentient& member) override { journal->push_back("fallen " + std::to_string(member.entityNumber)); }
+    void OnMemberDamaged(Entity& member, Entity*, int32_t) override
+    {
+        journal->push_back("damaged " + std::to_string(member.entityNumber));
+    }
+
+    std::vector<std::string>* journal = nullptr;
+};
 
 class CombatRules : public CombatWorld {
 protected:
@@ -218,11 +232,17 @@ TEST_F(CombatRules, AreaDamageReachesTheLivingInRangeButNotTheAttacker)
 
 TEST_F(CombatRules, AKillRunsInItsOrderAndLeavesTheVictimInItsSlot)
 {
+    std::string records = kCombatRecords;
+    records.insert(records.find("PvpDamageMult"), "PlayerGetsCreditForAllKills 1\n    ");
+    LoadRecords(records);
     std::vector<std::string> journal;
+    auto* watcher = Fighter<KillSpy>(-50, 0);
     auto* killer = Fighter<KillSpy>(0, 0);
     auto* victim = Fighter<KillSpy>(20, 0);
-    killer->journal = &journal;
-    victim->journal = &journal;
+    for (KillSpy* spy : {watcher, killer, victim})
+        spy->journal = &journal;
+    game.players = {watcher};
+    victim->score = 3;
     int32_t victimNumber = victim->entityNumber;
     bool inSlotWhenDied = false;
     game.onNotice = [&](const std::string& notice) {
@@ -232,13 +252,94 @@ TEST_F(CombatRules, AKillRunsInItsOrderAndLeavesTheVictimInItsSlot)
     };
     killer->flags |= EntityFlag::HugeDamage;
     killer->stats.Set(CharacterStat::Attack, 1000000);
+    // The award's lines are queued before anyone is told of the kill.
+    size_t linesBefore = game.lines.size();
+    std::vector<std::string> awardedWhenTold;
+    killer->onKill = [&] {
+        for (size_t i = linesBefore; i < game.lines.size(); ++i)
+            if (game.lines[i].find("$$xp$$") != std::string::npos || game.lines[i].find("$$ScorePrint$$") != std::string::npos)
+                awardedWhenTold.push_back(game.lines[i]);
+    };
     ResolveAttack(killer, victim, nullptr, false, 1.0f);
     std::string k = std::to_string(killer->entityNumber);
     std::string v = std::to_string(victimNumber);
-    EXPECT_EQ(journal, (std::vector<std::string>{"kill " + k, "credit " + k, "died " + v, "death " + v}));
+    std::string w = std::to_string(watcher->entityNumber);
+    EXPECT_EQ(journal, (std::vector<std::string>{"kill " + k, "told " + w, "credit " + k, "died " + v, "death " + v}));
+    EXPECT_EQ(awardedWhenTold, (std::vector<std::string>{"dmg " + k + " ^f006+100$$xp$$", "dmg " + k + " ^f006+3$$ScorePrint$$"}));
     EXPECT_TRUE(inSlotWhenDied);
     EXPECT_EQ(game.GetEntity(victimNumber), victim);
     EXPECT_FALSE(victim->netFlag);
+    game.players.clear();
+}
+
+TEST_F(CombatRules, BrokenThingsAndSuicidesAreDeathsButNoKills)
+{
+    std::string records = kCombatRecords;
+    records.insert(records.find("PvpDamageMult"), "PlayerGetsCreditForAllKills 1\n    ");
+    LoadRecords(records);
+    std::vector<std::string> journal;
+    auto* watcher = Fighter<KillSpy>(-50, 0);
+    auto* breaker = Fighter<KillSpy>(0, 0);
+    auto* self = Fighter<KillSpy>(40, 0);
+    for (KillSpy* spy : {watcher, breaker, self})
+        spy->journal = &journal;
+    game.players = {watcher};
+    game.onNotice = [&](const std::string& notice) { journal.push_back(notice); };
+    breaker->stats.Set(CharacterStat::Attack, 1000000);
+    breaker->flags |= EntityFlag::HugeDamage;
+    CombatDummy* barrel = Dummy(20, 0, 5);
+    ResolveAttack(breaker, barrel, nullptr, false, 1.0f);
+    EXPECT_EQ(barrel->health, 0);
+    auto* chest = Spawn<Chest>(10, 10);
+    chest->breakable = true;
+    chest->maxHealth = chest->health = 5;
+    ResolveAttack(breaker, chest, nullptr, false, 1.0f);
+    EXPECT_TRUE(chest->IsBroken()) << "it still breaks open";
+    self->health = 0;
+    HandleKill(self, self);
+    std::string b = std::to_string(breaker->entityNumber);
+    std::string s = std::to_string(self->entityNumber);
+    // A broken chest still drops its loot and counts towards its breaker's object spree;
+    // nothing else is a kill.
+    std::string c = std::to_string(chest->entityNumber);
+    EXPECT_EQ(journal, (std::vector<std::string>{"died " + std::to_string(barrel->entityNumber), "loot " + c + " 0.0 0.0",
+                                                 "kill " + b, "died " + c, "died " + s, "death " + s}));
+    EXPECT_TRUE(LinesStarting("dmg " + b + " ^f006").empty()) << "no experience or score for breaking things";
+    EXPECT_TRUE(LinesStarting("dmg " + s + " ^f006").empty()) << "none for one's own death";
+    EXPECT_EQ(breaker->GetStat(CharacterStat::Xp), 0);
+    EXPECT_FALSE(self->netFlag) << "the suicide's death ran";
+    game.players.clear();
+}
+
+TEST_F(CombatRules, AHitThatKillsLeavesTheCorpseAlone)
+{
+    std::vector<std::string> journal;
+    JournalCovenant covenant;
+    covenant.journal = &journal;
+    game.covenants = {&covenant};
+    Sentient* attacker = Fighter(0, 0, "Wounding");
+    attacker->stats.Set(CharacterStat::Attack, 1000000);
+    for (int32_t health : {1000000, 1}) {
+        journal.clear();
+        auto* target = Fighter<KillSpy>(20, 0);
+        target->journal = &journal;
+        target->covenantIndex = 0;
+        target->health = health;
+        int32_t total = ResolveAttack(attacker, target, nullptr, false, 1.0f);
+        ASSERT_GT(total, 0);
+        bool killed = health == 1;
+        std::string t = std::to_string(target->entityNumber);
+        std::vector<std::string> expected = {"damaged " + t};
+        if (killed)
+            expected = {"death " + t, "fallen " + t};
+        EXPECT_EQ(journal, expected) << "no damaged notice after the death";
+        int32_t effects = 0;
+        for (const auto& effect : target->GetStatusEffects())
+            effects += effect->GetEntry() == database.FindEntryByName("StatusEffectDeepWound") ||
+                       effect->GetEntry() == database.FindEntryByName("StatusEffectStunningBlow");
+        EXPECT_EQ(effects, killed ? 0 : 2) << "no wound or stun on the dead";
+    }
+    game.covenants.clear();
 }
 
 TEST_F(CombatRules, APartySharesTheExperienceAndEachMemberScores)

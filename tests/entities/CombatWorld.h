@@ -1,12 +1,14 @@
 // CombatWorld -- the entity test world for combat: tuning with plain absorption, sentient events registered, scripted fighters and a spy that writes down what happens to it.
 #pragma once
 
+#include "core/Event.h"
 #include "entities/CombatSystem.h"
 #include "entities/EntityWorld.h"
 #include "entities/Sentient.h"
 #include "entities/StatusEffect.h"
 #include "rules/StatPairList.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,6 +42,8 @@ class KillSpy : public Sentient {
 public:
     void OnSuccessfulKill(Entity* victim) override
     {
+        if (onKill)
+            onKill();
         journal->push_back("kill " + std::to_string(entityNumber));
         Sentient::OnSuccessfulKill(victim);
     }
@@ -50,8 +54,17 @@ public:
     }
     int32_t GetScoreForKill() const override { return score; }
     float GetExperienceValue() const override { return worth; }
+    // The kills it hears of through the game's queue (the first player's credit for all kills).
+    void ReceiveEvent(Event& event, bool queue) override
+    {
+        if (queue && journal && event.id == GetEventId(SentientEvent::SuccessfulKill))
+            journal->push_back("told " + std::to_string(entityNumber));
+        Sentient::ReceiveEvent(event, queue);
+    }
 
     std::vector<std::string>* journal = nullptr;
+    // Called as the kill is announced to it, before it writes it down.
+    std::function<void()> onKill;
     int32_t score = 0;
     float worth = 1.0f;
 };

@@ -1,5 +1,6 @@
 // DoorTest -- doors: opening and closing without animations, a blocked doorway, the two halves of a double-wide door and a refused second half, locks, key names and trigger names, secret and illusion doors, traps, breaking either half, and the saved state word.
 #include "core/MessageBuffer.h"
+#include "entities/CombatSystem.h"
 #include "entities/Door.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
@@ -19,6 +20,7 @@ GameSystem
     GridSize 32
     TileSize 64
     InventorySize 10
+    DirectDamagePercentPhysical 1
 }
 DoorSingle
 {
@@ -361,6 +363,29 @@ TEST_F(Doors, BeatingEitherHalfBreaksTheDoorOpen)
     EXPECT_FALSE(door->IsFree()) << "a broken door leaves the save";
     door->OnAttackedBy(nullptr);
     EXPECT_EQ(door->GetState(), DoorState::Opening) << "broken once";
+}
+
+TEST_F(Doors, BreakingAnOpenDoorLeavesItOpenAndIsNoKill)
+{
+    Door* door = MakeDoor("DoorBreakable");
+    Player* player = MakePlayer(1000.0f, 1100.0f);
+    door->Use(player);
+    Settle(*door);
+    ASSERT_EQ(door->GetState(), DoorState::Open);
+    StatPairList blow;
+    blow.Add(DamageType::Physical, 1000.0f, 1000.0f);
+    EXPECT_GT(DealDamage(player, door, blow, false, false), 0);
+    EXPECT_TRUE(door->IsBroken());
+    EXPECT_EQ(door->GetState(), DoorState::Open) << "broken means open, not closing";
+    EXPECT_FALSE(door->alwaysBlocks);
+    EXPECT_EQ(CountNotices("credit "), 0);
+    EXPECT_EQ(CountNotices("died "), 1);
+    EXPECT_EQ(player->GetStat(CharacterStat::Xp), 0);
+    // A closed one swings open as it breaks.
+    Door* closed = MakeDoor("DoorBreakable", 4, 2000.0f, 2000.0f);
+    EXPECT_GT(DealDamage(player, closed->GetPartner(), blow, false, false), 0);
+    EXPECT_TRUE(closed->IsBroken());
+    EXPECT_EQ(closed->GetState(), DoorState::Opening);
 }
 
 TEST_F(Doors, ADoorWithoutHealthCannotBeBroken)

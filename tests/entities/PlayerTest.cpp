@@ -5,6 +5,8 @@
 #include "entities/Inventory.h"
 #include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
 #include "entities/StatusEffect.h"
 #include "rules/items/InventoryBag.h"
 
@@ -57,6 +59,13 @@ StatusEffectBasicRegen
 Brute
 {
     Type Object
+}
+SkillEnd
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    Suicide 1
 }
 )";
 
@@ -339,6 +348,23 @@ TEST_F(PlayerWorld, ADeathWithoutACovenantKillerAddsDebtAndNamesTheKillerRecord)
     Kill(*player, brute);
     EXPECT_EQ(player->stats.Get(CharacterStat::XpDebt), static_cast<int32_t>(std::ceil(needed * 0.1f)));
     EXPECT_TRUE(HasLine("death " + std::to_string(database.FindEntryByName("Brute")->GetId())));
+}
+
+TEST_F(PlayerWorld, ASuicideIsADeathAtTheirOwnHands)
+{
+    game.experienceLoss = 0.1f;
+    Player* player = MakePlayer();
+    player->SetEntry(database.FindEntryByName("Brute"));
+    game.players = {player};
+    int32_t needed = player->stats.Get(CharacterStat::XpNeeded);
+    auto* skill = dynamic_cast<Skill*>(player->skillList->AddSkill(gameData.FindSkillDefinition("SkillEnd"), player, 0, 0));
+    ASSERT_NE(skill, nullptr);
+    skill->ApplyFurtherEffects(*player, nullptr);
+    EXPECT_TRUE(player->IsDead());
+    EXPECT_EQ(player->stats.Get(CharacterStat::XpDebt), static_cast<int32_t>(std::ceil(needed * 0.1f)));
+    EXPECT_TRUE(HasLine("death " + std::to_string(database.FindEntryByName("Brute")->GetId())));
+    EXPECT_EQ(game.notices, (std::vector<std::string>{"died " + std::to_string(player->entityNumber)}));
+    game.players.clear();
 }
 
 TEST_F(PlayerWorld, ADeathAtACovenantMembersHandsCostsNothing)

@@ -88,10 +88,14 @@ TEST_F(SentientActions, HitEventsCarryTheirParametersInOrder)
         read.push_back(event.ReadEntity() == target ? "attacker" : "other");
         read.push_back(std::to_string(event.params.ReadBool()));
     });
-    fighter->OnSuccessfulHit(17, target, true, false, false, false, true);
+    // The two flags differ in each pair, so a swap would show.
+    fighter->OnSuccessfulHit(17, target, true, false, false, false, false);
+    fighter->OnSuccessfulHit(9, target, false, false, false, false, true);
     fighter->RaiseWhenHit(target, true);
+    fighter->RaiseWhenHit(target, false);
     events.DispatchQueue();
-    EXPECT_EQ(read, (std::vector<std::string>{"target", "17", "1", "1", "attacker", "1"}));
+    EXPECT_EQ(read, (std::vector<std::string>{"target", "17", "1", "0", "target", "9", "0", "1", "attacker", "1",
+                                              "attacker", "0"}));
 }
 
 TEST_F(SentientActions, ASecondCastOfTheSameSkillIsRefused)

@@ -3,6 +3,7 @@
 
 #include "core/DatabaseEntry.h"
 #include "entities/Actor.h"
+#include "entities/CombatSystem.h"
 
 void BehaviorSuicide::LoadFromArchetype(const DatabaseEntry& entry)
 {
@@ -17,7 +18,9 @@ bool BehaviorSuicide::WantsToRun()
 
 void BehaviorSuicide::Start()
 {
-    // The actor's own update sees the health and runs its death.
+    // Its own killer: the death events, the covenant's and the game's notices run now; the
+    // actor's own update then sees the health and plays out its death.
     actor->health = 0;
+    HandleKill(actor, actor);
     done = true;
 }

@@ -176,6 +176,11 @@ MonsterHexer
     MinLevel 1
     MaxLevel 30
 }
+RangedTestArrow
+{
+    Type Projectile
+    Speed 1
+}
 MonsterFighter
 {
     Type MonsterType

@@ -187,8 +187,29 @@ TEST_F(CombatBehaviors, RangedWithNoAttackSpeedMayFireEveryStep)
     BehaviorRanged ranged;
     ranged.actor = actor;
     ranged.tuning.maxFireRange = 20.0f;
-    ranged.Think(0.05f);
-    EXPECT_TRUE(ranged.fireTimer.IsExpired());
+    ranged.tuning.projName = "RangedTestArrow";
+    for (int32_t step = 1; step <= 3; ++step) {
+        ranged.Think(0.05f);
+        EXPECT_TRUE(ranged.fireTimer.IsExpired());
+        int32_t arrows = 0;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            arrows += game.GetEntity(i) && game.GetEntity(i)->IsProjectile() ? 1 : 0;
+        EXPECT_EQ(arrows, step) << "one shot a step";
+    }
+}
+
+TEST_F(CombatBehaviors, ASuicideIsADeathWithTheActorAsItsOwnKiller)
+{
+    EnemyAt(10.0f, 0.0f);
+    BehaviorSuicide suicide;
+    suicide.actor = actor;
+    suicide.tuning.maxSuicideRange = 30.0f;
+    int32_t xp = actor->stats.Get(CharacterStat::Xp);
+    suicide.Start();
+    std::string number = std::to_string(actor->entityNumber);
+    EXPECT_EQ(game.notices, (std::vector<std::string>{"died " + number})) << "the game hears of a death, not a kill";
+    EXPECT_FALSE(actor->netFlag) << "its own death ran";
+    EXPECT_EQ(actor->stats.Get(CharacterStat::Xp), xp);
 }
 
 // ---- Using the chosen skill ----------------------------------------------------------------------
