@@ -127,8 +127,11 @@ bool Player::CreateGate(const WorldPos& where, bool raid, bool force)
     search.freeSpot = true;
     if (!gGameServices->FindSpawnPosition(where, kPlayerGateRings, search, force, first))
         return false;
+    // The house side takes the same search, so that without force a crowded house refuses.
+    WorldPos house;
     WorldPos second;
-    if (!covenant->FindSpotNearHouseGate(*this, second))
+    if (!covenant->FindSpotNearHouseGate(*this, house) ||
+        !gGameServices->FindSpawnPosition(house, kPlayerGateRings, search, force, second))
         return false;
     const DatabaseEntry* record = gDatabase->FindEntryByName(raid ? kPlayerRaidGateRecord : kPlayerGateRecord);
     RemoveGates(raid);

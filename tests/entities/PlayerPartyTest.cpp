@@ -1,5 +1,6 @@
 // PlayerPartyTest -- recruits and the party, the two gate pairs, the teleports and the other side's containers, in the level-object world.
 #include "entities/Actor.h"
+#include "entities/CharacterSettings.h"
 #include "entities/Gate.h"
 #include "entities/Inventory.h"
 #include "entities/LevelObjectWorld.h"
@@ -225,6 +226,55 @@ TEST_F(PlayerPartyWorld, NoHouseGateMakesNoPairAndLeaksNothing)
     EXPECT_FALSE(player->CreateGate(At(500.0f, 500.0f, 2), true, false));
     EXPECT_EQ(CountEntities(), before);
     EXPECT_EQ(player->raidGatePosition.level, -1);
+}
+
+TEST_F(PlayerPartyWorld, WithoutForceACrowdedSideMakesNoPairAndKeepsTheOldOne)
+{
+    Player* player = Ready();
+    ASSERT_TRUE(player->CreateGate(At(500.0f, 500.0f, 2), true, false));
+    Entity* raid = player->GetGate(true, false);
+    int32_t before = CountEntities();
+    // Every spot around the house gate is taken; the far side is open.
+    game.cellBlocked = [](const WorldPos& where) { return where.level == 1; };
+    EXPECT_FALSE(player->CreateGate(At(700.0f, 500.0f, 2), true, false));
+    EXPECT_EQ(CountEntities(), before);
+    EXPECT_EQ(player->GetGate(true, false), raid);
+    EXPECT_FLOAT_EQ(player->raidGatePosition.x, 500.0f);
+    // Every spot is taken: only force places the pair, on the asked-for spots.
+    game.cellBlocked = [](const WorldPos&) { return true; };
+    EXPECT_FALSE(player->CreateGate(At(700.0f, 500.0f, 2), true, false));
+    ASSERT_TRUE(player->CreateGate(At(700.0f, 500.0f, 2), true, true));
+    EXPECT_FLOAT_EQ(player->GetGate(true, false)->position.x, 700.0f);
+    EXPECT_EQ(player->GetGate(true, true)->position.level, 1);
+}
+
+TEST_F(PlayerPartyWorld, ACharacterBackInItsWorldReopensBothPairsAndTakesItsPartyBack)
+{
+    Player* player = Ready();
+    areas[0]->playerCanCreateGate = true;
+    Sentient* stays = Npc();
+    Sentient* joins = Npc();
+    recruiting.recruits = {stays, joins};
+    CharacterSettings saved;
+    saved.loaded = true;
+    saved.classIndex = 0;
+    saved.stats.assign(CharacterStat::Num, 1);
+    saved.inventory = std::make_unique<Inventory>();
+    saved.gatesKept = true;
+    saved.playerGate = At(300.0f, 300.0f, 0);
+    saved.raidGate = At(600.0f, 600.0f, 2);
+    saved.partyKept = true;
+    saved.recruitIndices = {1};
+    player->ApplyCharacter(saved);
+    ASSERT_NE(player->GetGate(false, false), nullptr);
+    ASSERT_NE(player->GetGate(true, false), nullptr);
+    EXPECT_EQ(player->GetGate(false, false)->position.level, 0);
+    EXPECT_EQ(player->GetGate(true, false)->position.level, 2);
+    EXPECT_EQ(player->GetGate(false, true)->position.level, 1);
+    EXPECT_EQ(CountGates(), 4);
+    EXPECT_FLOAT_EQ(player->raidGatePosition.x, 600.0f);
+    EXPECT_EQ(joins->GetLeader(), player);
+    EXPECT_EQ(stays->GetLeader(), nullptr);
 }
 
 TEST_F(PlayerPartyWorld, TheCreateGateEventOpensAPairWhereThePlayerStands)

@@ -5,6 +5,7 @@
 #include "entities/ScriptedQuest.h"
 #include "rules/GameData.h"
 #include "rules/monsters/MonsterType.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
@@ -59,13 +60,59 @@ Hire
 }
 )";
 
+// Three adventures of one meadow whose par times put a win at game time 0 inside the first
+// limit, inside only the second, and past both.
+constexpr const char* kProgressAdventures = R"(
+SizeOne
+{
+    Name One
+    Width 1
+    Height 1
+    SectionLevelDepth 1
+}
+AreaMeadow
+{
+    Type Area
+    Name Meadow
+    MinWidth 1
+    MaxWidth 1
+}
+SectionOne
+{
+    StartArea AreaMeadow
+}
+FastWorld
+{
+    Type Adventure
+    WorldSize SizeOne
+    Section SectionOne
+    GreatTimeInSeconds 600
+    GreatTimeScoreMult 2
+    GoodTimeInSeconds 1200
+    GoodTimeScoreMult 1.5
+}
+GoodWorld
+{
+    Type Adventure
+    Base FastWorld
+    GreatTimeInSeconds 0
+}
+SlowWorld
+{
+    Type Adventure
+    Base GoodWorld
+    GoodTimeInSeconds 0
+}
+)";
+
 class PlayerProgressWorld : public EntityWorld {
 protected:
     PlayerProgressWorld() { Player::RegisterEventClass(events, types); }
+    ~PlayerProgressWorld() override { gWorld = nullptr; }
 
     Player* MakePlayer(const std::string& system = "")
     {
-        LoadRecords(std::string(kProgressRecords) + system + kProgressMoreRecords);
+        LoadRecords(std::string(kProgressRecords) + system + kProgressMoreRecords + kProgressAdventures);
         auto* player = Spawn<Player>(100.0f, 100.0f);
         player->SetUpNew(0);
         game.lines.clear();
@@ -192,6 +239,26 @@ TEST_F(PlayerProgressWorld, MissingFactorKeysAndDeathsPastTheListKeepTheScore)
     player->stats.Set(CharacterStat::SecretsFound, 3);
     player->WinAdventure();
     EXPECT_EQ(player->stats.Get(CharacterStat::Score), 1001);
+}
+
+TEST_F(PlayerProgressWorld, TheParTimeFactorComesFirstAndOnlyTheFirstLimitReachedCounts)
+{
+    World world;
+    world.Create();
+    gWorld = &world;
+    const std::pair<const char*, int32_t> cases[] = {
+        {"FastWorld", 101},  // floor(floor(101 x 2) x 0.5), not floor(floor(101 x 0.5) x 2) = 100
+        {"GoodWorld", 75},   // floor(floor(101 x 1.5) x 0.5)
+        {"SlowWorld", 50},
+    };
+    Player* player = MakePlayer("DeathScoreMult 1.0\n    DeathScoreMult 0.5");
+    for (const auto& [adventure, score] : cases) {
+        ASSERT_TRUE(world.ReadFromDatabase(adventure, 1)) << adventure;
+        player->stats.Set(CharacterStat::Score, 101);
+        player->statistics.Set(PlayerStatistic::Deaths, 1);
+        player->WinAdventure();
+        EXPECT_EQ(player->stats.Get(CharacterStat::Score), score) << adventure;
+    }
 }
 
 TEST_F(PlayerProgressWorld, AScoreFactorSaturatesInsteadOfWrapping)
