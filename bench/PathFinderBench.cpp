@@ -1,4 +1,4 @@
-// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) on open ground, in a maze, towards an unreachable target and among blockers, with its allocations per search.
+// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) and per node taken on open ground, among walls of three densities, in a maze, towards an unreachable target and among blockers, with its allocations per search.
 #include "BenchAllocations.h"
 #include "core/RandomSystem.h"
 #include "world/AreaDefinition.h"
@@ -33,7 +33,7 @@ public:
     int32_t used = 0;
 };
 
-enum class PathBenchGround { Open, Maze, Enclosed, Scattered };
+enum class PathBenchGround { Open, Maze, Enclosed, Scattered, Walls20, Walls35 };
 
 // Three by three levels with the middle one generated and carved by hand: no area file needed.
 class PathBenchWorld {
@@ -99,6 +99,10 @@ public:
                     wall = x % 2 == 1 || y % 2 == 1;
                 if (ground == PathBenchGround::Scattered)
                     wall = random.RandomFloat(RandomStream::GameData) < 0.1f;
+                if (ground == PathBenchGround::Walls20)
+                    wall = random.RandomFloat(RandomStream::GameData) < 0.2f;
+                if (ground == PathBenchGround::Walls35)
+                    wall = random.RandomFloat(RandomStream::GameData) < 0.35f;
                 Block(x, y, wall);
             }
         }
@@ -183,6 +187,8 @@ void PathFind(benchmark::State& state, PathBenchGround ground, int32_t radiusCel
     micros.reserve(1 << 20);
     int64_t searches = 0;
     int64_t found = 0;
+    int64_t nodes = 0;
+    double totalMicros = 0.0;
     BenchAllocations::Reset();
     for (auto _ : state) {
         if (searches % 64 == 0) {
@@ -199,8 +205,11 @@ void PathFind(benchmark::State& state, PathBenchGround ground, int32_t radiusCel
         BenchAllocations::SetCounting(false);
         found += reached ? 1 : 0;
         ++searches;
+        nodes += bench.finder.GetNodesTaken();
+        double took = std::chrono::duration<double, std::micro>(end - begin).count();
+        totalMicros += took;
         if (micros.size() < micros.capacity())
-            micros.push_back(std::chrono::duration<double, std::micro>(end - begin).count());
+            micros.push_back(took);
     }
     if (micros.empty())
         return;
@@ -209,7 +218,10 @@ void PathFind(benchmark::State& state, PathBenchGround ground, int32_t radiusCel
     state.counters["median_us"] = at(0.5);
     state.counters["p99_us"] = at(0.99);
     state.counters["max_us"] = micros.back();
+    state.counters["mean_us"] = totalMicros / static_cast<double>(searches);
     state.counters["found"] = static_cast<double>(found) / static_cast<double>(searches);
+    state.counters["nodes_per_search"] = static_cast<double>(nodes) / static_cast<double>(searches);
+    state.counters["ns_per_node"] = nodes ? totalMicros * 1000.0 / static_cast<double>(nodes) : 0.0;
     state.counters["allocs_per_search"] = static_cast<double>(BenchAllocations::Count()) / static_cast<double>(searches);
 }
 
@@ -217,6 +229,8 @@ BENCHMARK_CAPTURE(PathFind, OpenGround, PathBenchGround::Open, 0, 0)->Unit(bench
 BENCHMARK_CAPTURE(PathFind, CorridorMaze, PathBenchGround::Maze, 0, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Unreachable, PathBenchGround::Enclosed, 0, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, ScatteredWalls, PathBenchGround::Scattered, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Walls20, PathBenchGround::Walls20, 0, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PathFind, Walls35, PathBenchGround::Walls35, 0, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius0Blockers0, PathBenchGround::Open, 0, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius0Blockers20, PathBenchGround::Open, 0, 20)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius0Blockers100, PathBenchGround::Open, 0, 100)->Unit(benchmark::kMicrosecond);

@@ -47,8 +47,8 @@ struct HateEntry {
     RandomTimer reachTimer;
     bool reachable = true;
 
-    // The cached answer while the reach timer runs; else a new path search.
-    bool IsReachable(const Actor& actor);
+    // The cached answer while the reach timer runs; else the actor's reach test.
+    bool IsReachable(Actor& actor);
 };
 
 class Actor : public Sentient {
@@ -121,6 +121,9 @@ public:
     void MoveTo(const WorldPos& where);
     void MoveToEntity(Entity* entity);
     void StopMoving();
+    // Whether a path leads into reach of the target: a move search towards it in the last
+    // kReachMaxSeconds that found one answers, else a new search.
+    bool CanReach(const Entity* target);
     bool IsNearestPlayerWithin(float range) const;
     // A quest giver turns to the player talking to it, and so stays where it stands.
     bool FacesPlayer() const { return npc && DefBool("GivesQuests"); }
@@ -272,6 +275,10 @@ public:
     WorldPos currentWaypoint;
     int32_t currentPathCell = 0;
     PathRecord path;
+    // Path searches this actor has run, for its moves and its reach checks.
+    int32_t pathSearches = 0;
+    // A moving target is searched for again at most this often while a path is walked.
+    static constexpr double kRepathSeconds = 0.5;
 
 private:
     // The difficulty factor of a table for this actor: 1 for a town NPC of a type other than 0.
@@ -285,7 +292,10 @@ private:
     void RollHiding();
     void GiveStartingItems();
     void PlayActorSound(const std::string& name) const;
+    void Order(const WorldPos& where, Entity* entity);
+    bool KeepsPathFor(const WorldPos& destination, const Entity* entity) const;
     bool SearchPath(const WorldPos& from);
+    bool ReplaySearch(const WorldPos& from, const WorldPos& goal, const Entity* toward);
     bool TakeNextWaypoint(const WorldPos& from);
     void UpdateDeath();
     void StartDeathTimer();
@@ -306,6 +316,21 @@ private:
     std::vector<HateEntry> hateList;
     SafePointer currentTarget;
     SafePointer moveTargetEntity;
+    // The last movement search: where from and to (both grid cells), towards which entity,
+    // when, and how it ended. An answer without steps stands for a repeat of the same search
+    // within kRepathSeconds.
+    struct PathMemo {
+        WorldPos from;
+        WorldPos goal;
+        SafePointer entity;
+        double time = 0.0;
+        bool valid = false;
+        bool found = false;
+        bool hadSteps = false;
+    };
+    PathMemo pathMemo;
+    // Set by a search in this walk: a path just made is not searched again when blocked.
+    bool pathFresh = false;
     SafePointer killerCredit;
     BehaviorBase* currentBehavior = nullptr;
     std::vector<std::unique_ptr<BehaviorBase>> behaviors;
@@ -322,6 +347,7 @@ private:
     // Kept between scans so that sensing allocates nothing in steady state.
     std::vector<Entity*> senseScratch;
     mutable std::vector<Entity*> partyScratch;
+    mutable std::vector<int32_t> blockerScratch;
 
     static EventClass* eventClass;
 };

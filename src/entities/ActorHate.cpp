@@ -39,13 +39,13 @@ void ActorRestartReach(RandomTimer& timer)
 
 } // namespace
 
-bool HateEntry::IsReachable(const Actor& actor)
+bool HateEntry::IsReachable(Actor& actor)
 {
     if (reachTimer.running && reachTimer.remaining > 0.0f)
         return reachable;
     ActorRestartReach(reachTimer);
     const Entity* target = entity.GetAs<Entity>();
-    reachable = target && gGameServices && gGameServices->FindPath(actor, actor.position, target->position, target, nullptr);
+    reachable = target && actor.CanReach(target);
     return reachable;
 }
 

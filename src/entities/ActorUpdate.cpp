@@ -49,6 +49,13 @@ void ActorSnap(WorldPos& where)
     where.Normalize();
 }
 
+// Two grid-snapped positions name the same cell.
+bool ActorSameCell(const WorldPos& a, const WorldPos& b)
+{
+    Vector2 half = ActorGrid().cellSize * 0.5f;
+    return a.level == b.level && std::fabs(a.x - b.x) < half.x && std::fabs(a.y - b.y) < half.y;
+}
+
 bool ActorIsStealthed(const Entity* entity)
 {
     return (entity->entityState & kActorStealthedBit) != 0;
@@ -250,19 +257,39 @@ void Actor::SelectBehavior()
 
 void Actor::MoveTo(const WorldPos& where)
 {
-    moveDestination = where;
-    ActorSnap(moveDestination);
-    moving = true;
-    repathNeeded = true;
-    moveTargetEntity.Clear();
+    Order(where, nullptr);
 }
 
 void Actor::MoveToEntity(Entity* entity)
 {
     if (!entity)
         return;
-    MoveTo(entity->position);
+    Order(entity->position, entity);
+}
+
+void Actor::Order(const WorldPos& where, Entity* entity)
+{
+    WorldPos destination = where;
+    ActorSnap(destination);
+    // Behaviours repeat their order every step: a path still being walked to the same goal is
+    // kept rather than searched again.
+    bool keep = KeepsPathFor(destination, entity);
+    moveDestination = destination;
+    moving = true;
+    repathNeeded = repathNeeded || !keep;
     moveTargetEntity.Set(entity);
+}
+
+bool Actor::KeepsPathFor(const WorldPos& destination, const Entity* entity) const
+{
+    // A path walked to its end is kept too: the walk gives the arrival.
+    if (!moving || repathNeeded || !pathMemo.valid || entity != moveTargetEntity.GetAs<Entity>())
+        return false;
+    if (ActorSameCell(destination, pathMemo.goal))
+        return true;
+    // A target on the move is followed along the path made for where it was, for a while.
+    double now = gGameServices ? gGameServices->GetGameTime() : 0.0;
+    return entity && now - pathMemo.time < kRepathSeconds;
 }
 
 void Actor::StopMoving()
@@ -273,12 +300,57 @@ void Actor::StopMoving()
     moveTargetEntity.Clear();
 }
 
+bool Actor::CanReach(const Entity* target)
+{
+    double now = gGameServices ? gGameServices->GetGameTime() : 0.0;
+    // The reach answer is itself kept about a second, so a move search as recent answers too.
+    if (pathMemo.valid && pathMemo.found && target == pathMemo.entity.GetAs<Entity>() && now - pathMemo.time < kReachMaxSeconds)
+        return true;
+    if (gPathFinder && gPathFinder->EndsAtStart(this, position, target->position, target))
+        return true;
+    ++pathSearches;
+    return gGameServices && gGameServices->FindPath(*this, position, target->position, target, nullptr);
+}
+
+bool Actor::ReplaySearch(const WorldPos& from, const WorldPos& goal, const Entity* toward)
+{
+    double now = gGameServices ? gGameServices->GetGameTime() : 0.0;
+    // Only an answer without steps is replayed: a path with steps is walked, not asked again.
+    if (!pathMemo.valid || pathMemo.hadSteps || now - pathMemo.time >= kRepathSeconds)
+        return false;
+    return toward == pathMemo.entity.GetAs<Entity>() && ActorSameCell(from, pathMemo.from) &&
+           ActorSameCell(goal, pathMemo.goal);
+}
+
 bool Actor::SearchPath(const WorldPos& from)
 {
     repathNeeded = false;
     const Entity* toward = moveTargetEntity.GetAs<Entity>();
     const WorldPos& target = toward ? toward->position : moveDestination;
-    bool found = gGameServices && gGameServices->FindPath(*this, from, target, toward, &path);
+    WorldPos start = from;
+    WorldPos goal = target;
+    ActorSnap(start);
+    ActorSnap(goal);
+    bool found = pathMemo.found;
+    if (ReplaySearch(start, goal, toward)) {
+        path.count = 0;
+    } else {
+        // Standing within reach needs no search.
+        found = gPathFinder && gPathFinder->EndsAtStart(this, from, target, toward);
+        if (found)
+            path.count = 0;
+        else
+            ++pathSearches;
+        found = found || (gGameServices && gGameServices->FindPath(*this, from, target, toward, &path));
+        pathMemo.from = start;
+        pathMemo.goal = goal;
+        pathMemo.entity.Set(toward ? moveTargetEntity.Get() : nullptr);
+        pathMemo.time = gGameServices ? gGameServices->GetGameTime() : 0.0;
+        pathMemo.valid = true;
+        pathMemo.found = found;
+        pathMemo.hadSteps = found && path.count > 0;
+        pathFresh = true;
+    }
     if (!found) {
         path.count = 0;
         moving = false;
@@ -299,6 +371,10 @@ bool Actor::TakeNextWaypoint(const WorldPos& from)
     if (++path.cursor >= path.count)
         path.count = 0;
     if (!HasClearLineFrom(currentWaypoint)) {
+        // A kept path may have been crossed since it was made: a new one goes round (a failed
+        // search has given its own notice).
+        if (!pathFresh && moving)
+            return SearchPath(from) && path.count > 0 && TakeNextWaypoint(from);
         moving = false;
         Notify(ActorNotice::kPathFailed, nullptr);
         return false;
@@ -312,6 +388,7 @@ void Actor::Walk()
 {
     float step = (gGameServices ? gGameServices->GetStepLength() : 0.0f) * GetMovementSpeed();
     WorldPos where = position;
+    pathFresh = false;
     if (waypointReached && repathNeeded)
         SearchPath(where);
     bool moved = false;
@@ -389,9 +466,9 @@ void Actor::RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, i
 {
     if (!gGameServices)
         return;
-    std::vector<int32_t> numbers;
-    gGameServices->CollectEntitiesNear(position, Vector2Length(halfSizes), false, numbers);
-    for (int32_t number : numbers) {
+    blockerScratch.clear();
+    gGameServices->CollectEntitiesNear(position, Vector2Length(halfSizes), false, blockerScratch);
+    for (int32_t number : blockerScratch) {
         const Entity* other = gGameServices->GetEntity(number);
         if (!other || other == this || !other->netFlag || other->solidType < 0 || other->solidType > 30)
             continue;
@@ -540,7 +617,7 @@ void Actor::OnHeardSound(Event& event)
     if (hearingTimer.running && hearingTimer.remaining > 0.0f)
         return;
     ActorRestartSenses(hearingTimer, DefFloat("SensesTime"));
-    if (!IsHostile(source) && gGameServices->FindPath(*this, position, source->position, source, nullptr))
+    if (!IsHostile(source) && CanReach(source))
         AddToHateList(source);
 }
 

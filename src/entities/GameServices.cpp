@@ -123,9 +123,8 @@ bool GameServices::HasClearLine(const WorldPos& from, const Entity* entity, uint
     if (TraceLine(from, entity->position, nullptr, entity, fraction))
         return false;
     Vector2 way = from.DeltaTo(entity->position);
-    std::vector<Entity*> near;
-    FindEntitiesInRadius(from, nullptr, Vector2Length(way), RadiusFilter::Every, near, false);
-    for (const Entity* other : near) {
+    FindEntitiesInRadius(from, nullptr, Vector2Length(way), RadiusFilter::Every, clearLineScratch, false);
+    for (const Entity* other : clearLineScratch) {
         if (other == entity || !GameServicesIsBlocker(*other, solidMask))
             continue;
         if (GameServicesDistanceToSegment(from.DeltaTo(other->position), way) < other->radius)

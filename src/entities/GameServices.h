@@ -321,6 +321,10 @@ public:
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;
+
+    // Kept between calls: the clear-line test at every waypoint of every actor allocates
+    // nothing once warm.
+    mutable std::vector<Entity*> clearLineScratch;
 };
 
 extern GameServices* gGameServices;

@@ -7,6 +7,7 @@
 #include "world/Level.h"
 #include "world/LevelCells.h"
 #include "world/LevelData.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -22,13 +23,11 @@ constexpr int32_t kPathDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int32_t kPathDy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr float kPathDiagonal = 1.4142135f;
 constexpr float kPathTurnCost = 0.1f;
+constexpr float kPathStepCosts[8] = {1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal};
 // Every node can be lowered from each of its eight sides before the propagation gives up.
 constexpr int32_t kPathPropagateCapacity = PathFinder::kCellCount * 8;
-
-float PathStepCost(int32_t direction)
-{
-    return direction % 2 == 0 ? 1.0f : kPathDiagonal;
-}
+// Children per heap node: a flatter heap sifts through fewer levels, the four side by side.
+constexpr int32_t kHeapArity = 4;
 
 } // namespace
 
@@ -36,27 +35,24 @@ PathFinder::PathFinder()
 {
     // Made once; a failure leaves the finder unready and every search false.
     nodes.reset(new (std::nothrow) Node[kCellCount]);
-    heap.reset(new (std::nothrow) Node*[kCellCount]);
-    propagateStack.reset(new (std::nothrow) Node*[kPathPropagateCapacity]);
+    heap.reset(new (std::nothrow) HeapEntry[kCellCount]);
+    propagateStack.reset(new (std::nothrow) int32_t[kPathPropagateCapacity]);
     pathScratch.reset(new (std::nothrow) int32_t[kCellCount]);
     if (!heap || !propagateStack || !pathScratch)
         nodes.reset();
+    for (int32_t dy = 0; dy < kWindow; ++dy) {
+        for (int32_t dx = 0; dx < kWindow; ++dx) {
+            float x = static_cast<float>(dx);
+            float y = static_cast<float>(dy);
+            distances[static_cast<size_t>(dy * kWindow + dx)] = std::sqrt(x * x + y * y);
+        }
+    }
 }
 
 PathFinder::~PathFinder() = default;
 
-void PathFinder::Begin(const EntityBase* newMover, const WorldPos& moverPosition)
+void PathFinder::Place(const EntityBase* newMover, const WorldPos& moverPosition)
 {
-    cellStates.fill(0);
-    worldStates.fill(0);
-    cellNodes.fill(nullptr);
-    nearbyCount = 0;
-    nodesUsed = 0;
-    heapSize = 0;
-    openCounter = 0;
-    taken = 0;
-    closestPlace = WorldPos{-1, 0.0f, 0.0f, true};
-    closestDistance = -1.0f;
     mover = newMover;
     moverRadius = mover->radius;
     ignoresObstacles = (mover->flags & kFlagIgnoresObstacles) != 0;
@@ -67,15 +63,56 @@ void PathFinder::Begin(const EntityBase* newMover, const WorldPos& moverPosition
     Vector2 snapped = SnapToGrid({moverPosition.x, moverPosition.y}, grid);
     start = WorldPos{moverPosition.level, snapped.x, snapped.y, true};
     start.Normalize();
-    // The window's cells are the level's cells counted from the mover's: the world's cell of a
-    // grid point is found once, and each window cell is an offset from it.
-    LevelGeometry geometry = LevelGeometry::Current();
-    cellsAcross = geometry.CellsAcross();
-    cellsDown = geometry.CellsDown();
     startCellX = static_cast<int32_t>(std::clamp(std::floor((start.x - grid.origin.x) / cellSize.x + 0.5f), -1e6f, 1e6f));
     startCellY = static_cast<int32_t>(std::clamp(std::floor((start.y - grid.origin.y) / cellSize.y + 0.5f), -1e6f, 1e6f));
+}
+
+void PathFinder::Begin()
+{
+    // The border is blocked; inside, a mover that walks through everything finds every cell free.
+    cellStates.fill(kBlocked);
+    uint8_t inside = ignoresObstacles ? kFree : kUntested;
+    for (int32_t cy = 0; cy < kWindow; ++cy)
+        std::memset(&cellStates[static_cast<size_t>(PaddedIndex(0, cy))], inside, kWindow);
+    worldStates.fill(0);
+    cellNodes.fill(kNoNode);
+    nearbyCount = 0;
+    nodesUsed = 0;
+    heapSize = 0;
+    openCounter = 0;
+    taken = 0;
+    closestPlace = WorldPos{-1, 0.0f, 0.0f, true};
+    closestDistance = -1.0f;
+    int32_t rings = cellSize.x > 0.0f ? static_cast<int32_t>(std::floor(moverRadius / cellSize.x)) : 0;
+    clearanceRings = std::clamp(rings, 0, kCentre);
+    // The window's cells are the level's cells counted from the mover's: the world's cell of a
+    // grid point is found once, and each window cell is an offset from it.
+    static const LevelGeometry kDefaultGeometry = LevelGeometry::Current();
+    LevelGeometry geometry = gGameData ? LevelGeometry::Current() : kDefaultGeometry;
+    cellsAcross = geometry.CellsAcross();
+    cellsDown = geometry.CellsDown();
+    startLevel = gWorld ? gWorld->GetLevel(start.level) : nullptr;
+    if (startLevel && (!startLevel->data || !startLevel->data->generated))
+        startLevel = nullptr;
+    MapBlocks();
     if (!ignoresObstacles)
         mover->RegisterPathBlockers(*this, {kBlockerHalfWidth, kBlockerHalfHeight}, kBlockerSolidMask);
+}
+
+bool PathFinder::Aim(const WorldPos& target, const EntityBase* targetEntity)
+{
+    targetOffset = start.DeltaTo(target);
+    float fx = std::floor(targetOffset.x / cellSize.x + 0.5f);
+    float fy = std::floor(targetOffset.y / cellSize.y + 0.5f);
+    if (!(std::fabs(fx) <= static_cast<float>(kCentre)) || !(std::fabs(fy) <= static_cast<float>(kCentre)))
+        return false;
+    targetX = static_cast<int32_t>(fx) + kCentre;
+    targetY = static_cast<int32_t>(fy) + kCentre;
+    range = cellSize.x * 1.5f;
+    if (targetEntity)
+        range += moverRadius + targetEntity->radius;
+    exactGoal = targetEntity == nullptr;
+    return true;
 }
 
 bool PathFinder::FindPath(const EntityBase* newMover, const WorldPos& moverPosition, const WorldPos& target,
@@ -83,27 +120,30 @@ bool PathFinder::FindPath(const EntityBase* newMover, const WorldPos& moverPosit
 {
     if (!newMover || !IsReady())
         return false;
-    Begin(newMover, moverPosition);
+    Place(newMover, moverPosition);
+    Begin();
     recordClosest = closest != nullptr;
-    targetOffset = start.DeltaTo(target);
-    float fx = std::floor(targetOffset.x / cellSize.x + 0.5f);
-    float fy = std::floor(targetOffset.y / cellSize.y + 0.5f);
-    bool outside = !(std::fabs(fx) <= static_cast<float>(kCentre)) || !(std::fabs(fy) <= static_cast<float>(kCentre));
-    if (outside) {
-        if (closest)
-            *closest = closestPlace;
-        return false;
-    }
-    targetX = static_cast<int32_t>(fx) + kCentre;
-    targetY = static_cast<int32_t>(fy) + kCentre;
-    range = cellSize.x * 1.5f;
-    if (targetEntity)
-        range += moverRadius + targetEntity->radius;
-    exactGoal = targetEntity == nullptr;
-    bool found = Search(path);
+    bool found = Aim(target, targetEntity) && Search(path);
     if (closest)
         *closest = closestPlace;
     return found;
+}
+
+bool PathFinder::EndsAtStart(const EntityBase* newMover, const WorldPos& moverPosition, const WorldPos& target,
+                             const EntityBase* targetEntity)
+{
+    if (!newMover || !IsReady())
+        return false;
+    Place(newMover, moverPosition);
+    if (!Aim(target, targetEntity))
+        return false;
+    if (targetX == kCentre && targetY == kCentre)
+        return true;
+    // Two cells off along one axis and one or two along the other, the cells between are tested.
+    int32_t ax = std::abs(targetX - kCentre);
+    int32_t ay = std::abs(targetY - kCentre);
+    bool cellsBetween = (ax == 2 && ay >= 1 && ay <= 2) || (ay == 2 && ax == 1);
+    return !exactGoal && !cellsBetween && std::sqrt(targetOffset.x * targetOffset.x + targetOffset.y * targetOffset.y) < range;
 }
 
 Vector2 PathFinder::CellOffset(int32_t cx, int32_t cy) const
@@ -113,9 +153,7 @@ Vector2 PathFinder::CellOffset(int32_t cx, int32_t cy) const
 
 float PathFinder::Heuristic(int32_t cx, int32_t cy) const
 {
-    float dx = static_cast<float>(targetX - cx);
-    float dy = static_cast<float>(targetY - cy);
-    return std::sqrt(dx * dx + dy * dy);
+    return distances[static_cast<size_t>(std::abs(targetY - cy) * kWindow + std::abs(targetX - cx))];
 }
 
 void PathFinder::AddNearbyEntity(const EntityBase* entity)
@@ -127,7 +165,7 @@ void PathFinder::AddNearbyEntity(const EntityBase* entity)
     float fx = std::floor(offset.x / cellSize.x + 0.5f) + static_cast<float>(kCentre);
     float fy = std::floor(offset.y / cellSize.y + 0.5f) + static_cast<float>(kCentre);
     if (fx >= 0.0f && fy >= 0.0f && fx < static_cast<float>(kWindow) && fy < static_cast<float>(kWindow))
-        cellStates[static_cast<size_t>(CellIndex(static_cast<int32_t>(fx), static_cast<int32_t>(fy)))] = 2;
+        cellStates[static_cast<size_t>(PaddedIndex(static_cast<int32_t>(fx), static_cast<int32_t>(fy)))] = kOccupied;
 }
 
 bool PathFinder::WorldBlocked(int32_t cx, int32_t cy)
@@ -138,14 +176,72 @@ bool PathFinder::WorldBlocked(int32_t cx, int32_t cy)
         // blocks.
         int32_t x = startCellX + cx - kCentre;
         int32_t y = startCellY + cy - kCentre;
-        int32_t level = start.level;
-        if (gWorld && (x < 0 || y < 0 || x >= cellsAcross || y >= cellsDown))
-            level = gWorld->WrapCellToLevel(level, x, y);
-        Level* found = gWorld ? gWorld->GetLevel(level) : nullptr;
-        bool blocked = !found || !found->data || !found->data->generated || LevelCells::IsCellBlocked(*found, x, y);
-        state = blocked ? 3 : 1;
+        int32_t bit = ReadyBlockCell(cx, cy);
+        if (bit >= 0) {
+            state = startLevel->data->movementBits[static_cast<size_t>(bit)] ? kBlocked : kFree;
+            return state == kBlocked;
+        }
+        Level* found = startLevel;
+        if (gWorld && (x < 0 || y < 0 || x >= cellsAcross || y >= cellsDown)) {
+            found = gWorld->GetLevel(gWorld->WrapCellToLevel(start.level, x, y));
+            if (found && (!found->data || !found->data->generated))
+                found = nullptr;
+        }
+        bool blocked = !found || LevelCells::IsCellBlocked(*found, x, y);
+        state = blocked ? kBlocked : kFree;
     }
-    return state == 3;
+    return state == kBlocked;
+}
+
+void PathFinder::MapBlocks()
+{
+    blockReady.fill(0);
+    columnSlots.fill(-1);
+    rowSlots.fill(-1);
+    if (!startLevel)
+        return;
+    const LevelGeometry& g = startLevel->data->geometry;
+    int32_t perX = g.CellsPerBlockX();
+    int32_t perY = g.CellsPerBlockY();
+    if (perX < 1 || perY < 1)
+        return;
+    int32_t firstX = std::max(0, startCellX - kCentre) / perX;
+    int32_t firstY = std::max(0, startCellY - kCentre) / perY;
+    for (int32_t c = 0; c < kWindow; ++c) {
+        int32_t x = startCellX + c - kCentre;
+        int32_t y = startCellY + c - kCentre;
+        if (x >= 0 && x < g.CellsAcross() && x / perX - firstX < kBlockSpan && x / perX < g.blocksPerRow)
+            columnSlots[static_cast<size_t>(c)] = static_cast<int8_t>(x / perX - firstX);
+        if (y >= 0 && y < g.CellsDown() && y / perY - firstY < kBlockSpan && y / perY < g.blocksPerColumn)
+            rowSlots[static_cast<size_t>(c)] = static_cast<int8_t>(y / perY - firstY);
+    }
+}
+
+int32_t PathFinder::ReadyBlockCell(int32_t cx, int32_t cy)
+{
+    // A block of the mover's level that is built answers from its bits, as the level's cells
+    // would; the first cell of each block in a search still goes through them, so the level is
+    // kept generated and a block built before it is read.
+    int32_t slotX = columnSlots[static_cast<size_t>(cx)];
+    int32_t slotY = rowSlots[static_cast<size_t>(cy)];
+    if (slotX < 0 || slotY < 0)
+        return -1;
+    int32_t x = startCellX + cx - kCentre;
+    int32_t y = startCellY + cy - kCentre;
+    const LevelData& data = *startLevel->data;
+    const LevelGeometry& g = data.geometry;
+    uint8_t& ready = blockReady[static_cast<size_t>(slotY * kBlockSpan + slotX)];
+    if (ready == 0) {
+        LevelCells::IsCellBlocked(*startLevel, x, y);
+        int32_t bx = x / g.CellsPerBlockX();
+        int32_t by = y / g.CellsPerBlockY();
+        size_t block = static_cast<size_t>(by * g.blocksPerRow + bx);
+        bool built = LevelQueries::IsBlockInBounds(*startLevel, bx, by) && data.visited[block] && data.blockBuilt[block];
+        ready = built ? 1 : 2;
+    }
+    if (ready != 1)
+        return -1;
+    return y * g.CellsAcross() + x;
 }
 
 bool PathFinder::IsBlocked(int32_t cx, int32_t cy, bool checkEntities)
@@ -154,12 +250,18 @@ bool PathFinder::IsBlocked(int32_t cx, int32_t cy, bool checkEntities)
         return false;
     if (!Inside(cx, cy))
         return true;
-    int32_t& state = cellStates[static_cast<size_t>(CellIndex(cx, cy))];
-    if (state != 0)
-        return state != 1;
-    state = 3;
+    uint8_t state = cellStates[static_cast<size_t>(PaddedIndex(cx, cy))];
+    if (state == kUntested)
+        state = TestCell(cx, cy, checkEntities);
+    return state != kFree;
+}
+
+uint8_t PathFinder::TestCell(int32_t cx, int32_t cy, bool checkEntities)
+{
+    uint8_t& state = cellStates[static_cast<size_t>(PaddedIndex(cx, cy))];
+    state = kBlocked;
     if (WorldBlocked(cx, cy))
-        return true;
+        return state;
     if (checkEntities) {
         Vector2 here = CellOffset(cx, cy);
         for (int32_t i = 0; i < nearbyCount; ++i) {
@@ -168,83 +270,79 @@ bool PathFinder::IsBlocked(int32_t cx, int32_t cy, bool checkEntities)
             float dy = other.offset.y - here.y;
             float reach = other.radius + moverRadius;
             if (dx * dx + dy * dy <= reach * reach)
-                return true;
+                return state;
         }
     }
     // The mover's body must fit: every cell within its radius is free of walls and entities.
-    int32_t rings = cellSize.x > 0.0f ? static_cast<int32_t>(std::floor(moverRadius / cellSize.x)) : 0;
-    rings = std::clamp(rings, 0, kCentre);
-    for (int32_t y = cy - rings; y <= cy + rings; ++y) {
-        for (int32_t x = cx - rings; x <= cx + rings; ++x) {
+    for (int32_t y = cy - clearanceRings; y <= cy + clearanceRings; ++y) {
+        for (int32_t x = cx - clearanceRings; x <= cx + clearanceRings; ++x) {
             if (x == cx && y == cy)
                 continue;
-            if (!Inside(x, y) || cellStates[static_cast<size_t>(CellIndex(x, y))] == 2 || WorldBlocked(x, y))
-                return true;
+            if (!Inside(x, y) || cellStates[static_cast<size_t>(PaddedIndex(x, y))] == kOccupied || WorldBlocked(x, y))
+                return state;
         }
     }
-    state = 1;
-    return false;
+    state = kFree;
+    return state;
 }
 
-PathFinder::Node* PathFinder::TakeNode(int32_t cx, int32_t cy)
+int32_t PathFinder::TakeNode(int32_t cx, int32_t cy, int32_t padded)
 {
-    if (nodesUsed >= kCellCount)
-        return nullptr;
-    Node* node = &nodes[static_cast<size_t>(nodesUsed++)];
-    *node = Node{};
-    node->cx = cx;
-    node->cy = cy;
-    cellNodes[static_cast<size_t>(CellIndex(cx, cy))] = node;
-    return node;
+    int32_t index = nodesUsed++;
+    Node& node = nodes[static_cast<size_t>(index)];
+    node.cx = static_cast<int16_t>(cx);
+    node.cy = static_cast<int16_t>(cy);
+    node.parent = kNoNode;
+    node.neighbours.fill(kNoNode);
+    node.fromDirection = -1;
+    node.state = NodeState::Free;
+    node.heapIndex = -1;
+    cellNodes[static_cast<size_t>(padded)] = static_cast<uint16_t>(index);
+    return index;
 }
 
 bool PathFinder::Search(PathRecord* path)
 {
     if (exactGoal && IsBlocked(targetX, targetY, true))
         exactGoal = false;
-    Node* first = TakeNode(kCentre, kCentre);
-    if (!first)
-        return false;
-    first->h = Heuristic(kCentre, kCentre);
-    first->f = first->h;
+    int32_t first = TakeNode(kCentre, kCentre, PaddedIndex(kCentre, kCentre));
+    Node& origin = nodes[static_cast<size_t>(first)];
+    origin.g = 0.0f;
+    origin.h = Heuristic(kCentre, kCentre);
+    origin.f = origin.h;
     HeapPush(first);
     for (;;) {
         // The 500th take is the last: the next finds none and the search fails.
         if (taken >= kMaxTaken || heapSize == 0)
             return false;
-        Node* node = HeapPop();
+        int32_t index = HeapPop();
         ++taken;
-        if (IsGoal(*node)) {
+        Node& node = nodes[static_cast<size_t>(index)];
+        if (IsGoal(node)) {
             if (path)
-                WritePath(*node, *path);
+                WritePath(node, *path);
             return true;
         }
-        Expand(*node);
-        node->state = NodeState::Closed;
+        Expand(index);
+        node.state = NodeState::Closed;
     }
 }
 
 bool PathFinder::IsGoal(Node& node)
 {
+    bool atTarget = node.cx == targetX && node.cy == targetY;
+    if (exactGoal && (atTarget || !recordClosest))
+        return atTarget;
     Vector2 offset = CellOffset(node.cx, node.cy);
-    auto recordIfCloser = [&](float distance) {
-        if (!recordClosest || (closestDistance >= 0.0f && distance >= closestDistance))
-            return;
-        closestDistance = distance;
-        closestPlace = WorldPos{start.level, start.x + offset.x, start.y + offset.y, true};
-        closestPlace.Normalize();
-    };
     float dx = targetOffset.x - offset.x;
     float dy = targetOffset.y - offset.y;
     float distance = std::sqrt(dx * dx + dy * dy);
-    if (exactGoal) {
-        if (node.cx == targetX && node.cy == targetY)
-            return true;
-        recordIfCloser(distance);
-        return false;
+    if (recordClosest && (closestDistance < 0.0f || distance < closestDistance)) {
+        closestDistance = distance;
+        closestPlace = WorldPos{start.level, start.x + offset.x, start.y + offset.y, true};
+        closestPlace.Normalize();
     }
-    recordIfCloser(distance);
-    return distance < range && CornersClear(node.cx, node.cy);
+    return !exactGoal && distance < range && CornersClear(node.cx, node.cy);
 }
 
 bool PathFinder::CornersClear(int32_t cx, int32_t cy)
@@ -262,68 +360,78 @@ bool PathFinder::CornersClear(int32_t cx, int32_t cy)
     return true;
 }
 
-void PathFinder::Expand(Node& node)
+void PathFinder::Expand(int32_t index)
 {
+    const int32_t kPaddedStep[8] = {kPadded, kPadded + 1, 1, 1 - kPadded, -kPadded, -kPadded - 1, -1, kPadded - 1};
+    Node& node = nodes[static_cast<size_t>(index)];
+    int32_t here = PaddedIndex(node.cx, node.cy);
+    bool turns = node.parent != kNoNode;
     for (int32_t d = 0; d < 8; ++d) {
+        int32_t padded = here + kPaddedStep[d];
+        uint8_t state = cellStates[static_cast<size_t>(padded)];
         int32_t x = node.cx + kPathDx[d];
         int32_t y = node.cy + kPathDy[d];
-        if (!Inside(x, y) || IsBlocked(x, y, true))
+        if (state == kUntested)
+            state = TestCell(x, y, true);
+        if (state != kFree)
             continue;
-        float g = node.g + PathStepCost(d);
-        if (node.parent && node.fromDirection != d)
+        float g = node.g + kPathStepCosts[d];
+        if (turns && node.fromDirection != d)
             g += kPathTurnCost;
-        Node* known = cellNodes[static_cast<size_t>(CellIndex(x, y))];
-        if (known) {
-            node.neighbours[static_cast<size_t>(d)] = known;
-            if (g < known->g) {
-                known->f -= known->g - g;
-                known->g = g;
-                known->parent = &node;
-                known->fromDirection = d;
-                if (known->state == NodeState::Open)
-                    HeapRaise(known);
+        uint16_t knownIndex = cellNodes[static_cast<size_t>(padded)];
+        if (knownIndex != kNoNode) {
+            node.neighbours[static_cast<size_t>(d)] = knownIndex;
+            Node& known = nodes[knownIndex];
+            if (g < known.g) {
+                known.f -= known.g - g;
+                known.g = g;
+                known.parent = static_cast<uint16_t>(index);
+                known.fromDirection = static_cast<int8_t>(d);
+                if (known.state == NodeState::Open)
+                    HeapRaise(knownIndex);
                 else
-                    PropagateG(*known);
+                    PropagateG(knownIndex);
             }
             continue;
         }
-        Node* made = TakeNode(x, y);
-        if (!made)
-            continue;
-        made->parent = &node;
-        made->fromDirection = d;
-        made->g = g;
-        made->h = Heuristic(x, y);
-        made->f = g + made->h;
-        node.neighbours[static_cast<size_t>(d)] = made;
-        HeapPush(made);
+        int32_t madeIndex = TakeNode(x, y, padded);
+        Node& made = nodes[static_cast<size_t>(madeIndex)];
+        made.parent = static_cast<uint16_t>(index);
+        made.fromDirection = static_cast<int8_t>(d);
+        made.g = g;
+        made.h = Heuristic(x, y);
+        made.f = g + made.h;
+        node.neighbours[static_cast<size_t>(d)] = static_cast<uint16_t>(madeIndex);
+        HeapPush(madeIndex);
     }
 }
 
-void PathFinder::PropagateG(Node& root)
+void PathFinder::PropagateG(int32_t root)
 {
     // An explicit stack: carried down a long corridor the recursion would be 2,600 calls deep.
     int32_t depth = 0;
-    propagateStack[static_cast<size_t>(depth++)] = &root;
+    propagateStack[static_cast<size_t>(depth++)] = root;
     while (depth > 0) {
-        Node* node = propagateStack[static_cast<size_t>(--depth)];
+        int32_t index = propagateStack[static_cast<size_t>(--depth)];
+        const Node& node = nodes[static_cast<size_t>(index)];
         for (int32_t d = 0; d < 8; ++d) {
-            Node* next = node->neighbours[static_cast<size_t>(d)];
-            if (!next)
+            uint16_t nextIndex = node.neighbours[static_cast<size_t>(d)];
+            if (nextIndex == kNoNode)
                 continue;
-            float g = node->g + PathStepCost(d);
+            Node& next = nodes[nextIndex];
+            float g = node.g + kPathStepCosts[d];
             // A child of the node always gains as much as the node did; another neighbour
             // changes parent only when the node now offers it less.
-            if (!(g < next->g))
+            if (!(g < next.g))
                 continue;
-            next->f -= next->g - g;
-            next->g = g;
-            next->parent = node;
-            next->fromDirection = d;
-            if (next->state == NodeState::Open)
-                HeapRaise(next);
+            next.f -= next.g - g;
+            next.g = g;
+            next.parent = static_cast<uint16_t>(index);
+            next.fromDirection = static_cast<int8_t>(d);
+            if (next.state == NodeState::Open)
+                HeapRaise(nextIndex);
             if (depth < kPathPropagateCapacity)
-                propagateStack[static_cast<size_t>(depth++)] = next;
+                propagateStack[static_cast<size_t>(depth++)] = nextIndex;
         }
     }
 }
@@ -331,7 +439,7 @@ void PathFinder::PropagateG(Node& root)
 void PathFinder::WritePath(const Node& goal, PathRecord& path) const
 {
     int32_t length = 0;
-    for (const Node* node = &goal; node->parent && length < kCellCount; node = node->parent)
+    for (const Node* node = &goal; node->parent != kNoNode && length < kCellCount; node = &nodes[node->parent])
         pathScratch[static_cast<size_t>(length++)] = node->fromDirection;
     // A longer walk keeps its first steps; the mover asks again before it runs out.
     int32_t count = std::min(length, PathRecord::kMaxSteps);
@@ -341,57 +449,67 @@ void PathFinder::WritePath(const Node& goal, PathRecord& path) const
         path.steps[static_cast<size_t>(i)] = static_cast<int8_t>(pathScratch[static_cast<size_t>(length - 1 - i)]);
 }
 
-bool PathFinder::Before(const Node* a, const Node* b) const
+uint64_t PathFinder::HeapKey(float f, uint32_t order)
 {
-    return a->f < b->f || (a->f == b->f && a->openOrder > b->openOrder);
+    // f's bits ordered as the floats are (negatives flipped), then later orders first.
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    bits = (bits & 0x80000000u) ? ~bits : bits | 0x80000000u;
+    return (static_cast<uint64_t>(bits) << 32) | (0xFFFFFFFFu - order);
 }
 
-void PathFinder::HeapPush(Node* node)
+void PathFinder::HeapPush(int32_t index)
 {
-    node->state = NodeState::Open;
-    node->openOrder = ++openCounter;
-    node->heapIndex = heapSize;
-    heap[static_cast<size_t>(heapSize++)] = node;
-    HeapRaise(node);
+    Node& node = nodes[static_cast<size_t>(index)];
+    node.state = NodeState::Open;
+    node.heapIndex = heapSize;
+    heap[static_cast<size_t>(heapSize++)] = {HeapKey(node.f, ++openCounter), index};
+    HeapRaise(index);
 }
 
-void PathFinder::HeapRaise(Node* node)
+void PathFinder::HeapRaise(int32_t index)
 {
-    int32_t i = node->heapIndex;
+    Node& node = nodes[static_cast<size_t>(index)];
+    int32_t i = node.heapIndex;
+    // The opening order stays what it was; only f changed.
+    HeapEntry entry{(HeapKey(node.f, 0) & 0xFFFFFFFF00000000ull) | (heap[static_cast<size_t>(i)].key & 0xFFFFFFFFull), index};
     while (i > 0) {
-        int32_t parent = (i - 1) / 2;
-        Node* above = heap[static_cast<size_t>(parent)];
-        if (!Before(node, above))
+        int32_t parent = (i - 1) / kHeapArity;
+        const HeapEntry& above = heap[static_cast<size_t>(parent)];
+        if (!(entry.key < above.key))
             break;
         heap[static_cast<size_t>(i)] = above;
-        above->heapIndex = i;
+        nodes[static_cast<size_t>(above.node)].heapIndex = i;
         i = parent;
     }
-    heap[static_cast<size_t>(i)] = node;
-    node->heapIndex = i;
+    heap[static_cast<size_t>(i)] = entry;
+    node.heapIndex = i;
 }
 
-PathFinder::Node* PathFinder::HeapPop()
+int32_t PathFinder::HeapPop()
 {
-    Node* top = heap[0];
-    Node* last = heap[static_cast<size_t>(--heapSize)];
+    int32_t top = heap[0].node;
+    HeapEntry last = heap[static_cast<size_t>(--heapSize)];
     int32_t i = 0;
     for (;;) {
-        int32_t child = 2 * i + 1;
-        if (child >= heapSize)
+        int32_t first = kHeapArity * i + 1;
+        if (first >= heapSize)
             break;
-        if (child + 1 < heapSize && Before(heap[static_cast<size_t>(child + 1)], heap[static_cast<size_t>(child)]))
-            ++child;
-        if (!Before(heap[static_cast<size_t>(child)], last))
+        int32_t end = std::min(first + kHeapArity, heapSize);
+        int32_t child = first;
+        for (int32_t c = first + 1; c < end; ++c)
+            if (heap[static_cast<size_t>(c)].key < heap[static_cast<size_t>(child)].key)
+                child = c;
+        if (!(heap[static_cast<size_t>(child)].key < last.key))
             break;
         heap[static_cast<size_t>(i)] = heap[static_cast<size_t>(child)];
-        heap[static_cast<size_t>(i)]->heapIndex = i;
+        nodes[static_cast<size_t>(heap[static_cast<size_t>(i)].node)].heapIndex = i;
         i = child;
     }
     if (heapSize > 0) {
         heap[static_cast<size_t>(i)] = last;
-        last->heapIndex = i;
+        nodes[static_cast<size_t>(last.node)].heapIndex = i;
     }
-    top->heapIndex = -1;
+    nodes[static_cast<size_t>(top)].heapIndex = -1;
     return top;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 class EntityBase;
+struct Level;
 
 // Steps of a path, by direction code from the start towards the goal: 0 (0, +1), 1 (+1, +1),
 // 2 (+1, 0), 3 (+1, -1), 4 (0, -1), 5 (-1, -1), 6 (-1, 0), 7 (-1, +1), in cells.
@@ -50,6 +51,11 @@ public:
     // (level -1 when none was found).
     bool FindPath(const EntityBase* mover, const WorldPos& moverPosition, const WorldPos& target,
                   const EntityBase* targetEntity, PathRecord* path, WorldPos* closest);
+    // Whether a search would end at once in the mover's own cell without testing a cell: the
+    // target in that cell, or within reach with no cell between them to test. Nothing is
+    // searched: no cell is tested and no blocker asked for.
+    bool EndsAtStart(const EntityBase* mover, const WorldPos& moverPosition, const WorldPos& target,
+                     const EntityBase* targetEntity);
     // An entity in the way of this search: its cell counts as occupied, and it blocks the cells
     // its body and the mover's would share.
     void AddNearbyEntity(const EntityBase* entity);
@@ -59,56 +65,74 @@ public:
     int32_t GetNodesTaken() const { return taken; }
 
 private:
+    // The window with a border of one blocked cell all round, so that a neighbour needs no
+    // bounds test.
+    static constexpr int32_t kPadded = kWindow + 2;
+    static constexpr int32_t kPaddedCount = kPadded * kPadded;
+    static constexpr uint16_t kNoNode = 0xFFFF;
+    enum CellState : uint8_t { kUntested = 0, kFree = 1, kOccupied = 2, kBlocked = 3 };
     enum class NodeState : uint8_t { Free, Open, Closed };
     struct Node {
         float f = 0.0f;
         float g = 0.0f;
         float h = 0.0f;
-        int32_t cx = 0;
-        int32_t cy = 0;
-        Node* parent = nullptr;
-        std::array<Node*, 8> neighbours{};
+        int16_t cx = 0;
+        int16_t cy = 0;
+        // Node indices; kNoNode for none.
+        uint16_t parent = kNoNode;
+        std::array<uint16_t, 8> neighbours{};
         // The direction this node was reached in from its parent.
-        int32_t fromDirection = -1;
-        // Later-opened nodes win ties of f, as the newest at the head of a list would.
-        uint32_t openOrder = 0;
-        int32_t heapIndex = -1;
+        int8_t fromDirection = -1;
         NodeState state = NodeState::Free;
+        int32_t heapIndex = -1;
+    };
+    // The open list as a heap on one integer key per node: f's bits above, then the
+    // opening order reversed below, so the most recently opened wins a tie of f.
+    struct HeapEntry {
+        uint64_t key;
+        int32_t node;
     };
     struct NearbyEntity {
         Vector2 offset;
         float radius = 0.0f;
     };
 
-    void Begin(const EntityBase* mover, const WorldPos& moverPosition);
+    void Place(const EntityBase* mover, const WorldPos& moverPosition);
+    void Begin();
+    bool Aim(const WorldPos& target, const EntityBase* targetEntity);
     bool Search(PathRecord* path);
     bool IsGoal(Node& node);
     bool CornersClear(int32_t cx, int32_t cy);
-    void Expand(Node& node);
-    void PropagateG(Node& node);
+    void Expand(int32_t index);
+    void PropagateG(int32_t root);
     void WritePath(const Node& goal, PathRecord& path) const;
-    Node* TakeNode(int32_t cx, int32_t cy);
+    int32_t TakeNode(int32_t cx, int32_t cy, int32_t padded);
     float Heuristic(int32_t cx, int32_t cy) const;
     Vector2 CellOffset(int32_t cx, int32_t cy) const;
     bool WorldBlocked(int32_t cx, int32_t cy);
+    int32_t ReadyBlockCell(int32_t cx, int32_t cy);
+    void MapBlocks();
+    uint8_t TestCell(int32_t cx, int32_t cy, bool checkEntities);
     bool Inside(int32_t cx, int32_t cy) const { return cx >= 0 && cy >= 0 && cx < kWindow && cy < kWindow; }
     static int32_t CellIndex(int32_t cx, int32_t cy) { return cy * kWindow + cx; }
+    static int32_t PaddedIndex(int32_t cx, int32_t cy) { return (cy + 1) * kPadded + cx + 1; }
 
-    // The open list as a binary heap on (f, newest first).
-    bool Before(const Node* a, const Node* b) const;
-    void HeapPush(Node* node);
-    Node* HeapPop();
-    void HeapRaise(Node* node);
+    void HeapPush(int32_t index);
+    int32_t HeapPop();
+    void HeapRaise(int32_t index);
+    static uint64_t HeapKey(float f, uint32_t order);
 
     std::unique_ptr<Node[]> nodes;
-    std::unique_ptr<Node*[]> heap;
-    std::unique_ptr<Node*[]> propagateStack;
+    std::unique_ptr<HeapEntry[]> heap;
+    std::unique_ptr<int32_t[]> propagateStack;
     std::unique_ptr<int32_t[]> pathScratch;
-    std::array<Node*, kCellCount> cellNodes{};
-    // 0 untested, 1 free, 2 occupied by an entity, 3 blocked.
-    std::array<int32_t, kCellCount> cellStates{};
-    // The world's own answer per cell (0 untested, 1 free, 3 blocked), for the clearance rings.
+    // Per padded cell: the node made for it this search, and its state.
+    std::array<uint16_t, kPaddedCount> cellNodes{};
+    std::array<uint8_t, kPaddedCount> cellStates{};
+    // The world's own answer per window cell (0 untested, 1 free, 3 blocked), for the clearance rings.
     std::array<uint8_t, kCellCount> worldStates{};
+    // The straight-line distance, in cells, of every offset in the window.
+    std::array<float, kWindow * kWindow> distances{};
     std::array<NearbyEntity, kMaxNearby> nearby{};
     int32_t nearbyCount = 0;
     int32_t nodesUsed = 0;
@@ -119,12 +143,23 @@ private:
     const EntityBase* mover = nullptr;
     WorldPos start;
     float moverRadius = 0.0f;
+    int32_t clearanceRings = 0;
     bool ignoresObstacles = false;
     Vector2 cellSize{32.0f, 32.0f};
     int32_t cellsAcross = 0;
     int32_t cellsDown = 0;
     int32_t startCellX = 0;
     int32_t startCellY = 0;
+    // The mover's level, when it is generated, found once per search.
+    Level* startLevel = nullptr;
+    // Per block of the mover's level under the window, counted from the first: 0 not yet
+    // asked, 1 built (its cells are read from its bits), 2 asked of the level's cells each time.
+    static constexpr int32_t kBlockSpan = 8;
+    std::array<uint8_t, kBlockSpan * kBlockSpan> blockReady{};
+    // Per window column and row: its block slot in the mover's level (-1 off the level or past
+    // the span), and its level cell.
+    std::array<int8_t, kWindow> columnSlots{};
+    std::array<int8_t, kWindow> rowSlots{};
     int32_t targetX = 0;
     int32_t targetY = 0;
     Vector2 targetOffset;

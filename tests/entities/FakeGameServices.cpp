@@ -10,6 +10,7 @@
 #include "entities/Gate.h"
 #include "entities/Sentient.h"
 #include "entities/Torch.h"
+#include "world/PathFinder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -305,6 +306,8 @@ bool FakeGameServices::FindPath(const Entity& mover, const WorldPos& from, const
 {
     ++pathSearches;
     bool found = !pathAnswer || pathAnswer(mover, from, target, targetEntity);
+    if (found && pathFinder)
+        return pathFinder->FindPath(&mover, from, target, targetEntity, path, nullptr);
     if (found && path) {
         path->count = static_cast<int32_t>(std::min<size_t>(pathSteps.size(), PathRecord::kMaxSteps));
         path->cursor = 0;

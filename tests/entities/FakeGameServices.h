@@ -206,6 +206,8 @@ public:
     std::function<bool(const Entity&, const WorldPos&, const WorldPos&, const Entity*)> pathAnswer;
     std::vector<int32_t> pathSteps;
     int32_t pathSearches = 0;
+    // When set, searches run on it (after pathAnswer, when that is set, agrees).
+    PathFinder* pathFinder = nullptr;
     bool levelGenerated = true;
     bool lastActorHid = false;
     std::vector<std::string> factions;
