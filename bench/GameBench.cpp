@@ -96,7 +96,7 @@ public:
     void SetUpFirstWorld() override {}
     void Update(float seconds) override { clock += seconds; }
     void PayUpkeep() override { ++upkeeps; }
-    void WriteNetPart(MessageBuffer&) const override {}
+    Entity* GetLeader() const override { return nullptr; }
     bool IsMember(const Sentient&) const override { return false; }
     WorldPos GetHomePosition() const override { return {}; }
     const Entity* GetHomeEntity() const override { return nullptr; }

@@ -1,60 +1,156 @@
-// Covenant -- a covenant of the world host as the game runs it: stepped, paying its upkeep and sending its part of the game update.
+// Covenant -- a covenant of the world host as the game runs it: its house, guards, relics, recruits, bonuses, step and record in the game update.
 #pragma once
 
+#include "core/SafePointer.h"
+#include "core/TimeStamp.h"
+#include "covenants/PendingOffer.h"
 #include "covenants/TradeOffer.h"
 #include "entities/EntityCovenant.h"
 #include "rules/covenants/CovenantBase.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
+class Actor;
+class Entity;
+class InventoryBag;
+class Item;
+class ItemBase;
 class MessageBuffer;
+class Recruit;
 class Sentient;
 
-// The game calls these in its own order: Start and RefreshMembers while a world is made, then
+// The computer-run and the player's covenants derive from this one; it is never made alone.
+// The game calls, in its own order: Start and RefreshMembers while a world is made, then
 // SetUpFirstWorld once every covenant exists; Update every step and PayUpkeep every "TaxPeriod".
-// What each covenant does in them is its kind's business (the computer-run and the player's).
+//
+// The home (the lifestone), the guards, the pedestals and the relic displays are entities of the
+// game's table held by safe pointers: the game may delete any of them and the covenant then
+// reads an empty slot. Without a home, the home's getters answer 0 and its setters do nothing.
 class Covenant : public CovenantBase, public EntityCovenant {
 public:
+    static constexpr int32_t kGuardSlots = 4;
+    static constexpr int32_t kRelicSlots = 4;
+    // The house group's slots: guards 0..3, relics 4..7.
+    static constexpr int32_t kFirstRelicSlot = kGuardSlots;
+    static constexpr int32_t kHouseSlots = kGuardSlots + kRelicSlots;
+    static constexpr int32_t kMultiplierCount = 14;
+    static constexpr int32_t kInfluenceExperienceMultiplier = 1;
+    static constexpr int32_t kCrystalIncomeMultiplier = 2;
+    static constexpr int32_t kLifestoneHealthMultiplier = 4;
+    static constexpr float kThinkDelaySeconds = 10.0f;
+    static constexpr float kGuardFadeSeconds = 5.0f;
+    // The lifestone's warnings, and the ratios a rising lifestone must pass to arm them again.
+    static constexpr float kDangerRatio = 0.25f;
+    static constexpr float kThreatRatio = 0.5f;
+    static constexpr float kDangerRearmRatio = 0.3f;
+    static constexpr float kThreatRearmRatio = 0.55f;
+    static constexpr float kGlowBase = 10.0f;
+    static constexpr float kGlowPerRatio = 40.0f;
+    // Guards stand this many grid cells from the home.
+    static constexpr float kGuardNearCells = 2.0f;
+    static constexpr float kGuardFarCells = 3.0f;
+    static constexpr const char* kRelicTag = "tag_relic";
+    static constexpr const char* kPedestalRecord = "ObjectPedestal";
+
+    // The best-member values RecomputeBonuses keeps, by place.
+    enum BestMember : int32_t {
+        kBestRegeneration = 0,  // lifestone regeneration per minute
+        kBestArmor,
+        kBestDefense,           // x 0.75
+        kBestResistance,        // six: ResistancePhysical .. ResistanceMagic
+        kBestMemberCount = kBestResistance + 6,
+    };
+
+    Covenant();
+    // Recruits attached to actors schedule their actors' removal.
+    ~Covenant() override;
+
+    // ---- What the game's world set-up calls (the covenant kinds) --------------------------------
     virtual void Start(int32_t startingLevel, int32_t difficulty) = 0;
     virtual void RefreshMembers() = 0;
     virtual void SetUpFirstWorld() = 0;
-    virtual void Update(float seconds) = 0;
     virtual void PayUpkeep() = 0;
-    // Its part of the game's part of each game update.
-    virtual void WriteNetPart(MessageBuffer& buffer) const = 0;
     // Beaten for good: the game is lost when the first player's covenant is.
     virtual bool IsDefeated() const { return eliminated; }
 
-    // ---- Deals and the player's diplomacy lines ---------------------------------------------
-    // The covenant kinds decide and answer the client themselves; until a kind replaces these,
-    // a covenant ignores offers, has none pending and changes nothing.
-    // The other covenant (the player's) offers a deal.
-    virtual void ReceiveOffer(Covenant&, const TradeOffer&) {}
+    // ---- CovenantBase: the home entity and the partners ----------------------------------------
+    void SetHomeHealth(int32_t health) override;
+    int32_t GetHomeHealth() const override;
+    void SetHomeMaxHealth(int32_t maxHealth) override;
+    int32_t GetHomeMaxHealth() const override;
+
+    // ---- The covenant's own virtual operations, in slot order -----------------------------------
+    // Does nothing for an eliminated covenant; the kinds run it first in their own step.
+    virtual void Update(float seconds);
+    // The other covenant (the player's) offers a deal; an empty offer withdraws the last one.
+    virtual void ReceiveOffer(Covenant&, const Offer&) {}
     // The other covenant accepted (true) or rejected this one's offer; on acceptance the
     // covenant carries the deal out through Game::ExecuteOffer.
-    virtual void ReceiveOfferResult(Covenant&, const TradeOffer&, bool, int32_t) {}
-    // The offer this covenant put to the covenant of the index and still waits on; null when none.
-    virtual const TradeOffer* GetPendingOffer(int32_t) const { return nullptr; }
-    // Asked to suggest a trade to the other covenant.
-    virtual void SuggestTrade(Covenant&) {}
+    virtual void ReceiveOfferResult(Covenant&, const Offer&, bool, int32_t) {}
     // A deal was carried out: party 0 is the first covenant of the deal, 1 the second (told
     // the first).
     virtual void OnOfferExecuted(int32_t, Covenant*) {}
+    // The sum of the recruits' weights, and of their worn items' values; 0 here.
+    virtual void UpdatePeopleStatistic();
+    virtual void UpdateItemsStatistic();
+    virtual bool IsRecruitEngaged(const Actor&) const { return false; }
+    virtual bool IsAvailable() const { return true; }
+    virtual Entity* GetPlayer() const { return nullptr; }
+    virtual Entity* GetLeader() const = 0;
+    virtual int32_t GetAdventureInfo() const { return 0; }
+    // The covenant inventory's item, bag and deletion; none outside its bags.
+    virtual Item* GetInventoryItem(int32_t bag, int32_t slot) const;
+    virtual void DeleteInventoryItem(int32_t bag, int32_t slot);
+    virtual InventoryBag* GetInventoryBag(int32_t bag) const;
+    // The covenant's traits give the entity their status effects.
+    virtual void ApplyTraitEffects(Entity&) {}
+    virtual bool IsRecruitRaiding(const Actor&) const { return false; }
+    virtual bool IsRecruitDefending(const Actor&) const { return false; }
+    virtual void CountRaidParty(int32_t& alive, int32_t& fallen) const;
+    // Multiplier m (0..13); 1.0 for an index outside.
+    virtual float GetFloatStat(int32_t m) const;
+    virtual void KillAllMembers() {}
+    virtual void DisbandMembers() {}
+    // The definition's "RelationForPeaceTreaty" at the covenant's difficulty; 0 without one.
+    virtual float GetRelationForPeaceTreaty(const Covenant& other) const;
+    // The definition's "RelationChangeCancelledTreaty" of the treaty kind.
+    virtual float GetTreatyCancelChange(int32_t treaty) const;
+    // Hands an offer holding at least one entry to the other covenant.
+    virtual void SendOffer(Covenant& to, const Offer& offer);
+    virtual void OnSharedAdventureXp(Entity&, int32_t) {}
+    // A recruit's actor was sent to the level.
+    virtual void OnLevelReached(int32_t, Entity*) {}
+    // Every spawned recruit forgets the other covenant's entities.
+    virtual void ForgetCovenant(const Covenant& other);
+    virtual int32_t GetDifficultyLevel() const { return kAverageDifficulty; }
+    virtual void UpdateAdventureParty(Covenant&) {}
+    virtual Covenant* PickMostHatedCovenant() const { return nullptr; }
+    // nextThinkTime = the game clock + kThinkDelaySeconds.
+    virtual void ResetThinkTimer();
+    virtual void TeleportMember(Entity&) {}
+    virtual bool HasRallyPoint() const { return false; }
+    virtual WorldPos GetRallyPoint() const;
+    virtual bool CanBeVisited() const { return true; }
+    virtual int32_t GetRecruitCount() const { return CountRecruits(); }
+    virtual void OnCovenantsMeet(Covenant&, Covenant&) {}
+    virtual float GetDamageFrom(const Covenant*) const { return 0.0f; }
+    // Whether the recruit's actor may be sent to the level.
+    virtual bool AllowsTarget(const Entity*, int32_t) const { return true; }
+
+    // ---- The game's diplomacy hooks (the kinds answer as they see fit; by default nothing) -----
+    // The offer this covenant put to the covenant of the index and still waits on; null when none.
+    virtual const Offer* GetPendingOffer(int32_t) const { return nullptr; }
+    // Asked to suggest a trade to the other covenant.
+    virtual void SuggestTrade(Covenant&) {}
     // Adds to a statistic within whatever cap the covenant keeps for it.
     virtual void AddToCappedStat(int32_t stat, int32_t amount) { statistics.Add(stat, amount); }
     virtual void StartSharedAdventure(Covenant&) {}
     virtual void StopSharedAdventure() {}
     // Raids the target together with the partner.
     virtual void StartJointRaid(Covenant&, Covenant&) {}
-
-    // ---- The player's covenant ---------------------------------------------------------------
-    virtual bool IsRecruit(const Sentient&) const { return false; }
-    // Where a recruit sent home stands.
-    virtual WorldPos GetRecruitHome(const Sentient&) const { return GetHomePosition(); }
-    virtual void KickOut(int32_t) {}
-    virtual void StopRaid() {}
-
-    // ---- Diplomacy the game applied (a kind answers as it sees fit; by default nothing) ----------
     // A pact between the two ended; told to every living covenant.
     virtual void OnPactCancelled(Covenant&, Covenant&) {}
     // The trade route between the two was cancelled; told to every living covenant.
@@ -69,13 +165,91 @@ public:
     virtual void OnRaidStarted(Covenant&) {}
     // The other covenant's rumour about this one moved the amount of its resources.
     virtual void OnRumor(Covenant&, int32_t) {}
-
     // This covenant brought the other down: the influence it gains (its own capped rule).
     virtual int32_t GainFromDestroyed(Covenant&) { return 0; }
     // This covenant's reward of the fallen covenant's chest level.
     virtual void TakeReward(Covenant&, int32_t) {}
     // The world ended for this covenant (its three values are the kind's).
     virtual void EndWorld(int32_t, int32_t, int32_t) {}
+
+    // ---- The player's covenant ---------------------------------------------------------------
+    virtual bool IsRecruit(const Sentient&) const { return false; }
+    // Where a recruit sent home stands.
+    virtual WorldPos GetRecruitHome(const Sentient&) const { return GetHomePosition(); }
+    virtual void KickOut(int32_t) {}
+    virtual void StopRaid() {}
+
+    // ---- EntityCovenant ------------------------------------------------------------------------
+    // The recruits' actors and the player.
+    bool IsMember(const Sentient& sentient) const override;
+    WorldPos GetHomePosition() const override;
+    const Entity* GetHomeEntity() const override;
+    Entity* GetLifestone() const override;
+    // The best member's Armor, Defense x 0.75 and resistances; 0 for any other stat.
+    int32_t GetHomeStat(int32_t stat) const override;
+    void RecomputeTotals() override { RecomputeBonuses(); }
+    Entity* GetLeaderEntity() const override { return GetLeader(); }
+    // Its targetCovenant, at Raid.
+    bool IsRaiding() const override;
+    // Some other covenant targets this one while this one's treaty toward it is Raid.
+    bool IsBeingRaided() const override { return IsBeingRaidedExcept(nullptr); }
+    bool IsBeingRaidedExcept(const Covenant* except) const;
+    int32_t CountRecruits() const override;
+    Sentient* GetRecruit(int32_t slot) const override;
+
+    // ---- Record and offers (Covenant.cpp) -------------------------------------------------------
+    // The covenant's record of the game update.
+    void Write(MessageBuffer& buffer) const;
+    // Empties the offer pending toward the covenant of the index; with notify, that covenant
+    // hears an empty offer.
+    void ClearOfferTo(int32_t other, bool notify);
+    const PendingOffer* GetPendingOfferRecord(int32_t other) const;
+    void SetHome(Entity* entity);
+
+    // ---- Step and bonuses (CovenantStep.cpp) ----------------------------------------------------
+    void UpdateStatistics();
+    // House, AbsoluteInfluence, People, Items and LifeStone to 0.
+    void ClearStatistics();
+    void SetLifestoneGlow(float ratio);
+    // The house items' values with their stacks; only the guards' with the flag.
+    int32_t HouseValue(bool guardsOnly) const;
+    void RecomputeBonuses();
+    // The upkeep of the guard items standing, in the leader's carried bags and in the house.
+    void GuardCosts();
+    int32_t GetBestMemberValue(int32_t place) const;
+    // (Xp / XpNeeded + Level)^2, or Level^2 without XpNeeded, truncated.
+    static int32_t RecruitPower(int32_t level, int32_t xp, int32_t xpNeeded);
+
+    // ---- Guards, relics and pedestals (CovenantGuards.cpp) --------------------------------------
+    void SpawnGuard(Item* item, int32_t slot);
+    WorldPos GetGuardPosition(int32_t slot) const;
+    Entity* GetGuard(int32_t slot) const;
+    // At once, through the game's timed actions.
+    void RemoveGuard(int32_t slot);
+    // Fades out over kGuardFadeSeconds.
+    void DismissGuard(int32_t slot);
+    // The guard breaks free: it stays in the world as a free monster and its item has fallen.
+    void ReleaseGuard(int32_t slot);
+    int32_t FindGuardSlotForNew() const;
+    int32_t FindRelicSlotForNew() const;
+    void CreatePedestals();
+    Entity* GetPedestal(int32_t i) const;
+    void PlaceRelic(Item* relic, int32_t slot);
+    Entity* GetRelicDisplay(int32_t slot) const;
+    void RemoveRelicDisplay(int32_t slot);
+    void ApplyRelicEffects(Entity& entity) const;
+
+    // ---- Recruit list (CovenantRecruits.cpp) ----------------------------------------------------
+    void AddRecruit(Actor& actor);
+    int32_t FindFreeRecruitSlot() const;
+    bool HasRoomForRecruit() const;
+    void RemoveRecruit(int32_t slot);
+    Recruit* FindRecruitByActor(const Entity* actor) const;
+    Actor* GetRecruitActor(int32_t slot) const;
+    Recruit* GetRecruitRecord(int32_t slot) const;
+    // The slots of the recruit list; the kinds size it.
+    void SetRecruitSlots(int32_t count);
+    int32_t GetRecruitSlots() const { return static_cast<int32_t>(recruits.size()); }
 
     // ---- The ends of worlds ------------------------------------------------------------------
     // Worlds ended, by kind: 0 won, 1 lost, 3 won as an ally; counted without a cap.
@@ -90,4 +264,32 @@ public:
         worldResults.Add(kind, 1);
     }
     IntArray worldResults;
+
+    int32_t adventurePartner = -1;
+    float lastHealthRatio = 1.0f;
+    TimeStamp nextThinkTime;
+
+protected:
+    static constexpr int32_t kAverageDifficulty = 1;
+
+    const CovenantBase* GetPartner(int32_t other) const override;
+    TimeStamp GetGameTime() const override;
+    Entity* GetHome() const;
+    // Slot i of the house group, whatever item class it holds.
+    ItemBase* GetHouseItem(int32_t slot) const;
+    // A guard died or its health changed: the item's prices are computed again.
+    static void ResetGuardPrices(const ItemBase& item);
+
+    std::vector<std::unique_ptr<Recruit>> recruits;
+    SafePointer home;
+    std::array<SafePointer, kRelicSlots> pedestals;  // one per relic slot
+    std::array<int32_t, kBestMemberCount> bestMember{};
+    std::vector<SafePointer> guards;
+    std::vector<SafePointer> relicDisplays;
+    std::array<PendingOffer, kMaxCovenants> pendingOffers;
+    std::vector<float> multipliers;
+
+private:
+    void WatchGuards();
+    void MirrorGuardHealth();
 };

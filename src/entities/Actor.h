@@ -261,6 +261,8 @@ public:
     // given its introduction (cleared to hear it again).
     bool sentHome = false;
     bool introShown = false;
+    // A covenant's hero recruit (its record's choice), raised by the covenant's own rules.
+    bool hero = false;
     RandomTimer deathTimer;
     RandomTimer activityTimer;
     RandomTimer sensingTimer;

@@ -369,13 +369,18 @@ Entity* Entity::CreateAttachment(const DatabaseEntry* record, Entity* parent, st
         delete child;
         return nullptr;
     }
-    child->DetachFromParent();
-    if (parent) {
-        child->parentNumber = parent->entityNumber;
-        child->parentTag = parent->GetTagIndex(tagName);
-        parent->children.emplace_back(child);
-    }
+    child->AttachTo(parent, tagName);
     return child;
+}
+
+void Entity::AttachTo(Entity* parent, std::string_view tagName)
+{
+    DetachFromParent();
+    if (!parent)
+        return;
+    parentNumber = parent->entityNumber;
+    parentTag = parent->GetTagIndex(tagName);
+    parent->children.emplace_back(this);
 }
 
 void Entity::AttachTemporary(Entity* parent, std::string_view modelName, std::string_view tagName, float seconds)

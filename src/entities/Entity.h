@@ -188,6 +188,8 @@ public:
     void RemoveAttachmentsFromRecord(const DatabaseEntry* record);
     void AddAttachments(const std::vector<const Attachment*>& list);
     void DetachFromParent();
+    // Hangs this entity (already in the game) on the tag of the parent's model.
+    void AttachTo(Entity* parent, std::string_view tagName);
     void DeleteChildren();
     int32_t GetChildCount() const;
 

@@ -82,6 +82,16 @@ ItemGround* ItemGround::Drop(const WorldPos& near, std::unique_ptr<Item>& item, 
     return ground;
 }
 
+ItemGround* ItemGround::MakeDisplay(std::unique_ptr<Item> shown)
+{
+    auto* ground = new ItemGround();
+    ground->display = true;
+    if (shown && shown->GetEntry() && ground->GetEntry() != shown->GetEntry())
+        ground->SetEntry(shown->GetEntry());
+    ground->item = std::move(shown);
+    return ground;
+}
+
 void ItemGround::PlayFall()
 {
     PlayAnimation("fall", kItemGroundFallPriority, AnimationMode::ReturnToIdle, false);
@@ -89,7 +99,7 @@ void ItemGround::PlayFall()
 
 bool ItemGround::CanBePickedUp() const
 {
-    return !beingPickedUp && !IsPlayingAnimation("fall");
+    return !display && !beingPickedUp && !IsPlayingAnimation("fall");
 }
 
 void ItemGround::Update(float seconds)

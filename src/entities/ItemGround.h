@@ -22,6 +22,9 @@ public:
     static ItemGround* Drop(const WorldPos& near, std::unique_ptr<Item>& item, bool withoutTimer, bool searchWidely,
                             bool fall);
 
+    // An entity that only shows the item (a relic on its pedestal): never picked up, never
+    // timed out, not yet in the game.
+    static ItemGround* MakeDisplay(std::unique_ptr<Item> item);
     void PlayFall();
     // Not being picked up and not falling.
     bool CanBePickedUp() const;
@@ -42,6 +45,7 @@ public:
     // Set by the level spawner for the items it lays out: a chest beside it may take them in.
     bool placedBySpawner = false;
     bool beingPickedUp = false;
+    bool display = false;
     float timeOnGround = 0.0f;
 
 private:

@@ -105,11 +105,14 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     LoadTuning();
     weather = std::make_unique<Weather>(gDatabase ? gDatabase->FindEntryByName("Weather") : nullptr);
     Reset();
+    gCovenantHost = this;
 }
 
 Game::~Game()
 {
     Reset();
+    if (gCovenantHost == this)
+        gCovenantHost = nullptr;
 }
 
 void Game::Reset()

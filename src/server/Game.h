@@ -6,6 +6,7 @@
 #include "core/SafePointer.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
+#include "covenants/CovenantHost.h"
 #include "covenants/TradeOffer.h"
 #include "entities/GameServices.h"
 #include "rules/items/ItemPtrList.h"
@@ -42,7 +43,7 @@ struct GameSoundRecord {
 
 // Entity numbers are slots 0..1499 of a table walked in slot order. Main thread only; the world
 // host calls Update once per fixed step of 0.05 seconds.
-class Game : public GameServices {
+class Game : public GameServices, public CovenantHost {
 public:
     static constexpr int32_t kTimerCount = 6;
     static constexpr int32_t kUpkeepTimer = 0;
@@ -304,8 +305,16 @@ public:
     void RemovePlayer(const Sentient* player);
 
     // ---- Covenants ----------------------------------------------------------------------------
-    int32_t GetCovenantCount() const { return static_cast<int32_t>(covenants.size()); }
+    int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }
     Covenant* GetGameCovenant(int32_t index) const;
+
+    // ---- The covenants' host (GameCovenants.cpp) ------------------------------------------------
+    Covenant* GetCovenantAt(int32_t index) const override { return GetGameCovenant(index); }
+    TimeStamp GetGameClock() const override { return elapsed; }
+    bool IsWorldAwake() const override { return worldRunning; }
+    bool IsFirstPlayer(const Entity& entity) const override;
+    Vector2 GetPedestalOffset(int32_t i) const override;
+    Actor* MakeGuard(const MonsterType& type, int32_t level) override;
     // Makes a computer-run covenant for a new world; until one is set, a new world has none.
     using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }
@@ -357,7 +366,8 @@ public:
     // The game is over and the player's covenant counts one more world lost.
     void LoseWorld();
     // The keys of "GameSystem" only the game reads: "CovenantPosition" (each entry's two
-    // fractions of the level's size, a missing number 0; every position free again) and
+    // fractions of the level's size, a missing number 0; every position free again),
+    // "PedestalOffset" (x and y in world units, in pedestal order) and
     // "DynamicChatChance" and "TownCenter" (in tiles of level 0).
     void LoadTuning();
     // Where the town's weather is felt and a homeless covenant stands.
@@ -382,7 +392,7 @@ public:
     void StartRaid(int32_t raider, int32_t raided);
     void StopRaid(int32_t raider, int32_t raided);
     // A warning line below half of the lifestone's health, a louder one below a quarter.
-    void AnnounceLifestone(int32_t covenant, float healthFraction);
+    void AnnounceLifestone(int32_t covenant, float healthFraction) override;
     // Told to every living covenant in list order.
     void BroadcastPactCancelled(Covenant& first, Covenant& second);
     void BroadcastTradeRouteChanged(Covenant& first, Covenant& second);
@@ -400,7 +410,7 @@ public:
     static constexpr int32_t kRumorResourceStat = CovenantStat::AbsoluteInfluence;
     static constexpr int32_t kRumorPurseStat = CovenantStat::Money;
     // The covenant's line as every message names it; empty for no covenant.
-    std::string GetCovenantText(int32_t index) const;
+    std::string GetCovenantText(int32_t index) const override;
     // The name announcements give the entity: with its covenant's line, or a town NPC with its
     // kind (not a one-shot).
     virtual std::string GetDisplayName(Entity& entity);
@@ -624,6 +634,7 @@ private:
     std::vector<GameSystem*> ruleSystems;
     // The covenants' home positions; the first freeCovenantPositions are still to hand out.
     std::vector<WorldPos> covenantPositions;
+    std::vector<Vector2> pedestalOffsets;
     int32_t freeCovenantPositions = 0;
     // The town's waiting dynamic lines; a record with no time left is free.
     struct DynamicChatLine {

@@ -103,6 +103,7 @@ void Game::LoseWorld()
 void Game::LoadTuning()
 {
     covenantPositions.clear();
+    pedestalOffsets.clear();
     dynamicChatChance = 0.0f;
     townCenter = GameMessagesLevelZero(0.0f, 0.0f);
     const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
@@ -121,6 +122,12 @@ void Game::LoadTuning()
             float y = 0.0f;
             GameMessagesParseFractions(line, x, y);
             covenantPositions.push_back(GameMessagesLevelZero(x * tuning.levelWidth, y * tuning.levelHeight));
+        }
+        entry->GetStringList("PedestalOffset", lines, true, true);
+        for (const std::string& line : lines) {
+            Vector2 offset;
+            GameMessagesParseFractions(line, offset.x, offset.y);
+            pedestalOffsets.push_back(offset);
         }
     }
     freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());

@@ -272,7 +272,7 @@ void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
     buffer.WriteInt(difficulty);
     buffer.WriteInt(GetCovenantCount());
     for (const auto& covenant : covenants)
-        covenant->WriteNetPart(buffer);
+        covenant->Write(buffer);
     buffer.WriteFloat(static_cast<float>(timeOfDay));
     // Each named actor as its NPC type and name; an empty entry as 0 and no name.
     buffer.WriteUInt(static_cast<uint32_t>(namedActors.size()));

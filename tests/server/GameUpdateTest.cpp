@@ -256,11 +256,15 @@ TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
     ASSERT_TRUE(game->GetWeather().Read(block));
     MessageBuffer buffer;
     game->WriteNetPart(buffer, player);
-    const uint8_t expected[] = {
+    MessageBuffer record;
+    game->GetGameCovenant(0)->Write(record);
+    const uint8_t head[] = {
         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // days, hours, minutes
         0x01, 0x00, 0x80, 0x3F,                                                  // twenty float steps of 0.05
         0x02, 0x00, 0x00, 0x00,                                                  // difficulty
-        0x01, 0x00, 0x00, 0x00, 0xFE, 0xC0, 0x00, 0x00,                          // one covenant's part
+        0x01, 0x00, 0x00, 0x00,                                                  // one covenant, its record next
+    };
+    const uint8_t tail[] = {
         0x00, 0x00, 0xD0, 0x40,                                                  // time of day 6.5
         0x00, 0x00, 0x00, 0x00,                                                  // no named actors
         0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // one empty quest entry
@@ -268,9 +272,11 @@ TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
         0x00, 0x00, 0x80, 0x3E, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x80, 0xBF,  // weather and wind
         0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // lost, win awaits
     };
-    ASSERT_EQ(buffer.Size(), sizeof(expected));
-    EXPECT_EQ(std::vector<uint8_t>(buffer.Data(), buffer.Data() + buffer.Size()),
-              std::vector<uint8_t>(expected, expected + sizeof(expected)));
+    std::vector<uint8_t> expected(head, head + sizeof(head));
+    expected.insert(expected.end(), record.Data(), record.Data() + record.Size());
+    expected.insert(expected.end(), tail, tail + sizeof(tail));
+    ASSERT_EQ(buffer.Size(), expected.size());
+    EXPECT_EQ(std::vector<uint8_t>(buffer.Data(), buffer.Data() + buffer.Size()), expected);
 }
 
 TEST_F(GameUpdate, TheActiveActorReportPrintsOnlyWhileSwitchedOn)

@@ -1,4 +1,4 @@
-// SpyCovenant -- a covenant that writes what the game asked of it into a shared log, and a fixed word as its part of the game update.
+// SpyCovenant -- a covenant that writes what the game asked of it into a shared log.
 #pragma once
 
 #include "core/MessageBuffer.h"
@@ -19,7 +19,7 @@ public:
     void SetUpFirstWorld() override { Note("first world " + std::to_string(GetDefinitionIndex())); }
     void Update(float) override { Note("covenant " + std::to_string(index)); }
     void PayUpkeep() override { Note("upkeep " + std::to_string(index)); }
-    void WriteNetPart(MessageBuffer& buffer) const override { buffer.WriteUInt(kPartWord); }
+    Entity* GetLeader() const override { return nullptr; }
 
     bool IsMember(const Sentient&) const override { return false; }
     WorldPos GetHomePosition() const override { return {}; }
@@ -32,8 +32,6 @@ public:
     void OnMemberGainedExperience(Sentient&, int32_t) override {}
     bool IsRaiding() const override { return false; }
     bool IsBeingRaided() const override { return false; }
-
-    static constexpr uint32_t kPartWord = 0xC0FE;
 
 private:
     void Note(const std::string& line)

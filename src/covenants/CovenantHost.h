@@ -1,0 +1,52 @@
+// CovenantHost -- what the covenants ask of the game that holds them beyond the entities' services: the list, the clock, the town and the spawn system.
+#pragma once
+
+#include "core/TimeStamp.h"
+#include "core/Vector.h"
+
+#include <cstdint>
+#include <string>
+
+class Actor;
+class Covenant;
+class Entity;
+class MonsterType;
+
+// Filled by the server's game behind gCovenantHost; the covenants' tests fill it with a fake.
+// Later covenant work adds what it needs here.
+class CovenantHost {
+public:
+    static constexpr int32_t kPedestalCount = 4;
+
+    virtual ~CovenantHost() = default;
+
+    // ---- The covenant list --------------------------------------------------------------------
+    virtual int32_t GetCovenantCount() const = 0;
+    // Null outside the list.
+    virtual Covenant* GetCovenantAt(int32_t index) const = 0;
+
+    // ---- Clock and world ----------------------------------------------------------------------
+    // The game clock: days, hours, minutes and seconds since the world began.
+    virtual TimeStamp GetGameClock() const = 0;
+    // Whether a world runs (its covenants made and stepped).
+    virtual bool IsWorldAwake() const = 0;
+    // Whether the entity is the game's first player.
+    virtual bool IsFirstPlayer(const Entity& entity) const = 0;
+
+    // ---- Lines for the clients ----------------------------------------------------------------
+    // The covenant's name as the clients' lines show it.
+    virtual std::string GetCovenantText(int32_t index) const = 0;
+    // The lifestone of the covenant fell to the health ratio; the game says whether that is
+    // danger (below 0.25) or a threat (below 0.5).
+    virtual void AnnounceLifestone(int32_t index, float ratio) = 0;
+
+    // ---- The covenant house -------------------------------------------------------------------
+    // Where pedestal i (0..kPedestalCount-1) stands from the home; (0, 0) outside.
+    virtual Vector2 GetPedestalOffset(int32_t i) const = 0;
+
+    // ---- The spawn system ---------------------------------------------------------------------
+    // A new guard actor of the type at the level, not placed nor in the table; null when none.
+    virtual Actor* MakeGuard(const MonsterType& type, int32_t level) = 0;
+};
+
+extern CovenantHost* gCovenantHost;

@@ -1,0 +1,72 @@
+// FakeCovenantHost -- the game as the covenant tests see it: a list of covenants, a settable clock, scripted pedestal offsets and a log of the calls.
+#pragma once
+
+#include "covenants/Covenant.h"
+#include "core/DatabaseEntry.h"
+#include "covenants/CovenantHost.h"
+#include "entities/Actor.h"
+#include "rules/monsters/MonsterType.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class FakeCovenantHost : public CovenantHost {
+public:
+    FakeCovenantHost() { gCovenantHost = this; }
+    ~FakeCovenantHost() override
+    {
+        if (gCovenantHost == this)
+            gCovenantHost = nullptr;
+    }
+
+    int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }
+    Covenant* GetCovenantAt(int32_t index) const override
+    {
+        return index >= 0 && index < GetCovenantCount() ? covenants[static_cast<size_t>(index)] : nullptr;
+    }
+    TimeStamp GetGameClock() const override { return clock; }
+    bool IsWorldAwake() const override { return awake; }
+    bool IsFirstPlayer(const Entity& entity) const override { return &entity == firstPlayer; }
+    std::string GetCovenantText(int32_t index) const override { return "covenant " + std::to_string(index); }
+    // "lifestone <index> <ratio to two places>"
+    void AnnounceLifestone(int32_t index, float ratio) override
+    {
+        char text[64];
+        std::snprintf(text, sizeof(text), "lifestone %d %.2f", index, static_cast<double>(ratio));
+        calls.emplace_back(text);
+    }
+    Vector2 GetPedestalOffset(int32_t i) const override
+    {
+        return i >= 0 && i < kPedestalCount ? pedestalOffsets[static_cast<size_t>(i)] : Vector2{};
+    }
+    // A set-up actor of the type, as the spawn system makes one; "guard <type> <level>" logged.
+    Actor* MakeGuard(const MonsterType& type, int32_t level) override
+    {
+        calls.push_back("guard " + std::string(type.GetEntry() ? type.GetEntry()->GetName() : "") + " " +
+                        std::to_string(level));
+        auto* actor = new Actor();
+        actor->SetUpFromMonsterType(&type, level, false);
+        actor->RecalculateStats(true);
+        if (guardMaxHealth > 0)
+            actor->maxHealth = actor->health = guardMaxHealth;
+        return actor;
+    }
+
+    // Gives the covenant its index in the list.
+    void Add(Covenant& covenant)
+    {
+        covenant.index = GetCovenantCount();
+        covenants.push_back(&covenant);
+    }
+
+    std::vector<Covenant*> covenants;
+    TimeStamp clock;
+    bool awake = true;
+    const Entity* firstPlayer = nullptr;
+    std::array<Vector2, kPedestalCount> pedestalOffsets{{{-40.0f, 0.0f}, {40.0f, 0.0f}, {0.0f, 40.0f}, {0.0f, -40.0f}}};
+    // Above 0: every guard made has this maximum and health.
+    int32_t guardMaxHealth = 0;
+    std::vector<std::string> calls;
+};
