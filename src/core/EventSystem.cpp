@@ -95,6 +95,12 @@ void EventSystem::DispatchQueue()
         Deliver(*event, known ? listenersById[event->id] : std::vector<Listener*>());
         FreeEvent(event);
     }
+    // The storage goes back to the queue when delivery queued nothing new, so that a steady
+    // flow of events, one step's after another's, allocates nothing.
+    if (queue.empty()) {
+        due.clear();
+        queue.swap(due);
+    }
 }
 
 void EventSystem::DispatchEvent(Event* event, const std::vector<Listener*>& listeners)

@@ -21,15 +21,37 @@ void Sentient::AddStatusEffect(const DatabaseEntry* record, Entity* source, int3
 {
     if (!record)
         return;
-    auto effect = std::make_unique<StatusEffect>();
+    std::unique_ptr<StatusEffect> effect = TakeSpareEffect();
     effect->SetDefinition(record, level, dynamic_cast<Sentient*>(source));
     AttachStatusEffect(std::move(effect), source);
 }
 
+std::unique_ptr<StatusEffect> Sentient::TakeSpareEffect()
+{
+    if (spareEffects.empty())
+        return std::make_unique<StatusEffect>();
+    std::unique_ptr<StatusEffect> effect = std::move(spareEffects.back());
+    spareEffects.pop_back();
+    return effect;
+}
+
+void Sentient::DiscardEffect(std::unique_ptr<StatusEffect> effect)
+{
+    if (!effect)
+        return;
+    effect->Recycle();
+    if (spareEffects.size() < kMaxSpareEffects)
+        spareEffects.push_back(std::move(effect));
+}
+
 void Sentient::AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* source)
 {
-    if (!effect || (maxHealth > 0 && health <= 0))
+    if (!effect)
         return;
+    if (maxHealth > 0 && health <= 0) {
+        DiscardEffect(std::move(effect));
+        return;
+    }
     effect->source.Set(source);
     int32_t type = effect->effectType;
     StatusEffect* same = type == StatusEffectType::Normal ? nullptr : FindSameGroup(*effect, source);
@@ -37,13 +59,16 @@ void Sentient::AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* 
         switch (type) {
         case StatusEffectType::Combine:
             same->CombineWith(*effect);
+            DiscardEffect(std::move(effect));
             RecalculateStats(false);
             return;
         case StatusEffectType::OnlyOneKeepOld:
+            DiscardEffect(std::move(effect));
             RecalculateStats(false);
             return;
         case StatusEffectType::Cancel:
             same->Expire();
+            DiscardEffect(std::move(effect));
             RecalculateStats(false);
             return;
         default:
@@ -91,7 +116,9 @@ void Sentient::UpdateStatusEffects(float seconds)
             continue;
         }
         statusEffects[i]->End();
+        std::unique_ptr<StatusEffect> ended = std::move(statusEffects[i]);
         statusEffects.erase(statusEffects.begin() + static_cast<std::ptrdiff_t>(i));
+        DiscardEffect(std::move(ended));
         removed = true;
     }
     if (removed)

@@ -46,6 +46,22 @@ StatusEffect::~StatusEffect()
         owner->RemoveAttachment(effectTagName, effectModelName);
 }
 
+void StatusEffect::Recycle()
+{
+    if (owner && HasModel())
+        owner->RemoveAttachment(effectTagName, effectModelName);
+    owner = nullptr;
+    for (std::unique_ptr<Skill>& skill : ownSkills)
+        skill.reset();
+    source.Clear();
+    instanceId = 0;
+    succeeded = false;
+    elementalType = 0;
+    nearby.clear();
+    tickDamage.Clear();
+    Forget();
+}
+
 // ---- Definition and carrier --------------------------------------------------------------------
 
 void StatusEffect::SetDefinition(const DatabaseEntry* record, int32_t newLevel, Sentient* sourceSentient)
@@ -213,9 +229,9 @@ void StatusEffect::TickHealth(Sentient& carrier)
     float amount = perTick + static_cast<float>(carrier.GetStat(CharacterStat::MaxHealth)) * healthChangePercent;
     int32_t n = gRandomSystem->RandomRound(amount);
     if (n < 0) {
-        StatPairList damage;
-        damage.Add(damageType, static_cast<float>(-n), static_cast<float>(-n));
-        DealDamage(source.GetAs<Entity>(), &carrier, damage, true, false);
+        tickDamage.Clear();
+        tickDamage.Add(damageType, static_cast<float>(-n), static_cast<float>(-n));
+        DealDamage(source.GetAs<Entity>(), &carrier, tickDamage, true, false);
     } else if (n > 0) {
         carrier.Heal(n, source.GetAs<Entity>(), informOthers);
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/SafePointer.h"
+#include "rules/StatPairList.h"
 #include "rules/statuseffects/StatusEffectBase.h"
 
 #include <cstdint>
@@ -12,7 +13,6 @@ class Entity;
 class Event;
 class Sentient;
 class Skill;
-class StatPairList;
 
 // Created and owned by its carrier's effect list; owns its four skills.
 class StatusEffect : public StatusEffectBase {
@@ -31,6 +31,9 @@ public:
     StatusEffect();
     ~StatusEffect() override;
 
+    // What the destructor lets go of (the carrier's model, the skills, the source), then the
+    // definition and the run-time state: the effect is as one just made, its storage kept.
+    void Recycle();
     // Stores the level and loads the record when it differs from the current one; a sentient
     // source then adapts the values to its power and the effect makes its own skills.
     void SetDefinition(const DatabaseEntry* record, int32_t newLevel, Sentient* sourceSentient);
@@ -102,4 +105,6 @@ private:
     int32_t elementalType = 0;
     // Kept between ticks so that an aura or a watch for enemies allocates only once.
     std::vector<Entity*> nearby;
+    // The same for the damage of a health tick.
+    StatPairList tickDamage;
 };

@@ -505,4 +505,83 @@ TEST_F(StatusEffectRules, RaidEffectsCountOnlyWhileTheirCovenantRaidsOrIsRaided)
     carrier->covenantIndex = -1;
 }
 
+// ---- Ended effects made into new ones ------------------------------------------------------------
+
+// The definition values a new effect of the record has, and those of the given one.
+void ExpectLikeANewEffect(const StatusEffect& effect, const DatabaseEntry* record, int32_t level)
+{
+    StatusEffect fresh;
+    fresh.SetDefinition(record, level, nullptr);
+    EXPECT_EQ(effect.GetEntry(), record);
+    EXPECT_EQ(effect.level, fresh.level);
+    for (int32_t stat = 0; stat < kStatKeyCount; ++stat) {
+        EXPECT_EQ(effect.statChange.Get(stat), fresh.statChange.Get(stat)) << stat;
+        EXPECT_EQ(effect.statMult.Get(stat), fresh.statMult.Get(stat)) << stat;
+    }
+    EXPECT_EQ(effect.healthChange, fresh.healthChange);
+    EXPECT_EQ(effect.totalTime, fresh.totalTime);
+    EXPECT_EQ(effect.absorbDamage, fresh.absorbDamage);
+    EXPECT_EQ(effect.powerLeechPerHit, fresh.powerLeechPerHit);
+    EXPECT_EQ(effect.alpha, fresh.alpha);
+    EXPECT_EQ(effect.mustRemainUnknown, fresh.mustRemainUnknown);
+    EXPECT_EQ(effect.aura, fresh.aura);
+    EXPECT_EQ(effect.auraStatusEffect, fresh.auraStatusEffect);
+    EXPECT_FALSE(effect.IsExpired());
+    EXPECT_FALSE(effect.succeeded);
+    EXPECT_EQ(effect.GetElementalType(), 0);
+}
+
+TEST_F(StatusEffectRules, AnEffectMadeAfterOthersEndedCarriesNothingOfThem)
+{
+    // Scaled by a source of power 1.5 and run for a while; then ended.
+    Sentient* source = Other(520, 500);
+    Add("Empowered", nullptr, 1, source);
+    StatusEffect& blessing = Add("Blessing", source, 3);
+    carrier->UpdateStatusEffects(2.5f);
+    blessing.Expire();
+    carrier->UpdateStatusEffects(0.05f);
+    ASSERT_TRUE(carrier->GetStatusEffects().empty());
+
+    // The same record without a source: the record's values, a full duration, no source.
+    StatusEffect& plain = Add("Blessing");
+    ExpectLikeANewEffect(plain, Record("Blessing"), 1);
+    EXPECT_EQ(plain.statChange.Get(CharacterStat::Strength), 4);
+    EXPECT_FLOAT_EQ(plain.durationTimer.remaining, 5.0f);
+    EXPECT_EQ(plain.source.Get(), nullptr);
+    EXPECT_EQ(plain.GetOwner(), carrier);
+    EXPECT_EQ(plain.instanceId, 2);
+
+    // Another record after that: nothing of the blessing's stats, absorption or timers.
+    plain.Expire();
+    carrier->UpdateStatusEffects(0.05f);
+    StatusEffect& stealth = Add("Stealth");
+    ExpectLikeANewEffect(stealth, Record("Stealth"), 1);
+    EXPECT_FALSE(stealth.durationTimer.running) << "a forever effect never starts its duration";
+    EXPECT_EQ(carrier->GetStat(CharacterStat::Strength), 0);
+    Add("Scorched", source, 2);
+    ExpectLikeANewEffect(*carrier->GetStatusEffects().back(), Record("Scorched"), 2);
+}
+
+TEST_F(StatusEffectRules, AnAuraRenewsItsVictimsEffectAtEveryTick)
+{
+    game.relationship = 0;
+    // Of a class, so that its health stays when its stats are worked out again.
+    Sentient* victim = Other(650, 500);
+    victim->SetClass(0, true);
+    victim->RecalculateStats(true);
+    Add("Inferno");
+    std::vector<int32_t> instances;
+    for (int32_t tick = 0; tick < 6; ++tick) {
+        carrier->UpdateStatusEffects(1.0f);
+        victim->UpdateStatusEffects(0.5f);
+        ASSERT_EQ(victim->GetStatusEffects().size(), 1u) << "the renewed one ended at the victim's update";
+        const StatusEffect& scorched = *victim->GetStatusEffects().front();
+        EXPECT_EQ(scorched.GetEntry(), Record("Scorched"));
+        EXPECT_FLOAT_EQ(scorched.durationTimer.remaining, 2.5f) << "started afresh at the tick";
+        EXPECT_EQ(scorched.source.Get(), carrier);
+        instances.push_back(scorched.instanceId);
+    }
+    EXPECT_EQ(instances, (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+}
+
 } // namespace

@@ -72,6 +72,14 @@ const StatusEffectKeyTables& StatusEffectKeys()
     return keys;
 }
 
+// A field's text as the database holds it, empty without the entry or the field. Assigned into
+// the effect's own strings, so that an effect loaded again keeps their storage.
+std::string_view StatusEffectBaseText(const DatabaseEntry* entry, const char* key)
+{
+    const DatabaseField* field = entry ? entry->FindField(key) : nullptr;
+    return field ? field->value : std::string_view();
+}
+
 } // namespace
 
 int32_t StatMultToThousandths(float value)
@@ -116,6 +124,17 @@ void StatusEffectBase::SetDefinition(const DatabaseEntry* definition, int32_t ne
     SetEntry(definition);
 }
 
+void StatusEffectBase::Forget()
+{
+    entry = nullptr;
+    level = 0;
+    finished = false;
+    durationTimer = RandomTimer{};
+    tickTimer = RandomTimer{};
+    durationTimer.listed = 1;
+    tickTimer.listed = 1;
+}
+
 // Every field is written, so loading another definition leaves nothing of the earlier one:
 // the stat tables are cleared first rather than added to.
 void StatusEffectBase::Load(const DatabaseEntry* newEntry)
@@ -134,10 +153,10 @@ void StatusEffectBase::Load(const DatabaseEntry* newEntry)
 
 void StatusEffectBase::ReadTimingAndFlags()
 {
-    auto text = [this](const char* key) { return entry ? entry->GetString(key) : std::string(); };
-    name = text("Name");
-    desc = text("Desc");
-    textureName = text("TextureName");
+    auto text = [this](const char* key) { return StatusEffectBaseText(entry, key); };
+    name.assign(text("Name"));
+    desc.assign(text("Desc"));
+    textureName.assign(text("TextureName"));
     healthChange = GetFloat("HealthChange");
     healthChangePercent = GetFloat("HealthChangePercent") / 100.0f;
     damageType = GetDamageTypeByName(text("DamageType"));
@@ -155,18 +174,18 @@ void StatusEffectBase::ReadTimingAndFlags()
     mustHaveNoEnemy = GetBool("MustHaveNoEnemy");
     printFailure = GetBool("PrintFailure");
     effectType = GetStatusEffectTypeByName(text("EffectType"));
-    combinedStatusEffect = text("CombinedStatusEffect");
-    groupName = text("GroupName");
+    combinedStatusEffect.assign(text("CombinedStatusEffect"));
+    groupName.assign(text("GroupName"));
     statusType = GetStatusTypeByName(text("StatusType"));
     removeOnEvent = GetSimpleEventByName(text("RemoveOnEvent"));
     damageOnHit = GetInt("DamageOnHit");
     damageOnHitPercent = GetFloat("DamageOnHitPercent");
     removeOnDeath = GetBool("RemoveOnDeath");
-    effectModelName = text("EffectModelName");
-    onHitEffectModelName = text("OnHitEffectModelName");
-    whenHitEffectModelName = text("WhenHitEffectModelName");
+    effectModelName.assign(text("EffectModelName"));
+    onHitEffectModelName.assign(text("OnHitEffectModelName"));
+    whenHitEffectModelName.assign(text("WhenHitEffectModelName"));
     effectTime = entry ? entry->GetFloat("EffectTime", 0.0f) : 0.0f;
-    effectTagName = text("EffectTagName");
+    effectTagName.assign(text("EffectTagName"));
     itemSetEffect = GetBool("ItemSetEffect");
 }
 
@@ -232,16 +251,16 @@ void StatusEffectBase::ReadCombatValues()
 
 void StatusEffectBase::ReadLinksAndSkills()
 {
-    auto text = [this](const char* key) { return entry ? entry->GetString(key) : std::string(); };
+    auto text = [this](const char* key) { return StatusEffectBaseText(entry, key); };
     auto plainFloat = [this](const char* key) { return entry ? entry->GetFloat(key, 0.0f) : 0.0f; };
     onlyWhenRaiding = GetBool("OnlyWhenRaiding");
     onlyWhenBeingRaided = GetBool("OnlyWhenBeingRaided");
     isPowerRegen = GetBool("isPowerRegen");
     informOthers = GetBool("InformOthers");
-    onHitSkill = text("OnHitSkill");
-    whenHitSkill = text("WhenHitSkill");
-    whenMissedSkill = text("WhenMissedSkill");
-    whenKilledSkill = text("WhenKilledSkill");
+    onHitSkill.assign(text("OnHitSkill"));
+    whenHitSkill.assign(text("WhenHitSkill"));
+    whenMissedSkill.assign(text("WhenMissedSkill"));
+    whenKilledSkill.assign(text("WhenKilledSkill"));
     skillChance = GetFloat("SkillChance");
     strengthTime = GetFloat("StrengthTime");
     strengthEffectEasy = plainFloat("StrengthEffectEasy");

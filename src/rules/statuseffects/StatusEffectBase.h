@@ -42,6 +42,9 @@ public:
     // Stores the level, then loads only when the entry differs from the current one. The
     // owner is the entity that applied the effect; the run-time effects use it.
     virtual void SetDefinition(const DatabaseEntry* definition, int32_t newLevel, SkillUser* owner);
+    // Back to an effect just constructed with no definition, keeping the storage of its texts
+    // and tables: the next SetDefinition loads every field anew.
+    void Forget();
 
     // The stacking test, called on an effect already on an entity with the one in question.
     bool IsInSameGroup(const StatusEffectBase* other) const;
