@@ -12,5 +12,5 @@ bool GenerateModels(ArchiveWriter& archive);
 bool GenerateSounds(ArchiveWriter& archive);
 // AreaGen.cpp: the area files ("Levels/*.ara") that levels are built from.
 bool GenerateAreas(ArchiveWriter& archive);
-// IconGen.cpp: the interface icons of skills, status effects, monster enhancements and covenant traits.
+// IconGen.cpp: the interface icons of skills, status effects, monster enhancements and covenant traits, and the quest marks.
 bool GenerateIcons(ArchiveWriter& archive);

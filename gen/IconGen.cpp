@@ -1,4 +1,4 @@
-// IconGen -- the interface icons: one for every skill, status effect, monster enhancement and covenant trait.
+// IconGen -- the interface icons: one for every skill, status effect, monster enhancement and covenant trait, and the quest marks shown over a creature's head.
 #include "gen/ArchiveWriter.h"
 #include "gen/ContentFamilies.h"
 #include "gen/Image.h"
@@ -12,7 +12,7 @@ namespace {
 constexpr int kIconSide = 32;
 
 // The emblem drawn on an icon, as a coverage function of a point in [-1, 1] squared (y down).
-enum class IconGlyph { Blade, Arrow, Shield, Cross, Drop, Burst, Ring, Chevron, Eye, Bars, Wave, Fist };
+enum class IconGlyph { Blade, Arrow, Shield, Cross, Drop, Burst, Ring, Chevron, Eye, Bars, Wave, Fist, Exclaim, Query };
 
 float IconBand(float distance, float halfWidth)
 {
@@ -63,6 +63,14 @@ float IconCoverage(IconGlyph glyph, float x, float y)
                          IconBand(IconSegment(x, y, 0.4f, 0.5f, 0.4f, -0.45f), 0.1f)});
     case IconGlyph::Wave: return IconBand(std::fabs(y - 0.25f * std::sin(x * 6.0f)), 0.1f) * (std::fabs(x) < 0.65f ? 1.0f : 0.0f);
     case IconGlyph::Fist: return IconBand(std::max(std::fabs(x), std::fabs(y + 0.05f)), 0.38f);
+    case IconGlyph::Exclaim:
+        return std::max(IconBand(IconSegment(x, y, 0.0f, -0.6f, 0.0f, 0.2f), 0.13f), IconBand(std::hypot(x, y - 0.5f), 0.14f));
+    case IconGlyph::Query: {
+        // The hook of the mark: the upper three quarters of a ring, then a stem down to the dot.
+        float hook = !(x < 0.0f && y > -0.3f) ? IconBand(std::fabs(std::hypot(x, y + 0.3f) - 0.3f), 0.1f) : 0.0f;
+        return std::max({hook, IconBand(IconSegment(x, y, 0.0f, 0.0f, 0.0f, 0.2f), 0.1f),
+                         IconBand(std::hypot(x, y - 0.5f), 0.13f)});
+    }
     }
     return 0.0f;
 }
@@ -105,6 +113,8 @@ constexpr Color kIconDiscipline = {0.50f, 0.42f, 0.22f, 1.0f};
 constexpr Color kIconHarm = {0.45f, 0.15f, 0.35f, 1.0f};
 constexpr Color kIconBoon = {0.20f, 0.48f, 0.45f, 1.0f};
 constexpr Color kIconTrait = {0.40f, 0.32f, 0.28f, 1.0f};
+constexpr Color kIconQuest = {0.70f, 0.55f, 0.12f, 1.0f};
+constexpr Color kIconQuestDone = {0.25f, 0.55f, 0.20f, 1.0f};
 
 // The names the database records give as their "TextureName".
 constexpr IconRecipe kIconRecipes[] = {
@@ -163,6 +173,9 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/traits/cunning.tga", IconGlyph::Eye, kIconTrait},
     {"textures/traits/stalwart.tga", IconGlyph::Shield, kIconTrait},
     {"textures/traits/scholarly.tga", IconGlyph::Burst, kIconTrait},
+    // Over a creature with a quest to give, and over one a finished quest goes back to.
+    {"textures/icons/questavailable.tga", IconGlyph::Exclaim, kIconQuest},
+    {"textures/icons/questcompleted.tga", IconGlyph::Query, kIconQuestDone},
 };
 
 } // namespace

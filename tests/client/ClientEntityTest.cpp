@@ -4,6 +4,8 @@
 #include "client/StatusEffectClient.h"
 #include "core/NameGenerator.h"
 #include "rules/monsters/MonsterArchetype.h"
+#include "support/GameFolderFiles.h"
+#include "support/ShippedGame.h"
 
 #include <cmath>
 #include <set>
@@ -326,6 +328,19 @@ TEST_F(ClientEntity, OneSeedGivesOneNameTexturePickAndSize)
     EXPECT_GT(names.size(), 3u);
     EXPECT_EQ(picks.size(), 3u);
     EXPECT_GT(sizes.size(), 10u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ClientEntityShipped, TheQuestMarksACreatureLoadsAreShipped)
+{
+    ASSERT_FALSE(ShippedGameFolder().empty());
+    GameFolderFiles shipped(ShippedGameFolder());
+    ASSERT_TRUE(shipped.files.MountArchive("assets001.zip")) << "the build writes game/assets001.zip";
+    for (const char* icon : {"Textures/Icons/questAvailable.tga", "Textures/Icons/questCompleted.tga"})
+        EXPECT_TRUE(gFileSystem->FileExists(icon)) << icon;
 }
 
 } // namespace

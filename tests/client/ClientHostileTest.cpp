@@ -99,8 +99,9 @@ protected:
             bytes[at] ^= 0xFF;
             Dispatch(bytes.data(), bytes.size());
             bytes[at] ^= 0xFF;
-            if (Snapshot().stamp == before.stamp)
+            if (Snapshot().stamp == before.stamp) {
                 ASSERT_EQ(Snapshot(), before) << "flipped byte " << at;
+            }
             Dispatch(bytes.data(), bytes.size());
         }
     }
