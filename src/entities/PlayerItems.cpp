@@ -13,6 +13,7 @@
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "rules/items/ItemDefinition.h"
+#include "rules/items/ItemFormulas.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 
@@ -174,26 +175,25 @@ void Player::UseBestItemOf(std::string_view baseName, Entity* target)
 
 void Player::IdentifyAll()
 {
-    int64_t cost = 0;
-    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
-        for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot)
-            if (const ItemBase* item = inventory->GetItem(bag, slot))
-                cost += item->GetIdentifyCost();
+    // Shared bags belong to the covenant and are not the player's to pay for.
+    int32_t cost = GetIdentifyAllCost(*inventory);
     if (cost <= 0)
         return;
     if (stats.Get(CharacterStat::Money) < cost) {
         SendMessage("$$DontHaveEnoughMoneyToIdentifyEverything$$", kPlayerItemRefusalKind);
         return;
     }
-    stats.SubtractFloored(CharacterStat::Money, static_cast<int32_t>(cost));
-    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
-        for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot) {
-            auto* item = dynamic_cast<Item*>(inventory->GetItem(bag, slot));
+    stats.SubtractFloored(CharacterStat::Money, cost);
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag) {
+        const InventoryBag* contents = inventory->GetBag(bag);
+        for (int32_t slot = 0; contents && !contents->IsShared() && slot < contents->GetSlotCount(); ++slot) {
+            auto* item = dynamic_cast<Item*>(contents->GetItem(slot));
             if (item && item->IsUnidentified()) {
                 item->SetIdentified(true);
                 OnItemIdentified(item);
             }
         }
+    }
 }
 
 // ---- Skills and attributes bought with points ---------------------------------------------------

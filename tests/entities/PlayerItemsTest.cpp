@@ -190,6 +190,25 @@ TEST_F(PlayerItemsWorld, IdentifyingEverythingNeedsTheWholeCost)
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 5);
 }
 
+TEST_F(PlayerItemsWorld, SharedBagsAreNeitherPaidForNorIdentified)
+{
+    Player* player = MakePlayer();
+    player->inventory->ResizeBag(InventoryGroupIndex::Bag2, 2);
+    player->inventory->GetBag(InventoryGroupIndex::Bag2)->SetShared(true);
+    auto amulet = Make("Amulet");
+    amulet->SetLevel(5);
+    ASSERT_TRUE(amulet->AddAffix(gameData.GetItemRecords().FindMagicModifier("Glinting"), 0.5f));
+    amulet->SetIdentified(false);
+    Item* held = amulet.get();
+    std::unique_ptr<ItemBase> owned = std::move(amulet);
+    ASSERT_TRUE(player->inventory->AddItem(owned, InventoryGroupIndex::Bag2));
+    player->stats.Set(CharacterStat::Money, 100);
+    player->IdentifyAll();
+    EXPECT_TRUE(held->IsUnidentified());
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 100);
+    EXPECT_TRUE(game.lines.empty());
+}
+
 // ---- Points -------------------------------------------------------------------------------------------
 
 TEST_F(PlayerItemsWorld, ASkillIsBoughtWithPointsAndMoney)

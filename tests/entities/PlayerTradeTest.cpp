@@ -190,9 +190,12 @@ public:
         std::string name = script.front();
         script.pop_front();
         bool magic = name == "MagicSword";
-        auto item = Make(magic ? "Sword" : name.c_str());
+        bool unique = name == "UniqueSword";
+        auto item = Make(magic || unique ? "Sword" : name.c_str());
         if (magic)
             item->AddAffix(gGameData->GetItemRecords().FindMagicModifier("Glinting"), 0.5f);
+        if (unique)
+            item->SetQuality(ItemRarity::Unique);
         return item;
     }
     const MonsterType* PickGuardType(int32_t) const override { return guardType; }
@@ -482,6 +485,17 @@ TEST_F(PlayerTrade, ASureGambleHandsOverTheGoodsThemselvesIdentified)
     EXPECT_EQ(Money(), 3);
     EXPECT_EQ(gambler->GetStockItem(0), nullptr);
     EXPECT_EQ(LastSound(), "Sounds/gamblingSuccess.ogg");
+}
+
+TEST_F(PlayerTrade, TheTownTalksOfAUniqueItemWonButNotOfAnOrdinaryOne)
+{
+    OpenShop("MonsterSureGambler", {"UniqueSword", "MagicSword"});
+    player->stats.Set(CharacterStat::Money, 1000);
+    player->BuyItem(Vendor::kStockBag, 1);
+    EXPECT_TRUE(shop.playerHooks.empty());
+    player->BuyItem(Vendor::kStockBag, 0);
+    ASSERT_EQ(shop.playerHooks.size(), 1u);
+    EXPECT_EQ(shop.playerHooks[0].rfind("chat 23 ", 0), 0u);
 }
 
 TEST_F(PlayerTrade, AHopelessGambleHandsOverAPlainItemOfTheKind)
