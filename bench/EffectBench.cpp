@@ -1,4 +1,5 @@
 // EffectBench -- 10,000 live particles updated and queued as render surfaces each frame, and the same frame drawn into batches.
+#include "BenchAllocations.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
@@ -17,6 +18,7 @@
 #include "resources/shaders/ShaderSystem.h"
 #include "resources/textures/TextureResource.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -149,15 +151,21 @@ void RunFrames(benchmark::State& state, bool draw)
         state.SkipWithError("the benchmark effect did not spawn its particles");
         return;
     }
+    BenchAllocations::Reset();
     for (auto _ : state) {
         system.UpdateAll(kFrameTime);
         queue.BeginSurfaceFrame();
         system.DrawAll(surfaces);
+        // The sort and the batches of a steady scene reuse the storage of the frame before.
+        BenchAllocations::SetCounting(true);
         if (draw)
             queue.DrawQueuedSurfaces(batch);
+        BenchAllocations::SetCounting(false);
         benchmark::DoNotOptimize(queue.GetFrameSurfaces().data());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kParticles);
+    state.counters["draw_allocations_per_frame"] =
+        static_cast<double>(BenchAllocations::Count()) / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
     state.counters["particles"] = static_cast<double>(queue.GetFrameSurfaces().size());
 }
 

@@ -138,6 +138,10 @@ void Renderer::RegisterCommands()
     monitorSyncVar = gUserVarSystem->RegisterVar("monitorSync", "1");
     screenshotTypeVar = gUserVarSystem->RegisterVar("r_screenshotType", "0");
     maxLightsVar = gUserVarSystem->RegisterVar("r_maxLights", "16");
+    filteringQualityVar = gUserVarSystem->RegisterVar("filteringQuality", "1");
+    betterLightingVar = gUserVarSystem->RegisterVar("r_betterLighting", "0");
+    showNormalsVar = gUserVarSystem->RegisterVar("showNormals", "0");
+    showTrisVar = gUserVarSystem->RegisterVar("showTris", "0");
     GeneratedTextures::RegisterCommands();
     gCommandSystem->RegisterCommand(
         "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },
@@ -165,8 +169,8 @@ void Renderer::Start()
     display.ApplySwapInterval();
     device.ReleaseContext();
     display.SaveGammaRamp();
-    appliedGamma = gammaVar.GetString();
-    appliedMonitorSync = monitorSyncVar.GetString();
+    appliedGamma = gammaVar.GetFloat();
+    appliedMonitorSync = monitorSyncVar.GetInt();
     display.SetGamma(gammaVar.GetFloat());
     BuildMissingTextureCaches();
     LoadFontsAndTextures();
@@ -268,10 +272,10 @@ void Renderer::ApplyChangedVars()
     if (gLightingSystem)
         gLightingSystem->SetMaxLights(maxLightsVar.GetInt());
     StageDrawSettings settings;
-    settings.filteringQuality = gUserVarSystem->GetIntByName("filteringQuality");
-    settings.betterLighting = gUserVarSystem->GetIntByName("r_betterLighting") != 0;
-    settings.showNormals = gUserVarSystem->GetIntByName("showNormals");
-    settings.showTris = gUserVarSystem->GetIntByName("showTris");
+    settings.filteringQuality = filteringQualityVar.GetInt();
+    settings.betterLighting = betterLightingVar.GetInt() != 0;
+    settings.showNormals = showNormalsVar.GetInt();
+    settings.showTris = showTrisVar.GetInt();
     settings.runningTime = gTimerSystem ? gTimerSystem->GetRunningTime() : 0.0f;
     auto* white = gResourceManager
                       ? dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kStandardWhite]))
@@ -280,12 +284,13 @@ void Renderer::ApplyChangedVars()
     settings.lighting = gLightingSystem;
     device.SetDrawSettings(settings);
     immediate.SetLineTexture(settings.whiteTextureId);
-    std::string gamma = gammaVar.GetString();
+    // Compared as numbers: a copy of each text every frame would go to the heap.
+    float gamma = gammaVar.GetFloat();
     if (gamma != appliedGamma) {
         appliedGamma = gamma;
-        display.SetGamma(gammaVar.GetFloat());
+        display.SetGamma(gamma);
     }
-    std::string monitorSync = monitorSyncVar.GetString();
+    int32_t monitorSync = monitorSyncVar.GetInt();
     if (monitorSync != appliedMonitorSync) {
         appliedMonitorSync = monitorSync;
         display.ApplySwapInterval();

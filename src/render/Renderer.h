@@ -104,10 +104,15 @@ private:
     UserVarRef monitorSyncVar;
     UserVarRef screenshotTypeVar;
     UserVarRef maxLightsVar;
+    // Read every frame, through handles rather than by name.
+    UserVarRef filteringQualityVar;
+    UserVarRef betterLightingVar;
+    UserVarRef showNormalsVar;
+    UserVarRef showTrisVar;
     ConsoleView consoleView;
     ImmediateDraw immediate;
-    std::string appliedGamma;
-    std::string appliedMonitorSync;
+    float appliedGamma = 1.0f;
+    int32_t appliedMonitorSync = 1;
 };
 
 extern Renderer* gRenderer;

@@ -169,7 +169,7 @@ void ResourceManager::AddRef(int32_t handle)
     if (handle == -1)
         return;
     CriticalSectionGuard guard(lock);
-    if (CheckRow(handle, "AddRef"))
+    if (CheckHeldRow(handle, "AddRef"))
         ++entries[handle].refCount;
 }
 
@@ -178,7 +178,7 @@ void ResourceManager::Release(int32_t handle)
     if (handle == -1)
         return;
     CriticalSectionGuard guard(lock);
-    if (CheckRow(handle, "Release") && --entries[handle].refCount <= 0)
+    if (CheckHeldRow(handle, "Release") && --entries[handle].refCount <= 0)
         unloadQueue.push_back(handle);
 }
 
@@ -223,6 +223,18 @@ bool ResourceManager::CheckRow(int32_t row, const char* operation) const
     if (IsRow(row))
         return true;
     DebugSystem::Print(kPrintError, "%s of resource handle %d, which is not in the table\n", operation, row);
+    return false;
+}
+
+// A freed row waits to be handed to the next new name: a use counted on it would make it
+// live with no object, and the next load would hand it out a second time.
+bool ResourceManager::CheckHeldRow(int32_t row, const char* operation) const
+{
+    if (!CheckRow(row, operation))
+        return false;
+    if (!entries[row].free)
+        return true;
+    DebugSystem::Print(kPrintError, "%s of resource handle %d, which was freed\n", operation, row);
     return false;
 }
 

@@ -130,6 +130,8 @@ private:
     void CancelUnload(int32_t row);
     bool IsRow(int32_t row) const { return row >= 0 && row < static_cast<int32_t>(entries.size()); }
     bool CheckRow(int32_t row, const char* operation) const;
+    // CheckRow, and the row not on the free list.
+    bool CheckHeldRow(int32_t row, const char* operation) const;
     const ResourceType* FindType(std::string_view name);
 
     void RegisterCommands();

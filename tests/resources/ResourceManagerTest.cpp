@@ -204,6 +204,32 @@ TEST_F(ResourceCache, AFreedRowIsTheFirstToBeReused)
     EXPECT_EQ(c.GetName(), "c.prb");
 }
 
+TEST_F(ResourceCache, NoUseIsCountedOnAFreedRow)
+{
+    RegisterProbe("prb", false);
+    ResourceHandle a, b;
+    manager->Load("a.prb", a);
+    GetProbe(a);
+    int32_t rowA = a;
+    void* ballast = MemAlloc(64, kMemGeneral);
+    SetMemoryThreshold(32);
+    a.Reset();
+    ASSERT_TRUE(ProbeResource::WaitForLive(baselineProbes));
+    MemFree(ballast);
+    // The number of the freed row, as a holder that let go too early would still have it.
+    manager->AddRef(rowA);
+    manager->Release(rowA);
+    EXPECT_EQ(CountLogged("which was freed"), 2);
+    // The row is handed out once, to the next name; the old name gets a row of its own.
+    manager->Load("b.prb", b);
+    manager->Load("a.prb", a);
+    EXPECT_EQ(b.GetValue(), rowA);
+    EXPECT_NE(a.GetValue(), rowA);
+    EXPECT_EQ(manager->GetReferenceCount(rowA), 1);
+    EXPECT_EQ(a.GetName(), "a.prb");
+    EXPECT_EQ(b.GetName(), "b.prb");
+}
+
 using ResourceQueue = ResourceWorld;
 
 TEST_F(ResourceQueue, AWaitedRowAndItsPrerequisiteGoAheadOfTheQueue)

@@ -8,10 +8,15 @@
 #include <new>
 #include <vector>
 
-// What the queue needs of every pool, whatever its kind: the start of a pass.
+class RenderSurface;
+
+// What the queue needs of every pool, whatever its kind: the start of a pass, and the surfaces
+// it handed out in it.
 class RenderSurfacePoolBase {
 public:
     virtual ~RenderSurfacePoolBase() = default;
+    // Appends the surfaces handed out in the current pass.
+    virtual void CollectUsed(std::vector<const RenderSurface*>& out) const = 0;
     // Every surface is free for the next pass again; none is freed.
     void ResetUsed() { used = 0; }
     // Surfaces handed out in the current pass: entries 0 to used - 1.
@@ -46,6 +51,11 @@ public:
         surfaces.push_back(surface);
         ++used;
         return surface;
+    }
+
+    void CollectUsed(std::vector<const RenderSurface*>& out) const override
+    {
+        out.insert(out.end(), surfaces.begin(), surfaces.begin() + used);
     }
 
     size_t GetCount() const { return surfaces.size(); }

@@ -31,6 +31,12 @@ void SurfaceQueue::AddPool(RenderSurfacePoolBase* pool)
 void SurfaceQueue::RemovePool(RenderSurfacePoolBase* pool)
 {
     otherPools.erase(std::remove(otherPools.begin(), otherPools.end(), pool), otherPools.end());
+    // The pass would otherwise draw them after their pool has freed them.
+    std::vector<const RenderSurface*> gone;
+    pool->CollectUsed(gone);
+    std::sort(gone.begin(), gone.end());
+    std::erase_if(frameSurfaces,
+                  [&gone](const RenderSurface* surface) { return std::binary_search(gone.begin(), gone.end(), surface); });
 }
 
 namespace {
@@ -69,11 +75,25 @@ void SurfaceQueue::AddTileSurface(int32_t shaderHandle, const std::array<float, 
     frameSurfaces.push_back(tile);
 }
 
+// Surfaces of one key are drawn in the order they were queued, the same every frame. A stable
+// sort would take a buffer from the heap every frame; the queue position breaks ties instead.
+void SurfaceQueue::SortFrameSurfaces()
+{
+    sortEntries.clear();
+    for (size_t position = 0; position < frameSurfaces.size(); ++position)
+        sortEntries.push_back({frameSurfaces[position]->sortKey, static_cast<uint32_t>(position)});
+    std::sort(sortEntries.begin(), sortEntries.end(), [](const SortEntry& a, const SortEntry& b) {
+        return a.key != b.key ? a.key < b.key : a.position < b.position;
+    });
+    sortedSurfaces.clear();
+    for (const SortEntry& entry : sortEntries)
+        sortedSurfaces.push_back(frameSurfaces[entry.position]);
+    frameSurfaces.swap(sortedSurfaces);
+}
+
 void SurfaceQueue::DrawQueuedSurfaces(ShaderBatch& batch)
 {
-    // Stable: surfaces of one key are drawn in the order they were queued, the same every frame.
-    std::stable_sort(frameSurfaces.begin(), frameSurfaces.end(),
-              [](const RenderSurface* a, const RenderSurface* b) { return a->sortKey < b->sortKey; });
+    SortFrameSurfaces();
     RenderSurface* previous = nullptr;
     for (RenderSurface* surface : frameSurfaces) {
         if (!SurfaceQueueContinuesBatch(previous, surface)) {

@@ -38,14 +38,16 @@ public:
                         bool fullBright, bool useColor, const Color& color, float alpha);
     // The pools of the other surface kinds (blended tiles, particles, beams, swipes, models)
     // belong to their adders; registered here, they start each pass with the tile pool. An
-    // adder that goes before the queue takes its pools out again first.
+    // adder that goes before the queue takes its pools out again first, which also takes its
+    // surfaces out of the pass.
     void AddPool(RenderSurfacePoolBase* pool);
     void RemovePool(RenderSurfacePoolBase* pool);
 
     // Sorts the queue by key, unsigned ascending, and draws it: a surface continues the batch
     // of the one before when both have the same key, shader, lighting (full-bright or lit),
     // opacity and write mask, and that shader runs on the clock; otherwise the batch is drawn
-    // and a new one begun with the surface's opacity and write mask.
+    // and a new one begun with the surface's opacity and write mask. Surfaces of one key keep
+    // the order they were queued in. A steady scene allocates nothing here.
     void DrawQueuedSurfaces(ShaderBatch& batch);
 
     const std::vector<RenderSurface*>& GetFrameSurfaces() const { return frameSurfaces; }
@@ -54,7 +56,18 @@ public:
     const RenderSurfacePool<TileRenderSurface>& GetTileSurfacePool() const { return tileSurfacePool; }
 
 private:
+    // A queued surface's key and place in the queue: what the sort orders by.
+    struct SortEntry {
+        uint32_t key;
+        uint32_t position;
+    };
+
+    void SortFrameSurfaces();
+
     std::vector<RenderSurface*> frameSurfaces;
+    // Kept between passes, so the sort reuses their storage.
+    std::vector<SortEntry> sortEntries;
+    std::vector<RenderSurface*> sortedSurfaces;
     // Bone transforms of the skinned models of the pass, filled as their surfaces are drawn.
     std::vector<BoneTransform> bonePalette;
     // Per queued model, its first bone in bonePalette; -1 until its first surface is drawn.

@@ -204,6 +204,63 @@ TEST_F(SurfaceQueueTest, APoolTakenOutOrGoneBeforeTheQueueIsNoLongerStarted)
     EXPECT_TRUE(queue->GetFrameSurfaces().empty());
 }
 
+TEST_F(SurfaceQueueTest, APoolTakenOutTakesItsQueuedSurfacesOutOfThePass)
+{
+    queue->BeginSurfaceFrame();
+    AddTiles(1, stone);
+    auto effects = std::make_unique<EffectSurfaces>(*queue);
+    effects->AddParticleSurface(*GetShader(water), {0, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f);
+    RenderSurfacePool<CountingSurface> others;
+    queue->AddPool(&others);
+    CountingSurface* kept = others.Take();
+    kept->shader = GetShader(water);
+    kept->SetSortKey(0, 0, SortType::Additive, 0, 1.0f);
+    queue->AddSurface(kept);
+    effects->AddParticleSurface(*GetShader(water), {1, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f);
+    ASSERT_EQ(queue->GetFrameSurfaces().size(), 4u);
+    const RenderSurface* tile = queue->GetFrameSurfaces()[0];
+
+    // The particles go with their pool, mid-pass; what is left keeps its order and is drawn
+    // (the sanitizer build catches a draw of a freed surface).
+    effects.reset();
+    EXPECT_EQ(queue->GetFrameSurfaces(), (std::vector<RenderSurface*>{const_cast<RenderSurface*>(tile), kept}));
+    ShaderBatch batch(&device);
+    queue->DrawQueuedSurfaces(batch);
+    EXPECT_EQ(kept->added, 1);
+    queue->RemovePool(&others);
+    EXPECT_EQ(queue->GetFrameSurfaces().size(), 1u);
+}
+
+TEST_F(SurfaceQueueTest, SurfacesOfOneKeyAreDrawnInTheOrderTheyWereQueued)
+{
+    RenderSurfacePool<CountingSurface> others;
+    std::vector<RenderSurface*> queued;
+    for (int pass = 0; pass < 2; ++pass) {
+        queue->BeginSurfaceFrame();
+        others.ResetUsed();
+        queued.clear();
+        // Two keys, interleaved, enough of them that a sort of its own order would mix them.
+        for (int i = 0; i < 40; ++i) {
+            CountingSurface* surface = others.Take();
+            surface->shader = GetShader(i % 2 == 0 ? water : stone);
+            surface->SetSortKey(0, 0, i % 2 == 0 ? SortType::Additive : SortType::Opaque, 0, 1.0f);
+            queue->AddSurface(surface);
+            queued.push_back(surface);
+        }
+        ShaderBatch batch(&device);
+        queue->DrawQueuedSurfaces(batch);
+        std::vector<RenderSurface*> expected;
+        for (int odd = 1; odd >= 0; --odd) {
+            for (size_t i = static_cast<size_t>(odd); i < queued.size(); i += 2)
+                expected.push_back(queued[i]);
+        }
+        ASSERT_NE(queued[0]->sortKey, queued[1]->sortKey);
+        if (queued[0]->sortKey < queued[1]->sortKey)
+            std::rotate(expected.begin(), expected.begin() + 20, expected.end());
+        EXPECT_EQ(queue->GetFrameSurfaces(), expected) << pass;
+    }
+}
+
 TEST_F(SurfaceQueueTest, LitAndFullBrightSurfacesOfOneKeyGoInSeparateBatchesWithAlignedNormals)
 {
     queue->BeginSurfaceFrame();
