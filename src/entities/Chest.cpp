@@ -160,6 +160,8 @@ void Chest::Use(Entity* user)
         return;
     }
     Open(sentient);
+    if (closed)
+        return;
     if (!PlayAnimation("opening", kChestOpeningPriority, AnimationMode::ReturnToIdle, false))
         FadeOutAndDelete(fadeTime);
     if (questNotify)
@@ -170,9 +172,10 @@ void Chest::Open(Sentient* opener)
 {
     if (!stored.empty())
         DropStoredItems();
-    else if (secretLink)
-        OpenSecretLevel();
-    else if (gGameServices)
+    else if (secretLink) {
+        if (!OpenSecretLevel())
+            return;
+    } else if (gGameServices)
         gGameServices->GenerateChestLoot(*this, opener ? static_cast<float>(opener->GetStat(CharacterStat::ItemsChance)) : 0.0f,
                                          opener ? static_cast<float>(opener->GetStat(CharacterStat::MagicChance)) : 0.0f);
     closed = false;
@@ -191,19 +194,23 @@ void Chest::DropStoredItems()
     }
 }
 
-void Chest::OpenSecretLevel()
+bool Chest::OpenSecretLevel()
 {
     if (!gWorld || !gGameServices)
-        return;
+        return true;
     const Level* here = gWorld->GetLevel(position.level);
-    int32_t secretIndex = gGameServices->NextSecretLevel();
+    int32_t secretIndex = gGameServices->PeekSecretLevel();
     Level* secret = gWorld->GetLevel(secretIndex);
+    // With every secret level taken the chest opens quietly.
     if (!here || !secret)
-        return;
+        return true;
     WorldPos point = gWorld->RandomPointInLevel(secretIndex);
-    gGameServices->CreateLinkedGates(nullptr, position, point, kSecretGateKind);
+    if (!gGameServices->CreateLinkedGates(nullptr, position, point, kSecretGateKind).first)
+        return false;
+    gGameServices->NextSecretLevel();
     secret->monsterLevel = here->monsterLevel + 1;
     QueueWorldEvent(kSecretSound, kSoundRadius, 0.0f);
+    return true;
 }
 
 void Chest::OnAttackedBy(Entity* attacker)
@@ -211,6 +218,9 @@ void Chest::OnAttackedBy(Entity* attacker)
     if (EntityBase::maxHealth < 1 || health >= 1 || broken)
         return;
     Open(dynamic_cast<Sentient*>(attacker));
+    // Gates that could not be made leave it whole for another blow.
+    if (closed)
+        return;
     PlayAnimation("break", kChestBreakPriority, AnimationMode::ReturnToIdle, false);
     broken = true;
 }

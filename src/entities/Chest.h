@@ -82,9 +82,11 @@ public:
     std::string requiredKey;
 
 private:
+    // Stays closed only when a secret link's gates could not be made, for a later try.
     void Open(Sentient* opener);
     void DropStoredItems();
-    void OpenSecretLevel();
+    // False when the next secret level's gates could not be made: nothing is used up.
+    bool OpenSecretLevel();
     void ArmTrap();
     void RollFacing();
     void RollHealth();

@@ -156,8 +156,10 @@ void Door::StartOpening(Entity* user)
     PlayAnimation("opening", kDoorMovePriority, AnimationMode::ReturnToIdle, true);
     state = DoorState::Opening;
     auto* finder = dynamic_cast<Sentient*>(user);
-    if (secret && finder && gGameServices)
+    if (secret && !found && finder && gGameServices) {
+        found = true;
         gGameServices->OnSecretFound(*finder, position.level);
+    }
     if (illusion)
         DissolveIllusion();
     if (trap) {
@@ -279,7 +281,7 @@ bool Door::IsFree() const
 
 void Door::WriteSaved(MessageBuffer& buffer) const
 {
-    buffer.WriteInt(state);
+    buffer.WriteInt(state | (found ? kFoundFlag : 0));
 }
 
 bool Door::ReadSaved(MessageBuffer& buffer, int32_t)
@@ -287,7 +289,10 @@ bool Door::ReadSaved(MessageBuffer& buffer, int32_t)
     int32_t read = buffer.ReadInt();
     if (buffer.Overrun())
         return false;
-    state = read >= DoorState::Closed && read <= DoorState::Closing ? read : DoorState::Closed;
+    int32_t word = read & ~kFoundFlag;
+    bool known = word >= DoorState::Closed && word <= DoorState::Closing;
+    state = known ? word : DoorState::Closed;
+    found = known && (read & kFoundFlag) != 0;
     SetSolid(state != DoorState::Open);
     return true;
 }

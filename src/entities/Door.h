@@ -22,6 +22,9 @@ public:
     static constexpr const char* kLockedSound = "Sounds/Objects/doorLocked.ogg";
     // The trap's delay when the opening has no length of its own.
     static constexpr float kDefaultTrapDelay = 0.5f;
+    // The saved word's bit for a secret door already found; a word of a state alone (0..3)
+    // reads as not found.
+    static constexpr int32_t kFoundFlag = 0x10000;
 
     // A new door blocks.
     Door();
@@ -39,10 +42,10 @@ public:
     // A trigger of the door's key name works it as if the user had used it.
     void OnNamedSignal(Entity* user, std::string_view name) override;
     bool IsFree() const override;
-    // One word: the state.
+    // One word: the state, with kFoundFlag once a secret door was found.
     void WriteSaved(MessageBuffer& buffer) const override;
-    // False, with nothing changed, when the word is not there; a state outside 0..3 reads as
-    // closed. Solid unless open.
+    // False, with nothing changed, when the word is not there; a word with any other bit, or a
+    // state outside 0..3, reads as closed and not found. Solid unless open.
     bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
 
     int32_t GetState() const { return state; }
@@ -50,6 +53,7 @@ public:
     Door* GetPartner() const { return partner.GetAs<Door>(); }
     Trap* GetTrap() const { return trap.get(); }
     bool IsBroken() const { return broken; }
+    bool IsFound() const { return found; }
 
     bool doubleWide = false;
     float trapChance = 0.0f;
@@ -83,4 +87,6 @@ private:
     SafePointer partner;
     std::unique_ptr<Trap> trap;
     bool broken = false;
+    // A secret door pays for its finding once.
+    bool found = false;
 };

@@ -261,12 +261,15 @@ public:
 
     // ---- Level objects: chests, doors, gates and secrets ---------------------------------------
     // Two gates of the record ("ObjectGate" without one) at free spots near a and b, linked to
-    // each other, of the kind, in the table (Gate::CreateLinkedPair).
+    // each other, of the kind, in the table (Gate::CreateLinkedPair); none when either would
+    // stand on no level of the world or the table refuses either.
     virtual LinkedGates CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
                                           int32_t kind) = 0;
     // The index of the next secret level of the world not yet handed out (the first call gives
     // the first one); -1 once every one has been.
     virtual int32_t NextSecretLevel() = 0;
+    // What NextSecretLevel would hand out, without handing it out.
+    virtual int32_t PeekSecretLevel() const = 0;
     // The player found a secret on the level: message, sound, count, experience and score.
     virtual void OnSecretFound(Sentient& player, int32_t level) = 0;
     // A chest flagged for the quests was opened: a tutorial chest sets its tutorial bit, any

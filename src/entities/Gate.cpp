@@ -59,6 +59,12 @@ LinkedGates Gate::CreateLinkedPair(const DatabaseEntry* record, const WorldPos& 
     second->Load(record);
     GatePlace(*first, a);
     GatePlace(*second, b);
+    // A gate standing on no level of the world would lead nowhere.
+    if (gWorld && (!gWorld->GetLevel(first->position.level) || !gWorld->GetLevel(second->position.level))) {
+        delete first;
+        delete second;
+        return {};
+    }
     first->kind = second->kind = kind;
     first->Link(second);
     second->Link(first);

@@ -115,7 +115,9 @@ bool Secret::OpenSecretLevel()
     if (!level)
         return false;
     WorldPos point = gWorld->RandomPointInLevel(treasure);
-    gGameServices->CreateLinkedGates(nullptr, position, point, GateKind::Secret);
+    // Without both gates the find is not recorded: the player may try again.
+    if (!gGameServices->CreateLinkedGates(nullptr, position, point, GateKind::Secret).first)
+        return false;
     level->monsterLevel = (gWorld->GetDifficulty() + 1) * kTreasureMonsterLevelStep;
     return true;
 }

@@ -239,6 +239,7 @@ public:
     LinkedGates CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
                                   int32_t kind) override;
     int32_t NextSecretLevel() override;
+    int32_t PeekSecretLevel() const override;
     void OnSecretFound(Sentient& player, int32_t level) override;
     // The server's quests hear of chests and gate trips once they exist; until then nobody does.
     void OfferChestToQuests(Chest&, Sentient*) override {}

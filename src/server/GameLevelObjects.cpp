@@ -34,7 +34,7 @@ LinkedGates Game::CreateLinkedGates(const DatabaseEntry* record, const WorldPos&
     return Gate::CreateLinkedPair(record, a, b, kind);
 }
 
-int32_t Game::NextSecretLevel()
+int32_t Game::PeekSecretLevel() const
 {
     if (!gWorld)
         return -1;
@@ -42,7 +42,14 @@ int32_t Game::NextSecretLevel()
     int32_t next = lastSecretLevel < first ? first : lastSecretLevel + 1;
     if (next >= first + gWorld->GetSecretLevelCount() || !gWorld->GetLevel(next))
         return -1;
-    lastSecretLevel = next;
+    return next;
+}
+
+int32_t Game::NextSecretLevel()
+{
+    int32_t next = PeekSecretLevel();
+    if (next != -1)
+        lastSecretLevel = next;
     return next;
 }
 

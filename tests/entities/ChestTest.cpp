@@ -397,6 +397,34 @@ TEST_F(Chests, ASecretLinkOpensGatesIntoTheNextSecretLevel)
     EXPECT_EQ(game.worldEvents.back().entityNumber, chest->entityNumber);
 }
 
+TEST_F(Chests, ASecretLinkWhoseGatesCannotBeMadeKeepsItsLinkForALaterTry)
+{
+    game.secretLevels = {2};
+    Chest* chest = MakeChest("ChestSecret");
+    chest->Randomize(0);
+    ASSERT_TRUE(chest->secretLink);
+    Player* player = MakePlayer(1000.0f, 1040.0f);
+    std::vector<Entity*> fillers = FillTableLeaving(1);
+    game.worldEvents.clear();
+    chest->Use(player);
+    EXPECT_TRUE(chest->IsClosed()) << "room for one gate only";
+    EXPECT_TRUE(chest->secretLink);
+    EXPECT_EQ(CountGates(), 0);
+    EXPECT_EQ(game.secretLevels, (std::vector<int32_t>{2})) << "the secret level is not used up";
+    EXPECT_TRUE(game.worldEvents.empty()) << "no sound";
+    EXPECT_EQ(CountNotices("loot "), 0);
+    for (Entity* filler : {fillers[0], fillers[1]}) {
+        game.RemoveEntity(filler);
+        delete filler;
+    }
+    chest->Use(player);
+    EXPECT_FALSE(chest->IsClosed());
+    EXPECT_EQ(CountGates(), 2);
+    EXPECT_TRUE(game.secretLevels.empty());
+    ASSERT_FALSE(game.worldEvents.empty());
+    EXPECT_EQ(game.worldEvents.back().name, Chest::kSecretSound);
+}
+
 TEST_F(Chests, ASecretLinkWithEverySecretLevelTakenOpensQuietly)
 {
     Chest* chest = MakeChest("ChestSecret");

@@ -113,6 +113,7 @@ public:
                                   int32_t kind) override;
     // The front of secretLevels, taken out; -1 when it is empty.
     int32_t NextSecretLevel() override;
+    int32_t PeekSecretLevel() const override { return secretLevels.empty() ? -1 : secretLevels.front(); }
     void OnSecretFound(Sentient& player, int32_t level) override;
     void OfferChestToQuests(Chest& chest, Sentient* opener) override;
     void OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos& to) override;

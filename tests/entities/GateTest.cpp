@@ -114,6 +114,21 @@ TEST_F(Gates, ARefusedSecondGateTakesTheFirstWithIt)
     EXPECT_EQ(gates, 0);
 }
 
+TEST_F(Gates, APairWithAnEndOnNoLevelOfTheWorldIsNotMade)
+{
+    for (int32_t level : {-1, kLevelCount}) {
+        LinkedGates pair = game.CreateLinkedGates(nullptr, At(10.0f, 10.0f), At(20.0f, 20.0f, level), GateKind::Secret);
+        EXPECT_EQ(pair.first, nullptr) << level;
+        EXPECT_EQ(pair.second, nullptr) << level;
+        pair = game.CreateLinkedGates(nullptr, At(10.0f, 10.0f, level), At(20.0f, 20.0f), GateKind::Secret);
+        EXPECT_EQ(pair.first, nullptr) << level;
+    }
+    int32_t gates = 0;
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+        gates += dynamic_cast<Gate*>(game.GetEntity(i)) != nullptr;
+    EXPECT_EQ(gates, 0);
+}
+
 TEST_F(Gates, ALinkedGateSetsThePlayerBesideItsPartnerWithSoundAndEffect)
 {
     LinkedGates pair = MakePair(GateKind::Linked);

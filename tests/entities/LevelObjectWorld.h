@@ -137,6 +137,20 @@ ObjectGate
         player.covenantIndex = 0;
     }
 
+    // Plain entities until only the given number of slots is free; the test may take them out.
+    std::vector<Entity*> FillTableLeaving(int32_t free)
+    {
+        std::vector<Entity*> fillers;
+        int32_t taken = 0;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            taken += game.GetEntity(i) != nullptr;
+        for (; taken < GameServices::kMaxEntities - free; ++taken) {
+            fillers.push_back(new Entity());
+            EXPECT_NE(game.AddEntity(fillers.back()), -1);
+        }
+        return fillers;
+    }
+
     bool HasLine(const std::string& line) const
     {
         for (const std::string& queued : game.lines)

@@ -219,6 +219,24 @@ TEST_F(Secrets, AGreenAsStrongAsTheRedIsNoRedLight)
     EXPECT_FALSE(Opened());
 }
 
+TEST_F(Secrets, GatesTheTableRefusesRecordNothingAndTheSecretWaits)
+{
+    Secret* secret = MakeSecret();
+    MakeTorch("TorchRed", 60.0f);
+    Player* player = MakePlayer(kSecretX, kSecretY + 40.0f);
+    std::vector<Entity*> fillers = FillTableLeaving(1);
+    int32_t monsterLevel = world.GetLevel(3)->monsterLevel;
+    secret->Use(player);
+    EXPECT_FALSE(Opened());
+    EXPECT_EQ(player->stats.Get(CharacterStat::SpecificSecrets), 0) << "the find is not recorded";
+    EXPECT_EQ(world.GetLevel(3)->monsterLevel, monsterLevel);
+    game.RemoveEntity(fillers[0]);
+    delete fillers[0];
+    secret->Use(player);
+    EXPECT_EQ(Gates().size(), 2u);
+    EXPECT_EQ(player->stats.Get(CharacterStat::SpecificSecrets), 1 << 2);
+}
+
 TEST_F(Secrets, EachPlayerFindsItOncePerDifficulty)
 {
     Secret* secret = MakeSecret();
