@@ -23,6 +23,9 @@ constexpr int32_t kPathDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int32_t kPathDy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr float kPathDiagonal = 1.4142135f;
 constexpr float kPathTurnCost = 0.1f;
+// Two costs nearer than this are equal: far below the least difference of two different step
+// mixes in the window, far above the rounding of a sum of 250 steps.
+constexpr float kPathTieSlack = 1e-4f;
 constexpr float kPathStepCosts[8] = {1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal};
 // Every node can be lowered from each of its eight sides before the propagation gives up.
 constexpr int32_t kPathPropagateCapacity = PathFinder::kCellCount * 8;
@@ -391,6 +394,11 @@ void PathFinder::Expand(int32_t index)
                     HeapRaise(knownIndex);
                 else
                     PropagateG(knownIndex);
+            } else if (known.state == NodeState::Open && TiesHeadingOn(known, g, d)) {
+                // Of two arrivals at the same cost, the one already heading for the target
+                // pays no turn on the next step there; its cost and place in the list stay.
+                known.parent = static_cast<uint16_t>(index);
+                known.fromDirection = static_cast<int8_t>(d);
             }
             continue;
         }
@@ -447,6 +455,16 @@ void PathFinder::WritePath(const Node& goal, PathRecord& path) const
     path.cursor = 0;
     for (int32_t i = 0; i < count; ++i)
         path.steps[static_cast<size_t>(i)] = static_cast<int8_t>(pathScratch[static_cast<size_t>(length - 1 - i)]);
+}
+
+bool PathFinder::TiesHeadingOn(const Node& known, float g, int32_t direction) const
+{
+    // Sums of the same steps taken in another order differ by rounding only.
+    if (known.fromDirection == direction || !(std::fabs(g - known.g) <= kPathTieSlack))
+        return false;
+    int32_t sx = (targetX > known.cx) - (targetX < known.cx);
+    int32_t sy = (targetY > known.cy) - (targetY < known.cy);
+    return kPathDx[direction] == sx && kPathDy[direction] == sy;
 }
 
 uint64_t PathFinder::HeapKey(float f, uint32_t order)

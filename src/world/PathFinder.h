@@ -105,6 +105,7 @@ private:
     bool CornersClear(int32_t cx, int32_t cy);
     void Expand(int32_t index);
     void PropagateG(int32_t root);
+    bool TiesHeadingOn(const Node& known, float g, int32_t direction) const;
     void WritePath(const Node& goal, PathRecord& path) const;
     int32_t TakeNode(int32_t cx, int32_t cy, int32_t padded);
     float Heuristic(int32_t cx, int32_t cy) const;

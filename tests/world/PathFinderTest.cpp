@@ -1,4 +1,4 @@
-// PathFinderTest -- the creatures' path finder against a brute-force search on random grids, the 250-step cut, the 500-node limit, radius clearance, nearby blockers, range goals and no allocation per call.
+// PathFinderTest -- the creatures' path finder against brute-force searches on random grids (with and without turns), the tie of equal-cost arrivals, the 250-step cut, the 500-node limit, radius clearance, nearby blockers, range goals and no allocation per call.
 #include "world/PathFinder.h"
 
 #include "world/EntityBase.h"
@@ -123,6 +123,57 @@ protected:
                 }
             }
         }
+        return cost;
+    }
+
+    // The cheapest cost with turns from the centre to every window cell: one state per cell and
+    // direction of arrival, a tenth more for each change of direction.
+    std::vector<float> BruteForceCostsWithTurns() const
+    {
+        constexpr int32_t kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+        constexpr int32_t kDy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+        const int32_t n = PathFinder::kWindow;
+        const float kNone = std::numeric_limits<float>::infinity();
+        // State (cell, direction) as cell * 9 + direction, direction 8 for the start.
+        std::vector<float> cost(static_cast<size_t>(n * n * 9), kNone);
+        using Entry = std::pair<float, int32_t>;
+        std::priority_queue<Entry, std::vector<Entry>, std::greater<>> queue;
+        int32_t start = (PathFinder::kCentre * n + PathFinder::kCentre) * 9 + 8;
+        cost[static_cast<size_t>(start)] = 0.0f;
+        queue.push({0.0f, start});
+        while (!queue.empty()) {
+            auto [c, state] = queue.top();
+            queue.pop();
+            if (c > cost[static_cast<size_t>(state)])
+                continue;
+            int32_t at = state / 9;
+            int32_t from = state % 9;
+            for (int32_t d = 0; d < 8; ++d) {
+                int32_t x = at % n + kDx[d];
+                int32_t y = at / n + kDy[d];
+                if (x < 0 || y < 0 || x >= n || y >= n || walls[static_cast<size_t>(y * n + x)])
+                    continue;
+                float next = c + (d % 2 == 0 ? 1.0f : 1.4142135f) + (from != 8 && from != d ? 0.1f : 0.0f);
+                int32_t to = (y * n + x) * 9 + d;
+                if (next < cost[static_cast<size_t>(to)]) {
+                    cost[static_cast<size_t>(to)] = next;
+                    queue.push({next, to});
+                }
+            }
+        }
+        std::vector<float> best(static_cast<size_t>(n * n), kNone);
+        for (size_t i = 0; i < best.size(); ++i)
+            for (size_t d = 0; d < 9; ++d)
+                best[i] = std::min(best[i], cost[i * 9 + d]);
+        return best;
+    }
+
+    // The path's cost as the finder counts it: its steps and a tenth for each turn.
+    float CostWithTurns() const
+    {
+        float cost = GeometricCost();
+        for (int32_t i = 1; i < path.count; ++i)
+            cost += path.steps[static_cast<size_t>(i)] != path.steps[static_cast<size_t>(i - 1)] ? 0.1f : 0.0f;
         return cost;
     }
 
@@ -361,6 +412,63 @@ TEST_F(PathFinding, SearchesAllocateNothing)
             Find(x, y);
     BenchAllocations::SetCounting(false);
     EXPECT_EQ(BenchAllocations::Count(), 0);
+}
+
+TEST_F(PathFinding, EqualCostArrivalsKeepTheOneHeadingForTheTarget)
+{
+    // Two ways reach (22, 24) at the same cost, by 5, 6, 6 and by 6, 6, 5; only the second goes
+    // on to (21, 23) without another turn.
+    Block(22, 23);
+    ASSERT_TRUE(Find(21, 23));
+    ASSERT_EQ(path.count, 4);
+    EXPECT_EQ(std::vector<int32_t>(path.steps.begin(), path.steps.begin() + 4), (std::vector<int32_t>{6, 6, 5, 5}));
+    EXPECT_NEAR(CostWithTurns(), 4.9284f, 1e-3f);
+    // Mirrored, the same.
+    Block(22, 23, false);
+    Block(28, 27);
+    ASSERT_TRUE(Find(29, 27));
+    ASSERT_EQ(path.count, 4);
+    EXPECT_EQ(std::vector<int32_t>(path.steps.begin(), path.steps.begin() + 4), (std::vector<int32_t>{2, 2, 1, 1}));
+}
+
+TEST_F(PathFinding, AgreesWithATurnCountingSearchOnReachAndCost)
+{
+    RandomSystem draws(4711);
+    int32_t reached = 0;
+    int32_t optimal = 0;
+    for (int32_t trial = 0; trial < 150; ++trial) {
+        float density = 0.05f + 0.3f * static_cast<float>(trial % 5) / 4.0f;
+        for (int32_t y = 0; y < PathFinder::kWindow; ++y)
+            for (int32_t x = 0; x < PathFinder::kWindow; ++x)
+                Block(x, y, draws.RandomFloat(RandomStream::GameData) < density);
+        Block(PathFinder::kCentre, PathFinder::kCentre, false);
+        int32_t tx = draws.RandomIndex(RandomStream::GameData, 10, 40);
+        int32_t ty = draws.RandomIndex(RandomStream::GameData, 10, 40);
+        Block(tx, ty, false);
+        float optimum = BruteForceCostsWithTurns()[static_cast<size_t>(ty * PathFinder::kWindow + tx)];
+        bool found = Find(tx, ty);
+        if (!found) {
+            // Only the node limit may hide a reachable target.
+            if (std::isfinite(optimum)) {
+                EXPECT_EQ(finder.GetNodesTaken(), PathFinder::kMaxTaken) << trial;
+            }
+            continue;
+        }
+        ++reached;
+        ASSERT_TRUE(std::isfinite(optimum)) << trial;
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(WalkPath(x, y)) << trial;
+        ASSERT_EQ(x * 100 + y, tx * 100 + ty) << trial;
+        // One node per cell cannot weigh every way in: a path may pay one turn more than the
+        // best, no more, and most pay none.
+        float cost = CostWithTurns();
+        EXPECT_GE(cost, optimum - 1e-3f) << trial;
+        EXPECT_LE(cost, optimum + 0.1f + 1e-3f) << trial;
+        optimal += cost <= optimum + 1e-3f ? 1 : 0;
+    }
+    EXPECT_GT(reached, 100);
+    EXPECT_GE(optimal, reached * 4 / 5);
 }
 
 } // namespace
