@@ -52,7 +52,9 @@ void Recruit::SetActor(Actor* newActor, bool skipSetup)
     // The suffix lets a kind of creature carry its own recruit effect; none by default.
     std::string effect = std::string(kEffectPrefix) + (isHero ? "Hero" : "Basic") +
                          newActor->DefString("RecruitEffectSuffix");
-    newActor->AddStatusEffectByName(effect, newActor, 1);
+    // The recruit effects are monster enhancements, which the by-name call refuses.
+    if (const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(effect) : nullptr)
+        newActor->AddStatusEffect(record, newActor, 1);
     extraValue = newActor->GetNameSeed();
 }
 
