@@ -21,6 +21,11 @@ int32_t SaturateToInt32(double value)
 
 } // namespace
 
+int32_t SaturatingInt(double x)
+{
+    return SaturateToInt32(x);
+}
+
 int32_t RoundToInt(float x)
 {
     return SaturateToInt32(std::floor(x + 0.5f));

@@ -9,6 +9,9 @@ constexpr float kRadiansToDegrees = 180.0f / 3.1415927f;
 // Each result saturates at the 32-bit limits; NaN gives 0.
 int32_t RoundToInt(float x);  // floor(x + 0.5)
 int32_t FloorToInt(float x);
+// Toward zero, held to the 32-bit range; NaN gives 0. For sums and products of stats, so that no
+// value read from a record can overflow them.
+int32_t SaturatingInt(double x);
 int32_t CeilToInt(float x);
 
 // Repeated squaring; a negative exponent gives the reciprocal.

@@ -145,6 +145,10 @@ bool Actor::ReadRecord(Actor& actor, MessageBuffer& buffer, int32_t version)
         DebugSystem::Print(2, "Actor record names unknown monster type %s\n", typeName.c_str());
         return false;
     }
+    if (level < 1 || level > kMaxLevel) {
+        DebugSystem::Print(2, "Actor record of %s has level %d, outside 1 to %d\n", typeName.c_str(), level, kMaxLevel);
+        return false;
+    }
     bool full = version >= kActorRecordFullVersion;
     Inventory items;
     std::vector<std::string> skillNames;

@@ -127,6 +127,16 @@ bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, int32_t gateRecords)
 
 bool CharacterSettings::CheckLoadedValues() const
 {
+    if (stats.size() > static_cast<size_t>(CharacterStat::kCount))
+        return CharacterSettingsRefuse("more stats than the stat table");
+    for (size_t i = 0; i < stats.size(); ++i) {
+        int32_t stat = static_cast<int32_t>(i);
+        bool trained = stat <= kLastSkillStat;
+        int32_t low = trained ? 0 : -kMaxStatValue;
+        int32_t high = trained ? kMaxTrainedValue : kMaxStatValue;
+        if (stats[i] < low || stats[i] > high)
+            return CharacterSettingsRefuse(trained ? "attribute or skill outside its range" : "stat outside its range");
+    }
     auto statAt = [this](int32_t stat) {
         return stat < static_cast<int32_t>(stats.size()) ? stats[static_cast<size_t>(stat)] : 0;
     };

@@ -32,6 +32,10 @@ struct CharacterSettings {
     static constexpr int32_t kMaxSkillBonuses = 60;
     static constexpr int32_t kFirstSkillStat = 10;
     static constexpr int32_t kLastSkillStat = 69;
+    // The attributes and skills (stats 0 to 69) of a loaded character lie in [0, this]; every
+    // other stat within +-kMaxStatValue. Far beyond play, far below what overflows a formula.
+    static constexpr int32_t kMaxTrainedValue = 1000000;
+    static constexpr int32_t kMaxStatValue = 1000000000;
     static constexpr int32_t kQuestSlots = 6;
     // Far above any covenant's recruits; a larger party list is corrupt.
     static constexpr int32_t kMaxRecruitIndex = 1024;

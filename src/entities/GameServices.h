@@ -153,6 +153,12 @@ public:
 
     // ---- Lines for the clients ------------------------------------------------------------
     virtual void QueueClientCommand(std::string_view line) = 0;
+    // A line for the one client whose player has the number (a warp concerns no other client).
+    virtual void QueueClientCommandFor(int32_t playerNumber, std::string_view line)
+    {
+        (void)playerNumber;
+        QueueClientCommand(line);
+    }
     // "msg %d \"%s\"" with the kind and the text. A '"' of the text would end the client's
     // quoted argument and a line break its line: they go as an apostrophe and a blank.
     void SendMessage(std::string_view text, int32_t kind);

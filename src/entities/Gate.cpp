@@ -253,6 +253,8 @@ void Gate::Travel(Player& player, const WorldPos& destination)
     player.Warp(destination);
     if (!soundName.empty())
         player.QueueWorldEvent(soundName, kSoundRadius, 0.0f);
+    // An effect file, not a model: the clients play it where the player lands, as they play
+    // the sounds and effects of the frame.
     if (!effectName.empty())
-        Entity::AttachTemporary(&player, effectName, "origin", kEffectSeconds);
+        player.QueueWorldEvent(effectName, kSoundRadius, kEffectSeconds);
 }

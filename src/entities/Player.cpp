@@ -266,6 +266,8 @@ void Player::SetInteraction(int32_t mode, int32_t targetNumber)
     Entity* old = interactionTarget.GetAs<Entity>();
     if (mode == interactionMode && target == old)
         return;
+    if (target && mode >= 18 && mode <= 21 && !IsWithinUseReach(*target))
+        return;
     if (PlayerModeUsesTarget(interactionMode) && old)
         old->OnUseEnded(this);
     interactionMode = mode;
@@ -278,6 +280,16 @@ void Player::SetInteraction(int32_t mode, int32_t targetNumber)
         target->Use(this);
     else if (auto* vendor = dynamic_cast<Vendor*>(target); vendor && mode == kPlayerTradeMode)
         vendor->MeetCustomer(this);
+}
+
+bool Player::IsWithinUseReach(const Entity& target) const
+{
+    const GameSystemTuning* tuning = PlayerTuning();
+    float cell = tuning ? tuning->gridSize.x : 32.0f;
+    float reach = radius + target.radius + 2.0f * cell;
+    // A level that does not touch the player's lies far away in the player's frame.
+    Vector2 delta = target.position.DeltaTo(position);
+    return std::isfinite(delta.x) && std::isfinite(delta.y) && delta.x * delta.x + delta.y * delta.y <= reach * reach;
 }
 
 void Player::SetInteractionTarget(Entity* target)
@@ -454,7 +466,8 @@ void Player::SendMessage(std::string_view text, int32_t kind)
 
 void Player::QueueWarpDirection()
 {
-    QueueLine(StringFormat("warpDir %d", facing));
+    if (gGameServices)
+        gGameServices->QueueClientCommandFor(entityNumber, StringFormat("warpDir %d", facing));
 }
 
 void Player::Warp(const WorldPos& target)
@@ -464,7 +477,9 @@ void Player::Warp(const WorldPos& target)
     bool known = gGameServices && gGameServices->IsKnownLevel(target.level);
     if (!known || !std::isfinite(target.x) || !std::isfinite(target.y))
         return;
-    QueueLine(StringFormat("warp %d %.1f %.1f", position.level, position.x, position.y));
+    if (gGameServices)
+        gGameServices->QueueClientCommandFor(entityNumber,
+                                             StringFormat("warp %d %.1f %.1f", position.level, position.x, position.y));
     moveTarget = position;
     moveTargetValid = true;
 }

@@ -162,7 +162,11 @@ public:
     // ---- Targets ----------------------------------------------------------------------------
     // The mode and the entity of that number it applies to; a change ends the use of modes 18
     // and 19 first, then starts the new mode's use.
+    // A target of modes 18 to 21 out of the player's reach is refused and nothing changes.
     void SetInteraction(int32_t mode, int32_t targetNumber);
+    // Touching, give or take the cell the client stops short by, and the cell it may lag behind:
+    // the two bodies' radii plus two cells, measured across a touching level's edge.
+    bool IsWithinUseReach(const Entity& target) const;
     void SetInteractionTarget(Entity* target);
     void SetSelectedTarget(Entity* target) { selectedTarget.Set(target); }
     Entity* GetAutoTarget() const { return autoTarget.GetAs<Entity>(); }

@@ -123,8 +123,12 @@ void Sentient::ComputeDerivedStats(bool refill)
     const CharacterClass* c = characterClass;
     auto stat = [this](int32_t index) { return stats.Get(index); };
     stats.Set(CharacterStat::MaxHealth, ComputeMaxHealth());
+    auto product = [&stat](int32_t index, int32_t factor) {
+        return static_cast<double>(stat(index)) * static_cast<double>(factor);
+    };
     int32_t maxPower = c && c->maxPower >= 0 ? c->maxPower
-                       : c ? stat(CharacterStat::Intelligence) * c->powerPerInt + stat(CharacterStat::Spirit) * c->powerPerSpr
+                       : c ? SaturatingInt(product(CharacterStat::Intelligence, c->powerPerInt) +
+                                           product(CharacterStat::Spirit, c->powerPerSpr))
                            : 0;
     stats.Set(CharacterStat::MaxPower, maxPower);
     if (refill)
@@ -143,7 +147,7 @@ void Sentient::ComputeDerivedStats(bool refill)
     stats.Set(CharacterStat::MinDamage, ComputeMinDamage());
     stats.Set(CharacterStat::MaxDamage, ComputeMaxDamage());
     float regenPerSpirit = c ? c->healthRegenPerSpr : 0.0f;
-    stats.Set(CharacterStat::HealthRegen, static_cast<int32_t>(static_cast<float>(stat(CharacterStat::Spirit)) * regenPerSpirit));
+    stats.Set(CharacterStat::HealthRegen, SaturatingInt(static_cast<float>(stat(CharacterStat::Spirit)) * regenPerSpirit));
     stats.Set(CharacterStat::Movement, baseSpeed);
     for (int32_t resistance = CharacterStat::ResistancePhysical; resistance <= CharacterStat::ResistanceMagic; ++resistance)
         stats.Set(resistance, ComputeResistance(resistance));
@@ -241,7 +245,8 @@ int32_t Sentient::ComputeMaxHealth() const
         return 0;
     float vitality = static_cast<float>(stats.Get(CharacterStat::Vitality));
     float level = static_cast<float>(stats.Get(CharacterStat::Level));
-    return FloorToInt(vitality * characterClass->healthPerVit) + static_cast<int32_t>(level * characterClass->healthPerLevel);
+    return SaturatingInt(static_cast<double>(FloorToInt(vitality * characterClass->healthPerVit)) +
+                         static_cast<double>(SaturatingInt(level * characterClass->healthPerLevel)));
 }
 
 int32_t Sentient::ComputeResistance(int32_t stat) const

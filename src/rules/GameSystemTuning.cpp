@@ -350,9 +350,24 @@ void RequirePositive(T& value, T fallback, const char* key)
     value = fallback;
 }
 
+// The level's cell counts are 32-bit products of these: a size past the bound would ask for
+// gigabytes per level, so it is held to the bound.
+template <class T>
+void RequireAtMost(T& value, T bound, const char* key)
+{
+    if (value <= bound)
+        return;
+    DebugSystem::Print(kPrintWarning, "GameSystem %s %g is above %g; %g is used\n", key, static_cast<double>(value),
+                       static_cast<double>(bound), static_cast<double>(bound));
+    value = bound;
+}
+
 void DeriveGeometry(G& tuning)
 {
     const G defaults;
+    RequireAtMost(tuning.levelTileWidth, G::kMaxLevelTiles, "LevelTileWidth");
+    RequireAtMost(tuning.levelTileHeight, G::kMaxLevelTiles, "LevelTileHeight");
+    RequireAtMost(tuning.tileSize, G::kMaxTileSize, "TileSize");
     RequirePositive(tuning.levelTileWidth, defaults.levelTileWidth, "LevelTileWidth");
     RequirePositive(tuning.levelTileHeight, defaults.levelTileHeight, "LevelTileHeight");
     RequirePositive(tuning.blockTileWidth, defaults.blockTileWidth, "BlockTileWidth");
@@ -369,6 +384,7 @@ void DeriveGeometry(G& tuning)
                            tuning.gridSize.x, tuning.tileSize);
         tuning.cellsPerTile = 1;
     }
+    RequireAtMost(tuning.cellsPerTile, G::kMaxCellsPerTile, "cells per tile (TileSize over GridSize)");
     tuning.cellsPerBlockX = tuning.cellsPerTile * tuning.blockTileWidth;
     tuning.cellsPerBlockY = tuning.cellsPerTile * tuning.blockTileHeight;
     tuning.cellsPerLevelX = tuning.cellsPerTile * tuning.levelTileWidth;

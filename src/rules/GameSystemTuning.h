@@ -47,6 +47,10 @@ struct GameSystemTuning {
     void Load(const DatabaseEntry* entry);
 
     // Level geometry. "TileSize" is one value for both axes.
+    // Bounds of the level's geometry: at most 4,096 cells across a level.
+    static constexpr int32_t kMaxLevelTiles = 256;
+    static constexpr float kMaxTileSize = 1024.0f;
+    static constexpr int32_t kMaxCellsPerTile = 16;
     int32_t levelTileWidth = 64;
     int32_t levelTileHeight = 64;
     int32_t blockTileWidth = 8;

@@ -143,6 +143,7 @@ void Game::Reset()
     lastSecretLevel = -1;
     factorA = factorB = 1.0f;
     clientLines.clear();
+    playerLines.clear();
     weather->Reset();
     // ---- Spawning: a new world makes its own town NPCs.
     townNpcs.clear();
@@ -610,6 +611,11 @@ int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
 void Game::QueueClientCommand(std::string_view line)
 {
     clientLines.emplace_back(line);
+}
+
+void Game::QueueClientCommandFor(int32_t playerNumber, std::string_view line)
+{
+    playerLines.emplace_back(playerNumber, std::string(line));
 }
 
 void Game::QueueSoundAtFirstPlayer(std::string_view name, float radius, float value)

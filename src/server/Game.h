@@ -495,6 +495,9 @@ public:
     void ClearSounds() { sounds.clear(); }
     // The lines for every client queued during the frame; the world host empties it.
     std::vector<std::string>& GetClientLines() { return clientLines; }
+    void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override;
+    // The frame's lines for single players, by player number, in order of queuing.
+    std::vector<std::pair<int32_t, std::string>>& GetPlayerLines() { return playerLines; }
     // The resource name table: server handles to names, and the handles whose name changed
     // since the world host last sent them (in order of change; it empties the list).
     const std::vector<std::string>& GetResourceNames() const { return resourceNames; }
@@ -612,6 +615,7 @@ private:
     std::vector<SafePointer> namedActors;
     std::vector<GameSoundRecord> sounds;
     std::vector<std::string> clientLines;
+    std::vector<std::pair<int32_t, std::string>> playerLines;
     std::vector<std::string> resourceNames;
     std::vector<int32_t> changedResourceNames;
     TimedActionList timedActions;

@@ -11,6 +11,9 @@ namespace {
 
 bool ServerCommandsIsGoodEntry(const TradeOfferEntry& entry)
 {
+    // A route names one of the route kinds: another would be refused only after it was announced.
+    if (entry.kind == TradeOfferKind::TradeRoute && entry.value >= TradeRouteType::kCount)
+        return false;
     return entry.value >= 0 && entry.kind >= TradeOfferKind::kFirst && entry.kind <= TradeOfferKind::kLast &&
            entry.side >= 0 && entry.side <= TradeOffer::kMaxSide;
 }

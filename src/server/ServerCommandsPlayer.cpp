@@ -105,7 +105,9 @@ void ServerCommands::Resurrect(const Args&, Player* player)
 
 void ServerCommands::UseEntity(const Args& args, Player* player)
 {
-    player->UseEntityByNumber(ToInt(args[0]));
+    Entity* entity = FindEntity(ToInt(args[0]));
+    if (entity && player->IsWithinUseReach(*entity))
+        entity->Use(player);
 }
 
 void ServerCommands::DeclineQuest(const Args& args, Player* player)

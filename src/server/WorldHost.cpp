@@ -149,6 +149,7 @@ void WorldHost::ServerFrameEnd()
     if (!active)
         return;
     WorldHostBegin(kProfileServerFrameEnd);
+    CloseLogBudgets();
     WorldHostMark(kProfileServerFrameEnd);
 }
 
@@ -220,9 +221,10 @@ void WorldHost::HandleClientUpdate(MessageBuffer& buffer, const sockaddr_in& sen
     if (!NetMessages::ReadClientUpdate(buffer, update))
         return;
     if (update.refusedLines > 0)
-        DebugSystem::Print(kPrintWarning, "Left out %d lines of a client update from %s: at most %d of %zu bytes run\n",
-                           update.refusedLines, WorldHostAddressText(sender).c_str(), NetMessages::kMaxClientLines,
-                           NetMessages::kMaxClientLineBytes);
+        LogForClient(*client, kPrintWarning,
+                     StringFormat("Left out %d lines of a client update from %s: at most %d of %zu bytes run\n",
+                                  update.refusedLines, WorldHostAddressText(sender).c_str(),
+                                  NetMessages::kMaxClientLines, NetMessages::kMaxClientLineBytes));
     ApplyPositions(*client, *player, update);
     player->SetInteraction(update.interactionMode, update.target);
     RunClientLines(update.lines, *client);
@@ -245,16 +247,24 @@ void WorldHost::ApplyPositions(ClientRecord& client, Player& player, const NetCl
     // Both or neither: a move target without its position would walk the player from nowhere.
     if (!IsPositionTakeable(update.position) || !IsPositionTakeable(update.moveTarget))
         return;
+    // A place past a level's edge is a place of the neighbour there; past an outer edge of the
+    // world there is none.
+    WorldPos position = update.position;
+    WorldPos moveTarget = update.moveTarget;
+    position.Normalize();
+    moveTarget.Normalize();
+    if (!IsPositionTakeable(position) || !IsPositionTakeable(moveTarget))
+        return;
     // After a warp the server moved the player: the client's positions are stale until it
     // confirms the warp or reports the player at its target.
     if (player.moveTargetValid) {
-        if (!update.position.IsWithinRange(player.moveTarget, kWarpArrivalRange))
+        if (!position.IsWithinRange(player.moveTarget, kWarpArrivalRange))
             return;
         player.moveTargetValid = false;
     }
-    if (!player.SetClientPosition(update.position))
+    if (!player.SetClientPosition(position))
         return;
-    player.SetMoveTarget(update.moveTarget);
+    player.SetMoveTarget(moveTarget);
     int32_t level = gWorld->FindPathBetweenLevels(player.entityNumber, player.position);
     if (level != -1 && level != client.currentLevel)
         client.currentLevel = level;
@@ -270,7 +280,27 @@ void WorldHost::RunClientLines(const std::vector<std::string>& lines, ClientReco
         // Only the first client's player may end everyone's world.
         bool refused = IsNewWorldLine(line) && player->entityNumber != GetFirstPlayerNumber();
         if (refused || !clientCommands.Execute(line, player))
-            DebugSystem::Print(kPrintPlain, "Unknown server command - %s\n", line.c_str());
+            LogForClient(client, kPrintPlain, "Unknown server command - " + line + "\n");
+    }
+}
+
+void WorldHost::LogForClient(ClientRecord& client, int level, const std::string& text)
+{
+    if (client.logLines >= kMaxClientLogLines) {
+        ++client.droppedLogLines;
+        return;
+    }
+    ++client.logLines;
+    DebugSystem::PrintText(level, text);
+}
+
+void WorldHost::CloseLogBudgets()
+{
+    for (const auto& client : clients) {
+        if (client->droppedLogLines > 0)
+            DebugSystem::Print(kPrintWarning, "Left %d more log lines of the client at %s out this frame\n",
+                               client->droppedLogLines, WorldHostAddressText(client->address).c_str());
+        client->logLines = client->droppedLogLines = 0;
     }
 }
 

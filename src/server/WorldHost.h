@@ -27,6 +27,9 @@ struct ClientRecord {
     SafePointer player;
     // The level the world keeps generated around the player, as the client updates move it.
     int32_t currentLevel = 0;
+    // Log lines its datagrams caused this frame, and those left out past the budget.
+    int32_t logLines = 0;
+    int32_t droppedLogLines = 0;
 };
 
 // Main thread only. Nothing runs until SetUpServer or "newWorld" makes it active; from then on
@@ -45,6 +48,11 @@ public:
     static constexpr int32_t kMaxRelevanceDepth = 8;
     // A client update this close to the warp target on both axes reports the warp's arrival.
     static constexpr float kWarpArrivalRange = 0.5f;
+    // One client's datagrams may fill at most this many log lines a frame: a flood of bad
+    // lines cannot drown the log.
+    static constexpr int32_t kMaxClientLogLines = 16;
+    // The lines of one update, far below the socket's 65,507 bytes whatever else it carries.
+    static constexpr size_t kMaxUpdateLineBytes = 16384;
 
     WorldHost();
     ~WorldHost() override;
@@ -87,6 +95,9 @@ public:
     // ---- Parts of the game update (WorldHostUpdate.cpp) ------------------------------------
     // The whole update for the client; false (nothing written) when its player is gone.
     bool WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& client);
+    // The frame's lines for every client and those for this player only, the oldest left out
+    // past the byte cap.
+    const std::vector<std::string>& CollectLines(const Player& player);
     // The sounds of the frame that concern the player: its own always, others strictly
     // inside their radius. The count is 0 without a player.
     void WriteSounds(MessageBuffer& buffer, const Player* player) const;
@@ -118,6 +129,10 @@ private:
     static bool IsNewWorldLine(std::string_view line);
     // Records whose player the game no longer holds are let go: they get no more datagrams.
     void DropGoneClients();
+    // A log line a client's datagram caused, within the client's budget for the frame.
+    void LogForClient(ClientRecord& client, int level, const std::string& text);
+    // One line per client that went over its budget this frame; the budgets start again.
+    void CloseLogBudgets();
     ClientRecord* FindClient(const sockaddr_in& address) const;
     void SendWelcome(const ClientRecord& client);
     void SendGameUpdates();
@@ -137,6 +152,7 @@ private:
     // One mark per entity slot, cleared for each client: "already in the list" in one look.
     std::vector<uint8_t> visibleMarks;
     std::vector<Entity*> linked;
+    std::vector<std::string> updateLines;
     uint32_t stepCount = 0;
     UserVarRef pausedVar;
     UserVarRef pausedAutoVar;

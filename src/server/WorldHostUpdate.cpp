@@ -1,6 +1,7 @@
 // WorldHost -- each client's game update: what its player sees, the frame's lines and names, the game's and the player's parts and the sounds near it.
 #include "server/WorldHost.h"
 
+#include "core/DebugSystem.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "world/NetMessages.h"
@@ -84,7 +85,7 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     if (!player)
         return false;
     NetMessages::WriteGameUpdateHead(buffer, client.currentLevel, gGame->GetResourceNames(),
-                                     gGame->GetChangedResourceNames(), gGame->GetClientLines());
+                                     gGame->GetChangedResourceNames(), CollectLines(*player));
     for (const Entity* entity : CollectVisible(*player)) {
         entity->WriteNetHeader(buffer);
         // The client picks the reader by the record: without one there is nothing to pick by.
@@ -97,6 +98,31 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     player->WritePlayerPart(buffer);
     WriteSounds(buffer, player);
     return true;
+}
+
+const std::vector<std::string>& WorldHost::CollectLines(const Player& player)
+{
+    updateLines.clear();
+    for (const std::string& line : gGame->GetClientLines())
+        updateLines.push_back(line);
+    for (const auto& [number, line] : gGame->GetPlayerLines())
+        if (number == player.entityNumber)
+            updateLines.push_back(line);
+    // The newest lines are kept: they tell the client where things stand now.
+    size_t bytes = 0;
+    size_t first = updateLines.size();
+    while (first > 0 && bytes + updateLines[first - 1].size() + 1 <= kMaxUpdateLineBytes) {
+        --first;
+        bytes += updateLines[first].size() + 1;
+    }
+    if (first > 0) {
+        DebugSystem::Print(kPrintWarning,
+                           "Left the %zu oldest of %zu lines out of the update of player %d: an update carries at "
+                           "most %zu bytes of lines\n",
+                           first, updateLines.size(), player.entityNumber, kMaxUpdateLineBytes);
+        updateLines.erase(updateLines.begin(), updateLines.begin() + static_cast<std::ptrdiff_t>(first));
+    }
+    return updateLines;
 }
 
 void WorldHost::DropGoneClients()
@@ -118,6 +144,7 @@ void WorldHost::SendGameUpdates()
         return;
     gGame->GetChangedResourceNames().clear();
     gGame->GetClientLines().clear();
+    gGame->GetPlayerLines().clear();
     // Every client of the frame hears the frame's sounds: the list goes after the last one.
     gGame->ClearSounds();
 }

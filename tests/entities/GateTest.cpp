@@ -136,12 +136,22 @@ TEST_F(Gates, ALinkedGateSetsThePlayerBesideItsPartnerWithSoundAndEffect)
     game.worldEvents.clear();
     pair.first->OnUsedBy(player);
     EXPECT_TRUE(Near(player->position, pair.second->position, 4 * 32.0f + 1.0f));
-    ASSERT_FALSE(game.worldEvents.empty());
-    const WorldEventRequest& sound = game.worldEvents.back();
+    ASSERT_EQ(game.worldEvents.size(), 2u);
+    const WorldEventRequest& sound = game.worldEvents[0];
     EXPECT_EQ(sound.name, "Sounds/gate.ogg");
     EXPECT_EQ(sound.entityNumber, player->entityNumber);
     EXPECT_FLOAT_EQ(sound.radius, Gate::kSoundRadius);
     EXPECT_EQ(sound.position.level, 3);
+    // The effect goes to the clients by its file's name, where the player landed; no model of
+    // that name is hung on the player.
+    const WorldEventRequest& effect = game.worldEvents[1];
+    EXPECT_EQ(effect.name, "Effects/warp.eff");
+    EXPECT_EQ(effect.entityNumber, player->entityNumber);
+    EXPECT_EQ(effect.position.level, 3);
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i) {
+        const Entity* entity = game.GetEntity(i);
+        EXPECT_TRUE(!entity || entity->GetParent() != player) << "an attachment on the player";
+    }
 }
 
 TEST_F(Gates, WithEveryRingBlockedTheTravellerLandsOnThePartnerItself)

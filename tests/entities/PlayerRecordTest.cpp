@@ -6,6 +6,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "entities/ScriptedQuest.h"
+#include "support/LogLines.h"
 
 #include <gtest/gtest.h>
 
@@ -618,6 +619,51 @@ TEST_F(PlayerRecordWorld, HostileValuesOfALoadedRecordAreRefused)
         EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2")) << "fault " << i;
     }
     EXPECT_EQ(Snapshot(*player), before);
+}
+
+TEST_F(PlayerRecordWorld, EveryStatAtTheExtremesIsRefusedOrLeavesTheFormulasInRange)
+{
+    Load();
+    Player* player = Fresh();
+    for (int32_t value : {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::min(), -1}) {
+        for (int32_t stat = 0; stat < CharacterStat::Num; ++stat) {
+            LoadedCharacter saved = Saved();
+            saved.stats[static_cast<size_t>(stat)] = value;
+            MessageBuffer record;
+            WriteLoaded(record, saved);
+            bool read = player->ReadCharacter(record, "127.0.0.2");
+            // Attributes and skills never take a negative or an absurd value; no stat is larger
+            // than a formula can take.
+            bool trained = stat <= CharacterSettings::kLastSkillStat;
+            bool refused = trained || value != -1 || stat == CharacterStat::Level || stat == CharacterStat::Money;
+            EXPECT_EQ(read, !refused) << "stat " << stat << " at " << value;
+            EXPECT_GE(player->stats.Get(CharacterStat::MaxHealth), 0) << stat;
+            EXPECT_GE(player->stats.Get(CharacterStat::HealthRegen), 0) << stat;
+        }
+    }
+    // Each refusal names the sender: 70 attributes and skills three times, the other 44 stats
+    // twice, and level and money at -1.
+    EXPECT_EQ(CountLinesHolding(debug, "Refused the character sent by 127.0.0.2"), 70 * 3 + 44 * 2 + 2);
+    // A record with more stats than the table has is refused whole.
+    LoadedCharacter longer = Saved();
+    longer.stats.resize(static_cast<size_t>(CharacterStat::kCount) + 1, 0);
+    MessageBuffer record;
+    WriteLoaded(record, longer);
+    EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2"));
+}
+
+TEST_F(PlayerRecordWorld, TheStatFormulasSaturateInsteadOfOverflowing)
+{
+    Load();
+    Player* player = Fresh();
+    player->SetUpNew(0);
+    for (int32_t stat : {CharacterStat::BaseVitality, CharacterStat::BaseIntelligence, CharacterStat::BaseSpirit})
+        player->stats.Set(stat, std::numeric_limits<int32_t>::max());
+    player->stats.Set(CharacterStat::Level, std::numeric_limits<int32_t>::max());
+    player->RecalculateStats(true);
+    EXPECT_GT(player->stats.Get(CharacterStat::MaxHealth), 2000000000) << "held at the top, not wrapped";
+    EXPECT_GE(player->stats.Get(CharacterStat::HealthRegen), 0);
+    EXPECT_GE(player->stats.Get(CharacterStat::MaxPower), 0);
 }
 
 TEST_F(PlayerRecordWorld, HugeAndNegativeCountsOfALoadedRecordAreRefused)

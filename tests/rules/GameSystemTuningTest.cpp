@@ -62,6 +62,29 @@ TEST_F(GameSystemRead, SizesThatWouldDivideByNothingAreRefused)
     EXPECT_EQ(CountLogged("^c001GameSystem GridSize 25 is above twice TileSize 10; one cell per tile is used\n"), 1);
 }
 
+TEST_F(GameSystemRead, SizesThatWouldAskForGigabytesPerLevelAreHeldToTheirBounds)
+{
+    LoadGameSystem("LevelTileWidth 2147483647\n LevelTileHeight 100000\n TileSize 1e30");
+    const GameSystemTuning& t = Tuning();
+    EXPECT_EQ(t.levelTileWidth, GameSystemTuning::kMaxLevelTiles);
+    EXPECT_EQ(t.levelTileHeight, GameSystemTuning::kMaxLevelTiles);
+    EXPECT_EQ(t.tileSize, GameSystemTuning::kMaxTileSize);
+    EXPECT_EQ(CountLogged("^c005GameSystem TileSize 1e+30 is above 1024; 1024 is used\n"), 1);
+    // The cells of a level, the product that sizes its tables, stays a small 32-bit number.
+    EXPECT_LE(static_cast<int64_t>(t.cellsPerLevelX) * t.cellsPerLevelY, int64_t{4096} * 4096);
+    EXPECT_GT(t.cellsPerLevelX, 0);
+
+    LoadGameSystem("TileSize 1000\n GridSize 1");
+    EXPECT_EQ(Tuning().cellsPerTile, GameSystemTuning::kMaxCellsPerTile);
+    EXPECT_EQ(CountLogged("^c005GameSystem cells per tile (TileSize over GridSize) 1000 is above 16; 16 is used\n"), 1);
+    // The bounds themselves are taken without a word.
+    size_t before = Logged().size();
+    LoadGameSystem("LevelTileWidth 256\n LevelTileHeight 256\n TileSize 1024\n GridSize 64");
+    EXPECT_EQ(Tuning().levelTileWidth, 256);
+    EXPECT_EQ(Tuning().tileSize, 1024.0f);
+    EXPECT_EQ(Logged().size(), before);
+}
+
 TEST_F(GameSystemRead, TablesByNameListsAndColours)
 {
     LoadGameSystem("ItemTypeColorRelic Ember\n ItemQualityColorRare 3\n MonsterRarityColorBoss Mauve\n"

@@ -195,6 +195,22 @@ TEST_F(ServerCommandsTest, BadOffersAreRefusedWhole)
     }
 }
 
+TEST_F(ServerCommandsTest, ARouteOfAKindOutsideTheRouteKindsIsRefusedWhenRead)
+{
+    AddCovenant();
+    Run("offer 1 1 0 1 50");
+    const std::string before = Snapshot();
+    size_t heard = log.size();
+    for (const char* line : {"offer 1 1 0 9 6", "offer 1 1 0 9 2147483647", "offer 1 1 0 1 5 1 9 7"}) {
+        Run(line);
+        EXPECT_EQ(Snapshot(), before) << line;
+        EXPECT_EQ(log.size(), heard) << "the covenant never hears of it: " << line;
+    }
+    Run("offer 1 1 0 9 2");
+    ASSERT_EQ(log.size(), heard + 1);
+    EXPECT_NE(log.back().find("[ 0/9/2 ]"), std::string::npos) << log.back();
+}
+
 TEST_F(ServerCommandsTest, ThirtyTwoEntriesAreTheMost)
 {
     AddCovenant();

@@ -177,12 +177,20 @@ TEST_F(WorldHostHostile, PositionsOffTheWorldAreDroppedTogetherWhileTheRestAppli
             EXPECT_EQ(probes, probesBefore + 1) << "the lines still run";
         }
     }
-    NetClientUpdate edge = UpdateAt(At(2.0f * width, -gWorld->GetLevelHeight()));
-    MessageBuffer buffer;
-    NetMessages::WriteClientUpdate(buffer, edge);
-    client.Send(buffer);
+    // Past an edge with no level beyond it (the levels lie one below the other): nothing.
+    for (const WorldPos& beyond : {At(width + 5.0f, 10.0f), At(10.0f, -5.0f)}) {
+        SendUpdate(client, UpdateAt(beyond));
+        Frame(0);
+        EXPECT_FLOAT_EQ(player->position.x, 800.0f) << beyond.x << " " << beyond.y;
+        EXPECT_EQ(player->position.level, 0);
+    }
+    // One level beyond the lower edge is a place of the level below, and taken as one.
+    SendUpdate(client, UpdateAt(At(700.0f, gWorld->GetLevelHeight() + 25.0f)));
     Frame(0);
-    EXPECT_NE(player->position.x, 800.0f) << "one level beyond the bounds is still taken";
+    EXPECT_EQ(player->position.level, 1) << "one level beyond the bounds is still taken";
+    EXPECT_FLOAT_EQ(player->position.x, 700.0f);
+    EXPECT_FLOAT_EQ(player->position.y, 25.0f);
+    EXPECT_EQ(player->moveTarget.level, 1);
 }
 
 TEST_F(WorldHostHostile, UnknownTypesAndStrangersUpdatesChangeNothing)

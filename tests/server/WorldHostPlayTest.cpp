@@ -17,6 +17,19 @@ public:
     std::vector<std::string> names;
 };
 
+// Counts the uses it receives.
+class UseCounter : public Entity {
+public:
+    void OnUsedBy(Entity* user) override
+    {
+        ++usedBy;
+        Entity::OnUsedBy(user);
+    }
+    void Use(Entity*) override { ++used; }
+    int usedBy = 0;
+    int used = 0;
+};
+
 class WorldHostPlay : public WorldHostWorld {
 protected:
     WorldHostPlay()
@@ -155,6 +168,124 @@ TEST_F(WorldHostPlay, AfterAWarpStaleUpdatesAreIgnoredUntilTheClientArrivesOrCon
     SendUpdate(client, UpdateAt(At(600.0f, 500.0f, 2)));
     Frame(0);
     EXPECT_FLOAT_EQ(player->position.x, 600.0f);
+}
+
+TEST_F(WorldHostPlay, UsesReachOnlyWhatStandsBesideThePlayerOnItsLevelOrATouchingOne)
+{
+    TestClient client(6206);
+    Player* player = Join(client);
+    ASSERT_NE(player, nullptr);
+    WorldPos at = At(1000.0f, gWorld->GetLevelHeight() - 20.0f, 0);
+    SendUpdate(client, UpdateAt(at));
+    Frame(0);
+    auto* near = Spawn<UseCounter>(1040.0f, at.y, 0);
+    // Just over the lower edge: on the level below, a few units away.
+    auto* across = Spawn<UseCounter>(1000.0f, 15.0f, 1);
+    auto* far = Spawn<UseCounter>(1000.0f, 3900.0f, 2);
+    auto* sameLevelFar = Spawn<UseCounter>(1000.0f + 300.0f, at.y, 0);
+    for (UseCounter* target : {far, sameLevelFar}) {
+        for (int32_t mode : {18, 19, 20, 21}) {
+            NetClientUpdate update = UpdateAt(at, {"useEntity " + std::to_string(target->entityNumber)});
+            update.interactionMode = mode;
+            update.target = target->entityNumber;
+            SendUpdate(client, update);
+            Frame(0);
+            EXPECT_EQ(target->usedBy + target->used, 0) << mode;
+            EXPECT_EQ(player->interactionMode, 0) << "a refused use changes nothing";
+            EXPECT_EQ(player->GetInteractionTarget(), nullptr);
+        }
+    }
+    for (UseCounter* target : {near, across}) {
+        NetClientUpdate update = UpdateAt(at, {"useEntity " + std::to_string(target->entityNumber)});
+        update.interactionMode = 20;
+        update.target = target->entityNumber;
+        SendUpdate(client, update);
+        Frame(0);
+        EXPECT_EQ(target->used, 2) << "the mode and the line each use it";
+        EXPECT_EQ(player->GetInteractionTarget(), target);
+        SendUpdate(client, UpdateAt(at));
+        Frame(0);
+    }
+    NetClientUpdate talk = UpdateAt(at);
+    talk.interactionMode = 18;
+    talk.target = near->entityNumber;
+    SendUpdate(client, talk);
+    Frame(0);
+    EXPECT_EQ(near->usedBy, 1);
+}
+
+TEST_F(WorldHostPlay, FloodsOfLinesKeepWithinTheLogBudgetAndTheUpdateSize)
+{
+    TestClient first(6207);
+    TestClient second(6208);
+    Player* one = Join(first, "One");
+    Player* two = Join(second, "Two");
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    first.ReceiveAll();
+    size_t logBefore = debug.GetConsoleLines().size();
+    std::vector<std::string> unknown(64, "noSuchRequest with some words");
+    std::vector<std::string> skips(64, "SkipTutorial");
+    std::vector<std::string> uses(64, "useEntity 1499");
+    for (int i = 0; i < 16; ++i) {
+        SendUpdate(first, UpdateAt(one->position, unknown));
+        SendUpdate(first, UpdateAt(one->position, skips));
+        SendUpdate(second, UpdateAt(two->position, uses));
+    }
+    Frame(60);
+    EXPECT_EQ(CountLinesHolding(debug, "Unknown server command - noSuchRequest"), WorldHost::kMaxClientLogLines);
+    EXPECT_EQ(CountLinesHolding(debug, "Left 1008 more log lines of the client at 127.0.0.1:6207"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "of the client at 127.0.0.1:6208"), 0) << "refused uses log nothing";
+    size_t logged = debug.GetConsoleLines().size() - logBefore;
+    EXPECT_LE(logged, static_cast<size_t>(WorldHost::kMaxClientLogLines + 4));
+    // A thousand notices of the skipped tutorial: the newest that fit, one warning.
+    std::vector<MessageBuffer> updates = first.ReceiveAll();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_LT(updates[0].Size(), 65507u);
+    updates[0].ReadInt();
+    NetGameUpdateHead head;
+    ASSERT_TRUE(NetMessages::ReadGameUpdateHead(updates[0], head));
+    size_t lineBytes = 0;
+    for (const std::string& line : head.lines)
+        lineBytes += line.size() + 1;
+    EXPECT_LE(lineBytes, WorldHost::kMaxUpdateLineBytes);
+    EXPECT_GT(lineBytes, WorldHost::kMaxUpdateLineBytes - 100);
+    EXPECT_EQ(CountLinesHolding(debug, "oldest of 1024 lines out of the update of player"), 2) << "once per client";
+    // The next frame starts with fresh budgets and no lines left over.
+    SendUpdate(first, UpdateAt(one->position, {"noSuchRequest again"}));
+    Frame(0);
+    EXPECT_EQ(CountLinesHolding(debug, "Unknown server command - noSuchRequest again"), 1);
+    std::vector<MessageBuffer> next = first.ReceiveAll();
+    ASSERT_EQ(next.size(), 1u);
+    next[0].ReadInt();
+    ASSERT_TRUE(NetMessages::ReadGameUpdateHead(next[0], head));
+    EXPECT_TRUE(head.lines.empty());
+}
+
+TEST_F(WorldHostPlay, AWarpLineGoesOnlyToItsOwnPlayersClient)
+{
+    TestClient first(6209);
+    TestClient second(6210);
+    Player* one = Join(first, "One");
+    Player* two = Join(second, "Two");
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    first.ReceiveAll();
+    game->QueueClientCommand("everyone");
+    two->Warp(At(500.0f, 600.0f, 1));
+    Frame(0);
+    auto lines = [](TestClient& client) {
+        std::vector<MessageBuffer> received = client.ReceiveAll();
+        NetGameUpdateHead head;
+        if (received.size() != 1 || received[0].ReadInt() != NetMessageType::kGameUpdate ||
+            !NetMessages::ReadGameUpdateHead(received[0], head))
+            return std::vector<std::string>{"unreadable"};
+        return head.lines;
+    };
+    EXPECT_EQ(lines(first), std::vector<std::string>{"everyone"});
+    EXPECT_EQ(lines(second), (std::vector<std::string>{"everyone", "warp 1 500.0 600.0"}));
+    Frame(0);
+    EXPECT_TRUE(lines(second).empty());
 }
 
 } // namespace
