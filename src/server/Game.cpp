@@ -513,6 +513,7 @@ void Game::StartNewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t
     }
     Reset();
     NewWorld(startingLevel, difficultyLevel, worldDifficulty, numAiCovenants);
+    CreateTownNpcs();
     worldRunning = true;
     if (!kept)
         return;

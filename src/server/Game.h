@@ -194,7 +194,8 @@ public:
     float GetMonsterRarityMultiplier(const MonsterType&, int32_t) const { return 1.0f; }
 
     // ---- The town's NPCs and monsters sent to unused blocks (GameTown.cpp) ----------------------
-    // One slot per name of the tuning's "NpcType" list, each with the NPC made for it.
+    // One slot per name of the tuning's "NpcType" list, each with the NPC made for it; the
+    // named actors are the town NPCs, slot for slot. A new world makes them.
     void CreateTownNpcs();
     void CreateTownNpc(int32_t slot);
     // The NPC of the type (a Vendor for a vendor record) at the first free spot around its town

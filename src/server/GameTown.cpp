@@ -89,7 +89,11 @@ void Game::CreateTownNpc(int32_t slot)
 {
     if (slot < 0 || slot >= GetTownNpcSlotCount())
         return;
-    townNpcs[static_cast<size_t>(slot)].Set(SpawnTownNpc(GetTownNpcType(slot)));
+    Entity* npc = SpawnTownNpc(GetTownNpcType(slot));
+    townNpcs[static_cast<size_t>(slot)].Set(npc);
+    // The quests name town NPCs by their slot: the named actor of the same index.
+    if (slot < CountNamedActors())
+        namedActors[static_cast<size_t>(slot)].Set(dynamic_cast<Actor*>(npc));
 }
 
 void Game::CreateTownNpcs()
@@ -99,6 +103,8 @@ void Game::CreateTownNpcs()
         record->GetStringList("NpcType", townNpcTypeNames, true, false);
     townNpcs.clear();
     townNpcs.resize(townNpcTypeNames.size());
+    namedActors.clear();
+    namedActors.resize(townNpcTypeNames.size());
     for (int32_t slot = 0; slot < GetTownNpcSlotCount(); ++slot)
         CreateTownNpc(slot);
 }

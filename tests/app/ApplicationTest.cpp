@@ -15,6 +15,7 @@
 #include "resources/fonts/FontResource.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
+#include "entities/Actor.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "world/Level.h"
@@ -490,6 +491,53 @@ TEST_F(LifeWorld, NewWorldOnTheConsoleStartsTheShippedWorldAndTheHostTakesOnlyTh
     ASSERT_NE(start->data, nullptr);
     EXPECT_TRUE(start->data->generated);
     EXPECT_FALSE(start->generationWanted);
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+    app.ShutDown();
+}
+
+// The town NPCs of the table, by their NPC type; each type at most once.
+int32_t CountTownNpcsInTheTable()
+{
+    int32_t count = 0;
+    for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+        if (const Entity* entity = gGame->GetEntity(number); entity && entity->GetNpcType() > 0)
+            ++count;
+    return count;
+}
+
+TEST_F(LifeWorld, ANewWorldMakesTheShippedTownNpcsAtTheirSpotsAsItsNamedActors)
+{
+    ASSERT_TRUE(app.StartUp());
+    app.RunFrame();
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    const int32_t slots = gGame->GetTownNpcSlotCount();
+    EXPECT_EQ(slots, 12) << "one slot per NpcType line of the shipped tuning";
+    ASSERT_EQ(gGame->CountNamedActors(), slots);
+    for (int32_t slot = 0; slot < slots; ++slot) {
+        Entity* npc = gGame->GetTownNpc(gGame->GetTownNpcType(slot));
+        ASSERT_NE(npc, nullptr) << "slot " << slot;
+        EXPECT_EQ(npc->GetNpcType(), gGame->GetTownNpcType(slot));
+        EXPECT_EQ(gGame->GetEntity(npc->entityNumber), npc);
+        EXPECT_EQ(npc->position.level, 0) << "in town";
+        EXPECT_EQ(static_cast<Entity*>(gGame->GetNamedActor(slot)), npc) << "the quests name town NPCs by their slot";
+        std::string name;
+        gGame->GetNamedEntry(slot, name);
+        EXPECT_FALSE(name.empty()) << slot;
+    }
+    EXPECT_EQ(gGame->CountLivingTownNpcs(), slots);
+    EXPECT_EQ(CountTownNpcsInTheTable(), slots);
+    // Another world makes them again in place of the first ones.
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    EXPECT_EQ(CountTownNpcsInTheTable(), slots);
+    EXPECT_EQ(gGame->CountLivingTownNpcs(), slots);
+    for (int frame = 0; frame < 3; ++frame) {
+        now += 60;
+        app.RunFrame();
+    }
+    EXPECT_EQ(CountTownNpcsInTheTable(), slots);
     gDebugSystem->Flush();
     std::string log = Log();
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;

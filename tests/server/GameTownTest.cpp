@@ -73,6 +73,25 @@ TEST_F(GameTown, ANewWorldForgetsTheSlotsAndTheirNpcs)
     EXPECT_EQ(game->CountLivingTownNpcs(), 0);
 }
 
+TEST_F(GameTown, TheNamedActorsAreTheTownNpcsSlotForSlot)
+{
+    game->CreateTownNpcs();
+    ASSERT_EQ(game->CountNamedActors(), 3);
+    EXPECT_EQ(static_cast<Entity*>(game->GetNamedActor(0)), game->GetTownNpc(NpcType::Warmaster));
+    EXPECT_EQ(static_cast<Entity*>(game->GetNamedActor(1)), game->GetTownNpc(NpcType::VendorBasic));
+    EXPECT_EQ(game->GetNamedActor(2), nullptr) << "the tutor's empty slot is an empty entry";
+    // A slot made again names its new NPC; the list is made anew, never added to.
+    Entity* old = game->GetTownNpc(NpcType::Warmaster);
+    game->RemoveEntity(old);
+    delete old;
+    game->CreateTownNpc(0);
+    ASSERT_NE(game->GetTownNpc(NpcType::Warmaster), nullptr);
+    EXPECT_EQ(static_cast<Entity*>(game->GetNamedActor(0)), game->GetTownNpc(NpcType::Warmaster));
+    game->CreateTownNpcs();
+    EXPECT_EQ(game->CountNamedActors(), 3);
+    EXPECT_EQ(static_cast<Entity*>(game->GetNamedActor(1)), game->GetTownNpc(NpcType::VendorBasic));
+}
+
 TEST_F(GameTown, MonstersGoToAnUnusedBlockWrittenBackForTheNextCall)
 {
     const GameSystemTuning& tuning = gameData.GetTuning();
