@@ -6,6 +6,8 @@
 #include "entities/Player.h"
 #include "server/ServerCommands.h"
 #include "server/SpyCovenant.h"
+#include "server/Weather.h"
+#include "world/AreaDefinition.h"
 
 #include "core/CommandSystem.h"
 
@@ -94,6 +96,27 @@ MonsterSmith
     MinLevel 1
     MaxLevel 30
 }
+WeatherHeavy
+{
+    MinFrontStartTime 1
+    MaxFrontStartTime 1
+    MaxFronts 1
+    MinFrontIntensity 0.9
+    MaxFrontIntensity 0.9
+    MaxTotalIntensity 1
+    MinFrontTime 600
+    MaxFrontTime 600
+    MinFrontMinDistance 100000
+    MaxFrontMinDistance 100000
+    MinFrontMaxDistance 200000
+    MaxFrontMaxDistance 200000
+}
+WeatherLight
+{
+    Base WeatherHeavy
+    MinFrontIntensity 0.2
+    MaxFrontIntensity 0.2
+}
 MonsterMute
 {
     Type MonsterType
@@ -131,9 +154,20 @@ protected:
         return actor;
     }
 
+    // The town's area goes before the world that points to it.
+    ~GameChat() override { row.world.GetLevel(0)->area = nullptr; }
+
+    // The town's level is the one outdoor level, where every front starts.
+    void OutdoorTown()
+    {
+        townArea.weatherIntensityMult = 1.0f;
+        row.world.GetLevel(0)->area = &townArea;
+    }
+
     static std::string Said(const char* key) { return MakeLocToken(key, "%s", FormatLiteralToken("%s", "Ash").c_str()); }
 
     Player* player = nullptr;
+    AreaDefinition townArea;
 };
 
 } // namespace
@@ -241,6 +275,29 @@ TEST_F(GameChat, TownNpcsPickUpAnEventAndSayItOnTalk)
     EXPECT_EQ(game->GetNpcChat(*player, *smith), "$$ChatRainTalk$$");
     std::string next = game->GetNpcChat(*player, *smith);
     EXPECT_NE(next, "$$ChatRainTalk$$");
+}
+
+TEST_F(GameChat, ANewFrontOfRainOverTheTownGetsTheTownTalking)
+{
+    Actor* smith = Npc("MonsterSmith");
+    game->AddNamedActor(smith);
+    OutdoorTown();
+    game->GetWeather().LoadTuning(database.FindEntryByName("WeatherHeavy"));
+    Step(19);
+    EXPECT_FALSE(game->HasDynamicChat(NpcType::Steward));
+    Step(2);
+    ASSERT_EQ(game->GetWeather().GetLiveFrontCount(), 1);
+    EXPECT_TRUE(game->HasDynamicChat(NpcType::Steward));
+}
+
+TEST_F(GameChat, LightRainOverTheTownIsNoTalk)
+{
+    game->AddNamedActor(Npc("MonsterSmith"));
+    OutdoorTown();
+    game->GetWeather().LoadTuning(database.FindEntryByName("WeatherLight"));
+    Step(21);
+    ASSERT_EQ(game->GetWeather().GetLiveFrontCount(), 1);
+    EXPECT_FALSE(game->HasDynamicChat(NpcType::Steward));
 }
 
 // ---- The talk commands ------------------------------------------------------------------------------
