@@ -202,6 +202,10 @@ void Sentient::DropFromBag(int32_t bag, int32_t slot, int32_t kind, Entity* othe
     const Item* item = GetItem(bag, slot);
     if (!item || (item->GetDefinition() && item->GetDefinition()->noDrop))
         return;
+    // A bag still holding items stays: its contents would be left without a bag.
+    int32_t contents = InventoryBase::GetContentGroup(bag, slot);
+    if (contents >= 0 && inventory->CountItems(contents) > 0)
+        return;
     auto* vendor = dynamic_cast<Sentient*>(other);
     if (kind == kSentientVendorDropKind && vendor && vendor->IsVendor()) {
         SendMessage("$$CantDropItem$$", 4);

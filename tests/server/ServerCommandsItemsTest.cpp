@@ -114,6 +114,18 @@ TEST_F(ServerCommandsItems, DropItemLaysTheItemOnTheGroundBesideThePlayer)
     EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0)->GetEntry()->GetName(), "Pebble");
 }
 
+TEST_F(ServerCommandsItems, ABagIsDroppedOnlyWhenEmpty)
+{
+    ItemBase* satchel = Put("Satchel", InventoryGroupIndex::Main, 1);
+    player->inventory->ResizeBag(InventoryGroupIndex::Bag2, 2);
+    Put("Pebble", InventoryGroupIndex::Bag2, 0);
+    Run("dropItem 0 1");
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 1), satchel);
+    player->inventory->DeleteAt(InventoryGroupIndex::Bag2, 0);
+    Run("dropItem 0 1");
+    EXPECT_EQ(At(InventoryGroupIndex::Main, 1), nullptr);
+}
+
 TEST_F(ServerCommandsItems, AVendorsCellCannotBeDroppedOnItsOwnCounter)
 {
     OpenShop();
