@@ -24,11 +24,6 @@ Covenant::~Covenant()
 
 // ---- The home ----------------------------------------------------------------------------------
 
-void Covenant::SetHome(Entity* entity)
-{
-    home.Set(entity);
-}
-
 Entity* Covenant::GetHome() const
 {
     return home.GetAs<Entity>();

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Actor;
@@ -72,7 +73,9 @@ public:
     virtual void Start(int32_t startingLevel, int32_t difficulty) = 0;
     virtual void RefreshMembers() = 0;
     virtual void SetUpFirstWorld() = 0;
-    virtual void PayUpkeep() = 0;
+    // Once per "TaxPeriod": the income added; a loss the crystals cannot cover sells guards, then
+    // the leader's guard items, then cancels trade routes (CovenantEconomy.cpp).
+    virtual void PayUpkeep();
     // Beaten for good: the game is lost when the first player's covenant is.
     virtual bool IsDefeated() const { return eliminated; }
 
@@ -81,6 +84,8 @@ public:
     int32_t GetHomeHealth() const override;
     void SetHomeMaxHealth(int32_t maxHealth) override;
     int32_t GetHomeMaxHealth() const override;
+    // The taxes less the guard upkeep, times multiplier 2.
+    int32_t GetCrystalIncome() const override;
 
     // ---- The covenant's own virtual operations, in slot order -----------------------------------
     // Does nothing for an eliminated covenant; the kinds run it first in their own step.
@@ -139,6 +144,10 @@ public:
     virtual float GetDamageFrom(const Covenant*) const { return 0.0f; }
     // Whether the recruit's actor may be sent to the level.
     virtual bool AllowsTarget(const Entity*, int32_t) const { return true; }
+    // The item's value with its stack at the sell share of that value.
+    virtual float GetItemTradeValue(const ItemBase& item) const;
+    // A guard of this covenant fell.
+    virtual void OnMemberKilled(Entity& victim, Entity* killer);
 
     // ---- The game's diplomacy hooks (the kinds answer as they see fit; by default nothing) -----
     // The offer this covenant put to the covenant of the index and still waits on; null when none.
@@ -189,6 +198,9 @@ public:
     int32_t GetHomeStat(int32_t stat) const override;
     void RecomputeTotals() override { RecomputeBonuses(); }
     Entity* GetLeaderEntity() const override { return GetLeader(); }
+    // The member's wait before it rises (CovenantHome.cpp).
+    float GetResurrectDelay(const Sentient& member) const override;
+    void OnMemberDied(Sentient& member) override;
     // Its targetCovenant, at Raid.
     bool IsRaiding() const override;
     // Some other covenant targets this one while this one's treaty toward it is Raid.
@@ -204,7 +216,42 @@ public:
     // hears an empty offer.
     void ClearOfferTo(int32_t other, bool notify);
     const PendingOffer* GetPendingOfferRecord(int32_t other) const;
+
+    // ---- Crystals and influence (CovenantEconomy.cpp) -------------------------------------------
+    // The living guard of the highest value (the lowest slot on a tie); -1 when none.
+    int32_t PickGuardToSell() const;
+    // The first guard item in the leader's carried bags; false without one or without a leader.
+    bool FindLeaderItemToSell(int32_t& bag, int32_t& slot) const;
+    // The partner of the route of the highest income (the first on a tie); -1 when none.
+    int32_t PickTradeRouteToCancel() const;
+    // Counter 0 adventure, 1 competition, 2 world, 3 transferred; the four stay within "MaxInfluence".
+    void AddInfluence(int32_t counter, int32_t amount);
+    // A member's experience of the kind (0 combat, 1 secret, 2 quest, 3 exploration) at the level.
+    void GainInfluenceFromXp(int32_t level, int32_t kind, int32_t xp);
+    // The influence this covenant gains for bringing the victim down (before the cap).
+    int32_t GainInfluenceForDestroying(const Covenant& victim, float factor);
+
+    // ---- Home, members and relation queries (CovenantHome.cpp) ------------------------------------
+    // The home takes the covenant's index; the house stands where it stands.
     void SetHome(Entity* entity);
+    // 0 without a home or with a maximum below 1.
+    float GetHomeHealthRatio() const;
+    // Seconds before the member rises: -1 for an eliminated covenant, 0 for no entity and for a
+    // guard, the leader's by the hero multiplier, the others' longer the weaker the lifestone.
+    float GetResurrectionTime(const Entity* entity) const;
+    // Deletes every guard item of the house and removes its guard.
+    void RemoveAllGuards();
+    // 4 for the covenant's own, 0 for a covenant it fights, 2 otherwise and without an entity.
+    int32_t GetRelationshipCode(const Entity* entity) const;
+    int32_t CountCovenantsTargeting(const Covenant* except) const;
+    int32_t CountWars(const Covenant* except) const;
+    // The living covenants x protects (or is allied with) that this one is not allied with.
+    int32_t CountProtectionPartnersOf(const Covenant& x) const;
+    int32_t CountAlliesOf(const Covenant& x) const;
+    // x, living, fights one of this covenant's pact partners.
+    bool IsAtWarWithPartnerOf(const Covenant& x) const;
+    // The game clock is before nextThinkTime.
+    bool IsThinkDelayed() const;
 
     // ---- Step and bonuses (CovenantStep.cpp) ----------------------------------------------------
     void UpdateStatistics();
@@ -291,5 +338,13 @@ protected:
 
 private:
     void WatchGuards();
+    bool IsFirstPlayersCovenant() const;
+    // A line to the clients, for the first player's covenant only.
+    void SendCovenantMessage(const std::string& text) const;
+    // The pay step's three ways out; false when there is nothing of the kind.
+    bool SellGuard(int32_t& crystals);
+    bool SellLeaderItem(int32_t& crystals);
+    bool CancelRouteForUpkeep();
+    int32_t CountPartnersOf(const Covenant& x, int32_t treaty) const;
     void MirrorGuardHealth();
 };

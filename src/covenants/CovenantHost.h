@@ -40,6 +40,10 @@ public:
     // danger (below 0.25) or a threat (below 0.5).
     virtual void AnnounceLifestone(int32_t index, float ratio) = 0;
 
+    // ---- Diplomacy ----------------------------------------------------------------------------
+    // Ends the trade route between the two, as the game ends routes (it may leave it standing).
+    virtual void CancelTradeRoute(Covenant& first, Covenant& second) = 0;
+
     // ---- The covenant house -------------------------------------------------------------------
     // Where pedestal i (0..kPedestalCount-1) stands from the home; (0, 0) outside.
     virtual Vector2 GetPedestalOffset(int32_t i) const = 0;

@@ -317,6 +317,7 @@ public:
     bool IsFirstPlayer(const Entity& entity) const override;
     Vector2 GetPedestalOffset(int32_t i) const override;
     Actor* MakeGuard(const MonsterType& type, int32_t level) override;
+    void CancelTradeRoute(Covenant& first, Covenant& second) override;
     // Makes a computer-run covenant for a new world; until one is set, a new world has none.
     using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }

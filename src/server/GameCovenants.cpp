@@ -3,6 +3,7 @@
 
 #include "entities/Actor.h"
 #include "entities/Sentient.h"
+#include "rules/RulesEnums.h"
 #include "server/spawn/SpawnSystem.h"
 
 #include <algorithm>
@@ -23,4 +24,9 @@ Vector2 Game::GetPedestalOffset(int32_t i) const
 Actor* Game::MakeGuard(const MonsterType& type, int32_t level)
 {
     return gSpawnSystem ? gSpawnSystem->SpawnMonster(&type, 0, level, 0, true) : nullptr;
+}
+
+void Game::CancelTradeRoute(Covenant& first, Covenant& second)
+{
+    SetTradeRoute(&first, &second, TradeRouteType::None, false);
 }

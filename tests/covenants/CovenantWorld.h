@@ -23,11 +23,9 @@ public:
     void Start(int32_t, int32_t) override {}
     void RefreshMembers() override {}
     void SetUpFirstWorld() override {}
-    void PayUpkeep() override {}
     Entity* GetLeader() const override { return leader; }
     Entity* GetPlayer() const override { return player; }
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
-    void OnMemberDied(Sentient&) override {}
     void RecordMemberExperience(int32_t, int32_t, float) override {}
     void OnMemberGainedExperience(Sentient&, int32_t) override {}
     void ApplyTraitEffects(Entity& entity) override { traitTargets.push_back(&entity); }

@@ -37,6 +37,15 @@ public:
         std::snprintf(text, sizeof(text), "lifestone %d %.2f", index, static_cast<double>(ratio));
         calls.emplace_back(text);
     }
+    // "route off <first> <second>"; unless refused, the route ends on both sides.
+    void CancelTradeRoute(Covenant& first, Covenant& second) override
+    {
+        calls.push_back("route off " + std::to_string(first.index) + " " + std::to_string(second.index));
+        if (refuseRoutes)
+            return;
+        first.SetTradeRouteKind(second.index, 0);
+        second.SetTradeRouteKind(first.index, 0);
+    }
     Vector2 GetPedestalOffset(int32_t i) const override
     {
         return i >= 0 && i < kPedestalCount ? pedestalOffsets[static_cast<size_t>(i)] : Vector2{};
@@ -68,5 +77,6 @@ public:
     std::array<Vector2, kPedestalCount> pedestalOffsets{{{-40.0f, 0.0f}, {40.0f, 0.0f}, {0.0f, 40.0f}, {0.0f, -40.0f}}};
     // Above 0: every guard made has this maximum and health.
     int32_t guardMaxHealth = 0;
+    bool refuseRoutes = false;
     std::vector<std::string> calls;
 };
