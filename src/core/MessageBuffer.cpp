@@ -138,6 +138,13 @@ void MessageBuffer::WriteBoolVector(const std::vector<bool>& values)
         WriteBool(value);
 }
 
+void MessageBuffer::SwapBytes(std::vector<uint8_t>& other)
+{
+    bytes.swap(other);
+    readPos = 0;
+    overrun = false;
+}
+
 void MessageBuffer::WriteBytes(const void* data, size_t count)
 {
     if (count == 0)

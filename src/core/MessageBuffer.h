@@ -34,6 +34,8 @@ public:
     void WriteIntVector(const std::vector<int32_t>& values);
     void WriteBoolVector(const std::vector<bool>& values);
     void WriteBytes(const void* data, size_t count);
+    // Exchanges the held bytes with the vector's, without copying them; reading starts afresh.
+    void SwapBytes(std::vector<uint8_t>& other);
 
     int32_t ReadInt();
     uint32_t ReadUInt();

@@ -199,11 +199,17 @@ bool PosixNetworkSystem::SendTo(MessageBuffer& buffer, const NetworkEndpoint& se
 void PosixNetworkSystem::Queue(MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination)
 {
     buffer.SetReadPos(0);
-    QueuedDatagram datagram;
+    PortQueue& port = queues[destination.sin_port];
+    if (port.datagrams.size() >= kMaxQueuedPerPort) {
+        if (!port.overflowWarned)
+            DebugSystem::Print(kPrintWarning, "Over %zu datagrams wait for port %d: the oldest are dropped\n",
+                               kMaxQueuedPerPort, ntohs(destination.sin_port));
+        port.overflowWarned = true;
+        port.datagrams.pop_front();
+    }
+    QueuedDatagram& datagram = port.datagrams.emplace_back();
     datagram.bytes.assign(buffer.Data(), buffer.Data() + buffer.Size());
-    datagram.port = destination.sin_port;
     datagram.sender = sender.address;
-    queue.push_back(std::move(datagram));
 }
 
 bool PosixNetworkSystem::SendOverSocket(const MessageBuffer& buffer, const NetworkEndpoint& sender,
@@ -237,19 +243,36 @@ void PosixNetworkSystem::Receive(MessageBuffer& out, const NetworkEndpoint& endp
         ReceiveFromSocket(out, endpoint, sender);
 }
 
+size_t PosixNetworkSystem::GetQueuedCount() const
+{
+    size_t count = 0;
+    for (const auto& [port, waiting] : queues)
+        count += waiting.datagrams.size();
+    return count;
+}
+
 bool PosixNetworkSystem::HasQueued(in_port_t port) const
 {
-    return std::any_of(queue.begin(), queue.end(), [port](const QueuedDatagram& d) { return d.port == port; });
+    auto found = queues.find(port);
+    return found != queues.end() && !found->second.datagrams.empty();
 }
 
 bool PosixNetworkSystem::TakeQueued(MessageBuffer& out, in_port_t port, sockaddr_in& sender)
 {
-    auto found = std::find_if(queue.begin(), queue.end(), [port](const QueuedDatagram& d) { return d.port == port; });
-    if (found == queue.end())
+    auto found = queues.find(port);
+    if (found == queues.end() || found->second.datagrams.empty())
         return false;
-    out.WriteBytes(found->bytes.data(), found->bytes.size());
-    sender = found->sender;
-    queue.erase(found);
+    PortQueue& waiting = found->second;
+    QueuedDatagram& datagram = waiting.datagrams.front();
+    // An empty buffer takes the bytes over; one that holds bytes already gets them appended.
+    if (out.Size() == 0)
+        out.SwapBytes(datagram.bytes);
+    else
+        out.WriteBytes(datagram.bytes.data(), datagram.bytes.size());
+    sender = datagram.sender;
+    waiting.datagrams.pop_front();
+    if (waiting.datagrams.empty())
+        waiting.overflowWarned = false;
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Local mode (the default, and what the game uses): datagrams never leave the process; they
@@ -24,6 +25,9 @@ public:
     static constexpr size_t kReceiveBufferBytes = 64 * 1024;
     // A flood of datagrams cannot keep Flush spinning.
     static constexpr int kMaxFlushDatagrams = 10000;
+    // Datagrams waiting in the in-process queue for one port; past this the oldest goes, as a
+    // full socket buffer would drop it.
+    static constexpr size_t kMaxQueuedPerPort = 16384;
 
     // A datagram larger than receiveBufferBytes is dropped whole on receipt.
     explicit PosixNetworkSystem(AddressResolver resolver = ResolveHostAddress,
@@ -49,7 +53,7 @@ public:
     bool Flush(const NetworkEndpoint& endpoint) override;
 
     bool IsInitialised() const { return initialised; }
-    size_t GetQueuedCount() const { return queue.size(); }
+    size_t GetQueuedCount() const;
 
     static bool ResolveHostAddress(in_addr& out);
     // "a.b.c.d:port".
@@ -58,8 +62,12 @@ public:
 private:
     struct QueuedDatagram {
         std::vector<uint8_t> bytes;
-        in_port_t port = 0;  // network byte order
         sockaddr_in sender{};
+    };
+    // One port's datagrams, oldest first. Warned once per overflow, until it empties again.
+    struct PortQueue {
+        std::deque<QueuedDatagram> datagrams;
+        bool overflowWarned = false;
     };
 
     void Queue(MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination);
@@ -71,7 +79,8 @@ private:
     static bool MakeAddress(sockaddr_in& out, in_addr_t networkAddress, uint16_t port);
 
     bool initialised = false;
-    std::deque<QueuedDatagram> queue;
+    // By destination port in network byte order: taking one is a look-up, not a scan.
+    std::unordered_map<in_port_t, PortQueue> queues;
     AddressResolver resolver;
     std::vector<uint8_t> receiveBuffer;
     UserVarRef joinAddressVar;

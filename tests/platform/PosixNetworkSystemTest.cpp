@@ -229,6 +229,35 @@ TEST_F(NetworkWorld, FlushStopsAfterItsBoundSoAFloodCannotSpinIt)
     EXPECT_EQ(network.GetQueuedCount(), 1u);
 }
 
+TEST_F(NetworkWorld, APortsQueueIsBoundedTheOldestGoingWithOneWarning)
+{
+    const size_t bound = PosixNetworkSystem::kMaxQueuedPerPort;
+    for (size_t i = 0; i < bound + 10; ++i)
+        ASSERT_TRUE(Send({static_cast<uint8_t>(i & 0xFF), static_cast<uint8_t>(i >> 8)}, client, host.address));
+    ASSERT_TRUE(Send({77}, host, client.address));
+    EXPECT_EQ(network.GetQueuedCount(), bound + 1) << "the other port's datagram is not pushed out";
+    EXPECT_EQ(CountLinesHolding(debug, "datagrams wait for port"), 1);
+    // The ten oldest went; the rest come in order.
+    EXPECT_EQ(ReceiveOne(host, sender), (std::vector<uint8_t>{10, 0}));
+    for (size_t i = 11; i < bound + 10; ++i)
+        ASSERT_EQ(ReceiveOne(host, sender), (std::vector<uint8_t>{static_cast<uint8_t>(i & 0xFF), static_cast<uint8_t>(i >> 8)}));
+    EXPECT_FALSE(network.Poll(host));
+    EXPECT_EQ(ReceiveOne(client, sender), (std::vector<uint8_t>{77}));
+    // Emptied, the port warns again at its next overflow.
+    for (size_t i = 0; i <= bound; ++i)
+        ASSERT_TRUE(Send({1}, client, host.address));
+    EXPECT_EQ(CountLinesHolding(debug, "datagrams wait for port"), 2);
+}
+
+TEST_F(NetworkWorld, AReceiveIntoAFilledBufferAppendsTheDatagram)
+{
+    ASSERT_TRUE(Send({5, 6}, client, host.address));
+    MessageBuffer out;
+    out.WriteByte(1);
+    network.Receive(out, host, sender);
+    EXPECT_EQ(std::vector<uint8_t>(out.Data(), out.Data() + out.Size()), (std::vector<uint8_t>{1, 5, 6}));
+}
+
 TEST_F(NetworkWorld, LocalModeCarriesDatagramsOfAnySize)
 {
     std::vector<uint8_t> update = Pattern(100000, 3);
