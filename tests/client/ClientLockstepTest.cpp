@@ -2,6 +2,7 @@
 #include "client/ClientLockstepWorld.h"
 
 #include "core/RandomSystem.h"
+#include "core/SafePointer.h"
 
 #include <algorithm>
 #include <sstream>
@@ -62,6 +63,9 @@ TEST_F(ClientLockstep, SixHundredStepsKeepTheMirrorEqualToTheHostsView)
     Chest* chest = AddChest(Near(-120.0f, -60.0f));
     ASSERT_NE(AddGate(Near(-200.0f, 150.0f)), nullptr);
     ASSERT_NE(chest, nullptr);
+    // An opened chest may fade and delete itself before the run ends.
+    SafePointer chestRef(chest);
+    bool chestOpened = false;
     int32_t startLevel = player->position.level;
     int32_t projectilesSeen = 0;
     int32_t itemsSeen = 0;
@@ -101,6 +105,8 @@ TEST_F(ClientLockstep, SixHundredStepsKeepTheMirrorEqualToTheHostsView)
         }
         if (step == 120)
             chest->Use(player);
+        if (Chest* standing = chestRef.GetAs<Chest>())
+            chestOpened = chestOpened || !standing->IsClosed();
         if (step % 20 == 5 && goblins.front())
             Fire(step % 60 == 5 ? "Dart" : step % 60 == 25 ? "Ray" : "Arc", goblins.front(), player);
 
@@ -119,7 +125,7 @@ TEST_F(ClientLockstep, SixHundredStepsKeepTheMirrorEqualToTheHostsView)
     EXPECT_NE(player->position.level, startLevel);
     EXPECT_GT(projectilesSeen, 0);
     EXPECT_GT(itemsSeen, 0);
-    EXPECT_FALSE(chest->IsClosed());
+    EXPECT_TRUE(chestOpened);
 }
 
 } // namespace
