@@ -279,8 +279,10 @@ public:
     PathRecord path;
     // Path searches this actor has run, for its moves and its reach checks.
     int32_t pathSearches = 0;
-    // A moving target is searched for again at most this often while a path is walked.
+    // A moving target is searched for again at most this often while a path is walked, and
+    // only once it has moved this share of its distance from the actor.
     static constexpr double kRepathSeconds = 0.5;
+    static constexpr float kRepathShare = 0.25f;
 
 private:
     // The difficulty factor of a table for this actor: 1 for a town NPC of a type other than 0.
@@ -296,6 +298,7 @@ private:
     void PlayActorSound(const std::string& name) const;
     void Order(const WorldPos& where, Entity* entity);
     bool KeepsPathFor(const WorldPos& destination, const Entity* entity) const;
+    bool ResumesPathFor(const Entity* entity);
     bool SearchPath(const WorldPos& from);
     bool ReplaySearch(const WorldPos& from, const WorldPos& goal, const Entity* toward);
     bool TakeNextWaypoint(const WorldPos& from);
@@ -319,8 +322,9 @@ private:
     SafePointer currentTarget;
     SafePointer moveTargetEntity;
     // The last movement search: where from and to (both grid cells), towards which entity,
-    // when, and how it ended. An answer without steps stands for a repeat of the same search
-    // within kRepathSeconds.
+    // when, how it ended and whether its path has been walked to the end. Within
+    // kRepathSeconds it answers a repeat: of the same search when it had no steps, of any
+    // search towards the same entity unless its path is still being walked.
     struct PathMemo {
         WorldPos from;
         WorldPos goal;
@@ -329,8 +333,11 @@ private:
         bool valid = false;
         bool found = false;
         bool hadSteps = false;
+        bool arrived = false;
     };
     PathMemo pathMemo;
+    // The path as it stood when the move was last stopped.
+    PathRecord stoppedPath;
     // Set by a search in this walk: a path just made is not searched again when blocked.
     bool pathFresh = false;
     SafePointer killerCredit;
@@ -349,7 +356,6 @@ private:
     // Kept between scans so that sensing allocates nothing in steady state.
     std::vector<Entity*> senseScratch;
     mutable std::vector<Entity*> partyScratch;
-    mutable std::vector<int32_t> blockerScratch;
 
     static EventClass* eventClass;
 };

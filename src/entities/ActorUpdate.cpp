@@ -273,7 +273,7 @@ void Actor::Order(const WorldPos& where, Entity* entity)
     ActorSnap(destination);
     // Behaviours repeat their order every step: a path still being walked to the same goal is
     // kept rather than searched again.
-    bool keep = KeepsPathFor(destination, entity);
+    bool keep = KeepsPathFor(destination, entity) || ResumesPathFor(entity);
     moveDestination = destination;
     moving = true;
     repathNeeded = repathNeeded || !keep;
@@ -287,13 +287,33 @@ bool Actor::KeepsPathFor(const WorldPos& destination, const Entity* entity) cons
         return false;
     if (ActorSameCell(destination, pathMemo.goal))
         return true;
-    // A target on the move is followed along the path made for where it was, for a while.
+    if (!entity)
+        return false;
+    // A target on the move is followed along the path made for where it was, for a while, and
+    // from afar until it has moved a good part of the way: the first steps would be the same.
     double now = gGameServices ? gGameServices->GetGameTime() : 0.0;
-    return entity && now - pathMemo.time < kRepathSeconds;
+    if (now - pathMemo.time < kRepathSeconds)
+        return true;
+    float moved = Vector2Length(pathMemo.goal.DeltaTo(destination));
+    return moved < kRepathShare * Vector2Length(position.DeltaTo(destination));
+}
+
+bool Actor::ResumesPathFor(const Entity* entity)
+{
+    // Behaviours that take turns stop a chase and order it again at once: the stopped path
+    // is taken up again rather than searched anew.
+    double now = gGameServices ? gGameServices->GetGameTime() : 0.0;
+    if (moving || repathNeeded || !entity || !pathMemo.valid || !pathMemo.hadSteps || pathMemo.arrived ||
+        entity != pathMemo.entity.GetAs<Entity>() || now - pathMemo.time >= kRepathSeconds)
+        return false;
+    path = stoppedPath;
+    stoppedPath.count = 0;
+    return true;
 }
 
 void Actor::StopMoving()
 {
+    stoppedPath = path;
     moving = false;
     repathNeeded = false;
     path.count = 0;
@@ -315,11 +335,14 @@ bool Actor::CanReach(const Entity* target)
 bool Actor::ReplaySearch(const WorldPos& from, const WorldPos& goal, const Entity* toward)
 {
     double now = gGameServices ? gGameServices->GetGameTime() : 0.0;
-    // Only an answer without steps is replayed: a path with steps is walked, not asked again.
-    if (!pathMemo.valid || pathMemo.hadSteps || now - pathMemo.time >= kRepathSeconds)
+    if (!pathMemo.valid || now - pathMemo.time >= kRepathSeconds || toward != pathMemo.entity.GetAs<Entity>())
         return false;
-    return toward == pathMemo.entity.GetAs<Entity>() && ActorSameCell(from, pathMemo.from) &&
-           ActorSameCell(goal, pathMemo.goal);
+    // A target on the move is searched for at most every kRepathSeconds: until then the last
+    // answer stands, a path walked to its end standing for an arrival.
+    if (toward)
+        return !pathMemo.found || !pathMemo.hadSteps || pathMemo.arrived;
+    // Only an answer without steps is replayed: a path with steps is walked, not asked again.
+    return !pathMemo.hadSteps && ActorSameCell(from, pathMemo.from) && ActorSameCell(goal, pathMemo.goal);
 }
 
 bool Actor::SearchPath(const WorldPos& from)
@@ -349,6 +372,7 @@ bool Actor::SearchPath(const WorldPos& from)
         pathMemo.valid = true;
         pathMemo.found = found;
         pathMemo.hadSteps = found && path.count > 0;
+        pathMemo.arrived = false;
         pathFresh = true;
     }
     if (!found) {
@@ -395,6 +419,7 @@ void Actor::Walk()
     while (step > 0.0f) {
         if (!headingToWaypoint) {
             if (path.count < 1) {
+                pathMemo.arrived = true;
                 if (moving)
                     Notify(ActorNotice::kArrived, nullptr);
                 moving = false;
@@ -458,6 +483,7 @@ void Actor::Warp(const WorldPos& target)
 {
     Sentient::Warp(target);
     StopMoving();
+    stoppedPath.count = 0;
     headingToWaypoint = false;
     waypointReached = true;
 }
@@ -466,9 +492,11 @@ void Actor::RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, i
 {
     if (!gGameServices)
         return;
-    blockerScratch.clear();
-    gGameServices->CollectEntitiesNear(position, Vector2Length(halfSizes), false, blockerScratch);
-    for (int32_t number : blockerScratch) {
+    // Kept between searches, one list for every actor: a search allocates nothing once warm.
+    static thread_local std::vector<int32_t> numbers;
+    numbers.clear();
+    gGameServices->CollectEntitiesNear(position, Vector2Length(halfSizes), false, numbers);
+    for (int32_t number : numbers) {
         const Entity* other = gGameServices->GetEntity(number);
         if (!other || other == this || !other->netFlag || other->solidType < 0 || other->solidType > 30)
             continue;

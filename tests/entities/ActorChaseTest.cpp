@@ -1,4 +1,4 @@
-// ActorChaseTest -- actors walking over the real path finder: a melee chase of a target on the move with few searches that still reaches and strikes it, a repeated order walked on one path, a kept path searched again when something steps into it, and a failed search answered again without a new one.
+// ActorChaseTest -- actors walking over the real path finder: a melee chase of a target on the move with few searches that still reaches and strikes it, a repeated order walked on one path, a kept path searched again when something steps into it, a failed search answered again without a new one, and a stopped chase taken up again.
 #include "entities/ai/BehaviorMelee.h"
 #include "entities/ai/BehaviorWorld.h"
 #include "world/AreaDefinition.h"
@@ -198,4 +198,39 @@ TEST_F(ActorChase, AFailedSearchRepeatedFromTheSameCellIsAnsweredWithoutANewOneF
     }
     EXPECT_TRUE(actor->moving);
     EXPECT_EQ(actor->pathSearches, 3);
+}
+
+TEST_F(ActorChase, AChaseStoppedAndOrderedAgainAtOnceTakesUpItsPath)
+{
+    Actor* actor = SpawnActor("MonsterTester", 5, 320.0f, 320.0f);
+    Sentient* target = SpawnTarget(960.0f, 320.0f);
+    auto chase = [&](int32_t steps) {
+        for (int32_t i = 0; i < steps; ++i) {
+            actor->MoveToEntity(target);
+            actor->Walk();
+            game.Step();
+        }
+    };
+    chase(3);
+    ASSERT_EQ(actor->pathSearches, 1);
+    // Two behaviours taking turns: one stops the move, the other orders the chase again.
+    actor->StopMoving();
+    chase(3);
+    EXPECT_EQ(actor->pathSearches, 1);
+    EXPECT_TRUE(actor->moving);
+    float before = actor->position.x;
+    chase(2);
+    EXPECT_GT(actor->position.x, before);
+    // Stopped for longer than the repath time, the chase is searched again once the cell
+    // being walked into is reached.
+    actor->StopMoving();
+    game.StepFor(1.0f);
+    chase(8);
+    EXPECT_EQ(actor->pathSearches, 2);
+    // The target beside it: the order ends in an arrival without a search.
+    target->SetPosition(actor->position);
+    game.StepFor(1.0f);
+    chase(12);
+    EXPECT_FALSE(actor->moving);
+    EXPECT_EQ(actor->pathSearches, 2);
 }
