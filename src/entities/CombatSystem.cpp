@@ -385,6 +385,14 @@ bool CombatSystem::ShowsCombatEffects() const
     return !showCombatEffects.IsValid() || showCombatEffects.GetBool();
 }
 
+bool CombatSystem::NoteSafetyLife(std::string_view recordName)
+{
+    if (std::find(safetyLifeRecords.begin(), safetyLifeRecords.end(), recordName) != safetyLifeRecords.end())
+        return false;
+    safetyLifeRecords.emplace_back(recordName);
+    return true;
+}
+
 // ---- Attacks -------------------------------------------------------------------------------
 
 int32_t ResolveAttack(Entity* attacker, Entity* target, const Skill* attack, bool force, float multiplier)

@@ -4,6 +4,9 @@
 #include "core/UserVarRef.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 class Entity;
 class Sentient;
@@ -34,12 +37,16 @@ public:
     // Seconds a sentient keeps a combat outcome in its entity state.
     float GetCombatEventTime() const { return combatEventTime; }
     bool ShowsCombatEffects() const;
+    // True the first time a projectile of the record reaches its safety life, so the warning is
+    // logged once a record rather than once a shot.
+    bool NoteSafetyLife(std::string_view recordName);
 
 private:
     CombatSystem();
 
     float combatEventTime = 0.0f;
     UserVarRef showCombatEffects;
+    std::vector<std::string> safetyLifeRecords;
 };
 
 extern CombatSystem* gCombatSystem;

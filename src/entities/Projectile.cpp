@@ -236,9 +236,10 @@ bool Projectile::IsPastItsLife()
         return true;
     if (age < kSafetyLife)
         return false;
-    // A record that never ends its projectiles would fill the entity table.
+    // A record that never ends its projectiles would fill the entity table; said once a record.
     std::string name(GetEntry() ? GetEntry()->GetName() : std::string_view());
-    DebugSystem::Print(2, "Projectile %s reached its safety life\n", name.c_str());
+    if (CombatSystem::Instance()->NoteSafetyLife(name))
+        DebugSystem::Print(2, "Projectile %s reached its safety life\n", name.c_str());
     return true;
 }
 
@@ -295,11 +296,12 @@ void Projectile::UpdateStraight(float seconds)
         return;
     }
     // A living body on the way stops the shot as a wall would.
-    std::vector<Entity*> near;
+    nearScratch.clear();
     Vector2 step = position.DeltaTo(next);
     if (gGameServices)
-        gGameServices->FindEntitiesInRadius(position, this, Vector2Length(step) + radius, RadiusFilter::Living | RadiusFilter::Every, near, false);
-    for (Entity* entity : near) {
+        gGameServices->FindEntitiesInRadius(position, this, Vector2Length(step) + radius,
+                                            RadiusFilter::Living | RadiusFilter::Every, nearScratch, false);
+    for (Entity* entity : nearScratch) {
         if (entity == GetSource() || entity == this || entity->IsProjectile())
             continue;
         if (ProjectileDistanceToSegment(position.DeltaTo(entity->position), step) < entity->radius + radius) {
@@ -354,10 +356,9 @@ void Projectile::UpdateRing(float seconds)
     Entity* shooter = GetSource();
     if (!shooter || !gGameServices)
         return;
-    std::vector<Entity*> near;
     gGameServices->FindEntitiesInRadius(position, shooter, ringRadius, RadiusFilter::Living | RadiusFilter::Hostile,
-                                        near, false);
-    for (Entity* entity : near) {
+                                        nearScratch, false);
+    for (Entity* entity : nearScratch) {
         if (entity == shooter || !IsInCone(*entity) || ProjectileHasIn(hitList, entity))
             continue;
         hitList.emplace_back(entity);
@@ -417,7 +418,7 @@ void Projectile::Explode(const WorldPos& impact)
 {
     if (!explosion.empty() && gGameServices)
         gGameServices->SpawnModelEntity(explosion, impact, kExplosionSeconds);
-    if (explosionProjectile.empty() || !GetSource())
+    if (explosionProjectile.empty() || !GetSource() || explosionDepth >= kMaxExplosionDepth)
         return;
     ProjectileLaunch launch;
     launch.damage = &damage;
@@ -427,6 +428,7 @@ void Projectile::Explode(const WorldPos& impact)
     launch.radiusDamage = &radiusDamage;
     launch.radius = areaRadius;
     launch.startPosition = position;
+    launch.explosionDepth = explosionDepth + 1;
     FireProjectile(explosionProjectile, launch);
 }
 
@@ -474,10 +476,9 @@ void Projectile::TryToChain()
     Entity* shooter = GetSource();
     if (!head || chained || !shooter || chainIndex >= head->maxChains - 1 || !gGameServices)
         return;
-    std::vector<Entity*> near;
     gGameServices->FindEntitiesInRadius(shooter->position, shooter, chainDistance,
-                                        RadiusFilter::Living | RadiusFilter::Hostile, near, false);
-    for (Entity* entity : near) {
+                                        RadiusFilter::Living | RadiusFilter::Hostile, nearScratch, false);
+    for (Entity* entity : nearScratch) {
         if (entity == shooter || !MayHit(entity))
             continue;
         head->hitList.emplace_back(entity);
@@ -558,6 +559,7 @@ Projectile* Entity::FireProjectile(std::string_view recordName, const Projectile
     projectile->normalAttack = launch.normalAttack;
     projectile->statusEffect = launch.statusEffect;
     projectile->statusEffectLevel = launch.statusEffectLevel;
+    projectile->explosionDepth = launch.explosionDepth;
     if (launch.radiusDamage)
         projectile->radiusDamage = *launch.radiusDamage;
     if (gGameServices->AddEntity(projectile) == -1) {

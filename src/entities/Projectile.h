@@ -32,6 +32,8 @@ struct ProjectileLaunch {
     const Skill* attack = nullptr;
     // Where it starts; on no level: at the target for a beam with a target, else at the source.
     WorldPos startPosition;
+    // How many explosions led to this shot: 0 for one fired by a skill, an attack or a trap.
+    int32_t explosionDepth = 0;
 };
 
 class Projectile : public Entity {
@@ -41,6 +43,9 @@ public:
     static constexpr float kExplosionSeconds = 2.0f;
     static constexpr float kConeLead = 32.0f;
     static constexpr float kDefaultLobAccel = 20.0f;
+    // A shot this many explosions deep fires no further one, so no chain of records can fill the
+    // entity table.
+    static constexpr int32_t kMaxExplosionDepth = 4;
 
     // Registers the "ProjectileType" enum table; later calls change nothing.
     static void RegisterTypeNames();
@@ -113,6 +118,7 @@ public:
     float directionChangeChance = 0.0f;
     // Game time flown, for the safety life.
     float age = 0.0f;
+    int32_t explosionDepth = 0;
 
 private:
     WorldPos GetTargetPoint() const;
@@ -137,5 +143,7 @@ private:
     int32_t sourceTagIndex = -1;
     SafePointer chainHead;
     std::vector<SafePointer> hitList;
+    // The searches of each step, kept so that a flying shot allocates nothing once warm.
+    std::vector<Entity*> nearScratch;
     bool deleting = false;
 };

@@ -7,6 +7,6 @@
 
 // For ContentLint::CheckGameContent: every "Projectile" record must name a known
 // "ProjectileType", and its "Beam" and "ExplosionProjectile" must be projectile records and its
-// "ModelName" and "Explosion" models that exist; every skill's "Projectile" must be a
-// projectile record.
+// "ModelName" and "Explosion" models that exist, and neither may lead back to the record
+// itself; every skill's "Projectile" must be a projectile record.
 std::vector<ContentLint::ExtraKindCheck> ProjectileLintChecks();

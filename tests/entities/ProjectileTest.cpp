@@ -2,7 +2,11 @@
 #include "entities/CombatWorld.h"
 #include "entities/Projectile.h"
 
+#include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
+#include "support/LogLines.h"
+
+#include "BenchAllocations.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +94,47 @@ Oddity
 {
     Type Projectile
     ProjectileType Wobbly
+}
+LivedDart
+{
+    Type Projectile
+    ProjectileType Normal
+    Speed 1
+    Life 2
+}
+LivedRing
+{
+    Type Projectile
+    ProjectileType Ring
+    Life 2
+}
+LivedBeam
+{
+    Type Projectile
+    ProjectileType Beam
+    Life 2
+}
+LivedArc
+{
+    Type Projectile
+    ProjectileType Lob
+    Speed 1
+    LobSpeed 1
+    Life 2
+}
+LivedMortar
+{
+    Type Projectile
+    ProjectileType StraightLob
+    Speed 1
+    Life 2
+}
+Cascade
+{
+    Type Projectile
+    ProjectileType Straight
+    Speed 100
+    ExplosionProjectile Cascade
 }
 )";
 
@@ -249,6 +294,66 @@ TEST_F(Projectiles, EveryTypeHonoursItsLife)
     EXPECT_TRUE(Alive(wanderer, number));
     Run(0.2f);
     EXPECT_FALSE(Alive(wanderer, number));
+    // The others, each far from its target so that only its life can end it.
+    for (const char* name : {"LivedDart", "LivedRing", "LivedBeam", "LivedArc", "LivedMortar"}) {
+        CombatDummy* shooter = Dummy(-1000, 0, 100);
+        CombatDummy* far = Dummy(1000, 0, 1000000);
+        Projectile* shot = Fire(name, shooter, far, 1);
+        ASSERT_NE(shot, nullptr) << name;
+        int32_t slot = shot->entityNumber;
+        Run(1.9f);
+        EXPECT_TRUE(Alive(shot, slot)) << name;
+        Run(0.2f);
+        EXPECT_FALSE(Alive(shot, slot)) << name;
+    }
+}
+
+TEST_F(Projectiles, AShotThatFiresItselfAtEveryImpactEndsAfterFourExplosions)
+{
+    CombatDummy* source = Dummy(0, 0, 100);
+    source->facing = 2;
+    game.lineBlocked = [](const WorldPos&, const WorldPos&) { return true; };
+    ASSERT_NE(Fire("Cascade", source, nullptr, 1), nullptr);
+    Run(1.0f);
+    EXPECT_EQ(CountProjectiles(), 0);
+    // Each impact reports to the source: the first shot and the four it led to.
+    EXPECT_EQ(std::count(source->told.begin(), source->told.end(), "dealt 0"), 5);
+}
+
+TEST_F(Projectiles, FlyingShotsAndRingsAllocateNothingOnceWarm)
+{
+    CombatDummy* source = Dummy(0, 0, 100);
+    source->facing = 2;
+    // Beside a straight shot's way, and inside a ring that struck it already.
+    Dummy(20, 60, 100)->radius = 5.0f;
+    Projectile* bolt = Fire("Bolt", source, nullptr, 1);
+    Projectile* flash = Fire("Flash", source, nullptr, 1);
+    ASSERT_TRUE(bolt && flash);
+    for (int32_t step = 0; step < 2; ++step)
+        for (Projectile* shot : {bolt, flash})
+            shot->Update(FakeGameServices::kStep);
+    BenchAllocations::Reset();
+    BenchAllocations::SetCounting(true);
+    for (int32_t step = 0; step < 10; ++step)
+        for (Projectile* shot : {bolt, flash})
+            shot->Update(FakeGameServices::kStep);
+    BenchAllocations::SetCounting(false);
+    EXPECT_EQ(BenchAllocations::Count(), 0);
+}
+
+TEST_F(Projectiles, TheSafetyLifeIsReportedOncePerRecord)
+{
+    DebugSystem debug;
+    gDebugSystem = &debug;
+    CombatDummy* source = Dummy(0, 0, 100);
+    for (int32_t i = 0; i < 3; ++i)
+        Fire("Still", source, Dummy(400, 100.0f * static_cast<float>(i), 100), 5);
+    Fire("Flash", source, nullptr, 1)->lifeTimer.running = 0;
+    Run(30.2f);
+    EXPECT_EQ(CountProjectiles(), 0);
+    EXPECT_EQ(CountLinesHolding(debug, "Projectile Still reached its safety life"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "Projectile Flash reached its safety life"), 1);
+    gDebugSystem = nullptr;
 }
 
 TEST_F(Projectiles, AConstantRingStrikesOncePerDamageTime)

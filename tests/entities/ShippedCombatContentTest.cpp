@@ -45,13 +45,27 @@ TEST(CombatContent, ReportsEachKindOfPlantedFault)
                      "CombatSystem\n{\n Type Info\n}\n"
                      "Wobble\n{\n Type Projectile\n ProjectileType Wobbly\n Beam Nothing\n"
                      " ExplosionProjectile Shoot\n ModelName effects/absent.mdl\n}\n"
-                     "Shoot\n{\n Type Skill\n Projectile Shoot\n}\n");
+                     "Shoot\n{\n Type Skill\n Projectile Shoot\n}\n"
+                     "Cascade\n{\n Type Projectile\n ExplosionProjectile Cascade\n}\n"
+                     "Ember\n{\n Type Projectile\n ExplosionProjectile Spark\n}\n"
+                     "Spark\n{\n Type Projectile\n ProjectileType Beam\n Beam Ember\n}\n"
+                     "Fuse\n{\n Type Projectile\n ExplosionProjectile Ember\n}\n");
     std::vector<std::string> problems = CombatContentLint(folder.Path());
     for (const char* part : {"StatusEffectBasicCold", "CombatEffectBlock names the missing model",
                              "CombatEventTime", "ProjectileType names no projectile kind Wobbly",
                              "Beam names no projectile Nothing", "ExplosionProjectile names no projectile Shoot",
                              "ModelName names the missing model", "Projectile names no projectile Shoot"})
         EXPECT_TRUE(CombatContentReported(problems, part)) << part;
+    // A record that fires itself, and a pair that fire each other, lead back; one that only
+    // leads into such a pair does not.
+    int32_t loops = 0;
+    for (const std::string& problem : problems) {
+        if (problem.find("leads back") == std::string::npos)
+            continue;
+        ++loops;
+        EXPECT_EQ(problem.find("Fuse"), std::string::npos) << problem;
+    }
+    EXPECT_EQ(loops, 3);
 }
 
 // The shipped database and game data over the shipped folder, with the fake game around them.
