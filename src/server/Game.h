@@ -208,6 +208,10 @@ public:
     // The first slot of the type; -1 when none.
     int32_t FindTownNpcSlot(int32_t npcType) const;
     Entity* GetTownNpc(int32_t npcType) const;
+    // A joined player's welcome: the town NPCs below its level rise to it.
+    void OnPlayerJoined(const Player& player);
+    // Each town NPC below the level rises one level at a time, keeping its share of health.
+    void LevelTownNpcs(int32_t level);
     int32_t CountLivingTownNpcs() const;
     // One of the living NPCs drawn uniformly (stream 0); null when none lives.
     Entity* PickLivingTownNpc() const;

@@ -3,8 +3,10 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/MathUtil.h"
 #include "core/RandomSystem.h"
 #include "entities/Actor.h"
+#include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterDefinition.h"
@@ -153,6 +155,29 @@ Entity* Game::PickLivingTownNpc() const
             return entity;
     }
     return nullptr;
+}
+
+void Game::OnPlayerJoined(const Player& player)
+{
+    LevelTownNpcs(player.stats.Get(CharacterStat::Level));
+}
+
+void Game::LevelTownNpcs(int32_t level)
+{
+    for (const SafePointer& slot : townNpcs) {
+        auto* npc = slot.GetAs<Sentient>();
+        if (!npc)
+            continue;
+        while (npc->stats.Get(CharacterStat::Level) < level) {
+            int32_t before = npc->stats.Get(CharacterStat::Level);
+            double share = npc->maxHealth > 0 ? static_cast<double>(npc->health) / npc->maxHealth : 1.0;
+            npc->LevelUp();
+            npc->health = SaturatingInt(std::ceil(share * npc->maxHealth));
+            // A level that does not rise (the cap) ends the climb.
+            if (npc->stats.Get(CharacterStat::Level) <= before)
+                break;
+        }
+    }
 }
 
 // ---- Blocks ---------------------------------------------------------------------------------------

@@ -361,6 +361,7 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
         gWorld->CreateAnchor(joined->entityNumber, known->currentLevel);
     joined->SetPosition(gGame->GetStartPosition(known->currentLevel));
     joined->ApplyCharacter(settings);
+    gGame->OnPlayerJoined(*joined);
     SendWelcome(*known);
 }
 

@@ -2,10 +2,12 @@
 #include "spawn/SpawnWorld.h"
 
 #include "core/Database.h"
+#include "entities/Player.h"
 #include "entities/StatusEffect.h"
 #include "entities/Vendor.h"
 #include "rules/RulesEnums.h"
 
+#include <cmath>
 #include <map>
 
 class GameTown : public SpawnWorld {
@@ -44,6 +46,37 @@ TEST_F(GameTown, EveryNamedTypeGetsASlotAndItsNpcAtItsSpot)
     EXPECT_NE(dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)), nullptr);
     // No monster type and no spot for the tutor: its slot stays empty.
     EXPECT_EQ(game->GetTownNpc(NpcType::Tutor), nullptr);
+}
+
+TEST_F(GameTown, AJoiningPlayerRaisesTheTownNpcsBelowItsLevelKeepingTheirShareOfHealth)
+{
+    game->CreateTownNpcs();
+    auto* warmaster = dynamic_cast<Sentient*>(game->GetTownNpc(NpcType::Warmaster));
+    auto* vendor = dynamic_cast<Sentient*>(game->GetTownNpc(NpcType::VendorBasic));
+    ASSERT_NE(warmaster, nullptr);
+    ASSERT_NE(vendor, nullptr);
+    int32_t vendorLevel = vendor->stats.Get(CharacterStat::Level);
+    warmaster->health = warmaster->maxHealth / 3;
+    double share = static_cast<double>(warmaster->health) / warmaster->maxHealth;
+    Player::RegisterEventClass(events, types);
+    auto* player = Spawn<Player>(100.0f, 100.0f);
+    player->stats.Set(CharacterStat::Level, 2);
+    game->OnPlayerJoined(*player);
+    EXPECT_EQ(warmaster->stats.Get(CharacterStat::Level), 3) << "an NPC above the player stays";
+
+    player->stats.Set(CharacterStat::Level, vendorLevel + 4);
+    int32_t before = warmaster->maxHealth;
+    game->OnPlayerJoined(*player);
+    EXPECT_EQ(warmaster->stats.Get(CharacterStat::Level), vendorLevel + 4 > 3 ? vendorLevel + 4 : 3);
+    EXPECT_EQ(vendor->stats.Get(CharacterStat::Level), vendorLevel + 4);
+    EXPECT_GT(warmaster->maxHealth, before);
+    EXPECT_EQ(warmaster->health, static_cast<int32_t>(std::ceil(share * warmaster->maxHealth)))
+        << "not healed to full by the levels";
+    EXPECT_EQ(vendor->health, vendor->maxHealth);
+    // A level past the cap stops at the cap.
+    player->stats.Set(CharacterStat::Level, 1000);
+    game->OnPlayerJoined(*player);
+    EXPECT_EQ(vendor->stats.Get(CharacterStat::Level), Sentient::kMaxLevel);
 }
 
 TEST_F(GameTown, LivingNpcsAreCountedAndDrawnEvenly)
