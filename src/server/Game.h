@@ -451,7 +451,8 @@ public:
     int32_t AverageCovenantValue(int32_t kind) const;
 
     // ---- A won world (GameEnding.cpp) ---------------------------------------------------------
-    // False until the world runs; with "WinConditionCovenantsEliminated" every rival must be
+    // False until the world runs and false without either win condition (a world with nothing
+    // to win is never won by itself); with "WinConditionCovenantsEliminated" every rival must be
     // destroyed; with "WinConditionAllQuestsSolved" the first player must hold a world quest
     // and every one it holds be complete or optional.
     bool IsWorldWon() const;
@@ -572,7 +573,6 @@ private:
     void UpdateWeatherChat(float seconds);
     void UpdateUpkeep();
     void UpdateEndOfGame();
-    bool AreRivalCovenantsEliminated() const;
     const Covenant* FindVictoriousCovenant() const;
     void EndGameLost();
     void AdvanceTimeOfDay(float seconds);

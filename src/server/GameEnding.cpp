@@ -34,6 +34,9 @@ bool Game::IsWorldWon() const
     if (!worldRunning)
         return false;
     const GameSystemTuning& tuning = GameEndingTuning();
+    // Without a condition to meet the world would count as won on its first step.
+    if (!tuning.winConditionCovenantsEliminated && !tuning.winConditionAllQuestsSolved)
+        return false;
     if (tuning.winConditionCovenantsEliminated) {
         for (const std::unique_ptr<Covenant>& covenant : covenants)
             if (covenant && !covenant->IsPlayerCovenant() && !covenant->eliminated &&

@@ -204,12 +204,7 @@ const EntityCovenant* Game::GetFirstPlayerCovenant() const
     return players.empty() || !players.front() ? nullptr : players.front()->GetCovenant();
 }
 
-// The covenant tests of the game's rules decide these two.
-bool Game::AreRivalCovenantsEliminated() const
-{
-    return false;
-}
-
+// The covenant-victory test of the game's rules decides this one.
 const Covenant* Game::FindVictoriousCovenant() const
 {
     return nullptr;
@@ -226,7 +221,7 @@ void Game::UpdateEndOfGame()
     const EntityCovenant* mine = GetFirstPlayerCovenant();
     const Covenant* victor = FindVictoriousCovenant();
     bool victorIsMine = victor && static_cast<const EntityCovenant*>(victor) == mine;
-    if (!gameOver && !lost && (AreRivalCovenantsEliminated() || victorIsMine)) {
+    if (!gameOver && !lost && (IsWorldWon() || victorIsMine)) {
         if (!GameUpdateTuning().confirmWin || winConfirmed)
             WinWorld(true);
         else

@@ -7,6 +7,7 @@
 #include "server/ServerCommands.h"
 #include "server/SpyCovenant.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,12 +108,14 @@ using EndingLines = std::vector<std::string>;
 
 // ---- The win test -----------------------------------------------------------------------------------
 
-TEST_F(GameEnding, WithoutAFlagAWorldIsWonOnceItRuns)
+TEST_F(GameEnding, WithoutAFlagAWorldIsNeverWon)
 {
     MakeGame("");
     EXPECT_FALSE(game->IsWorldWon());
     game->SetWorldRunning();
-    EXPECT_TRUE(game->IsWorldWon());
+    EXPECT_FALSE(game->IsWorldWon());
+    list[1]->eliminated = list[2]->eliminated = true;
+    EXPECT_FALSE(game->IsWorldWon()) << "not even with every rival gone";
 }
 
 TEST_F(GameEnding, EliminationWaitsForEveryRival)
@@ -196,6 +199,60 @@ TEST_F(GameEnding, DestroyingPastTheListStopsAtItsEnd)
     ended.clear();
     game->DestroyAllCovenants(-3);
     EXPECT_TRUE(ended.empty());
+}
+
+// ---- The win in the game's step ------------------------------------------------------------------
+
+TEST_F(GameEnding, TheStepWinsOnceTheLastRivalFallsAndOnlyOnce)
+{
+    MakeGame("UsingCovenants 1\nWinConditionCovenantsEliminated 1");
+    game->SetWorldRunning();
+    list[1]->eliminated = true;
+    game->Update(0.1f);
+    EXPECT_FALSE(game->IsGameOver());
+    EXPECT_TRUE(Chests().empty());
+    list[2]->eliminated = true;
+    game->Update(0.1f);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_FALSE(game->IsWinAwaitingConfirm());
+    game->Update(0.1f);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWon), 1);
+    EXPECT_EQ(Chests().size(), 1u);
+    std::vector<std::string>& lines = game->GetClientLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "msg 2 \"$$YouHaveConqueredThisWorld$$\""), 1);
+}
+
+TEST_F(GameEnding, WithConfirmWinTheStepWaitsForTheConfirmation)
+{
+    MakeGame("UsingCovenants 1\nWinConditionCovenantsEliminated 1\nConfirmWin 1");
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    game->SetWorldRunning();
+    list[1]->eliminated = list[2]->eliminated = true;
+    game->Update(0.1f);
+    game->Update(0.1f);
+    EXPECT_TRUE(game->IsWinAwaitingConfirm());
+    EXPECT_FALSE(game->IsGameOver());
+    EXPECT_TRUE(Chests().empty());
+    commands.Execute("confirmWin", player);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_FALSE(game->IsWinAwaitingConfirm());
+    game->Update(0.1f);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWon), 1);
+    EXPECT_EQ(Chests().size(), 1u);
+}
+
+TEST_F(GameEnding, WithoutAWinConditionTheStepNeverEndsTheWorld)
+{
+    MakeGame("UsingCovenants 1\nConfirmWin 1");
+    game->SetWorldRunning();
+    list[1]->eliminated = list[2]->eliminated = true;
+    for (int step = 0; step < 3; ++step)
+        game->Update(0.1f);
+    EXPECT_FALSE(game->IsGameOver());
+    EXPECT_FALSE(game->IsWinAwaitingConfirm());
+    EXPECT_TRUE(ended.empty());
+    EXPECT_TRUE(Chests().empty());
 }
 
 // ---- The confirmation lines ---------------------------------------------------------------------------
