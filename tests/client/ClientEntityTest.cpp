@@ -297,6 +297,43 @@ TEST_F(ClientEntity, TurningSnapsAtFirstThenSwingsTheShortWayAtItsRate)
     EXPECT_FLOAT_EQ(still->modelYaw, 0.0f);
 }
 
+TEST_F(ClientEntity, ATimerRunsOutAndADeadEntitysTimerStopsUnlessItOutlivesDeath)
+{
+    EntityClient* entity = Place(3, HeaderOf("Plain"));
+    entity->timerDuration = 1.0f;
+    entity->timerType = 2;
+    entity->Update(0.6f);
+    EXPECT_FLOAT_EQ(entity->timerElapsed, 0.6f);
+    entity->Update(0.4f);
+    EXPECT_EQ(entity->timerDuration, 0.0f);
+
+    NetEntityHeader dead = HeaderOf("Plain");
+    dead.health = 0;
+    entity->ApplyState(dead, {}, nullptr);
+    for (int32_t type : {2, 7}) {
+        entity->timerDuration = 5.0f;
+        entity->timerElapsed = 0.0f;
+        entity->timerType = type;
+        entity->Update(0.1f);
+        EXPECT_EQ(entity->timerDuration > 0.0f, type == 7) << type;
+    }
+}
+
+TEST_F(ClientEntity, AGroundItemIsReadyToTakeOnlyWhenFullyShown)
+{
+    NetEntityHeader header = HeaderOf("Blade");
+    NetEntityState state;
+    state.kind = NetStateKind::Item;
+    state.value = 3;
+    EntityClient* blade = Place(3, header, state);
+    EXPECT_EQ(blade->itemQuality, 3);
+    EXPECT_EQ(blade->groundRecord, Record("Blade"));
+    EXPECT_TRUE(blade->IsReadyToTake());
+    header.alpha = 0.99f;
+    blade->ApplyState(header, state, nullptr);
+    EXPECT_FALSE(blade->IsReadyToTake());
+}
+
 TEST_F(ClientEntity, OneSeedGivesOneNameTexturePickAndSize)
 {
     NetEntityState state;
