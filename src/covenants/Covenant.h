@@ -253,6 +253,18 @@ public:
     // The game clock is before nextThinkTime.
     bool IsThinkDelayed() const;
 
+    // ---- Pending offers and placement (CovenantPlacement.cpp) -------------------------------------
+    // The offer waits for its answer toward the covenant of the index, replacing the last one
+    // unannounced; resent after the interval at most four times. An index outside 0..31 stores nothing.
+    void StorePendingOffer(const Offer& offer, int32_t other, float interval);
+    // Every spawned recruit, then the player, but the one left out.
+    void RecalculateMemberStats(const Entity* except);
+    // A free spot for the entity within four rings of the home position; the home position when none.
+    WorldPos FindSpotNearHome(const Entity* entity) const;
+    // Where a risen member stands: beside its own home's spawn point when it raids, by its own
+    // spot when its player leader lives and it is in the party, else near the home.
+    WorldPos GetRespawnPosition(const Actor& actor) const;
+
     // ---- Step and bonuses (CovenantStep.cpp) ----------------------------------------------------
     void UpdateStatistics();
     // House, AbsoluteInfluence, People, Items and LifeStone to 0.
