@@ -9,6 +9,7 @@
 #include "rules/covenants/CovenantBase.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -117,6 +118,7 @@ public:
     virtual void CountRaidParty(int32_t& alive, int32_t& fallen) const;
     // Multiplier m (0..13); 1.0 for an index outside.
     virtual float GetFloatStat(int32_t m) const;
+    // Elimination's ends for the members: killed, or sent their ways.
     virtual void KillAllMembers() {}
     virtual void DisbandMembers() {}
     // The definition's "RelationForPeaceTreaty" at the covenant's difficulty; 0 without one.
@@ -148,6 +150,13 @@ public:
     virtual float GetItemTradeValue(const ItemBase& item) const;
     // A guard of this covenant fell.
     virtual void OnMemberKilled(Entity& victim, Entity* killer);
+    // A member, a guard or the home was hit (CovenantAttacks.cpp): war on the attacker's covenant
+    // and the defenders roused; near the house the covenant thinks again at once (unless flag);
+    // a home brought to nothing eliminates the covenant.
+    virtual void OnMemberAttacked(Entity& victim, Entity* attacker, int32_t damage, bool flag);
+    // Once: the game hears of the fall (with credit), the statistics and influence go, the members
+    // are killed (with their guards) or disbanded, every offer is withdrawn, the lifestone goes dark.
+    virtual void Eliminate(Entity* destroyer, bool killMembers, bool credit);
 
     // ---- The game's diplomacy hooks (the kinds answer as they see fit; by default nothing) -----
     // The offer this covenant put to the covenant of the index and still waits on; null when none.
@@ -201,6 +210,7 @@ public:
     // The member's wait before it rises (CovenantHome.cpp).
     float GetResurrectDelay(const Sentient& member) const override;
     void OnMemberDied(Sentient& member) override;
+    void OnMemberDamaged(Entity& victim, Entity* attacker, int32_t damage) override;
     // Its targetCovenant, at Raid.
     bool IsRaiding() const override;
     // Some other covenant targets this one while this one's treaty toward it is Raid.
@@ -358,5 +368,10 @@ private:
     bool SellLeaderItem(int32_t& crystals);
     bool CancelRouteForUpkeep();
     int32_t CountPartnersOf(const Covenant& x, int32_t treaty) const;
+    // The first slot of first..end-1 free for a new item (empty, or for guards one without a
+    // living guard item); when none is, the slot of the cheapest item (the first on a tie).
+    int32_t FindHouseSlotForNew(int32_t first, int32_t end, bool guards) const;
+    // Each spawned recruit, then each guard.
+    void ForEachDefender(const std::function<void(Actor&)>& order) const;
     void MirrorGuardHealth();
 };

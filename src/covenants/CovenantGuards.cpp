@@ -108,13 +108,14 @@ void Covenant::ReleaseGuard(int32_t slot)
     guards[static_cast<size_t>(slot)].Clear();
 }
 
-int32_t Covenant::FindGuardSlotForNew() const
+int32_t Covenant::FindHouseSlotForNew(int32_t first, int32_t end, bool guards) const
 {
     int32_t cheapest = -1;
     int32_t cheapestValue = 0;
-    for (int32_t slot = 0; slot < kGuardSlots; ++slot) {
+    for (int32_t slot = first; slot < end; ++slot) {
         const ItemBase* item = GetHouseItem(slot);
-        if (!item || item->GetItemType() != ItemType::Guard || item->IsGuardFallen())
+        bool standing = item && (!guards || (item->GetItemType() == ItemType::Guard && !item->IsGuardFallen()));
+        if (!standing)
             return slot;
         int32_t value = item->GetValue(true);
         if (cheapest == -1 || value < cheapestValue) {
@@ -125,21 +126,14 @@ int32_t Covenant::FindGuardSlotForNew() const
     return cheapest;
 }
 
+int32_t Covenant::FindGuardSlotForNew() const
+{
+    return FindHouseSlotForNew(0, kGuardSlots, true);
+}
+
 int32_t Covenant::FindRelicSlotForNew() const
 {
-    int32_t cheapest = -1;
-    int32_t cheapestValue = 0;
-    for (int32_t slot = kFirstRelicSlot; slot < kHouseSlots; ++slot) {
-        const ItemBase* relic = GetHouseItem(slot);
-        if (!relic)
-            return slot;
-        int32_t value = relic->GetValue(true);
-        if (cheapest == -1 || value < cheapestValue) {
-            cheapest = slot;
-            cheapestValue = value;
-        }
-    }
-    return cheapest;
+    return FindHouseSlotForNew(kFirstRelicSlot, kHouseSlots, false);
 }
 
 // ---- Pedestals and relics ----------------------------------------------------------------------

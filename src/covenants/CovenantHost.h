@@ -43,6 +43,10 @@ public:
     // ---- Diplomacy ----------------------------------------------------------------------------
     // Ends the trade route between the two, as the game ends routes (it may leave it standing).
     virtual void CancelTradeRoute(Covenant& first, Covenant& second) = 0;
+    // Sets the treaty between the two both ways and announces it, as the game's diplomacy does.
+    virtual void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) = 0;
+    // The covenant fell; the destroyer (none: the monsters) is credited.
+    virtual void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) = 0;
 
     // ---- The covenant house -------------------------------------------------------------------
     // Where pedestal i (0..kPedestalCount-1) stands from the home; (0, 0) outside.

@@ -322,6 +322,7 @@ public:
     Vector2 GetPedestalOffset(int32_t i) const override;
     Actor* MakeGuard(const MonsterType& type, int32_t level) override;
     void CancelTradeRoute(Covenant& first, Covenant& second) override;
+    void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override;
     // Makes a computer-run covenant for a new world; until one is set, a new world has none.
     using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }
@@ -475,7 +476,7 @@ public:
     // Monsters' victim: one line and the town's talk. Another covenant's: its gain announced,
     // and the player's covenant finds the reward chest at the fallen house, where a computer-run
     // victor takes its reward itself.
-    void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer);
+    void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override;
 
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they

@@ -26,6 +26,11 @@ Actor* Game::MakeGuard(const MonsterType& type, int32_t level)
     return gSpawnSystem ? gSpawnSystem->SpawnMonster(&type, 0, level, 0, true) : nullptr;
 }
 
+void Game::SetTreaty(Covenant& first, Covenant& second, int32_t treaty)
+{
+    AnnounceDiplomacy(first.index, second.index, treaty, false);
+}
+
 void Game::CancelTradeRoute(Covenant& first, Covenant& second)
 {
     SetTradeRoute(&first, &second, TradeRouteType::None, false);

@@ -46,6 +46,20 @@ public:
         first.SetTradeRouteKind(second.index, 0);
         second.SetTradeRouteKind(first.index, 0);
     }
+    // "treaty <first> <second> <treaty>"; the treaty set both ways.
+    void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override
+    {
+        calls.push_back("treaty " + std::to_string(first.index) + " " + std::to_string(second.index) + " " +
+                        std::to_string(treaty));
+        first.SetTreatyState(second.index, treaty);
+        second.SetTreatyState(first.index, treaty);
+    }
+    // "destroyed <index> by <destroyer or -1>"
+    void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override
+    {
+        calls.push_back("destroyed " + std::to_string(destroyed.index) + " by " +
+                        std::to_string(destroyer ? destroyer->index : -1));
+    }
     Vector2 GetPedestalOffset(int32_t i) const override
     {
         return i >= 0 && i < kPedestalCount ? pedestalOffsets[static_cast<size_t>(i)] : Vector2{};
