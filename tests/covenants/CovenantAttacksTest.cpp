@@ -33,12 +33,8 @@ class CovenantHouseAttacks : public CovenantWorld {
 protected:
     FallingCovenant& AddFalling()
     {
-        auto covenant = std::make_unique<FallingCovenant>();
-        FallingCovenant& made = *covenant;
-        made.SetDefinitionByName("CovenantTest");
+        FallingCovenant& made = AddCovenantOf<FallingCovenant>();
         made.log = &host.calls;
-        host.Add(made);
-        owned.push_back(std::move(covenant));
         return made;
     }
 };

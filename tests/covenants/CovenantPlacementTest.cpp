@@ -29,15 +29,7 @@ Offer OneEntry(int32_t value)
 
 class CovenantPlacement : public CovenantWorld {
 protected:
-    ListeningCovenant& AddListening()
-    {
-        auto covenant = std::make_unique<ListeningCovenant>();
-        ListeningCovenant& made = *covenant;
-        made.SetDefinitionByName("CovenantTest");
-        host.Add(made);
-        owned.push_back(std::move(covenant));
-        return made;
-    }
+    ListeningCovenant& AddListening() { return AddCovenantOf<ListeningCovenant>(); }
 };
 
 TEST_F(CovenantPlacement, AStoredOfferReplacesTheLastWithoutTellingTheOther)

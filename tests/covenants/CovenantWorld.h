@@ -122,8 +122,16 @@ RelicWhole
     // A covenant of the definition, in the host's list and the fake game's.
     PlainCovenant& AddCovenant(const char* definition = "CovenantTest", int32_t recruitSlots = 4)
     {
-        auto covenant = std::make_unique<PlainCovenant>(recruitSlots);
-        PlainCovenant& made = *covenant;
+        return AddCovenantOf<PlainCovenant>(definition, recruitSlots);
+    }
+
+    // A covenant of a test's own kind, made as AddCovenant makes one.
+    template <class Kind>
+    Kind& AddCovenantOf(const char* definition = "CovenantTest", int32_t recruitSlots = 4)
+    {
+        auto covenant = std::make_unique<Kind>();
+        covenant->SetRecruitSlots(recruitSlots);
+        Kind& made = *covenant;
         made.SetDefinitionByName(definition);
         host.Add(made);
         game.covenants.push_back(&made);
