@@ -307,6 +307,9 @@ ResourceRef<Resource> ResourceManager::GetRef(int32_t handle)
         CriticalSectionGuard guard(lock);
         if (!CheckRow(handle, "Get"))
             return {};
+        // The drawing asks for loaded rows many times a frame: their name is not copied.
+        if (entries[handle].loaded && !entries[handle].missing)
+            return ResourceRef<Resource>(entries[handle].object);
         if (entries[handle].loaded) {
             LoadedRow loadedRow;
             ReadLoaded(entries[handle], loadedRow);
