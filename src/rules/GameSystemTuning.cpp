@@ -58,6 +58,9 @@ constexpr Key<int32_t> kIntKeys[] = {
     {"MaxMoney", &G::maxMoney},
     {"WarpRings", &G::warpRings},
     {"RelocateRings", &G::relocateRings},
+    {"BonusChestGoodDepth", &G::bonusChestGoodDepth},
+    {"BonusChestGreatDepth", &G::bonusChestGreatDepth},
+    {"BonusChestRings", &G::bonusChestRings},
     {"InventorySize", &G::inventorySize},
     {"BookshelfSize", &G::bookshelfSize},
     {"InventoryTempSlot", &G::inventoryTempSlot},
@@ -182,6 +185,10 @@ constexpr Key<std::string> kStringKeys[] = {
     {"SoundNameTimeTick", &G::soundNameTimeTick},
     {"SoundNameLowHealth", &G::soundNameLowHealth},
     {"LevelUpEffect", &G::levelUpEffect},
+    {"BonusChestNormalName", &G::bonusChestNormalName},
+    {"BonusChestDecentName", &G::bonusChestDecentName},
+    {"BonusChestGoodName", &G::bonusChestGoodName},
+    {"BonusChestGreatName", &G::bonusChestGreatName},
 };
 
 constexpr Key<FloatPair> kPairKeys[] = {

@@ -111,6 +111,17 @@ struct GameSystemTuning {
     // loads, and the town's world gate on level 0.
     int32_t relocateRings = 0;
     FloatPair townGatePosition;
+    // The bonus chest each level past the town gets once a world: its record by the level's
+    // depth (below the good depth the normal one, or the decent one in an area that asks for
+    // it; below the great depth the good one; else the great one), and the rings searched for
+    // a free spot around the point drawn in an unused block.
+    int32_t bonusChestGoodDepth = 0;
+    int32_t bonusChestGreatDepth = 0;
+    std::string bonusChestNormalName;
+    std::string bonusChestDecentName;
+    std::string bonusChestGoodName;
+    std::string bonusChestGreatName;
+    int32_t bonusChestRings = 0;
 
     // Game flow.
     bool usingCovenants = false;

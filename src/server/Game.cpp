@@ -408,6 +408,7 @@ void Game::OnLevelLoaded(int32_t level)
     // ---- Spawning: a level is filled once per world, when it is first generated.
     if (gSpawnSystem)
         gSpawnSystem->GetLevelFiller().PopulateLevel(level);
+    SpawnBlockChest(level);
 }
 
 void Game::OnLevelUnloaded(int32_t level)

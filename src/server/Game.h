@@ -222,6 +222,11 @@ public:
     // unused one drawn (any block once all are used), written back for the caller's next call.
     Actor* SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const MonsterType* type,
                                          int32_t levelOverride);
+    // The level's bonus chest, once a world, run as the level loads: a chest of the tuning's
+    // record for the level's depth at a free spot near a random point of an unused block the
+    // player can reach, the block then used. None in the town (level 0), in an area whose
+    // record says "NoBonusChest", without the record, a reachable unused block or a free spot.
+    Entity* SpawnBlockChest(int32_t level);
     // ----
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------
@@ -549,6 +554,9 @@ private:
     void AddPlayer(Sentient* player);
     GameLevelRecord* FindLevel(int32_t level);
     const GameLevelRecord* FindLevel(int32_t level) const;
+    // A block of the level drawn among the record's unused ones that pass the test, uniformly;
+    // -1 when none does. The record's used bits are sized to the grid first.
+    int32_t DrawUnusedBlock(GameLevelRecord& record, const std::function<bool(int32_t)>& usable) const;
     void GridAdd(int32_t number, const WorldPos& position);
     void GridRemove(int32_t number);
     void GridQuery(int32_t level, float x, float y, float radius, std::vector<int32_t>& out) const;

@@ -27,4 +27,6 @@ struct GameLevelRecord {
     bool populated = false;
     // The blocks a bonus chest or a sent monster has taken, by grid index; sized on first use.
     std::vector<bool> usedBlocks;
+    // The level's one bonus chest of the world has been laid.
+    bool bonusChestLaid = false;
 };

@@ -1,4 +1,4 @@
-// GameTown -- the town's NPC slots and their NPCs, and monsters sent into a level's unused blocks.
+// GameTown -- the town's NPC slots and their NPCs, and monsters and bonus chests sent into a level's unused blocks.
 #include "server/Game.h"
 
 #include "core/Database.h"
@@ -6,12 +6,14 @@
 #include "core/MathUtil.h"
 #include "core/RandomSystem.h"
 #include "entities/Actor.h"
+#include "entities/Chest.h"
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterDefinition.h"
 #include "rules/monsters/MonsterType.h"
 #include "server/spawn/SpawnSystem.h"
+#include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/LevelQueries.h"
 #include "world/World.h"
@@ -23,6 +25,10 @@
 namespace {
 
 constexpr const char* kGameTownNpcEnhancement = "EnhancementTownNpc";
+// Area record flags: no bonus chest at all, and the decent chest in place of the normal one.
+constexpr const char* kGameTownNoBonusChestKey = "NoBonusChest";
+constexpr const char* kGameTownDecentBonusChestKey = "DecentBonusChest";
+constexpr int32_t kGameTownBonusChestDraws = 8;
 
 // The first monster type whose actor record is of the NPC type.
 const MonsterType* GameTownTypeOf(int32_t npcType)
@@ -35,6 +41,15 @@ const MonsterType* GameTownTypeOf(int32_t npcType)
             return type;
     }
     return nullptr;
+}
+
+const std::string& GameTownBonusChestName(const GameSystemTuning& tuning, int32_t depth, bool decent)
+{
+    if (depth < tuning.bonusChestGoodDepth)
+        return decent ? tuning.bonusChestDecentName : tuning.bonusChestNormalName;
+    if (depth < tuning.bonusChestGreatDepth)
+        return tuning.bonusChestGoodName;
+    return tuning.bonusChestGreatName;
 }
 
 size_t GameTownDraw(size_t count)
@@ -191,20 +206,78 @@ Actor* Game::SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const 
         return nullptr;
     const GameSystemTuning& tuning = gGameData->GetTuning();
     int32_t blocks = std::max(1, tuning.blocksPerRow * tuning.blocksPerColumn);
-    if (record->usedBlocks.size() != static_cast<size_t>(blocks))
-        record->usedBlocks.assign(static_cast<size_t>(blocks), false);
     if (block < 0 || block >= blocks) {
-        std::vector<int32_t> unused;
-        for (int32_t i = 0; i < blocks; ++i)
-            if (!record->usedBlocks[static_cast<size_t>(i)])
-                unused.push_back(i);
+        block = DrawUnusedBlock(*record, [](int32_t) { return true; });
         // With every block used, any block of the grid will do.
-        block = unused.empty() ? static_cast<int32_t>(GameTownDraw(static_cast<size_t>(blocks)))
-                               : unused[GameTownDraw(unused.size())];
+        if (block < 0)
+            block = static_cast<int32_t>(GameTownDraw(static_cast<size_t>(blocks)));
     }
     int32_t width = std::max(1, tuning.blocksPerRow);
     WorldPos point = LevelQueries::RandomPointInBlock(*worldLevel, block % width, block / width);
     if (point.level < 0)
         return nullptr;
     return gSpawnSystem->SpawnQuestMonster(type, levelOverride, point);
+}
+
+int32_t Game::DrawUnusedBlock(GameLevelRecord& record, const std::function<bool(int32_t)>& usable) const
+{
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    int32_t blocks = std::max(1, tuning.blocksPerRow * tuning.blocksPerColumn);
+    if (record.usedBlocks.size() != static_cast<size_t>(blocks))
+        record.usedBlocks.assign(static_cast<size_t>(blocks), false);
+    std::vector<int32_t> unused;
+    for (int32_t i = 0; i < blocks; ++i)
+        if (!record.usedBlocks[static_cast<size_t>(i)] && usable(i))
+            unused.push_back(i);
+    return unused.empty() ? -1 : unused[GameTownDraw(unused.size())];
+}
+
+Entity* Game::SpawnBlockChest(int32_t level)
+{
+    GameLevelRecord* record = FindLevel(level);
+    Level* worldLevel = gWorld ? gWorld->GetLevel(level) : nullptr;
+    if (level <= 0 || !record || record->bonusChestLaid || !worldLevel || !gSpawnSystem || !gGameData || !gDatabase)
+        return nullptr;
+    const DatabaseEntry* area = worldLevel->area ? worldLevel->area->record : nullptr;
+    if (!area || area->GetInt(kGameTownNoBonusChestKey) != 0)
+        return nullptr;
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    const std::string& name =
+        GameTownBonusChestName(tuning, worldLevel->monsterLevel, area->GetInt(kGameTownDecentBonusChestKey) != 0);
+    const DatabaseEntry* definition = name.empty() ? nullptr : gDatabase->FindEntryByName(name);
+    if (!definition)
+        return nullptr;
+    // Only where the player can walk: a point in rock would leave the chest out of reach.
+    int32_t width = std::max(1, tuning.blocksPerRow);
+    int32_t block = DrawUnusedBlock(*record, [worldLevel, width](int32_t index) {
+        return LevelQueries::IsBlockReachable(*worldLevel, index % width, index / width);
+    });
+    if (block < 0)
+        return nullptr;
+    Chest* chest = gSpawnSystem->GetLevelFiller().CreateChest(definition, level, 0);
+    if (!chest)
+        return nullptr;
+    SpawnSearch search;
+    search.entity = chest;
+    WorldPos spot;
+    // A point in a thick wall has no free spot within the rings: another point of the block is
+    // drawn, so that a walled block does not cost the level its chest.
+    bool found = false;
+    for (int32_t draw = 0; draw < kGameTownBonusChestDraws && !found; ++draw) {
+        WorldPos point = LevelQueries::RandomPointInBlock(*worldLevel, block % width, block / width);
+        found = point.level >= 0 && FindSpawnPosition(point, tuning.bonusChestRings, search, false, spot);
+    }
+    if (!found) {
+        delete chest;
+        return nullptr;
+    }
+    chest->SetPosition(spot);
+    chest->SetGridPosition(spot);
+    if (AddEntity(chest) == -1) {
+        delete chest;
+        return nullptr;
+    }
+    record->usedBlocks[static_cast<size_t>(block)] = true;
+    record->bonusChestLaid = true;
+    return chest;
 }

@@ -15,11 +15,17 @@
 #include "resources/fonts/FontResource.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
 #include "entities/Actor.h"
+#include "entities/Chest.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
+#include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/LevelData.h"
+#include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 #include "support/TempFolder.h"
 
@@ -27,6 +33,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -538,6 +546,46 @@ TEST_F(LifeWorld, ANewWorldMakesTheShippedTownNpcsAtTheirSpotsAsItsNamedActors)
         app.RunFrame();
     }
     EXPECT_EQ(CountTownNpcsInTheTable(), slots);
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+    app.ShutDown();
+}
+
+TEST_F(LifeWorld, EveryShippedLevelPastTheTownHidesOneBonusChestWhenItIsGenerated)
+{
+    ASSERT_TRUE(app.StartUp());
+    app.RunFrame();
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    const std::set<std::string> names{tuning.bonusChestNormalName, tuning.bonusChestDecentName,
+                                      tuning.bonusChestGoodName, tuning.bonusChestGreatName};
+    ASSERT_EQ(names.size(), 4u);
+    for (const std::string& name : names)
+        EXPECT_NE(gDatabase->FindEntryByName(name), nullptr) << name;
+    // Generated as a player's arrival does, each level's area pieces and rolls placed with it.
+    for (int32_t index = 0; index < gWorld->GetLevelCount(); ++index) {
+        Level& level = *gWorld->GetLevel(index);
+        LevelGenerator::AddReference(level, kLevelReferenceActive);
+        LevelGenerator::EnsureGenerated(level);
+    }
+    std::map<int32_t, int32_t> bonusChests;
+    for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
+        const auto* chest = dynamic_cast<const Chest*>(gGame->GetEntity(number));
+        if (chest && names.count(std::string(chest->GetEntry()->GetName()))) {
+            ++bonusChests[chest->position.level];
+            Level& level = *gWorld->GetLevel(chest->position.level);
+            int32_t block = LevelQueries::WorldToBlock(level, chest->position.x, chest->position.y);
+            const int32_t perRow = level.data->geometry.blocksPerRow;
+            EXPECT_TRUE(LevelQueries::IsBlockReachable(level, block % perRow, block / perRow));
+        }
+    }
+    for (int32_t index = 0; index < gWorld->GetLevelCount(); ++index) {
+        const Level& level = *gWorld->GetLevel(index);
+        bool none = index == 0 || level.area->record->GetInt("NoBonusChest") != 0;
+        EXPECT_EQ(bonusChests[index], none ? 0 : 1) << "level " << index << " of " << level.area->name;
+    }
     gDebugSystem->Flush();
     std::string log = Log();
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;

@@ -2,13 +2,22 @@
 #include "spawn/SpawnWorld.h"
 
 #include "core/Database.h"
+#include "core/TextParser.h"
+#include "entities/Chest.h"
 #include "entities/Player.h"
 #include "entities/StatusEffect.h"
 #include "entities/Vendor.h"
 #include "rules/RulesEnums.h"
+#include "world/AreaResource.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
+#include "world/LevelQueries.h"
 
 #include <cmath>
 #include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 class GameTown : public SpawnWorld {
 protected:
@@ -145,4 +154,162 @@ TEST_F(GameTown, MonstersGoToAnUnusedBlockWrittenBackForTheNextCall)
     int32_t none = -1;
     EXPECT_EQ(game->SpawnMonsterInRandomFreeBlock(-1, none, Type("MonsterGrunt"), 8), nullptr);
     EXPECT_EQ(game->SpawnMonsterInRandomFreeBlock(9, none, Type("MonsterGrunt"), 8), nullptr);
+}
+
+// ---- Bonus chests ---------------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kGameTownBonusTuning = R"(    BonusChestGoodDepth 4
+    BonusChestGreatDepth 8
+    BonusChestNormalName BonusPlain
+    BonusChestDecentName BonusDecent
+    BonusChestGoodName BonusGood
+    BonusChestGreatName BonusGreat
+    BonusChestRings 2
+)";
+
+constexpr const char* kGameTownBonusRecords = R"(
+BonusPlain
+{
+    Type Chest
+    ObjectType Chest
+    Radius 20
+    Solid 1
+}
+BonusDecent
+{
+    Type Chest
+    Base BonusPlain
+}
+BonusGood
+{
+    Type Chest
+    Base BonusPlain
+}
+BonusGreat
+{
+    Type Chest
+    Base BonusPlain
+}
+AreaPlainField
+{
+    Type Area
+}
+AreaCellar
+{
+    Type Area
+    DecentBonusChest 1
+}
+AreaHoard
+{
+    Type Area
+    NoBonusChest 1
+}
+)";
+
+} // namespace
+
+class GameBonusChest : public SpawnWorld {
+protected:
+    GameBonusChest()
+    {
+        std::string base = kSpawnBaseRecords;
+        base.insert(base.find("    NpcType Warmaster"), kGameTownBonusTuning);
+        LoadRecords(base + kGameTownBonusRecords + kSpawnRecord);
+        spawn.Load();
+        gSpawnSystem = &spawn;
+        // One open floor block, laid wherever a level places blocks.
+        std::string text = "1 Textures/floor.tga\n1 closed\n0\nblock Open\n{\n";
+        for (int32_t tile = 0; tile < 64; ++tile)
+            text += "0 ";
+        text += "\n0 0 0 0\n}\n";
+        piece = std::make_unique<AreaResource>(8, 8);
+        TextParser parser(text.data(), text.size());
+        piece->Parse(parser);
+    }
+
+    ~GameBonusChest() override
+    {
+        for (int32_t i = 0; i < row.world.GetLevelCount(); ++i)
+            row.world.GetLevel(i)->data.reset();
+    }
+
+    // The level generated with the open block at the reachable grid indices, the rest empty;
+    // its area has the record and its monsters the depth.
+    void LayLevel(int32_t index, const std::vector<int32_t>& blocks, const char* areaRecord, int32_t depth)
+    {
+        Level& level = *row.world.GetLevel(index);
+        level.data = std::make_unique<LevelData>(LevelGeometry::Current());
+        level.data->generated = true;
+        level.data->boundArea = piece.get();
+        level.data->blockGrid.assign(static_cast<size_t>(level.data->geometry.BlockCount()), -1);
+        level.data->visited.assign(static_cast<size_t>(level.data->geometry.BlockCount()), false);
+        for (int32_t block : blocks) {
+            level.data->blockGrid[static_cast<size_t>(block)] = 0;
+            level.data->visited[static_cast<size_t>(block)] = true;
+        }
+        AreaDefinition& area = GiveArea("MonsterGrunt", 0.0f, index);
+        area.record = database.FindEntryByName(areaRecord);
+        level.monsterLevel = depth;
+    }
+
+    // The name of the bonus chest laid on a freshly laid level 1 of the area at the depth;
+    // empty when none is laid.
+    std::string ChestFor(const char* areaRecord, int32_t depth)
+    {
+        game->ResetLevels();
+        LayLevel(1, {9}, areaRecord, depth);
+        auto* chest = dynamic_cast<Chest*>(game->SpawnBlockChest(1));
+        return chest ? std::string(chest->GetEntry()->GetName()) : std::string();
+    }
+
+    int32_t CountChests() const
+    {
+        int32_t count = 0;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            count += dynamic_cast<const Chest*>(game->GetEntity(number)) != nullptr;
+        return count;
+    }
+
+    std::unique_ptr<AreaResource> piece;
+};
+
+TEST_F(GameBonusChest, TheRecordFollowsTheLevelsDepthAndTheAreasFlags)
+{
+    EXPECT_EQ(ChestFor("AreaPlainField", 1), "BonusPlain");
+    EXPECT_EQ(ChestFor("AreaPlainField", 3), "BonusPlain");
+    EXPECT_EQ(ChestFor("AreaCellar", 3), "BonusDecent");
+    EXPECT_EQ(ChestFor("AreaPlainField", 4), "BonusGood");
+    EXPECT_EQ(ChestFor("AreaCellar", 7), "BonusGood") << "the decent chest only stands in for the plain one";
+    EXPECT_EQ(ChestFor("AreaPlainField", 8), "BonusGreat");
+    EXPECT_EQ(ChestFor("AreaHoard", 8), "");
+    EXPECT_EQ(ChestFor("NoSuchArea", 8), "") << "an area without a record has none";
+}
+
+TEST_F(GameBonusChest, OneChestALevelInAReachableBlockNeverInTown)
+{
+    LayLevel(0, {9}, "AreaPlainField", 5);
+    EXPECT_EQ(game->SpawnBlockChest(0), nullptr) << "the town has none";
+    // Blocks 3 and 20 placed, 3 cut off from the rest.
+    LayLevel(1, {3, 20}, "AreaPlainField", 5);
+    row.world.GetLevel(1)->data->visited[3] = false;
+    Entity* chest = game->SpawnBlockChest(1);
+    ASSERT_NE(chest, nullptr);
+    EXPECT_EQ(game->GetEntity(chest->entityNumber), chest);
+    EXPECT_EQ(chest->position.level, 1);
+    EXPECT_EQ(LevelQueries::WorldToBlock(*row.world.GetLevel(1), chest->position.x, chest->position.y), 20);
+    EXPECT_EQ(game->SpawnBlockChest(1), nullptr) << "once a world";
+    EXPECT_EQ(CountChests(), 1);
+    // No reachable block: none; nor for a level the world lacks.
+    LayLevel(2, {}, "AreaPlainField", 5);
+    EXPECT_EQ(game->SpawnBlockChest(2), nullptr);
+    EXPECT_EQ(game->SpawnBlockChest(3), nullptr);
+    EXPECT_EQ(game->SpawnBlockChest(-1), nullptr);
+    EXPECT_EQ(CountChests(), 1);
+    // A new world's level records forget the chest laid.
+    game->ResetLevels();
+    LayLevel(1, {3, 20}, "AreaPlainField", 5);
+    EXPECT_NE(game->SpawnBlockChest(1), nullptr);
+    EXPECT_EQ(CountChests(), 2);
 }
