@@ -29,6 +29,10 @@ constexpr float kPathTieSlack = 1e-4f;
 constexpr float kPathStepCosts[8] = {1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal};
 // Every node can be lowered from each of its eight sides before the propagation gives up.
 constexpr int32_t kPathPropagateCapacity = PathFinder::kCellCount * 8;
+// The eight directions as steps between padded cells.
+constexpr int32_t kPathPadded = PathFinder::kWindow + 2;
+constexpr int32_t kPathPaddedStep[8] = {kPathPadded,  kPathPadded + 1,  1, 1 - kPathPadded,
+                                        -kPathPadded, -kPathPadded - 1, -1, kPathPadded - 1};
 // Children per heap node: a flatter heap sifts through fewer levels, the four side by side.
 constexpr int32_t kHeapArity = 4;
 
@@ -77,7 +81,9 @@ void PathFinder::Begin()
     uint8_t inside = ignoresObstacles ? kFree : kUntested;
     for (int32_t cy = 0; cy < kWindow; ++cy)
         std::memset(&cellStates[static_cast<size_t>(PaddedIndex(0, cy))], inside, kWindow);
-    worldStates.fill(0);
+    worldStates.fill(kBlocked);
+    for (int32_t cy = 0; cy < kWindow; ++cy)
+        std::memset(&worldStates[static_cast<size_t>(PaddedIndex(0, cy))], kUntested, kWindow);
     cellNodes.fill(kNoNode);
     nearbyCount = 0;
     nodesUsed = 0;
@@ -173,7 +179,7 @@ void PathFinder::AddNearbyEntity(const EntityBase* entity)
 
 bool PathFinder::WorldBlocked(int32_t cx, int32_t cy)
 {
-    uint8_t& state = worldStates[static_cast<size_t>(CellIndex(cx, cy))];
+    uint8_t& state = worldStates[static_cast<size_t>(PaddedIndex(cx, cy))];
     if (state == 0) {
         // What the world answers for the cell's position: a level not generated, or no level,
         // blocks.
@@ -277,6 +283,19 @@ uint8_t PathFinder::TestCell(int32_t cx, int32_t cy, bool checkEntities)
         }
     }
     // The mover's body must fit: every cell within its radius is free of walls and entities.
+    // One ring, the most common, is the eight neighbours, the border counting as a wall.
+    if (clearanceRings == 1) {
+        int32_t here = PaddedIndex(cx, cy);
+        for (int32_t d = 0; d < 8; ++d) {
+            size_t ring = static_cast<size_t>(here + kPathPaddedStep[d]);
+            uint8_t world = worldStates[ring];
+            if (cellStates[ring] == kOccupied || world == kBlocked ||
+                (world == kUntested && WorldBlocked(cx + kPathDx[d], cy + kPathDy[d])))
+                return state;
+        }
+        state = kFree;
+        return state;
+    }
     for (int32_t y = cy - clearanceRings; y <= cy + clearanceRings; ++y) {
         for (int32_t x = cx - clearanceRings; x <= cx + clearanceRings; ++x) {
             if (x == cx && y == cy)
@@ -365,12 +384,11 @@ bool PathFinder::CornersClear(int32_t cx, int32_t cy)
 
 void PathFinder::Expand(int32_t index)
 {
-    const int32_t kPaddedStep[8] = {kPadded, kPadded + 1, 1, 1 - kPadded, -kPadded, -kPadded - 1, -1, kPadded - 1};
     Node& node = nodes[static_cast<size_t>(index)];
     int32_t here = PaddedIndex(node.cx, node.cy);
     bool turns = node.parent != kNoNode;
     for (int32_t d = 0; d < 8; ++d) {
-        int32_t padded = here + kPaddedStep[d];
+        int32_t padded = here + kPathPaddedStep[d];
         uint8_t state = cellStates[static_cast<size_t>(padded)];
         int32_t x = node.cx + kPathDx[d];
         int32_t y = node.cy + kPathDy[d];

@@ -130,8 +130,9 @@ private:
     // Per padded cell: the node made for it this search, and its state.
     std::array<uint16_t, kPaddedCount> cellNodes{};
     std::array<uint8_t, kPaddedCount> cellStates{};
-    // The world's own answer per window cell (0 untested, 1 free, 3 blocked), for the clearance rings.
-    std::array<uint8_t, kCellCount> worldStates{};
+    // The world's own answer per padded cell (0 untested, 1 free, 3 blocked), for the
+    // clearance rings; the border is blocked.
+    std::array<uint8_t, kPaddedCount> worldStates{};
     // The straight-line distance, in cells, of every offset in the window.
     std::array<float, kWindow * kWindow> distances{};
     std::array<NearbyEntity, kMaxNearby> nearby{};
