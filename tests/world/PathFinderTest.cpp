@@ -126,6 +126,15 @@ protected:
         return cost;
     }
 
+    // Each window cell a wall at that chance, the centre free.
+    void LayRandomWalls(RandomSystem& draws, float density)
+    {
+        for (int32_t y = 0; y < PathFinder::kWindow; ++y)
+            for (int32_t x = 0; x < PathFinder::kWindow; ++x)
+                Block(x, y, draws.RandomFloat(RandomStream::GameData) < density);
+        Block(PathFinder::kCentre, PathFinder::kCentre, false);
+    }
+
     // The cheapest cost with turns from the centre to every window cell: one state per cell and
     // direction of arrival, a tenth more for each change of direction.
     std::vector<float> BruteForceCostsWithTurns() const
@@ -236,11 +245,7 @@ TEST_F(PathFinding, AgreesWithBruteForceOnRandomGrids)
     int32_t reached = 0;
     int32_t limited = 0;
     for (int32_t trial = 0; trial < 120; ++trial) {
-        float density = 0.1f + 0.3f * static_cast<float>(trial % 4) / 3.0f;
-        for (int32_t y = 0; y < PathFinder::kWindow; ++y)
-            for (int32_t x = 0; x < PathFinder::kWindow; ++x)
-                Block(x, y, draws.RandomFloat(RandomStream::GameData) < density);
-        Block(PathFinder::kCentre, PathFinder::kCentre, false);
+        LayRandomWalls(draws, 0.1f + 0.3f * static_cast<float>(trial % 4) / 3.0f);
         int32_t tx = draws.RandomIndex(RandomStream::GameData, 0, PathFinder::kWindow - 1);
         int32_t ty = draws.RandomIndex(RandomStream::GameData, 0, PathFinder::kWindow - 1);
         Block(tx, ty, false);
@@ -437,11 +442,7 @@ TEST_F(PathFinding, AgreesWithATurnCountingSearchOnReachAndCost)
     int32_t reached = 0;
     int32_t optimal = 0;
     for (int32_t trial = 0; trial < 150; ++trial) {
-        float density = 0.05f + 0.3f * static_cast<float>(trial % 5) / 4.0f;
-        for (int32_t y = 0; y < PathFinder::kWindow; ++y)
-            for (int32_t x = 0; x < PathFinder::kWindow; ++x)
-                Block(x, y, draws.RandomFloat(RandomStream::GameData) < density);
-        Block(PathFinder::kCentre, PathFinder::kCentre, false);
+        LayRandomWalls(draws, 0.05f + 0.3f * static_cast<float>(trial % 5) / 4.0f);
         int32_t tx = draws.RandomIndex(RandomStream::GameData, 10, 40);
         int32_t ty = draws.RandomIndex(RandomStream::GameData, 10, 40);
         Block(tx, ty, false);
