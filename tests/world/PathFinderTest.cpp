@@ -94,38 +94,6 @@ protected:
         return cost;
     }
 
-    // The cheapest cost from the centre to every window cell over free cells, eight ways.
-    std::vector<float> BruteForceCosts() const
-    {
-        constexpr int32_t kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-        constexpr int32_t kDy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
-        const int32_t n = PathFinder::kWindow;
-        std::vector<float> cost(static_cast<size_t>(n * n), std::numeric_limits<float>::infinity());
-        using Entry = std::pair<float, int32_t>;
-        std::priority_queue<Entry, std::vector<Entry>, std::greater<>> queue;
-        int32_t start = PathFinder::kCentre * n + PathFinder::kCentre;
-        cost[static_cast<size_t>(start)] = 0.0f;
-        queue.push({0.0f, start});
-        while (!queue.empty()) {
-            auto [c, at] = queue.top();
-            queue.pop();
-            if (c > cost[static_cast<size_t>(at)])
-                continue;
-            for (int32_t d = 0; d < 8; ++d) {
-                int32_t x = at % n + kDx[d];
-                int32_t y = at / n + kDy[d];
-                if (x < 0 || y < 0 || x >= n || y >= n || walls[static_cast<size_t>(y * n + x)])
-                    continue;
-                float next = c + (d % 2 == 0 ? 1.0f : 1.4142135f);
-                if (next < cost[static_cast<size_t>(y * n + x)]) {
-                    cost[static_cast<size_t>(y * n + x)] = next;
-                    queue.push({next, y * n + x});
-                }
-            }
-        }
-        return cost;
-    }
-
     // Each window cell a wall at that chance, the centre free.
     void LayRandomWalls(RandomSystem& draws, float density)
     {
@@ -135,9 +103,9 @@ protected:
         Block(PathFinder::kCentre, PathFinder::kCentre, false);
     }
 
-    // The cheapest cost with turns from the centre to every window cell: one state per cell and
-    // direction of arrival, a tenth more for each change of direction.
-    std::vector<float> BruteForceCostsWithTurns() const
+    // The cheapest cost from the centre to every window cell over free cells, eight ways: one
+    // state per cell and direction of arrival, the turn cost more for each change of direction.
+    std::vector<float> BruteForceCosts(float turnCost = 0.0f) const
     {
         constexpr int32_t kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
         constexpr int32_t kDy[8] = {1, 1, 0, -1, -1, -1, 0, 1};
@@ -162,7 +130,7 @@ protected:
                 int32_t y = at / n + kDy[d];
                 if (x < 0 || y < 0 || x >= n || y >= n || walls[static_cast<size_t>(y * n + x)])
                     continue;
-                float next = c + (d % 2 == 0 ? 1.0f : 1.4142135f) + (from != 8 && from != d ? 0.1f : 0.0f);
+                float next = c + (d % 2 == 0 ? 1.0f : 1.4142135f) + (from != 8 && from != d ? turnCost : 0.0f);
                 int32_t to = (y * n + x) * 9 + d;
                 if (next < cost[static_cast<size_t>(to)]) {
                     cost[static_cast<size_t>(to)] = next;
@@ -446,7 +414,7 @@ TEST_F(PathFinding, AgreesWithATurnCountingSearchOnReachAndCost)
         int32_t tx = draws.RandomIndex(RandomStream::GameData, 10, 40);
         int32_t ty = draws.RandomIndex(RandomStream::GameData, 10, 40);
         Block(tx, ty, false);
-        float optimum = BruteForceCostsWithTurns()[static_cast<size_t>(ty * PathFinder::kWindow + tx)];
+        float optimum = BruteForceCosts(0.1f)[static_cast<size_t>(ty * PathFinder::kWindow + tx)];
         bool found = Find(tx, ty);
         if (!found) {
             // Only the node limit may hide a reachable target.
