@@ -1,4 +1,5 @@
 // LevelBench -- level generation per shipped area and for synthetic area files up to the attempt cap, and cell questions per second.
+#include "BenchGameFolder.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
@@ -32,13 +33,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path LevelBenchGameFolder()
-{
-    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
-        return folder;
-    return EMBERLODE_STAGED_GAME_DIR;
-}
 
 // The shipped game seen through a folder of its own: "Assets" and the archive are links to the
 // shipped ones, and the synthetic area files go to an override folder beside them.
@@ -105,7 +99,7 @@ public:
         std::error_code error;
         fs::remove_all(folder, error);
         fs::create_directories(folder / "Bench" / "Levels");
-        fs::path game = LevelBenchGameFolder();
+        fs::path game = BenchGameFolder();
         fs::create_directory_symlink(game / "Assets", folder / "Assets", error);
         fs::create_symlink(game / "assets001.zip", folder / "assets001.zip", error);
         return folder.string();

@@ -1,4 +1,5 @@
 // ModelBench -- every shipped model loaded with its files, skins and textures through the resource manager; poses of the 12-bone humanoid.
+#include "BenchGameFolder.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
@@ -26,19 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The game folder of the tests, or the one this build staged.
-fs::path ModelBenchGameFolder()
-{
-    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
-        return folder;
-    return EMBERLODE_STAGED_GAME_DIR;
-}
-
 // The engine systems the models stand on, over the shipped game folder, installed while a
 // benchmark runs; each load starts from an empty resource manager and shader system.
 class ModelBenchWorld {
 public:
-    ModelBenchWorld() : platform((fs::temp_directory_path() / "emberlode-modelbench").string()), files(ModelBenchGameFolder().string())
+    ModelBenchWorld() : platform((fs::temp_directory_path() / "emberlode-modelbench").string()), files(BenchGameFolder().string())
     {
         saved = {gDebugSystem, gPlatformSystem, gFileSystem, gCommandSystem, gUserVarSystem};
         gDebugSystem = &debug;

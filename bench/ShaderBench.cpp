@@ -1,4 +1,5 @@
 // ShaderBench -- parsing every shipped ".sdr" file into shader definitions, from memory and through the file system.
+#include "BenchGameFolder.h"
 #include "core/DebugSystem.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixPlatformSystem.h"
@@ -15,18 +16,10 @@
 
 namespace {
 
-// The game folder of the tests, or the one this build staged.
-std::filesystem::path ShaderBenchGameFolder()
-{
-    if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
-        return folder;
-    return EMBERLODE_STAGED_GAME_DIR;
-}
-
 std::vector<std::string> ReadShippedShaders()
 {
     std::vector<std::string> texts;
-    std::filesystem::path folder = ShaderBenchGameFolder() / "Assets" / "Shaders";
+    std::filesystem::path folder = BenchGameFolder() / "Assets" / "Shaders";
     if (!std::filesystem::is_directory(folder))
         return texts;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -67,7 +60,7 @@ BENCHMARK(ShaderParseShipped);
 // The start-up road: the folder listed, every file read and parsed.
 void ShaderLoadShippedFiles(benchmark::State& state)
 {
-    std::filesystem::path game = ShaderBenchGameFolder();
+    std::filesystem::path game = BenchGameFolder();
     std::filesystem::path user = std::filesystem::temp_directory_path() / "emberlode_shader_bench";
     DebugSystem debug;
     gDebugSystem = &debug;
