@@ -306,12 +306,9 @@ void WorldHost::CloseLogBudgets()
 
 bool WorldHost::IsNewWorldLine(std::string_view line)
 {
-    size_t start = line.find_first_not_of(" \t");
-    if (start == std::string_view::npos)
-        return false;
-    line.remove_prefix(start);
-    std::string_view word = line.substr(0, line.find_first_of(" \t"));
-    return StringEqualsNoCase(word, "newWorld");
+    // Read as the command table reads it, so a quoted name cannot slip past.
+    std::vector<std::string> words = CommandSystem::ParseLine(line);
+    return !words.empty() && StringEqualsNoCase(words[0], "newWorld");
 }
 
 // ---- Joining ----------------------------------------------------------------------------------------

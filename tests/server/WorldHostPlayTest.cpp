@@ -82,10 +82,12 @@ TEST_F(WorldHostPlay, OnlyTheFirstClientMayAskForANewWorldAndTheOthersJoinAgain)
     ASSERT_NE(one, nullptr);
     ASSERT_NE(two, nullptr);
     uint32_t seed = gWorld->GetLayoutSeed();
-    SendUpdate(second, UpdateAt(two->position, {"newWorld 0 Hard Normal 0"}));
+    SendUpdate(second, UpdateAt(two->position, {"newWorld 0 Hard Normal 0", "\"newWorld\" 0 Hard Normal 0"}));
     Frame(0);
     EXPECT_EQ(gWorld->GetLayoutSeed(), seed) << "the second client's line changes nothing";
     EXPECT_EQ(CountLinesHolding(debug, "Unknown server command - newWorld 0 Hard Normal 0"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "Unknown server command - \"newWorld\" 0 Hard Normal 0"), 1)
+        << "a quoted name is the same command";
     EXPECT_EQ(WorldHost::GetRecordPlayer(*host->GetClients()[1]), two);
     first.ReceiveAll();
     second.ReceiveAll();
