@@ -3,6 +3,7 @@
 
 #include "core/DebugSystem.h"
 #include "core/LocSystem.h"
+#include "core/MathUtil.h"
 #include "core/StringUtil.h"
 #include "covenants/CovenantHost.h"
 #include "entities/Actor.h"
@@ -24,17 +25,10 @@ const GameSystemTuning& CovenantEconomyTuning()
     return gGameData ? gGameData->GetTuning() : kDefaults;
 }
 
-int32_t CovenantEconomyClamp(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    return static_cast<int32_t>(std::clamp(value, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
-}
-
 // What a seller gets for an item in the pay step: its value at the share for a price of 0.
 int32_t CovenantEconomySalePrice(const ItemBase& item)
 {
-    return CovenantEconomyClamp(std::floor(item.GetValue(true) * GetSellPercent(CovenantEconomyTuning(), 0)));
+    return SaturatingInt(std::floor(item.GetValue(true) * GetSellPercent(CovenantEconomyTuning(), 0)));
 }
 
 constexpr int32_t kCovenantEconomyMessageKind = 3;
@@ -45,7 +39,7 @@ constexpr int32_t kCovenantEconomyExtraRounds = 33;
 
 int32_t Covenant::GetCrystalIncome() const
 {
-    return CovenantEconomyClamp(std::floor(static_cast<double>(CovenantBase::GetCrystalIncome()) *
+    return SaturatingInt(std::floor(static_cast<double>(CovenantBase::GetCrystalIncome()) *
                                            GetFloatStat(kCrystalIncomeMultiplier)));
 }
 
@@ -116,7 +110,7 @@ bool Covenant::SellGuard(int32_t& crystals)
         return false;
     std::string name = guard->GetEntry() ? std::string(guard->GetEntry()->GetName()) : std::string();
     SendCovenantMessage(MakeLocToken("RanOutOfCrystalsHadToSellXGuard", "%s", name.c_str()));
-    crystals = CovenantEconomyClamp(static_cast<double>(crystals) + CovenantEconomySalePrice(*GetHouseItem(slot)));
+    crystals = SaturatingInt(static_cast<double>(crystals) + CovenantEconomySalePrice(*GetHouseItem(slot)));
     RemoveGuard(slot);
     inventory->DeleteAt(InventoryGroupIndex::House, slot);
     RecomputeBonuses();
@@ -131,7 +125,7 @@ bool Covenant::SellLeaderItem(int32_t& crystals)
         return false;
     auto* leader = dynamic_cast<Sentient*>(GetLeader());
     SendCovenantMessage("$$RanOutOfCrystalsHadToSellGuardFromIinv$$");
-    crystals = CovenantEconomyClamp(static_cast<double>(crystals) +
+    crystals = SaturatingInt(static_cast<double>(crystals) +
                                     CovenantEconomySalePrice(*leader->inventory->GetItem(bag, slot)));
     leader->inventory->DeleteAt(bag, slot);
     RecomputeBonuses();
@@ -166,17 +160,17 @@ void Covenant::PayUpkeep()
         if (income >= 0 || -static_cast<int64_t>(income) <= crystals) {
             if (income < 0 && 3 * -static_cast<int64_t>(income) >= crystals)
                 SendCovenantMessage("$$RunningLowOnCrystals$$");
-            crystals = CovenantEconomyClamp(static_cast<double>(crystals) + income);
+            crystals = SaturatingInt(static_cast<double>(crystals) + income);
             break;
         }
         if (round >= rounds) {
             DebugSystem::Print(kPrintWarning, "Covenant %d: the pay step stopped after %d rounds\n", index, rounds);
-            crystals = CovenantEconomyClamp(static_cast<double>(crystals) + income);
+            crystals = SaturatingInt(static_cast<double>(crystals) + income);
             break;
         }
         if (SellGuard(crystals) || SellLeaderItem(crystals) || CancelRouteForUpkeep())
             continue;
-        crystals = CovenantEconomyClamp(static_cast<double>(crystals) + income);
+        crystals = SaturatingInt(static_cast<double>(crystals) + income);
         break;
     }
     statistics.Set(CovenantStat::Money, crystals);
@@ -212,8 +206,8 @@ void Covenant::GainInfluenceFromXp(int32_t level, int32_t kind, int32_t xp)
     case 3: multiplier = tuning.influenceMultExplorationXp; break;
     default: break;
     }
-    int32_t value = CovenantEconomyClamp(std::floor(a * multiplier));
-    int32_t amount = CovenantEconomyClamp(std::floor(value * static_cast<double>(GetFloatStat(kInfluenceExperienceMultiplier))));
+    int32_t value = SaturatingInt(std::floor(a * multiplier));
+    int32_t amount = SaturatingInt(std::floor(value * static_cast<double>(GetFloatStat(kInfluenceExperienceMultiplier))));
     AddInfluence(kind == 0 ? 0 : 2, amount);
 }
 
@@ -222,7 +216,7 @@ int32_t Covenant::GainInfluenceForDestroying(const Covenant& victim, float facto
     double sum = static_cast<double>(victim.statistics.Get(CovenantStat::InfluenceAdventure)) +
                  victim.statistics.Get(CovenantStat::InfluenceCompetition) +
                  victim.statistics.Get(CovenantStat::InfluenceWorld);
-    int32_t amount = CovenantEconomyClamp(
+    int32_t amount = SaturatingInt(
         std::ceil(sum * factor * CovenantEconomyTuning().influenceMultDestroyedCovenant));
     AddInfluence(1, amount);
     return amount;

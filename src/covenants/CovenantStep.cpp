@@ -1,6 +1,7 @@
 // Covenant -- the step of a covenant: statistics, the lifestone's regeneration, warnings and glow, the guard watch, and the bonuses its relics and members give.
 #include "covenants/Covenant.h"
 
+#include "core/MathUtil.h"
 #include "core/RandomSystem.h"
 #include "covenants/CovenantHost.h"
 #include "covenants/Recruit.h"
@@ -13,17 +14,6 @@
 
 #include <cmath>
 
-namespace {
-
-int32_t CovenantStepClamp(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    return static_cast<int32_t>(std::clamp(value, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
-}
-
-} // namespace
-
 void Covenant::Update(float seconds)
 {
     if (eliminated)
@@ -32,15 +22,12 @@ void Covenant::Update(float seconds)
     Entity* lifestone = GetHome();
     if (lifestone) {
         float amount = static_cast<float>(bestMember[kBestRegeneration]) * seconds / 60.0f;
-        int32_t maxHealth = GetHomeMaxHealth();
-        if (maxHealth < 1 || static_cast<float>(GetHomeHealth()) / static_cast<float>(maxHealth) < kThreatRatio)
+        if (GetHomeHealthRatio() < kThreatRatio)
             amount *= 0.5f;
         int32_t gain = gRandomSystem ? gRandomSystem->RandomRound(amount) : static_cast<int32_t>(amount);
         if (lifestone->health < lifestone->maxHealth)
             lifestone->health = std::min(lifestone->maxHealth, lifestone->health + gain);
-        float ratio = GetHomeMaxHealth() < 1
-                          ? 0.0f
-                          : static_cast<float>(GetHomeHealth()) / static_cast<float>(GetHomeMaxHealth());
+        float ratio = GetHomeHealthRatio();
         if (gCovenantHost && ratio < kDangerRatio && lastHealthRatio >= kDangerRatio)
             gCovenantHost->AnnounceLifestone(index, ratio);
         else if (gCovenantHost && ratio < kThreatRatio && lastHealthRatio >= kThreatRatio)
@@ -63,7 +50,7 @@ void Covenant::UpdateStatistics()
 {
     UpdatePeopleStatistic();
     UpdateItemsStatistic();
-    statistics.Set(CovenantStat::LifeStone, CovenantStepClamp(static_cast<double>(GetHomeHealth()) + GetHomeMaxHealth()));
+    statistics.Set(CovenantStat::LifeStone, SaturatingInt(static_cast<double>(GetHomeHealth()) + GetHomeMaxHealth()));
     statistics.Set(CovenantStat::House, HouseValue(false));
 }
 
@@ -95,7 +82,7 @@ int32_t Covenant::HouseValue(bool guardsOnly) const
     for (int32_t slot = 0; slot < (guardsOnly ? kGuardSlots : kHouseSlots); ++slot)
         if (const ItemBase* item = GetHouseItem(slot))
             total += item->GetValue(true);
-    return CovenantStepClamp(total);
+    return SaturatingInt(total);
 }
 
 void Covenant::ResetGuardPrices(const ItemBase& item)
@@ -146,13 +133,13 @@ void Covenant::GuardCosts()
     for (int32_t slot = 0; slot < kGuardSlots; ++slot)
         if (const ItemBase* item = GetHouseItem(slot))
             total += item->GetGuardCost();
-    statistics.Set(CovenantStat::GuardCosts, CovenantStepClamp(total));
+    statistics.Set(CovenantStat::GuardCosts, SaturatingInt(total));
 }
 
 int32_t Covenant::RecruitPower(int32_t level, int32_t xp, int32_t xpNeeded)
 {
     double power = xpNeeded >= 1 ? static_cast<double>(xp) / xpNeeded + level : static_cast<double>(level);
-    return CovenantStepClamp(power * power);
+    return SaturatingInt(power * power);
 }
 
 int32_t Covenant::GetBestMemberValue(int32_t place) const
@@ -182,7 +169,7 @@ void Covenant::RecomputeBonuses()
         healthSum += member->maxHealth;
         bestMember[kBestRegeneration] = std::max(bestMember[kBestRegeneration], member->maxHealth);
         bestMember[kBestArmor] = std::max(bestMember[kBestArmor], member->GetStat(CharacterStat::Armor));
-        int32_t defense = CovenantStepClamp(member->GetStat(CharacterStat::Defense) * 0.75);
+        int32_t defense = SaturatingInt(member->GetStat(CharacterStat::Defense) * 0.75);
         bestMember[kBestDefense] = std::max(bestMember[kBestDefense], defense);
         for (int32_t i = 0; i < 6; ++i)
             bestMember[static_cast<size_t>(kBestResistance + i)] =
@@ -193,8 +180,8 @@ void Covenant::RecomputeBonuses()
     float regenMult = own ? own->lifestoneRegenMult : 0.0f;
     float healthMult = own ? own->lifestoneHealthMult : 0.0f;
     bestMember[kBestRegeneration] =
-        CovenantStepClamp(std::ceil(static_cast<double>(regenMult) * bestMember[kBestRegeneration]));
-    int32_t lifestoneMax = CovenantStepClamp(
+        SaturatingInt(std::ceil(static_cast<double>(regenMult) * bestMember[kBestRegeneration]));
+    int32_t lifestoneMax = SaturatingInt(
         std::floor(static_cast<double>(healthMult) * GetFloatStat(kLifestoneHealthMultiplier) * healthSum));
     Entity* lifestone = GetHome();
     if (!lifestone)
