@@ -52,7 +52,7 @@ bool GameClient::ParseEntities(MessageBuffer& buffer)
         if (staging.entityCount == staging.entities.size())
             staging.entities.emplace_back();
         StagedEntity& staged = staging.entities[staging.entityCount];
-        if (!NetEntityStates::ReadHeaderInPlace(buffer, staged.header))
+        if (!NetMessages::ReadEntityHeader(buffer, staged.header))
             return false;
         const DatabaseEntry* record = gDatabase ? gDatabase->GetEntryByIndex(staged.header.definition) : nullptr;
         if (!NetEntityStates::ReadState(buffer, NetEntityStates::KindOf(record), staged.state))

@@ -8,9 +8,6 @@
 
 namespace {
 
-// Definition and value of one shown effect.
-constexpr size_t kNetEntityStateEffectBytes = 8;
-
 // A count-prefixed list of words read into out, keeping its capacity.
 template <class T, class ReadOne>
 bool NetEntityStateReadList(MessageBuffer& buffer, std::vector<T>& out, ReadOne readOne)
@@ -48,39 +45,6 @@ int32_t NetEntityStates::KindOf(const DatabaseEntry* record)
     if (StringEqualsNoCase(objectType, "Gate") || record->GetInt("Gate") != 0)
         return NetStateKind::Gate;
     return NetStateKind::None;
-}
-
-bool NetEntityStates::ReadHeaderInPlace(MessageBuffer& buffer, NetEntityHeader& out)
-{
-    out.number = buffer.ReadInt();
-    out.definition = buffer.ReadInt();
-    out.flags = buffer.ReadUInt();
-    out.netFlag = buffer.ReadBool();
-    out.covenant = buffer.ReadInt();
-    NetMessages::ReadRawPosition(buffer, out.position);
-    NetMessages::ReadRawPosition(buffer, out.moveTarget);
-    out.parentNumber = buffer.ReadInt();
-    out.parentTag = buffer.ReadInt();
-    for (float& value : out.light)
-        value = buffer.ReadFloat();
-    out.model = buffer.ReadInt();
-    for (int32_t* value :
-         {&out.health, &out.maxHealth, &out.animation, &out.animationMode, &out.playCount, &out.facing})
-        *value = buffer.ReadInt();
-    out.scale = buffer.ReadFloat();
-    out.alpha = buffer.ReadFloat();
-    if (buffer.Overrun() || !NetEntityStateReadList(buffer, out.visualFlags, [&] { return buffer.ReadBool(); }))
-        return false;
-    out.alwaysBlocks = buffer.ReadBool();
-    int32_t count = 0;
-    if (buffer.Overrun() || !buffer.ReadCount(count, kNetEntityStateEffectBytes))
-        return false;
-    out.shownEffects.resize(static_cast<size_t>(count));
-    for (auto& [definition, value] : out.shownEffects) {
-        definition = buffer.ReadInt();
-        value = buffer.ReadInt();
-    }
-    return !buffer.Overrun();
 }
 
 bool NetEntityStates::ReadState(MessageBuffer& buffer, int32_t kind, NetEntityState& out)

@@ -56,9 +56,6 @@ struct NetEntityState {
 namespace NetEntityStates {
 // The kind of state the world host's entity of that record writes.
 int32_t KindOf(const DatabaseEntry* record);
-// Reads a header into out in place (out keeps its vectors' capacity); false for a cut or a
-// bad count, out then holding a part.
-bool ReadHeaderInPlace(MessageBuffer& buffer, NetEntityHeader& out);
 // Reads the state of the kind into out in place; false for a cut or a bad count.
 bool ReadState(MessageBuffer& buffer, int32_t kind, NetEntityState& out);
 } // namespace NetEntityStates

@@ -208,37 +208,39 @@ bool NetMessages::ReadGameUpdateHead(MessageBuffer& buffer, NetGameUpdateHead& o
 
 bool NetMessages::ReadEntityHeader(MessageBuffer& buffer, NetEntityHeader& out)
 {
-    NetEntityHeader header;
-    header.number = buffer.ReadInt();
-    header.definition = buffer.ReadInt();
-    header.flags = buffer.ReadUInt();
-    header.netFlag = buffer.ReadBool();
-    header.covenant = buffer.ReadInt();
-    ReadRawPosition(buffer, header.position);
-    ReadRawPosition(buffer, header.moveTarget);
-    header.parentNumber = buffer.ReadInt();
-    header.parentTag = buffer.ReadInt();
-    for (float& value : header.light)
+    out.number = buffer.ReadInt();
+    out.definition = buffer.ReadInt();
+    out.flags = buffer.ReadUInt();
+    out.netFlag = buffer.ReadBool();
+    out.covenant = buffer.ReadInt();
+    ReadRawPosition(buffer, out.position);
+    ReadRawPosition(buffer, out.moveTarget);
+    out.parentNumber = buffer.ReadInt();
+    out.parentTag = buffer.ReadInt();
+    for (float& value : out.light)
         value = buffer.ReadFloat();
-    header.model = buffer.ReadInt();
-    for (int32_t* value : {&header.health, &header.maxHealth, &header.animation, &header.animationMode,
-                           &header.playCount, &header.facing})
+    out.model = buffer.ReadInt();
+    for (int32_t* value :
+         {&out.health, &out.maxHealth, &out.animation, &out.animationMode, &out.playCount, &out.facing})
         *value = buffer.ReadInt();
-    header.scale = buffer.ReadFloat();
-    header.alpha = buffer.ReadFloat();
-    if (buffer.Overrun() || !buffer.ReadBoolVector(header.visualFlags))
-        return false;
-    header.alwaysBlocks = buffer.ReadBool();
+    out.scale = buffer.ReadFloat();
+    out.alpha = buffer.ReadFloat();
     int32_t count = 0;
+    // The lists are resized in place, so a reader that reuses out keeps their capacity.
+    if (buffer.Overrun() || !buffer.ReadCount(count, 4))
+        return false;
+    out.visualFlags.resize(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        out.visualFlags[static_cast<size_t>(i)] = buffer.ReadBool();
+    out.alwaysBlocks = buffer.ReadBool();
     if (buffer.Overrun() || !buffer.ReadCount(count, kNetMessagesEffectBytes))
         return false;
-    header.shownEffects.resize(static_cast<size_t>(count));
-    for (auto& [definition, value] : header.shownEffects) {
+    out.shownEffects.resize(static_cast<size_t>(count));
+    for (auto& [definition, value] : out.shownEffects) {
         definition = buffer.ReadInt();
         value = buffer.ReadInt();
     }
-    out = std::move(header);
-    return true;
+    return !buffer.Overrun();
 }
 
 // ---- Sounds --------------------------------------------------------------------------------------

@@ -136,6 +136,8 @@ public:
     static void WriteGameUpdateHead(MessageBuffer& buffer, int32_t level, const std::vector<std::string>& names,
                                     const std::vector<int32_t>& changed, const std::vector<std::string>& lines);
     static bool ReadGameUpdateHead(MessageBuffer& buffer, NetGameUpdateHead& out);
+    // Reads a header into out in place (out keeps its vectors' capacity); false for a cut or a
+    // bad count, out then holding a part.
     static bool ReadEntityHeader(MessageBuffer& buffer, NetEntityHeader& out);
 
     static void WriteSoundRecord(MessageBuffer& buffer, const NetSoundRecord& record);

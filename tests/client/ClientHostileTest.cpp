@@ -183,7 +183,7 @@ TEST_F(ClientHostile, HostileCountsAndNumbersAreRefusedWhole)
         copy.WriteBytes(update.Data(), update.Size());
         copy.SetReadPos(first);
         NetEntityHeader header;
-        ASSERT_TRUE(NetEntityStates::ReadHeaderInPlace(copy, header));
+        ASSERT_TRUE(NetMessages::ReadEntityHeader(copy, header));
         size_t countAt = copy.GetReadPos() - 4 - 8 * header.shownEffects.size();
         MessageBuffer bad = WithWord(countAt, count);
         Client::DispatchDatagram(bad, host->GetClients().front()->address);
@@ -199,7 +199,7 @@ TEST_F(ClientHostile, OwnerLoopsAndNonFiniteValuesLeaveTheEntityAsItWas)
     copy.WriteBytes(update.Data(), update.Size());
     copy.SetReadPos(first);
     NetEntityHeader header;
-    ASSERT_TRUE(NetEntityStates::ReadHeaderInPlace(copy, header));
+    ASSERT_TRUE(NetMessages::ReadEntityHeader(copy, header));
     EntityClient* mirror = gameClient->GetEntity(header.number);
     ASSERT_NE(mirror, nullptr);
     float x = mirror->position.x;

@@ -174,7 +174,7 @@ TEST_F(WorldHostStateKinds, EveryClassWritesTheStateItsRecordNames)
         if (buffer.ReadInt() == NetMessages::kListEnd)
             break;
         buffer.SetReadPos(at);
-        ASSERT_TRUE(NetEntityStates::ReadHeaderInPlace(buffer, header));
+        ASSERT_TRUE(NetMessages::ReadEntityHeader(buffer, header));
         const DatabaseEntry* record = database.GetEntryByIndex(header.definition);
         int32_t kind = NetEntityStates::KindOf(record);
         ASSERT_TRUE(NetEntityStates::ReadState(buffer, kind, state)) << header.number;
