@@ -42,14 +42,18 @@ StatusEffect::StatusEffect() = default;
 
 StatusEffect::~StatusEffect()
 {
+    RemoveModelFromCarrier();
+}
+
+void StatusEffect::RemoveModelFromCarrier()
+{
     if (owner && HasModel())
         owner->RemoveAttachment(effectTagName, effectModelName);
 }
 
 void StatusEffect::Recycle()
 {
-    if (owner && HasModel())
-        owner->RemoveAttachment(effectTagName, effectModelName);
+    RemoveModelFromCarrier();
     owner = nullptr;
     for (std::unique_ptr<Skill>& skill : ownSkills)
         skill.reset();
@@ -112,8 +116,7 @@ void StatusEffect::MakeOwnSkills()
 
 void StatusEffect::SetOwner(Sentient* carrier)
 {
-    if (owner && HasModel())
-        owner->RemoveAttachment(effectTagName, effectModelName);
+    RemoveModelFromCarrier();
     owner = carrier;
     if (owner && HasModel())
         Entity::CreateAttachment(nullptr, owner, effectModelName, effectTagName, 1.0f);

@@ -95,6 +95,8 @@ private:
     void TickPower(Sentient& carrier);
     void TickAura(Sentient& carrier);
     bool HasModel() const { return !effectModelName.empty() && !effectTagName.empty(); }
+    // The effect's model off its carrier, when both are there.
+    void RemoveModelFromCarrier();
     // A draw of stream 0 below the skill chance; then the skill is used at the target.
     void FireSkillAt(int32_t which, Entity* target);
     void OnSuccessfulHit(Event& event);
