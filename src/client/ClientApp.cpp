@@ -113,6 +113,11 @@ void ClientApp::EndGame()
         gGameClient->ClearEntities();
 }
 
+bool ClientApp::SaveLocalCharacter()
+{
+    return link && link->SaveCharacter();
+}
+
 // ---- Receiving -------------------------------------------------------------------------------------
 
 void ClientApp::Receive()

@@ -49,6 +49,8 @@ public:
     void SendUpdate();
     void QueueServerCommand(const std::string& line);
     void EndGame();
+    // The local character's file; false without a player or when the save failed.
+    bool SaveLocalCharacter();
 
     bool IsActive() const { return active; }
     bool IsConnected() const { return connected; }

@@ -121,10 +121,38 @@ CovenantClient* GameClient::GetLastCovenant() const
 
 void GameClient::Update(float seconds)
 {
+    announceTimer.Update(seconds);
+    autosaveTimer.Update(seconds);
     for (auto& entity : entities)
         if (entity)
             entity->Update(seconds);
     UpdateAmbientLight(seconds);
+    if (started)
+        UpdateAutosave();
+}
+
+void GameClient::UpdateAutosave()
+{
+    if (!autosaveTimer.running)
+        RestartAutosave();
+    if (!autosaveTimer.IsExpired())
+        return;
+    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp)
+        gClientApp->SaveLocalCharacter();
+    RestartAutosave();
+}
+
+void GameClient::RestartAutosave()
+{
+    float seconds = autoSaveTimeVar.IsValid() ? autoSaveTimeVar.GetFloat() : 0.0f;
+    // A var holding no number is no interval.
+    if (!(seconds > 0.0f)) {
+        autosaveTimer.running = 0;
+        return;
+    }
+    autosaveTimer.running = 1;
+    autosaveTimer.total = seconds;
+    autosaveTimer.remaining = seconds;
 }
 
 void GameClient::UpdateAmbientLight(float seconds)

@@ -3,6 +3,7 @@
 
 #include "client/CovenantClient.h"
 #include "core/Color.h"
+#include "core/RandomTimer.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
 #include "world/NetEntityState.h"
@@ -38,7 +39,7 @@ public:
     void RegisterVars();
 
     void Reset();
-    // The entities, then the ambient light.
+    // The timers, the entities, the ambient light, then the autosave.
     void Update(float seconds);
 
     // ---- The game update (GameClientUpdate.cpp) ---------------------------------------------------
@@ -82,6 +83,9 @@ public:
     bool losDirty = false;
     std::vector<int32_t> questActorValues;
     std::vector<std::string> questActorNames;
+    // The paces of the leading-covenant announcements and of the autosave.
+    RandomTimer announceTimer;
+    RandomTimer autosaveTimer;
 
 private:
     // One entity's record of the update, as read.
@@ -113,6 +117,9 @@ private:
     void ApplyQuests(MessageBuffer& buffer);
     void ApplyMenuFlag(bool value, bool& shown, const char* menu);
     void UpdateAmbientLight(float seconds);
+    void UpdateAutosave();
+    // Starts the autosave timer at "autoSaveTime" seconds; stops it when that is 0 or less.
+    void RestartAutosave();
 
     std::vector<std::unique_ptr<EntityClient>> entities;
     int32_t covenantCount = 0;

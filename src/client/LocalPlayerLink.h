@@ -29,6 +29,8 @@ public:
     // The welcome's level: the player stands there at its own x and y.
     virtual void OnWelcome(int32_t level) = 0;
     virtual void OnNewWorld() = 0;
+    // Writes the character's file; false when nothing was saved.
+    virtual bool SaveCharacter() = 0;
 
     // ---- What the game update tells it ----
     // An entity seen for the first time: the pick-up help.

@@ -36,6 +36,11 @@ public:
         position.level = level;
     }
     void OnNewWorld() override { ++newWorlds; }
+    bool SaveCharacter() override
+    {
+        ++saves;
+        return true;
+    }
     void ShowPickupHelp(const EntityClient& entity) override { pickupHelp.push_back(entity.entityNumber); }
     void TriggerHint(const std::string& topic) override { hints.push_back(topic); }
     bool IsGateLevelOpen(int32_t level) const override { return level == openGateLevel; }
@@ -70,6 +75,7 @@ public:
     std::vector<std::string> hints;
     int32_t newWorlds = 0;
     int32_t tails = 0;
+    int32_t saves = 0;
 };
 
 class TestClientUi : public ClientUi {
@@ -108,9 +114,9 @@ protected:
 
     // The game's tuning lines (no covenants: a player covenant is not made yet) and the
     // adventure, then a new world, then the client's join to its welcome.
-    void StartAndJoin(const std::string& moreRecords = "")
+    void StartAndJoin(const std::string& moreRecords = "", const std::string& moreTuning = "")
     {
-        StartWorld("UsingCovenants 0\n", moreRecords);
+        StartWorld("UsingCovenants 0\n" + moreTuning, moreRecords);
         ASSERT_TRUE(Client::Connect());
         ClientFrame(0);
         ClientFrame(0);

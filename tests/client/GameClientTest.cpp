@@ -1,4 +1,4 @@
-// GameClientTest -- the game client's tables and frame: one client however often it is made, covenants made in index order, the entity table's bounds, and the ambient light fading over the area's time or taking its colour at once.
+// GameClientTest -- the game client's tables and frame: one client however often it is made, covenants made in index order, the entity table's bounds, and the ambient light fading over the area's time or taking its colour at once, the two timers and the autosave's pace.
 #include "client/ClientWorld.h"
 
 #include "world/AreaDefinition.h"
@@ -88,3 +88,64 @@ TEST_F(GameClientFrame, WithoutAFadeTimeTheAmbientLightChangesAtOnce)
 }
 
 } // namespace
+
+TEST_F(GameClientFrame, TheTimersCountDownAndStopAtZero)
+{
+    gameClient->announceTimer.running = 1;
+    gameClient->announceTimer.remaining = 1.0f;
+    gameClient->autosaveTimer.remaining = 3.0f;
+    gameClient->Update(0.25f);
+    EXPECT_FLOAT_EQ(gameClient->announceTimer.remaining, 0.75f);
+    // A timer that does not run keeps its time.
+    EXPECT_FLOAT_EQ(gameClient->autosaveTimer.remaining, 3.0f);
+    gameClient->Update(5.0f);
+    EXPECT_FLOAT_EQ(gameClient->announceTimer.remaining, 0.0f);
+}
+
+TEST_F(GameClientFrame, TheAutosaveKeepsItsTimeAndAZeroTimeSwitchesItOff)
+{
+    StartAndJoin("", "UsesSaveGames 1\n");
+    gameClient->RegisterVars();
+    vars.SetStringByName("autoSaveTime", "0");
+    ClientFrame(0);
+    ASSERT_TRUE(gameClient->IsStarted());
+    gameClient->Update(1000.0f);
+    EXPECT_FALSE(gameClient->autosaveTimer.running);
+    EXPECT_EQ(link->saves, 0);
+
+    // Raised later: the timer starts on the next frame.
+    vars.SetStringByName("autoSaveTime", "2.0");
+    gameClient->Update(0.0f);
+    EXPECT_TRUE(gameClient->autosaveTimer.running);
+    gameClient->Update(1.5f);
+    EXPECT_EQ(link->saves, 0);
+    gameClient->Update(0.5f);
+    EXPECT_EQ(link->saves, 1);
+    EXPECT_FLOAT_EQ(gameClient->autosaveTimer.remaining, 2.0f);
+
+    // Switched off while running: the save that is due still happens, then nothing more.
+    vars.SetStringByName("autoSaveTime", "0");
+    gameClient->Update(2.0f);
+    EXPECT_EQ(link->saves, 2);
+    EXPECT_FALSE(gameClient->autosaveTimer.running);
+    gameClient->Update(100.0f);
+    EXPECT_EQ(link->saves, 2);
+}
+
+TEST_F(GameClientFrame, NoAutosaveBeforeTheGameStartsOrWhenTheGameKeepsNoSaves)
+{
+    gameClient->RegisterVars();
+    vars.SetStringByName("autoSaveTime", "1.0");
+    gameClient->Update(5.0f);
+    EXPECT_FALSE(gameClient->autosaveTimer.running);
+
+    StartAndJoin();
+    ClientFrame(0);
+    ASSERT_TRUE(gameClient->IsStarted());
+    gameClient->Update(0.0f);
+    EXPECT_TRUE(gameClient->autosaveTimer.running);
+    gameClient->Update(1.0f);
+    // The timer runs its rounds, but this game keeps no saves.
+    EXPECT_EQ(link->saves, 0);
+    EXPECT_FLOAT_EQ(gameClient->autosaveTimer.remaining, 1.0f);
+}
