@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <string>
 
+class FrameScene;
+class FrameTools;
+class FrameUi;
 class GraphicsSystem;
 class OpenGLDevice;
 
@@ -78,6 +81,13 @@ public:
     // Lines, rectangles and the wire box, drawn at once with the context held.
     ImmediateDraw& GetImmediateDraw() { return immediate; }
 
+    // Set by the composition root; null (the default) leaves that layer out of the frame: no
+    // world without a scene, no menus without the interface, no editor views without the tools.
+    // Each must outlive the renderer or be set back to null first.
+    void SetFrameScene(FrameScene* newScene) { scene = newScene; }
+    void SetFrameUi(FrameUi* newUi) { ui = newUi; }
+    void SetFrameTools(FrameTools* newTools) { tools = newTools; }
+
 private:
     void BuildMissingTextureCaches();
     void LoadFontsAndTextures();
@@ -88,6 +98,9 @@ private:
 
     GraphicsSystem& display;
     OpenGLDevice& device;
+    FrameScene* scene = nullptr;
+    FrameUi* ui = nullptr;
+    FrameTools* tools = nullptr;
     std::array<ResourceHandle, kFontCount> fonts;
     // In the order of the game data keys of kStandardTextureKeys.
     std::array<ResourceHandle, kStandardTextureCount> standardTextures;
