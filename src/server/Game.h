@@ -94,6 +94,14 @@ public:
     bool IsCellExplored(int32_t level, int32_t cell);
     void SetCellExplored(int32_t level, int32_t cell);
     int32_t GetExploredCount(int32_t level) const;
+    // Explores one cell of a level: an unexplored cell of a level that is or can now be
+    // populated is marked explored (GameSurroundings.cpp).
+    void SpawnLevelBlock(int32_t level, int32_t cell);
+    // How many probe steps each side of a player the surroundings step looks ("SpawnSteps").
+    static constexpr int32_t kMaxSpawnSteps = 32;
+    int32_t GetSpawnSteps() const { return spawnSteps; }
+    // The tutor is made for a player still in the tutorial; null while there is none.
+    Entity* GetTutor() const { return tutor.GetAs<Entity>(); }
     // The entry's timer is the delay varied by up to 5 percent either way (stream 0).
     void QueueRespawn(int32_t level, float delay, const WorldPos& position);
     // A slain wild creature comes back at its home after "MonsterRespawnTime".
@@ -381,7 +389,8 @@ public:
     // The keys of "GameSystem" only the game reads: "CovenantPosition" (each entry's two
     // fractions of the level's size, a missing number 0; every position free again),
     // "PedestalOffset" (x and y in world units, in pedestal order) and
-    // "DynamicChatChance" and "TownCenter" (in tiles of level 0).
+    // "DynamicChatChance", "TownCenter" (in tiles of level 0), "SpawnSteps" (held to
+    // 0..kMaxSpawnSteps, logged) and "SpawnStepDistance" (world units).
     void LoadTuning();
     // Where the town's weather is felt and a homeless covenant stands.
     const WorldPos& GetTownCenter() const { return townCenter; }
@@ -571,6 +580,8 @@ private:
     // The steps of Update, in order.
     void StampPlayerLevels();
     void UpdatePlayerSurroundings(float seconds);
+    void ExploreAround(const Sentient& player);
+    void PlaceTutorFor(const Sentient& player);
     void UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds);
     bool IsRespawnKeptWaiting(const RespawnEntry& entry, int32_t level) const;
     void SpawnRespawn(int32_t level, const WorldPos& position);
@@ -665,6 +676,11 @@ private:
     std::vector<DynamicChatLine> dynamicChat;
     float dynamicChatChance = 0.0f;
     WorldPos townCenter;
+    int32_t spawnSteps = 0;
+    float spawnStepDistance = 0.0f;
+    SafePointer tutor;
+    // The record names where the tutor stands; read once, the step asks every time.
+    bool tutorSpotGiven = false;
     // How deep the diplomacy follow-ups now nest.
     int32_t diplomacyDepth = 0;
 };

@@ -9,6 +9,7 @@
 #include "covenants/Covenant.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 
 #include <algorithm>
 #include <cmath>
@@ -105,6 +106,8 @@ void Game::LoadTuning()
     covenantPositions.clear();
     pedestalOffsets.clear();
     dynamicChatChance = 0.0f;
+    spawnSteps = 0;
+    spawnStepDistance = 0.0f;
     townCenter = GameMessagesLevelZero(0.0f, 0.0f);
     const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
     if (entry) {
@@ -129,8 +132,20 @@ void Game::LoadTuning()
             GameMessagesParseFractions(line, offset.x, offset.y);
             pedestalOffsets.push_back(offset);
         }
+        // The probe square grows with the square of the steps: beyond the bound one step
+        // would probe more cells than a level holds.
+        int32_t steps = entry->GetInt("SpawnSteps", 0);
+        spawnSteps = std::clamp(steps, 0, kMaxSpawnSteps);
+        if (spawnSteps != steps)
+            DebugSystem::Print(kPrintWarning, "GameSystem SpawnSteps %d is outside 0..%d; %d is used\n", steps,
+                               kMaxSpawnSteps, spawnSteps);
+        float distance = entry->GetFloat("SpawnStepDistance", 0.0f);
+        spawnStepDistance = std::isfinite(distance) ? distance : 0.0f;
     }
     freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
+    WorldPos spot;
+    int32_t facing = 0;
+    tutorSpotGiven = GetTownSpot(NpcType::Tutor, spot, facing);
 }
 
 WorldPos Game::TakeCovenantPosition()

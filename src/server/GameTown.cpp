@@ -108,6 +108,9 @@ void Game::CreateTownNpc(int32_t slot)
         return;
     Entity* npc = SpawnTownNpc(GetTownNpcType(slot));
     townNpcs[static_cast<size_t>(slot)].Set(npc);
+    // A town that lists the tutor among its NPCs has it already: the surroundings step makes no second.
+    if (npc && GetTownNpcType(slot) == NpcType::Tutor)
+        tutor.Set(npc);
     // The quests name town NPCs by their slot: the named actor of the same index.
     if (slot < CountNamedActors())
         namedActors[static_cast<size_t>(slot)].Set(dynamic_cast<Actor*>(npc));

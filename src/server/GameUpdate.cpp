@@ -69,17 +69,6 @@ void Game::StampPlayerLevels()
     }
 }
 
-// A level generated before any player joined is filled when the first player stands on it; the
-// exploration of cells around the players is not kept yet.
-void Game::UpdatePlayerSurroundings(float)
-{
-    if (!gSpawnSystem)
-        return;
-    for (const Sentient* player : players)
-        if (player && !IsLevelPopulated(player->position.level))
-            gSpawnSystem->GetLevelFiller().PopulateLevel(player->position.level);
-}
-
 void Game::UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds)
 {
     if (record.respawns.empty())

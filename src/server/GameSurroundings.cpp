@@ -1,0 +1,80 @@
+// Game -- the exploration of the cells around each player, which populates their levels, and the tutor made for a player still in the tutorial.
+#include "server/Game.h"
+
+#include "entities/Actor.h"
+#include "entities/Player.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/WorldPos.h"
+
+#include <cmath>
+
+namespace {
+
+const GameSystemTuning& GameSurroundingsTuning()
+{
+    static const GameSystemTuning kGameSurroundingsDefaults;
+    return gGameData ? gGameData->GetTuning() : kGameSurroundingsDefaults;
+}
+
+// The explored-cell index of a point already carried into its level; -1 off the grid.
+int32_t GameSurroundingsCellOf(const WorldPos& point, const GameSystemTuning& tuning)
+{
+    float column = std::floor(point.x / tuning.gridSize.x);
+    float row = std::floor(point.y / tuning.gridSize.y);
+    // Checked per axis: a column past the row's end would otherwise name a cell of the next row.
+    if (!(column >= 0.0f && row >= 0.0f && column < static_cast<float>(tuning.cellsPerLevelX) &&
+          row < static_cast<float>(tuning.cellsPerLevelY)))
+        return -1;
+    return static_cast<int32_t>(row) * tuning.cellsPerLevelX + static_cast<int32_t>(column);
+}
+
+} // namespace
+
+void Game::UpdatePlayerSurroundings(float)
+{
+    if (!worldRunning)
+        return;
+    for (const Sentient* player : players) {
+        if (!player)
+            continue;
+        ExploreAround(*player);
+        PlaceTutorFor(*player);
+    }
+}
+
+void Game::ExploreAround(const Sentient& player)
+{
+    const GameSystemTuning& tuning = GameSurroundingsTuning();
+    for (int32_t dy = -spawnSteps; dy <= spawnSteps; ++dy) {
+        for (int32_t dx = -spawnSteps; dx <= spawnSteps; ++dx) {
+            WorldPos probe = player.position;
+            probe.x += static_cast<float>(dx) * spawnStepDistance;
+            probe.y += static_cast<float>(dy) * spawnStepDistance;
+            probe.Normalize();
+            int32_t cell = GameSurroundingsCellOf(probe, tuning);
+            if (cell >= 0)
+                SpawnLevelBlock(probe.level, cell);
+        }
+    }
+}
+
+void Game::SpawnLevelBlock(int32_t level, int32_t cell)
+{
+    // IsCellExplored sizes the level's list on first use and refuses what lies outside it.
+    if (!FindLevel(level) || cell < 0 || IsCellExplored(level, cell))
+        return;
+    if (gSpawnSystem && gSpawnSystem->GetLevelFiller().PopulateLevel(level))
+        SetCellExplored(level, cell);
+}
+
+void Game::PlaceTutorFor(const Sentient& player)
+{
+    if (GetTutor())
+        return;
+    const auto* person = dynamic_cast<const Player*>(&player);
+    if (!tutorSpotGiven || !person || person->GetCharacterFlag(CharacterFlag::kTutorialOver))
+        return;
+    tutor.Set(SpawnTownNpc(NpcType::Tutor));
+}
