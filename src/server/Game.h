@@ -97,6 +97,9 @@ public:
     // Explores one cell of a level: an unexplored cell of a level that is or can now be
     // populated is marked explored (GameSurroundings.cpp).
     void SpawnLevelBlock(int32_t level, int32_t cell);
+    // The step's exploration: SpawnLevelBlock for every probe around each player, then the
+    // tutor; nothing while no world runs.
+    void UpdatePlayerSurroundings(float seconds);
     // How many probe steps each side of a player the surroundings step looks ("SpawnSteps").
     static constexpr int32_t kMaxSpawnSteps = 32;
     int32_t GetSpawnSteps() const { return spawnSteps; }
@@ -579,7 +582,6 @@ private:
 
     // The steps of Update, in order.
     void StampPlayerLevels();
-    void UpdatePlayerSurroundings(float seconds);
     void ExploreAround(const Sentient& player);
     void PlaceTutorFor(const Sentient& player);
     void UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds);
