@@ -40,6 +40,7 @@
 #include "render/OpenGLDevice.h"
 #include "render/LightingSystem.h"
 #include "render/Renderer.h"
+#include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
 #include "resources/device/NullGraphicsDevice.h"
 #include "resources/effects/EffectSystem.h"
@@ -307,6 +308,8 @@ void InstallGraphics(Application& app, DisplayChoice display, const std::shared_
                 gGraphicsDevice = new NullGraphicsDevice();
             }
             gScreenText = new ScreenText();
+            // The message log is kept and saved without a window too.
+            gTextEvents = new TextEvents();
         },
         [] {
             gGraphicsDevice->RegisterVars();
@@ -317,6 +320,7 @@ void InstallGraphics(Application& app, DisplayChoice display, const std::shared_
             TextureTools::RegisterCommands();
             FontResource::RegisterType(*gResourceManager);
             gScreenText->RegisterVars();
+            gTextEvents->RegisterCommands();
             gScreenText->SetFontNameForCode(
                 [](int32_t n) { return gGameData ? gGameData->GetTextFontName(n) : std::string(); });
         },
@@ -325,6 +329,7 @@ void InstallGraphics(Application& app, DisplayChoice display, const std::shared_
             if (PosixPlatformSystem* platform = PosixPlatform())
                 platform->SetMessagePump({});
             Destroy(gRenderer);
+            Destroy(gTextEvents);
             Destroy(gLightingSystem);
             Destroy(gGraphicsDevice);
             Destroy(gGraphicsSystem);

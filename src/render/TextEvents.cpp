@@ -1,0 +1,318 @@
+// TextEvents -- the timed messages over the world view: floating notices and the message log, which keeps its lines after they fade so the player can scroll back and the save keeps them.
+#include "render/TextEvents.h"
+
+#include "core/ColorSystem.h"
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/LocSystem.h"
+#include "core/MessageBuffer.h"
+#include "core/UserVarSystem.h"
+#include "core/system/TimerSystem.h"
+#include "render/FrameScene.h"
+#include "render/FrameUi.h"
+#include "render/TextMeasure.h"
+#include "resources/fonts/ScreenText.h"
+
+#include <algorithm>
+#include <cmath>
+
+TextEvents* gTextEvents = nullptr;
+
+namespace {
+
+// Slot counts for lines stacked upwards are kept for kinds 0 to 8.
+constexpr int32_t kTextEventsStackKinds = 9;
+constexpr float kTextEventsFadeSeconds = 1.0f;
+constexpr float kTextEventsBackgroundAlpha = 0.75f;
+// A map notice seen while a menu covers its place moves to the corner.
+constexpr int32_t kTextEventsCornerKind = 6;
+
+TimeStamp TextEventsNow()
+{
+    return gTimerSystem ? gTimerSystem->GetClock() : TimeStamp{};
+}
+
+TimeStamp TextEventsLater(TimeStamp stamp, float seconds)
+{
+    stamp.seconds += seconds;
+    stamp.Normalize();
+    return stamp;
+}
+
+int32_t TextEventsFont(int32_t position)
+{
+    return gScreenText ? static_cast<int32_t>(gScreenText->GetLadderFont(position)) : -1;
+}
+
+WString TextEventsWiden(std::string_view text)
+{
+    if (gLocSystem)
+        return gLocSystem->TranslateToWide(text);
+    WString wide;
+    for (char c : text)
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    return wide;
+}
+
+} // namespace
+
+void TextEvents::RegisterCommands()
+{
+    maxSavedVar = gUserVarSystem->RegisterVar("ui_maxTextEventsSaved", "100");
+    browseTimeVar = gUserVarSystem->RegisterVar("ui_textEventsTime", "30.0");
+    // The interface's own settings, read here; whichever registers first gives the default.
+    drawUiVar = gUserVarSystem->RegisterVar("drawUI", "1");
+    maxShownVar = gUserVarSystem->RegisterVar("ui_maxTextEventsShown", "10");
+    fullUseSlotsVar = gUserVarSystem->RegisterVar("fullUseSlots", "0");
+    gCommandSystem->RegisterCommand(
+        "nextTextEvent", [this](const std::vector<std::string>&) { NextTextEvent(); }, "Goes to the next text event",
+        "", "");
+    gCommandSystem->RegisterCommand(
+        "prevTextEvent", [this](const std::vector<std::string>&) { PrevTextEvent(); }, "Goes to the prev text event",
+        "", "");
+    gCommandSystem->RegisterCommand(
+        "resetTextEvent", [this](const std::vector<std::string>&) { ResetTextEvent(); }, "Resets the text events", "",
+        "");
+}
+
+void TextEvents::AddTextEvent(std::string_view text, float x, float y, float duration, int32_t kind, bool centred,
+                              bool allowMultiple)
+{
+    Record* record = nullptr;
+    if (!allowMultiple && kind != kIndependentKind) {
+        auto found = std::find_if(records.begin(), records.end(), [kind](const Record& r) { return r.kind == kind; });
+        if (found != records.end())
+            record = &*found;
+    }
+    if (!record)
+        record = &records.emplace_back();
+    record->text = std::string(text);
+    record->displayText = TextEventsWiden(text);
+    record->kind = kind;
+    record->allowMultiple = allowMultiple;
+    TimeStamp now = TextEventsNow();
+    record->expiry = TextEventsLater(now, duration);
+    record->fadeEnd = TextEventsLater(now, duration + kTextEventsFadeSeconds);
+    record->centred = centred;
+    if (centred) {
+        TextSize size = MeasureTextA(text, TextEventsFont(1));
+        x -= size.width * 0.5f;
+        y -= size.height * 0.5f;
+    }
+    record->x = x;
+    record->y = y;
+    if (kind == kLogKind) {
+        ++logTotal;
+        ++logActive;
+    }
+    record->active = true;
+}
+
+const TextEvents::Record* TextEvents::FindTextEvent(int32_t kind) const
+{
+    if (kind == kIndependentKind)
+        return nullptr;
+    for (const Record& record : records)
+        if (record.kind == kind)
+            return &record;
+    return nullptr;
+}
+
+void TextEvents::ExpireTextEvents()
+{
+    TimeStamp now = TextEventsNow();
+    int32_t maxSaved = maxSavedVar.IsValid() ? maxSavedVar.GetInt() : 100;
+    for (auto it = records.begin(); it != records.end();) {
+        if (it->active && it->fadeEnd <= now) {
+            if (it->kind != kLogKind) {
+                it = records.erase(it);
+                continue;
+            }
+            it->active = false;
+            --logActive;
+            // The scrolled view stays on the same lines.
+            if (browseOffset > 0)
+                ++browseOffset;
+        }
+        if (it->kind == kLogKind && logTotal > maxSaved) {
+            --logTotal;
+            if (browseOffset != 0 && browseOffset + logActive > logTotal)
+                browseOffset = logTotal - logActive;
+            if (it->active)
+                --logActive;
+            it = records.erase(it);
+            continue;
+        }
+        ++it;
+    }
+}
+
+int32_t TextEvents::ShownLogLines() const
+{
+    int32_t maxShown = maxShownVar.IsValid() ? maxShownVar.GetInt() : 10;
+    return maxShown > 0 && maxShown < logActive ? maxShown : logActive;
+}
+
+int32_t TextEvents::VisibleLogLines() const
+{
+    return browseOffset + ShownLogLines();
+}
+
+int32_t TextEvents::CountInnerNewLines(std::u16string_view text)
+{
+    size_t end = text.find_last_not_of(u" \t\n");
+    if (end == std::u16string_view::npos)
+        return 0;
+    return static_cast<int32_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end), u'\n'));
+}
+
+void TextEvents::PrevTextEvent()
+{
+    browseOffset = std::min(browseOffset + 1, logTotal - logActive);
+    browseOffset = std::max(browseOffset, 0);
+    showUntil = TextEventsLater(TextEventsNow(), browseTimeVar.IsValid() ? browseTimeVar.GetFloat() : 30.0f);
+}
+
+void TextEvents::NextTextEvent()
+{
+    --browseOffset;
+    if (browseOffset < 0) {
+        browseOffset = 0;
+        auto oldest = std::find_if(records.begin(), records.end(),
+                                   [](const Record& r) { return r.kind == kLogKind && r.active; });
+        if (oldest != records.end()) {
+            oldest->active = false;
+            --logActive;
+        }
+    }
+    showUntil = TextEventsLater(TextEventsNow(), browseTimeVar.IsValid() ? browseTimeVar.GetFloat() : 30.0f);
+}
+
+void TextEvents::DrawLogBackground(int32_t skip, float lineHeight, const FrameUi* ui, const FrameScene* scene) const
+{
+    float widest = 0.0f;
+    int32_t innerLines = 0;
+    int32_t passed = 0;
+    for (const Record& record : records) {
+        if (record.kind != kLogKind || passed++ < skip)
+            continue;
+        widest = std::max(widest, MeasureTextW(TextEventsFont(0), record.displayText).width);
+        innerLines += CountInnerNewLines(record.displayText);
+    }
+    if (widest <= 0.0f || !scene || !scene->IsGameRunning() || !gScreenText)
+        return;
+    float height = static_cast<float>(VisibleLogLines() + innerLines) * lineHeight;
+    Vector2 log = ui ? ui->GetLogPosition() : Vector2{};
+    float x = log.x - 2.0f;
+    float y = log.y + lineHeight - height;
+    if (ui && fullUseSlotsVar.IsValid() && fullUseSlotsVar.GetInt() != 0) {
+        Vector2 alternate = ui->GetAlternateLogOffset();
+        x += alternate.x;
+        y += alternate.y;
+    }
+    Color black;
+    ColorSystem::GetColorByIndex(black.r, black.g, black.b, 0);
+    gScreenText->DrawShaderRect(backgroundShader, black, x, y, x + widest + 4.0f, y + height,
+                                kTextEventsBackgroundAlpha, false, false, 0);
+}
+
+// Log lines do not age while the player cannot read them: behind a menu (not drawn then),
+// paused, or scrolled back.
+void TextEvents::HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const
+{
+    if (menuShown || paused || browseOffset > 0) {
+        record.expiry = TextEventsLater(record.expiry, seconds);
+        record.fadeEnd = TextEventsLater(record.fadeEnd, seconds);
+    }
+}
+
+void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene)
+{
+    if (!gScreenText || (drawUiVar.IsValid() && !drawUiVar.GetBool()))
+        return;
+    float h1 = MeasureTextA("T", TextEventsFont(0)).height;
+    float h2 = MeasureTextA("T", TextEventsFont(1)).height;
+    TimeStamp now = TextEventsNow();
+    if (browseOffset > 0 && TimeLess(showUntil, now))
+        browseOffset = 0;
+    int32_t skip = logTotal - ShownLogLines() - browseOffset;
+    bool menuShown = ui && ui->IsBlockingMenuShown();
+    if (logPass && !menuShown)
+        DrawLogBackground(skip, h1, ui, scene);
+    bool paused = scene && scene->IsPaused();
+    bool gameRunning = scene && scene->IsGameRunning();
+    bool fullUseSlots = fullUseSlotsVar.IsValid() && fullUseSlotsVar.GetInt() != 0;
+    std::array<int32_t, kTextEventsStackKinds> stacked{};
+    int32_t logSeen = 0;
+    for (Record& record : records) {
+        bool isLog = record.kind == kLogKind;
+        if (isLog != logPass)
+            continue;
+        if (isLog) {
+            HoldLogLine(record, seconds, menuShown, paused);
+            if (menuShown)
+                continue;
+        }
+        if (!gameRunning || (isLog && logSeen++ < skip))
+            continue;
+        int32_t font = TextEventsFont(isLog ? 0 : 1);
+        float lineHeight = isLog ? h1 : h2;
+        float alpha = 1.0f;
+        if (!TimeLess(now, record.expiry) && !(isLog && browseOffset > 0))
+            alpha = std::max(0.0f, 1.0f - TimeStamp::Difference(record.expiry, now).GetTotalSeconds());
+        float x = record.x;
+        float y = record.y;
+        if (record.kind == kTextEventsCornerKind && menuShown) {
+            x = 540.0f;
+            y = 5.0f;
+        }
+        bool stacks = record.kind >= 0 && record.kind < kTextEventsStackKinds;
+        if (record.allowMultiple && stacks) {
+            int32_t inner = CountInnerNewLines(record.displayText);
+            y -= static_cast<float>(stacked[static_cast<size_t>(record.kind)] + inner) * lineHeight;
+            stacked[static_cast<size_t>(record.kind)] += inner + 1;
+        }
+        if (isLog && fullUseSlots && ui) {
+            Vector2 alternate = ui->GetAlternateLogOffset();
+            x += alternate.x;
+            y += alternate.y;
+        }
+        if (alpha <= 0.0f)
+            continue;
+        gScreenText->DrawText(font, record.displayText, static_cast<int32_t>(std::lround(x)),
+                              static_cast<int32_t>(std::lround(y)), Color{1.0f, 1.0f, 1.0f}, false, alpha);
+    }
+}
+
+void TextEvents::SaveTextEvents(MessageBuffer& buffer) const
+{
+    buffer.WriteInt(logTotal);
+    for (const Record& record : records)
+        if (record.kind == kLogKind)
+            buffer.WriteString(record.text);
+}
+
+bool TextEvents::LoadTextEvents(MessageBuffer& buffer, int32_t version, const Vector2& logPosition)
+{
+    records.clear();
+    logTotal = logActive = browseOffset = 0;
+    if (version < kFirstLogVersion)
+        return true;
+    int32_t count = 0;
+    // Every line takes at least its terminating byte.
+    if (!buffer.ReadCount(count, 1)) {
+        DebugSystem::Print(2, "Text event log refused: its line count does not fit the save\n");
+        return false;
+    }
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        lines.push_back(buffer.ReadString());
+    if (buffer.Overrun()) {
+        DebugSystem::Print(2, "Text event log refused: cut after %d lines\n", count);
+        return false;
+    }
+    for (const std::string& line : lines)
+        AddTextEvent(line, logPosition.x, logPosition.y, 0.0f, kLogKind, false, true);
+    return true;
+}

@@ -1,0 +1,101 @@
+// TextEvents -- the timed messages over the world view: floating notices and the message log, which keeps its lines after they fade so the player can scroll back and the save keeps them.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/StringUtil.h"
+#include "core/TimeStamp.h"
+#include "core/UserVarRef.h"
+#include "core/Vector.h"
+
+#include <array>
+#include <cstdint>
+#include <list>
+#include <string>
+#include <string_view>
+
+class FrameScene;
+class FrameUi;
+class MessageBuffer;
+
+// Main thread. Times are the timer's clock (gTimerSystem); without one they stand still.
+class TextEvents : public BaseClass {
+public:
+    // 0 an independent notice; 4 a message-log line; any other kind a slot holding one event.
+    static constexpr int32_t kIndependentKind = 0;
+    static constexpr int32_t kLogKind = 4;
+    // The first save version that carries the log.
+    static constexpr int32_t kFirstLogVersion = 17;
+
+    struct Record {
+        std::string text;
+        WString displayText;
+        float x = 0.0f;
+        float y = 0.0f;
+        TimeStamp expiry;
+        // A second after the expiry: the event fades out in between.
+        TimeStamp fadeEnd;
+        int32_t kind = kIndependentKind;
+        bool allowMultiple = false;
+        bool centred = false;
+        bool active = true;
+    };
+
+    // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
+    // "prevTextEvent" and "resetTextEvent".
+    void RegisterCommands();
+
+    // A slot kind without allowMultiple reuses its record in place. Centred: (x, y) is the
+    // text's centre as measured in the second stock font.
+    void AddTextEvent(std::string_view text, float x, float y, float duration, int32_t kind, bool centred,
+                      bool allowMultiple);
+    // The first record of the kind; null for kind 0.
+    const Record* FindTextEvent(int32_t kind) const;
+    // Once a frame: faded notices go, faded log lines stay inactive, the oldest log lines past
+    // "ui_maxTextEventsSaved" go.
+    void ExpireTextEvents();
+    // The log (logPass) or every other event, in the 640 x 480 space. The interface and the
+    // scene may be null: no menu then, and no game to draw for.
+    void DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene);
+
+    // The log total, then each log line's text.
+    void SaveTextEvents(MessageBuffer& buffer) const;
+    // Empties the list, then reads the saved lines (saves from version 17) as expired log lines
+    // at the log position. A count below 0 or past the bytes left, or a cut line, refuses the
+    // block: false, and the log stays empty.
+    bool LoadTextEvents(MessageBuffer& buffer, int32_t version, const Vector2& logPosition);
+
+    void PrevTextEvent();
+    void NextTextEvent();
+    void ResetTextEvent() { browseOffset = 0; }
+
+    // The browse offset plus the lines shown.
+    int32_t VisibleLogLines() const;
+    // New lines before the last character that is not a blank, a tab or a new line.
+    static int32_t CountInnerNewLines(std::u16string_view text);
+
+    // The texture the log's background is drawn with (a shader handle; -1 for none).
+    void SetBackgroundShader(int32_t handle) { backgroundShader = handle; }
+    const std::list<Record>& GetRecords() const { return records; }
+    int32_t GetLogTotal() const { return logTotal; }
+    int32_t GetLogActive() const { return logActive; }
+    int32_t GetBrowseOffset() const { return browseOffset; }
+
+private:
+    int32_t ShownLogLines() const;
+    void DrawLogBackground(int32_t skip, float lineHeight, const FrameUi* ui, const FrameScene* scene) const;
+    void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
+
+    std::list<Record> records;
+    int32_t logTotal = 0;
+    int32_t logActive = 0;
+    int32_t browseOffset = 0;
+    TimeStamp showUntil;
+    int32_t backgroundShader = -1;
+    UserVarRef maxSavedVar;
+    UserVarRef browseTimeVar;
+    UserVarRef drawUiVar;
+    UserVarRef maxShownVar;
+    UserVarRef fullUseSlotsVar;
+};
+
+extern TextEvents* gTextEvents;

@@ -1,0 +1,300 @@
+// TextEventsTest -- notices and the message log on a fake clock: slots, expiry and the saved cap, browsing through the console, holding and fading as drawn, the save round trip and hostile saves.
+#include "resources/shaders/ShaderWorld.h"
+
+#include "core/CommandSystem.h"
+#include "core/MessageBuffer.h"
+#include "core/UserVarSystem.h"
+#include "core/system/TimerSystem.h"
+#include "render/FrameScene.h"
+#include "render/FrameUi.h"
+#include "render/TextEvents.h"
+#include "resources/fonts/ScreenText.h"
+#include "support/LogLines.h"
+
+#include <sstream>
+
+namespace {
+
+class TextEventsClock : public TimerSystem {
+public:
+    uint32_t GetTime() override { return now; }
+    uint32_t now = 1000;
+};
+
+class TextEventsUi : public FrameUi {
+public:
+    bool IsFullScreenMenuShown() const override { return false; }
+    bool IsBlockingMenuShown() const override { return blocking; }
+    void DrawHelpBottom(float) override {}
+    void UpdateAndDraw(float) override {}
+    void DrawHelpTop(float) override {}
+    void DrawCursor() override {}
+    Vector2 GetLogPosition() const override { return {20.0f, 300.0f}; }
+    Vector2 GetAlternateLogOffset() const override { return {0.0f, -40.0f}; }
+    bool blocking = false;
+};
+
+class TextEventsScene : public FrameScene {
+public:
+    bool IsGameRunning() const override { return true; }
+    bool IsPaused() const override { return paused; }
+    bool GetCameraTarget(WorldPos&) const override { return false; }
+    void QueueEntities(WorldView&) override {}
+    void DrawEntityOverlays() override {}
+    bool HasLocalPlayer() const override { return true; }
+    bool IsRevealed() const override { return false; }
+    float GetVisibility(const WorldPos&) const override { return 1.0f; }
+    bool GetLocalPlayerScreenBox(std::array<float, 4>&) const override { return false; }
+    Vector2 WorldToScreenRaised(const WorldPos3&, float) const override { return {}; }
+    bool paused = false;
+};
+
+// Every byte is a glyph 6 wide and 10 high.
+std::string MakeTextEventsFont()
+{
+    std::ostringstream text;
+    text << "size 8\ncharIndexes {\n";
+    for (int byte = 0; byte < 256; ++byte)
+        text << byte << ' ';
+    text << "}\ncharData {\n";
+    for (int glyph = 0; glyph < 256; ++glyph)
+        text << "0 0 0.1 0.1 6 10\n";
+    text << "}\n";
+    return text.str();
+}
+
+class TextEventsTest : public ShaderWorld {
+protected:
+    TextEventsTest()
+    {
+        gTimerSystem = &clock;
+        clock.UpdateClock();
+        events.RegisterCommands();
+    }
+    ~TextEventsTest() override
+    {
+        gScreenText = nullptr;
+        gTimerSystem = nullptr;
+    }
+    void TearDown() override
+    {
+        if (gScreenText)
+            text.LoadFontLadder({"", "", "", ""});
+        ShaderWorld::TearDown();
+    }
+
+    void LoadFonts()
+    {
+        StartShaders();
+        text.RegisterVars();
+        gUserVarSystem->SetStringByName("r_higherResFonts", "0");
+        gScreenText = &text;
+        WriteAsset("Fonts/f.fnt", MakeTextEventsFont());
+        WriteTarga("Textures/Fonts/f.tga", 8, 8);
+        text.LoadFontLadder({"Fonts/f.fnt", "Fonts/f.fnt", "Fonts/f.fnt", "Fonts/f.fnt"});
+    }
+
+    void Advance(float seconds)
+    {
+        clock.now += static_cast<uint32_t>(seconds * 1000.0f);
+        clock.UpdateClock();
+    }
+
+    void AddLog(const std::string& line, float duration = 5.0f)
+    {
+        events.AddTextEvent(line, 20.0f, 300.0f, duration, TextEvents::kLogKind, false, true);
+    }
+
+    // The alpha bytes and top y of each text batch drawn, in order.
+    std::vector<std::pair<int, float>> DrawnTexts(bool logPass, float seconds)
+    {
+        device.Clear();
+        events.DrawTextEvents(logPass, seconds, &ui, &scene);
+        std::vector<std::pair<int, float>> out;
+        for (const DeviceBatch& batch : device.GetBatches())
+            if (!batch.vertices.empty())
+                out.emplace_back(batch.vertices[0].color[3], batch.vertices[0].position[1]);
+        return out;
+    }
+
+    TextEventsClock clock;
+    TextEvents events;
+    ScreenText text{&device};
+    TextEventsUi ui;
+    TextEventsScene scene;
+};
+
+} // namespace
+
+TEST_F(TextEventsTest, SlotKindsReuseTheirRecordAndIndependentOnesPileUp)
+{
+    events.AddTextEvent("first", 10.0f, 10.0f, 2.0f, 2, false, false);
+    Advance(1.0f);
+    events.AddTextEvent("second", 30.0f, 40.0f, 2.0f, 2, false, false);
+    events.AddTextEvent("a", 0.0f, 0.0f, 2.0f, 0, false, false);
+    events.AddTextEvent("b", 0.0f, 0.0f, 2.0f, 0, false, false);
+    events.AddTextEvent("again", 0.0f, 0.0f, 2.0f, 2, false, true);
+    ASSERT_EQ(events.GetRecords().size(), 4u);
+    const TextEvents::Record* slot = events.FindTextEvent(2);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(slot->text, "second");
+    EXPECT_EQ(slot->x, 30.0f);
+    EXPECT_EQ(slot->expiry.seconds, 3.0f);
+    EXPECT_EQ(slot->fadeEnd.seconds, 4.0f);
+    EXPECT_EQ(events.GetRecords().front().text, "second");
+    EXPECT_EQ(events.FindTextEvent(0), nullptr);
+}
+
+TEST_F(TextEventsTest, NoticesGoAfterTheirFadeWhileLogLinesStayInactive)
+{
+    events.AddTextEvent("notice", 0.0f, 0.0f, 1.0f, 3, false, false);
+    AddLog("line", 1.0f);
+    Advance(1.9f);
+    events.ExpireTextEvents();
+    EXPECT_EQ(events.GetRecords().size(), 2u);
+    EXPECT_EQ(events.GetLogActive(), 1);
+    Advance(0.1f);
+    events.ExpireTextEvents();
+    ASSERT_EQ(events.GetRecords().size(), 1u);
+    EXPECT_FALSE(events.GetRecords().front().active);
+    EXPECT_EQ(events.GetLogTotal(), 1);
+    EXPECT_EQ(events.GetLogActive(), 0);
+}
+
+TEST_F(TextEventsTest, TheLinePastTheSavedCapDropsTheOldestAtTheNextFrame)
+{
+    for (int i = 0; i < 101; ++i)
+        AddLog("line " + std::to_string(i));
+    EXPECT_EQ(events.GetLogTotal(), 101);
+    events.ExpireTextEvents();
+    EXPECT_EQ(events.GetLogTotal(), 100);
+    // The dropped line was still shown: the active count follows it out.
+    EXPECT_EQ(events.GetLogActive(), 100);
+    EXPECT_EQ(events.GetRecords().front().text, "line 1");
+}
+
+TEST_F(TextEventsTest, BrowsingThroughTheConsoleScrollsWithinTheSavedLines)
+{
+    for (int i = 0; i < 5; ++i)
+        AddLog("line " + std::to_string(i));
+    ASSERT_TRUE(commands.Execute("prevTextEvent"));
+    EXPECT_EQ(events.GetBrowseOffset(), 0);
+
+    // nextTextEvent at offset 0 hides the oldest shown line at once.
+    ASSERT_TRUE(commands.Execute("nextTextEvent"));
+    EXPECT_EQ(events.GetLogActive(), 4);
+    EXPECT_EQ(events.GetBrowseOffset(), 0);
+    ASSERT_TRUE(commands.Execute("prevTextEvent"));
+    ASSERT_TRUE(commands.Execute("prevTextEvent"));
+    EXPECT_EQ(events.GetBrowseOffset(), 1);
+    EXPECT_EQ(events.VisibleLogLines(), 5);
+
+    // A line fading while scrolled back keeps the view on the same lines.
+    Advance(6.5f);
+    events.ExpireTextEvents();
+    EXPECT_EQ(events.GetLogActive(), 0);
+    EXPECT_EQ(events.GetBrowseOffset(), 5);
+    ASSERT_TRUE(commands.Execute("resetTextEvent"));
+    EXPECT_EQ(events.GetBrowseOffset(), 0);
+}
+
+TEST(TextEventsLines, InnerNewLinesLeaveTheTrailingOnesOut)
+{
+    EXPECT_EQ(TextEvents::CountInnerNewLines(u"one\ntwo\n\n"), 1);
+    EXPECT_EQ(TextEvents::CountInnerNewLines(u"one\n\ntwo \t"), 2);
+    EXPECT_EQ(TextEvents::CountInnerNewLines(u"\n\n"), 0);
+    EXPECT_EQ(TextEvents::CountInnerNewLines(u""), 0);
+}
+
+TEST_F(TextEventsTest, ANoticeFadesOverTheSecondAfterItsExpiry)
+{
+    LoadFonts();
+    events.AddTextEvent("x", 100.0f, 100.0f, 1.0f, 3, false, false);
+    auto drawn = DrawnTexts(false, 0.0f);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].first, 255);
+    Advance(1.5f);
+    drawn = DrawnTexts(false, 0.0f);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_NEAR(drawn[0].first, 127, 2);
+    Advance(0.6f);
+    EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
+}
+
+TEST_F(TextEventsTest, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
+{
+    LoadFonts();
+    AddLog("old", 1.0f);
+    AddLog("new", 1.0f);
+    ui.blocking = true;
+    // Behind the menu: not drawn, and the lines age no further.
+    EXPECT_TRUE(DrawnTexts(true, 10.0f).empty());
+    ui.blocking = false;
+    Advance(10.0f);
+    scene.paused = true;
+    auto drawn = DrawnTexts(true, 0.5f);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0].first, 255);
+    // The second line of the kind sits one line height above the first.
+    EXPECT_GT(drawn[0].second, drawn[1].second);
+    scene.paused = false;
+    // Expiry: 1 + 10 (menu) + 0.5 (paused) seconds after the start; half a second past it.
+    Advance(2.0f);
+    drawn = DrawnTexts(true, 0.0f);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_NEAR(drawn[0].first, 127, 2);
+    // The other pass leaves the log alone.
+    EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
+}
+
+TEST_F(TextEventsTest, TheLogRoundTripsThroughASaveAsExpiredLines)
+{
+    AddLog("alpha");
+    AddLog("beta");
+    events.AddTextEvent("notice", 0.0f, 0.0f, 5.0f, 2, false, false);
+    MessageBuffer buffer;
+    events.SaveTextEvents(buffer);
+
+    TextEvents loaded;
+    ASSERT_TRUE(loaded.LoadTextEvents(buffer, 17, {20.0f, 300.0f}));
+    ASSERT_EQ(loaded.GetRecords().size(), 2u);
+    EXPECT_EQ(loaded.GetRecords().front().text, "alpha");
+    EXPECT_EQ(loaded.GetRecords().back().text, "beta");
+    EXPECT_EQ(loaded.GetLogTotal(), 2);
+    // Duration 0: faded at the next frame, seen only when scrolled back.
+    Advance(1.0f);
+    loaded.ExpireTextEvents();
+    EXPECT_EQ(loaded.GetLogActive(), 0);
+
+    MessageBuffer old;
+    events.SaveTextEvents(old);
+    EXPECT_TRUE(loaded.LoadTextEvents(old, 16, {}));
+    EXPECT_TRUE(loaded.GetRecords().empty());
+}
+
+TEST_F(TextEventsTest, ACutOrLyingSaveLeavesTheLogEmptyAndSaysSo)
+{
+    AddLog("alpha");
+    AddLog("beta");
+    MessageBuffer saved;
+    events.SaveTextEvents(saved);
+    std::vector<uint8_t> bytes(saved.Data(), saved.Data() + saved.Size());
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        MessageBuffer buffer;
+        buffer.WriteBytes(bytes.data(), cut);
+        TextEvents loaded;
+        loaded.AddTextEvent("kept?", 0.0f, 0.0f, 1.0f, 4, false, true);
+        EXPECT_FALSE(loaded.LoadTextEvents(buffer, 17, {})) << cut;
+        EXPECT_TRUE(loaded.GetRecords().empty()) << cut;
+        EXPECT_EQ(loaded.GetLogTotal(), 0) << cut;
+    }
+    for (int32_t count : {-1, INT32_MIN, INT32_MAX}) {
+        MessageBuffer buffer;
+        buffer.WriteInt(count);
+        buffer.WriteString("alpha");
+        TextEvents loaded;
+        EXPECT_FALSE(loaded.LoadTextEvents(buffer, 17, {})) << count;
+        EXPECT_TRUE(loaded.GetRecords().empty());
+    }
+    EXPECT_GE(CountLinesHolding(debug, "Text event log refused"), 1);
+}
