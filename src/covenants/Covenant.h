@@ -146,8 +146,14 @@ public:
     virtual float GetDamageFrom(const Covenant*) const { return 0.0f; }
     // Whether the recruit's actor may be sent to the level.
     virtual bool AllowsTarget(const Entity*, int32_t) const { return true; }
-    // The item's value with its stack at the sell share of that value.
-    virtual float GetItemTradeValue(const ItemBase& item) const;
+    // The item's value with its stack at the sell share of that value; own is set when this
+    // covenant would give the item (the kinds weigh their own goods differently).
+    virtual float GetItemTradeValue(const ItemBase& item, bool own) const;
+    // The goods an item entry of an offer names (bag and slot, or the kind's own reading of the
+    // two halves); none here.
+    virtual ItemBase* GetStoredItem(int32_t, int32_t) const { return nullptr; }
+    // Whether the covenant of the index raids beside this one.
+    virtual bool IsSharedRaidPartner(int32_t) const { return false; }
     // A guard of this covenant fell.
     virtual void OnMemberKilled(Entity& victim, Entity* killer);
     // A member, a guard or the home was hit (CovenantAttacks.cpp): war on the attacker's covenant
@@ -263,6 +269,19 @@ public:
     // The game clock is before nextThinkTime.
     bool IsThinkDelayed() const;
 
+    // ---- Treaty and route measures (CovenantMeasures.cpp) -----------------------------------------
+    // Each toward the other covenant, on the relation scale. Mode 0: how far the relation falls
+    // short of the treaty (0 when it is enough); 1: the relation change rolled for signing it;
+    // 2: what giving it up is worth. Any other mode: 0 (the relation less the threshold for peace).
+    float PeaceMeasure(const Covenant& other, int32_t mode) const;
+    float NonAggressionMeasure(const Covenant& other, int32_t mode) const;
+    float MutualProtectionMeasure(const Covenant& other, int32_t mode) const;
+    float AllianceMeasure(const Covenant& other, int32_t mode) const;
+    // The mode-2 measure of the treaty state in force (Peace and the three pacts); 0 for others.
+    float TreatyGiveUpValue(int32_t treaty, const Covenant& other) const;
+    // As the treaties for a route of the kind; mode 0 is -100 for a route not worth having.
+    float TradeRouteMeasure(const Covenant& other, int32_t mode, int32_t kind) const;
+
     // ---- Pending offers and placement (CovenantPlacement.cpp) -------------------------------------
     // The offer waits for its answer toward the covenant of the index, replacing the last one
     // unannounced; resent after the interval at most four times. An index outside 0..31 stores nothing.
@@ -368,6 +387,10 @@ private:
     bool SellLeaderItem(int32_t& crystals);
     bool CancelRouteForUpkeep();
     int32_t CountPartnersOf(const Covenant& x, int32_t treaty) const;
+    // A pact measure: the signing roll's key ends in signedKey, threshold is the definition key of
+    // the relation the pact needs.
+    float PactMeasure(const Covenant& other, int32_t mode, const char* signedKey, const char* threshold,
+                      int32_t treaty) const;
     // The first slot of first..end-1 free for a new item (empty, or for guards one without a
     // living guard item); when none is, the slot of the cheapest item (the first on a tie).
     int32_t FindHouseSlotForNew(int32_t first, int32_t end, bool guards) const;

@@ -63,6 +63,11 @@ void Covenant::Eliminate(Entity*, bool killMembers, bool credit)
     ClearStatistics();
     for (int32_t stat = CovenantStat::InfluenceAdventure; stat <= CovenantStat::InfluenceTransferred; ++stat)
         statistics.Set(stat, 0);
+    // No war is fought with a fallen covenant, and no route to it pays or costs anything more.
+    if (gCovenantHost) {
+        gCovenantHost->SetPeaceWithAll(index);
+        gCovenantHost->ClearTradeRoutesOfAll(index);
+    }
     if (killMembers) {
         KillAllMembers();
         RemoveAllGuards();

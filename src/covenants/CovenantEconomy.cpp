@@ -222,7 +222,7 @@ int32_t Covenant::GainInfluenceForDestroying(const Covenant& victim, float facto
     return amount;
 }
 
-float Covenant::GetItemTradeValue(const ItemBase& item) const
+float Covenant::GetItemTradeValue(const ItemBase& item, bool) const
 {
     int32_t value = item.GetValue(true);
     return static_cast<float>(value) * GetSellPercent(CovenantEconomyTuning(), value);

@@ -47,6 +47,10 @@ public:
     virtual void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) = 0;
     // The covenant fell; the destroyer (none: the monsters) is credited.
     virtual void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) = 0;
+    // A fallen covenant's clean-ups: every other covenant and it back at Peace, both ways; every
+    // route between them ended, both ways, whether or not the other still stands.
+    virtual void SetPeaceWithAll(int32_t covenant) = 0;
+    virtual void ClearTradeRoutesOfAll(int32_t covenant) = 0;
 
     // ---- The covenant house -------------------------------------------------------------------
     // Where pedestal i (0..kPedestalCount-1) stands from the home; (0, 0) outside.

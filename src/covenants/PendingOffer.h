@@ -21,4 +21,8 @@ struct PendingOffer {
     float total = 0.0f;
     float remaining = 0.0f;
     int32_t resendsLeft = 0;
+
+    // An answer names this offer when it has the same type and the same entries in the same
+    // order: a client cannot accept terms the covenant never offered.
+    bool Matches(const Offer& answer) const { return offer.HasSameTerms(answer); }
 };

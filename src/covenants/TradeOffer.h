@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+class Covenant;
+
 // What an entry moves or agrees. The giver is the covenant its side names, the taker the other.
 namespace TradeOfferKind {
 enum : int32_t {
@@ -47,4 +49,13 @@ struct TradeOffer {
     bool itemsOnly = false;
 
     bool operator==(const TradeOffer&) const = default;
+    // The same type and the same entries in the same order, whatever the flags.
+    bool HasSameTerms(const TradeOffer& other) const { return type == other.type && entries == other.entries; }
+
+    // Whether an offer from outside the covenants (a client's line) can be judged and carried
+    // out: at most kMaxEntries entries, each on a side 0..kMaxSide and of a kind 1..11; influence,
+    // money and crystals not negative; a route of a kind 1..5; goods the giver (the offering
+    // covenant for side 0, the receiving one otherwise) holds; an agreement of a known action
+    // about a covenant of the game.
+    bool IsWellFormed(const Covenant& offering, const Covenant& receiving) const;
 };

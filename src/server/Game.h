@@ -427,8 +427,8 @@ public:
     // entries first; other kinds stay.
     static void NetTradeOffer(TradeOffer& offer);
     // Peace (or no route) toward every other covenant both ways, with no word and no follow-up.
-    void SetPeaceWithAll(int32_t covenant);
-    void ClearTradeRoutesOfAll(int32_t covenant);
+    void SetPeaceWithAll(int32_t covenant) override;
+    void ClearTradeRoutesOfAll(int32_t covenant) override;
 
     // ---- Names, NPC chat, the dynamic chat store and rumours (GameChat.cpp) --------------------
     // Resource counter of the covenants rumours move, and the purse they are paid from.

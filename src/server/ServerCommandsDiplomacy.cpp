@@ -9,15 +9,6 @@
 
 namespace {
 
-bool ServerCommandsIsGoodEntry(const TradeOfferEntry& entry)
-{
-    // A route names one of the route kinds: another would be refused only after it was announced.
-    if (entry.kind == TradeOfferKind::TradeRoute && entry.value >= TradeRouteType::kCount)
-        return false;
-    return entry.value >= 0 && entry.kind >= TradeOfferKind::kFirst && entry.kind <= TradeOfferKind::kLast &&
-           entry.side >= 0 && entry.side <= TradeOffer::kMaxSide;
-}
-
 // The player's covenant and another it deals with, both present and not the same, else false.
 bool ServerCommandsCovenantPair(const Player& player, int32_t index, Covenant*& mine, Covenant*& other)
 {
@@ -33,12 +24,14 @@ bool ServerCommandsCovenantPair(const ServerCommands::Args& args, const Player& 
 }
 
 // The line's offer and the two covenants it concerns; false, nothing changed, when any is bad:
-// the offer record is rebuilt only from a good line.
+// the offer record is rebuilt only from a good line. The player's covenant made the offer, or
+// (mineOffers false) answers the other's.
 bool ServerCommandsOfferLine(const ServerCommands::Args& args, const Player& player, TradeOffer& offer,
-                             Covenant*& mine, Covenant*& other)
+                             Covenant*& mine, Covenant*& other, bool mineOffers)
 {
     int32_t index = -1;
-    return ServerCommands::ParseOffer(args, offer, index) && ServerCommandsCovenantPair(player, index, mine, other);
+    return ServerCommands::ParseOffer(args, offer, index) && ServerCommandsCovenantPair(player, index, mine, other) &&
+           (mineOffers ? offer.IsWellFormed(*mine, *other) : offer.IsWellFormed(*other, *mine));
 }
 
 } // namespace
@@ -53,9 +46,9 @@ bool ServerCommands::ParseOffer(const Args& args, TradeOffer& offer, int32_t& co
     parsed.type = ToInt(args[0]);
     for (size_t i = 2; i + 2 < args.size(); i += 3) {
         TradeOfferEntry entry{ToInt(args[i]), ToInt(args[i + 1]), ToInt(args[i + 2])};
-        // A bad entry or an endless list refuses the whole line: the covenant never sees a
-        // negative amount or a kind it cannot carry out.
-        if (!ServerCommandsIsGoodEntry(entry) || static_cast<int32_t>(parsed.entries.size()) >= TradeOffer::kMaxEntries)
+        // An endless list refuses the whole line; the entries are checked against the two
+        // covenants once they are known.
+        if (static_cast<int32_t>(parsed.entries.size()) >= TradeOffer::kMaxEntries)
             return false;
         parsed.entries.push_back(entry);
     }
@@ -69,7 +62,7 @@ void ServerCommands::Offer(const Args& args, Player* player)
     TradeOffer parsed;
     Covenant* mine = nullptr;
     Covenant* other = nullptr;
-    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other))
+    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other, true))
         return;
     bool asksNothing = true;
     for (const TradeOfferEntry& entry : parsed.entries)
@@ -87,12 +80,12 @@ void ServerCommands::AcceptOffer(const Args& args, Player* player)
     TradeOffer parsed;
     Covenant* mine = nullptr;
     Covenant* other = nullptr;
-    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other))
+    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other, false))
         return;
     // Only what the covenant itself offered can be accepted, as the server holds it: a client
     // cannot accept terms it wrote itself.
     const TradeOffer* pending = other->GetPendingOffer(mine->index);
-    if (!pending)
+    if (!pending || !pending->HasSameTerms(parsed))
         return;
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = *pending;
@@ -105,7 +98,7 @@ void ServerCommands::RejectOffer(const Args& args, Player* player)
     TradeOffer parsed;
     Covenant* mine = nullptr;
     Covenant* other = nullptr;
-    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other))
+    if (!ServerCommandsOfferLine(args, *player, parsed, mine, other, false))
         return;
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = std::move(parsed);

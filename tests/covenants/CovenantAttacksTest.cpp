@@ -100,12 +100,22 @@ TEST_F(CovenantHouseAttacks, AHomeBroughtToNothingEliminatesTheCovenant)
     house.statistics.Set(CovenantStat::InfluenceWorld, 40);
     house.statistics.Set(CovenantStat::House, 900);
     house.StorePendingOffer(Offer{{{0, 8, 5}}, 1, false}, other.index, 60.0f);
+    house.SetTreatyState(other.index, CovenantTreaty::War);
+    other.SetTreatyState(house.index, CovenantTreaty::War);
+    house.SetTradeRouteKind(other.index, 3);
+    other.SetTradeRouteKind(house.index, 3);
     Actor* attacker = SpawnActor();
     host.calls.clear();
 
     house.OnMemberAttacked(*lifestone, attacker, 50, false);
     EXPECT_TRUE(house.eliminated);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"destroyed 0 by -1", "kill members", "offer withdrawn by 0"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"destroyed 0 by -1", "peace with all 0", "routes cleared 0",
+                                                    "kill members", "offer withdrawn by 0"}));
+    // The game's clean-ups leave no war with the fallen house and no route to it, either way.
+    EXPECT_EQ(other.GetTreatyState(house.index), CovenantTreaty::Peace);
+    EXPECT_EQ(house.GetTreatyState(other.index), CovenantTreaty::Peace);
+    EXPECT_EQ(other.GetTradeRouteKind(house.index), 0);
+    EXPECT_EQ(house.GetTradeRouteKind(other.index), 0);
     EXPECT_EQ(house.GetTotalInfluence(), 0);
     EXPECT_EQ(house.statistics.Get(CovenantStat::House), 0);
     EXPECT_EQ(house.GetGuard(2), nullptr);
@@ -121,5 +131,6 @@ TEST_F(CovenantHouseAttacks, AHomeBroughtToNothingEliminatesTheCovenant)
     // Without killing, the members are disbanded; without credit the game hears nothing; the
     // fallen house still hears the (empty) offer withdrawn.
     other.Eliminate(nullptr, false, false);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"disband", "offer withdrawn by 1"}));
+    EXPECT_EQ(host.calls,
+              (std::vector<std::string>{"peace with all 1", "routes cleared 1", "disband", "offer withdrawn by 1"}));
 }

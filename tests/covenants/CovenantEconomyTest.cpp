@@ -167,7 +167,7 @@ TEST_F(CovenantEconomy, AnItemsTradeValueFollowsTheSellShare)
 {
     PlainCovenant& covenant = AddCovenant();
     Item* writ = PutInHouse(covenant, "GuardWrit", 0);
-    EXPECT_FLOAT_EQ(covenant.GetItemTradeValue(*writ), 35.0f);
+    EXPECT_FLOAT_EQ(covenant.GetItemTradeValue(*writ, false), 35.0f);
     Item* relic = PutInHouse(covenant, "RelicHalf", 4);
-    EXPECT_FLOAT_EQ(covenant.GetItemTradeValue(*relic), 100.0f);
+    EXPECT_FLOAT_EQ(covenant.GetItemTradeValue(*relic, true), 100.0f);
 }

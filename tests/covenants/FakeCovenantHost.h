@@ -5,6 +5,7 @@
 #include "core/DatabaseEntry.h"
 #include "covenants/CovenantHost.h"
 #include "entities/Actor.h"
+#include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterType.h"
 
 #include <array>
@@ -60,6 +61,23 @@ public:
         calls.push_back("destroyed " + std::to_string(destroyed.index) + " by " +
                         std::to_string(destroyer ? destroyer->index : -1));
     }
+    // "peace with all <index>" and "routes cleared <index>"; the records change both ways.
+    void SetPeaceWithAll(int32_t covenant) override
+    {
+        calls.push_back("peace with all " + std::to_string(covenant));
+        ForEachOther(covenant, [covenant](Covenant& own, Covenant& other) {
+            own.SetTreatyState(other.index, CovenantTreaty::Peace);
+            other.SetTreatyState(covenant, CovenantTreaty::Peace);
+        });
+    }
+    void ClearTradeRoutesOfAll(int32_t covenant) override
+    {
+        calls.push_back("routes cleared " + std::to_string(covenant));
+        ForEachOther(covenant, [covenant](Covenant& own, Covenant& other) {
+            own.SetTradeRouteKind(other.index, 0);
+            other.SetTradeRouteKind(covenant, 0);
+        });
+    }
     Vector2 GetPedestalOffset(int32_t i) const override
     {
         return i >= 0 && i < kPedestalCount ? pedestalOffsets[static_cast<size_t>(i)] : Vector2{};
@@ -82,6 +100,15 @@ public:
     {
         covenant.index = GetCovenantCount();
         covenants.push_back(&covenant);
+    }
+
+    template <class Change>
+    void ForEachOther(int32_t covenant, Change change)
+    {
+        Covenant* own = GetCovenantAt(covenant);
+        for (Covenant* other : covenants)
+            if (own && other != own)
+                change(*own, *other);
     }
 
     std::vector<Covenant*> covenants;

@@ -166,11 +166,11 @@ TEST_F(ServerCommandsTest, OfferWithoutEntriesIsAnEmptyGiftOfTypeTwo)
 TEST_F(ServerCommandsTest, OfferReadsEntriesInThreesAndKeepsATypeThatAsks)
 {
     AddCovenant();
-    Run("offer 1 1 0 1 50 1 7 65537");
+    Run("offer 1 1 0 1 50 1 8 65537");
     EXPECT_EQ(game->GetTradeOffer().type, 1);
     EXPECT_FALSE(game->GetTradeOffer().itemsOnly);
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "offer from 0 type 1 items 0 [ 0/1/50 1/7/65537 ]");
+    EXPECT_EQ(log[0], "offer from 0 type 1 items 0 [ 0/1/50 1/8/65537 ]");
 }
 
 TEST_F(ServerCommandsTest, OfferDropsACutThreeAndSurplusWords)
@@ -223,7 +223,7 @@ TEST_F(ServerCommandsTest, ThirtyTwoEntriesAreTheMost)
     EXPECT_EQ(Snapshot(), before);
 }
 
-TEST_F(ServerCommandsTest, AcceptOfferTakesOnlyThePendingOfferAsTheServerHoldsIt)
+TEST_F(ServerCommandsTest, AcceptOfferTakesOnlyTheTermsOfThePendingOfferAsTheServerHoldsIt)
 {
     DealCovenant* other = AddCovenant();
     Run("acceptOffer 0 1 1 6 900");
@@ -231,10 +231,15 @@ TEST_F(ServerCommandsTest, AcceptOfferTakesOnlyThePendingOfferAsTheServerHoldsIt
     other->hasPending = true;
     other->pendingFor = mine->index;
     other->pending.type = 3;
-    other->pending.entries = {{1, TradeOfferKind::Item, 4}};
-    Run("acceptOffer 0 1 1 6 900");
+    other->pending.entries = {{1, TradeOfferKind::LeaderMoney, 4}};
+    // Terms the covenant never offered are no acceptance of its offer.
+    for (const char* changed : {"acceptOffer 0 1 1 6 900", "acceptOffer 3 1 1 6 5", "acceptOffer 0 1 1 6 4",
+                                "acceptOffer 3 1 1 6 4 1 6 4", "acceptOffer 3 1"})
+        Run(changed);
+    EXPECT_TRUE(log.empty());
+    Run("acceptOffer 3 1 1 6 4");
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "result from 0 type 3 items 1 [ 1/7/4 ] accepted 1 0");
+    EXPECT_EQ(log[0], "result from 0 type 3 items 1 [ 1/6/4 ] accepted 1 0");
     EXPECT_EQ(game->GetTradeOffer().entries, other->pending.entries);
 }
 
