@@ -7,7 +7,7 @@
 #include "covenants/Covenant.h"
 #include "entities/Sentient.h"
 #include "entities/StatusEffect.h"
-#include "rules/quests/QuestBase.h"
+#include "server/quests/Quest.h"
 #include "server/Game.h"
 #include "world/Level.h"
 #include "world/World.h"
@@ -74,19 +74,14 @@ public:
     std::vector<int32_t> standing;
 };
 
-class GameBenchQuest : public QuestBase {
+class GameBenchQuest : public Quest {
 public:
-    explicit GameBenchQuest(int32_t target)
+    explicit GameBenchQuest(int32_t target) : Quest(nullptr)
     {
         level = 1;
         count = 1;
         targetLevel = target;
     }
-    int32_t GetDifficulty() const override { return 0; }
-    int32_t GetNpcCount() const override { return 0; }
-    std::string GetNpcName(int32_t) const override { return {}; }
-    int32_t GetNpcType(int32_t) const override { return 0; }
-    const QuestWorld* GetWorld() const override { return nullptr; }
 };
 
 class GameBenchCovenant : public Covenant {

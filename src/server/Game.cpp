@@ -1,5 +1,7 @@
 // Game -- the world host's one game: the entity table and players, per-level records, timed actions, covenants and the fixed-step update.
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DebugSystem.h"
@@ -103,6 +105,7 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
     BuildBehaviorStacks(behaviorStacks);
     LoadTuning();
+    quests = std::make_unique<GameQuests>(*this);
     weather = std::make_unique<Weather>(gDatabase ? gDatabase->FindEntryByName("Weather") : nullptr);
     Reset();
     gCovenantHost = this;
@@ -135,7 +138,7 @@ void Game::Reset()
     players.clear();
     covenants.clear();
     timeOfDay = 12.0;
-    worldQuests.clear();
+    quests->Reset();
     namedActors.clear();
     for (RandomTimer& timer : timers)
         timer = RandomTimer{};
@@ -401,7 +404,7 @@ void Game::OnLevelLoaded(int32_t level)
 {
     loadedLevels.push_back(level);
     RelocateBlockedEntities(level);
-    for (auto& quest : worldQuests) {
+    for (auto& quest : quests->GetList()) {
         if (quest && quest->targetLevel == -1)
             quest->AssignTargetLevels();
     }
@@ -492,6 +495,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     MakeCovenants(covenantCount, startingLevel, difficultyLevel, worldDifficulty);
     CreateWorldGates();
     newWorld = true;
+    quests->initialQuestsPending = true;
     difficulty = difficultyLevel;
     currentLevel = 0;
     worldRunning = true;
@@ -592,9 +596,9 @@ void Game::QueueMonsterRespawn(const Entity& victim)
     QueueRespawn(actor->homePosition.level, GameTuning().monsterRespawnTime, actor->homePosition);
 }
 
-bool Game::UseMapItem(Item&, Sentient&)
+bool Game::UseMapItem(Item& item, Sentient& user)
 {
-    return false;
+    return quests->UseTreasureMap(item, user);
 }
 
 void Game::GetTradeValues(float& first, float& second) const

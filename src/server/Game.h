@@ -26,9 +26,11 @@ class Actor;
 class Covenant;
 class Player;
 class CovenantDefinition;
+class GameQuests;
 class GameSystem;
 class MessageBuffer;
 class NpcChat;
+class Quest;
 class QuestBase;
 class Weather;
 
@@ -152,6 +154,9 @@ public:
     void GetTradeValues(float& first, float& second) const override;
     int32_t GetIdentifyCost(const Item& item, const Sentient& user) const override;
     bool UseMapItem(Item& item, Sentient& user) override;
+    // A player's slot holds a linked copy of a world quest (GameQuestLinks.cpp).
+    std::unique_ptr<EntityQuest> CreatePlayerQuest() override;
+    const QuestBase* GetGameQuest(int32_t number) const override;
     // The program's path finder; false without one (GameActors.cpp).
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
                   PathRecord* path) override;
@@ -220,7 +225,7 @@ public:
     int32_t FindTownNpcSlot(int32_t npcType) const;
     Entity* GetTownNpc(int32_t npcType) const;
     // A joined player's welcome: the town NPCs below its level rise to it.
-    void OnPlayerJoined(const Player& player);
+    void OnPlayerJoined(Player& player);
     // Each town NPC below the level rises one level at a time, keeping its share of health.
     void LevelTownNpcs(int32_t level);
     int32_t CountLivingTownNpcs() const;
@@ -528,7 +533,10 @@ public:
     const std::vector<std::string>& GetResourceNames() const { return resourceNames; }
     std::vector<int32_t>& GetChangedResourceNames() { return changedResourceNames; }
     const std::vector<int32_t>& GetLoadedLevels() const { return loadedLevels; }
-    std::vector<std::unique_ptr<QuestBase>>& GetWorldQuests() { return worldQuests; }
+    // The world quests (server/quests/GameQuests), made with the game.
+    GameQuests& GetQuests() { return *quests; }
+    const GameQuests& GetQuests() const { return *quests; }
+    std::vector<std::unique_ptr<Quest>>& GetWorldQuests();
 
 protected:
     std::vector<Sentient*>& MutablePlayers() { return players; }
@@ -639,7 +647,7 @@ private:
     bool alliedVictoryPending = false;
     TradeOffer tradeOffer;
     std::array<RandomTimer, kTimerCount> timers{};
-    std::vector<std::unique_ptr<QuestBase>> worldQuests;
+    std::unique_ptr<GameQuests> quests;
     std::vector<SafePointer> namedActors;
     std::vector<GameSoundRecord> sounds;
     std::vector<std::string> clientLines;

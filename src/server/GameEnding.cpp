@@ -1,5 +1,7 @@
 // Game -- the end of a world won: the win test, every covenant ended, the victory counted and the reward chest placed in the town.
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DebugSystem.h"
@@ -51,6 +53,7 @@ bool Game::IsWorldWon() const
 bool Game::AreHeldQuestsSolved() const
 {
     const auto* player = players.empty() ? nullptr : dynamic_cast<const Player*>(players.front());
+    const std::vector<std::unique_ptr<Quest>>& worldQuests = quests->GetList();
     if (!player || worldQuests.empty())
         return false;
     bool holdsOne = false;

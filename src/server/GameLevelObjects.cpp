@@ -1,5 +1,7 @@
 // Game -- the game's side of the level objects: linked gate pairs and the world's gates, secret levels and secrets found, relocation of blocked objects.
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -73,7 +75,7 @@ void Game::OnSecretFound(Sentient& player, int32_t level)
 void Game::CollectQuests(std::vector<const QuestBase*>& out) const
 {
     out.clear();
-    for (const auto& quest : worldQuests)
+    for (const auto& quest : quests->GetList())
         if (quest)
             out.push_back(quest.get());
 }

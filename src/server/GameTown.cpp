@@ -1,5 +1,7 @@
 // GameTown -- the town's NPC slots and their NPCs, and monsters and bonus chests sent into a level's unused blocks.
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -175,9 +177,10 @@ Entity* Game::PickLivingTownNpc() const
     return nullptr;
 }
 
-void Game::OnPlayerJoined(const Player& player)
+void Game::OnPlayerJoined(Player& player)
 {
     LevelTownNpcs(player.stats.Get(CharacterStat::Level));
+    quests->OnPlayerJoined(player);
 }
 
 void Game::LevelTownNpcs(int32_t level)

@@ -1,5 +1,7 @@
 // Game -- the fixed step in its order, the respawn queues, the active-actor report and the game's part of each game update.
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
@@ -112,7 +114,7 @@ bool Game::IsRespawnKeptWaiting(const RespawnEntry& entry, int32_t level) const
 
 bool Game::AnyQuestSolvable(int32_t level) const
 {
-    for (const auto& quest : worldQuests)
+    for (const auto& quest : quests->GetList())
         if (quest && quest->IsTargetLevel(level))
             return true;
     return false;
@@ -174,8 +176,11 @@ void Game::UpdateEntities(float seconds)
     }
 }
 
-// The quest scheduler and the dynamic chat fill these two steps; the weather's is GameWeather.cpp.
-void Game::UpdateQuests(float) {}
+void Game::UpdateQuests(float seconds)
+{
+    quests->Update(seconds);
+}
+
 void Game::UpdateUpkeep()
 {
     RandomTimer& upkeep = timers[static_cast<size_t>(kUpkeepTimer)];
@@ -267,6 +272,7 @@ void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
         buffer.WriteInt(named ? named->GetNpcType() : 0);
         buffer.WriteString(name);
     }
+    const std::vector<std::unique_ptr<Quest>>& worldQuests = quests->GetList();
     buffer.WriteUInt(static_cast<uint32_t>(worldQuests.size()));
     for (const auto& quest : worldQuests) {
         buffer.WriteRaw32(quest ? 1u : 0u);

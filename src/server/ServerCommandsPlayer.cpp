@@ -10,6 +10,8 @@
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 namespace {
 
@@ -116,11 +118,8 @@ void ServerCommands::DeclineQuest(const Args& args, Player* player)
     EntityQuest* quest = player->GetQuestSlot(ToInt(args[0]));
     if (!quest || quest->IsEmpty())
         return;
-    std::vector<std::unique_ptr<QuestBase>>& worldQuests = gGame->GetWorldQuests();
-    if (static_cast<uint32_t>(quest->questId) < worldQuests.size()) {
-        if (auto* original = dynamic_cast<EntityQuest*>(worldQuests[static_cast<size_t>(quest->questId)].get()))
-            original->Abandon();
-    }
+    if (Quest* original = gGame->GetQuests().GetQuest(quest->questId))
+        original->Abandon();
     quest->Abandon();
 }
 

@@ -3,6 +3,7 @@
 
 #include "client/QuestClient.h"
 #include "core/EngineEnums.h"
+#include "server/quests/Quest.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ protected:
     }
 
     // A world quest of the definition, as the host keeps them.
-    std::unique_ptr<QuestBase> MakeQuest(const char* name, uint32_t seed)
+    std::unique_ptr<Quest> MakeQuest(const char* name, uint32_t seed)
     {
-        auto quest = std::make_unique<QuestClient>();
+        auto quest = std::make_unique<Quest>(nullptr);
         quest->Setup(database.FindEntryByName(name), 3, seed, 0, TimeStamp{});
         return quest;
     }

@@ -5,7 +5,7 @@
 #include "core/Event.h"
 #include "core/MessageBuffer.h"
 #include "entities/Sentient.h"
-#include "rules/quests/QuestBase.h"
+#include "server/quests/Quest.h"
 #include "server/Weather.h"
 
 #include <cmath>
@@ -26,19 +26,14 @@ public:
 };
 
 // A world quest whose target is a level, for the respawn rule.
-class TargetQuest : public QuestBase {
+class TargetQuest : public Quest {
 public:
-    explicit TargetQuest(int32_t target)
+    explicit TargetQuest(int32_t target) : Quest(nullptr)
     {
         level = 1;
         count = 1;
         targetLevel = target;
     }
-    int32_t GetDifficulty() const override { return 0; }
-    int32_t GetNpcCount() const override { return 0; }
-    std::string GetNpcName(int32_t) const override { return {}; }
-    int32_t GetNpcType(int32_t) const override { return 0; }
-    const QuestWorld* GetWorld() const override { return nullptr; }
 };
 
 class UpdatePlayer : public Sentient {

@@ -5,6 +5,7 @@
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
 #include "rules/GameData.h"
+#include "server/quests/Quest.h"
 
 #include <climits>
 #include <cstdlib>
@@ -12,6 +13,14 @@
 #include <iterator>
 
 namespace {
+
+// A world quest that records only being abandoned.
+class AbandonedWorldQuest : public Quest {
+public:
+    AbandonedWorldQuest() : Quest(nullptr) {}
+    void Abandon() override { calls.emplace_back("abandon"); }
+    std::vector<std::string> calls;
+};
 
 class ServerCommandsTest : public CommandWorld {};
 
@@ -524,9 +533,9 @@ TEST_F(ServerCommandsTest, NpcChatComesFromTheActorTalkedTo)
 
 TEST_F(ServerCommandsTest, DeclineQuestAbandonsTheGamesQuestThenTheSlots)
 {
-    auto world = std::make_unique<ScriptedQuest>();
-    ScriptedQuest* original = world.get();
-    game->GetWorldQuests().push_back(std::make_unique<ScriptedQuest>());
+    auto world = std::make_unique<AbandonedWorldQuest>();
+    AbandonedWorldQuest* original = world.get();
+    game->GetWorldQuests().push_back(std::make_unique<AbandonedWorldQuest>());
     game->GetWorldQuests().push_back(std::move(world));
     ASSERT_EQ(game->playerQuests.size(), 6u);
     ScriptedQuest* slot = game->playerQuests[4];
@@ -540,8 +549,8 @@ TEST_F(ServerCommandsTest, DeclineQuestAbandonsTheGamesQuestThenTheSlots)
 
 TEST_F(ServerCommandsTest, DeclineQuestOfAnEmptySlotOrNoSlotChangesNothing)
 {
-    game->GetWorldQuests().push_back(std::make_unique<ScriptedQuest>());
-    auto* original = static_cast<ScriptedQuest*>(game->GetWorldQuests()[0].get());
+    game->GetWorldQuests().push_back(std::make_unique<AbandonedWorldQuest>());
+    auto* original = static_cast<AbandonedWorldQuest*>(game->GetWorldQuests()[0].get());
     for (ScriptedQuest* slot : game->playerQuests)
         slot->questId = 0;
     game->playerQuests[5]->level = 3;

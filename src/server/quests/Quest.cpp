@@ -283,7 +283,9 @@ void Quest::SendQuestMessage(std::string_view key, const std::string& argument, 
     if (!gGameServices)
         return;
     std::string keyText(key);
-    std::string text = argument.empty() ? "$$" + keyText + "$$" : MakeLocToken(keyText, "%s", argument.c_str());
+    std::string text = keyText.empty()     ? argument
+                       : argument.empty() ? "$$" + keyText + "$$"
+                                          : MakeLocToken(keyText, "%s", argument.c_str());
     gGameServices->SendMessage(text, kind);
 }
 
@@ -357,7 +359,8 @@ void Quest::RemoveQuestItems()
 
 void Quest::StartNextQuest()
 {
-    if (!definition || definition->nextQuest.empty() || !host)
+    // A player's copy mirrors the world quest, whose own ending starts the follow-up.
+    if (linkedCopy || !definition || definition->nextQuest.empty() || !host)
         return;
     if (std::find(nextQuestChain.begin(), nextQuestChain.end(), definition) != nextQuestChain.end()) {
         DebugSystem::Print(kPrintWarning, "Quest %s: its NextQuest chain comes back to it; not started again\n",

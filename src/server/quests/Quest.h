@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+class MonsterDefinition;
+class MonsterType;
 class Player;
 class QuestDefinition;
 class QuestHost;
@@ -47,6 +49,33 @@ public:
     std::string GetNpcName(int32_t npcId) const override;
     int32_t GetNpcType(int32_t npcId) const override;
     const QuestWorld* GetWorld() const override;
+
+    // ---- What a carrier's step, events and talk do: the kinds give these their behaviour ----
+    void Advance(Player&, float) override {}
+    void SeeEvent(Player&, Event&) override {}
+    void TalkStep(Player&, Entity&) override {}
+    void AnnounceAccepted(Player&) override {}
+    // The world quest's own step, run by the game's quest list.
+    virtual void Update(float) {}
+    // What the kind puts into the world once its choices stand; false ends the quest.
+    virtual bool SetUpKind(Quest*) { return true; }
+    // The item-fetch kinds' items laid on their level.
+    virtual void SpawnLevelItems() { levelItemsPending = false; }
+    // A thief shown in the town; false when it could not be.
+    virtual bool ShowThief() { return false; }
+
+    // ---- Generation (QuestGeneration.cpp) ----
+    using QuestBase::Generate;
+    // Chooses the level, target and goals by kind (not when restoring: the saved choices
+    // stand), checks them and sets the kind up; a failure sets the ended flag. With an origin
+    // (the quest this one follows from) the derived flag is set.
+    void Generate(bool restore, Quest* origin);
+    // The definition's start conditions against the game.
+    bool CanStart() const;
+    // Seeds drawn until the target lands on the level, at most "MaxSyncTries" times.
+    bool PlaceAtLevel(int32_t levelIndex);
+    // Another running quest of the same definition and kind asks the same thing.
+    bool IsDuplicateOf(const Quest& other) const;
 
     // ---- What a player's slot asks ----
     void PayReward(Player& carrier) override { GiveReward(&carrier); }
@@ -111,8 +140,36 @@ private:
     void GiveScore(Player& player) const;
     void GiveItems(Player& player);
     void CheckMonsterQuestTruce(const Player& player);
-    // The one road of this record's messages to every client: a key, its argument, the kind.
+    // The one road of this record's messages to every client: a key, its argument, the kind;
+    // without a key the argument is the whole text.
     static void SendQuestMessage(std::string_view key, const std::string& argument, int32_t kind);
+
+    // ---- Generation's choices by kind (QuestGeneration.cpp) ----
+    bool Choose(Quest* origin);
+    const MonsterType* PickEligibleType() const;
+    const MonsterType* DefaultMonsterType() const;
+    const MonsterType* DefaultMonsterRule() const;
+    int32_t RollMonsterKind() const;
+    // The kind's free candidates within the level window; empty when none.
+    void CollectKindCandidates(int32_t kind, std::vector<MonsterType*>& out) const;
+    bool ChooseFromKind();
+    bool ChooseRevenge(Quest* origin);
+    bool ChooseGroup(Quest* origin);
+    bool ChooseMeeting();
+    bool ChooseStoryGoals();
+    bool ChooseTownNpcTarget(bool kidnapping);
+    bool AreHostile(const MonsterType& first, const MonsterType& second) const;
+    const MonsterType* PickOriginSideType(const Quest& origin) const;
+    const MonsterType* PickWarSide() const;
+    bool ChooseWar(Quest* origin);
+    bool ChooseMonsterQuest(Quest* origin);
+    void ChooseAttackPosition();
+    void CopyPlacement(const Quest* origin);
+    bool PassesCommonChecks();
+    void CloseSetUp();
+    // The type's definition has the flag.
+    static bool TypeHas(const MonsterType* monsterType, bool MonsterDefinition::*flag);
+    bool IsDuplicateRunning() const;
 
     QuestHost* host;
     // The definitions whose follow-ups are being started right now, outermost first: a

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "core/TimeStamp.h"
+#include "world/WorldPos.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class Actor;
 class DatabaseEntry;
@@ -36,6 +39,26 @@ public:
     // ---- Generation checks the quest set-up runs ----
     virtual bool CanStartQuest(const Quest& quest) const = 0;
     virtual bool PlaceQuestAtLevel(Quest& quest, int32_t level) = 0;
+    // The monster types of the kind (5 unique, 6 legend, 7 boss) whose level window meets
+    // minLevel..maxLevel and that no running quest targets; out is cleared first.
+    virtual void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
+                                         std::vector<MonsterType*>& out) const = 0;
+
+    // Whether a running world quest of the type has the entity as its target.
+    virtual bool IsNpcTargetOf(int32_t questType, const Entity& npc) const = 0;
+    // The target type of the running unique-monster quest with the highest success whose type
+    // may be a boss; null without one.
+    virtual const MonsterType* GetStrongestBossType() const = 0;
+
+    // ---- Factions of monster types ----
+    // The first type's faction's reputation toward the second's: 0..100, 50 neutral.
+    virtual float GetFactionRelation(const MonsterType& from, const MonsterType& toward) const = 0;
+    // Below this reputation two factions are enemies already.
+    virtual float GetWarThreshold() const = 0;
+    virtual bool AreFactionsAtWar(const MonsterType& first, const MonsterType& second) const = 0;
+    // Sets the war flag both ways.
+    virtual void SetFactionsAtWar(const MonsterType& first, const MonsterType& second) = 0;
+    virtual bool CanFactionGoToWar(const MonsterType& monsterType) const = 0;
 
     // ---- Clock, world and town ----
     virtual TimeStamp GetNow() const = 0;
@@ -45,11 +68,23 @@ public:
     virtual bool AreUniqueMonstersAllowed(int32_t level) const = 0;
     // Takes back the spawn-chance multiplier a quest put on a monster type at a level.
     virtual void UndoSpawnChanceChange(int32_t level, const MonsterType* monsterType, float multiplier) = 0;
+    // Whether the type can turn up on the level.
+    virtual bool CanMonsterAppear(int32_t level, const MonsterType& monsterType) const = 0;
+    // Raises the type's spawn chance on the level by the multiplier.
+    virtual void RaiseSpawnChance(int32_t level, const MonsterType* monsterType, float multiplier) = 0;
+    // The town's centre in world units on level 0.
+    virtual WorldPos GetTownCenter() const = 0;
+    // The home of a living covenant drawn uniformly, with the covenant's line; false without one.
+    virtual bool PickCovenantHome(WorldPos& home, std::string& covenantText) = 0;
     virtual int32_t CountTownNpcs() const = 0;
     // Null outside the list and for an empty entry.
     virtual Actor* GetTownNpc(int32_t index) const = 0;
 
     // ---- Players ----
+    // The players list's first entry; null without one.
+    virtual Player* GetFirstPlayer() const = 0;
+    // Game time in whole seconds of the clock's days, hours, minutes and seconds.
+    virtual float GetGameSeconds() const = 0;
     // The world's first solved-quest bit; a quest's "QuestSolvedBit" counts from it.
     virtual int32_t GetSolvedBitBase() const = 0;
     virtual bool IsSolvedBitSet(const Player& player, int32_t bit) const = 0;

@@ -176,6 +176,21 @@ public:
         quest.targetLevel = level;
         return placeable;
     }
+    void CollectFreeMonsterTypes(int32_t, int32_t, int32_t, std::vector<MonsterType*>& out) const override
+    {
+        out = freeTypes;
+    }
+    bool IsNpcTargetOf(int32_t, const Entity&) const override { return false; }
+    const MonsterType* GetStrongestBossType() const override { return nullptr; }
+    float GetFactionRelation(const MonsterType&, const MonsterType&) const override { return 50.0f; }
+    float GetWarThreshold() const override { return 20.0f; }
+    bool AreFactionsAtWar(const MonsterType&, const MonsterType&) const override { return false; }
+    void SetFactionsAtWar(const MonsterType&, const MonsterType&) override {}
+    bool CanFactionGoToWar(const MonsterType&) const override { return false; }
+    bool CanMonsterAppear(int32_t, const MonsterType&) const override { return true; }
+    void RaiseSpawnChance(int32_t, const MonsterType*, float) override {}
+    WorldPos GetTownCenter() const override { return {}; }
+    bool PickCovenantHome(WorldPos&, std::string&) override { return false; }
     TimeStamp GetNow() const override { return now; }
     int32_t GetDifficulty() const override { return 1; }
     const QuestWorld* GetQuestWorld() const override { return nullptr; }
@@ -189,6 +204,8 @@ public:
     {
         return index >= 0 && index < CountTownNpcs() ? townNpcs[static_cast<size_t>(index)] : nullptr;
     }
+    Player* GetFirstPlayer() const override { return firstPlayer; }
+    float GetGameSeconds() const override { return gameSeconds; }
     int32_t GetSolvedBitBase() const override { return solvedBase; }
     bool IsSolvedBitSet(const Player&, int32_t bit) const override { return solvedBits.count(bit) > 0; }
     void DropRewardItem(const Quest&, Player&, bool armor, bool weapon) override
@@ -212,10 +229,13 @@ public:
     int32_t recruitResets = 0;
     bool canStart = true;
     bool placeable = true;
+    std::vector<MonsterType*> freeTypes;
     TimeStamp now;
     bool uniqueAllowed = true;
     std::vector<std::pair<int32_t, float>> undone;
     std::vector<Actor*> townNpcs;
+    Player* firstPlayer = nullptr;
+    float gameSeconds = 0.0f;
     int32_t solvedBase = 0;
     std::set<int32_t> solvedBits;
     std::vector<std::pair<bool, bool>> rewardItems;

@@ -1,0 +1,69 @@
+// GameQuestWorld -- the running world as the quests see it: level picks, level flags, names and the level records a quest names.
+#include "server/quests/GameQuestWorld.h"
+
+#include "world/AreaDefinition.h"
+#include "world/World.h"
+
+namespace {
+
+const Level* GameQuestWorldLevel(int32_t level)
+{
+    return gWorld ? gWorld->GetLevel(level) : nullptr;
+}
+
+} // namespace
+
+bool GameQuestWorld::IsReady() const
+{
+    return gWorld && gWorld->GetLevelCount() > 0;
+}
+
+int32_t GameQuestWorld::GetLevelCount() const
+{
+    return gWorld ? gWorld->GetLevelCount() : 0;
+}
+
+bool GameQuestWorld::IsLevelFlagSet(int32_t level) const
+{
+    return gWorld && gWorld->IsLevelBelowAnother(level);
+}
+
+std::string GameQuestWorld::GetLevelName(int32_t level) const
+{
+    return gWorld ? gWorld->GetLevelName(level) : std::string();
+}
+
+int32_t GameQuestWorld::GetLinkedLevel(int32_t level) const
+{
+    const Level* found = GameQuestWorldLevel(level);
+    return found && found->hasParent && found->parent ? found->parent->index : -1;
+}
+
+int32_t GameQuestWorld::GetBossLevel(int32_t) const
+{
+    return -1;
+}
+
+int32_t GameQuestWorld::PickQuestLevel(int32_t questLevel, float roll, bool aboveGroundOnly) const
+{
+    const Level* found = gWorld ? gWorld->PickTargetLevel(questLevel, roll, aboveGroundOnly) : nullptr;
+    return found ? found->index : -1;
+}
+
+int32_t GameQuestWorld::FindLevelOfArea(const DatabaseEntry* area) const
+{
+    const Level* found = gWorld ? gWorld->FindLevelOfArea(area) : nullptr;
+    return found ? found->index : -1;
+}
+
+const DatabaseEntry* GameQuestWorld::GetLevelAreaEntry(int32_t level) const
+{
+    const Level* found = GameQuestWorldLevel(level);
+    return found && found->area ? found->area->record : nullptr;
+}
+
+const DatabaseEntry* GameQuestWorld::GetLevelItemEntry(int32_t level) const
+{
+    const Level* found = GameQuestWorldLevel(level);
+    return found && found->area ? found->area->questItem : nullptr;
+}

@@ -1,0 +1,551 @@
+// GameQuests -- the game's list of world quests: the list itself, starting quests, and what the quests ask of the game.
+#include "server/quests/GameQuests.h"
+
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
+#include "core/RandomSystem.h"
+#include "covenants/Covenant.h"
+#include "entities/Actor.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterDefinition.h"
+#include "rules/monsters/MonsterType.h"
+#include "rules/quests/QuestDefinition.h"
+#include "server/Game.h"
+#include "server/quests/Quest.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/AreaDefinition.h"
+#include "world/World.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t kGameQuestsNoticeKind = 4;
+constexpr int32_t kGameQuestsOwnKind = 2;
+// Pool entries a quest adds to a level's monsters carry this tag plus the type's index, so
+// that its removal takes back exactly what it added.
+constexpr int32_t kGameQuestsSpawnTag = 0x51000;
+
+Player* GameQuestsAsPlayer(Sentient* sentient)
+{
+    return dynamic_cast<Player*>(sentient);
+}
+
+} // namespace
+
+GameQuests::GameQuests(Game& game) : game(game)
+{
+    LoadTuning();
+    Reset();
+}
+
+GameQuests::~GameQuests() = default;
+
+void GameQuests::Reset()
+{
+    list.clear();
+    for (RandomTimer& timer : timers)
+        timer = RandomTimer{};
+    initialQuestsPending = false;
+}
+
+void GameQuests::LoadTuning()
+{
+    pacing.Load(gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr);
+}
+
+// ---- The list ---------------------------------------------------------------------------------------
+
+int32_t GameQuests::FindFreeQuestSlot() const
+{
+    for (size_t i = 0; i < list.size(); ++i)
+        if (!list[i])
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+int32_t GameQuests::AddQuest(std::unique_ptr<Quest> quest)
+{
+    int32_t index = FindFreeQuestSlot();
+    if (index == -1) {
+        index = static_cast<int32_t>(list.size());
+        list.push_back(nullptr);
+    }
+    quest->questId = index;
+    Quest* added = quest.get();
+    list[static_cast<size_t>(index)] = std::move(quest);
+    Player* first = GetFirstPlayer();
+    if (added->definition && added->definition->autoGiveToPlayer && first)
+        first->AcceptQuest(index);
+    return index;
+}
+
+Quest* GameQuests::GetQuest(int32_t index) const
+{
+    return index >= 0 && static_cast<size_t>(index) < list.size() ? list[static_cast<size_t>(index)].get() : nullptr;
+}
+
+void GameQuests::DeleteQuest(int32_t index)
+{
+    Quest* quest = GetQuest(index);
+    if (!quest)
+        return;
+    // Mended: the slots let go of their copies first, so none names a number the list reuses.
+    for (Sentient* sentient : game.GetPlayers())
+        if (Player* player = GameQuestsAsPlayer(sentient); player && player->HasQuest(index))
+            player->AbandonQuest(index);
+    quest->OnRemove();
+    // The removal may have started a follow-up, which never takes this still-held entry.
+    list[static_cast<size_t>(index)].reset();
+}
+
+void GameQuests::DeleteQuest(Quest& quest)
+{
+    if (GetQuest(quest.questId) == &quest)
+        DeleteQuest(quest.questId);
+}
+
+void GameQuests::RemoveQuestIfUnheld(int32_t index)
+{
+    if (!IsQuestHeldByPlayer(index))
+        DeleteQuest(index);
+}
+
+void GameQuests::EndQuestForPlayers(int32_t questId)
+{
+    for (Sentient* sentient : game.GetPlayers()) {
+        Player* player = GameQuestsAsPlayer(sentient);
+        for (int32_t slot = 0; player && slot < Player::kQuestSlotCount; ++slot) {
+            EntityQuest* copy = player->GetQuestSlot(slot);
+            if (copy && !copy->IsEmpty() && copy->questId == questId)
+                copy->SetFailed();
+        }
+    }
+}
+
+void GameQuests::CompletePlayerQuests(int32_t questId)
+{
+    Quest* quest = GetQuest(questId);
+    if (!quest)
+        return;
+    bool give = quest->definition && quest->definition->autoGiveToPlayerWhenCompleted;
+    for (Sentient* sentient : game.GetPlayers()) {
+        Player* player = GameQuestsAsPlayer(sentient);
+        if (!player)
+            continue;
+        if (give)
+            player->AcceptQuest(questId);
+        player->CompleteQuest(questId);
+    }
+}
+
+bool GameQuests::IsQuestHeldByPlayer(int32_t questId) const
+{
+    if (!GetQuest(questId))
+        return false;
+    const std::vector<Sentient*>& players = game.GetPlayers();
+    return std::any_of(players.begin(), players.end(), [questId](Sentient* sentient) {
+        Player* player = GameQuestsAsPlayer(sentient);
+        return player && player->HasQuest(questId);
+    });
+}
+
+bool GameQuests::IsQuestCompleteForAnyPlayer(int32_t questId) const
+{
+    const std::vector<Sentient*>& players = game.GetPlayers();
+    return std::any_of(players.begin(), players.end(), [questId](Sentient* sentient) {
+        Player* player = GameQuestsAsPlayer(sentient);
+        return player && player->IsQuestComplete(questId);
+    });
+}
+
+bool GameQuests::HasOpenQuestOfType(int32_t questType) const
+{
+    return std::any_of(list.begin(), list.end(), [questType](const std::unique_ptr<Quest>& quest) {
+        return quest && quest->type == questType && !quest->IsComplete() && !quest->ended;
+    });
+}
+
+Quest* GameQuests::FindQuestForTarget(int32_t questType, const Entity* entity) const
+{
+    const auto* actor = dynamic_cast<const Actor*>(entity);
+    for (const auto& quest : list) {
+        if (!quest || quest->type != questType || !entity)
+            continue;
+        if (quest->GetTargetEntity() == entity)
+            return quest.get();
+        if (actor && quest->QuestBase::target && quest->QuestBase::target == actor->GetMonsterType())
+            return quest.get();
+    }
+    return nullptr;
+}
+
+Quest* GameQuests::FindFirstRecruitQuest() const
+{
+    for (const auto& quest : list)
+        if (quest && quest->type == QuestType::Recruit)
+            return quest.get();
+    return nullptr;
+}
+
+// The definitions flagged "ActiveQuest" are the ones the pacing counts (our reading of the
+// counted kind: the quests a player takes on, not the world's events).
+int32_t GameQuests::CountCountedQuests() const
+{
+    return static_cast<int32_t>(std::count_if(list.begin(), list.end(), [](const std::unique_ptr<Quest>& quest) {
+        return quest && quest->definition && quest->definition->activeQuest;
+    }));
+}
+
+void GameQuests::SkipQuestByIndex(int32_t questId)
+{
+    if (Quest* quest = GetQuest(questId))
+        quest->SkipIfSolved(GetFirstPlayer());
+}
+
+bool GameQuests::IsNpcBusyWithQuest(const Entity* npc) const
+{
+    if (!npc)
+        return true;
+    return std::any_of(list.begin(), list.end(), [npc](const std::unique_ptr<Quest>& quest) {
+        return quest && quest->questId != -1 && quest->GetTargetEntity() == npc;
+    });
+}
+
+void GameQuests::CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
+                                         std::vector<MonsterType*>& out) const
+{
+    out.clear();
+    int32_t filter = kind == MonsterRarity::Unique   ? GameData::kMonsterFilterUnique
+                     : kind == MonsterRarity::Legend ? GameData::kMonsterFilterLegend
+                     : kind == MonsterRarity::Boss   ? GameData::kMonsterFilterBoss
+                                                     : -1;
+    if (filter == -1 || !gGameData)
+        return;
+    gGameData->CollectMonsterTypes(filter, out, minLevel, maxLevel);
+    auto used = [this](const MonsterType* type) {
+        for (const auto& quest : list) {
+            if (!quest)
+                continue;
+            if (quest->QuestBase::target == type)
+                return true;
+            for (const QuestGoal& goal : quest->goals)
+                if (goal.target == type)
+                    return true;
+        }
+        return false;
+    };
+    out.erase(std::remove_if(out.begin(), out.end(), used), out.end());
+}
+
+// ---- Starting quests --------------------------------------------------------------------------------
+
+int32_t GameQuests::PickQuestLevel(int32_t requested)
+{
+    Player* first = GetFirstPlayer();
+    if (!first)
+        return std::max(requested, 0);
+    int32_t playerLevel = first->stats.Get(CharacterStat::Level);
+    int32_t low = playerLevel - pacing.easyQuestLevelDiff;
+    int32_t high = playerLevel;
+    if (playerLevel >= pacing.minLevelForHardQuests)
+        high += pacing.hardQuestLevelDiff;
+    if (gWorld && gWorld->GetLevelCount() > 0) {
+        low = std::max(low, gWorld->GetLowestMonsterLevel());
+        high = std::min(high, gWorld->GetHighestMonsterLevel());
+    }
+    // Mended: a window the world cuts below its low end would give a level below the low bound.
+    high = std::max(high, low);
+    if (requested != -1)
+        return std::clamp(requested, low, high);
+    float roll = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    return RandomSystem::IndexFromFraction(roll, low, high);
+}
+
+Quest* GameQuests::Begin(const QuestDefinition& definition, Quest* origin, int32_t questLevel)
+{
+    if (!gRandomSystem)
+        return nullptr;
+    auto quest = std::make_unique<Quest>(this);
+    uint32_t questSeed = gRandomSystem->Next(RandomStream::GameData);
+    if (!quest->Setup(definition.GetEntry(), questLevel, questSeed, 0, game.GetElapsed()))
+        return nullptr;
+    quest->RollParameters(false);
+    quest->Generate(false, origin);
+    quest->Generate();
+    if (quest->ended || definition.eventOnly) {
+        quest->OnRemove();
+        return nullptr;
+    }
+    return GetQuest(AddQuest(std::move(quest)));
+}
+
+Quest* GameQuests::StartQuest(int32_t definitionIndex, Quest* origin, int32_t level)
+{
+    const QuestDefinition* definition = gGameData ? gGameData->GetQuestDefinitions().Get(definitionIndex) : nullptr;
+    return definition ? Begin(*definition, origin, PickQuestLevel(level)) : nullptr;
+}
+
+void GameQuests::StartQuest(const DatabaseEntry* definition, Quest* origin, int32_t level)
+{
+    const QuestDefinition* found = gGameData ? gGameData->FindQuestDefinition(definition) : nullptr;
+    if (!found) {
+        DebugSystem::Print(kPrintWarning, "Couldn't start quest %s: it is no quest definition\n",
+                           definition ? std::string(definition->GetName()).c_str() : "");
+        return;
+    }
+    Begin(*found, origin, PickQuestLevel(level));
+}
+
+Quest* GameQuests::StartQuestOfType(int32_t questType, Quest* origin)
+{
+    int32_t index = gGameData ? gGameData->FindWeightedEntry(questType) : -1;
+    return index == -1 ? nullptr : StartQuest(index, origin, -1);
+}
+
+Quest* GameQuests::StartQuestFromDefinition(const QuestDefinition* definition)
+{
+    return definition ? Begin(*definition, nullptr, PickQuestLevel(-1)) : nullptr;
+}
+
+Quest* GameQuests::StartWorldEvent()
+{
+    const DatabaseEntry* entry = gGameData ? gGameData->PickRandomEvent() : nullptr;
+    const QuestDefinition* definition = entry ? gGameData->FindQuestDefinition(entry) : nullptr;
+    return definition ? Begin(*definition, nullptr, PickQuestLevel(-1)) : nullptr;
+}
+
+void GameQuests::StartQuestByName(const std::string& name)
+{
+    const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName(name) : nullptr;
+    StartQuest(entry, nullptr, -1);
+}
+
+bool GameQuests::UseTreasureMap(const Item& map, Sentient& user)
+{
+    auto* player = dynamic_cast<Player*>(&user);
+    if (!player)
+        return false;
+    if (!player->HasFreeQuestSlot()) {
+        player->SendMessage("$$FullQuestSlots$$", kGameQuestsNoticeKind);
+        return false;
+    }
+    const DatabaseEntry* record = map.GetEntry();
+    const DatabaseEntry* entry =
+        record && gDatabase ? gDatabase->FindEntryByName(record->GetString("QuestName")) : nullptr;
+    const QuestDefinition* definition = entry && gGameData ? gGameData->FindQuestDefinition(entry) : nullptr;
+    Quest* quest = definition ? Begin(*definition, nullptr, PickQuestLevel(map.GetLevel())) : nullptr;
+    if (quest && player->AcceptQuest(quest->questId))
+        return true;
+    player->SendMessage("$$QuestTreasureMapOutOfRange$$", kGameQuestsOwnKind);
+    return false;
+}
+
+void GameQuests::EndTutorial(bool skipped)
+{
+    if (!skipped)
+        return;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] && list[i]->type == QuestType::Recruit)
+            DeleteQuest(static_cast<int32_t>(i));
+}
+
+void GameQuests::OnPlayerJoined(Player& player)
+{
+    for (size_t i = 0; i < list.size(); ++i) {
+        Quest* quest = list[i].get();
+        if (quest && quest->levelItemsPending && player.HasQuest(static_cast<int32_t>(i)))
+            quest->SpawnLevelItems();
+    }
+    StartStoryQuest();
+}
+
+// ---- What the quests ask of the game --------------------------------------------------------------------
+
+void GameQuests::ResetRecruitQuests()
+{
+    // The recruits a quest offers keep no quest state of their own on the server yet; the
+    // players' recruit quests are reset by the players.
+}
+
+bool GameQuests::CanStartQuest(const Quest& quest) const
+{
+    return quest.CanStart();
+}
+
+bool GameQuests::PlaceQuestAtLevel(Quest& quest, int32_t level)
+{
+    return quest.PlaceAtLevel(level);
+}
+
+bool GameQuests::HasDuplicateQuest(const Quest& quest) const
+{
+    return std::any_of(list.begin(), list.end(), [&quest](const std::unique_ptr<Quest>& other) {
+        return other && quest.IsDuplicateOf(*other);
+    });
+}
+
+bool GameQuests::IsNpcTargetOf(int32_t questType, const Entity& npc) const
+{
+    return std::any_of(list.begin(), list.end(), [questType, &npc](const std::unique_ptr<Quest>& quest) {
+        return quest && quest->type == questType && quest->GetTargetEntity() == &npc;
+    });
+}
+
+const MonsterType* GameQuests::GetStrongestBossType() const
+{
+    const Quest* best = nullptr;
+    for (const auto& quest : list) {
+        const MonsterType* type = quest ? quest->QuestBase::target : nullptr;
+        if (quest && quest->type == QuestType::UniqueMonsterSpotted && type && type->definition &&
+            type->definition->canBeBoss && (!best || quest->success > best->success))
+            best = quest.get();
+    }
+    return best ? best->QuestBase::target : nullptr;
+}
+
+// Until the game keeps factions' standings every faction is neutral toward every other, none
+// is at war and none may go to war: the quests that need a war between factions do not start.
+float GameQuests::GetFactionRelation(const MonsterType&, const MonsterType&) const
+{
+    return 50.0f;
+}
+
+float GameQuests::GetWarThreshold() const
+{
+    return 0.0f;
+}
+
+bool GameQuests::AreFactionsAtWar(const MonsterType&, const MonsterType&) const
+{
+    return false;
+}
+
+void GameQuests::SetFactionsAtWar(const MonsterType&, const MonsterType&) {}
+
+bool GameQuests::CanFactionGoToWar(const MonsterType&) const
+{
+    return false;
+}
+
+TimeStamp GameQuests::GetNow() const
+{
+    return game.GetElapsed();
+}
+
+int32_t GameQuests::GetDifficulty() const
+{
+    return gWorld ? gWorld->GetDifficulty() : 0;
+}
+
+const QuestWorld* GameQuests::GetQuestWorld() const
+{
+    return &questWorld;
+}
+
+bool GameQuests::AreUniqueMonstersAllowed(int32_t level) const
+{
+    return gWorld && gWorld->AreUniqueMonstersAllowed(level);
+}
+
+bool GameQuests::CanMonsterAppear(int32_t level, const MonsterType& monsterType) const
+{
+    return gWorld && gWorld->IsMonsterTypeListed(level, &monsterType);
+}
+
+void GameQuests::RaiseSpawnChance(int32_t level, const MonsterType* monsterType, float multiplier)
+{
+    Level* found = gWorld ? gWorld->GetLevel(level) : nullptr;
+    if (found && found->area && monsterType)
+        found->area->AddToPoolBIfKnown(const_cast<MonsterType*>(monsterType), multiplier,
+                                       kGameQuestsSpawnTag + monsterType->index);
+}
+
+void GameQuests::UndoSpawnChanceChange(int32_t level, const MonsterType* monsterType, float)
+{
+    Level* found = gWorld ? gWorld->GetLevel(level) : nullptr;
+    if (found && found->area && monsterType)
+        found->area->RemoveFromPoolB(kGameQuestsSpawnTag + monsterType->index);
+}
+
+WorldPos GameQuests::GetTownCenter() const
+{
+    return game.GetTownCenter();
+}
+
+bool GameQuests::PickCovenantHome(WorldPos& home, std::string& covenantText)
+{
+    std::vector<int32_t> living;
+    for (int32_t i = 0; i < game.GetCovenantCount(); ++i)
+        if (const Covenant* covenant = game.GetGameCovenant(i); covenant && !covenant->eliminated)
+            living.push_back(i);
+    if (living.empty() || !gRandomSystem)
+        return false;
+    int32_t index =
+        living[static_cast<size_t>(gRandomSystem->RandomInt(RandomStream::GameData, static_cast<int32_t>(living.size())))];
+    home = game.GetGameCovenant(index)->GetHomePosition();
+    covenantText = game.GetCovenantText(index);
+    return true;
+}
+
+int32_t GameQuests::CountTownNpcs() const
+{
+    return game.CountNamedActors();
+}
+
+Actor* GameQuests::GetTownNpc(int32_t index) const
+{
+    return game.GetNamedActor(index);
+}
+
+Player* GameQuests::GetFirstPlayer() const
+{
+    const std::vector<Sentient*>& players = game.GetPlayers();
+    return players.empty() ? nullptr : GameQuestsAsPlayer(players.front());
+}
+
+float GameQuests::GetGameSeconds() const
+{
+    const TimeStamp& now = game.GetElapsed();
+    return ((static_cast<float>(now.days) * 24.0f + static_cast<float>(now.hours)) * 60.0f +
+            static_cast<float>(now.minutes)) * 60.0f + static_cast<float>(now.seconds);
+}
+
+// The world's bits start at its difficulty: one story bit per difficulty a quest is solved on.
+int32_t GameQuests::GetSolvedBitBase() const
+{
+    return GetDifficulty();
+}
+
+bool GameQuests::IsSolvedBitSet(const Player& player, int32_t bit) const
+{
+    return player.GetCharacterFlag(bit);
+}
+
+void GameQuests::DropRewardItem(const Quest& quest, Player& player, bool armor, bool weapon)
+{
+    if (!gSpawnSystem)
+        return;
+    // The spawn system has no class-skewed armour or weapon pick; any item of the quest's
+    // level stands in for it.
+    (void)armor;
+    (void)weapon;
+    gSpawnSystem->GenerateAndDropItem(player.position, nullptr, 0, quest.level, &player);
+}
+
+void GameQuests::DropItem(const DatabaseEntry* item, Player& player)
+{
+    if (gSpawnSystem)
+        gSpawnSystem->GenerateItemAndDrop(item, player.position);
+}
+
+int32_t GameQuests::GetRelationship(const Entity& first, const Entity& second) const
+{
+    return game.GetRelationship(&first, &second);
+}
+
+void GameQuests::ChangeFactionRelation(Entity&, const Player&, float) {}

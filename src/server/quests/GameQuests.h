@@ -1,0 +1,196 @@
+// GameQuests -- the game's list of world quests: where a new quest goes, the level it gets, quests started from definitions, the story chain, the scheduler and the look-ups the rest of the server asks.
+#pragma once
+
+#include "core/RandomTimer.h"
+#include "server/quests/GameQuestWorld.h"
+#include "server/quests/QuestHost.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class DatabaseEntry;
+class Entity;
+class Game;
+class Item;
+class MonsterType;
+class Player;
+class Quest;
+class QuestDefinition;
+class Sentient;
+
+// The "GameSystem" keys of the quest pacing; each missing key reads 0 (an empty list).
+struct QuestPacing {
+    int32_t minInitialQuests = 0;
+    int32_t maxInitialQuests = 0;
+    std::vector<std::string> beginningQuests;
+    // Parallel lists: the first threshold above the count of counted quests picks the chance.
+    // Unequal lengths are cut to the shorter, with a warning.
+    std::vector<int32_t> questThresholds;
+    std::vector<float> questChances;
+    float eventChance = 0.0f;
+    float newQuestMinTime = 0.0f;
+    float newQuestMaxTime = 0.0f;
+    float newEventMinTime = 0.0f;
+    float newEventMaxTime = 0.0f;
+    int32_t deleteOldQuestsThreshold = 0;
+    float deleteOldQuestsTime = 0.0f;
+    int32_t deleteOldQuestsLevelDiff = 0;
+    int32_t easyQuestLevelDiff = 0;
+    int32_t hardQuestLevelDiff = 0;
+    int32_t minLevelForHardQuests = 0;
+
+    // The record's keys; the defaults without a record.
+    void Load(const DatabaseEntry* gameSystem);
+    // The chance of a new quest while count quests are counted; 0 past the last threshold.
+    float ChanceFor(int32_t count) const;
+};
+
+// Owned by the game, which hands it every player and town question. A quest's number is its
+// index here; an entry may be empty and is reused first. Players' slots hold linked copies
+// that name a world quest by number, so a world quest is deleted only after every slot that
+// holds it has ended its copy.
+class GameQuests : public QuestHost {
+public:
+    static constexpr int32_t kNewQuestTimer = 0;
+    static constexpr int32_t kNewEventTimer = 1;
+    static constexpr int32_t kDeleteTimer = 2;
+    static constexpr int32_t kTimerCount = 3;
+
+    explicit GameQuests(Game& game);
+    ~GameQuests() override;
+    GameQuests(const GameQuests&) = delete;
+    GameQuests& operator=(const GameQuests&) = delete;
+
+    // Every quest gone and the timers stopped; a new world's initial quests wait.
+    void Reset();
+    // Reads the pacing keys of the "GameSystem" record.
+    void LoadTuning();
+    const QuestPacing& GetPacing() const { return pacing; }
+    std::vector<std::unique_ptr<Quest>>& GetList() { return list; }
+    const std::vector<std::unique_ptr<Quest>>& GetList() const { return list; }
+    const RandomTimer& GetTimer(int32_t index) const { return timers[static_cast<size_t>(index)]; }
+
+    // ---- Switches ------------------------------------------------------------------------------
+    // Whether the scheduler may start quests and events of its own.
+    bool questsEnabled = true;
+    // A new world starts its initial quests with the first step that has a player.
+    bool initialQuestsPending = false;
+    // Whether the initial quests include a random count of quests of the scheduler's kind.
+    bool initialQuestSwitch = true;
+    // Developer switches: a quest and an event every step; random monsters at the player.
+    bool forceQuests = false;
+    bool randomMonsters = false;
+
+    // ---- The list ------------------------------------------------------------------------------
+    // -1 when every entry holds a quest.
+    int32_t FindFreeQuestSlot() const;
+    // Takes the first empty entry or appends; the quest's number becomes its index. An
+    // "AutoGiveToPlayer" quest goes to the first player's slots.
+    int32_t AddQuest(std::unique_ptr<Quest> quest);
+    // Null for a negative index, one past the list and an empty entry.
+    Quest* GetQuest(int32_t index) const;
+    // Every slot holding the number ends its copy first; then the quest's removal runs and the
+    // entry empties.
+    void DeleteQuest(int32_t index);
+    void RemoveQuestIfUnheld(int32_t index);
+    void EndQuestForPlayers(int32_t questId);
+    void CompletePlayerQuests(int32_t questId);
+    bool IsQuestHeldByPlayer(int32_t questId) const;
+    bool HasOpenQuestOfType(int32_t questType) const;
+    // The quest of the type about the entity: its target, or its monster type for a quest of a
+    // monster kind.
+    Quest* FindQuestForTarget(int32_t questType, const Entity* entity) const;
+    Quest* FindFirstRecruitQuest() const;
+    // Quests whose definition is counted in the pacing ("ActiveQuest").
+    int32_t CountCountedQuests() const;
+    void SkipQuestByIndex(int32_t questId);
+    // True for no NPC, and for an NPC a numbered quest already uses as its target.
+    bool IsNpcBusyWithQuest(const Entity* npc) const;
+    // The monster types of the kind (5 unique, 6 legend, 7 boss) within the level window that
+    // no running quest targets; out is cleared first.
+    void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
+                                 std::vector<MonsterType*>& out) const override;
+
+    // ---- Starting quests -----------------------------------------------------------------------
+    // The level a new quest gets: the request held to the first player's window, or a draw in
+    // it for -1; without a first player the request (at least 0).
+    int32_t PickQuestLevel(int32_t requested);
+    // A quest of the definition (an index into the game data's list), generated from the origin
+    // (or none) at the level the request gives. Null when it failed, ended at once or was an
+    // event that acts only as it starts.
+    Quest* StartQuest(int32_t definitionIndex, Quest* origin, int32_t level);
+    Quest* StartQuestOfType(int32_t questType, Quest* origin);
+    // Null for no definition.
+    Quest* StartQuestFromDefinition(const QuestDefinition* definition);
+    // A world event drawn from the event weights.
+    Quest* StartWorldEvent();
+    // The user must be a player with a free slot ("$$FullQuestSlots$$"); the map's "QuestName"
+    // starts at the map's level and the player takes it, else "QuestTreasureMapOutOfRange".
+    bool UseTreasureMap(const Item& map, Sentient& user);
+    void StartInitialQuests();
+    // The next unsolved quest of the story chain, unless one runs already.
+    void StartStoryQuest();
+    // Skipped: every recruit quest goes.
+    void EndTutorial(bool skipped);
+    // A joined player's quests: level items of the quests it holds are placed, then the story
+    // goes on.
+    void OnPlayerJoined(Player& player);
+
+    // ---- The step ------------------------------------------------------------------------------
+    // Only while there is a first player: initial quests, new quests and events by their timers,
+    // the old quest clean-up, then every quest's own step.
+    void Update(float seconds);
+    void DeleteOldQuest();
+
+    // ---- QuestHost -----------------------------------------------------------------------------
+    void DeleteQuest(Quest& quest) override;
+    void StartQuest(const DatabaseEntry* definition, Quest* origin, int32_t level) override;
+    bool HasDuplicateQuest(const Quest& quest) const override;
+    bool IsQuestCompleteForAnyPlayer(int32_t questId) const override;
+    Quest* GetWorldQuest(int32_t questId) const override { return GetQuest(questId); }
+    void ResetRecruitQuests() override;
+    bool CanStartQuest(const Quest& quest) const override;
+    bool PlaceQuestAtLevel(Quest& quest, int32_t level) override;
+    bool IsNpcTargetOf(int32_t questType, const Entity& npc) const override;
+    const MonsterType* GetStrongestBossType() const override;
+    float GetFactionRelation(const MonsterType& from, const MonsterType& toward) const override;
+    float GetWarThreshold() const override;
+    bool AreFactionsAtWar(const MonsterType& first, const MonsterType& second) const override;
+    void SetFactionsAtWar(const MonsterType& first, const MonsterType& second) override;
+    bool CanFactionGoToWar(const MonsterType& monsterType) const override;
+    bool CanMonsterAppear(int32_t level, const MonsterType& monsterType) const override;
+    void RaiseSpawnChance(int32_t level, const MonsterType* monsterType, float multiplier) override;
+    WorldPos GetTownCenter() const override;
+    bool PickCovenantHome(WorldPos& home, std::string& covenantText) override;
+    TimeStamp GetNow() const override;
+    int32_t GetDifficulty() const override;
+    const QuestWorld* GetQuestWorld() const override;
+    bool AreUniqueMonstersAllowed(int32_t level) const override;
+    void UndoSpawnChanceChange(int32_t level, const MonsterType* monsterType, float multiplier) override;
+    int32_t CountTownNpcs() const override;
+    Actor* GetTownNpc(int32_t index) const override;
+    int32_t GetSolvedBitBase() const override;
+    bool IsSolvedBitSet(const Player& player, int32_t bit) const override;
+    void DropRewardItem(const Quest& quest, Player& player, bool armor, bool weapon) override;
+    void DropItem(const DatabaseEntry* item, Player& player) override;
+    int32_t GetRelationship(const Entity& first, const Entity& second) const override;
+    void ChangeFactionRelation(Entity& target, const Player& player, float amount) override;
+    Player* GetFirstPlayer() const override;
+    float GetGameSeconds() const override;
+
+private:
+    // A quest of the definition, set up and generated; null when it failed or ended at once.
+    Quest* Begin(const QuestDefinition& definition, Quest* origin, int32_t requestedLevel);
+    void StartQuestByName(const std::string& name);
+    void RestartTimers();
+    bool IsDeletableOld(const Quest& quest, const Player& player) const;
+    bool HasMatchingRevenge(const Quest& quest) const;
+
+    Game& game;
+    QuestPacing pacing;
+    GameQuestWorld questWorld;
+    std::vector<std::unique_ptr<Quest>> list;
+    RandomTimer timers[kTimerCount];
+};
