@@ -1,7 +1,5 @@
 // Game -- the world host's one game: the entity table and players, per-level records, timed actions, covenants and the fixed-step update.
 #include "server/Game.h"
-#include "server/quests/GameQuests.h"
-#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DebugSystem.h"
@@ -23,9 +21,11 @@
 #include "rules/quests/QuestBase.h"
 #include "server/ServerCommands.h"
 #include "server/StatSystem.h"
-#include "server/WorldHost.h"
-#include "server/spawn/SpawnSystem.h"
 #include "server/Weather.h"
+#include "server/WorldHost.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
+#include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
 
 #include <algorithm>

@@ -1,7 +1,5 @@
 // Game -- the end of a world won: the win test, every covenant ended, the victory counted and the reward chest placed in the town.
 #include "server/Game.h"
-#include "server/quests/GameQuests.h"
-#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DebugSystem.h"
@@ -12,6 +10,8 @@
 #include "rules/GameData.h"
 #include "rules/quests/QuestBase.h"
 #include "rules/quests/QuestDefinition.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include <algorithm>
 #include <memory>

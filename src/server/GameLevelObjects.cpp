@@ -1,7 +1,5 @@
 // Game -- the game's side of the level objects: linked gate pairs and the world's gates, secret levels and secrets found, relocation of blocked objects.
 #include "server/Game.h"
-#include "server/quests/GameQuests.h"
-#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -12,6 +10,8 @@
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/quests/QuestBase.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "world/Level.h"
 #include "world/LevelGenerator.h"
 #include "world/World.h"

@@ -1,7 +1,5 @@
 // GameTown -- the town's NPC slots and their NPCs, and monsters and bonus chests sent into a level's unused blocks.
 #include "server/Game.h"
-#include "server/quests/GameQuests.h"
-#include "server/quests/Quest.h"
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -14,6 +12,8 @@
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterDefinition.h"
 #include "rules/monsters/MonsterType.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"

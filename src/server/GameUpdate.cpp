@@ -1,10 +1,9 @@
 // Game -- the fixed step in its order, the respawn queues, the active-actor report and the game's part of each game update.
 #include "server/Game.h"
-#include "server/quests/GameQuests.h"
-#include "server/quests/Quest.h"
 
 #include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
+#include "core/RandomSystem.h"
 #include "core/Vector.h"
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
@@ -12,6 +11,8 @@
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/quests/QuestBase.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
 
