@@ -213,6 +213,10 @@ public:
     int32_t GetHomeStat(int32_t stat) const override;
     void RecomputeTotals() override { RecomputeBonuses(); }
     Entity* GetLeaderEntity() const override { return GetLeader(); }
+    // No flat change of a member's stats, and no influence from experience, until a kind says.
+    void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
+    void RecordMemberExperience(int32_t, int32_t, float) override {}
+    void OnMemberGainedExperience(Sentient&, int32_t) override {}
     // The member's wait before it rises (CovenantHome.cpp).
     float GetResurrectDelay(const Sentient& member) const override;
     void OnMemberDied(Sentient& member) override;
@@ -289,7 +293,7 @@ public:
     // Every spawned recruit, then the player, but the one left out.
     void RecalculateMemberStats(const Entity* except);
     // A free spot for the entity within four rings of the home position; the home position when none.
-    WorldPos FindSpotNearHome(const Entity* entity) const;
+    virtual WorldPos FindSpotNearHome(const Entity* entity) const;
     // Where a risen member stands: beside its own home's spawn point when it raids, by its own
     // spot when its player leader lives and it is in the party, else near the home.
     WorldPos GetRespawnPosition(const Actor& actor) const;
@@ -331,7 +335,8 @@ public:
     void AddRecruit(Actor& actor);
     int32_t FindFreeRecruitSlot() const;
     bool HasRoomForRecruit() const;
-    void RemoveRecruit(int32_t slot);
+    // The player's covenant also releases the recruit's actor.
+    virtual void RemoveRecruit(int32_t slot);
     Recruit* FindRecruitByActor(const Entity* actor) const;
     Actor* GetRecruitActor(int32_t slot) const;
     Recruit* GetRecruitRecord(int32_t slot) const;

@@ -45,6 +45,9 @@ public:
     virtual void CancelTradeRoute(Covenant& first, Covenant& second) = 0;
     // Sets the treaty between the two both ways and announces it, as the game's diplomacy does.
     virtual void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) = 0;
+    // The raider's raid on the raided begins (announced), respectively ends back at war.
+    virtual void StartRaid(Covenant& raider, Covenant& raided) = 0;
+    virtual void StopRaid(Covenant& raider, Covenant& raided) = 0;
     // The covenant fell; the destroyer (none: the monsters) is credited.
     virtual void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) = 0;
     // A fallen covenant's clean-ups: every other covenant and it back at Peace, both ways; every

@@ -259,6 +259,13 @@ int32_t Recruit::ChooseEquipSlot(const Item* item) const
 
 bool Recruit::ReadSettings(MessageBuffer& buffer)
 {
+    bool whole = false;
+    return ReadSettings(buffer, whole);
+}
+
+bool Recruit::ReadSettings(MessageBuffer& buffer, bool& whole)
+{
+    whole = false;
     int32_t type = buffer.ReadInt();
     IntArray newStats(kStatCount);
     Inventory newInventory;
@@ -288,6 +295,7 @@ bool Recruit::ReadSettings(MessageBuffer& buffer)
         DebugSystem::Print(kPrintWarning, "Recruit settings are cut short or hold a refused count\n");
         return false;
     }
+    whole = true;
     const MonsterType* monster = RecruitMonsterType(type);
     if (!monster || !monster->definition) {
         DebugSystem::Print(kPrintWarning, "Recruit settings name no creature (%d)\n", type);

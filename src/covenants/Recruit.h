@@ -50,6 +50,9 @@ public:
     // The client's settings datagram. False, the record unchanged, for a cut record or one
     // naming no creature.
     bool ReadSettings(MessageBuffer& buffer);
+    // As above; whole says whether the record was read to its end (a record naming no creature
+    // is; a cut one, or one with a refused count, is not), so a list of records can go on.
+    bool ReadSettings(MessageBuffer& buffer, bool& whole);
     // The record in the game update; the enhancement list is first rebuilt from the actor.
     void WriteUpdate(MessageBuffer& buffer);
     // The save form: the actor's state captured first, then the base record and isHero.

@@ -11,6 +11,7 @@
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "covenants/Covenant.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "entities/Item.h"
@@ -515,6 +516,9 @@ void Game::StartNewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t
         });
         if (owned != covenants.end())
             keptCovenant = std::move(*owned);
+        // The recruits' creatures go with the old world: their records keep what they were.
+        if (auto* own = dynamic_cast<PlayerCovenant*>(keptCovenant.get()))
+            own->CaptureRecruits();
     }
     Reset();
     NewWorld(startingLevel, difficultyLevel, worldDifficulty, numAiCovenants);
@@ -526,6 +530,8 @@ void Game::StartNewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t
         Covenant* covenant = keptCovenant.get();
         AddCovenant(std::move(keptCovenant));
         kept->covenantIndex = covenant->index;
+        if (auto* own = dynamic_cast<PlayerCovenant*>(covenant))
+            own->ResetForNewWorld();
     }
     // The table was emptied: a slot is always free.
     AddEntity(kept);

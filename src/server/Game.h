@@ -344,6 +344,8 @@ public:
     Actor* MakeGuard(const MonsterType& type, int32_t level) override;
     void CancelTradeRoute(Covenant& first, Covenant& second) override;
     void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override;
+    void StartRaid(Covenant& raider, Covenant& raided) override;
+    void StopRaid(Covenant& raider, Covenant& raided) override;
     // Makes a computer-run covenant for a new world; until one is set, a new world has none.
     using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }

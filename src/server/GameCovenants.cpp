@@ -1,6 +1,7 @@
 // Game -- the game as its covenants' host: the first player, the pedestals' places and the guards the spawn system makes.
 #include "server/Game.h"
 
+#include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/Sentient.h"
 #include "rules/RulesEnums.h"
@@ -34,4 +35,14 @@ void Game::SetTreaty(Covenant& first, Covenant& second, int32_t treaty)
 void Game::CancelTradeRoute(Covenant& first, Covenant& second)
 {
     SetTradeRoute(&first, &second, TradeRouteType::None, false);
+}
+
+void Game::StartRaid(Covenant& raider, Covenant& raided)
+{
+    StartRaid(raider.index, raided.index);
+}
+
+void Game::StopRaid(Covenant& raider, Covenant& raided)
+{
+    StopRaid(raider.index, raided.index);
 }

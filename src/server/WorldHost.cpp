@@ -8,6 +8,7 @@
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "covenants/Covenant.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/CharacterSettings.h"
 #include "entities/Player.h"
 #include "resources/ResourceManager.h"
@@ -329,11 +330,20 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     }
     if (!gGame || !gGameData)
         return;
+    // With covenants in use the settings open with the player covenant's block, read whole
+    // like the character: a malformed one changes nothing.
+    std::unique_ptr<PlayerCovenant> covenant;
     if (gGameData->GetTuning().usingCovenants) {
-        DebugSystem::Print(kPrintWarning,
-                           "Refused the client at %s: the game uses covenants and this build has no player covenant\n",
-                           from.c_str());
-        return;
+        if (gGame->GetCovenantCount() >= kMaxCovenants) {
+            DebugSystem::Print(kPrintWarning, "Refused the client at %s: the game holds %d covenants already\n",
+                               from.c_str(), gGame->GetCovenantCount());
+            return;
+        }
+        covenant = std::make_unique<PlayerCovenant>();
+        if (!covenant->ReadSettings(buffer)) {
+            DebugSystem::Print(kPrintWarning, "Refused the covenant sent by %s\n", from.c_str());
+            return;
+        }
     }
     // The character is read whole before a player is made: a malformed record changes nothing.
     CharacterSettings settings;
@@ -357,6 +367,13 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     if (gWorld)
         gWorld->CreateAnchor(joined->entityNumber, known->currentLevel);
     joined->SetPosition(gGame->GetStartPosition(known->currentLevel));
+    // The house and the recruits stand before the character is applied: its party names them.
+    if (covenant) {
+        PlayerCovenant* own = covenant.get();
+        gGame->AddCovenant(std::move(covenant));
+        own->PlaceInWorld();
+        own->SetPlayer(joined);
+    }
     joined->ApplyCharacter(settings);
     gGame->OnPlayerJoined(*joined);
     SendWelcome(*known);

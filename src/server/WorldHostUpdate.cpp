@@ -2,6 +2,7 @@
 #include "server/WorldHost.h"
 
 #include "core/DebugSystem.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "world/NetMessages.h"
@@ -94,7 +95,10 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     }
     buffer.WriteInt(NetMessages::kListEnd);
     gGame->WriteNetPart(buffer, player);
-    // No player covenant exists in a game without covenants: its part is left out.
+    // No player covenant exists in a game without covenants: its part is left out then.
+    if (auto* own = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->covenantIndex));
+        own && own->GetPlayerLeader() == player)
+        own->WriteUpdate(buffer);
     player->WritePlayerPart(buffer);
     WriteSounds(buffer, player);
     return true;

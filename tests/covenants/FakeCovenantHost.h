@@ -55,6 +55,21 @@ public:
         first.SetTreatyState(second.index, treaty);
         second.SetTreatyState(first.index, treaty);
     }
+    // "raid <raider> <raided>"; the raider's treaty toward the raided becomes Raid both ways.
+    void StartRaid(Covenant& raider, Covenant& raided) override
+    {
+        calls.push_back("raid " + std::to_string(raider.index) + " " + std::to_string(raided.index));
+        raider.SetTreatyState(raided.index, CovenantTreaty::Raid);
+        raided.SetTreatyState(raider.index, CovenantTreaty::Raid);
+    }
+    // "raid off <raider> <raided>"; the raider's target cleared, both at war.
+    void StopRaid(Covenant& raider, Covenant& raided) override
+    {
+        calls.push_back("raid off " + std::to_string(raider.index) + " " + std::to_string(raided.index));
+        raider.targetCovenant = -1;
+        raider.SetTreatyState(raided.index, CovenantTreaty::War);
+        raided.SetTreatyState(raider.index, CovenantTreaty::War);
+    }
     // "destroyed <index> by <destroyer or -1>"
     void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override
     {

@@ -79,6 +79,8 @@ public:
 
     // Makes the records up to the index; false for an index outside 0..31.
     bool EnsureRelationSlots(int32_t other);
+    // Every record goes; they are made again on demand.
+    void ClearRelations() { relations.clear(); }
     bool HasRelation(int32_t other) const;
     float GetRelation(int32_t other) const;
     // Kept within 0..100; a value that is no number changes nothing.

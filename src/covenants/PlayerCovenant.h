@@ -1,0 +1,146 @@
+// PlayerCovenant -- the covenant a human player leads: its house on the start level, its recruits, the settings its client sends at joining and its record in the game update.
+#pragma once
+
+#include "core/SafePointer.h"
+#include "covenants/Covenant.h"
+#include "rules/IntArray.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class Gate;
+class Inventory;
+class MessageBuffer;
+class Player;
+class Recruit;
+
+// The world host makes one for each joining client. Joining reads the client's settings whole
+// first (ReadSettings, which touches no world) and only then, once the character has been read
+// too, places the house and the recruits (PlaceInWorld). The game binds the player.
+class PlayerCovenant : public Covenant {
+public:
+    static constexpr int32_t kCounterCount = 4;
+    // The counter the game raises when a world is lost.
+    static constexpr int32_t kLostCounter = 1;
+    // The covenant stash's bag and its slots.
+    static constexpr int32_t kStashSlots = 8;
+    static constexpr const char* kDefinitionName = "Human";
+    static constexpr const char* kFirstBagRecord = "Bag1";
+    static constexpr const char* kCovenantStashRecord = "ObjectCovenantStash";
+    static constexpr const char* kBookshelfRecord = "ObjectBookshelf";
+    static constexpr const char* kPlayerStashRecord = "ObjectPlayerStash";
+    static constexpr const char* kLifestoneRecord = "ObjectLifestone";
+    static constexpr const char* kHouseGateRecord = "ObjectGate";
+    // The raid begins once the player comes this near the target's home.
+    static constexpr float kRaidArrivalRange = 300.0f;
+    // Rings searched around the lifestone or the house gate for a free spot.
+    static constexpr int32_t kSpotRings = 5;
+
+    PlayerCovenant();
+    ~PlayerCovenant() override;
+
+    // ---- Joining and new worlds ----------------------------------------------------------------
+    // The covenant block of the client's settings, read whole. False, the covenant unchanged, for
+    // a cut block, a recruit count outside 0.."MaxRecruits" or a malformed inventory. A recruit
+    // whose number is outside the slots, already taken, or whose record names no creature is
+    // read and dropped with a warning.
+    bool ReadSettings(MessageBuffer& buffer);
+    // Builds the house, spawns the recruits read (none for an eliminated covenant) near the
+    // home and gives the lifestone the health read.
+    void PlaceInWorld();
+    // The player leads the covenant: it takes the covenant's index.
+    void SetPlayer(Player* player);
+    // The covenant stash, bookshelf, player stash, lifestone and house gate around the start
+    // position's tile of the start level, then the pedestals.
+    void BuildHouse();
+    // After "newWorld": the house again, the recruits back near it, the money, influence and
+    // guards gone, the lifestone whole.
+    void ResetForNewWorld();
+    // The house gate, the raid, the relations and the think time forgotten.
+    void Reset();
+
+    // ---- Recruits ------------------------------------------------------------------------------
+    using Covenant::GetRecruitActor;
+    // The actor of recruit i; null for a number outside the slots, an empty slot or no requester.
+    Actor* GetRecruitActor(int32_t i, const Entity* requester) const;
+    // The actor's state into its record; the actor is deleted and let go.
+    void ReleaseRecruitActor(Actor& actor);
+    // The recruit leaves: out of its leader's party, its actor released, its record gone.
+    void RemoveRecruit(int32_t i) override;
+    // A free spot near the lifestone, respectively the house gate; level -1 without one.
+    WorldPos FindSpotNearHome(const Entity* entity) const override;
+    WorldPos FindSpotNearHouseGate(const Entity* entity) const;
+    // A recruit's actor goes home and stays there.
+    void SendRecruitHome(Actor& actor);
+    // Every spawned recruit's state into its record.
+    void CaptureRecruits();
+    Recruit* GetCandidate() const { return candidate.get(); }
+    Gate* GetHouseGate() const;
+    Player* GetPlayerLeader() const;
+
+    // ---- The record of the game update ---------------------------------------------------------
+    virtual void NotifyHook(int32_t) {}
+    // The covenant's part of its own client's game update.
+    virtual void WriteUpdate(MessageBuffer& buffer);
+
+    // ---- Covenant ------------------------------------------------------------------------------
+    // The world's set-up makes the computer-run covenants only: these have nothing to do.
+    void Start(int32_t, int32_t) override {}
+    void RefreshMembers() override {}
+    void SetUpFirstWorld() override {}
+    // The covenant's step, then the raid's arrival and the NPC the player targets as candidate.
+    void Update(float seconds) override;
+    void UpdatePeopleStatistic() override;
+    void UpdateItemsStatistic() override;
+    bool IsAvailable() const override { return !busy; }
+    Entity* GetPlayer() const override;
+    Entity* GetLeader() const override;
+    // Bag 24 is the player's house bag; the others are the covenant's.
+    Item* GetInventoryItem(int32_t bag, int32_t slot) const override;
+    void DeleteInventoryItem(int32_t bag, int32_t slot) override;
+    bool CanBeVisited() const override { return raidUnderway; }
+    // The player counts.
+    int32_t GetRecruitCount() const override { return CountRecruits() + 1; }
+    bool IsPlayerCovenant() const override { return true; }
+
+    // ---- EntityCovenant -------------------------------------------------------------------------
+    bool FindSpotNearHouseGate(const Sentient& entity, WorldPos& out) const override;
+    void SendRecruitToHouse(Sentient& recruit) override;
+    // The covenant's crystals.
+    void AddCurrency(int32_t amount) override;
+    int32_t GetCurrency() const override;
+    // The covenant stash's bags.
+    InventoryBag* GetStorageBag(int32_t bag) const override;
+
+    IntArray counters;
+    bool busy = false;
+    bool raidUnderway = false;
+
+private:
+    // The record of a recruit read from the settings, waiting to be placed.
+    struct ReadRecruit {
+        int32_t number = -1;
+        std::unique_ptr<Recruit> record;
+    };
+
+    // One house object of the record at the tile, in the table with the covenant's index.
+    template <class Kind>
+    Kind* PlaceHouseObject(const char* record, int32_t tileX, int32_t tileY);
+    // Spawns the record's creature near the home and anchors it there.
+    void SpawnRecruit(Recruit& recruit);
+    WorldPos FindSpotNear(const Entity* centre, const Entity* entity) const;
+    // The lifestone stands without health until the client's settings give it some.
+    void SetLifestoneHealth(int32_t health, int32_t maxHealth);
+
+    // The game may delete the player (its client gone) while the covenant stays.
+    SafePointer player;
+    SafePointer houseGate;
+    std::unique_ptr<Recruit> candidate;
+    // Read by ReadSettings, placed by PlaceInWorld.
+    bool settingsLoaded = false;
+    int32_t readHealth = -1;
+    int32_t readMaxHealth = -1;
+};
