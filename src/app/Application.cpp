@@ -2,6 +2,7 @@
 #include "app/Application.h"
 
 #include "app/ThemeMusic.h"
+#include "app/UiStartUp.h"
 #include "audio/OpenAlSoundDriver.h"
 #include "audio/SoundSystem.h"
 #include "audio/SoundWorld.h"
@@ -714,6 +715,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallGame(app);
     InstallClient(app);
     InstallSound(app);
+    InstallUserInterface(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
     InstallStartUpSummary(app, loads);

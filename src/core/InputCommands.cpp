@@ -8,7 +8,17 @@
 #include "core/StringUtil.h"
 
 #include <string>
+#include <utility>
 #include <vector>
+
+InputCommands::KeyHook InputCommands::uiKeyHook;
+InputCommands::ButtonHook InputCommands::uiButtonHook;
+
+void InputCommands::SetUiHooks(KeyHook key, ButtonHook button)
+{
+    uiKeyHook = std::move(key);
+    uiButtonHook = std::move(button);
+}
 
 void InputCommands::RegisterCommands()
 {
@@ -34,10 +44,14 @@ bool InputCommands::OnKeyPress(int key, bool down, bool repeat)
 {
     if (gDebugSystem && gDebugSystem->GetConsole().OnKey(key, down, repeat))
         return true;
+    if (uiKeyHook && uiKeyHook(key, down, repeat))
+        return true;
     return !repeat && gVirtualKeys && gVirtualKeys->RunBoundCommand(key, down, repeat);
 }
 
 bool InputCommands::OnButtonPress(int button, bool down, int x, int y)
 {
-    return gDebugSystem && gDebugSystem->ConsoleTakesClick(button, down, x, y);
+    if (gDebugSystem && gDebugSystem->ConsoleTakesClick(button, down, x, y))
+        return true;
+    return uiButtonHook && uiButtonHook(button, down, x, y);
 }

@@ -276,3 +276,15 @@ void TextParser::SkipLine()
     if (cursor < length && At(cursor) == '\n')
         ++cursor;
 }
+
+int32_t TextParser::GetLineNumber() const
+{
+    if (cursor < countedTo) {
+        countedTo = 0;
+        countedLines = 1;
+    }
+    for (; countedTo < cursor && countedTo < length; ++countedTo)
+        if (At(countedTo) == '\n')
+            ++countedLines;
+    return countedLines;
+}

@@ -43,6 +43,9 @@ public:
     bool IsWide() const { return wide; }
     // Skips what is left of the current line, line end included.
     void SkipLine();
+    // The line the next read starts on, from 1; for log lines about a file's faults. Counted on
+    // from the last answer, so asking as the reading goes costs one pass over the text.
+    int32_t GetLineNumber() const;
 
 private:
     enum class Stop { kValue, kLineEnd, kEnd };
@@ -62,4 +65,6 @@ private:
     size_t length = 0;             // in characters
     size_t cursor = 0;
     bool wide = false;
+    mutable size_t countedTo = 0;
+    mutable int32_t countedLines = 1;
 };

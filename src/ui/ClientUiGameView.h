@@ -1,0 +1,14 @@
+// ClientUiGameView -- the interface's view of the game over the client's mirrors: the game's flags, the local player's entity number and the mirrored entities.
+#pragma once
+
+#include "ui/UiGameView.h"
+
+// What the mirrors do not hold yet (the player's stats and quests, covenants, the profile)
+// answers as "none".
+class ClientUiGameView : public UiGameView {
+public:
+    bool IsGameRunning() const override;
+    bool HasLocalPlayer() const override;
+    int32_t GetPlayerEntityNumber() const override;
+    bool GetEntity(int32_t number, UiEntityFacts& out) const override;
+};

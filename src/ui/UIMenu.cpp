@@ -1,0 +1,463 @@
+// UIMenu -- one named screen or panel: its widgets in draw order, its layout keys, its show and hide command lists, its pages, and the routing of drawing and input to its widgets.
+#include "ui/UIMenu.h"
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/StringUtil.h"
+#include "core/TextParser.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+constexpr const char* kMenuKeywords[] = {
+    "name", "position", "size", "alwaysOnTop", "alwaysOnBottom", "visible", "addShowCommand",
+    "addShowStartCommand", "addShowEndCommand", "addHideCommand", "addPlayerChangedCommand", "addSubMenu",
+    "fullScreen", "subMenu", "allowedToReload", "externalName", "inGameOnly", "parent", "alwaysHandleInput",
+    "pausesGame", "hideWhenPaused", "MenuType", "Music",
+};
+
+enum MenuKeyword : int32_t {
+    kMenuName, kMenuPosition, kMenuSize, kMenuAlwaysOnTop, kMenuAlwaysOnBottom, kMenuVisible, kMenuAddShowCommand,
+    kMenuAddShowStartCommand, kMenuAddShowEndCommand, kMenuAddHideCommand, kMenuAddPlayerChangedCommand,
+    kMenuAddSubMenu, kMenuFullScreen, kMenuSubMenu, kMenuAllowedToReload, kMenuExternalName, kMenuInGameOnly,
+    kMenuParent, kMenuAlwaysHandleInput, kMenuPausesGame, kMenuHideWhenPaused, kMenuMenuType, kMenuMusic,
+};
+
+float MenuReadFloat(TextParser& parser, const std::string& path)
+{
+    float value = 0.0f;
+    parser.ReadFloat(value, false);
+    if (std::isfinite(value))
+        return value;
+    DebugSystem::Print(kPrintWarning, "%s line %d: a layout number that is not finite reads as 0\n", path.c_str(),
+                       parser.GetLineNumber());
+    return 0.0f;
+}
+
+} // namespace
+
+UIMenu::~UIMenu()
+{
+    DeleteWidgets();
+}
+
+void UIMenu::DeleteWidgets()
+{
+    for (UIWidget* widget : widgets)
+        delete widget;
+    widgets.clear();
+    subMenuTabs.clear();
+}
+
+bool UIMenu::IsEligible() const
+{
+    const UiGameView* view = gUISystem ? &gUISystem->GetGameView() : nullptr;
+    if (inGameOnly && !(view && view->IsGameRunning()))
+        return false;
+    return !(hideWhenPaused && view && view->IsPaused());
+}
+
+void UIMenu::GetSize(float& width, float& height) const
+{
+    width = size[0];
+    height = size[1];
+}
+
+// ---- Drawing and update ----
+
+void UIMenu::Draw()
+{
+    if (!IsShown())
+        return;
+    for (UIWidget* widget : widgets)
+        widget->Draw();
+    if (UIMenu* page = GetSelectedSubMenu())
+        page->Draw();
+}
+
+void UIMenu::Update(float seconds)
+{
+    if (!IsShown())
+        return;
+    for (UIWidget* widget : widgets)
+        widget->Update(seconds);
+    if (UIMenu* page = GetSelectedSubMenu())
+        page->Update(seconds);
+}
+
+// ---- Input ----
+
+bool UIMenu::HandleKey(int32_t key, bool down, bool repeat)
+{
+    if (!TakesInput())
+        return false;
+    for (UIWidget* widget : widgets)
+        if (widget->HandleHotKey(key, down, repeat))
+            return true;
+    return false;
+}
+
+bool UIMenu::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y)
+{
+    if (!TakesInput())
+        return false;
+    for (UIWidget* widget : widgets)
+        if (widget->HandleMouseButton(button, down, x, y))
+            return true;
+    UIMenu* page = GetSelectedSubMenu();
+    return page && page->HandleMouseButton(button, down, x, y);
+}
+
+bool UIMenu::HandleMouseWheel(bool up)
+{
+    if (!TakesInput())
+        return false;
+    for (UIWidget* widget : widgets)
+        if (widget->HandleMouseWheel(up))
+            return true;
+    return false;
+}
+
+UIWidget* UIMenu::WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes)
+{
+    if (!IsShown())
+        return nullptr;
+    for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
+        UIWidget* widget = *it;
+        if (skipHelpBoxes && widget->IsHelpBox())
+            continue;
+        if (widget->canClick && widget->HitTest(static_cast<float>(x), static_cast<float>(y)) && widget->IsVisible())
+            return widget;
+    }
+    UIMenu* page = GetSelectedSubMenu();
+    return page ? page->WidgetAt(x, y, skipHelpBoxes) : nullptr;
+}
+
+bool UIMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
+                              float extent[2], float& backgroundAlpha)
+{
+    if (!IsShown())
+        return false;
+    for (UIWidget* widget : widgets) {
+        if (!widget->showHighlightInfo || !widget->HitTest(static_cast<float>(x), static_cast<float>(y)) ||
+            !widget->IsVisible() || !widget->GetHelpText(x, y, text, title))
+            continue;
+        if (widget->hasProtectedZone) {
+            widget->GetProtectedZonePosition(position[0], position[1]);
+            extent[0] = widget->protectedZone[2];
+            extent[1] = widget->protectedZone[3];
+        } else {
+            position[0] = widget->GetScreenX();
+            position[1] = widget->GetScreenY();
+            extent[0] = widget->size[0];
+            extent[1] = widget->size[1];
+        }
+        backgroundAlpha = widget->highlightBackgroundAlpha;
+        return true;
+    }
+    UIMenu* page = GetSelectedSubMenu();
+    return page && page->GetHighlightInfo(x, y, text, title, position, extent, backgroundAlpha);
+}
+
+// ---- Showing and hiding ----
+
+void UIMenu::Show()
+{
+    // A show list that shows this menu again would recurse forever; the inner show is dropped.
+    if (inShowOrHide) {
+        DebugSystem::Print(kPrintWarning, "Menu %s: its show or hide commands show or hide it again\n", name.c_str());
+        return;
+    }
+    inShowOrHide = true;
+    bool firstTime = !hasBeenShown;
+    hasBeenShown = true;
+    RunCommandList(showStartCommands);
+    OnShow(firstTime);
+    for (UIWidget* widget : widgets) {
+        widget->ApplyUserVar();
+        widget->OnMenuShown(firstTime);
+    }
+    RunCommandList(showEndCommands);
+    inShowOrHide = false;
+}
+
+void UIMenu::Hide()
+{
+    if (inShowOrHide) {
+        DebugSystem::Print(kPrintWarning, "Menu %s: its show or hide commands show or hide it again\n", name.c_str());
+        return;
+    }
+    inShowOrHide = true;
+    RunCommandList(hideCommands);
+    OnHide();
+    for (UIWidget* widget : widgets)
+        widget->OnMenuHidden();
+    inShowOrHide = false;
+}
+
+void UIMenu::SetVisible(bool on, bool quiet)
+{
+    if (on == visible)
+        return;
+    if (on)
+        Show();
+    else
+        Hide();
+    visible = on;
+    if (!quiet && gUISystem)
+        gUISystem->RecomputeHover();
+}
+
+void UIMenu::Close()
+{
+    if (pushed) {
+        if (gUISystem)
+            gUISystem->RemoveMenu(this);
+        return;
+    }
+    SetVisible(false, false);
+}
+
+// ---- Commands ----
+
+void UIMenu::RunCommandList(const std::vector<std::string>& lines)
+{
+    if (parent) {
+        parent->RunCommandList(lines);
+        return;
+    }
+    // A line may change the list it came from (a reload, a copy of widgets): run a copy.
+    std::vector<std::string> copy = lines;
+    for (const std::string& line : copy)
+        HandleMenuCommand(line);
+}
+
+void UIMenu::HandleMenuCommand(const std::string& line)
+{
+    if (parent) {
+        parent->HandleMenuCommand(line);
+        return;
+    }
+    std::vector<std::string> words = CommandSystem::ParseLine(line);
+    if (words.empty() || words[0] != "menuCommand") {
+        ExecuteCommandLine(line);
+        return;
+    }
+    if (words.size() < 2)
+        return;
+    const std::string& command = words[1];
+    if (StringEqualsNoCase(command, "selectSubMenu"))
+        SelectSubMenu(words.size() > 2 ? ParseInt(words[2]) : 0);
+    else if (StringEqualsNoCase(command, "hide"))
+        Close();
+    else if (StringEqualsNoCase(command, "unselectAll"))
+        for (UIWidget* widget : widgets)
+            widget->SetSelected(false);
+}
+
+// ---- Widgets ----
+
+void UIMenu::AddWidget(UIWidget* widget)
+{
+    if (!widget)
+        return;
+    auto place = std::find_if(widgets.begin(), widgets.end(),
+                              [widget](const UIWidget* other) { return other->drawOrder >= widget->drawOrder; });
+    widgets.insert(place, widget);
+}
+
+void UIMenu::ResortWidget(UIWidget* widget)
+{
+    auto found = std::find(widgets.begin(), widgets.end(), widget);
+    if (found == widgets.end())
+        return;
+    widgets.erase(found);
+    AddWidget(widget);
+}
+
+UIWidget* UIMenu::FindWidget(const std::string& widgetName) const
+{
+    for (UIWidget* widget : widgets)
+        if (widget->internalName == widgetName)
+            return widget;
+    return nullptr;
+}
+
+void UIMenu::CopyWidgetsFrom(const UIMenu* source)
+{
+    if (!source || source == this)
+        return;
+    DeleteWidgets();
+    for (const UIWidget* widget : source->widgets) {
+        UIWidget* copy = UISystem::CloneWidget(widget);
+        AddWidget(copy);
+        copy->menu = this;
+        copy->OnAttach();
+    }
+}
+
+// ---- Pages ----
+
+void UIMenu::AddSubMenu(UIMenu* page)
+{
+    if (!page || page == this)
+        return;
+    subMenus.push_back(page);
+    page->parent = this;
+    if (!page->visible)
+        page->SetVisible(true, !(gUISystem && gUISystem->IsSetUp()));
+}
+
+void UIMenu::SelectSubMenu(int32_t index)
+{
+    selectedSubMenu = index;
+    for (size_t i = 0; i < subMenuTabs.size(); ++i)
+        subMenuTabs[i]->SetSelected(static_cast<int32_t>(i) == index);
+}
+
+UIMenu* UIMenu::GetSubMenu(int32_t index) const
+{
+    if (index < 0 || index >= static_cast<int32_t>(subMenus.size()))
+        return nullptr;
+    return subMenus[static_cast<size_t>(index)];
+}
+
+void UIMenu::ForgetMenu(const UIMenu* gone)
+{
+    if (parent == gone)
+        parent = nullptr;
+    subMenus.erase(std::remove(subMenus.begin(), subMenus.end(), gone), subMenus.end());
+}
+
+void UIMenu::OnPlayerChanged()
+{
+    RunCommandList(playerChangedCommands);
+    for (UIWidget* widget : widgets)
+        widget->OnPlayerChanged();
+}
+
+void UIMenu::RefreshContents()
+{
+    // A page chain that leads back to a menu stops there.
+    std::vector<UIMenu*> seen;
+    for (UIMenu* page = this; page && std::find(seen.begin(), seen.end(), page) == seen.end();
+         page = page->GetSelectedSubMenu()) {
+        seen.push_back(page);
+        for (UIWidget* widget : page->widgets)
+            widget->Reload();
+    }
+}
+
+void UIMenu::NotifyWidgets(int32_t value)
+{
+    for (UIWidget* widget : widgets)
+        widget->Notify(value);
+}
+
+// ---- Layout files ----
+
+bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)
+{
+    int32_t index = -1;
+    for (int32_t i = 0; i < static_cast<int32_t>(std::size(kMenuKeywords)); ++i)
+        if (StringEqualsNoCase(key, kMenuKeywords[i])) {
+            index = i;
+            break;
+        }
+    switch (index) {
+    case kMenuName: name = parser.ReadString(false); break;
+    case kMenuPosition:
+        position[0] = MenuReadFloat(parser, loadingPath);
+        position[1] = MenuReadFloat(parser, loadingPath);
+        break;
+    case kMenuSize:
+        size[0] = MenuReadFloat(parser, loadingPath);
+        size[1] = MenuReadFloat(parser, loadingPath);
+        break;
+    case kMenuAlwaysOnTop: alwaysOnTop = parser.GetBool(false); break;
+    case kMenuAlwaysOnBottom: alwaysOnBottom = parser.GetBool(false); break;
+    case kMenuVisible: SetVisible(parser.GetBool(false), !(gUISystem && gUISystem->IsSetUp())); break;
+    case kMenuAddShowCommand:
+    case kMenuAddShowStartCommand: showStartCommands.push_back(parser.ReadString(false)); break;
+    case kMenuAddShowEndCommand: showEndCommands.push_back(parser.ReadString(false)); break;
+    case kMenuAddHideCommand: hideCommands.push_back(parser.ReadString(false)); break;
+    case kMenuAddPlayerChangedCommand: playerChangedCommands.push_back(parser.ReadString(false)); break;
+    case kMenuAddSubMenu: {
+        std::string pageName = parser.ReadString(false);
+        subMenuNames.push_back(pageName);
+        if (gUISystem)
+            AddSubMenu(gUISystem->FindMenu(pageName));
+        break;
+    }
+    case kMenuFullScreen: fullScreen = parser.GetBool(false); break;
+    case kMenuSubMenu: subMenu = parser.GetBool(false); break;
+    case kMenuAllowedToReload: allowedToReload = parser.GetBool(false); break;
+    case kMenuExternalName: externalName = parser.ReadString(false); break;
+    case kMenuInGameOnly: inGameOnly = true; break;
+    case kMenuParent:
+        parentName = parser.ReadString(false);
+        parent = gUISystem ? gUISystem->FindMenu(parentName) : nullptr;
+        if (parent == this)
+            parent = nullptr;
+        break;
+    case kMenuAlwaysHandleInput: alwaysHandleInput = parser.GetBool(false); break;
+    case kMenuPausesGame: pausesGame = parser.GetBool(false); break;
+    case kMenuHideWhenPaused: hideWhenPaused = parser.GetBool(false); break;
+    case kMenuMenuType: parser.ReadString(false); break;
+    case kMenuMusic: music = parser.ReadString(false); break;
+    default:
+        DebugSystem::Print(kPrintDeveloper, "Unknown menu parm %s\n", key.c_str());
+        return false;
+    }
+    return true;
+}
+
+void UIMenu::ParseLayout(TextParser& parser)
+{
+    std::string token;
+    bool pending = false;
+    while (pending || parser.NextToken(token)) {
+        pending = false;
+        UIWidget* widget = gUISystem ? gUISystem->CreateWidget(token) : nullptr;
+        if (!widget) {
+            ReadProperty(token, parser);
+            continue;
+        }
+        std::string typeName = token;
+        int32_t line = parser.GetLineNumber();
+        token.clear();
+        if (!parser.NextToken(token) || token != "{") {
+            // The widget is dropped; the token taken for its brace is read again as the next item.
+            DebugSystem::Print(kPrintWarning, "%s line %d: %s without \"{\"; the widget is left out\n",
+                               loadingPath.c_str(), line, typeName.c_str());
+            delete widget;
+            pending = !token.empty() && token != "}";
+            continue;
+        }
+        if (!widget->ReadProperties(parser)) {
+            DebugSystem::Print(kPrintWarning, "%s line %d: %s block not closed; the widget is left out\n",
+                               loadingPath.c_str(), line, typeName.c_str());
+            delete widget;
+            continue;
+        }
+        AddWidget(widget);
+        widget->menu = this;
+        widget->OnAttach();
+    }
+}
+
+void UIMenu::FinishLoading()
+{
+    subMenuTabs.clear();
+    for (UIWidget* widget : widgets) {
+        if (!widget->subMenuTab)
+            continue;
+        subMenuTabs.push_back(widget);
+        SelectSubMenu(0);
+    }
+}

@@ -1,0 +1,116 @@
+// UIMenu -- one named screen or panel: its widgets in draw order, its layout keys, its show and hide command lists, its pages, and the routing of drawing and input to its widgets.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "resources/ResourceHandle.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TextParser;
+class UIWidget;
+
+// Main thread. Owned by the UI system; owns its widgets.
+class UIMenu : public BaseClass {
+public:
+    UIMenu() = default;
+    ~UIMenu() override;
+    UIMenu(const UIMenu&) = delete;
+    UIMenu& operator=(const UIMenu&) = delete;
+
+    // ---- Overridable operations ----
+    virtual void Draw();
+    virtual void Update(float seconds);
+    virtual void GetSize(float& width, float& height) const;
+    virtual bool HandleKey(int32_t key, bool down, bool repeat);
+    virtual bool HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y);
+    virtual void OnShow(bool /*firstTime*/) {}
+    virtual void OnHide() {}
+    // The tooltip of the first visible widget at the point that answers; false when none.
+    virtual bool GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
+                                  float extent[2], float& backgroundAlpha);
+    virtual bool ReadProperty(const std::string& key, TextParser& parser);
+    virtual void RunCommandList(const std::vector<std::string>& lines);
+    virtual void HandleMenuCommand(const std::string& line);
+    // The last-drawn visible clickable widget holding the point; none unless eligible and shown.
+    virtual UIWidget* WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes);
+
+    // ---- Tests and flags ----
+    // Not "inGameOnly" without a running game, not "hideWhenPaused" while paused.
+    bool IsEligible() const;
+    bool IsShown() const { return IsEligible() && (visible || pushed); }
+    // Shown, or offered input though not shown.
+    bool TakesInput() const { return IsShown() || alwaysHandleInput; }
+
+    // ---- Plain operations ----
+    // Runs the show lists and OnShow; the caller sets the flag.
+    void Show();
+    void Hide();
+    void SetVisible(bool on, bool quiet);
+    // Off the stack when pushed, else hidden.
+    void Close();
+    bool HandleMouseWheel(bool up);
+    // Inserted before the first widget of a greater or equal draw order; takes ownership.
+    void AddWidget(UIWidget* widget);
+    // Sorts a widget whose draw order changed to its place again.
+    void ResortWidget(UIWidget* widget);
+    UIWidget* FindWidget(const std::string& widgetName) const;
+    // The items of a layout file after its header: widgets and menu keys. Broken widget blocks
+    // are dropped with the file and line logged; the rest of the file still loads.
+    void ParseLayout(TextParser& parser);
+    void FinishLoading();
+    void AddSubMenu(UIMenu* page);
+    void SelectSubMenu(int32_t index);
+    // Null for an index outside the pages.
+    UIMenu* GetSubMenu(int32_t index) const;
+    UIMenu* GetSelectedSubMenu() const { return GetSubMenu(selectedSubMenu); }
+    void OnPlayerChanged();
+    void RefreshContents();
+    void NotifyWidgets(int32_t value);
+    const std::vector<UIWidget*>& GetWidgets() const { return widgets; }
+    void DeleteWidgets();
+    void CopyWidgetsFrom(const UIMenu* source);
+    // Drops every link to the menu (parents and pages), which is about to go.
+    void ForgetMenu(const UIMenu* gone);
+
+    // ---- Fields ----
+    std::string name;
+    std::string filePath;
+    std::string externalName;
+    float position[2] = {0.0f, 0.0f};
+    float size[2] = {0.0f, 0.0f};
+    bool visible = false;
+    bool pushed = false;
+    bool hasBeenShown = false;
+    bool fullScreen = false;
+    bool alwaysOnTop = false;
+    bool alwaysOnBottom = false;
+    bool subMenu = false;
+    bool allowedToReload = true;
+    bool inGameOnly = false;
+    bool alwaysHandleInput = false;
+    bool pausesGame = false;
+    bool hideWhenPaused = false;
+    std::string music;
+    UIMenu* parent = nullptr;
+    // Pages by name, found again after a reload replaces them.
+    std::vector<std::string> subMenuNames;
+    std::string parentName;
+    int32_t selectedSubMenu = -1;
+    std::vector<UIWidget*> subMenuTabs;
+    std::vector<std::string> showStartCommands;
+    std::vector<std::string> showEndCommands;
+    std::vector<std::string> hideCommands;
+    std::vector<std::string> playerChangedCommands;
+    // Where the layout text was read from, for log lines.
+    std::string loadingPath;
+
+protected:
+    std::vector<UIWidget*> widgets;
+    std::vector<UIMenu*> subMenus;
+
+private:
+    // Guards against a show or hide list that shows or hides this menu again.
+    bool inShowOrHide = false;
+};

@@ -1,0 +1,511 @@
+// UISystem -- owns and runs every menu: loading from the layout files, the menu stack and active menus, hover, focus, drag and held-button repeat, the cursor, tooltips, bag windows and the menu commands.
+#include "ui/UISystem.h"
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
+#include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
+#include "core/system/InputSystem.h"
+#include "core/system/TimerSystem.h"
+#include "resources/ResourceManager.h"
+#include "resources/fonts/ScreenText.h"
+#include "resources/shaders/ShaderLookup.h"
+#include "rules/GameData.h"
+#include "ui/UIMenu.h"
+#include "ui/UIWidget.h"
+#include "ui/UiNameTables.h"
+
+#include <algorithm>
+#include <cmath>
+
+UISystem* gUISystem = nullptr;
+
+namespace {
+
+// The pictures drawn for cursor shapes 1 to 7 when the platform shows none.
+constexpr const char* kUISystemCursorPictures[] = {
+    "Textures/cursors/normalCursor.tga", "Textures/cursors/attackCursor.tga", "Textures/cursors/lootCursor.tga",
+    "Textures/cursors/useCursor.tga",    "Textures/cursors/grabbedCursor.tga", "Textures/cursors/talkCursor.tga",
+    "Textures/cursors/busyCursor.tga",
+};
+
+// Positions in the user var table of RegisterUserVars.
+enum UISystemVar : int32_t {
+    kUISystemVarHardwareCursor = 2,
+    kUISystemVarDrawUI = 3,
+    kUISystemVarShowDamageNumbers = 6,
+    kUISystemVarShowXpNumbers = 7,
+    kUISystemVarHideNumbersDuringRaids = 8,
+};
+
+int32_t UISystemCursorX()
+{
+    return gInputSystem ? gInputSystem->GetCursorX() : 0;
+}
+
+int32_t UISystemCursorY()
+{
+    return gInputSystem ? gInputSystem->GetCursorY() : 0;
+}
+
+} // namespace
+
+UISystem::DispatchScope::~DispatchScope()
+{
+    if (--owner.dispatchDepth == 0 && owner.reloadPending) {
+        owner.reloadPending = false;
+        owner.LoadMenus(true);
+    }
+}
+
+UISystem::UISystem()
+{
+    doubleClickTime.seconds = 0.5f;
+    doubleClickTime.Normalize();
+    UiNameTables::Register();
+}
+
+UISystem::~UISystem()
+{
+    for (UIMenu* menu : menus)
+        delete menu;
+    menus.clear();
+}
+
+void UISystem::RegisterCommands()
+{
+    setUp = false;
+    LoadLookShaders();
+    LoadMenus(false);
+    ShowMenu("Main");
+    RegisterMenuCommands();
+    RegisterUserVars();
+    if (gGameData && gResourceManager) {
+        std::string soundName = gGameData->GetNameById("SoundNameNewHelpTopic");
+        if (!soundName.empty())
+            gResourceManager->Load(soundName, newHelpTopicSound);
+    }
+    setUp = true;
+}
+
+void UISystem::LoadLookShaders()
+{
+    if (!gGameData || !gResourceManager)
+        return;
+    LoadTextureByName(gGameData->GetNameById("TextureNameUIBlack"), highlightShader, TextureUsage::Overlay);
+    LoadTextureByName(gGameData->GetNameById("TextureNameCircle"), glowShader, TextureUsage::Overlay);
+    for (int32_t shape = 1; shape <= 7; ++shape)
+        if (gFileSystem && gFileSystem->FileExists(kUISystemCursorPictures[shape - 1]))
+            LoadTextureByName(kUISystemCursorPictures[shape - 1], cursorPictures[shape],
+                              TextureUsage::OverlayUncompressed);
+}
+
+// ---- Look-ups ----
+
+UIMenu* UISystem::FindMenu(const std::string& menuName) const
+{
+    for (UIMenu* menu : menus)
+        if (menu->name == menuName)
+            return menu;
+    return nullptr;
+}
+
+UIMenu* UISystem::FindMenuByFile(const std::string& path) const
+{
+    for (UIMenu* menu : menus)
+        if (menu->filePath == path)
+            return menu;
+    return nullptr;
+}
+
+UIWidget* UISystem::FindWidget(const std::string& widgetName, const std::string& menuName) const
+{
+    UIMenu* menu = FindMenu(menuName);
+    if (!menu) {
+        DebugSystem::Print(kPrintError, "Could not find menu %s\n", menuName.c_str());
+        return nullptr;
+    }
+    UIWidget* widget = menu->FindWidget(widgetName);
+    if (!widget)
+        DebugSystem::Print(kPrintError, "Could not find widget %s\n", widgetName.c_str());
+    return widget;
+}
+
+UIWidget* UISystem::FindWidgetByPath(const std::string& path) const
+{
+    size_t split = path.find("::");
+    if (split == std::string::npos)
+        return FindWidget("", path);
+    return FindWidget(path.substr(split + 2), path.substr(0, split));
+}
+
+// ---- Showing and hiding ----
+
+void UISystem::ShowWithFlag(UIMenu* menu)
+{
+    menu->Show();
+    menu->visible = true;
+    RecomputeHover();
+}
+
+void UISystem::HideWithFlag(UIMenu* menu)
+{
+    menu->Hide();
+    menu->visible = false;
+    RecomputeHover();
+}
+
+void UISystem::RecomputeHover()
+{
+    if (setUp)
+        hoverWidget = GetWidgetUnderCursor(false);
+}
+
+void UISystem::SetMenuVisible(const std::string& menuName, bool on)
+{
+    UIMenu* menu = FindMenu(menuName);
+    if (!menu || menu->visible == on)
+        return;
+    if (on)
+        ShowWithFlag(menu);
+    else
+        HideWithFlag(menu);
+}
+
+void UISystem::ShowMenu(const std::string& menuName)
+{
+    UIMenu* menu = FindMenu(menuName);
+    if (menu && !menu->visible)
+        ShowWithFlag(menu);
+}
+
+void UISystem::HideMenu(const std::string& menuName)
+{
+    if (UIMenu* menu = FindMenu(menuName))
+        menu->Close();
+}
+
+void UISystem::ToggleMenu(const std::string& menuName)
+{
+    UIMenu* menu = FindMenu(menuName);
+    if (!menu)
+        return;
+    bool shown = menu->IsShown();
+    if (shown && menu->visible)
+        HideWithFlag(menu);
+    else if (!shown && !menu->visible)
+        ShowWithFlag(menu);
+}
+
+void UISystem::PushPopMenu(const std::string& menuName)
+{
+    UIMenu* menu = FindMenu(menuName);
+    if (!menu)
+        return;
+    if (menu->IsShown())
+        RemoveMenu(menu);
+    else
+        PushMenu(menu);
+}
+
+void UISystem::ShowGameMenus()
+{
+    for (const std::string& menuName : settings.gameMenus)
+        ShowMenu(menuName);
+}
+
+void UISystem::CloseAllMenus()
+{
+    for (UIMenu* menu : menus)
+        if (!menu->subMenu)
+            menu->Close();
+}
+
+// ---- The frame ----
+
+void UISystem::Update(float seconds)
+{
+    DispatchScope scope(*this);
+    UIWidget* under = GetWidgetUnderCursor(false);
+    if (under && under != hoverWidget)
+        under->PlayHoverSound();
+    hoverWidget = under;
+    BuildActiveMenuList(false, frameMenus);
+    for (UIMenu* menu : frameMenus)
+        menu->Update(seconds);
+    if (!pressedWidget)
+        return;
+    pressedTime += seconds;
+    float threshold = pressedRepeats == 0 ? settings.firstRepeatTime : settings.otherRepeatTime;
+    if (pressedTime > threshold) {
+        pressedTime -= threshold;
+        ++pressedRepeats;
+        pressedWidget->PressAtCentre(pressedButton, true);
+    }
+}
+
+void UISystem::UpdateAndDraw(float seconds)
+{
+    Update(seconds);
+    DispatchScope scope(*this);
+    BuildActiveMenuList(false, frameMenus);
+    if (!IsVarOn(kUISystemVarDrawUI))
+        return;
+    for (auto it = frameMenus.rbegin(); it != frameMenus.rend(); ++it)
+        (*it)->Draw();
+}
+
+// The help box menus are shown only for their own draw, never between calls.
+void UISystem::DrawHelpMenu(UIMenu* menu, float seconds)
+{
+    if (!menu)
+        return;
+    if (!menu->visible) {
+        menu->Show();
+        menu->visible = true;
+    }
+    menu->Update(seconds);
+    menu->Draw();
+    if (menu->visible) {
+        menu->Hide();
+        menu->visible = false;
+    }
+}
+
+void UISystem::SetCursor(int32_t cursor)
+{
+    currentCursor = cursor;
+    if (gGraphicsSystem)
+        gGraphicsSystem->SetCursor(cursor);
+}
+
+void UISystem::DrawCursor()
+{
+    int32_t x = UISystemCursorX();
+    int32_t y = UISystemCursorY();
+    if (dragWidget) {
+        float kept[2] = {dragWidget->position[0], dragWidget->position[1]};
+        UIMenu* keptMenu = dragWidget->menu;
+        dragWidget->position[0] = static_cast<float>(x) - dragWidget->size[0] * 0.5f;
+        dragWidget->position[1] = static_cast<float>(y) - dragWidget->size[1] * 0.5f;
+        dragWidget->menu = nullptr;
+        dragWidget->drawnAtCursor = true;
+        dragWidget->Draw();
+        dragWidget->position[0] = kept[0];
+        dragWidget->position[1] = kept[1];
+        dragWidget->menu = keptMenu;
+        dragWidget->drawnAtCursor = false;
+        if (currentCursor == kCursorBusy && ++busyFrames <= settings.minBusyFrames)
+            return;
+        SetCursor(kCursorDragging);
+        return;
+    }
+    int32_t shape = ChooseCursorShape();
+    if (shape == kCursorBusy) {
+        busyFrames = 0;
+    } else if (currentCursor == kCursorBusy && ++busyFrames <= settings.minBusyFrames) {
+        shape = kCursorBusy;
+    } else {
+        SetCursor(shape);
+    }
+    bool hardware = IsVarOn(kUISystemVarHardwareCursor);
+    if (hardware && gGraphicsSystem && gGraphicsSystem->HasCursor(shape))
+        return;
+    if (!gScreenText || shape < 1 || shape > 7)
+        return;
+    float offset = shape == 6 ? -16.0f : 0.0f;
+    float left = static_cast<float>(x) + offset;
+    float top = static_cast<float>(y) + offset;
+    gScreenText->DrawShaderRect(cursorPictures[shape], Color{1.0f, 1.0f, 1.0f}, left, top, left + 32.0f, top + 32.0f,
+                                1.0f, false, false, 0);
+}
+
+// ---- Input ----
+
+bool UISystem::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y)
+{
+    DispatchScope scope(*this);
+    bool endsMode = down && uiMode != UIMode::Normal;
+    bool handled = false;
+    bool fullScreenListed = false;
+    if (dragWidget && down && dragWidget->AcceptDrop(GetWidgetUnderCursor(false))) {
+        handled = true;
+    } else {
+        BuildActiveMenuList(true, frameMenus);
+        for (UIMenu* menu : frameMenus) {
+            fullScreenListed = fullScreenListed || (menu->IsShown() && menu->fullScreen);
+            if (menu->HandleMouseButton(button, down, x, y)) {
+                handled = true;
+                break;
+            }
+        }
+        if (!handled && !fullScreenListed && dragWidget && down) {
+            dragWidget->OnDropOutside();
+            handled = true;
+        }
+    }
+    if (endsMode)
+        uiMode = UIMode::Normal;
+    return handled;
+}
+
+bool UISystem::HandleKey(int32_t key, bool down, bool repeat)
+{
+    DispatchScope scope(*this);
+    BuildActiveMenuList(true, frameMenus);
+    for (UIMenu* menu : frameMenus)
+        if (menu->HandleKey(key, down, repeat))
+            return true;
+    return false;
+}
+
+bool UISystem::AnyMenuHandlesInput(bool up)
+{
+    DispatchScope scope(*this);
+    BuildActiveMenuList(true, frameMenus);
+    for (UIMenu* menu : frameMenus)
+        if (menu->HandleMouseWheel(up))
+            return true;
+    return false;
+}
+
+void UISystem::RecordWidgetPress(UIWidget* widget, int32_t button)
+{
+    if (widget == pressedWidget)
+        return;
+    pressedWidget = widget;
+    pressedButton = button;
+    pressedTime = 0.0f;
+    pressedRepeats = 0;
+}
+
+void UISystem::ClearWidgetPress(UIWidget* widget)
+{
+    if (pressedWidget == widget)
+        pressedWidget = nullptr;
+}
+
+// ---- Services ----
+
+void UISystem::GetTooltip(std::string& text, std::string& title, float position[2], float extent[2], float& flag)
+{
+    text.clear();
+    title.clear();
+    if (gUserVarSystem && gUserVarSystem->GetIntByName("drawWorldMap") != 0)
+        return;
+    int32_t x = UISystemCursorX();
+    int32_t y = UISystemCursorY();
+    BuildActiveMenuList(false, activeMenus);
+    for (UIMenu* menu : activeMenus)
+        if (menu->GetHighlightInfo(x, y, text, title, position, extent, flag))
+            return;
+    if (GetWidgetUnderCursor(true))
+        return;
+    const UiGameView& view = GetGameView();
+    bool placed = false;
+    float entityX = 0.0f;
+    float entityY = 0.0f;
+    int32_t entity = view.GetHoveredEntity();
+    if (entity < 0 || !view.GetHoverText(entity, text, placed, entityX, entityY))
+        return;
+    position[0] = placed ? entityX : 0.0f;
+    position[1] = placed ? entityY - 64.0f : 0.0f;
+    extent[0] = placed ? 32.0f : 0.0f;
+    extent[1] = placed ? 32.0f : 0.0f;
+}
+
+bool UISystem::IsDoubleClick(const TimeStamp& first, const TimeStamp& second) const
+{
+    TimeStamp gap = TimeStamp::Difference(first, second);
+    gap.Normalize();
+    if (gap.days != doubleClickTime.days)
+        return gap.days < doubleClickTime.days;
+    if (gap.hours != doubleClickTime.hours)
+        return gap.hours < doubleClickTime.hours;
+    if (gap.minutes != doubleClickTime.minutes)
+        return gap.minutes < doubleClickTime.minutes;
+    return gap.seconds < doubleClickTime.seconds;
+}
+
+bool UISystem::IsBlinkOn(float period)
+{
+    if (period <= 0.0f)
+        return false;
+    float running = gTimerSystem ? gTimerSystem->GetClock().GetTotalSeconds() : 0.0f;
+    return static_cast<int64_t>(std::floor(running / period)) % 2 == 0;
+}
+
+std::string UISystem::GetBlinkCursor()
+{
+    return IsBlinkOn(0.5f) ? "_" : "";
+}
+
+void UISystem::ArrangeOpenBagMenus()
+{
+    float x = settings.sideStackStart[0];
+    float y = settings.sideStackStart[1];
+    float column = 0.0f;
+    for (UIMenu* menu : openBagMenus) {
+        float width = 0.0f;
+        float height = 0.0f;
+        menu->GetSize(width, height);
+        if (height == 0.0f)
+            continue;
+        if (y - height < 0.0f) {
+            x -= settings.sideStackSpace[0] + column;
+            y = settings.sideStackStart[1];
+            column = 0.0f;
+        }
+        y -= height;
+        menu->position[0] = x;
+        menu->position[1] = y;
+        y -= settings.sideStackSpace[1];
+        column = std::max(column, width);
+    }
+}
+
+void UISystem::NotifyAllWidgets(int32_t value)
+{
+    for (UIMenu* menu : menus)
+        menu->NotifyWidgets(value);
+}
+
+void UISystem::OnPlayerChanged()
+{
+    for (UIMenu* menu : menus)
+        menu->OnPlayerChanged();
+}
+
+void UISystem::RunCommandList(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> copy = lines;
+    for (const std::string& line : copy)
+        ExecuteCommandLine(line);
+}
+
+bool UISystem::NumbersHiddenForRaid() const
+{
+    if (!IsVarOn(kUISystemVarHideNumbersDuringRaids))
+        return false;
+    const UiGameView& view = GetGameView();
+    UiCovenantFacts own;
+    return view.GetCovenant(view.GetPlayerCovenantIndex(), own) && (own.beingRaided || own.raiding);
+}
+
+bool UISystem::ShowDamageNumbers() const
+{
+    return !NumbersHiddenForRaid() && IsVarOn(kUISystemVarShowDamageNumbers);
+}
+
+bool UISystem::ShowXpNumbers() const
+{
+    return !NumbersHiddenForRaid() && IsVarOn(kUISystemVarShowXpNumbers);
+}
+
+// Before the user vars are registered every switch reads as off.
+bool UISystem::IsVarOn(int32_t index) const
+{
+    return index < static_cast<int32_t>(userVars.size()) && userVars[static_cast<size_t>(index)].IsValid() &&
+           userVars[static_cast<size_t>(index)].GetBool();
+}

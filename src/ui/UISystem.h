@@ -1,0 +1,215 @@
+// UISystem -- owns and runs every menu: loading from the layout files, the menu stack and active menus, hover, focus, drag and held-button repeat, the cursor, tooltips, bag windows and the menu commands.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/Color.h"
+#include "core/TimeStamp.h"
+#include "core/UserVarRef.h"
+#include "resources/ResourceHandle.h"
+#include "ui/UiGameView.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+class UIMenu;
+class UIWidget;
+
+// The "UISystem" record's settings this system reads; they keep these values until the settings
+// reader fills them.
+struct UiSettings {
+    std::vector<std::string> gameMenus;
+    int32_t minBusyFrames = 0;
+    float firstRepeatTime = 0.0f;
+    float otherRepeatTime = 0.0f;
+    float sideStackStart[2] = {0.0f, 0.0f};
+    float sideStackSpace[2] = {0.0f, 0.0f};
+    Color defaultHoverColor;
+    // Where the frame draws the text log, and its offset while a blocking menu is up.
+    float logPosition[2] = {0.0f, 0.0f};
+    float logAlternateOffset[2] = {0.0f, 0.0f};
+};
+
+// Main thread. The one object behind gUISystem.
+class UISystem : public BaseClass {
+public:
+    static constexpr int32_t kCursorBusy = 7;
+    static constexpr int32_t kCursorDragging = 8;
+    static constexpr int32_t kUserVarCount = 14;
+
+    // Registers the UI name tables.
+    UISystem();
+    ~UISystem() override;
+    UISystem(const UISystem&) = delete;
+    UISystem& operator=(const UISystem&) = delete;
+
+    // Loads every menu, shows "Main", registers the 29 menu commands and 14 user vars.
+    void RegisterCommands();
+    bool IsSetUp() const { return setUp; }
+
+    // ---- Menus and widgets by name ----
+    UIMenu* FindMenu(const std::string& menuName) const;
+    UIMenu* FindMenuByFile(const std::string& path) const;
+    // Logs "Could not find menu %s\n" or "Could not find widget %s\n" at level 3.
+    UIWidget* FindWidget(const std::string& widgetName, const std::string& menuName) const;
+    // "menu::widget"; without "::" the whole path is the menu's name.
+    UIWidget* FindWidgetByPath(const std::string& path) const;
+    const std::vector<UIMenu*>& GetMenus() const { return menus; }
+
+    // ---- The factory ----
+    // Null for a name not in the tables (names compared case-blind, in table order).
+    // A kind whose class is not built yet makes a plain menu or widget, logged once a kind.
+    UIMenu* CreateMenu(const std::string& typeName);
+    UIWidget* CreateWidget(const std::string& typeName);
+    static UIWidget* CloneWidget(const UIWidget* source);
+    // Reads every "mnu" file of "UI"; reload replaces the menus that allow it and keeps the stack.
+    void LoadMenus(bool reload);
+
+    // ---- Showing and hiding ----
+    void SetMenuVisible(const std::string& menuName, bool on);
+    void ShowMenu(const std::string& menuName);
+    void HideMenu(const std::string& menuName);
+    void ToggleMenu(const std::string& menuName);
+    void PushPopMenu(const std::string& menuName);
+    void PushMenu(UIMenu* menu);
+    void PopMenu();
+    void RemoveMenu(UIMenu* menu);
+    void PushMenuByName(const std::string& menuName) { PushMenu(FindMenu(menuName)); }
+    void RemoveMenuByName(const std::string& menuName) { RemoveMenu(FindMenu(menuName)); }
+    void ShowGameMenus();
+    void CloseAllMenus();
+    // The menu's show or hide with its flag, then the hover widget again.
+    void ShowWithFlag(UIMenu* menu);
+    void HideWithFlag(UIMenu* menu);
+    void RecomputeHover();
+    const std::deque<UIMenu*>& GetMenuStack() const { return menuStack; }
+
+    // ---- Active menus ----
+    void BuildActiveMenuList(bool includeInputMenus, std::vector<UIMenu*>& out) const;
+    const std::vector<UIMenu*>& GetActiveMenus() const { return activeMenus; }
+    UIWidget* GetWidgetUnderCursor(bool skipHelpBoxes);
+    bool IsFullScreenMenuShown() const;
+    bool IsFullScreenMenuActive() const;
+    // An eligible menu on the stack, or a full-screen menu active: the world waits behind it.
+    bool IsBlockingMenuShown() const;
+    bool AnyActiveMenuShowsModel();
+    std::string GetActiveMenuMusic();
+
+    // ---- The frame ----
+    void Update(float seconds);
+    void UpdateAndDraw(float seconds);
+    void DrawHelpBottom(float seconds) { DrawHelpMenu(helpBottomMenu, seconds); }
+    void DrawHelpTop(float seconds) { DrawHelpMenu(helpTopMenu, seconds); }
+    void DrawCursor();
+    int32_t ChooseCursorShape();
+    void UpdateCursorShape();
+    int32_t GetCurrentCursor() const { return currentCursor; }
+    int32_t GetBusyFrames() const { return busyFrames; }
+
+    // ---- Input ----
+    bool HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y);
+    // The keys the console leaves: the active menus, front first.
+    bool HandleKey(int32_t key, bool down, bool repeat);
+    // The wheel; false when no menu took it.
+    bool AnyMenuHandlesInput(bool up);
+    void RecordWidgetPress(UIWidget* widget, int32_t button);
+    // A release of the pressed widget's button ends its repeat.
+    void ClearWidgetPress(UIWidget* widget);
+
+    // ---- Services ----
+    void GetTooltip(std::string& text, std::string& title, float position[2], float extent[2], float& flag);
+    bool IsDoubleClick(const TimeStamp& first, const TimeStamp& second) const;
+    static bool IsBlinkOn(float period);
+    static std::string GetBlinkCursor();
+    void ArrangeOpenBagMenus();
+    void NotifyAllWidgets(int32_t value);
+    void OnPlayerChanged();
+    static void RunCommandList(const std::vector<std::string>& lines);
+    bool ShowDamageNumbers() const;
+    bool ShowXpNumbers() const;
+
+    // The shaders of the highlight box and the glow widgets draw over themselves.
+    int32_t GetHighlightShader() const { return highlightShader; }
+    int32_t GetGlowShader() const { return glowShader; }
+
+    // ---- Game view ----
+    // Not owned; null puts back the view with no game.
+    void SetGameView(UiGameView* view) { gameView = view; }
+    const UiGameView& GetGameView() const { return gameView ? *gameView : noGame; }
+
+    // ---- State other systems and widgets read and set ----
+    UiSettings settings;
+    UIWidget* dragWidget = nullptr;
+    UIMenu* helpBottomMenu = nullptr;
+    UIWidget* helpBottomBox = nullptr;
+    UIMenu* helpTopMenu = nullptr;
+    UIWidget* helpTopBox = nullptr;
+    UIWidget* focusWidget = nullptr;
+    std::vector<UIMenu*> openBagMenus;
+    int32_t uiMode = 0;
+    UIWidget* hoverWidget = nullptr;
+    ResourceHandle newHelpTopicSound;
+    UIWidget* pressedWidget = nullptr;
+    int32_t pressedButton = -1;
+    float pressedTime = 0.0f;
+    int32_t pressedRepeats = 0;
+    TimeStamp doubleClickTime;
+    // The layout file being read, for log lines.
+    std::string loadingFile;
+
+private:
+    // Input and the frame walk the menus; a reload asked for meanwhile waits until the walk ends.
+    class DispatchScope {
+    public:
+        explicit DispatchScope(UISystem& owner) : owner(owner) { ++owner.dispatchDepth; }
+        ~DispatchScope();
+        DispatchScope(const DispatchScope&) = delete;
+        DispatchScope& operator=(const DispatchScope&) = delete;
+
+    private:
+        UISystem& owner;
+    };
+
+    void RegisterMenuCommands();
+    void RegisterUserVars();
+    void ReadMenuFile(const std::string& path, bool reload);
+    void DeleteReplacedMenu(UIMenu* old);
+    void ForgetPointersInto(const UIMenu* menu);
+    void FindHelpBoxes();
+    void RelinkMenus();
+    void SetCovenantDir();
+    void SendWidgetCommand(const std::vector<std::string>& args);
+    void SendMenuCommand(const std::vector<std::string>& args);
+    static bool AnyShownFullScreen(const std::vector<UIMenu*>& list);
+    void LoadLookShaders();
+    bool NumbersHiddenForRaid() const;
+    void SetCursor(int32_t cursor);
+    void DrawHelpMenu(UIMenu* menu, float seconds);
+    bool IsVarOn(int32_t index) const;
+
+    std::vector<UIMenu*> menus;
+    std::deque<UIMenu*> menuStack;
+    // The entries above the one RemoveMenu takes out; empty between operations.
+    std::deque<UIMenu*> stackScratch;
+    std::vector<UIMenu*> activeMenus;
+    mutable std::vector<UIMenu*> fullScreenTestMenus;
+    // What the frame walks, so that a command run meanwhile may rebuild the active list.
+    std::vector<UIMenu*> frameMenus;
+    ResourceHandle highlightShader;
+    ResourceHandle glowShader;
+    // Drawn when the platform has no cursor of the shape; entry 0 and 8 have none.
+    ResourceHandle cursorPictures[9];
+    int32_t dispatchDepth = 0;
+    bool reloadPending = false;
+    bool unbuiltKindLogged[32] = {};
+    std::vector<UserVarRef> userVars;
+    UiGameView noGame;
+    UiGameView* gameView = nullptr;
+    int32_t currentCursor = 1;
+    int32_t busyFrames = 0;
+    bool setUp = false;
+};
+
+extern UISystem* gUISystem;

@@ -1,0 +1,272 @@
+// UISystemMenus -- the menu and widget factories and the loading of every layout file of "UI", at start-up and again by "reloadMenus".
+#include "ui/UISystem.h"
+
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
+#include "core/StringUtil.h"
+#include "core/TextParser.h"
+#include "ui/UIMenu.h"
+#include "ui/UIWidget.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+using MenusWidgetMaker = UIWidget* (*)();
+using MenusMenuMaker = UIMenu* (*)();
+
+UIWidget* MenusMakePlainWidget()
+{
+    return new UIWidget();
+}
+
+// A decrease button is a plain widget that takes clicks.
+UIWidget* MenusMakeClickableWidget()
+{
+    auto* widget = new UIWidget();
+    widget->canClick = true;
+    return widget;
+}
+
+UIMenu* MenusMakePlainMenu()
+{
+    return new UIMenu();
+}
+
+struct MenusWidgetKind {
+    const char* typeName;
+    // Null while the kind's class is not built: a plain widget stands in for it.
+    MenusWidgetMaker make;
+};
+
+// Names compared case-blind in this order; the first that matches makes the widget.
+constexpr MenusWidgetKind kMenusWidgetKinds[] = {
+    {"Widget", MenusMakePlainWidget},  {"UseSlot", nullptr},
+    {"ItemSlot", nullptr},             {"Help", nullptr},
+    {"StatBar", nullptr},              {"StatusEffectIcons", nullptr},
+    {"StatWidget", nullptr},           {"StatValue", nullptr},
+    {"TextInput", nullptr},            {"List", nullptr},
+    {"ListButton", nullptr},           {"SkillSlot", nullptr},
+    {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
+    {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", nullptr},
+    {"DropDownBox", nullptr},          {"TextureList", nullptr},
+    {"FilePicker", nullptr},           {"ScrollBar", nullptr},
+    {"Text", nullptr},                 {"CheckBox", nullptr},
+    {"Slider", nullptr},               {"VirtualKeyInput", nullptr},
+    {"ModelWidget", nullptr},
+};
+constexpr int32_t kMenusWidgetKindCount = static_cast<int32_t>(std::size(kMenusWidgetKinds));
+
+struct MenusMenuKind {
+    const char* typeName;
+    MenusMenuMaker make;
+};
+
+constexpr MenusMenuKind kMenusMenuKinds[] = {
+    {"Menu", MenusMakePlainMenu},
+    {"RelationsMenu", nullptr},
+    {"BagMenu", nullptr},
+};
+
+} // namespace
+
+UIMenu* UISystem::CreateMenu(const std::string& typeName)
+{
+    for (int32_t i = 0; i < static_cast<int32_t>(std::size(kMenusMenuKinds)); ++i) {
+        const MenusMenuKind& kind = kMenusMenuKinds[i];
+        if (!StringEqualsNoCase(typeName, kind.typeName))
+            continue;
+        if (kind.make)
+            return kind.make();
+        bool& logged = unbuiltKindLogged[kMenusWidgetKindCount + i];
+        if (!logged) {
+            logged = true;
+            DebugSystem::Print(kPrintDeveloper, "Menu type %s is made as a plain menu\n", kind.typeName);
+        }
+        return new UIMenu();
+    }
+    return nullptr;
+}
+
+UIWidget* UISystem::CreateWidget(const std::string& typeName)
+{
+    for (int32_t i = 0; i < kMenusWidgetKindCount; ++i) {
+        const MenusWidgetKind& kind = kMenusWidgetKinds[i];
+        if (!StringEqualsNoCase(typeName, kind.typeName))
+            continue;
+        if (kind.make)
+            return kind.make();
+        bool& logged = unbuiltKindLogged[i];
+        if (!logged) {
+            logged = true;
+            DebugSystem::Print(kPrintDeveloper, "Widget type %s is made as a plain widget\n", kind.typeName);
+        }
+        return new UIWidget();
+    }
+    return nullptr;
+}
+
+UIWidget* UISystem::CloneWidget(const UIWidget* source)
+{
+    if (!source)
+        return nullptr;
+    UIWidget* copy = source->NewOfSameKind();
+    copy->CopyFrom(*source);
+    return copy;
+}
+
+// ---- Loading ----
+
+void UISystem::LoadMenus(bool reload)
+{
+    // A reload asked for by a click or a key while the menus are walked waits until the walk ends.
+    if (reload && dispatchDepth > 0) {
+        reloadPending = true;
+        return;
+    }
+    std::vector<std::string> remembered;
+    if (reload) {
+        openBagMenus.clear();
+        while (!menuStack.empty()) {
+            UIMenu* menu = menuStack.back();
+            menuStack.pop_back();
+            if (menu->pushed) {
+                menu->Hide();
+                menu->pushed = false;
+                RecomputeHover();
+            }
+            remembered.push_back(menu->name);
+        }
+    }
+    std::vector<std::string> files;
+    if (gFileSystem)
+        gFileSystem->ListFiles("UI", "mnu", files, kLocationAssets, false, false, true);
+    for (const std::string& file : files)
+        ReadMenuFile("UI/" + file, reload);
+    FindHelpBoxes();
+    if (!reload)
+        return;
+    RelinkMenus();
+    for (auto it = remembered.rbegin(); it != remembered.rend(); ++it)
+        PushMenu(FindMenu(*it));
+}
+
+void UISystem::ReadMenuFile(const std::string& path, bool reload)
+{
+    UIMenu* old = reload ? FindMenuByFile(path) : nullptr;
+    if (old && !old->allowedToReload)
+        return;
+    FileBuffer file = gFileSystem->LoadWholeFile(path);
+    if (!file.IsValid()) {
+        DebugSystem::Print(kPrintDeveloper, "Couldn't load menu %s\n", path.c_str());
+        return;
+    }
+    TextParser header(file.Data(), file.Size());
+    std::string token;
+    bool hasHeader = header.NextToken(token) && StringEqualsNoCase(token, "MenuType");
+    std::string typeName = hasHeader ? header.ReadString() : std::string("Menu");
+    UIMenu* menu = CreateMenu(typeName);
+    if (!menu) {
+        DebugSystem::Print(kPrintDeveloper, "Unknown menu type %s\n", typeName.c_str());
+        return;
+    }
+    if (old) {
+        bool shown = old->IsShown();
+        if (menu->visible != shown) {
+            if (shown)
+                menu->Show();
+            else
+                menu->Hide();
+            menu->visible = shown;
+            RecomputeHover();
+        }
+        DeleteReplacedMenu(old);
+    }
+    menus.push_back(menu);
+    menu->filePath = path;
+    menu->loadingPath = path;
+    loadingFile = path;
+    // A file without the header is read from its first token, which is its first item.
+    TextParser body(file.Data(), file.Size());
+    if (hasHeader) {
+        body.NextToken(token);
+        body.ReadString();
+    }
+    menu->ParseLayout(body);
+    menu->FinishLoading();
+    loadingFile.clear();
+}
+
+// Every pointer into the old menu is cleared before it goes: the hovered, focused, dragged and
+// pressed widgets, the help boxes, the open bags, other menus' parents and pages, and widgets'
+// parents (found again by name once the reload is done).
+void UISystem::DeleteReplacedMenu(UIMenu* old)
+{
+    ForgetPointersInto(old);
+    menus.erase(std::remove(menus.begin(), menus.end(), old), menus.end());
+    delete old;
+}
+
+void UISystem::ForgetPointersInto(const UIMenu* menu)
+{
+    auto inMenu = [menu](const UIWidget* widget) { return widget && widget->menu == menu; };
+    if (inMenu(hoverWidget))
+        hoverWidget = nullptr;
+    if (inMenu(focusWidget))
+        focusWidget = nullptr;
+    if (inMenu(dragWidget))
+        dragWidget = nullptr;
+    if (inMenu(pressedWidget))
+        pressedWidget = nullptr;
+    if (helpBottomMenu == menu || inMenu(helpBottomBox)) {
+        helpBottomMenu = nullptr;
+        helpBottomBox = nullptr;
+    }
+    if (helpTopMenu == menu || inMenu(helpTopBox)) {
+        helpTopMenu = nullptr;
+        helpTopBox = nullptr;
+    }
+    openBagMenus.erase(std::remove(openBagMenus.begin(), openBagMenus.end(), menu), openBagMenus.end());
+    menuStack.erase(std::remove(menuStack.begin(), menuStack.end(), menu), menuStack.end());
+    for (UIMenu* other : menus) {
+        if (other == menu)
+            continue;
+        other->ForgetMenu(menu);
+        for (UIWidget* widget : other->GetWidgets())
+            if (inMenu(widget->parentWidget))
+                widget->parentWidget = nullptr;
+    }
+}
+
+void UISystem::FindHelpBoxes()
+{
+    // Menus that do not exist are not named in the log; a help menu without its box is.
+    helpBottomMenu = FindMenu("HelpBottom");
+    helpTopMenu = FindMenu("HelpTop");
+    helpBottomBox = helpBottomMenu ? FindWidgetByPath("HelpBottom::Help") : nullptr;
+    helpTopBox = helpTopMenu ? FindWidgetByPath("HelpTop::Help") : nullptr;
+    if (helpBottomBox && !helpBottomBox->IsHelpBox())
+        helpBottomBox = nullptr;
+    if (helpTopBox && !helpTopBox->IsHelpBox())
+        helpTopBox = nullptr;
+}
+
+// Links that other menus held into replaced menus, found again by the names they were written with.
+void UISystem::RelinkMenus()
+{
+    for (UIMenu* menu : menus) {
+        if (!menu->parent && !menu->parentName.empty()) {
+            UIMenu* found = FindMenu(menu->parentName);
+            menu->parent = found == menu ? nullptr : found;
+        }
+        for (const std::string& pageName : menu->subMenuNames) {
+            UIMenu* page = FindMenu(pageName);
+            if (page && page->parent != menu)
+                menu->AddSubMenu(page);
+        }
+        for (UIWidget* widget : menu->GetWidgets())
+            if (!widget->parentWidget && !widget->parentWidgetPath.empty())
+                widget->parentWidget = FindWidgetByPath(widget->parentWidgetPath);
+    }
+}

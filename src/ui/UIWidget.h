@@ -1,0 +1,226 @@
+// UIWidget -- the base of every menu element: a textured rectangle with text, looks driven by conditions, command lists run on clicks and hot keys, a user var and a tooltip.
+#pragma once
+
+#include "core/BaseClass.h"
+#include "core/Color.h"
+#include "core/UserVarRef.h"
+#include "resources/ResourceHandle.h"
+#include "ui/UiNameTables.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TextParser;
+class UIMenu;
+struct UiEntityFacts;
+struct UiCovenantFacts;
+
+// One piece of a text-source list: a source, its whole-number parameter (-1 when none) and its text argument.
+struct TextSourceElement {
+    int32_t type = 0;
+    int32_t param = -1;
+    std::string argument;
+};
+
+// Main thread. Made by the UI system's factory, filled by ReadProperties, owned by its menu.
+class UIWidget : public BaseClass {
+public:
+    UIWidget();
+    ~UIWidget() override;
+    UIWidget(const UIWidget&) = delete;
+    UIWidget& operator=(const UIWidget&) = delete;
+
+    // ---- Overridable operations ----
+    virtual void Draw();
+    // The colour source and the parent link.
+    virtual void Update(float seconds);
+    // After the click list or the hot key ran.
+    virtual void OnActivate() {}
+    // Each time the widget's menu is shown (firstTime: the menu's first show).
+    virtual void OnMenuShown(bool /*firstTime*/) {}
+    virtual void SetVisible(bool on) { visible = on; }
+    virtual bool HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y);
+    virtual bool HandleMouseWheel(bool /*up*/) { return false; }
+    // HandleMouseButton at the widget's centre.
+    virtual void PressAtCentre(int32_t button, bool down);
+    // Keys for the focused widget.
+    virtual bool HandleKey(int32_t /*key*/, bool /*down*/) { return false; }
+    virtual void OnClick(int32_t button, bool down, int32_t x, int32_t y);
+    virtual bool DrawsHighlightBox() const { return false; }
+    virtual bool HasKeyFocus() const;
+    virtual void RefreshText();
+    virtual void ApplyUserVar();
+    virtual void OnMenuHidden() {}
+    virtual bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title);
+    // The local player's notification; the base does nothing with it.
+    virtual void Notify(int32_t /*value*/) {}
+    virtual void OnPlayerChanged() {}
+    // Refreshes the widget's content ("refreshWidget", the menu's refresh); slot widgets fill it.
+    virtual void Reload() {}
+    virtual bool IsVisible() const;
+    // Once in its menu.
+    virtual void OnAttach() {}
+    // The drag of this widget ended over no menu.
+    virtual void OnDropOutside() {}
+    // One layout keyword; true for the block's "}".
+    virtual bool ReadProperty(const std::string& key, TextParser& parser);
+    virtual bool IsMaxed() const { return false; }
+    virtual std::string GetLocationText() const;
+    virtual bool AcceptDrop(UIWidget* /*dropped*/) { return false; }
+    virtual void HandleWidgetCommand(const std::string& line);
+    virtual bool ShowsModel() const { return false; }
+    // Hot keys, then the focused widget's HandleKey.
+    virtual bool HandleHotKey(int32_t key, bool down, bool repeat);
+    // The tooltip box kind answers true, so a search that skips help boxes passes it.
+    virtual bool IsHelpBox() const { return false; }
+    // A default-made widget of the same kind, for cloning; kinds that clone as a plain widget keep this.
+    virtual UIWidget* NewOfSameKind() const { return new UIWidget(); }
+    // Every base field in declaration order; handles counted.
+    virtual void CopyFrom(const UIWidget& source);
+
+    // ---- Layout reading ----
+    // The keywords of a block whose "{" the caller has read, until "}" or the end of the text.
+    // False when the text ended before "}".
+    bool ReadProperties(TextParser& parser);
+
+    // ---- Plain operations ----
+    void SetTexture(const std::string& name);
+    void SetHoverTexture(const std::string& name);
+    void SetText(const std::string& newText);
+    void SetSelected(bool on) { selected = on; }
+    float GetScreenX() const;
+    float GetScreenY() const;
+    // Both edges inclusive.
+    bool HitTest(float x, float y) const;
+    // Where text of that size starts by the alignment.
+    void GetTextPosition(float textWidth, float textHeight, float& x, float& y) const;
+    void RunCommandList(const std::vector<std::string>& lines);
+    void RunClickCommands() { RunCommandList(commands); }
+    std::string GetMenuName() const;
+    void PlayHoverSound() const;
+    void PlayClickSound() const;
+    std::string GetUserVarString() const;
+    // The entity the widget refers to by its entity type; false for none.
+    bool GetEntity(UiEntityFacts& out) const;
+    bool GetCovenant(UiCovenantFacts& out) const;
+    int32_t GetEntityNumber() const;
+    int32_t GetCovenantIndex() const;
+    int32_t GetEntityLevelDifference() const;
+    bool HasHighlightTextSource() const;
+    void AddTextSource(int32_t type, const std::string& argument);
+    int32_t GetTextSourceType() const { return textSource.empty() ? 0 : textSource.front().type; }
+    // Empty while no text source can build text.
+    std::string BuildText(const std::vector<TextSourceElement>& list) const;
+    void BeginMouseRepeat() { repeatArmed = true; }
+    void EndMouseRepeat() { repeatArmed = false; }
+    void GetProtectedZonePosition(float& x, float& y) const;
+    void DrawHotKeyLabel() const;
+    std::string GetHotKeyHelp(const std::string& action) const;
+    // The value of one "UICondition" for this widget.
+    bool EvaluateCondition(int32_t condition) const;
+    // The widget's width and height as drawn (a 0 x 0 widget takes its texture's size at its first draw).
+    void FitSizeToTexture();
+
+    // A key name: a bindable action's code (index + 256), else a key of "keyNames.loc", else 2.
+    static int32_t FindKeyCode(const std::string& name);
+    static std::string GetKeyDisplayName(int32_t code);
+
+    // ---- Fields, in declaration order ----
+    float position[2] = {0.0f, 0.0f};
+    float size[2] = {0.0f, 0.0f};
+    ResourceHandle texture;
+    std::string textureName;
+    ResourceHandle hoverTexture;
+    std::string hoverTextureName;
+    ResourceHandle glowTexture;
+    Color color;
+    int32_t colorSource = 0;
+    Color hoverColor;
+    bool hasHoverColor = false;
+    bool visible = true;
+    bool draw = true;
+    bool canClick = false;
+    bool mouseCanRepeat = false;
+    int32_t hotKey = -1;
+    int32_t altHotKey = -1;
+    bool showHotKey = false;
+    UIMenu* menu = nullptr;
+    UIWidget* parentWidget = nullptr;
+    // The "menu::widget" path the parent was named by, to find it again after a reload.
+    std::string parentWidgetPath;
+    std::string text;
+    std::string displayText;
+    float textOffset[2] = {0.0f, 0.0f};
+    std::vector<TextSourceElement> textSource;
+    std::vector<TextSourceElement> highlightTextSource;
+    UserVarRef userVar;
+    bool setVarOnButtonPress = false;
+    std::string userVarValue;
+    bool userVarApplied = true;
+    std::string name;
+    std::string internalName;
+    int32_t showCondition = 0;
+    int32_t hideCondition = 0;
+    int32_t glowCondition = 0;
+    int32_t blinkCondition = 0;
+    int32_t selectedCondition = 0;
+    std::string conditionText;
+    float blinkIntensity = 0.0f;
+    int32_t entityType = 0;
+    int32_t entityIndex = -1;
+    bool selectable = false;
+    bool selected = false;
+    float drawOrder = 0.0f;
+    int32_t clickButton = 0;
+    bool ignoreRepeatedKeys = true;
+    float highlightBackgroundAlpha = 0.75f;
+    std::string highlightText;
+    int32_t textAlignment = 0;
+    ResourceHandle clickSound;
+    ResourceHandle hoverSound;
+    std::vector<std::string> commands;
+    std::vector<std::string> rightClickCommands;
+    std::vector<std::string> failCommands;
+    int32_t subMenuIndex = -1;
+    bool showHighlightInfo = true;
+    ResourceHandle font;
+    bool useTextBackdrop = false;
+    bool tiled = false;
+    bool tiledToFit = false;
+    std::string verifyProc;
+    bool blocksMouse = true;
+    float alpha = 1.0f;
+    bool subMenuTab = false;
+    std::string highlightRedirect;
+    bool hasProtectedZone = false;
+    float protectedZone[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    bool repeatArmed = false;
+    bool parentLinked = false;
+    float parentLinkOffset[2] = {0.0f, 0.0f};
+    std::string unlockName;
+    // Set while the UI system draws the dragged widget at the cursor.
+    bool drawnAtCursor = false;
+
+protected:
+    // Loop guards for parents, conditions and tooltip redirections that lead back to the widget.
+    mutable bool visibilityBusy = false;
+    mutable bool helpBusy = false;
+    mutable bool loopLogged = false;
+
+private:
+    bool ReadLayoutKeyword(int32_t index, TextParser& parser);
+    bool ReadLookKeyword(int32_t index, TextParser& parser);
+    bool ReadBehaviourKeyword(int32_t index, TextParser& parser);
+    void SetFont(const std::string& token);
+    bool BlinkAllowsDraw(float& multiplier) const;
+    void DrawTextured(float multiplier);
+    bool EvaluateGameCondition(int32_t condition) const;
+    bool EvaluatePlayerCondition(int32_t condition) const;
+    bool EvaluateCovenantCondition(int32_t condition) const;
+    bool EvaluateProfileCondition(int32_t condition) const;
+    bool EvaluateWidgetCondition(int32_t condition) const;
+    bool EvaluateSelectedCondition(int32_t condition) const;
+    bool EvaluateDataCondition(int32_t condition) const;
+    std::string GetNameValue() const;
+};

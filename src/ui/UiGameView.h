@@ -1,0 +1,130 @@
+// UiGameView -- what the interface's conditions read of the game on the client side: game flags, the local player, entities, covenants and the user profile.
+#pragma once
+
+#include "core/Color.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// An entity of the client's list, as the conditions see it.
+struct UiEntityFacts {
+    int32_t health = 0;
+    int32_t maxHealth = 0;
+    int32_t power = 0;
+    int32_t level = 0;
+    // 0 ordinary, 1 .. 7 the monster ranks from champion to boss.
+    int32_t rank = 0;
+    int32_t covenant = -1;
+    // The kind the client's quest look-up gives (11: a tutorial giver).
+    int32_t kind = 0;
+    bool isVendor = false;
+    bool isGuardVendor = false;
+    bool isGambler = false;
+    bool offersQuest = false;
+    bool hasTimedEvent = false;
+    // The class colour the view chose (a player without its stat 83 takes the class's second).
+    bool hasClass = false;
+    Color classColor;
+};
+
+// A covenant of the client's list, as the conditions see it.
+struct UiCovenantFacts {
+    int32_t homeHealth = 0;
+    int32_t maxHomeHealth = 0;
+    bool beingRaided = false;
+    bool beingAttacked = false;
+    bool raiding = false;
+    bool defeated = false;
+    bool hasPendingDiplomacy = false;
+    // The entity number of the covenant's potential recruit; -1 for none.
+    int32_t potentialRecruit = -1;
+    // Its entry in the colour table.
+    int32_t colorIndex = 0;
+};
+
+// The view with no game, no player and no profile: every query answers "none". The client's
+// view overrides what its mirrors hold; tests use a fake.
+class UiGameView {
+public:
+    virtual ~UiGameView() = default;
+
+    // ---- The game ----
+    virtual bool IsGameRunning() const { return false; }
+    virtual bool IsPaused() const { return false; }
+    virtual bool IsGameWon() const { return false; }
+    virtual bool IsWinConfirmed() const { return false; }
+    virtual bool IsConfirmWinPending() const { return false; }
+    // An active world event of the kind that is not complete.
+    virtual bool HasActiveWorldEvent(int32_t /*kind*/) const { return false; }
+    // A quest in a slot or a world event of the player's list with a time limit, neither complete nor failed.
+    virtual bool HasRunningTimedQuest() const { return false; }
+    // The adventure timer's reward multiplier.
+    virtual float GetAdventureRewardMultiplier() const { return 1.0f; }
+
+    // ---- The local player ----
+    virtual bool HasLocalPlayer() const { return false; }
+    // False when the index is outside the stat list.
+    virtual bool GetPlayerStat(int32_t /*index*/, int32_t& /*out*/) const { return false; }
+    virtual bool GetPlayerFlagBit(int32_t /*bit*/) const { return false; }
+    // Slots 0 .. 5.
+    virtual bool IsQuestSlotFilled(int32_t /*slot*/) const { return false; }
+    virtual bool IsQuestSlotComplete(int32_t /*slot*/) const { return false; }
+    virtual bool CanSkipQuestSlot(int32_t /*slot*/) const { return false; }
+    // By the quest's number rather than its slot.
+    virtual bool HoldsQuest(int32_t /*questNumber*/) const { return false; }
+    virtual bool CanSkipQuest(int32_t /*questNumber*/) const { return false; }
+    virtual int32_t GetActiveItemSet() const { return -1; }
+    // Locations 0 .. 17.
+    virtual bool IsEquipmentFilled(int32_t /*location*/) const { return false; }
+    virtual int32_t GetInteractionMode() const { return -1; }
+    virtual int32_t GetClassIndex() const { return -1; }
+    virtual int32_t GetPlayerEntityNumber() const { return -1; }
+    virtual int32_t GetSelectedEntityNumber() const { return -1; }
+    // The entity number of party member n; -1 when out of range.
+    virtual int32_t GetPartyMember(int32_t /*n*/) const { return -1; }
+    // The cost of the skill that LowMana watches; false when the player does not hold it.
+    virtual bool GetWatchedSkillCost(int32_t& /*cost*/) const { return false; }
+
+    // ---- Entities by number ----
+    virtual bool GetEntity(int32_t /*number*/, UiEntityFacts& /*out*/) const { return false; }
+
+    // ---- Covenants ----
+    virtual int32_t GetPlayerCovenantIndex() const { return -1; }
+    virtual int32_t GetCovenantCount() const { return 0; }
+    virtual bool GetCovenant(int32_t /*index*/, UiCovenantFacts& /*out*/) const { return false; }
+    // The treaty value seen from the first covenant; 1 (peace) without a relation record.
+    virtual int32_t GetTreaty(int32_t /*from*/, int32_t /*to*/) const { return 1; }
+    virtual bool HasTradeRoute(int32_t /*a*/, int32_t /*b*/) const { return false; }
+    // The covenant index at that position of the power order; -1 when none.
+    virtual int32_t GetCovenantByPower(int32_t /*position*/) const { return -1; }
+
+    // ---- The user profile ----
+    virtual bool HasProfile() const { return false; }
+    virtual std::string GetProfileName() const { return {}; }
+    virtual int32_t GetProfileValue(int32_t /*index*/) const { return 0; }
+    virtual bool HasUnlock(std::string_view /*name*/) const { return false; }
+    virtual std::vector<std::string> GetNewUnlocks() const { return {}; }
+    // 0 none, 1 bronze, 2 silver, 3 gold.
+    virtual int32_t GetTrophyBand(std::string_view /*adventure*/) const { return 0; }
+    virtual bool ClassWonAdventure(std::string_view /*adventure*/, std::string_view /*className*/) const
+    {
+        return false;
+    }
+    // The global statistics' best value of a stat in a group.
+    virtual int32_t GetRecordBest(int32_t /*group*/, int32_t /*stat*/) const { return 0; }
+
+    // ---- Under the cursor ----
+    // The entity under the cursor; -1 for none.
+    virtual int32_t GetHoveredEntity() const { return -1; }
+    // The local player's interaction for the entity (the cursor's choice).
+    virtual int32_t GetInteractionFor(int32_t /*entity*/) const { return 0; }
+    // The entity's tooltip; false when it shows none (secret, or hidden with its owners). A
+    // placed tooltip also gives the entity's screen position.
+    virtual bool GetHoverText(int32_t /*entity*/, std::string& /*text*/, bool& /*placed*/, float& /*x*/,
+                              float& /*y*/) const
+    {
+        return false;
+    }
+};
