@@ -3,6 +3,7 @@
 
 #include "core/Application.h"
 #include "core/InputCommands.h"
+#include "render/Renderer.h"
 #include "ui/ClientUiGameView.h"
 #include "ui/UISystem.h"
 
@@ -23,6 +24,8 @@ void InstallUserInterface(Application& app)
     app.AddStartUpHook(StartUpStep::World, [view] {
         gUISystem->SetGameView(view.get());
         gUISystem->RegisterCommands();
+        if (gRenderer)
+            gRenderer->SetFrameUi(gUISystem);
         InputCommands::SetUiHooks(
             [](int key, bool down, bool repeat) { return gUISystem && gUISystem->HandleKey(key, down, repeat); },
             [](int button, bool down, int x, int y) {
@@ -33,6 +36,8 @@ void InstallUserInterface(Application& app)
     // The menus let go of their textures and sounds before the resource manager's flush.
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] {
         InputCommands::SetUiHooks({}, {});
+        if (gRenderer)
+            gRenderer->SetFrameUi(nullptr);
         delete gUISystem;
         gUISystem = nullptr;
     });

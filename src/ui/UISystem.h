@@ -5,6 +5,8 @@
 #include "core/Color.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
+#include "core/Vector.h"
+#include "render/FrameUi.h"
 #include "resources/ResourceHandle.h"
 #include "ui/UiGameView.h"
 
@@ -27,13 +29,13 @@ struct UiSettings {
     float sideStackStart[2] = {0.0f, 0.0f};
     float sideStackSpace[2] = {0.0f, 0.0f};
     Color defaultHoverColor;
-    // Where the frame draws the text log, and its offset while a blocking menu is up.
-    float logPosition[2] = {0.0f, 0.0f};
-    float logAlternateOffset[2] = {0.0f, 0.0f};
+    // Where the frame draws the message log, and the offset added to it with the full use slots.
+    Vector2 logPosition;
+    Vector2 logAlternateOffset;
 };
 
-// Main thread. The one object behind gUISystem.
-class UISystem : public BaseClass {
+// Main thread. The one object behind gUISystem; the renderer's frame draws it through FrameUi.
+class UISystem : public BaseClass, public FrameUi {
 public:
     static constexpr int32_t kCursorBusy = 7;
     static constexpr int32_t kCursorDragging = 8;
@@ -90,19 +92,21 @@ public:
     void BuildActiveMenuList(bool includeInputMenus, std::vector<UIMenu*>& out) const;
     const std::vector<UIMenu*>& GetActiveMenus() const { return activeMenus; }
     UIWidget* GetWidgetUnderCursor(bool skipHelpBoxes);
-    bool IsFullScreenMenuShown() const;
+    bool IsFullScreenMenuShown() const override;
     bool IsFullScreenMenuActive() const;
     // An eligible menu on the stack, or a full-screen menu active: the world waits behind it.
-    bool IsBlockingMenuShown() const;
+    bool IsBlockingMenuShown() const override;
     bool AnyActiveMenuShowsModel();
     std::string GetActiveMenuMusic();
 
     // ---- The frame ----
     void Update(float seconds);
-    void UpdateAndDraw(float seconds);
-    void DrawHelpBottom(float seconds) { DrawHelpMenu(helpBottomMenu, seconds); }
-    void DrawHelpTop(float seconds) { DrawHelpMenu(helpTopMenu, seconds); }
-    void DrawCursor();
+    void UpdateAndDraw(float seconds) override;
+    void DrawHelpBottom(float seconds) override { DrawHelpMenu(helpBottomMenu, seconds); }
+    void DrawHelpTop(float seconds) override { DrawHelpMenu(helpTopMenu, seconds); }
+    void DrawCursor() override;
+    Vector2 GetLogPosition() const override { return settings.logPosition; }
+    Vector2 GetAlternateLogOffset() const override { return settings.logAlternateOffset; }
     int32_t ChooseCursorShape();
     void UpdateCursorShape();
     int32_t GetCurrentCursor() const { return currentCursor; }

@@ -1,0 +1,312 @@
+// UiWorld -- a UI system over a temporary game folder's "UI" menus, with the engine's log, commands, user vars, key bindings, a hand-set cursor and clock, and a fake game view.
+#pragma once
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "core/TextParser.h"
+#include "core/UserVarSystem.h"
+#include "core/VirtualKeys.h"
+#include "core/system/InputSystem.h"
+#include "core/system/TimerSystem.h"
+#include "platform/PosixFileSystem.h"
+#include "support/LogLines.h"
+#include "support/ShippedGame.h"
+#include "support/TempFolder.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+#include "ui/UiGameView.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Every fact a test sets by hand.
+class FakeGameView : public UiGameView {
+public:
+    bool IsGameRunning() const override { return running; }
+    bool IsPaused() const override { return paused; }
+    bool IsGameWon() const override { return won; }
+    bool IsWinConfirmed() const override { return winConfirmed; }
+    bool IsConfirmWinPending() const override { return confirmWin; }
+    bool HasActiveWorldEvent(int32_t kind) const override { return worldEvents.count(kind) != 0; }
+    bool HasRunningTimedQuest() const override { return timedQuest; }
+    float GetAdventureRewardMultiplier() const override { return rewardMultiplier; }
+    bool HasLocalPlayer() const override { return player; }
+    bool GetPlayerStat(int32_t index, int32_t& out) const override
+    {
+        auto found = stats.find(index);
+        if (found == stats.end())
+            return false;
+        out = found->second;
+        return true;
+    }
+    bool GetPlayerFlagBit(int32_t bit) const override { return flagBits.count(bit) != 0; }
+    bool IsQuestSlotFilled(int32_t slot) const override { return questSlots.count(slot) != 0; }
+    bool IsQuestSlotComplete(int32_t slot) const override { return completeSlots.count(slot) != 0; }
+    bool CanSkipQuestSlot(int32_t slot) const override { return skippableSlots.count(slot) != 0; }
+    bool HoldsQuest(int32_t quest) const override { return heldQuests.count(quest) != 0; }
+    bool CanSkipQuest(int32_t quest) const override { return skippableQuests.count(quest) != 0; }
+    int32_t GetActiveItemSet() const override { return itemSet; }
+    bool IsEquipmentFilled(int32_t location) const override { return equipped.count(location) != 0; }
+    int32_t GetInteractionMode() const override { return interactionMode; }
+    int32_t GetClassIndex() const override { return classIndex; }
+    int32_t GetPlayerEntityNumber() const override { return playerEntity; }
+    int32_t GetSelectedEntityNumber() const override { return selectedEntity; }
+    int32_t GetPartyMember(int32_t n) const override
+    {
+        return n >= 0 && n < static_cast<int32_t>(party.size()) ? party[static_cast<size_t>(n)] : -1;
+    }
+    bool GetWatchedSkillCost(int32_t& cost) const override
+    {
+        cost = watchedCost;
+        return watchedCost >= 0;
+    }
+    bool GetEntity(int32_t number, UiEntityFacts& out) const override
+    {
+        auto found = entities.find(number);
+        if (found == entities.end())
+            return false;
+        out = found->second;
+        return true;
+    }
+    int32_t GetPlayerCovenantIndex() const override { return playerCovenant; }
+    int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }
+    bool GetCovenant(int32_t index, UiCovenantFacts& out) const override
+    {
+        if (index < 0 || index >= GetCovenantCount())
+            return false;
+        out = covenants[static_cast<size_t>(index)];
+        return true;
+    }
+    int32_t GetTreaty(int32_t from, int32_t to) const override
+    {
+        auto found = treaties.find({from, to});
+        return found == treaties.end() ? 1 : found->second;
+    }
+    bool HasTradeRoute(int32_t a, int32_t b) const override { return routes.count({a, b}) != 0; }
+    int32_t GetCovenantByPower(int32_t position) const override
+    {
+        return position >= 0 && position < static_cast<int32_t>(powerOrder.size())
+                   ? powerOrder[static_cast<size_t>(position)]
+                   : -1;
+    }
+    bool HasProfile() const override { return profile; }
+    std::string GetProfileName() const override { return profileName; }
+    int32_t GetProfileValue(int32_t index) const override
+    {
+        auto found = profileValues.find(index);
+        return found == profileValues.end() ? 0 : found->second;
+    }
+    bool HasUnlock(std::string_view unlockName) const override
+    {
+        for (const std::string& unlock : unlocks)
+            if (StringEqualsNoCase(unlock, unlockName))
+                return true;
+        return false;
+    }
+    std::vector<std::string> GetNewUnlocks() const override { return newUnlocks; }
+    int32_t GetTrophyBand(std::string_view adventure) const override
+    {
+        auto found = trophies.find(std::string(adventure));
+        return found == trophies.end() ? 0 : found->second;
+    }
+    bool ClassWonAdventure(std::string_view adventure, std::string_view className) const override
+    {
+        return classWins.count(std::string(adventure) + "/" + std::string(className)) != 0;
+    }
+    int32_t GetRecordBest(int32_t group, int32_t stat) const override
+    {
+        return group == 5 && stat == 84 ? hardcoreRecord : 0;
+    }
+    int32_t GetHoveredEntity() const override { return hoveredEntity; }
+    int32_t GetInteractionFor(int32_t entity) const override { return entity == hoveredEntity ? hoverAction : 0; }
+
+    bool running = false;
+    bool paused = false;
+    bool won = false;
+    bool winConfirmed = false;
+    bool confirmWin = false;
+    std::set<int32_t> worldEvents;
+    bool timedQuest = false;
+    float rewardMultiplier = 1.0f;
+    bool player = false;
+    std::map<int32_t, int32_t> stats;
+    std::set<int32_t> flagBits;
+    std::set<int32_t> questSlots;
+    std::set<int32_t> completeSlots;
+    std::set<int32_t> skippableSlots;
+    std::set<int32_t> heldQuests;
+    std::set<int32_t> skippableQuests;
+    int32_t itemSet = -1;
+    std::set<int32_t> equipped;
+    int32_t interactionMode = -1;
+    int32_t classIndex = -1;
+    int32_t playerEntity = -1;
+    int32_t selectedEntity = -1;
+    std::vector<int32_t> party;
+    int32_t watchedCost = -1;
+    std::map<int32_t, UiEntityFacts> entities;
+    int32_t playerCovenant = -1;
+    std::vector<UiCovenantFacts> covenants;
+    std::map<std::pair<int32_t, int32_t>, int32_t> treaties;
+    std::set<std::pair<int32_t, int32_t>> routes;
+    std::vector<int32_t> powerOrder;
+    bool profile = false;
+    std::string profileName;
+    std::map<int32_t, int32_t> profileValues;
+    std::vector<std::string> unlocks;
+    std::vector<std::string> newUnlocks;
+    std::map<std::string, int32_t> trophies;
+    std::set<std::string> classWins;
+    int32_t hardcoreRecord = 0;
+    int32_t hoveredEntity = -1;
+    int32_t hoverAction = 0;
+};
+
+// The cursor is where the test puts it; no keyboard.
+class UiTestInput : public InputSystem {
+public:
+    bool GetCursorPos(int32_t& x, int32_t& y) override
+    {
+        x = cursorAt[0];
+        y = cursorAt[1];
+        return true;
+    }
+    void SetCursorPos(int32_t, int32_t) override {}
+    bool Init() override { return true; }
+    void Shutdown() override {}
+    void ReadKeyboard() override {}
+    int32_t cursorAt[2] = {0, 0};
+};
+
+class UiTestClock : public TimerSystem {
+public:
+    uint32_t GetTime() override { return now; }
+    uint32_t now = 0;
+};
+
+class UiWorld : public ::testing::Test {
+protected:
+    UiWorld() : files(folder.Path().string())
+    {
+        debug.SetMaxConsoleLines(1 << 16);
+        debug.SetDeveloper(true);
+        gDebugSystem = &debug;
+        files.SetRootFolders("Assets");
+        gFileSystem = &files;
+        gCommandSystem = &commands;
+        gVirtualKeys = &keys;
+        gUserVarSystem = &vars;
+        gTimerSystem = &clock;
+        gInputSystem = &input;
+        commands.RegisterCommands();
+        vars.RegisterCommands();
+        keys.RegisterCommands();
+        clock.UpdateClock();
+        vars.LoadConfigFiles();
+        ui = std::make_unique<UISystem>();
+        gUISystem = ui.get();
+        ui->SetGameView(&view);
+        // "record <words>" keeps what the menus ran.
+        commands.RegisterCommand(
+            "record",
+            [this](const std::vector<std::string>& args) {
+                std::string line;
+                for (const std::string& arg : args)
+                    line += (line.empty() ? "" : " ") + arg;
+                ran.push_back(line);
+            },
+            "", "", "", kCommandNoArgumentCheck);
+    }
+    ~UiWorld() override
+    {
+        ui.reset();
+        gUISystem = nullptr;
+        gInputSystem = nullptr;
+        gTimerSystem = nullptr;
+        gUserVarSystem = nullptr;
+        gVirtualKeys = nullptr;
+        gCommandSystem = nullptr;
+        gFileSystem = nullptr;
+        gLocSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+    void WriteMenu(const std::string& fileName, const std::string& text) const
+    {
+        folder.Write("Assets/UI/" + fileName, text);
+    }
+
+    // The shipped texts and key names, for hot keys and their help.
+    bool UseShippedLocalisation()
+    {
+        std::string shipped = ShippedGameFolder();
+        if (shipped.empty())
+            return false;
+        std::filesystem::copy(shipped + "/Assets/Loc", folder.Path() / "Assets/Loc",
+                              std::filesystem::copy_options::recursive);
+        loc = std::make_unique<LocSystem>();
+        gLocSystem = loc.get();
+        return loc->Load("English");
+    }
+
+    void MoveCursor(int32_t x, int32_t y)
+    {
+        input.cursorAt[0] = x;
+        input.cursorAt[1] = y;
+        input.UpdateCursor();
+    }
+
+    // A press and a release at the point, through the UI system as the input glue hands them on.
+    bool Click(int32_t x, int32_t y, int32_t button = 0)
+    {
+        MoveCursor(x, y);
+        bool taken = ui->HandleMouseButton(button, true, x, y);
+        ui->HandleMouseButton(button, false, x, y);
+        return taken;
+    }
+
+    void Advance(uint32_t ms)
+    {
+        clock.now += ms;
+        clock.UpdateClock();
+    }
+
+    std::vector<std::string> TakeRan()
+    {
+        std::vector<std::string> taken;
+        taken.swap(ran);
+        return taken;
+    }
+
+    int Logged(const std::string& text) const { return CountLinesHolding(debug, text); }
+
+    UIMenu& Menu(const std::string& name) const
+    {
+        UIMenu* menu = ui->FindMenu(name);
+        if (!menu)
+            throw std::runtime_error("no menu " + name);
+        return *menu;
+    }
+
+    TempFolder folder;
+    DebugSystem debug;
+    PosixFileSystem files;
+    CommandSystem commands;
+    VirtualKeys keys;
+    UserVarSystem vars;
+    UiTestClock clock;
+    UiTestInput input;
+    std::unique_ptr<LocSystem> loc;
+    FakeGameView view;
+    std::unique_ptr<UISystem> ui;
+    std::vector<std::string> ran;
+};
