@@ -148,3 +148,77 @@ TEST_F(CovenantQueries, RelationshipCodesAndTheThinkDelay)
     host.clock = TimeStamp{1, 2, 3, 14.0f};
     EXPECT_FALSE(At(0).IsThinkDelayed());
 }
+
+TEST_F(CovenantQueries, TreatyAndRouteMeasuresInEachMode)
+{
+    LoadRecords(std::string(kActorRecords) + kCovenantRecords +
+                "CovenantMeasured\n{\n Type Covenant\n RelationForPeaceTreatyAverage 30\n"
+                " RelationForNonAggresionPact 60\n RelationForMutualProtectionPact 75\n RelationForAlliance 90\n"
+                " RelationChangeMinSignedPeaceTreaty 4\n RelationChangeMaxSignedPeaceTreaty 4\n"
+                " RelationChangeMinSignedNonAggressionPact 6\n RelationChangeMaxSignedNonAggressionPact 6\n"
+                " RelationChangeMinSignedMutualProtectionPact 10\n RelationChangeMaxSignedMutualProtectionPact 10\n"
+                " RelationChangeMinSignedAlliance 12\n RelationChangeMaxSignedAlliance 12\n"
+                " RelationChangeCancelledTreaty 0\n RelationChangeCancelledTreaty -5\n RelationChangeCancelledTreaty 0\n"
+                " RelationChangeCancelledTreaty 0\n RelationChangeCancelledTreaty -10\n RelationChangeCancelledTreaty -15\n"
+                " RelationChangeCancelledTreaty -25\n"
+                " RelationChangeCancelledTradeRoute 0\n RelationChangeCancelledTradeRoute -2\n"
+                " RelationChangeCancelledTradeRoute -4\n"
+                " RelationForTradeRoute 100\n RelationForTradeRoute 50\n RelationForTradeRoute 55\n"
+                " RelationChangeTradeRouteStart 0\n RelationChangeTradeRouteStart 1\n RelationChangeTradeRouteStart 2\n"
+                " RelationChangeTradeRouteVariance 0.5\n}\n");
+    for (int32_t i = 0; i < 4; ++i)
+        At(i).SetDefinitionByName("CovenantMeasured");
+    Covenant& judge = At(0);
+    Covenant& other = At(1);
+    judge.SetRelation(other.index, 40.0f);
+
+    // Mode 0: the shortfall; 1: the signing roll; 2: the treaty given up; any other mode.
+    EXPECT_FLOAT_EQ(judge.PeaceMeasure(other, 0), 0.0f);
+    EXPECT_FLOAT_EQ(judge.PeaceMeasure(other, 1), 4.0f);
+    EXPECT_FLOAT_EQ(judge.PeaceMeasure(other, 2), -10.0f);
+    EXPECT_FLOAT_EQ(judge.PeaceMeasure(other, 7), 10.0f);
+    EXPECT_FLOAT_EQ(judge.NonAggressionMeasure(other, 0), -20.0f);
+    EXPECT_FLOAT_EQ(judge.NonAggressionMeasure(other, 1), 6.0f);
+    EXPECT_FLOAT_EQ(judge.NonAggressionMeasure(other, 2), 10.0f);
+    EXPECT_FLOAT_EQ(judge.NonAggressionMeasure(other, 7), 0.0f);
+    EXPECT_FLOAT_EQ(judge.MutualProtectionMeasure(other, 0), -35.0f);
+    EXPECT_FLOAT_EQ(judge.MutualProtectionMeasure(other, 1), 10.0f);
+    EXPECT_FLOAT_EQ(judge.MutualProtectionMeasure(other, 2), 20.0f);
+    EXPECT_FLOAT_EQ(judge.MutualProtectionMeasure(other, -1), 0.0f);
+    EXPECT_FLOAT_EQ(judge.AllianceMeasure(other, 0), -50.0f);
+    EXPECT_FLOAT_EQ(judge.AllianceMeasure(other, 1), 12.0f);
+    EXPECT_FLOAT_EQ(judge.AllianceMeasure(other, 2), 25.0f);
+    EXPECT_FLOAT_EQ(judge.AllianceMeasure(other, 3), 0.0f);
+    // Enough relation leaves no shortfall.
+    judge.SetRelation(other.index, 95.0f);
+    EXPECT_FLOAT_EQ(judge.PeaceMeasure(other, 0), 0.0f);
+    EXPECT_FLOAT_EQ(judge.AllianceMeasure(other, 0), 0.0f);
+    judge.SetRelation(other.index, 20.0f);
+    EXPECT_FLOAT_EQ(judge.PeaceMeasure(other, 0), -10.0f);
+
+    // Giving up the treaty in force; nothing for war, raids or none.
+    judge.SetRelation(other.index, 40.0f);
+    EXPECT_FLOAT_EQ(judge.TreatyGiveUpValue(CovenantTreaty::Peace, other), -10.0f);
+    EXPECT_FLOAT_EQ(judge.TreatyGiveUpValue(CovenantTreaty::NonAggressionPact, other), 10.0f);
+    EXPECT_FLOAT_EQ(judge.TreatyGiveUpValue(CovenantTreaty::MutualProtectionPact, other), 20.0f);
+    EXPECT_FLOAT_EQ(judge.TreatyGiveUpValue(CovenantTreaty::Alliance, other), 25.0f);
+    for (int32_t treaty : {0, 2, 3, 7, 99})
+        EXPECT_FLOAT_EQ(judge.TreatyGiveUpValue(treaty, other), 0.0f) << treaty;
+
+    // A small route: 55 needed; -100 while the covenant cannot bear it (no income, no crystals).
+    EXPECT_FLOAT_EQ(judge.TradeRouteMeasure(other, 0, 2), -100.0f);
+    judge.statistics.Set(CovenantStat::Money, 10);
+    EXPECT_FLOAT_EQ(judge.TradeRouteMeasure(other, 0, 2), -15.0f);
+    float signedChange = judge.TradeRouteMeasure(other, 1, 2);
+    EXPECT_GE(signedChange, 1.5f);
+    EXPECT_LE(signedChange, 2.5f);
+    EXPECT_FLOAT_EQ(judge.TradeRouteMeasure(other, 2, 2), 11.0f);
+    EXPECT_FLOAT_EQ(judge.TradeRouteMeasure(other, 5, 2), 0.0f);
+    // A kind outside the route kinds is worth nothing, and reads no list.
+    EXPECT_FLOAT_EQ(judge.TradeRouteMeasure(other, 2, 6), 0.0f);
+    EXPECT_FLOAT_EQ(judge.TradeRouteMeasure(other, 2, -1), 0.0f);
+    // Toward a covenant that can have no record the relation is 0.
+    PlainCovenant outside;
+    outside.index = 40;
+    EXPECT_FLOAT_EQ(judge.NonAggressionMeasure(outside, 0), -60.0f);
+}

@@ -235,4 +235,197 @@ TEST_F(OfferValuation, GoodsAreValuedFromTheirGiversStore)
     EXPECT_EQ(::OfferValuation::ItemEntryValue(judge, other, 1, {1, TradeOfferKind::Item, -1}), 0.0f);
 }
 
+TEST_F(OfferValuation, AgreementsBindingTheJudgeCostAndThoseBindingTheOtherMayPay)
+{
+    GoodsCovenant& judge = AddJudge();
+    GoodsCovenant& other = AddJudge();
+    GoodsCovenant& third = AddJudge();
+    auto agreement = [&](int32_t side, int32_t action, int32_t covenant = 2) {
+        return ::OfferValuation::AgreementValue(judge, {side, TradeOfferKind::JointAction, action + (covenant << 16)},
+                                                other, 1);
+    };
+    constexpr int32_t kOwn = 1;
+    constexpr int32_t kTheirs = 0;
+    // The judge likes the other 80: a bonus of (80 - 60) x 0.5 = 10 softens its own costs.
+    judge.SetRelation(other.index, 80.0f);
+    EXPECT_FLOAT_EQ(::OfferValuation::AgreementBonus(judge, &other), 10.0f);
+    EXPECT_FLOAT_EQ(::OfferValuation::AgreementBonus(judge, nullptr), 0.0f);
+
+    // War on the third while at war with it: (20 - r) x 1.5 below 20, by either side.
+    judge.SetTreatyState(third.index, CovenantTreaty::War);
+    judge.SetRelation(third.index, 10.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::JointWar), 15.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::JointWar), 15.0f);
+    judge.SetRelation(third.index, 25.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::JointWar), 0.0f);
+    // At peace, war costs giving the peace up: 30 - 50 + 10 = -10, never a gain.
+    judge.SetTreatyState(third.index, CovenantTreaty::Peace);
+    judge.SetRelation(third.index, 50.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::JointWar), -10.0f);
+    judge.SetRelation(third.index, 10.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::JointWar), 0.0f);
+
+    // A raid: the raid threshold less the relation, unclamped; nothing from the shared-raid partner.
+    judge.SetRelation(third.index, 50.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::JointRaid), -40.0f);
+    judge.raidPartner = other.index;
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::JointRaid), 0.0f);
+
+    // Peace: the judge's own by the shortfall (10 - 30 + 10); the other's pays above 40.
+    judge.SetRelation(third.index, 10.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::ProposePeace), -10.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::ProposePeace), 0.0f);
+    judge.SetRelation(third.index, 50.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::ProposePeace), 20.0f);
+
+    // Breaking the treaty: the judge's non-aggression pact given up (60 - 70 - 10 + 10); the
+    // other's pact broken pays 10 x (30 - 10) / 70 x 2 below 30 only.
+    judge.SetTreatyState(third.index, CovenantTreaty::NonAggressionPact);
+    judge.SetRelation(third.index, 70.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::MakePeace), -10.0f);
+    other.SetTreatyState(third.index, CovenantTreaty::NonAggressionPact);
+    judge.SetRelation(third.index, 10.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::MakePeace), 10.0f * (20.0f / 70.0f) * 2.0f);
+    judge.SetRelation(third.index, 30.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::MakePeace), 0.0f);
+
+    // Breaking a medium route: the judge's own (60 - 70 - 6 + 10); the other's 6 x 30 / 50 x 3 below 50.
+    judge.SetTradeRouteKind(third.index, 3);
+    judge.SetRelation(third.index, 70.0f);
+    EXPECT_FLOAT_EQ(agreement(kOwn, TradeOfferAction::CancelRoute), -6.0f);
+    other.SetTradeRouteKind(third.index, 3);
+    judge.SetRelation(third.index, 20.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::CancelRoute), 6.0f * (30.0f / 50.0f) * 3.0f);
+
+    // Unknown actions and covenants outside the game are worth nothing.
+    EXPECT_FLOAT_EQ(agreement(kTheirs, 4), 0.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::CancelRoute, 3), 0.0f);
+    EXPECT_FLOAT_EQ(agreement(kTheirs, TradeOfferAction::CancelRoute, 0xFFFF), 0.0f);
+}
+
+TEST_F(OfferValuation, AnAdventureNeedsMoreLikingForAStrongerOrWeakerLeader)
+{
+    GoodsCovenant& judge = AddJudge();
+    GoodsCovenant& other = AddJudge();
+    judge.leaderLevel = 5;
+    other.leaderLevel = 7;
+    judge.SetRelation(other.index, 60.0f);
+    // Two levels higher: 70 + 2 x 2 = 74.
+    EXPECT_FLOAT_EQ(::OfferValuation::SharedAdventureValue(judge, other, 0), -14.0f);
+    other.leaderLevel = 3;
+    // Two lower: 70 + 2 x 3 = 76.
+    EXPECT_FLOAT_EQ(::OfferValuation::SharedAdventureValue(judge, other, 0), -16.0f);
+    judge.SetRelation(other.index, 80.0f);
+    EXPECT_FLOAT_EQ(::OfferValuation::SharedAdventureValue(judge, other, 0), 0.0f);
+    judge.SetRelation(other.index, 10.0f);
+    EXPECT_FLOAT_EQ(::OfferValuation::SharedAdventureValue(judge, other, 1), 0.0f);
+    EXPECT_FLOAT_EQ(::OfferValuation::SharedAdventureValue(judge, other, 2), 0.0f);
+}
+
+TEST_F(OfferValuation, ARouteIsWorthHavingWhileTheIncomeOrTheCrystalsBearIt)
+{
+    GoodsCovenant& judge = AddJudge();
+    GoodsCovenant& other = AddJudge();
+    for (Covenant* covenant : {static_cast<Covenant*>(&judge), static_cast<Covenant*>(&other)})
+        covenant->statistics.Set(CovenantStat::InfluenceWorld, 5000);
+    const int32_t base = judge.GetBaseIncome();
+    ASSERT_GE(base, 10);
+    const int32_t tiny = 1;
+    const int32_t small = 2;
+    // Income to spare: a small route is welcome.
+    EXPECT_TRUE(::OfferValuation::TradeRouteWorthHaving(judge, other, small));
+    // Short by 5, which the small route's 5 only makes even: the crystals must bear the route's
+    // loss, and a route that never loses costs nothing to bear.
+    judge.statistics.Set(CovenantStat::GuardCosts, base + 5);
+    EXPECT_FALSE(::OfferValuation::TradeRouteWorthHaving(judge, other, small));
+    judge.statistics.Set(CovenantStat::Money, 1);
+    EXPECT_TRUE(::OfferValuation::TradeRouteWorthHaving(judge, other, small));
+    // A tiny route loses 20 at first, 10 less an hour: 200 crystals over ten pay steps an hour,
+    // half of which must be in hand.
+    judge.statistics.Set(CovenantStat::Money, 100);
+    EXPECT_FALSE(::OfferValuation::TradeRouteWorthHaving(judge, other, tiny));
+    judge.statistics.Set(CovenantStat::Money, 101);
+    EXPECT_TRUE(::OfferValuation::TradeRouteWorthHaving(judge, other, tiny));
+    // The route in force (paying 5) is replaced, not added to: its income leaves the sum.
+    judge.statistics.Set(CovenantStat::Money, 0);
+    judge.SetTradeRouteKind(other.index, small);
+    judge.statistics.Set(CovenantStat::GuardCosts, base + 7);
+    EXPECT_EQ(judge.GetCrystalIncome(), -2);
+    EXPECT_FALSE(::OfferValuation::TradeRouteWorthHaving(judge, other, small));
+    judge.statistics.Set(CovenantStat::GuardCosts, base + 4);
+    EXPECT_TRUE(::OfferValuation::TradeRouteWorthHaving(judge, other, small));
+}
+
+TEST_F(OfferValuation, TheAmountSearchesFindTheLeastAmountALinearSearchFinds)
+{
+    GoodsCovenant& judge = AddJudge();
+    GoodsCovenant& giver = AddJudge();
+    std::mt19937 random(33);
+    int32_t answered = 0;
+    auto draw = [&](int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(random); };
+    for (int32_t round = 0; round < 1000; ++round) {
+        bool crystals = round % 2 == 0;
+        bool own = draw(0, 1) == 1;
+        int32_t side = draw(0, 1);
+        int32_t target = draw(0, 3);
+        judge.statistics.Set(CovenantStat::Money, draw(0, 1500));
+        judge.statistics.Set(CovenantStat::InfluenceWorld, draw(0, 1500));
+        giver.statistics.Set(CovenantStat::Money, draw(-50, 4000));
+        giver.statistics.Set(CovenantStat::InfluenceWorld, draw(0, 4000));
+        Offer offer;
+        for (int32_t i = draw(0, 3); i > 0; --i)
+            offer.entries.push_back({draw(0, 1), crystals ? TradeOfferKind::CovenantMoney : TradeOfferKind::Influence,
+                                     draw(0, 400)});
+        int64_t available = crystals ? giver.statistics.Get(CovenantStat::Money) : giver.GetTotalInfluence();
+        for (const OfferEntry& entry : offer.entries)
+            available -= entry.side == side ? entry.value : 0;
+        int32_t expected = -1;
+        for (int32_t amount = 0; amount <= available && expected == -1; ++amount) {
+            float value = crystals ? ::OfferValuation::CrystalsValue(judge, amount, own)
+                                   : ::OfferValuation::InfluenceValue(judge, amount, own);
+            if (std::fabs(value) >= static_cast<float>(target))
+                expected = amount;
+        }
+        int32_t found = crystals ? ::OfferValuation::FindCrystalAmount(giver, offer, judge, own, target, side)
+                                 : ::OfferValuation::FindInfluenceAmount(giver, offer, judge, own, target, side);
+        ASSERT_EQ(found, expected) << "round " << round;
+        answered += found > 0 ? 1 : 0;
+    }
+    // The cases are no walk-over: most ask for a real amount.
+    EXPECT_GT(answered, 500);
+}
+
+TEST_F(OfferValuation, TheSearchesAnswerNoneForTooLittleOrLessThanNothing)
+{
+    GoodsCovenant& judge = AddJudge();
+    GoodsCovenant& giver = AddJudge();
+    // 1000 crystals held by the judge: 100 received are worth 0.2, 200 worth 0.2 + 0.1 x 2 ...
+    judge.statistics.Set(CovenantStat::Money, 1000);
+    giver.statistics.Set(CovenantStat::Money, 100);
+    EXPECT_EQ(::OfferValuation::FindCrystalAmount(giver, Offer{}, judge, false, 1, 0), -1);
+    giver.statistics.Set(CovenantStat::Money, 100000);
+    int32_t enough = ::OfferValuation::FindCrystalAmount(giver, Offer{}, judge, false, 1, 0);
+    ASSERT_GT(enough, 0);
+    // Only the whole stock reaches the target: the whole stock is the answer.
+    giver.statistics.Set(CovenantStat::Money, enough);
+    EXPECT_EQ(::OfferValuation::FindCrystalAmount(giver, Offer{}, judge, false, 1, 0), enough);
+    // What the offer already promises on the side is not there to give.
+    Offer promised;
+    promised.entries = {{0, TradeOfferKind::CovenantMoney, 1}};
+    EXPECT_EQ(::OfferValuation::FindCrystalAmount(giver, promised, judge, false, 1, 0), -1);
+    EXPECT_EQ(::OfferValuation::FindCrystalAmount(giver, promised, judge, false, 1, 1), enough);
+    // A stock below nothing answers none, even for a target of nothing.
+    giver.statistics.Set(CovenantStat::Money, -5);
+    EXPECT_EQ(::OfferValuation::FindCrystalAmount(giver, Offer{}, judge, false, 0, 0), -1);
+    giver.statistics.Set(CovenantStat::InfluenceWorld, 3);
+    promised.entries = {{0, TradeOfferKind::Influence, 4}};
+    EXPECT_EQ(::OfferValuation::FindInfluenceAmount(giver, promised, judge, false, 0, 0), -1);
+
+    EXPECT_EQ(::OfferValuation::GetLeaderMoney(giver), 0);
+    auto* leader = Spawn<Sentient>(0.0f, 0.0f);
+    leader->stats.Set(CharacterStat::Money, 321);
+    giver.leader = leader;
+    EXPECT_EQ(::OfferValuation::GetLeaderMoney(giver), 321);
+}
+
 } // namespace OfferValuationTests

@@ -198,7 +198,8 @@ TEST_F(ServerCommandsTest, BadOffersAreRefusedWhole)
     const std::string before = Snapshot();
     for (const char* line : {"offer 1 1 0 1 -1", "offer 1 1 0 0 5", "offer 1 1 0 12 5", "offer 1 1 3 1 5",
                              "offer 1 1 -1 1 5", "offer 1 1 0 1 5 0 -7 5", "offer 1 0", "offer 1 2", "offer 1 -1",
-                             "offer 1", "acceptOffer 1 1", "rejectOffer 1 1 0 11 -65536"}) {
+                             "offer 1", "acceptOffer 1 1", "rejectOffer 1 1 0 11 -65536", "offer 1 1 0 7 65537",
+                             "offer 1 1 0 11 2097153", "offer 1 1 0 11 65540", "rejectOffer 1 1 1 7 1"}) {
         Run(line);
         EXPECT_EQ(Snapshot(), before) << line;
     }
