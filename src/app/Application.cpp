@@ -564,6 +564,7 @@ void InstallClient(Application& app)
     app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) { Client::Receive(); });
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t frameMs) {
         gGameClient->Update(static_cast<float>(frameMs) * 0.001f);
+        Client::UpdatePlayer(static_cast<float>(frameMs) * 0.001f);
         Client::SendUpdate();
     });
 }

@@ -232,7 +232,7 @@ void ClientApp::OnGameUpdate(MessageBuffer& buffer)
     RunServerLines();
     gGameClient->ApplyGameUpdate(buffer, &resources);
     if (link)
-        link->ApplyUpdateTail();
+        link->ApplyUpdateTail(buffer);
 }
 
 void ClientApp::RunServerLines()
@@ -277,4 +277,10 @@ void Client::EndGame()
 {
     if (gClientApp)
         gClientApp->EndGame();
+}
+
+void Client::UpdatePlayer(float seconds)
+{
+    if (gClientApp && gClientApp->IsActive() && gClientApp->GetLink())
+        gClientApp->GetLink()->UpdateFrame(seconds);
 }

@@ -100,4 +100,6 @@ void DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sender);
 void SendUpdate();
 void QueueServerCommand(const std::string& line);
 void EndGame();
+// The local player's frame (its body, modes, movement and hints), after the game client's.
+void UpdatePlayer(float seconds);
 } // namespace Client

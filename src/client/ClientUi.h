@@ -1,6 +1,7 @@
-// ClientUi -- what the client asks of the user interface: menu lines, the help topic a game starts with and the lines run when it starts.
+// ClientUi -- what the client asks of the user interface: menu lines, the help topic a game starts with, the lines run when it starts, the tutorial hints and the quest list.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,4 +16,15 @@ public:
     // The lines run, in order, when a game's first update arrives.
     virtual std::vector<std::string> GetGameStartLines() const = 0;
     virtual void OnNewWorld() = 0;
+
+    // ---- Tutorial hints: the interface's list, each hint with its trigger and next names ----
+    // Without an interface there are none.
+    virtual int32_t GetHintCount() const { return 0; }
+    // The hint whose trigger name is exactly the name; -1 for none.
+    virtual int32_t FindHint(const std::string&) const { return -1; }
+    // The trigger name of the hint that follows; empty at the end of a chain.
+    virtual std::string GetNextHintName(int32_t) const { return {}; }
+    virtual void ShowHint(int32_t) {}
+    // A new quest asks to be shown: the quest menu opens (when there is one) with its slot selected.
+    virtual void ShowQuestSlot(int32_t) {}
 };

@@ -3,9 +3,11 @@
 
 #include "client/CovenantClient.h"
 #include "core/Color.h"
+#include "core/EngineEnums.h"
 #include "core/RandomTimer.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
+#include "rules/IntArray.h"
 #include "world/NetEntityState.h"
 #include "world/NetMessages.h"
 
@@ -83,6 +85,8 @@ public:
     bool losDirty = false;
     std::vector<int32_t> questActorValues;
     std::vector<std::string> questActorNames;
+    // The stats a new character is set up with (the menus choose its skill levels).
+    IntArray characterSetUp{CharacterStat::kCount};
     // The paces of the leading-covenant announcements and of the autosave.
     RandomTimer announceTimer;
     RandomTimer autosaveTimer;

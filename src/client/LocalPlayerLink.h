@@ -29,6 +29,8 @@ public:
     // The welcome's level: the player stands there at its own x and y.
     virtual void OnWelcome(int32_t level) = 0;
     virtual void OnNewWorld() = 0;
+    // The player's own frame, after the game client's.
+    virtual void UpdateFrame(float seconds) = 0;
     // Writes the character's file; false when nothing was saved.
     virtual bool SaveCharacter() = 0;
 
@@ -42,6 +44,7 @@ public:
     // The update's tail after the game part (the player covenant's part when there is one, then
     // the player's part), read whole: false leaves everything as it was and drops the update.
     virtual bool ReadUpdateTail(MessageBuffer& buffer) = 0;
-    // Takes what ReadUpdateTail read, after the entities and the game part have been applied.
-    virtual void ApplyUpdateTail() = 0;
+    // Takes what ReadUpdateTail read, after the entities and the game part have been applied;
+    // the buffer is the datagram it was read from.
+    virtual void ApplyUpdateTail(MessageBuffer& buffer) = 0;
 };

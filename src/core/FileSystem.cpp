@@ -9,6 +9,7 @@
 #include "core/ZipArchive.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -255,6 +256,21 @@ std::string MakeFilePath(std::string_view folder, std::string_view name, std::st
     return path;
 }
 
+std::string CharacterFileBase(std::string_view name)
+{
+    constexpr size_t kMaxBaseBytes = 63;
+    std::string base;
+    for (char c : name) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '.' || c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F)
+            continue;
+        base += static_cast<char>(std::tolower(byte));
+        if (base.size() == kMaxBaseBytes)
+            break;
+    }
+    return base;
+}
+
 bool FileSystem::MatchesExtension(std::string_view name, std::string_view extension)
 {
     if (extension.empty() || extension == "*")
@@ -482,12 +498,13 @@ bool FileSystem::EndWrite(File* file, bool commit)
     return true;
 }
 
-void FileSystem::Close(File* file)
+bool FileSystem::Close(File* file)
 {
     if (!file)
-        return;
-    EndWrite(file, true);
+        return false;
+    bool landed = EndWrite(file, true);
     delete file;
+    return landed;
 }
 
 void FileSystem::Abandon(File* file)

@@ -45,6 +45,10 @@ struct PathBase {
 // The folder, "/" unless it already ends in one, the name with every '.' and every
 // separator removed (a player's name can neither climb folders nor make new ones), '.', extension.
 std::string MakeFilePath(std::string_view folder, std::string_view name, std::string_view extension);
+// The base name of every file named after a character (".chr" and the files beside it): the name
+// lower-cased, so that lookups are blind to case, with '.', '/', '\\' and control bytes dropped,
+// cut to 63 bytes; empty (refused) when nothing is left.
+std::string CharacterFileBase(std::string_view name);
 // The path's backslashes read as "/", empty and "." components dropped; false (out empty) for
 // a path that could leave the folder it is taken under: absolute, a drive, "..", a NUL.
 bool NormalizeGamePath(std::string_view path, std::string& out);
@@ -64,8 +68,9 @@ public:
     // folder. Writing goes to the user folder only, atomically on Close.
     // Null when the file cannot be found or opened; no log line.
     virtual File* Open(std::string_view path, int modeFlags, FileLocation location = kLocationAssets);
-    // A file opened for writing replaces the old file here, never earlier.
-    virtual void Close(File* file);
+    // A file opened for writing replaces the old file here, never earlier; false when that
+    // write did not land (the old file is kept).
+    virtual bool Close(File* file);
     // Closes a file opened for writing and leaves the old file as it was.
     void Abandon(File* file);
     virtual FileBuffer LoadWholeFile(std::string_view path, FileLocation location = kLocationAssets);

@@ -4,6 +4,7 @@
 #include "core/SafePointer.h"
 #include "entities/Entity.h"
 #include "entities/GameServices.h"
+#include "world/WorldGateRecords.h"
 
 #include <cstdint>
 #include <string>
@@ -28,7 +29,7 @@ class Gate : public Entity {
 public:
     // The record a pair is made of when its maker names none.
     static constexpr const char* kDefaultRecord = "ObjectGate";
-    static constexpr const char* kTownRecord = "ObjectTownGate";
+    static constexpr const char* kTownRecord = kTownGateRecord;
     // Rings 0..this around each end are searched for a free spot.
     static constexpr int32_t kPairRings = 4;
     static constexpr int32_t kPartnerRings = 4;

@@ -5,6 +5,7 @@
 #include "core/SafePointer.h"
 #include "entities/IntensityTracker.h"
 #include "entities/Sentient.h"
+#include "rules/CharacterFlags.h"
 #include "rules/items/ItemPtrList.h"
 #include "world/WorldPos.h"
 
@@ -60,14 +61,6 @@ class ItemBase;
 class MessageBuffer;
 class Vendor;
 struct CharacterSettings;
-
-// The character flags the player reads.
-namespace CharacterFlag {
-constexpr int32_t kTutorialOver = 0;
-constexpr int32_t kStaysDead = 65;
-constexpr int32_t kLoner = 66;
-constexpr int32_t kCount = 67;
-} // namespace CharacterFlag
 
 struct PlayerSpree {
     std::vector<int32_t> kinds;

@@ -14,6 +14,7 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/PlayerPartLayout.h"
 #include "rules/items/ItemDefinition.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
@@ -23,19 +24,6 @@
 
 namespace {
 
-// The stats of the update between the attributes and the gate positions, in their order.
-constexpr int32_t kPlayerPartStats[] = {
-    CharacterStat::Power,           CharacterStat::MaxPower,         CharacterStat::PowerRising,
-    CharacterStat::Xp,              CharacterStat::XpNeeded,         CharacterStat::XpDebt,
-    CharacterStat::Attack,          CharacterStat::Defense,          CharacterStat::Armor,
-    CharacterStat::Level,           CharacterStat::MinDamage,        CharacterStat::MaxDamage,
-    CharacterStat::AttackSpeed,     CharacterStat::AttributePointsLeft, CharacterStat::SkillPointsLeft,
-    CharacterStat::Movement,        CharacterStat::Class,            CharacterStat::Money,
-    CharacterStat::Score,           CharacterStat::Lives,            CharacterStat::ResistanceFire,
-    CharacterStat::ResistanceCold,  CharacterStat::ResistancePoison, CharacterStat::ResistanceLightning,
-    CharacterStat::ResistanceMagic, CharacterStat::SecretsFound,     CharacterStat::SpecificSecrets,
-};
-constexpr int32_t kPlayerRecordAttributes = 10;
 constexpr int32_t kPlayerRecordSkillsPerTree = 15;
 constexpr const char* kPlayerRecordRegenEffect = "StatusEffectBasicRegen";
 
@@ -74,9 +62,9 @@ void Player::WritePlayerPart(MessageBuffer& buffer)
     buffer.WriteInt(animationRestart ? 1 : 0);
     animationRestart = false;
     buffer.WriteInt(mode);
-    for (int32_t stat = 0; stat < kPlayerRecordAttributes; ++stat)
+    for (int32_t stat = 0; stat < PlayerPartLayout::kAttributes; ++stat)
         buffer.WriteInt(stats.Get(stat));
-    for (int32_t stat : kPlayerPartStats)
+    for (int32_t stat : PlayerPartLayout::kStats)
         buffer.WriteInt(stats.Get(stat));
     WriteWorldPos(buffer, playerGatePosition);
     WriteWorldPos(buffer, raidGatePosition);

@@ -586,8 +586,6 @@ private:
     bool TraceCells(const WorldPos& start, const Vector2& delta, float stepLength, bool sight) const;
     void DeleteAllEntities();
     int32_t ChooseCovenantCount(int32_t requested) const;
-    // A world gate's records: its level with each world difficulty.
-    void AddGateRecords(int32_t level);
     void MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty);
 
     // The steps of Update, in order.

@@ -15,6 +15,7 @@
 #include "world/Level.h"
 #include "world/LevelGenerator.h"
 #include "world/World.h"
+#include "world/WorldGateRecords.h"
 
 namespace {
 
@@ -106,7 +107,8 @@ void Game::RelocateBlockedEntities(int32_t level)
 
 void Game::CreateWorldGates()
 {
-    gateRecords.DeleteAll();
+    // The clients size their gate lists by the same rule, town gate or not.
+    FillWorldGateRecords(gateRecords);
     if (!gWorld || !gDatabase)
         return;
     const DatabaseEntry* townRecord = gDatabase->FindEntryByName(Gate::kTownRecord);
@@ -120,8 +122,6 @@ void Game::CreateWorldGates()
         town->SetMoveTarget(where);
         if (AddEntity(town) == -1)
             delete town;
-        else
-            AddGateRecords(0);
     }
     const DatabaseEntry* pairRecord = gDatabase->FindEntryByName(Gate::kDefaultRecord);
     if (!townRecord || !pairRecord)
@@ -140,10 +140,4 @@ void Game::CreateWorldGates()
                 CreateLinkedGates(pairRecord, here, there, GateKind::Linked);
         }
     }
-}
-
-void Game::AddGateRecords(int32_t level)
-{
-    for (int32_t worldDifficulty = 0; worldDifficulty < WorldDifficultyLevel::kCount; ++worldDifficulty)
-        gateRecords.Add(level, worldDifficulty);
 }

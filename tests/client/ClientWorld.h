@@ -36,6 +36,7 @@ public:
         position.level = level;
     }
     void OnNewWorld() override { ++newWorlds; }
+    void UpdateFrame(float) override {}
     bool SaveCharacter() override
     {
         ++saves;
@@ -58,7 +59,7 @@ public:
         buffer.SetReadPos(at + part.Size());
         return true;
     }
-    void ApplyUpdateTail() override
+    void ApplyUpdateTail(MessageBuffer&) override
     {
         ++tails;
         if (player)
@@ -136,6 +137,7 @@ protected:
         host->ServerFrame();
         host->ServerFrameEnd();
         gameClient->Update(static_cast<float>(elapsedMs) * 0.001f);
+        Client::UpdatePlayer(static_cast<float>(elapsedMs) * 0.001f);
         Client::SendUpdate();
     }
 

@@ -1,0 +1,356 @@
+// PlayerClient -- the client's copy of the local player: its character (stats, inventory, skills, quests, party, hints), its body in the world, its part of every game update, the settings it joins with and its character file.
+#include "client/PlayerClient.h"
+
+#include "client/ClientApp.h"
+#include "client/ClientUi.h"
+#include "client/GameClient.h"
+#include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
+#include "core/MessageBuffer.h"
+#include "core/UserVarSystem.h"
+#include "rules/CharacterFlags.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+#include "world/World.h"
+#include "world/WorldGateRecords.h"
+
+#include <algorithm>
+
+namespace {
+
+// The idle animation's priority, and the stealthy one's.
+constexpr int32_t kPlayerClientIdlePriority = 6;
+constexpr int32_t kPlayerClientStealthIdlePriority = 7;
+// The facing the player starts with.
+constexpr int32_t kPlayerClientStartFacing = 3;
+// Interaction modes the frame itself changes.
+constexpr int32_t kPlayerClientModeDead = 1;
+constexpr int32_t kPlayerClientModeAttack = 2;
+constexpr int32_t kPlayerClientModePaused = 29;
+
+ClientUi* PlayerClientUi()
+{
+    return gClientApp ? gClientApp->GetUi() : nullptr;
+}
+
+const GameSystemTuning* PlayerClientTuning()
+{
+    return gGameData ? &gGameData->GetTuning() : nullptr;
+}
+
+} // namespace
+
+PlayerClient::PlayerClient()
+    : stats(CharacterStat::kCount), funStats(CharacterFunStat::kCount), inventory(&stats)
+{
+    inventory.SetOwner(this);
+    for (auto& slot : questSlots)
+        slot = std::make_unique<QuestClient>();
+    quickUse.push_back({1, 0, 0, -1});
+    ClientUi* ui = PlayerClientUi();
+    hintsSeen.assign(static_cast<size_t>(ui ? std::max(ui->GetHintCount(), 0) : 0), false);
+    characterFlags.assign(CharacterFlag::kCount, false);
+    Reset();
+}
+
+PlayerClient::~PlayerClient() = default;
+
+void PlayerClient::Reset()
+{
+    facing = kPlayerClientStartFacing;
+    PlayAnimation("idle", kPlayerClientIdlePriority, AnimationMode::ReturnToIdle, false);
+    interactionMode = 0;
+    interactionTarget.Clear();
+    opponentNumber = -1;
+    pausedWithAction = false;
+    pendingTree = -1;
+    pendingSkill = -1;
+    aiming = false;
+    aimKind = kAimMove;
+    returnPoint = WorldPos{-1, 0.0f, 0.0f, true};
+    secondPoint = WorldPos{-1, 0.0f, 0.0f, true};
+    party.clear();
+    for (auto& slot : questSlots)
+        slot->Reset();
+    ownNumber = -1;
+    body.Clear();
+    itemLists[0].DeleteAll();
+}
+
+void PlayerClient::NewGame()
+{
+    Reset();
+    worldDifficulty = gWorld ? gWorld->GetDifficulty() : 0;
+    worldWord = gWorld ? gWorld->GetLayoutSeed() : 0;
+    PrepareItemLists();
+}
+
+void PlayerClient::PrepareItemLists()
+{
+    ItemPtrList records;
+    FillWorldGateRecords(records);
+    itemLists[0].EnsureLoaded(records);
+    itemLists[1].EnsureLoaded(records);
+}
+
+// ---- The link --------------------------------------------------------------------------------------
+
+int32_t PlayerClient::GetInteractionMode() const
+{
+    bool autoAttack = gUserVarSystem && gUserVarSystem->GetBoolByName("ui_autoAttack");
+    if (interactionMode == 0 && opponentNumber != -1 && !walkedThisFrame && autoAttack)
+        return 3;
+    return interactionMode;
+}
+
+int32_t PlayerClient::GetTargetNumber(bool allowOpponent) const
+{
+    const EntityClient* target = GetInteractionTarget();
+    if (target && !target->IsDead())
+        return target->entityNumber;
+    if (allowOpponent && GetInteractionMode() == 3)
+        return opponentNumber;
+    return target ? target->entityNumber : -1;
+}
+
+void PlayerClient::OnWelcome(int32_t level)
+{
+    WorldPos standing = position;
+    standing.level = level;
+    SetPosition(standing);
+    moveTarget = position;
+}
+
+void PlayerClient::OnNewWorld()
+{
+    Reset();
+    NewGame();
+}
+
+bool PlayerClient::SaveCharacter()
+{
+    return SaveCharacterFile();
+}
+
+void PlayerClient::ShowPickupHelp(const EntityClient& entity)
+{
+    const DatabaseEntry* shown = entity.GetRecord();
+    if (!shown)
+        return;
+    int32_t type = shown->GetType();
+    if (type != DatabaseEntryType::Item && type != DatabaseEntryType::Money && type != DatabaseEntryType::QuestItem)
+        return;
+    TriggerHint("Alt");
+    if (type == DatabaseEntryType::Money)
+        TriggerHint("Money");
+}
+
+void PlayerClient::TriggerHint(const std::string& topic)
+{
+    ClientUi* ui = PlayerClientUi();
+    if (!ui)
+        return;
+    std::string name = topic;
+    // A chain whose names lead back into it stops after one walk over every hint.
+    for (int32_t steps = 0; !name.empty() && steps <= ui->GetHintCount(); ++steps) {
+        int32_t hint = ui->FindHint(name);
+        if (hint < 0)
+            return;
+        if (!HasHintBeenSeen(hint)) {
+            ui->ShowHint(hint);
+            return;
+        }
+        name = ui->GetNextHintName(hint);
+    }
+}
+
+bool PlayerClient::HasHintBeenSeen(int32_t hint) const
+{
+    return hint >= 0 && static_cast<size_t>(hint) < hintsSeen.size() && hintsSeen[static_cast<size_t>(hint)];
+}
+
+void PlayerClient::SetHintSeen(int32_t hint)
+{
+    if (hint < 0)
+        return;
+    if (static_cast<size_t>(hint) >= hintsSeen.size())
+        hintsSeen.resize(static_cast<size_t>(hint) + 1, false);
+    hintsSeen[static_cast<size_t>(hint)] = true;
+    if (ClientUi* ui = PlayerClientUi())
+        TriggerHint(ui->GetNextHintName(hint));
+}
+
+bool PlayerClient::IsGateLevelOpen(int32_t level) const
+{
+    const ItemPtrList& known = itemLists[0];
+    for (int32_t i = 0; i < known.GetCount(); ++i) {
+        const ItemPtrEntry* entry = const_cast<ItemPtrList&>(known).Get(i);
+        if (entry->number == level && entry->flag)
+            return true;
+    }
+    return false;
+}
+
+bool PlayerClient::ReadUpdateTail(MessageBuffer& buffer)
+{
+    // No player covenant mirror is made yet, so the host sends no covenant part before this one.
+    return ParsePlayerPart(buffer);
+}
+
+void PlayerClient::ApplyUpdateTail(MessageBuffer& buffer)
+{
+    ApplyPlayerPart(buffer);
+}
+
+// ---- Questions -------------------------------------------------------------------------------------
+
+float PlayerClient::GetMovementSpeed() const
+{
+    return static_cast<float>(stats.Get(CharacterStat::Movement));
+}
+
+bool PlayerClient::IsInParty(int32_t entityNumber) const
+{
+    return entityNumber != -1 && std::find(party.begin(), party.end(), entityNumber) != party.end();
+}
+
+bool PlayerClient::GetCharacterFlag(int32_t flag) const
+{
+    return flag >= 0 && static_cast<size_t>(flag) < characterFlags.size() && characterFlags[static_cast<size_t>(flag)];
+}
+
+void PlayerClient::SetCharacterFlag(int32_t flag, bool value)
+{
+    if (flag < 0)
+        return;
+    if (static_cast<size_t>(flag) >= characterFlags.size())
+        characterFlags.resize(static_cast<size_t>(flag) + 1, false);
+    characterFlags[static_cast<size_t>(flag)] = value;
+}
+
+const QuestClient* PlayerClient::GetQuestSlot(int32_t slot) const
+{
+    if (slot < 0 || slot >= kQuestSlots)
+        return nullptr;
+    const QuestClient* quest = questSlots[static_cast<size_t>(slot)].get();
+    return quest->level != -1 ? quest : nullptr;
+}
+
+int32_t PlayerClient::CountQuests() const
+{
+    int32_t count = 0;
+    for (int32_t slot = 0; slot < kQuestSlots; ++slot)
+        count += GetQuestSlot(slot) ? 1 : 0;
+    return count;
+}
+
+std::array<int32_t, 4> PlayerClient::GetQuickUse(int32_t index)
+{
+    if (index < 0)
+        return {2, -1, -1, -1};
+    if (static_cast<size_t>(index) >= quickUse.size())
+        quickUse.resize(static_cast<size_t>(index) + 1, {2, -1, -1, -1});
+    return quickUse[static_cast<size_t>(index)];
+}
+
+void PlayerClient::SetQuickUse(int32_t index, const std::array<int32_t, 4>& words)
+{
+    if (index < 0)
+        return;
+    GetQuickUse(index);
+    quickUse[static_cast<size_t>(index)] = words;
+}
+
+// ---- The frame -------------------------------------------------------------------------------------
+
+void PlayerClient::SetOwnNumber(int32_t number)
+{
+    ownNumber = number;
+    body.Set(gGameClient ? gGameClient->GetEntity(number) : nullptr);
+}
+
+void PlayerClient::SetPosition(const WorldPos& newPosition)
+{
+    float dx = newPosition.x - position.x;
+    float dy = newPosition.y - position.y;
+    if (newPosition.level == position.level && dx * dx + dy * dy <= 0.01f * 0.01f)
+        return;
+    EntityClient::SetPosition(newPosition);
+}
+
+void PlayerClient::SyncBody()
+{
+    EntityClient* shown = GetBody();
+    if (!shown)
+        return;
+    shown->SetPosition(position);
+    shown->isPlayerBody = true;
+    lightColor = shown->lightColor;
+    lightFalloff = shown->lightFalloff;
+    covenantIndex = shown->covenantIndex;
+    scale = shown->scale;
+    maxHealth = shown->maxHealth;
+    health = std::min(shown->health, shown->maxHealth);
+}
+
+void PlayerClient::UpdateFrame(float seconds)
+{
+    SyncBody();
+    Update(seconds);
+}
+
+void PlayerClient::Update(float seconds)
+{
+    if (!GetBody())
+        return;
+    EntityClient::Update(seconds);
+    UpdateModes();
+    bool stealthed = (statusFlags & kStatusStealthed) != 0;
+    PlayAnimation(stealthed ? "idleStealth" : "idle",
+                  stealthed ? kPlayerClientStealthIdlePriority : kPlayerClientIdlePriority, AnimationMode::ReturnToIdle,
+                  false);
+    skillList.Update(gGameData ? gGameData->GetCharacterClass(stats.Get(CharacterStat::Class)) : nullptr, seconds,
+                     nullptr);
+    for (RandomTimer& slotEvent : slotEvents)
+        slotEvent.Update(seconds);
+    UpdateHints();
+}
+
+void PlayerClient::UpdateModes()
+{
+    const EntityClient* shown = GetBody();
+    const EntityClient* target = GetInteractionTarget();
+    if (interactionMode == kPlayerClientModeDead && !shown->IsDead())
+        interactionMode = 0;
+    if (!target && interactionMode != kPlayerClientModeDead)
+        interactionMode = 0;
+    if (interactionMode == kPlayerClientModeAttack && target && target->IsDead())
+        interactionMode = 0;
+    if (shown->IsDead())
+        interactionMode = kPlayerClientModeDead;
+    if (pausedWithAction)
+        interactionMode = kPlayerClientModePaused;
+    const GameSystemTuning* tuning = PlayerClientTuning();
+    float reach = tuning ? tuning->maxSelectedEntityDistance : 0.0f;
+    if (target && reach > 0.0f) {
+        Vector2 delta = position.DeltaTo(target->position);
+        if (delta.x * delta.x + delta.y * delta.y > reach * reach) {
+            interactionMode = 0;
+            pendingTree = -1;
+            pendingSkill = -1;
+            interactionTarget.Clear();
+        }
+    }
+}
+
+void PlayerClient::UpdateHints()
+{
+    const EntityClient* shown = GetBody();
+    if (shown->health < shown->maxHealth / 2)
+        TriggerHint("LowHealth");
+    const EntityClient* member = !party.empty() && gGameClient ? gGameClient->GetEntity(party.front()) : nullptr;
+    if (member && member->health < member->maxHealth / 2)
+        TriggerHint("PartyMemberLowHealth");
+    if (shown->maxHealth > 0 && shown->health <= 0)
+        TriggerHint("Death");
+}

@@ -1,0 +1,205 @@
+// PlayerClient -- the client's copy of the local player: its character (stats, inventory, skills, quests, party, hints), its body in the world, its part of every game update, the settings it joins with and its character file.
+#pragma once
+
+#include "client/EntityClient.h"
+#include "client/InventoryClient.h"
+#include "client/LocalPlayerLink.h"
+#include "client/QuestClient.h"
+#include "client/SkillListClient.h"
+#include "core/RandomTimer.h"
+#include "core/SafePointer.h"
+#include "rules/IntArray.h"
+#include "rules/items/ItemPtrList.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CharacterCovenantBlock;
+class MessageBuffer;
+
+// Main thread only. Owned by the client's connection as its player link; not in the game
+// client's entity table: its body is the entity there with its number.
+class PlayerClient : public EntityClient, public LocalPlayerLink {
+public:
+    static constexpr int32_t kQuestSlots = 6;
+    static constexpr int32_t kSlotEvents = 5;
+    // Two current item lists, then the two restored from the character's file.
+    static constexpr int32_t kItemLists = 4;
+    // Status flags: the player moves unseen.
+    static constexpr uint32_t kStatusStealthed = 0x400;
+    // Movement flags: every move succeeds without collision tests.
+    static constexpr uint32_t kMoveNoCollision = 0x80;
+    // Aim kinds: the held button moves the player, or repeats its skill on an entity.
+    static constexpr int32_t kAimMove = 6;
+
+    PlayerClient();
+    ~PlayerClient() override;
+
+    // Back to a player with no game: no body, no mode, no target, no party, empty quest slots.
+    void Reset();
+    // Reset, then the character belongs to the world the client holds now.
+    void NewGame();
+
+    // ---- The link to the connection and the game client ------------------------------------------
+    void WriteSettings(MessageBuffer& buffer, int32_t difficulty, uint32_t worldSeed) override;
+    WorldPos GetPosition() const override { return position; }
+    WorldPos GetMoveTarget() const override { return moveTarget; }
+    int32_t GetInteractionMode() const override;
+    int32_t GetUpdateTarget() const override { return GetTargetNumber(true); }
+    int32_t GetEntityNumber() const override { return ownNumber; }
+    void OnWelcome(int32_t level) override;
+    void OnNewWorld() override;
+    void UpdateFrame(float seconds) override;
+    bool SaveCharacter() override;
+    void ShowPickupHelp(const EntityClient& entity) override;
+    void TriggerHint(const std::string& topic) override;
+    bool IsGateLevelOpen(int32_t level) const override;
+    bool ReadUpdateTail(MessageBuffer& buffer) override;
+    void ApplyUpdateTail(MessageBuffer& buffer) override;
+
+    // ---- The player's part of the game update (PlayerClientPart.cpp) ------------------------------
+    // Reads the part whole into the staging; false, nothing staged, for a cut or malformed part.
+    bool ParsePlayerPart(MessageBuffer& buffer);
+    // Takes what ParsePlayerPart staged; the buffer is the one it read (quests are read again).
+    void ApplyPlayerPart(MessageBuffer& buffer);
+
+    // ---- The character file (PlayerClientFile.cpp) ----------------------------------------------
+    static constexpr int32_t kFileVersion = 52;
+    // Writes "chars/<base>.chr" atomically; false, the old file kept, without a body or a name,
+    // or when the write did not land.
+    bool SaveCharacterFile();
+    // Reads the file of that character whole and applies it only when all of it is sound; the
+    // covenant block goes to the reader when one is given (else it is passed over). False, the
+    // player (and covenant) unchanged, for a missing, cut or corrupt file.
+    bool LoadCharacter(std::string_view characterName, CharacterCovenantBlock* covenantBlock);
+    // The same from bytes already read; the name is for the log.
+    bool LoadCharacterFrom(MessageBuffer& buffer, std::string_view characterName,
+                           CharacterCovenantBlock* covenantBlock);
+    void WriteCharacter(MessageBuffer& buffer) const;
+
+    // ---- The frame ------------------------------------------------------------------------------
+    void Update(float seconds) override;
+    // The body takes the player's place; the player takes the body's look.
+    void SyncBody();
+    void SetPosition(const WorldPos& newPosition) override;
+
+    // ---- Questions ------------------------------------------------------------------------------
+    EntityClient* GetBody() const { return body.GetAs<EntityClient>(); }
+    const IntArray* GetStats() const override { return &stats; }
+    int32_t GetStat(int32_t stat) const override { return stats.Get(stat); }
+    float GetMovementSpeed() const override;
+    // The target's number when it is alive; the opponent while auto-attacking (when allowed);
+    // else the target's number, or -1.
+    int32_t GetTargetNumber(bool allowOpponent) const;
+    EntityClient* GetInteractionTarget() const { return interactionTarget.GetAs<EntityClient>(); }
+    bool HasHintBeenSeen(int32_t hint) const;
+    void SetHintSeen(int32_t hint);
+    bool IsInParty(int32_t entityNumber) const;
+    bool GetCharacterFlag(int32_t flag) const;
+    void SetCharacterFlag(int32_t flag, bool value);
+    bool IsLoadedCharacter() const { return loadedCharacter; }
+    // Slot 0..5; the empty answer for any other.
+    const QuestClient* GetQuestSlot(int32_t slot) const;
+    int32_t CountQuests() const;
+    InventoryClient& GetInventory() { return inventory; }
+    const InventoryClient& GetInventory() const { return inventory; }
+    SkillListClient& GetSkillList() { return skillList; }
+    const ItemPtrList& GetItemList(int32_t index) const { return itemLists[static_cast<size_t>(index)]; }
+    ItemPtrList& GetItemList(int32_t index) { return itemLists[static_cast<size_t>(index)]; }
+    // The quick-use record; reading or writing past the end grows the list first.
+    std::array<int32_t, 4> GetQuickUse(int32_t index);
+    void SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
+
+    // ---- The character --------------------------------------------------------------------------
+    std::string characterName;
+    IntArray stats;
+    IntArray funStats;
+    uint32_t statusFlags = 0;
+    uint32_t movementFlags = 0;
+    int32_t opponentNumber = -1;
+    std::vector<int32_t> party;
+    std::vector<int32_t> partyRecruitIndices;
+    // The world the character belongs to: its difficulty and world word.
+    int32_t worldDifficulty = 0;
+    uint32_t worldWord = 0;
+    WorldPos returnPoint{-1, 0.0f, 0.0f, true};
+    WorldPos secondPoint{-1, 0.0f, 0.0f, true};
+    int32_t itemSet = 0;
+    std::vector<bool> hintsSeen;
+    std::vector<bool> discoveredLevels;
+    std::vector<bool> characterFlags;
+    std::string levelName;
+    std::vector<std::string> messageLog;
+    // The music the host asks for over the level's, and its volume.
+    int32_t musicRecord = -1;
+    float musicVolume = 0.0f;
+    // The class the menus were last told of.
+    int32_t rememberedClass = -1;
+
+    // ---- Interaction ----------------------------------------------------------------------------
+    int32_t interactionMode = 0;
+    int32_t pendingTree = -1;
+    int32_t pendingSkill = -1;
+    bool aiming = false;
+    int32_t aimKind = kAimMove;
+    bool pausedWithAction = false;
+    bool walkedThisFrame = false;
+
+private:
+    // The player's part as read, before it applies.
+    struct PartStaging {
+        int32_t entityNumber = -1;
+        int32_t animation = -1;
+        int32_t restart = 0;
+        int32_t animationMode = 0;
+        std::vector<std::pair<int32_t, int32_t>> stats;  // {stat, value}
+        WorldPos returnPoint;
+        WorldPos secondPoint;
+        uint32_t movementFlags = 0;
+        InventoryClient inventory;
+        std::string name;
+        std::vector<int32_t> party;
+        std::vector<int32_t> funStats;
+        uint32_t statusFlags = 0;
+        std::array<size_t, kQuestSlots> questAt{};
+        std::vector<int32_t> itemFlags;
+        int32_t opponent = -1;
+        std::vector<bool> discovered;
+        std::vector<bool> characterFlags;
+        int32_t music = -1;
+        float musicVolume = 0.0f;
+    };
+    struct CharacterRecord;
+
+    void SetOwnNumber(int32_t number);
+    void ApplyPartAnimation();
+    void ApplyPartStats();
+    void ApplyPartQuests(MessageBuffer& buffer);
+    // Both current gate lists made ready from the world's gate records.
+    void PrepareItemLists();
+    void WriteNewCharacter(MessageBuffer& buffer) const;
+    void WriteLoadedCharacter(MessageBuffer& buffer, int32_t difficulty, uint32_t worldSeed);
+    // The log names the file by the name it was asked for.
+    static bool ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, CharacterCovenantBlock* covenantBlock,
+                               std::string_view fileName);
+    void ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock);
+    void UpdateModes();
+    void UpdateHints();
+
+    int32_t ownNumber = -1;
+    SafePointer body;
+    SafePointer interactionTarget;
+    InventoryClient inventory;
+    SkillListClient skillList;
+    std::array<std::unique_ptr<QuestClient>, kQuestSlots> questSlots;
+    std::array<ItemPtrList, kItemLists> itemLists{ItemPtrList(false), ItemPtrList(true), ItemPtrList(false),
+                                                  ItemPtrList(true)};
+    std::vector<std::array<int32_t, 4>> quickUse;
+    std::array<RandomTimer, kSlotEvents> slotEvents{};
+    bool loadedCharacter = false;
+    PartStaging staging;
+};

@@ -1,0 +1,299 @@
+// PlayerClient -- the character file "chars/<name>.chr": written whole and atomically, read whole (every version since the first) and applied only when all of it is sound.
+#include "client/PlayerClient.h"
+
+#include "client/CharacterCovenantBlock.h"
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
+#include "core/MessageBuffer.h"
+#include "rules/CharacterFlags.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* kPlayerFileFolder = "chars";
+constexpr const char* kPlayerFileExtension = "chr";
+// A quick-use record is four words; before this version the fourth was not saved.
+constexpr int32_t kPlayerFileQuickUseWords = 4;
+constexpr int32_t kPlayerFileFourthQuickUseWord = 20;
+// Far more quick-use records than the interface has slots; more is a corrupt file.
+constexpr int32_t kPlayerFileMaxQuickUse = 1024;
+// The versions where a field appears or changes its form.
+constexpr int32_t kPlayerFilePartyVersion = 3;
+constexpr int32_t kPlayerFileMessageLogVersion = 17;
+constexpr int32_t kPlayerFileItemSetVersion = 25;
+constexpr int32_t kPlayerFileFlagsVersion = 26;
+constexpr int32_t kPlayerFileCountedStatsVersion = 50;
+// The first version whose covenant block carries its own byte count.
+constexpr int32_t kPlayerFileCountedBlockVersion = 52;
+constexpr int32_t kPlayerFileFacings = 8;
+
+// The bare stat runs of files before the stats carried a count.
+int32_t PlayerFileBareStats(int32_t version)
+{
+    if (version >= 43)
+        return 114;
+    if (version >= 41)
+        return 113;
+    return version >= 13 ? 112 : 111;
+}
+
+int32_t PlayerFileBareFunStats(int32_t version)
+{
+    if (version >= 46)
+        return 28;
+    if (version >= 34)
+        return 25;
+    if (version >= 29)
+        return 24;
+    return version >= 23 ? 19 : 17;
+}
+
+bool PlayerFileFinite(const WorldPos& where)
+{
+    return std::isfinite(where.x) && std::isfinite(where.y);
+}
+
+} // namespace
+
+// The file as read, kept aside until all of it has been read.
+struct PlayerClient::CharacterRecord {
+    int32_t version = 0;
+    std::string name;
+    int32_t maxHealth = 0;
+    int32_t health = 0;
+    int32_t worldDifficulty = 0;
+    uint32_t worldWord = 0;
+    WorldPos returnPoint;
+    WorldPos secondPoint;
+    IntArray stats{CharacterStat::kCount};
+    IntArray funStats{CharacterFunStat::kCount};
+    InventoryClient inventory;
+    int32_t itemSet = 0;
+    std::vector<std::array<int32_t, 4>> quickUse;
+    std::array<size_t, kQuestSlots> questAt{};
+    std::vector<bool> hintsSeen;
+    ItemPtrList gates{false};
+    ItemPtrList secondList{true};
+    std::vector<bool> discoveredLevels;
+    std::vector<bool> characterFlags;
+    std::vector<int32_t> partyRecruitIndices;
+    bool covenantBlockRead = false;
+    std::vector<std::string> messageLog;
+    WorldPos position;
+    int32_t facing = 0;
+};
+
+// ---- Writing ---------------------------------------------------------------------------------------
+
+void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
+{
+    const EntityClient* shown = GetBody();
+    buffer.WriteInt(kFileVersion);
+    buffer.WriteString(characterName);
+    buffer.WriteInt(shown ? shown->maxHealth : maxHealth);
+    buffer.WriteInt(shown ? shown->health : health);
+    buffer.WriteInt(worldDifficulty);
+    buffer.WriteUInt(worldWord);
+    WriteWorldPos(buffer, returnPoint);
+    WriteWorldPos(buffer, WorldPos{-1, 0.0f, 0.0f, true});
+    stats.Write(buffer);
+    funStats.Write(buffer);
+    inventory.Write(buffer, true);
+    buffer.WriteInt(itemSet);
+    buffer.WriteInt(static_cast<int32_t>(quickUse.size()));
+    for (const auto& record : quickUse)
+        for (int32_t word : record)
+            buffer.WriteInt(word);
+    for (const auto& quest : questSlots)
+        quest->Write(buffer, true);
+    buffer.WriteBoolVector(hintsSeen);
+    // The lists as played; a character loaded and not yet played keeps the ones it was saved with.
+    for (int32_t list = 0; list < 2; ++list) {
+        const ItemPtrList& current = itemLists[static_cast<size_t>(list)];
+        (current.IsLoaded() ? current : itemLists[static_cast<size_t>(list) + 2]).Write(buffer);
+    }
+    buffer.WriteBoolVector(discoveredLevels);
+    buffer.WriteBoolVector(characterFlags);
+    buffer.WriteIntVector(partyRecruitIndices);
+    // The player covenant's block comes with its mirror; until then it is empty.
+    buffer.WriteInt(0);
+    buffer.WriteStringList(messageLog);
+    WriteWorldPos(buffer, position);
+    buffer.WriteInt(facing);
+}
+
+bool PlayerClient::SaveCharacterFile()
+{
+    if (!GetBody())
+        return false;
+    std::string base = CharacterFileBase(characterName);
+    if (base.empty() || !gFileSystem) {
+        DebugSystem::Print(kPrintWarning, "Couldn't save the character %s\n", characterName.c_str());
+        return false;
+    }
+    MessageBuffer buffer;
+    WriteCharacter(buffer);
+    std::string path = MakeFilePath(kPlayerFileFolder, base, kPlayerFileExtension);
+    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary, kLocationUser);
+    bool written = file && gFileSystem->WriteBuffer(file, buffer);
+    bool landed = written ? gFileSystem->Close(file) : false;
+    if (file && !written)
+        gFileSystem->Abandon(file);
+    if (!landed)
+        DebugSystem::Print(kPrintWarning, "Couldn't save the character %s\n", characterName.c_str());
+    return landed;
+}
+
+// ---- Reading ---------------------------------------------------------------------------------------
+
+bool PlayerClient::LoadCharacter(std::string_view characterName, CharacterCovenantBlock* covenantBlock)
+{
+    std::string base = CharacterFileBase(characterName);
+    if (base.empty() || !gFileSystem)
+        return false;
+    File* file = gFileSystem->Open(MakeFilePath(kPlayerFileFolder, base, kPlayerFileExtension), kFileRead | kFileBinary,
+                                   kLocationUser);
+    if (!file)
+        return false;
+    MessageBuffer buffer;
+    bool read = gFileSystem->ReadIntoBuffer(file, buffer);
+    gFileSystem->Close(file);
+    return read && LoadCharacterFrom(buffer, characterName, covenantBlock);
+}
+
+bool PlayerClient::LoadCharacterFrom(MessageBuffer& buffer, std::string_view characterName,
+                                     CharacterCovenantBlock* covenantBlock)
+{
+    CharacterRecord record;
+    record.stats.CopyFrom(stats);
+    record.funStats.CopyFrom(funStats);
+    if (!ParseCharacter(buffer, record, covenantBlock, characterName))
+        return false;
+    ApplyCharacter(record, buffer, covenantBlock);
+    return true;
+}
+
+bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, CharacterCovenantBlock* covenantBlock,
+                                  std::string_view fileName)
+{
+    auto damaged = [name = std::string(fileName)](const char* reason) {
+        DebugSystem::Print(kPrintWarning, "Character file %s is damaged (%s)\n", name.c_str(), reason);
+        return false;
+    };
+    out.version = buffer.ReadInt();
+    int32_t version = out.version;
+    if (buffer.Overrun())
+        return damaged("empty");
+    if (version < 1 || version > kFileVersion)
+        return damaged("unknown version");
+    out.name = buffer.ReadString();
+    out.maxHealth = buffer.ReadInt();
+    out.health = buffer.ReadInt();
+    out.worldDifficulty = buffer.ReadInt();
+    out.worldWord = buffer.ReadUInt();
+    if (buffer.Overrun() || !ReadWorldPos(buffer, out.returnPoint) || !ReadWorldPos(buffer, out.secondPoint) ||
+        !PlayerFileFinite(out.returnPoint) || !PlayerFileFinite(out.secondPoint))
+        return damaged("gate positions");
+    bool counted = version >= kPlayerFileCountedStatsVersion;
+    if (!(counted ? out.stats.Read(buffer) : out.stats.ReadValues(buffer, PlayerFileBareStats(version))))
+        return damaged("stats");
+    if (!(counted ? out.funStats.Read(buffer) : out.funStats.ReadValues(buffer, PlayerFileBareFunStats(version))))
+        return damaged("fun stats");
+    if (!out.inventory.Read(buffer, true, version))
+        return damaged("inventory");
+    out.itemSet = version >= kPlayerFileItemSetVersion ? buffer.ReadInt() : 0;
+    int32_t quickUseCount = 0;
+    int32_t quickUseWords = version >= kPlayerFileFourthQuickUseWord ? kPlayerFileQuickUseWords : 3;
+    if (buffer.Overrun() || !buffer.ReadCount(quickUseCount, static_cast<size_t>(quickUseWords) * 4) ||
+        quickUseCount > kPlayerFileMaxQuickUse)
+        return damaged("quick-use records");
+    out.quickUse.resize(static_cast<size_t>(quickUseCount));
+    for (auto& record : out.quickUse) {
+        record = {-1, -1, -1, -1};
+        for (int32_t word = 0; word < quickUseWords; ++word)
+            record[static_cast<size_t>(word)] = buffer.ReadInt();
+    }
+    for (size_t& at : out.questAt) {
+        at = buffer.GetReadPos();
+        if (!QuestBase::Skip(buffer, true, version))
+            return damaged("quest");
+    }
+    if (!buffer.ReadBoolVector(out.hintsSeen))
+        return damaged("hints");
+    if (!out.gates.Read(buffer, version) || !out.secondList.Read(buffer, version))
+        return damaged("item lists");
+    if (!buffer.ReadBoolVector(out.discoveredLevels))
+        return damaged("discovered levels");
+    if (version >= kPlayerFileFlagsVersion && !buffer.ReadBoolVector(out.characterFlags))
+        return damaged("character flags");
+    if (version >= kPlayerFilePartyVersion && !buffer.ReadIntVector(out.partyRecruitIndices))
+        return damaged("party");
+    if (version >= kPlayerFileCountedBlockVersion) {
+        int32_t blockBytes = 0;
+        if (!buffer.ReadCount(blockBytes, 1))
+            return damaged("covenant block");
+        size_t blockEnd = buffer.GetReadPos() + static_cast<size_t>(blockBytes);
+        if (covenantBlock && blockBytes > 0) {
+            MessageBuffer block;
+            block.WriteBytes(buffer.Data() + buffer.GetReadPos(), static_cast<size_t>(blockBytes));
+            block.SetReadPos(0);
+            if (!covenantBlock->ParseBlock(block, version) || block.Overrun() || block.BytesLeft() != 0)
+                return damaged("covenant block");
+            out.covenantBlockRead = true;
+        }
+        buffer.SetReadPos(blockEnd);
+    } else if (covenantBlock) {
+        if (!covenantBlock->ParseBlock(buffer, version))
+            return damaged("covenant block");
+        out.covenantBlockRead = true;
+    }
+    if (version >= kPlayerFileMessageLogVersion && !buffer.ReadStringList(out.messageLog))
+        return damaged("message log");
+    if (!ReadWorldPos(buffer, out.position) || !PlayerFileFinite(out.position))
+        return damaged("position");
+    out.facing = buffer.ReadInt();
+    if (buffer.Overrun())
+        return damaged("cut short");
+    if (out.facing < 0 || out.facing >= kPlayerFileFacings)
+        return damaged("facing");
+    return true;
+}
+
+void PlayerClient::ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock)
+{
+    characterName = record.name;
+    maxHealth = record.maxHealth;
+    health = std::min(record.health, record.maxHealth);
+    worldDifficulty = record.worldDifficulty;
+    worldWord = record.worldWord;
+    returnPoint = record.returnPoint;
+    secondPoint = record.secondPoint;
+    stats.CopyFrom(record.stats);
+    funStats.CopyFrom(record.funStats);
+    inventory.CopyFrom(record.inventory);
+    itemSet = record.itemSet;
+    for (size_t slot = 0; slot < questSlots.size(); ++slot) {
+        buffer.SetReadPos(record.questAt[slot]);
+        questSlots[slot]->Reset();
+        questSlots[slot]->Read(buffer, true, true, record.version);
+    }
+    quickUse = record.quickUse;
+    if (quickUse.empty())
+        quickUse.push_back({1, 0, 0, -1});
+    hintsSeen = record.hintsSeen;
+    itemLists[2] = std::move(record.gates);
+    itemLists[3] = std::move(record.secondList);
+    discoveredLevels = record.discoveredLevels;
+    characterFlags = record.characterFlags;
+    if (characterFlags.size() < static_cast<size_t>(CharacterFlag::kCount))
+        characterFlags.resize(CharacterFlag::kCount, false);
+    partyRecruitIndices = record.partyRecruitIndices;
+    if (covenantBlock && record.covenantBlockRead)
+        covenantBlock->ApplyBlock();
+    messageLog = record.messageLog;
+    SetPosition(record.position);
+    moveTarget = position;
+    facing = record.facing;
+    loadedCharacter = true;
+}

@@ -1,0 +1,77 @@
+// PlayerClientEndToEndTest -- the first playable loop through the real world host: a new character joins, walks and saves; a fresh client resumes it from its file with the same stats, items and place.
+#include "client/PlayerClientWorld.h"
+
+#include "entities/Inventory.h"
+#include "entities/Sentient.h"
+
+#include <filesystem>
+
+namespace {
+
+class PlayerClientEndToEnd : public PlayerClientWorld {
+protected:
+    // The client's mirror of the character holds what the host's player holds.
+    void ExpectMirrorsHost() const
+    {
+        EXPECT_EQ(player->GetEntityNumber(), hostPlayer->entityNumber);
+        EXPECT_EQ(player->characterName, hostPlayer->playerName);
+        for (int32_t stat : {CharacterStat::Level, CharacterStat::Class, CharacterStat::Money, CharacterStat::Xp,
+                             CharacterStat::BaseStrength, CharacterStat::Movement, CharacterStat::Lives})
+            EXPECT_EQ(player->stats.Get(stat), hostPlayer->stats.Get(stat)) << stat;
+        for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
+            EXPECT_EQ(player->GetInventory().CountItems(bag), hostPlayer->inventory->CountItems(bag)) << bag;
+    }
+};
+
+TEST_F(PlayerClientEndToEnd, ANewCharacterJoinsWalksSavesAndIsResumedWithTheSameCharacter)
+{
+    StartWorldOnly("UsesSaveGames 1\n");
+    Join();
+    ExpectMirrorsHost();
+    EXPECT_EQ(hostPlayer->playerName, "Ada");
+
+    // Walk: the client's place goes out in each update and the host takes it.
+    WorldPos start = player->GetPosition();
+    WorldPos walked = start;
+    walked.x += 40.0f;
+    walked.y += 20.0f;
+    player->SetPosition(walked);
+    ClientFrame(50);
+    ClientFrame(50);
+    EXPECT_NEAR(hostPlayer->position.x, walked.x, 0.01f);
+    EXPECT_NEAR(hostPlayer->position.y, walked.y, 0.01f);
+
+    hostPlayer->stats.Set(CharacterStat::Money, 4321);
+    hostPlayer->stats.Set(CharacterStat::Xp, 77);
+    // The update the host writes this frame is read in the next.
+    ClientFrame(50);
+    ClientFrame(50);
+    ExpectMirrorsHost();
+    ASSERT_TRUE(player->SaveCharacter());
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User" / "chars" / "ada.chr"));
+
+    // The player leaves the world; a fresh client resumes the file and joins it again.
+    game->RemoveEntity(hostPlayer);
+    delete hostPlayer;
+    ClientFrame(50);
+    gGameClient = nullptr;
+    gameClient = std::make_unique<GameClient>();
+    gGameClient = gameClient.get();
+    gClientApp = nullptr;
+    app = std::make_unique<ClientApp>();
+    gClientApp = app.get();
+    app->RegisterCommands();
+    app->SetUi(&ui);
+    MakePlayer();
+    ASSERT_TRUE(player->LoadCharacter("Ada", nullptr));
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 4321);
+    Join();
+    EXPECT_EQ(hostPlayer->playerName, "Ada");
+    EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::Money), 4321);
+    EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::Xp), 77);
+    EXPECT_NEAR(hostPlayer->position.x, walked.x, 0.01f);
+    EXPECT_NEAR(hostPlayer->position.y, walked.y, 0.01f);
+    ExpectMirrorsHost();
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+// PlayerClientWorld -- both halves in one process with the real player mirror as the client's player link: a character chosen through the menus' vars, joined over the queue, and the host's player it stands for.
+#pragma once
+
+#include "client/ClientWorld.h"
+#include "client/PlayerClient.h"
+
+#include <memory>
+#include <string>
+
+class PlayerClientWorld : public ClientWorld {
+protected:
+    PlayerClientWorld()
+    {
+        vars.SetStringByName("PlayerClass", "ClassWanderer");
+        vars.SetStringByName("PlayerName", "Ada");
+        MakePlayer();
+    }
+
+    // A fresh player mirror replaces the connection's link.
+    PlayerClient* MakePlayer()
+    {
+        auto made = std::make_unique<PlayerClient>();
+        player = made.get();
+        app->SetLink(std::move(made));
+        link = nullptr;
+        return player;
+    }
+
+    // The world, then the join of the player as it is (new, or loaded beforehand), to its first
+    // game update.
+    void StartWorldOnly(const std::string& moreTuning = "", const std::string& moreRecords = "")
+    {
+        StartWorld("UsingCovenants 0\n" + moreTuning, moreRecords);
+    }
+
+    void Join()
+    {
+        if (!player->IsLoadedCharacter())
+            player->NewGame();
+        ASSERT_TRUE(Client::Connect());
+        for (int i = 0; i < 3; ++i)
+            ClientFrame(0);
+        ASSERT_TRUE(app->IsActive());
+        ASSERT_FALSE(host->GetClients().empty());
+        hostPlayer = WorldHost::GetRecordPlayer(*host->GetClients().back());
+        ASSERT_NE(hostPlayer, nullptr);
+        ASSERT_NE(player->GetBody(), nullptr);
+    }
+
+    PlayerClient* player = nullptr;
+    Player* hostPlayer = nullptr;
+};
