@@ -580,12 +580,17 @@ int32_t Game::GetRelationship(const Entity* a, const Entity* b) const
     return 2;
 }
 
-// The game's handling of kills and deaths (quests, announcements) and of treasure maps comes
-// with the game events; the rule systems (statistics) and the respawn queue hear of every death.
+// Treasure maps come with the quests. Deaths: the victim is still in its slot, so everyone told
+// can still find it by its number.
 void Game::OnKillCredit(Sentient&, Entity&) {}
 void Game::OnEntityDied(Entity& victim, Entity* killer)
 {
     NotifyRuleSystemsOfKill(killer, &victim, 0);
+    // Only characters are news; the wilds' own creatures die unremarked.
+    const auto* actor = dynamic_cast<const Actor*>(&victim);
+    if (actor && (actor->npc || actor->hero || actor->covenantIndex >= 0))
+        AnnounceDeath(&victim, killer, false);
+    OnEntityKilled(victim, killer);
     QueueMonsterRespawn(victim);
 }
 

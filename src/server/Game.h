@@ -501,6 +501,13 @@ public:
     // and the player's covenant finds the reward chest at the fallen house, where a computer-run
     // victor takes its reward itself.
     void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override;
+    // A death as news of the news kind (none when silent) and, when a creature killed, the
+    // town's talk. A victim that is neither an NPC nor in a covenant is a wandering recruit; a
+    // killer whose record says "HideKills" goes unnamed; a unique, legendary or boss killer is
+    // named with its rarity's title.
+    void AnnounceDeath(Entity* victim, Entity* killer, bool silent);
+    // The world's kill event: the computer-run covenants hear of it.
+    void OnEntityKilled(Entity& victim, Entity* killer);
 
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they

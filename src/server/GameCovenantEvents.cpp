@@ -1,12 +1,14 @@
-// Game -- what the players hear when covenants fall or refuse peace, and whether an allied victory can be offered.
+// Game -- what the players hear when characters die and covenants fall or refuse peace, the world's kill event, and whether an allied victory can be offered.
 #include "server/Game.h"
 
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "covenants/Covenant.h"
+#include "entities/Actor.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "server/spawn/SpawnSystem.h"
 
 #include <initializer_list>
 #include <memory>
@@ -31,6 +33,14 @@ std::string GameCovenantEventsArguments(std::initializer_list<std::string> value
         out += value + "@@";
     return out + ">~";
 }
+
+// Killers of these rarities are named with their rarity's title.
+bool GameCovenantEventsIsTitled(int32_t rarity)
+{
+    return rarity == MonsterRarity::Unique || rarity == MonsterRarity::Legend || rarity == MonsterRarity::Boss;
+}
+
+constexpr const char* kGameCovenantEventsNameColour = "^c145";
 
 } // namespace
 
@@ -116,4 +126,48 @@ void Game::OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer)
                              GetPossessiveSuffix(name).c_str()),
                 kMessageNewsKind);
     AddDynamicNpcChat(ChatDialogType::PlayerDestroyedCovenant, GameCovenantEventsArguments({victor}), 0);
+}
+
+// ---- Deaths and kills ----------------------------------------------------------------------------------
+
+void Game::AnnounceDeath(Entity* victim, Entity* killer, bool silent)
+{
+    if (!victim)
+        return;
+    std::string fallen = GetDisplayName(*victim);
+    auto* slayer = dynamic_cast<Actor*>(killer);
+    bool titled = slayer && GameCovenantEventsIsTitled(slayer->monsterRarity);
+    // The title runs into the colour code: its blank keeps it apart from the name.
+    std::string title =
+        titled ? MakeLocKey("EnhancementRarity", SpawnSystem::MonsterRarityName(slayer->monsterRarity)) + " " : "";
+    std::string slayerName = slayer ? slayer->GetName() : std::string();
+    const auto* actor = dynamic_cast<const Actor*>(victim);
+    if (!silent) {
+        std::string news;
+        if (!(actor && actor->npc) && victim->covenantIndex < 0)
+            news = MakeLocToken("XWanderingRecruitHasDied", "%s", fallen.c_str());
+        else if (!slayer || slayer->DefBool("HideKills"))
+            news = MakeLocToken("XHasDied", "%s", fallen.c_str());
+        else if (titled)
+            news = MakeLocToken("XWasKilledByY", "%s %s%s%s", fallen.c_str(), title.c_str(),
+                                kGameCovenantEventsNameColour, slayerName.c_str());
+        else
+            news = MakeLocToken("XWaskilledByAY", "%s %s", fallen.c_str(), slayerName.c_str());
+        SendMessage(news, kMessageNewsKind);
+    }
+    if (!slayer)
+        return;
+    if (titled)
+        AddDynamicNpcChat(ChatDialogType::NpcKilledByUniqueMonster,
+                          GameCovenantEventsArguments({title + kGameCovenantEventsNameColour + slayerName, fallen}), 0);
+    else
+        AddDynamicNpcChat(ChatDialogType::NpcKilledByNormalMonster, GameCovenantEventsArguments({slayerName, fallen}), 0);
+}
+
+// The quests hear of a kill before the covenants once the game keeps its quest list.
+void Game::OnEntityKilled(Entity& victim, Entity* killer)
+{
+    for (size_t i = 0; i < covenants.size(); ++i)
+        if (covenants[i] && covenants[i]->IsActorCovenant())
+            covenants[i]->OnMemberKilled(victim, killer);
 }
