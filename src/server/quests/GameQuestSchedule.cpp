@@ -38,8 +38,9 @@ void QuestPacing::Load(const DatabaseEntry* gameSystem)
     gameSystem->GetIntList("QuestThreshold", questThresholds, true, false);
     gameSystem->GetFloatList("QuestChance", questChances, true, false);
     if (questThresholds.size() != questChances.size()) {
-        DebugSystem::Print(kPrintWarning, "GameSystem: %d QuestThreshold but %d QuestChance entries; the shorter list rules\n",
-                           static_cast<int32_t>(questThresholds.size()), static_cast<int32_t>(questChances.size()));
+        DebugSystem::Print(kPrintWarning, "%s: %d QuestThreshold but %d QuestChance entries; the shorter list rules\n",
+                           std::string(gameSystem->GetName()).c_str(), static_cast<int32_t>(questThresholds.size()),
+                           static_cast<int32_t>(questChances.size()));
         size_t shorter = std::min(questThresholds.size(), questChances.size());
         questThresholds.resize(shorter);
         questChances.resize(shorter);

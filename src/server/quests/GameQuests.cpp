@@ -254,7 +254,9 @@ int32_t GameQuests::PickQuestLevel(int32_t requested)
     int32_t high = playerLevel;
     if (playerLevel >= pacing.minLevelForHardQuests)
         high += pacing.hardQuestLevelDiff;
-    if (gWorld && gWorld->GetLevelCount() > 0) {
+    // A world laid out without monster levels has no range to hold the window to.
+    if (gWorld && gWorld->GetHighestMonsterLevel() > 0 &&
+        gWorld->GetLowestMonsterLevel() <= gWorld->GetHighestMonsterLevel()) {
         low = std::max(low, gWorld->GetLowestMonsterLevel());
         high = std::min(high, gWorld->GetHighestMonsterLevel());
     }

@@ -68,6 +68,7 @@ public:
     // Reads the pacing keys of the "GameSystem" record.
     void LoadTuning();
     const QuestPacing& GetPacing() const { return pacing; }
+    QuestPacing& GetPacing() { return pacing; }
     std::vector<std::unique_ptr<Quest>>& GetList() { return list; }
     const std::vector<std::unique_ptr<Quest>>& GetList() const { return list; }
     const RandomTimer& GetTimer(int32_t index) const { return timers[static_cast<size_t>(index)]; }
