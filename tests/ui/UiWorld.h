@@ -251,8 +251,9 @@ protected:
         std::string shipped = ShippedGameFolder();
         if (shipped.empty())
             return false;
-        std::filesystem::copy(shipped + "/Assets/Loc", folder.Path() / "Assets/Loc",
-                              std::filesystem::copy_options::recursive);
+        std::filesystem::create_directories(folder.Path() / "Assets/Loc");
+        for (const auto& entry : std::filesystem::directory_iterator(shipped + "/Assets/Loc"))
+            std::filesystem::copy_file(entry.path(), folder.Path() / "Assets/Loc" / entry.path().filename());
         loc = std::make_unique<LocSystem>();
         gLocSystem = loc.get();
         return loc->Load("English");
