@@ -375,6 +375,6 @@ void EffectInstance::Draw(EffectSurfaces& surfaces)
     EffectContext& context = system.GetContext();
     for (const Particle* particle : particles) {
         surfaces.AddParticleSurface(*shader, context.ToRenderSpace(particle->position), particle->rotation,
-                                    particle->size, particle->color, particle->alpha);
+                                    particle->size, particle->color, particle->alpha, particle->age);
     }
 }

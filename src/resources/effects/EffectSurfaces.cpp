@@ -37,7 +37,7 @@ void EffectSurfaces::Queue(RenderSurface& surface, const Shader& shader)
 }
 
 void EffectSurfaces::AddParticleSurface(const Shader& shader, const Vector3& position, float rotation, float size,
-                                        const Color& color, float alpha)
+                                        const Color& color, float alpha, float shaderTime)
 {
     ParticleRenderSurface& surface = *particlePool.Take();
     float turn = rotation * kDegreesToRadians;
@@ -49,6 +49,7 @@ void EffectSurfaces::AddParticleSurface(const Shader& shader, const Vector3& pos
     surface.halfV = up * c - right * s;
     surface.color = color;
     surface.alpha = alpha;
+    surface.shaderTime = shaderTime;
     Queue(surface, shader);
 }
 

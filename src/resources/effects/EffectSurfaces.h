@@ -26,8 +26,9 @@ public:
     void SetBillboardAxes(const Vector3& right, const Vector3& up);
 
     // size is half the sprite's side; rotation in degrees turns it within the sprite plane.
+    // shaderTime: the particle's own clock, which the animated stages of its shader show.
     void AddParticleSurface(const Shader& shader, const Vector3& position, float rotation, float size,
-                            const Color& color, float alpha);
+                            const Color& color, float alpha, float shaderTime);
     // Queued and keyed; the caller fills in the beam's ends, segments, widths, colour and seed.
     BeamRenderSurface& AddBeamSurface(const Shader& shader);
     // Queued and keyed with its samples emptied; the caller adds them and the colour.

@@ -2,6 +2,7 @@
 #include "resources/effects/ParticleRenderSurface.h"
 
 #include "resources/effects/EffectGeometry.h"
+#include "resources/shaders/ShaderBatch.h"
 
 bool ParticleRenderSurface::IsHidden() const
 {
@@ -14,4 +15,5 @@ void ParticleRenderSurface::AddGeometry(ShaderBatch& batch, bool)
                                 center - halfU + halfV};
     QuadColor tint(color, alpha);
     AddEffectQuad(batch, corners, {tint, tint, tint, tint});
+    batch.SetShaderTime(shaderTime);
 }

@@ -18,4 +18,7 @@ public:
     Vector3 halfV;
     Color color;
     float alpha = 1.0f;
+    // Seconds the particle has lived: a shader running on its own clock shows this time, and
+    // such a shader gives every particle a batch of its own.
+    float shaderTime = 0.0f;
 };

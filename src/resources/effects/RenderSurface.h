@@ -22,6 +22,9 @@ public:
     virtual void AddGeometry(ShaderBatch& batch, bool wantNormals) = 0;
     // Called on a batch's last surface after the batch is drawn.
     virtual void EndDraw() {}
+    // Whether this surface may go on in the batch the previous one (of the same key and
+    // shader) began: a surface whose BeginDraw set state of its own says no to another's.
+    virtual bool JoinsBatchOf(const RenderSurface& /*previous*/) const { return true; }
 
     // With opacity exactly 1: sort in bits 31-29, the shader index's low 15 bits in 28-12
     // (bits 28 and 27 stay clear), the depth's low 12 bits in 11-0, the layer unused. Otherwise

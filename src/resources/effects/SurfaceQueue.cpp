@@ -47,7 +47,8 @@ bool SurfaceQueueContinuesBatch(const RenderSurface* previous, const RenderSurfa
 {
     return previous && surface->sortKey == previous->sortKey && surface->shader == previous->shader &&
            surface->shader && !surface->shader->useShaderTime && surface->fullBright == previous->fullBright &&
-           surface->opacity == previous->opacity && surface->writeMask == previous->writeMask;
+           surface->opacity == previous->opacity && surface->writeMask == previous->writeMask &&
+           surface->JoinsBatchOf(*previous);
 }
 
 } // namespace

@@ -197,7 +197,7 @@ TEST_F(SurfaceQueueTest, APoolTakenOutOrGoneBeforeTheQueueIsNoLongerStarted)
     // The effect pools leave with their owner; the next pass touches only what is left (the
     // sanitizer build catches a start of a freed pool).
     auto effects = std::make_unique<EffectSurfaces>(*queue);
-    effects->AddParticleSurface(*GetShader(stone), {0, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f);
+    effects->AddParticleSurface(*GetShader(stone), {0, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f, 0.0f);
     effects.reset();
     queue->BeginSurfaceFrame();
     queue->BeginSurfaceFrame();
@@ -209,14 +209,14 @@ TEST_F(SurfaceQueueTest, APoolTakenOutTakesItsQueuedSurfacesOutOfThePass)
     queue->BeginSurfaceFrame();
     AddTiles(1, stone);
     auto effects = std::make_unique<EffectSurfaces>(*queue);
-    effects->AddParticleSurface(*GetShader(water), {0, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f);
+    effects->AddParticleSurface(*GetShader(water), {0, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f, 0.0f);
     RenderSurfacePool<CountingSurface> others;
     queue->AddPool(&others);
     CountingSurface* kept = others.Take();
     kept->shader = GetShader(water);
     kept->SetSortKey(0, 0, SortType::Additive, 0, 1.0f);
     queue->AddSurface(kept);
-    effects->AddParticleSurface(*GetShader(water), {1, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f);
+    effects->AddParticleSurface(*GetShader(water), {1, 0, 0}, 0.0f, 1.0f, kWhite, 1.0f, 0.0f);
     ASSERT_EQ(queue->GetFrameSurfaces().size(), 4u);
     const RenderSurface* tile = queue->GetFrameSurfaces()[0];
 

@@ -1,0 +1,165 @@
+// WorldView -- the world's camera and what it sees: projection, view planes and culling, and the frame's queue of tiles, effects and model surfaces drawn through it.
+#pragma once
+
+#include "core/Color.h"
+#include "core/Matrix.h"
+#include "core/UserVarRef.h"
+#include "core/Vector.h"
+#include "render/BlendedTileRenderSurface.h"
+#include "render/ModelRenderSurface.h"
+#include "render/ModelRenderer.h"
+#include "resources/effects/EffectSurfaces.h"
+#include "resources/effects/RenderSurfacePool.h"
+#include "resources/effects/SurfaceQueue.h"
+#include "world/WorldPos.h"
+#include "world/WorldPos3.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class GraphicsDevice;
+class ImmediateDraw;
+class ModelEntity;
+class ShaderBatch;
+class Skin;
+struct LevelTileCell;
+
+// A plane n . p = d; a point is outside when n . p - d > 0.
+struct ViewPlane {
+    Vector3 normal;
+    float distance = 0.0f;
+};
+
+// Where the camera stands and looks. Positions in render space are world positions taken into
+// the frame of the level the camera looks at.
+struct WorldViewCamera {
+    WorldPos3 eye;
+    WorldPos3 lookAt;
+    // The eye in render space.
+    Vector3 position;
+    // Rows: the view direction, the screen's left, the screen's up.
+    Matrix3 rotation{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
+    Matrix4 modelView;
+    // The eye's distance along the ground over its height above the point looked at: what a
+    // screen point's depth is worked back from.
+    float ratio = 1.0f;
+};
+
+// What one AddModelSurfaces call queues.
+struct ModelSurfacesDesc {
+    int32_t model = -1;
+    // Null: the model's own skin.
+    const Skin* skin = nullptr;
+    ModelEntity* entity = nullptr;
+    int32_t animation = -1;
+    float time = 0.0f;
+    WorldPos3 position;
+    // Adds the model's own offset for the facing to the position.
+    bool useOffset = false;
+    int32_t facing = 0;
+    Matrix3 rotation{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
+    float scale = 1.0f;
+    float alpha = 1.0f;
+    // One pass even when translucent.
+    bool singlePass = false;
+    bool aimed = false;
+    WorldPos3 target;
+    // Lit as white.
+    bool fullBright = false;
+    // Sub-mesh i is left out when i is below the size and its entry is false; empty draws all.
+    const std::vector<bool>* visibleSubMeshes = nullptr;
+};
+
+// Main thread; the drawing calls with the device's context held by the caller.
+class WorldView {
+public:
+    // The eye's place relative to the point looked at: 1000 units back along (-1, 1, -1), or
+    // nearly straight down for the overhead view.
+    static constexpr Vector3 kNormalEyeOffset{577.35f, -577.35f, 577.35f};
+    static constexpr Vector3 kOverheadEyeOffset{9.999f, -9.999f, 999.9f};
+    static constexpr float kNear = 2.0f;
+    static constexpr float kFar = 2048.0f;
+    // Before the display says otherwise: a tile's bounding radius in tile units.
+    static constexpr float kDefaultTileRadius = 0.867f;
+
+    explicit WorldView(GraphicsDevice& device);
+    ~WorldView();
+    WorldView(const WorldView&) = delete;
+    WorldView& operator=(const WorldView&) = delete;
+
+    // "r_CullTiles", "r_CullModels", "r_detailModels", "r_overheadView", "drawModel", "showSkel".
+    void RegisterVars();
+
+    // The view's size in pixels; the width's stretch past 1.4 : 1 widens the world seen.
+    void SetViewSize(int32_t width, int32_t height);
+    // a / (4 / 3) for an aspect a above 1.4, else 1.
+    float GetWidening() const;
+    void SetTileRadius(float radius) { tileRadius = radius; }
+    void SetLineDrawer(ImmediateDraw* lines) { models.SetLineDrawer(lines); }
+
+    // The camera at the eye looking at the point; loads the model view and the projection
+    // (+-320 w zoom by +-240 zoom, near 2, far 2048) and rebuilds the view planes.
+    void SetProjection(const WorldPos3& eye, const WorldPos3& lookAt, float zoom);
+    // The camera over the point (level -1 at the origin for none) from the normal or, with
+    // "r_overheadView", the overhead offset; clears colour and depth when asked.
+    void BeginWorldView(const WorldPos& lookAt, float zoom, bool clear);
+    static Matrix4 OrthoProjection(float left, float right, float bottom, float top, float nearZ, float farZ);
+    const WorldViewCamera& GetCamera() const { return camera; }
+    float GetZoom() const { return zoom; }
+
+    void BuildViewPlanes(float zoom);
+    const std::array<ViewPlane, 4>& GetViewPlanes() const { return planes; }
+    // Touching a plane from inside counts as inside.
+    bool IsSphereOutsideView(const Vector3& centre, float radius) const;
+    bool IsTileCulled(const std::array<float, 3>& a, const std::array<float, 3>& b) const;
+    bool IsModelCulled(const ModelResource* model, int32_t animation, const WorldPos3& position, float time,
+                       float scale) const;
+    Vector3 ToRenderSpace(const WorldPos3& position) const;
+
+    // The frame starts: pools handed out from their first again, lists emptied.
+    void BeginFrame();
+    void AddTileSurface(int32_t shader, const std::array<float, 3>& a, const std::array<float, 3>& b, bool fullBright,
+                        bool useColor, const Color& color, float alpha);
+    void AddBlendedTileSurface(const std::array<float, 3>& a, const std::array<float, 3>& b,
+                               const LevelTileCell* blend, int32_t shader, bool fullBright);
+    // A flat square just above the ground point.
+    void AddGroundQuad(const WorldPos3& position, float size, const Color& color, float alpha, int32_t shader);
+    // One surface per visible sub-mesh and pass; nothing at alpha 0 or below, for a detail model
+    // under "r_detailModels" 0, or without skeleton and loaded mesh.
+    void AddModelSurfaces(const ModelSurfacesDesc& desc);
+    // One sub-mesh in one pass; nothing when the skin names no shader for it, or the shader
+    // is drawn only highlighted and the skin's entry is not.
+    void AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelResource& model, const Skin& skin,
+                             int32_t subMesh, int32_t pass, int32_t instance);
+    // Sorts and draws the frame's surfaces; the camera's model view is current afterwards.
+    void DrawSurfaces(ShaderBatch& batch);
+
+    SurfaceQueue& GetQueue() { return queue; }
+    EffectSurfaces& GetEffects() { return effects; }
+    ModelRenderer& GetModelRenderer() { return models; }
+    GraphicsDevice& GetDevice() { return device; }
+    const RenderSurfacePool<ModelRenderSurface>& GetModelPool() const { return modelPool; }
+    const RenderSurfacePool<BlendedTileRenderSurface>& GetBlendedTilePool() const { return blendedTilePool; }
+    // Bumped by BeginFrame: an entity's light cache is filled once per value.
+    int64_t GetFrameNumber() const { return frameNumber; }
+
+private:
+    GraphicsDevice& device;
+    WorldViewCamera camera;
+    std::array<ViewPlane, 4> planes{};
+    int32_t viewWidth = 800;
+    int32_t viewHeight = 600;
+    float zoom = 1.0f;
+    float tileRadius = kDefaultTileRadius;
+    int64_t frameNumber = 0;
+    SurfaceQueue queue;
+    EffectSurfaces effects{queue};
+    RenderSurfacePool<BlendedTileRenderSurface> blendedTilePool;
+    RenderSurfacePool<ModelRenderSurface> modelPool;
+    ModelRenderer models;
+    UserVarRef cullTilesVar;
+    UserVarRef cullModelsVar;
+    UserVarRef detailModelsVar;
+    UserVarRef overheadVar;
+};
