@@ -1,4 +1,5 @@
 // ShippedModelsTest -- every shipped model loads with all its files, without a message and without a graphics context, and answers the game's queries.
+#include "core/EnumTable.h"
 #include "resources/models/AnimationResource.h"
 #include "resources/models/MeshResource.h"
 #include "resources/models/ModelResourceTypes.h"
@@ -15,6 +16,11 @@ protected:
         ShippedShaderWorld::SetUp();
         if (!IsSkipped() && !HasFatalFailure())
             RegisterModelResourceTypes(*manager);
+        // The game rules register this table at start-up; the props name its values.
+        EnumTable* inWay = EnumTable::Register("InWayAlphaType", 5, 0);
+        const char* const names[] = {"Never", "Normal", "South", "East", "Below"};
+        for (int32_t i = 0; i < 5; ++i)
+            inWay->SetName(i, names[i]);
     }
 
     template <class T>
