@@ -80,6 +80,8 @@ public:
     bool LoadCharacterFrom(MessageBuffer& buffer, std::string_view characterName,
                            CharacterCovenantBlock* covenantBlock);
     void WriteCharacter(MessageBuffer& buffer) const;
+    // The player covenant mirror whose block the file carries; not owned, null for none.
+    void SetCovenantBlock(CharacterCovenantBlock* block) { savedBlock = block; }
 
     // ---- The frame ------------------------------------------------------------------------------
     void Update(float seconds) override;
@@ -201,5 +203,6 @@ private:
     std::vector<std::array<int32_t, 4>> quickUse;
     std::array<RandomTimer, kSlotEvents> slotEvents{};
     bool loadedCharacter = false;
+    CharacterCovenantBlock* savedBlock = nullptr;
     PartStaging staging;
 };

@@ -116,8 +116,14 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     buffer.WriteBoolVector(discoveredLevels);
     buffer.WriteBoolVector(characterFlags);
     buffer.WriteIntVector(partyRecruitIndices);
-    // The player covenant's block comes with its mirror; until then it is empty.
-    buffer.WriteInt(0);
+    // The covenant's block in its own byte count, so that a reader of another version (or none)
+    // can pass over it.
+    MessageBuffer block;
+    if (savedBlock)
+        savedBlock->WriteBlock(block);
+    buffer.WriteInt(static_cast<int32_t>(block.Size()));
+    if (block.Size() > 0)
+        buffer.WriteBytes(block.Data(), block.Size());
     buffer.WriteStringList(messageLog);
     WriteWorldPos(buffer, position);
     buffer.WriteInt(facing);

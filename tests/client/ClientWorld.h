@@ -85,9 +85,24 @@ public:
     std::string GetStartTopic() const override { return "Welcome"; }
     std::vector<std::string> GetGameStartLines() const override { return {"showMenu Hud"}; }
     void OnNewWorld() override { ++newWorlds; }
+    int32_t GetHintCount() const override { return static_cast<int32_t>(hintChain.size()); }
+    int32_t FindHint(const std::string& trigger) const override
+    {
+        for (size_t i = 0; i < hintChain.size(); ++i)
+            if (hintChain[i].first == trigger)
+                return static_cast<int32_t>(i);
+        return -1;
+    }
+    std::string GetNextHintName(int32_t hint) const override { return hintChain[static_cast<size_t>(hint)].second; }
+    void ShowHint(int32_t hint) override { shownHints.push_back(hintChain[static_cast<size_t>(hint)].first); }
+    void ShowQuestSlot(int32_t slot) override { shownQuestSlots.push_back(slot); }
 
     std::vector<std::string> lines;
     int32_t newWorlds = 0;
+    // Each hint's trigger name and the name of the next.
+    std::vector<std::pair<std::string, std::string>> hintChain;
+    std::vector<std::string> shownHints;
+    std::vector<int32_t> shownQuestSlots;
 };
 
 class ClientWorld : public WorldHostWorld {
