@@ -154,11 +154,17 @@ public:
         return total;
     }
 
+    // One step as the world host runs it: the game's update, then the hits and kills it queued
+    // delivered; the lines and sounds for the clients go as the frame's updates are sent.
     void Step()
     {
         for (ChaseBenchPlayer* player : players)
             player->Walk(kChaseBenchStep);
         game->Update(kChaseBenchStep);
+        events.DispatchQueue();
+        game->GetClientLines().clear();
+        game->GetPlayerLines().clear();
+        game->ClearSounds();
     }
 
     World world;

@@ -67,6 +67,18 @@ std::string ActorSoundKey(const char* stem, int32_t kind)
     return stem + kinds->GetName(kind);
 }
 
+// "DamagePercent" + the damage type's name, spelt once: the damage table is built at every hit.
+const std::string& ActorDamagePercentKey(int32_t type)
+{
+    static const std::vector<std::string> kKeys = [] {
+        std::vector<std::string> keys;
+        for (int32_t k = 0; k < DamageType::kCount; ++k)
+            keys.push_back("DamagePercent" + GetDamageTypeName(k));
+        return keys;
+    }();
+    return kKeys[static_cast<size_t>(type)];
+}
+
 int32_t ActorRound(float value)
 {
     return FloorToInt(value + 0.5f);
@@ -485,14 +497,14 @@ void Actor::AddExtraDamage(StatPairList& table) const
         return;
     float low = physical->a;
     float high = physical->b;
-    std::string physicalKey = "DamagePercent" + GetDamageTypeName(DamageType::Physical);
+    const std::string& physicalKey = ActorDamagePercentKey(DamageType::Physical);
     for (float percent : {DefFloat(physicalKey, 1.0f), monsterType->GetEntry()->GetFloat(physicalKey, 1.0f)})
         if (percent != 1.0f) {
             physical->a *= percent;
             physical->b *= percent;
         }
     for (int32_t k = DamageType::Physical + 1; k < DamageType::kCount; ++k) {
-        std::string key = "DamagePercent" + GetDamageTypeName(k);
+        const std::string& key = ActorDamagePercentKey(k);
         float share = DefFloat(key) + monsterType->GetEntry()->GetFloat(key, 0.0f);
         if (share <= 0.0f)
             continue;
