@@ -4,12 +4,18 @@
 #include "core/TimeStamp.h"
 #include "core/Vector.h"
 
+#include "world/WorldPos.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class Actor;
+class Chest;
 class Covenant;
 class Entity;
+class Item;
 class MonsterType;
 
 // Filled by the server's game behind gCovenantHost; the covenants' tests fill it with a fake.
@@ -62,6 +68,30 @@ public:
     // ---- The spawn system ---------------------------------------------------------------------
     // A new guard actor of the type at the level, not placed nor in the table; null when none.
     virtual Actor* MakeGuard(const MonsterType& type, int32_t level) = 0;
+
+    // ---- What the computer-run covenants ask ---------------------------------------------------
+    // The next free home position of the world; the town centre when none is left.
+    virtual WorldPos TakeHomePosition() = 0;
+    // A quest of the type is open; with a target, one whose target is that entity.
+    virtual bool HasOpenQuest(int32_t type, const Entity* target) const = 0;
+    // A living person of the town, drawn at random; null when none.
+    virtual Entity* PickTownPerson() = 0;
+    // The level is generated and in play, so its fights are real.
+    virtual bool IsLevelActive(int32_t level) const = 0;
+    // A monster of the level as its area rolls one (its chance times the factor), not placed
+    // nor in the table; null when none turns up.
+    virtual Actor* RollMonster(int32_t level, float factor) = 0;
+    // A creature of the level to become a recruit, not placed nor in the table; null when none.
+    virtual Actor* MakeRecruitActor(int32_t level) = 0;
+    // A random item at the level within the spread; null when none.
+    virtual std::unique_ptr<Item> MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread) = 0;
+    // The chests the level holds; a chest of the level's area, randomised and of its item
+    // level, not placed nor in the table (null without one); and the items opening it gives the
+    // opener (its chance, its count with the opener's item find, the opener's money and magic finds).
+    virtual int32_t GetLevelChestCount(int32_t level) const = 0;
+    virtual std::unique_ptr<Chest> MakeLevelChest(int32_t level) = 0;
+    virtual void GenerateChestItems(const Chest& chest, const Entity& opener,
+                                    std::vector<std::unique_ptr<Item>>& out) = 0;
 };
 
 extern CovenantHost* gCovenantHost;

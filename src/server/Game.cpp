@@ -10,8 +10,10 @@
 #include "core/RandomSystem.h"
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
+#include "covenants/ActorCovenant.h"
 #include "covenants/Covenant.h"
 #include "covenants/PlayerCovenant.h"
+#include "covenants/FactionSystem.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "entities/Item.h"
@@ -75,6 +77,9 @@ void Game::Create()
     if (!gGame)
         gGame = new Game();
     gGameServices = gGame;
+    // With covenants in use every new world has its computer-run rivals.
+    if (gGameData && gGameData->GetTuning().usingCovenants)
+        gGame->SetCovenantMaker([] { return std::make_unique<ActorCovenant>(); });
     StatSystem::Create();
     // The clients' requests: the only lines a client may run besides "newWorld".
     if (gWorldHost)
@@ -110,6 +115,9 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     weather = std::make_unique<Weather>(gDatabase ? gDatabase->FindEntryByName("Weather") : nullptr);
     Reset();
     gCovenantHost = this;
+    factionSystem = std::make_unique<FactionSystem>();
+    gFactionSystem = factionSystem.get();
+    AddRuleSystem(factionSystem.get());
 }
 
 Game::~Game()
@@ -117,6 +125,8 @@ Game::~Game()
     Reset();
     if (gCovenantHost == this)
         gCovenantHost = nullptr;
+    if (gFactionSystem == factionSystem.get())
+        gFactionSystem = nullptr;
 }
 
 void Game::Reset()
@@ -490,6 +500,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
         gWorld->CreateStartAnchor();
     }
     ResetLevels();
+    factionSystem->ResetFactions();
     covenantCount = ChooseCovenantCount(numAiCovenants);
     // Each world hands out every home position afresh.
     freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
@@ -574,10 +585,7 @@ EntityCovenant* Game::GetCovenant(int32_t index) const
 
 int32_t Game::GetRelationship(const Entity* a, const Entity* b) const
 {
-    // The faction system answers this once it exists; until then every pair is neutral.
-    (void)a;
-    (void)b;
-    return 2;
+    return factionSystem->GetRelationship(a, b);
 }
 
 // Treasure maps come with the quests. Deaths: the victim is still in its slot, so everyone told

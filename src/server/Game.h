@@ -27,6 +27,7 @@ class Covenant;
 class Player;
 class CovenantDefinition;
 class GameQuests;
+class FactionSystem;
 class GameSystem;
 class MessageBuffer;
 class NpcChat;
@@ -346,6 +347,16 @@ public:
     void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override;
     void StartRaid(Covenant& raider, Covenant& raided) override;
     void StopRaid(Covenant& raider, Covenant& raided) override;
+    WorldPos TakeHomePosition() override { return TakeCovenantPosition(); }
+    bool HasOpenQuest(int32_t type, const Entity* target) const override;
+    Entity* PickTownPerson() override;
+    bool IsLevelActive(int32_t level) const override { return IsLevelLoaded(level); }
+    Actor* RollMonster(int32_t level, float factor) override;
+    Actor* MakeRecruitActor(int32_t level) override;
+    std::unique_ptr<Item> MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread) override;
+    int32_t GetLevelChestCount(int32_t level) const override;
+    std::unique_ptr<Chest> MakeLevelChest(int32_t level) override;
+    void GenerateChestItems(const Chest& chest, const Entity& opener, std::vector<std::unique_ptr<Item>>& out) override;
     // Makes a computer-run covenant for a new world; until one is set, a new world has none.
     using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }
@@ -669,8 +680,8 @@ private:
     int32_t lastSecretLevel = -1;
     ItemPtrList gateRecords;
     std::vector<std::string> unlocks;
-    // Faction names in order of first use; a faction's index is its place here.
-    std::vector<std::string> factions;
+    // Made with the game and behind gFactionSystem while it lives; a rule system of the game.
+    std::unique_ptr<FactionSystem> factionSystem;
     // Scratch for the queries, kept to spare an allocation per call.
     mutable std::vector<int32_t> queryNumbers;
     mutable std::vector<Entity*> traceEntities;

@@ -1,6 +1,8 @@
 // Game -- what the actors ask of the game: walks through the path finder, generated levels and the faction list.
 #include "server/Game.h"
 
+#include "covenants/FactionSystem.h"
+
 #include "entities/Actor.h"
 #include "entities/Entity.h"
 #include "world/PathFinder.h"
@@ -74,10 +76,5 @@ void Game::GetNamedEntry(int32_t index, std::string& out) const
 
 int32_t Game::GetOrAddFaction(std::string_view name)
 {
-    if (name.empty())
-        return -1;
-    auto found = std::find(factions.begin(), factions.end(), name);
-    if (found == factions.end())
-        found = factions.insert(factions.end(), std::string(name));
-    return static_cast<int32_t>(found - factions.begin());
+    return factionSystem->GetOrAddFaction(name);
 }

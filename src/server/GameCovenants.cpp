@@ -1,10 +1,15 @@
-// Game -- the game as its covenants' host: the first player, the pedestals' places and the guards the spawn system makes.
+// Game -- the game as its covenants' host: the first player, the pedestals' places, the guards, and the quests, town, monsters, items and chests the rivals ask for.
 #include "server/Game.h"
 
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
+#include "entities/Chest.h"
+#include "entities/Item.h"
 #include "entities/Sentient.h"
 #include "rules/RulesEnums.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
+#include "server/spawn/LevelFiller.h"
 #include "server/spawn/SpawnSystem.h"
 
 #include <algorithm>
@@ -45,4 +50,74 @@ void Game::StartRaid(Covenant& raider, Covenant& raided)
 void Game::StopRaid(Covenant& raider, Covenant& raided)
 {
     StopRaid(raider.index, raided.index);
+}
+
+bool Game::HasOpenQuest(int32_t type, const Entity* target) const
+{
+    for (const auto& quest : quests->GetList())
+        if (quest && quest->type == type && !quest->IsComplete() && (!target || quest->GetTargetEntity() == target))
+            return true;
+    return false;
+}
+
+Entity* Game::PickTownPerson()
+{
+    return PickLivingTownNpc();
+}
+
+Actor* Game::RollMonster(int32_t level, float factor)
+{
+    return gSpawnSystem ? gSpawnSystem->TrySpawnMonster(level, factor, 0, 0) : nullptr;
+}
+
+// A rival's recruits are fighters of the kinds houses hire as guards; any monster of the level
+// when no such kind exists.
+Actor* Game::MakeRecruitActor(int32_t level)
+{
+    if (!gSpawnSystem)
+        return nullptr;
+    const MonsterType* type = gSpawnSystem->PickGuardType(level);
+    if (!type)
+        type = gSpawnSystem->PickRandomMonsterType(level);
+    return type ? gSpawnSystem->SpawnMonster(type, 0, level, 0, true) : nullptr;
+}
+
+std::unique_ptr<Item> Game::MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread)
+{
+    if (!gSpawnSystem)
+        return nullptr;
+    SpawnSystem::ItemRequest request;
+    request.baseLevel = level;
+    request.minSpread = minSpread;
+    request.maxSpread = maxSpread;
+    return gSpawnSystem->GenerateItem(request);
+}
+
+int32_t Game::GetLevelChestCount(int32_t level) const
+{
+    return gSpawnSystem && IsKnownLevel(level) ? gSpawnSystem->GetLevelFiller().CountLevelChests(level) : 0;
+}
+
+std::unique_ptr<Chest> Game::MakeLevelChest(int32_t level)
+{
+    if (!gSpawnSystem || !IsKnownLevel(level))
+        return nullptr;
+    return std::unique_ptr<Chest>(gSpawnSystem->GetLevelFiller().CreateChest(nullptr, level, 0));
+}
+
+void Game::GenerateChestItems(const Chest& chest, const Entity& opener, std::vector<std::unique_ptr<Item>>& out)
+{
+    if (!gSpawnSystem || !gRandomSystem)
+        return;
+    if (!(gRandomSystem->RandomFloat(RandomStream::GameData) < chest.itemChance))
+        return;
+    int32_t count = gSpawnSystem->RollItemCount(chest.minItems, chest.maxItems,
+                                                static_cast<float>(opener.GetStat(CharacterStat::ItemsChance)));
+    SpawnSystem::ItemRequest request;
+    request.baseLevel = chest.level;
+    request.magicBonus = chest.increasedMagicChance + opener.GetStat(CharacterStat::MagicChance) +
+                         opener.GetStat(CharacterStat::ExtraMoney);
+    for (int32_t i = 0; i < count; ++i)
+        if (std::unique_ptr<Item> item = gSpawnSystem->GenerateItem(request))
+            out.push_back(std::move(item));
 }

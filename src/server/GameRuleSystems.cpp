@@ -1,7 +1,7 @@
 // Game -- the list of rule systems the game tells of every kill.
 #include "server/Game.h"
 
-#include "server/GameSystem.h"
+#include "entities/GameSystem.h"
 
 #include <algorithm>
 

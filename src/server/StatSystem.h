@@ -1,7 +1,7 @@
 // StatSystem -- the rule system that counts the players' kills and deaths in their character statistics.
 #pragma once
 
-#include "server/GameSystem.h"
+#include "entities/GameSystem.h"
 
 class StatSystem : public GameSystem {
 public:

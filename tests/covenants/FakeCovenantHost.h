@@ -5,11 +5,14 @@
 #include "core/DatabaseEntry.h"
 #include "covenants/CovenantHost.h"
 #include "entities/Actor.h"
+#include "entities/Chest.h"
+#include "entities/Item.h"
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterType.h"
 
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -110,6 +113,72 @@ public:
         return actor;
     }
 
+    // ---- What the computer-run covenants ask: scripted answers, calls logged ------------------
+    WorldPos TakeHomePosition() override { return homePosition; }
+    // An open quest of the type (the target null) or on that target: "type target-number".
+    bool HasOpenQuest(int32_t type, const Entity* target) const override
+    {
+        for (auto [openType, openTarget] : openQuests)
+            if (openType == type && (!target || openTarget == target))
+                return true;
+        return false;
+    }
+    Entity* PickTownPerson() override { return townPerson; }
+    bool IsLevelActive(int32_t level) const override { return level == activeLevel; }
+    // "monster <level> <factor>"; the monster the test's maker gives, else none.
+    Actor* RollMonster(int32_t level, float factor) override
+    {
+        char text[64];
+        std::snprintf(text, sizeof(text), "monster %d %.2f", level, static_cast<double>(factor));
+        calls.emplace_back(text);
+        return monsterMaker ? monsterMaker(level) : nullptr;
+    }
+    // A set-up actor of recruitType at the level; none without a type.
+    Actor* MakeRecruitActor(int32_t level) override
+    {
+        if (!recruitType)
+            return nullptr;
+        auto* actor = new Actor();
+        actor->SetUpFromMonsterType(recruitType, level, false);
+        actor->npc = true;
+        actor->RecalculateStats(true);
+        return actor;
+    }
+    // An item of randomItem at the level, "random <level> <min> <max>" logged.
+    std::unique_ptr<Item> MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread) override
+    {
+        calls.push_back("random " + std::to_string(level) + " " + std::to_string(minSpread) + " " +
+                        std::to_string(maxSpread));
+        return MakeItem(randomItem);
+    }
+    int32_t GetLevelChestCount(int32_t) const override { return chestCount; }
+    // A chest of chestRecord at chestLevel; none without a record.
+    std::unique_ptr<Chest> MakeLevelChest(int32_t) override
+    {
+        if (!chestRecord)
+            return nullptr;
+        auto chest = std::make_unique<Chest>();
+        chest->SetEntry(chestRecord);
+        chest->level = chestLevel;
+        return chest;
+    }
+    // chestItems items of randomItem at the chest's level.
+    void GenerateChestItems(const Chest& chest, const Entity&, std::vector<std::unique_ptr<Item>>& out) override
+    {
+        for (int32_t i = 0; i < chestItems; ++i)
+            if (std::unique_ptr<Item> item = MakeItem(randomItem))
+                out.push_back(std::move(item));
+        calls.push_back("chest " + std::to_string(chest.level));
+    }
+    static std::unique_ptr<Item> MakeItem(const char* record)
+    {
+        if (!record)
+            return nullptr;
+        auto item = std::make_unique<Item>();
+        item->SetEntryByName(record);
+        return item->GetEntry() ? std::move(item) : nullptr;
+    }
+
     // Gives the covenant its index in the list.
     void Add(Covenant& covenant)
     {
@@ -135,4 +204,15 @@ public:
     int32_t guardMaxHealth = 0;
     bool refuseRoutes = false;
     std::vector<std::string> calls;
+    WorldPos homePosition;
+    std::vector<std::pair<int32_t, const Entity*>> openQuests;
+    Entity* townPerson = nullptr;
+    int32_t activeLevel = -1;
+    std::function<Actor*(int32_t)> monsterMaker;
+    const MonsterType* recruitType = nullptr;
+    const char* randomItem = nullptr;
+    int32_t chestCount = 0;
+    const DatabaseEntry* chestRecord = nullptr;
+    int32_t chestLevel = 1;
+    int32_t chestItems = 0;
 };

@@ -9,6 +9,13 @@ void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry)
 {
     if (entry.GetString("Name").empty())
         lint.Report(entry, "Name is empty");
+    // A rival's timers restart from these: none may be 0 or missing.
+    for (const char* key : {"TimeBetweenSimilatedBattlesEasy", "TimeBetweenSimilatedBattlesAverage",
+                            "TimeBetweenSimilatedBattlesHard", "TimeBetweenSimilatedBattlesVeryHard", "TimePerAdventure",
+                            "TimeBetweenAdventures", "TimeBetweenRandomRelationChanges", "AdventureTypeTime", "StopRaidTime",
+                            "TimeBetweenGuardChanges", "MinDifficultyModifier"})
+        if (!(entry.GetFloat(key, 0.0f) > 0.0f))
+            lint.Report(entry, StringFormat("%s must be above 0", key));
 }
 
 void CheckHumanCovenant(ContentLint& lint, const DatabaseEntry& entry)

@@ -4,7 +4,8 @@
 class ContentLint;
 class DatabaseEntry;
 
-// A covenant definition needs a "Name".
+// A covenant definition needs a "Name", positive timer lengths and a positive least difficulty
+// modifier.
 void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry);
 // "Human", the player's covenant, must be the last definition: a new world draws its rivals
 // from every definition but the last.

@@ -67,6 +67,8 @@ public:
     // A chest of the definition (the level's area chest record without one) at the level (0:
     // rolled as SpawnChestAt does), randomised, not placed; null without a record.
     Chest* CreateChest(const DatabaseEntry* definition, int32_t levelIndex, int32_t level);
+    // The chests the level's blocks roll together.
+    int32_t CountLevelChests(int32_t level) const;
     // Monsters (and plates where the area allows traps) as the level's blocks roll them.
     void SpawnRandomMonsters(int32_t level, int32_t count);
     void SpawnRandomTraps(int32_t level, int32_t count);
@@ -76,7 +78,6 @@ private:
     void CollectLaidItems(const std::vector<int32_t>& chests);
     int32_t CountLevelMonsters(int32_t level) const;
     int32_t CountLevelTraps(int32_t level) const;
-    int32_t CountLevelChests(int32_t level) const;
     Entity* AddPlaced(Entity* entity, const WorldPos& spot, int32_t cell);
     Entity* PlacePlainObject(Entity* entity, const DatabaseEntry& record, std::string_view modelName,
                              const WorldPos& spot, int32_t cell, int32_t facing);

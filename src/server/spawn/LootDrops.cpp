@@ -31,11 +31,7 @@ int32_t SpawnSystem::DropItems(const WorldPos& position, float chance, int32_t m
 {
     if (chance < LootRandom())
         return 0;
-    int32_t count = std::max(minItems, 0);
-    float extraChance = 0.5f + countBonus * 0.005f;
-    for (int32_t slot = minItems; slot < maxItems; ++slot)
-        if (LootRandom() < extraChance)
-            ++count;
+    int32_t count = RollItemCount(minItems, maxItems, countBonus);
     int32_t made = 0;
     for (int32_t i = 0; i < count; ++i) {
         bool toGround = groundChance > 0.0f && groundChance > LootRandom();
@@ -43,6 +39,16 @@ int32_t SpawnSystem::DropItems(const WorldPos& position, float chance, int32_t m
             ++made;
     }
     return made;
+}
+
+int32_t SpawnSystem::RollItemCount(int32_t minItems, int32_t maxItems, float countBonus) const
+{
+    int32_t count = std::max(minItems, 0);
+    float extraChance = 0.5f + countBonus * 0.005f;
+    for (int32_t slot = minItems; slot < maxItems; ++slot)
+        if (LootRandom() < extraChance)
+            ++count;
+    return count;
 }
 
 bool SpawnSystem::GenerateAndDropItem(const WorldPos& position, Sentient* container, int32_t magicBonus,

@@ -140,6 +140,8 @@ public:
     int32_t DropItems(const WorldPos& position, float chance, int32_t minItems, int32_t maxItems, int32_t level,
                       float countBonus, float groundChance, Sentient* container, Entity* source,
                       int32_t magicBonus) const;
+    // minItems, and each further one up to maxItems at 50 % + half a percent per bonus point.
+    int32_t RollItemCount(int32_t minItems, int32_t maxItems, float countBonus) const;
     // True when an item was placed.
     bool GenerateAndDropItem(const WorldPos& position, Sentient* container, int32_t magicBonus, int32_t level,
                              Entity* source) const;

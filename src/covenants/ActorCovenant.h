@@ -1,0 +1,211 @@
+// ActorCovenant -- a rival covenant the computer runs: its set-up, timers, step, adventures and simulated battles, goods and traits.
+#pragma once
+
+#include "core/EngineEnums.h"
+#include "core/RandomTimer.h"
+#include "core/SafePointer.h"
+#include "core/TimeStamp.h"
+#include "covenants/Covenant.h"
+#include "world/WorldPos.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class CovenantDefinition;
+class DatabaseEntry;
+
+// The game makes one per rival house with a new world and calls Start at once; it then steps it
+// every fixed step. It keeps its party busy on timers: adventures on far levels (battles there
+// are rolled, not fought, unless the recruit stands on a loaded level), rests in the town and the
+// town's defence.
+//
+// Wandering recruits are never taken on: the recruiting step's gates never pass, so the covenant
+// keeps no candidate, no quest of its own and no recruiting step (GetAdventureInfo stays 0).
+class ActorCovenant : public Covenant {
+public:
+    enum Activity : int32_t {
+        Ready = 0,
+        DefendTownAttack = 1,
+        DefendSiege = 2,
+        Adventuring = 3,
+        Home = 4,
+        Resting = 5,
+        AdventuringWithCovenant = 6,
+    };
+    // What ChooseActivity wants.
+    enum Wish : int32_t { WishStay = 0, WishAdventure = 1, WishTownAttack = 2, WishSiege = 3 };
+    enum TimerId : int32_t {
+        BattleTimer = 0,
+        AdventureTimer,
+        RestTimer,
+        RelationsTimer,
+        ActivityTimer,
+        StopRaidTimer,
+        GuardTimer,
+        kTimerCount,
+    };
+    // The stored goods (bag 6) and the house (bag 24: guards, then relics).
+    static constexpr int32_t kGoodsBag = InventoryGroupIndex::Stash;
+    static constexpr int32_t kGoodsSlots = 10;
+    // A monster's loot group, whose items a won battle brings home.
+    static constexpr int32_t kLootGroup = InventoryGroupIndex::Loot;
+    static constexpr int32_t kMaxStartingRelics = 4;
+    static constexpr float kTeleportSeconds = 5.0f;
+    static constexpr const char* kTeleportModel = "Models/Effects/teleport.mdl";
+    static constexpr const char* kHomeRecord = "ObjectLifestone";
+    // Covenant multipliers read here.
+    static constexpr int32_t kBattleTimeMultiplier = 3;
+    static constexpr int32_t kMonsterRollMultiplier = 7;
+    // Quest types the covenant watches.
+    static constexpr int32_t kPlagueQuest = 32;
+    static constexpr int32_t kTownAttackQuest = 35;
+    static constexpr int32_t kKidnappingQuest = 44;
+    static constexpr int32_t kSiegeQuest = 45;
+    // Items of these qualities are announced when found.
+    static constexpr int32_t kFirstUniqueQuality = 5;
+    static constexpr int32_t kLastUniqueQuality = 7;
+    static constexpr int32_t kFoundItemMessageKind = 3;
+
+    // One trait the covenant carries.
+    struct Trait {
+        int32_t id = -1;  // its index in the game data's trait list
+        const DatabaseEntry* statusEffect = nullptr;
+        std::array<float, kMultiplierCount> multipliers{};
+    };
+
+    ActorCovenant();
+    ~ActorCovenant() override;
+
+    // ---- Covenant ------------------------------------------------------------------------------
+    // SetUp at the home position the game hands out.
+    void Start(int32_t startingLevel, int32_t difficulty) override;
+    // Every spawned recruit's stats again, with the bonuses the new set-up gave.
+    void RefreshMembers() override;
+    // The starting relations, once every rival of the world exists.
+    void SetUpFirstWorld() override;
+    // The actor of the first recruit flagged as the leader.
+    Entity* GetLeader() const override;
+    void Update(float seconds) override;
+    int32_t GetDifficultyLevel() const override { return difficultyLevel; }
+    // Covenant's multiplier times every trait's.
+    float GetFloatStat(int32_t m) const override;
+    void ApplyTraitEffects(Entity& entity) override;
+    bool HasRallyPoint() const override { return hasRallyPoint; }
+    WorldPos GetRallyPoint() const override { return rallyPoint; }
+    // While raiding, raided, or out with the party.
+    bool IsRecruitEngaged(const Actor& actor) const override;
+    // Thinking waits; the covenant is alerted for "AlertTime" seconds.
+    void ResetThinkTimer() override;
+    bool IsAlerted() const;
+    // Only while adventuring with another covenant: the party comes home.
+    void StopSharedAdventure() override;
+    // A rival changes no member's stats flatly: its relics and traits work through effects.
+    void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
+    // A member's experience (its source level and kind noted first) becomes influence.
+    void RecordMemberExperience(int32_t sourceLevel, int32_t kind, float multiplier) override;
+    void OnMemberGainedExperience(Sentient& member, int32_t amount) override;
+    void UpdatePeopleStatistic() override;
+    void UpdateItemsStatistic() override;
+
+    // ---- Set-up ------------------------------------------------------------------------------
+    // The home at the position, the recruits with their leader, money, items, relics, the
+    // starting relations and the timers. An index outside the difficulty table is Average.
+    void SetUp(int32_t startingLevel, int32_t difficulty, const WorldPos& homePosition);
+    // The definition's named traits, then random ones up to its count.
+    void ChooseTraits();
+    // Toward every covenant index up to the list's size (the player's covenant comes after the
+    // rivals): the definition's starting relation and Peace, and the natural hate.
+    void SetUpStartingRelations();
+
+    // ---- Adventuring -------------------------------------------------------------------------
+    // A Wish, kept while the activity timer runs.
+    int32_t ChooseActivity();
+    void UpdateActivity();
+    void SimulateBattle();
+    void ReturnHome(bool teleport);
+    void SendOutParty();
+
+    // ---- Goods -------------------------------------------------------------------------------
+    // A relic goes to the house's relic slots, anything else to the stored goods, displacing the
+    // cheapest when full (the displaced item sold into the leader's money and freed). False when
+    // there is no place: the item was sold and is freed here.
+    bool StoreItem(std::unique_ptr<ItemBase> item);
+    // The leader's money (character stat 96), 0 without a leader.
+    int32_t GetMoney() const;
+    // Adds to the leader's money within "MaxMoney".
+    void AddMoney(int32_t amount);
+
+    // ---- Relations ---------------------------------------------------------------------------
+    // Adds the amount, weighted by both covenants' relation multipliers (5 for a loss, 6 for a
+    // gain) and the other's per-difficulty relation factor, to the relation toward it.
+    void ChangeRelation(int32_t other, float amount, bool gain);
+
+    int32_t activity = Ready;
+    int32_t cachedActivity = WishAdventure;
+    int32_t difficultyLevel = kAverageDifficulty;
+    float difficultyModifier = 1.0f;
+    std::array<RandomTimer, kTimerCount> timerSet{};
+    std::vector<Trait> traits;
+    // While the game clock is before it, the covenant is alerted.
+    TimeStamp alertUntil;
+    // The steady pull of each relation, by covenant index.
+    std::array<float, kMaxCovenants> naturalHate{};
+    bool hasRallyPoint = false;
+    WorldPos rallyPoint;
+    SafePointer raidGate;
+    TimeStamp raidStart;
+    TimeStamp lastRaidEnd;
+
+private:
+    const CovenantDefinition* Definition() const { return GetDefinition(); }
+    // A key of the definition through its record chain; 0 without one.
+    float DefinitionFloat(std::string_view key) const;
+    RandomTimer& Timer(int32_t id) { return timerSet[static_cast<size_t>(id)]; }
+    // Minimum and maximum at base x low and base x high; a base of 0 or less (or no number)
+    // leaves the timer stopped for good, so it can never fire every step.
+    void SetUpTimer(int32_t id, std::string_view key, float base, float low, float high);
+    void SetUpTimers();
+    // Restarts the timer; false (and stopped) for one set up without a length.
+    bool StartTimer(int32_t id);
+    void MakeHome(const WorldPos& where);
+    void MakeStartingRecruits(int32_t startingLevel);
+    // A recruit of the level in the next slot, placed near the home and in the game's table;
+    // false when none could be made.
+    bool AddStartingRecruit(int32_t level, bool leader);
+    void GiveStartingMoney(int32_t startingLevel);
+    void GiveStartingItems(int32_t startingLevel);
+    void GiveStartingRelics(int32_t startingLevel);
+
+    bool HasOpenQuest(int32_t type) const;
+    void StartAdventure();
+    void Defend(int32_t newActivity);
+    void Rest();
+    void SendAllToLevel(int32_t level);
+    void ForgetAdventureLevels();
+    // A teleport effect at the place, seen by the clients.
+    static void ShowTeleport(const WorldPos& where);
+    // Out of its leader's party, when it has one.
+    static void LeaveParty(Actor& actor);
+    // Moves the actor to a random point of its recruit's adventure level between two teleports.
+    void SendToAdventureLevel(Recruit& recruit);
+    Recruit* FindLeaderRecruit() const;
+    // The idle recruit of the lowest level (then the least experience); null when none.
+    Recruit* FindWeakestIdleRecruit() const;
+    void FightMonster(Recruit& recruit);
+    void OpenChests(Recruit& recruit);
+    // Stored unless this is the first player's covenant; announced when unique.
+    void TakeFoundItem(std::unique_ptr<ItemBase> item);
+    void AnnounceFoundItem(const ItemBase& item) const;
+    bool IsFirstPlayersCovenantHere() const;
+    // The slot a new item of that kind goes to (relics to the house): -1 when none.
+    int32_t ChooseStoreSlot(const ItemBase& item, int32_t& bag) const;
+    // Sells the item into the leader's money.
+    void SellItem(const ItemBase& item);
+
+    std::vector<RandomTimer*> timerList;
+    int32_t experienceLevel = 1;
+    int32_t experienceKind = 0;
+};
