@@ -86,6 +86,8 @@ public:
     void RefreshMembers() override;
     // The starting relations, once every rival of the world exists.
     void SetUpFirstWorld() override;
+    bool IsActorCovenant() const override { return true; }
+    int32_t GetPartnerIndex() const override { return adventurePartner; }
     // The actor of the first recruit flagged as the leader.
     Entity* GetLeader() const override;
     void Update(float seconds) override;

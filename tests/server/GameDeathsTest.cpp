@@ -3,8 +3,8 @@
 
 #include "entities/Actor.h"
 #include "entities/CombatSystem.h"
+#include "entities/GameSystem.h"
 #include "entities/Player.h"
-#include "server/GameSystem.h"
 #include "server/SpyCovenant.h"
 
 #include <string>
