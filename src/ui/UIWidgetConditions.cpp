@@ -4,6 +4,7 @@
 #include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
 #include "core/EnumTable.h"
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
@@ -55,11 +56,8 @@ bool ConditionPlayerClassIs(const char* className)
 {
     if (!gGameData)
         return false;
-    int32_t playerClass = ConditionView().GetClassIndex();
-    for (int32_t i = 0; i < gGameData->GetCharacterClassCount(); ++i)
-        if (gGameData->GetCharacterClassName(i) == className)
-            return playerClass == i;
-    return false;
+    int32_t index = gGameData->FindCharacterClassIndex(className);
+    return index >= 0 && ConditionView().GetClassIndex() == index;
 }
 
 bool ConditionCanPlayDifficulty(int32_t difficulty, const char* beatVar)
@@ -330,9 +328,9 @@ bool UIWidget::EvaluateGameCondition(int32_t condition) const
     const UiGameView& view = ConditionView();
     switch (condition) {
     case 42: return !ConditionUserVar("resumeGameChar").empty();
-    case 43: return ConditionCanPlayDifficulty(1, "ParsedCharacterBeatNormal");
-    case 44: return ConditionCanPlayDifficulty(2, "ParsedCharacterBeatChampion");
-    case 45: return ConditionCanPlayDifficulty(3, "ParsedCharacterBeatElite");
+    case 43: return ConditionCanPlayDifficulty(WorldDifficultyLevel::Champion, "ParsedCharacterBeatNormal");
+    case 44: return ConditionCanPlayDifficulty(WorldDifficultyLevel::Elite, "ParsedCharacterBeatChampion");
+    case 45: return ConditionCanPlayDifficulty(WorldDifficultyLevel::Legendary, "ParsedCharacterBeatElite");
     case 46: return view.HasActiveWorldEvent(35);
     case 47: return view.HasActiveWorldEvent(45);
     case 50: return view.IsGameRunning() && view.IsGameWon() && !view.IsWinConfirmed();

@@ -76,7 +76,7 @@ TEST_F(WidgetBase, AHiddenParentHidesItsLinkedChildWhichFollowsItsPlace)
 {
     UIWidget* parent = ui->FindWidgetByPath("M::Parent");
     UIWidget* child = ui->FindWidgetByPath("M::Child");
-    child->showCondition = UICondition::AlwaysTrue;
+    child->showCondition = ::UICondition::AlwaysTrue;
     EXPECT_TRUE(child->IsVisible());
     ui->Update(0.0f);
     EXPECT_EQ(child->position[0], 203.0f);
@@ -84,10 +84,10 @@ TEST_F(WidgetBase, AHiddenParentHidesItsLinkedChildWhichFollowsItsPlace)
     parent->SetVisible(false);
     EXPECT_FALSE(child->IsVisible());
     parent->SetVisible(true);
-    child->hideCondition = UICondition::AlwaysTrue;
+    child->hideCondition = ::UICondition::AlwaysTrue;
     EXPECT_FALSE(child->IsVisible());
     child->hideCondition = 0;
-    child->showCondition = UICondition::ParentWidgetVisible;
+    child->showCondition = ::UICondition::ParentWidgetVisible;
     EXPECT_TRUE(child->IsVisible());
 }
 
@@ -101,7 +101,7 @@ TEST_F(WidgetBase, ParentAndRedirectLoopsStopAtTheirRepeatWithOneLine)
     EXPECT_FALSE(child->IsVisible());
     EXPECT_EQ(Logged("its visibility depends on itself"), 1);
     parent->parentLinked = false;
-    parent->showCondition = UICondition::ParentWidgetVisible;
+    parent->showCondition = ::UICondition::ParentWidgetVisible;
     EXPECT_FALSE(parent->IsVisible());
 
     box->highlightRedirect = "M::Parent";
