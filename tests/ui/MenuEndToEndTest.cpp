@@ -1,0 +1,207 @@
+// MenuEndToEndTest -- the shipped game in an offscreen window with a menu file placed in its "UI": shown by a line typed on the console, clicked through SDL's mouse events, and drawn where its layout puts it at two window sizes.
+#include "app/OffscreenGame.h"
+
+#include "core/UserVarSystem.h"
+#include "render/Renderer.h"
+#include "resources/GraphicsDevice.h"
+#include "resources/textures/ImageWriter.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The menu sits at (20, 10); its widgets' rectangles are relative to it.
+const char kProbeMenu[] = "MenuType Menu\n"
+                          "name Probe\n"
+                          "position 20 10\n"
+                          "size 600 400\n"
+                          "Widget {\n"
+                          "  internalName Red\n"
+                          "  texture \"Textures/white.tga\"\n"
+                          "  color \"1 0 0\"\n"
+                          "  position 40 40\n"
+                          "  size 100 60\n"
+                          "  canClick 1\n"
+                          "  addCommand \"setUserVar probeClicked yes\"\n"
+                          "}\n"
+                          "Widget {\n"
+                          "  internalName Green\n"
+                          "  texture \"Textures/white.tga\"\n"
+                          "  color \"0 1 0\"\n"
+                          "  position 300 200\n"
+                          "  size 80 80\n"
+                          "}\n"
+                          "Widget {\n"
+                          "  internalName Hidden\n"
+                          "  texture \"Textures/white.tga\"\n"
+                          "  color \"0 0 1\"\n"
+                          "  position 450 300\n"
+                          "  size 50 50\n"
+                          "  hideCondition AlwaysTrue\n"
+                          "}\n";
+
+struct ProbeRect {
+    float x0;
+    float y0;
+    float x1;
+    float y1;
+};
+
+class MenuEndToEnd : public OffscreenGame {
+protected:
+    void StartAt(int width, int height)
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/probe.mnu", kProbeMenu);
+        folder.Write("User/user.cfg", "r_width " + std::to_string(width) + "\nr_height " + std::to_string(height) +
+                                          "\n");
+        this->width = width;
+        this->height = height;
+        ASSERT_TRUE(app.StartUp());
+        ASSERT_NE(gUISystem, nullptr);
+        app.RunFrame();
+    }
+
+    // The console opened, the line typed and run, the console closed again.
+    void TypeOnConsole(const std::string& line)
+    {
+        Tap(SDL_SCANCODE_GRAVE);
+        ASSERT_TRUE(gDebugSystem->GetConsole().IsShown());
+        TypeLine(line);
+        Tap(SDL_SCANCODE_GRAVE);
+        ASSERT_FALSE(gDebugSystem->GetConsole().IsShown());
+    }
+
+    // A left click at a point of the 640 x 480 space, as the window's mouse events bring it.
+    void ClickAt(float x, float y)
+    {
+        int32_t px = static_cast<int32_t>(x * width / 640.0f);
+        int32_t py = static_cast<int32_t>(y * height / 480.0f);
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.x = px;
+        motion.motion.y = py;
+        ASSERT_EQ(SDL_PushEvent(&motion), 1);
+        app.RunFrame();
+        for (bool down : {true, false}) {
+            SDL_Event button{};
+            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            button.button.button = SDL_BUTTON_LEFT;
+            button.button.x = px;
+            button.button.y = py;
+            ASSERT_EQ(SDL_PushEvent(&button), 1);
+            app.RunFrame();
+        }
+    }
+
+    // The menus drawn by the UI system over a cleared frame, read back top row first.
+    std::vector<uint8_t> DrawMenus()
+    {
+        std::vector<uint8_t> rgba;
+        gGraphicsDevice->AcquireContext();
+        gGraphicsDevice->Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+        gRenderer->Begin2D();
+        gUISystem->UpdateAndDraw(0.0f);
+        EXPECT_TRUE(gGraphicsDevice->ReadPixels({0, 0, width, height}, rgba));
+        gGraphicsDevice->ReleaseContext();
+        return rgba;
+    }
+
+    // The pixel under a point of the 640 x 480 space.
+    const uint8_t* PixelAt(const std::vector<uint8_t>& rgba, float x, float y) const
+    {
+        int px = static_cast<int>(x * width / 640.0f);
+        int row = static_cast<int>(y * height / 480.0f);
+        return rgba.data() + (static_cast<size_t>(height - 1 - row) * width + px) * 4;
+    }
+
+    // Inside the rectangle (two units in from its edges) the colour; just outside it, black.
+    void ExpectRectangle(const std::vector<uint8_t>& rgba, const ProbeRect& rect, int channel, const char* what)
+    {
+        const float inset = 2.0f;
+        const float inside[][2] = {{rect.x0 + inset, rect.y0 + inset}, {rect.x1 - inset, rect.y0 + inset},
+                                   {rect.x0 + inset, rect.y1 - inset}, {rect.x1 - inset, rect.y1 - inset},
+                                   {(rect.x0 + rect.x1) / 2, (rect.y0 + rect.y1) / 2}};
+        for (const auto& point : inside) {
+            const uint8_t* pixel = PixelAt(rgba, point[0], point[1]);
+            for (int c = 0; c < 3; ++c) {
+                if (c == channel)
+                    EXPECT_GT(pixel[c], 200) << what << " at " << point[0] << "," << point[1];
+                else
+                    EXPECT_LT(pixel[c], 40) << what << " at " << point[0] << "," << point[1];
+            }
+        }
+        const float outside[][2] = {{rect.x0 - inset, rect.y0 + 10}, {rect.x1 + inset, rect.y0 + 10},
+                                    {rect.x0 + 10, rect.y0 - inset}, {rect.x0 + 10, rect.y1 + inset}};
+        for (const auto& point : outside) {
+            const uint8_t* pixel = PixelAt(rgba, point[0], point[1]);
+            EXPECT_LT(pixel[0] + pixel[1] + pixel[2], 60) << what << " outside at " << point[0] << "," << point[1];
+        }
+    }
+
+    void RunTheProbe()
+    {
+        TypeOnConsole("showMenu Probe");
+        UIMenu* probe = gUISystem->FindMenu("Probe");
+        ASSERT_NE(probe, nullptr);
+        EXPECT_TRUE(probe->visible);
+
+        ClickAt(20 + 40 + 50, 10 + 40 + 30);
+        EXPECT_EQ(gUserVarSystem->GetStringByName("probeClicked"), "yes");
+        // A click beside the button runs nothing.
+        gUserVarSystem->SetStringByName("probeClicked", "no");
+        ClickAt(20 + 40 + 102, 10 + 40 + 30);
+        EXPECT_EQ(gUserVarSystem->GetStringByName("probeClicked"), "no");
+
+        std::vector<uint8_t> rgba = DrawMenus();
+        ASSERT_EQ(rgba.size(), static_cast<size_t>(width) * height * 4);
+        ExpectRectangle(rgba, {60, 50, 160, 110}, 0, "the red button");
+        ExpectRectangle(rgba, {320, 210, 400, 290}, 1, "the green square");
+        const uint8_t* hidden = PixelAt(rgba, 495, 335);
+        EXPECT_LT(hidden[2], 40) << "a widget hidden by its condition is drawn";
+        KeepFailedFrame(rgba);
+
+        TypeOnConsole("hideMenu Probe");
+        EXPECT_FALSE(probe->visible);
+        std::vector<uint8_t> empty = DrawMenus();
+        const uint8_t* red = PixelAt(empty, 110, 80);
+        EXPECT_LT(red[0], 40) << "a hidden menu is drawn";
+    }
+
+    // A failed probe leaves the frame beside the staged game folder, named in the failure.
+    void KeepFailedFrame(const std::vector<uint8_t>& rgba)
+    {
+        if (!HasFailure())
+            return;
+        std::filesystem::path path = std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() /
+                                     ("MenuEndToEnd-" + std::to_string(width) + "x" + std::to_string(height) + ".tga");
+        std::vector<uint8_t> bytes = EncodeTga(width, height, 4, rgba.data());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<std::streamsize>(bytes.size()));
+        ADD_FAILURE() << "the drawn menus are in " << path.string();
+    }
+
+    int width = 800;
+    int height = 600;
+};
+
+TEST_F(MenuEndToEnd, AMenuFileInTheGameFolderIsShownClickedAndDrawnAt800x600)
+{
+    StartAt(800, 600);
+    RunTheProbe();
+}
+
+TEST_F(MenuEndToEnd, AMenuFileInTheGameFolderIsShownClickedAndDrawnAt1024x768)
+{
+    StartAt(1024, 768);
+    RunTheProbe();
+}
+
+} // namespace
