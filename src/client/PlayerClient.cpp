@@ -41,9 +41,12 @@ const GameSystemTuning* PlayerClientTuning()
 } // namespace
 
 PlayerClient::PlayerClient()
-    : stats(CharacterStat::kCount), funStats(CharacterFunStat::kCount), inventory(&stats)
+    : stats(CharacterStat::kCount), funStats(CharacterFunStat::kCount),
+      inventory(std::make_unique<InventoryClient>(&stats))
 {
-    inventory.SetOwner(this);
+    inventory->SetOwner(this);
+    staging.inventory = std::make_unique<InventoryClient>(&stats);
+    staging.inventory->SetOwner(this);
     for (auto& slot : questSlots)
         slot = std::make_unique<QuestClient>();
     quickUse.push_back({1, 0, 0, -1});

@@ -107,8 +107,8 @@ public:
     // Slot 0..5; the empty answer for any other.
     const QuestClient* GetQuestSlot(int32_t slot) const;
     int32_t CountQuests() const;
-    InventoryClient& GetInventory() { return inventory; }
-    const InventoryClient& GetInventory() const { return inventory; }
+    InventoryClient& GetInventory() { return *inventory; }
+    const InventoryClient& GetInventory() const { return *inventory; }
     SkillListClient& GetSkillList() { return skillList; }
     const ItemPtrList& GetItemList(int32_t index) const { return itemLists[static_cast<size_t>(index)]; }
     ItemPtrList& GetItemList(int32_t index) { return itemLists[static_cast<size_t>(index)]; }
@@ -162,7 +162,8 @@ private:
         WorldPos returnPoint;
         WorldPos secondPoint;
         uint32_t movementFlags = 0;
-        InventoryClient inventory;
+        // The inventory the part is read into; it changes places with the player's when taken.
+        std::unique_ptr<InventoryClient> inventory;
         std::string name;
         std::vector<int32_t> party;
         std::vector<int32_t> funStats;
@@ -195,7 +196,7 @@ private:
     int32_t ownNumber = -1;
     SafePointer body;
     SafePointer interactionTarget;
-    InventoryClient inventory;
+    std::unique_ptr<InventoryClient> inventory;
     SkillListClient skillList;
     std::array<std::unique_ptr<QuestClient>, kQuestSlots> questSlots;
     std::array<ItemPtrList, kItemLists> itemLists{ItemPtrList(false), ItemPtrList(true), ItemPtrList(false),

@@ -99,7 +99,7 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     WriteWorldPos(buffer, WorldPos{-1, 0.0f, 0.0f, true});
     stats.Write(buffer);
     funStats.Write(buffer);
-    inventory.Write(buffer, true);
+    inventory->Write(buffer, true);
     buffer.WriteInt(itemSet);
     buffer.WriteInt(static_cast<int32_t>(quickUse.size()));
     for (const auto& record : quickUse)
@@ -277,7 +277,7 @@ void PlayerClient::ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer
     secondPoint = record.secondPoint;
     stats.CopyFrom(record.stats);
     funStats.CopyFrom(record.funStats);
-    inventory.CopyFrom(record.inventory);
+    inventory->CopyFrom(record.inventory);
     itemSet = record.itemSet;
     for (size_t slot = 0; slot < questSlots.size(); ++slot) {
         buffer.SetReadPos(record.questAt[slot]);

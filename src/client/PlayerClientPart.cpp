@@ -42,7 +42,7 @@ bool PlayerClient::ParsePlayerPart(MessageBuffer& buffer)
     for (int32_t stat = CharacterStat::Skill1; stat <= CharacterStat::Skill60; ++stat)
         part.stats.emplace_back(stat, buffer.ReadInt());
     part.movementFlags = buffer.ReadUInt();
-    if (buffer.Overrun() || !part.inventory.Read(buffer, false, kFileVersion))
+    if (buffer.Overrun() || !part.inventory->Read(buffer, false, kFileVersion))
         return false;
     part.name = buffer.ReadString();
     if (buffer.Overrun() || !buffer.ReadIntVector(part.party))
@@ -76,14 +76,15 @@ bool PlayerClient::ParsePlayerPart(MessageBuffer& buffer)
 
 void PlayerClient::ApplyPlayerPart(MessageBuffer& buffer)
 {
-    const PartStaging& part = staging;
+    PartStaging& part = staging;
     SetOwnNumber(part.entityNumber);
     ApplyPartAnimation();
     ApplyPartStats();
     returnPoint = part.returnPoint;
     secondPoint = part.secondPoint;
     movementFlags = part.movementFlags;
-    inventory.CopyFrom(part.inventory);
+    // The read inventory becomes the player's; the old one takes the next part.
+    std::swap(inventory, part.inventory);
     characterName = part.name;
     party = part.party;
     for (size_t i = 0; i < part.funStats.size(); ++i)
