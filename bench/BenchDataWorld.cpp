@@ -20,8 +20,12 @@ std::string BenchDataWorldGameFolder()
 } // namespace
 
 BenchDataWorld::BenchDataWorld(const std::string& userFolderName, uint32_t seed)
-    : platform((std::filesystem::temp_directory_path() / userFolderName).string()),
-      files(BenchDataWorldGameFolder()), random(seed)
+    : BenchDataWorld(userFolderName, seed, BenchDataWorldGameFolder())
+{
+}
+
+BenchDataWorld::BenchDataWorld(const std::string& userFolderName, uint32_t seed, const std::string& gameFolder)
+    : platform((std::filesystem::temp_directory_path() / userFolderName).string()), files(gameFolder), random(seed)
 {
     gDebugSystem = &debug;
     gPlatformSystem = &platform;

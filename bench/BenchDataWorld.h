@@ -22,6 +22,8 @@ class BenchDataWorld {
 public:
     // The user folder is a temporary folder of that name; the stream starts at the seed.
     BenchDataWorld(const std::string& userFolderName, uint32_t seed);
+    // The same over another game folder (one a benchmark wrote with records of its own).
+    BenchDataWorld(const std::string& userFolderName, uint32_t seed, const std::string& gameFolder);
     ~BenchDataWorld();
     BenchDataWorld(const BenchDataWorld&) = delete;
     BenchDataWorld& operator=(const BenchDataWorld&) = delete;

@@ -1,19 +1,10 @@
 // GameSurroundingsBench -- the step's exploration around the players: per player and step, on explored levels and on a level still waiting to be generated, with "SpawnSteps" 5 and 10.
 #include "BenchAllocations.h"
-#include "core/Database.h"
-#include "core/DebugSystem.h"
-#include "core/EventSystem.h"
-#include "core/RandomSystem.h"
-#include "core/TypeRegistry.h"
+#include "BenchDataWorld.h"
 #include "entities/Player.h"
-#include "platform/PosixFileSystem.h"
-#include "platform/PosixPlatformSystem.h"
-#include "rules/GameData.h"
 #include "server/Game.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
-
-#include "BenchDataWorld.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,23 +33,11 @@ std::string SurroundingsGameFolder(int32_t steps)
     return folder.string();
 }
 
-class SurroundingsWorld {
+class SurroundingsWorld : public BenchDataWorld {
 public:
     SurroundingsWorld(int32_t steps, bool explored)
-        : platform((std::filesystem::temp_directory_path() / "emberlode_surroundings_user").string()),
-          files(SurroundingsGameFolder(steps)), random(77)
+        : BenchDataWorld("emberlode_surroundings_user", 77, SurroundingsGameFolder(steps))
     {
-        gDebugSystem = &debug;
-        gPlatformSystem = &platform;
-        files.SetRootFolders("Assets");
-        gFileSystem = &files;
-        gDatabase = &database;
-        database.Load();
-        gGameData = &gameData;
-        gameData.Load(database);
-        gRandomSystem = &random;
-        gEventSystem = &events;
-        gTypeRegistry = &types;
         Entity::RegisterEventClass(events, types);
         Sentient::RegisterEventClass(events, types);
         Player::RegisterEventClass(events, types);
@@ -94,14 +73,6 @@ public:
         gGameServices = nullptr;
         gGame = nullptr;
         gWorld = nullptr;
-        gTypeRegistry = nullptr;
-        gEventSystem = nullptr;
-        gRandomSystem = nullptr;
-        gGameData = nullptr;
-        gDatabase = nullptr;
-        gFileSystem = nullptr;
-        gPlatformSystem = nullptr;
-        gDebugSystem = nullptr;
     }
 
     // The players walk a cell's width each step, back and forth, as they would in play.
@@ -116,14 +87,6 @@ public:
         }
     }
 
-    DebugSystem debug;
-    PosixPlatformSystem platform;
-    PosixFileSystem files;
-    Database database;
-    GameData gameData;
-    RandomSystem random;
-    EventSystem events;
-    TypeRegistry types;
     World world;
     std::unique_ptr<Game> game;
     SpawnSystem spawn;
