@@ -663,6 +663,7 @@ void Game::ScanEntitySlots(std::string_view name, Entity* activator)
     for (int32_t i = 0; i < kMaxEntities; ++i)
         if (Entity* entity = slots[static_cast<size_t>(i)].entity)
             entity->OnNamedSignal(activator, name);
+    quests->OnTriggerFired(name);
 }
 
 void Game::RegisterResourceName(int32_t handle, std::string_view name)

@@ -167,7 +167,7 @@ public:
     void SetLastActorHid(bool hid) override { lastActorHid = hid; }
     // The quests, the spawn system and the world objects answer these when they exist; until
     // then an actor's quest notices, calls for help and loot change nothing.
-    void GetQuestsOfferedBy(const Entity&, std::vector<int32_t>& out) const override { out.clear(); }
+    void GetQuestsOfferedBy(const Entity& actor, std::vector<int32_t>& out) const override;
     void OnQuestFigureAttacked(Entity&, Entity*) override {}
     void OnQuestNpcDied(Entity&) override {}
     void OnQuestFigureDied(Entity&) override {}
@@ -206,9 +206,8 @@ public:
     // Whether the level filler has filled the level in this world; false outside the records.
     bool IsLevelPopulated(int32_t level) const;
     void MarkLevelPopulated(int32_t level);
-    // The product of the running world events' rarity factors for the type on the level; no
-    // world event carries one yet.
-    float GetMonsterRarityMultiplier(const MonsterType&, int32_t) const { return 1.0f; }
+    // The product of the running quests' rarity factors for the type on the level.
+    float GetMonsterRarityMultiplier(const MonsterType& monsterType, int32_t level) const;
 
     // ---- The town's NPCs and monsters sent to unused blocks (GameTown.cpp) ----------------------
     // One slot per name of the tuning's "NpcType" list, each with the NPC made for it; the
@@ -253,7 +252,7 @@ public:
     // A player's message, the secret's sound and the score (GameMessages.cpp).
     void OnSuperSecretFound(Entity& user) override;
     // The server's quests that place town traps answer this when they exist.
-    void OnTownTrapCleared(Entity&) override {}
+    void OnTownTrapCleared(Entity& trap) override;
 
     // ---- Weather (GameWeather.cpp) -----------------------------------------------------------
     // The weather's answer at the position.
@@ -269,7 +268,7 @@ public:
     int32_t PeekSecretLevel() const override;
     void OnSecretFound(Sentient& player, int32_t level) override;
     // The server's quests hear of chests and gate trips once they exist; until then nobody does.
-    void OfferChestToQuests(Chest&, Sentient*) override {}
+    void OfferChestToQuests(Chest& chest, Sentient* opener) override;
     void OfferGateTripToQuests(Sentient&, const WorldPos&, const WorldPos&) override {}
     // The spawn system's answers; until it exists a chest without stored items holds nothing and
     // no trap is armed.

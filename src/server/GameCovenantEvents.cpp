@@ -8,6 +8,7 @@
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "server/quests/GameQuests.h"
 #include "server/spawn/SpawnSystem.h"
 
 #include <initializer_list>
@@ -167,6 +168,7 @@ void Game::AnnounceDeath(Entity* victim, Entity* killer, bool silent)
 // The quests hear of a kill before the covenants once the game keeps its quest list.
 void Game::OnEntityKilled(Entity& victim, Entity* killer)
 {
+    quests->OnEntityKilled(victim, killer);
     for (size_t i = 0; i < covenants.size(); ++i)
         if (covenants[i] && covenants[i]->IsActorCovenant())
             covenants[i]->OnMemberKilled(victim, killer);

@@ -1,6 +1,7 @@
-// Game -- the world quests as players and the rest of the game reach them: the players' slot copies and look-ups by number.
+// Game -- the world quests as players and the rest of the game reach them: the players' slot copies, look-ups by number, and the world's news passed to the quests.
 #include "server/Game.h"
 
+#include "entities/Chest.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 
@@ -19,4 +20,24 @@ std::unique_ptr<EntityQuest> Game::CreatePlayerQuest()
 const QuestBase* Game::GetGameQuest(int32_t number) const
 {
     return quests->GetQuest(number);
+}
+
+void Game::GetQuestsOfferedBy(const Entity& actor, std::vector<int32_t>& out) const
+{
+    quests->FindQuestsFor(actor, out);
+}
+
+void Game::OnTownTrapCleared(Entity& trap)
+{
+    quests->OnTownTrapCleared(trap);
+}
+
+void Game::OfferChestToQuests(Chest& chest, Sentient* opener)
+{
+    quests->OnChestOpened(chest, opener);
+}
+
+float Game::GetMonsterRarityMultiplier(const MonsterType& monsterType, int32_t level) const
+{
+    return quests->GetQuestMultiplier(monsterType, level);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class DatabaseEntry;
@@ -138,6 +139,22 @@ public:
     // A joined player's quests: level items of the quests it holds are placed, then the story
     // goes on.
     void OnPlayerJoined(Player& player);
+
+    // ---- What happens in the world, told to every quest in number order ------------------------
+    void OnEntityKilled(Entity& victim, Entity* killer);
+    // The numbers of the quests that are for the entity; out is cleared first.
+    void FindQuestsFor(const Entity& entity, std::vector<int32_t>& out) const;
+    void NotifyMeetingKill(Entity& entity);
+    void KeepEscortsNear(Player& player);
+    void OnChestOpened(const Entity& chest, Sentient* opener);
+    // The product of "MonsterRarityMultiplier" over the quests about the type on the level;
+    // 1 when none is.
+    float GetQuestMultiplier(const MonsterType& monsterType, int32_t level) const;
+    // Every trigger quest of that trigger name (case-blind) is done and handed to its players.
+    void OnTriggerFired(std::string_view name);
+    // A town trap a quest laid was cleared: the quest counts it (up to its count), its players'
+    // copies follow, and a complete quest nobody holds goes.
+    void OnTownTrapCleared(const Entity& trap);
 
     // ---- The step ------------------------------------------------------------------------------
     // Only while there is a first player: initial quests, new quests and events by their timers,

@@ -63,6 +63,14 @@ public:
     virtual void SpawnLevelItems() { levelItemsPending = false; }
     // A thief shown in the town; false when it could not be.
     virtual bool ShowThief() { return false; }
+    // A death in the world, for the kill goals.
+    virtual void OnEntityKilled(Entity&, Entity*) {}
+    // A figure of a meeting was killed.
+    virtual void OnMeetingKill(Entity&) {}
+    // The escorted NPC keeps up with a player who holds the quest.
+    virtual void KeepEscortNear(Player&) {}
+    // A treasure-map quest whose chest a player opened is that player's to hand in.
+    void OnTreasureOpened(const Entity& chest, Sentient* opener);
 
     // ---- Generation (QuestGeneration.cpp) ----
     using QuestBase::Generate;

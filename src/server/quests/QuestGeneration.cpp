@@ -72,7 +72,7 @@ bool Quest::Choose(Quest* origin)
         return false;
     using namespace QuestType;
     switch (type) {
-    case KillMonsters: case Recruit:
+    case KillMonsters: case QuestType::Recruit:
         QuestBase::target = origin && origin->QuestBase::target ? origin->QuestBase::target : DefaultMonsterRule();
         return true;
     case MonsterQuestItem: case ArmorsmithMonsterQuestItem: case WeaponsmithMonsterQuestItem:
