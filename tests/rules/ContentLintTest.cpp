@@ -78,3 +78,28 @@ TEST(ContentLint, ReportsAurasThatPileUpAndEffectSkillsThatLeadNowhere)
 }
 
 } // namespace
+
+TEST(ContentLint, ReportsCovenantsThatCannotWeighADeal)
+{
+    TempFolder folder;
+    WritePlantedGame(folder, "GameSystem\n{\n GameName \"g\"\n Version \"v\"\n}\n"
+                             "CovenantDefaultsPlanted\n{\n Type Covenant\n BaseOnly 1\n Name \"$$Known$$\"\n"
+                             " GenericValueChunkPercent 0.05\n MinComparisionCrystals 50\n"
+                             " MinComparisionInfluenceNumKills 5\n}\n"
+                             "CovenantSound\n{\n Base CovenantDefaultsPlanted\n}\n"
+                             "CovenantFlat\n{\n Base CovenantDefaultsPlanted\n GenericValueChunkPercent 0\n"
+                             " MinComparisionCrystals 0\n}\n"
+                             "CovenantBare\n{\n Type Covenant\n Name \"$$Known$$\"\n GenericValueChunkPercent -0.1\n"
+                             " MinComparisionCrystals 1\n}\n");
+    std::vector<std::string> problems = LintGameFolder(folder.Path().string());
+    EXPECT_TRUE(Reported(problems, "CovenantFlat: GenericValueChunkPercent is not above 0"));
+    EXPECT_TRUE(Reported(problems, "CovenantFlat: MinComparisionCrystals is below 1"));
+    EXPECT_FALSE(Reported(problems, "CovenantFlat: MinComparisionInfluenceNumKills"));
+    EXPECT_TRUE(Reported(problems, "CovenantBare: GenericValueChunkPercent is not above 0"));
+    EXPECT_TRUE(Reported(problems, "CovenantBare: MinComparisionInfluenceNumKills is below 1"));
+    EXPECT_FALSE(Reported(problems, "CovenantBare: MinComparisionCrystals"));
+    for (const char* key : {"GenericValueChunkPercent", "MinComparision"}) {
+        EXPECT_FALSE(Reported(problems, std::string("CovenantSound: ") + key));
+        EXPECT_FALSE(Reported(problems, std::string("CovenantDefaultsPlanted: ") + key));
+    }
+}

@@ -16,6 +16,13 @@ void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry)
                             "TimeBetweenGuardChanges", "MinDifficultyModifier"})
         if (!(entry.GetFloat(key, 0.0f) > 0.0f))
             lint.Report(entry, StringFormat("%s must be above 0", key));
+    // A deal's worth is counted in chunks of the stock held, never less than the minimums: without
+    // a positive percent and minimums of at least 1 every amount is worth one flat fraction.
+    if (!(entry.GetFloat("GenericValueChunkPercent", 0.0f) > 0.0f))
+        lint.Report(entry, "GenericValueChunkPercent is not above 0");
+    for (const char* key : {"MinComparisionCrystals", "MinComparisionInfluenceNumKills"})
+        if (entry.GetInt(key) < 1)
+            lint.Report(entry, StringFormat("%s is below 1", key));
 }
 
 void CheckHumanCovenant(ContentLint& lint, const DatabaseEntry& entry)

@@ -5,7 +5,8 @@ class ContentLint;
 class DatabaseEntry;
 
 // A covenant definition needs a "Name", positive timer lengths and a positive least difficulty
-// modifier.
+// modifier, a "GenericValueChunkPercent" above 0 and comparison minimums
+// ("MinComparisionCrystals", "MinComparisionInfluenceNumKills") of at least 1.
 void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry);
 // "Human", the player's covenant, must be the last definition: a new world draws its rivals
 // from every definition but the last.
