@@ -379,18 +379,31 @@ void UIWidget::Draw()
             shade = hoverColor;
         else if ((selectable && selected) || (selectedCondition != 0 && EvaluateCondition(selectedCondition)))
             shade = UIWidgetTableColor(kUIWidgetSelectedColor);
-        const std::string& shown = displayText.empty() ? text : displayText;
-        std::string translated = gLocSystem ? gLocSystem->Translate(shown) : shown;
-        TextSize measured = MeasureTextA(translated, font);
+        PrepareDrawnText(displayText.empty() ? text : displayText);
         float x = 0.0f;
         float y = 0.0f;
-        GetTextPosition(measured.width, measured.height, x, y);
-        gScreenText->DrawTextNarrow(font, translated, static_cast<int32_t>(x), static_cast<int32_t>(y),
-                                    UIWidgetScaled(shade, multiplier), useTextBackdrop, 1.0f);
+        GetTextPosition(drawnSize[0], drawnSize[1], x, y);
+        gScreenText->DrawText(font, drawnText, static_cast<int32_t>(x), static_cast<int32_t>(y),
+                              UIWidgetScaled(shade, multiplier), useTextBackdrop, 1.0f);
         return;
     }
     DrawTextured(multiplier);
     DrawHotKeyLabel();
+}
+
+void UIWidget::PrepareDrawnText(const std::string& source)
+{
+    if (source == drawnSource && font == drawnFont && drawnFont != -1)
+        return;
+    drawnSource = source;
+    drawnFont = font;
+    drawnText = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
+    TextSize measured = MeasureTextW(font, drawnText);
+    drawnSize[0] = measured.width;
+    drawnSize[1] = measured.height;
+    // A font still loading measures nothing: measured again next time.
+    if (measured.width <= 0.0f && !drawnText.empty())
+        drawnFont = -1;
 }
 
 void UIWidget::DrawTextured(float multiplier)

@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 #include "core/Color.h"
+#include "core/StringUtil.h"
 #include "core/UserVarRef.h"
 #include "resources/ResourceHandle.h"
 #include "ui/UiNameTables.h"
@@ -203,6 +204,12 @@ public:
     bool drawnAtCursor = false;
 
 protected:
+    // The text as last drawn: translated and measured again only when its source changes, so a
+    // steady menu draws without allocating.
+    std::string drawnSource;
+    WString drawnText;
+    float drawnSize[2] = {0.0f, 0.0f};
+    int32_t drawnFont = -1;
     // Loop guards for parents, conditions and tooltip redirections that lead back to the widget.
     mutable bool visibilityBusy = false;
     mutable bool helpBusy = false;
@@ -215,6 +222,7 @@ private:
     void SetFont(const std::string& token);
     bool BlinkAllowsDraw(float& multiplier) const;
     void DrawTextured(float multiplier);
+    void PrepareDrawnText(const std::string& source);
     bool EvaluateGameCondition(int32_t condition) const;
     bool EvaluatePlayerCondition(int32_t condition) const;
     bool EvaluateCovenantCondition(int32_t condition) const;

@@ -96,7 +96,8 @@ int32_t WidgetReadKey(TextParser& parser)
     return UIWidget::FindKeyCode(keyName);
 }
 
-// A "Fonts" position names a game font, used as it stands; any other name becomes a path under "Fonts".
+// A "Fonts" position names a game font, used as it stands; any other name becomes a path in the
+// folder the game keeps its fonts in.
 std::string WidgetFontPath(const std::string& token)
 {
     int32_t fontType = EnumTable::Find("FontType") ? EnumTable::Find("FontType")->IndexOf(token) : -1;
@@ -105,8 +106,8 @@ std::string WidgetFontPath(const std::string& token)
     std::string path = StringToLower(token);
     if (path.empty())
         return path;
-    if (!StringStartsWithNoCase(path, "fonts"))
-        path = "fonts/" + path;
+    if (!StringStartsWithNoCase(path, "textures/fonts/"))
+        path = "textures/fonts/" + path;
     EnsureExtension(path, "fnt");
     return path;
 }

@@ -120,7 +120,13 @@ void ScreenText::DrawText(int32_t font, std::u16string_view text, int32_t x, int
     pen.base = dynamic_cast<FontResource*>(gResourceManager->Get(font));
     if (!BeginFontBatch(pen.font))
         return;
-    WString shown = gLocSystem ? gLocSystem->Translate(text) : WString(text);
+    // Text without localisation keys is copied into kept storage, so a steady frame of menu
+    // texts draws without allocating.
+    WString& shown = drawScratch;
+    if (gLocSystem && text.find(u"$$") != std::u16string_view::npos)
+        shown = gLocSystem->Translate(text);
+    else
+        shown.assign(text);
     WStringExpandNewlines(shown);
     colorStack.clear();
     pen.startX = pen.x = static_cast<float>(x);

@@ -82,6 +82,7 @@ private:
     float lineSpacing = 0.0f;
     FontNameForCode fontNameForCode;
     std::deque<Color> colorStack;
+    WString drawScratch;
 };
 
 extern ScreenText* gScreenText;
