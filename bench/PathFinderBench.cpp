@@ -1,4 +1,4 @@
-// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) and per node taken on open ground, among walls of three densities, in a maze, towards an unreachable target and among blockers, with its allocations per search.
+// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) and per node taken on open ground, among walls of three densities, in a maze, towards an unreachable target and among blockers, with its allocations per search; beside it a general graph library's A* on the same grounds, where the library is installed.
 #include "BenchAllocations.h"
 #include "core/RandomSystem.h"
 #include "world/AreaDefinition.h"
@@ -13,8 +13,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <vector>
+
+// The comparison is built only where the library's headers are; the game never uses it.
+#if __has_include(<boost/graph/astar_search.hpp>)
+#include <boost/graph/adjacency_list.hpp>
+#include <boost/graph/astar_search.hpp>
+#define EMBERLODE_PATH_BENCH_LIBRARY 1
+#endif
 
 namespace {
 
@@ -240,5 +248,137 @@ BENCHMARK_CAPTURE(PathFind, Radius1Blockers100, PathBenchGround::Open, 1, 100)->
 BENCHMARK_CAPTURE(PathFind, Radius2Blockers0, PathBenchGround::Open, 2, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius2Blockers20, PathBenchGround::Open, 2, 20)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius2Blockers100, PathBenchGround::Open, 2, 100)->Unit(benchmark::kMicrosecond);
+
+#ifdef EMBERLODE_PATH_BENCH_LIBRARY
+
+// The same window as a graph of its free cells, eight neighbours each at 1 and the diagonal's
+// length, searched by the library's A* with the octile distance as its estimate. Made once per
+// laying, outside the timing, as a game would keep its graph; each search stops at its goal.
+using PathBenchGraph = boost::adjacency_list<boost::vecS, boost::vecS, boost::undirectedS, boost::no_property,
+                                             boost::property<boost::edge_weight_t, float>>;
+
+struct PathBenchGoalReached {};
+
+class PathBenchGoalVisitor : public boost::default_astar_visitor {
+public:
+    explicit PathBenchGoalVisitor(size_t goal) : goal(goal) {}
+    void examine_vertex(size_t vertex, const PathBenchGraph&) const
+    {
+        if (vertex == goal)
+            throw PathBenchGoalReached();
+    }
+    size_t goal;
+};
+
+class PathBenchOctile : public boost::astar_heuristic<PathBenchGraph, float> {
+public:
+    explicit PathBenchOctile(size_t goal) : gx(static_cast<float>(goal % PathFinder::kWindow)), gy(static_cast<float>(goal / PathFinder::kWindow)) {}
+    float operator()(size_t vertex) const
+    {
+        float dx = std::fabs(static_cast<float>(vertex % PathFinder::kWindow) - gx);
+        float dy = std::fabs(static_cast<float>(vertex / PathFinder::kWindow) - gy);
+        return std::max(dx, dy) + (std::sqrt(2.0f) - 1.0f) * std::min(dx, dy);
+    }
+    float gx;
+    float gy;
+};
+
+PathBenchGraph PathBenchMakeGraph(const PathBenchWorld& bench)
+{
+    PathBenchGraph graph(static_cast<size_t>(PathFinder::kCellCount));
+    constexpr int32_t kDx[4] = {1, 0, 1, -1};
+    constexpr int32_t kDy[4] = {0, 1, 1, 1};
+    for (int32_t y = 0; y < PathFinder::kWindow; ++y) {
+        for (int32_t x = 0; x < PathFinder::kWindow; ++x) {
+            if (bench.Blocked(x, y))
+                continue;
+            for (int32_t d = 0; d < 4; ++d) {
+                int32_t nx = x + kDx[d];
+                int32_t ny = y + kDy[d];
+                if (nx < 0 || nx >= PathFinder::kWindow || ny >= PathFinder::kWindow || bench.Blocked(nx, ny))
+                    continue;
+                // A diagonal step never cuts a blocked corner.
+                if (d >= 2 && (bench.Blocked(nx, y) || bench.Blocked(x, ny)))
+                    continue;
+                boost::add_edge(static_cast<size_t>(y * PathFinder::kWindow + x),
+                                static_cast<size_t>(ny * PathFinder::kWindow + nx), d >= 2 ? std::sqrt(2.0f) : 1.0f,
+                                graph);
+            }
+        }
+    }
+    return graph;
+}
+
+size_t PathBenchVertexOf(const WorldPos& cell)
+{
+    auto x = static_cast<int32_t>(cell.x / kPathBenchCell) - kPathBenchOrigin;
+    auto y = static_cast<int32_t>(cell.y / kPathBenchCell) - kPathBenchOrigin;
+    return static_cast<size_t>(y * PathFinder::kWindow + x);
+}
+
+// Each iteration is one search from the window's centre towards a new target, as PathFind does.
+void LibraryAStar(benchmark::State& state, PathBenchGround ground)
+{
+    PathBenchWorld bench;
+    PathBenchGraph graph;
+    std::vector<size_t> predecessors(static_cast<size_t>(PathFinder::kCellCount));
+    std::vector<float> distances(static_cast<size_t>(PathFinder::kCellCount));
+    std::vector<float> costs(static_cast<size_t>(PathFinder::kCellCount));
+    std::vector<boost::default_color_type> colours(static_cast<size_t>(PathFinder::kCellCount));
+    const size_t start = static_cast<size_t>(PathFinder::kCentre * PathFinder::kWindow + PathFinder::kCentre);
+    std::vector<double> micros;
+    micros.reserve(1 << 20);
+    int64_t searches = 0;
+    int64_t found = 0;
+    double totalMicros = 0.0;
+    BenchAllocations::Reset();
+    for (auto _ : state) {
+        if (searches % 64 == 0) {
+            state.PauseTiming();
+            bench.Lay(ground);
+            graph = PathBenchMakeGraph(bench);
+            state.ResumeTiming();
+        }
+        size_t goal = PathBenchVertexOf(bench.Target(ground));
+        bool reached = false;
+        BenchAllocations::SetCounting(true);
+        auto begin = std::chrono::steady_clock::now();
+        try {
+            boost::astar_search(graph, start, PathBenchOctile(goal),
+                                boost::visitor(PathBenchGoalVisitor(goal))
+                                    .predecessor_map(predecessors.data())
+                                    .distance_map(distances.data())
+                                    .rank_map(costs.data())
+                                    .color_map(colours.data()));
+        } catch (const PathBenchGoalReached&) {
+            reached = true;
+        }
+        auto end = std::chrono::steady_clock::now();
+        BenchAllocations::SetCounting(false);
+        found += reached ? 1 : 0;
+        ++searches;
+        double took = std::chrono::duration<double, std::micro>(end - begin).count();
+        totalMicros += took;
+        if (micros.size() < micros.capacity())
+            micros.push_back(took);
+    }
+    if (micros.empty())
+        return;
+    std::sort(micros.begin(), micros.end());
+    auto at = [&](double fraction) { return micros[static_cast<size_t>(fraction * static_cast<double>(micros.size() - 1))]; };
+    state.counters["median_us"] = at(0.5);
+    state.counters["p99_us"] = at(0.99);
+    state.counters["mean_us"] = totalMicros / static_cast<double>(searches);
+    state.counters["found"] = static_cast<double>(found) / static_cast<double>(searches);
+    state.counters["allocs_per_search"] = static_cast<double>(BenchAllocations::Count()) / static_cast<double>(searches);
+}
+
+BENCHMARK_CAPTURE(LibraryAStar, OpenGround, PathBenchGround::Open)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, CorridorMaze, PathBenchGround::Maze)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Unreachable, PathBenchGround::Enclosed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls20, PathBenchGround::Walls20)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls35, PathBenchGround::Walls35)->Unit(benchmark::kMicrosecond);
+
+#endif
 
 } // namespace

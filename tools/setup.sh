@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and tests need; runs apt-get update only
+# Installs the Debian packages the build and tests need (the graph library only for a
+# benchmark's comparison: the game never links it); runs apt-get update only
 # when something is missing, so a second run costs nothing. apt's own output goes to
 # build/setup.log; when another package manager (an unattended upgrade, a second
 # terminal) holds the package lock, this waits for it, up to ten minutes, instead of failing.
@@ -7,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config ccache
-          libgtest-dev libgmock-dev libbenchmark-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libboost-graph-dev
           zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
           libopenal-dev libvorbis-dev
           libsdl2-dev libgl-dev libgl1-mesa-dri libegl1 libegl-mesa0)
