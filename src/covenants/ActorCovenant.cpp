@@ -222,11 +222,14 @@ void ActorCovenant::GiveStartingRelics(int32_t startingLevel)
     int32_t count = static_cast<int32_t>(std::floor(DefinitionFloat("StartNumRelicsPerLevel") * static_cast<float>(startingLevel)));
     count = std::clamp(count, 0, kMaxStartingRelics);
     for (int32_t i = 0; i < count; ++i) {
-        float draw = ActorCovenantDraw();
-        const char* name = kActorCovenantRelics[draw < 0.33f ? 0 : draw < 0.67f ? 1 : 2];
-        if (const DatabaseEntry* record = gDatabase->FindEntryByName(name))
+        if (const DatabaseEntry* record = gDatabase->FindEntryByName(RelicRecordFor(ActorCovenantDraw())))
             StoreItem(gGameServices->GenerateItem(record, startingLevel));
     }
+}
+
+const char* ActorCovenant::RelicRecordFor(float draw)
+{
+    return kActorCovenantRelics[draw < 0.33f ? 0 : draw < 0.67f ? 1 : 2];
 }
 
 void ActorCovenant::SetUpTimer(int32_t id, std::string_view key, float base, float low, float high)
@@ -510,7 +513,9 @@ bool ActorCovenant::StoreItem(std::unique_ptr<ItemBase> item)
         inventory->DeleteAt(bag, slot);
     }
     auto* placed = dynamic_cast<Item*>(item.get());
-    if (!inventory->PlaceItem(item, bag, slot, 0)) {
+    // The goods bag is the covenant's own store: it takes any item, not only bags.
+    int32_t flags = bag == kGoodsBag ? kPlaceAnyGroup : 0;
+    if (!inventory->PlaceItem(item, bag, slot, flags)) {
         SellItem(*item);
         return false;
     }

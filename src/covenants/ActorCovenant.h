@@ -129,6 +129,12 @@ public:
     void SimulateBattle();
     void ReturnHome(bool teleport);
     void SendOutParty();
+    // One rolled fight of the recruit against a monster of its level: streaks, experience, loot.
+    void FightMonster(Recruit& recruit);
+    // The chance a recruit of the level beats a monster of the other.
+    static float WinChance(int32_t recruitLevel, int32_t monsterLevel);
+    // The relic record a starting draw in [0, 1) names.
+    static const char* RelicRecordFor(float draw);
 
     // ---- Goods -------------------------------------------------------------------------------
     // A relic goes to the house's relic slots, anything else to the stored goods, displacing the
@@ -196,7 +202,6 @@ private:
     Recruit* FindLeaderRecruit() const;
     // The idle recruit of the lowest level (then the least experience); null when none.
     Recruit* FindWeakestIdleRecruit() const;
-    void FightMonster(Recruit& recruit);
     void OpenChests(Recruit& recruit);
     // Stored unless this is the first player's covenant; announced when unique.
     void TakeFoundItem(std::unique_ptr<ItemBase> item);

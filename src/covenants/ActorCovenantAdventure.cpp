@@ -24,17 +24,6 @@ float ActorCovenantAdventureDraw()
     return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
 }
 
-// The chance a recruit of the level beats a monster of the other: sure below its own level,
-// hopeless four levels above.
-float ActorCovenantWinChance(int32_t recruitLevel, int32_t monsterLevel)
-{
-    int32_t above = monsterLevel - recruitLevel;
-    if (above < 0)
-        return 0.99f;
-    constexpr float kChances[] = {0.98f, 0.75f, 0.5f, 0.25f};
-    return above < 4 ? kChances[above] : 0.0f;
-}
-
 // Ten wins in a row send a recruit deeper, three losses shallower.
 constexpr int32_t kActorCovenantWinsToGoDeeper = 10;
 constexpr int32_t kActorCovenantLossesToRetreat = 3;
@@ -44,6 +33,16 @@ constexpr int32_t kActorCovenantChestXp = 1;
 constexpr int32_t kActorCovenantQuestXp = 2;
 
 } // namespace
+
+// Nearly sure below its own level, hopeless four levels above.
+float ActorCovenant::WinChance(int32_t recruitLevel, int32_t monsterLevel)
+{
+    int32_t above = monsterLevel - recruitLevel;
+    if (above < 0)
+        return 0.99f;
+    constexpr float kChances[] = {0.98f, 0.75f, 0.5f, 0.25f};
+    return above < 4 ? kChances[above] : 0.0f;
+}
 
 bool ActorCovenant::HasOpenQuest(int32_t type) const
 {
@@ -152,11 +151,12 @@ void ActorCovenant::UpdateActivity()
             activity = Ready;
         break;
     case AdventuringWithCovenant:
-        // Any call to the town ends the shared adventure.
-        if (wish != WishAdventure && adventurePartner != -1) {
-            if (Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr)
-                partner->StopSharedAdventure();
+        // Any call to the town ends the shared adventure, for the partner too.
+        if (wish != WishAdventure) {
+            Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
             StopSharedAdventure();
+            if (partner && partner != this)
+                partner->StopSharedAdventure();
         }
         break;
     default: break;
@@ -361,7 +361,7 @@ void ActorCovenant::FightMonster(Recruit& recruit)
         return;
     int32_t own = recruit.GetStat(CharacterStat::Level);
     int32_t theirs = monster->stats.Get(CharacterStat::Level);
-    if (!(ActorCovenantAdventureDraw() < ActorCovenantWinChance(own, theirs))) {
+    if (!(ActorCovenantAdventureDraw() < WinChance(own, theirs))) {
         recruit.winStreak = 0;
         if (++recruit.lossStreak >= kActorCovenantLossesToRetreat) {
             recruit.winStreak = recruit.lossStreak = 0;

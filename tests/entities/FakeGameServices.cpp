@@ -342,6 +342,12 @@ void FakeGameServices::DropMonsterLoot(Sentient& victim, float moneyFactor, floa
     std::snprintf(line, sizeof line, "loot %d %.2f %.0f %.0f", victim.entityNumber, moneyFactor, itemsChance,
                   magicChance);
     hooks.emplace_back(line);
+    if (!lootRecord || !victim.inventory)
+        return;
+    std::unique_ptr<ItemBase> item = std::make_unique<Item>();
+    item->SetEntry(lootRecord);
+    item->SetQuality(lootQuality);
+    victim.inventory->AddItem(item, InventoryGroupIndex::Loot);
 }
 
 // ---- Level objects ---------------------------------------------------------------------------

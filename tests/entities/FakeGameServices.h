@@ -215,6 +215,9 @@ public:
     std::vector<int32_t> offeredQuests;
     // The actor hooks in order: "<hook> <entity number>", "help <number> <range>", "loot ...".
     std::vector<std::string> hooks;
+    // With a record, each loot drop puts one item of it, of the quality, into the victim's loot bag.
+    const DatabaseEntry* lootRecord = nullptr;
+    int32_t lootQuality = 0;
     // The spawn system's monsters, as the test makes them.
     std::function<Entity*(const DatabaseEntry*, const DatabaseEntry*, int32_t, int32_t)> monsterMaker;
     double now = 0.0;
