@@ -149,8 +149,8 @@ public:
     // The item's value with its stack at the sell share of that value; own is set when this
     // covenant would give the item (the kinds weigh their own goods differently).
     virtual float GetItemTradeValue(const ItemBase& item, bool own) const;
-    // The goods an item entry of an offer names (bag and slot, or the kind's own reading of the
-    // two halves); none here.
+    // The goods an item entry of an offer names: its value's low 16 bits the bag (inventory
+    // group), the high 16 bits the slot, as the game moves them; none here.
     virtual ItemBase* GetStoredItem(int32_t, int32_t) const { return nullptr; }
     // Whether the covenant of the index raids beside this one.
     virtual bool IsSharedRaidPartner(int32_t) const { return false; }

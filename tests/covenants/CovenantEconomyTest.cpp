@@ -120,6 +120,25 @@ TEST_F(CovenantEconomy, LeaderItemsThenRoutesGoAndARefusedCancellationStillEnds)
     EXPECT_EQ(Money(mine), -940);
 }
 
+TEST_F(CovenantEconomy, ARouteToAPartnerTheGameNoLongerHoldsIsEndedWithoutIt)
+{
+    PlainCovenant& mine = AddCovenant();
+    // Routes toward an index past the game's list and toward a fallen partner that the game
+    // leaves standing: the game can end neither, so the step ends them itself.
+    PlainCovenant& fallen = AddCovenant("CovenantOther");
+    fallen.eliminated = true;
+    host.refuseRoutes = true;
+    mine.SetTradeRoute(7, 1, TimeStamp{});
+    mine.SetTradeRoute(fallen.index, 1, TimeStamp{});
+    mine.statistics.Set(CovenantStat::GuardCosts, 50);
+    mine.statistics.Set(CovenantStat::Money, 20);
+    mine.PayUpkeep();
+    EXPECT_EQ(mine.GetTradeRouteKind(7), 0);
+    EXPECT_EQ(mine.GetTradeRouteKind(fallen.index), 0);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"route off 0 1"}));
+    EXPECT_EQ(Money(mine), -30);
+}
+
 TEST_F(CovenantEconomy, NothingToSellLeavesANegativeStock)
 {
     PlainCovenant& mine = AddCovenant();

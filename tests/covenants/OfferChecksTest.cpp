@@ -5,15 +5,15 @@
 
 namespace {
 
-// Goods are the house group's items, addressed by slot and group.
+// Goods are the covenant inventory's items: the group in the low half of an entry, the slot in the high.
 class StoreCovenant : public PlainCovenant {
 public:
-    ItemBase* GetStoredItem(int32_t slot, int32_t bag) const override { return inventory->GetItem(bag, slot); }
+    ItemBase* GetStoredItem(int32_t bag, int32_t slot) const override { return inventory->GetItem(bag, slot); }
 };
 
 constexpr int32_t kHouseSlot(int32_t slot)
 {
-    return slot + (InventoryGroupIndex::House << 16);
+    return InventoryGroupIndex::House + (slot << 16);
 }
 
 constexpr int32_t kAbout(int32_t action, int32_t covenant)

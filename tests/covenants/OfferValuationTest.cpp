@@ -95,10 +95,10 @@ constexpr const char* kValuationTuning = "    MaxInfluence 1000000\n    HardGoal
                                          "    TradeRouteMediumMaxPercent 0.5\n    MinSellPercent 0.5\n"
                                          "    MaxSellPercent 0.5\n    MinSellPercentPrice 1\n";
 
-// A kind whose goods are the house group's items, addressed by slot and group.
+// A kind whose goods are its inventory's items: the group in the low half of an entry, the slot in the high.
 class GoodsCovenant : public PlainCovenant {
 public:
-    ItemBase* GetStoredItem(int32_t slot, int32_t bag) const override { return inventory->GetItem(bag, slot); }
+    ItemBase* GetStoredItem(int32_t bag, int32_t slot) const override { return inventory->GetItem(bag, slot); }
     bool IsSharedRaidPartner(int32_t other) const override { return other == raidPartner; }
 
     int32_t raidPartner = -1;
@@ -226,8 +226,8 @@ TEST_F(OfferValuation, GoodsAreValuedFromTheirGiversStore)
     GoodsCovenant& other = AddJudge();
     PutInHouse(judge, "GuardWrit", 1);        // worth 100, traded at 0.5
     PutInHouse(other, "GuardWritDear", 2);    // worth 300
-    const int32_t mineAtSlot1 = 1 + (InventoryGroupIndex::House << 16);
-    const int32_t theirsAtSlot2 = 2 + (InventoryGroupIndex::House << 16);
+    const int32_t mineAtSlot1 = InventoryGroupIndex::House + (1 << 16);
+    const int32_t theirsAtSlot2 = InventoryGroupIndex::House + (2 << 16);
     EXPECT_EQ(::OfferValuation::ItemEntryValue(judge, other, 1, {1, TradeOfferKind::Item, mineAtSlot1}), -50.0f);
     EXPECT_EQ(::OfferValuation::ItemEntryValue(judge, other, 1, {0, TradeOfferKind::Item, theirsAtSlot2}), 150.0f);
     // The goods are looked for with the giver only: gone goods are worth nothing.
