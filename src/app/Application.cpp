@@ -342,9 +342,9 @@ void InstallGraphics(Application& app, DisplayChoice display, const std::shared_
         if (gLightingSystem)
             gLightingSystem->Reset();
     });
-    app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t) {
+    app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t frameMs) {
         if (gRenderer)
-            gRenderer->DrawFrame();
+            gRenderer->RenderFrame(static_cast<float>(frameMs) / 1000.0f);
     });
     auto preloaded = std::make_shared<std::vector<ResourceHandle>>();
     app.AddStartUpHook(StartUpStep::GameData, [preloaded, loads] {
@@ -486,6 +486,8 @@ void InstallWorld(Application& app)
     app.AddStartUpHook(StartUpStep::World, [] {
         gWorld = new World();
         gWorld->Create();
+        // Ground tiles where textures meet are drawn with one shader blending them.
+        gWorld->SetBlendedTextureHook(MakeBlendedTileShaderName);
         World::RegisterResourceTypes();
         // The spawn system: right after the world, its tables read from the loaded game data.
         SpawnSystem::Create();

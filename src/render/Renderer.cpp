@@ -10,12 +10,15 @@
 #include "core/system/InputSystem.h"
 #include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
+#include "render/FrameScene.h"
 #include "render/GeneratedTextures.h"
 #include "render/LightingSystem.h"
 #include "render/OpenGLDevice.h"
 #include "render/ScreenPrimitives.h"
 #include "render/Screenshot.h"
+#include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
+#include "resources/fonts/ScreenText.h"
 #include "resources/textures/TargaImage.h"
 #include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureTools.h"
@@ -23,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 Renderer* gRenderer = nullptr;
@@ -117,8 +121,30 @@ constexpr RendererCursor kRendererCursors[] = {
 } // namespace
 
 Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
-    : display(display), device(device), immediate(device.GetApi(), device.GetStateCache())
+    : display(display), device(device), immediate(device.GetApi(), device.GetStateCache()), worldView(device),
+      worldBatch(&device)
 {
+    worldView.SetLineDrawer(&immediate);
+    frame.SetHooks({[this] { Begin2D(); },
+                    [] {
+                        if (gDebugSystem)
+                            gDebugSystem->DrawConsole();
+                    },
+                    [this] { DrawFps(); }, {}});
+}
+
+void Renderer::SetFrameScene(FrameScene* newScene)
+{
+    scene = newScene;
+    frame.SetScene(newScene);
+    if (!gLightingSystem)
+        return;
+    // The lights of a paused game stay as they were; LightAtPoint lights the player's level.
+    gLightingSystem->SetPausedQuery([this] { return scene && scene->IsPaused(); });
+    gLightingSystem->SetCurrentLevelQuery([this] {
+        WorldPos target;
+        return scene && scene->IsGameRunning() && scene->GetCameraTarget(target) ? target.level : -1;
+    });
 }
 
 Renderer::~Renderer()
@@ -142,6 +168,10 @@ void Renderer::RegisterCommands()
     betterLightingVar = gUserVarSystem->RegisterVar("r_betterLighting", "0");
     showNormalsVar = gUserVarSystem->RegisterVar("showNormals", "0");
     showTrisVar = gUserVarSystem->RegisterVar("showTris", "0");
+    fpsVar = gUserVarSystem->RegisterVar("fps", "0");
+    smoothFpsVar = gUserVarSystem->RegisterVar("smoothFps", "0.0");
+    worldView.RegisterVars();
+    frame.RegisterVars();
     GeneratedTextures::RegisterCommands();
     gCommandSystem->RegisterCommand(
         "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },
@@ -177,6 +207,7 @@ void Renderer::Start()
     shadowMode = std::clamp(shadowsVar.GetInt(), 0, 2);
     float cell = gGameData ? gGameData->GetTuning().tileSize : 0.0f;
     tileRadius = std::sqrt(2.0f * (cell / 2.0f) * (cell / 2.0f)) * 1.1f;
+    worldView.SetTileRadius(tileRadius);
     LoadCursors();
     if (gLightingSystem)
         gLightingSystem->SetMaxLights(maxLightsVar.GetInt());
@@ -297,25 +328,57 @@ void Renderer::ApplyChangedVars()
     }
 }
 
-void Renderer::DrawFrame()
+void Renderer::ApplySettings()
+{
+    ApplyChangedVars();
+    worldView.SetViewSize(static_cast<int32_t>(view[2]), static_cast<int32_t>(view[3]));
+    if (gTextEvents)
+        gTextEvents->ExpireTextEvents();
+}
+
+void Renderer::RenderFrame(float seconds)
 {
     // A minimised window shows nothing: no frame is drawn or swapped, and no screenshot taken.
     if (!started || (gSystemInfo && gSystemInfo->minimised))
         return;
+    lastFrameSeconds = seconds;
     device.AcquireContext();
-    ApplyChangedVars();
-    device.Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
-    Begin2D();
-    if (gDebugSystem)
-        gDebugSystem->DrawConsole();
+    ApplySettings();
+    frame.SetTextEvents(gTextEvents);
+    frame.DrawPasses(seconds);
     device.GetStateCache().BindTexture(0);
+    // Read before the swap: afterwards the back buffer's contents are undefined.
+    if (ScreenshotKeyPressed())
+        TakeScreenshot();
     device.Present();
     device.ReleaseContext();
     ++framesDrawn;
     PrintFrameStatistics();
-    if (ScreenshotKeyPressed())
-        TakeScreenshot();
     device.AdvanceFrame();
+}
+
+void Renderer::DrawFps()
+{
+    if (!fpsVar.GetBool() || !gTimerSystem || !gScreenText)
+        return;
+    ++fpsFrames;
+    const TimeStamp& now = gTimerSystem->GetClock();
+    float smooth = smoothFpsVar.GetFloat();
+    TimeStamp due = fpsSampleTime;
+    due.seconds += smooth;
+    due.Normalize();
+    if (due <= now) {
+        float elapsed = TimeStamp::Difference(fpsSampleTime, now).GetTotalSeconds();
+        fpsSmoothed = elapsed > 0.0f ? static_cast<float>(fpsFrames) / elapsed : 0.0f;
+        fpsSampleTime = now;
+        fpsFrames = 0;
+    }
+    if (!(lastFrameSeconds > 0.0f))
+        return;
+    float shown = smooth > 0.0f ? fpsSmoothed : 1.0f / lastFrameSeconds;
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.1f fps", static_cast<double>(shown));
+    gScreenText->DrawTextNarrow(gScreenText->GetLadderFont(0), text, 10, 10, Color{1.0f, 1.0f, 1.0f}, false, 1.0f);
 }
 
 void Renderer::Begin2D()

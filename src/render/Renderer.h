@@ -3,9 +3,13 @@
 
 #include "core/BaseClass.h"
 #include "core/UserVarRef.h"
+#include "core/TimeStamp.h"
 #include "render/ConsoleView.h"
+#include "render/FrameRenderer.h"
 #include "render/ImmediateDraw.h"
+#include "render/WorldView.h"
 #include "resources/ResourceHandle.h"
+#include "resources/shaders/ShaderBatch.h"
 
 #include <array>
 #include <cstdint>
@@ -40,11 +44,14 @@ public:
     // Gamma and cursors back, the handles let go and the window closed; before the device goes.
     void Stop();
 
-    // Clears the frame, draws its two-dimensional layer (the console while shown) and shows it;
-    // applies a changed "r_gamma" or "monitorSync" first. A screenshot is taken after the swap
-    // when the key bound to "VirtualTakeScreenshot" was pressed this frame. Nothing while the
-    // window is minimised.
-    void DrawFrame();
+    // One frame, seconds after the last: the settings, the world (while the scene has a game),
+    // the two-dimensional layer from the entity overlays to the cursor, and the swap. When the
+    // key bound to "VirtualTakeScreenshot" was pressed this frame the picture is read before the
+    // swap, while the back buffer still holds it. Nothing while the window is minimised.
+    void RenderFrame(float seconds);
+    // "%.1f fps" at (10, 10) while "fps" is set: over the last "smoothFps" seconds or more, or
+    // from the last frame's length when that is 0.
+    void DrawFps();
     // The user-interface projection, an identity model view and the depth, cull, alpha and
     // stencil tests off, for drawing in the 640 x 480 space.
     void Begin2D();
@@ -84,23 +91,25 @@ public:
     // Set by the composition root; null (the default) leaves that layer out of the frame: no
     // world without a scene, no menus without the interface, no editor views without the tools.
     // Each must outlive the renderer or be set back to null first.
-    void SetFrameScene(FrameScene* newScene) { scene = newScene; }
-    void SetFrameUi(FrameUi* newUi) { ui = newUi; }
-    void SetFrameTools(FrameTools* newTools) { tools = newTools; }
+    void SetFrameScene(FrameScene* newScene);
+    void SetFrameUi(FrameUi* newUi) { frame.SetUi(newUi); }
+    void SetFrameTools(FrameTools* newTools) { frame.SetTools(newTools); }
+    // The world view: its camera (with the ratio and widening the client's screen conversion
+    // reads), culling and the frame's surfaces.
+    WorldView& GetWorldView() { return worldView; }
 
 private:
     void BuildMissingTextureCaches();
     void LoadFontsAndTextures();
     void LoadCursors();
     void ApplyChangedVars();
+    void ApplySettings();
     bool ScreenshotKeyPressed() const;
     void PrintTextureUsage();
 
     GraphicsSystem& display;
     OpenGLDevice& device;
     FrameScene* scene = nullptr;
-    FrameUi* ui = nullptr;
-    FrameTools* tools = nullptr;
     std::array<ResourceHandle, kFontCount> fonts;
     // In the order of the game data keys of kStandardTextureKeys.
     std::array<ResourceHandle, kStandardTextureCount> standardTextures;
@@ -126,6 +135,15 @@ private:
     ImmediateDraw immediate;
     float appliedGamma = 1.0f;
     int32_t appliedMonitorSync = 1;
+    UserVarRef fpsVar;
+    UserVarRef smoothFpsVar;
+    TimeStamp fpsSampleTime;
+    int32_t fpsFrames = 0;
+    float fpsSmoothed = 0.0f;
+    float lastFrameSeconds = 0.0f;
+    WorldView worldView;
+    ShaderBatch worldBatch;
+    FrameRenderer frame{worldView, worldBatch};
 };
 
 extern Renderer* gRenderer;

@@ -317,9 +317,19 @@ void GetTileObjectInstance(Level& level, int32_t tileX, int32_t tileY, ResourceH
             record.facing = RandomSystem::IndexFromFraction(tileRandom.RandomFloat(RandomStream::GameData), 0, 7);
         if (resource && resource->randomScaleMin != resource->randomScaleMax)
             record.scale = tileRandom.RandomRange(RandomStream::GameData, resource->randomScaleMin, resource->randomScaleMax);
-        record.third = 1.0f;
+        record.opacity = 1.0f;
     }
     out = record;
+}
+
+void SetTileObjectOpacity(Level& level, int32_t tileX, int32_t tileY, float opacity)
+{
+    LevelData* data = level.data.get();
+    if (!data || !CellsTileInside(data->geometry, tileX, tileY))
+        return;
+    size_t tileIndex = static_cast<size_t>(tileY * data->geometry.levelTileWidth + tileX);
+    if (tileIndex < data->objectInstances.size() && data->objectInstances[tileIndex].initialised)
+        data->objectInstances[tileIndex].opacity = opacity;
 }
 
 const LevelTileCell* GetTileCell(Level& level, int32_t tileX, int32_t tileY)

@@ -23,6 +23,9 @@ int32_t GetTileOccupant(Level& level, int32_t tileX, int32_t tileY);
 // The tile's object model (empty without one) and its instance, drawn on first access from
 // stream 0 when the model asks for a random facing or scale.
 void GetTileObjectInstance(Level& level, int32_t tileX, int32_t tileY, ResourceHandle& model, TileObjectInstance& out);
+// The opacity the tile's object instance is drawn at from now on; nothing outside the level or
+// for a tile without an object instance.
+void SetTileObjectOpacity(Level& level, int32_t tileX, int32_t tileY, float opacity);
 // The tile's drawing record, built on first access; null outside the level.
 const LevelTileCell* GetTileCell(Level& level, int32_t tileX, int32_t tileY);
 // What the ground of the tile is drawn with: the area's default shader under an unreachable

@@ -48,7 +48,8 @@ struct LevelTileCell {
 struct TileObjectInstance {
     int32_t facing = 0;
     float scale = 1.0f;
-    float third = 1.0f;
+    // The drawn opacity: the level pass eases it down while the model stands in the player's way.
+    float opacity = 1.0f;
     bool initialised = false;
 };
 

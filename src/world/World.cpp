@@ -845,6 +845,13 @@ void World::GetTileObjectInstance(int32_t level, int32_t tileX, int32_t tileY, R
     LevelCells::GetTileObjectInstance(*found, tileX, tileY, model, out);
 }
 
+void World::SetTileObjectOpacity(int32_t level, int32_t tileX, int32_t tileY, float opacity)
+{
+    int32_t reached = WrapTileToLevel(level, tileX, tileY);
+    if (Level* found = GetLevel(reached))
+        LevelCells::SetTileObjectOpacity(*found, tileX, tileY, opacity);
+}
+
 const LevelTileCell* World::GetTileDrawData(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
                                             TileObjectInstance& out) const
 {

@@ -187,6 +187,8 @@ public:
     ResourceHandle GetGroundTexture(int32_t level, int32_t tileX, int32_t tileY) const;
     void GetTileObjectInstance(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
                                TileObjectInstance& out) const;
+    // Carried across edges like GetTileDrawData; nothing when no level is reached.
+    void SetTileObjectOpacity(int32_t level, int32_t tileX, int32_t tileY, float opacity);
     // Carried across edges; null when no level is reached.
     const LevelTileCell* GetTileDrawData(int32_t level, int32_t tileX, int32_t tileY, ResourceHandle& model,
                                          TileObjectInstance& out) const;

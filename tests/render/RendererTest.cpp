@@ -109,8 +109,8 @@ TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
     device->AcquireContext();
     device->Clear(kClearColorBuffer, Color{1.0f, 1.0f, 1.0f}, 1.0f);
     device->ReleaseContext();
-    renderer->DrawFrame();
-    renderer->DrawFrame();
+    renderer->RenderFrame(0.016f);
+    renderer->RenderFrame(0.016f);
     EXPECT_EQ(renderer->GetFramesDrawn(), 2);
     // Minimised, the window shows nothing: no frame is drawn.
     struct MinimisedInfo : SystemInfo {
@@ -118,7 +118,7 @@ TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
     } info;
     info.minimised = true;
     gSystemInfo = &info;
-    renderer->DrawFrame();
+    renderer->RenderFrame(0.016f);
     gSystemInfo = nullptr;
     EXPECT_EQ(renderer->GetFramesDrawn(), 2);
     std::vector<uint8_t> rgba;
@@ -143,7 +143,7 @@ TEST_F(RendererTest, StartOpensTheDisplayAndFramesClearAndFollowTheWindowSize)
     EXPECT_EQ((std::vector<GLint>(viewport, viewport + 4)), (std::vector<GLint>{0, 0, 50, 40}));
 
     vars.SetStringByName("r_trisRendered", "1");
-    renderer->DrawFrame();
+    renderer->RenderFrame(0.016f);
     EXPECT_TRUE(Logged("Tris: 0 - tri passes: 0"));
     renderer->Stop();
     EXPECT_TRUE(Logged("Display closed after 3 frames"));

@@ -1,0 +1,61 @@
+// FrameRenderer -- the passes of one frame in their fixed order: the world (or a cleared screen behind a full-screen menu or the editor), the editors' views, then the two-dimensional layer from entity overlays to the cursor.
+#pragma once
+
+#include "core/UserVarRef.h"
+
+#include <functional>
+
+class FrameScene;
+class ResourceHandle;
+struct TileObjectInstance;
+class FrameTools;
+class FrameUi;
+class ShaderBatch;
+class TextEvents;
+class WorldView;
+
+// What the frame asks of the renderer around it; an empty hook is skipped.
+struct FramePassHooks {
+    std::function<void()> begin2D;
+    std::function<void()> drawConsole;
+    std::function<void()> drawFps;
+    // After the world's surfaces: the bloom, the explored overlay and the debug grids.
+    std::function<void()> afterWorld;
+};
+
+// Main thread, with the device's context held by the caller.
+class FrameRenderer {
+public:
+    FrameRenderer(WorldView& view, ShaderBatch& batch) : view(view), batch(batch) {}
+
+    // "zoom" and "blendedTiles".
+    void RegisterVars();
+    void SetHooks(FramePassHooks newHooks) { hooks = std::move(newHooks); }
+    void SetScene(FrameScene* newScene) { scene = newScene; }
+    void SetUi(FrameUi* newUi) { ui = newUi; }
+    void SetTools(FrameTools* newTools) { tools = newTools; }
+    void SetTextEvents(TextEvents* events) { textEvents = events; }
+
+    // Everything between the frame's settings and its swap.
+    void DrawPasses(float seconds);
+    // The level's tiles and placed models round the camera's target, with the models' lights;
+    // nothing without a running game and a target.
+    void DrawLevelCells(float seconds);
+    float GetZoom() const;
+
+private:
+    void DrawWorld(float seconds);
+    void Draw2D(float seconds);
+    void DrawPlacedModel(int32_t level, int32_t x, int32_t y, float tileSize, float seconds,
+                         const ResourceHandle& handle, const TileObjectInstance& instance);
+
+    WorldView& view;
+    ShaderBatch& batch;
+    FramePassHooks hooks;
+    FrameScene* scene = nullptr;
+    FrameUi* ui = nullptr;
+    FrameTools* tools = nullptr;
+    TextEvents* textEvents = nullptr;
+    UserVarRef zoomVar;
+    UserVarRef blendedTilesVar;
+};

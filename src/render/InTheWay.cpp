@@ -1,0 +1,81 @@
+// InTheWay -- whether a placed level model stands between the camera and the local player, so the level pass fades it.
+#include "render/InTheWay.h"
+
+#include "render/FrameScene.h"
+#include "resources/models/AnimationResource.h"
+#include "resources/models/ModelResource.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace InWay {
+
+Rect GetModelScreenRect(const ModelResource& model, const WorldPos& cell, float time, const FrameScene& scene)
+{
+    const Animation* entry = model.GetAnimation(0);
+    const AnimationResource* file = entry ? entry->GetResource() : nullptr;
+    if (!file || file->GetFrameCount() <= 0)
+        return {};
+    int32_t frame = std::isfinite(time) && time > 0.0f ? static_cast<int32_t>(time) : 0;
+    frame = std::min(frame, file->GetFrameCount() - 1);
+    Vector3 low = file->GetFrameBoundsMin(frame);
+    Vector3 high = file->GetFrameBoundsMax(frame);
+    Rect rect;
+    for (int corner = 0; corner < 8; ++corner) {
+        WorldPos3 at;
+        at.level = cell.level;
+        at.x = cell.x + ((corner & 1) ? high.x : low.x);
+        at.y = cell.y + ((corner & 2) ? high.y : low.y);
+        float height = (corner & 4) ? high.z : low.z;
+        Vector2 point = scene.WorldToScreenRaised(at, height);
+        if (corner == 0) {
+            rect = {point.x, point.y, point.x, point.y};
+            continue;
+        }
+        rect.x0 = std::min(rect.x0, point.x);
+        rect.y0 = std::min(rect.y0, point.y);
+        rect.x1 = std::max(rect.x1, point.x);
+        rect.y1 = std::max(rect.y1, point.y);
+    }
+    return rect;
+}
+
+namespace {
+
+bool InTheWayBelow(const ModelResource& model, const WorldPos& cell, const WorldPos& player)
+{
+    if (player.level != cell.level)
+        return false;
+    // Measured in the cell's own frame, so a box reaching past the level's edge stays whole.
+    Vector2 low = Vector2{cell.x, cell.y} + model.inWayMinOffset;
+    Vector2 high = Vector2{cell.x, cell.y} + model.inWayMaxOffset;
+    return player.x >= low.x && player.x <= high.x && player.y >= low.y && player.y <= high.y;
+}
+
+} // namespace
+
+bool IsModelInTheWay(const ModelResource* model, const WorldPos& cell, int32_t direction, float time,
+                     const WorldPos* player, const Rect& playerRect, const FrameScene& scene)
+{
+    if (!model || !player || model->inWayAlphaType == kNever)
+        return false;
+    int32_t type = model->inWayAlphaType;
+    if (type == kBelow)
+        return InTheWayBelow(*model, cell, *player);
+    Vector2 d = cell.DeltaTo(*player);
+    if (d.x <= 0.0f && d.y >= 0.0f)
+        return false;
+    bool alongY = direction == 0 || direction == 4;
+    bool alongX = direction == 2 || direction == 6;
+    if (type == kSouth && (alongY || alongX))
+        return alongY ? d.y < 0.0f : d.x > 0.0f;
+    if (type == kEast && (alongY || alongX))
+        return alongY ? d.x > 0.0f : d.y < 0.0f;
+    if (d.x >= 0.0f && d.y >= d.x)
+        return false;
+    if (d.x <= 0.0f && d.y <= 0.0f && d.y >= d.x)
+        return false;
+    return RectsOverlap(GetModelScreenRect(*model, cell, time, scene), playerRect);
+}
+
+} // namespace InWay

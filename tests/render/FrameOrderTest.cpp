@@ -1,0 +1,145 @@
+// FrameOrderTest -- the frame's passes in their order on a recording device, and what switches them: a running game, menus that block or cover the screen, the area editor.
+#include "render/ModelDrawWorld.h"
+
+#include "render/FrameRenderer.h"
+#include "render/FrameScene.h"
+#include "render/FrameTools.h"
+#include "render/FrameUi.h"
+
+namespace {
+
+using FrameLog = std::vector<std::string>;
+
+class OrderScene : public FrameScene {
+public:
+    explicit OrderScene(FrameLog& log) : log(log) {}
+    bool IsGameRunning() const override { return running; }
+    bool IsPaused() const override { return false; }
+    bool GetCameraTarget(WorldPos& out) const override
+    {
+        out = target;
+        return true;
+    }
+    void QueueEntities(WorldView&) override { log.push_back("entities"); }
+    void DrawEntityOverlays() override { log.push_back("overlays"); }
+    bool HasLocalPlayer() const override { return true; }
+    bool IsRevealed() const override { return false; }
+    float GetVisibility(const WorldPos&) const override { return 1.0f; }
+    bool GetLocalPlayerScreenBox(std::array<float, 4>&) const override { return false; }
+    Vector2 WorldToScreenRaised(const WorldPos3&, float) const override { return {}; }
+    FrameLog& log;
+    bool running = true;
+    WorldPos target{-1, 300.0f, 200.0f};
+};
+
+class OrderUi : public FrameUi {
+public:
+    explicit OrderUi(FrameLog& log) : log(log) {}
+    bool IsFullScreenMenuShown() const override { return fullScreen; }
+    bool IsBlockingMenuShown() const override { return blocking; }
+    void DrawHelpBottom(float) override { log.push_back("helpBottom"); }
+    void UpdateAndDraw(float seconds) override { log.push_back("menus " + std::to_string(seconds)); }
+    void DrawHelpTop(float) override { log.push_back("helpTop"); }
+    void DrawCursor() override { log.push_back("cursor"); }
+    Vector2 GetLogPosition() const override { return {}; }
+    Vector2 GetAlternateLogOffset() const override { return {}; }
+    FrameLog& log;
+    bool fullScreen = false;
+    bool blocking = false;
+};
+
+class OrderTools : public FrameTools {
+public:
+    explicit OrderTools(FrameLog& log) : log(log) {}
+    bool IsAreaEditorOpen() const override { return editor; }
+    void DrawViews() override { log.push_back("editorViews"); }
+    FrameLog& log;
+    bool editor = false;
+};
+
+class FrameOrder : public ModelDrawWorld {
+protected:
+    FrameOrder()
+    {
+        view->SetViewSize(800, 600);
+        frame.RegisterVars();
+        frame.SetHooks({[this] { log.push_back("begin2D"); }, [this] { log.push_back("console"); },
+                        [this] { log.push_back("fps"); }, [this] { log.push_back("afterWorld"); }});
+        frame.SetScene(&scene);
+        frame.SetUi(&ui);
+        frame.SetTools(&tools);
+    }
+
+    FrameLog Draw()
+    {
+        log.clear();
+        device.Clear();
+        frame.DrawPasses(0.5f);
+        return log;
+    }
+
+    FrameLog log;
+    OrderScene scene{log};
+    OrderUi ui{log};
+    OrderTools tools{log};
+    ShaderBatch batch{&device};
+    FrameRenderer frame{*view, batch};
+};
+
+const FrameLog k2DLayer = {"begin2D", "overlays", "helpBottom", "menus 0.500000", "console", "helpTop", "fps", "cursor"};
+
+FrameLog Joined(FrameLog first, const FrameLog& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+} // namespace
+
+TEST_F(FrameOrder, ARunningGameDrawsTheWorldThenTheEditorsThenTheLayerInOrder)
+{
+    EXPECT_EQ(Draw(), Joined({"entities", "afterWorld", "editorViews"}, k2DLayer));
+    // The camera looks at the scene's target and the world is cleared first.
+    EXPECT_FLOAT_EQ(view->GetCamera().lookAt.x, 300.0f);
+    RecordedFrameState state = device.GetFrameState();
+    ASSERT_EQ(state.clears.size(), 1u);
+    EXPECT_EQ(state.clears[0].buffers, kClearColorBuffer | kClearDepthBuffer);
+}
+
+TEST_F(FrameOrder, ABlockingMenuHidesTheOverlaysAndNoGameDrawsNoWorld)
+{
+    ui.blocking = true;
+    FrameLog expected = Joined({"entities", "afterWorld", "editorViews"}, k2DLayer);
+    expected.erase(std::find(expected.begin(), expected.end(), "overlays"));
+    EXPECT_EQ(Draw(), expected);
+
+    ui.blocking = false;
+    scene.running = false;
+    EXPECT_EQ(Draw(), Joined({"editorViews"}, k2DLayer));
+    EXPECT_FLOAT_EQ(view->GetCamera().lookAt.x, 0.0f);
+}
+
+TEST_F(FrameOrder, AFullScreenMenuOrTheAreaEditorLeavesTheScreenClearedBehindIt)
+{
+    ui.fullScreen = true;
+    EXPECT_EQ(Draw(), Joined({"editorViews"}, k2DLayer));
+    RecordedFrameState state = device.GetFrameState();
+    ASSERT_EQ(state.clears.size(), 2u);
+    EXPECT_EQ(state.clears[1].buffers, kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer);
+
+    ui.fullScreen = false;
+    tools.editor = true;
+    EXPECT_EQ(Draw(), Joined({"editorViews"}, k2DLayer));
+    EXPECT_FLOAT_EQ(view->GetCamera().lookAt.x, 0.0f);
+    EXPECT_EQ(view->GetCamera().lookAt.level, -1);
+}
+
+TEST_F(FrameOrder, WithoutSceneInterfaceOrToolsOnlyTheRenderersOwnPassesRun)
+{
+    frame.SetScene(nullptr);
+    frame.SetUi(nullptr);
+    frame.SetTools(nullptr);
+    EXPECT_EQ(Draw(), (FrameLog{"begin2D", "console", "fps"}));
+    // Each frame starts the queue afresh.
+    EXPECT_TRUE(view->GetQueue().GetFrameSurfaces().empty());
+}
