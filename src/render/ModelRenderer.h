@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/UserVarRef.h"
+#include "resources/GraphicsDevice.h"
 #include "resources/models/ModelResource.h"
 
 #include <cstdint>
