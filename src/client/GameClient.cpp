@@ -1,10 +1,12 @@
 // GameClient -- the client half's copy of the game: the entities the player sees, the covenants, the world quests, the clock and the game part of each update, and the client's frame of game logic.
 #include "client/GameClient.h"
 
+#include "client/CharacterSetUp.h"
 #include "client/ClientApp.h"
 #include "client/EntityClient.h"
 #include "client/LocalPlayerLink.h"
 #include "client/QuestClient.h"
+#include "core/CommandSystem.h"
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "render/LightingSystem.h"
@@ -44,6 +46,8 @@ void GameClient::Init()
     gGameClient = new GameClient();
     if (gTypeRegistry)
         EntityClient::RegisterEventClass(*gTypeRegistry);
+    if (gCommandSystem)
+        CharacterSetUp::Register(*gCommandSystem);
     gGameClient->RegisterVars();
 }
 

@@ -26,6 +26,7 @@ constexpr int32_t kPlayerClientStartFacing = 3;
 // Interaction modes the frame itself changes.
 constexpr int32_t kPlayerClientModeDead = 1;
 constexpr int32_t kPlayerClientModeAttack = 2;
+constexpr int32_t kPlayerClientModeApproach = 4;
 constexpr int32_t kPlayerClientModePaused = 29;
 
 ClientUi* PlayerClientUi()
@@ -78,6 +79,7 @@ void PlayerClient::Reset()
     ownNumber = -1;
     body.Clear();
     itemLists[0].DeleteAll();
+    StopMoving();
 }
 
 void PlayerClient::NewGame()
@@ -308,6 +310,11 @@ void PlayerClient::Update(float seconds)
         return;
     EntityClient::Update(seconds);
     UpdateModes();
+    EntityClient* target = GetInteractionTarget();
+    bool chasing = interactionMode == kPlayerClientModeAttack || interactionMode == kPlayerClientModeApproach;
+    if (chasing && target && !target->IsHidden())
+        Follow(target);
+    walkedThisFrame = Move(seconds);
     bool stealthed = (statusFlags & kStatusStealthed) != 0;
     PlayAnimation(stealthed ? "idleStealth" : "idle",
                   stealthed ? kPlayerClientStealthIdlePriority : kPlayerClientIdlePriority, AnimationMode::ReturnToIdle,

@@ -8,6 +8,7 @@
 #include "client/SkillListClient.h"
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
+#include "world/PathFinder.h"
 #include "rules/IntArray.h"
 #include "rules/items/ItemPtrList.h"
 
@@ -88,6 +89,25 @@ public:
     // The body takes the player's place; the player takes the body's look.
     void SyncBody();
     void SetPosition(const WorldPos& newPosition) override;
+
+    // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
+    // Points the target at the entity (clearing the pending skill), leaving the mode first when asked.
+    void SetInteractionTarget(EntityClient* target, bool resetMode);
+    // False, nothing changed, when refused: attacking while stealthed (unless allowed), approaching
+    // while a button is held on an entity, or the same mode again unforced. Otherwise the old
+    // mode's menus close and the new one's open.
+    bool SetInteractionMode(bool force, int32_t mode, bool allowStealthed);
+    void SetMoveTarget(const WorldPos& target) override;
+    void StopMoving();
+    void Teleport(const WorldPos& where);
+    // Stops within one grid cell of the entity, else walks after it.
+    void Follow(EntityClient* entity);
+    // Free of the level's walls within the player's radius and of every other entity of the
+    // kinds (1 << kind) whose circle it would overlap or touch.
+    bool CanMoveTo(const WorldPos& where, int32_t kindMask) const;
+    // One frame's walk along the path to the move target; whether the player moved.
+    bool Move(float seconds);
+    bool IsMoving() const { return moving; }
 
     // ---- Questions ------------------------------------------------------------------------------
     EntityClient* GetBody() const { return body.GetAs<EntityClient>(); }
@@ -192,6 +212,8 @@ private:
     void ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock);
     void UpdateModes();
     void UpdateHints();
+    void LeaveMode(int32_t mode);
+    void EnterMode(int32_t mode);
 
     int32_t ownNumber = -1;
     SafePointer body;
@@ -205,5 +227,9 @@ private:
     std::array<RandomTimer, kSlotEvents> slotEvents{};
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;
+    SafePointer followEntity;
+    bool moving = false;
+    bool movePending = false;
+    PathRecord path;
     PartStaging staging;
 };

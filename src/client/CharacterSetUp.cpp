@@ -1,0 +1,183 @@
+// CharacterSetUp -- the new-character and load-character screens' side of the client: random names, the name check, deleting a character with its files, reading a saved character's level and beaten difficulties, and the lists of saved characters and covenant counts.
+#include "client/CharacterSetUp.h"
+
+#include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/FileSystem.h"
+#include "core/NameGenerator.h"
+#include "core/RandomSystem.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "rules/CharacterClass.h"
+#include "rules/CharacterFlags.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+#include "rules/quests/QuestDefinition.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kCharacterSetUpFolder = "chars";
+// The files that carry a character's name, deleted together.
+constexpr const char* kCharacterSetUpEndings[] = {"chr", "his", "map", "wld"};
+
+std::string CharacterSetUpVar(const char* name)
+{
+    return gUserVarSystem ? gUserVarSystem->GetStringByName(name) : std::string();
+}
+
+void CharacterSetUpSetVar(const std::string& name, const std::string& value)
+{
+    if (gUserVarSystem)
+        gUserVarSystem->SetStringByName(name, value);
+}
+
+bool CharacterSetUpRefuse(const char* error)
+{
+    CharacterSetUpSetVar("LastError", error);
+    return false;
+}
+
+// The last quest record of the story chain from the "BeginningQuest" of "GameSystem"; a chain
+// that comes back on itself ends after as many steps as there are records.
+const QuestDefinition* CharacterSetUpLastStoryQuest()
+{
+    const DatabaseEntry* gameSystem = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
+    if (!gameSystem || !gGameData)
+        return nullptr;
+    std::string name = gameSystem->GetString("BeginningQuest");
+    const QuestDefinition* last = nullptr;
+    for (int32_t steps = 0; !name.empty() && steps <= gDatabase->GetEntryCount(); ++steps) {
+        const DatabaseEntry* entry = gDatabase->FindEntryByName(name);
+        const QuestDefinition* definition = entry ? gGameData->FindQuestDefinition(entry) : nullptr;
+        if (!definition)
+            break;
+        last = definition;
+        name = definition->nextQuest;
+    }
+    return last;
+}
+
+} // namespace
+
+void CharacterSetUp::Register(CommandSystem& commands)
+{
+    commands.RegisterCommand("randomPlayerName", [](const std::vector<std::string>&) { RandomPlayerName(); },
+                             "Draws a name for the chosen class", "", "");
+    commands.RegisterCommand("deleteCharacter", [](const std::vector<std::string>&) { DeleteCharacter(); },
+                             "Deletes the named character and its files", "", "");
+    commands.RegisterCommand("parseCharacter", [](const std::vector<std::string>&) { ParseCharacter(); },
+                             "Reads the named character's level and beaten difficulties", "", "");
+    commands.RegisterCommand(
+        "updateParsedCharacter",
+        [](const std::vector<std::string>&) {
+            PlayerClient* player = gClientApp ? dynamic_cast<PlayerClient*>(gClientApp->GetLink()) : nullptr;
+            if (player)
+                WriteParsedValues(*player);
+        },
+        "Shows the playing character's level and beaten difficulties", "", "");
+    commands.RegisterVerifyProc("verifyCharName", [] { return VerifyCharacterName(); });
+    commands.RegisterInfoProc("getAvailableCharacters", [](std::vector<ListEntry>& rows) { ListAvailableCharacters(rows); });
+    commands.RegisterInfoProc("getNumCovenantOptions", [](std::vector<ListEntry>& rows) { ListCovenantOptions(rows); });
+}
+
+bool CharacterSetUp::VerifyCharacterName()
+{
+    if (CharacterSetUpVar("CovenantName").empty())
+        return CharacterSetUpRefuse("$$ErrorCovenantNameEmpty$$");
+    std::string base = CharacterFileBase(CharacterSetUpVar("PlayerName"));
+    if (base.empty())
+        return CharacterSetUpRefuse("$$ErrorCharacterNameEmpty$$");
+    if (gFileSystem && gFileSystem->FileExists(MakeFilePath(kCharacterSetUpFolder, base, "chr"), kLocationUser))
+        return CharacterSetUpRefuse("$$ErrorCharacterNameUsed$$");
+    return true;
+}
+
+void CharacterSetUp::RandomPlayerName()
+{
+    const CharacterClass* chosen = gGameData ? gGameData->FindCharacterClass(CharacterSetUpVar("PlayerClass")) : nullptr;
+    if (!chosen || !gNameGenerator || !gRandomSystem)
+        return;
+    uint32_t seed = gRandomSystem->Next(RandomStream::GameData);
+    CharacterSetUpSetVar("PlayerName", gNameGenerator->Generate(chosen->male ? "npcsMale" : "npcsFemale", seed));
+}
+
+void CharacterSetUp::DeleteCharacter()
+{
+    std::string name = CharacterSetUpVar("PlayerName");
+    std::string base = CharacterFileBase(name);
+    if (base.empty() || !gFileSystem)
+        return;
+    for (const char* ending : kCharacterSetUpEndings)
+        gFileSystem->DeleteUserFile(MakeFilePath(kCharacterSetUpFolder, base, ending));
+    if (CharacterFileBase(CharacterSetUpVar("resumeGameChar")) == base)
+        CharacterSetUpSetVar("resumeGameChar", "");
+}
+
+void CharacterSetUp::ParseCharacter()
+{
+    // The covenant's saved values come with the player covenant mirror; until then none is read.
+    PlayerClient character;
+    character.LoadCharacter(CharacterSetUpVar("PlayerName"), nullptr);
+    WriteParsedValues(character);
+}
+
+void CharacterSetUp::WriteParsedValues(const PlayerClient& character)
+{
+    if (character.stats.GetCount() > CharacterStat::Level)
+        CharacterSetUpSetVar("ParsedCharacterLevel", std::to_string(character.stats.Get(CharacterStat::Level)));
+    const QuestDefinition* last = CharacterSetUpLastStoryQuest();
+    if (!last || last->questSolvedBit < 0)
+        return;
+    for (int32_t i = 0; i < static_cast<int32_t>(std::size(kDifficultyNames)); ++i)
+        CharacterSetUpSetVar(std::string("ParsedCharacterBeat") + kDifficultyNames[i],
+                             character.GetCharacterFlag(last->questSolvedBit + i) ? "1" : "0");
+}
+
+void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
+{
+    rows.clear();
+    if (!gFileSystem)
+        return;
+    std::vector<std::string> files;
+    gFileSystem->ListFiles(kCharacterSetUpFolder, "chr", files, kLocationUser, false, false, true);
+    for (const std::string& file : files) {
+        std::string base = file.substr(0, file.find('.'));
+        // A file that cannot be read still gets its row, with what the load left.
+        PlayerClient character;
+        character.LoadCharacter(base, nullptr);
+        std::string className =
+            gGameData ? gGameData->GetCharacterClassDisplayName(character.stats.Get(CharacterStat::Class)) : "";
+        char levelText[64];
+        std::snprintf(levelText, sizeof(levelText), "\n  level %d ", character.stats.Get(CharacterStat::Level));
+        ListEntry row;
+        row.value = base;
+        row.name = base + levelText + className;
+        if (character.GetCharacterFlag(CharacterFlag::kStaysDead))
+            row.name += " ($$HardcoreMode$$)";
+        if (character.GetCharacterFlag(CharacterFlag::kLoner))
+            row.name += " ($$LonerChallengeMode$$)";
+        rows.push_back(std::move(row));
+    }
+}
+
+void CharacterSetUp::ListCovenantOptions(std::vector<ListEntry>& rows)
+{
+    rows.clear();
+    ListEntry random;
+    random.name = "$$NumCovenantsRandom$$";
+    random.value = "0";
+    rows.push_back(random);
+    if (!gGameData)
+        return;
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    for (int32_t count = tuning.minAiCovenants; count <= tuning.maxAiCovenants; ++count) {
+        ListEntry row;
+        row.name = std::to_string(count) + " $$NumCovenantsCovenants$$";
+        row.value = std::to_string(count);
+        rows.push_back(std::move(row));
+    }
+}

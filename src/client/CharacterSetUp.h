@@ -1,0 +1,28 @@
+// CharacterSetUp -- the new-character and load-character screens' side of the client: random names, the name check, deleting a character with its files, reading a saved character's level and beaten difficulties, and the lists of saved characters and covenant counts.
+#pragma once
+
+#include "core/CommandSystem.h"
+
+#include <string>
+#include <vector>
+
+class PlayerClient;
+
+namespace CharacterSetUp {
+// The difficulties a character can beat, in order; each has its "ParsedCharacterBeat<name>" var.
+inline constexpr const char* kDifficultyNames[] = {"Normal", "Champion", "Elite", "Legendary"};
+
+// "randomPlayerName", "deleteCharacter", "parseCharacter", "updateParsedCharacter", the name
+// check "verifyCharName" and the lists "getAvailableCharacters" and "getNumCovenantOptions".
+void Register(CommandSystem& commands);
+
+bool VerifyCharacterName();
+void RandomPlayerName();
+void DeleteCharacter();
+// Reads the character named by "PlayerName" from its file and writes what the menus show of it.
+void ParseCharacter();
+// "ParsedCharacterLevel" and the beaten difficulties of the character.
+void WriteParsedValues(const PlayerClient& character);
+void ListAvailableCharacters(std::vector<ListEntry>& rows);
+void ListCovenantOptions(std::vector<ListEntry>& rows);
+} // namespace CharacterSetUp

@@ -1,0 +1,261 @@
+// PlayerClient -- the interaction modes with their menus and hints, the interaction target, the requests they send, and walking to a move target over the path finder.
+#include "client/PlayerClient.h"
+
+#include "client/ClientApp.h"
+#include "client/ClientUi.h"
+#include "client/GameClient.h"
+#include "core/DatabaseEntry.h"
+#include "core/UserVarSystem.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+#include "world/PathFinder.h"
+#include "world/World.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The menus a mode opens on entering and closes on leaving.
+struct PlayerModeMenus {
+    int32_t mode;
+    const char* menus[2];
+};
+constexpr PlayerModeMenus kPlayerModeMenus[] = {
+    {1, {"PlayerDead", nullptr}},         {5, {"NpcMenu", nullptr}},
+    {6, {"NpcUnavailableMenu", nullptr}}, {7, {"NpcSharedAdventureMenu", nullptr}},
+    {8, {"NpcInPartyMenu", nullptr}},     {9, {"NpcInCovenantMenu", nullptr}},
+    {10, {"Stash", nullptr}},             {11, {"Bookshelf", nullptr}},
+    {12, {"NpcList", nullptr}},           {13, {"GateList", nullptr}},
+    {16, {"House", nullptr}},             {17, {"HouseEnemy", nullptr}},
+    {25, {"SolveQuest", nullptr}},        {26, {"NpcRescueMenu", nullptr}},
+    {27, {"NpcDeliveryMenu", nullptr}},   {28, {"NpcEscortMenu", nullptr}},
+};
+constexpr int32_t kPlayerModeStash = 10;
+constexpr int32_t kPlayerModeWorldMap = 14;
+constexpr int32_t kPlayerModePickUp = 23;
+constexpr int32_t kPlayerModeAttack = 2;
+constexpr int32_t kPlayerModeApproach = 4;
+// The stash's bag menus closed with it.
+constexpr int32_t kPlayerStashBags = 8;
+// The walk animation's priority.
+constexpr int32_t kPlayerWalkPriority = 8;
+// The kinds of entity movement is stopped by (1 << kind): kinds 0 and 2.
+constexpr int32_t kPlayerMoveKindMask = 5;
+
+ClientUi* PlayerModesUi()
+{
+    return gClientApp ? gClientApp->GetUi() : nullptr;
+}
+
+void PlayerModesMenuLine(const char* verb, const char* menu)
+{
+    if (ClientUi* ui = PlayerModesUi())
+        ui->RunMenuLine(std::string(verb) + " " + menu);
+}
+
+const PlayerModeMenus* PlayerModesFind(int32_t mode)
+{
+    for (const PlayerModeMenus& entry : kPlayerModeMenus)
+        if (entry.mode == mode)
+            return &entry;
+    return nullptr;
+}
+
+float PlayerModesGridSize()
+{
+    return gGameData ? gGameData->GetTuning().gridSize.x : 32.0f;
+}
+
+} // namespace
+
+// ---- Modes ---------------------------------------------------------------------------------------
+
+void PlayerClient::SetInteractionTarget(EntityClient* target, bool resetMode)
+{
+    if (target == GetInteractionTarget())
+        return;
+    if (resetMode)
+        SetInteractionMode(true, 0, true);
+    pendingTree = -1;
+    pendingSkill = -1;
+    interactionTarget.Set(target);
+}
+
+bool PlayerClient::SetInteractionMode(bool force, int32_t mode, bool allowStealthed)
+{
+    if (mode == kPlayerModeAttack && !allowStealthed && (statusFlags & kStatusStealthed))
+        return false;
+    if (mode == kPlayerModeApproach && aiming && aimKind != kAimMove)
+        return false;
+    if (mode == interactionMode && !force)
+        return false;
+    LeaveMode(interactionMode);
+    interactionMode = mode;
+    EnterMode(mode);
+    return true;
+}
+
+void PlayerClient::LeaveMode(int32_t mode)
+{
+    if (const PlayerModeMenus* entry = PlayerModesFind(mode))
+        for (const char* menu : entry->menus)
+            if (menu)
+                PlayerModesMenuLine("hideMenu", menu);
+    if (mode == kPlayerModeStash) {
+        char name[32];
+        for (int32_t bag = 0; bag < kPlayerStashBags; ++bag) {
+            std::snprintf(name, sizeof(name), "stashBag%d", bag);
+            PlayerModesMenuLine("hideMenu", name);
+        }
+    }
+    if (mode == kPlayerModeWorldMap && gUserVarSystem)
+        gUserVarSystem->SetStringByName("drawWorldMap", "0");
+}
+
+void PlayerClient::EnterMode(int32_t mode)
+{
+    if (const PlayerModeMenus* entry = PlayerModesFind(mode))
+        for (const char* menu : entry->menus)
+            if (menu)
+                PlayerModesMenuLine("showMenu", menu);
+    const EntityClient* target = GetInteractionTarget();
+    switch (mode) {
+    case kPlayerModeStash:
+        if (target)
+            TriggerHint(target->isPlayerStash ? "Stash" : "SharedStash");
+        break;
+    case 11: TriggerHint("Bookshelf"); break;
+    case kPlayerModeWorldMap:
+        if (gUserVarSystem)
+            gUserVarSystem->SetStringByName("drawWorldMap", "1");
+        TriggerHint("CovenantGate");
+        break;
+    case 16: TriggerHint("HouseLayout"); break;
+    case 19:
+        if (target && target->isLifeStone)
+            TriggerHint("Lifestone");
+        break;
+    case kPlayerModePickUp:
+        if (target && gClientApp) {
+            char line[32];
+            std::snprintf(line, sizeof(line), "pickupEntity %d", target->entityNumber);
+            gClientApp->QueueServerCommand(line);
+        }
+        interactionMode = 0;
+        break;
+    default: break;
+    }
+}
+
+// ---- Walking -------------------------------------------------------------------------------------
+
+void PlayerClient::SetMoveTarget(const WorldPos& target)
+{
+    moveTarget = target;
+    followEntity.Clear();
+    movePending = true;
+    moving = true;
+}
+
+void PlayerClient::StopMoving()
+{
+    moving = false;
+    movePending = false;
+    followEntity.Clear();
+    path.count = 0;
+    path.cursor = 0;
+}
+
+void PlayerClient::Teleport(const WorldPos& where)
+{
+    SetPosition(where);
+    moveTarget = position;
+    StopMoving();
+}
+
+void PlayerClient::Follow(EntityClient* entity)
+{
+    if (!entity)
+        return;
+    if (position.Distance2D(entity->position) <= PlayerModesGridSize()) {
+        StopMoving();
+        return;
+    }
+    SetMoveTarget(entity->position);
+    followEntity.Set(entity);
+}
+
+bool PlayerClient::CanMoveTo(const WorldPos& where, int32_t kindMask) const
+{
+    if (movementFlags & kMoveNoCollision)
+        return true;
+    WorldPos snapped = where;
+    snapped.Normalize();
+    if (!gWorld || gWorld->IsBlockedNear(snapped, radius))
+        return false;
+    for (int32_t number = 0; gGameClient && number < GameClient::kMaxEntities; ++number) {
+        const EntityClient* other = gGameClient->GetEntity(number);
+        if (!other || number == ownNumber || other == GetBody() || !(kindMask & (1 << other->solidType)))
+            continue;
+        if (snapped.Distance2D(other->position) - radius - other->radius <= 0.0f)
+            return false;
+    }
+    return true;
+}
+
+bool PlayerClient::Move(float seconds)
+{
+    const EntityClient* shown = GetBody();
+    if (shown && shown->maxHealth > 0 && shown->health <= 0) {
+        StopMoving();
+        return false;
+    }
+    if (const EntityClient* followed = followEntity.GetAs<EntityClient>())
+        moveTarget = followed->position;
+    if (!moving)
+        return false;
+    if (movePending) {
+        movePending = false;
+        path.count = 0;
+        path.cursor = 0;
+        // A player whom nothing stops walks straight to the target.
+        bool straight = (movementFlags & kMoveNoCollision) != 0;
+        if (!straight && (!gPathFinder || !gPathFinder->FindPath(this, position, moveTarget, nullptr, &path, nullptr))) {
+            StopMoving();
+            return false;
+        }
+    }
+    float step = GetMovementSpeed() * seconds;
+    float cell = PlayerModesGridSize();
+    bool moved = false;
+    while (step > 0.0f && moving) {
+        // The next point: the centre of the path's next cell, or the move target at its end.
+        WorldPos next = moveTarget;
+        if (path.cursor < path.count) {
+            static constexpr int32_t kDx[] = {0, 1, 1, 1, 0, -1, -1, -1};
+            static constexpr int32_t kDy[] = {1, 1, 0, -1, -1, -1, 0, 1};
+            int32_t direction = path.steps[static_cast<size_t>(path.cursor)];
+            next = position.Offset(Vector2{kDx[direction] * cell, kDy[direction] * cell});
+        }
+        Vector2 delta = position.DeltaTo(next);
+        float length = std::sqrt(delta.x * delta.x + delta.y * delta.y);
+        if (length <= step) {
+            SetPosition(next);
+            step -= length;
+            if (path.cursor < path.count)
+                ++path.cursor;
+            else
+                moving = false;
+        } else {
+            SetPosition(position.Offset(Vector2{delta.x / length * step, delta.y / length * step}));
+            step = 0.0f;
+        }
+        moved = true;
+        if (length > 0.0f)
+            FaceTowards(next, false);
+    }
+    if (moved)
+        PlayAnimation("walk", kPlayerWalkPriority, AnimationMode::ReturnToIdle, false);
+    return moved;
+}

@@ -1,0 +1,167 @@
+// PlayerClientModesTest -- the player's interaction modes, their menus and refusals, the pick-up request, the reported auto-attack, the frame's hints, and walking to a move target over the real path finder until the world host stands the player there.
+#include "client/PlayerClientWorld.h"
+
+#include "core/UserVarSystem.h"
+#include "world/World.h"
+
+#include <algorithm>
+
+namespace {
+
+class PlayerClientModes : public PlayerClientWorld {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly("GridSize 32 32\n");
+        ui.hintChain = {{"LowHealth", ""}, {"Death", ""}, {"CovenantGate", ""}};
+        MakePlayer();
+        Join();
+        // The frame's level generation: the player's level gets its cells (this adventure has
+        // no area files, so every cell is a wall).
+        gWorld->UpdateLevelGeneration();
+        ASSERT_TRUE(gWorld->IsLevelGenerated(player->GetPosition().level));
+    }
+
+    // A host entity beside the player, mirrored by the client.
+    EntityClient* MirroredNeighbour(float dx)
+    {
+        Entity* neighbour = Spawn<Entity>(hostPlayer->position.x + dx, hostPlayer->position.y, hostPlayer->position.level);
+        ClientFrame(50);
+        ClientFrame(50);
+        return gameClient->GetEntity(neighbour->entityNumber);
+    }
+
+    int32_t CountLines(const std::string& line) const
+    {
+        return static_cast<int32_t>(std::count(ui.lines.begin(), ui.lines.end(), line));
+    }
+};
+
+TEST_F(PlayerClientModes, PickingUpQueuesOneRequestAndReturnsToNoMode)
+{
+    EntityClient* item = MirroredNeighbour(20.0f);
+    ASSERT_NE(item, nullptr);
+    player->SetInteractionTarget(item, true);
+    ASSERT_TRUE(player->SetInteractionMode(false, 23, false));
+    EXPECT_EQ(player->interactionMode, 0);
+    const auto& lines = app->GetQueuedLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "pickupEntity " + std::to_string(item->entityNumber)), 1);
+    EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)
+{
+    EntityClient* npc = MirroredNeighbour(20.0f);
+    ASSERT_NE(npc, nullptr);
+    player->SetInteractionTarget(npc, true);
+    ASSERT_TRUE(player->SetInteractionMode(false, 5, false));
+    EXPECT_EQ(CountLines("showMenu NpcMenu"), 1);
+    // The same mode again is refused unless forced.
+    EXPECT_FALSE(player->SetInteractionMode(false, 5, false));
+    EXPECT_EQ(CountLines("showMenu NpcMenu"), 1);
+    ASSERT_TRUE(player->SetInteractionMode(false, 14, false));
+    EXPECT_EQ(CountLines("hideMenu NpcMenu"), 1);
+    EXPECT_EQ(vars.GetStringByName("drawWorldMap"), "1");
+    EXPECT_EQ(ui.shownHints, std::vector<std::string>{"CovenantGate"});
+    ASSERT_TRUE(player->SetInteractionMode(false, 10, false));
+    EXPECT_EQ(vars.GetStringByName("drawWorldMap"), "0");
+    ASSERT_TRUE(player->SetInteractionMode(false, 0, false));
+    EXPECT_EQ(CountLines("hideMenu Stash"), 1);
+    EXPECT_EQ(CountLines("hideMenu stashBag7"), 1);
+
+    // Attacking while stealthed only when allowed; approaching while a button is held on an entity never.
+    player->statusFlags = PlayerClient::kStatusStealthed;
+    EXPECT_FALSE(player->SetInteractionMode(false, 2, false));
+    EXPECT_TRUE(player->SetInteractionMode(false, 2, true));
+    player->aiming = true;
+    player->aimKind = 0;
+    EXPECT_FALSE(player->SetInteractionMode(false, 4, false));
+    EXPECT_EQ(player->interactionMode, 2);
+}
+
+TEST_F(PlayerClientModes, AutoAttackIsReportedNeverStored)
+{
+    player->opponentNumber = 7;
+    vars.SetStringByName("ui_autoAttack", "1");
+    EXPECT_EQ(player->GetInteractionMode(), 3);
+    EXPECT_EQ(player->interactionMode, 0);
+    EXPECT_EQ(player->GetTargetNumber(true), 7);
+    EXPECT_EQ(player->GetTargetNumber(false), -1);
+    vars.SetStringByName("ui_autoAttack", "0");
+    EXPECT_EQ(player->GetInteractionMode(), 0);
+}
+
+TEST_F(PlayerClientModes, TheFrameWaitsForABodyAndHalvesHealthAsWholeNumbers)
+{
+    PlayerClient bodiless;
+    bodiless.interactionMode = 5;
+    bodiless.Update(0.1f);
+    EXPECT_EQ(bodiless.interactionMode, 5) << "no body, no frame";
+
+    EntityClient* body = player->GetBody();
+    ASSERT_NE(body, nullptr);
+    body->maxHealth = 7;
+    body->health = 3;
+    player->Update(0.05f);
+    EXPECT_TRUE(ui.shownHints.empty());
+    body->health = 2;
+    player->Update(0.05f);
+    EXPECT_EQ(ui.shownHints, std::vector<std::string>{"LowHealth"});
+    body->health = 0;
+    player->Update(0.05f);
+    EXPECT_EQ(player->interactionMode, 1);
+    EXPECT_EQ(CountLines("showMenu PlayerDead"), 0) << "the frame's own death mode opens no menu";
+    EXPECT_EQ(ui.shownHints.back(), "Death");
+}
+
+TEST_F(PlayerClientModes, WallsAndEntitiesBlockUnlessTheNoCollisionFlagIsSet)
+{
+    EntityClient* rock = MirroredNeighbour(100.0f);
+    ASSERT_NE(rock, nullptr);
+    rock->solidType = 0;
+    rock->radius = 10.0f;
+    EXPECT_FALSE(player->CanMoveTo(player->GetPosition(), 5)) << "a walled cell";
+    EXPECT_FALSE(player->CanMoveTo(rock->position, 5));
+    player->movementFlags = PlayerClient::kMoveNoCollision;
+    EXPECT_TRUE(player->CanMoveTo(rock->position, 5));
+    EXPECT_TRUE(player->CanMoveTo(player->GetPosition(), 5));
+}
+
+TEST_F(PlayerClientModes, AMoveTargetIsWalkedAtTheCharactersSpeedAndTheHostFollows)
+{
+    // Nothing stops this player (the host's flag reaches the mirror): it walks straight,
+    // without a path search.
+    hostPlayer->flags |= PlayerClient::kMoveNoCollision;
+    ClientFrame(0);
+    ClientFrame(0);
+    ASSERT_EQ(player->movementFlags & PlayerClient::kMoveNoCollision, PlayerClient::kMoveNoCollision);
+    ASSERT_GT(player->stats.Get(CharacterStat::Movement), 0);
+    float speed = static_cast<float>(player->stats.Get(CharacterStat::Movement));
+    WorldPos start = player->GetPosition();
+    WorldPos goal = start;
+    goal.x += 64.0f;
+    player->SetMoveTarget(goal);
+    ClientFrame(100);
+    float walked = start.Distance2D(player->GetPosition());
+    EXPECT_NEAR(walked, speed * 0.1f, 0.5f);
+    EXPECT_TRUE(player->walkedThisFrame);
+    for (int i = 0; i < 100 && player->IsMoving(); ++i)
+        ClientFrame(100);
+    EXPECT_NEAR(player->GetPosition().x, goal.x, 0.01f);
+    EXPECT_NEAR(player->GetPosition().y, goal.y, 0.01f);
+    ClientFrame(100);
+    EXPECT_NEAR(hostPlayer->position.x, goal.x, 0.01f);
+    EXPECT_FALSE(player->walkedThisFrame);
+
+    // With walls in the way and no path finder, a move is dropped at once.
+    hostPlayer->flags &= ~PlayerClient::kMoveNoCollision;
+    ClientFrame(0);
+    ClientFrame(0);
+    WorldPos back = start;
+    player->SetMoveTarget(back);
+    ClientFrame(100);
+    EXPECT_FALSE(player->IsMoving());
+    EXPECT_NEAR(player->GetPosition().x, goal.x, 0.01f);
+}
+
+} // namespace
