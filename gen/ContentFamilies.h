@@ -14,3 +14,5 @@ bool GenerateSounds(ArchiveWriter& archive);
 bool GenerateAreas(ArchiveWriter& archive);
 // IconGen.cpp: the interface icons of skills, status effects, monster enhancements and covenant traits, and the quest marks.
 bool GenerateIcons(ArchiveWriter& archive);
+// CursorGen.cpp: the mouse cursor pictures and the menus' glow circle.
+bool GenerateCursors(ArchiveWriter& archive);

@@ -192,6 +192,40 @@ protected:
     int height = 600;
 };
 
+TEST_F(MenuEndToEnd, WithoutAHardwareCursorTheShapesPictureIsDrawnAtTheCursor)
+{
+    StartAt(800, 600);
+    gUserVarSystem->SetStringByName("ui_hardwareCursor", "0");
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = 400;
+    motion.motion.y = 300;
+    ASSERT_EQ(SDL_PushEvent(&motion), 1);
+    app.RunFrame();
+    std::vector<uint8_t> rgba;
+    gGraphicsDevice->AcquireContext();
+    gGraphicsDevice->Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    gRenderer->Begin2D();
+    gUISystem->DrawCursor();
+    ASSERT_TRUE(gGraphicsDevice->ReadPixels({0, 0, 800, 600}, rgba));
+    gGraphicsDevice->ReleaseContext();
+    EXPECT_EQ(gUISystem->GetCurrentCursor(), 1);
+    // The arrow's pixels lie in the 32-unit square below and right of the cursor at (320, 240).
+    int inside = 0;
+    int outside = 0;
+    for (int row = 0; row < 600; ++row) {
+        for (int x = 0; x < 800; ++x) {
+            const uint8_t* pixel = rgba.data() + (static_cast<size_t>(599 - row) * 800 + x) * 4;
+            if (pixel[0] + pixel[1] + pixel[2] < 150)
+                continue;
+            bool square = x >= 400 && x < 400 + 40 && row >= 300 && row < 300 + 40;
+            ++(square ? inside : outside);
+        }
+    }
+    EXPECT_GT(inside, 50);
+    EXPECT_EQ(outside, 0);
+}
+
 TEST_F(MenuEndToEnd, AMenuFileInTheGameFolderIsShownClickedAndDrawnAt800x600)
 {
     StartAt(800, 600);
