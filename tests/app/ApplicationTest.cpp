@@ -20,6 +20,10 @@
 #include "core/DatabaseEntry.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
+#include "entities/Player.h"
+#include "rules/quests/QuestDefinition.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "world/AreaDefinition.h"
@@ -588,6 +592,58 @@ TEST_F(LifeWorld, EveryShippedLevelPastTheTownHidesOneBonusChestWhenItIsGenerate
         const Level& level = *gWorld->GetLevel(index);
         bool none = index == 0 || level.area->record->GetInt("NoBonusChest") != 0;
         EXPECT_EQ(bonusChests[index], none ? 0 : 1) << "level " << index << " of " << level.area->name;
+    }
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+    app.ShutDown();
+}
+
+// A player in a new shipped world gets the world's initial quests and the story's first, and
+// every shipped quest definition either starts or ends cleanly, all without a warning.
+TEST_F(LifeWorld, TheShippedWorldStartsItsQuestsAndEveryDefinitionStartsOrEndsCleanly)
+{
+    ASSERT_TRUE(app.StartUp());
+    gRandomSystem->Seed(20261207);
+    app.RunFrame();
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    auto* player = new Player();
+    player->stats.Set(CharacterStat::Level, 1);
+    player->SetPosition(gGame->GetStartPosition(0));
+    ASSERT_NE(gGame->AddEntity(player), -1);
+    GameQuests& quests = gGame->GetQuests();
+    gGame->OnPlayerJoined(*player);
+    EXPECT_TRUE(quests.GetList().empty()) << "the story waits for the world's initial quests";
+    for (int frame = 0; frame < 3; ++frame) {
+        now += 60;
+        app.RunFrame();
+    }
+    EXPECT_FALSE(quests.initialQuestsPending);
+    std::set<std::string> started;
+    for (const auto& quest : quests.GetList())
+        if (quest)
+            started.insert(std::string(quest->definition->GetEntry()->GetName()));
+    const std::vector<std::string>& beginning = gWorld->GetBeginningQuests();
+    ASSERT_FALSE(beginning.empty());
+    for (const std::string& name : beginning)
+        EXPECT_EQ(started.count(name), 1u) << name;
+    ASSERT_EQ(started.count("QuestStoryScout"), 1u);
+    EXPECT_GE(started.size(), beginning.size() + 1 + 2) << "and at least two town quests";
+    const Quest* story = nullptr;
+    for (const auto& quest : quests.GetList())
+        if (quest && quest->definition->GetEntry()->GetName() == "QuestStoryScout")
+            story = quest.get();
+    EXPECT_TRUE(player->HasQuest(story->questId)) << "the story gives itself to the player";
+
+    const int32_t definitions = gGameData->GetQuestDefinitions().GetCount();
+    for (int32_t index = 0; index < definitions; ++index)
+        for (int32_t attempt = 0; attempt < 3; ++attempt)
+            if (Quest* quest = quests.StartQuest(index, nullptr, -1))
+                quests.DeleteQuest(quest->questId);
+    for (int frame = 0; frame < 3; ++frame) {
+        now += 60;
+        app.RunFrame();
     }
     gDebugSystem->Flush();
     std::string log = Log();

@@ -6,6 +6,7 @@
 #include "core/DebugSystem.h"
 #include "core/RandomSystem.h"
 #include "covenants/Covenant.h"
+#include "covenants/FactionSystem.h"
 #include "entities/Actor.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
@@ -29,6 +30,12 @@ constexpr int32_t kGameQuestsOwnKind = 2;
 // Pool entries a quest adds to a level's monsters carry this tag plus the type's index, so
 // that its removal takes back exactly what it added.
 constexpr int32_t kGameQuestsSpawnTag = 0x51000;
+
+// -1 (no faction: the neutral answers) without the faction system or a faction of that name.
+int32_t GameQuestsFaction(const MonsterType& monsterType)
+{
+    return gFactionSystem ? gFactionSystem->GetFactionIndex(monsterType.GetFactionName()) : -1;
+}
 
 Player* GameQuestsAsPlayer(Sentient* sentient)
 {
@@ -276,7 +283,9 @@ Quest* GameQuests::Begin(const QuestDefinition& definition, Quest* origin, int32
     uint32_t questSeed = gRandomSystem->Next(RandomStream::GameData);
     if (!quest->Setup(definition.GetEntry(), questLevel, questSeed, 0, game.GetElapsed()))
         return nullptr;
+    // The seeded choices: the NPC, then the target levels the start conditions ask about.
     quest->RollParameters(false);
+    quest->AssignTargetLevels();
     quest->Generate(false, origin);
     quest->Generate();
     if (quest->ended || definition.eventOnly) {
@@ -410,28 +419,34 @@ const MonsterType* GameQuests::GetStrongestBossType() const
     return best ? best->QuestBase::target : nullptr;
 }
 
-// Until the game keeps factions' standings every faction is neutral toward every other, none
-// is at war and none may go to war: the quests that need a war between factions do not start.
-float GameQuests::GetFactionRelation(const MonsterType&, const MonsterType&) const
+// Without the faction system every faction is neutral toward every other, none is at war and
+// none may go to war: the quests that need a war between factions do not start.
+float GameQuests::GetFactionRelation(const MonsterType& from, const MonsterType& toward) const
 {
-    return 50.0f;
+    return gFactionSystem ? gFactionSystem->GetReputation(GameQuestsFaction(from), GameQuestsFaction(toward))
+                          : FactionSystem::kNeutralReputation;
 }
 
 float GameQuests::GetWarThreshold() const
 {
-    return 0.0f;
+    return gFactionSystem ? gFactionSystem->maxDislikeReputation : 0.0f;
 }
 
-bool GameQuests::AreFactionsAtWar(const MonsterType&, const MonsterType&) const
+bool GameQuests::AreFactionsAtWar(const MonsterType& first, const MonsterType& second) const
 {
-    return false;
+    return gFactionSystem && gFactionSystem->IsAtWar(GameQuestsFaction(first), GameQuestsFaction(second));
 }
 
-void GameQuests::SetFactionsAtWar(const MonsterType&, const MonsterType&) {}
-
-bool GameQuests::CanFactionGoToWar(const MonsterType&) const
+void GameQuests::SetFactionsAtWar(const MonsterType& first, const MonsterType& second)
 {
-    return false;
+    if (gFactionSystem)
+        gFactionSystem->DeclareWar(GameQuestsFaction(first), GameQuestsFaction(second));
+}
+
+bool GameQuests::CanFactionGoToWar(const MonsterType& monsterType) const
+{
+    const Faction* faction = gFactionSystem ? gFactionSystem->GetFaction(GameQuestsFaction(monsterType)) : nullptr;
+    return faction && faction->canGoToWar;
 }
 
 TimeStamp GameQuests::GetNow() const
@@ -550,4 +565,10 @@ int32_t GameQuests::GetRelationship(const Entity& first, const Entity& second) c
     return game.GetRelationship(&first, &second);
 }
 
-void GameQuests::ChangeFactionRelation(Entity&, const Player&, float) {}
+void GameQuests::ChangeFactionRelation(Entity& target, const Player&, float amount)
+{
+    const auto* actor = dynamic_cast<const Actor*>(&target);
+    if (gFactionSystem && actor && actor->GetMonsterType())
+        gFactionSystem->ChangeReputationClamped(GameQuestsFaction(*actor->GetMonsterType()),
+                                                gFactionSystem->playerFaction, amount);
+}

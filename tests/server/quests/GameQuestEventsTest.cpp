@@ -3,6 +3,7 @@
 
 #include "entities/Actor.h"
 #include "entities/Player.h"
+#include "covenants/FactionSystem.h"
 #include "rules/RulesEnums.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
@@ -45,6 +46,47 @@ MonsterSteward
     MinLevel 1
     MaxLevel 1
     Excluded 1
+}
+ArchetypeHill
+{
+    Type MonsterArchetype
+    FactionName "Hill"
+    InitChance 1
+    SpawnChance 1
+}
+MonsterHillChief
+{
+    Type MonsterType
+    Archetype ArchetypeHill
+    Definition ActorBeast
+    MinLevel 1
+    MaxLevel 60
+}
+FactionSystem
+{
+    MaxDislikeReputation 20
+}
+FactionWilds
+{
+    Type Faction
+    Name "Wilds"
+    CanGoToWar 1
+    DefaultReputation 50
+}
+FactionHill
+{
+    Type Faction
+    Name "Hill"
+    CanGoToWar 1
+    DefaultReputation 50
+}
+Feud
+{
+    Type Quest
+    QuestType War
+    MinLevelChange -1
+    MaxLevelChange 1
+    DuplicatesAllowed 1
 }
 Lever
 {
@@ -219,4 +261,33 @@ TEST_F(GameQuestEvents, EachQuestAboutATypeOnALevelMultipliesItsRarity)
     second->targetLevel = 2;
     EXPECT_FLOAT_EQ(game->GetMonsterRarityMultiplier(wolf, 1), 3.0f);
     EXPECT_FLOAT_EQ(game->GetMonsterRarityMultiplier(*gameData.FindMonsterType("MonsterSteward"), 1), 1.0f);
+}
+
+// The game's own factions decide a war: neutral ones may start one, which then stands both
+// ways; enemies already do not.
+TEST_F(GameQuestEvents, AWarQuestDeclaresWarBetweenTheGamesFactions)
+{
+    ASSERT_NE(gFactionSystem, nullptr);
+    gFactionSystem->ReadSettings();
+    gFactionSystem->ResetFactions();
+    int32_t wilds = gFactionSystem->GetFactionIndex("Wilds");
+    int32_t hill = gFactionSystem->GetFactionIndex("Hill");
+    ASSERT_NE(wilds, -1);
+    ASSERT_NE(hill, -1);
+    const int32_t feud = gameData.GetQuestDefinitions().FindIndex("Feud");
+    Quest* war = nullptr;
+    for (int32_t attempt = 0; attempt < 200 && !war; ++attempt)
+        war = quests().StartQuest(feud, nullptr, -1);
+    ASSERT_NE(war, nullptr);
+    EXPECT_TRUE(gFactionSystem->IsAtWar(wilds, hill));
+    EXPECT_TRUE(gFactionSystem->IsAtWar(hill, wilds));
+    for (int32_t attempt = 0; attempt < 200; ++attempt)
+        EXPECT_EQ(quests().StartQuest(feud, nullptr, -1), nullptr) << "at war already";
+
+    gFactionSystem->ResetFactions();
+    gFactionSystem->SetReputation(wilds, hill, 10.0f);
+    gFactionSystem->SetReputation(hill, wilds, 10.0f);
+    for (int32_t attempt = 0; attempt < 200; ++attempt)
+        EXPECT_EQ(quests().StartQuest(feud, nullptr, -1), nullptr) << "enemies already";
+    EXPECT_FALSE(gFactionSystem->IsAtWar(wilds, hill));
 }
