@@ -361,3 +361,17 @@ TEST_F(DiplomacyEvents, AResetCovenantMakesPeaceAndDropsRoutesQuietly)
     EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(told.empty());
 }
+
+TEST_F(DiplomacyEvents, AFallenCovenantIsLeftAtPeaceWithAllAndItsRoutesEnd)
+{
+    Set(1, 0, CovenantTreaty::War);
+    Set(1, 3, CovenantTreaty::Alliance);
+    game->SetTradeRoute(&C(1), &C(2), 2, true);
+    C(1).Eliminate(nullptr, false, false);
+    EXPECT_TRUE(C(1).eliminated);
+    for (int32_t other : {0, 2, 3}) {
+        EXPECT_EQ(Both(1, other), CovenantTreaty::Peace) << other;
+        EXPECT_EQ(C(1).GetTradeRouteKind(other), 0) << other;
+        EXPECT_EQ(C(other).GetTradeRouteKind(1), 0) << other;
+    }
+}
