@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <vector>
 
+class EntityBase;
 class GraphicsDevice;
 class ImmediateDraw;
 class ModelEntity;
@@ -132,6 +133,9 @@ public:
     // is drawn only highlighted and the skin's entry is not.
     void AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelResource& model, const Skin& skin,
                              int32_t subMesh, int32_t pass, int32_t instance);
+    // The entity's own light at its place plus its light offset, into the frame's light list;
+    // dropped there when black or without a falloff radius.
+    static void AddEntityLight(const EntityBase& entity);
     // Sorts and draws the frame's surfaces; the camera's model view is current afterwards.
     void DrawSurfaces(ShaderBatch& batch);
 

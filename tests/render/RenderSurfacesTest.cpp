@@ -2,6 +2,8 @@
 #include "render/ModelDrawWorld.h"
 
 #include "core/UserVarSystem.h"
+#include "render/LightingSystem.h"
+#include "world/EntityBase.h"
 #include "world/LevelData.h"
 
 namespace {
@@ -166,6 +168,30 @@ TEST_F(RenderSurfacesTest, SkinEntriesAndVisibleBitsChooseTheSubMeshes)
     view->BeginFrame();
     QueueModel(detail, 1.0f);
     EXPECT_EQ(view->GetModelPool().GetUsed(), 0u);
+}
+
+TEST_F(RenderSurfacesTest, AnEntitysLightJoinsTheFrameAtItsOffsetPlace)
+{
+    LightingSystem lighting;
+    lighting.SetMaxLights(4);
+    gLightingSystem = &lighting;
+    EntityBase entity;
+    entity.position = WorldPos{2, 100.0f, 50.0f};
+    entity.lightOffset[0] = 8.0f;
+    entity.lightOffset[1] = -4.0f;
+    entity.lightColor = Color{1.0f, 0.5f, 0.25f};
+    entity.lightFalloff = 90.0f;
+    WorldView::AddEntityLight(entity);
+    // A black light is dropped.
+    entity.lightColor = Color{0.0f, 0.0f, 0.0f};
+    WorldView::AddEntityLight(entity);
+    gLightingSystem = nullptr;
+    ASSERT_EQ(lighting.GetLightCount(), 1);
+    const LightingSystem::Light& light = lighting.GetLight(0);
+    EXPECT_EQ(light.level, 2);
+    EXPECT_FLOAT_EQ(light.x, 108.0f);
+    EXPECT_FLOAT_EQ(light.y, 46.0f);
+    EXPECT_FLOAT_EQ(light.radius, 90.0f);
 }
 
 TEST_F(RenderSurfacesTest, AModelOutsideTheViewIsSkippedWhenDrawn)
