@@ -164,4 +164,21 @@ TEST_F(PlayerClientModes, AMoveTargetIsWalkedAtTheCharactersSpeedAndTheHostFollo
     EXPECT_NEAR(player->GetPosition().x, goal.x, 0.01f);
 }
 
+TEST_F(PlayerClientModes, AHintChainShowsItsFirstUnseenHintAndALoopEnds)
+{
+    ui.hintChain = {{"A", "B"}, {"B", "A"}, {"Alone", ""}};
+    player->hintsSeen.assign(ui.hintChain.size(), false);
+    // Seeing a hint leads on to the next of its chain.
+    player->SetHintSeen(0);
+    EXPECT_EQ(ui.shownHints, std::vector<std::string>{"B"});
+    player->SetHintSeen(1);
+    ui.shownHints.clear();
+    // Every hint of the loop seen: the walk ends and shows nothing.
+    player->TriggerHint("A");
+    player->TriggerHint("Nobody");
+    EXPECT_TRUE(ui.shownHints.empty());
+    player->TriggerHint("Alone");
+    EXPECT_EQ(ui.shownHints, std::vector<std::string>{"Alone"});
+}
+
 } // namespace
