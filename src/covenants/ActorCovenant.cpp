@@ -261,6 +261,8 @@ void ActorCovenant::SetUpTimers()
     SetUpTimer(ActivityTimer, "AdventureTypeTime", DefinitionFloat("AdventureTypeTime"), 0.9f, 1.1f);
     SetUpTimer(StopRaidTimer, "StopRaidTime", DefinitionFloat("StopRaidTime"), 0.9f, 1.1f);
     SetUpTimer(GuardTimer, "TimeBetweenGuardChanges", DefinitionFloat("TimeBetweenGuardChanges"), 0.9f, 1.1f);
+    // The diplomacy pass runs on its own from the start.
+    StartTimer(RelationsTimer);
 }
 
 bool ActorCovenant::StartTimer(int32_t id)
@@ -403,13 +405,26 @@ void ActorCovenant::ChangeRelation(int32_t other, float amount, bool gain)
 
 void ActorCovenant::Update(float seconds)
 {
-    if (eliminated)
+    if (eliminated) {
+        if (targetCovenant != -1)
+            EndRaid();
         return;
+    }
     Covenant::Update(seconds);
     if (!gCovenantHost || !gCovenantHost->IsWorldAwake())
         return;
     RandomTimer::UpdateList(timerList, seconds);
+    if (targetCovenant != -1) {
+        // A leader risen at home goes back with a new party; the gate and the raid stand.
+        Recruit* leader = FindLeaderRecruit();
+        if (leader && leader->GetActor() && leader->GetActor()->IsAlive() && !leader->outWithParty)
+            ChooseRaidParty();
+        if (ShouldStopRaid())
+            EndRaid();
+    }
     UpdateActivity();
+    if (Timer(RelationsTimer).IsExpired())
+        DiplomacyPass();
 }
 
 // ---- Statistics and members -----------------------------------------------------------------------------

@@ -146,10 +146,33 @@ public:
     // Adds to the leader's money within "MaxMoney".
     void AddMoney(int32_t amount);
 
-    // ---- Relations ---------------------------------------------------------------------------
+    // ---- Relations, fear, war and raids (ActorCovenantDiplomacy.cpp) -----------------------------
     // Adds the amount, weighted by both covenants' relation multipliers (5 for a loss, 6 for a
     // gain) and the other's per-difficulty relation factor, to the relation toward it.
     void ChangeRelation(int32_t other, float amount, bool gain);
+    // The relation wanted for peace at the covenant's difficulty, times multiplier 8, less the fear.
+    float GetRelationForPeaceTreaty(const Covenant& other) const override;
+    // The relation wanted for peace less the relation: war is declared above 0.
+    float WarPressure(int32_t other) const;
+    void RecomputeFear(int32_t other);
+    void RecomputeWishes(int32_t other);
+    // Once the relations timer runs out: drift, fear, pacts left, routes cancelled, war, raids.
+    void DiplomacyPass();
+    void DriftRelation(int32_t other);
+    bool WantsToRaid(int32_t other, bool ignoreSlowStart, float factor) const;
+    void StartRaid(int32_t other);
+    bool ShouldStopRaid();
+    // Ends the raid this covenant leads, through the game's announcement.
+    void EndRaid();
+    // The game ended the raid: the gate goes, the party comes home.
+    void StopRaid() override;
+    void OnWarStarted(int32_t other) override;
+    void OnRaidStarted(Covenant& raider) override;
+    void OnWarDeclaredBy(Covenant& declarer) override;
+    float GetDamageFrom(const Covenant* other) const override;
+    // The definition's cancelled-treaty change times multiplier 10.
+    float GetTreatyCancelChange(int32_t treaty) const override;
+    void OnMemberAttacked(Entity& victim, Entity* attacker, int32_t damage, bool flag) override;
 
     int32_t activity = Ready;
     int32_t cachedActivity = WishAdventure;
@@ -161,6 +184,15 @@ public:
     TimeStamp alertUntil;
     // The steady pull of each relation, by covenant index.
     std::array<float, kMaxCovenants> naturalHate{};
+    // Per covenant index: fear, the wishes to trade and to demand, damage taken lately.
+    std::array<float, kMaxCovenants> fear{};
+    std::array<float, kMaxCovenants> tradeWish{};
+    std::array<float, kMaxCovenants> demandWish{};
+    std::array<float, kMaxCovenants> damageFrom{};
+    // Damage taken lately from no covenant.
+    float recentDamage = 0.0f;
+    // Set while this covenant leads a raid, until its party is home.
+    bool raidUnderWay = false;
     bool hasRallyPoint = false;
     WorldPos rallyPoint;
     SafePointer raidGate;
@@ -212,6 +244,11 @@ private:
     // Sells the item into the leader's money.
     void SellItem(const ItemBase& item);
 
+    // A uniform draw between the definition's two keys.
+    float Roll(std::string_view minKey, std::string_view maxKey) const;
+    // Pending offers withdrawn, as a war or a raid between the two begins.
+    void WithdrawOffersTo(int32_t other);
+    void ChooseRaidParty();
     std::vector<RandomTimer*> timerList;
     int32_t experienceLevel = 1;
     int32_t experienceKind = 0;

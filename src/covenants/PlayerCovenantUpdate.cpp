@@ -7,6 +7,7 @@
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
+#include "rules/items/InventoryBase.h"
 
 #include <cmath>
 

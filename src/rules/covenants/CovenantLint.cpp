@@ -13,7 +13,7 @@ void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry)
     for (const char* key : {"TimeBetweenSimilatedBattlesEasy", "TimeBetweenSimilatedBattlesAverage",
                             "TimeBetweenSimilatedBattlesHard", "TimeBetweenSimilatedBattlesVeryHard", "TimePerAdventure",
                             "TimeBetweenAdventures", "TimeBetweenRandomRelationChanges", "AdventureTypeTime", "StopRaidTime",
-                            "TimeBetweenGuardChanges", "MinDifficultyModifier"})
+                            "TimeBetweenGuardChanges", "MinDifficultyModifier", "SlowStartTime"})
         if (!(entry.GetFloat(key, 0.0f) > 0.0f))
             lint.Report(entry, StringFormat("%s must be above 0", key));
     // A deal's worth is counted in chunks of the stock held, never less than the minimums: without
