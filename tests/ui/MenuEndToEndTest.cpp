@@ -4,12 +4,12 @@
 #include "core/UserVarSystem.h"
 #include "render/Renderer.h"
 #include "resources/GraphicsDevice.h"
-#include "resources/textures/ImageWriter.h"
+#include "resources/textures/TargaImage.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 
+#include <array>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -101,36 +101,49 @@ protected:
         }
     }
 
-    // The menus drawn by the UI system over a cleared frame, read back top row first.
-    std::vector<uint8_t> DrawMenus()
+    // The frame as the screenshot key writes it, with the cursor moved out of the way first.
+    TargaImage Screenshot()
     {
-        std::vector<uint8_t> rgba;
-        gGraphicsDevice->AcquireContext();
-        gGraphicsDevice->Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
-        gRenderer->Begin2D();
-        gUISystem->UpdateAndDraw(0.0f);
-        EXPECT_TRUE(gGraphicsDevice->ReadPixels({0, 0, width, height}, rgba));
-        gGraphicsDevice->ReleaseContext();
-        return rgba;
+        PushMotion(639, 479);
+        app.RunFrame();
+        std::string name = "User/Screenshots/ss" + std::string(shots < 10 ? "000" : "00") + std::to_string(shots) + ".tga";
+        ++shots;
+        Tap(SDL_SCANCODE_F12);
+        TargaImage image;
+        shotBytes.clear();
+        if (!std::filesystem::exists(folder.Path() / name)) {
+            ADD_FAILURE() << "no screenshot " << name;
+            return image;
+        }
+        std::string bytes = folder.Read(name);
+        shotBytes.assign(bytes.begin(), bytes.end());
+        lastShot = folder.Path() / name;
+        EXPECT_TRUE(image.Parse(shotBytes.data(), shotBytes.size(), name));
+        return image;
     }
 
-    // The pixel under a point of the 640 x 480 space.
-    const uint8_t* PixelAt(const std::vector<uint8_t>& rgba, float x, float y) const
+    // The red, green and blue of the pixel under a point of the 640 x 480 space; the file's rows
+    // run from the bottom of the window, blue first.
+    std::array<int, 3> PixelAt(const TargaImage& image, float x, float y) const
     {
         int px = static_cast<int>(x * width / 640.0f);
-        int row = static_cast<int>(y * height / 480.0f);
-        return rgba.data() + (static_cast<size_t>(height - 1 - row) * width + px) * 4;
+        int fileRow = height - 1 - static_cast<int>(y * height / 480.0f);
+        if (!image.GetPixels() || px >= image.GetWidth() || fileRow < 0 || fileRow >= image.GetHeight())
+            return {-1, -1, -1};
+        const uint8_t* pixel = image.GetPixels() +
+                               (static_cast<size_t>(fileRow) * image.GetWidth() + px) * image.GetBytesPerPixel();
+        return {pixel[2], pixel[1], pixel[0]};
     }
 
     // Inside the rectangle (two units in from its edges) the colour; just outside it, black.
-    void ExpectRectangle(const std::vector<uint8_t>& rgba, const ProbeRect& rect, int channel, const char* what)
+    void ExpectRectangle(const TargaImage& image, const ProbeRect& rect, int channel, const char* what)
     {
         const float inset = 2.0f;
         const float inside[][2] = {{rect.x0 + inset, rect.y0 + inset}, {rect.x1 - inset, rect.y0 + inset},
                                    {rect.x0 + inset, rect.y1 - inset}, {rect.x1 - inset, rect.y1 - inset},
                                    {(rect.x0 + rect.x1) / 2, (rect.y0 + rect.y1) / 2}};
         for (const auto& point : inside) {
-            const uint8_t* pixel = PixelAt(rgba, point[0], point[1]);
+            std::array<int, 3> pixel = PixelAt(image, point[0], point[1]);
             for (int c = 0; c < 3; ++c) {
                 if (c == channel)
                     EXPECT_GT(pixel[c], 200) << what << " at " << point[0] << "," << point[1];
@@ -141,9 +154,18 @@ protected:
         const float outside[][2] = {{rect.x0 - inset, rect.y0 + 10}, {rect.x1 + inset, rect.y0 + 10},
                                     {rect.x0 + 10, rect.y0 - inset}, {rect.x0 + 10, rect.y1 + inset}};
         for (const auto& point : outside) {
-            const uint8_t* pixel = PixelAt(rgba, point[0], point[1]);
+            std::array<int, 3> pixel = PixelAt(image, point[0], point[1]);
             EXPECT_LT(pixel[0] + pixel[1] + pixel[2], 60) << what << " outside at " << point[0] << "," << point[1];
         }
+    }
+
+    static void PushMotion(int32_t x, int32_t y)
+    {
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.x = x;
+        motion.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&motion), 1);
     }
 
     void RunTheProbe()
@@ -160,36 +182,39 @@ protected:
         ClickAt(20 + 40 + 102, 10 + 40 + 30);
         EXPECT_EQ(gUserVarSystem->GetStringByName("probeClicked"), "no");
 
-        std::vector<uint8_t> rgba = DrawMenus();
-        ASSERT_EQ(rgba.size(), static_cast<size_t>(width) * height * 4);
-        ExpectRectangle(rgba, {60, 50, 160, 110}, 0, "the red button");
-        ExpectRectangle(rgba, {320, 210, 400, 290}, 1, "the green square");
-        const uint8_t* hidden = PixelAt(rgba, 495, 335);
-        EXPECT_LT(hidden[2], 40) << "a widget hidden by its condition is drawn";
-        KeepFailedFrame(rgba);
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        TargaImage shown = Screenshot();
+        ASSERT_EQ(shown.GetWidth(), width - 2);
+        ExpectRectangle(shown, {60, 50, 160, 110}, 0, "the red button");
+        ExpectRectangle(shown, {320, 210, 400, 290}, 1, "the green square");
+        EXPECT_LT(PixelAt(shown, 495, 335)[2], 40) << "a widget hidden by its condition is drawn";
+        KeepFailedFrame();
 
         TypeOnConsole("hideMenu Probe");
         EXPECT_FALSE(probe->visible);
-        std::vector<uint8_t> empty = DrawMenus();
-        const uint8_t* red = PixelAt(empty, 110, 80);
-        EXPECT_LT(red[0], 40) << "a hidden menu is drawn";
+        TargaImage empty = Screenshot();
+        EXPECT_LT(PixelAt(empty, 110, 80)[0], 40) << "a hidden menu is drawn";
+        KeepFailedFrame();
     }
 
-    // A failed probe leaves the frame beside the staged game folder, named in the failure.
-    void KeepFailedFrame(const std::vector<uint8_t>& rgba)
+    // A failed probe leaves the screenshot beside the staged game folder, named in the failure.
+    void KeepFailedFrame()
     {
-        if (!HasFailure())
+        if (!HasFailure() || lastShot.empty())
             return;
-        std::filesystem::path path = std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() /
-                                     ("MenuEndToEnd-" + std::to_string(width) + "x" + std::to_string(height) + ".tga");
-        std::vector<uint8_t> bytes = EncodeTga(width, height, 4, rgba.data());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
-        ADD_FAILURE() << "the drawn menus are in " << path.string();
+        std::filesystem::path kept = std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() /
+                                     ("MenuEndToEnd-" + std::to_string(width) + "x" + std::to_string(height) + "-" +
+                                      lastShot.filename().string());
+        std::filesystem::copy_file(lastShot, kept, std::filesystem::copy_options::overwrite_existing);
+        ADD_FAILURE() << "the screenshot is kept in " << kept.string();
+        lastShot.clear();
     }
 
     int width = 800;
     int height = 600;
+    int shots = 0;
+    std::vector<uint8_t> shotBytes;
+    std::filesystem::path lastShot;
 };
 
 TEST_F(MenuEndToEnd, WithoutAHardwareCursorTheShapesPictureIsDrawnAtTheCursor)
