@@ -4,13 +4,17 @@
 #include "core/UserVarSystem.h"
 #include "render/Renderer.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
+#include "core/CommandSystem.h"
 #include "ui/UIMenu.h"
+#include "ui/UIWidget.h"
 #include "ui/UISystem.h"
 
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -249,6 +253,32 @@ TEST_F(MenuEndToEnd, WithoutAHardwareCursorTheShapesPictureIsDrawnAtTheCursor)
     }
     EXPECT_GT(inside, 50);
     EXPECT_EQ(outside, 0);
+}
+
+TEST_F(MenuEndToEnd, TextureReferencesAreBalancedAcrossReloadsCopiesAndShutDown)
+{
+    StartAt(800, 600);
+    UIWidget* red = gUISystem->FindWidgetByPath("Probe::Red");
+    ASSERT_NE(red, nullptr);
+    int32_t row = red->texture;
+    ASSERT_NE(row, -1);
+    // The three widgets of the probe menu hold one reference each on the shared picture.
+    int32_t held = gResourceManager->GetReferenceCount(row);
+    EXPECT_GE(held, 3);
+    {
+        std::unique_ptr<UIWidget> copy(UISystem::CloneWidget(red));
+        EXPECT_EQ(gResourceManager->GetReferenceCount(row), held + 1);
+        copy->SetTexture("");
+        EXPECT_EQ(gResourceManager->GetReferenceCount(row), held);
+        copy->CopyFrom(*red);
+        EXPECT_EQ(gResourceManager->GetReferenceCount(row), held + 1);
+    }
+    EXPECT_EQ(gResourceManager->GetReferenceCount(row), held);
+    ASSERT_TRUE(gCommandSystem->Execute("reloadMenus"));
+    EXPECT_EQ(gResourceManager->GetReferenceCount(row), held);
+    // The menus go before the resources are flushed: nothing of theirs is left counted.
+    app.ShutDown();
+    EXPECT_EQ(gUISystem, nullptr);
 }
 
 TEST_F(MenuEndToEnd, AMenuFileInTheGameFolderIsShownClickedAndDrawnAt800x600)

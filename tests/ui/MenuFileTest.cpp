@@ -195,4 +195,23 @@ TEST_F(MenuFile, AMenuWhoseShowListShowsItselfDoesNotRecurse)
     EXPECT_GE(Logged("Menu Loop: its show or hide commands show or hide it again"), 2);
 }
 
+TEST_F(MenuFile, EveryMenuTheGameShipsLoadsWithoutAWarning)
+{
+    std::string shipped = ShippedGameFolder();
+    if (shipped.empty())
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    PosixFileSystem shippedFiles(shipped);
+    shippedFiles.SetRootFolders("Assets");
+    gFileSystem = &shippedFiles;
+    std::vector<std::string> listed;
+    shippedFiles.ListFiles("UI", "mnu", listed, kLocationAssets, false, false, true);
+    ui->LoadMenus(false);
+    gFileSystem = &files;
+    EXPECT_EQ(ui->GetMenus().size(), listed.size());
+    EXPECT_EQ(Logged("line"), 0);
+    EXPECT_EQ(Logged("Unknown"), 0);
+    EXPECT_EQ(Logged("Could not find"), 0);
+    EXPECT_EQ(Logged("Couldn't load menu"), 0);
+}
+
 } // namespace
