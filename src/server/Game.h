@@ -158,6 +158,7 @@ public:
     // A player's slot holds a linked copy of a world quest (GameQuestLinks.cpp).
     std::unique_ptr<EntityQuest> CreatePlayerQuest() override;
     const QuestBase* GetGameQuest(int32_t number) const override;
+    void OnQuestAccepted(int32_t number, Sentient& player) override;
     // The program's path finder; false without one (GameActors.cpp).
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
                   PathRecord* path) override;

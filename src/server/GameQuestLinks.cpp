@@ -2,6 +2,7 @@
 #include "server/Game.h"
 
 #include "entities/Chest.h"
+#include "entities/Player.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 
@@ -40,4 +41,11 @@ void Game::OfferChestToQuests(Chest& chest, Sentient* opener)
 float Game::GetMonsterRarityMultiplier(const MonsterType& monsterType, int32_t level) const
 {
     return quests->GetQuestMultiplier(monsterType, level);
+}
+
+void Game::OnQuestAccepted(int32_t number, Sentient& player)
+{
+    auto* carrier = dynamic_cast<Player*>(&player);
+    if (Quest* quest = quests->GetQuest(number); quest && carrier)
+        quest->AnnounceAccepted(*carrier);
 }

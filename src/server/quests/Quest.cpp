@@ -392,6 +392,13 @@ void Quest::OnRemove()
         host->ResetRecruitQuests();
 }
 
+void Quest::AnnounceAccepted(Player&)
+{
+    SendQuestMessage("QuestAccepted", BuildTitle(level, true), kQuestSkippedMessageKind);
+    if (levelItemsPending)
+        SpawnLevelItems();
+}
+
 void Quest::OnTreasureOpened(const Entity& chest, Sentient* opener)
 {
     auto* player = dynamic_cast<Player*>(opener);

@@ -54,7 +54,8 @@ public:
     void Advance(Player&, float) override {}
     void SeeEvent(Player&, Event&) override {}
     void TalkStep(Player&, Entity&) override {}
-    void AnnounceAccepted(Player&) override {}
+    // "QuestAccepted" with the title as news; the items of a fetch quest are laid then.
+    void AnnounceAccepted(Player& carrier) override;
     // The world quest's own step, run by the game's quest list.
     virtual void Update(float) {}
     // What the kind puts into the world once its choices stand; false ends the quest.

@@ -291,3 +291,19 @@ TEST_F(GameQuestEvents, AWarQuestDeclaresWarBetweenTheGamesFactions)
         EXPECT_EQ(quests().StartQuest(feud, nullptr, -1), nullptr) << "enemies already";
     EXPECT_FALSE(gFactionSystem->IsAtWar(wilds, hill));
 }
+
+TEST_F(GameQuestEvents, TakingAQuestIsNewsWithItsTitle)
+{
+    Quest* quest = Start("Errand");
+    ASSERT_NE(quest, nullptr);
+    game->GetClientLines().clear();
+    ASSERT_NE(player->AcceptQuest(quest->questId), nullptr);
+    ASSERT_EQ(game->GetClientLines().size(), 1u);
+    const std::string& line = game->GetClientLines().front();
+    EXPECT_EQ(line.rfind("msg 3 ", 0), 0u) << line;
+    EXPECT_NE(line.find("QuestAccepted"), std::string::npos) << line;
+    EXPECT_NE(line.find(quest->BuildTitle(quest->level, true).substr(0, 8)), std::string::npos) << line;
+    game->GetClientLines().clear();
+    EXPECT_EQ(player->AcceptQuest(quest->questId), nullptr) << "held already";
+    EXPECT_TRUE(game->GetClientLines().empty());
+}
