@@ -112,6 +112,25 @@ public:
     void UpdatePeopleStatistic() override;
     void UpdateItemsStatistic() override;
 
+    // ---- Members, goods and levels (ActorCovenantMembers.cpp) -----------------------------------
+    // While raiding (at Raid): the recruits out with the party.
+    bool IsRecruitRaiding(const Actor& actor) const override;
+    // While raided: the recruits at home.
+    bool IsRecruitDefending(const Actor& actor) const override;
+    void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
+    // The recruits' creatures and the guards fall.
+    void KillAllMembers() override;
+    // The recruits' creatures fade away; the guards are taken down.
+    void DisbandMembers() override;
+    // The covenant that hurt it most lately (a raider's damage weighted), when that outweighs the
+    // damage from no covenant; the first on a tie.
+    Covenant* PickMostHatedCovenant() const override;
+    // The first arrival on a level marks it; any but the town pays the arriver exploration
+    // experience for its depth.
+    void OnLevelReached(int32_t level, Entity* entity) override;
+    // Only the goods bag's items are offered: they are named by that bag, as the game moves them.
+    ItemBase* GetStoredItem(int32_t bag, int32_t slot) const override;
+
     // ---- Set-up ------------------------------------------------------------------------------
     // The home at the position, the recruits with their leader, money, items, relics, the
     // starting relations and the timers. An index outside the difficulty table is Average.
@@ -191,6 +210,8 @@ public:
     std::array<float, kMaxCovenants> damageFrom{};
     // Damage taken lately from no covenant.
     float recentDamage = 0.0f;
+    // A bit per level index, set at a recruit's first arrival.
+    std::vector<bool> visitedLevels;
     // Set while this covenant leads a raid, until its party is home.
     bool raidUnderWay = false;
     bool hasRallyPoint = false;
