@@ -14,7 +14,7 @@
 namespace {
 
 // The town NPC kind that recruits, the one quest-giver that may be recruited.
-constexpr int32_t kPlayerCovenantRecruiterNpcType = 4;
+constexpr int32_t kPlayerCovenantRecruiterNpcType = NpcType::Recruit;
 
 // The NPC the player targets could join: alone, alive, a friendly NPC that is on no errand.
 bool PlayerCovenantIsCandidate(const Actor& actor, const Player& player)
