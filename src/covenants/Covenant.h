@@ -173,6 +173,17 @@ public:
     virtual void AddToCappedStat(int32_t stat, int32_t amount) { statistics.Add(stat, amount); }
     virtual void StartSharedAdventure(Covenant&) {}
     virtual void StopSharedAdventure() {}
+    // The other covenant answered this one's offer with the response.
+    virtual void OnOfferResult(Covenant&, int32_t) {}
+    // The other covenant's offer to this one ended unanswered.
+    virtual void OnOfferExpired(Covenant&) {}
+    // This covenant's relation toward the other moved by the amount.
+    virtual void DescribeRelationChange(const Covenant*, float) {}
+    // A raid on this covenant was beaten off.
+    virtual void CountDeath(Entity*) {}
+    // Adventuring together with the other covenant begins; it ends when the one given stops it.
+    virtual void StartAdventuringWith(Covenant&) {}
+    virtual void StopAdventuringWith(Covenant&) {}
     // Raids the target together with the partner.
     virtual void StartJointRaid(Covenant&, Covenant&) {}
     // A pact between the two ended; told to every living covenant.

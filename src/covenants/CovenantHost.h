@@ -17,6 +17,7 @@ class Covenant;
 class Entity;
 class Item;
 class MonsterType;
+struct TradeOffer;
 
 // Filled by the server's game behind gCovenantHost; the covenants' tests fill it with a fake.
 // Later covenant work adds what it needs here.
@@ -54,6 +55,8 @@ public:
     // The raider's raid on the raided begins (announced), respectively ends back at war.
     virtual void StartRaid(Covenant& raider, Covenant& raided) = 0;
     virtual void StopRaid(Covenant& raider, Covenant& raided) = 0;
+    // Carries the accepted offer out between its maker (first) and the other (second).
+    virtual void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) = 0;
     // The covenant fell; the destroyer (none: the monsters) is credited.
     virtual void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) = 0;
     // A fallen covenant's clean-ups: every other covenant and it back at Peace, both ways; every

@@ -81,6 +81,15 @@ public:
     Gate* GetHouseGate() const;
     Player* GetPlayerLeader() const;
 
+    // ---- Raids (PlayerCovenantDiplomacy.cpp) ------------------------------------------------------
+    // The player goes to the target's house and the recruits of the party numbers join it
+    // (numbers outside the slots are skipped, a repeated one joins once); the raid begins when
+    // the player comes near the target's home. Nothing for an index naming no covenant.
+    void StartRaid(int32_t target, Player& leader, const std::vector<int32_t>& party);
+    // The raid ends: its statistics, the game told, the party and the raid gates gone, everyone
+    // home.
+    void EndRaid(Player& leader);
+
     // ---- The record of the game update ---------------------------------------------------------
     virtual void NotifyHook(int32_t) {}
     // The covenant's part of its own client's game update.
@@ -106,9 +115,35 @@ public:
     int32_t GetRecruitCount() const override { return CountRecruits() + 1; }
     bool IsPlayerCovenant() const override { return true; }
 
+    // ---- Diplomacy: the player decides, so the events become its client's lines ------------------
+    void ReceiveOffer(Covenant& from, const Offer& offer) override;
+    // An accepted offer is carried out; a counter-offer answered 2 is offered again.
+    void ReceiveOfferResult(Covenant& from, const Offer& offer, bool accepted, int32_t response) override;
+    void OnOfferResult(Covenant& from, int32_t response) override;
+    void OnOfferExpired(Covenant& from) override;
+    // "+0.05 $$relation$$ (<covenant>)": a message with one, two or three decimals.
+    void DescribeRelationChange(const Covenant* other, float change) override;
+    void StartAdventuringWith(Covenant& other) override;
+    void StopAdventuringWith(Covenant& by) override;
+    void StartSharedAdventure(Covenant& other) override { StartAdventuringWith(other); }
+    void StopSharedAdventure() override { StopAdventuringWith(*this); }
+    bool IsRecruitRaiding(const Actor& actor) const override;
+    void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
+    void ForgetCovenant(const Covenant& other) override;
+    void CountDeath(Entity*) override;
+    void Eliminate(Entity* destroyer, bool killMembers, bool credit) override;
+    bool IsRecruit(const Sentient& sentient) const override;
+    WorldPos GetRecruitHome(const Sentient& sentient) const override;
+    // The recruit whose actor has the entity number leaves.
+    void KickOut(int32_t entityNumber) override;
+
     // ---- EntityCovenant -------------------------------------------------------------------------
     bool FindSpotNearHouseGate(const Sentient& entity, WorldPos& out) const override;
     void SendRecruitToHouse(Sentient& recruit) override;
+    // The NPC joins the roster while a slot is free.
+    bool TakeRecruit(Sentient& npc) override;
+    // Only the covenant's own recruits leave the house.
+    bool ReleaseFromHouse(Sentient& recruit) override;
     // The covenant's crystals.
     void AddCurrency(int32_t amount) override;
     int32_t GetCurrency() const override;
@@ -134,6 +169,12 @@ private:
     WorldPos FindSpotNear(const Entity* centre, const Entity* entity) const;
     // The lifestone stands without health until the client's settings give it some.
     void SetLifestoneHealth(int32_t health, int32_t maxHealth);
+    // A line for this covenant's own client; none without a player.
+    void TellClient(const std::string& line) const;
+    // The player's statistic goes up by one.
+    void CountStatistic(int32_t stat) const;
+    // The covenant raids its target: the target exists and the treaty toward it is Raid.
+    bool IsRaidUnderWay() const;
 
     // The game may delete the player (its client gone) while the covenant stays.
     SafePointer player;

@@ -346,6 +346,7 @@ public:
     void CancelTradeRoute(Covenant& first, Covenant& second) override;
     void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override;
     void StartRaid(Covenant& raider, Covenant& raided) override;
+    void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) override;
     void StopRaid(Covenant& raider, Covenant& raided) override;
     WorldPos TakeHomePosition() override { return TakeCovenantPosition(); }
     bool HasOpenQuest(int32_t type, const Entity* target) const override;

@@ -121,3 +121,8 @@ void Game::GenerateChestItems(const Chest& chest, const Entity& opener, std::vec
         if (std::unique_ptr<Item> item = gSpawnSystem->GenerateItem(request))
             out.push_back(std::move(item));
 }
+
+void Game::ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second)
+{
+    ExecuteOffer(offer, &first, &second);
+}

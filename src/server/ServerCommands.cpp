@@ -65,7 +65,7 @@ const std::array<ServerCommands::Definition, ServerCommands::kCount>& ServerComm
         {"gateTown", "Gates to a town", "townGateNum", "d", 0, true, &SC::GateTown},
         {"entityInfo", "Prints an entity's information to the log", "entityNum", "d", 0, false, &SC::EntityInfo},
         {"Raid", "Starts a raid on a covenant", "covenantIndex npc1 npc2 npc3 npc4 npc5 npc6 npc7 npc8 npc9 npc10",
-         "iIIIIIIIIII", 0, true, &SC::Unserved},
+         "iIIIIIIIIII", 0, true, &SC::Raid},
         {"stopRaid", "Stops the covenant's raid", "", "", 0, true, &SC::StopRaid},
         {"resetNpcIntro", "Lets the NPC talked to introduce itself again", "", "", 0, true, &SC::ResetNpcIntro},
         {"getNpcChat", "Asks the NPC talked to for a line", "", "", 0, true, &SC::GetNpcChat},

@@ -73,6 +73,7 @@ private:
     static void KickOut(const Args& args, Player* player);
     static void StopRaid(const Args& args, Player* player);
     static void StopSharedAdventure(const Args& args, Player* player);
+    static void Raid(const Args& args, Player* player);
     static void StartRumor(const Args& args, Player* player);
 
     // The player's own requests (ServerCommandsPlayer.cpp).

@@ -2,6 +2,7 @@
 #include "server/ServerCommands.h"
 
 #include "covenants/Covenant.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Entity.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
@@ -162,9 +163,26 @@ void ServerCommands::KickOut(const Args& args, Player* player)
         mine->KickOut(number);
 }
 
+void ServerCommands::Raid(const Args& args, Player* player)
+{
+    auto* mine = dynamic_cast<PlayerCovenant*>(GetPlayerCovenant(*player));
+    if (!mine || args.empty())
+        return;
+    std::vector<int32_t> party;
+    for (size_t i = 1; i < args.size(); ++i)
+        party.push_back(ToInt(args[i]));
+    mine->StartRaid(ToInt(args[0]), *player, party);
+}
+
+// A covenant's StopRaid is also how the game tells the raided one: a player's covenant ends
+// its own raid on the request instead.
 void ServerCommands::StopRaid(const Args&, Player* player)
 {
-    if (Covenant* mine = GetPlayerCovenant(*player))
+    Covenant* mine = GetPlayerCovenant(*player);
+    auto* own = dynamic_cast<PlayerCovenant*>(mine);
+    if (own && own->targetCovenant != -1)
+        own->EndRaid(*player);
+    else if (mine && !own)
         mine->StopRaid();
 }
 

@@ -73,6 +73,12 @@ public:
         raider.SetTreatyState(raided.index, CovenantTreaty::War);
         raided.SetTreatyState(raider.index, CovenantTreaty::War);
     }
+    // "execute <first> <second> <entries>"
+    void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) override
+    {
+        calls.push_back("execute " + std::to_string(first.index) + " " + std::to_string(second.index) + " " +
+                        std::to_string(offer.entries.size()));
+    }
     // "destroyed <index> by <destroyer or -1>"
     void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override
     {

@@ -43,6 +43,12 @@ public:
     bool IsCellBlocked(const WorldPos& position) const override { return cellBlocked && cellBlocked(position); }
     bool IsBodyBlocked(const WorldPos& position, float) const override { return bodyBlocked && bodyBlocked(position); }
     void QueueClientCommand(std::string_view line) override { lines.emplace_back(line); }
+    // Kept in lines too, and with its player's number in playerLines.
+    void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override
+    {
+        playerLines.emplace_back(playerNumber, line);
+        lines.emplace_back(line);
+    }
     void QueueWorldEvent(const WorldEventRequest& request) override;
     void RegisterResourceName(int32_t handle, std::string_view name) override { resourceNames[handle] = name; }
     double GetGameTime() const override { return now; }
@@ -184,6 +190,7 @@ public:
     std::vector<Sentient*> players;
     std::vector<EntityCovenant*> covenants;
     std::vector<std::string> lines;
+    std::vector<std::pair<int32_t, std::string>> playerLines;
     std::vector<WorldEventRequest> worldEvents;
     std::map<int32_t, std::string> resourceNames;
     // Scripted answers of the world.

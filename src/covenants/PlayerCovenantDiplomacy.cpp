@@ -1,0 +1,294 @@
+// PlayerCovenant -- the player's covenant in diplomacy: offers, answers and expiries as its client's lines, relation changes as messages, the raid the player leads, and adventuring together.
+#include "covenants/PlayerCovenant.h"
+
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "covenants/CovenantHost.h"
+#include "covenants/Recruit.h"
+#include "entities/Actor.h"
+#include "entities/GameServices.h"
+#include "entities/Player.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The message kinds of the player's screen: adventuring, and relation changes.
+constexpr int32_t kPlayerCovenantAdventureKind = 2;
+constexpr int32_t kPlayerCovenantRelationKind = 6;
+// A counter-offer answered so goes back to the player as an offer.
+constexpr int32_t kPlayerCovenantReofferResponse = 2;
+constexpr int32_t kPlayerCovenantCounterOffer = 3;
+// Adventuring together joins the two leaders alone.
+constexpr int32_t kPlayerCovenantAdventurePartySize = 2;
+
+std::string PlayerCovenantText(const Covenant& covenant)
+{
+    return gCovenantHost ? gCovenantHost->GetCovenantText(covenant.index) : std::string();
+}
+
+void PlayerCovenantMessage(const std::string& text, int32_t kind)
+{
+    if (gGameServices)
+        gGameServices->SendMessage(text, kind);
+}
+
+// One decimal above 0.1, two above 0.01, else three; the bounds are 0.1 multiplied down in
+// single precision.
+int32_t PlayerCovenantDecimals(float change)
+{
+    float size = std::fabs(change);
+    float bound = 0.1f;
+    int32_t decimals = 1;
+    while (decimals < 3 && !(size > bound)) {
+        bound *= 0.1f;
+        ++decimals;
+    }
+    return decimals;
+}
+
+} // namespace
+
+void PlayerCovenant::TellClient(const std::string& line) const
+{
+    // The events of this covenant are its own player's to decide: no other client hears them.
+    if (const Player* leader = GetPlayerLeader(); leader && gGameServices)
+        gGameServices->QueueClientCommandFor(leader->entityNumber, line);
+}
+
+void PlayerCovenant::CountStatistic(int32_t stat) const
+{
+    if (Player* leader = GetPlayerLeader())
+        leader->statistics.Add(stat, 1);
+}
+
+bool PlayerCovenant::IsRaidUnderWay() const
+{
+    return targetCovenant != -1 && HasRelation(targetCovenant) &&
+           GetTreatyState(targetCovenant) == CovenantTreaty::Raid;
+}
+
+// ---- Offers --------------------------------------------------------------------------------------
+
+void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
+{
+    std::string line = StringFormat("offerToPlayer %d %d", offer.type, from.index);
+    for (const OfferEntry& entry : offer.entries)
+        StringAppendFormat(line, " %d %d %d", entry.side, entry.kind, entry.value);
+    TellClient(line);
+}
+
+void PlayerCovenant::ReceiveOfferResult(Covenant& from, const Offer& offer, bool accepted, int32_t response)
+{
+    if (accepted && gCovenantHost)
+        gCovenantHost->ExecuteOffer(offer, *this, from);
+    if (offer.type == kPlayerCovenantCounterOffer && response == kPlayerCovenantReofferResponse)
+        ReceiveOffer(from, offer);
+    OnOfferResult(from, response);
+}
+
+void PlayerCovenant::OnOfferResult(Covenant& from, int32_t response)
+{
+    TellClient(StringFormat("dipRes %d %d", response, from.index));
+}
+
+void PlayerCovenant::OnOfferExpired(Covenant& from)
+{
+    TellClient(StringFormat("offerExpired %d", from.index));
+}
+
+void PlayerCovenant::DescribeRelationChange(const Covenant* other, float change)
+{
+    // A change that is no number would print as one.
+    if (!other || other->eliminated || change == 0.0f || !std::isfinite(change))
+        return;
+    int32_t decimals = PlayerCovenantDecimals(change);
+    std::string text = StringFormat("%+.*f $$relation$$ (%s)", decimals, static_cast<double>(change),
+                                    PlayerCovenantText(*other).c_str());
+    PlayerCovenantMessage(text, kPlayerCovenantRelationKind);
+}
+
+// ---- Adventuring together ---------------------------------------------------------------------------
+
+void PlayerCovenant::StartAdventuringWith(Covenant& other)
+{
+    Player* leader = GetPlayerLeader();
+    auto* partnerLeader = dynamic_cast<Sentient*>(other.GetLeader());
+    // Two players' covenants tell each other: the second call finds the partnership made.
+    if (!leader || !partnerLeader || &other == this || adventurePartner == other.index)
+        return;
+    if (IsRaiding() || other.IsRaiding() || IsBeingRaided() || other.IsBeingRaided()) {
+        PlayerCovenantMessage("$$CantAdventureTogetherDuringRaids$$", kPlayerCovenantAdventureKind);
+        return;
+    }
+    if (gCovenantHost && (gCovenantHost->HasOpenQuest(QuestType::TownAttack, nullptr) ||
+                          gCovenantHost->HasOpenQuest(QuestType::Siege, nullptr))) {
+        PlayerCovenantMessage("$$CantAdventureTogetherDuringTownAttacks$$", kPlayerCovenantAdventureKind);
+        return;
+    }
+    leader->DismissCompanions();
+    adventurePartner = other.index;
+    other.StartAdventuringWith(*this);
+    leader->AddCompanion(partnerLeader, kPlayerCovenantAdventurePartySize);
+    PlayerCovenantMessage(MakeLocToken("AdventuringWithX", "%s", PlayerCovenantText(other).c_str()),
+                          kPlayerCovenantAdventureKind);
+}
+
+void PlayerCovenant::StopAdventuringWith(Covenant& by)
+{
+    if (adventurePartner == -1)
+        return;
+    if (&by == this) {
+        Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
+        adventurePartner = -1;
+        if (partner)
+            partner->StopAdventuringWith(*this);
+    } else {
+        PlayerCovenantMessage(MakeLocToken("XHasStoppedAdventuringWithUs", "%s", PlayerCovenantText(by).c_str()),
+                              kPlayerCovenantAdventureKind);
+    }
+    if (Player* leader = GetPlayerLeader())
+        leader->DismissCompanions();
+    adventurePartner = -1;
+}
+
+// ---- The raid ---------------------------------------------------------------------------------------
+
+void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector<int32_t>& party)
+{
+    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(target) : nullptr;
+    if (!raided || raided == this)
+        return;
+    leader.Warp(raided->GetSpawnPointNearHome());
+    targetCovenant = target;
+    leader.DismissCompanions();
+    std::vector<int32_t> joined;
+    int32_t limit = gGameData ? gGameData->GetTuning().maxAdventureGroupSize : 0;
+    for (int32_t number : party) {
+        // The numbers come from the client: a number outside the slots, or one already in, is skipped.
+        Actor* actor = GetRecruitActor(number);
+        if (!actor || std::find(joined.begin(), joined.end(), number) != joined.end())
+            continue;
+        joined.push_back(number);
+        leader.AddToParty(actor, limit);
+        if (Entity* lifestone = raided->GetLifestone())
+            actor->AddToHateList(lifestone);
+    }
+    raidUnderway = false;
+}
+
+void PlayerCovenant::EndRaid(Player& leader)
+{
+    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    CountStatistic(CharacterFunStat::RaidsOffensiveTotal);
+    if (raided && raided->eliminated)
+        CountStatistic(CharacterFunStat::RaidsOffensiveWon);
+    if (raided && raided != this)
+        gCovenantHost->StopRaid(*this, *raided);
+    targetCovenant = -1;
+    raidUnderway = false;
+    leader.DismissCompanions();
+    leader.RemoveGates(true);
+    for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {
+        Actor* actor = GetRecruitActor(slot);
+        if (!actor)
+            continue;
+        SendRecruitHome(*actor);
+        actor->ClearHateList();
+    }
+    WorldPos home = FindSpotNearHome(&leader);
+    if (home.level >= 0)
+        leader.Warp(home);
+}
+
+bool PlayerCovenant::IsRecruitRaiding(const Actor& actor) const
+{
+    const Player* leader = GetPlayerLeader();
+    return leader && IsRaidUnderWay() && leader->IsInParty(&actor);
+}
+
+void PlayerCovenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
+{
+    alive = 0;
+    fallen = 0;
+    const Player* leader = GetPlayerLeader();
+    if (!leader || !IsRaidUnderWay())
+        return;
+    for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {
+        const Actor* actor = GetRecruitActor(slot);
+        if (!actor || !leader->IsInParty(actor))
+            continue;
+        if (actor->maxHealth < 1 || actor->health < 1)
+            ++fallen;
+        else
+            ++alive;
+    }
+}
+
+void PlayerCovenant::ForgetCovenant(const Covenant& other)
+{
+    Covenant::ForgetCovenant(other);
+    if (other.index == targetCovenant)
+        if (Player* leader = GetPlayerLeader())
+            EndRaid(*leader);
+}
+
+void PlayerCovenant::CountDeath(Entity*)
+{
+    if (eliminated)
+        return;
+    CountStatistic(CharacterFunStat::RaidsDefensiveWon);
+    CountStatistic(CharacterFunStat::RaidsDefensiveTotal);
+}
+
+void PlayerCovenant::Eliminate(Entity* destroyer, bool killMembers, bool credit)
+{
+    // A fall is counted once.
+    if (eliminated)
+        return;
+    if (IsBeingRaided())
+        CountStatistic(CharacterFunStat::RaidsDefensiveTotal);
+    else if (destroyer && destroyer->covenantIndex == -1)
+        CountStatistic(CharacterFunStat::DestroyedByMonsters);
+    Covenant::Eliminate(destroyer, killMembers, credit);
+}
+
+// ---- The roster as the player's requests see it ------------------------------------------------------
+
+bool PlayerCovenant::IsRecruit(const Sentient& sentient) const
+{
+    return FindRecruitByActor(&sentient) != nullptr;
+}
+
+WorldPos PlayerCovenant::GetRecruitHome(const Sentient& sentient) const
+{
+    return FindSpotNearHome(&sentient);
+}
+
+void PlayerCovenant::KickOut(int32_t entityNumber)
+{
+    for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot)
+        if (const Actor* actor = GetRecruitActor(slot); actor && actor->entityNumber == entityNumber)
+            RemoveRecruit(slot);
+}
+
+bool PlayerCovenant::TakeRecruit(Sentient& npc)
+{
+    auto* actor = dynamic_cast<Actor*>(&npc);
+    if (!actor || IsRecruit(npc) || FindFreeRecruitSlot() == -1)
+        return false;
+    AddRecruit(*actor);
+    return IsRecruit(npc);
+}
+
+bool PlayerCovenant::ReleaseFromHouse(Sentient& recruit)
+{
+    auto* actor = dynamic_cast<Actor*>(&recruit);
+    if (!actor || !IsRecruit(recruit))
+        return false;
+    actor->sentHome = false;
+    return true;
+}
