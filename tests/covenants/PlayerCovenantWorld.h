@@ -131,7 +131,7 @@ ClassHero
         const std::string head = "GameSystem\n{\n";
         actors.insert(actors.find(head) + head.size(),
                       "    MaxRecruits 4\n    StartPosition 0.5 0.5\n    LevelTileWidth 16\n    LevelTileHeight 12\n"
-                      "    TileSize 64\n");
+                      "    TileSize 64\n    MaxAdventureGroupSize 4\n");
         LoadRecords(actors + kCovenantRecords + kHouseRecords);
     }
 

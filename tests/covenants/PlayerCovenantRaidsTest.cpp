@@ -1,0 +1,247 @@
+// PlayerCovenantRaidsTest -- the raid the player leads (its start, arrival, party and end), the raid statistics of the player, and adventuring together with another covenant with its two refusals.
+#include "covenants/PlayerCovenantWorld.h"
+#include "covenants/Recruit.h"
+
+#include <gtest/gtest.h>
+
+class PlayerCovenantRaids : public PlayerCovenantWorld {
+protected:
+    PlayerCovenantRaids() : covenant(AddPlayerCovenant()), target(AddCovenant("CovenantOther"))
+    {
+        CovenantSettingsBlock block;
+        block.loaded = true;
+        block.recruits = {{0, Id("MonsterTester"), 3}, {2, Id("MonsterTester"), 3}, {3, Id("MonsterTester"), 3}};
+        block.health = block.maxHealth = 100;
+        MessageBuffer buffer = Written(block);
+        EXPECT_TRUE(covenant.ReadSettings(buffer));
+        covenant.PlaceInWorld();
+        player = AddPlayer(covenant, 300.0f, 300.0f);
+        player->maxHealth = player->health = 100;
+        lifestone = GiveHome(target, 50, 100, 700.0f, 500.0f);
+    }
+
+    int32_t Statistic(int32_t stat) const { return player->statistics.Get(stat); }
+
+    // The player's covenant raids the target: the treaty at Raid both ways.
+    void RaidTarget(std::vector<int32_t> party = {0, 2})
+    {
+        covenant.StartRaid(target.index, *player, party);
+        host.StartRaid(covenant, target);
+    }
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> out;
+        for (const std::string& line : game.lines)
+            if (line.rfind("msg ", 0) == 0)
+                out.push_back(line);
+        return out;
+    }
+
+    PlayerCovenant& covenant;
+    PlainCovenant& target;
+    Player* player = nullptr;
+    Entity* lifestone = nullptr;
+};
+
+TEST_F(PlayerCovenantRaids, TheRaidBeginsOnceWhenThePlayerComesWithinRangeOfTheTargetsHome)
+{
+    covenant.StartRaid(target.index, *player, {});
+    ASSERT_EQ(covenant.targetCovenant, target.index);
+    EXPECT_FALSE(covenant.raidUnderway);
+    host.calls.clear();
+    player->SetPosition(At(700.0f + 300.0f, 500.0f));
+    covenant.Update(0.05f);
+    EXPECT_TRUE(host.calls.empty()) << "300.0 away is not yet near";
+    player->SetPosition(At(700.0f + 299.9f, 500.0f));
+    covenant.Update(0.05f);
+    covenant.Update(0.05f);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"treaty 0 1 2", "raid 0 1"}));
+    EXPECT_TRUE(covenant.raidUnderway);
+    EXPECT_TRUE(covenant.CanBeVisited());
+}
+
+TEST_F(PlayerCovenantRaids, TheRaidTakesThePlayerToTheTargetWithTheRecruitsOfThePartyOnce)
+{
+    // A target naming no covenant, or this one, changes nothing.
+    WorldPos before = player->position;
+    for (int32_t bad : {-1, 2, 31, covenant.index})
+        covenant.StartRaid(bad, *player, {0});
+    EXPECT_EQ(covenant.targetCovenant, -1);
+    EXPECT_FLOAT_EQ(player->position.x, before.x);
+    EXPECT_EQ(player->FirstCompanion(), nullptr);
+
+    covenant.StartRaid(target.index, *player, {-1, kMaxRecruits, 2, 2, 1, 0, 2});
+    EXPECT_EQ(covenant.targetCovenant, target.index);
+    EXPECT_LT(player->position.Distance2D(target.GetSpawnPointNearHome()), 5.0f * 32.0f);
+    std::vector<int32_t> numbers;
+    player->CollectCompanionNumbers(numbers);
+    std::vector<int32_t> expected = {covenant.GetRecruitActor(2)->entityNumber,
+                                     covenant.GetRecruitActor(0)->entityNumber};
+    EXPECT_EQ(numbers, expected);
+    for (int32_t slot : {0, 2})
+        EXPECT_NE(covenant.GetRecruitActor(slot)->FindHateEntry(lifestone), nullptr) << slot;
+    EXPECT_EQ(covenant.GetRecruitActor(3)->FindHateEntry(lifestone), nullptr);
+}
+
+TEST_F(PlayerCovenantRaids, ThePartyRaidsOnlyWhileTheTreatyIsRaid)
+{
+    covenant.StartRaid(target.index, *player, {0, 2});
+    Actor* raider = covenant.GetRecruitActor(0);
+    int32_t alive = -1;
+    int32_t fallen = -1;
+    covenant.CountRaidParty(alive, fallen);
+    EXPECT_EQ(alive + fallen, 0);
+    EXPECT_FALSE(covenant.IsRecruitRaiding(*raider));
+    host.StartRaid(covenant, target);
+    EXPECT_TRUE(covenant.IsRecruitRaiding(*raider));
+    EXPECT_FALSE(covenant.IsRecruitRaiding(*covenant.GetRecruitActor(3)));
+    covenant.GetRecruitActor(2)->health = 0;
+    covenant.CountRaidParty(alive, fallen);
+    EXPECT_EQ(alive, 1);
+    EXPECT_EQ(fallen, 1);
+}
+
+TEST_F(PlayerCovenantRaids, EndingARaidCountsItAndBringsEveryoneHome)
+{
+    RaidTarget();
+    ASSERT_TRUE(player->CreateGate(player->position, true, true));
+    host.calls.clear();
+    covenant.EndRaid(*player);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveWon), 0);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"raid off 0 1"});
+    EXPECT_EQ(covenant.targetCovenant, -1);
+    EXPECT_EQ(player->FirstCompanion(), nullptr);
+    EXPECT_EQ(player->GetGate(true, false), nullptr);
+    EXPECT_EQ(player->GetGate(true, true), nullptr);
+    for (int32_t slot : {0, 2, 3}) {
+        Actor* actor = covenant.GetRecruitActor(slot);
+        EXPECT_LE(actor->position.Distance2D(covenant.GetHomePosition()), 6.0f * 32.0f * 1.5f) << slot;
+        EXPECT_TRUE(actor->homeSet);
+        EXPECT_EQ(actor->FindHateEntry(lifestone), nullptr) << slot;
+    }
+    EXPECT_LE(player->position.Distance2D(covenant.GetHomePosition()), 6.0f * 32.0f * 1.5f);
+
+    // A raid on a covenant that fell counts as won too.
+    RaidTarget();
+    target.eliminated = true;
+    covenant.EndRaid(*player);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 2);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveWon), 1);
+}
+
+TEST_F(PlayerCovenantRaids, ForgettingTheRaidedCovenantEndsTheRaid)
+{
+    PlainCovenant& bystander = AddCovenant();
+    RaidTarget();
+    covenant.ForgetCovenant(bystander);
+    EXPECT_EQ(covenant.targetCovenant, target.index);
+    covenant.ForgetCovenant(target);
+    EXPECT_EQ(covenant.targetCovenant, -1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 1);
+}
+
+TEST_F(PlayerCovenantRaids, DefenceAndFallAreCountedOnce)
+{
+    covenant.CountDeath(nullptr);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 1);
+
+    // Raided by the target, the fall is a defence lost.
+    target.targetCovenant = covenant.index;
+    covenant.SetTreatyState(target.index, CovenantTreaty::Raid);
+    Actor* raider = SpawnActor();
+    raider->covenantIndex = target.index;
+    covenant.Eliminate(raider, false, false);
+    covenant.Eliminate(raider, false, false);
+    EXPECT_TRUE(covenant.eliminated);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 2);
+    EXPECT_EQ(Statistic(CharacterFunStat::DestroyedByMonsters), 0);
+    // An eliminated covenant beats off no raid.
+    covenant.CountDeath(nullptr);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 1);
+}
+
+TEST_F(PlayerCovenantRaids, AFallToMonstersIsCountedAsSuch)
+{
+    Actor* monster = SpawnActor();
+    covenant.Eliminate(monster, false, false);
+    EXPECT_EQ(Statistic(CharacterFunStat::DestroyedByMonsters), 1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 0);
+    // A member of a covenant is no monster.
+    PlayerCovenant& second = AddPlayerCovenant();
+    Player* other = AddPlayer(second);
+    Actor* member = SpawnActor();
+    member->covenantIndex = target.index;
+    second.Eliminate(member, false, false);
+    EXPECT_EQ(other->statistics.Get(CharacterFunStat::DestroyedByMonsters), 0);
+}
+
+TEST_F(PlayerCovenantRaids, AdventuringTogetherIsRefusedDuringRaidsAndTownAttacks)
+{
+    PlayerCovenant& partner = AddPlayerCovenant();
+    Player* partnerPlayer = AddPlayer(partner, 400.0f, 300.0f);
+    RaidTarget();
+    covenant.StartAdventuringWith(partner);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"msg 2 \"$$CantAdventureTogetherDuringRaids$$\""});
+    // Being raided refuses too, on either side.
+    covenant.EndRaid(*player);
+    target.targetCovenant = partner.index;
+    partner.SetTreatyState(target.index, CovenantTreaty::Raid);
+    game.lines.clear();
+    covenant.StartAdventuringWith(partner);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"msg 2 \"$$CantAdventureTogetherDuringRaids$$\""});
+    target.targetCovenant = -1;
+    game.lines.clear();
+    host.openQuestTypes = {QuestType::Siege};
+    covenant.StartAdventuringWith(partner);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"msg 2 \"$$CantAdventureTogetherDuringTownAttacks$$\""});
+    host.openQuestTypes = {QuestType::TownAttack};
+    covenant.StartAdventuringWith(partner);
+    EXPECT_EQ(covenant.adventurePartner, -1);
+    EXPECT_EQ(partner.adventurePartner, -1);
+    EXPECT_EQ(partnerPlayer->GetLeader(), nullptr);
+}
+
+TEST_F(PlayerCovenantRaids, AdventuringTogetherJoinsTheLeadersAndEitherSideEndsIt)
+{
+    PlayerCovenant& partner = AddPlayerCovenant();
+    Player* partnerPlayer = AddPlayer(partner, 400.0f, 300.0f);
+    player->AddToParty(covenant.GetRecruitActor(0), 4);
+    ASSERT_NE(player->FirstCompanion(), nullptr);
+    covenant.StartAdventuringWith(partner);
+    EXPECT_EQ(covenant.adventurePartner, partner.index);
+    EXPECT_EQ(partner.adventurePartner, covenant.index);
+    // Two players' covenants each join the leaders: one party of the two, the recruit sent home.
+    EXPECT_TRUE(player->IsInParty(partnerPlayer));
+    EXPECT_EQ(covenant.GetRecruitActor(0)->GetLeader(), nullptr);
+    std::vector<Sentient*> party;
+    player->CollectParty(party);
+    EXPECT_EQ(party.size(), 2u);
+    std::vector<std::string> messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[0].find("AdventuringWithX~<covenant 0@@>~"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("AdventuringWithX~<covenant 2@@>~"), std::string::npos) << messages[1];
+
+    game.lines.clear();
+    covenant.StopAdventuringWith(covenant);
+    EXPECT_EQ(covenant.adventurePartner, -1);
+    EXPECT_EQ(partner.adventurePartner, -1);
+    EXPECT_EQ(partnerPlayer->GetLeader(), nullptr);
+    EXPECT_EQ(player->GetLeader(), nullptr);
+    EXPECT_EQ(partnerPlayer->FirstCompanion(), nullptr);
+    messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("XHasStoppedAdventuringWithUs~<covenant 0@@>~"), std::string::npos) << messages[0];
+    // Stopping again, or without a partner, does nothing.
+    covenant.StopAdventuringWith(covenant);
+    EXPECT_EQ(Messages().size(), 1u);
+
+    // The partner may end it from its side; the shared-adventure hooks are the same operations.
+    partner.StartSharedAdventure(covenant);
+    ASSERT_EQ(covenant.adventurePartner, partner.index);
+    partner.StopSharedAdventure();
+    EXPECT_EQ(covenant.adventurePartner, -1);
+    EXPECT_EQ(partner.adventurePartner, -1);
+}
