@@ -182,8 +182,9 @@ public:
     // A raid on this covenant was beaten off.
     virtual void CountDeath(Entity*) {}
     // Adventuring together with the other covenant begins; it ends when the one given stops it.
-    virtual void StartAdventuringWith(Covenant&) {}
-    virtual void StopAdventuringWith(Covenant&) {}
+    // A kind that only keeps its own side of a shared adventure hears them as that.
+    virtual void StartAdventuringWith(Covenant& other) { StartSharedAdventure(other); }
+    virtual void StopAdventuringWith(Covenant&) { StopSharedAdventure(); }
     // Raids the target together with the partner.
     virtual void StartJointRaid(Covenant&, Covenant&) {}
     // A pact between the two ended; told to every living covenant.

@@ -126,7 +126,8 @@ public:
     void StartAdventuringWith(Covenant& other) override;
     void StopAdventuringWith(Covenant& by) override;
     void StartSharedAdventure(Covenant& other) override { StartAdventuringWith(other); }
-    void StopSharedAdventure() override { StopAdventuringWith(*this); }
+    // The partner ended the shared adventure from its side.
+    void StopSharedAdventure() override;
     bool IsRecruitRaiding(const Actor& actor) const override;
     void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
     void ForgetCovenant(const Covenant& other) override;

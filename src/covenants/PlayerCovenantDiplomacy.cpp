@@ -137,6 +137,13 @@ void PlayerCovenant::StartAdventuringWith(Covenant& other)
                           kPlayerCovenantAdventureKind);
 }
 
+void PlayerCovenant::StopSharedAdventure()
+{
+    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
+    if (partner && partner != this)
+        StopAdventuringWith(*partner);
+}
+
 void PlayerCovenant::StopAdventuringWith(Covenant& by)
 {
     if (adventurePartner == -1)

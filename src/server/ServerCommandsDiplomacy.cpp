@@ -186,9 +186,13 @@ void ServerCommands::StopRaid(const Args&, Player* player)
         mine->StopRaid();
 }
 
+// A player's covenant ends its shared adventure itself and tells its partner.
 void ServerCommands::StopSharedAdventure(const Args&, Player* player)
 {
-    if (Covenant* mine = GetPlayerCovenant(*player))
+    Covenant* mine = GetPlayerCovenant(*player);
+    if (auto* own = dynamic_cast<PlayerCovenant*>(mine))
+        own->StopAdventuringWith(*own);
+    else if (mine)
         mine->StopSharedAdventure();
 }
 

@@ -194,10 +194,10 @@ TEST_F(PlayerCovenantRaids, AdventuringTogetherIsRefusedDuringRaidsAndTownAttack
     EXPECT_EQ(Messages(), std::vector<std::string>{"msg 2 \"$$CantAdventureTogetherDuringRaids$$\""});
     target.targetCovenant = -1;
     game.lines.clear();
-    host.openQuestTypes = {QuestType::Siege};
+    host.openQuests = {{QuestType::Siege, nullptr}};
     covenant.StartAdventuringWith(partner);
     EXPECT_EQ(Messages(), std::vector<std::string>{"msg 2 \"$$CantAdventureTogetherDuringTownAttacks$$\""});
-    host.openQuestTypes = {QuestType::TownAttack};
+    host.openQuests = {{QuestType::TownAttack, nullptr}};
     covenant.StartAdventuringWith(partner);
     EXPECT_EQ(covenant.adventurePartner, -1);
     EXPECT_EQ(partner.adventurePartner, -1);
@@ -238,10 +238,48 @@ TEST_F(PlayerCovenantRaids, AdventuringTogetherJoinsTheLeadersAndEitherSideEndsI
     covenant.StopAdventuringWith(covenant);
     EXPECT_EQ(Messages().size(), 1u);
 
-    // The partner may end it from its side; the shared-adventure hooks are the same operations.
+    // The game's shared adventure starts the same; told that the partner ended it, the covenant
+    // stops its own side and says who did.
     partner.StartSharedAdventure(covenant);
     ASSERT_EQ(covenant.adventurePartner, partner.index);
-    partner.StopSharedAdventure();
+    game.lines.clear();
+    covenant.StopSharedAdventure();
     EXPECT_EQ(covenant.adventurePartner, -1);
-    EXPECT_EQ(partner.adventurePartner, -1);
+    messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("XHasStoppedAdventuringWithUs~<covenant 2@@>~"), std::string::npos) << messages[0];
+}
+
+namespace {
+
+// A covenant that keeps only its own side of a shared adventure, as the computer-run ones do.
+class SharingCovenant : public PlainCovenant {
+public:
+    void StartSharedAdventure(Covenant& other) override
+    {
+        heard.push_back("start " + std::to_string(other.index));
+        adventurePartner = other.index;
+    }
+    void StopSharedAdventure() override
+    {
+        heard.push_back("stop");
+        adventurePartner = -1;
+    }
+    std::vector<std::string> heard;
+};
+
+} // namespace
+
+TEST_F(PlayerCovenantRaids, AComputerRunPartnerHearsItsSharedAdventureHooks)
+{
+    auto& partner = AddCovenantOf<SharingCovenant>("CovenantOther");
+    Player* partnerLeader = AddPlayer(AddPlayerCovenant(), 350.0f, 300.0f);
+    partner.leader = partnerLeader;
+    covenant.StartAdventuringWith(partner);
+    EXPECT_EQ(partner.heard, std::vector<std::string>{"start 0"});
+    EXPECT_EQ(partnerLeader->GetLeader(), player);
+    covenant.StopAdventuringWith(covenant);
+    EXPECT_EQ(partner.heard, (std::vector<std::string>{"start 0", "stop"}));
+    EXPECT_EQ(partnerLeader->GetLeader(), nullptr);
+    EXPECT_EQ(covenant.adventurePartner, -1);
 }
