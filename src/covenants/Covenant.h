@@ -110,7 +110,7 @@ public:
     // The covenant inventory's item, bag and deletion; none outside its bags.
     virtual Item* GetInventoryItem(int32_t bag, int32_t slot) const;
     virtual void DeleteInventoryItem(int32_t bag, int32_t slot);
-    virtual InventoryBag* GetInventoryBag(int32_t bag) const;
+    InventoryBag* GetInventoryBag(int32_t bag) const override;
     // The covenant's traits give the entity their status effects.
     virtual void ApplyTraitEffects(Entity&) {}
     virtual bool IsRecruitRaiding(const Actor&) const { return false; }

@@ -429,6 +429,24 @@ InventoryBag* PlayerCovenant::GetStorageBag(int32_t bag) const
     return GetInventoryBag(bag);
 }
 
+void PlayerCovenant::OnHouseItemPlaced(int32_t slot, Item& item)
+{
+    if (item.GetItemType() == ItemType::Guard && slot >= 0 && slot < kGuardSlots && !item.IsGuardFallen())
+        SpawnGuard(&item, slot);
+    else if (item.GetItemType() == ItemType::Relic && slot >= kFirstRelicSlot && slot < kHouseSlots && !eliminated)
+        PlaceRelic(&item, slot);
+    RecomputeBonuses();
+}
+
+void PlayerCovenant::OnHouseItemRemoved(int32_t slot)
+{
+    if (slot >= 0 && slot < kGuardSlots)
+        RemoveGuard(slot);
+    else
+        RemoveRelicDisplay(slot);
+    RecomputeBonuses();
+}
+
 void PlayerCovenant::AddCurrency(int32_t amount)
 {
     int64_t total = static_cast<int64_t>(statistics.Get(CovenantStat::Money)) + amount;

@@ -150,6 +150,10 @@ public:
     int32_t GetCurrency() const override;
     // The covenant stash's bags.
     InventoryBag* GetStorageBag(int32_t bag) const override;
+    // A guard item in a guard slot stands as its guard, a relic in a relic slot on its pedestal
+    // (not for an eliminated covenant); taken out, they go. The bonuses follow either way.
+    void OnHouseItemPlaced(int32_t slot, Item& item) override;
+    void OnHouseItemRemoved(int32_t slot) override;
 
     IntArray counters;
     bool busy = false;

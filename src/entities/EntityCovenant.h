@@ -7,6 +7,7 @@
 
 class Entity;
 class InventoryBag;
+class Item;
 class Sentient;
 
 class EntityCovenant {
@@ -91,6 +92,13 @@ public:
     virtual void AddCurrency(int32_t) {}
     // The covenant's stock of covenant goods, which pays for guards and covenant currency.
     virtual int32_t GetCurrency() const { return 0; }
+
+    // ---- What a player's house bag and trade window ask ----------------------------------------
+    // The covenant's own bag of that inventory group number; null when it keeps none.
+    virtual InventoryBag* GetInventoryBag(int32_t) const { return nullptr; }
+    // The leader put the item into slot i of its house bag, respectively took it out.
+    virtual void OnHouseItemPlaced(int32_t, Item&) {}
+    virtual void OnHouseItemRemoved(int32_t) {}
 
     // ---- What a covenant stash asks --------------------------------------------------------------
     // The covenant's own storage bag of the inventory group number (Stash, StashBag1..8); null

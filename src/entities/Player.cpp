@@ -161,6 +161,7 @@ void Player::ReleaseTargets()
 
 void Player::Update(float seconds)
 {
+    WatchHouseBag();
     ChooseAutoTarget();
     Sentient::Update(seconds);
     AdvancePlayTime(seconds);

@@ -220,6 +220,13 @@ public:
     void MoveItem(int32_t fromGroup, int32_t fromSlot, int32_t toGroup, int32_t toSlot);
     // The town NPCs talk about a set, unique or artifact item.
     void OnItemIdentified(Item* item) override;
+    // Bag 24 is the covenant house's: what goes in or out is the covenant's to show.
+    void OnItemPlaced(int32_t bag, int32_t slot, Item* item) override;
+    void OnItemRemoved(int32_t bag, int32_t slot, Item* item) override;
+    // The house bag's slots are compared with what they held at the last step; every change,
+    // whichever request or rule made it, is told to OnItemPlaced and OnItemRemoved.
+    void WatchHouseBag();
+    static constexpr int32_t kHouseBagSlots = 8;
 
     // ---- Trade with the vendor dealt with (PlayerTrade.cpp) --------------------------------------
     // A carried item for money, or covenant goods (covenant currency, guards) for the covenant's
@@ -349,6 +356,10 @@ private:
     // The gate pairs: the gate where the player stood and its partner at the covenant house.
     SafePointer playerGate;
     SafePointer homeGate;
+    // What each house slot held at the last step (a deleted item reads as empty, so the flag
+    // remembers that the slot held one).
+    std::array<SafePointer, kHouseBagSlots> houseSeen;
+    std::array<bool, kHouseBagSlots> houseHeld{};
     SafePointer raidGate;
     SafePointer raidHomeGate;
 

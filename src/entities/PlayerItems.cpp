@@ -341,6 +341,35 @@ int32_t Player::FindOwnGroup(int32_t group) const
     return -1;
 }
 
+void Player::WatchHouseBag()
+{
+    for (int32_t slot = 0; slot < kHouseBagSlots; ++slot) {
+        auto* now = dynamic_cast<Item*>(inventory->GetItem(InventoryGroupIndex::House, slot));
+        SafePointer& seen = houseSeen[static_cast<size_t>(slot)];
+        bool& held = houseHeld[static_cast<size_t>(slot)];
+        if (held == (now != nullptr) && seen.Get() == now)
+            continue;
+        if (held)
+            OnItemRemoved(InventoryGroupIndex::House, slot, seen.GetAs<Item>());
+        seen.Set(now);
+        held = now != nullptr;
+        if (now)
+            OnItemPlaced(InventoryGroupIndex::House, slot, now);
+    }
+}
+
+void Player::OnItemPlaced(int32_t bag, int32_t slot, Item* item)
+{
+    if (EntityCovenant* covenant = GetCovenant(); covenant && item && bag == InventoryGroupIndex::House)
+        covenant->OnHouseItemPlaced(slot, *item);
+}
+
+void Player::OnItemRemoved(int32_t bag, int32_t slot, Item*)
+{
+    if (EntityCovenant* covenant = GetCovenant(); covenant && bag == InventoryGroupIndex::House)
+        covenant->OnHouseItemRemoved(slot);
+}
+
 void Player::OnItemIdentified(Item* item)
 {
     if (item && item->GetQuality() >= ItemRarity::Set && gGameServices)

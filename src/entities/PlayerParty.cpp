@@ -29,6 +29,8 @@ constexpr int32_t kPlayerGateRings = 8;
 constexpr float kPlayerCovenantHomeOffset = 200.0f;
 constexpr int32_t kPlayerOtherSideBag = 15;
 constexpr int32_t kPlayerLastStashBag = 23;
+// The interaction mode of trading with a covenant: its container is the other side.
+constexpr int32_t kPlayerCovenantContainerMode = 17;
 
 bool PlayerLevelAllowsGates(int32_t level)
 {
@@ -222,6 +224,10 @@ InventoryBag* Player::GetBag(int32_t index) const
     }
     if (index != kPlayerOtherSideBag)
         return Sentient::GetBag(index);
+    if (interactionMode == kPlayerCovenantContainerMode) {
+        const EntityCovenant* covenant = target ? target->GetCovenant() : nullptr;
+        return covenant ? covenant->GetInventoryBag(index) : nullptr;
+    }
     if (interactionMode == 15 || interactionMode == 22)
         return other ? other->GetBag(index) : nullptr;
     return Sentient::GetBag(index);

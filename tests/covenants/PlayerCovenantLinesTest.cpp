@@ -32,15 +32,6 @@ protected:
         return out;
     }
 
-    // The messages sent, in order.
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> out;
-        for (const std::string& line : game.lines)
-            if (line.rfind("msg ", 0) == 0)
-                out.push_back(line);
-        return out;
-    }
 
     PlayerCovenant& covenant;
     PlainCovenant& other;

@@ -29,14 +29,6 @@ protected:
         host.StartRaid(covenant, target);
     }
 
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> out;
-        for (const std::string& line : game.lines)
-            if (line.rfind("msg ", 0) == 0)
-                out.push_back(line);
-        return out;
-    }
 
     PlayerCovenant& covenant;
     PlainCovenant& target;

@@ -168,15 +168,7 @@ struct ClientCovenantPart {
 
 class PlayerCovenantRecord : public PlayerCovenantWorld {
 protected:
-    PlayerCovenantRecord()
-    {
-        std::string actors = kActorRecords;
-        const std::string head = "GameSystem\n{\n";
-        actors.insert(actors.find(head) + head.size(),
-                      "    MaxRecruits 4\n    StartPosition 0.5 0.5\n    LevelTileWidth 16\n    LevelTileHeight 12\n"
-                      "    TileSize 64\n");
-        LoadRecords(actors + kCovenantRecords + kHouseRecords + kCandidateRecords);
-    }
+    PlayerCovenantRecord() : PlayerCovenantWorld(kCandidateRecords) {}
 
     static MessageBuffer Update(PlayerCovenant& covenant)
     {

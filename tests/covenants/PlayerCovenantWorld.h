@@ -125,14 +125,15 @@ ClassHero
 }
 )";
 
-    PlayerCovenantWorld()
+    // The test's own records load after the house's.
+    explicit PlayerCovenantWorld(const std::string& moreRecords = "")
     {
         std::string actors = kActorRecords;
         const std::string head = "GameSystem\n{\n";
         actors.insert(actors.find(head) + head.size(),
                       "    MaxRecruits 4\n    StartPosition 0.5 0.5\n    LevelTileWidth 16\n    LevelTileHeight 12\n"
                       "    TileSize 64\n    MaxAdventureGroupSize 4\n");
-        LoadRecords(actors + kCovenantRecords + kHouseRecords);
+        LoadRecords(actors + kCovenantRecords + kHouseRecords + moreRecords);
     }
 
     // The entities go while their covenants still stand.
@@ -176,6 +177,16 @@ ClassHero
                                                          entity->GetEntry()->GetName() == record)
                 found.push_back(entity);
         return found;
+    }
+
+    // The messages sent to the clients, in order.
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> out;
+        for (const std::string& line : game.lines)
+            if (line.rfind("msg ", 0) == 0)
+                out.push_back(line);
+        return out;
     }
 
     static WorldPos Tile(int32_t x, int32_t y)
