@@ -186,6 +186,19 @@ public:
     PathRecord path;
 };
 
+// Latency (sorted here), the share found and the allocations of a run of searches.
+void PathBenchReport(benchmark::State& state, std::vector<double>& micros, double totalMicros, int64_t searches,
+                     int64_t found)
+{
+    std::sort(micros.begin(), micros.end());
+    auto at = [&](double fraction) { return micros[static_cast<size_t>(fraction * static_cast<double>(micros.size() - 1))]; };
+    state.counters["median_us"] = at(0.5);
+    state.counters["p99_us"] = at(0.99);
+    state.counters["mean_us"] = totalMicros / static_cast<double>(searches);
+    state.counters["found"] = static_cast<double>(found) / static_cast<double>(searches);
+    state.counters["allocs_per_search"] = static_cast<double>(BenchAllocations::Count()) / static_cast<double>(searches);
+}
+
 // Each iteration is one search towards a new target; the grounds are laid again every 64.
 void PathFind(benchmark::State& state, PathBenchGround ground, int32_t radiusCells, int32_t blockers)
 {
@@ -221,16 +234,10 @@ void PathFind(benchmark::State& state, PathBenchGround ground, int32_t radiusCel
     }
     if (micros.empty())
         return;
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double fraction) { return micros[static_cast<size_t>(fraction * static_cast<double>(micros.size() - 1))]; };
-    state.counters["median_us"] = at(0.5);
-    state.counters["p99_us"] = at(0.99);
+    PathBenchReport(state, micros, totalMicros, searches, found);
     state.counters["max_us"] = micros.back();
-    state.counters["mean_us"] = totalMicros / static_cast<double>(searches);
-    state.counters["found"] = static_cast<double>(found) / static_cast<double>(searches);
     state.counters["nodes_per_search"] = static_cast<double>(nodes) / static_cast<double>(searches);
     state.counters["ns_per_node"] = nodes ? totalMicros * 1000.0 / static_cast<double>(nodes) : 0.0;
-    state.counters["allocs_per_search"] = static_cast<double>(BenchAllocations::Count()) / static_cast<double>(searches);
 }
 
 BENCHMARK_CAPTURE(PathFind, OpenGround, PathBenchGround::Open, 0, 0)->Unit(benchmark::kMicrosecond);
@@ -362,15 +369,8 @@ void LibraryAStar(benchmark::State& state, PathBenchGround ground)
         if (micros.size() < micros.capacity())
             micros.push_back(took);
     }
-    if (micros.empty())
-        return;
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double fraction) { return micros[static_cast<size_t>(fraction * static_cast<double>(micros.size() - 1))]; };
-    state.counters["median_us"] = at(0.5);
-    state.counters["p99_us"] = at(0.99);
-    state.counters["mean_us"] = totalMicros / static_cast<double>(searches);
-    state.counters["found"] = static_cast<double>(found) / static_cast<double>(searches);
-    state.counters["allocs_per_search"] = static_cast<double>(BenchAllocations::Count()) / static_cast<double>(searches);
+    if (!micros.empty())
+        PathBenchReport(state, micros, totalMicros, searches, found);
 }
 
 BENCHMARK_CAPTURE(LibraryAStar, OpenGround, PathBenchGround::Open)->Unit(benchmark::kMicrosecond);
