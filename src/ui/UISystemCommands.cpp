@@ -10,6 +10,7 @@
 #include "ui/UIWidget.h"
 
 #include <iterator>
+#include <span>
 
 namespace {
 
@@ -43,6 +44,17 @@ struct CommandsLater {
     const char* help;
 };
 
+void CommandsRegisterLater(CommandSystem& commands, std::span<const CommandsLater> list)
+{
+    for (const CommandsLater& command : list) {
+        const char* commandName = command.name;
+        commands.RegisterCommand(
+            commandName,
+            [commandName](const CommandArgs&) { DebugSystem::Print(kPrintDeveloper, "%s does nothing yet\n", commandName); },
+            command.help, command.argNames, command.argTypes);
+    }
+}
+
 } // namespace
 
 void UISystem::RegisterUserVars()
@@ -61,11 +73,6 @@ void UISystem::RegisterMenuCommands()
     CommandSystem& commands = *gCommandSystem;
     auto byName = [this](void (UISystem::*operation)(const std::string&)) {
         return [this, operation](const CommandArgs& args) { (this->*operation)(CommandsArg(args, 0)); };
-    };
-    auto later = [](const char* commandName) {
-        return [commandName](const CommandArgs&) {
-            DebugSystem::Print(kPrintDeveloper, "%s does nothing yet\n", commandName);
-        };
     };
     commands.RegisterCommand("showMenu", byName(&UISystem::ShowMenu), "Shows a menu", "menuName", "s");
     commands.RegisterCommand("hideMenu", byName(&UISystem::HideMenu), "Hides a menu", "menuName", "s");
@@ -120,8 +127,7 @@ void UISystem::RegisterMenuCommands()
         {"sellHighlightedItem", "", "", "Sells the highlighted item"},
         {"clearUseSlot", "", "", "Clears the highlighted use slot"},
     };
-    for (const CommandsLater& command : kHistories)
-        commands.RegisterCommand(command.name, later(command.name), command.help, command.argNames, command.argTypes);
+    CommandsRegisterLater(commands, kHistories);
     commands.RegisterCommand(
         "setFocus",
         [this](const CommandArgs& args) {
@@ -140,8 +146,7 @@ void UISystem::RegisterMenuCommands()
         {"resetAllHelpTopics", "", "", "Marks that the player has not read any of the help topics"},
         {"repositionHelpTopics", "", "", "Reposition all of the help topics"},
     };
-    for (const CommandsLater& command : kHelpTopics)
-        commands.RegisterCommand(command.name, later(command.name), command.help, command.argNames, command.argTypes);
+    CommandsRegisterLater(commands, kHelpTopics);
     commands.RegisterCommand(
         "uiBusy",
         [this](const CommandArgs&) {
