@@ -53,8 +53,10 @@ int64_t PlayerCovenantWornValue(const InventoryBase* inventory)
 
 } // namespace
 
-PlayerCovenant::PlayerCovenant() : counters(kCounterCount), candidate(std::make_unique<Recruit>())
+PlayerCovenant::PlayerCovenant() : candidate(std::make_unique<Recruit>())
 {
+    // The worlds' results travel in the record: all four from the start.
+    worldResults.SetCount(kWorldResultCount);
     inventory->ResizeBag(InventoryGroupIndex::Stash, kStashSlots);
     SetRecruitSlots(PlayerCovenantMaxRecruits());
     Reset();

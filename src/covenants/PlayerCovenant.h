@@ -22,9 +22,6 @@ class Recruit;
 // too, places the house and the recruits (PlaceInWorld). The game binds the player.
 class PlayerCovenant : public Covenant {
 public:
-    static constexpr int32_t kCounterCount = 4;
-    // The counter the game raises when a world is lost.
-    static constexpr int32_t kLostCounter = 1;
     // The covenant stash's bag and its slots.
     static constexpr int32_t kStashSlots = 8;
     static constexpr const char* kDefinitionName = "Human";
@@ -155,7 +152,6 @@ public:
     void OnHouseItemPlaced(int32_t slot, Item& item) override;
     void OnHouseItemRemoved(int32_t slot) override;
 
-    IntArray counters;
     bool busy = false;
     bool raidUnderway = false;
 

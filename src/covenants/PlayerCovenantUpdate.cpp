@@ -65,7 +65,7 @@ void PlayerCovenant::WriteUpdate(MessageBuffer& buffer)
             recruit->WriteUpdate(buffer);
         }
     }
-    counters.WriteValues(buffer);
+    worldResults.WriteValues(buffer);
     buffer.WriteInt(statistics.Get(CovenantStat::MaxNPCs));
     buffer.WriteInt(statistics.Get(CovenantStat::MaxLifeStone));
     buffer.WriteInt(statistics.Get(CovenantStat::Money));

@@ -220,7 +220,9 @@ TEST_F(PlayerCovenantRecord, RecruitsInSlotsZeroAndThreeReadBackInTheClientsOrde
     MessageBuffer settings = Written(block);
     ASSERT_TRUE(covenant.ReadSettings(settings));
     covenant.PlaceInWorld();
-    covenant.counters.Set(1, 3);
+    covenant.CountWorldResult(Covenant::kWorldsLost);
+    covenant.CountWorldResult(Covenant::kWorldsLost);
+    covenant.CountWorldResult(Covenant::kWorldsWonAllied);
     covenant.targetCovenant = 1;
     MessageBuffer buffer = Update(covenant);
     ClientCovenantPart record;
@@ -231,7 +233,7 @@ TEST_F(PlayerCovenantRecord, RecruitsInSlotsZeroAndThreeReadBackInTheClientsOrde
     EXPECT_EQ(record.slots, (std::vector<int32_t>{0, 3}));
     EXPECT_EQ(record.entityNumbers,
               (std::vector<int32_t>{covenant.GetRecruitActor(0)->entityNumber, covenant.GetRecruitActor(3)->entityNumber}));
-    EXPECT_EQ(record.counters, (std::vector<int32_t>{0, 3, 0, 0}));
+    EXPECT_EQ(record.counters, (std::vector<int32_t>{0, 2, 0, 1}));
     EXPECT_EQ(record.maxNpcs, 6);
     EXPECT_EQ(record.maxLifestone, 150);
     EXPECT_EQ(record.money, 640);

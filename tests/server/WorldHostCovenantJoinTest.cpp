@@ -160,6 +160,9 @@ TEST_F(WorldHostCovenantJoin, AJoiningClientLeadsANewCovenantWithItsHouseAndReco
     EXPECT_EQ(received[0].ReadInt(), NetMessageType::kGameUpdate);
     EXPECT_TRUE(HoldsCovenantRecord(received[0], "Ember Hall", *covenant));
     EXPECT_EQ(CountLinesHolding(debug, "Refused"), 0);
+    // A lost world is counted in the first player's covenant, whose record carries it.
+    game->LoseWorld();
+    EXPECT_EQ(covenant->worldResults.Get(Covenant::kWorldsLost), 1);
 }
 
 TEST_F(WorldHostCovenantJoin, TwoClientsLeadTwoCovenants)
