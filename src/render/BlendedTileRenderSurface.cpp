@@ -1,6 +1,7 @@
 // BlendedTileRenderSurface -- a queued ground tile whose shader's stages fade into each other corner by corner.
 #include "render/BlendedTileRenderSurface.h"
 
+#include "resources/effects/TileRenderSurface.h"
 #include "resources/shaders/ShaderBatch.h"
 #include "world/LevelData.h"
 
@@ -8,22 +9,7 @@
 
 void BlendedTileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
 {
-    static constexpr float kUp[3] = {0.0f, 0.0f, 1.0f};
-    const std::array<float, 3>& a = cornerA;
-    const std::array<float, 3>& b = cornerB;
-    const float positions[4][3] = {{a[0], b[1], b[2]}, {b[0], b[1], b[2]}, {b[0], a[1], a[2]}, {a[0], a[1], a[2]}};
-    const float texCoords[4][2] = {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}};
-    batch.Reserve(4);
-    DeviceVertex vertex;
-    uint16_t indexes[4] = {};
-    for (int corner = 0; corner < 4; ++corner) {
-        std::copy(positions[corner], positions[corner] + 3, vertex.position);
-        std::copy(texCoords[corner], texCoords[corner] + 2, vertex.texCoord);
-        indexes[corner] = batch.AddVertex(vertex, wantNormals ? kUp : nullptr, false);
-    }
-    // The winding of the plain tile, so both kinds face the camera alike.
-    batch.AddTriangle(indexes[0], indexes[1], indexes[2]);
-    batch.AddTriangle(indexes[0], indexes[2], indexes[3]);
+    uint16_t first = TileRenderSurface::AddQuad(batch, cornerA, cornerB, wantNormals, nullptr);
     const Shader* drawn = batch.GetShader();
     if (!blend || !drawn)
         return;
@@ -34,7 +20,7 @@ void BlendedTileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
         for (int32_t stage = 0; stage < stages; ++stage) {
             uint8_t alpha = static_cast<size_t>(stage) < alphas.size() ? alphas[static_cast<size_t>(stage)] : 0;
             const uint8_t rgba[4] = {255, 255, 255, alpha};
-            batch.SetStageColor(indexes[corner], stage, rgba);
+            batch.SetStageColor(static_cast<uint16_t>(first + corner), stage, rgba);
         }
     }
 }

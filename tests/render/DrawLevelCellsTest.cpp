@@ -4,34 +4,11 @@
 
 #include "core/UserVarSystem.h"
 #include "render/FrameRenderer.h"
-#include "render/FrameScene.h"
+#include "render/FakeFrameScene.h"
 #include "render/InTheWay.h"
 #include "render/LightingSystem.h"
 
 namespace {
-
-class CellsScene : public FrameScene {
-public:
-    bool IsGameRunning() const override { return true; }
-    bool IsPaused() const override { return false; }
-    bool GetCameraTarget(WorldPos& out) const override
-    {
-        out = target;
-        return true;
-    }
-    void QueueEntities(WorldView&) override {}
-    void DrawEntityOverlays() override {}
-    bool HasLocalPlayer() const override { return true; }
-    bool IsRevealed() const override { return false; }
-    float GetVisibility(const WorldPos&) const override { return 1.0f; }
-    bool GetLocalPlayerScreenBox(std::array<float, 4>& out) const override
-    {
-        out = {0.0f, 0.0f, 10.0f, 10.0f};
-        return true;
-    }
-    Vector2 WorldToScreenRaised(const WorldPos3&, float) const override { return {}; }
-    WorldPos target{0, 1024.0f, 1024.0f};
-};
 
 BonePose CellsRestPose(int32_t, int32_t)
 {
@@ -70,7 +47,7 @@ protected:
         Level& level = MakeLevel("Levels/cells.ara", 0, 77);
         Hold(level);
         levelIndex = level.index;
-        scene.target.level = levelIndex;
+        scene.target = WorldPos{levelIndex, 1024.0f, 1024.0f};
         lighting.SetMaxLights(16);
         gLightingSystem = &lighting;
         view = std::make_unique<WorldView>(device);
@@ -107,7 +84,7 @@ protected:
     }
 
     int32_t levelIndex = -1;
-    CellsScene scene;
+    FakeFrameScene scene;
     LightingSystem lighting;
     ShaderBatch batch{&device};
     std::unique_ptr<WorldView> view;

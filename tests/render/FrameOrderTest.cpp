@@ -2,35 +2,13 @@
 #include "render/ModelDrawWorld.h"
 
 #include "render/FrameRenderer.h"
-#include "render/FrameScene.h"
+#include "render/FakeFrameScene.h"
 #include "render/FrameTools.h"
 #include "render/FrameUi.h"
 
 namespace {
 
 using FrameLog = std::vector<std::string>;
-
-class OrderScene : public FrameScene {
-public:
-    explicit OrderScene(FrameLog& log) : log(log) {}
-    bool IsGameRunning() const override { return running; }
-    bool IsPaused() const override { return false; }
-    bool GetCameraTarget(WorldPos& out) const override
-    {
-        out = target;
-        return true;
-    }
-    void QueueEntities(WorldView&) override { log.push_back("entities"); }
-    void DrawEntityOverlays() override { log.push_back("overlays"); }
-    bool HasLocalPlayer() const override { return true; }
-    bool IsRevealed() const override { return false; }
-    float GetVisibility(const WorldPos&) const override { return 1.0f; }
-    bool GetLocalPlayerScreenBox(std::array<float, 4>&) const override { return false; }
-    Vector2 WorldToScreenRaised(const WorldPos3&, float) const override { return {}; }
-    FrameLog& log;
-    bool running = true;
-    WorldPos target{-1, 300.0f, 200.0f};
-};
 
 class OrderUi : public FrameUi {
 public:
@@ -65,6 +43,8 @@ protected:
         frame.RegisterVars();
         frame.SetHooks({[this] { log.push_back("begin2D"); }, [this] { log.push_back("console"); },
                         [this] { log.push_back("fps"); }, [this] { log.push_back("afterWorld"); }});
+        scene.log = &log;
+        scene.target = WorldPos{-1, 300.0f, 200.0f};
         frame.SetScene(&scene);
         frame.SetUi(&ui);
         frame.SetTools(&tools);
@@ -79,7 +59,7 @@ protected:
     }
 
     FrameLog log;
-    OrderScene scene{log};
+    FakeFrameScene scene;
     OrderUi ui{log};
     OrderTools tools{log};
     ShaderBatch batch{&device};

@@ -1,28 +1,10 @@
 // InTheWayTest -- which placed models fade for the player: the box under a "Below" model, the sides of "South" and "East", the screen overlap of "Normal", and "Never".
 #include "render/ModelDrawWorld.h"
 
-#include "render/FrameScene.h"
+#include "render/FakeFrameScene.h"
 #include "render/InTheWay.h"
 
 namespace {
-
-// A fixed isometric-like mapping: x - y across, half their sum (less the height) down.
-class InTheWayScene : public FrameScene {
-public:
-    bool IsGameRunning() const override { return true; }
-    bool IsPaused() const override { return false; }
-    bool GetCameraTarget(WorldPos&) const override { return false; }
-    void QueueEntities(WorldView&) override {}
-    void DrawEntityOverlays() override {}
-    bool HasLocalPlayer() const override { return true; }
-    bool IsRevealed() const override { return false; }
-    float GetVisibility(const WorldPos&) const override { return 1.0f; }
-    bool GetLocalPlayerScreenBox(std::array<float, 4>&) const override { return false; }
-    Vector2 WorldToScreenRaised(const WorldPos3& p, float height) const override
-    {
-        return {p.x - p.y, -(p.x + p.y) * 0.5f - height};
-    }
-};
 
 BonePose InTheWayPose(int32_t, int32_t)
 {
@@ -53,7 +35,7 @@ protected:
     }
 
     WorldPos cell{0, 100.0f, 100.0f};
-    InTheWayScene scene;
+    FakeFrameScene scene;
     int props = 0;
 };
 

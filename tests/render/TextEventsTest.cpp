@@ -5,7 +5,7 @@
 #include "core/MessageBuffer.h"
 #include "core/UserVarSystem.h"
 #include "core/system/TimerSystem.h"
-#include "render/FrameScene.h"
+#include "render/FakeFrameScene.h"
 #include "render/FrameUi.h"
 #include "render/TextEvents.h"
 #include "resources/fonts/ScreenText.h"
@@ -32,21 +32,6 @@ public:
     Vector2 GetLogPosition() const override { return {20.0f, 300.0f}; }
     Vector2 GetAlternateLogOffset() const override { return {0.0f, -40.0f}; }
     bool blocking = false;
-};
-
-class TextEventsScene : public FrameScene {
-public:
-    bool IsGameRunning() const override { return true; }
-    bool IsPaused() const override { return paused; }
-    bool GetCameraTarget(WorldPos&) const override { return false; }
-    void QueueEntities(WorldView&) override {}
-    void DrawEntityOverlays() override {}
-    bool HasLocalPlayer() const override { return true; }
-    bool IsRevealed() const override { return false; }
-    float GetVisibility(const WorldPos&) const override { return 1.0f; }
-    bool GetLocalPlayerScreenBox(std::array<float, 4>&) const override { return false; }
-    Vector2 WorldToScreenRaised(const WorldPos3&, float) const override { return {}; }
-    bool paused = false;
 };
 
 // Every byte is a glyph 6 wide and 10 high.
@@ -121,7 +106,7 @@ protected:
     TextEvents events;
     ScreenText text{&device};
     TextEventsUi ui;
-    TextEventsScene scene;
+    FakeFrameScene scene;
 };
 
 } // namespace

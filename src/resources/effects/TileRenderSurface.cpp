@@ -15,29 +15,32 @@ uint8_t TileSurfaceToByte(float value)
 
 } // namespace
 
-void TileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
+uint16_t TileRenderSurface::AddQuad(ShaderBatch& batch, const std::array<float, 3>& a, const std::array<float, 3>& b,
+                                    bool wantNormals, const uint8_t* rgba)
 {
     static constexpr float kUp[3] = {0.0f, 0.0f, 1.0f};
-    const std::array<float, 3>& a = cornerA;
-    const std::array<float, 3>& b = cornerB;
     const float positions[4][3] = {{a[0], b[1], b[2]}, {b[0], b[1], b[2]}, {b[0], a[1], a[2]}, {a[0], a[1], a[2]}};
     const float texCoords[4][2] = {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}};
     batch.Reserve(4);
     DeviceVertex vertex;
-    if (useColor) {
-        vertex.color[0] = TileSurfaceToByte(color.r);
-        vertex.color[1] = TileSurfaceToByte(color.g);
-        vertex.color[2] = TileSurfaceToByte(color.b);
-        vertex.color[3] = TileSurfaceToByte(alpha);
-    }
+    if (rgba)
+        std::copy(rgba, rgba + 4, vertex.color);
     uint16_t first = 0;
     for (int corner = 0; corner < 4; ++corner) {
         std::copy(positions[corner], positions[corner] + 3, vertex.position);
         std::copy(texCoords[corner], texCoords[corner] + 2, vertex.texCoord);
-        uint16_t index = batch.AddVertex(vertex, wantNormals ? kUp : nullptr, useColor);
+        uint16_t index = batch.AddVertex(vertex, wantNormals ? kUp : nullptr, rgba != nullptr);
         if (corner == 0)
             first = index;
     }
     batch.AddTriangle(first, first + 1, first + 2);
     batch.AddTriangle(first, first + 2, first + 3);
+    return first;
+}
+
+void TileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
+{
+    const uint8_t rgba[4] = {TileSurfaceToByte(color.r), TileSurfaceToByte(color.g), TileSurfaceToByte(color.b),
+                             TileSurfaceToByte(alpha)};
+    AddQuad(batch, cornerA, cornerB, wantNormals, useColor ? rgba : nullptr);
 }
