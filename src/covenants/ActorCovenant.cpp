@@ -425,6 +425,7 @@ void ActorCovenant::Update(float seconds)
     UpdateActivity();
     if (Timer(RelationsTimer).IsExpired())
         DiplomacyPass();
+    ChangeGuard();
 }
 
 // ---- Statistics and members -----------------------------------------------------------------------------

@@ -165,6 +165,11 @@ public:
     // Adds to the leader's money within "MaxMoney".
     void AddMoney(int32_t amount);
 
+    // ---- Guards --------------------------------------------------------------------------------
+    // Once the guard timer runs out: the spawn system's guard item bought when it beats the one
+    // it would replace and the covenant can afford it and its upkeep.
+    void ChangeGuard();
+
     // ---- Relations, fear, war and raids (ActorCovenantDiplomacy.cpp) -----------------------------
     // Adds the amount, weighted by both covenants' relation multipliers (5 for a loss, 6 for a
     // gain) and the other's per-difficulty relation factor, to the relation toward it.

@@ -86,6 +86,8 @@ public:
     virtual Actor* RollMonster(int32_t level, float factor) = 0;
     // A creature of the level to become a recruit, not placed nor in the table; null when none.
     virtual Actor* MakeRecruitActor(int32_t level) = 0;
+    // The guard item the spawn system offers a house of the level; null when none.
+    virtual std::unique_ptr<Item> PickGuardItem(int32_t level) = 0;
     // A random item at the level within the spread; null when none.
     virtual std::unique_ptr<Item> MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread) = 0;
     // The chests the level holds; a chest of the level's area, randomised and of its item

@@ -354,6 +354,7 @@ public:
     bool IsLevelActive(int32_t level) const override { return IsLevelLoaded(level); }
     Actor* RollMonster(int32_t level, float factor) override;
     Actor* MakeRecruitActor(int32_t level) override;
+    std::unique_ptr<Item> PickGuardItem(int32_t level) override;
     std::unique_ptr<Item> MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread) override;
     int32_t GetLevelChestCount(int32_t level) const override;
     std::unique_ptr<Chest> MakeLevelChest(int32_t level) override;

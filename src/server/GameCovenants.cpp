@@ -1,12 +1,14 @@
 // Game -- the game as its covenants' host: the first player, the pedestals' places, the guards, and the quests, town, monsters, items and chests the rivals ask for.
 #include "server/Game.h"
 
+#include "core/Database.h"
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
 #include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterType.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "server/spawn/LevelFiller.h"
@@ -80,6 +82,14 @@ Actor* Game::MakeRecruitActor(int32_t level)
     if (!type)
         type = gSpawnSystem->PickRandomMonsterType(level);
     return type ? gSpawnSystem->SpawnMonster(type, 0, level, 0, true) : nullptr;
+}
+
+std::unique_ptr<Item> Game::PickGuardItem(int32_t level)
+{
+    const MonsterType* type = gSpawnSystem ? gSpawnSystem->PickGuardType(level) : nullptr;
+    const DatabaseEntry* record =
+        type && type->GetEntry() && gDatabase ? gDatabase->FindEntryByName(type->GetEntry()->GetString("GuardItem")) : nullptr;
+    return record ? GenerateItem(record, level) : nullptr;
 }
 
 std::unique_ptr<Item> Game::MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread)

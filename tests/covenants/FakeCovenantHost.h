@@ -150,6 +150,12 @@ public:
         actor->RecalculateStats(true);
         return actor;
     }
+    // An item of guardItem, "guard item <level>" logged.
+    std::unique_ptr<Item> PickGuardItem(int32_t level) override
+    {
+        calls.push_back("guard item " + std::to_string(level));
+        return MakeItem(guardItem);
+    }
     // An item of randomItem at the level, "random <level> <min> <max>" logged.
     std::unique_ptr<Item> MakeRandomItem(int32_t level, int32_t minSpread, int32_t maxSpread) override
     {
@@ -217,6 +223,7 @@ public:
     std::function<Actor*(int32_t)> monsterMaker;
     const MonsterType* recruitType = nullptr;
     const char* randomItem = nullptr;
+    const char* guardItem = nullptr;
     int32_t chestCount = 0;
     const DatabaseEntry* chestRecord = nullptr;
     int32_t chestLevel = 1;
