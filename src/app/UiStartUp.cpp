@@ -1,6 +1,7 @@
 // UiStartUp -- where the user interface joins the program: its system, its menus at start-up, the game view it reads, the input it is offered and the frame that draws it.
 #include "app/UiStartUp.h"
 
+#include "client/ClientApp.h"
 #include "core/Application.h"
 #include "core/InputCommands.h"
 #include "render/Renderer.h"
@@ -26,6 +27,8 @@ void InstallUserInterface(Application& app)
         gUISystem->RegisterCommands();
         if (gRenderer)
             gRenderer->SetFrameUi(gUISystem);
+        if (gClientApp)
+            gClientApp->SetUi(gUISystem);
         InputCommands::SetUiHooks(
             [](int key, bool down, bool repeat) { return gUISystem && gUISystem->HandleKey(key, down, repeat); },
             [](int button, bool down, int x, int y) {
@@ -38,6 +41,8 @@ void InstallUserInterface(Application& app)
         InputCommands::SetUiHooks({}, {});
         if (gRenderer)
             gRenderer->SetFrameUi(nullptr);
+        if (gClientApp)
+            gClientApp->SetUi(nullptr);
         delete gUISystem;
         gUISystem = nullptr;
     });

@@ -215,6 +215,17 @@ void UISystem::ShowGameMenus()
         ShowMenu(menuName);
 }
 
+void UISystem::RunMenuLine(const std::string& line)
+{
+    ExecuteCommandLine(line);
+}
+
+void UISystem::OnNewWorld()
+{
+    CloseAllMenus();
+    ShowGameMenus();
+}
+
 void UISystem::CloseAllMenus()
 {
     for (UIMenu* menu : menus)

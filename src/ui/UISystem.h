@@ -1,6 +1,7 @@
 // UISystem -- owns and runs every menu: loading from the layout files, the menu stack and active menus, hover, focus, drag and held-button repeat, the cursor, tooltips, bag windows and the menu commands.
 #pragma once
 
+#include "client/ClientUi.h"
 #include "core/BaseClass.h"
 #include "core/Color.h"
 #include "core/TimeStamp.h"
@@ -23,6 +24,8 @@ class UIWidget;
 // reader fills them.
 struct UiSettings {
     std::vector<std::string> gameMenus;
+    std::string startTopic;
+    std::vector<std::string> gameStartLines;
     int32_t minBusyFrames = 0;
     float firstRepeatTime = 0.0f;
     float otherRepeatTime = 0.0f;
@@ -34,8 +37,9 @@ struct UiSettings {
     Vector2 logAlternateOffset;
 };
 
-// Main thread. The one object behind gUISystem; the renderer's frame draws it through FrameUi.
-class UISystem : public BaseClass, public FrameUi {
+// Main thread. The one object behind gUISystem; the renderer's frame draws it through FrameUi and
+// the client reaches it through ClientUi.
+class UISystem : public BaseClass, public FrameUi, public ClientUi {
 public:
     static constexpr int32_t kCursorBusy = 7;
     static constexpr int32_t kCursorDragging = 8;
@@ -137,6 +141,15 @@ public:
     // The shaders of the highlight box and the glow widgets draw over themselves.
     int32_t GetHighlightShader() const { return highlightShader; }
     int32_t GetGlowShader() const { return glowShader; }
+
+    // ---- What the client asks ----
+    // A "showMenu" or "hideMenu" line, run as the console runs it.
+    void RunMenuLine(const std::string& line) override;
+    // The start topic and the game-start lines are settings; empty until the settings reader fills them.
+    std::string GetStartTopic() const override { return settings.startTopic; }
+    std::vector<std::string> GetGameStartLines() const override { return settings.gameStartLines; }
+    // Every menu closed, then the game's menus shown.
+    void OnNewWorld() override;
 
     // ---- Game view ----
     // Not owned; null puts back the view with no game.

@@ -167,6 +167,26 @@ TEST_F(UISystem, SetCovenantDirNamesAFolderUnderCharsAndRefusesNamesThatLeaveIt)
     EXPECT_EQ(Logged("cannot name a folder"), 5);
 }
 
+TEST_F(UISystem, TheClientsMenuLinesRunAndANewWorldLeavesOnlyTheGameMenus)
+{
+    WriteMenu("1.mnu", "name Hud\n");
+    WriteMenu("2.mnu", "name Shop\n");
+    WriteMenu("3.mnu", "name Bag\n");
+    ui->RegisterCommands();
+    ui->settings.gameMenus = {"Hud"};
+    ClientUi& client = *ui;
+    client.RunMenuLine("showMenu Shop");
+    EXPECT_TRUE(Menu("Shop").visible);
+    ui->PushMenuByName("Bag");
+    client.OnNewWorld();
+    EXPECT_FALSE(Menu("Shop").IsShown());
+    EXPECT_FALSE(Menu("Bag").IsShown());
+    EXPECT_TRUE(ui->GetMenuStack().empty());
+    EXPECT_TRUE(Menu("Hud").visible);
+    EXPECT_EQ(client.GetStartTopic(), "");
+    EXPECT_TRUE(client.GetGameStartLines().empty());
+}
+
 TEST_F(UISystem, BlinkDoubleClickAndBagWindows)
 {
     EXPECT_TRUE(::UISystem::IsBlinkOn(0.5f));
