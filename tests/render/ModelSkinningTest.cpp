@@ -42,9 +42,9 @@ public:
     ModelLightCache light;
 };
 
-class ModelSkinningTest : public ModelDrawWorld {
+class ModelSkinning : public ModelDrawWorld {
 protected:
-    ModelSkinningTest()
+    ModelSkinning()
     {
         skeleton = MakeDrawSkeleton({2, -1, 1});
         mesh = MakeDrawMesh({DrawTriangleOn(1, 0), DrawTriangleOn(2, 1), DrawTriangleOn(3, 2)});
@@ -89,7 +89,7 @@ void ExpectAt(const DeviceVertex& vertex, float x, float y, float z)
 
 } // namespace
 
-TEST_F(ModelSkinningTest, APoseBlendsAQuarterOfTheWayAtTwoAndAQuarterWithParentsComposedFirst)
+TEST_F(ModelSkinning, APoseBlendsAQuarterOfTheWayAtTwoAndAQuarterWithParentsComposedFirst)
 {
     int32_t model = ThreeBones({MakeDrawAnimation(4, 3, SkinningPose)});
     std::vector<DeviceVertex> drawn = Queue(model, 0, 2.25f);
@@ -109,7 +109,7 @@ TEST_F(ModelSkinningTest, APoseBlendsAQuarterOfTheWayAtTwoAndAQuarterWithParents
     EXPECT_EQ(view->GetModelRenderer().GetPosesComputed(), 1);
 }
 
-TEST_F(ModelSkinningTest, RotationsBlendTheShorterWayRound)
+TEST_F(ModelSkinning, RotationsBlendTheShorterWayRound)
 {
     int32_t model = ThreeBones({MakeDrawAnimation(2, 3, TurningPose)});
     std::vector<DeviceVertex> drawn = Queue(model, 0, 1.5f);
@@ -121,7 +121,7 @@ TEST_F(ModelSkinningTest, RotationsBlendTheShorterWayRound)
     EXPECT_GT(tip.position[0], 0.0f);
 }
 
-TEST_F(ModelSkinningTest, TheFirstFrameBlendsFromThePreviousAnimationOnlyWhenItsBonesMatch)
+TEST_F(ModelSkinning, TheFirstFrameBlendsFromThePreviousAnimationOnlyWhenItsBonesMatch)
 {
     std::string other = MakeDrawAnimation(2, 3, [](int32_t, int32_t bone) {
         return bone == 1 ? BonePose{{0, 0, 0, 1}, {-40, 0, 0}} : SkinningPose(0, bone);
@@ -144,7 +144,7 @@ TEST_F(ModelSkinningTest, TheFirstFrameBlendsFromThePreviousAnimationOnlyWhenIts
     EXPECT_EQ(entity.light.frame, view->GetFrameNumber());
 }
 
-TEST_F(ModelSkinningTest, TheCacheOfAnEntityLessModelIsCopiedAtTheBatchsOwnBase)
+TEST_F(ModelSkinning, TheCacheOfAnEntityLessModelIsCopiedAtTheBatchsOwnBase)
 {
     int32_t model = LoadDrawModel("single", skeleton, MakeDrawMesh({DrawTriangleOn(2, 1)}), skin,
                                   {MakeDrawAnimation(4, 3, SkinningPose)});
@@ -175,7 +175,7 @@ TEST_F(ModelSkinningTest, TheCacheOfAnEntityLessModelIsCopiedAtTheBatchsOwnBase)
     ExpectAt(batches[0].vertices[5], 6.0f, 0.0f, 0.0f);
 }
 
-TEST_F(ModelSkinningTest, BoneCountsThatDisagreeDrawNothingAndAreLoggedOnce)
+TEST_F(ModelSkinning, BoneCountsThatDisagreeDrawNothingAndAreLoggedOnce)
 {
     int32_t model = ThreeBones({MakeDrawAnimation(4, 4, SkinningPose)});
     for (int frame = 0; frame < 3; ++frame)
@@ -190,7 +190,7 @@ TEST_F(ModelSkinningTest, BoneCountsThatDisagreeDrawNothingAndAreLoggedOnce)
     EXPECT_EQ(CountLinesHolding(debug, "weights bones past its skeleton"), 1);
 }
 
-TEST_F(ModelSkinningTest, DrawModelOffDrawsNoMeshAndABadAnimationNothing)
+TEST_F(ModelSkinning, DrawModelOffDrawsNoMeshAndABadAnimationNothing)
 {
     int32_t model = ThreeBones({MakeDrawAnimation(4, 3, SkinningPose)});
     gUserVarSystem->SetStringByName("drawModel", "0");

@@ -16,9 +16,9 @@ BonePose RestingPose(int32_t, int32_t)
     return {{0, 0, 0, 1}, {0, 0, 0}};
 }
 
-class RenderSurfacesTest : public ModelDrawWorld {
+class RenderSurfaces : public ModelDrawWorld {
 protected:
-    RenderSurfacesTest()
+    RenderSurfaces()
     {
         WriteAsset("Shaders/ground.sdr", "Ground/blend { sort Opaque { texture solid.tga } { texture glass.tga } }\n");
         LoadShaders();
@@ -57,7 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(RenderSurfacesTest, ATranslucentModelDrawsDepthThenColourAndAnOpaqueOneOnce)
+TEST_F(RenderSurfaces, ATranslucentModelDrawsDepthThenColourAndAnOpaqueOneOnce)
 {
     int32_t crate = Crate("crate", "dir Skins\nsurface 1 solid\nsurface 2 solid\nsurface 3 solid\n", 3);
     view->BeginFrame();
@@ -86,7 +86,7 @@ TEST_F(RenderSurfacesTest, ATranslucentModelDrawsDepthThenColourAndAnOpaqueOneOn
     EXPECT_TRUE(batches[0].lighting.hasRotation);
 }
 
-TEST_F(RenderSurfacesTest, ABlendedTileFadesEachStageByItsCornerAlphas)
+TEST_F(RenderSurfaces, ABlendedTileFadesEachStageByItsCornerAlphas)
 {
     LevelTileCell cell;
     cell.corners = {std::vector<uint8_t>{255, 10}, {255, 20}, {255, 30}, {255}};
@@ -106,7 +106,7 @@ TEST_F(RenderSurfacesTest, ABlendedTileFadesEachStageByItsCornerAlphas)
     EXPECT_FLOAT_EQ(batches[0].vertices[0].position[1], 64.0f);
 }
 
-TEST_F(RenderSurfacesTest, ParticlesOfAShaderOnItsOwnClockEachGetABatchAtTheirOwnTime)
+TEST_F(RenderSurfaces, ParticlesOfAShaderOnItsOwnClockEachGetABatchAtTheirOwnTime)
 {
     view->BeginFrame();
     const Shader& shader = *GetShader(timed);
@@ -118,7 +118,7 @@ TEST_F(RenderSurfacesTest, ParticlesOfAShaderOnItsOwnClockEachGetABatchAtTheirOw
     EXPECT_FLOAT_EQ(batches[1].shaderTime, 0.75f);
 }
 
-TEST_F(RenderSurfacesTest, RefusedHandlesTakeNoSurfaceAndASteadySceneGrowsNoPool)
+TEST_F(RenderSurfaces, RefusedHandlesTakeNoSurfaceAndASteadySceneGrowsNoPool)
 {
     int32_t crate = Crate("crate", "dir Skins\nsurface 1 solid\n", 1);
     LevelTileCell cell;
@@ -137,7 +137,7 @@ TEST_F(RenderSurfacesTest, RefusedHandlesTakeNoSurfaceAndASteadySceneGrowsNoPool
     EXPECT_EQ(view->GetBlendedTilePool().GetCount(), 1u);
 }
 
-TEST_F(RenderSurfacesTest, InstancesWhoseDepthWrapsNeverShareABatch)
+TEST_F(RenderSurfaces, InstancesWhoseDepthWrapsNeverShareABatch)
 {
     int32_t crate = Crate("crate", "dir Skins\nsurface 1 solid\n", 1);
     view->BeginFrame();
@@ -149,7 +149,7 @@ TEST_F(RenderSurfacesTest, InstancesWhoseDepthWrapsNeverShareABatch)
     EXPECT_EQ(DrawFrame().size(), 4097u);
 }
 
-TEST_F(RenderSurfacesTest, SkinEntriesAndVisibleBitsChooseTheSubMeshes)
+TEST_F(RenderSurfaces, SkinEntriesAndVisibleBitsChooseTheSubMeshes)
 {
     int32_t marked = Crate("marked", "dir Skins\nsurface 1 marked noHighlight\nsurface 2 marked\nsurface 3 solid\n", 3);
     std::vector<bool> visible = {true, true};
@@ -170,7 +170,7 @@ TEST_F(RenderSurfacesTest, SkinEntriesAndVisibleBitsChooseTheSubMeshes)
     EXPECT_EQ(view->GetModelPool().GetUsed(), 0u);
 }
 
-TEST_F(RenderSurfacesTest, AnEntitysLightJoinsTheFrameAtItsOffsetPlace)
+TEST_F(RenderSurfaces, AnEntitysLightJoinsTheFrameAtItsOffsetPlace)
 {
     LightingSystem lighting;
     lighting.SetMaxLights(4);
@@ -194,7 +194,7 @@ TEST_F(RenderSurfacesTest, AnEntitysLightJoinsTheFrameAtItsOffsetPlace)
     EXPECT_FLOAT_EQ(light.radius, 90.0f);
 }
 
-TEST_F(RenderSurfacesTest, AModelOutsideTheViewIsSkippedWhenDrawn)
+TEST_F(RenderSurfaces, AModelOutsideTheViewIsSkippedWhenDrawn)
 {
     int32_t crate = Crate("crate", "dir Skins\nsurface 1 solid\n", 1);
     view->BeginFrame();

@@ -13,7 +13,7 @@
 
 #include <sstream>
 
-namespace {
+namespace text_events_test {
 
 class TextEventsClock : public TimerSystem {
 public:
@@ -48,15 +48,15 @@ std::string MakeTextEventsFont()
     return text.str();
 }
 
-class TextEventsTest : public ShaderWorld {
+class TextEvents : public ShaderWorld {
 protected:
-    TextEventsTest()
+    TextEvents()
     {
         gTimerSystem = &clock;
         clock.UpdateClock();
         events.RegisterCommands();
     }
-    ~TextEventsTest() override
+    ~TextEvents() override
     {
         gScreenText = nullptr;
         gTimerSystem = nullptr;
@@ -87,7 +87,7 @@ protected:
 
     void AddLog(const std::string& line, float duration = 5.0f)
     {
-        events.AddTextEvent(line, 20.0f, 300.0f, duration, TextEvents::kLogKind, false, true);
+        events.AddTextEvent(line, 20.0f, 300.0f, duration, ::TextEvents::kLogKind, false, true);
     }
 
     // The alpha bytes and top y of each text batch drawn, in order.
@@ -103,15 +103,14 @@ protected:
     }
 
     TextEventsClock clock;
-    TextEvents events;
+    ::TextEvents events;
     ScreenText text{&device};
     TextEventsUi ui;
     FakeFrameScene scene;
 };
 
-} // namespace
 
-TEST_F(TextEventsTest, SlotKindsReuseTheirRecordAndIndependentOnesPileUp)
+TEST_F(TextEvents, SlotKindsReuseTheirRecordAndIndependentOnesPileUp)
 {
     events.AddTextEvent("first", 10.0f, 10.0f, 2.0f, 2, false, false);
     Advance(1.0f);
@@ -120,7 +119,7 @@ TEST_F(TextEventsTest, SlotKindsReuseTheirRecordAndIndependentOnesPileUp)
     events.AddTextEvent("b", 0.0f, 0.0f, 2.0f, 0, false, false);
     events.AddTextEvent("again", 0.0f, 0.0f, 2.0f, 2, false, true);
     ASSERT_EQ(events.GetRecords().size(), 4u);
-    const TextEvents::Record* slot = events.FindTextEvent(2);
+    const ::TextEvents::Record* slot = events.FindTextEvent(2);
     ASSERT_NE(slot, nullptr);
     EXPECT_EQ(slot->text, "second");
     EXPECT_EQ(slot->x, 30.0f);
@@ -130,7 +129,7 @@ TEST_F(TextEventsTest, SlotKindsReuseTheirRecordAndIndependentOnesPileUp)
     EXPECT_EQ(events.FindTextEvent(0), nullptr);
 }
 
-TEST_F(TextEventsTest, NoticesGoAfterTheirFadeWhileLogLinesStayInactive)
+TEST_F(TextEvents, NoticesGoAfterTheirFadeWhileLogLinesStayInactive)
 {
     events.AddTextEvent("notice", 0.0f, 0.0f, 1.0f, 3, false, false);
     AddLog("line", 1.0f);
@@ -146,7 +145,7 @@ TEST_F(TextEventsTest, NoticesGoAfterTheirFadeWhileLogLinesStayInactive)
     EXPECT_EQ(events.GetLogActive(), 0);
 }
 
-TEST_F(TextEventsTest, TheLinePastTheSavedCapDropsTheOldestAtTheNextFrame)
+TEST_F(TextEvents, TheLinePastTheSavedCapDropsTheOldestAtTheNextFrame)
 {
     for (int i = 0; i < 101; ++i)
         AddLog("line " + std::to_string(i));
@@ -158,7 +157,7 @@ TEST_F(TextEventsTest, TheLinePastTheSavedCapDropsTheOldestAtTheNextFrame)
     EXPECT_EQ(events.GetRecords().front().text, "line 1");
 }
 
-TEST_F(TextEventsTest, BrowsingThroughTheConsoleScrollsWithinTheSavedLines)
+TEST_F(TextEvents, BrowsingThroughTheConsoleScrollsWithinTheSavedLines)
 {
     for (int i = 0; i < 5; ++i)
         AddLog("line " + std::to_string(i));
@@ -183,15 +182,15 @@ TEST_F(TextEventsTest, BrowsingThroughTheConsoleScrollsWithinTheSavedLines)
     EXPECT_EQ(events.GetBrowseOffset(), 0);
 }
 
-TEST(TextEventsLines, InnerNewLinesLeaveTheTrailingOnesOut)
+TEST_F(TextEvents, InnerNewLinesLeaveTheTrailingOnesOut)
 {
-    EXPECT_EQ(TextEvents::CountInnerNewLines(u"one\ntwo\n\n"), 1);
-    EXPECT_EQ(TextEvents::CountInnerNewLines(u"one\n\ntwo \t"), 2);
-    EXPECT_EQ(TextEvents::CountInnerNewLines(u"\n\n"), 0);
-    EXPECT_EQ(TextEvents::CountInnerNewLines(u""), 0);
+    EXPECT_EQ(::TextEvents::CountInnerNewLines(u"one\ntwo\n\n"), 1);
+    EXPECT_EQ(::TextEvents::CountInnerNewLines(u"one\n\ntwo \t"), 2);
+    EXPECT_EQ(::TextEvents::CountInnerNewLines(u"\n\n"), 0);
+    EXPECT_EQ(::TextEvents::CountInnerNewLines(u""), 0);
 }
 
-TEST_F(TextEventsTest, ANoticeFadesOverTheSecondAfterItsExpiry)
+TEST_F(TextEvents, ANoticeFadesOverTheSecondAfterItsExpiry)
 {
     LoadFonts();
     events.AddTextEvent("x", 100.0f, 100.0f, 1.0f, 3, false, false);
@@ -206,7 +205,7 @@ TEST_F(TextEventsTest, ANoticeFadesOverTheSecondAfterItsExpiry)
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
 }
 
-TEST_F(TextEventsTest, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
+TEST_F(TextEvents, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
 {
     LoadFonts();
     AddLog("old", 1.0f);
@@ -232,7 +231,7 @@ TEST_F(TextEventsTest, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
 }
 
-TEST_F(TextEventsTest, TheLogRoundTripsThroughASaveAsExpiredLines)
+TEST_F(TextEvents, TheLogRoundTripsThroughASaveAsExpiredLines)
 {
     AddLog("alpha");
     AddLog("beta");
@@ -240,7 +239,7 @@ TEST_F(TextEventsTest, TheLogRoundTripsThroughASaveAsExpiredLines)
     MessageBuffer buffer;
     events.SaveTextEvents(buffer);
 
-    TextEvents loaded;
+    ::TextEvents loaded;
     ASSERT_TRUE(loaded.LoadTextEvents(buffer, 17, {20.0f, 300.0f}));
     ASSERT_EQ(loaded.GetRecords().size(), 2u);
     EXPECT_EQ(loaded.GetRecords().front().text, "alpha");
@@ -257,7 +256,7 @@ TEST_F(TextEventsTest, TheLogRoundTripsThroughASaveAsExpiredLines)
     EXPECT_TRUE(loaded.GetRecords().empty());
 }
 
-TEST_F(TextEventsTest, ACutOrLyingSaveLeavesTheLogEmptyAndSaysSo)
+TEST_F(TextEvents, ACutOrLyingSaveLeavesTheLogEmptyAndSaysSo)
 {
     AddLog("alpha");
     AddLog("beta");
@@ -267,7 +266,7 @@ TEST_F(TextEventsTest, ACutOrLyingSaveLeavesTheLogEmptyAndSaysSo)
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
         MessageBuffer buffer;
         buffer.WriteBytes(bytes.data(), cut);
-        TextEvents loaded;
+        ::TextEvents loaded;
         loaded.AddTextEvent("kept?", 0.0f, 0.0f, 1.0f, 4, false, true);
         EXPECT_FALSE(loaded.LoadTextEvents(buffer, 17, {})) << cut;
         EXPECT_TRUE(loaded.GetRecords().empty()) << cut;
@@ -277,9 +276,11 @@ TEST_F(TextEventsTest, ACutOrLyingSaveLeavesTheLogEmptyAndSaysSo)
         MessageBuffer buffer;
         buffer.WriteInt(count);
         buffer.WriteString("alpha");
-        TextEvents loaded;
+        ::TextEvents loaded;
         EXPECT_FALSE(loaded.LoadTextEvents(buffer, 17, {})) << count;
         EXPECT_TRUE(loaded.GetRecords().empty());
     }
     EXPECT_GE(CountLinesHolding(debug, "Text event log refused"), 1);
 }
+
+} // namespace text_events_test
