@@ -4,6 +4,7 @@
 #include "core/MessageBuffer.h"
 #include "covenants/CovenantWorld.h"
 #include "covenants/PlayerCovenant.h"
+#include "covenants/PlayerHouseRecords.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
 
@@ -78,52 +79,6 @@ protected:
     static constexpr int32_t kHouseTileX = 8;
     static constexpr int32_t kHouseTileY = 6;
 
-    static constexpr const char* kHouseRecords = R"(
-Human
-{
-    Type Covenant
-    Name "$$CovenantHuman$$"
-}
-ObjectCovenantStash
-{
-    Type Object
-    ObjectType Stash
-}
-ObjectBookshelf
-{
-    Type Object
-    ObjectType Stash
-}
-ObjectPlayerStash
-{
-    Type Object
-    ObjectType Stash
-    PlayerStash 1
-}
-ObjectLifestone
-{
-    Type Object
-}
-ObjectGate
-{
-    Type Object
-    ObjectType Gate
-}
-Bag1
-{
-    Type Item
-    ItemType Bag
-    AlwaysIdentified 1
-    BagSize 10
-}
-ClassHero
-{
-    Type Class
-    BaseSpeed 150
-    HealthPerVit 5
-    StartVitality 10
-}
-)";
 
     // The test's own records load after the house's.
     explicit PlayerCovenantWorld(const std::string& moreRecords = "")
@@ -133,7 +88,7 @@ ClassHero
         actors.insert(actors.find(head) + head.size(),
                       "    MaxRecruits 4\n    StartPosition 0.5 0.5\n    LevelTileWidth 16\n    LevelTileHeight 12\n"
                       "    TileSize 64\n    MaxAdventureGroupSize 4\n");
-        LoadRecords(actors + kCovenantRecords + kHouseRecords + moreRecords);
+        LoadRecords(actors + kCovenantRecords + kPlayerHouseRecords + moreRecords);
     }
 
     // The entities go while their covenants still stand.

@@ -2,6 +2,7 @@
 #include "server/WorldHostWorld.h"
 
 #include "covenants/PlayerCovenant.h"
+#include "covenants/PlayerHouseRecords.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"
 
@@ -12,49 +13,8 @@
 
 namespace {
 
-constexpr const char* kCovenantJoinRecords = R"(
-Human
-{
-    Type Covenant
-    Name "$$CovenantHuman$$"
-}
-ObjectCovenantStash
-{
-    Type Object
-    ObjectType Stash
-}
-ObjectBookshelf
-{
-    Type Object
-    ObjectType Stash
-}
-ObjectPlayerStash
-{
-    Type Object
-    ObjectType Stash
-    PlayerStash 1
-}
-ObjectLifestone
-{
-    Type Object
-}
-ObjectPedestal
-{
-    Type Object
-}
-ObjectGate
-{
-    Type Object
-    ObjectType Gate
-}
-Bag1
-{
-    Type Item
-    ItemType Bag
-    AlwaysIdentified 1
-    BagSize 10
-}
-)";
+// The house's records and the pedestals its relics stand on.
+const std::string kCovenantJoinRecords = std::string(kPlayerHouseRecords) + "ObjectPedestal\n{\n    Type Object\n}\n";
 
 } // namespace
 
