@@ -153,7 +153,6 @@ TEST_F(CovenantBattle, ChestsGiveExperienceOrItems)
     LoadRivalRecords("CovenantLucky\n{\n Type Covenant\n MinDifficultyModifier 1\n MaxDifficultyModifier 1\n"
                 " ChestChancePerBattle 1\n QuestChancePerBattle 0\n}\n"
                 "ChestTeaching\n{\n Type Chest\n GivesExperience 1\n}\nChestPlain\n{\n Type Chest\n}\n");
-    host.recruitType = Type("MonsterTester");
     ActorCovenant& lucky = AddRival("CovenantLucky");
     lucky.Start(5, 1);
     Recruit* finder = lucky.GetRecruitRecord(0);

@@ -60,7 +60,6 @@ CovenantStubborn
     CovenantRelations()
     {
         LoadRivalRecords(kMindRecords);
-        host.recruitType = Type("MonsterTester");
         host.homePosition = At(1000.0f, 1000.0f);
         mind = &AddRival("CovenantMind");
         mind->Start(2, 1);

@@ -91,7 +91,6 @@ Trinket
     ActorCovenantWorld()
     {
         LoadRivalRecords("");
-        host.recruitType = Type("MonsterTester");
         game.makesItems = true;
         game.levelCount = kLevels;
         area.monsterChancePerBlock = 1.0f;
@@ -114,13 +113,15 @@ Trinket
         gWorld = nullptr;
     }
 
-    // The actor, covenant and rival records with the rivals' tuning, and the extra records.
+    // The actor, covenant and rival records with the rivals' tuning, and the extra records. A reload frees
+    // the old monster types, so the host's recruit type is taken again from the new ones.
     void LoadRivalRecords(const std::string& extra)
     {
         std::string records = kActorRecords;
         const std::string head = "GameSystem\n{\n";
         records.insert(records.find(head) + head.size(), kRivalTuning);
         LoadRecords(records + kCovenantRecords + kRivalRecords + extra);
+        host.recruitType = Type("MonsterTester");
     }
 
     ActorCovenant& AddRival(const char* definition = "CovenantRival")

@@ -27,7 +27,7 @@ protected:
 
     void LoadShaders()
     {
-        shaders->Start();
+        shaders->LoadShaderFiles();
         blend = LoadShader("Ground/blend", TextureUsage::Plain);
         timed = LoadShader("Skins/timed", TextureUsage::Plain);
     }
