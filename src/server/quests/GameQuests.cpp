@@ -527,9 +527,7 @@ Player* GameQuests::GetFirstPlayer() const
 
 float GameQuests::GetGameSeconds() const
 {
-    const TimeStamp& now = game.GetElapsed();
-    return ((static_cast<float>(now.days) * 24.0f + static_cast<float>(now.hours)) * 60.0f +
-            static_cast<float>(now.minutes)) * 60.0f + static_cast<float>(now.seconds);
+    return game.GetElapsed().GetTotalSeconds();
 }
 
 // The world's bits start at its difficulty: one story bit per difficulty a quest is solved on.
