@@ -2,22 +2,20 @@
 #include "render/InTheWay.h"
 
 #include "render/FrameScene.h"
+#include "render/ModelRenderer.h"
 #include "resources/models/AnimationResource.h"
 #include "resources/models/ModelResource.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace InWay {
 
 Rect GetModelScreenRect(const ModelResource& model, const WorldPos& cell, float time, const FrameScene& scene)
 {
-    const Animation* entry = model.GetAnimation(0);
-    const AnimationResource* file = entry ? entry->GetResource() : nullptr;
-    if (!file || file->GetFrameCount() <= 0)
+    const AnimationResource* file = ModelAnimationFile(model, 0);
+    if (!file)
         return {};
-    int32_t frame = std::isfinite(time) && time > 0.0f ? static_cast<int32_t>(time) : 0;
-    frame = std::min(frame, file->GetFrameCount() - 1);
+    int32_t frame = ModelAnimationFrame(time, *file);
     Vector3 low = file->GetFrameBoundsMin(frame);
     Vector3 high = file->GetFrameBoundsMax(frame);
     Rect rect;

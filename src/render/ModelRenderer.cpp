@@ -27,20 +27,6 @@ float ModelRendererTime(float time)
     return std::isfinite(time) && time > 0.0f ? time : 0.0f;
 }
 
-// The frame of a time; the last one for a time past the end.
-int32_t ModelRendererFrame(float time, const AnimationResource& file)
-{
-    int32_t last = file.GetFrameCount() - 1;
-    return time >= static_cast<float>(last) ? last : static_cast<int32_t>(time);
-}
-
-const AnimationResource* ModelRendererFile(const ModelResource& model, int32_t animation)
-{
-    const Animation* entry = model.GetAnimation(animation);
-    const AnimationResource* file = entry ? entry->GetResource() : nullptr;
-    return file && file->GetFrameCount() > 0 ? file : nullptr;
-}
-
 // What the frame before the first one blends from: the entity's previous animation, when it
 // poses the same bones and has frames; else frame A itself.
 const BonePose* ModelRendererPreviousFrame(const ModelMeshDraw& draw, int32_t boneCount, const BonePose* frameA)
@@ -48,13 +34,27 @@ const BonePose* ModelRendererPreviousFrame(const ModelMeshDraw& draw, int32_t bo
     if (!draw.entity)
         return frameA;
     EntityBase& entity = draw.entity->GetEntityBase();
-    const AnimationResource* previous = ModelRendererFile(*draw.model, entity.GetBlendAnimation());
+    const AnimationResource* previous = ModelAnimationFile(*draw.model, entity.GetBlendAnimation());
     if (!previous || previous->GetBoneCount() != boneCount)
         return frameA;
-    return previous->GetFramePoses(ModelRendererFrame(ModelRendererTime(entity.blendFrame), *previous));
+    return previous->GetFramePoses(ModelAnimationFrame(entity.blendFrame, *previous));
 }
 
 } // namespace
+
+const AnimationResource* ModelAnimationFile(const ModelResource& model, int32_t animation)
+{
+    const Animation* entry = model.GetAnimation(animation);
+    const AnimationResource* file = entry ? entry->GetResource() : nullptr;
+    return file && file->GetFrameCount() > 0 ? file : nullptr;
+}
+
+int32_t ModelAnimationFrame(float time, const AnimationResource& file)
+{
+    float shown = ModelRendererTime(time);
+    int32_t last = file.GetFrameCount() - 1;
+    return shown >= static_cast<float>(last) ? last : static_cast<int32_t>(shown);
+}
 
 void ModelRenderer::RegisterVars()
 {
@@ -106,11 +106,11 @@ bool ModelRenderer::CheckBones(const ModelMeshDraw& draw, const SkeletonResource
 // first whatever order the skeleton lists them in.
 bool ModelRenderer::ComputePose(const ModelMeshDraw& draw, const SkeletonResource& bones)
 {
-    const AnimationResource* file = ModelRendererFile(*draw.model, draw.animation);
+    const AnimationResource* file = ModelAnimationFile(*draw.model, draw.animation);
     int32_t count = bones.GetBoneCount();
     float time = ModelRendererTime(draw.time);
-    const BonePose* frameA = file->GetFramePoses(ModelRendererFrame(time, *file));
-    const BonePose* frameB = time >= 1.0f ? file->GetFramePoses(ModelRendererFrame(time - 1.0f, *file))
+    const BonePose* frameA = file->GetFramePoses(ModelAnimationFrame(time, *file));
+    const BonePose* frameB = time >= 1.0f ? file->GetFramePoses(ModelAnimationFrame(time - 1.0f, *file))
                                           : ModelRendererPreviousFrame(draw, count, frameA);
     if (!frameA || !frameB)
         return false;
@@ -252,7 +252,7 @@ void ModelRenderer::DrawModelMesh(ShaderBatch& batch, const ModelMeshDraw& draw)
         return;
     if (!draw.entity && draw.scale == 1.0f && drawModel && DrawFromCache(batch, draw, mesh))
         return;
-    const AnimationResource* file = ModelRendererFile(*draw.model, draw.animation);
+    const AnimationResource* file = ModelAnimationFile(*draw.model, draw.animation);
     if (!bones || !file || bones->GetBoneCount() <= 0 || !CheckBones(draw, *bones, *file, mesh->GetBoneSpan()))
         return;
     if (instances[draw.instance] < 0 && !ComputePose(draw, *bones))

@@ -27,6 +27,11 @@ struct ModelMeshDraw {
     bool withNormals = false;
 };
 
+// The animation's file when it has frames, else null.
+const AnimationResource* ModelAnimationFile(const ModelResource& model, int32_t animation);
+// The frame shown at a time: the first for a negative or NaN time, the last for one past the end.
+int32_t ModelAnimationFrame(float time, const AnimationResource& file);
+
 // Main thread. The instance list and the pose buffer are emptied by BeginFrame and only grow.
 class ModelRenderer {
 public:

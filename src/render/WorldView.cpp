@@ -186,12 +186,10 @@ bool WorldView::IsModelCulled(const ModelResource* model, int32_t animation, con
         return true;
     if (!model->cull)
         return false;
-    const Animation* entry = model->GetAnimation(animation);
-    const AnimationResource* file = entry ? entry->GetResource() : nullptr;
-    if (!file || file->GetFrameCount() <= 0)
+    const AnimationResource* file = ModelAnimationFile(*model, animation);
+    if (!file)
         return true;
-    int32_t frame = std::isfinite(time) && time > 0.0f ? static_cast<int32_t>(time) : 0;
-    frame = std::min(frame, file->GetFrameCount() - 1);
+    int32_t frame = ModelAnimationFrame(time, *file);
     Vector3 centre = (file->GetFrameBoundsMin(frame) + file->GetFrameBoundsMax(frame)) * 0.5f;
     return IsSphereOutsideView(ToRenderSpace(position) + centre * scale, file->GetFrameRadius(frame) * scale);
 }
