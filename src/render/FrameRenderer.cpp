@@ -116,6 +116,10 @@ void FrameRenderer::DrawLevelCells(float seconds)
     auto y0 = static_cast<int32_t>(std::floor((camera.y - hy) / size));
     auto y1 = static_cast<int32_t>(std::ceil((camera.y + hy) / size)) - 1;
     bool blended = !blendedTilesVar.IsValid() || blendedTilesVar.GetBool();
+    // The camera looks at the local player: asked once a frame, not once a placed model.
+    std::array<float, 4> box{};
+    const WorldPos* player = scene->HasLocalPlayer() && scene->GetLocalPlayerScreenBox(box) ? &camera : nullptr;
+    Rect playerBox{box[0], box[1], box[2], box[3]};
     for (int32_t y = y1; y >= y0; --y) {
         for (int32_t x = x0; x < x1; ++x) {
             ResourceHandle model;
@@ -130,14 +134,15 @@ void FrameRenderer::DrawLevelCells(float seconds)
                 view.AddTileSurface(tile.GetValue(), a, b, false, true, Color{1.0f, 1.0f, 1.0f}, 1.0f);
             }
             if (model.IsValid())
-                DrawPlacedModel(camera.level, x, y, size, seconds, model, instance);
+                DrawPlacedModel(camera.level, x, y, size, seconds, model, instance, player, playerBox);
         }
     }
 }
 
 // The model eases towards its fade while it stands in the player's way, else towards opaque.
 void FrameRenderer::DrawPlacedModel(int32_t level, int32_t x, int32_t y, float tileSize, float seconds,
-                                    const ResourceHandle& handle, const TileObjectInstance& instance)
+                                    const ResourceHandle& handle, const TileObjectInstance& instance,
+                                    const WorldPos* player, const Rect& playerBox)
 {
     auto* model = gResourceManager && handle.IsValid() && gResourceManager->IsLoaded(handle)
                       ? dynamic_cast<const ModelResource*>(gResourceManager->Get(handle))
@@ -145,11 +150,7 @@ void FrameRenderer::DrawPlacedModel(int32_t level, int32_t x, int32_t y, float t
     if (!model)
         return;
     WorldPos cell{level, (static_cast<float>(x) + 0.5f) * tileSize, (static_cast<float>(y) + 0.5f) * tileSize};
-    WorldPos player;
-    std::array<float, 4> box{};
-    bool hasPlayer = scene->HasLocalPlayer() && scene->GetCameraTarget(player) && scene->GetLocalPlayerScreenBox(box);
-    bool inWay = hasPlayer && InWay::IsModelInTheWay(model, cell, instance.facing, 0.0f, &player,
-                                                     Rect{box[0], box[1], box[2], box[3]}, *scene);
+    bool inWay = InWay::IsModelInTheWay(model, cell, instance.facing, 0.0f, player, playerBox, *scene);
     float target = inWay ? model->inWayMinFade : 1.0f;
     float step = (1.0f - model->inWayMinFade) * seconds * kFrameRendererFadeRate;
     float opacity = instance.opacity < target ? std::min(instance.opacity + step, target)

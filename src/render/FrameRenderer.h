@@ -7,7 +7,9 @@
 
 class FrameScene;
 class ResourceHandle;
+struct Rect;
 struct TileObjectInstance;
+struct WorldPos;
 class FrameTools;
 class FrameUi;
 class ShaderBatch;
@@ -46,8 +48,10 @@ public:
 private:
     void DrawWorld(float seconds);
     void Draw2D(float seconds);
+    // player: the local player's place, null without one; playerBox: its box on the screen.
     void DrawPlacedModel(int32_t level, int32_t x, int32_t y, float tileSize, float seconds,
-                         const ResourceHandle& handle, const TileObjectInstance& instance);
+                         const ResourceHandle& handle, const TileObjectInstance& instance, const WorldPos* player,
+                         const Rect& playerBox);
 
     WorldView& view;
     ShaderBatch& batch;
