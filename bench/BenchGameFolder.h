@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 // The staged folder holds the generated archive beside the shipped files, which the source
 // tree's "game" folder does not.
@@ -11,4 +12,18 @@ inline std::filesystem::path BenchGameFolder()
     if (const char* folder = std::getenv("EMBERLODE_GAME_DIR"))
         return folder;
     return EMBERLODE_STAGED_GAME_DIR;
+}
+
+// A fresh folder at that place whose "Assets" and "assets001.zip" are links into the game
+// folder, so a benchmark can add files of its own beside the shipped ones.
+inline std::string BenchLinkedGameFolder(const std::filesystem::path& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::remove_all(folder, error);
+    fs::create_directories(folder);
+    fs::path game = BenchGameFolder();
+    fs::create_directory_symlink(game / "Assets", folder / "Assets", error);
+    fs::create_symlink(game / "assets001.zip", folder / "assets001.zip", error);
+    return folder.string();
 }

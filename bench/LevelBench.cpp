@@ -96,13 +96,9 @@ public:
 
     static std::string PrepareFolder(const fs::path& folder)
     {
-        std::error_code error;
-        fs::remove_all(folder, error);
+        std::string linked = BenchLinkedGameFolder(folder);
         fs::create_directories(folder / "Bench" / "Levels");
-        fs::path game = BenchGameFolder();
-        fs::create_directory_symlink(game / "Assets", folder / "Assets", error);
-        fs::create_symlink(game / "assets001.zip", folder / "assets001.zip", error);
-        return folder.string();
+        return linked;
     }
 
     void WriteArea(const std::string& name, const std::string& text)

@@ -86,7 +86,7 @@ class WorldViewBenchWorld {
 public:
     WorldViewBenchWorld()
         : folder(fs::temp_directory_path() / "emberlode-worldviewbench"), platform((folder / "User").string()),
-          files(PrepareFolder(folder))
+          files(BenchLinkedGameFolder(folder))
     {
         gDebugSystem = &debug;
         gPlatformSystem = &platform;
@@ -148,17 +148,6 @@ public:
         gFileSystem = nullptr;
         gPlatformSystem = nullptr;
         gDebugSystem = nullptr;
-    }
-
-    static std::string PrepareFolder(const fs::path& folder)
-    {
-        std::error_code error;
-        fs::remove_all(folder, error);
-        fs::create_directories(folder);
-        fs::path game = BenchGameFolder();
-        fs::create_directory_symlink(game / "Assets", folder / "Assets", error);
-        fs::create_symlink(game / "assets001.zip", folder / "assets001.zip", error);
-        return folder.string();
     }
 
     // The start level, generated and held, the camera over its middle.
