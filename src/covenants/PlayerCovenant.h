@@ -156,12 +156,6 @@ public:
     bool raidUnderway = false;
 
 private:
-    // The record of a recruit read from the settings, waiting to be placed.
-    struct ReadRecruit {
-        int32_t number = -1;
-        std::unique_ptr<Recruit> record;
-    };
-
     // One house object of the record at the tile, in the table with the covenant's index.
     template <class Kind>
     Kind* PlaceHouseObject(const char* record, int32_t tileX, int32_t tileY);
