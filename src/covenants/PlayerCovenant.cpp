@@ -232,6 +232,12 @@ void PlayerCovenant::PlaceInWorld()
     BuildHouse();
     if (!settingsLoaded)
         return;
+    SpawnRecruits();
+    SetLifestoneHealth(readHealth, readMaxHealth);
+}
+
+void PlayerCovenant::SpawnRecruits()
+{
     for (const auto& recruit : recruits) {
         if (!recruit)
             continue;
@@ -239,7 +245,6 @@ void PlayerCovenant::PlaceInWorld()
         if (!eliminated)
             SpawnRecruit(*recruit);
     }
-    SetLifestoneHealth(readHealth, readMaxHealth);
 }
 
 void PlayerCovenant::SpawnRecruit(Recruit& recruit)
@@ -269,12 +274,7 @@ void PlayerCovenant::ResetForNewWorld()
 {
     Reset();
     BuildHouse();
-    for (const auto& recruit : recruits) {
-        if (!recruit)
-            continue;
-        recruit->covenantIndex = index;
-        SpawnRecruit(*recruit);
-    }
+    SpawnRecruits();
     statistics.Set(CovenantStat::Money, 0);
     for (int32_t stat = CovenantStat::InfluenceAdventure; stat <= CovenantStat::InfluenceTransferred; ++stat)
         statistics.Set(stat, 0);

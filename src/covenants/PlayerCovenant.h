@@ -159,6 +159,8 @@ private:
     // One house object of the record at the tile, in the table with the covenant's index.
     template <class Kind>
     Kind* PlaceHouseObject(const char* record, int32_t tileX, int32_t tileY);
+    // Binds every recruit record to the covenant and, unless it is eliminated, spawns each.
+    void SpawnRecruits();
     // Spawns the record's creature near the home and anchors it there.
     void SpawnRecruit(Recruit& recruit);
     WorldPos FindSpotNear(const Entity* centre, const Entity* entity) const;
