@@ -31,12 +31,12 @@ const GameSystemTuning& ValuationTuning()
 
 int32_t ValuationLow(int32_t value)
 {
-    return static_cast<int32_t>(static_cast<uint32_t>(value) & 0xFFFFu);
+    return static_cast<int32_t>(UnpackBits16(static_cast<uint32_t>(value), 0));
 }
 
 int32_t ValuationHigh(int32_t value)
 {
-    return static_cast<int32_t>((static_cast<uint32_t>(value) >> 16) & 0xFFFFu);
+    return static_cast<int32_t>(UnpackBits16(static_cast<uint32_t>(value), 16));
 }
 
 // The amount the giver holds beyond what entries of the kind on the side already promise.
