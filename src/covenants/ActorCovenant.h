@@ -270,6 +270,9 @@ private:
     // Sells the item into the leader's money.
     void SellItem(const ItemBase& item);
 
+    // How hurt a home at that share of its health counts ("LifeStoneDanger", "LifeStoneThreatened",
+    // "LifeStoneDamaged": the ends of the definition's keys that weigh it); null when unhurt.
+    const char* LifeStoneHarm(float healthFraction) const;
     // A uniform draw between the definition's two keys.
     float Roll(std::string_view minKey, std::string_view maxKey) const;
     // Pending offers withdrawn, as a war or a raid between the two begins.

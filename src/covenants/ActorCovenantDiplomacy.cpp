@@ -51,6 +51,17 @@ float ActorCovenant::Roll(std::string_view minKey, std::string_view maxKey) cons
     return Definition() ? Definition()->Roll(minKey, maxKey) : 0.0f;
 }
 
+const char* ActorCovenant::LifeStoneHarm(float healthFraction) const
+{
+    if (healthFraction < DefinitionFloat("LifeStoneDangerLevel"))
+        return "LifeStoneDanger";
+    if (healthFraction < DefinitionFloat("LifeStoneThreatenedLevel"))
+        return "LifeStoneThreatened";
+    if (healthFraction < DefinitionFloat("LifeStoneDamagedLevel"))
+        return "LifeStoneDamaged";
+    return nullptr;
+}
+
 // ---- Relations and fear ---------------------------------------------------------------------------------
 
 float ActorCovenant::GetRelationForPeaceTreaty(const Covenant& other) const
@@ -85,12 +96,8 @@ void ActorCovenant::RecomputeFear(int32_t other)
         return;
     float f = DefinitionFloat("BaseFear");
     float own = ActorCovenantHealthFraction(*this);
-    if (own < DefinitionFloat("LifeStoneDangerLevel"))
-        f *= DefinitionFloat("FearMultLifeStoneDanger");
-    else if (own < DefinitionFloat("LifeStoneThreatenedLevel"))
-        f *= DefinitionFloat("FearMultLifeStoneThreatened");
-    else if (own < DefinitionFloat("LifeStoneDamagedLevel"))
-        f *= DefinitionFloat("FearMultLifeStoneDamaged");
+    if (const char* harm = LifeStoneHarm(own))
+        f *= DefinitionFloat(std::string("FearMult") + harm);
     float d = own - ActorCovenantHealthFraction(*them);
     // Raids and wars are judged by the same lifestone gaps.
     float wellGap = DefinitionFloat("WinningRaidWellLifeStoneDifference");
@@ -278,12 +285,8 @@ bool ActorCovenant::WantsToRaid(int32_t u, bool ignoreSlowStart, float factor) c
     if (ActorCovenantSeconds(since) < DefinitionFloat("MinimumTimeBetweenRaids"))
         c *= DefinitionFloat("RaidChanceMultRaidedLately");
     float own = ActorCovenantHealthFraction(*this);
-    if (own < DefinitionFloat("LifeStoneDangerLevel"))
-        c *= DefinitionFloat("RaidChanceMultLifeStoneDanger");
-    else if (own < DefinitionFloat("LifeStoneThreatenedLevel"))
-        c *= DefinitionFloat("RaidChanceMultLifeStoneThreatened");
-    else if (own < DefinitionFloat("LifeStoneDamagedLevel"))
-        c *= DefinitionFloat("RaidChanceMultLifeStoneDamaged");
+    if (const char* harm = LifeStoneHarm(own))
+        c *= DefinitionFloat(std::string("RaidChanceMult") + harm);
     return c >= 1.0f;
 }
 
@@ -375,12 +378,8 @@ bool ActorCovenant::ShouldStopRaid()
         return true;
     float s = 1.0f;
     float own = ActorCovenantHealthFraction(*this);
-    if (own < DefinitionFloat("LifeStoneDangerLevel"))
-        s = 1.0f + DefinitionFloat("StopRaidChanceChangeLifeStoneDanger");
-    else if (own < DefinitionFloat("LifeStoneThreatenedLevel"))
-        s = 1.0f + DefinitionFloat("StopRaidChanceChangeLifeStoneThreatened");
-    else if (own < DefinitionFloat("LifeStoneDamagedLevel"))
-        s = 1.0f + DefinitionFloat("StopRaidChanceChangeLifeStoneDamaged");
+    if (const char* harm = LifeStoneHarm(own))
+        s = 1.0f + DefinitionFloat(std::string("StopRaidChanceChange") + harm);
     float d = own - ActorCovenantHealthFraction(*them);
     float wellGap = DefinitionFloat("WinningRaidWellLifeStoneDifference");
     float gap = DefinitionFloat("WinningRaidLifeStoneDifference");
