@@ -248,6 +248,8 @@ private:
     bool HasOpenQuest(int32_t type) const;
     void StartAdventure();
     void Defend(int32_t newActivity);
+    // The town's defence the wish calls for, if any; false when it calls for none.
+    bool DefendIfCalled(int32_t wish);
     void Rest();
     void SendAllToLevel(int32_t level);
     void ForgetAdventureLevels();

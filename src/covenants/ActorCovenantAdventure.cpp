@@ -109,27 +109,18 @@ void ActorCovenant::UpdateActivity()
     case Ready:
         if (wish == WishAdventure)
             StartAdventure();
-        else if (wish == WishTownAttack)
-            Defend(DefendTownAttack);
-        else if (wish == WishSiege)
-            Defend(DefendSiege);
+        else
+            DefendIfCalled(wish);
         break;
     case DefendTownAttack:
-        if (wish != WishTownAttack) {
-            ReturnHome(true);
-            ForgetAdventureLevels();
-        }
-        break;
     case DefendSiege:
-        if (wish != WishSiege) {
+        if (wish != (activity == DefendTownAttack ? WishTownAttack : WishSiege)) {
             ReturnHome(true);
             ForgetAdventureLevels();
         }
         break;
     case Adventuring:
-        if (wish != WishAdventure)
-            ReturnHome(true);
-        else if (Timer(AdventureTimer).IsExpired())
+        if (wish != WishAdventure || Timer(AdventureTimer).IsExpired())
             ReturnHome(true);
         else if (Timer(BattleTimer).IsExpired())
             SimulateBattle();
@@ -137,17 +128,11 @@ void ActorCovenant::UpdateActivity()
     case Home:
         if (wish == WishAdventure)
             Rest();
-        else if (wish == WishTownAttack)
-            Defend(DefendTownAttack);
-        else if (wish == WishSiege)
-            Defend(DefendSiege);
+        else
+            DefendIfCalled(wish);
         break;
     case Resting:
-        if (wish == WishTownAttack)
-            Defend(DefendTownAttack);
-        else if (wish == WishSiege)
-            Defend(DefendSiege);
-        else if (Timer(RestTimer).IsExpired())
+        if (!DefendIfCalled(wish) && Timer(RestTimer).IsExpired())
             activity = Ready;
         break;
     case AdventuringWithCovenant:
@@ -161,6 +146,17 @@ void ActorCovenant::UpdateActivity()
         break;
     default: break;
     }
+}
+
+bool ActorCovenant::DefendIfCalled(int32_t wish)
+{
+    if (wish == WishTownAttack)
+        Defend(DefendTownAttack);
+    else if (wish == WishSiege)
+        Defend(DefendSiege);
+    else
+        return false;
+    return true;
 }
 
 void ActorCovenant::StopSharedAdventure()
