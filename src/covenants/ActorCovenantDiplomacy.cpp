@@ -18,7 +18,6 @@
 namespace {
 
 constexpr const char* kActorCovenantRaidGateRecord = "ObjectRaidGate";
-constexpr const char* kActorCovenantDifficultyNames[] = {"Easy", "Average", "Hard", "VeryHard"};
 // Multipliers read here: the relation wanted for peace, and a cancelled treaty's weight.
 constexpr int32_t kActorCovenantPeaceMultiplier = 8;
 // A raid's party stands within these rings of the home.
