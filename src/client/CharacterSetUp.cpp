@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr const char* kCharacterSetUpFolder = "chars";
 // The files that carry a character's name, deleted together.
 constexpr const char* kCharacterSetUpEndings[] = {"chr", "his", "map", "wld"};
 
@@ -91,7 +90,7 @@ bool CharacterSetUp::VerifyCharacterName()
     std::string base = CharacterFileBase(CharacterSetUpVar("PlayerName"));
     if (base.empty())
         return CharacterSetUpRefuse("$$ErrorCharacterNameEmpty$$");
-    if (gFileSystem && gFileSystem->FileExists(MakeFilePath(kCharacterSetUpFolder, base, "chr"), kLocationUser))
+    if (gFileSystem && gFileSystem->FileExists(PlayerClient::CharacterFilePath(base), kLocationUser))
         return CharacterSetUpRefuse("$$ErrorCharacterNameUsed$$");
     return true;
 }
@@ -112,7 +111,7 @@ void CharacterSetUp::DeleteCharacter()
     if (base.empty() || !gFileSystem)
         return;
     for (const char* ending : kCharacterSetUpEndings)
-        gFileSystem->DeleteUserFile(MakeFilePath(kCharacterSetUpFolder, base, ending));
+        gFileSystem->DeleteUserFile(PlayerClient::CharacterFilePath(base, ending));
     if (CharacterFileBase(CharacterSetUpVar("resumeGameChar")) == base)
         CharacterSetUpSetVar("resumeGameChar", "");
 }
@@ -143,7 +142,7 @@ void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
     if (!gFileSystem)
         return;
     std::vector<std::string> files;
-    gFileSystem->ListFiles(kCharacterSetUpFolder, "chr", files, kLocationUser, false, false, true);
+    gFileSystem->ListFiles(PlayerClient::kCharacterFolder, "chr", files, kLocationUser, false, false, true);
     for (const std::string& file : files) {
         std::string base = file.substr(0, file.find('.'));
         // A file that cannot be read still gets its row, with what the load left.

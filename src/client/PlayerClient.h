@@ -70,6 +70,10 @@ public:
 
     // ---- The character file (PlayerClientFile.cpp) ----------------------------------------------
     static constexpr int32_t kFileVersion = 52;
+    // The user folder that holds every file named after a character.
+    static constexpr const char* kCharacterFolder = "chars";
+    // "chars/<base>.<ending>" for a base made by CharacterFileBase.
+    static std::string CharacterFilePath(std::string_view base, std::string_view ending = "chr");
     // Writes "chars/<base>.chr" atomically; false, the old file kept, without a body or a name,
     // or when the write did not land.
     bool SaveCharacterFile();

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr const char* kPlayerFileFolder = "chars";
-constexpr const char* kPlayerFileExtension = "chr";
 // A quick-use record is four words; before this version the fourth was not saved.
 constexpr int32_t kPlayerFileQuickUseWords = 4;
 constexpr int32_t kPlayerFileFourthQuickUseWord = 20;
@@ -84,6 +82,11 @@ struct PlayerClient::CharacterRecord {
     int32_t facing = 0;
 };
 
+std::string PlayerClient::CharacterFilePath(std::string_view base, std::string_view ending)
+{
+    return MakeFilePath(kCharacterFolder, base, ending);
+}
+
 // ---- Writing ---------------------------------------------------------------------------------------
 
 void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
@@ -140,8 +143,7 @@ bool PlayerClient::SaveCharacterFile()
     }
     MessageBuffer buffer;
     WriteCharacter(buffer);
-    std::string path = MakeFilePath(kPlayerFileFolder, base, kPlayerFileExtension);
-    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary, kLocationUser);
+    File* file = gFileSystem->Open(CharacterFilePath(base), kFileWrite | kFileBinary, kLocationUser);
     bool written = file && gFileSystem->WriteBuffer(file, buffer);
     bool landed = written ? gFileSystem->Close(file) : false;
     if (file && !written)
@@ -158,8 +160,7 @@ bool PlayerClient::LoadCharacter(std::string_view characterName, CharacterCovena
     std::string base = CharacterFileBase(characterName);
     if (base.empty() || !gFileSystem)
         return false;
-    File* file = gFileSystem->Open(MakeFilePath(kPlayerFileFolder, base, kPlayerFileExtension), kFileRead | kFileBinary,
-                                   kLocationUser);
+    File* file = gFileSystem->Open(CharacterFilePath(base), kFileRead | kFileBinary, kLocationUser);
     if (!file)
         return false;
     MessageBuffer buffer;
