@@ -24,9 +24,6 @@ constexpr int32_t kPlayerClientStealthIdlePriority = 7;
 // The facing the player starts with.
 constexpr int32_t kPlayerClientStartFacing = 3;
 // Interaction modes the frame itself changes.
-constexpr int32_t kPlayerClientModeDead = 1;
-constexpr int32_t kPlayerClientModeAttack = 2;
-constexpr int32_t kPlayerClientModeApproach = 4;
 constexpr int32_t kPlayerClientModePaused = 29;
 
 ClientUi* PlayerClientUi()
@@ -311,7 +308,7 @@ void PlayerClient::Update(float seconds)
     EntityClient::Update(seconds);
     UpdateModes();
     EntityClient* target = GetInteractionTarget();
-    bool chasing = interactionMode == kPlayerClientModeAttack || interactionMode == kPlayerClientModeApproach;
+    bool chasing = interactionMode == kModeAttack || interactionMode == kModeApproach;
     if (chasing && target && !target->IsHidden())
         Follow(target);
     walkedThisFrame = Move(seconds);
@@ -330,14 +327,14 @@ void PlayerClient::UpdateModes()
 {
     const EntityClient* shown = GetBody();
     const EntityClient* target = GetInteractionTarget();
-    if (interactionMode == kPlayerClientModeDead && !shown->IsDead())
+    if (interactionMode == kModeDead && !shown->IsDead())
         interactionMode = 0;
-    if (!target && interactionMode != kPlayerClientModeDead)
+    if (!target && interactionMode != kModeDead)
         interactionMode = 0;
-    if (interactionMode == kPlayerClientModeAttack && target && target->IsDead())
+    if (interactionMode == kModeAttack && target && target->IsDead())
         interactionMode = 0;
     if (shown->IsDead())
-        interactionMode = kPlayerClientModeDead;
+        interactionMode = kModeDead;
     if (pausedWithAction)
         interactionMode = kPlayerClientModePaused;
     const GameSystemTuning* tuning = PlayerClientTuning();

@@ -34,6 +34,10 @@ public:
     static constexpr uint32_t kStatusStealthed = 0x400;
     // Movement flags: every move succeeds without collision tests.
     static constexpr uint32_t kMoveNoCollision = 0x80;
+    // Interaction modes both the frame and the mode changes test.
+    static constexpr int32_t kModeDead = 1;
+    static constexpr int32_t kModeAttack = 2;
+    static constexpr int32_t kModeApproach = 4;
     // Aim kinds: the held button moves the player, or repeats its skill on an entity.
     static constexpr int32_t kAimMove = 6;
 

@@ -34,8 +34,6 @@ constexpr PlayerModeMenus kPlayerModeMenus[] = {
 constexpr int32_t kPlayerModeStash = 10;
 constexpr int32_t kPlayerModeWorldMap = 14;
 constexpr int32_t kPlayerModePickUp = 23;
-constexpr int32_t kPlayerModeAttack = 2;
-constexpr int32_t kPlayerModeApproach = 4;
 // The stash's bag menus closed with it.
 constexpr int32_t kPlayerStashBags = 8;
 // The walk animation's priority.
@@ -84,9 +82,9 @@ void PlayerClient::SetInteractionTarget(EntityClient* target, bool resetMode)
 
 bool PlayerClient::SetInteractionMode(bool force, int32_t mode, bool allowStealthed)
 {
-    if (mode == kPlayerModeAttack && !allowStealthed && (statusFlags & kStatusStealthed))
+    if (mode == kModeAttack && !allowStealthed && (statusFlags & kStatusStealthed))
         return false;
-    if (mode == kPlayerModeApproach && aiming && aimKind != kAimMove)
+    if (mode == kModeApproach && aiming && aimKind != kAimMove)
         return false;
     if (mode == interactionMode && !force)
         return false;
