@@ -372,12 +372,12 @@ bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)
     switch (index) {
     case kMenuName: name = parser.ReadString(false); break;
     case kMenuPosition:
-        position[0] = MenuReadFloat(parser, loadingPath);
-        position[1] = MenuReadFloat(parser, loadingPath);
+        position[0] = MenuReadFloat(parser, filePath);
+        position[1] = MenuReadFloat(parser, filePath);
         break;
     case kMenuSize:
-        size[0] = MenuReadFloat(parser, loadingPath);
-        size[1] = MenuReadFloat(parser, loadingPath);
+        size[0] = MenuReadFloat(parser, filePath);
+        size[1] = MenuReadFloat(parser, filePath);
         break;
     case kMenuAlwaysOnTop: alwaysOnTop = parser.GetBool(false); break;
     case kMenuAlwaysOnBottom: alwaysOnBottom = parser.GetBool(false); break;
@@ -434,14 +434,14 @@ void UIMenu::ParseLayout(TextParser& parser)
         if (!parser.NextToken(token) || token != "{") {
             // The widget is dropped; the token taken for its brace is read again as the next item.
             DebugSystem::Print(kPrintWarning, "%s line %d: %s without \"{\"; the widget is left out\n",
-                               loadingPath.c_str(), line, typeName.c_str());
+                               filePath.c_str(), line, typeName.c_str());
             delete widget;
             pending = !token.empty() && token != "}";
             continue;
         }
         if (!widget->ReadProperties(parser)) {
             DebugSystem::Print(kPrintWarning, "%s line %d: %s block not closed; the widget is left out\n",
-                               loadingPath.c_str(), line, typeName.c_str());
+                               filePath.c_str(), line, typeName.c_str());
             delete widget;
             continue;
         }

@@ -76,6 +76,7 @@ public:
 
     // ---- Fields ----
     std::string name;
+    // Where the layout text was read from; the loader's log lines name it.
     std::string filePath;
     std::string externalName;
     float position[2] = {0.0f, 0.0f};
@@ -103,8 +104,6 @@ public:
     std::vector<std::string> showEndCommands;
     std::vector<std::string> hideCommands;
     std::vector<std::string> playerChangedCommands;
-    // Where the layout text was read from, for log lines.
-    std::string loadingPath;
 
 protected:
     std::vector<UIWidget*> widgets;

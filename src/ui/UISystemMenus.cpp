@@ -185,7 +185,6 @@ void UISystem::ReadMenuFile(const std::string& path, bool reload)
     }
     menus.push_back(menu);
     menu->filePath = path;
-    menu->loadingPath = path;
     loadingFile = path;
     // A file without the header is read from its first token, which is its first item.
     TextParser body(file.Data(), file.Size());
