@@ -9,7 +9,6 @@
 #include "ui/UIWidget.h"
 
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 
 namespace {
@@ -27,17 +26,6 @@ enum MenuKeyword : int32_t {
     kMenuAddSubMenu, kMenuFullScreen, kMenuSubMenu, kMenuAllowedToReload, kMenuExternalName, kMenuInGameOnly,
     kMenuParent, kMenuAlwaysHandleInput, kMenuPausesGame, kMenuHideWhenPaused, kMenuMenuType, kMenuMusic,
 };
-
-float MenuReadFloat(TextParser& parser, const std::string& path)
-{
-    float value = 0.0f;
-    parser.ReadFloat(value, false);
-    if (std::isfinite(value))
-        return value;
-    DebugSystem::Print(kPrintWarning, "%s line %d: a layout number that is not finite reads as 0\n", path.c_str(),
-                       parser.GetLineNumber());
-    return 0.0f;
-}
 
 } // namespace
 
@@ -372,12 +360,12 @@ bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)
     switch (index) {
     case kMenuName: name = parser.ReadString(false); break;
     case kMenuPosition:
-        position[0] = MenuReadFloat(parser, filePath);
-        position[1] = MenuReadFloat(parser, filePath);
+        position[0] = UIWidget::ReadLayoutFloat(parser, filePath);
+        position[1] = UIWidget::ReadLayoutFloat(parser, filePath);
         break;
     case kMenuSize:
-        size[0] = MenuReadFloat(parser, filePath);
-        size[1] = MenuReadFloat(parser, filePath);
+        size[0] = UIWidget::ReadLayoutFloat(parser, filePath);
+        size[1] = UIWidget::ReadLayoutFloat(parser, filePath);
         break;
     case kMenuAlwaysOnTop: alwaysOnTop = parser.GetBool(false); break;
     case kMenuAlwaysOnBottom: alwaysOnBottom = parser.GetBool(false); break;

@@ -126,6 +126,9 @@ public:
     // A key name: a bindable action's code (index + 256), else a key of "keyNames.loc", else 2.
     static int32_t FindKeyCode(const std::string& name);
     static std::string GetKeyDisplayName(int32_t code);
+    // One layout number from a menu file's line; a missing one is 0, and so is one that is not
+    // finite (logged with the file's path).
+    static float ReadLayoutFloat(TextParser& parser, const std::string& path);
 
     // ---- Fields, in declaration order ----
     float position[2] = {0.0f, 0.0f};

@@ -47,21 +47,15 @@ enum WidgetKeyword : int32_t {
     kKeyCloseBrace,
 };
 
-std::string WidgetLoadingFile()
+const std::string& WidgetLoadingFile()
 {
-    return gUISystem ? gUISystem->loadingFile : std::string();
+    static const std::string kWidgetNoFile;
+    return gUISystem ? gUISystem->loadingFile : kWidgetNoFile;
 }
 
-// One number from the keyword's line; a missing one is 0, and so is one that is not finite.
 float WidgetReadFloat(TextParser& parser)
 {
-    float value = 0.0f;
-    parser.ReadFloat(value, false);
-    if (std::isfinite(value))
-        return value;
-    DebugSystem::Print(kPrintWarning, "%s line %d: a layout number that is not finite reads as 0\n",
-                       WidgetLoadingFile().c_str(), parser.GetLineNumber());
-    return 0.0f;
+    return UIWidget::ReadLayoutFloat(parser, WidgetLoadingFile());
 }
 
 void WidgetReadVector(TextParser& parser, float (&out)[2])
@@ -113,6 +107,17 @@ std::string WidgetFontPath(const std::string& token)
 }
 
 } // namespace
+
+float UIWidget::ReadLayoutFloat(TextParser& parser, const std::string& path)
+{
+    float value = 0.0f;
+    parser.ReadFloat(value, false);
+    if (std::isfinite(value))
+        return value;
+    DebugSystem::Print(kPrintWarning, "%s line %d: a layout number that is not finite reads as 0\n", path.c_str(),
+                       parser.GetLineNumber());
+    return 0.0f;
+}
 
 bool UIWidget::ReadProperties(TextParser& parser)
 {
