@@ -78,7 +78,7 @@ void GameQuests::Update(float seconds)
         StartInitialQuests();
     if (timers[kNewQuestTimer].IsExpired() && questsEnabled &&
         GameQuestScheduleRoll() < pacing.ChanceFor(CountCountedQuests()))
-        StartQuestFromDefinition(gGameData ? gGameData->FindQuestDefinition(gGameData->PickRandomQuest()) : nullptr);
+        StartRandomQuest();
     if (timers[kNewEventTimer].IsExpired() && questsEnabled && GameQuestScheduleRoll() < pacing.eventChance)
         StartWorldEvent();
     DeleteOldQuest();
@@ -88,7 +88,7 @@ void GameQuests::Update(float seconds)
         if (Quest* quest = list[i].get())
             quest->Update(seconds);
     if (forceQuests) {
-        StartQuestFromDefinition(gGameData ? gGameData->FindQuestDefinition(gGameData->PickRandomQuest()) : nullptr);
+        StartRandomQuest();
         StartWorldEvent();
     }
     if (randomMonsters && gSpawnSystem && gGameData && GameQuestScheduleRoll() < 0.01f) {
@@ -117,13 +117,18 @@ void GameQuests::RestartTimers()
     }
 }
 
+Quest* GameQuests::StartRandomQuest()
+{
+    return gGameData ? StartQuestFromDefinition(gGameData->FindQuestDefinition(gGameData->PickRandomQuest())) : nullptr;
+}
+
 void GameQuests::StartInitialQuests()
 {
     if (initialQuestSwitch && gRandomSystem && gGameData) {
         int32_t count =
             gRandomSystem->RandomIndex(RandomStream::GameData, pacing.minInitialQuests, pacing.maxInitialQuests);
         for (int32_t i = 0; i < count; ++i)
-            StartQuestFromDefinition(gGameData->FindQuestDefinition(gGameData->PickRandomQuest()));
+            StartRandomQuest();
     }
     for (const std::string& name : pacing.beginningQuests)
         StartQuestByName(name);

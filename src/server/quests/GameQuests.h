@@ -202,6 +202,8 @@ private:
     // A quest of the definition, set up and generated; null when it failed or ended at once.
     Quest* Begin(const QuestDefinition& definition, Quest* origin, int32_t requestedLevel);
     void StartQuestByName(const std::string& name);
+    // A quest of a definition drawn from the quest weights.
+    Quest* StartRandomQuest();
     void RestartTimers();
     bool IsDeletableOld(const Quest& quest, const Player& player) const;
     bool HasMatchingRevenge(const Quest& quest) const;
