@@ -174,6 +174,57 @@ bool AddFrames(ArchiveWriter& archive)
            AddImage(archive, "Textures/UI/frame_tooltip.tga", tooltip);
 }
 
+// ---- Widget parts: scroll-bar arrows, tracks and thumbs, the slider, the hover outline.
+
+// A raised 16 x 16 button with a light triangle pointing up, down, left or right.
+Image ScrollArrow(int direction)
+{
+    Image image = Frame(16, 16, {kBronzeLight, kBronzeDark, {0.34f, 0.25f, 0.15f, 1.0f}, {0.19f, 0.13f, 0.08f, 1.0f}, 1, false});
+    const Color tip = {0.95f, 0.85f, 0.6f, 1.0f};
+    for (int row = 0; row < 5; ++row) {
+        for (int across = -row; across <= row; ++across) {
+            int along = 5 + row;
+            int side = 8 + across;
+            switch (direction) {
+            case 0: image.Set(side, along, tip); break;
+            case 1: image.Set(side, 15 - along, tip); break;
+            case 2: image.Set(along, side, tip); break;
+            default: image.Set(15 - along, side, tip); break;
+            }
+        }
+    }
+    return image;
+}
+
+bool AddWidgetParts(ArchiveWriter& archive)
+{
+    const FrameStyle track = {kBronzeDark, kBronzeLight, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true};
+    const FrameStyle thumb = {kBronzeLight, kBronzeDark, {0.6f, 0.45f, 0.25f, 1.0f}, {0.4f, 0.28f, 0.15f, 1.0f}, 1, false};
+    Image outline(32, 32, true);
+    for (int ring = 0; ring < 2; ++ring) {
+        for (int i = ring; i < 32 - ring; ++i) {
+            const Color gold = {1.0f, 0.85f, 0.3f, 1.0f};
+            outline.Set(i, ring, gold);
+            outline.Set(i, 31 - ring, gold);
+            outline.Set(ring, i, gold);
+            outline.Set(31 - ring, i, gold);
+        }
+    }
+    Image notch = Frame(8, 20, thumb);
+    Image bar = Frame(64, 10, track);
+    return AddImage(archive, "Textures/UI/scroll_up.tga", ScrollArrow(0)) &&
+           AddImage(archive, "Textures/UI/scroll_down.tga", ScrollArrow(1)) &&
+           AddImage(archive, "Textures/UI/scroll_left.tga", ScrollArrow(2)) &&
+           AddImage(archive, "Textures/UI/scroll_right.tga", ScrollArrow(3)) &&
+           AddImage(archive, "Textures/UI/scroll_track.tga", Frame(16, 64, track)) &&
+           AddImage(archive, "Textures/UI/scroll_thumb.tga", Frame(16, 32, thumb)) &&
+           AddImage(archive, "Textures/UI/scroll_track_horiz.tga", Frame(64, 16, track)) &&
+           AddImage(archive, "Textures/UI/scroll_thumb_horiz.tga", Frame(32, 16, thumb)) &&
+           AddImage(archive, "Textures/UI/slider_bar.tga", bar) &&
+           AddImage(archive, "Textures/UI/slider_notch.tga", notch) &&
+           AddImage(archive, "Textures/skillOutline.tga", outline);
+}
+
 // ---- Effect sprites: white, shaped by their alpha, so that effects colour them freely.
 
 template <typename Shape>
@@ -375,5 +426,5 @@ bool GenerateTextures(ArchiveWriter& archive)
            AddImage(archive, "Textures/gradient_horizontal.tga", Gradient(256, 16, true, false)) &&
            AddImage(archive, "Textures/gradient_vertical.tga", Gradient(16, 256, false, false)) &&
            AddImage(archive, "Textures/gradient_alpha.tga", Gradient(256, 16, true, true)) && AddFrames(archive) &&
-           AddSprites(archive) && AddTiles(archive) && AddFonts(archive);
+           AddWidgetParts(archive) && AddSprites(archive) && AddTiles(archive) && AddFonts(archive);
 }

@@ -282,6 +282,8 @@ void UIMenu::CopyWidgetsFrom(const UIMenu* source)
         return;
     DeleteWidgets();
     for (const UIWidget* widget : source->widgets) {
+        if (widget->IsMadeByOwner())
+            continue;
         UIWidget* copy = UISystem::CloneWidget(widget);
         AddWidget(copy);
         copy->menu = this;

@@ -76,6 +76,7 @@ UISystem::~UISystem()
 void UISystem::RegisterCommands()
 {
     setUp = false;
+    LoadSettings();
     LoadLookShaders();
     LoadMenus(false);
     ShowMenu("Main");

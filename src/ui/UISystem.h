@@ -35,6 +35,38 @@ struct UiSettings {
     // Where the frame draws the message log, and the offset added to it with the full use slots.
     Vector2 logPosition;
     Vector2 logAlternateOffset;
+    float centerTextPosition[2] = {0.0f, 0.0f};
+    float relationChangeTextPosition[2] = {0.0f, 0.0f};
+    float helpTopicBasePosition[2] = {0.0f, 0.0f};
+    float helpTopicButtonOffset = 0.0f;
+    float helpTopicButtonSize = 0.0f;
+    float miniMapMaskPosition[2] = {0.0f, 0.0f};
+    float miniMapMaskSize[2] = {0.0f, 0.0f};
+    float minRelationForColoring = 0.0f;
+    float maxRelationForColoring = 0.0f;
+    float worldMapKeyPosition[2] = {0.0f, 0.0f};
+    float worldMapKeyLineSpace = 0.0f;
+    float worldMapKeyMarkerSize = 0.0f;
+    float worldMapKeyTextOffset = 0.0f;
+    // A font path: "fonts/<name>.fnt".
+    std::string worldMapKeyFontName;
+    float relationsCenter[2] = {0.0f, 0.0f};
+    float relationsRadius = 0.0f;
+    float relationPicturePos[2] = {0.0f, 0.0f};
+    float relationNamePos[2] = {0.0f, 0.0f};
+    bool showItemRarityOutlines = false;
+    // The default pictures of the scroll bars: up, down, left, right, the vertical thumb and track,
+    // the horizontal thumb and track.
+    std::string scrollbarUp;
+    std::string scrollbarDown;
+    std::string scrollbarLeft;
+    std::string scrollbarRight;
+    std::string scrollbarBar;
+    std::string scrollbarBackground;
+    std::string scrollbarBarHoriz;
+    std::string scrollbarBackgroundHoriz;
+    // Added to a text line's height by the text widgets.
+    float spaceBetweenTextLines = 0.0f;
 };
 
 // Main thread. The one object behind gUISystem; the renderer's frame draws it through FrameUi and
@@ -53,6 +85,9 @@ public:
 
     // Loads every menu, shows "Main", registers the 29 menu commands and 14 user vars.
     void RegisterCommands();
+    // The "UISystem" record of the game database into the settings; without the record the
+    // settings keep what they hold.
+    void LoadSettings();
     bool IsSetUp() const { return setUp; }
 
     // ---- Menus and widgets by name ----
@@ -175,6 +210,8 @@ public:
     TimeStamp doubleClickTime;
     // The layout file being read, for log lines.
     std::string loadingFile;
+    // The text file the "TextFile" text widgets show; they load it again whenever it changes.
+    std::string currentTextFile;
 
 private:
     // Input and the frame walk the menus; a reload asked for meanwhile waits until the walk ends.

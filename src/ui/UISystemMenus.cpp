@@ -7,6 +7,10 @@
 #include "core/TextParser.h"
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIScrollBar.h"
+#include "ui/widgets/UISlider.h"
+#include "ui/widgets/UIText.h"
+#include "ui/widgets/UITextInput.h"
 
 #include <algorithm>
 #include <iterator>
@@ -29,6 +33,12 @@ UIWidget* MenusMakeClickableWidget()
     return widget;
 }
 
+template <typename Kind>
+UIWidget* MenusMake()
+{
+    return new Kind();
+}
+
 UIMenu* MenusMakePlainMenu()
 {
     return new UIMenu();
@@ -46,14 +56,14 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"ItemSlot", nullptr},             {"Help", nullptr},
     {"StatBar", nullptr},              {"StatusEffectIcons", nullptr},
     {"StatWidget", nullptr},           {"StatValue", nullptr},
-    {"TextInput", nullptr},            {"List", nullptr},
+    {"TextInput", MenusMake<UITextInput>},            {"List", nullptr},
     {"ListButton", nullptr},           {"SkillSlot", nullptr},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
     {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", nullptr},
     {"DropDownBox", nullptr},          {"TextureList", nullptr},
-    {"FilePicker", nullptr},           {"ScrollBar", nullptr},
-    {"Text", nullptr},                 {"CheckBox", nullptr},
-    {"Slider", nullptr},               {"VirtualKeyInput", nullptr},
+    {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
+    {"Text", MenusMake<UIText>},                 {"CheckBox", nullptr},
+    {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", nullptr},
     {"ModelWidget", nullptr},
 };
 constexpr int32_t kMenusWidgetKindCount = static_cast<int32_t>(std::size(kMenusWidgetKinds));

@@ -75,6 +75,9 @@ public:
     virtual bool HandleHotKey(int32_t key, bool down, bool repeat);
     // The tooltip box kind answers true, so a search that skips help boxes passes it.
     virtual bool IsHelpBox() const { return false; }
+    // A widget another widget made for itself (a text's scroll bar): a copy of the menu leaves it
+    // out, as the copied owner makes its own.
+    virtual bool IsMadeByOwner() const { return false; }
     // A default-made widget of the same kind, for cloning; kinds that clone as a plain widget keep this.
     virtual UIWidget* NewOfSameKind() const { return new UIWidget(); }
     // Every base field in declaration order; handles counted.
@@ -111,6 +114,7 @@ public:
     bool HasHighlightTextSource() const;
     void AddTextSource(int32_t type, const std::string& argument);
     int32_t GetTextSourceType() const { return textSource.empty() ? 0 : textSource.front().type; }
+    std::string GetTextSourceText() const { return textSource.empty() ? std::string() : textSource.front().argument; }
     // Empty while no text source can build text.
     std::string BuildText(const std::vector<TextSourceElement>& list) const;
     void BeginMouseRepeat() { repeatArmed = true; }
@@ -129,6 +133,9 @@ public:
     // One layout number from a menu file's line; a missing one is 0, and so is one that is not
     // finite (logged with the file's path).
     static float ReadLayoutFloat(TextParser& parser, const std::string& path);
+    // The rest of a "textSource" line appended to the list: source names, each with its number or
+    // text argument.
+    static void ParseTextSource(TextParser& parser, std::vector<TextSourceElement>& list);
 
     // ---- Fields, in declaration order ----
     float position[2] = {0.0f, 0.0f};

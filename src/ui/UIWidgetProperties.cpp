@@ -14,7 +14,9 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
 
 namespace {
@@ -106,7 +108,45 @@ std::string WidgetFontPath(const std::string& token)
     return path;
 }
 
+// The sources whose following word is their text argument, never a number.
+bool WidgetSourceTakesArgument(int32_t type)
+{
+    static constexpr int32_t kWidgetArgumentSources[] = {14, 42, 52, 54, 57, 58, 73, 74, 75,
+                                                         76, 80, 87, 88, 89, 90, 91, 95, 96};
+    return std::find(std::begin(kWidgetArgumentSources), std::end(kWidgetArgumentSources), type) !=
+           std::end(kWidgetArgumentSources);
+}
+
+// The next value of the line as narrow text; empty when the line has no more.
+std::string WidgetNextValue(TextParser& parser)
+{
+    WString value;
+    if (!parser.ParseValue(value, false))
+        return {};
+    return WideToNarrow(value);
+}
+
 } // namespace
+
+void UIWidget::ParseTextSource(TextParser& parser, std::vector<TextSourceElement>& list)
+{
+    std::string word = parser.ReadString(false);
+    while (!word.empty()) {
+        TextSourceElement element;
+        element.type = EnumTable::LookupIn("UITextSource", word);
+        word = WidgetNextValue(parser);
+        if (!word.empty()) {
+            if (WidgetSourceTakesArgument(element.type)) {
+                element.argument = word;
+                word = WidgetNextValue(parser);
+            } else if (StringIsNumber(word)) {
+                element.param = static_cast<int32_t>(std::strtol(word.c_str(), nullptr, 10));
+                word = parser.ReadString(false);
+            }
+        }
+        list.push_back(std::move(element));
+    }
+}
 
 float UIWidget::ReadLayoutFloat(TextParser& parser, const std::string& path)
 {
@@ -178,11 +218,8 @@ bool UIWidget::ReadLookKeyword(int32_t index, TextParser& parser)
         hasHoverColor = true;
         return true;
     case kKeyBlinkIntensity: blinkIntensity = WidgetReadFloat(parser); return true;
-    case kKeyTextSource:
-    case kKeyHighlightTextSource:
-        // The text sources are read by their own reader; until it exists the pieces are passed over.
-        parser.SkipLine();
-        return true;
+    case kKeyTextSource: ParseTextSource(parser, textSource); return true;
+    case kKeyHighlightTextSource: ParseTextSource(parser, highlightTextSource); return true;
     case kKeyColorSource: colorSource = WidgetReadEnum(parser, "UIColorSource"); return true;
     case kKeyHighlightBackgroundAlpha: highlightBackgroundAlpha = WidgetReadFloat(parser); return true;
     case kKeyHighlightText:
