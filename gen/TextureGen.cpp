@@ -210,8 +210,8 @@ bool AddWidgetParts(ArchiveWriter& archive)
             outline.Set(31 - ring, i, gold);
         }
     }
-    Image notch = Frame(8, 20, thumb);
-    Image bar = Frame(64, 10, track);
+    Image notch = Frame(8, 32, thumb);
+    Image bar = Frame(64, 16, track);
     return AddImage(archive, "Textures/UI/scroll_up.tga", ScrollArrow(0)) &&
            AddImage(archive, "Textures/UI/scroll_down.tga", ScrollArrow(1)) &&
            AddImage(archive, "Textures/UI/scroll_left.tga", ScrollArrow(2)) &&

@@ -11,6 +11,7 @@
 #include "ui/widgets/UISlider.h"
 #include "ui/widgets/UIText.h"
 #include "ui/widgets/UITextInput.h"
+#include "ui/widgets/UIVirtualKeyInput.h"
 
 #include <algorithm>
 #include <iterator>
@@ -63,7 +64,7 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"DropDownBox", nullptr},          {"TextureList", nullptr},
     {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
     {"Text", MenusMake<UIText>},                 {"CheckBox", nullptr},
-    {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", nullptr},
+    {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", MenusMake<UIVirtualKeyInput>},
     {"ModelWidget", nullptr},
 };
 constexpr int32_t kMenusWidgetKindCount = static_cast<int32_t>(std::size(kMenusWidgetKinds));

@@ -39,13 +39,13 @@ protected:
     UIScrollBar* bar = nullptr;
 };
 
-constexpr float kBarLeft = 120.0f;
-constexpr float kBarTop = 60.0f;
+constexpr float kScrollBarLeft = 120.0f;
+constexpr float kScrollBarTop = 60.0f;
 
 TEST_F(ScrollBarWorld, TheRangeSizesTheThumbAndTheStep)
 {
     EXPECT_FLOAT_EQ(bar->arrowHeight, 16.0f);
-    EXPECT_FLOAT_EQ(bar->trackStart, kBarTop + 16.0f);
+    EXPECT_FLOAT_EQ(bar->trackStart, kScrollBarTop + 16.0f);
     // Before any range the thumb fills the track.
     EXPECT_FLOAT_EQ(bar->thumbLength, 184.0f);
     bar->SetRange(100, 10);
@@ -67,22 +67,22 @@ TEST_F(ScrollBarWorld, EachPartAnswersUpToItsEdges)
     bar->SetRange(100, 10);
     ui->Update(0.0f);
     float thumbEnd = bar->thumbPos + bar->thumbLength;
-    EXPECT_EQ(bar->HitPart(kBarLeft - 0.5f, kBarTop + 5), UIScrollBar::kOutside);
-    EXPECT_EQ(bar->HitPart(kBarLeft + 16.5f, kBarTop + 5), UIScrollBar::kOutside);
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop - 0.5f), UIScrollBar::kOutside);
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop + 216.5f), UIScrollBar::kOutside);
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop), UIScrollBar::kFirstArrow);
-    EXPECT_EQ(bar->HitPart(kBarLeft + 16, kBarTop + 15.9f), UIScrollBar::kFirstArrow);
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop + 16), UIScrollBar::kThumb);
-    EXPECT_EQ(bar->HitPart(kBarLeft, thumbEnd), UIScrollBar::kThumb);
-    EXPECT_EQ(bar->HitPart(kBarLeft, thumbEnd + 0.1f), UIScrollBar::kPageForward);
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop + 199.9f), UIScrollBar::kPageForward);
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop + 200), UIScrollBar::kSecondArrow);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft - 0.5f, kScrollBarTop + 5), UIScrollBar::kOutside);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft + 16.5f, kScrollBarTop + 5), UIScrollBar::kOutside);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop - 0.5f), UIScrollBar::kOutside);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop + 216.5f), UIScrollBar::kOutside);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop), UIScrollBar::kFirstArrow);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft + 16, kScrollBarTop + 15.9f), UIScrollBar::kFirstArrow);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop + 16), UIScrollBar::kThumb);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, thumbEnd), UIScrollBar::kThumb);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, thumbEnd + 0.1f), UIScrollBar::kPageForward);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop + 199.9f), UIScrollBar::kPageForward);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop + 200), UIScrollBar::kSecondArrow);
     // The far edge itself belongs to no part's half-open range and falls to the track.
-    EXPECT_EQ(bar->HitPart(kBarLeft, kBarTop + 216), UIScrollBar::kPageForward);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, kScrollBarTop + 216), UIScrollBar::kPageForward);
     bar->position = 50;
     ui->Update(0.0f);
-    EXPECT_EQ(bar->HitPart(kBarLeft, bar->thumbPos - 0.1f), UIScrollBar::kPageBack);
+    EXPECT_EQ(bar->HitPart(kScrollBarLeft, bar->thumbPos - 0.1f), UIScrollBar::kPageBack);
 }
 
 TEST_F(ScrollBarWorld, ClicksStepAndPageWithinTheLines)

@@ -95,12 +95,12 @@ protected:
     UIText* text = nullptr;
 };
 
-constexpr int kKeyUp = 200;
-constexpr int kKeyDown = 208;
-constexpr int kKeyHome = 199;
-constexpr int kKeyEnd = 207;
-constexpr int kKeyPageUp = 201;
-constexpr int kKeyPageDown = 209;
+constexpr int kTextKeyUp = 200;
+constexpr int kTextKeyDown = 208;
+constexpr int kTextKeyHome = 199;
+constexpr int kTextKeyEnd = 207;
+constexpr int kTextKeyPageUp = 201;
+constexpr int kTextKeyPageDown = 209;
 
 TEST_F(TextScroll, EachTextHasItsScrollBarOneDrawOrderAbove)
 {
@@ -141,17 +141,17 @@ TEST_F(TextScroll, TheWheelScrollsOnlyTheTextUnderTheCursor)
 
 TEST_F(TextScroll, CursorKeysMoveTheFocusedTextWithinItsLines)
 {
-    EXPECT_FALSE(Key(kKeyDown)) << "keys reach only the focused text";
+    EXPECT_FALSE(Key(kTextKeyDown)) << "keys reach only the focused text";
     ui->focusWidget = text;
-    EXPECT_TRUE(Key(kKeyUp));
+    EXPECT_TRUE(Key(kTextKeyUp));
     EXPECT_EQ(First(text), 0);
-    EXPECT_TRUE(Key(kKeyDown));
+    EXPECT_TRUE(Key(kTextKeyDown));
     EXPECT_EQ(First(text), 1);
-    EXPECT_TRUE(Key(kKeyEnd));
+    EXPECT_TRUE(Key(kTextKeyEnd));
     EXPECT_EQ(First(text), 39);
-    EXPECT_TRUE(Key(kKeyDown));
+    EXPECT_TRUE(Key(kTextKeyDown));
     EXPECT_EQ(First(text), 39);
-    EXPECT_TRUE(Key(kKeyHome));
+    EXPECT_TRUE(Key(kTextKeyHome));
     EXPECT_EQ(First(text), 0);
     EXPECT_FALSE(Key(30)) << "other keys are left to others";
 }
@@ -160,21 +160,21 @@ TEST_F(TextScroll, PagesMoveOneLineLessThanTheyShowAndAlwaysForward)
 {
     ui->focusWidget = text;
     text->visibleLines = 10;
-    EXPECT_TRUE(Key(kKeyPageDown));
+    EXPECT_TRUE(Key(kTextKeyPageDown));
     EXPECT_EQ(First(text), 9);
-    EXPECT_TRUE(Key(kKeyPageDown));
-    EXPECT_TRUE(Key(kKeyPageDown));
-    EXPECT_TRUE(Key(kKeyPageDown));
-    EXPECT_TRUE(Key(kKeyPageDown));
+    EXPECT_TRUE(Key(kTextKeyPageDown));
+    EXPECT_TRUE(Key(kTextKeyPageDown));
+    EXPECT_TRUE(Key(kTextKeyPageDown));
+    EXPECT_TRUE(Key(kTextKeyPageDown));
     EXPECT_EQ(First(text), 39);
-    EXPECT_TRUE(Key(kKeyPageUp));
+    EXPECT_TRUE(Key(kTextKeyPageUp));
     EXPECT_EQ(First(text), 30);
     // A page of one line, or none, still moves by a line.
     text->visibleLines = 1;
-    EXPECT_TRUE(Key(kKeyPageUp));
+    EXPECT_TRUE(Key(kTextKeyPageUp));
     EXPECT_EQ(First(text), 29);
     text->visibleLines = 0;
-    EXPECT_TRUE(Key(kKeyPageDown));
+    EXPECT_TRUE(Key(kTextKeyPageDown));
     EXPECT_EQ(First(text), 30);
 }
 
@@ -184,10 +184,10 @@ TEST_F(TextScroll, OneLineAndNoLinesStayAtTheFirst)
         UIText* widget = Find(path);
         ASSERT_NE(widget, nullptr);
         ui->focusWidget = widget;
-        for (int key : {kKeyDown, kKeyEnd, kKeyPageDown, kKeyUp, kKeyPageUp})
+        for (int key : {kTextKeyDown, kTextKeyEnd, kTextKeyPageDown, kTextKeyUp, kTextKeyPageUp})
             EXPECT_TRUE(Key(key));
         EXPECT_EQ(First(widget), 0) << path;
-        EXPECT_TRUE(Key(kKeyEnd));
+        EXPECT_TRUE(Key(kTextKeyEnd));
         EXPECT_EQ(First(widget), 0) << path;
     }
 }
@@ -196,7 +196,7 @@ TEST_F(TextScroll, WithoutKeyboardControlKeysPassBy)
 {
     UIText* still = Find("T::Still");
     ui->focusWidget = still;
-    EXPECT_FALSE(Key(kKeyDown));
+    EXPECT_FALSE(Key(kTextKeyDown));
     EXPECT_EQ(First(still), 0);
 }
 
@@ -251,74 +251,74 @@ protected:
     std::string Var(const std::string& name) const { return vars.GetStringByName(name); }
 };
 
-constexpr int kKey1 = 2;
-constexpr int kKey2 = 3;
-constexpr int kKeyMinus = 12;
-constexpr int kKeyBackspace = 14;
-constexpr int kKeyTab = 15;
-constexpr int kKeyEnter = 28;
-constexpr int kKeyA = 30;
-constexpr int kKeyB = 48;
-constexpr int kKeyShift = 42;
-constexpr int kKeyPeriod = 52;
-constexpr int kKeyPadEnter = 156;
+constexpr int kTextKey1 = 2;
+constexpr int kTextKey2 = 3;
+constexpr int kTextKeyMinus = 12;
+constexpr int kTextKeyBackspace = 14;
+constexpr int kTextKeyTab = 15;
+constexpr int kTextKeyEnter = 28;
+constexpr int kTextKeyA = 30;
+constexpr int kTextKeyB = 48;
+constexpr int kTextKeyShift = 42;
+constexpr int kTextKeyPeriod = 52;
+constexpr int kTextKeyPadEnter = 156;
 
 TEST_F(TextInput, AClickTakesTheFocusAndTypedCharactersReachTheUserVar)
 {
-    Type({kKeyA});
+    Type({kTextKeyA});
     EXPECT_EQ(Var("typedName"), "") << "keys reach no field before a click";
     Click(20, 20);
     EXPECT_EQ(ui->focusWidget, ui->FindWidgetByPath("I::Name"));
-    Type({kKeyA, kKeyB, kKey1});
+    Type({kTextKeyA, kTextKeyB, kTextKey1});
     EXPECT_EQ(Var("typedName"), "ab1");
-    input.OnKeyDown(kKeyShift);
-    Type({kKeyA});
-    input.OnKeyUp(kKeyShift);
+    input.OnKeyDown(kTextKeyShift);
+    Type({kTextKeyA});
+    input.OnKeyUp(kTextKeyShift);
     EXPECT_EQ(Var("typedName"), "ab1A");
-    Type({kKeyBackspace});
+    Type({kTextKeyBackspace});
     EXPECT_EQ(Var("typedName"), "ab1");
 }
 
 TEST_F(TextInput, TheLimitRefusesOnlyNewCharacters)
 {
     Click(20, 20);
-    Type({kKeyA, kKeyA, kKeyA, kKeyA, kKeyA, kKeyA, kKeyA, kKeyA, kKeyB});
+    Type({kTextKeyA, kTextKeyA, kTextKeyA, kTextKeyA, kTextKeyA, kTextKeyA, kTextKeyA, kTextKeyA, kTextKeyB});
     EXPECT_EQ(Var("typedName"), "aaaaaaaa");
-    Type({kKeyBackspace, kKeyB});
+    Type({kTextKeyBackspace, kTextKeyB});
     EXPECT_EQ(Var("typedName"), "aaaaaaab");
 }
 
 TEST_F(TextInput, ANumbersOnlyFieldRefusesSignsAndPoints)
 {
     Click(20, 60);
-    Type({kKey1, kKey2, kKeyA, kKeyMinus, kKeyPeriod});
+    Type({kTextKey1, kTextKey2, kTextKeyA, kTextKeyMinus, kTextKeyPeriod});
     EXPECT_EQ(Var("typedCount"), "12");
     // A refused key is still used: it reaches nothing behind the field.
-    EXPECT_TRUE(ui->HandleKey(kKeyA, true, false));
+    EXPECT_TRUE(ui->HandleKey(kTextKeyA, true, false));
 }
 
 TEST_F(TextInput, EnterPressesItsRedirectAndTabMovesTheFocus)
 {
     Click(20, 20);
     TakeRan();
-    Type({kKeyA, kKeyEnter});
+    Type({kTextKeyA, kTextKeyEnter});
     EXPECT_EQ(TakeRan(), std::vector<std::string>{"go"});
-    Type({kKeyPadEnter});
+    Type({kTextKeyPadEnter});
     EXPECT_EQ(TakeRan(), std::vector<std::string>{"go"});
     EXPECT_EQ(Var("typedName"), "a");
-    Type({kKeyTab});
+    Type({kTextKeyTab});
     EXPECT_EQ(ui->focusWidget, ui->FindWidgetByPath("I::Count"));
     // A redirect naming no widget keeps the focus, and a Tab is never typed without leave.
-    Type({kKeyTab, kKey1});
+    Type({kTextKeyTab, kTextKey1});
     EXPECT_EQ(ui->focusWidget, ui->FindWidgetByPath("I::Count"));
     EXPECT_EQ(Var("typedCount"), "1");
     Click(20, 100);
-    Type({kKeyA, kKeyTab, kKeyB});
+    Type({kTextKeyA, kTextKeyTab, kTextKeyB});
     EXPECT_EQ(Var("typedFree"), "a\tb");
     // Enter without a redirect changes nothing but still writes the user var.
     vars.SetStringByName("typedFree", "");
     ui->Update(0.0f);
-    Type({kKeyEnter});
+    Type({kTextKeyEnter});
     EXPECT_EQ(Var("typedFree"), "");
     EXPECT_TRUE(TakeRan().empty());
 }
@@ -328,7 +328,7 @@ TEST_F(TextInput, EscapeIsLeftToOthersAndReleasesAreUsed)
     Click(20, 20);
     UIWidget* name = ui->FindWidgetByPath("I::Name");
     EXPECT_FALSE(name->HandleKey(1, true));
-    EXPECT_TRUE(name->HandleKey(kKeyA, false));
+    EXPECT_TRUE(name->HandleKey(kTextKeyA, false));
     EXPECT_EQ(Var("typedName"), "");
 }
 
@@ -345,7 +345,7 @@ TEST_F(TextInput, TheFieldShowsItsUserVarWithTheBlinkingCursorWhileFocused)
     ui->Update(0.0f);
     EXPECT_EQ(name->text, "Set");
     // Typing goes on from the value set elsewhere.
-    Type({kKeyA});
+    Type({kTextKeyA});
     EXPECT_EQ(Var("typedName"), "Seta");
 }
 

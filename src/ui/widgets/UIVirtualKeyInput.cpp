@@ -1,0 +1,94 @@
+// UIVirtualKeyInput -- captures the next key or mouse button pressed while it is shown and binds it to the game action its user var names.
+#include "ui/widgets/UIVirtualKeyInput.h"
+
+#include "core/StringUtil.h"
+#include "core/TextParser.h"
+#include "core/UserVarSystem.h"
+#include "core/VirtualKeys.h"
+#include "ui/UISystem.h"
+
+namespace {
+
+constexpr int32_t kVirtualKeyEscape = 1;
+// The key left of 1 opens the console, never a binding.
+constexpr int32_t kVirtualKeyConsole = 41;
+
+UserVarRef VirtualKeyRegister(const std::string& name)
+{
+    if (name.empty() || !gUserVarSystem)
+        return {};
+    return gUserVarSystem->RegisterVar(name, "", true);
+}
+
+} // namespace
+
+UIVirtualKeyInput::UIVirtualKeyInput()
+{
+    canClick = true;
+}
+
+UIVirtualKeyInput::~UIVirtualKeyInput() = default;
+
+void UIVirtualKeyInput::HidePrompt() const
+{
+    if (showUserVar.IsValid() && gUserVarSystem && gUserVarSystem->IsReady())
+        showUserVar.SetString("0");
+}
+
+void UIVirtualKeyInput::Capture(int32_t code, bool isMouse)
+{
+    std::string action;
+    if (virtualKeyUserVar.IsValid() && gUserVarSystem && gUserVarSystem->IsReady())
+        action = virtualKeyUserVar.GetString();
+    bool bound = gVirtualKeys && gVirtualKeys->Bind(code, isMouse, action);
+    if (!bound && !duplicateMenuName.empty() && gUISystem)
+        gUISystem->PushMenu(gUISystem->FindMenu(duplicateMenuName));
+}
+
+bool UIVirtualKeyInput::HandleKey(int32_t key, bool down)
+{
+    if (!down || key == kVirtualKeyConsole)
+        return false;
+    if (key != kVirtualKeyEscape)
+        Capture(key, false);
+    HidePrompt();
+    return true;
+}
+
+bool UIVirtualKeyInput::HandleMouseButton(int32_t button, bool down, int32_t /*x*/, int32_t /*y*/)
+{
+    // The press is taken wherever the cursor is.
+    if (!down || !IsVisible())
+        return false;
+    Capture(button, true);
+    HidePrompt();
+    return true;
+}
+
+bool UIVirtualKeyInput::ReadProperty(const std::string& key, TextParser& parser)
+{
+    if (StringEqualsNoCase(key, "ShowUserVar")) {
+        showUserVar = VirtualKeyRegister(parser.ReadString(false));
+        return false;
+    }
+    if (StringEqualsNoCase(key, "VirtualKeyUserVar")) {
+        virtualKeyUserVar = VirtualKeyRegister(parser.ReadString(false));
+        return false;
+    }
+    if (StringEqualsNoCase(key, "DuplicateMenuName")) {
+        duplicateMenuName = parser.ReadString(false);
+        return false;
+    }
+    return UIWidget::ReadProperty(key, parser);
+}
+
+void UIVirtualKeyInput::CopyFrom(const UIWidget& source)
+{
+    UIWidget::CopyFrom(source);
+    const auto* other = dynamic_cast<const UIVirtualKeyInput*>(&source);
+    if (!other || other == this)
+        return;
+    showUserVar = other->showUserVar;
+    virtualKeyUserVar = other->virtualKeyUserVar;
+    duplicateMenuName = other->duplicateMenuName;
+}
