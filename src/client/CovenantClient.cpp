@@ -1,9 +1,16 @@
 // CovenantClient -- the client's mirror of one covenant: its record of each game update, read whole and then taken.
 #include "client/CovenantClient.h"
 
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/InventoryClient.h"
+#include "client/LocalPlayerLink.h"
+#include "client/MirrorSound.h"
 #include "core/EngineEnums.h"
 #include "core/MessageBuffer.h"
+#include "resources/ResourceManager.h"
 #include "rules/GameData.h"
+#include "rules/covenants/CovenantDefinition.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +21,13 @@ namespace {
 constexpr size_t kCovenantClientRelationBytes = 28;
 
 } // namespace
+
+CovenantClient::CovenantClient()
+{
+    inventory = std::make_unique<InventoryClient>();
+    if (gResourceManager)
+        gResourceManager->Load(kEliminatedSoundPath, eliminatedSound);
+}
 
 bool CovenantClient::ReadRecord(MessageBuffer& buffer, int32_t covenantCount, Record& out)
 {
@@ -43,7 +57,7 @@ bool CovenantClient::ReadRecord(MessageBuffer& buffer, int32_t covenantCount, Re
     }
     out.recordWord1 = buffer.ReadInt();
     int32_t traitCount = 0;
-    if (buffer.Overrun() || !buffer.ReadCount(traitCount, 4))
+    if (buffer.Overrun() || !buffer.ReadCount(traitCount, sizeof(int32_t)) || traitCount > kMaxCovenantTraits)
         return false;
     out.traits.resize(static_cast<size_t>(traitCount));
     for (int32_t& trait : out.traits)
@@ -61,6 +75,8 @@ void CovenantClient::Apply(const Record& record)
     homeLevel = record.homeLevel;
     homeX = record.homeX;
     homeY = record.homeY;
+    if (received && record.eliminated && !eliminated)
+        PlayMirrorSound(eliminatedSound);
     eliminated = record.eliminated;
     statistics.SetCount(CovenantStat::kCount);
     int32_t influenceStats[] = {CovenantStat::InfluenceAdventure, CovenantStat::InfluenceCompetition,
@@ -80,14 +96,7 @@ void CovenantClient::Apply(const Record& record)
     leaderLevel = record.leaderLevel;
     SetHomeMaxHealth(record.homeMaxHealth);
     SetHomeHealth(std::min(record.homeHealth, record.homeMaxHealth));
-    int32_t count = std::min<int32_t>(static_cast<int32_t>(record.relations.size()), kMaxCovenants);
-    for (int32_t j = 0; j < count; ++j) {
-        const Record::Relation& relation = record.relations[static_cast<size_t>(j)];
-        float value = std::isfinite(relation.value) ? std::clamp(relation.value, 0.0f, 100.0f) : 0.0f;
-        SetRelation(j, value);
-        SetTreatyState(j, relation.treaty);
-        SetTradeRoute(j, relation.routeKind, relation.routeSince);
-    }
+    ApplyRelations(record);
     recordWord1 = record.recordWord1;
     traitIds.SetCount(kMaxCovenantTraits);
     int32_t position = 0;
@@ -103,4 +112,42 @@ void CovenantClient::Apply(const Record& record)
     recordFlag = record.recordFlag;
     targetCovenant = record.targetCovenant;
     received = true;
+}
+
+void CovenantClient::ApplyRelations(const Record& record)
+{
+    int32_t last = static_cast<int32_t>(record.relations.size()) - 1;
+    int32_t count = std::min<int32_t>(last + 1, kMaxCovenants);
+    for (int32_t j = 0; j < count; ++j) {
+        const Record::Relation& relation = record.relations[static_cast<size_t>(j)];
+        float value = std::isfinite(relation.value) ? std::clamp(relation.value, 0.0f, 100.0f) : 0.0f;
+        bool fell = GetRelation(j) > kLowRelation && value <= kLowRelation;
+        SetRelation(j, value);
+        SetTreatyState(j, relation.treaty);
+        SetTradeRoute(j, relation.routeKind, relation.routeSince);
+        LocalPlayerLink* player = gClientApp ? gClientApp->GetLink() : nullptr;
+        if (fell && j == last && j != index && player)
+            player->OfferHelpTopic("LowRelation");
+    }
+}
+
+const ResourceHandle& CovenantClient::GetSmallCrest()
+{
+    if (!crestAsked && gResourceManager && GetDefinition() && !GetDefinition()->smallCrestName.empty()) {
+        crestAsked = true;
+        gResourceManager->Load(GetDefinition()->smallCrestName, smallCrest, kCrestTextureKind);
+    }
+    return smallCrest;
+}
+
+const CovenantBase* CovenantClient::GetPartner(int32_t other) const
+{
+    if (!gGameClient || other < 0 || other >= gGameClient->GetCovenantCount())
+        return nullptr;
+    return gGameClient->GetCovenant(other, false);
+}
+
+TimeStamp CovenantClient::GetGameTime() const
+{
+    return gGameClient ? gGameClient->clock : TimeStamp();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/TimeStamp.h"
+#include "resources/ResourceHandle.h"
 #include "rules/covenants/CovenantBase.h"
 
 #include <cstdint>
@@ -40,14 +41,38 @@ public:
         int32_t targetCovenant = -1;
     };
 
+    static constexpr const char* kEliminatedSoundPath = "Sounds/covenantEliminated.ogg";
+    // Crests load as textures of this kind.
+    static constexpr int32_t kCrestTextureKind = 5;
+    // A relation toward the last covenant falling from above this to it or below offers the
+    // local player the "LowRelation" help topic.
+    static constexpr float kLowRelation = 45.0f;
+
+    CovenantClient();
+
     // A record with a relation toward each of the update's covenantCount covenants; false for a
-    // cut or a bad count.
+    // cut record, a bad count or more than kMaxCovenantTraits traits.
     static bool ReadRecord(MessageBuffer& buffer, int32_t covenantCount, Record& out);
     // Relations are held within 0..100; trait indices outside the game data's list are left out.
+    // The covenant's fall is heard once, when a later record first says it.
     void Apply(const Record& record);
+    // The definition's "SmallCrestName" texture, loaded on the first call; invalid without one.
+    const ResourceHandle& GetSmallCrest();
 
     bool received = false;
     int32_t recordWord1 = 0;
     int32_t recordWord2 = 0;
     bool recordFlag = false;
+
+protected:
+    // The client game's covenant of that index; null outside its list.
+    const CovenantBase* GetPartner(int32_t other) const override;
+    TimeStamp GetGameTime() const override;
+
+private:
+    void ApplyRelations(const Record& record);
+
+    ResourceHandle eliminatedSound;
+    ResourceHandle smallCrest;
+    bool crestAsked = false;
 };

@@ -2,6 +2,17 @@
 #include "client/InventoryClient.h"
 
 #include "client/ItemClient.h"
+#include "client/PlayerClient.h"
+
+void InventoryClient::SetOwner(SafeClass* newOwner)
+{
+    owner = dynamic_cast<PlayerClient*>(newOwner);
+}
+
+SafeClass* InventoryClient::GetOwner() const
+{
+    return owner;
+}
 
 std::unique_ptr<ItemBase> InventoryClient::CreateItem() const
 {

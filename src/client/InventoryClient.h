@@ -4,18 +4,20 @@
 #include "rules/items/InventoryBase.h"
 
 class IntArray;
+class PlayerClient;
 
 class InventoryClient : public InventoryBase {
 public:
     // The owner's stats are what its equipment's requirements are tested against; null for none.
     explicit InventoryClient(const IntArray* ownerStats = nullptr) : ownerStats(ownerStats) {}
 
-    void SetOwner(SafeClass* newOwner) override { owner = newOwner; }
-    SafeClass* GetOwner() const override { return owner; }
+    // Only a client player owns an inventory: any other entity leaves it without an owner.
+    void SetOwner(SafeClass* newOwner) override;
+    SafeClass* GetOwner() const override;
     std::unique_ptr<ItemBase> CreateItem() const override;
     const IntArray* GetOwnerStats() const override { return ownerStats; }
 
 private:
-    SafeClass* owner = nullptr;
+    PlayerClient* owner = nullptr;
     const IntArray* ownerStats = nullptr;
 };

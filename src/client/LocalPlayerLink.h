@@ -39,6 +39,8 @@ public:
     virtual void ShowPickupHelp(const EntityClient& entity) = 0;
     // A help topic chain, from its first topic.
     virtual void TriggerHint(const std::string& topic) = 0;
+    // One help topic, shown when the player has not seen it; no chain is walked.
+    virtual void OfferHelpTopic(const std::string&) {}
     // Whether the player has opened the gates of the level in this world.
     virtual bool IsGateLevelOpen(int32_t level) const = 0;
     // The update's tail after the game part (the player covenant's part when there is one, then

@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "core/DatabaseEntry.h"
 #include "core/EngineEnums.h"
 #include "core/MessageBuffer.h"
@@ -193,14 +194,39 @@ bool PlayerClient::IsGateLevelOpen(int32_t level) const
     return false;
 }
 
+void PlayerClient::OfferHelpTopic(const std::string& topic)
+{
+    ClientUi* ui = PlayerClientUi();
+    int32_t hint = ui && !topic.empty() ? ui->FindHint(topic) : -1;
+    if (hint >= 0 && !HasHintBeenSeen(hint))
+        ui->ShowHint(hint);
+}
+
+void PlayerClient::SetCovenant(PlayerCovenantClient* mirror)
+{
+    covenant = mirror;
+    savedBlock = mirror;
+}
+
+bool PlayerClient::UsesCovenant() const
+{
+    return covenant && gGameData && gGameData->GetTuning().usingCovenants;
+}
+
 bool PlayerClient::ReadUpdateTail(MessageBuffer& buffer)
 {
-    // No player covenant mirror is made yet, so the host sends no covenant part before this one.
+    // The host sends its covenant's part between the game part and the player's.
+    if (UsesCovenant() && !covenant->ParseUpdate(buffer))
+        return false;
     return ParsePlayerPart(buffer);
 }
 
 void PlayerClient::ApplyUpdateTail(MessageBuffer& buffer)
 {
+    if (UsesCovenant()) {
+        covenant->ApplyUpdate();
+        covenant->AfterUpdate();
+    }
     ApplyPlayerPart(buffer);
 }
 
@@ -244,6 +270,24 @@ int32_t PlayerClient::CountQuests() const
     for (int32_t slot = 0; slot < kQuestSlots; ++slot)
         count += GetQuestSlot(slot) ? 1 : 0;
     return count;
+}
+
+void PlayerClient::StartItemTimer(int32_t index, float seconds)
+{
+    if (index <= 0 || index >= kItemTimers)
+        return;
+    RandomTimer& timer = itemTimers[static_cast<size_t>(index)];
+    timer.running = 1;
+    timer.total = seconds;
+    timer.remaining = seconds;
+}
+
+bool PlayerClient::IsItemTimerActive(int32_t index) const
+{
+    if (index <= 0 || index >= kItemTimers)
+        return false;
+    const RandomTimer& timer = itemTimers[static_cast<size_t>(index)];
+    return timer.running && timer.remaining > 0.0f;
 }
 
 std::array<int32_t, 4> PlayerClient::GetQuickUse(int32_t index)
@@ -320,6 +364,8 @@ void PlayerClient::Update(float seconds)
                      nullptr);
     for (RandomTimer& slotEvent : slotEvents)
         slotEvent.Update(seconds);
+    for (RandomTimer& timer : itemTimers)
+        timer.Update(seconds);
     UpdateHints();
 }
 

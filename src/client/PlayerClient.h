@@ -21,6 +21,7 @@
 
 class CharacterCovenantBlock;
 class MessageBuffer;
+class PlayerCovenantClient;
 
 // Main thread only. Owned by the client's connection as its player link; not in the game
 // client's entity table: its body is the entity there with its number.
@@ -40,6 +41,8 @@ public:
     static constexpr int32_t kModeApproach = 4;
     // Aim kinds: the held button moves the player, or repeats its skill on an entity.
     static constexpr int32_t kAimMove = 6;
+    // Item timers by index; index 0 stands for items without one.
+    static constexpr int32_t kItemTimers = 5;
 
     PlayerClient();
     ~PlayerClient() override;
@@ -62,6 +65,7 @@ public:
     bool SaveCharacter() override;
     void ShowPickupHelp(const EntityClient& entity) override;
     void TriggerHint(const std::string& topic) override;
+    void OfferHelpTopic(const std::string& topic) override;
     bool IsGateLevelOpen(int32_t level) const override;
     bool ReadUpdateTail(MessageBuffer& buffer) override;
     void ApplyUpdateTail(MessageBuffer& buffer) override;
@@ -91,6 +95,11 @@ public:
     void WriteCharacter(MessageBuffer& buffer) const;
     // The player covenant mirror whose block the file carries; not owned, null for none.
     void SetCovenantBlock(CharacterCovenantBlock* block) { savedBlock = block; }
+    // The player's covenant mirror (not owned; null for none): in a game with covenants it joins
+    // first in the settings, reads its part of each update before the player's, and its block
+    // goes into the character file.
+    void SetCovenant(PlayerCovenantClient* mirror);
+    PlayerCovenantClient* GetCovenant() const { return covenant; }
 
     // ---- The frame ------------------------------------------------------------------------------
     void Update(float seconds) override;
@@ -140,6 +149,10 @@ public:
     SkillListClient& GetSkillList() { return skillList; }
     const ItemPtrList& GetItemList(int32_t index) const { return itemLists[static_cast<size_t>(index)]; }
     ItemPtrList& GetItemList(int32_t index) { return itemLists[static_cast<size_t>(index)]; }
+    // The host started the item timer of that index ("itemTimer"); 0 and indices outside are none.
+    void StartItemTimer(int32_t index, float seconds);
+    // Running with time left; an index the player keeps no timer for counts as none.
+    bool IsItemTimerActive(int32_t index) const;
     // The quick-use record; reading or writing past the end grows the list first.
     std::array<int32_t, 4> GetQuickUse(int32_t index);
     void SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
@@ -207,6 +220,8 @@ private:
     struct CharacterRecord;
 
     void SetOwnNumber(int32_t number);
+    // The game uses covenants and the mirror is given: the update and the settings carry its part.
+    bool UsesCovenant() const;
     void ApplyPartAnimation();
     void ApplyPartStats();
     void ApplyPartQuests(MessageBuffer& buffer);
@@ -233,8 +248,10 @@ private:
                                                   ItemPtrList(true)};
     std::vector<std::array<int32_t, 4>> quickUse;
     std::array<RandomTimer, kSlotEvents> slotEvents{};
+    std::array<RandomTimer, kItemTimers> itemTimers{};
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;
+    PlayerCovenantClient* covenant = nullptr;
     SafePointer followEntity;
     bool moving = false;
     bool movePending = false;

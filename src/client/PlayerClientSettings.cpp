@@ -2,6 +2,7 @@
 #include "client/PlayerClient.h"
 
 #include "client/GameClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
@@ -53,6 +54,9 @@ void PlayerSettingsFillFromRestored(ItemPtrList& current, ItemPtrList& restored)
 void PlayerClient::WriteSettings(MessageBuffer& buffer, int32_t difficulty, uint32_t worldSeed)
 {
     PrepareItemLists();
+    // The host reads the covenant's block first when the game uses covenants.
+    if (UsesCovenant())
+        covenant->WriteSettings(buffer);
     if (loadedCharacter)
         WriteLoadedCharacter(buffer, difficulty, worldSeed);
     else
