@@ -1,6 +1,7 @@
 // ClientApp -- the client's connection to the world host: the join, the datagrams it reads (hello, welcome, game update, new world), the update it sends each frame, the line queue and the resource table.
 #include "client/ClientApp.h"
 
+#include "client/ClientCommandTable.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
@@ -27,6 +28,7 @@ void ClientApp::RegisterCommands()
 {
     if (gCommandSystem)
         gCommandSystem->SetForwardHook([this](const std::string& line) { QueueServerCommand(line); });
+    ClientCommandTable::Register(*this);
 }
 
 void ClientApp::RegisterClientCommand(std::string_view name, CommandSystem::Handler handler, std::string_view help,

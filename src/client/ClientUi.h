@@ -16,6 +16,8 @@ public:
     // The lines run, in order, when a game's first update arrives.
     virtual std::vector<std::string> GetGameStartLines() const = 0;
     virtual void OnNewWorld() = 0;
+    // The menu of the name brought up to date against its conditions; nothing without one.
+    virtual void RefreshMenu(const std::string&) {}
 
     // ---- Tutorial hints: the interface's list, each hint with its trigger and next names ----
     // Without an interface there are none.

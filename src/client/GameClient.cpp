@@ -80,6 +80,8 @@ void GameClient::Reset()
     victoryPending = false;
     victoryHeld = false;
     losDirty = false;
+    npcChatText.clear();
+    selectedCovenant = -1;
 }
 
 void GameClient::ClearEntities()

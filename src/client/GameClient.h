@@ -12,6 +12,7 @@
 #include "world/NetMessages.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,17 @@ public:
     // The paces of the leading-covenant announcements and of the autosave.
     RandomTimer announceTimer;
     RandomTimer autosaveTimer;
+    // The line the NPC chat menu shows; emptied by "clearNpcChat".
+    std::string npcChatText;
+    // The covenant the diplomacy window is open with; -1 for none.
+    int32_t selectedCovenant = -1;
+
+    // ---- Calls into services other systems provide; each does nothing while empty ----
+    // Counts one kill of (false) or one death by (true) the monster kind in the current user
+    // profile, when one is current.
+    std::function<void(int32_t databaseIndex, bool death)> profileCountHook;
+    // Plays the voice that belongs to an NPC chat line, given the line's arguments.
+    std::function<void(const std::vector<std::string>& args)> npcChatVoiceHook;
 
 private:
     // One entity's record of the update, as read.

@@ -369,6 +369,13 @@ void PlayerClient::Update(float seconds)
     UpdateHints();
 }
 
+RandomTimer* PlayerClient::GetItemTimer(int32_t group)
+{
+    if (group < 1 || group >= kSlotEvents)
+        return nullptr;
+    return &slotEvents[static_cast<size_t>(group)];
+}
+
 void PlayerClient::UpdateModes()
 {
     const EntityClient* shown = GetBody();

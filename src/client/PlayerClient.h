@@ -156,6 +156,8 @@ public:
     // The quick-use record; reading or writing past the end grows the list first.
     std::array<int32_t, 4> GetQuickUse(int32_t index);
     void SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
+    // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
+    RandomTimer* GetItemTimer(int32_t group);
 
     // ---- The character --------------------------------------------------------------------------
     std::string characterName;

@@ -7,74 +7,82 @@
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "server/Game.h"
+#include "world/ServerRequestTable.h"
 #include "world/World.h"
 
 #include <cmath>
 
 const std::array<ServerCommands::Definition, ServerCommands::kCount>& ServerCommands::GetTable()
 {
-    // Registration order is the table's; flag bit 0 lets the offer lines through unchecked.
+    // The handlers in the order of the request rows, which they are paired with by position.
     using SC = ServerCommands;
-    static constexpr std::array<Definition, kCount> kTable = {{
-        {"offer", "Offers a deal to a covenant", "", "", kCommandNoArgumentCheck, true, &SC::Offer},
-        {"acceptOffer", "Accepts a covenant's offer", "", "", kCommandNoArgumentCheck, true, &SC::AcceptOffer},
-        {"rejectOffer", "Rejects a covenant's offer", "", "", kCommandNoArgumentCheck, true, &SC::RejectOffer},
-        {"cancelTreaty", "Cancels the treaty with a covenant", "covenantIndex", "d", 0, true, &SC::CancelTreaty},
-        {"cancelTradeRoute", "Cancels the trade route with a covenant", "covenantIndex", "d", 0, true,
-         &SC::CancelTradeRoute},
-        {"declareWar", "Declares war on a covenant", "covenantIndex", "d", 0, true, &SC::DeclareWar},
-        {"suggestTrade", "Asks the covenant dealt with to suggest a trade", "", "", 0, true, &SC::SuggestTrade},
-        {"alliedVictoryAccept", "Accepts the allied victory", "", "", 0, false, &SC::AlliedVictoryAccept},
-        {"alliedVictoryReject", "Rejects the allied victory", "", "", 0, true, &SC::AlliedVictoryReject},
-        {"confirmWin", "Confirms the victory", "", "", 0, false, &SC::ConfirmWin},
-        {"switchItemSet", "Swaps the weapon sets", "", "", 0, true, &SC::SwitchItemSet},
-        {"IdentifyAll", "Identifies every carried item", "", "", 0, true, &SC::IdentifyAll},
-        {"SkipTutorial", "Ends the tutorial", "", "", 0, true, &SC::SkipTutorial},
-        {"RestartTutorial", "Starts the tutorial again", "", "", 0, true, &SC::RestartTutorial},
-        {"WarpConfirm", "Confirms the arrival of a warp", "level x y", "dff", 0, true, &SC::WarpConfirm},
-        {"useSkill", "Uses a skill", "skillTreeIndex skillIndex targetEntnum mouseLevel mouseX mouseY", "ddddff", 0,
-         true, &SC::UseSkill},
-        {"IncAtrb", "Raises an attribute", "attributeName", "s", 0, true, &SC::IncreaseAttribute},
-        {"increaseSkill", "Raises a skill", "skillTreeIndex skillIndex", "dd", 0, true, &SC::IncreaseSkill},
-        {"decreaseSkill", "Lowers a skill", "skillTreeIndex skillIndex", "dd", 0, true, &SC::DecreaseSkill},
-        {"moveItem", "Moves an item", "oldGroup oldSlot newGroup newSlot", "dddd", 0, true, &SC::MoveItem},
-        {"useItem", "Uses an item", "group slot", "dd", 0, true, &SC::UseItem},
-        {"dropItem", "Drops an item", "group slot", "dd", 0, true, &SC::DropItem},
-        {"sellItem", "Sells an item to the vendor", "group slot", "dd", 0, true, &SC::SellItem},
-        {"buyItem", "Buys an item from the vendor", "group slot", "dd", 0, true, &SC::BuyItem},
-        {"forceUse", "Makes a creature use an item", "entnum group slot", "ddd", 0, true, &SC::ForceUse},
-        {"forceFood", "Feeds a creature", "entnum", "d", 0, true, &SC::ForceFood},
-        {"forcePotion", "Gives a creature a health potion", "entnum", "d", 0, true, &SC::ForcePotion},
-        {"recruit", "Recruits a creature", "entnum joinParty", "dd", 0, true, &SC::Recruit},
-        {"rescue", "Rescues a creature", "entnum", "d", 0, true, &SC::Unserved},
-        {"delivery", "Delivers a quest package", "entnum", "d", 0, true, &SC::Delivery},
-        {"escort", "Escorts a creature", "entnum", "d", 0, true, &SC::Unserved},
-        {"invite", "Takes a recruit into the party", "recruitNum", "d", 0, true, &SC::Invite},
-        {"removeNpc", "Sends a companion home", "entnum", "d", 0, true, &SC::RemoveNpc},
-        {"kickout", "Sends a recruit away from the covenant", "entnum", "d", 0, true, &SC::KickOut},
-        {"resurrect", "Asks to be resurrected", "", "", 0, true, &SC::Resurrect},
-        {"useEntity", "Uses an entity", "entnum", "d", 0, true, &SC::UseEntity},
-        {"pickupEntity", "Picks an item up", "entnum", "d", 0, true, &SC::PickUpEntity},
-        {"acceptQuest", "Accepts a quest", "questIndex", "d", 0, true, &SC::AcceptQuest},
-        {"declineQuest", "Declines a quest", "questToDecline", "d", 0, true, &SC::DeclineQuest},
-        {"skipQuest", "Skips a quest", "questToSkip", "d", 0, true, &SC::SkipQuest},
-        {"solveQuest", "Solves the quest of the NPC talked to", "", "", 0, true, &SC::SolveQuest},
-        {"completeQuest", "Turns a quest in", "questIndex", "d", 0, true, &SC::CompleteQuest},
-        {"gate", "Goes through a gate", "gateNum", "d", 0, true, &SC::Gate},
-        {"gateToCovenant", "Gates to a covenant", "covenantNum", "d", 0, true, &SC::GateToCovenant},
-        {"gateTown", "Gates to a town", "townGateNum", "d", 0, true, &SC::GateTown},
-        {"entityInfo", "Prints an entity's information to the log", "entityNum", "d", 0, false, &SC::EntityInfo},
-        {"Raid", "Starts a raid on a covenant", "covenantIndex npc1 npc2 npc3 npc4 npc5 npc6 npc7 npc8 npc9 npc10",
-         "iIIIIIIIIII", 0, true, &SC::Raid},
-        {"stopRaid", "Stops the covenant's raid", "", "", 0, true, &SC::StopRaid},
-        {"resetNpcIntro", "Lets the NPC talked to introduce itself again", "", "", 0, true, &SC::ResetNpcIntro},
-        {"getNpcChat", "Asks the NPC talked to for a line", "", "", 0, true, &SC::GetNpcChat},
-        {"stopSharedAdventure", "Ends the covenant's shared adventure", "", "", 0, true, &SC::StopSharedAdventure},
-        {"startRumor", "Spreads a rumour about a covenant", "covenantIndex rumorLevel", "dd", 0, true, &SC::StartRumor},
-        {"shiftPowerupsDown", "Shifts the powerups down", "", "", 0, true, &SC::ShiftPowerupsDown},
-        {"shiftPowerupsUp", "Shifts the powerups up", "", "", 0, true, &SC::ShiftPowerupsUp},
+    struct Attachment {
+        bool needsPlayer;
+        Handler handler;
+    };
+    static constexpr std::array<Attachment, kCount> kServerCommandsHandlers = {{
+        {true, &SC::Offer},
+        {true, &SC::AcceptOffer},
+        {true, &SC::RejectOffer},
+        {true, &SC::CancelTreaty},
+        {true, &SC::CancelTradeRoute},
+        {true, &SC::DeclareWar},
+        {true, &SC::SuggestTrade},
+        {false, &SC::AlliedVictoryAccept},
+        {true, &SC::AlliedVictoryReject},
+        {false, &SC::ConfirmWin},
+        {true, &SC::SwitchItemSet},
+        {true, &SC::IdentifyAll},
+        {true, &SC::SkipTutorial},
+        {true, &SC::RestartTutorial},
+        {true, &SC::WarpConfirm},
+        {true, &SC::UseSkill},
+        {true, &SC::IncreaseAttribute},
+        {true, &SC::IncreaseSkill},
+        {true, &SC::DecreaseSkill},
+        {true, &SC::MoveItem},
+        {true, &SC::UseItem},
+        {true, &SC::DropItem},
+        {true, &SC::SellItem},
+        {true, &SC::BuyItem},
+        {true, &SC::ForceUse},
+        {true, &SC::ForceFood},
+        {true, &SC::ForcePotion},
+        {true, &SC::Recruit},
+        {true, &SC::Unserved},
+        {true, &SC::Delivery},
+        {true, &SC::Unserved},
+        {true, &SC::Invite},
+        {true, &SC::RemoveNpc},
+        {true, &SC::KickOut},
+        {true, &SC::Resurrect},
+        {true, &SC::UseEntity},
+        {true, &SC::PickUpEntity},
+        {true, &SC::AcceptQuest},
+        {true, &SC::DeclineQuest},
+        {true, &SC::SkipQuest},
+        {true, &SC::SolveQuest},
+        {true, &SC::CompleteQuest},
+        {true, &SC::Gate},
+        {true, &SC::GateToCovenant},
+        {true, &SC::GateTown},
+        {false, &SC::EntityInfo},
+        {true, &SC::Raid},
+        {true, &SC::StopRaid},
+        {true, &SC::ResetNpcIntro},
+        {true, &SC::GetNpcChat},
+        {true, &SC::StopSharedAdventure},
+        {true, &SC::StartRumor},
+        {true, &SC::ShiftPowerupsDown},
+        {true, &SC::ShiftPowerupsUp},
     }};
-
+    static const std::array<Definition, kCount> kTable = [] {
+        std::array<Definition, kCount> table{};
+        const auto& rows = ServerRequestTable::GetRows();
+        for (size_t i = 0; i < table.size(); ++i)
+            table[i] = Definition{rows[i], kServerCommandsHandlers[i].needsPlayer, kServerCommandsHandlers[i].handler};
+        return table;
+    }();
     return kTable;
 }
 

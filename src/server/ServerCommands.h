@@ -2,6 +2,7 @@
 #pragma once
 
 #include "covenants/TradeOffer.h"
+#include "world/ServerRequestTable.h"
 
 #include <array>
 #include <cstdint>
@@ -24,17 +25,13 @@ public:
     using Args = std::vector<std::string>;
     using Handler = void (*)(const Args& args, Player* player);
 
-    struct Definition {
-        const char* name;
-        const char* help;
-        const char* argNames;
-        const char* argTypes;
-        uint32_t flags;
-        bool needsPlayer;
-        Handler handler;
+    // A request row of the shared table with the handler this side attaches to it.
+    struct Definition : ServerRequest {
+        bool needsPlayer = false;
+        Handler handler = nullptr;
     };
 
-    static constexpr int32_t kCount = 54;
+    static constexpr int32_t kCount = ServerRequestTable::kCount;
 
     // In registration order.
     static const std::array<Definition, kCount>& GetTable();

@@ -221,6 +221,12 @@ void UISystem::RunMenuLine(const std::string& line)
     ExecuteCommandLine(line);
 }
 
+void UISystem::RefreshMenu(const std::string& menuName)
+{
+    if (UIMenu* menu = FindMenu(menuName))
+        menu->RefreshContents();
+}
+
 void UISystem::OnNewWorld()
 {
     CloseAllMenus();

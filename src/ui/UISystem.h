@@ -180,6 +180,7 @@ public:
     // ---- What the client asks ----
     // A "showMenu" or "hideMenu" line, run as the console runs it.
     void RunMenuLine(const std::string& line) override;
+    void RefreshMenu(const std::string& menuName) override;
     // The start topic and the game-start lines are settings; empty until the settings reader fills them.
     std::string GetStartTopic() const override { return settings.startTopic; }
     std::vector<std::string> GetGameStartLines() const override { return settings.gameStartLines; }

@@ -1,0 +1,66 @@
+// ServerRequestTable -- the request lines a client sends the world host: each command's name, help, arguments and flags, which both halves register.
+#include "world/ServerRequestTable.h"
+
+#include "core/CommandSystem.h"
+
+const std::array<ServerRequest, ServerRequestTable::kCount>& ServerRequestTable::GetRows()
+{
+    // Flag bit 0 lets the offer lines through unchecked: they carry any number of entries.
+    static constexpr std::array<ServerRequest, kCount> kServerRequestRows = {{
+        {"offer", "Offers a deal to a covenant", "", "", kCommandNoArgumentCheck},
+        {"acceptOffer", "Accepts a covenant's offer", "", "", kCommandNoArgumentCheck},
+        {"rejectOffer", "Rejects a covenant's offer", "", "", kCommandNoArgumentCheck},
+        {"cancelTreaty", "Cancels the treaty with a covenant", "covenantIndex", "d", 0},
+        {"cancelTradeRoute", "Cancels the trade route with a covenant", "covenantIndex", "d", 0},
+        {"declareWar", "Declares war on a covenant", "covenantIndex", "d", 0},
+        {"suggestTrade", "Asks the covenant dealt with to suggest a trade", "", "", 0},
+        {"alliedVictoryAccept", "Accepts the allied victory", "", "", 0},
+        {"alliedVictoryReject", "Rejects the allied victory", "", "", 0},
+        {"confirmWin", "Confirms the victory", "", "", 0},
+        {"switchItemSet", "Swaps the weapon sets", "", "", 0},
+        {"IdentifyAll", "Identifies every carried item", "", "", 0},
+        {"SkipTutorial", "Ends the tutorial", "", "", 0},
+        {"RestartTutorial", "Starts the tutorial again", "", "", 0},
+        {"WarpConfirm", "Confirms the arrival of a warp", "level x y", "dff", 0},
+        {"useSkill", "Uses a skill", "skillTreeIndex skillIndex targetEntnum mouseLevel mouseX mouseY", "ddddff", 0},
+        {"IncAtrb", "Raises an attribute", "attributeName", "s", 0},
+        {"increaseSkill", "Raises a skill", "skillTreeIndex skillIndex", "dd", 0},
+        {"decreaseSkill", "Lowers a skill", "skillTreeIndex skillIndex", "dd", 0},
+        {"moveItem", "Moves an item", "oldGroup oldSlot newGroup newSlot", "dddd", 0},
+        {"useItem", "Uses an item", "group slot", "dd", 0},
+        {"dropItem", "Drops an item", "group slot", "dd", 0},
+        {"sellItem", "Sells an item to the vendor", "group slot", "dd", 0},
+        {"buyItem", "Buys an item from the vendor", "group slot", "dd", 0},
+        {"forceUse", "Makes a creature use an item", "entnum group slot", "ddd", 0},
+        {"forceFood", "Feeds a creature", "entnum", "d", 0},
+        {"forcePotion", "Gives a creature a health potion", "entnum", "d", 0},
+        {"recruit", "Recruits a creature", "entnum joinParty", "dd", 0},
+        {"rescue", "Rescues a creature", "entnum", "d", 0},
+        {"delivery", "Delivers a quest package", "entnum", "d", 0},
+        {"escort", "Escorts a creature", "entnum", "d", 0},
+        {"invite", "Takes a recruit into the party", "recruitNum", "d", 0},
+        {"removeNpc", "Sends a companion home", "entnum", "d", 0},
+        {"kickout", "Sends a recruit away from the covenant", "entnum", "d", 0},
+        {"resurrect", "Asks to be resurrected", "", "", 0},
+        {"useEntity", "Uses an entity", "entnum", "d", 0},
+        {"pickupEntity", "Picks an item up", "entnum", "d", 0},
+        {"acceptQuest", "Accepts a quest", "questIndex", "d", 0},
+        {"declineQuest", "Declines a quest", "questToDecline", "d", 0},
+        {"skipQuest", "Skips a quest", "questToSkip", "d", 0},
+        {"solveQuest", "Solves the quest of the NPC talked to", "", "", 0},
+        {"completeQuest", "Turns a quest in", "questIndex", "d", 0},
+        {"gate", "Goes through a gate", "gateNum", "d", 0},
+        {"gateToCovenant", "Gates to a covenant", "covenantNum", "d", 0},
+        {"gateTown", "Gates to a town", "townGateNum", "d", 0},
+        {"entityInfo", "Prints an entity's information to the log", "entityNum", "d", 0},
+        {"Raid", "Starts a raid on a covenant", "covenantIndex npc1 npc2 npc3 npc4 npc5 npc6 npc7 npc8 npc9 npc10", "iIIIIIIIIII", 0},
+        {"stopRaid", "Stops the covenant's raid", "", "", 0},
+        {"resetNpcIntro", "Lets the NPC talked to introduce itself again", "", "", 0},
+        {"getNpcChat", "Asks the NPC talked to for a line", "", "", 0},
+        {"stopSharedAdventure", "Ends the covenant's shared adventure", "", "", 0},
+        {"startRumor", "Spreads a rumour about a covenant", "covenantIndex rumorLevel", "dd", 0},
+        {"shiftPowerupsDown", "Shifts the powerups down", "", "", 0},
+        {"shiftPowerupsUp", "Shifts the powerups up", "", "", 0},
+    }};
+    return kServerRequestRows;
+}
