@@ -76,6 +76,14 @@ int32_t InGameHandlers::GetPartyMember(const PlayerClient& player, const std::st
     return player.party[static_cast<size_t>(place)];
 }
 
+int32_t InGameHandlers::GetSelectedCovenant()
+{
+    if (!ClientCommandTable::GetLocalPlayer() || !gGameClient)
+        return -1;
+    int32_t covenant = gGameClient->selectedCovenant;
+    return gGameClient->GetCovenant(covenant, false) ? covenant : -1;
+}
+
 void InGameHandlers::QueueForSelectedNpc(const char* format)
 {
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
@@ -229,18 +237,16 @@ void InGameHandlers::GetAvailableQuests(std::vector<ListEntry>& rows)
 
 void InGameHandlers::War(const Args&)
 {
-    int32_t covenant = gGameClient ? gGameClient->selectedCovenant : -1;
-    if (ClientCommandTable::GetLocalPlayer() && covenant >= 0 && covenant < gGameClient->GetCovenantCount())
+    int32_t covenant = GetSelectedCovenant();
+    if (covenant >= 0)
         ClientCommandTable::Queue(StringFormat("declareWar %d", covenant));
 }
 
 void InGameHandlers::StartRumorClient(const Args& args)
 {
-    int32_t covenant = gGameClient ? gGameClient->selectedCovenant : -1;
-    if (!ClientCommandTable::GetLocalPlayer() || covenant < 0 || covenant >= gGameClient->GetCovenantCount())
-        return;
+    int32_t covenant = GetSelectedCovenant();
     // The level goes on as it was typed, once it is known to be one number.
-    if (!args.empty() && IsIntegerText(args[0]))
+    if (covenant >= 0 && !args.empty() && IsIntegerText(args[0]))
         ClientCommandTable::Queue(StringFormat("startRumor %d %s", covenant, args[0].c_str()));
 }
 

@@ -37,6 +37,9 @@ private:
     static EntityClient* GetSelectedNpc(const PlayerClient& player);
     // The entity number of the party member at that place of the party; -1 for none.
     static int32_t GetPartyMember(const PlayerClient& player, const std::string& number);
+    // The covenant the diplomacy window is open with, while a game runs and the client mirrors
+    // it; -1 otherwise.
+    static int32_t GetSelectedCovenant();
     // Queues the line with the selected NPC's number; nothing without one.
     static void QueueForSelectedNpc(const char* format);
     static void QueueForPartyMember(const char* format, const Args& args);

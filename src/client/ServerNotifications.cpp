@@ -117,7 +117,9 @@ void ServerNotifications::UsedSkill(const Args& args)
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
     if (!player || args.size() < 2)
         return;
-    auto* skill = dynamic_cast<SkillClient*>(player->GetSkillList().FindSkillByEntryIndex(ParseInt(args[0])));
+    // -1 would find a skill without a database entry.
+    int32_t index = ParseInt(args[0]);
+    auto* skill = index >= 0 ? dynamic_cast<SkillClient*>(player->GetSkillList().FindSkillByEntryIndex(index)) : nullptr;
     if (!skill)
         return;
     skill->pending = false;

@@ -85,6 +85,7 @@ public:
     std::string GetStartTopic() const override { return "Welcome"; }
     std::vector<std::string> GetGameStartLines() const override { return {"showMenu Hud"}; }
     void OnNewWorld() override { ++newWorlds; }
+    void RefreshMenu(const std::string& name) override { refreshedMenus.push_back(name); }
     int32_t GetHintCount() const override { return static_cast<int32_t>(hintChain.size()); }
     int32_t FindHint(const std::string& trigger) const override
     {
@@ -98,6 +99,7 @@ public:
     void ShowQuestSlot(int32_t slot) override { shownQuestSlots.push_back(slot); }
 
     std::vector<std::string> lines;
+    std::vector<std::string> refreshedMenus;
     int32_t newWorlds = 0;
     // Each hint's trigger name and the name of the next.
     std::vector<std::pair<std::string, std::string>> hintChain;

@@ -1,0 +1,178 @@
+// InGameHandlersTest -- the running game's requests about NPCs, the party, quests and diplomacy with their exact lines and refusals, the local selections, the quests an NPC offers and the skill-level tool.
+#include "client/InGameHandlers.h"
+#include "client/PlayerClientWorld.h"
+#include "core/UserVarSystem.h"
+
+#include <climits>
+
+namespace {
+
+class InGameHandlersRequests : public PlayerClientWorld {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly();
+        Join();
+    }
+
+    // A host entity beside the player, mirrored by the client.
+    EntityClient* MirroredNeighbour(float dx)
+    {
+        Entity* neighbour = Spawn<Entity>(hostPlayer->position.x + dx, hostPlayer->position.y, hostPlayer->position.level);
+        ClientFrame(50);
+        ClientFrame(50);
+        return gameClient->GetEntity(neighbour->entityNumber);
+    }
+
+    // The lines the commands queued, in order; the queue is emptied.
+    std::vector<std::string> Run(std::initializer_list<const char*> lines)
+    {
+        for (const char* line : lines)
+            EXPECT_TRUE(ExecuteCommandLine(line)) << line;
+        std::vector<std::string> queued(app->GetQueuedLines().begin(), app->GetQueuedLines().end());
+        ClientFrame(0);
+        return queued;
+    }
+
+    using Lines = std::vector<std::string>;
+};
+
+TEST_F(InGameHandlersRequests, RequestsAboutTheSelectedNpcNameIt)
+{
+    EntityClient* npc = MirroredNeighbour(40.0f);
+    ASSERT_NE(npc, nullptr);
+    const char* npcLines[] = {"npcRecruit 1", "npcDirectRemove", "npcRescue", "npcDelivery", "npcEscort"};
+    // No selection, then a selection that is no NPC: nothing.
+    for (const char* line : npcLines)
+        EXPECT_TRUE(Run({line}).empty()) << line;
+    player->SetInteractionTarget(npc, false);
+    for (const char* line : npcLines)
+        EXPECT_TRUE(Run({line}).empty()) << line;
+    npc->isNpc = true;
+    std::string n = std::to_string(npc->entityNumber);
+    EXPECT_EQ(Run({"npcRecruit 1", "npcRecruit 0"}), (Lines{"recruit " + n + " 1", "recruit " + n + " 0"}));
+    EXPECT_EQ(Run({"npcDirectRemove", "npcRescue", "npcDelivery", "npcEscort"}),
+              (Lines{"removeNpc " + n, "rescue " + n, "delivery " + n, "escort " + n}));
+}
+
+TEST_F(InGameHandlersRequests, PartyRequestsNameTheMemberAtThatPlace)
+{
+    EXPECT_TRUE(Run({"npcRemove 0", "clientForceFood 0", "clientForcePotion 0"}).empty());
+    player->party = {700, 701};
+    EXPECT_EQ(Run({"npcRemove 1", "clientForceFood 0", "clientForcePotion 1"}),
+              (Lines{"removeNpc 701", "forceFood 700", "forcePotion 701"}));
+    EXPECT_TRUE(Run({"npcRemove 2", "clientForceFood -1", "clientForcePotion 2147483647"}).empty());
+}
+
+TEST_F(InGameHandlersRequests, QuestLinesCarryWholeNumbersOnly)
+{
+    vars.SetStringByName("SelectedQuest", "4");
+    vars.SetStringByName("QuestToDecline", "9");
+    EXPECT_EQ(Run({"ClientAcceptQuest", "ClientDeclineQuest", "ClientSkipQuest"}),
+              (Lines{"acceptQuest 4", "declineQuest 9", "skipQuest 4"}));
+    // Text that is no number would reach the host as quest 0.
+    vars.SetStringByName("SelectedQuest", "abc");
+    vars.SetStringByName("QuestToDecline", "");
+    EXPECT_TRUE(Run({"ClientAcceptQuest", "ClientDeclineQuest", "ClientSkipQuest"}).empty());
+    vars.SetStringByName("SelectedQuest", "4 5");
+    EXPECT_TRUE(Run({"ClientAcceptQuest"}).empty());
+}
+
+TEST_F(InGameHandlersRequests, SkippingAnEmptyOrUnknownQuestSlotAsksToSkipNone)
+{
+    vars.SetStringByName("QuestToSkip", "6");
+    EXPECT_EQ(Run({"ClientSkipPlayerQuest"}), Lines{"skipQuest -1"});
+    vars.SetStringByName("QuestToSkip", "0");
+    EXPECT_EQ(Run({"ClientSkipPlayerQuest"}), Lines{"skipQuest -1"});
+    vars.SetStringByName("QuestToSkip", "-3");
+    EXPECT_EQ(Run({"ClientSkipPlayerQuest"}), Lines{"skipQuest -1"});
+}
+
+TEST_F(InGameHandlersRequests, DiplomacyNeedsACovenantTheClientKnows)
+{
+    EXPECT_TRUE(Run({"War", "startRumorClient 2"}).empty());
+    gameClient->GetCovenant(0, true);
+    gameClient->GetCovenant(1, true);
+    gameClient->selectedCovenant = 1;
+    EXPECT_EQ(Run({"War", "startRumorClient 2"}), (Lines{"declareWar 1", "startRumor 1 2"}));
+    EXPECT_TRUE(Run({"startRumorClient high"}).empty());
+    gameClient->selectedCovenant = 2;
+    EXPECT_TRUE(Run({"War", "startRumorClient 2"}).empty());
+}
+
+TEST_F(InGameHandlersRequests, AnAttributeNameGoesOnAsOneWord)
+{
+    EXPECT_EQ(Run({"ClientIncrementAttribute Strength"}), Lines{"IncAtrb Strength"});
+    EXPECT_TRUE(Run({"ClientIncrementAttribute \"Strength 5\"", "ClientIncrementAttribute \"\""}).empty());
+}
+
+TEST_F(InGameHandlersRequests, LocalSelectionsChangeTheTargetAndQueueNothing)
+{
+    EntityClient* member = MirroredNeighbour(40.0f);
+    ASSERT_NE(member, nullptr);
+    player->party = {member->entityNumber};
+    EXPECT_TRUE(Run({"selectPartyMember 0"}).empty());
+    EXPECT_EQ(player->GetInteractionTarget(), member);
+    EXPECT_TRUE(Run({"selectPartyMember 1", "selectPartyMember -1"}).empty());
+    EXPECT_EQ(player->GetInteractionTarget(), member);
+    player->pendingSkill = 3;
+    EXPECT_TRUE(Run({"selectPlayer"}).empty());
+    EXPECT_EQ(player->GetInteractionTarget(), player->GetBody());
+    EXPECT_EQ(player->pendingSkill, -1);
+    // Already selected: nothing changes.
+    player->pendingSkill = 3;
+    Run({"selectPlayer"});
+    EXPECT_EQ(player->pendingSkill, 3);
+}
+
+TEST_F(InGameHandlersRequests, TheEquipmentScreenNeedsASelection)
+{
+    player->SetInteractionTarget(nullptr, true);
+    Run({"npcEquipment"});
+    EXPECT_NE(player->interactionMode, InGameHandlers::kModeNpcEquipment);
+    EntityClient* npc = MirroredNeighbour(40.0f);
+    ASSERT_NE(npc, nullptr);
+    npc->isNpc = true;
+    player->SetInteractionTarget(npc, false);
+    EXPECT_TRUE(Run({"npcEquipment"}).empty());
+    EXPECT_EQ(player->interactionMode, InGameHandlers::kModeNpcEquipment);
+}
+
+TEST_F(InGameHandlersRequests, NoQuestsAreOfferedWithoutALivingSelection)
+{
+    std::vector<ListEntry> rows(3);
+    commands.CallInfoProc("getAvailableQuests", rows);
+    EXPECT_TRUE(rows.empty());
+    EntityClient* npc = MirroredNeighbour(40.0f);
+    ASSERT_NE(npc, nullptr);
+    npc->questOffers = {0, 5, -1, 1500};
+    player->SetInteractionTarget(npc, false);
+    // The world holds no quests here: the numbers name none.
+    commands.CallInfoProc("getAvailableQuests", rows);
+    EXPECT_TRUE(rows.empty());
+}
+
+TEST(InGameHandlersSkillLevel, PointsPayACostThatGrowsByOneEachLevel)
+{
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(1, 10), 4);
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(1, 3), 2);
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(5, 4), 0);
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(5, 5), 1);
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(3, -7), 0);
+    // A negative cost would pay points back without end.
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(-1, 10), 0);
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(INT_MIN, INT_MAX), 0);
+    // A free first level, then 1, 2, 3...: the largest n with n(n-1)/2 <= points.
+    EXPECT_EQ(InGameHandlers::CalculateSkillLevel(0, INT_MAX), 65536);
+}
+
+TEST_F(InGameHandlersRequests, TheSkillLevelToolPrintsToTheConsole)
+{
+    Run({"calculateSkillLevel 1 10", "calculateSkillLevel -5 100"});
+    std::vector<std::string> lines = debug.GetConsoleLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Skill level = 4\n");
+    EXPECT_EQ(lines.back(), "Skill level = 0\n");
+}
+
+} // namespace
