@@ -299,6 +299,13 @@ std::array<int32_t, 4> PlayerClient::GetQuickUse(int32_t index)
     return quickUse[static_cast<size_t>(index)];
 }
 
+std::array<int32_t, 4> PlayerClient::GetQuickUseRecord(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= quickUse.size())
+        return {2, -1, -1, -1};
+    return quickUse[static_cast<size_t>(index)];
+}
+
 void PlayerClient::SetQuickUse(int32_t index, const std::array<int32_t, 4>& words)
 {
     if (index < 0)
@@ -366,6 +373,8 @@ void PlayerClient::Update(float seconds)
         slotEvent.Update(seconds);
     for (RandomTimer& timer : itemTimers)
         timer.Update(seconds);
+    for (const auto& quest : questSlots)
+        quest->CheckProgress(*this);
     UpdateHints();
 }
 

@@ -155,6 +155,9 @@ public:
     bool IsItemTimerActive(int32_t index) const;
     // The quick-use record; reading or writing past the end grows the list first.
     std::array<int32_t, 4> GetQuickUse(int32_t index);
+    int32_t GetQuickUseCount() const { return static_cast<int32_t>(quickUse.size()); }
+    // Record i as it stands, without growing the list; an empty record outside it.
+    std::array<int32_t, 4> GetQuickUseRecord(int32_t index) const;
     void SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
     // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
     RandomTimer* GetItemTimer(int32_t group);

@@ -1,8 +1,24 @@
 // QuestClient -- the client's mirror of one world quest: the shared quest record rebuilt from each game update, its NPC answered from the update's quest-actor table.
 #include "client/QuestClient.h"
 
+#include "client/ClientApp.h"
 #include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "core/StringUtil.h"
+#include "render/TextEvents.h"
+#include "rules/RulesEnums.h"
 #include "world/World.h"
+
+namespace {
+
+void QuestClientShow(const std::string& text)
+{
+    if (gTextEvents && !text.empty())
+        gTextEvents->AddTextEvent(text, QuestClient::kNewsX, QuestClient::kNewsY, QuestClient::kNewsSeconds,
+                                  QuestClient::kNewsKind, true, false);
+}
+
+} // namespace
 
 int32_t QuestClient::GetDifficulty() const
 {
@@ -26,4 +42,66 @@ int32_t QuestClient::GetNpcType(int32_t npcId) const
     if (!gGameClient || npcId < 0 || npcId >= GetNpcCount())
         return 0;
     return gGameClient->questActorValues[static_cast<size_t>(npcId)];
+}
+
+void QuestClient::OnReset()
+{
+    announced = false;
+    lastShownProgress = -1;
+}
+
+bool QuestClient::HasUsedQuickSlots(const PlayerClient& player)
+{
+    int32_t skills = 0;
+    int32_t items = 0;
+    for (int32_t i = 0; i < player.GetQuickUseCount(); ++i) {
+        std::array<int32_t, 4> record = player.GetQuickUseRecord(i);
+        // The first record starts as an empty skill entry: it counts only once it holds one.
+        if (record[0] == 1 && (record[1] != 0 || record[2] != 0 || i != 0))
+            ++skills;
+        else if (record[0] == 0)
+            ++items;
+    }
+    return skills > 0 && items > 0;
+}
+
+int32_t QuestClient::GetShownProgress() const
+{
+    return type == QuestType::MonsterQuest && !goals.empty() ? goals[0].progress : progress;
+}
+
+void QuestClient::CheckProgress(const PlayerClient& player)
+{
+    if (level == -1)
+        return;
+    if (type == QuestType::TutorialUseSlot && !IsComplete() && HasUsedQuickSlots(player)) {
+        SetComplete();
+        Client::QueueServerCommand(StringFormat("completeQuest %d", questId));
+    }
+    if (IsComplete() && !announced)
+        AnnounceCompleted();
+    else if (failed && !announced)
+        AnnounceFailed(player);
+    int32_t shown = GetShownProgress();
+    if (shown != lastShownProgress && !IsComplete()) {
+        QuestClientShow(GetProgressText(false));
+        lastShownProgress = shown;
+    }
+}
+
+void QuestClient::Acknowledge()
+{
+    lastShownProgress = GetShownProgress();
+}
+
+void QuestClient::AnnounceCompleted()
+{
+    QuestClientShow("$$AnnounceQuestCompleted$$");
+    announced = true;
+}
+
+void QuestClient::AnnounceFailed(const PlayerClient& player)
+{
+    QuestClientShow(BuildTitle(player.GetStat(CharacterStat::Level), true) + " $$AnnounceQuestFailed$$");
+    announced = true;
 }

@@ -6,8 +6,26 @@
 #include <cstdint>
 #include <string>
 
+class PlayerClient;
+
 class QuestClient : public QuestBase {
 public:
+    // Where and how long the client shows a quest's news.
+    static constexpr float kNewsX = 320.0f;
+    static constexpr float kNewsY = 200.0f;
+    static constexpr float kNewsSeconds = 5.0f;
+    static constexpr int32_t kNewsKind = 1;
+
+    void OnReset() override;
+    // Once a frame for each of the player's quests: completes a quick-slot tutorial quest the
+    // player has done (and tells the host), announces a completion or failure once, and shows
+    // the progress when it changed.
+    void CheckProgress(const PlayerClient& player);
+    // The progress as it is now counts as shown.
+    void Acknowledge();
+    void AnnounceCompleted();
+    void AnnounceFailed(const PlayerClient& player);
+
     int32_t GetDifficulty() const override;
     int32_t GetNpcCount() const override;
     std::string GetNpcName(int32_t npcId) const override;
@@ -17,4 +35,11 @@ public:
 
     // The slot of the update's quest list this quest came in.
     int32_t index = -1;
+    bool announced = false;
+    int32_t lastShownProgress = -1;
+
+private:
+    // The player has put a skill and an item into quick slots.
+    static bool HasUsedQuickSlots(const PlayerClient& player);
+    int32_t GetShownProgress() const;
 };

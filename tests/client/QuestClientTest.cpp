@@ -1,0 +1,76 @@
+// QuestClientTest -- the quick-slot tutorial quest completed on the client once a skill and an item sit in quick slots, with its request to the host; completion and failure announced once.
+#include "client/PlayerClientWorld.h"
+
+#include "render/TextEvents.h"
+#include "rules/RulesEnums.h"
+
+#include <memory>
+
+namespace {
+
+class QuestClientNews : public PlayerClientWorld {
+protected:
+    QuestClientNews()
+    {
+        gTextEvents = events.get();
+        quest.level = 1;
+        quest.count = 1;
+        quest.questId = 17;
+        quest.type = QuestType::TutorialUseSlot;
+    }
+
+    ~QuestClientNews() override { gTextEvents = nullptr; }
+
+    // The quest news shown since the last call.
+    std::string News()
+    {
+        const TextEvents::Record* record = events->FindTextEvent(QuestClient::kNewsKind);
+        std::string text = record ? record->text : std::string();
+        events = std::make_unique<TextEvents>();
+        gTextEvents = events.get();
+        return text;
+    }
+
+    std::unique_ptr<TextEvents> events = std::make_unique<TextEvents>();
+    QuestClient quest;
+};
+
+TEST_F(QuestClientNews, TheSlotTutorialWaitsForASkillAndAnItemInQuickSlots)
+{
+    // Item entries only, and the first record's untouched skill entry, are not enough.
+    player->SetQuickUse(0, {1, 0, 0, 0});
+    player->SetQuickUse(1, {0, 4, 2, 0});
+    quest.CheckProgress(*player);
+    EXPECT_FALSE(quest.IsComplete());
+    EXPECT_TRUE(app->GetQueuedLines().empty());
+    EXPECT_EQ(News(), "");
+
+    player->SetQuickUse(2, {1, 0, 0, 0});
+    quest.CheckProgress(*player);
+    EXPECT_TRUE(quest.IsComplete());
+    ASSERT_EQ(app->GetQueuedLines().size(), 1u);
+    EXPECT_EQ(app->GetQueuedLines().back(), "completeQuest 17");
+    EXPECT_EQ(News(), "$$AnnounceQuestCompleted$$");
+
+    // Read again as complete, it is not told again, nor asked for again.
+    quest.progress = quest.count;
+    quest.CheckProgress(*player);
+    EXPECT_EQ(News(), "");
+    EXPECT_EQ(app->GetQueuedLines().size(), 1u);
+}
+
+TEST_F(QuestClientNews, AFailureIsToldOnceAndAResetQuestMayTellAgain)
+{
+    quest.type = QuestType::KillMonsters;
+    quest.failed = true;
+    quest.CheckProgress(*player);
+    EXPECT_NE(News().find("$$AnnounceQuestFailed$$"), std::string::npos);
+    quest.CheckProgress(*player);
+    EXPECT_EQ(News(), "");
+    EXPECT_TRUE(quest.announced);
+    quest.Reset();
+    EXPECT_FALSE(quest.announced);
+    EXPECT_EQ(quest.lastShownProgress, -1);
+}
+
+} // namespace
