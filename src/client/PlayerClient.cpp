@@ -272,22 +272,10 @@ int32_t PlayerClient::CountQuests() const
     return count;
 }
 
-void PlayerClient::StartItemTimer(int32_t index, float seconds)
+bool PlayerClient::IsItemTimerActive(int32_t group) const
 {
-    if (index <= 0 || index >= kItemTimers)
-        return;
-    RandomTimer& timer = itemTimers[static_cast<size_t>(index)];
-    timer.running = 1;
-    timer.total = seconds;
-    timer.remaining = seconds;
-}
-
-bool PlayerClient::IsItemTimerActive(int32_t index) const
-{
-    if (index <= 0 || index >= kItemTimers)
-        return false;
-    const RandomTimer& timer = itemTimers[static_cast<size_t>(index)];
-    return timer.running && timer.remaining > 0.0f;
+    const RandomTimer* timer = const_cast<PlayerClient*>(this)->GetItemTimer(group);
+    return timer && timer->running && timer->remaining > 0.0f;
 }
 
 std::array<int32_t, 4> PlayerClient::GetQuickUse(int32_t index)
@@ -371,8 +359,6 @@ void PlayerClient::Update(float seconds)
                      nullptr);
     for (RandomTimer& slotEvent : slotEvents)
         slotEvent.Update(seconds);
-    for (RandomTimer& timer : itemTimers)
-        timer.Update(seconds);
     for (const auto& quest : questSlots)
         quest->CheckProgress(*this);
     UpdateHints();

@@ -41,8 +41,6 @@ public:
     static constexpr int32_t kModeApproach = 4;
     // Aim kinds: the held button moves the player, or repeats its skill on an entity.
     static constexpr int32_t kAimMove = 6;
-    // Item timers by index; index 0 stands for items without one.
-    static constexpr int32_t kItemTimers = 5;
 
     PlayerClient();
     ~PlayerClient() override;
@@ -149,10 +147,9 @@ public:
     SkillListClient& GetSkillList() { return skillList; }
     const ItemPtrList& GetItemList(int32_t index) const { return itemLists[static_cast<size_t>(index)]; }
     ItemPtrList& GetItemList(int32_t index) { return itemLists[static_cast<size_t>(index)]; }
-    // The host started the item timer of that index ("itemTimer"); 0 and indices outside are none.
-    void StartItemTimer(int32_t index, float seconds);
-    // Running with time left; an index the player keeps no timer for counts as none.
-    bool IsItemTimerActive(int32_t index) const;
+    // The item timer of that group runs with time left; a group the player keeps no timer for
+    // counts as none.
+    bool IsItemTimerActive(int32_t group) const;
     // The quick-use record; reading or writing past the end grows the list first.
     std::array<int32_t, 4> GetQuickUse(int32_t index);
     int32_t GetQuickUseCount() const { return static_cast<int32_t>(quickUse.size()); }
@@ -253,7 +250,6 @@ private:
                                                   ItemPtrList(true)};
     std::vector<std::array<int32_t, 4>> quickUse;
     std::array<RandomTimer, kSlotEvents> slotEvents{};
-    std::array<RandomTimer, kItemTimers> itemTimers{};
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;
     PlayerCovenantClient* covenant = nullptr;

@@ -14,6 +14,7 @@ ItemPie
     Type Item
     ItemType Food
     CanBeUsed 1
+    MaxStack 5
     UseSoundName "sounds/munch.ogg"
     ItemTimer 1
     ItemTimerTime 2
@@ -46,6 +47,7 @@ protected:
         for (const char* record : {"ItemPie", "ItemAle", "ItemCharm"}) {
             std::unique_ptr<ItemBase> item = std::make_unique<Item>();
             item->SetEntryByName(record);
+            item->SetStackCount(2);
             ASSERT_TRUE(hostPlayer->inventory->AddItem(item, InventoryGroupIndex::Bag1)) << record;
         }
         ClientFrame(50);
@@ -79,13 +81,15 @@ TEST_F(ItemClientMirror, TheHostsItemsArriveAsClientItemsWithTheirOwnKeys)
 TEST_F(ItemClientMirror, AnItemWaitsForItsTimerAndATimerNeverStartedCountsAsNone)
 {
     EXPECT_TRUE(Shown(0)->IsUsable());
-    player->StartItemTimer(1, 0.1f);
+    RandomTimer* timer = player->GetItemTimer(1);
+    ASSERT_NE(timer, nullptr);
+    timer->running = 1;
+    timer->remaining = 0.1f;
     EXPECT_FALSE(Shown(0)->IsUsable());
     // Timer 3 was never started, and 9 is no timer the player keeps.
     EXPECT_TRUE(Shown(1)->IsUsable());
     EXPECT_TRUE(Shown(2)->IsUsable());
-    player->StartItemTimer(9, 5.0f);
-    EXPECT_TRUE(Shown(2)->IsUsable());
+    EXPECT_EQ(player->GetItemTimer(9), nullptr);
     player->Update(0.1f);
     EXPECT_TRUE(Shown(0)->IsUsable());
 
@@ -106,6 +110,12 @@ TEST_F(ItemClientMirror, UsingAnItemAsksTheHostWhichStartsItsTimer)
     ClientFrame(50);
     EXPECT_EQ(hostPlayer->statistics.Get(PlayerStatistic::ItemsUsed), 1);
     EXPECT_FALSE(hostPlayer->IsItemTimerReady(1));
+    // The host's "itemTimer" line starts the client's timer: the rest of the stack waits for it.
+    ClientFrame(50);
+    ClientFrame(50);
+    ASSERT_NE(Shown(0), nullptr);
+    EXPECT_EQ(Shown(0)->GetStackCount(), 1);
+    EXPECT_FALSE(Shown(0)->IsUsable());
 }
 
 TEST_F(ItemClientMirror, OnlyAClientPlayerOwnsAnInventory)
