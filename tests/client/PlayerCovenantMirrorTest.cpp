@@ -4,6 +4,7 @@
 #include "client/RecruitClient.h"
 
 #include "covenants/PlayerCovenant.h"
+#include "entities/Actor.h"
 #include "covenants/PlayerHouseRecords.h"
 #include "covenants/Recruit.h"
 #include "core/CommandSystem.h"
