@@ -33,6 +33,7 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.health = entity->health;
     out.maxHealth = entity->maxHealth;
     out.power = entity->power;
+    out.maxPower = entity->maxPower;
     out.level = entity->level;
     out.rank = entity->rank;
     out.covenant = entity->covenantIndex;

@@ -8,6 +8,9 @@
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIScrollBar.h"
+#include "ui/widgets/UIStatBar.h"
+#include "ui/widgets/UIStatValue.h"
+#include "ui/widgets/UIStatWidget.h"
 #include "ui/widgets/UISlider.h"
 #include "ui/widgets/UIText.h"
 #include "ui/widgets/UITextInput.h"
@@ -55,8 +58,8 @@ struct MenusWidgetKind {
 constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"Widget", MenusMakePlainWidget},  {"UseSlot", nullptr},
     {"ItemSlot", nullptr},             {"Help", nullptr},
-    {"StatBar", nullptr},              {"StatusEffectIcons", nullptr},
-    {"StatWidget", nullptr},           {"StatValue", nullptr},
+    {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", nullptr},
+    {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", nullptr},
     {"ListButton", nullptr},           {"SkillSlot", nullptr},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},

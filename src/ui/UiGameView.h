@@ -13,6 +13,10 @@ struct UiEntityFacts {
     int32_t health = 0;
     int32_t maxHealth = 0;
     int32_t power = 0;
+    int32_t maxPower = 0;
+    // The timed action under way (opening a chest...), in seconds done and needed.
+    float timedEvent = 0.0f;
+    float maxTimedEvent = 0.0f;
     int32_t level = 0;
     // 0 ordinary, 1 .. 7 the monster ranks from champion to boss.
     int32_t rank = 0;
@@ -42,6 +46,7 @@ struct UiCovenantFacts {
     int32_t potentialRecruit = -1;
     // Its entry in the colour table.
     int32_t colorIndex = 0;
+    int32_t strength = 0;
 };
 
 // The view with no game, no player and no profile: every query answers "none". The client's
@@ -68,6 +73,10 @@ public:
     // False when the index is outside the stat list.
     virtual bool GetPlayerStat(int32_t /*index*/, int32_t& /*out*/) const { return false; }
     virtual bool GetPlayerFlagBit(int32_t /*bit*/) const { return false; }
+    // False when the index is outside the fun-stat list.
+    virtual bool GetPlayerFunStat(int32_t /*index*/, int32_t& /*out*/) const { return false; }
+    // The skills' bonus to an attribute (0 Strength .. 4 Spirit) at their current levels.
+    virtual int32_t GetSkillAttributeBonus(int32_t /*attribute*/) const { return 0; }
     // Slots 0 .. 5.
     virtual bool IsQuestSlotFilled(int32_t /*slot*/) const { return false; }
     virtual bool IsQuestSlotComplete(int32_t /*slot*/) const { return false; }
@@ -97,6 +106,12 @@ public:
     // The treaty value seen from the first covenant; 1 (peace) without a relation record.
     virtual int32_t GetTreaty(int32_t /*from*/, int32_t /*to*/) const { return 1; }
     virtual bool HasTradeRoute(int32_t /*a*/, int32_t /*b*/) const { return false; }
+    // A covenant's stat and fun stat; false for a covenant or an index outside the lists.
+    virtual bool GetCovenantStat(int32_t /*covenant*/, int32_t /*index*/, int32_t& /*out*/) const { return false; }
+    virtual bool GetCovenantFunStat(int32_t /*covenant*/, int32_t /*index*/, int32_t& /*out*/) const
+    {
+        return false;
+    }
     // The covenant index at that position of the power order; -1 when none.
     virtual int32_t GetCovenantByPower(int32_t /*position*/) const { return -1; }
 
@@ -112,6 +127,10 @@ public:
     {
         return false;
     }
+    // The global records' best value of a stat and its holder's name, by the stat widgets' type
+    // (5 character stats, 6 fun stats, 7 the other values).
+    virtual int32_t GetGlobalStatBest(int32_t /*statType*/, int32_t /*index*/) const { return 0; }
+    virtual std::string GetGlobalStatHolder(int32_t /*statType*/, int32_t /*index*/) const { return {}; }
     // The global statistics' best value of a stat in a group.
     virtual int32_t GetRecordBest(int32_t /*group*/, int32_t /*stat*/) const { return 0; }
 

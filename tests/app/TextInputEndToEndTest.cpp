@@ -1,9 +1,8 @@
 // TextInputEndToEndTest -- the shipped game in an offscreen window with test menus in its "UI": a long text scrolled by the wheel and its scroll bar's arrow, a numbers-only field typed into, and the key prompt binding F5, all through SDL's events, the text read back in screenshots.
-#include "app/OffscreenGame.h"
+#include "app/OffscreenShots.h"
 
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
-#include "resources/textures/TargaImage.h"
 #include "ui/UISystem.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UIText.h"
@@ -38,7 +37,7 @@ const char kTextInputKeyMenu[] = "MenuType Menu\nname KeyProbe\nposition 0 0\nsi
                                  "VirtualKeyInput { internalName Capture ShowUserVar probePrompt "
                                  "VirtualKeyUserVar probeAction }\n";
 
-class TextInputEndToEnd : public OffscreenGame {
+class TextInputEndToEnd : public OffscreenShotGame {
 protected:
     void SetUp() override
     {
@@ -52,99 +51,19 @@ protected:
         app.RunFrame();
     }
 
-    void TypeOnConsole(const std::string& line)
-    {
-        Tap(SDL_SCANCODE_GRAVE);
-        TypeLine(line);
-        Tap(SDL_SCANCODE_GRAVE);
-    }
-
-    static void PushMotion(int32_t x, int32_t y)
-    {
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.x = x;
-        motion.motion.y = y;
-        ASSERT_EQ(SDL_PushEvent(&motion), 1);
-    }
-
-    void ClickAt(int32_t x, int32_t y)
-    {
-        PushMotion(x, y);
-        app.RunFrame();
-        for (bool down : {true, false}) {
-            SDL_Event button{};
-            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            button.button.button = SDL_BUTTON_LEFT;
-            button.button.x = x;
-            button.button.y = y;
-            ASSERT_EQ(SDL_PushEvent(&button), 1);
-            app.RunFrame();
-        }
-    }
-
-    void WheelDownAt(int32_t x, int32_t y)
-    {
-        PushMotion(x, y);
-        app.RunFrame();
-        SDL_Event wheel{};
-        wheel.type = SDL_MOUSEWHEEL;
-        wheel.wheel.y = -1;
-        wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-        ASSERT_EQ(SDL_PushEvent(&wheel), 1);
-        app.RunFrame();
-    }
-
-    // The frame as the screenshot key writes it, the cursor moved out of the way first.
-    TargaImage Screenshot()
-    {
-        PushMotion(639, 479);
-        app.RunFrame();
-        std::string name = "User/Screenshots/ss000" + std::to_string(shots++) + ".tga";
-        Tap(SDL_SCANCODE_F12);
-        TargaImage image;
-        if (!std::filesystem::exists(folder.Path() / name)) {
-            ADD_FAILURE() << "no screenshot " << name;
-            return image;
-        }
-        std::string bytes = folder.Read(name);
-        shotBytes.assign(bytes.begin(), bytes.end());
-        lastShot = folder.Path() / name;
-        EXPECT_TRUE(image.Parse(shotBytes.data(), shotBytes.size(), name));
-        return image;
-    }
-
     // The rightmost lit pixel of the text's first row, in the 640 x 480 space; -1 when none.
     static int FirstRowExtent(const TargaImage& image, int rowTop, int rowBottom)
     {
         int extent = -1;
         for (int y = rowTop; y < rowBottom; ++y) {
-            int fileRow = image.GetHeight() - 1 - y;
-            if (fileRow < 0 || fileRow >= image.GetHeight())
-                continue;
-            for (int x = 40; x < 320 && x < image.GetWidth(); ++x) {
-                const uint8_t* pixel =
-                    image.GetPixels() + (static_cast<size_t>(fileRow) * image.GetWidth() + x) * image.GetBytesPerPixel();
+            for (int x = 40; x < 320; ++x) {
+                std::array<int, 3> pixel = PixelAt(image, x, y);
                 if (pixel[0] + pixel[1] + pixel[2] > 300)
                     extent = std::max(extent, x);
             }
         }
         return extent;
     }
-
-    void KeepFailedFrame()
-    {
-        if (!HasFailure() || lastShot.empty())
-            return;
-        std::filesystem::path kept =
-            std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() / ("TextInputEndToEnd-" + lastShot.filename().string());
-        std::filesystem::copy_file(lastShot, kept, std::filesystem::copy_options::overwrite_existing);
-        ADD_FAILURE() << "the screenshot is kept in " << kept.string();
-    }
-
-    int shots = 0;
-    std::vector<uint8_t> shotBytes;
-    std::filesystem::path lastShot;
 };
 
 TEST_F(TextInputEndToEnd, TheWheelAndTheArrowScrollTheTextAndTypedKeysFillTheFields)
@@ -161,7 +80,7 @@ TEST_F(TextInputEndToEnd, TheWheelAndTheArrowScrollTheTextAndTypedKeysFillTheFie
 
     int longRow = FirstRowExtent(Screenshot(), 41, rowBottom);
     EXPECT_GT(longRow, 40 + 100) << "the first line is the long one";
-    WheelDownAt(100, 100);
+    WheelAt(100, 100, false);
     EXPECT_EQ(story->GetScrollBar()->position, 1);
     int shortRow = FirstRowExtent(Screenshot(), 41, rowBottom);
     EXPECT_GT(shortRow, 40);
@@ -170,7 +89,7 @@ TEST_F(TextInputEndToEnd, TheWheelAndTheArrowScrollTheTextAndTypedKeysFillTheFie
     ClickAt(40 + 300 - 8, 40 + 200 - 8);
     EXPECT_EQ(story->GetScrollBar()->position, 2);
     EXPECT_GT(FirstRowExtent(Screenshot(), 41, rowBottom), 40 + 100) << "the arrow shows the third line first";
-    KeepFailedFrame();
+    KeepFailedFrame("TextInputEndToEnd");
 
     ClickAt(60, 310);
     Tap(SDL_SCANCODE_1);

@@ -49,6 +49,11 @@ public:
         return true;
     }
     bool GetPlayerFlagBit(int32_t bit) const override { return flagBits.count(bit) != 0; }
+    int32_t GetSkillAttributeBonus(int32_t attribute) const override
+    {
+        auto found = attributeBonus.find(attribute);
+        return found == attributeBonus.end() ? 0 : found->second;
+    }
     bool IsQuestSlotFilled(int32_t slot) const override { return questSlots.count(slot) != 0; }
     bool IsQuestSlotComplete(int32_t slot) const override { return completeSlots.count(slot) != 0; }
     bool CanSkipQuestSlot(int32_t slot) const override { return skippableSlots.count(slot) != 0; }
@@ -139,6 +144,7 @@ public:
     float rewardMultiplier = 1.0f;
     bool player = false;
     std::map<int32_t, int32_t> stats;
+    std::map<int32_t, int32_t> attributeBonus;
     std::set<int32_t> flagBits;
     std::set<int32_t> questSlots;
     std::set<int32_t> completeSlots;

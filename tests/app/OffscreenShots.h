@@ -1,0 +1,104 @@
+// OffscreenShots -- mouse events pushed through SDL and screenshots read back for an offscreen game whose window is 640 x 480.
+#pragma once
+
+#include "app/OffscreenGame.h"
+#include "resources/textures/TargaImage.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class OffscreenShotGame : public OffscreenGame {
+protected:
+    static void PushMotion(int32_t x, int32_t y)
+    {
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.x = x;
+        motion.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&motion), 1);
+    }
+
+    void ClickAt(int32_t x, int32_t y)
+    {
+        PushMotion(x, y);
+        app.RunFrame();
+        for (bool down : {true, false}) {
+            SDL_Event button{};
+            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            button.button.button = SDL_BUTTON_LEFT;
+            button.button.x = x;
+            button.button.y = y;
+            ASSERT_EQ(SDL_PushEvent(&button), 1);
+            app.RunFrame();
+        }
+    }
+
+    void WheelAt(int32_t x, int32_t y, bool up)
+    {
+        PushMotion(x, y);
+        app.RunFrame();
+        SDL_Event wheel{};
+        wheel.type = SDL_MOUSEWHEEL;
+        wheel.wheel.y = up ? 1 : -1;
+        wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+        ASSERT_EQ(SDL_PushEvent(&wheel), 1);
+        app.RunFrame();
+    }
+
+    void TypeOnConsole(const std::string& line)
+    {
+        Tap(SDL_SCANCODE_GRAVE);
+        TypeLine(line);
+        Tap(SDL_SCANCODE_GRAVE);
+    }
+
+    // The frame as the screenshot key writes it (the caller sets "r_screenshotType" 2), the
+    // cursor moved out of the way first.
+    TargaImage Screenshot()
+    {
+        PushMotion(639, 479);
+        app.RunFrame();
+        char name[64];
+        std::snprintf(name, sizeof name, "User/Screenshots/ss%04d.tga", shots++);
+        Tap(SDL_SCANCODE_F12);
+        TargaImage image;
+        if (!std::filesystem::exists(folder.Path() / name)) {
+            ADD_FAILURE() << "no screenshot " << name;
+            return image;
+        }
+        std::string bytes = folder.Read(name);
+        shotBytes.assign(bytes.begin(), bytes.end());
+        lastShot = folder.Path() / name;
+        EXPECT_TRUE(image.Parse(shotBytes.data(), shotBytes.size(), name));
+        return image;
+    }
+
+    // Red, green and blue at a point; the file's rows run from the bottom, blue first.
+    static std::array<int, 3> PixelAt(const TargaImage& image, int x, int y)
+    {
+        int fileRow = image.GetHeight() - 1 - y;
+        if (!image.GetPixels() || x < 0 || x >= image.GetWidth() || fileRow < 0 || fileRow >= image.GetHeight())
+            return {-1, -1, -1};
+        const uint8_t* pixel =
+            image.GetPixels() + (static_cast<size_t>(fileRow) * image.GetWidth() + x) * image.GetBytesPerPixel();
+        return {pixel[2], pixel[1], pixel[0]};
+    }
+
+    // A failed check leaves the last screenshot beside the staged game folder, named in the failure.
+    void KeepFailedFrame(const std::string& prefix)
+    {
+        if (!HasFailure() || lastShot.empty())
+            return;
+        std::filesystem::path kept = std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() /
+                                     (prefix + "-" + lastShot.filename().string());
+        std::filesystem::copy_file(lastShot, kept, std::filesystem::copy_options::overwrite_existing);
+        ADD_FAILURE() << "the screenshot is kept in " << kept.string();
+        lastShot.clear();
+    }
+
+    int shots = 0;
+    std::vector<uint8_t> shotBytes;
+    std::filesystem::path lastShot;
+};

@@ -1,0 +1,224 @@
+// StatWidgetTest -- stat values, bars and moving stat widgets loaded from a menu file over a fake game: the stat keyword's tables, value texts with their colours and conversions, the attribute tests, tooltips, the bar's filled rectangle and the widget's place along its line.
+#include "ui/UiWorld.h"
+
+#include "core/EnumTable.h"
+#include "ui/widgets/UIStatBar.h"
+#include "ui/widgets/UIStatValue.h"
+#include "ui/widgets/UIStatWidget.h"
+
+namespace {
+
+const char kStatMenu[] =
+    "name V\nvisible 1\nsize 640 480\n"
+    "StatValue { internalName Level entityType PlayerClient stat Normal Level\n}\n"
+    "StatValue { internalName Pair entityType PlayerClient stat Normal Level Strength\n}\n"
+    "StatValue { internalName Slash entityType PlayerClient stat Normal Level Strength\ndivider / }\n"
+    "StatValue { internalName Life entityType PlayerClient stat Other Health MaxHealth\nmaxedColor Red }\n"
+    "StatValue { internalName Float entityType PlayerClient stat Normal Level\nconversionType Float }\n"
+    "StatValue { internalName Share entityType PlayerClient stat Other Health MaxHealth\nconversionType Percent }\n"
+    "StatValue { internalName Wrong entityType PlayerClient stat Normal Health\n}\n"
+    "StatValue { internalName Str entityType PlayerClient stat Normal Strength\nincreasedColor Green "
+    "decreasedColor Red }\n"
+    "StatValue { internalName Named entityType PlayerClient stat Normal Strength\nshowName 1 showStat 1 }\n"
+    "StatValue { internalName Hidden entityType PlayerClient stat Normal Level\nshowStat 0 }\n"
+    "StatBar { internalName Bar entityType PlayerServer stat Other Health MaxHealth\nposition 100 100 size 200 20 }\n"
+    "StatBar { internalName Back entityType PlayerServer stat Other Health MaxHealth\nposition 100 200 size 200 20 "
+    "reversed 1 }\n"
+    "StatBar { internalName Up entityType PlayerServer stat Other Power MaxPower\nposition 400 100 size 20 100 "
+    "vertical 1 reversed 1 }\n"
+    "StatWidget { internalName Pointer entityType PlayerClient stat Normal Level\nstatControlsPosition 1 "
+    "startPosition 100 50 endPosition 300 50 statMultiplier 100 size 10 10 }\n"
+    "StatWidget { internalName Wraps entityType PlayerClient stat Normal Level\nstatControlsPosition 1 "
+    "startPosition 100 50 endPosition 300 50 statMultiplier 100 statWraps 1 dontDrawValue 0 }\n"
+    "StatWidget { internalName Still entityType PlayerClient stat Normal Level\nstatControlsPosition 1 "
+    "startPosition 100 50 endPosition 300 50 }\n";
+
+class StatWorld : public UiWorld {
+protected:
+    void SetUp() override
+    {
+        WriteMenu("v.mnu", kStatMenu);
+        ui->RegisterCommands();
+        view.player = true;
+        view.playerEntity = 3;
+        view.entities[3] = UiEntityFacts{};
+        SetStat("Level", 5);
+        SetStat("Strength", 7);
+    }
+
+    static int32_t StatIndex(const char* name) { return EnumTable::LookupIn("CharacterStat", name, true); }
+    void SetStat(const char* name, int32_t value) { view.stats[StatIndex(name)] = value; }
+    void SetHealth(int32_t health, int32_t maxHealth)
+    {
+        view.entities[3].health = health;
+        view.entities[3].maxHealth = maxHealth;
+    }
+    template <typename Kind> Kind* Get(const std::string& name) const
+    {
+        return dynamic_cast<Kind*>(ui->FindWidgetByPath("V::" + name));
+    }
+    // The text as the frame builds it.
+    std::string Shown(const std::string& name)
+    {
+        ui->UpdateAndDraw(0.0f);
+        return ui->FindWidgetByPath("V::" + name)->text;
+    }
+};
+
+class StatValue : public StatWorld {};
+
+TEST_F(StatValue, TheStatKeywordLooksItsNamesUpInTheTypesTable)
+{
+    auto* level = Get<UIStatValue>("Level");
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->statType, StatType::Normal);
+    EXPECT_EQ(level->statIndex, StatIndex("Level"));
+    EXPECT_EQ(level->secondStatIndex, -1);
+    auto* life = Get<UIStatValue>("Life");
+    EXPECT_EQ(life->statType, StatType::Other);
+    EXPECT_EQ(life->statIndex, StatOtherIndex::Health);
+    EXPECT_EQ(life->secondStatIndex, StatOtherIndex::MaxHealth);
+    // Health is no character stat: the table's default stands in, with the table's line.
+    EXPECT_EQ(Get<UIStatValue>("Wrong")->statIndex, StatIndex("None"));
+    EXPECT_EQ(Logged("Unknown CharacterStat name Health"), 1);
+}
+
+TEST_F(StatValue, TextsShowTheValuesTheirDividerAndConversions)
+{
+    EXPECT_EQ(Shown("Level"), "5");
+    EXPECT_EQ(Shown("Pair"), "5  7") << "an empty divider leaves two blanks";
+    EXPECT_EQ(Shown("Slash"), "5 / 7");
+    SetStat("Level", 1234);
+    EXPECT_EQ(Shown("Float"), "12.3");
+    SetHealth(1, 3);
+    EXPECT_EQ(Shown("Share"), "33%");
+    SetHealth(1, 0);
+    EXPECT_EQ(Shown("Share"), "0%") << "no maximum, no share";
+    EXPECT_EQ(Shown("Hidden"), "");
+    EXPECT_EQ(Shown("Named"), "$$Strength$$");
+}
+
+TEST_F(StatValue, AMaxedValueIsColouredAndClosedWithThePopCode)
+{
+    SetHealth(40, 50);
+    EXPECT_EQ(Shown("Life"), "40  50");
+    SetHealth(50, 50);
+    EXPECT_EQ(Shown("Life"), "^c00150  50^c145");
+    auto* life = Get<UIStatValue>("Life");
+    EXPECT_EQ(life->BuildValueText(true), "^c00150  50 (maxed)^c145");
+    EXPECT_TRUE(life->IsMaxed());
+    EXPECT_FALSE(Get<UIStatValue>("Level")->IsMaxed()) << "a single stat is never maxed";
+}
+
+TEST_F(StatValue, AttributesCompareWithTheirBasePlusTheSkillsBonus)
+{
+    SetStat("BaseStrength", 10);
+    view.attributeBonus[0] = 2;
+    SetStat("Strength", 13);
+    EXPECT_EQ(Shown("Str"), "^c00213^c145");
+    SetStat("Strength", 12);
+    EXPECT_EQ(Shown("Str"), "12");
+    SetStat("Strength", 11);
+    EXPECT_EQ(Shown("Str"), "^c00111^c145");
+    EXPECT_EQ(Get<UIStatValue>("Str")->BuildBaseValueText(), "10");
+}
+
+TEST_F(StatValue, MissingOwnersAndStatsPastTheListReadZero)
+{
+    auto* level = Get<UIStatValue>("Level");
+    EXPECT_EQ(level->GetValue(1), 0) << "the stat after the level is not in the fake's list";
+    view.player = false;
+    view.playerEntity = -1;
+    EXPECT_EQ(Get<UIStatValue>("Life")->GetValue(), 0);
+    level->statIndex = -1;
+    EXPECT_EQ(level->GetValue(), 0);
+}
+
+TEST_F(StatValue, TheTooltipNeedsThePlayerAndForAttributesItsClass)
+{
+    std::string text;
+    std::string title;
+    auto* strength = Get<UIStatValue>("Str");
+    SetStat("BaseStrength", 10);
+    SetStat("Strength", 10);
+    EXPECT_FALSE(strength->GetHelpText(0, 0, text, title)) << "no class, no attribute tooltip";
+    view.entities[3].hasClass = true;
+    ASSERT_TRUE(strength->GetHelpText(0, 0, text, title));
+    EXPECT_EQ(text, "$$Strength$$\n\n$$BaseAmount$$: 10\n$$CurrentAmount$$: 10\n");
+    auto* life = Get<UIStatValue>("Life");
+    SetHealth(20, 50);
+    ASSERT_TRUE(life->GetHelpText(0, 0, text, title));
+    EXPECT_EQ(text, "$$Health$$\n20  50");
+    view.player = false;
+    EXPECT_FALSE(life->GetHelpText(0, 0, text, title));
+}
+
+class StatBar : public StatWorld {};
+
+TEST_F(StatBar, TheFillFollowsTheShareUnclampedFromEitherEdge)
+{
+    view.entities[3].health = 50;
+    view.entities[3].maxHealth = 100;
+    float x0, y0, x1, y1;
+    ASSERT_TRUE(Get<UIStatBar>("Bar")->GetFillRect(x0, y0, x1, y1));
+    EXPECT_FLOAT_EQ(x0, 100.0f);
+    EXPECT_FLOAT_EQ(x1, 200.0f);
+    EXPECT_FLOAT_EQ(y0, 100.0f);
+    EXPECT_FLOAT_EQ(y1, 120.0f);
+    ASSERT_TRUE(Get<UIStatBar>("Back")->GetFillRect(x0, y0, x1, y1));
+    EXPECT_FLOAT_EQ(x0, 200.0f);
+    EXPECT_FLOAT_EQ(x1, 300.0f);
+    view.entities[3].health = 150;
+    ASSERT_TRUE(Get<UIStatBar>("Bar")->GetFillRect(x0, y0, x1, y1));
+    EXPECT_FLOAT_EQ(x1, 400.0f) << "a value past its maximum draws past the widget";
+    view.entities[3].power = 25;
+    view.entities[3].maxPower = 100;
+    ASSERT_TRUE(Get<UIStatBar>("Up")->GetFillRect(x0, y0, x1, y1));
+    EXPECT_FLOAT_EQ(y0, 175.0f) << "a reversed upright bar grows from its bottom";
+    EXPECT_FLOAT_EQ(y1, 200.0f);
+    EXPECT_FLOAT_EQ(x1 - x0, 20.0f);
+}
+
+TEST_F(StatBar, NoMaximumDrawsNothingAndTheTooltipShowsBothNumbers)
+{
+    view.entities[3].health = 5;
+    view.entities[3].maxHealth = 0;
+    float x0, y0, x1, y1;
+    EXPECT_FALSE(Get<UIStatBar>("Bar")->GetFillRect(x0, y0, x1, y1));
+    view.entities[3].maxHealth = -4;
+    EXPECT_FALSE(Get<UIStatBar>("Bar")->GetFillRect(x0, y0, x1, y1));
+    std::string text;
+    std::string title;
+    view.entities[3].maxHealth = 9;
+    EXPECT_TRUE(Get<UIStatBar>("Bar")->GetHelpText(0, 0, text, title));
+    EXPECT_EQ(text, "5 / 9");
+}
+
+TEST_F(StatBar, TheStatWidgetSlidesAlongItsLineAndWrapsWhenAsked)
+{
+    SetStat("Level", 50);
+    ui->Update(0.0f);
+    auto* pointer = Get<UIStatWidget>("Pointer");
+    EXPECT_FLOAT_EQ(pointer->position[0], 200.0f - 5.0f);
+    EXPECT_FLOAT_EQ(pointer->position[1], 50.0f);
+    SetStat("Level", 250);
+    ui->Update(0.0f);
+    EXPECT_FLOAT_EQ(pointer->GetFraction(), 2.5f);
+    EXPECT_FLOAT_EQ(Get<UIStatWidget>("Wraps")->GetFraction(), 0.5f);
+    // No multiplier: the widget stays at its start instead of dividing by zero.
+    EXPECT_FLOAT_EQ(Get<UIStatWidget>("Still")->GetFraction(), 0.0f);
+    EXPECT_FLOAT_EQ(Get<UIStatWidget>("Still")->position[0], 100.0f);
+}
+
+TEST_F(StatBar, CopiesKeepTheirStatsAndShape)
+{
+    std::unique_ptr<UIWidget> copy(UISystem::CloneWidget(Get<UIStatBar>("Up")));
+    auto* bar = dynamic_cast<UIStatBar*>(copy.get());
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->vertical);
+    EXPECT_TRUE(bar->reversed);
+    EXPECT_EQ(bar->statIndex, StatOtherIndex::Power);
+    EXPECT_EQ(bar->secondStatIndex, StatOtherIndex::MaxPower);
+}
+
+} // namespace
