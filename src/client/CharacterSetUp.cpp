@@ -3,6 +3,7 @@
 
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/FileSystem.h"
@@ -118,10 +119,19 @@ void CharacterSetUp::DeleteCharacter()
 
 void CharacterSetUp::ParseCharacter()
 {
-    // The covenant's saved values come with the player covenant mirror; until then none is read.
     PlayerClient character;
-    character.LoadCharacter(CharacterSetUpVar("PlayerName"), nullptr);
+    std::unique_ptr<PlayerCovenantClient> covenant = LoadCharacter(CharacterSetUpVar("PlayerName"), character);
     WriteParsedValues(character);
+}
+
+std::unique_ptr<PlayerCovenantClient> CharacterSetUp::LoadCharacter(const std::string& name, PlayerClient& character)
+{
+    // A game with covenants keeps the player covenant's block in the file: it is read with it.
+    std::unique_ptr<PlayerCovenantClient> covenant;
+    if (gGameData && gGameData->GetTuning().usingCovenants)
+        covenant = std::make_unique<PlayerCovenantClient>();
+    character.LoadCharacter(name, covenant.get());
+    return covenant;
 }
 
 void CharacterSetUp::WriteParsedValues(const PlayerClient& character)
@@ -147,14 +157,17 @@ void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
         std::string base = file.substr(0, file.find('.'));
         // A file that cannot be read still gets its row, with what the load left.
         PlayerClient character;
-        character.LoadCharacter(base, nullptr);
+        std::unique_ptr<PlayerCovenantClient> covenant = LoadCharacter(base, character);
         std::string className =
             gGameData ? gGameData->GetCharacterClassDisplayName(character.stats.Get(CharacterStat::Class)) : "";
         char levelText[64];
         std::snprintf(levelText, sizeof(levelText), "\n  level %d ", character.stats.Get(CharacterStat::Level));
         ListEntry row;
         row.value = base;
-        row.name = base + levelText + className;
+        row.name = base;
+        if (covenant && !covenant->GetName().empty())
+            row.name += " (" + covenant->GetName() + ")";
+        row.name += levelText + className;
         if (character.GetCharacterFlag(CharacterFlag::kStaysDead))
             row.name += " ($$HardcoreMode$$)";
         if (character.GetCharacterFlag(CharacterFlag::kLoner))

@@ -3,10 +3,12 @@
 
 #include "core/CommandSystem.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class PlayerClient;
+class PlayerCovenantClient;
 
 namespace CharacterSetUp {
 // The difficulties a character can beat, in order; each has its "ParsedCharacterBeat<name>" var.
@@ -21,6 +23,9 @@ void RandomPlayerName();
 void DeleteCharacter();
 // Reads the character named by "PlayerName" from its file and writes what the menus show of it.
 void ParseCharacter();
+// Loads the character's file into the player; in a game with covenants the covenant's block goes
+// into the mirror given back (null otherwise). A file that cannot be read leaves both as made.
+std::unique_ptr<PlayerCovenantClient> LoadCharacter(const std::string& name, PlayerClient& character);
 // "ParsedCharacterLevel" and the beaten difficulties of the character.
 void WriteParsedValues(const PlayerClient& character);
 void ListAvailableCharacters(std::vector<ListEntry>& rows);

@@ -1,4 +1,5 @@
 // PlayerCovenantMirrorTest -- the player covenant mirror against the real world host: its block in the join settings, its part of every update (recruits named, kept and dropped), the lifestone news, the history's bound, and cut or hostile parts refused without a trace.
+#include "client/CharacterSetUp.h"
 #include "client/PlayerClientWorld.h"
 #include "client/PlayerCovenantClient.h"
 #include "client/RecruitClient.h"
@@ -365,4 +366,46 @@ TEST_F(PlayerCovenantMirror, HistoryKeepsOneSamplePerMinuteAndAtMostTwoWeeksOfTh
     EXPECT_EQ(mirror->GetFirstSampleMinute() + PlayerCovenantClient::kMaxHistorySamples - 1, 1000000 * 24 * 60);
     mirror->Reset();
     EXPECT_TRUE(mirror->GetHistory().empty());
+}
+
+TEST_F(PlayerCovenantMirror, ASavedCharacterResumesWithItsRecruitsAndListsItsCovenant)
+{
+    MessageBuffer block = SavedBlock({0, 6, 0, 0}, 40, 90);
+    ASSERT_TRUE(mirror->ReadSaved(block, PlayerClient::kFileVersion));
+    Join();
+    Frames(2);
+    ASSERT_NE(mirror->GetRecruit(1), nullptr);
+    ASSERT_TRUE(player->SaveCharacter());
+
+    CharacterSetUp::Register(commands);
+    std::vector<ListEntry> rows;
+    commands.CallInfoProc("getAvailableCharacters", rows);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].name.find("ada (Ember Hall)\n  level "), 0u) << rows[0].name;
+
+    // The player leaves; a fresh client resumes the file with a fresh mirror and joins again.
+    game->RemoveEntity(hostPlayer);
+    delete hostPlayer;
+    ClientFrame(50);
+    gGameClient = nullptr;
+    gameClient = std::make_unique<GameClient>();
+    gGameClient = gameClient.get();
+    gClientApp = nullptr;
+    app = std::make_unique<ClientApp>();
+    gClientApp = app.get();
+    app->RegisterCommands();
+    app->SetUi(&ui);
+    MakePlayer();
+    auto resumed = std::make_unique<PlayerCovenantClient>();
+    ASSERT_TRUE(player->LoadCharacter("Ada", resumed.get()));
+    ASSERT_NE(resumed->GetRecruit(1), nullptr);
+    EXPECT_EQ(resumed->GetRecruit(1)->stats.Get(CharacterStat::Level), 6);
+    player->SetCovenant(resumed.get());
+    mirror = std::move(resumed);
+    Join();
+    PlayerCovenant* host = HostCovenant();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->name, "Ember Hall");
+    ASSERT_NE(host->GetRecruitRecord(1), nullptr);
+    EXPECT_EQ(host->GetRecruitRecord(1)->stats.Get(CharacterStat::Level), 6);
 }
