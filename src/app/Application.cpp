@@ -1,12 +1,12 @@
 // Application -- the composition root: which implementation fills each system slot, and the program's run.
 #include "app/Application.h"
 
-#include "app/ThemeMusic.h"
 #include "app/UiStartUp.h"
 #include "audio/OpenAlSoundDriver.h"
 #include "audio/SoundSystem.h"
 #include "audio/SoundWorld.h"
 #include "client/ClientApp.h"
+#include "client/ClientMusic.h"
 #include "client/GameClient.h"
 #include "core/Application.h"
 #include "core/ColorSystem.h"
@@ -590,19 +590,17 @@ void InstallSound(Application& app)
             gSystemInfo->SetSoundDeviceQuery([] { return gSoundSystem ? gSoundSystem->GetDeviceName() : std::string(); });
         return true;
     });
-    auto music = std::make_shared<ThemeMusic>();
-    app.AddStartUpHook(StartUpStep::Game, [music] {
-        music->LoadGameSystem(*gDatabase);
-        return true;
-    });
-    app.AddFrameHook(FrameStep::ClientUpdate, [music](uint32_t) {
-        music->Update();
+    // The game client chooses the music; before it exists nothing plays.
+    app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) {
+        if (gGameClient)
+            gGameClient->GetMusic().UpdateMusic();
         gSoundSystem->Update();
     });
-    // The channels and the music let go before the resources are flushed, which deletes the
-    // sounds' buffers while the driver still exists.
-    app.AddShutDownHook(ShutDownStep::ReleaseResources, [music] {
-        music->Release();
+    // The channels and the client's sounds let go before the resources are flushed, which
+    // deletes the sounds' buffers while the driver still exists.
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [] {
+        if (gGameClient)
+            gGameClient->GetMusic().Release();
         gSoundSystem->ReleaseChannels();
     });
 }

@@ -1,6 +1,8 @@
 // ClientUi -- what the client asks of the user interface: menu lines, the help topic a game starts with, the lines run when it starts, the tutorial hints and the quest list.
 #pragma once
 
+#include "core/Vector.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,4 +31,13 @@ public:
     virtual void ShowHint(int32_t) {}
     // A new quest asks to be shown: the quest menu opens (when there is one) with its slot selected.
     virtual void ShowQuestSlot(int32_t) {}
+
+    // ---- Music and the texts over the world view ----
+    // The music the shown menus ask for; empty when none does.
+    virtual std::string GetMenuMusic() { return {}; }
+    // Where refused actions, notices and the message log show their texts.
+    enum class TextPosition { Refusal, Notice, Log };
+    virtual Vector2 GetTextPosition(TextPosition) const { return {}; }
+    // The game is over: the open menus close before its screen opens.
+    virtual void HideMenus() {}
 };

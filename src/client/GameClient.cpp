@@ -3,10 +3,14 @@
 
 #include "client/CharacterSetUp.h"
 #include "client/ClientApp.h"
+#include "client/ClientMessages.h"
+#include "client/ClientMusic.h"
+#include "client/CovenantRankings.h"
 #include "client/EntityClient.h"
 #include "client/LocalPlayerLink.h"
 #include "client/QuestClient.h"
 #include "core/CommandSystem.h"
+#include "core/Database.h"
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "render/LightingSystem.h"
@@ -29,7 +33,13 @@ bool GameClientSameColour(const Color& a, const Color& b)
 } // namespace
 
 GameClient::GameClient()
+    : music(std::make_unique<ClientMusic>()), messages(std::make_unique<ClientMessages>(*this)),
+      rankings(std::make_unique<CovenantRankings>(*this))
 {
+    npcChatVoiceHook = [this](const std::vector<std::string>& args) {
+        if (!args.empty())
+            music->PlayNpcChatVoice(args[0]);
+    };
     entities.resize(kMaxEntities);
     Reset();
 }
@@ -49,6 +59,25 @@ void GameClient::Init()
     if (gCommandSystem)
         CharacterSetUp::Register(*gCommandSystem);
     gGameClient->RegisterVars();
+    if (gDatabase)
+        gGameClient->music->LoadGameSystem(*gDatabase);
+    gGameClient->music->RegisterCommands();
+    gGameClient->messages->RegisterCommands();
+    RegisterLevelCallbacks();
+}
+
+void GameClient::RegisterLevelCallbacks()
+{
+    if (!gWorld)
+        return;
+    gWorld->AddLevelCallback(WorldSide::Client, LevelEvent::Generated, [](int32_t level) {
+        if (gGameClient)
+            gGameClient->GetMusic().OnLevelLoaded(level);
+    });
+    gWorld->AddLevelCallback(WorldSide::Client, LevelEvent::Released, [](int32_t level) {
+        if (gGameClient)
+            gGameClient->GetMusic().OnLevelUnloaded(level);
+    });
 }
 
 void GameClient::Shutdown()
@@ -82,6 +111,8 @@ void GameClient::Reset()
     losDirty = false;
     npcChatText.clear();
     selectedCovenant = -1;
+    music->Reset();
+    rankings->Reset();
 }
 
 void GameClient::ClearEntities()
@@ -132,9 +163,23 @@ void GameClient::Update(float seconds)
     for (auto& entity : entities)
         if (entity)
             entity->Update(seconds);
+    UpdateGameOver();
     UpdateAmbientLight(seconds);
+    rankings->UpdateRankings();
+    rankings->UpdateAnnouncements();
+    music->UpdateLevelSounds(seconds);
     if (started)
         UpdateAutosave();
+}
+
+void GameClient::UpdateGameOver()
+{
+    if (!started || gameOverShown)
+        return;
+    if (messages->IsVictoryPending())
+        messages->WinGame();
+    if (!gameOverShown && messages->IsPlayerCovenantEliminated())
+        messages->LoseGame();
 }
 
 void GameClient::UpdateAutosave()

@@ -17,7 +17,10 @@
 #include <string>
 #include <vector>
 
+class ClientMessages;
+class ClientMusic;
 class ClientResourceTable;
+class CovenantRankings;
 class EntityClient;
 class MessageBuffer;
 class QuestClient;
@@ -38,6 +41,8 @@ public:
     // Makes gGameClient once and registers its vocabulary; a second call does nothing.
     static void Init();
     static void Shutdown();
+    // The world's client-side level callbacks: the levels' sound banks follow the loaded levels.
+    static void RegisterLevelCallbacks();
     // The user vars the client keeps ("autoSaveTime", "ui_drawPlayerHelmet").
     void RegisterVars();
 
@@ -70,6 +75,11 @@ public:
     int32_t GetUpdateStamp() const { return updateStamp; }
     bool IsStarted() const { return started; }
     const Color& GetAmbientColour() const { return ambientColour; }
+
+    // ---- The client's services, each in its own files ------------------------------------------
+    ClientMusic& GetMusic() { return *music; }
+    ClientMessages& GetMessages() { return *messages; }
+    CovenantRankings& GetRankings() { return *rankings; }
 
     // ---- The game part as the last update gave it ---------------------------------------------------
     float foodPriceFactor = 1.0f;
@@ -133,6 +143,8 @@ private:
     void ApplyQuests(MessageBuffer& buffer);
     void ApplyMenuFlag(bool value, bool& shown, const char* menu);
     void UpdateAmbientLight(float seconds);
+    // The win or the loss, once a game.
+    void UpdateGameOver();
     void UpdateAutosave();
     // Starts the autosave timer at "autoSaveTime" seconds; stops it when that is 0 or less.
     void RestartAutosave();
@@ -148,6 +160,9 @@ private:
     UserVarRef autoSaveTimeVar;
     UserVarRef drawHelmetVar;
     Staging staging;
+    std::unique_ptr<ClientMusic> music;
+    std::unique_ptr<ClientMessages> messages;
+    std::unique_ptr<CovenantRankings> rankings;
 };
 
 extern GameClient* gGameClient;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+class CovenantBase;
 class EntityClient;
 class MessageBuffer;
 
@@ -24,6 +25,10 @@ public:
     // The entity number the update names: the selected entity, or the pending target.
     virtual int32_t GetUpdateTarget() const = 0;
     virtual int32_t GetEntityNumber() const = 0;
+    // The NPC whose chat lines the player hears; the selected entity unless the player says.
+    virtual int32_t GetChatPartner() const { return GetUpdateTarget(); }
+    // The mirror of the player's own covenant; null while there is none.
+    virtual CovenantBase* GetPlayerCovenant() const { return nullptr; }
 
     // ---- What the connection tells it ----
     // The welcome's level: the player stands there at its own x and y.

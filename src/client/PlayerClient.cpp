@@ -208,6 +208,11 @@ void PlayerClient::SetCovenant(PlayerCovenantClient* mirror)
     savedBlock = mirror;
 }
 
+CovenantBase* PlayerClient::GetPlayerCovenant() const
+{
+    return covenant;
+}
+
 bool PlayerClient::UsesCovenant() const
 {
     return covenant && gGameData && gGameData->GetTuning().usingCovenants;

@@ -57,6 +57,7 @@ public:
     int32_t GetInteractionMode() const override;
     int32_t GetUpdateTarget() const override { return GetTargetNumber(true); }
     int32_t GetEntityNumber() const override { return ownNumber; }
+    CovenantBase* GetPlayerCovenant() const override;
     void OnWelcome(int32_t level) override;
     void OnNewWorld() override;
     void UpdateFrame(float seconds) override;

@@ -176,6 +176,8 @@ constexpr Key<bool> kBoolKeys[] = {
 constexpr Key<std::string> kStringKeys[] = {
     {"GameName", &G::gameName},
     {"Version", &G::version},
+    {"WonGameText", &G::wonGameText},
+    {"LostGameText", &G::lostGameText},
     {"SoundNameIdentifying", &G::soundNameIdentifying},
     {"SoundNameDoneIdentifying", &G::soundNameDoneIdentifying},
     {"SoundNameOpeningChest", &G::soundNameOpeningChest},

@@ -135,6 +135,9 @@ struct GameSystemTuning {
     bool limitedLives = false;
     std::string gameName;
     std::string version;
+    // The texts of the won and the lost game's screens.
+    std::string wonGameText;
+    std::string lostGameText;
 
     // Player: score bonuses (a score of 0 or less switches a bonus off).
     int32_t bonusFirstBloodScore = 0;

@@ -233,6 +233,19 @@ void UISystem::OnNewWorld()
     ShowGameMenus();
 }
 
+Vector2 UISystem::GetTextPosition(TextPosition which) const
+{
+    switch (which) {
+    case TextPosition::Refusal:
+        return Vector2{settings.centerTextPosition[0], settings.centerTextPosition[1]};
+    case TextPosition::Notice:
+        return Vector2{settings.relationChangeTextPosition[0], settings.relationChangeTextPosition[1]};
+    case TextPosition::Log:
+        break;
+    }
+    return settings.logPosition;
+}
+
 void UISystem::CloseAllMenus()
 {
     for (UIMenu* menu : menus)

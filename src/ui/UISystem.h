@@ -186,6 +186,9 @@ public:
     std::vector<std::string> GetGameStartLines() const override { return settings.gameStartLines; }
     // Every menu closed, then the game's menus shown.
     void OnNewWorld() override;
+    std::string GetMenuMusic() override { return GetActiveMenuMusic(); }
+    Vector2 GetTextPosition(TextPosition which) const override;
+    void HideMenus() override { CloseAllMenus(); }
 
     // ---- Game view ----
     // Not owned; null puts back the view with no game.

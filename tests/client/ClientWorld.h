@@ -30,6 +30,8 @@ public:
     int32_t GetInteractionMode() const override { return 0; }
     int32_t GetUpdateTarget() const override { return -1; }
     int32_t GetEntityNumber() const override { return player ? player->entityNumber : -1; }
+    int32_t GetChatPartner() const override { return chatPartner; }
+    CovenantBase* GetPlayerCovenant() const override { return playerCovenant; }
     void OnWelcome(int32_t level) override
     {
         welcomes.push_back(level);
@@ -70,6 +72,8 @@ public:
     Player* player = nullptr;
     WorldPos position;
     int32_t openGateLevel = -1;
+    int32_t chatPartner = -1;
+    CovenantBase* playerCovenant = nullptr;
     std::vector<std::pair<int32_t, uint32_t>> settingsFor;
     std::vector<int32_t> welcomes;
     std::vector<int32_t> pickupHelp;
@@ -97,6 +101,12 @@ public:
     std::string GetNextHintName(int32_t hint) const override { return hintChain[static_cast<size_t>(hint)].second; }
     void ShowHint(int32_t hint) override { shownHints.push_back(hintChain[static_cast<size_t>(hint)].first); }
     void ShowQuestSlot(int32_t slot) override { shownQuestSlots.push_back(slot); }
+    std::string GetMenuMusic() override { return menuMusic; }
+    Vector2 GetTextPosition(TextPosition which) const override
+    {
+        return Vector2{10.0f * static_cast<float>(which) + 10.0f, 5.0f};
+    }
+    void HideMenus() override { lines.push_back("<hide>"); }
 
     std::vector<std::string> lines;
     std::vector<std::string> refreshedMenus;
@@ -105,6 +115,7 @@ public:
     std::vector<std::pair<std::string, std::string>> hintChain;
     std::vector<std::string> shownHints;
     std::vector<int32_t> shownQuestSlots;
+    std::string menuMusic;
 };
 
 class ClientWorld : public WorldHostWorld {

@@ -9,6 +9,7 @@
 #include "covenants/PlayerHouseRecords.h"
 #include "covenants/Recruit.h"
 #include "core/CommandSystem.h"
+#include "entities/Actor.h"
 #include "render/TextEvents.h"
 
 #include <array>

@@ -3,6 +3,7 @@
 
 #include "core/ColorCode.h"
 #include "core/EnumTable.h"
+#include "core/StringUtil.h"
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantBase.h"
@@ -54,6 +55,14 @@ std::string RelationDescription(float relation)
 std::string RelationDescription(const CovenantBase& covenant, int32_t other)
 {
     return RelationDescription(covenant.GetRelation(other));
+}
+
+bool Response(const CovenantBase& covenant, int32_t other, int32_t response, std::string& out)
+{
+    if (response < 0 || response >= kDiplomacyResponseCount)
+        return false;
+    out = StringFormat("%s $$DiplomacyResponse%d$$", RelationDescription(covenant, other).c_str(), response);
+    return true;
 }
 
 } // namespace DiplomacyText

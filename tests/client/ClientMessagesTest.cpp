@@ -1,0 +1,168 @@
+// ClientMessagesTest -- the world host's "msg" lines as text events (position, time, id, flags) and sounds by type, the diplomacy answer of "dipRes", and the won and the lost game.
+#include "client/ClientServicesWorld.h"
+
+#include "rules/covenants/DiplomacyText.h"
+
+namespace {
+
+class ClientMessagesShown : public ClientServicesWorld {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"alert", "invalid", "won", "lost"})
+            WriteSound(std::string("Sounds/UI/") + name + ".wav");
+    }
+
+    void Join(const std::string& moreTuning = "")
+    {
+        JoinWithTuning("SoundNameMessageAlert \"Sounds/UI/alert.wav\"\n"
+                       "SoundNameInvalidAction \"Sounds/UI/invalid.wav\"\n"
+                       "SoundNameWonGame \"Sounds/UI/won.wav\"\n"
+                       "SoundNameLostGame \"Sounds/UI/lost.wav\"\n"
+                       "WonGameText \"$$YouWon$$\"\nLostGameText \"$$YouLost$$\"\n" +
+                       moreTuning);
+        ClientFrame(0);
+    }
+
+    // The world host's line, delivered in its next update and run by the client.
+    void HostLine(const std::string& line)
+    {
+        game->QueueClientCommand(line);
+        ClientFrame(0);
+        ClientFrame(0);
+    }
+
+    struct Shown {
+        std::string text;
+        float x = 0.0f;
+        float seconds = 0.0f;
+        int32_t id = 0;
+        bool centred = false;
+        bool allowMultiple = false;
+        bool operator==(const Shown&) const = default;
+    };
+
+    std::vector<Shown> Events() const
+    {
+        std::vector<Shown> shown;
+        for (const TextEvents::Record& record : textEvents.GetRecords())
+            shown.push_back({record.text, record.x, record.expiry.GetTotalSeconds(), record.kind, record.centred,
+                             record.allowMultiple});
+        return shown;
+    }
+};
+
+// The test interface puts refusals at x 10, notices at 20 and the log at 30.
+TEST_F(ClientMessagesShown, EachMessageTypeHasItsPlaceTimeIdAndSound)
+{
+    Join();
+    struct Case {
+        int32_t type;
+        std::vector<Shown> events;
+        std::vector<std::string> sounds;
+    };
+    const std::vector<Case> cases = {
+        {2, {{"hi", 10, 1, 8, true, false}, {"hi", 30, 30, 4, false, true}}, {}},
+        {4, {{"hi", 10, 3, 8, true, false}}, {"Sounds/UI/invalid.wav"}},
+        {5, {{"hi", 10, 3, 8, true, false}}, {}},
+        {6, {{"hi", 20, 1, 7, true, false}, {"hi", 30, 30, 4, false, true}}, {}},
+        {0, {{"hi", 30, 30, 4, false, true}}, {"Sounds/UI/alert.wav"}},
+        {3, {{"hi", 30, 30, 4, false, true}}, {"Sounds/UI/alert.wav"}},
+    };
+    for (const Case& c : cases) {
+        textEvents = TextEvents();
+        sound->ReleaseChannels();
+        HostLine("msg " + std::to_string(c.type) + " \"hi\"");
+        EXPECT_EQ(Events(), c.events) << c.type;
+        EXPECT_EQ(PlayingSounds(), c.sounds) << c.type;
+    }
+}
+
+TEST_F(ClientMessagesShown, ASilentMessageAndARepeatedRefusalReplaceWithoutSound)
+{
+    Join();
+    gameClient->GetMessages().AddMessage(0, "quiet", true);
+    EXPECT_TRUE(PlayingSounds().empty());
+    gameClient->GetMessages().ShowMessage("$$NotEnoughMoney$$", true);
+    gameClient->GetMessages().ShowMessage("$$TooFar$$", true);
+    // One refusal slot: the newer text replaces the older.
+    ASSERT_EQ(Events().size(), 2u);
+    EXPECT_EQ(Events()[1].text, "$$TooFar$$");
+    EXPECT_TRUE(PlayingSounds().empty());
+}
+
+TEST_F(ClientMessagesShown, TheDiplomacyAnswerKeepsItsLastTextForAResponseOrCovenantItLacks)
+{
+    Join();
+    CovenantClient* other = gameClient->GetCovenant(0, true);
+    CovenantClient* own = gameClient->GetCovenant(1, true);
+    link->playerCovenant = own;
+    other->SetRelation(1, 90.0f);
+    HostLine("dipRes 3 0");
+    std::string expected = DiplomacyText::RelationDescription(90.0f) + " $$DiplomacyResponse3$$";
+    EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(), expected);
+    for (const char* line : {"dipRes 9 0", "dipRes -1 0", "dipRes 1 7", "dipRes 1 -3"}) {
+        HostLine(line);
+        EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(), expected) << line;
+    }
+}
+
+TEST_F(ClientMessagesShown, AWinWithoutForceWinSoundsAndStoresButTheGameGoesOn)
+{
+    Join();
+    ASSERT_TRUE(gameClient->IsStarted());
+    gameClient->victoryPending = true;
+    gameClient->victoryHeld = true;
+    gameClient->Update(0.0f);
+    EXPECT_FALSE(gameClient->gameOverShown);
+    gameClient->victoryHeld = false;
+    gameClient->Update(0.0f);
+    EXPECT_TRUE(gameClient->gameOverShown);
+    EXPECT_EQ(link->hints.back(), "WonGame");
+    EXPECT_EQ(PlayingSounds(), std::vector<std::string>{"Sounds/UI/won.wav"});
+    EXPECT_EQ(gameClient->GetMessages().GetWonText(), "$$YouWon$$");
+    EXPECT_EQ(ui.lines.back(), "showMenu Hud");
+    EXPECT_TRUE(app->IsActive());
+    // Once a game.
+    gameClient->Update(0.0f);
+    EXPECT_EQ(PlayingSounds().size(), 1u);
+}
+
+TEST_F(ClientMessagesShown, AWinWithForceWinClosesTheMenusAndShowsTheWinScreen)
+{
+    Join("ForceWin 1");
+    gameClient->victoryPending = true;
+    gameClient->Update(0.0f);
+    ASSERT_GE(ui.lines.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(ui.lines.end() - 2, ui.lines.end()),
+              (std::vector<std::string>{"<hide>", "showMenu WinGame"}));
+}
+
+TEST_F(ClientMessagesShown, ALossEndsTheGameAndStillSoundsAtThePlayerItHad)
+{
+    Join();
+    CovenantClient* own = gameClient->GetCovenant(0, true);
+    link->playerCovenant = own;
+    int32_t playerNumber = link->GetEntityNumber();
+    ASSERT_NE(playerNumber, -1);
+    gameClient->Update(0.0f);
+    EXPECT_FALSE(gameClient->gameOverShown);
+    own->eliminated = true;
+    gameClient->Update(0.0f);
+    // The link went with the game: only the app and the game client are asked from here on.
+    link = nullptr;
+    EXPECT_FALSE(app->IsActive());
+    EXPECT_TRUE(gameClient->gameOverShown);
+    EXPECT_EQ(std::vector<std::string>(ui.lines.end() - 2, ui.lines.end()),
+              (std::vector<std::string>{"<hide>", "showMenu LoseGame"}));
+    EXPECT_EQ(gameClient->GetMessages().GetLostText(), "$$YouLost$$");
+    SoundInstance* lost = nullptr;
+    for (int32_t i = SoundSystem::kMusicChannels; i < SoundSystem::kChannelCount; ++i)
+        if (sound->GetChannel(i)->IsActive())
+            lost = sound->GetChannel(i);
+    ASSERT_NE(lost, nullptr);
+    EXPECT_EQ(manager->GetName(lost->GetResource()), "Sounds/UI/lost.wav");
+    EXPECT_EQ(lost->GetOwner(), playerNumber);
+}
+
+} // namespace
