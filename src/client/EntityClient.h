@@ -89,7 +89,7 @@ public:
     int32_t recordId = -1;
     int32_t updateStamp = -1;
     bool netSolid = false;
-    // Set when the solid word changed on an entity that blocks sight: the sight map is stale.
+    // Set when the solid word changed: the sight grids are stale if the entity blocks sight.
     bool solidChanged = false;
     bool alwaysOnMap = false;
     WorldPos serverMoveTarget;

@@ -64,7 +64,8 @@ void EntityClient::ApplyHeader(const NetEntityHeader& header, const ClientResour
     flags = header.flags;
     if (header.netFlag != netSolid) {
         netSolid = header.netFlag;
-        solidChanged = blocksSight;
+        // The sight grids ask whether it blocks sight (its byte or its model's flag).
+        solidChanged = true;
     }
     covenantIndex = header.covenant;
     SetPosition(header.position);

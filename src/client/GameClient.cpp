@@ -5,7 +5,9 @@
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
+#include "client/ClientSight.h"
 #include "client/CovenantRankings.h"
+#include "client/WeatherClient.h"
 #include "client/EntityClient.h"
 #include "client/LocalPlayerLink.h"
 #include "client/QuestClient.h"
@@ -34,7 +36,8 @@ bool GameClientSameColour(const Color& a, const Color& b)
 
 GameClient::GameClient()
     : music(std::make_unique<ClientMusic>()), messages(std::make_unique<ClientMessages>(*this)),
-      rankings(std::make_unique<CovenantRankings>(*this))
+      rankings(std::make_unique<CovenantRankings>(*this)), sight(std::make_unique<ClientSight>(*this)),
+      weatherClient(std::make_unique<WeatherClient>())
 {
     npcChatVoiceHook = [this](const std::vector<std::string>& args) {
         if (!args.empty())
@@ -59,8 +62,10 @@ void GameClient::Init()
     if (gCommandSystem)
         CharacterSetUp::Register(*gCommandSystem);
     gGameClient->RegisterVars();
-    if (gDatabase)
+    if (gDatabase) {
         gGameClient->music->LoadGameSystem(*gDatabase);
+        gGameClient->weatherClient->Init(*gDatabase);
+    }
     gGameClient->music->RegisterCommands();
     gGameClient->messages->RegisterCommands();
     RegisterLevelCallbacks();
@@ -113,6 +118,7 @@ void GameClient::Reset()
     selectedCovenant = -1;
     music->Reset();
     rankings->Reset();
+    sight->Reset();
 }
 
 void GameClient::ClearEntities()
@@ -163,6 +169,9 @@ void GameClient::Update(float seconds)
     for (auto& entity : entities)
         if (entity)
             entity->Update(seconds);
+    weatherClient->SetFromUpdate(weather[0], weather[1], weather[2]);
+    weatherClient->Update(seconds);
+    sight->UpdateLineOfSight();
     UpdateGameOver();
     UpdateAmbientLight(seconds);
     rankings->UpdateRankings();
@@ -235,6 +244,17 @@ void GameClient::UpdateAmbientLight(float seconds)
         }
         ambientRate = fadeTime;
     }
-    if (gLightingSystem && (ambientColour.r != 0.0f || ambientColour.g != 0.0f || ambientColour.b != 0.0f))
-        gLightingSystem->AddLight(level, 0.0f, 0.0f, ambientColour, 0.0f, LightingSystem::kGlobalLight);
+    Color lit = GetWeatheredAmbient();
+    if (gLightingSystem && (lit.r != 0.0f || lit.g != 0.0f || lit.b != 0.0f))
+        gLightingSystem->AddLight(level, 0.0f, 0.0f, lit, 0.0f, LightingSystem::kGlobalLight);
+}
+
+Color GameClient::GetWeatheredAmbient() const
+{
+    // Rain darkens the light toward the sunlight floor; a flash brightens it.
+    float rain = WeatherClient::GetPlayerAreaWeatherMult() * weather[0];
+    if (!(rain > 0.0f))
+        return ambientColour;
+    float factor = weatherClient->lightningBrightness + 1.0f - (1.0f - weatherClient->lowestSunlightMult) * rain;
+    return Color{ambientColour.r * factor, ambientColour.g * factor, ambientColour.b * factor};
 }

@@ -20,7 +20,9 @@
 class ClientMessages;
 class ClientMusic;
 class ClientResourceTable;
+class ClientSight;
 class CovenantRankings;
+class WeatherClient;
 class EntityClient;
 class MessageBuffer;
 class QuestClient;
@@ -75,11 +77,15 @@ public:
     int32_t GetUpdateStamp() const { return updateStamp; }
     bool IsStarted() const { return started; }
     const Color& GetAmbientColour() const { return ambientColour; }
+    // The ambient colour as the lighting gets it: darkened by the rain where the player stands.
+    Color GetWeatheredAmbient() const;
 
     // ---- The client's services, each in its own files ------------------------------------------
     ClientMusic& GetMusic() { return *music; }
     ClientMessages& GetMessages() { return *messages; }
     CovenantRankings& GetRankings() { return *rankings; }
+    ClientSight& GetSight() { return *sight; }
+    WeatherClient& GetWeather() { return *weatherClient; }
 
     // ---- The game part as the last update gave it ---------------------------------------------------
     float foodPriceFactor = 1.0f;
@@ -163,6 +169,8 @@ private:
     std::unique_ptr<ClientMusic> music;
     std::unique_ptr<ClientMessages> messages;
     std::unique_ptr<CovenantRankings> rankings;
+    std::unique_ptr<ClientSight> sight;
+    std::unique_ptr<WeatherClient> weatherClient;
 };
 
 extern GameClient* gGameClient;

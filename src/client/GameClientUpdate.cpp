@@ -2,6 +2,7 @@
 #include "client/GameClient.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientSight.h"
 #include "client/ClientUi.h"
 #include "client/EntityClient.h"
 #include "client/LocalPlayerLink.h"
@@ -147,7 +148,7 @@ void GameClient::ApplyEntities(const ClientResourceTable* resources)
         slot->ApplyState(staged.header, staged.state, resources);
         slot->updateStamp = updateStamp;
         if (slot->solidChanged) {
-            losDirty = true;
+            sight->OnSightBlockerChanged(*slot);
             slot->solidChanged = false;
         }
         if (!made)

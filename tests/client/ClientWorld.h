@@ -9,6 +9,7 @@
 #include "server/WorldHostWorld.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
         buffer.WriteInt(0);
     }
     WorldPos GetPosition() const override { return position; }
-    WorldPos GetMoveTarget() const override { return position; }
+    WorldPos GetMoveTarget() const override { return destination.value_or(position); }
     int32_t GetInteractionMode() const override { return 0; }
     int32_t GetUpdateTarget() const override { return -1; }
     int32_t GetEntityNumber() const override { return player ? player->entityNumber : -1; }
@@ -71,6 +72,8 @@ public:
     std::string name = "Ada";
     Player* player = nullptr;
     WorldPos position;
+    // Where the player walks; its own position unless set.
+    std::optional<WorldPos> destination;
     int32_t openGateLevel = -1;
     int32_t chatPartner = -1;
     CovenantBase* playerCovenant = nullptr;
