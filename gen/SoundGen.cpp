@@ -207,6 +207,20 @@ std::vector<SynthWavEntry> SynthWavEntries()
         {"Sounds/timetick.wav", SynthTone(0.06, 2000, 1800, 40.0)},
         {"Sounds/lowhealth.wav", SynthTone(0.35, 70, 60, 6.0)},
         {"Sounds/UI/pickup.wav", SynthTone(0.18, 700, 1400, 12.0)},
+        {"Sounds/UI/questcomplete.wav", SynthTone(0.6, 660, 990, 3.0)},
+        {"Sounds/UI/questfailed.wav", SynthTone(0.6, 330, 220, 3.0)},
+        {"Sounds/UI/messagealert.wav", SynthTone(0.25, 1320, 1320, 9.0)},
+        {"Sounds/UI/invalidaction.wav", SynthWobbled(SynthTone(0.2, 180, 160, 6.0), 30, 0.6)},
+        {"Sounds/UI/losteffect.wav", SynthTone(0.3, 800, 500, 8.0)},
+        {"Sounds/UI/buyitem.wav", SynthWobbled(SynthBurst(0.25, 0.8, 14.0, 41), 24, 0.5)},
+        {"Sounds/UI/sellitem.wav", SynthWobbled(SynthBurst(0.3, 0.6, 11.0, 42), 18, 0.5)},
+        {"Sounds/UI/useslot.wav", SynthTone(0.1, 1000, 1200, 20.0)},
+        {"Sounds/UI/skillincrease.wav", SynthTone(0.5, 520, 1040, 4.0)},
+        {"Sounds/UI/attributeincrease.wav", SynthTone(0.5, 390, 780, 4.0)},
+        {"Sounds/UI/wongame.wav", SynthWobbled(SynthTone(1.6, 440, 880, 1.2), 5, 0.2)},
+        {"Sounds/UI/lostgame.wav", SynthWobbled(SynthTone(1.6, 330, 110, 1.2), 3, 0.3)},
+        // The thunder that follows a flash of lightning.
+        {"Sounds/Weather/thunder.wav", SynthWobbled(SynthThud(2.5, 45, 0.05, 43), 2, 0.7)},
         // The models' animation events ("Sounds/" is put before their names).
         {"Sounds/paws_soft.wav", SynthBurst(0.08, 0.08, 40.0, 6)},
         {"Sounds/footstep.wav", SynthThud(0.12, 90, 0.12, 7)},
@@ -284,18 +298,44 @@ std::vector<SynthOggEntry> SynthOggEntries()
         {"Sounds/treatyrequest.ogg", SynthNotes({SynthNote(4), SynthNote(9)}, 0.2, 0.8, 4.0, 0.3)},
         {"Sounds/Ambient/wind.ogg", SynthRender(wind)},
         {"Sounds/UI/menuloop.ogg", SynthRender(pad)},
+        // Rain of three strengths, looped while it falls where the player stands.
+        {"Sounds/Weather/rainlight.ogg", SynthRender(SynthWobbled(SynthBurst(6.0, 0.5, 0.0, 44), 0.3, 0.2))},
+        {"Sounds/Weather/rainmedium.ogg", SynthRender(SynthWobbled(SynthBurst(6.0, 0.65, 0.0, 45), 0.4, 0.25))},
+        {"Sounds/Weather/rainhard.ogg", SynthRender(SynthWobbled(SynthBurst(6.0, 0.8, 0.0, 46), 0.6, 0.3))},
+        // The one voiced chat line: a murmur of vowels rising and falling like speech.
+        {"Sounds/Voices/vendorgreeting.ogg", SynthRender(SynthWobbled(SynthTone(1.4, 160, 120, 0.6), 6, 0.7))},
     };
 }
 
 // ---- The theme -----------------------------------------------------------------------------
 
-// Four chords of two seconds, twice over, with a bass and a plucked melody: sixteen seconds of
-// stereo that loop, the pad a little wider on the right.
-std::vector<int16_t> SynthTheme()
+// A track: four chords of a bar each, twice over, with a bass and a plucked melody of two notes a
+// bar; it loops, the pad a little wider on the right. Notes are semitones from A.
+struct SynthTrack {
+    const char* path;
+    int chords[4][3];
+    int melody[16];
+    double bar;
+    int transpose;
+};
+
+constexpr SynthTrack kSynthTracks[] = {
+    {"Music/theme.ogg", {{0, 3, 7}, {-4, 0, 3}, {3, 7, 10}, {-2, 2, 5}},
+     {7, 10, 12, 10, 8, 7, 3, 5, 10, 12, 15, 12, 10, 7, 5, 2}, 2.0, 0},
+    // The adventure's road: major and unhurried.
+    {"Music/wayfarer.ogg", {{0, 4, 7}, {5, 9, 12}, {-3, 0, 4}, {7, 11, 14}},
+     {12, 11, 9, 7, 9, 12, 14, 12, 16, 14, 12, 9, 11, 7, 9, 12}, 2.4, -2},
+    // A fight: quick and low.
+    {"Music/skirmish.ogg", {{0, 3, 7}, {1, 5, 8}, {0, 3, 7}, {-2, 1, 5}},
+     {7, 8, 7, 3, 7, 8, 10, 8, 7, 3, 2, 3, 7, 8, 3, 0}, 1.2, -5},
+    // The crypt: slow, dark chords.
+    {"Music/crypt.ogg", {{0, 3, 6}, {-1, 3, 6}, {-3, 0, 3}, {-4, -1, 3}},
+     {3, 6, 3, 2, 0, 3, 6, 9, 6, 3, 2, -1, 0, 3, 0, -3}, 3.0, -7},
+};
+
+std::vector<int16_t> SynthMusic(const SynthTrack& track)
 {
-    const int chords[4][3] = {{0, 3, 7}, {-4, 0, 3}, {3, 7, 10}, {-2, 2, 5}};
-    const int melody[16] = {7, 10, 12, 10, 8, 7, 3, 5, 10, 12, 15, 12, 10, 7, 5, 2};
-    const double bar = 2.0;
+    const double bar = track.bar;
     size_t frames = static_cast<size_t>(bar * 8 * kSynthRate);
     std::vector<double> left(frames, 0.0);
     std::vector<double> right(frames, 0.0);
@@ -308,18 +348,21 @@ std::vector<int16_t> SynthTheme()
         }
     };
     for (int b = 0; b < 8; ++b) {
-        for (int note : chords[b % 4]) {
+        const int* chord = track.chords[b % 4];
+        for (int c = 0; c < 3; ++c) {
+            int note = chord[c] + track.transpose;
             SynthVoice voice = SynthTone(bar + 0.5, SynthNote(note - 12), SynthNote(note - 12), 0.6);
             voice.attack = 0.3;
             voice.gain = 0.12;
             mix(SynthRender(voice), b * bar, 0.8, 1.0);
         }
-        SynthVoice bass = SynthTone(bar, SynthNote(chords[b % 4][0] - 24), SynthNote(chords[b % 4][0] - 24), 1.2);
+        int root = chord[0] + track.transpose - 24;
+        SynthVoice bass = SynthTone(bar, SynthNote(root), SynthNote(root), 1.2);
         bass.gain = 0.25;
         mix(SynthRender(bass), b * bar, 1.0, 1.0);
         for (int beat = 0; beat < 2; ++beat)
-            mix(SynthNotes({SynthNote(melody[(b * 2 + beat) % 16])}, 0.0, 0.9, 4.0, 0.18), b * bar + beat * 1.0, 1.0,
-                0.7);
+            mix(SynthNotes({SynthNote(track.melody[(b * 2 + beat) % 16] + track.transpose)}, 0.0, 0.9, 4.0, 0.18),
+                b * bar + beat * bar * 0.5, 1.0, 0.7);
     }
     std::vector<int16_t> pcm(frames * 2);
     for (size_t i = 0; i < frames; ++i) {
@@ -340,6 +383,9 @@ bool GenerateSounds(ArchiveWriter& archive)
         std::vector<uint8_t> bytes = SynthOgg(entry.samples);
         ok = ok && !bytes.empty() && archive.Add(entry.path, std::move(bytes));
     }
-    std::vector<uint8_t> theme = EncodeOggVorbis(SynthTheme(), 2, kSynthRate, 0.2f);
-    return ok && !theme.empty() && archive.Add("Music/theme.ogg", std::move(theme));
+    for (const SynthTrack& track : kSynthTracks) {
+        std::vector<uint8_t> music = EncodeOggVorbis(SynthMusic(track), 2, kSynthRate, 0.2f);
+        ok = ok && !music.empty() && archive.Add(track.path, std::move(music));
+    }
+    return ok;
 }
