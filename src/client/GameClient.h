@@ -116,6 +116,8 @@ public:
     // Counts one kill of (false) or one death by (true) the monster kind in the current user
     // profile, when one is current.
     std::function<void(int32_t databaseIndex, bool death)> profileCountHook;
+    // Whether the current user profile has unlocked the named class; none is without a profile.
+    std::function<bool(const std::string& className)> profileUnlockedHook;
     // Plays the voice that belongs to an NPC chat line, given the line's arguments.
     std::function<void(const std::vector<std::string>& args)> npcChatVoiceHook;
 

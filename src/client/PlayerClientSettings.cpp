@@ -1,6 +1,7 @@
 // PlayerClient -- the character settings a joining client sends after the hello: a loaded character handed over whole, or a new one by its class and name.
 #include "client/PlayerClient.h"
 
+#include "client/ClassChoice.h"
 #include "client/GameClient.h"
 #include "client/PlayerCovenantClient.h"
 #include "core/Database.h"
@@ -67,6 +68,12 @@ void PlayerClient::WriteNewCharacter(MessageBuffer& buffer) const
 {
     std::string className = PlayerSettingsVar("PlayerClass");
     const DatabaseEntry* classEntry = gDatabase ? gDatabase->FindEntryByName(className) : nullptr;
+    if (classEntry && classEntry->GetInt("RandomClass") != 0) {
+        const DatabaseEntry* drawn = ClassChoice::PickRandomOfficialClass(
+            *gDatabase, gGameClient ? gGameClient->profileUnlockedHook : ClassChoice::UnlockedTest());
+        if (drawn)
+            className = drawn->GetName();
+    }
     int32_t classIndex = gGameData ? gGameData->FindCharacterClassIndex(className) : -1;
     if (classIndex < 0) {
         DebugSystem::Print(kPrintWarning, "Unknown character class %s\n", className.c_str());
