@@ -237,6 +237,16 @@ public:
     int32_t spawnCategory = 0;
     bool guard = false;
     bool questFigure = false;
+    // The further marks a quest sets on a figure it tracks (what they do is the behaviours'
+    // business); the first is on until a quest clears it.
+    bool questFlag2 = true;
+    bool questFlag3 = false;
+    bool questFlag4 = false;
+    bool questFlag5 = false;
+    bool kidnapped = false;
+    bool translucent = false;
+    // An escorted NPC walking with the player who leads it.
+    bool following = false;
     bool monsterFoe = false;
     bool mayGoInactive = true;
     bool visibleToWorld = true;

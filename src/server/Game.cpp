@@ -415,9 +415,12 @@ void Game::OnLevelLoaded(int32_t level)
 {
     loadedLevels.push_back(level);
     RelocateBlockedEntities(level);
-    for (auto& quest : quests->GetList()) {
-        if (quest && quest->targetLevel == -1)
-            quest->AssignTargetLevels();
+    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i] && list[i]->targetLevel == -1)
+            list[i]->AssignTargetLevels();
+        if (list[i])
+            list[i]->OnLevelLoaded();
     }
     // ---- Spawning: a level is filled once per world, when it is first generated.
     if (gSpawnSystem)

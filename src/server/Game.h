@@ -153,12 +153,16 @@ public:
     void OnEntityDied(Entity& victim, Entity* killer) override;
     // The game's two factors, sent with every game update.
     void GetTradeValues(float& first, float& second) const override;
+    // The trade value food items (true) or drinks report, which supply quests move.
+    float& SupplyTradeValue(bool food) { return food ? factorA : factorB; }
     int32_t GetIdentifyCost(const Item& item, const Sentient& user) const override;
     bool UseMapItem(Item& item, Sentient& user) override;
     // A player's slot holds a linked copy of a world quest (GameQuestLinks.cpp).
     std::unique_ptr<EntityQuest> CreatePlayerQuest() override;
     const QuestBase* GetGameQuest(int32_t number) const override;
     void OnQuestAccepted(int32_t number, Sentient& player) override;
+    // The world quest's solving: its news, what its kind takes back, the story bit.
+    void OnQuestTurnedIn(int32_t number, Sentient& player) override;
     // The program's path finder; false without one (GameActors.cpp).
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
                   PathRecord* path) override;
@@ -528,7 +532,7 @@ public:
     // no quest takes a package.
     // The world's quests in order are offered the player's package for the actor; true when one
     // took it.
-    virtual bool OfferQuestDelivery(Actor&, Player&) { return false; }
+    virtual bool OfferQuestDelivery(Actor& npc, Player& player);
 
     // ---- State the other parts of the server read ---------------------------------------------
     const TimeStamp& GetElapsed() const { return elapsed; }

@@ -49,3 +49,19 @@ void Game::OnQuestAccepted(int32_t number, Sentient& player)
     if (Quest* quest = quests->GetQuest(number); quest && carrier)
         quest->AnnounceAccepted(*carrier);
 }
+
+void Game::OnQuestTurnedIn(int32_t number, Sentient& player)
+{
+    auto* carrier = dynamic_cast<Player*>(&player);
+    if (Quest* quest = quests->GetQuest(number); quest && carrier)
+        quest->OnSolved(*carrier);
+}
+
+bool Game::OfferQuestDelivery(Actor& npc, Player& player)
+{
+    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] && list[i]->Deliver(player, npc))
+            return true;
+    return false;
+}

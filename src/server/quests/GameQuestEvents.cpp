@@ -16,6 +16,7 @@
 
 void GameQuests::OnEntityKilled(Entity& victim, Entity* killer)
 {
+    NotifyMeetingKill(victim, killer);
     for (size_t i = 0; i < list.size(); ++i)
         if (Quest* quest = list[i].get())
             quest->OnEntityKilled(victim, killer);
@@ -29,11 +30,11 @@ void GameQuests::FindQuestsFor(const Entity& entity, std::vector<int32_t>& out) 
             out.push_back(quest->questId);
 }
 
-void GameQuests::NotifyMeetingKill(Entity& entity)
+void GameQuests::NotifyMeetingKill(Entity& victim, Entity* killer)
 {
     for (size_t i = 0; i < list.size(); ++i)
         if (Quest* quest = list[i].get(); quest && quest->type == QuestType::Meeting)
-            quest->OnMeetingKill(entity);
+            quest->OnMeetingKill(victim, killer);
 }
 
 void GameQuests::KeepEscortsNear(Player& player)

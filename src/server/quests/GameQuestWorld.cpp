@@ -1,6 +1,9 @@
 // GameQuestWorld -- the running world as the quests see it: level picks, level flags, names and the level records a quest names.
 #include "server/quests/GameQuestWorld.h"
 
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/StringUtil.h"
 #include "world/AreaDefinition.h"
 #include "world/World.h"
 
@@ -39,9 +42,11 @@ int32_t GameQuestWorld::GetLinkedLevel(int32_t level) const
     return found && found->hasParent && found->parent ? found->parent->index : -1;
 }
 
-int32_t GameQuestWorld::GetBossLevel(int32_t) const
+int32_t GameQuestWorld::GetBossLevel(int32_t slot) const
 {
-    return -1;
+    const DatabaseEntry* tier = gDatabase ? gDatabase->FindEntryByName(StringFormat("BossTier%d", slot)) : nullptr;
+    const DatabaseEntry* area = tier ? gDatabase->FindEntryByName(tier->GetString("Area")) : nullptr;
+    return area ? FindLevelOfArea(area) : -1;
 }
 
 int32_t GameQuestWorld::PickQuestLevel(int32_t questLevel, float roll, bool aboveGroundOnly) const

@@ -4,7 +4,8 @@
 #include "rules/quests/QuestWorld.h"
 
 // Answers from gWorld; with no world every answer is the neutral one QuestWorld names. The
-// world keeps no boss table, so no level is a boss level.
+// boss tiers 1..4 are the "BossTier1".."BossTier4" records: "MinLevel", "MaxLevel" and the
+// "Area" whose level the tier's boss waits on.
 class GameQuestWorld : public QuestWorld {
 public:
     bool IsReady() const override;

@@ -85,6 +85,7 @@ int32_t GameQuests::AddQuest(std::unique_ptr<Quest> quest)
     quest->questId = index;
     Quest* added = quest.get();
     list[static_cast<size_t>(index)] = std::move(quest);
+    added->Announce();
     Player* first = GetFirstPlayer();
     if (added->definition && added->definition->autoGiveToPlayer && first)
         first->AcceptQuest(index);
@@ -541,15 +542,10 @@ bool GameQuests::IsSolvedBitSet(const Player& player, int32_t bit) const
     return player.GetCharacterFlag(bit);
 }
 
-void GameQuests::DropRewardItem(const Quest& quest, Player& player, bool armor, bool weapon)
+void GameQuests::DropRewardItem(const Quest& quest, Player& player, bool, bool)
 {
-    if (!gSpawnSystem)
-        return;
-    // The spawn system has no class-skewed armour or weapon pick; any item of the quest's
-    // level stands in for it.
-    (void)armor;
-    (void)weapon;
-    gSpawnSystem->GenerateAndDropItem(player.position, nullptr, 0, quest.level, &player);
+    if (quest.definition)
+        quest.GenerateRewardItem(player, quest.definition->classSkewChance);
 }
 
 void GameQuests::DropItem(const DatabaseEntry* item, Player& player)

@@ -96,15 +96,15 @@ public:
     // Every slot holding the number ends its copy first; then the quest's removal runs and the
     // entry empties.
     void DeleteQuest(int32_t index);
-    void RemoveQuestIfUnheld(int32_t index);
-    void EndQuestForPlayers(int32_t questId);
-    void CompletePlayerQuests(int32_t questId);
+    void RemoveQuestIfUnheld(int32_t index) override;
+    void EndQuestForPlayers(int32_t questId) override;
+    void CompletePlayerQuests(int32_t questId) override;
     bool IsQuestHeldByPlayer(int32_t questId) const;
-    bool HasOpenQuestOfType(int32_t questType) const;
+    bool HasOpenQuestOfType(int32_t questType) const override;
     // The quest of the type about the entity: its target, or its monster type for a quest of a
     // monster kind.
     Quest* FindQuestForTarget(int32_t questType, const Entity* entity) const;
-    Quest* FindFirstRecruitQuest() const;
+    Quest* FindFirstRecruitQuest() const override;
     // Quests whose definition is counted in the pacing ("ActiveQuest").
     int32_t CountCountedQuests() const;
     void SkipQuestByIndex(int32_t questId);
@@ -118,12 +118,12 @@ public:
     // ---- Starting quests -----------------------------------------------------------------------
     // The level a new quest gets: the request held to the first player's window, or a draw in
     // it for -1; without a first player the request (at least 0).
-    int32_t PickQuestLevel(int32_t requested);
+    int32_t PickQuestLevel(int32_t requested) override;
     // A quest of the definition (an index into the game data's list), generated from the origin
     // (or none) at the level the request gives. Null when it failed, ended at once or was an
     // event that acts only as it starts.
     Quest* StartQuest(int32_t definitionIndex, Quest* origin, int32_t level);
-    Quest* StartQuestOfType(int32_t questType, Quest* origin);
+    Quest* StartQuestOfType(int32_t questType, Quest* origin) override;
     // Null for no definition.
     Quest* StartQuestFromDefinition(const QuestDefinition* definition);
     // A world event drawn from the event weights.
@@ -144,7 +144,8 @@ public:
     void OnEntityKilled(Entity& victim, Entity* killer);
     // The numbers of the quests that are for the entity; out is cleared first.
     void FindQuestsFor(const Entity& entity, std::vector<int32_t>& out) const;
-    void NotifyMeetingKill(Entity& entity);
+    // A meeting's figure killed by a player counts as met (before the kill rules run).
+    void NotifyMeetingKill(Entity& victim, Entity* killer);
     void KeepEscortsNear(Player& player);
     void OnChestOpened(const Entity& chest, Sentient* opener);
     // The product of "MonsterRarityMultiplier" over the quests about the type on the level;

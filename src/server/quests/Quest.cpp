@@ -399,15 +399,6 @@ void Quest::AnnounceAccepted(Player&)
         SpawnLevelItems();
 }
 
-void Quest::OnTreasureOpened(const Entity& chest, Sentient* opener)
-{
-    auto* player = dynamic_cast<Player*>(opener);
-    if (type != QuestType::TreasureMap || treasureChest.Get() != &chest || !player)
-        return;
-    player->CompleteQuest(questId);
-    SendQuestMessage("QuestSolvedTreasureMap", "", kQuestRewardMessageKind);
-}
-
 bool Quest::IsLate() const
 {
     if (!IsOpen() || !host)

@@ -13,12 +13,24 @@
 #include <string_view>
 #include <vector>
 
+class Actor;
+class Level;
+class DatabaseEntry;
+class Event;
+class MessageBuffer;
 class MonsterDefinition;
 class MonsterType;
 class Player;
 class QuestDefinition;
 class QuestHost;
 class Sentient;
+
+// A boss tier's level window and the centre of the level its boss waits on.
+struct QuestBossTier {
+    int32_t minLevel = 0;
+    int32_t maxLevel = 0;
+    WorldPos centre;
+};
 
 // One victim of a plague: copying re-points the pointer at the source's entity.
 struct QuestVictim {
@@ -50,28 +62,106 @@ public:
     int32_t GetNpcType(int32_t npcId) const override;
     const QuestWorld* GetWorld() const override;
 
-    // ---- What a carrier's step, events and talk do: the kinds give these their behaviour ----
-    void Advance(Player&, float) override {}
-    void SeeEvent(Player&, Event&) override {}
-    void TalkStep(Player&, Entity&) override {}
+    // ---- What a carrier's step, events and talk do ----
+    // A slot's copy runs the progress step with its carrier.
+    void Advance(Player& carrier, float seconds) override { UpdateWithPlayer(&carrier, seconds); }
+    // A "SuccessfulKill" reaching the carrier counts for the kill goals.
+    void SeeEvent(Player&, Event& event) override { OnSuccessfulKill(&event); }
+    // Talking to the NPC of an escort starts the escort.
+    void TalkStep(Player& carrier, Entity& npc) override;
     // "QuestAccepted" with the title as news; the items of a fetch quest are laid then.
     void AnnounceAccepted(Player& carrier) override;
     // The world quest's own step, run by the game's quest list.
-    virtual void Update(float) {}
-    // What the kind puts into the world once its choices stand; false ends the quest.
-    virtual bool SetUpKind(Quest*) { return true; }
-    // The item-fetch kinds' items laid on their level.
-    virtual void SpawnLevelItems() { levelItemsPending = false; }
-    // A thief shown in the town; false when it could not be.
-    virtual bool ShowThief() { return false; }
-    // A death in the world, for the kill goals.
-    virtual void OnEntityKilled(Entity&, Entity*) {}
-    // A figure of a meeting was killed.
-    virtual void OnMeetingKill(Entity&) {}
-    // The escorted NPC keeps up with a player who holds the quest.
-    virtual void KeepEscortNear(Player&) {}
+    void Update(float seconds) { UpdateWithPlayer(nullptr, seconds); }
+
+    // ---- Set-up by kind (QuestSetUp.cpp) ----
+    // What the kind puts into the world once its choices stand; false ends the quest (the
+    // kinds that fail instead set the failed flag). With restore nothing is chosen again.
+    bool SetUpKind(Quest* origin, bool restore);
+    // A boss quest without a target type draws one of its tier's bosses.
+    void PickBossMonsterType();
+    // The boss of the target type at its tier's highest level, near the tier level's centre;
+    // false without the tier's level or when the spawn failed.
+    bool SpawnBoss();
+    // The potential recruit, remade from the quest's seed; the target afterwards or none.
+    void CreateRecruit();
+    // The recruit at the recruit's town spot, named anew, with its enhancement, in the game.
+    void PlaceRecruit();
+
+    // ---- Progress and expiry (QuestProgress.cpp) ----
+    // The world quest runs it without a player, each slot's copy with its carrier.
+    void UpdateWithPlayer(Player* player, float seconds);
+    void Rescue(Entity* npc, bool unlock);
+    bool Deliver(Player& player, Entity& npc);
+    void JoinEscort(Player* player, Entity& npc);
+    // The escorted NPC keeps up with a player who holds the quest (within 400 units).
+    void KeepEscortNear(Player& player);
+    // Failed, every player's copy failed and the quest dropped unless a player holds it. The
+    // quest may be deleted: the caller must not touch it afterwards.
+    void EndEverywhere();
+    // Every goal reached and every holder hands the quest in.
+    void CompleteEverywhere();
+
+    // ---- Kills (QuestKills.cpp) ----
+    // A death in the world, told to every world quest while the victim still holds its slot.
+    void OnEntityKilled(Entity& victim, Entity* killer);
+    void OnSuccessfulKill(Event* event);
+    // A figure of a meeting was killed by a player: the meeting counts as met.
+    void OnMeetingKill(Entity& victim, Entity* killer);
+    // A rival covenant's member made the kill: the news, the killer's experience and the end of
+    // the quest (which may be deleted). False when the kill is not such a one.
+    bool OnKilledByOtherCovenant(Entity* killer);
+
+    // ---- Acceptance, solving and completion (QuestCompletion.cpp) ----
+    void OnSolved(Player& player);
+    void OnSolvedByOtherCovenant(std::string_view covenantText);
+    bool IsAboutMonsterType(const MonsterType* monsterType) const;
+    bool CanTakeItemThroughLinks();
+    void CheckMeetingFailed();
+    // May delete the quest.
+    void ResolveMeeting();
     // A treasure-map quest whose chest a player opened is that player's to hand in.
     void OnTreasureOpened(const Entity& chest, Sentient* opener);
+    // The title, the kind's news line and the announcement sound, when the definition says so.
+    void Announce();
+    // The kind's news line; empty for kinds without one.
+    std::string BuildAnnouncement();
+
+    // ---- World events (QuestWorldEvents.cpp) ----
+    void UpdateWorldEvents(float seconds);
+    void ResolveSpreadVictims();
+    // The next plague victim; its pointer is empty when there is none.
+    QuestVictim CarrierPick() const;
+    void ChooseGateInPosition();
+    void AddSpawnedMonster(Actor* monster);
+    void AddGroupMember(Entity* member);
+    bool HasMatchingRevenge() const;
+    bool IsReturnNpcAlive() const;
+    // The game's trade value of the supply taken back from the old multiplier and put on by
+    // the new one (capped at "MaxMult").
+    void SetSupplyMultiplier(float oldValue, float newValue);
+    void FireSiegeProjectiles();
+
+    // ---- Thieves and quest items (QuestThieves.cpp) ----
+    // Null unless the town NPC of the type is a vendor with goods a thief can take.
+    static Entity* GetVendorOfType(int32_t npcType);
+    // True when the thief won (the quest then is over and may be deleted).
+    bool ShowThief(bool mayWin);
+    void ThiefStealsItems();
+    void ThiefDisappears();
+    // May delete the quest.
+    void ThiefWins();
+    // The item-fetch kinds' items laid on their level.
+    void SpawnLevelItems();
+    void SpawnPendingBlock();
+    void OnLevelLoaded();
+    int32_t FindSpawnedIndex(const Entity* entity) const;
+    bool RemoveFromSpawnedList(const Entity* entity);
+    void GenerateRewardItem(Player& player, float classSkewChance) const;
+    // A plague's victims as two words each; nothing for the other kinds.
+    void WriteMemberList(MessageBuffer& buffer) const;
+    // False, nothing changed, when the bytes run short.
+    bool ReadMemberList(MessageBuffer& buffer);
 
     // ---- Generation (QuestGeneration.cpp) ----
     using QuestBase::Generate;
@@ -129,7 +219,7 @@ public:
     bool levelItemsPending = false;
     int32_t pendingBlock = -1;
     bool derived = false;
-    int32_t statusEffect = 0;
+    const DatabaseEntry* statusEffect = nullptr;
     bool met = false;
     // Set when set-up failed or the quest has run its course: the game removes it.
     bool ended = false;
@@ -138,6 +228,117 @@ protected:
     QuestHost* GetHost() const { return host; }
 
 private:
+    static constexpr int32_t kNewsKind = 3;
+
+    // ---- Shared pieces of the kinds (QuestSetUp.cpp) ----
+    // A stream-0 draw; 1 (no chance passes) without the random system.
+    static float Roll();
+    // A uniform index below count from stream 0, a draw that reaches count taken as count - 1.
+    static int32_t DrawIndex(int32_t count);
+    static void SendNews(const std::string& text, int32_t kind);
+    std::string GoalText(int32_t goal) const;
+    std::string DefinitionName() const;
+    // The type of the name the format makes with the quest NPC's class name; logged when none.
+    const MonsterType* FindClassNpcType(const char* format) const;
+    // A monster of the type in a block of the level (-1: one drawn and written back).
+    static Actor* SpawnAtLevel(const MonsterType* monsterType, int32_t levelIndex, int32_t& block,
+                               int32_t levelOverride);
+    static Actor* SpawnAtPoint(const MonsterType* monsterType, const WorldPos& where, int32_t monsterLevel);
+    // A random point of the target level; level -1 in a world without levels.
+    WorldPos PointInLevel() const;
+    int32_t TargetMonsterLevel();
+    void ApplyHealthFraction(Actor& actor) const;
+    // The actor becomes the target with the quest-target mark; false for none.
+    bool TakeTarget(Actor* actor);
+    void NameAfterQuest(Actor& actor) const;
+    int32_t BossTier() const;
+    bool FindBossTier(QuestBossTier& tier) const;
+
+    // The NPC types 6, 7, 8 and 10 in that order, each when its vendor has goods to take.
+    static std::vector<int32_t> CollectThiefVendors();
+
+    // The players' copies failed and the quest dropped unless held (it may be deleted).
+    void EndForPlayersAndDrop();
+    // The target level once it exists and has been built; null before.
+    Level* BuiltTargetLevel();
+    bool TryRewardItems(Player& player, float classSkewChance) const;
+
+    static const MonsterType* MonsterTypeOf(const Entity& entity);
+
+    // ---- Progress steps (QuestProgress.cpp) ----
+    // False when the step ended the quest.
+    bool StepKind(Player* player);
+    void StepProgress();
+    void StepEscort();
+    void StepHouseTour(const Player& player);
+    void StepTalkTour(const Player& player);
+    // A player stands within "PlayerNearDistance" of either figure of the meeting.
+    bool IsMeetingWatched() const;
+    void ExpireLate();
+
+    // ---- Kill rules (QuestKills.cpp) ----
+    void KillSingleTarget(Entity* killer);
+    void KillInRevenge(Entity& victim, Entity* killer, bool isTarget);
+    void KillGroupMember(Entity& victim);
+    void KillTownAttacker(Entity& victim, bool isTarget);
+    void KillQuestNpc(Entity& victim, Entity* killer);
+
+    // The "TitleList" entry at the choice index; empty outside the list.
+    std::string TitleListEntry() const;
+
+    // ---- World events (QuestWorldEvents.cpp) ----
+    static constexpr int32_t kWorldEventCount = 33;
+    bool PassesEventGate();
+    bool IsPlayerNearTarget() const;
+    static bool Rolls(float chance);
+    float ChanceOf(int32_t key) const;
+    // True when the event ended the quest: the rest are not tried.
+    bool RunWorldEvent(int32_t event);
+    // A quest of the type started with this one as its origin.
+    bool StartsChild(int32_t questType);
+    // Ends the quest everywhere; true, to stop the step.
+    bool EndedHere();
+    bool IsThiefTarget() const;
+    bool EventUprising();
+    bool EventFormGroup();
+    bool EventSpread();
+    bool EventSpawn();
+    bool EventGateIn();
+    bool EventGateOut();
+    bool EventTownAttack();
+    bool EventScoutChild(int32_t questType, const char* scoutKey);
+    bool EventSiege();
+    bool EventEnd();
+    // An escort whose NPC walks alone, further than "PlayerNearDistance" from every player.
+    bool IsEscortAdrift() const;
+    bool EventRescue();
+    void AnnounceGather(const char* levelKey, const char* monsterKey, const std::string& name);
+    bool EventGatherSuccess();
+    bool EventGatherRescue();
+    bool EventRecruitTurns();
+    bool IsVictim(const Entity* entity) const;
+
+    // ---- Set-up rows (QuestSetUp.cpp) ----
+    bool SetUpTownNpcEffect();
+    bool SetUpRecruit();
+    bool SetUpAtLevel();
+    bool SetUpScout(bool scout);
+    bool SetUpRenegade();
+    bool SetUpRevenge();
+    bool SetUpGroup(Quest* origin);
+    bool SetUpRescue(Quest* origin);
+    bool SetUpStoryRescue();
+    bool SetUpKidnapping();
+    bool SetUpTravellingNpc();
+    bool SetUpTreasure();
+    bool SetUpMonsterQuestGiver();
+    bool SetUpTownAttack();
+    bool SetUpThief();
+    bool SetUpTownTraps();
+    bool SetUpSiege();
+    bool SetUpWanderingVendor();
+    bool SetUpNewNpc();
+
     // The target of the world quest a linked copy mirrors; the own target otherwise.
     Entity* GetWorldTarget() const;
     bool IsOfType(std::initializer_list<int32_t> types) const;

@@ -54,11 +54,13 @@ void Quest::Generate(bool restore, Quest* origin)
             return;
         }
     }
-    if (!SetUpKind(origin)) {
+    if (!SetUpKind(origin, restore)) {
         ended = true;
         return;
     }
-    CloseSetUp();
+    // A kind that failed at set-up skips the closing step.
+    if (!failed)
+        CloseSetUp();
 }
 
 bool Quest::Choose(Quest* origin)
@@ -128,10 +130,8 @@ bool Quest::Choose(Quest* origin)
         return TypeHas(chosen, &MonsterDefinition::canBeSpawned);
     }
     case Thief:
-        for (int32_t attempt = 0; attempt < 4; ++attempt)
-            if (ShowThief())
-                return true;
-        return false;
+        // The thief is shown at set-up; it needs a vendor with goods to stand beside.
+        return !CollectThiefVendors().empty();
     case Uprising: case WarAgainstBarbarians:
         QuestBase::target = origin && origin->GetTarget(0) ? PickOriginSideType(*origin) : PickEligibleType();
         return TypeHas(QuestBase::target, &MonsterDefinition::canHaveUprising);

@@ -35,6 +35,19 @@ public:
     virtual Quest* GetWorldQuest(int32_t questId) const = 0;
     // Recruit quests ended: the game's recruits forget their quest state.
     virtual void ResetRecruitQuests() = 0;
+    // Every player's slot copy of the quest fails.
+    virtual void EndQuestForPlayers(int32_t questId) = 0;
+    // The world quest goes unless a player's slot holds it.
+    virtual void RemoveQuestIfUnheld(int32_t questId) = 0;
+    // Every player hands the quest in.
+    virtual void CompletePlayerQuests(int32_t questId) = 0;
+    // A quest of a definition of the type drawn by the weights, from the origin; null when none
+    // exists or it did not start.
+    virtual Quest* StartQuestOfType(int32_t questType, Quest* origin) = 0;
+    virtual bool HasOpenQuestOfType(int32_t questType) const = 0;
+    virtual Quest* FindFirstRecruitQuest() const = 0;
+    // A level in the window around the first player's level; the request held to it (-1: drawn).
+    virtual int32_t PickQuestLevel(int32_t requested) = 0;
 
     // ---- Generation checks the quest set-up runs ----
     virtual bool CanStartQuest(const Quest& quest) const = 0;

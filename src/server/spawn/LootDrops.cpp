@@ -111,17 +111,17 @@ void SpawnSystem::DropChestLoot(Entity& chest, float itemChance, int32_t minItem
               magicBonus + extraMagicBonus);
 }
 
-bool SpawnSystem::PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
-                                 int32_t flags) const
+Entity* SpawnSystem::PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
+                                    int32_t flags) const
 {
     if (!definition)
-        return false;
+        return nullptr;
     auto item = std::make_unique<Item>();
     item->SetEntry(definition);
     if (amount != 0)
         item->SetStackCount(amount);
     item->ResolveDefinition();
-    return ItemGround::Drop(position, item, true, flags != 0, true) != nullptr;
+    return ItemGround::Drop(position, item, true, flags != 0, true);
 }
 
 bool SpawnSystem::GenerateItemAndDrop(const DatabaseEntry* definition, const WorldPos& position) const

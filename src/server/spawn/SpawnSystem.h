@@ -153,8 +153,9 @@ public:
     void DropChestLoot(Entity& chest, float itemChance, int32_t minItems, int32_t maxItems, int32_t level,
                        int32_t magicBonus, float countBonus, int32_t extraMagicBonus) const;
     // A quest's item of the definition on the ground near the position, its stack the amount
-    // when not 0; a wide search with a non-zero flag word. False (deleted) when it finds no spot.
-    bool PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
+    // when not 0; a wide search with a non-zero flag word. The item on the ground; null (deleted)
+    // when it finds no spot.
+    Entity* PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
                         int32_t flags) const;
     // A generated item of the definition (at most VeryRare) on the ground near the position.
     bool GenerateItemAndDrop(const DatabaseEntry* definition, const WorldPos& position) const;

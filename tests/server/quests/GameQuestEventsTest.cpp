@@ -1,5 +1,5 @@
 // GameQuestEventsTest -- the world's news passed to the game's quests: named triggers, cleared town traps, opened treasure chests, the NPCs quests are for and the quests' rarity factors.
-#include "server/GameWorld.h"
+#include "server/quests/QuestTestWorld.h"
 
 #include "entities/Actor.h"
 #include "entities/Player.h"
@@ -107,7 +107,14 @@ Buried
 {
     Type Quest
     QuestType TreasureMap
+    HasWorldLevel 1
     DuplicatesAllowed 1
+}
+ChestBuried
+{
+    Type Object
+    ObjectType Chest
+    Radius 20
 }
 Errand
 {
@@ -127,7 +134,7 @@ Swarm
 }
 )";
 
-class GameQuestEvents : public GameWorld {
+class GameQuestEvents : public QuestTestWorld {
 protected:
     GameQuestEvents()
     {
@@ -214,6 +221,7 @@ TEST_F(GameQuestEvents, ATownTrapCountsOnlyForTheQuestThatLaidIt)
 
 TEST_F(GameQuestEvents, ATreasureChestIsHandedInOnlyByAPlayerWhoOpensIt)
 {
+    GiveQuestAreas("ChestBuried");
     Quest* quest = Start("Buried");
     ASSERT_NE(quest, nullptr);
     Actor* chest = Creature("MonsterWolf", 100.0f);

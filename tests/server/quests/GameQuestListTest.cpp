@@ -1,5 +1,5 @@
 // GameQuestListTest -- the game's list of world quests in the real game: numbers by entry, levels, starting and deleting, the pacing, old quests, treasure maps, the story chain and a joining player.
-#include "server/GameWorld.h"
+#include "server/quests/QuestTestWorld.h"
 
 #include "entities/Actor.h"
 #include "entities/Item.h"
@@ -134,6 +134,7 @@ Buried
 {
     Type Quest
     QuestType TreasureMap
+    HasWorldLevel 1
     DuplicatesAllowed 1
 }
 UnevenPacing
@@ -141,6 +142,12 @@ UnevenPacing
     QuestThreshold 3
     QuestThreshold 9
     QuestChance 0.5
+}
+ChestBuried
+{
+    Type Object
+    ObjectType Chest
+    Radius 20
 }
 MapBuried
 {
@@ -151,7 +158,7 @@ MapBuried
 }
 )";
 
-class GameQuestList : public GameWorld {
+class GameQuestList : public QuestTestWorld {
 protected:
     GameQuestList()
     {
@@ -445,6 +452,7 @@ TEST_F(GameQuestList, OfTwoOldQuestsOfOneLevelTheEarlierGoes)
 TEST_F(GameQuestList, ATreasureMapBecomesTheUsersQuestUnlessItsSlotsAreFull)
 {
     Player* player = Hero(4);
+    GiveQuestAreas("ChestBuried");
     Item map;
     map.SetEntryByName("MapBuried");
     game->GetClientLines().clear();

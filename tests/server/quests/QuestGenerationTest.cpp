@@ -1,5 +1,5 @@
 // QuestGenerationTest -- a new quest's level, target and goals chosen by kind, the checks it must pass, its start conditions and its placement, in the real game with the factions scripted.
-#include "server/GameWorld.h"
+#include "server/quests/QuestTestWorld.h"
 
 #include "entities/Actor.h"
 #include "entities/Player.h"
@@ -129,6 +129,7 @@ Spotted
     QuestType UniqueMonsterSpotted
     DefaultLevel 11
     DuplicatesAllowed 1
+    EntitiesAlreadySpawned 1
 }
 SpottedHigh
 {
@@ -293,7 +294,7 @@ public:
     bool warlike = true;
 };
 
-class QuestGeneration : public GameWorld {
+class QuestGeneration : public QuestTestWorld {
 protected:
     QuestGeneration()
     {

@@ -170,6 +170,17 @@ public:
     bool IsQuestCompleteForAnyPlayer(int32_t questId) const override { return completeFor.count(questId) > 0; }
     Quest* GetWorldQuest(int32_t questId) const override { return questId == 0 ? worldQuest : nullptr; }
     void ResetRecruitQuests() override { ++recruitResets; }
+    void EndQuestForPlayers(int32_t questId) override { endedForPlayers.push_back(questId); }
+    void RemoveQuestIfUnheld(int32_t questId) override { removedIfUnheld.push_back(questId); }
+    void CompletePlayerQuests(int32_t questId) override { completedForPlayers.push_back(questId); }
+    Quest* StartQuestOfType(int32_t questType, Quest*) override
+    {
+        startedTypes.push_back(questType);
+        return nullptr;
+    }
+    bool HasOpenQuestOfType(int32_t) const override { return false; }
+    Quest* FindFirstRecruitQuest() const override { return nullptr; }
+    int32_t PickQuestLevel(int32_t requested) override { return requested; }
     bool CanStartQuest(const Quest&) const override { return canStart; }
     bool PlaceQuestAtLevel(Quest& quest, int32_t level) override
     {
@@ -227,6 +238,10 @@ public:
     std::set<int32_t> completeFor;
     Quest* worldQuest = nullptr;
     int32_t recruitResets = 0;
+    std::vector<int32_t> endedForPlayers;
+    std::vector<int32_t> removedIfUnheld;
+    std::vector<int32_t> completedForPlayers;
+    std::vector<int32_t> startedTypes;
     bool canStart = true;
     bool placeable = true;
     std::vector<MonsterType*> freeTypes;
