@@ -255,6 +255,19 @@ void ClientMusic::PlayInterfaceSound(InterfaceSound which) const
     PlayInterfaceSoundAt(which, owner, where);
 }
 
+void ClientMusic::PlayNamedSound(const std::string& name) const
+{
+    if (name.empty() || !gResourceManager || !ClientMusicSoundOn())
+        return;
+    ResourceHandle sound;
+    gResourceManager->Load(name, sound);
+    int32_t owner = -1;
+    SoundPos where;
+    FindLocalPlayerSpot(owner, where);
+    if (sound.IsValid())
+        gSoundSystem->PlayOwnedSound(sound, where, owner, 0, false, 0.0f, 0.0f);
+}
+
 void ClientMusic::PlayInterfaceSoundAt(InterfaceSound which, int32_t owner, const SoundPos& where) const
 {
     int32_t handle = GetSound(which);

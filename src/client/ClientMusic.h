@@ -54,6 +54,8 @@ public:
     void PlayNpcChatVoice(const std::string& text);
     void StopNpcChatSound();
 
+    // Plays the named sound once at the local player's entity; nothing for an empty name.
+    void PlayNamedSound(const std::string& name) const;
     // Plays the interface sound at the local player's entity, when it is loaded.
     void PlayInterfaceSound(InterfaceSound which) const;
     void PlayInterfaceSoundAt(InterfaceSound which, int32_t owner, const SoundPos& where) const;

@@ -2,6 +2,7 @@
 #include "client/PlayerClient.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientMusic.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "core/DatabaseEntry.h"
@@ -139,6 +140,8 @@ void PlayerClient::EnterMode(int32_t mode)
             char line[32];
             std::snprintf(line, sizeof(line), "pickupEntity %d", target->entityNumber);
             gClientApp->QueueServerCommand(line);
+            if (gGameClient && target->record)
+                gGameClient->GetMusic().PlayNamedSound(target->record->GetString("PickupSoundName"));
         }
         interactionMode = 0;
         break;

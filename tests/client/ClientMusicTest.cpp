@@ -250,3 +250,44 @@ TEST_F(ClientMusicVoice, AnUnknownKeyOrNoPartnerPlaysNothingAndANewLineReplacesT
 }
 
 } // namespace
+
+namespace {
+
+// ---- The player's pick-up ----
+
+class ClientMusicPickup : public ClientServices<PlayerClientWorld> {
+protected:
+    void SetUp() override
+    {
+        WriteSound("Sounds/UI/pebble.wav");
+        StartWorldOnly("", "ItemPebble\n{\n    Type Item\n    PickupSoundName \"Sounds/UI/pebble.wav\"\n}\n");
+        MakePlayer();
+        Join();
+    }
+};
+
+TEST_F(ClientMusicPickup, ReachingForAnItemPlaysItsPickupSoundAtThePlayerOnce)
+{
+    Entity* pebble = Spawn<Entity>(hostPlayer->position.x + 20.0f, hostPlayer->position.y, hostPlayer->position.level);
+    ClientFrame(50);
+    ClientFrame(50);
+    EntityClient* mirror = gameClient->GetEntity(pebble->entityNumber);
+    ASSERT_NE(mirror, nullptr);
+    mirror->record = database.FindEntryByName("ItemPebble");
+    player->SetInteractionTarget(mirror, true);
+    ASSERT_TRUE(player->SetInteractionMode(false, 23, false));
+    EXPECT_EQ(PlayingSounds(), std::vector<std::string>{"Sounds/UI/pebble.wav"});
+    SoundInstance* played = nullptr;
+    for (int32_t i = SoundSystem::kMusicChannels; i < SoundSystem::kChannelCount && !played; ++i)
+        if (sound->GetChannel(i)->IsActive())
+            played = sound->GetChannel(i);
+    ASSERT_NE(played, nullptr);
+    EXPECT_EQ(played->GetOwner(), player->GetEntityNumber());
+    // Without a sound named nothing plays.
+    mirror->record = nullptr;
+    sound->ReleaseChannels();
+    ASSERT_TRUE(player->SetInteractionMode(false, 23, false));
+    EXPECT_TRUE(PlayingSounds().empty());
+}
+
+} // namespace

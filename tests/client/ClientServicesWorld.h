@@ -1,4 +1,4 @@
-// ClientServicesWorld -- a joined game with the client's services live: a resource manager over the test folder, the sound system on a recording driver, and the world view's text events.
+// ClientServicesWorld -- a joined game (the test link or the real player mirror) with the client's services live: a resource manager over the test folder, the sound system on a recording driver, and the world view's text events.
 #pragma once
 
 #include "audio/RecordingSoundDriver.h"
@@ -7,6 +7,7 @@
 #include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
 #include "client/ClientWorld.h"
+#include "client/PlayerClientWorld.h"
 #include "gen/OggEncoder.h"
 #include "platform/PosixPlatformSystem.h"
 #include "render/TextEvents.h"
@@ -15,9 +16,11 @@
 #include <memory>
 #include <string>
 
-class ClientServicesWorld : public ClientWorld {
+// Over either client world: the test link's or the real player mirror's.
+template <class World>
+class ClientServices : public World {
 protected:
-    ClientServicesWorld() : platform((folder.Path() / "User").string())
+    ClientServices() : platform((this->folder.Path() / "User").string())
     {
         gPlatformSystem = &platform;
         manager = std::make_unique<ResourceManager>();
@@ -30,15 +33,15 @@ protected:
         driver = made.get();
         sound->Init(std::move(made));
         gTextEvents = &textEvents;
-        gameClient->GetMusic().RegisterCommands();
-        gameClient->GetMessages().RegisterCommands();
+        this->gameClient->GetMusic().RegisterCommands();
+        this->gameClient->GetMessages().RegisterCommands();
     }
 
-    ~ClientServicesWorld() override
+    ~ClientServices() override
     {
         gTextEvents = nullptr;
-        gameClient->ClearEntities();
-        gameClient->GetMusic().Release();
+        this->gameClient->ClearEntities();
+        this->gameClient->GetMusic().Release();
         sound->ReleaseChannels();
         manager->Shutdown();
         sound.reset();
@@ -49,18 +52,21 @@ protected:
     }
 
     // A short WAV sound and a short Ogg track under the asset folder.
-    void WriteSound(const std::string& path) { folder.Write("Assets/" + path, AsText(BuildWav(std::vector<uint8_t>(400, 1)))); }
+    void WriteSound(const std::string& path)
+    {
+        this->folder.Write("Assets/" + path, AsText(BuildWav(std::vector<uint8_t>(400, 1))));
+    }
     void WriteTrack(const std::string& path)
     {
         std::vector<int16_t> samples(4000, 100);
-        folder.Write("Assets/" + path, AsText(EncodeOggVorbis(samples, 2, 22050, 0.1f)));
+        this->folder.Write("Assets/" + path, AsText(EncodeOggVorbis(samples, 2, 22050, 0.1f)));
     }
 
     // The game's "GameSystem" lines and the records, a joined game, then the client's tuning read.
     void JoinWithTuning(const std::string& tuning, const std::string& records = "")
     {
-        StartAndJoin(records, tuning);
-        gameClient->GetMusic().LoadGameSystem(database);
+        this->StartAndJoin(records, tuning);
+        this->gameClient->GetMusic().LoadGameSystem(this->database);
     }
 
     // The name of the track on the music channel; empty when none plays.
@@ -96,3 +102,5 @@ protected:
     RecordingSoundDriver* driver = nullptr;
     TextEvents textEvents;
 };
+
+using ClientServicesWorld = ClientServices<ClientWorld>;
