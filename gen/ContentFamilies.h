@@ -12,7 +12,7 @@ bool GenerateModels(ArchiveWriter& archive);
 bool GenerateSounds(ArchiveWriter& archive);
 // AreaGen.cpp: the area files ("Levels/*.ara") that levels are built from.
 bool GenerateAreas(ArchiveWriter& archive);
-// IconGen.cpp: the interface icons of skills, status effects, monster enhancements and covenant traits, and the quest marks.
+// IconGen.cpp: the interface icons of skills, status effects, monster enhancements and covenant traits, the covenants' small crests, and the quest marks.
 bool GenerateIcons(ArchiveWriter& archive);
 // CursorGen.cpp: the mouse cursor pictures and the menus' glow circle.
 bool GenerateCursors(ArchiveWriter& archive);

@@ -1,4 +1,4 @@
-// IconGen -- the interface icons: one for every skill, status effect, monster enhancement and covenant trait, and the quest marks shown over a creature's head.
+// IconGen -- the interface icons: one for every skill, status effect, monster enhancement and covenant trait, every covenant's small crest, and the quest marks shown over a creature's head.
 #include "gen/ArchiveWriter.h"
 #include "gen/ContentFamilies.h"
 #include "gen/Image.h"
@@ -173,6 +173,12 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/traits/cunning.tga", IconGlyph::Eye, kIconTrait},
     {"textures/traits/stalwart.tga", IconGlyph::Shield, kIconTrait},
     {"textures/traits/scholarly.tga", IconGlyph::Burst, kIconTrait},
+    // Each covenant's small crest, in its colour, drawn over its lifestone.
+    {"textures/crests/emberguard.tga", IconGlyph::Burst, {0.85f, 0.45f, 0.12f, 1.0f}},
+    {"textures/crests/ashencircle.tga", IconGlyph::Ring, {0.50f, 0.50f, 0.52f, 1.0f}},
+    {"textures/crests/ironpact.tga", IconGlyph::Bars, {0.20f, 0.32f, 0.70f, 1.0f}},
+    {"textures/crests/veilwalkers.tga", IconGlyph::Eye, {0.50f, 0.22f, 0.62f, 1.0f}},
+    {"textures/crests/human.tga", IconGlyph::Shield, {0.22f, 0.58f, 0.25f, 1.0f}},
     // Over a creature with a quest to give, and over one a finished quest goes back to.
     {"textures/icons/questavailable.tga", IconGlyph::Exclaim, kIconQuest},
     {"textures/icons/questcompleted.tga", IconGlyph::Query, kIconQuestDone},

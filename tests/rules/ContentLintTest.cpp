@@ -98,6 +98,7 @@ TEST(ContentLint, ReportsCovenantsThatCannotWeighADeal)
     EXPECT_TRUE(Reported(problems, "CovenantBare: GenericValueChunkPercent is not above 0"));
     EXPECT_TRUE(Reported(problems, "CovenantBare: MinComparisionInfluenceNumKills is below 1"));
     EXPECT_FALSE(Reported(problems, "CovenantBare: MinComparisionCrystals"));
+    EXPECT_TRUE(Reported(problems, "CovenantBare: SmallCrestName is empty"));
     for (const char* key : {"GenericValueChunkPercent", "MinComparision"}) {
         EXPECT_FALSE(Reported(problems, std::string("CovenantSound: ") + key));
         EXPECT_FALSE(Reported(problems, std::string("CovenantDefaultsPlanted: ") + key));

@@ -9,6 +9,8 @@ void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry)
 {
     if (entry.GetString("Name").empty())
         lint.Report(entry, "Name is empty");
+    // The client draws it over the covenant's lifestone.
+    lint.CheckTexture(entry, "SmallCrestName");
     // A rival's timers restart from these: none may be 0 or missing.
     for (const char* key : {"TimeBetweenSimilatedBattlesEasy", "TimeBetweenSimilatedBattlesAverage",
                             "TimeBetweenSimilatedBattlesHard", "TimeBetweenSimilatedBattlesVeryHard", "TimePerAdventure",
