@@ -1,6 +1,7 @@
 // Application -- the composition root: which implementation fills each system slot, and the program's run.
 #include "app/Application.h"
 
+#include "app/GameCommands.h"
 #include "app/UiStartUp.h"
 #include "audio/OpenAlSoundDriver.h"
 #include "audio/SoundSystem.h"
@@ -337,15 +338,6 @@ void InstallGraphics(Application& app, DisplayChoice display, const std::shared_
         },
     });
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) { gGraphicsDevice->ApplyVars(); });
-    // The frame's lights are gathered afresh while it is built.
-    app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) {
-        if (gLightingSystem)
-            gLightingSystem->Reset();
-    });
-    app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t frameMs) {
-        if (gRenderer)
-            gRenderer->RenderFrame(static_cast<float>(frameMs) / 1000.0f);
-    });
     auto preloaded = std::make_shared<std::vector<ResourceHandle>>();
     app.AddStartUpHook(StartUpStep::GameData, [preloaded, loads] {
         gScreenText->LoadFontLadder({"Textures/Fonts/font_small.fnt", "Textures/Fonts/font_medium.fnt",
@@ -380,9 +372,9 @@ void InstallDisplayStart(Application& app)
 }
 
 // The keyboard and mouse from the window's event pump (a process without a window has no
-// events). Until the client exists, "keyPress" and "buttonPress" go to the console and the key
-// bindings. The device's events are read at the start of the client's receive step; the
-// pressed-this-frame tables are cleared after the frame is drawn.
+// events). Until the client registers its own, "keyPress" and "buttonPress" go to the console and
+// the key bindings. The client's steps read the device's events and clear the pressed-this-frame
+// tables.
 void InstallInput(Application& app)
 {
     app.SetSystem(SystemSlot::Input, {
@@ -414,8 +406,6 @@ void InstallInput(Application& app)
         }
         return gInputSystem->OnStarted();
     });
-    app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) { gInputSystem->Update(); });
-    app.AddFrameHook(FrameStep::ClientDraw, [](uint32_t) { gInputSystem->ClearPressed(); });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gInputSystem->Shutdown(); });
 }
 
@@ -513,7 +503,7 @@ void InstallEntities(Application& app)
 }
 
 // The world host: its "newWorld" and pause vars register with the other systems; its three
-// calls of the frame do nothing until a world is set up. No client asks it to hold yet.
+// calls of the frame do nothing until a world is set up. It holds while the client is paused.
 void InstallWorldHost(Application& app)
 {
     app.SetSystem(SystemSlot::WorldHost, {
@@ -521,7 +511,8 @@ void InstallWorldHost(Application& app)
         [] { gWorldHost->RegisterCommands(); },
         [] { Destroy(gWorldHost); },
     });
-    app.AddFrameHook(FrameStep::WorldHostTick, [](uint32_t frameMs) { gWorldHost->Tick(frameMs, false); });
+    app.AddFrameHook(FrameStep::WorldHostTick,
+                     [](uint32_t frameMs) { gWorldHost->Tick(frameMs, Client::IsPaused()); });
     // The levels the anchors asked for are generated before the steps that walk on them.
     app.AddFrameHook(FrameStep::ServerFrame, [](uint32_t) {
         if (gWorld)
@@ -549,26 +540,34 @@ void InstallGame(Application& app)
     InstallWorldHost(app);
 }
 
-// The client: its connection in the client slot, and the game client made after the world host's
-// game. It receives in the client's first frame step and updates and sends in the second; until
-// a game is joined both do nothing.
+// The client: its application in the client slot, the renderer's scene while it lives, and the
+// game client made after the world host's game. Its three steps are the frame's client hooks:
+// receive (the input's frame, the datagrams, the entity under the cursor), update (the game and
+// the player unless paused, the update sent) and draw (the sound's frame and the picture).
 void InstallClient(Application& app)
 {
     app.SetSystem(SystemSlot::Client, {
-        [] { gClientApp = new ClientApp(); },
+        [] {
+            gClientApp = new ClientApp();
+            if (gRenderer)
+                gRenderer->SetFrameScene(gClientApp);
+        },
         [] { gClientApp->RegisterCommands(); },
-        [] { Destroy(gClientApp); },
+        [] {
+            if (gRenderer)
+                gRenderer->SetFrameScene(nullptr);
+            Destroy(gClientApp);
+        },
     });
     app.AddStartUpHook(StartUpStep::Game, [] {
         GameClient::Init();
         return true;
     });
     app.AddFrameHook(FrameStep::ClientReceive, [](uint32_t) { Client::Receive(); });
-    app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t frameMs) {
-        gGameClient->Update(static_cast<float>(frameMs) * 0.001f);
-        Client::UpdatePlayer(static_cast<float>(frameMs) * 0.001f);
-        Client::SendUpdate();
-    });
+    app.AddFrameHook(FrameStep::ClientUpdate,
+                     [](uint32_t frameMs) { Client::Update(static_cast<float>(frameMs) * 0.001f); });
+    app.AddFrameHook(FrameStep::ClientDraw,
+                     [](uint32_t frameMs) { Client::DrawFrame(static_cast<float>(frameMs) * 0.001f); });
 }
 
 // The sound system over OpenAL, started after the graphics and updated each client frame. Until
@@ -590,11 +589,11 @@ void InstallSound(Application& app)
             gSystemInfo->SetSoundDeviceQuery([] { return gSoundSystem ? gSoundSystem->GetDeviceName() : std::string(); });
         return true;
     });
-    // The game client chooses the music; before it exists nothing plays.
+    // The game client chooses the music; before it exists nothing plays. The sound system's own
+    // frame is the client's draw step's.
     app.AddFrameHook(FrameStep::ClientUpdate, [](uint32_t) {
         if (gGameClient)
             gGameClient->GetMusic().UpdateMusic();
-        gSoundSystem->Update();
     });
     // The channels and the client's sounds let go before the resources are flushed, which
     // deletes the sounds' buffers while the driver still exists.
@@ -602,36 +601,6 @@ void InstallSound(Application& app)
         if (gGameClient)
             gGameClient->GetMusic().Release();
         gSoundSystem->ReleaseChannels();
-    });
-}
-
-// Until a game server and client are built into the program, the commands that would
-// start or end a game say so rather than pretend.
-void InstallGameCommands(Application& app)
-{
-    app.AddStartUpHook(StartUpStep::Game, [] {
-        gCommandSystem->RegisterCommand(
-            "start",
-            [](const std::vector<std::string>& args) {
-                DebugSystem::Print(kPrintWarning, "Can't start \"%s\": this build has no game server or client yet\n",
-                                   args[0].c_str());
-            },
-            "Starts a game: both (client and world host) or client", "mode", "s");
-        gCommandSystem->RegisterCommand(
-            "resumeGame",
-            [](const std::vector<std::string>&) {
-                DebugSystem::Print(kPrintWarning, "Can't resume a game: this build has no game client yet\n");
-            },
-            "Resumes the last character's game", "", "");
-        gCommandSystem->RegisterCommand(
-            "saveAndExit",
-            [](const std::vector<std::string>&) { DebugSystem::Print(kPrintWarning, "No game in progress to save\n"); },
-            "Saves the game in progress and ends it", "", "");
-        gCommandSystem->RegisterCommand(
-            "exitWithoutSave",
-            [](const std::vector<std::string>&) { DebugSystem::Print(kPrintWarning, "No game in progress to end\n"); },
-            "Ends the game in progress without saving", "", "");
-        return true;
     });
 }
 

@@ -2,13 +2,59 @@
 #include "client/ClientApp.h"
 
 #include "client/ClientCommandTable.h"
+#include "client/ClientInput.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "audio/SoundSystem.h"
 #include "core/DebugSystem.h"
+#include "core/Memory.h"
+#include "core/Profiler.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "core/system/InputSystem.h"
+#include "core/system/SystemInfo.h"
+#include "render/LightingSystem.h"
+#include "render/Renderer.h"
+#include "render/TextEvents.h"
+#include "render/WorldView.h"
+#include "resources/ResourceManager.h"
+#include "resources/effects/EffectSystem.h"
 #include "world/World.h"
 
+#include <algorithm>
+#include <cmath>
+
 ClientApp* gClientApp = nullptr;
+
+namespace {
+
+// The pause notice's colour code.
+constexpr char kClientAppPausedPrefix[] = "^f005";
+
+// Times one client step in its own profiler section.
+class ClientAppProfileScope {
+public:
+    explicit ClientAppProfileScope(int section) : section(section)
+    {
+        if (gProfiler)
+            gProfiler->Begin(section);
+    }
+    ~ClientAppProfileScope()
+    {
+        if (gProfiler)
+            gProfiler->Mark(section);
+    }
+    ClientAppProfileScope(const ClientAppProfileScope&) = delete;
+    ClientAppProfileScope& operator=(const ClientAppProfileScope&) = delete;
+
+private:
+    int section;
+};
+
+} // namespace
 
 ClientApp::ClientApp()
 {
@@ -22,13 +68,36 @@ ClientApp::~ClientApp()
         gCommandSystem->SetForwardHook(nullptr);
     if (networkSetUp && gNetworkSystem)
         gNetworkSystem->CloseSocket(endpoint);
+    hoverEntity.Clear();
 }
 
 void ClientApp::RegisterCommands()
 {
+    RegisterVars();
+    ClientInput::RegisterCommands();
     if (gCommandSystem)
         gCommandSystem->SetForwardHook([this](const std::string& line) { QueueServerCommand(line); });
     ClientCommandTable::Register(*this);
+}
+
+void ClientApp::RegisterVars()
+{
+    if (!gUserVarSystem)
+        return;
+    showEntnumsVar = gUserVarSystem->RegisterVar("showEntnums", "0");
+    showPlayerPositionVar = gUserVarSystem->RegisterVar("showPlayerPosition", "0");
+    pausedAutoVar = gUserVarSystem->RegisterVar("pausedAuto", "0");
+    pausedVar = gUserVarSystem->RegisterVar("paused", "0");
+    pauseWhenInactiveVar = gUserVarSystem->RegisterVar("pauseWhenInactive", "1");
+    maxThresholdVar = gUserVarSystem->RegisterVar("m_maxThreshold", "128");
+    ApplyMemoryThreshold();
+}
+
+void ClientApp::ApplyMemoryThreshold()
+{
+    int64_t megabytes = std::clamp<int64_t>(maxThresholdVar.GetInt(), 0, kMaxThresholdMegabytes);
+    SetMemoryThreshold(megabytes << 20);
+    maxThresholdVar.SetFlag();
 }
 
 void ClientApp::RegisterClientCommand(std::string_view name, CommandSystem::Handler handler, std::string_view help,
@@ -42,6 +111,119 @@ void ClientApp::RegisterClientCommand(std::string_view name, CommandSystem::Hand
 void ClientApp::SetLink(std::unique_ptr<LocalPlayerLink> newLink)
 {
     link = std::move(newLink);
+}
+
+PlayerClient* ClientApp::GetLocalPlayer() const
+{
+    return dynamic_cast<PlayerClient*>(link.get());
+}
+
+// ---- Starting and ending a game ----------------------------------------------------------------------
+
+bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName)
+{
+    auto player = std::make_unique<PlayerClient>();
+    if (loadCharacter && !player->LoadCharacter(characterName, nullptr)) {
+        link.reset();
+        return false;
+    }
+    if (!loadCharacter)
+        player->NewGame();
+    link = std::move(player);
+    if (ui)
+        ui->OnPlayerChanged();
+    return true;
+}
+
+void ClientApp::EndGame()
+{
+    clickHook = nullptr;
+    hoverEntity.Clear();
+    link.reset();
+    active = false;
+    connected = false;
+    if (gGameClient)
+        gGameClient->ClearEntities();
+}
+
+bool ClientApp::SaveLocalCharacter()
+{
+    return link && link->SaveCharacter();
+}
+
+void ClientApp::SetAutoPause()
+{
+    if (active)
+        pausedAutoVar.SetString("1");
+}
+
+bool ClientApp::IsPaused() const
+{
+    if (!active)
+        return false;
+    if (pausedAutoVar.GetBool() || pausedVar.GetBool())
+        return true;
+    bool windowActive = !gSystemInfo || gSystemInfo->applicationActive;
+    return pauseWhenInactiveVar.GetBool() && !windowActive;
+}
+
+// ---- The frame -------------------------------------------------------------------------------------
+
+void ClientApp::ReceiveFrame()
+{
+    ClientAppProfileScope profile(kProfileClientReceive);
+    if (gInputSystem)
+        gInputSystem->Update();
+    if (!IsPaused() && gLightingSystem)
+        gLightingSystem->Reset();
+    Receive();
+    Client::UpdateHoverEntity();
+}
+
+void ClientApp::UpdateFrame(float seconds)
+{
+    ClientAppProfileScope profile(kProfileClientUpdate);
+    if (active && !IsPaused()) {
+        if (gGameClient)
+            gGameClient->Update(seconds);
+        if (link) {
+            link->UpdateFrame(seconds);
+            currentLevel = link->GetPosition().level;
+        }
+    }
+    SendUpdate();
+    if (gEffectSystem)
+        gEffectSystem->UpdateAll(seconds);
+}
+
+void ClientApp::DrawFrame(float seconds)
+{
+    ClientAppProfileScope profile(kProfileClientDraw);
+    if (PlayerClient* player = GetLocalPlayer())
+        player->SyncBody();
+    ShowFrameTexts();
+    if (gSoundSystem)
+        gSoundSystem->Update();
+    if (gRenderer)
+        gRenderer->RenderFrame(seconds);
+    if (gInputSystem)
+        gInputSystem->ClearPressed();
+    if (maxThresholdVar.GetFlag())
+        ApplyMemoryThreshold();
+}
+
+void ClientApp::ShowFrameTexts() const
+{
+    if (!gTextEvents)
+        return;
+    if (link && showPlayerPositionVar.GetBool()) {
+        WorldPos at = link->GetPosition();
+        gTextEvents->AddTextEvent(StringFormat("%d %.1f %.1f", at.level, at.x, at.y), 10.0f, 30.0f, 1.5f, 3, false,
+                                  false);
+    }
+    if (IsPaused())
+        gTextEvents->AddTextEvent(std::string(kClientAppPausedPrefix) + "$$Paused$$", 320.0f, 50.0f, 0.0f, 6, true,
+                                  false);
 }
 
 // ---- Sending ---------------------------------------------------------------------------------------
@@ -104,20 +286,6 @@ void ClientApp::SendUpdate()
 void ClientApp::QueueServerCommand(const std::string& line)
 {
     queuedLines.push_back(line);
-}
-
-void ClientApp::EndGame()
-{
-    link.reset();
-    active = false;
-    connected = false;
-    if (gGameClient)
-        gGameClient->ClearEntities();
-}
-
-bool ClientApp::SaveLocalCharacter()
-{
-    return link && link->SaveCharacter();
 }
 
 // ---- Receiving -------------------------------------------------------------------------------------
@@ -244,7 +412,120 @@ void ClientApp::RunServerLines()
             DebugSystem::Print(kPrintPlain, "Unknown command - %s\n", line.c_str());
 }
 
+// ---- Questions and the frame's scene ------------------------------------------------------------------
+
+EntityClient* ClientApp::GetHoverEntity() const
+{
+    return hoverEntity.GetAs<EntityClient>();
+}
+
+void ClientApp::SetHoverEntity(EntityClient* entity)
+{
+    hoverEntity.Set(entity);
+}
+
+EntityClient* ClientApp::GetLocalPlayerEntity() const
+{
+    return gGameClient ? gGameClient->GetEntity(GetLocalPlayerNumber()) : nullptr;
+}
+
+int32_t ClientApp::GetLocalPlayerNumber() const
+{
+    return link ? link->GetEntityNumber() : -1;
+}
+
+WorldPos ClientApp::GetCameraTargetPosition() const
+{
+    if (!active || !link || IsAreaEditorOpen())
+        return WorldPos{-1, 0.0f, 0.0f, true};
+    return link->GetPosition();
+}
+
+bool ClientApp::GetCameraTarget(WorldPos& out) const
+{
+    out = GetCameraTargetPosition();
+    return true;
+}
+
+EntityClient* ClientApp::GetTargetEntity() const
+{
+    PlayerClient* player = GetLocalPlayer();
+    return player && gGameClient ? gGameClient->GetEntity(player->GetTargetNumber(true)) : nullptr;
+}
+
+EntityClient* ClientApp::GetPlayerListEntity(int32_t index) const
+{
+    PlayerClient* player = GetLocalPlayer();
+    if (!player || index < 0 || static_cast<size_t>(index) >= player->party.size() || !gGameClient)
+        return nullptr;
+    return gGameClient->GetEntity(player->party[static_cast<size_t>(index)]);
+}
+
+std::string ClientApp::GetSoundName(int32_t slot) const
+{
+    return resources.GetName(slot);
+}
+
+void ClientApp::ForEachDrawnEntity(const std::function<void(EntityClient&)>& draw) const
+{
+    if (!active || !gGameClient)
+        return;
+    int32_t own = GetLocalPlayerNumber();
+    if (EntityClient* body = gGameClient->GetEntity(own))
+        draw(*body);
+    for (int32_t number = 0; number < GameClient::kMaxEntities; ++number)
+        if (EntityClient* entity = number != own ? gGameClient->GetEntity(number) : nullptr)
+            draw(*entity);
+}
+
+void ClientApp::QueueEntities(WorldView& view)
+{
+    ForEachDrawnEntity([&view](EntityClient& entity) {
+        if (entity.IsHidden() || (entity.flags & EntityBase::kFlagHideModel))
+            return;
+        ModelSurfacesDesc desc;
+        desc.model = entity.model.GetValue();
+        desc.animation = entity.anim;
+        desc.time = entity.frame;
+        desc.position = WorldPos3{entity.position.level, entity.position.x, entity.position.y, 0.0f};
+        desc.useOffset = true;
+        desc.facing = entity.facing;
+        float yaw = entity.modelYaw * static_cast<float>(M_PI) / 180.0f;
+        desc.rotation = Matrix3{{{std::cos(yaw), std::sin(yaw), 0.0f}, {-std::sin(yaw), std::cos(yaw), 0.0f},
+                                 {0.0f, 0.0f, 1.0f}}};
+        desc.scale = entity.GetScale();
+        desc.alpha = entity.GetAlpha();
+        view.AddModelSurfaces(desc);
+        WorldView::AddEntityLight(entity);
+    });
+}
+
+void ClientApp::DrawEntityOverlays()
+{
+    // Each entity's overlay (bars, names, icons) is not drawn yet: the world draws bare models.
+}
+
+bool ClientApp::GetLocalPlayerScreenBox(std::array<float, 4>& out) const
+{
+    EntityClient* body = GetLocalPlayerEntity();
+    if (!active || !body)
+        return false;
+    ScreenBox box = Client::GetEntityScreenBox(*body);
+    out = {box.x1, box.y2, box.x2, box.y1};
+    return true;
+}
+
+Vector2 ClientApp::WorldToScreenRaised(const WorldPos3& position, float height) const
+{
+    return Client::WorldToScreenRaised(WorldPos{position.level, position.x, position.y, true}, height);
+}
+
 // ---- The Client functions ----------------------------------------------------------------------------
+
+bool Client::StartClient(bool loadCharacter, const std::string& characterName)
+{
+    return gClientApp && gClientApp->StartClient(loadCharacter, characterName);
+}
 
 bool Client::Connect()
 {
@@ -254,7 +535,19 @@ bool Client::Connect()
 void Client::Receive()
 {
     if (gClientApp)
-        gClientApp->Receive();
+        gClientApp->ReceiveFrame();
+}
+
+void Client::Update(float seconds)
+{
+    if (gClientApp)
+        gClientApp->UpdateFrame(seconds);
+}
+
+void Client::DrawFrame(float seconds)
+{
+    if (gClientApp)
+        gClientApp->DrawFrame(seconds);
 }
 
 void Client::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sender)
@@ -281,8 +574,67 @@ void Client::EndGame()
         gClientApp->EndGame();
 }
 
+void Client::SaveCharacter()
+{
+    if (gClientApp)
+        gClientApp->SaveLocalCharacter();
+}
+
+bool Client::IsPaused()
+{
+    return gClientApp && gClientApp->IsPaused();
+}
+
+void Client::SetAutoPause()
+{
+    if (gClientApp)
+        gClientApp->SetAutoPause();
+}
+
 void Client::UpdatePlayer(float seconds)
 {
     if (gClientApp && gClientApp->IsActive() && gClientApp->GetLink())
         gClientApp->GetLink()->UpdateFrame(seconds);
+}
+
+EntityClient* Client::GetLocalPlayerEntity()
+{
+    return gClientApp ? gClientApp->GetLocalPlayerEntity() : nullptr;
+}
+
+int32_t Client::GetLocalPlayerNumber()
+{
+    return gClientApp ? gClientApp->GetLocalPlayerNumber() : -1;
+}
+
+WorldPos Client::GetCameraTarget()
+{
+    return gClientApp ? gClientApp->GetCameraTargetPosition() : WorldPos{-1, 0.0f, 0.0f, true};
+}
+
+EntityClient* Client::GetTargetEntity()
+{
+    return gClientApp ? gClientApp->GetTargetEntity() : nullptr;
+}
+
+EntityClient* Client::GetPlayerListEntity(int32_t index)
+{
+    return gClientApp ? gClientApp->GetPlayerListEntity(index) : nullptr;
+}
+
+std::string Client::GetSoundName(int32_t slot)
+{
+    return gClientApp ? gClientApp->GetSoundName(slot) : std::string();
+}
+
+void Client::DrawEntities(WorldView& view)
+{
+    if (gClientApp)
+        gClientApp->QueueEntities(view);
+}
+
+void Client::DrawEntityOverlays()
+{
+    if (gClientApp)
+        gClientApp->DrawEntityOverlays();
 }

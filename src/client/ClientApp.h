@@ -1,35 +1,69 @@
-// ClientApp -- the client's connection to the world host: the join, the datagrams it reads (hello, welcome, game update, new world), the update it sends each frame, the line queue and the resource table.
+// ClientApp -- the client half's application: the connection to the world host (join, hello, welcome, game update, new world, the update sent each frame, the line queue and the resource table), the local player, the pause, the input hooks and the client's side of the frame's scene.
 #pragma once
 
 #include "client/ClientResourceTable.h"
 #include "core/BaseClass.h"
 #include "core/CommandSystem.h"
 #include "core/MessageBuffer.h"
+#include "core/SafePointer.h"
+#include "core/UserVarRef.h"
 #include "core/system/NetworkSystem.h"
+#include "render/FrameScene.h"
 #include "world/NetMessages.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 class ClientUi;
+class EntityClient;
 class LocalPlayerLink;
+class PlayerClient;
 
-// Main thread only. One per process, behind gClientApp; the Client functions act on it.
-class ClientApp : public BaseClass {
+// The drop-down widget that holds the open drop-down claim: it gets every click first after the
+// click hook. The widget stores itself on opening and clears the claim on closing.
+class ClientDropDown {
+public:
+    virtual ~ClientDropDown() = default;
+    virtual bool OnDropDownPress(int32_t button, bool down) = 0;
+};
+
+// What the client asks of systems it may not name (the world host's save, the world map, the
+// area editor, the web link, the explored maps); each empty hook does nothing and takes nothing.
+struct ClientAppHooks {
+    // Saves the world host's world under the name; false when it was not saved.
+    std::function<bool(const std::string& name)> saveWorld;
+    std::function<bool(int32_t button, bool down, int32_t x, int32_t y)> worldMapClick;
+    std::function<bool(int32_t key, bool down)> editorKey;
+    std::function<bool(int32_t button, bool down, int32_t x, int32_t y)> editorClick;
+    std::function<bool()> editorOpen;
+    std::function<void(const std::string& address)> openWebLink;
+    // The profile's name the world save is kept under; empty without a profile.
+    std::function<std::string()> profileName;
+};
+
+// Main thread only. One per process, behind gClientApp; the Client functions act on it. It is
+// the renderer's scene while it lives.
+class ClientApp : public BaseClass, public FrameScene {
 public:
     // Bounds one frame's reading, so that a flood cannot hold the frame; the rest waits.
     static constexpr int32_t kMaxDatagramsPerFrame = 4096;
+    // The allocator's threshold is capped at this many megabytes.
+    static constexpr int32_t kMaxThresholdMegabytes = 2000;
+
+    using ClickHook = std::function<bool(int32_t button, bool down, int32_t x, int32_t y)>;
+    using KeyHook = std::function<bool(int32_t key, bool down, bool repeat)>;
 
     ClientApp();
     ~ClientApp() override;
     ClientApp(const ClientApp&) = delete;
     ClientApp& operator=(const ClientApp&) = delete;
 
-    // The client's user vars, and the process command system's hand-off of the request lines
-    // it does not run itself.
+    // The client's six user vars (the allocator's threshold applied at once), the input
+    // commands, and the process command system's hand-off of the request lines it does not run.
     void RegisterCommands();
     // A command the world host's lines may run: into the client's own table and the process's.
     void RegisterClientCommand(std::string_view name, CommandSystem::Handler handler, std::string_view help,
@@ -38,28 +72,82 @@ public:
 
     void SetLink(std::unique_ptr<LocalPlayerLink> newLink);
     LocalPlayerLink* GetLink() const { return link.get(); }
+    // The link when it is the real player mirror; null for none (or a test's stand-in).
+    PlayerClient* GetLocalPlayer() const;
     // Not owned: the user interface outlives the games it shows.
     void SetUi(ClientUi* newUi) { ui = newUi; }
     ClientUi* GetUi() const { return ui; }
+    ClientAppHooks& GetHooks() { return hooks; }
 
-    // ---- The connection ----------------------------------------------------------------------
+    // ---- Starting and ending a game ------------------------------------------------------------
+    // Makes the local player; with loadCharacter, loads the named character first and, when that
+    // fails, leaves no player and answers false. The menus are told of the new player.
+    bool StartClient(bool loadCharacter, const std::string& characterName);
+    void EndGame();
+    // The local character's file; false without a player or when the save failed.
+    bool SaveLocalCharacter();
+    // While active: "pausedAuto" is set (menus that pause the game call it every frame).
+    void SetAutoPause();
+    bool IsPaused() const override;
+
+    // ---- The frame -----------------------------------------------------------------------------
+    // The input's frame, the light list emptied unless paused, the datagrams, the hover entity.
+    void ReceiveFrame();
+    // The client game and the player (unless paused), the update sent, the effects' time.
+    void UpdateFrame(float seconds);
+    // The player's body synced, the position and pause texts, the sound frame, the drawing, the
+    // input's per-frame tables cleared and a changed threshold applied.
+    void DrawFrame(float seconds);
+
+    // ---- The connection ------------------------------------------------------------------------
     bool Connect();
     void Receive();
     void DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sender);
     void SendUpdate();
     void QueueServerCommand(const std::string& line);
-    void EndGame();
-    // The local character's file; false without a player or when the save failed.
-    bool SaveLocalCharacter();
 
+    // ---- Input hooks ---------------------------------------------------------------------------
+    void SetClickHook(ClickHook hook) { clickHook = std::move(hook); }
+    const ClickHook& GetClickHook() const { return clickHook; }
+    void SetKeyHook(KeyHook hook) { keyHook = std::move(hook); }
+    const KeyHook& GetKeyHook() const { return keyHook; }
+    void SetOpenDropDown(ClientDropDown* dropDown) { openDropDown = dropDown; }
+    ClientDropDown* GetOpenDropDown() const { return openDropDown; }
+    EntityClient* GetHoverEntity() const;
+    void SetHoverEntity(EntityClient* entity);
+
+    // ---- Questions -----------------------------------------------------------------------------
     bool IsActive() const { return active; }
     bool IsConnected() const { return connected; }
     int32_t GetCurrentLevel() const { return currentLevel; }
     const ClientResourceTable& GetResources() const { return resources; }
     const std::deque<std::string>& GetQueuedLines() const { return queuedLines; }
     const sockaddr_in& GetServerAddress() const { return serverAddress; }
+    EntityClient* GetLocalPlayerEntity() const;
+    int32_t GetLocalPlayerNumber() const;
+    // The player's place while active and the area editor is closed; else level -1 at 0, 0.
+    WorldPos GetCameraTargetPosition() const;
+    EntityClient* GetTargetEntity() const;
+    // Entry i of the local player's party; null for a negative, out-of-range or -1 entry.
+    EntityClient* GetPlayerListEntity(int32_t index) const;
+    std::string GetSoundName(int32_t slot) const;
+    bool IsAreaEditorOpen() const { return hooks.editorOpen && hooks.editorOpen(); }
+
+    // ---- The frame's scene -----------------------------------------------------------------------
+    bool IsGameRunning() const override { return active; }
+    bool GetCameraTarget(WorldPos& out) const override;
+    void QueueEntities(WorldView& view) override;
+    void DrawEntityOverlays() override;
+    bool HasLocalPlayer() const override { return link != nullptr; }
+    bool IsRevealed() const override { return true; }
+    float GetVisibility(const WorldPos&) const override { return 1.0f; }
+    bool GetLocalPlayerScreenBox(std::array<float, 4>& out) const override;
+    Vector2 WorldToScreenRaised(const WorldPos3& position, float height) const override;
 
 private:
+    void RegisterVars();
+    // min(value, 2000) megabytes; a value below 0 counts as 0.
+    void ApplyMemoryThreshold();
     bool SetUpNetwork();
     void Send(MessageBuffer& buffer, const sockaddr_in& destination);
     void OnHello(MessageBuffer& buffer, const sockaddr_in& sender);
@@ -69,6 +157,9 @@ private:
     // The world takes the seeds; the secret levels are rebuilt when the second one changed.
     static void TakeSeeds(int32_t difficulty, uint32_t worldSeed, uint32_t subSeed);
     void RunServerLines();
+    void ShowFrameTexts() const;
+    // The local player's body first, then every other entity in table order.
+    void ForEachDrawnEntity(const std::function<void(EntityClient&)>& draw) const;
 
     bool active = false;
     bool connected = false;
@@ -81,6 +172,17 @@ private:
     sockaddr_in joinAddress{};
     std::unique_ptr<LocalPlayerLink> link;
     ClientUi* ui = nullptr;
+    ClientAppHooks hooks;
+    ClickHook clickHook;
+    KeyHook keyHook;
+    ClientDropDown* openDropDown = nullptr;
+    SafePointer hoverEntity;
+    UserVarRef showEntnumsVar;
+    UserVarRef showPlayerPositionVar;
+    UserVarRef pausedAutoVar;
+    UserVarRef pausedVar;
+    UserVarRef pauseWhenInactiveVar;
+    UserVarRef maxThresholdVar;
     CommandSystem serverLines;
     MessageBuffer receiveBuffer;
     MessageBuffer sendBuffer;
@@ -92,14 +194,29 @@ private:
 
 extern ClientApp* gClientApp;
 
-// The connection's operations on the one ClientApp; each does nothing without it.
+// The client's operations on the one ClientApp; each does nothing (or answers the empty value)
+// without it.
 namespace Client {
+bool StartClient(bool loadCharacter, const std::string& characterName);
 bool Connect();
 void Receive();
+void Update(float seconds);
+void DrawFrame(float seconds);
 void DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sender);
 void SendUpdate();
 void QueueServerCommand(const std::string& line);
 void EndGame();
+void SaveCharacter();
+bool IsPaused();
+void SetAutoPause();
 // The local player's frame (its body, modes, movement and hints), after the game client's.
 void UpdatePlayer(float seconds);
+EntityClient* GetLocalPlayerEntity();
+int32_t GetLocalPlayerNumber();
+WorldPos GetCameraTarget();
+EntityClient* GetTargetEntity();
+EntityClient* GetPlayerListEntity(int32_t index);
+std::string GetSoundName(int32_t slot);
+void DrawEntities(WorldView& view);
+void DrawEntityOverlays();
 } // namespace Client

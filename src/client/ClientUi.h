@@ -1,4 +1,4 @@
-// ClientUi -- what the client asks of the user interface: menu lines, the help topic a game starts with, the lines run when it starts, the tutorial hints and the quest list.
+// ClientUi -- what the client asks of the user interface: menu lines, the help topic a game starts with, the lines run when it starts, the tutorial hints, the quest list, and its turn at keys and clicks.
 #pragma once
 
 #include "core/Vector.h"
@@ -40,4 +40,14 @@ public:
     virtual Vector2 GetTextPosition(TextPosition) const { return {}; }
     // The game is over: the open menus close before its screen opens.
     virtual void HideMenus() {}
+
+    // ---- Input, after the console and before the world: true when the interface took it ----
+    virtual bool HandleKey(int32_t, bool, bool) { return false; }
+    virtual bool HandleMouseButton(int32_t, bool, int32_t, int32_t) { return false; }
+    // The wheel, told its direction (up: away from the user).
+    virtual bool HandleWheel(bool) { return false; }
+    // A menu that takes the input: clicks go no further than the interface.
+    virtual bool IsBlockingMenuShown() const { return false; }
+    // Every menu's player-changed step: a new local player stands.
+    virtual void OnPlayerChanged() {}
 };

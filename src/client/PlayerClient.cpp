@@ -55,7 +55,12 @@ PlayerClient::PlayerClient()
     Reset();
 }
 
-PlayerClient::~PlayerClient() = default;
+PlayerClient::~PlayerClient()
+{
+    // The held-button hook points at this player.
+    if (aiming)
+        StopAiming();
+}
 
 void PlayerClient::Reset()
 {
@@ -67,7 +72,8 @@ void PlayerClient::Reset()
     pausedWithAction = false;
     pendingTree = -1;
     pendingSkill = -1;
-    aiming = false;
+    if (aiming)
+        StopAiming();
     aimKind = kAimMove;
     returnPoint = WorldPos{-1, 0.0f, 0.0f, true};
     secondPoint = WorldPos{-1, 0.0f, 0.0f, true};
@@ -350,6 +356,7 @@ void PlayerClient::Update(float seconds)
     if (!GetBody())
         return;
     EntityClient::Update(seconds);
+    UpdateAim();
     UpdateModes();
     EntityClient* target = GetInteractionTarget();
     bool chasing = interactionMode == kModeAttack || interactionMode == kModeApproach;

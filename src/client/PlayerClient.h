@@ -124,6 +124,12 @@ public:
     // One frame's walk along the path to the move target; whether the player moved.
     bool Move(float seconds);
     bool IsMoving() const { return moving; }
+    // A mouse button on the world at a screen point; whether the click was taken. Button 0 on
+    // open ground walks there and, held, keeps walking toward the cursor.
+    bool HandleClick(int32_t button, bool down, int32_t x, int32_t y);
+    // A target, acting allowed, the gap between the two circles at most 1.5 grid cells and a
+    // clear line between them.
+    bool TargetWithinReach() const;
 
     // ---- Questions ------------------------------------------------------------------------------
     EntityClient* GetBody() const { return body.GetAs<EntityClient>(); }
@@ -194,6 +200,8 @@ public:
     int32_t aimKind = kAimMove;
     bool pausedWithAction = false;
     bool walkedThisFrame = false;
+    // The menus' display-only player: never in a game.
+    bool displayOnly = false;
 
 private:
     // The player's part as read, before it applies.
@@ -240,6 +248,9 @@ private:
     void UpdateHints();
     void LeaveMode(int32_t mode);
     void EnterMode(int32_t mode);
+    // The held button's step of the frame: the move target follows the cursor.
+    void UpdateAim();
+    void StopAiming();
 
     int32_t ownNumber = -1;
     SafePointer body;

@@ -5,7 +5,9 @@
 #include "client/ClientMusic.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
+#include "client/ScreenConversion.h"
 #include "core/DatabaseEntry.h"
+#include "core/system/InputSystem.h"
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
@@ -259,4 +261,75 @@ bool PlayerClient::Move(float seconds)
     if (moved)
         PlayAnimation("walk", kPlayerWalkPriority, AnimationMode::ReturnToIdle, false);
     return moved;
+}
+
+// ---- Clicks on the world -------------------------------------------------------------------------
+
+bool PlayerClient::HandleClick(int32_t button, bool down, int32_t x, int32_t y)
+{
+    if (button != 0 && button != 1)
+        return false;
+    if (!down) {
+        if (aiming)
+            StopAiming();
+        return false;
+    }
+    EntityClient* clicked = Client::PickEntityAt(x, y, this);
+    if (button == 1) {
+        if (aiming) {
+            StopAiming();
+            return true;
+        }
+        return false;
+    }
+    if (clicked) {
+        SetInteractionTarget(clicked, true);
+        SetInteractionMode(true, kModeApproach, false);
+        return true;
+    }
+    SetMoveTarget(Client::ScreenToWorld(x, y, true));
+    SetInteractionMode(false, 0, true);
+    aiming = true;
+    if (gClientApp)
+        gClientApp->SetClickHook([this](int32_t heldButton, bool heldDown, int32_t heldX, int32_t heldY) {
+            return HandleClick(heldButton, heldDown, heldX, heldY);
+        });
+    return true;
+}
+
+void PlayerClient::StopAiming()
+{
+    aiming = false;
+    aimKind = kAimMove;
+    if (gClientApp)
+        gClientApp->SetClickHook(nullptr);
+}
+
+void PlayerClient::UpdateAim()
+{
+    if (!aiming || aimKind != kAimMove || !gInputSystem)
+        return;
+    WorldPos under = Client::ScreenToWorld(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), true);
+    if (under.level != moveTarget.level || under.x != moveTarget.x || under.y != moveTarget.y)
+        SetMoveTarget(under);
+}
+
+bool PlayerClient::TargetWithinReach() const
+{
+    const EntityClient* target = GetInteractionTarget();
+    if (!target)
+        return false;
+    float grid = PlayerModesGridSize();
+    if (position.Distance2D(target->position) - radius - target->radius > 1.5f * grid)
+        return false;
+    // The line between the two is clear of walls, tested a half cell at a time.
+    Vector2 delta = position.DeltaTo(target->position);
+    float length = std::sqrt(delta.x * delta.x + delta.y * delta.y);
+    int32_t steps = static_cast<int32_t>(length / (grid * 0.5f));
+    for (int32_t i = 1; gWorld && i < steps; ++i) {
+        float t = static_cast<float>(i) / static_cast<float>(steps);
+        if (gWorld->IsCellBlocked(position.Offset(Vector2{delta.x * t, delta.y * t})))
+            return false;
+    }
+    return true;
 }

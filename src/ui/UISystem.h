@@ -152,11 +152,12 @@ public:
     int32_t GetBusyFrames() const { return busyFrames; }
 
     // ---- Input ----
-    bool HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y);
+    bool HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y) override;
     // The keys the console leaves: the active menus, front first.
-    bool HandleKey(int32_t key, bool down, bool repeat);
+    bool HandleKey(int32_t key, bool down, bool repeat) override;
     // The wheel; false when no menu took it.
     bool AnyMenuHandlesInput(bool up);
+    bool HandleWheel(bool up) override { return AnyMenuHandlesInput(up); }
     void RecordWidgetPress(UIWidget* widget, int32_t button);
     // A release of the pressed widget's button ends its repeat.
     void ClearWidgetPress(UIWidget* widget);
@@ -168,7 +169,7 @@ public:
     static std::string GetBlinkCursor();
     void ArrangeOpenBagMenus();
     void NotifyAllWidgets(int32_t value);
-    void OnPlayerChanged();
+    void OnPlayerChanged() override;
     static void RunCommandList(const std::vector<std::string>& lines);
     bool ShowDamageNumbers() const;
     bool ShowXpNumbers() const;

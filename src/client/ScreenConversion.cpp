@@ -1,0 +1,205 @@
+// ScreenConversion -- between points of the 640 x 480 screen and world positions on the isometric view, the box an entity covers on the screen, and the entity under the cursor.
+#include "client/ScreenConversion.h"
+
+#include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "core/DatabaseEntry.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "render/ModelRenderer.h"
+#include "render/Renderer.h"
+#include "resources/models/AnimationResource.h"
+#include "resources/models/ModelResource.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float kScreenConversionDegrees = 180.0f / 3.14159265f;
+// The isometric view turns the world's axes by this much against the screen's.
+constexpr float kScreenConversionTurn = 45.0f;
+
+float ScreenConversionAngle(float x, float y)
+{
+    if (x == 0.0f && y == 0.0f)
+        return 0.0f;
+    float degrees = std::atan2(y, x) * kScreenConversionDegrees;
+    return degrees < 0.0f ? degrees + 360.0f : degrees;
+}
+
+} // namespace
+
+ScreenView ScreenConversion::CurrentView()
+{
+    ScreenView view;
+    if (gRenderer) {
+        const WorldView& world = gRenderer->GetWorldView();
+        // Before the first world frame the camera has no ratio of its own.
+        float ratio = world.GetCamera().ratio;
+        if (std::isfinite(ratio) && ratio > 0.0f && ratio != 1.0f)
+            view.ratio = ratio;
+        view.widening = world.GetWidening();
+    }
+    float zoom = gUserVarSystem ? ParseFloat(gUserVarSystem->GetStringByName("zoom")) : 1.0f;
+    view.zoom = std::isfinite(zoom) && zoom > 0.0f ? zoom : 1.0f;
+    return view;
+}
+
+float ScreenConversion::Widening(int32_t width, int32_t height)
+{
+    if (height <= 0)
+        return 1.0f;
+    float aspect = static_cast<float>(width) / static_cast<float>(height);
+    return aspect > 1.4f ? aspect / 1.3333334f : 1.0f;
+}
+
+Vector2 ScreenConversion::ScreenToWorldOffset(float px, float py, const ScreenView& view)
+{
+    float u = (px - kCentreX) / view.ratio * view.widening;
+    float v = kCentreY - py;
+    float theta = (ScreenConversionAngle(u, v) + kScreenConversionTurn) / kScreenConversionDegrees;
+    float r = std::sqrt(u * u + v * v) * view.ratio;
+    return {view.zoom * r * std::cos(theta), view.zoom * r * std::sin(theta)};
+}
+
+WorldPos ScreenConversion::ScreenToWorldFrom(float px, float py, const WorldPos& base, bool keepInside,
+                                             const ScreenView& view)
+{
+    Vector2 offset = ScreenToWorldOffset(px, py, view);
+    WorldPos result = base;
+    result.x += offset.x;
+    result.y += offset.y;
+    result.Normalize();
+    if (keepInside)
+        result.ClampToLevel();
+    return result;
+}
+
+Vector2 ScreenConversion::WorldToScreen(const WorldPos& position, const WorldPos& viewer, bool divideByZoom,
+                                        const ScreenView& view)
+{
+    Vector2 d = viewer.DeltaTo(position);
+    float r = std::sqrt(d.x * d.x + d.y * d.y);
+    float theta = (ScreenConversionAngle(d.x, d.y) - kScreenConversionTurn) / kScreenConversionDegrees;
+    float a = r * std::cos(theta);
+    float b = r * std::sin(theta);
+    if (divideByZoom) {
+        a /= view.zoom;
+        b /= view.zoom;
+    }
+    return {a / view.widening + kCentreX, kCentreY - b / view.ratio};
+}
+
+Vector2 ScreenConversion::WorldToScreenRaised(const WorldPos& position, const WorldPos& viewer, float height,
+                                              const ScreenView& view)
+{
+    Vector2 point = WorldToScreen(position, viewer, true, view);
+    point.y -= height / view.ratio;
+    return point;
+}
+
+ScreenBox ScreenConversion::GetEntityScreenBox(const EntityClient& entity, const WorldPos& viewer,
+                                               const ScreenView& view)
+{
+    Vector2 p = WorldToScreen(entity.position, viewer, true, view);
+    float r = std::max(entity.selectRadius, entity.radius);
+    float h = 0.0f;
+    if (const ModelResource* model = entity.GetLoadedModel())
+        if (const AnimationResource* file = ModelAnimationFile(*model, entity.anim))
+            h = file->GetFrameBoundsMax(static_cast<int32_t>(entity.frame)).z * entity.GetScale() / view.ratio;
+    float minimum = gGameData ? gGameData->GetTuning().minSelectionSize : 0.0f;
+    float w = std::max(r, minimum);
+    ScreenBox box;
+    box.x1 = p.x - w;
+    box.x2 = p.x + w;
+    box.y1 = p.y + r / view.ratio;
+    box.y2 = p.y - std::max(h, kMinBoxHeight) / view.zoom;
+    return box;
+}
+
+float ScreenConversion::GetPickWeight(const EntityClient& entity)
+{
+    if (!(entity.GetAlpha() > 0.0f))
+        return 0.0f;
+    const DatabaseEntry* shown = entity.GetRecord();
+    int32_t type = shown ? shown->GetType() : -1;
+    bool lying = type == DatabaseEntryType::Item || type == DatabaseEntryType::Money ||
+                 type == DatabaseEntryType::QuestItem;
+    return lying ? 0.75f : 1.0f;
+}
+
+// ---- As the client sees now --------------------------------------------------------------------------
+
+Vector2 Client::ScreenToWorldOffset(int32_t px, int32_t py)
+{
+    return ScreenConversion::ScreenToWorldOffset(static_cast<float>(px), static_cast<float>(py),
+                                                 ScreenConversion::CurrentView());
+}
+
+WorldPos Client::ScreenToWorld(int32_t px, int32_t py, bool keepInside)
+{
+    return ScreenConversion::ScreenToWorldFrom(static_cast<float>(px), static_cast<float>(py), GetCameraTarget(),
+                                               keepInside, ScreenConversion::CurrentView());
+}
+
+WorldPos Client::ScreenToWorldFrom(int32_t px, int32_t py, const WorldPos& base)
+{
+    return ScreenConversion::ScreenToWorldFrom(static_cast<float>(px), static_cast<float>(py), base, false,
+                                               ScreenConversion::CurrentView());
+}
+
+Vector2 Client::WorldToScreen(const WorldPos& position, bool divideByZoom)
+{
+    return ScreenConversion::WorldToScreen(position, GetCameraTarget(), divideByZoom, ScreenConversion::CurrentView());
+}
+
+Vector2 Client::WorldToScreenRaised(const WorldPos& position, float height)
+{
+    return ScreenConversion::WorldToScreenRaised(position, GetCameraTarget(), height, ScreenConversion::CurrentView());
+}
+
+ScreenBox Client::GetEntityScreenBox(const EntityClient& entity)
+{
+    return ScreenConversion::GetEntityScreenBox(entity, GetCameraTarget(), ScreenConversion::CurrentView());
+}
+
+EntityClient* Client::PickEntityAt(int32_t cursorX, int32_t cursorY, const EntityClient* ignored)
+{
+    if (!gClientApp || !gClientApp->IsActive() || !gGameClient)
+        return nullptr;
+    const EntityClient* ownBody = gClientApp->GetLocalPlayerEntity();
+    const EntityClient* ownPlayer = gClientApp->GetLocalPlayer();
+    bool ignoreOwn = ignored && (ignored == ownBody || ignored == ownPlayer);
+    WorldPos viewer = GetCameraTarget();
+    ScreenView view = ScreenConversion::CurrentView();
+    auto cx = static_cast<float>(cursorX);
+    auto cy = static_cast<float>(cursorY);
+    EntityClient* best = nullptr;
+    float bestWeight = 0.0f;
+    float bestDistance = 0.0f;
+    for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
+        EntityClient* entity = gGameClient->GetEntity(number);
+        if (!entity || entity == ignored || (ignoreOwn && entity == ownBody) || entity->IsHidden())
+            continue;
+        ScreenBox box = ScreenConversion::GetEntityScreenBox(*entity, viewer, view);
+        if (cx < box.x1 || cx > box.x2 || cy < box.y2 || cy > box.y1)
+            continue;
+        float weight = ScreenConversion::GetPickWeight(*entity);
+        if (!(weight > 0.0f))
+            continue;
+        float dx = cx - (box.x1 + box.x2) * 0.5f;
+        float dy = cy - (box.y1 + box.y2) * 0.5f;
+        float distance = dx * dx + dy * dy;
+        if (!best || weight > bestWeight || (weight == bestWeight && distance < bestDistance)) {
+            best = entity;
+            bestWeight = weight;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
