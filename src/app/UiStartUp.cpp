@@ -3,7 +3,6 @@
 
 #include "client/ClientApp.h"
 #include "core/Application.h"
-#include "core/CommandSystem.h"
 #include "core/InputCommands.h"
 #include "render/Renderer.h"
 #include "ui/ClientUiGameView.h"
@@ -30,18 +29,6 @@ void InstallUserInterface(Application& app)
             gRenderer->SetFrameUi(gUISystem);
         if (gClientApp)
             gClientApp->SetUi(gUISystem);
-        // The wheel's lines reach the menus until the game client registers its own handlers,
-        // which offer the wheel to the menus before the camera.
-        if (gCommandSystem) {
-            for (bool up : {true, false})
-                gCommandSystem->RegisterCommand(
-                    up ? "mouseScrollUp" : "mouseScrollDown",
-                    [up](const std::vector<std::string>&) {
-                        if (gUISystem)
-                            gUISystem->AnyMenuHandlesInput(up);
-                    },
-                    up ? "Tells the client the wheel turned up" : "Tells the client the wheel turned down", "", "");
-        }
         InputCommands::SetUiHooks(
             [](int key, bool down, bool repeat) { return gUISystem && gUISystem->HandleKey(key, down, repeat); },
             [](int button, bool down, int x, int y) {

@@ -7,6 +7,7 @@
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "client/ScreenConversion.h"
 #include "audio/SoundSystem.h"
 #include "core/DebugSystem.h"
@@ -122,9 +123,13 @@ PlayerClient* ClientApp::GetLocalPlayer() const
 
 bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName)
 {
+    link.reset();
+    playerCovenant = std::make_unique<PlayerCovenantClient>();
+    playerCovenant->LoadGlobalInventory();
     auto player = std::make_unique<PlayerClient>();
-    if (loadCharacter && !player->LoadCharacter(characterName, nullptr)) {
-        link.reset();
+    player->SetCovenant(playerCovenant.get());
+    if (loadCharacter && !player->LoadCharacter(characterName, playerCovenant.get())) {
+        playerCovenant.reset();
         return false;
     }
     if (!loadCharacter)
@@ -140,6 +145,7 @@ void ClientApp::EndGame()
     clickHook = nullptr;
     hoverEntity.Clear();
     link.reset();
+    playerCovenant.reset();
     active = false;
     connected = false;
     if (gGameClient)
@@ -332,6 +338,11 @@ void ClientApp::OnHello(MessageBuffer& buffer, const sockaddr_in& sender)
         link->WriteSettings(sendBuffer, hello.difficulty, hello.worldSeed);
     Send(sendBuffer, sender);
     serverAddress = sender;
+    // The character belongs to the world the client holds now.
+    if (PlayerClient* player = GetLocalPlayer(); player && gWorld) {
+        player->worldDifficulty = gWorld->GetDifficulty();
+        player->worldWord = gWorld->GetLayoutSeed();
+    }
 }
 
 void ClientApp::TakeSeeds(int32_t difficulty, uint32_t worldSeed, uint32_t subSeed)
@@ -459,6 +470,11 @@ EntityClient* ClientApp::GetPlayerListEntity(int32_t index) const
     if (!player || index < 0 || static_cast<size_t>(index) >= player->party.size() || !gGameClient)
         return nullptr;
     return gGameClient->GetEntity(player->party[static_cast<size_t>(index)]);
+}
+
+int32_t ClientApp::GetPlayerCovenantIndex() const
+{
+    return playerCovenant ? playerCovenant->index : -1;
 }
 
 std::string ClientApp::GetSoundName(int32_t slot) const
@@ -620,6 +636,11 @@ EntityClient* Client::GetTargetEntity()
 EntityClient* Client::GetPlayerListEntity(int32_t index)
 {
     return gClientApp ? gClientApp->GetPlayerListEntity(index) : nullptr;
+}
+
+int32_t Client::GetPlayerCovenantIndex()
+{
+    return gClientApp ? gClientApp->GetPlayerCovenantIndex() : -1;
 }
 
 std::string Client::GetSoundName(int32_t slot)

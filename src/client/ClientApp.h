@@ -22,6 +22,7 @@ class ClientUi;
 class EntityClient;
 class LocalPlayerLink;
 class PlayerClient;
+class PlayerCovenantClient;
 
 // The drop-down widget that holds the open drop-down claim: it gets every click first after the
 // click hook. The widget stores itself on opening and clears the claim on closing.
@@ -74,14 +75,18 @@ public:
     LocalPlayerLink* GetLink() const { return link.get(); }
     // The link when it is the real player mirror; null for none (or a test's stand-in).
     PlayerClient* GetLocalPlayer() const;
+    PlayerCovenantClient* GetPlayerCovenant() const { return playerCovenant.get(); }
+    // The player covenant's index; -1 without one.
+    int32_t GetPlayerCovenantIndex() const;
     // Not owned: the user interface outlives the games it shows.
     void SetUi(ClientUi* newUi) { ui = newUi; }
     ClientUi* GetUi() const { return ui; }
     ClientAppHooks& GetHooks() { return hooks; }
 
     // ---- Starting and ending a game ------------------------------------------------------------
-    // Makes the local player; with loadCharacter, loads the named character first and, when that
-    // fails, leaves no player and answers false. The menus are told of the new player.
+    // Makes the local player and its covenant mirror; with loadCharacter, loads the named
+    // character first and, when that fails, leaves neither and answers false. The menus are told
+    // of the new player.
     bool StartClient(bool loadCharacter, const std::string& characterName);
     void EndGame();
     // The local character's file; false without a player or when the save failed.
@@ -171,6 +176,7 @@ private:
     sockaddr_in serverAddress{};
     sockaddr_in joinAddress{};
     std::unique_ptr<LocalPlayerLink> link;
+    std::unique_ptr<PlayerCovenantClient> playerCovenant;
     ClientUi* ui = nullptr;
     ClientAppHooks hooks;
     ClickHook clickHook;
@@ -216,6 +222,7 @@ int32_t GetLocalPlayerNumber();
 WorldPos GetCameraTarget();
 EntityClient* GetTargetEntity();
 EntityClient* GetPlayerListEntity(int32_t index);
+int32_t GetPlayerCovenantIndex();
 std::string GetSoundName(int32_t slot);
 void DrawEntities(WorldView& view);
 void DrawEntityOverlays();

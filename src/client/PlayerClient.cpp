@@ -98,8 +98,12 @@ void PlayerClient::PrepareItemLists()
 {
     ItemPtrList records;
     FillWorldGateRecords(records);
-    itemLists[0].EnsureLoaded(records);
-    itemLists[1].EnsureLoaded(records);
+    for (int32_t list : {0, 1}) {
+        // A list made before the world had its gates holds none, and would never take them.
+        if (itemLists[static_cast<size_t>(list)].GetCount() == 0)
+            itemLists[static_cast<size_t>(list)].DeleteAll();
+        itemLists[static_cast<size_t>(list)].EnsureLoaded(records);
+    }
 }
 
 // ---- The link --------------------------------------------------------------------------------------

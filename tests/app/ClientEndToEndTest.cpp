@@ -1,0 +1,128 @@
+// ClientEndToEndTest -- the shipped game in an offscreen window on a test clock: "start both" typed in the console makes a world that the client joins, a left click pushed through SDL walks the world host's player, and "exitWithoutSave" ends the client.
+#include "app/OffscreenGame.h"
+#include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/DebugSystem.h"
+#include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ClientEndToEnd : public OffscreenGame {
+protected:
+    // One frame a twentieth of a second of game time after the last.
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+
+    // A pixel of the window for a point of the 640 x 480 screen.
+    static void PushMouse(Uint32 type, int32_t uiX, int32_t uiY)
+    {
+        int32_t x = uiX * gGraphicsSystem->GetViewWidth() / 640;
+        int32_t y = uiY * gGraphicsSystem->GetViewHeight() / 480;
+        SDL_Event event{};
+        event.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            event.motion.x = x;
+            event.motion.y = y;
+        } else {
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+            event.button.x = x;
+            event.button.y = y;
+        }
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    Player* HostPlayer() const
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // A screen point off the centre whose ground is open, nothing standing on it to pick.
+    bool FindOpenGround(int32_t& uiX, int32_t& uiY) const
+    {
+        for (int32_t dx : {90, -90, 60, -60, 120, -120})
+            for (int32_t dy : {40, -40, 0, 70, -70}) {
+                WorldPos ground = Client::ScreenToWorld(320 + dx, 240 + dy, true);
+                if (!gWorld->IsBlockedNear(ground, 40.0f) &&
+                    !Client::PickEntityAt(320 + dx, 240 + dy, gClientApp->GetLocalPlayer())) {
+                    uiX = 320 + dx;
+                    uiY = 240 + dy;
+                    return true;
+                }
+            }
+        return false;
+    }
+};
+
+TEST_F(ClientEndToEnd, StartBothJoinsAClientWhoseClickWalksTheHostsPlayerAndExitEndsIt)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    ASSERT_TRUE(app.StartUp());
+    Frame();
+    Tap(SDL_SCANCODE_GRAVE);
+    ASSERT_TRUE(gDebugSystem->GetConsole().IsShown());
+    gUserVarSystem->SetStringByName("developer", "2");
+    TypeLine("start both");
+    ASSERT_NE(gClientApp->GetLocalPlayer(), nullptr) << "start made no player";
+    for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
+        Frame();
+
+    // The world host holds one client, whose player stands in its game's table; the client's body
+    // mirrors it.
+    ASSERT_TRUE(gWorldHost->IsActive());
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    EXPECT_EQ(gGame->GetEntity(hostPlayer->entityNumber), hostPlayer);
+    ASSERT_TRUE(gClientApp->IsActive());
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    gDebugSystem->Flush();
+    ASSERT_NE(player->GetBody(), nullptr) << folder.Read("User/log.txt") << " paused " << gClientApp->IsPaused();
+    EXPECT_EQ(player->GetEntityNumber(), hostPlayer->entityNumber);
+    EXPECT_EQ(player->characterName, hostPlayer->playerName);
+    EXPECT_FALSE(gClientApp->IsPaused());
+
+    // The console closed, a left click off the centre walks the host's player toward the point.
+    Tap(SDL_SCANCODE_GRAVE);
+    ASSERT_FALSE(gDebugSystem->GetConsole().IsShown());
+    int32_t uiX = 0;
+    int32_t uiY = 0;
+    ASSERT_TRUE(FindOpenGround(uiX, uiY));
+    WorldPos goal = Client::ScreenToWorld(uiX, uiY, true);
+    WorldPos start = hostPlayer->position;
+    float before = start.Distance2D(goal);
+    PushMouse(SDL_MOUSEMOTION, uiX, uiY);
+    Frame();
+    PushMouse(SDL_MOUSEBUTTONDOWN, uiX, uiY);
+    Frame();
+    PushMouse(SDL_MOUSEBUTTONUP, uiX, uiY);
+    bool walked = false;
+    for (int i = 0; i < 40 && !walked; ++i) {
+        Frame();
+        walked = hostPlayer->position.Distance2D(goal) < before - 10.0f;
+    }
+    EXPECT_TRUE(walked) << "client at " << player->GetPosition().level << " " << player->GetPosition().x << "," << player->GetPosition().y << " host level " << start.level << " goal level " << goal.level << " from " << start.x << "," << start.y << " toward " << goal.x << "," << goal.y << " now at "
+                        << hostPlayer->position.x << "," << hostPlayer->position.y;
+
+    // "exitWithoutSave" ends the client's game.
+    Tap(SDL_SCANCODE_GRAVE);
+    TypeLine("exitWithoutSave");
+    EXPECT_FALSE(gClientApp->IsActive());
+    EXPECT_FALSE(gClientApp->IsConnected());
+    EXPECT_EQ(gClientApp->GetLink(), nullptr);
+}
+
+} // namespace
