@@ -81,6 +81,7 @@ void PlayerClient::Reset()
     for (auto& slot : questSlots)
         slot->Reset();
     ownNumber = -1;
+    placedByHost = false;
     body.Clear();
     itemLists[0].DeleteAll();
     StopMoving();

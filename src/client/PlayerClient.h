@@ -202,6 +202,8 @@ public:
     bool walkedThisFrame = false;
     // The menus' display-only player: never in a game.
     bool displayOnly = false;
+    // The player has taken the place the host gave it on joining.
+    bool placedByHost = false;
 
 private:
     // The player's part as read, before it applies.

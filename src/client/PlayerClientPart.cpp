@@ -78,6 +78,12 @@ void PlayerClient::ApplyPlayerPart(MessageBuffer& buffer)
 {
     PartStaging& part = staging;
     SetOwnNumber(part.entityNumber);
+    // The host chose where the character stands when it joined: the client takes that place
+    // from the body the first time it sees it, rather than sending its own stale one.
+    if (!placedByHost && GetBody()) {
+        Teleport(GetBody()->position);
+        placedByHost = true;
+    }
     ApplyPartAnimation();
     ApplyPartStats();
     returnPoint = part.returnPoint;

@@ -35,6 +35,8 @@ int32_t NetEntityStates::KindOf(const DatabaseEntry* record)
     case DatabaseEntryType::Money: return NetStateKind::Money;
     case DatabaseEntryType::QuestItem: return NetStateKind::QuestItem;
     case DatabaseEntryType::Projectile: return NetStateKind::Projectile;
+    // The spawn system's chests are records of their own type, not objects naming their kind.
+    case DatabaseEntryType::Chest: return NetStateKind::Chest;
     default: break;
     }
     if (record->GetInt("Vendor") != 0)

@@ -4,7 +4,6 @@
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "core/DebugSystem.h"
-#include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/Player.h"
 #include "server/Game.h"
@@ -75,7 +74,6 @@ TEST_F(ClientEndToEnd, StartBothJoinsAClientWhoseClickWalksTheHostsPlayerAndExit
     Frame();
     Tap(SDL_SCANCODE_GRAVE);
     ASSERT_TRUE(gDebugSystem->GetConsole().IsShown());
-    gUserVarSystem->SetStringByName("developer", "2");
     TypeLine("start both");
     ASSERT_NE(gClientApp->GetLocalPlayer(), nullptr) << "start made no player";
     for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
@@ -89,11 +87,16 @@ TEST_F(ClientEndToEnd, StartBothJoinsAClientWhoseClickWalksTheHostsPlayerAndExit
     EXPECT_EQ(gGame->GetEntity(hostPlayer->entityNumber), hostPlayer);
     ASSERT_TRUE(gClientApp->IsActive());
     PlayerClient* player = gClientApp->GetLocalPlayer();
-    gDebugSystem->Flush();
-    ASSERT_NE(player->GetBody(), nullptr) << folder.Read("User/log.txt") << " paused " << gClientApp->IsPaused();
+    ASSERT_NE(player->GetBody(), nullptr);
     EXPECT_EQ(player->GetEntityNumber(), hostPlayer->entityNumber);
     EXPECT_EQ(player->characterName, hostPlayer->playerName);
     EXPECT_FALSE(gClientApp->IsPaused());
+    // The client stands where the host placed the new character, and the host keeps it there.
+    WorldPos placed = player->GetBody()->position;
+    for (int i = 0; i < 4; ++i)
+        Frame();
+    EXPECT_LT(player->GetPosition().Distance2D(placed), 1.0f);
+    EXPECT_LT(hostPlayer->position.Distance2D(placed), 1.0f);
 
     // The console closed, a left click off the centre walks the host's player toward the point.
     Tap(SDL_SCANCODE_GRAVE);
@@ -114,8 +117,9 @@ TEST_F(ClientEndToEnd, StartBothJoinsAClientWhoseClickWalksTheHostsPlayerAndExit
         Frame();
         walked = hostPlayer->position.Distance2D(goal) < before - 10.0f;
     }
-    EXPECT_TRUE(walked) << "client at " << player->GetPosition().level << " " << player->GetPosition().x << "," << player->GetPosition().y << " host level " << start.level << " goal level " << goal.level << " from " << start.x << "," << start.y << " toward " << goal.x << "," << goal.y << " now at "
-                        << hostPlayer->position.x << "," << hostPlayer->position.y;
+    EXPECT_TRUE(walked) << "from " << start.level << ":" << start.x << "," << start.y << " toward " << goal.level
+                        << ":" << goal.x << "," << goal.y << " now at " << hostPlayer->position.x << ","
+                        << hostPlayer->position.y;
 
     // "exitWithoutSave" ends the client's game.
     Tap(SDL_SCANCODE_GRAVE);

@@ -61,6 +61,11 @@ Coffer
     Type Object
     ObjectType Chest
 }
+LootChest
+{
+    Type Chest
+    SpawnChance 1
+}
 Portal
 {
     Type Object
@@ -146,6 +151,8 @@ TEST_F(WorldHostStateKinds, EveryClassWritesTheStateItsRecordNames)
         ASSERT_NE(ItemGround::Drop(At(x += 40.0f, 1100.0f, 1), item, true, true, false), nullptr) << name;
     }
     Place(new Chest(), "Coffer", 1200.0f);
+    // The spawn system's chests are records of the chest type, naming no object kind.
+    Place(new Chest(), "LootChest", 1220.0f);
     Place(new Gate(), "Portal", 1240.0f);
     Place(new Gate(), "Arch", 1280.0f);
     Place(new Entity(), "Statue", 1320.0f);
