@@ -1,16 +1,15 @@
-// MirrorSound -- plays a sound the client's mirrors announce something with (an eliminated covenant, an alarm, a quest's end, an item used) at the local player.
+// MirrorSound -- plays a sound the client's mirrors announce something with (an eliminated covenant, an alarm, an item used or dropped) at the local player.
 #include "client/MirrorSound.h"
 
 #include "audio/SoundSystem.h"
-#include "client/ClientApp.h"
-#include "client/LocalPlayerLink.h"
+#include "client/ClientMusic.h"
 
 void PlayMirrorSound(int32_t handle)
 {
     if (handle == -1 || !gSoundSystem || !gSoundSystem->IsInitialised())
         return;
-    const LocalPlayerLink* player = gClientApp ? gClientApp->GetLink() : nullptr;
-    int32_t owner = player ? player->GetEntityNumber() : -1;
-    if (SoundInstance* channel = gSoundSystem->FindFreeChannel())
-        channel->Play(handle, SoundPos(), owner, 0, false, 0.0f, 0.0f);
+    int32_t owner = -1;
+    SoundPos where;
+    ClientMusic::FindLocalPlayerSpot(owner, where);
+    gSoundSystem->PlayOwnedSound(handle, where, owner, 0, false, 0.0f, 0.0f);
 }

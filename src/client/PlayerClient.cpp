@@ -224,6 +224,18 @@ CovenantBase* PlayerClient::GetPlayerCovenant() const
     return covenant;
 }
 
+PlayerCovenantClient* PlayerClient::PrepareCovenant()
+{
+    if (covenant || !gGameData || !gGameData->GetTuning().usingCovenants)
+        return covenant;
+    ownCovenant = std::make_unique<PlayerCovenantClient>();
+    if (gUserVarSystem)
+        ownCovenant->name = gUserVarSystem->GetStringByName("CovenantName");
+    ownCovenant->LoadGlobalInventory();
+    SetCovenant(ownCovenant.get());
+    return covenant;
+}
+
 bool PlayerClient::UsesCovenant() const
 {
     return covenant && gGameData && gGameData->GetTuning().usingCovenants;
@@ -354,6 +366,10 @@ void PlayerClient::UpdateFrame(float seconds)
 {
     SyncBody();
     Update(seconds);
+    if (UsesCovenant()) {
+        covenant->Update(seconds);
+        covenant->SampleHistory();
+    }
 }
 
 void PlayerClient::Update(float seconds)

@@ -99,6 +99,9 @@ public:
     // goes into the character file.
     void SetCovenant(PlayerCovenantClient* mirror);
     PlayerCovenantClient* GetCovenant() const { return covenant; }
+    // In a game with covenants and no mirror given, the player makes its own (named by the new
+    // character's "CovenantName", holding the global inventory), so that it can join at all.
+    PlayerCovenantClient* PrepareCovenant();
 
     // ---- The frame ------------------------------------------------------------------------------
     void Update(float seconds) override;
@@ -267,6 +270,7 @@ private:
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;
     PlayerCovenantClient* covenant = nullptr;
+    std::unique_ptr<PlayerCovenantClient> ownCovenant;
     SafePointer followEntity;
     bool moving = false;
     bool movePending = false;

@@ -56,6 +56,7 @@ void PlayerClient::WriteSettings(MessageBuffer& buffer, int32_t difficulty, uint
 {
     PrepareItemLists();
     // The host reads the covenant's block first when the game uses covenants.
+    PrepareCovenant();
     if (UsesCovenant())
         covenant->WriteSettings(buffer);
     if (loadedCharacter)

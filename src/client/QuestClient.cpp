@@ -2,6 +2,7 @@
 #include "client/QuestClient.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientMusic.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "core/StringUtil.h"
@@ -10,6 +11,12 @@
 #include "world/World.h"
 
 namespace {
+
+void QuestClientPlay(InterfaceSound sound)
+{
+    if (gGameClient)
+        gGameClient->GetMusic().PlayInterfaceSound(sound);
+}
 
 void QuestClientShow(const std::string& text)
 {
@@ -97,11 +104,13 @@ void QuestClient::Acknowledge()
 void QuestClient::AnnounceCompleted()
 {
     QuestClientShow("$$AnnounceQuestCompleted$$");
+    QuestClientPlay(InterfaceSound::QuestComplete);
     announced = true;
 }
 
 void QuestClient::AnnounceFailed(const PlayerClient& player)
 {
     QuestClientShow(BuildTitle(player.GetStat(CharacterStat::Level), true) + " $$AnnounceQuestFailed$$");
+    QuestClientPlay(InterfaceSound::QuestFailed);
     announced = true;
 }

@@ -1,6 +1,7 @@
 // PlayerCovenantMirrorTest -- the player covenant mirror against the real world host: its block in the join settings, its part of every update (recruits named, kept and dropped), the lifestone news, the history's bound, and cut or hostile parts refused without a trace.
 #include "client/CharacterSetUp.h"
 #include "client/PlayerClientWorld.h"
+#include "client/ItemClient.h"
 #include "client/PlayerCovenantClient.h"
 #include "client/RecruitClient.h"
 
@@ -409,4 +410,39 @@ TEST_F(PlayerCovenantMirror, ASavedCharacterResumesWithItsRecruitsAndListsItsCov
     EXPECT_EQ(host->name, "Ember Hall");
     ASSERT_NE(host->GetRecruitRecord(1), nullptr);
     EXPECT_EQ(host->GetRecruitRecord(1)->stats.Get(CharacterStat::Level), 6);
+}
+
+TEST_F(PlayerCovenantMirror, APlayerGivenNoMirrorMakesItsOwnWithTheGlobalInventoryAndJoins)
+{
+    InventoryClient stock;
+    stock.ResizeBag(InventoryGroupIndex::Stash, 8);
+    std::unique_ptr<ItemBase> bag = std::make_unique<ItemClient>();
+    bag->SetEntryByName("Bag1");
+    ASSERT_TRUE(stock.PlaceItem(bag, InventoryGroupIndex::Stash, 3, 0));
+    MessageBuffer file;
+    file.WriteInt(PlayerClient::kFileVersion);
+    stock.Write(file, true);
+    std::string bytes(reinterpret_cast<const char*>(file.Data()), file.Size());
+
+    // A cut file is refused and changes nothing; the whole one is taken.
+    PlayerCovenantClient probe;
+    folder.Write("User/chars/global.sav", bytes.substr(0, bytes.size() - 3));
+    EXPECT_FALSE(probe.LoadGlobalInventory());
+    EXPECT_FALSE(probe.HasInventory());
+    EXPECT_EQ(probe.GetInventory().GetItem(InventoryGroupIndex::Stash, 3), nullptr);
+    folder.Write("User/chars/global.sav", bytes);
+
+    MakePlayer();
+    vars.SetStringByName("CovenantName", "House Ash");
+    Join();
+    PlayerCovenant* host = HostCovenant();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->name, "House Ash");
+    ASSERT_NE(host->GetInventoryItem(InventoryGroupIndex::Stash, 3), nullptr);
+    Frames(2);
+    PlayerCovenantClient* own = player->GetCovenant();
+    ASSERT_NE(own, nullptr);
+    EXPECT_TRUE(own->HasInventory());
+    EXPECT_EQ(own->index, host->index);
+    EXPECT_EQ(own->name, "House Ash");
 }
