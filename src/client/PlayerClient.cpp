@@ -139,6 +139,9 @@ void PlayerClient::OnNewWorld()
 {
     Reset();
     NewGame();
+    // The history and the lifestone news belong to the world that ended.
+    if (covenant)
+        covenant->Reset();
 }
 
 bool PlayerClient::SaveCharacter()

@@ -366,7 +366,8 @@ TEST_F(PlayerCovenantMirror, HistoryKeepsOneSamplePerMinuteAndAtMostTwoWeeksOfTh
     mirror->SampleHistory();
     EXPECT_EQ(mirror->GetHistory().size(), static_cast<size_t>(PlayerCovenantClient::kMaxHistorySamples));
     EXPECT_EQ(mirror->GetFirstSampleMinute() + PlayerCovenantClient::kMaxHistorySamples - 1, 1000000 * 24 * 60);
-    mirror->Reset();
+    // A new world starts the history afresh.
+    player->OnNewWorld();
     EXPECT_TRUE(mirror->GetHistory().empty());
 }
 
