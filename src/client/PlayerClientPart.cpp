@@ -2,6 +2,7 @@
 #include "client/PlayerClient.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientMusic.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "core/MessageBuffer.h"
@@ -116,6 +117,8 @@ void PlayerClient::ApplyPlayerPart(MessageBuffer& buffer)
     if (part.music != musicRecord) {
         musicRecord = part.music;
         musicVolume = part.musicVolume;
+        if (gGameClient)
+            gGameClient->GetMusic().SetMusicOverride(musicRecord, musicVolume);
     }
 }
 

@@ -1,9 +1,13 @@
 // ClientMusicTest -- the client's music choice (menus first, the theme outside a game, the level's track or the override in one), the same track only changing its volume, the levels' sound banks and the NPC voices, on the real sound system over a recording driver.
 #include "client/ClientServicesWorld.h"
 
+#include "client/WeatherClient.h"
+
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "entities/Actor.h"
 #include "support/LogLines.h"
+#include "support/ShippedGame.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/World.h"
@@ -260,11 +264,29 @@ protected:
     void SetUp() override
     {
         WriteSound("Sounds/UI/pebble.wav");
-        StartWorldOnly("", "ItemPebble\n{\n    Type Item\n    PickupSoundName \"Sounds/UI/pebble.wav\"\n}\n");
+        StartWorldOnly("", "ItemPebble\n{\n    Type Item\n    PickupSoundName \"Sounds/UI/pebble.wav\"\n}\n"
+                           "MusicBrawl\n{\n    Type Music\n    Music \"Music/brawl.ogg\"\n    IntensityMult 1\n"
+                           "    PainIntensity 5\n    MaxIntensity 10\n    MinVolumeIntensity 1\n"
+                           "    MaxVolumeIntensity 10\n}\n"
+                           "ArchetypeBrute\n{\n    Type MonsterArchetype\n    InitChance 1\n    SpawnChance 1\n}\n"
+                           "ActorBrute\n{\n    Type Actor\n}\n"
+                           "MonsterBrute\n{\n    Type MonsterType\n    Archetype ArchetypeBrute\n"
+                           "    Definition ActorBrute\n    MinLevel 1\n    MaxLevel 1\n    Music MusicBrawl\n}\n");
         MakePlayer();
         Join();
     }
 };
+
+TEST_F(ClientMusicPickup, TheFightMusicTheHostChoosesBecomesTheClientsOverride)
+{
+    auto* brute = Spawn<Actor>(hostPlayer->position.x + 20.0f, hostPlayer->position.y, hostPlayer->position.level);
+    brute->SetUpFromMonsterType(gameData.FindMonsterType("MonsterBrute"), 1, false);
+    ASSERT_NE(brute->GetMusic(), nullptr);
+    hostPlayer->intensity.Add(brute, IntensityEvent::Pain);
+    for (int frame = 0; frame < 3; ++frame)
+        ClientFrame(50);
+    EXPECT_EQ(gameClient->GetMusic().GetMusicOverrideName(), "Music/brawl.ogg");
+}
 
 TEST_F(ClientMusicPickup, ReachingForAnItemPlaysItsPickupSoundAtThePlayerOnce)
 {
@@ -288,6 +310,47 @@ TEST_F(ClientMusicPickup, ReachingForAnItemPlaysItsPickupSoundAtThePlayerOnce)
     sound->ReleaseChannels();
     ASSERT_TRUE(player->SetInteractionMode(false, 23, false));
     EXPECT_TRUE(PlayingSounds().empty());
+}
+
+} // namespace
+
+namespace {
+
+// ---- What the game ships ----
+
+class ClientMusicShipped : public ClientServicesWorld {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(LinkShippedGame(folder.Path()));
+        ASSERT_TRUE(DatabaseWorld::game.files.MountArchive("assets001.zip"));
+        database.Load();
+        gameData.Load(database);
+    }
+};
+
+TEST_F(ClientMusicShipped, EveryInterfaceSoundTheWeatherAndTheVoicedLinePlay)
+{
+    ClientMusic& music = gameClient->GetMusic();
+    music.LoadGameSystem(database);
+    for (int32_t i = 0; i < ClientMusic::kSoundCount; ++i) {
+        auto which = static_cast<InterfaceSound>(i);
+        ASSERT_NE(music.GetSound(which), -1) << i;
+        sound->ReleaseChannels();
+        music.PlayInterfaceSound(which);
+        EXPECT_EQ(PlayingSounds().size(), 1u) << i;
+    }
+    EXPECT_EQ(music.GetThemeMusicName(), "Music/theme.ogg");
+
+    WeatherClient weather;
+    weather.Init(database);
+    EXPECT_NE(weather.GetThunderSound(), -1);
+    EXPECT_GT(weather.lowestSunlightMult, 0.0f);
+    EXPECT_EQ(CountLinesHolding(debug, "outside a to z"), 0);
+
+    const DatabaseEntry* voices = database.FindEntryByName("DialogSoundSystem");
+    ASSERT_NE(voices, nullptr);
+    EXPECT_NE(voices->GetString("ChatVendorTrade1"), "");
 }
 
 } // namespace
