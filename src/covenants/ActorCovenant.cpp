@@ -390,15 +390,21 @@ void ActorCovenant::SetUpStartingRelations()
     }
 }
 
-void ActorCovenant::ChangeRelation(int32_t other, float amount, bool gain)
+float ActorCovenant::ChangeRelation(int32_t other, float amount, bool gain)
 {
     const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
-    if (!them || !them->GetDefinition())
-        return;
+    if (!them || them == this || !them->GetDefinition())
+        return 0.0f;
     int32_t m = gain ? kActorCovenantGainMultiplier : kActorCovenantLossMultiplier;
     float factor = gain ? them->GetDefinition()->GetPositiveRelationMult(difficultyLevel)
                         : them->GetDefinition()->GetNegativeRelationMult(difficultyLevel);
-    AddRelation(other, amount * GetFloatStat(m) * them->GetFloatStat(m) * factor);
+    float change = amount * GetFloatStat(m) * them->GetFloatStat(m) * factor;
+    // A change that is no number would stick to the relation for good.
+    if (!std::isfinite(change))
+        return 0.0f;
+    AddRelation(other, change);
+    RecomputeWishes(other);
+    return change;
 }
 
 // ---- Step -------------------------------------------------------------------------------------------------
@@ -414,6 +420,7 @@ void ActorCovenant::Update(float seconds)
     if (!gCovenantHost || !gCovenantHost->IsWorldAwake())
         return;
     RandomTimer::UpdateList(timerList, seconds);
+    UpdatePendingOffers(seconds);
     if (targetCovenant != -1) {
         // A leader risen at home goes back with a new party; the gate and the raid stand.
         Recruit* leader = FindLeaderRecruit();
@@ -461,10 +468,12 @@ void ActorCovenant::RecordMemberExperience(int32_t sourceLevel, int32_t kind, fl
     experienceKind = kind;
 }
 
-void ActorCovenant::OnMemberGainedExperience(Sentient&, int32_t amount)
+void ActorCovenant::OnMemberGainedExperience(Sentient& member, int32_t amount)
 {
-    if (amount > 0)
-        GainInfluenceFromXp(experienceLevel, experienceKind, amount);
+    if (amount <= 0)
+        return;
+    GainInfluenceFromXp(experienceLevel, experienceKind, amount);
+    OnSharedAdventureXp(member, amount);
 }
 
 bool ActorCovenant::IsRecruitEngaged(const Actor& actor) const

@@ -130,6 +130,11 @@ public:
     void OnLevelReached(int32_t level, Entity* entity) override;
     // Only the goods bag's items are offered: they are named by that bag, as the game moves them.
     ItemBase* GetStoredItem(int32_t bag, int32_t slot) const override;
+    // Takes goods out of the goods bag (the slot left empty, so the other goods keep their names)
+    // and withdraws the pending offers that named them.
+    std::unique_ptr<ItemBase> RemoveStoredItem(int32_t bag, int32_t slot) override;
+    // Stored as StoreItem stores (sold when there is no place): always taken.
+    bool GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t bag) override;
 
     // ---- Set-up ------------------------------------------------------------------------------
     // The home at the position, the recruits with their leader, money, items, relics, the
@@ -170,10 +175,79 @@ public:
     // it would replace and the covenant can afford it and its upkeep.
     void ChangeGuard();
 
+    // ---- Offers (ActorCovenantOffers.cpp) ---------------------------------------------------------
+    static constexpr int32_t kTradeOffer = 0;
+    static constexpr int32_t kDemandOffer = 1;
+    static constexpr int32_t kGiftOffer = 2;
+    static constexpr int32_t kCounterOffer = 3;
+    // The answers: balancing's results, then the answers to a received offer.
+    static constexpr int32_t kAnswerEmpty = 1;
+    static constexpr int32_t kAnswerBalanced = 2;
+    static constexpr int32_t kAnswerClose = 3;
+    static constexpr int32_t kAnswerRefused = 4;
+    static constexpr int32_t kAnswerTradeAccepted = 8;
+    static constexpr int32_t kAnswerTradeRefused = 9;
+    static constexpr int32_t kAnswerDemandMet = 10;
+    static constexpr int32_t kAnswerDemandRefused = 11;
+    static constexpr int32_t kAnswerOtherCannotPay = 17;
+    static constexpr int32_t kAnswerCannotPay = 18;
+    static constexpr int32_t kAnswerEven = 19;
+    static constexpr int32_t kAnswerGiftAccepted = 20;
+    static constexpr float kOfferResendSeconds = 60.0f;
+    static constexpr float kCounterOfferFactor = 1.2f;
+
+    // Update step: each pending offer's resend timer; a resend, or with none left the offer
+    // withdrawn as ignored.
+    void UpdatePendingOffers(float seconds);
+    // Withdraws the pending offer toward the covenant (a demand, and an ignored offer, cost
+    // relation) and tells it the offer ended.
+    void WithdrawOffer(int32_t other, bool ignored);
+    // The diplomacy pass's offer: a demand, a gift or a trade, as the draws and relations say.
+    void MakeOffer(int32_t other);
+    // One entry drawn by weight from the candidates for a demand, a gift or (neither flag) a
+    // trade; false when there is none or every weight is 0.
+    bool ComposeOffer(const Covenant& other, bool demand, bool gift, OfferEntry& entry) const;
+    // Evens the offer from this covenant's side (what it gives weighted by the factor) with
+    // money, goods, crystals or influence; an answer code (kAnswerBalanced when sendable).
+    int32_t BalanceOffer(const Covenant& other, Offer& offer, float factor) const;
+    void ReceiveOffer(Covenant& from, const Offer& offer) override;
+    // The answer to this covenant's offer: only the offer still pending, on the terms it holds.
+    void ReceiveOfferResult(Covenant& to, const Offer& offer, bool accepted, int32_t response) override;
+    void OnOfferExecuted(const Offer& offer, int32_t side, Covenant* other) override;
+    void OnKillReport(const Offer& offer, Covenant& maker, Covenant& accepter) override;
+    // Kept as the pending offer (resent every kOfferResendSeconds, four times), then received.
+    void SendOffer(Covenant& to, const Offer& offer) override;
+    const Offer* GetPendingOffer(int32_t other) const override;
+    // The item-buy walk over the other leader's carried bags: one offer of money for the next
+    // notable item.
+    void UpdateAdventureParty(Covenant& other) override;
+    void SuggestTrade(Covenant& other) override { UpdateAdventureParty(other); }
+    // The item's price with a share for how well it would sit among the stored goods.
+    float GetItemTradeValue(const ItemBase& item, bool own) const override;
+    // Maybe a rumour against the covenant, paid from the crystals.
+    void MaybeStartRumor(int32_t other);
+
+    // ---- Reactions (ActorCovenantReactions.cpp) ------------------------------------------------------
+    void OnPactCancelled(Covenant& by, Covenant& with) override;
+    void OnTradeRouteChanged(Covenant& by, Covenant& with, int32_t kind) override;
+    void OnSharedAdventureXp(Entity& entity, int32_t amount) override;
+    void OnCovenantsMeet(Covenant& first, Covenant& second) override;
+    void OnRumor(Covenant& source, int32_t amount) override;
+    // Raids the target beside the partner, lowering the relation toward it until the raid is wanted.
+    void StartJointRaid(Covenant& partner, Covenant& target) override;
+    bool IsSharedRaidPartner(int32_t other) const override { return other != -1 && other == sharedRaidPartner; }
+    void OnMemberKilled(Entity& victim, Entity* killer) override;
+    // A monster near the home killed by another covenant's member warms the relation toward it.
+    void OnThreateningMonsterKilled(Entity* killer, const Entity& monster);
+    void StartAdventuringWith(Covenant& other) override;
+    void StopAdventuringWith(Covenant& by) override;
+    void ForgetCovenant(const Covenant& other) override;
+
     // ---- Relations, fear, war and raids (ActorCovenantDiplomacy.cpp) -----------------------------
     // Adds the amount, weighted by both covenants' relation multipliers (5 for a loss, 6 for a
-    // gain) and the other's per-difficulty relation factor, to the relation toward it.
-    void ChangeRelation(int32_t other, float amount, bool gain);
+    // gain) and the other's per-difficulty relation factor, to the relation toward it; the wishes
+    // toward it follow. The change applied (0 when the other does not exist).
+    float ChangeRelation(int32_t other, float amount, bool gain);
     // The relation wanted for peace at the covenant's difficulty, times multiplier 8, less the fear.
     float GetRelationForPeaceTreaty(const Covenant& other) const override;
     // The relation wanted for peace less the relation: war is declared above 0.
@@ -224,6 +298,16 @@ public:
     SafePointer raidGate;
     TimeStamp raidStart;
     TimeStamp lastRaidEnd;
+    // A raid shared with an ally: the partner, and the target's damage taken in all and from the
+    // partner as the raid began.
+    int32_t sharedRaidPartner = -1;
+    float sharedRaidTargetDamage = 0.0f;
+    float sharedRaidPartnerDamage = 0.0f;
+    // Per covenant index: the leader's experience earned beside that partner, not yet counted.
+    std::array<int32_t, kMaxCovenants> sharedAdventureXp{};
+    // Where the item-buy walk goes on: a bag (-1 before the first) and the last slot looked at.
+    int32_t buyWalkBag = -1;
+    int32_t buyWalkSlot = -1;
 
 private:
     const CovenantDefinition* Definition() const { return GetDefinition(); }
@@ -277,8 +361,10 @@ private:
     const char* LifeStoneHarm(float healthFraction) const;
     // A uniform draw between the definition's two keys.
     float Roll(std::string_view minKey, std::string_view maxKey) const;
-    // Pending offers withdrawn, as a war or a raid between the two begins.
-    void WithdrawOffersTo(int32_t other);
+    // Judges a raid shared with an ally, as it ends: the relation toward the partner moves.
+    void JudgeSharedRaid();
+    // The damage the covenant took from everyone.
+    static float TotalDamageTaken(const Covenant& covenant);
     void ChooseRaidParty();
     std::vector<RandomTimer*> timerList;
     int32_t experienceLevel = 1;

@@ -161,10 +161,7 @@ bool ActorCovenant::DefendIfCalled(int32_t wish)
 
 void ActorCovenant::StopSharedAdventure()
 {
-    if (activity != AdventuringWithCovenant)
-        return;
-    ReturnHome(false);
-    adventurePartner = -1;
+    StopAdventuringWith(*this);
 }
 
 // ---- Operations ---------------------------------------------------------------------------------------

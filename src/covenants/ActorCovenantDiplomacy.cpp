@@ -215,21 +215,17 @@ void ActorCovenant::DiplomacyPass()
                     Definition()->GetRelationChangeCancelledTradeRoute(route) > 0.0f)
             gCovenantHost->CancelTradeRoute(*this, *them);
         if (!IsAtWarWith(u) && WarPressure(u) > 0.0f) {
-            WithdrawOffersTo(u);
+            WithdrawOffer(u, false);
             gCovenantHost->SetTreaty(*this, *them, CovenantTreaty::War);
             if (activity == AdventuringWithCovenant && adventurePartner == u)
                 StopSharedAdventure();
         }
+        MakeOffer(u);
+        MaybeStartRumor(u);
         if (WantsToRaid(u, false, 0.0f))
             StartRaid(u);
     }
     recentDamage = std::max(0.0f, recentDamage - forget);
-}
-
-void ActorCovenant::WithdrawOffersTo(int32_t other)
-{
-    if (GetPendingOfferRecord(other) && !GetPendingOfferRecord(other)->offer.entries.empty())
-        ClearOfferTo(other, true);
 }
 
 float ActorCovenant::GetTreatyCancelChange(int32_t treaty) const
@@ -312,7 +308,7 @@ void ActorCovenant::StartRaid(int32_t u)
     else
         delete gate;
     gCovenantHost->StartRaid(*this, *them);
-    WithdrawOffersTo(u);
+    WithdrawOffer(u, false);
     ReturnHome(false);
     ChooseRaidParty();
 }
@@ -402,8 +398,34 @@ bool ActorCovenant::ShouldStopRaid()
     return s <= kActorCovenantStopRaidFloor;
 }
 
+float ActorCovenant::TotalDamageTaken(const Covenant& covenant)
+{
+    float total = covenant.GetDamageFrom(nullptr);
+    for (int32_t c = 0; gCovenantHost && c < gCovenantHost->GetCovenantCount(); ++c)
+        if (const Covenant* from = gCovenantHost->GetCovenantAt(c); from && from != &covenant)
+            total += covenant.GetDamageFrom(from);
+    return total;
+}
+
+void ActorCovenant::JudgeSharedRaid()
+{
+    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(sharedRaidPartner) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    sharedRaidPartner = -1;
+    if (!partner || !them || GetHomeMaxHealth() <= 0)
+        return;
+    float total = TotalDamageTaken(*them) - sharedRaidTargetDamage;
+    float byPartner = them->GetDamageFrom(partner) - sharedRaidPartnerDamage;
+    bool fairShare = (byPartner > 0.0f && byPartner < total) ||
+                     (total != 0.0f && byPartner / total > DefinitionFloat("SharedRaidMinDamagePercent"));
+    float change = fairShare ? ChangeRelation(partner->index, Roll("SharedRaidSuccessMinRelation", "SharedRaidSuccessMaxRelation"), true)
+                             : ChangeRelation(partner->index, Roll("SharedRaidFailureMinRelation", "SharedRaidFailureMaxRelation"), false);
+    partner->DescribeRelationChange(this, change);
+}
+
 void ActorCovenant::EndRaid()
 {
+    JudgeSharedRaid();
     Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
     if (them && gCovenantHost)
         gCovenantHost->StopRaid(*this, *them);
@@ -417,6 +439,7 @@ void ActorCovenant::StopRaid()
     if (!raidUnderWay || targetCovenant != -1)
         return;
     raidUnderWay = false;
+    sharedRaidPartner = -1;
     lastRaidEnd = GetGameTime();
     if (Entity* gate = raidGate.GetAs<Entity>())
         gate->ScheduleDelete(0.0f);
@@ -446,7 +469,7 @@ void ActorCovenant::OnWarStarted(int32_t other)
 void ActorCovenant::OnRaidStarted(Covenant& raider)
 {
     ChangeRelation(raider.index, Roll("RelationChangeMinRaidStart", "RelationChangeMaxRaidStart"), false);
-    WithdrawOffersTo(raider.index);
+    WithdrawOffer(raider.index, false);
 }
 
 void ActorCovenant::OnWarDeclaredBy(Covenant& declarer)
@@ -454,7 +477,7 @@ void ActorCovenant::OnWarDeclaredBy(Covenant& declarer)
     float lowest = Roll("RelationChangeMinWarStart", "RelationChangeMaxWarStart") + DefinitionFloat("AgreementWarMaxRelation");
     if (GetRelation(declarer.index) > lowest)
         SetRelation(declarer.index, lowest);
-    WithdrawOffersTo(declarer.index);
+    WithdrawOffer(declarer.index, false);
     if (activity == AdventuringWithCovenant && adventurePartner == declarer.index)
         StopSharedAdventure();
 }

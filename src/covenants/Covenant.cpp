@@ -174,6 +174,21 @@ void Covenant::SendOffer(Covenant& to, const Offer& offer)
         to.ReceiveOffer(*this, offer);
 }
 
+ItemBase* Covenant::GetStoredItem(int32_t bag, int32_t slot) const
+{
+    return inventory ? inventory->GetItem(bag, slot) : nullptr;
+}
+
+std::unique_ptr<ItemBase> Covenant::RemoveStoredItem(int32_t bag, int32_t slot)
+{
+    return inventory ? inventory->RemoveAt(bag, slot) : nullptr;
+}
+
+bool Covenant::GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t bag)
+{
+    return inventory && inventory->AddItem(item, bag);
+}
+
 void Covenant::ForgetCovenant(const Covenant& other)
 {
     for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot)

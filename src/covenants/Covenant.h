@@ -96,9 +96,11 @@ public:
     // The other covenant accepted (true) or rejected this one's offer; on acceptance the
     // covenant carries the deal out through Game::ExecuteOffer.
     virtual void ReceiveOfferResult(Covenant&, const Offer&, bool, int32_t) {}
-    // A deal was carried out: party 0 is the first covenant of the deal, 1 the second (told
-    // the first).
-    virtual void OnOfferExecuted(int32_t, Covenant*) {}
+    // A deal is being carried out (its goods still where they were): party 0 is the first
+    // covenant of the deal, 1 the second; other is the other party.
+    virtual void OnOfferExecuted(const Offer&, int32_t, Covenant*) {}
+    // A deal between two other covenants was carried out: the maker's offer, the accepter's yes.
+    virtual void OnKillReport(const Offer&, Covenant&, Covenant&) {}
     // The sum of the recruits' weights, and of their worn items' values; 0 here.
     virtual void UpdatePeopleStatistic();
     virtual void UpdateItemsStatistic();
@@ -150,8 +152,13 @@ public:
     // covenant would give the item (the kinds weigh their own goods differently).
     virtual float GetItemTradeValue(const ItemBase& item, bool own) const;
     // The goods an item entry of an offer names: its value's low 16 bits the bag (inventory
-    // group), the high 16 bits the slot, as the game moves them; none here.
-    virtual ItemBase* GetStoredItem(int32_t, int32_t) const { return nullptr; }
+    // group), the high 16 bits the slot, as the game moves them; here the covenant inventory's.
+    virtual ItemBase* GetStoredItem(int32_t bag, int32_t slot) const;
+    // Takes those goods out for a deal; null when there are none.
+    virtual std::unique_ptr<ItemBase> RemoveStoredItem(int32_t bag, int32_t slot);
+    // Takes goods a deal brought (bag: where the giver kept them). False leaves the item with the
+    // caller, which puts it back; here it goes to that bag of the covenant inventory.
+    virtual bool GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t bag);
     // Whether the covenant of the index raids beside this one.
     virtual bool IsSharedRaidPartner(int32_t) const { return false; }
     // A guard of this covenant fell.
@@ -187,10 +194,12 @@ public:
     virtual void StopAdventuringWith(Covenant&) { StopSharedAdventure(); }
     // Raids the target together with the partner.
     virtual void StartJointRaid(Covenant&, Covenant&) {}
-    // A pact between the two ended; told to every living covenant.
+    // A pact between the two ended, the first leaving it (the treaty still stands as it stood);
+    // told to every living covenant.
     virtual void OnPactCancelled(Covenant&, Covenant&) {}
-    // The trade route between the two was cancelled; told to every living covenant.
-    virtual void OnTradeRouteChanged(Covenant&, Covenant&) {}
+    // The trade route of the kind between the two was cancelled by the first; told to every
+    // living covenant.
+    virtual void OnTradeRouteChanged(Covenant&, Covenant&, int32_t) {}
     // News of the covenant, told to everyone but the two involved.
     virtual void OnDiplomacyNews(int32_t, Covenant&) {}
     // Peace was made with the other covenant.
@@ -284,6 +293,8 @@ public:
     bool IsAtWarWithPartnerOf(const Covenant& x) const;
     // The game clock is before nextThinkTime.
     bool IsThinkDelayed() const;
+    // The game's first player leads this covenant.
+    bool IsFirstPlayersCovenant() const;
 
     // ---- Treaty and route measures (CovenantMeasures.cpp) -----------------------------------------
     // Each toward the other covenant, on the relation scale. Mode 0: how far the relation falls
@@ -396,7 +407,6 @@ protected:
 
 private:
     void WatchGuards();
-    bool IsFirstPlayersCovenant() const;
     // A line to the clients, for the first player's covenant only.
     void SendCovenantMessage(const std::string& text) const;
     // The pay step's three ways out; false when there is nothing of the kind.

@@ -57,6 +57,11 @@ public:
     virtual void StopRaid(Covenant& raider, Covenant& raided) = 0;
     // Carries the accepted offer out between its maker (first) and the other (second).
     virtual void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) = 0;
+    // Every entry's giver (the first for side 0, else the second) holds what it gives.
+    virtual bool CanAffordOffer(const Covenant* first, const Covenant* second, const TradeOffer& offer) const = 0;
+    // The source's rumour of the level (0 quick, 1 planned, 2 crafted) about the target, paid
+    // from the source's crystals and announced.
+    virtual void StartRumor(int32_t level, Covenant* source, Covenant* target) = 0;
     // The covenant fell; the destroyer (none: the monsters) is credited.
     virtual void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) = 0;
     // A fallen covenant's clean-ups: every other covenant and it back at Peace, both ways; every

@@ -12,6 +12,7 @@
 #include "entities/Gate.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/ItemGround.h"
 #include "entities/Player.h"
 #include "entities/Stash.h"
 #include "rules/GameData.h"
@@ -422,6 +423,43 @@ void PlayerCovenant::DeleteInventoryItem(int32_t bag, int32_t slot)
     }
     if (Player* leader = GetPlayerLeader(); leader && leader->inventory)
         leader->inventory->DeleteAt(bag, slot);
+}
+
+ItemBase* PlayerCovenant::GetStoredItem(int32_t bag, int32_t slot) const
+{
+    const Player* leader = GetPlayerLeader();
+    return leader && leader->inventory ? leader->inventory->GetItem(bag, slot) : nullptr;
+}
+
+std::unique_ptr<ItemBase> PlayerCovenant::RemoveStoredItem(int32_t bag, int32_t slot)
+{
+    Player* leader = GetPlayerLeader();
+    return leader && leader->inventory ? leader->inventory->RemoveAt(bag, slot) : nullptr;
+}
+
+bool PlayerCovenant::GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t)
+{
+    Player* leader = GetPlayerLeader();
+    if (!leader || !leader->inventory || !dynamic_cast<Item*>(item.get()))
+        return false;
+    InventoryBase& carried = *leader->inventory;
+    constexpr int32_t kBags[] = {InventoryGroupIndex::Bag1, InventoryGroupIndex::Bag2};
+    if (carried.GetSlotCount(InventoryGroupIndex::Bag1) > 0) {
+        // A stack of either bag takes it whole before a free cell does.
+        for (int32_t bag : kBags)
+            for (int32_t slot = 0; slot < carried.GetSlotCount(bag); ++slot)
+                if (const ItemBase* there = carried.GetItem(bag, slot);
+                    there && there->CanStackWith(*item) && carried.PlaceItem(item, bag, slot, 0))
+                    return true;
+        for (int32_t bag : kBags)
+            if (carried.AddItem(item, bag))
+                return true;
+    }
+    std::unique_ptr<Item> dropped(static_cast<Item*>(item.release()));
+    if (ItemGround::Drop(leader->position, dropped, false, true, true))
+        return true;
+    item = std::move(dropped);
+    return false;
 }
 
 InventoryBag* PlayerCovenant::GetStorageBag(int32_t bag) const

@@ -107,6 +107,12 @@ public:
     // Bag 24 is the player's house bag; the others are the covenant's.
     Item* GetInventoryItem(int32_t bag, int32_t slot) const override;
     void DeleteInventoryItem(int32_t bag, int32_t slot) override;
+    // The goods a deal names are the player's own: its inventory's (bag, slot); none without it.
+    ItemBase* GetStoredItem(int32_t bag, int32_t slot) const override;
+    std::unique_ptr<ItemBase> RemoveStoredItem(int32_t bag, int32_t slot) override;
+    // Into the player's carried bags (their stacks first), else onto the ground at its feet;
+    // false (kept by the caller) without a player or for goods that are no item.
+    bool GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t bag) override;
     bool CanBeVisited() const override { return raidUnderway; }
     // The player counts.
     int32_t GetRecruitCount() const override { return CountRecruits() + 1; }

@@ -5,6 +5,8 @@
 #include "covenants/CovenantHost.h"
 #include "rules/RulesEnums.h"
 
+#include <algorithm>
+
 namespace {
 
 bool TradeOfferIsKnownAction(int32_t action)
@@ -48,4 +50,18 @@ bool TradeOffer::IsWellFormed(const Covenant& offering, const Covenant& receivin
         if (!TradeOfferIsGoodEntry(entry, entry.side == 0 ? offering : receiving))
             return false;
     return true;
+}
+
+bool TradeOffer::HoldsOnlyGoods() const
+{
+    return std::all_of(entries.begin(), entries.end(), [](const TradeOfferEntry& entry) {
+        return entry.kind == TradeOfferKind::LeaderMoney || entry.kind == TradeOfferKind::Item;
+    });
+}
+
+void TradeOffer::SwapSides()
+{
+    for (TradeOfferEntry& entry : entries)
+        if (entry.side == 0 || entry.side == 1)
+            entry.side = 1 - entry.side;
 }

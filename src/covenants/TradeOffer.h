@@ -58,4 +58,8 @@ struct TradeOffer {
     // covenant for side 0, the receiving one otherwise) holds; an agreement of a known action
     // about a covenant of the game.
     bool IsWellFormed(const Covenant& offering, const Covenant& receiving) const;
+    // Every entry is leader money or goods (true for no entries): such a deal is judged by price.
+    bool HoldsOnlyGoods() const;
+    // The two parties trade places: what one gave the other gives; agreements of both stay.
+    void SwapSides();
 };

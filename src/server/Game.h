@@ -374,7 +374,7 @@ public:
     // ---- Deals between covenants (GameOffers.cpp) ----------------------------------------------
     // Every entry affordable by its giver; kinds that cost nothing and an empty offer pass. A
     // missing covenant affords nothing that costs.
-    bool CanAffordOffer(const Covenant* first, const Covenant* second, const TradeOffer& offer) const;
+    bool CanAffordOffer(const Covenant* first, const Covenant* second, const TradeOffer& offer) const override;
     // Every entry moves money or an item (true for an empty offer).
     static bool IsItemsOnlyOffer(const TradeOffer& offer);
     // Carries out an accepted offer, entry by entry in list order; nothing without both covenants.
@@ -444,7 +444,7 @@ public:
     void AnnounceLifestone(int32_t covenant, float healthFraction) override;
     // Told to every living covenant in list order.
     void BroadcastPactCancelled(Covenant& first, Covenant& second);
-    void BroadcastTradeRouteChanged(Covenant& first, Covenant& second);
+    void BroadcastTradeRouteChanged(Covenant& first, Covenant& second, int32_t kind);
     // Told to every living covenant but the two.
     void BroadcastDiplomacyNews(int32_t value, Covenant& first, Covenant& second);
     // Whatever both sides of the offer give of money (1), kind 6 and kind 8 cancels out, first
@@ -484,7 +484,7 @@ public:
     int32_t CountDynamicChatRecords() const { return static_cast<int32_t>(dynamicChat.size()); }
     // The source pays the level's cost (times the target's level) and spreads the rumour: a
     // success or one of four failures drawn by weight, announced by the source's tie.
-    virtual void StartRumor(int32_t level, Covenant* source, Covenant* target);
+    void StartRumor(int32_t level, Covenant* source, Covenant* target) override;
     // A share of the living covenants' average resources, at most the target's, taken from
     // (no floor) or added to its resource counter; the amount.
     int32_t RumorDamage(Covenant& target, float minShare, float maxShare);

@@ -205,7 +205,7 @@ void Game::SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool s
     if (kind == 0) {
         if (ab == 0 && ba == 0)
             return;
-        BroadcastTradeRouteChanged(*first, *second);
+        BroadcastTradeRouteChanged(*first, *second, ab);
         if (!silent) {
             std::string route = DiplomacyText::TradeRoute(ab);
             AnnounceForCovenant(first, 0, MakeLocToken("XCancelledYTradeRouteWithZ", "%s %s %s", one.c_str(),
@@ -267,11 +267,11 @@ void Game::BroadcastPactCancelled(Covenant& first, Covenant& second)
             covenant->OnPactCancelled(first, second);
 }
 
-void Game::BroadcastTradeRouteChanged(Covenant& first, Covenant& second)
+void Game::BroadcastTradeRouteChanged(Covenant& first, Covenant& second, int32_t kind)
 {
     for (int32_t i = 0; i < GetCovenantCount(); ++i)
         if (Covenant* covenant = FindLivingCovenant(i))
-            covenant->OnTradeRouteChanged(first, second);
+            covenant->OnTradeRouteChanged(first, second, kind);
 }
 
 void Game::BroadcastDiplomacyNews(int32_t value, Covenant& first, Covenant& second)

@@ -51,13 +51,6 @@ int32_t GameOffersItemSlot(int32_t value)
     return static_cast<int32_t>(static_cast<uint32_t>(value) >> 16);
 }
 
-ItemBase* GameOffersItem(const Covenant* covenant, int32_t value)
-{
-    if (!covenant || !covenant->inventory)
-        return nullptr;
-    return covenant->inventory->GetItem(GameOffersItemBag(value), GameOffersItemSlot(value));
-}
-
 bool GameOffersHasMoneyStat(const Covenant* covenant)
 {
     return covenant && covenant->statistics.GetCount() > kGameOffersMoneyStat;
@@ -78,24 +71,23 @@ bool GameOffersAffords(const TradeOfferEntry& entry, const Covenant* giver)
         const Sentient* leader = GameOffersLeader(giver);
         return leader ? leader->stats.Get(CharacterStat::Money) >= entry.value : entry.value <= 0;
     }
-    case TradeOfferKind::Item: return GameOffersItem(giver, entry.value) != nullptr;
+    case TradeOfferKind::Item:
+        return giver && giver->GetStoredItem(GameOffersItemBag(entry.value), GameOffersItemSlot(entry.value));
     case TradeOfferKind::CovenantMoney:
         return GameOffersHasMoneyStat(giver) && giver->statistics.Get(kGameOffersMoneyStat) >= entry.value;
     default: return true;
     }
 }
 
-// The item leaves the giver for the same bag of the taker; one that does not fit there goes
-// back where it was, so a deal never loses an item.
+// The goods leave the giver as it keeps them for the taker as it keeps them; goods the taker
+// refuses go back where they were, so a deal never loses an item.
 void GameOffersMoveItem(Covenant& giver, Covenant& taker, int32_t value)
 {
     int32_t bag = GameOffersItemBag(value);
     int32_t slot = GameOffersItemSlot(value);
-    if (!GameOffersItem(&giver, value) || !taker.inventory)
-        return;
-    std::unique_ptr<ItemBase> item = giver.inventory->RemoveAt(bag, slot);
-    if (!taker.inventory->AddItem(item, bag) && item)
-        giver.inventory->PlaceItem(item, bag, slot, 0);
+    std::unique_ptr<ItemBase> item = giver.RemoveStoredItem(bag, slot);
+    if (item && !taker.GiveStoredItem(item, bag) && item && giver.inventory)
+        giver.inventory->PlaceItem(item, bag, slot, kPlaceAnyGroup);
 }
 
 void GameOffersMoveLeaderMoney(const Covenant* giver, const Covenant* taker, int32_t value)
@@ -155,17 +147,15 @@ bool Game::CanAffordOffer(const Covenant* first, const Covenant* second, const T
 
 bool Game::IsItemsOnlyOffer(const TradeOffer& offer)
 {
-    return std::all_of(offer.entries.begin(), offer.entries.end(), [](const TradeOfferEntry& entry) {
-        return entry.kind == TradeOfferKind::LeaderMoney || entry.kind == TradeOfferKind::Item;
-    });
+    return offer.HoldsOnlyGoods();
 }
 
 void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second)
 {
     if (!first || !second)
         return;
-    first->OnOfferExecuted(0, nullptr);
-    second->OnOfferExecuted(1, first);
+    first->OnOfferExecuted(offer, 0, second);
+    second->OnOfferExecuted(offer, 1, first);
     for (const TradeOfferEntry& entry : offer.entries) {
         Covenant* giver = GameOffersGiver(entry, first, second);
         Covenant* taker = GameOffersTaker(entry, first, second);
@@ -189,11 +179,15 @@ void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* seco
         case TradeOfferKind::Item: GameOffersMoveItem(*giver, *taker, entry.value); break;
         case TradeOfferKind::CovenantMoney: GameOffersMoveCovenantMoney(*giver, *taker, entry.value); break;
         case TradeOfferKind::TradeRoute: SetTradeRoute(first, second, entry.value, false); break;
-        case TradeOfferKind::SharedAdventure: first->StartSharedAdventure(*second); break;
+        // Both partners hear of it, whichever made the deal.
+        case TradeOfferKind::SharedAdventure: first->StartAdventuringWith(*second); break;
         case TradeOfferKind::JointAction: ExecuteJointAction(entry.value, *giver, *first, *second); break;
         default: break;
         }
     }
+    for (int32_t i = 0; i < GetCovenantCount(); ++i)
+        if (Covenant* onlooker = FindLivingCovenant(i); onlooker && onlooker != first && onlooker != second)
+            onlooker->OnKillReport(offer, *first, *second);
 }
 
 void Game::ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second)

@@ -79,6 +79,14 @@ public:
         calls.push_back("execute " + std::to_string(first.index) + " " + std::to_string(second.index) + " " +
                         std::to_string(offer.entries.size()));
     }
+    // Unless refuseOffers, every giver holds what it gives.
+    bool CanAffordOffer(const Covenant*, const Covenant*, const TradeOffer&) const override { return !refuseOffers; }
+    // "rumor <level> <source> <target>"
+    void StartRumor(int32_t level, Covenant* source, Covenant* target) override
+    {
+        calls.push_back("rumor " + std::to_string(level) + " " + std::to_string(source ? source->index : -1) + " " +
+                        std::to_string(target ? target->index : -1));
+    }
     // "destroyed <index> by <destroyer or -1>"
     void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override
     {
@@ -215,6 +223,7 @@ public:
     // Above 0: every guard made has this maximum and health.
     int32_t guardMaxHealth = 0;
     bool refuseRoutes = false;
+    bool refuseOffers = false;
     std::vector<std::string> calls;
     WorldPos homePosition;
     std::vector<std::pair<int32_t, const Entity*>> openQuests;

@@ -37,10 +37,10 @@ public:
     {
         return hasPending && other == pendingFor ? &pending : nullptr;
     }
-    void OnOfferExecuted(int32_t party, Covenant* first) override
+    void OnOfferExecuted(const TradeOffer&, int32_t party, Covenant* other) override
     {
         Note("executed " + std::to_string(index) + " as " + std::to_string(party) + " with " +
-             std::to_string(first ? first->index : -1));
+             std::to_string(other ? other->index : -1));
     }
     void StartSharedAdventure(Covenant& other) override
     {

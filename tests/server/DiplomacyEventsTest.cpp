@@ -21,7 +21,7 @@ public:
     explicit ToldCovenant(std::vector<std::string>* told) : told(told) {}
 
     void OnPactCancelled(Covenant& first, Covenant& second) override { Tell("pact off", first, second); }
-    void OnTradeRouteChanged(Covenant& first, Covenant& second) override { Tell("route off", first, second); }
+    void OnTradeRouteChanged(Covenant& first, Covenant& second, int32_t) override { Tell("route off", first, second); }
     void OnDiplomacyNews(int32_t value, Covenant& about) override
     {
         told->push_back(std::to_string(index) + " news " + std::to_string(value) + " " +

@@ -132,7 +132,7 @@ TEST_F(GameOffers, ItemsOnlyMeansMoneyAndItemsAlone)
 TEST_F(GameOffers, BothCovenantsAreToldOfTheDealFirst)
 {
     game->ExecuteOffer(Deal({{0, TradeOfferKind::SharedAdventure, 0}}), mine, other);
-    std::vector<std::string> expected = {"executed 0 as 0 with -1", "executed 1 as 1 with 0", "adventure 0 1"};
+    std::vector<std::string> expected = {"executed 0 as 0 with 1", "executed 1 as 1 with 0", "adventure 0 1"};
     EXPECT_EQ(log, expected);
     log.clear();
     game->ExecuteOffer(Deal({{0, TradeOfferKind::SharedAdventure, 0}}), mine, nullptr);
@@ -153,7 +153,7 @@ TEST_F(GameOffers, InfluenceLeavesCounterThreeWithoutAFloor)
 TEST_F(GameOffers, TreatiesNameTheSecondCovenantFirst)
 {
     game->ExecuteOffer(Deal({{0, 2, 0}, {1, 3, 0}, {0, 4, 0}, {2, 5, 0}}), mine, other);
-    std::vector<std::string> expected = {"executed 0 as 0 with -1", "executed 1 as 1 with 0",
+    std::vector<std::string> expected = {"executed 0 as 0 with 1", "executed 1 as 1 with 0",
                                          "treaty 1 0 1 0",          "treaty 1 0 4 0",
                                          "treaty 1 0 5 0",          "treaty 1 0 6 0"};
     EXPECT_EQ(log, expected);
@@ -200,7 +200,7 @@ TEST_F(GameOffers, RoutesAndAdventuresGoFirstToSecond)
 {
     game->ExecuteOffer(Deal({{1, TradeOfferKind::TradeRoute, 3}, {1, TradeOfferKind::SharedAdventure, 0}}), mine,
                        other);
-    std::vector<std::string> expected = {"executed 0 as 0 with -1", "executed 1 as 1 with 0", "route 0 1 3 0",
+    std::vector<std::string> expected = {"executed 0 as 0 with 1", "executed 1 as 1 with 0", "route 0 1 3 0",
                                          "adventure 0 1"};
     EXPECT_EQ(log, expected);
 }
@@ -212,7 +212,7 @@ TEST_F(GameOffers, JointActionsAgainstAThirdCovenant)
                              {0, 11, joint(10, 2)}, {0, 11, joint(1, 2)}, {0, 11, joint(4, 2)},
                              {0, 11, joint(2, 3)}, {0, 11, joint(2, 0xFFFF)}}),
                        mine, other);
-    std::vector<std::string> expected = {"executed 0 as 0 with -1",
+    std::vector<std::string> expected = {"executed 0 as 0 with 1",
                                          "executed 1 as 1 with 0",
                                          "treaty 0 2 2 0",
                                          "treaty 1 2 2 0",

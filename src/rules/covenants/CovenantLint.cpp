@@ -11,11 +11,13 @@ void CheckCovenantRecord(ContentLint& lint, const DatabaseEntry& entry)
         lint.Report(entry, "Name is empty");
     // The client draws it over the covenant's lifestone.
     lint.CheckTexture(entry, "SmallCrestName");
-    // A rival's timers restart from these: none may be 0 or missing.
+    // A rival's timers restart from these, and its shared adventures count in steps of the last:
+    // none may be 0 or missing.
     for (const char* key : {"TimeBetweenSimilatedBattlesEasy", "TimeBetweenSimilatedBattlesAverage",
                             "TimeBetweenSimilatedBattlesHard", "TimeBetweenSimilatedBattlesVeryHard", "TimePerAdventure",
                             "TimeBetweenAdventures", "TimeBetweenRandomRelationChanges", "AdventureTypeTime", "StopRaidTime",
-                            "TimeBetweenGuardChanges", "MinDifficultyModifier", "SlowStartTime"})
+                            "TimeBetweenGuardChanges", "MinDifficultyModifier", "SlowStartTime",
+                            "SharedAdventureXp"})
         if (!(entry.GetFloat(key, 0.0f) > 0.0f))
             lint.Report(entry, StringFormat("%s must be above 0", key));
     // A deal's worth is counted in chunks of the stock held, never less than the minimums: without
