@@ -47,6 +47,11 @@ public:
         Note("adventure " + std::to_string(index) + " " + std::to_string(other.index));
     }
     void StopSharedAdventure() override { Note("stop adventure " + std::to_string(index)); }
+    // Counted, not logged: every deal of the others reaches every onlooker.
+    void OnKillReport(const TradeOffer&, Covenant& maker, Covenant& accepter) override
+    {
+        reportsHeard.emplace_back(maker.index, accepter.index);
+    }
     void StartJointRaid(Covenant& partner, Covenant& target) override
     {
         Note("joint raid " + std::to_string(index) + " " + std::to_string(partner.index) + " " +
@@ -97,6 +102,7 @@ public:
     Entity* leader = nullptr;
     const Entity* homeEntity = nullptr;
     std::vector<Sentient*> recruits;
+    std::vector<std::pair<int32_t, int32_t>> reportsHeard;
 
 private:
     void Note(const std::string& line)

@@ -139,6 +139,17 @@ TEST_F(GameOffers, BothCovenantsAreToldOfTheDealFirst)
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(GameOffers, OnlyTheLivingOnlookersHearOfADealAfterwards)
+{
+    game->ExecuteOffer(Deal({{0, TradeOfferKind::LeaderMoney, 0}}), mine, other);
+    using Reports = std::vector<std::pair<int32_t, int32_t>>;
+    EXPECT_EQ(third->reportsHeard, (Reports{{mine->index, other->index}}));
+    EXPECT_TRUE(other->reportsHeard.empty());
+    third->eliminated = true;
+    game->ExecuteOffer(Deal({{0, TradeOfferKind::LeaderMoney, 0}}), other, mine);
+    EXPECT_EQ(third->reportsHeard.size(), 1u);
+}
+
 TEST_F(GameOffers, InfluenceLeavesCounterThreeWithoutAFloor)
 {
     mine->statistics.Set(0, 100);
