@@ -314,6 +314,7 @@ EntityClient* ClientSight::FindEntityByOwner(const EntityClient* owner, int32_t 
 
 void ClientSight::Reset()
 {
+    fogOff = false;
     currentCentre = WorldPos{};
     previousCentre = WorldPos{};
     centresValid = false;

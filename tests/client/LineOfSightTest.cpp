@@ -184,6 +184,10 @@ TEST_F(LineOfSightWalk, TheGridsFollowTheDestinationAndTheFadeRunsWithTheDistanc
 
 TEST_F(LineOfSightWalk, AChangedBlockerRecomputesBothGridsOnceAndTheSwitchesStopIt)
 {
+    // A new game switches the fog back on.
+    Sight().SetFogOff(true);
+    gameClient->Reset();
+    EXPECT_FALSE(Sight().IsFogOff());
     link->destination = link->position;
     Sight().UpdateLineOfSight();
     gameClient->losDirty = true;
