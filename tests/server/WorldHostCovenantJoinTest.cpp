@@ -2,6 +2,8 @@
 #include "server/WorldHostWorld.h"
 
 #include "covenants/PlayerCovenant.h"
+#include "entities/Item.h"
+#include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"

@@ -1,0 +1,63 @@
+// ServerCommandsRivalDealsTest -- the trade window's lines with a computer-run covenant on the other side: a player's offer judged and answered by the rival, and the rival's own offer accepted on its held terms only.
+#include "server/CommandWorld.h"
+
+#include "covenants/ActorCovenant.h"
+
+namespace {
+
+class ServerCommandsRivalDeals : public CommandWorld {
+protected:
+    ServerCommandsRivalDeals()
+    {
+        auto made = std::make_unique<ActorCovenant>();
+        rival = made.get();
+        game->AddCovenant(std::move(made));
+        for (Covenant* covenant : {static_cast<Covenant*>(mine), static_cast<Covenant*>(rival)})
+            covenant->EnsureRelationSlots(2);
+        mine->leader = player;
+        player->stats.Set(CharacterStat::Money, 100);
+        log.clear();
+    }
+
+    ActorCovenant* rival = nullptr;
+};
+
+} // namespace
+
+TEST_F(ServerCommandsRivalDeals, APlayersOfferIsJudgedAndAnsweredByTheRival)
+{
+    // The player gives 5 of its money for nothing: a gift the rival takes.
+    Run("offer 0 1 0 6 5");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "result from 1 type 2 items 1 [ 0/6/5 ] accepted 1 20");
+    // The player asks for 5 it is not given: refused.
+    Run("offer 0 1 1 6 5");
+    EXPECT_EQ(log.back(), "result from 1 type 0 items 1 [ 1/6/5 ] accepted 0 9");
+    // More than the player holds: refused before it is weighed.
+    Run("offer 0 1 0 6 500");
+    EXPECT_EQ(log.back(), "result from 1 type 2 items 1 [ 0/6/500 ] accepted 0 9");
+}
+
+TEST_F(ServerCommandsRivalDeals, TheRivalsOwnOfferIsAcceptedOnlyOnTheTermsItHolds)
+{
+    TradeOffer offer;
+    offer.entries = {{1, TradeOfferKind::LeaderMoney, 5}};
+    offer.itemsOnly = true;
+    rival->SendOffer(*mine, offer);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "offer from 1 type 0 items 1 [ 1/6/5 ]");
+    log.clear();
+    Run("acceptOffer 0 1 1 6 4");
+    EXPECT_TRUE(log.empty());
+    EXPECT_NE(rival->GetPendingOffer(mine->index), nullptr);
+
+    Run("acceptOffer 0 1 1 6 5");
+    // The player's covenant hears it carried out as the deal's second party.
+    EXPECT_EQ(log, std::vector<std::string>{"executed 0 as 1 with 1"});
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 95);
+    EXPECT_EQ(rival->GetPendingOffer(mine->index), nullptr);
+    // Accepted once: a second acceptance finds nothing.
+    log.clear();
+    Run("acceptOffer 0 1 1 6 5");
+    EXPECT_TRUE(log.empty());
+}
