@@ -61,3 +61,13 @@ TEST_F(ServerCommandsRivalDeals, TheRivalsOwnOfferIsAcceptedOnlyOnTheTermsItHold
     Run("acceptOffer 0 1 1 6 5");
     EXPECT_TRUE(log.empty());
 }
+
+TEST_F(ServerCommandsRivalDeals, AnAdventureTogetherTheRivalOfferedIsToldToThePlayersCovenant)
+{
+    TradeOffer offer;
+    offer.entries = {{2, TradeOfferKind::SharedAdventure, 0}};
+    rival->SendOffer(*mine, offer);
+    log.clear();
+    Run("acceptOffer 0 1 2 10 0");
+    EXPECT_EQ(log, (std::vector<std::string>{"executed 0 as 1 with 1", "adventure 0 1"}));
+}
