@@ -5,6 +5,7 @@
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "client/QuestClient.h"
 #include "core/DebugSystem.h"
 #include "core/EngineEnums.h"
@@ -40,7 +41,9 @@ InGameHandlers::Handler InGameHandlers::GetHandler(std::string_view name)
         {"npcRemove", &IG::NpcRemove},
         {"clientForceFood", &IG::ClientForceFood},
         {"clientForcePotion", &IG::ClientForcePotion},
+        {"npcDirectInvite", &IG::NpcDirectInvite},
         {"npcDirectRemove", &IG::NpcDirectRemove},
+        {"npcDirectKick", &IG::NpcDirectKick},
         {"npcEquipment", &IG::NpcEquipment},
         {"npcRescue", &IG::NpcRescue},
         {"npcDelivery", &IG::NpcDelivery},
@@ -92,6 +95,16 @@ void InGameHandlers::QueueForSelectedNpc(const char* format)
         ClientCommandTable::Queue(StringFormat(format, npc->entityNumber));
 }
 
+void InGameHandlers::QueueForSelectedRecruit(const char* format)
+{
+    PlayerClient* player = ClientCommandTable::GetLocalPlayer();
+    EntityClient* npc = player ? GetSelectedNpc(*player) : nullptr;
+    PlayerCovenantClient* covenant = player ? player->GetCovenant() : nullptr;
+    int32_t slot = npc && covenant ? covenant->FindRecruitSlot(npc->entityNumber) : -1;
+    if (slot >= 0)
+        ClientCommandTable::Queue(StringFormat(format, slot));
+}
+
 void InGameHandlers::QueueForPartyMember(const char* format, const Args& args)
 {
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
@@ -138,6 +151,16 @@ void InGameHandlers::ClientForcePotion(const Args& args)
 void InGameHandlers::NpcDirectRemove(const Args&)
 {
     QueueForSelectedNpc("removeNpc %d");
+}
+
+void InGameHandlers::NpcDirectInvite(const Args&)
+{
+    QueueForSelectedRecruit("invite %d");
+}
+
+void InGameHandlers::NpcDirectKick(const Args&)
+{
+    QueueForSelectedRecruit("kickout %d");
 }
 
 void InGameHandlers::NpcRescue(const Args&)

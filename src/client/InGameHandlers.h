@@ -42,6 +42,9 @@ private:
     static int32_t GetSelectedCovenant();
     // Queues the line with the selected NPC's number; nothing without one.
     static void QueueForSelectedNpc(const char* format);
+    // Queues the line with the recruit number of the selected NPC in the player's covenant;
+    // nothing when it is none of the covenant's recruits.
+    static void QueueForSelectedRecruit(const char* format);
     static void QueueForPartyMember(const char* format, const Args& args);
     // Queues the line with the user var's number; nothing when it holds no whole number.
     static void QueueQuestLine(const char* format, const char* userVar);
@@ -50,7 +53,9 @@ private:
     static void NpcRemove(const Args& args);
     static void ClientForceFood(const Args& args);
     static void ClientForcePotion(const Args& args);
+    static void NpcDirectInvite(const Args& args);
     static void NpcDirectRemove(const Args& args);
+    static void NpcDirectKick(const Args& args);
     static void NpcRescue(const Args& args);
     static void NpcDelivery(const Args& args);
     static void NpcEscort(const Args& args);

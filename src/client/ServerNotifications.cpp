@@ -6,6 +6,7 @@
 #include "client/ClientUi.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
+#include "client/ItemClient.h"
 #include "client/PlayerClient.h"
 #include "core/StringUtil.h"
 #include "rules/skills/SkillDefinition.h"
@@ -134,16 +135,10 @@ void ServerNotifications::UsedSkill(const Args& args)
 void ServerNotifications::ItemTimer(const Args& args)
 {
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
-    if (!player || args.size() < 2)
-        return;
-    // Groups past the table would write beyond the player's timers.
-    RandomTimer* timer = player->GetItemTimer(ParseInt(args[0]));
-    float time = ParseFloat(args[1]);
-    if (!timer || !std::isfinite(time))
-        return;
-    timer->running = 1;
-    timer->total = time;
-    timer->remaining = time;
+    float time = args.size() >= 2 ? ParseFloat(args[1]) : 0.0f;
+    // The player refuses indices past its timers, which would write beyond them.
+    if (player && args.size() >= 2 && std::isfinite(time))
+        player->StartItemTimer(ParseInt(args[0]), time);
 }
 
 void ServerNotifications::NpcChat(const Args& args)
@@ -165,6 +160,7 @@ void ServerNotifications::UseCurrentPowerup(const Args&)
 {
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
     // The powerup in use is the first slot of the first bag.
-    if (player && player->GetInventory().GetItem(0, 0))
-        ClientCommandTable::Queue(StringFormat("useItem %d %d", 0, 0));
+    auto* powerup = player ? dynamic_cast<ItemClient*>(player->GetInventory().GetItem(0, 0)) : nullptr;
+    if (powerup)
+        powerup->RequestUse(0, 0);
 }

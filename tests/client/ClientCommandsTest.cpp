@@ -44,8 +44,8 @@ const char* const kClientCommandsHandledHere[] = {
     "dmg", "kill", "death", "timer", "warp", "warpDir", "usedSkill", "itemTimer", "npcChat", "clearNpcChat",
     "useCurrentPowerup", "calculateSkillLevel", "reloadCollision", "ClientAcceptQuest", "ClientDeclineQuest",
     "ClientSkipPlayerQuest", "ClientSkipQuest", "ClientIncrementAttribute", "War", "selectPlayer", "npcRecruit",
-    "npcRemove", "clientForceFood", "clientForcePotion", "npcDirectRemove", "npcEquipment", "npcRescue",
-    "npcDelivery", "npcEscort", "selectPartyMember", "startRumorClient"};
+    "npcRemove", "clientForceFood", "clientForcePotion", "npcDirectInvite", "npcDirectRemove", "npcDirectKick",
+    "npcEquipment", "npcRescue", "npcDelivery", "npcEscort", "selectPartyMember", "startRumorClient"};
 
 bool IsHandledHere(const char* name)
 {

@@ -1,7 +1,12 @@
 // InGameHandlersTest -- the running game's requests about NPCs, the party, quests and diplomacy with their exact lines and refusals, the local selections, the quests an NPC offers and the skill-level tool.
 #include "client/InGameHandlers.h"
 #include "client/PlayerClientWorld.h"
+#include "client/PlayerCovenantClient.h"
+#include "client/RecruitClient.h"
 #include "core/UserVarSystem.h"
+#include "covenants/PlayerCovenant.h"
+#include "covenants/PlayerHouseRecords.h"
+#include "entities/Actor.h"
 
 #include <climits>
 
@@ -173,6 +178,129 @@ TEST_F(InGameHandlersRequests, TheSkillLevelToolPrintsToTheConsole)
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "Skill level = 4\n");
     EXPECT_EQ(lines.back(), "Skill level = 0\n");
+}
+
+} // namespace
+
+// ---- Recruits of the player's covenant ------------------------------------------------------------------
+
+namespace {
+
+// A creature a recruit can be; an NPC, so that the player may select it as one.
+constexpr const char* kInGameHandlersRecruitRecords = R"(
+ClassHandlersRecruit
+{
+    Type Class
+    BaseSpeed 140
+    HealthPerVit 4
+    StartVitality 10
+}
+ArchetypeHandlersRecruit
+{
+    Type MonsterArchetype
+    FactionName "Recruits"
+}
+ActorHandlersRecruit
+{
+    Type Actor
+    Class ClassHandlersRecruit
+    Npc 1
+}
+MonsterHandlersRecruit
+{
+    Type MonsterType
+    Archetype ArchetypeHandlersRecruit
+    Definition ActorHandlersRecruit
+    Name "$$MonsterHandlersRecruit$$"
+    MinLevel 1
+    MaxLevel 30
+}
+ObjectPedestal
+{
+    Type Object
+}
+)";
+
+class InGameHandlersRecruits : public PlayerClientWorld {
+protected:
+    void SetUp() override
+    {
+        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n",
+                   std::string(kPlayerHouseRecords) + kInGameHandlersRecruitRecords);
+        MakePlayer();
+        mirror = std::make_unique<PlayerCovenantClient>();
+        player->SetCovenant(mirror.get());
+    }
+
+    // The character file's block with one recruit, in slot 2.
+    MessageBuffer SavedBlock() const
+    {
+        MessageBuffer buffer;
+        buffer.WriteInt(4);
+        for (int32_t slot = 0; slot < 4; ++slot) {
+            RecruitClient recruit;
+            if (slot == 2) {
+                recruit.definitionEntry = database.FindEntryByName("MonsterHandlersRecruit")->GetId();
+                recruit.stats.Set(CharacterStat::Level, 5);
+            }
+            recruit.Write(buffer);
+        }
+        buffer.WriteInt(40);
+        buffer.WriteInt(90);
+        buffer.WriteInt(55);
+        buffer.WriteString("Ember Hall");
+        buffer.WriteInt(2);
+        buffer.WriteInt(5);
+        IntArray(PlayerCovenantClient::kTrackedValues).Write(buffer);
+        IntArray(CovenantStat::kCount).Write(buffer);
+        return buffer;
+    }
+
+    std::vector<std::string> Queued() const { return {app->GetQueuedLines().begin(), app->GetQueuedLines().end()}; }
+
+    std::unique_ptr<PlayerCovenantClient> mirror;
+};
+
+TEST_F(InGameHandlersRecruits, InvitingAndKickingOutNameTheRecruitsSlot)
+{
+    MessageBuffer block = SavedBlock();
+    ASSERT_TRUE(mirror->ReadSaved(block, PlayerClient::kFileVersion));
+    Join();
+    auto* covenant = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    ASSERT_NE(covenant, nullptr);
+    Actor* actor = covenant->GetRecruitActor(2, hostPlayer);
+    ASSERT_NE(actor, nullptr);
+    // Beside the player, so that the updates show it.
+    actor->SetPosition(WorldPos{hostPlayer->position.level, hostPlayer->position.x + 40.0f, hostPlayer->position.y, true});
+    for (int i = 0; i < 2; ++i)
+        ClientFrame(50);
+    ASSERT_NE(mirror->GetRecruit(2), nullptr);
+    EntityClient* recruit = gameClient->GetEntity(mirror->GetRecruit(2)->entityNumber);
+    ASSERT_NE(recruit, nullptr);
+    ASSERT_TRUE(recruit->isNpc);
+    ExecuteCommandLine("npcDirectInvite");
+    EXPECT_TRUE(Queued().empty());
+    player->SetInteractionTarget(recruit, false);
+    ExecuteCommandLine("npcDirectInvite");
+    ExecuteCommandLine("npcDirectKick");
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"invite 2", "kickout 2"}));
+}
+
+TEST_F(InGameHandlersRecruits, AnNpcThatIsNoRecruitIsNeitherInvitedNorKickedOut)
+{
+    Join();
+    Entity* stranger = Spawn<Entity>(hostPlayer->position.x + 40.0f, hostPlayer->position.y, hostPlayer->position.level);
+    for (int i = 0; i < 2; ++i)
+        ClientFrame(50);
+    EntityClient* npc = gameClient->GetEntity(stranger->entityNumber);
+    ASSERT_NE(npc, nullptr);
+    npc->isNpc = true;
+    player->SetInteractionTarget(npc, false);
+    ExecuteCommandLine("npcDirectInvite");
+    ExecuteCommandLine("npcDirectKick");
+    player->SetCovenant(nullptr);
+    ExecuteCommandLine("npcDirectInvite");
+    EXPECT_TRUE(Queued().empty());
 }
 
 } // namespace

@@ -181,7 +181,7 @@ TEST_F(ServerNotificationsLines, ItemTimersStartOnlyForTheFourGroups)
     for (int32_t group = 1; group < 5; ++group)
         EXPECT_FALSE(player->GetItemTimer(group)->running) << group;
     app->GetServerLineCommands().Execute("itemTimer 3 5.0");
-    RandomTimer* timer = player->GetItemTimer(3);
+    const RandomTimer* timer = player->GetItemTimer(3);
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->running);
     EXPECT_FLOAT_EQ(timer->total, 5.0f);
