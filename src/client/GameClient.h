@@ -87,6 +87,21 @@ public:
     ClientSight& GetSight() { return *sight; }
     WeatherClient& GetWeather() { return *weatherClient; }
 
+    // ---- What the menus' texts and conditions ask (GameClientQueries.cpp) ------------------------------
+    // The covenants the last update named, all but the one left out (-1 leaves none out).
+    int32_t CountEliminatedCovenants(int32_t leftOut) const;
+    int32_t CountRemainingCovenants(int32_t leftOut) const;
+    // The other covenants whose treaty toward the covenant is Alliance.
+    int32_t CountAllies(int32_t covenant) const;
+    // The covenant's own name, and the name it is shown by; empty for an index the update lacks.
+    std::string GetCovenantName(int32_t index) const;
+    std::string GetCovenantText(int32_t index) const;
+    int32_t GetQuestCount() const { return static_cast<int32_t>(quests.size()); }
+    // Null outside the list and for an empty entry.
+    const QuestClient* GetQuestAt(int32_t index) const;
+    // Whether a quest neither complete nor failed is a town attack (when asked) or a siege (when asked).
+    bool HasOpenQuest(bool townAttack, bool siege) const;
+
     // ---- The game part as the last update gave it ---------------------------------------------------
     float foodPriceFactor = 1.0f;
     float drinkPriceFactor = 1.0f;

@@ -303,4 +303,38 @@ TEST_F(InGameHandlersRecruits, AnNpcThatIsNoRecruitIsNeitherInvitedNorKickedOut)
     EXPECT_TRUE(Queued().empty());
 }
 
+// Three rival covenants beside the player's: one eliminated, two allied with the player's.
+TEST_F(InGameHandlersRecruits, CovenantCountsAndNamesFollowTheUpdate)
+{
+    Join();
+    int32_t own = hostPlayer->covenantIndex;
+    for (int32_t i = 0; i < 3; ++i) {
+        auto covenant = std::make_unique<PlayerCovenant>();
+        covenant->SetDefinitionByName("Human");
+        covenant->name = "Rival " + std::to_string(i);
+        covenant->eliminated = i == 1;
+        game->AddCovenant(std::move(covenant));
+    }
+    int32_t count = game->GetCovenantCount();
+    for (int32_t i = 0; i < count; ++i)
+        if (i != own && game->GetGameCovenant(i)->name != "Rival 1")
+            game->GetGameCovenant(i)->SetTreatyState(own, CovenantTreaty::Alliance);
+    for (int32_t i = 0; i < 3; ++i)
+        ClientFrame(50);
+    ASSERT_EQ(gameClient->GetCovenantCount(), count);
+    EXPECT_EQ(gameClient->CountEliminatedCovenants(-1), 1);
+    EXPECT_EQ(gameClient->CountRemainingCovenants(-1), count - 1);
+    EXPECT_EQ(gameClient->CountRemainingCovenants(own), count - 2);
+    EXPECT_EQ(gameClient->CountAllies(own), 2);
+    EXPECT_EQ(gameClient->CountAllies(-1), 0);
+    int32_t last = count - 1;
+    EXPECT_EQ(gameClient->GetCovenantName(last), "Rival 2");
+    EXPECT_EQ(gameClient->GetCovenantText(last), game->GetGameCovenant(last)->GetDisplayName());
+    EXPECT_TRUE(gameClient->GetCovenantName(count).empty());
+    EXPECT_TRUE(gameClient->GetCovenantName(-1).empty());
+    EXPECT_EQ(gameClient->GetQuestAt(-1), nullptr);
+    EXPECT_EQ(gameClient->GetQuestAt(gameClient->GetQuestCount()), nullptr);
+    EXPECT_FALSE(gameClient->HasOpenQuest(true, true));
+}
+
 } // namespace
