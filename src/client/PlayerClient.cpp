@@ -309,13 +309,6 @@ bool PlayerClient::IsItemTimerActive(int32_t group) const
     return timer && timer->running && timer->remaining > 0.0f;
 }
 
-const RandomTimer* PlayerClient::GetItemTimer(int32_t index) const
-{
-    if (index <= 0 || index >= kItemTimers)
-        return nullptr;
-    return &itemTimers[static_cast<size_t>(index)];
-}
-
 std::array<int32_t, 4> PlayerClient::GetQuickUse(int32_t index)
 {
     if (index < 0)
@@ -407,6 +400,12 @@ void PlayerClient::Update(float seconds)
     UpdateHints();
 }
 
+RandomTimer* PlayerClient::GetItemTimer(int32_t group)
+{
+    if (group < 1 || group >= kSlotEvents)
+        return nullptr;
+    return &slotEvents[static_cast<size_t>(group)];
+}
 
 void PlayerClient::UpdateModes()
 {

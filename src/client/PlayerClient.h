@@ -166,8 +166,8 @@ public:
     // Record i as it stands, without growing the list; an empty record outside it.
     std::array<int32_t, 4> GetQuickUseRecord(int32_t index) const;
     void SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
-    // The item timer of that index; null for 0 and indices outside.
-    const RandomTimer* GetItemTimer(int32_t index) const;
+    // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
+    RandomTimer* GetItemTimer(int32_t group);
 
     // ---- The character --------------------------------------------------------------------------
     std::string characterName;

@@ -135,10 +135,16 @@ void ServerNotifications::UsedSkill(const Args& args)
 void ServerNotifications::ItemTimer(const Args& args)
 {
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
-    float time = args.size() >= 2 ? ParseFloat(args[1]) : 0.0f;
-    // The player refuses indices past its timers, which would write beyond them.
-    if (player && args.size() >= 2 && std::isfinite(time))
-        player->StartItemTimer(ParseInt(args[0]), time);
+    if (!player || args.size() < 2)
+        return;
+    // Groups past the table would write beyond the player's timers.
+    RandomTimer* timer = player->GetItemTimer(ParseInt(args[0]));
+    float time = ParseFloat(args[1]);
+    if (!timer || !std::isfinite(time))
+        return;
+    timer->running = 1;
+    timer->total = time;
+    timer->remaining = time;
 }
 
 void ServerNotifications::NpcChat(const Args& args)
