@@ -7,6 +7,7 @@
 #include "covenants/PlayerCovenant.h"
 #include "covenants/PlayerHouseRecords.h"
 #include "entities/Actor.h"
+#include "server/quests/Quest.h"
 
 #include <climits>
 
@@ -335,6 +336,83 @@ TEST_F(InGameHandlersRecruits, CovenantCountsAndNamesFollowTheUpdate)
     EXPECT_EQ(gameClient->GetQuestAt(-1), nullptr);
     EXPECT_EQ(gameClient->GetQuestAt(gameClient->GetQuestCount()), nullptr);
     EXPECT_FALSE(gameClient->HasOpenQuest(true, true));
+}
+
+// ---- World quests ---------------------------------------------------------------------------------------
+
+constexpr const char* kInGameHandlersQuests = R"(
+QuestHandlersHunt
+{
+    Type Quest
+    QuestType KillMonsters
+    Count 3
+}
+QuestHandlersTown
+{
+    Type Quest
+    QuestType TownAttack
+    Count 3
+}
+)";
+
+class InGameHandlersQuests : public PlayerClientWorld {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly("", kInGameHandlersQuests);
+        Join();
+    }
+
+    // A world quest of the definition, as the host keeps them, in the next free entry.
+    void AddWorldQuest(const char* name, uint32_t seed)
+    {
+        auto quest = std::make_unique<Quest>(nullptr);
+        quest->Setup(database.FindEntryByName(name), 3, seed, 0, TimeStamp{});
+        game->GetWorldQuests().push_back(std::move(quest));
+    }
+};
+
+TEST_F(InGameHandlersQuests, AnNpcOffersTheWorldQuestsItNamesInItsOrder)
+{
+    AddWorldQuest("QuestHandlersHunt", 11);
+    AddWorldQuest("QuestHandlersHunt", 12);
+    Entity* giver = Spawn<Entity>(hostPlayer->position.x + 40.0f, hostPlayer->position.y, hostPlayer->position.level);
+    giver->maxHealth = 10;
+    giver->health = 10;
+    for (int i = 0; i < 2; ++i)
+        ClientFrame(50);
+    ASSERT_EQ(gameClient->GetQuestCount(), 2);
+    EntityClient* npc = gameClient->GetEntity(giver->entityNumber);
+    ASSERT_NE(npc, nullptr);
+    ASSERT_TRUE(npc->IsAlive());
+    npc->questOffers = {1, 7, -1, 0};
+    player->SetInteractionTarget(npc, false);
+    std::vector<ListEntry> rows;
+    commands.CallInfoProc("getAvailableQuests", rows);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].value, "1");
+    EXPECT_EQ(rows[1].value, "0");
+    EXPECT_FALSE(rows[0].name.empty());
+    // A dead giver offers nothing.
+    npc->health = 0;
+    commands.CallInfoProc("getAvailableQuests", rows);
+    EXPECT_TRUE(rows.empty());
+}
+
+TEST_F(InGameHandlersQuests, AnOpenTownAttackIsToldApartFromOtherQuests)
+{
+    AddWorldQuest("QuestHandlersHunt", 11);
+    for (int i = 0; i < 2; ++i)
+        ClientFrame(50);
+    EXPECT_FALSE(gameClient->HasOpenQuest(true, true));
+    AddWorldQuest("QuestHandlersTown", 12);
+    for (int i = 0; i < 2; ++i)
+        ClientFrame(50);
+    ASSERT_EQ(gameClient->GetQuestCount(), 2);
+    ASSERT_NE(gameClient->GetQuestAt(1), nullptr);
+    EXPECT_TRUE(gameClient->HasOpenQuest(true, false));
+    EXPECT_FALSE(gameClient->HasOpenQuest(false, true));
+    EXPECT_TRUE(gameClient->HasOpenQuest(true, true));
 }
 
 } // namespace
