@@ -178,6 +178,26 @@ public:
     int32_t GetHighlightShader() const { return highlightShader; }
     int32_t GetGlowShader() const { return glowShader; }
 
+    // ---- Help topics ----
+    // The "HelpTopics" record's topics, their followers and the start topic; run after every
+    // load of the menus.
+    void LoadHelpTopics();
+    // -1 for a name not in the table (letter case ignored).
+    int32_t IndexOfHelpTopic(const std::string& topic) const;
+    std::string GetNextHelpTopic(int32_t index) const;
+    bool IsHelpTopicRead(int32_t index) const;
+    // The topic's button, or that of the first unread topic down its chain.
+    void AddHelpTopic(const std::string& topic);
+    void ShowHelpTopicButton(int32_t index);
+    // The shown buttons in a row centred on the base position, in the order they first came.
+    void RepositionHelpButtons();
+
+    // ---- Story screens ----
+    // Sets the text file the story texts show and pushes the menu when one is named.
+    void ShowTextFile(const std::string& textFile, const std::string& menuName);
+    // Sets the text file and toggles the "Story" menu.
+    void ShowStoryText(const std::string& textFile);
+
     // ---- What the client asks ----
     // A "showMenu" or "hideMenu" line, run as the console runs it.
     void RunMenuLine(const std::string& line) override;
@@ -232,6 +252,14 @@ private:
     };
 
     void RegisterMenuCommands();
+    void RegisterHelpTopicCommands();
+    void RegisterStoryCommands();
+    void ShowHistory();
+    void ShowRescueText();
+    UIMenu* MakeHelpButtonMenu(const std::string& topic);
+    void HideHelpButton(UIMenu* button);
+    void MoveWidgetY(const std::vector<std::string>& args);
+    void CalculateUserVar(const std::vector<std::string>& args);
     void RegisterUserVars();
     void ReadMenuFile(const std::string& path, bool reload);
     void DeleteReplacedMenu(UIMenu* old);
@@ -249,6 +277,13 @@ private:
     bool IsVarOn(int32_t index) const;
 
     std::vector<UIMenu*> menus;
+    std::vector<std::string> helpTopicNames;
+    std::vector<std::string> nextHelpTopics;
+    std::string startHelpTopic;
+    // Made once a topic, kept in `menus` too, never deleted before the system.
+    std::vector<UIMenu*> helpButtonMenus;
+    // The topics read, by index; the local player's record is to keep them once it mirrors them.
+    std::vector<bool> helpTopicsRead;
     std::deque<UIMenu*> menuStack;
     // The entries above the one RemoveMenu takes out; empty between operations.
     std::deque<UIMenu*> stackScratch;

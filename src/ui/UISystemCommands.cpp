@@ -120,14 +120,11 @@ void UISystem::RegisterMenuCommands()
         [this](const CommandArgs& args) { uiMode = EnumTable::LookupIn("UIMode", CommandsArg(args, 0)); },
         "Sets the UI mode", "modeName", "s");
     constexpr CommandsLater kHistories[] = {
-        {"showHistory", "", "", "Shows the history of the highlighted item"},
-        {"toggleWorldHistory", "", "", "Shows/hides the history for the world"},
-        {"showCharHistory", "", "", "Shows the history of the current char"},
-        {"showRescueText", "", "", "Shows the rescue text from the current selected entity"},
         {"sellHighlightedItem", "", "", "Sells the highlighted item"},
         {"clearUseSlot", "", "", "Clears the highlighted use slot"},
     };
     CommandsRegisterLater(commands, kHistories);
+    RegisterStoryCommands();
     commands.RegisterCommand(
         "setFocus",
         [this](const CommandArgs& args) {
@@ -135,18 +132,7 @@ void UISystem::RegisterMenuCommands()
                 focusWidget = widget;
         },
         "Sets the focus to the specified widget", "widgetName", "s");
-    constexpr CommandsLater kHelpTopics[] = {
-        {"moveWidgetY", "widgetName startX endX MethodName", "siis",
-         "Moves the widget to a different position based on the parameters"},
-        {"calculateUserVar", "userVarName MethodName", "ss", "Sets the user var based on the method"},
-        {"addHelpTopic", "helpTopicName", "s", "Adds a help topic so the player can read it"},
-        {"readHelpTopic", "", "", "Marks that the player has read the current help topic"},
-        {"hideHelpTopicButton", "", "", "Hides the help topic button for the current help topic"},
-        {"readAllHelpTopics", "", "", "Marks that the player has read all of the help topics"},
-        {"resetAllHelpTopics", "", "", "Marks that the player has not read any of the help topics"},
-        {"repositionHelpTopics", "", "", "Reposition all of the help topics"},
-    };
-    CommandsRegisterLater(commands, kHelpTopics);
+    RegisterHelpTopicCommands();
     commands.RegisterCommand(
         "uiBusy",
         [this](const CommandArgs&) {

@@ -159,6 +159,7 @@ void UISystem::LoadMenus(bool reload)
     for (const std::string& file : files)
         ReadMenuFile("UI/" + file, reload);
     FindHelpBoxes();
+    LoadHelpTopics();
     if (!reload)
         return;
     RelinkMenus();

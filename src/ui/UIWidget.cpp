@@ -127,7 +127,7 @@ void UIWidget::SetTexture(const std::string& newName)
         return;
     texture.Reset();
     textureName = newName;
-    if (!newName.empty())
+    if (!newName.empty() && gResourceManager)
         LoadTextureByName(newName, texture,
                           (tiled || tiledToFit) ? TextureUsage::OverlayRepeat : TextureUsage::Overlay);
 }
@@ -275,12 +275,6 @@ void UIWidget::AddTextSource(int32_t type, const std::string& argument)
 bool UIWidget::HasHighlightTextSource() const
 {
     return !highlightTextSource.empty() && highlightTextSource.front().type != 0;
-}
-
-std::string UIWidget::BuildText(const std::vector<TextSourceElement>& /*list*/) const
-{
-    // The per-source texts are built by the text-source reader, which this widget base does not hold yet.
-    return {};
 }
 
 void UIWidget::RefreshText()

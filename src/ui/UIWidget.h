@@ -115,8 +115,10 @@ public:
     void AddTextSource(int32_t type, const std::string& argument);
     int32_t GetTextSourceType() const { return textSource.empty() ? 0 : textSource.front().type; }
     std::string GetTextSourceText() const { return textSource.empty() ? std::string() : textSource.front().argument; }
-    // Empty while no text source can build text.
+    // The pieces' texts joined with nothing between; nothing is cached, every build reads the game.
     std::string BuildText(const std::vector<TextSourceElement>& list) const;
+    // One piece: empty when what it reads is missing, or its fixed text.
+    std::string BuildSourceText(int32_t type, int32_t param, const std::string& argument) const;
     void BeginMouseRepeat() { repeatArmed = true; }
     void EndMouseRepeat() { repeatArmed = false; }
     void GetProtectedZonePosition(float& x, float& y) const;
@@ -241,4 +243,7 @@ private:
     bool EvaluateSelectedCondition(int32_t condition) const;
     bool EvaluateDataCondition(int32_t condition) const;
     std::string GetNameValue() const;
+    std::string BuildEntityLevelText() const;
+    std::string BuildCovenantRankText() const;
+    std::string BuildProfileText(int32_t type) const;
 };

@@ -134,6 +134,21 @@ public:
     // The global statistics' best value of a stat in a group.
     virtual int32_t GetRecordBest(int32_t /*group*/, int32_t /*stat*/) const { return 0; }
 
+    // ---- Story texts ----
+    // The world's history text file.
+    virtual std::string GetWorldTextFile() const { return {}; }
+    // The "TextFile" of the local player's definition record.
+    virtual std::string GetPlayerTextFile() const { return {}; }
+    // The hovered entity, or with allowSelected the selected one while the player's interaction
+    // mode is 3; -1 for none.
+    virtual int32_t GetTargetEntityNumber(bool /*allowSelected*/) const { return -1; }
+    virtual std::string GetEntityHistoryFile(int32_t /*entity*/) const { return {}; }
+    // The "RescueTextFile" and "RescueSound" of the entity's definition record; false without one.
+    virtual bool GetEntityRescue(int32_t /*entity*/, std::string& /*textFile*/, std::string& /*sound*/) const
+    {
+        return false;
+    }
+
     // ---- Under the cursor ----
     // The entity under the cursor; -1 for none.
     virtual int32_t GetHoveredEntity() const { return -1; }

@@ -131,6 +131,16 @@ public:
     {
         return group == 5 && stat == 84 ? hardcoreRecord : 0;
     }
+    std::string GetWorldTextFile() const override { return worldTextFile; }
+    int32_t GetTargetEntityNumber(bool) const override { return targetEntity; }
+    bool GetEntityRescue(int32_t entity, std::string& textFile, std::string& sound) const override
+    {
+        if (entity != targetEntity || rescueTextFile.empty())
+            return false;
+        textFile = rescueTextFile;
+        sound = rescueSound;
+        return true;
+    }
     int32_t GetHoveredEntity() const override { return hoveredEntity; }
     int32_t GetInteractionFor(int32_t entity) const override { return entity == hoveredEntity ? hoverAction : 0; }
 
@@ -173,6 +183,10 @@ public:
     std::map<std::string, int32_t> trophies;
     std::set<std::string> classWins;
     int32_t hardcoreRecord = 0;
+    std::string worldTextFile;
+    int32_t targetEntity = -1;
+    std::string rescueTextFile;
+    std::string rescueSound;
     int32_t hoveredEntity = -1;
     int32_t hoverAction = 0;
 };

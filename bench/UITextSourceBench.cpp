@@ -1,0 +1,92 @@
+// UITextSourceBench -- one frame's rebuild of 150 widgets' text sources (levels, stats, shelves, key names, ranks, win progress) over a game view of 32 covenants, with the allocations it makes.
+#include "BenchAllocations.h"
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/EnumTable.h"
+#include "core/UserVarSystem.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+#include "ui/UiGameView.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kTextSourceBenchCovenants = 32;
+constexpr int32_t kTextSourceBenchWidgets = 150;
+
+// A game of 32 covenants, the player's last, and a joined player of level 20 watching a monster.
+class TextSourceBenchView : public UiGameView {
+public:
+    bool HasLocalPlayer() const override { return true; }
+    int32_t GetPlayerEntityNumber() const override { return 1; }
+    int32_t GetSelectedEntityNumber() const override { return 2; }
+    bool GetPlayerStat(int32_t index, int32_t& out) const override
+    {
+        out = index * 37;
+        return true;
+    }
+    bool GetEntity(int32_t number, UiEntityFacts& out) const override
+    {
+        out = UiEntityFacts{};
+        out.level = number == 1 ? 20 : 23;
+        return number == 1 || number == 2;
+    }
+    int32_t GetPlayerCovenantIndex() const override { return kTextSourceBenchCovenants - 1; }
+    int32_t GetCovenantCount() const override { return kTextSourceBenchCovenants; }
+    bool GetCovenant(int32_t index, UiCovenantFacts& out) const override
+    {
+        out = UiCovenantFacts{};
+        out.defeated = index % 5 == 0;
+        return index >= 0 && index < kTextSourceBenchCovenants;
+    }
+    int32_t GetTreaty(int32_t, int32_t to) const override { return to % 3 == 0 ? 6 : 1; }
+    int32_t GetCovenantByPower(int32_t position) const override
+    {
+        return position < kTextSourceBenchCovenants ? kTextSourceBenchCovenants - 1 - position : -1;
+    }
+};
+
+void UITextSourceFrame(benchmark::State& state)
+{
+    DebugSystem debug;
+    gDebugSystem = &debug;
+    CommandSystem commands;
+    gCommandSystem = &commands;
+    UserVarSystem vars;
+    gUserVarSystem = &vars;
+    commands.RegisterCommands();
+    auto ui = std::make_unique<UISystem>();
+    gUISystem = ui.get();
+    TextSourceBenchView view;
+    ui->SetGameView(&view);
+    const int32_t mix[][2] = {{12, -1}, {91, -1}, {22, 3}, {34, -1}, {61, -1}, {52, -1}, {62, -1}, {14, -1}};
+    std::vector<std::unique_ptr<UIWidget>> widgets;
+    for (int32_t i = 0; i < kTextSourceBenchWidgets; ++i) {
+        auto widget = std::make_unique<UIWidget>();
+        widget->entityType = i % 2 == 0 ? 2 : 5;
+        const int32_t* piece = mix[i % std::size(mix)];
+        widget->textSource.push_back(TextSourceElement{piece[0], piece[1], piece[0] == 91 ? "Level" : "Name"});
+        widgets.push_back(std::move(widget));
+    }
+    BenchAllocations::Reset();
+    for (auto _ : state) {
+        BenchAllocations::SetCounting(true);
+        for (auto& widget : widgets)
+            widget->RefreshText();
+        BenchAllocations::SetCounting(false);
+        benchmark::DoNotOptimize(widgets.front()->text.data());
+    }
+    state.counters["allocations/frame"] =
+        static_cast<double>(BenchAllocations::Count()) / static_cast<double>(state.iterations());
+    ui.reset();
+    gUISystem = nullptr;
+    gUserVarSystem = nullptr;
+    gCommandSystem = nullptr;
+    gDebugSystem = nullptr;
+}
+BENCHMARK(UITextSourceFrame)->Unit(benchmark::kMicrosecond);
+
+} // namespace

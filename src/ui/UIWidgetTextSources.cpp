@@ -1,0 +1,239 @@
+// UIWidgetTextSources -- the texts of the widgets' text sources: levels, user vars, key names, covenant ranks, win progress, score bonuses and the profile's figures, read from the game view at every build.
+#include "ui/UIWidget.h"
+
+#include "core/ColorSystem.h"
+#include "core/EnumTable.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "core/VirtualKeys.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/UiGameView.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+// Colour-table entries the pieces start with.
+constexpr int32_t kSourcesRed = 1;
+constexpr int32_t kSourcesGreen = 2;
+constexpr int32_t kSourcesGrey = 4;
+constexpr int32_t kSourcesYellow = 5;
+constexpr int32_t kSourcesOrange = 6;
+constexpr int32_t kSourcesPurple = 7;
+// The treaty value of an alliance.
+constexpr int32_t kSourcesAlliance = 6;
+
+std::string SourcesPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The engine's formatted texts hold at most 1023 characters.
+std::string SourcesPrint(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string SourcesPhrase(const char* key)
+{
+    return std::string("$$") + key + "$$";
+}
+
+// The first key when the count is exactly one, else the second, with the count.
+std::string SourcesCount(const char* one, const char* many, int32_t count)
+{
+    return MakeLocToken(count == 1 ? one : many, "%d", count);
+}
+
+int32_t SourcesLevelColor(int32_t difference)
+{
+    if (difference <= -5)
+        return kSourcesGrey;
+    if (difference <= -2)
+        return kSourcesGreen;
+    if (difference <= 2)
+        return kSourcesYellow;
+    if (difference <= 4)
+        return kSourcesOrange;
+    return difference == 5 ? kSourcesRed : kSourcesPurple;
+}
+
+// The position of the covenant in the power order; -1 when it has none.
+int32_t SourcesPowerRank(const UiGameView& view, int32_t covenant)
+{
+    for (int32_t position = 0; covenant >= 0 && position < view.GetCovenantCount(); ++position)
+        if (view.GetCovenantByPower(position) == covenant)
+            return position;
+    return -1;
+}
+
+// The covenants other than the player's: destroyed, standing, and standing in alliance with it.
+struct SourcesWinCounts {
+    int32_t destroyed = 0;
+    int32_t standing = 0;
+    int32_t allied = 0;
+    int32_t rank = 0;
+};
+
+bool SourcesCountCovenants(const UiGameView& view, SourcesWinCounts& counts)
+{
+    int32_t player = view.GetPlayerCovenantIndex();
+    if (player < 0)
+        return false;
+    for (int32_t i = 0; i < view.GetCovenantCount(); ++i) {
+        UiCovenantFacts covenant;
+        if (i == player || !view.GetCovenant(i, covenant))
+            continue;
+        if (covenant.defeated) {
+            ++counts.destroyed;
+            continue;
+        }
+        ++counts.standing;
+        if (view.GetTreaty(player, i) == kSourcesAlliance)
+            ++counts.allied;
+    }
+    counts.rank = SourcesPowerRank(view, player) + 1;
+    return true;
+}
+
+std::string SourcesRankText(int32_t rank)
+{
+    const char* ending = gLocSystem && gLocSystem->AddsRankEndings() ? gLocSystem->GetRankEnding(rank) : "";
+    return MakeLocToken("WinProgressRank", "%d%s", rank, ending);
+}
+
+std::string SourcesWinText(int32_t type, const SourcesWinCounts& c)
+{
+    std::string progress = SourcesPhrase("WinProgressStart") +
+                           SourcesCount("WinProgressOneDestroyed", "WinProgressDestroyed", c.destroyed);
+    std::string alliances = SourcesPhrase("WinProgressSeperator") +
+                            SourcesCount("WinProgressOneAlliance", "WinProgressAlliance", c.allied);
+    int32_t toBeat = c.standing - c.allied;
+    switch (type) {
+    case 59: return progress;
+    case 60: return SourcesPhrase("ForMilitaryWin") + SourcesCount("WinRemainingOneDestroy", "WinRemainingDestroy", c.standing);
+    case 61: return progress + alliances + SourcesPhrase("WinProgressSeperator") + SourcesRankText(c.rank);
+    case 62:
+        return SourcesPhrase("ForDiplomaticWin") +
+               SourcesCount("WinRemainingOneDestroyAlly", "WinRemainingDestroyAlly", toBeat) +
+               (c.rank != 1 ? SourcesPhrase("WinRemainingRank") : std::string());
+    case 63: return progress + alliances;
+    default:
+        return SourcesPhrase("ForAllianceWin") +
+               SourcesCount("WinRemainingOneDestroyAlly", "WinRemainingDestroyAlly", toBeat);
+    }
+}
+
+int32_t SourcesPlayerStat(const UiGameView& view, const std::string& statName)
+{
+    int32_t index = EnumTable::LookupIn("CharacterStat", statName);
+    int32_t value = 0;
+    if (!view.HasLocalPlayer() || !view.GetPlayerStat(index, value))
+        return 0;
+    return value;
+}
+
+// The bound key's name, or "" for an action nothing is bound to or no action at all.
+std::string SourcesBoundKeyName(const std::string& action)
+{
+    if (!gVirtualKeys)
+        return {};
+    int32_t code = gVirtualKeys->FindByName(action, true);
+    return code < 0 ? std::string() : gVirtualKeys->GetBoundKeyName(code);
+}
+
+} // namespace
+
+std::string UIWidget::BuildText(const std::vector<TextSourceElement>& list) const
+{
+    std::string built;
+    for (const TextSourceElement& element : list)
+        built += BuildSourceText(element.type, element.param, element.argument);
+    return built;
+}
+
+std::string UIWidget::BuildEntityLevelText() const
+{
+    UiEntityFacts entity;
+    if (!GetEntity(entity))
+        return {};
+    return ColorSystem::MakeColorCode(SourcesLevelColor(GetEntityLevelDifference())) +
+           SourcesPrint("%d", entity.level);
+}
+
+std::string UIWidget::BuildCovenantRankText() const
+{
+    int32_t covenant = GetCovenantIndex();
+    if (covenant < 0)
+        return {};
+    int32_t rank = SourcesPowerRank(gUISystem->GetGameView(), covenant);
+    return rank < 0 ? std::string() : SourcesPrint("$$PowerAbrev$$: #%d", rank + 1);
+}
+
+std::string UIWidget::BuildProfileText(int32_t type) const
+{
+    const UiGameView& view = gUISystem->GetGameView();
+    // The trophy and class counts read 0 rather than nothing without a profile.
+    bool counts = type == 80 || type == 81;
+    if (!view.HasProfile())
+        return counts ? "0" : std::string();
+    if (type == 70)
+        return view.GetProfileName();
+    // The profile's adventure records are not mirrored on the client yet: their counts are 0.
+    return counts ? "0" : std::string();
+}
+
+std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::string& argument) const
+{
+    if (!gUISystem)
+        return {};
+    const UiGameView& view = gUISystem->GetGameView();
+    switch (type) {
+    case 12: return BuildEntityLevelText();
+    case 13: return GetUserVarString();
+    case 14: return gUserVarSystem && gUserVarSystem->FindVar(argument) ? gUserVarSystem->GetStringByName(argument)
+                                                                        : std::string();
+    case 22: return SourcesPrint("$$Shelf$$ %d", param + 1);
+    case 34: return BuildCovenantRankText();
+    case 40: {
+        UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
+        return page ? page->name : std::string();
+    }
+    case 45:
+    case 46: {
+        std::string topic = gUserVarSystem ? gUserVarSystem->GetStringByName("HelpTopic") : std::string();
+        return (type == 45 ? "$$HelpText" : "$$HelpTitle") + topic + "$$";
+    }
+    case 52: return argument;
+    case 54: return SourcesBoundKeyName(argument);
+    case 57: return GetHotKeyHelp(argument);
+    case 58: {
+        std::string bound = SourcesBoundKeyName(argument);
+        return bound.empty() ? argument : bound;
+    }
+    case 59:
+    case 60:
+    case 61:
+    case 62:
+    case 63:
+    case 64: {
+        SourcesWinCounts counts;
+        return SourcesCountCovenants(view, counts) ? SourcesWinText(type, counts) : std::string();
+    }
+    case 83: {
+        float multiplier = view.GetAdventureRewardMultiplier();
+        return multiplier == 1.0f ? SourcesPhrase("NoScoreBonus")
+                                  : SourcesPrint("+%.0f%%", (multiplier - 1.0f) * 100.0f);
+    }
+    case 91: return view.HasLocalPlayer() ? FormatThousands(SourcesPlayerStat(view, argument)) : std::string();
+    default: break;
+    }
+    if ((type >= 70 && type <= 81) || (type >= 87 && type <= 90) || type == 93 || type == 95 || type == 96)
+        return BuildProfileText(type);
+    return {};
+}
