@@ -11,9 +11,11 @@
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
 #include "ui/widgets/UIStatWidget.h"
+#include "ui/widgets/UIStatusEffectIcons.h"
 #include "ui/widgets/UISlider.h"
 #include "ui/widgets/UIText.h"
 #include "ui/widgets/UITextInput.h"
+#include "ui/widgets/UITextureList.h"
 #include "ui/widgets/UIVirtualKeyInput.h"
 
 #include <algorithm>
@@ -58,13 +60,13 @@ struct MenusWidgetKind {
 constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"Widget", MenusMakePlainWidget},  {"UseSlot", nullptr},
     {"ItemSlot", nullptr},             {"Help", nullptr},
-    {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", nullptr},
+    {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", nullptr},
     {"ListButton", nullptr},           {"SkillSlot", nullptr},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
     {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", nullptr},
-    {"DropDownBox", nullptr},          {"TextureList", nullptr},
+    {"DropDownBox", nullptr},          {"TextureList", MenusMake<UITextureList>},
     {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
     {"Text", MenusMake<UIText>},                 {"CheckBox", nullptr},
     {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", MenusMake<UIVirtualKeyInput>},

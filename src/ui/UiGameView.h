@@ -49,6 +49,19 @@ struct UiCovenantFacts {
     int32_t strength = 0;
 };
 
+// A status effect on an entity, as its icon and tooltip need it.
+struct UiStatusEffectFacts {
+    // The definition's database entry; the icon is loaded again only when it changes.
+    int32_t record = -1;
+    int32_t instance = -1;
+    // The definition's database entry type (6: a monster enhancement).
+    int32_t entryType = 0;
+    std::string iconName;
+    std::string displayName;
+    // Built for the entity that carries the effect.
+    std::string description;
+};
+
 // The view with no game, no player and no profile: every query answers "none". The client's
 // view overrides what its mirrors hold; tests use a fake.
 class UiGameView {
@@ -98,6 +111,11 @@ public:
 
     // ---- Entities by number ----
     virtual bool GetEntity(int32_t /*number*/, UiEntityFacts& /*out*/) const { return false; }
+    // The effects on the entity in its list's order; false when the client holds none for it.
+    virtual bool GetStatusEffects(int32_t /*number*/, std::vector<UiStatusEffectFacts>& /*out*/) const
+    {
+        return false;
+    }
 
     // ---- Covenants ----
     virtual int32_t GetPlayerCovenantIndex() const { return -1; }

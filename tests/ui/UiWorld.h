@@ -82,6 +82,14 @@ public:
         out = found->second;
         return true;
     }
+    bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override
+    {
+        auto found = statusEffects.find(number);
+        if (found == statusEffects.end())
+            return false;
+        out = found->second;
+        return true;
+    }
     int32_t GetPlayerCovenantIndex() const override { return playerCovenant; }
     int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }
     bool GetCovenant(int32_t index, UiCovenantFacts& out) const override
@@ -170,6 +178,7 @@ public:
     std::vector<int32_t> party;
     int32_t watchedCost = -1;
     std::map<int32_t, UiEntityFacts> entities;
+    std::map<int32_t, std::vector<UiStatusEffectFacts>> statusEffects;
     int32_t playerCovenant = -1;
     std::vector<UiCovenantFacts> covenants;
     std::map<std::pair<int32_t, int32_t>, int32_t> treaties;

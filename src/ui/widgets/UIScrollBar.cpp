@@ -8,8 +8,10 @@
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ShaderLookup.h"
+#include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -45,6 +47,27 @@ UIScrollBar::UIScrollBar()
 UIScrollBar::~UIScrollBar() = default;
 
 // ---- Geometry ----
+
+UIScrollBar* UIScrollBar::MakeFor(UIWidget& owner, const float* offset, const float* extent)
+{
+    auto* bar = new UIScrollBar();
+    bool placed = offset && extent && (offset[0] != 0.0f || offset[1] != 0.0f || extent[0] != 0.0f || extent[1] != 0.0f);
+    if (placed) {
+        std::copy(offset, offset + 2, bar->UIWidget::position);
+        std::copy(extent, extent + 2, bar->size);
+    } else {
+        bar->BasicSetup(owner.position, owner.size);
+    }
+    bar->drawOrder = owner.drawOrder + 1.0f;
+    bar->hideIfNotNeeded = true;
+    bar->parentWidget = &owner;
+    bar->madeByOwner = true;
+    bar->visible = owner.visible;
+    owner.menu->AddWidget(bar);
+    bar->menu = owner.menu;
+    bar->OnAttach();
+    return bar;
+}
 
 void UIScrollBar::BasicSetup(const float areaPosition[2], const float areaSize[2])
 {

@@ -39,6 +39,10 @@ public:
     void CopyFrom(const UIWidget& source) override;
     bool IsMadeByOwner() const override { return madeByOwner; }
 
+    // A bar for a widget that scrolls with it, in the owner's menu one draw order above it,
+    // hidden while every line fits: at the offset and size given, or along the owner's right
+    // edge when both are null or all 0.
+    static UIScrollBar* MakeFor(UIWidget& owner, const float* offset, const float* extent);
     // Along the right edge (vertical) or the bottom edge of the area, 16 units thick.
     void BasicSetup(const float areaPosition[2], const float areaSize[2]);
     // Unchanged numbers change nothing; otherwise the thumb is sized again and the position is 0.

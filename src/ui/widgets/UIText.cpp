@@ -238,23 +238,7 @@ void UIText::OnAttach()
     // Placed by the layout's size, which may have come after the text in the block.
     if (hasWrapped && wrappedWidth != size[0])
         Wrap(wrappedSource);
-    auto* bar = new UIScrollBar();
-    bool placed = scrollBarOffset[0] != 0.0f || scrollBarOffset[1] != 0.0f || scrollBarSize[0] != 0.0f ||
-                  scrollBarSize[1] != 0.0f;
-    if (placed) {
-        std::copy(std::begin(scrollBarOffset), std::end(scrollBarOffset), bar->UIWidget::position);
-        std::copy(std::begin(scrollBarSize), std::end(scrollBarSize), bar->size);
-    } else {
-        bar->BasicSetup(position, size);
-    }
-    bar->drawOrder = drawOrder + 1.0f;
-    bar->hideIfNotNeeded = true;
-    bar->parentWidget = this;
-    bar->madeByOwner = true;
-    bar->visible = visible;
-    menu->AddWidget(bar);
-    bar->menu = menu;
-    bar->OnAttach();
+    UIScrollBar* bar = UIScrollBar::MakeFor(*this, scrollBarOffset, scrollBarSize);
     scrollBar = bar;
     rewrapped = true;
     shownFirstLine = -1;
