@@ -5,6 +5,9 @@
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
+#include "client/PlayerClient.h"
+#include "client/StatusEffectClient.h"
+#include "core/DatabaseEntry.h"
 
 bool ClientUiGameView::IsGameRunning() const
 {
@@ -37,5 +40,36 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.level = entity->level;
     out.rank = entity->rank;
     out.covenant = entity->covenantIndex;
+    return true;
+}
+
+bool ClientUiGameView::GetPlayerStat(int32_t index, int32_t& out) const
+{
+    const auto* player = dynamic_cast<const PlayerClient*>(gClientApp ? gClientApp->GetLink() : nullptr);
+    const IntArray* stats = player ? player->GetStats() : nullptr;
+    if (!stats || index < 0 || index >= stats->GetCount())
+        return false;
+    out = stats->Get(index);
+    return true;
+}
+
+bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const
+{
+    const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
+    if (!entity)
+        return false;
+    out.clear();
+    for (const auto& effect : entity->GetStatusEffects()) {
+        const DatabaseEntry* record = effect ? effect->GetRecord() : nullptr;
+        if (!record)
+            continue;
+        UiStatusEffectFacts facts;
+        facts.record = record->GetId();
+        facts.instance = effect->GetInstanceId();
+        facts.entryType = static_cast<int32_t>(record->GetType());
+        facts.iconName = record->GetString("TextureName");
+        facts.displayName = record->GetString("Name");
+        out.push_back(std::move(facts));
+    }
     return true;
 }

@@ -3,7 +3,7 @@
 
 #include "ui/UiGameView.h"
 
-// What the mirrors do not hold yet (the player's stats and quests, covenants, the profile)
+// What the mirrors do not hold yet (the player's quests, covenants, the profile)
 // answers as "none".
 class ClientUiGameView : public UiGameView {
 public:
@@ -11,4 +11,6 @@ public:
     bool HasLocalPlayer() const override;
     int32_t GetPlayerEntityNumber() const override;
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
+    bool GetPlayerStat(int32_t index, int32_t& out) const override;
+    bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
 };

@@ -24,7 +24,6 @@ class UIWidget;
 // reader fills them.
 struct UiSettings {
     std::vector<std::string> gameMenus;
-    std::string startTopic;
     std::vector<std::string> gameStartLines;
     int32_t minBusyFrames = 0;
     float firstRepeatTime = 0.0f;
@@ -202,11 +201,16 @@ public:
     // A "showMenu" or "hideMenu" line, run as the console runs it.
     void RunMenuLine(const std::string& line) override;
     void RefreshMenu(const std::string& menuName) override;
-    // The start topic and the game-start lines are settings; empty until the settings reader fills them.
-    std::string GetStartTopic() const override { return settings.startTopic; }
+    // The "HelpTopics" record's start topic and the settings' game-start lines.
+    std::string GetStartTopic() const override { return startHelpTopic; }
     std::vector<std::string> GetGameStartLines() const override { return settings.gameStartLines; }
     // Every menu closed, then the game's menus shown.
     void OnNewWorld() override;
+    // The client's tutorial hints are the help topics.
+    int32_t GetHintCount() const override { return static_cast<int32_t>(helpTopicNames.size()); }
+    int32_t FindHint(const std::string& topic) const override { return IndexOfHelpTopic(topic); }
+    std::string GetNextHintName(int32_t index) const override { return GetNextHelpTopic(index); }
+    void ShowHint(int32_t index) override { ShowHelpTopicButton(index); }
     std::string GetMenuMusic() override { return GetActiveMenuMusic(); }
     Vector2 GetTextPosition(TextPosition which) const override;
     void HideMenus() override { CloseAllMenus(); }

@@ -179,6 +179,17 @@ TEST_F(HelpTopics, WidgetAndUserVarCommandsFollowTheLevel)
     EXPECT_EQ(vars.GetIntByName("minLevel"), 20);
 }
 
+TEST_F(HelpTopics, TheClientsHintsAreTheTopics)
+{
+    ClientUi& client = *ui;
+    EXPECT_EQ(client.GetHintCount(), 4);
+    EXPECT_EQ(client.FindHint("Three"), 2);
+    EXPECT_EQ(client.GetNextHintName(1), "Three");
+    EXPECT_EQ(client.GetStartTopic(), "One");
+    client.ShowHint(1);
+    EXPECT_TRUE(Shown("Two"));
+}
+
 class HelpTopicsMissing : public HelpTopicWorld {};
 
 TEST_F(HelpTopicsMissing, AMissingRecordIsLoggedOnceALoadAndAddsNothing)
