@@ -8,6 +8,7 @@
 #include "audio/SoundWorld.h"
 #include "client/ClientApp.h"
 #include "client/ClientMusic.h"
+#include "client/ClientSoundWorld.h"
 #include "client/GameClient.h"
 #include "core/Application.h"
 #include "core/ColorSystem.h"
@@ -570,12 +571,13 @@ void InstallClient(Application& app)
                      [](uint32_t frameMs) { Client::DrawFrame(static_cast<float>(frameMs) * 0.001f); });
 }
 
-// The sound system over OpenAL, started after the graphics and updated each client frame. Until
-// the game client exists, the sound world is the one with no client (the listener at the origin,
-// nothing paused) and the theme music is all that plays.
+// The sound system over OpenAL, started after the graphics and updated each client frame. The
+// sound world is the client's: until a game is joined it answers as one with no client (the
+// listener at the origin, nothing paused, no entities); in a game the listener is the player and
+// an owned loop lives as long as its owner's mirror.
 void InstallSound(Application& app)
 {
-    auto world = std::make_shared<SoundWorld>();
+    auto world = std::make_shared<ClientSoundWorld>();
     app.SetSystem(SystemSlot::Sound, {
         [world] { gSoundSystem = new SoundSystem(*world); },
         [] { gSoundSystem->RegisterCommands(*gResourceManager); },
