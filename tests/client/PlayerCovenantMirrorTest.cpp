@@ -6,6 +6,7 @@
 #include "client/RecruitClient.h"
 
 #include "covenants/PlayerCovenant.h"
+#include "rules/covenants/CovenantDefinition.h"
 #include "entities/Actor.h"
 #include "covenants/PlayerHouseRecords.h"
 #include "covenants/Recruit.h"
@@ -446,4 +447,34 @@ TEST_F(PlayerCovenantMirror, APlayerGivenNoMirrorMakesItsOwnWithTheGlobalInvento
     EXPECT_TRUE(own->HasInventory());
     EXPECT_EQ(own->index, host->index);
     EXPECT_EQ(own->name, "House Ash");
+}
+
+TEST_F(PlayerCovenantMirror, TheHostsLifestoneFallingIsToldOnTheClientScreen)
+{
+    auto events = std::make_unique<TextEvents>();
+    gTextEvents = events.get();
+    Join();
+    PlayerCovenant* host = HostCovenant();
+    ASSERT_NE(host, nullptr);
+    // The test's covenant record gives the lifestone no health of its own: its members' will do.
+    const_cast<CovenantDefinition*>(host->GetDefinition())->lifestoneHealthMult = 1.0f;
+    Frames(3);
+    int32_t maxHealth = host->GetHomeMaxHealth();
+    ASSERT_GE(maxHealth, 20);
+    auto* lifestone = const_cast<Entity*>(host->GetHomeEntity());
+    ASSERT_NE(lifestone, nullptr);
+    lifestone->health = maxHealth;
+    Frames(3);
+    EXPECT_EQ(mirror->GetHomeMaxHealth(), maxHealth);
+    EXPECT_EQ(mirror->GetHomeHealth(), maxHealth);
+    events = std::make_unique<TextEvents>();
+    gTextEvents = events.get();
+
+    lifestone->health = maxHealth / 5;
+    Frames(3);
+    EXPECT_EQ(mirror->GetHomeHealth(), host->GetHomeHealth());
+    const TextEvents::Record* news = events->FindTextEvent(5);
+    ASSERT_NE(news, nullptr);
+    EXPECT_EQ(news->text, "$$LifestoneInDanger$$");
+    gTextEvents = nullptr;
 }
