@@ -2,6 +2,7 @@
 #include "client/InGameHandlers.h"
 
 #include "client/ClientCommandTable.h"
+#include "client/ClientMusic.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
@@ -276,9 +277,12 @@ void InGameHandlers::StartRumorClient(const Args& args)
 void InGameHandlers::ClientIncrementAttribute(const Args& args)
 {
     // A name of blanks or quotes would reach the host as other words.
-    if (ClientCommandTable::GetLocalPlayer() && !args.empty() && !args[0].empty() &&
-        args[0].find_first_of(" \t\"") == std::string::npos)
-        ClientCommandTable::Queue(StringFormat("IncAtrb %s", args[0].c_str()));
+    if (!ClientCommandTable::GetLocalPlayer() || args.empty() || args[0].empty() ||
+        args[0].find_first_of(" \t\"") != std::string::npos)
+        return;
+    ClientCommandTable::Queue(StringFormat("IncAtrb %s", args[0].c_str()));
+    if (gGameClient)
+        gGameClient->GetMusic().PlayInterfaceSound(InterfaceSound::AttributeIncrease);
 }
 
 // ---- Tools ----------------------------------------------------------------------------------------------
