@@ -541,6 +541,13 @@ void InstallGame(Application& app)
     InstallWorldHost(app);
 }
 
+// The client's saves take the world along where the world host runs in this process.
+bool ApplicationSaveHostedWorld(const std::string& characterName)
+{
+    return gGame && gWorldHost && gWorldHost->IsActive() && gGameData && gGameData->GetTuning().usesSaveGames &&
+           gGame->SaveWorld(characterName);
+}
+
 // The client: its application in the client slot, the renderer's scene while it lives, and the
 // game client made after the world host's game. Its three steps are the frame's client hooks:
 // receive (the input's frame, the datagrams, the entity under the cursor), update (the game and
@@ -553,7 +560,10 @@ void InstallClient(Application& app)
             if (gRenderer)
                 gRenderer->SetFrameScene(gClientApp);
         },
-        [] { gClientApp->RegisterCommands(); },
+        [] {
+            gClientApp->RegisterCommands();
+            gClientApp->GetHooks().saveWorld = ApplicationSaveHostedWorld;
+        },
         [] {
             if (gRenderer)
                 gRenderer->SetFrameScene(nullptr);

@@ -197,8 +197,13 @@ void GameClient::UpdateAutosave()
         RestartAutosave();
     if (!autosaveTimer.IsExpired())
         return;
-    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp)
+    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp) {
         gClientApp->SaveLocalCharacter();
+        // The world host's half, where one runs in this process.
+        const auto& saveWorld = gClientApp->GetHooks().saveWorld;
+        if (saveWorld && gClientApp->GetLink())
+            saveWorld(gClientApp->GetLink()->GetCharacterName());
+    }
     RestartAutosave();
 }
 

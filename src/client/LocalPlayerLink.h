@@ -38,6 +38,8 @@ public:
     virtual void UpdateFrame(float seconds) = 0;
     // Writes the character's file; false when nothing was saved.
     virtual bool SaveCharacter() = 0;
+    // The name the character's files are saved under; empty before there is a character.
+    virtual std::string GetCharacterName() const { return std::string(); }
 
     // ---- What the game update tells it ----
     // An entity seen for the first time: the pick-up help.

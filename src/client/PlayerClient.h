@@ -62,6 +62,7 @@ public:
     void OnNewWorld() override;
     void UpdateFrame(float seconds) override;
     bool SaveCharacter() override;
+    std::string GetCharacterName() const override { return characterName; }
     void ShowPickupHelp(const EntityClient& entity) override;
     void TriggerHint(const std::string& topic) override;
     void OfferHelpTopic(const std::string& topic) override;

@@ -301,7 +301,7 @@ const GameLevelRecord* Game::FindLevel(int32_t level) const
     return static_cast<uint32_t>(level) < levels.size() ? &levels[static_cast<size_t>(level)] : nullptr;
 }
 
-static size_t GameExploredCellCount()
+size_t Game::ExploredCellCount()
 {
     const GameSystemTuning& tuning = GameTuning();
     return static_cast<size_t>(std::max(0, tuning.cellsPerLevelX)) * static_cast<size_t>(std::max(0, tuning.cellsPerLevelY));
@@ -313,7 +313,7 @@ bool Game::IsCellExplored(int32_t level, int32_t cell)
     if (!record)
         return false;
     if (!record->exploredSized) {
-        record->explored.assign(GameExploredCellCount(), false);
+        record->explored.assign(ExploredCellCount(), false);
         record->exploredSized = true;
     }
     return static_cast<uint32_t>(cell) < record->explored.size() && record->explored[static_cast<size_t>(cell)];
@@ -380,17 +380,22 @@ bool Game::ReadLevelExplored(int32_t level, MessageBuffer& buffer)
     GameLevelRecord* record = FindLevel(level);
     if (!record)
         return false;
-    record->explored.assign(GameExploredCellCount(), false);
+    record->explored.assign(ExploredCellCount(), false);
     record->exploredSized = true;
     record->exploredCount = 0;
     std::vector<bool> bits;
     if (!buffer.ReadBoolVector(bits))
         return false;
     int32_t count = buffer.ReadInt();
-    if (buffer.Overrun() || count < 0 || static_cast<size_t>(count) > bits.size())
+    // Mended: a vector of another size was taken as the grid, so a cell index could miss it.
+    if (buffer.Overrun() || bits.size() != record->explored.size())
         return false;
+    auto set = static_cast<int32_t>(std::count(bits.begin(), bits.end(), true));
+    if (count != set)
+        DebugSystem::Print(kPrintWarning, "Level %d's explored count %d differs from its %d explored cells; the cells hold\n",
+                           level, count, set);
     record->explored = std::move(bits);
-    record->exploredCount = count;
+    record->exploredCount = set;
     return true;
 }
 
@@ -495,11 +500,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
         std::string adventure = gWorld->GetAdventureName();
         gWorld->SetLayoutSeed(0);
         gWorld->ReadFromDatabase(adventure, worldDifficulty);
-        uint32_t subSeed = gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0;
-        if (subSeed != gWorld->GetSecretSeed()) {
-            gWorld->SetSecretSeed(subSeed);
-            gWorld->CreateSecretLevels();
-        }
+        DrawSecretSeed();
         gWorld->CreateStartAnchor();
     }
     ResetLevels();
@@ -514,6 +515,15 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     difficulty = difficultyLevel;
     currentLevel = 0;
     worldRunning = true;
+}
+
+void Game::DrawSecretSeed()
+{
+    uint32_t subSeed = gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0;
+    if (subSeed != gWorld->GetSecretSeed()) {
+        gWorld->SetSecretSeed(subSeed);
+        gWorld->CreateSecretLevels();
+    }
 }
 
 void Game::StartNewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worldDifficulty,

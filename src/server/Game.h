@@ -114,7 +114,8 @@ public:
     void QueueMonsterRespawn(const Entity& victim);
     const std::vector<RespawnEntry>* GetRespawnQueue(int32_t level) const;
     // The explored bits, then the explored count, as the world save holds them; false (the
-    // record cleared) when the bytes run out or the count does not fit.
+    // record cleared) when the bytes run out or the bits are not one per cell of the grid. A
+    // count that differs from the bits is logged and recounted.
     bool ReadLevelExplored(int32_t level, MessageBuffer& buffer);
     const TimeStamp* GetLastVisit(int32_t level) const;
     // Forgets what was explored and the respawns waiting, and lets the free entities of the
@@ -304,6 +305,21 @@ public:
     void RemoveRuleSystem(GameSystem* system);
     // Each listed system in order of listing.
     void NotifyRuleSystemsOfKill(Entity* killer, Entity* victim, int32_t flag);
+
+    // ---- The world save (GameSave.cpp) -----------------------------------------------------------
+    enum class WorldLoadResult { Loaded, Missing, Refused };
+    // "chars/<name>.wld", the name as every file named after a character has it; false (logged,
+    // out empty) for a name over 63 bytes or one that leaves nothing.
+    static bool MakeWorldSavePath(std::string_view characterName, std::string& out);
+    // Only while a world runs and the first player is in it. Written to a temporary file that
+    // replaces the old one; false (logged) when nothing was written, the old file kept whole.
+    bool SaveWorld(std::string_view characterName);
+    // Only into a game with no running world. Refused leaves the game and the world as they were
+    // constructed, with a warning naming the file, the field and its byte offset.
+    WorldLoadResult LoadWorld(std::string_view characterName);
+    // An unreadable save is kept beside, as "chars/<name>.wld.bad", for whoever wants to look at
+    // it; false (logged) when it could not be.
+    static bool SetAsideWorldSave(std::string_view characterName);
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
@@ -579,6 +595,10 @@ protected:
     void OnLevelUnloaded(int32_t level);
 
 private:
+    // The world save's blocks are the game's own state, written and read in one place each.
+    friend class WorldSaveWriter;
+    friend class WorldSaveReader;
+
     // One per archetype with a stack, built from the loaded game data with the game; the
     // prototypes outlive every actor, which the destructor's reset deletes first.
     BehaviorStackList behaviorStacks;
@@ -598,6 +618,8 @@ private:
 
     int32_t ChooseSlot() const;
     void AddPlayer(Sentient* player);
+    // Cells of a level's grid: one explored flag each.
+    static size_t ExploredCellCount();
     GameLevelRecord* FindLevel(int32_t level);
     const GameLevelRecord* FindLevel(int32_t level) const;
     // A block of the level drawn among the record's unused ones that pass the test, uniformly;
@@ -610,6 +632,8 @@ private:
     bool TraceCells(const WorldPos& start, const Vector2& delta, float stepLength, bool sight) const;
     void DeleteAllEntities();
     int32_t ChooseCovenantCount(int32_t requested) const;
+    // One step of stream 0 is the world's secret seed; a new one rebuilds the secret levels.
+    void DrawSecretSeed();
     void MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty);
 
     // The steps of Update, in order.

@@ -377,6 +377,12 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     joined->ApplyCharacter(settings);
     gGame->OnPlayerJoined(*joined);
     SendWelcome(*known);
+    // What became of the resumed world is the first client's to hear, once.
+    if (!worldNotice.empty()) {
+        gGame->QueueClientCommandFor(joined->entityNumber,
+                                     StringFormat("msg %d \"%s\"", kWorldNoticeKind, worldNotice.c_str()));
+        worldNotice.clear();
+    }
 }
 
 void WorldHost::SendWelcome(const ClientRecord& client)
@@ -426,14 +432,29 @@ void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficul
     if (!gGame)
         return;
     gGame->SetCurrentLevel(0);
+    worldNotice.clear();
     if (resume)
-        // A world that cannot be loaded leaves the game without one; the host runs all the same.
-        DebugSystem::Print(kPrintWarning, "No saved world of %s can be loaded: the world stays empty\n",
-                           characterName.c_str());
-    else
+        worldNotice = ResumeWorld(characterName);
+    // Mended: a world that could not be loaded left the game running without one.
+    if (!resume || !worldNotice.empty())
         gGame->NewWorld(startingLevel, difficulty, worldDifficulty, numAiCovenants);
     gGame->SetWorldRunning();
     active = true;
+}
+
+std::string WorldHost::ResumeWorld(const std::string& characterName)
+{
+    switch (gGame->LoadWorld(characterName)) {
+    case Game::WorldLoadResult::Loaded: return std::string();
+    case Game::WorldLoadResult::Missing:
+        DebugSystem::Print(kPrintWarning, "No saved world of %s; a new world is made\n", characterName.c_str());
+        return "$$WorldSaveMissing$$";
+    case Game::WorldLoadResult::Refused: break;
+    }
+    Game::SetAsideWorldSave(characterName);
+    DebugSystem::Print(kPrintWarning, "The saved world of %s cannot be read; a new world is made\n",
+                       characterName.c_str());
+    return "$$WorldSaveUnreadable$$";
 }
 
 void WorldHost::NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants)

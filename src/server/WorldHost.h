@@ -76,8 +76,13 @@ public:
     bool IsPaused() const;
 
     // ---- Setting up a world ----------------------------------------------------------------
+    // The kind of the message the first client gets about a resumed world.
+    static constexpr int32_t kWorldNoticeKind = 4;
+
     // Opens the host's endpoint once, then makes a new world, or, with resume, loads the
-    // character's saved world; active afterwards.
+    // character's saved world; active afterwards. A saved world that is missing or cannot be
+    // read (kept aside as ".bad") is logged and a new world made, and the first client to join
+    // hears "$$WorldSaveMissing$$" or "$$WorldSaveUnreadable$$".
     void SetUpServer(bool resume, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty,
                      int32_t numAiCovenants, const std::string& characterName);
     // "newWorld": the game starts a new world keeping the first player, and every client hears
@@ -119,6 +124,8 @@ public:
 
 private:
     bool OpenEndpoint();
+    // Empty when the saved world was loaded; otherwise what the first client is told.
+    std::string ResumeWorld(const std::string& characterName);
     void Dispatch(MessageBuffer& buffer, const sockaddr_in& sender);
     void AnswerJoinRequest(const sockaddr_in& sender);
     void Join(MessageBuffer& buffer, const sockaddr_in& sender);
@@ -141,6 +148,8 @@ private:
     void OnNewWorldCommand(const std::vector<std::string>& args);
 
     bool active = false;
+    // Waits for the first client to join; empty when there is nothing to tell.
+    std::string worldNotice;
     uint32_t serverTimeMs = 0;
     float serverTime = 0.0f;
     uint32_t dueMs = 0;

@@ -1,6 +1,7 @@
 // UIWidgetConditions -- the yes/no questions layout files ask by "UICondition" name, answered for one widget from the client's view of the game.
 #include "ui/UIWidget.h"
 
+#include "client/PlayerClient.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -368,7 +369,9 @@ bool UIWidget::EvaluateProfileCondition(int32_t condition) const
                 return true;
         return false;
     case 99:
-        return gFileSystem && gFileSystem->FileExists("Chars/" + view.GetProfileName() + ".wld", kLocationUser);
+        return gFileSystem &&
+               gFileSystem->FileExists(PlayerClient::CharacterFilePath(CharacterFileBase(view.GetProfileName()), "wld"),
+                                       kLocationUser);
     default: return false;
     }
 }

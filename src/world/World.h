@@ -132,6 +132,8 @@ public:
     // ---- Queries ----------------------------------------------------------------------------
     bool IsActive() const { return active; }
     const std::string& GetAdventureName() const { return adventureName; }
+    // Put back after a refused saved world; the next read sets it again.
+    void SetAdventureName(std::string_view name) { adventureName = name; }
     int32_t GetDifficulty() const { return difficulty; }
     // 1 outside the list.
     int32_t GetLevelMonsterLevel(int32_t level) const;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -175,6 +176,15 @@ public:
     bool PlaceAtLevel(int32_t levelIndex);
     // Another running quest of the same definition and kind asks the same thing.
     bool IsDuplicateOf(const Quest& other) const;
+
+    // ---- The world save's server part of the record (QuestSaved.cpp) ----
+    // Follows QuestBase::Write: the recruit's candidate, the score, the multiplier, the plague's
+    // victims, the town attack's spawn and target health, the met flag.
+    void WriteSavedPart(MessageBuffer& buffer) const;
+    // The fields the file's version holds, read whole before any is kept: false, the quest
+    // unchanged, for a record cut short or holding an unusable value. A candidate read is
+    // handed out, not yet in the game.
+    bool ReadSavedPart(MessageBuffer& buffer, int32_t version, std::unique_ptr<Actor>& candidate);
 
     // ---- What a player's slot asks ----
     void PayReward(Player& carrier) override { GiveReward(&carrier); }

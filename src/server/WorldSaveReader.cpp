@@ -1,0 +1,262 @@
+// WorldSaveReader -- reads a world save back into a game with no running world: all of it up to the entity records or none of it, then the entities until one cannot be made.
+#include "server/WorldSaveReader.h"
+
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/EngineEnums.h"
+#include "core/MessageBuffer.h"
+#include "core/RandomSystem.h"
+#include "covenants/FactionSystem.h"
+#include "entities/Actor.h"
+#include "rules/RulesEnums.h"
+#include "server/Game.h"
+#include "server/Weather.h"
+#include "server/WorldSaveVersion.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/World.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// A quest slot holds at least its presence word.
+constexpr size_t kWorldSaveSlotBytes = 4;
+constexpr double kWorldSaveHoursPerDay = 24.0;
+constexpr int32_t kWorldSaveFacings = 8;
+
+} // namespace
+
+WorldSaveReader::WorldSaveReader(Game& game, MessageBuffer& buffer, std::string fileName)
+    : game(game), buffer(buffer), fileName(std::move(fileName))
+{
+    savedStream = gRandomSystem ? gRandomSystem->GetState(RandomStream::GameData) : 0;
+    savedGameDifficulty = game.difficulty;
+    if (gWorld) {
+        savedLayoutSeed = gWorld->GetLayoutSeed();
+        savedSecretSeed = gWorld->GetSecretSeed();
+        savedWorldDifficulty = gWorld->GetDifficulty();
+        savedAdventure = gWorld->GetAdventureName();
+    }
+}
+
+void WorldSaveReader::Mark(const char* name)
+{
+    field = name;
+    fieldOffset = buffer.GetReadPos();
+}
+
+bool WorldSaveReader::Refuse()
+{
+    DebugSystem::Print(kPrintWarning, "World save %s refused: its %s at byte %zu does not read\n", fileName.c_str(),
+                       field, fieldOffset);
+    RollBack();
+    return false;
+}
+
+void WorldSaveReader::RollBack()
+{
+    game.Reset();
+    game.factionSystem->ResetFactions();
+    game.difficulty = savedGameDifficulty;
+    if (gWorld) {
+        gWorld->Reset();
+        gWorld->SetLayoutSeed(savedLayoutSeed);
+        gWorld->SetSecretSeed(savedSecretSeed);
+        gWorld->SetDifficulty(savedWorldDifficulty);
+        gWorld->SetAdventureName(savedAdventure);
+    }
+    if (gRandomSystem)
+        gRandomSystem->SetState(RandomStream::GameData, savedStream);
+}
+
+bool WorldSaveReader::ReadWorld()
+{
+    if (!gWorld || !gDatabase)
+        return Refuse();
+    return ReadHeader() && ReadLevels() && ReadClock() && ReadQuests() && ReadBlocks();
+}
+
+bool WorldSaveReader::ReadHeader()
+{
+    Mark("version");
+    version = buffer.ReadInt();
+    if (buffer.Overrun() || version < WorldSaveVersion::kOldest || version > WorldSaveVersion::kCurrent)
+        return Refuse();
+    Mark("world name");
+    std::string worldName = buffer.ReadString();
+    if (buffer.Overrun() || !gDatabase->FindEntryByName(worldName))
+        return Refuse();
+    Mark("difficulty");
+    int32_t difficulty = buffer.ReadInt();
+    if (buffer.Overrun() || difficulty < 0 || difficulty >= WorldDifficultyLevel::kCount)
+        return Refuse();
+    Mark("world seed");
+    uint32_t seed = buffer.ReadUInt();
+    if (buffer.Overrun())
+        return Refuse();
+    // A seed of 0 has the world draw a fresh one, as a new world does.
+    gWorld->SetLayoutSeed(seed);
+    Mark("world name");
+    if (!gWorld->ReadFromDatabase(worldName, difficulty))
+        return Refuse();
+    game.DrawSecretSeed();
+    gWorld->CreateStartAnchor();
+    game.ResetLevels();
+    game.factionSystem->ResetFactions();
+    game.difficulty = difficulty;
+    return true;
+}
+
+bool WorldSaveReader::ReadLevels()
+{
+    Mark("level records");
+    for (int32_t level = 0; level < game.GetLevelRecordCount(); ++level) {
+        Mark("level record");
+        if (!game.ReadLevelExplored(level, buffer))
+            return Refuse();
+    }
+    return true;
+}
+
+bool WorldSaveReader::ReadClock()
+{
+    Mark("game time");
+    TimeStamp elapsed;
+    buffer.ReadTimeStamp(elapsed);
+    if (buffer.Overrun() || !std::isfinite(elapsed.seconds) || elapsed.days < 0)
+        return Refuse();
+    elapsed.Normalize();
+    game.elapsed = elapsed;
+    Mark("time of day");
+    double hours = buffer.ReadDouble();
+    if (buffer.Overrun() || !(hours >= 0.0 && hours <= kWorldSaveHoursPerDay))
+        return Refuse();
+    game.timeOfDay = hours;
+    Mark("flags");
+    game.leftStartLevel = buffer.ReadBool();
+    game.gameOver = buffer.ReadBool();
+    return buffer.Overrun() ? Refuse() : true;
+}
+
+bool WorldSaveReader::ReadQuests()
+{
+    Mark("quest count");
+    int32_t count = 0;
+    if (!buffer.ReadCount(count, kWorldSaveSlotBytes))
+        return Refuse();
+    auto& list = game.GetQuests().GetList();
+    list.clear();
+    list.resize(static_cast<size_t>(count));
+    for (int32_t slot = 0; slot < count; ++slot) {
+        Mark("quest slot");
+        bool present = buffer.ReadBool();
+        if (buffer.Overrun())
+            return Refuse();
+        if (present && !ReadQuest(slot))
+            return false;
+    }
+    // The quests of the saved world stand: no initial quests are drawn for it.
+    game.GetQuests().initialQuestsPending = false;
+    return true;
+}
+
+bool WorldSaveReader::ReadQuest(int32_t slot)
+{
+    auto quest = std::make_unique<Quest>(&game.GetQuests());
+    Mark("quest record");
+    quest->Read(buffer, false, true, version);
+    if (buffer.Overrun())
+        return Refuse();
+    Mark("quest definition");
+    if (!quest->definition)
+        return Refuse();
+    Mark("quest number");
+    if (quest->questId != slot)
+        return Refuse();
+    Mark("quest state");
+    std::unique_ptr<Actor> candidate;
+    if (!quest->ReadSavedPart(buffer, version, candidate))
+        return Refuse();
+    // The seeded draws again, then the kind's set-up with the saved choices standing.
+    quest->RollParameters(false);
+    quest->AssignTargetLevels();
+    quest->Generate(true, nullptr);
+    quest->Generate();
+    Quest& placed = *quest;
+    game.GetQuests().GetList()[static_cast<size_t>(slot)] = std::move(quest);
+    PlaceCandidate(placed, std::move(candidate));
+    return true;
+}
+
+void WorldSaveReader::PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate)
+{
+    if (!candidate)
+        return;
+    WorldPos spot;
+    int32_t facing = 0;
+    if (Game::GetTownSpot(NpcType::Recruit, spot, facing)) {
+        candidate->SetPosition(spot);
+        candidate->facing = facing;
+    }
+    if (game.AddEntity(candidate.get()) == -1)
+        return;
+    quest.target.Set(candidate.release());
+}
+
+bool WorldSaveReader::ReadBlocks()
+{
+    if (version >= WorldSaveVersion::kFactions) {
+        Mark("faction block");
+        if (!game.factionSystem->ReadFactionsState(buffer))
+            return Refuse();
+    }
+    if (version >= WorldSaveVersion::kWeather) {
+        Mark("weather block");
+        if (!game.weather->Read(buffer))
+            return Refuse();
+    }
+    Mark("string list");
+    return buffer.ReadStringList(game.unlocks) ? true : Refuse();
+}
+
+void WorldSaveReader::ReadEntities()
+{
+    LevelFiller* filler = gSpawnSystem ? &gSpawnSystem->GetLevelFiller() : nullptr;
+    for (;;) {
+        Mark("end word");
+        if (buffer.BytesLeft() < kWorldSaveSlotBytes) {
+            DebugSystem::Print(kPrintWarning, "World save %s has no end word after its entity records\n",
+                               fileName.c_str());
+            return;
+        }
+        if (!buffer.ReadBool())
+            return;
+        Mark("entity place");
+        WorldPos position;
+        bool placed = ReadWorldPos(buffer, position);
+        int32_t facing = buffer.ReadInt();
+        std::string modelName = buffer.ReadString();
+        if (!placed || buffer.Overrun() || facing < 0 || facing >= kWorldSaveFacings)
+            return StopEntities();
+        Mark("entity model");
+        Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName) : nullptr;
+        if (!entity)
+            return StopEntities();
+        Mark("entity state");
+        if (!entity->ReadSaved(buffer, version) || buffer.Overrun()) {
+            game.RemoveEntity(entity);
+            delete entity;
+            return StopEntities();
+        }
+    }
+}
+
+void WorldSaveReader::StopEntities()
+{
+    // The format gives no length to a class state: nothing after this record can be found.
+    DebugSystem::Print(kPrintWarning, "World save %s: the entity records end at the %s at byte %zu\n",
+                       fileName.c_str(), field, fieldOffset);
+}

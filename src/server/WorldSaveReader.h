@@ -1,0 +1,59 @@
+// WorldSaveReader -- reads a world save back into a game with no running world: all of it up to the entity records or none of it, then the entities until one cannot be made.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class Actor;
+class Game;
+class MessageBuffer;
+class Quest;
+
+// Every count is held to the bytes left, every index to its table and every float to finite
+// values. The format gives no length to a block, so nothing after a bad field can be trusted:
+// before the entity records a bad field refuses the file; among them it ends the records.
+class WorldSaveReader {
+public:
+    // fileName names the file in the warnings.
+    WorldSaveReader(Game& game, MessageBuffer& buffer, std::string fileName);
+
+    // Everything before the entity records. False, logged with the field and its byte offset,
+    // when any of it does not read: the game and the world are then as constructed, and
+    // random stream 0 as it was.
+    bool ReadWorld();
+    // The entity records up to the end word. A record that makes no entity or whose state does
+    // not read ends them, logged; that entity goes, those before it stay.
+    void ReadEntities();
+    int32_t GetVersion() const { return version; }
+
+private:
+    void Mark(const char* name);
+    bool Refuse();
+    void RollBack();
+    bool ReadHeader();
+    bool ReadLevels();
+    bool ReadClock();
+    bool ReadQuests();
+    bool ReadQuest(int32_t slot);
+    bool ReadBlocks();
+    // The recruit's candidate back in the town, the quest's target again.
+    void PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate);
+    void StopEntities();
+
+    Game& game;
+    MessageBuffer& buffer;
+    std::string fileName;
+    int32_t version = 0;
+    // The field being read and where it began, for the warnings.
+    const char* field = "";
+    size_t fieldOffset = 0;
+    // What a refused file puts back.
+    uint32_t savedStream = 0;
+    uint32_t savedLayoutSeed = 0;
+    uint32_t savedSecretSeed = 0;
+    int32_t savedWorldDifficulty = 0;
+    int32_t savedGameDifficulty = 0;
+    std::string savedAdventure;
+};

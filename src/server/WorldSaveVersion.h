@@ -1,0 +1,25 @@
+// WorldSaveVersion -- the world save's format version and the versions from which each optional field is in the file.
+#pragma once
+
+#include "rules/quests/QuestBase.h"
+
+#include <cstdint>
+
+// Every reader of a world save block asks these, never a bare number.
+namespace WorldSaveVersion {
+// What the writer writes; a file claims 1 up to this.
+inline constexpr int32_t kCurrent = 51;
+inline constexpr int32_t kOldest = 1;
+// The faction block follows the quests.
+inline constexpr int32_t kFactions = 5;
+// A quest record carries its running multiplier.
+inline constexpr int32_t kQuestMultiplier = 6;
+// The weather block follows the factions.
+inline constexpr int32_t kWeather = 10;
+// A quest record ends with the meeting's met flag.
+inline constexpr int32_t kQuestMet = 24;
+// A recruit quest's candidate is preceded by a presence word.
+inline constexpr int32_t kCandidatePresence = 28;
+// Monster types are named, no longer given by index.
+inline constexpr int32_t kNamedMonsterTypes = QuestBase::kNamedReferencesVersion;
+} // namespace WorldSaveVersion

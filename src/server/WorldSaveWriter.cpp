@@ -1,0 +1,79 @@
+// WorldSaveWriter -- builds the world save in memory: the world's identity, the level records, the clock, the world quests, the faction and weather blocks, the unlock list and the entities kept with the world.
+#include "server/WorldSaveWriter.h"
+
+#include "core/MessageBuffer.h"
+#include "covenants/FactionSystem.h"
+#include "entities/Entity.h"
+#include "server/Game.h"
+#include "server/Weather.h"
+#include "server/WorldSaveVersion.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
+#include "world/World.h"
+
+#include <string>
+#include <vector>
+
+void WorldSaveWriter::Write(const Game& game)
+{
+    buffer.WriteInt(WorldSaveVersion::kCurrent);
+    WriteWorld();
+    WriteLevels(game);
+    buffer.WriteTimeStamp(game.elapsed);
+    buffer.WriteDouble(game.timeOfDay);
+    buffer.WriteBool(game.leftStartLevel);
+    buffer.WriteBool(game.gameOver);
+    WriteQuests(game);
+    game.factionSystem->WriteFactions(buffer);
+    game.weather->Write(buffer);
+    buffer.WriteStringList(game.unlocks);
+    WriteEntities(game);
+}
+
+void WorldSaveWriter::WriteWorld()
+{
+    buffer.WriteString(gWorld ? gWorld->GetAdventureName() : std::string());
+    buffer.WriteInt(gWorld ? gWorld->GetDifficulty() : 0);
+    buffer.WriteUInt(gWorld ? gWorld->GetLayoutSeed() : 0u);
+}
+
+void WorldSaveWriter::WriteLevels(const Game& game)
+{
+    size_t cells = Game::ExploredCellCount();
+    const std::vector<bool> unexplored(cells, false);
+    int32_t levelCount = gWorld ? gWorld->GetLevelCount() : 0;
+    for (int32_t level = 0; level < levelCount; ++level) {
+        const GameLevelRecord* record = game.FindLevel(level);
+        bool sized = record && record->explored.size() == cells;
+        buffer.WriteBoolVector(sized ? record->explored : unexplored);
+        buffer.WriteInt(sized ? record->exploredCount : 0);
+    }
+}
+
+void WorldSaveWriter::WriteQuests(const Game& game)
+{
+    const auto& list = game.GetQuests().GetList();
+    buffer.WriteUInt(static_cast<uint32_t>(list.size()));
+    for (const auto& quest : list) {
+        buffer.WriteBool(quest != nullptr);
+        if (!quest)
+            continue;
+        quest->Write(buffer, true);
+        quest->WriteSavedPart(buffer);
+    }
+}
+
+void WorldSaveWriter::WriteEntities(const Game& game)
+{
+    for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
+        const Entity* entity = game.GetEntity(number);
+        if (!entity || !entity->IsFree())
+            continue;
+        buffer.WriteBool(true);
+        WriteWorldPos(buffer, entity->position);
+        buffer.WriteInt(entity->facing);
+        buffer.WriteString(entity->modelName);
+        entity->WriteSaved(buffer);
+    }
+    buffer.WriteBool(false);
+}

@@ -1,0 +1,27 @@
+// WorldSaveWriter -- builds the world save in memory: the world's identity, the level records, the clock, the world quests, the faction and weather blocks, the unlock list and the entities kept with the world.
+#pragma once
+
+#include <cstdint>
+
+class Game;
+class MessageBuffer;
+
+// Each block is written by its owner; this fixes their order. No count or length guards a
+// block: the reader holds every count to the bytes left instead.
+class WorldSaveWriter {
+public:
+    explicit WorldSaveWriter(MessageBuffer& buffer) : buffer(buffer) {}
+
+    // The whole file, at the current version, appended to the buffer.
+    void Write(const Game& game);
+
+private:
+    void WriteWorld();
+    // One record per level of the world, sized to the grid even where nothing was explored.
+    void WriteLevels(const Game& game);
+    void WriteQuests(const Game& game);
+    // Each entity that stays with the world, in slot order, then the end word.
+    void WriteEntities(const Game& game);
+
+    MessageBuffer& buffer;
+};
