@@ -59,13 +59,14 @@ Game::WorldLoadResult Game::LoadWorld(std::string_view characterName)
     std::string path;
     if (!MakeWorldSavePath(characterName, path))
         return WorldLoadResult::Refused;
-    if (worldRunning) {
-        DebugSystem::Print(kPrintWarning, "A world runs already; %s is not loaded\n", path.c_str());
-        return WorldLoadResult::Refused;
-    }
     File* file = gFileSystem ? gFileSystem->Open(path, kFileRead | kFileBinary, kLocationUser) : nullptr;
     if (!file)
         return WorldLoadResult::Missing;
+    if (worldRunning) {
+        gFileSystem->Close(file);
+        DebugSystem::Print(kPrintWarning, "A world runs already; %s is not loaded\n", path.c_str());
+        return WorldLoadResult::Refused;
+    }
     MessageBuffer buffer;
     bool read = gFileSystem->ReadIntoBuffer(file, buffer);
     gFileSystem->Close(file);

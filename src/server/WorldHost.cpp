@@ -447,11 +447,14 @@ std::string WorldHost::ResumeWorld(const std::string& characterName)
     switch (gGame->LoadWorld(characterName)) {
     case Game::WorldLoadResult::Loaded: return std::string();
     case Game::WorldLoadResult::Missing:
-        DebugSystem::Print(kPrintWarning, "No saved world of %s; a new world is made\n", characterName.c_str());
+        DebugSystem::Print(kPrintWarning, "No saved world of %s can be loaded; a new world is made\n",
+                           characterName.c_str());
         return "$$WorldSaveMissing$$";
     case Game::WorldLoadResult::Refused: break;
     }
-    Game::SetAsideWorldSave(characterName);
+    // A file refused because a world runs already is sound: it stays where it is.
+    if (!gGame->IsWorldRunning())
+        Game::SetAsideWorldSave(characterName);
     DebugSystem::Print(kPrintWarning, "The saved world of %s cannot be read; a new world is made\n",
                        characterName.c_str());
     return "$$WorldSaveUnreadable$$";

@@ -245,6 +245,8 @@ void WorldSaveReader::ReadEntities()
         Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName) : nullptr;
         if (!entity)
             return StopEntities();
+        // Placing may turn an object a way of its own; the saved facing stands.
+        entity->facing = facing;
         Mark("entity state");
         if (!entity->ReadSaved(buffer, version) || buffer.Overrun()) {
             game.RemoveEntity(entity);

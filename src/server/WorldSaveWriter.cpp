@@ -4,6 +4,7 @@
 #include "core/MessageBuffer.h"
 #include "covenants/FactionSystem.h"
 #include "entities/Entity.h"
+#include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/Weather.h"
 #include "server/WorldSaveVersion.h"
@@ -11,6 +12,7 @@
 #include "server/quests/Quest.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -65,9 +67,14 @@ void WorldSaveWriter::WriteQuests(const Game& game)
 
 void WorldSaveWriter::WriteEntities(const Game& game)
 {
+    // Mended: a recruit's candidate was written with its quest and again here, and came back twice.
+    std::vector<const Entity*> written;
+    for (const auto& quest : game.GetQuests().GetList())
+        if (quest && quest->type == QuestType::Recruit && !quest->failed && quest->target.Get())
+            written.push_back(quest->target.GetAs<Entity>());
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
-        if (!entity || !entity->IsFree())
+        if (!entity || !entity->IsFree() || std::find(written.begin(), written.end(), entity) != written.end())
             continue;
         buffer.WriteBool(true);
         WriteWorldPos(buffer, entity->position);

@@ -1,0 +1,302 @@
+// WorldSaveTest -- the world save through the file system: a filled world saved, loaded into a fresh game and saved to the same bytes; old versions; cut, flipped and lying files refused with the game as constructed; hostile names; a failed commit; a resumed world that is missing or unreadable.
+#include "server/WorldSaveWorld.h"
+
+#include "core/DatabaseEntry.h"
+#include "rules/monsters/MonsterType.h"
+#include "rules/quests/QuestDefinition.h"
+#include "server/WorldSaveVersion.h"
+#include "support/LogLines.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string WorldSaveQuestLine(const Quest& quest)
+{
+    std::string line = std::string(quest.definition ? quest.definition->GetEntry()->GetName() : "?") + " level " +
+                       std::to_string(quest.level) + " seed " + std::to_string(quest.seed) + " progress " +
+                       std::to_string(quest.progress) + " number " + std::to_string(quest.questId) +
+                       (quest.failed ? " failed" : "") + " success " + std::to_string(quest.success) + " multiplier " +
+                       std::to_string(quest.multiplier) + (quest.met ? " met" : "") + " spawn " +
+                       std::to_string(quest.spawnPosition.level) + "," + std::to_string(quest.spawnPosition.x) +
+                       " goals " + std::to_string(quest.goals.size());
+    for (const QuestVictim& member : quest.members)
+        line += " victim " + std::to_string(member.covenantIndex) + "/" + std::to_string(member.memberIndex);
+    if (const auto* candidate = quest.target.GetAs<Actor>())
+        line += " candidate " + std::string(candidate->GetMonsterType() ? candidate->GetMonsterType()->GetEntry()->GetName() : "?");
+    return line;
+}
+
+} // namespace
+
+class WorldSave : public WorldSaveWorld {
+protected:
+    // What a loaded world must give back, one line a field, read from the game and the world.
+    std::string Facts() const
+    {
+        std::string facts = gWorld->GetAdventureName() + " difficulty " + std::to_string(gWorld->GetDifficulty()) +
+                            " seed " + std::to_string(gWorld->GetLayoutSeed()) + "\nexplored";
+        for (int32_t level = 0; level < game->GetLevelRecordCount(); ++level)
+            facts += " " + std::to_string(game->GetExploredCount(level));
+        facts += "\nclock " + std::to_string(game->GetElapsed().days) + " " +
+                 std::to_string(game->GetElapsed().seconds) + " " + std::to_string(game->GetTimeOfDay()) +
+                 (game->IsGameOver() ? " over" : "") + (game->HasLeftStartLevel() ? " started" : "") + "\n";
+        for (const auto& quest : game->GetQuests().GetList())
+            facts += (quest ? WorldSaveQuestLine(*quest) : "empty") + "\n";
+        int32_t wilds = gFactionSystem->GetFactionIndex("Wilds");
+        int32_t testers = gFactionSystem->GetFactionIndex("Testers");
+        facts += "reputation " + std::to_string(gFactionSystem->GetReputation(wilds, testers)) +
+                 (gFactionSystem->IsAtWar(testers, wilds) ? " war" : "") + "\nfronts " +
+                 std::to_string(game->GetWeather().GetLiveFrontCount()) + "\n";
+        for (const std::string& unlock : game->GetUnlocks())
+            facts += "unlock " + unlock + "\n";
+        std::vector<std::string> entities;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
+            const Entity* entity = game->GetEntity(number);
+            if (!entity || entity->IsPlayer())
+                continue;
+            entities.push_back(entity->modelName + " " + std::to_string(entity->position.level) + " " +
+                               std::to_string(entity->position.x) + " " + std::to_string(entity->position.y) + " " +
+                               std::to_string(entity->facing) + (dynamic_cast<const Actor*>(entity) ? " actor" : "") +
+                               (dynamic_cast<const Chest*>(entity) ? " chest" : "") +
+                               (dynamic_cast<const Door*>(entity) ? " door" : "") +
+                               (dynamic_cast<const Torch*>(entity) ? " torch" : "") +
+                               (dynamic_cast<const Trigger*>(entity) ? " trigger" : ""));
+        }
+        std::sort(entities.begin(), entities.end());
+        for (const std::string& line : entities)
+            facts += line + "\n";
+        return facts;
+    }
+
+    // A filled world saved under "Ada"; its facts.
+    std::string SaveFilledWorld()
+    {
+        StartSavedWorld();
+        Frame(500);
+        Frame(500);
+        game->SetTimeOfDay(7.25);
+        FillEverything();
+        EXPECT_TRUE(game->SaveWorld("Ada"));
+        return Facts();
+    }
+
+    // A fresh game as the program has it before a resumed world is read into it.
+    void FreshGame()
+    {
+        RemakeGame();
+        game->SetCurrentLevel(0);
+    }
+
+    // The bytes as the file, then a load into a fresh game.
+    Game::WorldLoadResult LoadBytes(const std::string& bytes)
+    {
+        folder.Write("User/chars/ada.wld", bytes);
+        FreshGame();
+        return game->LoadWorld("Ada");
+    }
+
+    // The facts of a game that holds no world.
+    void ExpectConstructed(const std::string& context)
+    {
+        EXPECT_FALSE(game->IsWorldRunning()) << context;
+        EXPECT_EQ(game->CountEntities(), 0) << context;
+        EXPECT_EQ(game->GetLevelRecordCount(), 0) << context;
+        EXPECT_TRUE(game->GetQuests().GetList().empty()) << context;
+        EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), 0) << context;
+        EXPECT_TRUE(game->GetUnlocks().empty()) << context;
+        EXPECT_EQ(game->GetElapsed().days, 0) << context;
+        EXPECT_EQ(game->GetTimeOfDay(), 12.0) << context;
+        EXPECT_EQ(gWorld->GetLevelCount(), 0) << context;
+    }
+};
+
+// ---- A filled world comes back whole ------------------------------------------------------------
+
+TEST_F(WorldSave, AFilledWorldLoadsIntoAFreshGameFieldByFieldAndSavesToTheSameBytes)
+{
+    std::string saved = SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_EQ(game->GetQuests().GetList().size(), 10u);
+    EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), 3);
+    EXPECT_EQ(game->CountEntities(), 8) << "six objects, the recruit's candidate and the player";
+
+    // Only the plague's victims still there are saved.
+    const std::string goneVictim = " victim 2/5";
+    ASSERT_NE(saved.find(goneVictim), std::string::npos);
+    saved.erase(saved.find(goneVictim), goneVictim.size());
+
+    FreshGame();
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(Facts(), saved);
+    Quest& plague = *game->GetQuests().GetList()[1];
+    ASSERT_EQ(plague.members.size(), 2u);
+    EXPECT_EQ(plague.members[0].victim.Get(), nullptr) << "a victim comes back as its two words alone";
+    game->SetWorldRunning();
+    auto* again = new Player();
+    ASSERT_NE(game->AddEntity(again), -1);
+    // The plague's own step finds its victims again; until it does they are not saved.
+    for (QuestVictim& member : plague.members)
+        member.victim.Set(again);
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    std::string resaved = SavedBytes();
+    ASSERT_EQ(resaved.size(), bytes.size());
+    auto differ = std::mismatch(bytes.begin(), bytes.end(), resaved.begin());
+    EXPECT_EQ(differ.first, bytes.end()) << "the second save differs at byte " << (differ.first - bytes.begin());
+}
+
+TEST_F(WorldSave, TheFileIsTheVersionThenTheWorldThenTheEndWord)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    MessageBuffer buffer;
+    buffer.WriteBytes(bytes.data(), bytes.size());
+    EXPECT_EQ(buffer.ReadInt(), WorldSaveVersion::kCurrent);
+    EXPECT_EQ(buffer.ReadString(), gWorld->GetAdventureName());
+    EXPECT_EQ(buffer.ReadInt(), gWorld->GetDifficulty());
+    EXPECT_EQ(buffer.ReadUInt(), gWorld->GetLayoutSeed());
+    std::vector<bool> firstLevel;
+    ASSERT_TRUE(buffer.ReadBoolVector(firstLevel));
+    EXPECT_EQ(static_cast<int32_t>(firstLevel.size()), Tuning().cellsPerLevelX * Tuning().cellsPerLevelY)
+        << "a level nobody explored still writes one flag per cell";
+    EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string(4, '\0'));
+}
+
+TEST_F(WorldSave, PlayersAndAttachedEntitiesStayOutOfTheFile)
+{
+    StartSavedWorld();
+    Entity* tree = spawn.GetLevelFiller().RestoreLevelObject(At(100, 100, 0), 2, "models/props/tree.mdl");
+    ASSERT_NE(tree, nullptr);
+    tree->parentNumber = player->entityNumber;
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    FreshGame();
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(game->CountEntities(), 0);
+    tree->parentNumber = -1;
+}
+
+TEST_F(WorldSave, NothingIsSavedWithoutARunningWorldAndAFirstPlayer)
+{
+    StartSavedWorld();
+    game->RemoveEntity(player);
+    EXPECT_FALSE(game->SaveWorld("Ada"));
+    EXPECT_FALSE(folder.Path().empty());
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/chars/ada.wld"));
+    delete player;
+}
+
+// ---- Hostile files --------------------------------------------------------------------------------
+
+TEST_F(WorldSave, AFileCutAnywhereBeforeTheEntitiesIsRefusedAndLeavesTheGameAsConstructed)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    std::vector<size_t> cuts = CutPoints(bytes);
+    uint32_t stream = random.GetState(RandomStream::GameData);
+    // The entity records start where the last of the unlock strings ends.
+    size_t entitiesAt = bytes.find("AwardSecond") + std::strlen("AwardSecond") + 1;
+    for (size_t cut : cuts) {
+        random.SetState(RandomStream::GameData, stream);
+        Game::WorldLoadResult result = LoadBytes(bytes.substr(0, cut));
+        if (cut < entitiesAt) {
+            ASSERT_EQ(result, Game::WorldLoadResult::Refused) << cut;
+            ExpectConstructed("cut at " + std::to_string(cut));
+            ASSERT_EQ(random.GetState(RandomStream::GameData), stream) << cut;
+        } else {
+            ASSERT_EQ(result, Game::WorldLoadResult::Loaded) << cut;
+            EXPECT_LE(game->CountEntities(), 7) << cut;
+            EXPECT_EQ(game->GetQuests().GetList().size(), 10u) << cut;
+        }
+    }
+}
+
+TEST_F(WorldSave, FlippedBitsNeverCrashAndARefusalLeavesTheGameAsConstructed)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    for (size_t at : CutPoints(bytes)) {
+        std::string flipped = bytes;
+        flipped[at] = static_cast<char>(flipped[at] ^ (1 << (at % 8)));
+        if (LoadBytes(flipped) == Game::WorldLoadResult::Refused)
+            ExpectConstructed("bit flipped at " + std::to_string(at));
+    }
+}
+
+TEST_F(WorldSave, TheRefusalNamesTheFileTheFieldAndItsByteOffset)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    std::string name = gWorld->GetAdventureName();
+    bytes.replace(4, name.size(), std::string(name.size(), 'Q'));
+    ASSERT_EQ(LoadBytes(bytes), Game::WorldLoadResult::Refused);
+    EXPECT_EQ(CountLinesHolding(debug, "World save chars/ada.wld refused: its world name at byte 4 does not read"), 1);
+}
+
+// Each count of the file, found by where it is, set to -1, 2^31 and the largest int.
+TEST_F(WorldSave, HugeAndNegativeCountsAreRefusedWithNothingChanged)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    size_t header = 4 + gWorld->GetAdventureName().size() + 1 + 8;
+    size_t cells = static_cast<size_t>(Tuning().cellsPerLevelX * Tuning().cellsPerLevelY);
+    size_t levels = static_cast<size_t>(gWorld->GetLevelCount());
+    size_t questCount = header + levels * (8 + 4 * cells) + 16 + 8 + 8;
+    size_t unlockCount = bytes.find("AwardFirst") - 4;
+    for (size_t at : {header, questCount, unlockCount}) {
+        for (uint32_t lie : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu}) {
+            std::string lying = bytes;
+            std::memcpy(lying.data() + at, &lie, 4);
+            EXPECT_EQ(LoadBytes(lying), Game::WorldLoadResult::Refused) << at << " " << lie;
+            ExpectConstructed("count at " + std::to_string(at));
+        }
+    }
+}
+
+TEST_F(WorldSave, VersionsOutsideOneToTheCurrentAreRefused)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    for (int32_t version : {0, -1, WorldSaveVersion::kCurrent + 1, INT_MAX}) {
+        std::string other = bytes;
+        std::memcpy(other.data(), &version, 4);
+        EXPECT_EQ(LoadBytes(other), Game::WorldLoadResult::Refused) << version;
+        ExpectConstructed("version " + std::to_string(version));
+    }
+}
+
+TEST_F(WorldSave, AnEntityThatCannotBeMadeEndsTheRecordsAndKeepsThoseBefore)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    size_t lamp = bytes.find("models/props/torch.mdl");
+    ASSERT_NE(lamp, std::string::npos);
+    bytes.replace(lamp, 6, "nodels");
+    ASSERT_EQ(LoadBytes(bytes), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(CountLinesHolding(debug, "the entity records end at the entity model"), 1);
+    EXPECT_GE(game->CountEntities(), 1);
+    EXPECT_LT(game->CountEntities(), 6);
+}
+
+TEST_F(WorldSave, AMissingEndWordIsLogged)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 4)), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(CountLinesHolding(debug, "World save chars/ada.wld has no end word after its entity records"), 1);
+}
+
+TEST_F(WorldSave, ALoadIntoARunningWorldIsRefused)
+{
+    SaveFilledWorld();
+    EXPECT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Refused);
+    EXPECT_TRUE(game->IsWorldRunning());
+}
