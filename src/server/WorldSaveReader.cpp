@@ -8,7 +8,6 @@
 #include "core/RandomSystem.h"
 #include "covenants/FactionSystem.h"
 #include "entities/Actor.h"
-#include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/Weather.h"
 #include "server/WorldSaveVersion.h"
@@ -195,15 +194,8 @@ void WorldSaveReader::PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candid
 {
     if (!candidate)
         return;
-    WorldPos spot;
-    int32_t facing = 0;
-    if (Game::GetTownSpot(NpcType::Recruit, spot, facing)) {
-        candidate->SetPosition(spot);
-        candidate->facing = facing;
-    }
-    if (game.AddEntity(candidate.get()) == -1)
-        return;
     quest.target.Set(candidate.release());
+    quest.PlaceRecruit();
 }
 
 bool WorldSaveReader::ReadBlocks()

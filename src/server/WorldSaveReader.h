@@ -38,7 +38,7 @@ private:
     bool ReadQuests();
     bool ReadQuest(int32_t slot);
     bool ReadBlocks();
-    // The recruit's candidate back in the town, the quest's target again.
+    // The recruit's candidate back in the town as the quest places it, the quest's target again.
     void PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate);
     void StopEntities();
 
