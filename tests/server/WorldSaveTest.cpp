@@ -4,6 +4,7 @@
 #include "core/DatabaseEntry.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
+#include "rules/GameData.h"
 #include "server/WorldSaveVersion.h"
 #include "support/LogLines.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -305,4 +307,130 @@ TEST_F(WorldSave, ALoadIntoARunningWorldIsRefused)
     SaveFilledWorld();
     EXPECT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Refused);
     EXPECT_TRUE(game->IsWorldRunning());
+}
+
+// ---- Older files -------------------------------------------------------------------------------
+
+namespace {
+
+// The file an older writer made of the game: each field only from the version that has it.
+class WorldSaveOldWriter {
+public:
+    WorldSaveOldWriter(MessageBuffer& buffer, int32_t version) : buffer(buffer), version(version) {}
+
+    void Write(const Game& game)
+    {
+        buffer.WriteInt(version);
+        buffer.WriteString(gWorld->GetAdventureName());
+        buffer.WriteInt(gWorld->GetDifficulty());
+        buffer.WriteUInt(gWorld->GetLayoutSeed());
+        size_t cells = static_cast<size_t>(gGameData->GetTuning().cellsPerLevelX * gGameData->GetTuning().cellsPerLevelY);
+        for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
+            buffer.WriteBoolVector(std::vector<bool>(cells, false));
+            buffer.WriteInt(0);
+        }
+        buffer.WriteTimeStamp(game.GetElapsed());
+        buffer.WriteDouble(game.GetTimeOfDay());
+        buffer.WriteBool(false);
+        buffer.WriteBool(false);
+        const auto& list = game.GetQuests().GetList();
+        buffer.WriteUInt(static_cast<uint32_t>(list.size()));
+        for (const auto& quest : list) {
+            buffer.WriteBool(quest != nullptr);
+            if (quest)
+                WriteQuest(*quest);
+        }
+        if (version >= WorldSaveVersion::kFactions)
+            gFactionSystem->WriteFactions(buffer);
+        if (version >= WorldSaveVersion::kWeather)
+            game.GetWeather().Write(buffer);
+        buffer.WriteStringList(game.GetUnlocks());
+        buffer.WriteBool(false);
+    }
+
+private:
+    void WriteQuest(const Quest& quest)
+    {
+        quest.Write(buffer, version >= WorldSaveVersion::kNamedMonsterTypes);
+        if (quest.type == QuestType::Recruit && !quest.failed) {
+            const Actor* candidate = quest.target.GetAs<Actor>();
+            if (version >= WorldSaveVersion::kCandidatePresence)
+                buffer.WriteBool(candidate != nullptr);
+            if (candidate)
+                WriteCandidate(*candidate);
+        }
+        buffer.WriteInt(quest.success);
+        if (version >= WorldSaveVersion::kQuestMultiplier)
+            buffer.WriteFloat(quest.multiplier);
+        if (version >= WorldSaveVersion::kQuestMet)
+            buffer.WriteBool(quest.met);
+    }
+
+    // Before the actor record's full form it ends with the name seed.
+    void WriteCandidate(const Actor& candidate)
+    {
+        MessageBuffer full;
+        Actor::WriteRecord(candidate, full);
+        if (version >= kWorldSaveFullActorVersion) {
+            buffer.WriteBytes(full.Data(), full.Size());
+            return;
+        }
+        full.ReadString();
+        full.ReadInt();
+        full.ReadInt();
+        for (int32_t effects = full.ReadInt(); effects > 0; --effects)
+            full.ReadString();
+        full.ReadUInt();
+        buffer.WriteBytes(full.Data(), full.GetReadPos());
+    }
+
+    static constexpr int32_t kWorldSaveFullActorVersion = 40;
+    MessageBuffer& buffer;
+    int32_t version;
+};
+
+} // namespace
+
+TEST_F(WorldSave, OlderVersionsLoadWithTheFieldsTheirVersionHas)
+{
+    StartSavedWorld();
+    Quest& hunt = PutQuest(0, "Hunt", 0x1000u);
+    hunt.multiplier = 1.5f;
+    hunt.goals.push_back({2, 0, gameData.FindMonsterType("MonsterGrunt"), 0});
+    PutQuest(1, "Parley", 0x5000u).met = true;
+    Quest& recruit = PutQuest(2, "Enlist", 0x6000u);
+    Actor* candidate = spawn.SpawnMonster(gameData.FindMonsterType("MonsterGrunt"), 0, 3, 0, true);
+    ASSERT_NE(candidate, nullptr);
+    recruit.target.Set(candidate);
+    FillWeather();
+    int32_t wilds = game->GetOrAddFaction("Wilds");
+    int32_t testers = game->GetOrAddFaction("Testers");
+    gFactionSystem->SetReputation(wilds, testers, 12.5f);
+    game->AddUnlock("AwardFirst");
+    std::map<int32_t, std::string> files;
+    for (int32_t version : {4, 5, 9, 10, 23, 24, 27, 28, 37, 38}) {
+        MessageBuffer buffer;
+        WorldSaveOldWriter(buffer, version).Write(*game);
+        files[version].assign(reinterpret_cast<const char*>(buffer.Data()), buffer.Size());
+    }
+    delete candidate;
+    for (const auto& [version, bytes] : files) {
+        ASSERT_EQ(LoadBytes(bytes), Game::WorldLoadResult::Loaded) << version;
+        const auto& list = game->GetQuests().GetList();
+        ASSERT_EQ(list.size(), 3u) << version;
+        EXPECT_EQ(list[0]->multiplier, version >= 6 ? 1.5f : 1.0f) << version;
+        ASSERT_EQ(list[0]->goals.size(), 1u) << version;
+        EXPECT_EQ(list[0]->goals[0].target, gameData.FindMonsterType("MonsterGrunt"))
+            << "by index before 38, by name from it: " << version;
+        EXPECT_EQ(list[1]->met, version >= 24) << version;
+        const Actor* back = list[2]->target.GetAs<Actor>();
+        ASSERT_NE(back, nullptr) << "the candidate, with or without its presence word: " << version;
+        EXPECT_EQ(back->GetMonsterType(), gameData.FindMonsterType("MonsterGrunt")) << version;
+        EXPECT_EQ(gFactionSystem->GetReputation(gFactionSystem->GetFactionIndex("Wilds"),
+                                                gFactionSystem->GetFactionIndex("Testers")) == 12.5f,
+                  version >= 5)
+            << version;
+        EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), version >= 10 ? 3 : 0) << version;
+        EXPECT_EQ(game->GetUnlocks(), std::vector<std::string>{"AwardFirst"}) << version;
+    }
 }
