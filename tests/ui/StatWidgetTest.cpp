@@ -1,7 +1,9 @@
 // StatWidgetTest -- stat values, bars and moving stat widgets loaded from a menu file over a fake game: the stat keyword's tables, value texts with their colours and conversions, the attribute tests, tooltips, the bar's filled rectangle and the widget's place along its line.
 #include "ui/UiWorld.h"
 
+#include "core/Database.h"
 #include "core/EnumTable.h"
+#include "rules/GameData.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
 #include "ui/widgets/UIStatWidget.h"
@@ -219,6 +221,67 @@ TEST_F(StatBar, CopiesKeepTheirStatsAndShape)
     EXPECT_TRUE(bar->reversed);
     EXPECT_EQ(bar->statIndex, StatOtherIndex::Power);
     EXPECT_EQ(bar->secondStatIndex, StatOtherIndex::MaxPower);
+}
+
+} // namespace
+
+namespace {
+
+// A class with attribute rates from a game database, for the attribute tooltips.
+class StatValueTooltip : public UiWorld {
+protected:
+    StatValueTooltip() { gDatabase = &database; }
+    ~StatValueTooltip() override
+    {
+        gGameData = nullptr;
+        gDatabase = nullptr;
+    }
+    void SetUp() override
+    {
+        folder.Write("Assets/Database/database.dbl", "ui.dbr\n");
+        folder.Write("Assets/Database/ui.dbr", "Warrior\n{\n    Type Class\n    DefensePerDex 1.5\n    AttackPerDex 2\n"
+                                               "    DamageMultPerStr 0.01\n    PowerName Fury\n}\n");
+        database.Load();
+        gameData = std::make_unique<GameData>();
+        gameData->Load(database);
+        gGameData = gameData.get();
+        WriteMenu("v.mnu", "name V\nvisible 1\nsize 640 480\n"
+                           "StatValue { internalName Dex entityType PlayerClient stat Normal Dexterity\n}\n"
+                           "StatValue { internalName Str entityType PlayerClient stat Normal Strength\n}\n");
+        ui->RegisterCommands();
+        view.player = true;
+        view.playerEntity = 3;
+        view.entities[3].hasClass = true;
+        view.classIndex = 0;
+    }
+    void SetStat(const char* name, int32_t value) { view.stats[EnumTable::LookupIn("CharacterStat", name, true)] = value; }
+    std::string Tooltip(const std::string& name)
+    {
+        std::string text;
+        std::string title;
+        EXPECT_TRUE(ui->FindWidgetByPath("V::" + name)->GetHelpText(0, 0, text, title));
+        return text;
+    }
+
+    Database database;
+    std::unique_ptr<GameData> gameData;
+};
+
+TEST_F(StatValueTooltip, DexterityShowsItsDefenseAndAttackNowAndAtTheNextPoint)
+{
+    SetStat("BaseDexterity", 10);
+    SetStat("Dexterity", 10);
+    EXPECT_EQ(Tooltip("Dex"), "$$Dexterity$$\n\n$$BaseAmount$$: 10\n$$CurrentAmount$$: 10\n"
+                              "  +15 $$Defense$$\n  +20 $$Attack$$\n\n"
+                              "$$StatAt$$ 11 $$Dexterity$$:\n  +16 $$Defense$$\n  +22 $$Attack$$\n\n");
+}
+
+TEST_F(StatValueTooltip, StrengthShowsItsDamageShare)
+{
+    SetStat("BaseStrength", 20);
+    SetStat("Strength", 25);
+    EXPECT_EQ(Tooltip("Str"), "$$Strength$$\n\n$$BaseAmount$$: 20\n$$CurrentAmount$$: 25\n"
+                              "  +25.0% $$Damage$$\n\n$$StatAt$$ 26 $$Strength$$:\n  +26.0% $$Damage$$\n\n");
 }
 
 } // namespace

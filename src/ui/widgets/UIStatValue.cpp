@@ -7,6 +7,7 @@
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/TimeStamp.h"
+#include "rules/CharacterClass.h"
 #include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "ui/UISystem.h"
@@ -23,6 +24,7 @@ constexpr int32_t kStatValuePopColor = 145;
 constexpr int32_t kStatValueFirstAttribute = 5;
 constexpr int32_t kStatValueLastAttribute = 9;
 constexpr int32_t kStatValueMinDamage = 88;
+constexpr int32_t kStatValuePower = 80;
 constexpr int32_t kStatValueCovenantMoney = 10;
 
 // The table a stat type's names belong to; null for a type outside them.
@@ -278,17 +280,60 @@ void UIStatValue::Draw()
     UIWidget::Draw();
 }
 
+// The lines an attribute of value k gives, by the class's rates.
+std::string UIStatValue::BuildAttributeLines(const CharacterClass& rates, int32_t k) const
+{
+    auto value = static_cast<float>(k);
+    const char* power = rates.powerName.c_str();
+    switch (statIndex) {
+    case kStatValueFirstAttribute:
+        return StatValuePrint("  +%.1f%% $$Damage$$\n\n", value * rates.damageMultPerStr * 100.0f);
+    case kStatValueFirstAttribute + 1:
+        return StatValuePrint("  +%d $$Defense$$\n", static_cast<int32_t>(std::floor(rates.defensePerDex * value))) +
+               StatValuePrint("  +%d $$Attack$$\n\n", static_cast<int32_t>(std::floor(rates.attackPerDex * value)));
+    case kStatValueFirstAttribute + 2:
+        return StatValuePrint("  +%.1f $$Health$$\n\n", rates.healthPerVit * value);
+    case kStatValueFirstAttribute + 3: {
+        std::string lines = StatValuePrint("  +%d %s\n", rates.powerPerInt * k, power);
+        if (rates.powerRegenPerInt > 0.0f)
+            lines += StatValuePrint("  +%.2f %s $$RegenEverySecond$$\n",
+                                    rates.powerRegenPerInt * value + rates.basePowerRegen, power);
+        return lines + StatValuePrint("  +%.1f%% $$CriticalHitSpellChance$$\n\n", rates.criticalPerInt * value);
+    }
+    default: {
+        std::string lines;
+        if (rates.powerRegenPerSpr > 0.0f)
+            lines += StatValuePrint("  +%.1f %s $$RegenEverySecond$$\n",
+                                    rates.powerRegenPerSpr * value + rates.basePowerRegen, power);
+        lines += StatValuePrint("  +%.1f $$ToElementalResistances$$\n", rates.resistancePerSpr * value);
+        if (rates.powerPerSpr * k != 0)
+            lines += StatValuePrint("  +%d %s\n", rates.powerPerSpr * k, power);
+        return lines + "\n";
+    }
+    }
+}
+
 std::string UIStatValue::BuildTooltip() const
 {
     std::string tooltip = "$$" + statName + "$$\n" + BuildValueText(false);
+    const CharacterClass* rates =
+        gGameData && gUISystem ? gGameData->GetCharacterClass(gUISystem->GetGameView().GetClassIndex()) : nullptr;
     if (statType == StatType::Normal) {
         std::string header = highlightText.empty() ? "$$" + statName + "$$\n\n" : highlightText + "\n\n";
-        if (statIndex >= kStatValueFirstAttribute && statIndex <= kStatValueLastAttribute)
+        if (statIndex == kStatValuePower && rates) {
+            tooltip = rates->powerName + "\n" + BuildValueText(false);
+        } else if (statIndex >= kStatValueFirstAttribute && statIndex <= kStatValueLastAttribute) {
             tooltip = header + "$$BaseAmount$$: " + BuildBaseValueText() + "\n" + "$$CurrentAmount$$: " +
                       BuildValueText(true) + "\n";
-        else if (statIndex == kStatValueMinDamage)
+            int32_t k = GetValue();
+            if (rates)
+                tooltip += BuildAttributeLines(*rates, k) +
+                           StatValuePrint("$$StatAt$$ %d $$%s$$:\n", k + 1, statName.c_str()) +
+                           BuildAttributeLines(*rates, k + 1);
+        } else if (statIndex == kStatValueMinDamage) {
             tooltip = "$$Damage$$\n\n" + StatValuePrint("%d %s %d $$DamagePerSuccessulHit$$", GetValue(),
                                                         divider.c_str(), GetSecondValue());
+        }
     } else if (statType == StatType::Covenant && statIndex == kStatValueCovenantMoney) {
         tooltip = "$$Money$$\n\n" + StatValuePrint("%d $$Crystals$$", GetValue());
     }

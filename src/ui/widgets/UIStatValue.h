@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+class CharacterClass;
+
 // Main thread. Keeps no state besides its layout: every value and text is read again each frame.
 class UIStatValue : public UIWidget {
 public:
@@ -57,6 +59,7 @@ protected:
     // The keywords of this class; false for one it does not know.
     bool ReadStatKeyword(const std::string& key, TextParser& parser);
     std::string BuildTooltip() const;
+    std::string BuildAttributeLines(const CharacterClass& rates, int32_t value) const;
 
 private:
     int32_t ReadStat(int32_t index) const;
