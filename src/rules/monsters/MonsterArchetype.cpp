@@ -21,6 +21,9 @@ void MonsterArchetype::Load(const DatabaseEntry* newEntry)
     spawnChance = entry->GetFloat("SpawnChance", 0.0f);
     factionName = entry->GetString("FactionName");
     questItemName = entry->GetString("QuestItemName");
+    std::string questItemRecord = entry->GetString("QuestItem");
+    questItem = gDatabase && !questItemRecord.empty() ? gDatabase->FindEntryByName(questItemRecord) : nullptr;
+    questItemDropChance = entry->GetFloat("QuestItemDropChance", 0.0f);
     behaviorStackName = entry->GetString("BehaviorStack");
     adventurer = entry->GetInt("Adventurer") != 0;
     raisable = entry->GetInt("Raisable") != 0;

@@ -35,6 +35,10 @@ public:
     float spawnChance = 0.0f;
     std::string factionName;
     std::string questItemName;
+    // What a slain member leaves for a quest about its type: the "QuestItem" record, dropped
+    // with "QuestItemDropChance" (0..1); its type's "QuestItemAmount" stacks it (0: one).
+    const DatabaseEntry* questItem = nullptr;
+    float questItemDropChance = 0.0f;
     std::string behaviorStackName;
     bool adventurer = false;
     bool raisable = false;

@@ -56,6 +56,7 @@ public:
     bool renegade = false;
     bool thief = false;
     float size = 0.0f;
+    int32_t questItemAmount = 0;
     std::vector<std::string> enhancements;
     std::vector<std::string> skills;
 };

@@ -469,7 +469,8 @@ bool QuestBase::IsQuestItem(const DatabaseEntry* itemEntry)
     using namespace QuestType;
     if (IsType({MonsterQuestItem, DeadlyPoison, Petrify, Plague, ArmorsmithMonsterQuestItem,
                        WeaponsmithMonsterQuestItem, StoryOskithNullifier}))
-        return target && target->GetEntry() == itemEntry;
+        return target && (target->GetEntry() == itemEntry ||
+                          (target->archetype && target->archetype->questItem == itemEntry));
     if (IsType({StoryBemmelGraves, StoryVarrowFindItem}))
         return itemEntry == definition->defaultItem;
     if (!IsType({LevelQuestItem, PoisonedSupply, ArmorsmithLevelQuestItem, WeaponsmithLevelQuestItem}))

@@ -189,7 +189,8 @@ public:
     // ---- What a player's slot asks ----
     void PayReward(Player& carrier) override { GiveReward(&carrier); }
     bool IsFor(const Entity& npc) const override { return IsFor(npc.GetNpcType(), &npc); }
-    Entity* GetTargetEntity() const override { return target.GetAs<Entity>(); }
+    // A slot's copy answers with the world quest's target.
+    Entity* GetTargetEntity() const override { return GetWorldTarget(); }
     void Abandon() override;
 
     // A quest made around an entity that exists already; the ended flag tells a failure.

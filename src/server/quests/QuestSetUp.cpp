@@ -591,7 +591,12 @@ void Quest::CreateRecruit()
         gRandomSystem->SetState(RandomStream::Quest, seed);
     std::string name = "ArchetypeNpcPotentialRecruit" + gGameData->GetCharacterClassName(0);
     const MonsterArchetype* archetype = gGameData->FindArchetype(name);
-    const MonsterType* recruitType = archetype ? archetype->PickRandomFromList() : nullptr;
+    // Drawn from the reseeded stream 3, so that a load makes the same recruit again.
+    const MonsterType* recruitType =
+        archetype && !archetype->types.empty()
+            ? archetype->types[static_cast<size_t>(gRandomSystem->RandomInt(
+                  RandomStream::Quest, static_cast<int32_t>(archetype->types.size())))]
+            : nullptr;
     if (!recruitType) {
         DebugSystem::Print(kPrintWarning, "Quest %s: no recruit type in %s\n", DefinitionName().c_str(), name.c_str());
         return;

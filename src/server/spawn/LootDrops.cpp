@@ -8,7 +8,12 @@
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
+#include "entities/EntityQuest.h"
+#include "entities/Player.h"
 #include "entities/Sentient.h"
+#include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterArchetype.h"
+#include "rules/monsters/MonsterType.h"
 #include "rules/items/InventoryBag.h"
 
 #include <algorithm>
@@ -21,6 +26,16 @@ constexpr float kLootUniqueSoundRadius = 150.0f;
 float LootRandom()
 {
     return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+}
+
+// The quest kinds whose items a slain monster of their target type drops.
+bool LootIsItemQuestAbout(const EntityQuest& quest, const MonsterType* record)
+{
+    using namespace QuestType;
+    bool kind = quest.type == MonsterQuestItem || quest.type == DeadlyPoison || quest.type == Petrify ||
+                quest.type == Plague || quest.type == ArmorsmithMonsterQuestItem ||
+                quest.type == WeaponsmithMonsterQuestItem || quest.type == StoryOskithNullifier;
+    return kind && !quest.IsEmpty() && quest.progress < quest.count && quest.target == record;
 }
 
 } // namespace
@@ -102,6 +117,8 @@ void SpawnSystem::DropMonsterLoot(Sentient& monster, float groundChance, float c
     DropItems(monster.position, loot.itemChance, loot.minItems, loot.maxItems,
               GetLevelIncrease(rarity) + monster.stats.Get(CharacterStat::Level), countBonus, groundChance, &monster,
               &monster, magicBonus + loot.increasedMagicChance);
+    if (groundChance > 0.0f && actor)
+        DropQuestItem(*actor, monster.position);
 }
 
 void SpawnSystem::DropChestLoot(Entity& chest, float itemChance, int32_t minItems, int32_t maxItems, int32_t level,
@@ -109,6 +126,23 @@ void SpawnSystem::DropChestLoot(Entity& chest, float itemChance, int32_t minItem
 {
     DropItems(chest.position, itemChance, minItems, maxItems, level, countBonus, 1.0f, nullptr, &chest,
               magicBonus + extraMagicBonus);
+}
+
+Entity* SpawnSystem::DropQuestItem(const Actor& victim, const WorldPos& position) const
+{
+    const MonsterType* record = victim.GetMonsterType();
+    const MonsterArchetype* definition = record ? record->archetype : nullptr;
+    if (!definition || !definition->questItem || position.level < 0 || !gGameServices)
+        return nullptr;
+    const std::vector<Sentient*>& players = gGameServices->GetPlayers();
+    auto* first = players.empty() ? nullptr : dynamic_cast<Player*>(players.front());
+    bool wanted = false;
+    for (int32_t slot = 0; first && slot < Player::kQuestSlotCount && !wanted; ++slot)
+        if (const EntityQuest* quest = first->GetQuestSlot(slot))
+            wanted = LootIsItemQuestAbout(*quest, record);
+    if (!wanted || !(definition->questItemDropChance > LootRandom()))
+        return nullptr;
+    return PlaceQuestItem(definition->questItem, position, record->questItemAmount, 0);
 }
 
 Entity* SpawnSystem::PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,

@@ -157,6 +157,10 @@ public:
     // when it finds no spot.
     Entity* PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
                         int32_t flags) const;
+    // A slain monster's quest item: its quest-target record is its monster type (what the
+    // monster-item quests name), whose archetype names the item and its drop chance. Dropped
+    // only while the first player holds an unfinished quest of such a kind about that type.
+    Entity* DropQuestItem(const Actor& victim, const WorldPos& position) const;
     // A generated item of the definition (at most VeryRare) on the ground near the position.
     bool GenerateItemAndDrop(const DatabaseEntry* definition, const WorldPos& position) const;
 

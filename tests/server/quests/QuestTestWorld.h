@@ -18,7 +18,8 @@ protected:
         gSpawnSystem = nullptr;
     }
 
-    // Every level becomes a quest target for any quest level, its treasure the chest record.
+    // Every level, named and so built, becomes a quest target for any quest level, its treasure
+    // the chest record.
     void GiveQuestAreas(const std::string& treasureChest)
     {
         for (int32_t i = 0; i < row.world.GetLevelCount(); ++i) {
@@ -28,6 +29,7 @@ protected:
             area.minMonsterLevelOffset = -100;
             area.maxMonsterLevelOffset = 100;
             area.treasureMapChestName = treasureChest;
+            area.name = "Glade";
             row.world.GetLevel(i)->area = &area;
             row.world.GetLevel(i)->monsterLevel = 4;
         }

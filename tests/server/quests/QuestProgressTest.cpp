@@ -1,0 +1,273 @@
+// QuestProgressTest -- the per-player step and expiry through the game's update and the players' slots: scouting, escorts, the tutorial's tours, rescue, delivery and late quests.
+#include "server/quests/QuestKindWorld.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* kQuestProgressRecords = R"(
+Scout
+{
+    Type Quest
+    QuestType ScoutLocation
+    HasWorldLevel 1
+    DuplicatesAllowed 1
+}
+Walk
+{
+    Type Quest
+    QuestType Escort
+    HasWorldLevel 1
+    DuplicatesAllowed 1
+}
+Letter
+{
+    Type Quest
+    QuestType Delivery
+    DuplicatesAllowed 1
+}
+Taken
+{
+    Type Quest
+    QuestType Kidnapping
+    SafeRange 200
+    DuplicatesAllowed 1
+}
+Lost
+{
+    Type Quest
+    QuestType RescueNpc
+    SafeRange 200
+    UnlockClass 1
+    DuplicatesAllowed 1
+}
+Join
+{
+    Type Quest
+    QuestType Recruit
+    MaxTime 10
+    DuplicatesAllowed 1
+}
+Endless
+{
+    Type Quest
+    QuestType Recruit
+    DuplicatesAllowed 1
+}
+House
+{
+    Type Quest
+    QuestType TutorialInvestigateHouse
+    DuplicatesAllowed 1
+}
+Givers
+{
+    Type Quest
+    QuestType TutorialTalkToQuestGivers
+    DuplicatesAllowed 1
+}
+ActorWarmaster
+{
+    Type Actor
+    NpcType Warmaster
+}
+ActorGambler
+{
+    Type Actor
+    NpcType Gambler
+}
+TownWarmaster
+{
+    Type MonsterType
+    Archetype ArchetypeWild
+    Definition ActorWarmaster
+    MinLevel 1
+    MaxLevel 60
+    Excluded 1
+}
+TownGambler
+{
+    Type MonsterType
+    Archetype ArchetypeWild
+    Definition ActorGambler
+    MinLevel 1
+    MaxLevel 60
+    Excluded 1
+}
+)";
+
+class QuestProgress : public QuestKindWorld {
+protected:
+    QuestProgress() { Load(kQuestProgressRecords); }
+
+    // One step of the game: the world quests, then the players' slots.
+    void Advance() { Step(1); }
+
+    void Goals(Quest& quest, int32_t count)
+    {
+        quest.goals.assign(static_cast<size_t>(count), QuestGoal{});
+        for (QuestGoal& goal : quest.goals)
+            goal.required = 1;
+    }
+};
+
+} // namespace
+
+TEST_F(QuestProgress, AScoutCountsOnItsLevelAndNeverPastItsCount)
+{
+    Quest* scout = Make("Scout");
+    ASSERT_NE(scout, nullptr);
+    scout->targetLevel = 1;
+    EntityQuest* copy = player->AcceptQuest(scout->questId);
+    ASSERT_NE(copy, nullptr);
+    copy->targetLevel = 1;
+    Advance();
+    EXPECT_EQ(copy->progress, 0) << "still in town";
+    player->SetPosition(At(300.0f, 100.0f, 1));
+    Advance();
+    Advance();
+    EXPECT_EQ(copy->progress, 1) << "counted once, held at the count";
+}
+
+TEST_F(QuestProgress, AnEscortReachingItsDestinationCompletesWithoutAPlayerNearby)
+{
+    Quest* walk = Make("Walk");
+    ASSERT_NE(walk, nullptr);
+    walk->targetLevel = 0;
+    walk->destLevel = 2;
+    Actor* traveller = Creature("MonsterBear", 500.0f);
+    walk->target.Set(traveller);
+    ASSERT_NE(player->AcceptQuest(walk->questId), nullptr);
+    Advance();
+    EXPECT_EQ(Completed(), 0);
+    traveller->SetPosition(At(500.0f, 100.0f, 2));
+    Advance();
+    EXPECT_EQ(Completed(), 1);
+    EXPECT_EQ(walk->target.Get(), nullptr) << "the escorted NPC goes";
+}
+
+// The escort follows a holder up to exactly 400 units away and no further.
+TEST_F(QuestProgress, AnEscortedNpcKeepsUpWithinFourHundred)
+{
+    Quest* walk = Make("Walk");
+    ASSERT_NE(walk, nullptr);
+    Actor* traveller = Creature("MonsterBear", 700.0f);
+    walk->target.Set(traveller);
+    quests().KeepEscortsNear(*player);
+    EXPECT_FLOAT_EQ(traveller->position.x, 700.0f) << "not held";
+    ASSERT_NE(player->AcceptQuest(walk->questId), nullptr);
+    quests().KeepEscortsNear(*player);
+    EXPECT_LT(std::abs(traveller->position.x - 300.0f), 200.0f) << "exactly 400 away follows";
+    traveller->SetPosition(At(701.0f, 100.0f));
+    quests().KeepEscortsNear(*player);
+    EXPECT_FLOAT_EQ(traveller->position.x, 701.0f);
+
+    player->TalkToQuestNpc(*traveller);
+    EXPECT_TRUE(traveller->following);
+    EXPECT_EQ(traveller->GetLeader(), player);
+}
+
+TEST_F(QuestProgress, ADeliveryNeedsTheHoldersSlotAndItsOwnNpc)
+{
+    Quest* letter = Make("Letter");
+    ASSERT_NE(letter, nullptr);
+    Actor* keeper = Creature("MonsterBear", 500.0f);
+    Actor* stranger = Creature("MonsterBear", 600.0f);
+    letter->target.Set(keeper);
+    EXPECT_FALSE(game->OfferQuestDelivery(*keeper, *player)) << "not held";
+    ASSERT_NE(player->AcceptQuest(letter->questId), nullptr);
+    EXPECT_FALSE(game->OfferQuestDelivery(*stranger, *player));
+    EXPECT_TRUE(game->OfferQuestDelivery(*keeper, *player));
+    EXPECT_EQ(Completed(), 1);
+    EXPECT_FALSE(game->OfferQuestDelivery(*keeper, *player)) << "delivered once";
+}
+
+TEST_F(QuestProgress, ARescueWaitsForSafetyAndAKidnappedNpcGoesHome)
+{
+    Quest* taken = Make("Taken");
+    ASSERT_NE(taken, nullptr);
+    Actor* npc = Creature("MonsterBear", 1000.0f, 1);
+    npc->homePosition = At(900.0f, 900.0f);
+    npc->kidnapped = true;
+    taken->target.Set(npc);
+    Actor* kidnapper = Creature("MonsterWolf", 1100.0f, 1);
+    npc->AddHate(kidnapper, 10.0f, 0);
+    game->GetClientLines().clear();
+    taken->Rescue(npc, true);
+    EXPECT_EQ(CountLinesWith("msg 4 \"$$QuestResceNotSafe$$\""), 1);
+    EXPECT_FALSE(taken->IsComplete());
+
+    kidnapper->SetPosition(At(3000.0f, 100.0f, 1));
+    taken->Rescue(npc, true);
+    EXPECT_TRUE(taken->IsComplete());
+    EXPECT_EQ(npc->position.level, 0) << "home again";
+    EXPECT_FALSE(npc->kidnapped);
+    EXPECT_EQ(game->GetEntity(npc->entityNumber), npc) << "sent home, not removed";
+
+    Quest* lost = Make("Lost");
+    Actor* traveller = Creature("MonsterBear", 2000.0f, 2);
+    lost->target.Set(traveller);
+    lost->Rescue(traveller, true);
+    EXPECT_TRUE(lost->IsComplete());
+    EXPECT_EQ(game->GetUnlocks().size(), 1u) << "the class is unlocked";
+}
+
+TEST_F(QuestProgress, ALateQuestFailsEverywhereOnceWithItsNews)
+{
+    Quest* join = Make("Join");
+    Quest* endless = Make("Endless");
+    ASSERT_TRUE(join && endless);
+    join->deadline = TimeStamp{};
+    Actor* recruit = Creature("MonsterBear", 500.0f);
+    join->target.Set(recruit);
+    EntityQuest* copy = player->AcceptQuest(join->questId);
+    ASSERT_NE(copy, nullptr);
+    int32_t number = join->questId;
+    game->GetClientLines().clear();
+    Step(40);
+    EXPECT_EQ(CountLinesWith("QuestRecruitLate"), 1);
+    EXPECT_TRUE(copy->failed);
+    EXPECT_EQ(quests().GetQuest(number), join) << "held: it stays";
+    EXPECT_FALSE(endless->failed) << "no MaxTime, no end";
+}
+
+TEST_F(QuestProgress, TheTutorialToursReachTheirGoalsByInteraction)
+{
+    Quest* house = Make("House");
+    Quest* givers = Make("Givers");
+    ASSERT_TRUE(house && givers);
+    Goals(*house, 5);
+    Goals(*givers, 3);
+    EntityQuest* houseCopy = player->AcceptQuest(house->questId);
+    EntityQuest* giversCopy = player->AcceptQuest(givers->questId);
+    ASSERT_TRUE(houseCopy && giversCopy);
+    Goals(*static_cast<Quest*>(houseCopy), 5);
+    Goals(*static_cast<Quest*>(giversCopy), 3);
+
+    player->interactionMode = 16;
+    Advance();
+    EXPECT_EQ(houseCopy->goals[1].progress, 1);
+    EXPECT_EQ(houseCopy->goals[0].progress, 0);
+    Actor* chair = Creature("MonsterBear", 350.0f);
+    chair->covenantIndex = 2;
+    player->interactionMode = 19;
+    player->SetInteractionTarget(chair);
+    Advance();
+    EXPECT_EQ(houseCopy->goals[3].progress, 0) << "another house's object";
+    chair->covenantIndex = player->covenantIndex;
+    Advance();
+    EXPECT_EQ(houseCopy->goals[3].progress, 1);
+    player->interactionMode = 10;
+    Advance();
+    EXPECT_EQ(houseCopy->goals[4].progress, 0) << "no stash";
+
+    Actor* warmaster = Creature("TownWarmaster", 400.0f);
+    Actor* gambler = Creature("TownGambler", 450.0f);
+    player->interactionMode = 24;
+    player->SetInteractionTarget(gambler);
+    Advance();
+    EXPECT_EQ(giversCopy->progress + giversCopy->goals[0].progress + giversCopy->goals[2].progress, 0);
+    player->SetInteractionTarget(warmaster);
+    Advance();
+    EXPECT_EQ(giversCopy->goals[0].progress, 1) << "the warmaster is the first giver";
+}

@@ -1,0 +1,243 @@
+// QuestThievesTest -- thieves, recruits, quest items laid on a level and the plague's saved victims.
+#include "server/quests/QuestKindWorld.h"
+
+#include "core/MessageBuffer.h"
+#include "entities/ItemGround.h"
+
+namespace {
+
+constexpr const char* kQuestThievesRecords = R"(
+Pickpocket
+{
+    Type Quest
+    QuestType Thief
+    DuplicatesAllowed 1
+}
+Sickness
+{
+    Type Quest
+    QuestType Plague
+    DuplicatesAllowed 1
+}
+Ledger
+{
+    Type Quest
+    QuestType LevelQuestItem
+    HasWorldLevel 1
+    DefaultItem LedgerPage
+    DuplicatesAllowed 1
+}
+LedgerPage
+{
+    Type QuestItem
+    Name "Page"
+    MaxStack 10
+}
+Totems
+{
+    Type Quest
+    QuestType MonsterQuestItem
+    DuplicatesAllowed 1
+}
+ArchetypeTotemBearer
+{
+    Type MonsterArchetype
+    FactionName "Wilds"
+    QuestItem LedgerPage
+    QuestItemDropChance 1
+}
+MonsterTotemBearer
+{
+    Type MonsterType
+    Archetype ArchetypeTotemBearer
+    Definition ActorBeast
+    MinLevel 1
+    MaxLevel 60
+    QuestItemAmount 2
+}
+Join
+{
+    Type Quest
+    QuestType Recruit
+    DuplicatesAllowed 1
+}
+ArchetypeNpcPotentialRecruitClassBeast
+{
+    Type MonsterArchetype
+    FactionName "Townsfolk"
+}
+RecruitOne
+{
+    Type MonsterType
+    Archetype ArchetypeNpcPotentialRecruitClassBeast
+    Definition ActorBeast
+    MinLevel 1
+    MaxLevel 100
+    Excluded 1
+}
+RecruitTwo
+{
+    Type MonsterType
+    Archetype ArchetypeNpcPotentialRecruitClassBeast
+    Definition ActorBeast
+    MinLevel 1
+    MaxLevel 100
+    Excluded 1
+}
+RecruitThree
+{
+    Type MonsterType
+    Archetype ArchetypeNpcPotentialRecruitClassBeast
+    Definition ActorBeast
+    MinLevel 1
+    MaxLevel 100
+    Excluded 1
+}
+)";
+
+class QuestThievesRecruits : public QuestKindWorld {
+protected:
+    QuestThievesRecruits() { Load(kQuestThievesRecords); }
+
+    int32_t CountGroundItems() const
+    {
+        int32_t found = 0;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            found += dynamic_cast<const ItemGround*>(game->GetEntity(number)) != nullptr;
+        return found;
+    }
+};
+
+} // namespace
+
+// With no vendor to rob and the chance to win, the thief wins at once with nothing stolen.
+TEST_F(QuestThievesRecruits, AThiefWithNoVendorToRobWinsWithNothing)
+{
+    Quest* thief = Make("Pickpocket");
+    ASSERT_NE(thief, nullptr);
+    thief->target.Set(Creature("NpcThief", 500.0f));
+    int32_t number = thief->questId;
+    EXPECT_FALSE(thief->ShowThief(false));
+    EXPECT_TRUE(thief->hidden);
+    game->GetClientLines().clear();
+    EXPECT_TRUE(thief->ShowThief(true));
+    ASSERT_EQ(CountLinesWith("QuestThiefWins"), 1);
+    EXPECT_EQ(CountLinesWith("$$QuestThiefWins~<0@@@@>~$$"), 1) << game->GetClientLines().back();
+    EXPECT_EQ(quests().GetQuest(number), nullptr) << "held by nobody: gone";
+}
+
+// Between 125 % and 200 % of the count, laid only once a holder has the quest.
+TEST_F(QuestThievesRecruits, ALevelsQuestItemsAreLaidOnceItsHolderTakesIt)
+{
+    for (int32_t attempt = 0; attempt < 6; ++attempt) {
+        Quest* ledger = Start("Ledger");
+        ASSERT_NE(ledger, nullptr);
+        ledger->count = 4;
+        EXPECT_TRUE(ledger->levelItemsPending);
+        int32_t before = CountGroundItems();
+        ledger->OnLevelLoaded();
+        EXPECT_EQ(CountGroundItems(), before) << "nobody holds it";
+        ASSERT_NE(player->AcceptQuest(ledger->questId), nullptr);
+        int32_t laid = CountGroundItems() - before;
+        EXPECT_GE(laid, 5);
+        EXPECT_LE(laid, 8);
+        EXPECT_EQ(ledger->spawnedCount, laid);
+        EXPECT_FALSE(ledger->levelItemsPending);
+        ledger->SpawnLevelItems();
+        EXPECT_EQ(CountGroundItems() - before, laid) << "laid once";
+        player->AbandonQuest(ledger->questId);
+    }
+}
+
+// The recruit comes from the quest's seed: made again, it is the same type at the same level.
+TEST_F(QuestThievesRecruits, ARecruitRebuiltFromItsSeedIsTheSame)
+{
+    Quest* join = Make("Join");
+    ASSERT_NE(join, nullptr);
+    join->recruitLevel = 6;
+    for (uint32_t seed : {11u, 12u, 13u, 14u}) {
+        join->seed = seed;
+        join->CreateRecruit();
+        auto* first = join->target.GetAs<Actor>();
+        ASSERT_NE(first, nullptr);
+        const MonsterType* type = first->GetMonsterType();
+        int32_t level = first->stats.Get(CharacterStat::Level);
+        random.Next(RandomStream::Quest);
+        join->CreateRecruit();
+        auto* again = join->target.GetAs<Actor>();
+        ASSERT_NE(again, nullptr);
+        EXPECT_NE(again, first);
+        EXPECT_EQ(again->GetMonsterType(), type) << seed;
+        EXPECT_EQ(again->stats.Get(CharacterStat::Level), level);
+        EXPECT_TRUE(again->questFigure);
+    }
+}
+
+TEST_F(QuestThievesRecruits, APlaguesVictimsSurviveTheSaveAndHostileCountsChangeNothing)
+{
+    Quest* sickness = Make("Sickness");
+    ASSERT_NE(sickness, nullptr);
+    QuestVictim held;
+    held.victim.Set(player);
+    held.covenantIndex = 3;
+    held.memberIndex = -1;
+    sickness->members.push_back(held);
+    sickness->members.push_back(QuestVictim{});
+    MessageBuffer saved;
+    sickness->WriteMemberList(saved);
+    EXPECT_EQ(saved.Size(), 12u) << "a count and the one held record";
+
+    Quest* loaded = Make("Sickness");
+    ASSERT_TRUE(loaded->ReadMemberList(saved));
+    ASSERT_EQ(loaded->members.size(), 1u);
+    EXPECT_EQ(loaded->members[0].covenantIndex, 3);
+    EXPECT_EQ(loaded->members[0].memberIndex, -1);
+    EXPECT_TRUE(loaded->eventFlag);
+    loaded->UpdateWithPlayer(nullptr, 0.05f);
+    EXPECT_EQ(loaded->members[0].victim.Get(), player) << "member -1 is the player";
+    EXPECT_FALSE(loaded->eventFlag);
+
+    std::vector<uint8_t> bytes(saved.Data(), saved.Data() + saved.Size());
+    for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        MessageBuffer part;
+        part.WriteBytes(bytes.data(), cut);
+        EXPECT_FALSE(loaded->ReadMemberList(part)) << cut;
+        EXPECT_EQ(loaded->members.size(), 1u);
+    }
+    for (int32_t count : {-1, 1 << 30, 2}) {
+        MessageBuffer hostile;
+        hostile.WriteInt(count);
+        hostile.WriteInt(0);
+        hostile.WriteInt(0);
+        EXPECT_FALSE(loaded->ReadMemberList(hostile)) << count;
+        EXPECT_EQ(loaded->members.size(), 1u);
+    }
+}
+
+// A slain monster leaves its kind's quest item only while the first player's quest about its
+// type still wants items; the item then counts for that quest.
+TEST_F(QuestThievesRecruits, ASlainMonsterDropsItsQuestItemOnlyForAnUnfinishedQuestAboutIt)
+{
+    Quest* totems = Make("Totems");
+    ASSERT_NE(totems, nullptr);
+    totems->QuestBase::target = gameData.FindMonsterType("MonsterTotemBearer");
+    totems->count = 3;
+    Actor* bearer = Creature("MonsterTotemBearer", 500.0f);
+    Actor* wolf = Creature("MonsterWolf", 600.0f);
+    EXPECT_EQ(spawn.DropQuestItem(*bearer, bearer->position), nullptr) << "nobody holds the quest";
+    EntityQuest* copy = player->AcceptQuest(totems->questId);
+    ASSERT_NE(copy, nullptr);
+    copy->count = 3;
+    EXPECT_EQ(spawn.DropQuestItem(*wolf, wolf->position), nullptr) << "another kind";
+    Entity* dropped = spawn.DropQuestItem(*bearer, bearer->position);
+    ASSERT_NE(dropped, nullptr);
+    auto* ground = dynamic_cast<ItemGround*>(dropped);
+    ASSERT_NE(ground, nullptr);
+    ASSERT_NE(ground->GetItem(), nullptr);
+    EXPECT_EQ(ground->GetItem()->GetStackCount(), 2);
+    EXPECT_TRUE(copy->IsQuestItem(ground->GetItem()->GetEntry()));
+    copy->progress = 3;
+    EXPECT_EQ(spawn.DropQuestItem(*bearer, bearer->position), nullptr) << "the quest has its items";
+    copy->progress = 0;
+    EXPECT_EQ(spawn.DropQuestItem(*bearer, WorldPos{-1, 0.0f, 0.0f}), nullptr) << "nowhere";
+}
