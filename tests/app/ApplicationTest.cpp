@@ -651,3 +651,46 @@ TEST_F(LifeWorld, TheShippedWorldStartsItsQuestsAndEveryDefinitionStartsOrEndsCl
     EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
     app.ShutDown();
 }
+
+// The world's quests run for a game hour with a quest and an event started every step: every
+// quest's number stays its place in the list, no slot names a quest that is gone, and the
+// entities the quests put into the world stay within the table.
+TEST_F(LifeWorld, QuestSoakKeepsTheQuestListAndSlotsWhole)
+{
+    ASSERT_TRUE(app.StartUp());
+    gRandomSystem->Seed(20261208);
+    app.RunFrame();
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    auto* player = new Player();
+    player->stats.Set(CharacterStat::Level, 6);
+    player->SetPosition(gGame->GetStartPosition(0));
+    ASSERT_NE(gGame->AddEntity(player), -1);
+    gGame->OnPlayerJoined(*player);
+    GameQuests& quests = gGame->GetQuests();
+    quests.forceQuests = true;
+    size_t most = 0;
+    for (int frame = 0; frame < 120; ++frame) {
+        now += 30;
+        app.RunFrame();
+        const auto& list = quests.GetList();
+        most = std::max(most, list.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (list[i]) {
+                ASSERT_EQ(list[i]->questId, static_cast<int32_t>(i)) << "frame " << frame;
+            }
+        }
+        for (int32_t slot = 0; slot < Player::kQuestSlotCount; ++slot) {
+            const EntityQuest* copy = player->GetQuestSlot(slot);
+            if (copy && !copy->IsEmpty()) {
+                ASSERT_NE(quests.GetQuest(copy->questId), nullptr) << "frame " << frame << " slot " << slot;
+            }
+        }
+        ASSERT_LT(gGame->CountEntities(), GameServices::kMaxEntities - 50) << "frame " << frame;
+    }
+    EXPECT_GT(most, 3u) << "quests came and went";
+    quests.forceQuests = false;
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    app.ShutDown();
+}

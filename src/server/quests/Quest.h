@@ -379,6 +379,8 @@ private:
     bool ChooseMeeting();
     bool ChooseStoryGoals();
     bool ChooseTownNpcTarget(bool kidnapping);
+    // The plague's type and its first carrier, with the news of both.
+    bool ChoosePlague();
     bool AreHostile(const MonsterType& first, const MonsterType& second) const;
     const MonsterType* PickOriginSideType(const Quest& origin) const;
     const MonsterType* PickWarSide() const;

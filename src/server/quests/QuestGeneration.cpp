@@ -146,8 +146,7 @@ bool Quest::Choose(Quest* origin)
     case MonsterQuest:
         return ChooseMonsterQuest(origin);
     case Plague:
-        // The first carrier is drawn by the world events, which do not spread plagues yet.
-        return false;
+        return ChoosePlague();
     default:
         return true;
     }
@@ -330,6 +329,29 @@ bool Quest::ChooseTownNpcTarget(bool kidnapping)
     CollectKindCandidates(RollMonsterKind(), candidates);
     QuestBase::target = QuestGenerationPick(candidates);
     return TypeHas(QuestBase::target, &MonsterDefinition::canKidnap);
+}
+
+bool Quest::ChoosePlague()
+{
+    QuestBase::target = PickEligibleType();
+    if (!QuestBase::target)
+        return false;
+    if (targetLevel == -1)
+        AssignTargetLevels();
+    if (!host->CanMonsterAppear(targetLevel, *QuestBase::target))
+        return false;
+    QuestVictim carrier = CarrierPick();
+    auto* sick = carrier.victim.GetAs<Entity>();
+    if (!sick)
+        return false;
+    members.push_back(carrier);
+    SendQuestMessage("QuestAnnouncePlague", "", kQuestNewsKind);
+    std::string shown = GetNameByIndex(sick->GetNpcType());
+    auto* actor = dynamic_cast<Actor*>(sick);
+    std::string named = actor ? actor->GetName() : std::string();
+    SendQuestMessage("QuestEventSpread", shown.empty() ? named : named + " ($$NpcType" + shown + "$$)",
+                     kQuestNewsKind);
+    return true;
 }
 
 void Quest::CopyPlacement(const Quest* origin)

@@ -203,8 +203,10 @@ bool Quest::SetUpKind(Quest* origin, bool restore)
     }
     if (definition->boss && !IsOfType({KillMonsters, MonsterQuestItem, Uprising, StoryBemmelArmy, StoryVarrowHorde,
                                        StoryOskithArmy, WarAgainstBarbarians, Plague})) {
-        if (!QuestBase::target)
+        if (!QuestBase::target && definition->defaultMonster.empty())
             PickBossMonsterType();
+        else if (!QuestBase::target)
+            QuestBase::target = DefaultMonsterType();
         return complete || SpawnBoss();
     }
     return true;
