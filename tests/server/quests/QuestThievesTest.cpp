@@ -2,6 +2,7 @@
 #include "server/quests/QuestKindWorld.h"
 
 #include "core/MessageBuffer.h"
+#include "entities/Item.h"
 #include "entities/ItemGround.h"
 
 namespace {
