@@ -136,12 +136,13 @@ void ActorCovenant::WithdrawOffer(int32_t other, bool ignored)
 
 // ---- Making an offer -----------------------------------------------------------------------------------
 
+// The first player's covenant is not left out: its own chances below decide, and leaving it out would
+// give a single player's game no offers from rivals at all.
 void ActorCovenant::MakeOffer(int32_t u)
 {
     Covenant* other = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
     const CovenantDefinition* definition = Definition();
-    if (!other || other == this || other->eliminated || !definition || other->IsFirstPlayersCovenant() ||
-        GetPendingOffer(u))
+    if (!other || other == this || other->eliminated || !definition || GetPendingOffer(u))
         return;
     if (!(ActorCovenantOfferDraw() < DefinitionFloat("TotalTradeChance") * GetFloatStat(kActorCovenantTradeMultiplier)))
         return;

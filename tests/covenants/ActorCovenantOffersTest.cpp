@@ -37,12 +37,14 @@ public:
     void OnOfferResult(Covenant&, int32_t response) override { told.push_back(response); }
     void OnOfferExpired(Covenant&) override { ++expired; }
     void DescribeRelationChange(const Covenant*, float change) override { described.push_back(change); }
+    bool IsPlayerCovenant() const override { return playerCovenant; }
 
     std::vector<Offer> received;
     std::vector<Result> results;
     std::vector<int32_t> told;
     std::vector<float> described;
     int32_t expired = 0;
+    bool playerCovenant = false;
 };
 
 class CovenantOffers : public ActorCovenantWorld {
@@ -89,6 +91,12 @@ CovenantTrader
     RelationChangeMultTheirCrystals 1
     RelationChangeCrystalsMaxPerTrade 100
     MinComparisionCrystals 100
+    TotalTradeChance 1
+    GiftChanceStartX 0
+    GiftChanceStartY 1
+    GiftChanceEndX 100
+    GiftChanceEndY 1
+    GiftChanceWithPlayer 1
 }
 CovenantSpy
 {
@@ -371,6 +379,22 @@ TEST_F(CovenantOffers, ACandidateOfNoWeightIsNeverDrawn)
         ASSERT_GE(entry.value, 200);
         ASSERT_LE(entry.value, 300);
     }
+}
+
+TEST_F(CovenantOffers, TheFirstPlayersCovenantIsOfferedGiftsByItsOwnChance)
+{
+    spy->playerCovenant = true;
+    spy->player = SpawnActor("MonsterTester", 5, 3100.0f, 3000.0f);
+    host.firstPlayer = spy->player;
+    ASSERT_TRUE(spy->IsFirstPlayersCovenant());
+    rival->statistics.Set(CovenantStat::InfluenceAdventure, 5000);
+
+    rival->MakeOffer(spy->index);
+    ASSERT_EQ(spy->received.size(), 1u);
+    EXPECT_EQ(spy->received[0].type, ActorCovenant::kGiftOffer);
+    ASSERT_EQ(spy->received[0].entries.size(), 1u);
+    EXPECT_EQ(spy->received[0].entries[0].kind, TradeOfferKind::Influence);
+    EXPECT_NE(rival->GetPendingOffer(spy->index), nullptr);
 }
 
 TEST_F(CovenantOffers, NothingIsComposedFromNothing)
