@@ -196,6 +196,32 @@ Image ScrollArrow(int direction)
     return image;
 }
 
+// A tick drawn three pixels thick on a clear square, to lie over the check box's frame.
+Image CheckTick()
+{
+    Image image(16, 16, true);
+    image.Fill({0.0f, 0.0f, 0.0f, 0.0f});
+    const Color ink = {0.45f, 1.0f, 0.35f, 1.0f};
+    for (int x = 3; x <= 12; ++x) {
+        int y = x <= 6 ? 6 + x : 18 - x;
+        for (int thick = -1; thick <= 1; ++thick)
+            image.Set(x, y + thick, ink);
+    }
+    return image;
+}
+
+// The open list behind drop-down choices and the closed box's face.
+bool AddDropDownParts(ArchiveWriter& archive)
+{
+    const FrameStyle box = {kBronzeDark, kBronzeLight, {0.08f, 0.06f, 0.04f, 0.95f}, {0.14f, 0.1f, 0.06f, 0.95f}, 1, true};
+    const FrameStyle list = {kBronzeLight, kBronzeDark, {0.12f, 0.09f, 0.06f, 0.95f}, {0.06f, 0.05f, 0.03f, 0.95f}, 1, false};
+    return AddImage(archive, "Textures/UI/checkbox_uncheck.tga", Frame(16, 16, box)) &&
+           AddImage(archive, "Textures/UI/checkbox.tga", CheckTick()) &&
+           AddImage(archive, "Textures/UI/scrollbar_downarrow.tga", ScrollArrow(1)) &&
+           AddImage(archive, "Textures/UI/dropdown_bg.tga", Frame(128, 16, box)) &&
+           AddImage(archive, "Textures/UI/dropdown_menu.tga", Frame(128, 64, list));
+}
+
 bool AddWidgetParts(ArchiveWriter& archive)
 {
     const FrameStyle track = {kBronzeDark, kBronzeLight, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true};
@@ -222,7 +248,7 @@ bool AddWidgetParts(ArchiveWriter& archive)
            AddImage(archive, "Textures/UI/scroll_thumb_horiz.tga", Frame(32, 16, thumb)) &&
            AddImage(archive, "Textures/UI/slider_bar.tga", bar) &&
            AddImage(archive, "Textures/UI/slider_notch.tga", notch) &&
-           AddImage(archive, "Textures/skillOutline.tga", outline);
+           AddImage(archive, "Textures/skillOutline.tga", outline) && AddDropDownParts(archive);
 }
 
 // ---- Effect sprites: white, shaped by their alpha, so that effects colour them freely.

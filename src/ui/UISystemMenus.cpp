@@ -7,6 +7,8 @@
 #include "core/TextParser.h"
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UICheckBox.h"
+#include "ui/widgets/UIDropDownMenu.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
@@ -65,10 +67,10 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"TextInput", MenusMake<UITextInput>},            {"List", nullptr},
     {"ListButton", nullptr},           {"SkillSlot", nullptr},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
-    {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", nullptr},
+    {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
     {"DropDownBox", nullptr},          {"TextureList", MenusMake<UITextureList>},
     {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
-    {"Text", MenusMake<UIText>},                 {"CheckBox", nullptr},
+    {"Text", MenusMake<UIText>},                 {"CheckBox", MenusMake<UICheckBox>},
     {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", MenusMake<UIVirtualKeyInput>},
     {"ModelWidget", nullptr},
 };

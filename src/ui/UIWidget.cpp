@@ -174,6 +174,11 @@ void UIWidget::PlayClickSound() const
     UIWidgetPlaySound(clickSound);
 }
 
+void UIWidget::PlayUiSound(const ResourceHandle& sound)
+{
+    UIWidgetPlaySound(sound);
+}
+
 std::string UIWidget::GetUserVarString() const
 {
     if (!userVar.IsValid() || !gUserVarSystem || !gUserVarSystem->IsReady())

@@ -104,6 +104,8 @@ public:
     std::string GetMenuName() const;
     void PlayHoverSound() const;
     void PlayClickSound() const;
+    // Once, tied to the local player, when sound is on.
+    static void PlayUiSound(const ResourceHandle& sound);
     std::string GetUserVarString() const;
     // The entity the widget refers to by its entity type; false for none.
     bool GetEntity(UiEntityFacts& out) const;
