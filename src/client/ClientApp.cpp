@@ -157,6 +157,21 @@ bool ClientApp::SaveLocalCharacter()
     return link && link->SaveCharacter();
 }
 
+void ClientApp::AutoSave()
+{
+    SaveLocalCharacter();
+    if (!hooks.saveWorld)
+        return;
+    std::string name = link ? link->GetCharacterName() : std::string();
+    // A world saved under no name would be one file shared by every nameless game.
+    if (name.empty()) {
+        DebugSystem::Print(kPrintWarning, "The world isn't autosaved: the character has no name\n");
+        return;
+    }
+    // Only a process that runs the world host saves one; a client alone has nothing to save.
+    hooks.saveWorld(name);
+}
+
 void ClientApp::SetAutoPause()
 {
     if (active)
@@ -283,6 +298,8 @@ void ClientApp::SendUpdate()
     outgoing.moveTarget = link ? link->GetMoveTarget() : WorldPos{};
     outgoing.interactionMode = link ? link->GetInteractionMode() : 0;
     outgoing.target = link ? link->GetUpdateTarget() : -1;
+    if (outgoing.interactionMode == PlayerClient::kModePaused && gGameClient)
+        outgoing.target = gGameClient->pendingTarget;
     sendBuffer.Clear();
     NetMessages::WriteClientUpdate(sendBuffer, outgoing);
     Send(sendBuffer, serverAddress);

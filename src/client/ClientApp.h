@@ -42,8 +42,6 @@ struct ClientAppHooks {
     std::function<bool(int32_t button, bool down, int32_t x, int32_t y)> editorClick;
     std::function<bool()> editorOpen;
     std::function<void(const std::string& address)> openWebLink;
-    // The profile's name the world save is kept under; empty without a profile.
-    std::function<std::string()> profileName;
 };
 
 // Main thread only. One per process, behind gClientApp; the Client functions act on it. It is
@@ -91,6 +89,9 @@ public:
     void EndGame();
     // The local character's file; false without a player or when the save failed.
     bool SaveLocalCharacter();
+    // The character, then the world host's world under the character's name through the hook;
+    // a character without a name saves no world (a warning says so).
+    void AutoSave();
     // While active: "pausedAuto" is set (menus that pause the game call it every frame).
     void SetAutoPause();
     bool IsPaused() const override;

@@ -197,13 +197,8 @@ void GameClient::UpdateAutosave()
         RestartAutosave();
     if (!autosaveTimer.IsExpired())
         return;
-    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp) {
-        gClientApp->SaveLocalCharacter();
-        // The world host's half, where one runs in this process.
-        const auto& saveWorld = gClientApp->GetHooks().saveWorld;
-        if (saveWorld && gClientApp->GetLink())
-            saveWorld(gClientApp->GetLink()->GetCharacterName());
-    }
+    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp)
+        gClientApp->AutoSave();
     RestartAutosave();
 }
 

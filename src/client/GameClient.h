@@ -115,6 +115,8 @@ public:
     bool victoryHeld = false;
     bool gameOverShown = false;
     bool losDirty = false;
+    // The target the client update names while the game is paused with an action pending.
+    int32_t pendingTarget = -1;
     std::vector<int32_t> questActorValues;
     std::vector<std::string> questActorNames;
     // The stats a new character is set up with (the menus choose its skill levels).

@@ -24,8 +24,6 @@ constexpr int32_t kPlayerClientIdlePriority = 6;
 constexpr int32_t kPlayerClientStealthIdlePriority = 7;
 // The facing the player starts with.
 constexpr int32_t kPlayerClientStartFacing = 3;
-// Interaction modes the frame itself changes.
-constexpr int32_t kPlayerClientModePaused = 29;
 
 ClientUi* PlayerClientUi()
 {
@@ -420,7 +418,7 @@ void PlayerClient::UpdateModes()
     if (shown->IsDead())
         interactionMode = kModeDead;
     if (pausedWithAction)
-        interactionMode = kPlayerClientModePaused;
+        interactionMode = kModePaused;
     const GameSystemTuning* tuning = PlayerClientTuning();
     float reach = tuning ? tuning->maxSelectedEntityDistance : 0.0f;
     if (target && reach > 0.0f) {

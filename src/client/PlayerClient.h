@@ -39,6 +39,7 @@ public:
     static constexpr int32_t kModeDead = 1;
     static constexpr int32_t kModeAttack = 2;
     static constexpr int32_t kModeApproach = 4;
+    static constexpr int32_t kModePaused = 29;
     // Aim kinds: the held button moves the player, or repeats its skill on an entity.
     static constexpr int32_t kAimMove = 6;
 

@@ -95,6 +95,11 @@ void SetMemoryThreshold(int64_t bytes)
     gThreshold.store(bytes, std::memory_order_relaxed);
 }
 
+int64_t GetMemoryThreshold()
+{
+    return gThreshold.load(std::memory_order_relaxed);
+}
+
 // Worked out from the counters on each call: a flag stored by racing allocations on two
 // threads could be left stale.
 bool MemoryOverThreshold()

@@ -17,6 +17,7 @@ int64_t MemBytesInUse(MemoryCategory category);
 int64_t MemBlocksInUse(MemoryCategory category);
 // 0 means never exceeded; set by the client from "m_maxThreshold".
 void SetMemoryThreshold(int64_t bytes);
+int64_t GetMemoryThreshold();
 // Read by the loader thread without a lock.
 bool MemoryOverThreshold();
 // The "printmem" lines, also printed at shut-down.

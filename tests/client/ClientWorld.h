@@ -28,8 +28,8 @@ public:
     }
     WorldPos GetPosition() const override { return position; }
     WorldPos GetMoveTarget() const override { return destination.value_or(position); }
-    int32_t GetInteractionMode() const override { return 0; }
-    int32_t GetUpdateTarget() const override { return -1; }
+    int32_t GetInteractionMode() const override { return interactionMode; }
+    int32_t GetUpdateTarget() const override { return updateTarget; }
     int32_t GetEntityNumber() const override { return player ? player->entityNumber : -1; }
     int32_t GetChatPartner() const override { return chatPartner; }
     CovenantBase* GetPlayerCovenant() const override { return playerCovenant; }
@@ -75,6 +75,8 @@ public:
     // Where the player walks; its own position unless set.
     std::optional<WorldPos> destination;
     int32_t openGateLevel = -1;
+    int32_t interactionMode = 0;
+    int32_t updateTarget = -1;
     int32_t chatPartner = -1;
     CovenantBase* playerCovenant = nullptr;
     std::vector<std::pair<int32_t, uint32_t>> settingsFor;

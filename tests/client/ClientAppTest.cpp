@@ -1,0 +1,127 @@
+// ClientAppTest -- the client application around the connection: when the game counts as paused (and so holds the world host), the allocator's threshold from its user var, and the bytes of the update it sends in the normal and the paused-with-an-action modes.
+#include "client/ClientWorld.h"
+
+#include "client/PlayerClient.h"
+
+#include "core/Memory.h"
+#include "core/system/SystemInfo.h"
+
+namespace {
+
+class ClientAppWindow : public SystemInfo {
+public:
+    void LogSystemInfo() override {}
+};
+
+class ClientAppTest : public ClientWorld {
+protected:
+    ClientAppTest() { gSystemInfo = &window; }
+    ~ClientAppTest() override
+    {
+        gSystemInfo = nullptr;
+        SetMemoryThreshold(0);
+    }
+
+    void Set(const char* name, const char* value) { vars.SetStringByName(name, value); }
+
+    // The update the client sends once a hello from the test's port made it the client's server.
+    NetClientUpdate UpdateSentTo(TestClient& server)
+    {
+        MessageBuffer hello;
+        NetMessages::WriteHello(hello, NetHello{});
+        hello.SetReadPos(0);
+        app->DispatchDatagram(hello, server.endpoint.address);
+        server.ReceiveAll();
+        app->SendUpdate();
+        std::vector<MessageBuffer> sent = server.ReceiveAll();
+        NetClientUpdate update;
+        EXPECT_EQ(sent.size(), 1u);
+        if (sent.size() != 1u)
+            return update;
+        EXPECT_EQ(sent[0].ReadInt(), 1);
+        EXPECT_TRUE(NetMessages::ReadClientUpdate(sent[0], update));
+        return update;
+    }
+
+    ClientAppWindow window;
+};
+
+TEST_F(ClientAppTest, NothingPausesTheGameBeforeTheWelcome)
+{
+    Set("paused", "1");
+    Set("pausedAuto", "1");
+    window.applicationActive = false;
+    EXPECT_FALSE(app->IsPaused());
+    app->SetAutoPause();
+    EXPECT_FALSE(Client::IsPaused());
+}
+
+TEST_F(ClientAppTest, InAGameTheVarsAndAnInactiveWindowPauseIt)
+{
+    StartAndJoin();
+    EXPECT_FALSE(app->IsPaused());
+    // The window inactive pauses the game only while "pauseWhenInactive" says so.
+    window.applicationActive = false;
+    EXPECT_TRUE(app->IsPaused());
+    Set("pauseWhenInactive", "0");
+    EXPECT_FALSE(app->IsPaused());
+    window.applicationActive = true;
+    Set("paused", "1");
+    EXPECT_TRUE(app->IsPaused());
+    Set("paused", "0");
+    Client::SetAutoPause();
+    EXPECT_EQ(vars.GetStringByName("pausedAuto"), "1");
+    EXPECT_TRUE(Client::IsPaused());
+}
+
+TEST_F(ClientAppTest, APausedClientStillSendsItsUpdateButItsGameStandsStill)
+{
+    StartAndJoin();
+    Set("paused", "1");
+    uint32_t steps = host->GetStepCount();
+    app->QueueServerCommand("probe");
+    // The main loop asks the host to hold while the client is paused.
+    host->Tick(200, Client::IsPaused());
+    Client::Update(0.2f);
+    EXPECT_EQ(host->GetStepCount(), steps);
+    EXPECT_TRUE(app->GetQueuedLines().empty()) << "the update went out, paused or not";
+}
+
+TEST_F(ClientAppTest, TheThresholdIsTheVarInMegabytesCappedAt2000)
+{
+    Set("m_maxThreshold", "5000");
+    ClientApp fresh;
+    fresh.RegisterCommands();
+    EXPECT_EQ(GetMemoryThreshold(), 2000LL << 20);
+    // A later change applies at the end of the next drawn frame; below 0 counts as 0.
+    Set("m_maxThreshold", "64");
+    EXPECT_EQ(GetMemoryThreshold(), 2000LL << 20);
+    fresh.DrawFrame(0.0f);
+    EXPECT_EQ(GetMemoryThreshold(), 64LL << 20);
+    Set("m_maxThreshold", "-3");
+    fresh.DrawFrame(0.0f);
+    EXPECT_EQ(GetMemoryThreshold(), 0);
+}
+
+TEST_F(ClientAppTest, TheUpdateNamesTheSelectionOrWhilePausedWithAnActionThePendingTarget)
+{
+    StartAndJoin();
+    TestClient server(6310);
+    link->position = At(120.0f, 240.0f);
+    link->updateTarget = 17;
+    gameClient->pendingTarget = 33;
+    app->QueueServerCommand("useItem 1 2");
+    NetClientUpdate update = UpdateSentTo(server);
+    EXPECT_FLOAT_EQ(update.position.x, 120.0f);
+    EXPECT_EQ(update.interactionMode, 0);
+    EXPECT_EQ(update.target, 17);
+    EXPECT_EQ(update.lines, std::vector<std::string>{"useItem 1 2"});
+
+    link->interactionMode = PlayerClient::kModePaused;
+    update = UpdateSentTo(server);
+    EXPECT_EQ(update.interactionMode, PlayerClient::kModePaused);
+    EXPECT_EQ(update.target, 33);
+    EXPECT_TRUE(update.lines.empty()) << "the queue was emptied by the last send";
+}
+
+} // namespace
