@@ -121,8 +121,15 @@ TEST_F(ClientEndToEnd, StartBothJoinsAClientWhoseClickWalksTheHostsPlayerAndExit
                         << ":" << goal.x << "," << goal.y << " now at " << hostPlayer->position.x << ","
                         << hostPlayer->position.y;
 
-    // "exitWithoutSave" ends the client's game.
+    // A second "start" during the game says so and changes nothing.
     Tap(SDL_SCANCODE_GRAVE);
+    TypeLine("start both");
+    EXPECT_EQ(gClientApp->GetLocalPlayer(), player);
+    EXPECT_EQ(HostPlayer(), hostPlayer);
+    gDebugSystem->Flush();
+    EXPECT_NE(folder.Read("User/log.txt").find("A game is already in progress"), std::string::npos);
+
+    // "exitWithoutSave" ends the client's game.
     TypeLine("exitWithoutSave");
     EXPECT_FALSE(gClientApp->IsActive());
     EXPECT_FALSE(gClientApp->IsConnected());

@@ -1,0 +1,158 @@
+// ScreenConversionTest -- screen points and world positions: the two conversions undo each other on the 4:3 and the wide screen at every zoom, an entity's box on the screen, and the pick under the cursor by weight, then nearness, then table order, through entities the real world host sent.
+#include "client/ClientWorld.h"
+
+#include "client/ScreenConversion.h"
+#include "entities/Item.h"
+#include "entities/ItemGround.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* kScreenConversionRecords = R"(
+PickPost
+{
+    Type Object
+    Radius 30
+}
+PickKnife
+{
+    Type Item
+    ItemType Other
+    Radius 30
+}
+)";
+
+TEST(ScreenConversionMath, ScreenToWorldAfterWorldToScreenIsTheIdentityOnBothScreensAtEveryZoom)
+{
+    EXPECT_FLOAT_EQ(ScreenConversion::Widening(800, 600), 1.0f);
+    EXPECT_FLOAT_EQ(ScreenConversion::Widening(1280, 720), (1280.0f / 720.0f) / 1.3333334f);
+    // Not carried across level edges: the sums alone are under test.
+    WorldPos viewer{0, 900.0f, 700.0f, false};
+    for (auto [width, height] : {std::pair{800, 600}, std::pair{1280, 720}})
+        for (float zoom : {0.6f, 1.0f, 1.4f}) {
+            ScreenView view;
+            view.zoom = zoom;
+            view.widening = ScreenConversion::Widening(width, height);
+            for (int32_t px = 0; px <= 640; px += 80)
+                for (int32_t py = 0; py <= 480; py += 60) {
+                    WorldPos ground = ScreenConversion::ScreenToWorldFrom(static_cast<float>(px), static_cast<float>(py),
+                                                                          viewer, false, view);
+                    Vector2 back = ScreenConversion::WorldToScreen(ground, viewer, true, view);
+                    EXPECT_NEAR(back.x, static_cast<float>(px), 0.01f) << width << " " << zoom << " " << px << "," << py;
+                    EXPECT_NEAR(back.y, static_cast<float>(py), 0.01f) << width << " " << zoom << " " << px << "," << py;
+                }
+        }
+    // The centre of the screen is the viewer's own place; along both axes at once is straight
+    // across to the right, and straight up the screen is along y and back along x.
+    ScreenView plain;
+    Vector2 centre = ScreenConversion::WorldToScreen(viewer, viewer, true, plain);
+    EXPECT_FLOAT_EQ(centre.x, 320.0f);
+    EXPECT_FLOAT_EQ(centre.y, 240.0f);
+    Vector2 right = ScreenConversion::WorldToScreen(viewer.Offset(Vector2{10.0f, 10.0f}), viewer, true, plain);
+    EXPECT_NEAR(right.y, 240.0f, 0.001f);
+    EXPECT_GT(right.x, 320.0f);
+    Vector2 up = ScreenConversion::ScreenToWorldOffset(320.0f, 140.0f, plain);
+    EXPECT_LT(up.x, 0.0f);
+    EXPECT_NEAR(up.x, -up.y, 0.001f);
+}
+
+TEST(ScreenConversionMath, AnEntitysBoxSpansItsRadiusAcrossAndAtLeastTheLeastHeightUp)
+{
+    EntityClient entity;
+    WorldPos viewer{0, 500.0f, 500.0f, true};
+    entity.position = WorldPos{0, 560.0f, 520.0f, true};
+    entity.radius = 12.0f;
+    entity.selectRadius = 20.0f;
+    ScreenView view;
+    view.zoom = 1.25f;
+    Vector2 p = ScreenConversion::WorldToScreen(entity.position, viewer, true, view);
+    ScreenBox box = ScreenConversion::GetEntityScreenBox(entity, viewer, view);
+    EXPECT_FLOAT_EQ(box.x1, p.x - 20.0f);
+    EXPECT_FLOAT_EQ(box.x2, p.x + 20.0f);
+    EXPECT_FLOAT_EQ(box.y1, p.y + 20.0f / view.ratio);
+    EXPECT_FLOAT_EQ(box.y2, p.y - ScreenConversion::kMinBoxHeight / 1.25f);
+}
+
+class ScreenConversionPick : public ClientWorld {
+protected:
+    void Join()
+    {
+        StartAndJoin(kScreenConversionRecords);
+        link->position = link->player->position;
+    }
+
+    Entity* Post(float dx, float dy)
+    {
+        auto* post = new Entity();
+        post->SetEntry(database.FindEntryByName("PickPost"));
+        post->SetPosition(link->player->position.Offset(Vector2{dx, dy}));
+        EXPECT_NE(game->AddEntity(post), -1);
+        return post;
+    }
+
+    // The host's next updates carry what was placed.
+    void Mirror()
+    {
+        for (int i = 0; i < 3; ++i)
+            ClientFrame(50);
+    }
+
+    Vector2 ScreenOf(const Entity* entity) const
+    {
+        const EntityClient* mirrored = gameClient->GetEntity(entity->entityNumber);
+        EXPECT_NE(mirrored, nullptr);
+        return mirrored ? Client::WorldToScreen(mirrored->position, true) : Vector2{};
+    }
+
+    EntityClient* PickAt(Vector2 point)
+    {
+        return Client::PickEntityAt(static_cast<int32_t>(std::lround(point.x)),
+                                    static_cast<int32_t>(std::lround(point.y)), nullptr);
+    }
+};
+
+TEST_F(ScreenConversionPick, TheNearerBoxCentreWinsAndAnEqualDistanceKeepsTheEarlierEntity)
+{
+    Join();
+    // Along both axes at once lies straight across the screen: the two boxes overlap side by side.
+    Entity* near = Post(40.0f, 40.0f);
+    Entity* far = Post(52.0f, 52.0f);
+    Entity* twin = Post(52.0f, 52.0f);
+    Mirror();
+    Vector2 a = ScreenOf(near);
+    Vector2 b = ScreenOf(far);
+    ASSERT_NEAR(a.y, b.y, 0.5f);
+    ASSERT_GT(b.x - a.x, 10.0f);
+    float y = a.y - 20.0f;
+    EXPECT_EQ(PickAt(Vector2{a.x + 2.0f, y})->entityNumber, near->entityNumber);
+    // Nearer the far pair: of the two at one place, the first in the table.
+    EntityClient* picked = PickAt(Vector2{b.x - 2.0f, y});
+    ASSERT_NE(picked, nullptr);
+    EXPECT_EQ(picked->entityNumber, std::min(far->entityNumber, twin->entityNumber));
+    // Nothing is picked where no box reaches, nor while the client is not in a game.
+    EXPECT_EQ(PickAt(Vector2{a.x - 200.0f, a.y + 150.0f}), nullptr);
+    app->EndGame();
+    EXPECT_EQ(PickAt(a), nullptr);
+}
+
+TEST_F(ScreenConversionPick, AThingOnTheGroundGivesWayToAnythingElseUnderTheCursor)
+{
+    Join();
+    auto knife = std::make_unique<Item>();
+    knife->SetEntry(database.FindEntryByName("PickKnife"));
+    ItemGround* ground =
+        ItemGround::Drop(link->player->position.Offset(Vector2{60.0f, 0.0f}), knife, true, false, false);
+    ASSERT_NE(ground, nullptr);
+    Entity* post = Post(70.0f, 5.0f);
+    Mirror();
+    // The cursor right on the item, the post's box still holding it.
+    Vector2 onItem = ScreenOf(ground);
+    onItem.y -= 5.0f;
+    EntityClient* picked = PickAt(onItem);
+    ASSERT_NE(picked, nullptr);
+    EXPECT_EQ(picked->entityNumber, post->entityNumber);
+    EXPECT_FLOAT_EQ(ScreenConversion::GetPickWeight(*gameClient->GetEntity(ground->entityNumber)), 0.75f);
+}
+
+} // namespace
