@@ -247,6 +247,14 @@ float EntityClient::GetAlpha() const
     return owner ? entityAlpha * owner->GetAlpha() : entityAlpha;
 }
 
+bool EntityClient::HasDamageBreaksEffect() const
+{
+    for (const auto& effect : statusEffects)
+        if (effect->GetRecord() && effect->GetRecord()->GetInt("DamageBreaks") != 0)
+            return true;
+    return false;
+}
+
 bool EntityClient::IsTargetable() const
 {
     for (const auto& effect : statusEffects)

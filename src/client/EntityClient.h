@@ -67,6 +67,8 @@ public:
     ResourceHandle AcquireResource(const std::string& name) const;
     float GetAlpha() const override;
     bool IsTargetable() const;
+    // One of its status effects ends when it takes damage: attacking it is asked for, not assumed.
+    bool HasDamageBreaksEffect() const;
     int32_t GetNpcType() const { return npcType; }
     float GetServerFloat() const { return serverFloat; }
     // The owner through the chain's checks: null for -1, -2, a number the table lacks, a chain

@@ -135,6 +135,8 @@ public:
     // A target, acting allowed, the gap between the two circles at most 1.5 grid cells and a
     // clear line between them.
     bool TargetWithinReach() const;
+    // False while a usable skill that stops attacking is switched on.
+    bool CanAttackNow() const;
 
     // ---- Questions ------------------------------------------------------------------------------
     EntityClient* GetBody() const { return body.GetAs<EntityClient>(); }

@@ -10,6 +10,7 @@
 #include "core/system/InputSystem.h"
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
+#include "rules/skills/SkillDefinition.h"
 #include "rules/GameSystemTuning.h"
 #include "world/PathFinder.h"
 #include "world/World.h"
@@ -87,9 +88,14 @@ bool PlayerClient::SetInteractionMode(bool force, int32_t mode, bool allowStealt
 {
     if (mode == kModeAttack && !allowStealthed && (statusFlags & kStatusStealthed))
         return false;
+    const EntityClient* target = GetInteractionTarget();
+    if (mode == kModeAttack && !force && target && target->HasDamageBreaksEffect())
+        return false;
     if (mode == kModeApproach && aiming && aimKind != kAimMove)
         return false;
     if (mode == interactionMode && !force)
+        return false;
+    if (mode == kModeAttack && !CanAttackNow())
         return false;
     LeaveMode(interactionMode);
     interactionMode = mode;
@@ -312,6 +318,18 @@ void PlayerClient::UpdateAim()
     WorldPos under = Client::ScreenToWorld(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), true);
     if (under.level != moveTarget.level || under.x != moveTarget.x || under.y != moveTarget.y)
         SetMoveTarget(under);
+}
+
+bool PlayerClient::CanAttackNow() const
+{
+    for (const auto& skill : skillList.GetSkills()) {
+        const auto* own = dynamic_cast<const SkillClient*>(skill.get());
+        if (!own || !own->definition || !own->switchedOn || !own->definition->stopAttacking)
+            continue;
+        if (own->GetLevel() > 0 || own->definition->basicSkill)
+            return false;
+    }
+    return true;
 }
 
 bool PlayerClient::TargetWithinReach() const

@@ -226,6 +226,7 @@ void SkillDefinition::ReadLinksAndFlags()
     projectileDamage = GetBool("ProjectileDamage");
     radiusDamage = GetBool("RadiusDamage");
     basicSkill = GetBool("BasicSkill");
+    stopAttacking = GetBool("StopAttacking");
     hardCodedLocation = GetBool("HardCodedLocation");
     canAutoAttack = GetBool("CanAutoAttack");
     windDistance = e.GetFloat("WindDistance", 0.0f);
