@@ -124,24 +124,22 @@ TEST_F(ClientAppTest, TheUpdateNamesTheSelectionOrWhilePausedWithAnActionThePend
     EXPECT_TRUE(update.lines.empty()) << "the queue was emptied by the last send";
 }
 
-TEST_F(ClientAppTest, AutosaveKeepsTheCharacterAndSavesTheWorldOnlyUnderAProfilesName)
+TEST_F(ClientAppTest, AutosaveKeepsTheCharacterAndSavesTheWorldOnlyUnderTheCharactersName)
 {
     StartAndJoin("", "UsesSaveGames 1\n");
     gameClient->RegisterVars();
     Set("autoSaveTime", "1");
     std::vector<std::string> worlds;
-    std::string profile;
     app->GetHooks().saveWorld = [&worlds](const std::string& name) {
         worlds.push_back(name);
         return true;
     };
-    app->GetHooks().profileName = [&profile] { return profile; };
     int32_t saves = link->saves;
     for (int i = 0; i < 3; ++i)
         ClientFrame(600);
     EXPECT_GT(link->saves, saves);
-    EXPECT_TRUE(worlds.empty()) << "no profile: no world saved under the empty name";
-    profile = "Wren";
+    EXPECT_TRUE(worlds.empty()) << "no name: no world saved under the empty name";
+    link->characterName = "Wren";
     saves = link->saves;
     for (int i = 0; i < 3; ++i)
         ClientFrame(600);

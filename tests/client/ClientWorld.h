@@ -31,6 +31,7 @@ public:
     int32_t GetInteractionMode() const override { return interactionMode; }
     int32_t GetUpdateTarget() const override { return updateTarget; }
     int32_t GetEntityNumber() const override { return player ? player->entityNumber : -1; }
+    std::string GetCharacterName() const override { return characterName; }
     int32_t GetChatPartner() const override { return chatPartner; }
     CovenantBase* GetPlayerCovenant() const override { return playerCovenant; }
     void OnWelcome(int32_t level) override
@@ -70,6 +71,8 @@ public:
     }
 
     std::string name = "Ada";
+    // The name the character is saved under; empty until a test gives one.
+    std::string characterName;
     Player* player = nullptr;
     WorldPos position;
     // Where the player walks; its own position unless set.
