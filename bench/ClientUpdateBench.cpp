@@ -1,15 +1,12 @@
 // ClientUpdateBench -- one game update of 1,500 visible entities of shipped records: the world host writing it and the game client reading and applying the same bytes (ReadGameUpdate), side by side: time, bytes and allocations after warm-up.
 #include "BenchAllocations.h"
-#include "BenchDataWorld.h"
+#include "BenchHostWorld.h"
 #include "client/EntityClient.h"
-#include "client/GameClient.h"
 #include "core/MessageBuffer.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/ItemGround.h"
 #include "entities/Player.h"
-#include "server/WorldHost.h"
-#include "world/NetMessages.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,58 +20,18 @@ constexpr const char* kClientUpdateBenchItems[] = {"EmberKnife", "PaddedCap", "H
 
 // A player in the middle of a level and every other slot of the table filled inside its box:
 // shipped monsters, items lying on the ground and chests, a third each.
-class ClientUpdateBenchWorld : public BenchDataWorld {
+class ClientUpdateBenchWorld : public BenchHostWorld {
 public:
-    ClientUpdateBenchWorld() : BenchDataWorld("emberlode-clientupdatebench", 4711)
+    ClientUpdateBenchWorld() : BenchHostWorld("emberlode-clientupdatebench", 4711, kClientUpdateBenchLevelSize)
     {
-        Entity::RegisterEventClass(events, types);
-        Actor::RegisterEventClass(events, types);
-        Player::RegisterEventClass(events, types);
-        BenchLevelsInARow(world, kClientUpdateBenchLevelSize, 3);
-        gWorld = &world;
-        game = std::make_unique<BenchOpenGroundGame>();
-        game->ResetLevels();
-        gGame = game.get();
-        gGameServices = game.get();
-        host = std::make_unique<WorldHost>();
         player = Add(new Player(), 0.0f, 0.0f);
         client.player.Set(player);
         client.currentLevel = 1;
         for (int32_t i = 0; i < GameServices::kMaxEntities - 1; ++i)
             Add(MakeShipped(i), Spread(), Spread());
-        gameClient = std::make_unique<GameClient>();
-        gGameClient = gameClient.get();
     }
 
-    ~ClientUpdateBenchWorld()
-    {
-        gGameClient = nullptr;
-        gameClient.reset();
-        host.reset();
-        game->Reset();
-        game.reset();
-        gGame = nullptr;
-        gGameServices = nullptr;
-        gWorld = nullptr;
-    }
-
-    // The update's entity records and game part: where they start in the written bytes.
-    size_t Write(MessageBuffer& buffer)
-    {
-        buffer.Clear();
-        host->WriteGameUpdate(buffer, client);
-        buffer.SetReadPos(sizeof(int32_t));
-        NetGameUpdateHead head;
-        NetMessages::ReadGameUpdateHead(buffer, head);
-        return buffer.GetReadPos();
-    }
-
-    World world;
-    std::unique_ptr<Game> game;
-    std::unique_ptr<WorldHost> host;
-    std::unique_ptr<GameClient> gameClient;
     Player* player = nullptr;
-    ClientRecord client;
 
 private:
     float Spread() { return (random.RandomFloat(RandomStream::GameData) - 0.5f) * 1000.0f; }
@@ -95,12 +52,7 @@ private:
     template <class T>
     T* Add(T* entity, float dx, float dy)
     {
-        entity->SetPosition({1, 2048.0f + dx, 2048.0f + dy, true});
-        if (game->AddEntity(entity) == -1) {
-            delete entity;
-            return nullptr;
-        }
-        return entity;
+        return Place(entity, {1, 2048.0f + dx, 2048.0f + dy, true});
     }
 };
 
@@ -109,7 +61,7 @@ void BM_ClientUpdateHostWrites(benchmark::State& state)
     ClientUpdateBenchWorld bench;
     MessageBuffer buffer;
     for (int i = 0; i < 3; ++i)
-        bench.Write(buffer);
+        bench.WriteUpdate(buffer);
     BenchAllocations::Reset();
     BenchAllocations::SetCounting(true);
     for (auto _ : state) {
@@ -129,7 +81,7 @@ void BM_ClientUpdateClientReads(benchmark::State& state)
 {
     ClientUpdateBenchWorld bench;
     MessageBuffer buffer;
-    size_t start = bench.Write(buffer);
+    size_t start = bench.WriteUpdate(buffer);
     // Warm-up: the mirrors are made and the staging grows to the update once.
     for (int i = 0; i < 3; ++i) {
         buffer.SetReadPos(start);

@@ -1,11 +1,10 @@
 // CovenantBench -- the computer-run covenants' step in the real game over the shipped records with full rosters: 8 and 32 covenants for an hour of steps, as they run and with every timer forced to run out together, timed per step with its allocations; and the valuation curve for large amounts.
 #include "BenchAllocations.h"
-#include "BenchDataWorld.h"
+#include "BenchSpawnWorld.h"
 #include "covenants/ActorCovenant.h"
 #include "covenants/OfferValuation.h"
 #include "entities/Actor.h"
 #include "rules/covenants/CovenantDefinition.h"
-#include "server/spawn/SpawnSystem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,23 +45,11 @@ public:
     double* spent = nullptr;
 };
 
-class CovenantBenchWorld : public BenchDataWorld {
+class CovenantBenchWorld : public BenchSpawnWorld {
 public:
-    explicit CovenantBenchWorld(int32_t count) : BenchDataWorld("emberlode-covenantbench", 41)
+    explicit CovenantBenchWorld(int32_t count) : BenchSpawnWorld("emberlode-covenantbench", 41)
     {
-        Entity::RegisterEventClass(events, types);
-        Sentient::RegisterEventClass(events, types);
-        Actor::RegisterEventClass(events, types);
-        gWorld = &world;
-        world.Create();
-        world.SetLevelSize(4096.0f, 4096.0f);
-        world.ReadFromDatabase("World", 0);
-        game = std::make_unique<BenchOpenGroundGame>();
-        game->ResetLevels();
-        gGameServices = game.get();
-        gGame = game.get();
-        spawn.Load();
-        gSpawnSystem = &spawn;
+        StartGame(std::make_unique<BenchOpenGroundGame>());
         // The player's own definition is the last and never runs a rival.
         int32_t definitions = std::max(1, gameData.GetCovenantDefinitionCount() - 1);
         for (int32_t i = 0; i < count; ++i) {
@@ -80,17 +67,6 @@ public:
         game->SetWorldRunning();
     }
 
-    ~CovenantBenchWorld()
-    {
-        game->Reset();
-        game.reset();
-        gSpawnSystem = nullptr;
-        gGame = nullptr;
-        gGameServices = nullptr;
-        world.Destroy();
-        gWorld = nullptr;
-    }
-
     void ForceTimers()
     {
         for (CovenantBenchRival* rival : rivals)
@@ -100,9 +76,6 @@ public:
             }
     }
 
-    World world;
-    SpawnSystem spawn;
-    std::unique_ptr<BenchOpenGroundGame> game;
     std::vector<CovenantBenchRival*> rivals;
     double spent = 0.0;
 };

@@ -1,14 +1,11 @@
 // LineOfSightBench -- one pair of sight grids (ComputeSightGrid's tracing) with 0, 200 and 1,500 blockers scattered over three windows' width, the blockers first narrowed to the 41-cell window beside the plain test of every blocker at every step; and the maps' shader looked up at every cell of a 64 x 64 map with 100 shader entities.
-#include "BenchDataWorld.h"
+#include "BenchHostWorld.h"
 #include "client/ClientSight.h"
 #include "client/EntityClient.h"
-#include "client/GameClient.h"
 #include "core/MessageBuffer.h"
 #include "core/RandomSystem.h"
 #include "entities/Chest.h"
 #include "entities/Player.h"
-#include "server/WorldHost.h"
-#include "world/NetMessages.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,21 +51,11 @@ constexpr int32_t kLineOfSightBenchShaders = 100;
 
 // A player and 100 chests mirrored by a game client from the host's own update, every chest then
 // marked to draw its map shader and scattered over the player's level.
-class LineOfSightBenchMapWorld : public BenchDataWorld {
+class LineOfSightBenchMapWorld : public BenchHostWorld {
 public:
-    LineOfSightBenchMapWorld() : BenchDataWorld("emberlode-lineofsightbench", 4242)
+    LineOfSightBenchMapWorld() : BenchHostWorld("emberlode-lineofsightbench", 4242, kLineOfSightBenchLevelSize)
     {
-        Entity::RegisterEventClass(events, types);
-        Player::RegisterEventClass(events, types);
-        BenchLevelsInARow(world, kLineOfSightBenchLevelSize, 3);
-        gWorld = &world;
-        game = std::make_unique<BenchOpenGroundGame>();
-        game->ResetLevels();
-        gGame = game.get();
-        gGameServices = game.get();
-        host = std::make_unique<WorldHost>();
-        auto* player = new Player();
-        Add(player, 0.0f);
+        auto* player = Add(new Player(), 0.0f);
         client.player.Set(player);
         client.currentLevel = 1;
         for (int32_t i = 0; i < kLineOfSightBenchShaders; ++i) {
@@ -76,13 +63,8 @@ public:
             chest->SetEntry(database.FindEntryByName("Chest"));
             Add(chest, static_cast<float>(i));
         }
-        gameClient = std::make_unique<GameClient>();
-        gGameClient = gameClient.get();
         MessageBuffer buffer;
-        host->WriteGameUpdate(buffer, client);
-        buffer.SetReadPos(sizeof(int32_t));
-        NetGameUpdateHead head;
-        NetMessages::ReadGameUpdateHead(buffer, head);
+        WriteUpdate(buffer);
         mirrored = gameClient->ReadGameUpdate(buffer, nullptr);
         for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
             EntityClient* mirror = gameClient->GetEntity(number);
@@ -100,33 +82,15 @@ public:
         }
     }
 
-    ~LineOfSightBenchMapWorld()
-    {
-        gGameClient = nullptr;
-        gameClient.reset();
-        host.reset();
-        game->Reset();
-        game.reset();
-        gGame = nullptr;
-        gGameServices = nullptr;
-        gWorld = nullptr;
-    }
-
-    World world;
-    std::unique_ptr<Game> game;
-    std::unique_ptr<WorldHost> host;
-    std::unique_ptr<GameClient> gameClient;
-    ClientRecord client;
     bool mirrored = false;
     int32_t shaders = 0;
 
 private:
     // Within the update's box around the level's middle, where the player stands.
-    void Add(Entity* entity, float offset)
+    template <class T>
+    T* Add(T* entity, float offset)
     {
-        entity->SetPosition({1, 2048.0f + offset, 2048.0f - offset, true});
-        if (game->AddEntity(entity) == -1)
-            delete entity;
+        return Place(entity, {1, 2048.0f + offset, 2048.0f - offset, true});
     }
 };
 

@@ -1,14 +1,12 @@
 // PlayerClientBench -- the player's part of a game update with all 27 bags full of shipped items, read and applied by the client's player, and that character saved to its file: mean and worst of the runs, in milliseconds.
 #include "BenchAllocations.h"
-#include "BenchDataWorld.h"
+#include "BenchHostWorld.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "core/MessageBuffer.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
-#include "server/WorldHost.h"
-#include "world/NetMessages.h"
 #include "world/WorldGateRecords.h"
 
 #include <benchmark/benchmark.h>
@@ -25,57 +23,27 @@ constexpr int32_t kPlayerClientBenchSlots = 24;
 
 // A host player carrying a full inventory, its update read once by the client so that the
 // player's body exists in the mirror.
-class PlayerClientBenchWorld : public BenchDataWorld {
+class PlayerClientBenchWorld : public BenchHostWorld {
 public:
-    PlayerClientBenchWorld() : BenchDataWorld("emberlode-playerclientbench", 2612)
+    PlayerClientBenchWorld() : BenchHostWorld("emberlode-playerclientbench", 2612, 4096.0f)
     {
-        Entity::RegisterEventClass(events, types);
-        Player::RegisterEventClass(events, types);
-        BenchLevelsInARow(world, 4096.0f, 3);
-        gWorld = &world;
-        game = std::make_unique<BenchOpenGroundGame>();
-        game->ResetLevels();
-        gGame = game.get();
-        gGameServices = game.get();
-        host = std::make_unique<WorldHost>();
-        player = new Player();
-        player->SetPosition({1, 2048.0f, 2048.0f, true});
-        game->AddEntity(player);
+        player = Place(new Player(), {1, 2048.0f, 2048.0f, true});
         player->playerName = "Bench";
         // The lists a joined player has, made ready from the world's gate records.
         FillWorldGateRecords(player->gateLists[0]);
         FillInventory();
         client.player.Set(player);
         client.currentLevel = 1;
-        gameClient = std::make_unique<GameClient>();
-        gGameClient = gameClient.get();
         mirror = std::make_unique<PlayerClient>();
         MessageBuffer update;
         partAt = WriteUpdate(update);
         ReadPart(update);
     }
 
-    ~PlayerClientBenchWorld()
-    {
-        mirror.reset();
-        gGameClient = nullptr;
-        gameClient.reset();
-        host.reset();
-        game->Reset();
-        game.reset();
-        gGame = nullptr;
-        gGameServices = nullptr;
-        gWorld = nullptr;
-    }
-
     // The whole update; the game client reads up to the player's part, whose start is returned.
     size_t WriteUpdate(MessageBuffer& buffer)
     {
-        buffer.Clear();
-        host->WriteGameUpdate(buffer, client);
-        buffer.SetReadPos(sizeof(int32_t));
-        NetGameUpdateHead head;
-        NetMessages::ReadGameUpdateHead(buffer, head);
+        BenchHostWorld::WriteUpdate(buffer);
         gameClient->ReadGameUpdate(buffer, nullptr);
         return buffer.GetReadPos();
     }
@@ -89,13 +57,8 @@ public:
         return true;
     }
 
-    World world;
-    std::unique_ptr<Game> game;
-    std::unique_ptr<WorldHost> host;
-    std::unique_ptr<GameClient> gameClient;
     std::unique_ptr<PlayerClient> mirror;
     Player* player = nullptr;
-    ClientRecord client;
     size_t partAt = 0;
 
 private:

@@ -1,8 +1,7 @@
 // SpawnBench -- the spawn system over the shipped records: filling a shipped level with its rolled monsters, generating items and weighted picks.
-#include "BenchDataWorld.h"
+#include "BenchSpawnWorld.h"
 #include "entities/Actor.h"
 #include "entities/Item.h"
-#include "server/spawn/SpawnSystem.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/World.h"
@@ -21,35 +20,9 @@ public:
 };
 
 // The shipped database, game data and adventure, the spawn system read from them.
-class SpawnBenchWorld : public BenchDataWorld {
+class SpawnBenchWorld : public BenchSpawnWorld {
 public:
-    SpawnBenchWorld() : BenchDataWorld("emberlode-spawnbench", 29)
-    {
-        Entity::RegisterEventClass(events, types);
-        Sentient::RegisterEventClass(events, types);
-        Actor::RegisterEventClass(events, types);
-        gWorld = &world;
-        world.Create();
-        world.SetLevelSize(4096.0f, 4096.0f);
-        world.ReadFromDatabase("World", 0);
-        game = std::make_unique<SpawnBenchGame>();
-        game->ResetLevels();
-        gGameServices = game.get();
-        gGame = game.get();
-        spawn.Load();
-        gSpawnSystem = &spawn;
-    }
-
-    ~SpawnBenchWorld()
-    {
-        game->Reset();
-        game.reset();
-        gSpawnSystem = nullptr;
-        gGame = nullptr;
-        gGameServices = nullptr;
-        world.Destroy();
-        gWorld = nullptr;
-    }
+    SpawnBenchWorld() : BenchSpawnWorld("emberlode-spawnbench", 29) { StartGame(std::make_unique<SpawnBenchGame>()); }
 
     // The first level whose area spawns monsters; -1 when none does.
     int32_t FindMonsterLevel() const
@@ -61,10 +34,6 @@ public:
         }
         return -1;
     }
-
-    World world;
-    std::unique_ptr<SpawnBenchGame> game;
-    SpawnSystem spawn;
 };
 
 // One level's random monsters as population makes them: each block's roll of its area, then a
