@@ -11,9 +11,6 @@
 #include "ui/UISystem.h"
 #include "ui/UiGameView.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 namespace {
 
 // Colour-table entries the pieces start with.
@@ -25,19 +22,6 @@ constexpr int32_t kSourcesOrange = 6;
 constexpr int32_t kSourcesPurple = 7;
 // The treaty value of an alliance.
 constexpr int32_t kSourcesAlliance = 6;
-
-std::string SourcesPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// The engine's formatted texts hold at most 1023 characters.
-std::string SourcesPrint(const char* format, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
 
 std::string SourcesPhrase(const char* key)
 {
@@ -163,7 +147,7 @@ std::string UIWidget::BuildEntityLevelText() const
     if (!GetEntity(entity))
         return {};
     return ColorSystem::MakeColorCode(SourcesLevelColor(GetEntityLevelDifference())) +
-           SourcesPrint("%d", entity.level);
+           StringFormat("%d", entity.level);
 }
 
 std::string UIWidget::BuildCovenantRankText() const
@@ -172,7 +156,7 @@ std::string UIWidget::BuildCovenantRankText() const
     if (covenant < 0)
         return {};
     int32_t rank = SourcesPowerRank(gUISystem->GetGameView(), covenant);
-    return rank < 0 ? std::string() : SourcesPrint("$$PowerAbrev$$: #%d", rank + 1);
+    return rank < 0 ? std::string() : StringFormat("$$PowerAbrev$$: #%d", rank + 1);
 }
 
 std::string UIWidget::BuildProfileText(int32_t type) const
@@ -198,7 +182,7 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 13: return GetUserVarString();
     case 14: return gUserVarSystem && gUserVarSystem->FindVar(argument) ? gUserVarSystem->GetStringByName(argument)
                                                                         : std::string();
-    case 22: return SourcesPrint("$$Shelf$$ %d", param + 1);
+    case 22: return StringFormat("$$Shelf$$ %d", param + 1);
     case 34: return BuildCovenantRankText();
     case 40: {
         UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
@@ -228,7 +212,7 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 83: {
         float multiplier = view.GetAdventureRewardMultiplier();
         return multiplier == 1.0f ? SourcesPhrase("NoScoreBonus")
-                                  : SourcesPrint("+%.0f%%", (multiplier - 1.0f) * 100.0f);
+                                  : StringFormat("+%.0f%%", (multiplier - 1.0f) * 100.0f);
     }
     case 91: return view.HasLocalPlayer() ? FormatThousands(SourcesPlayerStat(view, argument)) : std::string();
     default: break;

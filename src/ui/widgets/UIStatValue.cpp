@@ -14,8 +14,6 @@
 #include "ui/UiGameView.h"
 
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
 namespace {
 
@@ -42,18 +40,6 @@ const char* StatValueTableOf(int32_t type)
     case StatType::Other: return "StatOtherIndex";
     default: return nullptr;
     }
-}
-
-std::string StatValuePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string StatValuePrint(const char* format, ...)
-{
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
 }
 
 // A stat the view does not hold reads 0.
@@ -206,15 +192,15 @@ std::string UIStatValue::FormatConvertedValue() const
     switch (conversionType) {
     case StatConversionType::Money:
     case StatConversionType::MoneyShort: return FormatMoney(value);
-    case StatConversionType::CovenantMoney: return StatValuePrint("%d $$Crystals$$", value);
-    case StatConversionType::Float: return StatValuePrint("%.1f", static_cast<float>(value) / 100.0f);
+    case StatConversionType::CovenantMoney: return StringFormat("%d $$Crystals$$", value);
+    case StatConversionType::Float: return StringFormat("%.1f", static_cast<float>(value) / 100.0f);
     case StatConversionType::TimeInTwoStats: return FormatDurationShort(GetValue(1), value);
     case StatConversionType::Percent: {
         int32_t whole = GetSecondValue();
         float share = whole > 0 ? static_cast<float>(value) / static_cast<float>(whole) * 100.0f : 0.0f;
-        return StatValuePrint("%.0f%%", share);
+        return StringFormat("%.0f%%", share);
     }
-    case StatConversionType::Level: return StatValuePrint("$$LevelAbrev$$ %d", value);
+    case StatConversionType::Level: return StringFormat("$$LevelAbrev$$ %d", value);
     case StatConversionType::LargeNumber: return FormatThousands(value);
     default: return {};
     }
@@ -238,9 +224,9 @@ std::string UIStatValue::BuildValueText(bool withMaxedSuffix) const
         else if (conversionType != StatConversionType::None)
             text += FormatConvertedValue();
         else if (secondStatIndex != -1)
-            text += StatValuePrint("%d %s %d", GetValue(), divider.c_str(), GetSecondValue());
+            text += StringFormat("%d %s %d", GetValue(), divider.c_str(), GetSecondValue());
         else
-            text += StatValuePrint("%d", GetValue());
+            text += StringFormat("%d", GetValue());
         if (withMaxedSuffix && IsMaxed())
             text += " (maxed)";
     }
@@ -254,7 +240,7 @@ std::string UIStatValue::BuildBaseValueText() const
     bool maxed = IsBaseMaxed();
     bool coloured = maxedColor != 0 && maxed;
     std::string text = coloured ? ColorSystem::MakeColorCode(maxedColor) : std::string();
-    text += StatValuePrint("%d", GetBaseAttribute());
+    text += StringFormat("%d", GetBaseAttribute());
     if (maxed)
         text += " (maxed)";
     if (coloured)
@@ -287,27 +273,27 @@ std::string UIStatValue::BuildAttributeLines(const CharacterClass& rates, int32_
     const char* power = rates.powerName.c_str();
     switch (statIndex) {
     case kStatValueFirstAttribute:
-        return StatValuePrint("  +%.1f%% $$Damage$$\n\n", value * rates.damageMultPerStr * 100.0f);
+        return StringFormat("  +%.1f%% $$Damage$$\n\n", value * rates.damageMultPerStr * 100.0f);
     case kStatValueFirstAttribute + 1:
-        return StatValuePrint("  +%d $$Defense$$\n", static_cast<int32_t>(std::floor(rates.defensePerDex * value))) +
-               StatValuePrint("  +%d $$Attack$$\n\n", static_cast<int32_t>(std::floor(rates.attackPerDex * value)));
+        return StringFormat("  +%d $$Defense$$\n", static_cast<int32_t>(std::floor(rates.defensePerDex * value))) +
+               StringFormat("  +%d $$Attack$$\n\n", static_cast<int32_t>(std::floor(rates.attackPerDex * value)));
     case kStatValueFirstAttribute + 2:
-        return StatValuePrint("  +%.1f $$Health$$\n\n", rates.healthPerVit * value);
+        return StringFormat("  +%.1f $$Health$$\n\n", rates.healthPerVit * value);
     case kStatValueFirstAttribute + 3: {
-        std::string lines = StatValuePrint("  +%d %s\n", rates.powerPerInt * k, power);
+        std::string lines = StringFormat("  +%d %s\n", rates.powerPerInt * k, power);
         if (rates.powerRegenPerInt > 0.0f)
-            lines += StatValuePrint("  +%.2f %s $$RegenEverySecond$$\n",
+            lines += StringFormat("  +%.2f %s $$RegenEverySecond$$\n",
                                     rates.powerRegenPerInt * value + rates.basePowerRegen, power);
-        return lines + StatValuePrint("  +%.1f%% $$CriticalHitSpellChance$$\n\n", rates.criticalPerInt * value);
+        return lines + StringFormat("  +%.1f%% $$CriticalHitSpellChance$$\n\n", rates.criticalPerInt * value);
     }
     default: {
         std::string lines;
         if (rates.powerRegenPerSpr > 0.0f)
-            lines += StatValuePrint("  +%.1f %s $$RegenEverySecond$$\n",
+            lines += StringFormat("  +%.1f %s $$RegenEverySecond$$\n",
                                     rates.powerRegenPerSpr * value + rates.basePowerRegen, power);
-        lines += StatValuePrint("  +%.1f $$ToElementalResistances$$\n", rates.resistancePerSpr * value);
+        lines += StringFormat("  +%.1f $$ToElementalResistances$$\n", rates.resistancePerSpr * value);
         if (rates.powerPerSpr * k != 0)
-            lines += StatValuePrint("  +%d %s\n", rates.powerPerSpr * k, power);
+            lines += StringFormat("  +%d %s\n", rates.powerPerSpr * k, power);
         return lines + "\n";
     }
     }
@@ -328,14 +314,14 @@ std::string UIStatValue::BuildTooltip() const
             int32_t k = GetValue();
             if (rates)
                 tooltip += BuildAttributeLines(*rates, k) +
-                           StatValuePrint("$$StatAt$$ %d $$%s$$:\n", k + 1, statName.c_str()) +
+                           StringFormat("$$StatAt$$ %d $$%s$$:\n", k + 1, statName.c_str()) +
                            BuildAttributeLines(*rates, k + 1);
         } else if (statIndex == kStatValueMinDamage) {
-            tooltip = "$$Damage$$\n\n" + StatValuePrint("%d %s %d $$DamagePerSuccessulHit$$", GetValue(),
+            tooltip = "$$Damage$$\n\n" + StringFormat("%d %s %d $$DamagePerSuccessulHit$$", GetValue(),
                                                         divider.c_str(), GetSecondValue());
         }
     } else if (statType == StatType::Covenant && statIndex == kStatValueCovenantMoney) {
-        tooltip = "$$Money$$\n\n" + StatValuePrint("%d $$Crystals$$", GetValue());
+        tooltip = "$$Money$$\n\n" + StringFormat("%d $$Crystals$$", GetValue());
     }
     if (!highlightText.empty())
         tooltip += highlightText;
