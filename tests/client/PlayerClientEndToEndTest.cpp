@@ -51,18 +51,7 @@ TEST_F(PlayerClientEndToEnd, ANewCharacterJoinsWalksSavesAndIsResumedWithTheSame
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User" / "chars" / "ada.chr"));
 
     // The player leaves the world; a fresh client resumes the file and joins it again.
-    game->RemoveEntity(hostPlayer);
-    delete hostPlayer;
-    ClientFrame(50);
-    gGameClient = nullptr;
-    gameClient = std::make_unique<GameClient>();
-    gGameClient = gameClient.get();
-    gClientApp = nullptr;
-    app = std::make_unique<ClientApp>();
-    gClientApp = app.get();
-    app->RegisterCommands();
-    app->SetUi(&ui);
-    MakePlayer();
+    LeaveAndRestartClient();
     ASSERT_TRUE(player->LoadCharacter("Ada", nullptr));
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 4321);
     Join();

@@ -47,6 +47,25 @@ protected:
         ASSERT_NE(player->GetBody(), nullptr);
     }
 
+    // The player leaves the world; a fresh game client and client app start over with a fresh
+    // player mirror, ready to load a character and join again.
+    void LeaveAndRestartClient()
+    {
+        game->RemoveEntity(hostPlayer);
+        delete hostPlayer;
+        hostPlayer = nullptr;
+        ClientFrame(50);
+        gGameClient = nullptr;
+        gameClient = std::make_unique<GameClient>();
+        gGameClient = gameClient.get();
+        gClientApp = nullptr;
+        app = std::make_unique<ClientApp>();
+        gClientApp = app.get();
+        app->RegisterCommands();
+        app->SetUi(&ui);
+        MakePlayer();
+    }
+
     PlayerClient* player = nullptr;
     Player* hostPlayer = nullptr;
 };

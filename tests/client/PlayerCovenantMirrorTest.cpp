@@ -388,18 +388,7 @@ TEST_F(PlayerCovenantMirror, ASavedCharacterResumesWithItsRecruitsAndListsItsCov
     EXPECT_EQ(rows[0].name.find("ada (Ember Hall)\n  level "), 0u) << rows[0].name;
 
     // The player leaves; a fresh client resumes the file with a fresh mirror and joins again.
-    game->RemoveEntity(hostPlayer);
-    delete hostPlayer;
-    ClientFrame(50);
-    gGameClient = nullptr;
-    gameClient = std::make_unique<GameClient>();
-    gGameClient = gameClient.get();
-    gClientApp = nullptr;
-    app = std::make_unique<ClientApp>();
-    gClientApp = app.get();
-    app->RegisterCommands();
-    app->SetUi(&ui);
-    MakePlayer();
+    LeaveAndRestartClient();
     auto resumed = std::make_unique<PlayerCovenantClient>();
     ASSERT_TRUE(player->LoadCharacter("Ada", resumed.get()));
     ASSERT_NE(resumed->GetRecruit(1), nullptr);

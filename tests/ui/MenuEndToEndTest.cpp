@@ -1,5 +1,5 @@
 // MenuEndToEndTest -- the shipped game in an offscreen window with a menu file placed in its "UI": shown by a line typed on the console, clicked through SDL's mouse events, and drawn where its layout puts it at two window sizes.
-#include "app/OffscreenGame.h"
+#include "app/OffscreenShots.h"
 
 #include "core/UserVarSystem.h"
 #include "render/Renderer.h"
@@ -57,7 +57,7 @@ struct ProbeRect {
     float y1;
 };
 
-class MenuEndToEnd : public OffscreenGame {
+class MenuEndToEnd : public OffscreenShotGame {
 protected:
     void StartAt(int width, int height)
     {
@@ -86,44 +86,7 @@ protected:
     // A left click at a point of the 640 x 480 space, as the window's mouse events bring it.
     void ClickAt(float x, float y)
     {
-        int32_t px = static_cast<int32_t>(x * width / 640.0f);
-        int32_t py = static_cast<int32_t>(y * height / 480.0f);
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.x = px;
-        motion.motion.y = py;
-        ASSERT_EQ(SDL_PushEvent(&motion), 1);
-        app.RunFrame();
-        for (bool down : {true, false}) {
-            SDL_Event button{};
-            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            button.button.button = SDL_BUTTON_LEFT;
-            button.button.x = px;
-            button.button.y = py;
-            ASSERT_EQ(SDL_PushEvent(&button), 1);
-            app.RunFrame();
-        }
-    }
-
-    // The frame as the screenshot key writes it, with the cursor moved out of the way first.
-    TargaImage Screenshot()
-    {
-        PushMotion(639, 479);
-        app.RunFrame();
-        std::string name = "User/Screenshots/ss" + std::string(shots < 10 ? "000" : "00") + std::to_string(shots) + ".tga";
-        ++shots;
-        Tap(SDL_SCANCODE_F12);
-        TargaImage image;
-        shotBytes.clear();
-        if (!std::filesystem::exists(folder.Path() / name)) {
-            ADD_FAILURE() << "no screenshot " << name;
-            return image;
-        }
-        std::string bytes = folder.Read(name);
-        shotBytes.assign(bytes.begin(), bytes.end());
-        lastShot = folder.Path() / name;
-        EXPECT_TRUE(image.Parse(shotBytes.data(), shotBytes.size(), name));
-        return image;
+        OffscreenShotGame::ClickAt(static_cast<int32_t>(x * width / 640.0f), static_cast<int32_t>(y * height / 480.0f));
     }
 
     // The red, green and blue of the pixel under a point of the 640 x 480 space; the file's rows
@@ -163,15 +126,6 @@ protected:
         }
     }
 
-    static void PushMotion(int32_t x, int32_t y)
-    {
-        SDL_Event motion{};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.x = x;
-        motion.motion.y = y;
-        ASSERT_EQ(SDL_PushEvent(&motion), 1);
-    }
-
     void RunTheProbe()
     {
         TypeOnConsole("showMenu Probe");
@@ -204,21 +158,11 @@ protected:
     // A failed probe leaves the screenshot beside the staged game folder, named in the failure.
     void KeepFailedFrame()
     {
-        if (!HasFailure() || lastShot.empty())
-            return;
-        std::filesystem::path kept = std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() /
-                                     ("MenuEndToEnd-" + std::to_string(width) + "x" + std::to_string(height) + "-" +
-                                      lastShot.filename().string());
-        std::filesystem::copy_file(lastShot, kept, std::filesystem::copy_options::overwrite_existing);
-        ADD_FAILURE() << "the screenshot is kept in " << kept.string();
-        lastShot.clear();
+        OffscreenShotGame::KeepFailedFrame("MenuEndToEnd-" + std::to_string(width) + "x" + std::to_string(height));
     }
 
     int width = 800;
     int height = 600;
-    int shots = 0;
-    std::vector<uint8_t> shotBytes;
-    std::filesystem::path lastShot;
 };
 
 TEST_F(MenuEndToEnd, WithoutAHardwareCursorTheShapesPictureIsDrawnAtTheCursor)

@@ -288,6 +288,16 @@ protected:
         return loc->Load("English");
     }
 
+    // The shipped localisation, and the key names read from it; false when it is not staged.
+    bool UseShippedKeyNames()
+    {
+        if (!UseShippedLocalisation())
+            return false;
+        keys.SetKeyNames([this](std::string_view keyName) { return loc->FindKeyName(keyName, false); },
+                         [this](int code) { return loc->GetKeyName(code); });
+        return true;
+    }
+
     void MoveCursor(int32_t x, int32_t y)
     {
         input.cursorAt[0] = x;

@@ -12,10 +12,8 @@ class VirtualKeyInput : public UiWorld {
 protected:
     void SetUp() override
     {
-        if (!UseShippedLocalisation())
+        if (!UseShippedKeyNames())
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        keys.SetKeyNames([this](std::string_view keyName) { return loc->FindKeyName(keyName, false); },
-                         [this](int code) { return loc->GetKeyName(code); });
         folder.Write("default.cfg", "VirtualKey VirtualInventory I\nVirtualKey VirtualMap M\n");
         vars.LoadConfigFiles();
         WriteMenu("k.mnu", "name Keys\nvisible 1\nsize 640 480\n"

@@ -9,10 +9,8 @@ class WidgetHotKey : public UiWorld {
 protected:
     void SetUp() override
     {
-        if (!UseShippedLocalisation())
+        if (!UseShippedKeyNames())
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        keys.SetKeyNames([this](std::string_view keyName) { return loc->FindKeyName(keyName, false); },
-                         [this](int code) { return loc->GetKeyName(code); });
         folder.Write("default.cfg", "VirtualKey VirtualInventory I\nVirtualKey VirtualSpell RightMouseButton\n");
         vars.LoadConfigFiles();
         WriteMenu("k.mnu", "name K\nvisible 1\n"
