@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/ClientCommandTable.h"
 #include "client/ClientMusic.h"
+#include "client/ClientProfiles.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
@@ -119,6 +120,8 @@ void ClientMessages::WinGame()
         link->TriggerHint("WonGame");
     client.GetMusic().PlayInterfaceSound(InterfaceSound::WonGame);
     wonText = gGameData ? gGameData->GetTuning().wonGameText : std::string();
+    client.GetProfiles().RecordWin();
+    client.ApplyProfileUnlocks();
     if (!gGameData || !gGameData->GetTuning().forceWin)
         return;
     if (ClientUi* ui = ClientMessagesUi()) {

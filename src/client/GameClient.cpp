@@ -5,6 +5,7 @@
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
+#include "client/ClientProfiles.h"
 #include "client/ClientSight.h"
 #include "client/CovenantRankings.h"
 #include "client/WeatherClient.h"
@@ -37,8 +38,10 @@ bool GameClientSameColour(const Color& a, const Color& b)
 GameClient::GameClient()
     : music(std::make_unique<ClientMusic>()), messages(std::make_unique<ClientMessages>(*this)),
       rankings(std::make_unique<CovenantRankings>(*this)), sight(std::make_unique<ClientSight>(*this)),
-      weatherClient(std::make_unique<WeatherClient>())
+      weatherClient(std::make_unique<WeatherClient>()), profiles(std::make_unique<ClientProfiles>())
 {
+    profileCountHook = [this](int32_t databaseIndex, bool death) { profiles->Count(databaseIndex, death); };
+    profileUnlockedHook = [this](const std::string& className) { return profiles->IsUnlocked(className); };
     npcChatVoiceHook = [this](const std::vector<std::string>& args) {
         if (!args.empty())
             music->PlayNpcChatVoice(args[0]);
@@ -68,6 +71,9 @@ void GameClient::Init()
     }
     gGameClient->music->RegisterCommands();
     gGameClient->messages->RegisterCommands();
+    gGameClient->profiles->BuildUnlockList();
+    if (gClientApp)
+        gGameClient->profiles->RegisterCommands(*gClientApp);
     RegisterLevelCallbacks();
 }
 
@@ -87,8 +93,15 @@ void GameClient::RegisterLevelCallbacks()
 
 void GameClient::Shutdown()
 {
+    if (gGameClient)
+        gGameClient->profiles->SaveCurrent();
     delete gGameClient;
     gGameClient = nullptr;
+}
+
+void GameClient::ApplyProfileUnlocks()
+{
+    profiles->ApplyUnlocks();
 }
 
 void GameClient::RegisterVars()

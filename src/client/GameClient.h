@@ -19,6 +19,7 @@
 
 class ClientMessages;
 class ClientMusic;
+class ClientProfiles;
 class ClientResourceTable;
 class ClientSight;
 class CovenantRankings;
@@ -86,6 +87,9 @@ public:
     CovenantRankings& GetRankings() { return *rankings; }
     ClientSight& GetSight() { return *sight; }
     WeatherClient& GetWeather() { return *weatherClient; }
+    ClientProfiles& GetProfiles() { return *profiles; }
+    // Grants the unlocks the current user profile now meets; nothing without one.
+    void ApplyProfileUnlocks();
 
     // ---- What the menus' texts and conditions ask (GameClientQueries.cpp) ------------------------------
     // The covenants the last update named, all but the one left out (-1 leaves none out).
@@ -190,6 +194,7 @@ private:
     std::unique_ptr<CovenantRankings> rankings;
     std::unique_ptr<ClientSight> sight;
     std::unique_ptr<WeatherClient> weatherClient;
+    std::unique_ptr<ClientProfiles> profiles;
 };
 
 extern GameClient* gGameClient;
