@@ -3,6 +3,7 @@
 
 #include "client/ClientCommandTable.h"
 #include "client/ClientInput.h"
+#include "client/ClientSight.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
@@ -546,6 +547,16 @@ bool ClientApp::GetLocalPlayerScreenBox(std::array<float, 4>& out) const
     ScreenBox box = Client::GetEntityScreenBox(*body);
     out = {box.x1, box.y2, box.x2, box.y1};
     return true;
+}
+
+bool ClientApp::IsRevealed() const
+{
+    return !gGameClient || gGameClient->GetSight().IsFogOff();
+}
+
+float ClientApp::GetVisibility(const WorldPos& position) const
+{
+    return gGameClient ? gGameClient->GetSight().GetSightFade(position, false) : 1.0f;
 }
 
 Vector2 ClientApp::WorldToScreenRaised(const WorldPos3& position, float height) const

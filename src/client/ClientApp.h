@@ -145,8 +145,10 @@ public:
     void QueueEntities(WorldView& view) override;
     void DrawEntityOverlays() override;
     bool HasLocalPlayer() const override { return link != nullptr; }
-    bool IsRevealed() const override { return true; }
-    float GetVisibility(const WorldPos&) const override { return 1.0f; }
+    // The client game's fog switched off.
+    bool IsRevealed() const override;
+    // The local player's sight, blended while walking; 1 without a game client.
+    float GetVisibility(const WorldPos& position) const override;
     bool GetLocalPlayerScreenBox(std::array<float, 4>& out) const override;
     Vector2 WorldToScreenRaised(const WorldPos3& position, float height) const override;
 

@@ -1,0 +1,158 @@
+// WorldViewEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window: the screenshot key's picture, read before the swap, shows the level's ground; the scene's visibility is the player's sight.
+#include "app/OffscreenShots.h"
+#include "client/ClientApp.h"
+#include "client/ClientSight.h"
+#include "client/GameClient.h"
+#include "client/EntityClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Player.h"
+#include "platform/SdlGraphicsSystem.h"
+#include "render/LightingSystem.h"
+#include "render/OpenGLDevice.h"
+#include "render/Renderer.h"
+#include "render/TextEvents.h"
+#include "resources/fonts/ScreenText.h"
+#include "rules/GameData.h"
+#include "server/WorldHost.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+// After each swap the back buffer is filled with magenta, as a driver may leave it undefined: a
+// screenshot read after the swap shows the fill instead of the frame.
+class WorldViewScrubbedDisplay : public SdlGraphicsSystem {
+public:
+    bool SwapBuffers() override
+    {
+        bool swapped = SdlGraphicsSystem::SwapBuffers();
+        GLboolean mask[4] = {};
+        glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+        GLfloat clear[4] = {};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        glColorMask(mask[0], mask[1], mask[2], mask[3]);
+        if (scissor)
+            glEnable(GL_SCISSOR_TEST);
+        return swapped;
+    }
+};
+
+class WorldViewEndToEnd : public OffscreenShotGame {
+protected:
+    WorldViewEndToEnd()
+    {
+        // The program's window and device, the window scrubbed after each swap.
+        app.GetSystem(SystemSlot::Graphics).create = [] {
+            auto* window = new WorldViewScrubbedDisplay();
+            auto* device = new OpenGLDevice(*window);
+            gGraphicsSystem = window;
+            gGraphicsDevice = device;
+            gRenderer = new Renderer(*window, *device);
+            gLightingSystem = new LightingSystem();
+            if (auto* platform = dynamic_cast<PosixPlatformSystem*>(gPlatformSystem))
+                platform->SetMessagePump([window] { return window->PumpEvents(); });
+            gScreenText = new ScreenText();
+            gTextEvents = new TextEvents();
+        };
+    }
+
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+        TypeOnConsole("start both");
+        for (int i = 0; i < 60 && !(gClientApp->IsActive() && Body()); ++i)
+            Frame();
+        ASSERT_TRUE(gClientApp->IsActive());
+        ASSERT_NE(Body(), nullptr);
+        ASSERT_NE(HostPlayer(), nullptr);
+        // The new character settles and the camera comes to rest on it.
+        for (int i = 0; i < 6; ++i)
+            Frame();
+    }
+    void TearDown() override { KeepFailedFrame("WorldViewEndToEnd"); }
+
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+
+    static EntityClient* Body()
+    {
+        PlayerClient* player = gClientApp->GetLocalPlayer();
+        return player ? player->GetBody() : nullptr;
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // Pixels of the box that are not near black.
+    static int LitPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                if (p[0] + p[1] + p[2] > kTolerance)
+                    ++count;
+            }
+        return count;
+    }
+
+    static constexpr int kTolerance = 24;
+};
+
+TEST_F(WorldViewEndToEnd, TheScreenshotIsReadBeforeTheSwapAndShowsTheLevelsGround)
+{
+    TargaImage shown = Screenshot();
+    ASSERT_EQ(shown.GetWidth(), 638);
+    ASSERT_EQ(shown.GetHeight(), 478);
+
+    // The frame was read before its swap: none of the scrubbing fill shows.
+    int fill = 0;
+    for (int y = 0; y < shown.GetHeight(); ++y)
+        for (int x = 0; x < shown.GetWidth(); ++x)
+            fill += PixelAt(shown, x, y) == std::array<int, 3>{255, 0, 255};
+    EXPECT_EQ(fill, 0);
+
+    // The ground covers the lower half of the screen around the player.
+    EXPECT_GT(LitPixels(shown, 100, 260, 540, 470), 440 * 210 * 3 / 4);
+}
+
+TEST_F(WorldViewEndToEnd, TheScenesVisibilityIsThePlayersSightUntilTheFogIsLifted)
+{
+    FrameScene& scene = *gClientApp;
+    WorldPos at = Body()->position;
+    WorldPos far = at;
+    far.x += 40.0f * gGameData->GetTuning().tileSize;
+    bool fog = gGameData->GetTuning().showLineOfSight;
+    EXPECT_FALSE(scene.IsRevealed());
+    EXPECT_FLOAT_EQ(scene.GetVisibility(at), 1.0f);
+    EXPECT_FLOAT_EQ(scene.GetVisibility(far), fog ? 0.0f : 1.0f);
+
+    // The reveal shows every place.
+    gGameClient->GetSight().SetFogOff(true);
+    EXPECT_TRUE(scene.IsRevealed());
+    EXPECT_FLOAT_EQ(scene.GetVisibility(far), 1.0f);
+}
+
+} // namespace
