@@ -75,7 +75,12 @@ bool WorldSaveReader::ReadWorld()
 {
     if (!gWorld || !gDatabase)
         return Refuse();
-    return ReadHeader() && ReadLevels() && ReadClock() && ReadQuests() && ReadBlocks();
+    if (!(ReadHeader() && ReadLevels() && ReadClock() && ReadQuests() && ReadBlocks()))
+        return false;
+    // The world's gates are not in the file: laid again from the world's layout, as a new world
+    // lays them.
+    game.CreateWorldGates();
+    return true;
 }
 
 bool WorldSaveReader::ReadHeader()

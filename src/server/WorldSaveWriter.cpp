@@ -4,6 +4,7 @@
 #include "core/MessageBuffer.h"
 #include "covenants/FactionSystem.h"
 #include "entities/Entity.h"
+#include "entities/Gate.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/Weather.h"
@@ -65,6 +66,15 @@ void WorldSaveWriter::WriteQuests(const Game& game)
     }
 }
 
+bool WorldSaveWriter::IsRemadeByWorld(const Entity& entity)
+{
+    // The world's gates (the town gate and the linked pairs between levels) are laid again from
+    // the world's layout when it loads. They carry no model to be rebuilt from, and a gate made
+    // again alone would lose its partner: written, each stopped every record after it.
+    const auto* gate = dynamic_cast<const Gate*>(&entity);
+    return gate && (gate->kind == GateKind::World || gate->GetLinked());
+}
+
 void WorldSaveWriter::WriteEntities(const Game& game)
 {
     // Mended: a recruit's candidate was written with its quest and again here, and came back twice.
@@ -74,7 +84,8 @@ void WorldSaveWriter::WriteEntities(const Game& game)
             written.push_back(quest->target.GetAs<Entity>());
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
-        if (!entity || !entity->IsFree() || std::find(written.begin(), written.end(), entity) != written.end())
+        if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) ||
+            std::find(written.begin(), written.end(), entity) != written.end())
             continue;
         buffer.WriteBool(true);
         WriteWorldPos(buffer, entity->position);

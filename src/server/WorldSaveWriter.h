@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+class Entity;
 class Game;
 class MessageBuffer;
 
@@ -22,6 +23,8 @@ private:
     void WriteQuests(const Game& game);
     // Each entity that stays with the world, in slot order, then the end word.
     void WriteEntities(const Game& game);
+    // The world's own gates, made again by the world at load rather than read back.
+    static bool IsRemadeByWorld(const Entity& entity);
 
     MessageBuffer& buffer;
 };

@@ -292,6 +292,8 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
     case LevelObjectKind::Gate: {
         auto* gate = new Gate();
         gate->SetEntry(record);
+        // The model names the gate's record again when a saved world rebuilds it.
+        gate->LoadModels(modelName);
         gate->facing = facing;
         gate->kind = GetGateKind(*record);
         return AddPlaced(gate, spot, cell);
