@@ -35,8 +35,9 @@ protected:
                 entry && !entry->GetString("ObjectType").empty())
                 modelRecords[ModelOf(name)] = name;
         host->SetUpServer(false, 0, 1, 1, 0, "Ada");
-        player = Join(client, "Ada");
-        ASSERT_NE(player, nullptr);
+        // The first player, as a joined client's stands in the table.
+        player = new Player();
+        ASSERT_NE(game->AddEntity(player), -1);
     }
 
     // The record names of every entity but the players, in order.
