@@ -84,9 +84,10 @@ void ServerCommands::AcceptOffer(const Args& args, Player* player)
     if (!ServerCommandsOfferLine(args, *player, parsed, mine, other, false))
         return;
     // Only what the covenant itself offered can be accepted, as the server holds it: a client
-    // cannot accept terms it wrote itself.
+    // cannot accept terms it wrote itself. What either side gives may have been spent or moved
+    // since the offer was made: a deal neither can pay stays pending, untouched.
     const TradeOffer* pending = other->GetPendingOffer(mine->index);
-    if (!pending || !pending->HasSameTerms(parsed))
+    if (!pending || !pending->HasSameTerms(parsed) || !gGame->CanAffordOffer(other, mine, *pending))
         return;
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = *pending;

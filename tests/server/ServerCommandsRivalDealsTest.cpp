@@ -71,3 +71,23 @@ TEST_F(ServerCommandsRivalDeals, AnAdventureTogetherTheRivalOfferedIsToldToThePl
     Run("acceptOffer 0 1 2 10 0");
     EXPECT_EQ(log, (std::vector<std::string>{"executed 0 as 1 with 1", "adventure 0 1"}));
 }
+
+TEST_F(ServerCommandsRivalDeals, AnOfferThePlayerCanNoLongerPayIsNotCarriedOut)
+{
+    TradeOffer offer;
+    offer.entries = {{1, TradeOfferKind::LeaderMoney, 50}};
+    offer.itemsOnly = true;
+    rival->SendOffer(*mine, offer);
+    // Spent elsewhere after the offer came: the deal would take money the player lacks.
+    player->stats.Set(CharacterStat::Money, 10);
+    log.clear();
+    Run("acceptOffer 0 1 1 6 50");
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 10);
+    EXPECT_NE(rival->GetPendingOffer(mine->index), nullptr);
+    // With the money back the held offer can still be taken.
+    player->stats.Set(CharacterStat::Money, 60);
+    Run("acceptOffer 0 1 1 6 50");
+    EXPECT_EQ(log, std::vector<std::string>{"executed 0 as 1 with 1"});
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 10);
+}
