@@ -247,6 +247,9 @@ TEST_F(ServerCommandsTest, AcceptOfferTakesOnlyTheTermsOfThePendingOfferAsTheSer
                                 "acceptOffer 3 1 1 6 4 1 6 4", "acceptOffer 3 1"})
         Run(changed);
     EXPECT_TRUE(log.empty());
+    // The player, its covenant's leader, must still hold what the offer asks of it.
+    mine->leader = player;
+    player->stats.Set(CharacterStat::Money, 4);
     Run("acceptOffer 3 1 1 6 4");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "result from 0 type 3 items 1 [ 1/6/4 ] accepted 1 0");
