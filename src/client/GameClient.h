@@ -106,6 +106,16 @@ public:
     // Whether a quest neither complete nor failed is a town attack (when asked) or a siege (when asked).
     bool HasOpenQuest(bool townAttack, bool siege) const;
 
+    // ---- Names of entities (GameClientNames.cpp) -------------------------------------------------
+    // The rank's colour code, then on the name line the name with its rank words, or on the rank
+    // line the level and the rank word; decorate false or an NPC adds no words.
+    static void GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, const std::string& name,
+                                      bool isNpc, bool nameLine, bool decorate);
+    // The NPC's name, then its title appended directly; nothing without a record.
+    static void GetNpcDisplayName(const EntityClient& entity, std::string& out, bool withName, bool withTitle);
+    // The covenant whose home lies nearest, the local player's first on a tie; null without one.
+    CovenantClient* FindNearestCovenantHome(const WorldPos& position) const;
+
     // ---- The game part as the last update gave it ---------------------------------------------------
     float foodPriceFactor = 1.0f;
     float drinkPriceFactor = 1.0f;

@@ -68,6 +68,7 @@ void CharacterClass::Load(const DatabaseEntry* newEntry)
     auto real = [this](const char* key) { return entry->GetFloat(key, 0.0f); };
     name = entry->GetString("Name");
     desc = entry->GetString("Desc");
+    title = entry->GetString("Title", name);
     powerName = entry->GetString("PowerName");
     male = GetBool("Male");
     modelName = entry->GetString("ModelName");

@@ -43,6 +43,8 @@ public:
 
     std::string name;
     std::string desc;
+    // What an NPC of the class is called after its level; the name when the record has none.
+    std::string title;
     // Shown wherever a text speaks of the power the class spends.
     std::string powerName;
     bool male = false;
