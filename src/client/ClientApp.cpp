@@ -87,6 +87,7 @@ void ClientApp::RegisterVars()
     if (!gUserVarSystem)
         return;
     showEntnumsVar = gUserVarSystem->RegisterVar("showEntnums", "0");
+    overlays.RegisterVars();
     showPlayerPositionVar = gUserVarSystem->RegisterVar("showPlayerPosition", "0");
     pausedAutoVar = gUserVarSystem->RegisterVar("pausedAuto", "0");
     pausedVar = gUserVarSystem->RegisterVar("paused", "0");
@@ -536,7 +537,9 @@ void ClientApp::QueueEntities(WorldView& view)
 
 void ClientApp::DrawEntityOverlays()
 {
-    // Each entity's overlay (bars, names, icons) is not drawn yet: the world draws bare models.
+    ScreenOverlayCanvas canvas;
+    OverlayFrame frame = overlays.GatherFrame();
+    ForEachDrawnEntity([&](EntityClient& entity) { EntityOverlays::DrawIfSeen(entity, frame, canvas); });
 }
 
 bool ClientApp::GetLocalPlayerScreenBox(std::array<float, 4>& out) const

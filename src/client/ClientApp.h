@@ -2,6 +2,7 @@
 #pragma once
 
 #include "client/ClientResourceTable.h"
+#include "client/EntityOverlays.h"
 #include "core/BaseClass.h"
 #include "core/CommandSystem.h"
 #include "core/MessageBuffer.h"
@@ -186,6 +187,7 @@ private:
     KeyHook keyHook;
     ClientDropDown* openDropDown = nullptr;
     SafePointer hoverEntity;
+    EntityOverlays overlays;
     UserVarRef showEntnumsVar;
     UserVarRef showPlayerPositionVar;
     UserVarRef pausedAutoVar;

@@ -114,6 +114,8 @@ constexpr Key<float> kFloatKeys[] = {
     {"MaxSelectedEntityDistance", &G::maxSelectedEntityDistance},
     {"MinSelectionSize", &G::minSelectionSize},
     {"DamageEventMaxTime", &G::damageEventMaxTime},
+    {"DamageEventSpeed", &G::damageEventSpeed},
+    {"DamageEventFadeTime", &G::damageEventFadeTime},
     {"UseHintFadeInSpeed", &G::useHintFadeInSpeed},
     {"UseHintFadeOutSpeed", &G::useHintFadeOutSpeed},
     {"UseHintSize", &G::useHintSize},

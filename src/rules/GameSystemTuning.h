@@ -245,6 +245,9 @@ struct GameSystemTuning {
     bool eitherButtonToUseItem = false;
     bool showLineOfSight = false;
     float damageEventMaxTime = 0.0f;
+    // Screen units a damage text rises each second, and the seconds it fades at the end of its life.
+    float damageEventSpeed = 0.0f;
+    float damageEventFadeTime = 0.0f;
     bool showSkillDetails = false;
     bool showStatusEffectDetails = false;
     std::vector<FloatPair> useHintOffsets;
