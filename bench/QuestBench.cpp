@@ -1,12 +1,9 @@
 // QuestBench -- the game's quest step over the shipped records: every quest's event timer runs out each step, so each tries its world events.
-#include "BenchDataWorld.h"
+#include "BenchSpawnWorld.h"
 #include "core/Database.h"
-#include "entities/Actor.h"
 #include "entities/Player.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
-#include "server/spawn/SpawnSystem.h"
-#include "world/World.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,40 +12,17 @@
 namespace {
 
 // The shipped database, game data and adventure, a player in town and the quests under test.
-class QuestBenchWorld : public BenchDataWorld {
+class QuestBenchWorld : public BenchSpawnWorld {
 public:
-    QuestBenchWorld() : BenchDataWorld("emberlode-questbench", 38)
+    QuestBenchWorld() : BenchSpawnWorld("emberlode-questbench", 38)
     {
-        Entity::RegisterEventClass(events, types);
-        Sentient::RegisterEventClass(events, types);
-        Actor::RegisterEventClass(events, types);
         Player::RegisterEventClass(events, types);
-        gWorld = &world;
-        world.Create();
-        world.SetLevelSize(4096.0f, 4096.0f);
-        world.ReadFromDatabase("World", 0);
-        game = std::make_unique<BenchOpenGroundGame>();
-        game->ResetLevels();
-        gGameServices = game.get();
-        gGame = game.get();
-        spawn.Load();
-        gSpawnSystem = &spawn;
+        StartGame(std::make_unique<BenchOpenGroundGame>());
         player = new Player();
         player->stats.Set(CharacterStat::Level, 5);
         player->SetPosition(game->GetStartPosition(0));
         game->AddEntity(player);
         game->GetQuests().questsEnabled = false;
-    }
-
-    ~QuestBenchWorld()
-    {
-        game->Reset();
-        game.reset();
-        gSpawnSystem = nullptr;
-        gGame = nullptr;
-        gGameServices = nullptr;
-        world.Destroy();
-        gWorld = nullptr;
     }
 
     // The count of quests of the shipped event-rich definition at the player's level; false
@@ -82,9 +56,6 @@ public:
             }
     }
 
-    World world;
-    std::unique_ptr<BenchOpenGroundGame> game;
-    SpawnSystem spawn;
     Player* player = nullptr;
 };
 
