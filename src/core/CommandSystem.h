@@ -17,7 +17,8 @@ struct ListEntry {
     std::string helpText;
     std::string extra;
     std::string value; // given back when the row is chosen
-    int32_t enabled = 0;
+    // A disabled row is drawn grey and cannot be picked; providers that never set it list usable rows.
+    int32_t enabled = 1;
 };
 
 // Flag bit 0: the handler parses its own arguments, so the line is not checked against the type letters.

@@ -1,10 +1,14 @@
 // UIMenu -- one named screen or panel: its widgets in draw order, its layout keys, its show and hide command lists, its pages, and the routing of drawing and input to its widgets.
 #include "ui/UIMenu.h"
 
+#include "audio/SoundSystem.h"
+#include "client/ClientApp.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
+#include "core/UserVarSystem.h"
+#include "resources/ResourceManager.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 
@@ -17,7 +21,7 @@ constexpr const char* kMenuKeywords[] = {
     "name", "position", "size", "alwaysOnTop", "alwaysOnBottom", "visible", "addShowCommand",
     "addShowStartCommand", "addShowEndCommand", "addHideCommand", "addPlayerChangedCommand", "addSubMenu",
     "fullScreen", "subMenu", "allowedToReload", "externalName", "inGameOnly", "parent", "alwaysHandleInput",
-    "pausesGame", "hideWhenPaused", "MenuType", "Music",
+    "pausesGame", "hideWhenPaused", "MenuType", "Music", "loopSound",
 };
 
 enum MenuKeyword : int32_t {
@@ -25,6 +29,7 @@ enum MenuKeyword : int32_t {
     kMenuAddShowStartCommand, kMenuAddShowEndCommand, kMenuAddHideCommand, kMenuAddPlayerChangedCommand,
     kMenuAddSubMenu, kMenuFullScreen, kMenuSubMenu, kMenuAllowedToReload, kMenuExternalName, kMenuInGameOnly,
     kMenuParent, kMenuAlwaysHandleInput, kMenuPausesGame, kMenuHideWhenPaused, kMenuMenuType, kMenuMusic,
+    kMenuLoopSound,
 };
 
 } // namespace
@@ -76,6 +81,8 @@ void UIMenu::Update(float seconds)
         widget->Update(seconds);
     if (UIMenu* page = GetSelectedSubMenu())
         page->Update(seconds);
+    if (pausesGame && gClientApp)
+        gClientApp->SetAutoPause();
 }
 
 // ---- Input ----
@@ -171,6 +178,7 @@ void UIMenu::Show()
         widget->OnMenuShown(firstTime);
     }
     RunCommandList(showEndCommands);
+    StartLoopSound();
     inShowOrHide = false;
 }
 
@@ -185,7 +193,24 @@ void UIMenu::Hide()
     OnHide();
     for (UIWidget* widget : widgets)
         widget->OnMenuHidden();
+    if (pausesGame && gClientApp && gClientApp->IsActive() && gUserVarSystem)
+        gUserVarSystem->SetStringByName("pausedAuto", "0");
+    StopLoopSound();
     inShowOrHide = false;
+}
+
+void UIMenu::StartLoopSound() const
+{
+    if (!loopSound.IsValid() || !gSoundSystem || !gSoundSystem->IsInitialised())
+        return;
+    int32_t owner = gUISystem ? gUISystem->GetGameView().GetPlayerEntityNumber() : -1;
+    gSoundSystem->PlayOwnedSound(loopSound, SoundPos{}, owner, -1, true, 0.0f, 0.0f);
+}
+
+void UIMenu::StopLoopSound() const
+{
+    if (loopSound.IsValid() && gSoundSystem)
+        gSoundSystem->StopResource(loopSound);
 }
 
 void UIMenu::SetVisible(bool on, bool quiet)
@@ -246,6 +271,67 @@ void UIMenu::HandleMenuCommand(const std::string& line)
     else if (StringEqualsNoCase(command, "unselectAll"))
         for (UIWidget* widget : widgets)
             widget->SetSelected(false);
+    else if (StringEqualsNoCase(command, "saveUserVars"))
+        SaveUserVars();
+    else if (StringEqualsNoCase(command, "applyUserVars"))
+        ApplyUserVars();
+    else if (StringEqualsNoCase(command, "restoreUserVars"))
+        RestoreUserVars();
+    else if (StringEqualsNoCase(command, "resetToDefaultUserVars"))
+        ResetToDefaultUserVars();
+}
+
+// ---- User vars of option screens ----
+
+void UIMenu::SaveUserVars()
+{
+    savedUserVarNames.clear();
+    savedUserVarValues.clear();
+    if (!gUserVarSystem)
+        return;
+    for (const UIWidget* widget : widgets) {
+        if (!widget->userVar.IsValid())
+            continue;
+        savedUserVarNames.push_back(widget->userVar.GetName());
+        savedUserVarValues.push_back(widget->userVar.GetString());
+    }
+}
+
+void UIMenu::ApplyUserVars()
+{
+    if (!gUserVarSystem)
+        return;
+    bool restart = false;
+    for (size_t i = 0; i < savedUserVarNames.size() && i < savedUserVarValues.size(); ++i) {
+        const UserVar* var = gUserVarSystem->FindVar(savedUserVarNames[i]);
+        if (var && var->NeedsVidRestart() && var->GetString() != savedUserVarValues[i])
+            restart = true;
+    }
+    if (restart)
+        HandleMenuCommand("vidRestart");
+}
+
+void UIMenu::RestoreUserVars()
+{
+    if (!gUserVarSystem)
+        return;
+    for (size_t i = 0; i < savedUserVarNames.size() && i < savedUserVarValues.size(); ++i) {
+        UserVar* var = gUserVarSystem->GetVar(gUserVarSystem->RegisterVar(savedUserVarNames[i], "").GetIndex());
+        // Set stores the readings, marks the change, records a missing default and saves a "Save" var.
+        if (var)
+            var->Set(savedUserVarValues[i]);
+    }
+}
+
+void UIMenu::ResetToDefaultUserVars()
+{
+    if (!gUserVarSystem)
+        return;
+    for (const std::string& varName : savedUserVarNames) {
+        UserVar* var = gUserVarSystem->FindVar(varName);
+        if (var)
+            var->Set(var->GetDefault());
+    }
 }
 
 // ---- Widgets ----
@@ -293,10 +379,54 @@ void UIMenu::CopyWidgetsFrom(const UIMenu* source)
 
 // ---- Pages ----
 
+bool UIMenu::HasAncestor(const UIMenu* menu) const
+{
+    // Links are refused before they close a ring, so the walk ends; the bound is a second guard.
+    int32_t steps = 0;
+    for (const UIMenu* at = this; at && steps < 1024; at = at->parent, ++steps)
+        if (at == menu)
+            return true;
+    return false;
+}
+
+bool UIMenu::HoldsPage(const UIMenu* menu) const
+{
+    std::vector<const UIMenu*> pending(subMenus.begin(), subMenus.end());
+    std::vector<const UIMenu*> seen;
+    while (!pending.empty()) {
+        const UIMenu* page = pending.back();
+        pending.pop_back();
+        if (page == menu)
+            return true;
+        if (std::find(seen.begin(), seen.end(), page) != seen.end())
+            continue;
+        seen.push_back(page);
+        pending.insert(pending.end(), page->subMenus.begin(), page->subMenus.end());
+    }
+    return false;
+}
+
+bool UIMenu::SetParent(UIMenu* candidate)
+{
+    // A ring of parents would send every forwarded command and page walk round it without end.
+    if (candidate && (candidate->HasAncestor(this) || HoldsPage(candidate))) {
+        DebugSystem::Print(kPrintWarning, "Menu %s: parent %s would make a ring of menus; the line is left out\n",
+                           name.c_str(), candidate->name.c_str());
+        return false;
+    }
+    parent = candidate;
+    return true;
+}
+
 void UIMenu::AddSubMenu(UIMenu* page)
 {
-    if (!page || page == this)
+    if (!page)
         return;
+    if (page == this || HasAncestor(page) || page->HoldsPage(this)) {
+        DebugSystem::Print(kPrintWarning, "Menu %s: page %s would make a ring of menus; the line is left out\n",
+                           name.c_str(), page->name.c_str());
+        return;
+    }
     subMenus.push_back(page);
     page->parent = this;
     if (!page->visible)
@@ -341,6 +471,13 @@ void UIMenu::RefreshContents()
         for (UIWidget* widget : page->widgets)
             widget->Reload();
     }
+}
+
+bool UIMenu::WantsEffects() const
+{
+    if (!IsShown())
+        return false;
+    return std::any_of(widgets.begin(), widgets.end(), [](const UIWidget* widget) { return widget->WantsEffects(); });
 }
 
 void UIMenu::NotifyWidgets(int32_t value)
@@ -391,15 +528,21 @@ bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)
     case kMenuInGameOnly: inGameOnly = true; break;
     case kMenuParent:
         parentName = parser.ReadString(false);
-        parent = gUISystem ? gUISystem->FindMenu(parentName) : nullptr;
-        if (parent == this)
-            parent = nullptr;
+        if (!SetParent(gUISystem ? gUISystem->FindMenu(parentName) : nullptr))
+            parentName.clear();
         break;
     case kMenuAlwaysHandleInput: alwaysHandleInput = parser.GetBool(false); break;
     case kMenuPausesGame: pausesGame = parser.GetBool(false); break;
     case kMenuHideWhenPaused: hideWhenPaused = parser.GetBool(false); break;
     case kMenuMenuType: parser.ReadString(false); break;
     case kMenuMusic: music = parser.ReadString(false); break;
+    case kMenuLoopSound: {
+        std::string soundName = parser.ReadString(false);
+        loopSound = ResourceHandle();
+        if (gResourceManager && !soundName.empty())
+            gResourceManager->Load(soundName, loopSound);
+        break;
+    }
     default:
         DebugSystem::Print(kPrintDeveloper, "Unknown menu parm %s\n", key.c_str());
         return false;

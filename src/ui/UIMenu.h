@@ -60,7 +60,10 @@ public:
     // are dropped with the file and line logged; the rest of the file still loads.
     void ParseLayout(TextParser& parser);
     void FinishLoading();
+    // Refused with a warning when the page would close a ring of pages or parents.
     void AddSubMenu(UIMenu* page);
+    // Refused with a warning (parent left as it was) when the menu would become its own ancestor.
+    bool SetParent(UIMenu* candidate);
     void SelectSubMenu(int32_t index);
     // Null for an index outside the pages.
     UIMenu* GetSubMenu(int32_t index) const;
@@ -68,6 +71,8 @@ public:
     void OnPlayerChanged();
     void RefreshContents();
     void NotifyWidgets(int32_t value);
+    // Active, and a widget wants the live effects kept running while the game is paused.
+    bool WantsEffects() const;
     const std::vector<UIWidget*>& GetWidgets() const { return widgets; }
     void DeleteWidgets();
     void CopyWidgetsFrom(const UIMenu* source);
@@ -94,6 +99,8 @@ public:
     bool pausesGame = false;
     bool hideWhenPaused = false;
     std::string music;
+    // Played looping while the menu is shown.
+    ResourceHandle loopSound;
     UIMenu* parent = nullptr;
     // Pages by name, found again after a reload replaces them.
     std::vector<std::string> subMenuNames;
@@ -104,12 +111,26 @@ public:
     std::vector<std::string> showEndCommands;
     std::vector<std::string> hideCommands;
     std::vector<std::string> playerChangedCommands;
+    std::vector<std::string> savedUserVarNames;
+    std::vector<std::string> savedUserVarValues;
 
 protected:
     std::vector<UIWidget*> widgets;
     std::vector<UIMenu*> subMenus;
 
 private:
+    // The four user-var commands of option screens: save, apply, cancel and defaults.
+    void SaveUserVars();
+    void ApplyUserVars();
+    void RestoreUserVars();
+    void ResetToDefaultUserVars();
+    void StartLoopSound() const;
+    void StopLoopSound() const;
+    // This menu, or a menu up its chain of parents.
+    bool HasAncestor(const UIMenu* menu) const;
+    // The menu is a page of this one, or of a page down the tree.
+    bool HoldsPage(const UIMenu* menu) const;
+
     // Guards against a show or hide list that shows or hides this menu again.
     bool inShowOrHide = false;
 };

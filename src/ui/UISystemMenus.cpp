@@ -8,7 +8,9 @@
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UICheckBox.h"
+#include "ui/widgets/UIDropDownBox.h"
 #include "ui/widgets/UIDropDownMenu.h"
+#include "ui/widgets/UIList.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
@@ -64,11 +66,11 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"ItemSlot", nullptr},             {"Help", nullptr},
     {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
-    {"TextInput", MenusMake<UITextInput>},            {"List", nullptr},
+    {"TextInput", MenusMake<UITextInput>},            {"List", MenusMake<UIList>},
     {"ListButton", nullptr},           {"SkillSlot", nullptr},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
     {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
-    {"DropDownBox", nullptr},          {"TextureList", MenusMake<UITextureList>},
+    {"DropDownBox", MenusMake<UIDropDownBox>},          {"TextureList", MenusMake<UITextureList>},
     {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
     {"Text", MenusMake<UIText>},                 {"CheckBox", MenusMake<UICheckBox>},
     {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", MenusMake<UIVirtualKeyInput>},
@@ -275,8 +277,7 @@ void UISystem::RelinkMenus()
 {
     for (UIMenu* menu : menus) {
         if (!menu->parent && !menu->parentName.empty()) {
-            UIMenu* found = FindMenu(menu->parentName);
-            menu->parent = found == menu ? nullptr : found;
+            menu->SetParent(FindMenu(menu->parentName));
         }
         for (const std::string& pageName : menu->subMenuNames) {
             UIMenu* page = FindMenu(pageName);

@@ -82,6 +82,8 @@ public:
     virtual UIWidget* NewOfSameKind() const { return new UIWidget(); }
     // Every base field in declaration order; handles counted.
     virtual void CopyFrom(const UIWidget& source);
+    // True keeps the live effects running while the game is paused (a widget that shows them).
+    virtual bool WantsEffects() const { return false; }
 
     // ---- Layout reading ----
     // The keywords of a block whose "{" the caller has read, until "}" or the end of the text.
