@@ -11,6 +11,7 @@
 #include "ui/widgets/UIDropDownBox.h"
 #include "ui/widgets/UIDropDownMenu.h"
 #include "ui/widgets/UIList.h"
+#include "ui/widgets/UIListButton.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
@@ -67,7 +68,7 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", MenusMake<UIList>},
-    {"ListButton", nullptr},           {"SkillSlot", nullptr},
+    {"ListButton", MenusMake<UIListButton>},           {"SkillSlot", nullptr},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
     {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
     {"DropDownBox", MenusMake<UIDropDownBox>},          {"TextureList", MenusMake<UITextureList>},
@@ -192,18 +193,10 @@ void UISystem::ReadMenuFile(const std::string& path, bool reload)
         DebugSystem::Print(kPrintDeveloper, "Unknown menu type %s\n", typeName.c_str());
         return;
     }
-    if (old) {
-        bool shown = old->IsShown();
-        if (menu->visible != shown) {
-            if (shown)
-                menu->Show();
-            else
-                menu->Hide();
-            menu->visible = shown;
-            RecomputeHover();
-        }
+    bool replacing = old != nullptr;
+    bool replacesShown = old && old->IsShown();
+    if (old)
         DeleteReplacedMenu(old);
-    }
     menus.push_back(menu);
     menu->filePath = path;
     loadingFile = path;
@@ -216,6 +209,15 @@ void UISystem::ReadMenuFile(const std::string& path, bool reload)
     menu->ParseLayout(body);
     menu->FinishLoading();
     loadingFile.clear();
+    // Shown once its widgets exist, so that lists and boxes fill as on any other show.
+    if (replacing && menu->visible != replacesShown) {
+        if (replacesShown)
+            menu->Show();
+        else
+            menu->Hide();
+        menu->visible = replacesShown;
+        RecomputeHover();
+    }
 }
 
 // Every pointer into the old menu is cleared before it goes: the hovered, focused, dragged and

@@ -47,6 +47,8 @@ struct UiCovenantFacts {
     // Its entry in the colour table.
     int32_t colorIndex = 0;
     int32_t strength = 0;
+    // The traits' indices in the game data's list by trait slot; -1 for an empty slot.
+    std::vector<int32_t> traits;
 };
 
 // A status effect on an entity, as its icon and tooltip need it.

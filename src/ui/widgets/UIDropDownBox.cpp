@@ -222,7 +222,8 @@ void UIDropDownBox::OnAttach()
     float extent[2] = {kScrollBarWidth, std::max(0.0f, maxSize[1] - baseSize[1])};
     scrollBar = UIScrollBar::MakeFor(*this, place, extent);
     scrollBar->SetVisible(false);
-    scrollBar->SetRange(static_cast<int32_t>(choices.size()), GetVisibleRows());
+    // Filled now as well: a menu read with "visible 1" was shown before its widgets existed.
+    Fill();
 }
 
 bool UIDropDownBox::ReadProperty(const std::string& key, TextParser& parser)

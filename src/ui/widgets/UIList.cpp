@@ -257,7 +257,8 @@ void UIList::OnAttach()
     bool placed = scrollBarOffset[0] != 0.0f || scrollBarOffset[1] != 0.0f || scrollBarSize[0] != 0.0f ||
                   scrollBarSize[1] != 0.0f;
     scrollBar = UIScrollBar::MakeFor(*this, placed ? place : nullptr, placed ? scrollBarSize : nullptr);
-    scrollBar->SetRange(static_cast<int32_t>(rows.size()), GetVisibleRows());
+    // Filled now as well: a menu read with "visible 1" was shown before its widgets existed.
+    Fill();
 }
 
 bool UIList::ReadProperty(const std::string& key, TextParser& parser)
