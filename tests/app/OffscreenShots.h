@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,8 @@ protected:
     }
 
     // The frame as the screenshot key writes it (the caller sets "r_screenshotType" 2), the
-    // cursor moved out of the way first.
+    // cursor moved out of the way first. The image views bytes the fixture keeps to its end, so
+    // an earlier picture is not overwritten by a later one.
     TargaImage Screenshot()
     {
         PushMotion(639, 479);
@@ -69,9 +71,9 @@ protected:
             return image;
         }
         std::string bytes = folder.Read(name);
-        shotBytes.assign(bytes.begin(), bytes.end());
+        std::vector<uint8_t>& kept = shotBytes.emplace_back(bytes.begin(), bytes.end());
         lastShot = folder.Path() / name;
-        EXPECT_TRUE(image.Parse(shotBytes.data(), shotBytes.size(), name));
+        EXPECT_TRUE(image.Parse(kept.data(), kept.size(), name));
         return image;
     }
 
@@ -99,6 +101,6 @@ protected:
     }
 
     int shots = 0;
-    std::vector<uint8_t> shotBytes;
+    std::list<std::vector<uint8_t>> shotBytes;
     std::filesystem::path lastShot;
 };

@@ -8,6 +8,7 @@
 #include "client/ScreenConversion.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
+#include "entities/Entity.h"
 #include "entities/Player.h"
 #include "platform/SdlGraphicsSystem.h"
 #include "render/LightingSystem.h"
@@ -118,7 +119,21 @@ protected:
         return count;
     }
 
+    // Pixels of the box changed by more than the tolerance between two pictures.
+    static int ChangedPixels(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
+    {
+        int changed = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                changed += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > kChangeTolerance;
+            }
+        return changed;
+    }
+
     static constexpr int kTolerance = 24;
+    static constexpr int kChangeTolerance = 60;
 };
 
 TEST_F(WorldViewEndToEnd, TheScreenshotIsReadBeforeTheSwapAndShowsTheLevelsGround)
@@ -136,6 +151,35 @@ TEST_F(WorldViewEndToEnd, TheScreenshotIsReadBeforeTheSwapAndShowsTheLevelsGroun
 
     // The ground covers the lower half of the screen around the player.
     EXPECT_GT(LitPixels(shown, 100, 260, 540, 470), 440 * 210 * 3 / 4);
+}
+
+TEST_F(WorldViewEndToEnd, ThePlayersOwnModelStandsAtItsScreenPlaceAndGoesWhenTheHostHidesIt)
+{
+    // Where the client puts the player on the 640 x 480 screen, in the picture's pixels (it
+    // starts two rows down).
+    TargaImage shown = Screenshot();
+    Vector2 at = Client::WorldToScreen(Body()->position, true);
+    int px = static_cast<int>(at.x * static_cast<float>(shown.GetWidth() + 2) / 640.0f);
+    int py = static_cast<int>(at.y * static_cast<float>(shown.GetHeight() + 2) / 480.0f) - 2;
+    int x0 = px - 30;
+    int x1 = px + 30;
+    int y0 = py - 80;
+    int y1 = py + 15;
+
+    HostPlayer()->flags |= EntityFlag::HideModel;
+    for (int i = 0; i < 4 && !(Body()->flags & EntityBase::kFlagHideModel); ++i)
+        Frame();
+    ASSERT_TRUE(Body()->flags & EntityBase::kFlagHideModel);
+    TargaImage hidden = Screenshot();
+    EXPECT_GT(ChangedPixels(shown, hidden, x0, y0, x1, y1), 150) << "no pixels of the player's model at its place";
+    // A box of ground and stones beside it stays as it was.
+    EXPECT_LT(ChangedPixels(shown, hidden, x0 - 80, y0, x1 - 80, y1), 20);
+
+    HostPlayer()->flags &= ~EntityFlag::HideModel;
+    for (int i = 0; i < 4 && (Body()->flags & EntityBase::kFlagHideModel); ++i)
+        Frame();
+    TargaImage back = Screenshot();
+    EXPECT_GT(ChangedPixels(hidden, back, x0, y0, x1, y1), 150) << "the player's model did not come back";
 }
 
 TEST_F(WorldViewEndToEnd, TheScenesVisibilityIsThePlayersSightUntilTheFogIsLifted)
