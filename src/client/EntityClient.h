@@ -3,6 +3,7 @@
 
 #include "core/TimeStamp.h"
 #include "resources/ResourceHandle.h"
+#include "rules/SkillUser.h"
 #include "world/EntityBase.h"
 #include "world/NetEntityState.h"
 
@@ -24,7 +25,7 @@ struct NetEntityHeader;
 
 // Main thread only. Made by the game client for an entity number an update names; deleted when
 // an update leaves it out.
-class EntityClient : public EntityBase {
+class EntityClient : public EntityBase, public SkillUser {
 public:
     static constexpr int32_t kMaxEntities = 1500;
     // An owner chain longer than this (or a loop) is taken as no owner.
@@ -66,7 +67,7 @@ public:
     // A counted use of the resource of the name; invalid without a resource manager.
     ResourceHandle AcquireResource(const std::string& name) const;
     float GetAlpha() const override;
-    bool IsTargetable() const;
+    bool IsTargetable() const override;
     // One of its status effects ends when it takes damage: attacking it is asked for, not assumed.
     bool HasDamageBreaksEffect() const;
     int32_t GetNpcType() const { return npcType; }
@@ -84,6 +85,25 @@ public:
     // The model instance the drawing will use: made once a model is known.
     bool CreateModelInstance();
     const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffects() const { return statusEffects; }
+
+    // ---- What a click does (EntityClientClick.cpp) ------------------------------------------------
+    // The interaction mode a click offers the local player: 0 nothing, 2 attack, 4 walk up first,
+    // or the mode of talking, trading, using, picking up... Out of reach only 0, 2 or 4.
+    int32_t GetClickAction(bool inReach, bool allowWhileStealthed) const;
+    bool IsOfPlayerCovenant() const;
+    // Its covenant holds War or Raid toward the local player's covenant.
+    bool IsAtWarWithPlayer() const;
+    // The local player has a quest to hand in here (or a rescue target still fading in).
+    bool HasQuestToComplete() const;
+
+    // ---- As the skill rules see it ----------------------------------------------------------------
+    int32_t GetStat(int32_t stat) const override { return EntityBase::GetStat(stat); }
+    int32_t GetItemRequirementAt(int32_t, int32_t) const override { return kNoItem; }
+    // Only hostility between the local player and another entity is known on the client.
+    bool IsEnemy(const SkillUser& other) const override;
+    float GetDistance2D(const SkillUser& other, bool lessRadii) const override;
+    Vector2 GetDeltaTo(const SkillUser& other) const override;
+    int32_t GetDirectionIndex() const override { return facing; }
     const std::string& GetPersonalName() const { return personalName; }
 
     // ---- Fields ---------------------------------------------------------------------------------
@@ -200,6 +220,8 @@ protected:
     float serverFloat = 0.0f;
 
 private:
+    int32_t GetNpcClickAction(bool inReach, bool rescue) const;
+    int32_t GetObjectClickAction(bool inReach, bool allowWhileStealthed, int32_t type) const;
     static const MonsterType* FindMonsterTypeOfDefinition(const DatabaseEntry* definition);
     void LoadMonsterType(const MonsterType* type);
     void LoadObjectKind();

@@ -197,6 +197,11 @@ void PlayerClient::SetHintSeen(int32_t hint)
 
 bool PlayerClient::IsGateLevelOpen(int32_t level) const
 {
+    return GetLevelGateFlag(level);
+}
+
+bool PlayerClient::GetLevelGateFlag(int32_t level) const
+{
     const ItemPtrList& known = itemLists[0];
     for (int32_t i = 0; i < known.GetCount(); ++i) {
         const ItemPtrEntry* entry = const_cast<ItemPtrList&>(known).Get(i);
@@ -269,6 +274,17 @@ float PlayerClient::GetMovementSpeed() const
 bool PlayerClient::IsInParty(int32_t entityNumber) const
 {
     return entityNumber != -1 && std::find(party.begin(), party.end(), entityNumber) != party.end();
+}
+
+int32_t PlayerClient::FindQuestForNpc(const EntityClient& npc) const
+{
+    for (int32_t slot = 0; slot < kQuestSlots; ++slot) {
+        const QuestClient* quest = GetQuestSlot(slot);
+        if (quest && quest->IsComplete() &&
+            std::find(npc.questOffers.begin(), npc.questOffers.end(), quest->questId) != npc.questOffers.end())
+            return slot;
+    }
+    return -1;
 }
 
 bool PlayerClient::GetCharacterFlag(int32_t flag) const
@@ -385,12 +401,13 @@ void PlayerClient::Update(float seconds)
     if (chasing && target && !target->IsHidden())
         Follow(target);
     walkedThisFrame = Move(seconds);
+    SendPendingSkill();
     bool stealthed = (statusFlags & kStatusStealthed) != 0;
     PlayAnimation(stealthed ? "idleStealth" : "idle",
                   stealthed ? kPlayerClientStealthIdlePriority : kPlayerClientIdlePriority, AnimationMode::ReturnToIdle,
                   false);
     skillList.Update(gGameData ? gGameData->GetCharacterClass(stats.Get(CharacterStat::Class)) : nullptr, seconds,
-                     nullptr);
+                     this);
     for (RandomTimer& slotEvent : slotEvents)
         slotEvent.Update(seconds);
     for (const auto& quest : questSlots)
@@ -417,6 +434,8 @@ void PlayerClient::UpdateModes()
         interactionMode = 0;
     if (shown->IsDead())
         interactionMode = kModeDead;
+    if (interactionMode == kModeApproach && target && TargetWithinReach())
+        SetInteractionMode(false, target->GetClickAction(true, false), false);
     if (pausedWithAction)
         interactionMode = kModePaused;
     const GameSystemTuning* tuning = PlayerClientTuning();

@@ -38,6 +38,7 @@ public:
     // Interaction modes both the frame and the mode changes test.
     static constexpr int32_t kModeDead = 1;
     static constexpr int32_t kModeAttack = 2;
+    static constexpr int32_t kModeAutoAttack = 3;
     static constexpr int32_t kModeApproach = 4;
     static constexpr int32_t kModePaused = 29;
     // Aim kinds: the held button moves the player, or repeats its skill on an entity.
@@ -137,6 +138,18 @@ public:
     bool TargetWithinReach() const;
     // False while a usable skill that stops attacking is switched on.
     bool CanAttackNow() const;
+    // Points the target at the entity and enters the mode it offers (walking up first when out of reach).
+    void SelectTarget(EntityClient* target, bool allowStealthed);
+
+    // ---- Skills (PlayerClientSkills.cpp) -------------------------------------------------------------
+    // Asks the world host for a use of the skill of that tree and index on the target (or none).
+    // A targeted skill whose target is out of range sends nothing: the player walks up in attack
+    // mode and the frame sends the use once it is in range. Whether a line was queued.
+    bool UseSkill(int32_t tree, int32_t index, EntityClient* target);
+    // The click's skill of tree 0 on the clicked entity: an enemy is attacked with it, anything
+    // else selected. Whether the click keeps repeating the skill while the button is held.
+    bool TrySkill(int32_t index, EntityClient* target);
+    int32_t GetItemRequirementAt(int32_t bag, int32_t slot) const override;
 
     // ---- Questions ------------------------------------------------------------------------------
     EntityClient* GetBody() const { return body.GetAs<EntityClient>(); }
@@ -150,6 +163,10 @@ public:
     bool HasHintBeenSeen(int32_t hint) const;
     void SetHintSeen(int32_t hint);
     bool IsInParty(int32_t entityNumber) const;
+    // The player's gate record for that level lets it through.
+    bool GetLevelGateFlag(int32_t level) const;
+    // The first quest slot holding a complete quest the entity offers; -1 for none.
+    int32_t FindQuestForNpc(const EntityClient& npc) const;
     bool GetCharacterFlag(int32_t flag) const;
     void SetCharacterFlag(int32_t flag, bool value);
     bool IsLoadedCharacter() const { return loadedCharacter; }
@@ -254,6 +271,12 @@ private:
                                std::string_view fileName);
     void ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock);
     void UpdateModes();
+    SkillClient* FindClientSkill(int32_t tree, int32_t index) const;
+    // The alive interaction target; else the opponent while auto-attacking; else the target.
+    EntityClient* GetSkillTarget() const;
+    void SendPendingSkill();
+    // The button held on the world keeps coming back to HandleClick.
+    void StartAiming(int32_t kind);
     void UpdateHints();
     void LeaveMode(int32_t mode);
     void EnterMode(int32_t mode);

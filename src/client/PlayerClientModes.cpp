@@ -280,27 +280,38 @@ bool PlayerClient::HandleClick(int32_t button, bool down, int32_t x, int32_t y)
             StopAiming();
         return false;
     }
-    EntityClient* clicked = Client::PickEntityAt(x, y, this);
+    // While a button is held on an entity it stays the one clicked.
+    EntityClient* clicked =
+        aiming && aimKind != kAimMove ? GetInteractionTarget() : Client::PickEntityAt(x, y, this);
     if (button == 1) {
-        if (aiming) {
-            StopAiming();
+        if (TrySkill(1, clicked)) {
+            StartAiming(1);
             return true;
         }
-        return false;
+        if (!aiming)
+            return false;
+        StopAiming();
+        return true;
     }
     if (clicked) {
-        SetInteractionTarget(clicked, true);
-        SetInteractionMode(true, kModeApproach, false);
+        if (TrySkill(0, clicked))
+            StartAiming(0);
         return true;
     }
     SetMoveTarget(Client::ScreenToWorld(x, y, true));
     SetInteractionMode(false, 0, true);
+    StartAiming(aimKind);
+    return true;
+}
+
+void PlayerClient::StartAiming(int32_t kind)
+{
     aiming = true;
+    aimKind = kind;
     if (gClientApp)
         gClientApp->SetClickHook([this](int32_t heldButton, bool heldDown, int32_t heldX, int32_t heldY) {
             return HandleClick(heldButton, heldDown, heldX, heldY);
         });
-    return true;
 }
 
 void PlayerClient::StopAiming()
@@ -313,9 +324,18 @@ void PlayerClient::StopAiming()
 
 void PlayerClient::UpdateAim()
 {
-    if (!aiming || aimKind != kAimMove || !gInputSystem)
+    if (!aiming || !gInputSystem)
         return;
-    WorldPos under = Client::ScreenToWorld(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), true);
+    int32_t cursorX = gInputSystem->GetCursorX();
+    int32_t cursorY = gInputSystem->GetCursorY();
+    if (aimKind != kAimMove) {
+        // The held skill repeats once the host has answered its last use and it is ready again.
+        const SkillClient* skill = FindClientSkill(0, aimKind);
+        if (skill && !skill->pending && skill->IsReady())
+            HandleClick(aimKind, true, cursorX, cursorY);
+        return;
+    }
+    WorldPos under = Client::ScreenToWorld(cursorX, cursorY, true);
     if (under.level != moveTarget.level || under.x != moveTarget.x || under.y != moveTarget.y)
         SetMoveTarget(under);
 }

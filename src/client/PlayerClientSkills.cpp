@@ -1,0 +1,151 @@
+// PlayerClient -- skills used from the client: the click's skill on its target, the request line that asks the world host for a use, and a use held back until the target comes within range.
+#include "client/PlayerClient.h"
+
+#include "client/ClientApp.h"
+#include "client/ClientMessages.h"
+#include "client/GameClient.h"
+#include "client/ScreenConversion.h"
+#include "core/StringUtil.h"
+#include "core/system/InputSystem.h"
+#include "rules/items/ItemBase.h"
+#include "rules/items/ItemDefinition.h"
+#include "rules/skills/SkillDefinition.h"
+
+namespace {
+
+// Modes a skill use leaves for none: activating and using an object.
+constexpr int32_t kPlayerSkillsActivateMode = 18;
+constexpr int32_t kPlayerSkillsUseMode = 19;
+
+// Skills used at once, without a target: on the user itself, or on every ally.
+bool PlayerSkillsIsImmediate(const SkillDefinition& definition)
+{
+    return definition.self || definition.allAllies;
+}
+
+bool PlayerSkillsNeedsTarget(const SkillDefinition& definition)
+{
+    return definition.needsEnemy || definition.needsFriend;
+}
+
+} // namespace
+
+SkillClient* PlayerClient::FindClientSkill(int32_t tree, int32_t index) const
+{
+    return dynamic_cast<SkillClient*>(skillList.FindSkill(tree, index));
+}
+
+EntityClient* PlayerClient::GetSkillTarget() const
+{
+    EntityClient* target = GetInteractionTarget();
+    if (target && target->IsAlive())
+        return target;
+    if (GetInteractionMode() == kModeAutoAttack && gGameClient)
+        if (EntityClient* opponent = gGameClient->GetEntity(opponentNumber))
+            return opponent;
+    return target;
+}
+
+int32_t PlayerClient::GetItemRequirementAt(int32_t bag, int32_t slot) const
+{
+    const ItemBase* item = inventory ? inventory->GetItem(bag, slot) : nullptr;
+    const ItemDefinition* definition = item ? item->GetDefinition() : nullptr;
+    return definition ? definition->itemRequirement : kNoItem;
+}
+
+bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
+{
+    SkillClient* skill = FindClientSkill(tree, index);
+    if (!skill || !skill->definition)
+        return false;
+    const SkillDefinition& definition = *skill->definition;
+    if (PlayerSkillsNeedsTarget(definition)) {
+        EntityClient* chosen = GetSkillTarget();
+        if (skill->GetUseRefusal(stats, chosen, statusFlags) == SkillUse::OutOfRangeOrSight) {
+            // Walk up and attack; the frame sends the use once the target is in range.
+            SetInteractionMode(true, kModeAttack, true);
+            pendingTree = tree;
+            pendingSkill = index;
+            return false;
+        }
+    }
+    skill->pending = true;
+    if (interactionMode == kPlayerSkillsActivateMode || interactionMode == kPlayerSkillsUseMode)
+        SetInteractionMode(true, 0, true);
+    int32_t cursorX = gInputSystem ? gInputSystem->GetCursorX() : 0;
+    int32_t cursorY = gInputSystem ? gInputSystem->GetCursorY() : 0;
+    WorldPos mouse = Client::ScreenToWorld(cursorX, cursorY, true);
+    int32_t targetNumber = target ? target->entityNumber : -1;
+    if (definition.needsFriend) {
+        // A party member is chosen by the cursor resting on it.
+        const EntityClient* hovered = gClientApp ? gClientApp->GetHoverEntity() : nullptr;
+        targetNumber = hovered && IsInParty(hovered->entityNumber) ? hovered->entityNumber : -1;
+    }
+    if (gClientApp)
+        gClientApp->QueueServerCommand(StringFormat("useSkill %d %d %d %d %f %f", tree, index, targetNumber,
+                                                    mouse.level, static_cast<double>(mouse.x),
+                                                    static_cast<double>(mouse.y)));
+    bool faces = (definition.attack || definition.needsEnemy) && !definition.self && !definition.dontLookAtTarget;
+    if (faces && target && target != this && target != GetBody())
+        FaceTowards(target->position, false);
+    return true;
+}
+
+bool PlayerClient::TrySkill(int32_t index, EntityClient* target)
+{
+    int32_t kind = target ? target->GetClickAction(true, true) : 0;
+    SkillClient* skill = FindClientSkill(0, index);
+    if (!skill || !skill->definition)
+        return false;
+    const SkillDefinition& definition = *skill->definition;
+    if (PlayerSkillsIsImmediate(definition)) {
+        UseSkill(0, index, target);
+        return false;
+    }
+    if (kind != kModeAttack) {
+        if (target)
+            SelectTarget(target, false);
+        return false;
+    }
+    bool canPay = stats.Get(CharacterStat::Power) >= definition.GetPowerAtLevel(skill->GetLevel());
+    if (PlayerSkillsNeedsTarget(definition)) {
+        SelectTarget(target, false);
+        if (canPay) {
+            UseSkill(0, index, target);
+            return true;
+        }
+        if (gGameClient)
+            gGameClient->GetMessages().ShowMessage("$$NotEnoughPower$$", false);
+        return false;
+    }
+    UseSkill(0, index, target);
+    SetInteractionTarget(target, true);
+    SetInteractionMode(false, 0, true);
+    return canPay;
+}
+
+void PlayerClient::SelectTarget(EntityClient* target, bool allowStealthed)
+{
+    SetInteractionTarget(target, false);
+    SetInteractionMode(true, target->GetClickAction(TargetWithinReach(), allowStealthed), allowStealthed);
+}
+
+void PlayerClient::SendPendingSkill()
+{
+    if (pendingTree < 0 || pendingSkill < 0)
+        return;
+    SkillClient* skill = FindClientSkill(pendingTree, pendingSkill);
+    if (!skill) {
+        pendingTree = -1;
+        pendingSkill = -1;
+        return;
+    }
+    EntityClient* target = GetSkillTarget();
+    if (skill->GetUseRefusal(stats, target, statusFlags) != SkillUse::Usable)
+        return;
+    int32_t tree = pendingTree;
+    int32_t index = pendingSkill;
+    pendingTree = -1;
+    pendingSkill = -1;
+    UseSkill(tree, index, target);
+}

@@ -1,0 +1,147 @@
+// ClientAttackEndToEndTest -- the shipped game offscreen after "start both": left clicks pushed through SDL on a monster's screen place walk the player up to it and strike it through the world host until it is hurt and dies.
+#include "app/OffscreenGame.h"
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/SafePointer.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Actor.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ClientAttackEndToEnd : public OffscreenGame {
+protected:
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+
+    static void PushButton(Uint32 type, int32_t uiX, int32_t uiY)
+    {
+        int32_t x = uiX * gGraphicsSystem->GetViewWidth() / 640;
+        int32_t y = uiY * gGraphicsSystem->GetViewHeight() / 480;
+        SDL_Event event{};
+        event.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            event.motion.x = x;
+            event.motion.y = y;
+        } else {
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+            event.button.x = x;
+            event.button.y = y;
+        }
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // The host's player once the client has joined with its body mirrored.
+    Player* Join()
+    {
+        EXPECT_TRUE(app.StartUp());
+        Frame();
+        Tap(SDL_SCANCODE_GRAVE);
+        TypeLine("start both");
+        for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
+            Frame();
+        Tap(SDL_SCANCODE_GRAVE);
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
+    {
+        ScreenBox box = Client::GetEntityScreenBox(entity);
+        for (float fy : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f})
+            for (float fx : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f}) {
+                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity) {
+                    uiX = x;
+                    uiY = y;
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    // A goblin made by the host's own spawning, standing a few steps east of the player.
+    Actor* PlaceMonster(const Player& near)
+    {
+        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
+        auto* monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
+        if (!monster)
+            return nullptr;
+        monster->SetPosition(near.position.Offset(Vector2{110.0f, 0.0f}));
+        if (gGame->AddEntity(monster) == -1)
+            return nullptr;
+        return monster;
+    }
+};
+
+TEST_F(ClientAttackEndToEnd, ClicksOnAMonsterWalkUpToItAndStrikeItThroughTheHostUntilItDies)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    Player* hostPlayer = Join();
+    ASSERT_NE(hostPlayer, nullptr);
+    ASSERT_FALSE(gDebugSystem->GetConsole().IsShown());
+    Actor* monster = PlaceMonster(*hostPlayer);
+    ASSERT_NE(monster, nullptr);
+    int32_t number = monster->entityNumber;
+    // The host may take a dead monster away: it is watched through a safe pointer.
+    SafePointer watched;
+    watched.Set(monster);
+    auto alive = [&watched] {
+        const auto* still = watched.GetAs<Actor>();
+        return still && !still->IsDead();
+    };
+    int32_t fullHealth = monster->health;
+    ASSERT_GT(fullHealth, 0);
+    // The mirror learns of it in the next updates.
+    for (int i = 0; i < 10 && !gGameClient->GetEntity(number); ++i)
+        Frame();
+    ASSERT_NE(gGameClient->GetEntity(number), nullptr);
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    EXPECT_EQ(gGameClient->GetEntity(number)->GetClickAction(false, false), PlayerClient::kModeApproach)
+        << "a monster out of reach is walked up to first";
+
+    bool hurt = false;
+    bool approached = false;
+    for (int click = 0; click < 120 && alive(); ++click) {
+        const EntityClient* shown = gGameClient->GetEntity(number);
+        if (!shown)
+            break;
+        // A point of the monster's screen box that the client's own pick answers with it.
+        int32_t uiX = 0;
+        int32_t uiY = 0;
+        if (!FindPickPoint(*shown, uiX, uiY)) {
+            Frame();
+            continue;
+        }
+        PushButton(SDL_MOUSEMOTION, uiX, uiY);
+        Frame();
+        PushButton(SDL_MOUSEBUTTONDOWN, uiX, uiY);
+        Frame();
+        PushButton(SDL_MOUSEBUTTONUP, uiX, uiY);
+        approached = approached || player->GetInteractionTarget() == shown;
+        for (int i = 0; i < 8; ++i)
+            Frame();
+        const auto* still = watched.GetAs<Actor>();
+        hurt = hurt || !still || still->health < fullHealth;
+    }
+    EXPECT_TRUE(approached) << "no click picked the monster";
+    EXPECT_TRUE(hurt) << "the host's monster never took damage";
+    EXPECT_FALSE(alive()) << "the monster outlived 120 clicks";
+}
+
+} // namespace
