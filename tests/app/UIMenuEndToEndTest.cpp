@@ -1,6 +1,7 @@
 // UIMenuEndToEndTest -- the shipped game offscreen: an options menu pushed by "pushMenu" saves its vars on show, a drop-down box over the sound devices and a check box are changed by left presses pushed as SDL events (the open box and the tick read back in screenshots), and a Cancel button restores both vars and closes the menu.
 #include "app/OffscreenShots.h"
 
+#include "client/ClientApp.h"
 #include "core/UserVarSystem.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -16,6 +17,8 @@ const char kUIMenuEndToEndMenu[] =
     "Widget { internalName Cancel position 400 400 size 80 20 canClick 1 "
     "addCommand \"menuCommand restoreUserVars\" addCommand \"menuCommand hide\" }\n";
 
+const char kUIMenuEndToEndPauseMenu[] = "MenuType Menu\nname TestPause\nsize 640 480\npausesGame 1\n";
+
 class UIMenuEndToEnd : public OffscreenShotGame {
 protected:
     void SetUp() override
@@ -23,6 +26,7 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         folder.Write("Assets/UI/testoptions.mnu", kUIMenuEndToEndMenu);
+        folder.Write("Assets/UI/testpause.mnu", kUIMenuEndToEndPauseMenu);
         folder.Write("User/user.cfg", "r_width 640\nr_height 480\ntestDevice 0\ntestTick 0\n");
         ASSERT_TRUE(app.StartUp());
         app.RunFrame();
@@ -86,6 +90,29 @@ TEST_F(UIMenuEndToEnd, PickTickAndCancelPutBothVarsBack)
     EXPECT_EQ(Var("testTick"), "0");
     EXPECT_FALSE(menu->pushed) << "Cancel closed the menu";
     EXPECT_FALSE(menu->IsShown());
+}
+
+TEST_F(UIMenuEndToEnd, AMenuThatPausesTheGameHoldsThePauseEveryFrameUntilHidden)
+{
+    Tap(SDL_SCANCODE_GRAVE);
+    TypeLine("start both");
+    for (int i = 0; i < 40 && !gClientApp->IsActive(); ++i)
+        app.RunFrame();
+    Tap(SDL_SCANCODE_GRAVE);
+    ASSERT_TRUE(gClientApp->IsActive()) << "the client joined the world";
+    EXPECT_EQ(Var("pausedAuto"), "0");
+    EXPECT_FALSE(Client::IsPaused());
+    TypeOnConsole("pushMenu TestPause");
+    EXPECT_EQ(Var("pausedAuto"), "1");
+    EXPECT_TRUE(Client::IsPaused());
+    gUserVarSystem->SetStringByName("pausedAuto", "0");
+    app.RunFrame();
+    EXPECT_EQ(Var("pausedAuto"), "1") << "set again every frame the menu is shown";
+    TypeOnConsole("popMenu");
+    EXPECT_EQ(Var("pausedAuto"), "0") << "hiding the menu ends its pause";
+    app.RunFrame();
+    EXPECT_EQ(Var("pausedAuto"), "0");
+    EXPECT_FALSE(Client::IsPaused());
 }
 
 } // namespace
