@@ -32,6 +32,8 @@ protected:
                            "infoProc testChoices }\n"
                            "DropDownBox { internalName Nobody position 500 300 baseSize 150 20 maxSize 150 80 "
                            "infoProc notRegistered }\n"
+                           "DropDownBox { internalName Huge position 500 400 baseSize 150 1e-30 maxSize 150 1e30 "
+                           "infoProc testChoices userVar hugeVar low }\n"
                            "Widget { internalName Under position 100 130 size 120 60 canClick 1 "
                            "addCommand \"record under\" }\n");
         ui->RegisterCommands();
@@ -140,6 +142,13 @@ TEST_F(DropDownBoxWorld, FlatOrShortBoxesShowNoRowsAndPickNothing)
     EXPECT_EQ(vars.GetStringByName("flatVar"), "low") << "a height of 0 picks no choice";
     EXPECT_EQ(Find("Low")->GetVisibleRows(), 0) << "a maxSize below baseSize shows no rows, not fewer than none";
     EXPECT_EQ(Find("Low")->GetScrollBar()->size[1], 0.0f);
+    UIDropDownBox* huge = Find("Huge");
+    EXPECT_GT(huge->GetVisibleRows(), 0) << "huge sizes give a bounded row count";
+    EXPECT_EQ(huge->GetLastVisible(), 4);
+    huge->OnClick(0, true, 510, 400);
+    MoveCursor(510, 460);
+    huge->OnClick(0, true, 510, 460);
+    EXPECT_EQ(vars.GetStringByName("hugeVar"), "low") << "a row far past the choices picks nothing";
 }
 
 TEST_F(DropDownBoxWorld, ADestroyedOpenBoxGivesTheClaimBackAndACopyStartsClosed)

@@ -26,6 +26,7 @@ protected:
                            "runCommandOnSelect 1 }\n"
                            "List { internalName Saves position 500 300 size 100 100 directoryVar saveFolder "
                            "extension sav fileType USER }\n"
+                           "List { internalName Huge position 0 400 size 100 1e30 itemHeight 1 infoProc testRows }\n"
                            "Widget { internalName Go position 0 0 size 10 10 canClick 1 addCommand \"record go\" }\n");
         ui->RegisterCommands();
         rowsList = Find("Rows");
@@ -197,6 +198,15 @@ TEST_F(UIListWorld, AFolderListShowsTheUserFilesNamesCutAtTheFirstDot)
     EXPECT_EQ(saves->rows[1]->value, "");
     EXPECT_NE(saves->rows[1]->enabled, 0);
     EXPECT_EQ(saves->directory, "saves") << "the folder var's value replaces the folder";
+}
+
+TEST_F(UIListWorld, AHugeListHasABoundedPageAndNoRowPastItsRows)
+{
+    UIList* huge = Find("Huge");
+    EXPECT_GT(huge->GetVisibleRows(), 0);
+    EXPECT_EQ(huge->RowAt(50, 2000000000), -1);
+    EXPECT_EQ(huge->RowAt(50, 403), 3);
+    huge->Draw();
 }
 
 TEST_F(UIListWorld, ACopyHoldsItsOwnRowsAndNoScrollBar)

@@ -25,6 +25,13 @@ Color DropDownBoxPlainColor()
     return color;
 }
 
+// Whole rows in a span; a layout's huge size stays within what a choice index can hold.
+int32_t DropDownBoxWholeRows(float rows)
+{
+    constexpr float kDropDownBoxMaxRows = 1 << 24;
+    return rows > 0.0f ? static_cast<int32_t>(std::min(rows, kDropDownBoxMaxRows)) : 0;
+}
+
 } // namespace
 
 UIDropDownBox::UIDropDownBox()
@@ -66,7 +73,7 @@ int32_t UIDropDownBox::GetVisibleRows() const
     if (baseSize[1] <= 0.0f)
         return 0;
     // A "maxSize" lower than "baseSize" shows no rows rather than a negative count.
-    return std::max(0, static_cast<int32_t>((maxSize[1] - baseSize[1]) / baseSize[1]));
+    return DropDownBoxWholeRows((maxSize[1] - baseSize[1]) / baseSize[1]);
 }
 
 int32_t UIDropDownBox::GetFirstVisible() const
@@ -88,7 +95,7 @@ int32_t UIDropDownBox::GetChoiceAt(float x, float y) const
     float rowsTop = GetScreenY() + baseSize[1];
     if (x < left || x > left + baseSize[0] || y < rowsTop || y > rowsTop + maxSize[1])
         return -1;
-    int32_t choice = GetFirstVisible() + static_cast<int32_t>((y - rowsTop) / baseSize[1]);
+    int32_t choice = GetFirstVisible() + DropDownBoxWholeRows((y - rowsTop) / baseSize[1]);
     return choice <= GetLastVisible() ? choice : -1;
 }
 

@@ -33,6 +33,13 @@ void ListSetVar(const UserVarRef& var, std::string_view value)
         var.SetString(value);
 }
 
+// Whole rows in a span; a layout's huge size stays within what a row index can hold.
+int32_t ListWholeRows(float rows)
+{
+    constexpr float kListMaxRows = 1 << 24;
+    return rows > 0.0f ? static_cast<int32_t>(std::min(rows, kListMaxRows)) : 0;
+}
+
 // A file's name without its extension: cut at the first "." after the last "/".
 std::string ListRowName(const std::string& fileName)
 {
@@ -116,7 +123,7 @@ void UIList::Select(int32_t row)
 
 int32_t UIList::GetVisibleRows() const
 {
-    return itemHeight > 0 ? static_cast<int32_t>(size[1] / static_cast<float>(itemHeight)) : 0;
+    return itemHeight > 0 ? ListWholeRows(size[1] / static_cast<float>(itemHeight)) : 0;
 }
 
 int32_t UIList::GetFirstVisibleRow() const
@@ -128,7 +135,7 @@ int32_t UIList::RowAt(int32_t x, int32_t y) const
 {
     if (itemHeight <= 0 || !HitTest(static_cast<float>(x), static_cast<float>(y)))
         return -1;
-    int32_t row = static_cast<int32_t>((static_cast<float>(y) - GetScreenY()) / static_cast<float>(itemHeight)) +
+    int32_t row = ListWholeRows((static_cast<float>(y) - GetScreenY()) / static_cast<float>(itemHeight)) +
                   GetFirstVisibleRow();
     return NamesRow(row) ? row : -1;
 }
