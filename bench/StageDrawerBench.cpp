@@ -39,6 +39,9 @@ public:
     void PolygonMode(uint32_t) override {}
     bool LockArrays(int32_t, int32_t) override { return false; }
     void UnlockArrays() override {}
+    void CopyTexSubImage2D(int32_t, int32_t, int32_t, int32_t) override {}
+    void Viewport(int32_t, int32_t, int32_t, int32_t) override {}
+    void LoadTextureMatrix(const float*) override {}
 };
 
 void AddBenchStage(Shader& shader, DeviceBatch& batch, int32_t colorGen, int32_t alphaGen)

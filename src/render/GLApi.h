@@ -1,4 +1,4 @@
-// GLApi -- the OpenGL calls the state cache and the batch's stages make, behind one interface, so a test can record them without a context.
+// GLApi -- the OpenGL calls the state cache, the batch's stages and the world's overlays make, behind one interface, so a test can record them without a context.
 #pragma once
 
 #include <cstdint>
@@ -43,4 +43,10 @@ public:
     // The compiled-vertex-array calls; false when the driver lacks them (nothing is called).
     virtual bool LockArrays(int32_t first, int32_t count) = 0;
     virtual void UnlockArrays() = 0;
+    // The read buffer's rectangle from (x, y), lower left, into the bound GL_TEXTURE_2D at
+    // (0, 0) of level 0.
+    virtual void CopyTexSubImage2D(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    // Sixteen floats in the library's order into GL_TEXTURE; the model view is current after.
+    virtual void LoadTextureMatrix(const float* matrix) = 0;
 };

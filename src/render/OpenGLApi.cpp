@@ -149,3 +149,20 @@ void OpenGLApi::UnlockArrays()
     if (unlockArrays)
         unlockArrays();
 }
+
+void OpenGLApi::CopyTexSubImage2D(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, y, width, height);
+}
+
+void OpenGLApi::Viewport(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    glViewport(x, y, width, height);
+}
+
+void OpenGLApi::LoadTextureMatrix(const float* matrix)
+{
+    glMatrixMode(GL_TEXTURE);
+    glLoadMatrixf(matrix);
+    glMatrixMode(GL_MODELVIEW);
+}

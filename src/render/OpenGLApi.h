@@ -37,6 +37,9 @@ public:
     void PolygonMode(uint32_t mode) override;
     bool LockArrays(int32_t first, int32_t count) override;
     void UnlockArrays() override;
+    void CopyTexSubImage2D(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void LoadTextureMatrix(const float* matrix) override;
 
 private:
     LockArraysCall lockArrays = nullptr;

@@ -122,7 +122,7 @@ constexpr RendererCursor kRendererCursors[] = {
 
 Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
     : display(display), device(device), immediate(device.GetApi(), device.GetStateCache()), worldView(device),
-      worldBatch(&device)
+      worldBatch(&device), overlays(device, device.GetApi(), device.GetStateCache(), immediate, worldView)
 {
     worldView.SetLineDrawer(&immediate);
     frame.SetHooks({[this] { Begin2D(); },
@@ -130,13 +130,18 @@ Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
                         if (gDebugSystem)
                             gDebugSystem->DrawConsole();
                     },
-                    [this] { DrawFps(); }, {}});
+                    [this] { DrawFps(); },
+                    [this] {
+                        overlays.ApplyBloom(ViewPixels());
+                        overlays.DrawExploredOverlay(frame.GetZoom());
+                    }});
 }
 
 void Renderer::SetFrameScene(FrameScene* newScene)
 {
     scene = newScene;
     frame.SetScene(newScene);
+    overlays.SetScene(newScene);
     if (!gLightingSystem)
         return;
     // The lights of a paused game stay as they were; LightAtPoint lights the player's level.
@@ -172,6 +177,7 @@ void Renderer::RegisterCommands()
     smoothFpsVar = gUserVarSystem->RegisterVar("smoothFps", "0.0");
     worldView.RegisterVars();
     frame.RegisterVars();
+    overlays.FindVars();
     GeneratedTextures::RegisterCommands();
     gCommandSystem->RegisterCommand(
         "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },
@@ -334,6 +340,12 @@ void Renderer::ApplySettings()
     worldView.SetViewSize(static_cast<int32_t>(view[2]), static_cast<int32_t>(view[3]));
     if (gTextEvents)
         gTextEvents->ExpireTextEvents();
+}
+
+PixelRect Renderer::ViewPixels() const
+{
+    auto pixels = [](float value) { return static_cast<int32_t>(std::lround(value)); };
+    return PixelRect{pixels(view[0]), pixels(view[1]), pixels(view[2]), pixels(view[3])};
 }
 
 void Renderer::RenderFrame(float seconds)

@@ -8,6 +8,7 @@
 #include "render/FrameRenderer.h"
 #include "render/ImmediateDraw.h"
 #include "render/WorldView.h"
+#include "render/WorldViewOverlays.h"
 #include "resources/ResourceHandle.h"
 #include "resources/shaders/ShaderBatch.h"
 
@@ -97,6 +98,8 @@ public:
     // The world view: its camera (with the ratio and widening the client's screen conversion
     // reads), culling and the frame's surfaces.
     WorldView& GetWorldView() { return worldView; }
+    // The bloom and the explored-area overlay laid over the world.
+    WorldViewOverlays& GetOverlays() { return overlays; }
 
 private:
     void BuildMissingTextureCaches();
@@ -106,6 +109,8 @@ private:
     void ApplySettings();
     bool ScreenshotKeyPressed() const;
     void PrintTextureUsage();
+    // The view rectangle in whole pixels.
+    PixelRect ViewPixels() const;
 
     GraphicsSystem& display;
     OpenGLDevice& device;
@@ -144,6 +149,7 @@ private:
     WorldView worldView;
     ShaderBatch worldBatch;
     FrameRenderer frame{worldView, worldBatch};
+    WorldViewOverlays overlays;
 };
 
 extern Renderer* gRenderer;

@@ -66,6 +66,19 @@ public:
         return true;
     }
     void UnlockArrays() override { Add("UnlockArrays"); }
+    void CopyTexSubImage2D(int32_t x, int32_t y, int32_t width, int32_t height) override
+    {
+        Add(Line("CopyTexSubImage2D", x, y, width, height));
+    }
+    void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) override
+    {
+        Add(Line("Viewport", x, y, width, height));
+    }
+    // The matrix's translation and diagonal: what the overlays set.
+    void LoadTextureMatrix(const float* m) override
+    {
+        Add(Line("LoadTextureMatrix", m[0], m[5], m[10], m[15], m[12], m[13]));
+    }
 
     void Clear() { calls.clear(); }
     size_t Count(const std::string& line) const
