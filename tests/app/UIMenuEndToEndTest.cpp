@@ -65,7 +65,6 @@ TEST_F(UIMenuEndToEnd, PickTickAndCancelPutBothVarsBack)
     ASSERT_TRUE(menu->pushed);
     EXPECT_EQ(menu->savedUserVarNames.size(), 2u) << "the show line saved the bound vars";
     gUserVarSystem->SetStringByName("r_screenshotType", "2");
-    // Counted at once: a shot reads from the bytes the next shot replaces.
     TargaImage shot = Screenshot();
     int closedRows = CountLitRowPixels(shot);
     EXPECT_EQ(CountTickPixels(shot), 0);

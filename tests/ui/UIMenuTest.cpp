@@ -152,6 +152,24 @@ TEST_F(UIMenuWorld, ResetGivesEachSavedVarItsDefault)
     EXPECT_EQ(mode->GetFloat(), 0.0f);
 }
 
+// A widget that shows live effects, as a model widget does.
+class UIMenuEffectsWidget : public UIWidget {
+public:
+    bool WantsEffects() const override { return true; }
+};
+
+TEST_F(UIMenuWorld, AShownMenuWantsEffectsWhenOneOfItsWidgetsDoes)
+{
+    commands.Execute("showMenu Top");
+    EXPECT_FALSE(top->WantsEffects());
+    auto* widget = new UIMenuEffectsWidget();
+    top->AddWidget(widget);
+    widget->menu = top;
+    EXPECT_TRUE(top->WantsEffects());
+    commands.Execute("hideMenu Top");
+    EXPECT_FALSE(top->WantsEffects()) << "a hidden menu's widgets show nothing";
+}
+
 class UIMenuRing : public UiWorld {};
 
 TEST_F(UIMenuRing, AParentOrPageLineThatClosesARingIsRefused)
