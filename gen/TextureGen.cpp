@@ -222,6 +222,38 @@ bool AddDropDownParts(ArchiveWriter& archive)
            AddImage(archive, "Textures/UI/dropdown_menu.tga", Frame(128, 64, list));
 }
 
+// A square frame of the colour, `width` pixels thick, over a clear middle.
+Image SlotRing(int side, int width, const Color& colour)
+{
+    Image ring(side, side, true);
+    ring.Fill({0.0f, 0.0f, 0.0f, 0.0f});
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if (x < width || y < width || x >= side - width || y >= side - width)
+                ring.Set(x, y, colour);
+    return ring;
+}
+
+// Thin diagonal stripes over a clear ground: the veil over an item nobody has identified.
+Image SlotVeil(int side)
+{
+    Image veil(side, side, true);
+    veil.Fill({0.0f, 0.0f, 0.0f, 0.0f});
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if ((x + y) % 8 < 2)
+                veil.Set(x, y, {0.55f, 0.35f, 0.85f, 0.8f});
+    return veil;
+}
+
+bool AddSlotOverlays(ArchiveWriter& archive)
+{
+    return AddImage(archive, "Textures/UI/slot_highlight.tga", SlotRing(32, 3, {0.35f, 0.95f, 0.35f, 1.0f})) &&
+           AddImage(archive, "Textures/UI/slot_highlight_bad.tga", SlotRing(32, 3, {0.95f, 0.25f, 0.2f, 1.0f})) &&
+           AddImage(archive, "Textures/UI/item_outline.tga", SlotRing(32, 1, {1.0f, 1.0f, 1.0f, 1.0f})) &&
+           AddImage(archive, "Textures/UI/unidentified.tga", SlotVeil(32));
+}
+
 bool AddWidgetParts(ArchiveWriter& archive)
 {
     const FrameStyle track = {kBronzeDark, kBronzeLight, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true};
@@ -248,7 +280,8 @@ bool AddWidgetParts(ArchiveWriter& archive)
            AddImage(archive, "Textures/UI/scroll_thumb_horiz.tga", Frame(32, 16, thumb)) &&
            AddImage(archive, "Textures/UI/slider_bar.tga", bar) &&
            AddImage(archive, "Textures/UI/slider_notch.tga", notch) &&
-           AddImage(archive, "Textures/skillOutline.tga", outline) && AddDropDownParts(archive);
+           AddImage(archive, "Textures/skillOutline.tga", outline) && AddDropDownParts(archive) &&
+           AddSlotOverlays(archive);
 }
 
 // ---- Effect sprites: white, shaped by their alpha, so that effects colour them freely.

@@ -10,6 +10,7 @@
 #include "ui/widgets/UICheckBox.h"
 #include "ui/widgets/UIDropDownBox.h"
 #include "ui/widgets/UIDropDownMenu.h"
+#include "ui/widgets/UIItemSlot.h"
 #include "ui/widgets/UIList.h"
 #include "ui/widgets/UIListButton.h"
 #include "ui/widgets/UIScrollBar.h"
@@ -64,7 +65,7 @@ struct MenusWidgetKind {
 // Names compared case-blind in this order; the first that matches makes the widget.
 constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"Widget", MenusMakePlainWidget},  {"UseSlot", nullptr},
-    {"ItemSlot", nullptr},             {"Help", nullptr},
+    {"ItemSlot", MenusMake<UIItemSlot>}, {"Help", nullptr},
     {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", MenusMake<UIList>},

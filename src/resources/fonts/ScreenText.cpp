@@ -255,3 +255,13 @@ void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float 
     }
     batch.FlushBatch(flushWord, 0);
 }
+
+void ScreenText::DrawShaderWith(int32_t shaderHandle, const std::function<void(ShaderBatch&)>& fill, uint32_t flushWord)
+{
+    const Shader* shader = shaderHandle == -1 ? nullptr : FetchShader(shaderHandle);
+    if (!shader)
+        return;
+    batch.BeginBatch(shader);
+    fill(batch);
+    batch.FlushBatch(flushWord, 0);
+}

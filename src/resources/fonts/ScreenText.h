@@ -62,6 +62,10 @@ public:
     void DrawShaderRect(int32_t shader, const Color& color, float x0, float y0, float x1, float y1, float alpha,
                         bool repeatU, bool repeatV, uint32_t flushWord);
 
+    // The shader with whatever the caller puts into its batch (a radial sweep), flushed with the
+    // word as DrawShaderRect flushes.
+    void DrawShaderWith(int32_t shader, const std::function<void(ShaderBatch&)>& fill, uint32_t flushWord);
+
     // What a colour code pushed and has not popped, for the current text.
     size_t GetColorStackSize() const { return colorStack.size(); }
 

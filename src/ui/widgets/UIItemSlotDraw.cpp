@@ -1,0 +1,245 @@
+// UIItemSlotDraw -- what an item slot shows: the icon kept in step with the item, the overlays drawn over it, the tooltip and the item's ready notice.
+#include "ui/widgets/UIItemSlot.h"
+
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/ItemClient.h"
+#include "client/PlayerClient.h"
+#include "core/ColorSystem.h"
+#include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "render/ImmediateDraw.h"
+#include "render/TextMeasure.h"
+#include "resources/fonts/ScreenText.h"
+#include "ui/UISystem.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int32_t kItemSlotWhite = 0;
+constexpr int32_t kItemSlotRed = 1;
+constexpr int32_t kItemSlotBlack = 10;
+constexpr int32_t kItemSlotPop = 145;
+
+Color ItemSlotColor(int32_t index)
+{
+    Color color{1.0f, 1.0f, 1.0f};
+    ColorSystem::GetColorByIndex(color.r, color.g, color.b, index);
+    return color;
+}
+
+PlayerClient* ItemSlotDrawPlayer()
+{
+    if (!gClientApp || !gGameClient)
+        return nullptr;
+    auto* player = dynamic_cast<PlayerClient*>(gClientApp->GetLink());
+    return player && player->GetEntityNumber() >= 0 ? player : nullptr;
+}
+
+int32_t ItemSlotTimerGroup(const ItemClient& item)
+{
+    return item.GetEntry() ? item.GetEntry()->GetInt("ItemTimer") : -1;
+}
+
+float ItemSlotTimerTime(const ItemClient& item)
+{
+    return item.GetDefinition() ? item.GetDefinition()->itemTimerTime : 0.0f;
+}
+
+std::string ItemSlotColorCode(int32_t index)
+{
+    return StringFormat("%c%c%03d", '^', 'c', index);
+}
+
+} // namespace
+
+// ---- Icon ----
+
+void UIItemSlot::Update(float seconds)
+{
+    UIWidget::Update(seconds);
+    if (index == -1)
+        return;
+    const ItemClient* item = GetItem();
+    if ((item ? item->GetEntry() : nullptr) != shownDefinition)
+        RefreshIcon();
+}
+
+void UIItemSlot::RefreshIcon()
+{
+    if (gUISystem && gUISystem->dragWidget == this)
+        gUISystem->dragWidget = nullptr;
+    const ItemClient* item = GetItem();
+    if (!item) {
+        SetTexture(!emptyTexture.empty() ? emptyTexture : hideIfEmpty ? std::string() : "Textures/black.tga");
+        color = emptyColor;
+        shownDefinition = nullptr;
+        return;
+    }
+    shownDefinition = item->GetEntry();
+    SetTexture(IconName(*item));
+    color = ItemSlotColor(kItemSlotWhite);
+}
+
+std::string UIItemSlot::IconName(const ItemClient& item) const
+{
+    const DatabaseEntry* entry = item.GetEntry();
+    if (!entry)
+        return {};
+    int32_t rarity = item.GetQuality();
+    bool hidden = group == InventoryGroupIndex::Loot && IsGambleCase() && CounterpartFlag("Vendor") &&
+                  (rarity == ItemRarity::Set || rarity == ItemRarity::Unique || rarity == ItemRarity::Artifact);
+    auto chain = entry->GetBaseChain();
+    size_t depth = rarity == ItemRarity::Artifact ? 1 : 0;
+    if (hidden && chain.size() > depth && chain[depth]) {
+        std::string baseName = chain[depth]->GetString("TextureName");
+        if (!baseName.empty())
+            return baseName;
+    }
+    return entry->GetString("TextureName");
+}
+
+// ---- Drawing ----
+
+void UIItemSlot::Draw()
+{
+    UIWidget::Draw();
+    PlayerClient* player = ItemSlotDrawPlayer();
+    if (!player || !gScreenText || !IsVisible())
+        return;
+    DrawOverlays(*player, GetItem());
+}
+
+void UIItemSlot::DrawOverlays(const PlayerClient& player, const ItemClient* item)
+{
+    float x = GetScreenX();
+    float y = GetScreenY();
+    float share = item ? CooldownLeft(*item) : 0.0f;
+    if (share > 0.0f) {
+        Color black = ItemSlotColor(kItemSlotBlack);
+        gScreenText->DrawShaderWith(
+            cooldownTexture,
+            [&](ShaderBatch& batch) { ImmediateDraw::AppendPieQuad(batch, x, y, size[0], size[1], black, 0.5f, share); },
+            0);
+    }
+    if (item && player.GetStats() && !item->MeetsRequirements(*player.GetStats()))
+        gScreenText->DrawShaderRect(tintTexture, ItemSlotColor(kItemSlotRed), x, y, x + size[0], y + size[1], 0.25f,
+                                    false, false, 0);
+    if (item)
+        DrawCounts(*item);
+    bool gambleLoot = group == InventoryGroupIndex::Loot && IsGambleCase() && CounterpartFlag("Vendor");
+    bool outlines = gUISystem && gUISystem->settings.showItemRarityOutlines;
+    if (!DrawDropHighlight() && item && outlines && !gambleLoot)
+        gScreenText->DrawShaderRect(outlineTexture, ItemSlotColor(kItemSlotWhite), x, y, x + size[0], y + size[1],
+                                    1.0f, false, false, 0);
+    if (item && item->IsUnidentified() && !IsGambleCase())
+        gScreenText->DrawShaderRect(unidentifiedTexture, ItemSlotColor(kItemSlotWhite), x, y, x + size[0],
+                                    y + size[1], 1.0f, false, false, 0);
+}
+
+void UIItemSlot::DrawCounts(const ItemClient& item)
+{
+    float x = GetScreenX();
+    float y = GetScreenY();
+    Color white = ItemSlotColor(kItemSlotWhite);
+    if (item.GetMaxStack() > 1)
+        gScreenText->DrawTextNarrow(font, StringFormat("%d", item.GetStackCount()),
+                                    static_cast<int32_t>(x + size[0] - 10.0f),
+                                    static_cast<int32_t>(y + size[1] - 10.9f), white, false, 1.0f);
+    PlayerClient* player = ItemSlotDrawPlayer();
+    int32_t bag = GetBagGroup();
+    if (itemSlotType != ItemSlotType::Bag || bag < 0 || !player)
+        return;
+    const InventoryClient& inventory = player->GetInventory();
+    std::string fill = StringFormat("%d/%d", inventory.CountItems(bag), inventory.GetSlotCount(bag));
+    TextSize measured = MeasureTextA(fill, font);
+    gScreenText->DrawTextNarrow(font, fill, static_cast<int32_t>(x + size[0] * 0.5f - measured.width * 0.5f),
+                                static_cast<int32_t>(y + size[1] - measured.height), white, false, 1.0f);
+}
+
+bool UIItemSlot::DrawDropHighlight()
+{
+    UIItemSlot* dragged = gUISystem ? dynamic_cast<UIItemSlot*>(gUISystem->dragWidget) : nullptr;
+    const ItemClient* carried = dragged ? dragged->GetItem() : nullptr;
+    if (!carried)
+        return false;
+    bool ownGroup = group == InventoryGroupIndex::Main || group == InventoryGroupIndex::Equipment ||
+                    group == InventoryGroupIndex::House || group == InventoryGroupIndex::Bookshelf;
+    bool lootGroup = group == InventoryGroupIndex::Loot &&
+                     (itemSlotType == ItemSlotType::Bag || itemSlotType == ItemSlotType::Chest ||
+                      itemSlotType == ItemSlotType::HandPrimary || itemSlotType == ItemSlotType::HandSecondary);
+    int32_t forced = carried->GetDefinition() ? carried->GetDefinition()->forcedItemSlot : -1;
+    if (!(ownGroup || lootGroup) || !ItemMatchesSlotType(*carried, itemSlotType) || (forced != -1 && forced != index))
+        return true;
+    float x = GetScreenX();
+    float y = GetScreenY();
+    gScreenText->DrawShaderRect(MayHold(carried) ? highlightTexture : highlightBadTexture, ItemSlotColor(kItemSlotWhite),
+                                x, y, x + size[0], y + size[1], 1.0f, false, false, 0);
+    return true;
+}
+
+float UIItemSlot::CooldownLeft(const ItemClient& item) const
+{
+    float total = ItemSlotTimerTime(item);
+    PlayerClient* player = ItemSlotDrawPlayer();
+    RandomTimer* timer = player ? player->GetItemTimer(ItemSlotTimerGroup(item)) : nullptr;
+    if (!(total > 0.0f) || !timer || !timer->running)
+        return 0.0f;
+    return timer->remaining / total;
+}
+
+// ---- Tooltip ----
+
+bool UIItemSlot::GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title)
+{
+    PlayerClient* player = ItemSlotDrawPlayer();
+    if (!player)
+        return false;
+    const ItemClient* item = GetItem();
+    if (!item) {
+        if (hideIfEmpty)
+            return UIWidget::GetHelpText(x, y, text, title);
+        text = StringFormat("$$%sItemSlot$$", SlotTypeName(itemSlotType));
+        return true;
+    }
+    ItemTooltipOptions options;
+    options.viewerStats = player->GetStats();
+    options.repurchase = repurchaseSlot;
+    options.repurchaseFactor = 1.0f;
+    options.gamble = IsGambleCase();
+    options.tomeShelved = IsShelvedTome(*player, *item);
+    text.clear();
+    item->BuildTooltip(options, text);
+    bool offersPercents = item->IsIdentified() &&
+                          (item->GetIntAt(CharacterStat::ItemsChance) > 0 || item->GetIntAt(CharacterStat::MagicChance) > 0);
+    if (offersPercents && gUISystem)
+        gUISystem->AddHelpTopic("FindCombatPercents");
+    AppendCooldownLine(*item, text);
+    return true;
+}
+
+bool UIItemSlot::IsShelvedTome(const PlayerClient& player, const ItemClient& item)
+{
+    int32_t forced = item.GetDefinition() ? item.GetDefinition()->forcedItemSlot : -1;
+    return item.GetItemType() == ItemType::Tome && forced >= 0 &&
+           player.GetInventory().GetItem(InventoryGroupIndex::Bookshelf, forced) != nullptr;
+}
+
+void UIItemSlot::AppendCooldownLine(const ItemClient& item, std::string& out) const
+{
+    if (!(ItemSlotTimerTime(item) > 0.0f))
+        return;
+    PlayerClient* player = ItemSlotDrawPlayer();
+    RandomTimer* timer = player ? player->GetItemTimer(ItemSlotTimerGroup(item)) : nullptr;
+    float left = timer && timer->running ? timer->remaining : 0.0f;
+    int32_t seconds = static_cast<int32_t>(std::ceil(left));
+    out += ItemSlotColorCode(kItemSlotRed);
+    if (seconds == 1)
+        out += "\n$$CantUseForAnotherSecond$$";
+    else if (seconds > 1)
+        out += "\n" + MakeLocToken("CantUseForAnotherXSeconds", "%d", seconds);
+    out += ItemSlotColorCode(kItemSlotPop);
+}

@@ -1,0 +1,27 @@
+// UISlotBase -- the base of the widgets that stand for one thing the player owns and may drag: the slot reference that drags and quick-use slots read, and the drop outside every menu.
+#include "ui/widgets/UISlotBase.h"
+
+#include "ui/UISystem.h"
+
+void UISlotBase::OnDropOutside()
+{
+    if (gUISystem)
+        ForceUse(gUISystem->GetGameView().GetHoveredEntity());
+    if (gUISystem && gUISystem->dragWidget == this)
+        gUISystem->dragWidget = nullptr;
+}
+
+void UISlotBase::CopyFrom(const UIWidget& source)
+{
+    UIWidget::CopyFrom(source);
+    const auto* slot = dynamic_cast<const UISlotBase*>(&source);
+    if (!slot || slot == this)
+        return;
+    fullDisplay = slot->fullDisplay;
+    inUseSlot = slot->inUseSlot;
+}
+
+bool UISlotBase::IsDragged() const
+{
+    return drawnAtCursor || (gUISystem && gUISystem->dragWidget == this);
+}

@@ -1,0 +1,262 @@
+// Item slots over the client's mirror of a joined player: the request lines their clicks queue for the world host, the refusals they show, and their tooltips.
+#include "ui/ItemSlotWorld.h"
+
+#include "core/DatabaseEntry.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ItemSlotRequests : public ItemSlotWorld {};
+class ItemSlotTooltip : public ItemSlotWorld {};
+
+} // namespace
+
+// ---- Moving ----
+
+TEST_F(ItemSlotRequests, APickUpAndADropOnAnEmptyCellMoveTheItemThroughTheHost)
+{
+    StartWithMenu();
+    Give("Pebble", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    EXPECT_TRUE(Press(10, 10));
+    EXPECT_EQ(ui->dragWidget, &Slot("Cell0"));
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_TRUE(Press(210, 10));
+    EXPECT_EQ(Queued(), Lines({"moveItem 2 0 2 5"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    Sync();
+    EXPECT_EQ(player->GetInventory().GetItem(InventoryGroupIndex::Bag1, 0), nullptr);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
+    ASSERT_NE(HostAt(InventoryGroupIndex::Bag1, 5), nullptr);
+    EXPECT_EQ(Slot("Cell5").shownDefinition, HostAt(InventoryGroupIndex::Bag1, 5)->GetEntry());
+    EXPECT_EQ(Slot("Cell0").shownDefinition, nullptr);
+}
+
+TEST_F(ItemSlotRequests, AHelmDroppedOnTheHeadIsWornAndAPebbleIsRefusedByItsSlotType)
+{
+    StartWithMenu();
+    Give("Helm", InventoryGroupIndex::Bag1, 0);
+    Give("Pebble", InventoryGroupIndex::Bag1, 1);
+    Sync();
+    Press(50, 10);
+    Press(10, 110);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(Shown("$$SlotCanOnlyHold$$ $$HeadOnlyHold$$!"), 1);
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    Press(10, 10);
+    Press(10, 110);
+    EXPECT_EQ(Queued(), Lines({"moveItem 2 0 1 0"}));
+    Sync();
+    EXPECT_NE(HostAt(InventoryGroupIndex::Equipment, EquipedLocation::Head), nullptr);
+}
+
+TEST_F(ItemSlotRequests, AHelmAboveThePlayersLevelIsRefusedWithoutAMessage)
+{
+    StartWithMenu();
+    Give("Greathelm", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    Press(10, 10);
+    Press(10, 110);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(textEvents.GetRecords().size(), 0u);
+}
+
+TEST_F(ItemSlotRequests, ABagNeverGoesIntoItsOwnContents)
+{
+    StartWithMenu();
+    Give("Satchel", InventoryGroupIndex::Main, 0);
+    Sync();
+    Press(10, 210);
+    ASSERT_EQ(ui->dragWidget, &Slot("BagRow"));
+    Press(50, 10);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(Shown("$$CantMoveItemHere$$"), 1);
+}
+
+TEST_F(ItemSlotRequests, AFullBagRefusesAnItemFromOutsideButTakesOneFromInside)
+{
+    StartWithMenu();
+    Give("Satchel", InventoryGroupIndex::Main, 0);
+    for (int32_t cell = 0; cell < 6; ++cell)
+        Give("Pebble", InventoryGroupIndex::Bag1, cell);
+    Give("Helm", InventoryGroupIndex::Equipment, EquipedLocation::Head);
+    Sync();
+    Press(10, 110);
+    Press(10, 210);
+    EXPECT_EQ(Shown("$$BagIsFull$$"), 1);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(ui->dragWidget, &Slot("Head"));  // a refusal leaves the item in hand
+    Press(600, 400);
+    Queued();
+    Press(10, 10);
+    Press(10, 210);  // from inside the bag: taken, then refused only by the bag row's type
+    EXPECT_EQ(Shown("$$SlotCanOnlyHold$$ $$BagOnlyHold$$!"), 1);
+    EXPECT_EQ(Queued(), Lines({"dropItem 1 0"}));
+}
+
+TEST_F(ItemSlotRequests, ABagWithItemsCannotBePickedUp)
+{
+    StartWithMenu();
+    Give("Satchel", InventoryGroupIndex::Main, 0);
+    Give("Pebble", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    Press(10, 210);
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    EXPECT_EQ(Shown("$$CantPickupBagsWithItems$$"), 1);
+}
+
+TEST_F(ItemSlotRequests, AnItemThatMustStayIsNeitherStashedNorDropped)
+{
+    StartWithMenu();
+    Give("Charm", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    Press(10, 10);
+    Press(10, 310);
+    EXPECT_EQ(Shown("$$ItemMustStayInInventory$$"), 1);
+    Press(10, 10);
+    EXPECT_TRUE(Press(600, 400));
+    EXPECT_EQ(Shown("$$CantDropItem$$"), 1);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(ui->dragWidget, nullptr);
+}
+
+TEST_F(ItemSlotRequests, APressOutsideEveryMenuDropsTheDraggedItem)
+{
+    StartWithMenu();
+    Give("Pebble", InventoryGroupIndex::Bag1, 2);
+    Sync();
+    Press(90, 10);
+    EXPECT_TRUE(Press(600, 400));
+    EXPECT_EQ(Queued(), Lines({"dropItem 2 2"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    Sync();
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 2), nullptr);
+}
+
+TEST_F(ItemSlotRequests, AnEmptyCellAndAnOnlyDropSlotAreNeverPickedUp)
+{
+    StartWithMenu(std::string(kItemSlotMenu) +
+                  "ItemSlot { internalName Sink inventorySlot Bag1 4 onlyDrop 1 position 160 0 size 32 32 }\n");
+    Give("Pebble", InventoryGroupIndex::Bag1, 4);
+    Sync();
+    Press(50, 10);
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    Press(170, 10);
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(textEvents.GetRecords().size(), 0u);
+}
+
+TEST_F(ItemSlotRequests, ACellOutsideTheInventoryShowsAndSendsNothing)
+{
+    StartWithMenu(std::string(kItemSlotMenu) +
+                  "ItemSlot { internalName Past inventorySlot Bag1 99 position 300 0 size 32 32 }\n");
+    Give("Pebble", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    EXPECT_EQ(Slot("Past").GetItem(), nullptr);
+    EXPECT_EQ(Slot("Far").group, InventoryGroupIndex::Main);  // an unknown group name reads as Main
+    Press(10, 10);
+    Press(310, 10);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(ui->dragWidget, &Slot("Cell0"));
+}
+
+// ---- Using ----
+
+TEST_F(ItemSlotRequests, ARightClickUsesATonicButNotOneLyingInTheStash)
+{
+    StartWithMenu();
+    Give("Tonic", InventoryGroupIndex::Bag1, 1);
+    Give("Tonic", InventoryGroupIndex::Stash, 0);
+    Sync();
+    Press(10, 310, 1);
+    EXPECT_TRUE(Queued().empty());
+    Press(50, 10, 1);
+    EXPECT_EQ(Queued(), Lines({"useItem 2 1"}));
+}
+
+TEST_F(ItemSlotRequests, EitherButtonUsesWhenTheTuningSaysSo)
+{
+    StartWithMenu(kItemSlotMenu, "EitherButtonToUseItem 1");
+    Give("Tonic", InventoryGroupIndex::Bag1, 1);
+    Sync();
+    Press(50, 10);
+    EXPECT_EQ(Queued(), Lines({"useItem 2 1"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
+}
+
+TEST_F(ItemSlotRequests, ATomeOpensTheStoryScreenWithItsText)
+{
+    folder.Write("Assets/UI/story.mnu", "name Story\n");
+    StartWithMenu();
+    Give("Almanac", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    Press(10, 10, 1);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(ui->currentTextFile, "Text/almanac.txt");
+    EXPECT_EQ(ui->GetMenuStack().back(), ui->FindMenu("Story"));
+}
+
+TEST_F(ItemSlotRequests, ABagRowsRightClickOpensItsBagMenu)
+{
+    folder.Write("Assets/UI/bag0.mnu", "name bag0\n");
+    StartWithMenu();
+    Give("Satchel", InventoryGroupIndex::Main, 0);
+    Sync();
+    Press(10, 210, 1);
+    EXPECT_EQ(ui->GetMenuStack().back(), ui->FindMenu("bag0"));
+}
+
+// ---- Tooltips ----
+
+TEST_F(ItemSlotTooltip, AnEmptySlotNamesWhatItHolds)
+{
+    StartWithMenu();
+    std::string text;
+    std::string title;
+    EXPECT_TRUE(Slot("Head").GetHelpText(5, 105, text, title));
+    EXPECT_EQ(text, "$$HeadItemSlot$$");
+    EXPECT_TRUE(Slot("Far").GetHelpText(105, 305, text, title));
+    EXPECT_EQ(text, "$$GeneralItemSlot$$");
+}
+
+TEST_F(ItemSlotTooltip, TheCoolDownLineCountsWholeSecondsLeft)
+{
+    StartWithMenu();
+    Give("Tonic", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    std::string title;
+    std::string plain;
+    ASSERT_TRUE(Slot("Cell0").GetHelpText(5, 5, plain, title));
+    ASSERT_GE(plain.size(), 10u);
+    EXPECT_EQ(plain.substr(plain.size() - 10), "^c001^c145");  // no time left: the two codes alone
+    RandomTimer* timer = player->GetItemTimer(1);
+    ASSERT_NE(timer, nullptr);
+    timer->running = true;
+    timer->remaining = 0.4f;
+    std::string one;
+    Slot("Cell0").GetHelpText(5, 5, one, title);
+    EXPECT_EQ(one, plain.substr(0, plain.size() - 10) + "^c001\n$$CantUseForAnotherSecond$$^c145");
+    timer->remaining = 2.2f;
+    std::string three;
+    Slot("Cell0").GetHelpText(5, 5, three, title);
+    EXPECT_EQ(three, plain.substr(0, plain.size() - 10) + "^c001\n$$CantUseForAnotherXSeconds~<3@@>~$$^c145");
+}
+
+TEST_F(ItemSlotTooltip, TheItemsOwnDescriptionComesFirst)
+{
+    StartWithMenu();
+    Give("Helm", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    std::string text;
+    std::string title;
+    ASSERT_TRUE(Slot("Cell0").GetHelpText(5, 5, text, title));
+    std::string built;
+    const auto* item = Slot("Cell0").GetItem();
+    ASSERT_NE(item, nullptr);
+    ItemTooltipOptions options;
+    options.viewerStats = player->GetStats();
+    item->BuildTooltip(options, built);
+    EXPECT_EQ(text, built);
+}
