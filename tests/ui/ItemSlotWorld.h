@@ -68,17 +68,16 @@ Almanac
 )";
 
     // The slots of the first carried bag in a row of 40-pixel cells from (0, 0), the head's
-    // equipment place, the first bag row's slot and the stash's first cell below. Bag cells hold
-    // any item ("None"): a "General" cell holds only general goods.
+    // equipment place, the first bag row's slot and the stash's first cell below.
     static constexpr const char* kItemSlotMenu =
         "name Slots\nposition 0 0\n"
-        "ItemSlot { internalName Cell0 inventorySlot Bag1 0 itemSlotType None position 0 0 size 32 32 }\n"
-        "ItemSlot { internalName Cell1 inventorySlot Bag1 1 itemSlotType None position 40 0 size 32 32 }\n"
-        "ItemSlot { internalName Cell2 inventorySlot Bag1 2 itemSlotType None position 80 0 size 32 32 }\n"
-        "ItemSlot { internalName Cell5 inventorySlot Bag1 5 itemSlotType None position 200 0 size 32 32 }\n"
+        "ItemSlot { internalName Cell0 inventorySlot Bag1 0 position 0 0 size 32 32 }\n"
+        "ItemSlot { internalName Cell1 inventorySlot Bag1 1 position 40 0 size 32 32 }\n"
+        "ItemSlot { internalName Cell2 inventorySlot Bag1 2 position 80 0 size 32 32 }\n"
+        "ItemSlot { internalName Cell5 inventorySlot Bag1 5 position 200 0 size 32 32 }\n"
         "ItemSlot { internalName Head inventorySlot Equipment Head itemSlotType Head position 0 100 size 32 32 }\n"
         "ItemSlot { internalName BagRow inventorySlot Main 0 itemSlotType Bag position 0 200 size 32 32 }\n"
-        "ItemSlot { internalName Stash0 inventorySlot Stash 0 itemSlotType None position 0 300 size 32 32 }\n"
+        "ItemSlot { internalName Stash0 inventorySlot Stash 0 position 0 300 size 32 32 }\n"
         "ItemSlot { internalName Far inventorySlot Bag9 0 position 100 300 size 32 32 }\n";
 
     ItemSlotWorld()

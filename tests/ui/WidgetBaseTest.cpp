@@ -1,5 +1,6 @@
 // WidgetBaseTest -- what every widget does: hit tests, clicks and their lists, verify procedures, visibility through parents and conditions, tooltips, text placement and copies.
 #include "ui/UiWorld.h"
+#include "ui/widgets/UIItemSlot.h"
 
 #include "core/ColorSystem.h"
 #include "ui/UiNameTables.h"
@@ -186,10 +187,12 @@ TEST_F(WidgetBase, ACloneCarriesTheBaseFieldsAndUnbuiltKindsStandInAsPlainWidget
 
     std::unique_ptr<UIWidget> decrease(ui->CreateWidget("skillslotdecrease"));
     EXPECT_TRUE(decrease->canClick);
-    std::unique_ptr<UIWidget> first(ui->CreateWidget("itemslot"));
-    std::unique_ptr<UIWidget> second(ui->CreateWidget("ItemSlot"));
+    std::unique_ptr<UIWidget> first(ui->CreateWidget("useslot"));
+    std::unique_ptr<UIWidget> second(ui->CreateWidget("UseSlot"));
     EXPECT_NE(first, nullptr);
-    EXPECT_EQ(Logged("Widget type ItemSlot is made as a plain widget"), 1);
+    EXPECT_EQ(Logged("Widget type UseSlot is made as a plain widget"), 1);
+    std::unique_ptr<UIWidget> built(ui->CreateWidget("itemslot"));
+    EXPECT_NE(dynamic_cast<UIItemSlot*>(built.get()), nullptr);
     EXPECT_EQ(ui->CreateWidget("Gadget"), nullptr);
 }
 

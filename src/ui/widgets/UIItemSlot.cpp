@@ -232,6 +232,11 @@ bool UIItemSlot::IsGambleCase() const
     return CounterpartFlag("Gambler") && index != 22 && index != 23;
 }
 
+bool UIItemSlot::TypeTakes(const ItemClient& item, int32_t type)
+{
+    return type == ItemSlotType::General || ItemMatchesSlotType(item, type);
+}
+
 const char* UIItemSlot::SlotTypeName(int32_t type)
 {
     return type >= 0 && type < ItemSlotType::kCount ? kItemSlotTypeNames[type] : "None";
@@ -250,7 +255,7 @@ bool UIItemSlot::MayHold(const ItemClient* item) const
     if (!item)
         return true;
     PlayerClient* player = ItemSlotPlayer();
-    if (!player || !ItemMatchesSlotType(*item, itemSlotType))
+    if (!player || !TypeTakes(*item, itemSlotType))
         return false;
     return group != InventoryGroupIndex::Equipment ||
            player->GetInventory().CanPlace(*item, group, index, kPlaceIgnoreOccupant) != kPlaceRefused;
@@ -469,9 +474,9 @@ bool UIItemSlot::MoveFits(const UIItemSlot& dragged) const
     if (dragged.MayHold(mine) && MayHold(theirs))
         return true;
     const char* typeName = nullptr;
-    if (theirs && !ItemMatchesSlotType(*theirs, itemSlotType))
+    if (theirs && !TypeTakes(*theirs, itemSlotType))
         typeName = SlotTypeName(itemSlotType);
-    else if (mine && !ItemMatchesSlotType(*mine, dragged.itemSlotType))
+    else if (mine && !TypeTakes(*mine, dragged.itemSlotType))
         typeName = SlotTypeName(dragged.itemSlotType);
     if (typeName)
         ItemSlotMessage(StringFormat("$$SlotCanOnlyHold$$ $$%sOnlyHold$$!", typeName));

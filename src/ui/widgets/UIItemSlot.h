@@ -50,6 +50,8 @@ public:
     static EntityClient* GetCounterpart();
     static bool CounterpartFlag(const char* key);
     bool IsGambleCase() const;
+    // A "General" slot (every bag cell) takes any item; the others the items of their type.
+    static bool TypeTakes(const ItemClient& item, int32_t type);
     // The "ItemSlotType" name; "None" outside the table.
     static const char* SlotTypeName(int32_t type);
     // The item's "TextFile", or an empty text.

@@ -172,7 +172,7 @@ bool UIItemSlot::DrawDropHighlight()
                      (itemSlotType == ItemSlotType::Bag || itemSlotType == ItemSlotType::Chest ||
                       itemSlotType == ItemSlotType::HandPrimary || itemSlotType == ItemSlotType::HandSecondary);
     int32_t forced = carried->GetDefinition() ? carried->GetDefinition()->forcedItemSlot : -1;
-    if (!(ownGroup || lootGroup) || !ItemMatchesSlotType(*carried, itemSlotType) || (forced != -1 && forced != index))
+    if (!(ownGroup || lootGroup) || !TypeTakes(*carried, itemSlotType) || (forced != -1 && forced != index))
         return true;
     float x = GetScreenX();
     float y = GetScreenY();
