@@ -179,6 +179,13 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/crests/ironpact.tga", IconGlyph::Bars, {0.20f, 0.32f, 0.70f, 1.0f}},
     {"textures/crests/veilwalkers.tga", IconGlyph::Eye, {0.50f, 0.22f, 0.62f, 1.0f}},
     {"textures/crests/human.tga", IconGlyph::Shield, {0.22f, 0.58f, 0.25f, 1.0f}},
+    // The items' icons in their slots, one a kind of goods.
+    {"textures/icons/items/goods.tga", IconGlyph::Burst, kIconDiscipline},
+    {"textures/icons/items/weapon.tga", IconGlyph::Blade, kIconMartial},
+    {"textures/icons/items/armor.tga", IconGlyph::Shield, kIconRite},
+    {"textures/icons/items/potion.tga", IconGlyph::Drop, kIconHarm},
+    {"textures/icons/items/food.tga", IconGlyph::Bars, kIconRanged},
+    {"textures/icons/items/bag.tga", IconGlyph::Ring, kIconTrait},
     // Over a creature with a quest to give, and over one a finished quest goes back to.
     {"textures/icons/questavailable.tga", IconGlyph::Exclaim, kIconQuest},
     {"textures/icons/questcompleted.tga", IconGlyph::Query, kIconQuestDone},

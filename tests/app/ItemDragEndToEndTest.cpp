@@ -1,0 +1,126 @@
+// ItemDragEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window, a menu of item slots pushed from the console: items dragged by SDL mouse presses move, are worn and are dropped by the world host, and the moved item's icon shows in its new slot.
+#include "app/OffscreenShots.h"
+#include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "core/UserVarSystem.h"
+#include "entities/Inventory.h"
+#include "entities/Player.h"
+#include "server/WorldHost.h"
+#include "ui/UISystem.h"
+#include "ui/widgets/UIItemSlot.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The first carried bag's cells in a row of 40-pixel steps from (20, 20), the chest's place below.
+const char kItemDragMenu[] = "MenuType Menu\nname SlotProbe\nposition 20 20\n"
+                             "ItemSlot { internalName Cell0 inventorySlot Bag1 0 position 0 0 size 32 32 }\n"
+                             "ItemSlot { internalName Cell4 inventorySlot Bag1 4 position 160 0 size 32 32 }\n"
+                             "ItemSlot { internalName Cell5 inventorySlot Bag1 5 position 200 0 size 32 32 }\n"
+                             "ItemSlot { internalName Chest inventorySlot Equipment Chest itemSlotType Chest "
+                             "position 0 60 size 32 32 }\n";
+
+class ItemDragEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/slotprobe.mnu", kItemDragMenu);
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+        TypeOnConsole("start both");
+        for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
+            Frame();
+        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NE(Local(), nullptr);
+        TypeOnConsole("pushMenu SlotProbe");
+        Frames(4);
+    }
+    void TearDown() override { KeepFailedFrame("ItemDragEndToEnd"); }
+
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame();
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+    static PlayerClient* Local()
+    {
+        PlayerClient* player = gClientApp->GetLocalPlayer();
+        return player && player->GetBody() ? player : nullptr;
+    }
+    static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
+
+    // Pixels of the 32 x 32 cell at the menu's (x, y) that are not near black.
+    static int LitPixels(const TargaImage& image, int x, int y)
+    {
+        int count = 0;
+        for (int py = 20 + y + 4; py < 20 + y + 28; ++py)
+            for (int px = 20 + x + 4; px < 20 + x + 28; ++px) {
+                std::array<int, 3> p = PixelAt(image, px, py);
+                count += p[0] + p[1] + p[2] > 60 ? 1 : 0;
+            }
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(ItemDragEndToEnd, TwoPressesMoveAStartingItemAndItsIconFollowsIt)
+{
+    ItemBase* draught = HostAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(draught, nullptr) << "the new character carries its starting items in its first bag";
+    ASSERT_EQ(HostAt(InventoryGroupIndex::Bag1, 5), nullptr);
+    int before = LitPixels(Screenshot(), 0, 0);
+    EXPECT_GT(before, 100) << "the starting item's icon shows in its cell";
+    EXPECT_EQ(LitPixels(Screenshot(), 200, 0), 0);
+
+    ClickAt(20 + 16, 20 + 16);
+    EXPECT_EQ(gUISystem->dragWidget, gUISystem->FindWidgetByPath("SlotProbe::Cell0"));
+    ClickAt(20 + 216, 20 + 16);
+    EXPECT_EQ(gUISystem->dragWidget, nullptr);
+    Frames(4);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 5), draught);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
+    TargaImage moved = Screenshot();
+    EXPECT_GT(LitPixels(moved, 200, 0), 100) << "the icon shows in the target cell";
+    EXPECT_EQ(LitPixels(moved, 0, 0), 0) << "the source cell is black";
+
+    ClickAt(20 + 216, 20 + 16);
+    ClickAt(600, 440);
+    Frames(4);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 5), nullptr) << "a press outside every menu drops the item";
+}
+
+TEST_F(ItemDragEndToEnd, ATunicTakenOffIntoTheBagIsWornAgainFromIt)
+{
+    ItemBase* tunic = HostAt(InventoryGroupIndex::Equipment, EquipedLocation::Chest);
+    ASSERT_NE(tunic, nullptr) << "the new character wears its starting tunic";
+    ASSERT_EQ(HostAt(InventoryGroupIndex::Bag1, 4), nullptr);
+    ClickAt(20 + 16, 20 + 76);
+    ClickAt(20 + 176, 20 + 16);
+    Frames(4);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 4), tunic);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Equipment, EquipedLocation::Chest), nullptr);
+    ClickAt(20 + 176, 20 + 16);
+    ClickAt(20 + 16, 20 + 76);
+    Frames(4);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Equipment, EquipedLocation::Chest), tunic);
+    EXPECT_EQ(Local()->GetInventory().GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest) != nullptr, true)
+        << "the client's mirror shows it worn";
+}
