@@ -54,6 +54,10 @@ void ShaderBatch::ClearBatch()
 {
     batch.shader = nullptr;
     batch.shaderTime = 0.0f;
+    // The stage colours the flush lent the batch come back with their storage: the stages
+    // themselves are remade by the next flush, and their arrays with them.
+    for (size_t i = 0; i < batch.stages.size() && i < static_cast<size_t>(kMaxStages); ++i)
+        stageColors[i].swap(batch.stages[i].colors);
     for (DeviceStage& stage : batch.stages)
         stage.colors.clear();
     batch.stages.clear();
