@@ -1,6 +1,7 @@
 // Renderer -- the renderer's share of the graphics system: its settings and commands, the display start-up, the standard textures and fonts, the frame's clear and swap, statistics and stock lookups.
 #include "render/Renderer.h"
 
+#include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
@@ -19,10 +20,14 @@
 #include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
+#include "resources/models/Animation.h"
+#include "resources/models/ModelResource.h"
 #include "resources/textures/TargaImage.h"
 #include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureTools.h"
 #include "rules/GameData.h"
+
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -400,6 +405,52 @@ void Renderer::Begin2D()
     device.SetModelViewMatrix(ScreenPrimitives::Identity());
     device.GetStateCache().ResetState();
     device.ReleaseContext();
+}
+
+bool Renderer::DrawModelImmediate(int32_t model, const WorldPos3& position, const Matrix3& rotation, float scale)
+{
+    if (model == -1 || !gResourceManager)
+        return false;
+    worldView.BeginFrame();
+    ModelSurfacesDesc desc;
+    desc.model = model;
+    desc.animation = 0;
+    desc.position = position;
+    desc.rotation = rotation;
+    desc.scale = scale;
+    worldView.AddModelSurfaces(desc);
+    if (worldView.GetQueue().GetFrameSurfaces().empty())
+        return false;
+    worldView.DrawSurfaces(worldBatch);
+    return true;
+}
+
+bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation)
+{
+    auto* resource = gResourceManager && model != -1 ? dynamic_cast<const ModelResource*>(gResourceManager->Get(model))
+                                                     : nullptr;
+    const Animation* entry = resource ? resource->GetAnimation(animation) : nullptr;
+    if (!entry || entry->kind != Animation::kSprite || frame < 0 || frame >= entry->frameCount)
+        return false;
+    auto* texture = dynamic_cast<TextureResource*>(gResourceManager->Get(entry->GetFrameTexture(frame, facing)));
+    if (!texture || texture->GetTextureId() < 0)
+        return false;
+    // The quad's own axes (across, up) become the model's left and up; the model then faces
+    // the direction's axis.
+    const Matrix3 upright{{{0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}}};
+    Matrix3 turn = Matrix3Multiply(upright, MatrixFromAxisIndex(facing));
+    device.SetModelViewMatrix(
+        ImmediateDraw::ModelMatrix(worldView.GetCamera().modelView, turn, worldView.ToRenderSpace(position)));
+    GLStateCache& cache = device.GetStateCache();
+    cache.SetEnabled(GL_DEPTH_TEST, true);
+    cache.DepthMask(true);
+    Color white;
+    ColorSystem::GetColorByIndex(white.r, white.g, white.b, 0);
+    immediate.DrawScreenQuad(texture->GetTextureId(), -kSpriteHalfWidth, 0.0f, kSpriteHalfWidth, kSpriteHeight, white,
+                             1.0f, {0.0f, 0.0f, 1.0f, 1.0f}, GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    cache.BindTexture(0);
+    device.SetModelViewMatrix(worldView.GetCamera().modelView);
+    return true;
 }
 
 // Only a keyboard key (0 to 255) takes a screenshot; a mouse binding never does.

@@ -30,6 +30,9 @@ public:
     static constexpr int32_t kFontCount = 4;
     // The standard handles GetStandardHandle gives: 0 .. kStandardHandleCount - 1.
     static constexpr int32_t kStandardHandleCount = 11;
+    // A sprite's quad: half its width and its height, in world units.
+    static constexpr float kSpriteHalfWidth = 11.3f;
+    static constexpr float kSpriteHeight = 64.0f;
 
     Renderer(GraphicsSystem& display, OpenGLDevice& device);
     ~Renderer() override;
@@ -56,6 +59,13 @@ public:
     // The user-interface projection, an identity model view and the depth, cull, alpha and
     // stencil tests off, for drawing in the 640 x 480 space.
     void Begin2D();
+    // The model (its first animation at time 0) drawn at once through the world view's queue,
+    // which it empties first; false when the model is not loaded or has nothing to draw.
+    bool DrawModelImmediate(int32_t model, const WorldPos3& position, const Matrix3& rotation, float scale);
+    // Frame `frame` of the model's sprite animation seen from the facing, as an upright quad
+    // 22.6 wide and 64 high at the position, turned to the facing's axis; false (nothing drawn)
+    // for a frame outside the animation or without a texture for the facing.
+    bool DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation);
     // The frame as drawn into "Screenshots/" by "r_screenshotType"; the name written or empty.
     std::string TakeScreenshot();
     // The "r_textureUsage" and "r_trisRendered" lines, then the triangle counters start again.

@@ -14,6 +14,7 @@
 #include "render/LightingSystem.h"
 #include "render/OpenGLDevice.h"
 #include "render/Renderer.h"
+#include "resources/ResourceManager.h"
 #include "render/TextEvents.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
@@ -180,6 +181,49 @@ TEST_F(WorldViewEndToEnd, ThePlayersOwnModelStandsAtItsScreenPlaceAndGoesWhenThe
         Frame();
     TargaImage back = Screenshot();
     EXPECT_GT(ChangedPixels(hidden, back, x0, y0, x1, y1), 150) << "the player's model did not come back";
+}
+
+// Bright pixels of the back buffer in a box of the 640 x 480 window, y down.
+int WorldViewBrightPixels(int x0, int y0, int x1, int y1)
+{
+    std::vector<uint8_t> rgba(static_cast<size_t>((x1 - x0) * (y1 - y0) * 4));
+    glReadPixels(x0, 480 - y1, x1 - x0, y1 - y0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    int count = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        count += rgba[i] + rgba[i + 1] + rgba[i + 2] > 24;
+    return count;
+}
+
+TEST_F(WorldViewEndToEnd, AModelAndASpriteDrawnAtOnceStandAtTheirProjectedPoint)
+{
+    ResourceHandle pillar;
+    ResourceHandle star;
+    gResourceManager->Load("Models/Props/pillar.mdl", pillar);
+    gResourceManager->Load("Models/Effects/criticalhit.mdl", star);
+    gResourceManager->WaitForLoadQueue();
+    // Three tiles east of the player, on the black of a cleared frame.
+    WorldPos at = Body()->position;
+    at.x += 3.0f * gGameData->GetTuning().tileSize;
+    Vector2 point = Client::WorldToScreen(at, true);
+    int px = static_cast<int>(point.x);
+    int py = static_cast<int>(point.y);
+    WorldPos3 place{at.level, at.x, at.y, 0.0f};
+    const Matrix3 still{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
+
+    gGraphicsDevice->AcquireContext();
+    WorldView& view = gRenderer->GetWorldView();
+    view.BeginWorldView(Body()->position, 1.0f, true);
+    ASSERT_TRUE(gRenderer->DrawModelImmediate(pillar.GetValue(), place, still, 1.0f));
+    EXPECT_GT(WorldViewBrightPixels(px - 20, py - 60, px + 20, py + 5), 100);
+    EXPECT_EQ(WorldViewBrightPixels(px - 160, py - 60, px - 120, py + 5), 0);
+
+    view.BeginWorldView(Body()->position, 1.0f, true);
+    EXPECT_FALSE(gRenderer->DrawSprite(place, 6, 0, star.GetValue(), 0)) << "frame past the sprite's six";
+    EXPECT_EQ(WorldViewBrightPixels(px - 30, py - 80, px + 30, py + 5), 0);
+    ASSERT_TRUE(gRenderer->DrawSprite(place, 2, 0, star.GetValue(), 0));
+    EXPECT_GT(WorldViewBrightPixels(px - 30, py - 80, px + 30, py + 5), 40);
+    EXPECT_EQ(WorldViewBrightPixels(px - 160, py - 80, px - 100, py + 5), 0);
+    gGraphicsDevice->ReleaseContext();
 }
 
 TEST_F(WorldViewEndToEnd, TheScenesVisibilityIsThePlayersSightUntilTheFogIsLifted)
