@@ -98,6 +98,10 @@ public:
     UIWidget* FindWidgetByPath(const std::string& path) const;
     const std::vector<UIMenu*>& GetMenus() const { return menus; }
 
+    // Clears every reference the system and other widgets hold to the menu's widgets (hover,
+    // focus, drag, the held button, parent links), before those widgets are destroyed.
+    void ForgetWidgetsOf(const UIMenu* menu);
+
     // ---- The factory ----
     // Null for a name not in the tables (names compared case-blind, in table order).
     // A kind whose class is not built yet makes a plain menu or widget, logged once a kind.

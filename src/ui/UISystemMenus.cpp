@@ -7,6 +7,7 @@
 #include "core/TextParser.h"
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIBagMenu.h"
 #include "ui/widgets/UICheckBox.h"
 #include "ui/widgets/UIDropDownBox.h"
 #include "ui/widgets/UIDropDownMenu.h"
@@ -51,6 +52,12 @@ UIWidget* MenusMake()
     return new Kind();
 }
 
+template <typename Kind>
+UIMenu* MenusMakeMenu()
+{
+    return new Kind();
+}
+
 UIMenu* MenusMakePlainMenu()
 {
     return new UIMenu();
@@ -88,7 +95,7 @@ struct MenusMenuKind {
 constexpr MenusMenuKind kMenusMenuKinds[] = {
     {"Menu", MenusMakePlainMenu},
     {"RelationsMenu", nullptr},
-    {"BagMenu", nullptr},
+    {"BagMenu", MenusMakeMenu<UIBagMenu>},
 };
 
 } // namespace
@@ -231,7 +238,7 @@ void UISystem::DeleteReplacedMenu(UIMenu* old)
     delete old;
 }
 
-void UISystem::ForgetPointersInto(const UIMenu* menu)
+void UISystem::ForgetWidgetsOf(const UIMenu* menu)
 {
     auto inMenu = [menu](const UIWidget* widget) { return widget && widget->menu == menu; };
     if (inMenu(hoverWidget))
@@ -242,6 +249,16 @@ void UISystem::ForgetPointersInto(const UIMenu* menu)
         dragWidget = nullptr;
     if (inMenu(pressedWidget))
         pressedWidget = nullptr;
+    for (UIMenu* other : menus)
+        for (UIWidget* widget : other->GetWidgets())
+            if (inMenu(widget->parentWidget))
+                widget->parentWidget = nullptr;
+}
+
+void UISystem::ForgetPointersInto(const UIMenu* menu)
+{
+    auto inMenu = [menu](const UIWidget* widget) { return widget && widget->menu == menu; };
+    ForgetWidgetsOf(menu);
     if (helpBottomMenu == menu || inMenu(helpBottomBox)) {
         helpBottomMenu = nullptr;
         helpBottomBox = nullptr;
@@ -252,14 +269,9 @@ void UISystem::ForgetPointersInto(const UIMenu* menu)
     }
     openBagMenus.erase(std::remove(openBagMenus.begin(), openBagMenus.end(), menu), openBagMenus.end());
     menuStack.erase(std::remove(menuStack.begin(), menuStack.end(), menu), menuStack.end());
-    for (UIMenu* other : menus) {
-        if (other == menu)
-            continue;
-        other->ForgetMenu(menu);
-        for (UIWidget* widget : other->GetWidgets())
-            if (inMenu(widget->parentWidget))
-                widget->parentWidget = nullptr;
-    }
+    for (UIMenu* other : menus)
+        if (other != menu)
+            other->ForgetMenu(menu);
 }
 
 void UISystem::FindHelpBoxes()

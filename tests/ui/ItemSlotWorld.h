@@ -44,6 +44,12 @@ Satchel
     ItemType Bag
     BagSize 2
 }
+Pack
+{
+    Type Item
+    ItemType Bag
+    BagSize 4
+}
 Charm
 {
     Type Item
