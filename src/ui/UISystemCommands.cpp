@@ -8,6 +8,7 @@
 #include "core/UserVarSystem.h"
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIItemSlot.h"
 
 #include <iterator>
 #include <span>
@@ -119,8 +120,17 @@ void UISystem::RegisterMenuCommands()
         "setUIMode",
         [this](const CommandArgs& args) { uiMode = EnumTable::LookupIn("UIMode", CommandsArg(args, 0)); },
         "Sets the UI mode", "modeName", "s");
+    commands.RegisterCommand(
+        "sellHighlightedItem",
+        [this](const CommandArgs&) {
+            // Each refuses with its own message where it does not apply: a vendor's offer is bought.
+            if (auto* slot = dynamic_cast<UIItemSlot*>(GetWidgetUnderCursor(false))) {
+                slot->Sell();
+                slot->Buy();
+            }
+        },
+        "Sells the highlighted item", "", "");
     constexpr CommandsLater kHistories[] = {
-        {"sellHighlightedItem", "", "", "Sells the highlighted item"},
         {"clearUseSlot", "", "", "Clears the highlighted use slot"},
     };
     CommandsRegisterLater(commands, kHistories);

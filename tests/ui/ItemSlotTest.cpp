@@ -260,3 +260,60 @@ TEST_F(ItemSlotTooltip, TheItemsOwnDescriptionComesFirst)
     item->BuildTooltip(options, built);
     EXPECT_EQ(text, built);
 }
+
+// ---- Buying ----
+
+TEST_F(ItemSlotRequests, AVendorsOfferIsBoughtOnlyWithTheMoneyForIt)
+{
+    StartWithMenu(std::string(kItemSlotMenu) +
+                  "ItemSlot { internalName Offer inventorySlot Loot 0 vendorSlot 1 position 300 300 size 32 32 }\n");
+    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Loot, 2);
+    Give("Helm", InventoryGroupIndex::Loot, 0);
+    Sync();
+    Press(310, 310, 1);
+    EXPECT_EQ(Shown("$$CantAffordItem$$"), 1);
+    EXPECT_TRUE(Queued().empty());
+    hostPlayer->stats.Set(CharacterStat::Money, 29);
+    Sync();
+    Press(310, 310, 1);
+    EXPECT_TRUE(Queued().empty()) << "one short of the helm's value";
+    hostPlayer->stats.Set(CharacterStat::Money, 30);
+    Sync();
+    Press(310, 310, 1);
+    EXPECT_EQ(Queued(), Lines({"buyItem 15 0"}));
+}
+
+TEST_F(ItemSlotRequests, WithoutATraderTheLootCannotBePickedUp)
+{
+    StartWithMenu(std::string(kItemSlotMenu) +
+                  "ItemSlot { internalName Offer inventorySlot Loot 0 vendorSlot 1 position 300 300 size 32 32 }\n");
+    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Loot, 2);
+    Give("Helm", InventoryGroupIndex::Loot, 0);
+    hostPlayer->stats.Set(CharacterStat::Money, 100);
+    Sync();
+    Press(310, 310);
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    EXPECT_EQ(Shown("$$CantTakeThisItem$$"), 1);
+    EXPECT_TRUE(Queued().empty());
+}
+
+TEST_F(ItemSlotRequests, SellHighlightedItemBuysTheOfferUnderTheCursor)
+{
+    StartWithMenu(std::string(kItemSlotMenu) +
+                  "ItemSlot { internalName Offer inventorySlot Loot 0 vendorSlot 1 position 300 300 size 32 32 }\n");
+    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Loot, 2);
+    Give("Helm", InventoryGroupIndex::Loot, 0);
+    Give("Pebble", InventoryGroupIndex::Bag1, 0);
+    hostPlayer->stats.Set(CharacterStat::Money, 100);
+    Sync();
+    input.cursorAt[0] = 10;
+    input.cursorAt[1] = 10;
+    input.UpdateCursor();
+    ExecuteCommandLine("sellHighlightedItem");
+    EXPECT_TRUE(Queued().empty()) << "nobody to sell the pebble to";
+    input.cursorAt[0] = 310;
+    input.cursorAt[1] = 310;
+    input.UpdateCursor();
+    ExecuteCommandLine("sellHighlightedItem");
+    EXPECT_EQ(Queued(), Lines({"buyItem 15 0"}));
+}
