@@ -127,7 +127,8 @@ constexpr RendererCursor kRendererCursors[] = {
 
 Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
     : display(display), device(device), immediate(device.GetApi(), device.GetStateCache()), worldView(device),
-      worldBatch(&device), overlays(device, device.GetApi(), device.GetStateCache(), immediate, worldView)
+      worldBatch(&device), overlays(device, device.GetApi(), device.GetStateCache(), immediate, worldView),
+      grids(device.GetStateCache(), immediate, worldView)
 {
     worldView.SetLineDrawer(&immediate);
     frame.SetHooks({[this] { Begin2D(); },
@@ -139,6 +140,7 @@ Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
                     [this] {
                         overlays.ApplyBloom(ViewPixels());
                         overlays.DrawExploredOverlay(frame.GetZoom());
+                        grids.Draw(frame.GetZoom());
                     }});
 }
 
@@ -147,6 +149,7 @@ void Renderer::SetFrameScene(FrameScene* newScene)
     scene = newScene;
     frame.SetScene(newScene);
     overlays.SetScene(newScene);
+    grids.SetScene(newScene);
     if (!gLightingSystem)
         return;
     // The lights of a paused game stay as they were; LightAtPoint lights the player's level.
@@ -183,6 +186,7 @@ void Renderer::RegisterCommands()
     worldView.RegisterVars();
     frame.RegisterVars();
     overlays.FindVars();
+    grids.FindVars();
     GeneratedTextures::RegisterCommands();
     gCommandSystem->RegisterCommand(
         "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },

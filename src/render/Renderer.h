@@ -5,6 +5,7 @@
 #include "core/UserVarRef.h"
 #include "core/TimeStamp.h"
 #include "render/ConsoleView.h"
+#include "render/DebugGrids.h"
 #include "render/FrameRenderer.h"
 #include "render/ImmediateDraw.h"
 #include "render/WorldView.h"
@@ -160,6 +161,7 @@ private:
     ShaderBatch worldBatch;
     FrameRenderer frame{worldView, worldBatch};
     WorldViewOverlays overlays;
+    DebugGrids grids;
 };
 
 extern Renderer* gRenderer;

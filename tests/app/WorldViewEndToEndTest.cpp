@@ -226,6 +226,25 @@ TEST_F(WorldViewEndToEnd, AModelAndASpriteDrawnAtOnceStandAtTheirProjectedPoint)
     gGraphicsDevice->ReleaseContext();
 }
 
+TEST_F(WorldViewEndToEnd, TheCollisionGridLaysWhiteAndRedSquaresOverTheWorld)
+{
+    // Pure white or pure red pixels: the grid's colours, rare on lit ground.
+    auto gridPixels = [](const TargaImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.GetHeight(); ++y)
+            for (int x = 0; x < image.GetWidth(); ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] >= 250 && ((p[1] >= 250 && p[2] >= 250) || (p[1] <= 5 && p[2] <= 5));
+            }
+        return count;
+    };
+    int before = gridPixels(Screenshot());
+    gUserVarSystem->SetStringByName("showCollisionGrid", "1");
+    int after = gridPixels(Screenshot());
+    // 31 x 31 squares of 4 x 4 units, at least three whole pixels each.
+    EXPECT_GT(after - before, 31 * 31 * 3);
+}
+
 TEST_F(WorldViewEndToEnd, TheScenesVisibilityIsThePlayersSightUntilTheFogIsLifted)
 {
     FrameScene& scene = *gClientApp;

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -44,13 +45,22 @@ public:
         texCoordStride = stride;
         Add(Line("TexCoordPointer", size, stride));
     }
-    void ColorPointer(int32_t size, int32_t stride, const uint8_t*) override { Add(Line("ColorPointer", size, stride)); }
+    void ColorPointer(int32_t size, int32_t stride, const uint8_t* colors) override
+    {
+        colorData = colors;
+        Add(Line("ColorPointer", size, stride));
+    }
     void Color3f(float red, float green, float blue) override { Add(Line("Color3f", red, green, blue)); }
     void Color4f(float red, float green, float blue, float alpha) override
     {
         Add(Line("Color4f", red, green, blue, alpha));
     }
-    void DrawTriangles(int32_t indexCount, const uint16_t*) override { Add(Line("DrawTriangles", indexCount)); }
+    void DrawTriangles(int32_t indexCount, const uint16_t*) override
+    {
+        if (colorData)
+            drawnColors.push_back({colorData[0], colorData[1], colorData[2], colorData[3]});
+        Add(Line("DrawTriangles", indexCount));
+    }
     void DrawLines(int32_t vertexCount) override { Add(Line("DrawLines", vertexCount)); }
     void LineWidth(float width) override { Add(Line("LineWidth", width)); }
     void LineStipple(int32_t factor, uint16_t pattern) override
@@ -100,6 +110,9 @@ public:
     bool hasCompiledArrays = false;
     const float* texCoords = nullptr;
     int32_t texCoordStride = 0;
+    const uint8_t* colorData = nullptr;
+    // The first vertex's colour of each triangle draw made with a colour array.
+    std::vector<std::array<uint8_t, 4>> drawnColors;
 
 private:
     void Add(const std::string& line) { calls.push_back(line); }
