@@ -159,6 +159,27 @@ void AddStuds(Image& image, int inset, const Color& color)
 const Color kBronzeLight = {0.78f, 0.62f, 0.36f, 1.0f};
 const Color kBronzeDark = {0.36f, 0.25f, 0.13f, 1.0f};
 
+// The screens' shared pieces: a stat bar's fill, white so that each bar tints it its own colour,
+// and the dark, faintly clouded backdrop behind the full-screen menus (tiled, so it wraps).
+bool AddScreenParts(ArchiveWriter& archive)
+{
+    Image fill(64, 16, true);
+    for (int y = 0; y < fill.Height(); ++y) {
+        float t = static_cast<float>(y) / static_cast<float>(fill.Height() - 1);
+        float shine = t < 0.35f ? 1.0f : 1.0f - 0.45f * (t - 0.35f) / 0.65f;
+        for (int x = 0; x < fill.Width(); ++x)
+            fill.Set(x, y, {shine, shine, shine, 1.0f});
+    }
+    Image backdrop(128, 128, false);
+    for (int y = 0; y < backdrop.Height(); ++y) {
+        for (int x = 0; x < backdrop.Width(); ++x) {
+            float cloud = Fractal(x, y, 128, 4, 4, 77);
+            backdrop.Set(x, y, {0.05f + 0.07f * cloud, 0.035f + 0.045f * cloud, 0.025f + 0.03f * cloud, 1.0f});
+        }
+    }
+    return AddImage(archive, "Textures/UI/bar_fill.tga", fill) && AddImage(archive, "Textures/UI/backdrop.tga", backdrop);
+}
+
 bool AddFrames(ArchiveWriter& archive)
 {
     Image window = Frame(64, 64, {kBronzeLight, kBronzeDark, {0.11f, 0.09f, 0.07f, 0.88f}, {0.07f, 0.05f, 0.04f, 0.88f}, 3, false});
@@ -167,7 +188,7 @@ bool AddFrames(ArchiveWriter& archive)
     Image pressed = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.15f, 0.11f, 0.07f, 1.0f}, {0.24f, 0.17f, 0.10f, 1.0f}, 2, true});
     Image slot = Frame(32, 32, {kBronzeLight, kBronzeDark, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true});
     Image tooltip = Frame(32, 32, {{0.7f, 0.7f, 0.65f, 1.0f}, {0.45f, 0.45f, 0.42f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.8f}, {0.02f, 0.02f, 0.03f, 0.8f}, 1, false});
-    return AddImage(archive, "Textures/UI/frame_window.tga", window) &&
+    return AddImage(archive, "Textures/UI/frame_window.tga", window) && AddScreenParts(archive) &&
            AddImage(archive, "Textures/UI/frame_button.tga", button) &&
            AddImage(archive, "Textures/UI/frame_button_pressed.tga", pressed) &&
            AddImage(archive, "Textures/UI/frame_slot.tga", slot) &&

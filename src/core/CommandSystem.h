@@ -72,6 +72,9 @@ public:
     void RegisterVerifyProc(std::string_view name, VerifyProc proc);
     // A missing procedure counts as a failed check.
     bool CallVerifyProc(std::string_view name) const;
+    // Whether a provider or a check of that name is registered (for the menu lint).
+    bool HasInfoProc(std::string_view name) const { return infoProcs.count(name) != 0; }
+    bool HasVerifyProc(std::string_view name) const { return verifyProcs.count(name) != 0; }
 
 private:
     struct Command {

@@ -1,0 +1,231 @@
+// ShippedScreensTest -- the shipped game's own screens in an offscreen window, driven by clicks and keys pushed through SDL: the title screen, a new character made and taken into the world, the in-game screen with its windows and game menu, leaving back to the title, and the options kept in the user's settings.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "core/UserVarSystem.h"
+#include "entities/Player.h"
+#include "server/WorldHost.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class ShippedScreens : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        ASSERT_NE(gUISystem, nullptr);
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+
+    static bool OnStackTop(const char* menuName)
+    {
+        const auto& stack = gUISystem->GetMenuStack();
+        return !stack.empty() && stack.back() == gUISystem->FindMenu(menuName);
+    }
+
+    static std::string Var(const char* name) { return gUserVarSystem->GetStringByName(name); }
+
+    // Keys typed into the focused field, without the Enter that ends a console line.
+    void TypeKeys(const std::string& text)
+    {
+        for (char c : text) {
+            bool upper = c >= 'A' && c <= 'Z';
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, true);
+            Tap(ScancodeOf(c));
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, false);
+        }
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // Pixels of the box whose red is well above their green and blue, as the filled health bar's are.
+    static int RedPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] > 120 && p[0] > 2 * p[1] && p[0] > 2 * p[2];
+            }
+        return count;
+    }
+
+    // Pixels of the box bright enough to be text or the frames' bronze.
+    static int LitPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] + p[1] + p[2] > 300;
+            }
+        return count;
+    }
+
+    // Every screen's last screenshot is kept beside the staged game folder for a person to look at;
+    // a failed check names it.
+    void KeepScreen(const std::string& screen)
+    {
+        if (lastShot.empty())
+            return;
+        std::filesystem::path kept =
+            std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() / ("ShippedScreens-" + screen + ".tga");
+        std::filesystem::copy_file(lastShot, kept, std::filesystem::copy_options::overwrite_existing);
+        if (HasFailure())
+            ADD_FAILURE() << "the screenshot is kept in " << kept.string();
+        lastShot.clear();
+    }
+
+    // The bronze of a button's face: warm, red over green over blue.
+    static bool IsBronze(const std::array<int, 3>& p) { return p[0] > 25 && p[0] > p[1] && p[1] > p[2]; }
+};
+
+TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeavesItForTheTitle)
+{
+    ASSERT_TRUE(Shown("Main")) << "the title screen is what the game shows first";
+    TargaImage title = Screenshot();
+    // The title's letters across the top and the first button's bronze face under them.
+    EXPECT_GT(LitPixels(title, 160, 70, 480, 120), 200);
+    EXPECT_TRUE(IsBronze(PixelAt(title, 250, 196)));
+    KeepScreen("title");
+
+    ClickAt(320, 196);
+    ASSERT_TRUE(Shown("NewCharacter"));
+    EXPECT_FALSE(Shown("Main"));
+    EXPECT_FALSE(Var("PlayerName").empty()) << "a new character starts with a name drawn for its class";
+    TargaImage form = Screenshot();
+    EXPECT_GT(LitPixels(form, 200, 42, 440, 72), 100) << "the heading is drawn";
+    KeepScreen("newcharacter");
+
+    // The drawn name is replaced by a typed one.
+    ClickAt(330, 101);
+    for (int i = 0; i < 24; ++i)
+        Tap(SDL_SCANCODE_BACKSPACE);
+    TypeKeys("Brannoc");
+    EXPECT_EQ(Var("PlayerName"), "Brannoc");
+
+    // Without a covenant name the start is refused and says why.
+    ClickAt(440, 408);
+    EXPECT_EQ(Var("LastError"), "$$ErrorCovenantNameEmpty$$");
+    EXPECT_TRUE(Shown("NewCharacter"));
+    EXPECT_FALSE(gClientApp->IsActive());
+
+    ClickAt(398, 207);
+    EXPECT_EQ(Var("DifficultyLevel"), "Hard");
+    ClickAt(262, 275);
+    EXPECT_EQ(Var("NumCovenants"), "4");
+    ClickAt(208, 308);
+    EXPECT_EQ(Var("PlayerHardcore"), "1");
+
+    // Enter in the covenant's field presses Start.
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    Tap(SDL_SCANCODE_RETURN);
+    for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i) {
+        now += 50;
+        app.RunFrame();
+    }
+    ASSERT_NE(HostPlayer(), nullptr) << "Start made a world host with the player";
+    EXPECT_EQ(HostPlayer()->playerName, "Brannoc");
+    EXPECT_FALSE(Shown("NewCharacter"));
+    // The in-game screen shows once the first game update has come.
+    for (int i = 0; i < 10; ++i) {
+        now += 50;
+        app.RunFrame();
+    }
+    ASSERT_TRUE(Shown("InGame"));
+    TargaImage hud = Screenshot();
+    EXPECT_GT(RedPixels(hud, 10, 445, 170, 455), 300) << "the health bar is filled";
+    KeepScreen("ingame");
+
+    // Escape brings the game menu up and takes it down again.
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(OnStackTop("GameMenu"));
+    EXPECT_TRUE(IsBronze(PixelAt(Screenshot(), 250, 196))) << "the game menu's first button";
+    KeepScreen("gamemenu");
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("GameMenu"));
+
+    // C opens the character sheet, its button closes it, and Escape closes it before the game menu opens.
+    Tap(SDL_SCANCODE_C);
+    ASSERT_TRUE(Shown("Character"));
+    TargaImage sheet = Screenshot();
+    EXPECT_GT(LitPixels(sheet, 40, 150, 160, 250), 100) << "the attributes' names";
+    KeepScreen("character");
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Character"));
+    EXPECT_FALSE(Shown("GameMenu"));
+    ClickAt(480, 457);
+    EXPECT_TRUE(Shown("Character")) << "the in-game screen's button opens it too";
+    ClickAt(16 + 260, 24 + 16);
+    EXPECT_FALSE(Shown("Character"));
+
+    // The menu button, then leaving without saving, asked and confirmed.
+    ClickAt(582, 457);
+    ASSERT_TRUE(OnStackTop("GameMenu"));
+    ClickAt(320, 130 + 150);
+    ASSERT_TRUE(OnStackTop("ConfirmExit"));
+    ClickAt(180 + 75, 180 + 85);
+    EXPECT_FALSE(gClientApp->IsActive());
+    EXPECT_TRUE(Shown("Main"));
+    EXPECT_FALSE(Shown("InGame"));
+    EXPECT_TRUE(gUISystem->GetMenuStack().empty());
+}
+
+TEST_F(ShippedScreens, TheOptionsScreenSetsTheVolumesAndSwitchesAndTheUserSettingsKeepThem)
+{
+    ClickAt(320, 238);
+    ASSERT_TRUE(Shown("Options"));
+    TargaImage options = Screenshot();
+    EXPECT_GT(LitPixels(options, 250, 74, 390, 100), 100) << "the heading is drawn";
+    KeepScreen("options");
+    // A quarter of the way along the music slider.
+    ClickAt(310 + 170 / 4, 206);
+    EXPECT_NEAR(std::stof(Var("s_volumeMusic")), 0.25f, 0.02f);
+    ClickAt(158, 268);
+    EXPECT_EQ(Var("ui_showDamageNumbers"), "0");
+    std::string settings = folder.Read("User/user.cfg");
+    EXPECT_NE(settings.find("s_volumeMusic 0.2"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("ui_showDamageNumbers 0"), std::string::npos) << settings;
+
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Options"));
+    EXPECT_TRUE(Shown("Main"));
+}
+
+TEST_F(ShippedScreens, HelpOpensFromTheTitleAndItsBackButtonReturns)
+{
+    Tap(SDL_SCANCODE_H);
+    ASSERT_TRUE(Shown("HelpScreen"));
+    TargaImage help = Screenshot();
+    EXPECT_GT(LitPixels(help, 84, 96, 556, 200), 300) << "the help text is drawn";
+    KeepScreen("help");
+    ClickAt(320, 406);
+    EXPECT_FALSE(Shown("HelpScreen"));
+    EXPECT_TRUE(Shown("Main"));
+}
+
+} // namespace
