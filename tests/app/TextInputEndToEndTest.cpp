@@ -49,6 +49,8 @@ protected:
         ASSERT_TRUE(app.StartUp());
         ASSERT_NE(gUISystem, nullptr);
         app.RunFrame();
+        // The shipped title screen covers the whole window; these menus are tried without it.
+        TypeOnConsole("hideMenu Main");
     }
 
     // The rightmost lit pixel of the text's first row, in the 640 x 480 space; -1 when none.

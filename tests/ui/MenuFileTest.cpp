@@ -1,9 +1,20 @@
 // MenuFileTest -- layout files read from the game folder's "UI": headers, keys, broken blocks and hostile bytes, and "reloadMenus".
+#include "core/TextParser.h"
 #include "ui/UiWorld.h"
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 namespace {
+
+std::string MenuFileReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class MenuFile : public UiWorld {};
 
@@ -200,6 +211,17 @@ TEST_F(MenuFile, EveryMenuTheGameShipsLoadsWithoutAWarning)
     std::string shipped = ShippedGameFolder();
     if (shipped.empty())
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    // The menus' hot keys name keys of the shipped key names and actions of the shipped bindings.
+    ASSERT_TRUE(UseShippedKeyNames());
+    std::string bindings = MenuFileReadWhole(shipped + "/default.cfg");
+    TextParser config(bindings.data(), bindings.size());
+    std::string word;
+    while (config.NextToken(word)) {
+        if (word == "VirtualKey")
+            keys.ReadBinding(config, "default.cfg");
+        else
+            config.SkipLine();
+    }
     PosixFileSystem shippedFiles(shipped);
     shippedFiles.SetRootFolders("Assets");
     gFileSystem = &shippedFiles;
