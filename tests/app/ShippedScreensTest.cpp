@@ -7,6 +7,7 @@
 #include "server/WorldHost.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
+#include "ui/UIWidget.h"
 
 #include <array>
 #include <filesystem>
@@ -83,6 +84,26 @@ protected:
                 count += p[0] + p[1] + p[2] > 300;
             }
         return count;
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    // From the title screen into a new world with the drawn name: New game, a covenant typed, Start.
+    void EnterTheWorld()
+    {
+        ClickAt(320, 196);
+        ClickAt(330, 133);
+        TypeKeys("Ashguard");
+        ClickAt(440, 408);
+        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
+            Frames(1);
+        Frames(10);
     }
 
     // Every screen's last screenshot is kept beside the staged game folder for a person to look at;
@@ -226,6 +247,34 @@ TEST_F(ShippedScreens, HelpOpensFromTheTitleAndItsBackButtonReturns)
     ClickAt(320, 406);
     EXPECT_FALSE(Shown("HelpScreen"));
     EXPECT_TRUE(Shown("Main"));
+}
+
+TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHimAgain)
+{
+    EnterTheWorld();
+    Player* player = HostPlayer();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(Shown("InGame"));
+    UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
+    ASSERT_NE(rise, nullptr);
+    EXPECT_FALSE(rise->IsVisible()) << "the death screen waits for a death";
+
+    // The world strikes the player down, as a monster's blow would.
+    player->TakeDamage(player->health + 100, nullptr, false, true);
+    for (int i = 0; i < 40 && !rise->IsVisible(); ++i)
+        Frames(1);
+    ASSERT_TRUE(rise->IsVisible());
+    TargaImage dead = Screenshot();
+    EXPECT_GT(RedPixels(dead, 200, 164, 440, 194), 50) << "the heading in its red";
+    EXPECT_TRUE(IsBronze(PixelAt(dead, 246, 246))) << "the button's face";
+    KeepScreen("playerdead");
+
+    ClickAt(320, 246);
+    // The covenant may make the fallen wait before the lifestone raises them.
+    for (int i = 0; i < 1200 && (player->health <= 0 || rise->IsVisible()); ++i)
+        Frames(1);
+    EXPECT_GT(player->health, 0) << "the resurrect request reached the world host";
+    EXPECT_FALSE(rise->IsVisible());
 }
 
 } // namespace
