@@ -277,4 +277,54 @@ TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHi
     EXPECT_FALSE(rise->IsVisible());
 }
 
+TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(Shown("InGame"));
+    Tap(SDL_SCANCODE_I);
+    ASSERT_TRUE(Shown("Inventory"));
+    TargaImage pack = Screenshot();
+    // The window sits at (336, 24): the worn tunic's icon fills the chest place, the head place is empty.
+    int chest = LitPixels(pack, 336 + 226, 24 + 60, 336 + 256, 24 + 90);
+    int head = LitPixels(pack, 336 + 26, 24 + 60, 336 + 56, 24 + 90);
+    EXPECT_GT(chest, head + 40) << chest << " lit in the chest place, " << head << " in the empty head place";
+    KeepScreen("inventory");
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Inventory"));
+    EXPECT_FALSE(Shown("GameMenu"));
+    ClickAt(379, 457);
+    EXPECT_TRUE(Shown("Inventory")) << "the in-game screen's button opens it too";
+    ClickAt(336 + 268, 24 + 16);
+    EXPECT_FALSE(Shown("Inventory"));
+}
+
+TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyInUse)
+{
+    ClickAt(320, 238);
+    ASSERT_TRUE(Shown("Options"));
+    ClickAt(400, 366);
+    ASSERT_TRUE(Shown("KeyBindings"));
+    ClickAt(425, 133);
+    EXPECT_EQ(Var("KeyAction"), "VirtualCharacterWindow");
+    EXPECT_EQ(Var("KeyPrompt"), "1");
+    Tap(SDL_SCANCODE_K);
+    EXPECT_EQ(Var("KeyPrompt"), "0");
+    std::string settings = folder.Read("User/user.cfg");
+    EXPECT_NE(settings.find("VirtualKey VirtualCharacterWindow K"), std::string::npos) << settings;
+    TargaImage keys = Screenshot();
+    EXPECT_GT(LitPixels(keys, 360, 120, 490, 146), 10) << "the bound key's name on its button";
+    KeepScreen("keys");
+
+    // K already belongs to the character sheet: the game menu's action takes it too, and the warning says so.
+    ClickAt(425, 169);
+    Tap(SDL_SCANCODE_K);
+    ASSERT_TRUE(OnStackTop("DuplicateKey"));
+    settings = folder.Read("User/user.cfg");
+    EXPECT_NE(settings.find("VirtualKey VirtualGameMenu K"), std::string::npos) << settings;
+    ClickAt(320, 257);
+    EXPECT_TRUE(gUISystem->GetMenuStack().empty());
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_TRUE(Shown("Options"));
+}
+
 } // namespace
