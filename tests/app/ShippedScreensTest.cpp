@@ -327,4 +327,35 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     EXPECT_TRUE(Shown("Options"));
 }
 
+// The same screens in a larger window: the 640 x 480 layout is scaled over 1024 x 768.
+class ShippedScreensLarge : public ShippedScreens {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 1024\nr_height 768\n");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+
+    // A point of the 640 x 480 layout in the window's pixels.
+    static int Scaled(int units) { return units * 8 / 5; }
+};
+
+TEST_F(ShippedScreensLarge, TheTitleScreenIsScaledToTheWindowAndItsButtonsTakeClicksWhereTheyAreDrawn)
+{
+    ASSERT_TRUE(Shown("Main"));
+    PushMotion(1023, 767);
+    app.RunFrame();
+    TargaImage title = Screenshot();
+    ASSERT_GT(title.GetWidth(), 1000);
+    EXPECT_TRUE(IsBronze(PixelAt(title, Scaled(250), Scaled(196)))) << "the first button's face";
+    EXPECT_GT(LitPixels(title, Scaled(160), Scaled(70), Scaled(480), Scaled(120)), 400) << "the title's letters";
+    KeepScreen("title-1024x768");
+    ClickAt(Scaled(320), Scaled(196));
+    EXPECT_TRUE(Shown("NewCharacter"));
+}
+
 } // namespace
