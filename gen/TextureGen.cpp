@@ -272,7 +272,8 @@ bool AddSlotOverlays(ArchiveWriter& archive)
     return AddImage(archive, "Textures/UI/slot_highlight.tga", SlotRing(32, 3, {0.35f, 0.95f, 0.35f, 1.0f})) &&
            AddImage(archive, "Textures/UI/slot_highlight_bad.tga", SlotRing(32, 3, {0.95f, 0.25f, 0.2f, 1.0f})) &&
            AddImage(archive, "Textures/UI/item_outline.tga", SlotRing(32, 1, {1.0f, 1.0f, 1.0f, 1.0f})) &&
-           AddImage(archive, "Textures/UI/unidentified.tga", SlotVeil(32));
+           AddImage(archive, "Textures/UI/unidentified.tga", SlotVeil(32)) &&
+           AddImage(archive, "Textures/outline.tga", SlotRing(32, 2, {1.0f, 1.0f, 1.0f, 1.0f}));
 }
 
 bool AddWidgetParts(ArchiveWriter& archive)

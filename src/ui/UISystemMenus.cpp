@@ -15,6 +15,7 @@
 #include "ui/widgets/UIList.h"
 #include "ui/widgets/UIListButton.h"
 #include "ui/widgets/UIScrollBar.h"
+#include "ui/widgets/UISkillSlot.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
 #include "ui/widgets/UIStatWidget.h"
@@ -76,7 +77,7 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", MenusMake<UIList>},
-    {"ListButton", MenusMake<UIListButton>},           {"SkillSlot", nullptr},
+    {"ListButton", MenusMake<UIListButton>},           {"SkillSlot", MenusMake<UISkillSlot>},
     {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
     {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
     {"DropDownBox", MenusMake<UIDropDownBox>},          {"TextureList", MenusMake<UITextureList>},

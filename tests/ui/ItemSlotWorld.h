@@ -65,6 +65,16 @@ Tonic
     ItemTimer 1
     ItemTimerTime 3
 }
+Jab
+{
+    Type Skill
+    BaseCost 1
+    MaxSkillLevel 3
+}
+Kick
+{
+    Type Skill
+}
 Almanac
 {
     Type Item
