@@ -104,11 +104,11 @@ void ClientApp::ApplyMemoryThreshold()
 }
 
 void ClientApp::RegisterClientCommand(std::string_view name, CommandSystem::Handler handler, std::string_view help,
-                                      std::string_view argNames, std::string_view argTypes)
+                                      std::string_view argNames, std::string_view argTypes, uint32_t flags)
 {
-    serverLines.RegisterCommand(name, handler, help, argNames, argTypes);
+    serverLines.RegisterCommand(name, handler, help, argNames, argTypes, flags);
     if (gCommandSystem)
-        gCommandSystem->RegisterCommand(name, std::move(handler), help, argNames, argTypes);
+        gCommandSystem->RegisterCommand(name, std::move(handler), help, argNames, argTypes, flags);
 }
 
 void ClientApp::SetLink(std::unique_ptr<LocalPlayerLink> newLink)

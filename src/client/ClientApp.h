@@ -67,7 +67,7 @@ public:
     void RegisterCommands();
     // A command the world host's lines may run: into the client's own table and the process's.
     void RegisterClientCommand(std::string_view name, CommandSystem::Handler handler, std::string_view help,
-                               std::string_view argNames, std::string_view argTypes);
+                               std::string_view argNames, std::string_view argTypes, uint32_t flags = 0);
     CommandSystem& GetServerLineCommands() { return serverLines; }
 
     void SetLink(std::unique_ptr<LocalPlayerLink> newLink);

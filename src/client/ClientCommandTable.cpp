@@ -33,7 +33,7 @@ const std::array<ClientCommandRow, ClientCommandTable::kCount>& ClientCommandTab
         {"removeFromOffer", "offerIndex", "i", "Removes the trade item at the index specified from the trade offer"},
         {"offerTrade", "tradeType", "i", "Offers the current trade"},
         {"cancelCurrentTreaty", "", "", "Cancels the currently selected treaty"},
-        {"offerToPlayer", "", "", "Trade offer to the player covenant"},
+        {"offerToPlayer", "", "", "Trade offer to the player covenant", kCommandNoArgumentCheck},
         {"offerExpired", "covenantIndex", "i", "Trade offer to the player covenant has expired"},
         {"acceptTrade", "", "", "Accepts the current trade"},
         {"ignoreTrade", "", "", "Ignores the current trade"},
@@ -115,7 +115,7 @@ void ClientCommandTable::Register(ClientApp& app)
         if (!handler)
             handler = InGameHandlers::GetHandler(row.name);
         if (handler)
-            app.RegisterClientCommand(row.name, handler, row.help, row.argNames, row.argTypes);
+            app.RegisterClientCommand(row.name, handler, row.help, row.argNames, row.argTypes, row.flags);
     }
     InGameHandlers::RegisterListProviders();
     if (!gCommandSystem)
@@ -134,7 +134,7 @@ bool ClientCommandTable::Attach(ClientApp& app, std::string_view name, CommandSy
                            name.data());
         return false;
     }
-    app.RegisterClientCommand(row->name, std::move(handler), row->help, row->argNames, row->argTypes);
+    app.RegisterClientCommand(row->name, std::move(handler), row->help, row->argNames, row->argTypes, row->flags);
     return true;
 }
 

@@ -15,6 +15,8 @@ struct ClientCommandRow {
     const char* argNames;
     const char* argTypes;
     const char* help;
+    // kCommandNoArgumentCheck for a row whose handler reads its words as a list.
+    uint32_t flags = 0;
 };
 
 // Main thread only. A row whose handler belongs to another system is registered by that system

@@ -12,6 +12,7 @@
 #include "client/EntityClient.h"
 #include "client/LocalPlayerLink.h"
 #include "client/QuestClient.h"
+#include "client/TradeWindow.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "core/TypeRegistry.h"
@@ -38,7 +39,8 @@ bool GameClientSameColour(const Color& a, const Color& b)
 GameClient::GameClient()
     : music(std::make_unique<ClientMusic>()), messages(std::make_unique<ClientMessages>(*this)),
       rankings(std::make_unique<CovenantRankings>(*this)), sight(std::make_unique<ClientSight>(*this)),
-      weatherClient(std::make_unique<WeatherClient>()), profiles(std::make_unique<ClientProfiles>())
+      weatherClient(std::make_unique<WeatherClient>()), profiles(std::make_unique<ClientProfiles>()),
+      trade(std::make_unique<TradeWindow>(*this))
 {
     profileCountHook = [this](int32_t databaseIndex, bool death) { profiles->Count(databaseIndex, death); };
     profileUnlockedHook = [this](const std::string& className) { return profiles->IsUnlocked(className); };
@@ -71,6 +73,7 @@ void GameClient::Init()
     }
     gGameClient->music->RegisterCommands();
     gGameClient->messages->RegisterCommands();
+    gGameClient->trade->RegisterCommands();
     gGameClient->profiles->BuildUnlockList();
     if (gClientApp)
         gGameClient->profiles->RegisterCommands(*gClientApp);
@@ -129,6 +132,7 @@ void GameClient::Reset()
     losDirty = false;
     npcChatText.clear();
     selectedCovenant = -1;
+    trade->Reset();
     music->Reset();
     rankings->Reset();
     sight->Reset();

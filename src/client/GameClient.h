@@ -27,6 +27,7 @@ class WeatherClient;
 class EntityClient;
 class MessageBuffer;
 class QuestClient;
+class TradeWindow;
 
 // Main thread only. Made once at start-up after the world host's game; Reset empties it for a
 // new game.
@@ -88,6 +89,7 @@ public:
     ClientSight& GetSight() { return *sight; }
     WeatherClient& GetWeather() { return *weatherClient; }
     ClientProfiles& GetProfiles() { return *profiles; }
+    TradeWindow& GetTrade() { return *trade; }
     // Grants the unlocks the current user profile now meets; nothing without one.
     void ApplyProfileUnlocks();
 
@@ -205,6 +207,7 @@ private:
     std::unique_ptr<ClientSight> sight;
     std::unique_ptr<WeatherClient> weatherClient;
     std::unique_ptr<ClientProfiles> profiles;
+    std::unique_ptr<TradeWindow> trade;
 };
 
 extern GameClient* gGameClient;

@@ -56,6 +56,8 @@ void PlayerCovenantClient::Reset()
     lastLifestoneFraction = 1.0f;
     alertFlags.fill(false);
     storedIndices = {-1, -1};
+    pendingOffers.clear();
+    ignoredCovenants.clear();
 }
 
 InventoryClient& PlayerCovenantClient::GetInventory() const

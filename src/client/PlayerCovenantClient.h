@@ -8,6 +8,7 @@
 #include "resources/ResourceHandle.h"
 #include "rules/IntArray.h"
 #include "rules/covenants/CovenantBase.h"
+#include "world/TradeOfferEntry.h"
 
 #include <array>
 #include <cstdint>
@@ -123,6 +124,21 @@ public:
     int32_t GetLowestSampled(int32_t stat) const;
     int32_t GetHighestSampled(int32_t stat) const;
 
+    // ---- Offers made to the player (PlayerCovenantClientOffers.cpp) --------------------------------
+    struct PendingOffer {
+        int32_t type = 0;
+        std::vector<TradeOfferEntry> entries;
+    };
+    // Kept as that covenant's pending offer, in place of an earlier one; an index outside
+    // 0..kMaxCovenants-1 is dropped.
+    void ReceiveOffer(int32_t covenantIndex, int32_t type, const std::vector<TradeOfferEntry>& entries);
+    void ExpireOffer(int32_t covenantIndex);
+    // Null when that covenant has no pending offer.
+    const PendingOffer* GetPendingOffer(int32_t covenantIndex) const;
+    // The player chose to ignore the covenant's offers; the flags grow to cover the index.
+    void SetIgnored(int32_t covenantIndex);
+    bool IsIgnored(int32_t covenantIndex) const;
+
     // The client game's town-attack test, which sounds the second alarm; none until it is given.
     std::function<bool()> townUnderAttack;
 
@@ -200,4 +216,6 @@ private:
     ResourceHandle startedRaidSound;
     UpdateStaging staging;
     SavedStaging savedStaging;
+    std::vector<std::unique_ptr<PendingOffer>> pendingOffers;
+    std::vector<bool> ignoredCovenants;
 };

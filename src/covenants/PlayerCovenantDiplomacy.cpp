@@ -76,8 +76,7 @@ bool PlayerCovenant::IsRaidUnderWay() const
 void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
 {
     std::string line = StringFormat("offerToPlayer %d %d", offer.type, from.index);
-    for (const OfferEntry& entry : offer.entries)
-        StringAppendFormat(line, " %d %d %d", entry.side, entry.kind, entry.value);
+    AppendTradeOfferEntries(line, offer.entries);
     TellClient(line);
 }
 

@@ -1,48 +1,16 @@
 // TradeOffer -- a deal between two covenants as the trade window and the covenants pass it around: its type and its entries.
 #pragma once
 
+#include "world/TradeOfferEntry.h"
+
 #include <cstdint>
 #include <vector>
 
 class Covenant;
 
-// What an entry moves or agrees. The giver is the covenant its side names, the taker the other.
-namespace TradeOfferKind {
-enum : int32_t {
-    Influence = 1,            // from the giver's absolute influence
-    Peace = 2,
-    NonAggressionPact = 3,
-    MutualProtectionPact = 4,
-    Alliance = 5,
-    LeaderMoney = 6,          // money of the giver's leading creature
-    Item = 7,                 // value: bag in the low 16 bits, slot in the high 16 bits
-    CovenantMoney = 8,
-    TradeRoute = 9,           // value: the route kind
-    SharedAdventure = 10,
-    JointAction = 11,         // value: action in the low 16 bits, third covenant in the high 16 bits
-};
-constexpr int32_t kFirst = Influence;
-constexpr int32_t kLast = JointAction;
-} // namespace TradeOfferKind
-
-// The actions of a joint entry.
-namespace TradeOfferAction {
-enum : int32_t { ProposePeace = 1, JointWar = 2, JointRaid = 3, MakePeace = 9, CancelRoute = 10 };
-} // namespace TradeOfferAction
-
-struct TradeOfferEntry {
-    int32_t side = 0; // 0: the first covenant gives; any other: the second gives
-    int32_t kind = 0;
-    int32_t value = 0;
-
-    bool operator==(const TradeOfferEntry&) const = default;
-};
-
 struct TradeOffer {
-    // More entries than this refuse the line that carries them.
-    static constexpr int32_t kMaxEntries = 32;
-    // Side 0: the offering covenant; 1 and 2: the other.
-    static constexpr int32_t kMaxSide = 2;
+    static constexpr int32_t kMaxEntries = TradeOfferEntry::kMaxEntries;
+    static constexpr int32_t kMaxSide = TradeOfferEntry::kMaxSide;
 
     std::vector<TradeOfferEntry> entries;
     int32_t type = 0;

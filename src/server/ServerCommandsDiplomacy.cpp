@@ -43,16 +43,14 @@ bool ServerCommands::ParseOffer(const Args& args, TradeOffer& offer, int32_t& co
 {
     if (args.size() < 2)
         return false;
+    // Words after the last whole triple are passed over, as the host always has; an endless or
+    // negative list refuses the whole line. The entries are checked against the two covenants
+    // once they are known.
+    Args whole(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(2 + (args.size() - 2) / 3 * 3));
     TradeOffer parsed;
+    if (!ReadTradeOfferEntries(whole, 2, parsed.entries))
+        return false;
     parsed.type = ToInt(args[0]);
-    for (size_t i = 2; i + 2 < args.size(); i += 3) {
-        TradeOfferEntry entry{ToInt(args[i]), ToInt(args[i + 1]), ToInt(args[i + 2])};
-        // An endless list refuses the whole line; the entries are checked against the two
-        // covenants once they are known.
-        if (static_cast<int32_t>(parsed.entries.size()) >= TradeOffer::kMaxEntries)
-            return false;
-        parsed.entries.push_back(entry);
-    }
     covenantIndex = ToInt(args[1]);
     offer = std::move(parsed);
     return true;

@@ -2,6 +2,7 @@
 #include "ui/ClientUiGameView.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientMessages.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
@@ -72,4 +73,9 @@ bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffe
         out.push_back(std::move(facts));
     }
     return true;
+}
+
+std::string ClientUiGameView::GetDiplomacyResponse() const
+{
+    return gGameClient ? gGameClient->GetMessages().GetDiplomacyResponse() : std::string();
 }

@@ -13,4 +13,5 @@ public:
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
     bool GetPlayerStat(int32_t index, int32_t& out) const override;
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
+    std::string GetDiplomacyResponse() const override;
 };

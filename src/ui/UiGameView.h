@@ -154,6 +154,10 @@ public:
     // The global statistics' best value of a stat in a group.
     virtual int32_t GetRecordBest(int32_t /*group*/, int32_t /*stat*/) const { return 0; }
 
+    // ---- Diplomacy ----
+    // The answer of the covenant the trade window deals with, as the last "dipRes" gave it.
+    virtual std::string GetDiplomacyResponse() const { return {}; }
+
     // ---- Story texts ----
     // The world's history text file.
     virtual std::string GetWorldTextFile() const { return {}; }

@@ -1,0 +1,181 @@
+// TradeRoundTripTest -- the shipped game joined with its rival covenants in an offscreen window: the trade window opened by its key and an amount chosen by clicks reach the world host's offer; each kind of entry built by the window's commands arrives there as the same offer; a rival's own offer comes back as the same record when accepted, and moves the money.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/ClientMessages.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/TradeWindow.h"
+#include "core/CommandSystem.h"
+#include "core/UserVarSystem.h"
+#include "covenants/Covenant.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TradeRoundTrip : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        Frames(1);
+        Tap(SDL_SCANCODE_GRAVE);
+        TypeLine("start both");
+        Tap(SDL_SCANCODE_GRAVE);
+        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
+            Frames(1);
+        Frames(10);
+        host = HostPlayer();
+        ASSERT_NE(host, nullptr);
+        own = gGame->GetGameCovenant(host->covenantIndex);
+        ASSERT_NE(own, nullptr);
+        ASSERT_GE(gGame->GetCovenantCount(), 3) << "the shipped world sets up two rivals";
+        ASSERT_EQ(host->covenantIndex, gGame->GetCovenantCount() - 1) << "the player's covenant joins last";
+        host->stats.Set(CharacterStat::Money, 100000);
+        own->statistics.Set(CovenantStat::InfluenceWorld, 500);
+        own->statistics.Set(CovenantStat::Money, 40);
+        gGame->GetGameCovenant(0)->statistics.Set(CovenantStat::Money, 50);
+        Frames(3);
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+
+    // The lines run as the console runs them; the next frames carry the requests to the host.
+    void Console(std::initializer_list<std::string> lines)
+    {
+        for (const std::string& line : lines)
+            ASSERT_TRUE(ExecuteCommandLine(line)) << line;
+        Frames(3);
+    }
+
+    Player* host = nullptr;
+    Covenant* own = nullptr;
+};
+
+TEST_F(TradeRoundTrip, TheWindowOpensByItsKeyAndAnAmountChosenByClicksReachesTheHost)
+{
+    // The rival the window deals with, chosen at the console as a script would.
+    Tap(SDL_SCANCODE_GRAVE);
+    TypeLine("TalkToCovenant 0");
+    Tap(SDL_SCANCODE_GRAVE);
+    ASSERT_EQ(gGameClient->selectedCovenant, 0);
+    Tap(SDL_SCANCODE_T);
+    ASSERT_TRUE(Shown("Trade"));
+    // The player's amounts list at (32, 86): its second row is the influence.
+    ClickAt(80, 110);
+    ASSERT_TRUE(Shown("ChooseInfluenceAmount"));
+    ClickAt(320, 201);
+    Tap(SDL_SCANCODE_2);
+    Tap(SDL_SCANCODE_5);
+    ClickAt(268, 265);
+    EXPECT_FALSE(Shown("ChooseInfluenceAmount"));
+    Frames(3);
+    const std::vector<TradeOfferEntry> expected = {{0, TradeOfferKind::Influence, 25}};
+    EXPECT_EQ(gGameClient->GetTrade().GetOffer(), expected);
+    EXPECT_EQ(gGame->GetTradeOffer().entries, expected) << "the preview reached the world host";
+    EXPECT_EQ(gGame->GetTradeOffer().type, TradeOfferType::Preview);
+    // Propose, at (232, 312) in the window.
+    ClickAt(16 + 259, 12 + 314);
+    Frames(3);
+    EXPECT_EQ(gGame->GetTradeOffer().type, TradeOfferType::Gift) << "a trade asking nothing is a gift";
+    EXPECT_NE(gGameClient->GetMessages().GetDiplomacyResponse().find("$$DiplomacyResponse"), std::string::npos)
+        << "the rival's answer shows";
+}
+
+TEST_F(TradeRoundTrip, EachKindBuiltInTheWindowArrivesAsTheSameOffer)
+{
+    int32_t third = 1;
+    Console({"TalkToCovenant 0"});
+    struct Case {
+        std::vector<std::string> lines;
+        int32_t sent;
+        int32_t arrived;
+    };
+    // The chooser menu first, as the player opens it; then the amount typed into it.
+    const Case cases[] = {
+        // What the player gives alone: a trade of it is a gift at the host.
+        {{"chooseInfluenceAmount 0", "setUserVar InfluenceAmount 20", "addInfluenceToOffer"}, 0, 2},
+        {{"chooseGoldAmount 0", "setUserVar GoldAmount 1", "setUserVar SilverAmount 2", "setUserVar CopperAmount 3",
+          "addGoldToOffer"},
+         0, 2},
+        {{"chooseCrystalsAmount 0", "setUserVar CrystalsAmount 4", "addCrystalsToOffer"}, 0, 2},
+        // What binds both asks something of the rival: the type stays.
+        {{"addToOffer 2 2"}, 0, 0},
+        {{"addToOffer 2 3"}, 0, 0},
+        {{"addToOffer 2 4"}, 0, 0},
+        {{"addToOffer 2 5"}, 0, 0},
+        {{"addTradeRouteToOffer 1"}, 0, 0},
+        {{"addAdventureToOffer"}, 0, 0},
+        {{"chooseOtherCovenant 3 2", "setUserVar OtherCovenant " + std::to_string(third), "addAgreementToOffer"}, 1, 1},
+        {{"chooseCrystalsAmount 1", "setUserVar CrystalsAmount 3", "addCrystalsToOffer"}, 1, 1},
+        // A demand asking nothing is a gift as well.
+        {{"chooseGoldAmount 0", "setUserVar GoldAmount 0", "setUserVar SilverAmount 0", "setUserVar CopperAmount 7",
+          "addGoldToOffer", "chooseInfluenceAmount 0", "setUserVar InfluenceAmount 20", "addInfluenceToOffer"},
+         1, 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines = {"clearOffer"};
+        lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+        lines.push_back("offerTrade " + std::to_string(c.sent));
+        for (const std::string& line : lines)
+            ASSERT_TRUE(ExecuteCommandLine(line)) << line;
+        Frames(3);
+        const std::vector<TradeOfferEntry>& built = gGameClient->GetTrade().GetOffer();
+        ASSERT_FALSE(built.empty()) << c.lines.back();
+        EXPECT_EQ(gGame->GetTradeOffer().entries, built) << c.lines.back();
+        EXPECT_EQ(gGame->GetTradeOffer().type, c.arrived) << c.lines.back();
+    }
+}
+
+TEST_F(TradeRoundTrip, ARivalsOfferIsAcceptedAsTheSameRecordAndMovesTheMoney)
+{
+    Covenant* rival = gGame->GetGameCovenant(0);
+    ASSERT_NE(rival, nullptr);
+    TradeOffer demand;
+    demand.entries = {{1, TradeOfferKind::LeaderMoney, 500}};
+    rival->SendOffer(*own, demand);
+    Frames(3);
+    const std::vector<TradeOfferEntry>& incoming = gGameClient->GetTrade().GetIncoming();
+    EXPECT_EQ(incoming, demand.entries) << "the offer arrived through offerToPlayer";
+    std::vector<ListEntry> rows;
+    // The rival's own terms: side 1 is what the player's covenant gives.
+    gCommandSystem->CallInfoProc("getIncomingTradeOtherOffer", rows);
+    ASSERT_EQ(rows.size(), 1u);
+
+    int32_t before = host->stats.Get(CharacterStat::Money);
+    Console({"TalkToCovenant 0", "acceptTrade"});
+    EXPECT_EQ(gGame->GetTradeOffer().entries, demand.entries);
+    EXPECT_EQ(gGame->GetTradeOffer().type, demand.type);
+    EXPECT_EQ(host->stats.Get(CharacterStat::Money), before - 500) << "the player paid what the rival asked";
+    EXPECT_EQ(rival->GetPendingOffer(own->index), nullptr);
+}
+
+} // namespace
