@@ -70,6 +70,8 @@ float QuestPacing::ChanceFor(int32_t count) const
 
 void GameQuests::Update(float seconds)
 {
+    // No quest's code runs on the quests deleted since the last step any more.
+    finished.clear();
     if (!GetFirstPlayer())
         return;
     for (RandomTimer& timer : timers)

@@ -55,6 +55,7 @@ GameQuests::~GameQuests() = default;
 void GameQuests::Reset()
 {
     list.clear();
+    finished.clear();
     for (RandomTimer& timer : timers)
         timer = RandomTimer{};
     initialQuestsPending = false;
@@ -108,7 +109,8 @@ void GameQuests::DeleteQuest(int32_t index)
             player->AbandonQuest(index);
     quest->OnRemove();
     // The removal may have started a follow-up, which never takes this still-held entry.
-    list[static_cast<size_t>(index)].reset();
+    // Mended: the quest was freed here while the step that ended it still ran on it.
+    finished.push_back(std::move(list[static_cast<size_t>(index)]));
 }
 
 void GameQuests::DeleteQuest(Quest& quest)

@@ -94,7 +94,7 @@ public:
     // Null for a negative index, one past the list and an empty entry.
     Quest* GetQuest(int32_t index) const;
     // Every slot holding the number ends its copy first; then the quest's removal runs and the
-    // entry empties.
+    // entry empties. The quest itself is freed at the start of the next step.
     void DeleteQuest(int32_t index);
     void RemoveQuestIfUnheld(int32_t index) override;
     void EndQuestForPlayers(int32_t questId) override;
@@ -213,5 +213,8 @@ private:
     QuestPacing pacing;
     GameQuestWorld questWorld;
     std::vector<std::unique_ptr<Quest>> list;
+    // Deleted quests, out of the list but not yet freed: a quest is often deleted from within
+    // its own step or handler, which still runs on it. Freed at the start of the next step.
+    std::vector<std::unique_ptr<Quest>> finished;
     RandomTimer timers[kTimerCount];
 };
