@@ -290,8 +290,8 @@ bool WriteStringToFile(std::string_view path, std::string_view text)
         gFileSystem->Abandon(file);
         return false;
     }
-    gFileSystem->Close(file);
-    return true;
+    // Mended: a write that never replaced the file (a full disk, a failed rename) was reported done.
+    return gFileSystem->Close(file);
 }
 
 void FileSystem::PrefixPath(std::string& path, PathBase base)
@@ -629,6 +629,26 @@ bool FileSystem::DeleteUserFile(std::string_view path)
         return true;
     folderCache.Forget(resolved.substr(0, resolved.rfind('/')));
     return fs::remove(resolved, error) && !error;
+}
+
+bool FileSystem::RenameUserFile(std::string_view from, std::string_view to)
+{
+    std::string source;
+    std::string destination;
+    if (!NormalizeGamePath(from, source) || !NormalizeGamePath(to, destination) || userFolder.empty())
+        return false;
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    std::string resolved = folderCache.Resolve(userFolder, source);
+    std::error_code error;
+    if (resolved.empty() || !fs::is_regular_file(resolved, error))
+        return false;
+    std::string target = WriteTarget(destination);
+    if (target.empty())
+        return false;
+    bool moved = rename(resolved.c_str(), target.c_str()) == 0;
+    folderCache.Forget(resolved.substr(0, resolved.rfind('/')));
+    folderCache.Forget(target.substr(0, target.rfind('/')));
+    return moved;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -87,6 +87,10 @@ public:
     std::string MakeNumberedFileName(std::string_view prefix, std::string_view extension, int digits = 4);
     // A missing file is no error; false only when a file exists and cannot be removed.
     bool DeleteUserFile(std::string_view path);
+    // Moves a user file to another name in the user folder in one step, replacing a file of
+    // that name; a crash leaves it under one name or the other. False when it is missing or
+    // cannot be moved (nothing changes).
+    bool RenameUserFile(std::string_view from, std::string_view to);
     // Lower-cases the path and puts the folder and "/" in front unless it already lies in that folder.
     static void PrefixPath(std::string& path, PathBase base);
     // The name ends in "." + extension, without regard to case; "" and "*" match every name.

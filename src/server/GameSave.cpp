@@ -86,10 +86,9 @@ bool Game::SetAsideWorldSave(std::string_view characterName)
     std::string path;
     if (!gFileSystem || !MakeWorldSavePath(characterName, path))
         return false;
-    FileBuffer bytes = gFileSystem->LoadWholeFile(path, kLocationUser);
-    // The copy lands whole before the original goes, so a crash between keeps one of them.
+    // Mended: a copy then a delete could lose the save, or leave it twice, to a crash between.
     std::string aside = path + ".bad";
-    if (!WriteStringToFile(aside, bytes.Text()) || !gFileSystem->DeleteUserFile(path)) {
+    if (!gFileSystem->RenameUserFile(path, aside)) {
         DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", path.c_str(), aside.c_str());
         return false;
     }

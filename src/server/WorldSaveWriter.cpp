@@ -11,6 +11,7 @@
 #include "server/WorldSaveVersion.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
+#include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -75,6 +76,13 @@ bool WorldSaveWriter::IsRemadeByWorld(const Entity& entity)
     return gate && (gate->kind == GateKind::World || gate->GetLinked());
 }
 
+bool WorldSaveWriter::IsRebuiltOnLoad(const Entity& entity)
+{
+    // The load makes each entity from the record its model shows and stops at one it cannot
+    // make, as a record's length is not written: a monster saved before the doors lost them all.
+    return gSpawnSystem && gSpawnSystem->GetLevelFiller().FindObjectRecord(entity.modelName);
+}
+
 void WorldSaveWriter::WriteEntities(const Game& game)
 {
     // Mended: a recruit's candidate was written with its quest and again here, and came back twice.
@@ -84,7 +92,7 @@ void WorldSaveWriter::WriteEntities(const Game& game)
             written.push_back(quest->target.GetAs<Entity>());
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
-        if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) ||
+        if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) || !IsRebuiltOnLoad(*entity) ||
             std::find(written.begin(), written.end(), entity) != written.end())
             continue;
         buffer.WriteBool(true);

@@ -25,6 +25,8 @@ private:
     void WriteEntities(const Game& game);
     // The world's own gates, made again by the world at load rather than read back.
     static bool IsRemadeByWorld(const Entity& entity);
+    // Whether loading can make the entity again: an object record shows its model.
+    static bool IsRebuiltOnLoad(const Entity& entity);
 
     MessageBuffer& buffer;
 };

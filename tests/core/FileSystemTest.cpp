@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -209,6 +210,28 @@ TEST_F(FileSystemTest, WriteReplacesOnlyOnCloseAndLeavesNoTemporaryFile)
     EXPECT_EQ(files.GetBytesWritten(), 6u);
 }
 
+TEST_F(FileSystemTest, AWriteWhoseCommitFailsIsReportedAndKeepsTheOldFile)
+{
+    // Every commit fails, as a full disk or a refused rename makes it.
+    class FailingCommits : public PosixFileSystem {
+    public:
+        using PosixFileSystem::PosixFileSystem;
+        bool Close(File* file) override
+        {
+            Abandon(file);
+            return false;
+        }
+    };
+    folder.Write("User/settings.cfg", "old");
+    FailingCommits failing(Root());
+    failing.SetRootFolders("Assets");
+    gFileSystem = &failing;
+    EXPECT_FALSE(WriteStringToFile("settings.cfg", "new"));
+    gFileSystem = &files;
+    EXPECT_EQ(folder.Read("User/settings.cfg"), "old");
+    EXPECT_EQ(AllEntries("User"), std::vector<std::string>{"settings.cfg"});
+}
+
 TEST_F(FileSystemTest, WriteMakesFoldersAndReusesThemWhateverTheirCase)
 {
     folder.Write("User/Chars/global.sav", "old");
@@ -252,6 +275,30 @@ TEST_F(FileSystemTest, DeleteUserFileTouchesOnlyTheUserFolder)
     EXPECT_TRUE(files.DeleteUserFile("chars/missing.chr"));
     EXPECT_FALSE(fs::exists(folder.Path() / "User/chars/a.chr"));
     EXPECT_EQ(folder.Read("Assets/chars/b.chr"), "b");
+}
+
+TEST_F(FileSystemTest, RenameUserFileMovesTheVeryFileAndStaysInTheUserFolder)
+{
+    folder.Write("User/Chars/Ada.wld", "world");
+    folder.Write("User/Chars/ada.wld.bad", "older");
+    folder.Write("Assets/chars/assets.wld", "shipped");
+    folder.Write("victim.txt", "safe");
+    struct stat before {};
+    ASSERT_EQ(stat((folder.Path() / "User/Chars/Ada.wld").c_str(), &before), 0);
+    EXPECT_TRUE(files.RenameUserFile("chars/ada.wld", "CHARS/ada.wld.bad"));
+    EXPECT_EQ(AllEntries("User/Chars"), std::vector<std::string>{"ada.wld.bad"}) << "the older file is replaced";
+    struct stat after {};
+    ASSERT_EQ(stat((folder.Path() / "User/Chars/ada.wld.bad").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "moved, not copied";
+    EXPECT_EQ(Load("chars/ada.wld.bad", kLocationUser), "world");
+
+    EXPECT_FALSE(files.RenameUserFile("chars/missing.wld", "chars/x.wld"));
+    EXPECT_FALSE(files.RenameUserFile("chars/assets.wld", "chars/y.wld")) << "only user files move";
+    EXPECT_FALSE(files.RenameUserFile("chars/ada.wld.bad", "../victim.txt"));
+    EXPECT_FALSE(files.RenameUserFile("../victim.txt", "chars/z.wld"));
+    EXPECT_EQ(folder.Read("victim.txt"), "safe");
+    EXPECT_EQ(folder.Read("Assets/chars/assets.wld"), "shipped");
+    EXPECT_EQ(AllEntries("User/Chars"), std::vector<std::string>{"ada.wld.bad"});
 }
 
 TEST_F(FileSystemTest, PrefixPathLowerCasesAndAddsTheFolderOnce)

@@ -135,6 +135,26 @@ TEST_F(WorldSaveFiles, AnUnreadableSaveIsKeptAsideAndANewWorldStarts)
     EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "not a world");
 }
 
+// A copy would need room the disk may not have, and a crash between the copy and the delete
+// would leave the save twice or not at all.
+TEST_F(WorldSaveFiles, AnUnreadableSaveMovesAsideInOneStepWithoutWritingAByte)
+{
+    StartSavedWorld();
+    folder.Write("User/chars/ada.wld", "not a world");
+    folder.Write("User/chars/ada.wld.bad", "an older unreadable world");
+    WorldSaveFailingFiles failing(folder.Path().string());
+    failing.SetRootFolders("Assets");
+    FileSystem* kept = gFileSystem;
+    gFileSystem = &failing;
+    EXPECT_TRUE(Game::SetAsideWorldSave("Ada"));
+    EXPECT_FALSE(Game::SetAsideWorldSave("Nobody")) << "no save, nothing set aside";
+    gFileSystem = kept;
+    EXPECT_FALSE(Exists("User/chars/ada.wld"));
+    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "not a world");
+    EXPECT_FALSE(Exists("User/chars/nobody.wld.bad"));
+    EXPECT_EQ(CountLinesHolding(debug, "Couldn't set chars/nobody.wld aside as chars/nobody.wld.bad"), 1);
+}
+
 TEST_F(WorldSaveFiles, ASavedWorldResumesWithoutAWord)
 {
     StartSavedWorld();

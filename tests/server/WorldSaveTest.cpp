@@ -184,12 +184,29 @@ TEST_F(WorldSave, PlayersAndAttachedEntitiesStayOutOfTheFile)
     StartSavedWorld();
     Entity* tree = spawn.GetLevelFiller().RestoreLevelObject(At(100, 100, 0), 2, "models/props/tree.mdl");
     ASSERT_NE(tree, nullptr);
-    tree->parentNumber = player->entityNumber;
+    // Attached for real: the player deletes it with itself, so nothing here touches it after.
+    tree->AttachTo(player, "");
+    ASSERT_EQ(tree->parentNumber, player->entityNumber);
     ASSERT_TRUE(game->SaveWorld("Ada"));
     FreshGame();
     ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
     EXPECT_EQ(game->CountEntities(), 0);
-    tree->parentNumber = -1;
+}
+
+// A record the load cannot make stops every record after it: such an entity is not written.
+TEST_F(WorldSave, AMonsterNoObjectRecordShowsStaysOutAndTheObjectsAfterItComeBack)
+{
+    StartSavedWorld();
+    auto* wolf = new Actor();
+    wolf->modelName = "models/monsters/wolf.mdl";
+    wolf->SetPosition(At(400, 400, 0));
+    ASSERT_NE(game->AddEntity(wolf), -1);
+    FillEntities();
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    FreshGame();
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(game->CountEntities(), 6) << "the six objects, no monster";
+    EXPECT_EQ(CountLinesHolding(debug, "the entity records end at"), 0);
 }
 
 TEST_F(WorldSave, NothingIsSavedWithoutARunningWorldAndAFirstPlayer)
