@@ -107,15 +107,19 @@ void ActorCovenant::OnSharedAdventureXp(Entity& entity, int32_t amount)
         step <= 0)
         return;
     int32_t& counted = sharedAdventureXp[static_cast<size_t>(partner->index)];
-    counted = static_cast<int32_t>(std::min<int64_t>(int64_t{counted} + amount, 2147483647));
-    while (counted >= step) {
-        counted -= step;
-        float change = ChangeRelation(partner->index, DefinitionFloat("RelationChangeSharedAdventureXp"), true);
-        partner->DescribeRelationChange(this, change);
-        for (int32_t c = 0; c < gCovenantHost->GetCovenantCount(); ++c)
-            if (Covenant* onlooker = gCovenantHost->GetCovenantAt(c); onlooker && !onlooker->eliminated)
-                onlooker->OnCovenantsMeet(*this, *partner);
-    }
+    int64_t total = std::min<int64_t>(int64_t{counted} + amount, 2147483647);
+    // Mended: one step at a time, a huge share ran billions of rounds. Every step reached
+    // changes the relation alike, so they are taken together, described once and seen once.
+    int64_t reached = total / step;
+    counted = static_cast<int32_t>(total % step);
+    if (reached == 0)
+        return;
+    float change = ChangeRelation(partner->index,
+                                  static_cast<float>(reached) * DefinitionFloat("RelationChangeSharedAdventureXp"), true);
+    partner->DescribeRelationChange(this, change);
+    for (int32_t c = 0; c < gCovenantHost->GetCovenantCount(); ++c)
+        if (Covenant* onlooker = gCovenantHost->GetCovenantAt(c); onlooker && !onlooker->eliminated)
+            onlooker->OnCovenantsMeet(*this, *partner);
 }
 
 // ---- Shared raids ---------------------------------------------------------------------------------------

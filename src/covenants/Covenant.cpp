@@ -217,12 +217,35 @@ const PendingOffer* Covenant::GetPendingOfferRecord(int32_t other) const
     return other >= 0 && other < kMaxCovenants ? &pendingOffers[static_cast<size_t>(other)] : nullptr;
 }
 
+ItemBase* Covenant::FindOfferedItem(const OfferEntry& entry, int32_t other) const
+{
+    const Covenant* giver = entry.side == 0 ? this : (gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr);
+    if (entry.kind != TradeOfferKind::Item || !giver)
+        return nullptr;
+    auto bag = static_cast<int32_t>(static_cast<uint32_t>(entry.value) & 0xFFFFu);
+    auto slot = static_cast<int32_t>(static_cast<uint32_t>(entry.value) >> 16);
+    return giver->GetStoredItem(bag, slot);
+}
+
+bool Covenant::HoldsOfferedGoods(int32_t other) const
+{
+    const PendingOffer* pending = GetPendingOfferRecord(other);
+    if (!pending || pending->goods.size() != pending->offer.entries.size())
+        return false;
+    for (size_t i = 0; i < pending->goods.size(); ++i)
+        if (pending->offer.entries[i].kind == TradeOfferKind::Item &&
+            (!pending->goods[i] || FindOfferedItem(pending->offer.entries[i], other) != pending->goods[i].Get()))
+            return false;
+    return true;
+}
+
 void Covenant::ClearOfferTo(int32_t other, bool notify)
 {
     if (other < 0 || other >= kMaxCovenants)
         return;
     PendingOffer& pending = pendingOffers[static_cast<size_t>(other)];
     pending.offer = Offer{};
+    pending.goods.clear();
     pending.running = false;
     Covenant* to = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
     if (notify && to)

@@ -257,6 +257,12 @@ public:
     // hears an empty offer.
     void ClearOfferTo(int32_t other, bool notify);
     const PendingOffer* GetPendingOfferRecord(int32_t other) const;
+    // Whether each item the offer pending toward the index names is still the very item it
+    // named when stored, in the cell its entry names: a deal never hands over another.
+    bool HoldsOfferedGoods(int32_t other) const;
+    // The item an entry names in the giver's goods (side 0: this covenant, else the one of the
+    // index); null for an entry of another kind or an empty cell.
+    ItemBase* FindOfferedItem(const OfferEntry& entry, int32_t other) const;
 
     // ---- Crystals and influence (CovenantEconomy.cpp) -------------------------------------------
     // The living guard of the highest value (the lowest slot on a tie); -1 when none.

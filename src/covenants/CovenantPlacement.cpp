@@ -38,6 +38,8 @@ void Covenant::StorePendingOffer(const Offer& offer, int32_t other, float interv
     ClearOfferTo(other, false);
     PendingOffer& pending = pendingOffers[static_cast<size_t>(other)];
     pending.offer = offer;
+    for (const OfferEntry& entry : offer.entries)
+        pending.goods.emplace_back(FindOfferedItem(entry, other));
     pending.interval = pending.total = pending.remaining = interval;
     pending.running = true;
     pending.resendsLeft = kCovenantPlacementResends;

@@ -1,9 +1,11 @@
 // PendingOffer -- the offer a covenant made to another and has not yet seen answered, with its resend timer.
 #pragma once
 
+#include "core/SafePointer.h"
 #include "covenants/TradeOffer.h"
 
 #include <cstdint>
+#include <vector>
 
 // The covenants' names for the game's offer record.
 using Offer = TradeOffer;
@@ -21,6 +23,9 @@ struct PendingOffer {
     float total = 0.0f;
     float remaining = 0.0f;
     int32_t resendsLeft = 0;
+    // The very item each entry named as the offer was stored (null for an entry of another
+    // kind): the item priced, whatever is moved into its cell later.
+    std::vector<SafePointer> goods;
 
     // An answer names this offer when it has the same type and the same entries in the same
     // order: a client cannot accept terms the covenant never offered.

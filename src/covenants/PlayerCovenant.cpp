@@ -428,13 +428,15 @@ void PlayerCovenant::DeleteInventoryItem(int32_t bag, int32_t slot)
 ItemBase* PlayerCovenant::GetStoredItem(int32_t bag, int32_t slot) const
 {
     const Player* leader = GetPlayerLeader();
-    return leader && leader->inventory ? leader->inventory->GetItem(bag, slot) : nullptr;
+    // Mended: a deal could name a worn item, a bag with its contents, or the stash's goods.
+    bool carried = bag >= InventoryGroupIndex::Bag1 && bag <= InventoryGroupIndex::Bag4;
+    return carried && leader && leader->inventory ? leader->inventory->GetItem(bag, slot) : nullptr;
 }
 
 std::unique_ptr<ItemBase> PlayerCovenant::RemoveStoredItem(int32_t bag, int32_t slot)
 {
     Player* leader = GetPlayerLeader();
-    return leader && leader->inventory ? leader->inventory->RemoveAt(bag, slot) : nullptr;
+    return GetStoredItem(bag, slot) ? leader->inventory->RemoveAt(bag, slot) : nullptr;
 }
 
 bool PlayerCovenant::GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t)

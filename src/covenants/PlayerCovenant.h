@@ -107,7 +107,8 @@ public:
     // Bag 24 is the player's house bag; the others are the covenant's.
     Item* GetInventoryItem(int32_t bag, int32_t slot) const override;
     void DeleteInventoryItem(int32_t bag, int32_t slot) override;
-    // The goods a deal names are the player's own: its inventory's (bag, slot); none without it.
+    // The goods a deal names are the player's own: its inventory's (bag, slot) in the carried
+    // bags (Bag1 to Bag4) only; none without it.
     ItemBase* GetStoredItem(int32_t bag, int32_t slot) const override;
     std::unique_ptr<ItemBase> RemoveStoredItem(int32_t bag, int32_t slot) override;
     // Into the player's carried bags (their stacks first), else onto the ground at its feet;

@@ -83,9 +83,11 @@ void ServerCommands::AcceptOffer(const Args& args, Player* player)
         return;
     // Only what the covenant itself offered can be accepted, as the server holds it: a client
     // cannot accept terms it wrote itself. What either side gives may have been spent or moved
-    // since the offer was made: a deal neither can pay stays pending, untouched.
+    // since the offer was made: a deal neither can pay stays pending, untouched. Mended: an item
+    // was checked only for being there, so another put in its cell went for the first one's price.
     const TradeOffer* pending = other->GetPendingOffer(mine->index);
-    if (!pending || !pending->HasSameTerms(parsed) || !gGame->CanAffordOffer(other, mine, *pending))
+    if (!pending || !pending->HasSameTerms(parsed) || !gGame->CanAffordOffer(other, mine, *pending) ||
+        !other->HoldsOfferedGoods(mine->index))
         return;
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = *pending;

@@ -183,7 +183,7 @@ TEST_F(CovenantTraits, AdventuringTogetherIsSharedByBothAndTheLeadersExperienceW
     rival->OnSharedAdventureXp(*leader, 250);
     EXPECT_FLOAT_EQ(Toward(*spy), 54.0f);
     EXPECT_EQ(rival->sharedAdventureXp[static_cast<size_t>(spy->index)], 50);
-    EXPECT_EQ(spy->described, (std::vector<float>{2.0f, 2.0f}));
+    EXPECT_EQ(spy->described, (std::vector<float>{4.0f})) << "two steps reached at once, told once";
     // Only the leader's experience counts.
     rival->OnSharedAdventureXp(*spy->leader, 1000);
     EXPECT_FLOAT_EQ(Toward(*spy), 54.0f);
@@ -194,6 +194,26 @@ TEST_F(CovenantTraits, AdventuringTogetherIsSharedByBothAndTheLeadersExperienceW
     EXPECT_EQ(spy->stoppedBy, std::vector<int32_t>{rival->index});
     rival->StopAdventuringWith(*rival);
     EXPECT_EQ(spy->stoppedBy.size(), 1u);
+}
+
+// The steps a share reaches are taken together: a huge share costs no more than a small one.
+TEST_F(CovenantTraits, AHugeSharedExperienceIsCountedInOneGoAndSeenOnce)
+{
+    ActorCovenant& jealous = MakeRival("CovenantTouchy", 2000.0f);
+    jealous.EnsureRelationSlots(4);
+    jealous.SetRelation(rival->index, 20.0f);
+    jealous.SetRelation(spy->index, 50.0f);
+    rival->StartAdventuringWith(*spy);
+    ASSERT_EQ(rival->adventurePartner, spy->index);
+    rival->OnSharedAdventureXp(*rival->GetLeader(), 30);
+    rival->OnSharedAdventureXp(*rival->GetLeader(), 2147483647);
+    // (30 + the share) capped at the largest count: 21474836 steps of 100, 47 left over.
+    EXPECT_EQ(rival->sharedAdventureXp[static_cast<size_t>(spy->index)], 47);
+    EXPECT_FLOAT_EQ(Toward(*spy), 100.0f);
+    ASSERT_EQ(spy->described.size(), 1u);
+    EXPECT_FLOAT_EQ(spy->described[0], 21474836.0f * 2.0f);
+    EXPECT_FLOAT_EQ(jealous.GetRelation(rival->index), 19.0f) << "an onlooker stung once: (1 - 20 / 40) x -2";
+    EXPECT_FLOAT_EQ(jealous.GetRelation(spy->index), 50.0f) << "above the jealousy line";
 }
 
 TEST_F(CovenantTraits, AStepOfNoExperienceCountsNothingAndEnds)

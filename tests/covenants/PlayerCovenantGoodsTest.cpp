@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr const char* kPlayerCovenantGoodsRecords = R"(
@@ -96,4 +100,25 @@ TEST_F(PlayerCovenantGoods, GivenGoodsJoinAStackFirstThenAFreeCellThenTheGround)
     EXPECT_TRUE(covenant->GiveStoredItem(another, InventoryGroupIndex::Stash));
     EXPECT_EQ(another, nullptr);
     EXPECT_EQ(CountOnGround(), 1);
+}
+
+TEST_F(PlayerCovenantGoods, OnlyTheCarriedBagsHoldGoodsForADeal)
+{
+    for (int32_t bag : {InventoryGroupIndex::Main, InventoryGroupIndex::Equipment, InventoryGroupIndex::Stash,
+                        InventoryGroupIndex::House, InventoryGroupIndex::Bag4})
+        player->inventory->ResizeBag(bag, std::max(1, player->inventory->GetSlotCount(bag)));
+    std::vector<std::pair<int32_t, ItemBase*>> placed;
+    for (int32_t bag : {InventoryGroupIndex::Main, InventoryGroupIndex::Equipment, InventoryGroupIndex::Stash,
+                        InventoryGroupIndex::House, InventoryGroupIndex::Bag4}) {
+        std::unique_ptr<ItemBase> band = Make("GoodsBand");
+        ItemBase* raw = band.get();
+        ASSERT_TRUE(player->inventory->PlaceItem(band, bag, 0, kPlaceAnyGroup | kPlaceIgnoreOccupant)) << bag;
+        placed.emplace_back(bag, raw);
+    }
+    for (auto [bag, raw] : placed) {
+        bool carried = bag == InventoryGroupIndex::Bag4;
+        EXPECT_EQ(covenant->GetStoredItem(bag, 0), carried ? raw : nullptr) << bag;
+        EXPECT_EQ(covenant->RemoveStoredItem(bag, 0).get() == raw, carried) << bag;
+        EXPECT_EQ(player->inventory->GetItem(bag, 0), carried ? nullptr : raw) << "left where it was: " << bag;
+    }
 }

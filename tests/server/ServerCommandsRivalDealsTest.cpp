@@ -2,6 +2,8 @@
 #include "server/CommandWorld.h"
 
 #include "covenants/ActorCovenant.h"
+#include "entities/Item.h"
+#include "rules/items/InventoryBase.h"
 
 namespace {
 
@@ -90,4 +92,44 @@ TEST_F(ServerCommandsRivalDeals, AnOfferThePlayerCanNoLongerPayIsNotCarriedOut)
     Run("acceptOffer 0 1 1 6 50");
     EXPECT_EQ(log, std::vector<std::string>{"executed 0 as 1 with 1"});
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 10);
+}
+
+// The rival priced the very item it asked for: another moved into that cell is not what it
+// bought, and the deal waits until the item it named is back.
+TEST_F(ServerCommandsRivalDeals, AnItemTheRivalAskedForIsTakenOnlyWhileItIsTheVeryItem)
+{
+    mine->inventory->ResizeBag(InventoryGroupIndex::Bag1, 2);
+    auto make = [](const char* name) {
+        auto item = std::make_unique<Item>();
+        item->SetEntryByName(name);
+        return std::unique_ptr<ItemBase>(std::move(item));
+    };
+    std::unique_ptr<ItemBase> asked = make("Blade");
+    ItemBase* askedRaw = asked.get();
+    ASSERT_TRUE(mine->inventory->PlaceItem(asked, InventoryGroupIndex::Bag1, 0, kPlaceAnyGroup));
+    TradeOffer offer;
+    offer.entries = {{1, TradeOfferKind::Item, InventoryGroupIndex::Bag1}};
+    offer.itemsOnly = true;
+    rival->SendOffer(*mine, offer);
+
+    // The player moves the blade to the next cell and puts another blade where it was.
+    std::unique_ptr<ItemBase> moved = mine->inventory->RemoveAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_TRUE(mine->inventory->PlaceItem(moved, InventoryGroupIndex::Bag1, 1, kPlaceAnyGroup));
+    std::unique_ptr<ItemBase> other = make("Blade");
+    ItemBase* otherRaw = other.get();
+    ASSERT_TRUE(mine->inventory->PlaceItem(other, InventoryGroupIndex::Bag1, 0, kPlaceAnyGroup));
+    log.clear();
+    Run("acceptOffer 0 1 1 7 2");
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(mine->inventory->GetItem(InventoryGroupIndex::Bag1, 0), otherRaw);
+    EXPECT_NE(rival->GetPendingOffer(mine->index), nullptr);
+
+    // Put back, the blade asked for goes.
+    std::unique_ptr<ItemBase> swapped = mine->inventory->RemoveAt(InventoryGroupIndex::Bag1, 0);
+    std::unique_ptr<ItemBase> back = mine->inventory->RemoveAt(InventoryGroupIndex::Bag1, 1);
+    ASSERT_EQ(back.get(), askedRaw);
+    ASSERT_TRUE(mine->inventory->PlaceItem(back, InventoryGroupIndex::Bag1, 0, kPlaceAnyGroup));
+    Run("acceptOffer 0 1 1 7 2");
+    EXPECT_EQ(log, std::vector<std::string>{"executed 0 as 1 with 1"});
+    EXPECT_EQ(mine->inventory->GetItem(InventoryGroupIndex::Bag1, 0), nullptr);
 }
