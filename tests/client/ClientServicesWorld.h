@@ -40,8 +40,9 @@ protected:
     ~ClientServices() override
     {
         gTextEvents = nullptr;
-        this->gameClient->ClearEntities();
-        this->gameClient->GetMusic().Release();
+        // The client lets go of its sounds and pictures before the manager's final flush, which
+        // frees only what nobody holds: let go after it, they would never be freed.
+        this->ReleaseClient();
         sound->ReleaseChannels();
         manager->Shutdown();
         sound.reset();

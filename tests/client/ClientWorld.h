@@ -141,7 +141,11 @@ protected:
         gGameClient = gameClient.get();
     }
 
-    ~ClientWorld() override
+    ~ClientWorld() override { ReleaseClient(); }
+
+    // The game client and the client app go, with every sound and picture they hold; a second
+    // call does nothing.
+    void ReleaseClient()
     {
         gGameClient = nullptr;
         gameClient.reset();
