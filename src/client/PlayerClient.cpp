@@ -325,7 +325,8 @@ bool PlayerClient::IsItemTimerActive(int32_t group) const
 
 std::array<int32_t, 4> PlayerClient::GetQuickUse(int32_t index)
 {
-    if (index < 0)
+    // A hostile slot number can neither grow the table without bound nor write before it.
+    if (index < 0 || index >= kMaxQuickUse)
         return {2, -1, -1, -1};
     if (static_cast<size_t>(index) >= quickUse.size())
         quickUse.resize(static_cast<size_t>(index) + 1, {2, -1, -1, -1});
@@ -339,12 +340,30 @@ std::array<int32_t, 4> PlayerClient::GetQuickUseRecord(int32_t index) const
     return quickUse[static_cast<size_t>(index)];
 }
 
-void PlayerClient::SetQuickUse(int32_t index, const std::array<int32_t, 4>& words)
+bool PlayerClient::SetQuickUse(int32_t index, const std::array<int32_t, 4>& words)
 {
-    if (index < 0)
-        return;
+    if (index < 0 || index >= kMaxQuickUse)
+        return false;
     GetQuickUse(index);
     quickUse[static_cast<size_t>(index)] = words;
+    return true;
+}
+
+void PlayerClient::QueueSlotEvent(const void* widget)
+{
+    auto free = std::find(readyNotices.begin(), readyNotices.end(), nullptr);
+    if (widget && free != readyNotices.end())
+        *free = widget;
+}
+
+void PlayerClient::ForgetSlotEvents(const void* widget)
+{
+    std::replace(readyNotices.begin(), readyNotices.end(), widget, static_cast<const void*>(nullptr));
+}
+
+int32_t PlayerClient::CountSlotEvents(const void* widget) const
+{
+    return widget ? static_cast<int32_t>(std::count(readyNotices.begin(), readyNotices.end(), widget)) : 0;
 }
 
 // ---- The frame -------------------------------------------------------------------------------------

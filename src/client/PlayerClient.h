@@ -181,12 +181,23 @@ public:
     // The item timer of that group runs with time left; a group the player keeps no timer for
     // counts as none.
     bool IsItemTimerActive(int32_t group) const;
-    // The quick-use record; reading or writing past the end grows the list first.
+    // Quick-use records are numbered 0..kMaxQuickUse - 1; a slot number outside is refused.
+    static constexpr int32_t kMaxQuickUse = 256;
+    // The quick-use record; reading or writing past the end grows the list first. An index outside
+    // 0..kMaxQuickUse - 1 reads as empty and grows nothing.
     std::array<int32_t, 4> GetQuickUse(int32_t index);
     int32_t GetQuickUseCount() const { return static_cast<int32_t>(quickUse.size()); }
     // Record i as it stands, without growing the list; an empty record outside it.
     std::array<int32_t, 4> GetQuickUseRecord(int32_t index) const;
-    void SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
+    // False, nothing stored, for an index outside 0..kMaxQuickUse - 1.
+    bool SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
+    // The skill-ready notices of slot widgets (the widget is only compared, never reached): a
+    // notice goes to the first free place and is dropped when all are taken.
+    void QueueSlotEvent(const void* widget);
+    void ForgetSlotEvents(const void* widget);
+    // Every notice forgotten: the widgets they name are gone (the menus were read again).
+    void ForgetAllSlotEvents() { readyNotices.fill(nullptr); }
+    int32_t CountSlotEvents(const void* widget) const;
     // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
     RandomTimer* GetItemTimer(int32_t group);
 
@@ -294,6 +305,7 @@ private:
                                                   ItemPtrList(true)};
     std::vector<std::array<int32_t, 4>> quickUse;
     std::array<RandomTimer, kSlotEvents> slotEvents{};
+    std::array<const void*, kSlotEvents> readyNotices{};
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;
     PlayerCovenantClient* covenant = nullptr;

@@ -25,6 +25,12 @@ public:
     // the owner as user; a passing skill that refuses attackers ("NoAttackers") answers 14 while
     // the state bits say enemies are near.
     int32_t GetUseRefusal(const IntArray& stats, const SkillUser* target, uint32_t stateBits) const;
+    // The skill changes critical hits, crushing blows or deep wounds: its tooltip offers the
+    // help topic that explains those percentages.
+    bool ShowsCombatPercents() const
+    {
+        return AffectsCriticalHits() || AffectsCrushingBlows() || AffectsDeepWounds();
+    }
 
     bool switchedOn = false;
     bool pending = false;

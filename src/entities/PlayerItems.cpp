@@ -17,6 +17,7 @@
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -208,7 +209,9 @@ void Player::RaiseSkill(int32_t tree, int32_t index)
     int32_t stat = skill->GetSlotNumber();
     int32_t level = stats.Get(stat);
     int32_t points = definition->GetCostForLevel(level);
-    if (stat <= 0 || stats.Get(CharacterStat::SkillPointsLeft) < points)
+    // A request past the skill's highest level is refused as the menus refuse it.
+    if (stat <= 0 || stats.Get(CharacterStat::SkillPointsLeft) < points ||
+        (definition->HasMaxLevel() && level >= definition->GetMaxLevel()))
         return;
     int32_t money = static_cast<int32_t>(tuning->moneyPerSkillPoint * static_cast<float>(points));
     if (stats.Get(CharacterStat::Money) < money) {
@@ -233,8 +236,9 @@ void Player::LowerSkill(int32_t tree, int32_t index)
         return;
     int32_t stat = skill->GetSlotNumber();
     int32_t level = stats.Get(stat);
-    // A skill the class starts with keeps its first level.
-    int32_t minimum = definition->basicSkill ? 1 : 0;
+    // A skill the class starts with keeps its first level, and no skill goes below the level it
+    // starts at: those levels were never paid for, so lowering them would hand out free points.
+    int32_t minimum = std::max(definition->basicSkill ? 1 : 0, definition->startingSkillLevel);
     if (stat <= 0 || level <= minimum)
         return;
     int32_t refund = definition->GetCostForLevel(level - 1);

@@ -9,6 +9,9 @@
 #include "client/PlayerClient.h"
 #include "client/StatusEffectClient.h"
 #include "core/DatabaseEntry.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+#include "rules/skills/SkillTree.h"
 
 bool ClientUiGameView::IsGameRunning() const
 {
@@ -42,6 +45,16 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.rank = entity->rank;
     out.covenant = entity->covenantIndex;
     return true;
+}
+
+std::string ClientUiGameView::GetSkillTreeName(int32_t tree) const
+{
+    int32_t playerClass = 0;
+    if (!gGameData || !GetPlayerStat(CharacterStat::Class, playerClass))
+        return {};
+    const CharacterClass* characterClass = gGameData->GetCharacterClass(playerClass);
+    const SkillTree* skillTree = characterClass ? characterClass->GetSkillTree(tree) : nullptr;
+    return skillTree ? skillTree->name : std::string();
 }
 
 bool ClientUiGameView::GetPlayerStat(int32_t index, int32_t& out) const

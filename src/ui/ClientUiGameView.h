@@ -12,6 +12,7 @@ public:
     int32_t GetPlayerEntityNumber() const override;
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
     bool GetPlayerStat(int32_t index, int32_t& out) const override;
+    std::string GetSkillTreeName(int32_t tree) const override;
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
     std::string GetDiplomacyResponse() const override;
 };

@@ -9,9 +9,9 @@
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIItemSlot.h"
+#include "ui/widgets/UIUseSlot.h"
 
 #include <iterator>
-#include <span>
 
 namespace {
 
@@ -35,26 +35,6 @@ constexpr CommandsVar kCommandsVars[] = {
     {"ui_disablePartyMemberDialog", "0"}, {"ui_useShowItemsToggle", "0"},
 };
 static_assert(std::size(kCommandsVars) == UISystem::kUserVarCount);
-
-// Commands whose work belongs to the help topics, histories and slot utilities; registered here
-// so that menus may name them, they say so until that work exists.
-struct CommandsLater {
-    const char* name;
-    const char* argNames;
-    const char* argTypes;
-    const char* help;
-};
-
-void CommandsRegisterLater(CommandSystem& commands, std::span<const CommandsLater> list)
-{
-    for (const CommandsLater& command : list) {
-        const char* commandName = command.name;
-        commands.RegisterCommand(
-            commandName,
-            [commandName](const CommandArgs&) { DebugSystem::Print(kPrintDeveloper, "%s does nothing yet\n", commandName); },
-            command.help, command.argNames, command.argTypes);
-    }
-}
 
 } // namespace
 
@@ -130,10 +110,13 @@ void UISystem::RegisterMenuCommands()
             }
         },
         "Sells the highlighted item", "", "");
-    constexpr CommandsLater kHistories[] = {
-        {"clearUseSlot", "", "", "Clears the highlighted use slot"},
-    };
-    CommandsRegisterLater(commands, kHistories);
+    commands.RegisterCommand(
+        "clearUseSlot",
+        [this](const CommandArgs&) {
+            if (auto* slot = dynamic_cast<UIUseSlot*>(GetWidgetUnderCursor(false)))
+                slot->Clear();
+        },
+        "Clears the highlighted use slot", "", "");
     RegisterStoryCommands();
     commands.RegisterCommand(
         "setFocus",

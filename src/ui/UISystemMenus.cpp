@@ -1,6 +1,7 @@
 // UISystemMenus -- the menu and widget factories and the loading of every layout file of "UI", at start-up and again by "reloadMenus".
 #include "ui/UISystem.h"
 
+#include "client/PlayerClient.h"
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
@@ -16,6 +17,8 @@
 #include "ui/widgets/UIListButton.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UISkillSlot.h"
+#include "ui/widgets/UISkillSlotButtons.h"
+#include "ui/widgets/UISkillSlotRecruit.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
 #include "ui/widgets/UIStatWidget.h"
@@ -24,6 +27,7 @@
 #include "ui/widgets/UIText.h"
 #include "ui/widgets/UITextInput.h"
 #include "ui/widgets/UITextureList.h"
+#include "ui/widgets/UIUseSlot.h"
 #include "ui/widgets/UIVirtualKeyInput.h"
 
 #include <algorithm>
@@ -37,14 +41,6 @@ using MenusMenuMaker = UIMenu* (*)();
 UIWidget* MenusMakePlainWidget()
 {
     return new UIWidget();
-}
-
-// A decrease button is a plain widget that takes clicks.
-UIWidget* MenusMakeClickableWidget()
-{
-    auto* widget = new UIWidget();
-    widget->canClick = true;
-    return widget;
 }
 
 template <typename Kind>
@@ -72,14 +68,14 @@ struct MenusWidgetKind {
 
 // Names compared case-blind in this order; the first that matches makes the widget.
 constexpr MenusWidgetKind kMenusWidgetKinds[] = {
-    {"Widget", MenusMakePlainWidget},  {"UseSlot", nullptr},
+    {"Widget", MenusMakePlainWidget},  {"UseSlot", MenusMake<UIUseSlot>},
     {"ItemSlot", MenusMake<UIItemSlot>}, {"Help", nullptr},
     {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", MenusMake<UIList>},
     {"ListButton", MenusMake<UIListButton>},           {"SkillSlot", MenusMake<UISkillSlot>},
-    {"SkillSlotRecruit", nullptr},     {"SkillSlotIncrease", nullptr},
-    {"SkillSlotDecrease", MenusMakeClickableWidget}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
+    {"SkillSlotRecruit", MenusMake<UISkillSlotRecruit>}, {"SkillSlotIncrease", MenusMake<UISkillSlotIncrease>},
+    {"SkillSlotDecrease", MenusMake<UISkillSlotDecrease>}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
     {"DropDownBox", MenusMake<UIDropDownBox>},          {"TextureList", MenusMake<UITextureList>},
     {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
     {"Text", MenusMake<UIText>},                 {"CheckBox", MenusMake<UICheckBox>},
@@ -179,6 +175,9 @@ void UISystem::LoadMenus(bool reload)
     if (!reload)
         return;
     RelinkMenus();
+    // The ready notices may name widgets of the menus just replaced.
+    if (PlayerClient* player = UISlotBase::GetPlayer())
+        player->ForgetAllSlotEvents();
     for (auto it = remembered.rbegin(); it != remembered.rend(); ++it)
         PushMenu(FindMenu(*it));
 }

@@ -182,6 +182,7 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 13: return GetUserVarString();
     case 14: return gUserVarSystem && gUserVarSystem->FindVar(argument) ? gUserVarSystem->GetStringByName(argument)
                                                                         : std::string();
+    case 21: return view.GetSkillTreeName(param);
     case 22: return StringFormat("$$Shelf$$ %d", param + 1);
     case 28: return view.GetDiplomacyResponse();
     case 34: return BuildCovenantRankText();

@@ -92,6 +92,8 @@ public:
     virtual bool GetPlayerFunStat(int32_t /*index*/, int32_t& /*out*/) const { return false; }
     // The skills' bonus to an attribute (0 Strength .. 4 Spirit) at their current levels.
     virtual int32_t GetSkillAttributeBonus(int32_t /*attribute*/) const { return 0; }
+    // The name of the player's class's skill tree at that place; empty outside its trees.
+    virtual std::string GetSkillTreeName(int32_t /*tree*/) const { return {}; }
     // Slots 0 .. 5.
     virtual bool IsQuestSlotFilled(int32_t /*slot*/) const { return false; }
     virtual bool IsQuestSlotComplete(int32_t /*slot*/) const { return false; }

@@ -1,8 +1,10 @@
 // Skill slots over the client's mirror of a joined player: the raise request of the "IncreaseSkill" mode, and the drag rules between skill and item slots.
 #include "ui/ItemSlotWorld.h"
+#include "ui/SkillSlotWorld.h"
 
 #include "client/SkillListClient.h"
 #include "core/CommandSystem.h"
+#include "core/LocSystem.h"
 #include "rules/GameData.h"
 #include "ui/widgets/UISkillSlot.h"
 
@@ -81,4 +83,125 @@ TEST_F(SkillSlot, ASlotNamingNoSkillIsHiddenBlackAndTakesNoPress)
     Skill("Spare").ClearSlot();
     ui->Update(0.0f);
     EXPECT_FALSE(Skill("Spare").IsVisible());
+}
+
+namespace {
+
+// A tree screen (full display) and the quick-bar look of the same skills (no full display).
+const char kSkillTreeMenu[] = "name Slots\nposition 0 0\nsize 400 300\n"
+                              "SkillSlot { internalName TreeJolt skillIndex 0 0 manaHint 1 position 5 5 size 32 32 }\n"
+                              "SkillSlot { internalName TreeSnare skillIndex 0 2 position 7 9 size 32 32 }\n"
+                              "SkillSlot { internalName Jolt skillIndex 0 0 fullDisplay 0 position 300 260 size 32 32 }\n"
+                              "SkillSlot { internalName Guard skillIndex 0 1 fullDisplay 0 position 340 260 size 32 32 }\n"
+                              "SkillSlot { internalName Snare skillIndex 0 2 fullDisplay 0 position 260 260 size 32 32 }\n";
+
+class SkillSlotOfClass : public SkillSlotWorld {
+protected:
+    void SetUp() override { StartWithSkillMenu(kSkillTreeMenu); }
+
+    std::string Tooltip(const std::string& name)
+    {
+        std::string text;
+        std::string title;
+        return Get<UISkillSlot>(name).GetHelpText(0, 0, text, title) ? text : std::string("<none>");
+    }
+
+    static bool Holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+};
+
+bool SameColor(const Color& a, const Color& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+} // namespace
+
+TEST_F(SkillSlotOfClass, ATreeSlotTakesItsSkillsPlaceInTheMenuUnlessTheSkillIsHardCoded)
+{
+    const SkillClient& jolt = ClientSkill(0);
+    const UISkillSlot& slot = Get<UISkillSlot>("TreeJolt");
+    EXPECT_FLOAT_EQ(slot.position[0], jolt.layoutX * 400.0f - 16.0f);
+    EXPECT_FLOAT_EQ(slot.position[1], jolt.layoutY * 300.0f - 16.0f);
+    EXPECT_FALSE(slot.position[0] == 5.0f && slot.position[1] == 5.0f);
+    EXPECT_FLOAT_EQ(Get<UISkillSlot>("TreeSnare").position[0], 7.0f);
+    EXPECT_FLOAT_EQ(Get<UISkillSlot>("TreeSnare").position[1], 9.0f);
+    EXPECT_FLOAT_EQ(Get<UISkillSlot>("Jolt").position[0], 300.0f) << "a slot out of full display keeps its place";
+}
+
+TEST_F(SkillSlotOfClass, TheTintDimsASkillThatCannotBeUsedNowAndATreeSkillWithoutPower)
+{
+    const Color white = TableColor(0);
+    const Color dim = TableColor(148);
+    ASSERT_FALSE(SameColor(white, dim));
+    EXPECT_TRUE(SameColor(Get<UISkillSlot>("Jolt").color, dim)) << "not learned";
+    hostPlayer->stats.Set(LevelStat(0), 1);
+    SetHostStat(CharacterStat::Power, 20);
+    EXPECT_TRUE(SameColor(Get<UISkillSlot>("Jolt").color, white));
+    ClientSkill(0).reuseTimer.running = true;
+    ClientSkill(0).reuseTimer.remaining = 2.0f;
+    ui->Update(0.0f);
+    EXPECT_TRUE(SameColor(Get<UISkillSlot>("Jolt").color, dim)) << "cooling down";
+    EXPECT_TRUE(SameColor(Get<UISkillSlot>("TreeJolt").color, white)) << "the tree looks only at the power";
+    SetHostStat(CharacterStat::Power, 4);
+    EXPECT_TRUE(SameColor(Get<UISkillSlot>("TreeJolt").color, dim)) << "5 power a use, 4 held";
+    EXPECT_FLOAT_EQ(ClientSkill(0).GetReuseFraction(), 0.5f) << "the sweep covers what is left of 4 seconds";
+}
+
+TEST_F(SkillSlotOfClass, TheReadyNoticeGoesOutOnceWhenTheCoolDownEndsWithPowerEnough)
+{
+    hostPlayer->stats.Set(LevelStat(0), 1);
+    SetHostStat(CharacterStat::Power, 20);
+    const UISkillSlot& slot = Get<UISkillSlot>("Jolt");
+    EXPECT_EQ(player->CountSlotEvents(&slot), 0) << "ready from the start is no change";
+    ClientSkill(0).reuseTimer.running = true;
+    ClientSkill(0).reuseTimer.remaining = 1.0f;
+    ui->Update(0.0f);
+    EXPECT_EQ(player->CountSlotEvents(&slot), 0);
+    ClientSkill(0).reuseTimer.remaining = 0.0f;
+    for (int frame = 0; frame < 3; ++frame)
+        ui->Update(0.1f);
+    EXPECT_EQ(player->CountSlotEvents(&slot), 1);
+    EXPECT_EQ(player->CountSlotEvents(&Get<UISkillSlot>("TreeJolt")), 1) << "each slot of the skill has its notice";
+    ExecuteCommandLine("reloadMenus");
+    EXPECT_EQ(player->CountSlotEvents(&slot), 0) << "the replaced widgets' notices are forgotten";
+}
+
+TEST_F(SkillSlotOfClass, TheTooltipNamesTheWaitThePowerAndTheMissingEnemyOutOfTheTree)
+{
+    hostPlayer->stats.Set(LevelStat(0), 1);
+    SetHostStat(CharacterStat::Power, 20);
+    ClientSkill(0).reuseTimer.running = true;
+    ClientSkill(0).reuseTimer.remaining = 0.4f;
+    EXPECT_TRUE(Holds(Tooltip("Jolt"), "^c001\n$$CantUseForAnotherSecond$$^c145")) << Tooltip("Jolt");
+    ClientSkill(0).reuseTimer.remaining = 2.2f;
+    EXPECT_TRUE(Holds(Tooltip("Jolt"), MakeLocToken("CantUseForAnotherXSeconds", "%d", 3))) << Tooltip("Jolt");
+    EXPECT_FALSE(Holds(Tooltip("TreeJolt"), "CantUseForAnother")) << "the tree does not say so";
+    EXPECT_FALSE(Holds(Tooltip("Jolt"), "NotEnoughPower"));
+    SetHostStat(CharacterStat::Power, 4);
+    EXPECT_TRUE(Holds(Tooltip("Jolt"), "$$NotEnoughPower~<")) << Tooltip("Jolt");
+    EXPECT_TRUE(Holds(Tooltip("Snare"), "\n$$NeedAnEnemy$$")) << "no target";
+    EXPECT_FALSE(Holds(Tooltip("Jolt"), "NeedAnEnemy"));
+    EXPECT_TRUE(Holds(Tooltip("Jolt"), "Jolt")) << "the description leads";
+}
+
+TEST_F(SkillSlotOfClass, TheTooltipOffersEachHelpTopicItsSkillTouches)
+{
+    Tooltip("Jolt");
+    EXPECT_TRUE(Offered("FindCombatPercents"));
+    EXPECT_FALSE(Offered("Distractions"));
+    EXPECT_FALSE(Offered("StateRequirements"));
+    Tooltip("Snare");
+    EXPECT_FALSE(Offered("Distractions"));
+    Tooltip("Guard");
+    EXPECT_TRUE(Offered("Distractions")) << "it needs a distracted enemy";
+    EXPECT_TRUE(Offered("StateRequirements"));
+}
+
+TEST_F(SkillSlotOfClass, ASkillNotLearnedSaysSoWhenReportedAndALearnedOneDoesNot)
+{
+    Get<UISkillSlot>("Jolt").ReportUnavailable();
+    EXPECT_EQ(Shown(MakeLocToken("DontHaveXSkill", "%s", "Jolt")), 1);
+    SetHostStat(LevelStat(0), 1);
+    Get<UISkillSlot>("Jolt").ReportUnavailable();
+    EXPECT_EQ(Shown(MakeLocToken("DontHaveXSkill", "%s", "Jolt")), 1);
 }

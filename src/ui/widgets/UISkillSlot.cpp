@@ -2,19 +2,29 @@
 #include "ui/widgets/UISkillSlot.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientMessages.h"
+#include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "core/ColorSystem.h"
 #include "core/EngineEnums.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "render/ImmediateDraw.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
+#include "resources/shaders/ShaderBatch.h"
 #include "resources/shaders/ShaderLookup.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
 #include "rules/skills/SkillDefinition.h"
+#include "rules/skills/SkillText.h"
+#include "rules/statuseffects/StatusEffectBase.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UiNameTables.h"
+
+#include <cmath>
 
 namespace {
 
@@ -23,6 +33,12 @@ constexpr int32_t kSkillSlotUnaffordable = 1;
 constexpr int32_t kSkillSlotAffordable = 2;
 constexpr int32_t kSkillSlotOutline = 61;
 constexpr int32_t kSkillSlotDim = 148;
+constexpr int32_t kSkillSlotRed = 1;
+constexpr int32_t kSkillSlotPop = 145;
+// The enemy's three distraction states a skill may require.
+constexpr uint32_t kSkillSlotEnemyDistracted = (1u << EntityState::EnemyMinorDistraction) |
+                                               (1u << EntityState::EnemyDecentDistraction) |
+                                               (1u << EntityState::EnemyMajorDistraction);
 // Textures of the slot load with these flags.
 constexpr int32_t kSkillSlotTextureUsage = 6;
 
@@ -35,8 +51,48 @@ Color SkillSlotColor(int32_t index)
 
 PlayerClient* SkillSlotPlayer()
 {
-    auto* player = gClientApp ? dynamic_cast<PlayerClient*>(gClientApp->GetLink()) : nullptr;
-    return player && player->GetEntityNumber() >= 0 ? player : nullptr;
+    return UISlotBase::GetPlayer();
+}
+
+// A player of a game: the set-up's preview player asks the world host for nothing.
+PlayerClient* SkillSlotPlayerInGame()
+{
+    PlayerClient* player = UISlotBase::GetPlayer();
+    return player && !player->displayOnly ? player : nullptr;
+}
+
+const CharacterClass* SkillSlotClass(const PlayerClient& player)
+{
+    return gGameData ? gGameData->GetCharacterClass(player.GetStat(CharacterStat::Class)) : nullptr;
+}
+
+// A segment one pixel wide as a thin quad across the two points.
+void SkillSlotAppendLine(ShaderBatch& batch, float x0, float y0, float x1, float y1, const Color& color)
+{
+    float dx = x1 - x0;
+    float dy = y1 - y0;
+    float length = std::sqrt(dx * dx + dy * dy);
+    if (!batch.IsActive() || !(length > 0.0f))
+        return;
+    float nx = -dy / length * 0.5f;
+    float ny = dx / length * 0.5f;
+    DeviceVertex vertex;
+    vertex.color[0] = static_cast<uint8_t>(color.r * 255.0f);
+    vertex.color[1] = static_cast<uint8_t>(color.g * 255.0f);
+    vertex.color[2] = static_cast<uint8_t>(color.b * 255.0f);
+    vertex.color[3] = 255;
+    auto add = [&](float px, float py) {
+        vertex.position[0] = px;
+        vertex.position[1] = py;
+        return batch.AddVertex(vertex, nullptr, true);
+    };
+    batch.Reserve(4);
+    uint16_t a = add(x0 + nx, y0 + ny);
+    uint16_t b = add(x1 + nx, y1 + ny);
+    uint16_t c = add(x1 - nx, y1 - ny);
+    uint16_t d = add(x0 - nx, y0 - ny);
+    batch.AddTriangle(a, b, c);
+    batch.AddTriangle(a, c, d);
 }
 
 } // namespace
@@ -95,6 +151,7 @@ void UISkillSlot::CopyFrom(const UIWidget& source)
     skillIndex = slot->skillIndex;
     skill = slot->skill;
     cachedLevel = slot->cachedLevel;
+    readyHintShown = slot->readyHintShown;
     canPickup = slot->canPickup;
     minPointsToShow = slot->minPointsToShow;
     maxPointsToShow = slot->maxPointsToShow;
@@ -143,9 +200,27 @@ void UISkillSlot::Update(float seconds)
     PlaceInTree();
     SetTexture(skill->definition->textureName);
     int32_t cost = skill->definition->GetPowerAtLevel(cachedLevel);
-    bool dim = fullDisplay && !IsDragged() ? manaHint && player->GetStat(CharacterStat::Power) < cost
-                                           : !(cachedLevel > 0 && skill->IsReady());
+    bool usable = cachedLevel > 0 && skill->IsReady() &&
+                  skill->GetUseRefusal(player->stats, player->GetInteractionTarget(), player->statusFlags) ==
+                      SkillUse::Usable;
+    bool dim = fullDisplay && !IsDragged() ? manaHint && player->GetStat(CharacterStat::Power) < cost : !usable;
     color = SkillSlotColor(dim ? kSkillSlotDim : kSkillSlotWhite);
+    UpdateReadyHint(*player);
+}
+
+void UISkillSlot::UpdateReadyHint(PlayerClient& player)
+{
+    if (!skill->definition->showSkillHint || cachedLevel <= 0)
+        return;
+    if (!skill->definition->MatchesEntityStates(player.statusFlags)) {
+        readyHintShown = false;
+        return;
+    }
+    bool ready = skill->GetRemainingReuseTime() <= 0.0f &&
+                 skill->definition->GetPowerAtLevel(cachedLevel) <= player.GetStat(CharacterStat::Power);
+    if (ready && !readyHintShown)
+        player.QueueSlotEvent(this);
+    readyHintShown = ready;
 }
 
 void UISkillSlot::PlaceInTree()
@@ -186,31 +261,58 @@ void UISkillSlot::Draw()
             [&](ShaderBatch& batch) { ImmediateDraw::AppendPieQuad(batch, x, y, size[0], size[1], black, 0.75f, share); },
             0);
     }
-    if (level <= 0)
-        return;
-    gScreenText->DrawShaderRect(outline, SkillSlotColor(kSkillSlotOutline), x, y, x + size[0], y + size[1], 1.0f,
-                                false, false, 0);
-    DrawNumbers();
+    if (level > 0) {
+        gScreenText->DrawShaderRect(outline, SkillSlotColor(kSkillSlotOutline), x, y, x + size[0], y + size[1], 1.0f,
+                                    false, false, 0);
+        DrawLevel();
+    }
+    // The price of the next level shows for a skill not learned yet too.
+    DrawPrice();
 }
 
-void UISkillSlot::DrawNumbers()
+void UISkillSlot::DrawLevel()
 {
     if (!fullDisplay || IsDragged() || hideNumbers || !skill->definition || skill->definition->basicSkill)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    gScreenText->DrawTextNarrow(font, StringFormat("%d", skill->GetLevel()), static_cast<int32_t>(GetScreenX()),
+                                static_cast<int32_t>(GetScreenY() + size[1] - 7.0f), SkillSlotColor(kSkillSlotWhite),
+                                true, 1.0f);
+}
+
+void UISkillSlot::DrawPrice()
+{
+    if (!fullDisplay || IsDragged() || hideNumbers || !skill->definition)
+        return;
     int32_t level = skill->GetLevel();
-    gScreenText->DrawTextNarrow(font, StringFormat("%d", level), static_cast<int32_t>(x),
-                                static_cast<int32_t>(y + size[1] - 7.0f), SkillSlotColor(kSkillSlotWhite), true, 1.0f);
     int32_t maximum = skill->GetMaxLevel();
     int32_t price = maximum == 0 || level < maximum ? skill->GetCostForLevel(level) : 0;
     PlayerClient* player = SkillSlotPlayer();
-    if (price <= 0 || !player)
+    if (price > 0 && player && !skill->definition->basicSkill) {
+        bool short_ = player->GetStat(CharacterStat::SkillPointsLeft) < price;
+        gScreenText->DrawTextNarrow(font, StringFormat("%d", price), static_cast<int32_t>(GetScreenX() + size[0] + 6.0f),
+                                    static_cast<int32_t>(GetScreenY() + size[1] / 2.0f),
+                                    SkillSlotColor(short_ ? kSkillSlotUnaffordable : kSkillSlotAffordable), true,
+                                    1.0f);
+    }
+    DrawLinkLine();
+}
+
+// From the parent skill's place in the tree to this slot's centre.
+void UISkillSlot::DrawLinkLine()
+{
+    const auto* parent = dynamic_cast<const SkillClient*>(skill->parent);
+    if (!skill->definition->linkedEnd || !parent || !menu)
         return;
-    bool short_ = player->GetStat(CharacterStat::SkillPointsLeft) < price;
-    gScreenText->DrawTextNarrow(font, StringFormat("%d", price), static_cast<int32_t>(x + size[0] + 6.0f),
-                                static_cast<int32_t>(y + size[1] / 2.0f),
-                                SkillSlotColor(short_ ? kSkillSlotUnaffordable : kSkillSlotAffordable), true, 1.0f);
+    float width = 0.0f;
+    float height = 0.0f;
+    menu->GetSize(width, height);
+    float fromX = menu->position[0] + parent->layoutX * width;
+    float fromY = menu->position[1] + parent->layoutY * height;
+    float toX = GetScreenX() + size[0] / 2.0f;
+    float toY = GetScreenY() + size[1] / 2.0f;
+    Color white = SkillSlotColor(kSkillSlotWhite);
+    gScreenText->DrawShaderWith(
+        sweep, [&](ShaderBatch& batch) { SkillSlotAppendLine(batch, fromX, fromY, toX, toY, white); }, 0);
 }
 
 // ---- Clicks ----
@@ -226,6 +328,8 @@ void UISkillSlot::OnClick(int32_t button, bool down, int32_t /*x*/, int32_t /*y*
     if (button != 0 || !gUISystem)
         return;
     if (gUISystem->uiMode == UIMode::IncreaseSkill) {
+        if (SkillSlotPlayer() && !SkillSlotPlayerInGame())
+            return;
         Client::QueueServerCommand(StringFormat("increaseSkill %d %d ", skillTree, skillIndex));
         return;
     }
@@ -239,7 +343,73 @@ void UISkillSlot::OnClick(int32_t button, bool down, int32_t /*x*/, int32_t /*y*
 
 void UISkillSlot::OnActivate()
 {
-    PlayerClient* player = SkillSlotPlayer();
+    PlayerClient* player = SkillSlotPlayerInGame();
     if (player && skillTree >= 0 && skillIndex >= 0)
         player->UseSkill(skillTree, skillIndex, nullptr);
+}
+
+// ---- Tooltip ----
+
+bool UISkillSlot::GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title)
+{
+    PlayerClient* player = SkillSlotPlayer();
+    SkillClient* shown = FindSkill();
+    if (!player || !shown || !shown->definition || iconOnly)
+        return false;
+    skill = shown;
+    text.clear();
+    GetDescription(*skill->definition, player->stats, SkillSlotClass(*player), skill->GetSlotNumber(), false, text);
+    text += "\n" + GetHotKeyHelp("$$use$$");
+    if (!fullDisplay || IsDragged())
+        AppendUseRefusals(*player, text);
+    OfferHelpTopics();
+    std::string own;
+    if (UIWidget::GetHelpText(x, y, own, title))
+        text += own;
+    return true;
+}
+
+void UISkillSlot::AppendUseRefusals(const PlayerClient& player, std::string& text) const
+{
+    text += ColorSystem::MakeColorCode(kSkillSlotRed);
+    int32_t seconds = static_cast<int32_t>(std::ceil(skill->GetRemainingReuseTime()));
+    if (seconds == 1)
+        text += "\n$$CantUseForAnotherSecond$$";
+    else if (seconds > 1)
+        text += "\n" + MakeLocToken("CantUseForAnotherXSeconds", "%d", seconds);
+    if (skill->definition->GetPowerAtLevel(skill->GetLevel()) > player.GetStat(CharacterStat::Power)) {
+        const CharacterClass* characterClass = SkillSlotClass(player);
+        std::string powerName = characterClass && !characterClass->powerName.empty() ? characterClass->powerName
+                                                                                     : std::string("$$Power$$");
+        text += "\n" + MakeLocToken("NotEnoughPower", "%s", powerName.c_str());
+    }
+    const EntityClient* target = player.GetInteractionTarget();
+    if (skill->definition->needsEnemy && (!target || !player.IsEnemy(*target)))
+        text += "\n$$NeedAnEnemy$$";
+    text += ColorSystem::MakeColorCode(kSkillSlotPop);
+}
+
+// Each topic shows its button once; a topic already read does nothing.
+void UISkillSlot::OfferHelpTopics() const
+{
+    if (!gUISystem)
+        return;
+    const SkillDefinition& definition = *skill->definition;
+    if (skill->ShowsCombatPercents())
+        gUISystem->AddHelpTopic("FindCombatPercents");
+    const StatusEffectBase* effect = definition.GetStatusEffect();
+    bool distracts = effect && effect->statusType == StatusType::Distracted;
+    if (distracts || (definition.requiredStatesOne & kSkillSlotEnemyDistracted) != 0)
+        gUISystem->AddHelpTopic("Distractions");
+    if (definition.requiredStatesOne != 0)
+        gUISystem->AddHelpTopic("StateRequirements");
+}
+
+void UISkillSlot::ReportUnavailable()
+{
+    SkillClient* shown = FindSkill();
+    if (!shown || !shown->definition || shown->GetLevel() >= 1 || !gGameClient)
+        return;
+    gGameClient->GetMessages().ShowMessage(MakeLocToken("DontHaveXSkill", "%s", shown->definition->baseName.c_str()),
+                                           false);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+class PlayerClient;
 class SkillClient;
 
 // Main thread. Finds its skill again every update; keeps no other state between frames.
@@ -19,6 +20,7 @@ public:
     void OnActivate() override;
     void OnClick(int32_t button, bool down, int32_t x, int32_t y) override;
     bool IsVisible() const override;
+    bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title) override;
     bool ReadProperty(const std::string& key, TextParser& parser) override;
     UIWidget* NewOfSameKind() const override { return new UISkillSlot(); }
     void CopyFrom(const UIWidget& source) override;
@@ -29,6 +31,8 @@ public:
     int32_t GetItemId() const override { return -1; }
     void SetItem(int32_t /*id*/) override {}
     bool Resync() override { return true; }
+    // "DontHaveXSkill" with the skill's name when the player lacks the skill.
+    void ReportUnavailable() override;
 
     // The local player's skill at (tree, index); null when it has none there.
     SkillClient* FindSkill() const;
@@ -37,6 +41,8 @@ public:
     int32_t skillIndex = -1;
     SkillClient* skill = nullptr;
     int32_t cachedLevel = -1;
+    // The skill was ready at the last update: the ready notice goes out on the change to ready.
+    bool readyHintShown = true;
     bool canPickup = true;
     int32_t minPointsToShow = -1;
     int32_t maxPointsToShow = -1;
@@ -50,5 +56,10 @@ private:
     ResourceHandle sweep;
 
     void PlaceInTree();
-    void DrawNumbers();
+    void UpdateReadyHint(PlayerClient& player);
+    void DrawLevel();
+    void DrawPrice();
+    void DrawLinkLine();
+    void AppendUseRefusals(const PlayerClient& player, std::string& text) const;
+    void OfferHelpTopics() const;
 };

@@ -1,6 +1,10 @@
 // UISlotBase -- the base of the widgets that stand for one thing the player owns and may drag: the slot reference that drags and quick-use slots read, and the drop outside every menu.
 #include "ui/widgets/UISlotBase.h"
 
+#include "client/ClientApp.h"
+#include "client/ClientMusic.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
 #include "ui/UISystem.h"
 
 void UISlotBase::OnDropOutside()
@@ -24,4 +28,20 @@ void UISlotBase::CopyFrom(const UIWidget& source)
 bool UISlotBase::IsDragged() const
 {
     return drawnAtCursor || (gUISystem && gUISystem->dragWidget == this);
+}
+
+PlayerClient* UISlotBase::GetPlayer()
+{
+    auto* player = gClientApp ? dynamic_cast<PlayerClient*>(gClientApp->GetLink()) : nullptr;
+    return player && (player->GetEntityNumber() >= 0 || player->displayOnly) ? player : nullptr;
+}
+
+void UISlotBase::PlaySlotSound(InterfaceSound which)
+{
+    if (!gGameClient)
+        return;
+    int32_t owner = -1;
+    SoundPos where;
+    ClientMusic::FindLocalPlayerSpot(owner, where);
+    gGameClient->GetMusic().PlayInterfaceSoundAt(which, owner, where);
 }

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+class PlayerClient;
+enum class InterfaceSound : int32_t;
+
 // Main thread. Kind 0 of the slot reference is an item slot (bag, cell), kind 1 a skill slot
 // (tree, index).
 class UISlotBase : public UIWidget {
@@ -27,6 +30,10 @@ public:
 
     // Whether the slot is being drawn at the cursor or is the UI system's dragged widget.
     bool IsDragged() const;
+    // The local player in a game, or the character set-up's preview player; null for neither.
+    static PlayerClient* GetPlayer();
+    // One of the game client's interface sounds at the local player.
+    static void PlaySlotSound(InterfaceSound which);
 
     bool fullDisplay = true;
     bool inUseSlot = false;

@@ -1,0 +1,112 @@
+// UISkillSlotButtons -- the two small buttons beside a skill slot (their parent widget) that ask the world host to raise or lower its skill by one level, each drawn only while it can act.
+#include "ui/widgets/UISkillSlotButtons.h"
+
+#include "client/ClientApp.h"
+#include "client/ClientMusic.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "core/EngineEnums.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "rules/skills/SkillDefinition.h"
+#include "rules/skills/SkillText.h"
+#include "ui/widgets/UISkillSlot.h"
+
+namespace {
+
+const UISkillSlot* SkillSlotButtonParent(const UIWidget& button)
+{
+    return dynamic_cast<const UISkillSlot*>(button.parentWidget);
+}
+
+} // namespace
+
+SkillClient* SkillSlotButtonSkill(const UIWidget& button)
+{
+    const UISkillSlot* slot = SkillSlotButtonParent(button);
+    SkillClient* skill = slot && UISlotBase::GetPlayer() ? slot->FindSkill() : nullptr;
+    return skill && skill->definition ? skill : nullptr;
+}
+
+// ---- Raising ----
+
+bool UISkillSlotIncrease::CanIncrease() const
+{
+    const SkillClient* skill = SkillSlotButtonSkill(*this);
+    if (!skill)
+        return false;
+    int32_t level = skill->GetLevel();
+    int32_t maximum = skill->GetMaxLevel();
+    if (maximum != 0 && level >= maximum)
+        return false;
+    return skill->GetCostForLevel(level) <= UISlotBase::GetPlayer()->GetStat(CharacterStat::SkillPointsLeft);
+}
+
+void UISkillSlotIncrease::Draw()
+{
+    if (CanIncrease())
+        UIWidget::Draw();
+}
+
+void UISkillSlotIncrease::OnClick(int32_t button, bool down, int32_t /*x*/, int32_t /*y*/)
+{
+    if (button != 0 || !down || !CanIncrease())
+        return;
+    const UISkillSlot& slot = *SkillSlotButtonParent(*this);
+    const SkillClient& skill = *SkillSlotButtonSkill(*this);
+    PlayerClient& player = *UISlotBase::GetPlayer();
+    if (player.displayOnly) {
+        // The new character's choices: the preview reads them back from the set-up record.
+        if (gGameClient) {
+            int32_t price = skill.GetCostForLevel(skill.GetLevel());
+            gGameClient->characterSetUp.Add(skill.GetSlotNumber(), 1);
+            gGameClient->characterSetUp.Add(CharacterStat::SkillPointsLeft, -price);
+        }
+    } else {
+        Client::QueueServerCommand(StringFormat("increaseSkill %d %d ", slot.skillTree, slot.skillIndex));
+    }
+    UISlotBase::PlaySlotSound(InterfaceSound::SkillIncrease);
+}
+
+bool UISkillSlotIncrease::GetHelpText(int32_t /*x*/, int32_t /*y*/, std::string& text, std::string& /*title*/)
+{
+    if (!CanIncrease())
+        return false;
+    const SkillClient& skill = *SkillSlotButtonSkill(*this);
+    text = MakeLocToken("LeftClickToIncreaseXByY", "%s %d", skill.definition->baseName.c_str(), 1);
+    AppendCostForNextPoint(*skill.definition, UISlotBase::GetPlayer()->stats, skill.GetSlotNumber(), false, text);
+    return true;
+}
+
+// ---- Lowering ----
+
+bool UISkillSlotDecrease::CanDecrease() const
+{
+    const SkillClient* skill = SkillSlotButtonSkill(*this);
+    return skill && skill->definition->startingSkillLevel < skill->GetLevel();
+}
+
+void UISkillSlotDecrease::Draw()
+{
+    if (CanDecrease())
+        UIWidget::Draw();
+}
+
+void UISkillSlotDecrease::OnClick(int32_t button, bool down, int32_t /*x*/, int32_t /*y*/)
+{
+    if (button != 0 || !down || !CanDecrease())
+        return;
+    const UISkillSlot& slot = *SkillSlotButtonParent(*this);
+    Client::QueueServerCommand(StringFormat("decreaseSkill %d %d ", slot.skillTree, slot.skillIndex));
+    UISlotBase::PlaySlotSound(InterfaceSound::SkillIncrease);
+}
+
+bool UISkillSlotDecrease::GetHelpText(int32_t /*x*/, int32_t /*y*/, std::string& text, std::string& /*title*/)
+{
+    if (!CanDecrease())
+        return false;
+    const SkillClient& skill = *SkillSlotButtonSkill(*this);
+    text = MakeLocToken("SkillDecreaseClick", "%s", skill.definition->baseName.c_str()) + "\n";
+    AppendCostToDecrease(*skill.definition, UISlotBase::GetPlayer()->stats, skill.GetSlotNumber(), text);
+    return true;
+}

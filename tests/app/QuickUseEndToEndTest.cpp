@@ -1,0 +1,203 @@
+// QuickUseEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window with a skill page and a quick-use bar pushed from the console: SDL presses raise a skill in the "IncreaseSkill" mode and put it on the bar, its key makes the world host use it and the bar shows the cool-down; and the shipped skills window and bar reached by their keys.
+#include "app/OffscreenShots.h"
+#include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "core/UserVarSystem.h"
+#include "entities/Player.h"
+#include "entities/SkillList.h"
+#include "rules/skills/SkillBase.h"
+#include "server/WorldHost.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/widgets/UIUseSlot.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Words = std::array<int32_t, 4>;
+
+// The rites tree's stone skin (tree 2, index 1: its own, a minute's reuse) on a page at (20, 20),
+// and a bar of one quick-use slot at (20, 100) with the first quick-use key.
+const char kQuickUseMenus[] =
+    "MenuType Menu\nname SkillProbe\nposition 20 20\nsize 100 60\n"
+    "SkillSlot { internalName StoneSkin skillIndex 2 1 fullDisplay 0 position 0 0 size 32 32 }\n";
+const char kQuickUseBar[] = "MenuType Menu\nname BarProbe\nposition 20 100\nsize 100 60\n"
+                            "UseSlot { internalName Slot0 index 0 position 0 0 size 32 32 hotKey VirtualQuickUse1 }\n";
+
+constexpr int32_t kStoneSkinTree = 2;
+constexpr int32_t kStoneSkinIndex = 1;
+constexpr int32_t kStoneSkinStat = kFirstSkillStat + kStoneSkinTree * kSkillsPerTree + kStoneSkinIndex;
+
+class QuickUseEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/skillprobe.mnu", kQuickUseMenus);
+        folder.Write("Assets/UI/barprobe.mnu", kQuickUseBar);
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+        TypeOnConsole("start both");
+        for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
+            Frame();
+        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NE(Local(), nullptr);
+    }
+    void TearDown() override { KeepFailedFrame("QuickUseEndToEnd"); }
+
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame();
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+    static PlayerClient* Local()
+    {
+        PlayerClient* player = gClientApp->GetLocalPlayer();
+        return player && player->GetBody() ? player : nullptr;
+    }
+    static const SkillBase* HostSkill(int32_t tree, int32_t index)
+    {
+        return HostPlayer()->skillList ? HostPlayer()->skillList->FindSkill(tree, index) : nullptr;
+    }
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+
+    // The mean of red, green and blue over the 24 x 24 middle of a 32 x 32 box at (x, y).
+    static double Brightness(const TargaImage& image, int x, int y)
+    {
+        double sum = 0.0;
+        for (int py = y + 4; py < y + 28; ++py)
+            for (int px = x + 4; px < x + 28; ++px) {
+                std::array<int, 3> p = PixelAt(image, px, py);
+                sum += (p[0] + p[1] + p[2]) / 3.0;
+            }
+        return sum / (24.0 * 24.0);
+    }
+    // Pixels of the box that are strongly green or strongly red, as the price's two colours are.
+    static std::array<int, 2> GreenAndRed(const TargaImage& image, int x0, int y0, int x1, int y1)
+    {
+        std::array<int, 2> counts{0, 0};
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                counts[0] += p[1] > 150 && p[1] > 2 * p[0] && p[1] > 2 * p[2];
+                counts[1] += p[0] > 150 && p[0] > 2 * p[1] && p[0] > 2 * p[2];
+            }
+        return counts;
+    }
+};
+
+} // namespace
+
+TEST_F(QuickUseEndToEnd, ARaisedSkillPutOnTheBarIsUsedByItsKeyAndShowsItsCoolDown)
+{
+    Player& host = *HostPlayer();
+    ASSERT_NE(HostSkill(kStoneSkinTree, kStoneSkinIndex), nullptr) << "the warden's rites tree";
+    host.stats.Set(CharacterStat::SkillPointsLeft, 3);
+    host.stats.Set(CharacterStat::Money, 500);
+    host.stats.Set(CharacterStat::Power, 100);
+    TypeOnConsole("pushMenu SkillProbe");
+    TypeOnConsole("pushMenu BarProbe");
+    Frames(4);
+
+    // The new character's bar holds its first skill: Delete over the slot empties it.
+    EXPECT_EQ(Local()->GetQuickUseRecord(0), (Words{1, 0, 0, -1}));
+    PushMotion(36, 116);
+    Frame();
+    Tap(SDL_SCANCODE_DELETE);
+    EXPECT_EQ(Local()->GetQuickUseRecord(0), (Words{2, -1, -1, -1}));
+
+    int32_t level = host.stats.Get(kStoneSkinStat);
+    TypeOnConsole("setUIMode IncreaseSkill");
+    ClickAt(36, 36);
+    Frames(4);
+    EXPECT_EQ(host.stats.Get(kStoneSkinStat), level + 1) << "raised once on the world host";
+    EXPECT_EQ(host.stats.Get(CharacterStat::SkillPointsLeft), 2);
+    EXPECT_EQ(gUISystem->dragWidget, nullptr);
+
+    ClickAt(36, 36);
+    EXPECT_EQ(gUISystem->dragWidget, gUISystem->FindWidgetByPath("SkillProbe::StoneSkin"));
+    ClickAt(36, 116);
+    EXPECT_EQ(gUISystem->dragWidget, nullptr);
+    EXPECT_EQ(Local()->GetQuickUseRecord(0), (Words{1, kStoneSkinTree, kStoneSkinIndex, -1}));
+    Frames(2);
+    double ready = Brightness(Screenshot(), 20, 100);
+    EXPECT_GT(ready, 40.0) << "the skill's icon in the slot";
+
+    ASSERT_FALSE(HostSkill(kStoneSkinTree, kStoneSkinIndex)->reuseTimer.running);
+    Tap(SDL_SCANCODE_1);
+    Frames(4);
+    EXPECT_TRUE(HostSkill(kStoneSkinTree, kStoneSkinIndex)->reuseTimer.running) << "the world host used it";
+    double cooling = Brightness(Screenshot(), 20, 100);
+    EXPECT_LT(cooling, ready * 0.35) << "the sweep darkens the slot: " << ready << " -> " << cooling;
+
+    TypeOnConsole("reloadMenus");
+    Frames(2);
+    auto* slot = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("BarProbe::Slot0"));
+    ASSERT_NE(slot, nullptr);
+    ASSERT_NE(slot->GetContent(), nullptr) << "the bar survives the reload";
+    EXPECT_EQ(Local()->GetQuickUseRecord(0), (Words{1, kStoneSkinTree, kStoneSkinIndex, -1}));
+}
+
+TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusRaisesASkill)
+{
+    Player& host = *HostPlayer();
+    host.stats.Set(CharacterStat::Money, 500);
+    host.stats.Set(CharacterStat::SkillPointsLeft, 1);
+    Frames(4);
+    ASSERT_TRUE(Shown("InGame"));
+    Tap(SDL_SCANCODE_K);
+    ASSERT_TRUE(Shown("Skills"));
+    for (const char* page : {"SkillPage1", "SkillPage2", "SkillPage3", "SkillPage4"})
+        EXPECT_TRUE(Shown(page)) << page;
+    Frames(2);
+
+    // Stone skin costs 1: its price shows green; with no points left, red.
+    UIWidget* stone = gUISystem->FindWidgetByPath("SkillPage3::Skill1");
+    ASSERT_NE(stone, nullptr);
+    int x = static_cast<int>(stone->GetScreenX());
+    int y = static_cast<int>(stone->GetScreenY());
+    std::array<int, 2> affordable = GreenAndRed(Screenshot(), x + 34, y + 12, x + 52, y + 30);
+    EXPECT_GT(affordable[0], affordable[1]) << "green " << affordable[0] << ", red " << affordable[1];
+    UIWidget* plus = gUISystem->FindWidgetByPath("SkillPage3::Raise1");
+    ASSERT_NE(plus, nullptr);
+    int32_t level = host.stats.Get(kStoneSkinStat);
+    ClickAt(static_cast<int>(plus->GetScreenX() + plus->size[0] / 2), static_cast<int>(plus->GetScreenY() + 6));
+    Frames(4);
+    EXPECT_EQ(host.stats.Get(kStoneSkinStat), level + 1);
+    host.stats.Set(CharacterStat::SkillPointsLeft, 1);
+    Frames(4);
+    // Level 1 costs 2 now: one point short.
+    std::array<int, 2> short_ = GreenAndRed(Screenshot(), x + 34, y + 12, x + 52, y + 30);
+    EXPECT_GT(short_[1], short_[0]) << "green " << short_[0] << ", red " << short_[1];
+
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Skills"));
+    EXPECT_FALSE(Shown("SkillPage3")) << "the pages go with the window";
+    ClickAt(505, 417);
+    EXPECT_TRUE(Shown("Skills")) << "the in-game screen's button opens it too";
+
+    // The shipped bar: the first skill sits in slot 0 and its key asks the host to use it.
+    auto* first = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("InGame::UseSlot0"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first->GetContent(), nullptr);
+}
