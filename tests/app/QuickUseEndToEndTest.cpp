@@ -127,11 +127,13 @@ TEST_F(QuickUseEndToEnd, ARaisedSkillPutOnTheBarIsUsedByItsKeyAndShowsItsCoolDow
     EXPECT_EQ(Local()->GetQuickUseRecord(0), (Words{2, -1, -1, -1}));
 
     int32_t level = host.stats.Get(kStoneSkinStat);
+    int32_t price = HostSkill(kStoneSkinTree, kStoneSkinIndex)->GetCostForLevel(level);
+    ASSERT_LE(price, 3);
     TypeOnConsole("setUIMode IncreaseSkill");
     ClickAt(36, 36);
     Frames(4);
     EXPECT_EQ(host.stats.Get(kStoneSkinStat), level + 1) << "raised once on the world host";
-    EXPECT_EQ(host.stats.Get(CharacterStat::SkillPointsLeft), 2);
+    EXPECT_EQ(host.stats.Get(CharacterStat::SkillPointsLeft), 3 - price);
     EXPECT_EQ(gUISystem->dragWidget, nullptr);
 
     ClickAt(36, 36);
@@ -161,8 +163,10 @@ TEST_F(QuickUseEndToEnd, ARaisedSkillPutOnTheBarIsUsedByItsKeyAndShowsItsCoolDow
 TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusRaisesASkill)
 {
     Player& host = *HostPlayer();
+    const SkillBase& stoneSkin = *HostSkill(kStoneSkinTree, kStoneSkinIndex);
+    int32_t level = host.stats.Get(kStoneSkinStat);
     host.stats.Set(CharacterStat::Money, 500);
-    host.stats.Set(CharacterStat::SkillPointsLeft, 1);
+    host.stats.Set(CharacterStat::SkillPointsLeft, stoneSkin.GetCostForLevel(level));
     Frames(4);
     ASSERT_TRUE(Shown("InGame"));
     Tap(SDL_SCANCODE_K);
@@ -171,7 +175,7 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
         EXPECT_TRUE(Shown(page)) << page;
     Frames(2);
 
-    // Stone skin costs 1: its price shows green; with no points left, red.
+    // The next level's price shows green while the points pay for it, red once they do not.
     UIWidget* stone = gUISystem->FindWidgetByPath("SkillPage3::Skill1");
     ASSERT_NE(stone, nullptr);
     int x = static_cast<int>(stone->GetScreenX());
@@ -180,13 +184,11 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     EXPECT_GT(affordable[0], affordable[1]) << "green " << affordable[0] << ", red " << affordable[1];
     UIWidget* plus = gUISystem->FindWidgetByPath("SkillPage3::Raise1");
     ASSERT_NE(plus, nullptr);
-    int32_t level = host.stats.Get(kStoneSkinStat);
     ClickAt(static_cast<int>(plus->GetScreenX() + plus->size[0] / 2), static_cast<int>(plus->GetScreenY() + 6));
     Frames(4);
     EXPECT_EQ(host.stats.Get(kStoneSkinStat), level + 1);
-    host.stats.Set(CharacterStat::SkillPointsLeft, 1);
+    host.stats.Set(CharacterStat::SkillPointsLeft, stoneSkin.GetCostForLevel(level + 1) - 1);
     Frames(4);
-    // Level 1 costs 2 now: one point short.
     std::array<int, 2> short_ = GreenAndRed(Screenshot(), x + 34, y + 12, x + 52, y + 30);
     EXPECT_GT(short_[1], short_[0]) << "green " << short_[0] << ", red " << short_[1];
 

@@ -89,7 +89,13 @@ HelpTopics
         StartWorldOnly(moreTuning, std::string(kItemSlotRecords) + kSkillSlotRecords);
         ServerCommands::Register(host->GetClientCommands());
         Join();
+        // The host's steps build its player's skill list from the class.
+        ClientFrame(250);
         hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 6);
+        // A class gives every skill of its trees level 1; these start as their records say.
+        hostPlayer->stats.Set(LevelStat(0), 0);
+        hostPlayer->stats.Set(LevelStat(1), 1);
+        hostPlayer->stats.Set(LevelStat(2), 0);
         folder.Write("Assets/UI/slots.mnu", menu);
         ui = std::make_unique<UISystem>();
         gUISystem = ui.get();

@@ -1,6 +1,7 @@
 // UIUseSlot -- one box of the quick-use bar: holds its own copy of a dragged skill or item slot, uses it on a right click or the hot key, and keeps what it holds in the local player's quick-use table.
 #include "ui/widgets/UIUseSlot.h"
 
+#include "client/ClientApp.h"
 #include "client/ClientMusic.h"
 #include "client/PlayerClient.h"
 #include "core/ColorSystem.h"
@@ -22,6 +23,12 @@ namespace {
 
 constexpr int32_t kUseSlotWhite = 0;
 constexpr int32_t kUseSlotRed = 1;
+
+// The local player, joined or not yet: the bar reads its table as soon as the player exists.
+PlayerClient* UseSlotPlayer()
+{
+    return gClientApp ? dynamic_cast<PlayerClient*>(gClientApp->GetLink()) : nullptr;
+}
 
 Color UseSlotColor(int32_t index)
 {
@@ -110,7 +117,7 @@ void UIUseSlot::ClearContent()
 {
     if (!content)
         return;
-    if (PlayerClient* player = UISlotBase::GetPlayer())
+    if (PlayerClient* player = UseSlotPlayer())
         player->ForgetSlotEvents(content.get());
     if (gUISystem && gUISystem->dragWidget == this)
         gUISystem->dragWidget = nullptr;
@@ -119,7 +126,7 @@ void UIUseSlot::ClearContent()
 
 void UIUseSlot::Store() const
 {
-    PlayerClient* player = UISlotBase::GetPlayer();
+    PlayerClient* player = UseSlotPlayer();
     if (!player || index < 0)
         return;
     std::array<int32_t, 4> record{kKindEmpty, -1, -1, -1};
@@ -139,7 +146,7 @@ void UIUseSlot::Clear()
 
 void UIUseSlot::OnPlayerChanged()
 {
-    PlayerClient* player = UISlotBase::GetPlayer();
+    PlayerClient* player = UseSlotPlayer();
     if (!player || index < 0)
         return;
     std::array<int32_t, 4> record = player->GetQuickUse(index);

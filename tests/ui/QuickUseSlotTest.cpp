@@ -43,6 +43,7 @@ protected:
     {
         StartWithSkillMenu(kUseSlotMenu);
         hostPlayer->stats.Set(LevelStat(0), 1);
+        hostPlayer->stats.Set(LevelStat(1), 0);
         hostPlayer->stats.Set(CharacterStat::Power, 50);
         Sync();
     }
