@@ -169,7 +169,7 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     host.stats.Set(CharacterStat::SkillPointsLeft, stoneSkin.GetCostForLevel(level));
     Frames(4);
     ASSERT_TRUE(Shown("InGame"));
-    Tap(SDL_SCANCODE_K);
+    Tap(SDL_SCANCODE_S);
     ASSERT_TRUE(Shown("Skills"));
     for (const char* page : {"SkillPage1", "SkillPage2", "SkillPage3", "SkillPage4"})
         EXPECT_TRUE(Shown(page)) << page;

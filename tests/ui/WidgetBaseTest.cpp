@@ -1,6 +1,7 @@
 // WidgetBaseTest -- what every widget does: hit tests, clicks and their lists, verify procedures, visibility through parents and conditions, tooltips, text placement and copies.
 #include "ui/UiWorld.h"
 #include "ui/widgets/UIItemSlot.h"
+#include "ui/widgets/UIUseSlot.h"
 
 #include "core/ColorSystem.h"
 #include "ui/UiNameTables.h"
@@ -187,10 +188,12 @@ TEST_F(WidgetBase, ACloneCarriesTheBaseFieldsAndUnbuiltKindsStandInAsPlainWidget
 
     std::unique_ptr<UIWidget> decrease(ui->CreateWidget("skillslotdecrease"));
     EXPECT_TRUE(decrease->canClick);
-    std::unique_ptr<UIWidget> first(ui->CreateWidget("useslot"));
-    std::unique_ptr<UIWidget> second(ui->CreateWidget("UseSlot"));
+    std::unique_ptr<UIWidget> first(ui->CreateWidget("modelwidget"));
+    std::unique_ptr<UIWidget> second(ui->CreateWidget("ModelWidget"));
     EXPECT_NE(first, nullptr);
-    EXPECT_EQ(Logged("Widget type UseSlot is made as a plain widget"), 1);
+    EXPECT_EQ(Logged("Widget type ModelWidget is made as a plain widget"), 1);
+    std::unique_ptr<UIWidget> useSlot(ui->CreateWidget("useslot"));
+    EXPECT_NE(dynamic_cast<UIUseSlot*>(useSlot.get()), nullptr);
     std::unique_ptr<UIWidget> built(ui->CreateWidget("itemslot"));
     EXPECT_NE(dynamic_cast<UIItemSlot*>(built.get()), nullptr);
     EXPECT_EQ(ui->CreateWidget("Gadget"), nullptr);
