@@ -11,6 +11,7 @@
 #include "client/WeatherClient.h"
 #include "client/EntityClient.h"
 #include "client/LocalPlayerLink.h"
+#include "client/PlayerClient.h"
 #include "client/QuestClient.h"
 #include "client/TradeWindow.h"
 #include "core/CommandSystem.h"
@@ -74,6 +75,8 @@ void GameClient::Init()
     gGameClient->music->RegisterCommands();
     gGameClient->messages->RegisterCommands();
     gGameClient->trade->RegisterCommands();
+    if (gClientApp)
+        PlayerClient::RegisterCommands(*gClientApp);
     gGameClient->profiles->BuildUnlockList();
     if (gClientApp)
         gGameClient->profiles->RegisterCommands(*gClientApp);

@@ -80,6 +80,9 @@ void PlayerClient::Reset()
         slot->Reset();
     ownNumber = -1;
     placedByHost = false;
+    comparisonRecruit = -1;
+    comparisonGuardSlot = 0;
+    comparisonRelicSlot = 0;
     body.Clear();
     itemLists[0].DeleteAll();
     StopMoving();

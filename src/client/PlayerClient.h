@@ -20,8 +20,12 @@
 #include <vector>
 
 class CharacterCovenantBlock;
+class ClientApp;
+class ItemBase;
 class MessageBuffer;
 class PlayerCovenantClient;
+struct ItemTooltipOptions;
+struct ListEntry;
 
 // Main thread only. Owned by the client's connection as its player link; not in the game
 // client's entity table: its body is the entity there with its number.
@@ -201,6 +205,53 @@ public:
     // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
     RandomTimer* GetItemTimer(int32_t group);
 
+    // ---- Title and item comparisons (PlayerClientTitle.cpp) ------------------------------------------
+    // A localisation key by the level: 100 and above, 50, 25, 10, below.
+    const char* GetLevelRankWord() const;
+    // "PlayerTitle" with the level, the rank word and the class's name, then the hardcore and
+    // loner marks.
+    std::string GetTitle() const;
+    std::string GetNameAndTitle() const;
+    bool HasHardcoreMode() const;
+    bool HasLonerChallengeMode() const;
+    // Replaces the text with what the item would be compared with: the item worn in its place
+    // by the player or the chosen recruit, or the guard or relic of the chosen house slot. The
+    // text stays as it was for an item that is worn nowhere, or without the covenant mirror.
+    void BuildEquippedComparison(const ItemBase* item, const ItemTooltipOptions& options, std::string& text);
+    void BuildGuardRelicComparison(const ItemBase& item, const ItemTooltipOptions& options, std::string& text) const;
+    // By the kind of item compared last: the guard slot, the relic slot, or the player and each
+    // recruit that exists in turn, a step of -1 or +1, wrapping.
+    void CycleComparisonTarget(int32_t step);
+
+    // ---- Keys, hints, gates and the party (PlayerClientOperations.cpp) --------------------------------
+    // "PrevItemComparision" .. "nextTarget" of the client command table, and "getGateList".
+    static void RegisterCommands(ClientApp& app);
+    void SetAllHintsSeen();
+    // Every hint unseen again; the interface's first hint follows.
+    void ResetHints();
+    // The other weapon set; the hand that changes is heard.
+    void SwitchItemSet();
+    // The recruit before (-1) or after (+1) the selected one, over the recruit slots, wrapping;
+    // nothing unless a living recruit is selected.
+    void SelectAdjacentRecruit(int32_t step);
+    // The first recruit in the world (of the party only, when asked) becomes the target; none
+    // clears the target. Whether one was found.
+    bool SelectFirstRecruit(bool partyOnly);
+    // The next attackable creature by number within 1.9 grid cells, edge to edge; past the last,
+    // the lowest.
+    void SelectNextHostileTarget();
+    // Not dead (a creature with health) and not out of play.
+    static bool IsAliveTarget(const EntityClient& entity);
+    // One row per known gate: the level's name, its place in the list, greyed while unopened.
+    void BuildKnownGateList(std::vector<ListEntry>& rows) const;
+    int32_t GetKnownGateCount() const;
+    // The gate record of the level the player stands on lets it through.
+    bool GetCurrentLevelGateFlag() const;
+    // The party's recruit slots, for the character file.
+    void StoreParty();
+    // The player's power pays for the skill of that database entry at its level.
+    bool CanPayForSkill(int32_t skillEntry) const;
+
     // ---- The character --------------------------------------------------------------------------
     std::string characterName;
     IntArray stats;
@@ -239,6 +290,14 @@ public:
     bool displayOnly = false;
     // The player has taken the place the host gave it on joining.
     bool placedByHost = false;
+
+    // ---- What the item comparison compares with ---------------------------------------------------
+    // The recruit slot whose equipment is compared, -1 for the player's own.
+    int32_t comparisonRecruit = -1;
+    int32_t comparisonGuardSlot = 0;
+    int32_t comparisonRelicSlot = 0;
+    // The ItemType of the item compared last: it decides what the cycling commands cycle.
+    int32_t lastComparedType = 0;
 
 private:
     // The player's part as read, before it applies.
@@ -294,6 +353,11 @@ private:
     // The held button's step of the frame: the move target follows the cursor.
     void UpdateAim();
     void StopAiming();
+    // The recruit slots a walk goes over: "MaxRecruits", or the covenant's own when it has more.
+    int32_t GetRecruitWalkSlots() const;
+    // The recruit's creature when the client holds it; null otherwise.
+    EntityClient* GetRecruitEntity(int32_t slot) const;
+    bool IsNextTargetCandidate(const EntityClient& entity) const;
 
     int32_t ownNumber = -1;
     SafePointer body;

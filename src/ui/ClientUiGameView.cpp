@@ -92,3 +92,11 @@ std::string ClientUiGameView::GetDiplomacyResponse() const
 {
     return gGameClient ? gGameClient->GetMessages().GetDiplomacyResponse() : std::string();
 }
+
+std::string ClientUiGameView::GetPlayerTitle(bool withName) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player)
+        return {};
+    return withName ? player->GetNameAndTitle() : player->GetTitle();
+}

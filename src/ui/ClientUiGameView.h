@@ -15,4 +15,5 @@ public:
     std::string GetSkillTreeName(int32_t tree) const override;
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
     std::string GetDiplomacyResponse() const override;
+    std::string GetPlayerTitle(bool withName) const override;
 };

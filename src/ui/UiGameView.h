@@ -156,6 +156,9 @@ public:
     // The global statistics' best value of a stat in a group.
     virtual int32_t GetRecordBest(int32_t /*group*/, int32_t /*stat*/) const { return 0; }
 
+    // The local player's title, after its name when asked; empty without a player.
+    virtual std::string GetPlayerTitle(bool /*withName*/) const { return {}; }
+
     // ---- Diplomacy ----
     // The answer of the covenant the trade window deals with, as the last "dipRes" gave it.
     virtual std::string GetDiplomacyResponse() const { return {}; }
