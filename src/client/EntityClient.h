@@ -95,6 +95,33 @@ public:
     bool IsAtWarWithPlayer() const;
     // The local player has a quest to hand in here (or a rescue target still fading in).
     bool HasQuestToComplete() const;
+    // Passes the rescue, delivery or escort test (fully shown, or the quest-target flag).
+    bool IsQuestTarget() const;
+
+    // ---- On the maps, under the cursor and in the help labels (EntityClientMap.cpp) ----------------
+    // The end of its owner chain; itself without an owner.
+    const EntityClient* GetTopOwner() const;
+    // The blip's colour-table index, decided by the top owner; kNoMapColour for no blip.
+    int32_t GetMapColorIndex() const;
+    // False without a blip colour; else its colour.
+    bool GetMapColor(float& red, float& green, float& blue) const;
+    // With partyOnly only party members and the player's own quest item.
+    bool IsShownOnMap(bool partyOnly) const;
+    // 0 for the invisible, 0.75 for things lying on the ground, 1 for the rest.
+    float GetPickPriority() const;
+    bool AcceptsDroppedItem() const;
+    // Whether the help labels name it: things to take and use in objects mode, else living monsters.
+    bool ShouldShowHelp(bool objectsMode) const;
+    // An entity hidden out of sight stands in the player's view, and so does each such owner.
+    bool IsVisibleWithOwners() const;
+    void CollectStatusEffects(std::vector<StatusEffectClient*>& out) const;
+    bool IsMonster() const;
+    bool IsLyingOnGround() const;
+
+    // ---- The text under the cursor (EntityClientHover.cpp) -----------------------------------------
+    // Its name and what it is, then (unless nameOnly) the hints; with forAnyEntity false only
+    // monsters and the local player's entity answer.
+    std::string GetHoverText(bool nameOnly, bool forAnyEntity, bool withOwnTag) const;
 
     // ---- As the skill rules see it ----------------------------------------------------------------
     int32_t GetStat(int32_t stat) const override { return EntityBase::GetStat(stat); }
@@ -182,6 +209,8 @@ public:
     int32_t skinTexturePick = -1;
     std::vector<int32_t> questOffers;
     std::string displayName;
+    // Offered by the hover text when not empty.
+    std::string description;
     const MonsterArchetype* archetype = nullptr;
     const MonsterType* monsterType = nullptr;
     int32_t level = 0;
@@ -222,6 +251,14 @@ protected:
 private:
     int32_t GetNpcClickAction(bool inReach, bool rescue) const;
     int32_t GetObjectClickAction(bool inReach, bool allowWhileStealthed, int32_t type) const;
+    int32_t GetOwnMapColorIndex() const;
+    bool IsPlayerQuestItem() const;
+    void AppendHoverName(std::string& out, bool forAnyEntity, bool withOwnTag) const;
+    void AppendMonsterName(std::string& out) const;
+    void AppendItemHover(std::string& out) const;
+    void AppendQuestItemHover(std::string& out) const;
+    void AppendGateHover(std::string& out, bool nameOnly) const;
+    void AppendCreatureHover(std::string& out, bool nameOnly) const;
     static const MonsterType* FindMonsterTypeOfDefinition(const DatabaseEntry* definition);
     void LoadMonsterType(const MonsterType* type);
     void LoadObjectKind();

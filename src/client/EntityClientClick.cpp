@@ -78,14 +78,19 @@ bool EntityClient::IsAtWarWithPlayer() const
     return treaty == kEntityClientTreatyWar || treaty == kEntityClientTreatyRaid;
 }
 
+bool EntityClient::IsQuestTarget() const
+{
+    bool whole = GetAlpha() >= 1.0f;
+    return (canBeRescued && whole) || (flags & kEntityClientRescueFlag) || (canReceiveDelivery && whole) ||
+           (canBeEscorted && whole);
+}
+
 bool EntityClient::HasQuestToComplete() const
 {
     const PlayerClient* player = EntityClientLocalPlayer();
     if (!player)
         return false;
-    bool target = (canBeRescued && GetAlpha() >= 1.0f) || (flags & kEntityClientRescueFlag) ||
-                  (canReceiveDelivery && GetAlpha() >= 1.0f) || (canBeEscorted && GetAlpha() >= 1.0f);
-    if (target)
+    if (IsQuestTarget())
         return GetAlpha() < 1.0f;
     return player->FindQuestForNpc(*this) != -1;
 }

@@ -163,9 +163,7 @@ bool EntityOverlays::ShowsHealthBar(const EntityClient& entity, const OverlayFra
         return false;
     if (entity.health > 0 && entity.health < entity.maxHealth)
         return true;
-    const DatabaseEntry* record = entity.GetRecord();
-    bool monster = record && record->GetType() == DatabaseEntryType::MonsterType;
-    if (monster && !entity.givesQuests && !entity.IsDead() && !entity.isVendor)
+    if (entity.IsMonster() && !entity.givesQuests && !entity.IsDead() && !entity.isVendor)
         return true;
     if (entity.isNpc && !entity.IsDead() && entity.covenantIndex != -1)
         return true;

@@ -117,6 +117,8 @@ void GameClient::RegisterVars()
     // Seconds between autosaves; 0 or less switches them off.
     autoSaveTimeVar = gUserVarSystem->RegisterVar("autoSaveTime", "300.0");
     drawHelmetVar = gUserVarSystem->RegisterVar("ui_drawPlayerHelmet", "1");
+    simpleTipsVar = gUserVarSystem->RegisterVar("ui_showSimpleTips", "1");
+    showTagsVar = gUserVarSystem->RegisterVar("showTags", "0");
 }
 
 void GameClient::Reset()

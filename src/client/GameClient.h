@@ -49,6 +49,11 @@ public:
     static void RegisterLevelCallbacks();
     // The user vars the client keeps ("autoSaveTime", "ui_drawPlayerHelmet").
     void RegisterVars();
+    // The switches of how entities look: the hover text's hints, the local player's helmet and
+    // the developer's tag axes. The interface's defaults without a user-var system.
+    bool ShowsSimpleTips() const { return !simpleTipsVar.IsValid() || simpleTipsVar.GetBool(); }
+    bool DrawsPlayerHelmet() const { return !drawHelmetVar.IsValid() || drawHelmetVar.GetBool(); }
+    bool ShowsTags() const { return showTagsVar.IsValid() && showTagsVar.GetBool(); }
 
     void Reset();
     // The timers, the entities, the ambient light, then the autosave.
@@ -200,6 +205,8 @@ private:
     float ambientRate = 0.0f;
     UserVarRef autoSaveTimeVar;
     UserVarRef drawHelmetVar;
+    UserVarRef simpleTipsVar;
+    UserVarRef showTagsVar;
     Staging staging;
     std::unique_ptr<ClientMusic> music;
     std::unique_ptr<ClientMessages> messages;

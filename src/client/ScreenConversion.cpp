@@ -124,13 +124,7 @@ ScreenBox ScreenConversion::GetEntityScreenBox(const EntityClient& entity, const
 
 float ScreenConversion::GetPickWeight(const EntityClient& entity)
 {
-    if (!(entity.GetAlpha() > 0.0f))
-        return 0.0f;
-    const DatabaseEntry* shown = entity.GetRecord();
-    int32_t type = shown ? shown->GetType() : -1;
-    bool lying = type == DatabaseEntryType::Item || type == DatabaseEntryType::Money ||
-                 type == DatabaseEntryType::QuestItem;
-    return lying ? 0.75f : 1.0f;
+    return entity.GetPickPriority();
 }
 
 // ---- As the client sees now --------------------------------------------------------------------------

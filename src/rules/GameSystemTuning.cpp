@@ -116,6 +116,8 @@ constexpr Key<float> kFloatKeys[] = {
     {"DamageEventMaxTime", &G::damageEventMaxTime},
     {"DamageEventSpeed", &G::damageEventSpeed},
     {"DamageEventFadeTime", &G::damageEventFadeTime},
+    {"OverHeadIconSize", &G::overHeadIconSize},
+    {"OverHeadIconAlpha", &G::overHeadIconAlpha},
     {"UseHintFadeInSpeed", &G::useHintFadeInSpeed},
     {"UseHintFadeOutSpeed", &G::useHintFadeOutSpeed},
     {"UseHintSize", &G::useHintSize},
@@ -173,6 +175,8 @@ constexpr Key<bool> kBoolKeys[] = {
     {"ShowLineOfSight", &G::showLineOfSight},
     {"ShowSkillDetails", &G::showSkillDetails},
     {"ShowStatusEffectDetails", &G::showStatusEffectDetails},
+    {"ShowDescriptionHint", &G::showDescriptionHint},
+    {"ShowRightClickHint", &G::showRightClickHint},
 };
 
 constexpr Key<std::string> kStringKeys[] = {

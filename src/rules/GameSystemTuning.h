@@ -248,6 +248,12 @@ struct GameSystemTuning {
     // Screen units a damage text rises each second, and the seconds it fades at the end of its life.
     float damageEventSpeed = 0.0f;
     float damageEventFadeTime = 0.0f;
+    // The hover text's description and right-click hints.
+    bool showDescriptionHint = false;
+    bool showRightClickHint = false;
+    // The icon over a head: its size in world units and its opacity.
+    float overHeadIconSize = 0.0f;
+    float overHeadIconAlpha = 0.0f;
     bool showSkillDetails = false;
     bool showStatusEffectDetails = false;
     std::vector<FloatPair> useHintOffsets;

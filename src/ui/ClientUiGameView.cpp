@@ -7,6 +7,7 @@
 #include "client/GameClient.h"
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
 #include "client/StatusEffectClient.h"
 #include "core/DatabaseEntry.h"
 #include "rules/CharacterClass.h"
@@ -99,4 +100,31 @@ std::string ClientUiGameView::GetPlayerTitle(bool withName) const
     if (!player)
         return {};
     return withName ? player->GetNameAndTitle() : player->GetTitle();
+}
+
+int32_t ClientUiGameView::GetHoveredEntity() const
+{
+    const EntityClient* hovered = gClientApp && gClientApp->IsActive() ? gClientApp->GetHoverEntity() : nullptr;
+    return hovered ? hovered->entityNumber : -1;
+}
+
+int32_t ClientUiGameView::GetInteractionFor(int32_t entity) const
+{
+    const EntityClient* shown = gGameClient ? gGameClient->GetEntity(entity) : nullptr;
+    return shown ? shown->GetClickAction(true, false) : 0;
+}
+
+bool ClientUiGameView::GetHoverText(int32_t entity, std::string& text, bool& placed, float& x, float& y) const
+{
+    const EntityClient* shown = gGameClient ? gGameClient->GetEntity(entity) : nullptr;
+    if (!shown || shown->isSecret || shown->IsHidden())
+        return false;
+    text = shown->GetHoverText(false, true, true);
+    if (text.empty())
+        return false;
+    ScreenBox box = Client::GetEntityScreenBox(*shown);
+    placed = true;
+    x = (box.x1 + box.x2) * 0.5f;
+    y = box.y2;
+    return true;
 }

@@ -16,4 +16,9 @@ public:
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
     std::string GetDiplomacyResponse() const override;
     std::string GetPlayerTitle(bool withName) const override;
+    int32_t GetHoveredEntity() const override;
+    // What a click in reach would do.
+    int32_t GetInteractionFor(int32_t entity) const override;
+    // Placed over the top of the entity's screen box.
+    bool GetHoverText(int32_t entity, std::string& text, bool& placed, float& x, float& y) const override;
 };

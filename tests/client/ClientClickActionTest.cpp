@@ -255,4 +255,63 @@ TEST_F(ClientClickAction, OutOfReachTheAnswerIsOnlyNothingAttackOrWalkUp)
             }
 }
 
+TEST_F(ClientClickAction, CreaturesArePickedBeforeGroundThingsAndItemsAreDroppedOnFriendsAndTheNeutral)
+{
+    auto wolf = Make("ClickStone");
+    auto pebble = Make("ClickPebble");
+    auto coins = Make("ClickCoins");
+    EXPECT_GT(wolf->GetPickPriority(), pebble->GetPickPriority());
+    EXPECT_EQ(pebble->GetPickPriority(), coins->GetPickPriority());
+    EXPECT_GT(pebble->GetPickPriority(), 0.0f);
+    wolf->entityAlpha = 0.0f;
+    EXPECT_EQ(wolf->GetPickPriority(), 0.0f) << "a fully transparent entity is never picked";
+
+    auto stranger = Make("ClickStone");
+    EXPECT_TRUE(stranger->AcceptsDroppedItem()) << "no covenant";
+    stranger->covenantIndex = 7;
+    EXPECT_FALSE(stranger->AcceptsDroppedItem()) << "another covenant's";
+    stranger->canBeEscorted = true;
+    EXPECT_TRUE(stranger->AcceptsDroppedItem()) << "a quest target";
+    stranger->canBeEscorted = false;
+    stranger->flags |= 0x200;
+    EXPECT_TRUE(stranger->AcceptsDroppedItem());
+    stranger->flags = 0;
+    stranger->covenantIndex = mine.index;
+    EXPECT_TRUE(stranger->AcceptsDroppedItem());
+}
+
+TEST_F(ClientClickAction, HelpLabelsNameThingsToTakeAndUseInObjectsModeAndLivingMonstersOtherwise)
+{
+    auto pebble = Make("ClickPebble");
+    EXPECT_TRUE(pebble->ShouldShowHelp(true));
+    EXPECT_FALSE(pebble->ShouldShowHelp(false));
+    pebble->entityAlpha = 0.5f;
+    EXPECT_FALSE(pebble->ShouldShowHelp(true)) << "an item still fading in";
+    auto coins = Make("ClickCoins");
+    coins->entityAlpha = 0.5f;
+    EXPECT_TRUE(coins->ShouldShowHelp(true));
+    coins->flags |= 0x1;
+    EXPECT_FALSE(coins->ShouldShowHelp(true));
+
+    auto chest = Make("ClickBox");
+    EXPECT_TRUE(chest->ShouldShowHelp(true));
+    chest->netSolid = false;
+    EXPECT_FALSE(chest->ShouldShowHelp(true));
+    auto lever = Make("ClickStone");
+    lever->isToggleUsableObject = true;
+    lever->useOnlyWhenSolid = true;
+    EXPECT_TRUE(lever->ShouldShowHelp(true));
+    lever->netSolid = false;
+    EXPECT_FALSE(lever->ShouldShowHelp(true));
+    auto gate = Make("ClickStone");
+    EXPECT_FALSE(gate->ShouldShowHelp(true));
+    gate->isGate = true;
+    EXPECT_TRUE(gate->ShouldShowHelp(true));
+    gate->hideFromMiniMap = true;
+    EXPECT_FALSE(gate->ShouldShowHelp(true));
+    gate->showsAltHelp = true;
+    EXPECT_TRUE(gate->ShouldShowHelp(true));
+    EXPECT_FALSE(gate->ShouldShowHelp(false)) << "not a monster";
+}
+
 } // namespace

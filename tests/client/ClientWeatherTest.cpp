@@ -2,6 +2,7 @@
 #include "client/ClientServicesWorld.h"
 
 #include "client/WeatherClient.h"
+#include "support/LogLines.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/World.h"

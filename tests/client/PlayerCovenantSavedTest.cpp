@@ -1,6 +1,8 @@
 // PlayerCovenantSavedTest -- the player covenant's block of every character file version read back: recruits by slot, lifestone, money, name, the stored indices and the two lists, each in the form its version wrote.
 #include "client/PlayerCovenantClient.h"
+#include "client/InventoryClient.h"
 #include "client/RecruitClient.h"
+#include "core/MessageBuffer.h"
 
 #include "entities/EntityRulesWorld.h"
 #include "rules/covenants/CovenantBase.h"

@@ -1,0 +1,256 @@
+// EntityClient -- the text shown while the cursor rests on an entity (or its map blip): its coloured name, what it is and what each mouse button does.
+#include "client/EntityClient.h"
+
+#include "client/ClientApp.h"
+#include "client/CovenantClient.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "core/ColorSystem.h"
+#include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
+#include "core/EnumTable.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
+#include "rules/Formulas.h"
+#include "rules/GameData.h"
+#include "world/World.h"
+
+namespace {
+
+// Colour-table entries of the texts: the hints, and the plain text the name returns to.
+constexpr int32_t kHoverHintColour = 8;
+constexpr int32_t kHoverPlainColour = 145;
+constexpr int32_t kHoverPartySlots = 4;
+constexpr int32_t kHoverAttackMode = 2;
+constexpr const char* kHoverPickUpHints = "\n$$LeftClickToPickUp$$\n$$HoldDownAltToSeeAllItemsOnGround$$";
+
+const PlayerClient* HoverPlayer()
+{
+    return gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+}
+
+bool HoverSimpleTips()
+{
+    return !gGameClient || gGameClient->ShowsSimpleTips();
+}
+
+// The hint lines between the hint colour and the plain colour, only when hints are wanted.
+void HoverAppendHints(std::string& out, bool nameOnly, const char* lines)
+{
+    if (nameOnly || !HoverSimpleTips())
+        return;
+    out += ColorSystem::MakeColorCode(kHoverHintColour);
+    out += lines;
+    out += ColorSystem::MakeColorCode(kHoverPlainColour);
+}
+
+std::string HoverLevelName(int32_t level)
+{
+    return gWorld ? gWorld->GetLevelName(level) : std::string();
+}
+
+std::string HoverCovenantName(int32_t index)
+{
+    return gGameClient ? gGameClient->GetCovenantText(index) : std::string();
+}
+
+bool HoverSamePlace(const WorldPos& a, const WorldPos& b)
+{
+    return a.level == b.level && a.x == b.x && a.y == b.y;
+}
+
+// The record a named quality takes its name from: the base for Set and Unique, the base's
+// base for Artifact; null when the chain is shorter.
+const DatabaseEntry* HoverNamedRecord(const DatabaseEntry& record, int32_t quality)
+{
+    size_t steps = quality == ItemRarity::Artifact ? 2 : (quality == ItemRarity::Set || quality == ItemRarity::Unique);
+    if (steps == 0)
+        return &record;
+    auto chain = record.GetBaseChain();
+    return steps <= chain.size() ? chain[steps - 1] : nullptr;
+}
+
+} // namespace
+
+std::string EntityClient::GetHoverText(bool nameOnly, bool forAnyEntity, bool withOwnTag) const
+{
+    std::string out;
+    if (!record)
+        return out;
+    bool own = entityNumber != -1 && entityNumber == Client::GetLocalPlayerNumber();
+    if (!forAnyEntity && !own && !IsMonster())
+        return out;
+    if (own) {
+        AppendHoverName(out, forAnyEntity, withOwnTag);
+        return out;
+    }
+    switch (record->GetType()) {
+    case DatabaseEntryType::Item:
+        AppendItemHover(out);
+        HoverAppendHints(out, nameOnly, kHoverPickUpHints);
+        return out;
+    case DatabaseEntryType::Money:
+        out = FormatMoney(moneyAmount);
+        HoverAppendHints(out, nameOnly, kHoverPickUpHints);
+        return out;
+    case DatabaseEntryType::QuestItem:
+        AppendQuestItemHover(out);
+        HoverAppendHints(out, nameOnly, kHoverPickUpHints);
+        if (!nameOnly && HoverSimpleTips() && IsPlayerQuestItem())
+            out += "\n$$PickupToReduceExperiencePenaltyByHalf$$";
+        return out;
+    case DatabaseEntryType::Chest:
+        out = ColorSystem::MakeColorCode(EnumTable::LookupIn("ColorType", record->GetString("Color"), true));
+        out += record->GetString("Name");
+        HoverAppendHints(out, nameOnly, canAttack ? "\n$$LeftClickToBreak$$" : "\n$$LeftClickToOpen$$");
+        return out;
+    default: break;
+    }
+    if (isGate)
+        AppendGateHover(out, nameOnly);
+    else
+        AppendCreatureHover(out, nameOnly);
+    return out;
+}
+
+void EntityClient::AppendHoverName(std::string& out, bool forAnyEntity, bool withOwnTag) const
+{
+    if (forAnyEntity) {
+        const PlayerClient* player = HoverPlayer();
+        out += player ? player->characterName : personalName;
+        if (withOwnTag)
+            out += ' ';
+    }
+    if (withOwnTag)
+        out += "($$YourCharacter$$)";
+}
+
+void EntityClient::AppendItemHover(std::string& out) const
+{
+    bool plainColour = itemType == ItemType::Tome || itemType == ItemType::TreasureMap;
+    if (plainColour)
+        StringAppendFormat(out, "%c%c%03d", '^', 'c', 0);
+    else if (gGameData)
+        out += gGameData->GetItemQualityColorCode(itemQuality);
+    if (const DatabaseEntry* named = HoverNamedRecord(*record, itemQuality))
+        out += named->GetString("Name");
+    out += ColorSystem::MakeColorCode(kHoverPlainColour);
+}
+
+void EntityClient::AppendQuestItemHover(std::string& out) const
+{
+    if (!questRecord || !questTarget) {
+        out += record->GetString("Name");
+        return;
+    }
+    std::string itemName = questTarget->GetString("QuestItemName");
+    if (questRecord->GetType() == DatabaseEntryType::MonsterType)
+        out += MakeLocToken("MonsterItemName", "%s %s", questRecord->GetString("Name").c_str(), itemName.c_str());
+    else
+        out += itemName;
+}
+
+void EntityClient::AppendGateHover(std::string& out, bool nameOnly) const
+{
+    const PlayerClient* player = HoverPlayer();
+    if (record->GetInt("SimpleName") != 0) {
+        out += record->GetString("Name");
+        if (!nameOnly)
+            out += record->GetString("Desc");
+    } else if (gateDestination.level == -1) {
+        if (position.level == 0)
+            out += isTownGate ? "$$TownGate$$" : "$$CovenantGate$$";
+        else
+            StringAppendFormat(out, "%s $$Gate$$", HoverLevelName(position.level).c_str());
+    } else if (gateDestination.level == 0) {
+        if (player && HoverSamePlace(gateDestination, player->returnPoint)) {
+            const CovenantClient* home = gGameClient ? gGameClient->FindNearestCovenantHome(gateDestination) : nullptr;
+            StringAppendFormat(out, "$$GateTo$$ %s", home ? home->GetDisplayName().c_str() : "");
+        } else if (player && HoverSamePlace(gateDestination, player->secondPoint)) {
+            StringAppendFormat(out, "$$GateTo$$ %s", HoverLevelName(0).c_str());
+        } else {
+            out += "$$GateToHome$$";
+        }
+    } else {
+        out += MakeLocToken("GateXToY", "%s %s", record->GetString("Name").c_str(),
+                            HoverLevelName(gateDestination.level).c_str());
+    }
+    if (!isUsableObject)
+        return;
+    bool usable = (player && player->GetLevelGateFlag(position.level)) || gateDestinationKnown || position.level == 0;
+    HoverAppendHints(out, nameOnly, usable ? "\n$$LeftClickToUse$$" : "\n$$LeftClickToActivate$$");
+}
+
+void EntityClient::AppendMonsterName(std::string& out) const
+{
+    std::string name = record->GetString("Name", displayName);
+    GameClient::GetMonsterDisplayName(out, rank, level, name, isNpc, true, true);
+    // The level and rank word on a line of their own, when there is either.
+    std::string rankLine;
+    GameClient::GetMonsterDisplayName(rankLine, rank, level, name, isNpc, false, true);
+    if (!rankLine.empty())
+        out += "\n" + rankLine;
+}
+
+void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly) const
+{
+    const std::string hint = ColorSystem::MakeColorCode(kHoverHintColour);
+    const std::string plain = ColorSystem::MakeColorCode(kHoverPlainColour);
+    if (isLifeStone || isToggleUsableObject) {
+        out += record->GetString("Name");
+        if (nameOnly)
+            return;
+        if (isToggleUsableObject && !isLifeStone) {
+            out += hint + "\n$$LeftClickToUse$$" + plain;
+            return;
+        }
+        if (covenantIndex != -1)
+            out += "\n" + HoverCovenantName(covenantIndex);
+        if (IsOfPlayerCovenant())
+            out += "\n$$SlowlyHealsCharactersWhenUsed$$" + hint + "\n$$LeftClickToUse$$";
+        else
+            out += hint + "\n$$LeftClickToAttack$$";
+        out += plain;
+        return;
+    }
+    if (isNpc)
+        GameClient::GetNpcDisplayName(*this, out, true, true);
+    else
+        AppendMonsterName(out);
+    if (nameOnly)
+        return;
+    if (isStash)
+        out += isBookshelf ? "$$BookshelfDesc$$" : isPlayerStash ? "$$PlayerStashDesc$$" : "$$SharedStashDesc$$";
+    if (covenantIndex != -1)
+        out += "\n" + HoverCovenantName(covenantIndex);
+    if (isNpc) {
+        const PlayerClient* player = HoverPlayer();
+        int32_t slot = -1;
+        for (int32_t i = 0; player && i < kHoverPartySlots && i < static_cast<int32_t>(player->party.size()); ++i)
+            if (player->party[static_cast<size_t>(i)] == entityNumber)
+                slot = i;
+        if (slot != -1)
+            out += "\n" + MakeLocToken("DropFoodOfPotionOnRecruitToHealShowKeys", "%d %d", slot + 1, slot + 6);
+        else if (IsOfPlayerCovenant())
+            out += "\n$$DropFoodOfPotionOnRecruitToHeal$$";
+    }
+    out += hint;
+    const GameSystemTuning* tuning = gGameData ? &gGameData->GetTuning() : nullptr;
+    if (!description.empty() && tuning && tuning->showDescriptionHint)
+        out += "\n$$PressKeyForDescription$$";
+    if (isGambler)
+        out += "\n$$LeftClickToGamble$$";
+    else if (isVendor)
+        out += "\n$$LeftClickToBuyAndSell$$";
+    else if (isNpcList)
+        out += "\nLeft click to manage npcs";
+    else if (isStash)
+        out += "\n$$LeftClickToOpen$$";
+    else if (isNpc || !questOffers.empty())
+        out += "\n$$LeftClickToTalk$$";
+    else if (GetClickAction(true, true) == kHoverAttackMode)
+        out += "\n$$LeftClickToAttack$$";
+    if (HoverSimpleTips() && tuning && tuning->showRightClickHint)
+        out += "\n$$RightClickToSelectOnly$$";
+    out += plain;
+}

@@ -1,0 +1,127 @@
+// EntityLooksEndToEndTest -- the shipped game offscreen after "start both": how a monster the world host makes looks to the player: the line the interface shows while the mouse, moved through SDL, rests on it.
+#include "app/OffscreenGame.h"
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/Database.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Actor.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "ui/UISystem.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class EntityLooksEndToEnd : public OffscreenGame {
+protected:
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+
+    static void MoveMouse(int32_t uiX, int32_t uiY)
+    {
+        SDL_Event event{};
+        event.type = SDL_MOUSEMOTION;
+        event.motion.x = uiX * gGraphicsSystem->GetViewWidth() / 640;
+        event.motion.y = uiY * gGraphicsSystem->GetViewHeight() / 480;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    Player* Join()
+    {
+        EXPECT_TRUE(app.StartUp());
+        Frame();
+        Tap(SDL_SCANCODE_GRAVE);
+        TypeLine("start both");
+        for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
+            Frame();
+        Tap(SDL_SCANCODE_GRAVE);
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // A goblin of the host's own making a few steps east of the player, once the client mirrors it.
+    EntityClient* PlaceMonster(const Player& near)
+    {
+        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
+        auto* monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
+        if (!monster)
+            return nullptr;
+        monster->SetPosition(near.position.Offset(Vector2{110.0f, 0.0f}));
+        if (gGame->AddEntity(monster) == -1)
+            return nullptr;
+        for (int i = 0; i < 10 && !gGameClient->GetEntity(monster->entityNumber); ++i)
+            Frame();
+        return gGameClient->GetEntity(monster->entityNumber);
+    }
+
+    // A point of the entity's screen box that the client's own pick answers with it.
+    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
+    {
+        ScreenBox box = Client::GetEntityScreenBox(entity);
+        for (float fy : {0.5f, 0.3f, 0.7f})
+            for (float fx : {0.5f, 0.3f, 0.7f}) {
+                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity) {
+                    uiX = x;
+                    uiY = y;
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    std::string Tooltip(float position[2])
+    {
+        std::string text;
+        std::string title;
+        float extent[2] = {};
+        float flag = 0.0f;
+        gUISystem->GetTooltip(text, title, position, extent, flag);
+        return text;
+    }
+};
+
+TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHintAboveIt)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    Player* hostPlayer = Join();
+    ASSERT_NE(hostPlayer, nullptr);
+    EntityClient* monster = PlaceMonster(*hostPlayer);
+    ASSERT_NE(monster, nullptr);
+    float position[2] = {-1.0f, -1.0f};
+    EXPECT_EQ(Tooltip(position), "") << "nothing under the mouse yet";
+
+    int32_t uiX = 0;
+    int32_t uiY = 0;
+    ASSERT_TRUE(FindPickPoint(*monster, uiX, uiY));
+    MoveMouse(uiX, uiY);
+    Frame();
+    Frame();
+    ASSERT_EQ(gClientApp->GetHoverEntity(), monster);
+    std::string text = Tooltip(position);
+    EXPECT_NE(text.find("$$MonsterGoblin"), std::string::npos) << text;
+    EXPECT_NE(text.find("$$LevelAbrev$$ 1"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n$$LeftClickToAttack$$"), std::string::npos) << text;
+    // Placed over the monster's screen box.
+    ScreenBox box = Client::GetEntityScreenBox(*monster);
+    EXPECT_NEAR(position[0], (box.x1 + box.x2) * 0.5f, 1.0f);
+    EXPECT_LT(position[1], box.y1);
+
+    // The mouse moved off onto bare ground: the line goes.
+    MoveMouse(20, 460);
+    Frame();
+    Frame();
+    EXPECT_EQ(Tooltip(position), "");
+}
+
+} // namespace
