@@ -10,6 +10,7 @@
 #include "client/ClientMusic.h"
 #include "client/ClientSoundWorld.h"
 #include "client/GameClient.h"
+#include "client/GlobalStats.h"
 #include "core/Application.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
@@ -557,16 +558,21 @@ void InstallClient(Application& app)
     app.SetSystem(SystemSlot::Client, {
         [] {
             gClientApp = new ClientApp();
+            gGlobalStats = new GlobalStats();
             if (gRenderer)
                 gRenderer->SetFrameScene(gClientApp);
         },
         [] {
             gClientApp->RegisterCommands();
             gClientApp->GetHooks().saveWorld = ApplicationSaveHostedWorld;
+            gGlobalStats->Load();
         },
         [] {
             if (gRenderer)
                 gRenderer->SetFrameScene(nullptr);
+            // The records of this run are kept before they go.
+            gGlobalStats->Save();
+            Destroy(gGlobalStats);
             Destroy(gClientApp);
         },
     });

@@ -1,7 +1,8 @@
-// GameCommands -- the top-level commands that start and end a game: "start", "resumeGame", "saveAndExit" and "exitWithoutSave".
+// GameCommands -- the top-level commands that start, resume and end a game: "start", "resumeGame", "saveAndExit" and "exitWithoutSave".
 #include "app/GameCommands.h"
 
 #include "client/ClientApp.h"
+#include "client/LocalPlayerLink.h"
 #include "core/Application.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
@@ -28,14 +29,17 @@ std::string GameCommandsVar(const char* name)
     return gUserVarSystem ? gUserVarSystem->GetStringByName(name) : std::string();
 }
 
-// The world is made as "newWorld" makes one, from the new-game screen's vars.
-void GameCommandsSetUpWorld()
+// The world is made as "newWorld" makes one, from the new-game screen's vars, or loaded from the
+// character's save. A world a lost game left running ends first: the next one is its own.
+void GameCommandsSetUpWorld(bool resume, const std::string& characterName)
 {
     if (!gWorldHost)
         return;
-    gWorldHost->SetUpServer(false, 0, GetDifficultyLevelByName(GameCommandsVar("DifficultyLevel")),
+    if (gWorldHost->IsActive())
+        gWorldHost->EndServer();
+    gWorldHost->SetUpServer(resume, 0, GetDifficultyLevelByName(GameCommandsVar("DifficultyLevel")),
                             GetWorldDifficultyLevelByName(GameCommandsVar("WorldDifficultyLevel")),
-                            ParseInt(GameCommandsVar("NumCovenants")), GameCommandsVar("PlayerName"));
+                            ParseInt(GameCommandsVar("NumCovenants")), characterName);
 }
 
 void GameCommandsStart(const GameCommandArgs& args)
@@ -55,10 +59,21 @@ void GameCommandsStart(const GameCommandArgs& args)
     if (!Client::StartClient(false, GameCommandsVar("PlayerName")))
         return;
     if (both)
-        GameCommandsSetUpWorld();
+        GameCommandsSetUpWorld(false, GameCommandsVar("PlayerName"));
     Client::Connect();
     if (gUISystem)
         gUISystem->ShowGameMenus();
+}
+
+// The client and the world host both end: a later "start" or "resumeGame" makes or loads a
+// world of its own rather than rejoining the old one.
+void GameCommandsEndGame()
+{
+    if (gUISystem)
+        gUISystem->CloseAllMenus();
+    Client::EndGame();
+    if (gWorldHost)
+        gWorldHost->EndServer();
 }
 
 void GameCommandsExitWithoutSave()
@@ -67,9 +82,64 @@ void GameCommandsExitWithoutSave()
         DebugSystem::Print(kPrintWarning, "No game in progress to end\n");
         return;
     }
+    GameCommandsEndGame();
+}
+
+void GameCommandsSetVar(const char* name, const std::string& value)
+{
+    if (gUserVarSystem)
+        gUserVarSystem->SetStringByName(name, value);
+}
+
+// The character and its world are written before anything ends; a character that could not be
+// written keeps the game running, so nothing is lost by a save that only claims to be one.
+void GameCommandsSaveAndExit()
+{
+    if (!GameCommandsInGame() || !gClientApp->GetLink()) {
+        DebugSystem::Print(kPrintWarning, "No game in progress to save\n");
+        return;
+    }
+    std::string name = gClientApp->GetLink()->GetCharacterName();
+    if (name.empty() || !gClientApp->SaveLocalCharacter()) {
+        DebugSystem::Print(kPrintWarning, "The character couldn't be saved; the game goes on\n");
+        GameCommandsSetVar("LastError", "$$ErrorSaveFailed$$");
+        return;
+    }
+    const auto& saveWorld = gClientApp->GetHooks().saveWorld;
+    if (saveWorld && !saveWorld(name))
+        DebugSystem::Print(kPrintWarning, "The world of %s couldn't be saved; it starts anew when resumed\n",
+                           name.c_str());
+    GameCommandsSetVar("resumeGameChar", name);
+    GameCommandsEndGame();
+    // Shown here rather than by the menu: a failed save must leave the game, not the title, on screen.
+    if (gUISystem)
+        gUISystem->ShowMenu("Main");
+}
+
+// The character named by "resumeGameChar" is loaded, then its saved world (a new one when that
+// is missing or unreadable, which the world host tells the player), and the client joins it.
+void GameCommandsResumeGame()
+{
+    if (GameCommandsInGame()) {
+        DebugSystem::Print(kPrintWarning, "A game is already in progress: end it before resuming another\n");
+        return;
+    }
+    std::string name = GameCommandsVar("resumeGameChar");
+    if (name.empty()) {
+        DebugSystem::Print(kPrintWarning, "No saved character to resume\n");
+        return;
+    }
+    if (!Client::StartClient(true, name)) {
+        DebugSystem::Print(kPrintWarning, "Couldn't load the character %s\n", name.c_str());
+        GameCommandsSetVar("LastError", "$$ErrorCharacterLoad$$");
+        return;
+    }
     if (gUISystem)
         gUISystem->CloseAllMenus();
-    Client::EndGame();
+    GameCommandsSetUpWorld(true, name);
+    Client::Connect();
+    if (gUISystem)
+        gUISystem->ShowGameMenus();
 }
 
 } // namespace
@@ -80,16 +150,10 @@ void InstallGameCommands(Application& app)
         gCommandSystem->RegisterCommand("start", &GameCommandsStart,
                                         "Starts a game: both (client and world host) or client", "mode", "s");
         gCommandSystem->RegisterCommand(
-            "resumeGame",
-            [](const GameCommandArgs&) {
-                DebugSystem::Print(kPrintWarning, "Can't resume a game: saved worlds can't be loaded yet\n");
-            },
-            "Resumes the last character's game", "", "");
+            "resumeGame", [](const GameCommandArgs&) { GameCommandsResumeGame(); },
+            "Resumes the game of the character named by resumeGameChar", "", "");
         gCommandSystem->RegisterCommand(
-            "saveAndExit",
-            [](const GameCommandArgs&) {
-                DebugSystem::Print(kPrintWarning, "Can't save and end the game: worlds can't be saved yet\n");
-            },
+            "saveAndExit", [](const GameCommandArgs&) { GameCommandsSaveAndExit(); },
             "Saves the game in progress and ends it", "", "");
         gCommandSystem->RegisterCommand(
             "exitWithoutSave", [](const GameCommandArgs&) { GameCommandsExitWithoutSave(); },

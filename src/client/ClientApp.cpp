@@ -6,6 +6,7 @@
 #include "client/ClientSight.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
+#include "client/GlobalStats.h"
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
@@ -134,8 +135,13 @@ bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName
         playerCovenant.reset();
         return false;
     }
-    if (!loadCharacter)
+    if (!loadCharacter) {
+        // Mended: the covenant named on the new-character screen was dropped, and the world host
+        // named the player's house after its definition instead.
+        if (gUserVarSystem)
+            playerCovenant->name = gUserVarSystem->GetStringByName("CovenantName");
         player->NewGame();
+    }
     link = std::move(player);
     if (ui)
         ui->OnPlayerChanged();
@@ -156,7 +162,12 @@ void ClientApp::EndGame()
 
 bool ClientApp::SaveLocalCharacter()
 {
-    return link && link->SaveCharacter();
+    if (!link || !link->SaveCharacter())
+        return false;
+    // The all-time records are kept whenever the character is: a crash later loses neither.
+    if (gGlobalStats)
+        gGlobalStats->Save();
+    return true;
 }
 
 void ClientApp::AutoSave()

@@ -124,6 +124,9 @@ void GameClient::ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTabl
     foodPriceFactor = staging.priceFactors[0];
     drinkPriceFactor = staging.priceFactors[1];
     std::copy(std::begin(staging.weather), std::end(staging.weather), weather);
+    // The game is saved before the allied victory is offered: accepting it ends the world.
+    if (staging.alliedVictory && !alliedVictoryShown && gClientApp)
+        gClientApp->AutoSave();
     ApplyMenuFlag(staging.alliedVictory, alliedVictoryShown, "AlliedVictory");
     ApplyMenuFlag(staging.confirmWin, confirmWinShown, "ConfirmWin");
     RemoveStaleEntities();

@@ -378,5 +378,7 @@ private:
     bool moving = false;
     bool movePending = false;
     PathRecord path;
+    // The last point of the path reached: the cells are counted on from it.
+    WorldPos pathPoint;
     PartStaging staging;
 };

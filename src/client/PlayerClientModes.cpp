@@ -234,28 +234,33 @@ bool PlayerClient::Move(float seconds)
             StopMoving();
             return false;
         }
+        pathPoint = position;
     }
     float step = GetMovementSpeed() * seconds;
     float cell = PlayerModesGridSize();
     bool moved = false;
     while (step > 0.0f && moving) {
-        // The next point: the centre of the path's next cell, or the move target at its end.
+        // The next point: one cell on from the last point of the path reached, or the move target
+        // at its end. Mended: counted from the player's own place, the next cell moved on with
+        // every partial step, and a walk shorter per frame than a cell never ended.
         WorldPos next = moveTarget;
         if (path.cursor < path.count) {
             static constexpr int32_t kDx[] = {0, 1, 1, 1, 0, -1, -1, -1};
             static constexpr int32_t kDy[] = {1, 1, 0, -1, -1, -1, 0, 1};
             int32_t direction = path.steps[static_cast<size_t>(path.cursor)];
-            next = position.Offset(Vector2{kDx[direction] * cell, kDy[direction] * cell});
+            next = pathPoint.Offset(Vector2{kDx[direction] * cell, kDy[direction] * cell});
         }
         Vector2 delta = position.DeltaTo(next);
         float length = std::sqrt(delta.x * delta.x + delta.y * delta.y);
         if (length <= step) {
             SetPosition(next);
             step -= length;
-            if (path.cursor < path.count)
+            if (path.cursor < path.count) {
                 ++path.cursor;
-            else
+                pathPoint = next;
+            } else {
                 moving = false;
+            }
         } else {
             SetPosition(position.Offset(Vector2{delta.x / length * step, delta.y / length * step}));
             step = 0.0f;

@@ -5,6 +5,7 @@
 #include "client/ClientMusic.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
+#include "client/GlobalStats.h"
 #include "core/MessageBuffer.h"
 #include "core/UserVarSystem.h"
 #include "rules/CharacterFlags.h"
@@ -120,6 +121,8 @@ void PlayerClient::ApplyPlayerPart(MessageBuffer& buffer)
         if (gGameClient)
             gGameClient->GetMusic().SetMusicOverride(musicRecord, musicVolume);
     }
+    if (gGlobalStats)
+        gGlobalStats->TakeLocalPlayer();
 }
 
 void PlayerClient::ApplyPartAnimation()

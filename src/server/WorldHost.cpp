@@ -442,6 +442,21 @@ void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficul
     active = true;
 }
 
+void WorldHost::EndServer()
+{
+    clients.clear();
+    visible.clear();
+    linked.clear();
+    updateLines.clear();
+    worldNotice.clear();
+    accumulatorMs = 0;
+    dueMs = 0;
+    // The players go with the rest of the entities; the next world is made or loaded anew.
+    if (gGame)
+        gGame->Reset();
+    active = false;
+}
+
 std::string WorldHost::ResumeWorld(const std::string& characterName)
 {
     switch (gGame->LoadWorld(characterName)) {

@@ -88,6 +88,9 @@ public:
     // "newWorld": the game starts a new world keeping the first player, and every client hears
     // of it; active afterwards.
     void NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
+    // The game ends on the host: every client is let go, the game emptied and the host idle
+    // until the next SetUpServer, which then makes or loads a world of its own.
+    void EndServer();
 
     // Loads (or finds) the resource and names its handle to the clients; -1 when it cannot be had.
     // The host keeps a use of it, so the handle names the same resource while the table says so.

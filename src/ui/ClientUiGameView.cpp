@@ -3,13 +3,16 @@
 
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
+#include "client/ClientProfiles.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
+#include "client/GlobalStats.h"
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "client/StatusEffectClient.h"
 #include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillTree.h"
@@ -66,6 +69,40 @@ bool ClientUiGameView::GetPlayerStat(int32_t index, int32_t& out) const
         return false;
     out = stats->Get(index);
     return true;
+}
+
+std::string ClientUiGameView::GetPlayerName() const
+{
+    LocalPlayerLink* link = gClientApp ? gClientApp->GetLink() : nullptr;
+    return link ? link->GetCharacterName() : std::string();
+}
+
+std::string ClientUiGameView::GetPlayerClassName() const
+{
+    int32_t index = -1;
+    if (!gGameData || !GetPlayerStat(CharacterStat::Class, index))
+        return {};
+    return gGameData->GetCharacterClassDisplayName(index);
+}
+
+int32_t ClientUiGameView::GetGlobalStatBest(int32_t statType, int32_t index) const
+{
+    return gGlobalStats ? gGlobalStats->GetRecordHolder(statType, index).value : 0;
+}
+
+std::string ClientUiGameView::GetGlobalStatHolder(int32_t statType, int32_t index) const
+{
+    return gGlobalStats ? gGlobalStats->GetRecordHolder(statType, index).label : std::string();
+}
+
+bool ClientUiGameView::HasProfile() const
+{
+    return gGameClient && gGameClient->GetProfiles().GetCurrent();
+}
+
+std::string ClientUiGameView::GetProfileName() const
+{
+    return gGameClient ? gGameClient->GetProfiles().GetUserName() : std::string();
 }
 
 bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const

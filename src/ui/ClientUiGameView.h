@@ -13,6 +13,12 @@ public:
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
     bool GetPlayerStat(int32_t index, int32_t& out) const override;
     std::string GetSkillTreeName(int32_t tree) const override;
+    std::string GetPlayerName() const override;
+    std::string GetPlayerClassName() const override;
+    bool HasProfile() const override;
+    int32_t GetGlobalStatBest(int32_t statType, int32_t index) const override;
+    std::string GetGlobalStatHolder(int32_t statType, int32_t index) const override;
+    std::string GetProfileName() const override;
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
     std::string GetDiplomacyResponse() const override;
     std::string GetPlayerTitle(bool withName) const override;

@@ -178,6 +178,8 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
         return {};
     const UiGameView& view = gUISystem->GetGameView();
     switch (type) {
+    case 1: return view.GetPlayerName();
+    case 4: return view.GetPlayerClassName();
     case 2:
     case 3: return view.GetPlayerTitle(type == 2);
     case 12: return BuildEntityLevelText();

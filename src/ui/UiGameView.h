@@ -85,6 +85,9 @@ public:
 
     // ---- The local player ----
     virtual bool HasLocalPlayer() const { return false; }
+    // The character's name and its class's display name; empty without a player.
+    virtual std::string GetPlayerName() const { return {}; }
+    virtual std::string GetPlayerClassName() const { return {}; }
     // False when the index is outside the stat list.
     virtual bool GetPlayerStat(int32_t /*index*/, int32_t& /*out*/) const { return false; }
     virtual bool GetPlayerFlagBit(int32_t /*bit*/) const { return false; }

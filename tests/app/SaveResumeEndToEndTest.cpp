@@ -1,0 +1,261 @@
+// SaveResumeEndToEndTest -- the shipped game offscreen, driven by SDL clicks: a new character walks, is saved and left through the game menu's confirmation, and is resumed from the saved-character list into its own world with its name, level and place.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/GlobalStats.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/EngineEnums.h"
+#include "core/UserVarSystem.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+#include "ui/widgets/UIList.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class ShippedScreensSaveResume : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        ASSERT_NE(gUISystem, nullptr);
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    void TypeKeys(const std::string& text)
+    {
+        for (char c : text) {
+            bool upper = c >= 'A' && c <= 'Z';
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, true);
+            Tap(ScancodeOf(c));
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, false);
+        }
+    }
+
+    // Frames until the client has joined and mirrors its player; false when it never did.
+    bool WaitForTheGame()
+    {
+        for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && gClientApp->GetLocalPlayer() &&
+                                    gClientApp->GetLocalPlayer()->GetBody());
+             ++i)
+            Frames(1);
+        Frames(10);
+        return HostPlayer() && gClientApp->IsActive();
+    }
+
+    // A screen point off the centre whose ground is open.
+    static bool FindOpenGround(int32_t& uiX, int32_t& uiY)
+    {
+        for (int32_t dx : {90, -90, 60, -60, 120, -120})
+            for (int32_t dy : {40, -40, 0, 70, -70}) {
+                WorldPos ground = Client::ScreenToWorld(320 + dx, 240 + dy, true);
+                if (!gWorld->IsBlockedNear(ground, 40.0f) &&
+                    !Client::PickEntityAt(320 + dx, 240 + dy, gClientApp->GetLocalPlayer())) {
+                    uiX = 320 + dx;
+                    uiY = 240 + dy;
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    // Frames until the client's walk has ended and the host's player stands where it does.
+    void WaitUntilArrived(const Player& host)
+    {
+        PlayerClient* player = gClientApp->GetLocalPlayer();
+        for (int i = 0; i < 200 && (player->IsMoving() || host.position.Distance2D(player->GetPosition()) > 0.01f); ++i)
+            Frames(1);
+    }
+
+    bool UserFileExists(const std::string& path) const
+    {
+        return std::filesystem::exists(folder.Path() / "User" / path);
+    }
+};
+
+TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedFromTheListInItsOwnWorld)
+{
+    // A new character named on the new-character screen, its covenant typed, started.
+    ClickAt(320, 196);
+    ASSERT_TRUE(Shown("NewCharacter"));
+    ClickAt(330, 101);
+    for (int i = 0; i < 24; ++i)
+        Tap(SDL_SCANCODE_BACKSPACE);
+    TypeKeys("Brannoc");
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    ClickAt(440, 408);
+    ASSERT_TRUE(WaitForTheGame());
+    Player* host = HostPlayer();
+
+    // A step: a click on open ground walks the player away from where it was placed.
+    WorldPos placed = host->position;
+    int32_t uiX = 0;
+    int32_t uiY = 0;
+    ASSERT_TRUE(FindOpenGround(uiX, uiY));
+    WorldPos goal = Client::ScreenToWorld(uiX, uiY, true);
+    ClickAt(uiX, uiY);
+    WaitUntilArrived(*host);
+    ASSERT_GT(host->position.Distance2D(placed), 10.0f) << "the click walked the player";
+    EXPECT_LT(host->position.Distance2D(goal), 1.0f) << "the walk ends where the click was";
+    // Experience as slain monsters give it, so that the level kept is not the one every character starts at.
+    host->GainExperience(1, 0, 50.0f);
+    int32_t level = host->GetStat(CharacterStat::Level);
+    ASSERT_GT(level, 1);
+    for (int i = 0; i < 40 && gClientApp->GetLocalPlayer()->GetStat(CharacterStat::Level) != level; ++i)
+        Frames(1);
+    ASSERT_EQ(gClientApp->GetLocalPlayer()->GetStat(CharacterStat::Level), level);
+    WorldPos saved = host->position;
+    uint32_t worldSeed = gWorld->GetLayoutSeed();
+
+    // The game menu's save and leave, asked and confirmed.
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("GameMenu"));
+    ClickAt(320, 238);
+    ASSERT_TRUE(Shown("ConfirmSaveExit"));
+    ClickAt(250, 275);
+    EXPECT_FALSE(gClientApp->IsActive());
+    EXPECT_FALSE(gWorldHost->IsActive()) << "the world host's game ended with the client's";
+    EXPECT_TRUE(Shown("Main"));
+    EXPECT_FALSE(Shown("InGame"));
+    EXPECT_TRUE(UserFileExists("chars/brannoc.chr"));
+    EXPECT_TRUE(UserFileExists("chars/brannoc.wld"));
+    EXPECT_TRUE(UserFileExists("chars/global.sts")) << "the all-time records are kept with the character";
+    EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "Brannoc");
+    Frames(2);
+
+    // The saved characters: the row names the character, its covenant and level.
+    ClickAt(320, 280);
+    ASSERT_TRUE(Shown("LoadCharacter"));
+    auto* list = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("LoadCharacter::Characters"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->rows.size(), 1u);
+    const std::string& row = list->rows[0]->name;
+    EXPECT_EQ(row.rfind("brannoc (Ashguard)", 0), 0u) << "the file's name, then the covenant's: " << row;
+    EXPECT_NE(row.find("level " + std::to_string(level)), std::string::npos) << row;
+    UIWidget* resume = gUISystem->FindWidgetByPath("LoadCharacter::Resume");
+    ASSERT_NE(resume, nullptr);
+    EXPECT_FALSE(resume->IsVisible()) << "nothing to resume until a row is chosen";
+    ClickAt(150, 100);
+    EXPECT_TRUE(resume->IsVisible());
+    // The row's letters in the list's field, and the resume button's bronze face.
+    TargaImage screen = Screenshot();
+    int lit = 0;
+    for (int y = 90; y < 124; ++y)
+        for (int x = 92; x < 400; ++x) {
+            std::array<int, 3> p = PixelAt(screen, x, y);
+            lit += std::max({p[0], p[1], p[2]}) > 150;
+        }
+    EXPECT_GT(lit, 60);
+    std::array<int, 3> face = PixelAt(screen, 430, 396);
+    EXPECT_TRUE(face[0] > 25 && face[0] > face[1] && face[1] > face[2]);
+    KeepFailedFrame("SaveResume-list");
+    ClickAt(480, 408);
+    ASSERT_TRUE(WaitForTheGame());
+
+    // The same character in the same world, where it was left.
+    EXPECT_FALSE(Shown("LoadCharacter"));
+    EXPECT_TRUE(Shown("InGame"));
+    host = HostPlayer();
+    EXPECT_EQ(host->playerName, "Brannoc");
+    EXPECT_EQ(host->GetStat(CharacterStat::Level), level);
+    EXPECT_EQ(gWorld->GetLayoutSeed(), worldSeed);
+    EXPECT_EQ(host->position.level, saved.level);
+    EXPECT_LT(host->position.Distance2D(saved), 2.0f)
+        << "left at " << saved.x << "," << saved.y << ", back at " << host->position.x << "," << host->position.y;
+    PlayerClient* mirror = gClientApp->GetLocalPlayer();
+    EXPECT_EQ(mirror->characterName, "Brannoc");
+    EXPECT_EQ(mirror->GetStat(CharacterStat::Level), level);
+    EXPECT_EQ(gWorldHost->GetClients().size(), 1u) << "one client, in a world of its own";
+    // The all-time records hold the character once, at its level.
+    GlobalStats::Holder best = gGlobalStats->GetRecordHolder(GlobalStats::kGroupCharacter, CharacterStat::Level);
+    EXPECT_EQ(best.label.rfind("Brannoc (", 0), 0u) << best.label;
+    EXPECT_EQ(best.value, level);
+    EXPECT_EQ(gGlobalStats->GetRecords().size(), 1u);
+    // The character sheet names the resumed character and its class.
+    Tap(SDL_SCANCODE_C);
+    ASSERT_TRUE(Shown("Character"));
+    UIWidget* shownName = gUISystem->FindWidgetByPath("Character::PlayerName");
+    UIWidget* shownClass = gUISystem->FindWidgetByPath("Character::ClassName");
+    ASSERT_TRUE(shownName && shownClass);
+    EXPECT_EQ(shownName->BuildText(shownName->textSource), "Brannoc");
+    EXPECT_NE(shownClass->BuildText(shownClass->textSource).find("Warden"), std::string::npos);
+}
+
+TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissingCharacterKeepsTheTitle)
+{
+    ClickAt(320, 196);
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    ClickAt(440, 408);
+    ASSERT_TRUE(WaitForTheGame());
+    std::string name = HostPlayer()->playerName;
+    ASSERT_FALSE(name.empty());
+    // A folder where the character file goes: nothing can be renamed over it.
+    std::filesystem::create_directories(folder.Path() / "User" / "chars" / (name + ".chr") / "taken");
+
+    Tap(SDL_SCANCODE_ESCAPE);
+    ClickAt(320, 238);
+    ASSERT_TRUE(Shown("ConfirmSaveExit"));
+    ClickAt(250, 275);
+    EXPECT_TRUE(gClientApp->IsActive()) << "a save that failed must not end the game";
+    EXPECT_TRUE(gWorldHost->IsActive());
+    EXPECT_TRUE(Shown("ConfirmSaveExit"));
+    EXPECT_FALSE(Shown("Main"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "$$ErrorSaveFailed$$");
+    EXPECT_FALSE(UserFileExists("chars/" + name + ".wld"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "");
+
+    // Left without saving; a character whose file is gone is not resumed, and the title stays.
+    Tap(SDL_SCANCODE_ESCAPE);
+    ClickAt(320, 130 + 150);
+    ASSERT_TRUE(Shown("ConfirmExit"));
+    ClickAt(180 + 75, 180 + 85);
+    ASSERT_TRUE(Shown("Main"));
+    EXPECT_FALSE(gWorldHost->IsActive());
+    gUserVarSystem->SetStringByName("resumeGameChar", "Nobody");
+    TypeOnConsole("resumeGame");
+    EXPECT_FALSE(gClientApp->IsConnected());
+    EXPECT_FALSE(gWorldHost->IsActive());
+    EXPECT_TRUE(Shown("Main"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "$$ErrorCharacterLoad$$");
+}
+
+} // namespace
