@@ -217,6 +217,70 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
     ASSERT_TRUE(shownName && shownClass);
     EXPECT_EQ(shownName->BuildText(shownName->textSource), "Brannoc");
     EXPECT_NE(shownClass->BuildText(shownClass->textSource).find("Warden"), std::string::npos);
+
+    // Saved and left again, then deleted from the list after its question: its files go with it.
+    ClickAt(16 + 260, 24 + 16);
+    ASSERT_FALSE(Shown("Character"));
+    // The world save keeps no rival covenants yet, so a resumed world may stand won and ask for
+    // the player's word first; its "not yet" takes the Escape.
+    if (Shown("ConfirmWin"))
+        Tap(SDL_SCANCODE_ESCAPE);
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("GameMenu"));
+    ClickAt(320, 238);
+    ClickAt(250, 275);
+    ASSERT_TRUE(Shown("Main"));
+    ClickAt(320, 280);
+    ClickAt(150, 100);
+    ClickAt(320, 408);
+    ASSERT_TRUE(Shown("ConfirmDeleteCharacter"));
+    ClickAt(170 + 80, 170 + 105);
+    EXPECT_FALSE(Shown("ConfirmDeleteCharacter"));
+    EXPECT_TRUE(Shown("LoadCharacter"));
+    EXPECT_TRUE(list->rows.empty()) << "the list read the folder again";
+    EXPECT_FALSE(UserFileExists("chars/brannoc.chr"));
+    EXPECT_FALSE(UserFileExists("chars/brannoc.wld"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "");
+}
+
+TEST_F(ShippedScreensSaveResume, AProfileIsMadeChosenAndDeletedThroughItsScreens)
+{
+    ClickAt(320, 322);
+    ASSERT_TRUE(Shown("Profiles"));
+    ClickAt(200, 359);
+    ASSERT_TRUE(Shown("NewProfile"));
+    // A name that cannot be a file's is refused, and says why.
+    ClickAt(360, 201);
+    TypeKeys("a.b");
+    ClickAt(420, 296);
+    EXPECT_TRUE(Shown("NewProfile"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "$$ErrorUserNameInvalid$$");
+    ClickAt(360, 201);
+    for (int i = 0; i < 3; ++i)
+        Tap(SDL_SCANCODE_BACKSPACE);
+    TypeKeys("Wren");
+    ClickAt(420, 296);
+    ASSERT_TRUE(Shown("Main"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("UserName"), "Wren");
+    EXPECT_TRUE(UserFileExists("chars/wren.usr"));
+    UIWidget* shown = gUISystem->FindWidgetByPath("Main::Profile");
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->BuildText(shown->textSource), "Wren") << "the title screen names the profile in use";
+
+    // Chosen from the list, then deleted after the question.
+    ClickAt(320, 322);
+    ASSERT_TRUE(Shown("Profiles"));
+    auto* users = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("Profiles::Users"));
+    ASSERT_NE(users, nullptr);
+    ASSERT_EQ(users->rows.size(), 1u);
+    EXPECT_EQ(users->rows[0]->name, "Wren");
+    ClickAt(200, 120);
+    ClickAt(440, 359);
+    ASSERT_TRUE(Shown("ConfirmDeleteProfile"));
+    ClickAt(170 + 80, 170 + 105);
+    EXPECT_TRUE(users->rows.empty());
+    EXPECT_FALSE(UserFileExists("chars/wren.usr"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("UserName"), "");
 }
 
 TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissingCharacterKeepsTheTitle)
