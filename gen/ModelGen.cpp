@@ -757,6 +757,33 @@ std::vector<Clip> StillClips()
     return {{"idle", 1, false, [](Pose&, float) {}}};
 }
 
+// ---- Items shown on bodies: a sword along the weapon tag's x (the blade's tip lies that way) and a
+// crested helmet over the head at the helmet tag.
+
+Rig Sword()
+{
+    Rig rig;
+    rig.bones = {{"blade", -1, {0, 0, 0},
+                  {Box({-5, -1, -1}, {0, 1, 1}), Box({0, -4.5f, -1.5f}, {1.5f, 4.5f, 1.5f}),
+                   Box({1.5f, -1.4f, -0.8f}, {22, 1.4f, 0.8f}), PrismY(22, 22, -1.4f, 26, 0, -0.8f, 0.8f)},
+                  kMainSurface}};
+    // The tip's prism lies in x-z: turn its z into y so that it ends the flat of the blade.
+    for (Face& face : rig.bones[0].shapes[3])
+        for (Vec3& corner : face)
+            corner = {corner.x, corner.z, corner.y};
+    return rig;
+}
+
+Rig Helmet()
+{
+    Rig rig;
+    rig.bones = {{"cap", -1, {0, 0, 0},
+                  {Box({-5, -5, -1}, {5, 5, 6}), Box({-5.5f, -5.5f, -2}, {5.5f, 5.5f, -1}),
+                   PrismY(-5, 5, 6, 0, 22, -1.5f, 1.5f)},
+                  kMainSurface}};
+    return rig;
+}
+
 // ---- Textures of the creatures' skins, 64 x 64: a cloth or hide colour with grain and bands.
 
 uint32_t ModelNoiseHash(uint32_t x, uint32_t y, uint32_t seed)
@@ -795,6 +822,11 @@ bool AddSkinTextures(ArchiveWriter& archive)
         {"townsfolk", {0.55f, 0.38f, 0.24f, 1}, {0.25f, 0.35f, 0.60f, 1}},
         {"warden", {0.42f, 0.44f, 0.48f, 1}, {0.72f, 0.55f, 0.25f, 1}},
         {"wolf", {0.45f, 0.45f, 0.47f, 1}, {0.30f, 0.30f, 0.32f, 1}},
+        // The shown items: bright steel and a red-crested bronze, to stand out on any body.
+        {"sword", {0.85f, 0.88f, 0.92f, 1}, {0.45f, 0.30f, 0.15f, 1}},
+        {"helmet", {0.80f, 0.55f, 0.20f, 1}, {0.85f, 0.10f, 0.10f, 1}},
+        // The warden's tunic once a mail shirt is worn.
+        {"warden_mail", {0.62f, 0.64f, 0.70f, 1}, {0.30f, 0.32f, 0.36f, 1}},
     };
     bool ok = true;
     uint32_t seed = 11;
@@ -887,6 +919,8 @@ bool GenerateModels(ArchiveWriter& archive)
            AddRig(archive, "Models/Props/", "boulder", Boulder(), StillClips()) &&
            AddRig(archive, "Models/Props/", "tree", Tree(), StillClips()) &&
            AddRig(archive, "Models/Props/", "lever", Lever(), LeverClips()) &&
-           AddRig(archive, "Models/Props/", "plate", Plate(), PlateClips()) && AddSkinTextures(archive) &&
+           AddRig(archive, "Models/Props/", "plate", Plate(), PlateClips()) &&
+           AddRig(archive, "Models/Items/", "sword", Sword(), StillClips()) &&
+           AddRig(archive, "Models/Items/", "helmet", Helmet(), StillClips()) && AddSkinTextures(archive) &&
            AddEffectFrames(archive);
 }

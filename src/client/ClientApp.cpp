@@ -5,6 +5,7 @@
 #include "client/ClientInput.h"
 #include "client/ClientSight.h"
 #include "client/ClientUi.h"
+#include "client/EntityScene.h"
 #include "client/GameClient.h"
 #include "client/GlobalStats.h"
 #include "client/LocalPlayerLink.h"
@@ -25,6 +26,7 @@
 #include "render/WorldView.h"
 #include "resources/ResourceManager.h"
 #include "resources/effects/EffectSystem.h"
+#include "rules/GameData.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -526,23 +528,22 @@ void ClientApp::ForEachDrawnEntity(const std::function<void(EntityClient&)>& dra
 
 void ClientApp::QueueEntities(WorldView& view)
 {
-    ForEachDrawnEntity([&view](EntityClient& entity) {
-        if (entity.IsHidden() || (entity.flags & EntityBase::kFlagHideModel))
-            return;
-        ModelSurfacesDesc desc;
-        desc.model = entity.model.GetValue();
-        desc.animation = entity.anim;
-        desc.time = entity.frame;
-        desc.position = WorldPos3{entity.position.level, entity.position.x, entity.position.y, 0.0f};
-        desc.useOffset = true;
-        desc.facing = entity.facing;
-        float yaw = entity.modelYaw * static_cast<float>(M_PI) / 180.0f;
-        desc.rotation = Matrix3{{{std::cos(yaw), std::sin(yaw), 0.0f}, {-std::sin(yaw), std::cos(yaw), 0.0f},
-                                 {0.0f, 0.0f, 1.0f}}};
-        desc.scale = entity.GetScale();
-        desc.alpha = entity.GetAlpha();
-        view.AddModelSurfaces(desc);
-        WorldView::AddEntityLight(entity);
+    WorldViewEntityScene scene(view);
+    EntityDrawFrame frame;
+    frame.playerNumber = GetLocalPlayerNumber();
+    frame.hovered = GetHoverEntity();
+    if (gGameClient) {
+        frame.drawPlayerHelmet = gGameClient->DrawsPlayerHelmet();
+        frame.showTags = gGameClient->ShowsTags();
+    }
+    if (gGameData) {
+        frame.iconSize = gGameData->GetTuning().overHeadIconSize;
+        frame.iconAlpha = gGameData->GetTuning().overHeadIconAlpha;
+    }
+    ForEachDrawnEntity([&](EntityClient& entity) {
+        entity.Draw(scene, frame);
+        if (!entity.IsHidden() && !(entity.flags & EntityBase::kFlagHideModel))
+            WorldView::AddEntityLight(entity);
     });
 }
 

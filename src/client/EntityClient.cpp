@@ -10,6 +10,7 @@
 #include "core/FileSystem.h"
 #include "core/TypeRegistry.h"
 #include "resources/ResourceManager.h"
+#include "resources/models/Skin.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"

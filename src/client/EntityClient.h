@@ -1,18 +1,28 @@
 // EntityClient -- the client's mirror of one world-host entity the player sees: its record and what the record says about showing it, its place, model, animation, light, status effects and class state.
 #pragma once
 
+#include "core/Matrix.h"
 #include "core/TimeStamp.h"
 #include "resources/ResourceHandle.h"
 #include "rules/SkillUser.h"
 #include "world/EntityBase.h"
 #include "world/NetEntityState.h"
+#include "world/WorldPos3.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CharacterClass;
+class CovenantClient;
+class EntityScene;
+class ModelResource;
+class Skin;
+struct EntityDrawFrame;
+struct ModelSurfacesDesc;
 class ClientResourceTable;
 class DatabaseEntry;
 class EventClass;
@@ -37,6 +47,22 @@ public:
     // The animation priorities of the state record: a gate's gives way to anything stronger.
     static constexpr int32_t kGatePriority = 2;
     static constexpr int32_t kStatePriority = 14;
+
+    // The equipment locations of the location table, and those the drawing names.
+    static constexpr int32_t kEquipmentLocations = 18;
+    static constexpr int32_t kLocationHead = 0;
+    static constexpr int32_t kLocationChest = 4;
+    static constexpr int32_t kLocationHandPrimary = 14;
+
+    // What one equipment location shows: the item, and the model it hangs on the wearer's tag.
+    struct EquipmentLocation {
+        int32_t itemIndex = -1;
+        ResourceHandle model;
+        float scale = 0.0f;
+        std::string tagName;
+        // 0 none, 5 set, 6 unique, 7 artifact: the glow pass the model is drawn to again.
+        int32_t glow = 0;
+    };
 
     EntityClient();
     ~EntityClient() override;
@@ -117,6 +143,36 @@ public:
     void CollectStatusEffects(std::vector<StatusEffectClient*>& out) const;
     bool IsMonster() const;
     bool IsLyingOnGround() const;
+
+    // ---- Equipment shown on the body (EntityClientEquipment.cpp) ------------------------------------
+    // The same item again changes nothing; a location outside 0..17 is ignored.
+    void ShowItemOnBody(int32_t location, int32_t itemIndex, bool onGround);
+    // On the entity's own copy of its skin (made at the first change); a surface the skin lacks
+    // is left alone.
+    void SetSkinSurfaceTexture(int32_t surface, const std::string& texture);
+    void ResetSkinSurfaceTexture(int32_t surface);
+    // Null outside 0..17.
+    const EquipmentLocation* GetEquipment(int32_t location) const;
+    // The own copy once made, else the "SkinName" skin; null for none.
+    const Skin* GetDrawSkin() const;
+    // False (nothing written) without a hung model on a tag the wearer's model has.
+    bool GetAttachedModelTransform(int32_t location, WorldPos3& where, Matrix3& matrix) const;
+    // The named tag of the model hung at the location; -1 in every other case.
+    int32_t FindAttachedModelTag(int32_t location, std::string_view name) const;
+    static void CopyEquipmentLocation(EquipmentLocation& destination, const EquipmentLocation& source);
+
+    // ---- Placement and drawing (EntityClientDraw.cpp) ------------------------------------------------
+    // Replaces the rotation the facing gives.
+    void SetModelRotation(const Matrix3& rotation);
+    Matrix3 GetModelRotation() const;
+    // Its own place and rotation, or its owner's (at the owner's tag when it hangs on one).
+    void GetModelPlacement(WorldPos3& where, Matrix3& matrix) const;
+    // The placement, then for a tag other than -1 the tag's in the current pose.
+    void SetModelTransform(int32_t tag, WorldPos3& where, Matrix3& matrix) const;
+    bool IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) const;
+    // The model, its status effects' shaders, its shadow, its equipment, the hover outline and
+    // the overhead icon.
+    void Draw(EntityScene& scene, const EntityDrawFrame& drawFrame);
 
     // ---- The text under the cursor (EntityClientHover.cpp) -----------------------------------------
     // Its name and what it is, then (unless nameOnly) the hints; with forAnyEntity false only
@@ -239,6 +295,11 @@ public:
     float modelYaw = 0.0f;
     float modelPitch = 0.0f;
     bool hasModelInstance = false;
+    std::array<EquipmentLocation, kEquipmentLocations> equipment;
+    Matrix3 modelRotation{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
+    bool hasModelRotation = false;
+    // Set by the interface's model widgets on the entities they show.
+    bool isWidgetModel = false;
     // Damage texts: each stamp with its text, oldest first.
     std::vector<std::pair<TimeStamp, std::string>> damageTexts;
     // The creature's resources kept loaded while it is shown.
@@ -253,6 +314,21 @@ private:
     int32_t GetObjectClickAction(bool inReach, bool allowWhileStealthed, int32_t type) const;
     int32_t GetOwnMapColorIndex() const;
     bool IsPlayerQuestItem() const;
+    void ShowItemSkin(int32_t location, const DatabaseEntry* item);
+    const Skin* GetSharedSkin() const;
+    static const ModelResource* GetModelResource(int32_t handle);
+    // The wearer's tag the location's model hangs on; -1 without one.
+    int32_t FindWearerTag(int32_t location) const;
+    ModelSurfacesDesc MakeModelDesc() const;
+    ModelSurfacesDesc MakeAttachedDesc(int32_t location) const;
+    bool DrawsAttachedModel(int32_t location, const EntityDrawFrame& drawFrame) const;
+    void DrawAttachedModels(EntityScene& scene, const EntityDrawFrame& drawFrame) const;
+    void DrawStatusEffectShaders(EntityScene& scene, const EntityDrawFrame& drawFrame,
+                                 const std::vector<std::unique_ptr<StatusEffectClient>>& effects,
+                                 bool childOnly) const;
+    int32_t ChooseOverheadIcon();
+    int32_t GetCovenantIcon(const CovenantClient& covenant);
+    void DrawOverheadIcon(EntityScene& scene, const EntityDrawFrame& drawFrame);
     void AppendHoverName(std::string& out, bool forAnyEntity, bool withOwnTag) const;
     void AppendMonsterName(std::string& out) const;
     void AppendItemHover(std::string& out) const;
@@ -270,10 +346,15 @@ private:
     void ApplyClassState(const NetEntityState& state);
     void ApplyNameSeed(uint32_t seed);
     void ShowOwnRecord();
+    void ShowEquipment(const NetEntityState& state);
     void UpdateLight() const;
     void ExpireDamageTexts();
     void UpdateTimer(float seconds);
     void UpdateGate();
+
+    std::unique_ptr<Skin> ownSkin;
+    ResourceHandle covenantIcon;
+    int32_t covenantIconFor = -2;
 
     static EventClass* eventClass;
 };

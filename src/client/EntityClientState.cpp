@@ -148,7 +148,7 @@ void EntityClient::ApplyClassState(const NetEntityState& state)
         ApplyNameSeed(state.nameSeed);
         level = state.level;
         [[fallthrough]];
-    case NetStateKind::Equipment: std::copy(std::begin(state.equipment), std::end(state.equipment), shownEquipment); break;
+    case NetStateKind::Equipment: ShowEquipment(state); break;
     case NetStateKind::Item:
         itemQuality = state.value;
         ShowOwnRecord();
@@ -178,6 +178,16 @@ void EntityClient::ApplyClassState(const NetEntityState& state)
 void EntityClient::ShowOwnRecord()
 {
     groundRecord = record;
+    ShowItemOnBody(kLocationHandPrimary, record ? record->GetId() : -1, true);
+}
+
+void EntityClient::ShowEquipment(const NetEntityState& state)
+{
+    // The locations the ten shown records stand for, in the record's order.
+    static constexpr int32_t kShownLocations[NetEntityState::kShownEquipment] = {0, 2, 4, 5, 6, 7, 8, 9, 14, 15};
+    std::copy(std::begin(state.equipment), std::end(state.equipment), shownEquipment);
+    for (int32_t i = 0; i < NetEntityState::kShownEquipment; ++i)
+        ShowItemOnBody(kShownLocations[i], state.equipment[i], false);
 }
 
 void EntityClient::ApplyNameSeed(uint32_t seed)
@@ -191,9 +201,11 @@ void EntityClient::ApplyNameSeed(uint32_t seed)
     if (!gRandomSystem || !archetype)
         return;
     gRandomSystem->SetState(RandomStream::Quest, seed);
-    if (archetype->skinSurface >= 0 && !archetype->skinTextures.empty())
+    if (archetype->skinSurface >= 0 && !archetype->skinTextures.empty()) {
         skinTexturePick =
             gRandomSystem->RandomInt(RandomStream::Quest, static_cast<int32_t>(archetype->skinTextures.size()));
+        SetSkinSurfaceTexture(archetype->skinSurface, archetype->skinTextures[static_cast<size_t>(skinTexturePick)]);
+    }
     if (archetype->randomSize)
         attachScale = gRandomSystem->RandomRange(RandomStream::Quest, archetype->minSize, archetype->maxSize);
 }
@@ -274,6 +286,7 @@ void EntityClient::Turn(float seconds, bool snap)
     modelPitch = 0.0f;
     if (snap) {
         modelYaw = targetYaw;
+        SetModelRotation(MatrixFromEulerDegrees(modelYaw, modelPitch, 0.0f));
         return;
     }
     float step = seconds * kTurnRate;
@@ -284,4 +297,19 @@ void EntityClient::Turn(float seconds, bool snap)
         modelYaw = targetYaw;
     else
         modelYaw = EntityClientWrapDegrees(modelYaw + (delta > 0.0f ? step : -step));
+    SetModelRotation(MatrixFromEulerDegrees(modelYaw, modelPitch, 0.0f));
+}
+
+Matrix3 EntityClient::GetModelRotation() const
+{
+    if (hasModelRotation)
+        return modelRotation;
+    float x = 1.0f;
+    float y = 0.0f;
+    if (facing >= 0 && facing < 8) {
+        x = kEntityClientFacings[facing][0];
+        y = kEntityClientFacings[facing][1];
+    }
+    HeadingPitch angles = DirectionToAngles(Vector3{x, y, 0.0f});
+    return MatrixFromEulerDegrees(angles.heading, angles.pitch, 0.0f);
 }

@@ -279,8 +279,10 @@ void WorldView::AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelRe
     if (!mesh || subMesh < 0 || subMesh >= mesh->GetSurfaceCount())
         return;
     const Skin::Entry* entry = skin.FindSurface(mesh->GetSurfaces()[static_cast<size_t>(subMesh)].id);
-    const Shader* shader = entry ? WorldViewShader(entry->shader.GetValue()) : nullptr;
-    if (!shader || (shader->highlightsSurface && !entry->highlight))
+    const Shader* shader = desc.shaderOverride != -1 ? WorldViewShader(desc.shaderOverride)
+                           : entry                   ? WorldViewShader(entry->shader.GetValue())
+                                                     : nullptr;
+    if (!shader || (desc.shaderOverride == -1 && shader->highlightsSurface && !entry->highlight))
         return;
     ModelRenderSurface& surface = *modelPool.Take();
     surface.view = this;

@@ -70,6 +70,9 @@ struct ModelSurfacesDesc {
     bool fullBright = false;
     // Sub-mesh i is left out when i is below the size and its entry is false; empty draws all.
     const std::vector<bool>* visibleSubMeshes = nullptr;
+    // A shader that draws every sub-mesh in place of the skin's (a hover outline, a glow, a
+    // status effect's look); -1 for the skin's own.
+    int32_t shaderOverride = -1;
 };
 
 // Main thread; the drawing calls with the device's context held by the caller.

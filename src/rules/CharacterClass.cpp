@@ -3,6 +3,7 @@
 
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
+#include "core/EnumTable.h"
 #include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillDefinition.h"
@@ -72,6 +73,9 @@ void CharacterClass::Load(const DatabaseEntry* newEntry)
     powerName = entry->GetString("PowerName");
     male = GetBool("Male");
     modelName = entry->GetString("ModelName");
+    const EnumTable* locations = EnumTable::Find("EquipedLocation");
+    for (size_t i = 0; i < skinSurfaces.size(); ++i)
+        skinSurfaces[i] = locations ? entry->GetInt("SkinSurface" + locations->GetName(static_cast<int32_t>(i)), -1) : -1;
     baseSpeed = real("BaseSpeed");
     for (int32_t i = 0; i < PowerGain::kCount; ++i)
         powerGainOn[i] = real(kPowerGainKeys[i]);

@@ -49,6 +49,8 @@ public:
     std::string powerName;
     bool male = false;
     std::string modelName;
+    // "SkinSurface<Location>": the skin surface an item worn there retextures; -1 for none.
+    std::array<int32_t, 18> skinSurfaces{};
     float baseSpeed = 0.0f;
     std::array<float, PowerGain::kCount> powerGainOn{};
 

@@ -6,9 +6,12 @@
 #include "client/EntityClient.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
+#include "core/Database.h"
+#include "core/EngineEnums.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/Entity.h"
+#include "entities/Inventory.h"
 #include "entities/Player.h"
 #include "platform/SdlGraphicsSystem.h"
 #include "render/LightingSystem.h"
@@ -181,6 +184,29 @@ TEST_F(WorldViewEndToEnd, ThePlayersOwnModelStandsAtItsScreenPlaceAndGoesWhenThe
         Frame();
     TargaImage back = Screenshot();
     EXPECT_GT(ChangedPixels(hidden, back, x0, y0, x1, y1), 150) << "the player's model did not come back";
+}
+
+TEST_F(WorldViewEndToEnd, AHelmetTheHostPutsOnHangsOnThePlayersModel)
+{
+    TargaImage bare = Screenshot();
+    Vector2 at = Client::WorldToScreen(Body()->position, true);
+    int px = static_cast<int>(at.x * static_cast<float>(bare.GetWidth() + 2) / 640.0f);
+    int py = static_cast<int>(at.y * static_cast<float>(bare.GetHeight() + 2) / 480.0f) - 2;
+    // The player's place, from above the helmet's crest down to the feet.
+    int x0 = px - 40;
+    int x1 = px + 40;
+    int y0 = py - 110;
+    int y1 = py + 15;
+
+    std::unique_ptr<ItemBase> cap = HostPlayer()->inventory->CreateItem();
+    cap->Load(gDatabase->FindEntryByName("PaddedCap"));
+    ASSERT_TRUE(HostPlayer()->inventory->PlaceItem(cap, InventoryGroupIndex::Equipment, EquipedLocation::Head, 0));
+    for (int i = 0; i < 6 && !Body()->GetEquipment(EntityClient::kLocationHead)->model.IsValid(); ++i)
+        Frame();
+    ASSERT_TRUE(Body()->GetEquipment(EntityClient::kLocationHead)->model.IsValid());
+    TargaImage dressed = Screenshot();
+    EXPECT_GT(ChangedPixels(bare, dressed, x0, y0, x1, y1), 40) << "no pixels of the helmet";
+    EXPECT_LT(ChangedPixels(bare, dressed, x0 - 100, y0, x1 - 100, y1), 20) << "the ground beside changed";
 }
 
 // Bright pixels of the back buffer in a box of the 640 x 480 window, y down.

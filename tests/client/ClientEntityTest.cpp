@@ -276,6 +276,96 @@ TEST_F(ClientEntity, OwnersAreFollowedUpToEightLinksAndALoopIsNoOwner)
         EXPECT_EQ(gameClient->GetEntity(number)->GetOwner(), nullptr) << number;
 }
 
+// Entities fed through a real update, so that owners are found in the game client's table.
+class ClientEntityPlacement : public ClientEntity {
+protected:
+    struct Fed {
+        int32_t number;
+        float x;
+        float y;
+        int32_t owner;
+        int32_t facing;
+    };
+
+    void Feed(std::initializer_list<Fed> entities)
+    {
+        MessageBuffer buffer;
+        for (const Fed& fed : entities) {
+            buffer.WriteInt(fed.number);
+            buffer.WriteInt(Record("Plain")->GetId());
+            buffer.WriteUInt(0);
+            buffer.WriteBool(false);
+            buffer.WriteInt(-1);
+            for (int i = 0; i < 2; ++i) {
+                buffer.WriteInt(0);
+                buffer.WriteFloat(fed.x);
+                buffer.WriteFloat(fed.y);
+            }
+            buffer.WriteInt(fed.owner);
+            buffer.WriteInt(-1);
+            for (int i = 0; i < 6; ++i)
+                buffer.WriteFloat(0.0f);
+            buffer.WriteInt(-1);
+            for (int32_t value : {1, 1, -1, 0, 0, fed.facing})
+                buffer.WriteInt(value);
+            buffer.WriteFloat(1.0f);
+            buffer.WriteFloat(1.0f);
+            buffer.WriteInt(0);
+            buffer.WriteBool(false);
+            buffer.WriteInt(0);
+        }
+        buffer.WriteInt(NetMessages::kListEnd);
+        game->WriteNetPart(buffer, nullptr);
+        buffer.SetReadPos(0);
+        ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
+    }
+
+    static Vector3 Facing(const Matrix3& matrix) { return {matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]}; }
+};
+
+TEST_F(ClientEntityPlacement, AnAttachedEntityStandsAtItsOwnersPlaceAndTurnsWithItUnlessFakeAttached)
+{
+    Feed({{30, 100.0f, 120.0f, -2, 2}, {31, 500.0f, 600.0f, 30, 4}});
+    EntityClient* owner = gameClient->GetEntity(30);
+    EntityClient* hung = gameClient->GetEntity(31);
+    ASSERT_NE(hung, nullptr);
+    WorldPos3 where;
+    Matrix3 matrix;
+    hung->GetModelPlacement(where, matrix);
+    EXPECT_FLOAT_EQ(where.x, 100.0f);
+    EXPECT_FLOAT_EQ(where.y, 120.0f);
+    EXPECT_NEAR(Facing(matrix).x, 1.0f, 1e-5f) << "the owner faces east";
+    // A tag of -1, or a model not loaded, gives the model's own placement.
+    WorldPos3 tagged;
+    Matrix3 tagMatrix;
+    owner->SetModelTransform(-1, tagged, tagMatrix);
+    EXPECT_FLOAT_EQ(tagged.x, 100.0f);
+    owner->SetModelTransform(3, tagged, tagMatrix);
+    EXPECT_FLOAT_EQ(tagged.y, 120.0f);
+
+    hung->fakeAttach = true;
+    hung->GetModelPlacement(where, matrix);
+    EXPECT_FLOAT_EQ(where.x, 500.0f);
+    EXPECT_NEAR(Facing(matrix).y, -1.0f, 1e-5f) << "its own facing, south";
+}
+
+TEST_F(ClientEntityPlacement, ASetRotationOutlastsTheFacingAndAnOwnerLoopIsNoOwner)
+{
+    Feed({{40, 100.0f, 100.0f, 41, 2}, {41, 300.0f, 300.0f, 40, 2}});
+    EntityClient* first = gameClient->GetEntity(40);
+    ASSERT_NE(first, nullptr);
+    WorldPos3 where;
+    Matrix3 matrix;
+    first->GetModelPlacement(where, matrix);
+    EXPECT_FLOAT_EQ(where.x, 100.0f) << "a loop of owners leaves each on its own";
+    Matrix3 turned = MatrixFromEulerDegrees(90.0f, 0.0f, 0.0f);
+    first->SetModelRotation(turned);
+    first->facing = 6;
+    first->GetModelPlacement(where, matrix);
+    EXPECT_NEAR(Facing(matrix).y, 1.0f, 1e-5f);
+    EXPECT_EQ(first->GetTopOwner(), first);
+}
+
 TEST_F(ClientEntity, TurningSnapsAtFirstThenSwingsTheShortWayAtItsRate)
 {
     NetEntityHeader header = HeaderOf("StashChest");

@@ -1,0 +1,73 @@
+// EntityScene -- where an entity's draw puts its models, its shadow and its overhead icon: the frame's world view, or a recording in tests and benchmarks; with the frame's facts the draw asks once.
+#include "client/EntityScene.h"
+
+#include "core/ColorSystem.h"
+#include "render/Renderer.h"
+#include "resources/ResourceManager.h"
+#include "resources/shaders/Shader.h"
+
+#include <cmath>
+
+namespace {
+
+// The renderer's standard handle of the stock shadow.
+constexpr int32_t kEntitySceneShadowHandle = 4;
+// The tag axes' length in world units.
+constexpr float kEntitySceneAxisLength = 8.0f;
+
+} // namespace
+
+void WorldViewEntityScene::AddModel(const ModelSurfacesDesc& desc)
+{
+    view.AddModelSurfaces(desc);
+}
+
+void WorldViewEntityScene::AddShadow(const WorldPos3& position, float size)
+{
+    if (gRenderer)
+        view.AddGroundQuad(position, size, Color{1.0f, 1.0f, 1.0f}, 1.0f,
+                           gRenderer->GetStandardHandle(kEntitySceneShadowHandle).GetValue());
+}
+
+void WorldViewEntityScene::AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture)
+{
+    const auto* shader = texture != -1 && gResourceManager ? dynamic_cast<const Shader*>(gResourceManager->Get(texture))
+                                                           : nullptr;
+    if (!shader)
+        return;
+    Color colour;
+    ColorSystem::GetColorByIndex(colour.r, colour.g, colour.b, 0);
+    view.GetEffects().AddParticleSurface(*shader, view.ToRenderSpace(position), 0.0f, size * 0.5f, colour, alpha, 0.0f);
+}
+
+void WorldViewEntityScene::AddTagAxes(const WorldPos3& position, const Matrix3& matrix)
+{
+    if (!gRenderer)
+        return;
+    Vector3 at = view.ToRenderSpace(position);
+    const Color colours[3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
+    for (int32_t axis = 0; axis < 3; ++axis) {
+        Vector3 along{matrix.m[axis][0], matrix.m[axis][1], matrix.m[axis][2]};
+        float length = std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z);
+        if (!(length > 0.0f))
+            continue;
+        float reach = kEntitySceneAxisLength / length;
+        gRenderer->GetImmediateDraw().DrawLine3D(
+            at, Vector3{at.x + along.x * reach, at.y + along.y * reach, at.z + along.z * reach}, colours[axis], 1.0f);
+    }
+}
+
+int32_t WorldViewEntityScene::GetOutlineTexture(int32_t colourIndex) const
+{
+    return gRenderer ? gRenderer->GetOutlineTexture(colourIndex).GetValue() : -1;
+}
+
+int32_t WorldViewEntityScene::GetGlowTexture(int32_t glow) const
+{
+    return gRenderer ? gRenderer->GetGlowTexture(glow).GetValue() : -1;
+}
+
+bool WorldViewEntityScene::DrawsShadows() const
+{
+    return gRenderer && gRenderer->GetShadowMode() > 0;
+}

@@ -1,0 +1,53 @@
+// EntityScene -- where an entity's draw puts its models, its shadow and its overhead icon: the frame's world view, or a recording in tests and benchmarks; with the frame's facts the draw asks once.
+#pragma once
+
+#include "core/Matrix.h"
+#include "render/WorldView.h"
+#include "world/WorldPos3.h"
+
+#include <cstdint>
+
+class EntityClient;
+
+// What every entity's draw reads the same way in one frame, gathered once.
+struct EntityDrawFrame {
+    int32_t playerNumber = -1;
+    const EntityClient* hovered = nullptr;
+    bool drawPlayerHelmet = true;
+    bool showTags = false;
+    float iconSize = 0.0f;
+    float iconAlpha = 0.0f;
+};
+
+class EntityScene {
+public:
+    virtual ~EntityScene() = default;
+    virtual void AddModel(const ModelSurfacesDesc& desc) = 0;
+    // The stock shadow, size wide, under the point.
+    virtual void AddShadow(const WorldPos3& position, float size) = 0;
+    // A camera-facing square of the texture, size wide, centred on the point.
+    virtual void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) = 0;
+    // The three axes of a tag, a developer's aid.
+    virtual void AddTagAxes(const WorldPos3& position, const Matrix3& matrix) = 0;
+    // The stock textures of the hover outline by map colour and of the glow by item kind; -1
+    // for none.
+    virtual int32_t GetOutlineTexture(int32_t colourIndex) const = 0;
+    virtual int32_t GetGlowTexture(int32_t glow) const = 0;
+    virtual bool DrawsShadows() const = 0;
+};
+
+// The frame's world view, with the renderer's stock textures.
+class WorldViewEntityScene : public EntityScene {
+public:
+    explicit WorldViewEntityScene(WorldView& view) : view(view) {}
+    void AddModel(const ModelSurfacesDesc& desc) override;
+    void AddShadow(const WorldPos3& position, float size) override;
+    void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) override;
+    void AddTagAxes(const WorldPos3& position, const Matrix3& matrix) override;
+    int32_t GetOutlineTexture(int32_t colourIndex) const override;
+    int32_t GetGlowTexture(int32_t glow) const override;
+    bool DrawsShadows() const override;
+
+private:
+    WorldView& view;
+};
