@@ -224,7 +224,8 @@ public:
     void CycleComparisonTarget(int32_t step);
 
     // ---- Keys, hints, gates and the party (PlayerClientOperations.cpp) --------------------------------
-    // "PrevItemComparision" .. "nextTarget" of the client command table, and "getGateList".
+    // "PrevItemComparision" .. "nextTarget" and "selectLifestone" of the client command table, and
+    // "getGateList".
     static void RegisterCommands(ClientApp& app);
     void SetAllHintsSeen();
     // Every hint unseen again; the interface's first hint follows.

@@ -228,6 +228,15 @@ void PlayerClient::RegisterCommands(ClientApp& app)
             p.SelectFirstRecruit(false);
     }));
     ClientCommandTable::Attach(app, "nextTarget", onPlayer([](PlayerClient& p) { p.SelectNextHostileTarget(); }));
+    ClientCommandTable::Attach(app, "selectLifestone", [](const std::vector<std::string>& args) {
+        PlayerClient* player = ClientCommandTable::GetLocalPlayer();
+        int32_t covenant = player && !args.empty() ? ParseInt(args[0]) : -1;
+        for (int32_t number = 0; covenant >= 0 && number < GameClient::kMaxEntities; ++number) {
+            EntityClient* entity = OperationsEntity(number);
+            if (entity && entity->isLifeStone && entity->covenantIndex == covenant)
+                player->SelectTarget(entity, false);
+        }
+    });
     if (gCommandSystem)
         gCommandSystem->RegisterInfoProc("getGateList", [](std::vector<ListEntry>& rows) {
             if (PlayerClient* player = ClientCommandTable::GetLocalPlayer())

@@ -426,6 +426,15 @@ TEST_F(PlayerOperations, NextTargetStopsAtTheEdgeOfItsReachAndWraps)
     EXPECT_FALSE(PlayerClient::IsAliveTarget(*creatures[0]));
     creatures[0]->maxHealth = 0;
     EXPECT_TRUE(PlayerClient::IsAliveTarget(*creatures[0]));
+
+    // A covenant's lifestone is chosen by the covenant's number; one without changes nothing.
+    creatures[1]->isLifeStone = true;
+    creatures[1]->canAttack = false;
+    creatures[1]->covenantIndex = 5;
+    ExecuteCommandLine("selectLifestone 4");
+    EXPECT_EQ(player->GetInteractionTarget(), creatures[0]);
+    ExecuteCommandLine("selectLifestone 5");
+    EXPECT_EQ(player->GetInteractionTarget(), creatures[1]);
 }
 
 TEST_F(PlayerOperations, KnownGatesTheItemSetAndTheHints)
