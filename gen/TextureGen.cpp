@@ -306,6 +306,64 @@ bool AddWidgetParts(ArchiveWriter& archive)
            AddSlotOverlays(archive);
 }
 
+// ---- The help boxes' frame: eight pieces stretched along the edges and into the corners. Each
+// runs from the box's outside (row 0) inward: a dark outline, two rows of pale bronze, a dark
+// line, then clear, so that the box's own background shows through.
+
+Color HelpBorderShade(int depth)
+{
+    const Color pale = {0.86f, 0.74f, 0.5f, 1.0f};
+    switch (depth) {
+    case 0: return kOutline;
+    case 1: return pale;
+    case 2: return Scale(pale, 0.8f);
+    case 3: return {0.3f, 0.21f, 0.11f, 0.9f};
+    default: return {0.0f, 0.0f, 0.0f, 0.0f};
+    }
+}
+
+// An edge piece 16 long and 8 deep; side 0 top, 1 bottom, 2 left, 3 right.
+Image HelpBorderEdge(int side)
+{
+    bool across = side < 2;
+    Image image(across ? 16 : 8, across ? 8 : 16, true);
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            int depth = side == 0 ? y : side == 1 ? 7 - y : side == 2 ? x : 7 - x;
+            image.Set(x, y, HelpBorderShade(depth));
+        }
+    }
+    return image;
+}
+
+// A corner 8 x 8, the nearer of its two edges winning, with a bright stud where they meet;
+// cornerX and cornerY: 0 for the left or top, 1 for the right or bottom.
+Image HelpBorderCorner(int cornerX, int cornerY)
+{
+    Image image(8, 8, true);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            int dx = cornerX == 0 ? x : 7 - x;
+            int dy = cornerY == 0 ? y : 7 - y;
+            image.Set(x, y, HelpBorderShade(std::min(dx, dy)));
+        }
+    }
+    image.Set(cornerX == 0 ? 2 : 5, cornerY == 0 ? 2 : 5, {1.0f, 0.92f, 0.68f, 1.0f});
+    return image;
+}
+
+bool AddHelpBorders(ArchiveWriter& archive)
+{
+    return AddImage(archive, "Textures/helpBorderTop.tga", HelpBorderEdge(0)) &&
+           AddImage(archive, "Textures/helpBorderBottom.tga", HelpBorderEdge(1)) &&
+           AddImage(archive, "Textures/helpBorderLeft.tga", HelpBorderEdge(2)) &&
+           AddImage(archive, "Textures/helpBorderRight.tga", HelpBorderEdge(3)) &&
+           AddImage(archive, "Textures/helpBorderUpperLeft.tga", HelpBorderCorner(0, 0)) &&
+           AddImage(archive, "Textures/helpBorderUpperRight.tga", HelpBorderCorner(1, 0)) &&
+           AddImage(archive, "Textures/helpBorderLowerLeft.tga", HelpBorderCorner(0, 1)) &&
+           AddImage(archive, "Textures/helpBorderLowerRight.tga", HelpBorderCorner(1, 1));
+}
+
 // ---- Effect sprites: white, shaped by their alpha, so that effects colour them freely.
 
 template <typename Shape>
@@ -507,5 +565,5 @@ bool GenerateTextures(ArchiveWriter& archive)
            AddImage(archive, "Textures/gradient_horizontal.tga", Gradient(256, 16, true, false)) &&
            AddImage(archive, "Textures/gradient_vertical.tga", Gradient(16, 256, false, false)) &&
            AddImage(archive, "Textures/gradient_alpha.tga", Gradient(256, 16, true, true)) && AddFrames(archive) &&
-           AddWidgetParts(archive) && AddSprites(archive) && AddTiles(archive) && AddFonts(archive);
+           AddWidgetParts(archive) && AddHelpBorders(archive) && AddSprites(archive) && AddTiles(archive) && AddFonts(archive);
 }

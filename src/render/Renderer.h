@@ -109,6 +109,8 @@ public:
     // The world view: its camera (with the ratio and widening the client's screen conversion
     // reads), culling and the frame's surfaces.
     WorldView& GetWorldView() { return worldView; }
+    // The batch the world's surfaces are drawn through; a menu's model scene draws through it too.
+    ShaderBatch& GetWorldBatch() { return worldBatch; }
     // The bloom and the explored-area overlay laid over the world.
     WorldViewOverlays& GetOverlays() { return overlays; }
 

@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
 #include "client/ClientProfiles.h"
+#include "client/ClientSight.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/GlobalStats.h"
@@ -16,6 +17,69 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillTree.h"
+
+namespace {
+
+// The help test for things lying in the world: what may be taken, a closed chest, a usable
+// object that may be used now, a gate; never what the player cannot see.
+bool ClientViewShowsLabel(const EntityClient& entity)
+{
+    if (entity.hideFromMiniMap && !entity.showsAltHelp)
+        return false;
+    if (entity.IsHidden() || entity.GetAlpha() <= 0.0f || (entity.flags & EntityBase::kFlagHideModel))
+        return false;
+    if (!entity.hideWhenOutOfSight && !gGameClient->GetSight().IsVisibleToPlayer(entity.position))
+        return false;
+    if (entity.IsReadyToTake())
+        return true;
+    const DatabaseEntry* record = entity.GetRecord();
+    if (record && record->GetType() == DatabaseEntryType::Chest)
+        return entity.netSolid;
+    if (entity.isUsableObject || entity.isToggleUsableObject)
+        return !entity.useOnlyWhenSolid || entity.netSolid;
+    return entity.isGate;
+}
+
+} // namespace
+
+void ClientUiGameView::GetHelpEntities(std::vector<int32_t>& out) const
+{
+    out.clear();
+    if (!IsGameRunning())
+        return;
+    for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
+        const EntityClient* entity = gGameClient->GetEntity(number);
+        if (entity && ClientViewShowsLabel(*entity))
+            out.push_back(number);
+    }
+}
+
+bool ClientUiGameView::GetEntityScreenPoint(int32_t number, float& x, float& y) const
+{
+    const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
+    if (!entity || entity->position.level < 0)
+        return false;
+    Vector2 point = Client::WorldToScreen(entity->position, false);
+    x = point.x;
+    y = point.y;
+    return true;
+}
+
+bool ClientUiGameView::UseLeftButtonActionOn(int32_t number)
+{
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
+    if (!player || !entity)
+        return false;
+    player->TrySkill(0, entity);
+    return true;
+}
+
+void ClientUiGameView::ShowMessage(const std::string& text)
+{
+    if (gGameClient)
+        gGameClient->GetMessages().ShowMessage(text, false);
+}
 
 bool ClientUiGameView::IsGameRunning() const
 {

@@ -8,6 +8,10 @@
 class ClientUiGameView : public UiGameView {
 public:
     bool IsGameRunning() const override;
+    void GetHelpEntities(std::vector<int32_t>& out) const override;
+    bool GetEntityScreenPoint(int32_t entity, float& x, float& y) const override;
+    bool UseLeftButtonActionOn(int32_t entity) override;
+    void ShowMessage(const std::string& text) override;
     bool HasLocalPlayer() const override;
     int32_t GetPlayerEntityNumber() const override;
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;

@@ -223,6 +223,8 @@ public:
     // Not owned; null puts back the view with no game.
     void SetGameView(UiGameView* view) { gameView = view; }
     const UiGameView& GetGameView() const { return gameView ? *gameView : noGame; }
+    // The view that also acts: the player's actions and the client's messages.
+    UiGameView& GetGameView() { return gameView ? *gameView : noGame; }
 
     // ---- State other systems and widgets read and set ----
     UiSettings settings;

@@ -12,8 +12,11 @@
 #include "ui/widgets/UICheckBox.h"
 #include "ui/widgets/UIDropDownBox.h"
 #include "ui/widgets/UIDropDownMenu.h"
+#include "ui/widgets/UIFilePicker.h"
+#include "ui/widgets/UIHelp.h"
 #include "ui/widgets/UIItemSlot.h"
 #include "ui/widgets/UIList.h"
+#include "ui/widgets/UIModelWidget.h"
 #include "ui/widgets/UIListButton.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UISkillSlot.h"
@@ -69,7 +72,7 @@ struct MenusWidgetKind {
 // Names compared case-blind in this order; the first that matches makes the widget.
 constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"Widget", MenusMakePlainWidget},  {"UseSlot", MenusMake<UIUseSlot>},
-    {"ItemSlot", MenusMake<UIItemSlot>}, {"Help", nullptr},
+    {"ItemSlot", MenusMake<UIItemSlot>}, {"Help", MenusMake<UIHelp>},
     {"StatBar", MenusMake<UIStatBar>},              {"StatusEffectIcons", MenusMake<UIStatusEffectIcons>},
     {"StatWidget", MenusMake<UIStatWidget>},           {"StatValue", MenusMake<UIStatValue>},
     {"TextInput", MenusMake<UITextInput>},            {"List", MenusMake<UIList>},
@@ -77,10 +80,10 @@ constexpr MenusWidgetKind kMenusWidgetKinds[] = {
     {"SkillSlotRecruit", MenusMake<UISkillSlotRecruit>}, {"SkillSlotIncrease", MenusMake<UISkillSlotIncrease>},
     {"SkillSlotDecrease", MenusMake<UISkillSlotDecrease>}, {"DropDownMenu", MenusMake<UIDropDownMenu>},
     {"DropDownBox", MenusMake<UIDropDownBox>},          {"TextureList", MenusMake<UITextureList>},
-    {"FilePicker", nullptr},           {"ScrollBar", MenusMake<UIScrollBar>},
+    {"FilePicker", MenusMake<UIFilePicker>},           {"ScrollBar", MenusMake<UIScrollBar>},
     {"Text", MenusMake<UIText>},                 {"CheckBox", MenusMake<UICheckBox>},
     {"Slider", MenusMake<UISlider>},               {"VirtualKeyInput", MenusMake<UIVirtualKeyInput>},
-    {"ModelWidget", nullptr},
+    {"ModelWidget", MenusMake<UIModelWidget>},
 };
 constexpr int32_t kMenusWidgetKindCount = static_cast<int32_t>(std::size(kMenusWidgetKinds));
 

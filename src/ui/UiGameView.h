@@ -193,4 +193,18 @@ public:
     {
         return false;
     }
+
+    // ---- Item labels ----
+    // The entities that pass the client's help test for things lying in the world (items to
+    // take, chests, usable objects, gates), in entity-number order.
+    virtual void GetHelpEntities(std::vector<int32_t>& out) const { out.clear(); }
+    // The entity's point on the 640 x 480 screen, unzoomed; false when it stands on no level.
+    virtual bool GetEntityScreenPoint(int32_t /*entity*/, float& /*x*/, float& /*y*/) const { return false; }
+
+    // ---- What the interface asks of the client ----
+    // The entity becomes the target of the local player's left-button action; false without a
+    // player or without the entity.
+    virtual bool UseLeftButtonActionOn(int32_t /*entity*/) { return false; }
+    // A refusal line on the screen, as the client shows one.
+    virtual void ShowMessage(const std::string& /*text*/) {}
 };

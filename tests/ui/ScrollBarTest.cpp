@@ -4,6 +4,8 @@
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UISlider.h"
 
+#include <cmath>
+
 namespace {
 
 // The menu sits at (20, 10): the bar's top-left is at (120, 60) on the screen, 16 x 216.

@@ -1,0 +1,176 @@
+// HelpBoxEndToEndTest -- the shipped game in a 640 x 480 offscreen window, driven by SDL events: a widget's tooltip framed where the help box places it, a file picker over a folder of the user folder entered, answered and refused, and a model widget drawing a shipped model inside its rectangle and nowhere else.
+#include "app/OffscreenShots.h"
+
+#include "core/UserVarSystem.h"
+#include "render/TextEvents.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/widgets/UIFilePicker.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const char kHelpProbeMenu[] = "MenuType Menu\nname HelpProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
+                              "Widget { internalName Probe position 200 200 size 120 24 "
+                              "texture \"Textures/UI/frame_button.tga\" highlightText \"A tooltip for the probe\" }\n";
+
+// Rows from y 90, 15 apart; the name box at (180, 230); Back, Cancel and Ok at y 245 from x 110.
+const char kPickProbeMenu[] = "MenuType Menu\nname PickProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
+                              "FilePicker { internalName Picker position 100 60 size 300 200 baseDirectory User/picks "
+                              "addExtension txt textBox 1 tempUserVar pickTyped userVar pickAnswer \"\" "
+                              "successCommand \"setUserVar pickDone 1\" }\n";
+
+const char kModelProbeMenu[] = "MenuType Menu\nname ModelProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
+                               "ModelWidget { internalName Model position 420 280 size 160 140 zoom 0.5 offset 30 -30 "
+                               "clearDepth 1 modelUserVar probeModel \"\" angleUserVar probeAngle -30 }\n";
+
+class HelpBoxEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/helpprobe.mnu", kHelpProbeMenu);
+        folder.Write("Assets/UI/pickprobe.mnu", kPickProbeMenu);
+        folder.Write("Assets/UI/modelprobe.mnu", kModelProbeMenu);
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        folder.Write("User/picks/sub/inner.txt", "inner");
+        folder.Write("User/picks/top.txt", "top");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+    void TearDown() override { KeepFailedFrame("HelpBoxEndToEnd"); }
+
+    // The frame with the cursor left where it is.
+    TargaImage ShotHere()
+    {
+        char name[64];
+        std::snprintf(name, sizeof name, "User/Screenshots/ss%04d.tga", shots++);
+        Tap(SDL_SCANCODE_F12);
+        TargaImage image;
+        std::string bytes = folder.Read(name);
+        std::vector<uint8_t>& kept = shotBytes.emplace_back(bytes.begin(), bytes.end());
+        lastShot = folder.Path() / name;
+        EXPECT_TRUE(image.Parse(kept.data(), kept.size(), name));
+        return image;
+    }
+
+    void TypeText(const std::string& text)
+    {
+        for (char c : text) {
+            if (c == '/')
+                Tap(SDL_SCANCODE_SLASH);
+            else
+                Tap(ScancodeOf(c));
+        }
+    }
+
+    static bool Differs(const TargaImage& a, const TargaImage& b, int x, int y)
+    {
+        std::array<int, 3> p = PixelAt(a, x, y);
+        std::array<int, 3> q = PixelAt(b, x, y);
+        return std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 24;
+    }
+
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+};
+
+TEST_F(HelpBoxEndToEnd, TheTooltipOfTheWidgetUnderTheCursorIsFramedAboveIt)
+{
+    TypeOnConsole("showMenu HelpProbe");
+    TargaImage plain = Screenshot();
+    PushMotion(260, 212);
+    app.RunFrame();
+    app.RunFrame();
+    TargaImage shown = ShotHere();
+    UIWidget* box = gUISystem->helpTopBox;
+    ASSERT_NE(box, nullptr) << "the shipped HelpTop menu holds the help box";
+    ASSERT_EQ(box->text, "A tooltip for the probe");
+    int left = static_cast<int>(box->position[0] - 5.0f);
+    int top = static_cast<int>(box->position[1] - 5.0f);
+    int right = static_cast<int>(box->position[0] + box->size[0] + 5.0f);
+    int bottom = static_cast<int>(box->position[1] + box->size[1] + 5.0f);
+    EXPECT_NEAR(bottom, 180, 1) << "above the widget, 20 units clear of it";
+    EXPECT_NEAR((left + right) / 2, 260, 1) << "centred on the widget";
+
+    int framed = 0;
+    for (int x = left + 8; x < right - 8; x += 4) {
+        std::array<int, 3> edge = PixelAt(shown, x, top + 2);
+        framed += edge[0] > 120 && edge[0] > edge[2] + 40;
+    }
+    EXPECT_GT(framed, (right - left - 16) / 4 / 2) << "the bronze top edge along the frame";
+    int changedInside = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            changedInside += Differs(plain, shown, x, y);
+    EXPECT_GT(changedInside, (right - left) * (bottom - top) / 3);
+    for (int x = left - 6; x < right + 6; ++x) {
+        EXPECT_FALSE(Differs(plain, shown, x, top - 4)) << "above the frame at " << x;
+        EXPECT_FALSE(Differs(plain, shown, x, bottom + 3)) << "below the frame at " << x;
+    }
+}
+
+TEST_F(HelpBoxEndToEnd, APickerOverAUserFolderEntersItAnswersATypedNameAndRefusesAnEscape)
+{
+    TypeOnConsole("showMenu PickProbe");
+    auto* picker = dynamic_cast<UIFilePicker*>(gUISystem->FindWidgetByPath("PickProbe::Picker"));
+    ASSERT_NE(picker, nullptr);
+    ASSERT_EQ(picker->GetEntries().size(), 2u) << "the folder sub, then top.txt";
+    ClickAt(150, 97);
+    ClickAt(150, 97);
+    EXPECT_EQ(picker->currentPath, "/sub") << "a double click enters the folder";
+    ASSERT_EQ(picker->GetEntries().size(), 1u);
+
+    ClickAt(200, 238);
+    TypeText("saved.txt");
+    ClickAt(270, 250);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("pickAnswer"), "/sub/saved.txt");
+    EXPECT_EQ(gUserVarSystem->GetStringByName("pickDone"), "1") << "the success command ran";
+    EXPECT_FALSE(Shown("PickProbe"));
+
+    TypeOnConsole("showMenu PickProbe");
+    gUserVarSystem->SetStringByName("pickDone", "0");
+    ClickAt(200, 238);
+    for (int i = 0; i < 9; ++i)
+        Tap(SDL_SCANCODE_BACKSPACE);
+    TypeText("../escape");
+    ASSERT_EQ(gUserVarSystem->GetStringByName("pickTyped"), "../escape");
+    ClickAt(270, 250);
+    ASSERT_NE(gTextEvents, nullptr);
+    const TextEvents::Record* refusal = gTextEvents->FindTextEvent(8);
+    ASSERT_NE(refusal, nullptr) << "the refusal line is shown";
+    EXPECT_EQ(refusal->text, "$$InvalidFileName$$");
+    EXPECT_EQ(gUserVarSystem->GetStringByName("pickAnswer"), "/sub/saved.txt") << "nothing answered";
+    EXPECT_EQ(gUserVarSystem->GetStringByName("pickDone"), "0");
+    EXPECT_TRUE(Shown("PickProbe"));
+}
+
+TEST_F(HelpBoxEndToEnd, AModelWidgetDrawsAShippedModelInsideItsRectangleOnly)
+{
+    TypeOnConsole("showMenu ModelProbe");
+    TargaImage empty = Screenshot();
+    TypeOnConsole("setUserVar probeModel models/warden.mdl");
+    for (int i = 0; i < 20; ++i)
+        app.RunFrame();
+    TargaImage drawn = Screenshot();
+    int inside = 0;
+    for (int y = 280; y < 420; ++y)
+        for (int x = 420; x < 580; ++x)
+            inside += Differs(empty, drawn, x, y);
+    EXPECT_GT(inside, 300) << "the warden's pixels inside the widget";
+    int outside = 0;
+    for (int y = 240; y < 460; ++y)
+        for (int x = 380; x < 620; ++x)
+            if (x < 420 || x >= 580 || y < 280 || y >= 420)
+                outside += Differs(empty, drawn, x, y);
+    EXPECT_EQ(outside, 0) << "nothing around it";
+}
+
+} // namespace
