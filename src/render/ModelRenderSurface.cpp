@@ -71,6 +71,9 @@ void ModelRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
     const float origin[3] = {at.x, at.y, at.z};
     Matrix3 turn = aimed ? ModelSurfaceAim(at, view->ToRenderSpace(target)) : rotation;
     batch.SetPlacement(origin, &turn.m[0][0]);
+    // A model queued full bright is lit as white: without this the lighting generators light it
+    // from the frame's lights, and with none (a menu's model scene) it comes out black.
+    batch.SetUnlit(fullBright);
     if (entity) {
         const ModelLightCache& light = ModelSurfaceLight(*entity, fullBright, view->GetFrameNumber());
         float sphere[18];

@@ -68,6 +68,13 @@ protected:
         }
     }
 
+    // The name box holds the name of the row clicked last.
+    void ClearTextBox()
+    {
+        for (int i = 0; i < 16; ++i)
+            Tap(SDL_SCANCODE_BACKSPACE);
+    }
+
     static bool Differs(const TargaImage& a, const TargaImage& b, int x, int y)
     {
         std::array<int, 3> p = PixelAt(a, x, y);
@@ -100,20 +107,31 @@ TEST_F(HelpBoxEndToEnd, TheTooltipOfTheWidgetUnderTheCursorIsFramedAboveIt)
     EXPECT_NEAR(bottom, 180, 1) << "above the widget, 20 units clear of it";
     EXPECT_NEAR((left + right) / 2, 260, 1) << "centred on the widget";
 
-    int framed = 0;
-    for (int x = left + 8; x < right - 8; x += 4) {
-        std::array<int, 3> edge = PixelAt(shown, x, top + 2);
-        framed += edge[0] > 120 && edge[0] > edge[2] + 40;
+    // Down the frame's middle column from above it: the first changed row is its top edge, then
+    // bronze, then the dark background below the edge.
+    int column = (left + right) / 2;
+    int firstChanged = -1;
+    for (int y = top - 8; y < bottom && firstChanged < 0; ++y)
+        if (Differs(plain, shown, column, y))
+            firstChanged = y;
+    EXPECT_NEAR(firstChanged, top, 2) << "the frame's top where the help box placed it";
+    int bronze = 0;
+    for (int y = top - 2; y < top + 5; ++y) {
+        std::array<int, 3> edge = PixelAt(shown, column, y);
+        bronze += edge[0] > 120 && edge[0] > edge[2] + 40;
     }
-    EXPECT_GT(framed, (right - left - 16) / 4 / 2) << "the bronze top edge along the frame";
-    int changedInside = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            changedInside += Differs(plain, shown, x, y);
-    EXPECT_GT(changedInside, (right - left) * (bottom - top) / 3);
+    EXPECT_GE(bronze, 1) << "the bronze of the top edge";
+    int darkened = 0;
+    for (int x = left + 10; x < right - 10; ++x) {
+        std::array<int, 3> inside = PixelAt(shown, x, top + 9);
+        std::array<int, 3> before = PixelAt(plain, x, top + 9);
+        darkened += inside[0] + inside[1] + inside[2] < before[0] + before[1] + before[2] ||
+                    inside[0] + inside[1] + inside[2] > 300;
+    }
+    EXPECT_GT(darkened, (right - left - 20) * 3 / 4) << "the black background, or the text over it";
     for (int x = left - 6; x < right + 6; ++x) {
-        EXPECT_FALSE(Differs(plain, shown, x, top - 4)) << "above the frame at " << x;
-        EXPECT_FALSE(Differs(plain, shown, x, bottom + 3)) << "below the frame at " << x;
+        EXPECT_FALSE(Differs(plain, shown, x, top - 5)) << "above the frame at " << x;
+        EXPECT_FALSE(Differs(plain, shown, x, bottom + 4)) << "below the frame at " << x;
     }
 }
 
@@ -129,6 +147,7 @@ TEST_F(HelpBoxEndToEnd, APickerOverAUserFolderEntersItAnswersATypedNameAndRefuse
     ASSERT_EQ(picker->GetEntries().size(), 1u);
 
     ClickAt(200, 238);
+    ClearTextBox();
     TypeText("saved.txt");
     ClickAt(270, 250);
     EXPECT_EQ(gUserVarSystem->GetStringByName("pickAnswer"), "/sub/saved.txt");
@@ -138,8 +157,7 @@ TEST_F(HelpBoxEndToEnd, APickerOverAUserFolderEntersItAnswersATypedNameAndRefuse
     TypeOnConsole("showMenu PickProbe");
     gUserVarSystem->SetStringByName("pickDone", "0");
     ClickAt(200, 238);
-    for (int i = 0; i < 9; ++i)
-        Tap(SDL_SCANCODE_BACKSPACE);
+    ClearTextBox();
     TypeText("../escape");
     ASSERT_EQ(gUserVarSystem->GetStringByName("pickTyped"), "../escape");
     ClickAt(270, 250);
@@ -156,7 +174,7 @@ TEST_F(HelpBoxEndToEnd, AModelWidgetDrawsAShippedModelInsideItsRectangleOnly)
 {
     TypeOnConsole("showMenu ModelProbe");
     TargaImage empty = Screenshot();
-    TypeOnConsole("setUserVar probeModel models/warden.mdl");
+    gUserVarSystem->SetStringByName("probeModel", "models/warden.mdl");
     for (int i = 0; i < 20; ++i)
         app.RunFrame();
     TargaImage drawn = Screenshot();

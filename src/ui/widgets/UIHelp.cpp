@@ -6,11 +6,11 @@
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 #include "core/system/InputSystem.h"
-#include "render/Renderer.h"
 #include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ShaderLookup.h"
+#include "rules/GameData.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UiGameView.h"
@@ -73,6 +73,9 @@ UIHelp::UIHelp()
         return;
     for (int32_t i = 0; i < kBorderTextureCount; ++i)
         LoadTextureByName(kHelpBorderNames[i], borderTextures[static_cast<size_t>(i)], TextureUsage::Overlay);
+    std::string white = gGameData ? gGameData->GetNameById("TextureNameWhite") : std::string();
+    if (!white.empty())
+        LoadTextureByName(white, whiteTexture, TextureUsage::Overlay);
 }
 
 UIHelp::~UIHelp() = default;
@@ -109,6 +112,7 @@ void UIHelp::CopyFrom(const UIWidget& source)
     std::copy(std::begin(other->border), std::end(other->border), border);
     std::copy(std::begin(other->gap), std::end(other->gap), gap);
     borderTextures = other->borderTextures;
+    whiteTexture = other->whiteTexture;
     itemsHelpToggled = other->itemsHelpToggled;
     showPopupHelp = other->showPopupHelp;
     showItemsHelp = other->showItemsHelp;
@@ -327,8 +331,7 @@ void UIHelp::DrawFrame(float x, float y, float w, float h, float boxAlpha, const
     float top = y - border[1];
     float right = x + w + border[0];
     float bottom = y + h + border[1];
-    int32_t white = gRenderer ? gRenderer->GetStandardHandle(0).GetValue() : -1;
-    gScreenText->DrawShaderRect(white, background, left, top, right, bottom, boxAlpha, false, false, 0);
+    gScreenText->DrawShaderRect(whiteTexture.GetValue(), background, left, top, right, bottom, boxAlpha, false, false, 0);
     Color edges = HelpTableColor(0);
     auto piece = [&](int32_t which, float x0, float y0, float x1, float y1) {
         gScreenText->DrawShaderRect(borderTextures[static_cast<size_t>(which)].GetValue(), edges, x0, y0, x1, y1,

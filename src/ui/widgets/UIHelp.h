@@ -30,7 +30,7 @@ public:
         float bottom = 0.0f;
     };
 
-    // Loads the eight border pictures.
+    // Loads the eight border pictures and the white one.
     UIHelp();
     ~UIHelp() override;
 
@@ -72,6 +72,8 @@ public:
     float border[2] = {5.0f, 5.0f};
     float gap[2] = {20.0f, 20.0f};
     std::array<ResourceHandle, kBorderTextureCount> borderTextures;
+    // The game's plain white picture, under the frame's background colour.
+    ResourceHandle whiteTexture;
     bool itemsHelpToggled = true;
     bool showPopupHelp = true;
     bool showItemsHelp = true;

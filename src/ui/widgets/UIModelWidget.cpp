@@ -3,6 +3,8 @@
 
 #include "client/EntityClient.h"
 #include "core/ColorSystem.h"
+#include "core/DebugSystem.h"
+#include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/UserVar.h"
@@ -29,6 +31,32 @@ bool ModelVarReady(const UserVarRef& var)
 {
     return var.IsValid() && gUserVarSystem && gUserVarSystem->IsReady();
 }
+
+// A model or skin the var names that no file holds would stop the game as a missing critical
+// file: it is refused with a line instead, and the widget shows nothing in its place.
+bool ModelFileExists(std::string path, bool underModels)
+{
+    if (underModels)
+        FileSystem::PrefixPath(path, PathBase("Models"));
+    if (gFileSystem && gFileSystem->FileExists(path))
+        return true;
+    DebugSystem::Print(kPrintWarning, "Model widget: couldn't find %s\n", path.c_str());
+    return false;
+}
+
+// The renderer lights a model through its entity's light cache, which it fills once a frame.
+class ModelSceneLight : public ModelEntity {
+public:
+    ModelSceneLight(EntityBase& entity, ModelEntity* owner) : entity(entity), owner(owner) {}
+    EntityBase& GetEntityBase() override { return entity; }
+    ModelEntity* GetLightOwner() override { return owner; }
+    ModelLightCache& GetLightCache() override { return cache; }
+
+private:
+    EntityBase& entity;
+    ModelEntity* owner;
+    ModelLightCache cache;
+};
 
 WorldPos ModelGround(const WorldPos3& at)
 {
@@ -130,8 +158,10 @@ void UIModelWidget::OnAttach()
     drawUnlit = !hasLights;
     modelEntity = std::make_unique<EntityClient>();
     modelEntity->position = ModelGround(scenePosition);
+    modelLight = std::make_unique<ModelSceneLight>(*modelEntity, nullptr);
     for (Attachment& slot : attachments) {
         slot.entity = std::make_unique<EntityClient>();
+        slot.light = std::make_unique<ModelSceneLight>(*slot.entity, modelLight.get());
         slot.entity->position = ModelGround(scenePosition);
         slot.entity->scale = slot.scale;
         slot.tagIndex = -1;
@@ -174,7 +204,7 @@ void UIModelWidget::ApplyModel()
     if (!ModelVarReady(modelVar) || modelVar.GetString() == modelName)
         return;
     modelName = modelVar.GetString();
-    if (modelName.empty()) {
+    if (modelName.empty() || !ModelFileExists(modelName, true)) {
         modelEntity->SetModel(ResourceHandle());
         modelEntity->modelName.clear();
     } else {
@@ -191,7 +221,7 @@ void UIModelWidget::ApplySkin()
         return;
     skinName = skinVar.GetString();
     skinHandle.Reset();
-    if (!skinName.empty() && gResourceManager)
+    if (!skinName.empty() && gResourceManager && ModelFileExists(skinName, false))
         gResourceManager->Load(skinName, skinHandle);
     modelEntity->skin = skinHandle;
 }
@@ -215,7 +245,7 @@ void UIModelWidget::ApplyAttachment(Attachment& slot)
     if (!ModelVarReady(slot.var) || slot.var.GetString() == slot.name)
         return;
     slot.name = slot.var.GetString();
-    if (slot.name.empty()) {
+    if (slot.name.empty() || !ModelFileExists(slot.name, true)) {
         slot.entity->SetModel(ResourceHandle());
         slot.entity->modelName.clear();
         return;
@@ -261,7 +291,7 @@ Matrix3 UIModelWidget::GetRotation() const
     return Matrix3{{{std::cos(yaw), std::sin(yaw), 0.0f}, {-std::sin(yaw), std::cos(yaw), 0.0f}, {0.0f, 0.0f, 1.0f}}};
 }
 
-void UIModelWidget::QueueModel(WorldView& view, const EntityClient& entity, const WorldPos3& at,
+void UIModelWidget::QueueModel(WorldView& view, const EntityClient& entity, ModelEntity* light, const WorldPos3& at,
                                const Matrix3& rotation) const
 {
     const Skin* skin = nullptr;
@@ -270,6 +300,7 @@ void UIModelWidget::QueueModel(WorldView& view, const EntityClient& entity, cons
     ModelSurfacesDesc desc;
     desc.model = entity.model.GetValue();
     desc.skin = skin;
+    desc.entity = light;
     desc.animation = entity.anim;
     desc.time = entity.frame;
     desc.position = at;
@@ -300,7 +331,7 @@ void UIModelWidget::DrawScene(WorldView& view, ShaderBatch& batch)
                                       light.radius, LightingSystem::kPointLight);
     }
     Matrix3 rotation = GetRotation();
-    QueueModel(view, *modelEntity, scenePosition, rotation);
+    QueueModel(view, *modelEntity, modelLight.get(), scenePosition, rotation);
     const ModelResource* model = modelEntity->GetLoadedModel();
     for (const Attachment& slot : attachments) {
         if (slot.tagIndex == -1 || !model)
@@ -313,7 +344,7 @@ void UIModelWidget::DrawScene(WorldView& view, ShaderBatch& batch)
         query.scale = modelEntity->scale;
         TagTransform placed;
         if (model->ComputeTagTransform(query, placed))
-            QueueModel(view, *slot.entity, scenePosition.Add(placed.offset), placed.matrix);
+            QueueModel(view, *slot.entity, slot.light.get(), scenePosition.Add(placed.offset), placed.matrix);
     }
     if (drawEffects && gEffectSystem)
         gEffectSystem->DrawAll(view.GetEffects());

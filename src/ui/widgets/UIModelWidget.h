@@ -4,6 +4,7 @@
 #include "core/Color.h"
 #include "core/Matrix.h"
 #include "core/UserVarRef.h"
+#include "render/ModelEntity.h"
 #include "resources/ResourceHandle.h"
 #include "ui/UIWidget.h"
 #include "world/WorldPos3.h"
@@ -36,6 +37,8 @@ public:
 
     struct Attachment {
         std::unique_ptr<EntityClient> entity;
+        // How the renderer lights it: by the main model's light.
+        std::unique_ptr<ModelEntity> light;
         UserVarRef var;
         std::string name;
         std::string tag;
@@ -67,6 +70,8 @@ public:
     float GetAngle() const { return angle; }
 
     std::unique_ptr<EntityClient> modelEntity;
+    // How the renderer lights the model: unlit without the widget's own lights.
+    std::unique_ptr<ModelEntity> modelLight;
     UserVarRef modelVar;
     std::string modelName;
     UserVarRef skinVar;
@@ -97,7 +102,8 @@ private:
     // Each slot's tag looked up in the loaded model; -1 while the model is loading or missing.
     void ResolveTags();
     void SetDisplayFactor(float factor);
-    void QueueModel(WorldView& view, const EntityClient& entity, const WorldPos3& at, const Matrix3& rotation) const;
+    void QueueModel(WorldView& view, const EntityClient& entity, ModelEntity* light, const WorldPos3& at,
+                    const Matrix3& rotation) const;
     Matrix3 GetRotation() const;
     // "name default": the var, made with flags 1 when it does not exist yet.
     static UserVarRef ReadVarPair(TextParser& parser);
