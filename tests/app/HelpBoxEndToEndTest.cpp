@@ -183,6 +183,13 @@ TEST_F(HelpBoxEndToEnd, AModelWidgetDrawsAShippedModelInsideItsRectangleOnly)
         for (int x = 420; x < 580; ++x)
             inside += Differs(empty, drawn, x, y);
     EXPECT_GT(inside, 300) << "the warden's pixels inside the widget";
+    int lit = 0;
+    for (int y = 280; y < 420; ++y)
+        for (int x = 420; x < 580; ++x) {
+            std::array<int, 3> p = PixelAt(drawn, x, y);
+            lit += Differs(empty, drawn, x, y) && p[0] + p[1] + p[2] > 240;
+        }
+    EXPECT_GT(lit, 150) << "unlit by any light, the model is drawn in its skin's colours, not black";
     int outside = 0;
     for (int y = 240; y < 460; ++y)
         for (int x = 380; x < 620; ++x)

@@ -1,6 +1,7 @@
 // WidgetBaseTest -- what every widget does: hit tests, clicks and their lists, verify procedures, visibility through parents and conditions, tooltips, text placement and copies.
 #include "ui/UiWorld.h"
 #include "ui/widgets/UIItemSlot.h"
+#include "ui/widgets/UIModelWidget.h"
 #include "ui/widgets/UIUseSlot.h"
 
 #include "core/ColorSystem.h"
@@ -190,8 +191,9 @@ TEST_F(WidgetBase, ACloneCarriesTheBaseFieldsAndUnbuiltKindsStandInAsPlainWidget
     EXPECT_TRUE(decrease->canClick);
     std::unique_ptr<UIWidget> first(ui->CreateWidget("modelwidget"));
     std::unique_ptr<UIWidget> second(ui->CreateWidget("ModelWidget"));
-    EXPECT_NE(first, nullptr);
-    EXPECT_EQ(Logged("Widget type ModelWidget is made as a plain widget"), 1);
+    EXPECT_NE(dynamic_cast<UIModelWidget*>(first.get()), nullptr) << "names compared case-blind";
+    EXPECT_NE(dynamic_cast<UIModelWidget*>(second.get()), nullptr);
+    EXPECT_EQ(Logged("is made as a plain widget"), 0) << "every widget kind is built now";
     std::unique_ptr<UIWidget> useSlot(ui->CreateWidget("useslot"));
     EXPECT_NE(dynamic_cast<UIUseSlot*>(useSlot.get()), nullptr);
     std::unique_ptr<UIWidget> built(ui->CreateWidget("itemslot"));
