@@ -4,7 +4,6 @@
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
 #include "client/ClientProfiles.h"
-#include "client/ClientSight.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/GlobalStats.h"
@@ -18,30 +17,6 @@
 #include "rules/GameData.h"
 #include "rules/skills/SkillTree.h"
 
-namespace {
-
-// The help test for things lying in the world: what may be taken, a closed chest, a usable
-// object that may be used now, a gate; never what the player cannot see.
-bool ClientViewShowsLabel(const EntityClient& entity)
-{
-    if (entity.hideFromMiniMap && !entity.showsAltHelp)
-        return false;
-    if (entity.IsHidden() || entity.GetAlpha() <= 0.0f || (entity.flags & EntityBase::kFlagHideModel))
-        return false;
-    if (!entity.hideWhenOutOfSight && !gGameClient->GetSight().IsVisibleToPlayer(entity.position))
-        return false;
-    if (entity.IsReadyToTake())
-        return true;
-    const DatabaseEntry* record = entity.GetRecord();
-    if (record && record->GetType() == DatabaseEntryType::Chest)
-        return entity.netSolid;
-    if (entity.isUsableObject || entity.isToggleUsableObject)
-        return !entity.useOnlyWhenSolid || entity.netSolid;
-    return entity.isGate;
-}
-
-} // namespace
-
 void ClientUiGameView::GetHelpEntities(std::vector<int32_t>& out) const
 {
     out.clear();
@@ -49,7 +24,7 @@ void ClientUiGameView::GetHelpEntities(std::vector<int32_t>& out) const
         return;
     for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
         const EntityClient* entity = gGameClient->GetEntity(number);
-        if (entity && ClientViewShowsLabel(*entity))
+        if (entity && entity->ShouldShowHelp(true))
             out.push_back(number);
     }
 }
