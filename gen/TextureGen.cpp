@@ -387,6 +387,28 @@ float Falloff(float distance, float power)
     return distance >= 1.0f ? 0.0f : std::pow(1.0f - distance, power);
 }
 
+// The mini-map's shape: an opaque disc whose rim fades over its outer tenth, so that the
+// alpha-tested stencil takes the disc and the map's edge reads soft.
+bool AddMiniMapMask(ArchiveWriter& archive)
+{
+    Image mask = Sprite(128, [](float dx, float dy, int, int) {
+        return (1.0f - std::sqrt(dx * dx + dy * dy)) * 10.0f;
+    });
+    // The in-game screen's bronze ring round the disc; clear inside, so the map shows through.
+    Image frame(128, 128, true);
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            float dx = (static_cast<float>(x) + 0.5f - 64.0f) / 64.0f;
+            float dy = (static_cast<float>(y) + 0.5f - 64.0f) / 64.0f;
+            float band = std::fabs(std::sqrt(dx * dx + dy * dy) - 0.95f) / 0.05f;
+            float light = 0.75f + 0.25f * (dy < 0.0f ? -dy : 0.0f);
+            frame.Set(x, y, {0.62f * light, 0.45f * light, 0.25f * light, std::clamp(1.5f - band, 0.0f, 1.0f)});
+        }
+    }
+    return AddImage(archive, "Textures/UI/minimapmask.tga", mask) &&
+           AddImage(archive, "Textures/UI/minimapframe.tga", frame);
+}
+
 bool AddSprites(ArchiveWriter& archive)
 {
     Image soft = Sprite(64, [](float dx, float dy, int, int) { return Falloff(std::sqrt(dx * dx + dy * dy), 2.0f); });
@@ -565,5 +587,6 @@ bool GenerateTextures(ArchiveWriter& archive)
            AddImage(archive, "Textures/gradient_horizontal.tga", Gradient(256, 16, true, false)) &&
            AddImage(archive, "Textures/gradient_vertical.tga", Gradient(16, 256, false, false)) &&
            AddImage(archive, "Textures/gradient_alpha.tga", Gradient(256, 16, true, true)) && AddFrames(archive) &&
-           AddWidgetParts(archive) && AddHelpBorders(archive) && AddSprites(archive) && AddTiles(archive) && AddFonts(archive);
+           AddWidgetParts(archive) && AddHelpBorders(archive) && AddMiniMapMask(archive) && AddSprites(archive) &&
+           AddTiles(archive) && AddFonts(archive);
 }

@@ -2,6 +2,7 @@
 #include "app/Application.h"
 
 #include "app/GameCommands.h"
+#include "app/MapsStartUp.h"
 #include "app/UiStartUp.h"
 #include "audio/OpenAlSoundDriver.h"
 #include "audio/SoundSystem.h"
@@ -704,6 +705,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallClient(app);
     InstallSound(app);
     InstallUserInterface(app);
+    InstallMaps(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
     InstallStartUpSummary(app, loads);

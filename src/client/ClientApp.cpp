@@ -143,6 +143,8 @@ bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName
         if (gUserVarSystem)
             playerCovenant->name = gUserVarSystem->GetStringByName("CovenantName");
         player->NewGame();
+    } else if (hooks.loadExplored) {
+        hooks.loadExplored(characterName);
     }
     link = std::move(player);
     if (ui)
@@ -169,6 +171,8 @@ bool ClientApp::SaveLocalCharacter()
     // The all-time records are kept whenever the character is: a crash later loses neither.
     if (gGlobalStats)
         gGlobalStats->Save();
+    if (hooks.saveExplored)
+        hooks.saveExplored(link->GetCharacterName());
     return true;
 }
 
@@ -430,6 +434,8 @@ void ClientApp::OnNewWorld(MessageBuffer& buffer)
         ui->OnNewWorld();
     if (link)
         link->OnNewWorld();
+    if (hooks.newWorld)
+        hooks.newWorld();
 }
 
 void ClientApp::OnGameUpdate(MessageBuffer& buffer)

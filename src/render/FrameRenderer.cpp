@@ -61,7 +61,10 @@ void FrameRenderer::DrawWorld(float seconds)
                                1.0f);
         return;
     }
+    FrameRendererRun(hooks.beforeWorld);
     bool running = scene && scene->IsGameRunning();
+    if (running && hooks.drawWorldMap && hooks.drawWorldMap())
+        return;
     WorldPos target;
     if (!running || !scene->GetCameraTarget(target))
         target = WorldPos{};

@@ -21,8 +21,12 @@ struct FramePassHooks {
     std::function<void()> begin2D;
     std::function<void()> drawConsole;
     std::function<void()> drawFps;
-    // After the world's surfaces: the bloom, the explored overlay and the debug grids.
+    // After the world's surfaces: the bloom, the explored overlay, the debug grids, the mini-map.
     std::function<void()> afterWorld;
+    // Before the world is drawn: the maps' exploration.
+    std::function<void()> beforeWorld;
+    // True when it drew the world map in place of the world.
+    std::function<bool()> drawWorldMap;
 };
 
 // Main thread, with the device's context held by the caller.

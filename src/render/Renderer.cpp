@@ -14,6 +14,7 @@
 #include "render/FrameScene.h"
 #include "render/GeneratedTextures.h"
 #include "render/LightingSystem.h"
+#include "render/MiniMap.h"
 #include "render/OpenGLDevice.h"
 #include "render/ScreenPrimitives.h"
 #include "render/Screenshot.h"
@@ -128,7 +129,7 @@ constexpr RendererCursor kRendererCursors[] = {
 Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
     : display(display), device(device), immediate(device.GetApi(), device.GetStateCache()), worldView(device),
       worldBatch(&device), overlays(device, device.GetApi(), device.GetStateCache(), immediate, worldView),
-      grids(device.GetStateCache(), immediate, worldView)
+      grids(device.GetStateCache(), immediate, worldView), videoOptions(display)
 {
     worldView.SetLineDrawer(&immediate);
     frame.SetHooks({[this] { Begin2D(); },
@@ -141,7 +142,39 @@ Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
                         overlays.ApplyBloom(ViewPixels());
                         overlays.DrawExploredOverlay(frame.GetZoom());
                         grids.Draw(frame.GetZoom());
+                        if (miniMap)
+                            miniMap->Draw();
+                    },
+                    [this] {
+                        if (worldMap)
+                            worldMap->UpdateExploration();
+                    },
+                    [this] {
+                        if (!worldMap || !worldMap->IsOpen())
+                            return false;
+                        worldMap->Draw();
+                        return true;
                     }});
+}
+
+void Renderer::SetMaps(WorldMap* newWorldMap, MiniMap* newMiniMap)
+{
+    worldMap = newWorldMap;
+    miniMap = newMiniMap;
+    MapGraphics graphics{&device, &device.GetApi(), &device.GetStateCache(), &immediate, &worldView,
+                         [this](int32_t index) {
+                             auto* texture = dynamic_cast<TextureResource*>(
+                                 gResourceManager ? gResourceManager->Get(GetStandardHandle(index).GetValue()) : nullptr);
+                             return texture ? texture->GetTextureId() : -1;
+                         }};
+    if (worldMap) {
+        worldMap->SetGraphics(graphics);
+        worldMap->SetScene(scene);
+    }
+    if (miniMap) {
+        miniMap->SetGraphics(graphics);
+        miniMap->SetScene(scene);
+    }
 }
 
 void Renderer::SetFrameScene(FrameScene* newScene)
@@ -149,6 +182,10 @@ void Renderer::SetFrameScene(FrameScene* newScene)
     scene = newScene;
     frame.SetScene(newScene);
     overlays.SetScene(newScene);
+    if (worldMap)
+        worldMap->SetScene(newScene);
+    if (miniMap)
+        miniMap->SetScene(newScene);
     grids.SetScene(newScene);
     if (!gLightingSystem)
         return;
@@ -188,8 +225,9 @@ void Renderer::RegisterCommands()
     overlays.FindVars();
     grids.FindVars();
     GeneratedTextures::RegisterCommands();
+    videoOptions.RegisterCommands();
     gCommandSystem->RegisterCommand(
-        "vidRestart", [this](const std::vector<std::string>&) { display.RestartDisplay(); },
+        "vidRestart", [this](const std::vector<std::string>&) { videoOptions.RestartGraphics(); },
         "Restarts the graphics system", "", "");
     screenshotKey = gVirtualKeys ? gVirtualKeys->FindByName("VirtualTakeScreenshot", false) : -1;
 }
@@ -203,6 +241,7 @@ void Renderer::Start()
     });
     device.StartDisplay();
     DebugSystem::Print(kPrintPlain, "OpenGL: %s\n", device.GetDriverName().c_str());
+    videoOptions.InitAnisotropy(device.SupportsAnisotropy(), device.GetMaxAnisotropy());
     SetViewport(0.0f, 0.0f, static_cast<float>(display.GetViewWidth()), static_cast<float>(display.GetViewHeight()),
                 true);
     device.AcquireContext();

@@ -8,6 +8,7 @@
 #include "render/DebugGrids.h"
 #include "render/FrameRenderer.h"
 #include "render/ImmediateDraw.h"
+#include "render/VideoOptions.h"
 #include "render/WorldView.h"
 #include "render/WorldViewOverlays.h"
 #include "resources/ResourceHandle.h"
@@ -21,6 +22,8 @@ class FrameScene;
 class FrameTools;
 class FrameUi;
 class GraphicsSystem;
+class MiniMap;
+class WorldMap;
 class OpenGLDevice;
 
 // Main thread. Made with the window's display and its OpenGL device; a process without a window
@@ -113,6 +116,10 @@ public:
     ShaderBatch& GetWorldBatch() { return worldBatch; }
     // The bloom and the explored-area overlay laid over the world.
     WorldViewOverlays& GetOverlays() { return overlays; }
+    // The maps drawn in the world pass: the exploration before it, the world map in its place
+    // while open, the mini-map last; they are given what they draw with. Null leaves them out.
+    void SetMaps(WorldMap* newWorldMap, MiniMap* newMiniMap);
+    VideoOptions& GetVideoOptions() { return videoOptions; }
 
 private:
     void BuildMissingTextureCaches();
@@ -164,6 +171,9 @@ private:
     FrameRenderer frame{worldView, worldBatch};
     WorldViewOverlays overlays;
     DebugGrids grids;
+    VideoOptions videoOptions;
+    WorldMap* worldMap = nullptr;
+    MiniMap* miniMap = nullptr;
 };
 
 extern Renderer* gRenderer;

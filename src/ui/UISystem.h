@@ -147,6 +147,7 @@ public:
     void DrawHelpBottom(float seconds) override { DrawHelpMenu(helpBottomMenu, seconds); }
     void DrawHelpTop(float seconds) override { DrawHelpMenu(helpTopMenu, seconds); }
     void DrawCursor() override;
+    const UiSettings& GetSettings() const { return settings; }
     Vector2 GetLogPosition() const override { return settings.logPosition; }
     Vector2 GetAlternateLogOffset() const override { return settings.logAlternateOffset; }
     int32_t ChooseCursorShape();

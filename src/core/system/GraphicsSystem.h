@@ -115,6 +115,8 @@ public:
     bool IsFullScreen() const { return fullScreen; }
     bool IsMultisampleInUse() const { return multisampleInUse; }
     const std::vector<DisplayMode>& GetDisplayModes() const { return displayModes; }
+    // The multisample counts the display offers, rising.
+    const std::vector<int32_t>& GetMultisampleCounts() const { return multisampleCounts; }
 
 protected:
     // The platform's side of the choices above.

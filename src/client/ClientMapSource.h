@@ -1,0 +1,24 @@
+// ClientMapSource -- the client's answers to the maps: the local player and its mode, sight, the map shaders, the entities shown on maps, the screen mapping, the request queue and the click hook.
+#pragma once
+
+#include "render/MapSource.h"
+
+// Main thread. Reads gClientApp and gGameClient as they are when asked; answers as an empty
+// game without them.
+class ClientMapSource : public MapSource {
+public:
+    // The local player's interaction mode that travels by map.
+    static constexpr int32_t kTeleportMode = 14;
+
+    bool GetPlayerPosition(WorldPos& out) const override;
+    bool IsTeleportMode() const override;
+    bool IsVisibleToPlayer(const WorldPos& position) const override;
+    ResourceHandle GetEntityMapShader(int32_t level, int32_t tileX, int32_t tileY) override;
+    void AddEntityPins(std::vector<MapPin>& pins) override;
+    void AddTravelPins(std::vector<MapPin>& pins, bool teleportMode) override;
+    bool KnowsLevel(int32_t level) const override;
+    bool IsQuestLevel(int32_t level) const override;
+    Vector2 WorldToScreen(const WorldPos& position) const override;
+    void QueueServerCommand(const std::string& line) override;
+    void SetClickHook(ClickHook hook) override;
+};

@@ -1,0 +1,162 @@
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy and the full-screen toggle.
+#include "render/VideoOptions.h"
+
+#include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace {
+
+struct VideoOptionsRow {
+    const char* text;
+    const char* value;
+};
+
+void VideoOptionsFixedList(std::string_view name, std::vector<VideoOptionsRow> rows)
+{
+    gCommandSystem->RegisterInfoProc(name, [rows](std::vector<ListEntry>& out) {
+        for (const VideoOptionsRow& row : rows) {
+            ListEntry entry;
+            entry.name = row.text;
+            entry.value = row.value;
+            out.push_back(entry);
+        }
+    });
+}
+
+ListEntry VideoOptionsEntry(std::string text, std::string value)
+{
+    ListEntry entry;
+    entry.name = std::move(text);
+    entry.value = std::move(value);
+    return entry;
+}
+
+std::string VideoOptionsSize(int32_t width, int32_t height)
+{
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+} // namespace
+
+void VideoOptions::RegisterCommands()
+{
+    gUserVarSystem->RegisterVar("r_anisotropic", "0");
+    anisotropyValueVar = gUserVarSystem->RegisterVar("r_anisotropicValue", "0");
+    VideoOptionsFixedList("getShadowTypes",
+                          {{"$$ShadowsNone$$", "0"}, {"$$ShadowsSimple$$", "1"}, {"$$ShadowsComplex$$", "2"}});
+    VideoOptionsFixedList("getFilteringQualityTypes", {{"$$FilteringNone$$", "0"},
+                                                       {"$$FilteringBilinear$$", "1"},
+                                                       {"$$FilteringTrilinear$$", "2"}});
+    VideoOptionsFixedList("getTextureQualityTypes", {{"High", "0"}, {"Medium", "1"}, {"Low", "2"}});
+    VideoOptionsFixedList("getScreenshotTypes", {{"jpg", "0"}, {"png", "1"}, {"tga", "2"}});
+    VideoOptionsFixedList("getGroundDetailTypes", {{"$$GroundDetailLow$$", "0"},
+                                                   {"$$GroundDetailNormal$$", "1"},
+                                                   {"$$GroundDetailHigh$$", "2"}});
+    gCommandSystem->RegisterInfoProc("getAvailableDisplayModes",
+                                     [this](std::vector<ListEntry>& rows) { ListDisplayModes(rows); });
+    gCommandSystem->RegisterInfoProc("getAvailableScreenFrequencies",
+                                     [this](std::vector<ListEntry>& rows) { ListScreenFrequencies(rows); });
+    gCommandSystem->RegisterInfoProc("getAntiAliasingModes",
+                                     [this](std::vector<ListEntry>& rows) { ListAntiAliasingModes(rows); });
+}
+
+// The current size first (value 0, keep it), then each size once, by the index of its first
+// mode plus one ("r_mode").
+void VideoOptions::ListDisplayModes(std::vector<ListEntry>& rows) const
+{
+    rows.push_back(VideoOptionsEntry(VideoOptionsSize(gUserVarSystem->GetIntByName("r_width"),
+                                                      gUserVarSystem->GetIntByName("r_height")),
+                                     "0"));
+    const std::vector<DisplayMode>& modes = display.GetDisplayModes();
+    size_t firstListed = rows.size();
+    for (size_t i = 0; i < modes.size(); ++i) {
+        const DisplayMode& mode = modes[i];
+        if (mode.bitsPerPixel < kMinListedBits || mode.width < kMinListedWidth || mode.height < kMinListedHeight)
+            continue;
+        bool listed = std::any_of(rows.begin() + static_cast<std::ptrdiff_t>(firstListed), rows.end(),
+                                  [&](const ListEntry& row) {
+                                      const DisplayMode& other = modes[static_cast<size_t>(std::stoi(row.value) - 1)];
+                                      return other.width == mode.width && other.height == mode.height;
+                                  });
+        if (!listed)
+            rows.push_back(VideoOptionsEntry(VideoOptionsSize(mode.width, mode.height), std::to_string(i + 1)));
+    }
+}
+
+// Repeats stay: a frequency offered at two depths is listed twice.
+void VideoOptions::ListScreenFrequencies(std::vector<ListEntry>& rows) const
+{
+    const std::vector<DisplayMode>& modes = display.GetDisplayModes();
+    int32_t chosen = gUserVarSystem->GetIntByName("r_mode");
+    int32_t width = gUserVarSystem->GetIntByName("r_width");
+    int32_t height = gUserVarSystem->GetIntByName("r_height");
+    if (chosen >= 1 && static_cast<size_t>(chosen) <= modes.size()) {
+        width = modes[static_cast<size_t>(chosen) - 1].width;
+        height = modes[static_cast<size_t>(chosen) - 1].height;
+    }
+    rows.push_back(VideoOptionsEntry("$$FreqDefault$$", "0"));
+    for (const DisplayMode& mode : modes) {
+        if (mode.bitsPerPixel >= kMinListedBits && mode.width == width && mode.height == height && mode.frequency > 0)
+            rows.push_back(VideoOptionsEntry(std::to_string(mode.frequency) + " $$FreqHz$$",
+                                             std::to_string(mode.frequency)));
+    }
+}
+
+void VideoOptions::ListAntiAliasingModes(std::vector<ListEntry>& rows) const
+{
+    rows.push_back(VideoOptionsEntry("$$AntiAliasingNone$$", "0"));
+    for (int32_t samples : display.GetMultisampleCounts())
+        rows.push_back(VideoOptionsEntry(std::to_string(samples) + " $$AntiAliasingSamples$$", std::to_string(samples)));
+}
+
+int32_t VideoOptions::GetScreenWidth() const
+{
+    if (display.IsFullScreen())
+        return display.GetModeWidth();
+    return static_cast<int32_t>(std::floor(static_cast<float>(display.GetViewWidth()) + 0.5f));
+}
+
+int32_t VideoOptions::GetScreenHeight() const
+{
+    if (display.IsFullScreen())
+        return display.GetModeHeight();
+    return static_cast<int32_t>(std::floor(static_cast<float>(display.GetViewHeight()) + 0.5f));
+}
+
+void VideoOptions::InitAnisotropy(bool supported, float driverMaximum)
+{
+    anisotropySupported = supported;
+    maxAnisotropy = supported ? driverMaximum : 0.0f;
+    anisotropy = 0.0f;
+    if (supported)
+        UpdateAnisotropy();
+}
+
+void VideoOptions::UpdateAnisotropy()
+{
+    if (!anisotropySupported)
+        return;
+    float value = anisotropyValueVar.IsValid() ? anisotropyValueVar.GetFloat() : 0.0f;
+    anisotropy = std::clamp(1.0f + value * (maxAnisotropy - 1.0f), 1.0f, std::max(1.0f, maxAnisotropy));
+}
+
+void VideoOptions::ToggleFullScreen()
+{
+    bool full = gUserVarSystem->GetIntByName("r_fullscreen") != 0;
+    gUserVarSystem->SetStringByName("r_fullscreen", full ? "0" : "1");
+    RestartGraphics();
+}
+
+void VideoOptions::RestartGraphics()
+{
+    display.SetCursor(kBusyCursor);
+    // The display start-up's own choice: a mode picked in "r_mode" becomes "r_width" and "r_height".
+    display.ChooseStartMode();
+    display.RestartDisplay();
+    if (restartHook)
+        restartHook();
+}

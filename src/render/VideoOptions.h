@@ -1,0 +1,58 @@
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy and the full-screen toggle.
+#pragma once
+
+#include "core/CommandSystem.h"
+#include "core/UserVarRef.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class GraphicsSystem;
+
+// Main thread. Owned by the renderer; the lists read the display's mode list when asked.
+class VideoOptions {
+public:
+    // The smallest display mode a list offers.
+    static constexpr int32_t kMinListedWidth = 800;
+    static constexpr int32_t kMinListedHeight = 600;
+    static constexpr int32_t kMinListedBits = 24;
+    // The cursor shown while the display restarts.
+    static constexpr int32_t kBusyCursor = 7;
+
+    explicit VideoOptions(GraphicsSystem& display) : display(display) {}
+
+    // The eight list providers, "r_anisotropic" and "r_anisotropicValue".
+    void RegisterCommands();
+    // Heard after the display restarted (the maps' textures, the shaders).
+    void SetRestartHook(std::function<void()> hook) { restartHook = std::move(hook); }
+
+    void ListDisplayModes(std::vector<ListEntry>& rows) const;
+    void ListScreenFrequencies(std::vector<ListEntry>& rows) const;
+    void ListAntiAliasingModes(std::vector<ListEntry>& rows) const;
+
+    // The full-screen mode's size while one is in use, else the view's rounded to a pixel.
+    int32_t GetScreenWidth() const;
+    int32_t GetScreenHeight() const;
+
+    // From the driver at start-up: anisotropy is offered when the extension is there.
+    void InitAnisotropy(bool supported, float driverMaximum);
+    // 1 + "r_anisotropicValue" x (maximum - 1), held to 1 .. maximum.
+    void UpdateAnisotropy();
+    bool IsAnisotropySupported() const { return anisotropySupported; }
+    float GetAnisotropy() const { return anisotropy; }
+
+    // "r_fullscreen" flipped, then the display restarted.
+    void ToggleFullScreen();
+    // "vidRestart": the busy cursor, the start mode chosen again ("r_mode"), the display set up
+    // anew on the same context, the hook.
+    void RestartGraphics();
+
+private:
+    GraphicsSystem& display;
+    std::function<void()> restartHook;
+    UserVarRef anisotropyValueVar;
+    bool anisotropySupported = false;
+    float maxAnisotropy = 0.0f;
+    float anisotropy = 0.0f;
+};

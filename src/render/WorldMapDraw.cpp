@@ -1,0 +1,377 @@
+// WorldMap -- the open map: the level squares of the player's depth laid flat round the player, the pins in their fixed order, the hovered pin, the drag that scrolls and the click that travels.
+#include "render/WorldMap.h"
+
+#include "core/ColorSystem.h"
+#include "core/LocSystem.h"
+#include "core/system/InputSystem.h"
+#include "render/FrameScene.h"
+#include "render/GLStateCache.h"
+#include "render/ImmediateDraw.h"
+#include "render/MapPanel.h"
+#include "render/WorldView.h"
+#include "resources/GraphicsDevice.h"
+#include "rules/GameData.h"
+#include "world/World.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <limits>
+
+namespace {
+
+// The level grid's sides in the order of a level's side table, and the direction each faces.
+constexpr int32_t kWorldMapSideDirections[4] = {1, 7, 3, 5};
+// The scroll bars move a page of this many steps; each counts three times the extent.
+constexpr int32_t kWorldMapScrollPage = 60;
+
+Color WorldMapTableColour(int32_t index)
+{
+    Color colour;
+    ColorSystem::GetColorByIndex(colour.r, colour.g, colour.b, index);
+    return colour;
+}
+
+} // namespace
+
+// ---- Placement -------------------------------------------------------------------------------
+
+std::array<int32_t, 2> WorldMap::GridOffset(int32_t level) const
+{
+    if (level < 0 || playerOffGrid || !gWorld)
+        return {0, 0};
+    LevelGridInfo info = gWorld->GetLevelInfo(level);
+    return {info.column - origin[0], info.row - origin[1]};
+}
+
+Vector2 WorldMap::MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const
+{
+    std::array<int32_t, 2> grid = GridOffset(level);
+    WorldPos player;
+    bool hasPlayer = scene && scene->IsGameRunning() && source && source->GetPlayerPosition(player);
+    float width = gWorld && gWorld->GetLevelWidth() > 0.0f ? gWorld->GetLevelWidth() : 1.0f;
+    float height = gWorld && gWorld->GetLevelHeight() > 0.0f ? gWorld->GetLevelHeight() : 1.0f;
+    float x = kLevelSquare * static_cast<float>(grid[0]) + (hasPlayer ? player.x : 0.0f);
+    float y = kLevelSquare * static_cast<float>(grid[1]) + (hasPlayer ? player.y : 0.0f);
+    if (!centred) {
+        x -= kLevelSquare / 2.0f;
+        y -= kLevelSquare / 2.0f;
+    }
+    x += 4.0f * static_cast<float>(scrollRow - scrollColumn) + kLevelSquare * point.x / width;
+    y += -4.0f * static_cast<float>(scrollColumn + scrollRow) + kLevelSquare * point.y / height;
+    if (!toScreen || !source)
+        return {x, y};
+    WorldPos target;
+    if (!scene || !scene->GetCameraTarget(target))
+        target.level = level;
+    return source->WorldToScreen(WorldPos{target.level, x, y, false});
+}
+
+bool WorldMap::IsLevelShown(int32_t level) const
+{
+    if (!gWorld || !gWorld->GetLevel(level))
+        return false;
+    WorldPos player;
+    if (!source || !source->GetPlayerPosition(player) || !gWorld->GetLevel(player.level))
+        return false;
+    LevelGridInfo own = gWorld->GetLevelInfo(player.level);
+    LevelGridInfo other = gWorld->GetLevelInfo(level);
+    if (own.depth != other.depth)
+        return false;
+    if (playerOffGrid)
+        return level == player.level;
+    return other.column >= 0 && other.row >= 0;
+}
+
+void WorldMap::ReadOrigin()
+{
+    LevelGridInfo first = gWorld ? gWorld->GetLevelInfo(0) : LevelGridInfo{};
+    origin = {first.column, first.row, first.depth};
+    WorldPos player;
+    playerOffGrid = false;
+    if (gWorld && source && source->GetPlayerPosition(player) && gWorld->GetLevel(player.level)) {
+        LevelGridInfo own = gWorld->GetLevelInfo(player.level);
+        playerOffGrid = own.column < 0 || own.row < 0;
+    }
+}
+
+// Over the levels of the player's depth the player has seen or knows of: the farthest grid
+// cell, in scroll steps.
+int32_t WorldMap::ComputeExtent() const
+{
+    WorldPos player;
+    int32_t largestX = 0;
+    int32_t largestY = 0;
+    if (!playerOffGrid && gWorld && source && source->GetPlayerPosition(player) && gWorld->GetLevel(player.level)) {
+        int32_t depth = gWorld->GetLevelInfo(player.level).depth;
+        for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
+            LevelGridInfo info = gWorld->GetLevelInfo(level);
+            if (info.depth != depth || (!FindLevel(level) && !source->KnowsLevel(level)))
+                continue;
+            largestX = std::max(largestX, info.column - origin[0]);
+            largestY = std::max(largestY, info.row - origin[1]);
+        }
+    }
+    return (largestX + largestY + 2) * 32;
+}
+
+void WorldMap::ApplyExtent()
+{
+    int32_t extent = ComputeExtent();
+    if (extent == scrollExtent)
+        return;
+    scrollExtent = extent;
+    if (panel) {
+        panel->SetScrollRange(true, 3 * extent, kWorldMapScrollPage);
+        panel->SetScrollRange(false, 3 * extent, kWorldMapScrollPage);
+    }
+}
+
+// The scroll that puts the player's pin on the player.
+void WorldMap::Recentre()
+{
+    WorldPos player;
+    if (!source || !source->GetPlayerPosition(player) || !gWorld)
+        return;
+    std::array<int32_t, 2> grid = GridOffset(player.level);
+    float width = gWorld->GetLevelWidth() > 0.0f ? gWorld->GetLevelWidth() : 1.0f;
+    float height = gWorld->GetLevelHeight() > 0.0f ? gWorld->GetLevelHeight() : 1.0f;
+    float u = (kLevelSquare * static_cast<float>(grid[0]) - kLevelSquare / 2.0f + kLevelSquare * player.x / width) / 4.0f;
+    float v = (kLevelSquare * static_cast<float>(grid[1]) - kLevelSquare / 2.0f + kLevelSquare * player.y / height) / 4.0f;
+    int32_t column = static_cast<int32_t>(std::floor((u + v) / 2.0f));
+    int32_t row = static_cast<int32_t>(std::floor(static_cast<float>(column) - u));
+    int32_t last = std::max(0, 3 * scrollExtent - 1);
+    int32_t vertical = std::clamp(scrollExtent - row - 1, 0, last);
+    int32_t horizontal = std::clamp(column, 0, last);
+    if (panel) {
+        panel->SetScrollPosition(true, vertical);
+        panel->SetScrollPosition(false, horizontal);
+    }
+    scrollRow = scrollExtent - vertical - 1;
+    scrollColumn = horizontal;
+}
+
+// ---- Drawing ---------------------------------------------------------------------------------
+
+void WorldMap::Draw()
+{
+    WorldPos target;
+    if (!graphics.device || !graphics.cache || !graphics.immediate || !graphics.view || !scene ||
+        !scene->GetCameraTarget(target))
+        return;
+    graphics.view->BeginWorldView(target, 1.0f, true);
+    graphics.device->Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    graphics.cache->ResetState();
+    int32_t cursorX = 0;
+    int32_t cursorY = 0;
+    bool hasCursor = gInputSystem && gInputSystem->GetCursorPos(cursorX, cursorY);
+    PrepareFrame(hasCursor, cursorX, cursorY);
+    DrawLevelSquares();
+    graphics.view->BeginWorldView(target, 1.0f, false);
+    graphics.cache->ResetState();
+    DrawPins();
+}
+
+void WorldMap::PrepareFrame(bool hasCursor, int32_t cursorX, int32_t cursorY)
+{
+    ReadOrigin();
+    ApplyExtent();
+    if (recentre)
+        Recentre();
+    recentre = false;
+    BuildPins();
+    FindHover(hasCursor, cursorX, cursorY);
+}
+
+// Only a level whose image changed goes up again; the picture is the same as uploading every frame.
+void WorldMap::UploadLevel(ExploredLevel& record)
+{
+    PixelRect whole{0, 0, side, side};
+    if (record.texture < 0) {
+        record.texture = graphics.device->UploadTexture(record.image.data(), side, side, PixelFormat::kRgba, 1);
+        record.changed = false;
+        uploadedBytes += static_cast<int64_t>(record.image.size());
+        return;
+    }
+    if (!record.changed && !uploadEveryFrame)
+        return;
+    graphics.device->UpdateTexture(record.texture, 0, whole, PixelFormat::kRgba, record.image.data());
+    record.changed = false;
+    uploadedBytes += static_cast<int64_t>(record.image.size());
+}
+
+void WorldMap::DrawLevelSquares()
+{
+    Color white = WorldMapTableColour(0);
+    for (size_t index = 0; index < levels.size(); ++index) {
+        int32_t level = static_cast<int32_t>(index);
+        ExploredLevel* record = FindMutable(level);
+        if (!record || !IsLevelShown(level))
+            continue;
+        UploadLevel(*record);
+        if (record->texture < 0)
+            continue;
+        Vector2 corner = MapPosition(level, Vector2{0.0f, 0.0f}, false, false);
+        graphics.immediate->DrawScreenQuad(record->texture, corner.x, corner.y, corner.x + kLevelSquare + 1.0f,
+                                           corner.y + kLevelSquare + 1.0f, white, 1.0f, {0.0f, 0.0f, 1.0f, 1.0f},
+                                           GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+}
+
+void WorldMap::BuildPins()
+{
+    pins.clear();
+    if (!source)
+        return;
+    source->AddEntityPins(pins);
+    source->AddTravelPins(pins, IsTeleportMode());
+    AddConnectionPins();
+}
+
+// Openings between a level the player has a record of and its neighbours, once their middle
+// tile is more than half explored.
+void WorldMap::AddConnectionPins()
+{
+    if (!gWorld || !gGameData)
+        return;
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    for (size_t index = 0; index < levels.size(); ++index) {
+        int32_t level = static_cast<int32_t>(index);
+        const Level* found = gWorld->GetLevel(level);
+        if (!found || !FindLevel(level))
+            continue;
+        for (int32_t sideIndex = 0; sideIndex < kLevelSideCount; ++sideIndex) {
+            int32_t direction = kWorldMapSideDirections[sideIndex];
+            int32_t opening = found->sideOpenings[static_cast<size_t>(sideIndex)];
+            int32_t neighbour = found->neighbours[static_cast<size_t>(direction)];
+            if (opening < 0 || !gWorld->GetLevel(neighbour))
+                continue;
+            bool alongX = sideIndex == 0 || sideIndex == 3;
+            int32_t along = opening * (alongX ? tuning.blockTileWidth : tuning.blockTileHeight) +
+                            (alongX ? tuning.blockTileWidth : tuning.blockTileHeight) / 2;
+            int32_t edge = (sideIndex == 0 || sideIndex == 2) ? side - 1 : 0;
+            int32_t tileX = alongX ? along : edge;
+            int32_t tileY = alongX ? edge : along;
+            if (GetExploredSmoothed(level, tileX, tileY) <= 0.5f)
+                continue;
+            MapPin pin;
+            pin.position = WorldPos{level, (static_cast<float>(tileX) + 0.5f) * tuning.tileSize,
+                                    (static_cast<float>(tileY) + 0.5f) * tuning.tileSize, true};
+            Color colour = WorldMapTableColour(7);
+            pin.colour = {colour.r, colour.g, colour.b};
+            pin.kind = 3;
+            pin.size = 8.0f;
+            pin.text = MakeLocToken("WorldMapConnectionFromXToY", "%s %s", gWorld->GetLevelName(level).c_str(),
+                                    gWorld->GetLevelName(neighbour).c_str());
+            pins.push_back(std::move(pin));
+        }
+    }
+}
+
+void WorldMap::FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY)
+{
+    hoverIndex = -1;
+    hoverText.clear();
+    if (!hasCursor)
+        return;
+    float nearest = std::numeric_limits<float>::max();
+    Vector2 nearestPoint{};
+    for (size_t i = 0; i < pins.size(); ++i) {
+        const MapPin& pin = pins[i];
+        if (!IsLevelShown(pin.position.level))
+            continue;
+        Vector2 point = MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y}, false, true);
+        float distance = std::hypot(point.x - static_cast<float>(cursorX), point.y - static_cast<float>(cursorY));
+        if (distance < nearest) {
+            nearest = distance;
+            nearestPoint = point;
+            hoverIndex = static_cast<int32_t>(i);
+        }
+    }
+    if (hoverIndex < 0 || !(nearest < kHoverReach)) {
+        hoverIndex = -1;
+        return;
+    }
+    MapPin& hovered = pins[static_cast<size_t>(hoverIndex)];
+    hovered.size *= 4.0f;
+    hoverText = hovered.text;
+    hoverBox = {nearestPoint.x - 4.0f, nearestPoint.y - 4.0f, 8.0f, 8.0f};
+}
+
+void WorldMap::DrawPins()
+{
+    int32_t pinTexture = graphics.standardTexture ? graphics.standardTexture(3) : -1;
+    int32_t covenantTexture = graphics.standardTexture ? graphics.standardTexture(6) : -1;
+    for (const MapPin& pin : pins) {
+        if (!IsLevelShown(pin.position.level))
+            continue;
+        Vector2 at = MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y}, false, false);
+        float half = pin.size / 2.0f;
+        Color colour{pin.colour[0], pin.colour[1], pin.colour[2]};
+        graphics.immediate->DrawScreenQuad(pin.kind == 2 ? covenantTexture : pinTexture, at.x - half, at.y - half,
+                                           at.x + half, at.y + half, colour, 1.0f, {0.0f, 0.0f, 1.0f, 1.0f},
+                                           GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+}
+
+// ---- Mouse and help --------------------------------------------------------------------------
+
+bool WorldMap::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y)
+{
+    if (!IsOpen())
+        return false;
+    if (button != 0) {
+        SendTravel();
+        return true;
+    }
+    if (!down) {
+        dragging = false;
+        if (source)
+            source->SetClickHook({});
+        return true;
+    }
+    if (!dragging) {
+        dragging = true;
+        if (source)
+            source->SetClickHook([this](int32_t b, bool d, int32_t px, int32_t py) {
+                return HandleMouseButton(b, d, px, py);
+            });
+    } else if (panel) {
+        panel->ScrollByPixels(true, static_cast<float>(dragY - y) / kDragDivisor);
+        panel->ScrollByPixels(false, static_cast<float>(dragX - x) / kDragDivisor);
+    }
+    dragX = x;
+    dragY = y;
+    return true;
+}
+
+void WorldMap::SendTravel()
+{
+    if (!IsTeleportMode() || hoverIndex < 0 || static_cast<size_t>(hoverIndex) >= pins.size())
+        return;
+    const MapPin& pin = pins[static_cast<size_t>(hoverIndex)];
+    if (pin.id == -1)
+        return;
+    std::string line;
+    if (pin.kind == 1)
+        line = "gate " + std::to_string(pin.id);
+    else if (pin.kind == 2)
+        line = "gateToCovenant " + std::to_string(pin.id);
+    else if (pin.kind == 4)
+        line = "gateTown " + std::to_string(pin.id);
+    else
+        return;
+    source->QueueServerCommand(line);
+    drawMapVar.SetString("0");
+}
+
+bool WorldMap::GetHelp(std::string& text, std::array<float, 4>& box) const
+{
+    if (hoverText.empty())
+        return false;
+    text = hoverText;
+    box = hoverBox;
+    return true;
+}

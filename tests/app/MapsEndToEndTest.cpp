@@ -1,0 +1,144 @@
+// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, and the explored map written beside the character when it is saved.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/LocalPlayerLink.h"
+#include "core/UserVarSystem.h"
+#include "render/WorldMap.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class MapsEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+    void TearDown() override { KeepFailedFrame("MapsEndToEnd"); }
+
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    // From the title screen into a new world: New game, a covenant typed, Start.
+    void EnterTheWorld()
+    {
+        ClickAt(320, 196);
+        ClickAt(330, 133);
+        for (char c : std::string("ashguard"))
+            Tap(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'a')));
+        ClickAt(440, 408);
+        for (int i = 0; i < 80 && !(gClientApp->IsActive() && Shown("InGame")); ++i)
+            Frames(1);
+        Frames(10);
+    }
+
+    // Pixels of the box that differ by more than the tolerance between two pictures.
+    static int Differing(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                count += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 24;
+            }
+        return count;
+    }
+
+    static int Lit(const TargaImage& image, int x0, int y0, int x1, int y1)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] + p[1] + p[2] > 30;
+            }
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKeeps)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(Shown("InGame"));
+
+    // The mini-map is drawn inside its disc (centre 576, 64, radius 56) and nowhere else.
+    TargaImage with = Screenshot();
+    gUserVarSystem->SetStringByName("miniMapOn", "0");
+    TargaImage without = Screenshot();
+    gUserVarSystem->SetStringByName("miniMapOn", "1");
+    EXPECT_GT(Differing(with, without, 556, 44, 596, 84), 800) << "the map darkens or colours the disc's middle";
+    EXPECT_EQ(Differing(with, without, 520, 8, 530, 18), 0) << "the frame's corner lies outside the mask";
+    EXPECT_EQ(Differing(with, without, 300, 200, 340, 240), 0) << "the world away from the map";
+
+    // M opens the world map in place of the world: the explored ground round the player, black around it.
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "1");
+    TargaImage map = Screenshot();
+    EXPECT_GT(Lit(map, 280, 200, 360, 280), 400) << "the explored square round the player";
+    EXPECT_LT(Lit(map, 20, 300, 100, 380), 50) << "unexplored and beyond the levels";
+    Tap(SDL_SCANCODE_M);
+    Frames(1);
+    EXPECT_FALSE(Shown("WorldMap"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "0");
+
+    // The in-game screen's button opens it, its own button closes it.
+    ClickAt(576, 136);
+    Frames(1);
+    EXPECT_TRUE(Shown("WorldMap"));
+    ClickAt(586, 457);
+    Frames(1);
+    EXPECT_FALSE(Shown("WorldMap"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "0");
+
+    // Saving the character writes its explored map beside it, and the file reads back the same.
+    std::string name = gClientApp->GetLink()->GetCharacterName();
+    ASSERT_FALSE(name.empty());
+    Tap(SDL_SCANCODE_ESCAPE);
+    ClickAt(185 + 135, 130 + 108);
+    Frames(2);
+    std::string path = WorldMap::ExploredFilePath(name);
+    ASSERT_TRUE(std::filesystem::exists(folder.Path() / "User" / path)) << path;
+    WorldMap loaded;
+    ASSERT_TRUE(loaded.LoadExplored(name));
+    EXPECT_EQ(loaded.GetIdentitySeed(), gWorldMap->GetIdentitySeed());
+    int32_t explored = 0;
+    for (int32_t level = 0; level < gWorldMap->GetLevelRecordCount(); ++level) {
+        const ExploredLevel* kept = gWorldMap->FindLevel(level);
+        const ExploredLevel* read = loaded.FindLevel(level);
+        ASSERT_EQ(kept != nullptr, read != nullptr) << level;
+        if (!kept)
+            continue;
+        EXPECT_EQ(kept->image, read->image) << level;
+        for (size_t i = 3; i < kept->image.size(); i += 4)
+            explored += kept->image[i] > 0;
+    }
+    EXPECT_GT(explored, 20) << "the ground round the start was explored";
+}

@@ -1,0 +1,294 @@
+// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, and the open map's pins, hover, re-centring, drag and travel clicks over a fake client.
+#include "render/MapWorld.h"
+
+#include <cmath>
+
+namespace {
+
+// Tiles of 50 units put exploration's sample points on whole distances: 200, 250, 300.
+class WorldMapExploration : public MapWorld {
+protected:
+    WorldMapExploration()
+    {
+        Build(50.0f, 64, 2, 2);
+        StandAt(0, 20.5f * 50.0f, 20.5f * 50.0f);
+    }
+};
+
+} // namespace
+
+TEST_F(WorldMapExploration, TheAmountFallsFromFullAt200UnitsToNothingAt300)
+{
+    worldMap->UpdateExploration();
+    EXPECT_EQ(Alpha(0, 20, 20), 255);
+    EXPECT_EQ(Alpha(0, 24, 20), 255);  // 200 units
+    EXPECT_EQ(Alpha(0, 25, 20), 127);  // 250 units
+    EXPECT_EQ(Alpha(0, 23, 24), 127);  // 150 across, 200 down
+    EXPECT_EQ(Alpha(0, 26, 20), 0);    // 300 units
+    EXPECT_EQ(Alpha(0, 20, 14), 0);
+    EXPECT_FLOAT_EQ(worldMap->GetExplored(0, 25, 20, true), 127.0f / 255.0f);
+    EXPECT_EQ(worldMap->GetExplored(0, 24, 20, true), 1.0f);
+}
+
+TEST_F(WorldMapExploration, ExplorationNeverLowersAnAmountAndSkipsWhatThePlayerCannotSee)
+{
+    worldMap->UpdateExploration();
+    worldMap->SetExploredPixel(0, 40, 20, 200);
+    StandAt(0, 35.5f * 50.0f, 20.5f * 50.0f);
+    source.visible = [](const WorldPos& at) { return at.y < 20.0f * 50.0f; };
+    worldMap->UpdateExploration();
+    EXPECT_EQ(Alpha(0, 40, 20), 200);  // 250 units would give 127
+    EXPECT_EQ(Alpha(0, 35, 19), 255);
+    EXPECT_EQ(Alpha(0, 35, 21), 0);    // hidden
+    EXPECT_EQ(Alpha(0, 24, 20), 255);  // seen before, kept
+}
+
+TEST_F(WorldMapExploration, ThePlayerNearAnEdgeExploresTheNeighbouringLevel)
+{
+    StandAt(0, 62.5f * 50.0f, 20.5f * 50.0f);
+    worldMap->UpdateExploration();
+    EXPECT_EQ(Alpha(0, 63, 20), 255);
+    EXPECT_EQ(Alpha(1, 0, 20), 255);  // 100 units east, over the edge
+    EXPECT_EQ(Alpha(1, 2, 20), 255);  // 200 units
+    EXPECT_EQ(Alpha(1, 3, 20), 127);  // 250 units
+    EXPECT_EQ(worldMap->FindLevel(2), nullptr);
+    EXPECT_EQ(worldMap->GetExplored(0, 64, 20, false), 1.0f);
+}
+
+TEST_F(WorldMapExploration, AnotherWorldIdentityForgetsEveryLevel)
+{
+    worldMap->UpdateExploration();
+    ASSERT_NE(worldMap->FindLevel(0), nullptr);
+    world.SetLayoutSeed(99);
+    StandAt(3, 20.5f * 50.0f, 20.5f * 50.0f);
+    worldMap->UpdateExploration();
+    EXPECT_EQ(worldMap->FindLevel(0), nullptr);
+    EXPECT_NE(worldMap->FindLevel(3), nullptr);
+    EXPECT_EQ(worldMap->GetIdentitySeed(), 99u);
+
+    // No running game: the state stays as it is.
+    scene.running = false;
+    StandAt(0, 20.5f * 50.0f, 20.5f * 50.0f);
+    worldMap->UpdateExploration();
+    EXPECT_EQ(worldMap->FindLevel(0), nullptr);
+}
+
+TEST_F(WorldMapExploration, SmoothingBlendsAwayFromTheTilePairAndReadsAcrossLevelEdges)
+{
+    worldMap->UpdateExploration();
+    StandAt(3, 30.0f * 50.0f, 30.0f * 50.0f);
+    // Even x and y look left and up, odd ones right and down.
+    worldMap->SetExploredPixel(2, 10, 10, 255);
+    EXPECT_NEAR(worldMap->GetExploredSmoothed(2, 10, 10), 0.5f, 1e-5f);
+    worldMap->SetExploredPixel(2, 9, 9, 255);
+    EXPECT_NEAR(worldMap->GetExploredSmoothed(2, 10, 10), 4.0f / 6.0f, 1e-5f);
+    worldMap->SetExploredPixel(2, 11, 11, 255);
+    worldMap->SetExploredPixel(2, 12, 11, 255);
+    EXPECT_NEAR(worldMap->GetExploredSmoothed(2, 11, 11), 4.0f / 6.0f, 1e-5f);
+    EXPECT_NEAR(worldMap->GetExploredSmoothed(2, 12, 11), 4.0f / 6.0f, 1e-5f);  // even: looks back at 11
+    // 0.95 and above read as whole.
+    worldMap->SetExploredPixel(2, 11, 12, 255);
+    worldMap->SetExploredPixel(2, 12, 12, 204);
+    EXPECT_EQ(worldMap->GetExploredSmoothed(2, 11, 11), 1.0f);
+    // Odd x 63 looks at x 64: tile 0 of the level to the east.
+    worldMap->SetExploredPixel(2, 63, 5, 255);
+    worldMap->SetExploredPixel(3, 0, 5, 255);
+    EXPECT_NEAR(worldMap->GetExploredSmoothed(2, 63, 5), 4.0f / 6.0f, 1e-5f);
+    EXPECT_NEAR(worldMap->GetExploredSmoothed(2, 64, 5), 4.0f / 6.0f, 1e-5f);
+}
+
+// ---- The open map --------------------------------------------------------------------------
+
+namespace {
+
+class WorldMapDraw : public MapWorld {
+protected:
+    WorldMapDraw()
+    {
+        Build(50.0f, 64, 2, 2);
+        StandAt(0, 20.5f * 50.0f, 20.5f * 50.0f);
+        vars.SetStringByName("drawWorldMap", "1");
+        source.entities = {Pin(0, 0, -1, 1000.0f, 1000.0f), Pin(0, 0, 7, 1400.0f, 1000.0f)};
+        source.travel = {Pin(0, 2, 1, 1000.0f, 1600.0f), Pin(0, 1, 3, 600.0f, 1000.0f),
+                         Pin(0, 4, 0, 1000.0f, 400.0f)};
+        worldMap->UpdateExploration();
+    }
+
+    static MapPin Pin(int32_t level, int32_t kind, int32_t id, float x, float y)
+    {
+        MapPin pin;
+        pin.position = WorldPos{level, x, y, true};
+        pin.kind = kind;
+        pin.id = id;
+        pin.text = "pin " + std::to_string(kind) + " " + std::to_string(id);
+        return pin;
+    }
+
+    // Where the pin is on the window (the fake maps map units to pixels one to one).
+    Vector2 ScreenOf(const MapPin& pin) const
+    {
+        return worldMap->MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y}, false, true);
+    }
+
+    std::vector<int32_t> Kinds() const
+    {
+        std::vector<int32_t> kinds;
+        for (const MapPin& pin : worldMap->GetPins())
+            kinds.push_back(pin.kind);
+        return kinds;
+    }
+
+    // The cursor over the pin of the frame's list, offset by (dx, dy) pixels.
+    void HoverOver(size_t index, float dx = 0.0f, float dy = 0.0f)
+    {
+        worldMap->PrepareFrame(false, 0, 0);
+        Vector2 at = ScreenOf(worldMap->GetPins()[index]);
+        worldMap->PrepareFrame(true, static_cast<int32_t>(std::lround(at.x + dx)),
+                               static_cast<int32_t>(std::lround(at.y + dy)));
+    }
+};
+
+} // namespace
+
+TEST_F(WorldMapDraw, PinsComeInTheOrderOfTheirKindsWithLevelConnectionsOnceExplored)
+{
+    world.GetLevel(0)->sideOpenings[2] = 2;  // east side, block 2: tile row 10
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 4}));
+    EXPECT_EQ(source.travelModes, std::vector<bool>{false});
+
+    for (auto [level, x, y] : {std::tuple{0, 63, 10}, {0, 63, 9}, {1, 0, 10}, {1, 0, 9}})
+        worldMap->SetExploredPixel(level, x, y, 255);
+    source.teleport = true;
+    worldMap->PrepareFrame(false, 0, 0);
+    ASSERT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 4, 3}));
+    const MapPin& connection = worldMap->GetPins().back();
+    EXPECT_FLOAT_EQ(connection.position.x, 63.5f * 50.0f);
+    EXPECT_FLOAT_EQ(connection.position.y, 10.5f * 50.0f);
+    EXPECT_EQ(connection.size, 8.0f);
+    EXPECT_EQ(connection.id, -1);
+    EXPECT_NE(connection.text.find("WorldMapConnectionFromXToY"), std::string::npos);
+    EXPECT_EQ(source.travelModes.back(), true);
+}
+
+TEST_F(WorldMapDraw, ThePinNearestTheCursorIsHoveredUnderTenPixelsTheFirstOnATie)
+{
+    HoverOver(1, 6.0f, 7.0f);  // 9.2 pixels
+    ASSERT_EQ(worldMap->GetHoverIndex(), 1);
+    EXPECT_EQ(worldMap->GetPins()[1].size, 16.0f);
+    std::string text;
+    std::array<float, 4> box{};
+    ASSERT_TRUE(worldMap->GetHelp(text, box));
+    EXPECT_EQ(text, "pin 0 7");
+    Vector2 at = ScreenOf(worldMap->GetPins()[1]);
+    EXPECT_EQ(box, (std::array<float, 4>{at.x - 4.0f, at.y - 4.0f, 8.0f, 8.0f}));
+
+    HoverOver(1, 6.0f, 8.0f);  // exactly 10
+    EXPECT_EQ(worldMap->GetHoverIndex(), -1);
+    EXPECT_FALSE(worldMap->GetHelp(text, box));
+
+    // Two pins on the same spot: the earlier one.
+    source.travel.push_back(source.travel[1]);
+    source.travel.back().id = 9;
+    HoverOver(3);
+    EXPECT_EQ(worldMap->GetHoverIndex(), 3);
+}
+
+TEST_F(WorldMapDraw, TheMapOpensCentredOnThePlayerWithTheScrollBarsSizedToTheKnownLevels)
+{
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_EQ(panel.ranges[1], (std::array<int32_t, 2>{192, 60}));  // (0 + 0 + 2) x 32, three times
+    Vector2 player = worldMap->MapPosition(0, Vector2{source.player.x, source.player.y}, false, false);
+    EXPECT_NEAR(player.x, source.player.x, 8.0f);
+    EXPECT_NEAR(player.y, source.player.y, 8.0f);
+    std::array<int32_t, 2> scroll = worldMap->GetScroll();
+    EXPECT_EQ(panel.positions[1], 64 - scroll[0] - 1);
+    EXPECT_EQ(panel.positions[0], scroll[1]);
+
+    // A known gate's level widens the extent; a drawn frame does not re-centre again.
+    source.knownLevel = 3;
+    panel.positions = {5, 6};
+    worldMap->UpdateExploration();
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_EQ(panel.ranges[1], (std::array<int32_t, 2>{384, 60}));
+    EXPECT_EQ(panel.positions, (std::array<int32_t, 2>{5, 6}));
+    EXPECT_EQ(worldMap->GetScroll(), (std::array<int32_t, 2>{64 - 6 - 1, 5}));
+
+    // Closing sets the re-centring again.
+    vars.SetStringByName("drawWorldMap", "0");
+    worldMap->UpdateExploration();
+    EXPECT_FALSE(panel.shown);
+    vars.SetStringByName("drawWorldMap", "1");
+    worldMap->UpdateExploration();
+    EXPECT_TRUE(panel.shown);
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_NE(panel.positions, (std::array<int32_t, 2>{5, 6}));
+}
+
+TEST_F(WorldMapDraw, DraggingScrollsByThePixelsOverTwoPointOneFiveThroughTheClickHook)
+{
+    EXPECT_TRUE(worldMap->HandleMouseButton(0, true, 100, 100));
+    ASSERT_TRUE(source.clickHook);
+    EXPECT_TRUE(source.clickHook(0, true, 121, 57));
+    EXPECT_NEAR(panel.scrolled[1], 43.0f / 2.15f, 1e-4f);
+    EXPECT_NEAR(panel.scrolled[0], -21.0f / 2.15f, 1e-4f);
+    EXPECT_TRUE(source.clickHook(0, false, 121, 57));
+    EXPECT_FALSE(source.clickHook);
+
+    vars.SetStringByName("drawWorldMap", "0");
+    EXPECT_FALSE(worldMap->HandleMouseButton(0, true, 100, 100));
+    EXPECT_FALSE(source.clickHook);
+}
+
+TEST_F(WorldMapDraw, InTeleportModeAClickOnAGateCovenantOrTownGateTravelsAndClosesTheMap)
+{
+    struct Case {
+        size_t pin;
+        const char* line;
+    };
+    for (Case c : {Case{3, "gate 3"}, Case{2, "gateToCovenant 1"}, Case{4, "gateTown 0"}}) {
+        vars.SetStringByName("drawWorldMap", "1");
+        source.teleport = false;
+        HoverOver(c.pin);
+        EXPECT_TRUE(worldMap->HandleMouseButton(1, true, 0, 0));
+        EXPECT_TRUE(source.sent.empty()) << c.line;
+        source.teleport = true;
+        EXPECT_TRUE(worldMap->HandleMouseButton(1, true, 0, 0));
+        EXPECT_EQ(source.sent, std::vector<std::string>{c.line});
+        EXPECT_EQ(vars.GetIntByName("drawWorldMap"), 0);
+        source.sent.clear();
+    }
+    // A creature's pin, and a gate without an index, send nothing but take the click.
+    vars.SetStringByName("drawWorldMap", "1");
+    HoverOver(1);
+    EXPECT_TRUE(worldMap->HandleMouseButton(2, true, 0, 0));
+    source.travel[1].id = -1;
+    HoverOver(3);
+    EXPECT_TRUE(worldMap->HandleMouseButton(1, true, 0, 0));
+    EXPECT_TRUE(source.sent.empty());
+    EXPECT_EQ(vars.GetIntByName("drawWorldMap"), 1);
+}
+
+TEST_F(WorldMapDraw, ClearMapForgetsOnlyTheCurrentLevelAndGatesAreRecorded)
+{
+    worldMap->SetExploredPixel(1, 3, 3, 255);
+    EXPECT_TRUE(commands.Execute("clearMap"));
+    EXPECT_EQ(Alpha(0, 20, 20), 0);
+    EXPECT_EQ(Alpha(1, 3, 3), 255);
+    StandAt(2, 100.0f, 100.0f);
+    EXPECT_TRUE(commands.Execute("clearMap"));
+    EXPECT_EQ(worldMap->FindLevel(2), nullptr);
+
+    worldMap->RecordGate(WorldPos{2, 300.0f, 400.0f, true}, -1);
+    ASSERT_NE(worldMap->FindLevel(2), nullptr);
+    EXPECT_EQ(worldMap->FindLevel(2)->levelGate.x, 300.0f);
+    worldMap->RecordGate(WorldPos{0, 300.0f, 400.0f, true}, -1);  // level 0's gate is the world's
+    EXPECT_EQ(worldMap->FindLevel(0)->levelGate.level, -1);
+    world.GetLevel(1)->gates.resize(3);
+    worldMap->RecordGate(WorldPos{1, 50.0f, 60.0f, true}, 2);
+    worldMap->RecordGate(WorldPos{1, 50.0f, 60.0f, true}, 3);  // no such connection
+    const ExploredLevel* level1 = worldMap->FindLevel(1);
+    ASSERT_EQ(level1->connectionGates.size(), 3u);
+    EXPECT_EQ(level1->connectionGates[0].level, -1);
+    EXPECT_EQ(level1->connectionGates[2].y, 60.0f);
+}
