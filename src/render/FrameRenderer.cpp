@@ -61,9 +61,9 @@ void FrameRenderer::DrawWorld(float seconds)
                                1.0f);
         return;
     }
-    FrameRendererRun(hooks.beforeWorld);
+    FrameRendererRun(exploreHook);
     bool running = scene && scene->IsGameRunning();
-    if (running && hooks.drawWorldMap && hooks.drawWorldMap())
+    if (running && worldMapHook && worldMapHook())
         return;
     WorldPos target;
     if (!running || !scene->GetCameraTarget(target))

@@ -23,10 +23,6 @@ struct FramePassHooks {
     std::function<void()> drawFps;
     // After the world's surfaces: the bloom, the explored overlay, the debug grids, the mini-map.
     std::function<void()> afterWorld;
-    // Before the world is drawn: the maps' exploration.
-    std::function<void()> beforeWorld;
-    // True when it drew the world map in place of the world.
-    std::function<bool()> drawWorldMap;
 };
 
 // Main thread, with the device's context held by the caller.
@@ -37,6 +33,13 @@ public:
     // "zoom" and "blendedTiles".
     void RegisterVars();
     void SetHooks(FramePassHooks newHooks) { hooks = std::move(newHooks); }
+    // The maps' passes: the exploration before the world, and the world map, which says whether
+    // it was drawn in place of the world.
+    void SetMapPasses(std::function<void()> explore, std::function<bool()> drawWorldMap)
+    {
+        exploreHook = std::move(explore);
+        worldMapHook = std::move(drawWorldMap);
+    }
     void SetScene(FrameScene* newScene) { scene = newScene; }
     void SetUi(FrameUi* newUi) { ui = newUi; }
     void SetTools(FrameTools* newTools) { tools = newTools; }
@@ -60,6 +63,8 @@ private:
     WorldView& view;
     ShaderBatch& batch;
     FramePassHooks hooks;
+    std::function<void()> exploreHook;
+    std::function<bool()> worldMapHook;
     FrameScene* scene = nullptr;
     FrameUi* ui = nullptr;
     FrameTools* tools = nullptr;

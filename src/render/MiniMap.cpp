@@ -13,6 +13,8 @@
 #include "render/ScreenPrimitives.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
+#include "resources/shaders/Shader.h"
+#include "resources/shaders/ShaderStage.h"
 #include "resources/textures/TextureResource.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -49,6 +51,18 @@ int32_t MiniMapTextureId(int32_t handle)
 {
     auto* texture = gResourceManager ? dynamic_cast<TextureResource*>(gResourceManager->Get(handle)) : nullptr;
     return texture ? texture->GetTextureId() : -1;
+}
+
+// The ground is a shader: its first stage's texture holds the small levels.
+TextureResource* MiniMapGroundImage(int32_t handle)
+{
+    Resource* found = gResourceManager->Get(handle);
+    if (auto* shader = dynamic_cast<Shader*>(found)) {
+        if (shader->stages.empty() || !shader->stages[0])
+            return nullptr;
+        found = gResourceManager->Get(shader->stages[0]->GetCurrentTexture(false, 0.0f).GetValue());
+    }
+    return dynamic_cast<TextureResource*>(found);
 }
 
 } // namespace
@@ -211,9 +225,9 @@ const uint8_t* MiniMap::LookUpCellImage(int32_t level, int32_t tileX, int32_t ti
     if (!ground.IsValid())
         return nullptr;
     if (ground.GetValue() != cachedTextureHandle || cachedSide != cellPixels) {
-        auto* image = dynamic_cast<TextureResource*>(gResourceManager->Get(ground.GetValue()));
         cachedTextureHandle = ground.GetValue();
         cachedSide = cellPixels;
+        TextureResource* image = MiniMapGroundImage(ground.GetValue());
         cachedImage = image ? image->GetSmallLevel(cellPixels) : nullptr;
     }
     return cachedImage;

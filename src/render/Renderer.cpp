@@ -144,17 +144,18 @@ Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
                         grids.Draw(frame.GetZoom());
                         if (miniMap)
                             miniMap->Draw();
-                    },
-                    [this] {
-                        if (worldMap)
-                            worldMap->UpdateExploration();
-                    },
-                    [this] {
-                        if (!worldMap || !worldMap->IsOpen())
-                            return false;
-                        worldMap->Draw();
-                        return true;
                     }});
+    frame.SetMapPasses(
+        [this] {
+            if (worldMap)
+                worldMap->UpdateExploration();
+        },
+        [this] {
+            if (!worldMap || !worldMap->IsOpen())
+                return false;
+            worldMap->Draw();
+            return true;
+        });
 }
 
 void Renderer::SetMaps(WorldMap* newWorldMap, MiniMap* newMiniMap)

@@ -97,7 +97,7 @@ protected:
     }
 };
 
-class FailingWrites : public PosixFileSystem {
+class ExploredMapFailingWrites : public PosixFileSystem {
 public:
     using PosixFileSystem::PosixFileSystem;
     bool Close(File* file) override
@@ -234,7 +234,7 @@ TEST_F(ExploredMapFile, ASaveThatCannotBeWrittenWarnsAndKeepsTheOldFile)
     ASSERT_TRUE(worldMap->SaveExplored("Ann"));
     std::string before = UserFile("chars/ann.map");
     worldMap->SetExploredPixel(0, 0, 0, 255);
-    FailingWrites failing(folder.Path().string());
+    ExploredMapFailingWrites failing(folder.Path().string());
     failing.SetRootFolders("Assets");
     FileSystem* kept = gFileSystem;
     gFileSystem = &failing;

@@ -17,7 +17,8 @@ namespace {
 using Pixel = std::array<int, 3>;
 
 // A 640 x 480 window, so that interface units are pixels. The corridor runs along tile rows
-// 19 to 21 from x 10 to 30 of level 0; the player stands in it at tile (20, 20).
+// 45 to 47 from x 35 to 55 of level 0; the player stands in it at tile (45, 46), far enough into
+// the level for the world map to centre on him.
 class MapsGL : public MapWorld {
 protected:
     MapsGL()
@@ -48,7 +49,7 @@ protected:
         miniMap->Setup();
         vars.SetStringByName("miniMapAlpha", "1");
         panel.rect = {100.0f, 100.0f, 128.0f, 128.0f};
-        StandAt(0, 20.5f * 64.0f, 20.5f * 64.0f);
+        StandAt(0, 45.5f * 64.0f, 46.5f * 64.0f);
         worldMap->UpdateExploration();
         ExploreCorridorInRed();
     }
@@ -71,8 +72,8 @@ protected:
         worldMap->WriteExplored(buffer);
         std::vector<uint8_t> bytes(buffer.Data(), buffer.Data() + buffer.Size());
         size_t image = 12 + 8;
-        for (int32_t y = 19; y <= 21; ++y) {
-            for (int32_t x = 10; x <= 30; ++x) {
+        for (int32_t y = 45; y <= 47; ++y) {
+            for (int32_t x = 35; x <= 55; ++x) {
                 uint8_t* pixel = &bytes[image + static_cast<size_t>((y * 64 + x) * 4)];
                 pixel[0] = 255;
                 pixel[3] = 255;
@@ -136,7 +137,8 @@ protected:
     }
 
     // The mini-map's cells are 4 pixels; the window starts 17 cells left of and above the player.
-    static int CellCentre(int frameStart, int tile) { return frameStart + (tile - 3) * 4 + 2; }
+    static int CellX(int tile) { return 100 + (tile - 28) * 4 + 2; }
+    static int CellY(int tile) { return 100 + (tile - 29) * 4 + 2; }
 
     ColorSystem colors;
     std::unique_ptr<SdlGraphicsSystem> display;
@@ -152,10 +154,10 @@ TEST_F(MapsGL, TheMiniMapShowsTheCorridorWhereItLiesBlackRoundItAndNothingOutsid
 {
     for (int pass = 0; pass < 2; ++pass) {
         DrawFrame(false);
-        EXPECT_TRUE(IsRed(At(CellCentre(100, 20), CellCentre(100, 20)))) << pass;
-        EXPECT_TRUE(IsRed(At(CellCentre(100, 12), CellCentre(100, 19)))) << pass;
-        EXPECT_EQ(At(CellCentre(100, 20), CellCentre(100, 25)), (Pixel{0, 0, 0})) << pass;
-        EXPECT_EQ(At(CellCentre(100, 32), CellCentre(100, 20)), (Pixel{0, 0, 0})) << pass;
+        EXPECT_TRUE(IsRed(At(CellX(45), CellY(46)))) << pass;
+        EXPECT_TRUE(IsRed(At(CellX(37), CellY(45)))) << pass;
+        EXPECT_EQ(At(CellX(45), CellY(51)), (Pixel{0, 0, 0})) << pass;
+        EXPECT_EQ(At(CellX(57), CellY(46)), (Pixel{0, 0, 0})) << pass;
         EXPECT_EQ(At(95, 170), (Pixel{64, 64, 64})) << pass;
         EXPECT_EQ(At(170, 232), (Pixel{64, 64, 64})) << pass;
         // The display restarts on the same context: the map's texture is still there.
@@ -191,7 +193,7 @@ TEST_F(MapsGL, AStillCameraUploadsNothingAndAStepUploadsOnlyWhatChanged)
     EXPECT_EQ(miniMap->GetUploadedBytes(), miniBytes);
 
     // A step out of the corridor explores new ground: both go up once.
-    StandAt(0, 20.5f * 64.0f, 24.5f * 64.0f);
+    StandAt(0, 45.5f * 64.0f, 50.5f * 64.0f);
     worldMap->UpdateExploration();
     DrawFrame(true);
     DrawFrame(false);

@@ -3,7 +3,8 @@
 
 #include <cmath>
 
-namespace {
+// A named namespace: the fixture shares the class's name, and the unity build shares the file.
+namespace minimap_test {
 
 // Tiles of 64 units; every tile's ground is one colour except column 7, which has none.
 class MiniMap : public MapWorld {
@@ -144,4 +145,4 @@ TEST_F(MiniMap, IconsNearTheCameraAreKeptAndTheFirstNearestToTheMouseIsHovered)
     EXPECT_TRUE(miniMap->GetTooltip().empty());
 }
 
-} // namespace
+} // namespace minimap_test

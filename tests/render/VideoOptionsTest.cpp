@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+// A named namespace: the fixture shares the class's name, and the unity build shares the file.
+namespace video_options_test {
 
 class VideoOptionsDisplay : public GraphicsSystem {
 public:
@@ -171,4 +172,4 @@ TEST_F(VideoOptions, TheScreenIsTheFullScreenModeOrTheViewAndTheToggleRestartsBe
     EXPECT_EQ(vars.GetStringByName("r_mode"), "-1");
 }
 
-} // namespace
+} // namespace video_options_test
