@@ -30,6 +30,10 @@ constexpr const char* kMenuLintMenuCommands[] = {"showMenu", "hideMenu", "pushMe
                                                  "sendCommandToMenu"};
 // Menu keys that link the menu being read into others: the lint checks the name and reads no further.
 constexpr const char* kMenuLintLinkKeys[] = {"parent", "addSubMenu"};
+// The lines a menu runs itself ("menuCommand <name>"), never through the console.
+constexpr const char* kMenuLintOwnCommands[] = {"selectSubMenu",  "hide",           "unselectAll",
+                                                "saveUserVars",   "applyUserVars",  "restoreUserVars",
+                                                "resetToDefaultUserVars"};
 // Enough console lines that none read while one keyword is read scrolls away.
 constexpr int kMenuLintConsoleLines = 100000;
 
@@ -180,6 +184,11 @@ void MenuLint::CheckCommandLine(const std::string& commandLine)
         return;
     }
     const std::string& command = words.front();
+    if (StringEqualsNoCase(command, "menuCommand")) {
+        if (words.size() < 2 || !MenuLintIsOneOf(words[1], kMenuLintOwnCommands))
+            Report("menuCommand " + (words.size() < 2 ? std::string() : words[1]) + " is no menu command");
+        return;
+    }
     bool known = (gCommandSystem && gCommandSystem->IsCommand(command)) ||
                  (gUserVarSystem && gUserVarSystem->FindVar(command));
     if (!known) {

@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/LocalPlayerLink.h"
 #include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
 #include "render/WorldMap.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -143,4 +144,26 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
             explored += kept->image[i] > 0;
     }
     EXPECT_GT(explored, 20) << "the ground round the start was explored";
+}
+
+TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKeepsTheChoice)
+{
+    ClickAt(320, 238);
+    ASSERT_TRUE(Shown("Options"));
+    // The ground detail's box opens into its three rows, 20 units each under it; the first is Low.
+    ClickAt(494 + 40, 204 + 10);
+    ClickAt(494 + 40, 224 + 10);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_groundDetail"), "0");
+    ClickAt(494 + 40, 204 + 10);
+    ClickAt(494 + 40, 224 + 50);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_groundDetail"), "2");
+    // The window's box: the current size first, kept as it is.
+    ClickAt(494 + 40, 156 + 10);
+    ClickAt(494 + 40, 176 + 10);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_mode"), "0");
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Options"));
+    EXPECT_EQ(gGraphicsSystem->GetViewWidth(), 640);
+    std::string settings = folder.Read("User/user.cfg");
+    EXPECT_NE(settings.find("r_groundDetail 2"), std::string::npos) << settings;
 }

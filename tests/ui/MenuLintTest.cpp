@@ -75,4 +75,17 @@ TEST_F(MenuLint, PlantedFaultsAreEachFoundWithTheirFileAndLine)
         EXPECT_EQ(problem.rfind(file, 0), 0u) << problem;
 }
 
+TEST_F(MenuLint, AMenusOwnCommandsAreKnownAndAnyOtherNameIsFound)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    folder.Write("Assets/UI/zzowncommands.mnu", "MenuType Menu\nname OwnCommands\n"
+                                               "addShowEndCommand \"menuCommand saveUserVars\"\n"
+                                               "addHideCommand \"menuCommand applyUserVars\"\n"
+                                               "addHideCommand \"menuCommand forgetUserVars\"\n");
+    ASSERT_TRUE(app.StartUp());
+    std::vector<std::string> problems = ::MenuLint::CheckShippedMenus();
+    EXPECT_EQ(problems, std::vector<std::string>{"UI/zzowncommands.mnu line 5: menuCommand forgetUserVars is no menu command"});
+}
+
 } // namespace
