@@ -63,7 +63,10 @@ void InstallMaps(Application& app)
         }
         return true;
     });
+    // The mask goes back before the resource flush that follows, so its texture is freed with the rest.
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] {
+        if (gMiniMap)
+            gMiniMap->ReleaseMask();
         if (gRenderer)
             gRenderer->SetMaps(nullptr, nullptr);
         if (gClientApp) {

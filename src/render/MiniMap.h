@@ -46,6 +46,8 @@ public:
     void SetCellImageLookup(CellImageLookup lookup) { cellImage = std::move(lookup); }
     // The "MiniMapMask" texture and the pixels, all 0xFF.
     void Setup();
+    // The mask given back before the resources are flushed at shut-down.
+    void ReleaseMask() { mask.Reset(); }
 
     // Last in the world pass: the mask into the stencil, the map where it lies, the icons.
     void Draw();
