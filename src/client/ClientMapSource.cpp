@@ -7,18 +7,19 @@
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
-#include "core/ColorSystem.h"
 #include "core/system/GraphicsSystem.h"
 
 namespace {
 
+// Its blip's colour by its top owner (black without one), its hover text.
 MapPin ClientMapSourcePin(const EntityClient& entity)
 {
     MapPin pin;
     pin.position = entity.position;
     pin.kind = 0;
     pin.size = 4.0f;
-    ColorSystem::GetColorByIndex(pin.colour[0], pin.colour[1], pin.colour[2], 0);
+    entity.GetMapColor(pin.colour[0], pin.colour[1], pin.colour[2]);
+    pin.text = entity.GetHoverText(false, true, false);
     return pin;
 }
 
@@ -45,7 +46,7 @@ ResourceHandle ClientMapSource::GetEntityMapShader(int32_t level, int32_t tileX,
     return gGameClient ? gGameClient->GetSight().GetMapShaderAt(level, tileX, tileY) : ResourceHandle{};
 }
 
-// The player first, then the entities that always show on maps and draw a blip.
+// The player first, then every entity shown on the maps.
 void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins)
 {
     WorldPos player;
@@ -59,7 +60,7 @@ void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins)
         return;
     for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
         const EntityClient* entity = gGameClient->GetEntity(number);
-        if (!entity || !entity->alwaysOnMap || !entity->drawsBlip || entity->hideFromMiniMap || entity->IsHidden())
+        if (!entity || !entity->IsShownOnMap(false))
             continue;
         MapPin pin = ClientMapSourcePin(*entity);
         pin.id = number;
