@@ -24,27 +24,6 @@ constexpr size_t kGlobalStatsMinRecordBytes = 10;
 constexpr int32_t kGlobalStatsFirstMonster = 8;
 constexpr int32_t kGlobalStatsLastMonster = 15;
 
-// Versions before the counted form wrote a fixed number of values, growing as stats were added.
-int32_t GlobalStatsOldCharacterCount(uint32_t version)
-{
-    if (version >= 43)
-        return GlobalStats::kCharacterStats;
-    if (version >= 41)
-        return 113;
-    return version >= 13 ? 112 : 111;
-}
-
-int32_t GlobalStatsOldFunCount(uint32_t version)
-{
-    if (version >= 46)
-        return 28;
-    if (version >= 34)
-        return 25;
-    if (version >= 29)
-        return 24;
-    return version >= 23 ? 19 : 17;
-}
-
 int32_t GlobalStatsKillScore(const GlobalStats::Record& record, int32_t pair)
 {
     if (!gGameData)
@@ -105,8 +84,8 @@ bool GlobalStats::ReadRecord(MessageBuffer& buffer, uint32_t version, Record& ou
         return false;
     if (version >= kVersion)
         return out.stats.Read(buffer) && out.funStats.Read(buffer);
-    return out.stats.ReadValues(buffer, GlobalStatsOldCharacterCount(version)) &&
-           out.funStats.ReadValues(buffer, GlobalStatsOldFunCount(version));
+    return out.stats.ReadValues(buffer, PlayerClient::BareStatCount(static_cast<int32_t>(version))) &&
+           out.funStats.ReadValues(buffer, PlayerClient::BareFunStatCount(static_cast<int32_t>(version)));
 }
 
 void GlobalStats::Write(MessageBuffer& buffer) const

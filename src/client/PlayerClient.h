@@ -88,6 +88,10 @@ public:
     static constexpr const char* kCharacterFolder = "chars";
     // "chars/<base>.<ending>" for a base made by CharacterFileBase.
     static std::string CharacterFilePath(std::string_view base, std::string_view ending = "chr");
+    // How many stats and fun stats a file of that version wrote bare, before they carried a
+    // count; the all-time statistics file grew its records in step with the character file.
+    static int32_t BareStatCount(int32_t version);
+    static int32_t BareFunStatCount(int32_t version);
     // Writes "chars/<base>.chr" atomically; false, the old file kept, without a body or a name,
     // or when the write did not land.
     bool SaveCharacterFile();

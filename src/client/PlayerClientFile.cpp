@@ -26,8 +26,14 @@ constexpr int32_t kPlayerFileCountedStatsVersion = 50;
 constexpr int32_t kPlayerFileCountedBlockVersion = 52;
 constexpr int32_t kPlayerFileFacings = 8;
 
-// The bare stat runs of files before the stats carried a count.
-int32_t PlayerFileBareStats(int32_t version)
+bool PlayerFileFinite(const WorldPos& where)
+{
+    return std::isfinite(where.x) && std::isfinite(where.y);
+}
+
+} // namespace
+
+int32_t PlayerClient::BareStatCount(int32_t version)
 {
     if (version >= 43)
         return 114;
@@ -36,7 +42,7 @@ int32_t PlayerFileBareStats(int32_t version)
     return version >= 13 ? 112 : 111;
 }
 
-int32_t PlayerFileBareFunStats(int32_t version)
+int32_t PlayerClient::BareFunStatCount(int32_t version)
 {
     if (version >= 46)
         return 28;
@@ -46,13 +52,6 @@ int32_t PlayerFileBareFunStats(int32_t version)
         return 24;
     return version >= 23 ? 19 : 17;
 }
-
-bool PlayerFileFinite(const WorldPos& where)
-{
-    return std::isfinite(where.x) && std::isfinite(where.y);
-}
-
-} // namespace
 
 // The file as read, kept aside until all of it has been read.
 struct PlayerClient::CharacterRecord {
@@ -203,9 +202,9 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
         !PlayerFileFinite(out.returnPoint) || !PlayerFileFinite(out.secondPoint))
         return damaged("gate positions");
     bool counted = version >= kPlayerFileCountedStatsVersion;
-    if (!(counted ? out.stats.Read(buffer) : out.stats.ReadValues(buffer, PlayerFileBareStats(version))))
+    if (!(counted ? out.stats.Read(buffer) : out.stats.ReadValues(buffer, BareStatCount(version))))
         return damaged("stats");
-    if (!(counted ? out.funStats.Read(buffer) : out.funStats.ReadValues(buffer, PlayerFileBareFunStats(version))))
+    if (!(counted ? out.funStats.Read(buffer) : out.funStats.ReadValues(buffer, BareFunStatCount(version))))
         return damaged("fun stats");
     if (!out.inventory.Read(buffer, true, version))
         return damaged("inventory");
