@@ -177,7 +177,17 @@ bool AddScreenParts(ArchiveWriter& archive)
             backdrop.Set(x, y, {0.05f + 0.07f * cloud, 0.035f + 0.045f * cloud, 0.025f + 0.03f * cloud, 1.0f});
         }
     }
-    return AddImage(archive, "Textures/UI/bar_fill.tga", fill) && AddImage(archive, "Textures/UI/backdrop.tga", backdrop);
+    // The covenant cards' lifestone bar: green, darker at the left end, with the fill's shine.
+    Image green(64, 8, true);
+    for (int y = 0; y < green.Height(); ++y) {
+        float shine = y < 3 ? 1.0f : 0.75f;
+        for (int x = 0; x < green.Width(); ++x) {
+            float t = static_cast<float>(x) / static_cast<float>(green.Width() - 1);
+            green.Set(x, y, {0.08f * shine, (0.45f + 0.5f * t) * shine, 0.1f * shine, 1.0f});
+        }
+    }
+    return AddImage(archive, "Textures/UI/bar_fill.tga", fill) && AddImage(archive, "Textures/UI/backdrop.tga", backdrop) &&
+           AddImage(archive, "Textures/UI/gradiant_green.tga", green);
 }
 
 bool AddFrames(ArchiveWriter& archive)

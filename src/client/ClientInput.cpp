@@ -90,8 +90,10 @@ void ClientInput::RegisterCommands()
             Client::OnButtonPress(ParseInt(a[0]), ParseInt(a[1]) != 0, ParseInt(a[2]), ParseInt(a[3]));
         },
         keyHelp, "button down posX posY", "ibii");
+    // Eleven parameters: the longest request, the raid order, names a covenant and ten raiders.
     ClientInputRegister("serverCommand", &Client::OnServerCommand, "Server command so just forward it along",
-                        "commandName parm1 parm2 parm3 parm4 parm5 parm6 parm7 parm8", "sSSSSSSSS");
+                        "commandName parm1 parm2 parm3 parm4 parm5 parm6 parm7 parm8 parm9 parm10 parm11",
+                        "sSSSSSSSSSSS");
     ClientInputRegister("mouseScrollUp", [](const ClientInputArgs&) { Client::OnMouseScrollUp(); }, scrollHelp, "",
                         "");
     ClientInputRegister("mouseScrollDown", [](const ClientInputArgs&) { Client::OnMouseScrollDown(); }, scrollHelp,

@@ -101,6 +101,17 @@ void ClientMessages::SetDiplomacyResponse(int32_t covenantIndex, int32_t respons
     DiplomacyText::Response(*covenant, own ? own->index : -1, responseIndex, diplomacyResponse);
 }
 
+void ClientMessages::SetDiplomacyText(int32_t covenantIndex, int32_t kind)
+{
+    const CovenantBase* covenant = client.GetCovenant(covenantIndex, false);
+    if (!covenant || kind < 5 || kind > 7)
+        return;
+    LocalPlayerLink* link = ClientMessagesLink();
+    const CovenantBase* own = link ? link->GetPlayerCovenant() : nullptr;
+    diplomacyResponse = StringFormat("%s $$DiplomacyResponse%d$$",
+                                     DiplomacyText::RelationDescription(*covenant, own ? own->index : -1).c_str(), kind);
+}
+
 bool ClientMessages::IsVictoryPending() const
 {
     return client.IsStarted() && client.victoryPending && !client.victoryHeld;

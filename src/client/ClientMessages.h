@@ -31,6 +31,9 @@ public:
     void ShowLogText(const std::string& text);
     // The answer of the covenant at the index; nothing for a covenant or response it lacks.
     void SetDiplomacyResponse(int32_t covenantIndex, int32_t responseIndex);
+    // The relations screen's opening words with the covenant at the index, kinds 5 to 7, built
+    // as an answer is; nothing for a covenant or kind it lacks.
+    void SetDiplomacyText(int32_t covenantIndex, int32_t kind);
 
     bool IsVictoryPending() const;
     bool IsPlayerCovenantEliminated() const;

@@ -295,6 +295,8 @@ public:
     bool displayOnly = false;
     // The player has taken the place the host gave it on joining.
     bool placedByHost = false;
+    // Set by the relations screen while its trade request or traded-items page is shown.
+    bool tradeFlag = false;
 
     // ---- What the item comparison compares with ---------------------------------------------------
     // The recruit slot whose equipment is compared, -1 for the player's own.

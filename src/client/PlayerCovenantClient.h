@@ -110,6 +110,8 @@ public:
     void ClearCovenantRecord(int32_t i);
     // Hides covenant i's record from FindCovenantRecord.
     void HideCovenantRecord(int32_t i, bool hidden);
+    // Every record hidden from FindCovenantRecord shown again.
+    void ShowAllCovenantRecords() { hiddenRecords.clear(); }
     bool HasInventory() const { return hasInventory; }
     bool IsLoaded() const { return loaded; }
     bool GetStatusFlag() const { return statusFlag; }

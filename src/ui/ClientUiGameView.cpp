@@ -142,6 +142,11 @@ bool ClientUiGameView::HasProfile() const
 std::string ClientUiGameView::GetProfileName() const
 {
     return gGameClient ? gGameClient->GetProfiles().GetUserName() : std::string();
+
+int32_t ClientUiGameView::GetTargetEntityNumber(bool allowSelected) const
+{
+    const auto* player = dynamic_cast<const PlayerClient*>(gClientApp ? gClientApp->GetLink() : nullptr);
+    return player ? player->GetTargetNumber(allowSelected) : -1;
 }
 
 bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const

@@ -3,8 +3,7 @@
 
 #include "ui/UiGameView.h"
 
-// What the mirrors do not hold yet (the player's quests, covenants, the profile)
-// answers as "none".
+// What the mirrors do not hold yet (the player's quests, the profile) answers as "none".
 class ClientUiGameView : public UiGameView {
 public:
     bool IsGameRunning() const override;
@@ -31,4 +30,26 @@ public:
     int32_t GetInteractionFor(int32_t entity) const override;
     // Placed over the top of the entity's screen box.
     bool GetHoverText(int32_t entity, std::string& text, bool& placed, float& x, float& y) const override;
+    // The player's interaction target, or with allowSelected its opponent while in mode 3.
+    int32_t GetTargetEntityNumber(bool allowSelected) const override;
+
+    // ---- Covenants (ClientUiGameViewCovenants.cpp) ----
+    int32_t GetPlayerCovenantIndex() const override;
+    int32_t GetCovenantCount() const override;
+    bool GetCovenant(int32_t index, UiCovenantFacts& out) const override;
+    int32_t GetTreaty(int32_t from, int32_t to) const override;
+    bool HasTradeRoute(int32_t a, int32_t b) const override;
+    bool GetCovenantStat(int32_t covenant, int32_t index, int32_t& out) const override;
+    int32_t GetCovenantByPower(int32_t position) const override;
+    float GetRelation(int32_t from, int32_t to) const override;
+    int32_t GetTradeRouteKind(int32_t from, int32_t to) const override;
+    bool HasCovenantMirror() const override;
+    int32_t GetHistoryCount() const override;
+    bool GetHistoryValue(int32_t point, int32_t covenant, int32_t value, int32_t& out) const override;
+    int32_t FindDiplomacyRecord() const override;
+    int32_t GetDiplomacyRecordKind(int32_t covenant) const override;
+    void SetPlayerTrading(bool on) const override;
+    void SetDiplomacyText(int32_t covenant, int32_t kind) const override;
+    void ShowAllDiplomacyRecords() const override;
+    void OfferHelpTopic(const std::string& topic) const override;
 };

@@ -18,6 +18,7 @@
 #include "ui/widgets/UIList.h"
 #include "ui/widgets/UIModelWidget.h"
 #include "ui/widgets/UIListButton.h"
+#include "ui/widgets/UIRelationsMenu.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UISkillSlot.h"
 #include "ui/widgets/UISkillSlotButtons.h"
@@ -94,7 +95,7 @@ struct MenusMenuKind {
 
 constexpr MenusMenuKind kMenusMenuKinds[] = {
     {"Menu", MenusMakePlainMenu},
-    {"RelationsMenu", nullptr},
+    {"RelationsMenu", MenusMakeMenu<UIRelationsMenu>},
     {"BagMenu", MenusMakeMenu<UIBagMenu>},
 };
 

@@ -49,6 +49,9 @@ struct UiCovenantFacts {
     int32_t strength = 0;
     // The traits' indices in the game data's list by trait slot; -1 for an empty slot.
     std::vector<int32_t> traits;
+    // Its name, and its description line as the relations screen shows it.
+    std::string name;
+    std::string description;
 };
 
 // A status effect on an entity, as its icon and tooltip need it.
@@ -139,6 +142,34 @@ public:
     }
     // The covenant index at that position of the power order; -1 when none.
     virtual int32_t GetCovenantByPower(int32_t /*position*/) const { return -1; }
+
+    // ---- The relations screen ----
+    // The relation value seen from the first covenant; 0 without a relation record.
+    virtual float GetRelation(int32_t /*from*/, int32_t /*to*/) const { return 0.0f; }
+    // The trade-route kind seen from the first covenant; 0 (none) without a relation record.
+    virtual int32_t GetTradeRouteKind(int32_t /*from*/, int32_t /*to*/) const { return 0; }
+    // The local player's covenant mirror exists.
+    virtual bool HasCovenantMirror() const { return false; }
+    // The history points the mirror holds, and one of a point's nine values of a covenant (the
+    // five power categories, then the four influence ones); false outside.
+    virtual int32_t GetHistoryCount() const { return 0; }
+    virtual bool GetHistoryValue(int32_t /*point*/, int32_t /*covenant*/, int32_t /*value*/, int32_t& /*out*/) const
+    {
+        return false;
+    }
+    // The first covenant the mirror holds a diplomacy record of; -1 for none.
+    virtual int32_t FindDiplomacyRecord() const { return -1; }
+    // The kind of that covenant's record; 0 without one.
+    virtual int32_t GetDiplomacyRecordKind(int32_t /*covenant*/) const { return 0; }
+    // The view holds nothing itself: these ask the client to change its own state.
+    // The local player's trade flag.
+    virtual void SetPlayerTrading(bool /*on*/) const {}
+    // The game client's diplomacy text: the covenant's response of that kind.
+    virtual void SetDiplomacyText(int32_t /*covenant*/, int32_t /*kind*/) const {}
+    // Every diplomacy record hidden from FindDiplomacyRecord shown again.
+    virtual void ShowAllDiplomacyRecords() const {}
+    // Shown to the local player when it has not seen it.
+    virtual void OfferHelpTopic(const std::string& /*topic*/) const {}
 
     // ---- The user profile ----
     virtual bool HasProfile() const { return false; }

@@ -94,6 +94,8 @@ void UIList::Fill()
 
 void UIList::Refresh()
 {
+    // The ticks of the last show go with the selection: the rows may be other rows now.
+    ticked.clear();
     Fill();
     ListSetVar(itemSelectedVar, "0");
     selectedRow = -1;

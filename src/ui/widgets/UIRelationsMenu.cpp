@@ -1,0 +1,518 @@
+// UIRelationsMenu -- the covenant relations screen: a ring of covenant cards round the relation graph, the power and influence charts, and the pages on one covenant (diplomacy, trade, treaties, the raid order).
+#include "ui/widgets/UIRelationsMenu.h"
+
+#include "core/CommandSystem.h"
+#include "core/DebugSystem.h"
+#include "core/EngineEnums.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+#include "ui/UiGameView.h"
+#include "ui/widgets/UICovenantTraitIcon.h"
+#include "ui/widgets/UIList.h"
+#include "ui/widgets/UIStatBar.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+constexpr const char* kRelationsPageNames[UIRelationsMenu::kPageCount] = {
+    "RelationsMain",         "RelationsDiplomacy",        "RelationsTradeRequest", "RelationsTradeResponse",
+    "RelationsPowerCompare", "RelationsInfluenceCompare", "RelationsWinProgress",  "RelationsRaid",
+    "RelationsTrade",        "RelationsTradeItems",       "RelationsTreaties",
+};
+
+// Compared exactly, in this order.
+constexpr const char* kRelationsCommands[] = {
+    "ShowRelations",   "ShowDefaultRelations", "ShowTradeResponse",     "ShowPowerCompare", "ShowInfluenceCompare",
+    "ShowWinProgress", "ShowPower",            "TogglePower",           "OnlyShowPower",    "ShowInfluence",
+    "ToggleInfluence", "OnlyShowInfluence",    "RaidMenu",              "TradeMenu",        "TradeItemsMenu",
+    "TreatiesMenu",    "StartRaid",            "DoneWithTradeResponse", "TalkToCovenant",
+};
+
+// The text sources of the card's widgets.
+constexpr int32_t kSourceColoredCovenantName = 17;
+constexpr int32_t kSourceCovenantInfluenceRank = 33;
+constexpr int32_t kSourceCovenantPowerRank = 34;
+constexpr int32_t kSourceCovenantTaxes = 36;
+constexpr int32_t kSourceCovenantTaxesVerbose = 37;
+constexpr int32_t kSourceText = 52;
+constexpr int32_t kSourceRelationWithPlayer = 53;
+constexpr int32_t kSourceRaidingCovenant = 65;
+constexpr float kCardSize = 64.0f;
+constexpr float kDegreesToRadians = 0.017453293f;
+
+const UiGameView& RelationsView()
+{
+    static const UiGameView none;
+    return gUISystem ? gUISystem->GetGameView() : none;
+}
+
+TextSourceElement RelationsSource(int32_t type, const std::string& argument = std::string())
+{
+    TextSourceElement element;
+    element.type = type;
+    element.argument = argument;
+    return element;
+}
+
+// A widget of the card: entity type 7 and the card's covenant, so that its texts show that covenant.
+template <class Widget>
+Widget* RelationsCardWidget(UIMenu& card, int32_t covenant, float x, float y, float width, float height)
+{
+    auto* widget = new Widget();
+    widget->menu = &card;
+    widget->entityType = UIEntity::EnemyCovenant;
+    widget->entityIndex = covenant;
+    widget->position[0] = x;
+    widget->position[1] = y;
+    widget->size[0] = width;
+    widget->size[1] = height;
+    card.AddWidget(widget);
+    return widget;
+}
+
+// The rows picked in the list, in row order, after the covenant; the host takes ten raiders at
+// most and refuses a longer line whole, so the rest stay behind.
+std::string RelationsRaidLine(int32_t covenant, const UIList* list)
+{
+    std::string line = StringFormat("serverCommand Raid %d", covenant);
+    std::vector<std::string> picked;
+    if (list)
+        list->GetSelectedValues(picked);
+    for (size_t i = 0; i < picked.size() && i < static_cast<size_t>(UIRelationsMenu::kMaxRaiders); ++i)
+        line += " " + picked[i];
+    return line;
+}
+
+} // namespace
+
+UIRelationsMenu::UIRelationsMenu()
+{
+    name = "CovenantRelations";
+    fullScreen = true;
+    std::string tooltip = StringFormat("%c%c%03d", '^', 'c', 8) + "\n$$LeftClickToTalkToCovenant$$" +
+                          "\n$$RightClickToSelectDeselectCovenant$$";
+    for (int32_t i = 0; i < kCardCount; ++i)
+        MakeCard(i, tooltip);
+    selectedNameWidget = std::make_unique<UIWidget>();
+    selectedTextWidget = std::make_unique<UIWidget>();
+    for (UIWidget* widget : {selectedNameWidget.get(), selectedTextWidget.get()}) {
+        widget->menu = this;
+        widget->entityType = UIEntity::EnemyCovenant;
+    }
+    selectedNameWidget->size[0] = 200.0f;
+    selectedNameWidget->size[1] = 20.0f;
+    selectedTextWidget->size[0] = 280.0f;
+    selectedTextWidget->size[1] = 60.0f;
+    PlaceSelectedWidgets();
+    for (int32_t k = 0; k < kPowerSeries; ++k)
+        powerSeries[static_cast<size_t>(k)].category = k;
+    for (int32_t k = 0; k < kInfluenceSeries; ++k)
+        influenceSeries[static_cast<size_t>(k)].category = k;
+    for (int32_t page = 0; page < kPageCount; ++page)
+        FindPage(page);
+    if (gUserVarSystem) {
+        showRelations = gUserVarSystem->RegisterVar("rel_showRelations", "1");
+        showTreaties = gUserVarSystem->RegisterVar("rel_showTreaties", "1");
+        showTradeRoutes = gUserVarSystem->RegisterVar("rel_showTradeRoutes", "1");
+        simplify = gUserVarSystem->RegisterVar("rel_simplify", "1");
+    }
+    SwitchTo(kMainPage);
+    previousPage = kNoPage;
+}
+
+UIRelationsMenu::~UIRelationsMenu() = default;
+
+void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
+{
+    Card& record = covenantCards[static_cast<size_t>(index)];
+    record.covenant = index;
+    record.card = std::make_unique<UIMenu>();
+    UIMenu& card = *record.card;
+    card.name = StringFormat("CovenantCard%d", index);
+    card.parent = this;
+    card.visible = true;
+    card.size[0] = kCardSize;
+    card.size[1] = kCardSize;
+    UIWidget* nameWidget = RelationsCardWidget<UIWidget>(card, index, 0.0f, 0.0f, kCardSize, kCardSize);
+    nameWidget->highlightBackgroundAlpha = 1.0f;
+    nameWidget->textAlignment = TextOrientation::Center;
+    nameWidget->highlightTextSource = {RelationsSource(kSourceColoredCovenantName), RelationsSource(kSourceText, "\n"),
+                                       RelationsSource(kSourceRelationWithPlayer),
+                                       RelationsSource(kSourceRaidingCovenant), RelationsSource(kSourceText, tooltip)};
+    record.nameWidget = nameWidget;
+    UIWidget* label = RelationsCardWidget<UIWidget>(card, index, 0.0f, -12.0f, kCardSize, 10.0f);
+    label->textSource = {RelationsSource(kSourceColoredCovenantName)};
+    label->textAlignment = TextOrientation::Center;
+    label->useTextBackdrop = true;
+    // A 64 x 15 line across the middle of the card.
+    UIWidget* sign = RelationsCardWidget<UIWidget>(card, index, 0.0f, (kCardSize - 15.0f) / 2.0f, kCardSize, 15.0f);
+    sign->text = "$$Eliminated$$";
+    sign->textAlignment = TextOrientation::Center;
+    sign->visible = false;
+    record.eliminatedSign = sign;
+    const int32_t lines[] = {kSourceCovenantInfluenceRank, kSourceCovenantPowerRank, kSourceCovenantTaxes};
+    for (size_t line = 0; line < std::size(lines); ++line) {
+        UIWidget* text = RelationsCardWidget<UIWidget>(card, index, 66.0f, 15.0f * static_cast<float>(line), 50.0f, 15.0f);
+        text->textSource = {RelationsSource(lines[line])};
+        text->textAlignment = TextOrientation::CenterLeft;
+        if (lines[line] == kSourceCovenantTaxes)
+            text->highlightTextSource = {RelationsSource(kSourceCovenantTaxesVerbose)};
+    }
+    auto* health = RelationsCardWidget<UIStatBar>(card, index, 0.0f, 69.0f, kCardSize, 5.0f);
+    health->SetTexture("Textures/UI/gradiant_green.tga");
+    health->statType = StatType::Other;
+    health->statIndex = StatOtherIndex::CovenantHealth;
+    health->secondStatIndex = StatOtherIndex::CovenantMaxHealth;
+    health->highlightText = "$$CovenantLifestoneHealth$$\n";
+    for (int32_t slot = 0; slot < 2; ++slot) {
+        auto* icon = RelationsCardWidget<UICovenantTraitIcon>(card, index, 4.0f + 32.0f * static_cast<float>(slot),
+                                                              77.0f, 24.0f, 24.0f);
+        icon->traitSlot = slot;
+    }
+}
+
+// ---- Pages ----
+
+UIMenu* UIRelationsMenu::FindPage(int32_t page)
+{
+    if (page < 0 || page >= kPageCount || !gUISystem)
+        return nullptr;
+    UIMenu* found = gUISystem->FindMenu(kRelationsPageNames[page]);
+    if (!found || found == this)
+        return nullptr;
+    // Its command lines run through this menu; the UI system leaves a page to it.
+    if (found->parent != this && !found->SetParent(this))
+        return nullptr;
+    found->subMenu = true;
+    return found;
+}
+
+bool UIRelationsMenu::IsCovenantPage(int32_t page) const
+{
+    switch (page) {
+    case kDiplomacyPage:
+    case kTradeRequestPage:
+    case kTradeResponsePage:
+    case kRaidPage:
+    case kTradePage:
+    case kTradeItemsPage:
+    case kTreatiesPage: return true;
+    default: return false;
+    }
+}
+
+// The page left is hidden and the new one shown, so that its lists fill as on any show.
+void UIRelationsMenu::SwitchTo(int32_t page)
+{
+    UIMenu* leaving = FindPage(currentPage);
+    currentPage = page;
+    UIMenu* entering = FindPage(page);
+    if (leaving && leaving != entering && leaving->visible)
+        leaving->SetVisible(false, true);
+    if (entering && !entering->visible)
+        entering->SetVisible(true, true);
+    const UiGameView& view = RelationsView();
+    if (view.HasLocalPlayer())
+        view.SetPlayerTrading(page == kTradeRequestPage || page == kTradeItemsPage);
+}
+
+void UIRelationsMenu::ShowDefault()
+{
+    previousPage = kNoPage;
+    const UiGameView& view = RelationsView();
+    int32_t covenant = view.HasCovenantMirror() ? view.FindDiplomacyRecord() : -1;
+    if (covenant == -1) {
+        SwitchTo(kMainPage);
+        return;
+    }
+    SwitchTo(kTradeRequestPage);
+    selectedCovenant = covenant;
+    RefreshDiplomacy();
+    int32_t kind = view.GetDiplomacyRecordKind(covenant);
+    view.SetDiplomacyText(covenant, kind == 1 ? 7 : kind == 2 ? 6 : 5);
+}
+
+void UIRelationsMenu::TalkTo(int32_t covenant)
+{
+    if (covenant == -1)
+        return;
+    selectedCovenant = covenant;
+    SwitchTo(kDiplomacyPage);
+}
+
+void UIRelationsMenu::PlaceSelectedWidgets()
+{
+    if (!gUISystem)
+        return;
+    const UiSettings& settings = gUISystem->settings;
+    std::copy(std::begin(settings.relationNamePos), std::end(settings.relationNamePos), selectedNameWidget->position);
+    std::copy(std::begin(settings.relationPicturePos), std::end(settings.relationPicturePos),
+              selectedTextWidget->position);
+}
+
+// A covenant the list no longer has (a new world, a stale target) shows nothing.
+void UIRelationsMenu::RefreshDiplomacy()
+{
+    UiCovenantFacts covenant;
+    bool known = RelationsView().GetCovenant(selectedCovenant, covenant);
+    if (selectedNameWidget->text != covenant.name)
+        selectedNameWidget->SetText(covenant.name);
+    selectedNameWidget->entityIndex = selectedCovenant;
+    selectedTextWidget->entityIndex = selectedCovenant;
+    std::string description = known ? covenant.description : std::string();
+    StringReplaceAll(description, "\\n", "\n");
+    selectedTextWidget->SetText(description);
+}
+
+// ---- Show, hide and the frame ----
+
+void UIRelationsMenu::OnShow(bool firstTime)
+{
+    // Pages loaded after this menu are made its pages here.
+    for (int32_t page = 0; page < kPageCount; ++page)
+        FindPage(page);
+    PlaceSelectedWidgets();
+    ShowDefault();
+    if (firstTime)
+        for (Card& card : covenantCards)
+            card.selected = true;
+    RelationsView().OfferHelpTopic("Influence");
+}
+
+void UIRelationsMenu::OnHide()
+{
+    const UiGameView& view = RelationsView();
+    view.ShowAllDiplomacyRecords();
+    view.SetPlayerTrading(false);
+    // Shown again with this menu, so that its lists fill afresh.
+    if (UIMenu* page = GetCurrentPage(); page && page->visible)
+        page->SetVisible(false, true);
+}
+
+int32_t UIRelationsMenu::CoveredCount() const
+{
+    return std::clamp(covenantCount, 0, kCardCount);
+}
+
+void UIRelationsMenu::Update(float seconds)
+{
+    if (!IsShown())
+        return;
+    UIMenu::Update(seconds);
+    const UiGameView& view = RelationsView();
+    covenantCount = view.GetCovenantCount();
+    int32_t local = view.GetPlayerCovenantIndex();
+    for (int32_t i = 0; i < CoveredCount(); ++i) {
+        Card& card = covenantCards[static_cast<size_t>(i)];
+        UiCovenantFacts covenant;
+        view.GetCovenant(i, covenant);
+        if (card.nameWidget->text != covenant.name)
+            card.nameWidget->SetText(covenant.name);
+        float x = 0.0f;
+        float y = 0.0f;
+        RingPosition(RingSlot(i, local), covenantCount, x, y);
+        card.card->position[0] = x - kCardSize / 2.0f;
+        card.card->position[1] = y - kCardSize / 2.0f;
+    }
+    if (currentPage == kDiplomacyPage)
+        RefreshDiplomacy();
+    if (UIMenu* page = GetCurrentPage())
+        page->Update(seconds);
+}
+
+int32_t UIRelationsMenu::RingSlot(int32_t covenant, int32_t localCovenant)
+{
+    if (covenant == localCovenant)
+        return 0;
+    return covenant > localCovenant ? covenant : covenant + 1;
+}
+
+void UIRelationsMenu::RingPosition(int32_t slot, int32_t count, float& x, float& y)
+{
+    const UiSettings* settings = gUISystem ? &gUISystem->settings : nullptr;
+    float angle = (count > 0 ? -360.0f / static_cast<float>(count) * static_cast<float>(slot) : 0.0f) - 90.0f;
+    float radius = settings ? settings->relationsRadius : 0.0f;
+    x = (settings ? settings->relationsCenter[0] : 0.0f) + radius * std::cos(angle * kDegreesToRadians);
+    y = (settings ? settings->relationsCenter[1] : 0.0f) + radius * std::sin(angle * kDegreesToRadians);
+}
+
+// ---- Input ----
+
+bool UIRelationsMenu::HandleKey(int32_t key, bool down, bool repeat)
+{
+    if (!TakesInput())
+        return false;
+    UIMenu* page = GetCurrentPage();
+    if (page && page->HandleKey(key, down, repeat))
+        return true;
+    return UIMenu::HandleKey(key, down, repeat);
+}
+
+int32_t UIRelationsMenu::CardAt(int32_t x, int32_t y) const
+{
+    for (int32_t i = 0; i < CoveredCount(); ++i) {
+        const UIMenu& card = *covenantCards[static_cast<size_t>(i)].card;
+        if (x >= card.position[0] && x <= card.position[0] + card.size[0] && y >= card.position[1] &&
+            y <= card.position[1] + card.size[1])
+            return i;
+    }
+    return -1;
+}
+
+bool UIRelationsMenu::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y)
+{
+    if (!TakesInput())
+        return false;
+    UIMenu* page = GetCurrentPage();
+    if (page && page->HandleMouseButton(button, down, x, y))
+        return true;
+    if (!down || currentPage != kMainPage || !page)
+        return false;
+    int32_t index = CardAt(x, y);
+    const UiGameView& view = RelationsView();
+    UiCovenantFacts covenant;
+    if (index < 0 || !view.GetCovenant(index, covenant) || covenant.defeated)
+        return false;
+    if (button == 1) {
+        Card& card = covenantCards[static_cast<size_t>(index)];
+        card.selected = !card.selected;
+        return true;
+    }
+    if (button == 0 && index != view.GetPlayerCovenantIndex())
+        TalkTo(index);
+    return false;
+}
+
+UIWidget* UIRelationsMenu::WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes)
+{
+    if (!IsShown())
+        return nullptr;
+    UIMenu* page = GetCurrentPage();
+    if (UIWidget* widget = page ? page->WidgetAt(x, y, skipHelpBoxes) : nullptr)
+        return widget;
+    return UIMenu::WidgetAt(x, y, skipHelpBoxes);
+}
+
+bool UIRelationsMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
+                                       float extent[2], float& backgroundAlpha)
+{
+    if (!IsShown())
+        return false;
+    UIWidget& named = *selectedNameWidget;
+    if (IsCovenantPage(currentPage) && named.IsVisible() && named.HitTest(static_cast<float>(x), static_cast<float>(y)) &&
+        named.GetHelpText(x, y, text, title)) {
+        position[0] = named.GetScreenX();
+        position[1] = named.GetScreenY();
+        extent[0] = named.size[0];
+        extent[1] = named.size[1];
+        backgroundAlpha = named.highlightBackgroundAlpha;
+        return true;
+    }
+    if (currentPage == kMainPage)
+        for (int32_t i = 0; i < CoveredCount(); ++i)
+            if (covenantCards[static_cast<size_t>(i)].card->GetHighlightInfo(x, y, text, title, position, extent,
+                                                                             backgroundAlpha))
+                return true;
+    UIMenu* page = GetCurrentPage();
+    if (page && page->GetHighlightInfo(x, y, text, title, position, extent, backgroundAlpha))
+        return true;
+    return UIMenu::GetHighlightInfo(x, y, text, title, position, extent, backgroundAlpha);
+}
+
+// ---- Commands ----
+
+void UIRelationsMenu::HandleMenuCommand(const std::string& line)
+{
+    std::vector<std::string> words = CommandSystem::ParseLine(line);
+    if (words.empty() || !RunCommand(words))
+        UIMenu::HandleMenuCommand(line);
+}
+
+void UIRelationsMenu::SetSeries(bool power, const std::string& argument, int32_t how)
+{
+    Series* first = power ? powerSeries.data() : influenceSeries.data();
+    int32_t count = power ? kPowerSeries : kInfluenceSeries;
+    int32_t category = ParseInt(argument);
+    if (category < 0 || category >= count) {
+        DebugSystem::Print(kPrintWarning, "Relations: no chart series %d\n", category);
+        return;
+    }
+    Series& series = first[category];
+    if (how == 1) {
+        series.shown = !series.shown;
+        return;
+    }
+    if (how == 2)
+        for (int32_t k = 0; k < count; ++k)
+            first[k].shown = false;
+    series.shown = true;
+}
+
+bool UIRelationsMenu::RunCommand(const std::vector<std::string>& words)
+{
+    const std::string& command = words[0];
+    const std::string argument = words.size() > 1 ? words[1] : std::string();
+    auto found = std::find_if(std::begin(kRelationsCommands), std::end(kRelationsCommands),
+                              [&command](const char* name) { return command == name; });
+    if (found == std::end(kRelationsCommands))
+        return false;
+    switch (std::distance(std::begin(kRelationsCommands), found)) {
+    case 0: SwitchTo(kMainPage); break;
+    case 1: ShowDefault(); break;
+    case 2:
+        previousPage = currentPage;
+        SwitchTo(kTradeResponsePage);
+        break;
+    case 3: SwitchTo(kPowerComparePage); break;
+    case 4: SwitchTo(kInfluenceComparePage); break;
+    case 5: SwitchTo(kWinProgressPage); break;
+    case 6: SetSeries(true, argument, 0); break;
+    case 7: SetSeries(true, argument, 1); break;
+    case 8: SetSeries(true, argument, 2); break;
+    case 9: SetSeries(false, argument, 0); break;
+    case 10: SetSeries(false, argument, 1); break;
+    case 11: SetSeries(false, argument, 2); break;
+    case 12: SwitchTo(kRaidPage); break;
+    case 13: SwitchTo(kTradePage); break;
+    case 14: SwitchTo(kTradeItemsPage); break;
+    case 15: SwitchTo(kTreatiesPage); break;
+    case 16: StartRaid(); break;
+    case 17:
+        if (previousPage == kTradePage || previousPage == kTradeItemsPage)
+            SwitchTo(previousPage);
+        else
+            ShowDefault();
+        break;
+    default: {
+        const UiGameView& view = RelationsView();
+        UiEntityFacts target;
+        if (view.GetEntity(view.GetTargetEntityNumber(true), target))
+            TalkTo(target.covenant);
+        break;
+    }
+    }
+    return true;
+}
+
+void UIRelationsMenu::StartRaid()
+{
+    UiCovenantFacts covenant;
+    if (!RelationsView().GetCovenant(selectedCovenant, covenant)) {
+        DebugSystem::Print(kPrintWarning, "Relations: no covenant %d to raid\n", selectedCovenant);
+        return;
+    }
+    UIMenu* page = FindPage(kRaidPage);
+    const auto* list = page ? dynamic_cast<const UIList*>(page->FindWidget("RaidNpcList")) : nullptr;
+    ExecuteCommandLine(RelationsRaidLine(selectedCovenant, list));
+    if (visible) {
+        Hide();
+        visible = false;
+        if (gUISystem)
+            gUISystem->RecomputeHover();
+    }
+}

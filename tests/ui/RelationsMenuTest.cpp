@@ -1,0 +1,263 @@
+// RelationsMenuTest -- the covenant relations screen over real covenant mirrors: its pages and commands, the trade flag, the default page from the diplomacy records, clicks on the cards, the raid order as the world host receives it, and covenants the list no longer has or never had room for.
+#include "ui/RelationsWorld.h"
+
+#include "rules/GameData.h"
+#include "rules/covenants/CovenantTrait.h"
+#include "support/LogLines.h"
+#include "ui/widgets/UIStatBar.h"
+
+#include "rules/covenants/DiplomacyText.h"
+#include "ui/widgets/UICovenantTraitIcon.h"
+#include "ui/widgets/UIList.h"
+
+namespace {
+
+class RelationsMenu : public RelationsWorld {
+protected:
+    UIMenu* Current() { return menu->GetCurrentPage(); }
+    UIMenu* Page(const char* name) const { return ui->FindMenu(name); }
+
+    // Ticks the first rows of the raid page's list by clicking them.
+    void Tick(int32_t rows)
+    {
+        for (int32_t row = 0; row < rows; ++row)
+            Press(110, 100 + 20 * row + 10);
+    }
+};
+
+} // namespace
+
+TEST_F(RelationsMenu, PagesAreFoundByNameAndEachCommandSwitchesToItsOwnWithTheTradeFlagOnlyForTrading)
+{
+    Start(2);
+    EXPECT_EQ(menu->name, "CovenantRelations");
+    EXPECT_TRUE(menu->fullScreen);
+    Open();
+    EXPECT_EQ(Current(), Page("RelationsMain"));
+    EXPECT_EQ(Page("RelationsRaid")->parent, menu);
+    const std::pair<const char*, const char*> switches[] = {
+        {"ShowPowerCompare", "RelationsPowerCompare"}, {"ShowInfluenceCompare", "RelationsInfluenceCompare"},
+        {"ShowWinProgress", "RelationsWinProgress"},   {"RaidMenu", "RelationsRaid"},
+        {"TradeMenu", "RelationsTrade"},               {"TradeItemsMenu", "RelationsTradeItems"},
+        {"TreatiesMenu", "RelationsTreaties"},         {"ShowTradeResponse", "RelationsTradeResponse"},
+        {"ShowRelations", "RelationsMain"},
+    };
+    for (const auto& [command, page] : switches) {
+        menu->HandleMenuCommand(command);
+        EXPECT_EQ(Current(), Page(page)) << command;
+        EXPECT_EQ(player->tradeFlag, std::string(page) == "RelationsTradeItems") << command;
+    }
+    // A page's button runs its line through the relations menu.
+    menu->HandleMenuCommand("ShowPowerCompare");
+    Press(10, 450);
+    EXPECT_EQ(Current(), Page("RelationsMain"));
+
+    // The trade response goes back to the trade page it came from, and to the default otherwise.
+    menu->HandleMenuCommand("TradeMenu");
+    menu->HandleMenuCommand("ShowTradeResponse");
+    menu->HandleMenuCommand("DoneWithTradeResponse");
+    EXPECT_EQ(Current(), Page("RelationsTrade"));
+    menu->HandleMenuCommand("ShowRelations");
+    menu->HandleMenuCommand("ShowTradeResponse");
+    menu->HandleMenuCommand("DoneWithTradeResponse");
+    EXPECT_EQ(Current(), Page("RelationsMain"));
+
+    // Hiding clears the flag the traded-items page set.
+    menu->HandleMenuCommand("TradeItemsMenu");
+    EXPECT_TRUE(player->tradeFlag);
+    ui->RemoveMenuByName("CovenantRelations");
+    EXPECT_FALSE(player->tradeFlag);
+}
+
+TEST_F(RelationsMenu, CommandsAreComparedExactlyAndTheRestGoToTheConsole)
+{
+    Start(2);
+    Open();
+    menu->HandleMenuCommand("ShowPowerCompare");
+    int before = CountLinesHolding(*gDebugSystem, "showrelations");
+    // Not "ShowRelations": the console gets it, knows no such command, and the page stays.
+    menu->HandleMenuCommand("showrelations");
+    EXPECT_EQ(Current(), Page("RelationsPowerCompare"));
+    EXPECT_GT(CountLinesHolding(*gDebugSystem, "showrelations"), before);
+    menu->HandleMenuCommand("OnlyShowPower 2");
+    for (int32_t k = 0; k < UIRelationsMenu::kPowerSeries; ++k)
+        EXPECT_EQ(menu->powerSeries[static_cast<size_t>(k)].shown, k == 2) << k;
+    menu->HandleMenuCommand("TogglePower 2");
+    menu->HandleMenuCommand("ShowPower 4");
+    menu->HandleMenuCommand("ToggleInfluence 3");
+    menu->HandleMenuCommand("ShowPower 9");
+    menu->HandleMenuCommand("TogglePower -1");
+    EXPECT_FALSE(menu->powerSeries[2].shown);
+    EXPECT_TRUE(menu->powerSeries[4].shown);
+    EXPECT_FALSE(menu->influenceSeries[3].shown);
+    EXPECT_TRUE(menu->influenceSeries[0].shown);
+}
+
+TEST_F(RelationsMenu, AMissingPageLeavesNothingDrawnOrClickedUntilAnotherIsChosen)
+{
+    Start(2, {"RelationsTreaties"});
+    Open();
+    menu->HandleMenuCommand("TreatiesMenu");
+    EXPECT_EQ(Current(), nullptr);
+    Draw();
+    EXPECT_TRUE(canvas.lines.empty());
+    EXPECT_FALSE(Press(CardCentre(1)[0], CardCentre(1)[1], 1));
+    menu->HandleMenuCommand("ShowRelations");
+    EXPECT_EQ(Current(), Page("RelationsMain"));
+    EXPECT_TRUE(Press(CardCentre(1)[0], CardCentre(1)[1], 1));
+}
+
+TEST_F(RelationsMenu, TheDefaultPageIsTheTradeRequestOfTheFirstCovenantWithARecordAndItsKindPicksTheAnswer)
+{
+    Start(3);
+    Open();
+    EXPECT_EQ(Current(), Page("RelationsMain")) << "no record: the main page";
+    ui->RemoveMenuByName("CovenantRelations");
+
+    // The record's kind picks the opening words: 1 gives 7, 2 gives 6, any other 5.
+    const std::pair<int32_t, int32_t> kinds[] = {{1, 7}, {2, 6}, {3, 5}};
+    for (const auto& [kind, text] : kinds) {
+        own.ClearCovenantRecord(1);
+        own.ClearCovenantRecord(2);
+        own.GetCovenantRecord(2)->push_back({kind, 0, 0});
+        Open();
+        EXPECT_EQ(Current(), Page("RelationsTradeRequest")) << kind;
+        EXPECT_EQ(menu->selectedCovenant, 2) << kind;
+        EXPECT_TRUE(player->tradeFlag) << kind;
+        std::string words = gameClient->GetMessages().GetDiplomacyResponse();
+        std::string expected = DiplomacyText::RelationDescription(*gameClient->GetCovenant(2, false), own.index) +
+                               " $$DiplomacyResponse" + std::to_string(text) + "$$";
+        EXPECT_EQ(words, expected) << kind;
+        ui->RemoveMenuByName("CovenantRelations");
+    }
+
+    // A hidden record is passed over; hiding the screen shows every record again.
+    own.GetCovenantRecord(1)->push_back({2, 0, 0});
+    own.HideCovenantRecord(1, true);
+    Open();
+    EXPECT_EQ(menu->selectedCovenant, 2);
+    ui->RemoveMenuByName("CovenantRelations");
+    Open();
+    EXPECT_EQ(menu->selectedCovenant, 1);
+}
+
+TEST_F(RelationsMenu, RightClicksToggleCardsAndLeftClicksTalkToAnyCovenantButTheOwnOrAFallenOne)
+{
+    Start(3);
+    game->GetGameCovenant(3)->eliminated = true;
+    Sync();
+    Open();
+    for (const UIRelationsMenu::Card& card : menu->covenantCards)
+        EXPECT_TRUE(card.selected) << "every card is selected on the first show";
+    auto [ox, oy] = CardCentre(0);
+    EXPECT_TRUE(Press(ox, oy, 1)) << "the own card toggles";
+    EXPECT_FALSE(menu->covenantCards[0].selected);
+    EXPECT_FALSE(Press(ox, oy, 0));
+    EXPECT_EQ(Current(), Page("RelationsMain")) << "a left click on the own card does nothing";
+    auto [fx, fy] = CardCentre(3);
+    EXPECT_FALSE(Press(fx, fy, 1));
+    EXPECT_TRUE(menu->covenantCards[3].selected) << "a fallen covenant's card is not toggled";
+
+    auto [x, y] = CardCentre(2);
+    EXPECT_FALSE(Press(x, y, 0));
+    ui->Update(0.0f);
+    EXPECT_EQ(Current(), Page("RelationsDiplomacy"));
+    EXPECT_EQ(menu->selectedCovenant, 2);
+    EXPECT_EQ(menu->selectedNameWidget->text, "Rival 2");
+    EXPECT_EQ(menu->selectedNameWidget->entityIndex, 2);
+
+    // Selection survives hiding and is not reset on a later show.
+    ui->RemoveMenuByName("CovenantRelations");
+    Open();
+    EXPECT_FALSE(menu->covenantCards[0].selected);
+}
+
+TEST_F(RelationsMenu, CardsShowTheirCovenantsNameTraitsAndLifestoneFromTheMirrors)
+{
+    Start(2);
+    Covenant* rival = game->GetGameCovenant(1);
+    rival->traitIds.SetCount(kMaxCovenantTraits);
+    rival->traitIds.Set(0, 1);
+    rival->traitIds.Set(1, 0);
+    Sync();
+    // The host keeps the lifestone's health itself; the mirror is given its own between updates.
+    CovenantClient* mirror = gameClient->GetCovenant(1, false);
+    mirror->SetHomeMaxHealth(300);
+    mirror->SetHomeHealth(120);
+    Open();
+    Draw();
+    const UIMenu& card = *menu->covenantCards[1].card;
+    EXPECT_EQ(menu->covenantCards[1].nameWidget->text, "Rival 1");
+    std::vector<std::string> traits;
+    std::vector<std::string> expected;
+    for (UIWidget* widget : card.GetWidgets()) {
+        if (auto* icon = dynamic_cast<UICovenantTraitIcon*>(widget)) {
+            traits.push_back(icon->GetTrait() ? icon->GetTrait()->name : "");
+            expected.push_back(gGameData->GetCovenantTrait(mirror->GetTraitId(icon->traitSlot))->name);
+        }
+        if (auto* bar = dynamic_cast<UIStatBar*>(widget)) {
+            EXPECT_EQ(bar->GetValue(), 120);
+            EXPECT_EQ(bar->GetSecondValue(), 300);
+        }
+    }
+    ASSERT_EQ(traits.size(), 2u);
+    EXPECT_NE(traits[0], traits[1]);
+    EXPECT_EQ(traits, expected);
+}
+
+TEST_F(RelationsMenu, TheRaidOrderCarriesTheCovenantAndAtMostTenPickedRowsAndHidesAShownScreen)
+{
+    Start(3);
+    const std::pair<int32_t, std::string> raids[] = {
+        {0, "Raid 2"}, {2, "Raid 2 100 101"}, {12, "Raid 2 100 101 102 103 104 105 106 107 108 109"}};
+    for (const auto& [rows, expected] : raids) {
+        ClientFrame(0);
+        ui->ShowMenu("CovenantRelations");
+        ui->Update(0.0f);
+        menu->TalkTo(2);
+        menu->HandleMenuCommand("RaidMenu");
+        Tick(rows);
+        Press(410, 450);
+        EXPECT_EQ(Queued(), (std::vector<std::string>{expected})) << rows;
+        EXPECT_FALSE(menu->visible) << rows;
+    }
+    // The host runs the order it was sent.
+    ClientFrame(0);
+    ClientFrame(0);
+    EXPECT_EQ(game->GetGameCovenant(0)->targetCovenant, 2);
+}
+
+TEST_F(RelationsMenu, ACovenantTheListNoLongerHasShowsNothingAndIsNotRaided)
+{
+    Start(3);
+    Open();
+    menu->TalkTo(7);
+    ui->Update(0.0f);
+    EXPECT_EQ(Current(), Page("RelationsDiplomacy"));
+    EXPECT_TRUE(menu->selectedNameWidget->text.empty());
+    EXPECT_TRUE(menu->selectedTextWidget->text.empty());
+    ClientFrame(0);
+    menu->HandleMenuCommand("StartRaid");
+    EXPECT_TRUE(Queued().empty());
+    // "TalkToCovenant" without a target changes nothing.
+    menu->HandleMenuCommand("TalkToCovenant");
+    EXPECT_EQ(menu->selectedCovenant, 7);
+}
+
+TEST_F(RelationsMenu, MoreCovenantsThanCardsStopAtTheThirtySecond)
+{
+    Start(1);
+    FakeGameView many;
+    many.running = true;
+    many.playerCovenant = 0;
+    many.covenants.resize(33);
+    for (size_t i = 0; i < many.covenants.size(); ++i)
+        many.covenants[i].name = "C" + std::to_string(i);
+    ui->SetGameView(&many);
+    Open();
+    Draw();
+    EXPECT_EQ(menu->covenantCount, 33);
+    EXPECT_EQ(menu->covenantCards[31].nameWidget->text, "C31");
+    EXPECT_EQ(canvas.OfWidth(3.0f).size(), 32u * 31u / 2u) << "the pairs among the 32 cards";
+    ui->SetGameView(&view);
+}
