@@ -12,7 +12,9 @@
 #include "ui/UiWorld.h"
 #include "ui/widgets/UIRelationsMenu.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,9 +120,9 @@ ObjectPedestal
 
     // The player's covenant (index 0) and the rivals on the host, mirrored; the layouts but the
     // pages left out; the UI system with the relations screen over the client's view.
-    void Start(int32_t rivals, const std::vector<std::string>& leftOut = {})
+    void Start(int32_t rivals, const std::vector<std::string>& leftOut = {}, const std::string& moreTuning = "")
     {
-        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n",
+        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n" + moreTuning,
                    std::string(kPlayerHouseRecords) + kRelationsRecords);
         MakePlayer();
         player->SetCovenant(&own);
@@ -199,7 +201,8 @@ ObjectPedestal
     std::array<int32_t, 2> CardCentre(int32_t i) const
     {
         const UIMenu& card = *menu->covenantCards[static_cast<size_t>(i)].card;
-        return {static_cast<int32_t>(card.position[0] + 32.0f), static_cast<int32_t>(card.position[1] + 32.0f)};
+        return {static_cast<int32_t>(std::lround(card.position[0] + 32.0f)),
+                static_cast<int32_t>(std::lround(card.position[1] + 32.0f))};
     }
 
     // The lines the client queued for the world host.
