@@ -8,6 +8,7 @@
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
+#include "rules/covenants/CovenantDefinition.h"
 #include "rules/covenants/DiplomacyText.h"
 
 namespace {
@@ -53,7 +54,10 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     out.strength = covenant->ComputeStrength();
     for (int32_t slot = 0; slot < kMaxCovenantTraits; ++slot)
         out.traits.push_back(covenant->GetTraitId(slot));
-    out.name = covenant->GetName();
+    // A covenant without a name of its own shows its definition's words, not its record's name.
+    const CovenantDefinition* definition = covenant->GetDefinition();
+    bool ownName = !covenant->name.empty() || !definition || definition->displayName.empty();
+    out.name = ownName ? covenant->GetName() : definition->displayName;
     out.description = DiplomacyText::CovenantLine(*covenant);
     return true;
 }

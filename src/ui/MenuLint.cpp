@@ -12,6 +12,7 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIRelationsMenu.h"
 
 #include <algorithm>
 #include <memory>
@@ -102,6 +103,7 @@ void MenuLint::CheckFile(const std::string& filePath, std::string_view text)
     TextParser parser(text.data(), text.size());
     std::string token;
     std::unique_ptr<UIMenu> menu;
+    menuName.clear();
     if (parser.NextToken(token) && StringEqualsNoCase(token, "MenuType")) {
         std::string typeName = parser.ReadString();
         menu.reset(gUISystem->CreateMenu(typeName));
@@ -129,6 +131,7 @@ void MenuLint::CheckFile(const std::string& filePath, std::string_view text)
         }
         size_t before = gDebugSystem->GetConsoleLines().size();
         menu->ReadProperty(token, parser);
+        menuName = menu->name;
         TakeLoggedLines(before);
     }
 }
@@ -190,7 +193,8 @@ void MenuLint::CheckCommandLine(const std::string& commandLine)
         return;
     }
     bool known = (gCommandSystem && gCommandSystem->IsCommand(command)) ||
-                 (gUserVarSystem && gUserVarSystem->FindVar(command));
+                 (gUserVarSystem && gUserVarSystem->FindVar(command)) ||
+                 UIRelationsMenu::IsPageCommand(menuName, command);
     if (!known) {
         Report("the command " + command + " is neither a command nor a user var");
         return;

@@ -32,6 +32,8 @@ private:
     void Report(const std::string& what);
 
     std::string path;
+    // The name the file gives its menu so far.
+    std::string menuName;
     int32_t line = 0;
     std::vector<std::string> problems;
 };

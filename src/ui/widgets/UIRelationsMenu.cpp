@@ -125,7 +125,22 @@ UIRelationsMenu::UIRelationsMenu()
     previousPage = kNoPage;
 }
 
-UIRelationsMenu::~UIRelationsMenu() = default;
+// The pages outlive this menu (a reload, the layout checker's scratch copy): they are let go.
+UIRelationsMenu::~UIRelationsMenu()
+{
+    for (const char* pageName : kRelationsPageNames)
+        if (UIMenu* page = gUISystem ? gUISystem->FindMenu(pageName) : nullptr; page && page->parent == this)
+            page->parent = nullptr;
+}
+
+bool UIRelationsMenu::IsPageCommand(const std::string& menuName, const std::string& command)
+{
+    bool ours = menuName == "CovenantRelations" ||
+                std::find(std::begin(kRelationsPageNames), std::end(kRelationsPageNames), menuName) !=
+                    std::end(kRelationsPageNames);
+    return ours && std::find(std::begin(kRelationsCommands), std::end(kRelationsCommands), command) !=
+                       std::end(kRelationsCommands);
+}
 
 void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
 {
@@ -206,16 +221,20 @@ bool UIRelationsMenu::IsCovenantPage(int32_t page) const
     }
 }
 
-// The page left is hidden and the new one shown, so that its lists fill as on any show.
+void UIRelationsMenu::ShowOnlyCurrentPage()
+{
+    for (int32_t kind = 0; kind < kPageCount; ++kind) {
+        UIMenu* page = FindPage(kind);
+        if (page && page->visible != (kind == currentPage))
+            page->SetVisible(kind == currentPage, true);
+    }
+}
+
 void UIRelationsMenu::SwitchTo(int32_t page)
 {
-    UIMenu* leaving = FindPage(currentPage);
     currentPage = page;
-    UIMenu* entering = FindPage(page);
-    if (leaving && leaving != entering && leaving->visible)
-        leaving->SetVisible(false, true);
-    if (entering && !entering->visible)
-        entering->SetVisible(true, true);
+    if (IsShown())
+        ShowOnlyCurrentPage();
     const UiGameView& view = RelationsView();
     if (view.HasLocalPlayer())
         view.SetPlayerTrading(page == kTradeRequestPage || page == kTradeItemsPage);
@@ -273,11 +292,9 @@ void UIRelationsMenu::RefreshDiplomacy()
 
 void UIRelationsMenu::OnShow(bool firstTime)
 {
-    // Pages loaded after this menu are made its pages here.
-    for (int32_t page = 0; page < kPageCount; ++page)
-        FindPage(page);
     PlaceSelectedWidgets();
     ShowDefault();
+    ShowOnlyCurrentPage();
     if (firstTime)
         for (Card& card : covenantCards)
             card.selected = true;
@@ -290,8 +307,9 @@ void UIRelationsMenu::OnHide()
     view.ShowAllDiplomacyRecords();
     view.SetPlayerTrading(false);
     // Shown again with this menu, so that its lists fill afresh.
-    if (UIMenu* page = GetCurrentPage(); page && page->visible)
-        page->SetVisible(false, true);
+    for (int32_t kind = 0; kind < kPageCount; ++kind)
+        if (UIMenu* page = FindPage(kind); page && page->visible)
+            page->SetVisible(false, true);
 }
 
 int32_t UIRelationsMenu::CoveredCount() const

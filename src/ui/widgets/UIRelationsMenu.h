@@ -92,6 +92,8 @@ public:
 
     // The page menu of that kind, made a page of this menu; null when the UI system has none.
     UIMenu* FindPage(int32_t page);
+    // A command of this menu's own, which its pages' lines may run; the layout checker asks.
+    static bool IsPageCommand(const std::string& menuName, const std::string& command);
     UIMenu* GetCurrentPage() { return FindPage(currentPage); }
     // The ring: the local covenant takes slot 0, the others follow in index order.
     static int32_t RingSlot(int32_t covenant, int32_t localCovenant);
@@ -126,6 +128,8 @@ private:
     int32_t CoveredCount() const;
     int32_t CardAt(int32_t x, int32_t y) const;
     bool IsCovenantPage(int32_t page) const;
+    // Only the current page is shown, so that a page's lists fill each time it comes up.
+    void ShowOnlyCurrentPage();
     void PlaceSelectedWidgets();
     void RefreshDiplomacy();
     bool RunCommand(const std::vector<std::string>& words);

@@ -1,0 +1,189 @@
+// RelationsMenuEndToEndTest -- the shipped covenant relations screen in an offscreen window over a game with covenants: opened by its key, the lines between the cards on screen, every card deselected by right clicks, and a raid with two ticked recruits ordered from its page and carried out by the world host.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/PlayerCovenantClient.h"
+#include "core/UserVarSystem.h"
+#include "covenants/PlayerCovenant.h"
+#include "entities/Actor.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "ui/UISystem.h"
+#include "ui/widgets/UIRelationsMenu.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+class RelationsMenuEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+
+    void TearDown() override { KeepFailedFrame("RelationsMenuEndToEnd"); }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // From the title into a new world: New game, a covenant named, Start.
+    void EnterTheWorld()
+    {
+        ClickAt(320, 196);
+        ClickAt(330, 133);
+        for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_H})
+            Tap(key);
+        ClickAt(440, 408);
+        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
+            Frames(1);
+        Frames(10);
+    }
+
+    void PressAt(int32_t x, int32_t y, uint8_t button)
+    {
+        PushMotion(x, y);
+        app.RunFrame();
+        for (bool down : {true, false}) {
+            SDL_Event event{};
+            event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            event.button.button = button;
+            event.button.x = x;
+            event.button.y = y;
+            ASSERT_EQ(SDL_PushEvent(&event), 1);
+            app.RunFrame();
+        }
+    }
+
+    static UIRelationsMenu* Relations()
+    {
+        return dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
+    }
+
+    // Where covenant i's card stands, read from the screen as laid out.
+    static std::array<int32_t, 2> CardCentre(int32_t i)
+    {
+        const UIMenu& card = *Relations()->covenantCards[static_cast<size_t>(i)].card;
+        return {static_cast<int32_t>(std::lround(card.position[0] + 32.0f)),
+                static_cast<int32_t>(std::lround(card.position[1] + 32.0f))};
+    }
+
+    // Pixels of a line's colours (red to green, no blue) in the 9 x 9 box round the point.
+    static int LinePixels(const TargaImage& image, int32_t x, int32_t y)
+    {
+        int count = 0;
+        for (int dy = -4; dy <= 4; ++dy)
+            for (int dx = -4; dx <= 4; ++dx) {
+                std::array<int, 3> p = PixelAt(image, x + dx, y + dy);
+                count += std::max(p[0], p[1]) > 110 && p[2] < 60;
+            }
+        return count;
+    }
+
+    // Lit pixels of the legend's first line, x 90 to 150 about y 136 (the picture may be a few
+    // pixels short of the window).
+    static int LegendPixels(const TargaImage& image)
+    {
+        int best = 0;
+        for (int y = 128; y <= 140; ++y) {
+            int count = 0;
+            for (int x = 90; x < 150; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] + p[1] + p[2] > 450;
+            }
+            best = std::max(best, count);
+        }
+        return best;
+    }
+
+    // Two of the world's creatures join the player's covenant on the host, as recruiting them would.
+    static void GiveTwoRecruits(PlayerCovenant& covenant)
+    {
+        int32_t given = 0;
+        for (int32_t number = 0; number < 1500 && given < 2; ++number) {
+            auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
+            if (!actor || dynamic_cast<Player*>(actor) || actor->IsDead() || covenant.IsMember(*actor))
+                continue;
+            covenant.AddRecruit(*actor);
+            given += covenant.IsMember(*actor) ? 1 : 0;
+        }
+        ASSERT_EQ(given, 2);
+    }
+};
+
+} // namespace
+
+TEST_F(RelationsMenuEndToEnd, TheKeyOpensTheRingWhoseLinesRightClicksClearAndTheRaidPageOrdersARaid)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(gClientApp->IsActive());
+    int32_t count = gGameClient->GetCovenantCount();
+    ASSERT_GE(count, 3) << "a new game has rival covenants";
+    Tap(SDL_SCANCODE_R);
+    ASSERT_NE(Relations(), nullptr);
+    ASSERT_TRUE(Relations()->IsShown());
+    Frames(2);
+
+    // Each chord between neighbouring cards shows a line at its middle.
+    TargaImage lines = Screenshot();
+    for (int32_t i = 0; i < count; ++i) {
+        std::array<int32_t, 2> a = CardCentre(i);
+        std::array<int32_t, 2> b = CardCentre((i + 1) % count);
+        EXPECT_GT(LinePixels(lines, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 6) << i;
+    }
+    EXPECT_GT(LegendPixels(lines), 40);
+
+    for (int32_t i = 0; i < count; ++i)
+        PressAt(CardCentre(i)[0], CardCentre(i)[1], SDL_BUTTON_RIGHT);
+    TargaImage none = Screenshot();
+    for (int32_t i = 0; i < count; ++i) {
+        EXPECT_FALSE(Relations()->covenantCards[static_cast<size_t>(i)].selected) << i;
+        std::array<int32_t, 2> a = CardCentre(i);
+        std::array<int32_t, 2> b = CardCentre((i + 1) % count);
+        EXPECT_EQ(LinePixels(none, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 0) << i;
+    }
+    EXPECT_GT(LegendPixels(none), 40) << "the legend's first line stays";
+
+    // A rival's card, its raid page, two recruits ticked and the raid started.
+    int32_t own = gClientApp->GetLocalPlayer()->GetCovenant()->index;
+    int32_t rival = own == 1 ? 2 : 1;
+    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(own));
+    ASSERT_NE(covenant, nullptr);
+    GiveTwoRecruits(*covenant);
+    Frames(3);
+    PressAt(CardCentre(rival)[0], CardCentre(rival)[1], SDL_BUTTON_LEFT);
+    EXPECT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsDiplomacy"));
+    ClickAt(86, 451);
+    ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
+    ASSERT_GE(gClientApp->GetLocalPlayer()->GetCovenant()->GetRecruitCount(), 2);
+    ClickAt(320, 150);
+    ClickAt(320, 170);
+    ClickAt(86, 451);
+    Frames(4);
+    Player* host = HostPlayer();
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(covenant->targetCovenant, rival);
+    EXPECT_EQ(host->CountCompanions(), 2);
+}
