@@ -113,25 +113,19 @@ UIRelationsMenu::UIRelationsMenu()
         powerSeries[static_cast<size_t>(k)].category = k;
     for (int32_t k = 0; k < kInfluenceSeries; ++k)
         influenceSeries[static_cast<size_t>(k)].category = k;
-    for (int32_t page = 0; page < kPageCount; ++page)
-        FindPage(page);
     if (gUserVarSystem) {
         showRelations = gUserVarSystem->RegisterVar("rel_showRelations", "1");
         showTreaties = gUserVarSystem->RegisterVar("rel_showTreaties", "1");
         showTradeRoutes = gUserVarSystem->RegisterVar("rel_showTradeRoutes", "1");
         simplify = gUserVarSystem->RegisterVar("rel_simplify", "1");
     }
-    SwitchTo(kMainPage);
+    // The pages are found when first needed: they load after this menu, and a scratch copy
+    // (the layout checker's) must not take them.
+    currentPage = kMainPage;
     previousPage = kNoPage;
 }
 
-// The pages outlive this menu (a reload, the layout checker's scratch copy): they are let go.
-UIRelationsMenu::~UIRelationsMenu()
-{
-    for (const char* pageName : kRelationsPageNames)
-        if (UIMenu* page = gUISystem ? gUISystem->FindMenu(pageName) : nullptr; page && page->parent == this)
-            page->parent = nullptr;
-}
+UIRelationsMenu::~UIRelationsMenu() = default;
 
 bool UIRelationsMenu::IsPageCommand(const std::string& menuName, const std::string& command)
 {
