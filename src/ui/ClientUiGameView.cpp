@@ -142,6 +142,7 @@ bool ClientUiGameView::HasProfile() const
 std::string ClientUiGameView::GetProfileName() const
 {
     return gGameClient ? gGameClient->GetProfiles().GetUserName() : std::string();
+}
 
 int32_t ClientUiGameView::GetTargetEntityNumber(bool allowSelected) const
 {
