@@ -1,6 +1,8 @@
 // WavBytes -- builds RIFF/WAVE files byte by byte for the sound tests.
 #pragma once
 
+#include "support/ByteText.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,6 +1,8 @@
 // TextureWorld -- a recording graphics device over a temporary game folder, with Targa and cache file builders.
 #pragma once
 
+#include "support/ByteText.h"
+
 #include "resources/AssetFolderWorld.h"
 #include "resources/device/RecordingGraphicsDevice.h"
 
@@ -37,11 +39,6 @@ inline std::vector<uint8_t> PatternPixels(int width, int height, int bytesPerPix
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<uint8_t>(i * 7 + seed * 31 + (i / 3) * 13);
     return pixels;
-}
-
-inline std::string AsText(const std::vector<uint8_t>& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
 }
 
 class TextureWorld : public AssetFolderWorld {
