@@ -65,8 +65,3 @@ inline std::vector<uint8_t> BuildWav(const std::vector<uint8_t>& samples, const 
     file.insert(file.end(), body.begin(), body.end());
     return file;
 }
-
-inline std::string AsText(const std::vector<uint8_t>& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
-}
