@@ -29,12 +29,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("MapsEndToEnd"); }
 
-    static bool Shown(const char* menuName)
-    {
-        UIMenu* menu = gUISystem->FindMenu(menuName);
-        return menu && menu->IsShown();
-    }
-
     void Frames(int count)
     {
         for (int i = 0; i < count; ++i) {

@@ -2,7 +2,10 @@
 #pragma once
 
 #include "app/OffscreenGame.h"
+#include "core/UserVarSystem.h"
 #include "resources/textures/TargaImage.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
 
 #include <array>
 #include <filesystem>
@@ -12,6 +15,22 @@
 
 class OffscreenShotGame : public OffscreenGame {
 protected:
+    // The shipped game at 640 x 480, screenshots as Targa, one frame run past start-up.
+    void StartShippedGame()
+    {
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        ASSERT_TRUE(app.StartUp());
+        ASSERT_NE(gUISystem, nullptr);
+        gUserVarSystem->SetStringByName("r_screenshotType", "2");
+        app.RunFrame();
+    }
+
+    static bool Shown(const char* menuName)
+    {
+        UIMenu* menu = gUISystem->FindMenu(menuName);
+        return menu && menu->IsShown();
+    }
+
     static void PushMotion(int32_t x, int32_t y)
     {
         SDL_Event motion{};

@@ -75,12 +75,6 @@ protected:
     {
         return HostPlayer()->skillList ? HostPlayer()->skillList->FindSkill(tree, index) : nullptr;
     }
-    static bool Shown(const char* menuName)
-    {
-        UIMenu* menu = gUISystem->FindMenu(menuName);
-        return menu && menu->IsShown();
-    }
-
     // The mean of red, green and blue over the 24 x 24 middle of a 32 x 32 box at (x, y).
     static double Brightness(const TargaImage& image, int x, int y)
     {

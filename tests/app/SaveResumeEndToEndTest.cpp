@@ -29,17 +29,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
-        ASSERT_TRUE(app.StartUp());
-        ASSERT_NE(gUISystem, nullptr);
-        gUserVarSystem->SetStringByName("r_screenshotType", "2");
-        app.RunFrame();
-    }
-
-    static bool Shown(const char* menuName)
-    {
-        UIMenu* menu = gUISystem->FindMenu(menuName);
-        return menu && menu->IsShown();
+        StartShippedGame();
     }
 
     static Player* HostPlayer()

@@ -62,12 +62,6 @@ protected:
         return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
     }
 
-    static bool Shown(const char* menuName)
-    {
-        UIMenu* menu = gUISystem->FindMenu(menuName);
-        return menu && menu->IsShown();
-    }
-
     // The lines run as the console runs them; the next frames carry the requests to the host.
     void Console(std::initializer_list<std::string> lines)
     {
