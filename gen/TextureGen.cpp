@@ -511,6 +511,28 @@ Image Planks(uint32_t seed, const Color& tint)
     return image;
 }
 
+// The area editor's tiles: a tile without a texture shows as a grey square with a pale edge, and
+// the tile under the cursor is washed in yellow inside a yellow ring.
+bool AddEditorTiles(ArchiveWriter& archive)
+{
+    Image outline(32, 32, false);
+    outline.Fill({0.22f, 0.22f, 0.24f, 1.0f});
+    for (int i = 0; i < 32; ++i) {
+        const Color edge = {0.7f, 0.7f, 0.72f, 1.0f};
+        outline.Set(i, 0, edge);
+        outline.Set(i, 31, edge);
+        outline.Set(0, i, edge);
+        outline.Set(31, i, edge);
+    }
+    const Color yellow = {1.0f, 0.9f, 0.2f, 1.0f};
+    Image highlight = SlotRing(32, 2, yellow);
+    for (int y = 2; y < 30; ++y)
+        for (int x = 2; x < 30; ++x)
+            highlight.Set(x, y, {yellow.r, yellow.g, yellow.b, 0.3f});
+    return AddImage(archive, "Textures/Editor/EditorOutline.tga", outline) &&
+           AddImage(archive, "Textures/Editor/EditorHighlight.tga", highlight);
+}
+
 bool AddTiles(ArchiveWriter& archive)
 {
     const Color earthTints[5] = {{0.52f, 0.38f, 0.24f, 1.0f},
@@ -536,7 +558,8 @@ bool AddTiles(ArchiveWriter& archive)
            AddImage(archive, "Textures/areas/dungeon/floor_stone_02.tga", Masonry(32, 32, true, 302, {0.5f, 0.49f, 0.46f, 1.0f}, mortar)) &&
            AddImage(archive, "Textures/areas/dungeon/wall_stone_01.tga", Masonry(32, 16, true, 303, stone, mortar)) &&
            AddImage(archive, "Textures/areas/dungeon/wall_brick_01.tga", Masonry(32, 16, true, 304, {0.58f, 0.27f, 0.19f, 1.0f}, {0.62f, 0.58f, 0.5f, 1.0f})) &&
-           AddImage(archive, "Textures/areas/dungeon/wall_wood_01.tga", Planks(305, {0.50f, 0.34f, 0.20f, 1.0f}));
+           AddImage(archive, "Textures/areas/dungeon/wall_wood_01.tga", Planks(305, {0.50f, 0.34f, 0.20f, 1.0f})) &&
+           AddEditorTiles(archive);
 }
 
 // ---- Font pages. Each page holds characters 32 to 127 in 16 columns and 6 rows of cells of

@@ -3,6 +3,7 @@
 
 #include "app/GameCommands.h"
 #include "app/MapsStartUp.h"
+#include "app/ToolsStartUp.h"
 #include "app/UiStartUp.h"
 #include "audio/OpenAlSoundDriver.h"
 #include "audio/SoundSystem.h"
@@ -706,6 +707,7 @@ void InstallSystems(Application& app, const std::string& workingFolder, DisplayC
     InstallSound(app);
     InstallUserInterface(app);
     InstallMaps(app);
+    InstallTools(app);
     InstallGameCommands(app);
     InstallResourceFlush(app);
     InstallStartUpSummary(app, loads);

@@ -378,6 +378,12 @@ AreaBlock* AreaResource::NewBlock()
     return blocks.back().get();
 }
 
+void AreaResource::RemoveBlock(int32_t block)
+{
+    if (block >= 0 && block < GetBlockCount())
+        blocks.erase(blocks.begin() + block);
+}
+
 void AreaResource::SetTile(int32_t block, int32_t x, int32_t y, const ResourceHandle& texture)
 {
     int32_t element = -1;

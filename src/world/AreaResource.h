@@ -91,6 +91,8 @@ public:
 
     // Editing, for the area editor.
     AreaBlock* NewBlock();
+    // Later blocks move down one number; an index naming no block changes nothing.
+    void RemoveBlock(int32_t block);
     void SetTile(int32_t block, int32_t x, int32_t y, const ResourceHandle& texture);
     void SetCell(int32_t block, int32_t x, int32_t y, const ResourceHandle& model, int32_t objectValue);
     void ClearCell(int32_t block, int32_t x, int32_t y);

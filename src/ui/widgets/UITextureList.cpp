@@ -58,7 +58,9 @@ void UITextureList::BuildList()
 {
     ReleaseElements();
     lastFolder = GetUserVarString();
-    folderPath = (useModels ? "Models" : "Textures") + lastFolder;
+    // A folder picker answers without a leading separator.
+    std::string separator = !lastFolder.empty() && lastFolder.front() != '/' ? "/" : "";
+    folderPath = (useModels ? "Models" : "Textures") + separator + lastFolder;
     if (!folderPath.empty() && folderPath.back() == '/')
         folderPath.pop_back();
     std::vector<std::string> found;

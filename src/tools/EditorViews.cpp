@@ -1,0 +1,15 @@
+// EditorViews -- the editors as the frame sees them: whether the area editor holds the screen, and both editors' views drawn after the world.
+#include "tools/EditorViews.h"
+
+#include "tools/LevelEditor.h"
+
+bool EditorViews::IsAreaEditorOpen() const
+{
+    return gLevelEditor && gLevelEditor->IsActive();
+}
+
+void EditorViews::DrawViews()
+{
+    if (gLevelEditor)
+        gLevelEditor->Draw();
+}

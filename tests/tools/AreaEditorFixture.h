@@ -1,0 +1,92 @@
+// AreaEditorFixture -- the shipped game in an offscreen window with the title screen put away, for driving the area editor by commands, keys and clicks.
+#pragma once
+
+#include "app/OffscreenShots.h"
+
+#include "core/CommandSystem.h"
+#include "core/UserVarSystem.h"
+#include "tools/LevelEditor.h"
+#include "ui/UIWidget.h"
+#include "world/AreaResource.h"
+
+#include <string>
+#include <utility>
+
+class AreaEditorGame : public OffscreenShotGame {
+protected:
+    static constexpr const char* kGrass = "Textures/areas/grasslands/floor_grass_01.tga";
+    static constexpr const char* kEarth = "Textures/areas/grasslands/floor_earth_01.tga";
+    static constexpr const char* kBoulder = "Models/Props/boulder.mdl";
+
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        BeforeStart();
+        StartShippedGame();
+        ASSERT_NE(gLevelEditor, nullptr);
+        Run("hideMenu Main");
+    }
+    void TearDown() override { KeepFailedFrame("AreaEditor"); }
+
+    // A test changes the staged game folder here, before the game reads it.
+    virtual void BeforeStart() {}
+
+    void Run(const std::string& line)
+    {
+        ASSERT_TRUE(gCommandSystem->Execute(line)) << line;
+        app.RunFrame();
+    }
+
+    static std::string Var(const char* name) { return gUserVarSystem->GetStringByName(name); }
+    static void SetVar(const char* name, const std::string& value) { gUserVarSystem->SetStringByName(name, value); }
+    static LevelEditor& Editor() { return *gLevelEditor; }
+    static AreaResource& Area() { return *gLevelEditor->GetArea(); }
+
+    // The editor on, with a new area holding one fresh block in edit.
+    void EnterWithNewBlock()
+    {
+        Run("EditorNew 0");
+        Run("editor 1");
+        Run("EditorNewBlock");
+    }
+
+    // The world tile the editor finds under a screen point; only read, to decide where to click.
+    static std::pair<int32_t, int32_t> TileAt(int32_t x, int32_t y)
+    {
+        std::pair<int32_t, int32_t> tile{-1, -1};
+        gLevelEditor->ScreenToTile(x, y, tile.first, tile.second);
+        return tile;
+    }
+
+    // The texture name of tile (x, y) of the block, empty for none.
+    static std::string TileName(int32_t block, int32_t x, int32_t y)
+    {
+        const AreaBlock* found = Area().GetBlock(block);
+        if (!found || x < 0 || y < 0 || x >= Area().GetBlockWidth() || y >= Area().GetBlockHeight())
+            return "<outside>";
+        int32_t tile = found->tiles[static_cast<size_t>((Area().GetBlockHeight() - 1 - y) * Area().GetBlockWidth() + x)];
+        return tile < 0 ? "" : Area().GetTileTextures()[static_cast<size_t>(tile)].name;
+    }
+
+    static void PushButton(uint8_t button, bool down, int32_t x, int32_t y)
+    {
+        SDL_Event event{};
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.button = button;
+        event.button.x = x;
+        event.button.y = y;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // Motion, press and release, a frame each, with the button the caller names.
+    void ClickWith(uint8_t button, int32_t x, int32_t y)
+    {
+        PushMotion(x, y);
+        app.RunFrame();
+        PushButton(button, true, x, y);
+        app.RunFrame();
+        PushButton(button, false, x, y);
+        app.RunFrame();
+    }
+};

@@ -1,0 +1,109 @@
+// AreaEditorSaveTest -- "EditorSave" writes the area in edit under "Levels/" in the user folder, whole or not at all, and refuses names that would leave that folder.
+#include "tools/AreaEditorFixture.h"
+
+#include "core/FileSystem.h"
+#include "core/TextParser.h"
+#include "world/AreaFileWriter.h"
+#include "world/LevelData.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using AreaEditorSave = AreaEditorGame;
+
+std::unique_ptr<AreaResource> ParseArea(const std::string& text)
+{
+    LevelGeometry g = LevelGeometry::Current();
+    auto area = std::make_unique<AreaResource>(g.blockTileWidth, g.blockTileHeight);
+    TextParser parser(text.data(), text.size());
+    area->Parse(parser);
+    return area;
+}
+
+std::string ShippedText(const char* path)
+{
+    FileBuffer buffer = gFileSystem->LoadWholeFile(path);
+    return buffer.IsValid() ? std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size()) : "";
+}
+
+TEST_F(AreaEditorSave, TheSavedFileIsTheWritersTextAndReadsBackWithOnlyTheEdit)
+{
+    std::string shipped = ShippedText("Levels/grasslands.ara");
+    ASSERT_FALSE(shipped.empty());
+    SetVar("EditorAreaFileName", "grasslands.ara");
+    Run("EditorLoadArea");
+    Run("editor 1");
+    ASSERT_GT(Area().GetBlockCount(), 1);
+    SetVar("EditorBlockIndex", "1");
+    Run("EditorChangeBlock");
+    SetVar("EditorBlockName", "renamed hall");
+    app.RunFrame();
+    EXPECT_FALSE(Editor().IsClean());
+    SetVar("EditorAreaFileName", "copy");
+    Run("EditorSave");
+    EXPECT_TRUE(Editor().IsClean());
+    std::string saved = folder.Read("User/Levels/copy.ara");
+    EXPECT_EQ(saved, WriteAreaFile(Area()));
+    auto original = ParseArea(shipped);
+    auto reread = ParseArea(saved);
+    EXPECT_EQ(reread->GetParseFaults(), 0);
+    ASSERT_EQ(reread->GetBlockCount(), original->GetBlockCount());
+    EXPECT_EQ(reread->GetTileTextures().size(), original->GetTileTextures().size());
+    EXPECT_EQ(reread->GetEdgeTypeNames(), original->GetEdgeTypeNames());
+    for (int32_t b = 0; b < original->GetBlockCount(); ++b) {
+        const AreaBlock& was = *original->GetBlock(b);
+        const AreaBlock& now = *reread->GetBlock(b);
+        EXPECT_EQ(now.name, b == 1 ? "renamed hall" : was.name) << b;
+        EXPECT_EQ(now.tiles, was.tiles) << b;
+        EXPECT_EQ(now.edges, was.edges) << b;
+        EXPECT_EQ(now.edgeMask, was.edgeMask) << b;
+        EXPECT_FLOAT_EQ(now.weight, was.weight) << b;
+    }
+}
+
+TEST_F(AreaEditorSave, NamesStayInsideTheLevelsFolder)
+{
+    EnterWithNewBlock();
+    for (const char* refused : {"../x", "/x", ""}) {
+        Run("hideMenu EditorSaveAs");
+        SetVar("EditorAreaFileName", refused);
+        Run("EditorSave");
+        EXPECT_TRUE(Shown("EditorSaveAs")) << refused;
+        EXPECT_FALSE(Editor().IsClean()) << refused;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/x"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "x"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/Levels/x.ara"));
+    SetVar("EditorAreaFileName", "a");
+    Run("EditorSave");
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User/Levels/a.ara")) << "the extension is added";
+    EXPECT_TRUE(Editor().IsClean());
+    // The save-as menu's OK names the file and saves it.
+    Run("EditorNewBlock");
+    Run("EditorSaveAs");
+    EXPECT_TRUE(Shown("EditorSaveAs"));
+    SetVar("EditorAreaFileName", "b.ara");
+    // The menu stands at 200, 170; its OK button at 20, 76 inside it, 96 by 30.
+    ClickAt(268, 261);
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User/Levels/b.ara"));
+    EXPECT_FALSE(Shown("EditorSaveAs"));
+}
+
+TEST_F(AreaEditorSave, ABlockedTargetKeepsWhatWasThereAndTheAreaUnclean)
+{
+    EnterWithNewBlock();
+    folder.Write("User/Levels/blocked.ara/old.txt", "kept");
+    SetVar("EditorAreaFileName", "blocked.ara");
+    Run("EditorSave");
+    EXPECT_FALSE(Editor().IsClean());
+    EXPECT_EQ(folder.Read("User/Levels/blocked.ara/old.txt"), "kept");
+    // Saved under a free name the same area is written whole.
+    SetVar("EditorAreaFileName", "free.ara");
+    Run("EditorSave");
+    EXPECT_TRUE(Editor().IsClean());
+    EXPECT_EQ(folder.Read("User/Levels/free.ara"), WriteAreaFile(Area()));
+}
+
+} // namespace
