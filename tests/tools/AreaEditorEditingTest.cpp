@@ -15,9 +15,6 @@ namespace {
 
 using AreaEditorEditing = AreaEditorGame;
 
-// The screen's middle lies over the block in edit from the editor's home view.
-constexpr int32_t kMidX = 300;
-constexpr int32_t kMidY = 260;
 
 int32_t CountTiles(int32_t block, const std::string& name)
 {

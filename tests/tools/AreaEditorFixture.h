@@ -17,6 +17,9 @@ protected:
     static constexpr const char* kGrass = "Textures/areas/grasslands/floor_grass_01.tga";
     static constexpr const char* kEarth = "Textures/areas/grasslands/floor_earth_01.tga";
     static constexpr const char* kBoulder = "Models/Props/boulder.mdl";
+    // Near the screen's middle, over the block in edit from the editor's home view.
+    static constexpr int32_t kMidX = 300;
+    static constexpr int32_t kMidY = 260;
 
     void SetUp() override
     {

@@ -1,0 +1,79 @@
+// AreaEditorEndToEndTest -- a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder.
+#include "tools/AreaEditorFixture.h"
+
+#include "core/TextParser.h"
+#include "world/AreaFileWriter.h"
+#include "world/LevelData.h"
+
+#include <cstdlib>
+
+namespace {
+
+using AreaEditorEndToEnd = AreaEditorGame;
+
+
+TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates)
+{
+    TypeOnConsole("editor 1");
+    ASSERT_TRUE(Editor().IsActive());
+    // Which block the generator places, from the whole-level preview of the shipped area.
+    SetVar("EditorAreaFileName", "grasslands.ara");
+    SetVar("EditorFullLevel", "1");
+    Run("EditorLoadArea");
+    ASSERT_TRUE(Editor().IsFullLevelBuilt());
+    int32_t placed = -1;
+    for (int32_t block : Editor().GetEditorLevel().data->blockGrid)
+        placed = placed < 0 ? block : placed;
+    ASSERT_GE(placed, 0);
+    SetVar("EditorFullLevel", "0");
+    SetVar("EditorBlockIndex", std::to_string(placed));
+    Run("EditorChangeBlock");
+    ASSERT_EQ(Editor().GetCurrentBlockIndex(), placed);
+
+    // One tile painted by a click, the block renamed through its var, and saved.
+    auto [x, y] = TileAt(kMidX, kMidY);
+    std::string was = TileName(placed, x, y);
+    const char* brush = was.find("earth") != std::string::npos ? kGrass : kEarth;
+    Run("EditorTextureMode");
+    SetVar("EditorTexture", brush);
+    ClickAt(kMidX, kMidY);
+    std::string painted = TileName(placed, x, y);
+    ASSERT_NE(painted, was);
+    SetVar("EditorBlockName", "painted block");
+    app.RunFrame();
+    Run("EditorSave");
+    ASSERT_TRUE(Editor().IsClean());
+    std::string saved = folder.Read("User/Levels/grasslands.ara");
+    EXPECT_EQ(saved, WriteAreaFile(Area()));
+
+    // A fresh start on the same folder reads the saved area in place of the shipped one.
+    app.ShutDown();
+    ASSERT_TRUE(app.StartUp());
+    app.RunFrame();
+    Run("hideMenu Main");
+    SetVar("EditorAreaFileName", "grasslands.ara");
+    SetVar("EditorFullLevel", "1");
+    Run("editor 1");
+    Run("EditorLoadArea");
+    ASSERT_TRUE(Editor().IsFullLevelBuilt());
+    EXPECT_EQ(Area().GetBlock(placed)->name, "painted block");
+    const LevelData& level = *Editor().GetEditorLevel().data;
+    int32_t width = Area().GetBlockWidth();
+    int32_t height = Area().GetBlockHeight();
+    int32_t placements = 0;
+    for (size_t cell = 0; cell < level.blockGrid.size(); ++cell) {
+        if (level.blockGrid[cell] != placed)
+            continue;
+        int32_t levelX = static_cast<int32_t>(cell) % level.geometry.blocksPerRow * width + x;
+        int32_t levelY = static_cast<int32_t>(cell) / level.geometry.blocksPerRow * height + y;
+        int32_t block = -1;
+        int32_t bx = 0;
+        int32_t by = 0;
+        ASSERT_TRUE(Editor().ResolveTile(levelX, levelY, block, bx, by));
+        EXPECT_EQ(TileName(block, bx, by), painted);
+        ++placements;
+    }
+    EXPECT_GT(placements, 0);
+}
+
+} // namespace
