@@ -72,8 +72,11 @@ void LevelEditor::DrawTile(int32_t tileX, int32_t tileY, int32_t shader, float l
     if (shader == -1)
         return;
     float size = LevelGeometry::Current().tileSize;
-    std::array<float, 3> a = {static_cast<float>(tileX) * size, static_cast<float>(tileY) * size, lift};
-    std::array<float, 3> b = {a[0] + size, a[1] + size, lift};
+    // Corners given top-left first wind the quad as the ground shaders' culling wants it.
+    float left = static_cast<float>(tileX) * size;
+    float bottom = static_cast<float>(tileY) * size;
+    std::array<float, 3> a = {left, bottom + size, lift};
+    std::array<float, 3> b = {left + size, bottom, lift};
     gRenderer->GetWorldView().AddTileSurface(shader, a, b, true, true, Color{1.0f, 1.0f, 1.0f}, 1.0f);
 }
 

@@ -1,4 +1,4 @@
-// AreaEditorEndToEndTest -- a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder.
+// AreaEditorEndToEndTest -- the area editor drawn offscreen and read back, and a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder.
 #include "tools/AreaEditorFixture.h"
 
 #include "core/TextParser.h"
@@ -9,7 +9,30 @@
 
 namespace {
 
+using EditorsGL = AreaEditorGame;
 using AreaEditorEndToEnd = AreaEditorGame;
+
+bool NearlyBlue(const std::array<int, 3>& pixel)
+{
+    return pixel[0] < 30 && pixel[1] < 30 && pixel[2] > 220;
+}
+
+TEST_F(EditorsGL, TheBackgroundIsBlueAndAPaintedTileTakesItsTexturesColour)
+{
+    EnterWithNewBlock();
+    TargaImage before = Screenshot();
+    EXPECT_TRUE(NearlyBlue(PixelAt(before, 5, 5))) << "around the block the screen is cleared to blue";
+    std::array<int, 3> empty = PixelAt(before, kMidX, kMidY);
+    EXPECT_FALSE(NearlyBlue(empty)) << "the block's empty tiles are drawn";
+    Run("EditorTextureMode");
+    SetVar("EditorTexture", kGrass);
+    ClickAt(kMidX, kMidY);
+    TargaImage after = Screenshot();
+    std::array<int, 3> grass = PixelAt(after, kMidX, kMidY);
+    EXPECT_GT(grass[1], grass[0] + 10) << "the grass is green";
+    EXPECT_GT(grass[1], grass[2] + 10);
+    EXPECT_NE(grass, empty);
+}
 
 
 TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates)

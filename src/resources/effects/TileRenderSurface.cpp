@@ -40,6 +40,8 @@ uint16_t TileRenderSurface::AddQuad(ShaderBatch& batch, const std::array<float, 
 
 void TileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
 {
+    // Set for every tile: a full-bright model queued before would otherwise leave its batch unlit.
+    batch.SetUnlit(fullBright);
     const uint8_t rgba[4] = {TileSurfaceToByte(color.r), TileSurfaceToByte(color.g), TileSurfaceToByte(color.b),
                              TileSurfaceToByte(alpha)};
     AddQuad(batch, cornerA, cornerB, wantNormals, useColor ? rgba : nullptr);
