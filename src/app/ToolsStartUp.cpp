@@ -6,12 +6,21 @@
 #include "render/Renderer.h"
 #include "tools/EditorViews.h"
 #include "tools/LevelEditor.h"
+#include "tools/ModelEditor.h"
 
 #include <memory>
 
 void InstallTools(Application& app)
 {
     auto views = std::make_shared<EditorViews>();
+    app.SetSystem(SystemSlot::ModelEditor, {
+        [] { gModelEditor = new ModelEditor(); },
+        nullptr,
+        [] {
+            delete gModelEditor;
+            gModelEditor = nullptr;
+        },
+    });
     app.SetSystem(SystemSlot::AreaEditor, {
         [] { gLevelEditor = new LevelEditor(); },
         nullptr,
@@ -23,6 +32,7 @@ void InstallTools(Application& app)
     // The editors find their menus, so they register once the menus are loaded.
     app.AddStartUpHook(StartUpStep::World, [views] {
         gLevelEditor->Register();
+        gModelEditor->Register();
         if (gRenderer)
             gRenderer->SetFrameTools(views.get());
         if (gClientApp) {
@@ -46,5 +56,9 @@ void InstallTools(Application& app)
             hooks.editorOpen = nullptr;
         }
         gLevelEditor->ShutDown();
+        gModelEditor->ShutDown();
     });
+    // The model viewer's clock runs with the client's frame.
+    app.AddFrameHook(FrameStep::ClientUpdate,
+                     [](uint32_t frameMs) { gModelEditor->Update(static_cast<float>(frameMs) * 0.001f); });
 }

@@ -2,6 +2,7 @@
 #include "tools/EditorViews.h"
 
 #include "tools/LevelEditor.h"
+#include "tools/ModelEditor.h"
 
 bool EditorViews::IsAreaEditorOpen() const
 {
@@ -12,4 +13,6 @@ void EditorViews::DrawViews()
 {
     if (gLevelEditor)
         gLevelEditor->Draw();
+    if (gModelEditor)
+        gModelEditor->Draw();
 }

@@ -1,11 +1,13 @@
-// AreaEditorEndToEndTest -- the area editor drawn offscreen and read back, and a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder.
+// AreaEditorEndToEndTest -- the area editor and the model viewer drawn offscreen and read back, and a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder.
 #include "tools/AreaEditorFixture.h"
 
 #include "core/TextParser.h"
+#include "tools/ModelEditor.h"
 #include "world/AreaFileWriter.h"
 #include "world/LevelData.h"
 
 #include <cstdlib>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +36,36 @@ TEST_F(EditorsGL, TheBackgroundIsBlueAndAPaintedTileTakesItsTexturesColour)
     EXPECT_NE(grass, empty);
 }
 
+
+TEST_F(EditorsGL, TheModelViewerRedrawsUnderItsCommands)
+{
+    Run("modelEditor 1");
+    SetVar("ModelEditorModel", "Models/warden.mdl");
+    app.RunFrame();
+    ASSERT_NE(gModelEditor->GetModel(), nullptr);
+    for (int i = 0; i < 8 && Var("modelEditorAnim") != "walk"; ++i)
+        Run("ModelEditorNextAnim");
+    ASSERT_EQ(Var("modelEditorAnim"), "walk");
+    TargaImage blank = Screenshot();
+    Run("modelEditor 0");
+    TargaImage closed = Screenshot();
+    Run("modelEditor 1");
+    TargaImage first = Screenshot();
+    EXPECT_GT(DifferingPixels(closed, first), 50) << "the model is drawn";
+    EXPECT_EQ(DifferingPixels(blank, first), 0) << "the same state draws the same picture";
+    for (int i = 0; i < 4; ++i)
+        Run("ModelEditorRotateRight");
+    TargaImage turned = Screenshot();
+    EXPECT_GT(DifferingPixels(first, turned), 20);
+    for (int i = 0; i < 6; ++i)
+        Run("ModelEditorZoomOut");
+    TargaImage smaller = Screenshot();
+    EXPECT_GT(DifferingPixels(turned, smaller), 20);
+    for (int i = 0; i < 4; ++i)
+        Run("ModelEditorNextFrame");
+    TargaImage stepped = Screenshot();
+    EXPECT_GT(DifferingPixels(smaller, stepped), 5);
+}
 
 TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates)
 {

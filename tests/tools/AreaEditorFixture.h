@@ -9,6 +9,8 @@
 #include "ui/UIWidget.h"
 #include "world/AreaResource.h"
 
+#include <array>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -80,6 +82,19 @@ protected:
         event.button.x = x;
         event.button.y = y;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    // Pixels left of the tool strip that differ by more than a little between two pictures.
+    static int DifferingPixels(const TargaImage& a, const TargaImage& b)
+    {
+        int count = 0;
+        for (int y = 0; y < 480; y += 2)
+            for (int x = 0; x < 420; x += 2) {
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                count += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 30 ? 1 : 0;
+            }
+        return count;
     }
 
     // Motion, press and release, a frame each, with the button the caller names.

@@ -1,0 +1,203 @@
+// ModelEditorCommandsTest -- the model viewer in the shipped game: zoom, turn and attachment scale, animations and frames, the tag range, tags renamed, moved, turned, added, deleted and saved.
+#include "tools/AreaEditorFixture.h"
+
+#include "resources/models/ModelResource.h"
+#include "resources/models/SkeletonResource.h"
+#include "resources/models/TagsResource.h"
+#include "tools/ModelEditor.h"
+
+#include <cmath>
+
+namespace {
+
+class ModelEditorCommands : public AreaEditorGame {
+protected:
+    static constexpr const char* kWarden = "Models/warden.mdl";
+
+    static ModelEditor& Viewer() { return *gModelEditor; }
+    static ModelResource& Shown() { return *gModelEditor->GetModel(); }
+
+    // The warden shown in the open viewer.
+    void ShowWarden()
+    {
+        Run("modelEditor 1");
+        SetVar("ModelEditorModel", kWarden);
+        app.RunFrame();
+        ASSERT_NE(gModelEditor->GetModel(), nullptr);
+    }
+
+    static Vector3 TagPlace()
+    {
+        Vector3 offset;
+        Matrix3 matrix;
+        EXPECT_TRUE(gModelEditor->GetTagPlace(offset, matrix));
+        return offset;
+    }
+};
+
+TEST_F(ModelEditorCommands, ZoomIsHeldInItsRangeAndTheAttachmentScaleIsNot)
+{
+    for (int i = 0; i < 30; ++i)
+        Run("ModelEditorZoomIn");
+    EXPECT_FLOAT_EQ(Viewer().GetZoom(), ModelEditor::kMinZoom);
+    for (int i = 0; i < 60; ++i)
+        Run("ModelEditorZoomOut");
+    EXPECT_FLOAT_EQ(Viewer().GetZoom(), ModelEditor::kMaxZoom);
+    for (int i = 0; i < 25; ++i)
+        Run("ModelEditorScaleDown");
+    EXPECT_NEAR(Viewer().GetAttachmentScale(), -0.25f, 1e-4f);
+    EXPECT_EQ(Var("ModelEditorAttachmentScale"), "-0.25");
+    // Turning keeps the model upright: the facing row stays on the ground.
+    Run("ModelEditorRotateRight");
+    Run("ModelEditorRotateRight");
+    const Matrix3& turned = Viewer().GetOrientation();
+    EXPECT_NEAR(turned.m[0][2], 0.0f, 1e-4f);
+    float heading = std::atan2(turned.m[0][1], turned.m[0][0]) * 57.29578f;
+    EXPECT_NEAR(std::fmod(heading + 360.0f, 360.0f), 200.0f, 0.01f) << "from direction 6, 180 degrees, two steps on";
+    // The lists swap with the model mode.
+    Run("modelEditor 1");
+    Run("ModelEditorModelMode 0");
+    EXPECT_FALSE(gUISystem->FindWidgetByPath("ModelEditor::ModelList")->IsVisible());
+    EXPECT_TRUE(gUISystem->FindWidgetByPath("ModelEditor::AttachmentModelList")->IsVisible());
+    Run("ModelEditorModelMode 3");
+    EXPECT_TRUE(gUISystem->FindWidgetByPath("ModelEditor::ModelList")->IsVisible());
+    EXPECT_FALSE(gUISystem->FindWidgetByPath("ModelEditor::AttachmentModelList")->IsVisible());
+}
+
+TEST_F(ModelEditorCommands, AnimationsAndFramesWrapAndTheFrameIsPublished)
+{
+    ShowWarden();
+    EXPECT_EQ(Var("modelEditorAnim"), Shown().GetAnimation(0)->name);
+    int32_t frames = Viewer().GetFrameCount();
+    ASSERT_GT(frames, 1);
+    Run("ModelEditorPrevFrame");
+    EXPECT_EQ(Var("modelEditorFrame"), std::to_string(frames - 1));
+    Run("ModelEditorNextFrame");
+    EXPECT_EQ(Var("modelEditorFrame"), "0");
+    Run("ModelEditorNextFrame");
+    EXPECT_EQ(Var("modelEditorFrame"), "1");
+    // Playing runs the clock with the frames; stopping holds it.
+    Run("ModelEditorPlay");
+    now += 200;
+    app.RunFrame();
+    now += 200;
+    app.RunFrame();
+    EXPECT_GT(Viewer().GetTime(), 1.0f);
+    Run("ModelEditorStop");
+    std::string held = Var("modelEditorFrame");
+    now += 500;
+    app.RunFrame();
+    EXPECT_EQ(Var("modelEditorFrame"), held);
+    // The animations wrap both ways.
+    Run("ModelEditorPrevAnim");
+    EXPECT_EQ(Viewer().GetAnimation(), Shown().GetAnimationCount() - 1);
+    EXPECT_EQ(Var("modelEditorAnim"), Shown().GetAnimation(Shown().GetAnimationCount() - 1)->name);
+    Run("ModelEditorNextAnim");
+    EXPECT_EQ(Viewer().GetAnimation(), 0);
+}
+
+TEST_F(ModelEditorCommands, AModelWithoutAnimationsStepsNowhere)
+{
+    // The shipped boulder's files, without its one animation.
+    folder.Write("Assets/Models/Props/stillboulder.mdl", "type 3d\ndir Models/Props\nskeleton boulder.mds\n"
+                                                         "mesh boulder.mdm\nskin boulder.skn\n");
+    Run("modelEditor 1");
+    SetVar("ModelEditorModel", "Models/Props/stillboulder.mdl");
+    app.RunFrame();
+    ASSERT_NE(gModelEditor->GetModel(), nullptr);
+    ASSERT_EQ(Shown().GetAnimationCount(), 0);
+    Run("ModelEditorPrevAnim");
+    EXPECT_EQ(Viewer().GetAnimation(), -1);
+    EXPECT_EQ(Var("modelEditorAnim"), "");
+    Run("ModelEditorNextFrame");
+    Run("ModelEditorPrevFrame");
+    EXPECT_EQ(Var("modelEditorFrame"), "0") << "no frame -1 and no frame past the end";
+}
+
+TEST_F(ModelEditorCommands, TheTagRangeWrapsAndTagsAreAddedDeletedAndRenamed)
+{
+    ShowWarden();
+    int32_t bones = Shown().GetSkeleton()->GetBoneCount();
+    ASSERT_EQ(Viewer().GetFirstTag(), bones);
+    ASSERT_GE(Viewer().GetLastTag(), bones);
+    int32_t last = Viewer().GetLastTag();
+    EXPECT_EQ(Viewer().GetCurrentTag(), bones);
+    EXPECT_EQ(Var("ModelEditorTagName"), Shown().GetTagName(bones));
+    Run("ModelEditorPrevTag");
+    EXPECT_EQ(Viewer().GetCurrentTag(), last);
+    Run("ModelEditorNextTag");
+    EXPECT_EQ(Viewer().GetCurrentTag(), bones);
+
+    Run("ModelEditorAddTag");
+    EXPECT_EQ(Viewer().GetLastTag(), last + 1);
+    EXPECT_EQ(Viewer().GetCurrentTag(), last + 1);
+    SetVar("ModelEditorTagName", "new grip");
+    SetVar("ModelEditorBoneName", Shown().GetBoneName(1));
+    app.RunFrame();
+    EXPECT_EQ(Shown().GetTagName(last + 1), "new grip");
+    EXPECT_EQ(Shown().GetTag(last + 1).parent, 1);
+    Run("ModelEditorDeleteTag");
+    EXPECT_EQ(Viewer().GetLastTag(), last);
+    EXPECT_EQ(Viewer().GetCurrentTag(), bones);
+    EXPECT_EQ(Shown().FindTag("new grip"), -1);
+}
+
+TEST_F(ModelEditorCommands, TagMovesAreInTheWorldAndTurnsUndoEachOther)
+{
+    ShowWarden();
+    Vector3 before = TagPlace();
+    Run("ModelEditorTagUp");
+    Vector3 up = TagPlace();
+    EXPECT_NEAR(up.x - before.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(up.y - before.y, 0.0f, 1e-3f);
+    EXPECT_NEAR(up.z - before.z, 1.0f, 1e-3f);
+    // Sideways moves stay on the ground plane, a unit long, and left undoes right.
+    Run("ModelEditorTagRight");
+    Vector3 right = TagPlace();
+    EXPECT_NEAR(right.z, up.z, 1e-3f);
+    EXPECT_NEAR(std::hypot(right.x - up.x, right.y - up.y), 1.0f, 1e-3f);
+    Run("ModelEditorTagForward");
+    Vector3 forward = TagPlace();
+    EXPECT_NEAR((forward.x - right.x) * (right.x - up.x) + (forward.y - right.y) * (right.y - up.y), 0.0f, 1e-3f)
+        << "forward is square to right";
+    Run("ModelEditorTagBackwards");
+    Run("ModelEditorTagLeft");
+    Vector3 back = TagPlace();
+    EXPECT_NEAR(back.x, up.x, 1e-3f);
+    EXPECT_NEAR(back.y, up.y, 1e-3f);
+
+    Quaternion turn = Shown().GetTag(Viewer().GetCurrentTag()).rotation;
+    Run("ModelEditorYawLeft");
+    Quaternion turned = Shown().GetTag(Viewer().GetCurrentTag()).rotation;
+    EXPECT_GT(std::fabs(turned.z - turn.z) + std::fabs(turned.w - turn.w), 1e-3f);
+    Run("ModelEditorYawRight");
+    Quaternion back2 = Shown().GetTag(Viewer().GetCurrentTag()).rotation;
+    EXPECT_NEAR(back2.x, turn.x, 1e-4f);
+    EXPECT_NEAR(back2.y, turn.y, 1e-4f);
+    EXPECT_NEAR(back2.z, turn.z, 1e-4f);
+    EXPECT_NEAR(back2.w, turn.w, 1e-4f);
+}
+
+TEST_F(ModelEditorCommands, SavedTagsReadBackAsTheyWereSet)
+{
+    ShowWarden();
+    Run("ModelEditorTagUp");
+    SetVar("ModelEditorTagName", "left hand grip");
+    app.RunFrame();
+    Run("ModelEditorSaveTags");
+    std::string saved = folder.Read("User/" + Shown().tagsFileName);
+    ASSERT_FALSE(saved.empty()) << Shown().tagsFileName;
+    TagsResource reread;
+    reread.Parse(reinterpret_cast<const uint8_t*>(saved.data()), static_cast<uint32_t>(saved.size()));
+    int32_t first = Viewer().GetFirstTag();
+    ASSERT_EQ(reread.GetCount(), Viewer().GetLastTag() - first + 1);
+    for (int32_t i = 0; i < reread.GetCount(); ++i) {
+        AttachPoint shown = Shown().GetTag(first + i);
+        AttachPoint read;
+        reread.GetTag(i, read);
+        EXPECT_EQ(reread.GetName(i), Shown().GetTagName(first + i));
+        EXPECT_NEAR(read.offset.z, shown.offset.z, 1e-3f);
+    }
+}
+
+} // namespace
