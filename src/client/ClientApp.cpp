@@ -14,6 +14,7 @@
 #include "client/ScreenConversion.h"
 #include "audio/SoundSystem.h"
 #include "core/DebugSystem.h"
+#include "core/EventSystem.h"
 #include "core/Memory.h"
 #include "core/Profiler.h"
 #include "core/StringUtil.h"
@@ -234,6 +235,10 @@ void ClientApp::UpdateFrame(float seconds)
     SendUpdate();
     if (gEffectSystem)
         gEffectSystem->UpdateAll(seconds);
+    // The events the entities' animations queued reach their other listeners; the world host
+    // delivers its own each step, but a client joined to another machine has no host running.
+    if (gEventSystem)
+        gEventSystem->DispatchQueue();
 }
 
 void ClientApp::DrawFrame(float seconds)

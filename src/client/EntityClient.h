@@ -1,6 +1,7 @@
 // EntityClient -- the client's mirror of one world-host entity the player sees: its record and what the record says about showing it, its place, model, animation, light, status effects and class state.
 #pragma once
 
+#include "client/EntityEffectHost.h"
 #include "core/Matrix.h"
 #include "core/TimeStamp.h"
 #include "resources/ResourceHandle.h"
@@ -16,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+struct AnimationEvent;
 class CharacterClass;
 class CovenantClient;
 class EntityScene;
@@ -25,6 +27,7 @@ struct EntityDrawFrame;
 struct ModelSurfacesDesc;
 class ClientResourceTable;
 class DatabaseEntry;
+class Event;
 class EventClass;
 class EventSystem;
 class MonsterArchetype;
@@ -71,6 +74,28 @@ public:
     static void RegisterEventClass(TypeRegistry& types);
     EventClass* GetEventClass() const override;
 
+    // ---- Events of the animation frames (EntityClientEvents.cpp) --------------------------------
+    // The events an entity handles itself, each with its handler; parameters are words read in order.
+    static constexpr int32_t kAnimationEventCount = 15;
+    static constexpr std::array<const char*, kAnimationEventCount> kAnimationEventNames = {
+        "sound",      "loopSound",       "stopLoopSound",         "startEffect",          "stopEffect",
+        "spawnEffect", "startBeam",      "stopBeam",              "startSwipe",           "stopSwipe",
+        "startClientModelSwipe", "stopClientModelSwipe", "startAttachedSwipe", "stopAttachedSwipe",
+        "playDatabaseSound"};
+    // The channel slot of the entity's looping sound: "stopLoopSound" stops only that one.
+    static constexpr int32_t kLoopSoundSlot = -4;
+    // Once, when the client starts; then the handlers go into the class's table (nothing
+    // without the table).
+    static void RegisterAnimationEvents(EventSystem& events);
+    static void BuildEventHandlers();
+    // Each event of the animation that fires for the frame or the start or end goes to the
+    // entity's handler, then to the event queue.
+    void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override;
+    // The entity as its effects, beams and swipes see it.
+    EntityEffectHost& GetEffectHost() { return effectHost; }
+    // The loaded model resource of the handle; null for none.
+    static const ModelResource* GetModelResource(int32_t handle);
+
     // ---- The record ---------------------------------------------------------------------------
     virtual void Load(const DatabaseEntry* newRecord);
     void SetClassIndex(int32_t index);
@@ -80,8 +105,9 @@ public:
     // Takes a state record read whole. A record whose place, scale or alpha is not finite is
     // taken as no record at all: the entity stays as it was.
     void ApplyState(const NetEntityHeader& header, const NetEntityState& state, const ClientResourceTable* resources);
-    // Called for each effect an update no longer names, before it is deleted.
-    virtual void OnStatusEffectLost(StatusEffectClient&) {}
+    // Called for each effect an update no longer names, before it is deleted: on the local
+    // player's body a long, flagged or last-of-its-group effect is heard going.
+    virtual void OnStatusEffectLost(StatusEffectClient& lost);
     void Update(float seconds) override;
     // Toward the facing: at once when snapping, else by at most the turn rate.
     void Turn(float seconds, bool snap);
@@ -170,6 +196,11 @@ public:
     // The placement, then for a tag other than -1 the tag's in the current pose.
     void SetModelTransform(int32_t tag, WorldPos3& where, Matrix3& matrix) const;
     bool IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) const;
+    // A model widget's entity, or the hovered entity unless it is a secret.
+    bool IsDrawnAsHovered(const EntityDrawFrame& drawFrame) const;
+    // The owner's place (or its own) on the ground, moved by (-100, -100, +150): kept on its
+    // level even where the moved point leaves the level.
+    void GetReferencePoint(WorldPos3& out) const;
     // The model, its status effects' shaders, its shadow, its equipment, the hover outline and
     // the overhead icon.
     void Draw(EntityScene& scene, const EntityDrawFrame& drawFrame);
@@ -316,7 +347,6 @@ private:
     bool IsPlayerQuestItem() const;
     void ShowItemSkin(int32_t location, const DatabaseEntry* item);
     const Skin* GetSharedSkin() const;
-    static const ModelResource* GetModelResource(int32_t handle);
     // The wearer's tag the location's model hangs on; -1 without one.
     int32_t FindWearerTag(int32_t location) const;
     ModelSurfacesDesc MakeModelDesc() const;
@@ -352,9 +382,38 @@ private:
     void UpdateTimer(float seconds);
     void UpdateGate();
 
+    // The words a swipe event carries: its name, two tags, and a location or tag name.
+    struct SwipeEventArguments {
+        std::string name;
+        std::string firstTag;
+        std::string secondTag;
+        std::string fourth;
+    };
+    void FireClientEvent(const AnimationEvent& fired);
+    // Under "Sounds", at the entity; a loop in the entity's loop slot.
+    void PlaySoundFile(std::string name, bool loop) const;
+    static SwipeEventArguments ReadSwipeArguments(Event& event, bool withFourth);
+    void OnSoundEvent(Event& event);
+    void OnLoopSoundEvent(Event& event);
+    void OnStopLoopSoundEvent(Event& event);
+    void OnStartEffectEvent(Event& event);
+    void OnStopEffectEvent(Event& event);
+    void OnSpawnEffectEvent(Event& event);
+    void OnStartBeamEvent(Event& event);
+    void OnStopBeamEvent(Event& event);
+    void OnStartSwipeEvent(Event& event);
+    void OnStopSwipeEvent(Event& event);
+    void OnStartModelSwipeEvent(Event& event);
+    void OnStopModelSwipeEvent(Event& event);
+    void OnStartAttachedSwipeEvent(Event& event);
+    void OnStopAttachedSwipeEvent(Event& event);
+    void OnDatabaseSoundEvent(Event& event);
+
+    EntityEffectHost effectHost{*this};
     std::unique_ptr<Skin> ownSkin;
     ResourceHandle covenantIcon;
     int32_t covenantIconFor = -2;
 
     static EventClass* eventClass;
+    static std::array<int, kAnimationEventCount> animationEventIds;
 };

@@ -73,6 +73,19 @@ bool EntityClient::IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) con
     return hovered == entityNumber || (owner && hovered == owner->entityNumber);
 }
 
+bool EntityClient::IsDrawnAsHovered(const EntityDrawFrame& drawFrame) const
+{
+    return isWidgetModel || (drawFrame.hovered == this && !isSecret);
+}
+
+void EntityClient::GetReferencePoint(WorldPos3& out) const
+{
+    const EntityClient* owner = GetOwner();
+    const WorldPos& from = owner ? owner->position : position;
+    // Plain sums, not a walk across the level edge: the point stays on its level.
+    out = WorldPos3{from.level, from.x - 100.0f, from.y - 100.0f, 150.0f};
+}
+
 ModelSurfacesDesc EntityClient::MakeModelDesc() const
 {
     ModelSurfacesDesc desc;

@@ -2,6 +2,7 @@
 #include "client/GameClient.h"
 
 #include "client/CharacterSetUp.h"
+#include "client/ClientEffectContext.h"
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
@@ -16,9 +17,11 @@
 #include "client/TradeWindow.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
+#include "core/EventSystem.h"
 #include "core/TypeRegistry.h"
 #include "core/UserVarSystem.h"
 #include "render/LightingSystem.h"
+#include "resources/effects/EffectSystem.h"
 #include "rules/GameData.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
@@ -41,8 +44,10 @@ GameClient::GameClient()
     : music(std::make_unique<ClientMusic>()), messages(std::make_unique<ClientMessages>(*this)),
       rankings(std::make_unique<CovenantRankings>(*this)), sight(std::make_unique<ClientSight>(*this)),
       weatherClient(std::make_unique<WeatherClient>()), profiles(std::make_unique<ClientProfiles>()),
-      trade(std::make_unique<TradeWindow>(*this))
+      trade(std::make_unique<TradeWindow>(*this)), effectContext(std::make_unique<ClientEffectContext>())
 {
+    if (gEffectSystem)
+        gEffectSystem->SetContext(effectContext.get());
     profileCountHook = [this](int32_t databaseIndex, bool death) { profiles->Count(databaseIndex, death); };
     profileUnlockedHook = [this](const std::string& className) { return profiles->IsUnlocked(className); };
     npcChatVoiceHook = [this](const std::vector<std::string>& args) {
@@ -56,6 +61,8 @@ GameClient::GameClient()
 GameClient::~GameClient()
 {
     Reset();
+    if (gEffectSystem && &gEffectSystem->GetContext() == effectContext.get())
+        gEffectSystem->SetContext(nullptr);
 }
 
 void GameClient::Init()
@@ -65,6 +72,9 @@ void GameClient::Init()
     gGameClient = new GameClient();
     if (gTypeRegistry)
         EntityClient::RegisterEventClass(*gTypeRegistry);
+    if (gEventSystem)
+        EntityClient::RegisterAnimationEvents(*gEventSystem);
+    EntityClient::BuildEventHandlers();
     if (gCommandSystem)
         CharacterSetUp::Register(*gCommandSystem);
     gGameClient->RegisterVars();
@@ -160,6 +170,21 @@ void GameClient::ResetForNewWorld()
 EntityClient* GameClient::GetEntity(int32_t number) const
 {
     return number >= 0 && number < kMaxEntities ? entities[static_cast<size_t>(number)].get() : nullptr;
+}
+
+EffectContext& GameClient::GetEffectContext()
+{
+    return *effectContext;
+}
+
+EntityClient* GameClient::FindEntityByOwner(int32_t ownerNumber, int32_t tag) const
+{
+    if (ownerNumber < 0)
+        return nullptr;
+    for (const auto& entity : entities)
+        if (entity && entity->parentNumber == ownerNumber && entity->parentTag == tag)
+            return entity.get();
+    return nullptr;
 }
 
 CovenantClient* GameClient::GetCovenant(int32_t index, bool create)

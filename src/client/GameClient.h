@@ -28,6 +28,8 @@ class EntityClient;
 class MessageBuffer;
 class QuestClient;
 class TradeWindow;
+class ClientEffectContext;
+class EffectContext;
 
 // Main thread only. Made once at start-up after the world host's game; Reset empties it for a
 // new game.
@@ -74,6 +76,8 @@ public:
     // ---- The tables ---------------------------------------------------------------------------
     // Null for a number outside 0..1499 or a slot not held.
     EntityClient* GetEntity(int32_t number) const;
+    // The first entity that hangs on the owner at the owner's tag; null for none.
+    EntityClient* FindEntityByOwner(int32_t ownerNumber, int32_t tag) const;
     void ClearEntities();
     // The covenant at the index; past the end, with create, a new one appended.
     CovenantClient* GetCovenant(int32_t index, bool create);
@@ -89,6 +93,8 @@ public:
 
     // ---- The client's services, each in its own files ------------------------------------------
     ClientMusic& GetMusic() { return *music; }
+    // What the effect system asks of this client; handed to it at construction.
+    EffectContext& GetEffectContext();
     ClientMessages& GetMessages() { return *messages; }
     CovenantRankings& GetRankings() { return *rankings; }
     ClientSight& GetSight() { return *sight; }
@@ -215,6 +221,8 @@ private:
     std::unique_ptr<WeatherClient> weatherClient;
     std::unique_ptr<ClientProfiles> profiles;
     std::unique_ptr<TradeWindow> trade;
+    // Given to the effect system while this client exists.
+    std::unique_ptr<ClientEffectContext> effectContext;
 };
 
 extern GameClient* gGameClient;

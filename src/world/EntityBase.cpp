@@ -293,7 +293,9 @@ void EntityBase::FireAnimationEvents()
         OnAnimationEvent(lastAnim, AnimationSignal::Ended, -1);
     if (anim != -1)
         OnAnimationEvent(anim, AnimationSignal::Started, -1);
-    if (lastAnim != -1 && anim != -1)
+    // A first animation reaches its frames too: else the frames of its first advance were lost,
+    // more of them the longer that frame was.
+    if (anim != -1)
         RaiseFrames(anim, 0, now);
 }
 

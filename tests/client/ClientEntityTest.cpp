@@ -1,6 +1,7 @@
 // ClientEntityTest -- the entity mirror: what its record gives it by kind, its state record (health, effects, owners, non-finite values), turning toward its facing, and what one name seed gives.
 #include "client/ClientWorld.h"
 
+#include "client/EntityScene.h"
 #include "client/StatusEffectClient.h"
 #include "core/NameGenerator.h"
 #include "rules/monsters/MonsterArchetype.h"
@@ -364,6 +365,32 @@ TEST_F(ClientEntityPlacement, ASetRotationOutlastsTheFacingAndAnOwnerLoopIsNoOwn
     first->GetModelPlacement(where, matrix);
     EXPECT_NEAR(Facing(matrix).y, 1.0f, 1e-5f);
     EXPECT_EQ(first->GetTopOwner(), first);
+}
+
+TEST_F(ClientEntityPlacement, TheReferencePointStandsOffTheOwnerAndOnlyASecretIsNeverDrawnHovered)
+{
+    Feed({{42, 10.0f, 20.0f, -1, 2}, {43, 500.0f, 600.0f, 42, 2}});
+    EntityClient* owner = gameClient->GetEntity(42);
+    EntityClient* hung = gameClient->GetEntity(43);
+    ASSERT_NE(hung, nullptr);
+    WorldPos3 point;
+    hung->GetReferencePoint(point);
+    EXPECT_EQ(point.level, owner->position.level);
+    EXPECT_FLOAT_EQ(point.x, -90.0f) << "the owner's place, and off the level's edge on the same level";
+    EXPECT_FLOAT_EQ(point.y, -80.0f);
+    EXPECT_FLOAT_EQ(point.z, 150.0f);
+    owner->GetReferencePoint(point);
+    EXPECT_FLOAT_EQ(point.x, -90.0f);
+
+    EntityDrawFrame frame;
+    EXPECT_FALSE(owner->IsDrawnAsHovered(frame));
+    frame.hovered = owner;
+    EXPECT_TRUE(owner->IsDrawnAsHovered(frame));
+    EXPECT_FALSE(hung->IsDrawnAsHovered(frame)) << "the owner's hover is not its own";
+    owner->isSecret = true;
+    EXPECT_FALSE(owner->IsDrawnAsHovered(frame));
+    hung->isWidgetModel = true;
+    EXPECT_TRUE(hung->IsDrawnAsHovered(frame)) << "a model widget's entity is always drawn hovered";
 }
 
 TEST_F(ClientEntity, TurningSnapsAtFirstThenSwingsTheShortWayAtItsRate)

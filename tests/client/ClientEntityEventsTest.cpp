@@ -1,0 +1,320 @@
+// ClientEntityEventsTest -- the events an entity's animation frames carry: which fire for a frame, a start and an end whatever the frame rate, what the sound handlers play on the sound system, the effects, beams and swipes they start and stop, and the sound of a status effect lost on the player's body.
+#include "client/ClientServicesWorld.h"
+
+#include "client/StatusEffectClient.h"
+#include "core/Event.h"
+#include "core/EventSystem.h"
+#include "core/StringUtil.h"
+#include "resources/effects/EffectSystem.h"
+#include "resources/models/ModelWorld.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// "walk": ten frames at 20 a second, a hum while it plays, a step on frame 2 and three markers
+// other listeners count; "swing" starts and stops effects, beams and swipes.
+constexpr const char* kEventWalkerModel = R"(dir Models
+skeleton walker.mds
+tags walker.tag
+animations
+{
+ walk walk
+ {
+  client
+  {
+   entry loopSound Hum.WAV
+   2 sound Step.wav
+   2 tally two
+   first tally first
+   last tally last
+   exit stopLoopSound
+  }
+ }
+ swing walk
+ {
+  client
+  {
+   entry startEffect spark.eff hand
+   entry stopEffect smoke.eff hand
+   entry startBeam ray.bem hand
+   entry startSwipe arc.swp b0 hand
+   entry startAttachedSwipe cut.swp tip tip hand
+   3 stopSwipe arc.swp b0 hand
+   3 stopBeam ray.bem hand
+   3 stopAttachedSwipe cut.swp tip tip hand
+  }
+ }
+ drop walk
+ {
+  client
+  {
+   entry playDatabaseSound DropSound
+   entry sound missing.wav
+   entry nosuchevent a b
+  }
+ }
+}
+)";
+
+constexpr const char* kEventRecords = R"(
+EventCoin
+{
+    Type Item
+    DropSound "sounds/clink.wav"
+}
+EventRock
+{
+    Type Object
+    DropSound "sounds/clink.wav"
+}
+EventShortWard
+{
+    Type StatusEffect
+    TotalTime 10
+}
+EventFlaggedWard
+{
+    Type StatusEffect
+    TotalTime 10
+    PlayLostEffectSound 1
+}
+EventLongWard
+{
+    Type StatusEffect
+    TotalTime 60
+    EffectType OnlyOne
+    GroupName "wards"
+}
+EventWardKin
+{
+    Type StatusEffect
+    TotalTime 90
+    EffectType OnlyOne
+    GroupName "wards"
+}
+EventStubbornWard
+{
+    Type StatusEffect
+    TotalTime 90
+    EffectType OnlyOne
+    GroupName "wards"
+    AlwaysPlayLostEffectSound 1
+}
+)";
+
+// Hears every event the queue delivers for the ids it was entered for.
+class EventTally : public Listener {
+public:
+    void ObserveEvent(Event& event) override
+    {
+        std::string words = event.name;
+        while (event.params.BytesLeft() > 0)
+            words += " " + event.params.ReadString();
+        heard.push_back(words);
+    }
+    int Count(const std::string& words) const { return static_cast<int>(std::count(heard.begin(), heard.end(), words)); }
+
+    std::vector<std::string> heard;
+};
+
+// Its status effects are put in place by the test, as an update would.
+class EventBearer : public EntityClient {
+public:
+    using EntityClient::statusEffects;
+};
+
+class ClientEntityEvents : public ClientServicesWorld {
+protected:
+    void SetUp() override
+    {
+        RegisterModelResourceTypes(*manager);
+        EffectSystem::RegisterTypes(*manager);
+        effects = std::make_unique<EffectSystem>();
+        gEffectSystem = effects.get();
+        effects->SetContext(&gameClient->GetEffectContext());
+        EntityClient::RegisterEventClass(types);
+        EntityClient::RegisterAnimationEvents(events);
+        EntityClient::BuildEventHandlers();
+        for (const char* name : {"tally", "sound"})
+            events.AddListenerEntry(events.RegisterEvent(name), &tally);
+        folder.Write("Assets/Models/walker.mds", MakeChainSkeleton(2));
+        folder.Write("Assets/Models/walk.mda", MakeAnimation(10, 2, RestPose));
+        folder.Write("Assets/Models/walker.tag", "hand b1 0 0 1 1 0 0 0\n");
+        folder.Write("Assets/Models/walker.mdl", kEventWalkerModel);
+        folder.Write("Assets/Models/blade.mds", MakeChainSkeleton(1));
+        folder.Write("Assets/Models/blade.tag", "tip b0 0 0 2 1 0 0 0\n");
+        folder.Write("Assets/Models/blade.mdl", "dir Models\nskeleton blade.mds\ntags blade.tag\nanimations\n{\n}\n");
+        folder.Write("Assets/Effects/spark.eff", "spawnCount 1\nmaxAge 10\n");
+        folder.Write("Assets/Effects/smoke.eff", "spawnCount 1\nmaxAge 10\n");
+        folder.Write("Assets/Effects/ray.bem", "maxAge 2\n");
+        folder.Write("Assets/Effects/arc.swp", "maxAge 1\n");
+        folder.Write("Assets/Effects/cut.swp", "maxAge 1\n");
+        for (const char* sound : {"sounds/hum.wav", "sounds/step.wav", "sounds/clink.wav", "sounds/lost.wav"})
+            WriteSound(sound);
+        JoinWithTuning("SoundNameLostEffect \"sounds/lost.wav\"", kEventRecords);
+    }
+
+    void TearDown() override
+    {
+        walkers.clear();
+        effects.reset();
+        gEffectSystem = nullptr;
+    }
+
+    // An entity of the number with the walker model, its first animation started.
+    EntityClient& Walker(int32_t number, const char* animation, const char* record = "EventRock")
+    {
+        auto& made = walkers.emplace_back(std::make_unique<EntityClient>());
+        made->entityNumber = number;
+        made->Load(database.FindEntryByName(record));
+        made->LoadModels("walker.mdl");
+        manager->Get(made->model); // waits for the loader
+        made->PlayAnimation(animation, 5, AnimationMode::Loop, true);
+        return *made;
+    }
+
+    // The channels past the music's that play, as "name owner" with "loop" for a looping one;
+    // names in lower case, as the first request of a file gives its name.
+    std::vector<std::string> Channels()
+    {
+        std::vector<std::string> out;
+        for (int32_t i = SoundSystem::kMusicChannels; i < SoundSystem::kChannelCount; ++i) {
+            SoundInstance* channel = sound->GetChannel(i);
+            if (channel->IsActive() && !channel->IsFadingOut())
+                out.push_back(StringToLower(manager->GetName(channel->GetResource())) + " " + std::to_string(channel->GetOwner()) +
+                              (channel->IsLooping() ? " loop" : ""));
+        }
+        return out;
+    }
+
+    std::unique_ptr<EffectSystem> effects;
+    std::vector<std::unique_ptr<EntityClient>> walkers;
+    EventTally tally;
+};
+
+TEST_F(ClientEntityEvents, EachFrameEventFiresOncePerPassWhateverTheFrameRate)
+{
+    // 0.9 seconds is 18 frames: frame 2 twice, frame 0 (the "first" kind) twice, the last once.
+    for (float step : {0.01f, 0.05f, 0.15f, 0.45f}) {
+        SCOPED_TRACE(step);
+        tally.heard.clear();
+        EntityClient& walker = Walker(40, "walk");
+        int steps = static_cast<int>(std::lround(0.9f / step));
+        for (int i = 0; i < steps; ++i)
+            walker.Update(step);
+        events.DispatchQueue();
+        EXPECT_EQ(tally.Count("tally two"), 2);
+        EXPECT_EQ(tally.Count("tally first"), 2) << "the first advance reaches frame 0 however long it was";
+        EXPECT_EQ(tally.Count("tally last"), 1);
+        EXPECT_EQ(tally.Count("sound Step.wav"), 2) << "the queue hands the words on as written";
+        walkers.clear();
+    }
+}
+
+TEST_F(ClientEntityEvents, SoundsPlayAtTheirEntityAndALoopStopsOnlyItsOwn)
+{
+    EntityClient& first = Walker(41, "walk");
+    EntityClient& second = Walker(42, "walk");
+    first.Update(0.12f);
+    second.Update(0.01f);
+    std::vector<std::string> playing = Channels();
+    std::sort(playing.begin(), playing.end());
+    EXPECT_EQ(playing, (std::vector<std::string>{"sounds/hum.wav 41 loop", "sounds/hum.wav 42 loop",
+                                                 "sounds/step.wav 41"}));
+
+    // Leaving the walk ends its hum, and only the first's.
+    first.PlayAnimation("swing", 5, AnimationMode::Loop, true);
+    first.Update(0.01f);
+    playing = Channels();
+    EXPECT_EQ(std::count(playing.begin(), playing.end(), "sounds/hum.wav 42 loop"), 1);
+    EXPECT_EQ(std::count(playing.begin(), playing.end(), "sounds/hum.wav 41 loop"), 0);
+
+    // The database sound only for an item; a missing file and an unknown event change nothing.
+    EntityClient& rock = Walker(43, "drop");
+    rock.Update(0.01f);
+    EntityClient& coin = Walker(44, "drop", "EventCoin");
+    coin.Update(0.01f);
+    playing = Channels();
+    EXPECT_EQ(std::count(playing.begin(), playing.end(), "sounds/clink.wav 44"), 1);
+    EXPECT_EQ(std::count(playing.begin(), playing.end(), "sounds/clink.wav 43"), 0);
+    size_t pooled = events.GetPooledCount();
+    events.DispatchQueue();
+    EXPECT_GE(events.GetPooledCount(), pooled) << "every record went back to the pool";
+    EXPECT_EQ(events.GetQueuedCount(), 0u);
+}
+
+TEST_F(ClientEntityEvents, EffectsStartOnlyWhileSeenAndStopWhatever)
+{
+    EntityClient& swinger = Walker(45, "swing");
+    swinger.Update(0.01f);
+    // The "hand" tag: two bones, then the tags.
+    int32_t hand = swinger.GetEffectHost().FindAttachPoint("hand");
+    EXPECT_EQ(hand, 2);
+    ASSERT_EQ(effects->GetLiveEffects().size(), 2u);
+    const EffectInstance* spark = effects->FindEffect(&swinger.GetEffectHost(), "spark.eff", hand);
+    const EffectInstance* smoke = effects->FindEffect(&swinger.GetEffectHost(), "smoke.eff", hand);
+    ASSERT_NE(spark, nullptr);
+    ASSERT_NE(smoke, nullptr) << "a stop of an effect never started makes it, stopped";
+    EXPECT_TRUE(spark->emitting);
+    EXPECT_FALSE(smoke->emitting);
+    ASSERT_EQ(effects->GetLiveBeams().size(), 1u);
+    EXPECT_TRUE(effects->GetLiveBeams()[0]->active);
+    // Nothing hangs on the hand: the attached swipe makes nothing.
+    ASSERT_EQ(effects->GetLiveSwipes().size(), 1u);
+    EXPECT_EQ(effects->GetLiveSwipes()[0]->definitionName, "arc.swp");
+    EXPECT_TRUE(effects->GetLiveSwipes()[0]->active);
+
+    // Frame 3 stops the beam and the swipe; a second pass reuses the effect.
+    swinger.Update(0.15f);
+    EXPECT_FALSE(effects->GetLiveBeams()[0]->active);
+    EXPECT_FALSE(effects->GetLiveSwipes()[0]->active);
+    swinger.PlayAnimation("walk", 5, AnimationMode::Loop, true);
+    swinger.Update(0.01f);
+    swinger.PlayAnimation("swing", 5, AnimationMode::Loop, true);
+    swinger.Update(0.01f);
+    EXPECT_EQ(effects->GetLiveEffects().size(), 2u) << "found again, not made twice";
+
+}
+
+TEST_F(ClientEntityEvents, ALostEffectIsHeardOnThePlayersBodyWhenLongFlaggedOrLastOfItsGroup)
+{
+    int32_t number = Client::GetLocalPlayerNumber();
+    ASSERT_NE(number, -1);
+    struct Case {
+        const char* lost;
+        const char* kept;
+        int32_t entity;
+        bool heard;
+    };
+    const Case cases[] = {
+        {"EventShortWard", nullptr, number, false},
+        {"EventFlaggedWard", nullptr, number, true},
+        {"EventLongWard", nullptr, number, true},
+        {"EventLongWard", nullptr, number + 1, false},
+        {"EventLongWard", "EventWardKin", number, false},
+        {"EventStubbornWard", "EventWardKin", number, true},
+        {"EventLongWard", "EventShortWard", number, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.lost) + (c.kept ? std::string(" beside ") + c.kept : "") +
+                     (c.entity == number ? "" : " elsewhere"));
+        sound->ReleaseChannels();
+        EventBearer bearer;
+        bearer.entityNumber = c.entity;
+        bearer.statusEffects.push_back(std::make_unique<StatusEffectClient>(database.FindEntryByName(c.lost), 1));
+        if (c.kept)
+            bearer.statusEffects.push_back(
+                std::make_unique<StatusEffectClient>(database.FindEntryByName(c.kept), 2));
+        bearer.OnStatusEffectLost(*bearer.statusEffects.front());
+        std::vector<std::string> playing = Channels();
+        EXPECT_EQ(std::count(playing.begin(), playing.end(), "sounds/lost.wav " + std::to_string(c.entity)),
+                  c.heard ? 1 : 0);
+    }
+}
+
+} // namespace
