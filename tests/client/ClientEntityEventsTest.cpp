@@ -7,6 +7,7 @@
 #include "core/StringUtil.h"
 #include "resources/effects/EffectSystem.h"
 #include "resources/models/ModelWorld.h"
+#include "resources/shaders/ShippedShaderWorld.h"
 
 #include <algorithm>
 #include <cmath>
@@ -315,6 +316,63 @@ TEST_F(ClientEntityEvents, ALostEffectIsHeardOnThePlayersBodyWhenLongFlaggedOrLa
         EXPECT_EQ(std::count(playing.begin(), playing.end(), "sounds/lost.wav " + std::to_string(c.entity)),
                   c.heard ? 1 : 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Every event the shipped models' animations carry names one of the entity's events, a file we
+// ship and tags its model has: a misspelt name would be silence, or a warning every swing.
+class ClientEntityEventsShipped : public ShippedShaderWorld {
+protected:
+    void SetUp() override
+    {
+        ShippedShaderWorld::SetUp();
+        if (!IsSkipped() && !HasFatalFailure())
+            RegisterModelResourceTypes(*manager);
+    }
+
+    // The first word of an effect, beam or swipe event names a file under "Effects"; the tags
+    // follow it (a swipe's last word is a location or tag name of something else).
+    void ExpectEffectEvent(const ModelResource& model, const AnimationEvent& event, const std::string& where)
+    {
+        ASSERT_FALSE(event.arguments.empty()) << where;
+        EXPECT_TRUE(gFileSystem->FileExists("Effects/" + event.arguments[0])) << where;
+        size_t tags = event.command.find("Swipe") != std::string::npos ? 3 : 2;
+        for (size_t i = 1; i < tags && i < event.arguments.size(); ++i)
+            EXPECT_NE(model.FindTag(event.arguments[i]), -1) << where << " tag " << event.arguments[i];
+    }
+};
+
+TEST_F(ClientEntityEventsShipped, EveryEventNamesAKnownEventAShippedFileAndTagsItsModelHas)
+{
+    std::vector<ResourceHandle> models;
+    PreloadModels(models);
+    ASSERT_FALSE(models.empty());
+    int checked = 0;
+    for (const ResourceHandle& handle : models) {
+        auto* model = dynamic_cast<ModelResource*>(manager->Get(handle));
+        ASSERT_NE(model, nullptr);
+        for (const auto& animation : model->animations) {
+            for (const AnimationEvent& event : animation->clientEvents) {
+                std::string where = handle.GetName() + " " + animation->name + " " + event.command;
+                const auto& names = EntityClient::kAnimationEventNames;
+                EXPECT_NE(std::find_if(names.begin(), names.end(),
+                                       [&](const char* name) { return event.command == name; }),
+                          names.end())
+                    << where;
+                if (event.command == "sound" || event.command == "loopSound") {
+                    ASSERT_EQ(event.arguments.size(), 1u) << where;
+                    EXPECT_TRUE(gFileSystem->FileExists("Sounds/" + event.arguments[0])) << where;
+                } else if (event.command != "stopLoopSound" && event.command != "playDatabaseSound") {
+                    ExpectEffectEvent(*model, event, where);
+                }
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 50) << "the creatures' steps, blows and casts";
 }
 
 } // namespace
