@@ -612,6 +612,41 @@ bool AddFonts(ArchiveWriter& archive)
 
 } // namespace
 
+// The renderer's stock looks of entities: a soft shadow under them, the hover tints by friend
+// or foe, and the glows of set, unique and artifact equipment. Tints are flat colours the
+// shaders add over the model.
+bool AddEntityStock(ArchiveWriter& archive)
+{
+    Image shadow = Sprite(64, [](float dx, float dy, int, int) { return Falloff(std::sqrt(dx * dx + dy * dy), 1.5f) * 0.6f; });
+    for (int y = 0; y < shadow.Height(); ++y)
+        for (int x = 0; x < shadow.Width(); ++x)
+            shadow.Set(x, y, {0.0f, 0.0f, 0.0f, shadow.Get(x, y).a});
+    struct Tint {
+        const char* path;
+        Color color;
+    };
+    const Tint tints[] = {
+        {"Textures/Stock/outline_cyan.tga", {0.2f, 0.9f, 1.0f, 0.5f}},
+        {"Textures/Stock/outline_green.tga", {0.25f, 1.0f, 0.3f, 0.5f}},
+        {"Textures/Stock/outline_white.tga", {1.0f, 1.0f, 1.0f, 0.45f}},
+        {"Textures/Stock/outline_orange.tga", {1.0f, 0.6f, 0.15f, 0.5f}},
+        {"Textures/Stock/outline_blue.tga", {0.3f, 0.45f, 1.0f, 0.5f}},
+        {"Textures/Stock/outline_red.tga", {1.0f, 0.2f, 0.15f, 0.5f}},
+        {"Textures/Stock/glow_set.tga", {0.3f, 1.0f, 0.4f, 0.35f}},
+        {"Textures/Stock/glow_unique.tga", {1.0f, 0.8f, 0.25f, 0.35f}},
+        {"Textures/Stock/glow_artifact.tga", {1.0f, 0.4f, 0.9f, 0.35f}},
+    };
+    if (!AddImage(archive, "Textures/Stock/shadow.tga", shadow))
+        return false;
+    for (const Tint& tint : tints) {
+        Image flat(8, 8, true);
+        flat.Fill(tint.color);
+        if (!AddImage(archive, tint.path, flat))
+            return false;
+    }
+    return true;
+}
+
 bool GenerateTextures(ArchiveWriter& archive)
 {
     return AddImage(archive, "Textures/white.tga", Solid({1.0f, 1.0f, 1.0f, 1.0f})) &&
@@ -621,5 +656,5 @@ bool GenerateTextures(ArchiveWriter& archive)
            AddImage(archive, "Textures/gradient_vertical.tga", Gradient(16, 256, false, false)) &&
            AddImage(archive, "Textures/gradient_alpha.tga", Gradient(256, 16, true, true)) && AddFrames(archive) &&
            AddWidgetParts(archive) && AddHelpBorders(archive) && AddMiniMapMask(archive) && AddSprites(archive) &&
-           AddTiles(archive) && AddFonts(archive);
+           AddTiles(archive) && AddFonts(archive) && AddEntityStock(archive);
 }

@@ -20,6 +20,7 @@
 #include "render/Screenshot.h"
 #include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/models/Animation.h"
 #include "resources/models/ModelResource.h"
@@ -299,7 +300,10 @@ void Renderer::LoadFontsAndTextures()
     }
     for (int32_t i = 0; i < kStandardTextureCount; ++i) {
         std::string name = gGameData->GetNameById(kRendererStandardTextureKeys[i]);
-        if (!name.empty())
+        // The shadow, tints and glows are laid on the ground and on models: those take shaders.
+        if (!name.empty() && i >= kStandardShadow)
+            LoadTextureByName(name, standardTextures[static_cast<size_t>(i)], TextureUsage::AlphaBlended);
+        else if (!name.empty())
             gResourceManager->Load(name, standardTextures[static_cast<size_t>(i)]);
     }
 }
