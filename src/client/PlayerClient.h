@@ -180,6 +180,11 @@ public:
     bool IsLoadedCharacter() const { return loadedCharacter; }
     // Slot 0..5; the empty answer for any other.
     const QuestClient* GetQuestSlot(int32_t slot) const;
+    // The same, for building its texts (which fill the quest's caches).
+    QuestClient* GetQuestSlot(int32_t slot)
+    {
+        return const_cast<QuestClient*>(static_cast<const PlayerClient*>(this)->GetQuestSlot(slot));
+    }
     int32_t CountQuests() const;
     InventoryClient& GetInventory() { return *inventory; }
     const InventoryClient& GetInventory() const { return *inventory; }
@@ -357,6 +362,8 @@ private:
     void UpdateHints();
     void LeaveMode(int32_t mode);
     void EnterMode(int32_t mode);
+    // Mode 24: the giver's screen with the first quest it offers chosen, and its line asked for.
+    void EnterQuestGiverMode(const EntityClient* giver);
     // The held button's step of the frame: the move target follows the cursor.
     void UpdateAim();
     void StopAiming();

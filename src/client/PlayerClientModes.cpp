@@ -38,6 +38,10 @@ constexpr PlayerModeMenus kPlayerModeMenus[] = {
 constexpr int32_t kPlayerModeStash = 10;
 constexpr int32_t kPlayerModeWorldMap = 14;
 constexpr int32_t kPlayerModePickUp = 23;
+constexpr int32_t kPlayerModeQuestGiver = 24;
+// The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's.
+constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest"};
+constexpr int32_t kPlayerNpcTypeRecruit = 4;
 // The stash's bag menus closed with it.
 constexpr int32_t kPlayerStashBags = 8;
 // The walk animation's priority.
@@ -118,6 +122,40 @@ void PlayerClient::LeaveMode(int32_t mode)
     }
     if (mode == kPlayerModeWorldMap && gUserVarSystem)
         gUserVarSystem->SetStringByName("drawWorldMap", "0");
+    if (mode == kPlayerModeQuestGiver)
+        for (const char* menu : kPlayerQuestGiverMenus)
+            PlayerModesMenuLine("hideMenu", menu);
+}
+
+void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
+{
+    if (!giver)
+        return;
+    int32_t npcType = giver->GetNpcType();
+    // The first quest offered that the player does not hold yet is the one shown and accepted;
+    // the NPC's earlier line goes, and the host is asked for what it says now.
+    std::string offered;
+    for (int32_t number : giver->questOffers) {
+        bool held = false;
+        for (int32_t slot = 0; slot < kQuestSlots; ++slot)
+            held = held || (GetQuestSlot(slot) && GetQuestSlot(slot)->questId == number);
+        if (!held) {
+            offered = std::to_string(number);
+            break;
+        }
+    }
+    if (gUserVarSystem)
+        gUserVarSystem->SetStringByName("SelectedQuest", offered);
+    if (gGameClient)
+        gGameClient->npcChatText.clear();
+    if (gClientApp)
+        gClientApp->QueueServerCommand("getNpcChat");
+    const char* menu = !giver->isNpc                          ? kPlayerQuestGiverMenus[2]
+                       : npcType == kPlayerNpcTypeRecruit ? kPlayerQuestGiverMenus[1]
+                                                          : kPlayerQuestGiverMenus[0];
+    PlayerModesMenuLine("showMenu", menu);
+    if (npcType >= 1 && npcType <= 3)
+        TriggerHint("QuestGivers");
 }
 
 void PlayerClient::EnterMode(int32_t mode)
@@ -153,6 +191,7 @@ void PlayerClient::EnterMode(int32_t mode)
         }
         interactionMode = 0;
         break;
+    case kPlayerModeQuestGiver: EnterQuestGiverMode(target); break;
     default: break;
     }
 }

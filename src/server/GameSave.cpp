@@ -78,6 +78,8 @@ Game::WorldLoadResult Game::LoadWorld(std::string_view characterName)
     if (!reader.ReadWorld())
         return WorldLoadResult::Refused;
     reader.ReadEntities();
+    // The town's NPCs are not in the save: a loaded world fills its town as a new one does.
+    CreateTownNpcs();
     return WorldLoadResult::Loaded;
 }
 

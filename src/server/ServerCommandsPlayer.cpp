@@ -29,6 +29,16 @@ WorldPos ServerCommandsPosition(const std::string& level, const std::string& x, 
     return position;
 }
 
+// A quest or slot number as the client sent it. Mended: a word that is no number was read as 0,
+// so "acceptQuest x" took world quest 0 and "declineQuest x" gave up the first slot's quest.
+bool ServerCommandsQuestNumber(const std::string& text, int32_t& number)
+{
+    if (!IsIntegerText(text))
+        return false;
+    number = ServerCommands::ToInt(text);
+    return true;
+}
+
 Actor* ServerCommandsTalkPartner(const Player& player)
 {
     return dynamic_cast<Actor*>(player.GetInteractionTarget());
@@ -115,7 +125,8 @@ void ServerCommands::UseEntity(const Args& args, Player* player)
 void ServerCommands::DeclineQuest(const Args& args, Player* player)
 {
     // The client names the slot; one outside the six is no request.
-    EntityQuest* quest = player->GetQuestSlot(ToInt(args[0]));
+    int32_t slot = -1;
+    EntityQuest* quest = ServerCommandsQuestNumber(args[0], slot) ? player->GetQuestSlot(slot) : nullptr;
     if (!quest || quest->IsEmpty())
         return;
     if (Quest* original = gGame->GetQuests().GetQuest(quest->questId))
@@ -172,12 +183,15 @@ void ServerCommands::Invite(const Args& args, Player* player)
 
 void ServerCommands::AcceptQuest(const Args& args, Player* player)
 {
-    player->AcceptQuest(ToInt(args[0]));
+    int32_t number = -1;
+    if (ServerCommandsQuestNumber(args[0], number))
+        player->AcceptQuest(number);
 }
 
 void ServerCommands::SkipQuest(const Args& args, Player* player)
 {
-    EntityQuest* quest = player->GetQuestSlot(ToInt(args[0]));
+    int32_t slot = -1;
+    EntityQuest* quest = ServerCommandsQuestNumber(args[0], slot) ? player->GetQuestSlot(slot) : nullptr;
     if (quest && !quest->IsEmpty())
         player->AbandonQuest(quest->questId);
 }
@@ -190,8 +204,8 @@ void ServerCommands::SolveQuest(const Args&, Player* player)
 void ServerCommands::CompleteQuest(const Args& args, Player* player)
 {
     // A negative number would name the quest of the NPC talked to, which is solveQuest's.
-    int32_t number = ToInt(args[0]);
-    if (number >= 0)
+    int32_t number = -1;
+    if (ServerCommandsQuestNumber(args[0], number) && number >= 0)
         player->CompleteQuest(number);
 }
 

@@ -436,8 +436,13 @@ void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficul
     if (resume)
         worldNotice = ResumeWorld(characterName);
     // Mended: a world that could not be loaded left the game running without one.
-    if (!resume || !worldNotice.empty())
+    // Mended: a world made here had no town NPCs, so no quest giver or vendor stood in town.
+    if (!resume || !worldNotice.empty()) {
         gGame->NewWorld(startingLevel, difficulty, worldDifficulty, numAiCovenants);
+        // A world already running keeps the NPCs it has.
+        if (gGame->GetTownNpcSlotCount() == 0)
+            gGame->CreateTownNpcs();
+    }
     gGame->SetWorldRunning();
     active = true;
 }

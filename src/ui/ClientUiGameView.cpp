@@ -87,6 +87,8 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.level = entity->level;
     out.rank = entity->rank;
     out.covenant = entity->covenantIndex;
+    out.kind = entity->GetNpcType();
+    out.offersQuest = !entity->questOffers.empty();
     return true;
 }
 

@@ -3,7 +3,7 @@
 
 #include "ui/UiGameView.h"
 
-// What the mirrors do not hold yet (the player's quests, the profile) answers as "none".
+// What the mirrors do not hold yet answers as "none".
 class ClientUiGameView : public UiGameView {
 public:
     bool IsGameRunning() const override;
@@ -32,6 +32,20 @@ public:
     bool GetHoverText(int32_t entity, std::string& text, bool& placed, float& x, float& y) const override;
     // The player's interaction target, or with allowSelected its opponent while in mode 3.
     int32_t GetTargetEntityNumber(bool allowSelected) const override;
+
+    // ---- The player's quests and NPC talk (ClientUiGameViewQuests.cpp) ----
+    // The player's interaction target.
+    int32_t GetSelectedEntityNumber() const override;
+    bool IsQuestSlotFilled(int32_t slot) const override;
+    bool IsQuestSlotComplete(int32_t slot) const override;
+    bool HoldsQuest(int32_t questNumber) const override;
+    std::string GetQuestSlotTitle(int32_t slot) const override;
+    std::string GetQuestSlotText(int32_t slot) const override;
+    bool KnowsWorldQuest(int32_t questNumber) const override;
+    bool GetOfferedQuestText(int32_t entity, int32_t questNumber, std::string& out) const override;
+    int32_t FindQuestSlotSolvedBy(int32_t entity) const override;
+    int32_t FindShortestTimeQuestSlot(float& secondsLeft) const override;
+    std::string GetNpcChatText() const override;
 
     // ---- Covenants (ClientUiGameViewCovenants.cpp) ----
     int32_t GetPlayerCovenantIndex() const override;

@@ -250,4 +250,8 @@ private:
     std::string BuildEntityLevelText() const;
     std::string BuildCovenantRankText() const;
     std::string BuildProfileText(int32_t type) const;
+    // The quest and NPC talk sources: slot titles and texts, the offered and solved quests, the
+    // NPC's line and the quest with the least time left.
+    std::string BuildQuestText(int32_t type, int32_t param) const;
+    std::string BuildPotentialQuestText() const;
 };

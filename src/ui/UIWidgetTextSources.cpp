@@ -5,6 +5,7 @@
 #include "core/EnumTable.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
+#include "core/TimeStamp.h"
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "ui/UIMenu.h"
@@ -22,6 +23,7 @@ constexpr int32_t kSourcesOrange = 6;
 constexpr int32_t kSourcesPurple = 7;
 // The treaty value of an alliance.
 constexpr int32_t kSourcesAlliance = 6;
+constexpr int32_t kSourcesQuestSlots = 6;
 
 std::string SourcesPhrase(const char* key)
 {
@@ -172,6 +174,55 @@ std::string UIWidget::BuildProfileText(int32_t type) const
     return counts ? "0" : std::string();
 }
 
+std::string UIWidget::BuildQuestText(int32_t type, int32_t param) const
+{
+    const UiGameView& view = gUISystem->GetGameView();
+    switch (type) {
+    case 23: {
+        if (!view.HasLocalPlayer())
+            return {};
+        bool any = false;
+        for (int32_t slot = 0; slot < kSourcesQuestSlots; ++slot)
+            any = any || view.IsQuestSlotFilled(slot);
+        if (!any)
+            return SourcesPhrase("NoActiveQuests");
+        // A slot the user var names outside the six shows nothing.
+        std::string slot = GetUserVarString();
+        return IsIntegerText(slot) ? view.GetQuestSlotText(ParseInt(slot)) : std::string();
+    }
+    case 24: return view.GetQuestSlotTitle(param);
+    case 25: return BuildPotentialQuestText();
+    case 26:
+    case 27: {
+        int32_t slot = view.FindQuestSlotSolvedBy(GetEntityNumber());
+        if (slot < 0)
+            return {};
+        return type == 26 ? view.GetQuestSlotText(slot) : view.GetQuestSlotTitle(slot);
+    }
+    case 29: return view.GetNpcChatText();
+    default: {
+        float left = 0.0f;
+        int32_t slot = view.FindShortestTimeQuestSlot(left);
+        if (slot < 0)
+            return {};
+        return type == 48 ? view.GetQuestSlotTitle(slot) : FormatSeconds(left, DurationStyle::Clock, 0.05f);
+    }
+    }
+}
+
+std::string UIWidget::BuildPotentialQuestText() const
+{
+    const UiGameView& view = gUISystem->GetGameView();
+    std::string chosen = gUserVarSystem ? gUserVarSystem->GetStringByName("SelectedQuest") : std::string();
+    if (!IsIntegerText(chosen) || !view.KnowsWorldQuest(ParseInt(chosen)))
+        return SourcesPhrase("NoNewQuestsAvailable");
+    int32_t entity = GetEntityNumber();
+    if (entity < 0 || !view.HasLocalPlayer())
+        return {};
+    std::string text;
+    return view.GetOfferedQuestText(entity, ParseInt(chosen), text) ? text : SourcesPhrase("NoNewQuestsAvailable");
+}
+
 std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::string& argument) const
 {
     if (!gUISystem)
@@ -188,6 +239,14 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
                                                                         : std::string();
     case 21: return view.GetSkillTreeName(param);
     case 22: return StringFormat("$$Shelf$$ %d", param + 1);
+    case 23:
+    case 24:
+    case 25:
+    case 26:
+    case 27:
+    case 29:
+    case 48:
+    case 49: return BuildQuestText(type, param);
     case 28: return view.GetDiplomacyResponse();
     case 34: return BuildCovenantRankText();
     case 40: {

@@ -107,6 +107,24 @@ public:
     // By the quest's number rather than its slot.
     virtual bool HoldsQuest(int32_t /*questNumber*/) const { return false; }
     virtual bool CanSkipQuest(int32_t /*questNumber*/) const { return false; }
+    // The quest log's title of slot 0..5 ("$$QuestSlotEmpty$$" for an empty one) and its body
+    // text built for the player (empty for an empty one); both empty outside the slots.
+    virtual std::string GetQuestSlotTitle(int32_t /*slot*/) const { return {}; }
+    virtual std::string GetQuestSlotText(int32_t /*slot*/) const { return {}; }
+    // Whether the world quest of that number is one the client knows.
+    virtual bool KnowsWorldQuest(int32_t /*questNumber*/) const { return false; }
+    // The body text of a world quest the entity offers and the player does not hold; false when
+    // the entity offers no such quest.
+    virtual bool GetOfferedQuestText(int32_t /*entity*/, int32_t /*questNumber*/, std::string& /*out*/) const
+    {
+        return false;
+    }
+    // The slot of the player's complete quest that the entity takes in; -1 for none.
+    virtual int32_t FindQuestSlotSolvedBy(int32_t /*entity*/) const { return -1; }
+    // The slot of the player's open quest with the least time left, and that time; -1 for none.
+    virtual int32_t FindShortestTimeQuestSlot(float& /*secondsLeft*/) const { return -1; }
+    // The last line an NPC said to the player.
+    virtual std::string GetNpcChatText() const { return {}; }
     virtual int32_t GetActiveItemSet() const { return -1; }
     // Locations 0 .. 17.
     virtual bool IsEquipmentFilled(int32_t /*location*/) const { return false; }

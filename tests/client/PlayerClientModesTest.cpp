@@ -79,6 +79,50 @@ TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)
     EXPECT_EQ(player->interactionMode, 2);
 }
 
+TEST_F(PlayerClientModes, AQuestGiverShowsItsScreenWithTheFirstOfferNotHeldAndAsksForItsLine)
+{
+    EntityClient* giver = MirroredNeighbour(20.0f);
+    ASSERT_NE(giver, nullptr);
+    giver->isNpc = true;
+    giver->npcType = 1;
+    giver->questOffers = {4, 9};
+    gameClient->npcChatText = "an old line";
+    ui.hintChain.push_back({"QuestGivers", ""});
+    player->SetInteractionTarget(giver, true);
+    ASSERT_TRUE(player->SetInteractionMode(true, 24, false));
+    EXPECT_EQ(CountLines("showMenu QuestNpcMenu"), 1);
+    EXPECT_EQ(vars.GetStringByName("SelectedQuest"), "4");
+    EXPECT_EQ(gameClient->npcChatText, "") << "the last NPC's line is not shown for this one";
+    const auto& queued = app->GetQueuedLines();
+    EXPECT_EQ(std::count(queued.begin(), queued.end(), "getNpcChat"), 1);
+    EXPECT_EQ(ui.shownHints, std::vector<std::string>{"QuestGivers"});
+    // Leaving hides whichever giver's screen was shown.
+    ASSERT_TRUE(player->SetInteractionMode(false, 0, false));
+    EXPECT_EQ(CountLines("hideMenu QuestNpcMenu"), 1);
+    EXPECT_EQ(CountLines("hideMenu NpcPotentialRecruitMenu"), 1);
+    EXPECT_EQ(CountLines("hideMenu GetQuest"), 1);
+}
+
+TEST_F(PlayerClientModes, AGiverWithNothingNewChoosesNoQuestAndOtherKindsShowTheirOwnScreens)
+{
+    EntityClient* giver = MirroredNeighbour(20.0f);
+    ASSERT_NE(giver, nullptr);
+    giver->isNpc = true;
+    giver->npcType = 4;
+    giver->questOffers = {};
+    vars.SetStringByName("SelectedQuest", "7");
+    ui.hintChain.push_back({"QuestGivers", ""});
+    player->SetInteractionTarget(giver, true);
+    ASSERT_TRUE(player->SetInteractionMode(true, 24, false));
+    EXPECT_EQ(CountLines("showMenu NpcPotentialRecruitMenu"), 1);
+    EXPECT_EQ(vars.GetStringByName("SelectedQuest"), "") << "an earlier giver's quest is not taken here";
+    EXPECT_TRUE(ui.shownHints.empty()) << "a recruit is no quest giver to be told about";
+    // Something that is no NPC at all.
+    giver->isNpc = false;
+    ASSERT_TRUE(player->SetInteractionMode(true, 24, false));
+    EXPECT_EQ(CountLines("showMenu GetQuest"), 1);
+}
+
 TEST_F(PlayerClientModes, AutoAttackIsReportedNeverStored)
 {
     player->opponentNumber = 7;

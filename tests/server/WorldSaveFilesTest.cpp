@@ -74,7 +74,7 @@ TEST_F(WorldSaveFiles, ANameWithDotsSavesAndLoadsUnderTheSameFile)
     EXPECT_TRUE(Exists("User/chars/jr.wld"));
     RemakeGame();
     EXPECT_EQ(game->LoadWorld("J.R."), Game::WorldLoadResult::Loaded);
-    EXPECT_EQ(game->CountEntities(), 6);
+    EXPECT_EQ(game->CountEntities(), 8) << "the six objects and the town's two NPCs";
 }
 
 TEST_F(WorldSaveFiles, HostileNamesStayInsideTheCharacterFolderOrAreRefused)

@@ -101,7 +101,8 @@ TEST_F(TextSourceBuild, EntityLevelsAreColouredByTheirDistanceFromThePlayers)
 TEST_F(TextSourceBuild, EverySourceWithNothingToReadIsEmptyOrItsFixedText)
 {
     std::map<int32_t, std::string> fixed = {{22, "$$Shelf$$ 0"}, {45, "$$HelpText$$"}, {46, "$$HelpTitle$$"},
-                                            {80, "0"},           {81, "0"},            {83, "$$NoScoreBonus$$"}};
+                                            {80, "0"},           {81, "0"},            {83, "$$NoScoreBonus$$"},
+                                            {25, "$$NoNewQuestsAvailable$$"}};
     int loggedBefore = static_cast<int>(debug.GetConsoleLines().size());
     for (int32_t type = 0; type < 97; ++type) {
         std::string built = Widget("One").BuildSourceText(type, -1, "");

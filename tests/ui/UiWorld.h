@@ -149,6 +149,23 @@ public:
         sound = rescueSound;
         return true;
     }
+    std::string GetQuestSlotTitle(int32_t slot) const override { return Find(questTitles, slot); }
+    std::string GetQuestSlotText(int32_t slot) const override { return Find(questTexts, slot); }
+    bool KnowsWorldQuest(int32_t quest) const override { return knownQuests.count(quest) != 0; }
+    bool GetOfferedQuestText(int32_t entity, int32_t quest, std::string& out) const override
+    {
+        auto found = offeredTexts.find({entity, quest});
+        if (found != offeredTexts.end())
+            out = found->second;
+        return found != offeredTexts.end();
+    }
+    int32_t FindQuestSlotSolvedBy(int32_t entity) const override { return entity == solvingEntity ? solvedSlot : -1; }
+    int32_t FindShortestTimeQuestSlot(float& secondsLeft) const override
+    {
+        secondsLeft = shortestSeconds;
+        return shortestSlot;
+    }
+    std::string GetNpcChatText() const override { return npcChat; }
     int32_t GetHoveredEntity() const override { return hoveredEntity; }
     int32_t GetInteractionFor(int32_t entity) const override { return entity == hoveredEntity ? hoverAction : 0; }
 
@@ -198,6 +215,22 @@ public:
     std::string rescueSound;
     int32_t hoveredEntity = -1;
     int32_t hoverAction = 0;
+    std::map<int32_t, std::string> questTitles;
+    std::map<int32_t, std::string> questTexts;
+    std::set<int32_t> knownQuests;
+    std::map<std::pair<int32_t, int32_t>, std::string> offeredTexts;
+    int32_t solvingEntity = -1;
+    int32_t solvedSlot = -1;
+    int32_t shortestSlot = -1;
+    float shortestSeconds = 0.0f;
+    std::string npcChat;
+
+private:
+    static std::string Find(const std::map<int32_t, std::string>& texts, int32_t key)
+    {
+        auto found = texts.find(key);
+        return found == texts.end() ? std::string() : found->second;
+    }
 };
 
 // The cursor is where the test puts it; no keyboard.

@@ -1,0 +1,248 @@
+// QuestWindowEndToEndTest -- the shipped game offscreen, driven by SDL events: a town quest giver clicked, its line and offer shown, the quest taken, the quest window opened by its key with the quest in it, and its progress, advanced by the world host, shown.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
+#include "core/UserVarSystem.h"
+#include "rules/monsters/MonsterType.h"
+#include "rules/RulesEnums.h"
+#include "entities/Actor.h"
+#include "entities/CombatSystem.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
+#include "ui/UISystem.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+class QuestWindowEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+    }
+
+    void TearDown() override { KeepFailedFrame("QuestWindowEndToEnd"); }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // From the title into a new world: New game, a covenant named, Start.
+    void EnterTheWorld()
+    {
+        ClickAt(320, 196);
+        ClickAt(330, 133);
+        for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_H})
+            Tap(key);
+        ClickAt(440, 408);
+        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
+            Frames(1);
+        Frames(10);
+    }
+
+    // A living town NPC whose offers hold a quest to kill monsters of a known type.
+    static Actor* FindGiverOfAHunt(Quest*& hunt)
+    {
+        for (int32_t number = 0; number < 1500; ++number) {
+            auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
+            if (!actor || actor->GetNpcType() <= 0)
+                continue;
+            std::vector<int32_t> offers;
+            gGame->GetQuestsOfferedBy(*actor, offers);
+            for (int32_t id : offers) {
+                Quest* quest = gGame->GetQuests().GetQuest(id);
+                if (quest && quest->type == QuestType::KillMonsters && quest->QuestBase::target) {
+                    hunt = quest;
+                    return actor;
+                }
+            }
+        }
+        return nullptr;
+    }
+
+    // A point of the entity's screen box that the client's own pick answers with it.
+    static bool FindPickPoint(const EntityClient& entity, int32_t& x, int32_t& y)
+    {
+        ScreenBox box = Client::GetEntityScreenBox(entity);
+        for (float fy : {0.5f, 0.3f, 0.7f})
+            for (float fx : {0.5f, 0.3f, 0.7f}) {
+                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity)
+                    return true;
+            }
+        return false;
+    }
+
+    static std::string TextOf(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        if (!widget)
+            return "(no widget " + std::string(path) + ")";
+        std::string built = widget->BuildText(widget->textSource);
+        return built;
+    }
+
+    static int32_t MirroredSlotOf(int32_t questId)
+    {
+        for (int32_t slot = 0; slot < PlayerClient::kQuestSlots; ++slot) {
+            const QuestClient* quest = gClientApp->GetLocalPlayer()->GetQuestSlot(slot);
+            if (quest && quest->questId == questId)
+                return slot;
+        }
+        return -1;
+    }
+
+    // A monster of the hunt's kind beside the player, killed by the player on the host.
+    static void KillBeside(Player& player, const Quest& hunt)
+    {
+        Entity* monster = gGame->MakeMonster(nullptr, hunt.QuestBase::target->GetEntry(), 1, 0);
+        ASSERT_NE(monster, nullptr);
+        monster->SetPosition(player.position.Offset(Vector2{0.0f, 80.0f}));
+        ASSERT_NE(gGame->AddEntity(monster), -1);
+        // The blow and the kill that follows it, in the combat system's order.
+        monster->TakeDamage(monster->health + 1000, &player, false, true);
+        HandleKill(monster, &player);
+    }
+
+    // Pixels of text, white or coloured, on the dark frames in the rectangle.
+    static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
+    {
+        int count = 0;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += std::max({p[0], p[1], p[2]}) > 180;
+            }
+        return count;
+    }
+
+    static int ChangedPixels(const TargaImage& a, const TargaImage& b, int x1, int y1, int x2, int y2)
+    {
+        int count = 0;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x)
+                count += PixelAt(a, x, y) != PixelAt(b, x, y);
+        return count;
+    }
+};
+
+
+// Taking a quest from the town's warmaster and following it in the quest window: the click on the
+// NPC asks the host for its line, the offer is chosen in the list and taken with its button, the
+// window (key Q) shows the quest's text, and a kill the host counts shows as progress.
+TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    Quest* hunt = nullptr;
+    Actor* giver = FindGiverOfAHunt(hunt);
+    ASSERT_NE(giver, nullptr) << "no town NPC offers a quest to kill monsters";
+    giver->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
+    Frames(4);
+    EntityClient* shown = gGameClient->GetEntity(giver->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    ASSERT_FALSE(shown->questOffers.empty());
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+
+    // The click: the giver's screen, the first offer chosen, and the host's answer shown.
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 24);
+    ASSERT_TRUE(Shown("QuestNpcMenu"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedQuest"), std::to_string(shown->questOffers[0]));
+    for (int i = 0; i < 20 && gGameClient->npcChatText.empty(); ++i)
+        Frames(1);
+    EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
+    EXPECT_EQ(TextOf("QuestNpcMenu::Chat"), gGameClient->npcChatText);
+
+    // The hunt's row of the offers chosen: its text is the offer shown.
+    auto row = std::find(shown->questOffers.begin(), shown->questOffers.end(), hunt->questId);
+    ASSERT_NE(row, shown->questOffers.end());
+    ClickAt(236, 147 + 18 * static_cast<int32_t>(row - shown->questOffers.begin()));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedQuest"), std::to_string(hunt->questId));
+    std::string offer = TextOf("QuestNpcMenu::Offer");
+    EXPECT_NE(offer.find(hunt->BuildTitle(-1, true)), std::string::npos) << offer;
+    TargaImage offerShot = Screenshot();
+    EXPECT_GT(LitPixels(offerShot, 140, 210, 500, 350), 200) << "the offer's text is not drawn";
+
+    // Taken with its button: the host's slot and the client's mirror hold it, the screen goes.
+    ClickAt(241, 382);
+    for (int i = 0; i < 20 && !hostPlayer->HasQuest(hunt->questId); ++i)
+        Frames(1);
+    ASSERT_TRUE(hostPlayer->HasQuest(hunt->questId));
+    Frames(3);
+    EXPECT_FALSE(Shown("QuestNpcMenu"));
+    int32_t slot = MirroredSlotOf(hunt->questId);
+    ASSERT_GE(slot, 0) << "the client's mirror lacks the taken quest";
+
+    // The quest window by its key, closed by Escape, opened again by its button.
+    Tap(SDL_SCANCODE_Q);
+    ASSERT_TRUE(Shown("Quests"));
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Quests"));
+    EXPECT_FALSE(Shown("GameMenu"));
+    ClickAt(576, 162);
+    ASSERT_TRUE(Shown("Quests"));
+    // Its slot row chosen: the title in the row, the text below with the goal still to do.
+    ClickAt(320, 75 + 26 * slot);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedActiveQuest"), std::to_string(slot));
+    QuestClient* mirrored = player->GetQuestSlot(slot);
+    int32_t level = player->GetStat(CharacterStat::Level);
+    EXPECT_EQ(TextOf(("Quests::Quest" + std::to_string(slot)).c_str()), mirrored->BuildTitle(level, false));
+    std::string before = TextOf("Quests::Body");
+    EXPECT_EQ(before, mirrored->BuildText(level, gGameClient->clock, player->GetCharacterName()));
+    EXPECT_EQ(before.find("$$QuestProgress"), std::string::npos) << "nothing is done yet: " << before;
+    TargaImage windowBefore = Screenshot();
+    EXPECT_GT(LitPixels(windowBefore, 160, 64 + 26 * slot, 480, 86 + 26 * slot), 40) << "no title in the slot's row";
+    EXPECT_GT(LitPixels(windowBefore, 160, 228, 480, 360), 200) << "no quest text";
+
+    // One of the hunted monsters killed by the player on the host: the mirror and the window follow.
+    int32_t progressBefore = mirrored->progress;
+    KillBeside(*hostPlayer, *hunt);
+    for (int i = 0; i < 20 && player->GetQuestSlot(slot)->progress == progressBefore; ++i)
+        Frames(1);
+    mirrored = player->GetQuestSlot(slot);
+    ASSERT_NE(mirrored, nullptr);
+    EXPECT_EQ(mirrored->progress, progressBefore + 1);
+    EXPECT_EQ(mirrored->progress, hostPlayer->GetQuestSlot(slot)->progress);
+    Frames(2);
+    std::string after = TextOf("Quests::Body");
+    std::string left = mirrored->GetProgressText(false);
+    EXPECT_NE(left.find("$$QuestProgress"), std::string::npos) << left;
+    EXPECT_NE(after.find(left), std::string::npos) << after;
+    TargaImage windowAfter = Screenshot();
+    EXPECT_GT(ChangedPixels(windowBefore, windowAfter, 160, 228, 480, 360), 10) << "the progress line was not redrawn";
+}
+
+} // namespace
