@@ -47,6 +47,8 @@ public:
 
     // One entry of a per-covenant record: three words the client game fills.
     using CovenantRecordEntry = std::array<int32_t, 3>;
+    // The kind of the entry an offer put to the player leaves: {kind, trade type, entry count}.
+    static constexpr int32_t kOfferRecordKind = 1;
 
     PlayerCovenantClient();
     ~PlayerCovenantClient() override;
@@ -131,9 +133,10 @@ public:
         int32_t type = 0;
         std::vector<TradeOfferEntry> entries;
     };
-    // Kept as that covenant's pending offer, in place of an earlier one; an index outside
-    // 0..kMaxCovenants-1 is dropped.
+    // Kept as that covenant's pending offer, in place of an earlier one, and noted in its record;
+    // an index outside 0..kMaxCovenants-1 is dropped.
     void ReceiveOffer(int32_t covenantIndex, int32_t type, const std::vector<TradeOfferEntry>& entries);
+    // The offer and its record go: it expired, or the player answered it.
     void ExpireOffer(int32_t covenantIndex);
     // Null when that covenant has no pending offer.
     const PendingOffer* GetPendingOffer(int32_t covenantIndex) const;

@@ -12,12 +12,20 @@ void PlayerCovenantClient::ReceiveOffer(int32_t covenantIndex, int32_t type,
     offer->type = type;
     offer->entries = entries;
     pendingOffers[static_cast<size_t>(covenantIndex)] = std::move(offer);
+    // The relations screen opens on the first covenant whose record holds an entry; an ignored
+    // covenant's offers wait without asking for the player's word.
+    auto* record = IsIgnored(covenantIndex) ? nullptr : GetCovenantRecord(covenantIndex);
+    if (record) {
+        record->clear();
+        record->push_back({kOfferRecordKind, type, static_cast<int32_t>(entries.size())});
+    }
 }
 
 void PlayerCovenantClient::ExpireOffer(int32_t covenantIndex)
 {
     if (covenantIndex >= 0 && static_cast<size_t>(covenantIndex) < pendingOffers.size())
         pendingOffers[static_cast<size_t>(covenantIndex)].reset();
+    ClearCovenantRecord(covenantIndex);
 }
 
 const PlayerCovenantClient::PendingOffer* PlayerCovenantClient::GetPendingOffer(int32_t covenantIndex) const
@@ -35,6 +43,7 @@ void PlayerCovenantClient::SetIgnored(int32_t covenantIndex)
     if (ignoredCovenants.size() <= static_cast<size_t>(covenantIndex))
         ignoredCovenants.resize(static_cast<size_t>(covenantIndex) + 1, false);
     ignoredCovenants[static_cast<size_t>(covenantIndex)] = true;
+    ClearCovenantRecord(covenantIndex);
 }
 
 bool PlayerCovenantClient::IsIgnored(int32_t covenantIndex) const

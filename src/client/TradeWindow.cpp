@@ -248,6 +248,8 @@ void TradeWindow::Answer(const char* request) const
     std::string line = StringFormat("%s %d %d", request, pending->type, partner);
     AppendTradeOfferEntries(line, pending->entries);
     ClientCommandTable::Queue(line);
+    // Answered: the relations screen no longer opens on it.
+    own->ClearCovenantRecord(partner);
 }
 
 // ---- The commands --------------------------------------------------------------------------------------------

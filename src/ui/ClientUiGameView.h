@@ -47,6 +47,12 @@ public:
     int32_t FindShortestTimeQuestSlot(float& secondsLeft) const override;
     std::string GetNpcChatText() const override;
 
+    // ---- Story texts (ClientUiGameViewStory.cpp) ----
+    std::string GetWorldTextFile() const override;
+    std::string GetPlayerTextFile() const override;
+    std::string GetEntityHistoryFile(int32_t entity) const override;
+    bool GetEntityRescue(int32_t entity, std::string& textFile, std::string& sound) const override;
+
     // ---- Covenants (ClientUiGameViewCovenants.cpp) ----
     int32_t GetPlayerCovenantIndex() const override;
     int32_t GetCovenantCount() const override;
@@ -55,6 +61,10 @@ public:
     bool HasTradeRoute(int32_t a, int32_t b) const override;
     bool GetCovenantStat(int32_t covenant, int32_t index, int32_t& out) const override;
     int32_t GetCovenantByPower(int32_t position) const override;
+    int32_t GetCovenantInfluenceRank(int32_t covenant) const override;
+    float GetOwnRelation(int32_t from, int32_t to) const override;
+    int32_t GetTradeRouteIncome(int32_t covenant, int32_t partner) const override;
+    int32_t GetTradePartner() const override;
     float GetRelation(int32_t from, int32_t to) const override;
     int32_t GetTradeRouteKind(int32_t from, int32_t to) const override;
     bool HasCovenantMirror() const override;

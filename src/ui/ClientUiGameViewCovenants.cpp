@@ -8,6 +8,7 @@
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
+#include "core/EngineEnums.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/covenants/DiplomacyText.h"
 
@@ -25,6 +26,17 @@ PlayerCovenantClient* ViewCovenantMirror()
 {
     PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
     return player ? player->GetCovenant() : nullptr;
+}
+
+// What only the player's own mirror knows: the host's alerts, the offers waiting on an answer and
+// the NPC the player targets that could join (the update's last recruit record).
+void ViewOwnFlags(UiCovenantFacts& out)
+{
+    const PlayerCovenantClient* mirror = ViewCovenantMirror();
+    out.beingRaided = mirror->GetAlertFlag(0);
+    out.beingAttacked = mirror->GetAlertFlag(1);
+    out.hasPendingDiplomacy = mirror->FindCovenantRecord() != -1;
+    out.potentialRecruit = mirror->GetHero().entityNumber;
 }
 
 } // namespace
@@ -49,6 +61,8 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     out.homeHealth = covenant->GetHomeHealth();
     out.maxHomeHealth = covenant->GetHomeMaxHealth();
     out.raiding = covenant->targetCovenant >= 0;
+    out.targetCovenant = covenant->targetCovenant;
+    out.beingRaided = covenant->recordFlag;
     out.defeated = covenant->eliminated;
     out.colorIndex = covenant->GetColor();
     out.strength = covenant->ComputeStrength();
@@ -59,6 +73,12 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     bool ownName = !covenant->name.empty() || !definition || definition->displayName.empty();
     out.name = ownName ? covenant->GetName() : definition->displayName;
     out.description = DiplomacyText::CovenantLine(*covenant);
+    out.coloredName = out.description;
+    out.baseTaxes = covenant->GetBaseIncome();
+    out.taxes = covenant->GetTotalTaxes();
+    out.guardCosts = covenant->statistics.Get(CovenantStat::GuardCosts);
+    if (ViewCovenantMirror() && index == GetPlayerCovenantIndex())
+        ViewOwnFlags(out);
     return true;
 }
 
@@ -84,6 +104,31 @@ bool ClientUiGameView::GetCovenantStat(int32_t covenant, int32_t index, int32_t&
 int32_t ClientUiGameView::GetCovenantByPower(int32_t position) const
 {
     return gGameClient ? gGameClient->GetRankings().GetPowerRankCovenant(position) : -1;
+}
+
+int32_t ClientUiGameView::GetCovenantInfluenceRank(int32_t covenant) const
+{
+    return gGameClient ? gGameClient->GetRankings().GetInfluenceRank(covenant) : -1;
+}
+
+float ClientUiGameView::GetOwnRelation(int32_t from, int32_t to) const
+{
+    const CovenantClient* covenant = ViewCovenant(from);
+    return covenant && covenant->HasRelation(to) ? covenant->GetRelation(to) : 0.0f;
+}
+
+int32_t ClientUiGameView::GetTradeRouteIncome(int32_t covenant, int32_t partner) const
+{
+    const CovenantClient* mirror = ViewCovenant(covenant);
+    if (!mirror || !mirror->HasRelation(partner) || mirror->GetTradeRouteKind(partner) == 0)
+        return 0;
+    return mirror->GetTradeRouteIncome(mirror->GetBaseIncome(), partner, mirror->GetTradeRouteKind(partner),
+                                       mirror->GetRelationTimeStamp(partner));
+}
+
+int32_t ClientUiGameView::GetTradePartner() const
+{
+    return gGameClient ? gGameClient->selectedCovenant : -1;
 }
 
 float ClientUiGameView::GetRelation(int32_t from, int32_t to) const

@@ -249,6 +249,10 @@ private:
     std::string GetNameValue() const;
     std::string BuildEntityLevelText() const;
     std::string BuildCovenantRankText() const;
+    // The covenant pieces (UIWidgetCovenantSources.cpp); the covenant of a widget that names an
+    // entity is the entity's.
+    int32_t GetSourceCovenantIndex() const;
+    std::string BuildCovenantSourceText(int32_t type) const;
     std::string BuildProfileText(int32_t type) const;
     // The quest and NPC talk sources: slot titles and texts, the offered and solved quests, the
     // NPC's line and the quest with the least time left.

@@ -249,6 +249,18 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 49: return BuildQuestText(type, param);
     case 28: return view.GetDiplomacyResponse();
     case 34: return BuildCovenantRankText();
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 33:
+    case 35:
+    case 36:
+    case 37:
+    case 38:
+    case 39:
+    case 53:
+    case 65: return BuildCovenantSourceText(type);
     case 40: {
         UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
         return page ? page->name : std::string();

@@ -52,6 +52,14 @@ struct UiCovenantFacts {
     // Its name, and its description line as the relations screen shows it.
     std::string name;
     std::string description;
+    // Its name in its colour, back to the text colour after it.
+    std::string coloredName;
+    // The covenant it raids; -1 for none.
+    int32_t targetCovenant = -1;
+    // Taxes: the base alone, with every trade route's income, and the guards' upkeep.
+    int32_t baseTaxes = 0;
+    int32_t taxes = 0;
+    int32_t guardCosts = 0;
 };
 
 // A status effect on an entity, as its icon and tooltip need it.
@@ -160,6 +168,15 @@ public:
     }
     // The covenant index at that position of the power order; -1 when none.
     virtual int32_t GetCovenantByPower(int32_t /*position*/) const { return -1; }
+    // The covenant's place in the influence order (0 leads); -1 when it is not ranked.
+    virtual int32_t GetCovenantInfluenceRank(int32_t /*covenant*/) const { return -1; }
+    // The first covenant's own relation value toward the second, as its record holds it (unlike
+    // GetRelation, which weighs both sides); 0 without a record.
+    virtual float GetOwnRelation(int32_t /*from*/, int32_t /*to*/) const { return 0.0f; }
+    // What the first covenant's trade route with the second brings in now; 0 without a route.
+    virtual int32_t GetTradeRouteIncome(int32_t /*covenant*/, int32_t /*partner*/) const { return 0; }
+    // The covenant the trade window deals with; -1 for none.
+    virtual int32_t GetTradePartner() const { return -1; }
 
     // ---- The relations screen ----
     // The relation value seen from the first covenant; 0 without a relation record.

@@ -85,6 +85,24 @@ ObjectPedestal
 {
     Type Object
 }
+ArchetypeTown
+{
+    Type MonsterArchetype
+    FactionName "Town"
+}
+ActorVillager
+{
+    Type Actor
+    Class ClassWanderer
+    Npc 1
+    Radius 10
+}
+MonsterVillager
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorVillager
+}
 )";
 
     // Every page with a back button at the bottom; the raid page's list rows come from "testRaiders".

@@ -1,0 +1,59 @@
+// ClientUiGameViewStory -- the interface's view of the story texts: the world's history, the player's, and the history and rescue texts of the entities the client holds, from their database records.
+#include "ui/ClientUiGameView.h"
+
+#include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "world/World.h"
+
+namespace {
+
+// The adventure a world set up without a name plays.
+constexpr const char* kStoryDefaultAdventure = "World";
+
+const DatabaseEntry* StoryEntityRecord(int32_t number)
+{
+    const EntityClient* entity = gGameClient && number >= 0 ? gGameClient->GetEntity(number) : nullptr;
+    return entity ? entity->GetRecord() : nullptr;
+}
+
+} // namespace
+
+std::string ClientUiGameView::GetWorldTextFile() const
+{
+    if (!gWorld)
+        return {};
+    if (!gWorld->GetTextFile().empty())
+        return gWorld->GetTextFile();
+    // Before a game, on the new-character screen, the story is the one of the adventure it will play.
+    const std::string& chosen = gWorld->GetAdventureName();
+    const DatabaseEntry* adventure =
+        gDatabase ? gDatabase->FindEntryByName(chosen.empty() ? kStoryDefaultAdventure : chosen) : nullptr;
+    return adventure ? adventure->GetString("TextFile") : std::string();
+}
+
+std::string ClientUiGameView::GetPlayerTextFile() const
+{
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    const EntityClient* body = player ? player->GetBody() : nullptr;
+    return body && body->GetRecord() ? body->GetRecord()->GetString("TextFile") : std::string();
+}
+
+std::string ClientUiGameView::GetEntityHistoryFile(int32_t entity) const
+{
+    const DatabaseEntry* record = StoryEntityRecord(entity);
+    return record ? record->GetString("TextFile") : std::string();
+}
+
+bool ClientUiGameView::GetEntityRescue(int32_t entity, std::string& textFile, std::string& sound) const
+{
+    const DatabaseEntry* record = StoryEntityRecord(entity);
+    if (!record)
+        return false;
+    textFile = record->GetString("RescueTextFile");
+    sound = record->GetString("RescueSound");
+    return true;
+}
