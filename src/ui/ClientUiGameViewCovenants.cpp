@@ -8,7 +8,9 @@
 #include "client/LocalPlayerLink.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
+#include "core/ColorCode.h"
 #include "core/EngineEnums.h"
+#include "rules/Formulas.h"
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/covenants/DiplomacyText.h"
 
@@ -68,12 +70,14 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     out.strength = covenant->ComputeStrength();
     for (int32_t slot = 0; slot < kMaxCovenantTraits; ++slot)
         out.traits.push_back(covenant->GetTraitId(slot));
-    // A covenant without a name of its own shows its definition's words, not its record's name.
+    // A covenant without a name of its own shows its definition's words, not its record's name;
+    // the host sends the record's name in place of an empty one.
     const CovenantDefinition* definition = covenant->GetDefinition();
-    bool ownName = !covenant->name.empty() || !definition || definition->displayName.empty();
+    bool unnamed = covenant->name.empty() || covenant->name == covenant->GetDefinitionName();
+    bool ownName = !unnamed || !definition || definition->displayName.empty();
     out.name = ownName ? covenant->GetName() : definition->displayName;
     out.description = DiplomacyText::CovenantLine(*covenant);
-    out.coloredName = out.description;
+    out.coloredName = MakeColorCode(out.colorIndex) + out.name + MakeColorCode(kNormalTextColor);
     out.baseTaxes = covenant->GetBaseIncome();
     out.taxes = covenant->GetTotalTaxes();
     out.guardCosts = covenant->statistics.Get(CovenantStat::GuardCosts);

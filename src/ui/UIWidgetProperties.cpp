@@ -10,6 +10,7 @@
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "resources/ResourceManager.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"

@@ -1,9 +1,11 @@
 // RelationsCardTextsTest -- the covenant cards' texts and the covenant flags as the world host sets them and the game update carries them to the client: coloured names, influence rank, taxes and trade routes, the relations toward the player's covenant, raids, alerts, offers waiting on the player and the NPC that could join.
 #include "ui/RelationsWorld.h"
 
+#include "client/TradeWindow.h"
 #include "core/ColorCode.h"
 #include "core/LocSystem.h"
 #include "core/CommandSystem.h"
+#include "core/EnumTable.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "rules/Formulas.h"
@@ -14,20 +16,31 @@ namespace {
 
 class RelationsMenuCards : public RelationsWorld {
 protected:
-    // The card's widgets in the order the menu made them: name, label, fallen sign, the three lines.
-    UIWidget& CardWidget(int32_t covenant, size_t widget) const
+    // The card's widget whose text shows that source.
+    UIWidget& CardWidget(int32_t covenant, const char* source) const
     {
-        return *menu->covenantCards[static_cast<size_t>(covenant)].card->GetWidgets().at(widget);
+        int32_t type = EnumTable::LookupIn("UITextSource", source, true);
+        for (UIWidget* widget : menu->covenantCards[static_cast<size_t>(covenant)].card->GetWidgets())
+            if (widget->GetTextSourceType() == type)
+                return *widget;
+        ADD_FAILURE() << "no card widget shows " << source;
+        return *menu->covenantCards[static_cast<size_t>(covenant)].nameWidget;
     }
-    std::string Tooltip(int32_t covenant, size_t widget) const
+    std::string Tooltip(const UIWidget& shown) const { return shown.BuildText(shown.highlightTextSource); }
+    std::string NameTooltip(int32_t covenant) const
     {
-        const UIWidget& shown = CardWidget(covenant, widget);
-        return shown.BuildText(shown.highlightTextSource);
+        return Tooltip(*menu->covenantCards[static_cast<size_t>(covenant)].nameWidget);
+    }
+    // The name a covenant is shown by: its own, else its definition's words (never the record's
+    // name the host sends in place of none), in its colour.
+    std::string Shown(int32_t covenant) const
+    {
+        return covenant == 0 ? "$$CovenantHuman$$" : "Rival " + std::to_string(covenant);
     }
     std::string Colored(int32_t covenant) const
     {
         const CovenantClient* mirror = gameClient->GetCovenant(covenant, false);
-        return MakeColorCode(mirror->GetColor()) + mirror->GetDisplayName() + MakeColorCode(kNormalTextColor);
+        return MakeColorCode(mirror->GetColor()) + Shown(covenant) + MakeColorCode(kNormalTextColor);
     }
     UiCovenantFacts Facts(int32_t covenant) const
     {
@@ -37,10 +50,6 @@ protected:
     }
     Covenant& Host(int32_t covenant) const { return *game->GetGameCovenant(covenant); }
 };
-
-constexpr size_t kLabel = 1;
-constexpr size_t kInfluenceLine = 3;
-constexpr size_t kTaxLine = 5;
 
 } // namespace
 
@@ -54,19 +63,26 @@ TEST_F(RelationsMenuCards, CardsShowColouredNamesInfluenceRanksAndTaxesFromTheHo
     Open();
     Draw();
     for (int32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(CardWidget(i, kLabel).text, Colored(i)) << i;
-    EXPECT_NE(Colored(1), Colored(0)) << "the rival's colour and name, not the player's";
-    EXPECT_EQ(CardWidget(2, kInfluenceLine).text, "$$InfluenceAbrev$$: #1");
-    EXPECT_EQ(CardWidget(1, kInfluenceLine).text, "$$InfluenceAbrev$$: #2");
+        EXPECT_EQ(CardWidget(i, "ColoredCovenantName").text, Colored(i)) << i;
+    EXPECT_EQ(menu->covenantCards[0].nameWidget->text, "$$CovenantHuman$$");
+    Host(3).name.clear();
+    Sync();
+    Draw();
+    EXPECT_EQ(CardWidget(3, "ColoredCovenantName").text,
+              MakeColorCode(gameClient->GetCovenant(3, false)->GetColor()) + "$$CovenantElves$$" +
+                  MakeColorCode(kNormalTextColor));
+    EXPECT_EQ(menu->covenantCards[3].nameWidget->text, "$$CovenantElves$$");
+    EXPECT_EQ(CardWidget(2, "CovenantInfluenceRank").text, "$$InfluenceAbrev$$: #1");
+    EXPECT_EQ(CardWidget(1, "CovenantInfluenceRank").text, "$$InfluenceAbrev$$: #2");
 
     // The tax line and its tooltip: the routes by partner, none, and the guards' upkeep.
     const CovenantClient& one = *gameClient->GetCovenant(1, false);
-    EXPECT_EQ(CardWidget(1, kTaxLine).text, "$$TaxesAbrev$$: " + std::to_string(one.GetTotalTaxes()));
-    std::string routes = Tooltip(1, kTaxLine);
+    EXPECT_EQ(CardWidget(1, "CovenantTaxes").text, "$$TaxesAbrev$$: " + std::to_string(one.GetTotalTaxes()));
+    std::string routes = Tooltip(CardWidget(1, "CovenantTaxes"));
     EXPECT_EQ(routes.rfind("$$BaseTaxes$$: " + std::to_string(one.GetBaseIncome()) + "\n", 0), 0u) << routes;
     EXPECT_NE(routes.find("$$TradeWith$$ " + Colored(2) + ": "), std::string::npos) << routes;
     EXPECT_EQ(routes.find("$$NoTradeRoutes$$"), std::string::npos) << routes;
-    EXPECT_EQ(Tooltip(3, kTaxLine), "$$BaseTaxes$$: 0\n$$NoTradeRoutes$$\n$$GuardCosts$$: 0\n");
+    EXPECT_EQ(Tooltip(CardWidget(3, "CovenantTaxes")), "$$BaseTaxes$$: 0\n$$NoTradeRoutes$$\n$$GuardCosts$$: 0\n");
 }
 
 TEST_F(RelationsMenuCards, TheNameTooltipTellsHowTheRivalStandsAndWhomItRaids)
@@ -79,15 +95,14 @@ TEST_F(RelationsMenuCards, TheNameTooltipTellsHowTheRivalStandsAndWhomItRaids)
     Sync();
     Open();
     Draw();
-    std::string own = gameClient->GetCovenant(0, false)->GetName();
-    std::string expected = Colored(1) + "\n" + "$$RelationWith$$ " + own + " 30.0 (max 100.0)\n" +
+    std::string expected = Colored(1) + "\n" + "$$RelationWith$$ " + Shown(0) + " 30.0 (max 100.0)\n" +
                            "  $$ShortRelationWith$$ " + Colored(2) + " 70.0\n" +
                            MakeLocToken("RaidingCovenant", "%s", Colored(2).c_str());
-    EXPECT_EQ(Tooltip(1, 0).rfind(expected, 0), 0u) << Tooltip(1, 0);
+    EXPECT_EQ(NameTooltip(1).rfind(expected, 0), 0u) << NameTooltip(1);
     // The player's own card and a fallen covenant's tell no relations; no raid, no raid line.
-    EXPECT_EQ(Tooltip(0, 0).find("$$RelationWith$$"), std::string::npos);
-    EXPECT_EQ(Tooltip(3, 0).find("$$RelationWith$$"), std::string::npos);
-    EXPECT_EQ(Tooltip(2, 0).find("Raiding"), std::string::npos);
+    EXPECT_EQ(NameTooltip(0).find("$$RelationWith$$"), std::string::npos);
+    EXPECT_EQ(NameTooltip(3).find("$$RelationWith$$"), std::string::npos);
+    EXPECT_EQ(NameTooltip(2).find("Raiding"), std::string::npos);
 }
 
 TEST_F(RelationsMenuCards, RaidsAndAlarmsRaisedOnTheHostReachTheCovenantFlags)
@@ -119,6 +134,7 @@ TEST_F(RelationsMenuCards, RaidsAndAlarmsRaisedOnTheHostReachTheCovenantFlags)
 TEST_F(RelationsMenuCards, AnOfferFromTheHostWaitsOnThePlayerUntilAnsweredOrExpired)
 {
     Start(3);
+    gameClient->GetTrade().RegisterCommands();
     EXPECT_FALSE(Facts(0).hasPendingDiplomacy);
     app->GetServerLineCommands().Execute("offerToPlayer 1 2 1 6 5");
     EXPECT_TRUE(Facts(0).hasPendingDiplomacy);
@@ -154,13 +170,19 @@ TEST_F(RelationsMenuCards, TheNpcThePlayerTargetsIsThePotentialRecruitWhileTarge
     EXPECT_EQ(Facts(0).potentialRecruit, -1);
     auto* villager = new Actor();
     villager->SetUpFromMonsterType(gGameData->FindMonsterType("MonsterVillager"), 2, false);
+    villager->RecalculateStats(true);
     villager->SetPosition(hostPlayer->position);
     ASSERT_NE(game->AddEntity(villager), -1);
     hostPlayer->SetSelectedTarget(villager);
+    // The host picks the candidate as its covenants step: two frames make one step.
+    ClientFrame(50);
+    ClientFrame(50);
     Sync();
     EXPECT_EQ(Facts(0).potentialRecruit, villager->entityNumber);
     EXPECT_EQ(Facts(1).potentialRecruit, -1) << "only the player's covenant has one";
     hostPlayer->SetSelectedTarget(nullptr);
+    ClientFrame(50);
+    ClientFrame(50);
     Sync();
     EXPECT_EQ(Facts(0).potentialRecruit, -1);
 }
