@@ -219,6 +219,8 @@ public:
     std::string GetMenuMusic() override { return GetActiveMenuMusic(); }
     Vector2 GetTextPosition(TextPosition which) const override;
     void HideMenus() override { CloseAllMenus(); }
+    // "Quests" opened with the slot's widget "Quest<slot>" alone selected (UISystemQuests.cpp).
+    void ShowQuestSlot(int32_t slot) override;
 
     // ---- Game view ----
     // Not owned; null puts back the view with no game.

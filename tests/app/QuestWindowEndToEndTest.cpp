@@ -1,4 +1,4 @@
-// QuestWindowEndToEndTest -- the shipped game offscreen, driven by SDL events: a town quest giver clicked, its line and offer shown, the quest taken, the quest window opened by its key with the quest in it, and its progress, advanced by the world host, shown.
+// QuestWindowEndToEndTest -- the shipped game offscreen, driven by SDL events: a town quest giver clicked, its line and offer shown, the quest taken, the quest window opened by its key with the quest in it, its progress, advanced by the world host, shown, and the finished quest handed in for its reward.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
@@ -243,6 +243,32 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     EXPECT_NE(after.find(left), std::string::npos) << after;
     TargaImage windowAfter = Screenshot();
     EXPECT_GT(ChangedPixels(windowBefore, windowAfter, 160, 228, 480, 360), 10) << "the progress line was not redrawn";
+
+    // The rest of the hunt done, the giver clicked again offers the hand-in, whose button pays.
+    Tap(SDL_SCANCODE_Q);
+    ASSERT_FALSE(Shown("Quests"));
+    for (int32_t left = hunt->count - mirrored->progress; left > 0; --left)
+        KillBeside(*hostPlayer, *hunt);
+    for (int i = 0; i < 20 && !player->GetQuestSlot(slot)->IsComplete(); ++i)
+        Frames(1);
+    ASSERT_TRUE(player->GetQuestSlot(slot)->IsComplete());
+    std::string title = player->GetQuestSlot(slot)->BuildTitle(level, false);
+    giver->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
+    Frames(4);
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    int32_t xpBefore = hostPlayer->stats.Get(CharacterStat::Xp);
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 25);
+    ASSERT_TRUE(Shown("SolveQuest"));
+    EXPECT_EQ(TextOf("SolveQuest::Quest"), title);
+    ClickAt(241, 332);
+    for (int i = 0; i < 20 && hostPlayer->HasQuest(hunt->questId); ++i)
+        Frames(1);
+    EXPECT_FALSE(hostPlayer->HasQuest(hunt->questId));
+    EXPECT_GT(hostPlayer->stats.Get(CharacterStat::Xp), xpBefore) << "the reward was not paid";
+    Frames(3);
+    EXPECT_EQ(MirroredSlotOf(hunt->questId), -1);
+    EXPECT_FALSE(Shown("SolveQuest"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "core/EnumTable.h"
 #include "core/UserVarSystem.h"
+#include "ui/UIMenu.h"
 
 namespace {
 
@@ -88,6 +89,45 @@ TEST_F(QuestTextSources, TheQuestToHandInAndTheTimedQuestAreTheirSlots)
     EXPECT_EQ(Build("Offer", "QuestTitle", 4), "Race");
     view.npcChat = "Mind the wolves.";
     EXPECT_EQ(Build("Offer", "NpcChatText"), "Mind the wolves.");
+}
+
+} // namespace
+
+namespace {
+
+const char kQuestWindowMenu[] = "name Quests\nsize 320 240\n"
+                                "Widget { internalName Quest0 selectable 1 startsSelected 1\n}\n"
+                                "Widget { internalName Quest1 selectable 1\n}\n"
+                                "Widget { internalName Quest2 selectable 1\n}\n";
+
+class QuestWindowSlot : public UiWorld {};
+
+TEST_F(QuestWindowSlot, ANewQuestOpensTheWindowWithOnlyItsSlotSelected)
+{
+    WriteMenu("quests.mnu", kQuestWindowMenu);
+    ui->RegisterCommands();
+    UIMenu* quests = ui->FindMenu("Quests");
+    ASSERT_NE(quests, nullptr);
+    ASSERT_FALSE(quests->IsShown());
+    ui->ShowQuestSlot(2);
+    EXPECT_TRUE(quests->IsShown());
+    EXPECT_FALSE(ui->FindWidgetByPath("Quests::Quest0")->selected) << "the slot selected before is let go";
+    EXPECT_TRUE(ui->FindWidgetByPath("Quests::Quest2")->selected);
+    // Shown already, it stays shown and the selection moves; a slot without a row selects none.
+    ui->ShowQuestSlot(1);
+    EXPECT_TRUE(quests->IsShown());
+    EXPECT_FALSE(ui->FindWidgetByPath("Quests::Quest2")->selected);
+    EXPECT_TRUE(ui->FindWidgetByPath("Quests::Quest1")->selected);
+    ui->ShowQuestSlot(9);
+    EXPECT_FALSE(ui->FindWidgetByPath("Quests::Quest1")->selected);
+}
+
+TEST_F(QuestWindowSlot, WithoutAQuestWindowNothingOpens)
+{
+    WriteMenu("other.mnu", "name Other\nsize 10 10\n");
+    ui->RegisterCommands();
+    ui->ShowQuestSlot(0);
+    EXPECT_FALSE(ui->FindMenu("Other")->IsShown());
 }
 
 } // namespace
