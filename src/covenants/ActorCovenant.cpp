@@ -50,7 +50,6 @@ bool ActorCovenantAdd(Entity* entity)
 }
 
 constexpr const char* kActorCovenantDifficultyWords[] = {"Easy", "Average", "Hard", "VeryHard"};
-constexpr int32_t kActorCovenantDifficultyCount = 4;
 constexpr const char* kActorCovenantRelics[] = {"Relic1", "Relic2", "Relic3"};
 // A relation below or above these counts as an enemy's or a friend's for the natural hate.
 constexpr float kActorCovenantEnemyRelation = 49.0f;
@@ -103,7 +102,7 @@ void ActorCovenant::SetUp(int32_t startingLevel, int32_t difficulty, const World
     homeLevel = home.level;
     homeX = home.x;
     homeY = home.y;
-    difficultyLevel = difficulty >= 0 && difficulty < kActorCovenantDifficultyCount ? difficulty : kAverageDifficulty;
+    difficultyLevel = difficulty >= 0 && difficulty < kDifficultyCount ? difficulty : kAverageDifficulty;
     float low = DefinitionFloat("MinDifficultyModifier");
     float high = DefinitionFloat("MaxDifficultyModifier");
     difficultyModifier = low + ActorCovenantDraw() * (high - low);

@@ -68,6 +68,8 @@ public:
     static constexpr int32_t kFirstUniqueQuality = 5;
     static constexpr int32_t kLastUniqueQuality = 7;
     static constexpr int32_t kFoundItemMessageKind = 3;
+    // Easy, Average, Hard and VeryHard.
+    static constexpr int32_t kDifficultyCount = 4;
 
     // One trait the covenant carries.
     struct Trait {
@@ -145,6 +147,20 @@ public:
     // Toward every covenant index up to the list's size (the player's covenant comes after the
     // rivals): the definition's starting relation and Peace, and the natural hate.
     void SetUpStartingRelations();
+
+    // ---- The world save (ActorCovenantSave.cpp) ------------------------------------------------------
+    // Definition, name, standing, difficulty, home and its health, statistics, traits, every
+    // relation record, the four pulls, the levels visited, the recruits (their creatures' state
+    // captured first) and the goods and house items.
+    void WriteSaved(MessageBuffer& buffer);
+    // What WriteSaved wrote, into a covenant made for it and not yet in the world: nothing in the
+    // world is touched. False for a cut record, a refused count, an unknown definition or trait,
+    // a value that is no number or a state outside its table; the covenant is then dropped.
+    bool ReadSaved(MessageBuffer& buffer);
+    // Once the covenant holds its index: the home, pedestals and relics where they stood, the
+    // standing guards, the recruits near the home (none for a fallen covenant), the lifestone's
+    // health as saved within its maximum, the timers drawn anew.
+    void PlaceSaved();
 
     // ---- Adventuring -------------------------------------------------------------------------
     // A Wish, kept while the activity timer runs.
@@ -329,6 +345,12 @@ private:
     void GiveStartingItems(int32_t startingLevel);
     void GiveStartingRelics(int32_t startingLevel);
 
+    bool ReadTraits(MessageBuffer& buffer);
+    bool ReadRelations(MessageBuffer& buffer);
+    bool ReadRecruits(MessageBuffer& buffer);
+    bool ReadGoods(MessageBuffer& buffer);
+    void PlaceSavedRecruit(Recruit& recruit);
+
     bool HasOpenQuest(int32_t type) const;
     void StartAdventure();
     void Defend(int32_t newActivity);
@@ -369,4 +391,7 @@ private:
     std::vector<RandomTimer*> timerList;
     int32_t experienceLevel = 1;
     int32_t experienceKind = 0;
+    // The lifestone's health and maximum read from a save, given to it once placed.
+    int32_t savedHomeHealth = 0;
+    int32_t savedHomeMaxHealth = 0;
 };

@@ -492,6 +492,14 @@ void Game::MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficult
         covenant->SetUpFirstWorld();
 }
 
+void Game::MakeRivals(int32_t startingLevel, int32_t difficultyLevel, int32_t worldDifficulty, int32_t numAiCovenants)
+{
+    covenantCount = ChooseCovenantCount(numAiCovenants);
+    // Each world hands out every home position afresh.
+    freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
+    MakeCovenants(covenantCount, startingLevel, difficultyLevel, worldDifficulty);
+}
+
 void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worldDifficulty, int32_t numAiCovenants)
 {
     if (worldRunning)
@@ -505,10 +513,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
     }
     ResetLevels();
     factionSystem->ResetFactions();
-    covenantCount = ChooseCovenantCount(numAiCovenants);
-    // Each world hands out every home position afresh.
-    freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
-    MakeCovenants(covenantCount, startingLevel, difficultyLevel, worldDifficulty);
+    MakeRivals(startingLevel, difficultyLevel, worldDifficulty, numAiCovenants);
     CreateWorldGates();
     newWorld = true;
     quests->initialQuestsPending = true;

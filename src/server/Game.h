@@ -315,8 +315,10 @@ public:
     // replaces the old one; false (logged) when nothing was written, the old file kept whole.
     bool SaveWorld(std::string_view characterName);
     // Only into a game with no running world. Refused leaves the game and the world as they were
-    // constructed, with a warning naming the file, the field and its byte offset.
-    WorldLoadResult LoadWorld(std::string_view characterName);
+    // constructed, with a warning naming the file, the field and its byte offset. A save without
+    // its rivals (older, or its records cut short) has them made anew from the start arguments,
+    // as a new world makes them.
+    WorldLoadResult LoadWorld(std::string_view characterName, int32_t startingLevel = 0, int32_t numAiCovenants = 0);
     // An unreadable save is kept beside, as "chars/<name>.wld.bad", for whoever wants to look at
     // it; false (logged) when it could not be.
     static bool SetAsideWorldSave(std::string_view characterName);
@@ -635,6 +637,8 @@ private:
     // One step of stream 0 is the world's secret seed; a new one rebuilds the secret levels.
     void DrawSecretSeed();
     void MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty);
+    // The world's rivals, their number chosen from the one asked for, every home position free.
+    void MakeRivals(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
 
     // The steps of Update, in order.
     void StampPlayerLevels();

@@ -54,7 +54,7 @@ bool Game::SaveWorld(std::string_view characterName)
     return true;
 }
 
-Game::WorldLoadResult Game::LoadWorld(std::string_view characterName)
+Game::WorldLoadResult Game::LoadWorld(std::string_view characterName, int32_t startingLevel, int32_t numAiCovenants)
 {
     std::string path;
     if (!MakeWorldSavePath(characterName, path))
@@ -77,7 +77,8 @@ Game::WorldLoadResult Game::LoadWorld(std::string_view characterName)
     WorldSaveReader reader(*this, buffer, path);
     if (!reader.ReadWorld())
         return WorldLoadResult::Refused;
-    reader.ReadEntities();
+    bool entitiesWhole = reader.ReadEntities();
+    reader.ReadRivals(entitiesWhole, startingLevel, numAiCovenants);
     // The town's NPCs are not in the save: a loaded world fills its town as a new one does.
     CreateTownNpcs();
     return WorldLoadResult::Loaded;

@@ -434,7 +434,7 @@ void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficul
     gGame->SetCurrentLevel(0);
     worldNotice.clear();
     if (resume)
-        worldNotice = ResumeWorld(characterName);
+        worldNotice = ResumeWorld(characterName, startingLevel, numAiCovenants);
     // Mended: a world that could not be loaded left the game running without one.
     // Mended: a world made here had no town NPCs, so no quest giver or vendor stood in town.
     if (!resume || !worldNotice.empty()) {
@@ -462,9 +462,9 @@ void WorldHost::EndServer()
     active = false;
 }
 
-std::string WorldHost::ResumeWorld(const std::string& characterName)
+std::string WorldHost::ResumeWorld(const std::string& characterName, int32_t startingLevel, int32_t numAiCovenants)
 {
-    switch (gGame->LoadWorld(characterName)) {
+    switch (gGame->LoadWorld(characterName, startingLevel, numAiCovenants)) {
     case Game::WorldLoadResult::Loaded: return std::string();
     case Game::WorldLoadResult::Missing:
         DebugSystem::Print(kPrintWarning, "No saved world of %s can be loaded; a new world is made\n",

@@ -127,8 +127,9 @@ public:
 
 private:
     bool OpenEndpoint();
-    // Empty when the saved world was loaded; otherwise what the first client is told.
-    std::string ResumeWorld(const std::string& characterName);
+    // Empty when the saved world was loaded; otherwise what the first client is told. A save
+    // without its rivals has them made from the two start arguments.
+    std::string ResumeWorld(const std::string& characterName, int32_t startingLevel, int32_t numAiCovenants);
     void Dispatch(MessageBuffer& buffer, const sockaddr_in& sender);
     void AnswerJoinRequest(const sockaddr_in& sender);
     void Join(MessageBuffer& buffer, const sockaddr_in& sender);

@@ -6,6 +6,7 @@
 #include "core/EngineEnums.h"
 #include "core/MessageBuffer.h"
 #include "core/RandomSystem.h"
+#include "covenants/ActorCovenant.h"
 #include "covenants/FactionSystem.h"
 #include "entities/Actor.h"
 #include "server/Game.h"
@@ -25,6 +26,7 @@ namespace {
 constexpr size_t kWorldSaveSlotBytes = 4;
 constexpr double kWorldSaveHoursPerDay = 24.0;
 constexpr int32_t kWorldSaveFacings = 8;
+constexpr int32_t kWorldSaveLevelGiven = WorldSaveVersion::kLevelFilledBit | WorldSaveVersion::kLevelBonusChestBit;
 
 } // namespace
 
@@ -121,6 +123,19 @@ bool WorldSaveReader::ReadLevels()
         Mark("level record");
         if (!game.ReadLevelExplored(level, buffer))
             return Refuse();
+        // Mended: no file said which levels were filled, so each was filled (and given its bonus
+        // chest) again over the objects read back. In an older file a level with explored cells
+        // was loaded, and so filled, before any of them was marked.
+        GameLevelRecord& record = *game.FindLevel(level);
+        int32_t given = record.exploredCount > 0 ? kWorldSaveLevelGiven : 0;
+        if (version >= WorldSaveVersion::kLevelPopulated) {
+            Mark("level's filled word");
+            given = buffer.ReadInt();
+            if (buffer.Overrun() || (given & ~kWorldSaveLevelGiven) != 0)
+                return Refuse();
+        }
+        record.populated = (given & WorldSaveVersion::kLevelFilledBit) != 0;
+        record.bonusChestLaid = (given & WorldSaveVersion::kLevelBonusChestBit) != 0;
     }
     return true;
 }
@@ -219,7 +234,7 @@ bool WorldSaveReader::ReadBlocks()
     return buffer.ReadStringList(game.unlocks) ? true : Refuse();
 }
 
-void WorldSaveReader::ReadEntities()
+bool WorldSaveReader::ReadEntities()
 {
     LevelFiller* filler = gSpawnSystem ? &gSpawnSystem->GetLevelFiller() : nullptr;
     for (;;) {
@@ -227,10 +242,10 @@ void WorldSaveReader::ReadEntities()
         if (buffer.BytesLeft() < kWorldSaveSlotBytes) {
             DebugSystem::Print(kPrintWarning, "World save %s has no end word after its entity records\n",
                                fileName.c_str());
-            return;
+            return false;
         }
         if (!buffer.ReadBool())
-            return;
+            return true;
         Mark("entity place");
         WorldPos position;
         bool placed = ReadWorldPos(buffer, position);
@@ -253,9 +268,49 @@ void WorldSaveReader::ReadEntities()
     }
 }
 
-void WorldSaveReader::StopEntities()
+bool WorldSaveReader::StopEntities()
 {
     // The format gives no length to a class state: nothing after this record can be found.
     DebugSystem::Print(kPrintWarning, "World save %s: the entity records end at the %s at byte %zu\n",
                        fileName.c_str(), field, fieldOffset);
+    return false;
+}
+
+void WorldSaveReader::ReadRivals(bool entitiesWhole, int32_t startingLevel, int32_t numAiCovenants)
+{
+    if (version >= WorldSaveVersion::kCovenants && entitiesWhole && ReadRivalBlock())
+        return;
+    game.MakeRivals(startingLevel, game.difficulty, gWorld ? gWorld->GetDifficulty() : 0, numAiCovenants);
+}
+
+bool WorldSaveReader::ReadRivalBlock()
+{
+    Mark("rival count");
+    int32_t count = 0;
+    if (!buffer.ReadCount(count, kWorldSaveSlotBytes) || count > kMaxCovenants)
+        return RefuseRivals();
+    // Read whole before any of them stands in the world: a bad record leaves none behind.
+    std::vector<std::unique_ptr<ActorCovenant>> rivals;
+    for (int32_t i = 0; i < count; ++i) {
+        Mark("rival record");
+        std::unique_ptr<Covenant> made = game.covenantMaker ? game.covenantMaker() : nullptr;
+        auto* rival = dynamic_cast<ActorCovenant*>(made.get());
+        if (!rival || !rival->ReadSaved(buffer))
+            return RefuseRivals();
+        made.release();
+        rivals.emplace_back(rival);
+    }
+    for (auto& rival : rivals)
+        game.AddCovenant(std::move(rival));
+    game.covenantCount = count;
+    for (int32_t i = 0; i < count; ++i)
+        static_cast<ActorCovenant*>(game.GetGameCovenant(i))->PlaceSaved();
+    return true;
+}
+
+bool WorldSaveReader::RefuseRivals()
+{
+    DebugSystem::Print(kPrintWarning, "World save %s: its %s at byte %zu does not read; the rivals are made anew\n",
+                       fileName.c_str(), field, fieldOffset);
+    return false;
 }

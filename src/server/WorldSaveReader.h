@@ -24,8 +24,12 @@ public:
     // random stream 0 as it was.
     bool ReadWorld();
     // The entity records up to the end word. A record that makes no entity or whose state does
-    // not read ends them, logged; that entity goes, those before it stay.
-    void ReadEntities();
+    // not read ends them, logged; that entity goes, those before it stay. False when the end
+    // word was never reached.
+    bool ReadEntities();
+    // The rivals after the end word, all of them or none (logged); without them, as in a file
+    // older than the block or one whose entity records ended early, they are made anew.
+    void ReadRivals(bool entitiesWhole, int32_t startingLevel, int32_t numAiCovenants);
     int32_t GetVersion() const { return version; }
 
 private:
@@ -40,7 +44,9 @@ private:
     bool ReadBlocks();
     // The recruit's candidate back in the town as the quest places it, the quest's target again.
     void PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate);
-    void StopEntities();
+    bool StopEntities();
+    bool ReadRivalBlock();
+    bool RefuseRivals();
 
     Game& game;
     MessageBuffer& buffer;

@@ -8,7 +8,7 @@
 // Every reader of a world save block asks these, never a bare number.
 namespace WorldSaveVersion {
 // What the writer writes; a file claims 1 up to this.
-inline constexpr int32_t kCurrent = 51;
+inline constexpr int32_t kCurrent = 52;
 inline constexpr int32_t kOldest = 1;
 // The faction block follows the quests.
 inline constexpr int32_t kFactions = 5;
@@ -22,4 +22,11 @@ inline constexpr int32_t kQuestMet = 24;
 inline constexpr int32_t kCandidatePresence = 28;
 // Monster types are named, no longer given by index.
 inline constexpr int32_t kNamedMonsterTypes = QuestBase::kNamedReferencesVersion;
+// A level record ends with a word of what the level was given once a world: bit 0 its filling by
+// the level filler, bit 1 its bonus chest.
+inline constexpr int32_t kLevelPopulated = 52;
+inline constexpr int32_t kLevelFilledBit = 1;
+inline constexpr int32_t kLevelBonusChestBit = 2;
+// The rival covenants follow the entity records' end word.
+inline constexpr int32_t kCovenants = 52;
 } // namespace WorldSaveVersion

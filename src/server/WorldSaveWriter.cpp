@@ -2,6 +2,7 @@
 #include "server/WorldSaveWriter.h"
 
 #include "core/MessageBuffer.h"
+#include "covenants/ActorCovenant.h"
 #include "covenants/FactionSystem.h"
 #include "entities/Entity.h"
 #include "entities/Gate.h"
@@ -32,6 +33,7 @@ void WorldSaveWriter::Write(const Game& game)
     game.weather->Write(buffer);
     buffer.WriteStringList(game.unlocks);
     WriteEntities(game);
+    WriteRivals(game);
 }
 
 void WorldSaveWriter::WriteWorld()
@@ -51,6 +53,12 @@ void WorldSaveWriter::WriteLevels(const Game& game)
         bool sized = record && record->explored.size() == cells;
         buffer.WriteBoolVector(sized ? record->explored : unexplored);
         buffer.WriteInt(sized ? record->exploredCount : 0);
+        int32_t given = 0;
+        if (record && record->populated)
+            given |= WorldSaveVersion::kLevelFilledBit;
+        if (record && record->bonusChestLaid)
+            given |= WorldSaveVersion::kLevelBonusChestBit;
+        buffer.WriteInt(given);
     }
 }
 
@@ -76,6 +84,13 @@ bool WorldSaveWriter::IsRemadeByWorld(const Entity& entity)
     return gate && (gate->kind == GateKind::World || gate->GetLinked());
 }
 
+bool WorldSaveWriter::IsRemadeByCovenant(const Entity& entity)
+{
+    // Mended: the houses were written as loose objects, so a resumed world stood a second
+    // lifestone and stash beside the ones the player's covenant builds when it joins.
+    return entity.covenantIndex >= 0;
+}
+
 bool WorldSaveWriter::IsRebuiltOnLoad(const Entity& entity)
 {
     // The load makes each entity from the record its model shows and stops at one it cannot
@@ -92,7 +107,8 @@ void WorldSaveWriter::WriteEntities(const Game& game)
             written.push_back(quest->target.GetAs<Entity>());
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
-        if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) || !IsRebuiltOnLoad(*entity) ||
+        if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) || IsRemadeByCovenant(*entity) ||
+            !IsRebuiltOnLoad(*entity) ||
             std::find(written.begin(), written.end(), entity) != written.end())
             continue;
         buffer.WriteBool(true);
@@ -102,4 +118,19 @@ void WorldSaveWriter::WriteEntities(const Game& game)
         entity->WriteSaved(buffer);
     }
     buffer.WriteBool(false);
+}
+
+void WorldSaveWriter::WriteRivals(const Game& game)
+{
+    // Mended: without them a resumed covenant game stood won at once, every rival gone.
+    std::vector<ActorCovenant*> rivals;
+    for (int32_t i = 0; i < game.GetCovenantCount(); ++i) {
+        auto* rival = dynamic_cast<ActorCovenant*>(game.GetGameCovenant(i));
+        if (!rival)
+            break;
+        rivals.push_back(rival);
+    }
+    buffer.WriteInt(static_cast<int32_t>(rivals.size()));
+    for (ActorCovenant* rival : rivals)
+        rival->WriteSaved(buffer);
 }

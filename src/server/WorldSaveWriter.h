@@ -23,6 +23,10 @@ private:
     void WriteQuests(const Game& game);
     // Each entity that stays with the world, in slot order, then the end word.
     void WriteEntities(const Game& game);
+    // The computer-run rivals, which stand first in the game's list, each written by itself.
+    void WriteRivals(const Game& game);
+    // A covenant's house and members: its covenant places them again.
+    static bool IsRemadeByCovenant(const Entity& entity);
     // The world's own gates, made again by the world at load rather than read back.
     static bool IsRemadeByWorld(const Entity& entity);
     // Whether loading can make the entity again: an object record shows its model.

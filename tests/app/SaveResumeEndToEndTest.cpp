@@ -2,14 +2,20 @@
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
+#include "client/CovenantClient.h"
+#include "client/GameClient.h"
 #include "client/GlobalStats.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "core/EngineEnums.h"
+#include "core/DatabaseEntry.h"
 #include "core/UserVarSystem.h"
+#include "covenants/ActorCovenant.h"
+#include "entities/Gate.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
+#include "server/spawn/SpawnSystem.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
@@ -19,7 +25,9 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -92,6 +100,49 @@ protected:
         PlayerClient* player = gClientApp->GetLocalPlayer();
         for (int i = 0; i < 200 && (player->IsMoving() || host.position.Distance2D(player->GetPosition()) > 0.01f); ++i)
             Frames(1);
+    }
+
+    static ActorCovenant* HostRival(int32_t i) { return dynamic_cast<ActorCovenant*>(gGame->GetGameCovenant(i)); }
+
+    // What does not drift as the rivals think: who they are, where their homes stand, whether they fell.
+    static std::vector<std::string> HostRivalFacts()
+    {
+        std::vector<std::string> facts;
+        for (int32_t i = 0; HostRival(i); ++i) {
+            const ActorCovenant& rival = *HostRival(i);
+            facts.push_back(rival.GetName() + " " + rival.GetDefinitionName() + " " + std::to_string(rival.homeLevel) +
+                            " " + std::to_string(rival.homeX) + " " + std::to_string(rival.homeY) + " " +
+                            std::to_string(rival.eliminated) + " " + std::to_string(rival.CountRecruits()));
+        }
+        return facts;
+    }
+
+    static int32_t CountHostLifestones()
+    {
+        int32_t count = 0;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (const Entity* entity = gGame->GetEntity(number);
+                entity && entity->GetEntry() && entity->GetEntry()->GetName() == "ObjectLifestone")
+                ++count;
+        return count;
+    }
+
+    // The loose objects the world save keeps (doors, chests, torches and the rest), counted by
+    // record: found through each model's own "ObjectType" line, as the running program finds them.
+    static std::map<std::string, int32_t> CountHostObjects()
+    {
+        std::map<std::string, int32_t> counts;
+        const LevelFiller& filler = gSpawnSystem->GetLevelFiller();
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
+            const Entity* entity = gGame->GetEntity(number);
+            const DatabaseEntry* record = entity && entity->IsFree() && entity->covenantIndex < 0 &&
+                                                  !dynamic_cast<const Gate*>(entity)
+                                              ? filler.FindObjectRecord(entity->modelName)
+                                              : nullptr;
+            if (record)
+                ++counts[std::string(record->GetName())];
+        }
+        return counts;
     }
 
     bool UserFileExists(const std::string& path) const
@@ -211,10 +262,8 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
     // Saved and left again, then deleted from the list after its question: its files go with it.
     ClickAt(16 + 260, 24 + 16);
     ASSERT_FALSE(Shown("Character"));
-    // The world save keeps no rival covenants yet, so a resumed world may stand won and ask for
-    // the player's word first; its "not yet" takes the Escape.
-    if (Shown("ConfirmWin"))
-        Tap(SDL_SCANCODE_ESCAPE);
+    // The resumed world's rivals stand: it is not won, and no one is asked whether to end it.
+    EXPECT_FALSE(Shown("ConfirmWin"));
     Tap(SDL_SCANCODE_ESCAPE);
     ASSERT_TRUE(Shown("GameMenu"));
     ClickAt(320, 238);
@@ -231,6 +280,54 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
     EXPECT_FALSE(UserFileExists("chars/brannoc.chr"));
     EXPECT_FALSE(UserFileExists("chars/brannoc.wld"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "");
+}
+
+TEST_F(ShippedScreensSaveResume, AResumedCovenantGameHasItsRivalsAsSavedOnTheHostAndInTheMirrors)
+{
+    ClickAt(320, 196);
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    ClickAt(440, 408);
+    ASSERT_TRUE(WaitForTheGame());
+    std::vector<std::string> rivals = HostRivalFacts();
+    auto count = static_cast<int32_t>(rivals.size());
+    ASSERT_GE(count, 3) << "a new game has its rivals";
+    int32_t own = HostPlayer()->covenantIndex;
+    ASSERT_EQ(own, count) << "the player's covenant joins after the rivals";
+    // Moved from where a new world puts them, so that only the save can bring them back so.
+    HostRival(0)->SetRelation(own, 17.25f);
+    HostRival(1)->Eliminate(nullptr, true, false);
+    Frames(5);
+    rivals = HostRivalFacts();
+    int32_t lifestones = CountHostLifestones();
+    std::map<std::string, int32_t> objects = CountHostObjects();
+    ASSERT_FALSE(objects.empty()) << "the shipped levels lay objects the save keeps";
+    ASSERT_EQ(lifestones, count + 1) << "a home for each rival and the player's";
+
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+    ASSERT_FALSE(gWorldHost->IsActive());
+    TypeOnConsole("resumeGame");
+    ASSERT_TRUE(WaitForTheGame());
+    Frames(20);
+
+    EXPECT_FALSE(Shown("ConfirmWin")) << "a world with living rivals is not won";
+    EXPECT_FALSE(gGame->IsWorldWon());
+    EXPECT_EQ(HostRivalFacts(), rivals);
+    EXPECT_EQ(HostPlayer()->covenantIndex, own);
+    EXPECT_NEAR(HostRival(0)->GetRelation(own), 17.25f, 2.0f) << "the relation as saved, not as a new world draws it";
+    EXPECT_EQ(CountHostLifestones(), lifestones) << "each home once: none read back beside the one remade";
+    EXPECT_EQ(CountHostObjects(), objects) << "every saved object back, once";
+    ASSERT_EQ(gGameClient->GetCovenantCount(), count + 1);
+    for (int32_t i = 0; i < count; ++i) {
+        CovenantClient* mirror = gGameClient->GetCovenant(i, false);
+        ASSERT_NE(mirror, nullptr) << i;
+        EXPECT_EQ(mirror->GetName(), HostRival(i)->GetName()) << i;
+        EXPECT_EQ(mirror->eliminated, HostRival(i)->eliminated) << i;
+        EXPECT_EQ(mirror->homeX, HostRival(i)->homeX) << i;
+    }
+    EXPECT_NEAR(gGameClient->GetCovenant(0, false)->GetRelation(own), 17.25f, 2.0f);
+    EXPECT_TRUE(gGameClient->GetCovenant(1, false)->eliminated);
 }
 
 TEST_F(ShippedScreensSaveResume, AProfileIsMadeChosenAndDeletedThroughItsScreens)

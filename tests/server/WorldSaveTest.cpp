@@ -274,7 +274,7 @@ TEST_F(WorldSave, HugeAndNegativeCountsAreRefusedWithNothingChanged)
     size_t header = 4 + gWorld->GetAdventureName().size() + 1 + 8;
     size_t cells = static_cast<size_t>(Tuning().cellsPerLevelX * Tuning().cellsPerLevelY);
     size_t levels = static_cast<size_t>(gWorld->GetLevelCount());
-    size_t questCount = header + levels * (8 + 4 * cells) + 16 + 8 + 8;
+    size_t questCount = header + levels * (8 + 4 * cells + 4) + 16 + 8 + 8;
     size_t unlockCount = bytes.find("AwardFirst") - 4;
     for (size_t at : {header, questCount, unlockCount}) {
         for (uint32_t lie : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu}) {
@@ -283,6 +283,32 @@ TEST_F(WorldSave, HugeAndNegativeCountsAreRefusedWithNothingChanged)
             EXPECT_EQ(LoadBytes(lying), Game::WorldLoadResult::Refused) << at << " " << lie;
             ExpectConstructed("count at " + std::to_string(at));
         }
+    }
+}
+
+TEST_F(WorldSave, ALevelFilledOnceAWorldStaysFilledAfterALoadAndAStrangeFilledWordIsRefused)
+{
+    SaveFilledWorld();
+    ASSERT_GE(gWorld->GetLevelCount(), 3);
+    game->MarkLevelPopulated(1);
+    std::vector<bool> filled;
+    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level)
+        filled.push_back(game->IsLevelPopulated(level));
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    std::string bytes = SavedBytes();
+
+    ASSERT_EQ(LoadBytes(bytes), Game::WorldLoadResult::Loaded);
+    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level)
+        EXPECT_EQ(game->IsLevelPopulated(level), filled[static_cast<size_t>(level)]) << level;
+    EXPECT_TRUE(game->IsLevelPopulated(1)) << "the level filler does not lay its objects twice";
+
+    size_t header = 4 + gWorld->GetAdventureName().size() + 1 + 8;
+    size_t cells = static_cast<size_t>(Tuning().cellsPerLevelX * Tuning().cellsPerLevelY);
+    for (uint32_t strange : {4u, 0xFFFFFFFFu}) {
+        std::string lying = bytes;
+        std::memcpy(lying.data() + header + 8 + 4 * cells, &strange, 4);
+        EXPECT_EQ(LoadBytes(lying), Game::WorldLoadResult::Refused) << strange;
+        ExpectConstructed("filled word " + std::to_string(strange));
     }
 }
 
@@ -315,7 +341,8 @@ TEST_F(WorldSave, AMissingEndWordIsLogged)
 {
     SaveFilledWorld();
     std::string bytes = SavedBytes();
-    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 4)), Game::WorldLoadResult::Loaded);
+    // The end word, and the empty list of rivals after it, cut away.
+    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 8)), Game::WorldLoadResult::Loaded);
     EXPECT_EQ(CountLinesHolding(debug, "World save chars/ada.wld has no end word after its entity records"), 1);
 }
 
