@@ -1,0 +1,159 @@
+// ClientEntityDrawGLTest -- the shipped game offscreen after "start both", drawn by real GL and read back: a monster the world host makes stands where the client's conversion puts it, and once the host hurts it its overhead bar is filled to its health and its damage text rises above it.
+#include "app/OffscreenShots.h"
+#include "client/ClientApp.h"
+#include "client/EntityOverlays.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/ColorSystem.h"
+#include "core/Database.h"
+#include "entities/Actor.h"
+#include "entities/CombatSystem.h"
+#include "entities/Player.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+class ClientEntityDrawGL : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+        TypeOnConsole("start both");
+        for (int i = 0; i < 60 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
+            Frame();
+        ASSERT_TRUE(gClientApp->IsActive());
+        ASSERT_TRUE(gWorldHost && gWorldHost->GetClients().size() == 1);
+        hostPlayer = WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+        ASSERT_NE(hostPlayer, nullptr);
+        for (int i = 0; i < 6; ++i)
+            Frame();
+    }
+    void TearDown() override { KeepFailedFrame("ClientEntityDrawGL"); }
+
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+
+    // A goblin of the host's making a few steps east of the player, once the client mirrors it.
+    EntityClient* PlaceMonster()
+    {
+        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
+        monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
+        if (!monster)
+            return nullptr;
+        monster->SetPosition(hostPlayer->position.Offset(Vector2{110.0f, 0.0f}));
+        if (gGame->AddEntity(monster) == -1)
+            return nullptr;
+        for (int i = 0; i < 10 && !gGameClient->GetEntity(monster->entityNumber); ++i)
+            Frame();
+        for (int i = 0; i < 4; ++i)
+            Frame();
+        return gGameClient->GetEntity(monster->entityNumber);
+    }
+
+    // A point of the 640 x 480 interface in the picture's pixels (the picture starts two rows down).
+    static std::array<int, 2> Pixel(const TargaImage& image, float uiX, float uiY)
+    {
+        return {static_cast<int>(std::lround(uiX * static_cast<float>(image.GetWidth() + 2) / 640.0f)),
+                static_cast<int>(std::lround(uiY * static_cast<float>(image.GetHeight() + 2) / 480.0f)) - 2};
+    }
+
+    static int ChangedPixels(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
+    {
+        int changed = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                changed += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 60;
+            }
+        return changed;
+    }
+
+    // Within a tolerance of the colour table's entry.
+    static bool IsColour(const std::array<int, 3>& pixel, int32_t index)
+    {
+        float rgb[3] = {};
+        ColorSystem::GetColorByIndex(rgb[0], rgb[1], rgb[2], index);
+        for (int i = 0; i < 3; ++i)
+            if (std::abs(pixel[static_cast<size_t>(i)] - static_cast<int>(std::lround(rgb[i] * 255.0f))) > 40)
+                return false;
+        return true;
+    }
+
+    Player* hostPlayer = nullptr;
+    Actor* monster = nullptr;
+};
+
+TEST_F(ClientEntityDrawGL, AMonsterHurtByTheHostShowsItsModelItsBarAtItsHealthAndItsDamageText)
+{
+    TargaImage bare = Screenshot();
+    EntityClient* shown = PlaceMonster();
+    ASSERT_NE(shown, nullptr);
+    TargaImage placed = Screenshot();
+    // The model colours the pixels where the client's conversion puts it; a far corner stays clear.
+    Vector2 feet = Client::WorldToScreen(shown->position, true);
+    std::array<int, 2> at = Pixel(placed, feet.x, feet.y);
+    EXPECT_GT(ChangedPixels(bare, placed, at[0] - 25, at[1] - 70, at[0] + 25, at[1] + 10), 150)
+        << "no pixels of the monster's model at its place";
+    EXPECT_LT(ChangedPixels(bare, placed, 20, 60, 90, 130), 20) << "a far corner changed";
+
+    // The host takes it down to three tenths of its health, and says so to the client.
+    int32_t full = monster->maxHealth;
+    ASSERT_GE(full, 10);
+    int32_t left = full * 3 / 10;
+    ApplyHit(monster, nullptr, full - left, 0, false, false, false, false, false, false);
+    ASSERT_EQ(monster->health, left);
+    for (int i = 0; i < 6 && (shown->health != left || shown->damageTexts.empty()); ++i)
+        Frame();
+    ASSERT_EQ(shown->health, left);
+    ASSERT_FALSE(shown->damageTexts.empty());
+    TargaImage hit = Screenshot();
+
+    // The bar: its row's run of background and fill, the fill's share of it the health's.
+    ScreenBox box = Client::GetEntityScreenBox(*shown);
+    float zoom = ScreenConversion::CurrentView().zoom;
+    float barWidth = EntityOverlays::kBarWidth / zoom;
+    float centreX = (box.x1 + box.x2) * 0.5f;
+    float barY = box.y2 - EntityOverlays::kBarLift / zoom + EntityOverlays::kBarHeight / zoom * 0.5f;
+    std::array<int, 2> barLeft = Pixel(hit, centreX - barWidth * 0.5f, barY);
+    int32_t fillColour = EntityOverlays::GetHealthBarColour(*shown, OverlayFrame{});
+    int best = 0;
+    int bestFill = 0;
+    for (int y = barLeft[1] - 3; y <= barLeft[1] + 3; ++y) {
+        int fill = 0;
+        int background = 0;
+        for (int x = barLeft[0] - 4; x < barLeft[0] + static_cast<int>(barWidth) + 4; ++x) {
+            std::array<int, 3> p = PixelAt(hit, x, y);
+            fill += IsColour(p, fillColour);
+            background += IsColour(p, EntityOverlays::kBarBackgroundColour);
+        }
+        if (fill + background > best) {
+            best = fill + background;
+            bestFill = fill;
+        }
+    }
+    ASSERT_GT(best, static_cast<int>(barWidth) - 3) << "no bar over the monster";
+    float ratio = static_cast<float>(left) / static_cast<float>(full);
+    EXPECT_NEAR(static_cast<float>(bestFill), ratio * static_cast<float>(best), 1.5f)
+        << bestFill << " of " << best << " pixels filled";
+
+    // The damage text rises above the bar: pixels there change from the picture before the hit.
+    int textBottom = barLeft[1] - 2;
+    EXPECT_GT(ChangedPixels(placed, hit, at[0] - 30, textBottom - 40, at[0] + 30, textBottom), 15)
+        << "no damage text over the monster";
+}
+
+} // namespace
