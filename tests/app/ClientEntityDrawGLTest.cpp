@@ -9,6 +9,7 @@
 #include "core/Database.h"
 #include "entities/Actor.h"
 #include "entities/CombatSystem.h"
+#include "entities/GameServices.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -35,6 +36,7 @@ protected:
         ASSERT_TRUE(gWorldHost && gWorldHost->GetClients().size() == 1);
         hostPlayer = WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
         ASSERT_NE(hostPlayer, nullptr);
+        ClearTheStage();
         for (int i = 0; i < 6; ++i)
             Frame();
     }
@@ -44,6 +46,20 @@ protected:
     {
         now += 50;
         app.RunFrame();
+    }
+
+    // The town's people wander about the screen: they are taken away, so that between two
+    // pictures only what the test does changes.
+    void ClearTheStage()
+    {
+        std::vector<Entity*> near;
+        gGameServices->FindEntitiesInRadius(hostPlayer->position, hostPlayer, 4000.0f,
+                                            RadiusFilter::Every | RadiusFilter::NotSource | RadiusFilter::Creatures,
+                                            near, false);
+        for (Entity* entity : near) {
+            gGame->RemoveEntity(entity);
+            delete entity;
+        }
     }
 
     // A goblin of the host's making a few steps east of the player, once the client mirrors it.
