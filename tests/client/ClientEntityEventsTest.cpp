@@ -4,15 +4,19 @@
 #include "client/StatusEffectClient.h"
 #include "core/Event.h"
 #include "core/EventSystem.h"
+#include "core/MessageBuffer.h"
 #include "core/StringUtil.h"
 #include "resources/effects/EffectSystem.h"
 #include "resources/models/ModelWorld.h"
 #include "resources/shaders/ShippedShaderWorld.h"
+#include "world/NetMessages.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -280,6 +284,76 @@ TEST_F(ClientEntityEvents, EffectsStartOnlyWhileSeenAndStopWhatever)
     swinger.Update(0.01f);
     EXPECT_EQ(effects->GetLiveEffects().size(), 2u) << "found again, not made twice";
 
+}
+
+TEST_F(ClientEntityEvents, AnAttachedSwipeRunsOnTheEntityHangingAtTheTagAndAnUnseenOwnersRidersStartNothing)
+{
+    // Fed through a real update, so that owners are found in the game client's table: a swinger,
+    // a blade on its hand, and a rider hanging on the swinger without a tag.
+    MessageBuffer buffer;
+    for (const auto& [number, owner, tag] : {std::array<int32_t, 3>{60, -1, -1}, {61, 60, 2}, {62, 60, -1}}) {
+        buffer.WriteInt(number);
+        buffer.WriteInt(database.FindEntryByName("EventRock")->GetId());
+        buffer.WriteUInt(0);
+        buffer.WriteBool(false);
+        buffer.WriteInt(-1);
+        for (int i = 0; i < 2; ++i) {
+            buffer.WriteInt(0);
+            buffer.WriteFloat(100.0f);
+            buffer.WriteFloat(100.0f);
+        }
+        buffer.WriteInt(owner);
+        buffer.WriteInt(tag);
+        for (int i = 0; i < 6; ++i)
+            buffer.WriteFloat(0.0f);
+        buffer.WriteInt(-1);
+        for (int32_t value : {1, 1, -1, 0, 0, 2})
+            buffer.WriteInt(value);
+        buffer.WriteFloat(1.0f);
+        buffer.WriteFloat(1.0f);
+        buffer.WriteInt(0);
+        buffer.WriteBool(false);
+        buffer.WriteInt(0);
+    }
+    buffer.WriteInt(NetMessages::kListEnd);
+    game->WriteNetPart(buffer, nullptr);
+    buffer.SetReadPos(0);
+    ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
+    EntityClient* swinger = gameClient->GetEntity(60);
+    EntityClient* blade = gameClient->GetEntity(61);
+    EntityClient* rider = gameClient->GetEntity(62);
+    ASSERT_TRUE(swinger && blade && rider);
+    for (const auto& [entity, model] : {std::pair{swinger, "walker.mdl"}, {blade, "blade.mdl"}, {rider, "walker.mdl"}}) {
+        entity->LoadModels(model);
+        manager->Get(entity->model); // waits for the loader
+    }
+    EXPECT_EQ(gameClient->FindEntityByOwner(60, 2), blade);
+    EXPECT_EQ(gameClient->FindEntityByOwner(60, 5), nullptr);
+
+    swinger->PlayAnimation("swing", 5, AnimationMode::Loop, true);
+    swinger->Update(0.01f);
+    const SwipeInstance* cut = nullptr;
+    for (const SwipeInstance* swipe : effects->GetLiveSwipes())
+        if (swipe->definitionName == "cut.swp")
+            cut = swipe;
+    ASSERT_NE(cut, nullptr) << "the swipe between the blade's tips";
+    EXPECT_TRUE(cut->active);
+    EXPECT_EQ(cut->modelKey, 2);
+    EXPECT_EQ(cut->tagIndex1, blade->GetEffectHost().FindAttachPoint("tip"));
+    swinger->Update(0.15f);
+    EXPECT_FALSE(cut->active) << "frame 3 stops it";
+
+    // A rider on an owner nobody sees starts no effect, yet stops whatever it names.
+    swinger->entityAlpha = 0.0f;
+    rider->PlayAnimation("swing", 5, AnimationMode::Loop, true);
+    rider->Update(0.01f);
+    int32_t hand = rider->GetEffectHost().FindAttachPoint("hand");
+    EXPECT_EQ(effects->FindEffect(&rider->GetEffectHost(), "spark.eff", hand), nullptr);
+    EXPECT_EQ(std::count_if(effects->GetLiveBeams().begin(), effects->GetLiveBeams().end(),
+                            [&](const BeamInstance* beam) { return beam->GetOwner() == &rider->GetEffectHost(); }),
+              0)
+        << "nor a beam";
+    EXPECT_NE(effects->FindEffect(&rider->GetEffectHost(), "smoke.eff", hand), nullptr);
 }
 
 TEST_F(ClientEntityEvents, ALostEffectIsHeardOnThePlayersBodyWhenLongFlaggedOrLastOfItsGroup)
