@@ -11,6 +11,10 @@
 #include "entities/CombatSystem.h"
 #include "entities/GameServices.h"
 #include "entities/Player.h"
+#include "render/Renderer.h"
+#include "resources/ResourceManager.h"
+#include "resources/shaders/Shader.h"
+#include "resources/textures/TextureResource.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
 
@@ -170,6 +174,27 @@ TEST_F(ClientEntityDrawGL, AMonsterHurtByTheHostShowsItsModelItsBarAtItsHealthAn
     int textBottom = barLeft[1] - 2;
     EXPECT_GT(ChangedPixels(placed, hit, at[0] - 30, textBottom - 40, at[0] + 30, textBottom), 15)
         << "no damage text over the monster";
+}
+
+// The shadow under entities, the hover tints and the equipment glows are laid on the ground and
+// on models as shaders: a picture loaded as a plain texture would draw nothing.
+TEST_F(ClientEntityDrawGL, TheStockShadowTintsAndGlowsAreShadersOverShippedPictures)
+{
+    constexpr int32_t kShadowHandle = 4;
+    std::vector<const ResourceHandle*> stock = {&gRenderer->GetStandardHandle(kShadowHandle)};
+    for (int32_t colour : {1, 2, 3, 6, 8, 0})
+        stock.push_back(&gRenderer->GetOutlineTexture(colour));
+    for (int32_t glow : {5, 6, 7})
+        stock.push_back(&gRenderer->GetGlowTexture(glow));
+    for (const ResourceHandle* handle : stock) {
+        SCOPED_TRACE(handle->GetName());
+        const auto* shader = dynamic_cast<const Shader*>(gResourceManager->Get(handle->GetValue()));
+        ASSERT_NE(shader, nullptr);
+        ASSERT_FALSE(shader->stages.empty());
+        const auto* picture = dynamic_cast<const TextureResource*>(gResourceManager->Get(shader->stages[0]->texture));
+        ASSERT_NE(picture, nullptr);
+        EXPECT_FALSE(picture->IsPlaceholder()) << "the generator writes it";
+    }
 }
 
 } // namespace
