@@ -138,6 +138,12 @@ void WorldLintArea(ContentLint& lint, const DatabaseEntry& area)
         }
     }
     WorldLintNames(lint, area, "ChestSpawn", DatabaseEntryType::Chest);
+    // A chest record without the level objects' chest keys is placed unseen and opens empty.
+    for (const std::string& name : WorldLintList(area, "ChestSpawn")) {
+        const DatabaseEntry* chest = lint.GetDatabase().FindEntryByName(name);
+        if (chest && chest->GetType() == DatabaseEntryType::Chest && chest->GetString("ModelName").empty())
+            lint.Report(area, StringFormat("ChestSpawn names %s, a chest without a model", name.c_str()));
+    }
     WorldLintNames(lint, area, "TrapSpawn", DatabaseEntryType::Trap);
     for (const char* key : {"AreaDown", "AreaNorth", "AreaSouth", "AreaWest", "AreaEast"})
         WorldLintOptionalArea(lint, area, key);

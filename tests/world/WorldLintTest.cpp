@@ -42,7 +42,8 @@ TEST(WorldLint, ReportsEachKindOfPlantedFault)
                      "Adv\n{\n Type Adventure\n WorldSize Tiny\n WorldSize Gone\n Section Sec\n Section Lost\n"
                      " Secret Quest1\n BeginningQuest Quest1\n}\n"
                      "Bad\n{\n Type Area\n RandomLevelGenerator Swamp\n MonsterSpawn Quest1\n ChestSpawn Quest1\n"
-                     " AreaDown Lost\n AreaFileName Levels/bad.ara\n}\n"
+                     " ChestSpawn Bare\n AreaDown Lost\n AreaFileName Levels/bad.ara\n}\n"
+                     "Bare\n{\n Type Chest\n SpawnChance 1\n}\n"
                      "NoFile\n{\n Type Area\n RandomLevelGenerator Cave\n AreaFileName Levels/none.ara\n}\n");
     // One tile index past the one texture; one edge past the one edge type.
     std::string tiles = "5";
@@ -58,7 +59,8 @@ TEST(WorldLint, ReportsEachKindOfPlantedFault)
              "Adv: Secret names Quest1, which is not of type Area",
              "Bad: RandomLevelGenerator names no level generator: Swamp",
              "Bad: MonsterSpawn names Quest1, no monster archetype that can start a pool",
-             "Bad: ChestSpawn names Quest1, which is not of type Chest", "Bad: AreaDown names Lost, which is no Area record",
+             "Bad: ChestSpawn names Quest1, which is not of type Chest",
+             "Bad: ChestSpawn names Bare, a chest without a model", "Bad: AreaDown names Lost, which is no Area record",
              "Levels/bad.ara: 1 values out of range or missing", "Levels/bad.ara: missing texture Textures/none.tga",
              "Levels/bad.ara: missing model Models/none.mdl", "Levels/bad.ara: block 0 has the edge 7 outside its 1 edge types",
              "NoFile: AreaFileName names the missing file Levels/none.ara"}) {
