@@ -1,0 +1,225 @@
+// PlayThroughGame -- the shipped game offscreen on a seeded world, played by a script through SDL input: it reads the client's mirror to find where things are on screen and keeps a screenshot of every step beside the staged game folder.
+#pragma once
+
+#include "app/OffscreenShots.h"
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/RandomSystem.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Player.h"
+#include "server/WorldHost.h"
+#include "world/World.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+class PlayThroughGame : public OffscreenShotGame {
+protected:
+    static constexpr uint32_t kWorldSeed = 20261207;
+
+    PlayThroughGame()
+    {
+        // The same world every run: the composition root seeds from the wall clock.
+        app.GetSystem(SystemSlot::Random).create = [] { gRandomSystem = new RandomSystem(kWorldSeed); };
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    // Frames until the condition holds or the count runs out; the condition's last answer.
+    bool FramesUntil(int most, const std::function<bool()>& done)
+    {
+        for (int i = 0; i < most && !done(); ++i)
+            Frames(1);
+        return done();
+    }
+
+    // Keys typed into the focused field, without the Enter that ends a console line.
+    void TypeKeys(const std::string& text)
+    {
+        for (char c : text) {
+            bool upper = c >= 'A' && c <= 'Z';
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, true);
+            Tap(ScancodeOf(c));
+            if (upper)
+                Push(SDL_SCANCODE_LSHIFT, false);
+        }
+    }
+
+    // A key held down for the frames given, as a player leans on it.
+    void HoldKey(SDL_Scancode scancode, int frames)
+    {
+        Push(scancode, true);
+        Frames(frames);
+        Push(scancode, false);
+        Frames(1);
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    static PlayerClient* Local()
+    {
+        PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+        return player && player->GetBody() ? player : nullptr;
+    }
+
+    // Frames until the client has joined and mirrors its player.
+    bool WaitForTheGame()
+    {
+        bool joined = FramesUntil(120, [] { return HostPlayer() && gClientApp->IsActive() && Local(); });
+        Frames(10);
+        return joined;
+    }
+
+    // Frames until the client's walk has ended and the host's player stands where it does.
+    void WaitUntilArrived()
+    {
+        FramesUntil(300, [] {
+            Player* host = HostPlayer();
+            PlayerClient* player = Local();
+            return host && player && !player->IsMoving() && host->position.Distance2D(player->GetPosition()) < 0.01f;
+        });
+    }
+
+    // The nearest entity of the client's mirror that passes the test, on the player's level.
+    static EntityClient* NearestOnClient(const std::function<bool(const EntityClient&)>& wanted)
+    {
+        PlayerClient* player = Local();
+        if (!player)
+            return nullptr;
+        EntityClient* best = nullptr;
+        float bestDistance = 0.0f;
+        for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
+            EntityClient* entity = gGameClient->GetEntity(number);
+            if (!entity || entity == player->GetBody() || entity->position.level != player->GetPosition().level ||
+                !wanted(*entity))
+                continue;
+            float distance = entity->position.Distance2D(player->GetPosition());
+            if (!best || distance < bestDistance) {
+                best = entity;
+                bestDistance = distance;
+            }
+        }
+        return best;
+    }
+
+    // A point of the entity's screen box that the client's own pick answers with it.
+    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
+    {
+        ScreenBox box = Client::GetEntityScreenBox(entity);
+        for (float fy : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f})
+            for (float fx : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f}) {
+                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (x < 0 || y < 0 || x >= 640 || y >= 400)
+                    continue;
+                if (Client::PickEntityAt(x, y, Local()) == &entity) {
+                    uiX = x;
+                    uiY = y;
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    // A click on the entity where the pick finds it; false when no point of it is on screen.
+    bool ClickEntity(const EntityClient& entity)
+    {
+        int32_t uiX = 0;
+        int32_t uiY = 0;
+        if (!FindPickPoint(entity, uiX, uiY))
+            return false;
+        ClickAt(uiX, uiY);
+        return true;
+    }
+
+    // One click toward the target: on its screen place when that is near, else on open ground
+    // at most a stride away on the line to it; false when no open ground lies that way.
+    bool ClickToward(const WorldPos& target)
+    {
+        PlayerClient* player = Local();
+        if (!player)
+            return false;
+        Vector2 from = Client::WorldToScreen(player->GetPosition(), true);
+        Vector2 to = Client::WorldToScreen(target, true);
+        float dx = to.x - from.x;
+        float dy = to.y - from.y;
+        float length = std::sqrt(dx * dx + dy * dy);
+        for (float stride : {160.0f, 110.0f, 70.0f, 40.0f})
+            for (float turn : {0.0f, 0.35f, -0.35f, 0.7f, -0.7f, 1.1f, -1.1f}) {
+                float scale = length > stride ? stride / length : 1.0f;
+                float c = std::cos(turn);
+                float s = std::sin(turn);
+                auto x = static_cast<int32_t>(from.x + (dx * c - dy * s) * scale);
+                auto y = static_cast<int32_t>(from.y + (dx * s + dy * c) * scale);
+                if (x < 4 || y < 4 || x >= 636 || y >= 390)
+                    continue;
+                WorldPos ground = Client::ScreenToWorld(x, y, true);
+                if (gWorld->IsBlockedNear(ground, 20.0f) || Client::PickEntityAt(x, y, player))
+                    continue;
+                ClickAt(x, y);
+                return true;
+            }
+        return false;
+    }
+
+    // Clicks toward the target until the player is within the distance of it, has left its
+    // level or stopped getting nearer; true when it came within the distance.
+    bool WalkTo(const WorldPos& target, float within)
+    {
+        int32_t level = Local()->GetPosition().level;
+        float best = 1e9f;
+        int32_t stale = 0;
+        for (int32_t click = 0; click < 60 && stale < 4; ++click) {
+            const WorldPos at = Local()->GetPosition();
+            if (at.level != level)
+                return false;
+            float distance = at.Distance2D(target);
+            if (distance <= within)
+                return true;
+            stale = distance < best - 5.0f ? 0 : stale + 1;
+            best = std::min(best, distance);
+            if (!ClickToward(target))
+                return false;
+            FramesUntil(20, [] { return !Local()->IsMoving(); });
+        }
+        return Local()->GetPosition().Distance2D(target) <= within;
+    }
+
+    // The step's screenshot kept in the build folder under the step's name.
+    TargaImage KeepStep(const std::string& step)
+    {
+        TargaImage image = Screenshot();
+        if (!lastShot.empty()) {
+            std::filesystem::path kept = std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() /
+                                         ("PlayThrough-" + step + ".tga");
+            std::filesystem::copy_file(lastShot, kept, std::filesystem::copy_options::overwrite_existing);
+            keptStep = kept.string();
+        }
+        return image;
+    }
+
+    // What a failed check names: the step's screenshot.
+    std::string AtStep() const { return " (screenshot " + keptStep + ")"; }
+
+    std::string keptStep;
+};
