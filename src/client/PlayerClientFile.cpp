@@ -101,7 +101,9 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     WriteWorldPos(buffer, WorldPos{-1, 0.0f, 0.0f, true});
     stats.Write(buffer);
     funStats.Write(buffer);
-    inventory->Write(buffer, true);
+    // The opened-container bag mirrors what the player looked into (a vendor's goods): never
+    // the character's own, so never kept with it.
+    inventory->Write(buffer, true, InventoryGroupIndex::Loot, nullptr);
     buffer.WriteInt(itemSet);
     buffer.WriteInt(static_cast<int32_t>(quickUse.size()));
     for (const auto& record : quickUse)

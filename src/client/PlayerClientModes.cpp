@@ -36,6 +36,14 @@ constexpr PlayerModeMenus kPlayerModeMenus[] = {
     {27, {"NpcDeliveryMenu", nullptr}},   {28, {"NpcEscortMenu", nullptr}},
 };
 constexpr int32_t kPlayerModeStash = 10;
+constexpr int32_t kPlayerModeTrade = 22;
+// Trade opens one of these by its partner: a vendor (with quests or without), or anyone else.
+constexpr const char* kPlayerTradeMenus[] = {"VendorMenuWithQuests", "VendorMenu", "Buy-sell", "BagControl"};
+// The NPC kinds of the vendors' hints: 6-8 sell goods, 9 guards, 10 gambles.
+constexpr int32_t kPlayerNpcVendorFirst = 6;
+constexpr int32_t kPlayerNpcVendorLast = 8;
+constexpr int32_t kPlayerNpcGuardVendor = 9;
+constexpr int32_t kPlayerNpcGambler = 10;
 constexpr int32_t kPlayerModeWorldMap = 14;
 constexpr int32_t kPlayerModePickUp = 23;
 constexpr int32_t kPlayerModeQuestGiver = 24;
@@ -120,6 +128,9 @@ void PlayerClient::LeaveMode(int32_t mode)
             PlayerModesMenuLine("hideMenu", name);
         }
     }
+    if (mode == kPlayerModeTrade)
+        for (const char* menu : kPlayerTradeMenus)
+            PlayerModesMenuLine("hideMenu", menu);
     if (mode == kPlayerModeWorldMap && gUserVarSystem)
         gUserVarSystem->SetStringByName("drawWorldMap", "0");
     if (mode == kPlayerModeQuestGiver)
@@ -158,6 +169,23 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
         TriggerHint("QuestGivers");
 }
 
+void PlayerClient::EnterTrade(const EntityClient* partner)
+{
+    if (!partner || !partner->isVendor) {
+        PlayerModesMenuLine("showMenu", "Buy-sell");
+        PlayerModesMenuLine("showMenu", "BagControl");
+    } else {
+        PlayerModesMenuLine("showMenu", partner->givesQuests ? "VendorMenuWithQuests" : "VendorMenu");
+    }
+    int32_t kind = partner ? partner->npcType : 0;
+    if (kind >= kPlayerNpcVendorFirst && kind <= kPlayerNpcVendorLast)
+        TriggerHint("Vendors");
+    else if (kind == kPlayerNpcGambler)
+        TriggerHint("Gambler");
+    else if (kind == kPlayerNpcGuardVendor)
+        TriggerHint("GuardVendor");
+}
+
 void PlayerClient::EnterMode(int32_t mode)
 {
     if (const PlayerModeMenus* entry = PlayerModesFind(mode))
@@ -171,6 +199,7 @@ void PlayerClient::EnterMode(int32_t mode)
             TriggerHint(target->isPlayerStash ? "Stash" : "SharedStash");
         break;
     case 11: TriggerHint("Bookshelf"); break;
+    case kPlayerModeTrade: EnterTrade(target); break;
     case kPlayerModeWorldMap:
         if (gUserVarSystem)
             gUserVarSystem->SetStringByName("drawWorldMap", "1");

@@ -111,7 +111,7 @@ void PlayerClient::WriteLoadedCharacter(MessageBuffer& buffer, int32_t difficult
     buffer.WriteInt(stats.Get(CharacterStat::Class));
     stats.Write(buffer);
     funStats.Write(buffer);
-    inventory->Write(buffer, false);
+    inventory->Write(buffer, false, InventoryGroupIndex::Loot, nullptr);
     for (const auto& quest : questSlots)
         quest->Write(buffer, false);
     buffer.WriteBoolVector(characterFlags);

@@ -71,7 +71,9 @@ void Player::WritePlayerPart(MessageBuffer& buffer)
     for (int32_t stat = CharacterStat::Skill1; stat <= CharacterStat::Skill60; ++stat)
         buffer.WriteInt(stats.Get(stat));
     buffer.WriteUInt(flags);
-    inventory->Write(buffer, false);
+    // The client shows the container the player looks into (a vendor's goods, a stash's bag
+    // places) as its own opened-container bag.
+    inventory->Write(buffer, false, InventoryGroupIndex::Loot, GetBag(InventoryGroupIndex::Loot));
     buffer.WriteString(playerName);
     std::vector<int32_t> party;
     CollectCompanionNumbers(party);

@@ -6,6 +6,7 @@
 #include "core/CommandSystem.h"
 #include "resources/ResourceManager.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIItemSlot.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ void UISystem::ShowHistory()
 {
     UIWidget* under = GetWidgetUnderCursor(false);
     std::string textFile = under ? under->GetLocationText() : std::string();
+    // A bag on a vendor's counter has no history to tell, nor does the player's target stand in.
+    if (const auto* slot = dynamic_cast<const UIItemSlot*>(under);
+        slot && slot->itemSlotType == ItemSlotType::Bag && slot->vendorSlot)
+        return;
     const UiGameView& view = GetGameView();
     if (textFile.empty() && view.HasLocalPlayer())
         textFile = view.GetEntityHistoryFile(view.GetTargetEntityNumber(true));

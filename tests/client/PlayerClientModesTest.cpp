@@ -49,6 +49,33 @@ TEST_F(PlayerClientModes, PickingUpQueuesOneRequestAndReturnsToNoMode)
     EXPECT_EQ(lines.size(), 1u);
 }
 
+TEST_F(PlayerClientModes, TradeOpensTheWindowOfItsPartnerWithItsHintAndLeavingClosesIt)
+{
+    ui.hintChain = {{"Vendors", ""}, {"Gambler", ""}, {"GuardVendor", ""}};
+    EntityClient* trader = MirroredNeighbour(20.0f);
+    ASSERT_NE(trader, nullptr);
+    trader->isVendor = true;
+    trader->npcType = 6;
+    player->SetInteractionTarget(trader, true);
+    ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
+    EXPECT_EQ(CountLines("showMenu VendorMenu"), 1);
+    EXPECT_EQ(CountLines("showMenu VendorMenuWithQuests"), 0);
+    ASSERT_TRUE(player->SetInteractionMode(false, 0, false));
+    for (const char* menu : {"VendorMenu", "VendorMenuWithQuests", "Buy-sell", "BagControl"})
+        EXPECT_EQ(CountLines(std::string("hideMenu ") + menu), 1) << menu;
+
+    trader->givesQuests = true;
+    trader->npcType = 10;
+    ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
+    EXPECT_EQ(CountLines("showMenu VendorMenuWithQuests"), 1);
+    trader->isVendor = false;
+    trader->npcType = 9;
+    ASSERT_TRUE(player->SetInteractionMode(true, 22, false));
+    EXPECT_EQ(CountLines("showMenu Buy-sell"), 1);
+    EXPECT_EQ(CountLines("showMenu BagControl"), 1);
+    EXPECT_EQ(ui.shownHints, (std::vector<std::string>{"Vendors", "Gambler", "GuardVendor"}));
+}
+
 TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)
 {
     EntityClient* npc = MirroredNeighbour(20.0f);

@@ -276,6 +276,30 @@ TEST_F(StoryScreens, AHistoryWithNothingUnderTheCursorSetsNothing)
     EXPECT_FALSE(Pushed("Story"));
 }
 
+TEST_F(StoryScreens, ABagOnAVendorsCounterTellsNoHistoryWhereAnyOtherCellLetsTheTargetsShow)
+{
+    WriteMenu("v.mnu", "name Counter\nvisible 1\nsize 640 480\n"
+                       "ItemSlot { internalName Bag position 100 100 size 32 32 inventorySlot Loot 0 "
+                       "itemSlotType Bag vendorSlot 1 }\n"
+                       "ItemSlot { internalName Goods position 200 100 size 32 32 inventorySlot Loot 1 vendorSlot 1 }\n"
+                       "ItemSlot { internalName Own position 300 100 size 32 32 inventorySlot Bag1 0 itemSlotType Bag }\n");
+    ui->ShowMenu("Counter");
+    view.player = true;
+    view.targetEntity = 12;
+    view.targetHistoryFile = "Texts/trader.txt";
+    MoveCursor(110, 110);
+    commands.Execute("showHistory");
+    EXPECT_EQ(ui->currentTextFile, "");
+    EXPECT_FALSE(Pushed("Story"));
+    for (int32_t x : {210, 310}) {
+        ui->currentTextFile.clear();
+        MoveCursor(x, 110);
+        commands.Execute("showHistory");
+        EXPECT_EQ(ui->currentTextFile, "Texts/trader.txt") << x;
+    }
+    EXPECT_TRUE(Pushed("Story"));
+}
+
 TEST_F(StoryScreens, ARescueTextSetsTheFileAndPushesNoMenu)
 {
     view.player = true;

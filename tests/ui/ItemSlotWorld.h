@@ -114,9 +114,10 @@ Almanac
     }
 
     // The world with the slot records, the join, roomy bags, and the menu pushed.
-    void StartWithMenu(const std::string& menu = kItemSlotMenu, const std::string& moreTuning = "")
+    void StartWithMenu(const std::string& menu = kItemSlotMenu, const std::string& moreTuning = "",
+                       const std::string& moreRecords = "")
     {
-        StartWorldOnly(moreTuning, kItemSlotRecords);
+        StartWorldOnly(moreTuning, kItemSlotRecords + moreRecords);
         // The game's start-up registers the clients' requests; this world starts without it.
         ServerCommands::Register(host->GetClientCommands());
         Join();

@@ -140,6 +140,10 @@ public:
         return group == 5 && stat == 84 ? hardcoreRecord : 0;
     }
     std::string GetWorldTextFile() const override { return worldTextFile; }
+    std::string GetEntityHistoryFile(int32_t entity) const override
+    {
+        return entity == targetEntity ? targetHistoryFile : std::string();
+    }
     int32_t GetTargetEntityNumber(bool) const override { return targetEntity; }
     bool GetEntityRescue(int32_t entity, std::string& textFile, std::string& sound) const override
     {
@@ -213,6 +217,7 @@ public:
     int32_t targetEntity = -1;
     std::string rescueTextFile;
     std::string rescueSound;
+    std::string targetHistoryFile;
     int32_t hoveredEntity = -1;
     int32_t hoverAction = 0;
     std::map<int32_t, std::string> questTitles;

@@ -133,7 +133,13 @@ bool InventoryBase::MayLeave(int32_t bag, int32_t slot, int32_t toBag) const
 void InventoryBase::Put(std::unique_ptr<ItemBase> item, int32_t bag, int32_t slot)
 {
     item->SetLocation(bag, slot);
+    const ItemDefinition* definition = item->GetDefinition();
     GetBag(bag)->slots[static_cast<size_t>(slot)] = std::move(item);
+    // A bag set into a bag place opens its cells there; an empty bag's contents group takes its
+    // size, so a bag bought or stored has room at once.
+    int32_t content = GetContentGroup(bag, slot);
+    if (content >= 0 && definition && definition->bagSize > 0 && CountItems(content) == 0)
+        ResizeBag(content, definition->bagSize);
 }
 
 void InventoryBase::Merge(int32_t fromBag, int32_t fromSlot, int32_t toBag, int32_t toSlot)
@@ -236,8 +242,13 @@ std::unique_ptr<ItemBase> InventoryBase::RemoveAt(int32_t bag, int32_t slot)
     if (!contents || !contents->IsValidSlot(slot))
         return nullptr;
     std::unique_ptr<ItemBase> item = std::move(contents->slots[static_cast<size_t>(slot)]);
-    if (item)
-        item->SetLocation(-1, -1);
+    if (!item)
+        return item;
+    item->SetLocation(-1, -1);
+    // A bag taken out of its place takes its cells with it: no items go into a place with no bag.
+    int32_t content = GetContentGroup(bag, slot);
+    if (content >= 0 && CountItems(content) == 0)
+        ResizeBag(content, 0);
     return item;
 }
 
@@ -312,8 +323,15 @@ void InventoryBase::CopyFrom(const InventoryBase& other)
 
 void InventoryBase::Write(MessageBuffer& buffer, bool byName) const
 {
+    Write(buffer, byName, -1, nullptr);
+}
+
+void InventoryBase::Write(MessageBuffer& buffer, bool byName, int32_t shownBag, const InventoryBag* shown) const
+{
+    static const InventoryBag kEmpty;
     buffer.WriteInt(kBagCount);
-    for (const InventoryBag& contents : bags) {
+    for (int32_t bag = 0; bag < kBagCount; ++bag) {
+        const InventoryBag& contents = bag != shownBag ? bags[static_cast<size_t>(bag)] : shown ? *shown : kEmpty;
         buffer.WriteInt(contents.GetSlotCount());
         for (const auto& item : contents.slots) {
             buffer.WriteRaw32(item ? 1 : 0);

@@ -88,6 +88,9 @@ public:
     // The bag count (27), then per bag its slot count and per slot a raw word 1 and the item's
     // record, or a raw 0. These are the inventory's own bags, shared or not.
     void Write(MessageBuffer& buffer, bool byName) const;
+    // As Write, with another bag's cells (none: an empty bag) written in the place of shownBag:
+    // a player is sent the container it looks into as its own opened-container bag.
+    void Write(MessageBuffer& buffer, bool byName, int32_t shownBag, const InventoryBag* shown) const;
     // Reads what Write wrote. The version is the file's; every version so far has this layout.
     // A cut or malformed block (a bag count above 27, a slot count beyond the bytes left or
     // kMaxBagSlots, a slot word other than 0 and 1, a bad item record) is refused: false, the

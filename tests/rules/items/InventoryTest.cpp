@@ -123,6 +123,32 @@ TEST_F(Inventory, BagsHoldingItemsStayAndNeverEnterThemselves)
     EXPECT_EQ(InventoryBase::GetContentGroup(G::Stash, 8), -1);
 }
 
+TEST_F(Inventory, ABagSetIntoAPlaceOpensItsCellsThereAndTakesThemAlongWhenItLeaves)
+{
+    inventory.ResizeBag(G::StashBag1, 0);
+    Plant(inventory, "Pack", G::Bag1, 0);
+    EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 0);
+    EXPECT_EQ(inventory.GetSlotCount(G::Bag1), 8) << "a bag lying in a bag opens nothing";
+    ASSERT_TRUE(inventory.MoveItem(G::Bag1, 0, G::Stash, 0));
+    EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 6);
+    ItemBase* helm = Plant(inventory, "Helm", G::StashBag1, 5);
+    ASSERT_NE(helm, nullptr);
+    EXPECT_FALSE(inventory.MoveItem(G::Stash, 0, G::Bag1, 0)) << "a bag holding items stays";
+    EXPECT_EQ(inventory.GetItem(G::StashBag1, 5), helm);
+    inventory.DeleteAt(G::StashBag1, 5);
+    ASSERT_TRUE(inventory.MoveItem(G::Stash, 0, G::Bag1, 0));
+    EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 0) << "no cells where no bag stands";
+
+    // Two empty bags trading places: each place takes the size of the bag that comes.
+    ASSERT_TRUE(inventory.MoveItem(G::Bag1, 0, G::Main, 0));
+    Plant(inventory, "Pouch", G::Stash, 0);
+    EXPECT_EQ(inventory.GetSlotCount(G::Bag1), 6);
+    EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 3);
+    ASSERT_TRUE(inventory.MoveItem(G::Main, 0, G::Stash, 0));
+    EXPECT_EQ(inventory.GetSlotCount(G::Bag1), 3);
+    EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 6);
+}
+
 TEST_F(Inventory, EquipPicksTheFreeOfTwoSlotsAndHonoursRequirements)
 {
     ItemBase* first = Plant(inventory, "Band", G::Bag1, 0);

@@ -38,6 +38,7 @@ inline std::string ItemWorldRecords()
         "Vigour: Type StatusEffect; Name \"$$Vigour$$\"; TotalTime 120; StatChangeStrength 2; PerLevel VigourStep",
         "VigourStep: Type StatusEffect; StatChangeStrength 1",
         "Pack: Type Item; Name \"$$ItemPack$$\"; ItemType Bag; BagSize 6; Value 20",
+        "Pouch: Type Item; ItemType Bag; BagSize 3",
         "Primer: Type Item; Name \"$$ItemPrimer$$\"; ItemType Tome; ForcedItemSlot 2; Value 5",
         "Idol: Type Item; Name \"$$ItemIdol$$\"; ItemType Relic; Value 500; RelicBonusPerLevel 0.1; "
             "RelicBonusPerLevel 0.02",

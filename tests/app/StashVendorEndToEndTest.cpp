@@ -1,0 +1,240 @@
+// StashVendorEndToEndTest -- the shipped game offscreen after "start both": the player's stash and a town trader stand beside the player; SDL clicks on them open the stash and the vendor windows, an item is stored in a stashed bag and taken back, bought and sold, with the host's inventories, the money and the drawn windows checked.
+#include "app/OffscreenShots.h"
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "core/Database.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "entities/Stash.h"
+#include "entities/Vendor.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+#include "ui/UISystem.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Where the shipped windows put their cells on the 640 x 480 screen: the stash's first bag
+// place, the first cell of the bag stored there (its window stacked from "SideStackStart"),
+// the inventory's first carried cell, the vendor's first goods and its last buy-back cell.
+constexpr int32_t kStashPlace[] = {16 + 10 + 16, 24 + 44 + 16};
+constexpr int32_t kStoredCell[] = {16 + 8 + 17, 400 - 112 + 30 + 17};
+constexpr int32_t kCarriedCell[] = {336 + 24 + 17, 24 + 296 + 17};
+constexpr int32_t kGoodsCell[] = {16 + 18 + 19, 24 + 58 + 19};
+constexpr int32_t kBuyBackCell[] = {16 + 18 + 46 + 19, 24 + 268 + 19};
+constexpr int32_t kInventoryClose[] = {336 + 256 + 12, 24 + 6 + 10};
+
+class StashVendorEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+        TypeOnConsole("start both");
+        for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
+            Frame();
+        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NE(Local(), nullptr);
+    }
+    void TearDown() override { KeepFailedFrame("StashVendorEndToEnd"); }
+
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame();
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+    static PlayerClient* Local()
+    {
+        PlayerClient* player = gClientApp->GetLocalPlayer();
+        return player && player->GetBody() ? player : nullptr;
+    }
+    static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
+
+    // The first entity of the class the test wants, moved to stand beside the player.
+    template <class T>
+    static T* BringBeside(Vector2 offset, bool (*wanted)(const T&))
+    {
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
+            auto* found = dynamic_cast<T*>(gGame->GetEntity(number));
+            if (!found || !wanted(*found))
+                continue;
+            found->SetPosition(HostPlayer()->position.Offset(offset));
+            return found;
+        }
+        return nullptr;
+    }
+
+    // A left press on the entity's screen place, repeated until the player has walked up and
+    // entered the mode, or the tries are spent.
+    bool ClickUntilMode(int32_t number, int32_t mode)
+    {
+        for (int i = 0; i < 10 && !gGameClient->GetEntity(number); ++i)
+            Frame();
+        for (int click = 0; click < 6 && Local()->interactionMode != mode; ++click) {
+            const EntityClient* entity = gGameClient->GetEntity(number);
+            if (!entity)
+                return false;
+            ScreenBox box = Client::GetEntityScreenBox(*entity);
+            bool clicked = false;
+            for (float fy : {0.5f, 0.3f, 0.7f}) {
+                for (float fx : {0.5f, 0.3f, 0.7f}) {
+                    auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                    auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                    if (clicked || Client::PickEntityAt(x, y, Local()) != entity)
+                        continue;
+                    ClickAt(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
+                    clicked = true;
+                }
+            }
+            if (!clicked)
+                return false;
+            for (int i = 0; i < 40 && Local()->interactionMode != mode; ++i)
+                Frame();
+        }
+        return Local()->interactionMode == mode;
+    }
+
+    void RightClickAt(int32_t x, int32_t y)
+    {
+        PushMotion(x, y);
+        app.RunFrame();
+        for (bool down : {true, false}) {
+            SDL_Event button{};
+            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            button.button.button = SDL_BUTTON_RIGHT;
+            button.button.x = x;
+            button.button.y = y;
+            ASSERT_EQ(SDL_PushEvent(&button), 1);
+            app.RunFrame();
+        }
+    }
+
+    // A drag of the item in one cell onto another, as two presses.
+    void Drag(const int32_t (&from)[2], const int32_t (&to)[2])
+    {
+        ClickAt(from[0], from[1]);
+        ClickAt(to[0], to[1]);
+        Frames(4);
+    }
+
+    // How many of the item the first carried bag holds, stacks counted.
+    static int32_t CountCarried(const std::string& name)
+    {
+        int32_t count = 0;
+        for (int32_t slot = 0; slot < HostPlayer()->inventory->GetSlotCount(InventoryGroupIndex::Bag1); ++slot) {
+            const ItemBase* item = HostAt(InventoryGroupIndex::Bag1, slot);
+            count += item && item->GetEntry()->GetName() == name ? item->GetStackCount() : 0;
+        }
+        return count;
+    }
+
+    // Pixels of the 24 x 24 middle of a cell that are not near black.
+    static int LitPixels(const TargaImage& image, const int32_t (&cell)[2])
+    {
+        int count = 0;
+        for (int y = cell[1] - 12; y < cell[1] + 12; ++y)
+            for (int x = cell[0] - 12; x < cell[0] + 12; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] + p[1] + p[2] > 60 ? 1 : 0;
+            }
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(StashVendorEndToEnd, AClickedStashKeepsAnItemInAStoredBagAndGivesItBack)
+{
+    Stash* stash = BringBeside<Stash>(Vector2{40.0f, 40.0f}, [](const Stash& s) { return s.IsPlayerStash(); });
+    ASSERT_NE(stash, nullptr) << "the player's house has its own stash";
+    // A spare bag already set into the stash's first place.
+    auto bag = std::make_unique<Item>();
+    bag->SetEntry(gDatabase->FindEntryByName("Bag1"));
+    std::unique_ptr<ItemBase> placed = std::move(bag);
+    ASSERT_TRUE(HostPlayer()->inventory->PlaceItem(placed, InventoryGroupIndex::Stash, 0, 0));
+    ItemBase* draught = HostAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(draught, nullptr) << "the new character carries its starting items in its first bag";
+
+    ASSERT_TRUE(ClickUntilMode(stash->entityNumber, 10)) << "the click walks the player up and opens the stash";
+    EXPECT_TRUE(Shown("Stash"));
+    EXPECT_TRUE(Shown("Inventory")) << "the inventory opens beside it";
+    TargaImage opened = Screenshot();
+    EXPECT_GT(LitPixels(opened, kStashPlace), 100) << "the stored bag shows in its place";
+
+    RightClickAt(kStashPlace[0], kStashPlace[1]);
+    Frames(2);
+    ASSERT_TRUE(Shown("stashBag0")) << "a right click opens the stored bag";
+    EXPECT_EQ(LitPixels(Screenshot(), kStoredCell), 0) << "an empty cell of the stored bag";
+
+    Drag(kCarriedCell, kStoredCell);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::StashBag1, 0), draught);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
+    TargaImage stored = Screenshot();
+    EXPECT_GT(LitPixels(stored, kStoredCell), 100) << "the item's icon shows in the stored bag";
+    EXPECT_EQ(LitPixels(stored, kCarriedCell), 0);
+
+    Drag(kStoredCell, kCarriedCell);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), draught);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::StashBag1, 0), nullptr);
+    EXPECT_GT(LitPixels(Screenshot(), kCarriedCell), 100);
+}
+
+TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyingBack)
+{
+    Vendor* vendor =
+        BringBeside<Vendor>(Vector2{40.0f, 40.0f}, [](const Vendor& v) { return !v.IsGambler() && !v.IsGuardVendor(); });
+    ASSERT_NE(vendor, nullptr) << "the town has a trader";
+    HostPlayer()->stats.Set(CharacterStat::Money, 1000);
+
+    ASSERT_TRUE(ClickUntilMode(vendor->entityNumber, 22)) << "the click walks the player up and opens trade";
+    ASSERT_TRUE(Shown("VendorMenu"));
+    Frames(2);
+    Item* staple = vendor->GetStockItem(0);
+    ASSERT_NE(staple, nullptr) << "a staple is for sale";
+    std::string stapleName = staple->GetEntry()->GetName();
+    EXPECT_GT(LitPixels(Screenshot(), kGoodsCell), 100) << "the goods show in the vendor's window";
+
+    // Bought by a right click: one more of it is carried.
+    int32_t price = static_cast<int32_t>(staple->GetValue(false));
+    int32_t carried = CountCarried(stapleName);
+    RightClickAt(kGoodsCell[0], kGoodsCell[1]);
+    Frames(4);
+    EXPECT_EQ(CountCarried(stapleName), carried + 1);
+    EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), 1000 - price);
+    EXPECT_EQ(Local()->GetStat(CharacterStat::Money), 1000 - price) << "the money shown follows";
+    EXPECT_NE(vendor->GetStockItem(0), nullptr) << "a staple never runs out";
+
+    // Sold by dragging the first carried item onto the goods: it waits to be bought back.
+    ItemBase* sold = HostAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(sold, nullptr);
+    std::string soldName = sold->GetEntry()->GetName();
+    int32_t before = HostPlayer()->stats.Get(CharacterStat::Money);
+    Drag(kCarriedCell, kGoodsCell);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
+    EXPECT_GE(HostPlayer()->stats.Get(CharacterStat::Money), before);
+    ASSERT_NE(vendor->GetStockItem(23), nullptr);
+    EXPECT_EQ(vendor->GetStockItem(23)->GetEntry()->GetName(), soldName);
+    EXPECT_GT(LitPixels(Screenshot(), kBuyBackCell), 100) << "the sold item shows among the buy-back cells";
+
+    ClickAt(kInventoryClose[0], kInventoryClose[1]);
+    EXPECT_FALSE(Shown("Inventory"));
+    EXPECT_TRUE(Shown("VendorMenu"));
+}
