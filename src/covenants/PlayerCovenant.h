@@ -154,6 +154,7 @@ public:
     int32_t GetCurrency() const override;
     // The covenant stash's bags.
     InventoryBag* GetStorageBag(int32_t bag) const override;
+    InventoryBase* GetStorage() const override { return inventory.get(); }
     // A guard item in a guard slot stands as its guard, a relic in a relic slot on its pedestal
     // (not for an eliminated covenant); taken out, they go. The bonuses follow either way.
     void OnHouseItemPlaced(int32_t slot, Item& item) override;

@@ -7,6 +7,7 @@
 
 class Entity;
 class InventoryBag;
+class InventoryBase;
 class Item;
 class Sentient;
 
@@ -104,4 +105,6 @@ public:
     // The covenant's own storage bag of the inventory group number (Stash, StashBag1..8); null
     // when it keeps none of that number.
     virtual InventoryBag* GetStorageBag(int32_t) const { return nullptr; }
+    // The inventory those storage bags belong to, so items can move between it and a member's.
+    virtual InventoryBase* GetStorage() const { return nullptr; }
 };

@@ -56,6 +56,7 @@ constexpr int32_t kDead = 2;
 class EntityQuest;
 class Event;
 class InventoryBag;
+class InventoryBase;
 class ItemGround;
 class ItemBase;
 class MessageBuffer;
@@ -215,8 +216,8 @@ public:
     // The first three cells of the main bag fill from the front; variants 1 and 2 first move
     // the first cell to the third or the second.
     void CloseFrontSlotGaps(int32_t variant);
-    // Between two cells the player reaches: its own bags, and the stash bags it uses, which are
-    // its own; "$$CantMoveItemHere$$" when the inventory refuses.
+    // Between two cells the player reaches: its own bags, and the stash bags it uses (its own,
+    // or its covenant's at a covenant stash); "$$CantMoveItemHere$$" when the move is refused.
     void MoveItem(int32_t fromGroup, int32_t fromSlot, int32_t toGroup, int32_t toSlot);
     // The town NPCs talk about a set, unique or artifact item.
     void OnItemIdentified(Item* item) override;
@@ -328,6 +329,9 @@ private:
     void MoveFrontSlot(int32_t bag, int32_t from, int32_t to);
     // The bag of the player's own inventory that the group shows; -1 for another owner's.
     int32_t FindOwnGroup(int32_t group) const;
+    // The inventory a shown group lies in (the player's own or its covenant's storage) and the
+    // group's number there; null when the player reaches no such bag.
+    InventoryBase* FindGroupOwner(int32_t group, int32_t& own) const;
     Vendor* GetTradePartner();
     void OnSuccessfulKillEvent(Event& event);
     void CheckHealthBonus(std::string_view name, int32_t score, int32_t minHealth, int32_t maxHealth);

@@ -24,6 +24,8 @@
 namespace {
 
 constexpr int32_t kPlayerItemRefusalKind = 4;
+// The interaction mode of a player at a stash.
+constexpr int32_t kPlayerStashMode = 10;
 constexpr float kPlayerPickupFadeSeconds = 2.0f;
 // The town's talk about a remarkable item found.
 constexpr int32_t kPlayerItemChatKind = 23;
@@ -42,6 +44,39 @@ const GameSystemTuning* PlayerItemsTuning()
 bool PlayerItemsIsEntryType(const ItemBase& item, int32_t type)
 {
     return item.GetEntry() && item.GetEntry()->GetType() == type;
+}
+
+// A bag whose cells hold items stays in its place.
+bool PlayerHoldsFullBag(const InventoryBase& inventory, int32_t bag, int32_t slot)
+{
+    int32_t contents = InventoryBase::GetContentGroup(bag, slot);
+    return contents >= 0 && inventory.CountItems(contents) > 0;
+}
+
+// A move between two inventories (the player's and its covenant's storage): into the cell,
+// swapped with its occupant when each fits the other's cell, under the target's placement rules
+// (what must stay carried stays). Refused: false, both cells as they were.
+bool PlayerMoveAcross(InventoryBase& from, int32_t fromBag, int32_t fromSlot, InventoryBase& to, int32_t toBag,
+                      int32_t toSlot)
+{
+    const InventoryBag* target = to.GetBag(toBag);
+    if (!target || !target->IsValidSlot(toSlot) || PlayerHoldsFullBag(from, fromBag, fromSlot) ||
+        PlayerHoldsFullBag(to, toBag, toSlot))
+        return false;
+    std::unique_ptr<ItemBase> moving = from.RemoveAt(fromBag, fromSlot);
+    std::unique_ptr<ItemBase> occupant = to.RemoveAt(toBag, toSlot);
+    bool placed = to.PlaceItem(moving, toBag, toSlot, 0);
+    if (placed && occupant && !from.PlaceItem(occupant, fromBag, fromSlot, 0)) {
+        moving = to.RemoveAt(toBag, toSlot);
+        placed = false;
+    }
+    if (placed)
+        return true;
+    // Both back where they came from, which took them before.
+    from.PlaceItem(moving, fromBag, fromSlot, kPlaceAnyGroup | kPlaceIgnoreOffHand);
+    if (occupant)
+        to.PlaceItem(occupant, toBag, toSlot, kPlaceAnyGroup | kPlaceIgnoreOffHand);
+    return false;
 }
 
 } // namespace
@@ -325,15 +360,34 @@ void Player::MoveFrontSlot(int32_t bag, int32_t from, int32_t to)
 
 void Player::MoveItem(int32_t fromGroup, int32_t fromSlot, int32_t toGroup, int32_t toSlot)
 {
-    int32_t from = FindOwnGroup(fromGroup);
-    int32_t to = FindOwnGroup(toGroup);
-    if (from < 0 || to < 0 || !inventory->GetItem(from, fromSlot))
+    int32_t from = -1;
+    int32_t to = -1;
+    InventoryBase* source = FindGroupOwner(fromGroup, from);
+    InventoryBase* target = FindGroupOwner(toGroup, to);
+    if (!source || !target || !source->GetItem(from, fromSlot))
         return;
-    if (!inventory->MoveItem(from, fromSlot, to, toSlot)) {
+    bool moved = source == target ? source->MoveItem(from, fromSlot, to, toSlot)
+                                   : PlayerMoveAcross(*source, from, fromSlot, *target, to, toSlot);
+    if (!moved) {
         SendMessage("$$CantMoveItemHere$$", kPlayerItemRefusalKind);
         return;
     }
     RecalculateStats(false);
+}
+
+InventoryBase* Player::FindGroupOwner(int32_t group, int32_t& own) const
+{
+    own = FindOwnGroup(group);
+    if (own >= 0)
+        return inventory.get();
+    const InventoryBag* shown = GetBag(group);
+    const EntityCovenant* covenant = interactionMode == kPlayerStashMode ? GetCovenant() : nullptr;
+    InventoryBase* storage = shown && covenant ? covenant->GetStorage() : nullptr;
+    for (own = 0; storage && own < InventoryBase::kBagCount; ++own)
+        if (storage->GetBag(own) == shown)
+            return storage;
+    own = -1;
+    return nullptr;
 }
 
 int32_t Player::FindOwnGroup(int32_t group) const

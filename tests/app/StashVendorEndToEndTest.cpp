@@ -68,15 +68,16 @@ protected:
     }
     static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
 
-    // The first entity of the class the test wants, moved to stand beside the player.
+    // The first entity of the class the test wants, with the player set down a few steps from it.
     template <class T>
-    static T* BringBeside(Vector2 offset, bool (*wanted)(const T&))
+    T* GoBeside(bool (*wanted)(const T&))
     {
         for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
             auto* found = dynamic_cast<T*>(gGame->GetEntity(number));
             if (!found || !wanted(*found))
                 continue;
-            found->SetPosition(HostPlayer()->position.Offset(offset));
+            Local()->Teleport(found->position.Offset(Vector2{60.0f, 60.0f}));
+            Frames(6);
             return found;
         }
         return nullptr;
@@ -89,27 +90,32 @@ protected:
         for (int i = 0; i < 10 && !gGameClient->GetEntity(number); ++i)
             Frame();
         for (int click = 0; click < 6 && Local()->interactionMode != mode; ++click) {
-            const EntityClient* entity = gGameClient->GetEntity(number);
-            if (!entity)
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!FindPickPoint(number, x, y))
                 return false;
-            ScreenBox box = Client::GetEntityScreenBox(*entity);
-            bool clicked = false;
-            for (float fy : {0.5f, 0.3f, 0.7f}) {
-                for (float fx : {0.5f, 0.3f, 0.7f}) {
-                    auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                    auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                    if (clicked || Client::PickEntityAt(x, y, Local()) != entity)
-                        continue;
-                    ClickAt(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
-                    clicked = true;
-                }
-            }
-            if (!clicked)
-                return false;
+            ClickAt(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
             for (int i = 0; i < 40 && Local()->interactionMode != mode; ++i)
                 Frame();
         }
         return Local()->interactionMode == mode;
+    }
+
+    // A point of the entity's screen box where a click picks it.
+    static bool FindPickPoint(int32_t number, int32_t& x, int32_t& y)
+    {
+        const EntityClient* entity = gGameClient->GetEntity(number);
+        if (!entity)
+            return false;
+        ScreenBox box = Client::GetEntityScreenBox(*entity);
+        for (float fy : {0.5f, 0.3f, 0.7f})
+            for (float fx : {0.5f, 0.3f, 0.7f}) {
+                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (Client::PickEntityAt(x, y, Local()) == entity)
+                    return true;
+            }
+        return false;
     }
 
     void RightClickAt(int32_t x, int32_t y)
@@ -163,7 +169,7 @@ protected:
 
 TEST_F(StashVendorEndToEnd, AClickedStashKeepsAnItemInAStoredBagAndGivesItBack)
 {
-    Stash* stash = BringBeside<Stash>(Vector2{40.0f, 40.0f}, [](const Stash& s) { return s.IsPlayerStash(); });
+    Stash* stash = GoBeside<Stash>([](const Stash& s) { return s.IsPlayerStash(); });
     ASSERT_NE(stash, nullptr) << "the player's house has its own stash";
     // A spare bag already set into the stash's first place.
     auto bag = std::make_unique<Item>();
@@ -199,8 +205,7 @@ TEST_F(StashVendorEndToEnd, AClickedStashKeepsAnItemInAStoredBagAndGivesItBack)
 
 TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyingBack)
 {
-    Vendor* vendor =
-        BringBeside<Vendor>(Vector2{40.0f, 40.0f}, [](const Vendor& v) { return !v.IsGambler() && !v.IsGuardVendor(); });
+    Vendor* vendor = GoBeside<Vendor>([](const Vendor& v) { return !v.IsGambler() && !v.IsGuardVendor(); });
     ASSERT_NE(vendor, nullptr) << "the town has a trader";
     HostPlayer()->stats.Set(CharacterStat::Money, 1000);
 
@@ -209,7 +214,7 @@ TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyin
     Frames(2);
     Item* staple = vendor->GetStockItem(0);
     ASSERT_NE(staple, nullptr) << "a staple is for sale";
-    std::string stapleName = staple->GetEntry()->GetName();
+    std::string stapleName(staple->GetEntry()->GetName());
     EXPECT_GT(LitPixels(Screenshot(), kGoodsCell), 100) << "the goods show in the vendor's window";
 
     // Bought by a right click: one more of it is carried.
@@ -225,7 +230,7 @@ TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyin
     // Sold by dragging the first carried item onto the goods: it waits to be bought back.
     ItemBase* sold = HostAt(InventoryGroupIndex::Bag1, 0);
     ASSERT_NE(sold, nullptr);
-    std::string soldName = sold->GetEntry()->GetName();
+    std::string soldName(sold->GetEntry()->GetName());
     int32_t before = HostPlayer()->stats.Get(CharacterStat::Money);
     Drag(kCarriedCell, kGoodsCell);
     EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);

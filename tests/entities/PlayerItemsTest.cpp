@@ -4,7 +4,9 @@
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
+#include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
+#include "entities/Stash.h"
 #include "entities/SkillList.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +75,29 @@ Coins
 {
     Type Money
 }
+Heirloom
+{
+    Type Item
+    ItemType Other
+    NoDrop 1
+}
+ObjectCovenantStash
+{
+    Type Object
+    Stash 1
+}
 )";
+
+// A covenant whose storage is an inventory of its own.
+class StorageCovenant : public NeutralCovenant {
+public:
+    InventoryBag* GetStorageBag(int32_t bag) const override
+    {
+        return bag >= InventoryGroupIndex::Stash && bag <= InventoryGroupIndex::StashBag8 ? storage.GetBag(bag) : nullptr;
+    }
+    InventoryBase* GetStorage() const override { return &storage; }
+    mutable Inventory storage;
+};
 
 class PlayerItemsWorld : public EntityWorld {
 protected:
@@ -291,4 +315,64 @@ TEST_F(PlayerItemsWorld, TheWeaponSetsTradePlaces)
     EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Backup, 0), nullptr);
     player->SwapWeaponSets();
     EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Backup, 0), held);
+}
+
+// ---- The covenant's stash ------------------------------------------------------------------------------
+
+TEST_F(PlayerItemsWorld, AtTheCovenantStashItemsMoveIntoTheCovenantsBagsAndBackUnderTheSameRules)
+{
+    Player* player = MakePlayer();
+    player->inventory->ResizeBag(InventoryGroupIndex::Bag1, 4);
+    StorageCovenant covenant;
+    game.covenants.push_back(&covenant);
+    player->covenantIndex = 0;
+    covenant.storage.ResizeBag(InventoryGroupIndex::Stash, 8);
+    std::unique_ptr<ItemBase> satchel = Make("Satchel");
+    ASSERT_TRUE(covenant.storage.PlaceItem(satchel, InventoryGroupIndex::Stash, 0, 0));
+    ASSERT_EQ(covenant.storage.GetSlotCount(InventoryGroupIndex::StashBag1), 2);
+    auto* stash = Spawn<Stash>(1010.0f, 1000.0f);
+    stash->SetEntry(database.FindEntryByName("ObjectCovenantStash"));
+    std::unique_ptr<ItemBase> pebble = Make("Pebble");
+    ItemBase* kept = pebble.get();
+    ASSERT_TRUE(player->inventory->PlaceItem(pebble, InventoryGroupIndex::Bag1, 0, 0));
+    std::unique_ptr<ItemBase> heirloom = Make("Heirloom");
+    ASSERT_TRUE(player->inventory->PlaceItem(heirloom, InventoryGroupIndex::Bag1, 1, 0));
+
+    player->MoveItem(2, 0, 16, 1);
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 0), kept) << "no stash open";
+    player->SetInteraction(10, stash->entityNumber);
+    player->MoveItem(2, 0, 16, 1);
+    EXPECT_EQ(covenant.storage.GetItem(InventoryGroupIndex::StashBag1, 1), kept);
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 0), nullptr);
+
+    // Refused, with the message, and nothing moves: what must stay carried, a cell past the
+    // stored bag's two, the stored bag while it holds an item.
+    game.lines.clear();
+    player->MoveItem(2, 1, 16, 0);
+    player->MoveItem(2, 1, 16, 2);
+    player->MoveItem(15, 0, 2, 0);
+    EXPECT_NE(player->inventory->GetItem(InventoryGroupIndex::Bag1, 1), nullptr);
+    EXPECT_EQ(covenant.storage.GetItem(InventoryGroupIndex::StashBag1, 1), kept);
+    EXPECT_NE(covenant.storage.GetItem(InventoryGroupIndex::Stash, 0), nullptr);
+    EXPECT_EQ(std::count_if(game.lines.begin(), game.lines.end(),
+                            [](const std::string& line) { return line.find("$$CantMoveItemHere$$") != std::string::npos; }),
+              3);
+
+    // Swapped with what the player holds, then taken back; the emptied bag moves within the
+    // covenant's places and its cells go with it.
+    std::unique_ptr<ItemBase> amulet = Make("Amulet");
+    ItemBase* worn = amulet.get();
+    ASSERT_TRUE(player->inventory->PlaceItem(amulet, InventoryGroupIndex::Bag1, 0, 0));
+    player->MoveItem(2, 0, 16, 1);
+    EXPECT_EQ(covenant.storage.GetItem(InventoryGroupIndex::StashBag1, 1), worn);
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 0), kept);
+    player->MoveItem(16, 1, 2, 0);
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 0), worn);
+    EXPECT_EQ(covenant.storage.GetItem(InventoryGroupIndex::StashBag1, 1), kept);
+    player->MoveItem(16, 1, 2, 2);
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 2), kept);
+    player->MoveItem(15, 0, 15, 3);
+    EXPECT_EQ(covenant.storage.GetSlotCount(InventoryGroupIndex::StashBag1), 0);
+    EXPECT_EQ(covenant.storage.GetSlotCount(InventoryGroupIndex::StashBag4), 2);
+    game.covenants.clear();
 }

@@ -3,6 +3,7 @@
 
 #include "core/DatabaseEntry.h"
 #include "entities/Gate.h"
+#include "entities/Vendor.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"
 
@@ -110,4 +111,23 @@ TEST_F(WorldSaveShipped, AGatePlacedOnALevelIsRebuiltFromItsModel)
     ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
     EXPECT_EQ(CountGates(), gates);
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+}
+
+TEST_F(WorldSaveShipped, TheTownsTradersStandInANewWorldAndAgainInALoadedOne)
+{
+    auto traders = [this] {
+        int32_t count = 0;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            count += dynamic_cast<const Vendor*>(game->GetEntity(number)) ? 1 : 0;
+        return count;
+    };
+    int32_t made = traders();
+    EXPECT_GE(made, 4) << "goods, weapons, armour and guards, the gambler and the wanderer";
+    EXPECT_NE(dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)), nullptr);
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    RemakeGame();
+    game->SetCurrentLevel(0);
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(traders(), made) << "made again, none twice";
+    EXPECT_NE(dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)), nullptr);
 }

@@ -242,7 +242,12 @@ protected:
     {
         WriteMenu("s.mnu", "name Story\nsize 400 300\n");
         WriteMenu("w.mnu", "name W\nvisible 1\nsize 640 480\nWidget { internalName Plain position 10 10 size 50 50 "
-                           "canClick 1 }\n");
+                           "canClick 1 }\n"
+                           "ItemSlot { internalName Bag position 100 100 size 32 32 inventorySlot Loot 0 "
+                           "itemSlotType Bag vendorSlot 1 }\n"
+                           "ItemSlot { internalName Goods position 200 100 size 32 32 inventorySlot Loot 1 vendorSlot 1 }\n"
+                           "ItemSlot { internalName Own position 300 100 size 32 32 inventorySlot Bag1 0 "
+                           "itemSlotType Bag }\n");
         ui->RegisterCommands();
     }
     bool Pushed(const char* name) const
@@ -278,12 +283,6 @@ TEST_F(StoryScreens, AHistoryWithNothingUnderTheCursorSetsNothing)
 
 TEST_F(StoryScreens, ABagOnAVendorsCounterTellsNoHistoryWhereAnyOtherCellLetsTheTargetsShow)
 {
-    WriteMenu("v.mnu", "name Counter\nvisible 1\nsize 640 480\n"
-                       "ItemSlot { internalName Bag position 100 100 size 32 32 inventorySlot Loot 0 "
-                       "itemSlotType Bag vendorSlot 1 }\n"
-                       "ItemSlot { internalName Goods position 200 100 size 32 32 inventorySlot Loot 1 vendorSlot 1 }\n"
-                       "ItemSlot { internalName Own position 300 100 size 32 32 inventorySlot Bag1 0 itemSlotType Bag }\n");
-    ui->ShowMenu("Counter");
     view.player = true;
     view.targetEntity = 12;
     view.targetHistoryFile = "Texts/trader.txt";

@@ -135,10 +135,10 @@ void InventoryBase::Put(std::unique_ptr<ItemBase> item, int32_t bag, int32_t slo
     item->SetLocation(bag, slot);
     const ItemDefinition* definition = item->GetDefinition();
     GetBag(bag)->slots[static_cast<size_t>(slot)] = std::move(item);
-    // A bag set into a bag place opens its cells there; an empty bag's contents group takes its
-    // size, so a bag bought or stored has room at once.
+    // A bag set into a bag place opens its cells there, so a bag bought or stored has room at
+    // once; a place already roomier keeps its cells.
     int32_t content = GetContentGroup(bag, slot);
-    if (content >= 0 && definition && definition->bagSize > 0 && CountItems(content) == 0)
+    if (content >= 0 && definition && GetSlotCount(content) < definition->bagSize)
         ResizeBag(content, definition->bagSize);
 }
 

@@ -192,15 +192,41 @@ ItemClient* UIItemSlot::GetItem() const
         return nullptr;
     if (group < InventoryGroupIndex::LootBag1 || group > InventoryGroupIndex::LootBag8)
         return dynamic_cast<ItemClient*>(player->GetInventory().GetItem(group, index));
-    const EntityClient* stash = player->GetInteractionTarget();
+    const InventoryBase* stash = GetStashInventory();
+    int32_t stashGroup = group - (InventoryGroupIndex::LootBag1 - InventoryGroupIndex::StashBag1);
+    return stash ? dynamic_cast<ItemClient*>(stash->GetItem(stashGroup, index)) : nullptr;
+}
+
+const InventoryBase* UIItemSlot::GetStashInventory() const
+{
+    PlayerClient* player = ItemSlotPlayer();
+    const EntityClient* stash = player ? player->GetInteractionTarget() : nullptr;
     const DatabaseEntry* record = stash ? stash->GetRecord() : nullptr;
     if (!record || stash->IsDead() || record->GetInt("Stash") == 0)
         return nullptr;
-    int32_t stashGroup = group - (InventoryGroupIndex::LootBag1 - InventoryGroupIndex::StashBag1);
     if (record->GetInt("PlayerStash") != 0)
-        return dynamic_cast<ItemClient*>(player->GetInventory().GetItem(stashGroup, index));
+        return &player->GetInventory();
     PlayerCovenantClient* covenant = player->GetCovenant();
-    return covenant ? dynamic_cast<ItemClient*>(covenant->GetInventory().GetItem(stashGroup, index)) : nullptr;
+    return covenant ? &covenant->GetInventory() : nullptr;
+}
+
+const InventoryBase* UIItemSlot::GetBagContents(int32_t& contents) const
+{
+    contents = GetBagGroup();
+    PlayerClient* player = ItemSlotPlayer();
+    if (contents < 0 || !player)
+        return nullptr;
+    if (contents < InventoryGroupIndex::LootBag1 || contents > InventoryGroupIndex::LootBag8)
+        return &player->GetInventory();
+    contents -= InventoryGroupIndex::LootBag1 - InventoryGroupIndex::StashBag1;
+    return GetStashInventory();
+}
+
+int32_t UIItemSlot::BagItemCount() const
+{
+    int32_t contents = -1;
+    const InventoryBase* inventory = GetBagContents(contents);
+    return inventory ? inventory->CountItems(contents) : 0;
 }
 
 int32_t UIItemSlot::GetBagGroup() const
@@ -403,18 +429,16 @@ bool UIItemSlot::IsAvailable(const UIItemSlot* /*dragged*/) const
     }
     if (itemSlotType != ItemSlotType::Bag || (group == InventoryGroupIndex::Loot && buys))
         return true;
-    int32_t bag = GetBagGroup();
-    return bag < 0 || player->GetInventory().CountItems(bag) == 0;
+    return BagItemCount() == 0;
 }
 
 bool UIItemSlot::TakesDrop(const UIItemSlot* dragged) const
 {
-    PlayerClient* player = ItemSlotPlayer();
-    int32_t bag = GetBagGroup();
-    if (itemSlotType != ItemSlotType::Bag || !dragged || !player || bag < 0)
+    int32_t contents = -1;
+    const InventoryBase* inventory = GetBagContents(contents);
+    if (itemSlotType != ItemSlotType::Bag || !dragged || !inventory)
         return false;
-    const InventoryClient& inventory = player->GetInventory();
-    return inventory.CountItems(bag) < inventory.GetSlotCount(bag) || dragged->group == bag;
+    return inventory->CountItems(contents) < inventory->GetSlotCount(contents) || dragged->group == GetBagGroup();
 }
 
 void UIItemSlot::Refuse(const UIItemSlot* dragged) const
@@ -534,11 +558,9 @@ void UIItemSlot::Sell()
     bool buysGuards = CounterpartFlag("GuardVendor");
     if (!item || (!buysItems && !buysGuards) || group == InventoryGroupIndex::Loot)
         return;
-    PlayerClient* player = ItemSlotPlayer();
-    int32_t bag = GetBagGroup();
     if (ItemSlotNoDrop(item))
         ItemSlotMessage("$$CantSellItem$$");
-    else if (bag >= 0 && player && player->GetInventory().CountItems(bag) > 0)
+    else if (BagItemCount() > 0)
         ItemSlotMessage("$$CantSellBagsWithItems$$");
     else if (item->GetGuardRecord() && !buysGuards)
         ItemSlotMessage("$$CanOnlySellGuardsToGuardVendor$$");

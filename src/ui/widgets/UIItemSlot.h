@@ -8,6 +8,7 @@
 #include <string>
 
 class DatabaseEntry;
+class InventoryBase;
 class EntityClient;
 class ItemClient;
 class PlayerClient;
@@ -46,6 +47,13 @@ public:
     ItemClient* GetItem() const;
     // The group whose items the bag in this cell holds; -1 outside the bag rows.
     int32_t GetBagGroup() const;
+    // The inventory and group holding the cells of the bag in this slot's bag row; null when
+    // none. A stored bag's cells are the open stash's, where GetItem reads them.
+    const InventoryBase* GetBagContents(int32_t& contents) const;
+    int32_t BagItemCount() const;
+    // The inventory of the stash the local player has open (its own or its covenant's); null
+    // when no stash is open.
+    const InventoryBase* GetStashInventory() const;
     // The entity the player trades with; null for none.
     static EntityClient* GetCounterpart();
     static bool CounterpartFlag(const char* key);

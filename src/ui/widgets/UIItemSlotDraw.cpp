@@ -149,12 +149,11 @@ void UIItemSlot::DrawCounts(const ItemClient& item)
         gScreenText->DrawTextNarrow(font, StringFormat("%d", item.GetStackCount()),
                                     static_cast<int32_t>(x + size[0] - 10.0f),
                                     static_cast<int32_t>(y + size[1] - 10.9f), white, false, 1.0f);
-    PlayerClient* player = ItemSlotDrawPlayer();
-    int32_t bag = GetBagGroup();
-    if (itemSlotType != ItemSlotType::Bag || bag < 0 || !player)
+    int32_t contents = -1;
+    const InventoryBase* inventory = GetBagContents(contents);
+    if (itemSlotType != ItemSlotType::Bag || !inventory)
         return;
-    const InventoryClient& inventory = player->GetInventory();
-    std::string fill = StringFormat("%d/%d", inventory.CountItems(bag), inventory.GetSlotCount(bag));
+    std::string fill = StringFormat("%d/%d", inventory->CountItems(contents), inventory->GetSlotCount(contents));
     TextSize measured = MeasureTextA(fill, font);
     gScreenText->DrawTextNarrow(font, fill, static_cast<int32_t>(x + size[0] * 0.5f - measured.width * 0.5f),
                                 static_cast<int32_t>(y + size[1] - measured.height), white, false, 1.0f);

@@ -140,13 +140,17 @@ TEST_F(Inventory, ABagSetIntoAPlaceOpensItsCellsThereAndTakesThemAlongWhenItLeav
     EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 0) << "no cells where no bag stands";
 
     // Two empty bags trading places: each place takes the size of the bag that comes.
-    ASSERT_TRUE(inventory.MoveItem(G::Bag1, 0, G::Main, 0));
+    inventory.ResizeBag(G::Bag2, 0);
+    ASSERT_TRUE(inventory.MoveItem(G::Bag1, 0, G::Main, 1));
     Plant(inventory, "Pouch", G::Stash, 0);
-    EXPECT_EQ(inventory.GetSlotCount(G::Bag1), 6);
+    EXPECT_EQ(inventory.GetSlotCount(G::Bag2), 6);
     EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 3);
-    ASSERT_TRUE(inventory.MoveItem(G::Main, 0, G::Stash, 0));
-    EXPECT_EQ(inventory.GetSlotCount(G::Bag1), 3);
+    ASSERT_TRUE(inventory.MoveItem(G::Main, 1, G::Stash, 0));
+    EXPECT_EQ(inventory.GetSlotCount(G::Bag2), 3);
     EXPECT_EQ(inventory.GetSlotCount(G::StashBag1), 6);
+    // A place roomier than the bag set into it keeps its cells.
+    Plant(inventory, "Pouch", G::Main, 2);
+    EXPECT_EQ(inventory.GetSlotCount(G::Bag3), 8);
 }
 
 TEST_F(Inventory, EquipPicksTheFreeOfTwoSlotsAndHonoursRequirements)
