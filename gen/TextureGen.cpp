@@ -512,7 +512,8 @@ Image Planks(uint32_t seed, const Color& tint)
 }
 
 // The area editor's tiles: a tile without a texture shows as a grey square with a pale edge, and
-// the tile under the cursor is washed in yellow inside a yellow ring.
+// the tile under the cursor is washed in yellow inside a yellow ring; the collision overlays'
+// squares are white, tinted as they are drawn.
 bool AddEditorTiles(ArchiveWriter& archive)
 {
     Image outline(32, 32, false);
@@ -529,7 +530,10 @@ bool AddEditorTiles(ArchiveWriter& archive)
     for (int y = 2; y < 30; ++y)
         for (int x = 2; x < 30; ++x)
             highlight.Set(x, y, {yellow.r, yellow.g, yellow.b, 0.3f});
-    return AddImage(archive, "Textures/Editor/EditorOutline.tga", outline) &&
+    Image cell(8, 8, false);
+    cell.Fill({1.0f, 1.0f, 1.0f, 1.0f});
+    return AddImage(archive, "Textures/Editor/EditorCell.tga", cell) &&
+           AddImage(archive, "Textures/Editor/EditorOutline.tga", outline) &&
            AddImage(archive, "Textures/Editor/EditorHighlight.tga", highlight);
 }
 

@@ -7,6 +7,7 @@
 #include "client/GameClient.h"
 #include "core/ColorCode.h"
 #include "core/DatabaseEntry.h"
+#include "core/MathUtil.h"
 #include "core/ColorSystem.h"
 #include "core/UserVarSystem.h"
 #include "render/ImmediateDraw.h"
@@ -123,11 +124,7 @@ bool EntityOverlays::IsGainText(std::string_view text)
 
 float EntityOverlays::GetFade(float age, const OverlayFrame& frame)
 {
-    float end = frame.lifeSeconds;
-    float start = end - frame.fadeSeconds;
-    if (!(end > start) || age <= start)
-        return 0.0f;
-    return age >= end ? 1.0f : (age - start) / (end - start);
+    return InterpolationFactor(frame.lifeSeconds - frame.fadeSeconds, frame.lifeSeconds, age);
 }
 
 void EntityOverlays::DrawTexts(const EntityClient& entity, const OverlayFrame& frame, OverlayCanvas& canvas)

@@ -116,3 +116,10 @@ bool RectsOverlap(const Rect& a, const Rect& b)
 {
     return a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
 }
+
+float InterpolationFactor(float a, float b, float v)
+{
+    if (v <= a || b <= a)
+        return 0.0f;
+    return v >= b ? 1.0f : (v - a) / (b - a);
+}

@@ -74,6 +74,7 @@ void LevelEditor::Register()
     if (gResourceManager) {
         LoadTextureByName(kOutlineTexture, outlineTexture, TextureUsage::TwoSidedVertexColor);
         LoadTextureByName(kHighlightTexture, highlightTexture, TextureUsage::AlphaBlended);
+        LoadTextureByName(kCellTexture, cellTexture, TextureUsage::TwoSidedVertexColor);
     }
     currentBlock = -1;
     ClearConnectionVars();

@@ -35,6 +35,10 @@ public:
     // Where the highlight of the tile under the cursor and the editor's outline come from.
     static constexpr const char* kOutlineTexture = "Textures/Editor/EditorOutline.tga";
     static constexpr const char* kHighlightTexture = "Textures/Editor/EditorHighlight.tga";
+    // White, tinted by the colour table for the collision overlays' squares.
+    static constexpr const char* kCellTexture = "Textures/Editor/EditorCell.tga";
+    // The overlays' squares are this many world units wide, centred on their cell.
+    static constexpr float kCellSquare = 4.0f;
 
     LevelEditor();
     ~LevelEditor();
@@ -134,9 +138,14 @@ private:
     void DrawTiles();
     void DrawTile(int32_t tileX, int32_t tileY, int32_t shader, float lift);
     void DrawObject(int32_t tileX, int32_t tileY);
+    // The level whose cells the overlays show: the preview, or a level holding only the block in edit.
+    Level* CellLevel();
+    void DrawCollisionOverlays();
+    void DrawCells(Level& level, const std::array<int32_t, 4>& window, bool sight);
 
     bool active = false;
     Level editorLevel;
+    Level blockLevel;
     bool fullLevelBuilt = false;
     ResourceHandle loadedArea;
     std::unique_ptr<AreaResource> ownArea;
@@ -146,6 +155,7 @@ private:
     WorldPos viewTarget;
     ResourceHandle outlineTexture;
     ResourceHandle highlightTexture;
+    ResourceHandle cellTexture;
     ResourceHandle texture;
     std::string textureName;
     ResourceHandle altTexture;

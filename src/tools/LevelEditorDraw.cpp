@@ -2,18 +2,24 @@
 #include "tools/LevelEditor.h"
 
 #include "client/ScreenConversion.h"
+#include "core/ColorSystem.h"
 #include "core/Matrix.h"
 #include "core/system/InputSystem.h"
 #include "render/Renderer.h"
 #include "render/WorldView.h"
 #include "resources/GraphicsDevice.h"
 #include "world/AreaResource.h"
+#include "world/LevelCells.h"
 #include "world/LevelData.h"
+
+#include <algorithm>
 
 namespace {
 
-// The highlight lies just over the ground, so the tile beneath never hides it.
+// The highlight lies just over the ground, so the tile beneath never hides it; the overlays'
+// squares lie over both.
 constexpr float kLevelEditorHighlightLift = 0.5f;
+constexpr float kLevelEditorCellLift = 1.0f;
 
 } // namespace
 
@@ -29,6 +35,7 @@ void LevelEditor::Draw()
     view.GetDevice().Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 1.0f},
                            1.0f);
     DrawTiles();
+    DrawCollisionOverlays();
     view.DrawSurfaces(gRenderer->GetWorldBatch());
 }
 
@@ -103,4 +110,74 @@ void LevelEditor::DrawObject(int32_t tileX, int32_t tileY)
     desc.rotation = MatrixFromAxisIndex(facing);
     desc.fullBright = true;
     gRenderer->GetWorldView().AddModelSurfaces(desc);
+}
+
+Level* LevelEditor::CellLevel()
+{
+    if (IsFullLevel())
+        return fullLevelBuilt ? &editorLevel : nullptr;
+    AreaResource* area = GetArea();
+    if (!area || !area->GetBlock(currentBlock))
+        return nullptr;
+    if (!blockLevel.data) {
+        auto data = std::make_unique<LevelData>(LevelGeometry::Current());
+        const LevelGeometry& g = data->geometry;
+        data->generated = true;
+        data->announced = true;
+        data->active = false;
+        data->boundArea = area;
+        data->blockGrid.assign(static_cast<size_t>(g.BlockCount()), -1);
+        data->visited.assign(static_cast<size_t>(g.BlockCount()), false);
+        data->tileOccupants.assign(static_cast<size_t>(g.TileCount()), -1);
+        data->objectInstances.assign(static_cast<size_t>(g.TileCount()), {});
+        data->blockGrid[0] = currentBlock;
+        data->visited[0] = true;
+        blockLevel.data = std::move(data);
+    }
+    return &blockLevel;
+}
+
+// Block mode covers the block's cells; the preview a window of one block's extent on each side
+// of the view's cell, held inside the level.
+void LevelEditor::DrawCollisionOverlays()
+{
+    bool movement = collisionGridVar.GetInt() != 0;
+    bool sight = sightGridVar.GetInt() != 0;
+    Level* level = movement || sight ? CellLevel() : nullptr;
+    if (!level || cellTexture.GetValue() == -1)
+        return;
+    const LevelGeometry& g = level->data->geometry;
+    std::array<int32_t, 4> window{0, 0, g.CellsPerBlockX(), g.CellsPerBlockY()};
+    if (IsFullLevel()) {
+        float cellSize = g.tileSize / static_cast<float>(g.cellsPerTile);
+        auto cx = static_cast<int32_t>(viewTarget.x / cellSize);
+        auto cy = static_cast<int32_t>(viewTarget.y / cellSize);
+        window = {std::max(cx - g.CellsPerBlockX(), 0), std::max(cy - g.CellsPerBlockY(), 0),
+                  std::min(cx + g.CellsPerBlockX() + 1, g.CellsAcross()),
+                  std::min(cy + g.CellsPerBlockY() + 1, g.CellsDown())};
+    }
+    if (movement)
+        DrawCells(*level, window, false);
+    if (sight)
+        DrawCells(*level, window, true);
+}
+
+void LevelEditor::DrawCells(Level& level, const std::array<int32_t, 4>& window, bool sight)
+{
+    const LevelGeometry& g = level.data->geometry;
+    float cellSize = g.tileSize / static_cast<float>(g.cellsPerTile);
+    float half = kCellSquare * 0.5f;
+    Color colors[2];
+    for (int32_t i = 0; i < 2; ++i)
+        ColorSystem::GetColorByIndex(colors[i].r, colors[i].g, colors[i].b, i);
+    for (int32_t cy = window[1]; cy < window[3]; ++cy) {
+        for (int32_t cx = window[0]; cx < window[2]; ++cx) {
+            bool blocked = sight ? LevelCells::IsCellSightBlocked(level, cx, cy) : LevelCells::IsCellBlocked(level, cx, cy);
+            float x = (static_cast<float>(cx) + 0.5f) * cellSize;
+            float y = (static_cast<float>(cy) + 0.5f) * cellSize;
+            gRenderer->GetWorldView().AddTileSurface(cellTexture.GetValue(), {x - half, y + half, kLevelEditorCellLift},
+                                                     {x + half, y - half, kLevelEditorCellLift}, true, true,
+                                                     colors[blocked ? 1 : 0], 1.0f);
+        }
+    }
 }

@@ -404,6 +404,9 @@ void LevelEditor::RebuildFullLevel()
     editorLevel.data = std::make_unique<LevelData>(LevelGeometry::Current());
     editorLevel.data->boundArea = area;
     editorLevel.data->editorLevel = true;
+    // The preview is no level of the world: nobody is told of it, and it holds no textures.
+    editorLevel.data->announced = true;
+    editorLevel.data->active = false;
     LevelGenerator::Generate(editorLevel);
     fullLevelBuilt = true;
 }
@@ -443,6 +446,7 @@ void LevelEditor::CreateTestBlocks()
 
 void LevelEditor::ClearLevelCaches()
 {
+    blockLevel.data.reset();
     if (LevelData* data = editorLevel.data.get()) {
         data->tileCells.clear();
         std::fill(data->blockBuilt.begin(), data->blockBuilt.end(), false);
@@ -452,6 +456,7 @@ void LevelEditor::ClearLevelCaches()
 void LevelEditor::FreeEditorLevel()
 {
     editorLevel.data.reset();
+    blockLevel.data.reset();
     fullLevelBuilt = false;
 }
 
@@ -474,4 +479,5 @@ void LevelEditor::ReleaseHandles()
     object.Reset();
     outlineTexture.Reset();
     highlightTexture.Reset();
+    cellTexture.Reset();
 }

@@ -69,3 +69,15 @@ TEST(MathUtilRects, TouchingEdgesOverlap)
     EXPECT_FALSE(RectsOverlap(a, {10.5f, 5.0f, 20.0f, 6.0f}));
     EXPECT_FALSE(RectsOverlap(a, {2.0f, -5.0f, 3.0f, -0.1f}));
 }
+
+TEST(MathUtilInterpolation, TheFactorIsHeldToZeroAndOneAndAnEmptyRangeGivesZero)
+{
+    EXPECT_FLOAT_EQ(InterpolationFactor(2.0f, 6.0f, 3.0f), 0.25f);
+    EXPECT_FLOAT_EQ(InterpolationFactor(2.0f, 6.0f, 2.0f), 0.0f);
+    EXPECT_FLOAT_EQ(InterpolationFactor(2.0f, 6.0f, -100.0f), 0.0f);
+    EXPECT_FLOAT_EQ(InterpolationFactor(2.0f, 6.0f, 6.0f), 1.0f);
+    EXPECT_FLOAT_EQ(InterpolationFactor(2.0f, 6.0f, 1e30f), 1.0f);
+    // A range of no length or a reversed one never divides by it.
+    EXPECT_FLOAT_EQ(InterpolationFactor(4.0f, 4.0f, 5.0f), 0.0f);
+    EXPECT_FLOAT_EQ(InterpolationFactor(6.0f, 2.0f, 5.0f), 0.0f);
+}

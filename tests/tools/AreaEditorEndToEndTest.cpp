@@ -37,6 +37,24 @@ TEST_F(EditorsGL, TheBackgroundIsBlueAndAPaintedTileTakesItsTexturesColour)
 }
 
 
+TEST_F(EditorsGL, TheCollisionOverlaysShowTheBlocksCellsInTheFirstColourWhereFree)
+{
+    EnterWithNewBlock();
+    TargaImage plain = Screenshot();
+    SetVar("showCollisionGrid", "1");
+    TargaImage movement = Screenshot();
+    int32_t cells = Area().GetBlockWidth() * Area().GetBlockHeight();
+    // Each free cell's square is a few pixels across: far more than none, far fewer than the block.
+    EXPECT_GT(PixelsOfColor(movement, 0) - PixelsOfColor(plain, 0), cells * 2);
+    EXPECT_GT(DifferingPixels(plain, movement), cells / 2);
+    SetVar("showCollisionGrid", "0");
+    TargaImage off = Screenshot();
+    EXPECT_EQ(DifferingPixels(plain, off), 0);
+    SetVar("showSightCollisionGrid", "1");
+    TargaImage sight = Screenshot();
+    EXPECT_GT(PixelsOfColor(sight, 0) - PixelsOfColor(plain, 0), cells * 2);
+}
+
 TEST_F(EditorsGL, TheModelViewerRedrawsUnderItsCommands)
 {
     Run("modelEditor 1");

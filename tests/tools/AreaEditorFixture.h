@@ -3,6 +3,7 @@
 
 #include "app/OffscreenShots.h"
 
+#include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/UserVarSystem.h"
 #include "tools/LevelEditor.h"
@@ -93,6 +94,22 @@ protected:
                 std::array<int, 3> p = PixelAt(a, x, y);
                 std::array<int, 3> q = PixelAt(b, x, y);
                 count += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 30 ? 1 : 0;
+            }
+        return count;
+    }
+
+    // Pixels left of the tool strip within a little of the colour table's entry.
+    static int PixelsOfColor(const TargaImage& image, int32_t entry)
+    {
+        Color color;
+        ColorSystem::GetColorByIndex(color.r, color.g, color.b, entry);
+        std::array<int, 3> wanted = {static_cast<int>(color.r * 255.0f), static_cast<int>(color.g * 255.0f),
+                                     static_cast<int>(color.b * 255.0f)};
+        int count = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 420; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += std::abs(p[0] - wanted[0]) + std::abs(p[1] - wanted[1]) + std::abs(p[2] - wanted[2]) < 24;
             }
         return count;
     }
