@@ -47,7 +47,15 @@ public:
     int32_t FindShortestTimeQuestSlot(float& secondsLeft) const override;
     std::string GetNpcChatText() const override;
 
+    // ---- What the widgets' texts read (ClientUiGameViewTexts.cpp) ----
+    const CharacterClass* GetEntityClass(int32_t number) const override;
+    bool GetGameClock(TimeStamp& out) const override;
+    bool GetBagFill(int32_t bag, int32_t& items, int32_t& slots) const override;
+    std::string GetWonGameText() const override;
+    std::string GetLostGameText() const override;
+
     // ---- Story texts (ClientUiGameViewStory.cpp) ----
+    std::string GetWorldName() const override;
     std::string GetWorldTextFile() const override;
     std::string GetPlayerTextFile() const override;
     std::string GetEntityHistoryFile(int32_t entity) const override;

@@ -1,4 +1,4 @@
-// ClientUiGameViewStory -- the interface's view of the story texts: the world's history, the player's, and the history and rescue texts of the entities the client holds, from their database records.
+// ClientUiGameViewStory -- the interface's view of the story texts: the world's name and history, the player's, and the history and rescue texts of the entities the client holds, from their database records.
 #include "ui/ClientUiGameView.h"
 
 #include "client/ClientApp.h"
@@ -20,19 +20,30 @@ const DatabaseEntry* StoryEntityRecord(int32_t number)
     return entity ? entity->GetRecord() : nullptr;
 }
 
+// The adventure the world plays, or will play when none is set up yet.
+const DatabaseEntry* StoryAdventureRecord()
+{
+    if (!gWorld || !gDatabase)
+        return nullptr;
+    const std::string& chosen = gWorld->GetAdventureName();
+    return gDatabase->FindEntryByName(chosen.empty() ? kStoryDefaultAdventure : chosen);
+}
+
 } // namespace
 
 std::string ClientUiGameView::GetWorldTextFile() const
 {
-    if (!gWorld)
-        return {};
-    if (!gWorld->GetTextFile().empty())
+    if (gWorld && !gWorld->GetTextFile().empty())
         return gWorld->GetTextFile();
     // Before a game, on the new-character screen, the story is the one of the adventure it will play.
-    const std::string& chosen = gWorld->GetAdventureName();
-    const DatabaseEntry* adventure =
-        gDatabase ? gDatabase->FindEntryByName(chosen.empty() ? kStoryDefaultAdventure : chosen) : nullptr;
+    const DatabaseEntry* adventure = StoryAdventureRecord();
     return adventure ? adventure->GetString("TextFile") : std::string();
+}
+
+std::string ClientUiGameView::GetWorldName() const
+{
+    const DatabaseEntry* adventure = StoryAdventureRecord();
+    return adventure ? adventure->GetString("Name") : std::string();
 }
 
 std::string ClientUiGameView::GetPlayerTextFile() const

@@ -253,6 +253,8 @@ private:
     // entity is the entity's.
     int32_t GetSourceCovenantIndex() const;
     std::string BuildCovenantSourceText(int32_t type) const;
+    // The game pieces (UIWidgetGameSources.cpp).
+    std::string BuildGameSourceText(int32_t type) const;
     std::string BuildProfileText(int32_t type) const;
     // The quest and NPC talk sources: slot titles and texts, the offered and solved quests, the
     // NPC's line and the quest with the least time left.

@@ -261,6 +261,14 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 39:
     case 53:
     case 65: return BuildCovenantSourceText(type);
+    case 5:
+    case 6:
+    case 20:
+    case 32:
+    case 50:
+    case 55:
+    case 67:
+    case 68: return BuildGameSourceText(type);
     case 40: {
         UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
         return page ? page->name : std::string();

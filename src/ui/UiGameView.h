@@ -2,11 +2,14 @@
 #pragma once
 
 #include "core/Color.h"
+#include "core/TimeStamp.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class CharacterClass;
 
 // An entity of the client's list, as the conditions see it.
 struct UiEntityFacts {
@@ -231,6 +234,21 @@ public:
     // ---- Diplomacy ----
     // The answer of the covenant the trade window deals with, as the last "dipRes" gave it.
     virtual std::string GetDiplomacyResponse() const { return {}; }
+
+    // ---- What the widgets' texts read ----
+    // The character class of an entity: a player's by its class stat, another's by its record;
+    // null without one.
+    virtual const CharacterClass* GetEntityClass(int32_t /*number*/) const { return nullptr; }
+    // The client's game clock; false outside a game.
+    virtual bool GetGameClock(TimeStamp& /*out*/) const { return false; }
+    // The items in one of the local player's bags and the bag's slots; false without the player
+    // or outside the bags.
+    virtual bool GetBagFill(int32_t /*bag*/, int32_t& /*items*/, int32_t& /*slots*/) const { return false; }
+    // The "Name" of the adventure's world record; empty without one.
+    virtual std::string GetWorldName() const { return {}; }
+    // The texts the client was given for a won and a lost game.
+    virtual std::string GetWonGameText() const { return {}; }
+    virtual std::string GetLostGameText() const { return {}; }
 
     // ---- Story texts ----
     // The world's history text file.

@@ -90,10 +90,17 @@ ArchetypeTown
     Type MonsterArchetype
     FactionName "Town"
 }
+ClassVillager
+{
+    Type Class
+    PowerName "$$Zeal$$"
+    Desc "$$ClassVillagerDesc$$"
+    PowerGainOnKill 3
+}
 ActorVillager
 {
     Type Actor
-    Class ClassWanderer
+    Class ClassVillager
     Npc 1
     Radius 10
 }

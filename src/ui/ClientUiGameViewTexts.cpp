@@ -1,0 +1,53 @@
+// ClientUiGameViewTexts -- what the widgets' texts read of the client's game: the classes of entities, the game clock, the local player's bags and the won and lost texts.
+#include "ui/ClientUiGameView.h"
+
+#include "client/ClientApp.h"
+#include "client/ClientMessages.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/InventoryClient.h"
+#include "client/PlayerClient.h"
+#include "core/DatabaseEntry.h"
+#include "core/EngineEnums.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+
+const CharacterClass* ClientUiGameView::GetEntityClass(int32_t number) const
+{
+    if (!gGameData || number < 0)
+        return nullptr;
+    int32_t index = -1;
+    if (number == GetPlayerEntityNumber())
+        return GetPlayerStat(CharacterStat::Class, index) ? gGameData->GetCharacterClass(index) : nullptr;
+    const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
+    const DatabaseEntry* record = entity ? entity->GetRecord() : nullptr;
+    return record ? gGameData->FindCharacterClass(record->GetString("Class")) : nullptr;
+}
+
+bool ClientUiGameView::GetGameClock(TimeStamp& out) const
+{
+    if (!IsGameRunning())
+        return false;
+    out = gGameClient->clock;
+    return true;
+}
+
+bool ClientUiGameView::GetBagFill(int32_t bag, int32_t& items, int32_t& slots) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player || bag < 0 || bag >= InventoryBase::kBagCount)
+        return false;
+    items = player->GetInventory().CountItems(bag);
+    slots = player->GetInventory().GetSlotCount(bag);
+    return true;
+}
+
+std::string ClientUiGameView::GetWonGameText() const
+{
+    return gGameClient ? gGameClient->GetMessages().GetWonText() : std::string();
+}
+
+std::string ClientUiGameView::GetLostGameText() const
+{
+    return gGameClient ? gGameClient->GetMessages().GetLostText() : std::string();
+}

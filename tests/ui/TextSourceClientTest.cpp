@@ -1,0 +1,69 @@
+// TextSourceClientTest -- the text sources over the client's own view of a joined game: an entity's class from its record and the player's from its class stat, the chosen class's description, the game clock, the player's bags and the story files, as the world host's updates left them.
+#include "ui/RelationsWorld.h"
+
+#include "entities/Actor.h"
+#include "rules/items/InventoryBag.h"
+#include "rules/items/InventoryBase.h"
+#include "entities/Player.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+
+namespace {
+
+class TextSourceClient : public RelationsWorld {
+protected:
+    std::string Shown(const char* widget) const
+    {
+        const UIWidget& shown = *ui->FindWidgetByPath(std::string("Texts::") + widget);
+        return shown.BuildText(shown.textSource);
+    }
+};
+
+} // namespace
+
+TEST_F(TextSourceClient, TheClientsViewGivesClassesClockAndBagsAsTheHostSentThem)
+{
+    folder.Write("Assets/UI/texts.mnu", "name Texts\nvisible 1\nsize 640 480\n"
+                                        "Widget { internalName Chosen userVar TextsClass \"\"\ntextSource SelectedCharacterClassDescription\n}\n"
+                                        "Widget { internalName Power entityType PlayerClient\ntextSource PowerName\n}\n");
+    // Menus read their user vars once the configuration files are in, as at start-up.
+    vars.LoadConfigFiles();
+    Start(0);
+    auto* villager = new Actor();
+    villager->SetUpFromMonsterType(gGameData->FindMonsterType("MonsterVillager"), 2, false);
+    villager->RecalculateStats(true);
+    villager->SetPosition(hostPlayer->position);
+    ASSERT_NE(game->AddEntity(villager), -1);
+    Sync();
+
+    const CharacterClass* villagers = view.GetEntityClass(villager->entityNumber);
+    ASSERT_NE(villagers, nullptr) << "a creature's class comes from its record";
+    EXPECT_EQ(villagers->powerName, "$$Zeal$$");
+    EXPECT_EQ(view.GetEntityClass(view.GetPlayerEntityNumber()), gGameData->FindCharacterClass("ClassWanderer"));
+    EXPECT_EQ(view.GetEntityClass(-1), nullptr);
+    EXPECT_EQ(Shown("Power"), "") << "the wanderer names no power";
+
+    vars.SetStringByName("TextsClass", "ClassVillager");
+    EXPECT_EQ(Shown("Chosen"), "$$ClassVillagerDesc$$");
+    vars.SetStringByName("TextsClass", "NoSuchClass");
+    EXPECT_EQ(Shown("Chosen"), "");
+
+    TimeStamp clock;
+    ASSERT_TRUE(view.GetGameClock(clock));
+    EXPECT_EQ(clock.minutes, gameClient->clock.minutes);
+    EXPECT_EQ(clock.seconds, gameClient->clock.seconds);
+
+    // The player's bags hold what the host's inventory holds.
+    for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag) {
+        int32_t items = -1;
+        int32_t slots = -1;
+        ASSERT_TRUE(view.GetBagFill(bag, items, slots)) << bag;
+        const InventoryBag* hostBag = hostPlayer->GetBag(bag);
+        ASSERT_NE(hostBag, nullptr) << bag;
+        EXPECT_EQ(slots, hostBag->GetSlotCount()) << bag;
+        EXPECT_EQ(items, hostBag->CountItems()) << bag;
+    }
+    int32_t items = 0;
+    int32_t slots = 0;
+    EXPECT_FALSE(view.GetBagFill(InventoryBase::kBagCount, items, slots));
+}
