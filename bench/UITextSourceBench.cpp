@@ -1,4 +1,4 @@
-// UITextSourceBench -- one frame's rebuild of 150 widgets' text sources (levels, stats, shelves, key names, ranks, win progress) over a game view of 32 covenants, with the allocations it makes.
+// UITextSourceBench -- one frame's rebuild of 150 widgets' text sources (levels, stats, shelves, key names, ranks, win progress) over a game view of 32 covenants, and apart the relations text of each of the 32 covenant cards, with the allocations they make.
 #include "BenchAllocations.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
@@ -40,8 +40,11 @@ public:
     {
         out = UiCovenantFacts{};
         out.defeated = index % 5 == 0;
+        out.name = "Covenant";
+        out.coloredName = "^c004Covenant^c145";
         return index >= 0 && index < kTextSourceBenchCovenants;
     }
+    float GetOwnRelation(int32_t from, int32_t to) const override { return static_cast<float>((from * 7 + to) % 100); }
     int32_t GetTreaty(int32_t, int32_t to) const override { return to % 3 == 0 ? 6 : 1; }
     int32_t GetCovenantByPower(int32_t position) const override
     {
@@ -49,28 +52,39 @@ public:
     }
 };
 
-void UITextSourceFrame(benchmark::State& state)
-{
-    DebugSystem debug;
-    gDebugSystem = &debug;
-    CommandSystem commands;
-    gCommandSystem = &commands;
-    UserVarSystem vars;
-    gUserVarSystem = &vars;
-    commands.RegisterCommands();
-    auto ui = std::make_unique<UISystem>();
-    gUISystem = ui.get();
-    TextSourceBenchView view;
-    ui->SetGameView(&view);
-    const int32_t mix[][2] = {{12, -1}, {91, -1}, {22, 3}, {34, -1}, {61, -1}, {52, -1}, {62, -1}, {14, -1}};
-    std::vector<std::unique_ptr<UIWidget>> widgets;
-    for (int32_t i = 0; i < kTextSourceBenchWidgets; ++i) {
-        auto widget = std::make_unique<UIWidget>();
-        widget->entityType = i % 2 == 0 ? 2 : 5;
-        const int32_t* piece = mix[i % std::size(mix)];
-        widget->textSource.push_back(TextSourceElement{piece[0], piece[1], piece[0] == 91 ? "Level" : "Name"});
-        widgets.push_back(std::move(widget));
+// The systems a widget's text reads, set up and taken down around one benchmark.
+class TextSourceBenchSystems {
+public:
+    TextSourceBenchSystems()
+    {
+        gDebugSystem = &debug;
+        gCommandSystem = &commands;
+        gUserVarSystem = &vars;
+        commands.RegisterCommands();
+        ui = std::make_unique<UISystem>();
+        gUISystem = ui.get();
+        ui->SetGameView(&view);
     }
+    ~TextSourceBenchSystems()
+    {
+        ui.reset();
+        gUISystem = nullptr;
+        gUserVarSystem = nullptr;
+        gCommandSystem = nullptr;
+        gDebugSystem = nullptr;
+    }
+
+private:
+    DebugSystem debug;
+    CommandSystem commands;
+    UserVarSystem vars;
+    TextSourceBenchView view;
+    std::unique_ptr<UISystem> ui;
+};
+
+// Every widget's text rebuilt once a frame, the allocations counted.
+void TextSourceBenchRun(benchmark::State& state, std::vector<std::unique_ptr<UIWidget>>& widgets)
+{
     BenchAllocations::Reset();
     for (auto _ : state) {
         BenchAllocations::SetCounting(true);
@@ -81,12 +95,40 @@ void UITextSourceFrame(benchmark::State& state)
     }
     state.counters["allocations/frame"] =
         static_cast<double>(BenchAllocations::Count()) / static_cast<double>(state.iterations());
-    ui.reset();
-    gUISystem = nullptr;
-    gUserVarSystem = nullptr;
-    gCommandSystem = nullptr;
-    gDebugSystem = nullptr;
+}
+
+void UITextSourceFrame(benchmark::State& state)
+{
+    TextSourceBenchSystems systems;
+    const int32_t mix[][2] = {{12, -1}, {91, -1}, {22, 3}, {34, -1}, {61, -1}, {52, -1}, {62, -1}, {14, -1}};
+    std::vector<std::unique_ptr<UIWidget>> widgets;
+    for (int32_t i = 0; i < kTextSourceBenchWidgets; ++i) {
+        auto widget = std::make_unique<UIWidget>();
+        widget->entityType = i % 2 == 0 ? 2 : 5;
+        const int32_t* piece = mix[i % std::size(mix)];
+        widget->textSource.push_back(TextSourceElement{piece[0], piece[1], piece[0] == 91 ? "Level" : "Name"});
+        widgets.push_back(std::move(widget));
+    }
+    TextSourceBenchRun(state, widgets);
 }
 BENCHMARK(UITextSourceFrame)->Unit(benchmark::kMicrosecond);
+
+// "RelationWithPlayerCovenant" on each covenant's card: every other covenant standing, each line.
+void UITextSourceRelations(benchmark::State& state)
+{
+    TextSourceBenchSystems systems;
+    constexpr int32_t kRelationSource = 53;
+    constexpr int32_t kEnemyCovenant = 7;
+    std::vector<std::unique_ptr<UIWidget>> widgets;
+    for (int32_t i = 0; i < kTextSourceBenchCovenants; ++i) {
+        auto widget = std::make_unique<UIWidget>();
+        widget->entityType = kEnemyCovenant;
+        widget->entityIndex = i;
+        widget->textSource.push_back(TextSourceElement{kRelationSource, -1, ""});
+        widgets.push_back(std::move(widget));
+    }
+    TextSourceBenchRun(state, widgets);
+}
+BENCHMARK(UITextSourceRelations)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,4 +1,4 @@
-// ClientUiGameViewTexts -- what the widgets' texts read of the client's game: the classes of entities, the game clock, the local player's bags and the won and lost texts.
+// ClientUiGameViewTexts -- what the widgets' texts read of the client's game: the classes of entities, the game clock, the local player's bags and statistics, the world's secrets and closing text, and the won and lost texts.
 #include "ui/ClientUiGameView.h"
 
 #include "client/ClientApp.h"
@@ -11,6 +11,7 @@
 #include "core/EngineEnums.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
+#include "world/World.h"
 
 const CharacterClass* ClientUiGameView::GetEntityClass(int32_t number) const
 {
@@ -40,6 +41,25 @@ bool ClientUiGameView::GetBagFill(int32_t bag, int32_t& items, int32_t& slots) c
     items = player->GetInventory().CountItems(bag);
     slots = player->GetInventory().GetSlotCount(bag);
     return true;
+}
+
+bool ClientUiGameView::GetPlayerFunStat(int32_t index, int32_t& out) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player || index < 0 || index >= player->funStats.GetCount())
+        return false;
+    out = player->funStats.Get(index);
+    return true;
+}
+
+int32_t ClientUiGameView::GetWorldSecretCount() const
+{
+    return gWorld ? gWorld->GetSecretCount() : 0;
+}
+
+std::string ClientUiGameView::GetWorldEpilogue() const
+{
+    return gWorld ? gWorld->GetEpilogueText() : std::string();
 }
 
 std::string ClientUiGameView::GetWonGameText() const

@@ -268,7 +268,12 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 50:
     case 55:
     case 67:
-    case 68: return BuildGameSourceText(type);
+    case 68:
+    case 84:
+    case 85:
+    case 86:
+    case 92:
+    case 94: return BuildGameSourceText(type);
     case 40: {
         UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
         return page ? page->name : std::string();

@@ -246,6 +246,9 @@ public:
     virtual bool GetBagFill(int32_t /*bag*/, int32_t& /*items*/, int32_t& /*slots*/) const { return false; }
     // The "Name" of the adventure's world record; empty without one.
     virtual std::string GetWorldName() const { return {}; }
+    // The current world's number of secrets and its closing text.
+    virtual int32_t GetWorldSecretCount() const { return 0; }
+    virtual std::string GetWorldEpilogue() const { return {}; }
     // The texts the client was given for a won and a lost game.
     virtual std::string GetWonGameText() const { return {}; }
     virtual std::string GetLostGameText() const { return {}; }

@@ -1,12 +1,13 @@
 // TextSourceClientTest -- the text sources over the client's own view of a joined game: an entity's class from its record and the player's from its class stat, the chosen class's description, the game clock, the player's bags and the story files, as the world host's updates left them.
 #include "ui/RelationsWorld.h"
 
+#include "core/EnumTable.h"
 #include "entities/Actor.h"
-#include "rules/items/InventoryBag.h"
-#include "rules/items/InventoryBase.h"
 #include "entities/Player.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
+#include "rules/items/InventoryBag.h"
+#include "rules/items/InventoryBase.h"
 
 namespace {
 
@@ -17,17 +18,27 @@ protected:
         const UIWidget& shown = *ui->FindWidgetByPath(std::string("Texts::") + widget);
         return shown.BuildText(shown.textSource);
     }
+    std::string Build(const char* source) const
+    {
+        const UIWidget& any = *ui->FindWidgetByPath("Texts::Power");
+        return any.BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), -1, "");
+    }
+    void WriteTexts()
+    {
+        folder.Write("Assets/UI/texts.mnu",
+                     "name Texts\nvisible 1\nsize 640 480\n"
+                     "Widget { internalName Chosen userVar TextsClass \"\"\ntextSource SelectedCharacterClassDescription\n}\n"
+                     "Widget { internalName Power entityType PlayerClient\ntextSource PowerName\n}\n");
+        // Menus read their user vars once the configuration files are in, as at start-up.
+        vars.LoadConfigFiles();
+    }
 };
 
 } // namespace
 
 TEST_F(TextSourceClient, TheClientsViewGivesClassesClockAndBagsAsTheHostSentThem)
 {
-    folder.Write("Assets/UI/texts.mnu", "name Texts\nvisible 1\nsize 640 480\n"
-                                        "Widget { internalName Chosen userVar TextsClass \"\"\ntextSource SelectedCharacterClassDescription\n}\n"
-                                        "Widget { internalName Power entityType PlayerClient\ntextSource PowerName\n}\n");
-    // Menus read their user vars once the configuration files are in, as at start-up.
-    vars.LoadConfigFiles();
+    WriteTexts();
     Start(0);
     auto* villager = new Actor();
     villager->SetUpFromMonsterType(gGameData->FindMonsterType("MonsterVillager"), 2, false);
@@ -66,4 +77,26 @@ TEST_F(TextSourceClient, TheClientsViewGivesClassesClockAndBagsAsTheHostSentThem
     int32_t items = 0;
     int32_t slots = 0;
     EXPECT_FALSE(view.GetBagFill(InventoryBase::kBagCount, items, slots));
+}
+
+TEST_F(TextSourceClient, TheEndOfGameBonusesFollowThePlayersDeathsAndKillsAsTheHostCountsThem)
+{
+    WriteTexts();
+    Start(0, {}, "DeathScoreMult 1.0\nDeathScoreMult 1.25\nDeathScoreMult 0.5\nKillAllMonstersScoreMult 1.5\n"
+                 "FoundAllSecretsScoreMult 1.2\n");
+    EXPECT_EQ(Build("DeathsScoreBonus"), "$$NoScoreBonus$$") << "no death: a multiplier of exactly 1";
+    EXPECT_EQ(Build("KillAllMonstersScoreBonus"), "$$NoScoreBonus$$");
+    EXPECT_EQ(Build("FoundAllSecretsScoreBonus"), "+20%") << "every one of the world's secrets found";
+
+    hostPlayer->statistics.Set(CharacterFunStat::Deaths, 1);
+    hostPlayer->statistics.Set(CharacterFunStat::DestroyedByMonsters, 1);
+    Sync();
+    EXPECT_EQ(Build("DeathsScoreBonus"), "+25%");
+    EXPECT_EQ(Build("KillAllMonstersScoreBonus"), "+50%");
+    hostPlayer->statistics.Set(CharacterFunStat::Deaths, 2);
+    Sync();
+    EXPECT_EQ(Build("DeathsScoreBonus"), "-50%") << "a loss reads as one, not as \"+-50%\"";
+    hostPlayer->statistics.Set(CharacterFunStat::Deaths, 3);
+    Sync();
+    EXPECT_EQ(Build("DeathsScoreBonus"), "$$NoScoreBonus$$") << "past the list the multiplier is 1";
 }

@@ -32,6 +32,8 @@ public:
         return true;
     }
     std::string GetWorldName() const override { return worldName; }
+    int32_t GetWorldSecretCount() const override { return secrets; }
+    std::string GetWorldEpilogue() const override { return epilogue; }
     std::string GetWonGameText() const override { return wonText; }
     std::string GetLostGameText() const override { return lostText; }
 
@@ -40,6 +42,8 @@ public:
     TimeStamp clockTime;
     std::map<int32_t, std::pair<int32_t, int32_t>> bags;
     std::string worldName;
+    int32_t secrets = 0;
+    std::string epilogue;
     std::string wonText;
     std::string lostText;
 };
@@ -115,4 +119,11 @@ TEST_F(TextSourceGame, TheClockTheWorldAndTheEndingsComeFromTheGame)
     EXPECT_EQ(Build("WorldName"), "$$AdventureWorld$$");
     EXPECT_EQ(Build("WonGameText"), "$$WonGameText$$");
     EXPECT_EQ(Build("LostGameText"), "$$LostGameText$$");
+    game.secrets = 4;
+    game.epilogue = "$$EpilogWorld$$";
+    EXPECT_EQ(Build("AdventureNumSecrets"), "4") << "no adventure named: the world's secrets";
+    game.running = false;
+    EXPECT_EQ(Build("AdventureNumSecrets"), "") << "and no world without a game";
+    EXPECT_EQ(Build("AdventureEpilog"), "$$EpilogWorld$$");
+    EXPECT_EQ(Build("DeathsScoreBonus"), "") << "no game data, no bonus to tell";
 }
