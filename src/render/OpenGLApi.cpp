@@ -108,11 +108,13 @@ void OpenGLApi::Color4f(float red, float green, float blue, float alpha)
 
 void OpenGLApi::DrawTriangles(int32_t indexCount, const uint16_t* indices)
 {
+    ++drawCalls;
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_SHORT, indices);
 }
 
 void OpenGLApi::DrawLines(int32_t vertexCount)
 {
+    ++drawCalls;
     glDrawArrays(GL_LINES, 0, vertexCount);
 }
 

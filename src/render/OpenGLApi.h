@@ -41,7 +41,11 @@ public:
     void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
     void LoadTextureMatrix(const float* matrix) override;
 
+    // Every draw call passed to the library so far: the frame benchmark's count.
+    uint64_t GetDrawCalls() const { return drawCalls; }
+
 private:
     LockArraysCall lockArrays = nullptr;
     UnlockArraysCall unlockArrays = nullptr;
+    uint64_t drawCalls = 0;
 };

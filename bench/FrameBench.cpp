@@ -1,0 +1,295 @@
+// FrameBench -- whole frames of the running game in an 800 x 600 offscreen window: the town with its people, a fight of 30 monsters with 1,000 particles and the inventory open, and the world map open; each frame's time (median, p99, worst), the client's and the world host's share of it, its draw calls and its allocations.
+#include "BenchAllocations.h"
+#include "BenchGameFolder.h"
+
+#include "app/Application.h"
+#include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "core/Application.h"
+#include "core/CommandSystem.h"
+#include "core/Database.h"
+#include "core/DebugSystem.h"
+#include "core/SafePointer.h"
+#include "core/system/GraphicsSystem.h"
+#include "entities/Entity.h"
+#include "entities/Player.h"
+#include "platform/PosixPlatformSystem.h"
+#include "render/OpenGLApi.h"
+#include "render/OpenGLDevice.h"
+#include "resources/GraphicsDevice.h"
+#include "resources/effects/EffectHost.h"
+#include "resources/effects/EffectSystem.h"
+#include "server/Game.h"
+#include "server/WorldHost.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWarmUpFrames = 60;
+constexpr int kMonsters = 30;
+
+// A thousand glows that hover round the player and never die while measured.
+constexpr const char* kParticleEffect = "texture Effects/glow.tga\nadditive\nspawnCount 1000\nsphere 3 0\n"
+                                        "velocity crand 0.3 crand 0.3 crand 0.3\nsize 0.2\nmaxAge 1000000\n"
+                                        "color 1 0.55 0.16\n";
+
+// The real platform without the frame cap's sleep: the frame's own work is what is measured.
+class UncappedPlatform : public PosixPlatformSystem {
+public:
+    using PosixPlatformSystem::PosixPlatformSystem;
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (std::this_thread::get_id() != mainThread)
+            PosixPlatformSystem::Sleep(milliseconds);
+    }
+
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+// An effect's anchor standing where the world host put the player.
+class PlayerSpot : public SafeClass, public EffectHost {
+public:
+    SafeClass& GetSafeObject() override { return *this; }
+    EffectHost* GetEffectOwner() override { return nullptr; }
+    float GetOpacity() override { return 1.0f; }
+    bool IsDead() override { return false; }
+    bool IsHidden() override { return false; }
+    int32_t FindAttachPoint(std::string_view) override { return -1; }
+    void GetAttachPointTransform(int32_t, AttachTransform& out) override
+    {
+        out.position = {where.level, {where.x, where.y, 1.0f}};
+        out.orientation = Matrix3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    }
+    int32_t FindEquippedAttachPoint(int32_t, std::string_view) override { return -1; }
+    void GetEquippedAttachPointTransform(int32_t, int32_t, AttachTransform& out) override
+    {
+        GetAttachPointTransform(-1, out);
+    }
+    void GetBeamEndPoint(int32_t, int32_t& entityNumber, int32_t& attachIndex) override
+    {
+        entityNumber = attachIndex = -1;
+    }
+    int32_t GetItemTypeColorIndex() override { return -1; }
+    int32_t GetCovenantColorIndex() override { return -1; }
+
+    WorldPos where;
+};
+
+// A copy of the staged game folder made of links, with the benchmark's particle effect beside the
+// shipped effects and a user folder of its own.
+std::string MakeFrameFolder()
+{
+    fs::path folder = fs::temp_directory_path() / "emberlode-framebench";
+    std::error_code error;
+    fs::remove_all(folder, error);
+    fs::path game = BenchGameFolder();
+    fs::create_directories(folder / "Assets" / "Effects");
+    for (const fs::directory_entry& entry : fs::directory_iterator(game / "Assets"))
+        if (entry.path().filename() != "Effects")
+            fs::create_directory_symlink(entry.path(), folder / "Assets" / entry.path().filename(), error);
+    for (const fs::directory_entry& entry : fs::directory_iterator(game / "Assets" / "Effects"))
+        fs::create_symlink(entry.path(), folder / "Assets" / "Effects" / entry.path().filename(), error);
+    for (const fs::directory_entry& entry : fs::directory_iterator(game))
+        if (entry.is_regular_file())
+            fs::create_symlink(entry.path(), folder / entry.path().filename(), error);
+    std::ofstream(folder / "Assets" / "Effects" / "framebench.eff") << kParticleEffect;
+    fs::create_directories(folder / "User");
+    std::ofstream(folder / "User" / "user.cfg") << "r_width 800\nr_height 600\n";
+    return folder.string();
+}
+
+class FrameGame {
+public:
+    FrameGame() : folder(MakeFrameFolder())
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        setenv("LP_NUM_THREADS", "2", 0);
+        InstallSystems(app, folder, DisplayChoice::kWindow);
+        app.GetSystem(SystemSlot::Platform).create = [this] {
+            gPlatformSystem = new UncappedPlatform(folder + "/User");
+        };
+        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
+            create();
+            gDebugSystem->SetEchoToStdout(false);
+        };
+        gApplication = &app;
+        started = app.StartUp();
+        // The end of each step's hooks, in the frame's order: the shares fall between them.
+        for (int step = 0; step < static_cast<int>(FrameStep::Count); ++step)
+            app.AddFrameHook(static_cast<FrameStep>(step), [this, step](uint32_t) { marks[step] = Clock::now(); });
+    }
+    ~FrameGame()
+    {
+        app.ShutDown();
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+
+    // A new game through the console's own command, run until the client mirrors its player.
+    bool EnterTheWorld()
+    {
+        if (!started || !ExecuteCommandLine("start both"))
+            return false;
+        for (int i = 0; i < 400 && !Joined(); ++i)
+            app.RunFrame();
+        return Joined();
+    }
+
+    static bool Joined()
+    {
+        return gClientApp && gClientApp->IsActive() && gClientApp->GetLocalPlayer() &&
+               gClientApp->GetLocalPlayer()->GetBody() && HostPlayer();
+    }
+
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().empty())
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    static uint64_t DrawCalls()
+    {
+        auto* device = dynamic_cast<OpenGLDevice*>(gGraphicsDevice);
+        return device ? static_cast<OpenGLApi&>(device->GetApi()).GetDrawCalls() : 0;
+    }
+
+    // The measured frames: each frame's wall time, and the client's and host's parts of it.
+    void Measure(benchmark::State& state)
+    {
+        for (int i = 0; i < kWarmUpFrames; ++i)
+            app.RunFrame();
+        std::vector<double> frames;
+        double clientMs = 0.0;
+        double hostMs = 0.0;
+        uint64_t drawCalls = DrawCalls();
+        BenchAllocations::Reset();
+        BenchAllocations::SetCounting(true);
+        for (auto _ : state) {
+            Clock::time_point start = Clock::now();
+            app.RunFrame();
+            Clock::time_point end = Clock::now();
+            frames.push_back(Ms(start, end));
+            // Tick, then receive and update, then the host's frame, then the draw, then its end.
+            hostMs += Ms(start, marks[0]) + Ms(marks[2], marks[3]) + Ms(marks[4], marks[5]);
+            clientMs += Ms(marks[0], marks[2]) + Ms(marks[3], marks[4]);
+        }
+        BenchAllocations::SetCounting(false);
+        if (frames.empty())
+            return;
+        auto count = static_cast<double>(frames.size());
+        std::vector<double> sorted = frames;
+        std::sort(sorted.begin(), sorted.end());
+        state.counters["median_ms"] = sorted[sorted.size() / 2];
+        state.counters["p99_ms"] = sorted[std::min(sorted.size() - 1, static_cast<size_t>(std::ceil(count * 0.99)) - 1)];
+        state.counters["worst_ms"] = sorted.back();
+        state.counters["frames_over_50ms"] = static_cast<double>(
+            std::count_if(sorted.begin(), sorted.end(), [](double ms) { return ms > 50.0; }));
+        state.counters["client_ms"] = clientMs / count;
+        state.counters["host_ms"] = hostMs / count;
+        state.counters["draw_calls"] = static_cast<double>(DrawCalls() - drawCalls) / count;
+        state.counters["allocations"] = static_cast<double>(BenchAllocations::Count()) / count;
+    }
+
+    static double Ms(Clock::time_point from, Clock::time_point to)
+    {
+        return std::chrono::duration<double, std::milli>(to - from).count();
+    }
+
+    std::string folder;
+    Application app;
+    bool started = false;
+    std::array<Clock::time_point, static_cast<size_t>(FrameStep::Count)> marks{};
+};
+
+// The town as a new game starts in it: its buildings, the tutor and the town's people.
+void FrameTown(benchmark::State& state)
+{
+    FrameGame game;
+    if (!game.EnterTheWorld()) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    game.Measure(state);
+}
+
+// Thirty goblins of the world host's own making fight the player, who cannot fall; a thousand
+// particles glow round him and the inventory stands open.
+void FrameFight(benchmark::State& state)
+{
+    FrameGame game;
+    if (!game.EnterTheWorld()) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    Player* player = FrameGame::HostPlayer();
+    player->flags |= EntityFlag::Invulnerable;
+    const DatabaseEntry* goblin = gDatabase->FindEntryByName("MonsterGoblinScout");
+    int placed = 0;
+    for (int i = 0; i < kMonsters; ++i) {
+        Entity* monster = goblin ? gGame->MakeMonster(nullptr, goblin, 1, 0) : nullptr;
+        if (!monster)
+            break;
+        float angle = 6.2831853f * static_cast<float>(i) / kMonsters;
+        monster->SetPosition(player->position.Offset(Vector2{std::cos(angle) * 140.0f, std::sin(angle) * 140.0f}));
+        if (gGame->AddEntity(monster) == -1)
+            delete monster;
+        else
+            ++placed;
+    }
+    if (placed != kMonsters) {
+        state.SkipWithError("the monsters were not all placed");
+        return;
+    }
+    PlayerSpot spot;
+    spot.where = player->position;
+    gEffectSystem->SpawnEffect(&spot, "framebench.eff", "");
+    ExecuteCommandLine("toggleMenu Inventory");
+    game.Measure(state);
+    size_t particles = 0;
+    for (const auto& effect : gEffectSystem->GetLiveEffects())
+        particles += effect->particles.size();
+    state.counters["particles"] = static_cast<double>(particles);
+    int shown = 0;
+    for (int32_t number = 0; number < GameClient::kMaxEntities; ++number)
+        if (const EntityClient* entity = gGameClient->GetEntity(number); entity && entity->IsMonster())
+            ++shown;
+    state.counters["monsters_shown"] = shown;
+}
+
+// The world map drawn in place of the world.
+void FrameWorldMap(benchmark::State& state)
+{
+    FrameGame game;
+    if (!game.EnterTheWorld()) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    ExecuteCommandLine("toggleMenu WorldMap");
+    game.Measure(state);
+}
+
+} // namespace
+
+BENCHMARK(FrameTown)->Unit(benchmark::kMillisecond)->Iterations(600);
+BENCHMARK(FrameFight)->Unit(benchmark::kMillisecond)->Iterations(600);
+BENCHMARK(FrameWorldMap)->Unit(benchmark::kMillisecond)->Iterations(600);
