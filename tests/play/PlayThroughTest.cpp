@@ -377,8 +377,9 @@ protected:
         int32_t looted = 0;
         int32_t dropped = 0;
         int32_t hidden = 0;
-        // Monsters one after another until one left loot and the player has levelled up.
-        for (int32_t fight = 0; fight < 5 && (looted == 0 || host.GetStat(CharacterStat::Level) < 2); ++fight) {
+        // Monsters one after another until the player has risen two levels (a level's skill point
+        // pays for no skill) and one left loot, or three fell without any.
+        for (int32_t fight = 0; fight < 6 && (host.GetStat(CharacterStat::Level) < 3 || (dropped == 0 && fight < 3)); ++fight) {
             Actor* monster = NearestMonster();
             ASSERT_NE(monster, nullptr) << "a monster to fight";
             WorldPos fell = monster->position;
