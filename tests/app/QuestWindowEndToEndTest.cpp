@@ -1,4 +1,4 @@
-// QuestWindowEndToEndTest -- the shipped game offscreen, driven by SDL events: a town quest giver clicked, its line and offer shown, the quest taken, the quest window opened by its key with the quest in it, its progress, advanced by the world host, shown, and the finished quest handed in for its reward.
+// QuestWindowEndToEndTest -- the shipped game offscreen, driven by SDL events: a town quest giver clicked, its line and offer shown, the quest taken, the quest window opened by its key with the quest in it, its progress, advanced by the world host, shown, and the finished quest handed in for its reward; a recruit of the covenant clicked, taken into the party and sent back.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
@@ -13,6 +13,7 @@
 #include "rules/RulesEnums.h"
 #include "entities/Actor.h"
 #include "entities/CombatSystem.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -269,6 +270,63 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     Frames(3);
     EXPECT_EQ(MirroredSlotOf(hunt->questId), -1);
     EXPECT_FALSE(Shown("SolveQuest"));
+}
+
+// The covenant's own recruit: clicked outside the party its screen takes it in, clicked in the
+// party its other screen sends it back, each through the world host.
+TEST_F(QuestWindowEndToEnd, ARecruitClickedJoinsThePartyAndIsSentBackByItsScreens)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    ASSERT_NE(player->GetCovenant(), nullptr) << "a new game has the player's covenant";
+    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    ASSERT_NE(covenant, nullptr);
+    Actor* recruit = nullptr;
+    for (int32_t number = 0; number < 1500 && !recruit; ++number) {
+        auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
+        if (actor && actor->GetNpcType() == NpcType::Recruit)
+            recruit = actor;
+    }
+    ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
+    covenant->AddRecruit(*recruit);
+    ASSERT_TRUE(covenant->IsMember(*recruit));
+    recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
+    Frames(4);
+    EntityClient* shown = gGameClient->GetEntity(recruit->entityNumber);
+    ASSERT_NE(shown, nullptr);
+
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 9);
+    ASSERT_TRUE(Shown("NpcInCovenantMenu"));
+    EXPECT_EQ(TextOf("NpcInCovenantMenu::Level").find(std::to_string(shown->level)) != std::string::npos, true);
+    TargaImage screen = Screenshot();
+    EXPECT_GT(LitPixels(screen, 220, 218, 420, 246), 40) << "the invite button's label is not drawn";
+    ClickAt(320, 232);
+    for (int i = 0; i < 20 && !hostPlayer->IsInParty(recruit); ++i)
+        Frames(1);
+    ASSERT_TRUE(hostPlayer->IsInParty(recruit));
+    EXPECT_FALSE(Shown("NpcInCovenantMenu"));
+    for (int i = 0; i < 20 && !player->IsInParty(recruit->entityNumber); ++i)
+        Frames(1);
+    ASSERT_TRUE(player->IsInParty(recruit->entityNumber)) << "the client's party mirror";
+
+    // Clicked again, in the party: the other screen, whose button sends it back.
+    recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
+    Frames(4);
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 8);
+    ASSERT_TRUE(Shown("NpcInPartyMenu"));
+    ClickAt(320, 232);
+    for (int i = 0; i < 20 && hostPlayer->IsInParty(recruit); ++i)
+        Frames(1);
+    EXPECT_FALSE(hostPlayer->IsInParty(recruit));
+    EXPECT_TRUE(covenant->IsMember(*recruit)) << "out of the party, still the covenant's";
 }
 
 } // namespace
