@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -257,7 +258,8 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     giver->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
     Frames(4);
     ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    int32_t xpBefore = hostPlayer->stats.Get(CharacterStat::Xp);
+    // The experience counts from the level reached: a reward may start a new level.
+    std::pair<int32_t, int32_t> xpBefore{hostPlayer->stats.Get(CharacterStat::Level), hostPlayer->stats.Get(CharacterStat::Xp)};
     ClickAt(x, y);
     EXPECT_EQ(player->interactionMode, 25);
     ASSERT_TRUE(Shown("SolveQuest"));
@@ -266,7 +268,8 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     for (int i = 0; i < 20 && hostPlayer->HasQuest(hunt->questId); ++i)
         Frames(1);
     EXPECT_FALSE(hostPlayer->HasQuest(hunt->questId));
-    EXPECT_GT(hostPlayer->stats.Get(CharacterStat::Xp), xpBefore) << "the reward was not paid";
+    std::pair<int32_t, int32_t> xpAfter{hostPlayer->stats.Get(CharacterStat::Level), hostPlayer->stats.Get(CharacterStat::Xp)};
+    EXPECT_GT(xpAfter, xpBefore) << "the reward was not paid";
     Frames(3);
     EXPECT_EQ(MirroredSlotOf(hunt->questId), -1);
     EXPECT_FALSE(Shown("SolveQuest"));
