@@ -28,6 +28,8 @@ constexpr int32_t kCarriedCell[] = {336 + 24 + 17, 24 + 296 + 17};
 constexpr int32_t kGoodsCell[] = {16 + 18 + 19, 24 + 58 + 19};
 constexpr int32_t kBuyBackCell[] = {16 + 18 + 46 + 19, 24 + 268 + 19};
 constexpr int32_t kInventoryClose[] = {336 + 256 + 12, 24 + 6 + 10};
+// The inventory's first bag place, and the first cell of that bag's own window.
+constexpr int32_t kBagPlace[] = {336 + 24 + 17, 24 + 250 + 17};
 
 class StashVendorEndToEnd : public OffscreenShotGame {
 protected:
@@ -242,4 +244,24 @@ TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyin
     ClickAt(kInventoryClose[0], kInventoryClose[1]);
     EXPECT_FALSE(Shown("Inventory"));
     EXPECT_TRUE(Shown("VendorMenu"));
+}
+
+TEST_F(StashVendorEndToEnd, ARightClickOnACarriedBagOpensItsWindowWithTheItemsItHolds)
+{
+    ItemBase* draught = HostAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(draught, nullptr) << "the new character carries its starting items in its first bag";
+    Tap(SDL_SCANCODE_I);
+    Frames(2);
+    ASSERT_TRUE(Shown("Inventory"));
+    RightClickAt(kBagPlace[0], kBagPlace[1]);
+    Frames(2);
+    ASSERT_TRUE(Shown("bag0")) << "a right click opens the bag in that place";
+    TargaImage opened = Screenshot();
+    EXPECT_GT(LitPixels(opened, kStoredCell), 100) << "the bag's first item shows in its window";
+
+    // Its cells move items like any other: the first one dragged to the window's last cell.
+    constexpr int32_t kLastCell[] = {16 + 8 + 4 * 40 + 17, 400 - 112 + 30 + 40 + 17};
+    Drag(kStoredCell, kLastCell);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 9), draught);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
 }
