@@ -79,8 +79,6 @@ Game::WorldLoadResult Game::LoadWorld(std::string_view characterName, int32_t st
         return WorldLoadResult::Refused;
     bool entitiesWhole = reader.ReadEntities();
     reader.ReadRivals(entitiesWhole, startingLevel, numAiCovenants);
-    // The town's NPCs are not in the save: a loaded world fills its town as a new one does.
-    CreateTownNpcs();
     return WorldLoadResult::Loaded;
 }
 

@@ -166,6 +166,10 @@ bool WorldSaveReader::ReadQuests()
     int32_t count = 0;
     if (!buffer.ReadCount(count, kWorldSaveSlotBytes))
         return Refuse();
+    // The town's NPCs are not in the save: the town is filled as a new world fills it, before
+    // the quests laid on its people are set up again. Mended: they came after, so a restored
+    // poisoning failed at once and a petrifying held no one.
+    game.CreateTownNpcs();
     auto& list = game.GetQuests().GetList();
     list.clear();
     list.resize(static_cast<size_t>(count));

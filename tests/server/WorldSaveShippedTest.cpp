@@ -131,3 +131,42 @@ TEST_F(WorldSaveShipped, TheTownsTradersStandInANewWorldAndAgainInALoadedOne)
     EXPECT_EQ(traders(), made) << "made again, none twice";
     EXPECT_NE(dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)), nullptr);
 }
+
+// A quest laid on a town NPC is set up again as it is read, before the entity records: the
+// town's NPCs must stand by then, or a poisoning fails and a petrifying finds no one.
+TEST_F(WorldSaveShipped, AQuestOnATownNpcFindsItsNpcAgainWhenItIsReadBack)
+{
+    ASSERT_GT(game->GetTownNpcSlotCount(), 0) << "the shipped town has its NPCs";
+    for (const char* definition : {"QuestDeadlyPoison", "QuestPetrify"}) {
+        // Laid on the town NPC its seed draws, as its kind's set-up lays it; the first seed
+        // whose NPC stands in town.
+        Actor* npc = nullptr;
+        for (uint32_t seed = 1; seed < 64 && !npc; ++seed) {
+            Quest& quest = PutQuest(0, definition, seed);
+            npc = game->GetNamedActor(quest.npcId);
+            quest.target.Set(npc);
+        }
+        ASSERT_NE(npc, nullptr) << definition << " is laid on a town NPC";
+        int32_t npcType = npc->GetNpcType();
+
+        ASSERT_TRUE(game->SaveWorld("Ada"));
+        RemakeGame();
+        game->SetCurrentLevel(0);
+        ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+        ASSERT_EQ(game->GetQuests().GetList().size(), 1u);
+        const Quest* back = game->GetQuests().GetList()[0].get();
+        ASSERT_NE(back, nullptr) << definition;
+        EXPECT_FALSE(back->failed) << definition << ": its NPC stood in town when it was set up again";
+        const auto* again = back->target.GetAs<Actor>();
+        ASSERT_NE(again, nullptr) << definition;
+        EXPECT_EQ(again->GetNpcType(), npcType) << definition;
+        EXPECT_EQ(again, game->GetTownNpc(npcType)) << definition << " holds the town's own NPC";
+
+        // The next round saves the world just loaded, with a first player in it again.
+        game->SetWorldRunning();
+        player = new Player();
+        ASSERT_NE(game->AddEntity(player), -1);
+        game->GetQuests().GetList().clear();
+    }
+}
+
