@@ -14,6 +14,8 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <string>
@@ -310,6 +312,28 @@ TEST_F(WorldSave, ALevelFilledOnceAWorldStaysFilledAfterALoadAndAStrangeFilledWo
         EXPECT_EQ(LoadBytes(lying), Game::WorldLoadResult::Refused) << strange;
         ExpectConstructed("filled word " + std::to_string(strange));
     }
+}
+
+// The filled world as our writer wrote it once: a change to any block's bytes shows here, and
+// the kept file itself reads whole.
+TEST_F(WorldSave, TheFilledWorldIsWrittenByteForByteAsTheKeptFile)
+{
+    SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    std::ifstream kept(EMBERLODE_WORLD_SAVE_GOLDEN, std::ios::binary);
+    ASSERT_TRUE(kept) << EMBERLODE_WORLD_SAVE_GOLDEN;
+    std::string golden((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    int32_t version = 0;
+    ASSERT_GE(golden.size(), 4u);
+    std::memcpy(&version, golden.data(), 4);
+    EXPECT_EQ(version, WorldSaveVersion::kCurrent) << "a new version keeps a new file";
+    auto differ = std::mismatch(golden.begin(), golden.end(), bytes.begin(), bytes.end());
+    EXPECT_TRUE(differ.first == golden.end() && differ.second == bytes.end())
+        << "written " << bytes.size() << " bytes, kept " << golden.size() << "; they part at byte "
+        << (differ.first - golden.begin());
+
+    ASSERT_EQ(LoadBytes(golden), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0) << "the kept file reads whole";
 }
 
 TEST_F(WorldSave, VersionsOutsideOneToTheCurrentAreRefused)
