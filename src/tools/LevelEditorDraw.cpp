@@ -79,11 +79,10 @@ void LevelEditor::DrawTile(int32_t tileX, int32_t tileY, int32_t shader, float l
     if (shader == -1)
         return;
     float size = LevelGeometry::Current().tileSize;
-    // Corners given top-left first wind the quad as the ground shaders' culling wants it.
     float left = static_cast<float>(tileX) * size;
     float bottom = static_cast<float>(tileY) * size;
-    std::array<float, 3> a = {left, bottom + size, lift};
-    std::array<float, 3> b = {left + size, bottom, lift};
+    std::array<float, 3> a = {left, bottom, lift};
+    std::array<float, 3> b = {left + size, bottom + size, lift};
     gRenderer->GetWorldView().AddTileSurface(shader, a, b, true, true, Color{1.0f, 1.0f, 1.0f}, 1.0f);
 }
 
@@ -175,8 +174,8 @@ void LevelEditor::DrawCells(Level& level, const std::array<int32_t, 4>& window, 
             bool blocked = sight ? LevelCells::IsCellSightBlocked(level, cx, cy) : LevelCells::IsCellBlocked(level, cx, cy);
             float x = (static_cast<float>(cx) + 0.5f) * cellSize;
             float y = (static_cast<float>(cy) + 0.5f) * cellSize;
-            gRenderer->GetWorldView().AddTileSurface(cellTexture.GetValue(), {x - half, y + half, kLevelEditorCellLift},
-                                                     {x + half, y - half, kLevelEditorCellLift}, true, true,
+            gRenderer->GetWorldView().AddTileSurface(cellTexture.GetValue(), {x - half, y - half, kLevelEditorCellLift},
+                                                     {x + half, y + half, kLevelEditorCellLift}, true, true,
                                                      colors[blocked ? 1 : 0], 1.0f);
         }
     }

@@ -157,6 +157,16 @@ TEST_F(WorldViewEndToEnd, TheScreenshotIsReadBeforeTheSwapAndShowsTheLevelsGroun
     EXPECT_GT(LitPixels(shown, 100, 260, 540, 470), 440 * 210 * 3 / 4);
 }
 
+// The plain ground, without blending, is seen from above as the blended ground is.
+TEST_F(WorldViewEndToEnd, ThePlainGroundIsDrawnWhenBlendingIsOff)
+{
+    gUserVarSystem->SetStringByName("blendedTiles", "0");
+    for (int i = 0; i < 2; ++i)
+        Frame();
+    TargaImage shown = Screenshot();
+    EXPECT_GT(LitPixels(shown, 100, 260, 540, 470), 440 * 210 * 3 / 4);
+}
+
 TEST_F(WorldViewEndToEnd, ThePlayersOwnModelStandsAtItsScreenPlaceAndGoesWhenTheHostHidesIt)
 {
     // Where the client puts the player on the 640 x 480 screen, in the picture's pixels (it

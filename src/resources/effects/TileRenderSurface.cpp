@@ -33,8 +33,10 @@ uint16_t TileRenderSurface::AddQuad(ShaderBatch& batch, const std::array<float, 
         if (corner == 0)
             first = index;
     }
-    batch.AddTriangle(first, first + 1, first + 2);
-    batch.AddTriangle(first, first + 2, first + 3);
+    // Wound so that the face seen from above is the front one: ground shaders that cull back
+    // faces keep the floor, as they keep the near side of a model.
+    batch.AddTriangle(first, first + 2, first + 1);
+    batch.AddTriangle(first, first + 3, first + 2);
     return first;
 }
 
