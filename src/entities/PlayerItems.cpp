@@ -10,12 +10,14 @@
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "entities/SkillList.h"
+#include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "rules/items/ItemDefinition.h"
 #include "rules/items/ItemFormulas.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
+#include "rules/skills/SkillTree.h"
 
 #include <algorithm>
 #include <array>
@@ -271,9 +273,11 @@ void Player::LowerSkill(int32_t tree, int32_t index)
         return;
     int32_t stat = skill->GetSlotNumber();
     int32_t level = stats.Get(stat);
-    // A skill the class starts with keeps its first level, and no skill goes below the level it
-    // starts at: those levels were never paid for, so lowering them would hand out free points.
-    int32_t minimum = std::max(definition->basicSkill ? 1 : 0, definition->startingSkillLevel);
+    // No skill goes below the level the class starts it at: those levels were never paid for,
+    // so lowering them would hand out free points.
+    const SkillTree* classTree = GetClass() ? GetClass()->GetSkillTree(tree) : nullptr;
+    int32_t minimum = std::max({definition->basicSkill ? 1 : 0, definition->startingSkillLevel,
+        classTree ? classTree->GetStartingLevel(index) : 0});
     if (stat <= 0 || level <= minimum)
         return;
     int32_t refund = definition->GetCostForLevel(level - 1);

@@ -275,9 +275,9 @@ void Sentient::SetClass(int32_t classIndex, bool quiet)
         const SkillTree* skills = chosen->GetSkillTree(tree);
         if (!skills)
             continue;
-        int32_t count = static_cast<int32_t>(skills->skills.size());
+        // The class's starting skills only: the rest are bought with skill points.
         for (int32_t k = 0; k < kSkillsPerTree; ++k)
-            stats.Set(kFirstSkillStat + kSkillsPerTree * tree + k, k < count ? 1 : 0);
+            stats.Set(kFirstSkillStat + kSkillsPerTree * tree + k, skills->GetStartingLevel(k));
     }
     stats.Set(CharacterStat::Class, classIndex);
     characterClass = chosen;

@@ -6,6 +6,11 @@
 #include "entities/FakeGameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Player.h"
+#include "entities/SkillList.h"
+#include "rules/CharacterClass.h"
+#include "rules/skills/SkillBase.h"
+#include "rules/skills/SkillDefinition.h"
+#include "rules/skills/SkillTree.h"
 #include "rules/ShippedRulesWorld.h"
 #include "support/LogLines.h"
 
@@ -43,6 +48,57 @@ protected:
         for (int32_t slot = 0; slot < player.inventory->GetSlotCount(bag); ++slot)
             if (const ItemBase* item = player.inventory->GetItem(bag, slot))
                 names.push_back(std::string(item->GetEntry()->GetName()) + " x" + std::to_string(item->GetStackCount()));
+        return names;
+    }
+
+    // A new character of the class, read from the settings a joining client sends.
+    Player* JoinNew(int32_t classIndex, const std::string& name)
+    {
+        auto* player = new Player();
+        WorldPos start;
+        start.level = 0;
+        start.x = 300.0f;
+        start.y = 300.0f;
+        player->SetPosition(start);
+        EXPECT_NE(fake.AddEntity(player), -1);
+        MessageBuffer record;
+        record.WriteInt(0);
+        record.WriteString(name.c_str());
+        record.WriteInt(classIndex);
+        if (gameData.GetTuning().useNewCharSkillBonuses)
+            record.WriteInt(0);
+        record.WriteInt(0);
+        record.WriteInt(0);
+        EXPECT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+        return player;
+    }
+
+    // The skills of the class's trees that the player holds at a level bought with points.
+    std::vector<std::string> KnownPointSkills(const Player& player, const CharacterClass& playerClass) const
+    {
+        std::vector<std::string> names;
+        for (int32_t tree = 0; tree < kMaxSkillTrees; ++tree) {
+            const SkillTree* skills = playerClass.GetSkillTree(tree);
+            for (int32_t index = 0; skills && index < static_cast<int32_t>(skills->skills.size()); ++index) {
+                const SkillBase* skill = player.skillList->FindSkill(tree, index);
+                if (skill && skill->definition && !skill->definition->basicSkill &&
+                    skill->definition->statReq == CharacterStat::None && skill->GetLevel() > 0)
+                    names.emplace_back(skill->definition->GetEntry()->GetName());
+            }
+        }
+        return names;
+    }
+
+    // The first "StartingSkills" point-bought skills of each of the class's trees.
+    std::vector<std::string> TreeStarts(const CharacterClass& playerClass) const
+    {
+        std::vector<std::string> names;
+        for (int32_t tree = 0; tree < kMaxSkillTrees; ++tree)
+            if (const SkillTree* skills = playerClass.GetSkillTree(tree))
+                for (int32_t index = 0; index < skills->startingSkills; ++index)
+                    if (const SkillDefinition* skill = skills->GetSkill(index);
+                        skill && !skill->basicSkill && skill->statReq == CharacterStat::None)
+                        names.emplace_back(skill->GetEntry()->GetName());
         return names;
     }
 
@@ -132,4 +188,47 @@ TEST_F(ShippedPlayer, ANewWardenJoinsWithItsStartingItemsLevelsTwiceAndSendsItsP
     EXPECT_FLOAT_EQ(part.ReadFloat(), 0.0f);
     EXPECT_FALSE(part.Overrun());
     EXPECT_EQ(part.BytesLeft(), 0u);
+}
+
+TEST_F(ShippedPlayer, ANewCharacterOfEachClassKnowsExactlyItsTreesStartingSkills)
+{
+    int32_t classesWithTrees = 0;
+    for (int32_t index = 0; index < gameData.GetCharacterClassCount(); ++index) {
+        const CharacterClass* playerClass = gameData.GetCharacterClass(index);
+        if (!playerClass || playerClass->GetSkillTreeCount() == 0)
+            continue;
+        ++classesWithTrees;
+        Player* player = JoinNew(index, "Starter" + std::to_string(index));
+        EXPECT_EQ(KnownPointSkills(*player, *playerClass), TreeStarts(*playerClass)) << playerClass->name;
+    }
+    EXPECT_GE(classesWithTrees, 1);
+
+    // A new warden fights with a blade and a bow and can mend its wounds, and learns the rest.
+    const CharacterClass* warden = gameData.FindCharacterClass("ClassWarden");
+    ASSERT_NE(warden, nullptr);
+    Player* player = JoinNew(gameData.FindCharacterClassIndex("ClassWarden"), "Ayla");
+    EXPECT_EQ(KnownPointSkills(*player, *warden),
+              (std::vector<std::string>{"SkillWardenCleave", "SkillWardenAimedShot", "SkillWardenMend"}));
+    EXPECT_EQ(player->skillList->FindSkillByName("SkillWardenStrike")->GetLevel(), 1);
+}
+
+TEST_F(ShippedPlayer, AWardenLowersABoughtSkillButNeverAStartingOne)
+{
+    Player* player = JoinNew(gameData.FindCharacterClassIndex("ClassWarden"), "Ayla");
+    player->stats.Set(CharacterStat::SkillPointsLeft, 3);
+    player->stats.Set(CharacterStat::Money, 1000);
+    const SkillBase* cleave = player->skillList->FindSkillByName("SkillWardenCleave");
+    const SkillBase* hamstring = player->skillList->FindSkillByName("SkillWardenHamstring");
+    ASSERT_TRUE(cleave && hamstring);
+    ASSERT_EQ(hamstring->GetLevel(), 0);
+    player->RaiseSkill(hamstring->treeIndex, hamstring->indexInTree);
+    EXPECT_EQ(hamstring->GetLevel(), 1);
+    int32_t points = player->stats.Get(CharacterStat::SkillPointsLeft);
+    player->LowerSkill(hamstring->treeIndex, hamstring->indexInTree);
+    EXPECT_EQ(hamstring->GetLevel(), 0);
+    EXPECT_GT(player->stats.Get(CharacterStat::SkillPointsLeft), points) << "a bought level gives its points back";
+    points = player->stats.Get(CharacterStat::SkillPointsLeft);
+    player->LowerSkill(cleave->treeIndex, cleave->indexInTree);
+    EXPECT_EQ(cleave->GetLevel(), 1);
+    EXPECT_EQ(player->stats.Get(CharacterStat::SkillPointsLeft), points) << "no free points from a starting skill";
 }

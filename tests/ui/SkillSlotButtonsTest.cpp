@@ -18,6 +18,8 @@ const char kSkillButtonsMenu[] =
     "SkillSlot { internalName Guard skillIndex 0 1 fullDisplay 0 position 200 100 size 32 32 }\n"
     "SkillSlotIncrease { internalName RaiseGuard parentWidget Slots::Guard position 240 100 size 12 12 }\n"
     "SkillSlotDecrease { internalName LowerGuard parentWidget Slots::Guard position 180 100 size 12 12 }\n"
+    "SkillSlot { internalName Ward skillIndex 1 0 fullDisplay 0 position 100 200 size 32 32 }\n"
+    "SkillSlotDecrease { internalName LowerWard parentWidget Slots::Ward position 80 200 size 12 12 }\n"
     "Widget { internalName Plain position 300 100 size 32 32 }\n"
     "SkillSlotIncrease { internalName Orphan parentWidget Slots::Plain position 340 100 size 12 12 }\n";
 
@@ -75,6 +77,27 @@ TEST_F(SkillSlotButtons, LoweringNeedsALevelAboveTheStartingLevel)
     Press(185, 105);
     EXPECT_EQ(Queued(), Lines({"decreaseSkill 0 1 "}));
     EXPECT_FALSE(Get<UISkillSlotDecrease>("LowerJolt").CanDecrease()) << "Jolt is at its starting level 0";
+}
+
+TEST_F(SkillSlotButtons, TheClassesStartingSkillIsNeverLoweredBelowItsFirstLevel)
+{
+    const int32_t ward = kFirstSkillStat + 15;
+    ASSERT_EQ(hostPlayer->stats.Get(ward), 1) << "the class starts its tree's first skill";
+    auto& lower = Get<UISkillSlotDecrease>("LowerWard");
+    EXPECT_FALSE(lower.CanDecrease()) << "its first level was never paid for";
+    hostPlayer->stats.Set(CharacterStat::Money, 1000);
+    SetHostStat(ward, 2);
+    ASSERT_TRUE(lower.CanDecrease());
+    Press(85, 205);
+    EXPECT_EQ(Queued(), Lines({"decreaseSkill 1 0 "}));
+    Sync();
+    EXPECT_EQ(hostPlayer->stats.Get(ward), 1);
+    EXPECT_FALSE(lower.CanDecrease());
+    int32_t points = hostPlayer->stats.Get(CharacterStat::SkillPointsLeft);
+    app->QueueServerCommand("decreaseSkill 1 0 ");
+    Sync();
+    EXPECT_EQ(hostPlayer->stats.Get(ward), 1) << "the host refuses what the button hides";
+    EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::SkillPointsLeft), points);
 }
 
 TEST_F(SkillSlotButtons, TheSetUpPreviewRaisesTheSetUpRecordAndSendsNothing)

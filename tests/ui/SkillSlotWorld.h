@@ -17,7 +17,8 @@
 class SkillSlotWorld : public ItemSlotWorld {
 protected:
     // Jolt costs 2 + level points, up to level 3, with a 4-second reuse and 5 power a use;
-    // Guard starts at level 1; Snare keeps the place its layout gives it.
+    // Guard starts at level 1; Snare keeps the place its layout gives it. Ward, alone in the
+    // second tree, is the class's starting skill there.
     static constexpr const char* kSkillSlotRecords = R"(
 SkillJolt
 {
@@ -58,6 +59,19 @@ SkillTreeTester
     Skill SkillGuard
     Skill SkillSnare
 }
+SkillWard
+{
+    Type Skill
+    BaseName "Ward"
+    BaseCost 1
+}
+SkillTreeTesterStart
+{
+    Type SkillTree
+    Name "Starting tree"
+    StartingSkills 1
+    Skill SkillWard
+}
 ClassTester
 {
     Type Class
@@ -66,6 +80,7 @@ ClassTester
     StartVitality 10
     MaxPower 100
     SkillTree SkillTreeTester
+    SkillTree SkillTreeTesterStart
 }
 HelpTopics
 {
@@ -92,7 +107,7 @@ HelpTopics
         // The host's steps build its player's skill list from the class.
         ClientFrame(250);
         hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 6);
-        // A class gives every skill of its trees level 1; these start as their records say.
+        // The first tree's skills start as their records say.
         hostPlayer->stats.Set(LevelStat(0), 0);
         hostPlayer->stats.Set(LevelStat(1), 1);
         hostPlayer->stats.Set(LevelStat(2), 0);

@@ -3,6 +3,9 @@
 
 #include "core/DatabaseEntry.h"
 #include "rules/GameData.h"
+#include "rules/skills/SkillDefinition.h"
+
+#include <algorithm>
 
 void SkillTree::Load(const DatabaseEntry* newEntry)
 {
@@ -23,4 +26,12 @@ void SkillTree::Load(const DatabaseEntry* newEntry)
 const SkillDefinition* SkillTree::GetSkill(int32_t index) const
 {
     return index >= 0 && static_cast<size_t>(index) < skills.size() ? skills[static_cast<size_t>(index)] : nullptr;
+}
+
+int32_t SkillTree::GetStartingLevel(int32_t index) const
+{
+    const SkillDefinition* skill = GetSkill(index);
+    if (!skill)
+        return 0;
+    return std::max(skill->startingSkillLevel, index < startingSkills ? 1 : 0);
 }

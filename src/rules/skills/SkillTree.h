@@ -18,6 +18,10 @@ public:
 
     // Null outside the tree and at an empty position.
     const SkillDefinition* GetSkill(int32_t index) const;
+    // The level a new character of a class with this tree has the skill at the index: the
+    // skill's "StartingSkillLevel", and at least 1 for the tree's first "StartingSkills"
+    // skills. A character never goes below it, as those levels were never paid for.
+    int32_t GetStartingLevel(int32_t index) const;
 
     std::string name;
     int32_t startingSkills = 0;

@@ -8,15 +8,30 @@
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
+#include "rules/CharacterClass.h"
+#include "rules/GameData.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillText.h"
+#include "rules/skills/SkillTree.h"
 #include "ui/widgets/UISkillSlot.h"
+
+#include <algorithm>
 
 namespace {
 
 const UISkillSlot* SkillSlotButtonParent(const UIWidget& button)
 {
     return dynamic_cast<const UISkillSlot*>(button.parentWidget);
+}
+
+// The level the world host will not lower the skill below: its own starting level, or the one
+// the local player's class starts it at in its tree.
+int32_t SkillSlotButtonStartingLevel(const UISkillSlot& slot, const SkillDefinition& definition)
+{
+    const PlayerClient* player = UISlotBase::GetPlayer();
+    const CharacterClass* playerClass = gGameData && player ? gGameData->GetCharacterClass(player->classIndex) : nullptr;
+    const SkillTree* tree = playerClass ? playerClass->GetSkillTree(slot.skillTree) : nullptr;
+    return std::max(definition.startingSkillLevel, tree ? tree->GetStartingLevel(slot.skillIndex) : 0);
 }
 
 } // namespace
@@ -83,7 +98,7 @@ bool UISkillSlotIncrease::GetHelpText(int32_t /*x*/, int32_t /*y*/, std::string&
 bool UISkillSlotDecrease::CanDecrease() const
 {
     const SkillClient* skill = SkillSlotButtonSkill(*this);
-    return skill && skill->definition->startingSkillLevel < skill->GetLevel();
+    return skill && SkillSlotButtonStartingLevel(*SkillSlotButtonParent(*this), *skill->definition) < skill->GetLevel();
 }
 
 void UISkillSlotDecrease::Draw()
