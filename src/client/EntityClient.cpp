@@ -88,8 +88,8 @@ void EntityClient::Load(const DatabaseEntry* newRecord)
 
 const MonsterType* EntityClient::FindMonsterTypeOfDefinition(const DatabaseEntry* definition)
 {
-    // The world host names a creature by its actor definition: the first monster type made of it
-    // stands for its archetype.
+    // The world host names a creature by its monster type; a bare actor record (no type known)
+    // takes the first monster type made of it, which stands for its archetype.
     int32_t count = gGameData ? gGameData->GetMonsterTypeCount() : 0;
     for (int32_t i = 0; i < count; ++i) {
         const MonsterType* type = gGameData->GetMonsterType(i);
@@ -120,10 +120,12 @@ void EntityClient::LoadMonsterType(const MonsterType* type)
         canBeEscorted = EntityClientFlag(traits, "CanBeEscorted");
         nameListName = found->nameListName;
         canAttack = found->canAttack;
-        isVendor = EntityClientFlag(*record, "Vendor");
-        isGuardVendor = EntityClientFlag(*record, "GuardVendor");
-        isGambler = EntityClientFlag(*record, "Gambler");
-        talks = EntityClientFlag(*record, "Talks");
+        // A trader's keys may sit in its monster type or in the actor record the type names.
+        auto trait = [&](const char* key) { return EntityClientFlag(*record, key) || EntityClientFlag(traits, key); };
+        isVendor = trait("Vendor");
+        isGuardVendor = trait("GuardVendor");
+        isGambler = trait("Gambler");
+        talks = trait("Talks");
         radius = found->radius;
         selectRadius = found->selectRadius;
         hideFromMiniMap = found->hideFromMiniMap;

@@ -175,6 +175,9 @@ public:
     int32_t GetNpcType() const override;
     bool HasClearLineFrom(const WorldPos& from) const override;
     void WriteNetState(MessageBuffer& buffer) const override;
+    // Its monster type's record: kinds that share one actor record (a scout and a raider) differ
+    // in name and rank only there.
+    const DatabaseEntry* GetNetRecord() const override;
     void OnAttackedBy(Entity* attacker) override;
     void Notify(int32_t code, Entity* other) override;
     // Every behaviour hears every event the actor receives, each from the parameters' start.

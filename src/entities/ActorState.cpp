@@ -53,6 +53,12 @@ void Actor::WriteNetState(MessageBuffer& buffer) const
     buffer.WriteInt(stats.Get(CharacterStat::Level));
 }
 
+const DatabaseEntry* Actor::GetNetRecord() const
+{
+    const DatabaseEntry* typeRecord = monsterType ? monsterType->GetEntry() : nullptr;
+    return typeRecord ? typeRecord : GetEntry();
+}
+
 // ---- The world save ------------------------------------------------------------------------
 
 void Actor::WriteSaved(MessageBuffer& buffer) const

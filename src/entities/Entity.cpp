@@ -499,7 +499,8 @@ void Entity::WarpEntityNear(Entity& entity, const WorldPos& target)
 void Entity::WriteNetHeader(MessageBuffer& buffer) const
 {
     buffer.WriteInt(entityNumber);
-    buffer.WriteInt(entry ? entry->GetId() : -1);
+    const DatabaseEntry* shown = GetNetRecord();
+    buffer.WriteInt(shown ? shown->GetId() : -1);
     buffer.WriteUInt(flags);
     buffer.WriteBool(netFlag);
     buffer.WriteInt(covenantIndex);

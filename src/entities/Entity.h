@@ -200,6 +200,8 @@ public:
     static void WarpEntityNear(Entity& entity, const WorldPos& target);
     // The 31 fields every visible entity's state starts with.
     void WriteNetHeader(MessageBuffer& buffer) const;
+    // The record the clients know the entity by: its own, unless a kind of its own narrows it.
+    virtual const DatabaseEntry* GetNetRecord() const { return entry; }
     // Level index, x, y, a word and a text, as the world save holds them. False when the
     // bytes run out or a coordinate is not finite.
     static bool ReadEntityPlacement(MessageBuffer& buffer, WorldPos& where, int32_t& number, std::string& name);

@@ -1,0 +1,96 @@
+// ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record, and a trader's keys still count from its actor record.
+#include "client/PlayerClientWorld.h"
+
+#include "entities/Actor.h"
+#include "rules/GameData.h"
+
+#include <string>
+
+namespace {
+
+// Two wolves of one actor record, told apart only by their monster type; a trader whose
+// vendor and talk keys are its actor record's.
+constexpr const char* kClientCreatureTypeRecords = R"(
+ArchetypeWolf
+{
+    Type MonsterArchetype
+    CanAttack 1
+}
+ActorWolf
+{
+    Type Actor
+}
+MonsterWolf
+{
+    Type MonsterType
+    Archetype ArchetypeWolf
+    Definition ActorWolf
+    Name "Wolf"
+}
+MonsterDireWolf
+{
+    Type MonsterType
+    Archetype ArchetypeWolf
+    Definition ActorWolf
+    Name "Dire Wolf"
+}
+ActorPelter
+{
+    Type Actor
+    Npc 1
+    Vendor 1
+    Talks 1
+}
+MonsterPelter
+{
+    Type MonsterType
+    Archetype ArchetypeWolf
+    Definition ActorPelter
+    Name "Pelter"
+}
+)";
+
+} // namespace
+
+class ClientCreatureType : public PlayerClientWorld {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly("", kClientCreatureTypeRecords);
+        Join();
+    }
+
+    // An actor of the type set up the host's way beside the player, and its mirror after two frames.
+    EntityClient* Mirror(const char* typeName, float dx)
+    {
+        auto* actor = Spawn<Actor>(hostPlayer->position.x + dx, hostPlayer->position.y, hostPlayer->position.level);
+        actor->SetUpFromMonsterType(gameData.FindMonsterType(typeName), 2, false);
+        ClientFrame(50);
+        ClientFrame(50);
+        return gameClient->GetEntity(actor->entityNumber);
+    }
+};
+
+TEST_F(ClientCreatureType, TwoTypesOfOneActorRecordAreEachNamedAsTheirOwn)
+{
+    EntityClient* dire = Mirror("MonsterDireWolf", 40.0f);
+    EntityClient* wolf = Mirror("MonsterWolf", 60.0f);
+    ASSERT_TRUE(dire && wolf);
+    EXPECT_EQ(dire->monsterType, gameData.FindMonsterType("MonsterDireWolf"));
+    EXPECT_EQ(dire->displayName, "Dire Wolf");
+    EXPECT_EQ(wolf->monsterType, gameData.FindMonsterType("MonsterWolf"));
+    EXPECT_EQ(wolf->displayName, "Wolf");
+    EXPECT_EQ(dire->GetHoverText(true, false, true).rfind("Dire Wolf\n", 0), 0u) << dire->GetHoverText(true, false, true);
+    EXPECT_TRUE(dire->canAttack) << "the archetype's keys still come with the type";
+}
+
+TEST_F(ClientCreatureType, ATradersKeysInItsActorRecordStillMakeItAVendorThatTalks)
+{
+    EntityClient* pelter = Mirror("MonsterPelter", 40.0f);
+    ASSERT_NE(pelter, nullptr);
+    EXPECT_EQ(pelter->displayName, "Pelter");
+    EXPECT_TRUE(pelter->isVendor);
+    EXPECT_TRUE(pelter->talks);
+    EXPECT_TRUE(pelter->isNpc);
+    EXPECT_FALSE(pelter->isGambler);
+}
