@@ -36,6 +36,7 @@ Lunge
 Drill
 {
     Type SkillTree
+    StartingSkills 1
     Skill Lunge
 }
 ClassWanderer
