@@ -28,7 +28,7 @@ protected:
                 if (mine != theirs)
                     out << entity->entityNumber << " " << what << " " << mine << " != " << theirs << "\n";
             };
-            differ("record", mirror->GetRecord(), entity->GetEntry());
+            differ("record", mirror->GetRecord(), entity->GetNetRecord());
             differ("level", mirror->position.level, entity->position.level);
             differ("x", mirror->position.x, entity->position.x);
             differ("y", mirror->position.y, entity->position.y);
