@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "core/Application.h"
 #include "core/DebugSystem.h"
+#include "core/RandomSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "support/TempFolder.h"
@@ -39,6 +40,8 @@ public:
 
 class OffscreenGame : public ::testing::Test {
 protected:
+    static constexpr uint32_t kOffscreenGameSeed = 0x0ff5c4e3u;
+
     OffscreenGame()
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
@@ -55,6 +58,9 @@ protected:
         app.GetSystem(SystemSlot::Timer).create = [this] {
             gTimerSystem = new PosixTimerSystem([this] { return now; });
         };
+        // One seed for every run: the program seeds from the wall clock, and some seeds put a
+        // wandering creature beside the player, between two screenshots that should match.
+        app.GetSystem(SystemSlot::Random).create = [] { gRandomSystem = new RandomSystem(kOffscreenGameSeed); };
         app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
             create();
             gDebugSystem->SetEchoToStdout(false);
