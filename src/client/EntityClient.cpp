@@ -178,32 +178,37 @@ void EntityClient::LoadObjectKind()
 
 void EntityClient::LoadCommon()
 {
-    std::string skinName = record->GetString("SkinName");
+    // A creature's body keys are its actor record's, whichever record named it.
+    bool creature = record->GetType() == DatabaseEntryType::MonsterType || record->GetType() == DatabaseEntryType::Actor;
+    const DatabaseEntry* actorRecord =
+        creature && monsterType && monsterType->definition ? monsterType->definition->GetEntry() : nullptr;
+    const DatabaseEntry& keys = actorRecord ? *actorRecord : *record;
+    std::string skinName = keys.GetString("SkinName");
     if (!skinName.empty() && gResourceManager)
         gResourceManager->Load(skinName, skin);
-    iconHeight = record->GetFloat("IconHeight", 0.0f);
+    iconHeight = keys.GetFloat("IconHeight", 0.0f);
     if (radius == 0.0f)
-        radius = record->GetFloat("Radius", 0.0f);
+        radius = keys.GetFloat("Radius", 0.0f);
     if (selectRadius == 0.0f)
-        selectRadius = record->GetFloat("SelectRadius", 0.0f);
-    drawsBlip = !EntityClientFlag(*record, "NoBlip");
-    castsShadow = !EntityClientFlag(*record, "NoShadow");
-    drawsIcons = !EntityClientFlag(*record, "DontDrawIcons");
-    solidType = GetSolidTypeByName(record->GetString("SolidType"));
-    fakeAttach = EntityClientFlag(*record, "FakeAttach");
-    isSecret = EntityClientFlag(*record, "Secret");
-    blocksSight = EntityClientFlag(*record, "BlocksSight");
-    hideWhenOutOfSight = EntityClientFlag(*record, "HideWhenOutOfSight");
-    std::string shader = record->GetString("MapShader");
+        selectRadius = keys.GetFloat("SelectRadius", 0.0f);
+    drawsBlip = !EntityClientFlag(keys, "NoBlip");
+    castsShadow = !EntityClientFlag(keys, "NoShadow");
+    drawsIcons = !EntityClientFlag(keys, "DontDrawIcons");
+    solidType = GetSolidTypeByName(keys.GetString("SolidType"));
+    fakeAttach = EntityClientFlag(keys, "FakeAttach");
+    isSecret = EntityClientFlag(keys, "Secret");
+    blocksSight = EntityClientFlag(keys, "BlocksSight");
+    hideWhenOutOfSight = EntityClientFlag(keys, "HideWhenOutOfSight");
+    std::string shader = keys.GetString("MapShader");
     if (!shader.empty() && gResourceManager)
         gResourceManager->Load(shader, mapShader, kEntityClientIconTextureFlags);
-    useMapShaderWhenSolid = EntityClientFlag(*record, "UseMapShaderWhenSolid");
-    alwaysUseMapShader = EntityClientFlag(*record, "AlwaysUseMapShader");
-    useDefaultMapShader = EntityClientFlag(*record, "UseDefaultMapShader");
+    useMapShaderWhenSolid = EntityClientFlag(keys, "UseMapShaderWhenSolid");
+    alwaysUseMapShader = EntityClientFlag(keys, "AlwaysUseMapShader");
+    useDefaultMapShader = EntityClientFlag(keys, "UseDefaultMapShader");
     // Never cleared here: a record without the key leaves an earlier one's choice.
-    if (EntityClientFlag(*record, "DontAnimate"))
+    if (EntityClientFlag(keys, "DontAnimate"))
         noAnimation = true;
-    turnSpeed = record->GetFloat("TurnSpeed", 0.0f);
+    turnSpeed = keys.GetFloat("TurnSpeed", 0.0f);
 }
 
 void EntityClient::SetClassIndex(int32_t index)

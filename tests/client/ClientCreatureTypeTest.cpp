@@ -1,4 +1,4 @@
-// ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record, and a trader's keys still count from its actor record.
+// ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record; its body's keys and a trader's keys still count from its actor record.
 #include "client/PlayerClientWorld.h"
 
 #include "entities/Actor.h"
@@ -19,6 +19,9 @@ ArchetypeWolf
 ActorWolf
 {
     Type Actor
+    Radius 21
+    SelectRadius 30
+    NoShadow 1
 }
 MonsterWolf
 {
@@ -82,6 +85,10 @@ TEST_F(ClientCreatureType, TwoTypesOfOneActorRecordAreEachNamedAsTheirOwn)
     EXPECT_EQ(wolf->displayName, "Wolf");
     EXPECT_EQ(dire->GetHoverText(true, false, true).rfind("Dire Wolf\n", 0), 0u) << dire->GetHoverText(true, false, true);
     EXPECT_TRUE(dire->canAttack) << "the archetype's keys still come with the type";
+    // The body's keys are the actor record's: the size it is picked and reached by.
+    EXPECT_FLOAT_EQ(dire->radius, 21.0f);
+    EXPECT_FLOAT_EQ(dire->selectRadius, 30.0f);
+    EXPECT_FALSE(dire->castsShadow);
 }
 
 TEST_F(ClientCreatureType, ATradersKeysInItsActorRecordStillMakeItAVendorThatTalks)
