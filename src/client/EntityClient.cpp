@@ -120,12 +120,10 @@ void EntityClient::LoadMonsterType(const MonsterType* type)
         canBeEscorted = EntityClientFlag(traits, "CanBeEscorted");
         nameListName = found->nameListName;
         canAttack = found->canAttack;
-        // A trader's keys may sit in its monster type or in the actor record the type names.
-        auto trait = [&](const char* key) { return EntityClientFlag(*record, key) || EntityClientFlag(traits, key); };
-        isVendor = trait("Vendor");
-        isGuardVendor = trait("GuardVendor");
-        isGambler = trait("Gambler");
-        talks = trait("Talks");
+        isVendor = HasRecordFlag("Vendor");
+        isGuardVendor = HasRecordFlag("GuardVendor");
+        isGambler = HasRecordFlag("Gambler");
+        talks = HasRecordFlag("Talks");
         radius = found->radius;
         selectRadius = found->selectRadius;
         hideFromMiniMap = found->hideFromMiniMap;
@@ -176,12 +174,23 @@ void EntityClient::LoadObjectKind()
         *kinds[i] = EntityClientFlag(*record, keys[i]);
 }
 
+const DatabaseEntry* EntityClient::GetActorRecord() const
+{
+    bool creature = record && (record->GetType() == DatabaseEntryType::MonsterType ||
+                               record->GetType() == DatabaseEntryType::Actor);
+    return creature && monsterType && monsterType->definition ? monsterType->definition->GetEntry() : nullptr;
+}
+
+bool EntityClient::HasRecordFlag(const char* key) const
+{
+    const DatabaseEntry* actorRecord = GetActorRecord();
+    return (record && EntityClientFlag(*record, key)) || (actorRecord && EntityClientFlag(*actorRecord, key));
+}
+
 void EntityClient::LoadCommon()
 {
     // A creature's body keys are its actor record's, whichever record named it.
-    bool creature = record->GetType() == DatabaseEntryType::MonsterType || record->GetType() == DatabaseEntryType::Actor;
-    const DatabaseEntry* actorRecord =
-        creature && monsterType && monsterType->definition ? monsterType->definition->GetEntry() : nullptr;
+    const DatabaseEntry* actorRecord = GetActorRecord();
     const DatabaseEntry& keys = actorRecord ? *actorRecord : *record;
     std::string skinName = keys.GetString("SkinName");
     if (!skinName.empty() && gResourceManager)

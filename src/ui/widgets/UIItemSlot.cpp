@@ -249,8 +249,7 @@ EntityClient* UIItemSlot::GetCounterpart()
 bool UIItemSlot::CounterpartFlag(const char* key)
 {
     const EntityClient* counterpart = GetCounterpart();
-    const DatabaseEntry* record = counterpart ? counterpart->GetRecord() : nullptr;
-    return record && record->GetInt(key) != 0;
+    return counterpart && counterpart->HasRecordFlag(key);
 }
 
 bool UIItemSlot::IsGambleCase() const
