@@ -103,6 +103,8 @@ public:
     // The key set in the record or in the actor record its monster type names: a creature's
     // trader keys may sit in either.
     bool HasRecordFlag(const char* key) const;
+    // The actor record of a creature's monster type; none for any other entity.
+    const DatabaseEntry* GetActorRecord() const;
 
     // ---- The state record (EntityClientState.cpp) -----------------------------------------------
     // Takes a state record read whole. A record whose place, scale or alpha is not finite is
@@ -372,8 +374,6 @@ private:
     void LoadMonsterType(const MonsterType* type);
     void LoadObjectKind();
     void LoadCommon();
-    // The actor record of a creature's monster type; none for any other entity.
-    const DatabaseEntry* GetActorRecord() const;
     void PrecacheSkills();
     void ApplyHeader(const NetEntityHeader& header, const ClientResourceTable* resources);
     void ApplyAnimation(const NetEntityHeader& header);

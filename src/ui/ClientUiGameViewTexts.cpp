@@ -21,7 +21,10 @@ const CharacterClass* ClientUiGameView::GetEntityClass(int32_t number) const
     if (number == GetPlayerEntityNumber())
         return GetPlayerStat(CharacterStat::Class, index) ? gGameData->GetCharacterClass(index) : nullptr;
     const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
-    const DatabaseEntry* record = entity ? entity->GetRecord() : nullptr;
+    // A creature's class is named by its actor record, whichever record the host sent.
+    const DatabaseEntry* record = entity && entity->GetActorRecord() ? entity->GetActorRecord() : nullptr;
+    if (!record && entity)
+        record = entity->GetRecord();
     return record ? gGameData->FindCharacterClass(record->GetString("Class")) : nullptr;
 }
 
