@@ -189,7 +189,10 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("Skills"));
     EXPECT_FALSE(Shown("SkillPage3")) << "the pages go with the window";
-    ClickAt(505, 417);
+    UIWidget* button = gUISystem->FindWidgetByPath("InGame::SkillsButton");
+    ASSERT_NE(button, nullptr);
+    ClickAt(static_cast<int>(button->GetScreenX() + button->size[0] / 2),
+            static_cast<int>(button->GetScreenY() + button->size[1] / 2));
     EXPECT_TRUE(Shown("Skills")) << "the in-game screen's button opens it too";
 
     // The shipped bar: the first skill sits in slot 0 and its key asks the host to use it.

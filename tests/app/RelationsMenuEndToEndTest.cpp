@@ -154,6 +154,12 @@ TEST_F(RelationsMenuEndToEnd, TheKeyOpensTheRingWhoseLinesRightClicksClearAndThe
         EXPECT_GT(LinePixels(lines, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 6) << i;
     }
     EXPECT_GT(LegendPixels(lines), 40);
+    // The key that opened the ring closes it, and opens it again.
+    Tap(SDL_SCANCODE_R);
+    EXPECT_FALSE(Relations()->IsShown());
+    Tap(SDL_SCANCODE_R);
+    ASSERT_TRUE(Relations()->IsShown());
+    Frames(2);
 
     for (int32_t i = 0; i < count; ++i)
         PressAt(CardCentre(i)[0], CardCentre(i)[1], SDL_BUTTON_RIGHT);
