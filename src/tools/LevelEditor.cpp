@@ -375,15 +375,12 @@ void LevelEditor::ShowHoverInfo()
     highlightInfoVar.SetString("");
     tileLocationVar.SetString("");
     AreaResource* area = GetArea();
-    if (!area || !gInputSystem)
-        return;
     int32_t tileX = -1;
     int32_t tileY = -1;
-    ScreenToTile(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), tileX, tileY);
     int32_t block = -1;
     int32_t blockX = 0;
     int32_t blockY = 0;
-    if (!ResolveTile(tileX, tileY, block, blockX, blockY))
+    if (!area || !ResolveCursorTile(tileX, tileY, block, blockX, blockY))
         return;
     if (textureMode) {
         const AreaBlock* found = area->GetBlock(block);
@@ -408,6 +405,15 @@ void LevelEditor::ScreenToTile(int32_t x, int32_t y, int32_t& tileX, int32_t& ti
                                                            ScreenConversion::CurrentView());
     tileX = static_cast<int32_t>(std::floor((viewTarget.x + offset.x) / size));
     tileY = static_cast<int32_t>(std::floor((viewTarget.y + offset.y) / size));
+}
+
+bool LevelEditor::ResolveCursorTile(int32_t& tileX, int32_t& tileY, int32_t& block, int32_t& blockX,
+                                    int32_t& blockY) const
+{
+    if (!gInputSystem)
+        return false;
+    ScreenToTile(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), tileX, tileY);
+    return ResolveTile(tileX, tileY, block, blockX, blockY);
 }
 
 bool LevelEditor::ResolveTile(int32_t tileX, int32_t tileY, int32_t& block, int32_t& blockX, int32_t& blockY) const

@@ -100,6 +100,8 @@ public:
     void ScreenToTile(int32_t x, int32_t y, int32_t& tileX, int32_t& tileY) const;
     // The area block and its tile at the tile of the block in edit, or of the preview in full-level mode; false outside.
     bool ResolveTile(int32_t tileX, int32_t tileY, int32_t& block, int32_t& blockX, int32_t& blockY) const;
+    // The same for the tile under the mouse cursor; false without input or outside.
+    bool ResolveCursorTile(int32_t& tileX, int32_t& tileY, int32_t& block, int32_t& blockX, int32_t& blockY) const;
 
 private:
     void RegisterVars();

@@ -62,15 +62,12 @@ void LevelEditor::DrawTiles()
             DrawObject(x, y);
         }
     }
-    if (!gInputSystem)
-        return;
     int32_t tileX = -1;
     int32_t tileY = -1;
-    ScreenToTile(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), tileX, tileY);
     int32_t block = -1;
     int32_t blockX = 0;
     int32_t blockY = 0;
-    if (ResolveTile(tileX, tileY, block, blockX, blockY))
+    if (ResolveCursorTile(tileX, tileY, block, blockX, blockY))
         DrawTile(tileX, tileY, highlightTexture.GetValue(), kLevelEditorHighlightLift);
 }
 

@@ -415,20 +415,7 @@ bool ModelEditor::GetBonePlace(int32_t bone, Vector3& offset, Matrix3& matrix) c
 
 bool ModelEditor::GetTagPlace(Vector3& offset, Matrix3& matrix) const
 {
-    const ModelResource* shown = GetModel();
-    if (!shown || currentTag < 0)
-        return false;
-    TagPoseQuery query;
-    query.animation = animation;
-    query.time = time;
-    query.attachPoint = currentTag;
-    query.entityMatrix = orientation;
-    TagTransform place;
-    if (!shown->ComputeTagTransform(query, place))
-        return false;
-    offset = place.offset;
-    matrix = place.matrix;
-    return true;
+    return currentTag >= 0 && GetBonePlace(currentTag, offset, matrix);
 }
 
 // The tag's place in the world gets the step; the new offset is that place brought back into

@@ -29,34 +29,6 @@ protected:
         StartShippedGame();
     }
 
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
-    // From the title into a new world: New game, a covenant named, Start.
-    void EnterTheWorld()
-    {
-        ClickAt(320, 196);
-        ClickAt(330, 133);
-        for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_H})
-            Tap(key);
-        ClickAt(440, 408);
-        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
-            Frames(1);
-        Frames(10);
-    }
-
     // Pixels in the box [x0, x1) x [y0, y1) that pass the test.
     static int Count(const TargaImage& image, int x0, int y0, int x1, int y1,
                      const std::function<bool(const std::array<int, 3>&)>& test)

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "app/OffscreenGame.h"
+#include "client/ClientApp.h"
+#include "entities/Player.h"
+#include "server/WorldHost.h"
 #include "core/UserVarSystem.h"
 #include "resources/textures/TargaImage.h"
 #include "ui/UIMenu.h"
@@ -23,6 +26,35 @@ protected:
         ASSERT_NE(gUISystem, nullptr);
         gUserVarSystem->SetStringByName("r_screenshotType", "2");
         app.RunFrame();
+    }
+
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += 50;
+            app.RunFrame();
+        }
+    }
+
+    // The world host's player of the only client, once there is one.
+    static Player* HostPlayer()
+    {
+        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+            return nullptr;
+        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // From the title into a new world: New game, a covenant named, Start.
+    void EnterTheWorld()
+    {
+        ClickAt(320, 196);
+        ClickAt(330, 133);
+        for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_H})
+            Tap(key);
+        ClickAt(440, 408);
+        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
+            Frames(1);
+        Frames(10);
     }
 
     static bool Shown(const char* menuName)

@@ -34,34 +34,6 @@ protected:
 
     void TearDown() override { KeepFailedFrame("RelationsMenuEndToEnd"); }
 
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
-    // From the title into a new world: New game, a covenant named, Start.
-    void EnterTheWorld()
-    {
-        ClickAt(320, 196);
-        ClickAt(330, 133);
-        for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_H})
-            Tap(key);
-        ClickAt(440, 408);
-        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
-            Frames(1);
-        Frames(10);
-    }
-
     void PressAt(int32_t x, int32_t y, uint8_t button)
     {
         PushMotion(x, y);
