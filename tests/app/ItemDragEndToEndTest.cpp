@@ -42,28 +42,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("ItemDragEndToEnd"); }
 
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Frame();
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-    static PlayerClient* Local()
-    {
-        PlayerClient* player = gClientApp->GetLocalPlayer();
-        return player && player->GetBody() ? player : nullptr;
-    }
     static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
 
     // Pixels of the 32 x 32 cell at the menu's (x, y) that are not near black.

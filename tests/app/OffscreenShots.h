@@ -3,6 +3,7 @@
 
 #include "app/OffscreenGame.h"
 #include "client/ClientApp.h"
+#include "client/PlayerClient.h"
 #include "entities/Player.h"
 #include "server/WorldHost.h"
 #include "core/UserVarSystem.h"
@@ -28,12 +29,15 @@ protected:
         app.RunFrame();
     }
 
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
     void Frames(int count)
     {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
+        for (int i = 0; i < count; ++i)
+            Frame();
     }
 
     // The world host's player of the only client, once there is one.
@@ -42,6 +46,13 @@ protected:
         if (!gWorldHost || gWorldHost->GetClients().size() != 1)
             return nullptr;
         return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+    }
+
+    // The local player once its body is in the client's table.
+    static PlayerClient* Local()
+    {
+        PlayerClient* player = gClientApp->GetLocalPlayer();
+        return player && player->GetBody() ? player : nullptr;
     }
 
     // From the title into a new world: New game, a covenant named, Start.

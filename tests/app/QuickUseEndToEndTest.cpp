@@ -49,28 +49,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("QuickUseEndToEnd"); }
 
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Frame();
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-    static PlayerClient* Local()
-    {
-        PlayerClient* player = gClientApp->GetLocalPlayer();
-        return player && player->GetBody() ? player : nullptr;
-    }
     static const SkillBase* HostSkill(int32_t tree, int32_t index)
     {
         return HostPlayer()->skillList ? HostPlayer()->skillList->FindSkill(tree, index) : nullptr;

@@ -40,13 +40,6 @@ protected:
         StartShippedGame();
     }
 
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     void Frames(int count)
     {
         for (int i = 0; i < count; ++i) {

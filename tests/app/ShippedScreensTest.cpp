@@ -45,13 +45,6 @@ protected:
         }
     }
 
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // Pixels of the box whose red is well above their green and blue, as the filled health bar's are.
     static int RedPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {

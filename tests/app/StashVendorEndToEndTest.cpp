@@ -46,28 +46,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("StashVendorEndToEnd"); }
 
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Frame();
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-    static PlayerClient* Local()
-    {
-        PlayerClient* player = gClientApp->GetLocalPlayer();
-        return player && player->GetBody() ? player : nullptr;
-    }
     static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
 
     // The first entity of the class the test wants, with the player set down a few steps from it.

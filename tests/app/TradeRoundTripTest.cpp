@@ -55,13 +55,6 @@ protected:
         }
     }
 
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // The lines run as the console runs them; the next frames carry the requests to the host.
     void Console(std::initializer_list<std::string> lines)
     {

@@ -103,13 +103,6 @@ protected:
         return player ? player->GetBody() : nullptr;
     }
 
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // Pixels of the box that are not near black.
     static int LitPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
