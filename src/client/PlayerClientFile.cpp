@@ -144,11 +144,7 @@ bool PlayerClient::SaveCharacterFile()
     }
     MessageBuffer buffer;
     WriteCharacter(buffer);
-    File* file = gFileSystem->Open(CharacterFilePath(base), kFileWrite | kFileBinary, kLocationUser);
-    bool written = file && gFileSystem->WriteBuffer(file, buffer);
-    bool landed = written ? gFileSystem->Close(file) : false;
-    if (file && !written)
-        gFileSystem->Abandon(file);
+    bool landed = WriteBufferToFile(CharacterFilePath(base), buffer);
     if (!landed)
         DebugSystem::Print(kPrintWarning, "Couldn't save the character %s\n", characterName.c_str());
     return landed;

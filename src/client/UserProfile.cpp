@@ -130,11 +130,7 @@ bool UserProfile::Save() const
     }
     MessageBuffer buffer;
     Write(buffer);
-    File* file = gFileSystem->Open(MakeProfilePath(name), kFileWrite | kFileBinary, kLocationUser);
-    bool written = file && gFileSystem->WriteBuffer(file, buffer);
-    bool landed = written && gFileSystem->Close(file);
-    if (file && !written)
-        gFileSystem->Abandon(file);
+    bool landed = WriteBufferToFile(MakeProfilePath(name), buffer);
     // A save that did not land used to pass unnoticed; the old file is still whole.
     if (!landed)
         DebugSystem::Print(kPrintWarning, "Couldn't save the profile %s; the old file is kept\n", name.c_str());

@@ -294,6 +294,20 @@ bool WriteStringToFile(std::string_view path, std::string_view text)
     return gFileSystem->Close(file);
 }
 
+bool WriteBufferToFile(std::string_view path, const MessageBuffer& buffer)
+{
+    if (!gFileSystem)
+        return false;
+    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary, kLocationUser);
+    if (!file)
+        return false;
+    if (!gFileSystem->WriteBuffer(file, buffer)) {
+        gFileSystem->Abandon(file);
+        return false;
+    }
+    return gFileSystem->Close(file);
+}
+
 void FileSystem::PrefixPath(std::string& path, PathBase base)
 {
     StringToLowerInPlace(path);

@@ -54,6 +54,9 @@ std::string CharacterFileBase(std::string_view name);
 bool NormalizeGamePath(std::string_view path, std::string& out);
 // Creates or replaces the file in the user folder with the text; false when it cannot be written.
 bool WriteStringToFile(std::string_view path, std::string_view text);
+// The same with a message buffer's bytes: opened, written and closed, or abandoned so the old file
+// stays whole; false when the new file did not land.
+bool WriteBufferToFile(std::string_view path, const MessageBuffer& buffer);
 
 class FileSystem : public BaseClass {
 public:

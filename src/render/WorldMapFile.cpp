@@ -83,11 +83,7 @@ bool WorldMap::SaveExplored(std::string_view characterName) const
         return false;
     MessageBuffer buffer;
     WriteExplored(buffer);
-    File* file = gFileSystem->Open(path, kFileWrite | kFileBinary, kLocationUser);
-    bool written = file && gFileSystem->WriteBuffer(file, buffer);
-    bool landed = written ? gFileSystem->Close(file) : false;
-    if (file && !written)
-        gFileSystem->Abandon(file);
+    bool landed = WriteBufferToFile(path, buffer);
     if (!landed)
         DebugSystem::Print(kPrintWarning, "Couldn't save the explored map %s\n", path.c_str());
     return landed;
