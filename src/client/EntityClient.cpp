@@ -181,6 +181,12 @@ const DatabaseEntry* EntityClient::GetActorRecord() const
     return creature && monsterType && monsterType->definition ? monsterType->definition->GetEntry() : nullptr;
 }
 
+const DatabaseEntry* EntityClient::GetKeyRecord() const
+{
+    const DatabaseEntry* actorRecord = GetActorRecord();
+    return actorRecord ? actorRecord : record;
+}
+
 bool EntityClient::HasRecordFlag(const char* key) const
 {
     const DatabaseEntry* actorRecord = GetActorRecord();
@@ -190,8 +196,7 @@ bool EntityClient::HasRecordFlag(const char* key) const
 void EntityClient::LoadCommon()
 {
     // A creature's body keys are its actor record's, whichever record named it.
-    const DatabaseEntry* actorRecord = GetActorRecord();
-    const DatabaseEntry& keys = actorRecord ? *actorRecord : *record;
+    const DatabaseEntry& keys = *GetKeyRecord();
     std::string skinName = keys.GetString("SkinName");
     if (!skinName.empty() && gResourceManager)
         gResourceManager->Load(skinName, skin);

@@ -105,6 +105,8 @@ public:
     bool HasRecordFlag(const char* key) const;
     // The actor record of a creature's monster type; none for any other entity.
     const DatabaseEntry* GetActorRecord() const;
+    // Where a creature's body keys (size, shadow, class) are read: its actor record, else the record.
+    const DatabaseEntry* GetKeyRecord() const;
 
     // ---- The state record (EntityClientState.cpp) -----------------------------------------------
     // Takes a state record read whole. A record whose place, scale or alpha is not finite is

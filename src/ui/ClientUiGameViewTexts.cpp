@@ -22,9 +22,7 @@ const CharacterClass* ClientUiGameView::GetEntityClass(int32_t number) const
         return GetPlayerStat(CharacterStat::Class, index) ? gGameData->GetCharacterClass(index) : nullptr;
     const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
     // A creature's class is named by its actor record, whichever record the host sent.
-    const DatabaseEntry* record = entity && entity->GetActorRecord() ? entity->GetActorRecord() : nullptr;
-    if (!record && entity)
-        record = entity->GetRecord();
+    const DatabaseEntry* record = entity ? entity->GetKeyRecord() : nullptr;
     return record ? gGameData->FindCharacterClass(record->GetString("Class")) : nullptr;
 }
 
