@@ -186,6 +186,8 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/icons/items/potion.tga", IconGlyph::Drop, kIconHarm},
     {"textures/icons/items/food.tga", IconGlyph::Bars, kIconRanged},
     {"textures/icons/items/bag.tga", IconGlyph::Ring, kIconTrait},
+    // The cross that marks the spot.
+    {"textures/icons/items/map.tga", IconGlyph::Cross, kIconQuest},
     // Over a creature with a quest to give, and over one a finished quest goes back to.
     {"textures/icons/questavailable.tga", IconGlyph::Exclaim, kIconQuest},
     {"textures/icons/questcompleted.tga", IconGlyph::Query, kIconQuestDone},

@@ -268,6 +268,7 @@ int32_t GameServices::FindTalkQuestFor(const Entity&) const
     return -1;
 }
 
+void GameServices::OfferRescueToQuests(Entity&) {}
 void GameServices::OnPlayerLevelUp(Sentient&) {}
 void GameServices::EndTutorial() {}
 void GameServices::StartTutorial() {}

@@ -312,6 +312,8 @@ public:
     virtual void RefreshQuestsOf(Sentient& player);
     // The number of a game quest of the talk-to kind whose target is the NPC; -1 when none.
     virtual int32_t FindTalkQuestFor(const Entity& npc) const;
+    // The player tries to rescue the NPC: every game quest waiting on that rescue is told.
+    virtual void OfferRescueToQuests(Entity& npc);
     // The player reached a new level.
     virtual void OnPlayerLevelUp(Sentient& player);
     // The tutorial entity fades out over 5 seconds and goes; starting makes the game data's

@@ -253,7 +253,11 @@ public:
     void AbandonQuest(int32_t questNumber);
     // A negative number: the quest the NPC talked to takes back.
     void CompleteQuest(int32_t questNumber);
-    void TalkToQuestNpc(Entity& npc);
+    // The escort quest about the NPC, taken up first when no slot holds it yet: the NPC follows
+    // the player. Refused with "$$NoFreeQuestSlots$$" when a new quest finds no slot.
+    void Escort(Entity& npc);
+    // Every world quest that waits on the NPC's rescue is offered it.
+    void Rescue(Entity& npc);
     // Every event reaching the player passes through the slots' quests first.
     void ReceiveEvent(Event& event, bool queue) override;
 

@@ -125,7 +125,7 @@ void Player::CompleteQuest(int32_t questNumber)
     quest->Reset();
 }
 
-void Player::TalkToQuestNpc(Entity& npc)
+void Player::Escort(Entity& npc)
 {
     for (const auto& quest : questSlots) {
         if (quest && !quest->IsEmpty() && quest->type == EntityQuest::kTalkType && !quest->IsComplete() &&
@@ -141,6 +141,12 @@ void Player::TalkToQuestNpc(Entity& npc)
     int32_t number = gGameServices ? gGameServices->FindTalkQuestFor(npc) : -1;
     if (EntityQuest* quest = number >= 0 ? AcceptQuest(number) : nullptr)
         quest->TalkStep(*this, npc);
+}
+
+void Player::Rescue(Entity& npc)
+{
+    if (gGameServices)
+        gGameServices->OfferRescueToQuests(npc);
 }
 
 void Player::ReceiveEvent(Event& event, bool queue)

@@ -164,6 +164,10 @@ public:
     void OnQuestAccepted(int32_t number, Sentient& player) override;
     // The world quest's solving: its news, what its kind takes back, the story bit.
     void OnQuestTurnedIn(int32_t number, Sentient& player) override;
+    // The first open escort quest whose NPC that is.
+    int32_t FindTalkQuestFor(const Entity& npc) const override;
+    // A player's rescue unlocks the class of an NPC whose quest asks for it.
+    void OfferRescueToQuests(Entity& npc) override;
     // The program's path finder; false without one (GameActors.cpp).
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
                   PathRecord* path) override;

@@ -57,6 +57,23 @@ void Game::OnQuestTurnedIn(int32_t number, Sentient& player)
         quest->OnSolved(*carrier);
 }
 
+int32_t Game::FindTalkQuestFor(const Entity& npc) const
+{
+    for (const auto& quest : quests->GetList())
+        if (quest && quest->IsEscortTarget(&npc))
+            return quest->questId;
+    return -1;
+}
+
+void Game::OfferRescueToQuests(Entity& npc)
+{
+    // By index: a rescue that completes its quest may start the next one into the list.
+    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i])
+            list[i]->Rescue(&npc, true);
+}
+
 bool Game::OfferQuestDelivery(Actor& npc, Player& player)
 {
     std::vector<std::unique_ptr<Quest>>& list = quests->GetList();

@@ -49,9 +49,9 @@ const std::array<ServerCommands::Definition, ServerCommands::kCount>& ServerComm
         {true, &SC::ForceFood},
         {true, &SC::ForcePotion},
         {true, &SC::Recruit},
-        {true, &SC::Unserved},
+        {true, &SC::Rescue},
         {true, &SC::Delivery},
-        {true, &SC::Unserved},
+        {true, &SC::Escort},
         {true, &SC::Invite},
         {true, &SC::RemoveNpc},
         {true, &SC::KickOut},
@@ -133,5 +133,3 @@ bool ServerCommands::IsUsablePosition(const WorldPos& position)
 {
     return gGame && gGame->IsKnownLevel(position.level) && std::isfinite(position.x) && std::isfinite(position.y);
 }
-
-void ServerCommands::Unserved(const Args&, Player*) {}

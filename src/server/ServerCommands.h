@@ -76,7 +76,9 @@ private:
     // The player's own requests (ServerCommandsPlayer.cpp).
     static void WarpConfirm(const Args& args, Player* player);
     static void UseSkill(const Args& args, Player* player);
+    static void Rescue(const Args& args, Player* player);
     static void Delivery(const Args& args, Player* player);
+    static void Escort(const Args& args, Player* player);
     static void RemoveNpc(const Args& args, Player* player);
     static void Resurrect(const Args& args, Player* player);
     static void UseEntity(const Args& args, Player* player);
@@ -112,7 +114,4 @@ private:
     static void PickUpEntity(const Args& args, Player* player);
     static void ShiftPowerupsDown(const Args& args, Player* player);
     static void ShiftPowerupsUp(const Args& args, Player* player);
-    // The requests whose operations raids, rescues and escorts carry out: checked by the
-    // table, then dropped until those operations exist.
-    static void Unserved(const Args& args, Player* player);
 };

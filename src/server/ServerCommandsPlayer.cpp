@@ -83,6 +83,18 @@ void ServerCommands::UseSkill(const Args& args, Player* player)
         player->UseSkillOn(skill->GetRecordId(), target);
 }
 
+void ServerCommands::Rescue(const Args& args, Player* player)
+{
+    if (Actor* actor = FindActor(ToInt(args[0])))
+        player->Rescue(*actor);
+}
+
+void ServerCommands::Escort(const Args& args, Player* player)
+{
+    if (Actor* actor = FindActor(ToInt(args[0])))
+        player->Escort(*actor);
+}
+
 void ServerCommands::Delivery(const Args& args, Player* player)
 {
     Actor* actor = FindActor(ToInt(args[0]));

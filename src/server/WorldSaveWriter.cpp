@@ -100,11 +100,15 @@ bool WorldSaveWriter::IsRebuiltOnLoad(const Entity& entity)
 
 void WorldSaveWriter::WriteEntities(const Game& game)
 {
-    // Mended: a recruit's candidate was written with its quest and again here, and came back twice.
+    // Mended: a recruit's candidate was written with its quest and again here, and came back twice;
+    // so did a treasure map's chest, which its quest buries again when it is read.
     std::vector<const Entity*> written;
-    for (const auto& quest : game.GetQuests().GetList())
+    for (const auto& quest : game.GetQuests().GetList()) {
         if (quest && quest->type == QuestType::Recruit && !quest->failed && quest->target.Get())
             written.push_back(quest->target.GetAs<Entity>());
+        if (quest && quest->type == QuestType::TreasureMap && quest->treasureChest.Get())
+            written.push_back(quest->treasureChest.GetAs<Entity>());
+    }
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
         if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) || IsRemadeByCovenant(*entity) ||

@@ -18,9 +18,12 @@
 #include "rules/GameData.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
+#include "entities/Inventory.h"
 #include "entities/Player.h"
+#include "rules/items/InventoryBase.h"
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
@@ -689,6 +692,135 @@ TEST_F(LifeWorld, QuestSoakKeepsTheQuestListAndSlotsWhole)
     }
     EXPECT_GT(most, 3u) << "quests came and went";
     quests.forceQuests = false;
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    app.ShutDown();
+}
+
+// The shipped world's own events, as a band at large calls them: it drags two peoples into war
+// and sends a war gate with its band against the town; traps are laid in the streets, a trader
+// wanders out, and the covenants' crystals move; all on the shipped records without a warning.
+TEST_F(LifeWorld, TheShippedEventsOfEveryKindHappenInTheShippedWorld)
+{
+    ASSERT_TRUE(app.StartUp());
+    gRandomSystem->Seed(20261209);
+    app.RunFrame();
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    auto* player = new Player();
+    player->stats.Set(CharacterStat::Level, 6);
+    player->SetPosition(gGame->GetStartPosition(0));
+    ASSERT_NE(gGame->AddEntity(player), -1);
+    gGame->OnPlayerJoined(*player);
+    GameQuests& quests = gGame->GetQuests();
+    const QuestDefinition* bandAtLarge = gGameData->FindQuestDefinition(gDatabase->FindEntryByName("QuestBandAtLarge"));
+    ASSERT_NE(bandAtLarge, nullptr);
+    Quest* band = nullptr;
+    for (int attempt = 0; attempt < 20 && !band; ++attempt)
+        band = quests.StartQuestFromDefinition(bandAtLarge);
+    ASSERT_NE(band, nullptr);
+    auto startOf = [&](int32_t type) {
+        Quest* started = nullptr;
+        for (int attempt = 0; attempt < 40 && !started; ++attempt)
+            started = quests.StartQuestOfType(type, band);
+        return started;
+    };
+
+    Quest* war = startOf(QuestType::War);
+    ASSERT_NE(war, nullptr) << "the band drags the world into war";
+    ASSERT_EQ(war->goals.size(), 2u);
+    EXPECT_TRUE(quests.AreFactionsAtWar(*war->goals[0].target, *war->goals[1].target));
+
+    Quest* attack = startOf(QuestType::TownAttack);
+    ASSERT_NE(attack, nullptr);
+    auto* gate = attack->target.GetAs<Actor>();
+    ASSERT_NE(gate, nullptr);
+    EXPECT_EQ(gate->GetMonsterType(), gGameData->FindMonsterType("MonsterTownAttackGate"));
+    EXPECT_GE(attack->spawnedCount, 3) << "the gate's band";
+    EXPECT_LE(attack->spawnedCount, 5);
+
+    Quest* traps = startOf(QuestType::TownTraps);
+    ASSERT_NE(traps, nullptr);
+    EXPECT_GE(traps->spawnedCount, 3) << "plates laid in the town";
+    Quest* trader = startOf(QuestType::WanderingVendor);
+    ASSERT_NE(trader, nullptr);
+    auto* vendor = trader->target.GetAs<Actor>();
+    ASSERT_NE(vendor, nullptr);
+    EXPECT_EQ(vendor->GetMonsterType(), gGameData->FindMonsterType("NpcVendorWanderingClassWarden"));
+
+    ASSERT_GT(gGame->GetCovenantCount(), 0);
+    auto crystals = [] {
+        int64_t total = 0;
+        for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
+            if (const Covenant* covenant = gGame->GetGameCovenant(i))
+                total += covenant->statistics.Get(CovenantStat::Money);
+        return total;
+    };
+    for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
+        if (Covenant* covenant = gGame->GetGameCovenant(i))
+            covenant->statistics.Set(CovenantStat::Money, 2000);
+    int64_t before = crystals();
+    EXPECT_EQ(quests.StartQuestOfType(QuestType::CrystalGain, nullptr), nullptr) << "over as it happens";
+    EXPECT_GE(crystals(), before + 100);
+    before = crystals();
+    quests.StartQuestOfType(QuestType::CrystalLoss, nullptr);
+    EXPECT_LE(crystals(), before - 100);
+    for (int32_t type : {QuestType::InfluenceGain, QuestType::InfluenceLoss, QuestType::GuardBreaksFree})
+        quests.StartQuestOfType(type, nullptr);
+
+    for (int frame = 0; frame < 3; ++frame) {
+        now += 60;
+        app.RunFrame();
+    }
+    gDebugSystem->Flush();
+    std::string log = Log();
+    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+    app.ShutDown();
+}
+
+// A treasure map a character carries, used through the world host's own request line, sets its
+// quest and buries its chest; the character who opens that chest has solved it.
+TEST_F(LifeWorld, AShippedTreasureMapSetsItsQuestAndItsChestSolvesIt)
+{
+    ASSERT_TRUE(app.StartUp());
+    gRandomSystem->Seed(20261210);
+    app.RunFrame();
+    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    auto* player = new Player();
+    player->SetPosition(gGame->GetStartPosition(0));
+    ASSERT_NE(gGame->AddEntity(player), -1);
+    player->SetUpNew(0);
+    player->stats.Set(CharacterStat::Level, 6);
+    gGame->OnPlayerJoined(*player);
+    // Carried as a character carries it: in the cells a satchel in the first bag place opens.
+    std::unique_ptr<ItemBase> satchel = player->inventory->CreateItem();
+    satchel->Load(gDatabase->FindEntryByName("LeatherSatchel"));
+    ASSERT_TRUE(player->inventory->PlaceItem(satchel, InventoryGroupIndex::Main, 0, 0));
+    std::unique_ptr<ItemBase> map = player->inventory->CreateItem();
+    map->Load(gDatabase->FindEntryByName("TreasureMapWeathered"));
+    const int32_t slot = 3;
+    ASSERT_TRUE(player->inventory->PlaceItem(map, InventoryGroupIndex::Bag1, slot, 0));
+    int32_t held = player->CountActiveQuests();
+
+    ASSERT_TRUE(gWorldHost->GetClientCommands().Execute(
+        "useItem " + std::to_string(InventoryGroupIndex::Bag1) + " " + std::to_string(slot), player));
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, slot), nullptr) << "the map is used up";
+    ASSERT_EQ(player->CountActiveQuests(), held + 1);
+    Quest* quest = nullptr;
+    for (const auto& running : gGame->GetQuests().GetList())
+        if (running && running->type == QuestType::TreasureMap)
+            quest = running.get();
+    ASSERT_NE(quest, nullptr);
+    EXPECT_TRUE(player->HasQuest(quest->questId));
+    auto* chest = quest->treasureChest.GetAs<Chest>();
+    ASSERT_NE(chest, nullptr);
+    EXPECT_EQ(chest->position.level, quest->targetLevel);
+
+    int32_t score = player->stats.Get(CharacterStat::Score);
+    chest->Use(player);
+    EXPECT_FALSE(player->HasQuest(quest->questId)) << "handed in";
+    EXPECT_EQ(player->stats.Get(CharacterStat::Score), score + 250);
     gDebugSystem->Flush();
     std::string log = Log();
     EXPECT_EQ(log.find("^c001"), std::string::npos) << log;

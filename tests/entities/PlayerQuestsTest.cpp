@@ -143,7 +143,7 @@ TEST_F(PlayerQuestWorld, SixHeldQuestsFillTheSlotsForAcceptingAndTalking)
     EXPECT_TRUE(Sent("$$FullQuestSlots$$"));
     auto* npc = Spawn<Sentient>(110.0f, 100.0f);
     game.talkQuests[npc->entityNumber] = 6;
-    player->TalkToQuestNpc(*npc);
+    player->Escort(*npc);
     EXPECT_TRUE(Sent("$$NoFreeQuestSlots$$"));
 }
 
@@ -223,12 +223,12 @@ TEST_F(PlayerQuestWorld, TalkingToAnNpcStepsItsQuestOrTakesTheGamesOne)
     auto* npc = Spawn<Sentient>(110.0f, 100.0f);
     Offer(4, "Chat");
     game.talkQuests[npc->entityNumber] = 4;
-    player->TalkToQuestNpc(*npc);
+    player->Escort(*npc);
     ASSERT_TRUE(player->HasQuest(4));
     std::string talk = "talk " + std::to_string(npc->entityNumber);
     EXPECT_EQ(Slot(*player, 0).calls, std::vector<std::string>{talk});
     Slot(*player, 0).targetEntity = npc;
-    player->TalkToQuestNpc(*npc);
+    player->Escort(*npc);
     EXPECT_EQ(Slot(*player, 0).calls, (std::vector<std::string>{talk, talk}));
     EXPECT_EQ(player->CountActiveQuests(), 1);
 }

@@ -170,3 +170,32 @@ TEST_F(WorldSaveShipped, AQuestOnATownNpcFindsItsNpcAgainWhenItIsReadBack)
     }
 }
 
+
+// A treasure map's chest is buried again by its quest when the world is read, so the file holds
+// it only as the quest: after a load there is the one chest, and it is the quest's.
+TEST_F(WorldSaveShipped, ATreasureMapsChestComesBackOnceAndStillTheQuests)
+{
+    const QuestDefinition* map = gameData.FindQuestDefinition(database.FindEntryByName("QuestTreasureMap"));
+    ASSERT_NE(map, nullptr);
+    Quest* quest = nullptr;
+    for (int attempt = 0; attempt < 10 && !quest; ++attempt)
+        quest = game->GetQuests().StartQuestFromDefinition(map);
+    ASSERT_NE(quest, nullptr);
+    ASSERT_NE(quest->treasureChest.Get(), nullptr);
+    std::vector<std::string> saved = RecordNames();
+
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    RemakeGame();
+    game->SetCurrentLevel(0);
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(RecordNames(), saved);
+    const Quest* read = nullptr;
+    for (const auto& running : game->GetQuests().GetList())
+        if (running && running->type == QuestType::TreasureMap)
+            read = running.get();
+    ASSERT_NE(read, nullptr);
+    auto* chest = read->treasureChest.GetAs<Chest>();
+    ASSERT_NE(chest, nullptr);
+    EXPECT_TRUE(chest->questNotify) << "opening it still tells the quest";
+    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+}

@@ -499,17 +499,24 @@ WorldPos GameQuests::GetTownCenter() const
 
 bool GameQuests::PickCovenantHome(WorldPos& home, std::string& covenantText)
 {
-    std::vector<int32_t> living;
-    for (int32_t i = 0; i < game.GetCovenantCount(); ++i)
-        if (const Covenant* covenant = game.GetGameCovenant(i); covenant && !covenant->eliminated)
-            living.push_back(i);
-    if (living.empty() || !gRandomSystem)
+    const Covenant* covenant = PickRandomCovenant();
+    if (!covenant)
         return false;
-    int32_t index =
-        living[static_cast<size_t>(gRandomSystem->RandomInt(RandomStream::GameData, static_cast<int32_t>(living.size())))];
-    home = game.GetGameCovenant(index)->GetHomePosition();
-    covenantText = game.GetCovenantText(index);
+    home = covenant->GetHomePosition();
+    covenantText = game.GetCovenantText(covenant->index);
     return true;
+}
+
+Covenant* GameQuests::PickRandomCovenant()
+{
+    std::vector<Covenant*> living;
+    for (int32_t i = 0; i < game.GetCovenantCount(); ++i)
+        if (Covenant* covenant = game.GetGameCovenant(i); covenant && !covenant->eliminated)
+            living.push_back(covenant);
+    if (living.empty() || !gRandomSystem)
+        return nullptr;
+    return living[static_cast<size_t>(
+        gRandomSystem->RandomInt(RandomStream::GameData, static_cast<int32_t>(living.size())))];
 }
 
 int32_t GameQuests::CountTownNpcs() const

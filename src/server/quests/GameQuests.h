@@ -183,6 +183,7 @@ public:
     void RaiseSpawnChance(int32_t level, const MonsterType* monsterType, float multiplier) override;
     WorldPos GetTownCenter() const override;
     bool PickCovenantHome(WorldPos& home, std::string& covenantText) override;
+    Covenant* PickRandomCovenant() override;
     TimeStamp GetNow() const override;
     int32_t GetDifficulty() const override;
     const QuestWorld* GetQuestWorld() const override;

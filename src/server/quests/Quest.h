@@ -349,6 +349,9 @@ private:
     bool SetUpSiege();
     bool SetUpWanderingVendor();
     bool SetUpNewNpc();
+    // A living covenant's crystals or influence move by a share of the covenants' average.
+    bool SetUpCovenantShare();
+    bool SetUpGuardBreaksFree();
 
     // The target of the world quest a linked copy mirrors; the own target otherwise.
     Entity* GetWorldTarget() const;

@@ -419,9 +419,14 @@ bool Quest::ChooseWar(Quest* origin)
         b = PickWarSide();
     if (!a || !b || a == b)
         return false;
-    float relation = origin ? 0.0f : host->GetFactionRelation(*a, *b);
+    // Mended: a war drawn from another quest counts the relation as 0 for its odds, a certain
+    // war; tested against the war threshold too, that 0 refused every such war. Whether the two
+    // are enemies already is their real relation.
+    float relation = host->GetFactionRelation(*a, *b);
     if (relation < host->GetWarThreshold())
         return false;
+    if (origin)
+        relation = 0.0f;
     // Mended: a missing or broken multiplier would divide by zero or poison the roll.
     float mult = definition->reputationMult > 0.0f && std::isfinite(definition->reputationMult)
                      ? definition->reputationMult

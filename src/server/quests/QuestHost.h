@@ -9,6 +9,7 @@
 #include <vector>
 
 class Actor;
+class Covenant;
 class DatabaseEntry;
 class Entity;
 class MonsterType;
@@ -89,6 +90,8 @@ public:
     virtual WorldPos GetTownCenter() const = 0;
     // The home of a living covenant drawn uniformly, with the covenant's line; false without one.
     virtual bool PickCovenantHome(WorldPos& home, std::string& covenantText) = 0;
+    // A covenant not yet destroyed, drawn uniformly; null without one.
+    virtual Covenant* PickRandomCovenant() = 0;
     virtual int32_t CountTownNpcs() const = 0;
     // Null outside the list and for an empty entry.
     virtual Actor* GetTownNpc(int32_t index) const = 0;

@@ -4,8 +4,10 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
+#include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
+#include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/GameServices.h"
@@ -13,6 +15,7 @@
 #include "entities/TrapGround.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/covenants/DiplomacyText.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
@@ -46,6 +49,42 @@ int32_t QuestSetUpBlockAt(const WorldPos& position)
     column = std::clamp(column, 0, tuning.blocksPerRow - 1);
     row = std::clamp(row, 0, tuning.blocksPerColumn - 1);
     return row * tuning.blocksPerRow + column;
+}
+
+// The crystals a covenant holds, or its influence over all four counters.
+int64_t QuestSetUpHoldings(const Covenant& covenant, bool influence)
+{
+    if (!influence)
+        return covenant.statistics.Get(CovenantStat::Money);
+    int64_t total = 0;
+    for (int32_t stat = CovenantStat::InfluenceAdventure; stat <= CovenantStat::InfluenceTransferred; ++stat)
+        total += covenant.statistics.Get(stat);
+    return total;
+}
+
+// The average holdings of the covenants still standing; 0 without any.
+double QuestSetUpAverageHoldings(bool influence)
+{
+    double total = 0.0;
+    int32_t living = 0;
+    for (int32_t i = 0; gGame && i < gGame->GetCovenantCount(); ++i)
+        if (const Covenant* covenant = gGame->GetGameCovenant(i); covenant && !covenant->eliminated) {
+            total += static_cast<double>(QuestSetUpHoldings(*covenant, influence));
+            ++living;
+        }
+    return living > 0 ? total / living : 0.0;
+}
+
+// Influence lost comes off the world counter first, then competition, adventure and
+// transferred, none below 0.
+void QuestSetUpTakeInfluence(Covenant& covenant, int64_t amount)
+{
+    for (int32_t stat : {CovenantStat::InfluenceWorld, CovenantStat::InfluenceCompetition,
+                         CovenantStat::InfluenceAdventure, CovenantStat::InfluenceTransferred}) {
+        int64_t taken = std::clamp<int64_t>(amount, 0, std::max(0, covenant.statistics.Get(stat)));
+        covenant.statistics.Set(stat, static_cast<int32_t>(covenant.statistics.Get(stat) - taken));
+        amount -= taken;
+    }
 }
 
 } // namespace
@@ -196,8 +235,13 @@ bool Quest::SetUpKind(Quest* origin, bool restore)
         return SetUpSiege();
     case WanderingVendor:
         return complete || SetUpWanderingVendor();
+    // The events that happen at once happen once: a restored record changes the world no more.
     case NewNpc:
-        return SetUpNewNpc();
+        return restore || SetUpNewNpc();
+    case CrystalGain: case CrystalLoss: case InfluenceGain: case InfluenceLoss:
+        return restore || SetUpCovenantShare();
+    case GuardBreaksFree:
+        return restore || SetUpGuardBreaksFree();
     default:
         break;
     }
@@ -443,6 +487,8 @@ bool Quest::SetUpTreasure()
     chest->Load(entry);
     chest->level = level;
     chest->Randomize(targetLevel);
+    // Mended: without it the opened chest never told its quest, which then never ended.
+    chest->questNotify = true;
     const GameSystemTuning& tuning = gGameData->GetTuning();
     WorldPos where{targetLevel, Roll() * tuning.levelWidth, Roll() * tuning.levelHeight};
     WorldPos free;
@@ -579,6 +625,63 @@ bool Quest::SetUpNewNpc()
     std::string typeName = GetNameByIndex(npc->GetNpcType());
     SendNews(MakeLocToken("QuestAnnounceNewNpc", "$$NpcType%s$$ %s", typeName.c_str(), npc->GetName().c_str()),
              kNewsKind);
+    return true;
+}
+
+bool Quest::SetUpCovenantShare()
+{
+    using namespace QuestType;
+    bool influence = IsOfType({InfluenceGain, InfluenceLoss});
+    bool gain = IsOfType({CrystalGain, InfluenceGain});
+    Covenant* covenant = host->PickRandomCovenant();
+    if (!covenant)
+        return true;
+    float low = definition->minPercentChange;
+    float high = std::max(low, definition->maxPercentChange);
+    double share = static_cast<double>(low + (high - low) * Roll()) * QuestSetUpAverageHoldings(influence);
+    int64_t held = QuestSetUpHoldings(*covenant, influence);
+    double drawn = gain ? std::floor(0.5 + share) : std::min(std::ceil(share), static_cast<double>(held));
+    if (!std::isfinite(drawn) || drawn < 1.0)
+        return true;
+    auto amount = static_cast<int32_t>(std::min(drawn, static_cast<double>(INT32_MAX)));
+    if (!influence)
+        covenant->statistics.Set(CovenantStat::Money,
+                                 static_cast<int32_t>(std::clamp<int64_t>(held + (gain ? amount : -amount), 0, INT32_MAX)));
+    else if (gain)
+        covenant->AddInfluence(2, amount);
+    else
+        QuestSetUpTakeInfluence(*covenant, amount);
+    // The news tells what changed: influence stops at its cap, crystals at the counter's end.
+    amount = static_cast<int32_t>(std::min<int64_t>(std::llabs(QuestSetUpHoldings(*covenant, influence) - held), INT32_MAX));
+    if (amount < 1)
+        return true;
+    std::string line = DiplomacyText::CovenantLine(*covenant);
+    std::string shown = FormatThousands(amount);
+    const char* key = influence ? (gain ? "QuestAnnounceInfluenceGain" : "QuestAnnounceInfluenceLoss")
+                                : (gain ? "QuestAnnounceCrystalGain" : "QuestAnnounceCrystalLoss");
+    if (influence)
+        SendNews(MakeLocToken(key, "%s %s", line.c_str(), shown.c_str()), kNewsKind);
+    else
+        SendNews(MakeLocToken(key, "%s %s %s", line.c_str(), shown.c_str(),
+                              gLocSystem ? gLocSystem->GetPluralEnding(amount) : ""),
+                 kNewsKind);
+    return true;
+}
+
+bool Quest::SetUpGuardBreaksFree()
+{
+    Covenant* covenant = host->PickRandomCovenant();
+    std::vector<int32_t> standing;
+    for (int32_t slot = 0; covenant && slot < Covenant::kGuardSlots; ++slot)
+        if (covenant->GetGuard(slot))
+            standing.push_back(slot);
+    if (standing.empty())
+        return true;
+    int32_t slot = standing[static_cast<size_t>(DrawIndex(static_cast<int32_t>(standing.size())))];
+    std::string name = covenant->GetName();
+    SendNews(MakeLocToken("QuestAnnounceGuardBreaksFree", "%s%s", name.c_str(), GetPossessiveSuffix(name).c_str()),
+             kNewsKind);
+    covenant->ReleaseGuard(slot);
     return true;
 }
 

@@ -31,14 +31,17 @@ namespace {
 
 constexpr float kQuestThievesEffectSeconds = 5.0f;
 
+// The kinds are an item's requirement: armour from cloth to plate, shields and capes; the
+// weapons from daggers to staves.
 bool QuestThievesIsArmorKind(int32_t kind)
 {
-    return (kind >= 4 && kind <= 7) || kind == 14 || kind == 15;
+    return (kind >= ItemRequirement::ArmorCloth && kind <= ItemRequirement::ArmorPlate) ||
+           kind == ItemRequirement::Shield || kind == ItemRequirement::Cape;
 }
 
 bool QuestThievesIsWeaponKind(int32_t kind)
 {
-    return kind >= 8 && kind <= 13;
+    return kind >= ItemRequirement::WeaponDagger && kind <= ItemRequirement::WeaponStaff;
 }
 
 } // namespace
@@ -244,11 +247,13 @@ bool Quest::TryRewardItems(Player& player, float classSkewChance) const
         std::unique_ptr<Item> item = gSpawnSystem->GenerateItem(request);
         if (!item)
             continue;
-        int32_t kind = item->GetItemType();
+        // Mended: the kind is the item's requirement, not its slot; by slot a weapon reward
+        // took boots and rings and refused two-handed swords.
+        const ItemDefinition* itemDefinition = item->GetDefinition();
+        int32_t kind = itemDefinition ? itemDefinition->itemRequirement : ItemRequirement::None;
         bool fits = (!definition->armorReward || QuestThievesIsArmorKind(kind)) &&
                     (!definition->weaponReward || QuestThievesIsWeaponKind(kind));
-        // The players' classes take every item alike, so the skew draw alone decides.
-        if (fits && (classSkewChance <= 0.0f || Roll() >= classSkewChance)) {
+        if (fits && (Item::MeetsItemRequirement(player, *item) || Roll() >= classSkewChance)) {
             ItemGround::Drop(player.position, item, true, true, true);
             return true;
         }

@@ -119,7 +119,12 @@ TEST_F(ShippedQuests, EachGeneratesSavesLoadsAndDescribesItselfInEnglish)
         FakeQuest quest{&world};
         Start(quest, *definition, 6, 4242u);
         EXPECT_GE(quest.count, 1) << name;
-        EXPECT_GT(quest.xpReward, 0) << name;
+        // What the town hands out, gives a player or takes back pays; the world's own events are
+        // set to no one, and a treasure map's reward is its chest.
+        if (definition->returnNpcType != NpcType::None || definition->autoGiveToPlayer ||
+            definition->randomQuestChance > 0.0f) {
+            EXPECT_GT(quest.xpReward, 0) << name;
+        }
         std::string title = quest.BuildTitle(-1, false);
         std::string text = quest.BuildText(6, TimeStamp{}, "Ada");
         ExpectKnownKeys(title + text, name);
@@ -176,4 +181,23 @@ TEST_F(ShippedQuests, EveryQuestKindSpeaksWithKeysEnglishHas)
         text += quest.BuildTitle(-1, false) + quest.BuildText(6, TimeStamp{}, "Ada");
         ExpectKnownKeys(text, "QuestType " + std::to_string(type));
     }
+}
+
+// A click on a quest's NPC offers the deed of the first flag it carries, rescue before delivery
+// before escort: the rescue, escort and delivery folk of the first class, whose types every
+// quest's NPC takes, carry their own role's flag alone, so that each is offered its own.
+TEST_F(ShippedQuests, TheQuestFolkCarryOnlyTheirOwnRolesFlag)
+{
+    std::string className = gameData.GetCharacterClassName(0);
+    ASSERT_FALSE(className.empty());
+    auto flags = [&](const char* role) {
+        const MonsterType* type = gameData.FindMonsterType(std::string("Npc") + role + className);
+        EXPECT_NE(type, nullptr) << role << className;
+        const MonsterDefinition* actor = type ? type->definition : nullptr;
+        return actor ? std::vector<bool>{actor->canBeRescued, actor->canReceiveDelivery, actor->canBeEscorted}
+                     : std::vector<bool>{};
+    };
+    EXPECT_EQ(flags("Rescue"), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(flags("Delivery"), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(flags("Escort"), (std::vector<bool>{false, false, true}));
 }

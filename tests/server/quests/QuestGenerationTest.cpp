@@ -518,6 +518,33 @@ TEST_F(QuestGeneration, AWarNeedsTwoFactionsThatAreNotEnemiesYet)
     EXPECT_TRUE(quests->wars.empty());
 }
 
+// A quest that drags the world into war gives odds of a certain war, but two factions that are
+// enemies already still fight no new one.
+TEST_F(QuestGeneration, AWarDrawnFromAnotherQuestIsCertainUnlessTheyAreEnemiesAlready)
+{
+    Quest* origin = Start("HuntAny");
+    ASSERT_NE(origin, nullptr);
+    int32_t made = 0;
+    for (int32_t i = 0; i < 100; ++i) {
+        quests->wars.clear();
+        Quest* war = quests->StartQuestOfType(QuestType::War, origin);
+        if (!war)
+            continue;
+        ++made;
+        EXPECT_TRUE(quests->AreFactionsAtWar(*war->goals[0].target, *war->goals[1].target));
+        quests->DeleteQuest(war->questId);
+    }
+    // Only the draws that pair two factions fail: about half of them, where a neutral world
+    // without the origin made a war of only one pair in four.
+    EXPECT_GT(made, 30);
+
+    quests->wars.clear();
+    quests->neutral = 10.0f;
+    for (int32_t i = 0; i < 100; ++i)
+        EXPECT_EQ(quests->StartQuestOfType(QuestType::War, origin), nullptr);
+    EXPECT_TRUE(quests->wars.empty());
+}
+
 // ---- Checks ---------------------------------------------------------------------------------------------
 
 TEST_F(QuestGeneration, EachStartConditionCanHoldAQuestBack)

@@ -1,6 +1,9 @@
 // QuestProgressTest -- the per-player step and expiry through the game's update and the players' slots: scouting, escorts, the tutorial's tours, rescue, delivery and late quests.
 #include "server/quests/QuestKindWorld.h"
 
+#include "core/CommandSystem.h"
+#include "server/ServerCommands.h"
+
 #include <cmath>
 
 namespace {
@@ -162,7 +165,7 @@ TEST_F(QuestProgress, AnEscortedNpcKeepsUpWithinFourHundred)
     quests().KeepEscortsNear(*player);
     EXPECT_FLOAT_EQ(traveller->position.x, 701.0f);
 
-    player->TalkToQuestNpc(*traveller);
+    player->Escort(*traveller);
     EXPECT_TRUE(traveller->following);
     EXPECT_EQ(traveller->GetLeader(), player);
 }
@@ -210,6 +213,48 @@ TEST_F(QuestProgress, ARescueWaitsForSafetyAndAKidnappedNpcGoesHome)
     lost->Rescue(traveller, true);
     EXPECT_TRUE(lost->IsComplete());
     EXPECT_EQ(game->GetUnlocks().size(), 1u) << "the class is unlocked";
+}
+
+// The client's "rescue" and "escort" lines reach the world's quests through the server's command
+// table, with the sending player: a rescue completes only its own quest, an escort is taken up
+// and followed, and a sixth quest finds no slot.
+TEST_F(QuestProgress, RescueAndEscortRequestsReachTheQuestsThroughTheCommandTable)
+{
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    auto run = [&](const char* command, const Entity& npc) {
+        return commands.Execute(std::string(command) + " " + std::to_string(npc.entityNumber), player);
+    };
+    Quest* lost = Make("Lost");
+    Actor* missing = Creature("MonsterBear", 2000.0f, 2);
+    Actor* bystander = Creature("MonsterBear", 1500.0f, 2);
+    lost->target.Set(missing);
+    ASSERT_NE(player->AcceptQuest(lost->questId), nullptr);
+    EXPECT_TRUE(run("rescue", *bystander));
+    EXPECT_FALSE(lost->IsComplete()) << "not the quest's NPC";
+    EXPECT_TRUE(run("rescue", *missing));
+    EXPECT_TRUE(lost->IsComplete());
+    EXPECT_EQ(Completed(), 1) << "the holder hands it in";
+    EXPECT_EQ(game->GetUnlocks().size(), 1u);
+
+    Quest* walk = Make("Walk");
+    Actor* traveller = Creature("MonsterBear", 500.0f);
+    walk->target.Set(traveller);
+    EXPECT_TRUE(run("escort", *traveller));
+    EXPECT_TRUE(player->HasQuest(walk->questId)) << "taken up by the request";
+    EXPECT_TRUE(traveller->following);
+    EXPECT_EQ(traveller->GetLeader(), player);
+
+    while (player->HasFreeQuestSlot())
+        ASSERT_NE(player->AcceptQuest(Make("Scout")->questId), nullptr);
+    Quest* second = Make("Walk");
+    Actor* wanderer = Creature("MonsterBear", 600.0f);
+    second->target.Set(wanderer);
+    game->GetClientLines().clear();
+    run("escort", *wanderer);
+    EXPECT_EQ(CountLinesWith("$$NoFreeQuestSlots$$"), 1);
+    EXPECT_FALSE(wanderer->following);
+    EXPECT_FALSE(player->HasQuest(second->questId));
 }
 
 TEST_F(QuestProgress, ALateQuestFailsEverywhereOnceWithItsNews)

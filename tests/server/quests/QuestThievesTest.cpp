@@ -5,6 +5,9 @@
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 
+#include <set>
+#include <string>
+
 namespace {
 
 constexpr const char* kQuestThievesRecords = R"(
@@ -85,6 +88,62 @@ RecruitTwo
     MaxLevel 100
     Excluded 1
 }
+SpawnSystem
+{
+    MaxNormalItemLevel 20
+}
+RewardRing
+{
+    Type Item
+    ItemType Ring
+    SpawnChance 1
+    MinLevel 1
+    MaxLevel 20
+}
+RewardGreaves
+{
+    Type Item
+    ItemType Legs
+    ItemRequirement ArmorLeather
+    SpawnChance 1
+    MinLevel 1
+    MaxLevel 20
+}
+RewardPlate
+{
+    Type Item
+    ItemType Chest
+    ItemRequirement ArmorPlate
+    SpawnChance 1
+    MinLevel 1
+    MaxLevel 20
+}
+RewardGreatsword
+{
+    Type Item
+    ItemType HandBoth
+    ItemRequirement WeaponSwordTwoHanded
+    SpawnChance 1
+    MinLevel 1
+    MaxLevel 20
+}
+Arms
+{
+    Type Quest
+    QuestType KillMonsters
+    WeaponReward 1
+    MaxItemGenerationTries 40
+    DuplicatesAllowed 1
+}
+Mail
+{
+    Type Quest
+    QuestType KillMonsters
+    ArmorReward 1
+    ClassSkewChance 1
+    MaxItemGenerationTries 40
+    DuplicatesAllowed 1
+}
 RecruitThree
 {
     Type MonsterType
@@ -110,6 +169,35 @@ protected:
 };
 
 } // namespace
+
+// A reward item is of the reward's kind by its requirement, not its slot: a weapon reward is
+// the two-handed sword, never the greaves or the ring. With the class skew at 1 only what the
+// player's class may wear is taken; when nothing it may wear turns up, the tries run again
+// without the skew.
+TEST_F(QuestThievesRecruits, RewardItemsAreOfTheirKindAndSuitTheClassUnlessNoneDoes)
+{
+    spawn.Load();
+    // The names of the items twelve rewards leave on the ground, each taken away again.
+    auto rewardsOf = [this](const char* name) {
+        std::set<std::string> dropped;
+        for (int32_t attempt = 0; attempt < 12; ++attempt) {
+            Quest* quest = Make(name);
+            quest->GenerateRewardItem(*player, quest->definition->classSkewChance);
+            for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+                if (auto* ground = dynamic_cast<ItemGround*>(game->GetEntity(number))) {
+                    dropped.insert(std::string(ground->GetItem()->GetEntry()->GetName()));
+                    game->RemoveEntity(ground);
+                    delete ground;
+                }
+        }
+        return dropped;
+    };
+    EXPECT_EQ(rewardsOf("Arms"), std::set<std::string>{"RewardGreatsword"});
+    EXPECT_EQ(rewardsOf("Mail"), (std::set<std::string>{"RewardGreaves", "RewardPlate"}))
+        << "no armour suits a player without the skills; the second series takes either";
+    player->extraSkills.push_back(ItemRequirement::ArmorLeather);
+    EXPECT_EQ(rewardsOf("Mail"), std::set<std::string>{"RewardGreaves"}) << "the plate never suits";
+}
 
 // With no vendor to rob and the chance to win, the thief wins at once with nothing stolen.
 TEST_F(QuestThievesRecruits, AThiefWithNoVendorToRobWinsWithNothing)

@@ -202,6 +202,7 @@ public:
     void RaiseSpawnChance(int32_t, const MonsterType*, float) override {}
     WorldPos GetTownCenter() const override { return {}; }
     bool PickCovenantHome(WorldPos&, std::string&) override { return false; }
+    Covenant* PickRandomCovenant() override { return nullptr; }
     TimeStamp GetNow() const override { return now; }
     int32_t GetDifficulty() const override { return 1; }
     const QuestWorld* GetQuestWorld() const override { return nullptr; }
