@@ -455,8 +455,25 @@ void ClientApp::OnGameUpdate(MessageBuffer& buffer)
     resources.Apply(head.resources);
     RunServerLines();
     gGameClient->ApplyGameUpdate(buffer, &resources);
-    if (link)
+    if (link) {
         link->ApplyUpdateTail(buffer);
+        PlaySounds();
+    }
+}
+
+void ClientApp::PlaySounds() const
+{
+    if (!gSoundSystem || !gSoundSystem->IsInitialised())
+        return;
+    for (const NetSoundRecord& record : sounds) {
+        const ClientResourceTable::Slot* slot = record.sound != -1 ? resources.Find(record.sound) : nullptr;
+        if (!slot || slot->handle == -1)
+            continue;
+        SoundPos where{record.position.level, record.position.x, record.position.y, 0.0f};
+        // The record's value is the sound's least distance, used only above 0.
+        gSoundSystem->PlayOwnedSound(slot->handle, where, record.entityNumber, 0, false,
+                                     record.value > 0.0f ? record.value : 0.0f, 0.0f);
+    }
 }
 
 void ClientApp::RunServerLines()

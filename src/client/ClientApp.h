@@ -171,6 +171,9 @@ private:
     // The world takes the seeds; the secret levels are rebuilt when the second one changed.
     static void TakeSeeds(int32_t difficulty, uint32_t worldSeed, uint32_t subSeed);
     void RunServerLines();
+    // Each sound of the update at its place and owner, once; a slot the table does not name is
+    // passed over.
+    void PlaySounds() const;
     void ShowFrameTexts() const;
     // The local player's body first, then every other entity in table order.
     void ForEachDrawnEntity(const std::function<void(EntityClient&)>& draw) const;
@@ -203,7 +206,7 @@ private:
     MessageBuffer receiveBuffer;
     MessageBuffer sendBuffer;
     NetGameUpdateHead head;
-    // The update's sounds, read to know the update whole; nothing plays them yet.
+    // The update's sounds, read with the rest of it and played once it applies.
     std::vector<NetSoundRecord> sounds;
     NetClientUpdate outgoing;
 };

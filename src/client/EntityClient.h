@@ -166,7 +166,7 @@ public:
     bool GetMapColor(float& red, float& green, float& blue) const;
     // With partyOnly only party members and the player's own quest item.
     bool IsShownOnMap(bool partyOnly) const;
-    // 0 for the invisible, 0.75 for things lying on the ground, 1 for the rest.
+    // 0 for the invisible and the dead, 0.75 for things lying on the ground, 1 for the rest.
     float GetPickPriority() const;
     bool AcceptsDroppedItem() const;
     // Whether the help labels name it: things to take and use in objects mode, else living monsters.

@@ -115,7 +115,8 @@ bool EntityClient::IsShownOnMap(bool partyOnly) const
 
 float EntityClient::GetPickPriority() const
 {
-    if (!(GetAlpha() > 0.0f))
+    // A corpse is never picked: the loot it dropped lies under it.
+    if (!(GetAlpha() > 0.0f) || IsDead())
         return 0.0f;
     return IsLyingOnGround() ? 0.75f : 1.0f;
 }

@@ -450,10 +450,11 @@ void PlayerClient::UpdateModes()
     const EntityClient* target = GetInteractionTarget();
     if (interactionMode == kModeDead && !shown->IsDead())
         interactionMode = 0;
-    if (!target && interactionMode != kModeDead)
-        interactionMode = 0;
-    if (interactionMode == kModeAttack && target && target->IsDead())
-        interactionMode = 0;
+    // Mended: these dropped the mode without leaving it, so the windows it opened (a trader's,
+    // a stash's) stayed open once their target was gone.
+    bool targetGone = !target && interactionMode != kModeDead;
+    if (targetGone || (interactionMode == kModeAttack && target && target->IsDead()))
+        DropMode();
     if (shown->IsDead())
         interactionMode = kModeDead;
     if (interactionMode == kModeApproach && target && TargetWithinReach())
@@ -465,12 +466,22 @@ void PlayerClient::UpdateModes()
     if (target && reach > 0.0f) {
         Vector2 delta = position.DeltaTo(target->position);
         if (delta.x * delta.x + delta.y * delta.y > reach * reach) {
-            interactionMode = 0;
+            DropMode();
             pendingTree = -1;
             pendingSkill = -1;
             interactionTarget.Clear();
         }
     }
+}
+
+void PlayerClient::DropMode()
+{
+    // The death screen and the pause keep to their own rules; any other mode is left properly,
+    // closing what it opened.
+    if (interactionMode == kModeDead || interactionMode == kModePaused)
+        interactionMode = 0;
+    else if (interactionMode != 0)
+        SetInteractionMode(true, 0, true);
 }
 
 void PlayerClient::UpdateHints()

@@ -353,6 +353,8 @@ private:
                                std::string_view fileName);
     void ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock);
     void UpdateModes();
+    // Back to mode 0 from whatever mode the frame finds without its target.
+    void DropMode();
     SkillClient* FindClientSkill(int32_t tree, int32_t index) const;
     // The alive interaction target; else the opponent while auto-attacking; else the target.
     EntityClient* GetSkillTarget() const;

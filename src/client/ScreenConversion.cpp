@@ -184,7 +184,9 @@ EntityClient* Client::PickEntityAt(int32_t cursorX, int32_t cursorY, const Entit
         if (cx < box.x1 || cx > box.x2 || cy < box.y2 || cy > box.y1)
             continue;
         float weight = ScreenConversion::GetPickWeight(*entity);
-        if (!(weight > 0.0f))
+        // What a click could not act on is looked through, so the click walks or reaches
+        // what lies behind it.
+        if (!(weight > 0.0f) || entity->GetClickAction(true, false) == 0)
             continue;
         float dx = cx - (box.x1 + box.x2) * 0.5f;
         float dy = cy - (box.y1 + box.y2) * 0.5f;

@@ -61,6 +61,7 @@ Vector2 WorldToScreen(const WorldPos& position, bool divideByZoom);
 Vector2 WorldToScreenRaised(const WorldPos& position, float height);
 ScreenBox GetEntityScreenBox(const EntityClient& entity);
 // The entity whose box holds the cursor, the heaviest and then the nearest to its box's centre
-// (the earlier of a tie); null while the client is not active.
+// (the earlier of a tie), passing over what a click could not act on (a corpse, scenery); null
+// while the client is not active.
 EntityClient* PickEntityAt(int32_t cursorX, int32_t cursorY, const EntityClient* ignored);
 } // namespace Client

@@ -14,10 +14,20 @@ namespace {
 // The adventure a world set up without a name plays.
 constexpr const char* kStoryDefaultAdventure = "World";
 
-const DatabaseEntry* StoryEntityRecord(int32_t number)
+const EntityClient* StoryEntity(int32_t number)
 {
     const EntityClient* entity = gGameClient && number >= 0 ? gGameClient->GetEntity(number) : nullptr;
-    return entity ? entity->GetRecord() : nullptr;
+    return entity && entity->GetRecord() ? entity : nullptr;
+}
+
+// A creature is named by its monster type while its story keys may sit on the actor record its
+// body comes from: the type's own value first, else the actor's.
+std::string StoryEntityString(const EntityClient& entity, const char* key)
+{
+    std::string value = entity.GetRecord()->GetString(key);
+    if (value.empty() && entity.GetKeyRecord() != entity.GetRecord())
+        value = entity.GetKeyRecord()->GetString(key);
+    return value;
 }
 
 // The adventure the world plays, or will play when none is set up yet.
@@ -55,16 +65,16 @@ std::string ClientUiGameView::GetPlayerTextFile() const
 
 std::string ClientUiGameView::GetEntityHistoryFile(int32_t entity) const
 {
-    const DatabaseEntry* record = StoryEntityRecord(entity);
-    return record ? record->GetString("TextFile") : std::string();
+    const EntityClient* shown = StoryEntity(entity);
+    return shown ? StoryEntityString(*shown, "TextFile") : std::string();
 }
 
 bool ClientUiGameView::GetEntityRescue(int32_t entity, std::string& textFile, std::string& sound) const
 {
-    const DatabaseEntry* record = StoryEntityRecord(entity);
-    if (!record)
+    const EntityClient* shown = StoryEntity(entity);
+    if (!shown)
         return false;
-    textFile = record->GetString("RescueTextFile");
-    sound = record->GetString("RescueSound");
+    textFile = StoryEntityString(*shown, "RescueTextFile");
+    sound = StoryEntityString(*shown, "RescueSound");
     return true;
 }

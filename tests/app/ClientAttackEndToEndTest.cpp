@@ -1,4 +1,4 @@
-// ClientAttackEndToEndTest -- the shipped game offscreen after "start both": left clicks pushed through SDL on a monster's screen place walk the player up to it and strike it through the world host until it is hurt and dies.
+// ClientAttackEndToEndTest -- the shipped game offscreen after "start both": left clicks pushed through SDL on a monster's screen place walk the player up to it and strike it through the world host until it is hurt and dies; a click on loot lying under a corpse takes the loot.
 #include "app/OffscreenGame.h"
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
@@ -9,6 +9,8 @@
 #include "core/SafePointer.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/Actor.h"
+#include "entities/Item.h"
+#include "entities/ItemGround.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -142,6 +144,59 @@ TEST_F(ClientAttackEndToEnd, ClicksOnAMonsterWalkUpToItAndStrikeItThroughTheHost
     EXPECT_TRUE(approached) << "no click picked the monster";
     EXPECT_TRUE(hurt) << "the host's monster never took damage";
     EXPECT_FALSE(alive()) << "the monster outlived 120 clicks";
+}
+
+TEST_F(ClientAttackEndToEnd, AClickOnLootLyingUnderACorpseWalksUpAndTakesTheLoot)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    Player* hostPlayer = Join();
+    ASSERT_NE(hostPlayer, nullptr);
+    Actor* monster = PlaceMonster(*hostPlayer);
+    ASSERT_NE(monster, nullptr);
+    int32_t corpseNumber = monster->entityNumber;
+    monster->TakeDamage(monster->health + 1000, nullptr, false, true);
+    auto knife = std::make_unique<Item>();
+    knife->SetEntry(gDatabase->FindEntryByName("EmberKnife"));
+    const Item* loot = knife.get();
+    ItemGround* ground = ItemGround::Drop(monster->position, knife, true, false, false);
+    ASSERT_NE(ground, nullptr);
+    int32_t lootNumber = ground->entityNumber;
+    SafePointer lying;
+    lying.Set(ground);
+    // Both mirrored: the corpse dead, the knife ready to be taken.
+    auto mirrored = [&] {
+        const EntityClient* corpse = gGameClient->GetEntity(corpseNumber);
+        const EntityClient* item = gGameClient->GetEntity(lootNumber);
+        return corpse && corpse->IsDead() && item && item->GetClickAction(true, false) != 0;
+    };
+    for (int i = 0; i < 40 && !mirrored(); ++i)
+        Frame();
+    ASSERT_TRUE(mirrored());
+    const EntityClient* corpse = gGameClient->GetEntity(corpseNumber);
+    ScreenBox lootBox = Client::GetEntityScreenBox(*gGameClient->GetEntity(lootNumber));
+    auto uiX = static_cast<int32_t>((lootBox.x1 + lootBox.x2) * 0.5f);
+    auto uiY = static_cast<int32_t>((lootBox.y1 + lootBox.y2) * 0.5f);
+    ScreenBox corpseBox = Client::GetEntityScreenBox(*corpse);
+    ASSERT_TRUE(uiX >= corpseBox.x1 && uiX <= corpseBox.x2 && uiY >= corpseBox.y2 && uiY <= corpseBox.y1)
+        << "the knife lies inside the corpse's box";
+
+    PushButton(SDL_MOUSEMOTION, uiX, uiY);
+    Frame();
+    PushButton(SDL_MOUSEBUTTONDOWN, uiX, uiY);
+    Frame();
+    PushButton(SDL_MOUSEBUTTONUP, uiX, uiY);
+    Frame();
+    EXPECT_EQ(gClientApp->GetLocalPlayer()->GetInteractionTarget(), gGameClient->GetEntity(lootNumber))
+        << "the click chose the knife, not the corpse";
+    for (int i = 0; i < 100 && lying.GetAs<ItemGround>(); ++i)
+        Frame();
+    EXPECT_EQ(lying.GetAs<ItemGround>(), nullptr) << "the knife still lies on the ground";
+    bool carried = false;
+    for (int32_t bag = 0; bag < InventoryGroupIndex::kCount; ++bag)
+        for (int32_t slot = 0; slot < hostPlayer->inventory->GetSlotCount(bag); ++slot)
+            carried = carried || hostPlayer->inventory->GetItem(bag, slot) == loot;
+    EXPECT_TRUE(carried) << "the host's player does not carry the knife";
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// PlayerClientModesTest -- the player's interaction modes, their menus and refusals, the pick-up request, the reported auto-attack, the frame's hints, and walking to a move target over the real path finder until the world host stands the player there.
+// PlayerClientModesTest -- the player's interaction modes, their menus and refusals, the pick-up request, the reported auto-attack, windows closed when the target is left behind or gone, the frame's hints, and walking to a move target over the real path finder until the world host stands the player there.
 #include "client/PlayerClientWorld.h"
 
 #include "core/UserVarSystem.h"
@@ -74,6 +74,52 @@ TEST_F(PlayerClientModes, TradeOpensTheWindowOfItsPartnerWithItsHintAndLeavingCl
     EXPECT_EQ(CountLines("showMenu Buy-sell"), 1);
     EXPECT_EQ(CountLines("showMenu BagControl"), 1);
     EXPECT_EQ(ui.shownHints, (std::vector<std::string>{"Vendors", "Gambler", "GuardVendor"}));
+}
+
+// Targets are let go beyond a few cells.
+class PlayerClientModesReach : public PlayerClientModes {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly("GridSize 32 32\nMaxSelectedEntityDistance 300\n");
+        MakePlayer();
+        Join();
+    }
+};
+
+TEST_F(PlayerClientModesReach, ATraderLeftBehindOrGoneClosesTheWindowsItsModeOpened)
+{
+    EntityClient* trader = MirroredNeighbour(20.0f);
+    ASSERT_NE(trader, nullptr);
+    trader->isVendor = true;
+    player->SetInteractionTarget(trader, true);
+    ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
+    ASSERT_EQ(CountLines("showMenu VendorMenu"), 1);
+    player->Update(0.05f);
+    EXPECT_EQ(player->interactionMode, 22) << "near enough to go on trading";
+    trader->position = player->GetPosition().Offset(Vector2{301.0f, 0.0f});
+    player->Update(0.05f);
+    EXPECT_EQ(player->interactionMode, 0);
+    EXPECT_EQ(player->GetInteractionTarget(), nullptr);
+    EXPECT_EQ(CountLines("hideMenu VendorMenu"), 1);
+
+    // A stash the host takes away while it is open.
+    Entity* chest = Spawn<Entity>(hostPlayer->position.x + 20.0f, hostPlayer->position.y, hostPlayer->position.level);
+    ClientFrame(50);
+    ClientFrame(50);
+    int32_t chestNumber = chest->entityNumber;
+    EntityClient* shownChest = gameClient->GetEntity(chestNumber);
+    ASSERT_NE(shownChest, nullptr);
+    player->SetInteractionTarget(shownChest, true);
+    ASSERT_TRUE(player->SetInteractionMode(false, 10, false));
+    game->RemoveEntity(chest);
+    for (int i = 0; i < 3 && gameClient->GetEntity(chestNumber); ++i)
+        ClientFrame(50);
+    ASSERT_EQ(player->GetInteractionTarget(), nullptr);
+    player->Update(0.05f);
+    EXPECT_EQ(player->interactionMode, 0);
+    EXPECT_EQ(CountLines("hideMenu Stash"), 1);
+    EXPECT_EQ(CountLines("hideMenu stashBag7"), 1);
 }
 
 TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)

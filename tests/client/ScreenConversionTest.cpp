@@ -1,4 +1,4 @@
-// ScreenConversionTest -- screen points and world positions: the two conversions undo each other on the 4:3 and the wide screen at every zoom, an entity's box on the screen, and the pick under the cursor by weight, then nearness, then table order, through entities the real world host sent.
+// ScreenConversionTest -- screen points and world positions: the two conversions undo each other on the 4:3 and the wide screen at every zoom, an entity's box on the screen, and the pick under the cursor by weight, then nearness, then table order, looking through corpses and scenery, through entities the real world host sent.
 #include "client/ClientWorld.h"
 
 #include "client/ScreenConversion.h"
@@ -11,6 +11,12 @@ namespace {
 
 constexpr const char* kScreenConversionRecords = R"(
 PickPost
+{
+    Type Object
+    Radius 30
+    ToggleUsableObject 1
+}
+PickProp
 {
     Type Object
     Radius 30
@@ -153,6 +159,37 @@ TEST_F(ScreenConversionPick, AThingOnTheGroundGivesWayToAnythingElseUnderTheCurs
     ASSERT_NE(picked, nullptr);
     EXPECT_EQ(picked->entityNumber, post->entityNumber);
     EXPECT_FLOAT_EQ(ScreenConversion::GetPickWeight(*gameClient->GetEntity(ground->entityNumber)), 0.75f);
+}
+
+TEST_F(ScreenConversionPick, ACorpseOrSceneryNoClickActsOnIsLookedThroughToTheLootBehindIt)
+{
+    Join();
+    auto knife = std::make_unique<Item>();
+    knife->SetEntry(database.FindEntryByName("PickKnife"));
+    ItemGround* ground =
+        ItemGround::Drop(link->player->position.Offset(Vector2{60.0f, 0.0f}), knife, true, false, false);
+    ASSERT_NE(ground, nullptr);
+    Entity* body = Post(62.0f, 2.0f);
+    Mirror();
+    Vector2 onItem = ScreenOf(ground);
+    onItem.y -= 5.0f;
+    EntityClient* shownBody = gameClient->GetEntity(body->entityNumber);
+    ASSERT_NE(shownBody, nullptr);
+    ASSERT_EQ(PickAt(onItem), shownBody) << "alive, it stands before the knife";
+    // Dead where it stood: the knife under it is what the click reaches.
+    shownBody->maxHealth = 20;
+    shownBody->health = 0;
+    EXPECT_EQ(PickAt(onItem)->entityNumber, ground->entityNumber);
+
+    // Scenery a click cannot act on is passed over too; over bare ground nothing is picked, so
+    // the click walks.
+    auto* prop = new Entity();
+    prop->SetEntry(database.FindEntryByName("PickProp"));
+    prop->SetPosition(link->player->position.Offset(Vector2{-60.0f, -60.0f}));
+    ASSERT_NE(game->AddEntity(prop), -1);
+    Mirror();
+    ASSERT_EQ(gameClient->GetEntity(prop->entityNumber)->GetClickAction(true, false), 0);
+    EXPECT_EQ(PickAt(ScreenOf(prop) + Vector2{0.0f, -5.0f}), nullptr);
 }
 
 } // namespace

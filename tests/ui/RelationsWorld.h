@@ -103,6 +103,9 @@ ActorVillager
     Class ClassVillager
     Npc 1
     Radius 10
+    TextFile "Texts/villager.txt"
+    RescueTextFile "Texts/villagerRescued.txt"
+    RescueSound "Sounds/thanks.ogg"
 }
 MonsterVillager
 {

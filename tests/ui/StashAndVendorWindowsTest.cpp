@@ -4,6 +4,7 @@
 #include "core/DatabaseEntry.h"
 #include "entities/Stash.h"
 #include "entities/Vendor.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 
 #include <sstream>
@@ -263,6 +264,35 @@ TEST_F(StashAndVendorWindows, AVendorsGoodsAreBoughtSoldAndBoughtBackForTheMoney
     ASSERT_NE(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
     EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0)->GetEntry()->GetName(), "Helm");
     EXPECT_EQ(ShownName("BuyBack"), "");
+}
+
+TEST_F(StashAndVendorWindows, AStackOnTheCounterIsPricedAndSoldOneUnitAtATimeAsTheHostSellsIt)
+{
+    Start();
+    Vendor* vendor = PlaceVendor("MonsterTrader");
+    DealWith(vendor, 22);
+    ItemBase* pebbles = Stock(vendor, "Pebble", 4);
+    pebbles->SetStackCount(5);
+    int32_t unit = pebbles->GetValue(false);
+    ASSERT_GT(unit, 0);
+    ASSERT_GT(pebbles->GetValue(true), unit);
+    hostPlayer->stats.Set(CharacterStat::Money, unit);
+    Sync();
+    std::string tooltip;
+    std::string title;
+    ASSERT_TRUE(Slot("Goods4").GetHelpText(305, 5, tooltip, title));
+    EXPECT_NE(tooltip.find("$$TooltipPrice$$ " + FormatMoney(unit)), std::string::npos) << tooltip;
+
+    Press(305, 5, 1);
+    EXPECT_EQ(Shown("$$CantAffordItem$$"), 0) << "one unit's price is in hand";
+    EXPECT_EQ(Queued(), Lines({"buyItem 15 4"}));
+    Sync();
+    EXPECT_EQ(HostMoney(), 0);
+    ASSERT_NE(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0)->GetStackCount(), 1);
+    EXPECT_EQ(vendor->GetStockItem(4)->GetStackCount(), 4);
+    Press(305, 5, 1);
+    EXPECT_EQ(Shown("$$CantAffordItem$$"), 1) << "the next unit is one too many";
 }
 
 TEST_F(StashAndVendorWindows, WithNoRoomLeftTheHostRefusesThePurchaseAndTakesNoMoney)

@@ -1,4 +1,4 @@
-// TextSourceClientTest -- the text sources over the client's own view of a joined game: an entity's class from its record and the player's from its class stat, the chosen class's description, the game clock, the player's bags and the story files, as the world host's updates left them.
+// TextSourceClientTest -- the text sources over the client's own view of a joined game: an entity's class from its record and the player's from its class stat, the chosen class's description, the game clock, the player's bags and the story files (a creature's from its actor record), as the world host's updates left them.
 #include "ui/RelationsWorld.h"
 
 #include "core/EnumTable.h"
@@ -49,6 +49,14 @@ TEST_F(TextSourceClient, TheClientsViewGivesClassesClockAndBagsAsTheHostSentThem
 
     const CharacterClass* villagers = view.GetEntityClass(villager->entityNumber);
     ASSERT_NE(villagers, nullptr) << "a creature's class comes from its record";
+    // Its story files too are its actor record's, though the host names it by its monster type.
+    EXPECT_EQ(view.GetEntityHistoryFile(villager->entityNumber), "Texts/villager.txt");
+    std::string rescueText;
+    std::string rescueSound;
+    ASSERT_TRUE(view.GetEntityRescue(villager->entityNumber, rescueText, rescueSound));
+    EXPECT_EQ(rescueText, "Texts/villagerRescued.txt");
+    EXPECT_EQ(rescueSound, "Sounds/thanks.ogg");
+    EXPECT_FALSE(view.GetEntityRescue(-1, rescueText, rescueSound));
     EXPECT_EQ(villagers->powerName, "$$Zeal$$");
     EXPECT_EQ(view.GetEntityClass(view.GetPlayerEntityNumber()), gGameData->FindCharacterClass("ClassWanderer"));
     EXPECT_EQ(view.GetEntityClass(-1), nullptr);

@@ -23,9 +23,10 @@ struct ItemAffix {
 struct ItemTooltipOptions {
     // The viewer's CharacterStat values; with them, unmet requirements show in red.
     const IntArray* viewerStats = nullptr;
-    // A vendor's repurchase slot shows the value times this factor instead of the value.
-    bool repurchase = false;
-    float repurchaseFactor = 1.0f;
+    // A vendor's goods show their price instead of their value: one unit's value (a unit is what
+    // the vendor sells of a stack) times this factor, rounded down.
+    bool vendorGoods = false;
+    float vendorFactor = 1.0f;
     // A gamble slot hides the affixes and shows the gamble price.
     bool gamble = false;
     // A tome whose bookshelf cell is already taken says so.

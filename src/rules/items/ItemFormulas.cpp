@@ -348,8 +348,8 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
         out += "\n$$TooltipTomeShelved$$";
     if (options.gamble)
         out += "\n$$TooltipPrice$$ " + FormatMoney(GetPrice());
-    else if (options.repurchase)
-        out += "\n$$TooltipPrice$$ " + FormatMoney(Saturate(std::floor(GetValue(true) * options.repurchaseFactor)));
+    else if (options.vendorGoods)
+        out += "\n$$TooltipPrice$$ " + FormatMoney(Saturate(std::floor(GetValue(false) * options.vendorFactor)));
     else
         out += "\n$$TooltipValue$$ " + FormatMoney(GetValue(true));
 }

@@ -22,7 +22,9 @@
 #include "resources/shaders/ShaderLookup.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -521,9 +523,14 @@ int32_t UIItemSlot::BuyPrice(const ItemClient& item) const
 {
     if (IsGambleCase())
         return item.GetPrice();
-    int32_t value = item.GetValue(true);
-    float factor = repurchaseSlot && gGameData ? GetSellPercent(gGameData->GetTuning(), value) : 1.0f;
-    return static_cast<int32_t>(std::floor(static_cast<double>(value) * factor));
+    // Mended: a stack was priced whole, while the host sells one unit of it.
+    double price = std::floor(static_cast<double>(item.GetValue(false)) * VendorPriceFactor(item));
+    return static_cast<int32_t>(std::clamp(price, 0.0, static_cast<double>(std::numeric_limits<int32_t>::max())));
+}
+
+float UIItemSlot::VendorPriceFactor(const ItemClient& item) const
+{
+    return repurchaseSlot && gGameData ? GetSellPercent(gGameData->GetTuning(), item.GetValue(false)) : 1.0f;
 }
 
 bool UIItemSlot::CanAfford(const ItemClient& item, int32_t price) const

@@ -107,7 +107,10 @@ private:
     void Move(UIItemSlot& dragged);
     bool MoveFits(const UIItemSlot& dragged) const;
     bool KeepsBagsOutOfThemselves(const UIItemSlot& dragged) const;
+    // What the vendor charges for one unit, as the host reckons it.
     int32_t BuyPrice(const ItemClient& item) const;
+    // 1, or in a repurchase slot the share of the unit's value that buys it back.
+    float VendorPriceFactor(const ItemClient& item) const;
     bool CanAfford(const ItemClient& item, int32_t price) const;
     static bool IsShelvedTome(const PlayerClient& player, const ItemClient& item);
     float CooldownLeft(const ItemClient& item) const;

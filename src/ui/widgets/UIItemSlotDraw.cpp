@@ -206,8 +206,8 @@ bool UIItemSlot::GetHelpText(int32_t x, int32_t y, std::string& text, std::strin
     }
     ItemTooltipOptions options;
     options.viewerStats = player->GetStats();
-    options.repurchase = repurchaseSlot;
-    options.repurchaseFactor = 1.0f;
+    options.vendorGoods = vendorSlot;
+    options.vendorFactor = VendorPriceFactor(*item);
     options.gamble = IsGambleCase();
     options.tomeShelved = IsShelvedTome(*player, *item);
     text.clear();
