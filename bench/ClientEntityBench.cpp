@@ -31,6 +31,7 @@ public:
     void AddModel(const ModelSurfacesDesc&) override { ++submissions; }
     void AddShadow(const WorldPos3&, float) override { ++submissions; }
     void AddIcon(const WorldPos3&, float, float, int32_t) override { ++submissions; }
+    void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override { ++submissions; }
     void AddTagAxes(const WorldPos3&, const Matrix3&) override { ++submissions; }
     int32_t GetOutlineTexture(int32_t) const override { return 1; }
     int32_t GetGlowTexture(int32_t) const override { return 1; }

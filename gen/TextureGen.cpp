@@ -618,7 +618,8 @@ bool AddFonts(ArchiveWriter& archive)
 
 // The renderer's stock looks of entities: a soft shadow under them, the hover tints by friend
 // or foe, and the glows of set, unique and artifact equipment. Tints are flat colours the
-// shaders add over the model.
+// shaders add over the model. The white ring under the player's target takes its colour from
+// the target's side.
 bool AddEntityStock(ArchiveWriter& archive)
 {
     Image shadow = Sprite(64, [](float dx, float dy, int, int) { return Falloff(std::sqrt(dx * dx + dy * dy), 1.5f) * 0.6f; });
@@ -640,7 +641,12 @@ bool AddEntityStock(ArchiveWriter& archive)
         {"Textures/Stock/glow_unique.tga", {1.0f, 0.8f, 0.25f, 0.35f}},
         {"Textures/Stock/glow_artifact.tga", {1.0f, 0.4f, 0.9f, 0.35f}},
     };
-    if (!AddImage(archive, "Textures/Stock/shadow.tga", shadow))
+    Image ring = Sprite(64, [](float dx, float dy, int, int) {
+        float fromRim = std::fabs(std::sqrt(dx * dx + dy * dy) - 0.8f);
+        return (0.14f - fromRim) * 14.0f;
+    });
+    if (!AddImage(archive, "Textures/Stock/shadow.tga", shadow) ||
+        !AddImage(archive, "Textures/Stock/selected_target.tga", ring))
         return false;
     for (const Tint& tint : tints) {
         Image flat(8, 8, true);

@@ -573,6 +573,8 @@ void ClientApp::QueueEntities(WorldView& view)
         if (!entity.IsHidden() && !(entity.flags & EntityBase::kFlagHideModel))
             WorldView::AddEntityLight(entity);
     });
+    if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)
+        player->DrawSelectedTarget(scene);
 }
 
 void ClientApp::DrawEntityOverlays()

@@ -40,6 +40,12 @@ void WorldViewEntityScene::AddIcon(const WorldPos3& position, float size, float 
     view.GetEffects().AddParticleSurface(*shader, view.ToRenderSpace(position), 0.0f, size * 0.5f, colour, alpha, 0.0f);
 }
 
+void WorldViewEntityScene::AddGroundMark(const WorldPos3& position, float size, const Color& colour, int32_t texture)
+{
+    if (texture != -1)
+        view.AddGroundQuad(position, size, colour, 1.0f, texture);
+}
+
 void WorldViewEntityScene::AddTagAxes(const WorldPos3& position, const Matrix3& matrix)
 {
     if (!gRenderer)

@@ -27,6 +27,8 @@ public:
     virtual void AddShadow(const WorldPos3& position, float size) = 0;
     // A camera-facing square of the texture, size wide, centred on the point.
     virtual void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) = 0;
+    // A flat square of the texture, size wide and tinted, on the ground under the point.
+    virtual void AddGroundMark(const WorldPos3& position, float size, const Color& colour, int32_t texture) = 0;
     // The three axes of a tag, a developer's aid.
     virtual void AddTagAxes(const WorldPos3& position, const Matrix3& matrix) = 0;
     // The stock textures of the hover outline by map colour and of the glow by item kind; -1
@@ -43,6 +45,7 @@ public:
     void AddModel(const ModelSurfacesDesc& desc) override;
     void AddShadow(const WorldPos3& position, float size) override;
     void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) override;
+    void AddGroundMark(const WorldPos3& position, float size, const Color& colour, int32_t texture) override;
     void AddTagAxes(const WorldPos3& position, const Matrix3& matrix) override;
     int32_t GetOutlineTexture(int32_t colourIndex) const override;
     int32_t GetGlowTexture(int32_t glow) const override;

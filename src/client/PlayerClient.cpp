@@ -50,6 +50,7 @@ PlayerClient::PlayerClient()
     ClientUi* ui = PlayerClientUi();
     hintsSeen.assign(static_cast<size_t>(ui ? std::max(ui->GetHintCount(), 0) : 0), false);
     characterFlags.assign(CharacterFlag::kCount, false);
+    LoadOwnResources();
     Reset();
 }
 
@@ -86,6 +87,9 @@ void PlayerClient::Reset()
     body.Clear();
     itemLists[0].DeleteAll();
     StopMoving();
+    levelName.clear();
+    lowHealthPlaying = false;
+    lastTickSecond = -1;
 }
 
 void PlayerClient::NewGame()
@@ -434,6 +438,8 @@ void PlayerClient::Update(float seconds)
         slotEvent.Update(seconds);
     for (const auto& quest : questSlots)
         quest->CheckProgress(*this);
+    UpdateLevelName();
+    UpdateOwnSounds();
     UpdateHints();
 }
 

@@ -8,6 +8,7 @@
 #include "client/SkillListClient.h"
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
+#include "resources/ResourceHandle.h"
 #include "world/PathFinder.h"
 #include "rules/IntArray.h"
 #include "rules/items/ItemPtrList.h"
@@ -21,6 +22,7 @@
 
 class CharacterCovenantBlock;
 class ClientApp;
+class EntityScene;
 class ItemBase;
 class MessageBuffer;
 class PlayerCovenantClient;
@@ -119,6 +121,23 @@ public:
     // The body takes the player's place; the player takes the body's look.
     void SyncBody();
     void SetPosition(const WorldPos& newPosition) override;
+
+    // ---- What the player hears and reads of itself (PlayerClientSounds.cpp) -----------------------
+    // The tick and low-health sounds "GameSystem" names, and the "SelectedTarget" mark.
+    void LoadOwnResources();
+    // The last minute of the most urgent timed quest ticks once a whole second; the low-health
+    // warning starts once while health is at least 1 and below "LowHealthSoundWarningLevel",
+    // and stops outside that.
+    void UpdateOwnSounds();
+    // Whole seconds left (rounded up) of the timed quest nearest its end that is neither
+    // complete nor failed; -1 for none.
+    int32_t GetUrgentQuestSeconds() const;
+    // On a change of the level's name: "$$Discovered$$ %s" for a level above 0 the host has not
+    // marked discovered, else "$$Entering$$ %s", for five seconds.
+    void UpdateLevelName();
+    // The "SelectedTarget" mark, 48 wide in the target's map colour, on the ground under a
+    // target that is not hidden, while "ShowSelectedEntityIcon" is set.
+    void DrawSelectedTarget(EntityScene& scene) const;
 
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
     // Points the target at the entity (clearing the pending skill), leaving the mode first when asked.
@@ -393,6 +412,11 @@ private:
     PlayerCovenantClient* covenant = nullptr;
     std::unique_ptr<PlayerCovenantClient> ownCovenant;
     SafePointer followEntity;
+    ResourceHandle timeTickSound;
+    ResourceHandle selectedTargetMark;
+    ResourceHandle lowHealthSound;
+    bool lowHealthPlaying = false;
+    int32_t lastTickSecond = -1;
     bool moving = false;
     bool movePending = false;
     PathRecord path;

@@ -1,4 +1,4 @@
-// TradeRoundTripTest -- the shipped game joined with its rival covenants in an offscreen window: the trade window opened by its key and an amount chosen by clicks reach the world host's offer; each kind of entry built by the window's commands arrives there as the same offer; a rival's own offer comes back as the same record when accepted, and moves the money.
+// TradeRoundTripTest -- the shipped game joined with its rival covenants in an offscreen window: the trade window opened by its key and an amount chosen by clicks reach the world host's offer; each kind of entry built by the window's commands, an item among them, arrives there as the same offer; a rival's own offer comes back as the same record when accepted, and moves the money.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
@@ -9,6 +9,8 @@
 #include "core/CommandSystem.h"
 #include "core/UserVarSystem.h"
 #include "covenants/Covenant.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -101,6 +103,17 @@ TEST_F(TradeRoundTrip, EachKindBuiltInTheWindowArrivesAsTheSameOffer)
 {
     int32_t third = 1;
     Console({"TalkToCovenant 0"});
+    // An item the player carries, named by its place: the group low, the slot high.
+    std::unique_ptr<ItemBase> knife = std::make_unique<Item>();
+    knife->SetEntryByName("EmberKnife");
+    ASSERT_TRUE(host->inventory->AddItem(knife, InventoryGroupIndex::Bag1));
+    Frames(3);
+    int32_t itemPlace = -1;
+    for (int32_t group = InventoryGroupIndex::Bag1; group <= InventoryGroupIndex::Bag4 && itemPlace == -1; ++group)
+        for (int32_t slot = 0; slot < host->inventory->GetSlotCount(group) && itemPlace == -1; ++slot)
+            if (host->inventory->GetItem(group, slot))
+                itemPlace = group | (slot << 16);
+    ASSERT_NE(itemPlace, -1) << "the knife given";
     struct Case {
         std::vector<std::string> lines;
         int32_t sent;
@@ -120,6 +133,7 @@ TEST_F(TradeRoundTrip, EachKindBuiltInTheWindowArrivesAsTheSameOffer)
         {{"addToOffer 2 4"}, 0, 0},
         {{"addToOffer 2 5"}, 0, 0},
         {{"addTradeRouteToOffer 1"}, 0, 0},
+        {{"addItemToOffer 0 " + std::to_string(itemPlace)}, 0, 2},
         {{"addAdventureToOffer"}, 0, 0},
         {{"chooseOtherCovenant 3 2", "setUserVar OtherCovenant " + std::to_string(third), "addAgreementToOffer"}, 1, 1},
         {{"chooseCrystalsAmount 1", "setUserVar CrystalsAmount 3", "addCrystalsToOffer"}, 1, 1},

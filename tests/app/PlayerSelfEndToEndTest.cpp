@@ -1,0 +1,109 @@
+// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt.
+#include "app/OffscreenShots.h"
+#include "audio/SoundSystem.h"
+#include "client/GameClient.h"
+#include "client/ScreenConversion.h"
+#include "render/TextEvents.h"
+#include "resources/ResourceManager.h"
+#include "rules/GameData.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class PlayerSelfEndToEnd : public OffscreenShotGame {
+protected:
+    PlayerClient* Join()
+    {
+        StartShippedGame();
+        TypeOnConsole("start both");
+        for (int i = 0; i < 40 && !(Local() && HostPlayer()); ++i)
+            Frame();
+        Frames(2);
+        return Local();
+    }
+
+    static bool TextShown(const std::string& text)
+    {
+        for (const TextEvents::Record& record : gTextEvents->GetRecords())
+            if (record.text == text)
+                return true;
+        return false;
+    }
+
+    // Pixels of the box whose colour moved by more than a little between the two pictures.
+    static int ChangedPixels(const TargaImage& before, const TargaImage& after, int x1, int y1, int x2, int y2)
+    {
+        int changed = 0;
+        for (int y = y1; y <= y2; ++y)
+            for (int x = x1; x <= x2; ++x) {
+                std::array<int, 3> a = PixelAt(before, x, y);
+                std::array<int, 3> b = PixelAt(after, x, y);
+                int moved = std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+                changed += moved > 45 ? 1 : 0;
+            }
+        return changed;
+    }
+
+    static SoundInstance* LowHealthChannel(int32_t owner)
+    {
+        for (int32_t i = SoundSystem::kMusicChannels; i < SoundSystem::kChannelCount; ++i) {
+            SoundInstance* channel = gSoundSystem->GetChannel(i);
+            if (channel->IsActive() && channel->GetOwner() == owner &&
+                gResourceManager->GetName(channel->GetResource()) == gGameData->GetTuning().soundNameLowHealth)
+                return channel;
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(PlayerSelfEndToEnd, TheLevelsNameTheTargetsRingAndTheLowHealthWarning)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    PlayerClient* player = Join();
+    ASSERT_NE(player, nullptr);
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+
+    // The start level's name, once, as the level entered.
+    std::string level = gWorld->GetLevelName(player->GetPosition().level);
+    ASSERT_FALSE(level.empty());
+    EXPECT_TRUE(TextShown("$$Entering$$ " + level));
+    EXPECT_FALSE(TextShown("$$Discovered$$ " + level)) << "the town is never discovered";
+
+    // The player's own body chosen as the target: a ring on the ground beside its feet.
+    Frames(4);
+    TargaImage before = Screenshot();
+    TypeOnConsole("selectPlayer");
+    Frames(2);
+    ASSERT_EQ(player->GetInteractionTarget(), player->GetBody());
+    TargaImage after = Screenshot();
+    Vector2 feet = Client::WorldToScreen(player->GetBody()->position, true);
+    auto fx = static_cast<int>(feet.x);
+    auto fy = static_cast<int>(feet.y);
+    int ring = ChangedPixels(before, after, fx - 30, fy - 14, fx - 12, fy + 14) +
+               ChangedPixels(before, after, fx + 12, fy - 14, fx + 30, fy + 14);
+    EXPECT_GT(ring, 40) << "no ring beside the feet at " << fx << "," << fy;
+    EXPECT_LT(ChangedPixels(before, after, 20, 380, 120, 460), 10) << "the rest of the ground stands still";
+    KeepFailedFrame("player-self");
+
+    // Badly hurt on the host: the warning is heard at the player. (It is short: each frame is
+    // looked at as it ends.)
+    int32_t owner = player->GetEntityNumber();
+    int32_t warning = gGameData->GetTuning().lowHealthSoundWarningLevel;
+    ASSERT_GT(hostPlayer->health, warning) << "a new character starts above the warning";
+    ASSERT_EQ(LowHealthChannel(owner), nullptr);
+    hostPlayer->health = warning - 1;
+    bool heard = false;
+    for (int i = 0; i < 4 && !heard; ++i) {
+        Frame();
+        heard = LowHealthChannel(owner) != nullptr;
+    }
+    EXPECT_TRUE(heard);
+}

@@ -1,0 +1,150 @@
+// PlayerClientSoundsTest -- the player's own sounds on the recording driver: a timed quest's last minute ticks once a whole second; the low-health warning starts once while the body's health is at least 1 and below "LowHealthSoundWarningLevel", stops at the level and at death, and starts again on the next fall; the target's ring is asked for only while "ShowSelectedEntityIcon" is set and the target shows.
+#include "client/ClientServicesWorld.h"
+
+#include "client/EntityScene.h"
+#include "entities/Player.h"
+#include "server/quests/Quest.h"
+
+#include <set>
+
+namespace {
+
+// Writes down the ground marks the player's draw asks for.
+class MarkRecordingScene : public EntityScene {
+public:
+    void AddModel(const ModelSurfacesDesc&) override {}
+    void AddShadow(const WorldPos3&, float) override {}
+    void AddIcon(const WorldPos3&, float, float, int32_t) override {}
+    void AddGroundMark(const WorldPos3& position, float size, const Color&, int32_t texture) override
+    {
+        marks.push_back({position, size, texture});
+    }
+    void AddTagAxes(const WorldPos3&, const Matrix3&) override {}
+    int32_t GetOutlineTexture(int32_t) const override { return -1; }
+    int32_t GetGlowTexture(int32_t) const override { return -1; }
+    bool DrawsShadows() const override { return false; }
+
+    struct Mark {
+        WorldPos3 position;
+        float size = 0.0f;
+        int32_t texture = -1;
+    };
+    std::vector<Mark> marks;
+};
+
+// A hunt the player has ten game seconds for.
+constexpr const char* kPlayerClientSoundsQuests = R"(
+QuestQuickHunt
+{
+    Type Quest
+    QuestType KillMonsters
+    Count 3
+    MinTime 10
+    MaxTime 10
+}
+)";
+
+class PlayerClientSounds : public ClientServices<PlayerClientWorld> {
+protected:
+    void Start(const std::string& tuning)
+    {
+        WriteSound("Sounds/low.wav");
+        WriteSound("Sounds/tick.wav");
+        StartWorldOnly("SoundNameLowHealth \"Sounds/low.wav\"\nLowHealthSoundWarningLevel 50\n"
+                       "SoundNameTimeTick \"Sounds/tick.wav\"\n" + tuning,
+                       kPlayerClientSoundsQuests);
+        // The mirror was made before the game's tuning was read: it loads its own again.
+        player->LoadOwnResources();
+        Join();
+    }
+
+    // How many channels play the sound at the player's body.
+    int32_t Playing(const char* name)
+    {
+        int32_t count = 0;
+        for (int32_t i = SoundSystem::kMusicChannels; i < SoundSystem::kChannelCount; ++i) {
+            SoundInstance* channel = sound->GetChannel(i);
+            count += channel->IsActive() && channel->GetOwner() == player->GetEntityNumber() &&
+                     manager->GetName(channel->GetResource()) == name;
+        }
+        return count;
+    }
+    int32_t Warnings() { return Playing("Sounds/low.wav"); }
+
+    // The body at that health, then one frame of the player.
+    void HealthThenFrame(int32_t health)
+    {
+        player->GetBody()->maxHealth = 100;
+        player->GetBody()->health = health;
+        player->Update(0.05f);
+    }
+};
+
+} // namespace
+
+TEST_F(PlayerClientSounds, TheLowHealthWarningStartsOnceBelowItsLevelAndStopsAtItAndAtDeath)
+{
+    Start("");
+    HealthThenFrame(50);
+    EXPECT_EQ(Warnings(), 0) << "at the level exactly: silent";
+    HealthThenFrame(49);
+    EXPECT_EQ(Warnings(), 1);
+    HealthThenFrame(30);
+    EXPECT_EQ(Warnings(), 1) << "started once, not once a frame";
+    HealthThenFrame(0);
+    EXPECT_EQ(Warnings(), 0) << "the dead hear no warning";
+    HealthThenFrame(1);
+    EXPECT_EQ(Warnings(), 1) << "health 1 is still alive";
+    HealthThenFrame(80);
+    EXPECT_EQ(Warnings(), 0);
+
+    // This game leaves "ShowSelectedEntityIcon" off: a target gets no ring.
+    MarkRecordingScene scene;
+    player->SetInteractionTarget(player->GetBody(), false);
+    player->DrawSelectedTarget(scene);
+    EXPECT_TRUE(scene.marks.empty());
+}
+
+TEST_F(PlayerClientSounds, WithTheSwitchOnTheTargetGetsItsRingUnlessItIsHidden)
+{
+    Start("ShowSelectedEntityIcon 1\n");
+    MarkRecordingScene scene;
+    player->DrawSelectedTarget(scene);
+    EXPECT_TRUE(scene.marks.empty()) << "no target";
+    EntityClient* body = player->GetBody();
+    player->SetInteractionTarget(body, false);
+    player->DrawSelectedTarget(scene);
+    ASSERT_EQ(scene.marks.size(), 1u);
+    EXPECT_FLOAT_EQ(scene.marks[0].size, 48.0f);
+    EXPECT_EQ(scene.marks[0].position.level, body->position.level);
+    EXPECT_FLOAT_EQ(scene.marks[0].position.x, body->position.x);
+    EXPECT_FLOAT_EQ(scene.marks[0].position.y, body->position.y);
+    body->flags |= EntityBase::kFlagHidden;
+    player->DrawSelectedTarget(scene);
+    EXPECT_EQ(scene.marks.size(), 1u) << "a hidden target has no ring";
+}
+
+TEST_F(PlayerClientSounds, TheLastMinuteOfATimedQuestTicksOnceAWholeSecond)
+{
+    Start("");
+    EXPECT_EQ(player->GetUrgentQuestSeconds(), -1) << "no quest";
+    auto quest = std::make_unique<Quest>(nullptr);
+    quest->Setup(database.FindEntryByName("QuestQuickHunt"), 3, 5, 0, gameClient->clock);
+    game->GetWorldQuests().push_back(std::move(quest));
+    ASSERT_NE(hostPlayer->AcceptQuest(static_cast<int32_t>(game->GetWorldQuests().size()) - 1), nullptr);
+    ClientFrame(50);
+    ClientFrame(50);
+    int32_t left = player->GetUrgentQuestSeconds();
+    ASSERT_GT(left, 0) << "the host's quest reached the player's slot";
+    ASSERT_LE(left, 10);
+    EXPECT_EQ(Playing("Sounds/tick.wav"), 1) << "heard as it arrives";
+    // Four game seconds in quarters: each later whole second is heard once.
+    std::set<int32_t> later;
+    for (int i = 0; i < 16; ++i) {
+        ClientFrame(250);
+        if (int32_t second = player->GetUrgentQuestSeconds(); second != left)
+            later.insert(second);
+    }
+    EXPECT_GE(later.size(), 3u);
+    EXPECT_EQ(Playing("Sounds/tick.wav"), 1 + static_cast<int32_t>(later.size()));
+}
