@@ -50,7 +50,8 @@ void PlayerClient::LoadOwnResources()
     const GameSystemTuning& tuning = gGameData->GetTuning();
     PlayerSoundsLoad(tuning.soundNameTimeTick, timeTickSound);
     PlayerSoundsLoad(tuning.soundNameLowHealth, lowHealthSound);
-    LoadTextureByName(kPlayerSelectedTargetName, selectedTargetMark, TextureUsage::AlphaBlended);
+    if (gResourceManager)
+        LoadTextureByName(kPlayerSelectedTargetName, selectedTargetMark, TextureUsage::AlphaBlended);
 }
 
 void PlayerClient::DrawSelectedTarget(EntityScene& scene) const

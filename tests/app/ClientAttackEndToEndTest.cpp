@@ -9,6 +9,7 @@
 #include "core/SafePointer.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/Actor.h"
+#include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "entities/Player.h"

@@ -3,6 +3,7 @@
 
 #include "client/EntityScene.h"
 #include "entities/Player.h"
+#include "rules/quests/QuestDefinition.h"
 #include "server/quests/Quest.h"
 
 #include <set>
@@ -130,10 +131,20 @@ TEST_F(PlayerClientSounds, TheLastMinuteOfATimedQuestTicksOnceAWholeSecond)
     EXPECT_EQ(player->GetUrgentQuestSeconds(), -1) << "no quest";
     auto quest = std::make_unique<Quest>(nullptr);
     quest->Setup(database.FindEntryByName("QuestQuickHunt"), 3, 5, 0, gameClient->clock);
+    // Three kills to go, none made.
+    quest->count = 3;
+    quest->progress = 0;
     game->GetWorldQuests().push_back(std::move(quest));
     ASSERT_NE(hostPlayer->AcceptQuest(static_cast<int32_t>(game->GetWorldQuests().size()) - 1), nullptr);
     ClientFrame(50);
     ClientFrame(50);
+    ASSERT_EQ(player->CountQuests(), 1);
+    const QuestClient* held = player->GetQuestSlot(0);
+    ASSERT_NE(held, nullptr);
+    ASSERT_NE(held->definition, nullptr);
+    EXPECT_FLOAT_EQ(held->definition->maxTime, 10.0f);
+    EXPECT_FALSE(held->IsComplete());
+    EXPECT_FALSE(held->failed);
     int32_t left = player->GetUrgentQuestSeconds();
     ASSERT_GT(left, 0) << "the host's quest reached the player's slot";
     ASSERT_LE(left, 10);

@@ -185,9 +185,10 @@ TEST_F(ScreenConversionPick, ACorpseOrSceneryNoClickActsOnIsLookedThroughToTheLo
     // the click walks.
     auto* prop = new Entity();
     prop->SetEntry(database.FindEntryByName("PickProp"));
-    prop->SetPosition(link->player->position.Offset(Vector2{-60.0f, -60.0f}));
+    prop->SetPosition(link->player->position.Offset(Vector2{40.0f, 120.0f}));
     ASSERT_NE(game->AddEntity(prop), -1);
     Mirror();
+    ASSERT_NE(gameClient->GetEntity(prop->entityNumber), nullptr);
     ASSERT_EQ(gameClient->GetEntity(prop->entityNumber)->GetClickAction(true, false), 0);
     EXPECT_EQ(PickAt(ScreenOf(prop) + Vector2{0.0f, -5.0f}), nullptr);
 }
