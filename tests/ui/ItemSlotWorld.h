@@ -131,6 +131,12 @@ Almanac
         ui->RegisterCommands();
         ui->PushMenuByName("Slots");
         Sync();
+        // The level's name shown on arriving is nobody's answer to a slot: the messages are
+        // counted from here.
+        MessageBuffer none;
+        none.WriteInt(0);
+        none.SetReadPos(0);
+        textEvents.LoadTextEvents(none, PlayerClient::kFileVersion, Vector2{});
     }
 
     ItemBase* Give(const char* name, int32_t bag, int32_t slot)
