@@ -629,6 +629,22 @@ void ResourceManager::WaitForLoadQueue()
     }
 }
 
+void ResourceManager::WaitForAllLoads()
+{
+    if (IsLoaderThread())
+        return;
+    ContextHandOver handOver(contextLock);
+    auto pending = [](const ResourceEntry& entry) { return entry.refCount > 0 && !entry.loaded && !entry.free; };
+    for (;;) {
+        {
+            CriticalSectionGuard guard(lock);
+            if (!threadRunning.load() || std::none_of(entries.begin(), entries.end(), pending))
+                return;
+        }
+        gPlatformSystem->Sleep(0);
+    }
+}
+
 void ResourceManager::PrintResourceInfo(std::string_view name)
 {
     File* file = gFileSystem ? gFileSystem->Open(name, kFileRead | kFileBinary) : nullptr;

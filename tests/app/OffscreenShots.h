@@ -7,6 +7,7 @@
 #include "entities/Player.h"
 #include "server/WorldHost.h"
 #include "core/UserVarSystem.h"
+#include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -122,6 +123,7 @@ protected:
     // an earlier picture is not overwritten by a later one.
     TargaImage Screenshot()
     {
+        SettleLoads();
         PushMotion(639, 479);
         app.RunFrame();
         char name[64];
@@ -138,6 +140,11 @@ protected:
         EXPECT_TRUE(image.Parse(kept.data(), kept.size(), name));
         return image;
     }
+
+    // Every resource in use is built. The world draws a model only once the loader has read it,
+    // so on a busy machine a model still loading would be missing from one picture and not the
+    // next, and two pictures meant to match would differ.
+    static void SettleLoads() { gResourceManager->WaitForAllLoads(); }
 
     // Red, green and blue at a point; the file's rows run from the bottom, blue first.
     static std::array<int, 3> PixelAt(const TargaImage& image, int x, int y)
