@@ -59,6 +59,7 @@ public:
         pins.push_back(player);
     }
     void AddTravelPins(std::vector<MapPin>&, bool) override {}
+    void GetCovenants(std::vector<MapCovenant>&) const override {}
     bool KnowsLevel(int32_t) const override { return false; }
     bool IsQuestLevel(int32_t) const override { return false; }
     Vector2 WorldToScreen(const WorldPos& position) const override { return {position.x, position.y}; }
@@ -80,6 +81,7 @@ public:
         out = {520.0f, 8.0f, 112.0f, 112.0f};
         return true;
     }
+    bool GetLegendLayout(MapLegendLayout&) const override { return false; }
     bool shown = false;
 };
 
@@ -148,7 +150,8 @@ public:
         worldMap->RegisterCommands();
         miniMap = std::make_unique<MiniMap>(*worldMap);
         miniMap->RegisterCommands();
-        MapGraphics graphics{device.get(), &device->GetApi(), &device->GetStateCache(), immediate.get(), view.get(), {}};
+        MapGraphics graphics{device.get(), &device->GetApi(), &device->GetStateCache(), immediate.get(), view.get(),
+                             {}, {}, {}};
         worldMap->SetGraphics(graphics);
         worldMap->SetScene(&scene);
         worldMap->SetSource(&source);

@@ -63,10 +63,12 @@ void InstallMaps(Application& app)
         }
         return true;
     });
-    // The mask goes back before the resource flush that follows, so its texture is freed with the rest.
+    // The mask and the legend's font go back before the resource flush that follows, so they are freed with the rest.
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] {
         if (gMiniMap)
             gMiniMap->ReleaseMask();
+        if (gWorldMap)
+            gWorldMap->ReleaseHandles();
         if (gRenderer)
             gRenderer->SetMaps(nullptr, nullptr);
         if (gClientApp) {

@@ -6,8 +6,14 @@
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
+#include "client/CovenantClient.h"
 #include "client/ScreenConversion.h"
+#include "core/ColorSystem.h"
+#include "core/StringUtil.h"
 #include "core/system/GraphicsSystem.h"
+#include "render/WorldMap.h"
+#include "rules/GameData.h"
+#include "world/World.h"
 
 namespace {
 
@@ -21,6 +27,35 @@ MapPin ClientMapSourcePin(const EntityClient& entity)
     entity.GetMapColor(pin.colour[0], pin.colour[1], pin.colour[2]);
     pin.text = entity.GetHoverText(false, true, false);
     return pin;
+}
+
+std::array<float, 3> ClientMapSourceColour(int32_t index)
+{
+    std::array<float, 3> colour{};
+    ColorSystem::GetColorByIndex(colour[0], colour[1], colour[2], index);
+    return colour;
+}
+
+// A gate pin; its text gains the travel hint in teleport mode.
+MapPin ClientMapSourceGatePin(const WorldPos& position, int32_t kind, float size, std::string text, int32_t id)
+{
+    MapPin pin;
+    pin.position = position;
+    pin.kind = kind;
+    pin.size = size;
+    pin.colour = ClientMapSourceColour(ClientMapSource::kGateColour);
+    pin.text = std::move(text);
+    pin.id = id;
+    return pin;
+}
+
+// The level's own gate as the map recorded it, else the world's.
+WorldPos ClientMapSourceLevelGate(int32_t level)
+{
+    const ExploredLevel* record = gWorldMap ? gWorldMap->FindLevel(level) : nullptr;
+    if (record && record->levelGate.level >= 0)
+        return record->levelGate;
+    return gWorld ? gWorld->GetLevelGatePos(level) : WorldPos{-1, 0.0f, 0.0f, true};
 }
 
 } // namespace
@@ -68,15 +103,70 @@ void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins)
     }
 }
 
-void ClientMapSource::AddTravelPins(std::vector<MapPin>&, bool) {}
-
-bool ClientMapSource::KnowsLevel(int32_t) const
+// Covenants that stand, the player's own gate, the gates the player knows, then the town's gate.
+void ClientMapSource::AddTravelPins(std::vector<MapPin>& pins, bool teleportMode)
 {
-    return false;
+    const char* travelHint = teleportMode ? "\n^c008$$WorldMapTeleportToGate$$" : "";
+    float travelSize = teleportMode ? kTravelPinSize : kPinSize;
+    for (int32_t index = 0; gGameClient && index < gGameClient->GetCovenantCount(); ++index) {
+        const CovenantClient* covenant = gGameClient->GetCovenant(index, false);
+        if (!covenant || covenant->eliminated || covenant->homeLevel < 0)
+            continue;
+        MapPin pin;
+        pin.position = WorldPos{covenant->homeLevel, covenant->homeX, covenant->homeY, true};
+        pin.kind = 2;
+        pin.size = kCovenantPinSize;
+        pin.colour = ClientMapSourceColour(covenant->GetColor());
+        pin.text = StringFormat("%s $$WorldMapCovenantLocation$$%s", covenant->GetDisplayName().c_str(),
+                                teleportMode ? "\n^c008$$WorldMapTeleportToCovenant$$" : "");
+        pin.id = index;
+        pins.push_back(std::move(pin));
+    }
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (player && player->returnPoint.level >= 0)
+        pins.push_back(ClientMapSourceGatePin(player->returnPoint, 1, kPinSize, "$$WorldMapPlayersGate$$", -1));
+    const ItemPtrList* known = player ? &player->GetItemList(0) : nullptr;
+    for (int32_t i = 0; known && i < known->GetCount(); ++i) {
+        const ItemPtrEntry* entry = const_cast<ItemPtrList*>(known)->Get(i);
+        WorldPos gate = entry && entry->flag ? ClientMapSourceLevelGate(entry->number) : WorldPos{-1, 0.0f, 0.0f, true};
+        if (gate.level < 0)
+            continue;
+        std::string name = gWorld ? gWorld->GetLevelName(entry->number) : std::string();
+        pins.push_back(ClientMapSourceGatePin(gate, 1, travelSize,
+                                              StringFormat("%s $$Gate$$%s", name.c_str(), travelHint), i));
+    }
+    if (gWorld && gWorld->GetLevel(0) && gGameData) {
+        const FloatPair& place = gGameData->GetTuning().townGatePosition;
+        pins.push_back(ClientMapSourceGatePin(WorldPos{0, place.x, place.y, true}, 4, travelSize,
+                                              std::string("$$WorldMapTownGate$$") + travelHint, 0));
+    }
 }
 
-bool ClientMapSource::IsQuestLevel(int32_t) const
+void ClientMapSource::GetCovenants(std::vector<MapCovenant>& out) const
 {
+    out.clear();
+    for (int32_t index = 0; gGameClient && index < gGameClient->GetCovenantCount(); ++index) {
+        const CovenantClient* covenant = gGameClient->GetCovenant(index, false);
+        if (!covenant)
+            continue;
+        out.push_back({index, covenant->GetDisplayName(), ClientMapSourceColour(covenant->GetColor()), covenant->eliminated});
+    }
+}
+
+bool ClientMapSource::KnowsLevel(int32_t level) const
+{
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    return player && player->GetLevelGateFlag(level);
+}
+
+bool ClientMapSource::IsQuestLevel(int32_t level) const
+{
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    for (int32_t slot = 0; player && level >= 0 && slot < PlayerClient::kQuestSlots; ++slot) {
+        const QuestClient* quest = player->GetQuestSlot(slot);
+        if (quest && (quest->targetLevel == level || quest->destLevel == level))
+            return true;
+    }
     return false;
 }
 

@@ -1,4 +1,4 @@
-// ClientMapSource -- the client's answers to the maps: the local player and its mode, sight, the map shaders, the entities shown on maps, the screen mapping, the request queue and the click hook.
+// ClientMapSource -- the client's answers to the maps: the local player and its mode, sight, the map shaders, the entities, covenants and gates shown on maps, the quests' levels, the screen mapping, the request queue and the click hook.
 #pragma once
 
 #include "render/MapSource.h"
@@ -9,6 +9,11 @@ class ClientMapSource : public MapSource {
 public:
     // The local player's interaction mode that travels by map.
     static constexpr int32_t kTeleportMode = 14;
+    // Pin sides in map units: a travel pin grows in teleport mode; gates wear colour 8.
+    static constexpr float kPinSize = 4.0f;
+    static constexpr float kTravelPinSize = 12.0f;
+    static constexpr float kCovenantPinSize = 8.0f;
+    static constexpr int32_t kGateColour = 8;
 
     bool GetPlayerPosition(WorldPos& out) const override;
     bool IsTeleportMode() const override;
@@ -16,6 +21,7 @@ public:
     ResourceHandle GetEntityMapShader(int32_t level, int32_t tileX, int32_t tileY) override;
     void AddEntityPins(std::vector<MapPin>& pins) override;
     void AddTravelPins(std::vector<MapPin>& pins, bool teleportMode) override;
+    void GetCovenants(std::vector<MapCovenant>& out) const override;
     bool KnowsLevel(int32_t level) const override;
     bool IsQuestLevel(int32_t level) const override;
     Vector2 WorldToScreen(const WorldPos& position) const override;

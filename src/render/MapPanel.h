@@ -3,6 +3,19 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+
+// Where the world map's legend of covenants goes, in 640 x 480 units.
+struct MapLegendLayout {
+    float left = 0.0f;
+    // The last row's bottom; row i of c lies (c - i) rows above it.
+    float bottom = 0.0f;
+    float rowHeight = 0.0f;
+    float swatchSize = 0.0f;
+    // From the swatch's left edge to the name's.
+    float textOffset = 0.0f;
+    std::string fontName;
+};
 
 // The user interface fills it; without one the world map has no menu and does not scroll, and
 // the mini-map is not drawn.
@@ -20,4 +33,6 @@ public:
     virtual void ScrollByPixels(bool vertical, float pixels) = 0;
     // "drawUI" and the mini-map's frame shown: left, top, width, height in 640 x 480 units.
     virtual bool GetMiniMapRect(std::array<float, 4>& out) const = 0;
+    // False without an interface: no legend is drawn.
+    virtual bool GetLegendLayout(MapLegendLayout& out) const = 0;
 };

@@ -23,6 +23,15 @@ struct MapPin {
     int32_t id = -1;
 };
 
+// One covenant of the game, for the world map's legend.
+struct MapCovenant {
+    // In the game's covenant list.
+    int32_t index = -1;
+    std::string name;
+    std::array<float, 3> colour{};
+    bool eliminated = false;
+};
+
 // The client fills it; the maps keep their state without one and draw no pins.
 class MapSource {
 public:
@@ -43,7 +52,9 @@ public:
     // Covenants, the player's own gate and known gates, town gates, in that order; sizes and
     // click texts for the mode given.
     virtual void AddTravelPins(std::vector<MapPin>& pins, bool teleportMode) = 0;
-    // The local player knows a gate on the level or its party test passes there.
+    // Every covenant of the game in index order, the fallen ones too.
+    virtual void GetCovenants(std::vector<MapCovenant>& out) const = 0;
+    // The local player knows a gate on the level.
     virtual bool KnowsLevel(int32_t level) const = 0;
     // One of the player's quests aims at the level.
     virtual bool IsQuestLevel(int32_t level) const = 0;

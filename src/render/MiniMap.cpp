@@ -1,4 +1,4 @@
-// MiniMap -- the small masked map of the explored ground round the camera: a 128 x 128 ring buffer of map cells that redraws only what scrolled in or was explored, with the entities near the player as icons.
+// MiniMap -- the small masked map of the explored ground round the camera: a 128 x 128 ring buffer of map cells that redraws only what scrolled in or was explored, with the entities near the player and the explored openings to other levels as icons.
 #include "render/MiniMap.h"
 
 #include "core/ColorSystem.h"
@@ -267,6 +267,7 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
     std::vector<MapPin> pins;
     if (source)
         source->AddEntityPins(pins);
+    worldMap.AddConnectionPins(pins);
     for (const MapPin& pin : pins) {
         Vector2 delta = camera.DeltaTo(pin.position);
         float scale = static_cast<float>(std::max(zoom, 1));

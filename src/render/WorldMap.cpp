@@ -38,6 +38,12 @@ WorldMap::~WorldMap()
     }
 }
 
+void WorldMap::ReleaseHandles()
+{
+    legendFont.Reset();
+    legendFontName.clear();
+}
+
 void WorldMap::RegisterCommands()
 {
     drawMapVar = gUserVarSystem->RegisterVar("drawWorldMap", "0");

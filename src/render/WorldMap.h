@@ -4,6 +4,7 @@
 #include "core/UserVarRef.h"
 #include "core/Vector.h"
 #include "render/MapSource.h"
+#include "resources/ResourceHandle.h"
 #include "world/WorldPos.h"
 
 #include <array>
@@ -33,6 +34,10 @@ struct MapGraphics {
     WorldView* view = nullptr;
     // The GL texture of a standard handle (3 the pin circle, 6 the covenant plus); -1 for none.
     std::function<int32_t(int32_t index)> standardTexture;
+    // The resource handle of a standard handle (2 the second font); -1 for none.
+    std::function<int32_t(int32_t index)> standardHandle;
+    // The window's width and height in pixels.
+    std::function<std::array<int32_t, 2>()> viewSize;
 };
 
 // One level's explored state: N x N pixels of red, green, blue (the tile's map colour) and alpha
@@ -114,6 +119,8 @@ public:
     // on the grid, moved with the player and the scroll.
     Vector2 MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const;
     bool IsLevelShown(int32_t level) const;
+    // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
+    void AddConnectionPins(std::vector<MapPin>& out) const;
     // A gate entity read by the client: the level's own gate (id -1) or its connections' gates.
     void RecordGate(const WorldPos& position, int32_t gateId);
     void RevealFirstLevel();
@@ -121,6 +128,8 @@ public:
     void ClearCurrentLevel();
     // A new texture for every level; after the display lost them all.
     void RecreateTextures();
+    // Lets go of the legend's font before the resources close.
+    void ReleaseHandles();
 
     // "chars/<name>.map" for the character; nothing for an empty name. A file that cannot be
     // written is reported and the old one kept.
@@ -160,7 +169,10 @@ private:
     void UploadLevel(ExploredLevel& record);
     void DrawLevelSquares();
     void BuildPins();
-    void AddConnectionPins();
+    std::vector<MapPin> ConnectionGatePins() const;
+    void DrawZoneNames();
+    void DrawLegend();
+    Vector2 ToInterfaceUnits(const Vector2& pixels) const;
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
     void DrawPins();
     void SendTravel();
@@ -193,6 +205,8 @@ private:
     bool playerOffGrid = false;
     bool uploadEveryFrame = false;
     int64_t uploadedBytes = 0;
+    std::string legendFontName;
+    ResourceHandle legendFont;
     // A shader's average colour, by handle, while the world stays the same.
     mutable std::unordered_map<int32_t, std::array<uint8_t, 3>> shaderColours;
 };

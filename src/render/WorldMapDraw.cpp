@@ -1,4 +1,4 @@
-// WorldMap -- the open map: the level squares of the player's depth laid flat round the player, the pins in their fixed order, the hovered pin, the drag that scrolls and the click that travels.
+// WorldMap -- the open map: the level squares of the player's depth laid flat round the player, their names, the legend of covenants, the pins in their fixed order, the hovered pin, the drag that scrolls and the click that travels.
 #include "render/WorldMap.h"
 
 #include "core/ColorSystem.h"
@@ -8,8 +8,12 @@
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
 #include "render/MapPanel.h"
+#include "render/ScreenPrimitives.h"
+#include "render/TextMeasure.h"
 #include "render/WorldView.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/ResourceManager.h"
+#include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
 #include "world/World.h"
 
@@ -26,6 +30,14 @@ namespace {
 constexpr int32_t kWorldMapSideDirections[4] = {1, 7, 3, 5};
 // The scroll bars move a page of this many steps; each counts three times the extent.
 constexpr int32_t kWorldMapScrollPage = 60;
+// Gates are pinned in colour 8; a level's name is colour 2 while a quest aims there, else 0.
+constexpr int32_t kWorldMapGateColour = 8;
+constexpr int32_t kWorldMapQuestLevelColour = 2;
+// A connection's gate is pinned once the tile it stands on is explored past this.
+constexpr float kWorldMapGateExplored = 0.25f;
+// Standard handles: the second font names the levels; the cross is the legend's swatch.
+constexpr int32_t kWorldMapNameFont = 2;
+constexpr int32_t kWorldMapSwatchTexture = 5;
 
 Color WorldMapTableColour(int32_t index)
 {
@@ -169,6 +181,11 @@ void WorldMap::Draw()
     bool hasCursor = gInputSystem && gInputSystem->GetCursorPos(cursorX, cursorY);
     PrepareFrame(hasCursor, cursorX, cursorY);
     DrawLevelSquares();
+    graphics.device->SetProjectionMatrix(ScreenPrimitives::UiProjection());
+    graphics.device->SetModelViewMatrix(ScreenPrimitives::Identity());
+    graphics.cache->ResetState();
+    DrawZoneNames();
+    DrawLegend();
     graphics.view->BeginWorldView(target, 1.0f, false);
     graphics.cache->ResetState();
     DrawPins();
@@ -226,13 +243,48 @@ void WorldMap::BuildPins()
     if (!source)
         return;
     source->AddEntityPins(pins);
+    size_t travelStart = pins.size();
     source->AddTravelPins(pins, IsTeleportMode());
-    AddConnectionPins();
+    // The connections' gates follow the known gates and come before the town's.
+    auto townGates = std::find_if(pins.begin() + static_cast<std::ptrdiff_t>(travelStart), pins.end(),
+                                  [](const MapPin& pin) { return pin.kind == 4; });
+    std::vector<MapPin> gates = ConnectionGatePins();
+    pins.insert(townGates, gates.begin(), gates.end());
+    AddConnectionPins(pins);
+}
+
+// Only while the game data spawns gates between levels: every connection's gate whose tile is
+// explored, where the client saw it, else where the world layout puts it.
+std::vector<MapPin> WorldMap::ConnectionGatePins() const
+{
+    std::vector<MapPin> gates;
+    if (!gWorld || !gGameData || !gGameData->GetTuning().spawnConnectingGates)
+        return gates;
+    float tileSize = gGameData->GetTuning().tileSize > 0.0f ? gGameData->GetTuning().tileSize : 1.0f;
+    Color colour = WorldMapTableColour(kWorldMapGateColour);
+    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
+        const Level* found = gWorld->GetLevel(level);
+        const ExploredLevel* record = FindLevel(level);
+        for (size_t j = 0; found && record && j < found->gates.size(); ++j) {
+            bool seen = j < record->connectionGates.size() && record->connectionGates[j].level >= 0;
+            WorldPos at = seen ? record->connectionGates[j] : found->gates[j].position;
+            if (at.level < 0 || GetExplored(at.level, static_cast<int32_t>(std::floor(at.x / tileSize)),
+                                            static_cast<int32_t>(std::floor(at.y / tileSize)), false) <= kWorldMapGateExplored)
+                continue;
+            MapPin pin;
+            pin.position = at;
+            pin.kind = 1;
+            pin.colour = {colour.r, colour.g, colour.b};
+            pin.text = "$$WorldMapTo$$ " + gWorld->GetLevelName(found->gates[j].targetLevel);
+            gates.push_back(std::move(pin));
+        }
+    }
+    return gates;
 }
 
 // Openings between a level the player has a record of and its neighbours, once their middle
 // tile is more than half explored.
-void WorldMap::AddConnectionPins()
+void WorldMap::AddConnectionPins(std::vector<MapPin>& out) const
 {
     if (!gWorld || !gGameData)
         return;
@@ -265,7 +317,7 @@ void WorldMap::AddConnectionPins()
             pin.size = 8.0f;
             pin.text = MakeLocToken("WorldMapConnectionFromXToY", "%s %s", gWorld->GetLevelName(level).c_str(),
                                     gWorld->GetLevelName(neighbour).c_str());
-            pins.push_back(std::move(pin));
+            out.push_back(std::move(pin));
         }
     }
 }
@@ -314,6 +366,67 @@ void WorldMap::DrawPins()
                                            at.x + half, at.y + half, colour, 1.0f, {0.0f, 0.0f, 1.0f, 1.0f},
                                            GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
+}
+
+// ---- Names and legend ------------------------------------------------------------------------
+
+// Levels the player has a map of, or a quest aims at, named in the middle of their squares.
+void WorldMap::DrawZoneNames()
+{
+    if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
+        return;
+    int32_t font = graphics.standardHandle ? graphics.standardHandle(kWorldMapNameFont) : -1;
+    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
+        bool quest = source->IsQuestLevel(level);
+        if ((!quest && !FindLevel(level)) || !IsLevelShown(level))
+            continue;
+        std::string name = gWorld->GetLevelName(level);
+        TextSize size = MeasureTextA(name, font);
+        Vector2 at = ToInterfaceUnits(MapPosition(level, Vector2{0.0f, 0.0f}, true, true));
+        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(at.x - size.width / 2.0f)),
+                                    static_cast<int32_t>(std::lround(at.y - size.height / 2.0f)),
+                                    WorldMapTableColour(quest ? kWorldMapQuestLevelColour : 0), false, 1.0f);
+    }
+}
+
+// A swatch in each standing covenant's colour and its name, one row per covenant of the game.
+void WorldMap::DrawLegend()
+{
+    MapLegendLayout layout;
+    if (!source || !panel || !panel->GetLegendLayout(layout))
+        return;
+    std::vector<MapCovenant> covenants;
+    source->GetCovenants(covenants);
+    if (legendFontName != layout.fontName && gResourceManager) {
+        legendFontName = layout.fontName;
+        gResourceManager->Load(legendFontName, legendFont);
+    }
+    int32_t font = legendFont.IsValid() ? legendFont.GetValue()
+                                        : (graphics.standardHandle ? graphics.standardHandle(kWorldMapNameFont) : -1);
+    int32_t swatch = graphics.standardTexture ? graphics.standardTexture(kWorldMapSwatchTexture) : -1;
+    float count = static_cast<float>(covenants.size());
+    for (size_t i = 0; i < covenants.size(); ++i) {
+        const MapCovenant& covenant = covenants[i];
+        if (covenant.eliminated)
+            continue;
+        float top = layout.bottom - (count - static_cast<float>(i)) * layout.rowHeight;
+        Color colour{covenant.colour[0], covenant.colour[1], covenant.colour[2]};
+        graphics.immediate->DrawScreenQuad(swatch, layout.left, top, layout.left + layout.swatchSize,
+                                           top + layout.swatchSize, colour, 1.0f, {0.0f, 0.0f, 1.0f, 1.0f},
+                                           GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        if (gScreenText)
+            gScreenText->DrawTextNarrow(font, covenant.name,
+                                        static_cast<int32_t>(std::lround(layout.left + layout.textOffset)),
+                                        static_cast<int32_t>(std::lround(top)), WorldMapTableColour(0), false, 1.0f);
+    }
+}
+
+// Window pixels to the 640 x 480 units the interface draws in.
+Vector2 WorldMap::ToInterfaceUnits(const Vector2& pixels) const
+{
+    float width = graphics.viewSize ? static_cast<float>(graphics.viewSize()[0]) : 640.0f;
+    float height = graphics.viewSize ? static_cast<float>(graphics.viewSize()[1]) : 480.0f;
+    return {pixels.x * 640.0f / std::max(width, 1.0f), pixels.y * 480.0f / std::max(height, 1.0f)};
 }
 
 // ---- Mouse and help --------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// UIMapPanel -- the user interface's side of the maps: the "WorldMap" menu shown and hidden, its two scroll bars, and the mini-map's frame from the interface settings.
+// UIMapPanel -- the user interface's side of the maps: the "WorldMap" menu shown and hidden, its two scroll bars, the mini-map's frame and the legend's place from the interface settings.
 #include "ui/UIMapPanel.h"
 
 #include "core/UserVarSystem.h"
@@ -70,4 +70,19 @@ bool UIMapPanel::GetMiniMapRect(std::array<float, 4>& out) const
     out = {settings.miniMapMaskPosition[0], settings.miniMapMaskPosition[1], settings.miniMapMaskSize[0],
            settings.miniMapMaskSize[1]};
     return out[2] > 0.0f && out[3] > 0.0f;
+}
+
+// "WorldMapKeyPosition" is the legend's left edge and its bottom.
+bool UIMapPanel::GetLegendLayout(MapLegendLayout& out) const
+{
+    if (!gUISystem)
+        return false;
+    const UiSettings& settings = gUISystem->GetSettings();
+    out.left = settings.worldMapKeyPosition[0];
+    out.bottom = settings.worldMapKeyPosition[1];
+    out.rowHeight = settings.worldMapKeyLineSpace;
+    out.swatchSize = settings.worldMapKeyMarkerSize;
+    out.textOffset = settings.worldMapKeyTextOffset;
+    out.fontName = settings.worldMapKeyFontName;
+    return true;
 }

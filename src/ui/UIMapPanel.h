@@ -15,6 +15,7 @@ public:
     void SetScrollPosition(bool vertical, int32_t position) override;
     void ScrollByPixels(bool vertical, float pixels) override;
     bool GetMiniMapRect(std::array<float, 4>& out) const override;
+    bool GetLegendLayout(MapLegendLayout& out) const override;
 
 private:
     static UIScrollBar* FindBar(bool vertical);

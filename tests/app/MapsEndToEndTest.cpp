@@ -1,15 +1,23 @@
-// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, and the explored map written beside the character when it is saved.
+// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, its pins, names and legend and a travel by a pin, and the explored map written beside the character when it is saved.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/ScreenConversion.h"
 #include "client/LocalPlayerLink.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
+#include "entities/EntityCovenant.h"
+#include "entities/Entity.h"
+#include "rules/GameData.h"
+#include "server/Game.h"
 #include "render/WorldMap.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -101,7 +109,8 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
     EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "1");
     TargaImage map = Screenshot();
     EXPECT_GT(Lit(map, 280, 200, 360, 280), 400) << "the explored square round the player";
-    EXPECT_LT(Lit(map, 20, 300, 100, 380), 50) << "unexplored and beyond the levels";
+    // Between the legend of covenants, which ends at y 320 on the left, and the quick-use bar.
+    EXPECT_LT(Lit(map, 20, 326, 100, 390), 50) << "unexplored and beyond the levels";
     Tap(SDL_SCANCODE_M);
     Frames(1);
     EXPECT_FALSE(Shown("WorldMap"));
@@ -138,6 +147,106 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
             explored += kept->image[i] > 0;
     }
     EXPECT_GT(explored, 20) << "the ground round the start was explored";
+}
+
+// The open map in a world with rival covenants: a pin on each standing covenant's home where the
+// host has it, the town's gate, the level's name over its square, the legend's swatches; and in
+// the mode the player's house gate opens, a right click on a rival's pin takes the player there.
+TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTravelsByAPin)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(Shown("InGame"));
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+
+    std::vector<MapPin> covenants;
+    const MapPin* town = nullptr;
+    for (const MapPin& pin : gWorldMap->GetPins()) {
+        if (pin.kind == 2)
+            covenants.push_back(pin);
+        if (pin.kind == 4)
+            town = &pin;
+    }
+    ASSERT_NE(town, nullptr);
+    const FloatPair& townGate = gGameData->GetTuning().townGatePosition;
+    EXPECT_EQ(town->position.level, 0);
+    EXPECT_EQ(town->position.x, townGate.x);
+    EXPECT_EQ(town->position.y, townGate.y);
+    EXPECT_EQ(town->id, 0);
+    int32_t standing = 0;
+    for (int32_t index = 0; index < gGame->GetCovenantCount(); ++index) {
+        EntityCovenant* covenant = gGame->GetCovenant(index);
+        standing += covenant && covenant->GetHomeEntity() ? 1 : 0;
+    }
+    ASSERT_GE(standing, 3);
+    ASSERT_EQ(static_cast<int32_t>(covenants.size()), standing);
+    for (const MapPin& pin : covenants) {
+        const Entity* home = gGame->GetCovenant(pin.id)->GetHomeEntity();
+        ASSERT_NE(home, nullptr) << pin.id;
+        EXPECT_EQ(pin.position.level, home->position.level) << pin.text;
+        EXPECT_NEAR(pin.position.x, home->position.x, 1.0f) << pin.text;
+        EXPECT_NE(pin.text.find("$$WorldMapCovenantLocation$$"), std::string::npos) << pin.text;
+    }
+
+    // The level's name over the middle of its square, drawn only while "wm_showZoneNames" is on.
+    TargaImage named = Screenshot();
+    gUserVarSystem->SetStringByName("wm_showZoneNames", "0");
+    TargaImage plain = Screenshot();
+    gUserVarSystem->SetStringByName("wm_showZoneNames", "1");
+    WorldPos player = Local()->GetPosition();
+    Vector2 middle = gWorldMap->MapPosition(player.level, Vector2{0.0f, 0.0f}, true, true);
+    int mx = static_cast<int>(middle.x);
+    int my = static_cast<int>(middle.y);
+    EXPECT_GT(Differing(named, plain, mx - 60, my - 12, mx + 60, my + 12), 30) << mx << " " << my;
+    EXPECT_EQ(Differing(named, plain, mx - 60, my + 40, mx + 60, my + 80), 0);
+    // One legend row per covenant of the game, 14 units apart above y 320: a swatch and a name.
+    int32_t count = gGame->GetCovenantCount();
+    for (int32_t i = 0; i < count; ++i) {
+        int top = 320 - (count - i) * 14;
+        if (gGame->GetCovenant(i)->GetHomeEntity()) {
+            EXPECT_GT(Lit(named, 24, top, 120, top + 12), 10) << "row " << i;
+        }
+    }
+
+    // The player's own house gate, clicked on the ground where it stands, opens the map for
+    // travel once the player has walked up to it.
+    Tap(SDL_SCANCODE_M);
+    Frames(1);
+    ASSERT_FALSE(Shown("WorldMap"));
+    const EntityClient* houseGate = nullptr;
+    for (int32_t number = 0; number < GameClient::kMaxEntities && !houseGate; ++number) {
+        const EntityClient* entity = gGameClient->GetEntity(number);
+        if (entity && entity->isGate && entity->IsOfPlayerCovenant())
+            houseGate = entity;
+    }
+    ASSERT_NE(houseGate, nullptr);
+    Vector2 gateAt = Client::WorldToScreen(houseGate->position, true);
+    ClickAt(static_cast<int32_t>(gateAt.x), static_cast<int32_t>(gateAt.y));
+    for (int i = 0; i < 200 && !gWorldMap->IsTeleportMode(); ++i)
+        Frames(1);
+    ASSERT_TRUE(gWorldMap->IsTeleportMode()) << Local()->GetInteractionMode();
+    EXPECT_TRUE(Shown("WorldMap"));
+    Frames(1);
+
+    // A right click on a rival's pin sends the player to its home and closes the map.
+    const MapPin& rival = covenants.front();
+    Vector2 at = gWorldMap->MapPosition(rival.position.level, Vector2{rival.position.x, rival.position.y}, false, true);
+    PushMotion(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
+    Frames(1);
+    ASSERT_EQ(gWorldMap->GetHoverIndex() >= 0 ? gWorldMap->GetPins()[static_cast<size_t>(gWorldMap->GetHoverIndex())].kind : -1, 2);
+    SDL_Event button{};
+    button.type = SDL_MOUSEBUTTONDOWN;
+    button.button.button = SDL_BUTTON_RIGHT;
+    button.button.x = static_cast<int32_t>(at.x);
+    button.button.y = static_cast<int32_t>(at.y);
+    ASSERT_EQ(SDL_PushEvent(&button), 1);
+    Frames(3);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "0");
+    const Entity* home = gGame->GetCovenant(rival.id)->GetHomeEntity();
+    ASSERT_NE(HostPlayer(), nullptr);
+    EXPECT_EQ(HostPlayer()->position.level, home->position.level);
+    EXPECT_LT(std::hypot(HostPlayer()->position.x - home->position.x, HostPlayer()->position.y - home->position.y), 300.0f);
 }
 
 TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKeepsTheChoice)

@@ -32,8 +32,9 @@ public:
         travelModes.push_back(teleportMode);
         pins.insert(pins.end(), travel.begin(), travel.end());
     }
+    void GetCovenants(std::vector<MapCovenant>& out) const override { out = covenants; }
     bool KnowsLevel(int32_t level) const override { return level == knownLevel; }
-    bool IsQuestLevel(int32_t) const override { return false; }
+    bool IsQuestLevel(int32_t level) const override { return level == questLevel; }
     // Map units are window pixels, so that the test reads hover distances straight off.
     Vector2 WorldToScreen(const WorldPos& position) const override { return {position.x, position.y}; }
     void QueueServerCommand(const std::string& line) override { sent.push_back(line); }
@@ -47,6 +48,8 @@ public:
     std::vector<MapPin> travel;
     std::vector<bool> travelModes;
     int32_t knownLevel = -1;
+    int32_t questLevel = -1;
+    std::vector<MapCovenant> covenants;
     std::vector<std::string> sent;
     ClickHook clickHook;
 };
@@ -67,12 +70,18 @@ public:
         out = rect;
         return true;
     }
+    bool GetLegendLayout(MapLegendLayout& out) const override
+    {
+        out = legend;
+        return true;
+    }
 
     bool shown = false;
     std::array<std::array<int32_t, 2>, 2> ranges{};
     std::array<int32_t, 2> positions{};
     std::array<float, 2> scrolled{};
     std::array<float, 4> rect{0.0f, 0.0f, 128.0f, 128.0f};
+    MapLegendLayout legend{24.0f, 320.0f, 14.0f, 10.0f, 14.0f, ""};
 };
 
 // Levels (column, row) of the grid have index row x columns + column, each joined open to its
@@ -95,13 +104,14 @@ protected:
         gCommandSystem = nullptr;
     }
 
-    // Tiles of tileSize units, side x side of them to a level, columns x rows levels.
-    void Build(float tileSize, int32_t side, int32_t columns, int32_t rows)
+    // Tiles of tileSize units, side x side of them to a level, columns x rows levels; more
+    // "GameSystem" keys in extraRules.
+    void Build(float tileSize, int32_t side, int32_t columns, int32_t rows, const std::string& extraRules = "")
     {
         Load({{"rules.dbr", "GameSystem\n{\n Type Info\n LevelTileWidth " + std::to_string(side) +
                                 "\n LevelTileHeight " + std::to_string(side) +
                                 "\n BlockTileWidth 4\n BlockTileHeight 4\n TileSize " + std::to_string(tileSize) +
-                                "\n GridSize 25 25\n}\n"}});
+                                "\n GridSize 25 25\n" + extraRules + "}\n"}});
         gameData.Load(database);
         world.SetLevelSize(tileSize * static_cast<float>(side), tileSize * static_cast<float>(side));
         area = std::make_unique<AreaDefinition>();

@@ -1,4 +1,4 @@
-// MapsGLTest -- the maps drawn into a real offscreen window and read back: an explored corridor on the mini-map where it lies, black round it, nothing outside its frame; the same corridor on the world map; both after "vidRestart"; nothing uploaded while the camera stands still.
+// MapsGLTest -- the maps drawn into a real offscreen window and read back: an explored corridor on the mini-map where it lies, black round it, nothing outside its frame; the same corridor on the world map; both after "vidRestart"; the legend's swatches; nothing uploaded while the camera stands still.
 #include "render/MapWorld.h"
 
 #include "core/ColorSystem.h"
@@ -39,7 +39,8 @@ protected:
         view = std::make_unique<WorldView>(*device);
         view->RegisterVars();
         view->SetViewSize(640, 480);
-        MapGraphics graphics{device.get(), &device->GetApi(), &device->GetStateCache(), immediate.get(), view.get(), {}};
+        MapGraphics graphics{device.get(), &device->GetApi(), &device->GetStateCache(), immediate.get(), view.get(),
+                             {}, {}, {}};
         worldMap->SetGraphics(graphics);
         miniMap->SetGraphics(graphics);
         ground.assign(4 * 4 * 4, 0);
@@ -178,6 +179,28 @@ TEST_F(MapsGL, TheWorldMapShowsTheSameCorridorRoundThePlayerAndKeepsItAfterARest
     display->RestartDisplay();
     DrawFrame(true);
     EXPECT_EQ(RedArea(), area);
+}
+
+// Three covenants, the middle one fallen: the legend's rows stand 14 units apart above its bottom
+// at 320, one 10-unit swatch each in the covenant's colour; the fallen one's row stays empty.
+TEST_F(MapsGL, TheLegendShowsASwatchInEachStandingCovenantsColourOnItsOwnRow)
+{
+    source.covenants = {{0, "Ash", {0.0f, 0.0f, 1.0f}, false},
+                        {1, "Brine", {0.0f, 1.0f, 0.0f}, true},
+                        {2, "Cinder", {1.0f, 1.0f, 0.0f}, false}};
+    vars.SetStringByName("drawWorldMap", "1");
+    DrawFrame(true);
+    EXPECT_EQ(At(29, 320 - 3 * 14 + 5), (Pixel{0, 0, 255}));
+    EXPECT_EQ(At(29, 320 - 1 * 14 + 5), (Pixel{255, 255, 0}));
+    EXPECT_EQ(At(29, 320 - 2 * 14 + 5), (Pixel{0, 0, 0}));
+    // Beside the swatch (no text drawer here) and past its lower edge, nothing.
+    EXPECT_EQ(At(36, 320 - 3 * 14 + 5), (Pixel{0, 0, 0}));
+    EXPECT_EQ(At(29, 320 - 3 * 14 + 11), (Pixel{0, 0, 0}));
+
+    // No covenants, no rows.
+    source.covenants.clear();
+    DrawFrame(true);
+    EXPECT_EQ(At(29, 320 - 3 * 14 + 5), (Pixel{0, 0, 0}));
 }
 
 TEST_F(MapsGL, AStillCameraUploadsNothingAndAStepUploadsOnlyWhatChanged)

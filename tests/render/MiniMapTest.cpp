@@ -1,7 +1,8 @@
-// MiniMapTest -- the mini-map's ring buffer on the processor: the zoom steps, which cells a move redraws, the wrap, the brightness of explored ground, black cells, the cells exploration marks, and the icons near the camera with the one under the mouse.
+// MiniMapTest -- the mini-map's ring buffer on the processor: the zoom steps, which cells a move redraws, the wrap, the brightness of explored ground, black cells, the cells exploration marks, and the icons near the camera (explored openings to the next level among them) with the one under the mouse.
 #include "render/MapWorld.h"
 
 #include <cmath>
+#include <tuple>
 
 // A named namespace: the fixture shares the class's name, and the unity build shares the file.
 namespace minimap_test {
@@ -143,6 +144,37 @@ TEST_F(MiniMap, IconsNearTheCameraAreKeptAndTheFirstNearestToTheMouseIsHovered)
     EXPECT_EQ(miniMap->GetIcons()[2].size, 4.0f);
     miniMap->BuildIcons(camera, x + 6.0f, y + 8.0f);
     EXPECT_TRUE(miniMap->GetTooltip().empty());
+}
+
+// Level 0's east side opens at block 5 (tile row 22), beside the camera: its icon comes once the
+// opening's tile is more than half explored, after the entities, with the passage's text.
+TEST_F(MiniMap, AnExploredOpeningToTheNextLevelGetsAnIconAfterTheEntities)
+{
+    world.GetLevel(0)->sideOpenings[2] = 5;
+    WorldPos camera{0, 60.5f * 64.0f, 22.5f * 64.0f, true};
+    MapPin entity;
+    entity.position = camera;
+    entity.text = "player";
+    source.entities = {entity};
+    miniMap->UpdateWindow(camera);
+    miniMap->BuildIcons(camera, -1000.0f, -1000.0f);
+    EXPECT_EQ(miniMap->GetIcons().size(), 1u);
+
+    for (auto [level, x, y] : {std::tuple{0, 63, 22}, {0, 63, 21}, {1, 0, 22}, {1, 0, 21}})
+        worldMap->SetExploredPixel(level, x, y, 255);
+    miniMap->BuildIcons(camera, -1000.0f, -1000.0f);
+    ASSERT_EQ(miniMap->GetIcons().size(), 2u);
+    EXPECT_EQ(miniMap->GetIcons()[0].text, "player");
+    const auto& opening = miniMap->GetIcons()[1];
+    EXPECT_FLOAT_EQ(opening.position.x, 63.5f * 64.0f);
+    EXPECT_FLOAT_EQ(opening.position.y, 22.5f * 64.0f);
+    EXPECT_NE(opening.text.find("WorldMapConnectionFromXToY"), std::string::npos);
+
+    // Beyond 75 zoom units of the camera the opening is left off like any icon.
+    WorldPos far{0, 63.5f * 64.0f - 76.0f * 8.0f, 22.5f * 64.0f, true};
+    miniMap->UpdateWindow(far);
+    miniMap->BuildIcons(far, -1000.0f, -1000.0f);
+    EXPECT_EQ(miniMap->GetIcons().size(), 1u);
 }
 
 } // namespace minimap_test

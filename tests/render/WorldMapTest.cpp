@@ -1,4 +1,4 @@
-// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, and the open map's pins, hover, re-centring, drag and travel clicks over a fake client.
+// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, and the open map's pins (connection gates among them), hover, re-centring, drag and travel clicks over a fake client.
 #include "render/MapWorld.h"
 
 #include <cmath>
@@ -103,9 +103,9 @@ namespace {
 
 class WorldMapDraw : public MapWorld {
 protected:
-    WorldMapDraw()
+    explicit WorldMapDraw(const std::string& extraRules = "")
     {
-        Build(50.0f, 64, 2, 2);
+        Build(50.0f, 64, 2, 2, extraRules);
         StandAt(0, 20.5f * 50.0f, 20.5f * 50.0f);
         vars.SetStringByName("drawWorldMap", "1");
         source.entities = {Pin(0, 0, -1, 1000.0f, 1000.0f), Pin(0, 0, 7, 1400.0f, 1000.0f)};
@@ -169,6 +169,66 @@ TEST_F(WorldMapDraw, PinsComeInTheOrderOfTheirKindsWithLevelConnectionsOnceExplo
     EXPECT_EQ(connection.id, -1);
     EXPECT_NE(connection.text.find("WorldMapConnectionFromXToY"), std::string::npos);
     EXPECT_EQ(source.travelModes.back(), true);
+}
+
+namespace {
+
+// Level 1's two connections: the first gate where the world layout puts it, the second where the
+// client saw it stand.
+void AddConnectionGates(World& world, WorldMap& map)
+{
+    Level* level = world.GetLevel(1);
+    level->gates.resize(2);
+    level->gates[0].position = WorldPos{1, 10.5f * 50.0f, 10.5f * 50.0f, true};
+    level->gates[0].targetLevel = 0;
+    level->gates[1].position = WorldPos{1, 30.5f * 50.0f, 30.5f * 50.0f, true};
+    level->gates[1].targetLevel = 3;
+    map.RecordGate(WorldPos{1, 40.5f * 50.0f, 12.5f * 50.0f, true}, 1);
+    map.SetExploredPixel(1, 10, 10, 64);
+    map.SetExploredPixel(1, 40, 12, 255);
+    map.SetExploredPixel(1, 30, 30, 255);
+}
+
+} // namespace
+
+TEST_F(WorldMapDraw, ConnectionGatesArePinnedOnlyInAWorldThatMakesThem)
+{
+    AddConnectionGates(world, *worldMap);
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 4}));
+}
+
+namespace {
+
+class WorldMapGates : public WorldMapDraw {
+protected:
+    WorldMapGates() : WorldMapDraw(" SpawnConnectingGates 1\n") {}
+};
+
+} // namespace
+
+TEST_F(WorldMapGates, AConnectionsGateFollowsTheKnownGatesOnceItsTileIsExploredPastAQuarter)
+{
+    AddConnectionGates(world, *worldMap);
+    worldMap->PrepareFrame(false, 0, 0);
+    // The first gate's tile holds 64 / 255, a hair past 0.25: it shows; the recorded place of the
+    // second wins over the layout's.
+    ASSERT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 1, 1, 4}));
+    const MapPin& first = worldMap->GetPins()[4];
+    const MapPin& second = worldMap->GetPins()[5];
+    EXPECT_FLOAT_EQ(first.position.x, 10.5f * 50.0f);
+    EXPECT_FLOAT_EQ(second.position.x, 40.5f * 50.0f);
+    EXPECT_FLOAT_EQ(second.position.y, 12.5f * 50.0f);
+    EXPECT_EQ(first.text, "$$WorldMapTo$$ " + world.GetLevelName(0));
+    EXPECT_EQ(second.text, "$$WorldMapTo$$ " + world.GetLevelName(3));
+    EXPECT_EQ(first.size, 4.0f);
+    EXPECT_EQ(first.id, -1);
+
+    // At 0.25 and below the gate is not pinned; a source without town gates ends with the gates.
+    worldMap->SetExploredPixel(1, 10, 10, 63);
+    source.travel.pop_back();
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 1}));
 }
 
 TEST_F(WorldMapDraw, ThePinNearestTheCursorIsHoveredUnderTenPixelsTheFirstOnATie)
