@@ -5,6 +5,8 @@
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
+#include "world/World.h"
+#include "world/WorldPos.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,6 +104,17 @@ void LightingSystem::AddLight(int32_t level, float x, float y, const Color& colo
 bool LightingSystem::FullBright() const
 {
     return fullBrightVar.IsValid() && fullBrightVar.GetInt() != 0;
+}
+
+bool LightingSystem::OffsetThroughWorld(int32_t fromLevel, int32_t toLevel, float& dx, float& dy)
+{
+    if (!gWorld || !gWorld->GetLevel(fromLevel) || !gWorld->GetLevel(toLevel))
+        return false;
+    WorldPos origin{fromLevel, 0.0f, 0.0f, true};
+    origin.ToLevelFrame(toLevel);
+    dx = origin.x;
+    dy = origin.y;
+    return true;
 }
 
 void LightingSystem::Offset(const Light& light, int32_t level, float x, float y, float& dx, float& dy) const

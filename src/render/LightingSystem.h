@@ -58,6 +58,9 @@ public:
     // While paused neither the reset nor new lights take effect: the last frame's lights stay.
     void SetPausedQuery(std::function<bool()> query) { pausedQuery = std::move(query); }
     void SetLevelOffset(LevelOffset offset) { levelOffset = std::move(offset); }
+    // The world's own offset: where level from's origin lies in level to's frame (neighbours
+    // across their shared edge, levels of one grid by their cells); false without both levels.
+    static bool OffsetThroughWorld(int32_t fromLevel, int32_t toLevel, float& dx, float& dy);
     // The level LightAtPoint lights on: the local player's while a game runs; -1 otherwise.
     void SetCurrentLevelQuery(std::function<int32_t()> query) { currentLevelQuery = std::move(query); }
 
