@@ -1,4 +1,4 @@
-// FrameTools -- what the frame asks of the editors: whether the area editor holds the screen, and their views drawn after the world.
+// FrameTools -- what the frame asks of the editors: whether the area editor holds the screen, their views drawn after the world, and the area in edit laid again at a new ground detail.
 #pragma once
 
 // The editors fill it; without one no editor view is drawn.
@@ -10,4 +10,6 @@ public:
     virtual bool IsAreaEditorOpen() const = 0;
     // The area editor's and the model editor's views, each while its tool is active.
     virtual void DrawViews() = 0;
+    // "r_groundDetail" changed: the area in edit shows its ground at the new detail.
+    virtual void RefreshGroundDetail() = 0;
 };

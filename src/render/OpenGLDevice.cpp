@@ -185,6 +185,17 @@ void OpenGLDevice::UploadLevel(const TextureUpload& upload, int32_t level, int32
     glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, decoded.data());
 }
 
+void OpenGLDevice::SetTextureAnisotropy(int32_t textureId, float value)
+{
+    if (!anisotropy)
+        return;
+    AcquireContext();
+    stateCache.BindTexture(static_cast<uint32_t>(textureId));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, value);
+    stateCache.BindTexture(0);
+    ReleaseContext();
+}
+
 void OpenGLDevice::DestroyTexture(int32_t textureId)
 {
     GLuint name = static_cast<GLuint>(textureId);

@@ -40,6 +40,7 @@ public:
     bool SupportsCompressedTextures() const override { return compressedTextures; }
     bool SupportsAnisotropy() const override { return anisotropy; }
     float GetMaxAnisotropy() const override { return maxAnisotropy; }
+    void SetTextureAnisotropy(int32_t textureId, float value) override;
     void DrawBatch(const DeviceBatch& batch) override;
     void SetProjectionMatrix(const Matrix4& projection) override;
     void SetModelViewMatrix(const Matrix4& modelView) override;

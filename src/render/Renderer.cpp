@@ -168,7 +168,9 @@ void Renderer::SetMaps(WorldMap* newWorldMap, MiniMap* newMiniMap)
                              auto* texture = dynamic_cast<TextureResource*>(
                                  gResourceManager ? gResourceManager->Get(GetStandardHandle(index).GetValue()) : nullptr);
                              return texture ? texture->GetTextureId() : -1;
-                         }};
+                         },
+                         [this](int32_t index) { return GetStandardHandle(index).GetValue(); },
+                         [this] { return std::array<int32_t, 2>{display.GetViewWidth(), display.GetViewHeight()}; }};
     if (worldMap) {
         worldMap->SetGraphics(graphics);
         worldMap->SetScene(scene);
@@ -193,6 +195,8 @@ void Renderer::SetFrameScene(FrameScene* newScene)
         return;
     // The lights of a paused game stay as they were; LightAtPoint lights the player's level.
     gLightingSystem->SetPausedQuery([this] { return scene && scene->IsPaused(); });
+    // A torch across a level's edge lights the ground on this side of it.
+    gLightingSystem->SetLevelOffset(&LightingSystem::OffsetThroughWorld);
     gLightingSystem->SetCurrentLevelQuery([this] {
         WorldPos target;
         return scene && scene->IsGameRunning() && scene->GetCameraTarget(target) ? target.level : -1;
@@ -244,6 +248,7 @@ void Renderer::Start()
     device.StartDisplay();
     DebugSystem::Print(kPrintPlain, "OpenGL: %s\n", device.GetDriverName().c_str());
     videoOptions.InitAnisotropy(device.SupportsAnisotropy(), device.GetMaxAnisotropy());
+    videoOptions.TakeAppliedSettings();
     SetViewport(0.0f, 0.0f, static_cast<float>(display.GetViewWidth()), static_cast<float>(display.GetViewHeight()),
                 true);
     device.AcquireContext();
@@ -385,6 +390,7 @@ void Renderer::ApplyChangedVars()
         appliedMonitorSync = monitorSync;
         display.ApplySwapInterval();
     }
+    videoOptions.ApplyChangedSettings(device, tools);
 }
 
 void Renderer::ApplySettings()

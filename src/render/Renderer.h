@@ -108,7 +108,11 @@ public:
     // Each must outlive the renderer or be set back to null first.
     void SetFrameScene(FrameScene* newScene);
     void SetFrameUi(FrameUi* newUi) { frame.SetUi(newUi); }
-    void SetFrameTools(FrameTools* newTools) { frame.SetTools(newTools); }
+    void SetFrameTools(FrameTools* newTools)
+    {
+        tools = newTools;
+        frame.SetTools(newTools);
+    }
     // The world view: its camera (with the ratio and widening the client's screen conversion
     // reads), culling and the frame's surfaces.
     WorldView& GetWorldView() { return worldView; }
@@ -158,6 +162,7 @@ private:
     UserVarRef showTrisVar;
     ConsoleView consoleView;
     ImmediateDraw immediate;
+    FrameTools* tools = nullptr;
     float appliedGamma = 1.0f;
     int32_t appliedMonitorSync = 1;
     UserVarRef fpsVar;

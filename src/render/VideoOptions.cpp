@@ -1,8 +1,14 @@
-// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy and the full-screen toggle.
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy, the ground detail, and the full-screen toggle.
 #include "render/VideoOptions.h"
 
+#include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
+#include "render/FrameTools.h"
+#include "resources/GraphicsDevice.h"
+#include "resources/ResourceManager.h"
+#include "resources/textures/TextureResource.h"
+#include "world/World.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,8 +50,10 @@ std::string VideoOptionsSize(int32_t width, int32_t height)
 
 void VideoOptions::RegisterCommands()
 {
-    gUserVarSystem->RegisterVar("r_anisotropic", "0");
+    anisotropicVar = gUserVarSystem->RegisterVar("r_anisotropic", "0");
     anisotropyValueVar = gUserVarSystem->RegisterVar("r_anisotropicValue", "0");
+    groundDetailVar = gUserVarSystem->RegisterVar("r_groundDetail", "2");
+    antiAliasingVar = gUserVarSystem->RegisterVar("r_antiAliasingSamples", "0");
     VideoOptionsFixedList("getShadowTypes",
                           {{"$$ShadowsNone$$", "0"}, {"$$ShadowsSimple$$", "1"}, {"$$ShadowsComplex$$", "2"}});
     VideoOptionsFixedList("getFilteringQualityTypes", {{"$$FilteringNone$$", "0"},
@@ -142,6 +150,69 @@ void VideoOptions::UpdateAnisotropy()
         return;
     float value = anisotropyValueVar.IsValid() ? anisotropyValueVar.GetFloat() : 0.0f;
     anisotropy = std::clamp(1.0f + value * (maxAnisotropy - 1.0f), 1.0f, std::max(1.0f, maxAnisotropy));
+}
+
+void VideoOptions::ApplyAnisotropy(GraphicsDevice& device)
+{
+    if (!anisotropySupported)
+        return;
+    UpdateAnisotropy();
+    float value = anisotropicVar.IsValid() && anisotropicVar.GetInt() != 0 ? anisotropy : 1.0f;
+    device.ApplyVars();
+    device.SetUploadAnisotropy(anisotropy);
+    if (!gResourceManager)
+        return;
+    int32_t rows = gResourceManager->GetResourceCount();
+    for (const char* extension : {"ctx", "rtx", "tga"}) {
+        for (int32_t row = 0; row < rows; ++row) {
+            if (!gResourceManager->IsLoaded(row) || !gResourceManager->IsOfExtension(row, extension))
+                continue;
+            ResourceRef<Resource> object = gResourceManager->GetRef(row);
+            auto* texture = dynamic_cast<TextureResource*>(object.Get());
+            if (texture && texture->GetTextureId() >= 0)
+                device.SetTextureAnisotropy(texture->GetTextureId(), value);
+        }
+    }
+}
+
+void VideoOptions::RefreshGroundDetail(FrameTools* tools)
+{
+    if (gWorld)
+        gWorld->RefreshGroundDetail();
+    if (tools)
+        tools->RefreshGroundDetail();
+}
+
+void VideoOptions::TakeAppliedSettings()
+{
+    appliedAnisotropic = anisotropicVar.IsValid() ? anisotropicVar.GetInt() : 0;
+    appliedAnisotropyValue = anisotropyValueVar.IsValid() ? anisotropyValueVar.GetFloat() : 0.0f;
+    appliedGroundDetail = groundDetailVar.IsValid() ? groundDetailVar.GetInt() : 0;
+    appliedAntiAliasing = antiAliasingVar.IsValid() ? antiAliasingVar.GetInt() : 0;
+}
+
+void VideoOptions::ApplyChangedSettings(GraphicsDevice& device, FrameTools* tools)
+{
+    if (!anisotropicVar.IsValid() || !groundDetailVar.IsValid() || !antiAliasingVar.IsValid())
+        return;
+    int32_t anisotropic = anisotropicVar.GetInt();
+    float anisotropyValue = anisotropyValueVar.GetFloat();
+    if (anisotropic != appliedAnisotropic || anisotropyValue != appliedAnisotropyValue) {
+        appliedAnisotropic = anisotropic;
+        appliedAnisotropyValue = anisotropyValue;
+        ApplyAnisotropy(device);
+    }
+    int32_t groundDetail = groundDetailVar.GetInt();
+    if (groundDetail != appliedGroundDetail) {
+        appliedGroundDetail = groundDetail;
+        RefreshGroundDetail(tools);
+    }
+    // The pixel format is chosen when the window is made; the running display keeps its own.
+    int32_t antiAliasing = antiAliasingVar.GetInt();
+    if (antiAliasing != appliedAntiAliasing) {
+        appliedAntiAliasing = antiAliasing;
+        DebugSystem::Print(kPrintPlain, "Antialiasing with %d samples takes effect at the next start\n", antiAliasing);
+    }
 }
 
 void VideoOptions::ToggleFullScreen()

@@ -1,4 +1,4 @@
-// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy and the full-screen toggle.
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy, the ground detail, and the full-screen toggle.
 #pragma once
 
 #include "core/CommandSystem.h"
@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+class FrameTools;
+class GraphicsDevice;
 class GraphicsSystem;
 
 // Main thread. Owned by the renderer; the lists read the display's mode list when asked.
@@ -41,6 +43,18 @@ public:
     void UpdateAnisotropy();
     bool IsAnisotropySupported() const { return anisotropySupported; }
     float GetAnisotropy() const { return anisotropy; }
+    // With the extension: the anisotropy ("r_anisotropic" off gives 1) set on every loaded
+    // "ctx", "rtx" and "tga" texture and on the uploads that follow.
+    void ApplyAnisotropy(GraphicsDevice& device);
+    // The ground of every level with an area, and of the area in edit, laid again at the
+    // current "r_groundDetail".
+    void RefreshGroundDetail(FrameTools* tools);
+
+    // The settings as they stand become the applied ones (at start-up).
+    void TakeAppliedSettings();
+    // The frame's settings step: the anisotropy, the ground detail and the antialiasing
+    // samples, each acted on when its var changed since last applied.
+    void ApplyChangedSettings(GraphicsDevice& device, FrameTools* tools);
 
     // "r_fullscreen" flipped, then the display restarted.
     void ToggleFullScreen();
@@ -51,7 +65,16 @@ public:
 private:
     GraphicsSystem& display;
     std::function<void()> restartHook;
+    UserVarRef anisotropicVar;
     UserVarRef anisotropyValueVar;
+    UserVarRef groundDetailVar;
+    UserVarRef antiAliasingVar;
+    // The values last acted on, compared as numbers: a copy of each text every frame would go
+    // to the heap.
+    int32_t appliedAnisotropic = 0;
+    float appliedAnisotropyValue = 0.0f;
+    int32_t appliedGroundDetail = 0;
+    int32_t appliedAntiAliasing = 0;
     bool anisotropySupported = false;
     float maxAnisotropy = 0.0f;
     float anisotropy = 0.0f;

@@ -165,5 +165,8 @@ TextureFilter GraphicsDevice::ChooseFilter(int32_t levelCount) const
 
 float GraphicsDevice::ChooseAnisotropy() const
 {
-    return SupportsAnisotropy() && anisotropic.load() ? GetMaxAnisotropy() : 0.0f;
+    if (!SupportsAnisotropy() || !anisotropic.load())
+        return 0.0f;
+    float chosen = uploadAnisotropy.load();
+    return chosen > 0.0f ? chosen : GetMaxAnisotropy();
 }

@@ -160,8 +160,16 @@ public:
     // Whether the driver takes S3TC uploads; read by the shaders' choice of texture extension.
     virtual bool SupportsCompressedTextures() const = 0;
     virtual bool SupportsAnisotropy() const { return false; }
-    // The anisotropy an upload sets when "r_anisotropic" is on.
+    // The driver's largest anisotropy.
     virtual float GetMaxAnisotropy() const { return 1.0f; }
+    // The anisotropy uploads set while "r_anisotropic" is on; 0 (the start) uses the maximum.
+    void SetUploadAnisotropy(float value) { uploadAnisotropy.store(value); }
+    // The anisotropy of a loaded texture; a device without the extension ignores it.
+    virtual void SetTextureAnisotropy(int32_t textureId, float value)
+    {
+        (void)textureId;
+        (void)value;
+    }
 
     // Draws one flushed batch with the context held by the caller.
     virtual void DrawBatch(const DeviceBatch& batch) = 0;
@@ -224,6 +232,7 @@ private:
     std::atomic<int64_t> frameNumber{0};
     std::atomic<int32_t> filteringQuality{1};
     std::atomic<bool> anisotropic{false};
+    std::atomic<float> uploadAnisotropy{0.0f};
 };
 
 extern GraphicsDevice* gGraphicsDevice;

@@ -9,6 +9,12 @@ bool EditorViews::IsAreaEditorOpen() const
     return gLevelEditor && gLevelEditor->IsActive();
 }
 
+void EditorViews::RefreshGroundDetail()
+{
+    if (gLevelEditor)
+        gLevelEditor->RefreshGroundDetail();
+}
+
 void EditorViews::DrawViews()
 {
     if (gLevelEditor)

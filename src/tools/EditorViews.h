@@ -8,4 +8,5 @@ class EditorViews : public FrameTools {
 public:
     bool IsAreaEditorOpen() const override;
     void DrawViews() override;
+    void RefreshGroundDetail() override;
 };

@@ -86,6 +86,8 @@ public:
     // ---- Questions ---------------------------------------------------------------------------------
     // Null while no area is in edit.
     AreaResource* GetArea() const;
+    // The area in edit and its preview shown at the current "r_groundDetail".
+    void RefreshGroundDetail();
     AreaBlock* GetCurrentBlock() const;
     int32_t GetCurrentBlockIndex() const { return currentBlock; }
     bool IsClean() const { return clean; }

@@ -453,6 +453,16 @@ void LevelEditor::ClearLevelCaches()
     }
 }
 
+void LevelEditor::RefreshGroundDetail()
+{
+    if (AreaResource* area = GetArea())
+        area->ReapplyGroundDetail();
+    for (Level* level : {&editorLevel, &blockLevel}) {
+        if (level->data)
+            level->data->tileCells.clear();
+    }
+}
+
 void LevelEditor::FreeEditorLevel()
 {
     editorLevel.data.reset();

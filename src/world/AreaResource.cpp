@@ -205,6 +205,12 @@ std::string AreaResource::GroundDetailRecordName(int32_t detail) const
     return name;
 }
 
+void AreaResource::ReapplyGroundDetail()
+{
+    if (texturesLoaded)
+        ApplyGroundDetail();
+}
+
 void AreaResource::ApplyGroundDetail()
 {
     for (AreaTileTexture& tile : tileTextures)

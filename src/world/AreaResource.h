@@ -107,6 +107,8 @@ public:
     // The game-database record of the ground-detail replacement for a detail level (0 Low,
     // 1 Normal, 2 High): "GroundDetail" + the file's own name; any other level adds no suffix.
     std::string GroundDetailRecordName(int32_t detail) const;
+    // While the textures are held: the shown textures chosen again for the current detail.
+    void ReapplyGroundDetail();
 
 private:
     // Element index of tile (x, y) or -1 outside the block.

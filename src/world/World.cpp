@@ -1067,6 +1067,18 @@ int32_t World::FindPathBetweenLevels(int32_t owner, const WorldPos& position)
     return anchored;
 }
 
+void World::RefreshGroundDetail()
+{
+    for (int32_t index = 0; index < GetLevelCount(); ++index) {
+        Level* level = GetLevel(index);
+        if (!level || !level->data)
+            continue;
+        if (AreaResource* area = LevelGenerator::GetArea(*level))
+            area->ReapplyGroundDetail();
+        FillLevelCells(index);
+    }
+}
+
 void World::FillLevelCells(int32_t level) const
 {
     Level* found = GetLevel(level);

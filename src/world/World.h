@@ -258,6 +258,9 @@ public:
     // Every tile drawing record of the level is built again on its next use, at the ground
     // detail of that moment.
     void FillLevelCells(int32_t level) const;
+    // The ground laid again at the current "r_groundDetail": every level with an area takes the
+    // area's replacements anew and rebuilds its tiles from it.
+    void RefreshGroundDetail();
 
     // ---- Seeds and size selection -----------------------------------------------------------
     uint32_t GetLayoutSeed() const { return layoutSeed; }

@@ -81,7 +81,7 @@ protected:
     void TypeLine(const std::string& text)
     {
         for (char c : text) {
-            bool upper = c >= 'A' && c <= 'Z';
+            bool upper = (c >= 'A' && c <= 'Z') || c == '_';
             if (upper)
                 Push(SDL_SCANCODE_LSHIFT, true);
             Tap(ScancodeOf(c));
@@ -103,6 +103,7 @@ protected:
         case '0': return SDL_SCANCODE_0;
         case ' ': return SDL_SCANCODE_SPACE;
         case '.': return SDL_SCANCODE_PERIOD;
+        case '_': return SDL_SCANCODE_MINUS;
         default: return SDL_SCANCODE_UNKNOWN;
         }
     }

@@ -31,6 +31,7 @@ public:
     explicit OrderTools(FrameLog& log) : log(log) {}
     bool IsAreaEditorOpen() const override { return editor; }
     void DrawViews() override { log.push_back("editorViews"); }
+    void RefreshGroundDetail() override { log.push_back("groundDetail"); }
     FrameLog& log;
     bool editor = false;
 };

@@ -1,0 +1,144 @@
+// VideoSettingsEndToEndTest -- the shipped game's display settings typed on its console in an offscreen window: the anisotropy set on the textures already loaded, the ground laid again at a new detail, and the antialiasing samples told to wait for the next start.
+#include "app/OffscreenShots.h"
+
+#include "core/DebugSystem.h"
+#include "rules/GameData.h"
+#include "world/World.h"
+#include "resources/GraphicsDevice.h"
+#include "resources/ResourceManager.h"
+#include "resources/textures/TextureResource.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <array>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class VideoSettingsEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+    }
+    void TearDown() override { KeepFailedFrame("VideoSettingsEndToEnd"); }
+
+    // The largest anisotropy the loaded textures carry, and how many "tga" ones there are.
+    static std::array<float, 2> TextureAnisotropy()
+    {
+        float largest = 0.0f;
+        float count = 0.0f;
+        gGraphicsDevice->AcquireContext();
+        for (int32_t row = 0; row < gResourceManager->GetResourceCount(); ++row) {
+            if (!gResourceManager->IsLoaded(row) || !gResourceManager->IsOfExtension(row, "tga"))
+                continue;
+            auto* texture = dynamic_cast<TextureResource*>(gResourceManager->Get(row));
+            if (!texture || texture->GetTextureId() < 0)
+                continue;
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture->GetTextureId()));
+            float value = 0.0f;
+            glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &value);
+            largest = std::max(largest, value);
+            count += 1.0f;
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        gGraphicsDevice->ReleaseContext();
+        return {largest, count};
+    }
+
+    // Tiles within 12 of the player's that show the meadow's second or third grass.
+    static int32_t GrassVariantsRoundThePlayer()
+    {
+        WorldPos player = Local()->GetPosition();
+        float tile = gGameData->GetTuning().tileSize;
+        int32_t px = static_cast<int32_t>(player.x / tile);
+        int32_t py = static_cast<int32_t>(player.y / tile);
+        int32_t count = 0;
+        for (int32_t y = py - 12; y <= py + 12; ++y) {
+            for (int32_t x = px - 12; x <= px + 12; ++x) {
+                std::string name = gResourceManager->GetName(gWorld->GetTile(player.level, x, y).GetValue());
+                count += name.find("floor_grass_02") != std::string::npos || name.find("floor_grass_03") != std::string::npos;
+            }
+        }
+        return count;
+    }
+
+    // Pixels of the box that differ by more than the tolerance between two pictures.
+    static int Differing(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                count += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 24;
+            }
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(VideoSettingsEndToEnd, TheAnisotropyTypedOnTheConsoleReachesEveryLoadedTexture)
+{
+    ASSERT_TRUE(gGraphicsDevice->SupportsAnisotropy()) << "the offscreen driver offers the extension";
+    float maximum = gGraphicsDevice->GetMaxAnisotropy();
+    ASSERT_GT(maximum, 2.0f);
+    std::array<float, 2> before = TextureAnisotropy();
+    ASSERT_GT(before[1], 5.0f) << "the title screen's pictures are loaded";
+    EXPECT_EQ(before[0], 1.0f);
+
+    TypeOnConsole("setUserVar r_anisotropic 1");
+    TypeOnConsole("setUserVar r_anisotropicValue 0.5");
+    Frame();
+    std::array<float, 2> half = TextureAnisotropy();
+    EXPECT_FLOAT_EQ(half[0], 1.0f + 0.5f * (maximum - 1.0f));
+    TypeOnConsole("setUserVar r_anisotropicValue 2");
+    Frame();
+    EXPECT_FLOAT_EQ(TextureAnisotropy()[0], maximum);
+
+    // Off puts every texture back to 1.
+    TypeOnConsole("setUserVar r_anisotropic 0");
+    Frame();
+    EXPECT_EQ(TextureAnisotropy()[0], 1.0f);
+}
+
+TEST_F(VideoSettingsEndToEnd, ALowerGroundDetailLaysTheMeadowAgainAndHighBringsItBack)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(Shown("InGame"));
+    TargaImage high = Screenshot();
+    int32_t variants = GrassVariantsRoundThePlayer();
+    ASSERT_GT(variants, 0) << "the meadow round the start shows its grass variants";
+
+    TypeOnConsole("setUserVar r_groundDetail 0");
+    Frames(2);
+    TargaImage low = Screenshot();
+    EXPECT_EQ(GrassVariantsRoundThePlayer(), 0);
+    // The ground left of the player (the town's people walk there too, but cover far less).
+    EXPECT_GT(Differing(high, low, 40, 200, 200, 380), 300) << "the grass variants show as the first grass";
+
+    TypeOnConsole("setUserVar r_groundDetail 2");
+    Frames(2);
+    TargaImage again = Screenshot();
+    EXPECT_EQ(GrassVariantsRoundThePlayer(), variants);
+    EXPECT_GT(Differing(low, again, 40, 200, 200, 380), 300) << "the variants are back";
+}
+
+TEST_F(VideoSettingsEndToEnd, ChangedAntialiasingSamplesAreToldToWaitForTheNextStartOnce)
+{
+    int before = 0;
+    for (const std::string& line : gDebugSystem->GetConsoleLines())
+        before += line.find("takes effect at the next start") != std::string::npos;
+    TypeOnConsole("setUserVar r_antiAliasingSamples 4");
+    Frames(3);
+    int after = 0;
+    for (const std::string& line : gDebugSystem->GetConsoleLines())
+        after += line.find("Antialiasing with 4 samples takes effect at the next start") != std::string::npos;
+    EXPECT_EQ(before, 0);
+    EXPECT_EQ(after, 1);
+}
