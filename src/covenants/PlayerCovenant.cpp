@@ -24,6 +24,8 @@ namespace {
 
 // Every world starts in its town, where the players' houses stand.
 constexpr int32_t kPlayerCovenantStartLevel = 0;
+// The house gate's tiles to the right of the lifestone.
+constexpr int32_t kPlayerCovenantGateTiles = 3;
 // The stash bags a covenant stash opens: Stash and StashBag1..8.
 constexpr int32_t kPlayerCovenantFirstStashBag = InventoryGroupIndex::Stash;
 constexpr int32_t kPlayerCovenantLastStashBag = InventoryGroupIndex::Stash + 8;
@@ -109,22 +111,36 @@ Gate* PlayerCovenant::GetHouseGate() const
 
 // ---- The house ----------------------------------------------------------------------------------
 
+WorldPos PlayerCovenant::HouseTile(int32_t tilesRight, int32_t tilesDown)
+{
+    WorldPos where;
+    if (!gGameData)
+        return where;
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    auto hx = static_cast<int32_t>(std::floor(static_cast<float>(tuning.levelTileWidth) * tuning.startPosition.x));
+    auto hy = static_cast<int32_t>(std::floor(static_cast<float>(tuning.levelTileHeight) * tuning.startPosition.y));
+    where.level = kPlayerCovenantStartLevel;
+    where.x = static_cast<float>(hx + tilesRight) * tuning.tileSize;
+    where.y = static_cast<float>(hy + tilesDown) * tuning.tileSize;
+    Actor::SnapToWorldGrid(where);
+    return where;
+}
+
+WorldPos PlayerCovenant::GetHouseGateSpot()
+{
+    return HouseTile(kPlayerCovenantGateTiles, 0);
+}
+
 template <class Kind>
-Kind* PlayerCovenant::PlaceHouseObject(const char* record, int32_t tileX, int32_t tileY)
+Kind* PlayerCovenant::PlaceHouseObject(const char* record, const WorldPos& where)
 {
     const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName(record) : nullptr;
     if (!entry) {
         DebugSystem::Print(kPrintWarning, "Covenant %d: no %s record for its house\n", index, record);
         return nullptr;
     }
-    float tileSize = gGameData ? gGameData->GetTuning().tileSize : 0.0f;
     auto* made = new Kind();
     made->SetEntry(entry);
-    WorldPos where;
-    where.level = kPlayerCovenantStartLevel;
-    where.x = static_cast<float>(tileX) * tileSize;
-    where.y = static_cast<float>(tileY) * tileSize;
-    Actor::SnapToWorldGrid(where);
     made->SetPosition(where);
     made->covenantIndex = index;
     if (gGameServices && gGameServices->AddEntity(made) != -1)
@@ -137,13 +153,10 @@ void PlayerCovenant::BuildHouse()
 {
     if (!gGameData)
         return;
-    const GameSystemTuning& tuning = gGameData->GetTuning();
-    auto hx = static_cast<int32_t>(std::floor(static_cast<float>(tuning.levelTileWidth) * tuning.startPosition.x));
-    auto hy = static_cast<int32_t>(std::floor(static_cast<float>(tuning.levelTileHeight) * tuning.startPosition.y));
-    PlaceHouseObject<Stash>(kCovenantStashRecord, hx - 5, hy - 2);
-    PlaceHouseObject<Stash>(kBookshelfRecord, hx - 5, hy);
-    PlaceHouseObject<Stash>(kPlayerStashRecord, hx - 5, hy + 2);
-    if (Entity* lifestone = PlaceHouseObject<Entity>(kLifestoneRecord, hx, hy)) {
+    PlaceHouseObject<Stash>(kCovenantStashRecord, HouseTile(-5, -2));
+    PlaceHouseObject<Stash>(kBookshelfRecord, HouseTile(-5, 0));
+    PlaceHouseObject<Stash>(kPlayerStashRecord, HouseTile(-5, 2));
+    if (Entity* lifestone = PlaceHouseObject<Entity>(kLifestoneRecord, HouseTile(0, 0))) {
         // Without health until the client's settings give it some: it stands whatever strikes it.
         lifestone->maxHealth = -1;
         lifestone->health = std::min(lifestone->health, -1);
@@ -152,7 +165,7 @@ void PlayerCovenant::BuildHouse()
         homeY = lifestone->position.y;
         SetHome(lifestone);
     }
-    houseGate.Set(PlaceHouseObject<Gate>(kHouseGateRecord, hx + 3, hy));
+    houseGate.Set(PlaceHouseObject<Gate>(kHouseGateRecord, GetHouseGateSpot()));
     CreatePedestals();
 }
 

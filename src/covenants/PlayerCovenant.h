@@ -53,6 +53,8 @@ public:
     // The covenant stash, bookshelf, player stash, lifestone and house gate around the start
     // position's tile of the start level, then the pedestals.
     void BuildHouse();
+    // Where the house gate stands: the house's tiles are the same in every world of the rules.
+    static WorldPos GetHouseGateSpot();
     // After "newWorld": the house again, the recruits back near it, the money, influence and
     // guards gone, the lifestone whole.
     void ResetForNewWorld();
@@ -164,9 +166,11 @@ public:
     bool raidUnderway = false;
 
 private:
-    // One house object of the record at the tile, in the table with the covenant's index.
+    // The snapped place of the house's tile so far from the start position's tile.
+    static WorldPos HouseTile(int32_t tilesRight, int32_t tilesDown);
+    // One house object of the record at the place, in the table with the covenant's index.
     template <class Kind>
-    Kind* PlaceHouseObject(const char* record, int32_t tileX, int32_t tileY);
+    Kind* PlaceHouseObject(const char* record, const WorldPos& where);
     // Binds every recruit record to the covenant and, unless it is eliminated, spawns each.
     void SpawnRecruits();
     // Spawns the record's creature near the home and anchors it there.

@@ -33,6 +33,7 @@ class MessageBuffer;
 class NpcChat;
 class Quest;
 class QuestBase;
+class Sentient;
 class Weather;
 
 // A queued sound or effect for the clients near it.
@@ -238,6 +239,9 @@ public:
     void OnPlayerJoined(Player& player);
     // Each town NPC below the level rises one level at a time, keeping its share of health.
     void LevelTownNpcs(int32_t level);
+    static void LevelTownNpc(Sentient& npc, int32_t level);
+    // Whether the entity stands in one of the town's NPC slots.
+    bool IsTownNpc(const Entity& entity) const;
     int32_t CountLivingTownNpcs() const;
     // One of the living NPCs drawn uniformly (stream 0); null when none lives.
     Entity* PickLivingTownNpc() const;
@@ -253,6 +257,8 @@ public:
     // player can reach, the block then used. None in the town (level 0), in an area whose
     // record says "NoBonusChest", without the record, a reachable unused block or a free spot.
     Entity* SpawnBlockChest(int32_t level);
+    // Whether a bonus chest or a sent monster has taken the block of the level's grid.
+    bool IsBlockUsed(int32_t level, int32_t block) const;
     // ----
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------

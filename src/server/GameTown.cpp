@@ -185,20 +185,28 @@ void Game::OnPlayerJoined(Player& player)
 
 void Game::LevelTownNpcs(int32_t level)
 {
-    for (const SafePointer& slot : townNpcs) {
-        auto* npc = slot.GetAs<Sentient>();
-        if (!npc)
-            continue;
-        while (npc->stats.Get(CharacterStat::Level) < level) {
-            int32_t before = npc->stats.Get(CharacterStat::Level);
-            double share = npc->maxHealth > 0 ? static_cast<double>(npc->health) / npc->maxHealth : 1.0;
-            npc->LevelUp();
-            npc->health = SaturatingInt(std::ceil(share * npc->maxHealth));
-            // A level that does not rise (the cap) ends the climb.
-            if (npc->stats.Get(CharacterStat::Level) <= before)
-                break;
-        }
+    for (const SafePointer& slot : townNpcs)
+        if (auto* npc = slot.GetAs<Sentient>())
+            LevelTownNpc(*npc, level);
+}
+
+void Game::LevelTownNpc(Sentient& npc, int32_t level)
+{
+    while (npc.stats.Get(CharacterStat::Level) < level) {
+        int32_t before = npc.stats.Get(CharacterStat::Level);
+        double share = npc.maxHealth > 0 ? static_cast<double>(npc.health) / npc.maxHealth : 1.0;
+        npc.LevelUp();
+        npc.health = SaturatingInt(std::ceil(share * npc.maxHealth));
+        // A level that does not rise (the cap) ends the climb.
+        if (npc.stats.Get(CharacterStat::Level) <= before)
+            break;
     }
+}
+
+bool Game::IsTownNpc(const Entity& entity) const
+{
+    return std::any_of(townNpcs.begin(), townNpcs.end(),
+                       [&entity](const SafePointer& npc) { return npc.GetAs<Entity>() == &entity; });
 }
 
 // ---- Blocks ---------------------------------------------------------------------------------------
@@ -236,6 +244,13 @@ int32_t Game::DrawUnusedBlock(GameLevelRecord& record, const std::function<bool(
         if (!record.usedBlocks[static_cast<size_t>(i)] && usable(i))
             unused.push_back(i);
     return unused.empty() ? -1 : unused[GameTownDraw(unused.size())];
+}
+
+bool Game::IsBlockUsed(int32_t level, int32_t block) const
+{
+    const GameLevelRecord* record = FindLevel(level);
+    return record && block >= 0 && static_cast<size_t>(block) < record->usedBlocks.size() &&
+           record->usedBlocks[static_cast<size_t>(block)];
 }
 
 Entity* Game::SpawnBlockChest(int32_t level)

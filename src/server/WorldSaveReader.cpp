@@ -2,13 +2,18 @@
 #include "server/WorldSaveReader.h"
 
 #include "core/Database.h"
+#include "core/DatabaseEntry.h"
+#include "core/FileSystem.h"
+#include "core/StringUtil.h"
 #include "core/DebugSystem.h"
 #include "core/EngineEnums.h"
 #include "core/MessageBuffer.h"
 #include "core/RandomSystem.h"
 #include "covenants/ActorCovenant.h"
 #include "covenants/FactionSystem.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
+#include "rules/GameData.h"
 #include "server/Game.h"
 #include "server/Weather.h"
 #include "server/WorldSaveVersion.h"
@@ -17,6 +22,7 @@
 #include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -26,6 +32,8 @@ namespace {
 constexpr size_t kWorldSaveSlotBytes = 4;
 constexpr double kWorldSaveHoursPerDay = 24.0;
 constexpr int32_t kWorldSaveFacings = 8;
+// World units within which a loose gate stands on the house gate's spot.
+constexpr float kWorldSaveSameSpot = 1.0f;
 constexpr int32_t kWorldSaveLevelGiven = WorldSaveVersion::kLevelFilledBit | WorldSaveVersion::kLevelBonusChestBit;
 
 } // namespace
@@ -136,7 +144,29 @@ bool WorldSaveReader::ReadLevels()
         }
         record.populated = (given & WorldSaveVersion::kLevelFilledBit) != 0;
         record.bonusChestLaid = (given & WorldSaveVersion::kLevelBonusChestBit) != 0;
+        if (version >= WorldSaveVersion::kLevelUsedBlocks && !ReadUsedBlocks(level, record))
+            return Refuse();
     }
+    return true;
+}
+
+bool WorldSaveReader::ReadUsedBlocks(int32_t level, GameLevelRecord& record)
+{
+    Mark("level's used blocks");
+    std::vector<bool> used;
+    if (!buffer.ReadBoolVector(used))
+        return false;
+    // The flags are sized on first use; a count that fits no grid of these rules is dropped.
+    size_t blocks = gGameData ? static_cast<size_t>(std::max(1, gGameData->GetTuning().blocksPerRow *
+                                                                    gGameData->GetTuning().blocksPerColumn))
+                              : 0;
+    if (!used.empty() && used.size() != blocks) {
+        DebugSystem::Print(kPrintWarning,
+                           "World save %s: level %d's %zu used-block flags fit no grid of %zu blocks; none is used\n",
+                           fileName.c_str(), level, used.size(), blocks);
+        used.clear();
+    }
+    record.usedBlocks = std::move(used);
     return true;
 }
 
@@ -235,7 +265,52 @@ bool WorldSaveReader::ReadBlocks()
             return Refuse();
     }
     Mark("string list");
-    return buffer.ReadStringList(game.unlocks) ? true : Refuse();
+    if (!buffer.ReadStringList(game.unlocks))
+        return Refuse();
+    return version < WorldSaveVersion::kTownPeople || ReadTown();
+}
+
+bool WorldSaveReader::ReadTown()
+{
+    Mark("town slot count");
+    int32_t count = 0;
+    if (!buffer.ReadCount(count, kWorldSaveSlotBytes))
+        return Refuse();
+    for (int32_t slot = 0; slot < count; ++slot) {
+        Mark("town slot");
+        bool present = buffer.ReadBool();
+        if (buffer.Overrun())
+            return Refuse();
+        if (!present)
+            continue;
+        std::string npcType = buffer.ReadString();
+        uint32_t length = buffer.ReadUInt();
+        if (buffer.Overrun() || length > buffer.BytesLeft())
+            return Refuse();
+        // Read from its own bytes: a state that does not read cannot take the next slot's.
+        MessageBuffer state;
+        state.WriteBytes(buffer.Data() + buffer.GetReadPos(), length);
+        buffer.SetReadPos(buffer.GetReadPos() + length);
+        if (!ReadTownNpc(slot, npcType, state))
+            DebugSystem::Print(kPrintWarning,
+                               "World save %s: its town NPC %s of slot %d at byte %zu does not read; it stands as new\n",
+                               fileName.c_str(), npcType.c_str(), slot, fieldOffset);
+    }
+    return true;
+}
+
+bool WorldSaveReader::ReadTownNpc(int32_t slot, const std::string& npcType, MessageBuffer& state)
+{
+    // A slot that names another type than the rules' (or one they no longer have) keeps its new NPC.
+    if (slot >= game.GetTownNpcSlotCount() || game.townNpcTypeNames[static_cast<size_t>(slot)] != npcType)
+        return false;
+    auto* npc = game.townNpcs[static_cast<size_t>(slot)].GetAs<Sentient>();
+    int32_t level = state.ReadInt();
+    if (!npc || state.Overrun() || level < 1 || level > Sentient::kMaxLevel)
+        return false;
+    // Risen first, so the saved health fits the risen maximum.
+    Game::LevelTownNpc(*npc, level);
+    return npc->ReadSaved(state, version) && !state.Overrun();
 }
 
 bool WorldSaveReader::ReadEntities()
@@ -257,6 +332,9 @@ bool WorldSaveReader::ReadEntities()
         std::string modelName = buffer.ReadString();
         if (!placed || buffer.Overrun() || facing < 0 || facing >= kWorldSaveFacings)
             return StopEntities();
+        // A house object carries no state of its class: passed over, the records stay in step.
+        if (IsOldCovenantHouse(modelName, position))
+            continue;
         Mark("entity model");
         Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName) : nullptr;
         if (!entity)
@@ -270,6 +348,38 @@ bool WorldSaveReader::ReadEntities()
             return StopEntities();
         }
     }
+}
+
+bool WorldSaveReader::IsOldCovenantHouse(const std::string& modelName, const WorldPos& position)
+{
+    // Mended: files from before the rivals were kept hold the covenants' lifestones, pedestals
+    // and house gate as loose objects (the stashes have no model, so none was written), and a
+    // resumed world stood them beside the houses the covenants build again.
+    if (version >= WorldSaveVersion::kCovenants)
+        return false;
+    if (houseModels.empty())
+        for (const char* record : {PlayerCovenant::kHouseGateRecord, PlayerCovenant::kLifestoneRecord,
+                                   ActorCovenant::kHomeRecord, Covenant::kPedestalRecord})
+            houseModels.push_back(ModelOfRecord(record));
+    auto same = [&modelName](const std::string& model) {
+        return !model.empty() && StringEqualsNoCase(model, modelName);
+    };
+    if (std::any_of(houseModels.begin() + 1, houseModels.end(), same))
+        return true;
+    // The house gate shares its model with the levels' gates: known by where it stands.
+    WorldPos spot = PlayerCovenant::GetHouseGateSpot();
+    return same(houseModels.front()) && position.level == spot.level &&
+           std::fabs(position.x - spot.x) < kWorldSaveSameSpot && std::fabs(position.y - spot.y) < kWorldSaveSameSpot;
+}
+
+std::string WorldSaveReader::ModelOfRecord(const char* record)
+{
+    const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName(record) : nullptr;
+    std::string model = entry ? entry->GetString("ModelName") : std::string();
+    // The path as an entity of the record keeps it.
+    if (!model.empty())
+        FileSystem::PrefixPath(model, PathBase("Models"));
+    return model;
 }
 
 bool WorldSaveReader::StopEntities()

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Actor;
+struct GameLevelRecord;
+struct WorldPos;
 class Game;
 class MessageBuffer;
 class Quest;
@@ -38,13 +41,22 @@ private:
     void RollBack();
     bool ReadHeader();
     bool ReadLevels();
+    // False only when the flags overrun the file; flags of another count are dropped, logged.
+    bool ReadUsedBlocks(int32_t level, GameLevelRecord& record);
     bool ReadClock();
     bool ReadQuests();
     bool ReadQuest(int32_t slot);
     bool ReadBlocks();
+    // Each slot's state has its length: one that does not read leaves that NPC as new, logged.
+    bool ReadTown();
+    bool ReadTownNpc(int32_t slot, const std::string& npcType, MessageBuffer& state);
     // The recruit's candidate back in the town as the quest places it, the quest's target again.
     void PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate);
     bool StopEntities();
+    // A covenant house object in a file older than the rivals' block, which the covenants build again.
+    bool IsOldCovenantHouse(const std::string& modelName, const WorldPos& position);
+    // The model path an entity of the database record keeps; empty without one.
+    static std::string ModelOfRecord(const char* record);
     bool ReadRivalBlock();
     bool RefuseRivals();
 
@@ -62,4 +74,7 @@ private:
     int32_t savedWorldDifficulty = 0;
     int32_t savedGameDifficulty = 0;
     std::string savedAdventure;
+    // The model paths of the covenants' house objects, the house gate's first, found at the
+    // first record of an old file.
+    std::vector<std::string> houseModels;
 };

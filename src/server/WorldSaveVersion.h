@@ -8,7 +8,7 @@
 // Every reader of a world save block asks these, never a bare number.
 namespace WorldSaveVersion {
 // What the writer writes; a file claims 1 up to this.
-inline constexpr int32_t kCurrent = 52;
+inline constexpr int32_t kCurrent = 53;
 inline constexpr int32_t kOldest = 1;
 // The faction block follows the quests.
 inline constexpr int32_t kFactions = 5;
@@ -27,6 +27,11 @@ inline constexpr int32_t kNamedMonsterTypes = QuestBase::kNamedReferencesVersion
 inline constexpr int32_t kLevelPopulated = 52;
 inline constexpr int32_t kLevelFilledBit = 1;
 inline constexpr int32_t kLevelBonusChestBit = 2;
-// The rival covenants follow the entity records' end word.
+// The rival covenants follow the entity records' end word. Older files hold the covenants'
+// houses as loose objects, which the reader leaves out.
 inline constexpr int32_t kCovenants = 52;
+// A level record ends with its used-block flags.
+inline constexpr int32_t kLevelUsedBlocks = 53;
+// The town's people follow the string list: per NPC slot its level and saved state.
+inline constexpr int32_t kTownPeople = 53;
 } // namespace WorldSaveVersion

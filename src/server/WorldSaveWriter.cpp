@@ -6,6 +6,7 @@
 #include "covenants/FactionSystem.h"
 #include "entities/Entity.h"
 #include "entities/Gate.h"
+#include "entities/Sentient.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/Weather.h"
@@ -32,6 +33,7 @@ void WorldSaveWriter::Write(const Game& game)
     game.factionSystem->WriteFactions(buffer);
     game.weather->Write(buffer);
     buffer.WriteStringList(game.unlocks);
+    WriteTown(game);
     WriteEntities(game);
     WriteRivals(game);
 }
@@ -59,6 +61,7 @@ void WorldSaveWriter::WriteLevels(const Game& game)
         if (record && record->bonusChestLaid)
             given |= WorldSaveVersion::kLevelBonusChestBit;
         buffer.WriteInt(given);
+        buffer.WriteBoolVector(record ? record->usedBlocks : std::vector<bool>());
     }
 }
 
@@ -72,6 +75,26 @@ void WorldSaveWriter::WriteQuests(const Game& game)
             continue;
         quest->Write(buffer, true);
         quest->WriteSavedPart(buffer);
+    }
+}
+
+void WorldSaveWriter::WriteTown(const Game& game)
+{
+    // Mended: the town was made anew on every resume, so a trader's stock was drawn again and
+    // what a player had sold to it, to buy back, was gone.
+    buffer.WriteInt(game.GetTownNpcSlotCount());
+    for (int32_t slot = 0; slot < game.GetTownNpcSlotCount(); ++slot) {
+        const auto* npc = game.townNpcs[static_cast<size_t>(slot)].GetAs<Sentient>();
+        buffer.WriteBool(npc != nullptr);
+        if (!npc)
+            continue;
+        buffer.WriteString(game.townNpcTypeNames[static_cast<size_t>(slot)]);
+        // Each NPC's state is measured, so one that does not read is passed over alone.
+        MessageBuffer state;
+        state.WriteInt(npc->stats.Get(CharacterStat::Level));
+        npc->WriteSaved(state);
+        buffer.WriteUInt(static_cast<uint32_t>(state.Size()));
+        buffer.WriteBytes(state.Data(), state.Size());
     }
 }
 
@@ -112,7 +135,7 @@ void WorldSaveWriter::WriteEntities(const Game& game)
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
         if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) || IsRemadeByCovenant(*entity) ||
-            !IsRebuiltOnLoad(*entity) ||
+            game.IsTownNpc(*entity) || !IsRebuiltOnLoad(*entity) ||
             std::find(written.begin(), written.end(), entity) != written.end())
             continue;
         buffer.WriteBool(true);

@@ -1,4 +1,4 @@
-// WorldSaveWriter -- builds the world save in memory: the world's identity, the level records, the clock, the world quests, the faction and weather blocks, the unlock list and the entities kept with the world.
+// WorldSaveWriter -- builds the world save in memory: the world's identity, the level records, the clock, the world quests, the faction and weather blocks, the unlock list, the town's people and the entities kept with the world.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,9 @@ private:
     // One record per level of the world, sized to the grid even where nothing was explored.
     void WriteLevels(const Game& game);
     void WriteQuests(const Game& game);
+    // Per town NPC slot: a presence word, then the slot's NPC type name, the byte length of its
+    // state, its level and its saved state (a trader's stock and buy-back among it).
+    void WriteTown(const Game& game);
     // Each entity that stays with the world, in slot order, then the end word.
     void WriteEntities(const Game& game);
     // The computer-run rivals, which stand first in the game's list, each written by itself.

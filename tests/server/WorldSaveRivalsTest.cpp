@@ -192,18 +192,16 @@ TEST_F(WorldSaveRivals, AFileWithoutItsRivalsHasThemMadeAnewFromTheStartArgument
     size_t blockStart = 0;
     std::string bytes = SaveChangedWorld(blockStart);
 
-    // The file as the version before wrote it, without the levels' filled words and the rivals:
-    // its fields load, the rivals are new.
-    std::string older = bytes.substr(0, blockStart);
-    int32_t version = WorldSaveVersion::kCovenants - 1;
-    std::memcpy(older.data(), &version, 4);
-    size_t at = 4 + gWorld->GetAdventureName().size() + 1 + 8;
-    uint32_t cells = 0;
-    std::memcpy(&cells, older.data() + at, 4);
-    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
-        at += 4 + 4 * static_cast<size_t>(cells) + 4;
-        older.erase(at, 4);
-    }
+    // The file as the version before the rivals wrote it, with the saved torch and without
+    // the levels' filled words and the rivals: its fields load, the rivals are new.
+    MessageBuffer olderBuffer;
+    WorldSaveOldWriter olderWriter(olderBuffer, WorldSaveVersion::kCovenants - 1);
+    for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+        if (const Entity* entity = game->GetEntity(number); entity && entity->modelName == kTorchModel)
+            olderWriter.entities.push_back(entity);
+    ASSERT_EQ(olderWriter.entities.size(), 1u);
+    olderWriter.Write(*game);
+    std::string older(reinterpret_cast<const char*>(olderBuffer.Data()), olderBuffer.Size());
     ASSERT_EQ(LoadBytes(older), Game::WorldLoadResult::Loaded);
     ExpectRivalsMadeAnew("older file");
     EXPECT_FALSE(Rival(1)->eliminated);

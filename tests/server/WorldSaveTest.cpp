@@ -229,8 +229,8 @@ TEST_F(WorldSave, AFileCutAnywhereBeforeTheEntitiesIsRefusedAndLeavesTheGameAsCo
     std::string bytes = SavedBytes();
     std::vector<size_t> cuts = CutPoints(bytes);
     uint32_t stream = random.GetState(RandomStream::GameData);
-    // The entity records start where the last of the unlock strings ends.
-    size_t entitiesAt = bytes.find("AwardSecond") + std::strlen("AwardSecond") + 1;
+    // The entity records start after the town block, which follows the last unlock string.
+    size_t entitiesAt = EntityRecordsAt(bytes, bytes.find("AwardSecond") + std::strlen("AwardSecond") + 1);
     for (size_t cut : cuts) {
         random.SetState(RandomStream::GameData, stream);
         Game::WorldLoadResult result = LoadBytes(bytes.substr(0, cut));
@@ -276,7 +276,8 @@ TEST_F(WorldSave, HugeAndNegativeCountsAreRefusedWithNothingChanged)
     size_t header = 4 + gWorld->GetAdventureName().size() + 1 + 8;
     size_t cells = static_cast<size_t>(Tuning().cellsPerLevelX * Tuning().cellsPerLevelY);
     size_t levels = static_cast<size_t>(gWorld->GetLevelCount());
-    size_t questCount = header + levels * (8 + 4 * cells + 4) + 16 + 8 + 8;
+    // Each level record: the explored vector, its count, the filled word and no used blocks.
+    size_t questCount = header + levels * (8 + 4 * cells + 4 + 4) + 16 + 8 + 8;
     size_t unlockCount = bytes.find("AwardFirst") - 4;
     for (size_t at : {header, questCount, unlockCount}) {
         for (uint32_t lie : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu}) {
@@ -336,6 +337,26 @@ TEST_F(WorldSave, TheFilledWorldIsWrittenByteForByteAsTheKeptFile)
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0) << "the kept file reads whole";
 }
 
+// The filled world as our writer wrote it at the version before the town's people were kept:
+// every field it has comes back as the current file's do, the town as new.
+TEST_F(WorldSave, TheKeptFileOfTheVersionBeforeReadsWhole)
+{
+    SaveFilledWorld();
+    ASSERT_EQ(LoadBytes(SavedBytes()), Game::WorldLoadResult::Loaded);
+    std::string facts = Facts();
+    std::ifstream kept(EMBERLODE_WORLD_SAVE_GOLDEN_52, std::ios::binary);
+    ASSERT_TRUE(kept) << EMBERLODE_WORLD_SAVE_GOLDEN_52;
+    std::string older((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    int32_t version = 0;
+    ASSERT_GE(older.size(), 4u);
+    std::memcpy(&version, older.data(), 4);
+    ASSERT_EQ(version, WorldSaveVersion::kTownPeople - 1);
+
+    ASSERT_EQ(LoadBytes(older), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(Facts(), facts);
+    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+}
+
 TEST_F(WorldSave, VersionsOutsideOneToTheCurrentAreRefused)
 {
     SaveFilledWorld();
@@ -378,86 +399,6 @@ TEST_F(WorldSave, ALoadIntoARunningWorldIsRefused)
 }
 
 // ---- Older files -------------------------------------------------------------------------------
-
-namespace {
-
-// The file an older writer made of the game: each field only from the version that has it.
-class WorldSaveOldWriter {
-public:
-    WorldSaveOldWriter(MessageBuffer& buffer, int32_t version) : buffer(buffer), version(version) {}
-
-    void Write(const Game& game)
-    {
-        buffer.WriteInt(version);
-        buffer.WriteString(gWorld->GetAdventureName());
-        buffer.WriteInt(gWorld->GetDifficulty());
-        buffer.WriteUInt(gWorld->GetLayoutSeed());
-        size_t cells = static_cast<size_t>(gGameData->GetTuning().cellsPerLevelX * gGameData->GetTuning().cellsPerLevelY);
-        for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
-            buffer.WriteBoolVector(std::vector<bool>(cells, false));
-            buffer.WriteInt(0);
-        }
-        buffer.WriteTimeStamp(game.GetElapsed());
-        buffer.WriteDouble(game.GetTimeOfDay());
-        buffer.WriteBool(false);
-        buffer.WriteBool(false);
-        const auto& list = game.GetQuests().GetList();
-        buffer.WriteUInt(static_cast<uint32_t>(list.size()));
-        for (const auto& quest : list) {
-            buffer.WriteBool(quest != nullptr);
-            if (quest)
-                WriteQuest(*quest);
-        }
-        if (version >= WorldSaveVersion::kFactions)
-            gFactionSystem->WriteFactions(buffer);
-        if (version >= WorldSaveVersion::kWeather)
-            game.GetWeather().Write(buffer);
-        buffer.WriteStringList(game.GetUnlocks());
-        buffer.WriteBool(false);
-    }
-
-private:
-    void WriteQuest(const Quest& quest)
-    {
-        quest.Write(buffer, version >= WorldSaveVersion::kNamedMonsterTypes);
-        if (quest.type == QuestType::Recruit && !quest.failed) {
-            const Actor* candidate = quest.target.GetAs<Actor>();
-            if (version >= WorldSaveVersion::kCandidatePresence)
-                buffer.WriteBool(candidate != nullptr);
-            if (candidate)
-                WriteCandidate(*candidate);
-        }
-        buffer.WriteInt(quest.success);
-        if (version >= WorldSaveVersion::kQuestMultiplier)
-            buffer.WriteFloat(quest.multiplier);
-        if (version >= WorldSaveVersion::kQuestMet)
-            buffer.WriteBool(quest.met);
-    }
-
-    // Before the actor record's full form it ends with the name seed.
-    void WriteCandidate(const Actor& candidate)
-    {
-        MessageBuffer full;
-        Actor::WriteRecord(candidate, full);
-        if (version >= kWorldSaveFullActorVersion) {
-            buffer.WriteBytes(full.Data(), full.Size());
-            return;
-        }
-        full.ReadString();
-        full.ReadInt();
-        full.ReadInt();
-        for (int32_t effects = full.ReadInt(); effects > 0; --effects)
-            full.ReadString();
-        full.ReadUInt();
-        buffer.WriteBytes(full.Data(), full.GetReadPos());
-    }
-
-    static constexpr int32_t kWorldSaveFullActorVersion = 40;
-    MessageBuffer& buffer;
-    int32_t version;
-};
-
-} // namespace
 
 TEST_F(WorldSave, OlderVersionsLoadWithTheFieldsTheirVersionHas)
 {

@@ -1,4 +1,4 @@
-// WorldSaveWorld -- a world host over a laid-out adventure with a spawn system, quest, object, faction and weather records, a joined player, and a world filled with every saved kind of thing.
+// WorldSaveWorld -- a world host over a laid-out adventure with a spawn system, quest, object, faction and weather records, a joined player, and a world filled with every saved kind of thing; and the file an older writer made.
 #pragma once
 
 #include "server/WorldHostWorld.h"
@@ -11,12 +11,15 @@
 #include "entities/Door.h"
 #include "entities/Torch.h"
 #include "entities/Trigger.h"
+#include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "server/Weather.h"
+#include "server/WorldSaveVersion.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -269,6 +272,28 @@ Enlist
         return points;
     }
 
+    // Where the entity records begin: after the town block that follows the unlock list,
+    // whose last string ends at the offset given.
+    static size_t EntityRecordsAt(const std::string& bytes, size_t townAt)
+    {
+        auto word = [&bytes](size_t at) {
+            uint32_t value = 0;
+            std::memcpy(&value, bytes.data() + at, 4);
+            return value;
+        };
+        uint32_t slots = word(townAt);
+        size_t at = townAt + 4;
+        for (uint32_t slot = 0; slot < slots; ++slot) {
+            bool present = word(at) != 0;
+            at += 4;
+            if (!present)
+                continue;
+            at = bytes.find('\0', at) + 1;
+            at += 4 + word(at);
+        }
+        return at;
+    }
+
     std::string SavedBytes(const std::string& name = "ada") const
     {
         return folder.Read("User/chars/" + name + ".wld");
@@ -277,4 +302,90 @@ Enlist
     TestClient client{6391};
     Player* player = nullptr;
     SpawnSystem spawn;
+};
+
+// The file an older writer made of the game: each field only from the version that has it.
+class WorldSaveOldWriter {
+public:
+    WorldSaveOldWriter(MessageBuffer& buffer, int32_t version) : buffer(buffer), version(version) {}
+
+    void Write(const Game& game)
+    {
+        buffer.WriteInt(version);
+        buffer.WriteString(gWorld->GetAdventureName());
+        buffer.WriteInt(gWorld->GetDifficulty());
+        buffer.WriteUInt(gWorld->GetLayoutSeed());
+        size_t cells = static_cast<size_t>(gGameData->GetTuning().cellsPerLevelX * gGameData->GetTuning().cellsPerLevelY);
+        for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
+            buffer.WriteBoolVector(std::vector<bool>(cells, false));
+            buffer.WriteInt(0);
+        }
+        buffer.WriteTimeStamp(game.GetElapsed());
+        buffer.WriteDouble(game.GetTimeOfDay());
+        buffer.WriteBool(false);
+        buffer.WriteBool(false);
+        const auto& list = game.GetQuests().GetList();
+        buffer.WriteUInt(static_cast<uint32_t>(list.size()));
+        for (const auto& quest : list) {
+            buffer.WriteBool(quest != nullptr);
+            if (quest)
+                WriteQuest(*quest);
+        }
+        if (version >= WorldSaveVersion::kFactions)
+            gFactionSystem->WriteFactions(buffer);
+        if (version >= WorldSaveVersion::kWeather)
+            game.GetWeather().Write(buffer);
+        buffer.WriteStringList(game.GetUnlocks());
+        for (const Entity* entity : entities) {
+            buffer.WriteBool(true);
+            WriteWorldPos(buffer, entity->position);
+            buffer.WriteInt(entity->facing);
+            buffer.WriteString(entity->modelName);
+            entity->WriteSaved(buffer);
+        }
+        buffer.WriteBool(false);
+    }
+
+    // The entity records, in this order, as the older writer wrote whatever it kept.
+    std::vector<const Entity*> entities;
+
+private:
+    void WriteQuest(const Quest& quest)
+    {
+        quest.Write(buffer, version >= WorldSaveVersion::kNamedMonsterTypes);
+        if (quest.type == QuestType::Recruit && !quest.failed) {
+            const Actor* candidate = quest.target.GetAs<Actor>();
+            if (version >= WorldSaveVersion::kCandidatePresence)
+                buffer.WriteBool(candidate != nullptr);
+            if (candidate)
+                WriteCandidate(*candidate);
+        }
+        buffer.WriteInt(quest.success);
+        if (version >= WorldSaveVersion::kQuestMultiplier)
+            buffer.WriteFloat(quest.multiplier);
+        if (version >= WorldSaveVersion::kQuestMet)
+            buffer.WriteBool(quest.met);
+    }
+
+    // Before the actor record's full form it ends with the name seed.
+    void WriteCandidate(const Actor& candidate)
+    {
+        MessageBuffer full;
+        Actor::WriteRecord(candidate, full);
+        if (version >= kWorldSaveFullActorVersion) {
+            buffer.WriteBytes(full.Data(), full.Size());
+            return;
+        }
+        full.ReadString();
+        full.ReadInt();
+        full.ReadInt();
+        for (int32_t effects = full.ReadInt(); effects > 0; --effects)
+            full.ReadString();
+        full.ReadUInt();
+        buffer.WriteBytes(full.Data(), full.GetReadPos());
+    }
+
+    static constexpr int32_t kWorldSaveFullActorVersion = 40;
+    MessageBuffer& buffer;
+    int32_t version;
 };
