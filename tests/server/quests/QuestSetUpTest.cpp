@@ -50,6 +50,32 @@ Breakout
     QuestType GuardBreaksFree
     DuplicatesAllowed 1
 }
+Onslaught
+{
+    Type Quest
+    QuestType TownAttack
+    MinCount 2
+    MaxCount 2
+    DuplicatesAllowed 1
+}
+Missing
+{
+    Type Quest
+    QuestType RescueNpc
+    DuplicatesAllowed 1
+}
+Pack
+{
+    Type Quest
+    QuestType KillMonsterGroup
+    DuplicatesAllowed 1
+}
+Vengeance
+{
+    Type Quest
+    QuestType Revenge
+    DuplicatesAllowed 1
+}
 )";
 
 // A covenant of the game whose guard places the test fills.
@@ -83,6 +109,15 @@ protected:
     }
 
     static int32_t Crystals(const Covenant& covenant) { return covenant.statistics.Get(CovenantStat::Money); }
+
+    // A quest read back from a save: its stored choices stand and only its set-up runs again.
+    Quest* Restored(const char* name, const char* targetType)
+    {
+        Quest* quest = Make(name);
+        quest->QuestBase::target = gameData.FindMonsterType(targetType);
+        quest->targetLevel = 1;
+        return quest;
+    }
 };
 
 } // namespace
@@ -156,4 +191,68 @@ TEST_F(QuestSetUp, AGuardBreakingFreeLeavesItsHouseWithTheNews)
     EXPECT_EQ(guard->covenantIndex, -1);
     EXPECT_FALSE(guard->guard);
     EXPECT_EQ(game->GetEntity(guard->entityNumber), guard) << "it stays in the world";
+}
+
+// A town attack read back after its gate fell (health fraction 0) brings no new gate, but its
+// band comes again; one whose gate still stood brings the gate back as its target.
+TEST_F(QuestSetUp, ARestoredTownAttackBringsItsGateOnlyWhileTheGateStood)
+{
+    Quest* fallen = Restored("Onslaught", "MonsterWolf");
+    fallen->spawnPosition = At(800.0f, 800.0f);
+    fallen->targetHealthFraction = 0.0f;
+    fallen->Generate(true, nullptr);
+    EXPECT_FALSE(fallen->ended);
+    EXPECT_EQ(CountActorsOfType("MonsterTownAttackGate"), 0);
+    EXPECT_EQ(CountActorsOfType("MonsterWolf"), 2);
+    EXPECT_EQ(fallen->spawnedCount, 2);
+
+    Quest* standing = Restored("Onslaught", "MonsterWolf");
+    standing->spawnPosition = At(800.0f, 800.0f);
+    standing->targetHealthFraction = 0.5f;
+    standing->Generate(true, nullptr);
+    ASSERT_NE(standing->target.GetAs<Actor>(), nullptr);
+    EXPECT_EQ(CountActorsOfType("MonsterTownAttackGate"), 1);
+    EXPECT_TRUE(standing->target.GetAs<Actor>()->questFigure);
+}
+
+// What a finished quest put into the world is not put there again: a complete rescue brings no
+// lost traveller, a band whose every member fell brings none; an open one does.
+TEST_F(QuestSetUp, AFinishedQuestRestoredSpawnsNothingAndAnOpenOneItsFigures)
+{
+    Quest* rescued = Restored("Missing", "MonsterWolf");
+    rescued->progress = rescued->count;
+    rescued->Generate(true, nullptr);
+    EXPECT_EQ(CountActorsOfType("NpcRescueClassBeast"), 0);
+    Quest* lost = Restored("Missing", "MonsterWolf");
+    lost->Generate(true, nullptr);
+    ASSERT_EQ(CountActorsOfType("NpcRescueClassBeast"), 1);
+    EXPECT_TRUE(lost->target.GetAs<Actor>()->questFlag4);
+
+    Quest* broken = Restored("Pack", "MonsterWolf");
+    const MonsterType* wolf = gameData.FindMonsterType("MonsterWolf");
+    const MonsterType* bear = gameData.FindMonsterType("MonsterBear");
+    broken->goals = {QuestGoal{1, 1, wolf, 0}, QuestGoal{1, 1, bear, 0}};
+    broken->Generate(true, nullptr);
+    EXPECT_EQ(CountActorsOfType("MonsterWolf") + CountActorsOfType("MonsterBear"), 0);
+    Quest* band = Restored("Pack", "MonsterWolf");
+    band->goals = {QuestGoal{0, 1, wolf, 0}, QuestGoal{0, 1, bear, 0}};
+    band->Generate(true, nullptr);
+    EXPECT_EQ(CountActorsOfType("MonsterWolf"), 1);
+    EXPECT_EQ(CountActorsOfType("MonsterBear"), 1);
+}
+
+// A revenge brings its avenger and the killer it hunts; one grown out of another quest finds the
+// killer there already and brings no second.
+TEST_F(QuestSetUp, ARevengeBringsItsKillerUnlessItGrewOutOfTheQuestThatHasIt)
+{
+    Quest* first = Restored("Vengeance", "MonsterWolf");
+    first->Generate(true, nullptr);
+    EXPECT_EQ(CountActorsOfType("NpcRevengeClassBeast"), 1);
+    EXPECT_EQ(CountActorsOfType("MonsterWolf"), 1);
+
+    Quest* derived = Restored("Vengeance", "MonsterWolf");
+    derived->derived = true;
+    derived->Generate(true, nullptr);
+    EXPECT_EQ(CountActorsOfType("NpcRevengeClassBeast"), 2);
+    EXPECT_EQ(CountActorsOfType("MonsterWolf"), 1) << "no second tormentor";
 }
