@@ -700,7 +700,8 @@ TEST_F(LifeWorld, QuestSoakKeepsTheQuestListAndSlotsWhole)
 
 // The shipped world's own events, as a band at large calls them: it drags two peoples into war
 // and sends a war gate with its band against the town; traps are laid in the streets, a trader
-// wanders out, and the covenants' crystals move; all on the shipped records without a warning.
+// wanders out, the covenants' crystals move and a newcomer replaces a townsperson who is gone;
+// all on the shipped records without a warning.
 TEST_F(LifeWorld, TheShippedEventsOfEveryKindHappenInTheShippedWorld)
 {
     ASSERT_TRUE(app.StartUp());
@@ -767,6 +768,15 @@ TEST_F(LifeWorld, TheShippedEventsOfEveryKindHappenInTheShippedWorld)
     EXPECT_LE(crystals(), before - 100);
     for (int32_t type : {QuestType::InfluenceGain, QuestType::InfluenceLoss, QuestType::GuardBreaksFree})
         quests.StartQuestOfType(type, nullptr);
+
+    // A townsperson gone: a newcomer takes the place.
+    Actor* gone = gGame->GetNamedActor(1);
+    ASSERT_NE(gone, nullptr);
+    gGame->RemoveEntity(gone);
+    delete gone;
+    ASSERT_EQ(gGame->GetNamedActor(1), nullptr);
+    quests.StartQuestOfType(QuestType::NewNpc, nullptr);
+    EXPECT_NE(gGame->GetNamedActor(1), nullptr);
 
     for (int frame = 0; frame < 3; ++frame) {
         now += 60;
