@@ -6,11 +6,14 @@
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
+#include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/EngineEnums.h"
 #include "core/UserVarSystem.h"
 #include "rules/monsters/MonsterType.h"
+#include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/quests/QuestDefinition.h"
 #include "entities/Actor.h"
 #include "entities/CombatSystem.h"
 #include "covenants/PlayerCovenant.h"
@@ -128,6 +131,16 @@ protected:
     }
 };
 
+
+// A quest of the shipped definition whose figure stands in the world, started by the host.
+Quest* StartWithFigure(const char* name)
+{
+    const QuestDefinition* definition = gGameData->FindQuestDefinition(gDatabase->FindEntryByName(name));
+    Quest* quest = nullptr;
+    for (int attempt = 0; attempt < 20 && definition && !(quest && quest->target.Get()); ++attempt)
+        quest = gGame->GetQuests().StartQuestFromDefinition(definition);
+    return quest && quest->target.Get() ? quest : nullptr;
+}
 
 // Taking a quest from the town's warmaster and following it in the quest window: the click on the
 // NPC asks the host for its line, the offer is chosen in the list and taken with its button, the
@@ -302,6 +315,59 @@ TEST_F(QuestWindowEndToEnd, ARecruitClickedJoinsThePartyAndIsSentBackByItsScreen
         Frames(1);
     EXPECT_FALSE(hostPlayer->IsInParty(recruit));
     EXPECT_TRUE(covenant->IsMember(*recruit)) << "out of the party, still the covenant's";
+}
+
+// A quest's lost traveller clicked shows its own screen, whose button has the world host take it
+// home and the quest handed in; a traveller who wants an escort shows another, whose button takes
+// the escort up and has the traveller follow the player.
+TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheirScreens)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    Quest* lost = StartWithFigure("QuestRescueNpc");
+    ASSERT_NE(lost, nullptr);
+    auto* traveller = lost->target.GetAs<Actor>();
+    ASSERT_NE(hostPlayer->AcceptQuest(lost->questId), nullptr);
+    int32_t done = hostPlayer->statistics.Get(PlayerStatistic::QuestsCompleted);
+    traveller->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
+    Frames(4);
+    EntityClient* shown = gGameClient->GetEntity(traveller->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 26);
+    ASSERT_TRUE(Shown("NpcRescueMenu"));
+    TargaImage screen = Screenshot();
+    EXPECT_GT(LitPixels(screen, 220, 218, 420, 246), 40) << "the rescue button's label is not drawn";
+    ClickAt(320, 232);
+    for (int i = 0; i < 20 && hostPlayer->HasQuest(lost->questId); ++i)
+        Frames(1);
+    EXPECT_TRUE(lost->IsComplete());
+    EXPECT_EQ(hostPlayer->statistics.Get(PlayerStatistic::QuestsCompleted), done + 1) << "handed in";
+    EXPECT_FALSE(Shown("NpcRescueMenu"));
+
+    Quest* walk = StartWithFigure("QuestEscort");
+    ASSERT_NE(walk, nullptr);
+    auto* companion = walk->target.GetAs<Actor>();
+    // On the player's other side: the rescued traveller still fades where it stood.
+    companion->SetPosition(hostPlayer->position.Offset(Vector2{-60.0f, 0.0f}));
+    Frames(4);
+    shown = gGameClient->GetEntity(companion->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 28);
+    ASSERT_TRUE(Shown("NpcEscortMenu"));
+    ClickAt(320, 232);
+    for (int i = 0; i < 20 && !hostPlayer->HasQuest(walk->questId); ++i)
+        Frames(1);
+    EXPECT_TRUE(hostPlayer->HasQuest(walk->questId)) << "taken up by the escort";
+    EXPECT_TRUE(companion->following);
+    EXPECT_EQ(companion->GetLeader(), hostPlayer);
 }
 
 } // namespace
