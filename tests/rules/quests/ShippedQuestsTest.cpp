@@ -201,3 +201,14 @@ TEST_F(ShippedQuests, TheQuestFolkCarryOnlyTheirOwnRolesFlag)
     EXPECT_EQ(flags("Delivery"), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(flags("Escort"), (std::vector<bool>{false, false, true}));
 }
+
+// Each quest the town draws has someone to hand it out: a kind of townsperson offers it (its
+// "ReturnNpcType") or it goes to the player outright.
+TEST_F(ShippedQuests, EveryQuestTheTownDrawsHasSomeoneToOfferIt)
+{
+    for (const auto& definition : gameData.GetQuestDefinitions())
+        if (definition->randomQuestChance > 0.0f) {
+            EXPECT_TRUE(definition->returnNpcType != NpcType::None || definition->autoGiveToPlayer)
+                << definition->GetEntry()->GetName();
+        }
+}
