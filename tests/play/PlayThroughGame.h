@@ -39,6 +39,17 @@ protected:
         }
     }
 
+    // Frames of a quarter second each (the most game time the world host runs in one frame)
+    // until the condition holds, for a wait in which the player only watches; the last answer.
+    bool WaitUntil(int most, const std::function<bool()>& done)
+    {
+        for (int i = 0; i < most && !done(); ++i) {
+            now += 250;
+            app.RunFrame();
+        }
+        return done();
+    }
+
     // Frames until the condition holds or the count runs out; the condition's last answer.
     bool FramesUntil(int most, const std::function<bool()>& done)
     {
@@ -98,6 +109,15 @@ protected:
             PlayerClient* player = Local();
             return host && player && !player->IsMoving() && host->position.Distance2D(player->GetPosition()) < 0.01f;
         });
+    }
+
+    // Whether the journey may go after something at the place: the world view goes black while
+    // its eye, up and to the right of the player, lies beyond a level's north or east edge, so
+    // the script keeps that far from them.
+    static bool AwayFromNorthAndEastEdges(const WorldPos& place)
+    {
+        constexpr float kEyeReach = 640.0f;
+        return place.y >= kEyeReach && place.x <= gWorld->GetLevelWidth() - kEyeReach;
     }
 
     // The nearest entity of the client's mirror that passes the test, on the player's level.

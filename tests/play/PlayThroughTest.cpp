@@ -1,4 +1,4 @@
-// PlayThroughTest -- one whole game played through the shipped program's own screens by SDL input alone: a profile and a character made on the title screens, a walk into the next level, a chest opened and its loot taken, a fight won with the default attack and the quick-use bar, a potion drunk, armour taken off and worn again, points spent after a level up, death and resurrection, then save and exit and a second run that resumes the same world.
+// PlayThroughTest -- one whole game played through the shipped program's own screens by SDL input alone: a profile and a character made on the title screens, a walk in the town, a hunt taken from a quest giver, an item sold to a trader and bought back, a walk into the next level, a chest opened and its loot taken, a fight won with the default attack and the quick-use bar that advances the hunt, a potion drunk, armour taken off and worn again, points spent after a level up, the relations screen and a gift offered to a rival through the trade window, death and resurrection, then save and exit and a second run that resumes the same world.
 #include "play/PlayThroughGame.h"
 
 #include "core/Database.h"
@@ -8,23 +8,40 @@
 #include "core/UserVarSystem.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
+#include "entities/EntityQuest.h"
 #include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "rules/RulesEnums.h"
 #include "entities/SkillList.h"
+#include "entities/Vendor.h"
 #include "render/TextEvents.h"
 #include "rules/skills/SkillBase.h"
+#include "client/GameClient.h"
+#include "client/QuestClient.h"
+#include "client/TradeWindow.h"
+#include "client/ClientMessages.h"
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIList.h"
+#include "ui/widgets/UIRelationsMenu.h"
 #include "ui/widgets/UIStatValue.h"
 #include "ui/widgets/UIUseSlot.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The player's interaction modes that a click on a trader and on a quest giver enter.
+constexpr int32_t kTradingMode = 22;
+constexpr int32_t kQuestGiverMode = 24;
 
 constexpr int32_t kCarriedBags[] = {InventoryGroupIndex::Bag1, InventoryGroupIndex::Bag2, InventoryGroupIndex::Bag3,
                                     InventoryGroupIndex::Bag4};
@@ -99,29 +116,38 @@ protected:
     }
 
     // The nearest living creature of the world host hostile to the player, on the player's level.
-    static Actor* NearestMonster()
+    Actor* NearestMonster() const
     {
         Player* host = HostPlayer();
         Actor* best = nullptr;
         for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
             auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
-            if (!actor || actor->IsDead() || actor->position.level != host->position.level ||
-                gGame->GetRelationship(actor, host) != 0 || actor->IsPlayer())
+            // The quest's prey first, as a player on a hunt would choose: wild beasts that leave
+            // a passer-by alone are hunted too.
+            bool prey = actor && hunted && actor->GetMonsterType() == hunted;
+            int32_t relation = actor ? gGame->GetRelationship(actor, host) : -1;
+            if (!actor || actor->IsDead() || actor->position.level != host->position.level || actor->IsPlayer() ||
+                !AwayFromNorthAndEastEdges(actor->position) ||
+                !(relation == 0 || (prey && relation == 1)))
                 continue;
-            if (!best || actor->position.Distance2D(host->position) < best->position.Distance2D(host->position))
+            bool bestPrey = best && hunted && best->GetMonsterType() == hunted;
+            bool nearer = !best || actor->position.Distance2D(host->position) < best->position.Distance2D(host->position);
+            if (!best || (prey && !bestPrey) || (prey == bestPrey && nearer))
                 best = actor;
         }
         return best;
     }
 
-    static Chest* NearestClosedChest()
+    // The nearest closed chest that needs no key, leaving out those the player could not reach.
+    static Chest* NearestClosedChest(const std::vector<int32_t>& unreached)
     {
         Player* host = HostPlayer();
         Chest* best = nullptr;
         for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
             auto* chest = dynamic_cast<Chest*>(gGame->GetEntity(number));
             if (!chest || !chest->IsClosed() || !chest->requiredKey.empty() ||
-                chest->position.level != host->position.level)
+                chest->position.level != host->position.level || !AwayFromNorthAndEastEdges(chest->position) ||
+                std::find(unreached.begin(), unreached.end(), number) != unreached.end())
                 continue;
             if (!best || chest->position.Distance2D(host->position) < best->position.Distance2D(host->position))
                 best = chest;
@@ -212,7 +238,7 @@ protected:
             return;
         FramesUntil(40, [rise] { return rise && rise->IsVisible(); });
         ClickAt(320, 246);
-        FramesUntil(1200, [rise] { return HostPlayer()->health > 0 && !rise->IsVisible(); });
+        WaitUntil(240, [rise] { return HostPlayer()->health > 0 && !rise->IsVisible(); });
         Frames(10);
     }
 
@@ -232,6 +258,99 @@ protected:
         ClickWidget(to);
         Frames(4);
     }
+
+    void RightClickWidget(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        ASSERT_NE(widget, nullptr) << path;
+        auto x = static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2);
+        auto y = static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2);
+        PushMotion(x, y);
+        Frames(1);
+        for (bool down : {true, false}) {
+            SDL_Event button{};
+            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            button.button.button = SDL_BUTTON_RIGHT;
+            button.button.x = x;
+            button.button.y = y;
+            ASSERT_EQ(SDL_PushEvent(&button), 1);
+            Frames(1);
+        }
+    }
+
+    // Walks up to the entity and clicks on it until the player's interaction mode is the one the
+    // click opens; whether it was reached. Town folk wander, so each try looks where it stands now.
+    bool TalkTo(const Entity& entity, int32_t mode)
+    {
+        for (int32_t click = 0; click < 8 && Local()->interactionMode != mode; ++click) {
+            const EntityClient* shown = gGameClient->GetEntity(entity.entityNumber);
+            if (!shown)
+                return false;
+            if (Local()->GetPosition().Distance2D(shown->position) > 160.0f || !ClickEntity(*shown)) {
+                WalkTo(shown->position, 120.0f);
+                continue;
+            }
+            FramesUntil(60, [mode] { return Local()->interactionMode == mode; });
+        }
+        return Local()->interactionMode == mode;
+    }
+
+    // The town's trader nearest to the player: not the gambler, not the guards' quartermaster.
+    static Vendor* NearestTrader()
+    {
+        Player* host = HostPlayer();
+        Vendor* best = nullptr;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
+            auto* vendor = dynamic_cast<Vendor*>(gGame->GetEntity(number));
+            if (!vendor || vendor->IsGambler() || vendor->IsGuardVendor() ||
+                vendor->position.level != host->position.level)
+                continue;
+            if (!best || vendor->position.Distance2D(host->position) < best->position.Distance2D(host->position))
+                best = vendor;
+        }
+        return best;
+    }
+
+    // The town NPC nearest to the player that offers a quest, a hunt before any other kind.
+    static Actor* NearestQuestGiver(Quest*& offered)
+    {
+        Player* host = HostPlayer();
+        Actor* best = nullptr;
+        bool bestHunts = false;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
+            auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
+            if (!actor || actor->GetNpcType() <= 0 || actor->position.level != host->position.level)
+                continue;
+            std::vector<int32_t> offers;
+            gGame->GetQuestsOfferedBy(*actor, offers);
+            for (int32_t id : offers) {
+                Quest* quest = gGame->GetQuests().GetQuest(id);
+                if (!quest)
+                    continue;
+                bool hunts = quest->type == QuestType::KillMonsters && quest->QuestBase::target;
+                bool nearer = !best || actor->position.Distance2D(host->position) < best->position.Distance2D(host->position);
+                if (!best || (hunts && !bestHunts) || (hunts == bestHunts && nearer)) {
+                    best = actor;
+                    bestHunts = hunts;
+                    offered = quest;
+                }
+            }
+        }
+        return best;
+    }
+
+    static int32_t HostQuestSlot(const Player& player, int32_t questId)
+    {
+        for (int32_t slot = 0; slot < PlayerClient::kQuestSlots; ++slot)
+            if (const QuestBase* quest = player.GetQuestSlot(slot); quest && quest->questId == questId)
+                return slot;
+        return -1;
+    }
+
+    int32_t takenQuest = -1;
+    // The kind of monster the taken quest hunts; none for another kind of quest.
+    const MonsterType* hunted = nullptr;
+    int32_t preyKilled = 0;
 
     KeptGame Keep() const
     {
@@ -292,7 +411,104 @@ protected:
         EXPECT_GT(RedPixels(hud, 10, 445, 170, 455), 300) << "the health bar is filled" << AtStep();
     }
 
-    void WalkOpenAndLoot()
+    // Step 4's sale, in the town: the trader clicked, a carried item dropped on its goods and
+    // bought back from the cells that keep the last sales.
+    void SellAndBuyBack()
+    {
+        Player& host = *HostPlayer();
+        Vendor* trader = NearestTrader();
+        ASSERT_NE(trader, nullptr) << "the town has a trader";
+        ASSERT_TRUE(TalkTo(*trader, kTradingMode)) << "a click on the trader opens trade" << AtStep();
+        ASSERT_TRUE(Shown("VendorMenu"));
+        EXPECT_TRUE(Shown("Inventory")) << "the inventory opens beside the goods";
+        Frames(2);
+        // Anything carried but the draught of the first cell, which the fight needs.
+        int32_t cell = -1;
+        for (int32_t slot = 1; slot < 10 && cell < 0; ++slot)
+            if (const ItemBase* item = host.inventory->GetItem(InventoryGroupIndex::Bag1, slot);
+                item && item->GetSellPrice() > 0 && item->GetStackCount() == 1)
+                cell = slot;
+        ASSERT_GE(cell, 0) << "the new character carries something to sell";
+        const ItemBase* item = host.inventory->GetItem(InventoryGroupIndex::Bag1, cell);
+        std::string name(item->GetEntry()->GetName());
+        int32_t pays = item->GetSellPrice();
+        int32_t money = host.GetStat(CharacterStat::Money);
+        int32_t carried = Carried(host);
+        std::string from = "Inventory::Bag1Cell" + std::to_string(cell);
+        Drag(from.c_str(), "VendorMenu::Goods0");
+        EXPECT_EQ(Carried(host), carried - 1) << "the item left the bag" << AtStep();
+        EXPECT_EQ(host.GetStat(CharacterStat::Money), money + pays) << "the trader paid its price";
+        Item* kept = trader->GetStockItem(23);
+        ASSERT_NE(kept, nullptr) << "the sale waits to be bought back" << AtStep();
+        EXPECT_EQ(kept->GetEntry()->GetName(), name);
+        Frames(2);
+        EXPECT_EQ(Local()->GetStat(CharacterStat::Money), money + pays) << "the money shown follows";
+        KeepStep("4-sold");
+
+        RightClickWidget("VendorMenu::BuyBack1");
+        Frames(4);
+        EXPECT_EQ(Carried(host), carried) << "the sale was bought back" << AtStep();
+        EXPECT_EQ(host.GetStat(CharacterStat::Money), money) << "for what the trader paid";
+        EXPECT_EQ(trader->GetStockItem(23), nullptr) << "the buy-back cell is empty again";
+        KeepStep("4-boughtback");
+        // Escape closes the top window first, then the other.
+        for (int32_t press = 0; press < 2; ++press)
+            Tap(SDL_SCANCODE_ESCAPE);
+        Frames(2);
+        EXPECT_FALSE(Shown("VendorMenu"));
+        ASSERT_FALSE(Shown("Inventory"));
+        ASSERT_FALSE(Shown("GameMenu"));
+    }
+
+    // Step 6, in the town: a quest giver clicked, an offer chosen and taken, the quest seen in
+    // the quest window. Its progress is the fight's to advance.
+    void TakeAQuest()
+    {
+        Player& host = *HostPlayer();
+        Quest* offered = nullptr;
+        Actor* giver = NearestQuestGiver(offered);
+        ASSERT_NE(giver, nullptr) << "a town NPC offers a quest";
+        ASSERT_TRUE(TalkTo(*giver, kQuestGiverMode)) << "a click on the giver opens its offers" << AtStep();
+        ASSERT_TRUE(Shown("QuestNpcMenu"));
+        EXPECT_TRUE(FramesUntil(20, [] { return !gGameClient->npcChatText.empty(); })) << "the giver's line";
+        const EntityClient* shown = gGameClient->GetEntity(giver->entityNumber);
+        ASSERT_NE(shown, nullptr);
+        auto row = std::find(shown->questOffers.begin(), shown->questOffers.end(), offered->questId);
+        ASSERT_NE(row, shown->questOffers.end()) << "the mirror lists the offer";
+        UIWidget* list = gUISystem->FindWidgetByPath("QuestNpcMenu::Offers");
+        ASSERT_NE(list, nullptr);
+        ClickAt(static_cast<int32_t>(list->GetScreenX() + 60),
+                static_cast<int32_t>(list->GetScreenY() + 9 + 18 * (row - shown->questOffers.begin())));
+        EXPECT_EQ(Var("SelectedQuest"), std::to_string(offered->questId));
+        KeepStep("6-offer");
+        ClickWidget("QuestNpcMenu::Accept");
+        ASSERT_TRUE(FramesUntil(20, [&host, offered] { return host.HasQuest(offered->questId); }))
+            << "the quest was taken" << AtStep();
+        takenQuest = offered->questId;
+        hunted = offered->type == QuestType::KillMonsters ? offered->QuestBase::target : nullptr;
+        Frames(3);
+        EXPECT_FALSE(Shown("QuestNpcMenu"));
+
+        int32_t slot = HostQuestSlot(host, takenQuest);
+        ASSERT_GE(slot, 0);
+        QuestClient* mirrored = Local()->GetQuestSlot(slot);
+        ASSERT_NE(mirrored, nullptr) << "the mirror holds the quest";
+        EXPECT_EQ(mirrored->questId, takenQuest);
+        Tap(SDL_SCANCODE_Q);
+        ASSERT_TRUE(Shown("Quests"));
+        std::string row0 = "Quests::Quest" + std::to_string(slot);
+        ClickWidget(row0.c_str());
+        EXPECT_EQ(Var("SelectedActiveQuest"), std::to_string(slot));
+        UIWidget* title = gUISystem->FindWidgetByPath(row0);
+        EXPECT_EQ(title->BuildText(title->textSource), mirrored->BuildTitle(host.GetStat(CharacterStat::Level), false))
+            << "the window's row shows the quest";
+        TargaImage window = KeepStep("6-questwindow");
+        EXPECT_GT(LitPixels(window, 160, 228, 480, 360), 100) << "the quest's text" << AtStep();
+        Tap(SDL_SCANCODE_ESCAPE);
+        EXPECT_FALSE(Shown("Quests"));
+    }
+
+    void WalkInTown()
     {
         Player& host = *HostPlayer();
         // A click on open ground: the player walks there (north, away from the town's gate).
@@ -328,7 +544,11 @@ protected:
         WaitUntilArrived();
         EXPECT_GT(host.position.Distance2D(before), 60.0f) << "the held button walked the player";
         EXPECT_LT(host.position.x, before.x - 40.0f) << "along the cursor's way";
+    }
 
+    void LeaveTownAndLoot()
+    {
+        Player& host = *HostPlayer();
         // Out of the town by its east side into the next level.
         int32_t town = host.position.level;
         WalkTo(WorldPos{town, gWorld->GetLevelWidth() * 0.6f, gWorld->GetLevelHeight() * 0.42f, true}, 60.0f);
@@ -345,27 +565,42 @@ protected:
         int32_t money = host.GetStat(CharacterStat::Money);
         int32_t opened = 0;
         int32_t taken = 0;
-        for (int32_t tries = 0; tries < 3 && taken == 0; ++tries) {
-            Chest* chest = NearestClosedChest();
+        std::vector<int32_t> unreached;
+        int32_t hidden = 0;
+        for (int32_t tries = 0; tries < 8 && taken == 0 && hidden == 0; ++tries) {
+            Chest* chest = NearestClosedChest(unreached);
             if (!chest)
                 break;
-            WalkTo(chest->position, 150.0f);
-            const EntityClient* shown = gGameClient->GetEntity(chest->entityNumber);
-            ASSERT_NE(shown, nullptr) << "the mirror shows the chest";
+            // A chest behind a hedge the straight walk cannot pass is left for the next one.
+            const EntityClient* shown = WalkTo(chest->position, 150.0f) ? gGameClient->GetEntity(chest->entityNumber)
+                                                                        : nullptr;
+            if (!shown) {
+                unreached.push_back(chest->entityNumber);
+                continue;
+            }
             for (int i = 0; i < 6 && chest->IsClosed(); ++i) {
-                ClickEntity(*shown);
+                shown = gGameClient->GetEntity(chest->entityNumber);
+                if (!shown || !ClickEntity(*shown)) {
+                    WalkTo(chest->position, 80.0f);
+                    continue;
+                }
                 FramesUntil(80, [chest] { return !chest->IsClosed(); });
             }
-            ASSERT_FALSE(chest->IsClosed()) << "the chest opened" << AtStep();
+            if (chest->IsClosed()) {
+                unreached.push_back(chest->entityNumber);
+                continue;
+            }
             ++opened;
             Frames(20);
             KeepStep("2-chest");
-            taken += PickUpAround(chest->position, 200.0f);
+            taken += PickUpAround(chest->position, 200.0f, &hidden);
             RiseIfFallen();
         }
         Frames(4);
-        EXPECT_GT(taken, 0) << "a chest gave something to take" << AtStep();
-        EXPECT_TRUE(Carried(host) > carried || host.GetStat(CharacterStat::Money) > money)
+        EXPECT_GT(opened, 0) << "a chest was reached and opened; " << unreached.size() << " were out of reach" << AtStep();
+        // What fell out was taken, unless monsters drawn to the chest stand over it.
+        ASSERT_TRUE(taken > 0 || hidden > 0) << "a chest gave something to take" << AtStep();
+        EXPECT_TRUE(taken == 0 || Carried(host) > carried || host.GetStat(CharacterStat::Money) > money)
             << "what was picked up is the player's";
     }
 
@@ -383,12 +618,14 @@ protected:
             Actor* monster = NearestMonster();
             ASSERT_NE(monster, nullptr) << "a monster to fight";
             WorldPos fell = monster->position;
+            bool prey = hunted && monster->GetMonsterType() == hunted;
             WalkTo(monster->position, 250.0f);
             if (!FightUntilDead(*monster, skillHurt, fell)) {
                 RiseIfFallen();
                 continue;
             }
             ++kills;
+            preyKilled += prey ? 1 : 0;
             Frames(20);
             RiseIfFallen();
             dropped += NearestOnClient([&fell](const EntityClient& entity) {
@@ -424,6 +661,35 @@ protected:
         int32_t sipsLeft = left ? left->GetStackCount() : 0;
         EXPECT_EQ(sipsLeft, sips - 1) << "one draught was drunk" << AtStep();
         EXPECT_EQ(Carried(host), sips > 1 ? draughts : draughts - 1);
+    }
+
+    // Step 6's progress: the prey killed in the fights counted on the host, in the mirror and in
+    // the quest window's text.
+    void QuestAdvanced()
+    {
+        Player& host = *HostPlayer();
+        ASSERT_NE(hunted, nullptr) << "the town's quest giver offered a hunt";
+        int32_t slot = HostQuestSlot(host, takenQuest);
+        ASSERT_GE(slot, 0) << "the quest is still held";
+        const EntityQuest& held = *host.GetQuestSlot(slot);
+        ASSERT_GT(preyKilled, 0) << "the fights met the quest's prey";
+        EXPECT_EQ(held.progress, std::min(preyKilled, held.count)) << "each kill of the prey counted";
+        const QuestClient* mirrored = Local()->GetQuestSlot(slot);
+        ASSERT_NE(mirrored, nullptr);
+        EXPECT_EQ(mirrored->progress, held.progress) << "the mirror";
+        Tap(SDL_SCANCODE_Q);
+        ASSERT_TRUE(Shown("Quests"));
+        std::string row = "Quests::Quest" + std::to_string(slot);
+        ClickWidget(row.c_str());
+        Frames(2);
+        UIWidget* body = gUISystem->FindWidgetByPath("Quests::Body");
+        ASSERT_NE(body, nullptr);
+        std::string text = body->BuildText(body->textSource);
+        EXPECT_NE(text.find(const_cast<QuestClient*>(mirrored)->GetProgressText(false)), std::string::npos)
+            << "the window shows the progress: " << text;
+        KeepStep("6-progress");
+        Tap(SDL_SCANCODE_ESCAPE);
+        EXPECT_FALSE(Shown("Quests"));
     }
 
     void WearAndDrop()
@@ -476,8 +742,6 @@ protected:
         EXPECT_NE(NearestOnClient([](const EntityClient& entity) { return entity.IsReadyToTake(); }), nullptr)
             << "it lies on the ground";
         Tap(SDL_SCANCODE_ESCAPE);
-        // Selling to a vendor and buying back waits for the vendor window (issue of the stash
-        // and vendor windows).
     }
 
     void SpendPoints()
@@ -536,6 +800,57 @@ protected:
         Tap(SDL_SCANCODE_ESCAPE);
     }
 
+    // Step 7: the relations screen by its key, a rival talked to on its card, then the trade
+    // window by its key toward that rival: a few coppers offered as a gift, and its answer.
+    void RelationsAndTrade()
+    {
+        int32_t count = gGameClient->GetCovenantCount();
+        ASSERT_GE(count, 3) << "rival covenants share the world";
+        Tap(SDL_SCANCODE_R);
+        auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
+        ASSERT_TRUE(relations && relations->IsShown()) << "R opens the relations screen";
+        Frames(2);
+        TargaImage ring = KeepStep("7-relations");
+        // The player's covenant joins last: the first is a rival.
+        const UIMenu& card = *relations->covenantCards[0].card;
+        int32_t cardX = static_cast<int32_t>(std::lround(card.position[0] + 32.0f));
+        int32_t cardY = static_cast<int32_t>(std::lround(card.position[1] + 32.0f));
+        EXPECT_GT(LitPixels(ring, cardX - 32, cardY - 44, cardX + 32, cardY + 32), 50) << "the rival's card" << AtStep();
+        ClickAt(cardX, cardY);
+        EXPECT_EQ(relations->GetCurrentPage(), gUISystem->FindMenu("RelationsDiplomacy")) << "the rival's page";
+        EXPECT_EQ(gGameClient->selectedCovenant, 0) << "the trade window will deal with the rival";
+        Frames(2);
+        KeepStep("7-diplomacy");
+        // Escape goes back to the ring, whose key closes the screen.
+        Tap(SDL_SCANCODE_ESCAPE);
+        EXPECT_EQ(relations->GetCurrentPage(), gUISystem->FindMenu("RelationsMain"));
+        Tap(SDL_SCANCODE_R);
+        ASSERT_FALSE(relations->IsShown());
+
+        Tap(SDL_SCANCODE_T);
+        ASSERT_TRUE(Shown("Trade")) << "T opens the trade window";
+        UIWidget* money = gUISystem->FindWidgetByPath("Trade::PlayerMoney");
+        ASSERT_NE(money, nullptr);
+        ClickAt(static_cast<int32_t>(money->GetScreenX() + 60), static_cast<int32_t>(money->GetScreenY() + 8));
+        ASSERT_TRUE(Shown("ChooseGoldAmount")) << "the money row asks how much";
+        ClickWidget("ChooseGoldAmount::Copper");
+        Tap(SDL_SCANCODE_BACKSPACE);
+        TypeKeys("5");
+        ClickWidget("ChooseGoldAmount::Ok");
+        Frames(3);
+        const std::vector<TradeOfferEntry> offered = gGameClient->GetTrade().GetOffer();
+        ASSERT_FALSE(offered.empty()) << "the coppers are on the table" << AtStep();
+        ClickWidget("Trade::Propose");
+        ASSERT_TRUE(FramesUntil(20, [] {
+            return gGameClient->GetMessages().GetDiplomacyResponse().find("$$DiplomacyResponse") != std::string::npos;
+        })) << "the rival's answer shows: " << gGameClient->GetMessages().GetDiplomacyResponse();
+        EXPECT_EQ(gGame->GetTradeOffer().entries, offered) << "the host judged that offer";
+        EXPECT_EQ(gGame->GetTradeOffer().type, TradeOfferType::Gift) << "an offer that asks nothing is a gift";
+        KeepStep("7-answer");
+        Tap(SDL_SCANCODE_ESCAPE);
+        EXPECT_FALSE(Shown("Trade"));
+    }
+
     void DeathAndResurrection()
     {
         Player& host = *HostPlayer();
@@ -549,7 +864,7 @@ protected:
         TargaImage dead = KeepStep("8-playerdead");
         EXPECT_GT(RedPixels(dead, 200, 164, 440, 194), 50) << "the heading in its red" << AtStep();
         ClickAt(320, 246);
-        FramesUntil(1200, [&host, rise] { return host.health > 0 && !rise->IsVisible(); });
+        WaitUntil(240, [&host, rise] { return host.health > 0 && !rise->IsVisible(); });
         EXPECT_GT(host.health, 0) << "raised again";
         EXPECT_FALSE(rise->IsVisible());
         Frames(10);
@@ -615,8 +930,26 @@ TEST_F(PlayThrough, AWholeGameFromTheTitleToAResumedWorld)
     if (HasFatalFailure())
         return;
     {
-        SCOPED_TRACE("step 2: walking, a chest and its loot");
-        WalkOpenAndLoot();
+        SCOPED_TRACE("step 2: walking by clicks and by the held button");
+        WalkInTown();
+    }
+    if (HasFatalFailure())
+        return;
+    {
+        SCOPED_TRACE("step 6: a quest from a town NPC");
+        TakeAQuest();
+    }
+    if (HasFatalFailure())
+        return;
+    {
+        SCOPED_TRACE("step 4: a sale to the town's trader, bought back");
+        SellAndBuyBack();
+    }
+    if (HasFatalFailure())
+        return;
+    {
+        SCOPED_TRACE("step 2: out of the town, a chest and its loot");
+        LeaveTownAndLoot();
     }
     if (HasFatalFailure())
         return;
@@ -627,6 +960,10 @@ TEST_F(PlayThrough, AWholeGameFromTheTitleToAResumedWorld)
     if (HasFatalFailure())
         return;
     {
+        SCOPED_TRACE("step 6: the quest advanced by the fights");
+        QuestAdvanced();
+    }
+    {
         SCOPED_TRACE("step 4: worn, taken off, dropped");
         WearAndDrop();
     }
@@ -634,8 +971,10 @@ TEST_F(PlayThrough, AWholeGameFromTheTitleToAResumedWorld)
         SCOPED_TRACE("step 5: points spent after a level up");
         SpendPoints();
     }
-    // Steps 6 (a quest from a town NPC) and 7 (a trade offer to a rival covenant) wait for the
-    // quest window and the relations screen's trade.
+    {
+        SCOPED_TRACE("step 7: relations, and a trade offer to a rival");
+        RelationsAndTrade();
+    }
     {
         SCOPED_TRACE("step 8: death and resurrection");
         DeathAndResurrection();

@@ -172,6 +172,32 @@ TEST_F(RelationsMenu, RightClicksToggleCardsAndLeftClicksTalkToAnyCovenantButThe
     EXPECT_FALSE(menu->covenantCards[0].selected);
 }
 
+// The trade window's key deals with the game client's chosen covenant: a rival talked to on
+// its card becomes that covenant, so the player can trade with a rival none of whose creatures
+// stands near.
+TEST_F(RelationsMenu, ARivalTalkedToOnItsCardIsTheOneTheTradeWindowDealsWith)
+{
+    Start(3);
+    gameClient->GetTrade().RegisterCommands();
+    Sync();
+    Open();
+    ASSERT_EQ(gameClient->selectedCovenant, -1);
+    auto [x, y] = CardCentre(2);
+    EXPECT_FALSE(Press(x, y, 0));
+    EXPECT_EQ(Current(), Page("RelationsDiplomacy"));
+    EXPECT_EQ(gameClient->selectedCovenant, 2);
+
+    // Back on the ring, the own card changes nothing and another rival takes over.
+    menu->HandleMenuCommand("ShowRelations");
+    auto [ox, oy] = CardCentre(0);
+    Press(ox, oy, 0);
+    EXPECT_EQ(gameClient->selectedCovenant, 2);
+    auto [rx, ry] = CardCentre(1);
+    Press(rx, ry, 0);
+    EXPECT_EQ(gameClient->selectedCovenant, 1);
+    EXPECT_EQ(menu->selectedCovenant, 1);
+}
+
 TEST_F(RelationsMenu, CardsShowTheirCovenantsNameTraitsAndLifestoneFromTheMirrors)
 {
     Start(2);

@@ -255,6 +255,9 @@ void UIRelationsMenu::TalkTo(int32_t covenant)
     if (covenant == -1)
         return;
     selectedCovenant = covenant;
+    // The trade window deals with the covenant talked to here: without this its key and the
+    // in-game button could only reach a covenant one of whose creatures stands chosen nearby.
+    ExecuteCommandLine(StringFormat("TalkToCovenant %d", covenant));
     SwitchTo(kDiplomacyPage);
 }
 
