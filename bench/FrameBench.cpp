@@ -184,14 +184,19 @@ public:
         uint64_t drawCalls = DrawCalls();
         BenchAllocations::Reset();
         BenchAllocations::SetCounting(true);
+        Worst worst;
         for (auto _ : state) {
             Clock::time_point start = Clock::now();
             app.RunFrame();
             Clock::time_point end = Clock::now();
             frames.push_back(Ms(start, end));
             // Tick, then receive and update, then the host's frame, then the draw, then its end.
-            hostMs += Ms(start, marks[0]) + Ms(marks[2], marks[3]) + Ms(marks[4], marks[5]);
-            clientMs += Ms(marks[0], marks[2]) + Ms(marks[3], marks[4]);
+            double host = Ms(start, marks[0]) + Ms(marks[2], marks[3]) + Ms(marks[4], marks[5]);
+            double client = Ms(marks[0], marks[2]) + Ms(marks[3], marks[4]);
+            hostMs += host;
+            clientMs += client;
+            if (frames.back() > worst.ms)
+                worst = {frames.back(), host, client, static_cast<double>(frames.size() - 1)};
         }
         BenchAllocations::SetCounting(false);
         if (frames.empty())
@@ -204,11 +209,22 @@ public:
         state.counters["worst_ms"] = sorted.back();
         state.counters["frames_over_50ms"] = static_cast<double>(
             std::count_if(sorted.begin(), sorted.end(), [](double ms) { return ms > 50.0; }));
+        // Where the worst frame's time went, and when it came: a hitch's owner and its moment.
+        state.counters["worst_frame"] = worst.index;
+        state.counters["worst_host_ms"] = worst.host;
+        state.counters["worst_client_ms"] = worst.client;
         state.counters["client_ms"] = clientMs / count;
         state.counters["host_ms"] = hostMs / count;
         state.counters["draw_calls"] = static_cast<double>(DrawCalls() - drawCalls) / count;
         state.counters["allocations"] = static_cast<double>(BenchAllocations::Count()) / count;
     }
+
+    struct Worst {
+        double ms = 0.0;
+        double host = 0.0;
+        double client = 0.0;
+        double index = -1.0;
+    };
 
     static double Ms(Clock::time_point from, Clock::time_point to)
     {
