@@ -121,7 +121,19 @@ public:
     // ---- Input hooks ---------------------------------------------------------------------------
     void SetClickHook(ClickHook hook) { clickHook = std::move(hook); }
     const ClickHook& GetClickHook() const { return clickHook; }
-    void SetKeyHook(KeyHook hook) { keyHook = std::move(hook); }
+    // The owner lets a tool take the hook back only while it is still its own.
+    void SetKeyHook(KeyHook hook, const void* owner = nullptr)
+    {
+        keyHook = std::move(hook);
+        keyHookOwner = owner;
+    }
+    void ClearKeyHook(const void* owner)
+    {
+        if (keyHookOwner != owner)
+            return;
+        keyHook = nullptr;
+        keyHookOwner = nullptr;
+    }
     const KeyHook& GetKeyHook() const { return keyHook; }
     void SetOpenDropDown(ClientDropDown* dropDown) { openDropDown = dropDown; }
     ClientDropDown* GetOpenDropDown() const { return openDropDown; }
@@ -193,6 +205,7 @@ private:
     ClientAppHooks hooks;
     ClickHook clickHook;
     KeyHook keyHook;
+    const void* keyHookOwner = nullptr;
     ClientDropDown* openDropDown = nullptr;
     SafePointer hoverEntity;
     EntityOverlays overlays;

@@ -118,13 +118,11 @@ bool Client::OnKeyPress(int32_t key, bool down, bool repeat)
 {
     if (ClientInputIsDesktopKey(key))
         return false;
-    if (gClientApp && gClientApp->GetKeyHook()) {
-        if (gClientApp->GetKeyHook()(key, down, repeat))
-            return true;
-    } else if (ClientInputConsoleShown() && gDebugSystem->GetConsole().OnKey(key, down, repeat)) {
-        // The console is the key hook while it is shown.
+    // The console is the key hook while it is shown, over any tool's hook beneath it.
+    if (ClientInputConsoleShown() && gDebugSystem->GetConsole().OnKey(key, down, repeat))
         return true;
-    }
+    if (gClientApp && gClientApp->GetKeyHook() && gClientApp->GetKeyHook()(key, down, repeat))
+        return true;
     if (ClientUi* ui = ClientInputUi(); ui && ui->HandleKey(key, down, repeat))
         return true;
     if (gClientApp && gClientApp->GetHooks().editorKey && gClientApp->GetHooks().editorKey(key, down))

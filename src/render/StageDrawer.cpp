@@ -158,7 +158,7 @@ void StageDrawer::Deform(const DeviceBatch& batch, float time)
 void StageDrawer::SetShaderState(const DeviceBatch& batch)
 {
     const ShaderRenderState& shader = batch.shader ? *batch.shader : StageDrawerDefaultShader();
-    cache.SetCull(shader.cullEnabled, static_cast<uint32_t>(shader.cullFace));
+    cache.SetCull(shader.cullEnabled && !(batch.writeMask & kWriteMaskTwoSided), static_cast<uint32_t>(shader.cullFace));
     cache.DepthFunc(static_cast<uint32_t>(shader.depthFunc));
     cache.SetEnabled(GL_DEPTH_TEST, shader.testDepth);
     cache.DepthMask((batch.writeMask & kWriteMaskNoDepth) ? false : shader.writeDepth);

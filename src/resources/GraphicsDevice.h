@@ -59,6 +59,9 @@ struct DeviceStage {
 // What a surface asks of the writes while its batch is drawn.
 constexpr int32_t kWriteMaskNoColor = 1;
 constexpr int32_t kWriteMaskNoDepth = 2;
+// A picture laid flat on the screen: drawn whichever way its shader culls (a ground tile's
+// shader, shown in a list, faces away from the screen's projection).
+constexpr int32_t kWriteMaskTwoSided = 4;
 
 // How a batch's colour generators light it.
 struct BatchLighting {
@@ -93,7 +96,7 @@ struct DeviceBatch {
     bool hasTexCoords = true;
     // The surfaces' opacity: anything but 1 draws the batch alpha-blended at that strength.
     float opacity = 1.0f;
-    // kWriteMaskNoColor and kWriteMaskNoDepth.
+    // kWriteMaskNoColor, kWriteMaskNoDepth and kWriteMaskTwoSided.
     int32_t writeMask = 0;
     BatchLighting lighting;
     // The two words given to the flush.

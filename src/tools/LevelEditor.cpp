@@ -11,6 +11,7 @@
 #include "resources/shaders/ShaderLookup.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UITextureList.h"
 #include "world/AreaResource.h"
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
@@ -206,6 +207,10 @@ void LevelEditor::Enter()
         return;
     ShowMenu("Editor");
     active = true;
+    // The view keys come before the menus and the key bindings while the editor is on.
+    if (gClientApp)
+        gClientApp->SetKeyHook([this](int32_t key, bool down, bool repeat) { return OnKey(key, down, repeat); },
+                               this);
     RebuildFullLevel();
 }
 
@@ -215,6 +220,8 @@ void LevelEditor::Leave()
         return;
     SetMenuVisible("Editor", false);
     GiveCaptureBack();
+    if (gClientApp)
+        gClientApp->ClearKeyHook(this);
     active = false;
 }
 
@@ -259,6 +266,9 @@ void LevelEditor::SetTextureMode(bool on)
 void LevelEditor::TurnObjects(int32_t step)
 {
     objectRotation = (objectRotation + step + kRotationCount) % kRotationCount;
+    // The object list shows its models turned the way they will be placed.
+    if (auto* list = gUISystem ? dynamic_cast<UITextureList*>(gUISystem->FindWidgetByPath("Editor::ObjectList")) : nullptr)
+        list->modelPose = objectRotation;
 }
 
 void LevelEditor::ChangeBlock()

@@ -170,6 +170,7 @@ void ModelEditor::Update(float seconds)
         return;
     TakeModelVars();
     RunAnimation(seconds);
+    RunAttachment(seconds);
     PublishFrame();
     TakeTagVars();
 }
@@ -192,7 +193,34 @@ void ModelEditor::TakeModelVars()
         attachment.Reset();
         if (!attachmentName.empty() && gResourceManager)
             gResourceManager->Load(attachmentName, attachment);
+        PlayAttachmentIdle();
     }
+}
+
+// The attached model stands as it would in the game: playing its idle animation, looped.
+void ModelEditor::PlayAttachmentIdle()
+{
+    attachmentAnimation = -1;
+    attachmentTime = 0.0f;
+    attachmentFrames = 0;
+    attachmentRate = 0.0f;
+    const ModelResource* hung = attachment.IsValid() && gResourceManager
+                                    ? dynamic_cast<const ModelResource*>(gResourceManager->Get(attachment))
+                                    : nullptr;
+    int32_t idle = hung ? hung->PickAnimation("idle") : -1;
+    const Animation* entry = hung ? hung->GetAnimation(idle) : nullptr;
+    if (!entry)
+        return;
+    attachmentAnimation = idle;
+    attachmentFrames = entry->GetFrameCount();
+    attachmentRate = entry->frameRate;
+}
+
+void ModelEditor::RunAttachment(float seconds)
+{
+    if (attachmentFrames <= 0)
+        return;
+    attachmentTime = std::fmod(attachmentTime + seconds * attachmentRate, static_cast<float>(attachmentFrames));
 }
 
 void ModelEditor::RunAnimation(float seconds)
@@ -477,6 +505,8 @@ void ModelEditor::ShutDown()
     active = false;
     model.Reset();
     attachment.Reset();
+    attachmentAnimation = -1;
+    attachmentFrames = 0;
     marker.Reset();
     modelName.clear();
     attachmentName.clear();

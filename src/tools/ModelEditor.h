@@ -75,6 +75,9 @@ public:
     float GetAttachmentScale() const { return attachmentScale; }
     int32_t GetAnimation() const { return animation; }
     int32_t GetFrameCount() const { return frameCount; }
+    // The attachment's idle animation (-1 without one) and its time in frames.
+    int32_t GetAttachmentAnimation() const { return attachmentAnimation; }
+    float GetAttachmentTime() const { return attachmentTime; }
     float GetTime() const { return time; }
     bool IsPlaying() const { return playing; }
     int32_t GetCurrentTag() const { return currentTag; }
@@ -97,6 +100,8 @@ private:
     void PublishTag();
     void TakeTagVars();
     void RunAnimation(float seconds);
+    void PlayAttachmentIdle();
+    void RunAttachment(float seconds);
     bool GetBonePlace(int32_t bone, Vector3& offset, Matrix3& matrix) const;
     void ShowWidget(const char* path, bool on) const;
 
@@ -109,6 +114,10 @@ private:
     ResourceHandle attachment;
     ResourceHandle marker;
     float attachmentScale = 1.0f;
+    int32_t attachmentAnimation = -1;
+    int32_t attachmentFrames = 0;
+    float attachmentRate = 0.0f;
+    float attachmentTime = 0.0f;
     float zoom = 1.0f;
     int32_t animation = 0;
     int32_t frameCount = 0;

@@ -48,7 +48,8 @@ void ModelEditor::Draw()
         if (attachment.IsValid() && showAttachmentVar.GetInt() != 0) {
             ModelSurfacesDesc hung;
             hung.model = attachment.GetValue();
-            hung.animation = 0;
+            hung.animation = attachmentAnimation;
+            hung.time = attachmentTime;
             hung.position = at;
             hung.rotation = matrix;
             hung.scale = attachmentScale;

@@ -3,6 +3,7 @@
 
 #include "client/ClientApp.h"
 #include "rules/GameData.h"
+#include "ui/widgets/UITextureList.h"
 #include "world/LevelData.h"
 
 #include <vector>
@@ -10,6 +11,17 @@
 namespace {
 
 using AreaEditorCommands = AreaEditorGame;
+
+// A menu with a widget whose hot key is the Down arrow, shown over the editor: both want it.
+class AreaEditorKeys : public AreaEditorGame {
+protected:
+    void BeforeStart() override
+    {
+        folder.Write("Assets/UI/keyprobe.mnu", "MenuType Menu\nname KeyProbe\nposition 0 0\nsize 100 40\n"
+                                               "Widget { internalName Down position 0 0 size 100 40 hotKey Down "
+                                               "addCommand \"setUserVar keyProbeDown 1\" }\n");
+    }
+};
 
 TEST_F(AreaEditorCommands, LeavingAsksOnlyAfterAnEdit)
 {
@@ -125,6 +137,42 @@ TEST_F(AreaEditorCommands, ObjectRotationWrapsAndBrushSizeIsStored)
     EXPECT_FALSE(Editor().IsTextureMode());
     EXPECT_FALSE(gUISystem->FindWidgetByPath("Editor::TextureList")->IsVisible());
     EXPECT_TRUE(gUISystem->FindWidgetByPath("Editor::ObjectList")->IsVisible());
+}
+
+TEST_F(AreaEditorCommands, TurningObjectsTurnsTheObjectListsModelsToo)
+{
+    auto* list = dynamic_cast<UITextureList*>(gUISystem->FindWidgetByPath("Editor::ObjectList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->modelPose, Editor().GetObjectRotation());
+    Run("EditorObjectsRotateCCW");
+    Run("EditorObjectsRotateCCW");
+    EXPECT_EQ(list->modelPose, 2);
+    for (int i = 0; i < 7; ++i)
+        Run("EditorObjectsRotateCW");
+    EXPECT_EQ(list->modelPose, 1) << "the list follows past the wrap";
+    EXPECT_EQ(list->modelPose, Editor().GetObjectRotation());
+}
+
+TEST_F(AreaEditorKeys, TheViewKeysComeBeforeTheMenusWhileTheEditorIsOnAndTheConsoleStillTypes)
+{
+    EnterWithNewBlock();
+    Run("showMenu KeyProbe");
+    SetVar("keyProbeDown", "0");
+    WorldPos home = Editor().GetViewTarget();
+    Tap(SDL_SCANCODE_DOWN);
+    EXPECT_LT(Editor().GetViewTarget().y, home.y) << "the editor moves its view";
+    EXPECT_EQ(Var("keyProbeDown"), "0") << "the menu below never sees the key";
+    // The console, opened over the editor, takes what is typed.
+    TypeOnConsole("EditorNewBlock");
+    EXPECT_EQ(Area().GetBlockCount(), 2);
+    Tap(SDL_SCANCODE_HOME);
+    EXPECT_FLOAT_EQ(Editor().GetViewTarget().y, home.y);
+
+    Run("editorExit");
+    ASSERT_FALSE(Editor().IsActive());
+    Tap(SDL_SCANCODE_DOWN);
+    EXPECT_EQ(Var("keyProbeDown"), "1") << "once the editor is left the menu has its key again";
+    EXPECT_FLOAT_EQ(Editor().GetViewTarget().y, home.y);
 }
 
 TEST_F(AreaEditorCommands, InfoProceduresListBlocksAndConnections)

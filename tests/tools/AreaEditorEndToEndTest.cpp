@@ -3,9 +3,11 @@
 
 #include "core/TextParser.h"
 #include "tools/ModelEditor.h"
+#include "ui/widgets/UITextureList.h"
 #include "world/AreaFileWriter.h"
 #include "world/LevelData.h"
 
+#include <array>
 #include <cstdlib>
 #include <cmath>
 
@@ -83,6 +85,56 @@ TEST_F(EditorsGL, TheModelViewerRedrawsUnderItsCommands)
         Run("ModelEditorNextFrame");
     TargaImage stepped = Screenshot();
     EXPECT_GT(DifferingPixels(smaller, stepped), 5);
+}
+
+TEST_F(EditorsGL, TheTextureListShowsGroundTexturesInTheirOwnColours)
+{
+    EnterWithNewBlock();
+    Run("EditorTextureMode");
+    auto* list = dynamic_cast<UITextureList*>(gUISystem->FindWidgetByPath("Editor::TextureList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->folderPath, "Textures/areas/grasslands") << "the list opens on the folder its menu names";
+    ASSERT_FALSE(list->GetNames().empty());
+    TargaImage image = Screenshot();
+    // The ground shaders cull back faces and take their colour from the level's light: shown
+    // flat on the screen they were missing, then black.
+    int x0 = static_cast<int>(list->GetScreenX()) + 2;
+    int y0 = static_cast<int>(list->GetScreenY()) + 2;
+    int side = static_cast<int>(list->elementSize[0]) - 4;
+    int lit = 0;
+    for (int y = y0; y < y0 + side; ++y)
+        for (int x = x0; x < x0 + side; ++x) {
+            std::array<int, 3> p = PixelAt(image, x, y);
+            lit += p[0] + p[1] + p[2] > 150 ? 1 : 0;
+        }
+    EXPECT_GT(lit, side * side / 2) << "the first texture fills its square in its own colours";
+}
+
+TEST_F(EditorsGL, TheObjectListDrawsItsModelsTurnedAsTheyWillBePlaced)
+{
+    EnterWithNewBlock();
+    auto* list = dynamic_cast<UITextureList*>(gUISystem->FindWidgetByPath("Editor::ObjectList"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->IsVisible()) << "the editor starts in object mode";
+    EXPECT_EQ(list->folderPath, "Models/Props") << "the list opens on the folder its menu names";
+    ASSERT_FALSE(list->GetNames().empty());
+    // The first entry's square, below the line its name takes.
+    int x0 = static_cast<int>(list->GetScreenX());
+    int y0 = static_cast<int>(list->GetScreenY()) + 14;
+    int x1 = x0 + static_cast<int>(list->elementSize[0]);
+    int y1 = static_cast<int>(list->GetScreenY() + list->elementSize[1]);
+    TargaImage shown = Screenshot();
+    SetVar("EditorObjectDir", "/NoSuchFolder");
+    app.RunFrame();
+    ASSERT_TRUE(list->GetNames().empty());
+    TargaImage none = Screenshot();
+    EXPECT_GT(ChangedIn(shown, none, x0, y0, x1, y1), 20) << "the first model is drawn in its square";
+    SetVar("EditorObjectDir", "/Props");
+    app.RunFrame();
+    EXPECT_EQ(ChangedIn(shown, Screenshot(), x0, y0, x1, y1), 0) << "the same list draws the same picture";
+    Run("EditorObjectsRotateCW");
+    Run("EditorObjectsRotateCW");
+    EXPECT_GT(ChangedIn(shown, Screenshot(), x0, y0, x1, y1), 5) << "a quarter turn turns the thumbnail";
 }
 
 TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates)

@@ -1,6 +1,8 @@
 // ModelEditorCommandsTest -- the model viewer in the shipped game: zoom, turn and attachment scale, animations and frames, the tag range, tags renamed, moved, turned, added, deleted and saved.
 #include "tools/AreaEditorFixture.h"
 
+#include "resources/ResourceManager.h"
+#include "resources/models/Animation.h"
 #include "resources/models/ModelResource.h"
 #include "resources/models/SkeletonResource.h"
 #include "resources/models/TagsResource.h"
@@ -13,6 +15,15 @@ namespace {
 class ModelEditorCommands : public AreaEditorGame {
 protected:
     static constexpr const char* kWarden = "Models/warden.mdl";
+
+    // A figure whose idle animation is not its first, and a boulder that has none.
+    void BeforeStart() override
+    {
+        folder.Write("Assets/Models/idlesecond.mdl", "type 3d\ndir Models/Humanoid\nskeleton humanoid.mds\n"
+                                                     "mesh humanoid.mdm\ntags humanoid.tag\nskin goblin.skn\n"
+                                                     "animations\n{\n    walk humanoid_walk\n    {\n    }\n"
+                                                     "    idle humanoid_idle\n    {\n    }\n}\n");
+    }
 
     static ModelEditor& Viewer() { return *gModelEditor; }
     static ModelResource& Shown() { return *gModelEditor->GetModel(); }
@@ -62,6 +73,33 @@ TEST_F(ModelEditorCommands, ZoomIsHeldInItsRangeAndTheAttachmentScaleIsNot)
     Run("ModelEditorModelMode 3");
     EXPECT_TRUE(gUISystem->FindWidgetByPath("ModelEditor::ModelList")->IsVisible());
     EXPECT_FALSE(gUISystem->FindWidgetByPath("ModelEditor::AttachmentModelList")->IsVisible());
+}
+
+TEST_F(ModelEditorCommands, TheAttachmentPlaysItsIdleAnimationLooped)
+{
+    ShowWarden();
+    SetVar("ModelEditorAttachmentModel", "Models/idlesecond.mdl");
+    app.RunFrame();
+    EXPECT_EQ(Viewer().GetAttachmentAnimation(), 1) << "idle, the second of its animations";
+    float start = Viewer().GetAttachmentTime();
+    Frames(4);
+    float later = Viewer().GetAttachmentTime();
+    EXPECT_GT(later, start) << "the idle runs with the frame";
+    ResourceHandle hung;
+    gResourceManager->Load("Models/idlesecond.mdl", hung);
+    const auto* model = dynamic_cast<const ModelResource*>(gResourceManager->Get(hung));
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(model->GetAnimation(1), nullptr);
+    auto frames = static_cast<float>(model->GetAnimation(1)->GetFrameCount());
+    ASSERT_GT(frames, 1.0f);
+    // Twenty seconds: many times round a short idle.
+    Frames(400);
+    EXPECT_GE(Viewer().GetAttachmentTime(), 0.0f);
+    EXPECT_LT(Viewer().GetAttachmentTime(), frames) << "and loops within its frames";
+    SetVar("ModelEditorAttachmentModel", "Models/Props/door.mdl");
+    app.RunFrame();
+    EXPECT_EQ(Viewer().GetAttachmentAnimation(), -1) << "a model without an idle stands as it is";
+    EXPECT_FLOAT_EQ(Viewer().GetAttachmentTime(), 0.0f);
 }
 
 TEST_F(ModelEditorCommands, AnimationsAndFramesWrapAndTheFrameIsPublished)

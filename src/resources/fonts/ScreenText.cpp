@@ -242,6 +242,9 @@ void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float 
     if (!shader)
         return;
     batch.BeginBatch(shader);
+    // A picture on the screen, whatever shader it has: two-sided, and not lit by a level's lights.
+    batch.SetSurfaceState(1.0f, kWriteMaskTwoSided);
+    batch.SetUnlit(true);
     if (!repeatU && !repeatV) {
         batch.AddQuad(x0, y0, x1, y1, color, alpha);
     } else {

@@ -1,13 +1,18 @@
-// UITextureList -- a scrolling column of the pictures (or models, by name) of one asset folder named by a user var; clicks and hovering write the entry's name into user vars.
+// UITextureList -- a scrolling column of the pictures (or model thumbnails with their names) of one asset folder named by a user var; clicks and hovering write the entry's name into user vars.
 #include "ui/widgets/UITextureList.h"
 
 #include "core/ColorSystem.h"
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
+#include "core/Matrix.h"
 #include "core/UserVarSystem.h"
 #include "core/system/InputSystem.h"
+#include "render/Renderer.h"
+#include "render/WorldView.h"
+#include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
+#include "resources/models/ModelResource.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ShaderLookup.h"
 #include "ui/UIMenu.h"
@@ -15,11 +20,17 @@
 #include "ui/widgets/UIScrollBar.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
 // The colour-table entry of the hovered model's name.
 constexpr int32_t kTextureListHoverColor = 2;
+// The size a model is taken to have: its mesh carries no measure of its own.
+constexpr float kTextureListModelSize = 30.0f;
+// Thumbnails are drawn far from any level, so no level's ground or lights reach them.
+constexpr float kTextureListSceneX = 1000.0f;
+constexpr float kTextureListSceneY = 1000.0f;
 
 UserVarRef TextureListRegister(const std::string& name)
 {
@@ -166,7 +177,7 @@ void UITextureList::Draw()
     for (int32_t entry = GetFirstShown(); entry >= 0 && entry <= GetLastShown(); ++entry) {
         float y = GetScreenY() + static_cast<float>(entry - GetFirstShown()) * (elementSize[1] + kEntryGap);
         if (useModels) {
-            // Models are listed by name; their thumbnails come with the world view's model drawing.
+            DrawModelThumbnail(elements[static_cast<size_t>(entry)], x, y);
             gScreenText->DrawTextNarrow(font, names[static_cast<size_t>(entry)], static_cast<int32_t>(x),
                                         static_cast<int32_t>(y),
                                         TextureListColor(entry == hovered ? kTextureListHoverColor : 0), false, 1.0f);
@@ -180,6 +191,52 @@ void UITextureList::Draw()
             gScreenText->DrawShaderRect(outline, plain, x, y, x + elementSize[0], y + elementSize[1], 1.0f, false,
                                         false, 0);
     }
+}
+
+float UITextureList::GetModelScale(const ResourceHandle& handle) const
+{
+    if (autoScaleModelSize <= 0.0f)
+        return 1.0f;
+    const auto* model = gResourceManager && handle.IsValid()
+                            ? dynamic_cast<const ModelResource*>(gResourceManager->Get(handle))
+                            : nullptr;
+    if (!model || !model->mesh.IsValid())
+        return 1.0f;
+    return autoScaleModelSize < kTextureListModelSize ? autoScaleModelSize / kTextureListModelSize : 1.0f;
+}
+
+// The model stands alone, unlit and turned to the pose, under the world view's usual camera
+// centred on the entry's rectangle; the screen's 2D state is restored after it.
+void UITextureList::DrawModelThumbnail(const ResourceHandle& handle, float x, float y) const
+{
+    if (!gRenderer || !handle.IsValid())
+        return;
+    float scale = GetModelScale(handle);
+    WorldPos3 feet{-1, kTextureListSceneX, kTextureListSceneY, 0.0f, false};
+    // The camera looks at the model's middle, so the figure sits in its rectangle.
+    WorldPos3 middle = feet;
+    middle.z = kTextureListModelSize * scale * 0.5f;
+    WorldPos3 eye = middle;
+    eye.x += WorldView::kNormalEyeOffset.x;
+    eye.y += WorldView::kNormalEyeOffset.y;
+    eye.z += WorldView::kNormalEyeOffset.z;
+    gRenderer->SetUiViewport(x + elementSize[0] / 2.0f, y + elementSize[1] / 2.0f);
+    WorldView& view = gRenderer->GetWorldView();
+    view.SetProjection(eye, middle, 1.0f);
+    view.GetDevice().Clear(kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    view.BeginFrame();
+    ModelSurfacesDesc desc;
+    desc.model = handle.GetValue();
+    desc.animation = 0;
+    desc.position = feet;
+    desc.rotation = MatrixFromAxisIndex(modelPose);
+    desc.scale = scale;
+    desc.fullBright = true;
+    view.AddModelSurfaces(desc);
+    view.DrawSurfaces(gRenderer->GetWorldBatch());
+    const std::array<float, 4>& whole = gRenderer->GetView();
+    gRenderer->SetViewport(whole[0], whole[1], whole[2], whole[3], false);
+    gRenderer->Begin2D();
 }
 
 void UITextureList::SetVisible(bool on)
@@ -236,6 +293,7 @@ void UITextureList::CopyFrom(const UIWidget& source)
     // The copy makes its own scroll bar when it joins a menu.
     scrollBar = nullptr;
     useModels = other->useModels;
+    modelPose = other->modelPose;
     outline = other->outline;
     autoScaleModelSize = other->autoScaleModelSize;
     names = other->names;

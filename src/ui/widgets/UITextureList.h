@@ -1,4 +1,4 @@
-// UITextureList -- a scrolling column of the pictures (or models, by name) of one asset folder named by a user var; clicks and hovering write the entry's name into user vars.
+// UITextureList -- a scrolling column of the pictures (or model thumbnails with their names) of one asset folder named by a user var; clicks and hovering write the entry's name into user vars.
 #pragma once
 
 #include "core/UserVarRef.h"
@@ -16,6 +16,7 @@ class UITextureList : public UIWidget {
 public:
     // Units between one entry and the next.
     static constexpr float kEntryGap = 4.0f;
+    static constexpr int32_t kDefaultModelPose = 4;
 
     UITextureList();
     ~UITextureList() override;
@@ -33,6 +34,8 @@ public:
     void CopyFrom(const UIWidget& source) override;
 
     void BuildList();
+    // autoScaleModelSize over the model's size when the model is larger, else 1.
+    float GetModelScale(const ResourceHandle& handle) const;
     // Entries a page holds; 0 without an entry height.
     int32_t GetPageSize() const;
     int32_t GetFirstShown() const;
@@ -51,11 +54,14 @@ public:
     UserVarRef highlightUserVar;
     UIScrollBar* scrollBar = nullptr;
     bool useModels = false;
+    // The direction, 0..7, the model thumbnails face; the area editor's rotation commands set it.
+    int32_t modelPose = kDefaultModelPose;
     ResourceHandle outline;
     float autoScaleModelSize = 0.0f;
 
 private:
     void ReleaseElements();
+    void DrawModelThumbnail(const ResourceHandle& handle, float x, float y) const;
     bool CursorOver(float& y) const;
     void SetEntryName(const UserVarRef& var, int32_t entry) const;
 
