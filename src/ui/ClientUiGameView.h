@@ -16,6 +16,13 @@ public:
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
     bool GetPlayerStat(int32_t index, int32_t& out) const override;
     std::string GetSkillTreeName(int32_t tree) const override;
+    // The player's text sources (ClientUiGameViewPlayerTexts.cpp).
+    std::string GetSkillName(int32_t tree, int32_t index) const override;
+    int32_t CountFilledSlots(int32_t bag, int32_t count) const override;
+    std::string GetPlayerLevelName() const override;
+    bool IsQuestTargetHere() const override;
+    std::string GetEntityHoverName(int32_t entity, bool nameOnly, bool forAnyEntity, bool withOwnTag) const override;
+    int32_t GetEntityTimedAction(int32_t entity) const override;
     std::string GetPlayerName() const override;
     std::string GetPlayerClassName() const override;
     bool HasProfile() const override;

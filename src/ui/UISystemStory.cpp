@@ -4,6 +4,7 @@
 #include "audio/SoundInstance.h"
 #include "audio/SoundSystem.h"
 #include "core/CommandSystem.h"
+#include "core/EngineEnums.h"
 #include "resources/ResourceManager.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIItemSlot.h"

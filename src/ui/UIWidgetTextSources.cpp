@@ -305,6 +305,16 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
                                   : StringFormat("+%.0f%%", (multiplier - 1.0f) * 100.0f);
     }
     case 91: return view.HasLocalPlayer() ? FormatThousands(SourcesPlayerStat(view, argument)) : std::string();
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 19:
+    case 30:
+    case 31:
+    case 47:
+    case 69: return BuildPlayerSourceText(type, param);
     default: break;
     }
     if ((type >= 70 && type <= 81) || (type >= 87 && type <= 90) || type == 93 || type == 95 || type == 96)

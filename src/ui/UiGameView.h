@@ -111,6 +111,22 @@ public:
     virtual int32_t GetSkillAttributeBonus(int32_t /*attribute*/) const { return 0; }
     // The name of the player's class's skill tree at that place; empty outside its trees.
     virtual std::string GetSkillTreeName(int32_t /*tree*/) const { return {}; }
+    // The name of the player's skill of the tree and index; empty without one.
+    virtual std::string GetSkillName(int32_t /*tree*/, int32_t /*index*/) const { return {}; }
+    // The filled slots among the first count slots of the player's bag, never past its own.
+    virtual int32_t CountFilledSlots(int32_t /*bag*/, int32_t /*count*/) const { return 0; }
+    // The name of the level the player stands on (empty without one), and whether one of the
+    // player's quests is to be done there.
+    virtual std::string GetPlayerLevelName() const { return {}; }
+    virtual bool IsQuestTargetHere() const { return false; }
+    // An entity's hover text with the hover text's three options; empty for none.
+    virtual std::string GetEntityHoverName(int32_t /*entity*/, bool /*nameOnly*/, bool /*forAnyEntity*/,
+                                           bool /*withOwnTag*/) const
+    {
+        return {};
+    }
+    // The "TimedAction" the entity is busy with; 0 for none.
+    virtual int32_t GetEntityTimedAction(int32_t /*entity*/) const { return 0; }
     // Slots 0 .. 5.
     virtual bool IsQuestSlotFilled(int32_t /*slot*/) const { return false; }
     virtual bool IsQuestSlotComplete(int32_t /*slot*/) const { return false; }

@@ -52,6 +52,8 @@ protected:
         // The shipped title screen covers the whole window; these menus are tried without it.
         TypeOnConsole("hideMenu Main");
     }
+    // Any failed check keeps the last frame taken, the typed field's included.
+    void TearDown() override { KeepFailedFrame("TextInputEndToEnd"); }
 
     // The rightmost lit pixel of the text's first row, in the 640 x 480 space; -1 when none.
     static int FirstRowExtent(const TargaImage& image, int rowTop, int rowBottom)

@@ -148,10 +148,11 @@ MonsterVillager
 
     // The player's covenant (index 0) and the rivals on the host, mirrored; the layouts but the
     // pages left out; the UI system with the relations screen over the client's view.
-    void Start(int32_t rivals, const std::vector<std::string>& leftOut = {}, const std::string& moreTuning = "")
+    void Start(int32_t rivals, const std::vector<std::string>& leftOut = {}, const std::string& moreTuning = "",
+               const std::string& moreRecords = "")
     {
         StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n" + moreTuning,
-                   std::string(kPlayerHouseRecords) + kRelationsRecords);
+                   std::string(kPlayerHouseRecords) + kRelationsRecords + moreRecords);
         MakePlayer();
         player->SetCovenant(&own);
         ServerCommands::Register(host->GetClientCommands());

@@ -102,7 +102,9 @@ TEST_F(TextSourceBuild, EverySourceWithNothingToReadIsEmptyOrItsFixedText)
 {
     std::map<int32_t, std::string> fixed = {{22, "$$Shelf$$ 0"}, {45, "$$HelpText$$"}, {46, "$$HelpTitle$$"},
                                             {80, "0"},           {81, "0"},            {83, "$$NoScoreBonus$$"},
-                                            {25, "$$NoNewQuestsAvailable$$"}};
+                                            {25, "$$NoNewQuestsAvailable$$"},
+                                            // The shelf counts no tome without a player, of a shelf of no size here.
+                                            {47, MakeLocToken("TomesXOfY", "%d %d", 0, 0)}};
     int loggedBefore = static_cast<int>(debug.GetConsoleLines().size());
     for (int32_t type = 0; type < 97; ++type) {
         std::string built = Widget("One").BuildSourceText(type, -1, "");
