@@ -52,7 +52,8 @@ public:
     bool IsTeleportMode() const override { return false; }
     bool IsVisibleToPlayer(const WorldPos&) const override { return true; }
     ResourceHandle GetEntityMapShader(int32_t, int32_t, int32_t) override { return {}; }
-    void AddEntityPins(std::vector<MapPin>& pins) override
+    std::string GetEntityPinText(int32_t) const override { return {}; }
+    void AddEntityPins(std::vector<MapPin>& pins, bool) override
     {
         MapPin player;
         scene.GetCameraTarget(player.position);

@@ -17,15 +17,16 @@
 
 namespace {
 
-// Its blip's colour by its top owner (black without one), its hover text.
-MapPin ClientMapSourcePin(const EntityClient& entity)
+// Its blip's colour by its top owner (black without one), its hover text when asked for.
+MapPin ClientMapSourcePin(const EntityClient& entity, bool withText)
 {
     MapPin pin;
     pin.position = entity.position;
     pin.kind = 0;
     pin.size = 4.0f;
     entity.GetMapColor(pin.colour[0], pin.colour[1], pin.colour[2]);
-    pin.text = entity.GetHoverText(false, true, false);
+    if (withText)
+        pin.text = entity.GetHoverText(false, true, false);
     return pin;
 }
 
@@ -82,7 +83,7 @@ ResourceHandle ClientMapSource::GetEntityMapShader(int32_t level, int32_t tileX,
 }
 
 // The player first, then every entity shown on the maps.
-void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins)
+void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins, bool withText)
 {
     WorldPos player;
     if (GetPlayerPosition(player)) {
@@ -97,10 +98,15 @@ void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins)
         const EntityClient* entity = gGameClient->GetEntity(number);
         if (!entity || !entity->IsShownOnMap(false))
             continue;
-        MapPin pin = ClientMapSourcePin(*entity);
-        pin.id = number;
-        pins.push_back(pin);
+        pins.push_back(ClientMapSourcePin(*entity, withText));
+        pins.back().id = number;
     }
+}
+
+std::string ClientMapSource::GetEntityPinText(int32_t id) const
+{
+    const EntityClient* entity = gGameClient ? gGameClient->GetEntity(id) : nullptr;
+    return entity ? entity->GetHoverText(false, true, false) : std::string();
 }
 
 // Covenants that stand, the player's own gate, the gates the player knows, then the town's gate.

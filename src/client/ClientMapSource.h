@@ -19,7 +19,8 @@ public:
     bool IsTeleportMode() const override;
     bool IsVisibleToPlayer(const WorldPos& position) const override;
     ResourceHandle GetEntityMapShader(int32_t level, int32_t tileX, int32_t tileY) override;
-    void AddEntityPins(std::vector<MapPin>& pins) override;
+    void AddEntityPins(std::vector<MapPin>& pins, bool withText) override;
+    std::string GetEntityPinText(int32_t id) const override;
     void AddTravelPins(std::vector<MapPin>& pins, bool teleportMode) override;
     void GetCovenants(std::vector<MapCovenant>& out) const override;
     bool KnowsLevel(int32_t level) const override;

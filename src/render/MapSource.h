@@ -47,8 +47,11 @@ public:
     virtual bool IsVisibleToPlayer(const WorldPos& position) const = 0;
     // The map shader of an entity drawn on the explored map near the tile's centre; empty for none.
     virtual ResourceHandle GetEntityMapShader(int32_t level, int32_t tileX, int32_t tileY) = 0;
-    // The local player, then every entity shown on maps, as kind 0 pins.
-    virtual void AddEntityPins(std::vector<MapPin>& pins) = 0;
+    // The local player, then every entity shown on maps, as kind 0 pins (id the entity's
+    // number, -1 the player); their hover texts only when asked for, as building them is dear.
+    virtual void AddEntityPins(std::vector<MapPin>& pins, bool withText) = 0;
+    // The hover text of one entity pin.
+    virtual std::string GetEntityPinText(int32_t id) const = 0;
     // Covenants, the player's own gate and known gates, town gates, in that order; sizes and
     // click texts for the mode given.
     virtual void AddTravelPins(std::vector<MapPin>& pins, bool teleportMode) = 0;

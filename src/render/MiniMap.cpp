@@ -264,16 +264,16 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
 {
     icons.clear();
     tooltip.clear();
-    std::vector<MapPin> pins;
+    pins.clear();
     if (source)
-        source->AddEntityPins(pins);
+        source->AddEntityPins(pins, false);
     worldMap.AddConnectionPins(pins);
     for (const MapPin& pin : pins) {
         Vector2 delta = camera.DeltaTo(pin.position);
         float scale = static_cast<float>(std::max(zoom, 1));
         if (std::fabs(delta.x / scale) > kIconReach || std::fabs(delta.y / scale) > kIconReach)
             continue;
-        icons.push_back({pin.position, {pin.colour[0], pin.colour[1], pin.colour[2], 1.0f}, pin.size, pin.text});
+        icons.push_back({pin.position, {pin.colour[0], pin.colour[1], pin.colour[2], 1.0f}, pin.size, pin.text, pin.id});
     }
     std::array<float, 4> rect{};
     if (!PlaceOnScreen(rect))
@@ -292,7 +292,7 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
         return;
     Icon& hovered = icons[static_cast<size_t>(nearest)];
     hovered.size *= 4.0f;
-    tooltip = hovered.text;
+    tooltip = hovered.text.empty() && source ? source->GetEntityPinText(hovered.id) : hovered.text;
     std::array<float, 2> point = IconPoint(hovered, rect);
     tooltipRect = {point[0] - 4.0f, point[1] - 4.0f, 8.0f, 8.0f};
 }

@@ -28,7 +28,9 @@ public:
         WorldPos position;
         std::array<float, 4> colour{};
         float size = 4.0f;
+        // Empty for an entity's icon until it is hovered: its text is asked for by its id then.
         std::string text;
+        int32_t id = -1;
     };
 
     explicit MiniMap(WorldMap& worldMap);
@@ -123,6 +125,8 @@ private:
     bool uploadEveryFrame = false;
     int64_t cellsRedrawn = 0;
     int64_t uploadedBytes = 0;
+    // Kept from frame to frame with their room, so that a still scene allocates nothing.
+    std::vector<MapPin> pins;
     std::vector<Icon> icons;
     std::string tooltip;
     std::array<float, 4> tooltipRect{};

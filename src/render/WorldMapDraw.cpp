@@ -242,7 +242,7 @@ void WorldMap::BuildPins()
     pins.clear();
     if (!source)
         return;
-    source->AddEntityPins(pins);
+    source->AddEntityPins(pins, true);
     size_t travelStart = pins.size();
     source->AddTravelPins(pins, IsTeleportMode());
     // The connections' gates follow the known gates and come before the town's.

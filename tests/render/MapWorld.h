@@ -26,7 +26,23 @@ public:
     bool IsTeleportMode() const override { return teleport; }
     bool IsVisibleToPlayer(const WorldPos& position) const override { return !visible || visible(position); }
     ResourceHandle GetEntityMapShader(int32_t, int32_t, int32_t) override { return {}; }
-    void AddEntityPins(std::vector<MapPin>& pins) override { pins.insert(pins.end(), entities.begin(), entities.end()); }
+    // A textless source leaves the texts out unless asked, as the client's does.
+    void AddEntityPins(std::vector<MapPin>& pins, bool withText) override
+    {
+        for (const MapPin& pin : entities) {
+            pins.push_back(pin);
+            if (textless && !withText)
+                pins.back().text.clear();
+        }
+    }
+    std::string GetEntityPinText(int32_t id) const override
+    {
+        textsAsked.push_back(id);
+        for (const MapPin& pin : entities)
+            if (pin.id == id)
+                return pin.text;
+        return {};
+    }
     void AddTravelPins(std::vector<MapPin>& pins, bool teleportMode) override
     {
         travelModes.push_back(teleportMode);
@@ -45,6 +61,8 @@ public:
     bool teleport = false;
     std::function<bool(const WorldPos&)> visible;
     std::vector<MapPin> entities;
+    bool textless = false;
+    mutable std::vector<int32_t> textsAsked;
     std::vector<MapPin> travel;
     std::vector<bool> travelModes;
     int32_t knownLevel = -1;

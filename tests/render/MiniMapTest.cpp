@@ -146,6 +146,34 @@ TEST_F(MiniMap, IconsNearTheCameraAreKeptAndTheFirstNearestToTheMouseIsHovered)
     EXPECT_TRUE(miniMap->GetTooltip().empty());
 }
 
+// Building an entity's hover text is dear: a source that leaves the texts out is asked for the
+// hovered icon's text alone, and a frame with nothing hovered asks for none.
+TEST_F(MiniMap, OnlyTheHoveredIconsTextIsAskedFor)
+{
+    source.textless = true;
+    WorldPos camera{0, 1300.0f, 1300.0f, true};
+    auto pin = [](float x, float y, int32_t id, const char* text) {
+        MapPin made;
+        made.position = WorldPos{0, x, y, true};
+        made.id = id;
+        made.text = text;
+        return made;
+    };
+    source.entities = {pin(1340.0f, 1300.0f, 4, "four"), pin(1300.0f, 1380.0f, 9, "nine")};
+    miniMap->UpdateWindow(camera);
+    miniMap->BuildIcons(camera, -1000.0f, -1000.0f);
+    ASSERT_EQ(miniMap->GetIcons().size(), 2u);
+    EXPECT_TRUE(miniMap->GetIcons()[0].text.empty());
+    EXPECT_TRUE(source.textsAsked.empty());
+    EXPECT_TRUE(miniMap->GetTooltip().empty());
+
+    float x = (1340.0f / 64.0f - 3.0f) * 4.0f;
+    float y = (1300.0f / 64.0f - 3.0f) * 4.0f;
+    miniMap->BuildIcons(camera, x, y);
+    EXPECT_EQ(miniMap->GetTooltip(), "four");
+    EXPECT_EQ(source.textsAsked, std::vector<int32_t>{4});
+}
+
 // Level 0's east side opens at block 5 (tile row 22), beside the camera: its icon comes once the
 // opening's tile is more than half explored, after the entities, with the passage's text.
 TEST_F(MiniMap, AnExploredOpeningToTheNextLevelGetsAnIconAfterTheEntities)
