@@ -123,7 +123,7 @@ void ClientMapSource::AddTravelPins(std::vector<MapPin>& pins, bool teleportMode
         pin.kind = 2;
         pin.size = kCovenantPinSize;
         pin.colour = ClientMapSourceColour(covenant->GetColor());
-        pin.text = StringFormat("%s $$WorldMapCovenantLocation$$%s", covenant->GetDisplayName().c_str(),
+        pin.text = StringFormat("%s $$WorldMapCovenantLocation$$%s", covenant->GetShownName().c_str(),
                                 teleportMode ? "\n^c008$$WorldMapTeleportToCovenant$$" : "");
         pin.id = index;
         pins.push_back(std::move(pin));
@@ -155,7 +155,7 @@ void ClientMapSource::GetCovenants(std::vector<MapCovenant>& out) const
         const CovenantClient* covenant = gGameClient->GetCovenant(index, false);
         if (!covenant)
             continue;
-        out.push_back({index, covenant->GetDisplayName(), ClientMapSourceColour(covenant->GetColor()), covenant->eliminated});
+        out.push_back({index, covenant->GetShownName(), ClientMapSourceColour(covenant->GetColor()), covenant->eliminated});
     }
 }
 

@@ -11,7 +11,6 @@
 #include "core/ColorCode.h"
 #include "core/EngineEnums.h"
 #include "rules/Formulas.h"
-#include "rules/covenants/CovenantDefinition.h"
 #include "rules/covenants/DiplomacyText.h"
 
 namespace {
@@ -70,12 +69,7 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     out.strength = covenant->ComputeStrength();
     for (int32_t slot = 0; slot < kMaxCovenantTraits; ++slot)
         out.traits.push_back(covenant->GetTraitId(slot));
-    // A covenant without a name of its own shows its definition's words, not its record's name;
-    // the host sends the record's name in place of an empty one.
-    const CovenantDefinition* definition = covenant->GetDefinition();
-    bool unnamed = covenant->name.empty() || covenant->name == covenant->GetDefinitionName();
-    bool ownName = !unnamed || !definition || definition->displayName.empty();
-    out.name = ownName ? covenant->GetName() : definition->displayName;
+    out.name = covenant->GetShownName();
     out.description = DiplomacyText::CovenantLine(*covenant);
     out.coloredName = MakeColorCode(out.colorIndex) + out.name + MakeColorCode(kNormalTextColor);
     out.baseTaxes = covenant->GetBaseIncome();

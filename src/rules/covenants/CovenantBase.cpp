@@ -153,6 +153,13 @@ std::string CovenantBase::GetDisplayName() const
     return definition && !definition->secondName.empty() ? definition->secondName : GetName();
 }
 
+std::string CovenantBase::GetShownName() const
+{
+    bool unnamed = name.empty() || name == GetDefinitionName();
+    bool ownName = !unnamed || !definition || definition->displayName.empty();
+    return ownName ? GetName() : definition->displayName;
+}
+
 int32_t CovenantBase::GetColor() const
 {
     return definition ? definition->color : 0;
