@@ -242,7 +242,7 @@ void WorldMap::BuildPins()
     pins.clear();
     if (!source)
         return;
-    source->AddEntityPins(pins, true);
+    source->AddEntityPins(pins, false);
     size_t travelStart = pins.size();
     source->AddTravelPins(pins, IsTeleportMode());
     // The connections' gates follow the known gates and come before the town's.
@@ -348,6 +348,10 @@ void WorldMap::FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY)
     }
     MapPin& hovered = pins[static_cast<size_t>(hoverIndex)];
     hovered.size *= 4.0f;
+    // Entities' pins come without their texts, which are dear to build: the hovered one's is
+    // asked for now.
+    if (hovered.kind == 0 && hovered.text.empty() && source)
+        hovered.text = source->GetEntityPinText(hovered.id);
     hoverText = hovered.text;
     hoverBox = {nearestPoint.x - 4.0f, nearestPoint.y - 4.0f, 8.0f, 8.0f};
 }

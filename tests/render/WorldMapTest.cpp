@@ -254,6 +254,23 @@ TEST_F(WorldMapDraw, ThePinNearestTheCursorIsHoveredUnderTenPixelsTheFirstOnATie
     EXPECT_EQ(worldMap->GetHoverIndex(), 3);
 }
 
+// The map's pins come without the entities' texts from a source that builds them dearly; the
+// hovered entity's text is asked for by its number, and nothing is asked while none is hovered.
+TEST_F(WorldMapDraw, OnlyTheHoveredEntitysTextIsAskedFor)
+{
+    source.textless = true;
+    worldMap->PrepareFrame(false, 0, 0);
+    EXPECT_TRUE(worldMap->GetPins()[1].text.empty());
+    EXPECT_EQ(worldMap->GetPins()[2].text, "pin 2 1");
+    EXPECT_TRUE(source.textsAsked.empty());
+    HoverOver(1);
+    EXPECT_EQ(source.textsAsked, std::vector<int32_t>{7});
+    std::string text;
+    std::array<float, 4> box{};
+    ASSERT_TRUE(worldMap->GetHelp(text, box));
+    EXPECT_EQ(text, "pin 0 7");
+}
+
 TEST_F(WorldMapDraw, TheMapOpensCentredOnThePlayerWithTheScrollBarsSizedToTheKnownLevels)
 {
     // Far enough into the level that the scroll needed is not held at the bars' ends.
