@@ -55,6 +55,19 @@ int32_t ClientUiGameView::GetCovenantCount() const
 
 bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
 {
+    if (!GetCovenantState(index, out))
+        return false;
+    const CovenantClient* covenant = ViewCovenant(index);
+    for (int32_t slot = 0; slot < kMaxCovenantTraits; ++slot)
+        out.traits.push_back(covenant->GetTraitId(slot));
+    out.name = covenant->GetShownName();
+    out.description = DiplomacyText::CovenantLine(*covenant);
+    out.coloredName = MakeColorCode(out.colorIndex) + out.name + MakeColorCode(kNormalTextColor);
+    return true;
+}
+
+bool ClientUiGameView::GetCovenantState(int32_t index, UiCovenantFacts& out) const
+{
     const CovenantClient* covenant = ViewCovenant(index);
     if (!covenant)
         return false;
@@ -67,11 +80,6 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     out.defeated = covenant->eliminated;
     out.colorIndex = covenant->GetColor();
     out.strength = covenant->ComputeStrength();
-    for (int32_t slot = 0; slot < kMaxCovenantTraits; ++slot)
-        out.traits.push_back(covenant->GetTraitId(slot));
-    out.name = covenant->GetShownName();
-    out.description = DiplomacyText::CovenantLine(*covenant);
-    out.coloredName = MakeColorCode(out.colorIndex) + out.name + MakeColorCode(kNormalTextColor);
     out.baseTaxes = covenant->GetBaseIncome();
     out.taxes = covenant->GetTotalTaxes();
     out.guardCosts = covenant->statistics.Get(CovenantStat::GuardCosts);

@@ -266,7 +266,7 @@ bool UIWidget::EvaluateSelectedCondition(int32_t condition) const
         const UiGameView& view = ConditionView();
         UiCovenantFacts own;
         int32_t selectedNumber = view.GetSelectedEntityNumber();
-        return view.GetCovenant(view.GetPlayerCovenantIndex(), own) && selectedNumber >= 0 &&
+        return view.GetCovenantState(view.GetPlayerCovenantIndex(), own) && selectedNumber >= 0 &&
                own.potentialRecruit == selectedNumber;
     }
     default: return false;
@@ -278,7 +278,7 @@ bool UIWidget::EvaluateCovenantCondition(int32_t condition) const
     const UiGameView& view = ConditionView();
     int32_t ownIndex = view.GetPlayerCovenantIndex();
     UiCovenantFacts own;
-    bool hasOwn = view.GetCovenant(ownIndex, own);
+    bool hasOwn = view.GetCovenantState(ownIndex, own);
     switch (condition) {
     case 8:
         if (!view.IsGameRunning() || !hasOwn)
@@ -298,7 +298,7 @@ bool UIWidget::EvaluateCovenantCondition(int32_t condition) const
         for (int32_t other = 0; other < view.GetCovenantCount(); ++other) {
             UiCovenantFacts friendly;
             int32_t treaty = view.GetTreaty(ownIndex, other);
-            if (other != ownIndex && (treaty == 5 || treaty == 6) && view.GetCovenant(other, friendly) &&
+            if (other != ownIndex && (treaty == 5 || treaty == 6) && view.GetCovenantState(other, friendly) &&
                 friendly.beingRaided)
                 return true;
         }

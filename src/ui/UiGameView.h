@@ -176,6 +176,9 @@ public:
     virtual int32_t GetPlayerCovenantIndex() const { return -1; }
     virtual int32_t GetCovenantCount() const { return 0; }
     virtual bool GetCovenant(int32_t /*index*/, UiCovenantFacts& /*out*/) const { return false; }
+    // The covenant's standing without the texts and traits GetCovenant builds (they stay empty):
+    // what the widgets' conditions read every frame.
+    virtual bool GetCovenantState(int32_t index, UiCovenantFacts& out) const { return GetCovenant(index, out); }
     // The treaty value seen from the first covenant; 1 (peace) without a relation record.
     virtual int32_t GetTreaty(int32_t /*from*/, int32_t /*to*/) const { return 1; }
     virtual bool HasTradeRoute(int32_t /*a*/, int32_t /*b*/) const { return false; }

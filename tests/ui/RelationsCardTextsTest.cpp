@@ -12,6 +12,8 @@
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 
+#include <tuple>
+
 namespace {
 
 class RelationsMenuCards : public RelationsWorld {
@@ -46,6 +48,16 @@ protected:
     {
         UiCovenantFacts facts;
         EXPECT_TRUE(view.GetCovenant(covenant, facts));
+        // The widgets' conditions read the lighter look-up every frame: the same standing, and
+        // none of the texts built.
+        UiCovenantFacts state;
+        EXPECT_TRUE(view.GetCovenantState(covenant, state));
+        EXPECT_EQ(std::tuple(state.beingRaided, state.beingAttacked, state.raiding, state.defeated,
+                             state.hasPendingDiplomacy, state.potentialRecruit, state.homeHealth, state.targetCovenant),
+                  std::tuple(facts.beingRaided, facts.beingAttacked, facts.raiding, facts.defeated,
+                             facts.hasPendingDiplomacy, facts.potentialRecruit, facts.homeHealth, facts.targetCovenant))
+            << covenant;
+        EXPECT_TRUE(state.name.empty() && state.description.empty() && state.traits.empty()) << covenant;
         return facts;
     }
     Covenant& Host(int32_t covenant) const { return *game->GetGameCovenant(covenant); }
