@@ -7,6 +7,7 @@
 #include "rules/ShippedRulesWorld.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace {
@@ -210,5 +211,24 @@ TEST_F(ShippedQuests, EveryQuestTheTownDrawsHasSomeoneToOfferIt)
         if (definition->randomQuestChance > 0.0f) {
             EXPECT_TRUE(definition->returnNpcType != NpcType::None || definition->autoGiveToPlayer)
                 << definition->GetEntry()->GetName();
+        }
+}
+
+// Every world event a running quest can set off has a shipped quest with a chance of it (the end
+// of a quest has its own key); the two overthrow keys are read by no event.
+TEST_F(ShippedQuests, EveryWorldEventHasAShippedChanceToHappen)
+{
+    bool ends = false;
+    std::array<bool, QuestEventChance::kCount> fires{};
+    for (const auto& definition : gameData.GetQuestDefinitions()) {
+        ends = ends || definition->endChance > 0.0f;
+        for (int32_t event = 0; event < QuestEventChance::kCount; ++event)
+            fires[static_cast<size_t>(event)] =
+                fires[static_cast<size_t>(event)] || definition->eventChances[static_cast<size_t>(event)] > 0.0f;
+    }
+    EXPECT_TRUE(ends);
+    for (int32_t event = 0; event < QuestEventChance::kCount; ++event)
+        if (event != QuestEventChance::OverthrowAttempt && event != QuestEventChance::OverthrowFailureWar) {
+            EXPECT_TRUE(fires[static_cast<size_t>(event)]) << "event chance " << event;
         }
 }
