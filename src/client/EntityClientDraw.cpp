@@ -98,6 +98,7 @@ ModelSurfacesDesc EntityClient::MakeModelDesc() const
     desc.facing = facing;
     desc.scale = GetScale();
     desc.alpha = GetAlpha();
+    desc.visibleSubMeshes = GetShownSurfaces();
     return desc;
 }
 

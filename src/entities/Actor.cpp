@@ -28,6 +28,7 @@
 #include "rules/skills/SkillDefinition.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 EventClass* Actor::eventClass = nullptr;
@@ -59,12 +60,22 @@ float ActorDifficultyFactor(int32_t which)
 }
 
 // "AttackSound" or "CombatEffect" + the kind's name; the bare stem for a kind outside the table.
-std::string ActorSoundKey(const char* stem, int32_t kind)
+// Spelt once: every swing asks for both.
+const std::string& ActorSoundKey(bool effect, int32_t kind)
 {
-    const EnumTable* kinds = EnumTable::Find("AttackSoundType");
-    if (!kinds || kind < 0 || kind >= AttackSoundType::kCount)
-        return stem;
-    return stem + kinds->GetName(kind);
+    using Keys = std::array<std::string, AttackSoundType::kCount + 1>;
+    auto spell = [](const char* stem) {
+        Keys keys;
+        const EnumTable* kinds = EnumTable::Find("AttackSoundType");
+        for (int32_t k = 0; k < AttackSoundType::kCount; ++k)
+            keys[static_cast<size_t>(k)] = kinds ? stem + kinds->GetName(k) : stem;
+        keys.back() = stem;
+        return keys;
+    };
+    static const Keys kSoundKeys = spell("AttackSound");
+    static const Keys kEffectKeys = spell("CombatEffect");
+    const Keys& keys = effect ? kEffectKeys : kSoundKeys;
+    return kind < 0 || kind >= AttackSoundType::kCount ? keys.back() : keys[static_cast<size_t>(kind)];
 }
 
 // "DamagePercent" + the damage type's name, spelt once: the damage table is built at every hit.
@@ -167,6 +178,12 @@ std::string Actor::DefString(std::string_view key) const
     return entry ? entry->GetString(key) : std::string();
 }
 
+const DatabaseField* Actor::DefField(std::string_view key) const
+{
+    const DatabaseEntry* entry = definition ? definition->GetEntry() : nullptr;
+    return entry ? entry->FindField(key) : nullptr;
+}
+
 // ---- Set-up ----------------------------------------------------------------------------------
 
 void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool loading)
@@ -216,6 +233,7 @@ void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool lo
     deathSkill = deathName.empty() ? nullptr : dynamic_cast<Skill*>(LearnSkill(gGameData->FindSkillDefinition(deathName)));
     std::string typeModel = type->GetEntry() ? type->GetEntry()->GetString("ModelName") : std::string();
     LoadModels(typeModel.empty() ? definition->modelName : typeModel);
+    HideTypeSurfaces(*type);
     radius = DefFloat("Radius");
     if (gRandomSystem)
         nameSeed = gRandomSystem->Next(RandomStream::GameData);
@@ -229,6 +247,14 @@ void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool lo
         GiveStartingItems();
     if (gGameServices)
         AssignBehaviors(gGameServices->GetBehaviorStacks(), type->archetype, *this);
+}
+
+void Actor::HideTypeSurfaces(const MonsterType& type)
+{
+    std::vector<int32_t> hidden;
+    type.CollectHiddenSurfaces(hidden);
+    for (int32_t surface : hidden)
+        SetSurfaceShown(surface, false);
 }
 
 void Actor::ApplyEnhancements(const std::vector<std::string>& names)
@@ -610,16 +636,19 @@ void Actor::PrintInfo() const
         DebugSystem::Print(0, "Current behavior: None\n");
 }
 
+// Both copy into the caller's string, which keeps its room from hit to hit.
 void Actor::GetAttackSound(int32_t kind, std::string& out) const
 {
-    out = DefString(ActorSoundKey("AttackSound", kind));
+    const DatabaseField* field = DefField(ActorSoundKey(false, kind));
+    out.assign(field ? field->value : std::string_view());
     if (out.empty())
         Sentient::GetAttackSound(kind, out);
 }
 
 void Actor::GetCombatEffect(int32_t kind, std::string& out) const
 {
-    out = DefString(ActorSoundKey("CombatEffect", kind));
+    const DatabaseField* field = DefField(ActorSoundKey(true, kind));
+    out.assign(field ? field->value : std::string_view());
 }
 
 void Actor::GetAnchorPosition(WorldPos& out) const

@@ -13,6 +13,7 @@
 #include <vector>
 
 class BehaviorBase;
+struct DatabaseField;
 struct ClassLevelValue;
 class EventSystem;
 class MonsterDefinition;
@@ -94,6 +95,8 @@ public:
     float DefFloat(std::string_view key, float fallback = 0.0f) const;
     bool DefBool(std::string_view key) const { return DefInt(key) != 0; }
     std::string DefString(std::string_view key) const;
+    // The field itself: its text without a copy. Null when absent.
+    const DatabaseField* DefField(std::string_view key) const;
 
     // ---- Hate list (ActorHate.cpp) ------------------------------------------------------------
     void AddToHateList(Entity* entity);
@@ -303,6 +306,8 @@ private:
     int32_t MinDamageRule() const;
     int32_t MaxDamageRule() const;
     int32_t ClassValueAtLevel(const ClassLevelValue& value) const;
+    // The type's and its record's hidden surfaces switched off on the model.
+    void HideTypeSurfaces(const MonsterType& type);
     void ApplyEnhancements(const std::vector<std::string>& names);
     void LearnSkills(const std::vector<std::string>& names);
     void ApplyLight();

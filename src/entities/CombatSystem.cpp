@@ -213,7 +213,8 @@ void CombatShowEffect(int32_t code, Entity* target, Entity* attacker)
 {
     if (!target || !attacker || !gGameServices || !CombatSystem::Instance()->ShowsCombatEffects())
         return;
-    std::string name;
+    // Reused from hit to hit: naming the effect makes no new string.
+    static std::string name;
     target->GetCombatEffect(code, name);
     if (name.empty() && code >= 0 && code < AttackSoundType::kCount)
         name = CombatTuning().combatEffect[static_cast<size_t>(code)];
@@ -223,7 +224,7 @@ void CombatShowEffect(int32_t code, Entity* target, Entity* attacker)
 
 void CombatPlaySound(int32_t code, Entity* attacker, Entity* target)
 {
-    std::string sound;
+    static std::string sound;
     attacker->GetAttackSound(code, sound);
     target->QueueWorldEvent(sound, CombatSystem::kHitSoundRadius, 0.0f);
     CombatShowEffect(code, target, attacker);

@@ -248,8 +248,9 @@ void Entity::QueueWorldEvent(std::string_view name, float eventRadius, float val
 {
     if (!gGameServices)
         return;
-    WorldEventRequest request;
-    request.name = std::string(name);
+    // Reused: a hit's sound makes no new string once the name fits.
+    static WorldEventRequest request;
+    request.name.assign(name);
     request.entityNumber = entityNumber;
     request.position = position;
     request.radius = eventRadius;

@@ -7,10 +7,12 @@
 #include "core/Vector.h"
 #include "resources/ResourceManager.h"
 #include "resources/models/Animation.h"
+#include "resources/models/MeshResource.h"
 #include "resources/models/ModelResource.h"
 #include "resources/models/SkeletonResource.h"
 #include "rules/GameData.h"
 
+#include <algorithm>
 #include <cmath>
 
 EntityBase::EntityBase() : visualFlags(kVisualFlagCount, false) {}
@@ -180,6 +182,30 @@ int32_t EntityBase::GetAnimationIndex(std::string_view name) const
 {
     ModelResource* loaded = GetLoadedModel();
     return loaded ? loaded->PickAnimation(name) : -1;
+}
+
+// ---- Model surfaces ------------------------------------------------------------------------
+
+int32_t EntityBase::GetSurfaceLimit() const
+{
+    ModelResource* loaded = GetLoadedModel();
+    auto* mesh = loaded && gResourceManager ? dynamic_cast<const MeshResource*>(gResourceManager->Get(loaded->mesh)) : nullptr;
+    return mesh ? std::min(mesh->GetSurfaceCount(), kMaxSwitchedSurfaces) : kMaxSwitchedSurfaces;
+}
+
+bool EntityBase::SetSurfaceShown(int32_t surface, bool shown)
+{
+    if (surface < 0 || surface >= GetSurfaceLimit())
+        return false;
+    if (static_cast<size_t>(surface) >= shownSurfaces.size())
+        shownSurfaces.resize(static_cast<size_t>(surface) + 1, true);
+    shownSurfaces[static_cast<size_t>(surface)] = shown;
+    return true;
+}
+
+bool EntityBase::IsSurfaceShown(int32_t surface) const
+{
+    return surface < 0 || static_cast<size_t>(surface) >= shownSurfaces.size() || shownSurfaces[static_cast<size_t>(surface)];
 }
 
 const Animation* EntityBase::GetAnimationRecord(int32_t index) const

@@ -96,6 +96,12 @@ public:
     void FaceEntity(const EntityBase* other, bool away);
     // The model while it is loaded; null otherwise, never waiting for the loader.
     ModelResource* GetLoadedModel() const;
+    // Switches one surface of the model on or off. An index outside the model's surfaces (below
+    // kMaxSwitchedSurfaces while the model is still loading) switches nothing; false then.
+    bool SetSurfaceShown(int32_t surface, bool shown);
+    bool IsSurfaceShown(int32_t surface) const;
+    // What the drawing skips: one entry per surface up to the last one switched; null while none is.
+    const std::vector<bool>* GetShownSurfaces() const { return shownSurfaces.empty() ? nullptr : &shownSurfaces; }
 
     std::vector<RandomTimer*> timers;
     WorldPos position;
@@ -144,6 +150,7 @@ public:
     std::vector<bool> visualFlags;
     bool alwaysBlocks = false;
     bool blocksSight = false;
+    static constexpr int32_t kMaxSwitchedSurfaces = 64;
 
 private:
     void AdvanceAnimation(float seconds);
@@ -151,6 +158,9 @@ private:
     void FireAnimationEvents();
     void RaiseFrames(int32_t animation, int32_t first, int32_t last);
     bool IsModelLoaded() const;
+    int32_t GetSurfaceLimit() const;
+
+    std::vector<bool> shownSurfaces;
 };
 
 // 1e10 when b is null; the distance across level edges, less both radii when asked (it may

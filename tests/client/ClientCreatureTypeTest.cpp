@@ -1,10 +1,12 @@
 // ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record; its body's keys and a trader's keys still count from its actor record.
 #include "client/PlayerClientWorld.h"
 
+#include "client/EntityScene.h"
 #include "entities/Actor.h"
 #include "rules/GameData.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -51,7 +53,35 @@ MonsterPelter
     Definition ActorPelter
     Name "Pelter"
 }
+ActorMaskedWolf
+{
+    Type Actor
+    Base ActorWolf
+    HideSurface 1
+    HideSurface 64
+}
+MonsterMaskedWolf
+{
+    Type MonsterType
+    Archetype ArchetypeWolf
+    Definition ActorMaskedWolf
+    HideSurface 3
+    HideSurface -1
+}
 )";
+
+// Keeps what an entity's draw hands the scene.
+class ClientCreatureTypeScene : public EntityScene {
+public:
+    void AddModel(const ModelSurfacesDesc& desc) override { models.push_back(desc); }
+    void AddShadow(const WorldPos3&, float) override {}
+    void AddIcon(const WorldPos3&, float, float, int32_t) override {}
+    void AddTagAxes(const WorldPos3&, const Matrix3&) override {}
+    int32_t GetOutlineTexture(int32_t) const override { return -1; }
+    int32_t GetGlowTexture(int32_t) const override { return -1; }
+    bool DrawsShadows() const override { return false; }
+    std::vector<ModelSurfacesDesc> models;
+};
 
 } // namespace
 
@@ -100,4 +130,28 @@ TEST_F(ClientCreatureType, ATradersKeysInItsActorRecordStillMakeItAVendorThatTal
     EXPECT_TRUE(pelter->talks);
     EXPECT_TRUE(pelter->isNpc);
     EXPECT_FALSE(pelter->isGambler);
+}
+
+TEST_F(ClientCreatureType, ACreatureDrawsWithoutTheSurfacesItsTypeAndActorRecordHide)
+{
+    EntityClient* masked = Mirror("MonsterMaskedWolf", 40.0f);
+    EntityClient* plain = Mirror("MonsterWolf", 60.0f);
+    ASSERT_TRUE(masked && plain);
+    const auto* host = dynamic_cast<const Actor*>(game->GetEntity(masked->entityNumber));
+    ASSERT_NE(host, nullptr);
+    for (int32_t surface = 0; surface < 6; ++surface) {
+        bool hidden = surface == 1 || surface == 3;
+        EXPECT_EQ(host->IsSurfaceShown(surface), !hidden) << "host, surface " << surface;
+        EXPECT_EQ(masked->IsSurfaceShown(surface), !hidden) << "mirror, surface " << surface;
+    }
+    // Indexes past what a model may have, or below 0, switch nothing.
+    ASSERT_NE(masked->GetShownSurfaces(), nullptr);
+    EXPECT_EQ(masked->GetShownSurfaces()->size(), 4u);
+    ClientCreatureTypeScene scene;
+    masked->Draw(scene, EntityDrawFrame{});
+    plain->Draw(scene, EntityDrawFrame{});
+    ASSERT_EQ(scene.models.size(), 2u);
+    ASSERT_NE(scene.models[0].visibleSubMeshes, nullptr);
+    EXPECT_EQ(*scene.models[0].visibleSubMeshes, (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(scene.models[1].visibleSubMeshes, nullptr) << "a type hiding nothing draws every surface";
 }

@@ -103,6 +103,9 @@ void BehaviorEatCorpse::FinishMeal(Entity& meal)
             gGameServices->SpawnModelEntity(tuning.eatEffect, actor->position, kEffectSeconds);
     }
     actor->QueueWorldEvent(tuning.doneSoundName, kDoneSoundRadius, 0.0f);
+    // Each meal shows the next listed part of the body, if the model has it.
+    if (static_cast<size_t>(corpsesEaten) < tuning.showSurface.size())
+        actor->SetSurfaceShown(tuning.showSurface[static_cast<size_t>(corpsesEaten)], true);
     ++corpsesEaten;
     // A name that found no record gives no effect; the meal still counts.
     if (tuning.statusEffect)

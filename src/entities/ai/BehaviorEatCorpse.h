@@ -24,7 +24,7 @@ public:
         int32_t maxCorpsesToEat = 0;                 // "MaxCorpsesToEat": meals in a life
         const DatabaseEntry* statusEffect = nullptr; // "StatusEffect": null when it names no record
         float healthRegen = 0.0f;                    // "HealthRegen": share of the maximum health shown
-        std::vector<int32_t> showSurface;            // "ShowSurface": carried; entities switch no model surfaces yet
+        std::vector<int32_t> showSurface;            // "ShowSurface": the surface each meal switches on
         bool canMove = false;                        // "CanMove": walks to the corpse first
         std::string eatEffect;                       // "EatEffect"
         std::string victimEffect;                    // "VictimEffect"

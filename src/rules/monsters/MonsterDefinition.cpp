@@ -34,6 +34,7 @@ void MonsterDefinition::Load(const DatabaseEntry* newEntry)
     entry->GetStringList("Skill", skills, true, false);
     entry->GetStringList("StartingItem", startingItems, true, false);
     entry->GetStringList("Enhancement", enhancements, true, false);
+    entry->GetIntList("HideSurface", hiddenSurfaces, true, false);
     chatIntro = entry->GetString("ChatIntro");
     entry->GetStringList("NpcChat", chatNames, true, false);
 }

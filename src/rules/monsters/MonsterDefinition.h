@@ -38,6 +38,7 @@ public:
     std::vector<std::string> skills;
     std::vector<std::string> startingItems;
     std::vector<std::string> enhancements;
+    std::vector<int32_t> hiddenSurfaces;  // "HideSurface", one model surface index a line
     // The line said the first time a player talks to the NPC, and the chat sets it draws from
     // (GameData resolves the "NpcChat" names after loading the sets).
     std::string chatIntro;

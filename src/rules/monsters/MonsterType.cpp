@@ -5,6 +5,7 @@
 #include "core/RandomSystem.h"
 #include "rules/GameData.h"
 #include "rules/monsters/MonsterArchetype.h"
+#include "rules/monsters/MonsterDefinition.h"
 
 #include <algorithm>
 
@@ -44,6 +45,14 @@ void MonsterType::Load(const DatabaseEntry* newEntry)
     questItemAmount = entry->GetInt("QuestItemAmount");
     entry->GetStringList("Enhancement", enhancements, true, false);
     entry->GetStringList("Skill", skills, true, false);
+    entry->GetIntList("HideSurface", hiddenSurfaces, true, false);
+}
+
+void MonsterType::CollectHiddenSurfaces(std::vector<int32_t>& out) const
+{
+    out = hiddenSurfaces;
+    if (definition)
+        out.insert(out.end(), definition->hiddenSurfaces.begin(), definition->hiddenSurfaces.end());
 }
 
 int32_t MonsterType::GetMinLevel() const

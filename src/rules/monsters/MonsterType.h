@@ -28,6 +28,9 @@ public:
     // A version drawn uniformly from random stream 0; null without versions.
     MonsterType* PickRandomVersion() const;
     bool IsUniqueOrLegend() const;
+    // The model surfaces a creature of this type has switched off: the type's own "HideSurface"
+    // lines, then its actor record's; out is cleared first.
+    void CollectHiddenSurfaces(std::vector<int32_t>& out) const;
 
     // Records named by the type, resolved by GameData.
     std::string archetypeName;
@@ -59,6 +62,7 @@ public:
     int32_t questItemAmount = 0;
     std::vector<std::string> enhancements;
     std::vector<std::string> skills;
+    std::vector<int32_t> hiddenSurfaces;
 };
 
 // The packed word a kill record keeps beside the monster type: byte 0 the level, byte 1 the

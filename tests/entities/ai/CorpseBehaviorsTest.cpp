@@ -236,6 +236,21 @@ TEST_F(CorpseEater, TwoMealsInALifeAndNeverAThird)
     EXPECT_FALSE(AskAfterTheTimer());
 }
 
+TEST_F(CorpseEater, TheFirstMealShowsItsListedSurfaceAndLaterMealsShowNothing)
+{
+    eater->tuning.showSurface = {3};
+    ASSERT_TRUE(actor->SetSurfaceShown(2, false));
+    ASSERT_TRUE(actor->SetSurfaceShown(3, false));
+    Corpse("MonsterCarrion", 60.0f);
+    EatOnce();
+    EXPECT_TRUE(actor->IsSurfaceShown(3));
+    EXPECT_FALSE(actor->IsSurfaceShown(2)) << "only the listed surface";
+    actor->SetSurfaceShown(3, false);
+    EatOnce();
+    EXPECT_EQ(eater->corpsesEaten, 2);
+    EXPECT_FALSE(actor->IsSurfaceShown(3)) << "the list has no entry for a second meal";
+}
+
 TEST_F(CorpseEater, OnlyEdibleCorpsesOfNoCovenantAreFood)
 {
     Corpse("MonsterTester", 30.0f);
