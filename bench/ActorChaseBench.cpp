@@ -22,7 +22,7 @@ namespace {
 constexpr float kChaseBenchStep = 0.05f;
 constexpr float kChaseBenchLevelSize = 4096.0f;
 constexpr int32_t kChaseBenchPlayers = 4;
-constexpr int32_t kChaseBenchWarmSteps = 200;
+constexpr int32_t kChaseBenchWarmSteps = 1200;
 
 // The real game over the level's own cells; players and monsters are enemies, monsters friends.
 class ChaseBenchGame : public Game {
@@ -162,7 +162,7 @@ public:
             player->Walk(kChaseBenchStep);
         game->Update(kChaseBenchStep);
         events.DispatchQueue();
-        game->GetClientLines().clear();
+        game->ClearClientLines();
         game->GetPlayerLines().clear();
         game->ClearSounds();
     }

@@ -265,16 +265,23 @@ using PathBenchGraph = boost::adjacency_list<boost::vecS, boost::vecS, boost::un
                                              boost::property<boost::edge_weight_t, float>>;
 
 struct PathBenchGoalReached {};
+struct PathBenchGaveUp {};
 
+// Stops at the goal; with a cap, gives up after as many nodes as the game's search may take,
+// so that both searches do the same work on grounds where the cap bites.
 class PathBenchGoalVisitor : public boost::default_astar_visitor {
 public:
-    explicit PathBenchGoalVisitor(size_t goal) : goal(goal) {}
+    PathBenchGoalVisitor(size_t goal, int32_t cap, int32_t& examined) : goal(goal), cap(cap), examined(&examined) {}
     void examine_vertex(size_t vertex, const PathBenchGraph&) const
     {
         if (vertex == goal)
             throw PathBenchGoalReached();
+        if (cap > 0 && ++*examined >= cap)
+            throw PathBenchGaveUp();
     }
     size_t goal;
+    int32_t cap;
+    int32_t* examined;
 };
 
 class PathBenchOctile : public boost::astar_heuristic<PathBenchGraph, float> {
@@ -290,22 +297,38 @@ public:
     float gy;
 };
 
-PathBenchGraph PathBenchMakeGraph(const PathBenchWorld& bench)
+// With clearance 1, a cell is free only when its eight neighbours are (the window's edge
+// counts as free), as the game's search treats a body one cell wide.
+bool PathBenchClosed(const PathBenchWorld& bench, int32_t x, int32_t y, int32_t clearance)
+{
+    for (int32_t dy = -clearance; dy <= clearance; ++dy) {
+        for (int32_t dx = -clearance; dx <= clearance; ++dx) {
+            int32_t cx = x + dx;
+            int32_t cy = y + dy;
+            if (cx >= 0 && cy >= 0 && cx < PathFinder::kWindow && cy < PathFinder::kWindow && bench.Blocked(cx, cy))
+                return true;
+        }
+    }
+    return false;
+}
+
+PathBenchGraph PathBenchMakeGraph(const PathBenchWorld& bench, int32_t clearance)
 {
     PathBenchGraph graph(static_cast<size_t>(PathFinder::kCellCount));
     constexpr int32_t kDx[4] = {1, 0, 1, -1};
     constexpr int32_t kDy[4] = {0, 1, 1, 1};
+    auto closed = [&](int32_t x, int32_t y) { return PathBenchClosed(bench, x, y, clearance); };
     for (int32_t y = 0; y < PathFinder::kWindow; ++y) {
         for (int32_t x = 0; x < PathFinder::kWindow; ++x) {
-            if (bench.Blocked(x, y))
+            if (closed(x, y))
                 continue;
             for (int32_t d = 0; d < 4; ++d) {
                 int32_t nx = x + kDx[d];
                 int32_t ny = y + kDy[d];
-                if (nx < 0 || nx >= PathFinder::kWindow || ny >= PathFinder::kWindow || bench.Blocked(nx, ny))
+                if (nx < 0 || nx >= PathFinder::kWindow || ny >= PathFinder::kWindow || closed(nx, ny))
                     continue;
                 // A diagonal step never cuts a blocked corner.
-                if (d >= 2 && (bench.Blocked(nx, y) || bench.Blocked(x, ny)))
+                if (d >= 2 && (closed(nx, y) || closed(x, ny)))
                     continue;
                 boost::add_edge(static_cast<size_t>(y * PathFinder::kWindow + x),
                                 static_cast<size_t>(ny * PathFinder::kWindow + nx), d >= 2 ? std::sqrt(2.0f) : 1.0f,
@@ -324,7 +347,8 @@ size_t PathBenchVertexOf(const WorldPos& cell)
 }
 
 // Each iteration is one search from the window's centre towards a new target, as PathFind does.
-void LibraryAStar(benchmark::State& state, PathBenchGround ground)
+// capped: gives up after the game's node cap; clearance: the body's half-width in cells.
+void LibraryAStar(benchmark::State& state, PathBenchGround ground, bool capped, int32_t clearance)
 {
     PathBenchWorld bench;
     PathBenchGraph graph;
@@ -343,22 +367,24 @@ void LibraryAStar(benchmark::State& state, PathBenchGround ground)
         if (searches % 64 == 0) {
             state.PauseTiming();
             bench.Lay(ground);
-            graph = PathBenchMakeGraph(bench);
+            graph = PathBenchMakeGraph(bench, clearance);
             state.ResumeTiming();
         }
         size_t goal = PathBenchVertexOf(bench.Target(ground));
         bool reached = false;
+        int32_t examined = 0;
         BenchAllocations::SetCounting(true);
         auto begin = std::chrono::steady_clock::now();
         try {
             boost::astar_search(graph, start, PathBenchOctile(goal),
-                                boost::visitor(PathBenchGoalVisitor(goal))
+                                boost::visitor(PathBenchGoalVisitor(goal, capped ? PathFinder::kMaxTaken : 0, examined))
                                     .predecessor_map(predecessors.data())
                                     .distance_map(distances.data())
                                     .rank_map(costs.data())
                                     .color_map(colours.data()));
         } catch (const PathBenchGoalReached&) {
             reached = true;
+        } catch (const PathBenchGaveUp&) {
         }
         auto end = std::chrono::steady_clock::now();
         BenchAllocations::SetCounting(false);
@@ -373,11 +399,18 @@ void LibraryAStar(benchmark::State& state, PathBenchGround ground)
         PathBenchReport(state, micros, totalMicros, searches, found);
 }
 
-BENCHMARK_CAPTURE(LibraryAStar, OpenGround, PathBenchGround::Open)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(LibraryAStar, CorridorMaze, PathBenchGround::Maze)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(LibraryAStar, Unreachable, PathBenchGround::Enclosed)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(LibraryAStar, Walls20, PathBenchGround::Walls20)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(LibraryAStar, Walls35, PathBenchGround::Walls35)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, OpenGround, PathBenchGround::Open, false, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, CorridorMaze, PathBenchGround::Maze, false, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Unreachable, PathBenchGround::Enclosed, false, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls20, PathBenchGround::Walls20, false, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls35, PathBenchGround::Walls35, false, 0)->Unit(benchmark::kMicrosecond);
+// Like for like with the game's search: the same node cap, and a body one cell wide.
+BENCHMARK_CAPTURE(LibraryAStar, OpenGroundCapped, PathBenchGround::Open, true, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, CorridorMazeCapped, PathBenchGround::Maze, true, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, UnreachableCapped, PathBenchGround::Enclosed, true, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls20Capped, PathBenchGround::Walls20, true, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls35Capped, PathBenchGround::Walls35, true, 0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Radius1Capped, PathBenchGround::Open, true, 1)->Unit(benchmark::kMicrosecond);
 
 #endif
 

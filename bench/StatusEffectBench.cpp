@@ -108,7 +108,7 @@ public:
     void DeliverStepEvents()
     {
         events.DispatchQueue();
-        game->GetClientLines().clear();
+        game->ClearClientLines();
     }
 
     World world;

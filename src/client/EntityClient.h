@@ -235,6 +235,7 @@ public:
     // Set when the solid word changed: the sight grids are stale if the entity blocks sight.
     bool solidChanged = false;
     bool alwaysOnMap = false;
+    std::vector<bool> visualFlags = std::vector<bool>(kVisualFlagCount, false);
     WorldPos serverMoveTarget;
     // What the last state record said, kept as sent.
     int32_t serverAnimation = -1;

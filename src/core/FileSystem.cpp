@@ -317,8 +317,9 @@ void FileSystem::PrefixPath(std::string& path, PathBase base)
     bool inside = StringEqualsNoCase(path, base.folder) ||
                   (StringStartsWithNoCase(path, base.folder) && path.size() > base.folder.size() &&
                    path[base.folder.size()] == '/');
+    // In place: a path with room to spare takes its folder without a new string.
     if (!inside)
-        path = std::string(base.folder) + "/" + path;
+        path.insert(0, "/").insert(0, base.folder);
 }
 
 // ---------------------------------------------------------------------------------------

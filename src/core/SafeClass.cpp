@@ -3,6 +3,10 @@
 
 SafeClass::~SafeClass()
 {
-    for (SafePointer* pointer : referrers)
+    for (SafePointer* pointer = firstReferrer; pointer;) {
+        SafePointer* following = pointer->next;
         pointer->target = nullptr;
+        pointer->previous = pointer->next = nullptr;
+        pointer = following;
+    }
 }

@@ -21,5 +21,6 @@ public:
 private:
     friend class SafePointer;
 
-    std::vector<SafePointer*> referrers;
+    // The first of the pointers aimed at this object; the rest follow through their links.
+    SafePointer* firstReferrer = nullptr;
 };

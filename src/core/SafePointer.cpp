@@ -1,7 +1,6 @@
 // SafePointer -- a pointer to a SafeClass object that reads as null once the object is gone.
 #include "core/SafePointer.h"
 
-#include "core/ListUtil.h"
 #include "core/SafeClass.h"
 
 SafePointer::SafePointer(SafeClass* target)
@@ -29,9 +28,16 @@ void SafePointer::Set(SafeClass* newTarget)
 {
     if (newTarget == target)
         return;
-    if (target)
-        ListRemoveFirst(target->referrers, this);
+    if (target) {
+        (previous ? previous->next : target->firstReferrer) = next;
+        if (next)
+            next->previous = previous;
+    }
     target = newTarget;
+    previous = nullptr;
+    next = target ? target->firstReferrer : nullptr;
+    if (next)
+        next->previous = this;
     if (target)
-        target->referrers.push_back(this);
+        target->firstReferrer = this;
 }

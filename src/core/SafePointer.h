@@ -3,8 +3,9 @@
 
 class SafeClass;
 
-// Reads as null once its target has been destroyed. Registers its own address with the
-// target, so a copy registers anew rather than sharing the original's entry.
+// Reads as null once its target has been destroyed. The pointers aimed at one target are
+// linked through themselves, so aiming one never touches the heap; a copy joins the list anew
+// rather than sharing the original's place.
 class SafePointer {
 public:
     SafePointer() = default;
@@ -29,4 +30,6 @@ private:
     friend class SafeClass;
 
     SafeClass* target = nullptr;
+    SafePointer* previous = nullptr;
+    SafePointer* next = nullptr;
 };

@@ -109,6 +109,8 @@ Actor::Actor()
     moveDestination.level = -1;
     currentWaypoint.level = -1;
     skillList->fixed = true;
+    // Room for every usual foe at once: sensing a new one then never grows the list.
+    hateList.reserve(kReservedHateEntries);
     if (gGameData) {
         int32_t generic = gGameData->FindCharacterClassIndex("ClassMonsterGeneric");
         if (generic >= 0)

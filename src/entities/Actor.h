@@ -336,6 +336,7 @@ private:
 
     const MonsterType* monsterType = nullptr;
     const MonsterDefinition* definition = nullptr;
+    static constexpr size_t kReservedHateEntries = 8;
     std::vector<HateEntry> hateList;
     SafePointer currentTarget;
     SafePointer moveTargetEntity;
@@ -371,8 +372,9 @@ private:
     std::string displayName;
     std::vector<const EntityCovenant*> creditCovenants;
     std::vector<int32_t> creditAmounts;
-    // Kept between scans so that sensing allocates nothing in steady state.
-    std::vector<Entity*> senseScratch;
+    // One list for every actor's scan, kept between scans: it grows only to the most any actor
+    // ever saw, so sensing allocates nothing in steady state.
+    static inline std::vector<Entity*> senseScratch;
     mutable std::vector<Entity*> partyScratch;
 
     static EventClass* eventClass;

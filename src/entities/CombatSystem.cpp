@@ -6,7 +6,6 @@
 #include "core/DebugSystem.h"
 #include "core/Event.h"
 #include "core/EventSystem.h"
-#include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
@@ -20,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -28,8 +28,35 @@ CombatSystem* gCombatSystem = nullptr;
 namespace {
 
 constexpr float kCombatReachCells = 1.9f;
+// Room for the longest floating line a hit or a miss writes.
+constexpr size_t kCombatLineBytes = 96;
 constexpr const char* kCombatMissNames[DefenceResult::kCount] = {"Miss", "Block", "Parry", "Deflection", "Dodge",
                                                                  "Evade"};
+
+// A damage table of the combat system's for one hit, given back when the hit is dealt.
+class CombatDamageTable {
+public:
+    CombatDamageTable() : table(CombatSystem::Instance()->TakeDamageTable()) {}
+    ~CombatDamageTable() { CombatSystem::Instance()->GiveDamageTable(); }
+    CombatDamageTable(const CombatDamageTable&) = delete;
+    CombatDamageTable& operator=(const CombatDamageTable&) = delete;
+    StatPairList& operator*() const { return table; }
+
+private:
+    StatPairList& table;
+};
+
+// "StatusEffectBasic" + the damage type's name, spelt once: over-time damage names it at every hit.
+const std::string& CombatBasicEffectName(int32_t type)
+{
+    static const std::vector<std::string> kNames = [] {
+        std::vector<std::string> names;
+        for (int32_t k = 0; k < DamageType::kCount; ++k)
+            names.push_back("StatusEffectBasic" + GetDamageTypeName(k));
+        return names;
+    }();
+    return kNames[static_cast<size_t>(type)];
+}
 
 // The special outcomes of one attack.
 struct CombatRolls {
@@ -166,7 +193,7 @@ int32_t CombatTypeDamage(Entity* attacker, Entity* target, int32_t amount, int32
     int32_t direct = CombatRandomRound(whole * tuning.directDamagePercent[static_cast<size_t>(type)]);
     int32_t overTime = CombatRandomRound(whole * tuning.damageOverTimePercent[static_cast<size_t>(type)]);
     if (overTime > 0)
-        target->AddStatusEffectByName("StatusEffectBasic" + GetDamageTypeName(type), attacker, overTime);
+        target->AddStatusEffectByName(CombatBasicEffectName(type), attacker, overTime);
     return direct;
 }
 
@@ -213,8 +240,7 @@ void CombatShowEffect(int32_t code, Entity* target, Entity* attacker)
 {
     if (!target || !attacker || !gGameServices || !CombatSystem::Instance()->ShowsCombatEffects())
         return;
-    // Reused from hit to hit: naming the effect makes no new string.
-    static std::string name;
+    std::string& name = CombatSystem::Instance()->effectName;
     target->GetCombatEffect(code, name);
     if (name.empty() && code >= 0 && code < AttackSoundType::kCount)
         name = CombatTuning().combatEffect[static_cast<size_t>(code)];
@@ -224,7 +250,7 @@ void CombatShowEffect(int32_t code, Entity* target, Entity* attacker)
 
 void CombatPlaySound(int32_t code, Entity* attacker, Entity* target)
 {
-    static std::string sound;
+    std::string& sound = CombatSystem::Instance()->soundName;
     attacker->GetAttackSound(code, sound);
     target->QueueWorldEvent(sound, CombatSystem::kHitSoundRadius, 0.0f);
     CombatShowEffect(code, target, attacker);
@@ -241,7 +267,7 @@ int32_t CombatHitCode(const CombatRolls& rolls)
     return rolls.deep ? AttackSoundType::DeepWounds : AttackSoundType::NormalHit;
 }
 
-void CombatQueueLine(const std::string& line)
+void CombatQueueLine(std::string_view line)
 {
     if (gGameServices)
         gGameServices->QueueClientCommand(line);
@@ -252,7 +278,8 @@ int32_t CombatOnHit(Entity* attacker, Entity* target, const Skill* attack, float
     CombatPlaySound(CombatHitCode(rolls), attacker, target);
     target->RecordCombatEvent(EntityState::Hit, attacker->entityNumber);
     attacker->RecordCombatEvent(EntityState::EnemyHit, target->entityNumber);
-    StatPairList damage;
+    CombatDamageTable table;
+    StatPairList& damage = *table;
     attacker->BuildDamageList(attack, damage);
     damage.Multiply(multiplier);
     int32_t total = CombatDealEntries(attacker, target, damage, rolls, true, false);
@@ -286,7 +313,9 @@ void CombatOnMiss(Entity* attacker, Entity* target)
         target->RecordCombatEvent(EntityState::Block + result - 1, attacker->entityNumber);
         attacker->RecordCombatEvent(EntityState::EnemyBlock + result - 1, target->entityNumber);
         // The fifth defence has no name of its own: it prints as Evade, the event it records.
-        CombatQueueLine(StringFormat("dmg %d $$%s$$", target->entityNumber, kCombatMissNames[result]));
+        char line[kCombatLineBytes];
+        std::snprintf(line, sizeof line, "dmg %d $$%s$$", target->entityNumber, kCombatMissNames[result]);
+        CombatQueueLine(line);
     }
     int32_t code = result == DefenceResult::Block                                         ? AttackSoundType::Block
                    : result == DefenceResult::Parry || result == DefenceResult::Deflection ? AttackSoundType::Parry
@@ -394,6 +423,21 @@ bool CombatSystem::NoteSafetyLife(std::string_view recordName)
     return true;
 }
 
+StatPairList& CombatSystem::TakeDamageTable()
+{
+    if (damageDepth == damageTables.size())
+        damageTables.emplace_back();
+    StatPairList& table = damageTables[damageDepth++];
+    table.Clear();
+    return table;
+}
+
+void CombatSystem::GiveDamageTable()
+{
+    if (damageDepth > 0)
+        --damageDepth;
+}
+
 // ---- Attacks -------------------------------------------------------------------------------
 
 int32_t ResolveAttack(Entity* attacker, Entity* target, const Skill* attack, bool force, float multiplier)
@@ -443,7 +487,8 @@ int32_t DealSkillDamage(Entity* attacker, Entity* target, const Skill* attack, f
 {
     if (!attacker)
         return 0;
-    StatPairList damage;
+    CombatDamageTable table;
+    StatPairList& damage = *table;
     attacker->BuildDamageList(attack, damage);
     damage.Multiply(multiplier);
     return DealDamage(attacker, target, damage, false, false);
@@ -451,7 +496,9 @@ int32_t DealSkillDamage(Entity* attacker, Entity* target, const Skill* attack, f
 
 int32_t DealDamageList(const StatPairList& damage, Entity* attacker, Entity* target, bool overTime, bool quiet)
 {
-    StatPairList copy = damage;
+    CombatDamageTable table;
+    StatPairList& copy = *table;
+    copy = damage;
     return DealDamage(attacker, target, copy, overTime, quiet);
 }
 
@@ -481,9 +528,15 @@ void ApplyHit(Entity* target, Entity* attacker, int32_t damage, int32_t directio
     if (!target || CombatIsDead(target))
         return;
     if (target->ShowsDamage()) {
+        // Written in place at every hit: a special hit's text is the token MakeLocToken(key, "%d",
+        // damage) spells.
         const char* key = CombatHitPrintKey(critical, crushing, stunning, deep);
-        std::string text = key ? MakeLocToken(key, "%d", damage) : StringFormat("%d", damage);
-        CombatQueueLine(StringFormat("dmg %d %s", target->entityNumber, text.c_str()));
+        char line[kCombatLineBytes];
+        if (key)
+            std::snprintf(line, sizeof line, "dmg %d $$%s~<%d@@>~$$", target->entityNumber, key, damage);
+        else
+            std::snprintf(line, sizeof line, "dmg %d %d", target->entityNumber, damage);
+        CombatQueueLine(line);
     }
     if (damage == 0)
         return;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "core/UserVarRef.h"
+#include "rules/StatPairList.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +13,6 @@
 class Entity;
 class Sentient;
 class Skill;
-class StatPairList;
 struct WorldPos;
 
 // A trainer as the practice roll sees it: the level it asks for, its runs of results and the
@@ -40,6 +41,15 @@ public:
     // True the first time a projectile of the record reaches its safety life, so the warning is
     // logged once a record rather than once a shot.
     bool NoteSafetyLife(std::string_view recordName);
+    // Damage tables kept from hit to hit, so that a swing builds its table without the heap. A
+    // hit can set off another before its own table is dealt (a death skill, a when-hit
+    // reaction), so each depth of nesting has its own: every Take is paired with a Give.
+    StatPairList& TakeDamageTable();
+    void GiveDamageTable();
+
+    // What a hit's sound and shown effect are named into, kept for their room.
+    std::string soundName;
+    std::string effectName;
 
 private:
     CombatSystem();
@@ -47,6 +57,8 @@ private:
     float combatEventTime = 0.0f;
     UserVarRef showCombatEffects;
     std::vector<std::string> safetyLifeRecords;
+    std::deque<StatPairList> damageTables;
+    size_t damageDepth = 0;
 };
 
 extern CombatSystem* gCombatSystem;

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 int Entity::deleteEventId = -1;
 int Entity::fadeToEventId = -1;
@@ -351,7 +352,20 @@ void Entity::OnDeleteEvent(Event&)
 {
     if (gGameServices)
         gGameServices->RemoveEntity(this);
-    delete this;
+    // A shown effect's entity goes back to the game's spares, ready for the next effect.
+    if (spareAfterDelete && gGameServices)
+        gGameServices->KeepSpareModelEntity(this);
+    else
+        delete this;
+}
+
+void Entity::Renew()
+{
+    std::string keptName = std::move(modelName);
+    keptName.clear();
+    std::destroy_at(this);
+    Entity* fresh = std::construct_at(this);
+    fresh->modelName = std::move(keptName);
 }
 
 // ---- Attachments ---------------------------------------------------------------------------
@@ -455,6 +469,9 @@ void Entity::RemoveAttachmentsFromRecord(const DatabaseEntry* record)
 
 void Entity::DetachFromParent()
 {
+    // Hung on nothing: the services are not asked (a spare goes as the services themselves end).
+    if (parentNumber < 0)
+        return;
     if (Entity* parent = GetParent()) {
         auto& siblings = parent->children;
         auto it = std::find_if(siblings.begin(), siblings.end(),
@@ -519,7 +536,9 @@ void Entity::WriteNetHeader(MessageBuffer& buffer) const
         buffer.WriteInt(value);
     buffer.WriteFloat(GetScale());
     buffer.WriteFloat(GetAlpha());
-    buffer.WriteBoolVector(visualFlags);
+    buffer.WriteUInt(static_cast<uint32_t>(visualFlags.size()));
+    for (bool flag : visualFlags)
+        buffer.WriteBool(flag);
     buffer.WriteBool(alwaysBlocks);
     std::vector<NetObject> objects;
     CollectNetObjects(objects);

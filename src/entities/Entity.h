@@ -4,6 +4,7 @@
 #include "core/SafePointer.h"
 #include "world/EntityBase.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -178,6 +179,9 @@ public:
     void FadeOutAndDelete(float seconds);
     // Delivers "delete" to the entity after the delay.
     void ScheduleDelete(float seconds);
+    // A new entity's state again, in the same object and keeping its model name's room. For a
+    // plain Entity only, out of the game's table.
+    void Renew();
 
     // ---- Attachments: children hung on a tag of the parent's model --------------------------
     static Entity* CreateAttachment(const DatabaseEntry* record, Entity* parent, std::string_view modelName,
@@ -208,6 +212,10 @@ public:
 
     int32_t spawnTag = 0;
     const DatabaseEntry* useStatusEffect = nullptr;
+    // Set on a shown effect's entity: its delete event hands it to the game's spares instead.
+    bool spareAfterDelete = false;
+    // Sent with the state; held in place, so making an entity takes nothing from the heap.
+    std::array<bool, kVisualFlagCount> visualFlags{};
     // Set: Load leaves the model alone.
     bool modelPreset = false;
     // Set by whoever places level objects: once its level loads, an entity whose body does not

@@ -9,12 +9,14 @@
 #include "entities/EntityQuest.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
+#include "entities/StatusEffect.h"
 #include "rules/GameData.h"
 #include "rules/items/ItemPtrList.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <typeinfo>
 
 GameServices* gGameServices = nullptr;
 
@@ -203,9 +205,56 @@ bool GameServices::FindSpawnPosition(const WorldPos& centre, int32_t rings, cons
     return true;
 }
 
+// The spares' list is made whole at once: keeping an effect never grows it.
+GameServices::GameServices()
+{
+    spareEffects.reserve(kMaxSpareEffects);
+    spareModelEntities.reserve(kMaxSpareModelEntities);
+}
+
+GameServices::~GameServices() = default;
+
+std::unique_ptr<StatusEffect> GameServices::TakeSpareEffect()
+{
+    if (spareEffects.empty())
+        return std::make_unique<StatusEffect>();
+    std::unique_ptr<StatusEffect> effect = std::move(spareEffects.back());
+    spareEffects.pop_back();
+    return effect;
+}
+
+void GameServices::KeepSpareEffect(std::unique_ptr<StatusEffect> effect)
+{
+    if (!effect)
+        return;
+    effect->Recycle();
+    if (spareEffects.size() < kMaxSpareEffects)
+        spareEffects.push_back(std::move(effect));
+}
+
+void GameServices::KeepSpareModelEntity(Entity* entity)
+{
+    if (!entity)
+        return;
+    if (typeid(*entity) != typeid(Entity) || spareModelEntities.size() >= kMaxSpareModelEntities) {
+        delete entity;
+        return;
+    }
+    entity->Renew();
+    spareModelEntities.emplace_back(entity);
+}
+
+// Every hit shows one: the entity comes from the spares once they hold any.
 Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPos& position, float seconds)
 {
-    auto* entity = new Entity();
+    Entity* entity = nullptr;
+    if (spareModelEntities.empty()) {
+        entity = new Entity();
+    } else {
+        entity = spareModelEntities.back().release();
+        spareModelEntities.pop_back();
+    }
+    entity->spareAfterDelete = true;
     entity->LoadModels(modelName);
     entity->flags |= EntityFlag::HideModel;
     entity->SetPosition(position);

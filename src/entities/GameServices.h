@@ -25,6 +25,7 @@ class Listener;
 class MonsterType;
 class QuestBase;
 class Sentient;
+class StatusEffect;
 
 // The bits of FindEntitiesInRadius. An entity is kept when it passes every exclusion bit set
 // and at least one inclusion bit set.
@@ -90,7 +91,9 @@ public:
     static constexpr int32_t kMaxEntities = 1500;
     static constexpr float kSpotClearance = 0.05f;
 
-    virtual ~GameServices() = default;
+    GameServices();
+    // Out of line: the spare effects are deleted where their class is known.
+    virtual ~GameServices();
 
     // ---- The entity table and the players ------------------------------------------------
     virtual Entity* GetEntity(int32_t number) const = 0;
@@ -330,8 +333,27 @@ public:
     // The town NPCs get a dynamic chat line of the kind about the text.
     virtual void AddNpcChat(int32_t kind, std::string_view text);
 
+    // Ended status effects wait here for the next one any sentient makes: a sentient at a new
+    // peak of renewals takes what others let go. An effect given is recycled first; beyond the
+    // cap it is deleted.
+    static constexpr size_t kMaxSpareEffects = 1024;
+    std::unique_ptr<StatusEffect> TakeSpareEffect();
+    void KeepSpareEffect(std::unique_ptr<StatusEffect> effect);
+
+    // A shown effect's entity done with, renewed and kept for the next effect; deleted beyond the
+    // cap or when it is not a plain Entity.
+    static constexpr size_t kMaxSpareModelEntities = 256;
+    void KeepSpareModelEntity(Entity* entity);
+
+    // An entity's world event is written here, kept for its name's room: a hit's sound makes no
+    // new string.
+    WorldEventRequest worldEventScratch;
+
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;
+
+    std::vector<std::unique_ptr<StatusEffect>> spareEffects;
+    std::vector<std::unique_ptr<Entity>> spareModelEntities;
 
     // Kept between calls: the clear-line test at every waypoint of every actor allocates
     // nothing once warm.

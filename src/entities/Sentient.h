@@ -72,8 +72,6 @@ struct CombatRecord {
 class Sentient : public Entity, public SkillUser {
 public:
     static constexpr int32_t kStatCount = CharacterStat::Num;
-    // Ended effects a sentient keeps for reuse; more than a step's renewals are rarely needed.
-    static constexpr size_t kMaxSpareEffects = 4;
     static constexpr int32_t kMaxLevel = 100;
     static constexpr int32_t kStatPasses = 4;
     static constexpr int32_t kPercentPass = 2;
@@ -334,17 +332,15 @@ private:
     void UpdateCombatRecords(float seconds);
     void UpdatePowerDecay();
     void ApplyLevelGains();
-    // An effect taken from the spares, or a new one.
+    // An effect taken from the game's spares, or a new one.
     std::unique_ptr<StatusEffect> TakeSpareEffect();
-    // An effect done with: recycled into the spares while there is room, else deleted.
+    // An effect done with: kept among the game's spares (an aura renews its effect on everyone it
+    // reaches at every tick, which would otherwise make and free an effect each time).
     void DiscardEffect(std::unique_ptr<StatusEffect> effect);
     bool WouldLeadInLoop(const Sentient* candidate) const;
 
     const CharacterClass* characterClass = nullptr;
     std::vector<std::unique_ptr<StatusEffect>> statusEffects;
-    // Effects that ended, kept for the next one: an aura renews its effect on everyone it
-    // reaches at every tick, which would otherwise make and free an effect each time.
-    std::vector<std::unique_ptr<StatusEffect>> spareEffects;
     SafePointer leader;
     std::vector<SafePointer> companions;
     std::vector<SafePointer> engaged;

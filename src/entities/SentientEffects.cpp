@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "entities/GameServices.h"
 #include "entities/StatusEffect.h"
 
 #include <algorithm>
@@ -28,20 +29,13 @@ void Sentient::AddStatusEffect(const DatabaseEntry* record, Entity* source, int3
 
 std::unique_ptr<StatusEffect> Sentient::TakeSpareEffect()
 {
-    if (spareEffects.empty())
-        return std::make_unique<StatusEffect>();
-    std::unique_ptr<StatusEffect> effect = std::move(spareEffects.back());
-    spareEffects.pop_back();
-    return effect;
+    return gGameServices ? gGameServices->TakeSpareEffect() : std::make_unique<StatusEffect>();
 }
 
 void Sentient::DiscardEffect(std::unique_ptr<StatusEffect> effect)
 {
-    if (!effect)
-        return;
-    effect->Recycle();
-    if (spareEffects.size() < kMaxSpareEffects)
-        spareEffects.push_back(std::move(effect));
+    if (gGameServices)
+        gGameServices->KeepSpareEffect(std::move(effect));
 }
 
 void Sentient::AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* source)

@@ -653,7 +653,21 @@ int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
 
 void Game::QueueClientCommand(std::string_view line)
 {
-    clientLines.emplace_back(line);
+    if (spareLines.empty()) {
+        clientLines.emplace_back(line);
+        return;
+    }
+    std::string spare = std::move(spareLines.back());
+    spareLines.pop_back();
+    spare.assign(line);
+    clientLines.push_back(std::move(spare));
+}
+
+void Game::ClearClientLines()
+{
+    for (std::string& line : clientLines)
+        spareLines.push_back(std::move(line));
+    clientLines.clear();
 }
 
 void Game::QueueClientCommandFor(int32_t playerNumber, std::string_view line)

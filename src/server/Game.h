@@ -579,6 +579,9 @@ public:
     void ClearSounds() { sounds.clear(); }
     // The lines for every client queued during the frame; the world host empties it.
     std::vector<std::string>& GetClientLines() { return clientLines; }
+    // Empties the frame's lines and keeps their strings: the next frame's lines take their room,
+    // so a steady stream of lines makes no new strings.
+    void ClearClientLines();
     void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override;
     // The frame's lines for single players, by player number, in order of queuing.
     std::vector<std::pair<int32_t, std::string>>& GetPlayerLines() { return playerLines; }
@@ -713,6 +716,7 @@ private:
     std::vector<SafePointer> namedActors;
     std::vector<GameSoundRecord> sounds;
     std::vector<std::string> clientLines;
+    std::vector<std::string> spareLines;
     std::vector<std::pair<int32_t, std::string>> playerLines;
     std::vector<std::string> resourceNames;
     std::vector<int32_t> changedResourceNames;

@@ -147,7 +147,7 @@ void WorldHost::SendGameUpdates()
     if (!gGame)
         return;
     gGame->GetChangedResourceNames().clear();
-    gGame->GetClientLines().clear();
+    gGame->ClearClientLines();
     gGame->GetPlayerLines().clear();
     // Every client of the frame hears the frame's sounds: the list goes after the last one.
     gGame->ClearSounds();

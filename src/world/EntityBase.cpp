@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
-EntityBase::EntityBase() : visualFlags(kVisualFlagCount, false) {}
+EntityBase::EntityBase() = default;
 
 // The model handle releases its reference itself, and only while the manager exists.
 EntityBase::~EntityBase() = default;
@@ -70,14 +70,19 @@ void EntityBase::LoadModels(std::string_view name)
 {
     if (name.empty())
         return;
-    std::string path(name);
-    FileSystem::PrefixPath(path, PathBase("Models"));
+    // Without a model there is no name to compare with: the new one is built where it is kept,
+    // so a fresh or renewed entity's model costs no new string once the room is there.
+    std::string path;
+    std::string& built = model.IsValid() ? path : modelName;
+    built.assign(name);
+    FileSystem::PrefixPath(built, PathBase("Models"));
     if (model.IsValid() && StringEqualsNoCase(modelName, path))
         return;
     ResourceHandle resolved;
-    ResolveModel(path, resolved);
+    ResolveModel(built, resolved);
     SetModel(resolved);
-    modelName = path;
+    if (&built == &path)
+        modelName = path;
 }
 
 void EntityBase::SetModel(const ResourceHandle& handle)

@@ -147,7 +147,6 @@ public:
     float alpha = 1.0f;
     int32_t parentNumber = -1;
     int32_t parentTag = -1;
-    std::vector<bool> visualFlags;
     bool alwaysBlocks = false;
     bool blocksSight = false;
     static constexpr int32_t kMaxSwitchedSurfaces = 64;

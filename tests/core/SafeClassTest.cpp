@@ -64,6 +64,32 @@ TEST(SafePointerLife, PointerThatDiesFirstIsForgottenByItsTarget)
     EXPECT_EQ(other.Get(), &copyOfTarget);
 }
 
+TEST(SafePointerLife, PointersLeavingFromTheFrontMiddleAndBackKeepTheRestCleared)
+{
+    auto target = std::make_unique<Target>();
+    Target other;
+    std::vector<std::unique_ptr<SafePointer>> pointers;
+    for (int i = 0; i < 6; ++i)
+        pointers.push_back(std::make_unique<SafePointer>(target.get()));
+    // The newest joined first: leave from both ends and the middle, by death and by re-aiming.
+    pointers[5].reset();
+    pointers[0]->Set(&other);
+    pointers[3].reset();
+    pointers[2]->Clear();
+    pointers[2]->Set(target.get());
+    target.reset();
+    EXPECT_EQ(pointers[0]->Get(), &other);
+    EXPECT_EQ(pointers[1]->Get(), nullptr);
+    EXPECT_EQ(pointers[2]->Get(), nullptr);
+    EXPECT_EQ(pointers[4]->Get(), nullptr);
+    // Aimed again after their target died, they join a live one cleanly.
+    pointers[1]->Set(&other);
+    pointers[4]->Set(&other);
+    pointers[0].reset();
+    EXPECT_EQ(pointers[1]->Get(), &other);
+    EXPECT_EQ(pointers[4]->Get(), &other);
+}
+
 TEST(SafePointerLife, TypedReadRefusesAnotherClass)
 {
     Target target;

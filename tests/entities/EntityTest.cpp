@@ -321,6 +321,31 @@ TEST_F(EntityRules, ModelEntityIsAddedAndGoesAfterItsSeconds)
     EXPECT_EQ(game.GetEntity(number), nullptr);
 }
 
+TEST_F(EntityRules, AGoneModelEntityComesBackForTheNextEffectAsANewOne)
+{
+    Entity* first = game.SpawnModelEntity("Effects/fireExplosion.mdl", At(40, 60), 1.0f);
+    ASSERT_NE(first, nullptr);
+    SafePointer watcher(first);
+    first->visualFlags[2] = true;
+    first->alpha = 0.5f;
+    first->facing = 3;
+    Entity* alongside = game.SpawnModelEntity("Effects/miss.mdl", At(1, 1), 5.0f);
+    EXPECT_NE(alongside, first) << "a living effect is never handed out again";
+    game.StepFor(1.05f);
+    EXPECT_EQ(watcher.Get(), nullptr) << "what aimed at the gone effect reads nothing";
+    Entity* second = game.SpawnModelEntity("Effects/miss.mdl", At(5, 6), 1.0f);
+    ASSERT_EQ(second, first) << "the same object, kept for the next effect";
+    EXPECT_EQ(second->modelName, "Models/effects/miss.mdl");
+    EXPECT_EQ(second->flags, EntityFlag::HideModel);
+    EXPECT_FALSE(second->visualFlags[2]);
+    EXPECT_FLOAT_EQ(second->alpha, 1.0f);
+    EXPECT_EQ(second->facing, Entity().facing);
+    EXPECT_FLOAT_EQ(second->position.x, 5.0f);
+    EXPECT_EQ(game.GetEntity(second->entityNumber), second);
+    game.StepFor(1.05f);
+    EXPECT_EQ(game.GetEntity(second->entityNumber), nullptr) << "and it goes again after its own seconds";
+}
+
 TEST_F(EntityRules, ModelEntityRefusedByAFullTableIsNotLeft)
 {
     for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)

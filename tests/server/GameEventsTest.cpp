@@ -32,6 +32,24 @@ TEST_F(GameEvents, AMessageIsOneQuotedLineWhateverTheNameHolds)
     EXPECT_EQ(Sent(), (EventLines{"msg 4 \"$$Hello$$\"", "msg 3 \"Brom 'the Red' says  hi\"", "msg 2 \"\""}));
 }
 
+TEST_F(GameEvents, LinesQueuedAfterAClearCarryNothingOfTheLinesBefore)
+{
+    const std::string longLine(200, 'x');
+    game->QueueClientCommand(longLine);
+    game->QueueClientCommand("dmg 7 $$CritHitPrint~<12@@>~$$");
+    game->QueueClientCommand("dmg 7 3");
+    game->ClearClientLines();
+    EXPECT_TRUE(Sent().empty());
+    // Fewer, shorter and longer lines than the frame before, in their own order.
+    game->QueueClientCommand("a");
+    game->QueueClientCommand(longLine + "y");
+    EXPECT_EQ(Sent(), (EventLines{"a", longLine + "y"}));
+    game->ClearClientLines();
+    for (int i = 0; i < 5; ++i)
+        game->QueueClientCommand(std::to_string(i));
+    EXPECT_EQ(Sent(), (EventLines{"0", "1", "2", "3", "4"}));
+}
+
 TEST_F(GameEvents, ModeZeroTellsTheOwnCovenantFromTheOthers)
 {
     game->AnnounceForCovenant(mine, 0, "own");
