@@ -372,9 +372,6 @@ private:
     std::string displayName;
     std::vector<const EntityCovenant*> creditCovenants;
     std::vector<int32_t> creditAmounts;
-    // One list for every actor's scan, kept between scans: it grows only to the most any actor
-    // ever saw, so sensing allocates nothing in steady state.
-    static inline std::vector<Entity*> senseScratch;
     mutable std::vector<Entity*> partyScratch;
 
     static EventClass* eventClass;

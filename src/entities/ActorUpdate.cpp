@@ -156,8 +156,9 @@ void Actor::SenseEnemies()
         return;
     ActorRestartSenses(sensingTimer, DefFloat("SensesTime"));
     gGameServices->FindEntitiesInRadius(position, this, kActorSenseReach * DefFloat("BaseAggressionRange"),
-                                        RadiusFilter::Every | RadiusFilter::NotSource, senseScratch, false);
-    for (Entity* entity : senseScratch)
+                                        RadiusFilter::Every | RadiusFilter::NotSource, gGameServices->senseScratch,
+                                        false);
+    for (Entity* entity : gGameServices->senseScratch)
         if (!IsSkippedBySight(entity))
             AddToHateList(entity);
 }

@@ -249,8 +249,7 @@ void Entity::QueueWorldEvent(std::string_view name, float eventRadius, float val
 {
     if (!gGameServices)
         return;
-    // Reused: a hit's sound makes no new string once the name fits.
-    static WorldEventRequest request;
+    WorldEventRequest& request = gGameServices->worldEventScratch;
     request.name.assign(name);
     request.entityNumber = entityNumber;
     request.position = position;

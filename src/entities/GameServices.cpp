@@ -158,7 +158,8 @@ bool GameServices::IsSpotFreeForBody(const WorldPos& position, const Entity* ent
         solidMask = kGameServicesDefaultSolidMask;
     if (IsBodyBlocked(position, entity->radius))
         return false;
-    std::vector<int32_t> numbers;
+    std::vector<int32_t>& numbers = spotScratch;
+    numbers.clear();
     CollectEntitiesNear(position, entity->radius, false, numbers);
     return std::none_of(numbers.begin(), numbers.end(), [this, entity, ignored, solidMask](int32_t number) {
         const Entity* other = GetEntity(number);
@@ -259,7 +260,7 @@ Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPo
     entity->flags |= EntityFlag::HideModel;
     entity->SetPosition(position);
     if (AddEntity(entity) == -1) {
-        delete entity;
+        KeepSpareModelEntity(entity);
         return nullptr;
     }
     entity->ScheduleDelete(seconds);

@@ -342,12 +342,15 @@ public:
 
     // A shown effect's entity done with, renewed and kept for the next effect; deleted beyond the
     // cap or when it is not a plain Entity.
-    static constexpr size_t kMaxSpareModelEntities = 256;
+    static constexpr size_t kMaxSpareModelEntities = kMaxEntities;
     void KeepSpareModelEntity(Entity* entity);
 
     // An entity's world event is written here, kept for its name's room: a hit's sound makes no
     // new string.
     WorldEventRequest worldEventScratch;
+    // Every actor's scan of its surroundings lands here: one list that grows only to the most
+    // any actor ever saw, so sensing allocates nothing in steady state.
+    std::vector<Entity*> senseScratch;
 
 private:
     bool PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const;
@@ -358,6 +361,8 @@ private:
     // Kept between calls: the clear-line test at every waypoint of every actor allocates
     // nothing once warm.
     mutable std::vector<Entity*> clearLineScratch;
+    // Likewise for the free-spot test of every body placed or sent home.
+    mutable std::vector<int32_t> spotScratch;
 };
 
 extern GameServices* gGameServices;
