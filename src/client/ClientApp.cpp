@@ -582,6 +582,8 @@ void ClientApp::DrawEntityOverlays()
     ScreenOverlayCanvas canvas;
     OverlayFrame frame = overlays.GatherFrame();
     ForEachDrawnEntity([&](EntityClient& entity) { EntityOverlays::DrawIfSeen(entity, frame, canvas); });
+    if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)
+        player->DrawUseHints();
 }
 
 bool ClientApp::GetLocalPlayerScreenBox(std::array<float, 4>& out) const

@@ -51,6 +51,7 @@ PlayerClient::PlayerClient()
     hintsSeen.assign(static_cast<size_t>(ui ? std::max(ui->GetHintCount(), 0) : 0), false);
     characterFlags.assign(CharacterFlag::kCount, false);
     LoadOwnResources();
+    InitUseHints();
     Reset();
 }
 
@@ -366,6 +367,7 @@ void PlayerClient::QueueSlotEvent(const void* widget)
 void PlayerClient::ForgetSlotEvents(const void* widget)
 {
     std::replace(readyNotices.begin(), readyNotices.end(), widget, static_cast<const void*>(nullptr));
+    RemoveUseHint(widget);
 }
 
 int32_t PlayerClient::CountSlotEvents(const void* widget) const
@@ -440,6 +442,7 @@ void PlayerClient::Update(float seconds)
         quest->CheckProgress(*this);
     UpdateLevelName();
     UpdateOwnSounds();
+    UpdateUseHints(seconds);
     UpdateHints();
 }
 

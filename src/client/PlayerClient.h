@@ -139,6 +139,30 @@ public:
     // target that is not hidden, while "ShowSelectedEntityIcon" is set.
     void DrawSelectedTarget(EntityScene& scene) const;
 
+    // ---- Use hints (PlayerClientUseHints.cpp) -----------------------------------------------------
+    // A slot's icon that rises beside the player once the slot is ready, then fades away.
+    struct UseHint {
+        const void* object = nullptr;  // the widget, only compared; none: the place is free
+        int32_t icon = -1;             // the shader drawn
+        float fade = 0.0f;
+        bool rising = false;
+        float x = 0.0f;  // from the player's place on the screen
+        float y = 0.0f;
+    };
+    // One free place per "UseHintOffset".
+    void InitUseHints();
+    // The first free place takes the widget and its icon, while "ui_showUseHints" is on; with
+    // none free the hint is dropped.
+    void QueueUseHint(const void* object, int32_t icon);
+    // Rising by "UseHintFadeInSpeed" to above 1, then falling by "UseHintFadeOutSpeed" to below
+    // 0, where the place is freed.
+    void UpdateUseHints(float seconds);
+    // Each icon, "UseHintSize" square, at its offset from the player's place, as bright as its fade.
+    void DrawUseHints() const;
+    void ClearUseHints();
+    void RemoveUseHint(const void* object);
+    const std::vector<UseHint>& GetUseHints() const { return useHints; }
+
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
     // Points the target at the entity (clearing the pending skill), leaving the mode first when asked.
     void SetInteractionTarget(EntityClient* target, bool resetMode);
@@ -226,9 +250,14 @@ public:
     // The skill-ready notices of slot widgets (the widget is only compared, never reached): a
     // notice goes to the first free place and is dropped when all are taken.
     void QueueSlotEvent(const void* widget);
+    // The widget's use hint goes with its notices.
     void ForgetSlotEvents(const void* widget);
     // Every notice forgotten: the widgets they name are gone (the menus were read again).
-    void ForgetAllSlotEvents() { readyNotices.fill(nullptr); }
+    void ForgetAllSlotEvents()
+    {
+        readyNotices.fill(nullptr);
+        ClearUseHints();
+    }
     int32_t CountSlotEvents(const void* widget) const;
     // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
     RandomTimer* GetItemTimer(int32_t group);
@@ -407,6 +436,7 @@ private:
     std::vector<std::array<int32_t, 4>> quickUse;
     std::array<RandomTimer, kSlotEvents> slotEvents{};
     std::array<const void*, kSlotEvents> readyNotices{};
+    std::vector<UseHint> useHints;
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;
     PlayerCovenantClient* covenant = nullptr;

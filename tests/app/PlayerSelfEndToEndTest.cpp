@@ -1,10 +1,11 @@
-// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt.
+// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt; a use hint shows its icon beside the player and fades away.
 #include "app/OffscreenShots.h"
 #include "audio/SoundSystem.h"
 #include "client/GameClient.h"
 #include "client/ScreenConversion.h"
 #include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "world/World.h"
 
@@ -106,4 +107,36 @@ TEST_F(PlayerSelfEndToEnd, TheLevelsNameTheTargetsRingAndTheLowHealthWarning)
         heard = LowHealthChannel(owner) != nullptr;
     }
     EXPECT_TRUE(heard);
+}
+
+TEST_F(PlayerSelfEndToEnd, AUseHintShowsItsIconBesideThePlayerAndFadesAway)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    PlayerClient* player = Join();
+    ASSERT_NE(player, nullptr);
+    ASSERT_FALSE(player->GetUseHints().empty()) << "the shipped game places its hints";
+    Frames(4);
+    TargaImage before = Screenshot();
+    // A plain white icon, as a ready skill slot would hand over its own.
+    ResourceHandle icon;
+    LoadTextureByName("Textures/white.tga", icon, TextureUsage::Overlay);
+    ASSERT_TRUE(icon.IsValid());
+    int widget = 0;
+    player->QueueUseHint(&widget, icon.GetValue());
+    Frames(5);
+    TargaImage shown = Screenshot();
+    Vector2 feet = Client::WorldToScreen(player->GetBody()->position, true);
+    const PlayerClient::UseHint& hint = player->GetUseHints()[0];
+    auto side = static_cast<int>(gGameData->GetTuning().useHintSize);
+    ASSERT_GE(side, 8);
+    int x0 = static_cast<int>(feet.x + hint.x);
+    int y0 = static_cast<int>(feet.y + hint.y);
+    int inner = (side - 6) * (side - 6);
+    EXPECT_GT(ChangedPixels(before, shown, x0 + 3, y0 + 3, x0 + side - 4, y0 + side - 4), inner * 3 / 4)
+        << "no icon at " << x0 << "," << y0;
+    EXPECT_LT(ChangedPixels(before, shown, 20, 380, 120, 460), 10) << "the rest of the ground stands still";
+    KeepFailedFrame("player-usehint");
+    Frames(30);
+    EXPECT_EQ(player->GetUseHints()[0].object, nullptr) << "faded away";
 }

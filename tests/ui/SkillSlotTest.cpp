@@ -97,7 +97,12 @@ const char kSkillTreeMenu[] = "name Slots\nposition 0 0\nsize 400 300\n"
 
 class SkillSlotOfClass : public SkillSlotWorld {
 protected:
-    void SetUp() override { StartWithSkillMenu(kSkillTreeMenu); }
+    void SetUp() override
+    {
+        StartWithSkillMenu(kSkillTreeMenu, "UseHintOffset \"0 -48\"\n");
+        // The mirror was made before the game's tuning was read: it lays out its hint places again.
+        player->InitUseHints();
+    }
 
     std::string Tooltip(const std::string& name)
     {
@@ -162,8 +167,12 @@ TEST_F(SkillSlotOfClass, TheReadyNoticeGoesOutOnceWhenTheCoolDownEndsWithPowerEn
         ui->Update(0.1f);
     EXPECT_EQ(player->CountSlotEvents(&slot), 1);
     EXPECT_EQ(player->CountSlotEvents(&Get<UISkillSlot>("TreeJolt")), 1) << "each slot of the skill has its notice";
+    ASSERT_EQ(player->GetUseHints().size(), 1u);
+    EXPECT_EQ(player->GetUseHints()[0].object, &slot) << "the first slot's icon rises beside the player";
+    EXPECT_EQ(player->GetUseHints()[0].icon, slot.texture.GetValue());
     ExecuteCommandLine("reloadMenus");
     EXPECT_EQ(player->CountSlotEvents(&slot), 0) << "the replaced widgets' notices are forgotten";
+    EXPECT_EQ(player->GetUseHints()[0].object, nullptr) << "and their hints";
 }
 
 TEST_F(SkillSlotOfClass, TheTooltipNamesTheWaitThePowerAndTheMissingEnemyOutOfTheTree)

@@ -218,8 +218,10 @@ void UISkillSlot::UpdateReadyHint(PlayerClient& player)
     }
     bool ready = skill->GetRemainingReuseTime() <= 0.0f &&
                  skill->definition->GetPowerAtLevel(cachedLevel) <= player.GetStat(CharacterStat::Power);
-    if (ready && !readyHintShown)
+    if (ready && !readyHintShown) {
         player.QueueSlotEvent(this);
+        player.QueueUseHint(this, texture.GetValue());
+    }
     readyHintShown = ready;
 }
 
