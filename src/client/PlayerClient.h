@@ -133,7 +133,8 @@ public:
     // complete nor failed; -1 for none.
     int32_t GetUrgentQuestSeconds() const;
     // On a change of the level's name: "$$Discovered$$ %s" for a level above 0 the host has not
-    // marked discovered, else "$$Entering$$ %s", for five seconds.
+    // marked discovered (one past the host's list included), else "$$Entering$$ %s", for five
+    // seconds. A warp tells it at once, before the same update marks the level known.
     void UpdateLevelName();
     // The "SelectedTarget" mark, 48 wide in the target's map colour, on the ground under a
     // target that is not hidden, while "ShowSelectedEntityIcon" is set.

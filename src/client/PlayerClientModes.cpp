@@ -249,6 +249,9 @@ void PlayerClient::Teleport(const WorldPos& where)
     SetPosition(where);
     moveTarget = position;
     StopMoving();
+    // The update that warps the player also marks the new level known: its name is told now,
+    // while the level still counts as undiscovered.
+    UpdateLevelName();
 }
 
 void PlayerClient::Follow(EntityClient* entity)

@@ -116,7 +116,9 @@ void PlayerClient::UpdateLevelName()
     if (name.empty() || !gTextEvents)
         return;
     auto level = static_cast<size_t>(position.level);
-    bool firstTime = position.level > 0 && level < discoveredLevels.size() && !discoveredLevels[level];
+    // Mended: a level past the end of the list counted as discovered, though the host grows the
+    // list only as levels are reached, so a first visit read "Entering".
+    bool firstTime = position.level > 0 && (level >= discoveredLevels.size() || !discoveredLevels[level]);
     gTextEvents->AddTextEvent(StringFormat(firstTime ? "$$Discovered$$ %s" : "$$Entering$$ %s", name.c_str()),
                               kPlayerLevelNameX, kPlayerLevelNameY, kPlayerLevelNameSeconds, kPlayerLevelNameKind,
                               true, false);

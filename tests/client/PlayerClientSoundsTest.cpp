@@ -1,7 +1,10 @@
-// PlayerClientSoundsTest -- the player's own sounds on the recording driver: a timed quest's last minute ticks once a whole second; the low-health warning starts once while the body's health is at least 1 and below "LowHealthSoundWarningLevel", stops at the level and at death, and starts again on the next fall; the target's ring is asked for only while "ShowSelectedEntityIcon" is set and the target shows.
+// PlayerClientSoundsTest -- the player's own sounds on the recording driver, and the name of the level it enters (a level first reached by a warp is discovered): a timed quest's last minute ticks once a whole second; the low-health warning starts once while the body's health is at least 1 and below "LowHealthSoundWarningLevel", stops at the level and at death, and starts again on the next fall; the target's ring is asked for only while "ShowSelectedEntityIcon" is set and the target shows.
 #include "client/ClientServicesWorld.h"
 
 #include "client/EntityScene.h"
+#include "render/TextEvents.h"
+#include "world/Level.h"
+#include "world/World.h"
 #include "entities/Player.h"
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/Quest.h"
@@ -158,4 +161,44 @@ TEST_F(PlayerClientSounds, TheLastMinuteOfATimedQuestTicksOnceAWholeSecond)
     }
     EXPECT_GE(later.size(), 3u);
     EXPECT_EQ(Playing("Sounds/tick.wav"), 1 + static_cast<int32_t>(later.size()));
+}
+
+TEST_F(PlayerClientSounds, ALevelFirstReachedByAWarpIsDiscoveredThoughTheSameUpdateMarksItKnown)
+{
+    Start("");
+    auto shown = [this](const std::string& text) {
+        for (const TextEvents::Record& record : textEvents.GetRecords())
+            if (record.text == text)
+                return true;
+        return false;
+    };
+    int32_t home = player->GetPosition().level;
+    std::string start = gWorld->GetLevelName(home);
+    ASSERT_FALSE(start.empty());
+    EXPECT_TRUE(shown("$$Entering$$ " + start));
+    int32_t other = home == 1 ? 2 : 1;
+    // Named apart from the start by its monster level: the name changes on arriving.
+    gWorld->GetLevel(other)->monsterLevel = 3;
+    std::string name = gWorld->GetLevelName(other);
+    ASSERT_NE(name, start);
+    ASSERT_FALSE(hostPlayer->IsLevelExplored(other));
+    ASSERT_FALSE(static_cast<size_t>(other) < player->discoveredLevels.size() &&
+                 player->discoveredLevels[static_cast<size_t>(other)]);
+    // The host moves its player and marks the level known at once: one update carries both.
+    hostPlayer->Warp(WorldPos{other, hostPlayer->position.x, hostPlayer->position.y, true});
+    ASSERT_TRUE(hostPlayer->IsLevelExplored(other));
+    for (int i = 0; i < 3; ++i)
+        ClientFrame(50);
+    ASSERT_EQ(player->GetPosition().level, other);
+    EXPECT_TRUE(shown("$$Discovered$$ " + name));
+    EXPECT_FALSE(shown("$$Entering$$ " + name));
+
+    // Back to the start and out again: the level is known now.
+    for (int32_t level : {home, other}) {
+        hostPlayer->Warp(WorldPos{level, hostPlayer->position.x, hostPlayer->position.y, true});
+        for (int i = 0; i < 3; ++i)
+            ClientFrame(50);
+    }
+    ASSERT_EQ(player->GetPosition().level, other);
+    EXPECT_TRUE(shown("$$Entering$$ " + name));
 }
