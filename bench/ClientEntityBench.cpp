@@ -117,7 +117,8 @@ private:
 
 // Everything one frame asks of every entity: the frame's facts once, then each entity's
 // update, draw, overlays, click and map answers, and the text under the cursor for one.
-// The hover text's own allocations are added to hoverAllocations: the one string is built anew.
+// The hover text's own allocations are added to hoverAllocations: the one string is built again
+// in place each frame.
 int64_t ClientEntityBenchFrame(ClientEntityBenchWorld& bench, EntityOverlays& overlays, CountingEntityScene& scene,
                                CountingOverlayCanvas& canvas, std::string& hover, int64_t& hoverAllocations)
 {
@@ -133,7 +134,7 @@ int64_t ClientEntityBenchFrame(ClientEntityBenchWorld& bench, EntityOverlays& ov
         answers += entity->GetClickAction(true, false) + entity->GetMapColorIndex() + entity->IsShownOnMap(false);
     }
     int64_t before = BenchAllocations::Count();
-    hover = bench.hovered->GetHoverText(false, true, false);
+    bench.hovered->BuildHoverText(hover, false, true, false);
     hoverAllocations += BenchAllocations::Count() - before;
     return answers;
 }

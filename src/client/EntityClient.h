@@ -216,6 +216,9 @@ public:
     // Its name and what it is, then (unless nameOnly) the hints; with forAnyEntity false only
     // monsters and the local player's entity answer.
     std::string GetHoverText(bool nameOnly, bool forAnyEntity, bool withOwnTag) const;
+    // The same into out, replacing what it held but keeping its room, so that a string built
+    // each frame allocates nothing once it is big enough.
+    void BuildHoverText(std::string& out, bool nameOnly, bool forAnyEntity, bool withOwnTag) const;
 
     // ---- As the skill rules see it ----------------------------------------------------------------
     int32_t GetStat(int32_t stat) const override { return EntityBase::GetStat(stat); }

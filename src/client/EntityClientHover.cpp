@@ -75,42 +75,48 @@ const DatabaseEntry* HoverNamedRecord(const DatabaseEntry& record, int32_t quali
 std::string EntityClient::GetHoverText(bool nameOnly, bool forAnyEntity, bool withOwnTag) const
 {
     std::string out;
+    BuildHoverText(out, nameOnly, forAnyEntity, withOwnTag);
+    return out;
+}
+
+void EntityClient::BuildHoverText(std::string& out, bool nameOnly, bool forAnyEntity, bool withOwnTag) const
+{
+    out.clear();
     if (!record)
-        return out;
+        return;
     bool own = entityNumber != -1 && entityNumber == Client::GetLocalPlayerNumber();
     if (!forAnyEntity && !own && !IsMonster())
-        return out;
+        return;
     if (own) {
         AppendHoverName(out, forAnyEntity, withOwnTag);
-        return out;
+        return;
     }
     switch (record->GetType()) {
     case DatabaseEntryType::Item:
         AppendItemHover(out);
         HoverAppendHints(out, nameOnly, kHoverPickUpHints);
-        return out;
+        return;
     case DatabaseEntryType::Money:
         out = FormatMoney(moneyAmount);
         HoverAppendHints(out, nameOnly, kHoverPickUpHints);
-        return out;
+        return;
     case DatabaseEntryType::QuestItem:
         AppendQuestItemHover(out);
         HoverAppendHints(out, nameOnly, kHoverPickUpHints);
         if (!nameOnly && HoverSimpleTips() && IsPlayerQuestItem())
             out += "\n$$PickupToReduceExperiencePenaltyByHalf$$";
-        return out;
+        return;
     case DatabaseEntryType::Chest:
         out = ColorSystem::MakeColorCode(EnumTable::LookupIn("ColorType", record->GetString("Color"), true));
         out += record->GetString("Name");
         HoverAppendHints(out, nameOnly, canAttack ? "\n$$LeftClickToBreak$$" : "\n$$LeftClickToOpen$$");
-        return out;
+        return;
     default: break;
     }
     if (isGate)
         AppendGateHover(out, nameOnly);
     else
         AppendCreatureHover(out, nameOnly);
-    return out;
 }
 
 void EntityClient::AppendHoverName(std::string& out, bool forAnyEntity, bool withOwnTag) const
@@ -183,13 +189,15 @@ void EntityClient::AppendGateHover(std::string& out, bool nameOnly) const
 
 void EntityClient::AppendMonsterName(std::string& out) const
 {
-    std::string name = record->GetString("Name", displayName);
-    GameClient::GetMonsterDisplayName(out, rank, level, name, isNpc, true, true);
+    const DatabaseField* named = record->FindField("Name");
+    std::string_view name = named ? named->value : std::string_view(displayName);
+    GameClient::AppendMonsterDisplayName(out, rank, level, name, isNpc, true, true);
     // The level and rank word on a line of their own, when there is either.
-    std::string rankLine;
-    GameClient::GetMonsterDisplayName(rankLine, rank, level, name, isNpc, false, true);
-    if (!rankLine.empty())
-        out += "\n" + rankLine;
+    size_t lineBreak = out.size();
+    out += '\n';
+    GameClient::AppendMonsterDisplayName(out, rank, level, name, isNpc, false, true);
+    if (out.size() == lineBreak + 1)
+        out.resize(lineBreak);
 }
 
 void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly) const

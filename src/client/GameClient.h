@@ -122,8 +122,12 @@ public:
     // ---- Names of entities (GameClientNames.cpp) -------------------------------------------------
     // The rank's colour code, then on the name line the name with its rank words, or on the rank
     // line the level and the rank word; decorate false or an NPC adds no words.
-    static void GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, const std::string& name,
+    static void GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
                                       bool isNpc, bool nameLine, bool decorate);
+    // The same written after what out holds, which it keeps: the text under the cursor is built
+    // in one string whose room lasts from frame to frame.
+    static void AppendMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
+                                         bool isNpc, bool nameLine, bool decorate);
     // The NPC's name, then its title appended directly; nothing without a record.
     static void GetNpcDisplayName(const EntityClient& entity, std::string& out, bool withName, bool withTitle);
     // The covenant whose home lies nearest, the local player's first on a tie; null without one.

@@ -10,6 +10,7 @@
 #include "rules/RulesEnums.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -26,21 +27,15 @@ constexpr int32_t kGameClientNamesTownsfolk = 0;
 constexpr int32_t kGameClientNamesRecruit = 4;
 constexpr int32_t kGameClientNamesNoTitleType = 5;
 
-float GameClientNamesHomeDistance(const CovenantClient& covenant, const WorldPos& position)
+// The creature's name or rank line written into out from start on: the rank's colour, and on
+// the rank line the level, replace what out held past start; rank 0 without a level keeps it.
+void GameClientNamesWriteMonster(std::string& out, size_t start, int32_t rank, int32_t level, std::string_view name,
+                                 bool isNpc, bool nameLine, bool decorate)
 {
-    WorldPos from = position;
-    if (covenant.homeLevel != from.level)
-        from.ToLevelFrame(covenant.homeLevel);
-    return std::hypot(covenant.homeX - from.x, covenant.homeY - from.y);
-}
-
-} // namespace
-
-void GameClient::GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, const std::string& name,
-                                       bool isNpc, bool nameLine, bool decorate)
-{
-    if (rank != 0 && gGameData)
-        out = gGameData->GetMonsterRarityColorCode(rank);
+    if (rank != 0 && gGameData) {
+        out.resize(start);
+        out += gGameData->GetMonsterRarityColorCode(rank);
+    }
     bool words = decorate && !isNpc;
     if (nameLine) {
         if (words && (rank == 3 || rank == 4))
@@ -53,11 +48,37 @@ void GameClient::GetMonsterDisplayName(std::string& out, int32_t rank, int32_t l
     if (!words)
         return;
     if (level > 0) {
-        StringAssignFormat(out, "$$LevelAbrev$$ %d", level);
+        char number[16];
+        std::snprintf(number, sizeof number, "%d", level);
+        out.resize(start);
+        out += "$$LevelAbrev$$ ";
+        out += number;
         if (rank != 0)
             out += ' ';
     }
     out += GameClientNamesRankWord(rank);
+}
+
+float GameClientNamesHomeDistance(const CovenantClient& covenant, const WorldPos& position)
+{
+    WorldPos from = position;
+    if (covenant.homeLevel != from.level)
+        from.ToLevelFrame(covenant.homeLevel);
+    return std::hypot(covenant.homeX - from.x, covenant.homeY - from.y);
+}
+
+} // namespace
+
+void GameClient::GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
+                                       bool isNpc, bool nameLine, bool decorate)
+{
+    GameClientNamesWriteMonster(out, 0, rank, level, name, isNpc, nameLine, decorate);
+}
+
+void GameClient::AppendMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
+                                          bool isNpc, bool nameLine, bool decorate)
+{
+    GameClientNamesWriteMonster(out, out.size(), rank, level, name, isNpc, nameLine, decorate);
 }
 
 void GameClient::GetNpcDisplayName(const EntityClient& entity, std::string& out, bool withName, bool withTitle)

@@ -203,7 +203,7 @@ bool ClientUiGameView::GetHoverText(int32_t entity, std::string& text, bool& pla
     const EntityClient* shown = gGameClient ? gGameClient->GetEntity(entity) : nullptr;
     if (!shown || shown->isSecret || shown->IsHidden())
         return false;
-    text = shown->GetHoverText(false, true, true);
+    shown->BuildHoverText(text, false, true, true);
     if (text.empty())
         return false;
     ScreenBox box = Client::GetEntityScreenBox(*shown);

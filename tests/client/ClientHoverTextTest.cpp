@@ -278,6 +278,16 @@ TEST_F(ClientHoverText, CreaturesShowNameRankAndOneActionHintThenTheTips)
     const std::string rankColour = gameData.GetMonsterRarityColorCode(3);
     const std::string name = rankColour + "$$Elite$$ Wolf\n$$LevelAbrev$$ 4 $$Elite$$";
     EXPECT_EQ(wolf->GetHoverText(true, true, true), name);
+    // Built again into last frame's string, the text replaces what it held.
+    std::string reused = "last frame's text, longer than the name";
+    wolf->BuildHoverText(reused, true, true, true);
+    EXPECT_EQ(reused, name);
+    wolf->rank = 0;
+    wolf->level = 0;
+    wolf->BuildHoverText(reused, true, true, true);
+    EXPECT_EQ(reused, "Wolf") << "no rank line, and no line break left for it";
+    wolf->rank = 3;
+    wolf->level = 4;
     EXPECT_EQ(wolf->GetHoverText(false, true, true),
               name + Code(8) + "\n$$LeftClickToAttack$$\n$$RightClickToSelectOnly$$" + Code(145));
     wolf->description = "A grey wolf.";
