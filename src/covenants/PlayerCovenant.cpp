@@ -243,11 +243,28 @@ bool PlayerCovenant::ReadSettings(MessageBuffer& buffer)
 
 void PlayerCovenant::PlaceInWorld()
 {
+    TakeTreatiesFromOthers();
     BuildHouse();
     if (!settingsLoaded)
         return;
     SpawnRecruits();
     SetLifestoneHealth(readHealth, readMaxHealth);
+}
+
+void PlayerCovenant::TakeTreatiesFromOthers()
+{
+    // Mended: a player's covenant is made anew as it joins and the world file keeps no record of
+    // it, so a resumed world held each war, pact and trade route on the rivals' side only: the
+    // player's covenant stood at peace with its enemies and drew nothing from its routes.
+    if (!gCovenantHost)
+        return;
+    for (int32_t other = 0; other < gCovenantHost->GetCovenantCount() && other < kMaxCovenants; ++other) {
+        const Covenant* covenant = gCovenantHost->GetCovenantAt(other);
+        if (!covenant || other == index || !covenant->HasRelation(index))
+            continue;
+        SetTreaty(other, covenant->GetTreatyState(index), covenant->GetTreatyTimeStamp(index));
+        SetTradeRoute(other, covenant->GetTradeRouteKind(index), covenant->GetRelationTimeStamp(index));
+    }
 }
 
 void PlayerCovenant::SpawnRecruits()

@@ -45,8 +45,9 @@ public:
     // whose number is outside the slots, already taken, or whose record names no creature is
     // read and dropped with a warning.
     bool ReadSettings(MessageBuffer& buffer);
-    // Builds the house, spawns the recruits read (none for an eliminated covenant) near the
-    // home and gives the lifestone the health read.
+    // Takes its side of each treaty and trade route from the others, builds the house, spawns
+    // the recruits read (none for an eliminated covenant) near the home and gives the lifestone
+    // the health read.
     void PlaceInWorld();
     // The player leads the covenant: it takes the covenant's index.
     void SetPlayer(Player* player);
@@ -171,6 +172,8 @@ private:
     // One house object of the record at the place, in the table with the covenant's index.
     template <class Kind>
     Kind* PlaceHouseObject(const char* record, const WorldPos& where);
+    // Each treaty and trade route is held on both sides alike; this side is set to the other's.
+    void TakeTreatiesFromOthers();
     // Binds every recruit record to the covenant and, unless it is eliminated, spawns each.
     void SpawnRecruits();
     // Spawns the record's creature near the home and anchors it there.

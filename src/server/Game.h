@@ -667,6 +667,8 @@ private:
     void UpdateQuests(float seconds);
     void UpdateWeatherChat(float seconds);
     void UpdateUpkeep();
+    // The next pay step a whole tax period away.
+    void RestartUpkeepPeriod();
     void UpdateEndOfGame();
     const Covenant* FindVictoriousCovenant() const;
     void EndGameLost();

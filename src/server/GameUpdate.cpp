@@ -189,6 +189,12 @@ void Game::UpdateUpkeep()
         return;
     for (size_t i = 0; i < covenants.size(); ++i)
         covenants[i]->PayUpkeep();
+    RestartUpkeepPeriod();
+}
+
+void Game::RestartUpkeepPeriod()
+{
+    RandomTimer& upkeep = timers[static_cast<size_t>(kUpkeepTimer)];
     float period = GameUpdateTuning().taxPeriod;
     upkeep.running = 1;
     upkeep.minimum = upkeep.maximum = upkeep.total = upkeep.remaining = period;

@@ -90,6 +90,10 @@ bool WorldSaveReader::ReadWorld()
     // The world's gates are not in the file: laid again from the world's layout, as a new world
     // lays them.
     game.CreateWorldGates();
+    // Mended: the pay step's clock is not in the file, so a resumed world paid every covenant's
+    // taxes and upkeep at its first step: each resume gave a period's crystals (or sold guards
+    // and ended trade routes) at once. The period begins afresh with the resume.
+    game.RestartUpkeepPeriod();
     return true;
 }
 

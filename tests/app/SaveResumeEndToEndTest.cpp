@@ -8,11 +8,15 @@
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "core/EngineEnums.h"
+#include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/UserVarSystem.h"
 #include "covenants/ActorCovenant.h"
 #include "entities/Gate.h"
+#include "entities/Item.h"
 #include "entities/Player.h"
+#include "entities/Vendor.h"
+#include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "server/spawn/SpawnSystem.h"
@@ -96,6 +100,18 @@ protected:
     }
 
     static ActorCovenant* HostRival(int32_t i) { return dynamic_cast<ActorCovenant*>(gGame->GetGameCovenant(i)); }
+
+    static Vendor* HostTrader() { return dynamic_cast<Vendor*>(gGame->GetTownNpc(NpcType::VendorBasic)); }
+
+    // The trader's occupied cells, each as its number and the item's record.
+    static std::vector<std::string> StockOf(const Vendor& trader)
+    {
+        std::vector<std::string> cells;
+        for (int32_t cell = 0; cell < Vendor::kStockSize; ++cell)
+            if (const Item* item = trader.GetStockItem(cell))
+                cells.push_back(std::to_string(cell) + " " + std::string(item->GetEntry()->GetName()));
+        return cells;
+    }
 
     // What does not drift as the rivals think: who they are, where their homes stand, whether they fell.
     static std::vector<std::string> HostRivalFacts()
@@ -321,6 +337,55 @@ TEST_F(ShippedScreensSaveResume, AResumedCovenantGameHasItsRivalsAsSavedOnTheHos
     }
     EXPECT_NEAR(gGameClient->GetCovenant(0, false)->GetRelation(own), 17.25f, 2.0f);
     EXPECT_TRUE(gGameClient->GetCovenant(1, false)->eliminated);
+}
+
+// The trader's stock and what the player sold it, and the treaties and routes of the player's
+// covenant, kept by the world file on the trader's and the rivals' side: after "saveAndExit"
+// and "resumeGame" they stand as they were left, on the host and in the player's mirror, and
+// no covenant pays a tax period for the resume.
+TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayersTreaties)
+{
+    ClickAt(320, 196);
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    ClickAt(440, 408);
+    ASSERT_TRUE(WaitForTheGame());
+    int32_t own = HostPlayer()->covenantIndex;
+    Covenant* mine = gGame->GetGameCovenant(own);
+    ASSERT_NE(mine, nullptr);
+    gGame->SetTreaty(*mine, *HostRival(0), CovenantTreaty::War);
+    gGame->SetTradeRoute(mine, HostRival(2), TradeRouteType::Small, true);
+    Vendor* trader = HostTrader();
+    ASSERT_NE(trader, nullptr);
+    trader->MeetCustomer(HostPlayer());
+    auto blade = std::make_unique<Item>();
+    blade->SetEntry(gDatabase->FindEntryByName("CinderBlade"));
+    trader->AcceptSoldItem(std::move(blade), 0);
+    Frames(5);
+    std::vector<std::string> stock = StockOf(*trader);
+    ASSERT_EQ(stock.back(), "23 CinderBlade") << "the blade waits in the last buy-back cell";
+    ASSERT_EQ(mine->GetTreatyState(0), CovenantTreaty::War);
+    ASSERT_EQ(mine->GetTradeRouteKind(2), TradeRouteType::Small);
+
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+    TypeOnConsole("resumeGame");
+    ASSERT_TRUE(WaitForTheGame());
+    Frames(20);
+
+    ASSERT_NE(HostTrader(), nullptr);
+    EXPECT_EQ(StockOf(*HostTrader()), stock) << "the stock as it was left, not drawn again";
+    mine = gGame->GetGameCovenant(HostPlayer()->covenantIndex);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(HostRival(0)->GetTreatyState(own), CovenantTreaty::War);
+    EXPECT_EQ(mine->GetTreatyState(0), CovenantTreaty::War) << "at war on both sides";
+    EXPECT_TRUE(mine->IsAtWarWith(0));
+    EXPECT_EQ(mine->GetTradeRouteKind(2), TradeRouteType::Small)
+        << "the route draws for the player again, and no pay step at the resume ended it";
+    EXPECT_EQ(HostRival(2)->GetTradeRouteKind(own), TradeRouteType::Small);
+    CovenantClient* mirror = gGameClient->GetCovenant(own, false);
+    ASSERT_NE(mirror, nullptr);
+    EXPECT_EQ(mirror->GetTreatyState(0), CovenantTreaty::War);
 }
 
 TEST_F(ShippedScreensSaveResume, AProfileIsMadeChosenAndDeletedThroughItsScreens)

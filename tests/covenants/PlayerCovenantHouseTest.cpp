@@ -196,3 +196,32 @@ TEST_F(PlayerCovenantHouse, TheHouseBagIsThePlayersAndTheStashBagsTheCovenants)
     covenant.AddCurrency(25);
     EXPECT_EQ(covenant.statistics.Get(CovenantStat::Money), 25);
 }
+
+// A resumed world keeps each treaty and trade route on the other covenants' side only: the
+// player's covenant, made anew as it joins, takes its side of each from theirs.
+TEST_F(PlayerCovenantHouse, APlacedCovenantTakesItsSideOfEachTreatyAndRouteFromTheOthers)
+{
+    PlainCovenant& enemy = AddCovenant();
+    PlainCovenant& partner = AddCovenant();
+    PlainCovenant& stranger = AddCovenant();
+    int32_t own = enemy.index + 3;
+    TimeStamp declared;
+    declared.days = 2;
+    TimeStamp opened;
+    opened.days = 3;
+    enemy.SetTreaty(own, CovenantTreaty::War, declared);
+    partner.SetTreaty(own, CovenantTreaty::Alliance, declared);
+    partner.SetTradeRoute(own, TradeRouteType::Medium, opened);
+    stranger.ClearRelations();
+
+    PlayerCovenant& covenant = PlacedCovenant();
+    ASSERT_EQ(covenant.index, own);
+    EXPECT_EQ(covenant.GetTreatyState(enemy.index), CovenantTreaty::War);
+    EXPECT_TRUE(covenant.IsAtWarWith(enemy.index));
+    EXPECT_EQ(covenant.GetTreatyTimeStamp(enemy.index).days, 2);
+    EXPECT_EQ(covenant.GetTreatyState(partner.index), CovenantTreaty::Alliance);
+    EXPECT_EQ(covenant.GetTradeRouteKind(partner.index), TradeRouteType::Medium);
+    EXPECT_EQ(covenant.GetRelationTimeStamp(partner.index).days, 3);
+    EXPECT_FALSE(covenant.HasRelation(stranger.index)) << "a covenant without a record toward it gives none";
+    EXPECT_EQ(covenant.GetTreatyState(stranger.index), CovenantTreaty::Peace);
+}
