@@ -32,6 +32,29 @@ constexpr float kPickerIndent = 10.0f;
 constexpr float kPickerButtonWidth = 50.0f;
 constexpr float kPickerLineHeight = 15.0f;
 constexpr float kPickerInputOffset = 70.0f;
+// A base names a folder of the game: loose in the game folder (a folder of "User"), in the asset
+// folders and archives (the shipped areas, textures and models), or in the user folder (the
+// areas the editor saved there).
+constexpr FileLocation kPickerLocations[] = {kLocationWorking, kLocationAssets, kLocationUser};
+
+// Sorted without regard to case, each name once though several places hold it.
+void PickerSortNames(std::vector<std::string>& names)
+{
+    std::sort(names.begin(), names.end(), NoCaseLess());
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& a, const std::string& b) { return StringEqualsNoCase(a, b); }),
+                names.end());
+}
+
+void PickerListFolders(const std::string& folder, std::vector<std::string>& out)
+{
+    std::vector<std::string> found;
+    for (FileLocation location : kPickerLocations) {
+        gFileSystem->ListFolders(folder, found, location);
+        out.insert(out.end(), found.begin(), found.end());
+    }
+    PickerSortNames(out);
+}
 constexpr float kPickerInputHeight = 20.0f;
 
 // The widgets the picker makes for itself: a copy of its menu leaves them out, as the copied
@@ -243,14 +266,14 @@ void UIFilePicker::Refresh()
         if (GetBaseFolder(folder) && gFileSystem) {
             folder += currentPath;
             std::vector<std::string> names;
-            gFileSystem->ListFolders(folder, names, kLocationWorking);
-            std::sort(names.begin(), names.end(), NoCaseLess());
+            PickerListFolders(folder, names);
             for (const std::string& name : names)
                 entries.push_back(Entry{name, name, true});
             names.clear();
-            for (const std::string& extension : extensions)
-                gFileSystem->ListFiles(folder, extension, names, kLocationWorking, false, false, true);
-            std::sort(names.begin(), names.end(), NoCaseLess());
+            for (FileLocation location : kPickerLocations)
+                for (const std::string& extension : extensions)
+                    gFileSystem->ListFiles(folder, extension, names, location, false, false, true);
+            PickerSortNames(names);
             for (const std::string& name : names)
                 entries.push_back(Entry{name, name, false});
         }
