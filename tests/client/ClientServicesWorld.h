@@ -43,6 +43,9 @@ protected:
         // The client lets go of its sounds and pictures before the manager's final flush, which
         // frees only what nobody holds: let go after it, they would never be freed.
         this->ReleaseClient();
+        // The world host holds every sound it named to the client, for the same reason.
+        if (this->host)
+            this->host->ReleaseResources();
         sound->ReleaseChannels();
         manager->Shutdown();
         sound.reset();

@@ -113,6 +113,7 @@ TEST_F(PlayerClientModesReach, ATraderLeftBehindOrGoneClosesTheWindowsItsModeOpe
     player->SetInteractionTarget(shownChest, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 10, false));
     game->RemoveEntity(chest);
+    delete chest;
     for (int i = 0; i < 3 && gameClient->GetEntity(chestNumber); ++i)
         ClientFrame(50);
     ASSERT_EQ(player->GetInteractionTarget(), nullptr);
