@@ -136,13 +136,12 @@ void WorldView::BeginWorldView(const WorldPos& lookAt, float newZoom, bool clear
     target.y = lookAt.y;
     bool overhead = overheadVar.IsValid() && overheadVar.GetBool();
     const Vector3& offset = overhead ? kOverheadEyeOffset : kNormalEyeOffset;
+    // The eye stays in the frame of the level looked at, even past its edge: carried across,
+    // it would be lost where no level lies beyond, and the view would go black there.
     WorldPos3 eye = target;
     eye.x += offset.x;
     eye.y += offset.y;
     eye.z += offset.z;
-    // Without a level (no game) there is no edge to carry the eye across.
-    if (eye.level >= 0)
-        eye.Normalize();
     SetProjection(eye, target, newZoom);
     if (clear)
         device.Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);

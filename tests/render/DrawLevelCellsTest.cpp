@@ -93,6 +93,20 @@ protected:
 
 } // namespace
 
+TEST_F(DrawLevelCells, NearACornerWithNoLevelBeyondTheEyeStaysOverTheGroundItLooksAt)
+{
+    view->SetViewSize(800, 600);
+    view->BeginWorldView(scene.target, 1.0f, false);
+    Vector3 fromCentre = view->GetCamera().position - Vector3{scene.target.x, scene.target.y, 0.0f};
+    // The eye stands back past the north-east corner, where this world has no level.
+    scene.target = WorldPos{levelIndex, 4000.0f, 100.0f};
+    EXPECT_GT(TilesAt(800, 600), 0u);
+    Vector3 fromCorner = view->GetCamera().position - Vector3{4000.0f, 100.0f, 0.0f};
+    EXPECT_NEAR(fromCorner.x, fromCentre.x, 0.01f);
+    EXPECT_NEAR(fromCorner.y, fromCentre.y, 0.01f);
+    EXPECT_NEAR(fromCorner.z, fromCentre.z, 0.01f);
+}
+
 TEST_F(DrawLevelCells, TheCellsVisitedWidenWithTheScreen)
 {
     // 200 x 100 round (1024, 1024) in 64-unit tiles: columns 12 to 19, rows 14 to 17.
