@@ -149,6 +149,19 @@ void ClientProfiles::SaveCurrent() const
         current->Save();
 }
 
+void ClientProfiles::LoadRemembered()
+{
+    std::string remembered = gUserVarSystem ? gUserVarSystem->GetStringByName("UserName") : std::string();
+    if (!remembered.empty())
+        LoadUser();
+}
+
+void ClientProfiles::Close()
+{
+    SaveCurrent();
+    PublishUserName();
+}
+
 void ClientProfiles::NewUser()
 {
     DropCurrent(true);

@@ -43,7 +43,11 @@ public:
     // that user.
     void DeleteUser();
     void DeleteUserSaveAdventure();
-    void SaveCurrent() const;
+    // At start-up: the profile "UserName" kept from the last run is loaded again, when it names one.
+    void LoadRemembered();
+    // At shut-down: the current profile saved, and "UserName" left naming it (a list row chosen
+    // but never loaded is not what the next start loads).
+    void Close();
 
     // The console commands and the list providers of the menus.
     void RegisterCommands(ClientApp& app);
@@ -56,6 +60,7 @@ private:
     void SetCurrent(std::unique_ptr<UserProfile> profile);
     void PublishUserName() const;
     void DropCurrent(bool save);
+    void SaveCurrent() const;
 
     std::unique_ptr<UserProfile> current;
     std::vector<std::unique_ptr<UnlockClient>> unlocks;

@@ -90,6 +90,7 @@ void GameClient::Init()
     gGameClient->profiles->BuildUnlockList();
     if (gClientApp)
         gGameClient->profiles->RegisterCommands(*gClientApp);
+    gGameClient->profiles->LoadRemembered();
     RegisterLevelCallbacks();
 }
 
@@ -110,7 +111,7 @@ void GameClient::RegisterLevelCallbacks()
 void GameClient::Shutdown()
 {
     if (gGameClient)
-        gGameClient->profiles->SaveCurrent();
+        gGameClient->profiles->Close();
     delete gGameClient;
     gGameClient = nullptr;
 }
