@@ -140,17 +140,34 @@ GlobalStats::Record& GlobalStats::FindOrAddRecord(std::string_view player, std::
     return *records.back();
 }
 
-void GlobalStats::TakeLocalPlayer()
+GlobalStats::Record* GlobalStats::FindLocalRecord()
 {
     PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
     PlayerCovenantClient* covenant = gClientApp ? gClientApp->GetPlayerCovenant() : nullptr;
     if (!player || !covenant)
+        return nullptr;
+    return &FindOrAddRecord(player->characterName, covenant->GetName(), player->stats, player->funStats);
+}
+
+void GlobalStats::TakeLocalPlayer()
+{
+    Record* record = FindLocalRecord();
+    if (!record)
         return;
-    Record& record = FindOrAddRecord(player->characterName, covenant->GetName(), player->stats, player->funStats);
-    record.stats.CopyFrom(player->stats);
-    record.funStats.CopyFrom(player->funStats);
-    if (const EntityClient* body = player->GetBody())
-        record.otherStats.Set(kOtherMaxHealth, body->maxHealth);
+    const PlayerClient& player = *gClientApp->GetLocalPlayer();
+    record->stats.CopyFrom(player.stats);
+    record->funStats.CopyFrom(player.funStats);
+    record->otherStats.Set(StatOtherIndex::Dps, player.GetDpsHundredths());
+    if (const EntityClient* body = player.GetBody())
+        record->otherStats.Set(kOtherMaxHealth, body->maxHealth);
+    record->otherStats.Set(StatOtherIndex::EquipmentWorth, player.GetBagValue(InventoryGroupIndex::Equipment));
+    record->otherStats.Set(StatOtherIndex::InventoryWorth, player.GetCarriedValue());
+}
+
+void GlobalStats::SetOtherStat(int32_t index, int32_t value)
+{
+    if (Record* record = FindLocalRecord())
+        record->otherStats.Set(index, value);
 }
 
 // ---- Best values ------------------------------------------------------------------------------------

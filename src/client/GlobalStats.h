@@ -54,8 +54,12 @@ public:
     Record& FindOrAddRecord(std::string_view player, std::string_view covenant, const IntArray& stats,
                             const IntArray& funStats);
     // After each player part: the local player's record (added when missing) takes its stat
-    // lists and its body's maximum health; nothing without a local player and its covenant mirror.
+    // lists, its damage per second (x 100), its body's maximum health, its equipment's worth and
+    // its carried worth; nothing without a local player and its covenant mirror.
     void TakeLocalPlayer();
+    // One other stat of the local player's record (added when missing); nothing without a local
+    // player and its covenant mirror, or for an index outside the list.
+    void SetOtherStat(int32_t index, int32_t value);
     // The first record holds until a later one is better; the label names the holder, its class
     // and its covenant.
     Holder GetRecordHolder(int32_t group, int32_t stat) const;
@@ -63,6 +67,7 @@ public:
     const std::vector<std::unique_ptr<Record>>& GetRecords() const { return records; }
 
 private:
+    Record* FindLocalRecord();
     static bool ReadRecord(MessageBuffer& buffer, uint32_t version, Record& out);
     static int32_t Value(const Record& record, int32_t group, int32_t stat);
     static bool IsBetter(const Record& later, const Record& holder, int32_t group, int32_t stat);

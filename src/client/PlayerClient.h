@@ -310,6 +310,15 @@ public:
     void StoreParty();
     // The player's power pays for the skill of that database entry at its level.
     bool CanPayForSkill(int32_t skillEntry) const;
+    // What the items of one bag are worth (each stack whole, rounded up), kept within int32;
+    // 0 for a bag outside the inventory.
+    int32_t GetBagValue(int32_t bag) const;
+    // The worth of bags 0 to 14: the pack, the worn equipment, the carried bags and the stash.
+    int32_t GetCarriedValue() const;
+    // From the character's damage and attack speed; 0 without a weapon's worth of damage.
+    float GetDamagePerSecond() const;
+    // The same x 100, truncated, as the sheet and the all-time records keep it.
+    int32_t GetDpsHundredths() const;
 
     // ---- The character --------------------------------------------------------------------------
     std::string characterName;

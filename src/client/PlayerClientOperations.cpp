@@ -10,12 +10,14 @@
 #include "client/RecruitClient.h"
 #include "core/CommandSystem.h"
 #include "core/StringUtil.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 #include "world/World.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -23,6 +25,9 @@ namespace {
 constexpr uint32_t kOperationsUnpickable = 0x400;
 // How far the next hostile target may stand, edge to edge, in grid cells.
 constexpr float kOperationsTargetCells = 1.9f;
+// The groups a character's worth is counted over: the pack up to the stash's last bag.
+constexpr int32_t kOperationsCarriedBags = 15;
+constexpr float kOperationsMaxDpsHundredths = 2.0e9f;
 
 ClientUi* OperationsUi()
 {
@@ -203,6 +208,34 @@ bool PlayerClient::CanPayForSkill(int32_t skillEntry) const
     if (!skill || !skill->definition)
         return false;
     return stats.Get(CharacterStat::Power) >= skill->definition->GetPowerAtLevel(skill->GetLevel());
+}
+
+int32_t PlayerClient::GetBagValue(int32_t bag) const
+{
+    int64_t sum = 0;
+    for (int32_t slot = 0; slot < inventory->GetSlotCount(bag); ++slot)
+        if (const ItemBase* item = inventory->GetItem(bag, slot))
+            sum += item->GetValue(true);
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, 0, INT32_MAX));
+}
+
+int32_t PlayerClient::GetCarriedValue() const
+{
+    int64_t sum = 0;
+    for (int32_t bag = 0; bag < kOperationsCarriedBags; ++bag)
+        sum += GetBagValue(bag);
+    return static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
+}
+
+float PlayerClient::GetDamagePerSecond() const
+{
+    return ::GetDamagePerSecond(stats);
+}
+
+int32_t PlayerClient::GetDpsHundredths() const
+{
+    // Held below the int32 limit: mirrored stats can make the quotient any size.
+    return static_cast<int32_t>(std::min(GetDamagePerSecond() * 100.0f, kOperationsMaxDpsHundredths));
 }
 
 // ---- The keys' commands --------------------------------------------------------------------------------

@@ -3,11 +3,13 @@
 
 #include "core/ColorCode.h"
 #include "core/DebugSystem.h"
+#include "core/EngineEnums.h"
 #include "core/MathUtil.h"
 #include "core/StringUtil.h"
 #include "core/TimeStamp.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/IntArray.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +35,16 @@ const TradeRouteTuning* FindRoute(const GameSystemTuning& tuning, int32_t kind)
 }
 
 } // namespace
+
+float GetDamagePerSecond(const IntArray& stats)
+{
+    int32_t low = stats.Get(CharacterStat::MinDamage);
+    int32_t high = stats.Get(CharacterStat::MaxDamage);
+    int32_t speed = stats.Get(CharacterStat::AttackSpeed);
+    if (low < 1 || high < 1 || speed <= 0)
+        return 0.0f;
+    return (static_cast<float>(low) + static_cast<float>(high)) / (2.0f * static_cast<float>(speed) / 1000.0f);
+}
 
 int32_t ClampLevel(int32_t level)
 {

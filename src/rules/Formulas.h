@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+class IntArray;
 struct GameSystemTuning;
 struct TimeStamp;
 
@@ -19,6 +20,10 @@ constexpr float kMaxLevelDifferenceXpFactor = 1000.0f;
 // gold part only with a gold piece, the silver part with a gold or a silver piece; an amount of
 // 0 or less is "0$$CP$$" alone.
 std::string FormatMoney(int32_t copper);
+
+// Damage per second of a stat list: (MinDamage + MaxDamage) / (2 x AttackSpeed / 1000); 0 when
+// either damage stat is below 1 or the attack speed (milliseconds per attack) is not above 0.
+float GetDamagePerSecond(const IntArray& stats);
 
 // A level read from a save or a datagram, taken into 0..the game's "MaxLevel" (kLevelLimit
 // before the game data is loaded), so that no per-level product can run away.

@@ -59,6 +59,7 @@ public:
     bool GetGameClock(TimeStamp& out) const override;
     bool GetBagFill(int32_t bag, int32_t& items, int32_t& slots) const override;
     bool GetPlayerFunStat(int32_t index, int32_t& out) const override;
+    int32_t GetPlayerComputedValue(int32_t index) const override;
     int32_t GetWorldSecretCount() const override;
     std::string GetWorldEpilogue() const override;
     std::string GetWonGameText() const override;

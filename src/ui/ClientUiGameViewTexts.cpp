@@ -53,6 +53,19 @@ bool ClientUiGameView::GetPlayerFunStat(int32_t index, int32_t& out) const
     return true;
 }
 
+int32_t ClientUiGameView::GetPlayerComputedValue(int32_t index) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player)
+        return 0;
+    switch (index) {
+    case StatOtherIndex::Dps: return player->GetDpsHundredths();
+    case StatOtherIndex::EquipmentWorth: return player->GetBagValue(InventoryGroupIndex::Equipment);
+    case StatOtherIndex::InventoryWorth: return player->GetCarriedValue();
+    default: return 0;
+    }
+}
+
 int32_t ClientUiGameView::GetWorldSecretCount() const
 {
     return gWorld ? gWorld->GetSecretCount() : 0;

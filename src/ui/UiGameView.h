@@ -107,6 +107,9 @@ public:
     virtual bool GetPlayerFlagBit(int32_t /*bit*/) const { return false; }
     // False when the index is outside the fun-stat list.
     virtual bool GetPlayerFunStat(int32_t /*index*/, int32_t& /*out*/) const { return false; }
+    // The player's computed values: Dps (damage per second x 100, truncated), EquipmentWorth
+    // and InventoryWorth (in copper); 0 for any other index or without a player.
+    virtual int32_t GetPlayerComputedValue(int32_t /*index*/) const { return 0; }
     // The skills' bonus to an attribute (0 Strength .. 4 Spirit) at their current levels.
     virtual int32_t GetSkillAttributeBonus(int32_t /*attribute*/) const { return 0; }
     // The name of the player's class's skill tree at that place; empty outside its trees.

@@ -2,12 +2,16 @@
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "core/EngineEnums.h"
+#include "rules/Formulas.h"
 #include "core/UserVarSystem.h"
 #include "entities/Player.h"
 #include "server/WorldHost.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIStatValue.h"
 
 #include <array>
 #include <filesystem>
@@ -279,6 +283,34 @@ TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
     EXPECT_TRUE(Shown("Inventory")) << "the in-game screen's button opens it too";
     ClickAt(336 + 268, 24 + 16);
     EXPECT_FALSE(Shown("Inventory"));
+}
+
+TEST_F(ShippedScreens, TheCharacterSheetShowsTheDamageRateAndWhatTheCharacterWearsAndCarriesIsWorth)
+{
+    EnterTheWorld();
+    PlayerClient* player = Local();
+    ASSERT_NE(player, nullptr);
+    Tap(SDL_SCANCODE_C);
+    ASSERT_TRUE(Shown("Character"));
+    auto shown = [](const char* path) { return dynamic_cast<UIStatValue*>(gUISystem->FindWidgetByPath(path)); };
+    UIStatValue* dps = shown("Character::Dps");
+    UIStatValue* wornWorth = shown("Character::EquipmentWorth");
+    UIStatValue* carriedWorth = shown("Character::InventoryWorth");
+    ASSERT_TRUE(dps && wornWorth && carriedWorth);
+    // The starting knife gives a damage rate, the tunic a worth, and the satchel's goods more.
+    const IntArray& stats = player->stats;
+    double rate = (stats.Get(CharacterStat::MinDamage) + stats.Get(CharacterStat::MaxDamage)) * 1000.0 /
+                  (2.0 * stats.Get(CharacterStat::AttackSpeed));
+    ASSERT_GT(rate, 0.0);
+    EXPECT_NEAR(dps->GetValue(), rate * 100.0, 1.0) << "in hundredths";
+    int32_t worn = player->GetBagValue(InventoryGroupIndex::Equipment);
+    EXPECT_GT(worn, 0);
+    EXPECT_GT(player->GetCarriedValue(), worn) << "the satchel's goods count too";
+    EXPECT_EQ(wornWorth->FormatConvertedValue(), FormatMoney(worn));
+    EXPECT_EQ(carriedWorth->FormatConvertedValue(), FormatMoney(player->GetCarriedValue()));
+    TargaImage sheet = Screenshot();
+    EXPECT_GT(LitPixels(sheet, 40, 380, 266, 440), 150) << "the three new rows are drawn inside the sheet";
+    KeepScreen("character-worth");
 }
 
 TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyInUse)

@@ -18,6 +18,12 @@ void CheckItemRecord(ContentLint& lint, const DatabaseEntry& entry)
     int32_t bagSize = entry.GetInt("BagSize");
     if (type == ItemType::Bag && (bagSize < 1 || bagSize > InventoryBase::kMaxBagSlots))
         lint.Report(entry, StringFormat("BagSize %d is outside 1..%d", bagSize, InventoryBase::kMaxBagSlots));
+    // A weapon's pace divides its damage into a rate and scales the power each hit gives: without
+    // one the wielder deals no damage per second and gains no power from hits.
+    bool weapon = type == ItemType::HandPrimary || type == ItemType::HandEither || type == ItemType::HandBoth ||
+                  type == ItemType::Ranged;
+    if (weapon && !(entry.GetFloat("Speed", 0.0f) > 0.0f))
+        lint.Report(entry, "a weapon's Speed (seconds between blows) is not above 0");
     if (type == ItemType::Guard) {
         const DatabaseEntry* guard = gDatabase ? gDatabase->FindEntryByName(entry.GetString("Guard")) : nullptr;
         if (!guard || guard->GetType() != DatabaseEntryType::MonsterType)

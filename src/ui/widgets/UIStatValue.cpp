@@ -121,7 +121,7 @@ int32_t UIStatValue::ReadPlayerStat(int32_t index) const
     case StatOtherIndex::MaxHealth: return player.maxHealth;
     case StatOtherIndex::TimedEvent: return static_cast<int32_t>(player.timedEvent * 100.0f);
     case StatOtherIndex::MaxTimedEvent: return static_cast<int32_t>(player.maxTimedEvent * 100.0f);
-    default: return 0;
+    default: return view.GetPlayerComputedValue(index);
     }
 }
 

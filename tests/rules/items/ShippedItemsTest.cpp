@@ -84,4 +84,23 @@ TEST(ItemLint, ReportsPlantedFaults)
                 problems.end());
 }
 
+TEST(ItemLint, AWeaponWithoutAPaceIsReportedAndOneWithItOrAShieldIsNot)
+{
+    TempFolder folder;
+    WritePlantedGame(folder, "GameSystem\n{\n Type Info\n GameName x\n Version 1\n}\n"
+                             "Pike\n{\n Type Item\n Name x\n ItemType HandBoth\n}\n"
+                             "Bow\n{\n Type Item\n Name x\n ItemType Ranged\n Speed -1\n}\n"
+                             "Dirk\n{\n Type Item\n Name x\n ItemType HandEither\n Speed 0.8\n}\n"
+                             "Buckler\n{\n Type Item\n Name x\n ItemType HandSecondary\n}\n");
+    std::vector<std::string> problems = LintGameFolder(folder.Path().string());
+    auto reported = [&](const std::string& name) {
+        return std::find(problems.begin(), problems.end(),
+                         name + ": a weapon's Speed (seconds between blows) is not above 0") != problems.end();
+    };
+    EXPECT_TRUE(reported("Pike"));
+    EXPECT_TRUE(reported("Bow"));
+    EXPECT_FALSE(reported("Dirk"));
+    EXPECT_FALSE(reported("Buckler"));
+}
+
 } // namespace
