@@ -13,8 +13,11 @@
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
 #include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
 #include "resources/ResourceManager.h"
 #include "world/World.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -81,6 +84,15 @@ void ClientMusic::RegisterCommands()
     ClientCommandTable::Attach(*gClientApp, "stopNpcChatSound", [](const std::vector<std::string>&) {
         if (gGameClient)
             gGameClient->GetMusic().StopNpcChatSound();
+    });
+    ClientCommandTable::Attach(*gClientApp, "playStoryVoice", [](const std::vector<std::string>& args) {
+        if (gGameClient && !args.empty())
+            gGameClient->GetMusic().PlayStoryVoice(args[0], args.size() > 1 && std::atoi(args[1].c_str()) != 0);
+    });
+    // The menus' story voice, spoken before a game for no entity.
+    ClientCommandTable::Attach(*gClientApp, "stopStoryVoice", [](const std::vector<std::string>&) {
+        if (gGameClient)
+            gGameClient->GetMusic().StopStoryVoice(-1);
     });
 }
 
@@ -219,6 +231,33 @@ void ClientMusic::PlayNpcChatVoice(const std::string& text)
     gSoundSystem->PlayOwnedSound(voice, ClientMusicSoundPos(speaker->position), speaker->entityNumber,
                                  kSoundSlotDialog, false, 0.0f, 0.0f);
     npcChatSound = voice;
+}
+
+void ClientMusic::PlayStoryVoice(const std::string& userVar, bool force)
+{
+    LocalPlayerLink* link = ClientMusicLink();
+    int32_t owner = link ? link->GetEntityNumber() : -1;
+    StopStoryVoice(owner);
+    if (!force && gUserVarSystem && gUserVarSystem->GetBoolByName("s_muteVoice"))
+        return;
+    const DatabaseEntry* record =
+        gDatabase && gUserVarSystem ? gDatabase->FindEntryByName(gUserVarSystem->GetStringByName(userVar)) : nullptr;
+    std::string voiceFile = record ? record->GetString("VoiceFile") : std::string();
+    if (voiceFile.empty() || !gResourceManager || !ClientMusicSoundOn())
+        return;
+    // The channel holds the sound while it plays; this handle lets go at the end.
+    ResourceHandle voice;
+    gResourceManager->Load(voiceFile, voice);
+    if (voice.IsValid())
+        gSoundSystem->PlayOwnedSound(voice, SoundPos{}, owner, kSoundSlotDialog, false, 0.0f, 0.0f);
+}
+
+void ClientMusic::StopStoryVoice(int32_t owner)
+{
+    if (!ClientMusicSoundOn())
+        return;
+    if (SoundInstance* channel = gSoundSystem->FindOwnerChannel(owner, kSoundSlotDialog))
+        channel->Stop();
 }
 
 void ClientMusic::StopNpcChatSound()

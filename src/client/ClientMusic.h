@@ -53,6 +53,12 @@ public:
     // The recorded line of an NPC chat text ("... $$Key$$ ..."), at the NPC the player talks to.
     void PlayNpcChatVoice(const std::string& text);
     void StopNpcChatSound();
+    // The "VoiceFile" of the record the user var names, spoken for the local player (owner -1
+    // before a game) in the dialog slot after the voice already speaking for it is stopped;
+    // "s_muteVoice" keeps it silent unless forced.
+    void PlayStoryVoice(const std::string& userVar, bool force);
+    // The story voice of that owner stopped.
+    void StopStoryVoice(int32_t owner);
 
     // Plays the named sound once at the local player's entity; nothing for an empty name.
     void PlayNamedSound(const std::string& name) const;

@@ -146,6 +146,15 @@ std::string ClientUiGameView::GetProfileName() const
     return gGameClient ? gGameClient->GetProfiles().GetUserName() : std::string();
 }
 
+std::string ClientUiGameView::GetUnlockReport() const
+{
+    const UserProfile* profile = gGameClient ? gGameClient->GetProfiles().GetCurrent() : nullptr;
+    std::string report;
+    if (profile)
+        UnlockClient::BuildUnlockReport(report, *profile);
+    return report;
+}
+
 int32_t ClientUiGameView::GetTargetEntityNumber(bool allowSelected) const
 {
     const auto* player = dynamic_cast<const PlayerClient*>(gClientApp ? gClientApp->GetLink() : nullptr);

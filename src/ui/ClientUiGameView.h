@@ -29,6 +29,7 @@ public:
     int32_t GetGlobalStatBest(int32_t statType, int32_t index) const override;
     std::string GetGlobalStatHolder(int32_t statType, int32_t index) const override;
     std::string GetProfileName() const override;
+    std::string GetUnlockReport() const override;
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
     std::string GetDiplomacyResponse() const override;
     std::string GetPlayerTitle(bool withName) const override;

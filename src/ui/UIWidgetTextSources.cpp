@@ -170,6 +170,8 @@ std::string UIWidget::BuildProfileText(int32_t type) const
         return counts ? "0" : std::string();
     if (type == 70)
         return view.GetProfileName();
+    if (type == 93)
+        return view.GetUnlockReport();
     // The profile's adventure records are not mirrored on the client yet: their counts are 0.
     return counts ? "0" : std::string();
 }

@@ -237,6 +237,8 @@ public:
     virtual int32_t GetProfileValue(int32_t /*index*/) const { return 0; }
     virtual bool HasUnlock(std::string_view /*name*/) const { return false; }
     virtual std::vector<std::string> GetNewUnlocks() const { return {}; }
+    // The report of the unlocks the profile earned in this run, one line each.
+    virtual std::string GetUnlockReport() const { return {}; }
     // 0 none, 1 bronze, 2 silver, 3 gold.
     virtual int32_t GetTrophyBand(std::string_view /*adventure*/) const { return 0; }
     virtual bool ClassWonAdventure(std::string_view /*adventure*/, std::string_view /*className*/) const

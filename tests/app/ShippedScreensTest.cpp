@@ -309,7 +309,7 @@ TEST_F(ShippedScreens, TheCharacterSheetShowsTheDamageRateAndWhatTheCharacterWea
     EXPECT_EQ(wornWorth->FormatConvertedValue(), FormatMoney(worn));
     EXPECT_EQ(carriedWorth->FormatConvertedValue(), FormatMoney(player->GetCarriedValue()));
     TargaImage sheet = Screenshot();
-    EXPECT_GT(LitPixels(sheet, 40, 380, 266, 440), 150) << "the three new rows are drawn inside the sheet";
+    EXPECT_GT(LitPixels(sheet, 40, 422, 266, 476), 150) << "the three new rows are drawn inside the sheet";
     KeepScreen("character-worth");
 }
 
