@@ -42,7 +42,6 @@ struct ClientAppHooks {
     std::function<bool(int32_t key, bool down)> editorKey;
     std::function<bool(int32_t button, bool down, int32_t x, int32_t y)> editorClick;
     std::function<bool()> editorOpen;
-    std::function<void(const std::string& address)> openWebLink;
     // The explored map: saved after the character, loaded when it is resumed, forgotten by the
     // mini-map on a new world.
     std::function<void(const std::string& name)> saveExplored;

@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
+#include "client/MailLinks.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "core/CommandSystem.h"
@@ -56,8 +57,7 @@ void ClientInputZoomBy(float step, bool up)
 
 void ClientInputOpenWebLink(const std::string& address)
 {
-    if (gClientApp && gClientApp->GetHooks().openWebLink)
-        gClientApp->GetHooks().openWebLink(address);
+    MailLinks::OpenWebLink(address);
 }
 
 PlayerClient* ClientInputFakePlayer()

@@ -18,6 +18,9 @@
 #include <limits.h>
 #include <pthread.h>
 #include <sched.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
@@ -305,6 +308,50 @@ bool PosixPlatformSystem::ClipboardGet(std::string& appendTo)
     if (clipboardHasText)
         appendTo += clipboardText;
     return true;
+}
+
+int32_t PosixPlatformSystem::OpenLink(const std::string& text)
+{
+    bool mail = text.rfind("mailto:", 0) == 0;
+    if (!mail && text.rfind("http://", 0) != 0 && text.rfind("https://", 0) != 0) {
+        DebugSystem::Print(kPrintWarning, "Refused to open %s\n", text.c_str());
+        return kLinkRefused;
+    }
+    if (mail && text.size() > kMaxMailLink)
+        return kLinkTooLong;
+    ReapOpeners();
+    int error = GetLinkLauncher() ? GetLinkLauncher()({"xdg-open", text}) : SpawnOpener(text);
+    if (error == 0)
+        return kLinkOpened;
+    if (error == ENOENT)
+        DebugSystem::Print(kPrintWarning, "Can't open %s: xdg-open is not installed\n", text.c_str());
+    else
+        DebugSystem::Print(kPrintWarning, "Can't open %s: %s\n", text.c_str(), std::strerror(error));
+    return kLinkRefused;
+}
+
+int PosixPlatformSystem::SpawnOpener(const std::string& text)
+{
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0)
+        return EAGAIN;
+    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+    // The address is one argument of its own: nothing in it reaches a shell.
+    std::string program = "xdg-open";
+    std::string address = text;
+    char* argv[] = {program.data(), address.data(), nullptr};
+    pid_t child = 0;
+    int error = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error == 0)
+        openers.push_back(child);
+    return error;
+}
+
+void PosixPlatformSystem::ReapOpeners()
+{
+    std::erase_if(openers, [](pid_t child) { return waitpid(child, nullptr, WNOHANG) != 0; });
 }
 
 bool PosixPlatformSystem::IsBigEndian() const

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <sys/types.h>
+#include <vector>
 
 class PosixPlatformSystem : public PlatformSystem {
 public:
@@ -70,6 +72,9 @@ public:
 
     bool ClipboardPut(const std::string& text, bool asHtml) override;
     bool ClipboardGet(std::string& appendTo) override;
+    // Through the installed launcher when there is one, else "xdg-open" started by posix_spawnp
+    // with its streams on /dev/null; started programs are reaped later without waiting.
+    int32_t OpenLink(const std::string& text) override;
 
     bool IsBigEndian() const override;
     uint16_t ToLittle16(uint16_t value) const override;
@@ -88,6 +93,11 @@ public:
 
 private:
     static void RunHastyExitHook();
+    // "xdg-open" started on the address; 0 or the error number of the start.
+    int SpawnOpener(const std::string& text);
+    // Every opener that has ended since, reaped; none is waited for.
+    void ReapOpeners();
+
     static std::string RegistryFilePath(const std::string& userFolder);
 
     TextRegistry registry;
@@ -97,4 +107,5 @@ private:
     // A clipboard inside the process: the desktop's is not used.
     std::string clipboardText;
     bool clipboardHasText = false;
+    std::vector<pid_t> openers;
 };

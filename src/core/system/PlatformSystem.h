@@ -4,7 +4,9 @@
 #include "core/BaseClass.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 class CriticalSection;
 
@@ -22,9 +24,26 @@ constexpr int32_t kRegistryInvalidData = 13;
 constexpr int32_t kRegistryWriteFault = 29;
 constexpr int32_t kRegistryMoreData = 234;
 
+// Answers of OpenLink.
+constexpr int32_t kLinkOpened = 0;
+constexpr int32_t kLinkRefused = 2;
+// A "mailto:" too long to hand over: the caller takes the clipboard road instead.
+constexpr int32_t kLinkTooLong = 5;
+
 class PlatformSystem : public BaseClass {
 public:
     using ThreadEntry = void (*)(void* argument);
+    // Starts the program of argv[0] with the rest as its arguments, no shell between; answers
+    // 0 when it started, else the error number. Tests install one that records and starts nothing.
+    using LinkLauncher = std::function<int(const std::vector<std::string>& argv)>;
+
+    // Hands an "http://", "https://" or "mailto:" address to the user's own browser or mail
+    // program: kLinkOpened, kLinkTooLong for a "mailto:" past kMaxMailLink bytes, else
+    // kLinkRefused (another scheme, or no program to open it, each logged).
+    virtual int32_t OpenLink(const std::string& text) = 0;
+    static constexpr size_t kMaxMailLink = 2000;
+    static void SetLinkLauncher(LinkLauncher launcher) { linkLauncher = std::move(launcher); }
+    static const LinkLauncher& GetLinkLauncher() { return linkLauncher; }
 
     // 0 milliseconds yields the processor.
     virtual void Sleep(uint32_t milliseconds) = 0;
@@ -76,6 +95,9 @@ public:
     // Answer the user interface's "IsWindows" and "IsMac" conditions.
     virtual bool IsWindows() const = 0;
     virtual bool IsMac() const = 0;
+
+private:
+    static inline LinkLauncher linkLauncher;
 };
 
 extern PlatformSystem* gPlatformSystem;
