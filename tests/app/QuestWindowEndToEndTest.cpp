@@ -5,6 +5,7 @@
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "client/ScreenConversion.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -23,6 +24,7 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "ui/UISystem.h"
+#include "ui/UIWidget.h"
 
 #include <algorithm>
 #include <array>
