@@ -224,12 +224,8 @@ void EntityClient::LoadCommon()
         noAnimation = true;
     turnSpeed = keys.GetFloat("TurnSpeed", 0.0f);
     // A creature's switched-off surfaces are its type's, as the host's set-up takes them.
-    if (GetActorRecord()) {
-        std::vector<int32_t> hidden;
-        monsterType->CollectHiddenSurfaces(hidden);
-        for (int32_t surface : hidden)
-            SetSurfaceShown(surface, false);
-    }
+    if (GetActorRecord())
+        HideTypeSurfaces(*monsterType);
 }
 
 void EntityClient::SetClassIndex(int32_t index)

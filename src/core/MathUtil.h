@@ -19,11 +19,11 @@ float PowInt(float base, int32_t exponent);
 
 // The angle brought into [0, 360).
 float WrapDegrees(float angle);
-// Moves angle toward target by at most maxStep degrees, the shorter way round, stopping exactly
-// on the target; the result lies in [0, 360).
 // Where v lies from a to b: 0 at or below a (and for an empty or reversed range), 1 at or
 // above b, the fraction between.
 float InterpolationFactor(float a, float b, float v);
+// Moves angle toward target by at most maxStep degrees, the shorter way round, stopping exactly
+// on the target; the result lies in [0, 360).
 float ApproachAngle(float angle, float target, float maxStep);
 
 // The eight directions, 0 North (0, 1) clockwise to 7 NorthWest, stand for angles counted

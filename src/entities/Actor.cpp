@@ -251,14 +251,6 @@ void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool lo
         AssignBehaviors(gGameServices->GetBehaviorStacks(), type->archetype, *this);
 }
 
-void Actor::HideTypeSurfaces(const MonsterType& type)
-{
-    std::vector<int32_t> hidden;
-    type.CollectHiddenSurfaces(hidden);
-    for (int32_t surface : hidden)
-        SetSurfaceShown(surface, false);
-}
-
 void Actor::ApplyEnhancements(const std::vector<std::string>& names)
 {
     for (const std::string& name : names) {

@@ -307,7 +307,6 @@ private:
     int32_t MaxDamageRule() const;
     int32_t ClassValueAtLevel(const ClassLevelValue& value) const;
     // The type's and its record's hidden surfaces switched off on the model.
-    void HideTypeSurfaces(const MonsterType& type);
     void ApplyEnhancements(const std::vector<std::string>& names);
     void LearnSkills(const std::vector<std::string>& names);
     void ApplyLight();

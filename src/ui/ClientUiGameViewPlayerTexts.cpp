@@ -14,9 +14,6 @@
 
 namespace {
 
-// The quest window's six slots.
-constexpr int32_t kPlayerTextsQuestSlots = 6;
-
 const EntityClient* PlayerTextsEntity(int32_t number)
 {
     return gGameClient ? gGameClient->GetEntity(number) : nullptr;
@@ -61,7 +58,7 @@ bool ClientUiGameView::IsQuestTargetHere() const
     int32_t level = PlayerTextsLevel();
     if (!player || level < 0)
         return false;
-    for (int32_t slot = 0; slot < kPlayerTextsQuestSlots; ++slot) {
+    for (int32_t slot = 0; slot < PlayerClient::kQuestSlots; ++slot) {
         QuestClient* quest = player->GetQuestSlot(slot);
         if (quest && quest->IsTargetLevel(level))
             return true;

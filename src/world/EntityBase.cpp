@@ -11,6 +11,7 @@
 #include "resources/models/ModelResource.h"
 #include "resources/models/SkeletonResource.h"
 #include "rules/GameData.h"
+#include "rules/monsters/MonsterType.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,6 +84,14 @@ void EntityBase::LoadModels(std::string_view name)
     SetModel(resolved);
     if (&built == &path)
         modelName = path;
+}
+
+void EntityBase::HideTypeSurfaces(const MonsterType& type)
+{
+    std::vector<int32_t> hidden;
+    type.CollectHiddenSurfaces(hidden);
+    for (int32_t surface : hidden)
+        SetSurfaceShown(surface, false);
 }
 
 void EntityBase::SetModel(const ResourceHandle& handle)

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+class MonsterType;
+
 class Animation;
 class IntArray;
 class ModelResource;
@@ -99,6 +101,8 @@ public:
     // Switches one surface of the model on or off. An index outside the model's surfaces (below
     // kMaxSwitchedSurfaces while the model is still loading) switches nothing; false then.
     bool SetSurfaceShown(int32_t surface, bool shown);
+    // Switches off the surfaces a creature's monster type and actor record list.
+    void HideTypeSurfaces(const MonsterType& type);
     bool IsSurfaceShown(int32_t surface) const;
     // What the drawing skips: one entry per surface up to the last one switched; null while none is.
     const std::vector<bool>* GetShownSurfaces() const { return shownSurfaces.empty() ? nullptr : &shownSurfaces; }

@@ -54,12 +54,7 @@ int32_t QuestSetUpBlockAt(const WorldPos& position)
 // The crystals a covenant holds, or its influence over all four counters.
 int64_t QuestSetUpHoldings(const Covenant& covenant, bool influence)
 {
-    if (!influence)
-        return covenant.statistics.Get(CovenantStat::Money);
-    int64_t total = 0;
-    for (int32_t stat = CovenantStat::InfluenceAdventure; stat <= CovenantStat::InfluenceTransferred; ++stat)
-        total += covenant.statistics.Get(stat);
-    return total;
+    return influence ? covenant.GetTotalInfluence() : covenant.statistics.Get(CovenantStat::Money);
 }
 
 // The average holdings of the covenants still standing; 0 without any.
