@@ -11,6 +11,7 @@
 #include "world/AreaResource.h"
 #include "world/LevelCells.h"
 #include "world/LevelData.h"
+#include "world/LevelGenerator.h"
 
 #include <algorithm>
 
@@ -117,15 +118,11 @@ Level* LevelEditor::CellLevel()
         return nullptr;
     if (!blockLevel.data) {
         auto data = std::make_unique<LevelData>(LevelGeometry::Current());
-        const LevelGeometry& g = data->geometry;
         data->generated = true;
         data->announced = true;
         data->active = false;
         data->boundArea = area;
-        data->blockGrid.assign(static_cast<size_t>(g.BlockCount()), -1);
-        data->visited.assign(static_cast<size_t>(g.BlockCount()), false);
-        data->tileOccupants.assign(static_cast<size_t>(g.TileCount()), -1);
-        data->objectInstances.assign(static_cast<size_t>(g.TileCount()), {});
+        LevelGenerator::ResetGrid(*data);
         data->blockGrid[0] = currentBlock;
         data->visited[0] = true;
         blockLevel.data = std::move(data);

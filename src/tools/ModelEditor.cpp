@@ -1,6 +1,7 @@
-// ModelEditor -- the model viewer's registration, commands and user vars, its animation clock, and the tags moved, turned, added, deleted and saved.
+// ModelEditor -- the model viewer's registration, commands and user vars, the two client entities that show the model and its attachment, and the tags moved, turned, added, deleted and saved.
 #include "tools/ModelEditor.h"
 
+#include "client/EntityClient.h"
 #include "core/CommandSystem.h"
 #include "core/Quaternion.h"
 #include "core/StringUtil.h"
@@ -13,6 +14,7 @@
 #include "resources/shaders/ShaderLookup.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIDropDownBox.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,6 +65,14 @@ void ModelEditor::Register()
                                      [this](std::vector<ListEntry>& rows) { GetBoneNames(rows); });
     if (gResourceManager)
         LoadTextureByName("Textures/Editor/EditorHighlight.tga", marker, TextureUsage::AlphaBlended);
+    shownEntity = std::make_unique<EntityClient>();
+    attachedEntity = std::make_unique<EntityClient>();
+    for (EntityClient* entity : {shownEntity.get(), attachedEntity.get()}) {
+        entity->position = WorldPos{viewPoint.level, viewPoint.x, viewPoint.y, false};
+        entity->SetModelRotation(orientation);
+        // Stopped until "ModelEditorPlay": the frame stays where the commands step it.
+        entity->frozen = entity == shownEntity.get();
+    }
 }
 
 void ModelEditor::RegisterVars()
@@ -166,81 +176,66 @@ void ModelEditor::Open(bool run)
 
 void ModelEditor::Update(float seconds)
 {
-    if (!active)
+    if (!active || !shownEntity)
         return;
     TakeModelVars();
-    RunAnimation(seconds);
-    RunAttachment(seconds);
+    TakeAttachmentVar();
+    shownEntity->Update(seconds);
+    attachedEntity->Update(seconds);
     PublishFrame();
     TakeTagVars();
 }
 
+void ModelEditor::ShowModel(EntityClient& entity, const std::string& name, ResourceHandle& handle)
+{
+    handle.Reset();
+    // An empty name takes the model away: loading no name would leave the old one standing.
+    if (name.empty() || !gResourceManager) {
+        entity.SetModel(ResourceHandle());
+        entity.modelName.clear();
+        return;
+    }
+    gResourceManager->Load(name, handle);
+    // Waited for here, so that the entity finds the model loaded when its animation is chosen.
+    gResourceManager->Get(handle);
+    entity.LoadModels(name);
+}
+
 void ModelEditor::TakeModelVars()
 {
-    if (modelVar.GetString() != modelName) {
-        modelName = modelVar.GetString();
-        model.Reset();
-        if (!modelName.empty() && gResourceManager)
-            gResourceManager->Load(modelName, model);
-        animation = 0;
-        time = 0.0f;
-        SelectAnimation();
-        ComputeTagRange();
-        PublishTag();
-    }
-    if (attachmentVar.GetString() != attachmentName) {
-        attachmentName = attachmentVar.GetString();
-        attachment.Reset();
-        if (!attachmentName.empty() && gResourceManager)
-            gResourceManager->Load(attachmentName, attachment);
-        PlayAttachmentIdle();
-    }
+    if (modelVar.GetString() == modelName)
+        return;
+    modelName = modelVar.GetString();
+    ShowModel(*shownEntity, modelName, model);
+    animation = 0;
+    SelectAnimation();
+    PublishFrame();
+    RefreshBoneNames();
+    ComputeTagRange();
+    PublishTag();
 }
 
 // The attached model stands as it would in the game: playing its idle animation, looped.
-void ModelEditor::PlayAttachmentIdle()
+void ModelEditor::TakeAttachmentVar()
 {
-    attachmentAnimation = -1;
-    attachmentTime = 0.0f;
-    attachmentFrames = 0;
-    attachmentRate = 0.0f;
-    const ModelResource* hung = attachment.IsValid() && gResourceManager
-                                    ? dynamic_cast<const ModelResource*>(gResourceManager->Get(attachment))
-                                    : nullptr;
-    int32_t idle = hung ? hung->PickAnimation("idle") : -1;
-    const Animation* entry = hung ? hung->GetAnimation(idle) : nullptr;
-    if (!entry)
+    if (attachmentVar.GetString() == attachmentName)
         return;
-    attachmentAnimation = idle;
-    attachmentFrames = entry->GetFrameCount();
-    attachmentRate = entry->frameRate;
+    attachmentName = attachmentVar.GetString();
+    ShowModel(*attachedEntity, attachmentName, attachment);
+    attachedEntity->PlayAnimation("idle", AnimationPriority::kIdle, AnimationMode::Loop, false);
 }
 
-void ModelEditor::RunAttachment(float seconds)
+// Found by name each time: "reloadMenus" makes the box anew.
+void ModelEditor::RefreshBoneNames() const
 {
-    if (attachmentFrames <= 0)
-        return;
-    attachmentTime = std::fmod(attachmentTime + seconds * attachmentRate, static_cast<float>(attachmentFrames));
-}
-
-void ModelEditor::RunAnimation(float seconds)
-{
-    if (!playing || frameCount <= 0)
-        return;
-    time += seconds * frameRate;
-    if (time < static_cast<float>(frameCount))
-        return;
-    if (playOnce) {
-        time = static_cast<float>(frameCount - 1);
-        playing = false;
-    } else {
-        time = std::fmod(time, static_cast<float>(frameCount));
-    }
+    UIWidget* widget = gUISystem ? gUISystem->FindWidgetByPath("ModelEditor::BoneNameDropDownBox") : nullptr;
+    if (auto* box = dynamic_cast<UIDropDownBox*>(widget))
+        box->RefreshContents();
 }
 
 void ModelEditor::PublishFrame()
 {
-    frameVar.SetString(StringFormat("%d", static_cast<int32_t>(time)));
+    frameVar.SetString(StringFormat("%d", static_cast<int32_t>(GetTime())));
 }
 
 // ---- The view ----------------------------------------------------------------------------------
@@ -259,12 +254,16 @@ void ModelEditor::Turn(float degrees)
 {
     HeadingPitch angles = DirectionToAngles({orientation.m[0][0], orientation.m[0][1], orientation.m[0][2]});
     orientation = MatrixFromEulerDegrees(angles.heading + degrees, angles.pitch, 0.0f);
+    if (shownEntity)
+        shownEntity->SetModelRotation(orientation);
 }
 
 // A negative scale is kept: it mirrors the attachment, which a modder may want to see.
 void ModelEditor::ScaleAttachment(float step)
 {
     attachmentScale += step;
+    if (attachedEntity)
+        attachedEntity->scale = attachmentScale;
     attachmentScaleVar.SetString(StringFormat("%.2f", static_cast<double>(attachmentScale)));
 }
 
@@ -296,48 +295,65 @@ void ModelEditor::StepAnimation(int32_t step)
     SelectAnimation();
 }
 
+void ModelEditor::StartAnimation(bool once)
+{
+    if (shownEntity)
+        shownEntity->SetAnimationIndex(animation, AnimationPriority::kAlwaysWins,
+                                 once ? AnimationMode::Hold : AnimationMode::Loop, true, false);
+}
+
 void ModelEditor::SelectAnimation()
 {
     frameCount = 0;
-    time = 0.0f;
-    const ModelResource* shown = GetModel();
-    const Animation* entry = shown ? shown->GetAnimation(animation) : nullptr;
+    const ModelResource* loaded = GetModel();
+    const Animation* entry = loaded ? loaded->GetAnimation(animation) : nullptr;
     animationVar.SetString(entry ? entry->name : "");
     if (!entry)
         return;
     frameCount = entry->GetFrameCount();
     frameRate = entry->frameRate;
+    StartAnimation(false);
 }
 
 void ModelEditor::Play()
 {
     playing = true;
-    playOnce = false;
+    if (shownEntity)
+        shownEntity->frozen = false;
+    // A play-once animation holds its last frame: looping starts it over.
+    if (playOnce) {
+        playOnce = false;
+        StartAnimation(false);
+    }
 }
 
 void ModelEditor::PlayOnce()
 {
     playing = true;
     playOnce = true;
-    time = 0.0f;
+    if (shownEntity)
+        shownEntity->frozen = false;
+    StartAnimation(true);
 }
 
 void ModelEditor::Stop()
 {
     playing = false;
+    if (shownEntity)
+        shownEntity->frozen = true;
 }
 
 // An animation without frames has no frame to step to.
 void ModelEditor::StepFrame(int32_t step)
 {
-    if (frameCount <= 0)
+    if (frameCount <= 0 || !shownEntity)
         return;
-    int32_t frame = static_cast<int32_t>(std::floor(time)) + step;
+    int32_t frame = static_cast<int32_t>(std::floor(shownEntity->frame)) + step;
     if (frame < 0)
         frame = frameCount - 1;
     else if (frame >= frameCount)
         frame = 0;
-    time = static_cast<float>(frame);
+    shownEntity->frame = static_cast<float>(frame);
     PublishFrame();
 }
 
@@ -422,22 +438,15 @@ bool ModelEditor::SaveTags()
     return shown && shown->SaveTags();
 }
 
-// The bone's place and turn at the shown frame, with the model's own turn applied.
+// The bone's place and turn in the shown entity's pose, relative to its feet.
 bool ModelEditor::GetBonePlace(int32_t bone, Vector3& offset, Matrix3& matrix) const
 {
-    const ModelResource* shown = GetModel();
-    if (!shown)
+    if (!GetModel() || !shownEntity)
         return false;
-    TagPoseQuery query;
-    query.animation = animation;
-    query.time = time;
-    query.attachPoint = bone;
-    query.entityMatrix = orientation;
-    TagTransform place;
-    if (!shown->ComputeTagTransform(query, place))
-        return false;
-    offset = place.offset;
-    matrix = place.matrix;
+    WorldPos3 where;
+    shownEntity->SetModelTransform(bone, where, matrix);
+    // Level -1 lies outside every level: plain differences, nothing carried across an edge.
+    offset = {where.x - shownEntity->position.x, where.y - shownEntity->position.y, where.z};
     return true;
 }
 
@@ -500,13 +509,28 @@ ModelResource* ModelEditor::GetModel() const
     return dynamic_cast<ModelResource*>(gResourceManager->Get(model));
 }
 
+int32_t ModelEditor::GetAttachmentAnimation() const
+{
+    return attachedEntity ? attachedEntity->anim : -1;
+}
+
+float ModelEditor::GetAttachmentTime() const
+{
+    return attachedEntity ? attachedEntity->frame : 0.0f;
+}
+
+float ModelEditor::GetTime() const
+{
+    return shownEntity ? shownEntity->frame : 0.0f;
+}
+
 void ModelEditor::ShutDown()
 {
     active = false;
+    shownEntity.reset();
+    attachedEntity.reset();
     model.Reset();
     attachment.Reset();
-    attachmentAnimation = -1;
-    attachmentFrames = 0;
     marker.Reset();
     modelName.clear();
     attachmentName.clear();

@@ -7,14 +7,18 @@
 #include "world/WorldPos3.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class EntityClient;
 class ModelResource;
 struct ListEntry;
 
 // Main thread. One per process, behind gModelEditor; driven by its commands and user vars, its
-// menu binds them to buttons and lists.
+// menu binds them to buttons and lists. The model and its attachment are two client entities
+// of the editor's own, standing at level -1 outside every level: the client's entity update
+// runs their animations and the client's entity drawing draws them.
 class ModelEditor {
 public:
     static constexpr float kZoomStep = 0.05f;
@@ -36,7 +40,8 @@ public:
     ModelEditor(const ModelEditor&) = delete;
     ModelEditor& operator=(const ModelEditor&) = delete;
 
-    // The 8 user vars, the 36 commands and "ModelEditorGetBoneNames"; the view point placed.
+    // The 8 user vars, the 36 commands and "ModelEditorGetBoneNames"; the view point placed and
+    // the two entities made there.
     void Register();
     void ShutDown();
 
@@ -75,10 +80,14 @@ public:
     float GetAttachmentScale() const { return attachmentScale; }
     int32_t GetAnimation() const { return animation; }
     int32_t GetFrameCount() const { return frameCount; }
-    // The attachment's idle animation (-1 without one) and its time in frames.
-    int32_t GetAttachmentAnimation() const { return attachmentAnimation; }
-    float GetAttachmentTime() const { return attachmentTime; }
-    float GetTime() const { return time; }
+    // The attachment's animation (-1 without one) and its time in frames.
+    int32_t GetAttachmentAnimation() const;
+    float GetAttachmentTime() const;
+    // The shown entity's animation time in frames.
+    float GetTime() const;
+    // Null before registration and after shut-down.
+    EntityClient* GetShownEntity() const { return shownEntity.get(); }
+    EntityClient* GetAttachedEntity() const { return attachedEntity.get(); }
     bool IsPlaying() const { return playing; }
     int32_t GetCurrentTag() const { return currentTag; }
     int32_t GetFirstTag() const { return firstTag; }
@@ -94,14 +103,17 @@ private:
     void RegisterTagCommands();
     void GetBoneNames(std::vector<ListEntry>& rows) const;
     void TakeModelVars();
+    void TakeAttachmentVar();
+    // The entity shows the model of the name (none for an empty name); the handle holds it too.
+    static void ShowModel(EntityClient& entity, const std::string& name, ResourceHandle& handle);
+    void RefreshBoneNames() const;
+    // The current animation started again from its first frame, looped or held at its end.
+    void StartAnimation(bool once);
     void SelectAnimation();
     void ComputeTagRange();
     void PublishFrame();
     void PublishTag();
     void TakeTagVars();
-    void RunAnimation(float seconds);
-    void PlayAttachmentIdle();
-    void RunAttachment(float seconds);
     bool GetBonePlace(int32_t bone, Vector3& offset, Matrix3& matrix) const;
     void ShowWidget(const char* path, bool on) const;
 
@@ -114,16 +126,12 @@ private:
     ResourceHandle attachment;
     ResourceHandle marker;
     float attachmentScale = 1.0f;
-    int32_t attachmentAnimation = -1;
-    int32_t attachmentFrames = 0;
-    float attachmentRate = 0.0f;
-    float attachmentTime = 0.0f;
     float zoom = 1.0f;
     int32_t animation = 0;
     int32_t frameCount = 0;
     float frameRate = 0.0f;
-    // In frames; the fraction lies between two frames.
-    float time = 0.0f;
+    std::unique_ptr<EntityClient> shownEntity;
+    std::unique_ptr<EntityClient> attachedEntity;
     bool playing = false;
     bool playOnce = false;
     int32_t currentTag = -1;

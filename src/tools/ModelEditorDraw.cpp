@@ -1,11 +1,16 @@
-// ModelEditorDraw -- the model viewer's picture: a cleared screen, the model lit from beside it, the current tag's marker and the attachment hung on it.
+// ModelEditorDraw -- the model viewer's picture: a cleared screen, the model's entity lit from beside it, the current tag's marker and the attached entity hung on it, and the effects their animations started.
 #include "tools/ModelEditor.h"
 
+#include "client/EntityClient.h"
+#include "client/EntityScene.h"
 #include "core/ColorSystem.h"
 #include "render/LightingSystem.h"
 #include "render/Renderer.h"
 #include "render/WorldView.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/effects/EffectSystem.h"
+#include "ui/UISystem.h"
+#include "ui/UiGameView.h"
 
 namespace {
 
@@ -13,11 +18,24 @@ namespace {
 constexpr uint32_t kModelEditorClearMask = 0x4500;
 constexpr float kModelEditorTagMarkerSize = 0.5f;
 
+// The viewer's stage: the entities go to the world view lit as white. The one light beside the
+// model lies at the edge of its reach, and a model drawn by it alone comes out black.
+class ModelEditorScene : public WorldViewEntityScene {
+public:
+    using WorldViewEntityScene::WorldViewEntityScene;
+    void AddModel(const ModelSurfacesDesc& desc) override
+    {
+        ModelSurfacesDesc lit = desc;
+        lit.fullBright = true;
+        WorldViewEntityScene::AddModel(lit);
+    }
+};
+
 } // namespace
 
 void ModelEditor::Draw()
 {
-    if (!active || !gRenderer)
+    if (!active || !gRenderer || !shownEntity)
         return;
     WorldView& view = gRenderer->GetWorldView();
     WorldPos3 eye = viewPoint;
@@ -26,36 +44,32 @@ void ModelEditor::Draw()
     eye.z += WorldView::kNormalEyeOffset.z;
     view.SetProjection(eye, viewPoint, zoom);
     view.GetDevice().Clear(kModelEditorClearMask, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    view.BeginFrame();
     Color first;
     ColorSystem::GetColorByIndex(first.r, first.g, first.b, 0);
-    if (gLightingSystem)
-        gLightingSystem->AddLight(viewPoint.level, kLightX, kViewY, first, kLightRadius, 0);
-    ModelSurfacesDesc desc;
-    desc.model = model.GetValue();
-    desc.animation = animation;
-    desc.time = time;
-    desc.position = viewPoint;
-    desc.rotation = orientation;
-    desc.fullBright = true;
-    if (desc.model != -1)
-        view.AddModelSurfaces(desc);
-    Vector3 offset;
+    if (gLightingSystem) {
+        if (!(gUISystem && gUISystem->GetGameView().IsPaused()))
+            gLightingSystem->Reset();
+        gLightingSystem->AddLight(viewPoint.level, kLightX, kViewY, first, kLightRadius, LightingSystem::kPointLight);
+    }
+    ModelEditorScene scene(view);
+    EntityDrawFrame frame;
+    shownEntity->Draw(scene, frame);
+    WorldPos3 at;
     Matrix3 matrix;
-    if (GetTagPlace(offset, matrix)) {
-        WorldPos3 at = viewPoint.Add(offset);
+    if (currentTag >= 0 && GetModel()) {
+        shownEntity->SetModelTransform(currentTag, at, matrix);
         if (showTagsVar.GetInt() != 0)
-            view.AddGroundQuad(at, kModelEditorTagMarkerSize, first, 1.0f, marker.GetValue());
+            scene.AddGroundMark(at, kModelEditorTagMarkerSize, first, marker.GetValue());
         if (attachment.IsValid() && showAttachmentVar.GetInt() != 0) {
-            ModelSurfacesDesc hung;
-            hung.model = attachment.GetValue();
-            hung.animation = attachmentAnimation;
-            hung.time = attachmentTime;
-            hung.position = at;
-            hung.rotation = matrix;
-            hung.scale = attachmentScale;
-            hung.fullBright = true;
-            view.AddModelSurfaces(hung);
+            // An entity stands on the ground; its height above it is the one its drawing reads.
+            attachedEntity->position = WorldPos{at.level, at.x, at.y, false};
+            attachedEntity->projectileHeight = at.z;
+            attachedEntity->SetModelRotation(matrix);
+            attachedEntity->Draw(scene, frame);
         }
     }
+    if (gEffectSystem)
+        gEffectSystem->DrawAll(view.GetEffects());
     view.DrawSurfaces(gRenderer->GetWorldBatch());
 }

@@ -262,7 +262,11 @@ void GeneratorFillGrid(Level& level, LevelData& data, AreaResource& area)
     }
 }
 
-void GeneratorResetGrid(LevelData& data)
+} // namespace
+
+namespace LevelGenerator {
+
+void ResetGrid(LevelData& data)
 {
     const LevelGeometry& g = data.geometry;
     data.blockGrid.assign(static_cast<size_t>(g.BlockCount()), -1);
@@ -275,10 +279,6 @@ void GeneratorResetGrid(LevelData& data)
     std::fill(data.sightBits.begin(), data.sightBits.end(), false);
     std::fill(data.blockBuilt.begin(), data.blockBuilt.end(), false);
 }
-
-} // namespace
-
-namespace LevelGenerator {
 
 AreaResource* GetArea(const Level& level)
 {
@@ -393,7 +393,7 @@ void Generate(Level& level)
     level.generationWanted = false;
     data.generated = true;
     data.announced = false;
-    GeneratorResetGrid(data);
+    ResetGrid(data);
     if (gRandomSystem)
         gRandomSystem->SetState(RandomStream::BlockPlacement, level.seed);
     AreaResource* area = GetArea(level);

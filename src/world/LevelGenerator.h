@@ -33,6 +33,8 @@ void DropAllReferences(Level& level);
 void EnsureGenerated(Level& level);
 bool IsAreaLoaded(const Level& level);
 void Generate(Level& level);
+// Empties the grids the level's size gives: no block placed or visited, no tile or cell taken.
+void ResetGrid(LevelData& data);
 // The codes a block at (x, y) must meet, sides 0 to 3: a neighbour's edge, -1 for an empty
 // neighbour, -3 for a closed level border, -4 for the border's opening.
 std::array<int32_t, 4> Requirements(const Level& level, int32_t x, int32_t y);

@@ -87,6 +87,32 @@ TEST_F(EditorsGL, TheModelViewerRedrawsUnderItsCommands)
     EXPECT_GT(DifferingPixels(smaller, stepped), 5);
 }
 
+TEST_F(EditorsGL, TheModelViewerPlaysWithTheClientsFrameAndHangsTheAttachmentOnTheTag)
+{
+    Run("modelEditor 1");
+    SetVar("ModelEditorModel", "Models/warden.mdl");
+    app.RunFrame();
+    for (int i = 0; i < 8 && Var("modelEditorAnim") != "walk"; ++i)
+        Run("ModelEditorNextAnim");
+    ASSERT_EQ(Var("modelEditorAnim"), "walk");
+    TargaImage still = Screenshot();
+    Frames(4);
+    EXPECT_EQ(DifferingPixels(still, Screenshot()), 0) << "stopped, the frames pass it by";
+    Run("ModelEditorPlay");
+    Frames(4);
+    TargaImage walking = Screenshot();
+    EXPECT_NE(Var("modelEditorFrame"), "0");
+    EXPECT_GT(DifferingPixels(still, walking), 5) << "playing, the client's frames move it";
+    Run("ModelEditorStop");
+    SetVar("ModelEditorAttachmentModel", "Models/Items/sword.mdl");
+    TargaImage bare = Screenshot();
+    SetVar("ModelEditorShowAttachment", "1");
+    TargaImage armed = Screenshot();
+    EXPECT_GT(DifferingPixels(bare, armed), 5) << "the sword hangs on the current tag";
+    SetVar("ModelEditorShowAttachment", "0");
+    EXPECT_EQ(DifferingPixels(bare, Screenshot()), 0);
+}
+
 TEST_F(EditorsGL, TheTextureListShowsGroundTexturesInTheirOwnColours)
 {
     EnterWithNewBlock();

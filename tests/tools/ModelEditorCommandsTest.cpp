@@ -1,12 +1,14 @@
 // ModelEditorCommandsTest -- the model viewer in the shipped game: zoom, turn and attachment scale, animations and frames, the tag range, tags renamed, moved, turned, added, deleted and saved.
 #include "tools/AreaEditorFixture.h"
 
+#include "client/EntityClient.h"
 #include "resources/ResourceManager.h"
 #include "resources/models/Animation.h"
 #include "resources/models/ModelResource.h"
 #include "resources/models/SkeletonResource.h"
 #include "resources/models/TagsResource.h"
 #include "tools/ModelEditor.h"
+#include "ui/widgets/UIDropDownBox.h"
 
 #include <cmath>
 
@@ -236,6 +238,62 @@ TEST_F(ModelEditorCommands, SavedTagsReadBackAsTheyWereSet)
         EXPECT_EQ(reread.GetName(i), Shown().GetTagName(first + i));
         EXPECT_NEAR(read.offset.z, shown.offset.z, 1e-3f);
     }
+}
+
+TEST_F(ModelEditorCommands, TheModelIsAClientEntityThatTheClientsFrameRunsOnceOrLooped)
+{
+    ShowWarden();
+    EntityClient* body = Viewer().GetShownEntity();
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->GetLoadedModel(), &Shown()) << "the entity shows the viewer's model";
+    EXPECT_EQ(body->anim, Viewer().GetAnimation());
+    int32_t frames = Viewer().GetFrameCount();
+    float rate = Shown().GetAnimation(Viewer().GetAnimation())->frameRate;
+    ASSERT_GT(frames, 1);
+    ASSERT_GT(rate, 0.0f);
+    // Long enough to run the whole animation twice at 20 frames a second.
+    int32_t whole = static_cast<int32_t>(2.0f * 20.0f * static_cast<float>(frames) / rate) + 2;
+    Run("ModelEditorPlayOnce");
+    Frames(whole);
+    EXPECT_EQ(Var("modelEditorFrame"), std::to_string(frames - 1)) << "played once, it holds its last frame";
+    EXPECT_EQ(body->anim, Viewer().GetAnimation()) << "and does not fall back to another animation";
+    Run("ModelEditorPlay");
+    Frame();
+    EXPECT_LT(body->frame, static_cast<float>(frames - 1)) << "playing again starts it over";
+    float before = body->frame;
+    Frames(whole);
+    EXPECT_NE(body->frame, before);
+    EXPECT_LT(body->frame, static_cast<float>(frames)) << "and loops within its frames";
+    EXPECT_EQ(Var("modelEditorFrame"), std::to_string(static_cast<int32_t>(body->frame)));
+    // An empty name takes the model away rather than leaving the last one standing.
+    SetVar("ModelEditorModel", "");
+    app.RunFrame();
+    EXPECT_FALSE(body->model.IsValid());
+    EXPECT_EQ(Viewer().GetModel(), nullptr);
+    EXPECT_EQ(Var("ModelEditorTagName"), "");
+    EXPECT_EQ(Var("modelEditorAnim"), "");
+}
+
+TEST_F(ModelEditorCommands, TheBoneBoxListsTheBonesOfTheModelJustChosen)
+{
+    Run("modelEditor 1");
+    auto* box = dynamic_cast<UIDropDownBox*>(gUISystem->FindWidgetByPath("ModelEditor::BoneNameDropDownBox"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->choices.empty()) << "no model, no bones";
+    SetVar("ModelEditorModel", kWarden);
+    app.RunFrame();
+    ASSERT_NE(Viewer().GetModel(), nullptr);
+    int32_t bones = Shown().GetSkeleton()->GetBoneCount();
+    ASSERT_EQ(static_cast<int32_t>(box->choices.size()), bones);
+    for (int32_t bone = 0; bone < bones; ++bone)
+        EXPECT_EQ(box->choices[static_cast<size_t>(bone)].name, Shown().GetBoneName(bone));
+    EXPECT_FALSE(Var("ModelEditorBoneName").empty());
+    EXPECT_EQ(box->GetShownText(), Var("ModelEditorBoneName")) << "the box shows the current tag's bone";
+    SetVar("ModelEditorModel", kBoulder);
+    app.RunFrame();
+    ASSERT_NE(Viewer().GetModel(), nullptr);
+    const SkeletonResource* rock = Shown().GetSkeleton();
+    EXPECT_EQ(static_cast<int32_t>(box->choices.size()), rock ? rock->GetBoneCount() : 0);
 }
 
 } // namespace

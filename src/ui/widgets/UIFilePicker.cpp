@@ -46,14 +46,11 @@ void PickerSortNames(std::vector<std::string>& names)
                 names.end());
 }
 
-void PickerListFolders(const std::string& folder, std::vector<std::string>& out)
+void PickerAddEntries(std::vector<std::string>& names, bool folders, std::vector<UIFilePicker::Entry>& entries)
 {
-    std::vector<std::string> found;
-    for (FileLocation location : kPickerLocations) {
-        gFileSystem->ListFolders(folder, found, location);
-        out.insert(out.end(), found.begin(), found.end());
-    }
-    PickerSortNames(out);
+    PickerSortNames(names);
+    for (const std::string& name : names)
+        entries.push_back(UIFilePicker::Entry{name, name, folders});
 }
 constexpr float kPickerInputHeight = 20.0f;
 
@@ -265,17 +262,17 @@ void UIFilePicker::Refresh()
         std::string folder;
         if (GetBaseFolder(folder) && gFileSystem) {
             folder += currentPath;
-            std::vector<std::string> names;
-            PickerListFolders(folder, names);
-            for (const std::string& name : names)
-                entries.push_back(Entry{name, name, true});
-            names.clear();
-            for (FileLocation location : kPickerLocations)
+            std::vector<std::string> folders;
+            std::vector<std::string> files;
+            std::vector<std::string> found;
+            for (FileLocation location : kPickerLocations) {
+                gFileSystem->ListFolders(folder, found, location);
+                folders.insert(folders.end(), found.begin(), found.end());
                 for (const std::string& extension : extensions)
-                    gFileSystem->ListFiles(folder, extension, names, location, false, false, true);
-            PickerSortNames(names);
-            for (const std::string& name : names)
-                entries.push_back(Entry{name, name, false});
+                    gFileSystem->ListFiles(folder, extension, files, location, false, false, true);
+            }
+            PickerAddEntries(folders, true, entries);
+            PickerAddEntries(files, false, entries);
         }
     }
     if (selected >= static_cast<int32_t>(entries.size()))
