@@ -273,7 +273,7 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
         float scale = static_cast<float>(std::max(zoom, 1));
         if (std::fabs(delta.x / scale) > kIconReach || std::fabs(delta.y / scale) > kIconReach)
             continue;
-        icons.push_back({pin.position, {pin.colour[0], pin.colour[1], pin.colour[2], 1.0f}, pin.size, pin.text, pin.id});
+        icons.push_back({pin.position, {pin.colour[0], pin.colour[1], pin.colour[2], 1.0f}, pin.size, pin.text, pin.id, pin.kind});
     }
     std::array<float, 4> rect{};
     if (!PlaceOnScreen(rect))
@@ -292,7 +292,7 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
         return;
     Icon& hovered = icons[static_cast<size_t>(nearest)];
     hovered.size *= 4.0f;
-    tooltip = hovered.text.empty() && source ? source->GetEntityPinText(hovered.id) : hovered.text;
+    tooltip = hovered.text.empty() ? worldMap.GetPinText(hovered.kind, hovered.id) : hovered.text;
     std::array<float, 2> point = IconPoint(hovered, rect);
     tooltipRect = {point[0] - 4.0f, point[1] - 4.0f, 8.0f, 8.0f};
 }

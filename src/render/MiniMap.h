@@ -28,9 +28,11 @@ public:
         WorldPos position;
         std::array<float, 4> colour{};
         float size = 4.0f;
-        // Empty for an entity's icon until it is hovered: its text is asked for by its id then.
+        // Empty for an entity's or a connection's icon until it is hovered: its text is asked
+        // for by its kind and id then.
         std::string text;
         int32_t id = -1;
+        int32_t kind = 0;
     };
 
     explicit MiniMap(WorldMap& worldMap);

@@ -121,6 +121,9 @@ public:
     bool IsLevelShown(int32_t level) const;
     // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
     void AddConnectionPins(std::vector<MapPin>& out) const;
+    // A pin's hover text where the pin was made without it: an entity's from the source, a
+    // connection's from its id (level and side); empty for any other.
+    std::string GetPinText(int32_t kind, int32_t id) const;
     // A gate entity read by the client: the level's own gate (id -1) or its connections' gates.
     void RecordGate(const WorldPos& position, int32_t gateId);
     void RevealFirstLevel();

@@ -315,11 +315,23 @@ void WorldMap::AddConnectionPins(std::vector<MapPin>& out) const
             pin.colour = {colour.r, colour.g, colour.b};
             pin.kind = 3;
             pin.size = 8.0f;
-            pin.text = MakeLocToken("WorldMapConnectionFromXToY", "%s %s", gWorld->GetLevelName(level).c_str(),
-                                    gWorld->GetLevelName(neighbour).c_str());
+            // Its text is built only when hovered: the mini-map asks for these pins every frame.
+            pin.id = level * kLevelSideCount + sideIndex;
             out.push_back(std::move(pin));
         }
     }
+}
+
+std::string WorldMap::GetPinText(int32_t kind, int32_t id) const
+{
+    if (kind == 0)
+        return source ? source->GetEntityPinText(id) : std::string();
+    const Level* found = kind == 3 && gWorld && id >= 0 ? gWorld->GetLevel(id / kLevelSideCount) : nullptr;
+    if (!found)
+        return {};
+    int32_t direction = kWorldMapSideDirections[id % kLevelSideCount];
+    return MakeLocToken("WorldMapConnectionFromXToY", "%s %s", gWorld->GetLevelName(id / kLevelSideCount).c_str(),
+                        gWorld->GetLevelName(found->neighbours[static_cast<size_t>(direction)]).c_str());
 }
 
 void WorldMap::FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY)
@@ -348,10 +360,10 @@ void WorldMap::FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY)
     }
     MapPin& hovered = pins[static_cast<size_t>(hoverIndex)];
     hovered.size *= 4.0f;
-    // Entities' pins come without their texts, which are dear to build: the hovered one's is
-    // asked for now.
-    if (hovered.kind == 0 && hovered.text.empty() && source)
-        hovered.text = source->GetEntityPinText(hovered.id);
+    // Entities' and connections' pins come without their texts, which are dear to build: the
+    // hovered one's is asked for now.
+    if (hovered.text.empty())
+        hovered.text = GetPinText(hovered.kind, hovered.id);
     hoverText = hovered.text;
     hoverBox = {nearestPoint.x - 4.0f, nearestPoint.y - 4.0f, 8.0f, 8.0f};
 }

@@ -612,7 +612,7 @@ void ResourceManager::ReloadExtension(std::string_view extension, bool force, in
     }
 }
 
-void ResourceManager::WaitForLoadQueue()
+template <typename Settled> void ResourceManager::WaitUntil(Settled settled)
 {
     // The loader cannot wait for itself.
     if (IsLoaderThread())
@@ -622,27 +622,22 @@ void ResourceManager::WaitForLoadQueue()
     for (;;) {
         {
             CriticalSectionGuard guard(lock);
-            if (loadQueue.empty() || !threadRunning.load())
+            if (!threadRunning.load() || settled())
                 return;
         }
         gPlatformSystem->Sleep(0);
     }
 }
 
+void ResourceManager::WaitForLoadQueue()
+{
+    WaitUntil([this] { return loadQueue.empty(); });
+}
+
 void ResourceManager::WaitForAllLoads()
 {
-    if (IsLoaderThread())
-        return;
-    ContextHandOver handOver(contextLock);
     auto pending = [](const ResourceEntry& entry) { return entry.refCount > 0 && !entry.loaded && !entry.free; };
-    for (;;) {
-        {
-            CriticalSectionGuard guard(lock);
-            if (!threadRunning.load() || std::none_of(entries.begin(), entries.end(), pending))
-                return;
-        }
-        gPlatformSystem->Sleep(0);
-    }
+    WaitUntil([this, &pending] { return std::none_of(entries.begin(), entries.end(), pending); });
 }
 
 void ResourceManager::PrintResourceInfo(std::string_view name)

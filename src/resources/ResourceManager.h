@@ -127,6 +127,8 @@ private:
     void ReadLoaded(const ResourceEntry& entry, LoadedRow& out) const;
     ResourceRef<Resource> WaitForRow(int32_t row);
     ResourceRef<Resource> FinishWait(const LoadedRow& row, bool waited);
+    // Spins, the caller's context given up, until the loader stops or settled() holds under the lock.
+    template <typename Settled> void WaitUntil(Settled settled);
 
     int32_t FindEntry(std::string_view name, uint32_t hash) const;
     int32_t AllocateEntry(std::string_view name, uint32_t hash, int32_t loadArgument);

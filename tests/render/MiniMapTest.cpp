@@ -196,7 +196,10 @@ TEST_F(MiniMap, AnExploredOpeningToTheNextLevelGetsAnIconAfterTheEntities)
     const auto& opening = miniMap->GetIcons()[1];
     EXPECT_FLOAT_EQ(opening.position.x, 63.5f * 64.0f);
     EXPECT_FLOAT_EQ(opening.position.y, 22.5f * 64.0f);
-    EXPECT_NE(opening.text.find("WorldMapConnectionFromXToY"), std::string::npos);
+    // Its text is built only under the mouse: tile 63.5 of the window from cell 43, row 22.5 from 5.
+    EXPECT_TRUE(opening.text.empty());
+    miniMap->BuildIcons(camera, (63.5f - 43.0f) * 4.0f, (22.5f - 5.0f) * 4.0f);
+    EXPECT_NE(miniMap->GetTooltip().find("WorldMapConnectionFromXToY"), std::string::npos);
 
     // Beyond 75 zoom units of the camera the opening is left off like any icon.
     WorldPos far{0, 63.5f * 64.0f - 76.0f * 8.0f, 22.5f * 64.0f, true};

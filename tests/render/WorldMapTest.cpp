@@ -166,9 +166,17 @@ TEST_F(WorldMapDraw, PinsComeInTheOrderOfTheirKindsWithLevelConnectionsOnceExplo
     EXPECT_FLOAT_EQ(connection.position.x, 63.5f * 50.0f);
     EXPECT_FLOAT_EQ(connection.position.y, 10.5f * 50.0f);
     EXPECT_EQ(connection.size, 8.0f);
-    EXPECT_EQ(connection.id, -1);
-    EXPECT_NE(connection.text.find("WorldMapConnectionFromXToY"), std::string::npos);
+    EXPECT_TRUE(connection.text.empty());
     EXPECT_EQ(source.travelModes.back(), true);
+    // The passage's text comes with the hover; a click on it sends no travel.
+    HoverOver(5);
+    std::string text;
+    std::array<float, 4> box{};
+    ASSERT_TRUE(worldMap->GetHelp(text, box));
+    EXPECT_NE(text.find("WorldMapConnectionFromXToY"), std::string::npos);
+    vars.SetStringByName("drawWorldMap", "1");
+    EXPECT_TRUE(worldMap->HandleMouseButton(1, true, 0, 0));
+    EXPECT_TRUE(source.sent.empty());
 }
 
 namespace {
