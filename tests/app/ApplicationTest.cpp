@@ -131,6 +131,44 @@ protected:
 
     std::string Log() const { return folder.Read("User/log.txt"); }
 
+    // The program started on a fixed seed (it seeds from the clock otherwise) with a new world.
+    void StartNewWorld(uint32_t seed)
+    {
+        ASSERT_TRUE(app.StartUp());
+        gRandomSystem->Seed(seed);
+        app.RunFrame();
+        ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    }
+
+    // A player of the level at the world's start, in the table and joined.
+    Player* JoinPlayer(int32_t level)
+    {
+        auto* player = new Player();
+        player->stats.Set(CharacterStat::Level, level);
+        player->SetPosition(gGame->GetStartPosition(0));
+        EXPECT_NE(gGame->AddEntity(player), -1);
+        gGame->OnPlayerJoined(*player);
+        return player;
+    }
+
+    void RunFrames(int count, uint64_t millis = 60)
+    {
+        for (int frame = 0; frame < count; ++frame) {
+            now += millis;
+            app.RunFrame();
+        }
+    }
+
+    // No error and no warning in the log, then the program shut down.
+    void ExpectCleanLogAndShutDown()
+    {
+        gDebugSystem->Flush();
+        std::string log = Log();
+        EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
+        EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
+        app.ShutDown();
+    }
+
     TempFolder folder;
     std::string working;
     Application app;
@@ -496,10 +534,7 @@ TEST_F(LifeWorld, NewWorldOnTheConsoleStartsTheShippedWorldAndTheHostTakesOnlyTh
     EXPECT_TRUE(gWorldHost->IsActive());
     EXPECT_TRUE(gGame->IsWorldRunning());
     EXPECT_GT(gWorld->GetLevelCount(), 0);
-    for (int frame = 0; frame < 3; ++frame) {
-        now += 60;
-        app.RunFrame();
-    }
+    RunFrames(3);
     EXPECT_GE(gWorldHost->GetStepCount(), 3u) << "three frames of 60 ms each hold at least one step";
     // The frame generates the level the new world's start anchors.
     const Level* start = gWorld->GetLevel(gGame->GetCurrentLevel());
@@ -507,11 +542,7 @@ TEST_F(LifeWorld, NewWorldOnTheConsoleStartsTheShippedWorldAndTheHostTakesOnlyTh
     ASSERT_NE(start->data, nullptr);
     EXPECT_TRUE(start->data->generated);
     EXPECT_FALSE(start->generationWanted);
-    gDebugSystem->Flush();
-    std::string log = Log();
-    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
-    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
-    app.ShutDown();
+    ExpectCleanLogAndShutDown();
 }
 
 // The town NPCs of the table, by their NPC type; each type at most once.
@@ -549,16 +580,9 @@ TEST_F(LifeWorld, ANewWorldMakesTheShippedTownNpcsAtTheirSpotsAsItsNamedActors)
     ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
     EXPECT_EQ(CountTownNpcsInTheTable(), slots);
     EXPECT_EQ(gGame->CountLivingTownNpcs(), slots);
-    for (int frame = 0; frame < 3; ++frame) {
-        now += 60;
-        app.RunFrame();
-    }
+    RunFrames(3);
     EXPECT_EQ(CountTownNpcsInTheTable(), slots);
-    gDebugSystem->Flush();
-    std::string log = Log();
-    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
-    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
-    app.ShutDown();
+    ExpectCleanLogAndShutDown();
 }
 
 TEST_F(LifeWorld, EveryShippedLevelPastTheTownHidesOneBonusChestWhenItIsGenerated)
@@ -596,32 +620,18 @@ TEST_F(LifeWorld, EveryShippedLevelPastTheTownHidesOneBonusChestWhenItIsGenerate
         bool none = index == 0 || level.area->record->GetInt("NoBonusChest") != 0;
         EXPECT_EQ(bonusChests[index], none ? 0 : 1) << "level " << index << " of " << level.area->name;
     }
-    gDebugSystem->Flush();
-    std::string log = Log();
-    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
-    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
-    app.ShutDown();
+    ExpectCleanLogAndShutDown();
 }
 
 // A player in a new shipped world gets the world's initial quests and the story's first, and
 // every shipped quest definition either starts or ends cleanly, all without a warning.
 TEST_F(LifeWorld, TheShippedWorldStartsItsQuestsAndEveryDefinitionStartsOrEndsCleanly)
 {
-    ASSERT_TRUE(app.StartUp());
-    gRandomSystem->Seed(20261207);
-    app.RunFrame();
-    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
-    auto* player = new Player();
-    player->stats.Set(CharacterStat::Level, 1);
-    player->SetPosition(gGame->GetStartPosition(0));
-    ASSERT_NE(gGame->AddEntity(player), -1);
+    ASSERT_NO_FATAL_FAILURE(StartNewWorld(20261207));
+    Player* player = JoinPlayer(1);
     GameQuests& quests = gGame->GetQuests();
-    gGame->OnPlayerJoined(*player);
     EXPECT_TRUE(quests.GetList().empty()) << "the story waits for the world's initial quests";
-    for (int frame = 0; frame < 3; ++frame) {
-        now += 60;
-        app.RunFrame();
-    }
+    RunFrames(3);
     EXPECT_FALSE(quests.initialQuestsPending);
     std::set<std::string> started;
     for (const auto& quest : quests.GetList())
@@ -644,15 +654,8 @@ TEST_F(LifeWorld, TheShippedWorldStartsItsQuestsAndEveryDefinitionStartsOrEndsCl
         for (int32_t attempt = 0; attempt < 3; ++attempt)
             if (Quest* quest = quests.StartQuest(index, nullptr, -1))
                 quests.DeleteQuest(quest->questId);
-    for (int frame = 0; frame < 3; ++frame) {
-        now += 60;
-        app.RunFrame();
-    }
-    gDebugSystem->Flush();
-    std::string log = Log();
-    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
-    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
-    app.ShutDown();
+    RunFrames(3);
+    ExpectCleanLogAndShutDown();
 }
 
 // The world's quests run for a game hour with a quest and an event started every step: every
@@ -660,15 +663,8 @@ TEST_F(LifeWorld, TheShippedWorldStartsItsQuestsAndEveryDefinitionStartsOrEndsCl
 // entities the quests put into the world stay within the table.
 TEST_F(LifeWorld, QuestSoakKeepsTheQuestListAndSlotsWhole)
 {
-    ASSERT_TRUE(app.StartUp());
-    gRandomSystem->Seed(20261208);
-    app.RunFrame();
-    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
-    auto* player = new Player();
-    player->stats.Set(CharacterStat::Level, 6);
-    player->SetPosition(gGame->GetStartPosition(0));
-    ASSERT_NE(gGame->AddEntity(player), -1);
-    gGame->OnPlayerJoined(*player);
+    ASSERT_NO_FATAL_FAILURE(StartNewWorld(20261208));
+    Player* player = JoinPlayer(6);
     GameQuests& quests = gGame->GetQuests();
     quests.forceQuests = true;
     size_t most = 0;
@@ -704,15 +700,8 @@ TEST_F(LifeWorld, QuestSoakKeepsTheQuestListAndSlotsWhole)
 // all on the shipped records without a warning.
 TEST_F(LifeWorld, TheShippedEventsOfEveryKindHappenInTheShippedWorld)
 {
-    ASSERT_TRUE(app.StartUp());
-    gRandomSystem->Seed(20261209);
-    app.RunFrame();
-    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
-    auto* player = new Player();
-    player->stats.Set(CharacterStat::Level, 6);
-    player->SetPosition(gGame->GetStartPosition(0));
-    ASSERT_NE(gGame->AddEntity(player), -1);
-    gGame->OnPlayerJoined(*player);
+    ASSERT_NO_FATAL_FAILURE(StartNewWorld(20261209));
+    JoinPlayer(6);
     GameQuests& quests = gGame->GetQuests();
     const QuestDefinition* bandAtLarge = gGameData->FindQuestDefinition(gDatabase->FindEntryByName("QuestBandAtLarge"));
     ASSERT_NE(bandAtLarge, nullptr);
@@ -778,25 +767,15 @@ TEST_F(LifeWorld, TheShippedEventsOfEveryKindHappenInTheShippedWorld)
     quests.StartQuestOfType(QuestType::NewNpc, nullptr);
     EXPECT_NE(gGame->GetNamedActor(1), nullptr);
 
-    for (int frame = 0; frame < 3; ++frame) {
-        now += 60;
-        app.RunFrame();
-    }
-    gDebugSystem->Flush();
-    std::string log = Log();
-    EXPECT_EQ(log.find("^c001"), std::string::npos) << log;
-    EXPECT_EQ(log.find("^c005"), std::string::npos) << log;
-    app.ShutDown();
+    RunFrames(3);
+    ExpectCleanLogAndShutDown();
 }
 
 // A treasure map a character carries, used through the world host's own request line, sets its
 // quest and buries its chest; the character who opens that chest has solved it.
 TEST_F(LifeWorld, AShippedTreasureMapSetsItsQuestAndItsChestSolvesIt)
 {
-    ASSERT_TRUE(app.StartUp());
-    gRandomSystem->Seed(20261210);
-    app.RunFrame();
-    ASSERT_TRUE(ExecuteCommandLine("newWorld 0 Average Normal 0"));
+    ASSERT_NO_FATAL_FAILURE(StartNewWorld(20261210));
     auto* player = new Player();
     player->SetPosition(gGame->GetStartPosition(0));
     ASSERT_NE(gGame->AddEntity(player), -1);
