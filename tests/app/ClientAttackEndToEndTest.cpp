@@ -1,5 +1,5 @@
 // ClientAttackEndToEndTest -- the shipped game offscreen after "start both": left clicks pushed through SDL on a monster's screen place walk the player up to it and strike it through the world host until it is hurt and dies; a click on loot lying under a corpse takes the loot.
-#include "app/OffscreenGame.h"
+#include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
@@ -20,47 +20,8 @@
 
 namespace {
 
-class ClientAttackEndToEnd : public OffscreenGame {
+class ClientAttackEndToEnd : public OffscreenShotGame {
 protected:
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
-    static void PushButton(Uint32 type, int32_t uiX, int32_t uiY)
-    {
-        int32_t x = uiX * gGraphicsSystem->GetViewWidth() / 640;
-        int32_t y = uiY * gGraphicsSystem->GetViewHeight() / 480;
-        SDL_Event event{};
-        event.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.x = x;
-            event.motion.y = y;
-        } else {
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        ASSERT_EQ(SDL_PushEvent(&event), 1);
-    }
-
-    // The host's player once the client has joined with its body mirrored.
-    Player* Join()
-    {
-        EXPECT_TRUE(app.StartUp());
-        Frame();
-        Tap(SDL_SCANCODE_GRAVE);
-        TypeLine("start both");
-        for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
-            Frame();
-        Tap(SDL_SCANCODE_GRAVE);
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
     {
         ScreenBox box = Client::GetEntityScreenBox(entity);
@@ -95,7 +56,7 @@ TEST_F(ClientAttackEndToEnd, ClicksOnAMonsterWalkUpToItAndStrikeItThroughTheHost
 {
     if (!std::getenv("EMBERLODE_GAME_DIR"))
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-    Player* hostPlayer = Join();
+    Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
     ASSERT_FALSE(gDebugSystem->GetConsole().IsShown());
     Actor* monster = PlaceMonster(*hostPlayer);
@@ -131,11 +92,11 @@ TEST_F(ClientAttackEndToEnd, ClicksOnAMonsterWalkUpToItAndStrikeItThroughTheHost
             Frame();
             continue;
         }
-        PushButton(SDL_MOUSEMOTION, uiX, uiY);
+        PushMouse(SDL_MOUSEMOTION, uiX, uiY);
         Frame();
-        PushButton(SDL_MOUSEBUTTONDOWN, uiX, uiY);
+        PushMouse(SDL_MOUSEBUTTONDOWN, uiX, uiY);
         Frame();
-        PushButton(SDL_MOUSEBUTTONUP, uiX, uiY);
+        PushMouse(SDL_MOUSEBUTTONUP, uiX, uiY);
         approached = approached || player->GetInteractionTarget() == shown;
         for (int i = 0; i < 8; ++i)
             Frame();
@@ -151,7 +112,7 @@ TEST_F(ClientAttackEndToEnd, AClickOnLootLyingUnderACorpseWalksUpAndTakesTheLoot
 {
     if (!std::getenv("EMBERLODE_GAME_DIR"))
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-    Player* hostPlayer = Join();
+    Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
     Actor* monster = PlaceMonster(*hostPlayer);
     ASSERT_NE(monster, nullptr);
@@ -182,11 +143,11 @@ TEST_F(ClientAttackEndToEnd, AClickOnLootLyingUnderACorpseWalksUpAndTakesTheLoot
     ASSERT_TRUE(uiX >= corpseBox.x1 && uiX <= corpseBox.x2 && uiY >= corpseBox.y2 && uiY <= corpseBox.y1)
         << "the knife lies inside the corpse's box";
 
-    PushButton(SDL_MOUSEMOTION, uiX, uiY);
+    PushMouse(SDL_MOUSEMOTION, uiX, uiY);
     Frame();
-    PushButton(SDL_MOUSEBUTTONDOWN, uiX, uiY);
+    PushMouse(SDL_MOUSEBUTTONDOWN, uiX, uiY);
     Frame();
-    PushButton(SDL_MOUSEBUTTONUP, uiX, uiY);
+    PushMouse(SDL_MOUSEBUTTONUP, uiX, uiY);
     Frame();
     EXPECT_EQ(gClientApp->GetLocalPlayer()->GetInteractionTarget(), gGameClient->GetEntity(lootNumber))
         << "the click chose the knife, not the corpse";

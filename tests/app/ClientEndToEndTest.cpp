@@ -1,5 +1,5 @@
 // ClientEndToEndTest -- the shipped game in an offscreen window on a test clock: "start both" typed in the console makes a world that the client joins, a left click pushed through SDL walks the world host's player, and "exitWithoutSave" ends the client.
-#include "app/OffscreenGame.h"
+#include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
@@ -14,41 +14,8 @@
 
 namespace {
 
-class ClientEndToEnd : public OffscreenGame {
+class ClientEndToEnd : public OffscreenShotGame {
 protected:
-    // One frame a twentieth of a second of game time after the last.
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
-    // A pixel of the window for a point of the 640 x 480 screen.
-    static void PushMouse(Uint32 type, int32_t uiX, int32_t uiY)
-    {
-        int32_t x = uiX * gGraphicsSystem->GetViewWidth() / 640;
-        int32_t y = uiY * gGraphicsSystem->GetViewHeight() / 480;
-        SDL_Event event{};
-        event.type = type;
-        if (type == SDL_MOUSEMOTION) {
-            event.motion.x = x;
-            event.motion.y = y;
-        } else {
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        ASSERT_EQ(SDL_PushEvent(&event), 1);
-    }
-
-    Player* HostPlayer() const
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // A screen point off the centre whose ground is open, nothing standing on it to pick.
     bool FindOpenGround(int32_t& uiX, int32_t& uiY) const
     {

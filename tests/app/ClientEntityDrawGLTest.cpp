@@ -46,12 +46,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("ClientEntityDrawGL"); }
 
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
     // The town's people wander about the screen: they are taken away, so that between two
     // pictures only what the test does changes.
     void ClearTheStage()

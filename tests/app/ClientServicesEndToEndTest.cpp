@@ -19,12 +19,6 @@ namespace {
 
 class ClientServicesEndToEnd : public OffscreenGame {
 protected:
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
     std::string PlayingTrack() const
     {
         SoundInstance* channel = gSoundSystem->GetChannel(gSoundSystem->GetMusicChannel());

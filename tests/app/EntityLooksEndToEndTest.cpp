@@ -1,5 +1,5 @@
 // EntityLooksEndToEndTest -- the shipped game offscreen after "start both": how a monster the world host makes looks to the player: the line the interface shows while the mouse, moved through SDL, rests on it.
-#include "app/OffscreenGame.h"
+#include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
@@ -16,37 +16,8 @@
 
 namespace {
 
-class EntityLooksEndToEnd : public OffscreenGame {
+class EntityLooksEndToEnd : public OffscreenShotGame {
 protected:
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
-    static void MoveMouse(int32_t uiX, int32_t uiY)
-    {
-        SDL_Event event{};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.x = uiX * gGraphicsSystem->GetViewWidth() / 640;
-        event.motion.y = uiY * gGraphicsSystem->GetViewHeight() / 480;
-        ASSERT_EQ(SDL_PushEvent(&event), 1);
-    }
-
-    Player* Join()
-    {
-        EXPECT_TRUE(app.StartUp());
-        Frame();
-        Tap(SDL_SCANCODE_GRAVE);
-        TypeLine("start both");
-        for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
-            Frame();
-        Tap(SDL_SCANCODE_GRAVE);
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // A goblin of the host's own making a few steps east of the player, once the client mirrors it.
     EntityClient* PlaceMonster(const Player& near)
     {
@@ -94,7 +65,7 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
 {
     if (!std::getenv("EMBERLODE_GAME_DIR"))
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-    Player* hostPlayer = Join();
+    Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
     EntityClient* monster = PlaceMonster(*hostPlayer);
     ASSERT_NE(monster, nullptr);
@@ -102,7 +73,7 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
     int32_t uiX = 0;
     int32_t uiY = 0;
     ASSERT_TRUE(FindPickPoint(*monster, uiX, uiY));
-    MoveMouse(uiX, uiY);
+    PushMouse(SDL_MOUSEMOTION, uiX, uiY);
     Frame();
     Frame();
     ASSERT_EQ(gClientApp->GetHoverEntity(), monster);
@@ -116,7 +87,7 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
     EXPECT_LT(position[1], box.y1);
 
     // The mouse moved off onto bare ground: the monster's line goes.
-    MoveMouse(160, 240);
+    PushMouse(SDL_MOUSEMOTION, 160, 240);
     Frame();
     Frame();
     ASSERT_EQ(gClientApp->GetHoverEntity(), nullptr);

@@ -5,6 +5,7 @@
 #include "core/Application.h"
 #include "core/DebugSystem.h"
 #include "core/RandomSystem.h"
+#include "core/system/GraphicsSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "support/TempFolder.h"
@@ -68,6 +69,38 @@ protected:
         gApplication = &app;
     }
     ~OffscreenGame() override { app.ShutDown(); }
+
+    // One frame a twentieth of a second of game time after the last.
+    void Frame()
+    {
+        now += 50;
+        app.RunFrame();
+    }
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame();
+    }
+
+    // A mouse motion, or a left button going down or up, at a point of the 640 x 480 screen
+    // whatever the window's size.
+    static void PushMouse(Uint32 type, int32_t uiX, int32_t uiY)
+    {
+        int32_t x = uiX * gGraphicsSystem->GetViewWidth() / 640;
+        int32_t y = uiY * gGraphicsSystem->GetViewHeight() / 480;
+        SDL_Event event{};
+        event.type = type;
+        if (type == SDL_MOUSEMOTION) {
+            event.motion.x = x;
+            event.motion.y = y;
+        } else {
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+            event.button.x = x;
+            event.button.y = y;
+        }
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
 
     // One tap of each key: down and up, a frame each, as a typist's keys arrive.
     void Tap(SDL_Scancode scancode)

@@ -30,17 +30,6 @@ protected:
         app.RunFrame();
     }
 
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Frame();
-    }
-
     // The world host's player of the only client, once there is one.
     static Player* HostPlayer()
     {
@@ -54,6 +43,19 @@ protected:
     {
         PlayerClient* player = gClientApp->GetLocalPlayer();
         return player && player->GetBody() ? player : nullptr;
+    }
+
+    // "start both" on the console, then the host's player once the client mirrors its body.
+    Player* JoinByConsole()
+    {
+        EXPECT_TRUE(app.StartUp());
+        Frame();
+        Tap(SDL_SCANCODE_GRAVE);
+        TypeLine("start both");
+        for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
+            Frame();
+        Tap(SDL_SCANCODE_GRAVE);
+        return HostPlayer();
     }
 
     // From the title into a new world: New game, a covenant named, Start.

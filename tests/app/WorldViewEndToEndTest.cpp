@@ -91,12 +91,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("WorldViewEndToEnd"); }
 
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
     static EntityClient* Body()
     {
         PlayerClient* player = gClientApp->GetLocalPlayer();
