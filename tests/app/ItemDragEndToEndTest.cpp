@@ -28,10 +28,7 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         folder.Write("Assets/UI/slotprobe.mnu", kItemDragMenu);
-        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
-        ASSERT_TRUE(app.StartUp());
-        gUserVarSystem->SetStringByName("r_screenshotType", "2");
-        app.RunFrame();
+        StartShippedGame();
         TypeOnConsole("start both");
         for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
             Frame();

@@ -44,14 +44,6 @@ protected:
         StartShippedGame();
     }
 
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
-    }
-
     void TypeKeys(const std::string& text)
     {
         for (char c : text) {

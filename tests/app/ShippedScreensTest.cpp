@@ -73,14 +73,6 @@ protected:
         return count;
     }
 
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
-    }
-
     // From the title screen into a new world with the drawn name: New game, a covenant typed, Start.
     void EnterTheWorld()
     {

@@ -49,14 +49,6 @@ protected:
         Frames(3);
     }
 
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
-    }
-
     // The lines run as the console runs them; the next frames carry the requests to the host.
     void Console(std::initializer_list<std::string> lines)
     {
