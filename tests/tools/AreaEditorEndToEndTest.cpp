@@ -165,6 +165,8 @@ TEST_F(EditorsGL, TheObjectListDrawsItsModelsTurnedAsTheyWillBePlaced)
 
 TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates)
 {
+    std::string shippedText = ShippedText("Levels/grasslands.ara");
+    ASSERT_FALSE(shippedText.empty());
     TypeOnConsole("editor 1");
     ASSERT_TRUE(Editor().IsActive());
     // Which block the generator places, from the whole-level preview of the shipped area.
@@ -196,6 +198,37 @@ TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates
     ASSERT_TRUE(Editor().IsClean());
     std::string saved = folder.Read("User/Levels/grasslands.ara");
     EXPECT_EQ(saved, WriteAreaFile(Area()));
+    // Read back, it is the shipped area but for the painted tile and the block's name.
+    auto shipped = ParseArea(shippedText);
+    auto reread = ParseArea(saved);
+    EXPECT_EQ(reread->GetParseFaults(), 0);
+    ASSERT_EQ(reread->GetBlockCount(), shipped->GetBlockCount());
+    EXPECT_EQ(reread->GetEdgeTypeNames(), shipped->GetEdgeTypeNames());
+    auto textureOf = [](const AreaResource& area, const AreaBlock& block, size_t tile) {
+        int32_t index = block.tiles[tile];
+        return index < 0 ? std::string() : area.GetTileTextures()[static_cast<size_t>(index)].name;
+    };
+    size_t paintedTile = static_cast<size_t>((Area().GetBlockHeight() - 1 - y) * Area().GetBlockWidth() + x);
+    int32_t differing = 0;
+    for (int32_t b = 0; b < shipped->GetBlockCount(); ++b) {
+        const AreaBlock& was = *shipped->GetBlock(b);
+        const AreaBlock& now = *reread->GetBlock(b);
+        EXPECT_EQ(now.name, b == placed ? "painted block" : was.name) << b;
+        EXPECT_EQ(now.edges, was.edges) << b;
+        EXPECT_EQ(now.edgeMask, was.edgeMask) << b;
+        EXPECT_FLOAT_EQ(now.weight, was.weight) << b;
+        ASSERT_EQ(now.tiles.size(), was.tiles.size()) << b;
+        for (size_t tile = 0; tile < was.tiles.size(); ++tile) {
+            std::string before = textureOf(*shipped, was, tile);
+            std::string after = textureOf(*reread, now, tile);
+            if (before == after)
+                continue;
+            ++differing;
+            EXPECT_TRUE(b == placed && tile == paintedTile) << "block " << b << " tile " << tile;
+            EXPECT_EQ(after, painted);
+        }
+    }
+    EXPECT_EQ(differing, 1);
 
     // A fresh start on the same folder reads the saved area in place of the shipped one.
     app.ShutDown();

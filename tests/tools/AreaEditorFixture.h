@@ -5,13 +5,17 @@
 
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
+#include "core/FileSystem.h"
+#include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 #include "tools/LevelEditor.h"
 #include "ui/UIWidget.h"
 #include "world/AreaResource.h"
+#include "world/LevelData.h"
 
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -63,6 +67,23 @@ protected:
         std::pair<int32_t, int32_t> tile{-1, -1};
         gLevelEditor->ScreenToTile(x, y, tile.first, tile.second);
         return tile;
+    }
+
+    // An area read from the text as the game reads an area file.
+    static std::unique_ptr<AreaResource> ParseArea(const std::string& text)
+    {
+        LevelGeometry g = LevelGeometry::Current();
+        auto area = std::make_unique<AreaResource>(g.blockTileWidth, g.blockTileHeight);
+        TextParser parser(text.data(), text.size());
+        area->Parse(parser);
+        return area;
+    }
+
+    // The file the game would read under the path now; empty when there is none.
+    static std::string ShippedText(const char* path)
+    {
+        FileBuffer buffer = gFileSystem->LoadWholeFile(path);
+        return buffer.IsValid() ? std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size()) : "";
     }
 
     // The texture name of tile (x, y) of the block, empty for none.

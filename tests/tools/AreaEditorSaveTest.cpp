@@ -1,32 +1,13 @@
 // AreaEditorSaveTest -- "EditorSave" writes the area in edit under "Levels/" in the user folder, whole or not at all, and refuses names that would leave that folder.
 #include "tools/AreaEditorFixture.h"
 
-#include "core/FileSystem.h"
-#include "core/TextParser.h"
 #include "world/AreaFileWriter.h"
-#include "world/LevelData.h"
 
 #include <filesystem>
-#include <memory>
 
 namespace {
 
 using AreaEditorSave = AreaEditorGame;
-
-std::unique_ptr<AreaResource> ParseArea(const std::string& text)
-{
-    LevelGeometry g = LevelGeometry::Current();
-    auto area = std::make_unique<AreaResource>(g.blockTileWidth, g.blockTileHeight);
-    TextParser parser(text.data(), text.size());
-    area->Parse(parser);
-    return area;
-}
-
-std::string ShippedText(const char* path)
-{
-    FileBuffer buffer = gFileSystem->LoadWholeFile(path);
-    return buffer.IsValid() ? std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size()) : "";
-}
 
 TEST_F(AreaEditorSave, TheSavedFileIsTheWritersTextAndReadsBackWithOnlyTheEdit)
 {
