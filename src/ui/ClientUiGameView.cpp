@@ -146,6 +146,16 @@ std::string ClientUiGameView::GetProfileName() const
     return gGameClient ? gGameClient->GetProfiles().GetUserName() : std::string();
 }
 
+const UserProfile* ClientUiGameView::GetProfile() const
+{
+    return gGameClient ? gGameClient->GetProfiles().GetCurrent() : nullptr;
+}
+
+const UnlockClient* ClientUiGameView::FindUnlock(std::string_view name) const
+{
+    return gGameClient ? gGameClient->GetProfiles().FindUnlock(name) : nullptr;
+}
+
 std::string ClientUiGameView::GetUnlockReport() const
 {
     const UserProfile* profile = gGameClient ? gGameClient->GetProfiles().GetCurrent() : nullptr;
@@ -220,4 +230,30 @@ bool ClientUiGameView::GetHoverText(int32_t entity, std::string& text, bool& pla
     x = (box.x1 + box.x2) * 0.5f;
     y = box.y2;
     return true;
+}
+
+// ---- Help topics read ----
+
+bool ClientUiGameView::IsHelpTopicRead(int32_t index) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    return player && player->HasHintBeenSeen(index);
+}
+
+void ClientUiGameView::SetHelpTopicRead(int32_t index) const
+{
+    if (PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr)
+        player->SetHintSeen(index);
+}
+
+void ClientUiGameView::SetAllHelpTopicsRead() const
+{
+    if (PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr)
+        player->SetAllHintsSeen();
+}
+
+void ClientUiGameView::ResetHelpTopics() const
+{
+    if (PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr)
+        player->ResetHints();
 }

@@ -65,6 +65,12 @@ public:
     std::string GetWorldEpilogue() const override;
     std::string GetWonGameText() const override;
     std::string GetLostGameText() const override;
+    float GetAdventureRewardMultiplier() const override;
+    bool GetAdventureTimeTests(bool& great, bool& good) const override;
+    std::string GetWorldTimesText() const override;
+    bool GetIdentifyAllCost(int32_t& cost) const override;
+    const UserProfile* GetProfile() const override;
+    const UnlockClient* FindUnlock(std::string_view name) const override;
 
     // ---- Story texts (ClientUiGameViewStory.cpp) ----
     std::string GetWorldName() const override;
@@ -86,6 +92,9 @@ public:
     float GetOwnRelation(int32_t from, int32_t to) const override;
     int32_t GetTradeRouteIncome(int32_t covenant, int32_t partner) const override;
     int32_t GetTradePartner() const override;
+    bool GetRumorCost(int32_t covenant, int32_t kind, int32_t& cost) const override;
+    // The recruit of the player's covenant the player deals with.
+    bool GetSelectedRecruitList(std::vector<int32_t>& entries) const override;
     float GetRelation(int32_t from, int32_t to) const override;
     int32_t GetTradeRouteKind(int32_t from, int32_t to) const override;
     bool HasCovenantMirror() const override;
@@ -97,4 +106,9 @@ public:
     void SetDiplomacyText(int32_t covenant, int32_t kind) const override;
     void ShowAllDiplomacyRecords() const override;
     void OfferHelpTopic(const std::string& topic) const override;
+    // The local player's hint bits, which its character file keeps.
+    bool IsHelpTopicRead(int32_t index) const override;
+    void SetHelpTopicRead(int32_t index) const override;
+    void SetAllHelpTopicsRead() const override;
+    void ResetHelpTopics() const override;
 };

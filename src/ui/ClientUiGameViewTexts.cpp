@@ -1,4 +1,4 @@
-// ClientUiGameViewTexts -- what the widgets' texts read of the client's game: the classes of entities, the game clock, the local player's bags and statistics, the world's secrets and closing text, and the won and lost texts.
+// ClientUiGameViewTexts -- what the widgets' texts read of the client's game: the classes of entities, the game clock against the adventure's times, the local player's bags, statistics and what identifying its items costs, the world's secrets and closing text, and the won and lost texts.
 #include "ui/ClientUiGameView.h"
 
 #include "client/ClientApp.h"
@@ -11,6 +11,7 @@
 #include "core/EngineEnums.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
+#include "rules/items/ItemFormulas.h"
 #include "world/World.h"
 
 const CharacterClass* ClientUiGameView::GetEntityClass(int32_t number) const
@@ -84,4 +85,40 @@ std::string ClientUiGameView::GetWonGameText() const
 std::string ClientUiGameView::GetLostGameText() const
 {
     return gGameClient ? gGameClient->GetMessages().GetLostText() : std::string();
+}
+
+// The client's world reads the adventure's times from the same record as the host's, and the
+// clock is the host's as the last update gave it.
+float ClientUiGameView::GetAdventureRewardMultiplier() const
+{
+    TimeStamp clock;
+    return gWorld && GetGameClock(clock) ? gWorld->GetTimeScoreMult(clock) : 1.0f;
+}
+
+bool ClientUiGameView::GetAdventureTimeTests(bool& great, bool& good) const
+{
+    TimeStamp clock;
+    if (!gWorld || !GetGameClock(clock))
+        return false;
+    great = gWorld->IsGreatTime(clock);
+    good = gWorld->IsGoodTime(clock);
+    return true;
+}
+
+std::string ClientUiGameView::GetWorldTimesText() const
+{
+    TimeStamp clock;
+    std::string text;
+    if (gWorld && GetGameClock(clock))
+        gWorld->BuildTimeText(text, clock);
+    return text;
+}
+
+bool ClientUiGameView::GetIdentifyAllCost(int32_t& cost) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player)
+        return false;
+    cost = ::GetIdentifyAllCost(player->GetInventory());
+    return true;
 }

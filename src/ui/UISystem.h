@@ -295,8 +295,6 @@ private:
     std::string startHelpTopic;
     // Made once a topic, kept in `menus` too, never deleted before the system.
     std::vector<UIMenu*> helpButtonMenus;
-    // The topics read, by index; the local player's record is to keep them once it mirrors them.
-    std::vector<bool> helpTopicsRead;
     std::deque<UIMenu*> menuStack;
     // The entries above the one RemoveMenu takes out; empty between operations.
     std::deque<UIMenu*> stackScratch;

@@ -58,7 +58,6 @@ void UISystem::LoadHelpTopics()
     nextHelpTopics.assign(helpTopicNames.size(), std::string());
     for (size_t i = 0; i < helpTopicNames.size(); ++i)
         nextHelpTopics[i] = record->GetString("NextHelpTopic" + helpTopicNames[i]);
-    helpTopicsRead.resize(helpTopicNames.size(), false);
 }
 
 int32_t UISystem::IndexOfHelpTopic(const std::string& topic) const
@@ -76,10 +75,10 @@ std::string UISystem::GetNextHelpTopic(int32_t index) const
     return nextHelpTopics[static_cast<size_t>(index)];
 }
 
+// The read topics go with the character, so a topic read stays read in the next session.
 bool UISystem::IsHelpTopicRead(int32_t index) const
 {
-    return index >= 0 && index < static_cast<int32_t>(helpTopicsRead.size()) &&
-           helpTopicsRead[static_cast<size_t>(index)];
+    return GetGameView().IsHelpTopicRead(index);
 }
 
 void UISystem::AddHelpTopic(const std::string& topic)
@@ -221,8 +220,7 @@ void UISystem::RegisterHelpTopicCommands()
             int32_t index = IndexOfHelpTopic(HelpUserVar("helpTopic"));
             if (!GetGameView().HasLocalPlayer() || index < 0)
                 return;
-            helpTopicsRead[static_cast<size_t>(index)] = true;
-            AddHelpTopic(GetNextHelpTopic(index));
+            GetGameView().SetHelpTopicRead(index);
         },
         "Marks that the player has read the current help topic", "", "");
     commands.RegisterCommand(
@@ -232,7 +230,7 @@ void UISystem::RegisterHelpTopicCommands()
         "readAllHelpTopics",
         [this](const HelpArgs&) {
             if (GetGameView().HasLocalPlayer())
-                helpTopicsRead.assign(helpTopicNames.size(), true);
+                GetGameView().SetAllHelpTopicsRead();
             for (UIMenu* button : helpButtonMenus)
                 HideHelpButton(button);
         },
@@ -242,8 +240,7 @@ void UISystem::RegisterHelpTopicCommands()
         [this](const HelpArgs&) {
             if (!GetGameView().HasLocalPlayer())
                 return;
-            helpTopicsRead.assign(helpTopicNames.size(), false);
-            AddHelpTopic(startHelpTopic);
+            GetGameView().ResetHelpTopics();
         },
         "Marks that the player has not read any of the help topics", "", "");
     commands.RegisterCommand(

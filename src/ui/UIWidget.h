@@ -254,11 +254,12 @@ private:
     int32_t GetSourceCovenantIndex() const;
     std::string BuildCovenantSourceText(int32_t type) const;
     // The game pieces (UIWidgetGameSources.cpp).
-    std::string BuildGameSourceText(int32_t type) const;
+    std::string BuildGameSourceText(int32_t type, int32_t param) const;
     // The player's pieces (UIWidgetPlayerSources.cpp): hover names, the timed action, the version,
     // the level, a skill's name and the tomes on the shelf.
     std::string BuildPlayerSourceText(int32_t type, int32_t param) const;
-    std::string BuildProfileText(int32_t type) const;
+    // The profile's pieces (UIWidgetProfileSources.cpp).
+    std::string BuildProfileText(int32_t type, const std::string& argument) const;
     // The quest and NPC talk sources: slot titles and texts, the offered and solved quests, the
     // NPC's line and the quest with the least time left.
     std::string BuildQuestText(int32_t type, int32_t param) const;

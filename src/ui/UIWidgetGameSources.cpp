@@ -1,4 +1,4 @@
-// UIWidgetGameSources -- the game pieces of the widgets' text sources: the power a class spends and where it comes from, the world's name, secrets and closing text, the chosen class's description, the game clock, the bags' fill, the end of game's bonuses and the won and lost texts, read from the game view at every build.
+// UIWidgetGameSources -- the game pieces of the widgets' text sources: the power a class spends and where it comes from, the world's name, secrets and closing text, the chosen class's description, the game clock against the adventure's times, the bags' fill and what identifying them costs, a recruit's list, the rumours' prices, the end of game's bonuses and the won and lost texts, read from the game view at every build.
 #include "ui/UIWidget.h"
 
 #include "core/ColorSystem.h"
@@ -8,6 +8,7 @@
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TimeStamp.h"
+#include "rules/Formulas.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
@@ -30,6 +31,11 @@ constexpr int32_t kGameSourceDeathsBonus = 84;
 constexpr int32_t kGameSourceKillAllBonus = 85;
 constexpr int32_t kGameSourceSecretsBonus = 86;
 constexpr int32_t kGameSourceNumSecrets = 92;
+constexpr int32_t kGameSourceRecruitSkills = 44;
+constexpr int32_t kGameSourceColoredGameTime = 51;
+constexpr int32_t kGameSourceIdentifyAll = 56;
+constexpr int32_t kGameSourceRumorText = 66;
+constexpr int32_t kGameSourceWorldTimes = 82;
 
 // The carried bags "Bag1" to "Bag4".
 constexpr int32_t kGameSourceFirstBag = 2;
@@ -37,6 +43,11 @@ constexpr int32_t kGameSourceLastBag = 5;
 // The single-precision 0.9, compared in double precision: exactly nine in ten is already full.
 constexpr double kGameSourceFullBags = 0.8999999761581421;
 constexpr int32_t kGameSourceRed = 1;
+constexpr int32_t kGameSourceGreen = 2;
+constexpr int32_t kGameSourceYellow = 5;
+constexpr int32_t kGameSourceOrange = 6;
+// The three kinds of rumour, quick to well crafted.
+constexpr int32_t kGameSourceRumorKinds = 3;
 
 // In the order of the class's power gains.
 constexpr std::array<const char*, PowerGain::kCount> kGameSourcePowerKeys = {
@@ -110,9 +121,59 @@ std::string GameSourceNumSecrets(const UiGameView& view, const std::string& adve
     return StringFormat("%d", view.GetWorldSecretCount());
 }
 
+// The clock green while the adventure's great time may still be made, yellow while its good
+// time may, orange after.
+std::string GameSourceColoredTime(const UiGameView& view)
+{
+    TimeStamp clock;
+    bool great = false;
+    bool good = false;
+    if (!view.GetGameClock(clock) || !view.GetAdventureTimeTests(great, good))
+        return {};
+    int32_t color = great ? kGameSourceGreen : (good ? kGameSourceYellow : kGameSourceOrange);
+    return ColorSystem::MakeColorCode(color) + FormatDuration(clock, DurationStyle::Words, 0.05f);
+}
+
+std::string GameSourceIdentifyAll(const UiGameView& view)
+{
+    int32_t cost = 0;
+    if (!view.GetIdentifyAllCost(cost))
+        return {};
+    return "$$IdentifyAllYourItemsFor$$ " + FormatMoney(cost);
+}
+
+// Rumour kind n about the trade partner, its price red when the player's covenant cannot pay it.
+std::string GameSourceRumor(const UiGameView& view, int32_t kind)
+{
+    int32_t own = view.GetPlayerCovenantIndex();
+    int32_t partner = view.GetTradePartner();
+    int32_t cost = 0;
+    int32_t purse = 0;
+    if (kind < 0 || kind >= kGameSourceRumorKinds || own < 0 || partner < 0 ||
+        !view.GetRumorCost(partner, kind, cost) || !view.GetCovenantStat(own, CovenantStat::Money, purse))
+        return {};
+    std::string price = cost > purse ? ColorSystem::MakeColorCode(kGameSourceRed) : std::string();
+    return StringFormat("$$RumorText%d$$", kind + 1) + MakeLocToken("RumorCost", "%s%d", price.c_str(), cost);
+}
+
+// One line per entry of the recruit's list; an index with no entry is left out.
+std::string GameSourceRecruitList(const UiGameView& view)
+{
+    std::vector<int32_t> entries;
+    if (!gDatabase || !view.GetSelectedRecruitList(entries))
+        return {};
+    std::string text;
+    for (int32_t index : entries) {
+        const DatabaseEntry* entry = gDatabase->GetEntryByIndex(index);
+        if (entry)
+            text += entry->GetString("BaseName") + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
-std::string UIWidget::BuildGameSourceText(int32_t type) const
+std::string UIWidget::BuildGameSourceText(int32_t type, int32_t param) const
 {
     const UiGameView& view = gUISystem->GetGameView();
     switch (type) {
@@ -139,6 +200,12 @@ std::string UIWidget::BuildGameSourceText(int32_t type) const
     case kGameSourceKillAllBonus:
     case kGameSourceSecretsBonus: return GameSourceScoreBonus(view, type);
     case kGameSourceNumSecrets: return GameSourceNumSecrets(view, GetUserVarString());
+    case kGameSourceRecruitSkills:
+        return entityType == UIEntity::SelectedRecruit ? GameSourceRecruitList(view) : std::string();
+    case kGameSourceColoredGameTime: return GameSourceColoredTime(view);
+    case kGameSourceIdentifyAll: return GameSourceIdentifyAll(view);
+    case kGameSourceRumorText: return GameSourceRumor(view, param);
+    case kGameSourceWorldTimes: return view.GetWorldTimesText();
     default: return view.GetWorldEpilogue();
     }
 }

@@ -1,4 +1,4 @@
-// UIWidgetTextSources -- the texts of the widgets' text sources: levels, user vars, key names, covenant ranks, win progress, score bonuses and the profile's figures, read from the game view at every build.
+// UIWidgetTextSources -- the texts of the widgets' text sources: levels, user vars, key names, covenant ranks, win progress and score bonuses, and the choice of the piece that builds each of the others, read from the game view at every build.
 #include "ui/UIWidget.h"
 
 #include "core/ColorSystem.h"
@@ -161,21 +161,6 @@ std::string UIWidget::BuildCovenantRankText() const
     return rank < 0 ? std::string() : StringFormat("$$PowerAbrev$$: #%d", rank + 1);
 }
 
-std::string UIWidget::BuildProfileText(int32_t type) const
-{
-    const UiGameView& view = gUISystem->GetGameView();
-    // The trophy and class counts read 0 rather than nothing without a profile.
-    bool counts = type == 80 || type == 81;
-    if (!view.HasProfile())
-        return counts ? "0" : std::string();
-    if (type == 70)
-        return view.GetProfileName();
-    if (type == 93)
-        return view.GetUnlockReport();
-    // The profile's adventure records are not mirrored on the client yet: their counts are 0.
-    return counts ? "0" : std::string();
-}
-
 std::string UIWidget::BuildQuestText(int32_t type, int32_t param) const
 {
     const UiGameView& view = gUISystem->GetGameView();
@@ -275,7 +260,12 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 85:
     case 86:
     case 92:
-    case 94: return BuildGameSourceText(type);
+    case 94:
+    case 44:
+    case 51:
+    case 56:
+    case 66:
+    case 82: return BuildGameSourceText(type, param);
     case 40: {
         UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
         return page ? page->name : std::string();
@@ -320,6 +310,6 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     default: break;
     }
     if ((type >= 70 && type <= 81) || (type >= 87 && type <= 90) || type == 93 || type == 95 || type == 96)
-        return BuildProfileText(type);
+        return BuildProfileText(type, argument);
     return {};
 }

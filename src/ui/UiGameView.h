@@ -10,6 +10,8 @@
 #include <vector>
 
 class CharacterClass;
+class UnlockClient;
+class UserProfile;
 
 // An entity of the client's list, as the conditions see it.
 struct UiEntityFacts {
@@ -231,6 +233,14 @@ public:
     // Shown to the local player when it has not seen it.
     virtual void OfferHelpTopic(const std::string& /*topic*/) const {}
 
+    // ---- Help topics read, kept with the local player's character ----
+    virtual bool IsHelpTopicRead(int32_t /*index*/) const { return false; }
+    // The topic's bit set, then its follower offered.
+    virtual void SetHelpTopicRead(int32_t /*index*/) const {}
+    virtual void SetAllHelpTopicsRead() const {}
+    // Every bit cleared, then the start topic offered.
+    virtual void ResetHelpTopics() const {}
+
     // ---- The user profile ----
     virtual bool HasProfile() const { return false; }
     virtual std::string GetProfileName() const { return {}; }
@@ -276,6 +286,23 @@ public:
     // The texts the client was given for a won and a lost game.
     virtual std::string GetWonGameText() const { return {}; }
     virtual std::string GetLostGameText() const { return {}; }
+    // The adventure timer's two tests at the game clock (under its great time, under its good
+    // time); false outside a game.
+    virtual bool GetAdventureTimeTests(bool& /*great*/, bool& /*good*/) const { return false; }
+    // The adventure's time targets under the current time, as the world writes them; empty
+    // outside a game.
+    virtual std::string GetWorldTimesText() const { return {}; }
+    // What identifying every item the local player carries costs; false without the player.
+    virtual bool GetIdentifyAllCost(int32_t& /*cost*/) const { return false; }
+    // The price of a rumour of that kind (0 quick, 1 planned, 2 well crafted) spread about the
+    // covenant; false for a covenant or a kind outside the lists.
+    virtual bool GetRumorCost(int32_t /*covenant*/, int32_t /*kind*/, int32_t& /*cost*/) const { return false; }
+    // The database entry indices of the list of the recruit the player deals with; false
+    // without one.
+    virtual bool GetSelectedRecruitList(std::vector<int32_t>& /*entries*/) const { return false; }
+    // The current user profile, and the unlock of that name; null without one.
+    virtual const UserProfile* GetProfile() const { return nullptr; }
+    virtual const UnlockClient* FindUnlock(std::string_view /*name*/) const { return nullptr; }
 
     // ---- Story texts ----
     // The world's history text file.

@@ -1,13 +1,17 @@
 // TextSourceClientTest -- the text sources over the client's own view of a joined game: an entity's class from its record and the player's from its class stat, the chosen class's description, the game clock, the player's bags and the story files (a creature's from its actor record), as the world host's updates left them.
 #include "ui/RelationsWorld.h"
 
+#include "core/ColorSystem.h"
 #include "core/EnumTable.h"
+#include "core/LocSystem.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/items/InventoryBag.h"
 #include "rules/items/InventoryBase.h"
+
+#include <cmath>
 
 namespace {
 
@@ -18,10 +22,10 @@ protected:
         const UIWidget& shown = *ui->FindWidgetByPath(std::string("Texts::") + widget);
         return shown.BuildText(shown.textSource);
     }
-    std::string Build(const char* source) const
+    std::string Build(const char* source, int32_t param = -1) const
     {
         const UIWidget& any = *ui->FindWidgetByPath("Texts::Power");
-        return any.BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), -1, "");
+        return any.BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), param, "");
     }
     void WriteTexts()
     {
@@ -107,4 +111,64 @@ TEST_F(TextSourceClient, TheEndOfGameBonusesFollowThePlayersDeathsAndKillsAsTheH
     hostPlayer->statistics.Set(CharacterFunStat::Deaths, 3);
     Sync();
     EXPECT_EQ(Build("DeathsScoreBonus"), "$$NoScoreBonus$$") << "past the list the multiplier is 1";
+}
+
+TEST_F(TextSourceClient, RumoursArePricedByThePartnersLeaderAndPaidFromTheCovenantsPurse)
+{
+    WriteTexts();
+    Start(1, {}, "RumorCostPerLevelQuick 2.5\nRumorCostPerLevelPlanned 4\nRumorCostPerLevelWellCrafted 10\n");
+    int32_t own = view.GetPlayerCovenantIndex();
+    ASSERT_GE(own, 0);
+    int32_t rival = own == 0 ? 1 : 0;
+    game->GetGameCovenant(rival)->leaderLevel = 3;
+    game->GetGameCovenant(own)->statistics.Set(CovenantStat::Money, 12);
+    Sync();
+    EXPECT_EQ(Build("RumorText", 0), "") << "no trade partner yet";
+    gameClient->selectedCovenant = rival;
+    int32_t level = game->GetGameCovenant(rival)->leaderLevel;
+    ASSERT_GT(level, 0);
+    auto price = [level](double perLevel) { return static_cast<int32_t>(std::ceil(perLevel * level)); };
+    auto phrase = [](int32_t kind, bool red, int32_t cost) {
+        std::string code = red ? ColorSystem::MakeColorCode(1) : std::string();
+        return StringFormat("$$RumorText%d$$", kind + 1) + MakeLocToken("RumorCost", "%s%d", code.c_str(), cost);
+    };
+    // A fraction of a coin is a whole coin more: a purse short of the fraction cannot pay it.
+    EXPECT_EQ(Build("RumorText", 0), phrase(0, price(2.5) > 12, price(2.5)));
+    EXPECT_EQ(Build("RumorText", 1), phrase(1, price(4.0) > 12, price(4.0)));
+    EXPECT_EQ(Build("RumorText", 2), phrase(2, price(10.0) > 12, price(10.0)));
+    EXPECT_NE(Build("RumorText", 2).find(ColorSystem::MakeColorCode(1)), std::string::npos) << "30 and more is too dear";
+}
+
+TEST_F(TextSourceClient, ATopicReadThroughTheMenusIsTheCharactersAndComesBackWithIt)
+{
+    Start(0, {}, "",
+          "HelpTopics\n{\n    HelpTopic Walking\n    HelpTopic Fighting\n    StartHelpTopic Walking\n"
+          "    NextHelpTopicWalking Fighting\n}\n");
+    ui->LoadHelpTopics();
+    ASSERT_EQ(ui->IndexOfHelpTopic("Fighting"), 1);
+    // The player's hints go to the interface the menus run in, as in the game.
+    app->SetUi(ui.get());
+    vars.SetStringByName("helpTopic", "Walking");
+    commands.Execute("readHelpTopic");
+    EXPECT_TRUE(player->HasHintBeenSeen(0)) << "the character, not the menus, keeps what was read";
+    EXPECT_FALSE(player->HasHintBeenSeen(1));
+    EXPECT_NE(ui->FindMenu("FightingButton"), nullptr) << "the follower is offered";
+    // The client's own hints skip a topic read in the menus.
+    player->TriggerHint("Walking");
+    EXPECT_EQ(ui->FindMenu("WalkingButton"), nullptr);
+
+    ASSERT_TRUE(player->SaveCharacter());
+    PlayerClient reader;
+    ASSERT_TRUE(reader.LoadCharacter("Ada", nullptr));
+    EXPECT_TRUE(reader.HasHintBeenSeen(0)) << "the file keeps the topic read";
+    EXPECT_FALSE(reader.HasHintBeenSeen(1));
+
+    commands.Execute("readAllHelpTopics");
+    EXPECT_TRUE(player->HasHintBeenSeen(1));
+    EXPECT_TRUE(ui->IsHelpTopicRead(1));
+    commands.Execute("resetAllHelpTopics");
+    EXPECT_FALSE(player->HasHintBeenSeen(0));
+    EXPECT_FALSE(ui->IsHelpTopicRead(1));
+    EXPECT_NE(ui->FindMenu("WalkingButton"), nullptr) << "the start topic is offered again";
+    app->SetUi(&this->ClientWorld::ui);
 }

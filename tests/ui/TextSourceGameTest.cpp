@@ -5,6 +5,7 @@
 #include "core/EnumTable.h"
 #include "core/LocSystem.h"
 #include "rules/CharacterClass.h"
+#include "rules/Formulas.h"
 
 #include <map>
 #include <utility>
@@ -36,6 +37,28 @@ public:
     std::string GetWorldEpilogue() const override { return epilogue; }
     std::string GetWonGameText() const override { return wonText; }
     std::string GetLostGameText() const override { return lostText; }
+    bool GetAdventureTimeTests(bool& great, bool& good) const override
+    {
+        great = greatTime;
+        good = goodTime;
+        return running;
+    }
+    bool GetIdentifyAllCost(int32_t& cost) const override
+    {
+        cost = identifyCost;
+        return player;
+    }
+    bool GetRumorCost(int32_t covenant, int32_t kind, int32_t& cost) const override
+    {
+        cost = (covenant + 1) * 100 + kind;
+        return covenant >= 0 && kind >= 0 && kind < 3;
+    }
+    int32_t GetTradePartner() const override { return partner; }
+    bool GetCovenantStat(int32_t covenant, int32_t index, int32_t& out) const override
+    {
+        out = purse;
+        return covenant == playerCovenant && index == 10;
+    }
 
     int32_t classEntity = -1;
     const CharacterClass* entityClass = nullptr;
@@ -46,6 +69,11 @@ public:
     std::string epilogue;
     std::string wonText;
     std::string lostText;
+    bool greatTime = false;
+    bool goodTime = false;
+    int32_t identifyCost = 0;
+    int32_t partner = -1;
+    int32_t purse = 0;
 };
 
 class TextSourceGame : public UiWorld {
@@ -126,4 +154,42 @@ TEST_F(TextSourceGame, TheClockTheWorldAndTheEndingsComeFromTheGame)
     EXPECT_EQ(Build("AdventureNumSecrets"), "") << "and no world without a game";
     EXPECT_EQ(Build("AdventureEpilog"), "$$EpilogWorld$$");
     EXPECT_EQ(Build("DeathsScoreBonus"), "") << "no game data, no bonus to tell";
+}
+
+TEST_F(TextSourceGame, TheClockIsColouredByTheTimesStillToBeMade)
+{
+    game.clockTime = TimeStamp{0, 1, 2, 0.0f};
+    game.greatTime = true;
+    game.goodTime = true;
+    EXPECT_EQ(Build("ColoredGameTime"), "") << "no game, no clock";
+    game.running = true;
+    std::string clock = Build("GameTime");
+    EXPECT_EQ(Build("ColoredGameTime"), ColorSystem::MakeColorCode(2) + clock);
+    game.greatTime = false;
+    EXPECT_EQ(Build("ColoredGameTime"), ColorSystem::MakeColorCode(5) + clock) << "only the good time left";
+    game.goodTime = false;
+    EXPECT_EQ(Build("ColoredGameTime"), ColorSystem::MakeColorCode(6) + clock) << "both times gone";
+}
+
+TEST_F(TextSourceGame, IdentifyingEverythingNamesItsPriceAndRumoursTheirsInRedWhenTooDear)
+{
+    game.identifyCost = 250;
+    EXPECT_EQ(Build("IdentifyAll"), "") << "no player";
+    game.player = true;
+    EXPECT_EQ(Build("IdentifyAll"), "$$IdentifyAllYourItemsFor$$ " + FormatMoney(250));
+
+    game.playerCovenant = 3;
+    EXPECT_EQ(Build("RumorText", 0), "") << "no trade partner";
+    game.partner = 1;
+    game.purse = 201;
+    // The partner's price of kind n is 200 + n here.
+    EXPECT_EQ(Build("RumorText", 0), "$$RumorText1$$" + MakeLocToken("RumorCost", "%s%d", "", 200));
+    EXPECT_EQ(Build("RumorText", 1), "$$RumorText2$$" + MakeLocToken("RumorCost", "%s%d", "", 201))
+        << "a purse of exactly the price pays it";
+    std::string red = ColorSystem::MakeColorCode(1);
+    EXPECT_EQ(Build("RumorText", 2), "$$RumorText3$$" + MakeLocToken("RumorCost", "%s%d", red.c_str(), 202));
+    EXPECT_EQ(Build("RumorText", 3), "") << "three kinds only";
+    EXPECT_EQ(Build("RumorText", -1), "") << "no kind named";
+    game.playerCovenant = -1;
+    EXPECT_EQ(Build("RumorText", 0), "") << "no covenant to pay";
 }

@@ -229,6 +229,28 @@ public:
     int32_t shortestSlot = -1;
     float shortestSeconds = 0.0f;
     std::string npcChat;
+    // The read topics, kept as the client's player keeps them: reading one offers its follower.
+    mutable std::vector<bool> helpRead;
+
+    bool IsHelpTopicRead(int32_t index) const override
+    {
+        return index >= 0 && index < static_cast<int32_t>(helpRead.size()) && helpRead[static_cast<size_t>(index)];
+    }
+    void SetHelpTopicRead(int32_t index) const override
+    {
+        if (index < 0)
+            return;
+        if (index >= static_cast<int32_t>(helpRead.size()))
+            helpRead.resize(static_cast<size_t>(index) + 1, false);
+        helpRead[static_cast<size_t>(index)] = true;
+        gUISystem->AddHelpTopic(gUISystem->GetNextHelpTopic(index));
+    }
+    void SetAllHelpTopicsRead() const override { helpRead.assign(static_cast<size_t>(gUISystem->GetHintCount()), true); }
+    void ResetHelpTopics() const override
+    {
+        helpRead.clear();
+        gUISystem->AddHelpTopic(gUISystem->GetStartTopic());
+    }
 
 private:
     static std::string Find(const std::map<int32_t, std::string>& texts, int32_t key)

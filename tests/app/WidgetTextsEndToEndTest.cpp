@@ -1,0 +1,153 @@
+// WidgetTextsEndToEndTest -- the shipped game's menus in an offscreen window show live state through their text sources: the game menu's clock against the adventure's times, the vendor's price for identifying everything carried, and the profile's total score after a won adventure, each read back from the label the frame built.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientProfiles.h"
+#include "client/GameClient.h"
+#include "core/ColorSystem.h"
+#include "core/EngineEnums.h"
+#include "core/EnumTable.h"
+#include "core/StringUtil.h"
+#include "core/UserVarSystem.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "rules/Formulas.h"
+#include "rules/GameData.h"
+#include "rules/items/InventoryBase.h"
+#include "rules/items/ItemRecords.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+class WidgetTextsEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+    }
+
+    // The label as the last frame built it.
+    static std::string Label(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        return widget ? widget->text : std::string("<no widget>");
+    }
+
+    static std::string Tooltip(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        std::string text;
+        std::string title;
+        if (!widget || !widget->GetHelpText(0, 0, text, title))
+            return {};
+        return text;
+    }
+
+    static std::string Build(const char* source)
+    {
+        return gUISystem->FindWidgetByPath("GameMenu::Time")->BuildSourceText(EnumTable::LookupIn("UITextSource", source),
+                                                                            -1, "");
+    }
+
+    // An unidentified cap put into the first free cell of the first bag, as loot would come.
+    static Item* PutUnidentifiedCap()
+    {
+        auto cap = std::make_unique<Item>();
+        cap->SetEntry(gDatabase->FindEntryByName("PaddedCap"));
+        cap->SetLevel(4);
+        if (!cap->AddAffix(gGameData->GetItemRecords().FindMagicModifier("AffixSturdy"), 0.5f))
+            return nullptr;
+        cap->SetIdentified(false);
+        Item* kept = cap.get();
+        std::unique_ptr<ItemBase> placed = std::move(cap);
+        return HostPlayer()->inventory->AddItem(placed, InventoryGroupIndex::Bag1) ? kept : nullptr;
+    }
+};
+
+TEST_F(WidgetTextsEndToEnd, TheGameMenusClockRunsGreenUnderTheGreatTimeAndItsTooltipNamesTheTimes)
+{
+    EnterTheWorld();
+    ASSERT_NE(Local(), nullptr);
+    Tap(SDL_SCANCODE_ESCAPE);
+    Frames(2);
+    ASSERT_TRUE(Shown("GameMenu"));
+    std::string first = Label("GameMenu::Time");
+    EXPECT_EQ(first.rfind(ColorSystem::MakeColorCode(2), 0), 0u) << "the shipped great time is an hour and a half: " << first;
+    std::string tooltip = Tooltip("GameMenu::Time");
+    EXPECT_NE(tooltip.find("$$CurrentTime"), std::string::npos) << tooltip;
+    EXPECT_NE(tooltip.find("$$GreatTime"), std::string::npos) << tooltip;
+    EXPECT_NE(tooltip.find("$$GoodTime"), std::string::npos) << tooltip;
+    // Under the great time the bonus is the world's own great-time multiplier.
+    EXPECT_EQ(Build("TimeScoreBonus"), "+50%");
+
+    // The menu pauses nothing on a local game: the host's clock runs on and the label follows it.
+    Tap(SDL_SCANCODE_ESCAPE);
+    Frames(60);
+    Tap(SDL_SCANCODE_ESCAPE);
+    Frames(2);
+    ASSERT_TRUE(Shown("GameMenu"));
+    EXPECT_NE(Label("GameMenu::Time"), first);
+}
+
+TEST_F(WidgetTextsEndToEnd, TheVendorsButtonPricesIdentifyingEverythingAndAClickPaysIt)
+{
+    EnterTheWorld();
+    ASSERT_NE(HostPlayer(), nullptr);
+    HostPlayer()->stats.Set(CharacterStat::Money, 1000);
+    Item* cap = PutUnidentifiedCap();
+    ASSERT_NE(cap, nullptr);
+    int32_t cost = cap->GetIdentifyCost();
+    ASSERT_GT(cost, 0);
+    Frames(4);
+    TypeOnConsole("showMenu VendorMenu");
+    Frames(2);
+    ASSERT_TRUE(Shown("VendorMenu"));
+    EXPECT_EQ(Label("VendorMenu::IdentifyAllLabel"), "$$IdentifyAllYourItemsFor$$ " + FormatMoney(cost));
+
+    // The button is at (118, 268) of the window at (16, 24), 168 x 38.
+    ClickAt(16 + 118 + 84, 24 + 268 + 19);
+    Frames(4);
+    EXPECT_FALSE(cap->IsUnidentified()) << "the host identified the cap";
+    EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), 1000 - cost);
+    EXPECT_EQ(Label("VendorMenu::IdentifyAllLabel"), "$$IdentifyAllYourItemsFor$$ " + FormatMoney(0))
+        << "nothing is left to identify";
+}
+
+TEST_F(WidgetTextsEndToEnd, TheProfilesScreenTotalsTheScoreOfTheWonAdventure)
+{
+    TypeOnConsole("setUserVar NewUserName Tamsin");
+    TypeOnConsole("newUser");
+    ASSERT_EQ(gGameClient->GetProfiles().GetUserName(), "Tamsin");
+    // The title's Profiles button.
+    ClickAt(320, 322);
+    Frames(2);
+    ASSERT_TRUE(Shown("Profiles"));
+    EXPECT_EQ(Label("Profiles::Current"), "Tamsin");
+    EXPECT_EQ(Label("Profiles::Records"), "0") << "no adventure won yet";
+    const EnumTable* difficulties = EnumTable::Find("WorldDifficultyLevel");
+    ASSERT_NE(difficulties, nullptr);
+    int32_t difficulty = gGameClient->GetProfiles().GetCurrent()->GetDifficulty();
+    EXPECT_EQ(Tooltip("Profiles::Records"), "$$" + difficulties->GetName(difficulty) + "Diff$$");
+    // Its Back button.
+    ClickAt(320, 410);
+    Frames(2);
+    ASSERT_TRUE(Shown("Main"));
+
+    EnterTheWorld();
+    ASSERT_NE(HostPlayer(), nullptr);
+    HostPlayer()->stats.Set(CharacterStat::Score, 12345);
+    Frames(4);
+    TypeOnConsole("adventureWon");
+    Frames(5);
+    TypeOnConsole("showMenu Profiles");
+    Frames(2);
+    EXPECT_EQ(Label("Profiles::Records"), FormatThousands(12345));
+}
+
+} // namespace
