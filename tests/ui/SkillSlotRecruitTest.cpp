@@ -59,7 +59,11 @@ const char kRecruitSlotMenu[] = "name Recruit\nposition 0 0\nsize 400 300\n"
                                 "SkillSlotRecruit { internalName First skillIndex 0 position 0 0 size 32 32 }\n"
                                 "SkillSlotRecruit { internalName Second skillIndex 1 position 40 0 size 32 32 }\n"
                                 "SkillSlotRecruit { internalName Third skillIndex 2 position 80 0 size 32 32 }\n"
-                                "SkillSlotRecruit { internalName Far skillIndex 40 position 120 0 size 32 32 }\n";
+                                "SkillSlotRecruit { internalName Far skillIndex 40 position 120 0 size 32 32 }\n"
+                                "Widget { internalName Skills entityType SelectedRecruit position 0 40 size 200 60\n"
+                                "textSource RecruitSkills\n}\n"
+                                "Widget { internalName Own entityType PlayerClient position 0 100 size 200 60\n"
+                                "textSource RecruitSkills\n}\n";
 
 class SkillSlotRecruit : public PlayerClientWorld {
 protected:
@@ -185,4 +189,21 @@ TEST_F(SkillSlotRecruit, TheSelectedRecruitsSkillShowsWithItsLevelElevenValuesOn
     }
     SetRecruitSkills({lunge}, 0, 0);
     EXPECT_EQ(Slot("First").level, 0) << "a level of 0 is kept to be printed";
+}
+
+TEST_F(SkillSlotRecruit, TheRecruitsListNamesEachSkillThatHasARecordOneALine)
+{
+    int32_t lunge = database.FindEntryByName("SkillRecruitLunge")->GetId();
+    int32_t pedestal = database.FindEntryByName("ObjectPedestal")->GetId();
+    SetRecruitSkills({lunge, -1, pedestal, lunge}, 1, 1);
+    auto shown = [this](const char* name) {
+        const UIWidget& widget = *ui->FindWidgetByPath(std::string("Recruit::") + name);
+        return widget.BuildText(widget.textSource);
+    };
+    EXPECT_EQ(shown("Skills"), "") << "no recruit dealt with";
+    player->SetInteractionTarget(npc, false);
+    ui->Update(0.0f);
+    // An entry without a base name gives an empty line; an index with no entry gives none.
+    EXPECT_EQ(shown("Skills"), "Lunge\n\nLunge\n");
+    EXPECT_EQ(shown("Own"), "") << "only a widget of the selected recruit lists it";
 }

@@ -10,6 +10,10 @@
 #include "rules/GameData.h"
 #include "rules/items/InventoryBag.h"
 #include "rules/items/InventoryBase.h"
+#include "client/ClientProfiles.h"
+#include "client/GameClient.h"
+#include "core/Database.h"
+#include "core/DatabaseEntry.h"
 
 #include <cmath>
 
@@ -171,4 +175,113 @@ TEST_F(TextSourceClient, ATopicReadThroughTheMenusIsTheCharactersAndComesBackWit
     EXPECT_FALSE(ui->IsHelpTopicRead(1));
     EXPECT_NE(ui->FindMenu("WalkingButton"), nullptr) << "the start topic is offered again";
     app->SetUi(&this->ClientWorld::ui);
+}
+
+namespace {
+
+constexpr const char* kProfileSourceRecords = R"(
+AdvCaves
+{
+    Type Adventure
+    OfficialAdventure 1
+    AwardTrophy 1
+    BronzeTrophyMinScore 100
+    SilverTrophyMinScore 500
+    GoldTrophyMinScore 1000
+}
+AdvPeaks
+{
+    Type Adventure
+    OfficialAdventure 1
+    AwardTrophy 1
+    BronzeTrophyMinScore 100
+    SilverTrophyMinScore 500
+    GoldTrophyMinScore 1000
+}
+UnlockVeteran
+{
+    Type Unlock
+    UnlockName "Veteran"
+    UnlockDesc "VeteranDesc"
+    TotalScore 5000
+}
+)";
+
+// A win of the adventure with the player's score, level and kills as given.
+void WinWith(UserProfile& profile, PlayerClient& player, const char* adventure, int32_t score, int32_t level,
+             int32_t kills)
+{
+    player.stats.Set(CharacterStat::Score, score);
+    player.stats.Set(CharacterStat::Level, level);
+    player.funStats.Set(CharacterFunStat::Kills, kills);
+    profile.RecordAdventureWin(player, adventure);
+}
+
+} // namespace
+
+TEST_F(TextSourceClient, TheProfilesRecordsAreSummedBestedBoundedAndBandedByTrophy)
+{
+    folder.Write("Assets/UI/profiletexts.mnu",
+                 "name ProfileTexts\nvisible 1\nsize 640 480\n"
+                 "Widget { internalName Adventure userVar ProfileAdventure \"\"\n}\n"
+                 "Widget { internalName Unlock unlockName Veteran\n}\n");
+    vars.LoadConfigFiles();
+    Start(0, {}, "", kProfileSourceRecords);
+    const UIWidget& adventure = *ui->FindWidgetByPath("ProfileTexts::Adventure");
+    auto build = [&adventure](const char* source, const std::string& argument = "") {
+        return adventure.BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), -1, argument);
+    };
+    EXPECT_EQ(build("UserTotalScore"), "") << "no profile";
+    EXPECT_EQ(build("NumTrophies", "Gold"), "0");
+
+    vars.SetStringByName("NewUserName", "Bo");
+    vars.SetStringByName("UserDifficultyLevel", "Elite");
+    ClientProfiles& profiles = gameClient->GetProfiles();
+    profiles.NewUser();
+    profiles.BuildUnlockList();
+    UserProfile* profile = profiles.GetCurrent();
+    ASSERT_NE(profile, nullptr);
+    WinWith(*profile, *player, "AdvCaves", 700, 4, 3);
+    WinWith(*profile, *player, "AdvPeaks", 1200, 9, 1);
+    WinWith(*profile, *player, "AdvCaves", 300, 2, 0);
+    int32_t villager = database.FindEntryByName("MonsterVillager")->GetId();
+    profiles.Count(villager, false);
+    profiles.Count(villager, false);
+    profiles.Count(villager, true);
+
+    EXPECT_EQ(build("UserDifficulty"), "$$EliteDiff$$");
+    // Totals add each adventure's best; bests take the best of those.
+    EXPECT_EQ(build("UserTotalScore"), "1,900");
+    EXPECT_EQ(build("UserTotalStat", "Level"), "13");
+    EXPECT_EQ(build("UserTotalFunStat", "Kills"), "4");
+    EXPECT_EQ(build("UserBestStat", "Level"), "9");
+    EXPECT_EQ(build("UserBestFunStat", "Kills"), "3");
+    // The adventure the widget's var names: its record's highest and lowest.
+    vars.SetStringByName("ProfileAdventure", "AdvCaves");
+    EXPECT_EQ(build("AdventureHighestStat", "Level"), "4");
+    EXPECT_EQ(build("AdventureLowestStat", "Level"), "2");
+    EXPECT_EQ(build("AdventureHighestFunStat", "Kills"), "3");
+    EXPECT_EQ(build("AdventureLowestFunStat", "Kills"), "0");
+    vars.SetStringByName("ProfileAdventure", "AdvNowhere");
+    EXPECT_EQ(build("AdventureHighestStat", "Level"), "") << "no record of an adventure never won";
+    vars.SetStringByName("ProfileAdventure", "AdvCaves");
+
+    // The caves' best score 700 is silver (500 to 999), the peaks' 1,200 gold (no upper bound).
+    EXPECT_EQ(build("NumTrophies", "bronze"), "0");
+    EXPECT_EQ(build("NumTrophies", "Silver"), "1");
+    EXPECT_EQ(build("NumTrophies", "GOLD"), "1");
+    EXPECT_EQ(build("TrophyScores"), MakeLocToken("ScoreForBronzeTrophy", "%s", "100") +
+                                         MakeLocToken("ScoreForSilverTrophy", "%s", "500") +
+                                         MakeLocToken("ScoreForGoldTrophy", "%s", "1,000"));
+
+    // Kills and deaths are counted under the monster's archetype.
+    vars.SetStringByName("ProbeMonster", "ArchetypeTown");
+    EXPECT_EQ(build("UserMonsterStatKills", "ProbeMonster"), "2");
+    EXPECT_EQ(build("UserMonsterStatDeaths", "ProbeMonster"), "1");
+
+    const UIWidget& unlock = *ui->FindWidgetByPath("ProfileTexts::Unlock");
+    std::string described = MakeLocToken("VeteranDesc", "%s", "5,000");
+    EXPECT_EQ(unlock.BuildSourceText(EnumTable::LookupIn("UITextSource", "UnlockText"), -1, ""),
+              "$$Veteran$$\n" + described);
+    EXPECT_EQ(unlock.BuildSourceText(EnumTable::LookupIn("UITextSource", "UnlockTextSimple"), -1, ""), described);
 }
