@@ -89,6 +89,15 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.covenant = entity->covenantIndex;
     out.kind = entity->GetNpcType();
     out.offersQuest = !entity->questOffers.empty();
+    // The stat tooltips and the class tint need the class; a player whose power is not rising
+    // wears its class's second colour.
+    if (const CharacterClass* characterClass = GetEntityClass(number)) {
+        int32_t rising = 1;
+        bool second =
+            number == GetPlayerEntityNumber() && GetPlayerStat(CharacterStat::PowerRising, rising) && rising == 0;
+        out.hasClass = true;
+        out.classColor = second ? characterClass->secondaryColor : characterClass->primaryColor;
+    }
     return true;
 }
 

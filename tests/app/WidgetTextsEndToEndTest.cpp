@@ -150,4 +150,27 @@ TEST_F(WidgetTextsEndToEnd, TheProfilesScreenTotalsTheScoreOfTheWonAdventure)
     EXPECT_EQ(Label("Profiles::Records"), FormatThousands(12345));
 }
 
+TEST_F(WidgetTextsEndToEnd, TheCharacterSheetsTooltipsMeasureTheFiguresAgainstAMonsterOfThePlayersLevel)
+{
+    EnterTheWorld();
+    ASSERT_NE(Local(), nullptr);
+    HostPlayer()->stats.Set(CharacterStat::Money, 1234567);
+    Frames(4);
+    Tap(SDL_SCANCODE_C);
+    Frames(2);
+    ASSERT_TRUE(Shown("Character"));
+    std::string level = StringFormat("%d", Local()->GetStat(CharacterStat::Level));
+    for (const char* figure : {"Attack", "Defense", "Armor"}) {
+        std::string tooltip = Tooltip((std::string("Character::") + figure).c_str());
+        EXPECT_EQ(tooltip.rfind(std::string("$$") + figure + "$$\n\n$$CurrentAmount$$: ", 0), 0u) << tooltip;
+        EXPECT_NE(tooltip.find("LevelYMonster"), std::string::npos) << tooltip;
+        EXPECT_NE(tooltip.find(level), std::string::npos) << "measured at the player's level: " << tooltip;
+    }
+    std::string money = Tooltip("Character::Money");
+    EXPECT_NE(money.find("123 $$GoldPiece$$"), std::string::npos) << money;
+    EXPECT_NE(money.find("45 $$SilverPiece$$"), std::string::npos) << money;
+    EXPECT_NE(money.find("67 $$CopperPiece$$"), std::string::npos) << money;
+    EXPECT_EQ(Tooltip("Character::Dps").rfind("$$DPS$$\n\n", 0), 0u);
+}
+
 } // namespace

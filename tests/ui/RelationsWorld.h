@@ -96,6 +96,8 @@ ClassVillager
     PowerName "$$Zeal$$"
     Desc "$$ClassVillagerDesc$$"
     PowerGainOnKill 3
+    PrimaryColor 0.25 0.5 0.75
+    SecondaryColor 1 1 0
 }
 ActorVillager
 {

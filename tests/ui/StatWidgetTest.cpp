@@ -1,8 +1,10 @@
 // StatWidgetTest -- stat values, bars and moving stat widgets loaded from a menu file over a fake game: the stat keyword's tables, value texts with their colours and conversions, the attribute tests, tooltips, the bar's filled rectangle and the widget's place along its line.
 #include "ui/UiWorld.h"
 
+#include "core/ColorSystem.h"
 #include "core/Database.h"
 #include "core/EnumTable.h"
+#include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "ui/widgets/UIStatBar.h"
 #include "ui/widgets/UIStatValue.h"
@@ -282,6 +284,94 @@ TEST_F(StatValueTooltip, StrengthShowsItsDamageShare)
     SetStat("Strength", 25);
     EXPECT_EQ(Tooltip("Str"), "$$Strength$$\n\n$$BaseAmount$$: 20\n$$CurrentAmount$$: 25\n"
                               "  +25.0% $$Damage$$\n\n$$StatAt$$ 26 $$Strength$$:\n  +26.0% $$Damage$$\n\n");
+}
+
+// The generic monster and the tuning the figures are measured by: at level 4 the monster has
+// dexterity 4 + 4 = 8, so defense 16 and attack 24, and damage (2 + 4 + 6 + 4) / 2 = 8 a blow.
+class StatValueFigures : public StatValueTooltip {
+protected:
+    void SetUp() override
+    {
+        folder.Write("Assets/Database/database.dbl", "ui.dbr\n");
+        folder.Write("Assets/Database/ui.dbr",
+                     "GameSystem\n{\n    ArmorAbsorbMultiplier 1\n    ArmorMinAbsorbPercent 0.5\n"
+                     "    ResistanceAbsorbMultiplier 1\n    ResistanceMinAbsorbPercent 0.5\n"
+                     "    TypicalDamageBase 10\n    TypicalDamagePerLevel 2\n}\n"
+                     "Warrior\n{\n    Type Class\n    PowerName Fury\n}\n"
+                     "ClassMonsterGeneric\n{\n    Type Class\n    DefensePerDex 2\n    AttackPerDex 3\n"
+                     "    StartDexterity 4\n    DexterityPerLevel 1\n    MinDamage 2\n    MinDamagePerLevel 1\n"
+                     "    MaxDamage 6\n    MaxDamagePerLevel 1\n}\n");
+        database.Load();
+        gameData = std::make_unique<GameData>();
+        gameData->Load(database);
+        gGameData = gameData.get();
+        WriteMenu("v.mnu", "name V\nvisible 1\nsize 640 480\n"
+                           "StatValue { internalName Attack entityType PlayerClient stat Normal Attack\n}\n"
+                           "StatValue { internalName Defense entityType PlayerClient stat Normal Defense\n}\n"
+                           "StatValue { internalName Armor entityType PlayerClient stat Normal Armor\n}\n"
+                           "StatValue { internalName Fire entityType PlayerClient stat Normal ResistanceFire\n}\n"
+                           "StatValue { internalName Physical entityType PlayerClient stat Normal ResistancePhysical\n}\n"
+                           "StatValue { internalName Money entityType PlayerClient stat Normal Money\n}\n"
+                           "StatValue { internalName Dps entityType PlayerClient stat Other Dps\n}\n");
+        ui->RegisterCommands();
+        view.player = true;
+        view.playerEntity = 3;
+        view.entities[3].hasClass = true;
+        view.classIndex = 0;
+        SetStat("Level", 4);
+    }
+};
+
+TEST_F(StatValueFigures, AttackDefenseArmorAndResistancesAreMeasuredAgainstAMonsterOfThePlayersLevel)
+{
+    SetStat("Attack", 20);
+    SetStat("Defense", 40);
+    SetStat("Armor", 6);
+    SetStat("ResistanceFire", 3);
+    SetStat("ResistancePhysical", 3);
+    // trunc(20 x 1.5) = 30 against 16: 1 - 0.5 x 16 / 30.
+    EXPECT_EQ(Tooltip("Attack"), "$$Attack$$\n\n$$CurrentAmount$$: 20\n" +
+                                     MakeLocToken("XChanceToHitLevelYMonster", "%.0f%% %d", 73.0, 4));
+    // trunc(24 x 1.5) = 36 against 40: 0.5 x 36 / 40.
+    EXPECT_EQ(Tooltip("Defense"), "$$Defense$$\n\n$$CurrentAmount$$: 40\n" +
+                                      MakeLocToken("XChanceLevelYMonsterWillHitYou", "%.0f%% %d", 45.0, 4));
+    // 6 x 1 x 1.5 x 0.5 = 4.5 of a blow of 8.
+    EXPECT_EQ(Tooltip("Armor"), "$$Armor$$\n\n$$CurrentAmount$$: 6\n" +
+                                    MakeLocToken("AbsorbXDamageFromLevelYMonster", "%.0f%% %d", 56.25, 4));
+    // 3 x 1.5 x 0.5 = 2.25 of a typical 10 + 3 x 2 = 16.
+    EXPECT_EQ(Tooltip("Fire"), "$$ResistanceFire$$\n\n$$CurrentAmount$$: 3\n" +
+                                   MakeLocToken("AbsorbXYDamageFromLevelZMonster", "%.1f%% $$%s$$ %d", 14.0625,
+                                                "Fire", 4));
+    EXPECT_EQ(Tooltip("Physical"), "$$ResistancePhysical$$\n3") << "the physical one keeps the plain text";
+
+    SetStat("Attack", 0);
+    EXPECT_NE(Tooltip("Attack").find(MakeLocToken("XChanceToHitLevelYMonster", "%.0f%% %d", 0.0, 4)),
+              std::string::npos)
+        << "no attack hits nothing";
+    SetStat("Armor", 20);
+    EXPECT_NE(Tooltip("Armor").find(MakeLocToken("AbsorbXDamageFromLevelYMonster", "%.0f%% %d", 100.0, 4)),
+              std::string::npos)
+        << "armour past the blow takes all of it";
+}
+
+TEST_F(StatValueFigures, MoneyIsCountedInCoinsAndTheDamageRateInHundredths)
+{
+    SetStat("Money", 1234567);
+    std::string pop = ColorSystem::MakeColorCode(145);
+    EXPECT_EQ(Tooltip("Money"), "$$Money$$\n\n" + ColorSystem::MakeColorCode(kGoldColor) + "123 $$GoldPiece$$" + pop +
+                                    "\n" + ColorSystem::MakeColorCode(kSilverColor) + "45 $$SilverPiece$$" + pop +
+                                    "\n" + ColorSystem::MakeColorCode(kCopperColor) + "67 $$CopperPiece$$" + pop +
+                                    "\n\n\n$$CoinExchange$$");
+    view.computedValues[StatOtherIndex::Dps] = 1234;
+    EXPECT_EQ(Tooltip("Dps"), "$$DPS$$\n\n12.3 $$DamagePerSecond$$");
+}
+
+TEST_F(StatValueFigures, WithoutTheGenericMonsterTheFiguresKeepThePlainText)
+{
+    gameData = std::make_unique<GameData>();
+    gGameData = gameData.get();
+    SetStat("Attack", 20);
+    EXPECT_EQ(Tooltip("Attack"), "$$Attack$$\n20");
 }
 
 } // namespace

@@ -68,6 +68,13 @@ TEST_F(TextSourceClient, TheClientsViewGivesClassesClockAndBagsAsTheHostSentThem
     EXPECT_EQ(villagers->powerName, "$$Zeal$$");
     EXPECT_EQ(view.GetEntityClass(view.GetPlayerEntityNumber()), gGameData->FindCharacterClass("ClassWanderer"));
     EXPECT_EQ(view.GetEntityClass(-1), nullptr);
+    // The stat tooltips answer only for an entity the view gives a class.
+    UiEntityFacts facts;
+    ASSERT_TRUE(view.GetEntity(villager->entityNumber, facts));
+    EXPECT_TRUE(facts.hasClass);
+    EXPECT_EQ(facts.classColor.b, 0.75f) << "a creature wears its class's first colour";
+    ASSERT_TRUE(view.GetEntity(view.GetPlayerEntityNumber(), facts));
+    EXPECT_TRUE(facts.hasClass);
     EXPECT_EQ(Shown("Power"), "") << "the wanderer names no power";
 
     vars.SetStringByName("TextsClass", "ClassVillager");

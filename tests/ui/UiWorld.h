@@ -40,6 +40,11 @@ public:
     bool HasRunningTimedQuest() const override { return timedQuest; }
     float GetAdventureRewardMultiplier() const override { return rewardMultiplier; }
     bool HasLocalPlayer() const override { return player; }
+    int32_t GetPlayerComputedValue(int32_t index) const override
+    {
+        auto found = computedValues.find(index);
+        return found == computedValues.end() ? 0 : found->second;
+    }
     bool GetPlayerStat(int32_t index, int32_t& out) const override
     {
         auto found = stats.find(index);
@@ -183,6 +188,7 @@ public:
     float rewardMultiplier = 1.0f;
     bool player = false;
     std::map<int32_t, int32_t> stats;
+    std::map<int32_t, int32_t> computedValues;
     std::map<int32_t, int32_t> attributeBonus;
     std::set<int32_t> flagBits;
     std::set<int32_t> questSlots;

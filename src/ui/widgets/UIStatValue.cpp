@@ -323,6 +323,7 @@ std::string UIStatValue::BuildTooltip() const
     } else if (statType == StatType::Covenant && statIndex == kStatValueCovenantMoney) {
         tooltip = "$$Money$$\n\n" + StringFormat("%d $$Crystals$$", GetValue());
     }
+    BuildFigureTooltip(tooltip);
     if (!highlightText.empty())
         tooltip += highlightText;
     if (HasHighlightTextSource())

@@ -60,6 +60,9 @@ protected:
     bool ReadStatKeyword(const std::string& key, TextParser& parser);
     std::string BuildTooltip() const;
     std::string BuildAttributeLines(const CharacterClass& rates, int32_t value) const;
+    // The figures measured against a monster of the player's level, the money in coins and the
+    // damage rate (UIStatValueTooltips.cpp); false, the tooltip untouched, for any other stat.
+    bool BuildFigureTooltip(std::string& tooltip) const;
 
 private:
     int32_t ReadStat(int32_t index) const;
