@@ -16,6 +16,7 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillTree.h"
+#include "rules/statuseffects/StatusEffectBase.h"
 
 void ClientUiGameView::GetHelpEntities(std::vector<int32_t>& out) const
 {
@@ -196,6 +197,11 @@ bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffe
         facts.entryType = static_cast<int32_t>(record->GetType());
         facts.iconName = record->GetString("TextureName");
         facts.displayName = record->GetString("Name");
+        // The description is built for the entity that carries the effect, at the definition's level.
+        const StatusEffectBase* definition = gGameData ? gGameData->FindStatusEffect(record->GetName()) : nullptr;
+        if (definition)
+            definition->BuildDescription(facts.description, nullptr, definition->level, entity->level,
+                                         GetEntityClass(number));
         out.push_back(std::move(facts));
     }
     return true;

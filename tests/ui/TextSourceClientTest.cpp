@@ -292,3 +292,22 @@ TEST_F(TextSourceClient, TheProfilesRecordsAreSummedBestedBoundedAndBandedByTrop
               "$$Veteran$$\n" + described);
     EXPECT_EQ(unlock.BuildSourceText(EnumTable::LookupIn("UITextSource", "UnlockTextSimple"), -1, ""), described);
 }
+
+TEST_F(TextSourceClient, AStatusEffectsIconTellsItsNameAndTheDescriptionItsDefinitionBuilds)
+{
+    Start(0, {}, "",
+          "StatusEffectWarmth\n{\n    Type StatusEffect\n    Name \"$$Warmth$$\"\n    Desc \"$$WarmthDesc$$\"\n"
+          "    TextureName \"Textures/warmth.tga\"\n    Forever 1\n    Public 1\n}\n");
+    // The host lays the effect on its player; the update carries it to the mirror.
+    hostPlayer->AddStatusEffectByName("StatusEffectWarmth", nullptr, 1);
+    Sync();
+    std::vector<UiStatusEffectFacts> effects;
+    ASSERT_TRUE(view.GetStatusEffects(view.GetPlayerEntityNumber(), effects));
+    const UiStatusEffectFacts* warmth = nullptr;
+    for (const UiStatusEffectFacts& effect : effects)
+        if (effect.displayName == "$$Warmth$$")
+            warmth = &effect;
+    ASSERT_NE(warmth, nullptr) << "a public effect is sent to the client";
+    EXPECT_EQ(warmth->iconName, "Textures/warmth.tga");
+    EXPECT_NE(warmth->description.find("$$WarmthDesc$$"), std::string::npos) << warmth->description;
+}
