@@ -152,15 +152,24 @@ public:
     // Definition, name, standing, difficulty, home and its health, statistics, traits, every
     // relation record, the four pulls, the levels visited, the recruits (their creatures' state
     // captured first) and the goods and house items.
+    // Then its work: activity, timers, alert and think times, damage taken, rally point, the raid
+    // it leads, partners, the item-buy walk, each recruit's party, level, streaks and place, and
+    // the offers it waits on with their resend timers.
     void WriteSaved(MessageBuffer& buffer);
     // What WriteSaved wrote, into a covenant made for it and not yet in the world: nothing in the
-    // world is touched. False for a cut record, a refused count, an unknown definition or trait,
-    // a value that is no number or a state outside its table; the covenant is then dropped.
-    bool ReadSaved(MessageBuffer& buffer);
+    // world is touched. Without atWork the record ends before the work (an older file). False for
+    // a cut record, a refused count, an unknown definition or trait, a value that is no number or
+    // a state or index outside its table; the covenant is then dropped.
+    bool ReadSaved(MessageBuffer& buffer, bool atWork);
     // Once the covenant holds its index: the home, pedestals and relics where they stood, the
-    // standing guards, the recruits near the home (none for a fallen covenant), the lifestone's
-    // health as saved within its maximum, the timers drawn anew.
+    // standing guards, the recruits where they stood (near the home when the record has no place,
+    // none for a fallen covenant) with their parties, the lifestone's health as saved within its
+    // maximum, the timers as saved (drawn anew without the work) and a raid's gate.
     void PlaceSaved();
+    // Once every rival stands: each offer read waits again on the very goods it names. One whose
+    // goods are not where it says (the goods of a covenant not yet in the game among them) is
+    // dropped, logged; one naming no goods waits for its covenant to join.
+    void TakeBackPendingOffers();
 
     // ---- Adventuring -------------------------------------------------------------------------
     // A Wish, kept while the activity timer runs.
@@ -349,7 +358,15 @@ private:
     bool ReadRelations(MessageBuffer& buffer);
     bool ReadRecruits(MessageBuffer& buffer);
     bool ReadGoods(MessageBuffer& buffer);
-    void PlaceSavedRecruit(Recruit& recruit);
+    void WriteWork(MessageBuffer& buffer) const;
+    bool ReadWork(MessageBuffer& buffer);
+    bool ReadRaid(MessageBuffer& buffer);
+    bool ReadWorkRecruits(MessageBuffer& buffer);
+    void WritePendingOffers(MessageBuffer& buffer) const;
+    bool ReadPendingOffers(MessageBuffer& buffer);
+    void PlaceSavedRecruit(Recruit& recruit, const WorldPos& place);
+    // The raid's own gate beside the home, replacing the last one.
+    void MakeRaidGate();
 
     bool HasOpenQuest(int32_t type) const;
     void StartAdventure();
@@ -394,4 +411,9 @@ private:
     // The lifestone's health and maximum read from a save, given to it once placed.
     int32_t savedHomeHealth = 0;
     int32_t savedHomeMaxHealth = 0;
+    // The work read from a save, given back once placed: the timers and, per recruit slot, where
+    // its creature stood (level -1 for none).
+    bool workRead = false;
+    std::array<RandomTimer, kTimerCount> savedTimers{};
+    std::vector<WorldPos> savedPlaces;
 };

@@ -294,6 +294,15 @@ void ActorCovenant::StartRaid(int32_t u)
     targetCovenant = u;
     raidStart = GetGameTime();
     raidUnderWay = true;
+    MakeRaidGate();
+    gCovenantHost->StartRaid(*this, *them);
+    WithdrawOffer(u, false);
+    ReturnHome(false);
+    ChooseRaidParty();
+}
+
+void ActorCovenant::MakeRaidGate()
+{
     // One gate a covenant: a raid on a new target takes the old gate down first.
     if (Entity* old = raidGate.GetAs<Entity>())
         old->ScheduleDelete(0.0f);
@@ -307,10 +316,6 @@ void ActorCovenant::StartRaid(int32_t u)
         raidGate.Set(gate);
     else
         delete gate;
-    gCovenantHost->StartRaid(*this, *them);
-    WithdrawOffer(u, false);
-    ReturnHome(false);
-    ChooseRaidParty();
 }
 
 void ActorCovenant::ChooseRaidParty()

@@ -1,4 +1,4 @@
-// ActorCovenant -- the rival's record in the world save: written whole, read whole into a covenant not yet in the world, then its house and members placed where they stood.
+// ActorCovenant -- the rival's record in the world save: what it is and holds, written whole and read whole into a covenant not yet in the world.
 #include "covenants/ActorCovenant.h"
 
 #include "core/MessageBuffer.h"
@@ -90,9 +90,10 @@ void ActorCovenant::WriteSaved(MessageBuffer& buffer)
             recruit->Write(buffer);
     }
     inventory->Write(buffer, true);
+    WriteWork(buffer);
 }
 
-bool ActorCovenant::ReadSaved(MessageBuffer& buffer)
+bool ActorCovenant::ReadSaved(MessageBuffer& buffer, bool atWork)
 {
     SetDefinitionIndex(buffer.ReadInt());
     name = buffer.ReadString();
@@ -110,7 +111,8 @@ bool ActorCovenant::ReadSaved(MessageBuffer& buffer)
     difficultyLevel = difficulty;
     return statistics.Read(buffer) && ReadTraits(buffer) && ReadRelations(buffer) && ReadPulls(buffer, naturalHate) &&
            ReadPulls(buffer, fear) && ReadPulls(buffer, tradeWish) && ReadPulls(buffer, demandWish) &&
-           buffer.ReadBoolVector(visitedLevels) && ReadRecruits(buffer) && ReadGoods(buffer);
+           buffer.ReadBoolVector(visitedLevels) && ReadRecruits(buffer) && ReadGoods(buffer) &&
+           (!atWork || ReadWork(buffer));
 }
 
 bool ActorCovenant::ReadTraits(MessageBuffer& buffer)
@@ -189,45 +191,4 @@ bool ActorCovenant::ReadGoods(MessageBuffer& buffer)
     inventory->ResizeBag(kGoodsBag, kGoodsSlots);
     inventory->ResizeBag(InventoryGroupIndex::House, kHouseSlots);
     return true;
-}
-
-void ActorCovenant::PlaceSaved()
-{
-    WorldPos where;
-    where.level = homeLevel;
-    where.x = homeX;
-    where.y = homeY;
-    MakeHome(where);
-    for (int32_t slot = kFirstRelicSlot; slot < kHouseSlots; ++slot)
-        if (auto* relic = dynamic_cast<Item*>(GetHouseItem(slot)))
-            PlaceRelic(relic, slot);
-    for (int32_t slot = 0; slot < kGuardSlots; ++slot) {
-        auto* guard = dynamic_cast<Item*>(GetHouseItem(slot));
-        if (guard && !guard->IsGuardFallen())
-            SpawnGuard(guard, slot);
-    }
-    for (const auto& recruit : recruits)
-        if (recruit && !eliminated)
-            PlaceSavedRecruit(*recruit);
-    RecomputeBonuses();
-    // As it stood: a fallen covenant's lifestone keeps the health its members gave it.
-    SetHomeMaxHealth(savedHomeMaxHealth);
-    SetHomeHealth(std::min(savedHomeHealth, savedHomeMaxHealth));
-    SetUpTimers();
-}
-
-void ActorCovenant::PlaceSavedRecruit(Recruit& recruit)
-{
-    recruit.covenantIndex = index;
-    Actor* actor = recruit.Spawn(this, true);
-    if (!actor)
-        return;
-    WorldPos spot = FindSpotNearHome(actor);
-    actor->SetPosition(spot);
-    actor->homePosition = spot;
-    // A refused creature is gone; its record stays, to be spawned again later.
-    if (!gGameServices || gGameServices->AddEntity(actor) == -1) {
-        recruit.SetActor(nullptr, true);
-        delete actor;
-    }
 }

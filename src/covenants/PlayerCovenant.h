@@ -17,6 +17,22 @@ class MessageBuffer;
 class Player;
 class Recruit;
 
+// The player covenant's own side that its client does not send: the world save keeps it, and the
+// game gives it back to the covenant joining at the same index.
+struct PlayerCovenantKept {
+    int32_t index = -1;
+    // Toward each covenant index.
+    std::vector<float> relations;
+    int32_t raidTarget = -1;
+    bool raidUnderway = false;
+    int32_t adventurePartner = -1;
+
+    void Write(MessageBuffer& buffer) const;
+    // False, unchanged, for a cut record, a count past kMaxCovenants, an index outside its table
+    // or a relation that is no number.
+    bool Read(MessageBuffer& buffer);
+};
+
 // The world host makes one for each joining client. Joining reads the client's settings whole
 // first (ReadSettings, which touches no world) and only then, once the character has been read
 // too, places the house and the recruits (PlaceInWorld). The game binds the player.
@@ -61,6 +77,10 @@ public:
     void ResetForNewWorld();
     // The house gate, the raid, the relations and the think time forgotten.
     void Reset();
+    // Its own side, for the world save; given back (relations within 0..100) to the covenant of
+    // the same index as it joins, before it takes its treaties from the others.
+    PlayerCovenantKept Keep() const;
+    void TakeKept(const PlayerCovenantKept& kept);
 
     // ---- Recruits ------------------------------------------------------------------------------
     using Covenant::GetRecruitActor;

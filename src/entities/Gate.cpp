@@ -55,8 +55,9 @@ LinkedGates Gate::CreateLinkedPair(const DatabaseEntry* record, const WorldPos& 
         record = gDatabase->FindEntryByName(kDefaultRecord);
     auto* first = new Gate();
     auto* second = new Gate();
-    first->Load(record);
-    second->Load(record);
+    // Each keeps its record: a pair a save keeps is made again from it.
+    first->SetEntry(record);
+    second->SetEntry(record);
     GatePlace(*first, a);
     GatePlace(*second, b);
     // A gate standing on no level of the world would lead nowhere.

@@ -155,6 +155,7 @@ void Game::Reset()
         timer = RandomTimer{};
     newWorld = false;
     lastSecretLevel = -1;
+    keptPlayerCovenant.reset();
     factorA = factorB = 1.0f;
     clientLines.clear();
     playerLines.clear();
@@ -588,6 +589,11 @@ void Game::AddCovenant(std::unique_ptr<Covenant> covenant)
     if (!covenant)
         return;
     covenant->index = GetCovenantCount();
+    auto* player = dynamic_cast<PlayerCovenant*>(covenant.get());
+    if (player && keptPlayerCovenant && keptPlayerCovenant->index == player->index) {
+        player->TakeKept(*keptPlayerCovenant);
+        keptPlayerCovenant.reset();
+    }
     covenants.push_back(std::move(covenant));
 }
 

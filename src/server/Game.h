@@ -26,6 +26,7 @@ class Actor;
 class Covenant;
 class Player;
 class CovenantDefinition;
+struct PlayerCovenantKept;
 class GameQuests;
 class FactionSystem;
 class GameSystem;
@@ -394,7 +395,8 @@ public:
     // Makes a computer-run covenant for a new world; until one is set, a new world has none.
     using CovenantMaker = std::function<std::unique_ptr<Covenant>()>;
     void SetCovenantMaker(CovenantMaker maker) { covenantMaker = std::move(maker); }
-    // Appends the covenant, giving it its index.
+    // Appends the covenant, giving it its index; a player's covenant at the index the world save
+    // kept one for takes that side back.
     void AddCovenant(std::unique_ptr<Covenant> covenant);
     // The covenant of the players list's first entry; null when it is empty or has none.
     const EntityCovenant* GetFirstPlayerCovenant() const;
@@ -728,6 +730,8 @@ private:
     bool lastActorHid = false;
     // The secret level NextSecretLevel handed out last; -1 before the first.
     int32_t lastSecretLevel = -1;
+    // The player covenant's own side read from a world save, until its covenant joins.
+    std::unique_ptr<PlayerCovenantKept> keptPlayerCovenant;
     ItemPtrList gateRecords;
     std::vector<std::string> unlocks;
     // Made with the game and behind gFactionSystem while it lives; a rule system of the game.

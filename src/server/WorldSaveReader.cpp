@@ -13,6 +13,7 @@
 #include "covenants/FactionSystem.h"
 #include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
+#include "entities/Gate.h"
 #include "rules/GameData.h"
 #include "server/Game.h"
 #include "server/Weather.h"
@@ -20,6 +21,8 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
+#include "server/spawn/SpawnTable.h"
+#include "world/Level.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -32,6 +35,8 @@ namespace {
 constexpr size_t kWorldSaveSlotBytes = 4;
 constexpr double kWorldSaveHoursPerDay = 24.0;
 constexpr int32_t kWorldSaveFacings = 8;
+// An opened gate pair holds at least its record's NUL, its kind and two ends of five words.
+constexpr size_t kWorldSaveGatePairBytes = 1 + 4 + 2 * 4 * 5;
 // World units within which a loose gate stands on the house gate's spot.
 constexpr float kWorldSaveSameSpot = 1.0f;
 constexpr int32_t kWorldSaveLevelGiven = WorldSaveVersion::kLevelFilledBit | WorldSaveVersion::kLevelBonusChestBit;
@@ -150,7 +155,25 @@ bool WorldSaveReader::ReadLevels()
         record.bonusChestLaid = (given & WorldSaveVersion::kLevelBonusChestBit) != 0;
         if (version >= WorldSaveVersion::kLevelUsedBlocks && !ReadUsedBlocks(level, record))
             return Refuse();
+        if (version >= WorldSaveVersion::kOpenedGates && !ReadMonsterLevel(level))
+            return Refuse();
     }
+    return true;
+}
+
+bool WorldSaveReader::ReadMonsterLevel(int32_t level)
+{
+    Mark("level's monster level");
+    int32_t monsterLevel = buffer.ReadInt();
+    if (buffer.Overrun())
+        return false;
+    Level* found = gWorld->GetLevel(level);
+    if (monsterLevel >= 1 && monsterLevel <= SpawnTable::kMaxLevel) {
+        found->monsterLevel = monsterLevel;
+        return true;
+    }
+    DebugSystem::Print(kPrintWarning, "World save %s: level %d's monster level %d is no level; it keeps %d\n",
+                       fileName.c_str(), level, monsterLevel, found->monsterLevel);
     return true;
 }
 
@@ -271,7 +294,55 @@ bool WorldSaveReader::ReadBlocks()
     Mark("string list");
     if (!buffer.ReadStringList(game.unlocks))
         return Refuse();
-    return version < WorldSaveVersion::kTownPeople || ReadTown();
+    if (version >= WorldSaveVersion::kTownPeople && !ReadTown())
+        return false;
+    return version < WorldSaveVersion::kOpenedGates || ReadOpenedGates();
+}
+
+bool WorldSaveReader::ReadOpenedGates()
+{
+    Mark("last secret level");
+    int32_t lastSecret = buffer.ReadInt();
+    if (buffer.Overrun() || (lastSecret != -1 && !gWorld->GetLevel(lastSecret)))
+        return Refuse();
+    game.lastSecretLevel = lastSecret;
+    Mark("opened gate count");
+    int32_t count = 0;
+    if (!buffer.ReadCount(count, kWorldSaveGatePairBytes))
+        return Refuse();
+    for (int32_t pair = 0; pair < count; ++pair) {
+        Mark("opened gate pair");
+        std::string recordName = buffer.ReadString();
+        int32_t kind = buffer.ReadInt();
+        WorldPos ends[2];
+        int32_t facings[2] = {0, 0};
+        bool travelled[2] = {false, false};
+        bool placed = true;
+        for (int32_t end = 0; end < 2; ++end) {
+            placed = ReadWorldPos(buffer, ends[end]) && placed;
+            facings[end] = buffer.ReadInt();
+            travelled[end] = buffer.ReadBool();
+        }
+        const DatabaseEntry* record = gDatabase->FindEntryByName(recordName);
+        if (buffer.Overrun() || !placed || !record || kind != GateKind::Secret || !gWorld->GetLevel(ends[0].level) ||
+            !gWorld->GetLevel(ends[1].level) || facings[0] < 0 || facings[0] >= kWorldSaveFacings || facings[1] < 0 ||
+            facings[1] >= kWorldSaveFacings)
+            return Refuse();
+        LinkedGates gates = game.CreateLinkedGates(record, ends[0], ends[1], kind);
+        if (!gates.first || !gates.second) {
+            DebugSystem::Print(kPrintWarning, "World save %s: its gate pair at byte %zu could not be opened again\n",
+                               fileName.c_str(), fieldOffset);
+            continue;
+        }
+        int32_t end = 0;
+        for (Entity* made : {gates.first, gates.second}) {
+            auto* gate = static_cast<Gate*>(made);
+            gate->facing = facings[end];
+            gate->travelled = travelled[end];
+            ++end;
+        }
+    }
+    return true;
 }
 
 bool WorldSaveReader::ReadTown()
@@ -396,8 +467,12 @@ bool WorldSaveReader::StopEntities()
 
 void WorldSaveReader::ReadRivals(bool entitiesWhole, int32_t startingLevel, int32_t numAiCovenants)
 {
-    if (version >= WorldSaveVersion::kCovenants && entitiesWhole && ReadRivalBlock())
+    if (version >= WorldSaveVersion::kCovenants && entitiesWhole && ReadRivalBlock()) {
+        // Its relations and raid name the rivals as they were read.
+        if (version >= WorldSaveVersion::kPlayerCovenant)
+            ReadPlayerCovenant();
         return;
+    }
     game.MakeRivals(startingLevel, game.difficulty, gWorld ? gWorld->GetDifficulty() : 0, numAiCovenants);
 }
 
@@ -413,7 +488,7 @@ bool WorldSaveReader::ReadRivalBlock()
         Mark("rival record");
         std::unique_ptr<Covenant> made = game.covenantMaker ? game.covenantMaker() : nullptr;
         auto* rival = dynamic_cast<ActorCovenant*>(made.get());
-        if (!rival || !rival->ReadSaved(buffer))
+        if (!rival || !rival->ReadSaved(buffer, version >= WorldSaveVersion::kRivalsAtWork))
             return RefuseRivals();
         made.release();
         rivals.emplace_back(rival);
@@ -423,7 +498,24 @@ bool WorldSaveReader::ReadRivalBlock()
     game.covenantCount = count;
     for (int32_t i = 0; i < count; ++i)
         static_cast<ActorCovenant*>(game.GetGameCovenant(i))->PlaceSaved();
+    for (int32_t i = 0; i < count; ++i)
+        static_cast<ActorCovenant*>(game.GetGameCovenant(i))->TakeBackPendingOffers();
     return true;
+}
+
+void WorldSaveReader::ReadPlayerCovenant()
+{
+    Mark("player covenant");
+    bool present = buffer.ReadBool();
+    if (buffer.Overrun() || !present)
+        return;
+    auto kept = std::make_unique<PlayerCovenantKept>();
+    if (!kept->Read(buffer)) {
+        DebugSystem::Print(kPrintWarning, "World save %s: its %s at byte %zu does not read; it joins as new\n",
+                           fileName.c_str(), field, fieldOffset);
+        return;
+    }
+    game.keptPlayerCovenant = std::move(kept);
 }
 
 bool WorldSaveReader::RefuseRivals()

@@ -43,6 +43,9 @@ private:
     bool ReadLevels();
     // False only when the flags overrun the file; flags of another count are dropped, logged.
     bool ReadUsedBlocks(int32_t level, GameLevelRecord& record);
+    // False only when the word overruns the file; a level outside the spawn tables is logged and
+    // the world's own stays.
+    bool ReadMonsterLevel(int32_t level);
     bool ReadClock();
     bool ReadQuests();
     bool ReadQuest(int32_t slot);
@@ -50,6 +53,9 @@ private:
     // Each slot's state has its length: one that does not read leaves that NPC as new, logged.
     bool ReadTown();
     bool ReadTownNpc(int32_t slot, const std::string& npcType, MessageBuffer& state);
+    // The last secret level and the gate pairs opened during play, each made again as a pair
+    // where it stood; a pair the world cannot make again is logged and passed over.
+    bool ReadOpenedGates();
     // The recruit's candidate back in the town as the quest places it, the quest's target again.
     void PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate);
     bool StopEntities();
@@ -58,6 +64,9 @@ private:
     // The model path an entity of the database record keeps; empty without one.
     static std::string ModelOfRecord(const char* record);
     bool ReadRivalBlock();
+    // The player covenant's own side, kept by the game until its covenant joins; one that does
+    // not read is logged and the covenant joins as new.
+    void ReadPlayerCovenant();
     bool RefuseRivals();
 
     Game& game;

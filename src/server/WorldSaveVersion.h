@@ -8,7 +8,7 @@
 // Every reader of a world save block asks these, never a bare number.
 namespace WorldSaveVersion {
 // What the writer writes; a file claims 1 up to this.
-inline constexpr int32_t kCurrent = 53;
+inline constexpr int32_t kCurrent = 54;
 inline constexpr int32_t kOldest = 1;
 // The faction block follows the quests.
 inline constexpr int32_t kFactions = 5;
@@ -34,4 +34,12 @@ inline constexpr int32_t kCovenants = 52;
 inline constexpr int32_t kLevelUsedBlocks = 53;
 // The town's people follow the string list: per NPC slot its level and saved state.
 inline constexpr int32_t kTownPeople = 53;
+// A rival's record goes on with its work: activity, timers, the raid it leads, where its
+// recruits stood and the offers it waits on.
+inline constexpr int32_t kRivalsAtWork = 54;
+// The first player's covenant's own side (relations, raid, partner) follows the rivals.
+inline constexpr int32_t kPlayerCovenant = 54;
+// A level record ends with its monster level, and the gate pairs opened during play (with the
+// last secret level handed out) follow the town's people.
+inline constexpr int32_t kOpenedGates = 54;
 } // namespace WorldSaveVersion

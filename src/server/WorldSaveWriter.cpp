@@ -1,9 +1,11 @@
-// WorldSaveWriter -- builds the world save in memory: the world's identity, the level records, the clock, the world quests, the faction and weather blocks, the unlock list and the entities kept with the world.
+// WorldSaveWriter -- builds the world save in memory: the world's identity, the level records, the clock, the world quests, the faction and weather blocks, the unlock list, the town's people, the gates opened during play, the entities kept with the world, the rivals and the player covenant's own side.
 #include "server/WorldSaveWriter.h"
 
 #include "core/MessageBuffer.h"
 #include "covenants/ActorCovenant.h"
 #include "covenants/FactionSystem.h"
+#include "covenants/PlayerCovenant.h"
+#include "core/DatabaseEntry.h"
 #include "entities/Entity.h"
 #include "entities/Gate.h"
 #include "entities/Sentient.h"
@@ -34,8 +36,10 @@ void WorldSaveWriter::Write(const Game& game)
     game.weather->Write(buffer);
     buffer.WriteStringList(game.unlocks);
     WriteTown(game);
+    WriteOpenedGates(game);
     WriteEntities(game);
     WriteRivals(game);
+    WritePlayerCovenant(game);
 }
 
 void WorldSaveWriter::WriteWorld()
@@ -62,6 +66,8 @@ void WorldSaveWriter::WriteLevels(const Game& game)
             given |= WorldSaveVersion::kLevelBonusChestBit;
         buffer.WriteInt(given);
         buffer.WriteBoolVector(record ? record->usedBlocks : std::vector<bool>());
+        // A secret opened during play raises the level it leads to.
+        buffer.WriteInt(gWorld->GetLevelMonsterLevel(level));
     }
 }
 
@@ -95,6 +101,36 @@ void WorldSaveWriter::WriteTown(const Game& game)
         npc->WriteSaved(state);
         buffer.WriteUInt(static_cast<uint32_t>(state.Size()));
         buffer.WriteBytes(state.Data(), state.Size());
+    }
+}
+
+bool WorldSaveWriter::IsOpenedGate(const Entity& entity)
+{
+    const auto* gate = dynamic_cast<const Gate*>(&entity);
+    return gate && gate->kind == GateKind::Secret && gate->GetLinked() && gate->covenantIndex < 0;
+}
+
+void WorldSaveWriter::WriteOpenedGates(const Game& game)
+{
+    // Mended: a secret's or a chest's pair of gates was left out with the world's own, so a
+    // resumed world lost the way into the secret level it had opened.
+    buffer.WriteInt(game.lastSecretLevel);
+    std::vector<const Gate*> pairs;
+    for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
+        const Entity* entity = game.GetEntity(number);
+        // Each pair once, from its end of the lower number.
+        if (entity && IsOpenedGate(*entity) && static_cast<const Gate*>(entity)->GetLinked()->entityNumber > number)
+            pairs.push_back(static_cast<const Gate*>(entity));
+    }
+    buffer.WriteInt(static_cast<int32_t>(pairs.size()));
+    for (const Gate* gate : pairs) {
+        buffer.WriteString(gate->GetEntry() ? gate->GetEntry()->GetName() : std::string());
+        buffer.WriteInt(gate->kind);
+        for (const Gate* end : {gate, static_cast<const Gate*>(gate->GetLinked())}) {
+            WriteWorldPos(buffer, end->position);
+            buffer.WriteInt(end->facing);
+            buffer.WriteBool(end->travelled);
+        }
     }
 }
 
@@ -160,4 +196,12 @@ void WorldSaveWriter::WriteRivals(const Game& game)
     buffer.WriteInt(static_cast<int32_t>(rivals.size()));
     for (ActorCovenant* rival : rivals)
         rival->WriteSaved(buffer);
+}
+
+void WorldSaveWriter::WritePlayerCovenant(const Game& game)
+{
+    const auto* own = dynamic_cast<const PlayerCovenant*>(game.GetFirstPlayerCovenant());
+    buffer.WriteBool(own != nullptr);
+    if (own)
+        own->Keep().Write(buffer);
 }

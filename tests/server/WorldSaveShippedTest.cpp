@@ -2,6 +2,7 @@
 #include "server/WorldSaveWorld.h"
 
 #include "core/DatabaseEntry.h"
+#include "entities/Chest.h"
 #include "entities/Gate.h"
 #include "entities/Vendor.h"
 #include "support/LogLines.h"
@@ -198,4 +199,61 @@ TEST_F(WorldSaveShipped, ATreasureMapsChestComesBackOnceAndStillTheQuests)
     ASSERT_NE(chest, nullptr);
     EXPECT_TRUE(chest->questNotify) << "opening it still tells the quest";
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+}
+
+// A chest that opens the way into a secret level: its pair of gates, the level it raised and the
+// next secret level to hand out come back with the world.
+TEST_F(WorldSaveShipped, AChestsWayIntoASecretLevelLeadsThereAgainAfterALoad)
+{
+    auto* chest = new Chest();
+    chest->SetEntry(database.FindEntryByName("ChestSecretLink"));
+    ASSERT_NE(chest->GetEntry(), nullptr);
+    chest->secretLink = true;
+    chest->SetPosition(At(640, 640, 1));
+    ASSERT_NE(game->AddEntity(chest), -1);
+    auto secretGates = [this] {
+        std::vector<const Gate*> gates;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (const auto* gate = dynamic_cast<const Gate*>(game->GetEntity(number)); gate && gate->kind == GateKind::Secret)
+                gates.push_back(gate);
+        return gates;
+    };
+    int32_t before = game->PeekSecretLevel();
+    ASSERT_NE(before, -1) << "the shipped world has secret levels";
+    int32_t unraised = gWorld->GetLevelMonsterLevel(before);
+    chest->Use(player);
+    std::vector<const Gate*> opened = secretGates();
+    ASSERT_EQ(opened.size(), 2u) << "the chest opened its way";
+    const Gate* near = opened[0]->position.level == 1 ? opened[0] : opened[1];
+    const Gate* far = near == opened[0] ? opened[1] : opened[0];
+    ASSERT_EQ(far->position.level, before);
+    const_cast<Gate*>(near)->travelled = true;
+    WorldPos nearAt = near->position;
+    WorldPos farAt = far->position;
+    int32_t raised = gWorld->GetLevelMonsterLevel(before);
+    ASSERT_NE(raised, unraised) << "the chest raised the secret level";
+    int32_t next = game->PeekSecretLevel();
+    ASSERT_NE(next, before);
+    int32_t gates = CountGates();
+
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    RemakeGame();
+    game->SetCurrentLevel(0);
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+    EXPECT_EQ(CountGates(), gates) << "the pair once, the world's own gates once";
+    std::vector<const Gate*> back = secretGates();
+    ASSERT_EQ(back.size(), 2u);
+    const Gate* nearBack = back[0]->position.level == 1 ? back[0] : back[1];
+    const Gate* farBack = nearBack == back[0] ? back[1] : back[0];
+    EXPECT_EQ(nearBack->GetLinked(), farBack) << "the gate leads where it led";
+    EXPECT_EQ(farBack->GetLinked(), nearBack);
+    EXPECT_EQ(nearBack->position.x, nearAt.x);
+    EXPECT_EQ(nearBack->position.y, nearAt.y);
+    EXPECT_EQ(farBack->position.level, farAt.level);
+    EXPECT_EQ(farBack->position.x, farAt.x);
+    EXPECT_TRUE(nearBack->travelled) << "a found secret is not paid for twice";
+    EXPECT_FALSE(farBack->travelled);
+    EXPECT_EQ(gWorld->GetLevelMonsterLevel(before), raised);
+    EXPECT_EQ(game->PeekSecretLevel(), next) << "the next chest opens the next secret level";
 }

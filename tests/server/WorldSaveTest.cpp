@@ -276,8 +276,9 @@ TEST_F(WorldSave, HugeAndNegativeCountsAreRefusedWithNothingChanged)
     size_t header = 4 + gWorld->GetAdventureName().size() + 1 + 8;
     size_t cells = static_cast<size_t>(Tuning().cellsPerLevelX * Tuning().cellsPerLevelY);
     size_t levels = static_cast<size_t>(gWorld->GetLevelCount());
-    // Each level record: the explored vector, its count, the filled word and no used blocks.
-    size_t questCount = header + levels * (8 + 4 * cells + 4 + 4) + 16 + 8 + 8;
+    // Each level record: the explored vector, its count, the filled word, no used blocks and
+    // the monster level.
+    size_t questCount = header + levels * (8 + 4 * cells + 4 + 4 + 4) + 16 + 8 + 8;
     size_t unlockCount = bytes.find("AwardFirst") - 4;
     for (size_t at : {header, questCount, unlockCount}) {
         for (uint32_t lie : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu}) {
@@ -357,6 +358,26 @@ TEST_F(WorldSave, TheKeptFileOfTheVersionBeforeReadsWhole)
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
 }
 
+// The filled world as our writer wrote it before the gates opened during play, the levels'
+// monster levels, the rivals' work and the player covenant's side were kept.
+TEST_F(WorldSave, TheKeptFileOfVersion53ReadsWhole)
+{
+    SaveFilledWorld();
+    ASSERT_EQ(LoadBytes(SavedBytes()), Game::WorldLoadResult::Loaded);
+    std::string facts = Facts();
+    std::ifstream kept(EMBERLODE_WORLD_SAVE_GOLDEN_53, std::ios::binary);
+    ASSERT_TRUE(kept) << EMBERLODE_WORLD_SAVE_GOLDEN_53;
+    std::string older((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    int32_t version = 0;
+    ASSERT_GE(older.size(), 4u);
+    std::memcpy(&version, older.data(), 4);
+    ASSERT_EQ(version, WorldSaveVersion::kOpenedGates - 1);
+
+    ASSERT_EQ(LoadBytes(older), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(Facts(), facts);
+    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+}
+
 TEST_F(WorldSave, VersionsOutsideOneToTheCurrentAreRefused)
 {
     SaveFilledWorld();
@@ -386,8 +407,8 @@ TEST_F(WorldSave, AMissingEndWordIsLogged)
 {
     SaveFilledWorld();
     std::string bytes = SavedBytes();
-    // The end word, and the empty list of rivals after it, cut away.
-    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 8)), Game::WorldLoadResult::Loaded);
+    // The end word, and the empty list of rivals and the absent player covenant after it, cut away.
+    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 12)), Game::WorldLoadResult::Loaded);
     EXPECT_EQ(CountLinesHolding(debug, "World save chars/ada.wld has no end word after its entity records"), 1);
 }
 
@@ -442,4 +463,49 @@ TEST_F(WorldSave, OlderVersionsLoadWithTheFieldsTheirVersionHas)
         EXPECT_EQ(game->GetWeather().GetLiveFrontCount(), version >= 10 ? 3 : 0) << version;
         EXPECT_EQ(game->GetUnlocks(), std::vector<std::string>{"AwardFirst"}) << version;
     }
+}
+
+// ---- Gates opened during play ---------------------------------------------------------------------
+
+TEST_F(WorldSave, AGateBlockThatLiesIsRefusedAndAStrangeMonsterLevelKeepsTheWorldsOwn)
+{
+    SaveFilledWorld();
+    LinkedGates pair = game->CreateLinkedGates(database.FindEntryByName("ObjectSecretGate"), At(400, 420, 0),
+                                               At(800, 300, 2), GateKind::Secret);
+    ASSERT_NE(pair.second, nullptr);
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    std::string bytes = SavedBytes();
+    size_t gatesAt = OpenedGatesAt(bytes, bytes.find("AwardSecond") + std::strlen("AwardSecond") + 1);
+    size_t pairAt = gatesAt + 8;
+    size_t kindAt = pairAt + std::strlen("ObjectSecretGate") + 1;
+    ASSERT_EQ(bytes.substr(pairAt, std::strlen("ObjectSecretGate")), "ObjectSecretGate");
+    auto withWord = [&bytes](size_t at, uint32_t word) {
+        std::string changed = bytes;
+        std::memcpy(changed.data() + at, &word, 4);
+        return changed;
+    };
+    std::string unknown = bytes;
+    unknown.replace(pairAt, 6, "Nobody");
+    std::vector<std::pair<std::string, std::string>> lies = {
+        {"last secret level 999", withWord(gatesAt, 999)},
+        {"pair count -1", withWord(gatesAt + 4, 0xFFFFFFFFu)},
+        {"pair count 2^31", withWord(gatesAt + 4, 0x80000000u)},
+        {"an unknown record", unknown},
+        {"a world gate's kind", withWord(kindAt, GateKind::World)},
+        {"an end on level 99", withWord(kindAt + 4, 99)},
+        {"an end at NaN", withWord(kindAt + 8, 0x7FC00000u)},
+        {"facing 8", withWord(kindAt + 16, 8)},
+    };
+    for (const auto& [what, file] : lies) {
+        EXPECT_EQ(LoadBytes(file), Game::WorldLoadResult::Refused) << what;
+        ExpectConstructed(what);
+    }
+
+    // Level 0's monster level follows its explored vector, count, filled word and used blocks.
+    size_t cells = static_cast<size_t>(Tuning().cellsPerLevelX * Tuning().cellsPerLevelY);
+    size_t usedAt = 4 + gWorld->GetAdventureName().size() + 1 + 8 + 4 + 4 * cells + 4 + 4;
+    size_t monsterAt = usedAt + 4 + 4 * WordAt(bytes, usedAt);
+    ASSERT_EQ(LoadBytes(withWord(monsterAt, 0)), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(CountLinesHolding(debug, "level 0's monster level 0 is no level"), 1);
+    EXPECT_GE(gWorld->GetLevelMonsterLevel(0), 1);
 }

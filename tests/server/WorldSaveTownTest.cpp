@@ -239,7 +239,8 @@ TEST_F(WorldSaveTown, TheLevelsUsedBlocksComeBackAndFlagsOfAnotherCountAreDroppe
     size_t flags = 4 + gWorld->GetAdventureName().size() + 1 + 8 + levelRecord;
     uint32_t level0Used = 0;
     std::memcpy(&level0Used, bytes.data() + flags, 4);
-    flags += 4 + 4 * static_cast<size_t>(level0Used) + levelRecord;
+    // Level 0's flags and monster level, then level 1's record up to its flags.
+    flags += 4 + 4 * static_cast<size_t>(level0Used) + 4 + levelRecord;
     uint32_t count = 0;
     std::memcpy(&count, bytes.data() + flags, 4);
     ASSERT_EQ(count, 0u) << "a level no chest has reached has no flags yet";

@@ -9,6 +9,7 @@
 #include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/Door.h"
+#include "entities/Gate.h"
 #include "entities/Torch.h"
 #include "entities/Trigger.h"
 #include "rules/GameData.h"
@@ -115,6 +116,12 @@ Enlist
     QuestType Recruit
     DefaultMonster MonsterGrunt
     DuplicatesAllowed 1
+}
+ObjectSecretGate
+{
+    Type Object
+    ObjectType Gate
+    ModelName "models/props/gate.mdl"
 }
 )";
 
@@ -272,25 +279,38 @@ Enlist
         return points;
     }
 
-    // Where the entity records begin: after the town block that follows the unlock list,
-    // whose last string ends at the offset given.
-    static size_t EntityRecordsAt(const std::string& bytes, size_t townAt)
+    static uint32_t WordAt(const std::string& bytes, size_t at)
     {
-        auto word = [&bytes](size_t at) {
-            uint32_t value = 0;
-            std::memcpy(&value, bytes.data() + at, 4);
-            return value;
-        };
-        uint32_t slots = word(townAt);
+        uint32_t value = 0;
+        std::memcpy(&value, bytes.data() + at, 4);
+        return value;
+    }
+
+    // Where the opened gates begin: after the town block that follows the unlock list, whose
+    // last string ends at the offset given.
+    static size_t OpenedGatesAt(const std::string& bytes, size_t townAt)
+    {
+        uint32_t slots = WordAt(bytes, townAt);
         size_t at = townAt + 4;
         for (uint32_t slot = 0; slot < slots; ++slot) {
-            bool present = word(at) != 0;
+            bool present = WordAt(bytes, at) != 0;
             at += 4;
             if (!present)
                 continue;
             at = bytes.find('\0', at) + 1;
-            at += 4 + word(at);
+            at += 4 + WordAt(bytes, at);
         }
+        return at;
+    }
+
+    // Where the entity records begin: after the opened gates' last secret level, count and pairs.
+    static size_t EntityRecordsAt(const std::string& bytes, size_t townAt)
+    {
+        size_t at = OpenedGatesAt(bytes, townAt);
+        uint32_t pairs = WordAt(bytes, at + 4);
+        at += 8;
+        for (uint32_t pair = 0; pair < pairs; ++pair)
+            at = bytes.find('\0', at) + 1 + 4 + 2 * 20;
         return at;
     }
 
