@@ -380,6 +380,55 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayers
     EXPECT_EQ(mirror->GetTreatyState(0), CovenantTreaty::War);
 }
 
+// What the rivals were doing and the player's covenant's own relations: after "saveAndExit" and
+// "resumeGame" a raid goes on through its gate, an offer to the player still waits, and the
+// player's covenant stands toward each rival as it did, on the host and in the player's mirror.
+TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheRivalsAtTheirWorkAndThePlayersOwnRelations)
+{
+    ClickAt(320, 196);
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    ClickAt(440, 408);
+    ASSERT_TRUE(WaitForTheGame());
+    int32_t own = HostPlayer()->covenantIndex;
+    Covenant* mine = gGame->GetGameCovenant(own);
+    ASSERT_NE(mine, nullptr);
+    mine->SetRelation(0, 61.5f);
+    mine->SetRelation(2, 8.25f);
+    HostRival(0)->StartRaid(2);
+    ASSERT_EQ(HostRival(0)->targetCovenant, 2);
+    Offer gift;
+    gift.type = ActorCovenant::kGiftOffer;
+    gift.entries.push_back({0, TradeOfferKind::LeaderMoney, 90});
+    HostRival(1)->SendOffer(*mine, gift);
+    ASSERT_NE(HostRival(1)->GetPendingOffer(own), nullptr);
+    Frames(5);
+    ASSERT_EQ(gGameClient->GetCovenant(own, false)->GetRelation(0), 61.5f);
+
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+    TypeOnConsole("resumeGame");
+    ASSERT_TRUE(WaitForTheGame());
+    Frames(20);
+
+    mine = gGame->GetGameCovenant(HostPlayer()->covenantIndex);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(mine->index, own);
+    EXPECT_EQ(mine->GetRelation(0), 61.5f) << "the player's own side, which its client does not send";
+    EXPECT_EQ(mine->GetRelation(2), 8.25f);
+    CovenantClient* mirror = gGameClient->GetCovenant(own, false);
+    ASSERT_NE(mirror, nullptr);
+    EXPECT_EQ(mirror->GetRelation(0), 61.5f);
+    EXPECT_EQ(HostRival(0)->targetCovenant, 2) << "the raid goes on";
+    EXPECT_TRUE(HostRival(0)->IsRaiding());
+    const auto* gate = HostRival(0)->raidGate.GetAs<Entity>();
+    ASSERT_NE(gate, nullptr) << "through its own gate";
+    EXPECT_EQ(gate->covenantIndex, 0);
+    const Offer* waiting = HostRival(1)->GetPendingOffer(own);
+    ASSERT_NE(waiting, nullptr) << "the gift still waits on the player";
+    EXPECT_TRUE(waiting->HasSameTerms(gift));
+}
+
 TEST_F(ShippedScreensSaveResume, AProfileIsMadeChosenAndDeletedThroughItsScreens)
 {
     ClickAt(320, 322);
