@@ -27,6 +27,7 @@
 #include "render/WorldView.h"
 #include "resources/ResourceManager.h"
 #include "resources/effects/EffectSystem.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "world/World.h"
 
@@ -573,8 +574,14 @@ void ClientApp::QueueEntities(WorldView& view)
         if (!entity.IsHidden() && !(entity.flags & EntityBase::kFlagHideModel))
             WorldView::AddEntityLight(entity);
     });
-    if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)
-        player->DrawSelectedTarget(scene);
+    const PlayerClient* player = active ? GetLocalPlayer() : nullptr;
+    if (!player)
+        return;
+    if (!selectedTargetLoaded && gResourceManager) {
+        LoadTextureByName("SelectedTarget", selectedTargetMark, TextureUsage::AlphaBlended);
+        selectedTargetLoaded = true;
+    }
+    player->DrawSelectedTarget(scene, selectedTargetMark.GetValue());
 }
 
 void ClientApp::DrawEntityOverlays()

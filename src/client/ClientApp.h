@@ -10,6 +10,7 @@
 #include "core/UserVarRef.h"
 #include "core/system/NetworkSystem.h"
 #include "render/FrameScene.h"
+#include "resources/ResourceHandle.h"
 #include "world/NetMessages.h"
 
 #include <cstdint>
@@ -208,6 +209,9 @@ private:
     ClientDropDown* openDropDown = nullptr;
     SafePointer hoverEntity;
     EntityOverlays overlays;
+    // The mark under the player's target, loaded on its first draw.
+    ResourceHandle selectedTargetMark;
+    bool selectedTargetLoaded = false;
     UserVarRef showEntnumsVar;
     UserVarRef showPlayerPositionVar;
     UserVarRef pausedAutoVar;

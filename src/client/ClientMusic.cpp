@@ -28,6 +28,21 @@ constexpr const char* kClientMusicSoundKeys[ClientMusic::kSoundCount] = {
     "SoundNameLostGame",
 };
 
+constexpr const char* kClientMusicPlayerSoundKeys[ClientMusic::kPlayerSoundCount] = {
+    "SoundNameIdentifying",      "SoundNameDoneIdentifying", "SoundNameOpeningChest", "SoundNameSearchingSecretStash",
+    "SoundNameSearchingDeadBody", "SoundNameCreatingGate",   "SoundNameTimeTick",     "SoundNameLowHealth",
+};
+
+void ClientMusicLoadSounds(const DatabaseEntry& entry, const char* const* keys, ResourceHandle* handles, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        std::string name = entry.GetString(keys[i]);
+        handles[i].Reset();
+        if (!name.empty() && gResourceManager)
+            gResourceManager->Load(name, handles[i]);
+    }
+}
+
 bool ClientMusicSoundOn()
 {
     return gSoundSystem && gSoundSystem->IsInitialised();
@@ -57,12 +72,8 @@ void ClientMusic::LoadGameSystem(const Database& database)
         DebugSystem::Print(kPrintError, "GameSystem database entry not found!\n");
         return;
     }
-    for (int32_t i = 0; i < kSoundCount; ++i) {
-        std::string name = entry->GetString(kClientMusicSoundKeys[i]);
-        sounds[static_cast<size_t>(i)].Reset();
-        if (!name.empty() && gResourceManager)
-            gResourceManager->Load(name, sounds[static_cast<size_t>(i)]);
-    }
+    ClientMusicLoadSounds(*entry, kClientMusicSoundKeys, sounds.data(), kSoundCount);
+    ClientMusicLoadSounds(*entry, kClientMusicPlayerSoundKeys, playerSounds.data(), kPlayerSoundCount);
     themeMusicName = entry->GetString("ThemeMusicName");
     musicFadeTime = entry->GetFloat("MusicFadeTime", 0.0f);
     std::vector<std::string> names;
@@ -326,6 +337,8 @@ void ClientMusic::Reset()
 void ClientMusic::Release()
 {
     for (ResourceHandle& sound : sounds)
+        sound.Reset();
+    for (ResourceHandle& sound : playerSounds)
         sound.Reset();
     precached.clear();
     musicHandle.Reset();

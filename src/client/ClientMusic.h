@@ -29,11 +29,27 @@ enum class InterfaceSound : int32_t {
     kCount
 };
 
+// The local player's own sounds, in the order of their "SoundName..." keys: the five timed
+// actions it can be busy with (2 to 6 of the host's timers, with the end of identifying), the
+// quest clock's tick and the low-health warning.
+enum class PlayerSound : int32_t {
+    Identifying,
+    DoneIdentifying,
+    OpeningChest,
+    SearchingSecretStash,
+    SearchingDeadBody,
+    CreatingGate,
+    TimeTick,
+    LowHealth,
+    kCount
+};
+
 // Main thread only. Owned by the game client; every operation does nothing while the sound
 // system is missing or switched off, except the bookkeeping of names and handles.
 class ClientMusic {
 public:
     static constexpr int32_t kSoundCount = static_cast<int32_t>(InterfaceSound::kCount);
+    static constexpr int32_t kPlayerSoundCount = static_cast<int32_t>(PlayerSound::kCount);
 
     // Reads the record once; without it, one error line and every field as it was.
     void LoadGameSystem(const Database& database);
@@ -68,6 +84,8 @@ public:
     // The local player's entity number and place (-1 and the origin without a player).
     static void FindLocalPlayerSpot(int32_t& owner, SoundPos& where);
     int32_t GetSound(InterfaceSound which) const { return sounds[static_cast<size_t>(which)]; }
+    // The loaded sound, -1 when its key names none or it did not load.
+    int32_t GetPlayerSound(PlayerSound which) const { return playerSounds[static_cast<size_t>(which)]; }
 
     // A new game: no level sound, no override.
     void Reset();
@@ -89,6 +107,8 @@ private:
     static std::string VoiceKey(const std::string& text);
 
     std::array<ResourceHandle, kSoundCount> sounds;
+    // Loaded once with the record: the player mirror is made for every saved-character row too.
+    std::array<ResourceHandle, kPlayerSoundCount> playerSounds;
     std::string themeMusicName;
     float musicFadeTime = 0.0f;
     std::vector<ResourceHandle> precached;

@@ -129,6 +129,7 @@ void GameClient::RegisterVars()
     autoSaveTimeVar = gUserVarSystem->RegisterVar("autoSaveTime", "300.0");
     drawHelmetVar = gUserVarSystem->RegisterVar("ui_drawPlayerHelmet", "1");
     simpleTipsVar = gUserVarSystem->RegisterVar("ui_showSimpleTips", "1");
+    showUseHintsVar = gUserVarSystem->RegisterVar("ui_showUseHints", "1");
     showTagsVar = gUserVarSystem->RegisterVar("showTags", "0");
 }
 

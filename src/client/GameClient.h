@@ -55,6 +55,8 @@ public:
     // the developer's tag axes. The interface's defaults without a user-var system.
     bool ShowsSimpleTips() const { return !simpleTipsVar.IsValid() || simpleTipsVar.GetBool(); }
     bool DrawsPlayerHelmet() const { return !drawHelmetVar.IsValid() || drawHelmetVar.GetBool(); }
+    // "ui_showUseHints": a ready slot's icon rises beside the player.
+    bool ShowsUseHints() const { return !showUseHintsVar.IsValid() || showUseHintsVar.GetBool(); }
     bool ShowsTags() const { return showTagsVar.IsValid() && showTagsVar.GetBool(); }
 
     void Reset();
@@ -216,6 +218,7 @@ private:
     UserVarRef autoSaveTimeVar;
     UserVarRef drawHelmetVar;
     UserVarRef simpleTipsVar;
+    UserVarRef showUseHintsVar;
     UserVarRef showTagsVar;
     Staging staging;
     std::unique_ptr<ClientMusic> music;

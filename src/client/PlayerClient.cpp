@@ -50,7 +50,6 @@ PlayerClient::PlayerClient()
     ClientUi* ui = PlayerClientUi();
     hintsSeen.assign(static_cast<size_t>(ui ? std::max(ui->GetHintCount(), 0) : 0), false);
     characterFlags.assign(CharacterFlag::kCount, false);
-    LoadOwnResources();
     InitUseHints();
     Reset();
 }
@@ -89,7 +88,9 @@ void PlayerClient::Reset()
     itemLists[0].DeleteAll();
     StopMoving();
     levelName.clear();
+    levelNameIndex = -1;
     lowHealthPlaying = false;
+    activitySound = 0;
     lastTickSecond = -1;
 }
 

@@ -8,7 +8,6 @@
 #include "client/SkillListClient.h"
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
-#include "resources/ResourceHandle.h"
 #include "world/PathFinder.h"
 #include "rules/IntArray.h"
 #include "rules/items/ItemPtrList.h"
@@ -82,7 +81,11 @@ public:
     // Reads the part whole into the staging; false, nothing staged, for a cut or malformed part.
     bool ParsePlayerPart(MessageBuffer& buffer);
     // Takes what ParsePlayerPart staged; the buffer is the one it read (quests are read again).
+    // A class new to the menus tells them the player changed.
     void ApplyPlayerPart(MessageBuffer& buffer);
+    // To a class of the game's list other than the player's: its hint (the class's name), then
+    // the class and its record taken. Any other index changes nothing.
+    void ChangeClass(int32_t index);
 
     // ---- The character file (PlayerClientFile.cpp) ----------------------------------------------
     static constexpr int32_t kFileVersion = 52;
@@ -123,12 +126,13 @@ public:
     void SetPosition(const WorldPos& newPosition) override;
 
     // ---- What the player hears and reads of itself (PlayerClientSounds.cpp) -----------------------
-    // The tick and low-health sounds "GameSystem" names, and the "SelectedTarget" mark.
-    void LoadOwnResources();
-    // The last minute of the most urgent timed quest ticks once a whole second; the low-health
-    // warning starts once while health is at least 1 and below "LowHealthSoundWarningLevel",
-    // and stops outside that.
+    // What the body is busy with is heard: a new timed action of the host's kinds 2 to 5 starts
+    // its sound in the activity slot, 6 plays once; when it ends the slot stops, and the end of
+    // identifying is heard. The last minute of the most urgent timed quest ticks once a whole
+    // second; the low-health warning starts once while health is at least 1 and below
+    // "LowHealthSoundWarningLevel", and stops outside that. The sounds are the game client's.
     void UpdateOwnSounds();
+    void UpdateActivitySound(const EntityClient& shown);
     // Whole seconds left (rounded up) of the timed quest nearest its end that is neither
     // complete nor failed; -1 for none.
     int32_t GetUrgentQuestSeconds() const;
@@ -136,9 +140,9 @@ public:
     // marked discovered (one past the host's list included), else "$$Entering$$ %s", for five
     // seconds. A warp tells it at once, before the same update marks the level known.
     void UpdateLevelName();
-    // The "SelectedTarget" mark, 48 wide in the target's map colour, on the ground under a
-    // target that is not hidden, while "ShowSelectedEntityIcon" is set.
-    void DrawSelectedTarget(EntityScene& scene) const;
+    // The "SelectedTarget" mark (the texture given), 48 wide in the target's map colour, on the
+    // ground under a target that is not hidden, while "ShowSelectedEntityIcon" is set.
+    void DrawSelectedTarget(EntityScene& scene, int32_t texture) const;
 
     // ---- Use hints (PlayerClientUseHints.cpp) -----------------------------------------------------
     // A slot's icon that rises beside the player once the slot is ready, then fades away.
@@ -176,9 +180,17 @@ public:
     void Teleport(const WorldPos& where);
     // Stops within one grid cell of the entity, else walks after it.
     void Follow(EntityClient* entity);
-    // Free of the level's walls within the player's radius and of every other entity of the
-    // kinds (1 << kind) whose circle it would overlap or touch.
+    // The cell of the point (snapped to the world grid) is free of the level's walls within the
+    // player's radius and of every other solid entity of the kinds (1 << kind) whose circle it
+    // would overlap or touch; things lying on the ground never block.
     bool CanMoveTo(const WorldPos& where, int32_t kindMask) const;
+    // The player's own cell when it is free, else the nearest free one of the eight around it
+    // (the lower direction on a tie), with the direction 0..7 toward it; false for none.
+    bool FindStandableCell(WorldPos& cell, int32_t& direction) const;
+    // The nearest corner of the world grid, carried across level edges.
+    static WorldPos SnapToWorldGrid(const WorldPos& where);
+    // Solid, of the kinds asked, and not lying on the ground.
+    static bool BlocksPlayer(const EntityClient& other, int32_t kindMask);
     // One frame's walk along the path to the move target; whether the player moved.
     bool Move(float seconds);
     bool IsMoving() const { return moving; }
@@ -190,6 +202,9 @@ public:
     bool TargetWithinReach() const;
     // False while a usable skill that stops attacking is switched on.
     bool CanAttackNow() const;
+    // The equipment screen mode 15 opens for the NPC, by its kind: "NpcEquipmentFull" for a
+    // hired townsperson (4), "NpcEquipmentOnly" for a creature of no kind (0), else "NpcEquipment".
+    static const char* GetNpcEquipmentMenu(const EntityClient& npc);
     // Points the target at the entity and enters the mode it offers (walking up first when out of reach).
     void SelectTarget(EntityClient* target, bool allowStealthed);
 
@@ -434,6 +449,8 @@ private:
     // The recruit's creature when the client holds it; null otherwise.
     EntityClient* GetRecruitEntity(int32_t slot) const;
     bool IsNextTargetCandidate(const EntityClient& entity) const;
+    // CanMoveTo's test at the point as given, optionally passing over creatures.
+    bool IsSpotFree(const WorldPos& spot, int32_t kindMask, bool creaturesBlock) const;
 
     int32_t ownNumber = -1;
     SafePointer body;
@@ -452,11 +469,12 @@ private:
     PlayerCovenantClient* covenant = nullptr;
     std::unique_ptr<PlayerCovenantClient> ownCovenant;
     SafePointer followEntity;
-    ResourceHandle timeTickSound;
-    ResourceHandle selectedTargetMark;
-    ResourceHandle lowHealthSound;
+    // The host's timer kind last heard on the body: 0, or 2 to 6.
+    int32_t activitySound = 0;
     bool lowHealthPlaying = false;
     int32_t lastTickSecond = -1;
+    // The level whose name levelName holds.
+    int32_t levelNameIndex = -1;
     bool moving = false;
     bool movePending = false;
     PathRecord path;

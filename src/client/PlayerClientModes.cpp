@@ -8,6 +8,7 @@
 #include "client/ScreenConversion.h"
 #include "core/DatabaseEntry.h"
 #include "core/system/InputSystem.h"
+#include "core/Vector.h"
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillDefinition.h"
@@ -45,6 +46,10 @@ constexpr int32_t kPlayerNpcVendorLast = 8;
 constexpr int32_t kPlayerNpcGuardVendor = 9;
 constexpr int32_t kPlayerNpcGambler = 10;
 constexpr int32_t kPlayerModeWorldMap = 14;
+constexpr int32_t kPlayerModeNpcEquipment = 15;
+// The NPC equipment screens by the NPC's kind: a hired townsperson (kind 4) wears and carries,
+// a creature of no kind (0) only wears; every other kind shows the plain screen.
+constexpr const char* kPlayerNpcEquipmentMenus[] = {"NpcEquipment", "NpcEquipmentFull", "NpcEquipmentOnly"};
 constexpr int32_t kPlayerModePickUp = 23;
 constexpr int32_t kPlayerModeQuestGiver = 24;
 // The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's.
@@ -74,6 +79,13 @@ const PlayerModeMenus* PlayerModesFind(int32_t mode)
         if (entry.mode == mode)
             return &entry;
     return nullptr;
+}
+
+// A creature stands in the player's way only when it is walked into.
+bool PlayerModesIsCreature(const EntityClient& entity)
+{
+    int32_t type = entity.GetRecord() ? entity.GetRecord()->GetType() : DatabaseEntryType::None;
+    return entity.IsMonster() || type == DatabaseEntryType::Actor || type == DatabaseEntryType::Class;
 }
 
 float PlayerModesGridSize()
@@ -136,6 +148,17 @@ void PlayerClient::LeaveMode(int32_t mode)
     if (mode == kPlayerModeQuestGiver)
         for (const char* menu : kPlayerQuestGiverMenus)
             PlayerModesMenuLine("hideMenu", menu);
+    if (mode == kPlayerModeNpcEquipment)
+        for (const char* menu : kPlayerNpcEquipmentMenus)
+            PlayerModesMenuLine("hideMenu", menu);
+}
+
+const char* PlayerClient::GetNpcEquipmentMenu(const EntityClient& npc)
+{
+    int32_t kind = npc.GetNpcType();
+    return kind == kPlayerNpcTypeRecruit ? kPlayerNpcEquipmentMenus[1]
+           : kind == 0                   ? kPlayerNpcEquipmentMenus[2]
+                                         : kPlayerNpcEquipmentMenus[0];
 }
 
 void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
@@ -221,6 +244,10 @@ void PlayerClient::EnterMode(int32_t mode)
         interactionMode = 0;
         break;
     case kPlayerModeQuestGiver: EnterQuestGiverMode(target); break;
+    case kPlayerModeNpcEquipment:
+        if (target)
+            PlayerModesMenuLine("showMenu", GetNpcEquipmentMenu(*target));
+        break;
     default: break;
     }
 }
@@ -268,20 +295,45 @@ void PlayerClient::Follow(EntityClient* entity)
 
 bool PlayerClient::CanMoveTo(const WorldPos& where, int32_t kindMask) const
 {
+    return IsSpotFree(SnapToWorldGrid(where), kindMask, true);
+}
+
+bool PlayerClient::IsSpotFree(const WorldPos& spot, int32_t kindMask, bool creaturesBlock) const
+{
     if (movementFlags & kMoveNoCollision)
         return true;
-    WorldPos snapped = where;
-    snapped.Normalize();
-    if (!gWorld || gWorld->IsBlockedNear(snapped, radius))
+    if (!gWorld || gWorld->IsBlockedNear(spot, radius))
         return false;
     for (int32_t number = 0; gGameClient && number < GameClient::kMaxEntities; ++number) {
         const EntityClient* other = gGameClient->GetEntity(number);
-        if (!other || number == ownNumber || other == GetBody() || !(kindMask & (1 << other->solidType)))
+        if (!other || number == ownNumber || other == GetBody() || !BlocksPlayer(*other, kindMask))
             continue;
-        if (snapped.Distance2D(other->position) - radius - other->radius <= 0.0f)
+        if (!creaturesBlock && PlayerModesIsCreature(*other))
+            continue;
+        if (spot.Distance2D(other->position) - radius - other->radius <= 0.0f)
             return false;
     }
     return true;
+}
+
+bool PlayerClient::BlocksPlayer(const EntityClient& other, int32_t kindMask)
+{
+    // Mended: loot on the ground and the dead (whose solid flag the host clears) counted as
+    // obstacles, so the player could not stand on what it had come to pick up.
+    bool kind = other.solidType >= 0 && other.solidType < 31 && (kindMask & (1 << other.solidType));
+    return kind && other.netSolid && !other.IsLyingOnGround();
+}
+
+WorldPos PlayerClient::SnapToWorldGrid(const WorldPos& where)
+{
+    GridFrame grid;
+    const GameSystemTuning* tuning = gGameData ? &gGameData->GetTuning() : nullptr;
+    grid.origin = tuning ? Vector2{tuning->gridOffset.x, tuning->gridOffset.y} : Vector2{0.0f, 0.0f};
+    grid.cellSize = tuning ? Vector2{tuning->gridSize.x, tuning->gridSize.y} : Vector2{1.0f, 1.0f};
+    Vector2 snapped = SnapToGrid({where.x, where.y}, grid);
+    WorldPos out{where.level, snapped.x, snapped.y, true};
+    out.Normalize();
+    return out;
 }
 
 bool PlayerClient::Move(float seconds)
@@ -290,6 +342,18 @@ bool PlayerClient::Move(float seconds)
     if (shown && shown->maxHealth > 0 && shown->health <= 0) {
         StopMoving();
         return false;
+    }
+    // Stuck in a wall or an object (a door shut on it, a chest set down on it): one step to the
+    // nearest free cell. Creatures do not count here: one fighting the player stands against it,
+    // and the player would be pushed off at every blow. The player's exact place is tested, the
+    // one its path was planned from, not the grid corner nearest to it.
+    if (!IsSpotFree(position, kPlayerMoveKindMask, false)) {
+        WorldPos free;
+        int32_t direction = 0;
+        if (FindStandableCell(free, direction)) {
+            SetPosition(free);
+            facing = direction;
+        }
     }
     if (const EntityClient* followed = followEntity.GetAs<EntityClient>())
         moveTarget = followed->position;

@@ -9,9 +9,12 @@
 #include "client/PlayerCovenantClient.h"
 #include "client/RecruitClient.h"
 #include "core/CommandSystem.h"
+#include "core/MathUtil.h"
 #include "core/StringUtil.h"
+#include "core/Vector.h"
 #include "rules/Formulas.h"
 #include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 #include "world/World.h"
@@ -28,6 +31,9 @@ constexpr float kOperationsTargetCells = 1.9f;
 // The groups a character's worth is counted over: the pack up to the stash's last bag.
 constexpr int32_t kOperationsCarriedBags = 15;
 constexpr float kOperationsMaxDpsHundredths = 2.0e9f;
+// A free cell is looked for among the eight around the player's, for the kinds movement tests.
+constexpr int32_t kOperationsNeighbours = 8;
+constexpr int32_t kOperationsMoveKindMask = 5;
 
 ClientUi* OperationsUi()
 {
@@ -155,6 +161,33 @@ void PlayerClient::SelectNextHostileTarget()
         SetInteractionMode(false, 0, true);
         SetInteractionTarget(lowest, false);
     }
+}
+
+bool PlayerClient::FindStandableCell(WorldPos& cell, int32_t& direction) const
+{
+    WorldPos here = SnapToWorldGrid(position);
+    if (CanMoveTo(here, kOperationsMoveKindMask)) {
+        cell = here;
+        direction = AngleToDirection(Vector2Angle(position.DeltaTo(here)));
+        return true;
+    }
+    FloatPair size = gGameData ? gGameData->GetTuning().gridSize : FloatPair{32.0f, 32.0f};
+    bool found = false;
+    float nearest = 0.0f;
+    for (int32_t side = 0; side < kOperationsNeighbours; ++side) {
+        WorldPos next = SnapToWorldGrid(here.Offset(GridOffsetFromIndex(side, size.x, size.y)));
+        if (!CanMoveTo(next, kOperationsMoveKindMask))
+            continue;
+        float distance = position.Distance2D(next);
+        // A later side wins only when strictly nearer: ties keep the lower direction.
+        if (!found || distance < nearest) {
+            found = true;
+            nearest = distance;
+            cell = next;
+            direction = side;
+        }
+    }
+    return found;
 }
 
 bool PlayerClient::IsAliveTarget(const EntityClient& entity)

@@ -8,7 +8,9 @@
 #include "client/GlobalStats.h"
 #include "core/MessageBuffer.h"
 #include "core/UserVarSystem.h"
+#include "rules/CharacterClass.h"
 #include "rules/CharacterFlags.h"
+#include "rules/GameData.h"
 #include "rules/PlayerPartLayout.h"
 #include "rules/quests/QuestDefinition.h"
 #include "world/EntityBase.h"
@@ -147,8 +149,22 @@ void PlayerClient::ApplyPartStats()
     int32_t playerClass = stats.Get(CharacterStat::Class);
     if (playerClass != rememberedClass) {
         rememberedClass = playerClass;
-        SetClassIndex(playerClass);
+        if (ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr)
+            ui->OnPlayerChanged();
+        ChangeClass(playerClass);
     }
+}
+
+void PlayerClient::ChangeClass(int32_t index)
+{
+    const CharacterClass* chosen = gGameData ? gGameData->GetCharacterClass(index) : nullptr;
+    if (!chosen || index == classIndex)
+        return;
+    // The class's own hint, named as the class: shown once per character, like every hint.
+    TriggerHint(chosen->name);
+    SetClassIndex(index);
+    if (chosen->GetEntry())
+        Load(chosen->GetEntry());
 }
 
 void PlayerClient::ApplyPartQuests(MessageBuffer& buffer)

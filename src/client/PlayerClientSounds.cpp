@@ -1,13 +1,12 @@
-// PlayerClient -- what the player hears and sees of itself each frame: the clock ticking down the last minute of its most urgent timed quest, the warning while its health runs low, the name of the level it walks into, and the mark under its target.
+// PlayerClient -- what the player hears and sees of itself each frame: what it is busy doing (identifying, opening, searching, making a gate), the clock ticking down the last minute of its most urgent timed quest, the warning while its health runs low, the name of the level it walks into, and the mark under its target.
 #include "client/PlayerClient.h"
 
 #include "audio/SoundSystem.h"
+#include "client/ClientMusic.h"
 #include "client/EntityScene.h"
 #include "client/GameClient.h"
 #include "core/StringUtil.h"
 #include "render/TextEvents.h"
-#include "resources/ResourceManager.h"
-#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "rules/quests/QuestDefinition.h"
@@ -19,8 +18,14 @@ namespace {
 
 // The low-health warning's own slot among the body's sounds, so that it can be stopped.
 constexpr int32_t kPlayerLowHealthSlot = 24;
-// The mark under the target, and its width.
-constexpr const char* kPlayerSelectedTargetName = "SelectedTarget";
+// The slot of the sound of what the body is busy with, stopped when it ends.
+constexpr int32_t kPlayerActivitySlot = 23;
+// The host's timer kinds the player hears: identifying to searching a body loop while they
+// run; making a gate is heard once.
+constexpr int32_t kPlayerActivityIdentifying = 2;
+constexpr int32_t kPlayerActivityLastLooped = 5;
+constexpr int32_t kPlayerActivityCreatingGate = 6;
+// The width of the mark under the target.
 constexpr float kPlayerSelectedTargetSize = 48.0f;
 // The tick is heard only through a quest's last minute.
 constexpr int32_t kPlayerTickSeconds = 60;
@@ -35,26 +40,27 @@ SoundPos PlayerSoundsAt(const EntityClient& body)
     return SoundPos{body.position.level, body.position.x, body.position.y, 0.0f};
 }
 
-void PlayerSoundsLoad(const std::string& name, ResourceHandle& handle)
+int32_t PlayerSoundsHandle(PlayerSound which)
 {
-    if (!name.empty() && gResourceManager)
-        gResourceManager->Load(name, handle);
+    return gGameClient ? gGameClient->GetMusic().GetPlayerSound(which) : -1;
+}
+
+void PlayerSoundsPlay(PlayerSound which, const EntityClient& body, int32_t slot)
+{
+    int32_t handle = PlayerSoundsHandle(which);
+    if (handle != -1)
+        gSoundSystem->PlayOwnedSound(handle, PlayerSoundsAt(body), body.entityNumber, slot, false, 0.0f, 0.0f);
+}
+
+void PlayerSoundsStop(const EntityClient& body, int32_t slot)
+{
+    if (SoundInstance* playing = gSoundSystem->FindOwnerChannel(body.entityNumber, slot))
+        playing->Stop();
 }
 
 } // namespace
 
-void PlayerClient::LoadOwnResources()
-{
-    if (!gGameData)
-        return;
-    const GameSystemTuning& tuning = gGameData->GetTuning();
-    PlayerSoundsLoad(tuning.soundNameTimeTick, timeTickSound);
-    PlayerSoundsLoad(tuning.soundNameLowHealth, lowHealthSound);
-    if (gResourceManager)
-        LoadTextureByName(kPlayerSelectedTargetName, selectedTargetMark, TextureUsage::AlphaBlended);
-}
-
-void PlayerClient::DrawSelectedTarget(EntityScene& scene) const
+void PlayerClient::DrawSelectedTarget(EntityScene& scene, int32_t texture) const
 {
     const EntityClient* target = GetInteractionTarget();
     if (!target || target->IsHidden() || !gGameData || !gGameData->GetTuning().showSelectedEntityIcon)
@@ -62,7 +68,7 @@ void PlayerClient::DrawSelectedTarget(EntityScene& scene) const
     Color colour{1.0f, 1.0f, 1.0f};
     target->GetMapColor(colour.r, colour.g, colour.b);
     scene.AddGroundMark(WorldPos3{target->position.level, target->position.x, target->position.y, 0.0f},
-                        kPlayerSelectedTargetSize, colour, selectedTargetMark.GetValue());
+                        kPlayerSelectedTargetSize, colour, texture);
 }
 
 void PlayerClient::UpdateOwnSounds()
@@ -70,23 +76,46 @@ void PlayerClient::UpdateOwnSounds()
     const EntityClient* shown = GetBody();
     if (!shown || !gSoundSystem || !gSoundSystem->IsInitialised())
         return;
+    UpdateActivitySound(*shown);
     int32_t second = GetUrgentQuestSeconds();
     if (second >= 0 && second < kPlayerTickSeconds && second != lastTickSecond) {
         lastTickSecond = second;
-        if (timeTickSound.IsValid())
-            gSoundSystem->PlayOwnedSound(timeTickSound, PlayerSoundsAt(*shown), shown->entityNumber, 0, false, 0.0f,
-                                         0.0f);
+        PlayerSoundsPlay(PlayerSound::TimeTick, *shown, 0);
     }
     int32_t warning = gGameData ? gGameData->GetTuning().lowHealthSoundWarningLevel : 0;
     bool low = shown->health >= 1 && shown->health < warning;
     if (!low && lowHealthPlaying) {
-        if (SoundInstance* playing = gSoundSystem->FindOwnerChannel(shown->entityNumber, kPlayerLowHealthSlot))
-            playing->Stop();
+        PlayerSoundsStop(*shown, kPlayerLowHealthSlot);
         lowHealthPlaying = false;
-    } else if (low && !lowHealthPlaying && lowHealthSound.IsValid()) {
-        gSoundSystem->PlayOwnedSound(lowHealthSound, PlayerSoundsAt(*shown), shown->entityNumber,
-                                     kPlayerLowHealthSlot, false, 0.0f, 0.0f);
+    } else if (low && !lowHealthPlaying && PlayerSoundsHandle(PlayerSound::LowHealth) != -1) {
+        PlayerSoundsPlay(PlayerSound::LowHealth, *shown, kPlayerLowHealthSlot);
         lowHealthPlaying = true;
+    }
+}
+
+void PlayerClient::UpdateActivitySound(const EntityClient& shown)
+{
+    // The body is busy with the timed action the host's last "timer" line named, until it runs out.
+    int32_t now = shown.timerType;
+    if (now == activitySound)
+        return;
+    if (now >= kPlayerActivityIdentifying && now <= kPlayerActivityLastLooped) {
+        static constexpr PlayerSound kLooped[] = {PlayerSound::Identifying, PlayerSound::OpeningChest,
+                                                  PlayerSound::SearchingSecretStash, PlayerSound::SearchingDeadBody};
+        PlayerSound which = kLooped[now - kPlayerActivityIdentifying];
+        if (PlayerSoundsHandle(which) != -1) {
+            PlayerSoundsStop(shown, kPlayerActivitySlot);
+            PlayerSoundsPlay(which, shown, kPlayerActivitySlot);
+        }
+        activitySound = now;
+    } else if (now == kPlayerActivityCreatingGate) {
+        PlayerSoundsPlay(PlayerSound::CreatingGate, shown, 0);
+        activitySound = now;
+    } else if (activitySound != 0) {
+        PlayerSoundsStop(shown, kPlayerActivitySlot);
+        if (activitySound == kPlayerActivityIdentifying)
+            PlayerSoundsPlay(PlayerSound::DoneIdentifying, shown, 0);
+        activitySound = 0;
     }
 }
 
@@ -109,6 +138,11 @@ int32_t PlayerClient::GetUrgentQuestSeconds() const
 
 void PlayerClient::UpdateLevelName()
 {
+    // A level's name is fixed for the world's life: it is built only when the player has stepped
+    // onto another level, not every frame.
+    if (position.level == levelNameIndex)
+        return;
+    levelNameIndex = position.level;
     std::string name = gWorld && position.level >= 0 ? gWorld->GetLevelName(position.level) : std::string();
     if (name == levelName)
         return;

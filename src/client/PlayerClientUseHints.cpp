@@ -1,24 +1,12 @@
 // PlayerClient -- the use hints: the icon of a slot that has just become ready to use rises beside the player and fades away again.
 #include "client/PlayerClient.h"
 
+#include "client/GameClient.h"
 #include "client/ScreenConversion.h"
 #include "core/ColorSystem.h"
-#include "core/UserVarSystem.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
-
-namespace {
-
-// Whether the hints show at all; the interface's default is on.
-constexpr const char* kUseHintsVar = "ui_showUseHints";
-
-bool UseHintsShown()
-{
-    return !gUserVarSystem || gUserVarSystem->RegisterVar(kUseHintsVar, "1").GetBool();
-}
-
-} // namespace
 
 void PlayerClient::InitUseHints()
 {
@@ -35,7 +23,7 @@ void PlayerClient::InitUseHints()
 
 void PlayerClient::QueueUseHint(const void* object, int32_t icon)
 {
-    if (!object || !UseHintsShown())
+    if (!object || (gGameClient && !gGameClient->ShowsUseHints()))
         return;
     for (UseHint& hint : useHints)
         if (!hint.object) {

@@ -1,12 +1,18 @@
-// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt; a use hint shows its icon beside the player and fades away.
+// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt; a use hint shows its icon beside the player and fades away; a draught drunk by its bar key raises its icon there once its timer has run out.
 #include "app/OffscreenShots.h"
 #include "audio/SoundSystem.h"
 #include "client/GameClient.h"
 #include "client/ScreenConversion.h"
+#include "core/DatabaseEntry.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
 #include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
 #include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
+#include "ui/UISystem.h"
+#include "ui/widgets/UIUseSlot.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +145,59 @@ TEST_F(PlayerSelfEndToEnd, AUseHintShowsItsIconBesideThePlayerAndFadesAway)
     KeepFailedFrame("player-usehint");
     Frames(30);
     EXPECT_EQ(player->GetUseHints()[0].object, nullptr) << "faded away";
+}
+
+TEST_F(PlayerSelfEndToEnd, ADraughtDrunkByItsBarKeyRaisesItsIconBesideThePlayerOnceItsTimerHasRunOut)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    PlayerClient* player = Join();
+    ASSERT_NE(player, nullptr);
+    Player& host = *HostPlayer();
+    std::unique_ptr<ItemBase> draught = std::make_unique<Item>();
+    draught->SetEntryByName("HealingDraught");
+    ASSERT_NE(draught->GetEntry(), nullptr);
+    int32_t draughtId = draught->GetEntry()->GetId();
+    ASSERT_TRUE(host.inventory->AddItem(draught, InventoryGroupIndex::Main));
+    int32_t cell = -1;
+    for (int32_t slot = 0; slot < host.inventory->GetSlotCount(InventoryGroupIndex::Main) && cell < 0; ++slot) {
+        const ItemBase* held = host.inventory->GetItem(InventoryGroupIndex::Main, slot);
+        cell = held && held->GetEntry() && held->GetEntry()->GetId() == draughtId ? slot : -1;
+    }
+    ASSERT_GE(cell, 0);
+    host.health = std::max(host.maxHealth / 2, 1);
+    Frames(4);
+    // The bar's second box holds the draught, as a drag from the pack leaves it.
+    ASSERT_TRUE(player->SetQuickUse(1, {UIUseSlot::kKindItem, InventoryGroupIndex::Main, cell, draughtId}));
+    gUISystem->OnPlayerChanged();
+    Frames(2);
+    auto* box = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("InGame::UseSlot1"));
+    ASSERT_NE(box, nullptr);
+    const UISlotBase* held = box->GetContent();
+    ASSERT_NE(held, nullptr);
+    ASSERT_NE(held->texture.GetValue(), -1) << "the draught's icon";
+    auto raised = [player, held] {
+        for (const PlayerClient::UseHint& hint : player->GetUseHints())
+            if (hint.object == held)
+                return true;
+        return false;
+    };
+
+    Tap(SDL_SCANCODE_2);
+    Frames(4);
+    ASSERT_TRUE(player->IsItemTimerActive(1)) << "the host drank it and started its timer";
+    EXPECT_FALSE(raised()) << "not while it waits";
+    bool seen = false;
+    for (int i = 0; i < 60 && !seen; ++i) {
+        Frame();
+        seen = raised();
+        EXPECT_TRUE(!seen || !player->IsItemTimerActive(1)) << "raised before the timer ran out";
+    }
+    ASSERT_TRUE(seen) << "the draught's icon never rose";
+    for (const PlayerClient::UseHint& hint : player->GetUseHints()) {
+        if (hint.object == held) {
+            EXPECT_EQ(hint.icon, held->texture.GetValue());
+        }
+    }
+    KeepFailedFrame("player-draughthint");
 }

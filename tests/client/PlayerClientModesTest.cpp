@@ -1,6 +1,7 @@
-// PlayerClientModesTest -- the player's interaction modes, their menus and refusals, the pick-up request, the reported auto-attack, windows closed when the target is left behind or gone, the frame's hints, and walking to a move target over the real path finder until the world host stands the player there.
+// PlayerClientModesTest -- the player's interaction modes, their menus and refusals, the NPC equipment screen by the NPC's kind, the pick-up request, the reported auto-attack, windows closed when the target is left behind or gone, the frame's hints, and walking to a move target over the real path finder until the world host stands the player there.
 #include "client/PlayerClientWorld.h"
 
+#include "core/CommandSystem.h"
 #include "core/UserVarSystem.h"
 #include "world/World.h"
 
@@ -74,6 +75,27 @@ TEST_F(PlayerClientModes, TradeOpensTheWindowOfItsPartnerWithItsHintAndLeavingCl
     EXPECT_EQ(CountLines("showMenu Buy-sell"), 1);
     EXPECT_EQ(CountLines("showMenu BagControl"), 1);
     EXPECT_EQ(ui.shownHints, (std::vector<std::string>{"Vendors", "Gambler", "GuardVendor"}));
+}
+
+TEST_F(PlayerClientModes, TheNpcEquipmentCommandOpensTheScreenOfTheNpcsKindAndLeavingClosesIt)
+{
+    EntityClient* npc = MirroredNeighbour(20.0f);
+    ASSERT_NE(npc, nullptr);
+    npc->isNpc = true;
+    ExecuteCommandLine("npcEquipment");
+    EXPECT_EQ(player->interactionMode, 0) << "nothing chosen, no screen";
+    player->SetInteractionTarget(npc, true);
+    // A hired townsperson, a creature of no kind, a trader: each its own screen.
+    const std::pair<int32_t, const char*> kinds[] = {{4, "NpcEquipmentFull"}, {0, "NpcEquipmentOnly"}, {6, "NpcEquipment"}};
+    for (const auto& [kind, menu] : kinds) {
+        npc->npcType = kind;
+        ExecuteCommandLine("npcEquipment");
+        EXPECT_EQ(player->interactionMode, 15);
+        EXPECT_EQ(CountLines(std::string("showMenu ") + menu), 1) << menu;
+        ASSERT_TRUE(player->SetInteractionMode(false, 0, false));
+    }
+    for (const char* menu : {"NpcEquipment", "NpcEquipmentFull", "NpcEquipmentOnly"})
+        EXPECT_EQ(CountLines(std::string("hideMenu ") + menu), 3) << "each leaving closes all three: " << menu;
 }
 
 // Targets are let go beyond a few cells.

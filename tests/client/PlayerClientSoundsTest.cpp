@@ -1,7 +1,8 @@
-// PlayerClientSoundsTest -- the player's own sounds on the recording driver, and the name of the level it enters (a level first reached by a warp is discovered): a timed quest's last minute ticks once a whole second; the low-health warning starts once while the body's health is at least 1 and below "LowHealthSoundWarningLevel", stops at the level and at death, and starts again on the next fall; the target's ring is asked for only while "ShowSelectedEntityIcon" is set and the target shows.
+// PlayerClientSoundsTest -- the player's own sounds on the recording driver, and the name of the level it enters (a level first reached by a warp is discovered): what the body is busy with (the host's timed actions) is heard while it lasts, the end of identifying after it, a gate once; a timed quest's last minute ticks once a whole second; the low-health warning starts once while the body's health is at least 1 and below "LowHealthSoundWarningLevel", stops at the level and at death, and starts again on the next fall; the target's ring is asked for only while "ShowSelectedEntityIcon" is set and the target shows.
 #include "client/ClientServicesWorld.h"
 
 #include "client/EntityScene.h"
+#include "core/StringUtil.h"
 #include "render/TextEvents.h"
 #include "world/Level.h"
 #include "world/World.h"
@@ -36,6 +37,9 @@ public:
     std::vector<Mark> marks;
 };
 
+// The ring's texture, only passed through.
+constexpr int32_t kRing = 5;
+
 // A hunt the player has ten game seconds for.
 constexpr const char* kPlayerClientSoundsQuests = R"(
 QuestQuickHunt
@@ -57,8 +61,8 @@ protected:
         StartWorldOnly("SoundNameLowHealth \"Sounds/low.wav\"\nLowHealthSoundWarningLevel 50\n"
                        "SoundNameTimeTick \"Sounds/tick.wav\"\n" + tuning,
                        kPlayerClientSoundsQuests);
-        // The mirror was made before the game's tuning was read: it loads its own again.
-        player->LoadOwnResources();
+        // The game client reads the record's sounds, as at start-up.
+        gameClient->GetMusic().LoadGameSystem(database);
         Join();
     }
 
@@ -105,7 +109,7 @@ TEST_F(PlayerClientSounds, TheLowHealthWarningStartsOnceBelowItsLevelAndStopsAtI
     // This game leaves "ShowSelectedEntityIcon" off: a target gets no ring.
     MarkRecordingScene scene;
     player->SetInteractionTarget(player->GetBody(), false);
-    player->DrawSelectedTarget(scene);
+    player->DrawSelectedTarget(scene, kRing);
     EXPECT_TRUE(scene.marks.empty());
 }
 
@@ -113,18 +117,19 @@ TEST_F(PlayerClientSounds, WithTheSwitchOnTheTargetGetsItsRingUnlessItIsHidden)
 {
     Start("ShowSelectedEntityIcon 1\n");
     MarkRecordingScene scene;
-    player->DrawSelectedTarget(scene);
+    player->DrawSelectedTarget(scene, kRing);
     EXPECT_TRUE(scene.marks.empty()) << "no target";
     EntityClient* body = player->GetBody();
     player->SetInteractionTarget(body, false);
-    player->DrawSelectedTarget(scene);
+    player->DrawSelectedTarget(scene, kRing);
     ASSERT_EQ(scene.marks.size(), 1u);
     EXPECT_FLOAT_EQ(scene.marks[0].size, 48.0f);
+    EXPECT_EQ(scene.marks[0].texture, kRing);
     EXPECT_EQ(scene.marks[0].position.level, body->position.level);
     EXPECT_FLOAT_EQ(scene.marks[0].position.x, body->position.x);
     EXPECT_FLOAT_EQ(scene.marks[0].position.y, body->position.y);
     body->flags |= EntityBase::kFlagHidden;
-    player->DrawSelectedTarget(scene);
+    player->DrawSelectedTarget(scene, kRing);
     EXPECT_EQ(scene.marks.size(), 1u) << "a hidden target has no ring";
 }
 
@@ -201,4 +206,43 @@ TEST_F(PlayerClientSounds, ALevelFirstReachedByAWarpIsDiscoveredThoughTheSameUpd
     }
     ASSERT_EQ(player->GetPosition().level, other);
     EXPECT_TRUE(shown("$$Entering$$ " + name));
+}
+
+TEST_F(PlayerClientSounds, WhatTheBodyIsBusyWithIsHeardWhileItLastsAndTheEndOfIdentifyingToo)
+{
+    for (const char* name : {"Sounds/chest.wav", "Sounds/ident.wav", "Sounds/done.wav", "Sounds/gate.wav"})
+        WriteSound(name);
+    Start("SoundNameOpeningChest \"Sounds/chest.wav\"\nSoundNameIdentifying \"Sounds/ident.wav\"\n"
+          "SoundNameDoneIdentifying \"Sounds/done.wav\"\nSoundNameCreatingGate \"Sounds/gate.wav\"\n");
+    // The host's timed actions reach the client as its "timer" lines.
+    auto hostTimer = [this](const char* seconds, int kind) {
+        game->QueueClientCommand(StringFormat("timer %d %s %d", hostPlayer->entityNumber, seconds, kind));
+        ClientFrame(50);
+        ClientFrame(50);
+    };
+    hostTimer("1.000000", 3);
+    ASSERT_EQ(player->GetBody()->timerType, 3);
+    EXPECT_EQ(Playing("Sounds/chest.wav"), 1);
+    ClientFrame(50);
+    EXPECT_EQ(Playing("Sounds/chest.wav"), 1) << "started once, not once a frame";
+    // Ran out on the client: the chest's sound stops, and no end of identifying is heard.
+    for (int i = 0; i < 24; ++i)
+        ClientFrame(50);
+    EXPECT_EQ(player->GetBody()->timerType, 0);
+    EXPECT_EQ(Playing("Sounds/chest.wav"), 0);
+    EXPECT_EQ(Playing("Sounds/done.wav"), 0);
+
+    // Identifying, cancelled by the host: its sound stops and its end is heard.
+    hostTimer("10.000000", 2);
+    EXPECT_EQ(Playing("Sounds/ident.wav"), 1);
+    hostTimer("0.000000", 0);
+    EXPECT_EQ(Playing("Sounds/ident.wav"), 0);
+    EXPECT_EQ(Playing("Sounds/done.wav"), 1);
+
+    // Making a gate is heard once, and its end is silent.
+    hostTimer("0.500000", 6);
+    for (int i = 0; i < 20; ++i)
+        ClientFrame(50);
+    EXPECT_EQ(Playing("Sounds/gate.wav"), 1);
+    EXPECT_EQ(Playing("Sounds/done.wav"), 1);
 }

@@ -13,6 +13,7 @@ protected:
                        "UseHintFadeOutSpeed 2\nUseHintSize 32\n");
         // The mirror was made before the game's tuning was read: it lays out its places again.
         player->InitUseHints();
+        gameClient->RegisterVars();
     }
 
     const std::vector<PlayerClient::UseHint>& Hints() const { return player->GetUseHints(); }

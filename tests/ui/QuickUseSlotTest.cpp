@@ -1,4 +1,4 @@
-// Quick-use slots over a joined player: skills and items dropped on them are kept in the player's quick-use table and used by a right press or the hot key, entries move between slots, an item that runs out is followed back, and hostile indices grow nothing.
+// Quick-use slots over a joined player: skills and items dropped on them are kept in the player's quick-use table and used by a right press or the hot key, entries move between slots, an item that runs out is followed back, an item whose timer runs out raises its use hint once, and hostile indices grow nothing.
 #include "ui/SkillSlotWorld.h"
 
 #include "support/LogLines.h"
@@ -33,6 +33,16 @@ Flask
     ItemType Drink
     CanBeUsed 1
     MaxStack 5
+    TextureName "Textures/flask.tga"
+}
+
+TimedFlask
+{
+    Type Item
+    ItemType Drink
+    CanBeUsed 1
+    ItemTimer 1
+    ItemTimerTime 1
     TextureName "Textures/flask.tga"
 }
 )";
@@ -235,4 +245,49 @@ TEST_F(UseSlot, ACopyOwnsItsOwnContent)
     EXPECT_EQ((Words{kind, tree, index, copied->GetContent()->GetItemId()}), (Words{1, 0, 0, -1}));
     copy.reset();
     EXPECT_NE(Use("Use1").GetContent(), nullptr) << "the source keeps its own";
+}
+
+TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnce)
+{
+    StartWorldOnly("UseHintOffset \"0 -48\"\nUseHintOffset \"10 -72\"\n",
+                   std::string(kItemSlotRecords) + kSkillSlotRecords + kUseSlotItems);
+    ServerCommands::Register(host->GetClientCommands());
+    Join();
+    player->InitUseHints();
+    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 6);
+    folder.Write("Assets/UI/slots.mnu", kUseSlotMenu);
+    ui = std::make_unique<UISystem>();
+    gUISystem = ui.get();
+    ui->SetGameView(&view);
+    ui->RegisterCommands();
+    ui->PushMenuByName("Slots");
+    Give("TimedFlask", InventoryGroupIndex::Bag1, 0);
+    Sync();
+    Press(10, 10);
+    Press(10, 210);
+    ASSERT_EQ(Record(0)[0], UIUseSlot::kKindItem);
+    const UISlotBase* held = Use("Use0").GetContent();
+    ASSERT_NE(held, nullptr);
+    auto hinted = [this](const void* object) {
+        int32_t count = 0;
+        for (const PlayerClient::UseHint& hint : player->GetUseHints())
+            count += hint.object == object ? 1 : 0;
+        return count;
+    };
+
+    // The host starts the flask's timer when it is drunk; the update brings it to the mirror.
+    hostPlayer->SetItemTimer(1, 1.0f);
+    Sync();
+    ASSERT_TRUE(player->IsItemTimerActive(1));
+    EXPECT_EQ(hinted(held), 0) << "not while it waits";
+    for (int i = 0; i < 30 && player->IsItemTimerActive(1); ++i) {
+        ClientFrame(100);
+        ui->Update(0.1f);
+        EXPECT_EQ(hinted(held), player->IsItemTimerActive(1) ? 0 : 1);
+    }
+    ASSERT_FALSE(player->IsItemTimerActive(1));
+    EXPECT_EQ(hinted(held), 1);
+    EXPECT_EQ(player->GetUseHints()[0].icon, held->texture.GetValue());
+    ui->Update(0.1f);
+    EXPECT_EQ(hinted(held), 1) << "raised once, not once a frame";
 }

@@ -40,6 +40,8 @@ public:
     int32_t GetItemId() const override;
     void SetItem(int32_t id) override;
     bool Resync() override { return FollowItem(); }
+    // The item here waits for its item timer to run out before it can be used again.
+    bool IsCoolingDown() const;
     bool ForceUse(int32_t entityNumber) override;
 
     // ---- What the slot shows and trades with ----

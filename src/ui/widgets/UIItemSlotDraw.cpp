@@ -180,6 +180,12 @@ bool UIItemSlot::DrawDropHighlight()
     return true;
 }
 
+bool UIItemSlot::IsCoolingDown() const
+{
+    const ItemClient* item = GetItem();
+    return item && CooldownLeft(*item) > 0.0f;
+}
+
 float UIItemSlot::CooldownLeft(const ItemClient& item) const
 {
     float total = ItemSlotTimerTime(item);

@@ -172,6 +172,18 @@ void UIUseSlot::Update(float seconds)
         return;
     }
     content->Update(seconds);
+    UpdateItemReadyHint();
+}
+
+void UIUseSlot::UpdateItemReadyHint()
+{
+    auto* item = dynamic_cast<UIItemSlot*>(content.get());
+    bool cooling = item && item->IsCoolingDown();
+    // The item's timer has run out: it can be used again, and its icon rises beside the player.
+    PlayerClient* player = itemCooling && !cooling && item ? UseSlotPlayer() : nullptr;
+    if (player)
+        player->QueueUseHint(item, item->texture.GetValue());
+    itemCooling = cooling;
 }
 
 void UIUseSlot::Draw()

@@ -57,4 +57,8 @@ private:
 
     void TakeDragged();
     void DrawContent();
+    // An item held here whose timer ran out this frame queues the player's use hint.
+    void UpdateItemReadyHint();
+
+    bool itemCooling = false;
 };
