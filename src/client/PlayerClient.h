@@ -182,14 +182,14 @@ public:
     void Follow(EntityClient* entity);
     // The cell of the point (snapped to the world grid) is free of the level's walls within the
     // player's radius and of every other solid entity of the kinds (1 << kind) whose circle it
-    // would overlap or touch; things lying on the ground never block.
+    // would overlap or touch; things lying on the ground and things without a body never block.
     bool CanMoveTo(const WorldPos& where, int32_t kindMask) const;
     // The player's own cell when it is free, else the nearest free one of the eight around it
     // (the lower direction on a tie), with the direction 0..7 toward it; false for none.
     bool FindStandableCell(WorldPos& cell, int32_t& direction) const;
     // The nearest corner of the world grid, carried across level edges.
     static WorldPos SnapToWorldGrid(const WorldPos& where);
-    // Solid, of the kinds asked, and not lying on the ground.
+    // Solid, of the kinds asked, with a body (a radius), and not lying on the ground.
     static bool BlocksPlayer(const EntityClient& other, int32_t kindMask);
     // One frame's walk along the path to the move target; whether the player moved.
     bool Move(float seconds);

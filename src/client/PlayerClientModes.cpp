@@ -318,10 +318,11 @@ bool PlayerClient::IsSpotFree(const WorldPos& spot, int32_t kindMask, bool creat
 
 bool PlayerClient::BlocksPlayer(const EntityClient& other, int32_t kindMask)
 {
-    // Mended: loot on the ground and the dead (whose solid flag the host clears) counted as
-    // obstacles, so the player could not stand on what it had come to pick up.
+    // Mended: loot on the ground, the dead (whose solid flag the host clears) and things with no
+    // body (an effect's model) counted as obstacles, so the player could not stand on what it had
+    // come to pick up.
     bool kind = other.solidType >= 0 && other.solidType < 31 && (kindMask & (1 << other.solidType));
-    return kind && other.netSolid && !other.IsLyingOnGround();
+    return kind && other.netSolid && other.radius > 0.0f && !other.IsLyingOnGround();
 }
 
 WorldPos PlayerClient::SnapToWorldGrid(const WorldPos& where)

@@ -158,17 +158,17 @@ TEST_F(PlayerSelfEndToEnd, ADraughtDrunkByItsBarKeyRaisesItsIconBesideThePlayerO
     draught->SetEntryByName("HealingDraught");
     ASSERT_NE(draught->GetEntry(), nullptr);
     int32_t draughtId = draught->GetEntry()->GetId();
-    ASSERT_TRUE(host.inventory->AddItem(draught, InventoryGroupIndex::Main));
+    ASSERT_TRUE(host.inventory->AddItem(draught, InventoryGroupIndex::Bag1));
     int32_t cell = -1;
-    for (int32_t slot = 0; slot < host.inventory->GetSlotCount(InventoryGroupIndex::Main) && cell < 0; ++slot) {
-        const ItemBase* held = host.inventory->GetItem(InventoryGroupIndex::Main, slot);
+    for (int32_t slot = 0; slot < host.inventory->GetSlotCount(InventoryGroupIndex::Bag1) && cell < 0; ++slot) {
+        const ItemBase* held = host.inventory->GetItem(InventoryGroupIndex::Bag1, slot);
         cell = held && held->GetEntry() && held->GetEntry()->GetId() == draughtId ? slot : -1;
     }
     ASSERT_GE(cell, 0);
     host.health = std::max(host.maxHealth / 2, 1);
     Frames(4);
     // The bar's second box holds the draught, as a drag from the pack leaves it.
-    ASSERT_TRUE(player->SetQuickUse(1, {UIUseSlot::kKindItem, InventoryGroupIndex::Main, cell, draughtId}));
+    ASSERT_TRUE(player->SetQuickUse(1, {UIUseSlot::kKindItem, InventoryGroupIndex::Bag1, cell, draughtId}));
     gUISystem->OnPlayerChanged();
     Frames(2);
     auto* box = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("InGame::UseSlot1"));

@@ -7,6 +7,7 @@
 #include "core/SafePointer.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
+#include "entities/CombatSystem.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "entities/Player.h"
@@ -79,7 +80,7 @@ TEST_F(PlayerStandEndToEnd, ThingsAtThePlayersFeetLeaveItStandingAndAChestSetDow
     Actor* corpse = PlaceGoblin(hostPlayer->position);
     ASSERT_NE(corpse, nullptr);
     int32_t corpseNumber = corpse->entityNumber;
-    corpse->TakeDamage(corpse->health + 1000, nullptr, false, true);
+    ApplyHit(corpse, hostPlayer, corpse->health + 1000, 0, false, false, false, false, false, true);
     auto knife = std::make_unique<Item>();
     knife->SetEntry(gDatabase->FindEntryByName("EmberKnife"));
     ItemGround* ground = ItemGround::Drop(hostPlayer->position, knife, true, false, false);
@@ -101,7 +102,7 @@ TEST_F(PlayerStandEndToEnd, ThingsAtThePlayersFeetLeaveItStandingAndAChestSetDow
     ASSERT_NE(goblin, nullptr);
     Frames(10);
     EXPECT_LT(Apart(player->GetPosition(), start), 0.5f) << "a creature does not push the player";
-    goblin->TakeDamage(goblin->health + 1000, nullptr, false, true);
+    ApplyHit(goblin, hostPlayer, goblin->health + 1000, 0, false, false, false, false, false, true);
     Frames(5);
 
     // A chest set down on the player: one step to the nearest free cell, and the host follows.
