@@ -344,11 +344,12 @@ bool PlayerClient::Move(float seconds)
         StopMoving();
         return false;
     }
-    // Stuck in a wall or an object (a door shut on it, a chest set down on it): one step to the
+    // Standing in a wall or an object (a door shut on it, a chest set down on it): one step to the
     // nearest free cell. Creatures do not count here: one fighting the player stands against it,
-    // and the player would be pushed off at every blow. The player's exact place is tested, the
-    // one its path was planned from, not the grid corner nearest to it.
-    if (!IsSpotFree(position, kPlayerMoveKindMask, false)) {
+    // and the player would be pushed off at every blow. Nor does a walk: its path passes objects
+    // the path finder does not know of, and a push off it would turn the player back each frame.
+    // The player's exact place is tested, not the grid corner nearest to it.
+    if (!moving && !IsSpotFree(position, kPlayerMoveKindMask, false)) {
         WorldPos free;
         int32_t direction = 0;
         if (FindStandableCell(free, direction)) {

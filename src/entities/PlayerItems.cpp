@@ -143,9 +143,9 @@ bool Player::TakeIntoBags(ItemGround* ground)
     for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
         if (inventory->HasRoom(item, bag)) {
             std::unique_ptr<ItemBase> owned = ground->TakeItem();
-            Item* placed = static_cast<Item*>(owned.get());
+            // Mended: told after placing, it read an item already merged into a stack and freed.
+            OnItemObtained(static_cast<Item*>(owned.get()));
             inventory->AddItem(owned, bag);
-            OnItemObtained(placed);
             return true;
         }
     if (!inventory->HasRoom(item, InventoryGroupIndex::Main))

@@ -1,4 +1,4 @@
-// PlayerItemsTest -- what a player does with items and points: pick-ups and their refusals, identifying everything, skills and attributes bought, the front cells and the weapon sets.
+// PlayerItemsTest -- what a player does with items and points: pick-ups (a stack joining its kind counted at its own worth) and their refusals, identifying everything, skills and attributes bought, the front cells and the weapon sets.
 #include "core/Database.h"
 #include "entities/EntityWorld.h"
 #include "entities/Inventory.h"
@@ -52,6 +52,13 @@ Pebble
     Type Item
     ItemType Other
     MaxStack 3
+}
+Garnet
+{
+    Type Item
+    ItemType Other
+    MaxStack 5
+    Value 40
 }
 Amulet
 {
@@ -166,6 +173,23 @@ TEST_F(PlayerItemsWorld, AnItemGoesIntoTheBackpackAndAFullBackpackLosesNothing)
     EXPECT_NE(third->GetItem(), nullptr);  // still on the ground
     game.Step();
     EXPECT_EQ(game.GetEntity(third->entityNumber), third);
+}
+
+TEST_F(PlayerItemsWorld, AStackPickedUpOntoOneOfItsKindMergesAndCountsAtItsOwnWorth)
+{
+    Player* player = MakePlayer();
+    ASSERT_TRUE(player->PickUpItem(OnGround(Make("Garnet"))->entityNumber));
+    auto pair = Make("Garnet");
+    pair->SetStackCount(2);
+    int32_t pairWorth = pair->GetValue(true);
+    ASSERT_GT(pairWorth, Make("Garnet")->GetValue(true));
+    ASSERT_TRUE(player->PickUpItem(OnGround(std::move(pair))->entityNumber));
+    const ItemBase* held = player->inventory->GetItem(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->GetStackCount(), 3);
+    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 1), nullptr) << "merged, not placed apart";
+    EXPECT_EQ(player->statistics.Get(PlayerStatistic::HighestItemValue), pairWorth)
+        << "the pair as picked up, read before it joined the stack";
 }
 
 TEST_F(PlayerItemsWorld, ADeadPlayerPicksUpNothing)
