@@ -1,8 +1,9 @@
-// ClientPlayerPartTest -- the player's part of the game update as the host's player writes it, read back field by field; the level-up hint, kills per death, the tutorial's end and the quest pop-up; a cut part changes nothing.
+// ClientPlayerPartTest -- the player's part of the game update as the host's player writes it, read back field by field; the level-up hint, kills per death, the tutorial's end and the quest pop-up; a class new to the menus tells them, shows its hint and is taken with its record, an unlisted one is not; a cut part changes nothing.
 #include "client/PlayerClientWorld.h"
 
 #include "core/UserVarSystem.h"
 #include "rules/CharacterFlags.h"
+#include "rules/GameData.h"
 #include "rules/PlayerPartLayout.h"
 
 namespace {
@@ -108,6 +109,53 @@ TEST_F(ClientPlayerPart, LevelUpKillsPerDeathAndTheTutorialsEnd)
     ASSERT_TRUE(Deliver());
     ASSERT_TRUE(Deliver());
     EXPECT_EQ(std::count(ui.shownHints.begin(), ui.shownHints.end(), "TutorialFinishedHints"), 1);
+}
+
+// A second class for the player to change to, with a hint named after it and a body of its own.
+constexpr const char* kClientPlayerPartScout = R"(
+ClassScout
+{
+    Type Class
+    Name "ClassScout"
+    BaseSpeed 150
+    Radius 12
+}
+)";
+
+class ClientPlayerClass : public ClientPlayerPart {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly("", kClientPlayerPartScout);
+        ui.hintChain = {{"ClassScout", ""}};
+        MakePlayer();
+        Join();
+    }
+};
+
+TEST_F(ClientPlayerClass, ANewClassTellsTheMenusShowsItsHintOnceAndTakesItsRecordAndAnUnlistedOneIsNot)
+{
+    int32_t scout = gGameData->FindCharacterClassIndex("ClassScout");
+    ASSERT_GE(scout, 0);
+    ASSERT_NE(player->classIndex, scout);
+    int32_t told = ui.playerChanges;
+    ui.shownHints.clear();
+    hostPlayer->stats.Set(CharacterStat::Class, scout);
+    ASSERT_TRUE(Deliver());
+    EXPECT_EQ(ui.playerChanges, told + 1) << "the menus hear of the new class";
+    EXPECT_EQ(ui.shownHints, std::vector<std::string>{"ClassScout"});
+    EXPECT_EQ(player->classIndex, scout);
+    EXPECT_EQ(player->GetRecord(), database.FindEntryByName("ClassScout"));
+    EXPECT_FLOAT_EQ(player->radius, 12.0f) << "the class's body";
+
+    ASSERT_TRUE(Deliver());
+    EXPECT_EQ(ui.playerChanges, told + 1) << "the same class again tells nobody";
+    EXPECT_EQ(ui.shownHints.size(), 1u);
+
+    hostPlayer->stats.Set(CharacterStat::Class, 99);
+    ASSERT_TRUE(Deliver());
+    EXPECT_EQ(player->classIndex, scout) << "a class the game does not list is not taken";
+    EXPECT_EQ(ui.shownHints.size(), 1u);
 }
 
 TEST_F(ClientPlayerPart, APartCutAnywhereIsRefusedWhole)

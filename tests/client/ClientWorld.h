@@ -115,6 +115,7 @@ public:
         return Vector2{10.0f * static_cast<float>(which) + 10.0f, 5.0f};
     }
     void HideMenus() override { lines.push_back("<hide>"); }
+    void OnPlayerChanged() override { ++playerChanges; }
 
     std::vector<std::string> lines;
     std::vector<std::string> refreshedMenus;
@@ -124,6 +125,7 @@ public:
     std::vector<std::string> shownHints;
     std::vector<int32_t> shownQuestSlots;
     std::string menuMusic;
+    int32_t playerChanges = 0;
 };
 
 class ClientWorld : public WorldHostWorld {
