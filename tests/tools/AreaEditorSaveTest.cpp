@@ -1,6 +1,7 @@
 // AreaEditorSaveTest -- "EditorSave" writes the area in edit under "Levels/" in the user folder, whole or not at all, and refuses names that would leave that folder.
 #include "tools/AreaEditorFixture.h"
 
+#include "support/LogLines.h"
 #include "world/AreaFileWriter.h"
 
 #include <filesystem>
@@ -80,11 +81,35 @@ TEST_F(AreaEditorSave, ABlockedTargetKeepsWhatWasThereAndTheAreaUnclean)
     Run("EditorSave");
     EXPECT_FALSE(Editor().IsClean());
     EXPECT_EQ(folder.Read("User/Levels/blocked.ara/old.txt"), "kept");
+    EXPECT_EQ(CountLinesHolding(*gDebugSystem, "Couldn't save Levels/blocked.ara"), 1);
+    EXPECT_EQ(CountLinesHolding(*gDebugSystem, "Saved Levels/blocked.ara"), 0) << "a failure is not told as a success";
     // Saved under a free name the same area is written whole.
     SetVar("EditorAreaFileName", "free.ara");
     Run("EditorSave");
     EXPECT_TRUE(Editor().IsClean());
     EXPECT_EQ(folder.Read("User/Levels/free.ara"), WriteAreaFile(Area()));
+    EXPECT_EQ(CountLinesHolding(*gDebugSystem, "Saved Levels/free.ara"), 1);
+}
+
+TEST_F(AreaEditorSave, AMissingAreaFileIsNamedAndLeavesNothingToEdit)
+{
+    SetVar("EditorAreaFileName", "grasslands.ara");
+    Run("EditorLoadArea");
+    EXPECT_EQ(CountLinesHolding(*gDebugSystem, "No area file"), 0) << "a shipped area is found";
+    SetVar("EditorAreaFileName", "nothere.ara");
+    Run("EditorLoadArea");
+    Run("editor 1");
+    EXPECT_EQ(CountLinesHolding(*gDebugSystem, "No area file Levels/nothere.ara"), 1);
+    std::vector<ListEntry> blocks;
+    gCommandSystem->CallInfoProc("EditorGetBlocks", blocks);
+    EXPECT_TRUE(blocks.empty());
+    // The block commands find nothing to work on and leave the area as it was.
+    SetVar("EditorBlockIndex", "0");
+    Run("EditorChangeBlock");
+    Run("EditorRotateBlock");
+    Run("EditorDeleteBlock");
+    EXPECT_EQ(Editor().GetCurrentBlockIndex(), -1);
+    EXPECT_TRUE(Editor().IsClean());
 }
 
 } // namespace
