@@ -2,18 +2,16 @@
 #include "client/EntityScene.h"
 
 #include "core/ColorSystem.h"
+#include "render/ImmediateDraw.h"
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/shaders/Shader.h"
 
-#include <cmath>
 
 namespace {
 
 // The renderer's standard handle of the stock shadow.
 constexpr int32_t kEntitySceneShadowHandle = 4;
-// The tag axes' length in world units.
-constexpr float kEntitySceneAxisLength = 8.0f;
 
 } // namespace
 
@@ -48,19 +46,9 @@ void WorldViewEntityScene::AddGroundMark(const WorldPos3& position, float size, 
 
 void WorldViewEntityScene::AddTagAxes(const WorldPos3& position, const Matrix3& matrix)
 {
-    if (!gRenderer)
-        return;
-    Vector3 at = view.ToRenderSpace(position);
-    const Color colours[3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
-    for (int32_t axis = 0; axis < 3; ++axis) {
-        Vector3 along{matrix.m[axis][0], matrix.m[axis][1], matrix.m[axis][2]};
-        float length = std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z);
-        if (!(length > 0.0f))
-            continue;
-        float reach = kEntitySceneAxisLength / length;
-        gRenderer->GetImmediateDraw().DrawLine3D(
-            at, Vector3{at.x + along.x * reach, at.y + along.y * reach, at.z + along.z * reach}, colours[axis], 1.0f);
-    }
+    if (gRenderer)
+        gRenderer->GetImmediateDraw().DrawAxes(view.ToRenderSpace(position), matrix, ImmediateDraw::kTagAxisLength,
+                                               false);
 }
 
 int32_t WorldViewEntityScene::GetOutlineTexture(int32_t colourIndex) const

@@ -67,6 +67,25 @@ void ImmediateDraw::DrawLine3D(const Vector3& from, const Vector3& to, const Col
     Lines(linePoints, 2, width, color, 0xFFFF);
 }
 
+void ImmediateDraw::DrawAxes(const Vector3& at, const Matrix3& axes, float length, bool onTop)
+{
+    bool depthTest = cache.IsEnabled(GL_DEPTH_TEST);
+    if (onTop)
+        cache.SetEnabled(GL_DEPTH_TEST, false);
+    const Color colours[3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
+    for (int32_t axis = 0; axis < 3; ++axis) {
+        Vector3 along{axes.m[axis][0], axes.m[axis][1], axes.m[axis][2]};
+        float size = std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z);
+        if (!(size > 0.0f))
+            continue;
+        float reach = length / size;
+        DrawLine3D(at, Vector3{at.x + along.x * reach, at.y + along.y * reach, at.z + along.z * reach}, colours[axis],
+                   1.0f);
+    }
+    if (onTop)
+        cache.SetEnabled(GL_DEPTH_TEST, depthTest);
+}
+
 void ImmediateDraw::DrawRect(float left, float top, float right, float bottom, float width, const Color& color)
 {
     DrawLine(left, top, right, top, width, color, 0xFFFF);

@@ -34,6 +34,9 @@ using Box2D = std::array<float, 4>;
 // Main thread with the context held for the drawing operations; the helpers are plain arithmetic.
 class ImmediateDraw {
 public:
+    // How long a tag's axes are drawn, in world units.
+    static constexpr float kTagAxisLength = 8.0f;
+
     ImmediateDraw(GLApi& gl, GLStateCache& cache) : gl(gl), cache(cache) {}
 
     // The texture lines are drawn with (the white stock texture); -1 for none.
@@ -42,6 +45,10 @@ public:
     // other than 0xFFFF stipples it with factor 4.
     void DrawLine(float x0, float y0, float x1, float y1, float width, const Color& color, uint16_t pattern);
     void DrawLine3D(const Vector3& from, const Vector3& to, const Color& color, float width);
+    // The three axes of the rotation's rows from the point, each length long, in red, green and
+    // blue: how a model's tag is shown. On top: seen through what was drawn in front of them
+    // (a tag often lies inside its model); the depth test is then left as it was.
+    void DrawAxes(const Vector3& at, const Matrix3& axes, float length, bool onTop);
     // Four solid lines.
     void DrawRect(float left, float top, float right, float bottom, float width, const Color& color);
     // The twelve edges of the cube centre +- halfSize, width 1.

@@ -11,7 +11,6 @@
 #include "resources/ResourceManager.h"
 #include "resources/models/ModelResource.h"
 #include "resources/models/SkeletonResource.h"
-#include "resources/shaders/ShaderLookup.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIDropDownBox.h"
@@ -63,8 +62,6 @@ void ModelEditor::Register()
     RegisterTagCommands();
     gCommandSystem->RegisterInfoProc("ModelEditorGetBoneNames",
                                      [this](std::vector<ListEntry>& rows) { GetBoneNames(rows); });
-    if (gResourceManager)
-        LoadTextureByName("Textures/Editor/EditorHighlight.tga", marker, TextureUsage::AlphaBlended);
     shownEntity = std::make_unique<EntityClient>();
     attachedEntity = std::make_unique<EntityClient>();
     for (EntityClient* entity : {shownEntity.get(), attachedEntity.get()}) {
@@ -531,7 +528,6 @@ void ModelEditor::ShutDown()
     attachedEntity.reset();
     model.Reset();
     attachment.Reset();
-    marker.Reset();
     modelName.clear();
     attachmentName.clear();
 }

@@ -50,7 +50,7 @@ public:
     // The vars' model names picked up, the animation run, the frame published and the tag's
     // name and bone taken from their vars; nothing while closed.
     void Update(float seconds);
-    // The camera on the view point, the model, the tag's marker and the attachment; nothing while closed.
+    // The camera on the view point, the model, the attachment and the tag's axes; nothing while closed.
     void Draw();
 
     // ---- Commands ---------------------------------------------------------------------------------
@@ -124,7 +124,6 @@ private:
     ResourceHandle model;
     std::string attachmentName;
     ResourceHandle attachment;
-    ResourceHandle marker;
     float attachmentScale = 1.0f;
     float zoom = 1.0f;
     int32_t animation = 0;

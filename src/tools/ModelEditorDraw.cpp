@@ -1,9 +1,10 @@
-// ModelEditorDraw -- the model viewer's picture: a cleared screen, the model's entity lit from beside it, the current tag's marker and the attached entity hung on it, and the effects their animations started.
+// ModelEditorDraw -- the model viewer's picture: a cleared screen, the model's entity lit from beside it, the attached entity hung on the current tag, the effects their animations started, and the tag's axes.
 #include "tools/ModelEditor.h"
 
 #include "client/EntityClient.h"
 #include "client/EntityScene.h"
 #include "core/ColorSystem.h"
+#include "render/ImmediateDraw.h"
 #include "render/LightingSystem.h"
 #include "render/Renderer.h"
 #include "render/WorldView.h"
@@ -16,7 +17,6 @@ namespace {
 
 // Colour, depth and stencil.
 constexpr uint32_t kModelEditorClearMask = 0x4500;
-constexpr float kModelEditorTagMarkerSize = 0.5f;
 
 // The viewer's stage: the entities go to the world view lit as white. The one light beside the
 // model lies at the edge of its reach, and a model drawn by it alone comes out black.
@@ -57,19 +57,21 @@ void ModelEditor::Draw()
     shownEntity->Draw(scene, frame);
     WorldPos3 at;
     Matrix3 matrix;
-    if (currentTag >= 0 && GetModel()) {
+    bool hasTag = currentTag >= 0 && GetModel();
+    if (hasTag)
         shownEntity->SetModelTransform(currentTag, at, matrix);
-        if (showTagsVar.GetInt() != 0)
-            scene.AddGroundMark(at, kModelEditorTagMarkerSize, first, marker.GetValue());
-        if (attachment.IsValid() && showAttachmentVar.GetInt() != 0) {
-            // An entity stands on the ground; its height above it is the one its drawing reads.
-            attachedEntity->position = WorldPos{at.level, at.x, at.y, false};
-            attachedEntity->projectileHeight = at.z;
-            attachedEntity->SetModelRotation(matrix);
-            attachedEntity->Draw(scene, frame);
-        }
+    if (hasTag && attachment.IsValid() && showAttachmentVar.GetInt() != 0) {
+        // An entity stands on the ground; its height above it is the one its drawing reads.
+        attachedEntity->position = WorldPos{at.level, at.x, at.y, false};
+        attachedEntity->projectileHeight = at.z;
+        attachedEntity->SetModelRotation(matrix);
+        attachedEntity->Draw(scene, frame);
     }
     if (gEffectSystem)
         gEffectSystem->DrawAll(view.GetEffects());
     view.DrawSurfaces(gRenderer->GetWorldBatch());
+    // The tag's place and turn as the game shows tags, over the model that usually holds it: a
+    // square half a unit wide would fall below one pixel at every zoom.
+    if (hasTag && showTagsVar.GetInt() != 0)
+        gRenderer->GetImmediateDraw().DrawAxes(view.ToRenderSpace(at), matrix, ImmediateDraw::kTagAxisLength, true);
 }

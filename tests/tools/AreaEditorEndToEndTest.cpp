@@ -113,6 +113,25 @@ TEST_F(EditorsGL, TheModelViewerPlaysWithTheClientsFrameAndHangsTheAttachmentOnT
     EXPECT_EQ(DifferingPixels(bare, Screenshot()), 0);
 }
 
+TEST_F(EditorsGL, TheCurrentTagShowsItsAxesUnderShowTagsAndTheyTurnWithIt)
+{
+    Run("modelEditor 1");
+    SetVar("ModelEditorModel", "Models/warden.mdl");
+    app.RunFrame();
+    ASSERT_GE(gModelEditor->GetCurrentTag(), 0);
+    for (int i = 0; i < 10; ++i)
+        Run("ModelEditorZoomIn");
+    TargaImage hidden = Screenshot();
+    SetVar("showTags", "1");
+    TargaImage shown = Screenshot();
+    EXPECT_GT(DifferingPixels(hidden, shown), 3) << "the tag's axes are seen at a modder's zoom";
+    for (int i = 0; i < 6; ++i)
+        Run("ModelEditorYawLeft");
+    EXPECT_GT(DifferingPixels(shown, Screenshot()), 2) << "and they turn with the tag";
+    SetVar("showTags", "0");
+    EXPECT_EQ(DifferingPixels(hidden, Screenshot()), 0);
+}
+
 TEST_F(EditorsGL, TheTextureListShowsGroundTexturesInTheirOwnColours)
 {
     EnterWithNewBlock();
