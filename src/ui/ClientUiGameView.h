@@ -18,6 +18,7 @@ public:
     std::string GetSkillTreeName(int32_t tree) const override;
     // The player's text sources (ClientUiGameViewPlayerTexts.cpp).
     std::string GetSkillName(int32_t tree, int32_t index) const override;
+    bool GetBonusSkill(int32_t attribute, std::string& name, int32_t& nextLevel, int32_t& needed) const override;
     int32_t CountFilledSlots(int32_t bag, int32_t count) const override;
     std::string GetPlayerLevelName() const override;
     bool IsQuestTargetHere() const override;

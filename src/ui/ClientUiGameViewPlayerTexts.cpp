@@ -86,3 +86,30 @@ int32_t ClientUiGameView::CountFilledSlots(int32_t bag, int32_t count) const
         filled += inventory.GetItem(bag, slot) ? 1 : 0;
     return filled;
 }
+
+// The skill an attribute point would bring nearer its next level.
+bool ClientUiGameView::GetBonusSkill(int32_t attribute, std::string& name, int32_t& nextLevel, int32_t& needed) const
+{
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player || attribute < 0 || attribute > CharacterStat::BaseSpirit)
+        return false;
+    for (const auto& skill : player->GetSkillList().GetSkills()) {
+        const SkillDefinition* definition = skill ? skill->definition : nullptr;
+        // A skill may name the base attribute or the attribute with its bonuses; either way the
+        // points it misses are the base points still to spend.
+        bool raised = definition && (definition->statReq == attribute ||
+                                     definition->statReq == attribute + CharacterStat::Strength);
+        if (!raised)
+            continue;
+        int32_t level = skill->GetLevel();
+        int32_t missing = definition->GetMissingRequirementPoints(level, player->stats);
+        if (missing <= 0)
+            continue;
+        // A record's name may already be a key.
+        name = definition->name.rfind("$$", 0) == 0 ? definition->name : "$$" + definition->name + "$$";
+        nextLevel = level + 1;
+        needed = missing + player->stats.Get(attribute);
+        return true;
+    }
+    return false;
+}

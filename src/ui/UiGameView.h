@@ -114,6 +114,14 @@ public:
     virtual int32_t GetPlayerComputedValue(int32_t /*index*/) const { return 0; }
     // The skills' bonus to an attribute (0 Strength .. 4 Spirit) at their current levels.
     virtual int32_t GetSkillAttributeBonus(int32_t /*attribute*/) const { return 0; }
+    // The first of the player's skills that the base attribute (0 Strength .. 4 Spirit) raises
+    // and that still waits for its next level: its name as a key, that level and the attribute
+    // value it needs; false for none.
+    virtual bool GetBonusSkill(int32_t /*attribute*/, std::string& /*name*/, int32_t& /*nextLevel*/,
+                               int32_t& /*needed*/) const
+    {
+        return false;
+    }
     // The name of the player's class's skill tree at that place; empty outside its trees.
     virtual std::string GetSkillTreeName(int32_t /*tree*/) const { return {}; }
     // The name of the player's skill of the tree and index; empty without one.

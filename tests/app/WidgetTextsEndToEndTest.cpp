@@ -148,6 +148,12 @@ TEST_F(WidgetTextsEndToEnd, TheProfilesScreenTotalsTheScoreOfTheWonAdventure)
     TypeOnConsole("showMenu Profiles");
     Frames(2);
     EXPECT_EQ(Label("Profiles::Records"), FormatThousands(12345));
+    // The shipped warden is an official class: its win is noted in the adventure's record.
+    UIWidget* records = gUISystem->FindWidgetByPath("Profiles::Records");
+    int32_t classWins = EnumTable::LookupIn("UITextSource", "NumAdventuresClassWon");
+    EXPECT_EQ(records->BuildSourceText(classWins, -1, ""), "1") << gUserVarSystem->GetStringByName("PlayerClass");
+    gUserVarSystem->SetStringByName("PlayerClass", "ClassMonsterGeneric");
+    EXPECT_EQ(records->BuildSourceText(classWins, -1, ""), "0");
 }
 
 TEST_F(WidgetTextsEndToEnd, TheCharacterSheetsTooltipsMeasureTheFiguresAgainstAMonsterOfThePlayersLevel)
@@ -171,6 +177,10 @@ TEST_F(WidgetTextsEndToEnd, TheCharacterSheetsTooltipsMeasureTheFiguresAgainstAM
     EXPECT_NE(money.find("45 $$SilverPiece$$"), std::string::npos) << money;
     EXPECT_NE(money.find("67 $$CopperPiece$$"), std::string::npos) << money;
     EXPECT_EQ(Tooltip("Character::Dps").rfind("$$DPS$$\n\n", 0), 0u);
+    // The warden's toughness grows with vitality: the sheet names the base vitality its next level needs.
+    std::string vitality = Tooltip("Character::Vitality");
+    EXPECT_NE(vitality.find("$$NextBonusSkill$$"), std::string::npos) << vitality;
+    EXPECT_NE(vitality.find("$$SkillWardenToughness$$"), std::string::npos) << vitality;
 }
 
 } // namespace

@@ -278,6 +278,22 @@ TEST_F(StatValueTooltip, DexterityShowsItsDefenseAndAttackNowAndAtTheNextPoint)
                               "$$StatAt$$ 11 $$Dexterity$$:\n  +16 $$Defense$$\n  +22 $$Attack$$\n\n");
 }
 
+TEST_F(StatValueTooltip, TheSkillTheAttributeRaisesNextClosesItsTooltip)
+{
+    SetStat("BaseDexterity", 10);
+    SetStat("Dexterity", 10);
+    view.bonusAttribute = 1;
+    view.bonusSkill = "$$Lunge$$";
+    view.bonusLevel = 3;
+    view.bonusNeeded = 14;
+    std::string tooltip = Tooltip("Dex");
+    std::string line = "$$NextBonusSkill$$:\n" +
+                       MakeLocToken("SkillLevelXAtYAttribute", "%s %d %d $$%s$$", "$$Lunge$$", 3, 14, "Dexterity");
+    ASSERT_GE(tooltip.size(), line.size());
+    EXPECT_EQ(tooltip.substr(tooltip.size() - line.size()), line) << tooltip;
+    EXPECT_EQ(Tooltip("Str").find("NextBonusSkill"), std::string::npos) << "no skill waits on strength";
+}
+
 TEST_F(StatValueTooltip, StrengthShowsItsDamageShare)
 {
     SetStat("BaseStrength", 20);

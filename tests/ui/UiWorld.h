@@ -40,6 +40,15 @@ public:
     bool HasRunningTimedQuest() const override { return timedQuest; }
     float GetAdventureRewardMultiplier() const override { return rewardMultiplier; }
     bool HasLocalPlayer() const override { return player; }
+    bool GetBonusSkill(int32_t attribute, std::string& name, int32_t& nextLevel, int32_t& needed) const override
+    {
+        if (attribute != bonusAttribute)
+            return false;
+        name = bonusSkill;
+        nextLevel = bonusLevel;
+        needed = bonusNeeded;
+        return true;
+    }
     int32_t GetPlayerComputedValue(int32_t index) const override
     {
         auto found = computedValues.find(index);
@@ -189,6 +198,10 @@ public:
     bool player = false;
     std::map<int32_t, int32_t> stats;
     std::map<int32_t, int32_t> computedValues;
+    int32_t bonusAttribute = -1;
+    std::string bonusSkill;
+    int32_t bonusLevel = 0;
+    int32_t bonusNeeded = 0;
     std::map<int32_t, int32_t> attributeBonus;
     std::set<int32_t> flagBits;
     std::set<int32_t> questSlots;

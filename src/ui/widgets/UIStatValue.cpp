@@ -316,6 +316,7 @@ std::string UIStatValue::BuildTooltip() const
                 tooltip += BuildAttributeLines(*rates, k) +
                            StringFormat("$$StatAt$$ %d $$%s$$:\n", k + 1, statName.c_str()) +
                            BuildAttributeLines(*rates, k + 1);
+            tooltip += BuildBonusSkillLine();
         } else if (statIndex == kStatValueMinDamage) {
             tooltip = "$$Damage$$\n\n" + StringFormat("%d %s %d $$DamagePerSuccessulHit$$", GetValue(),
                                                         divider.c_str(), GetSecondValue());

@@ -63,6 +63,8 @@ protected:
     // The figures measured against a monster of the player's level, the money in coins and the
     // damage rate (UIStatValueTooltips.cpp); false, the tooltip untouched, for any other stat.
     bool BuildFigureTooltip(std::string& tooltip) const;
+    // The skill the attribute's next points give a level; empty for none.
+    std::string BuildBonusSkillLine() const;
 
 private:
     int32_t ReadStat(int32_t index) const;

@@ -75,6 +75,18 @@ std::string FigureMoney(int32_t copper)
 
 } // namespace
 
+std::string UIStatValue::BuildBonusSkillLine() const
+{
+    std::string skill;
+    int32_t nextLevel = 0;
+    int32_t needed = 0;
+    if (!gUISystem || !gUISystem->GetGameView().GetBonusSkill(statIndex - CharacterStat::Strength, skill, nextLevel,
+                                                              needed))
+        return {};
+    return "$$NextBonusSkill$$:\n" +
+           MakeLocToken("SkillLevelXAtYAttribute", "%s %d %d $$%s$$", skill.c_str(), nextLevel, needed, statName.c_str());
+}
+
 bool UIStatValue::BuildFigureTooltip(std::string& tooltip) const
 {
     if (statType == StatType::Other && statIndex == StatOtherIndex::Dps) {
