@@ -19,6 +19,9 @@ public:
     // The player's text sources (ClientUiGameViewPlayerTexts.cpp).
     std::string GetSkillName(int32_t tree, int32_t index) const override;
     bool GetBonusSkill(int32_t attribute, std::string& name, int32_t& nextLevel, int32_t& needed) const override;
+    // The passive skills' flat change to the attribute at their levels; a skill that adds to the
+    // base when it rises is already in the base.
+    int32_t GetSkillAttributeBonus(int32_t attribute) const override;
     int32_t CountFilledSlots(int32_t bag, int32_t count) const override;
     std::string GetPlayerLevelName() const override;
     bool IsQuestTargetHere() const override;

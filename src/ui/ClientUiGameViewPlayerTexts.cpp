@@ -11,6 +11,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -112,4 +113,19 @@ bool ClientUiGameView::GetBonusSkill(int32_t attribute, std::string& name, int32
         return true;
     }
     return false;
+}
+
+int32_t ClientUiGameView::GetSkillAttributeBonus(int32_t attribute) const
+{
+    PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    if (!player || attribute < 0 || attribute > CharacterStat::BaseSpirit)
+        return 0;
+    int64_t bonus = 0;
+    for (const auto& skill : player->GetSkillList().GetSkills()) {
+        const SkillDefinition* definition = skill ? skill->definition : nullptr;
+        int32_t level = definition ? skill->GetLevel() : 0;
+        if (level > 0 && definition->passive && !definition->applyStatsOnIncrease)
+            bonus += definition->GetStatChangeAtLevel(attribute + CharacterStat::Strength, level);
+    }
+    return static_cast<int32_t>(std::clamp<int64_t>(bonus, INT32_MIN, INT32_MAX));
 }

@@ -214,3 +214,72 @@ TEST_F(SkillSlotOfClass, ASkillNotLearnedSaysSoWhenReportedAndALearnedOneDoesNot
     Get<UISkillSlot>("Jolt").ReportUnavailable();
     EXPECT_EQ(Shown(MakeLocToken("DontHaveXSkill", "%s", "Jolt")), 1);
 }
+
+namespace {
+
+constexpr const char* kAttributeSkillRecords = R"(
+SkillBrawn
+{
+    Type Skill
+    Passive 1
+    StatChangeStrength 3
+}
+SkillTraining
+{
+    Type Skill
+    Passive 1
+    ApplyStatsOnIncrease 1
+    StatChangeStrength 5
+}
+SkillShout
+{
+    Type Skill
+    StatChangeStrength 7
+}
+SkillGritPerLevel
+{
+    Type Skill
+    PointsReq 4
+}
+SkillGrit
+{
+    Type Skill
+    Name "$$SkillGrit$$"
+    Passive 1
+    StatReq Vitality
+    PointsReq 12
+    PerLevel SkillGritPerLevel
+    MaxSkillLevel 4
+}
+)";
+
+} // namespace
+
+TEST_F(SkillSlot, AnAttributesSkillBonusCountsThePassiveSkillsAtTheirLevelsAndItsNextBonusSkillWhatItNeeds)
+{
+    StartWithMenu(kItemSlotMenu, "", kAttributeSkillRecords);
+    const char* names[] = {"SkillBrawn", "SkillTraining", "SkillShout", "SkillGrit"};
+    for (int32_t index = 0; index < 4; ++index)
+        ASSERT_NE(player->GetSkillList().AddSkill(gGameData->FindSkillDefinition(names[index]), player, 0, index),
+                  nullptr);
+    EXPECT_EQ(view.GetSkillAttributeBonus(0), 0) << "no skill has a level yet";
+    // A skill's level is the player's value at its place: 10 + 15 x tree + index.
+    for (int32_t index = 0; index < 3; ++index)
+        player->stats.Set(10 + index, 2);
+    EXPECT_EQ(view.GetSkillAttributeBonus(0), 3) << "only the passive skill that does not add to the base";
+    EXPECT_EQ(view.GetSkillAttributeBonus(2), 0);
+    EXPECT_EQ(view.GetSkillAttributeBonus(5), 0) << "an attribute outside the five";
+
+    // Grit takes its level from vitality: 12 for the first, then 4 more each.
+    player->stats.Set(CharacterStat::BaseVitality, 10);
+    player->stats.Set(CharacterStat::Vitality, 13);
+    std::string name;
+    int32_t nextLevel = 0;
+    int32_t needed = 0;
+    ASSERT_TRUE(view.GetBonusSkill(2, name, nextLevel, needed));
+    EXPECT_EQ(name, "$$SkillGrit$$");
+    EXPECT_EQ(nextLevel, 2);
+    // 16 vitality is 3 more than 13: a base of 13.
+    EXPECT_EQ(needed, 13);
+    EXPECT_FALSE(view.GetBonusSkill(0, name, nextLevel, needed)) << "no skill waits on strength";
+}

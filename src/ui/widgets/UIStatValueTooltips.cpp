@@ -83,8 +83,8 @@ std::string UIStatValue::BuildBonusSkillLine() const
     if (!gUISystem || !gUISystem->GetGameView().GetBonusSkill(statIndex - CharacterStat::Strength, skill, nextLevel,
                                                               needed))
         return {};
-    return "$$NextBonusSkill$$:\n" +
-           MakeLocToken("SkillLevelXAtYAttribute", "%s %d %d $$%s$$", skill.c_str(), nextLevel, needed, statName.c_str());
+    return "$$NextBonusSkill$$:\n" + MakeLocToken("SkillLevelXAtYAttribute", "%s %d %d $$%s$$", skill.c_str(),
+                                                  nextLevel, needed, statName.c_str());
 }
 
 bool UIStatValue::BuildFigureTooltip(std::string& tooltip) const
