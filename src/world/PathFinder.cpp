@@ -11,6 +11,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -27,6 +28,15 @@ constexpr float kPathTurnCost = 0.1f;
 // mixes in the window, far above the rounding of a sum of 250 steps.
 constexpr float kPathTieSlack = 1e-4f;
 constexpr float kPathStepCosts[8] = {1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal, 1.0f, kPathDiagonal};
+// Per direction of arrival (row 0 for the start, reached from nowhere), what a step in each
+// direction adds for turning: nothing straight on or from the start, the turn cost otherwise.
+constexpr auto kPathTurnCosts = [] {
+    std::array<std::array<float, 8>, 9> turns{};
+    for (int32_t from = 0; from < 8; ++from)
+        for (int32_t d = 0; d < 8; ++d)
+            turns[static_cast<size_t>(from + 1)][static_cast<size_t>(d)] = from == d ? 0.0f : kPathTurnCost;
+    return turns;
+}();
 // Every node can be lowered from each of its eight sides before the propagation gives up.
 constexpr int32_t kPathPropagateCapacity = PathFinder::kCellCount * 8;
 // The eight directions as steps between padded cells.
@@ -177,29 +187,28 @@ void PathFinder::AddNearbyEntity(const EntityBase* entity)
         cellStates[static_cast<size_t>(PaddedIndex(static_cast<int32_t>(fx), static_cast<int32_t>(fy)))] = kOccupied;
 }
 
-bool PathFinder::WorldBlocked(int32_t cx, int32_t cy)
+uint8_t PathFinder::AskWorld(int32_t cx, int32_t cy)
 {
-    uint8_t& state = worldStates[static_cast<size_t>(PaddedIndex(cx, cy))];
-    if (state == 0) {
-        // What the world answers for the cell's position: a level not generated, or no level,
-        // blocks.
-        int32_t x = startCellX + cx - kCentre;
-        int32_t y = startCellY + cy - kCentre;
-        int32_t bit = ReadyBlockCell(cx, cy);
-        if (bit >= 0) {
-            state = startLevel->data->movementBits[static_cast<size_t>(bit)] ? kBlocked : kFree;
-            return state == kBlocked;
-        }
-        Level* found = startLevel;
-        if (gWorld && (x < 0 || y < 0 || x >= cellsAcross || y >= cellsDown)) {
-            found = gWorld->GetLevel(gWorld->WrapCellToLevel(start.level, x, y));
-            if (found && (!found->data || !found->data->generated))
-                found = nullptr;
-        }
-        bool blocked = !found || LevelCells::IsCellBlocked(*found, x, y);
-        state = blocked ? kBlocked : kFree;
+    // Most cells lie in a block already known to be built: their bit at once.
+    int32_t slotX = columnSlots[static_cast<size_t>(cx)];
+    int32_t slotY = rowSlots[static_cast<size_t>(cy)];
+    if (slotX >= 0 && slotY >= 0 && blockReady[static_cast<size_t>(slotY * kBlockSpan + slotX)] == 1)
+        return startLevel->data->movementBits[static_cast<size_t>(rowFirstBits[static_cast<size_t>(cy)] + cx)] ? kBlocked
+                                                                                                             : kFree;
+    // What the world answers for the cell's position: a level not generated, or no level,
+    // blocks.
+    int32_t bit = ReadyBlockCell(cx, cy);
+    if (bit >= 0)
+        return startLevel->data->movementBits[static_cast<size_t>(bit)] ? kBlocked : kFree;
+    int32_t x = startCellX + cx - kCentre;
+    int32_t y = startCellY + cy - kCentre;
+    Level* found = startLevel;
+    if (gWorld && (x < 0 || y < 0 || x >= cellsAcross || y >= cellsDown)) {
+        found = gWorld->GetLevel(gWorld->WrapCellToLevel(start.level, x, y));
+        if (found && (!found->data || !found->data->generated))
+            found = nullptr;
     }
-    return state == kBlocked;
+    return !found || LevelCells::IsCellBlocked(*found, x, y) ? kBlocked : kFree;
 }
 
 void PathFinder::MapBlocks()
@@ -221,8 +230,10 @@ void PathFinder::MapBlocks()
         int32_t y = startCellY + c - kCentre;
         if (x >= 0 && x < g.CellsAcross() && x / perX - firstX < kBlockSpan && x / perX < g.blocksPerRow)
             columnSlots[static_cast<size_t>(c)] = static_cast<int8_t>(x / perX - firstX);
-        if (y >= 0 && y < g.CellsDown() && y / perY - firstY < kBlockSpan && y / perY < g.blocksPerColumn)
+        if (y >= 0 && y < g.CellsDown() && y / perY - firstY < kBlockSpan && y / perY < g.blocksPerColumn) {
             rowSlots[static_cast<size_t>(c)] = static_cast<int8_t>(y / perY - firstY);
+            rowFirstBits[static_cast<size_t>(c)] = y * g.CellsAcross() + startCellX - kCentre;
+        }
     }
 }
 
@@ -271,7 +282,7 @@ uint8_t PathFinder::TestCell(int32_t cx, int32_t cy, bool checkEntities)
     state = kBlocked;
     if (WorldBlocked(cx, cy))
         return state;
-    if (checkEntities) {
+    if (checkEntities && nearbyCount > 0) {
         Vector2 here = CellOffset(cx, cy);
         for (int32_t i = 0; i < nearbyCount; ++i) {
             const NearbyEntity& other = nearby[static_cast<size_t>(i)];
@@ -284,6 +295,10 @@ uint8_t PathFinder::TestCell(int32_t cx, int32_t cy, bool checkEntities)
     }
     // The mover's body must fit: every cell within its radius is free of walls and entities.
     // One ring, the most common, is the eight neighbours, the border counting as a wall.
+    if (clearanceRings == 0) {
+        state = kFree;
+        return state;
+    }
     if (clearanceRings == 1) {
         int32_t here = PaddedIndex(cx, cy);
         for (int32_t d = 0; d < 8; ++d) {
@@ -314,11 +329,11 @@ int32_t PathFinder::TakeNode(int32_t cx, int32_t cy, int32_t padded)
     Node& node = nodes[static_cast<size_t>(index)];
     node.cx = static_cast<int16_t>(cx);
     node.cy = static_cast<int16_t>(cy);
+    node.padded = static_cast<uint16_t>(padded);
     node.parent = kNoNode;
-    node.neighbours.fill(kNoNode);
     node.fromDirection = -1;
     node.state = NodeState::Free;
-    node.heapIndex = -1;
+    heapPlaces[static_cast<size_t>(index)] = -1;
     cellNodes[static_cast<size_t>(padded)] = static_cast<uint16_t>(index);
     return index;
 }
@@ -330,8 +345,7 @@ bool PathFinder::Search(PathRecord* path)
     int32_t first = TakeNode(kCentre, kCentre, PaddedIndex(kCentre, kCentre));
     Node& origin = nodes[static_cast<size_t>(first)];
     origin.g = 0.0f;
-    origin.h = Heuristic(kCentre, kCentre);
-    origin.f = origin.h;
+    origin.f = Heuristic(kCentre, kCentre);
     HeapPush(first);
     for (;;) {
         // The 500th take is the last: the next finds none and the search fails.
@@ -385,50 +399,49 @@ bool PathFinder::CornersClear(int32_t cx, int32_t cy)
 void PathFinder::Expand(int32_t index)
 {
     Node& node = nodes[static_cast<size_t>(index)];
-    int32_t here = PaddedIndex(node.cx, node.cy);
-    bool turns = node.parent != kNoNode;
+    const std::array<float, 8>& turns = kPathTurnCosts[static_cast<size_t>(node.fromDirection + 1)];
+    // The free sides first, then a visit of those alone: among walls most sides are not, and a
+    // cell's test never depends on the nodes made.
+    uint32_t sides = 0;
     for (int32_t d = 0; d < 8; ++d) {
-        int32_t padded = here + kPathPaddedStep[d];
-        uint8_t state = cellStates[static_cast<size_t>(padded)];
-        int32_t x = node.cx + kPathDx[d];
-        int32_t y = node.cy + kPathDy[d];
+        uint8_t state = cellStates[static_cast<size_t>(node.padded + kPathPaddedStep[d])];
         if (state == kUntested)
-            state = TestCell(x, y, true);
-        if (state != kFree)
-            continue;
+            state = TestCell(node.cx + kPathDx[d], node.cy + kPathDy[d], true);
+        sides |= static_cast<uint32_t>(state == kFree) << d;
+    }
+    for (; sides != 0; sides &= sides - 1) {
+        int32_t d = std::countr_zero(sides);
+        int32_t padded = node.padded + kPathPaddedStep[d];
+        // Added apart, as two sums: adding no turn leaves the step's sum exactly as it was.
         float g = node.g + kPathStepCosts[d];
-        if (turns && node.fromDirection != d)
-            g += kPathTurnCost;
+        g += turns[static_cast<size_t>(d)];
         uint16_t knownIndex = cellNodes[static_cast<size_t>(padded)];
-        if (knownIndex != kNoNode) {
-            node.neighbours[static_cast<size_t>(d)] = knownIndex;
-            Node& known = nodes[knownIndex];
-            if (g < known.g) {
-                known.f -= known.g - g;
-                known.g = g;
-                known.parent = static_cast<uint16_t>(index);
-                known.fromDirection = static_cast<int8_t>(d);
-                if (known.state == NodeState::Open)
-                    HeapRaise(knownIndex);
-                else
-                    PropagateG(knownIndex);
-            } else if (known.state == NodeState::Open && TiesHeadingOn(known, g, d)) {
-                // Of two arrivals at the same cost, the one already heading for the target
-                // pays no turn on the next step there; its cost and place in the list stay.
-                known.parent = static_cast<uint16_t>(index);
-                known.fromDirection = static_cast<int8_t>(d);
-            }
+        if (knownIndex == kNoNode) {
+            int32_t madeIndex = TakeNode(node.cx + kPathDx[d], node.cy + kPathDy[d], padded);
+            Node& made = nodes[static_cast<size_t>(madeIndex)];
+            made.parent = static_cast<uint16_t>(index);
+            made.fromDirection = static_cast<int8_t>(d);
+            made.g = g;
+            made.f = g + Heuristic(made.cx, made.cy);
+            HeapPush(madeIndex);
             continue;
         }
-        int32_t madeIndex = TakeNode(x, y, padded);
-        Node& made = nodes[static_cast<size_t>(madeIndex)];
-        made.parent = static_cast<uint16_t>(index);
-        made.fromDirection = static_cast<int8_t>(d);
-        made.g = g;
-        made.h = Heuristic(x, y);
-        made.f = g + made.h;
-        node.neighbours[static_cast<size_t>(d)] = static_cast<uint16_t>(madeIndex);
-        HeapPush(madeIndex);
+        Node& known = nodes[knownIndex];
+        if (g < known.g) {
+            known.f -= known.g - g;
+            known.g = g;
+            known.parent = static_cast<uint16_t>(index);
+            known.fromDirection = static_cast<int8_t>(d);
+            if (known.state == NodeState::Open)
+                HeapRaise(knownIndex);
+            else
+                PropagateG(knownIndex);
+        } else if (known.state == NodeState::Open && TiesHeadingOn(known, g, d)) {
+            // Of two arrivals at the same cost, the one already heading for the target
+            // pays no turn on the next step there; its cost and place in the list stay.
+            known.parent = static_cast<uint16_t>(index);
+            known.fromDirection = static_cast<int8_t>(d);
+        }
     }
 }
 
@@ -440,8 +453,11 @@ void PathFinder::PropagateG(int32_t root)
     while (depth > 0) {
         int32_t index = propagateStack[static_cast<size_t>(--depth)];
         const Node& node = nodes[static_cast<size_t>(index)];
+        // Only an expanded node has given its neighbours a cost; an open one has none to lower.
+        if (node.state != NodeState::Closed)
+            continue;
         for (int32_t d = 0; d < 8; ++d) {
-            uint16_t nextIndex = node.neighbours[static_cast<size_t>(d)];
+            uint16_t nextIndex = cellNodes[static_cast<size_t>(node.padded + kPathPaddedStep[d])];
             if (nextIndex == kNoNode)
                 continue;
             Node& next = nodes[nextIndex];
@@ -498,7 +514,7 @@ void PathFinder::HeapPush(int32_t index)
 {
     Node& node = nodes[static_cast<size_t>(index)];
     node.state = NodeState::Open;
-    node.heapIndex = heapSize;
+    heapPlaces[static_cast<size_t>(index)] = static_cast<int16_t>(heapSize);
     heap[static_cast<size_t>(heapSize++)] = {HeapKey(node.f, ++openCounter), index};
     HeapRaise(index);
 }
@@ -506,7 +522,7 @@ void PathFinder::HeapPush(int32_t index)
 void PathFinder::HeapRaise(int32_t index)
 {
     Node& node = nodes[static_cast<size_t>(index)];
-    int32_t i = node.heapIndex;
+    int32_t i = heapPlaces[static_cast<size_t>(index)];
     // The opening order stays what it was; only f changed.
     HeapEntry entry{(HeapKey(node.f, 0) & 0xFFFFFFFF00000000ull) | (heap[static_cast<size_t>(i)].key & 0xFFFFFFFFull), index};
     while (i > 0) {
@@ -515,11 +531,11 @@ void PathFinder::HeapRaise(int32_t index)
         if (!(entry.key < above.key))
             break;
         heap[static_cast<size_t>(i)] = above;
-        nodes[static_cast<size_t>(above.node)].heapIndex = i;
+        heapPlaces[static_cast<size_t>(above.node)] = static_cast<int16_t>(i);
         i = parent;
     }
     heap[static_cast<size_t>(i)] = entry;
-    node.heapIndex = i;
+    heapPlaces[static_cast<size_t>(index)] = static_cast<int16_t>(i);
 }
 
 int32_t PathFinder::HeapPop()
@@ -539,13 +555,13 @@ int32_t PathFinder::HeapPop()
         if (!(heap[static_cast<size_t>(child)].key < last.key))
             break;
         heap[static_cast<size_t>(i)] = heap[static_cast<size_t>(child)];
-        nodes[static_cast<size_t>(heap[static_cast<size_t>(i)].node)].heapIndex = i;
+        heapPlaces[static_cast<size_t>(heap[static_cast<size_t>(i)].node)] = static_cast<int16_t>(i);
         i = child;
     }
     if (heapSize > 0) {
         heap[static_cast<size_t>(i)] = last;
-        nodes[static_cast<size_t>(last.node)].heapIndex = i;
+        heapPlaces[static_cast<size_t>(last.node)] = static_cast<int16_t>(i);
     }
-    nodes[static_cast<size_t>(top)].heapIndex = -1;
+    heapPlaces[static_cast<size_t>(top)] = -1;
     return top;
 }

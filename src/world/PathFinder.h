@@ -72,19 +72,19 @@ private:
     static constexpr uint16_t kNoNode = 0xFFFF;
     enum CellState : uint8_t { kUntested = 0, kFree = 1, kOccupied = 2, kBlocked = 3 };
     enum class NodeState : uint8_t { Free, Open, Closed };
+    // Small, so that the nodes a search touches stay in the nearest cache. An expanded node's
+    // neighbours are the nodes of its eight padded cells.
     struct Node {
         float f = 0.0f;
         float g = 0.0f;
-        float h = 0.0f;
         int16_t cx = 0;
         int16_t cy = 0;
-        // Node indices; kNoNode for none.
+        uint16_t padded = 0;
+        // A node index; kNoNode for none.
         uint16_t parent = kNoNode;
-        std::array<uint16_t, 8> neighbours{};
         // The direction this node was reached in from its parent.
         int8_t fromDirection = -1;
         NodeState state = NodeState::Free;
-        int32_t heapIndex = -1;
     };
     // The open list as a heap on one integer key per node: f's bits above, then the
     // opening order reversed below, so the most recently opened wins a tie of f.
@@ -110,7 +110,14 @@ private:
     int32_t TakeNode(int32_t cx, int32_t cy, int32_t padded);
     float Heuristic(int32_t cx, int32_t cy) const;
     Vector2 CellOffset(int32_t cx, int32_t cy) const;
-    bool WorldBlocked(int32_t cx, int32_t cy);
+    bool WorldBlocked(int32_t cx, int32_t cy)
+    {
+        uint8_t& state = worldStates[static_cast<size_t>(PaddedIndex(cx, cy))];
+        if (state == kUntested)
+            state = AskWorld(cx, cy);
+        return state == kBlocked;
+    }
+    uint8_t AskWorld(int32_t cx, int32_t cy);
     int32_t ReadyBlockCell(int32_t cx, int32_t cy);
     void MapBlocks();
     uint8_t TestCell(int32_t cx, int32_t cy, bool checkEntities);
@@ -124,6 +131,9 @@ private:
     static uint64_t HeapKey(float f, uint32_t order);
 
     std::unique_ptr<Node[]> nodes;
+    // Per node, its place in the open list (-1 when not in it): apart from the nodes, so that a
+    // sift through the list writes to a few lines of cache.
+    std::array<int16_t, kCellCount> heapPlaces{};
     std::unique_ptr<HeapEntry[]> heap;
     std::unique_ptr<int32_t[]> propagateStack;
     std::unique_ptr<int32_t[]> pathScratch;
@@ -162,6 +172,8 @@ private:
     // the span), and its level cell.
     std::array<int8_t, kWindow> columnSlots{};
     std::array<int8_t, kWindow> rowSlots{};
+    // Per window row with a block slot, the bit of its level cell in column 0 of the window.
+    std::array<int32_t, kWindow> rowFirstBits{};
     int32_t targetX = 0;
     int32_t targetY = 0;
     Vector2 targetOffset;
