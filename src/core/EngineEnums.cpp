@@ -143,6 +143,18 @@ std::string GetDamageTypeName(int32_t value)
     return table->GetName(value);
 }
 
+DamageTypeKeys::DamageTypeKeys(std::string_view stem)
+{
+    for (int32_t type = 0; type < DamageType::kCount; ++type)
+        keys[static_cast<size_t>(type)] = std::string(stem) + GetDamageTypeName(type);
+}
+
+const std::string& DamageTypeKeys::operator[](int32_t type) const
+{
+    static const std::string kNone;
+    return type < 0 || type >= DamageType::kCount ? kNone : keys[static_cast<size_t>(type)];
+}
+
 std::string GetEntityStateName(int32_t value)
 {
     static const EnumTable* table = EnumTable::Find("EntityState");

@@ -3,6 +3,7 @@
 
 #include "core/EnumTable.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -213,4 +214,16 @@ int32_t GetWorldDifficultyLevelByName(std::string_view name);
 std::string GetCharacterStatName(int32_t value, bool asToken);
 std::string GetDynamicStatName(int32_t value, bool asToken);
 std::string GetDamageTypeName(int32_t value);
+
+// A stem joined to each damage type's name ("DamagePercent" gives "DamagePercentPhysical", ...),
+// spelt once for keys and record names looked up at every hit; a type outside the table gives
+// an empty text.
+class DamageTypeKeys {
+public:
+    explicit DamageTypeKeys(std::string_view stem);
+    const std::string& operator[](int32_t type) const;
+
+private:
+    std::array<std::string, DamageType::kCount> keys;
+};
 std::string GetEntityStateName(int32_t value);

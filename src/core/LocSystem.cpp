@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 #include <unordered_map>
 
@@ -339,32 +340,74 @@ private:
 
 // ---- Tokens ----
 
+namespace {
+
+// A token's list: "~<" + the format with every blank turned into "@@" + "@@>~", filled into out
+// (room bytes, at least 8). A list cut by the room is closed again, so that the token still
+// reads as one. Its length.
+size_t LocFillList(char* out, size_t room, const char* format, va_list args)
+{
+    char list[kWorkBufferBytes];
+    size_t used = 0;
+    auto put = [&](const char* text) {
+        for (; *text && used + 1 < sizeof list; ++text)
+            list[used++] = *text;
+    };
+    put("~<");
+    for (const char* c = format; *c; ++c) {
+        char one[2] = {*c, '\0'};
+        put(*c == ' ' ? "@@" : one);
+    }
+    put("@@>~");
+    // A format too long for the work buffer is the code's own mistake: it gets an empty list
+    // rather than a cut directive.
+    if (used + 1 >= sizeof list)
+        used = std::snprintf(list, sizeof list, "~<@@>~");
+    list[used] = '\0';
+    int written = std::vsnprintf(out, room, list, args);
+    if (written < 0)
+        return static_cast<size_t>(std::snprintf(out, room, "~<@@>~"));
+    if (static_cast<size_t>(written) < room)
+        return static_cast<size_t>(written);
+    std::memcpy(out + room - 5, "@@>~", 4);
+    return room - 1;
+}
+
+} // namespace
+
 std::string MakeLocToken(std::string_view key, const char* format, ...)
 {
     std::string token = "$$";
     token += key;
     if (format) {
-        std::string list = "~<";
-        for (const char* c = format; *c; ++c) {
-            if (*c == ' ')
-                list += "@@";
-            else
-                list += *c;
-        }
-        list += "@@>~";
-        char buffer[kWorkBufferBytes];
+        char filled[kWorkBufferBytes];
         va_list args;
         va_start(args, format);
-        int written = vsnprintf(buffer, sizeof buffer, list.c_str(), args);
+        token.append(filled, LocFillList(filled, sizeof filled, format, args));
         va_end(args);
-        std::string filled(buffer);
-        // A list cut by the work buffer is closed again, so that the token still reads as one.
-        if (written >= static_cast<int>(sizeof buffer))
-            filled.replace(filled.size() - 4, 4, "@@>~");
-        token += filled;
     }
     token += "$$";
     return token;
+}
+
+size_t WriteLocToken(char* out, size_t size, std::string_view key, const char* format, ...)
+{
+    constexpr size_t kClose = 2;
+    constexpr size_t kLeastList = 8;
+    if (size < 2 + key.size() + kClose + 1 + (format ? kLeastList : 0)) {
+        if (size > 0)
+            out[0] = '\0';
+        return 0;
+    }
+    size_t used = static_cast<size_t>(std::snprintf(out, size, "$$%.*s", static_cast<int>(key.size()), key.data()));
+    if (format) {
+        va_list args;
+        va_start(args, format);
+        used += LocFillList(out + used, size - used - kClose, format, args);
+        va_end(args);
+    }
+    std::memcpy(out + used, "$$", kClose + 1);
+    return used + kClose;
 }
 
 std::string FormatLiteralToken(const char* format, ...)

@@ -19,6 +19,11 @@ class TextParser;
 // "@@", then "@@>~" + "$$", filled printf-style through a 1024-byte work buffer:
 // ("K", "%s %d", "a", 5) gives "$$K~<a@@5@@>~$$" and an empty format "$$K~<@@>~$$".
 std::string MakeLocToken(std::string_view key, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The same token written into a buffer of size bytes and closed with '\0', its list cut to fit
+// and closed again, for lines written at every hit where a new string would cost an allocation.
+// Its length; 0 and an empty text when not even the key and a short list fit.
+size_t WriteLocToken(char* out, size_t size, std::string_view key, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
 // The empty format, for the list "~<@@>~" alone: a literal "" draws the compiler's
 // zero-length format warning.
 extern const char* const kLocEmptyFormat;

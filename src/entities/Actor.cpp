@@ -78,16 +78,11 @@ const std::string& ActorSoundKey(bool effect, int32_t kind)
     return kind < 0 || kind >= AttackSoundType::kCount ? keys.back() : keys[static_cast<size_t>(kind)];
 }
 
-// "DamagePercent" + the damage type's name, spelt once: the damage table is built at every hit.
+// The damage table is built at every hit.
 const std::string& ActorDamagePercentKey(int32_t type)
 {
-    static const std::vector<std::string> kKeys = [] {
-        std::vector<std::string> keys;
-        for (int32_t k = 0; k < DamageType::kCount; ++k)
-            keys.push_back("DamagePercent" + GetDamageTypeName(k));
-        return keys;
-    }();
-    return kKeys[static_cast<size_t>(type)];
+    static const DamageTypeKeys kKeys("DamagePercent");
+    return kKeys[type];
 }
 
 int32_t ActorRound(float value)

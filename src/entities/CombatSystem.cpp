@@ -6,6 +6,7 @@
 #include "core/DebugSystem.h"
 #include "core/Event.h"
 #include "core/EventSystem.h"
+#include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
@@ -46,16 +47,11 @@ private:
     StatPairList& table;
 };
 
-// "StatusEffectBasic" + the damage type's name, spelt once: over-time damage names it at every hit.
+// Over-time damage names its type's basic effect at every hit.
 const std::string& CombatBasicEffectName(int32_t type)
 {
-    static const std::vector<std::string> kNames = [] {
-        std::vector<std::string> names;
-        for (int32_t k = 0; k < DamageType::kCount; ++k)
-            names.push_back("StatusEffectBasic" + GetDamageTypeName(k));
-        return names;
-    }();
-    return kNames[static_cast<size_t>(type)];
+    static const DamageTypeKeys kNames("StatusEffectBasic");
+    return kNames[type];
 }
 
 // The special outcomes of one attack.
@@ -528,14 +524,14 @@ void ApplyHit(Entity* target, Entity* attacker, int32_t damage, int32_t directio
     if (!target || CombatIsDead(target))
         return;
     if (target->ShowsDamage()) {
-        // Written in place at every hit: a special hit's text is the token MakeLocToken(key, "%d",
-        // damage) spells.
+        // Written in place at every hit: a special hit's text is its key's token with the damage.
         const char* key = CombatHitPrintKey(critical, crushing, stunning, deep);
         char line[kCombatLineBytes];
+        int head = std::snprintf(line, sizeof line, "dmg %d ", target->entityNumber);
         if (key)
-            std::snprintf(line, sizeof line, "dmg %d $$%s~<%d@@>~$$", target->entityNumber, key, damage);
+            WriteLocToken(line + head, sizeof line - static_cast<size_t>(head), key, "%d", damage);
         else
-            std::snprintf(line, sizeof line, "dmg %d %d", target->entityNumber, damage);
+            std::snprintf(line + head, sizeof line - static_cast<size_t>(head), "%d", damage);
         CombatQueueLine(line);
     }
     if (damage == 0)

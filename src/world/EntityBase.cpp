@@ -88,10 +88,9 @@ void EntityBase::LoadModels(std::string_view name)
 
 void EntityBase::HideTypeSurfaces(const MonsterType& type)
 {
-    std::vector<int32_t> hidden;
-    type.CollectHiddenSurfaces(hidden);
-    for (int32_t surface : hidden)
-        SetSurfaceShown(surface, false);
+    for (std::span<const int32_t> list : type.GetHiddenSurfaces())
+        for (int32_t surface : list)
+            SetSurfaceShown(surface, false);
 }
 
 void EntityBase::SetModel(const ResourceHandle& handle)

@@ -142,4 +142,15 @@ TEST_F(EnumLookup, StatNamesAndTheirTokens)
     EXPECT_EQ(GetDynamicStatName(-1, false), "");
 }
 
+TEST_F(EnumLookup, DamageTypeKeysJoinTheStemToEachTypeAndNothingOutside)
+{
+    const DamageTypeKeys keys("DamagePercent");
+    for (int32_t type = 0; type < DamageType::kCount; ++type)
+        EXPECT_EQ(keys[type], "DamagePercent" + GetDamageTypeName(type));
+    EXPECT_EQ(keys[DamageType::Physical], "DamagePercentPhysical");
+    EXPECT_NE(keys[1], keys[2]);
+    EXPECT_EQ(keys[-1], "");
+    EXPECT_EQ(keys[DamageType::kCount], "");
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -46,6 +47,31 @@ TEST(MakeLocToken, ExactStrings)
     std::string token = MakeLocToken("K", "%s", std::string(3000, 'x').c_str());
     EXPECT_EQ(token.size(), 3u + 1023u + 2u);
     EXPECT_EQ(token.substr(token.size() - 6), "@@>~$$");
+}
+
+TEST(MakeLocToken, WrittenInPlaceItIsTheSameTokenAndACutOneStaysClosed)
+{
+    char out[64];
+    EXPECT_EQ(WriteLocToken(out, sizeof out, "K", "%s %d", "a", 5), 15u);
+    EXPECT_EQ(std::string(out), MakeLocToken("K", "%s %d", "a", 5));
+    WriteLocToken(out, sizeof out, "CritHitPrint", "%d", -12);
+    EXPECT_EQ(std::string(out), MakeLocToken("CritHitPrint", "%d", -12));
+    WriteLocToken(out, sizeof out, "K", nullptr);
+    EXPECT_EQ(std::string(out), "$$K$$");
+    WriteLocToken(out, sizeof out, "K", kLocEmptyFormat);
+    EXPECT_EQ(std::string(out), "$$K~<@@>~$$");
+    // An argument longer than the room: the list is cut and closed, the token still whole.
+    size_t length = WriteLocToken(out, sizeof out, "K", "%s", std::string(200, 'x').c_str());
+    EXPECT_EQ(length, 63u);
+    EXPECT_EQ(std::string(out).size(), 63u);
+    EXPECT_EQ(std::string(out).substr(0, 5), "$$K~<");
+    EXPECT_EQ(std::string(out).substr(57), "@@>~$$");
+    // Too little room for the key and a short list: nothing, and no byte past the buffer.
+    char small[12];
+    std::memset(small, '#', sizeof small);
+    EXPECT_EQ(WriteLocToken(small, 11, "LongerKey", "%d", 1), 0u);
+    EXPECT_EQ(small[0], '\0');
+    EXPECT_EQ(small[11], '#');
 }
 
 TEST_F(LocWorld, NestedTokensAndArguments)

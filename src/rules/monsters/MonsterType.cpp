@@ -48,11 +48,12 @@ void MonsterType::Load(const DatabaseEntry* newEntry)
     entry->GetIntList("HideSurface", hiddenSurfaces, true, false);
 }
 
-void MonsterType::CollectHiddenSurfaces(std::vector<int32_t>& out) const
+std::array<std::span<const int32_t>, 2> MonsterType::GetHiddenSurfaces() const
 {
-    out = hiddenSurfaces;
+    std::span<const int32_t> record;
     if (definition)
-        out.insert(out.end(), definition->hiddenSurfaces.begin(), definition->hiddenSurfaces.end());
+        record = definition->hiddenSurfaces;
+    return {std::span<const int32_t>(hiddenSurfaces), record};
 }
 
 int32_t MonsterType::GetMinLevel() const

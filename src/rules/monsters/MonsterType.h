@@ -3,7 +3,9 @@
 
 #include "core/SimpleData.h"
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,8 +31,9 @@ public:
     MonsterType* PickRandomVersion() const;
     bool IsUniqueOrLegend() const;
     // The model surfaces a creature of this type has switched off: the type's own "HideSurface"
-    // lines, then its actor record's; out is cleared first.
-    void CollectHiddenSurfaces(std::vector<int32_t>& out) const;
+    // lines, then its actor record's (empty without one). Views of the records' own lists, as
+    // every spawn asks.
+    std::array<std::span<const int32_t>, 2> GetHiddenSurfaces() const;
 
     // Records named by the type, resolved by GameData.
     std::string archetypeName;
