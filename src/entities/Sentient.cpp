@@ -44,6 +44,9 @@ Sentient::Sentient() : stats(kStatCount)
     inventory = std::make_unique<Inventory>();
     inventory->SetOwner(this);
     skillList = std::make_unique<SkillList>();
+    // Room for the usual fight's records at once: a first hit or parry against a new foe then
+    // never grows the list in the middle of a step.
+    combatRecords.reserve(kReservedCombatRecords);
     retargetTimer.listed = 1;
     powerDecayTimer.listed = 1;
     timers.push_back(&retargetTimer);

@@ -346,6 +346,7 @@ private:
     std::vector<SafePointer> engaged;
     float partyShare = 1.0f;
     std::vector<CombatRecord> combatRecords;
+    static constexpr size_t kReservedCombatRecords = 8;
     StatPairList damageList;
     int32_t nextEffectInstance = 1;
     // By pass 0 and 1 (the item stat kinds), and the skills' flat and percentage shares.
