@@ -166,9 +166,9 @@ public:
     // none for a fallen covenant) with their parties, the lifestone's health as saved within its
     // maximum, the timers as saved (drawn anew without the work) and a raid's gate.
     void PlaceSaved();
-    // Once every rival stands: each offer read waits again on the very goods it names. One whose
-    // goods are not where it says (the goods of a covenant not yet in the game among them) is
-    // dropped, logged; one naming no goods waits for its covenant to join.
+    // Once every rival stands: each offer read waits again on the very goods it names; one whose
+    // goods are not where it says is dropped, logged. An offer to a covenant not yet in the game
+    // finds its goods at the first step after that covenant joins (UpdatePendingOffers).
     void TakeBackPendingOffers();
 
     // ---- Adventuring -------------------------------------------------------------------------
@@ -365,6 +365,10 @@ private:
     void WritePendingOffers(MessageBuffer& buffer) const;
     bool ReadPendingOffers(MessageBuffer& buffer);
     void PlaceSavedRecruit(Recruit& recruit, const WorldPos& place);
+    // The goods each entry of the offer toward the covenant names, as they stand now; false when
+    // an item entry names an empty cell.
+    bool FindOfferedGoodsAgain(int32_t other);
+    void DropSavedOffer(int32_t other);
     // The raid's own gate beside the home, replacing the last one.
     void MakeRaidGate();
 

@@ -101,7 +101,14 @@ void ActorCovenant::UpdatePendingOffers(float seconds)
     int32_t count = gCovenantHost ? std::min(gCovenantHost->GetCovenantCount(), kMaxCovenants) : 0;
     for (int32_t u = 0; u < count; ++u) {
         PendingOffer& pending = pendingOffers[static_cast<size_t>(u)];
-        if (!pending.running || pending.offer.entries.empty())
+        if (pending.offer.entries.empty())
+            continue;
+        // An offer read from a save before its covenant joined finds its goods now.
+        if (pending.goods.size() != pending.offer.entries.size() && !FindOfferedGoodsAgain(u)) {
+            DropSavedOffer(u);
+            continue;
+        }
+        if (!pending.running)
             continue;
         pending.remaining = std::max(0.0f, pending.remaining - seconds);
         if (pending.remaining > 0.0f)

@@ -255,22 +255,34 @@ void ActorCovenant::TakeBackPendingOffers()
 {
     for (int32_t other = 0; other < kMaxCovenants; ++other) {
         PendingOffer& pending = pendingOffers[static_cast<size_t>(other)];
-        if (pending.offer.entries.empty())
+        if (pending.offer.entries.empty() || (other != index && FindOfferedGoodsAgain(other)))
             continue;
-        pending.goods.clear();
-        // An offer naming no goods waits for its covenant, which a resumed world may not hold yet.
-        bool held = other != index;
-        for (const OfferEntry& entry : pending.offer.entries) {
-            ItemBase* goods = held ? FindOfferedItem(entry, other) : nullptr;
-            held = held && (entry.kind != TradeOfferKind::Item || goods);
-            pending.goods.emplace_back(goods);
-        }
-        if (held)
-            continue;
-        DebugSystem::Print(kPrintWarning, "Covenant %s: its saved offer to covenant %d names what is not there; it is dropped\n",
-                           GetName().c_str(), other);
-        pending = PendingOffer{};
+        // Goods of a covenant not yet in the game (the player's, before it joins) are found once it is.
+        if (other != index && !(gCovenantHost && gCovenantHost->GetCovenantAt(other)))
+            pending.goods.clear();
+        else
+            DropSavedOffer(other);
     }
+}
+
+bool ActorCovenant::FindOfferedGoodsAgain(int32_t other)
+{
+    PendingOffer& pending = pendingOffers[static_cast<size_t>(other)];
+    pending.goods.clear();
+    bool held = true;
+    for (const OfferEntry& entry : pending.offer.entries) {
+        ItemBase* goods = FindOfferedItem(entry, other);
+        held = held && (entry.kind != TradeOfferKind::Item || goods);
+        pending.goods.emplace_back(goods);
+    }
+    return held;
+}
+
+void ActorCovenant::DropSavedOffer(int32_t other)
+{
+    DebugSystem::Print(kPrintWarning, "Covenant %s: its saved offer to covenant %d names what is not there; it is dropped\n",
+                       GetName().c_str(), other);
+    pendingOffers[static_cast<size_t>(other)] = PendingOffer{};
 }
 
 void ActorCovenant::PlaceSavedRecruit(Recruit& recruit, const WorldPos& place)
