@@ -5,6 +5,7 @@
 #include "audio/SoundSystem.h"
 #include "client/ClientApp.h"
 #include "client/ClientCommandTable.h"
+#include "client/ClientSoundWorld.h"
 #include "client/ClientUi.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
@@ -56,11 +57,6 @@ LocalPlayerLink* ClientMusicLink()
 bool ClientMusicInGame()
 {
     return gClientApp && gClientApp->IsActive();
-}
-
-SoundPos ClientMusicSoundPos(const WorldPos& position)
-{
-    return SoundPos{position.level, position.x, position.y, 0.0f};
 }
 
 } // namespace
@@ -239,7 +235,7 @@ void ClientMusic::PlayNpcChatVoice(const std::string& text)
     StopNpcChatSound();
     if (!ClientMusicSoundOn() || !voice.IsValid())
         return;
-    gSoundSystem->PlayOwnedSound(voice, ClientMusicSoundPos(speaker->position), speaker->entityNumber,
+    gSoundSystem->PlayOwnedSound(voice, ClientSoundPos(speaker->position), speaker->entityNumber,
                                  kSoundSlotDialog, false, 0.0f, 0.0f);
     npcChatSound = voice;
 }
@@ -292,9 +288,9 @@ void ClientMusic::FindLocalPlayerSpot(int32_t& owner, SoundPos& where)
     owner = link ? link->GetEntityNumber() : -1;
     EntityClient* body = gGameClient ? gGameClient->GetEntity(owner) : nullptr;
     if (body)
-        where = ClientMusicSoundPos(body->position);
+        where = ClientSoundPos(body->position);
     else if (link)
-        where = ClientMusicSoundPos(link->GetPosition());
+        where = ClientSoundPos(link->GetPosition());
 }
 
 void ClientMusic::PlayInterfaceSound(InterfaceSound which) const

@@ -27,8 +27,7 @@ SoundPos ClientSoundWorld::GetListenerReference() const
     LocalPlayerLink* link = ClientSoundWorldLink();
     if (!link)
         return SoundWorld::GetListenerReference();
-    WorldPos at = link->GetPosition();
-    return SoundPos{at.level, at.x, at.y, 0.0f};
+    return ClientSoundPos(link->GetPosition());
 }
 
 SoundDelta ClientSoundWorld::DeltaTo(const SoundPos& from, const SoundPos& to) const

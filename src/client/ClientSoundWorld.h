@@ -2,6 +2,13 @@
 #pragma once
 
 #include "audio/SoundWorld.h"
+#include "world/WorldPos.h"
+
+// A ground point of the game as the sound system places it: on the ground, height 0.
+inline SoundPos ClientSoundPos(const WorldPos& position)
+{
+    return SoundPos{position.level, position.x, position.y, 0.0f};
+}
 
 // Answers as the base world (no client) while no game is joined.
 class ClientSoundWorld : public SoundWorld {

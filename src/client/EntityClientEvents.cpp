@@ -4,6 +4,7 @@
 #include "audio/SoundSystem.h"
 #include "client/ClientApp.h"
 #include "client/ClientMusic.h"
+#include "client/ClientSoundWorld.h"
 #include "client/GameClient.h"
 #include "client/StatusEffectClient.h"
 #include "core/DatabaseEntry.h"
@@ -26,11 +27,6 @@ constexpr float kEntityClientLongEffectSeconds = 60.0f;
 bool EntityClientSoundOn()
 {
     return gSoundSystem && gSoundSystem->IsInitialised();
-}
-
-SoundPos EntityClientSoundPos(const WorldPos& position)
-{
-    return SoundPos{position.level, position.x, position.y, 0.0f};
 }
 
 // The grouping of the status-effect rules: modes 1 to 3 by "GroupName", mode 4 the same record.
@@ -127,7 +123,7 @@ void EntityClient::PlaySoundFile(std::string name, bool loop) const
     if (!EntityClientSoundOn() || !sound.IsValid())
         return;
     // The channel holds its own reference; the handle lets go of this one.
-    gSoundSystem->PlayOwnedSound(sound.GetValue(), EntityClientSoundPos(position), entityNumber,
+    gSoundSystem->PlayOwnedSound(sound.GetValue(), ClientSoundPos(position), entityNumber,
                                  loop ? kLoopSoundSlot : 0, loop, 0.0f, 0.0f);
 }
 
@@ -172,7 +168,7 @@ void EntityClient::OnStatusEffectLost(StatusEffectClient& lost)
     int32_t sound = gGameClient ? gGameClient->GetMusic().GetSound(InterfaceSound::LostEffect) : -1;
     if (sound == -1 || !EntityClientSoundOn())
         return;
-    gSoundSystem->PlayOwnedSound(sound, EntityClientSoundPos(position), entityNumber, 0, false, 0.0f, 0.0f);
+    gSoundSystem->PlayOwnedSound(sound, ClientSoundPos(position), entityNumber, 0, false, 0.0f, 0.0f);
 }
 
 // ---- Effects, beams and swipes -------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "audio/SoundSystem.h"
 #include "client/ClientMusic.h"
+#include "client/ClientSoundWorld.h"
 #include "client/EntityScene.h"
 #include "client/GameClient.h"
 #include "core/StringUtil.h"
@@ -35,11 +36,6 @@ constexpr float kPlayerLevelNameY = 100.0f;
 constexpr float kPlayerLevelNameSeconds = 5.0f;
 constexpr int32_t kPlayerLevelNameKind = 2;
 
-SoundPos PlayerSoundsAt(const EntityClient& body)
-{
-    return SoundPos{body.position.level, body.position.x, body.position.y, 0.0f};
-}
-
 int32_t PlayerSoundsHandle(PlayerSound which)
 {
     return gGameClient ? gGameClient->GetMusic().GetPlayerSound(which) : -1;
@@ -49,7 +45,7 @@ void PlayerSoundsPlay(PlayerSound which, const EntityClient& body, int32_t slot)
 {
     int32_t handle = PlayerSoundsHandle(which);
     if (handle != -1)
-        gSoundSystem->PlayOwnedSound(handle, PlayerSoundsAt(body), body.entityNumber, slot, false, 0.0f, 0.0f);
+        gSoundSystem->PlayOwnedSound(handle, ClientSoundPos(body.position), body.entityNumber, slot, false, 0.0f, 0.0f);
 }
 
 void PlayerSoundsStop(const EntityClient& body, int32_t slot)
