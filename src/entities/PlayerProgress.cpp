@@ -116,14 +116,17 @@ void Player::LevelUp()
 }
 
 // Only the first skill that still misses points for its next level speaks, and only when this
-// raise is the last point it misses.
+// raise is the last point it misses. A skill may take its level from an attribute's total rather
+// than its base: raising the base raises the total by the same point, so both are asked about.
 void Player::CheckBonusSkill(int32_t stat)
 {
     if (!skillList)
         return;
+    bool base = stat >= CharacterStat::BaseStrength && stat <= CharacterStat::BaseSpirit;
+    int32_t total = base ? stat - CharacterStat::BaseStrength + CharacterStat::Strength : stat;
     for (const auto& skill : skillList->GetSkills()) {
         const SkillDefinition* definition = skill ? skill->definition : nullptr;
-        if (!definition || definition->statReq != stat)
+        if (!definition || (definition->statReq != stat && definition->statReq != total))
             continue;
         int32_t level = skill->GetLevel();
         int32_t missing = definition->GetMissingRequirementPoints(level, stats);
@@ -131,12 +134,12 @@ void Player::CheckBonusSkill(int32_t stat)
             continue;
         if (missing != 1)
             return;
-        std::string name = "$$" + definition->name + "$$";
+        // The record's name is already the localised text's key.
+        const char* name = definition->name.c_str();
         if (definition->basicSkill || definition->maxSkillLevel == 1)
-            SendMessage(MakeLocToken("HaveReceivedBonusSkillX", "%s", name.c_str()), kPlayerNoticeKind);
+            SendMessage(MakeLocToken("HaveReceivedBonusSkillX", "%s", name), kPlayerNoticeKind);
         else
-            SendMessage(MakeLocToken("HaveReceivedBonusSkillXLevelY", "%s %d", name.c_str(), level + 1),
-                        kPlayerNoticeKind);
+            SendMessage(MakeLocToken("HaveReceivedBonusSkillXLevelY", "%s %d", name, level + 1), kPlayerNoticeKind);
         return;
     }
 }

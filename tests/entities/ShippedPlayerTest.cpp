@@ -232,3 +232,37 @@ TEST_F(ShippedPlayer, AWardenLowersABoughtSkillButNeverAStartingOne)
     EXPECT_EQ(cleave->GetLevel(), 1);
     EXPECT_EQ(player->stats.Get(CharacterStat::SkillPointsLeft), points) << "no free points from a starting skill";
 }
+
+// The warden's toughness takes its level from total vitality: the base point that completes the
+// next level names the skill once, by its own text, and a point short of that says nothing.
+TEST_F(ShippedPlayer, TheVitalityPointThatBringsToughnessALevelNamesTheSkill)
+{
+    Player* player = JoinNew(gameData.FindCharacterClassIndex("ClassWarden"), "Ayla");
+    ASSERT_NE(player->skillList, nullptr);
+    const SkillBase* toughness = player->skillList->FindSkillByName("SkillWardenToughness");
+    ASSERT_NE(toughness, nullptr);
+    ASSERT_EQ(toughness->definition->statReq, CharacterStat::Vitality);
+    int32_t missing = toughness->definition->GetMissingRequirementPoints(toughness->GetLevel(), player->stats);
+    ASSERT_GT(missing, 0);
+    int32_t level = toughness->GetLevel();
+    player->stats.Add(CharacterStat::BaseVitality, missing - 2);
+    player->RecalculateStats(false);
+    player->stats.Set(CharacterStat::AttributePointsLeft, 2);
+    auto notices = [this] {
+        std::vector<std::string> found;
+        for (const std::string& line : fake.lines)
+            if (line.find("HaveReceivedBonusSkill") != std::string::npos)
+                found.push_back(line);
+        return found;
+    };
+    fake.lines.clear();
+    player->RaiseAttribute("Vitality");
+    EXPECT_TRUE(notices().empty()) << "two points were missing";
+    player->RaiseAttribute("Vitality");
+    std::vector<std::string> told = notices();
+    ASSERT_EQ(told.size(), 1u);
+    std::string expected = "$$SkillWardenToughness$$@@" + std::to_string(level + 1) + "@@";
+    EXPECT_NE(told[0].find("HaveReceivedBonusSkillXLevelY"), std::string::npos) << told[0];
+    EXPECT_NE(told[0].find(expected), std::string::npos) << told[0];
+    EXPECT_EQ(told[0].find("$$$$"), std::string::npos) << told[0];
+}
