@@ -192,7 +192,9 @@ bool AddScreenParts(ArchiveWriter& archive)
 
 bool AddFrames(ArchiveWriter& archive)
 {
-    Image window = Frame(64, 64, {kBronzeLight, kBronzeDark, {0.11f, 0.09f, 0.07f, 0.88f}, {0.07f, 0.05f, 0.04f, 0.88f}, 3, false});
+    // Opaque: a window over the in-game bar or another window hides what lies under it, where a
+    // see-through face let the bar's words show between the window's own rows.
+    Image window = Frame(64, 64, {kBronzeLight, kBronzeDark, {0.11f, 0.09f, 0.07f, 1.0f}, {0.07f, 0.05f, 0.04f, 1.0f}, 3, false});
     AddStuds(window, 2, {0.95f, 0.85f, 0.6f, 1.0f});
     Image button = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.34f, 0.25f, 0.15f, 1.0f}, {0.19f, 0.13f, 0.08f, 1.0f}, 2, false});
     Image pressed = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.15f, 0.11f, 0.07f, 1.0f}, {0.24f, 0.17f, 0.10f, 1.0f}, 2, true});

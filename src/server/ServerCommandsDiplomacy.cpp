@@ -158,10 +158,12 @@ void ServerCommands::StartRumor(const Args& args, Player* player)
 
 void ServerCommands::KickOut(const Args& args, Player* player)
 {
-    int32_t number = ToInt(args[0]);
+    // The number is the recruit's place in the covenant's list, as the client sends it and as
+    // "invite" reads it. Mended: it was taken for an entity number, so no recruit was ever sent away.
     Covenant* mine = GetPlayerCovenant(*player);
-    if (mine && FindActor(number))
-        mine->KickOut(number);
+    Sentient* recruit = mine ? mine->GetRecruit(ToInt(args[0])) : nullptr;
+    if (recruit)
+        mine->KickOut(recruit->entityNumber);
 }
 
 void ServerCommands::Raid(const Args& args, Player* player)

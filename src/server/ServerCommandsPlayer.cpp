@@ -9,6 +9,7 @@
 #include "entities/Player.h"
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
+#include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
@@ -181,8 +182,18 @@ void ServerCommands::RestartTutorial(const Args&, Player* player)
 
 void ServerCommands::Recruit(const Args& args, Player* player)
 {
-    if (Actor* actor = FindActor(ToInt(args[0])))
-        player->AddRecruit(actor, ToInt(args[1]) != 0);
+    // Only a living town recruit beside the player who serves no covenant yet joins. Mended: any
+    // entity number was taken, so a line could draft a trader, a monster or a rival's recruit.
+    Actor* actor = FindActor(ToInt(args[0]));
+    if (!actor)
+        return;
+    if (actor->IsDead() || actor->GetNpcType() != NpcType::Recruit || actor->covenantIndex != -1 ||
+        !player->IsWithinUseReach(*actor)) {
+        std::string name = gGame->GetDisplayName(*actor);
+        gGame->SendMessage(MakeLocToken("NpcWontJoin", "%s", name.c_str()), kServerCommandsNoticeKind);
+        return;
+    }
+    player->AddRecruit(actor, ToInt(args[1]) != 0);
 }
 
 void ServerCommands::Invite(const Args& args, Player* player)

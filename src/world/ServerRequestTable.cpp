@@ -40,7 +40,7 @@ const std::array<ServerRequest, ServerRequestTable::kCount>& ServerRequestTable:
         {"escort", "Escorts a creature", "entnum", "d", 0},
         {"invite", "Takes a recruit into the party", "recruitNum", "d", 0},
         {"removeNpc", "Sends a companion home", "entnum", "d", 0},
-        {"kickout", "Sends a recruit away from the covenant", "entnum", "d", 0},
+        {"kickout", "Sends a recruit away from the covenant", "recruitNum", "d", 0},
         {"resurrect", "Asks to be resurrected", "", "", 0},
         {"useEntity", "Uses an entity", "entnum", "d", 0},
         {"pickupEntity", "Picks an item up", "entnum", "d", 0},

@@ -305,6 +305,29 @@ TEST_F(ShippedScreens, TheCharacterSheetShowsTheDamageRateAndWhatTheCharacterWea
     KeepScreen("character-worth");
 }
 
+// The sheet's lower rows lie over the in-game bar: with the bar hidden under it, not one of the
+// sheet's pixels there may change, or the bar's words show through between its rows.
+TEST_F(ShippedScreens, TheCharacterSheetHidesTheInGameBarUnderIt)
+{
+    EnterTheWorld();
+    Tap(SDL_SCANCODE_C);
+    ASSERT_TRUE(Shown("Character"));
+    TargaImage over = Screenshot();
+    TypeOnConsole("hideMenu InGame");
+    ASSERT_FALSE(Shown("InGame"));
+    TargaImage bare = Screenshot();
+    int changed = 0;
+    int barChanged = 0;
+    for (int y = 398; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            bool differs = PixelAt(over, x, y) != PixelAt(bare, x, y);
+            (x >= 16 && x < 296 ? changed : barChanged) += differs ? 1 : 0;
+        }
+    EXPECT_GT(barChanged, 500) << "the bar beside the sheet went with its menu";
+    EXPECT_EQ(changed, 0) << "pixels of the sheet change with what lies under it";
+    KeepScreen("character-over-bar");
+}
+
 TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyInUse)
 {
     ClickAt(320, 238);

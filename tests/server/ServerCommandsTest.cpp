@@ -14,6 +14,12 @@
 
 namespace {
 
+// A townsperson of the recruit kind, as the town's recruit record makes one.
+class TownRecruit : public Actor {
+public:
+    int32_t GetNpcType() const override { return NpcType::Recruit; }
+};
+
 // A world quest that records only being abandoned.
 class AbandonedWorldQuest : public Quest {
 public:
@@ -325,7 +331,10 @@ TEST_F(ServerCommandsTest, SuggestTradeAsksTheCovenantOfTheEntityDealtWith)
 TEST_F(ServerCommandsTest, CovenantRequestsGoToThePlayersCovenant)
 {
     auto* recruit = Spawn<Actor>(200.0f, 200.0f);
-    Run("kickout " + std::to_string(recruit->entityNumber));
+    // The number is the recruit's place in the covenant's list; a place holding no one is no request.
+    Run("kickout 0");
+    mine->recruits = {recruit};
+    Run("kickout 1");
     Run("kickout 0");
     Run("stopRaid");
     Run("stopSharedAdventure");
@@ -603,7 +612,7 @@ TEST_F(ServerCommandsTest, QuestRequestsReachThePlayersSlots)
 
 TEST_F(ServerCommandsTest, RecruitsAndInvitationsGoThroughTheCovenant)
 {
-    auto* npc = Spawn<Actor>(150.0f, 100.0f);
+    auto* npc = Spawn<TownRecruit>(150.0f, 100.0f);
     auto* plain = Spawn<UseSpy>(160.0f, 100.0f);
     Run("recruit " + std::to_string(plain->entityNumber) + " 0");
     Run("invite 0");
@@ -616,6 +625,35 @@ TEST_F(ServerCommandsTest, RecruitsAndInvitationsGoThroughTheCovenant)
     std::vector<std::string> expected = {"take recruit " + number, "to house " + number, "release " + number};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(npc->GetLeader(), player);
+}
+
+// Only a living town recruit beside the player who serves no covenant joins; anyone else is
+// refused with a word to the player, and the covenant takes no one.
+TEST_F(ServerCommandsTest, ARecruitLineForAnyoneButAFreeTownRecruitBesideThePlayerIsRefused)
+{
+    auto* trader = Spawn<Actor>(150.0f, 100.0f);
+    auto* far = Spawn<TownRecruit>(900.0f, 100.0f);
+    auto* sworn = Spawn<TownRecruit>(150.0f, 110.0f);
+    sworn->covenantIndex = 3;
+    auto* dead = Spawn<TownRecruit>(150.0f, 120.0f);
+    dead->maxHealth = 10;
+    dead->health = 0;
+    game->GetClientLines().clear();
+    for (Actor* refused : std::initializer_list<Actor*>{trader, far, sworn, dead})
+        Run("recruit " + std::to_string(refused->entityNumber) + " 1");
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(sworn->covenantIndex, 3);
+    EXPECT_EQ(far->GetLeader(), nullptr);
+    int32_t refusals = 0;
+    for (const std::string& line : game->GetClientLines())
+        refusals += line.find("NpcWontJoin") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(refusals, 4);
+
+    auto* willing = Spawn<TownRecruit>(150.0f, 130.0f);
+    Run("recruit " + std::to_string(willing->entityNumber) + " 1");
+    std::string number = std::to_string(willing->entityNumber);
+    EXPECT_EQ(log, (std::vector<std::string>{"take recruit " + number}));
+    EXPECT_EQ(willing->GetLeader(), player);
 }
 
 TEST_F(ServerCommandsTest, GateToCovenantTakesThePlayerToItsHome)

@@ -1,0 +1,166 @@
+// RecruitScreensEndToEndTest -- the shipped game offscreen, driven by SDL events: the town's recruit clicked, its screen takes it into the covenant and the party through the world host, and the recruits window (its key and its button) lists it and dismisses it from the covenant.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
+#include "client/ScreenConversion.h"
+#include "core/UserVarSystem.h"
+#include "covenants/PlayerCovenant.h"
+#include "entities/Actor.h"
+#include "entities/Player.h"
+#include "rules/RulesEnums.h"
+#include "server/Game.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class RecruitScreensEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+    }
+
+    void TearDown() override { KeepFailedFrame("RecruitScreensEndToEnd"); }
+
+    static Actor* FindTownActor(int32_t npcType)
+    {
+        for (int32_t number = 0; number < 1500; ++number) {
+            auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
+            if (actor && actor->GetNpcType() == npcType)
+                return actor;
+        }
+        return nullptr;
+    }
+
+    // A point of the entity's screen box that the client's own pick answers with it.
+    static bool FindPickPoint(const EntityClient& entity, int32_t& x, int32_t& y)
+    {
+        ScreenBox box = Client::GetEntityScreenBox(entity);
+        for (float fy : {0.5f, 0.3f, 0.7f})
+            for (float fx : {0.5f, 0.3f, 0.7f}) {
+                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity)
+                    return true;
+            }
+        return false;
+    }
+
+    // Pixels of text, white or coloured, on the dark frames in the rectangle.
+    static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
+    {
+        int count = 0;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += std::max({p[0], p[1], p[2]}) > 180;
+            }
+        return count;
+    }
+
+    template <typename Done>
+    void FramesUntil(Done done)
+    {
+        for (int i = 0; i < 30 && !done(); ++i)
+            Frames(1);
+    }
+};
+
+// The town's recruit, clicked, says its line and offers to join; its button has the world host
+// take it into the covenant and the party. The recruits window lists it, and its dismiss button
+// has the host send it away from the covenant.
+TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWindowDismissesIt)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    ASSERT_NE(covenant, nullptr);
+    Actor* recruit = FindTownActor(NpcType::Recruit);
+    ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
+    recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
+    Frames(4);
+    EntityClient* shown = gGameClient->GetEntity(recruit->entityNumber);
+    ASSERT_NE(shown, nullptr);
+
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    ClickAt(x, y);
+    EXPECT_EQ(player->interactionMode, 5);
+    ASSERT_TRUE(Shown("NpcMenu"));
+    FramesUntil([] { return !gGameClient->npcChatText.empty(); });
+    EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
+    TargaImage talk = Screenshot();
+    EXPECT_GT(LitPixels(talk, 180, 150, 460, 208), 200) << "the recruit's line is not drawn";
+    EXPECT_GT(LitPixels(talk, 180, 250, 460, 276), 40) << "the party button's label is not drawn";
+
+    // "Join my covenant and walk with me".
+    ClickAt(320, 263);
+    FramesUntil([&] { return hostPlayer->IsInParty(recruit); });
+    ASSERT_TRUE(covenant->IsMember(*recruit));
+    EXPECT_TRUE(hostPlayer->IsInParty(recruit));
+    EXPECT_FALSE(Shown("NpcMenu"));
+    FramesUntil([&] { return player->GetCovenant()->FindRecruitSlot(recruit->entityNumber) >= 0; });
+    int32_t slot = player->GetCovenant()->FindRecruitSlot(recruit->entityNumber);
+    ASSERT_GE(slot, 0) << "the client's covenant mirror lists the recruit";
+
+    // The recruits window by its key, closed by it, opened again by its button.
+    Tap(SDL_SCANCODE_P);
+    ASSERT_TRUE(Shown("NpcList"));
+    Tap(SDL_SCANCODE_P);
+    EXPECT_FALSE(Shown("NpcList"));
+    ClickAt(576, 188);
+    ASSERT_TRUE(Shown("NpcList"));
+    UIWidget* dismiss = gUISystem->FindWidgetByPath("NpcList::Dismiss");
+    ASSERT_NE(dismiss, nullptr);
+    EXPECT_FALSE(dismiss->IsVisible()) << "no button before a recruit is chosen";
+    ClickAt(100, 78);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("ChosenRecruit"), std::to_string(slot));
+    Frames(1);
+    EXPECT_TRUE(dismiss->IsVisible());
+    TargaImage list = Screenshot();
+    EXPECT_GT(LitPixels(list, 34, 68, 290, 88), 40) << "the recruit's row is not drawn";
+    EXPECT_GT(LitPixels(list, 170, 258, 304, 286), 20) << "the dismiss button's label is not drawn";
+
+    ClickAt(237, 272);
+    FramesUntil([&] { return !covenant->IsMember(*recruit); });
+    EXPECT_FALSE(covenant->IsMember(*recruit));
+    EXPECT_FALSE(hostPlayer->IsInParty(recruit));
+    FramesUntil([&] { return player->GetCovenant()->GetRecruit(slot) == nullptr; });
+    EXPECT_EQ(player->GetCovenant()->GetRecruit(slot), nullptr) << "the mirror lets it go";
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("NpcList"));
+    EXPECT_FALSE(Shown("GameMenu"));
+}
+
+// A line naming a trader is refused by the world host, which says so; the trader stays its own.
+TEST_F(RecruitScreensEndToEnd, ARecruitLineTypedForATraderIsRefusedByTheHost)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    Actor* trader = FindTownActor(NpcType::VendorBasic);
+    ASSERT_NE(trader, nullptr);
+    trader->SetPosition(hostPlayer->position.Offset(Vector2{40.0f, 0.0f}));
+    Frames(2);
+    TypeOnConsole("recruit " + std::to_string(trader->entityNumber) + " 1");
+    Frames(6);
+    EXPECT_EQ(trader->covenantIndex, -1);
+    EXPECT_FALSE(hostPlayer->IsInParty(trader));
+}
+
+} // namespace
