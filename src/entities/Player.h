@@ -349,6 +349,7 @@ private:
     void RemoveCovenantCurrency();
     void GiveStartingItems(std::string_view key, int32_t bag);
     bool PlaceStartingItem(std::unique_ptr<ItemBase>& item, int32_t bag);
+    void GiveFirstStashBag();
     void ApplyNewCharacter(const CharacterSettings& settings);
     void ApplyLoadedCharacter(CharacterSettings& settings);
     void ApplySkillBonus(int32_t stat, int32_t level);

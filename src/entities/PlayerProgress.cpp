@@ -33,6 +33,8 @@ constexpr const char* kPlayerLevelUpSound = "sounds/levelUp.ogg";
 constexpr float kPlayerLevelUpVolume = 100.0f;
 constexpr int32_t kPlayerLevelUpKind = 3;
 constexpr int32_t kPlayerNoticeKind = 2;
+// The bag a new character's own stash starts with, the record a new covenant's stash starts with.
+constexpr const char* kPlayerFirstStashBag = "Bag1";
 
 const GameSystemTuning* PlayerProgressTuning()
 {
@@ -58,6 +60,19 @@ void Player::GiveStartingEquipment()
     AddMoney(record->GetInt("StartingMoney"));
     GiveStartingItems("StartingItem", InventoryGroupIndex::Bag1);
     GiveStartingItems("AutoStartItem", InventoryGroupIndex::Equipment);
+    GiveFirstStashBag();
+}
+
+// Without a bag in its first place the house's own stash had no cell to store anything in, and a
+// new character had no spare bag to set there.
+void Player::GiveFirstStashBag()
+{
+    if (inventory->CountItems(InventoryGroupIndex::Stash) > 0)
+        return;
+    std::unique_ptr<ItemBase> bag = std::make_unique<Item>();
+    bag->SetEntryByName(kPlayerFirstStashBag);
+    if (!bag->GetEntry() || !inventory->PlaceItem(bag, InventoryGroupIndex::Stash, 0, 0))
+        DebugSystem::Print(2, "No first bag for the stash\n");
 }
 
 // A starting bag goes to the bag row, where its contents group takes the bag's size: that is how

@@ -86,14 +86,14 @@ protected:
         ASSERT_EQ(SDL_PushEvent(&motion), 1);
     }
 
-    void ClickAt(int32_t x, int32_t y)
+    void ClickAt(int32_t x, int32_t y, uint8_t which = SDL_BUTTON_LEFT)
     {
         PushMotion(x, y);
         app.RunFrame();
         for (bool down : {true, false}) {
             SDL_Event button{};
             button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            button.button.button = SDL_BUTTON_LEFT;
+            button.button.button = which;
             button.button.x = x;
             button.button.y = y;
             ASSERT_EQ(SDL_PushEvent(&button), 1);

@@ -8,8 +8,12 @@
 #include "client/PlayerCovenantClient.h"
 #include "client/ScreenConversion.h"
 #include "core/UserVarSystem.h"
+#include "core/Database.h"
+#include "core/EngineEnums.h"
 #include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
@@ -19,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -68,6 +73,22 @@ protected:
                 count += std::max({p[0], p[1], p[2]}) > 180;
             }
         return count;
+    }
+
+    // The town NPC of that kind set down beside the player, as the client shows it.
+    EntityClient* BesideThePlayer(Actor& actor)
+    {
+        actor.SetPosition(HostPlayer()->position.Offset(Vector2{60.0f, 0.0f}));
+        Frames(4);
+        return gGameClient->GetEntity(actor.entityNumber);
+    }
+
+    void ClickOn(const EntityClient& entity)
+    {
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(FindPickPoint(entity, x, y));
+        ClickAt(x, y);
     }
 
     template <typename Done>
@@ -145,6 +166,98 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("NpcList"));
     EXPECT_FALSE(Shown("GameMenu"));
+}
+
+// A townsperson of the recruit's kind with work to offer opens the would-be recruit's screen, with
+// its line from the host; a trader with work opens the trader's window that lists the work too.
+TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScreensByAClick)
+{
+    EnterTheWorld();
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    Actor* recruit = FindTownActor(NpcType::Recruit);
+    ASSERT_NE(recruit, nullptr);
+    EntityClient* shown = BesideThePlayer(*recruit);
+    ASSERT_NE(shown, nullptr);
+    // No shipped townsperson of these kinds offers work: the client is told this one does.
+    shown->givesQuests = true;
+    ClickOn(*shown);
+    EXPECT_EQ(player->interactionMode, 24);
+    ASSERT_TRUE(Shown("NpcPotentialRecruitMenu"));
+    FramesUntil([] { return !gGameClient->npcChatText.empty(); });
+    EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
+    TargaImage talk = Screenshot();
+    EXPECT_GT(LitPixels(talk, 136, 96, 504, 146), 100) << "the line is not drawn";
+    EXPECT_GT(LitPixels(talk, 176, 362, 306, 390), 20) << "the trial button's label is not drawn";
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("NpcPotentialRecruitMenu"));
+    EXPECT_FALSE(Shown("GameMenu"));
+
+    Actor* trader = FindTownActor(NpcType::VendorBasic);
+    ASSERT_NE(trader, nullptr);
+    recruit->SetPosition(HostPlayer()->position.Offset(Vector2{-200.0f, 0.0f}));
+    EntityClient* counter = BesideThePlayer(*trader);
+    ASSERT_NE(counter, nullptr);
+    counter->givesQuests = true;
+    ClickOn(*counter);
+    EXPECT_EQ(player->interactionMode, 22);
+    ASSERT_TRUE(Shown("VendorMenuWithQuests"));
+    EXPECT_FALSE(Shown("VendorMenu"));
+    EXPECT_TRUE(Shown("Inventory"));
+    FramesUntil([&] { return player->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; });
+    TargaImage goods = Screenshot();
+    EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 58, 16 + 56, 24 + 96), 20) << "the first of the goods is not drawn";
+    EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 392, 16 + 286, 24 + 410), 20) << "the work on offer's heading";
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("VendorMenuWithQuests"));
+}
+
+// No shipped target leads to these screens: a trade with someone who keeps no shop, and work
+// offered by something that is no townsperson. Entered as the click would enter them, each shows
+// its own screen: the goods with the bag places, whose right click opens a bag; the work with its
+// giver's name.
+TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnScreens)
+{
+    EnterTheWorld();
+    PlayerClient* player = Local();
+    ASSERT_NE(player, nullptr);
+    Actor* warmaster = FindTownActor(NpcType::Warmaster);
+    ASSERT_NE(warmaster, nullptr);
+    EntityClient* shown = BesideThePlayer(*warmaster);
+    ASSERT_NE(shown, nullptr);
+    player->SetInteractionTarget(shown, false);
+    ASSERT_TRUE(player->SetInteractionMode(true, 22, true));
+    ASSERT_TRUE(Shown("Buy-sell"));
+    ASSERT_TRUE(Shown("BagControl"));
+    EXPECT_FALSE(Shown("VendorMenu"));
+    TargaImage trade = Screenshot();
+    // The starting satchel sits in the first bag place; the fourth stands empty.
+    int satchel = LitPixels(trade, 336 + 12, 24 + 34, 336 + 50, 24 + 72);
+    int none = LitPixels(trade, 336 + 162, 24 + 34, 336 + 200, 24 + 72);
+    EXPECT_GT(satchel, none + 20) << satchel << " lit in the first place, " << none << " in the last";
+    ClickAt(336 + 31, 24 + 53, SDL_BUTTON_RIGHT);
+    EXPECT_TRUE(Shown("bag0")) << "a right click on the place opens the bag";
+    ClickAt(16 + 284, 24 + 16);
+    EXPECT_FALSE(Shown("Buy-sell"));
+    EXPECT_FALSE(Shown("BagControl"));
+
+    EntityClient* body = player->GetBody();
+    ASSERT_NE(body, nullptr);
+    ASSERT_TRUE(player->SetInteractionMode(true, 0, true));
+    EntityClient* thing = nullptr;
+    for (int32_t number = 0; number < GameClient::kMaxEntities && !thing; ++number) {
+        EntityClient* entity = gGameClient->GetEntity(number);
+        thing = entity && !entity->isNpc && entity != body && entity->record ? entity : nullptr;
+    }
+    ASSERT_NE(thing, nullptr);
+    player->SetInteractionTarget(thing, false);
+    ASSERT_TRUE(player->SetInteractionMode(true, 24, true));
+    ASSERT_TRUE(Shown("GetQuest"));
+    EXPECT_FALSE(Shown("QuestNpcMenu"));
+    UIWidget* heading = gUISystem->FindWidgetByPath("GetQuest::Heading");
+    ASSERT_NE(heading, nullptr);
+    EXPECT_FALSE(heading->BuildText(heading->textSource).empty()) << "the giver's name";
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("GetQuest"));
 }
 
 // A line naming a trader is refused by the world host, which says so; the trader stays its own.

@@ -151,11 +151,10 @@ TEST_F(StashVendorEndToEnd, AClickedStashKeepsAnItemInAStoredBagAndGivesItBack)
 {
     Stash* stash = GoBeside<Stash>([](const Stash& s) { return s.IsPlayerStash(); });
     ASSERT_NE(stash, nullptr) << "the player's house has its own stash";
-    // A spare bag already set into the stash's first place.
-    auto bag = std::make_unique<Item>();
-    bag->SetEntry(gDatabase->FindEntryByName("Bag1"));
-    std::unique_ptr<ItemBase> placed = std::move(bag);
-    ASSERT_TRUE(HostPlayer()->inventory->PlaceItem(placed, InventoryGroupIndex::Stash, 0, 0));
+    // The new character's own stash holds a bag in its first place.
+    const ItemBase* bag = HostAt(InventoryGroupIndex::Stash, 0);
+    ASSERT_NE(bag, nullptr) << "a new character's stash starts with a bag";
+    EXPECT_EQ(bag->GetEntry(), gDatabase->FindEntryByName("Bag1"));
     ItemBase* draught = HostAt(InventoryGroupIndex::Bag1, 0);
     ASSERT_NE(draught, nullptr) << "the new character carries its starting items in its first bag";
 

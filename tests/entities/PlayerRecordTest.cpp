@@ -92,6 +92,12 @@ Helm
     ItemType Head
     Armor 3
 }
+Bag1
+{
+    Type Item
+    ItemType Bag
+    BagSize 4
+}
 StatusEffectBasicRegen
 {
     Type StatusEffect
@@ -395,6 +401,29 @@ TEST_F(PlayerRecordWorld, NewCharacterTakesClassNameFlagsAndStartingEquipment)
     ASSERT_NE(helm, nullptr);
     EXPECT_EQ(helm->GetEntry()->GetName(), "Helm");
     EXPECT_EQ(player->health, player->maxHealth);
+}
+
+// A new character's own stash holds one bag in its first place, whose cells are open at once; a
+// loaded character keeps the stash it saved and gets no second bag.
+TEST_F(PlayerRecordWorld, NewCharacterFindsOneBagInItsOwnStashAndALoadedOneNoMore)
+{
+    Load();
+    Player* fresh = Fresh();
+    MessageBuffer record;
+    WriteNew(record, "Brannoc", 0, nullptr, false, false);
+    ASSERT_TRUE(fresh->ReadCharacter(record, "127.0.0.2"));
+    const ItemBase* bag = fresh->inventory->GetItem(InventoryGroupIndex::Stash, 0);
+    ASSERT_NE(bag, nullptr);
+    EXPECT_EQ(bag->GetEntry()->GetName(), "Bag1");
+    EXPECT_EQ(fresh->inventory->CountItems(InventoryGroupIndex::Stash), 1);
+    EXPECT_EQ(fresh->inventory->GetSlotCount(InventoryGroupIndex::StashBag1), 4);
+    EXPECT_EQ(fresh->inventory->GetSlotCount(InventoryGroupIndex::StashBag2), 0);
+
+    Player* loaded = Fresh();
+    MessageBuffer saved;
+    WriteLoaded(saved, Saved());
+    ASSERT_TRUE(loaded->ReadCharacter(saved, "127.0.0.2"));
+    EXPECT_EQ(loaded->inventory->CountItems(InventoryGroupIndex::Stash), 0);
 }
 
 TEST_F(PlayerRecordWorld, NewCharacterNameIsCutTo63Bytes)
