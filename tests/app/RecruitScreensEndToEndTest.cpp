@@ -39,7 +39,7 @@ protected:
 
     void TearDown() override { KeepFailedFrame("RecruitScreensEndToEnd"); }
 
-    static Actor* FindTownActor(int32_t npcType)
+    static Actor* FindActorOfKind(int32_t npcType)
     {
         for (int32_t number = 0; number < 1500; ++number) {
             auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
@@ -110,7 +110,7 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     PlayerClient* player = gClientApp->GetLocalPlayer();
     auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
     ASSERT_NE(covenant, nullptr);
-    Actor* recruit = FindTownActor(NpcType::Recruit);
+    Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
     recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
     Frames(4);
@@ -174,7 +174,7 @@ TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScre
 {
     EnterTheWorld();
     PlayerClient* player = gClientApp->GetLocalPlayer();
-    Actor* recruit = FindTownActor(NpcType::Recruit);
+    Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr);
     EntityClient* shown = BesideThePlayer(*recruit);
     ASSERT_NE(shown, nullptr);
@@ -192,7 +192,7 @@ TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScre
     EXPECT_FALSE(Shown("NpcPotentialRecruitMenu"));
     EXPECT_FALSE(Shown("GameMenu"));
 
-    Actor* trader = FindTownActor(NpcType::VendorBasic);
+    Actor* trader = FindActorOfKind(NpcType::VendorBasic);
     ASSERT_NE(trader, nullptr);
     recruit->SetPosition(HostPlayer()->position.Offset(Vector2{-200.0f, 0.0f}));
     EntityClient* counter = BesideThePlayer(*trader);
@@ -206,9 +206,13 @@ TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScre
     FramesUntil([&] { return player->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; });
     TargaImage goods = Screenshot();
     EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 58, 16 + 56, 24 + 96), 20) << "the first of the goods is not drawn";
-    EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 392, 16 + 286, 24 + 410), 20) << "the work on offer's heading";
+    EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 342, 16 + 286, 24 + 360), 20) << "the work on offer's heading";
+    EXPECT_GT(LitPixels(goods, 16 + 82, 24 + 406, 16 + 222, 24 + 434), 20) << "the take-it button's label";
+    // Escape closes the inventory beside it first, then the trader's window.
+    Tap(SDL_SCANCODE_ESCAPE);
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("VendorMenuWithQuests"));
+    EXPECT_FALSE(Shown("GameMenu"));
 }
 
 // No shipped target leads to these screens: a trade with someone who keeps no shop, and work
@@ -220,7 +224,7 @@ TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnSc
     EnterTheWorld();
     PlayerClient* player = Local();
     ASSERT_NE(player, nullptr);
-    Actor* warmaster = FindTownActor(NpcType::Warmaster);
+    Actor* warmaster = FindActorOfKind(NpcType::Warmaster);
     ASSERT_NE(warmaster, nullptr);
     EntityClient* shown = BesideThePlayer(*warmaster);
     ASSERT_NE(shown, nullptr);
@@ -236,24 +240,22 @@ TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnSc
     EXPECT_GT(satchel, none + 20) << satchel << " lit in the first place, " << none << " in the last";
     ClickAt(336 + 31, 24 + 53, SDL_BUTTON_RIGHT);
     EXPECT_TRUE(Shown("bag0")) << "a right click on the place opens the bag";
+    TypeOnConsole("hideMenu bag0");
     ClickAt(16 + 284, 24 + 16);
     EXPECT_FALSE(Shown("Buy-sell"));
     EXPECT_FALSE(Shown("BagControl"));
 
-    EntityClient* body = player->GetBody();
-    ASSERT_NE(body, nullptr);
     ASSERT_TRUE(player->SetInteractionMode(true, 0, true));
-    EntityClient* thing = nullptr;
-    for (int32_t number = 0; number < GameClient::kMaxEntities && !thing; ++number) {
-        EntityClient* entity = gGameClient->GetEntity(number);
-        thing = entity && !entity->isNpc && entity != body && entity->record ? entity : nullptr;
-    }
+    Actor* creature = FindActorOfKind(NpcType::None);
+    ASSERT_NE(creature, nullptr) << "a creature of the world";
+    EntityClient* thing = BesideThePlayer(*creature);
     ASSERT_NE(thing, nullptr);
+    ASSERT_FALSE(thing->isNpc);
     player->SetInteractionTarget(thing, false);
     ASSERT_TRUE(player->SetInteractionMode(true, 24, true));
     ASSERT_TRUE(Shown("GetQuest"));
     EXPECT_FALSE(Shown("QuestNpcMenu"));
-    UIWidget* heading = gUISystem->FindWidgetByPath("GetQuest::Heading");
+    UIWidget* heading = gUISystem->FindWidgetByPath("GetQuest::Name");
     ASSERT_NE(heading, nullptr);
     EXPECT_FALSE(heading->BuildText(heading->textSource).empty()) << "the giver's name";
     Tap(SDL_SCANCODE_ESCAPE);
@@ -266,7 +268,7 @@ TEST_F(RecruitScreensEndToEnd, ARecruitLineTypedForATraderIsRefusedByTheHost)
     EnterTheWorld();
     Player* hostPlayer = HostPlayer();
     ASSERT_NE(hostPlayer, nullptr);
-    Actor* trader = FindTownActor(NpcType::VendorBasic);
+    Actor* trader = FindActorOfKind(NpcType::VendorBasic);
     ASSERT_NE(trader, nullptr);
     trader->SetPosition(hostPlayer->position.Offset(Vector2{40.0f, 0.0f}));
     Frames(2);
