@@ -175,9 +175,11 @@ protected:
     void Step()
     {
         RiseIfFallen();
-        // Windows a step opened by chance (a stray key) are closed as a player would.
-        if (Shown("GameMenu"))
-            Tap(SDL_SCANCODE_ESCAPE);
+        // Windows a step opened by chance (a stray key, a click on a townsperson) are closed as a
+        // player would.
+        for (const char* window : {"GameMenu", "NpcMenu"})
+            if (Shown(window))
+                Tap(SDL_SCANCODE_ESCAPE);
         switch (roll(20)) {
         case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: Walk(); break;
         case 10: case 11: case 12: Fight(false); break;
