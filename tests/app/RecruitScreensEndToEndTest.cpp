@@ -168,6 +168,50 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     EXPECT_FALSE(Shown("GameMenu"));
 }
 
+// A recruit of the covenant, clicked, opens its gear from its screen: what it carries, as the host
+// shows it, is drawn in the gear window's cells, and the inventory opens beside it.
+TEST_F(RecruitScreensEndToEnd, ARecruitsGearOpensFromItsScreenWithWhatItCarries)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    PlayerClient* player = gClientApp->GetLocalPlayer();
+    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    ASSERT_NE(covenant, nullptr);
+    Actor* recruit = FindActorOfKind(NpcType::Recruit);
+    ASSERT_NE(recruit, nullptr);
+    covenant->AddRecruit(*recruit);
+    auto draught = std::make_unique<Item>();
+    draught->SetEntry(gDatabase->FindEntryByName("HealingDraught"));
+    std::unique_ptr<ItemBase> carried = std::move(draught);
+    ASSERT_TRUE(recruit->inventory->AddItem(carried, InventoryGroupIndex::Loot));
+    EntityClient* shown = BesideThePlayer(*recruit);
+    ASSERT_NE(shown, nullptr);
+
+    ClickOn(*shown);
+    ASSERT_TRUE(Shown("NpcInCovenantMenu"));
+    TargaImage screen = Screenshot();
+    EXPECT_GT(LitPixels(screen, 220, 256, 420, 284), 20) << "the gear button's label is not drawn";
+    ClickAt(320, 270);
+    EXPECT_EQ(player->interactionMode, 15);
+    ASSERT_TRUE(Shown("NpcEquipmentFull"));
+    EXPECT_TRUE(Shown("Inventory"));
+    EXPECT_FALSE(Shown("NpcInCovenantMenu"));
+    FramesUntil([&] { return player->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; });
+    ASSERT_NE(player->GetInventory().GetItem(InventoryGroupIndex::Loot, 0), nullptr) << "the host shows the recruit's bag";
+    TargaImage gear = Screenshot();
+    // The first cell holds the draught's icon; the last stands empty.
+    int filled = LitPixels(gear, 16 + 18, 24 + 198, 16 + 56, 24 + 236);
+    int empty = LitPixels(gear, 16 + 248, 24 + 244, 16 + 286, 24 + 282);
+    EXPECT_GT(filled, empty + 20) << filled << " lit in the first cell, " << empty << " in the last";
+    EXPECT_GT(LitPixels(gear, 34, 62, 302, 82), 40) << "the recruit's name is not drawn";
+    // Escape closes the inventory beside it first, then the gear window.
+    Tap(SDL_SCANCODE_ESCAPE);
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("NpcEquipmentFull"));
+    EXPECT_FALSE(Shown("GameMenu"));
+}
+
 // A townsperson of the recruit's kind with work to offer opens the would-be recruit's screen, with
 // its line from the host; a trader with work opens the trader's window that lists the work too.
 TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScreensByAClick)
