@@ -377,6 +377,9 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     joined->ApplyCharacter(settings);
     gGame->OnPlayerJoined(*joined);
     SendWelcome(*known);
+    // Who is in the world is the host's to tell: its log is where a player or a script looks.
+    DebugSystem::Print(kPrintPlain, "%s entered the world from %s on level %d\n", joined->playerName.c_str(),
+                       from.c_str(), known->currentLevel);
     // What became of the resumed world is the first client's to hear, once.
     if (!worldNotice.empty()) {
         gGame->QueueClientCommandFor(joined->entityNumber,
