@@ -502,12 +502,15 @@ bool PlayerClient::TargetWithinReach() const
     float grid = PlayerModesGridSize();
     if (position.Distance2D(target->position) - radius - target->radius > 1.5f * grid)
         return false;
-    // The line between the two is clear of walls, tested a half cell at a time.
+    // The line between the two is clear of walls, tested a half cell at a time. It ends at the
+    // target's edge: the cells an object stands on (a door's leaf) are no wall between.
     Vector2 delta = position.DeltaTo(target->position);
     float length = std::sqrt(delta.x * delta.x + delta.y * delta.y);
     int32_t steps = static_cast<int32_t>(length / (grid * 0.5f));
     for (int32_t i = 1; gWorld && i < steps; ++i) {
         float t = static_cast<float>(i) / static_cast<float>(steps);
+        if ((1.0f - t) * length <= target->radius)
+            break;
         if (gWorld->IsCellBlocked(position.Offset(Vector2{delta.x * t, delta.y * t})))
             return false;
     }

@@ -3,9 +3,11 @@
 
 #include "core/CommandSystem.h"
 #include "core/UserVarSystem.h"
+#include "world/LevelData.h"
 #include "world/World.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -265,6 +267,38 @@ TEST_F(PlayerClientModes, WallsAndEntitiesBlockUnlessTheNoCollisionFlagIsSet)
     player->movementFlags = PlayerClient::kMoveNoCollision;
     EXPECT_TRUE(player->CanMoveTo(rock->position, 5));
     EXPECT_TRUE(player->CanMoveTo(player->GetPosition(), 5));
+}
+
+// A door's leaf blocks the cells of its own tile: a player beside it, with open ground between,
+// is within reach of it (else the approach walks on into the doorway, where the door cannot
+// shut), while a wall between the two still keeps it out of reach.
+TEST_F(PlayerClientModes, AnObjectOnItsOwnBlockedCellsIsInReachOverOpenGroundButNotThroughAWall)
+{
+    EntityClient* door = MirroredNeighbour(80.0f);
+    ASSERT_NE(door, nullptr);
+    door->radius = 32.0f;
+    const WorldPos from = player->GetPosition();
+    auto setCell = [](const WorldPos& at, bool blocked) {
+        LevelData& data = *gWorld->GetLevel(at.level)->data;
+        const LevelGeometry& g = data.geometry;
+        auto cx = static_cast<int32_t>(std::floor(at.x / 32.0f + 0.5f));
+        auto cy = static_cast<int32_t>(std::floor(at.y / 32.0f + 0.5f));
+        // The cell's block counts as walked into, and is built, before its bit is set.
+        data.visited[static_cast<size_t>(cy / g.CellsPerBlockY() * g.blocksPerRow + cx / g.CellsPerBlockX())] = true;
+        gWorld->IsCellBlocked(at);
+        data.movementBits[static_cast<size_t>(cy * g.CellsAcross() + cx)] = blocked;
+    };
+    // This adventure's cells are all walls: the ground up to the door's tile is opened; the
+    // two cells of its tile stay blocked under its leaf.
+    for (float dx = 0.0f; dx + door->radius < 80.0f; dx += 8.0f)
+        setCell(from.Offset(Vector2{dx, 0.0f}), false);
+    ASSERT_TRUE(gWorld->IsCellBlocked(door->position.Offset(Vector2{-door->radius, 0.0f})))
+        << "the door's tile is blocked to its edge";
+    player->SetInteractionTarget(door, true);
+    EXPECT_TRUE(player->TargetWithinReach());
+
+    setCell(from.Offset(Vector2{32.0f, 0.0f}), true);
+    EXPECT_FALSE(player->TargetWithinReach()) << "a wall between";
 }
 
 TEST_F(PlayerClientModes, AMoveTargetIsWalkedAtTheCharactersSpeedAndTheHostFollows)
