@@ -1,6 +1,7 @@
 // GameClient -- the client half's copy of the game: the entities the player sees, the covenants, the world quests, the clock and the game part of each update, and the client's frame of game logic.
 #include "client/GameClient.h"
 
+#include "client/CharacterExport.h"
 #include "client/CharacterSetUp.h"
 #include "client/ClientEffectContext.h"
 #include "client/ClientApp.h"
@@ -88,8 +89,10 @@ void GameClient::Init()
     if (gClientApp)
         PlayerClient::RegisterCommands(*gClientApp);
     gGameClient->profiles->BuildUnlockList();
-    if (gClientApp)
+    if (gClientApp) {
         gGameClient->profiles->RegisterCommands(*gClientApp);
+        CharacterExport::RegisterCommands(*gClientApp);
+    }
     gGameClient->profiles->LoadRemembered();
     RegisterLevelCallbacks();
 }

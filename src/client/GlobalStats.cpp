@@ -222,5 +222,5 @@ GlobalStats::Holder GlobalStats::GetRecordHolder(int32_t group, int32_t stat) co
             holder = record.get();
     if (!holder)
         return {};
-    return {MakeLabel(*holder), Value(*holder, group, stat)};
+    return {MakeLabel(*holder), Value(*holder, group, stat), holder};
 }

@@ -36,6 +36,8 @@ public:
         // Empty with no records.
         std::string label;
         int32_t value = 0;
+        // The holder's whole record, for a value shown with the one beside it; null with no records.
+        const Record* record = nullptr;
     };
 
     // "chars/global.sts" from the user folder; a missing file leaves no records. A cut or

@@ -248,6 +248,7 @@ public:
     InventoryClient& GetInventory() { return *inventory; }
     const InventoryClient& GetInventory() const { return *inventory; }
     SkillListClient& GetSkillList() { return skillList; }
+    const SkillListClient& GetSkillList() const { return skillList; }
     const ItemPtrList& GetItemList(int32_t index) const { return itemLists[static_cast<size_t>(index)]; }
     ItemPtrList& GetItemList(int32_t index) { return itemLists[static_cast<size_t>(index)]; }
     // The item timer of that group runs with time left; a group the player keeps no timer for
