@@ -27,7 +27,7 @@ SkillJab
 {
     Type Skill
     BasicSkill 1
-    Name "Jab"
+    Name "^f006Jab"
 }
 SkillLunge
 {
@@ -85,7 +85,8 @@ ItemCopperRing
 )";
 
 // Every figure of the scripted character is its stat's index plus one, fun stats 100 plus theirs;
-// no language is loaded, so the keys stand as they are.
+// no language is loaded, so the keys stand as they are. The basic skill's name carries a font
+// code, which both forms drop.
 constexpr const char* kCharacterExportGoldenHtml =
     "<html><head><title>Ada</title></head><body bgcolor=\"#000000\" text=\"#CCCCCC\"><h1><center>Ada</center></h1>"
     "<h2><center>$$PlayerTitle~&lt;85@@$$Master$$@@Blade@@&gt;~$$</center></h2>"
@@ -440,6 +441,8 @@ TEST_F(CharacterExportWorlds, TheWorldsTheHostCountsReachTheSheetAndTheCovenantP
     std::string sheet;
     ASSERT_TRUE(::CharacterExport::BuildCharacterHtml(sheet, true));
     EXPECT_NE(sheet.find(std::string(worlds) + "</p>"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<h2>$$Skills$$</h2><p><br>$$SkillPointsLeft$$: "), std::string::npos)
+        << "a class without skills still has the section";
 
     ASSERT_TRUE(::CharacterExport::WriteCovenantFile());
     std::string page = folder.Read("User/Exports/covenant.htm");
