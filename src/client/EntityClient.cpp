@@ -75,7 +75,8 @@ void EntityClient::Load(const DatabaseEntry* newRecord)
     case DatabaseEntryType::Actor: LoadMonsterType(FindMonsterTypeOfDefinition(record)); break;
     case DatabaseEntryType::Class:
         if (gGameData)
-            SetClassIndex(gGameData->FindCharacterClassIndex(record->GetString("Name", record->GetName())));
+            // By the record's own name: "Name" is the class's words on screen, which no class is filed under.
+            SetClassIndex(gGameData->FindCharacterClassIndex(record->GetName()));
         break;
     case DatabaseEntryType::Item:
         isItem = true;

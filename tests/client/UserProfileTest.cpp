@@ -4,6 +4,7 @@
 #include "client/ServerNotifications.h"
 #include "core/StringUtil.h"
 #include "platform/PosixFileSystem.h"
+#include "rules/GameData.h"
 #include "support/LogLines.h"
 
 #include <cstring>
@@ -383,6 +384,79 @@ TEST_F(UserProfileRules, UnlockQueriesByCasePrefixAndNewness)
     EXPECT_TRUE(profile.HasUnlock("AwardFirstWin")) << "removal compares exactly";
     profile.RemoveUnlock("AwardFirstWin");
     EXPECT_FALSE(profile.HasUnlock("AwardFirstWin"));
+}
+
+// ---- Skill upgrades ----------------------------------------------------------------------------------
+
+constexpr const char* kUserProfileSkillRecords = R"(
+SkillRally
+{
+    Type Skill
+    MaxSkillLevel 5
+    BaseCost 2
+    CostIncreasePerLevel 3
+}
+SkillBrace
+{
+    Type Skill
+    StatReq Strength
+    BaseCost 4
+}
+SkillTreeWarden
+{
+    Type SkillTree
+    Skill SkillRally
+    Skill SkillBrace
+}
+ClassWarden
+{
+    Type Class
+    SkillTree SkillTreeWarden
+}
+)";
+
+// The menus' display-only player of a class with two skills, and a count of its refreshes.
+class UserProfileSkillUpgrades : public ProfileWorld {
+protected:
+    UserProfileSkillUpgrades() : ProfileWorld(kUserProfileSkillRecords)
+    {
+        commands.RegisterCommand(
+            "updateFakePlayer", [this](const std::vector<std::string>&) { ++fakeUpdates; }, "", "", "");
+        fake.displayOnly = true;
+        int32_t warden = gGameData->FindCharacterClassIndex("ClassWarden");
+        fake.stats.Set(CharacterStat::Class, warden);
+        fake.GetSkillList().Rebuild(&fake, gGameData->GetCharacterClass(warden));
+    }
+
+    PlayerClient fake;
+    int fakeUpdates = 0;
+};
+
+TEST_F(UserProfileSkillUpgrades, TrophyPointsBuyUpgradesAtRisingPricesForTheFakePlayerAndEachIsSaved)
+{
+    UserProfile profile = Saved("Bob");
+    player->stats.Set(CharacterStat::Score, 1000);
+    profile.RecordAdventureWin(*player, "AdvCaves");
+    ASSERT_EQ(profile.GetUpgrade(CharacterStat::SkillPointsLeft), 7) << "a gold trophy";
+    const int32_t rally = CharacterStat::Skill1;
+    const int32_t brace = CharacterStat::Skill1 + 1;
+    // 2, then 1 x 3 + 2 = 5; the third at 2 x 3 + 2 = 8 is more than is left.
+    for (int i = 0; i < 3; ++i)
+        profile.IncreaseSkill(fake, 0, 0);
+    EXPECT_EQ(profile.GetUpgrade(rally), 2);
+    EXPECT_EQ(profile.GetUpgrade(CharacterStat::SkillPointsLeft), 0);
+    EXPECT_EQ(fakeUpdates, 2);
+    profile.IncreaseSkill(fake, 0, 1);
+    EXPECT_EQ(profile.GetUpgrade(brace), 1) << "a skill that asks for a stat costs nothing";
+    profile.IncreaseSkill(fake, 0, 2);
+    profile.IncreaseSkill(*player, 0, 0);
+    EXPECT_EQ(fakeUpdates, 3) << "no skill there, and the player in the game buys nothing";
+
+    UserProfile loaded;
+    ASSERT_TRUE(loaded.Load("Bob"));
+    EXPECT_EQ(loaded.GetUpgrade(rally), 2);
+    EXPECT_EQ(loaded.GetUpgrade(brace), 1);
+    EXPECT_EQ(loaded.GetUpgrade(CharacterStat::SkillPointsLeft), 0);
 }
 
 } // namespace
