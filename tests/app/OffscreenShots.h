@@ -4,6 +4,7 @@
 #include "app/OffscreenGame.h"
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
 #include "entities/Player.h"
 #include "server/WorldHost.h"
 #include "core/UserVarSystem.h"
@@ -69,6 +70,20 @@ protected:
         for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
             Frames(1);
         Frames(10);
+    }
+
+    // A window point of the entity's screen box that the client's own pick answers with it.
+    static bool FindPickPoint(const EntityClient& entity, int32_t& x, int32_t& y)
+    {
+        ScreenBox box = Client::GetEntityScreenBox(entity);
+        for (float fy : {0.5f, 0.3f, 0.7f})
+            for (float fx : {0.5f, 0.3f, 0.7f}) {
+                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity)
+                    return true;
+            }
+        return false;
     }
 
     static bool Shown(const char* menuName)

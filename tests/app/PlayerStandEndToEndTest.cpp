@@ -1,5 +1,5 @@
 // PlayerStandEndToEndTest -- the shipped game offscreen after "start both": loot and a corpse at the player's feet leave it standing where it is, and so does a living creature against it; a chest the world host sets down on it moves it one step to a free cell, and the host's player follows.
-#include "app/OffscreenGame.h"
+#include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
@@ -21,35 +21,8 @@
 
 namespace {
 
-class PlayerStandEndToEnd : public OffscreenGame {
+class PlayerStandEndToEnd : public OffscreenShotGame {
 protected:
-    void Frame()
-    {
-        now += 50;
-        app.RunFrame();
-    }
-
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Frame();
-    }
-
-    // The host's player once the client has joined with its body mirrored.
-    Player* Join()
-    {
-        EXPECT_TRUE(app.StartUp());
-        Frame();
-        Tap(SDL_SCANCODE_GRAVE);
-        TypeLine("start both");
-        for (int i = 0; i < 40 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
-            Frame();
-        Tap(SDL_SCANCODE_GRAVE);
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // A goblin of the host's own making at the spot.
     static Actor* PlaceGoblin(const WorldPos& where)
     {
@@ -69,7 +42,7 @@ TEST_F(PlayerStandEndToEnd, ThingsAtThePlayersFeetLeaveItStandingAndAChestSetDow
 {
     if (!std::getenv("EMBERLODE_GAME_DIR"))
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-    Player* hostPlayer = Join();
+    Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
     PlayerClient* player = gClientApp->GetLocalPlayer();
     Frames(10);

@@ -49,20 +49,6 @@ protected:
         return nullptr;
     }
 
-    // A point of the entity's screen box that the client's own pick answers with it.
-    static bool FindPickPoint(const EntityClient& entity, int32_t& x, int32_t& y)
-    {
-        ScreenBox box = Client::GetEntityScreenBox(entity);
-        for (float fy : {0.5f, 0.3f, 0.7f})
-            for (float fx : {0.5f, 0.3f, 0.7f}) {
-                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity)
-                    return true;
-            }
-        return false;
-    }
-
     // Pixels of text, white or coloured, on the dark frames in the rectangle.
     static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
     {
