@@ -22,22 +22,6 @@ namespace {
 
 class ClientAttackEndToEnd : public OffscreenShotGame {
 protected:
-    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
-    {
-        ScreenBox box = Client::GetEntityScreenBox(entity);
-        for (float fy : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f})
-            for (float fx : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f}) {
-                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity) {
-                    uiX = x;
-                    uiY = y;
-                    return true;
-                }
-            }
-        return false;
-    }
-
     // A goblin made by the host's own spawning, standing a few steps east of the player.
     Actor* PlaceMonster(const Player& near)
     {

@@ -33,23 +33,6 @@ protected:
         return gGameClient->GetEntity(monster->entityNumber);
     }
 
-    // A point of the entity's screen box that the client's own pick answers with it.
-    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
-    {
-        ScreenBox box = Client::GetEntityScreenBox(entity);
-        for (float fy : {0.5f, 0.3f, 0.7f})
-            for (float fx : {0.5f, 0.3f, 0.7f}) {
-                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity) {
-                    uiX = x;
-                    uiY = y;
-                    return true;
-                }
-            }
-        return false;
-    }
-
     std::string Tooltip(float position[2])
     {
         std::string text;

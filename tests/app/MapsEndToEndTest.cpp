@@ -34,19 +34,6 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("MapsEndToEnd"); }
 
-    // From the title screen into a new world: New game, a covenant typed, Start.
-    void EnterTheWorld()
-    {
-        ClickAt(320, 196);
-        ClickAt(330, 133);
-        for (char c : std::string("ashguard"))
-            Tap(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (c - 'a')));
-        ClickAt(440, 408);
-        for (int i = 0; i < 80 && !(gClientApp->IsActive() && Shown("InGame")); ++i)
-            Frames(1);
-        Frames(10);
-    }
-
     // Pixels of the box that differ by more than the tolerance between two pictures.
     static int Differing(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
     {
@@ -78,7 +65,7 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
 {
     // The character is saved every 5 seconds of game time, and its explored map with it.
     gUserVarSystem->SetStringByName("autoSaveTime", "5");
-    EnterTheWorld();
+    EnterTheWorld("ashguard");
     ASSERT_TRUE(Shown("InGame"));
 
     // The mini-map is drawn inside its disc (centre 576, 64, radius 56) and nowhere else.
@@ -143,7 +130,7 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
 // the mode the player's house gate opens, a right click on a rival's pin takes the player there.
 TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTravelsByAPin)
 {
-    EnterTheWorld();
+    EnterTheWorld("ashguard");
     ASSERT_TRUE(Shown("InGame"));
     Tap(SDL_SCANCODE_M);
     Frames(2);

@@ -111,7 +111,8 @@ protected:
         app.RunFrame();
     }
 
-    void TypeLine(const std::string& text)
+    // Keys typed into the focused field, shift held for capitals and the underscore.
+    void TypeKeys(const std::string& text)
     {
         for (char c : text) {
             bool upper = (c >= 'A' && c <= 'Z') || c == '_';
@@ -121,6 +122,12 @@ protected:
             if (upper)
                 Push(SDL_SCANCODE_LSHIFT, false);
         }
+    }
+
+    // A console line: its keys, then the Enter that ends it.
+    void TypeLine(const std::string& text)
+    {
+        TypeKeys(text);
         Tap(SDL_SCANCODE_RETURN);
     }
 

@@ -42,7 +42,7 @@ protected:
     // The local player once its body is in the client's table.
     static PlayerClient* Local()
     {
-        PlayerClient* player = gClientApp->GetLocalPlayer();
+        PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
         return player && player->GetBody() ? player : nullptr;
     }
 
@@ -59,29 +59,47 @@ protected:
         return HostPlayer();
     }
 
-    // From the title into a new world: New game, a covenant named, Start.
-    void EnterTheWorld()
+    // From the title into a new world: New game, the covenant named, Start; then frames until
+    // the host has the player, the client has joined and the in-game screen shows.
+    void EnterTheWorld(const std::string& covenant = "ash")
     {
         ClickAt(320, 196);
         ClickAt(330, 133);
-        for (SDL_Scancode key : {SDL_SCANCODE_A, SDL_SCANCODE_S, SDL_SCANCODE_H})
-            Tap(key);
+        TypeKeys(covenant);
         ClickAt(440, 408);
-        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
+        for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && Shown("InGame")); ++i)
             Frames(1);
         Frames(10);
     }
 
-    // A window point of the entity's screen box that the client's own pick answers with it.
-    static bool FindPickPoint(const EntityClient& entity, int32_t& x, int32_t& y)
+    // Frames until the host has the player and the client has joined and mirrors its body, then
+    // ten more; false when it never joined.
+    bool WaitForTheGame()
+    {
+        auto joined = [] { return HostPlayer() && gClientApp->IsActive() && Local(); };
+        for (int i = 0; i < 120 && !joined(); ++i)
+            Frames(1);
+        Frames(10);
+        return joined();
+    }
+
+    // A window point of the entity's screen box that the client's own pick answers with it, the
+    // middle tried first. Points off the window or down among the bars along the bottom edge are
+    // passed over: a click there lands on the interface, not on the world.
+    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
     {
         ScreenBox box = Client::GetEntityScreenBox(entity);
-        for (float fy : {0.5f, 0.3f, 0.7f})
-            for (float fx : {0.5f, 0.3f, 0.7f}) {
-                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity)
+        for (float fy : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f})
+            for (float fx : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f}) {
+                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
+                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
+                if (x < 0 || y < 0 || x >= 640 || y >= 400)
+                    continue;
+                if (Client::PickEntityAt(x, y, gClientApp->GetLocalPlayer()) == &entity) {
+                    uiX = x;
+                    uiY = y;
                     return true;
+                }
             }
         return false;
     }

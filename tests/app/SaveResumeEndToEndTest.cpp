@@ -44,29 +44,6 @@ protected:
         StartShippedGame();
     }
 
-    void TypeKeys(const std::string& text)
-    {
-        for (char c : text) {
-            bool upper = c >= 'A' && c <= 'Z';
-            if (upper)
-                Push(SDL_SCANCODE_LSHIFT, true);
-            Tap(ScancodeOf(c));
-            if (upper)
-                Push(SDL_SCANCODE_LSHIFT, false);
-        }
-    }
-
-    // Frames until the client has joined and mirrors its player; false when it never did.
-    bool WaitForTheGame()
-    {
-        for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && gClientApp->GetLocalPlayer() &&
-                                    gClientApp->GetLocalPlayer()->GetBody());
-             ++i)
-            Frames(1);
-        Frames(10);
-        return HostPlayer() && gClientApp->IsActive();
-    }
-
     // A screen point off the centre whose ground is open.
     static bool FindOpenGround(int32_t& uiX, int32_t& uiY)
     {

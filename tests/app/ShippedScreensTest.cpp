@@ -36,19 +36,6 @@ protected:
 
     static std::string Var(const char* name) { return gUserVarSystem->GetStringByName(name); }
 
-    // Keys typed into the focused field, without the Enter that ends a console line.
-    void TypeKeys(const std::string& text)
-    {
-        for (char c : text) {
-            bool upper = c >= 'A' && c <= 'Z';
-            if (upper)
-                Push(SDL_SCANCODE_LSHIFT, true);
-            Tap(ScancodeOf(c));
-            if (upper)
-                Push(SDL_SCANCODE_LSHIFT, false);
-        }
-    }
-
     // Pixels of the box whose red is well above their green and blue, as the filled health bar's are.
     static int RedPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
@@ -71,18 +58,6 @@ protected:
                 count += p[0] + p[1] + p[2] > 300;
             }
         return count;
-    }
-
-    // From the title screen into a new world with the drawn name: New game, a covenant typed, Start.
-    void EnterTheWorld()
-    {
-        ClickAt(320, 196);
-        ClickAt(330, 133);
-        TypeKeys("Ashguard");
-        ClickAt(440, 408);
-        for (int i = 0; i < 60 && !(HostPlayer() && gClientApp->IsActive()); ++i)
-            Frames(1);
-        Frames(10);
     }
 
     // Every screen's last screenshot is kept beside the staged game folder for a person to look at;
@@ -230,7 +205,7 @@ TEST_F(ShippedScreens, HelpOpensFromTheTitleAndItsBackButtonReturns)
 
 TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHimAgain)
 {
-    EnterTheWorld();
+    EnterTheWorld("Ashguard");
     Player* player = HostPlayer();
     ASSERT_NE(player, nullptr);
     ASSERT_TRUE(Shown("InGame"));
@@ -258,7 +233,7 @@ TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHi
 
 TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
 {
-    EnterTheWorld();
+    EnterTheWorld("Ashguard");
     ASSERT_TRUE(Shown("InGame"));
     Tap(SDL_SCANCODE_I);
     ASSERT_TRUE(Shown("Inventory"));
@@ -279,7 +254,7 @@ TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
 
 TEST_F(ShippedScreens, TheCharacterSheetShowsTheDamageRateAndWhatTheCharacterWearsAndCarriesIsWorth)
 {
-    EnterTheWorld();
+    EnterTheWorld("Ashguard");
     PlayerClient* player = Local();
     ASSERT_NE(player, nullptr);
     Tap(SDL_SCANCODE_C);
@@ -309,7 +284,7 @@ TEST_F(ShippedScreens, TheCharacterSheetShowsTheDamageRateAndWhatTheCharacterWea
 // sheet's pixels there may change, or the bar's words show through between its rows.
 TEST_F(ShippedScreens, TheCharacterSheetHidesTheInGameBarUnderIt)
 {
-    EnterTheWorld();
+    EnterTheWorld("Ashguard");
     Tap(SDL_SCANCODE_C);
     ASSERT_TRUE(Shown("Character"));
     TargaImage over = Screenshot();

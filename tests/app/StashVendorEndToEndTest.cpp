@@ -72,45 +72,14 @@ protected:
         for (int click = 0; click < 6 && Local()->interactionMode != mode; ++click) {
             int32_t x = 0;
             int32_t y = 0;
-            if (!FindPickPoint(number, x, y))
+            const EntityClient* entity = gGameClient->GetEntity(number);
+            if (!entity || !FindPickPoint(*entity, x, y))
                 return false;
             ClickAt(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
             for (int i = 0; i < 40 && Local()->interactionMode != mode; ++i)
                 Frame();
         }
         return Local()->interactionMode == mode;
-    }
-
-    // A point of the entity's screen box where a click picks it.
-    static bool FindPickPoint(int32_t number, int32_t& x, int32_t& y)
-    {
-        const EntityClient* entity = gGameClient->GetEntity(number);
-        if (!entity)
-            return false;
-        ScreenBox box = Client::GetEntityScreenBox(*entity);
-        for (float fy : {0.5f, 0.3f, 0.7f})
-            for (float fx : {0.5f, 0.3f, 0.7f}) {
-                x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                if (Client::PickEntityAt(x, y, Local()) == entity)
-                    return true;
-            }
-        return false;
-    }
-
-    void RightClickAt(int32_t x, int32_t y)
-    {
-        PushMotion(x, y);
-        app.RunFrame();
-        for (bool down : {true, false}) {
-            SDL_Event button{};
-            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            button.button.button = SDL_BUTTON_RIGHT;
-            button.button.x = x;
-            button.button.y = y;
-            ASSERT_EQ(SDL_PushEvent(&button), 1);
-            app.RunFrame();
-        }
     }
 
     // A drag of the item in one cell onto another, as two presses.
@@ -164,7 +133,7 @@ TEST_F(StashVendorEndToEnd, AClickedStashKeepsAnItemInAStoredBagAndGivesItBack)
     TargaImage opened = Screenshot();
     EXPECT_GT(LitPixels(opened, kStashPlace), 100) << "the stored bag shows in its place";
 
-    RightClickAt(kStashPlace[0], kStashPlace[1]);
+    ClickAt(kStashPlace[0], kStashPlace[1], SDL_BUTTON_RIGHT);
     Frames(2);
     ASSERT_TRUE(Shown("stashBag0")) << "a right click opens the stored bag";
     EXPECT_EQ(LitPixels(Screenshot(), kStoredCell), 0) << "an empty cell of the stored bag";
@@ -199,7 +168,7 @@ TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyin
     // Bought by a right click: one more of it is carried.
     int32_t price = static_cast<int32_t>(staple->GetValue(false));
     int32_t carried = CountCarried(stapleName);
-    RightClickAt(kGoodsCell[0], kGoodsCell[1]);
+    ClickAt(kGoodsCell[0], kGoodsCell[1], SDL_BUTTON_RIGHT);
     Frames(4);
     EXPECT_EQ(CountCarried(stapleName), carried + 1);
     EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), 1000 - price);
@@ -230,7 +199,7 @@ TEST_F(StashVendorEndToEnd, ARightClickOnACarriedBagOpensItsWindowWithTheItemsIt
     Tap(SDL_SCANCODE_I);
     Frames(2);
     ASSERT_TRUE(Shown("Inventory"));
-    RightClickAt(kBagPlace[0], kBagPlace[1]);
+    ClickAt(kBagPlace[0], kBagPlace[1], SDL_BUTTON_RIGHT);
     Frames(2);
     ASSERT_TRUE(Shown("bag0")) << "a right click opens the bag in that place";
     TargaImage opened = Screenshot();

@@ -31,14 +31,6 @@ protected:
         app.GetSystem(SystemSlot::Random).create = [] { gRandomSystem = new RandomSystem(kWorldSeed); };
     }
 
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            now += 50;
-            app.RunFrame();
-        }
-    }
-
     // Frames of a quarter second each (the most game time the world host runs in one frame)
     // until the condition holds, for a wait in which the player only watches; the last answer.
     bool WaitUntil(int most, const std::function<bool()>& done)
@@ -58,19 +50,6 @@ protected:
         return done();
     }
 
-    // Keys typed into the focused field, without the Enter that ends a console line.
-    void TypeKeys(const std::string& text)
-    {
-        for (char c : text) {
-            bool upper = c >= 'A' && c <= 'Z';
-            if (upper)
-                Push(SDL_SCANCODE_LSHIFT, true);
-            Tap(ScancodeOf(c));
-            if (upper)
-                Push(SDL_SCANCODE_LSHIFT, false);
-        }
-    }
-
     // A key held down for the frames given, as a player leans on it.
     void HoldKey(SDL_Scancode scancode, int frames)
     {
@@ -78,27 +57,6 @@ protected:
         Frames(frames);
         Push(scancode, false);
         Frames(1);
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
-    static PlayerClient* Local()
-    {
-        PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
-        return player && player->GetBody() ? player : nullptr;
-    }
-
-    // Frames until the client has joined and mirrors its player.
-    bool WaitForTheGame()
-    {
-        bool joined = FramesUntil(120, [] { return HostPlayer() && gClientApp->IsActive() && Local(); });
-        Frames(10);
-        return joined;
     }
 
     // Frames until the client's walk has ended and the host's player stands where it does.
@@ -140,25 +98,6 @@ protected:
             }
         }
         return best;
-    }
-
-    // A point of the entity's screen box that the client's own pick answers with it.
-    static bool FindPickPoint(const EntityClient& entity, int32_t& uiX, int32_t& uiY)
-    {
-        ScreenBox box = Client::GetEntityScreenBox(entity);
-        for (float fy : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f})
-            for (float fx : {0.5f, 0.3f, 0.7f, 0.15f, 0.85f}) {
-                auto x = static_cast<int32_t>(box.x1 + (box.x2 - box.x1) * fx);
-                auto y = static_cast<int32_t>(box.y2 + (box.y1 - box.y2) * fy);
-                if (x < 0 || y < 0 || x >= 640 || y >= 400)
-                    continue;
-                if (Client::PickEntityAt(x, y, Local()) == &entity) {
-                    uiX = x;
-                    uiY = y;
-                    return true;
-                }
-            }
-        return false;
     }
 
     // A click on the entity where the pick finds it; false when no point of it is on screen.
