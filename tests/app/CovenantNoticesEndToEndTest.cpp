@@ -29,16 +29,6 @@ protected:
         StartShippedGame();
     }
 
-    // Pixels in the box [x0, x1) x [y0, y1) that pass the test.
-    static int Count(const TargaImage& image, int x0, int y0, int x1, int y1,
-                     const std::function<bool(const std::array<int, 3>&)>& test)
-    {
-        int count = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                count += test(PixelAt(image, x, y)) ? 1 : 0;
-        return count;
-    }
     static bool Light(const std::array<int, 3>& p) { return std::min({p[0], p[1], p[2]}) > 170; }
     static bool Reddish(const std::array<int, 3>& p) { return p[0] > 150 && p[0] > p[1] + 70 && p[0] > p[2] + 70; }
     static bool Yellowish(const std::array<int, 3>& p) { return p[0] > 150 && p[1] > 120 && p[2] < p[1] - 60; }
@@ -59,12 +49,12 @@ protected:
         const UIMenu& card = *Relations()->covenantCards[static_cast<size_t>(i)].card;
         int x = static_cast<int>(std::lround(card.position[0])) + 66;
         int y = static_cast<int>(std::lround(card.position[1]));
-        return Count(image, x, y, x + 50, y + 45, Light);
+        return CountPixels(image, x, y, x + 50, y + 45, Light);
     }
 
     // The covenant alarm and the offer notice over the covenants' button.
-    static int AlarmPixels(const TargaImage& image) { return Count(image, 420, 356, 632, 376, Reddish); }
-    static int OfferPixels(const TargaImage& image) { return Count(image, 420, 378, 632, 398, Yellowish); }
+    static int AlarmPixels(const TargaImage& image) { return CountPixels(image, 420, 356, 632, 376, Reddish); }
+    static int OfferPixels(const TargaImage& image) { return CountPixels(image, 420, 378, 632, 398, Yellowish); }
 };
 
 class StoryScreensEndToEnd : public CovenantShots {
@@ -72,7 +62,7 @@ protected:
     void TearDown() override { KeepFailedFrame("StoryScreensEndToEnd"); }
 
     // Light pixels of a story window's text, which stands at (124, 100) to (516, 370).
-    static int StoryTextPixels(const TargaImage& image) { return Count(image, 124, 100, 516, 370, Light); }
+    static int StoryTextPixels(const TargaImage& image) { return CountPixels(image, 124, 100, 516, 370, Light); }
 };
 
 } // namespace

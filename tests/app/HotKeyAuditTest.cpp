@@ -61,13 +61,7 @@ protected:
 
     static int LitPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
-        int lit = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                std::array<int, 3> rgb = PixelAt(image, x, y);
-                lit += rgb[1] > 160 && rgb[0] < rgb[1] ? 1 : 0;
-            }
-        return lit;
+        return CountPixels(image, x0, y0, x1, y1, [](const auto& p) { return p[1] > 160 && p[0] < p[1]; });
     }
 };
 

@@ -44,13 +44,7 @@ protected:
     // Pixels of the 32 x 32 cell at the menu's (x, y) that are not near black.
     static int LitPixels(const TargaImage& image, int x, int y)
     {
-        int count = 0;
-        for (int py = 20 + y + 4; py < 20 + y + 28; ++py)
-            for (int px = 20 + x + 4; px < 20 + x + 28; ++px) {
-                std::array<int, 3> p = PixelAt(image, px, py);
-                count += p[0] + p[1] + p[2] > 60 ? 1 : 0;
-            }
-        return count;
+        return CountPixels(image, 24 + x, 24 + y, 48 + x, 48 + y, [](const auto& p) { return p[0] + p[1] + p[2] > 60; });
     }
 };
 

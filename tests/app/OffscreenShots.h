@@ -14,7 +14,9 @@
 #include "ui/UISystem.h"
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -190,6 +192,31 @@ protected:
         const uint8_t* pixel =
             image.GetPixels() + (static_cast<size_t>(fileRow) * image.GetWidth() + x) * image.GetBytesPerPixel();
         return {pixel[2], pixel[1], pixel[0]};
+    }
+
+    // Pixels of the box [x0, x1) x [y0, y1) whose red, green and blue pass the test.
+    static int CountPixels(const TargaImage& image, int x0, int y0, int x1, int y1,
+                           const std::function<bool(const std::array<int, 3>&)>& test)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                count += test(PixelAt(image, x, y)) ? 1 : 0;
+        return count;
+    }
+
+    // Pixels of the box whose red, green and blue moved between the two pictures by more than the
+    // tolerance, the three changes added.
+    static int ChangedPixels(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1, int tolerance)
+    {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                count += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > tolerance ? 1 : 0;
+            }
+        return count;
     }
 
     // A failed check leaves the last screenshot beside the staged game folder, named in the failure.

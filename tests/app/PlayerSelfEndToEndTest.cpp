@@ -44,15 +44,7 @@ protected:
     // Pixels of the box whose colour moved by more than a little between the two pictures.
     static int ChangedPixels(const TargaImage& before, const TargaImage& after, int x1, int y1, int x2, int y2)
     {
-        int changed = 0;
-        for (int y = y1; y <= y2; ++y)
-            for (int x = x1; x <= x2; ++x) {
-                std::array<int, 3> a = PixelAt(before, x, y);
-                std::array<int, 3> b = PixelAt(after, x, y);
-                int moved = std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
-                changed += moved > 45 ? 1 : 0;
-            }
-        return changed;
+        return OffscreenShotGame::ChangedPixels(before, after, x1, y1, x2 + 1, y2 + 1, 45);
     }
 
     static SoundInstance* LowHealthChannel(int32_t owner)

@@ -52,13 +52,7 @@ protected:
     // Pixels of text, white or coloured, on the dark frames in the rectangle.
     static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
     {
-        int count = 0;
-        for (int y = y1; y < y2; ++y)
-            for (int x = x1; x < x2; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                count += std::max({p[0], p[1], p[2]}) > 180;
-            }
-        return count;
+        return CountPixels(image, x1, y1, x2, y2, [](const auto& p) { return std::max({p[0], p[1], p[2]}) > 180; });
     }
 
     // The town NPC of that kind set down beside the player, as the client shows it.

@@ -39,25 +39,14 @@ protected:
     // Pixels of the box whose red is well above their green and blue, as the filled health bar's are.
     static int RedPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
-        int count = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                count += p[0] > 120 && p[0] > 2 * p[1] && p[0] > 2 * p[2];
-            }
-        return count;
+        return CountPixels(image, x0, y0, x1, y1,
+                           [](const auto& p) { return p[0] > 120 && p[0] > 2 * p[1] && p[0] > 2 * p[2]; });
     }
 
     // Pixels of the box bright enough to be text or the frames' bronze.
     static int LitPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
-        int count = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                count += p[0] + p[1] + p[2] > 300;
-            }
-        return count;
+        return CountPixels(image, x0, y0, x1, y1, [](const auto& p) { return p[0] + p[1] + p[2] > 300; });
     }
 
     // Every screen's last screenshot is kept beside the staged game folder for a person to look at;

@@ -104,13 +104,8 @@ protected:
     // Pixels of the 24 x 24 middle of a cell that are not near black.
     static int LitPixels(const TargaImage& image, const int32_t (&cell)[2])
     {
-        int count = 0;
-        for (int y = cell[1] - 12; y < cell[1] + 12; ++y)
-            for (int x = cell[0] - 12; x < cell[0] + 12; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                count += p[0] + p[1] + p[2] > 60 ? 1 : 0;
-            }
-        return count;
+        return CountPixels(image, cell[0] - 12, cell[1] - 12, cell[0] + 12, cell[1] + 12,
+                           [](const auto& p) { return p[0] + p[1] + p[2] > 60; });
     }
 };
 

@@ -97,27 +97,13 @@ protected:
     // Pixels of the box that are not near black.
     static int LitPixels(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
-        int count = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                if (p[0] + p[1] + p[2] > kTolerance)
-                    ++count;
-            }
-        return count;
+        return CountPixels(image, x0, y0, x1, y1, [](const auto& p) { return p[0] + p[1] + p[2] > kTolerance; });
     }
 
     // Pixels of the box changed by more than the tolerance between two pictures.
     static int ChangedPixels(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
     {
-        int changed = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                std::array<int, 3> p = PixelAt(a, x, y);
-                std::array<int, 3> q = PixelAt(b, x, y);
-                changed += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > kChangeTolerance;
-            }
-        return changed;
+        return OffscreenShotGame::ChangedPixels(a, b, x0, y0, x1, y1, kChangeTolerance);
     }
 
     static constexpr int kTolerance = 24;

@@ -122,14 +122,7 @@ protected:
     // Pixels of a box of the window that differ by more than a little between two pictures.
     static int ChangedIn(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
     {
-        int count = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) {
-                std::array<int, 3> p = PixelAt(a, x, y);
-                std::array<int, 3> q = PixelAt(b, x, y);
-                count += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 30 ? 1 : 0;
-            }
-        return count;
+        return ChangedPixels(a, b, x0, y0, x1, y1, 30);
     }
 
     // Pixels left of the tool strip within a little of the colour table's entry.
