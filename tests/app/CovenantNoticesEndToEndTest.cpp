@@ -16,7 +16,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 
 namespace {
 
