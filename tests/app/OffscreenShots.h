@@ -3,9 +3,12 @@
 
 #include "app/OffscreenGame.h"
 #include "client/ClientApp.h"
+#include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
+#include "entities/Actor.h"
 #include "entities/Player.h"
+#include "server/Game.h"
 #include "server/WorldHost.h"
 #include "core/UserVarSystem.h"
 #include "resources/ResourceManager.h"
@@ -72,6 +75,25 @@ protected:
         for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && Shown("InGame")); ++i)
             Frames(1);
         Frames(10);
+    }
+
+    // The first entity of the host's world that is an actor of the NPC kind.
+    static Actor* FindActorOfKind(int32_t npcType)
+    {
+        for (int32_t number = 0; number < 1500; ++number) {
+            auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
+            if (actor && actor->GetNpcType() == npcType)
+                return actor;
+        }
+        return nullptr;
+    }
+
+    // The actor set down a step east of the host's player, as the client shows it four frames on.
+    EntityClient* BesideThePlayer(Actor& actor)
+    {
+        actor.SetPosition(HostPlayer()->position.Offset(Vector2{60.0f, 0.0f}));
+        Frames(4);
+        return gGameClient->GetEntity(actor.entityNumber);
     }
 
     // Frames until the host has the player and the client has joined and mirrors its body, then

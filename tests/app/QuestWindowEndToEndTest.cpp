@@ -143,9 +143,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     Quest* hunt = nullptr;
     Actor* giver = FindGiverOfAHunt(hunt);
     ASSERT_NE(giver, nullptr) << "no town NPC offers a quest to kill monsters";
-    giver->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
-    Frames(4);
-    EntityClient* shown = gGameClient->GetEntity(giver->entityNumber);
+    EntityClient* shown = BesideThePlayer(*giver);
     ASSERT_NE(shown, nullptr);
     ASSERT_FALSE(shown->questOffers.empty());
     PlayerClient* player = gClientApp->GetLocalPlayer();
@@ -235,8 +233,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
         Frames(1);
     ASSERT_TRUE(player->GetQuestSlot(slot)->IsComplete());
     std::string title = player->GetQuestSlot(slot)->BuildTitle(level, false);
-    giver->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
-    Frames(4);
+    BesideThePlayer(*giver);
     ASSERT_TRUE(FindPickPoint(*shown, x, y));
     // The experience counts from the level reached: a reward may start a new level.
     std::pair<int32_t, int32_t> xpBefore{hostPlayer->stats.Get(CharacterStat::Level), hostPlayer->stats.Get(CharacterStat::Xp)};
@@ -266,18 +263,11 @@ TEST_F(QuestWindowEndToEnd, ARecruitClickedJoinsThePartyAndIsSentBackByItsScreen
     ASSERT_NE(player->GetCovenant(), nullptr) << "a new game has the player's covenant";
     auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
     ASSERT_NE(covenant, nullptr);
-    Actor* recruit = nullptr;
-    for (int32_t number = 0; number < 1500 && !recruit; ++number) {
-        auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
-        if (actor && actor->GetNpcType() == NpcType::Recruit)
-            recruit = actor;
-    }
+    Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
     covenant->AddRecruit(*recruit);
     ASSERT_TRUE(covenant->IsMember(*recruit));
-    recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
-    Frames(4);
-    EntityClient* shown = gGameClient->GetEntity(recruit->entityNumber);
+    EntityClient* shown = BesideThePlayer(*recruit);
     ASSERT_NE(shown, nullptr);
 
     int32_t x = 0;
@@ -299,8 +289,7 @@ TEST_F(QuestWindowEndToEnd, ARecruitClickedJoinsThePartyAndIsSentBackByItsScreen
     ASSERT_TRUE(player->IsInParty(recruit->entityNumber)) << "the client's party mirror";
 
     // Clicked again, in the party: the other screen, whose button sends it back.
-    recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
-    Frames(4);
+    BesideThePlayer(*recruit);
     ASSERT_TRUE(FindPickPoint(*shown, x, y));
     ClickAt(x, y);
     EXPECT_EQ(player->interactionMode, 8);
@@ -326,9 +315,7 @@ TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheir
     auto* traveller = lost->target.GetAs<Actor>();
     ASSERT_NE(hostPlayer->AcceptQuest(lost->questId), nullptr);
     int32_t done = hostPlayer->statistics.Get(PlayerStatistic::QuestsCompleted);
-    traveller->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
-    Frames(4);
-    EntityClient* shown = gGameClient->GetEntity(traveller->entityNumber);
+    EntityClient* shown = BesideThePlayer(*traveller);
     ASSERT_NE(shown, nullptr);
     int32_t x = 0;
     int32_t y = 0;

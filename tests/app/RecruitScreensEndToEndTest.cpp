@@ -39,28 +39,10 @@ protected:
 
     void TearDown() override { KeepFailedFrame("RecruitScreensEndToEnd"); }
 
-    static Actor* FindActorOfKind(int32_t npcType)
-    {
-        for (int32_t number = 0; number < 1500; ++number) {
-            auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
-            if (actor && actor->GetNpcType() == npcType)
-                return actor;
-        }
-        return nullptr;
-    }
-
     // Pixels of text, white or coloured, on the dark frames in the rectangle.
     static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
     {
         return CountPixels(image, x1, y1, x2, y2, [](const auto& p) { return std::max({p[0], p[1], p[2]}) > 180; });
-    }
-
-    // The town NPC of that kind set down beside the player, as the client shows it.
-    EntityClient* BesideThePlayer(Actor& actor)
-    {
-        actor.SetPosition(HostPlayer()->position.Offset(Vector2{60.0f, 0.0f}));
-        Frames(4);
-        return gGameClient->GetEntity(actor.entityNumber);
     }
 
     void ClickOn(const EntityClient& entity)
@@ -92,9 +74,7 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     ASSERT_NE(covenant, nullptr);
     Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
-    recruit->SetPosition(hostPlayer->position.Offset(Vector2{60.0f, 0.0f}));
-    Frames(4);
-    EntityClient* shown = gGameClient->GetEntity(recruit->entityNumber);
+    EntityClient* shown = BesideThePlayer(*recruit);
     ASSERT_NE(shown, nullptr);
 
     int32_t x = 0;
