@@ -112,7 +112,7 @@ public:
     int32_t CountRemainingCovenants(int32_t leftOut) const;
     // The other covenants whose treaty toward the covenant is Alliance.
     int32_t CountAllies(int32_t covenant) const;
-    // The covenant's own name, and the name it is shown by; empty for an index the update lacks.
+    // The name the screens show, and the one messages and lists use; empty for an index the update lacks.
     std::string GetCovenantName(int32_t index) const;
     std::string GetCovenantText(int32_t index) const;
     int32_t GetQuestCount() const { return static_cast<int32_t>(quests.size()); }

@@ -32,7 +32,7 @@ int32_t GameClient::CountAllies(int32_t covenant) const
 std::string GameClient::GetCovenantName(int32_t index) const
 {
     bool named = index >= 0 && index < covenantCount && index < static_cast<int32_t>(covenants.size());
-    return named ? covenants[static_cast<size_t>(index)]->GetName() : std::string();
+    return named ? covenants[static_cast<size_t>(index)]->GetShownName() : std::string();
 }
 
 std::string GameClient::GetCovenantText(int32_t index) const

@@ -150,7 +150,7 @@ std::string CovenantBase::GetName() const
 
 std::string CovenantBase::GetDisplayName() const
 {
-    return definition && !definition->secondName.empty() ? definition->secondName : GetName();
+    return definition && !definition->secondName.empty() ? definition->secondName : GetShownName();
 }
 
 std::string CovenantBase::GetShownName() const

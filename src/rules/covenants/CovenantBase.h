@@ -66,7 +66,8 @@ public:
     std::string GetDefinitionName() const;
     // Its own name, else the definition's.
     std::string GetName() const;
-    // The definition's second name when it has one, else GetName.
+    // The definition's second name when it has one, else GetShownName: what messages and lists
+    // name the covenant by, never the record's name.
     std::string GetDisplayName() const;
     // The name the screens show: its own, or for a covenant without one of its own (the host
     // sends the record's name in place of an empty one) the definition's words.

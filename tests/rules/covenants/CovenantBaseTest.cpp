@@ -178,6 +178,20 @@ TEST_F(Covenants, IncomeFromInfluenceRoutesAndGuards)
     EXPECT_EQ(covenant.GetCrystalIncome(), 20 + 0 - 30);
 }
 
+// A rival without a name of its own carries its record's name; the messages that name it must
+// still show the record's words, never that name.
+TEST_F(Covenants, AnUnnamedCovenantIsNamedInMessagesByItsDefinitionsWords)
+{
+    covenant.SetDefinitionByName("rival");
+    EXPECT_EQ(covenant.GetDisplayName(), "$$Rival$$");
+    covenant.name = covenant.GetDefinitionName();  // as the host sends it
+    EXPECT_EQ(covenant.GetDisplayName(), "$$Rival$$");
+    EXPECT_EQ(DiplomacyText::CovenantLine(covenant),
+              MakeColorCode(ColorType::Orange) + "$$Rival$$" + MakeColorCode(kNormalTextColor));
+    covenant.name = "Redhand";
+    EXPECT_EQ(covenant.GetDisplayName(), "Redhand");
+}
+
 TEST_F(Covenants, StrengthRoundsHalvesUp)
 {
     covenant.statistics.Set(CovenantStat::House, 1);
