@@ -194,7 +194,9 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
 
 void PlayerClient::EnterTrade(const EntityClient* partner)
 {
-    if (!partner || !partner->isVendor) {
+    // Only a townsperson keeps a shop; a trader of no town (one met on the road) deals from its
+    // pack, beside the player's bags.
+    if (!partner || !partner->isVendor || !partner->isNpc) {
         PlayerModesMenuLine("showMenu", "Buy-sell");
         PlayerModesMenuLine("showMenu", "BagControl");
     } else {

@@ -8,6 +8,7 @@
 #include "core/EnumTable.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "rules/Formulas.h"

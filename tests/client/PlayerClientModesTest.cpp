@@ -58,6 +58,7 @@ TEST_F(PlayerClientModes, TradeOpensTheWindowOfItsPartnerWithItsHintAndLeavingCl
     EntityClient* trader = MirroredNeighbour(20.0f);
     ASSERT_NE(trader, nullptr);
     trader->isVendor = true;
+    trader->isNpc = true;
     trader->npcType = 6;
     player->SetInteractionTarget(trader, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
@@ -76,7 +77,15 @@ TEST_F(PlayerClientModes, TradeOpensTheWindowOfItsPartnerWithItsHintAndLeavingCl
     ASSERT_TRUE(player->SetInteractionMode(true, 22, false));
     EXPECT_EQ(CountLines("showMenu Buy-sell"), 1);
     EXPECT_EQ(CountLines("showMenu BagControl"), 1);
-    EXPECT_EQ(ui.shownHints, (std::vector<std::string>{"Vendors", "Gambler", "GuardVendor"}));
+    // A trader who is no townsperson keeps no shop: the plain trade, whatever it offers.
+    ASSERT_TRUE(player->SetInteractionMode(true, 0, false));
+    trader->isVendor = true;
+    trader->isNpc = false;
+    ASSERT_TRUE(player->SetInteractionMode(true, 22, false));
+    EXPECT_EQ(CountLines("showMenu Buy-sell"), 2);
+    EXPECT_EQ(CountLines("showMenu VendorMenu"), 1);
+    EXPECT_EQ(CountLines("showMenu VendorMenuWithQuests"), 1);
+    EXPECT_EQ(ui.shownHints, (std::vector<std::string>{"Vendors", "Gambler", "GuardVendor", "GuardVendor"}));
 }
 
 TEST_F(PlayerClientModes, TheNpcEquipmentCommandOpensTheScreenOfTheNpcsKindAndLeavingClosesIt)
@@ -116,6 +125,7 @@ TEST_F(PlayerClientModesReach, ATraderLeftBehindOrGoneClosesTheWindowsItsModeOpe
     EntityClient* trader = MirroredNeighbour(20.0f);
     ASSERT_NE(trader, nullptr);
     trader->isVendor = true;
+    trader->isNpc = true;
     player->SetInteractionTarget(trader, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
     ASSERT_EQ(CountLines("showMenu VendorMenu"), 1);

@@ -1,0 +1,345 @@
+// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf), and used as a player would.
+#include "app/OffscreenShots.h"
+
+#include "client/EntityClient.h"
+#include "client/GameClient.h"
+#include "core/Database.h"
+#include "core/EngineEnums.h"
+#include "core/LocSystem.h"
+#include "entities/Actor.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Stash.h"
+#include "rules/GameData.h"
+#include "rules/RulesEnums.h"
+#include "server/Game.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
+#include "render/TextMeasure.h"
+#include "ui/widgets/UIText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace {
+
+class ShippedScreensInTheWorld : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+        EnterTheWorld();
+        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NE(Local(), nullptr);
+    }
+
+    void TearDown() override { KeepFailedFrame("ShippedScreensInTheWorld"); }
+
+    static Actor* FindTownNpc(int32_t npcType)
+    {
+        return dynamic_cast<Actor*>(gGame->GetTownNpc(npcType));
+    }
+
+    // The quest of that record started in the world until it has set its figure down (a draw may
+    // refuse it), and that figure.
+    static Actor* StartQuestWithFigure(const char* name, Quest*& started)
+    {
+        GameQuests& quests = gGame->GetQuests();
+        int32_t index = gGameData->GetQuestDefinitions().FindIndex(name);
+        for (int32_t attempt = 0; attempt < 60; ++attempt) {
+            Quest* quest = quests.StartQuest(index, nullptr, -1);
+            if (!quest)
+                continue;
+            if (auto* figure = dynamic_cast<Actor*>(quest->GetTargetEntity())) {
+                started = quest;
+                return figure;
+            }
+            quests.DeleteQuest(quest->questId);
+        }
+        return nullptr;
+    }
+
+    // The actor set down a few steps from the player, once the client shows it there.
+    EntityClient* BesideThePlayer(Actor& actor)
+    {
+        actor.SetPosition(HostPlayer()->position.Offset(Vector2{60.0f, 0.0f}));
+        Frames(4);
+        return gGameClient->GetEntity(actor.entityNumber);
+    }
+
+    // A left click where the client's own pick answers with the entity, repeated until the
+    // player has walked up and entered the mode.
+    bool ClickUntilMode(const EntityClient& entity, int32_t mode)
+    {
+        for (int click = 0; click < 6 && Local()->interactionMode != mode; ++click) {
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!FindPickPoint(entity, x, y))
+                return false;
+            ClickAt(x, y);
+            for (int i = 0; i < 40 && Local()->interactionMode != mode; ++i)
+                Frame();
+        }
+        return Local()->interactionMode == mode;
+    }
+
+    template <typename Done>
+    void FramesUntil(Done done)
+    {
+        for (int i = 0; i < 40 && !done(); ++i)
+            Frames(1);
+    }
+
+    // Pixels of text or icons, bright on the dark frames, in the rectangle.
+    static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
+    {
+        int count = 0;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += std::max({p[0], p[1], p[2]}) > 150;
+            }
+        return count;
+    }
+
+    // The lit pixels inside the widget's box on the screen.
+    static int LitIn(const TargaImage& image, const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        if (!widget)
+            return -1;
+        int x = static_cast<int>(widget->GetScreenX());
+        int y = static_cast<int>(widget->GetScreenY());
+        return LitPixels(image, x, y, x + static_cast<int>(widget->size[0]), y + static_cast<int>(widget->size[1]));
+    }
+
+    static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
+
+    // The cell of the bag the host put the new item in; -1 when it found no room.
+    static int32_t GiveHost(const char* record, int32_t bag)
+    {
+        auto item = std::make_unique<Item>();
+        item->SetEntry(gDatabase->FindEntryByName(record));
+        const ItemBase* made = item.get();
+        std::unique_ptr<ItemBase> given = std::move(item);
+        if (!HostPlayer()->inventory->AddItem(given, bag))
+            return -1;
+        for (int32_t slot = 0; slot < HostPlayer()->inventory->GetSlotCount(bag); ++slot)
+            if (HostAt(bag, slot) == made)
+                return slot;
+        return -1;
+    }
+
+    void ClickOnWidget(const char* path, int32_t dx, int32_t dy)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        ASSERT_NE(widget, nullptr) << path;
+        ClickAt(static_cast<int32_t>(widget->GetScreenX()) + dx, static_cast<int32_t>(widget->GetScreenY()) + dy);
+    }
+};
+
+// The weaponsmith sets work as well as selling: a click opens the trader's window that lists its
+// quest, and the button takes the quest into the player's slots on the world host.
+TEST_F(ShippedScreensInTheWorld, TheWeaponsmithWithWorkOpensTheWindowThatListsItAndItsButtonTakesIt)
+{
+    Quest* work = gGame->GetQuests().StartQuest(
+        gGameData->GetQuestDefinitions().FindIndex("QuestWeaponsmithLevelQuestItem"), nullptr, -1);
+    ASSERT_NE(work, nullptr);
+    Actor* smith = FindTownNpc(NpcType::VendorWeapon);
+    ASSERT_NE(smith, nullptr);
+    EntityClient* shown = BesideThePlayer(*smith);
+    ASSERT_NE(shown, nullptr);
+    FramesUntil([&] { return !shown->questOffers.empty(); });
+    ASSERT_FALSE(shown->questOffers.empty()) << "the host tells the client of the smith's work";
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 22));
+    ASSERT_TRUE(Shown("VendorMenuWithQuests"));
+    EXPECT_FALSE(Shown("VendorMenu"));
+    TargaImage window = Screenshot();
+    EXPECT_GT(LitIn(window, "VendorMenuWithQuests::Offers"), 30) << "the quest's row is not drawn";
+    // The row chosen, then the button.
+    ClickOnWidget("VendorMenuWithQuests::Offers", 60, 8);
+    ClickOnWidget("VendorMenuWithQuests::Accept", 70, 14);
+    FramesUntil([&] { return HostPlayer()->HasQuest(work->questId); });
+    EXPECT_TRUE(HostPlayer()->HasQuest(work->questId));
+}
+
+// A recruit quest sets its would-be recruit in town: it gives the quest, and a click on it opens
+// the would-be recruit's own screen with its line, whose button takes the trial on.
+TEST_F(ShippedScreensInTheWorld, TheWouldBeRecruitOfARecruitQuestOpensItsScreenAndItsTrialIsTaken)
+{
+    Quest* trial = nullptr;
+    Actor* recruit = StartQuestWithFigure("QuestRecruit", trial);
+    ASSERT_NE(recruit, nullptr);
+    EntityClient* shown = BesideThePlayer(*recruit);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isNpc);
+    EXPECT_TRUE(shown->givesQuests);
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 24));
+    ASSERT_TRUE(Shown("NpcPotentialRecruitMenu"));
+    EXPECT_FALSE(Shown("QuestNpcMenu"));
+    FramesUntil([] { return !gGameClient->npcChatText.empty(); });
+    EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
+    TargaImage talk = Screenshot();
+    EXPECT_GT(LitIn(talk, "NpcPotentialRecruitMenu::Chat"), 100) << "its line is not drawn";
+    EXPECT_GT(LitIn(talk, "NpcPotentialRecruitMenu::Offers"), 20) << "the trial's row is not drawn";
+    ClickOnWidget("NpcPotentialRecruitMenu::Accept", 65, 14);
+    FramesUntil([&] { return HostPlayer()->HasQuest(trial->questId); });
+    EXPECT_TRUE(HostPlayer()->HasQuest(trial->questId));
+    EXPECT_FALSE(Shown("NpcPotentialRecruitMenu"));
+}
+
+// The trader a wandering-vendor quest sets on the road keeps no shop: a click opens the plain
+// trade with the carried bags' places beside it, and a right click on its goods buys from its
+// pack through the world host.
+TEST_F(ShippedScreensInTheWorld, ATraderMetOnTheRoadTradesFromItsPackBesideTheBags)
+{
+    Quest* road = nullptr;
+    Actor* trader = StartQuestWithFigure("QuestWanderingVendor", road);
+    ASSERT_NE(trader, nullptr);
+    EntityClient* shown = BesideThePlayer(*trader);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVendor);
+    EXPECT_FALSE(shown->isNpc);
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 22));
+    ASSERT_TRUE(Shown("Buy-sell"));
+    ASSERT_TRUE(Shown("BagControl"));
+    EXPECT_FALSE(Shown("VendorMenu"));
+    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; });
+    const ItemBase* good = Local()->GetInventory().GetItem(InventoryGroupIndex::Loot, 0);
+    ASSERT_NE(good, nullptr) << "the host shows the trader's pack";
+    TargaImage trade = Screenshot();
+    EXPECT_GT(LitIn(trade, "Buy-sell::Goods0"), 20) << "the first good is not drawn";
+    EXPECT_GT(LitIn(trade, "Buy-sell::Name"), 20) << "the trader's name is not drawn";
+
+    HostPlayer()->stats.Set(CharacterStat::Money, 1000000);
+    int32_t before = HostPlayer()->stats.Get(CharacterStat::Money);
+    UIWidget* first = gUISystem->FindWidgetByPath("Buy-sell::Goods0");
+    ASSERT_NE(first, nullptr);
+    ClickAt(static_cast<int32_t>(first->GetScreenX()) + 19, static_cast<int32_t>(first->GetScreenY()) + 19,
+            SDL_BUTTON_RIGHT);
+    FramesUntil([&] { return HostPlayer()->stats.Get(CharacterStat::Money) < before; });
+    EXPECT_LT(HostPlayer()->stats.Get(CharacterStat::Money), before) << "the host took the price";
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Buy-sell"));
+    EXPECT_FALSE(Shown("BagControl"));
+}
+
+// A creature at war with another people asks a player of some standing to kill its foe: it is no
+// townsperson, so its work comes in the plain quest window, whose button takes the quest.
+TEST_F(ShippedScreensInTheWorld, ACreatureWithWorkOffersItInTheQuestWindowAndItsButtonTakesIt)
+{
+    // Two peoples who go to war meet only past the first levels: goblins and the dead.
+    HostPlayer()->stats.Set(CharacterStat::Level, 6);
+    Quest* feud = nullptr;
+    Actor* giver = StartQuestWithFigure("QuestMonsterQuest", feud);
+    ASSERT_NE(giver, nullptr) << "no creature of the world would set the work";
+    EntityClient* shown = BesideThePlayer(*giver);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->isNpc);
+    FramesUntil([&] { return !shown->questOffers.empty(); });
+    ASSERT_FALSE(shown->questOffers.empty());
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 24));
+    ASSERT_TRUE(Shown("GetQuest"));
+    EXPECT_FALSE(Shown("QuestNpcMenu"));
+    TargaImage offer = Screenshot();
+    EXPECT_GT(LitIn(offer, "GetQuest::Name"), 20) << "the creature's name is not drawn";
+    EXPECT_GT(LitIn(offer, "GetQuest::Offers"), 20) << "the work's row is not drawn";
+    EXPECT_GT(LitIn(offer, "GetQuest::Offer"), 100) << "the work's text is not drawn";
+    ClickOnWidget("GetQuest::Accept", 65, 14);
+    FramesUntil([&] { return HostPlayer()->HasQuest(feud->questId); });
+    EXPECT_TRUE(HostPlayer()->HasQuest(feud->questId));
+    EXPECT_FALSE(Shown("GetQuest"));
+}
+
+// The covenant house's bookshelf opens the shelf window with the inventory beside it; a tome
+// dragged from a carried bag onto its place is set on the player's shelf by the world host.
+TEST_F(ShippedScreensInTheWorld, TheHousesBookshelfOpensTheShelfAndATomeDraggedOntoItStays)
+{
+    Stash* shelf = nullptr;
+    for (int32_t number = 0; number < GameServices::kMaxEntities && !shelf; ++number) {
+        auto* stash = dynamic_cast<Stash*>(gGame->GetEntity(number));
+        if (stash && stash->GetEntry() && stash->GetEntry()->GetName() == "ObjectBookshelf")
+            shelf = stash;
+    }
+    ASSERT_NE(shelf, nullptr) << "the house holds a bookshelf";
+    int32_t cell = GiveHost("TomeOfTheFirstFlame", InventoryGroupIndex::Bag1);
+    ASSERT_GE(cell, 0);
+    Local()->Teleport(shelf->position.Offset(Vector2{60.0f, 60.0f}));
+    Frames(6);
+    const EntityClient* shown = gGameClient->GetEntity(shelf->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isBookshelf);
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 11));
+    ASSERT_TRUE(Shown("Bookshelf"));
+    ASSERT_TRUE(Shown("Inventory"));
+    UIWidget* count = gUISystem->FindWidgetByPath("Bookshelf::Tomes");
+    ASSERT_NE(count, nullptr);
+    std::string empty = count->BuildText(count->textSource);
+
+    // The tome from its carried cell onto the shelf's first place.
+    ClickOnWidget(("Inventory::Bag1Cell" + std::to_string(cell)).c_str(), 8, 8);
+    ClickOnWidget("Bookshelf::Tome0", 19, 19);
+    FramesUntil([] { return HostAt(InventoryGroupIndex::Bookshelf, 0) != nullptr; });
+    ASSERT_NE(HostAt(InventoryGroupIndex::Bookshelf, 0), nullptr) << "the host set the tome on the shelf";
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bookshelf, 0)->GetEntry()->GetName(), "TomeOfTheFirstFlame");
+    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::Bookshelf, 0) != nullptr; });
+    EXPECT_NE(count->BuildText(count->textSource), empty) << "the count of tomes follows the shelf";
+    TargaImage shelfShot = Screenshot();
+    EXPECT_GT(LitIn(shelfShot, "Bookshelf::Tome0"), 20) << "the tome is not drawn in its place";
+    Tap(SDL_SCANCODE_ESCAPE);
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("Bookshelf"));
+}
+
+} // namespace
+
+namespace {
+
+// The shipped menus as the game loads them at 640 x 480, out of the world.
+class ShippedMenuWords : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+    }
+};
+
+// Every fixed line of words in the trade, quest-offer and shelf windows fits the width of its
+// widget in the game's own fonts: a line that runs past its box runs over the frame or the window
+// beside it.
+TEST_F(ShippedMenuWords, TheTradeOfferAndShelfWindowsFitTheirWordsAt640x480)
+{
+    SettleLoads();
+    const std::set<std::string> windows = {"VendorMenu", "VendorMenuWithQuests", "Buy-sell",  "BagControl",
+                                           "Bookshelf",  "GetQuest",             "NpcPotentialRecruitMenu"};
+    int32_t measured = 0;
+    for (const UIMenu* menu : gUISystem->GetMenus())
+        for (const UIWidget* widget : windows.count(menu->name) ? menu->GetWidgets() : std::vector<UIWidget*>{}) {
+            // Wrapped text and words built while playing are laid out by their own rules.
+            if (widget->text.empty() || dynamic_cast<const UIText*>(widget) || widget->GetTextSourceType() != 0)
+                continue;
+            std::u16string words = gLocSystem->TranslateToWide(widget->text);
+            TextSize size = MeasureTextW(widget->font, words);
+            ASSERT_GT(size.width, 0.0f) << menu->name << "::" << widget->internalName << " measured nothing";
+            ++measured;
+            EXPECT_LE(size.width, widget->size[0] + 1.0f)
+                << menu->name << "::" << widget->internalName << " \"" << widget->text << "\" is " << size.width
+                << " wide in a box of " << widget->size[0];
+        }
+    EXPECT_GT(measured, 20);
+}
+
+} // namespace
