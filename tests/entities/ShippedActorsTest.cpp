@@ -75,8 +75,9 @@ TEST_F(ShippedActors, EveryMonsterTypeSetsUpSensesAndDiesIntoACorpse)
             actor->SetActive(true);
             actor->mayGoInactive = false;
             actor->Update(FakeGameServices::kStep);
-            // Town folk (would-be recruits) neither carry the monsters' blow nor hunt players.
-            if (!type->definition->npc) {
+            // Town folk (would-be recruits) and traders neither carry the monsters' blow nor hunt
+            // players.
+            if (!type->definition->npc && !type->vendor) {
                 EXPECT_NE(actor->skillList->FindSkillByName("SkillMonsterStrike"), nullptr);
                 EXPECT_EQ(actor->GetCurrentTarget(), player);
             }

@@ -302,7 +302,8 @@ protected:
         Vendor* best = nullptr;
         for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
             auto* vendor = dynamic_cast<Vendor*>(gGame->GetEntity(number));
-            if (!vendor || vendor->IsGambler() || vendor->IsGuardVendor() ||
+            // A plain shop: not the gambler, the guards' seller, or a smith whose window lists work.
+            if (!vendor || vendor->IsGambler() || vendor->IsGuardVendor() || vendor->DefBool("GivesQuests") ||
                 vendor->position.level != host->position.level)
                 continue;
             if (!best || vendor->position.Distance2D(host->position) < best->position.Distance2D(host->position))

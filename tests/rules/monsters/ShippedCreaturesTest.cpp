@@ -55,8 +55,19 @@ TEST_F(ShippedCreatures, EveryTownNpcTypeHasOneActorWithChat)
             EXPECT_GE(definition.chats.size(), 2u) << definition.name;
         }
     }
+    // The would-be recruits of recruit quests share the town recruit's kind (their screen and
+    // their quests go by it); every other kind is one townsperson's.
     for (int32_t type = NpcType::Warmaster; type < NpcType::kCount; ++type)
-        EXPECT_EQ(actorsOfType[static_cast<size_t>(type)], 1) << type;
+        EXPECT_EQ(actorsOfType[static_cast<size_t>(type)], type == NpcType::Recruit ? 2 : 1) << type;
+    // The town's slot of a kind takes the first monster type of that kind: the town's own.
+    for (int32_t type = NpcType::Warmaster; type < NpcType::kCount; ++type)
+        for (int32_t i = 0; i < gameData.GetMonsterTypeCount(); ++i) {
+            const MonsterType* monsterType = gameData.GetMonsterType(i);
+            if (!monsterType->definition || monsterType->definition->npcType != type)
+                continue;
+            EXPECT_EQ(monsterType->GetEntry()->GetName().substr(0, 11), "MonsterTown") << type;
+            break;
+        }
 }
 
 TEST_F(ShippedCreatures, HumanComesLastAfterFourRivalsWithTheirTraits)
