@@ -65,14 +65,6 @@ protected:
         return nullptr;
     }
 
-    // The actor set down a few steps from the player, once the client shows it there.
-    EntityClient* BesideThePlayer(Actor& actor)
-    {
-        actor.SetPosition(HostPlayer()->position.Offset(Vector2{60.0f, 0.0f}));
-        Frames(4);
-        return gGameClient->GetEntity(actor.entityNumber);
-    }
-
     // A left click where the client's own pick answers with the entity, repeated until the
     // player has walked up and entered the mode.
     bool ClickUntilMode(const EntityClient& entity, int32_t mode)
