@@ -189,14 +189,18 @@ void Door::StartClosing()
     SetSolid(true);
 }
 
+// Only what stands in the doorway keeps a door open: its own cell and the bodies within its
+// radius. The walls it is built into lie within that radius on either side of a one-tile gap,
+// and a body test of the level would find them and never let the door shut.
 bool Door::IsDoorwayClear() const
 {
     if (!gGameServices)
         return true;
     const Door* other = GetPartner();
-    if (!gGameServices->IsSpotFreeForBody(position, this, kDoorwayMask, other))
-        return false;
-    return !other || gGameServices->IsSpotFreeForBody(other->position, this, kDoorwayMask, other);
+    auto clear = [this, other](const WorldPos& spot) {
+        return !gGameServices->IsCellBlocked(spot) && gGameServices->IsSpotClearOfBlockers(spot, this, kDoorwayMask, other);
+    };
+    return clear(position) && (!other || clear(other->position));
 }
 
 void Door::SetSolid(bool solid)

@@ -154,10 +154,16 @@ bool GameServices::IsSpotFreeForBody(const WorldPos& position, const Entity* ent
         return false;
     if (entity->flags & EntityFlag::IgnoresObstacles)
         return true;
+    return !IsBodyBlocked(position, entity->radius) && IsSpotClearOfBlockers(position, entity, solidMask, ignored);
+}
+
+bool GameServices::IsSpotClearOfBlockers(const WorldPos& position, const Entity* entity, uint32_t solidMask,
+                                         const Entity* ignored) const
+{
+    if (!entity)
+        return false;
     if (solidMask == 0)
         solidMask = kGameServicesDefaultSolidMask;
-    if (IsBodyBlocked(position, entity->radius))
-        return false;
     std::vector<int32_t>& numbers = spotScratch;
     numbers.clear();
     CollectEntitiesNear(position, entity->radius, false, numbers);

@@ -144,6 +144,10 @@ public:
     // for an entity that ignores obstacles.
     bool IsSpotFreeForBody(const WorldPos& position, const Entity* entity, uint32_t solidMask,
                            const Entity* ignored = nullptr) const;
+    // No solid entity of a kind in the mask within the entity's radius of the position (the
+    // entity itself and the one ignored aside); the level's cells are not looked at.
+    bool IsSpotClearOfBlockers(const WorldPos& position, const Entity* entity, uint32_t solidMask,
+                               const Entity* ignored = nullptr) const;
     // The border cells of the square ring of radius r cells around the centre, rows from north
     // (+y) to south, each from west to east; the first accepted cell goes to out.
     bool FindSpawnPositionInRing(const WorldPos& centre, int32_t r, const SpawnSearch& search, WorldPos& out) const;

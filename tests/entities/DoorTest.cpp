@@ -171,7 +171,31 @@ TEST_F(Doors, AWallInTheDoorwayAlsoKeepsItOpen)
     Door* door = MakeDoor();
     door->Use(nullptr);
     Settle(*door);
+    game.cellBlocked = [](const WorldPos& spot) { return spot.x == 1000.0f && spot.y == 1000.0f; };
+    door->Use(nullptr);
+    EXPECT_EQ(door->GetState(), DoorState::Open);
+}
+
+// A door fills a gap between walls: the walls lie within its radius on both sides, and a body
+// test of the level there would never let it shut once it was open.
+TEST_F(Doors, TheWallsADoorIsBuiltIntoDoNotKeepItOpen)
+{
+    Door* door = MakeDoor("DoorDouble");
+    door->Use(nullptr);
+    Settle(*door);
+    ASSERT_EQ(door->GetState(), DoorState::Open);
     game.bodyBlocked = [](const WorldPos&) { return true; };
+    // The walls beside the doorway, one tile to either side of the two halves.
+    game.cellBlocked = [](const WorldPos& spot) { return spot.x < 990.0f || spot.x > 1074.0f; };
+    door->Use(nullptr);
+    EXPECT_EQ(door->GetState(), DoorState::Closing);
+    Settle(*door);
+    EXPECT_EQ(door->GetState(), DoorState::Closed);
+    EXPECT_TRUE(BothSolid(*door, true));
+    // A wall under the second half is in the doorway.
+    door->Use(nullptr);
+    Settle(*door);
+    game.cellBlocked = [](const WorldPos& spot) { return spot.x > 1050.0f; };
     door->Use(nullptr);
     EXPECT_EQ(door->GetState(), DoorState::Open);
 }

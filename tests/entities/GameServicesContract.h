@@ -284,6 +284,23 @@ TYPED_TEST_P(GameServicesContract, BodyTestCountsOnlySolidKindsInTheMask)
     EXPECT_TRUE(this->Services().IsSpotFreeForBody(this->At(1000, 1000), &body, 7));
 }
 
+// The blocker test looks at bodies only: walls under the body leave it clear, where the body
+// test refuses the spot.
+TYPED_TEST_P(GameServicesContract, BlockerTestSeesBodiesButNotWalls)
+{
+    Entity body;
+    body.radius = 20.0f;
+    this->harness.BlockBodies([](const WorldPos&) { return true; });
+    EXPECT_FALSE(this->Services().IsSpotFreeForBody(this->At(1000, 1000), &body, 7));
+    EXPECT_TRUE(this->Services().IsSpotClearOfBlockers(this->At(1000, 1000), &body, 7));
+    auto* other = this->Spawn(1010, 1000);
+    EXPECT_FALSE(this->Services().IsSpotClearOfBlockers(this->At(1000, 1000), &body, 7));
+    EXPECT_TRUE(this->Services().IsSpotClearOfBlockers(this->At(1000, 1000), &body, 7, other)) << "the one ignored";
+    other->solidType = 1;
+    EXPECT_TRUE(this->Services().IsSpotClearOfBlockers(this->At(1000, 1000), &body, 0)) << "a kind outside the mask";
+    EXPECT_FALSE(this->Services().IsSpotClearOfBlockers(this->At(1000, 1000), nullptr, 7));
+}
+
 TYPED_TEST_P(GameServicesContract, SpotTestRefusesChestsAndBlockedCells)
 {
     this->template Spawn<GameServicesContractProbes::ChestProbe>(1000, 1000);
@@ -365,6 +382,7 @@ REGISTER_TYPED_TEST_SUITE_P(GameServicesContract,
                             SpawnSearchTakesTheFirstRingWithRoom,
                             SpawnSearchFallsBackToTheCentreOnlyWhenAsked,
                             BodyTestCountsOnlySolidKindsInTheMask,
+                            BlockerTestSeesBodiesButNotWalls,
                             SpotTestRefusesChestsAndBlockedCells,
                             ClearLineStopsAtWallsAndBlockersOnTheWay,
                             TimedActionsFallDueOnStepBoundaries,
