@@ -172,7 +172,8 @@ GenArea MakeGrasslands()
                      "Textures/areas/grasslands/floor_grass_03.tga", "Textures/areas/grasslands/floor_earth_01.tga",
                      "Textures/areas/grasslands/floor_earth_02.tga", "Textures/areas/dungeon/wall_wood_01.tga"};
     area.edgeTypes = {"open", "levelEdgeClosed", "levelBottleneck", "closed", "door", "wall"};
-    area.models = {"Models/Props/torch.mdl", "Models/Props/tree.mdl", "Models/Props/boulder.mdl"};
+    area.models = {"Models/Props/torch.mdl", "Models/Props/tree.mdl", "Models/Props/boulder.mdl",
+                   "Models/Props/door.mdl"};
     ForEachSideCombination([&area](const std::array<SideKind, 4>& sides, int code) {
         GenBlock block = GrassBorderBlock(sides, code);
         // A tree or a boulder off the paths through the middle.
@@ -193,7 +194,9 @@ GenArea MakeGrasslands()
     }
     area.blocks.push_back(path);
 
-    // A hedge along the right side with a gap in it: its right edge is a wall.
+    // A hedge along the right side with a two-tile gap in it: its right edge is a wall. A door
+    // stands in one tile of the gap against the hedge, so the first levels show a player a door
+    // to open, while the open tile beside it keeps the way through for whoever does not.
     GenBlock hedge = GrassBorderBlock({SideKind::Open, SideKind::Open, SideKind::Open, SideKind::Open}, 202);
     hedge.name = "Hedge";
     hedge.edges[2] = kGrassWall;
@@ -201,6 +204,7 @@ GenArea MakeGrasslands()
         if (along != kPassageLow && along != kPassageHigh)
             hedge.tiles[static_cast<size_t>(along)][kAreaSide - 1] = kPalisade;
     }
+    hedge.objects.push_back({kAreaSide - 1, kPassageLow, 3, 0});
     area.blocks.push_back(hedge);
 
     // A lit clearing, once a level, that always holds a chest.

@@ -1,4 +1,4 @@
-// PlayThroughTest -- one whole game played through the shipped program's own screens by SDL input alone: a profile and a character made on the title screens, a walk in the town, a hunt taken from a quest giver, an item sold to a trader and bought back, a walk into the next level, a chest opened and its loot taken, a fight won with the default attack and the quick-use bar that advances the hunt, a potion drunk, armour taken off and worn again, points spent after a level up, the relations screen and a gift offered to a rival through the trade window, death and resurrection, then save and exit and a second run that resumes the same world.
+// PlayThroughTest -- one whole game played through the shipped program's own screens by SDL input alone: a profile and a character made on the title screens, a walk in the town, a hunt taken from a quest giver, an item sold to a trader and bought back, a walk into the next level, a door opened and shut, a chest opened and its loot taken, a fight won with the default attack and the quick-use bar that advances the hunt, a potion drunk, armour taken off and worn again, points spent after a level up, the relations screen and a gift offered to a rival through the trade window, death and resurrection, then save and exit and a second run that resumes the same world.
 #include "play/PlayThroughGame.h"
 
 #include "core/Database.h"
@@ -8,6 +8,7 @@
 #include "core/UserVarSystem.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
+#include "entities/Door.h"
 #include "entities/EntityQuest.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
@@ -77,6 +78,18 @@ protected:
         return count;
     }
 
+    // Every unit carried in the bags: an item picked up onto a stack of its kind adds to the
+    // stack, not to the count of items.
+    static int32_t CarriedUnits(const Player& player)
+    {
+        int32_t units = 0;
+        for (int32_t bag : kCarriedBags)
+            for (int32_t slot = 0; slot < player.inventory->GetSlotCount(bag); ++slot)
+                if (const ItemBase* item = player.inventory->GetItem(bag, slot))
+                    units += item->GetStackCount();
+        return units;
+    }
+
     // The figure a stat widget of a shipped menu shows; -1 without the widget.
     static int32_t ShownStat(const char* path)
     {
@@ -115,8 +128,15 @@ protected:
         return false;
     }
 
-    // The nearest living creature of the world host hostile to the player, on the player's level.
+    // The nearest living creature of the world host hostile to the player and in sight of it, on
+    // the player's level; one away from the level's north and east edges while there is any.
     Actor* NearestMonster() const
+    {
+        Actor* inside = NearestMonster(true);
+        return inside ? inside : NearestMonster(false);
+    }
+
+    Actor* NearestMonster(bool awayFromEdges) const
     {
         Player* host = HostPlayer();
         Actor* best = nullptr;
@@ -126,8 +146,10 @@ protected:
             // a passer-by alone are hunted too.
             bool prey = actor && hunted && actor->GetMonsterType() == hunted;
             int32_t relation = actor ? gGame->GetRelationship(actor, host) : -1;
-            if (!actor || actor->IsDead() || actor->position.level != host->position.level || actor->IsPlayer() ||
-                !AwayFromNorthAndEastEdges(actor->position) ||
+            // One lying hidden is not on the screen for a player to pick.
+            if (!actor || actor->IsDead() || (actor->flags & EntityFlag::Hidden) ||
+                actor->position.level != host->position.level || actor->IsPlayer() ||
+                (awayFromEdges && !AwayFromNorthAndEastEdges(actor->position)) ||
                 !(relation == 0 || (prey && relation == 1)))
                 continue;
             bool bestPrey = best && hunted && best->GetMonsterType() == hunted;
@@ -151,6 +173,25 @@ protected:
                 continue;
             if (!best || chest->position.Distance2D(host->position) < best->position.Distance2D(host->position))
                 best = chest;
+        }
+        return best;
+    }
+
+    // The nearest closed door on the player's level that needs no key and is no secret,
+    // leaving out those the player could not reach.
+    static Door* NearestClosedDoor(const std::vector<int32_t>& unreached)
+    {
+        Player* host = HostPlayer();
+        Door* best = nullptr;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
+            auto* door = dynamic_cast<Door*>(gGame->GetEntity(number));
+            if (!door || !door->IsPrimary() || door->GetState() != DoorState::Closed || !door->requiredKey.empty() ||
+                door->secret || door->position.level != host->position.level ||
+                !AwayFromNorthAndEastEdges(door->position) ||
+                std::find(unreached.begin(), unreached.end(), number) != unreached.end())
+                continue;
+            if (!best || door->position.Distance2D(host->position) < best->position.Distance2D(host->position))
+                best = door;
         }
         return best;
     }
@@ -352,6 +393,8 @@ protected:
     // The kind of monster the taken quest hunts; none for another kind of quest.
     const MonsterType* hunted = nullptr;
     int32_t preyKilled = 0;
+    // The player's kills of every kind when the quest was taken.
+    int32_t killsAtQuest = 0;
 
     KeptGame Keep() const
     {
@@ -486,6 +529,7 @@ protected:
         ASSERT_TRUE(FramesUntil(20, [&host, offered] { return host.HasQuest(offered->questId); }))
             << "the quest was taken" << AtStep();
         takenQuest = offered->questId;
+        killsAtQuest = host.statistics.Get(PlayerStatistic::Kills);
         hunted = offered->type == QuestType::KillMonsters ? offered->QuestBase::target : nullptr;
         Frames(3);
         EXPECT_FALSE(Shown("QuestNpcMenu"));
@@ -547,6 +591,54 @@ protected:
         EXPECT_LT(host.position.x, before.x - 40.0f) << "along the cursor's way";
     }
 
+    // The nearest door walked up to and clicked: it swings open on the host, stops blocking,
+    // and the mirror sees it open; a second click shuts it again.
+    void OpenADoor()
+    {
+        std::vector<int32_t> unreached;
+        for (int32_t tries = 0; tries < 4; ++tries) {
+            Door* door = NearestClosedDoor(unreached);
+            ASSERT_NE(door, nullptr) << "a door on the level; " << unreached.size() << " were out of reach" << AtStep();
+            int32_t number = door->entityNumber;
+            const EntityClient* shown = WalkTo(door->position, 150.0f) ? gGameClient->GetEntity(number) : nullptr;
+            for (int i = 0; i < 6 && shown && door->GetState() == DoorState::Closed; ++i) {
+                shown = gGameClient->GetEntity(number);
+                if (!shown || !ClickEntity(*shown)) {
+                    WalkTo(door->position, 80.0f);
+                    continue;
+                }
+                FramesUntil(80, [door] { return door->GetState() == DoorState::Open; });
+            }
+            if (door->GetState() == DoorState::Closed) {
+                unreached.push_back(number);
+                continue;
+            }
+            FramesUntil(80, [door] { return door->GetState() == DoorState::Open; });
+            Frames(4);
+            KeepStep("2-door");
+            EXPECT_EQ(door->GetState(), DoorState::Open) << "the click opened the door" << AtStep();
+            EXPECT_FALSE(door->alwaysBlocks) << "an open door lets the player through";
+            shown = gGameClient->GetEntity(number);
+            ASSERT_NE(shown, nullptr) << "the mirror still shows the door";
+            EXPECT_FALSE(shown->netSolid) << "the mirror sees the door open";
+
+            // Out of the doorway first: a door does not shut on whoever stands in it.
+            WorldPos back = door->position;
+            Vector2 away = door->position.DeltaTo(HostPlayer()->position);
+            float length = std::sqrt(away.x * away.x + away.y * away.y);
+            back.x += length > 1.0f ? away.x / length * 140.0f : 140.0f;
+            back.y += length > 1.0f ? away.y / length * 140.0f : 0.0f;
+            WalkTo(back, 30.0f);
+            shown = gGameClient->GetEntity(number);
+            ASSERT_TRUE(shown && ClickEntity(*shown)) << "the open door can be clicked again" << AtStep();
+            FramesUntil(80, [door] { return door->GetState() == DoorState::Closed; });
+            EXPECT_EQ(door->GetState(), DoorState::Closed) << "a second click shut it" << AtStep();
+            EXPECT_TRUE(door->alwaysBlocks);
+            return;
+        }
+        FAIL() << "no door was reached and opened" << AtStep();
+    }
+
     void LeaveTownAndLoot()
     {
         Player& host = *HostPlayer();
@@ -559,10 +651,13 @@ protected:
         ASSERT_NE(host.position.level, town) << "the walk east left the town" << AtStep();
         EXPECT_EQ(Local()->GetPosition().level, host.position.level);
         KeepStep("2-nextlevel");
+        OpenADoor();
+        if (HasFatalFailure())
+            return;
 
         // The nearest chest: walked up to, clicked, opened, and what fell out picked up; the
         // next one when a chest held nothing.
-        int32_t carried = Carried(host);
+        int32_t carried = CarriedUnits(host);
         int32_t money = host.GetStat(CharacterStat::Money);
         int32_t opened = 0;
         int32_t taken = 0;
@@ -601,8 +696,23 @@ protected:
         EXPECT_GT(opened, 0) << "a chest was reached and opened; " << unreached.size() << " were out of reach" << AtStep();
         // What fell out was taken, unless monsters drawn to the chest stand over it.
         ASSERT_TRUE(taken > 0 || hidden > 0) << "a chest gave something to take" << AtStep();
-        EXPECT_TRUE(taken == 0 || Carried(host) > carried || host.GetStat(CharacterStat::Money) > money)
+        EXPECT_TRUE(taken == 0 || CarriedUnits(host) > carried || host.GetStat(CharacterStat::Money) > money)
             << "what was picked up is the player's";
+    }
+
+    // A walk to the middle of one of the level's four sides (east first) and on across it when a
+    // way leads out there; whether the player came into another level.
+    bool IntoNextLevel(int32_t side)
+    {
+        const int32_t level = HostPlayer()->position.level;
+        const float w = gWorld->GetLevelWidth();
+        const float h = gWorld->GetLevelHeight();
+        const WorldPos edges[] = {{level, w - 4.0f, h / 2.0f, true},
+                                  {level, w / 2.0f, 4.0f, true},
+                                  {level, 4.0f, h / 2.0f, true},
+                                  {level, w / 2.0f, h - 4.0f, true}};
+        WalkTo(edges[side], 10.0f);
+        return FramesUntil(40, [level] { return HostPlayer()->position.level != level; });
     }
 
     void FightAndPotion()
@@ -617,6 +727,12 @@ protected:
         // pays for no skill) and one left loot, or three fell without any.
         for (int32_t fight = 0; fight < 6 && (host.GetStat(CharacterStat::Level) < 3 || (dropped == 0 && fight < 3)); ++fight) {
             Actor* monster = NearestMonster();
+            // A level fought clear: on through one of its sides into the next, as a player goes
+            // looking for more.
+            for (int32_t side = 0; side < 4 && !monster; ++side) {
+                IntoNextLevel(side);
+                monster = NearestMonster();
+            }
             ASSERT_NE(monster, nullptr) << "a monster to fight";
             WorldPos fell = monster->position;
             bool prey = hunted && monster->GetMonsterType() == hunted;
@@ -674,7 +790,11 @@ protected:
         ASSERT_GE(slot, 0) << "the quest is still held";
         const EntityQuest& held = *host.GetQuestSlot(slot);
         ASSERT_GT(preyKilled, 0) << "the fights met the quest's prey";
-        EXPECT_EQ(held.progress, std::min(preyKilled, held.count)) << "each kill of the prey counted";
+        // Each prey the fights killed counted; more when a skill or a chance blow felled other
+        // prey, but never more than the player killed since the quest was taken.
+        EXPECT_GE(held.progress, std::min(preyKilled, held.count)) << "each kill of the prey counted";
+        EXPECT_LE(held.progress, std::min(host.statistics.Get(PlayerStatistic::Kills) - killsAtQuest, held.count))
+            << "only the player's kills counted";
         const QuestClient* mirrored = Local()->GetQuestSlot(slot);
         ASSERT_NE(mirrored, nullptr);
         EXPECT_EQ(mirrored->progress, held.progress) << "the mirror";

@@ -147,11 +147,16 @@ TEST_F(ShippedModels, HumanoidTagsHangWhereTheyShould)
 
 TEST_F(ShippedModels, PropFootprintsBlockTheirCells)
 {
+    ModelResource* chest = Load("Models/Props/chest.mdl");
+    EXPECT_TRUE(chest->IsCollisionCellBlocked(0, 0, 0));
+    EXPECT_FALSE(chest->IsCollisionCellBlocked(1, 1, 0));
+    // Facing 4 turns the grid half round: the blocked cell is the far corner.
+    EXPECT_TRUE(chest->IsCollisionCellBlocked(1, 1, 4));
+    EXPECT_FALSE(chest->IsCollisionCellBlocked(0, 0, 4));
+    // A door blocks as an entity while shut: cells under its leaf would never clear its doorway.
     ModelResource* door = Load("Models/Props/door.mdl");
-    EXPECT_TRUE(door->IsCollisionCellBlocked(1, 0, 0));
-    EXPECT_FALSE(door->IsCollisionCellBlocked(1, 1, 0));
-    // Facing 4 turns the grid half round: the blocked row is the far one.
-    EXPECT_TRUE(door->IsCollisionCellBlocked(1, 1, 4));
+    EXPECT_EQ(door->collisionWidth, 0);
+    EXPECT_FALSE(door->IsCollisionCellBlocked(0, 0, 0));
     ModelResource* torch = Load("Models/Props/torch.mdl");
     EXPECT_TRUE(torch->IsCollisionCellBlocked(1, 1, 0));
     EXPECT_FALSE(torch->IsCollisionCellBlocked(0, 0, 0));

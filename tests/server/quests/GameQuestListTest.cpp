@@ -137,6 +137,12 @@ Buried
     HasWorldLevel 1
     DuplicatesAllowed 1
 }
+Bounty
+{
+    Type Quest
+    QuestType KillMonsters
+    DefaultMonster MonsterWolf
+}
 UnevenPacing
 {
     QuestThreshold 3
@@ -400,6 +406,26 @@ TEST_F(GameQuestList, AWorldsInitialQuestsStartWithTheFirstPlayerThenTheStoryWai
     // Two random quests, then the story's first.
     ASSERT_EQ(CountQuests(), 3);
     EXPECT_EQ(quests().GetQuest(2)->definition, &Definition("StoryOne"));
+}
+
+// A beginning quest is started like any other: when a town quest drawn before it already runs
+// its definition, it is refused as that quest's duplicate, so the world holds one of it.
+TEST_F(GameQuestList, ABeginningQuestAlreadyRunningAsATownQuestIsNotStartedTwice)
+{
+    Hero(4);
+    ASSERT_NE(Start("Bounty"), nullptr) << "the town's draw";
+    quests().GetPacing().beginningQuests = {"Bounty", "Hunt", "Hunt"};
+    quests().initialQuestsPending = true;
+    Step(1);
+    EXPECT_FALSE(quests().initialQuestsPending);
+    int32_t bounties = 0;
+    int32_t hunts = 0;
+    for (const auto& quest : quests().GetList()) {
+        bounties += quest && quest->definition == &Definition("Bounty") ? 1 : 0;
+        hunts += quest && quest->definition == &Definition("Hunt") ? 1 : 0;
+    }
+    EXPECT_EQ(bounties, 1) << "the running one stands for the beginning one";
+    EXPECT_EQ(hunts, 2) << "a definition that allows duplicates runs as often as it is named";
 }
 
 TEST_F(GameQuestList, TheOldestLowQuestGoesFirstAndOnlyWhenThereAreEnough)
