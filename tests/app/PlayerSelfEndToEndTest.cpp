@@ -12,6 +12,7 @@
 #include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UISlotBase.h"
 #include "ui/widgets/UIUseSlot.h"
 #include "world/World.h"
 
