@@ -2,7 +2,6 @@
 #include "client/EntityScene.h"
 
 #include "core/ColorSystem.h"
-#include "render/ImmediateDraw.h"
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/shaders/Shader.h"
@@ -46,9 +45,7 @@ void WorldViewEntityScene::AddGroundMark(const WorldPos3& position, float size, 
 
 void WorldViewEntityScene::AddTagAxes(const WorldPos3& position, const Matrix3& matrix)
 {
-    if (gRenderer)
-        gRenderer->GetImmediateDraw().DrawAxes(view.ToRenderSpace(position), matrix, ImmediateDraw::kTagAxisLength,
-                                               false);
+    view.AddTagAxes(position, matrix);
 }
 
 int32_t WorldViewEntityScene::GetOutlineTexture(int32_t colourIndex) const

@@ -206,6 +206,7 @@ void WorldView::BeginFrame()
 {
     queue.BeginSurfaceFrame();
     models.BeginFrame();
+    tagAxes.clear();
     ++frameNumber;
 }
 
@@ -329,4 +330,12 @@ void WorldView::DrawSurfaces(ShaderBatch& batch)
 {
     queue.DrawQueuedSurfaces(batch);
     device.SetModelViewMatrix(camera.modelView);
+    if (lineDrawer)
+        for (const TagAxes& tag : tagAxes)
+            lineDrawer->DrawAxes(tag.at, tag.axes, ImmediateDraw::kTagAxisLength, true);
+}
+
+void WorldView::AddTagAxes(const WorldPos3& position, const Matrix3& axes)
+{
+    tagAxes.push_back(TagAxes{ToRenderSpace(position), axes});
 }

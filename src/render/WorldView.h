@@ -100,7 +100,11 @@ public:
     // a / (4 / 3) for an aspect a above 1.4, else 1.
     float GetWidening() const;
     void SetTileRadius(float radius) { tileRadius = radius; }
-    void SetLineDrawer(ImmediateDraw* lines) { models.SetLineDrawer(lines); }
+    void SetLineDrawer(ImmediateDraw* lines)
+    {
+        lineDrawer = lines;
+        models.SetLineDrawer(lines);
+    }
 
     // The camera at the eye looking at the point; loads the model view and the projection
     // (+-320 w zoom by +-240 zoom, near 2, far 2048) and rebuilds the view planes.
@@ -139,7 +143,11 @@ public:
     // The entity's own light at its place plus its light offset, into the frame's light list;
     // dropped there when black or without a falloff radius.
     static void AddEntityLight(const EntityBase& entity);
-    // Sorts and draws the frame's surfaces; the camera's model view is current afterwards.
+    // A model tag's three axes ("showTags"), kept for the end of the frame's surfaces: drawn when
+    // queued, the models round the tag and the ground drawn after would hide them.
+    void AddTagAxes(const WorldPos3& position, const Matrix3& axes);
+    // Sorts and draws the frame's surfaces, then the tags' axes over them; the camera's model
+    // view is current afterwards.
     void DrawSurfaces(ShaderBatch& batch);
 
     SurfaceQueue& GetQueue() { return queue; }
@@ -165,6 +173,12 @@ private:
     RenderSurfacePool<BlendedTileRenderSurface> blendedTilePool;
     RenderSurfacePool<ModelRenderSurface> modelPool;
     ModelRenderer models;
+    ImmediateDraw* lineDrawer = nullptr;
+    struct TagAxes {
+        Vector3 at;
+        Matrix3 axes;
+    };
+    std::vector<TagAxes> tagAxes;
     UserVarRef cullTilesVar;
     UserVarRef cullModelsVar;
     UserVarRef detailModelsVar;
