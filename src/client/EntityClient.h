@@ -375,7 +375,8 @@ private:
     void AppendItemHover(std::string& out) const;
     void AppendQuestItemHover(std::string& out) const;
     void AppendGateHover(std::string& out, bool nameOnly) const;
-    void AppendCreatureHover(std::string& out, bool nameOnly) const;
+    void AppendNpcName(std::string& out, bool withName, bool withTitle) const;
+    void AppendCreatureHover(std::string& out, bool nameOnly, bool withName, bool withTitle) const;
     static const MonsterType* FindMonsterTypeOfDefinition(const DatabaseEntry* definition);
     void LoadMonsterType(const MonsterType* type);
     void LoadObjectKind();

@@ -116,7 +116,7 @@ void EntityClient::BuildHoverText(std::string& out, bool nameOnly, bool forAnyEn
     if (isGate)
         AppendGateHover(out, nameOnly);
     else
-        AppendCreatureHover(out, nameOnly);
+        AppendCreatureHover(out, nameOnly, forAnyEntity, withOwnTag);
 }
 
 void EntityClient::AppendHoverName(std::string& out, bool forAnyEntity, bool withOwnTag) const
@@ -200,7 +200,24 @@ void EntityClient::AppendMonsterName(std::string& out) const
         out.resize(lineBreak);
 }
 
-void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly) const
+// The two flags that choose the player's name and its tag choose an NPC's name and its title.
+// A title the builder would join straight onto the name ("OrlaWarmaster") goes on a line of its
+// own, as a monster's level and rank do, and a town NPC named after its calling shows it once.
+void EntityClient::AppendNpcName(std::string& out, bool withName, bool withTitle) const
+{
+    std::string name;
+    GameClient::GetNpcDisplayName(*this, name, withName, false);
+    std::string title;
+    GameClient::GetNpcDisplayName(*this, title, false, withTitle);
+    out += name;
+    if (title.empty() || title == name)
+        return;
+    if (!name.empty() && title.front() != ' ')
+        out += '\n';
+    out += title;
+}
+
+void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly, bool withName, bool withTitle) const
 {
     const std::string hint = ColorSystem::MakeColorCode(kHoverHintColour);
     const std::string plain = ColorSystem::MakeColorCode(kHoverPlainColour);
@@ -222,7 +239,7 @@ void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly) const
         return;
     }
     if (isNpc)
-        GameClient::GetNpcDisplayName(*this, out, true, true);
+        AppendNpcName(out, withName, withTitle);
     else
         AppendMonsterName(out);
     if (nameOnly)

@@ -6,10 +6,13 @@
 #include "core/EnumTable.h"
 #include "core/LocSystem.h"
 #include "core/Database.h"
+#include "client/GameClient.h"
+#include "entities/Actor.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
+#include "rules/GameData.h"
 #include "rules/items/InventoryBag.h"
 #include "world/World.h"
 
@@ -52,9 +55,50 @@ protected:
         const UIWidget& shown = *ui->FindWidgetByPath(std::string("Mine::") + widget);
         return shown.BuildText(shown.textSource);
     }
+    // A town NPC named after its calling, as the shipped warmaster is, and one with a name of its own.
+    static constexpr const char* kTownRecords = R"(
+ActorTestWarmaster
+{
+    Type Actor
+    Class ClassVillager
+    Npc 1
+    NpcType Warmaster
+}
+MonsterTestWarmaster
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorTestWarmaster
+    Name "$$NpcTypeWarmaster$$"
+}
+MonsterTestSteward
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorTestWarmaster
+    Name "Hild"
+}
+)";
+
+    // The creature of that type stands by the host player; the client's player chooses it.
+    int32_t ChooseTownNpc(const char* type)
+    {
+        auto* npc = new Actor();
+        npc->SetUpFromMonsterType(gGameData->FindMonsterType(type), 5, false);
+        npc->SetPosition(hostPlayer->position);
+        int32_t number = game->AddEntity(npc);
+        Sync();
+        EntityClient* mirrored = gameClient->GetEntity(number);
+        if (mirrored)
+            player->SelectTarget(mirrored, false);
+        return mirrored ? number : -1;
+    }
     void WriteTexts()
     {
         folder.Write("Assets/UI/mine.mnu", "name Mine\nvisible 1\nsize 640 480\n"
+                                           "Widget { internalName Full\ntextSource SelectedFullName\n}\n"
+                                           "Widget { internalName Named\ntextSource SelectedName\n}\n"
+                                           "Widget { internalName Titled\ntextSource SelectedTitle\n}\n"
                                            "Widget { internalName Name entityType PlayerClient\ntextSource EntityNameSimple\n}\n"
                                            "Widget { internalName Busy entityType PlayerClient\ntextSource TimedEventType\n}\n"
                                            "Widget { internalName Area\ntextSource AreaName\n}\n"
@@ -161,4 +205,25 @@ TEST_F(TextSourcePlayerClient, TheClientNamesThePlayerItsLevelItsTimedActionAndI
     EXPECT_EQ(view.CountFilledSlots(InventoryGroupIndex::Bookshelf, 1), 1) << "only the first slots asked for";
     EXPECT_EQ(view.CountFilledSlots(InventoryGroupIndex::Bookshelf, -5), 0);
     EXPECT_EQ(view.CountFilledSlots(InventoryBase::kBagCount, 40), 0) << "no such bag";
+}
+
+TEST_F(TextSourcePlayerClient, AChosenTownNpcIsNamedOnceAndItsTitleStandsApartFromItsName)
+{
+    WriteTexts();
+    Start(0, {}, "", kTownRecords);
+    ASSERT_NE(ChooseTownNpc("MonsterTestWarmaster"), -1);
+    EXPECT_EQ(Shown("Named"), "$$NpcTypeWarmaster$$") << "the name alone, without the title";
+    EXPECT_EQ(Shown("Titled"), "$$NpcTypeWarmaster$$") << "the title alone";
+    EXPECT_EQ(Shown("Full"), "$$NpcTypeWarmaster$$") << "a name that is the title is not said twice";
+
+    ASSERT_NE(ChooseTownNpc("MonsterTestSteward"), -1);
+    EXPECT_EQ(Shown("Named"), "Hild");
+    EXPECT_EQ(Shown("Titled"), "$$NpcTypeWarmaster$$");
+    EXPECT_EQ(Shown("Full"), "Hild\n$$NpcTypeWarmaster$$") << "never run together into one word";
+    // The tooltip and the map pins ask the same names.
+    const EntityClient* shown = player->GetInteractionTarget();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetHoverText(true, true, false), "Hild");
+    EXPECT_EQ(shown->GetHoverText(false, true, true).rfind("Hild\n$$NpcTypeWarmaster$$", 0), 0u)
+        << shown->GetHoverText(false, true, true);
 }
