@@ -1,13 +1,21 @@
-// RelationsMenuEndToEndTest -- the shipped covenant relations screen in an offscreen window over a game with covenants: opened by its key, the lines between the cards on screen, every card deselected by right clicks, and a raid with two ticked recruits ordered from its page and carried out by the world host.
+// RelationsMenuEndToEndTest -- the shipped covenant relations screen in an offscreen window over a game with covenants: opened by its key, the lines between the cards on screen, every card deselected by right clicks, a raid with two ticked recruits ordered from its page and carried out by the world host, and a rumour about a rival priced on its page, refused while the store is short and paid for and told once it is not.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
 #include "client/PlayerCovenantClient.h"
+#include "core/ColorSystem.h"
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "covenants/Covenant.h"
 #include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"
+#include "render/TextEvents.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
+#include "rules/covenants/DiplomacyText.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
@@ -87,6 +95,28 @@ protected:
         return best;
     }
 
+    // Red pixels of the quick rumour's row on the diplomacy page.
+    static int RedRumorPixels(const TargaImage& image)
+    {
+        int count = 0;
+        for (int y = 270; y < 296; ++y)
+            for (int x = 102; x < 538; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                count += p[0] > 150 && p[0] > p[1] + 70 && p[0] > p[2] + 70;
+            }
+        return count;
+    }
+
+    // The world host's words about a rumour on that covenant, as the screen's texts hold them.
+    static int RumorLines(const Covenant& target)
+    {
+        int count = 0;
+        for (const TextEvents::Record& record : gTextEvents->GetRecords())
+            count += record.text.rfind("$$Rumor", 0) == 0 &&
+                     record.text.find(DiplomacyText::CovenantLine(target)) != std::string::npos;
+        return count;
+    }
+
     // Two of the world's creatures join the player's covenant on the host, as recruiting them would.
     static void GiveTwoRecruits(PlayerCovenant& covenant)
     {
@@ -161,4 +191,55 @@ TEST_F(RelationsMenuEndToEnd, TheKeyOpensTheRingWhoseLinesRightClicksClearAndThe
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(covenant->targetCovenant, rival);
     EXPECT_EQ(host->CountCompanions(), 2);
+}
+
+TEST_F(RelationsMenuEndToEnd, ARumourAboutARivalIsPricedOnItsPageRefusedWhileTheStoreIsShortAndPaidOnceItIsNot)
+{
+    EnterTheWorld();
+    int32_t own = gClientApp->GetLocalPlayer()->GetCovenant()->index;
+    int32_t rival = own == 1 ? 2 : 1;
+    Covenant* store = gGame->GetGameCovenant(own);
+    const Covenant* target = gGame->GetGameCovenant(rival);
+    ASSERT_NE(store, nullptr);
+    ASSERT_NE(target, nullptr);
+    int32_t cost = static_cast<int32_t>(std::ceil(gGameData->GetTuning().rumorCostPerLevel[0] * target->leaderLevel));
+    ASSERT_GT(cost, 0);
+    store->statistics.Set(CovenantStat::Money, cost - 1);
+    Tap(SDL_SCANCODE_R);
+    ASSERT_TRUE(Relations()->IsShown());
+    Frames(3);
+    PressAt(CardCentre(rival)[0], CardCentre(rival)[1], SDL_BUTTON_LEFT);
+    ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsDiplomacy"));
+    ASSERT_EQ(gGameClient->selectedCovenant, rival) << "the rumour is about the covenant whose card was clicked";
+    Frames(2);
+
+    // Each of the three kinds with its price; the store one crystal short shows the quick one red.
+    for (int32_t kind = 0; kind < 3; ++kind) {
+        const char* rows[] = {"RumorQuickLabel", "RumorPlannedLabel", "RumorCraftedLabel"};
+        const UIWidget* row = gUISystem->FindWidgetByPath(std::string("RelationsDiplomacy::") + rows[kind]);
+        ASSERT_NE(row, nullptr) << kind;
+        int32_t price = static_cast<int32_t>(
+            std::ceil(gGameData->GetTuning().rumorCostPerLevel[static_cast<size_t>(kind)] * target->leaderLevel));
+        EXPECT_EQ(row->text, StringFormat("$$RumorText%d$$", kind + 1) +
+                                 MakeLocToken("RumorCost", "%s%d", ColorSystem::MakeColorCode(1).c_str(), price))
+            << kind;
+    }
+    EXPECT_GT(RedRumorPixels(Screenshot()), 20);
+    const UIWidget* purse = gUISystem->FindWidgetByPath("RelationsDiplomacy::RumorPurse");
+    ASSERT_NE(purse, nullptr);
+    EXPECT_EQ(purse->text, StringFormat("%d $$Crystals$$", cost - 1)) << "the store the prices are measured against";
+    int32_t before = RumorLines(*target);
+    ClickAt(320, 283);
+    Frames(4);
+    EXPECT_EQ(store->statistics.Get(CovenantStat::Money), cost - 1) << "a store short of the price pays nothing";
+    EXPECT_EQ(RumorLines(*target), before) << "and nothing is told";
+
+    store->statistics.Set(CovenantStat::Money, cost * 3);
+    Frames(4);
+    EXPECT_EQ(RedRumorPixels(Screenshot()), 0) << "the price is within the store now";
+    ClickAt(320, 283);
+    Frames(4);
+    EXPECT_EQ(store->statistics.Get(CovenantStat::Money), cost * 2) << "the world host took the price";
+    EXPECT_GT(RumorLines(*target), before) << "and told how the rumour about the rival went";
+    EXPECT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsDiplomacy")) << "the page stays";
 }
