@@ -98,13 +98,9 @@ protected:
     // Red pixels of the quick rumour's row on the diplomacy page.
     static int RedRumorPixels(const TargaImage& image)
     {
-        int count = 0;
-        for (int y = 270; y < 296; ++y)
-            for (int x = 102; x < 538; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                count += p[0] > 150 && p[0] > p[1] + 70 && p[0] > p[2] + 70;
-            }
-        return count;
+        return CountPixels(image, 102, 270, 538, 296, [](const std::array<int, 3>& p) {
+            return p[0] > 150 && p[0] > p[1] + 70 && p[0] > p[2] + 70;
+        });
     }
 
     // The world host's words about a rumour on that covenant, as the screen's texts hold them.
