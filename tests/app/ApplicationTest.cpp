@@ -668,6 +668,51 @@ TEST_F(LifeWorld, EveryShippedDoorOpensAndShutsAgainstTheWallsBesideIt)
     ExpectCleanLogAndShutDown();
 }
 
+// A door left open is written with the world and comes back open where it stood, once: the
+// level it stands on is not filled with its pieces' objects a second time.
+TEST_F(LifeWorld, AShippedDoorLeftOpenIsOpenAndAloneInTheLoadedWorld)
+{
+    ASSERT_NO_FATAL_FAILURE(StartNewWorld(20261207));
+    Player* player = JoinPlayer(1);
+    auto doorsAt = [](const WorldPos& place) {
+        std::vector<Door*> found;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            if (auto* door = dynamic_cast<Door*>(gGame->GetEntity(number));
+                door && door->position.level == place.level && door->position.Distance2D(place) < 1.0f)
+                found.push_back(door);
+        return found;
+    };
+    Door* door = nullptr;
+    for (int32_t index = 1; index < gWorld->GetLevelCount() && !door; ++index) {
+        Level& level = *gWorld->GetLevel(index);
+        LevelGenerator::AddReference(level, kLevelReferenceActive);
+        LevelGenerator::EnsureGenerated(level);
+        RunFrames(1);
+        for (int32_t number = 0; number < GameServices::kMaxEntities && !door; ++number)
+            door = dynamic_cast<Door*>(gGame->GetEntity(number));
+    }
+    ASSERT_NE(door, nullptr) << "a level holds the hedge's door";
+    door->Use(player);
+    for (int frame = 0; frame < 40 && door->GetState() != DoorState::Open; ++frame)
+        RunFrames(1);
+    ASSERT_EQ(door->GetState(), DoorState::Open);
+    const WorldPos place = door->position;
+
+    ASSERT_TRUE(gGame->SaveWorld("Doorkeeper"));
+    gGame->Reset();
+    ASSERT_EQ(gGame->LoadWorld("Doorkeeper"), Game::WorldLoadResult::Loaded);
+    Level& level = *gWorld->GetLevel(place.level);
+    LevelGenerator::AddReference(level, kLevelReferenceActive);
+    LevelGenerator::EnsureGenerated(level);
+    player = JoinPlayer(1);
+    RunFrames(3);
+    std::vector<Door*> found = doorsAt(place);
+    ASSERT_EQ(found.size(), 1u) << "the door, and no second one from the level's pieces";
+    EXPECT_EQ(found[0]->GetState(), DoorState::Open);
+    EXPECT_FALSE(found[0]->alwaysBlocks) << "an open door lets the player through";
+    ExpectCleanLogAndShutDown();
+}
+
 // A monster that hides waits for a player to come close, then springs out to fight: hidden, it
 // can neither be struck nor strike, so one that never came out would stand unkillable for ever.
 TEST_F(LifeWorld, EveryShippedMonsterThatHidesSpringsOutAtAPlayerNearby)
