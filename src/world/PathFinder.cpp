@@ -7,6 +7,7 @@
 #include "world/Level.h"
 #include "world/LevelCells.h"
 #include "world/LevelData.h"
+#include "world/LevelGenerator.h"
 #include "world/LevelQueries.h"
 #include "world/World.h"
 
@@ -45,6 +46,37 @@ constexpr int32_t kPathPaddedStep[8] = {kPathPadded,  kPathPadded + 1,  1, 1 - k
                                         -kPathPadded, -kPathPadded - 1, -1, kPathPadded - 1};
 // Children per heap node: a flatter heap sifts through fewer levels, the four side by side.
 constexpr int32_t kHeapArity = 4;
+// A cell and its eight neighbours as nine bits, bit (dy + 1) * 3 + (dx + 1): which directions
+// they are, with the centre left out.
+constexpr uint32_t kPathCentreBit = 1u << 4;
+constexpr auto kPathSidesOf = [] {
+    std::array<uint8_t, 512> sides{};
+    for (uint32_t cells = 0; cells < 512; ++cells)
+        for (int32_t d = 0; d < 8; ++d)
+            if (cells & (1u << ((kPathDy[d] + 1) * 3 + kPathDx[d] + 1)))
+                sides[cells] = static_cast<uint8_t>(sides[cells] | (1u << d));
+    return sides;
+}();
+
+// The row bits of the cell and its neighbours across the three rows round it, as nine bits.
+uint32_t PathAround(const std::array<uint64_t, PathFinder::kWindow + 2>& rows, size_t row, int32_t cx)
+{
+    return static_cast<uint32_t>(((rows[row - 1] >> cx) & 7) | (((rows[row] >> cx) & 7) << 3) |
+                                 (((rows[row + 1] >> cx) & 7) << 6));
+}
+
+// The row's bits spread by the given number of columns either way; with fill, the columns
+// beyond the row's ends count as set.
+uint64_t PathSpread(uint64_t bits, int32_t columns, bool fill)
+{
+    uint64_t spread = bits;
+    for (int32_t k = 1; k <= columns; ++k) {
+        spread |= (bits << k) | (bits >> k);
+        if (fill)
+            spread |= ((uint64_t{1} << k) - 1) | ~(~uint64_t{0} >> k);
+    }
+    return spread;
+}
 
 } // namespace
 
@@ -86,14 +118,7 @@ void PathFinder::Place(const EntityBase* newMover, const WorldPos& moverPosition
 
 void PathFinder::Begin()
 {
-    // The border is blocked; inside, a mover that walks through everything finds every cell free.
-    cellStates.fill(kBlocked);
-    uint8_t inside = ignoresObstacles ? kFree : kUntested;
-    for (int32_t cy = 0; cy < kWindow; ++cy)
-        std::memset(&cellStates[static_cast<size_t>(PaddedIndex(0, cy))], inside, kWindow);
-    worldStates.fill(kBlocked);
-    for (int32_t cy = 0; cy < kWindow; ++cy)
-        std::memset(&worldStates[static_cast<size_t>(PaddedIndex(0, cy))], kUntested, kWindow);
+    ClearRows();
     cellNodes.fill(kNoNode);
     nearbyCount = 0;
     nodesUsed = 0;
@@ -113,6 +138,9 @@ void PathFinder::Begin()
     startLevel = gWorld ? gWorld->GetLevel(start.level) : nullptr;
     if (startLevel && (!startLevel->data || !startLevel->data->generated))
         startLevel = nullptr;
+    // What the first look at one of its cells would do: a level in use keeps its area.
+    if (startLevel && !ignoresObstacles)
+        LevelGenerator::EnsureGenerated(*startLevel);
     MapBlocks();
     if (!ignoresObstacles)
         mover->RegisterPathBlockers(*this, {kBlockerHalfWidth, kBlockerHalfHeight}, kBlockerSolidMask);
@@ -179,12 +207,46 @@ void PathFinder::AddNearbyEntity(const EntityBase* entity)
 {
     if (!entity || nearbyCount >= kMaxNearby)
         return;
+    ++nearbyCount;
     Vector2 offset = start.DeltaTo(entity->position);
-    nearby[static_cast<size_t>(nearbyCount++)] = {offset, entity->radius};
+    MarkReach(offset, entity->radius + moverRadius);
     float fx = std::floor(offset.x / cellSize.x + 0.5f) + static_cast<float>(kCentre);
     float fy = std::floor(offset.y / cellSize.y + 0.5f) + static_cast<float>(kCentre);
-    if (fx >= 0.0f && fy >= 0.0f && fx < static_cast<float>(kWindow) && fy < static_cast<float>(kWindow))
-        cellStates[static_cast<size_t>(PaddedIndex(static_cast<int32_t>(fx), static_cast<int32_t>(fy)))] = kOccupied;
+    if (fx >= 0.0f && fy >= 0.0f && fx < static_cast<float>(kWindow) && fy < static_cast<float>(kWindow)) {
+        auto row = static_cast<size_t>(fy) + 1;
+        uint64_t bit = uint64_t{1} << (static_cast<int32_t>(fx) + 1);
+        occupiedBits[row] |= bit;
+        cellKnown[row] |= bit;
+    }
+}
+
+void PathFinder::MarkReach(const Vector2& offset, float reach)
+{
+    // The cells whose centre lies within reach of the entity, tested as one cell at a time
+    // would be, over the box round it (a cell of slack either way for rounding).
+    auto span = [&](float centre, float size, int32_t& low, int32_t& high) {
+        float extent = std::fabs(reach) / size + 1.0f;
+        float first = std::floor(centre / size - extent) + static_cast<float>(kCentre);
+        float last = std::ceil(centre / size + extent) + static_cast<float>(kCentre);
+        bool known = size > 0.0f && !std::isnan(first) && !std::isnan(last);
+        low = known ? static_cast<int32_t>(std::clamp(first, 0.0f, static_cast<float>(kWindow - 1))) : 0;
+        high = known ? static_cast<int32_t>(std::clamp(last, 0.0f, static_cast<float>(kWindow - 1))) : kWindow - 1;
+    };
+    int32_t x0 = 0;
+    int32_t x1 = 0;
+    int32_t y0 = 0;
+    int32_t y1 = 0;
+    span(offset.x, cellSize.x, x0, x1);
+    span(offset.y, cellSize.y, y0, y1);
+    for (int32_t cy = y0; cy <= y1; ++cy) {
+        for (int32_t cx = x0; cx <= x1; ++cx) {
+            Vector2 here = CellOffset(cx, cy);
+            float dx = offset.x - here.x;
+            float dy = offset.y - here.y;
+            if (dx * dx + dy * dy <= reach * reach)
+                reachBits[static_cast<size_t>(cy + 1)] |= uint64_t{1} << (cx + 1);
+        }
+    }
 }
 
 uint8_t PathFinder::AskWorld(int32_t cx, int32_t cy)
@@ -214,6 +276,7 @@ uint8_t PathFinder::AskWorld(int32_t cx, int32_t cy)
 void PathFinder::MapBlocks()
 {
     blockReady.fill(0);
+    slotColumns.fill(0);
     columnSlots.fill(-1);
     rowSlots.fill(-1);
     if (!startLevel)
@@ -228,13 +291,116 @@ void PathFinder::MapBlocks()
     for (int32_t c = 0; c < kWindow; ++c) {
         int32_t x = startCellX + c - kCentre;
         int32_t y = startCellY + c - kCentre;
-        if (x >= 0 && x < g.CellsAcross() && x / perX - firstX < kBlockSpan && x / perX < g.blocksPerRow)
+        if (x >= 0 && x < g.CellsAcross() && x / perX - firstX < kBlockSpan && x / perX < g.blocksPerRow) {
             columnSlots[static_cast<size_t>(c)] = static_cast<int8_t>(x / perX - firstX);
+            slotColumns[static_cast<size_t>(x / perX - firstX)] |= uint64_t{1} << (c + 1);
+        }
         if (y >= 0 && y < g.CellsDown() && y / perY - firstY < kBlockSpan && y / perY < g.blocksPerColumn) {
             rowSlots[static_cast<size_t>(c)] = static_cast<int8_t>(y / perY - firstY);
             rowFirstBits[static_cast<size_t>(c)] = y * g.CellsAcross() + startCellX - kCentre;
         }
     }
+    // A block already built answers from its bits at once; the others are built, or found
+    // unbuildable, when a cell of theirs is first asked.
+    const LevelData& data = *startLevel->data;
+    for (int32_t slotY = 0; slotY < kBlockSpan; ++slotY) {
+        for (int32_t slotX = 0; slotX < kBlockSpan; ++slotX) {
+            int32_t bx = firstX + slotX;
+            int32_t by = firstY + slotY;
+            if (!LevelQueries::IsBlockInBounds(*startLevel, bx, by))
+                continue;
+            size_t block = static_cast<size_t>(by * g.blocksPerRow + bx);
+            if (data.visited[block] && data.blockBuilt[block])
+                blockReady[static_cast<size_t>(slotY * kBlockSpan + slotX)] = 1;
+        }
+    }
+}
+
+void PathFinder::ClearRows()
+{
+    // The border and everything beyond it is known and blocked; a mover that walks through
+    // everything finds every cell inside free.
+    worldKnown.fill(~uint64_t{0});
+    worldBlocked.fill(~uint64_t{0});
+    cellKnown.fill(~uint64_t{0});
+    cellFree.fill(0);
+    occupiedBits.fill(0);
+    reachBits.fill(0);
+    worldRowRead.fill(1);
+    rowSettled.fill(1);
+    for (size_t row = 1; row <= static_cast<size_t>(kWindow); ++row) {
+        worldKnown[row] = ~kInsideBits;
+        worldBlocked[row] = ~kInsideBits;
+        worldRowRead[row] = 0;
+        if (ignoresObstacles) {
+            cellFree[row] = kInsideBits;
+            continue;
+        }
+        cellKnown[row] = ~kInsideBits;
+        rowSettled[row] = 0;
+    }
+}
+
+void PathFinder::ReadWorldRow(int32_t row)
+{
+    if (worldRowRead[static_cast<size_t>(row)])
+        return;
+    worldRowRead[static_cast<size_t>(row)] = 1;
+    int32_t slotY = rowSlots[static_cast<size_t>(row - 1)];
+    if (slotY < 0)
+        return;
+    uint64_t columns = 0;
+    uint64_t onLevel = 0;
+    for (int32_t slotX = 0; slotX < kBlockSpan; ++slotX) {
+        onLevel |= slotColumns[static_cast<size_t>(slotX)];
+        if (blockReady[static_cast<size_t>(slotY * kBlockSpan + slotX)] == 1)
+            columns |= slotColumns[static_cast<size_t>(slotX)];
+    }
+    if (columns == 0)
+        return;
+    // The row's cells on the level lie side by side: read them in one sweep, keep the built.
+    int32_t first = std::countr_zero(onLevel);
+    int32_t last = 63 - std::countl_zero(onLevel);
+    auto bit = startLevel->data->movementBits.cbegin() + rowFirstBits[static_cast<size_t>(row - 1)] + (first - 1);
+    uint64_t blocked = 0;
+    for (int32_t column = first; column <= last; ++column, ++bit)
+        blocked |= static_cast<uint64_t>(*bit) << column;
+    worldKnown[static_cast<size_t>(row)] |= columns;
+    worldBlocked[static_cast<size_t>(row)] |= blocked & columns;
+}
+
+void PathFinder::SettleRow(int32_t row)
+{
+    if (rowSettled[static_cast<size_t>(row)])
+        return;
+    rowSettled[static_cast<size_t>(row)] = 1;
+    int32_t rings = clearanceRings;
+    for (int32_t r = std::max(1, row - rings); r <= std::min(kWindow, row + rings); ++r)
+        ReadWorldRow(r);
+    auto at = static_cast<size_t>(row);
+    uint64_t known = worldKnown[at] & kInsideBits;
+    // A cell blocked by the world or within an entity's reach is known without its ring.
+    uint64_t stopped = known & (worldBlocked[at] | reachBits[at]);
+    uint64_t free = known & ~stopped;
+    if (rings > 0) {
+        // The ring is known when every cell of it is; it blocks when any is off the window, a
+        // wall or stood on.
+        uint64_t ringUnknown = 0;
+        uint64_t ringBlocked = 0;
+        for (int32_t r = row - rings; r <= row + rings; ++r) {
+            if (r < 0 || r > kWindow + 1) {
+                ringBlocked = ~uint64_t{0};
+                continue;
+            }
+            auto other = static_cast<size_t>(r);
+            ringUnknown |= PathSpread(~worldKnown[other] & kInsideBits, rings, false);
+            ringBlocked |= PathSpread((worldKnown[other] & worldBlocked[other]) | occupiedBits[other], rings, true);
+        }
+        known = stopped | (known & ~ringUnknown);
+        free &= ~ringUnknown & ~ringBlocked;
+    }
+    cellKnown[at] |= known | occupiedBits[at];
+    cellFree[at] |= free & ~occupiedBits[at];
 }
 
 int32_t PathFinder::ReadyBlockCell(int32_t cx, int32_t cy)
@@ -264,63 +430,58 @@ int32_t PathFinder::ReadyBlockCell(int32_t cx, int32_t cy)
     return y * g.CellsAcross() + x;
 }
 
-bool PathFinder::IsBlocked(int32_t cx, int32_t cy, bool checkEntities)
+bool PathFinder::IsBlocked(int32_t cx, int32_t cy)
 {
     if (ignoresObstacles)
         return false;
     if (!Inside(cx, cy))
         return true;
-    uint8_t state = cellStates[static_cast<size_t>(PaddedIndex(cx, cy))];
-    if (state == kUntested)
-        state = TestCell(cx, cy, checkEntities);
-    return state != kFree;
+    SettleRow(cy + 1);
+    auto row = static_cast<size_t>(cy + 1);
+    uint64_t bit = uint64_t{1} << (cx + 1);
+    if (!(cellKnown[row] & bit))
+        TestCell(cx, cy);
+    return !(cellFree[row] & bit);
 }
 
-uint8_t PathFinder::TestCell(int32_t cx, int32_t cy, bool checkEntities)
+void PathFinder::TestCell(int32_t cx, int32_t cy)
 {
-    uint8_t& state = cellStates[static_cast<size_t>(PaddedIndex(cx, cy))];
-    state = kBlocked;
-    if (WorldBlocked(cx, cy))
-        return state;
-    if (checkEntities && nearbyCount > 0) {
-        Vector2 here = CellOffset(cx, cy);
-        for (int32_t i = 0; i < nearbyCount; ++i) {
-            const NearbyEntity& other = nearby[static_cast<size_t>(i)];
-            float dx = other.offset.x - here.x;
-            float dy = other.offset.y - here.y;
-            float reach = other.radius + moverRadius;
-            if (dx * dx + dy * dy <= reach * reach)
-                return state;
-        }
-    }
+    auto row = static_cast<size_t>(cy + 1);
+    uint64_t bit = uint64_t{1} << (cx + 1);
+    cellKnown[row] |= bit;
+    if (WorldBlocked(cx, cy) || (reachBits[row] & bit) || !RingClear(cx, cy))
+        return;
+    cellFree[row] |= bit;
+}
+
+bool PathFinder::RingClear(int32_t cx, int32_t cy)
+{
     // The mover's body must fit: every cell within its radius is free of walls and entities.
-    // One ring, the most common, is the eight neighbours, the border counting as a wall.
-    if (clearanceRings == 0) {
-        state = kFree;
-        return state;
-    }
+    // One ring, the most common, is the eight neighbours in their order, the border counting
+    // as a wall.
+    auto stoodOn = [&](int32_t x, int32_t y) {
+        return (occupiedBits[static_cast<size_t>(y + 1)] >> (x + 1)) & 1;
+    };
+    if (clearanceRings == 0)
+        return true;
     if (clearanceRings == 1) {
-        int32_t here = PaddedIndex(cx, cy);
         for (int32_t d = 0; d < 8; ++d) {
-            size_t ring = static_cast<size_t>(here + kPathPaddedStep[d]);
-            uint8_t world = worldStates[ring];
-            if (cellStates[ring] == kOccupied || world == kBlocked ||
-                (world == kUntested && WorldBlocked(cx + kPathDx[d], cy + kPathDy[d])))
-                return state;
+            int32_t x = cx + kPathDx[d];
+            int32_t y = cy + kPathDy[d];
+            if (!Inside(x, y) || stoodOn(x, y) || WorldBlocked(x, y))
+                return false;
         }
-        state = kFree;
-        return state;
+        return true;
     }
     for (int32_t y = cy - clearanceRings; y <= cy + clearanceRings; ++y) {
         for (int32_t x = cx - clearanceRings; x <= cx + clearanceRings; ++x) {
             if (x == cx && y == cy)
                 continue;
-            if (!Inside(x, y) || cellStates[static_cast<size_t>(PaddedIndex(x, y))] == kOccupied || WorldBlocked(x, y))
-                return state;
+            if (!Inside(x, y) || stoodOn(x, y) || WorldBlocked(x, y))
+                return false;
         }
     }
-    state = kFree;
-    return state;
+    return true;
 }
 
 int32_t PathFinder::TakeNode(int32_t cx, int32_t cy, int32_t padded)
@@ -340,7 +501,7 @@ int32_t PathFinder::TakeNode(int32_t cx, int32_t cy, int32_t padded)
 
 bool PathFinder::Search(PathRecord* path)
 {
-    if (exactGoal && IsBlocked(targetX, targetY, true))
+    if (exactGoal && IsBlocked(targetX, targetY))
         exactGoal = false;
     int32_t first = TakeNode(kCentre, kCentre, PaddedIndex(kCentre, kCentre));
     Node& origin = nodes[static_cast<size_t>(first)];
@@ -388,12 +549,30 @@ bool PathFinder::CornersClear(int32_t cx, int32_t cy)
     int32_t mx = (cx + targetX) / 2;
     int32_t my = (cy + targetY) / 2;
     if (ax == 2 && ay == 2)
-        return !IsBlocked(mx, my, true);
+        return !IsBlocked(mx, my);
     if (ax == 2 && ay == 1)
-        return !IsBlocked(mx, my, true) && !IsBlocked(mx, my + 1, true);
+        return !IsBlocked(mx, my) && !IsBlocked(mx, my + 1);
     if (ax == 1 && ay == 2)
-        return !IsBlocked(mx, my, true) && !IsBlocked(mx + 1, my, true);
+        return !IsBlocked(mx, my) && !IsBlocked(mx + 1, my);
     return true;
+}
+
+uint32_t PathFinder::FreeSides(const Node& node)
+{
+    int32_t row = node.cy + 1;
+    if (!(rowSettled[static_cast<size_t>(row - 1)] & rowSettled[static_cast<size_t>(row)] &
+          rowSettled[static_cast<size_t>(row + 1)])) {
+        SettleRow(row - 1);
+        SettleRow(row);
+        SettleRow(row + 1);
+    }
+    auto at = static_cast<size_t>(row);
+    uint32_t known = PathAround(cellKnown, at, node.cx) | kPathCentreBit;
+    for (uint32_t unknown = kPathSidesOf[~known & 511u]; unknown != 0; unknown &= unknown - 1) {
+        int32_t d = std::countr_zero(unknown);
+        TestCell(node.cx + kPathDx[d], node.cy + kPathDy[d]);
+    }
+    return kPathSidesOf[PathAround(cellFree, at, node.cx)];
 }
 
 void PathFinder::Expand(int32_t index)
@@ -402,14 +581,7 @@ void PathFinder::Expand(int32_t index)
     const std::array<float, 8>& turns = kPathTurnCosts[static_cast<size_t>(node.fromDirection + 1)];
     // The free sides first, then a visit of those alone: among walls most sides are not, and a
     // cell's test never depends on the nodes made.
-    uint32_t sides = 0;
-    for (int32_t d = 0; d < 8; ++d) {
-        uint8_t state = cellStates[static_cast<size_t>(node.padded + kPathPaddedStep[d])];
-        if (state == kUntested)
-            state = TestCell(node.cx + kPathDx[d], node.cy + kPathDy[d], true);
-        sides |= static_cast<uint32_t>(state == kFree) << d;
-    }
-    for (; sides != 0; sides &= sides - 1) {
+    for (uint32_t sides = FreeSides(node); sides != 0; sides &= sides - 1) {
         int32_t d = std::countr_zero(sides);
         int32_t padded = node.padded + kPathPaddedStep[d];
         // Added apart, as two sums: adding no turn leaves the step's sum exactly as it was.

@@ -60,7 +60,7 @@ public:
     // its body and the mover's would share.
     void AddNearbyEntity(const EntityBase* entity);
     // Whether the mover cannot stand in a window cell; each cell is tested once per search.
-    bool IsBlocked(int32_t cx, int32_t cy, bool checkEntities);
+    bool IsBlocked(int32_t cx, int32_t cy);
     // Nodes the last search took from its open list.
     int32_t GetNodesTaken() const { return taken; }
 
@@ -70,7 +70,10 @@ private:
     static constexpr int32_t kPadded = kWindow + 2;
     static constexpr int32_t kPaddedCount = kPadded * kPadded;
     static constexpr uint16_t kNoNode = 0xFFFF;
-    enum CellState : uint8_t { kUntested = 0, kFree = 1, kOccupied = 2, kBlocked = 3 };
+    // One bit per padded column of a padded row: window cell (cx, cy) is bit cx + 1 of row cy + 1.
+    using RowBits = std::array<uint64_t, kPadded>;
+    static constexpr uint64_t kInsideBits = ((uint64_t{1} << kWindow) - 1) << 1;
+    enum WorldAnswer : uint8_t { kFree = 1, kBlocked = 3 };
     enum class NodeState : uint8_t { Free, Open, Closed };
     // Small, so that the nodes a search touches stay in the nearest cache. An expanded node's
     // neighbours are the nodes of its eight padded cells.
@@ -92,17 +95,13 @@ private:
         uint64_t key;
         int32_t node;
     };
-    struct NearbyEntity {
-        Vector2 offset;
-        float radius = 0.0f;
-    };
-
     void Place(const EntityBase* mover, const WorldPos& moverPosition);
     void Begin();
     bool Aim(const WorldPos& target, const EntityBase* targetEntity);
     bool Search(PathRecord* path);
     bool IsGoal(Node& node);
     bool CornersClear(int32_t cx, int32_t cy);
+    uint32_t FreeSides(const Node& node);
     void Expand(int32_t index);
     void PropagateG(int32_t root);
     bool TiesHeadingOn(const Node& known, float g, int32_t direction) const;
@@ -112,15 +111,24 @@ private:
     Vector2 CellOffset(int32_t cx, int32_t cy) const;
     bool WorldBlocked(int32_t cx, int32_t cy)
     {
-        uint8_t& state = worldStates[static_cast<size_t>(PaddedIndex(cx, cy))];
-        if (state == kUntested)
-            state = AskWorld(cx, cy);
-        return state == kBlocked;
+        auto row = static_cast<size_t>(cy + 1);
+        uint64_t bit = uint64_t{1} << (cx + 1);
+        if (!(worldKnown[row] & bit)) {
+            worldKnown[row] |= bit;
+            if (AskWorld(cx, cy) == kBlocked)
+                worldBlocked[row] |= bit;
+        }
+        return (worldBlocked[row] & bit) != 0;
     }
     uint8_t AskWorld(int32_t cx, int32_t cy);
     int32_t ReadyBlockCell(int32_t cx, int32_t cy);
     void MapBlocks();
-    uint8_t TestCell(int32_t cx, int32_t cy, bool checkEntities);
+    void ClearRows();
+    void ReadWorldRow(int32_t row);
+    void SettleRow(int32_t row);
+    void MarkReach(const Vector2& offset, float reach);
+    bool RingClear(int32_t cx, int32_t cy);
+    void TestCell(int32_t cx, int32_t cy);
     bool Inside(int32_t cx, int32_t cy) const { return cx >= 0 && cy >= 0 && cx < kWindow && cy < kWindow; }
     static int32_t CellIndex(int32_t cx, int32_t cy) { return cy * kWindow + cx; }
     static int32_t PaddedIndex(int32_t cx, int32_t cy) { return (cy + 1) * kPadded + cx + 1; }
@@ -137,15 +145,24 @@ private:
     std::unique_ptr<HeapEntry[]> heap;
     std::unique_ptr<int32_t[]> propagateStack;
     std::unique_ptr<int32_t[]> pathScratch;
-    // Per padded cell: the node made for it this search, and its state.
+    // Per padded cell: the node made for it this search.
     std::array<uint16_t, kPaddedCount> cellNodes{};
-    std::array<uint8_t, kPaddedCount> cellStates{};
-    // The world's own answer per padded cell (0 untested, 1 free, 3 blocked), for the
-    // clearance rings; the border is blocked.
-    std::array<uint8_t, kPaddedCount> worldStates{};
+    // The world's answers known so far and which of them block (the border and beyond always
+    // do); the cells entities stand on, and those within their reach of the mover.
+    RowBits worldKnown{};
+    RowBits worldBlocked{};
+    RowBits occupiedBits{};
+    RowBits reachBits{};
+    // The cells whose answer for this mover is known, and which of those it may stand on. A
+    // row is settled at once from the world's known answers when first needed, so that an
+    // expansion reads its eight sides from three rows; a cell still unknown then (its block not
+    // yet built, or off the level) is tested alone, asking the world in the same order as ever.
+    RowBits cellKnown{};
+    RowBits cellFree{};
+    std::array<uint8_t, kPadded> worldRowRead{};
+    std::array<uint8_t, kPadded> rowSettled{};
     // The straight-line distance, in cells, of every offset in the window.
     std::array<float, kWindow * kWindow> distances{};
-    std::array<NearbyEntity, kMaxNearby> nearby{};
     int32_t nearbyCount = 0;
     int32_t nodesUsed = 0;
     int32_t heapSize = 0;
@@ -168,6 +185,8 @@ private:
     // asked, 1 built (its cells are read from its bits), 2 asked of the level's cells each time.
     static constexpr int32_t kBlockSpan = 8;
     std::array<uint8_t, kBlockSpan * kBlockSpan> blockReady{};
+    // Per block slot across, the window columns it holds, as row bits.
+    std::array<uint64_t, kBlockSpan> slotColumns{};
     // Per window column and row: its block slot in the mover's level (-1 off the level or past
     // the span), and its level cell.
     std::array<int8_t, kWindow> columnSlots{};

@@ -440,4 +440,71 @@ TEST_F(PathFinding, AgreesWithATurnCountingSearchOnReachAndCost)
     EXPECT_GE(optimal, reached * 4 / 5);
 }
 
+// Blocks never visited are walls the finder learns one cell at a time while the rest of the
+// window is read from built blocks; a body one cell wide needs its eight neighbours free too.
+TEST_F(PathFinding, UnvisitedBlocksAndClearanceAgreeWithBruteForce)
+{
+    RandomSystem draws(2718);
+    LevelData& data = *world.GetLevel(Middle())->data;
+    const LevelGeometry& g = data.geometry;
+    mover.radius = kPathTestCell;
+    int32_t reached = 0;
+    for (int32_t trial = 0; trial < 60; ++trial) {
+        LayRandomWalls(draws, 0.02f + 0.04f * static_cast<float>(trial % 3));
+        std::fill(data.visited.begin(), data.visited.end(), true);
+        for (size_t block = 0; block < data.visited.size(); ++block)
+            data.visited[block] = draws.RandomFloat(RandomStream::GameData) >= 0.2f;
+        // The centre stays standable: its block visited, the ring round it open.
+        for (int32_t y = PathFinder::kCentre - 1; y <= PathFinder::kCentre + 1; ++y)
+            for (int32_t x = PathFinder::kCentre - 1; x <= PathFinder::kCentre + 1; ++x)
+                Block(x, y, false);
+        data.visited[static_cast<size_t>(((kPathTestOrigin + PathFinder::kCentre) / g.CellsPerBlockY()) * g.blocksPerRow +
+                                         (kPathTestOrigin + PathFinder::kCentre) / g.CellsPerBlockX())] = true;
+        std::vector<bool> hard = walls;
+        for (int32_t y = 0; y < PathFinder::kWindow; ++y) {
+            for (int32_t x = 0; x < PathFinder::kWindow; ++x) {
+                int32_t bx = (kPathTestOrigin + x) / g.CellsPerBlockX();
+                int32_t by = (kPathTestOrigin + y) / g.CellsPerBlockY();
+                if (!data.visited[static_cast<size_t>(by * g.blocksPerRow + bx)])
+                    hard[static_cast<size_t>(y * PathFinder::kWindow + x)] = true;
+            }
+        }
+        for (int32_t y = 0; y < PathFinder::kWindow; ++y) {
+            for (int32_t x = 0; x < PathFinder::kWindow; ++x) {
+                bool closed = false;
+                for (int32_t dy = -1; dy <= 1; ++dy)
+                    for (int32_t dx = -1; dx <= 1; ++dx)
+                        closed = closed || x + dx < 0 || y + dy < 0 || x + dx >= PathFinder::kWindow ||
+                                 y + dy >= PathFinder::kWindow ||
+                                 hard[static_cast<size_t>((y + dy) * PathFinder::kWindow + x + dx)];
+                walls[static_cast<size_t>(y * PathFinder::kWindow + x)] = closed;
+            }
+        }
+        int32_t tx = 0;
+        int32_t ty = 0;
+        do {
+            tx = draws.RandomIndex(RandomStream::GameData, 5, 45);
+            ty = draws.RandomIndex(RandomStream::GameData, 5, 45);
+        } while (walls[static_cast<size_t>(ty * PathFinder::kWindow + tx)]);
+        float optimum = BruteForceCosts(0.1f)[static_cast<size_t>(ty * PathFinder::kWindow + tx)];
+        bool found = Find(tx, ty);
+        if (!found) {
+            // Only the node limit may hide a reachable target.
+            if (std::isfinite(optimum)) {
+                EXPECT_EQ(finder.GetNodesTaken(), PathFinder::kMaxTaken) << trial;
+            }
+            continue;
+        }
+        ++reached;
+        ASSERT_TRUE(std::isfinite(optimum)) << trial;
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(WalkPath(x, y)) << trial;
+        ASSERT_EQ(x * 100 + y, tx * 100 + ty) << trial;
+        EXPECT_GE(CostWithTurns(), optimum - 1e-3f) << trial;
+        EXPECT_LE(CostWithTurns(), optimum + 0.1f + 1e-3f) << trial;
+    }
+    EXPECT_GT(reached, 15);
+}
+
 } // namespace
