@@ -74,7 +74,8 @@ struct LevelData {
     std::vector<LevelTileCell> tileCells;
     std::vector<int32_t> tileOccupants;
     std::vector<TileObjectInstance> objectInstances;
-    std::vector<bool> movementBits;
+    // One byte per cell, not one bit: a path search reads a row of its window in one sweep.
+    std::vector<uint8_t> movementBits;
     std::vector<bool> sightBits;
     std::vector<bool> blockBuilt;
 };

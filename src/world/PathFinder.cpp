@@ -361,10 +361,10 @@ void PathFinder::ReadWorldRow(int32_t row)
     // The row's cells on the level lie side by side: read them in one sweep, keep the built.
     int32_t first = std::countr_zero(onLevel);
     int32_t last = 63 - std::countl_zero(onLevel);
-    auto bit = startLevel->data->movementBits.cbegin() + rowFirstBits[static_cast<size_t>(row - 1)] + (first - 1);
+    const uint8_t* cells = startLevel->data->movementBits.data() + (rowFirstBits[static_cast<size_t>(row - 1)] - 1);
     uint64_t blocked = 0;
-    for (int32_t column = first; column <= last; ++column, ++bit)
-        blocked |= static_cast<uint64_t>(*bit) << column;
+    for (int32_t column = first; column <= last; ++column)
+        blocked |= static_cast<uint64_t>(cells[column] != 0) << column;
     worldKnown[static_cast<size_t>(row)] |= columns;
     worldBlocked[static_cast<size_t>(row)] |= blocked & columns;
 }
@@ -488,8 +488,8 @@ int32_t PathFinder::TakeNode(int32_t cx, int32_t cy, int32_t padded)
 {
     int32_t index = nodesUsed++;
     Node& node = nodes[static_cast<size_t>(index)];
-    node.cx = static_cast<int16_t>(cx);
-    node.cy = static_cast<int16_t>(cy);
+    node.cx = static_cast<int8_t>(cx);
+    node.cy = static_cast<int8_t>(cy);
     node.padded = static_cast<uint16_t>(padded);
     node.parent = kNoNode;
     node.fromDirection = -1;
@@ -580,8 +580,12 @@ void PathFinder::Expand(int32_t index)
     Node& node = nodes[static_cast<size_t>(index)];
     const std::array<float, 8>& turns = kPathTurnCosts[static_cast<size_t>(node.fromDirection + 1)];
     // The free sides first, then a visit of those alone: among walls most sides are not, and a
-    // cell's test never depends on the nodes made.
-    for (uint32_t sides = FreeSides(node); sides != 0; sides &= sides - 1) {
+    // cell's test never depends on the nodes made. The side back to the parent is left out: the
+    // parent is closed and costs less than any way back to it.
+    uint32_t sides = FreeSides(node);
+    if (node.fromDirection >= 0)
+        sides &= ~(1u << ((node.fromDirection + 4) & 7));
+    for (; sides != 0; sides &= sides - 1) {
         int32_t d = std::countr_zero(sides);
         int32_t padded = node.padded + kPathPaddedStep[d];
         // Added apart, as two sums: adding no turn leaves the step's sum exactly as it was.
@@ -673,13 +677,16 @@ bool PathFinder::TiesHeadingOn(const Node& known, float g, int32_t direction) co
     return kPathDx[direction] == sx && kPathDy[direction] == sy;
 }
 
-uint64_t PathFinder::HeapKey(float f, uint32_t order)
+uint64_t PathFinder::HeapKey(float f, uint32_t order, int32_t node)
 {
-    // f's bits ordered as the floats are (negatives flipped), then later orders first.
+    // f's bits ordered as the floats are (negatives flipped), then later orders first. A node
+    // is opened once per search, so the order stays below the node count.
     uint32_t bits = 0;
     std::memcpy(&bits, &f, sizeof bits);
     bits = (bits & 0x80000000u) ? ~bits : bits | 0x80000000u;
-    return (static_cast<uint64_t>(bits) << 32) | (0xFFFFFFFFu - order);
+    constexpr uint32_t kOrderMask = (1u << (32 - kHeapNodeBits)) - 1;
+    return (static_cast<uint64_t>(bits) << 32) | (static_cast<uint64_t>(kOrderMask - order) << kHeapNodeBits) |
+           static_cast<uint64_t>(node);
 }
 
 void PathFinder::HeapPush(int32_t index)
@@ -687,7 +694,7 @@ void PathFinder::HeapPush(int32_t index)
     Node& node = nodes[static_cast<size_t>(index)];
     node.state = NodeState::Open;
     heapPlaces[static_cast<size_t>(index)] = static_cast<int16_t>(heapSize);
-    heap[static_cast<size_t>(heapSize++)] = {HeapKey(node.f, ++openCounter), index};
+    heap[static_cast<size_t>(heapSize++)] = HeapKey(node.f, ++openCounter, index);
     HeapRaise(index);
 }
 
@@ -695,15 +702,15 @@ void PathFinder::HeapRaise(int32_t index)
 {
     Node& node = nodes[static_cast<size_t>(index)];
     int32_t i = heapPlaces[static_cast<size_t>(index)];
-    // The opening order stays what it was; only f changed.
-    HeapEntry entry{(HeapKey(node.f, 0) & 0xFFFFFFFF00000000ull) | (heap[static_cast<size_t>(i)].key & 0xFFFFFFFFull), index};
+    // The opening order and the node stay; only f changed.
+    HeapEntry entry = (HeapKey(node.f, 0, 0) & 0xFFFFFFFF00000000ull) | (heap[static_cast<size_t>(i)] & 0xFFFFFFFFull);
     while (i > 0) {
         int32_t parent = (i - 1) / kHeapArity;
-        const HeapEntry& above = heap[static_cast<size_t>(parent)];
-        if (!(entry.key < above.key))
+        HeapEntry above = heap[static_cast<size_t>(parent)];
+        if (!(entry < above))
             break;
         heap[static_cast<size_t>(i)] = above;
-        heapPlaces[static_cast<size_t>(above.node)] = static_cast<int16_t>(i);
+        heapPlaces[static_cast<size_t>(above & kHeapNodeMask)] = static_cast<int16_t>(i);
         i = parent;
     }
     heap[static_cast<size_t>(i)] = entry;
@@ -712,7 +719,7 @@ void PathFinder::HeapRaise(int32_t index)
 
 int32_t PathFinder::HeapPop()
 {
-    int32_t top = heap[0].node;
+    auto top = static_cast<int32_t>(heap[0] & kHeapNodeMask);
     HeapEntry last = heap[static_cast<size_t>(--heapSize)];
     int32_t i = 0;
     for (;;) {
@@ -722,17 +729,17 @@ int32_t PathFinder::HeapPop()
         int32_t end = std::min(first + kHeapArity, heapSize);
         int32_t child = first;
         for (int32_t c = first + 1; c < end; ++c)
-            if (heap[static_cast<size_t>(c)].key < heap[static_cast<size_t>(child)].key)
+            if (heap[static_cast<size_t>(c)] < heap[static_cast<size_t>(child)])
                 child = c;
-        if (!(heap[static_cast<size_t>(child)].key < last.key))
+        if (!(heap[static_cast<size_t>(child)] < last))
             break;
         heap[static_cast<size_t>(i)] = heap[static_cast<size_t>(child)];
-        heapPlaces[static_cast<size_t>(heap[static_cast<size_t>(i)].node)] = static_cast<int16_t>(i);
+        heapPlaces[static_cast<size_t>(heap[static_cast<size_t>(i)] & kHeapNodeMask)] = static_cast<int16_t>(i);
         i = child;
     }
     if (heapSize > 0) {
         heap[static_cast<size_t>(i)] = last;
-        heapPlaces[static_cast<size_t>(last.node)] = static_cast<int16_t>(i);
+        heapPlaces[static_cast<size_t>(last & kHeapNodeMask)] = static_cast<int16_t>(i);
     }
     heapPlaces[static_cast<size_t>(top)] = -1;
     return top;

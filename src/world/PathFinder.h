@@ -75,13 +75,14 @@ private:
     static constexpr uint64_t kInsideBits = ((uint64_t{1} << kWindow) - 1) << 1;
     enum WorldAnswer : uint8_t { kFree = 1, kBlocked = 3 };
     enum class NodeState : uint8_t { Free, Open, Closed };
-    // Small, so that the nodes a search touches stay in the nearest cache. An expanded node's
-    // neighbours are the nodes of its eight padded cells.
+    // Sixteen bytes, so that the nodes a search touches stay in the nearest cache and none
+    // straddles two lines of it. An expanded node's neighbours are the nodes of its eight
+    // padded cells.
     struct Node {
         float f = 0.0f;
         float g = 0.0f;
-        int16_t cx = 0;
-        int16_t cy = 0;
+        int8_t cx = 0;
+        int8_t cy = 0;
         uint16_t padded = 0;
         // A node index; kNoNode for none.
         uint16_t parent = kNoNode;
@@ -89,12 +90,14 @@ private:
         int8_t fromDirection = -1;
         NodeState state = NodeState::Free;
     };
-    // The open list as a heap on one integer key per node: f's bits above, then the
-    // opening order reversed below, so the most recently opened wins a tie of f.
-    struct HeapEntry {
-        uint64_t key;
-        int32_t node;
-    };
+    static_assert(sizeof(Node) == 16 && kWindow <= 127, "a node is small and its cell fits its bytes");
+    // The open list as a heap of one integer per node: f's bits above, then the opening order
+    // reversed, so the most recently opened wins a tie of f, then the node (no two nodes share
+    // an order, so it never decides).
+    using HeapEntry = uint64_t;
+    static constexpr int32_t kHeapNodeBits = 12;
+    static constexpr uint64_t kHeapNodeMask = (uint64_t{1} << kHeapNodeBits) - 1;
+    static_assert(kCellCount <= static_cast<int32_t>(kHeapNodeMask), "a node index fits its bits");
     void Place(const EntityBase* mover, const WorldPos& moverPosition);
     void Begin();
     bool Aim(const WorldPos& target, const EntityBase* targetEntity);
@@ -136,7 +139,7 @@ private:
     void HeapPush(int32_t index);
     int32_t HeapPop();
     void HeapRaise(int32_t index);
-    static uint64_t HeapKey(float f, uint32_t order);
+    static uint64_t HeapKey(float f, uint32_t order, int32_t node);
 
     std::unique_ptr<Node[]> nodes;
     // Per node, its place in the open list (-1 when not in it): apart from the nodes, so that a
