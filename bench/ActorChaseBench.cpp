@@ -228,6 +228,7 @@ void ActorChase(benchmark::State& state)
         static_cast<double>(chaseSearches) / static_cast<double>(std::max<int64_t>(chaseSteps, 1));
     state.counters["chasing_share"] = static_cast<double>(chaseSteps) / static_cast<double>(std::max<int64_t>(actorSteps, 1));
     state.counters["allocations_per_step"] = static_cast<double>(BenchAllocations::Count()) / steps;
+    state.counters["event_records"] = static_cast<double>(bench.events.GetRecordCount());
 }
 
 BENCHMARK(ActorChase)->Arg(50)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond)->Iterations(600);

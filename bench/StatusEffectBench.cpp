@@ -156,6 +156,7 @@ void StatusEffectStep(benchmark::State& state)
     state.counters["p99_ms"] = StatusEffectBenchPercentile(stepMs, 0.99);
     state.counters["allocations_per_step"] =
         steps ? static_cast<double>(BenchAllocations::Count()) / static_cast<double>(steps) : 0.0;
+    state.counters["event_records"] = static_cast<double>(bench.events.GetRecordCount());
 }
 
 } // namespace

@@ -59,6 +59,23 @@ Event* EventSystem::AllocEvent()
     return event;
 }
 
+void EventSystem::Reserve(size_t count)
+{
+    // Room enough for every event the game sends: a few entities and numbers, a short name.
+    constexpr size_t kNameRoom = 32;
+    constexpr size_t kParamRoom = 64;
+    records.reserve(count);
+    pool.reserve(count);
+    queue.reserve(count);
+    while (records.size() < count) {
+        auto event = std::make_unique<Event>();
+        event->name.reserve(kNameRoom);
+        event->params.Reserve(kParamRoom);
+        pool.push_back(event.get());
+        records.push_back(std::move(event));
+    }
+}
+
 Event* EventSystem::MakeEvent(int eventId)
 {
     Event* event = AllocEvent();

@@ -30,6 +30,10 @@ public:
     Event* MakeEvent(int eventId);
     // Back to the pool unless the record is kept or already free.
     void FreeEvent(Event* event);
+    // Makes free records until there are at least count in all, each with room for an
+    // ordinary event's name, parameters and entities, so that a flow of up to that many
+    // events at once takes every record from the pool and allocates nothing.
+    void Reserve(size_t count);
 
     // A record already in the queue is not queued twice.
     void QueueEvent(Event* event);
@@ -45,6 +49,7 @@ public:
     void RemoveListener(Listener* listener);
 
     size_t GetPooledCount() const { return pool.size(); }
+    size_t GetRecordCount() const { return records.size(); }
     size_t GetQueuedCount() const { return queue.size(); }
 
 private:

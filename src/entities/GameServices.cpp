@@ -215,8 +215,14 @@ bool GameServices::FindSpawnPosition(const WorldPos& centre, int32_t rings, cons
 // The spares' list is made whole at once: keeping an effect never grows it.
 GameServices::GameServices()
 {
+    constexpr size_t kModelNameRoom = 64;
     spareEffects.reserve(kMaxSpareEffects);
     spareModelEntities.reserve(kMaxSpareModelEntities);
+    for (size_t i = 0; i < kPreparedModelEntities; ++i) {
+        auto entity = std::make_unique<Entity>();
+        entity->modelName.reserve(kModelNameRoom);
+        spareModelEntities.push_back(std::move(entity));
+    }
 }
 
 GameServices::~GameServices() = default;

@@ -347,6 +347,9 @@ public:
     // A shown effect's entity done with, renewed and kept for the next effect; deleted beyond the
     // cap or when it is not a plain Entity.
     static constexpr size_t kMaxSpareModelEntities = kMaxEntities;
+    // Made before play, each with room for a model's name: 400 monsters fighting four players
+    // keep fewer than this many hits shown at once.
+    static constexpr size_t kPreparedModelEntities = 128;
     void KeepSpareModelEntity(Entity* entity);
 
     // An entity's world event is written here, kept for its name's room: a hit's sound makes no

@@ -39,6 +39,10 @@ Game* gGame = nullptr;
 namespace {
 
 constexpr const char* kGameProjectileTypeNames[] = {"Normal", "Ring", "Beam", "Lob", "Straight", "StraightLob"};
+// Event records and timed actions made before play: 400 monsters fighting four players keep 82
+// records in use at the worst step, so a crowded fight takes every swing, hit, shown effect's
+// end and effect tick from the pools.
+constexpr size_t kGameReservedEvents = 256;
 // The share of a respawn delay its timer may vary by, either way.
 constexpr float kGameRespawnVariation = 0.05f;
 
@@ -109,6 +113,9 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
         gWorld->AddLevelCallback(WorldSide::Server, LevelEvent::Released, &Game::LevelUnloadedCallback);
     }
     EnumTable::RegisterNames({"ProjectileType", 0, kGameProjectileTypeNames});
+    if (gEventSystem)
+        gEventSystem->Reserve(kGameReservedEvents);
+    timedActions.Reserve(kGameReservedEvents);
     BuildBehaviorStacks(behaviorStacks);
     LoadTuning();
     quests = std::make_unique<GameQuests>(*this);

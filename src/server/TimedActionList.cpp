@@ -96,6 +96,14 @@ void TimedActionList::Clear()
         Release(record->event);
 }
 
+void TimedActionList::Reserve(size_t count)
+{
+    records.reserve(count);
+    spares.reserve(count);
+    while (records.size() + spares.size() < count)
+        spares.push_back(std::make_unique<Record>());
+}
+
 int32_t TimedActionList::CountPending() const
 {
     return static_cast<int32_t>(

@@ -34,6 +34,9 @@ public:
     void CancelFor(const Listener* target);
     // Every record back to the event pool (kept ones stay with their owners).
     void Clear();
+    // Spare records made until there are at least count, so that as many actions waiting at
+    // once make none.
+    void Reserve(size_t count);
     // Purge, arm, then count down and deliver what fell due.
     void Update(float seconds);
 

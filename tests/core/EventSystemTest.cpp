@@ -241,3 +241,45 @@ TEST_F(ListenerWorld, PooledRecordLetsGoOfItsEntities)
     again->params.WriteInt(0);
     EXPECT_EQ(again->ReadEntity(), nullptr);
 }
+
+TEST_F(ListenerWorld, ReservedRecordsServeAFlowOfEventsAndCarryNothingFromOneUseToTheNext)
+{
+    events.Reserve(3);
+    events.Reserve(2);
+    EXPECT_EQ(events.GetRecordCount(), 3u);
+    EXPECT_EQ(events.GetPooledCount(), 3u);
+
+    Player player;
+    events.AddListenerEntry(hit, &player);
+    auto target = std::make_unique<Creature>();
+    for (int32_t step = 0; step < 4; ++step) {
+        for (int32_t i = 0; i < 3; ++i) {
+            Event* event = HitEvent(10 * step + i);
+            if (step == 0)
+                event->WriteEntity(target.get());
+            events.QueueEvent(event);
+        }
+        events.DispatchQueue();
+    }
+    // Three at a time never needs a fourth record.
+    EXPECT_EQ(events.GetRecordCount(), 3u);
+    EXPECT_EQ(player.seen.size(), 12u);
+    EXPECT_EQ(player.seen.back(), "player hit 32");
+
+    // A record used for a hit comes back as a fade with none of the hit's values.
+    target.reset();
+    Event* fadeEvent = events.MakeEvent(fade);
+    EXPECT_EQ(fadeEvent->name, "fadeTo");
+    EXPECT_EQ(fadeEvent->params.Size(), 0u);
+    fadeEvent->params.WriteInt(0);
+    EXPECT_EQ(fadeEvent->ReadEntity(), nullptr);
+    events.FreeEvent(fadeEvent);
+
+    // Beyond the reserve the pool still grows.
+    std::vector<Event*> held;
+    for (int32_t i = 0; i < 4; ++i)
+        held.push_back(events.MakeEvent(hit));
+    EXPECT_EQ(events.GetRecordCount(), 4u);
+    for (Event* event : held)
+        events.FreeEvent(event);
+}
