@@ -26,20 +26,21 @@
 
 class OffscreenShotGame : public OffscreenGame {
 protected:
-    // The shipped game at 640 x 480, screenshots as Targa, one frame run past start-up.
-    void StartShippedGame()
+    // The shipped game at 640 x 480 (and any further settings), screenshots as Targa, one frame
+    // run past start-up.
+    void StartShippedGame(const std::string& moreSettings = "")
     {
-        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
+        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n" + moreSettings);
         ASSERT_TRUE(app.StartUp());
         ASSERT_NE(gUISystem, nullptr);
         gUserVarSystem->SetStringByName("r_screenshotType", "2");
         app.RunFrame();
     }
 
-    // The world host's player of the only client, once there is one.
+    // The world host's player of the first client to join (this process's own), once there is one.
     static Player* HostPlayer()
     {
-        if (!gWorldHost || gWorldHost->GetClients().size() != 1)
+        if (!gWorldHost || gWorldHost->GetClients().empty())
             return nullptr;
         return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
     }

@@ -1,0 +1,265 @@
+// SoakClients -- the bot soak's other clients: this test program run again once per client, each joining the soak's world host over loopback sockets, and what each one's mirror held of its player, written to a file and read back.
+#include "play/SoakClients.h"
+
+#include "core/MessageBuffer.h"
+#include "entities/Inventory.h"
+#include "rules/PlayerPartLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::string SoakHex(const MessageBuffer& bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.Size() * 2);
+    for (size_t i = 0; i < bytes.Size(); ++i) {
+        uint8_t byte = bytes.Data()[i];
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<int32_t> SoakComparedStats()
+{
+    std::vector<int32_t> stats;
+    for (int32_t stat = 0; stat < PlayerPartLayout::kAttributes; ++stat)
+        stats.push_back(stat);
+    for (int32_t stat : PlayerPartLayout::kStats)
+        stats.push_back(stat);
+    for (int32_t stat = CharacterStat::Skill1; stat <= CharacterStat::Skill60; ++stat)
+        stats.push_back(stat);
+    return stats;
+}
+
+SoakPlayerView SoakPlayerView::Of(const PlayerClient& mirror)
+{
+    SoakPlayerView view;
+    view.entity = mirror.GetEntityNumber();
+    const WorldPos at = mirror.GetPosition();
+    view.level = at.level;
+    view.x = at.x;
+    view.y = at.y;
+    for (int32_t stat : SoakComparedStats())
+        view.stats.push_back(mirror.GetStat(stat));
+    if (const EntityClient* body = mirror.GetBody()) {
+        view.health = body->health;
+        view.maxHealth = body->maxHealth;
+    }
+    MessageBuffer items;
+    mirror.GetInventory().Write(items, false);
+    view.inventory = SoakHex(items);
+    return view;
+}
+
+SoakPlayerView SoakPlayerView::Of(Player& host)
+{
+    SoakPlayerView view;
+    view.entity = host.entityNumber;
+    view.level = host.position.level;
+    view.x = host.position.x;
+    view.y = host.position.y;
+    for (int32_t stat : SoakComparedStats())
+        view.stats.push_back(host.GetStat(stat));
+    view.health = host.health;
+    view.maxHealth = host.maxHealth;
+    MessageBuffer items;
+    host.inventory->Write(items, false);
+    view.inventory = SoakHex(items);
+    return view;
+}
+
+std::string SoakPlayerView::Text() const
+{
+    std::ostringstream text;
+    text << entity << ' ' << level << ' ' << x << ' ' << y << ' ' << health << ' ' << maxHealth << ' '
+         << stats.size();
+    for (int32_t value : stats)
+        text << ' ' << value;
+    text << ' ' << (inventory.empty() ? "-" : inventory) << '\n';
+    return text.str();
+}
+
+bool SoakPlayerView::Parse(const std::string& text)
+{
+    std::istringstream in(text);
+    size_t count = 0;
+    if (!(in >> entity >> level >> x >> y >> health >> maxHealth >> count) || count > 4096)
+        return false;
+    stats.assign(count, 0);
+    for (int32_t& value : stats)
+        if (!(in >> value))
+            return false;
+    if (!(in >> inventory))
+        return false;
+    if (inventory == "-")
+        inventory.clear();
+    return true;
+}
+
+std::vector<std::string> SoakViewDifferences(const SoakPlayerView& mirror, const SoakPlayerView& host)
+{
+    std::vector<std::string> differences;
+    auto differ = [&differences](const std::string& what, auto seen, auto held) {
+        std::ostringstream line;
+        line << what << ": the mirror holds " << seen << ", the host " << held;
+        differences.push_back(line.str());
+    };
+    if (mirror.level != host.level)
+        differ("level", mirror.level, host.level);
+    float dx = mirror.x - host.x;
+    float dy = mirror.y - host.y;
+    if (dx * dx + dy * dy >= 4.0f)
+        differ("place", std::to_string(mirror.x) + "," + std::to_string(mirror.y),
+               std::to_string(host.x) + "," + std::to_string(host.y));
+    std::vector<int32_t> numbers = SoakComparedStats();
+    if (mirror.stats.size() != host.stats.size())
+        differ("stat count", mirror.stats.size(), host.stats.size());
+    for (size_t i = 0; i < mirror.stats.size() && i < host.stats.size(); ++i)
+        if (mirror.stats[i] != host.stats[i])
+            differ("stat " + std::to_string(numbers[i]), mirror.stats[i], host.stats[i]);
+    if (mirror.health != host.health)
+        differ("health", mirror.health, host.health);
+    if (mirror.maxHealth != host.maxHealth)
+        differ("most health", mirror.maxHealth, host.maxHealth);
+    if (mirror.inventory != host.inventory)
+        differ("inventory bytes", mirror.inventory, host.inventory);
+    return differences;
+}
+
+std::string SoakAddress(pid_t run, int32_t client)
+{
+    auto id = static_cast<uint32_t>(run);
+    return "127." + std::to_string(1 + id % 254) + "." + std::to_string(id / 254 % 254) + "." + std::to_string(client);
+}
+
+// ---- The other clients' processes ------------------------------------------------------------
+
+SoakClientProcess::~SoakClientProcess()
+{
+    Kill();
+}
+
+bool SoakClientProcess::Start(const std::filesystem::path& exchange, int32_t client, const std::string& address,
+                              const std::string& host, const std::string& filter)
+{
+    output = exchange / ("client" + std::to_string(client) + ".out");
+    std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::vector<std::string> arguments = {program, "--gtest_filter=" + filter, "--gtest_also_run_disabled_tests"};
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry)
+        environment.emplace_back(*entry);
+    environment.push_back(std::string(kExchangeVar) + "=" + exchange.string());
+    environment.push_back(std::string(kClientVar) + "=" + std::to_string(client));
+    environment.push_back(std::string(kAddressVar) + "=" + address);
+    environment.push_back(std::string(kHostVar) + "=" + host);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    int result = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (result != 0) {
+        pid = -1;
+        ADD_FAILURE() << "client " << client << " could not be started: " << std::strerror(result);
+        return false;
+    }
+    return true;
+}
+
+bool SoakClientProcess::HasEnded()
+{
+    if (pid < 0 || ended)
+        return true;
+    int waited = 0;
+    if (waitpid(pid, &waited, WNOHANG) != pid)
+        return false;
+    ended = true;
+    status = WIFEXITED(waited) ? WEXITSTATUS(waited) : 128 + WTERMSIG(waited);
+    return true;
+}
+
+bool SoakClientProcess::WaitForEnd(std::chrono::steady_clock::time_point deadline)
+{
+    // Another process's end can only be waited for on the wall clock.
+    while (!HasEnded()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::string SoakClientProcess::OutputTail() const
+{
+    std::string text = SoakExchange::Read(output);
+    constexpr size_t kTail = 3000;
+    return text.size() > kTail ? text.substr(text.size() - kTail) : text;
+}
+
+void SoakClientProcess::Kill()
+{
+    if (pid < 0 || HasEnded())
+        return;
+    kill(pid, SIGKILL);
+    int waited = 0;
+    waitpid(pid, &waited, 0);
+    ended = true;
+    status = 128 + SIGKILL;
+}
+
+// ---- The exchange folder ----------------------------------------------------------------------
+
+std::filesystem::path SoakExchange::Settled(const std::filesystem::path& exchange, int32_t client)
+{
+    return exchange / ("settled" + std::to_string(client));
+}
+
+std::filesystem::path SoakExchange::View(const std::filesystem::path& exchange, int32_t client)
+{
+    return exchange / ("view" + std::to_string(client));
+}
+
+void SoakExchange::Publish(const std::filesystem::path& file, const std::string& text)
+{
+    std::filesystem::path partial = file;
+    partial += ".part";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    std::filesystem::rename(partial, file);
+}
+
+std::string SoakExchange::Read(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

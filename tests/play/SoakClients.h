@@ -1,0 +1,94 @@
+// SoakClients -- the bot soak's other clients: this test program run again once per client, each joining the soak's world host over loopback sockets, and what each one's mirror held of its player, written to a file and read back.
+#pragma once
+
+#include "client/PlayerClient.h"
+#include "entities/Player.h"
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// What a client's mirror holds of its player, or what the world host holds of that player, in
+// one shape, so the two can be compared even when they live in different processes.
+struct SoakPlayerView {
+    int32_t entity = -1;
+    int32_t level = -1;
+    float x = 0.0f;
+    float y = 0.0f;
+    // The attributes, the stats the player's part carries, then the skills.
+    std::vector<int32_t> stats;
+    // From the body's state: the player's part does not carry them.
+    int32_t health = 0;
+    int32_t maxHealth = 0;
+    // The inventory as the game writes it, in hex.
+    std::string inventory;
+
+    static SoakPlayerView Of(const PlayerClient& mirror);
+    static SoakPlayerView Of(Player& host);
+    std::string Text() const;
+    // False for a file that is cut short or not one of these.
+    bool Parse(const std::string& text);
+};
+
+// The stat numbers a view lists, in its order.
+std::vector<int32_t> SoakComparedStats();
+
+// Every difference between a mirror and the host's view, each named; empty when they agree.
+std::vector<std::string> SoakViewDifferences(const SoakPlayerView& mirror, const SoakPlayerView& host);
+
+// The run's loopback addresses: the world host and the test's own client on host byte 1, the
+// other clients on 2, 3 and so on. The middle bytes come from the run's process id, so two runs
+// on one machine bind apart; every address lies in 127.0.0.0/8.
+std::string SoakAddress(pid_t run, int32_t client);
+
+// One other client: the test program started again with only the bot-client case selected and
+// what it needs in its environment, its output kept in the exchange folder. Killed and reaped
+// when the record goes, whatever ended the test.
+class SoakClientProcess {
+public:
+    // Environment names the child reads.
+    static constexpr const char* kExchangeVar = "EMBERLODE_SOAK_EXCHANGE";
+    static constexpr const char* kClientVar = "EMBERLODE_SOAK_CLIENT";
+    static constexpr const char* kAddressVar = "EMBERLODE_SOAK_ADDRESS";
+    static constexpr const char* kHostVar = "EMBERLODE_SOAK_HOST";
+
+    SoakClientProcess() = default;
+    ~SoakClientProcess();
+    SoakClientProcess(const SoakClientProcess&) = delete;
+    SoakClientProcess& operator=(const SoakClientProcess&) = delete;
+
+    // False (and a failure) when the program could not be started.
+    bool Start(const std::filesystem::path& exchange, int32_t client, const std::string& address,
+               const std::string& host, const std::string& filter);
+    // Whether it has ended; its exit status is kept once it has.
+    bool HasEnded();
+    // Waits until it ends or the time is up; false when it is still running.
+    bool WaitForEnd(std::chrono::steady_clock::time_point deadline);
+    bool Succeeded() const { return ended && status == 0; }
+    // The last lines it wrote, for a failure message.
+    std::string OutputTail() const;
+    void Kill();
+
+private:
+    pid_t pid = -1;
+    bool ended = false;
+    int status = -1;
+    std::filesystem::path output;
+};
+
+// Files in the exchange folder through which the test and its other clients keep step.
+namespace SoakExchange {
+// Written by the test: stop playing and stand still.
+inline constexpr const char* kStop = "stop";
+// Written by the test once its world host has run its last frame.
+inline constexpr const char* kFrozen = "frozen";
+std::filesystem::path Settled(const std::filesystem::path& exchange, int32_t client);
+std::filesystem::path View(const std::filesystem::path& exchange, int32_t client);
+// Written whole under another name and then renamed, so a reader never sees half of it.
+void Publish(const std::filesystem::path& file, const std::string& text);
+std::string Read(const std::filesystem::path& file);
+} // namespace SoakExchange
