@@ -9,10 +9,12 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -170,6 +172,7 @@ bool SoakClientProcess::Start(const std::filesystem::path& exchange, int32_t cli
     environment.push_back(std::string(kClientVar) + "=" + std::to_string(client));
     environment.push_back(std::string(kAddressVar) + "=" + address);
     environment.push_back(std::string(kHostVar) + "=" + host);
+    environment.push_back(std::string(kParentVar) + "=" + std::to_string(getpid()));
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
@@ -190,6 +193,15 @@ bool SoakClientProcess::Start(const std::filesystem::path& exchange, int32_t cli
         return false;
     }
     return true;
+}
+
+bool SoakClientProcess::DieWithTheParent()
+{
+    const char* parent = std::getenv(kParentVar);
+    if (!parent || prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+        return false;
+    // The parent may have ended before the signal was asked for.
+    return getppid() == static_cast<pid_t>(std::atol(parent));
 }
 
 bool SoakClientProcess::HasEnded()

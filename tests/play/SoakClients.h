@@ -55,6 +55,11 @@ public:
     static constexpr const char* kClientVar = "EMBERLODE_SOAK_CLIENT";
     static constexpr const char* kAddressVar = "EMBERLODE_SOAK_ADDRESS";
     static constexpr const char* kHostVar = "EMBERLODE_SOAK_HOST";
+    static constexpr const char* kParentVar = "EMBERLODE_SOAK_PARENT";
+
+    // Called by the child first: it is killed when the test's process ends in any way, so no
+    // bot plays on without the test; false when that process is gone already.
+    static bool DieWithTheParent();
 
     SoakClientProcess() = default;
     ~SoakClientProcess();
