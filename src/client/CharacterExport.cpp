@@ -280,16 +280,7 @@ bool CharacterExport::WriteGlobalStatsFile()
 
 void CharacterExport::ColorCodesToHtml(std::string& text, bool darkBackground)
 {
-    // A replacement holds no caret, so what lies before the scan is done with.
-    for (size_t at = text.find('^'); at != std::string::npos; at = text.find('^', at)) {
-        char letter = 0;
-        int32_t number = 0;
-        if (!ParseColorCode(text, at, letter, number) || letter != 'c') {
-            ++at;
-            continue;
-        }
-        StringReplaceAll(text, text.substr(at, kColorCodeLength), CharacterExportFontTag(number, darkBackground));
-    }
+    ReplaceColorCodes(text, [darkBackground](int32_t number) { return CharacterExportFontTag(number, darkBackground); });
 }
 
 // ---- The mail ------------------------------------------------------------------------------------------

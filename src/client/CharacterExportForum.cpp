@@ -6,7 +6,6 @@
 #include "client/PlayerClient.h"
 #include "core/ColorCode.h"
 #include "core/DebugSystem.h"
-#include "core/StringUtil.h"
 
 #include <utility>
 
@@ -78,14 +77,5 @@ bool CharacterExport::BuildForumExportText(std::string& text)
 
 void CharacterExport::ForumTranslateColorCodes(std::string& text)
 {
-    // A replacement holds no caret, so what lies before the scan is done with.
-    for (size_t at = text.find('^'); at != std::string::npos; at = text.find('^', at)) {
-        char letter = 0;
-        int32_t number = 0;
-        if (!ParseColorCode(text, at, letter, number) || letter != 'c') {
-            ++at;
-            continue;
-        }
-        StringReplaceAll(text, text.substr(at, kColorCodeLength), ForumColorTag(number));
-    }
+    ReplaceColorCodes(text, ForumColorTag);
 }

@@ -69,3 +69,21 @@ void StripColorCodes(std::string& text)
     }
     text = std::move(kept);
 }
+
+void ReplaceColorCodes(std::string& text, const std::function<std::string(int32_t)>& replacement)
+{
+    std::string made;
+    made.reserve(text.size());
+    char letter;
+    int32_t number;
+    for (size_t i = 0; i < text.size();) {
+        if (ParseColorCode(text, i, letter, number) && letter == 'c') {
+            made += replacement(number);
+            i += kColorCodeLength;
+        } else {
+            made += text[i];
+            ++i;
+        }
+    }
+    text = std::move(made);
+}

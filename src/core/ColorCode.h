@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,3 +23,6 @@ bool ParseColorCodeW(std::u16string_view text, size_t position, char& letter, in
 
 // Removes, in place, every code that ParseColorCode accepts.
 void StripColorCodes(std::string& text);
+// Replaces, in place, every colour code ("^c") by what the function makes of its number; the
+// codes of other letters stay.
+void ReplaceColorCodes(std::string& text, const std::function<std::string(int32_t)>& replacement);

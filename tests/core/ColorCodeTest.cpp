@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 TEST(ColorCodeMake, ThreeDigitsAfterCaretAndLetter)
 {
     EXPECT_EQ(MakeColorCode(8), "^c008");
@@ -51,4 +53,15 @@ TEST(ColorCodeStrip, RemovesEveryWholeCodeAndNothingElse)
     text = "^^c001x^y123 ^c12^1234";
     StripColorCodes(text);
     EXPECT_EQ(text, "^x ^c12^1234");
+}
+
+TEST(ColorCodeReplace, EachColourCodeBecomesItsOwnTextAndEverythingElseStays)
+{
+    std::string text = "A^c004B^c145^c004D^f006";
+    ReplaceColorCodes(text, [](int32_t number) { return "<" + std::to_string(number) + ">"; });
+    EXPECT_EQ(text, "A<4>B<145><4>D^f006");
+    // A caret that starts no code, a cut-off code and a caret in what a code becomes are kept.
+    text = "^^c001x^y123 ^c12";
+    ReplaceColorCodes(text, [](int32_t) { return std::string("^c009"); });
+    EXPECT_EQ(text, "^^c009x^y123 ^c12");
 }
