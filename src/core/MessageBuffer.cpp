@@ -4,6 +4,7 @@
 #include "core/TimeStamp.h"
 #include "core/system/PlatformSystem.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -312,6 +313,15 @@ void MessageBuffer::ReadTimeStamp(TimeStamp& out)
     out.hours = ReadInt();
     out.minutes = ReadInt();
     out.seconds = ReadFloat();
+}
+
+bool MessageBuffer::ReadFiniteTimeStamp(TimeStamp& out)
+{
+    ReadTimeStamp(out);
+    if (!std::isfinite(out.seconds))
+        return false;
+    out.Normalize();
+    return true;
 }
 
 bool MessageBuffer::ReadCount(int32_t& count, size_t elementBytes)

@@ -55,6 +55,8 @@ public:
     // Fills out with zeros and returns false when fewer than count bytes are left.
     bool ReadBytes(void* out, size_t count);
     void ReadTimeStamp(TimeStamp& out);
+    // A stamp whose seconds are a number, normalised; false, the stamp as read, when they are not.
+    bool ReadFiniteTimeStamp(TimeStamp& out);
     void WriteTimeStamp(const TimeStamp& value);
 
     // A stored count is refused (returns false) when it is negative or could not fit in

@@ -44,16 +44,6 @@ bool ReadPulls(MessageBuffer& buffer, std::array<float, kMaxCovenants>& pulls)
     return !buffer.Overrun();
 }
 
-// A stamp whose seconds are a number, normalised; false for one that is not.
-bool ReadStamp(MessageBuffer& buffer, TimeStamp& stamp)
-{
-    buffer.ReadTimeStamp(stamp);
-    if (!std::isfinite(stamp.seconds))
-        return false;
-    stamp.Normalize();
-    return true;
-}
-
 } // namespace
 
 void ActorCovenant::WriteSaved(MessageBuffer& buffer)
@@ -149,10 +139,10 @@ bool ActorCovenant::ReadRelations(MessageBuffer& buffer)
         float relation = buffer.ReadFloat();
         int32_t treaty = buffer.ReadInt();
         TimeStamp treatyStamp;
-        bool stamped = ReadStamp(buffer, treatyStamp);
+        bool stamped = buffer.ReadFiniteTimeStamp(treatyStamp);
         int32_t route = buffer.ReadInt();
         TimeStamp routeStamp;
-        stamped = ReadStamp(buffer, routeStamp) && stamped;
+        stamped = buffer.ReadFiniteTimeStamp(routeStamp) && stamped;
         if (buffer.Overrun() || !stamped || !std::isfinite(relation) || treaty < 0 || treaty >= CovenantTreaty::kCount ||
             route < 0 || route >= TradeRouteType::kCount)
             return false;

@@ -27,15 +27,6 @@ bool ActorCovenantIsIndexOrNone(int32_t value)
     return value >= -1 && value < kMaxCovenants;
 }
 
-bool ActorCovenantReadStamp(MessageBuffer& buffer, TimeStamp& stamp)
-{
-    buffer.ReadTimeStamp(stamp);
-    if (!std::isfinite(stamp.seconds))
-        return false;
-    stamp.Normalize();
-    return true;
-}
-
 // A place on a level of this world with a number for each coordinate.
 bool ActorCovenantIsPlace(const WorldPos& place)
 {
@@ -134,7 +125,7 @@ bool ActorCovenant::ReadWork(MessageBuffer& buffer)
     for (RandomTimer& timer : savedTimers)
         if (!timer.Read(buffer) || timer.remaining < 0.0f || timer.total < 0.0f)
             return false;
-    if (!ActorCovenantReadStamp(buffer, alertUntil) || !ActorCovenantReadStamp(buffer, nextThinkTime))
+    if (!buffer.ReadFiniteTimeStamp(alertUntil) || !buffer.ReadFiniteTimeStamp(nextThinkTime))
         return false;
     lastHealthRatio = buffer.ReadFloat();
     recentDamage = buffer.ReadFloat();
@@ -167,7 +158,7 @@ bool ActorCovenant::ReadRaid(MessageBuffer& buffer)
     raidUnderWay = buffer.ReadBool();
     targetCovenant = buffer.ReadInt();
     if (buffer.Overrun() || !ActorCovenantIsIndexOrNone(targetCovenant) ||
-        !ActorCovenantReadStamp(buffer, raidStart) || !ActorCovenantReadStamp(buffer, lastRaidEnd))
+        !buffer.ReadFiniteTimeStamp(raidStart) || !buffer.ReadFiniteTimeStamp(lastRaidEnd))
         return false;
     sharedRaidPartner = buffer.ReadInt();
     sharedRaidTargetDamage = buffer.ReadFloat();

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -221,4 +223,20 @@ TEST(MessageBufferOverrun, CountIsCheckedAgainstTheBytesLeft)
     buffer.SetReadPos(0);
     EXPECT_TRUE(buffer.ReadCount(count, 2));
     EXPECT_EQ(count, 2);
+}
+
+TEST(MessageBufferLayout, AFiniteTimeStampIsNormalisedAndOneWithoutANumberOfSecondsRefused)
+{
+    MessageBuffer buffer;
+    buffer.WriteTimeStamp(TimeStamp{0, 1, 59, 75.5f});
+    buffer.WriteTimeStamp(TimeStamp{2, 0, 0, std::nanf("")});
+    buffer.WriteTimeStamp(TimeStamp{2, 0, 0, std::numeric_limits<float>::infinity()});
+    TimeStamp stamp;
+    ASSERT_TRUE(buffer.ReadFiniteTimeStamp(stamp));
+    EXPECT_EQ(stamp.hours, 2);
+    EXPECT_EQ(stamp.minutes, 0);
+    EXPECT_FLOAT_EQ(stamp.seconds, 15.5f);
+    EXPECT_FALSE(buffer.ReadFiniteTimeStamp(stamp));
+    EXPECT_FALSE(buffer.ReadFiniteTimeStamp(stamp));
+    EXPECT_FALSE(buffer.Overrun());
 }
