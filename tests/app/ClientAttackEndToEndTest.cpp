@@ -22,18 +22,6 @@ namespace {
 
 class ClientAttackEndToEnd : public OffscreenShotGame {
 protected:
-    // A goblin made by the host's own spawning, standing a few steps east of the player.
-    Actor* PlaceMonster(const Player& near)
-    {
-        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
-        auto* monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
-        if (!monster)
-            return nullptr;
-        monster->SetPosition(near.position.Offset(Vector2{110.0f, 0.0f}));
-        if (gGame->AddEntity(monster) == -1)
-            return nullptr;
-        return monster;
-    }
 };
 
 TEST_F(ClientAttackEndToEnd, ClicksOnAMonsterWalkUpToItAndStrikeItThroughTheHostUntilItDies)
@@ -43,7 +31,7 @@ TEST_F(ClientAttackEndToEnd, ClicksOnAMonsterWalkUpToItAndStrikeItThroughTheHost
     Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
     ASSERT_FALSE(gDebugSystem->GetConsole().IsShown());
-    Actor* monster = PlaceMonster(*hostPlayer);
+    Actor* monster = AddGoblin(Vector2{110.0f, 0.0f});
     ASSERT_NE(monster, nullptr);
     int32_t number = monster->entityNumber;
     // The host may take a dead monster away: it is watched through a safe pointer.
@@ -98,7 +86,7 @@ TEST_F(ClientAttackEndToEnd, AClickOnLootLyingUnderACorpseWalksUpAndTakesTheLoot
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
     Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
-    Actor* monster = PlaceMonster(*hostPlayer);
+    Actor* monster = AddGoblin(Vector2{110.0f, 0.0f});
     ASSERT_NE(monster, nullptr);
     int32_t corpseNumber = monster->entityNumber;
     monster->TakeDamage(monster->health + 1000, nullptr, false, true);

@@ -46,35 +46,15 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("ClientEntityDrawGL"); }
 
-    // The town's people wander about the screen: they are taken away, so that between two
-    // pictures only what the test does changes.
-    void ClearTheStage()
-    {
-        std::vector<Entity*> near;
-        gGameServices->FindEntitiesInRadius(hostPlayer->position, hostPlayer, 4000.0f,
-                                            RadiusFilter::Every | RadiusFilter::NotSource | RadiusFilter::Creatures,
-                                            near, false);
-        for (Entity* entity : near) {
-            gGame->RemoveEntity(entity);
-            delete entity;
-        }
-    }
-
     // A goblin of the host's making a few steps east of the player, once the client mirrors it.
     EntityClient* PlaceMonster()
     {
-        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
-        monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
+        monster = AddGoblin(Vector2{110.0f, 0.0f});
         if (!monster)
             return nullptr;
-        monster->SetPosition(hostPlayer->position.Offset(Vector2{110.0f, 0.0f}));
-        if (gGame->AddEntity(monster) == -1)
-            return nullptr;
-        for (int i = 0; i < 10 && !gGameClient->GetEntity(monster->entityNumber); ++i)
-            Frame();
-        for (int i = 0; i < 4; ++i)
-            Frame();
-        return gGameClient->GetEntity(monster->entityNumber);
+        EntityClient* shown = MirrorOf(*monster);
+        Frames(4);
+        return shown;
     }
 
     // A point of the 640 x 480 interface in the picture's pixels (the picture starts two rows down).

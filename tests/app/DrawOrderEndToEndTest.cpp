@@ -30,14 +30,7 @@ protected:
         ASSERT_TRUE(WaitForTheGame());
         hostPlayer = HostPlayer();
         ASSERT_NE(hostPlayer, nullptr);
-        std::vector<Entity*> near;
-        gGameServices->FindEntitiesInRadius(hostPlayer->position, hostPlayer, 4000.0f,
-                                            RadiusFilter::Every | RadiusFilter::NotSource | RadiusFilter::Creatures,
-                                            near, false);
-        for (Entity* entity : near) {
-            gGame->RemoveEntity(entity);
-            delete entity;
-        }
+        ClearTheStage();
         Frames(6);
     }
     void TearDown() override { KeepFailedFrame("DrawOrderEndToEnd"); }
@@ -53,14 +46,9 @@ protected:
 // or the player would not learn why the window's action failed.
 TEST_F(DrawOrderEndToEnd, AnOpenWindowHidesTheDamageTextUnderItAndARefusalIsDrawnOverIt)
 {
-    const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
-    auto* monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
+    Actor* monster = AddGoblin(Vector2{150.0f, 0.0f});
     ASSERT_NE(monster, nullptr);
-    monster->SetPosition(hostPlayer->position.Offset(Vector2{150.0f, 0.0f}));
-    ASSERT_NE(gGame->AddEntity(monster), -1);
-    EntityClient* shown = nullptr;
-    for (int i = 0; i < 10 && !(shown = gGameClient->GetEntity(monster->entityNumber)); ++i)
-        Frame();
+    EntityClient* shown = MirrorOf(*monster);
     ASSERT_NE(shown, nullptr);
     Frames(4);
     // The text rises from above the monster's box; the box lies inside the window's frame.

@@ -18,21 +18,6 @@ namespace {
 
 class EntityLooksEndToEnd : public OffscreenShotGame {
 protected:
-    // A goblin of the host's own making a few steps east of the player, once the client mirrors it.
-    EntityClient* PlaceMonster(const Player& near)
-    {
-        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
-        auto* monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
-        if (!monster)
-            return nullptr;
-        monster->SetPosition(near.position.Offset(Vector2{110.0f, 0.0f}));
-        if (gGame->AddEntity(monster) == -1)
-            return nullptr;
-        for (int i = 0; i < 10 && !gGameClient->GetEntity(monster->entityNumber); ++i)
-            Frame();
-        return gGameClient->GetEntity(monster->entityNumber);
-    }
-
     std::string Tooltip(float position[2])
     {
         std::string text;
@@ -50,7 +35,9 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
         GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
     Player* hostPlayer = JoinByConsole();
     ASSERT_NE(hostPlayer, nullptr);
-    EntityClient* monster = PlaceMonster(*hostPlayer);
+    Actor* goblin = AddGoblin(Vector2{110.0f, 0.0f});
+    ASSERT_NE(goblin, nullptr);
+    EntityClient* monster = MirrorOf(*goblin);
     ASSERT_NE(monster, nullptr);
     float position[2] = {-1.0f, -1.0f};
     int32_t uiX = 0;

@@ -6,7 +6,9 @@
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
+#include "core/Database.h"
 #include "entities/Actor.h"
+#include "entities/GameServices.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -95,6 +97,43 @@ protected:
         actor.SetPosition(HostPlayer()->position.Offset(Vector2{60.0f, 0.0f}));
         Frames(4);
         return gGameClient->GetEntity(actor.entityNumber);
+    }
+
+    // A goblin scout of the host's own spawning, set down at the offset from the host's player;
+    // null when the host would not make or add it.
+    static Actor* AddGoblin(const Vector2& offset)
+    {
+        const DatabaseEntry* type = gDatabase->FindEntryByName("MonsterGoblinScout");
+        auto* monster = dynamic_cast<Actor*>(gGame->MakeMonster(nullptr, type, 1, 0));
+        if (!monster)
+            return nullptr;
+        monster->SetPosition(HostPlayer()->position.Offset(offset));
+        if (gGame->AddEntity(monster) == -1)
+            return nullptr;
+        return monster;
+    }
+
+    // The client's mirror of the host's entity, up to ten frames run until it has one.
+    EntityClient* MirrorOf(const Entity& entity)
+    {
+        for (int i = 0; i < 10 && !gGameClient->GetEntity(entity.entityNumber); ++i)
+            Frame();
+        return gGameClient->GetEntity(entity.entityNumber);
+    }
+
+    // The creatures round the host's player taken away (the town's people wander about the
+    // screen), so that between two pictures only what the test does changes.
+    static void ClearTheStage()
+    {
+        Player* player = HostPlayer();
+        std::vector<Entity*> near;
+        gGameServices->FindEntitiesInRadius(player->position, player, 4000.0f,
+                                            RadiusFilter::Every | RadiusFilter::NotSource | RadiusFilter::Creatures,
+                                            near, false);
+        for (Entity* entity : near) {
+            gGame->RemoveEntity(entity);
+            delete entity;
+        }
     }
 
     // Frames until the host has the player and the client has joined and mirrors its body, then
