@@ -394,8 +394,9 @@ void TradeWindow::RegisterAnswerCommands()
                 PlayerClient* player = ClientCommandTable::GetLocalPlayer();
                 EntityClient* target = player ? player->GetInteractionTarget() : nullptr;
                 int32_t covenant = !args.empty() ? ParseInt(args[0]) : target ? target->covenantIndex : -1;
-                if (!gGameClient || !gGameClient->GetCovenant(covenant, false) ||
-                    covenant == gGameClient->GetCovenantCount() - 1)
+                // Never toward the player's own covenant, wherever the list holds it.
+                const PlayerCovenantClient* own = player ? player->GetCovenant() : nullptr;
+                if (!gGameClient || !gGameClient->GetCovenant(covenant, false) || (own && covenant == own->index))
                     return;
                 gGameClient->selectedCovenant = covenant;
                 gGameClient->GetMessages().SetDiplomacyResponse(covenant, kTradeListeningResponse);

@@ -196,6 +196,14 @@ TEST_F(RelationsMenu, ARivalTalkedToOnItsCardIsTheOneTheTradeWindowDealsWith)
     Press(rx, ry, 0);
     EXPECT_EQ(gameClient->selectedCovenant, 1);
     EXPECT_EQ(menu->selectedCovenant, 1);
+    // The last covenant of the list is a rival here, the player's own coming first.
+    menu->HandleMenuCommand("ShowRelations");
+    auto [lx, ly] = CardCentre(3);
+    Press(lx, ly, 0);
+    EXPECT_EQ(gameClient->selectedCovenant, 3);
+    EXPECT_EQ(menu->selectedCovenant, 3);
+    ExecuteCommandLine("TalkToCovenant 0");
+    EXPECT_EQ(gameClient->selectedCovenant, 3) << "never toward the player's own covenant";
 }
 
 TEST_F(RelationsMenu, CardsShowTheirCovenantsNameTraitsAndLifestoneFromTheMirrors)
