@@ -6,6 +6,8 @@
 #include "core/EngineEnums.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "resources/ResourceManager.h"
+#include "rules/GameData.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/UiGameView.h"
@@ -73,6 +75,17 @@ Widget* RelationsCardWidget(UIMenu& card, int32_t covenant, float x, float y, fl
     widget->size[1] = height;
     card.AddWidget(widget);
     return widget;
+}
+
+// The card's words take the game's first, smallest font: in the widgets' default one a covenant's
+// name and its three lines ran over the neighbouring cards and off the screen.
+void RelationsCardFont(UIWidget& widget)
+{
+    const std::string& name = gGameData ? gGameData->GetTextFontName(0) : std::string();
+    if (name.empty() || !gResourceManager)
+        return;
+    widget.font.Reset();
+    gResourceManager->Load(name, widget.font);
 }
 
 // The rows picked in the list, in row order, after the covenant; the host takes ten raiders at
@@ -150,6 +163,7 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     UIWidget* nameWidget = RelationsCardWidget<UIWidget>(card, index, 0.0f, 0.0f, kCardSize, kCardSize);
     nameWidget->highlightBackgroundAlpha = 1.0f;
     nameWidget->textAlignment = TextOrientation::Center;
+    RelationsCardFont(*nameWidget);
     nameWidget->highlightTextSource = {RelationsSource(kSourceColoredCovenantName), RelationsSource(kSourceText, "\n"),
                                        RelationsSource(kSourceRelationWithPlayer),
                                        RelationsSource(kSourceRaidingCovenant), RelationsSource(kSourceText, tooltip)};
@@ -158,17 +172,20 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     label->textSource = {RelationsSource(kSourceColoredCovenantName)};
     label->textAlignment = TextOrientation::Center;
     label->useTextBackdrop = true;
+    RelationsCardFont(*label);
     // A 64 x 15 line across the middle of the card.
     UIWidget* sign = RelationsCardWidget<UIWidget>(card, index, 0.0f, (kCardSize - 15.0f) / 2.0f, kCardSize, 15.0f);
     sign->text = "$$Eliminated$$";
     sign->textAlignment = TextOrientation::Center;
     sign->visible = false;
+    RelationsCardFont(*sign);
     record.eliminatedSign = sign;
     const int32_t lines[] = {kSourceCovenantInfluenceRank, kSourceCovenantPowerRank, kSourceCovenantTaxes};
     for (size_t line = 0; line < std::size(lines); ++line) {
         UIWidget* text = RelationsCardWidget<UIWidget>(card, index, 66.0f, 15.0f * static_cast<float>(line), 50.0f, 15.0f);
         text->textSource = {RelationsSource(lines[line])};
         text->textAlignment = TextOrientation::CenterLeft;
+        RelationsCardFont(*text);
         if (lines[line] == kSourceCovenantTaxes)
             text->highlightTextSource = {RelationsSource(kSourceCovenantTaxesVerbose)};
     }
