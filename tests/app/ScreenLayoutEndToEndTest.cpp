@@ -125,15 +125,11 @@ protected:
     // are; with anyColour, pixels bright in any colour, as the covenants' coloured names are.
     static int WhitePixels(const TargaImage& image, const WordBox& box, bool anyColour = false)
     {
-        int count = 0;
-        for (int y = static_cast<int>(box.y0); y < static_cast<int>(box.y1); ++y)
-            for (int x = static_cast<int>(box.x0); x < static_cast<int>(box.x1); ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                int least = std::min({p[0], p[1], p[2]});
-                int most = std::max({p[0], p[1], p[2]});
-                count += anyColour ? most > 150 : least > 170;
-            }
-        return count;
+        return CountPixels(image, static_cast<int>(box.x0), static_cast<int>(box.y0), static_cast<int>(box.x1),
+                           static_cast<int>(box.y1), [anyColour](const std::array<int, 3>& p) {
+                               return anyColour ? std::max({p[0], p[1], p[2]}) > 150
+                                                : std::min({p[0], p[1], p[2]}) > 170;
+                           });
     }
 };
 
