@@ -17,7 +17,6 @@
 #include <sys/prctl.h>
 #include <sstream>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -213,17 +212,6 @@ bool SoakClientProcess::HasEnded()
         return false;
     ended = true;
     status = WIFEXITED(waited) ? WEXITSTATUS(waited) : 128 + WTERMSIG(waited);
-    return true;
-}
-
-bool SoakClientProcess::WaitForEnd(std::chrono::steady_clock::time_point deadline)
-{
-    // Another process's end can only be waited for on the wall clock.
-    while (!HasEnded()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
     return true;
 }
 

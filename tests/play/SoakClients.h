@@ -6,7 +6,6 @@
 
 #include <sys/types.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -71,8 +70,6 @@ public:
                const std::string& host, const std::string& filter);
     // Whether it has ended; its exit status is kept once it has.
     bool HasEnded();
-    // Waits until it ends or the time is up; false when it is still running.
-    bool WaitForEnd(std::chrono::steady_clock::time_point deadline);
     bool Succeeded() const { return ended && status == 0; }
     // The last lines it wrote, for a failure message.
     std::string OutputTail() const;
