@@ -604,13 +604,7 @@ void PathFinder::Expand(int32_t index)
         }
         Node& known = nodes[knownIndex];
         if (g < known.g) {
-            known.f -= known.g - g;
-            known.g = g;
-            known.parent = static_cast<uint16_t>(index);
-            known.fromDirection = static_cast<int8_t>(d);
-            if (known.state == NodeState::Open)
-                HeapRaise(knownIndex);
-            else
+            if (!LowerCost(knownIndex, g, index, d))
                 PropagateG(knownIndex);
         } else if (known.state == NodeState::Open && TiesHeadingOn(known, g, d)) {
             // Of two arrivals at the same cost, the one already heading for the target
@@ -619,6 +613,19 @@ void PathFinder::Expand(int32_t index)
             known.fromDirection = static_cast<int8_t>(d);
         }
     }
+}
+
+bool PathFinder::LowerCost(int32_t target, float g, int32_t parent, int32_t direction)
+{
+    Node& node = nodes[static_cast<size_t>(target)];
+    node.f -= node.g - g;
+    node.g = g;
+    node.parent = static_cast<uint16_t>(parent);
+    node.fromDirection = static_cast<int8_t>(direction);
+    if (node.state != NodeState::Open)
+        return false;
+    HeapRaise(target);
+    return true;
 }
 
 void PathFinder::PropagateG(int32_t root)
@@ -642,12 +649,7 @@ void PathFinder::PropagateG(int32_t root)
             // changes parent only when the node now offers it less.
             if (!(g < next.g))
                 continue;
-            next.f -= next.g - g;
-            next.g = g;
-            next.parent = static_cast<uint16_t>(index);
-            next.fromDirection = static_cast<int8_t>(d);
-            if (next.state == NodeState::Open)
-                HeapRaise(nextIndex);
+            LowerCost(nextIndex, g, index, d);
             if (depth < kPathPropagateCapacity)
                 propagateStack[static_cast<size_t>(depth++)] = nextIndex;
         }

@@ -106,6 +106,9 @@ private:
     bool CornersClear(int32_t cx, int32_t cy);
     uint32_t FreeSides(const Node& node);
     void Expand(int32_t index);
+    // The node reached more cheaply from parent by direction; an open node moves up the list.
+    // Whether it was open.
+    bool LowerCost(int32_t target, float g, int32_t parent, int32_t direction);
     void PropagateG(int32_t root);
     bool TiesHeadingOn(const Node& known, float g, int32_t direction) const;
     void WritePath(const Node& goal, PathRecord& path) const;
