@@ -274,9 +274,10 @@ public:
     PathBenchGoalVisitor(size_t goal, int32_t cap, int32_t& examined) : goal(goal), cap(cap), examined(&examined) {}
     void examine_vertex(size_t vertex, const PathBenchGraph&) const
     {
+        ++*examined;
         if (vertex == goal)
             throw PathBenchGoalReached();
-        if (cap > 0 && ++*examined >= cap)
+        if (cap > 0 && *examined >= cap)
             throw PathBenchGaveUp();
     }
     size_t goal;
@@ -361,6 +362,7 @@ void LibraryAStar(benchmark::State& state, PathBenchGround ground, bool capped, 
     micros.reserve(1 << 20);
     int64_t searches = 0;
     int64_t found = 0;
+    int64_t nodes = 0;
     double totalMicros = 0.0;
     BenchAllocations::Reset();
     for (auto _ : state) {
@@ -390,13 +392,17 @@ void LibraryAStar(benchmark::State& state, PathBenchGround ground, bool capped, 
         BenchAllocations::SetCounting(false);
         found += reached ? 1 : 0;
         ++searches;
+        nodes += examined;
         double took = std::chrono::duration<double, std::micro>(end - begin).count();
         totalMicros += took;
         if (micros.size() < micros.capacity())
             micros.push_back(took);
     }
-    if (!micros.empty())
-        PathBenchReport(state, micros, totalMicros, searches, found);
+    if (micros.empty())
+        return;
+    PathBenchReport(state, micros, totalMicros, searches, found);
+    state.counters["nodes_per_search"] = static_cast<double>(nodes) / static_cast<double>(searches);
+    state.counters["ns_per_node"] = nodes ? totalMicros * 1000.0 / static_cast<double>(nodes) : 0.0;
 }
 
 BENCHMARK_CAPTURE(LibraryAStar, OpenGround, PathBenchGround::Open, false, 0)->Unit(benchmark::kMicrosecond);

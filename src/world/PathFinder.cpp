@@ -78,6 +78,15 @@ uint64_t PathSpread(uint64_t bits, int32_t columns, bool fill)
     return spread;
 }
 
+// One bit per byte of eight read as one word, set where the byte is not zero: byte i gives bit i.
+static_assert(std::endian::native == std::endian::little, "the first cell of eight is the word's low byte");
+uint32_t PathPackBytes(uint64_t bytes)
+{
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    uint64_t high = (((bytes & kLow7) + kLow7) | bytes) & ~kLow7;
+    return static_cast<uint32_t>(((high >> 7) * 0x0102040810204080ull) >> 56);
+}
+
 } // namespace
 
 PathFinder::PathFinder()
@@ -123,6 +132,7 @@ void PathFinder::Begin()
     nearbyCount = 0;
     nodesUsed = 0;
     heapSize = 0;
+    front = kNoEntry;
     openCounter = 0;
     taken = 0;
     closestPlace = WorldPos{-1, 0.0f, 0.0f, true};
@@ -363,7 +373,14 @@ void PathFinder::ReadWorldRow(int32_t row)
     int32_t last = 63 - std::countl_zero(onLevel);
     const uint8_t* cells = startLevel->data->movementBits.data() + (rowFirstBits[static_cast<size_t>(row - 1)] - 1);
     uint64_t blocked = 0;
-    for (int32_t column = first; column <= last; ++column)
+    // Eight cells at a time; the row's last few alone, never past its end.
+    int32_t column = first;
+    for (; column + 7 <= last; column += 8) {
+        uint64_t eight = 0;
+        std::memcpy(&eight, cells + column, sizeof eight);
+        blocked |= static_cast<uint64_t>(PathPackBytes(eight)) << column;
+    }
+    for (; column <= last; ++column)
         blocked |= static_cast<uint64_t>(cells[column] != 0) << column;
     worldKnown[static_cast<size_t>(row)] |= columns;
     worldBlocked[static_cast<size_t>(row)] |= blocked & columns;
@@ -484,33 +501,25 @@ bool PathFinder::RingClear(int32_t cx, int32_t cy)
     return true;
 }
 
-int32_t PathFinder::TakeNode(int32_t cx, int32_t cy, int32_t padded)
+void PathFinder::OpenNode(int32_t cx, int32_t cy, int32_t padded, int32_t parent, int32_t direction, float g)
 {
     int32_t index = nodesUsed++;
-    Node& node = nodes[static_cast<size_t>(index)];
-    node.cx = static_cast<int8_t>(cx);
-    node.cy = static_cast<int8_t>(cy);
-    node.padded = static_cast<uint16_t>(padded);
-    node.parent = kNoNode;
-    node.fromDirection = -1;
-    node.state = NodeState::Free;
-    heapPlaces[static_cast<size_t>(index)] = -1;
+    // Written whole, at once.
+    nodes[static_cast<size_t>(index)] = Node{g + Heuristic(cx, cy), g, static_cast<int8_t>(cx), static_cast<int8_t>(cy),
+                                             static_cast<uint16_t>(padded), static_cast<uint16_t>(parent),
+                                             static_cast<int8_t>(direction), NodeState::Open};
     cellNodes[static_cast<size_t>(padded)] = static_cast<uint16_t>(index);
-    return index;
+    HeapPush(index);
 }
 
 bool PathFinder::Search(PathRecord* path)
 {
     if (exactGoal && IsBlocked(targetX, targetY))
         exactGoal = false;
-    int32_t first = TakeNode(kCentre, kCentre, PaddedIndex(kCentre, kCentre));
-    Node& origin = nodes[static_cast<size_t>(first)];
-    origin.g = 0.0f;
-    origin.f = Heuristic(kCentre, kCentre);
-    HeapPush(first);
+    OpenNode(kCentre, kCentre, PaddedIndex(kCentre, kCentre), kNoNode, -1, 0.0f);
     for (;;) {
         // The 500th take is the last: the next finds none and the search fails.
-        if (taken >= kMaxTaken || heapSize == 0)
+        if (taken >= kMaxTaken || (heapSize == 0 && front == kNoEntry))
             return false;
         int32_t index = HeapPop();
         ++taken;
@@ -593,13 +602,7 @@ void PathFinder::Expand(int32_t index)
         g += turns[static_cast<size_t>(d)];
         uint16_t knownIndex = cellNodes[static_cast<size_t>(padded)];
         if (knownIndex == kNoNode) {
-            int32_t madeIndex = TakeNode(node.cx + kPathDx[d], node.cy + kPathDy[d], padded);
-            Node& made = nodes[static_cast<size_t>(madeIndex)];
-            made.parent = static_cast<uint16_t>(index);
-            made.fromDirection = static_cast<int8_t>(d);
-            made.g = g;
-            made.f = g + Heuristic(made.cx, made.cy);
-            HeapPush(madeIndex);
+            OpenNode(node.cx + kPathDx[d], node.cy + kPathDy[d], padded, index, d, g);
             continue;
         }
         Node& known = nodes[knownIndex];
@@ -693,19 +696,27 @@ uint64_t PathFinder::HeapKey(float f, uint32_t order, int32_t node)
 
 void PathFinder::HeapPush(int32_t index)
 {
-    Node& node = nodes[static_cast<size_t>(index)];
-    node.state = NodeState::Open;
-    heapPlaces[static_cast<size_t>(index)] = static_cast<int16_t>(heapSize);
-    heap[static_cast<size_t>(heapSize++)] = HeapKey(node.f, ++openCounter, index);
-    HeapRaise(index);
+    HeapEntry entry = HeapKey(nodes[static_cast<size_t>(index)].f, ++openCounter, index);
+    // The least entry waits in front of the heap: along a corridor each node opens the next one
+    // taken, which then never goes through the heap.
+    if (front != kNoEntry ? entry < front : heapSize == 0 || entry < heap[0]) {
+        if (front != kNoEntry)
+            HeapInsert(front);
+        front = entry;
+        heapPlaces[static_cast<size_t>(index)] = kFrontPlace;
+        return;
+    }
+    HeapInsert(entry);
 }
 
-void PathFinder::HeapRaise(int32_t index)
+void PathFinder::HeapInsert(HeapEntry entry)
 {
-    Node& node = nodes[static_cast<size_t>(index)];
-    int32_t i = heapPlaces[static_cast<size_t>(index)];
-    // The opening order and the node stay; only f changed.
-    HeapEntry entry = (HeapKey(node.f, 0, 0) & 0xFFFFFFFF00000000ull) | (heap[static_cast<size_t>(i)] & 0xFFFFFFFFull);
+    int32_t i = heapSize++;
+    HeapSiftUp(i, entry);
+}
+
+void PathFinder::HeapSiftUp(int32_t i, HeapEntry entry)
+{
     while (i > 0) {
         int32_t parent = (i - 1) / kHeapArity;
         HeapEntry above = heap[static_cast<size_t>(parent)];
@@ -716,11 +727,34 @@ void PathFinder::HeapRaise(int32_t index)
         i = parent;
     }
     heap[static_cast<size_t>(i)] = entry;
-    heapPlaces[static_cast<size_t>(index)] = static_cast<int16_t>(i);
+    heapPlaces[static_cast<size_t>(entry & kHeapNodeMask)] = static_cast<int16_t>(i);
+}
+
+void PathFinder::HeapRaise(int32_t index)
+{
+    // The opening order and the node stay; only f changed.
+    HeapEntry high = HeapKey(nodes[static_cast<size_t>(index)].f, 0, 0) & ~0xFFFFFFFFull;
+    int32_t i = heapPlaces[static_cast<size_t>(index)];
+    if (i == kFrontPlace) {
+        front = high | (front & 0xFFFFFFFFull);
+        return;
+    }
+    HeapSiftUp(i, high | (heap[static_cast<size_t>(i)] & 0xFFFFFFFFull));
+    // Now below the entry in front, that one joins the heap.
+    if (front != kNoEntry && heap[0] < front) {
+        HeapInsert(front);
+        front = kNoEntry;
+    }
 }
 
 int32_t PathFinder::HeapPop()
 {
+    if (front != kNoEntry) {
+        auto first = static_cast<int32_t>(front & kHeapNodeMask);
+        front = kNoEntry;
+        heapPlaces[static_cast<size_t>(first)] = -1;
+        return first;
+    }
     auto top = static_cast<int32_t>(heap[0] & kHeapNodeMask);
     HeapEntry last = heap[static_cast<size_t>(--heapSize)];
     int32_t i = 0;

@@ -112,7 +112,8 @@ private:
     void PropagateG(int32_t root);
     bool TiesHeadingOn(const Node& known, float g, int32_t direction) const;
     void WritePath(const Node& goal, PathRecord& path) const;
-    int32_t TakeNode(int32_t cx, int32_t cy, int32_t padded);
+    // A node made for a padded cell reached from parent by direction at cost g, and opened.
+    void OpenNode(int32_t cx, int32_t cy, int32_t padded, int32_t parent, int32_t direction, float g);
     float Heuristic(int32_t cx, int32_t cy) const;
     Vector2 CellOffset(int32_t cx, int32_t cy) const;
     bool WorldBlocked(int32_t cx, int32_t cy)
@@ -142,6 +143,8 @@ private:
     void HeapPush(int32_t index);
     int32_t HeapPop();
     void HeapRaise(int32_t index);
+    void HeapInsert(HeapEntry entry);
+    void HeapSiftUp(int32_t place, HeapEntry entry);
     static uint64_t HeapKey(float f, uint32_t order, int32_t node);
 
     std::unique_ptr<Node[]> nodes;
@@ -149,6 +152,11 @@ private:
     // sift through the list writes to a few lines of cache.
     std::array<int16_t, kCellCount> heapPlaces{};
     std::unique_ptr<HeapEntry[]> heap;
+    // The open list's least entry when it is kept in front of the heap (less than every entry
+    // in it), else kNoEntry; its node's place is kFrontPlace.
+    static constexpr HeapEntry kNoEntry = ~HeapEntry{0};
+    static constexpr int16_t kFrontPlace = -2;
+    HeapEntry front = kNoEntry;
     std::unique_ptr<int32_t[]> propagateStack;
     std::unique_ptr<int32_t[]> pathScratch;
     // Per padded cell: the node made for it this search.
