@@ -501,7 +501,7 @@ bool PathFinder::RingClear(int32_t cx, int32_t cy)
     return true;
 }
 
-void PathFinder::OpenNode(int32_t cx, int32_t cy, int32_t padded, int32_t parent, int32_t direction, float g)
+inline void PathFinder::OpenNode(int32_t cx, int32_t cy, int32_t padded, int32_t parent, int32_t direction, float g)
 {
     int32_t index = nodesUsed++;
     // Written whole, at once.
@@ -534,7 +534,7 @@ bool PathFinder::Search(PathRecord* path)
     }
 }
 
-bool PathFinder::IsGoal(Node& node)
+inline bool PathFinder::IsGoal(Node& node)
 {
     bool atTarget = node.cx == targetX && node.cy == targetY;
     if (exactGoal && (atTarget || !recordClosest))
@@ -566,7 +566,7 @@ bool PathFinder::CornersClear(int32_t cx, int32_t cy)
     return true;
 }
 
-uint32_t PathFinder::FreeSides(const Node& node)
+inline uint32_t PathFinder::FreeSides(const Node& node)
 {
     int32_t row = node.cy + 1;
     if (!(rowSettled[static_cast<size_t>(row - 1)] & rowSettled[static_cast<size_t>(row)] &
@@ -584,7 +584,7 @@ uint32_t PathFinder::FreeSides(const Node& node)
     return kPathSidesOf[PathAround(cellFree, at, node.cx)];
 }
 
-void PathFinder::Expand(int32_t index)
+inline void PathFinder::Expand(int32_t index)
 {
     Node& node = nodes[static_cast<size_t>(index)];
     const std::array<float, 8>& turns = kPathTurnCosts[static_cast<size_t>(node.fromDirection + 1)];
@@ -694,7 +694,7 @@ uint64_t PathFinder::HeapKey(float f, uint32_t order, int32_t node)
            static_cast<uint64_t>(node);
 }
 
-void PathFinder::HeapPush(int32_t index)
+inline void PathFinder::HeapPush(int32_t index)
 {
     HeapEntry entry = HeapKey(nodes[static_cast<size_t>(index)].f, ++openCounter, index);
     // The least entry waits in front of the heap: along a corridor each node opens the next one
@@ -709,13 +709,13 @@ void PathFinder::HeapPush(int32_t index)
     HeapInsert(entry);
 }
 
-void PathFinder::HeapInsert(HeapEntry entry)
+inline void PathFinder::HeapInsert(HeapEntry entry)
 {
     int32_t i = heapSize++;
     HeapSiftUp(i, entry);
 }
 
-void PathFinder::HeapSiftUp(int32_t i, HeapEntry entry)
+inline void PathFinder::HeapSiftUp(int32_t i, HeapEntry entry)
 {
     while (i > 0) {
         int32_t parent = (i - 1) / kHeapArity;
@@ -747,7 +747,7 @@ void PathFinder::HeapRaise(int32_t index)
     }
 }
 
-int32_t PathFinder::HeapPop()
+inline int32_t PathFinder::HeapPop()
 {
     if (front != kNoEntry) {
         auto first = static_cast<int32_t>(front & kHeapNodeMask);
