@@ -586,7 +586,9 @@ inline uint32_t PathFinder::FreeSides(const Node& node)
 
 inline void PathFinder::Expand(int32_t index)
 {
-    Node& node = nodes[static_cast<size_t>(index)];
+    // A copy, held in registers while the nodes around are written: nothing in an expansion
+    // lowers the cost of the node expanded.
+    const Node node = nodes[static_cast<size_t>(index)];
     const std::array<float, 8>& turns = kPathTurnCosts[static_cast<size_t>(node.fromDirection + 1)];
     // The free sides first, then a visit of those alone: among walls most sides are not, and a
     // cell's test never depends on the nodes made. The side back to the parent is left out: the
