@@ -313,7 +313,8 @@ bool PathBenchClosed(const PathBenchWorld& bench, int32_t x, int32_t y, int32_t 
     return false;
 }
 
-PathBenchGraph PathBenchMakeGraph(const PathBenchWorld& bench, int32_t clearance)
+// cutCorners: whether a diagonal step may pass a blocked corner, as in the game's search.
+PathBenchGraph PathBenchMakeGraph(const PathBenchWorld& bench, int32_t clearance, bool cutCorners)
 {
     PathBenchGraph graph(static_cast<size_t>(PathFinder::kCellCount));
     constexpr int32_t kDx[4] = {1, 0, 1, -1};
@@ -328,8 +329,7 @@ PathBenchGraph PathBenchMakeGraph(const PathBenchWorld& bench, int32_t clearance
                 int32_t ny = y + kDy[d];
                 if (nx < 0 || nx >= PathFinder::kWindow || ny >= PathFinder::kWindow || closed(nx, ny))
                     continue;
-                // A diagonal step never cuts a blocked corner.
-                if (d >= 2 && (closed(nx, y) || closed(x, ny)))
+                if (!cutCorners && d >= 2 && (closed(nx, y) || closed(x, ny)))
                     continue;
                 boost::add_edge(static_cast<size_t>(y * PathFinder::kWindow + x),
                                 static_cast<size_t>(ny * PathFinder::kWindow + nx), d >= 2 ? std::sqrt(2.0f) : 1.0f,
@@ -348,8 +348,10 @@ size_t PathBenchVertexOf(const WorldPos& cell)
 }
 
 // Each iteration is one search from the window's centre towards a new target, as PathFind does.
-// capped: gives up after the game's node cap; clearance: the body's half-width in cells.
-void LibraryAStar(benchmark::State& state, PathBenchGround ground, bool capped, int32_t clearance)
+// capped: gives up after the game's node cap; clearance: the body's half-width in cells;
+// cutCorners: the game's grid, else a sparser one without the diagonals past blocked corners.
+void LibraryAStar(benchmark::State& state, PathBenchGround ground, bool capped, int32_t clearance,
+                  bool cutCorners = true)
 {
     PathBenchWorld bench;
     PathBenchGraph graph;
@@ -369,7 +371,7 @@ void LibraryAStar(benchmark::State& state, PathBenchGround ground, bool capped, 
         if (searches % 64 == 0) {
             state.PauseTiming();
             bench.Lay(ground);
-            graph = PathBenchMakeGraph(bench, clearance);
+            graph = PathBenchMakeGraph(bench, clearance, cutCorners);
             state.ResumeTiming();
         }
         size_t goal = PathBenchVertexOf(bench.Target(ground));
@@ -417,6 +419,11 @@ BENCHMARK_CAPTURE(LibraryAStar, UnreachableCapped, PathBenchGround::Enclosed, tr
 BENCHMARK_CAPTURE(LibraryAStar, Walls20Capped, PathBenchGround::Walls20, true, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(LibraryAStar, Walls35Capped, PathBenchGround::Walls35, true, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(LibraryAStar, Radius1Capped, PathBenchGround::Open, true, 1)->Unit(benchmark::kMicrosecond);
+// Fewer edges than the game's grid: the library's easier task, kept as a harder yardstick.
+BENCHMARK_CAPTURE(LibraryAStar, CorridorMazeCappedNoCornerCuts, PathBenchGround::Maze, true, 0, false)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LibraryAStar, Walls35CappedNoCornerCuts, PathBenchGround::Walls35, true, 0, false)
+    ->Unit(benchmark::kMicrosecond);
 
 #endif
 

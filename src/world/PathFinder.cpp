@@ -44,7 +44,7 @@ constexpr int32_t kPathPropagateCapacity = PathFinder::kCellCount * 8;
 constexpr int32_t kPathPadded = PathFinder::kWindow + 2;
 constexpr int32_t kPathPaddedStep[8] = {kPathPadded,  kPathPadded + 1,  1, 1 - kPathPadded,
                                         -kPathPadded, -kPathPadded - 1, -1, kPathPadded - 1};
-// Children per heap node: a flatter heap sifts through fewer levels, the eight one line of cache.
+// Children per heap node: a flatter heap sifts through fewer levels; eight entries fill 64 bytes.
 constexpr int32_t kHeapArity = 8;
 // A cell and its eight neighbours as nine bits, bit (dy + 1) * 3 + (dx + 1): which directions
 // they are, with the centre left out.
