@@ -338,6 +338,7 @@ void PathFinder::ClearRows()
     reachBits.fill(0);
     worldRowRead.fill(1);
     rowSettled.fill(1);
+    rowKnown.fill(1);
     for (size_t row = 1; row <= static_cast<size_t>(kWindow); ++row) {
         worldKnown[row] = ~kInsideBits;
         worldBlocked[row] = ~kInsideBits;
@@ -348,6 +349,7 @@ void PathFinder::ClearRows()
         }
         cellKnown[row] = ~kInsideBits;
         rowSettled[row] = 0;
+        rowKnown[row] = 0;
     }
 }
 
@@ -569,17 +571,19 @@ bool PathFinder::CornersClear(int32_t cx, int32_t cy)
 inline uint32_t PathFinder::FreeSides(const Node& node)
 {
     int32_t row = node.cy + 1;
-    if (!(rowSettled[static_cast<size_t>(row - 1)] & rowSettled[static_cast<size_t>(row)] &
-          rowSettled[static_cast<size_t>(row + 1)])) {
+    auto at = static_cast<size_t>(row);
+    // Most expansions find every cell of the three rows round them known.
+    if (!(rowKnown[at - 1] & rowKnown[at] & rowKnown[at + 1])) {
         SettleRow(row - 1);
         SettleRow(row);
         SettleRow(row + 1);
-    }
-    auto at = static_cast<size_t>(row);
-    uint32_t known = PathAround(cellKnown, at, node.cx) | kPathCentreBit;
-    for (uint32_t unknown = kPathSidesOf[~known & 511u]; unknown != 0; unknown &= unknown - 1) {
-        int32_t d = std::countr_zero(unknown);
-        TestCell(node.cx + kPathDx[d], node.cy + kPathDy[d]);
+        uint32_t known = PathAround(cellKnown, at, node.cx) | kPathCentreBit;
+        for (uint32_t unknown = kPathSidesOf[~known & 511u]; unknown != 0; unknown &= unknown - 1) {
+            int32_t d = std::countr_zero(unknown);
+            TestCell(node.cx + kPathDx[d], node.cy + kPathDy[d]);
+        }
+        for (size_t r = at - 1; r <= at + 1; ++r)
+            rowKnown[r] = cellKnown[r] == ~uint64_t{0} ? 1 : 0;
     }
     return kPathSidesOf[PathAround(cellFree, at, node.cx)];
 }
@@ -674,7 +678,7 @@ void PathFinder::WritePath(const Node& goal, PathRecord& path) const
         path.steps[static_cast<size_t>(i)] = static_cast<int8_t>(pathScratch[static_cast<size_t>(length - 1 - i)]);
 }
 
-bool PathFinder::TiesHeadingOn(const Node& known, float g, int32_t direction) const
+inline bool PathFinder::TiesHeadingOn(const Node& known, float g, int32_t direction) const
 {
     // Sums of the same steps taken in another order differ by rounding only.
     if (known.fromDirection == direction || !(std::fabs(g - known.g) <= kPathTieSlack))

@@ -175,6 +175,9 @@ private:
     RowBits cellFree{};
     std::array<uint8_t, kPadded> worldRowRead{};
     std::array<uint8_t, kPadded> rowSettled{};
+    // Rows settled with every cell known: an expansion between three of them reads its sides
+    // at once.
+    std::array<uint8_t, kPadded> rowKnown{};
     // The straight-line distance, in cells, of every offset in the window.
     std::array<float, kWindow * kWindow> distances{};
     int32_t nearbyCount = 0;
