@@ -1,4 +1,4 @@
-// PathFinderTest -- the creatures' path finder against brute-force searches on random grids (with and without turns), the tie of equal-cost arrivals, the 250-step cut, the 500-node limit, radius clearance, nearby blockers, range goals and no allocation per call.
+// PathFinderTest -- the creatures' path finder against brute-force searches on random grids (with and without turns), the tie of equal-cost arrivals, the 250-step cut, the 500-node limit and a search after one it stopped, radius clearance, nearby blockers, range goals and no allocation per call.
 #include "world/PathFinder.h"
 
 #include "world/EntityBase.h"
@@ -292,6 +292,29 @@ TEST_F(PathFinding, TheFiveHundredthNodeEndsTheSearchWithTheClosestPlaceKept)
     // The best place found lies against the wall, below the target.
     EXPECT_NEAR(closest.y, Cell(25, 29).y, 0.5f);
     EXPECT_NEAR(closest.x, Cell(25, 29).x, 3.0f * kPathTestCell);
+}
+
+TEST_F(PathFinding, ASearchAfterOneStoppedByTheLimitTakesNothingFromIt)
+{
+    // One corridor winding over the whole window, cut just west of the mover: every expansion
+    // opens the next cell alone, and the 500th leaves one open when the limit stops the search.
+    for (int32_t y = 0; y < PathFinder::kWindow; ++y)
+        for (int32_t x = 0; x < PathFinder::kWindow; ++x)
+            Block(x, y, !(y % 2 == 1 && x >= 1 && x <= 49));
+    for (int32_t y = 1; y + 2 < PathFinder::kWindow; y += 2)
+        Block((y - 1) / 2 % 2 == 0 ? 49 : 1, y + 1, false);
+    Block(24, 25);
+    ASSERT_FALSE(Find(25, 0));
+    ASSERT_EQ(finder.GetNodesTaken(), PathFinder::kMaxTaken);
+    // The next search, in the same window, has two cells to stand on: it takes both, ends
+    // with an empty list and keeps the nearer as the closest place.
+    for (int32_t y = 0; y < PathFinder::kWindow; ++y)
+        for (int32_t x = 0; x < PathFinder::kWindow; ++x)
+            Block(x, y, !(y == 25 && (x == 25 || x == 26)));
+    EXPECT_FALSE(Find(40, 40));
+    EXPECT_EQ(finder.GetNodesTaken(), 2);
+    EXPECT_NEAR(closest.x, Cell(26, 25).x, 0.5f);
+    EXPECT_NEAR(closest.y, Cell(26, 25).y, 0.5f);
 }
 
 TEST_F(PathFinding, AnEnclosedTargetGivesTheNearestReachablePlace)
