@@ -79,7 +79,7 @@ exec 3<>"$run/display"
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
-wait_for 10 grep -q '[0-9]' "$run/display" || fail "Xvfb did not start (see $run/xvfb.log)"
+wait_for 60 grep -q '[0-9]' "$run/display" || fail "Xvfb did not start (see $run/xvfb.log)"
 export DISPLAY=":$(head -n 1 "$run/display")"
 
 # ---- The program, as a player starts it.
