@@ -4,6 +4,7 @@
 #include "core/TimeStamp.h"
 #include "core/system/PlatformSystem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -322,6 +323,15 @@ bool MessageBuffer::ReadFiniteTimeStamp(TimeStamp& out)
         return false;
     out.Normalize();
     return true;
+}
+
+bool MessageBuffer::ReadFiniteFloats(std::span<float> out)
+{
+    for (float& value : out)
+        value = ReadFloat();
+    if (Overrun())
+        return false;
+    return std::all_of(out.begin(), out.end(), [](float value) { return std::isfinite(value); });
 }
 
 bool MessageBuffer::ReadCount(int32_t& count, size_t elementBytes)

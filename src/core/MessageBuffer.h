@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,8 @@ public:
     void ReadTimeStamp(TimeStamp& out);
     // A stamp whose seconds are a number, normalised; false, the stamp as read, when they are not.
     bool ReadFiniteTimeStamp(TimeStamp& out);
+    // Fills out; false when the buffer ran short or a value is not a number or infinite.
+    bool ReadFiniteFloats(std::span<float> out);
     void WriteTimeStamp(const TimeStamp& value);
 
     // A stored count is refused (returns false) when it is negative or could not fit in

@@ -4,8 +4,6 @@
 #include "core/MessageBuffer.h"
 #include "core/RandomSystem.h"
 
-#include <cmath>
-
 void RandomTimer::Restart(RandomSystem& random)
 {
     running = 1;
@@ -47,13 +45,8 @@ bool RandomTimer::Read(MessageBuffer& buffer)
 {
     bool readRunning = buffer.ReadBool();
     float values[4];
-    for (float& value : values)
-        value = buffer.ReadFloat();
-    if (buffer.Overrun())
+    if (!buffer.ReadFiniteFloats(values))
         return false;
-    for (float value : values)
-        if (!std::isfinite(value))
-            return false;
     running = readRunning ? 1 : 0;
     minimum = values[0];
     maximum = values[1];

@@ -101,21 +101,9 @@ bool WeatherFront::Read(MessageBuffer& buffer)
         if (!timer->Read(buffer))
             return false;
     float values[6];
-    for (float& value : values)
-        value = buffer.ReadFloat();
-    if (!ReadWorldPos(buffer, position))
-        return false;
     float tail[4];
-    for (float& value : tail)
-        value = buffer.ReadFloat();
-    if (buffer.Overrun())
+    if (!buffer.ReadFiniteFloats(values) || !ReadWorldPos(buffer, position) || !buffer.ReadFiniteFloats(tail))
         return false;
-    for (float value : values)
-        if (!std::isfinite(value))
-            return false;
-    for (float value : tail)
-        if (!std::isfinite(value))
-            return false;
     intensity = values[0];
     wind = {values[1], values[2]};
     fadeInTime = values[3];

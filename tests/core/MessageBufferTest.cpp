@@ -240,3 +240,23 @@ TEST(MessageBufferLayout, AFiniteTimeStampIsNormalisedAndOneWithoutANumberOfSeco
     EXPECT_FALSE(buffer.ReadFiniteTimeStamp(stamp));
     EXPECT_FALSE(buffer.Overrun());
 }
+
+TEST(MessageBufferOverrun, FiniteFloatsRefuseNotANumberInfinityAndAShortBuffer)
+{
+    MessageBuffer buffer;
+    for (float value : {1.5f, -2.0f, 0.0f, std::nanf(""), 3.0f, -std::numeric_limits<float>::infinity(), 4.0f})
+        buffer.WriteFloat(value);
+    float three[3] = {};
+    ASSERT_TRUE(buffer.ReadFiniteFloats(three));
+    EXPECT_EQ(three[0], 1.5f);
+    EXPECT_EQ(three[1], -2.0f);
+    EXPECT_EQ(three[2], 0.0f);
+    float two[2] = {};
+    // A bad value anywhere in the run refuses it, the last as well as the first.
+    EXPECT_FALSE(buffer.ReadFiniteFloats(two));
+    EXPECT_FALSE(buffer.ReadFiniteFloats(two));
+    EXPECT_FALSE(buffer.Overrun());
+    // One value left for two: short, though the one there is a number.
+    EXPECT_FALSE(buffer.ReadFiniteFloats(two));
+    EXPECT_TRUE(buffer.Overrun());
+}
