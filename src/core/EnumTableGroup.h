@@ -20,3 +20,12 @@ private:
     std::span<const EnumTable::NameList> lists;
     mutable std::once_flag registered;
 };
+
+// Defines int32_t Function(std::string_view name): the name's value in the group's table of that
+// name, the table looked up once.
+#define EMBERLODE_ENUM_LOOKUP(Function, group, tableName)                  \
+    int32_t Function(std::string_view name)                                \
+    {                                                                      \
+        static const EnumTable* table = (group).Find(tableName);           \
+        return table->Lookup(name);                                        \
+    }

@@ -42,40 +42,28 @@ const EnumTableGroup& Tables()
     return group;
 }
 
-const EnumTable* Table(const char* tableName)
-{
-    return Tables().Find(tableName);
-}
-
 } // namespace
-
-#define EMBERLODE_LOOKUP(Function, tableName)                  \
-    int32_t Function(std::string_view name)                    \
-    {                                                          \
-        static const EnumTable* table = Table(tableName);      \
-        return table->Lookup(name);                            \
-    }
 
 void RegisterRulesEnumTables()
 {
     Tables().Register();
 }
 
-EMBERLODE_LOOKUP(GetQuestTypeByName, "QuestType")
-EMBERLODE_LOOKUP(GetNpcTypeByName, "NpcType")
-EMBERLODE_LOOKUP(GetChatDialogTypeByName, "ChatDialogType")
-EMBERLODE_LOOKUP(GetInWayAlphaTypeByName, "InWayAlphaType")
-EMBERLODE_LOOKUP(GetDirectionByName, "Direction")
-EMBERLODE_LOOKUP(GetSolidTypeByName, "SolidType")
-EMBERLODE_LOOKUP(GetAttackSoundTypeByName, "AttackSoundType")
-EMBERLODE_LOOKUP(GetDefenceResultByName, "DefenceResult")
-EMBERLODE_LOOKUP(GetCovenantTreatyByName, "CovenantTreaty")
-EMBERLODE_LOOKUP(GetTradeRouteTypeByName, "TradeRouteType")
-EMBERLODE_LOOKUP(GetRumorLevelByName, "RumorLevel")
-EMBERLODE_LOOKUP(GetCompareFunctionByName, "CompareFunction")
+EMBERLODE_ENUM_LOOKUP(GetQuestTypeByName, Tables(), "QuestType")
+EMBERLODE_ENUM_LOOKUP(GetNpcTypeByName, Tables(), "NpcType")
+EMBERLODE_ENUM_LOOKUP(GetChatDialogTypeByName, Tables(), "ChatDialogType")
+EMBERLODE_ENUM_LOOKUP(GetInWayAlphaTypeByName, Tables(), "InWayAlphaType")
+EMBERLODE_ENUM_LOOKUP(GetDirectionByName, Tables(), "Direction")
+EMBERLODE_ENUM_LOOKUP(GetSolidTypeByName, Tables(), "SolidType")
+EMBERLODE_ENUM_LOOKUP(GetAttackSoundTypeByName, Tables(), "AttackSoundType")
+EMBERLODE_ENUM_LOOKUP(GetDefenceResultByName, Tables(), "DefenceResult")
+EMBERLODE_ENUM_LOOKUP(GetCovenantTreatyByName, Tables(), "CovenantTreaty")
+EMBERLODE_ENUM_LOOKUP(GetTradeRouteTypeByName, Tables(), "TradeRouteType")
+EMBERLODE_ENUM_LOOKUP(GetRumorLevelByName, Tables(), "RumorLevel")
+EMBERLODE_ENUM_LOOKUP(GetCompareFunctionByName, Tables(), "CompareFunction")
 
 std::string GetNameByIndex(int32_t value)
 {
-    static const EnumTable* table = Table("NpcType");
+    static const EnumTable* table = Tables().Find("NpcType");
     return table->GetName(value);
 }

@@ -36,11 +36,6 @@ const EnumTableGroup& Tables()
     return group;
 }
 
-const EnumTable* Table(const char* tableName)
-{
-    return Tables().Find(tableName);
-}
-
 struct NamedValue {
     const char* name;
     int32_t value;
@@ -100,25 +95,16 @@ constexpr NamedValue kClampModes[] = {
 
 } // namespace
 
-#define EMBERLODE_LOOKUP(Function, tableName)             \
-    int32_t Function(std::string_view name)               \
-    {                                                     \
-        static const EnumTable* table = Table(tableName); \
-        return table->Lookup(name);                       \
-    }
-
 void RegisterShaderEnumTables()
 {
     Tables().Register();
 }
 
-EMBERLODE_LOOKUP(ColorGenFromName, "ColorGen")
-EMBERLODE_LOOKUP(AlphaGenFromName, "AlphaGen")
-EMBERLODE_LOOKUP(UVModFromName, "UVMod")
-EMBERLODE_LOOKUP(DeformVertsTypeFromName, "DeformVertsType")
-EMBERLODE_LOOKUP(SortTypeFromName, "SortType")
-
-#undef EMBERLODE_LOOKUP
+EMBERLODE_ENUM_LOOKUP(ColorGenFromName, Tables(), "ColorGen")
+EMBERLODE_ENUM_LOOKUP(AlphaGenFromName, Tables(), "AlphaGen")
+EMBERLODE_ENUM_LOOKUP(UVModFromName, Tables(), "UVMod")
+EMBERLODE_ENUM_LOOKUP(DeformVertsTypeFromName, Tables(), "DeformVertsType")
+EMBERLODE_ENUM_LOOKUP(SortTypeFromName, Tables(), "SortType")
 
 int32_t ParseSourceBlend(std::string_view name)
 {
