@@ -279,6 +279,31 @@ Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPo
     return entity;
 }
 
+void GameServices::BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter)
+{
+    if (!event)
+        return;
+    if (source) {
+        std::vector<Entity*> hearers;
+        FindEntitiesInRadius(source->position, source, radius, filter, hearers, false);
+        // A handler may delete others: each is looked up again by number before it hears.
+        std::vector<int32_t> numbers;
+        for (Entity* hearer : hearers)
+            numbers.push_back(hearer->entityNumber);
+        for (int32_t number : numbers) {
+            Entity* hearer = GetEntity(number);
+            if (!hearer)
+                continue;
+            if (const EventHandler* handler = hearer->FindEventHandler(*event)) {
+                event->params.SetReadPos(0);
+                (*handler)(*hearer, *event);
+            }
+        }
+    }
+    if (gEventSystem)
+        gEventSystem->FreeEvent(event);
+}
+
 void GameServices::MakeNoise(Entity* at, Entity* heard, float range)
 {
     // The living around the entity, the entity itself and projectiles left out.

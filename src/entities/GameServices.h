@@ -261,7 +261,7 @@ public:
     // ---- World objects: torches, traps, triggers ---------------------------------------------
     // Delivers the event to every entity the radius search (RadiusFilter bits) finds around the
     // source; the record then goes back to the pool unless kept. Without a source nobody hears it.
-    virtual void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) = 0;
+    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter);
     // Every torch collected within the radius whose "MaxWind" is above 0 and at most the wind's
     // strength goes out (a gust from a trap or a skill).
     virtual void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) = 0;

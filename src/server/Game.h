@@ -263,7 +263,6 @@ public:
     // ----
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------
-    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;
     void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) override;
     void ScanEntitySlots(std::string_view name, Entity* activator) override;
     // A player's message, the secret's sound and the score (GameMessages.cpp).

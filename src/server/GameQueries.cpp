@@ -265,31 +265,6 @@ Event* Game::FindTimedAction(int eventId, const Listener* target) const
     return timedActions.Find(eventId, target);
 }
 
-void Game::BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter)
-{
-    if (!event)
-        return;
-    if (source) {
-        std::vector<Entity*> hearers;
-        FindEntitiesInRadius(source->position, source, radius, filter, hearers, false);
-        // A handler may delete others: each is looked up again by number before it hears.
-        std::vector<int32_t> numbers;
-        for (Entity* hearer : hearers)
-            numbers.push_back(hearer->entityNumber);
-        for (int32_t number : numbers) {
-            Entity* hearer = GetEntity(number);
-            if (!hearer)
-                continue;
-            if (const EventHandler* handler = hearer->FindEventHandler(*event)) {
-                event->params.SetReadPos(0);
-                (*handler)(*hearer, *event);
-            }
-        }
-    }
-    if (gEventSystem)
-        gEventSystem->FreeEvent(event);
-}
-
 void Game::ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength)
 {
     std::vector<int32_t> near;

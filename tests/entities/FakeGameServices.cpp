@@ -178,31 +178,6 @@ Event* FakeGameServices::FindTimedAction(int eventId, const Listener* target) co
 
 // ---- World objects: torches, traps, triggers ------------------------------------------------
 
-void FakeGameServices::BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter)
-{
-    if (!event)
-        return;
-    if (source) {
-        std::vector<Entity*> hearers;
-        FindEntitiesInRadius(source->position, source, radius, filter, hearers, false);
-        std::vector<int32_t> numbers;
-        for (Entity* hearer : hearers)
-            numbers.push_back(hearer->entityNumber);
-        for (int32_t number : numbers) {
-            Entity* hearer = GetEntity(number);
-            if (!hearer)
-                continue;
-            broadcasts.push_back(event->name + " " + std::to_string(number));
-            if (const EventHandler* handler = hearer->FindEventHandler(*event)) {
-                event->params.SetReadPos(0);
-                (*handler)(*hearer, *event);
-            }
-        }
-    }
-    if (gEventSystem)
-        gEventSystem->FreeEvent(event);
-}
-
 void FakeGameServices::ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength)
 {
     char line[96];

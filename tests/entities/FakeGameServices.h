@@ -101,15 +101,12 @@ public:
     }
 
     // ---- World objects: torches, traps, triggers ---------------------------------------------
-    void BroadcastEventInRadius(Event* event, Entity* source, float radius, uint32_t filter) override;
     // Puts out the torches as the game does, and writes "wind x y radius strength" to hooks.
     void ExtinguishTorchesNear(const WorldPos& position, float radius, float windStrength) override;
     // Walks the table as the game does, and writes "signal <name> <activator>" to hooks.
     void ScanEntitySlots(std::string_view name, Entity* activator) override;
     void OnSuperSecretFound(Entity& user) override { Hook("superSecret", user); }
     void OnTownTrapCleared(Entity& trap) override { Hook("townTrap", trap); }
-    // What the broadcasts reached: "<event name> <hearer number>".
-    std::vector<std::string> broadcasts;
 
     // ---- Weather: scripted rain and wind ---------------------------------------------------
     void GetWeatherAt(const WorldPos& position, float& intensity, Vector2& wind) const override;
