@@ -19,11 +19,6 @@ float LevelSoundReadFloat(TextParser& parser)
     return std::isfinite(value) ? value : 0.0f;
 }
 
-float LevelSoundDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 void LevelSoundCountDown(bool running, float& timer, float dt)
 {
     if (running)
@@ -72,7 +67,7 @@ void LevelSoundBankResource::Update(float dt)
             continue;
         entry.checkTimer = entry.checkInterval;
         entry.checkRunning = true;
-        if (LevelSoundDraw() >= entry.chance)
+        if (DrawRandomFloat() >= entry.chance)
             continue;
         PlayRandomSound(entry);
         entry.restTimer = entry.restTime;
@@ -87,9 +82,9 @@ void LevelSoundBankResource::PlayRandomSound(const RandomSoundEntry& entry)
         return;
     const SoundWorld& world = gSoundSystem->GetWorld();
     SoundPos position = world.GetListenerReference();
-    float distance = entry.minDistance + LevelSoundDraw() * (entry.maxDistance - entry.minDistance);
-    float dx = 2.0f * LevelSoundDraw() - 1.0f;
-    float dy = 2.0f * LevelSoundDraw() - 1.0f;
+    float distance = entry.minDistance + DrawRandomFloat() * (entry.maxDistance - entry.minDistance);
+    float dx = 2.0f * DrawRandomFloat() - 1.0f;
+    float dy = 2.0f * DrawRandomFloat() - 1.0f;
     float length = std::sqrt(dx * dx + dy * dy);
     if (length > 0.0f) {
         dx /= length;

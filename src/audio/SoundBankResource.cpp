@@ -19,16 +19,11 @@ float SoundBankReadFloat(TextParser& parser)
     return std::isfinite(value) ? value : 0.0f;
 }
 
-float SoundBankDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 float SoundBankVary(float value, float variation)
 {
     if (variation == 0.0f)
         return value;
-    return value + (SoundBankDraw() * 2.0f * variation - variation);
+    return value + (DrawRandomFloat() * 2.0f * variation - variation);
 }
 
 } // namespace
@@ -81,7 +76,7 @@ SoundResource* SoundBankResource::PickSound() const
     if (sounds.empty())
         return nullptr;
     int32_t count = static_cast<int32_t>(sounds.size());
-    int32_t pick = static_cast<int32_t>(SoundBankDraw() * static_cast<float>(count));
+    int32_t pick = static_cast<int32_t>(DrawRandomFloat() * static_cast<float>(count));
     if (pick >= count)
         pick = count - 1;
     return gResourceManager ? dynamic_cast<SoundResource*>(gResourceManager->Get(sounds[pick])) : nullptr;

@@ -361,7 +361,7 @@ void SoundInstance::MoveOffListener()
         return;
     }
     if (nudge == 0.0f) {
-        float draw = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+        float draw = DrawRandomFloat();
         nudge = draw >= 0.5f ? kSoundMoveOffDistance : -kSoundMoveOffDistance;
     }
     position.x += nudge;

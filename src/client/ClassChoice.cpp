@@ -23,7 +23,7 @@ const DatabaseEntry* PickRandomOfficialClass(const Database& database, const Unl
     if (candidates.empty())
         return nullptr;
     auto count = static_cast<int32_t>(candidates.size());
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float r = DrawRandomFloat();
     int32_t pick = std::min(static_cast<int32_t>(r * static_cast<float>(count)), count - 1);
     return candidates[static_cast<size_t>(pick)];
 }

@@ -32,11 +32,6 @@ bool WeatherClientSoundOn()
     return gSoundSystem && gSoundSystem->IsInitialised();
 }
 
-float WeatherClientDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 void WeatherClientLoadSound(const DatabaseEntry& entry, const char* key, ResourceHandle& out)
 {
     out.Reset();
@@ -134,7 +129,7 @@ void WeatherClient::Update(float dt)
     if (effective > 0.0f && !checkArmed)
         ArmCheck();
     if (checkArmed && checkTimer <= 0.0f) {
-        if (WeatherClientDraw() < baseLightningChance * effective)
+        if (DrawRandomFloat() < baseLightningChance * effective)
             Strike(effective);
         ArmCheck();
     }
@@ -143,7 +138,7 @@ void WeatherClient::Update(float dt)
 void WeatherClient::ArmCheck()
 {
     float spread = lightningCheckTime * 0.1f;
-    checkPeriod = lightningCheckTime + (WeatherClientDraw() * 2.0f - 1.0f) * spread;
+    checkPeriod = lightningCheckTime + (DrawRandomFloat() * 2.0f - 1.0f) * spread;
     checkTimer = checkPeriod;
     checkArmed = true;
 }
@@ -152,7 +147,7 @@ void WeatherClient::Strike(float effective)
 {
     if (!lightningPatterns.empty()) {
         auto count = static_cast<int32_t>(lightningPatterns.size());
-        int32_t pick = std::min(static_cast<int32_t>(WeatherClientDraw() * static_cast<float>(count)), count - 1);
+        int32_t pick = std::min(static_cast<int32_t>(DrawRandomFloat() * static_cast<float>(count)), count - 1);
         pattern = lightningPatterns[static_cast<size_t>(pick)];
         patternTime = 0.0f;
     }

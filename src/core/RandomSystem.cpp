@@ -173,3 +173,30 @@ void RandomSystem::SetState(RandomStream stream, uint32_t state)
     }
     states[StreamIndex(stream)] = state;
 }
+
+float DrawRandomFloat(RandomStream stream, float fallback)
+{
+    return gRandomSystem ? gRandomSystem->RandomFloat(stream) : fallback;
+}
+
+uint32_t DrawRandomStep(RandomStream stream)
+{
+    return gRandomSystem ? gRandomSystem->Next(stream) : 0u;
+}
+
+int32_t DrawRandomIndex(RandomStream stream, int32_t min, int32_t max)
+{
+    return gRandomSystem ? gRandomSystem->RandomIndex(stream, min, max) : min;
+}
+
+float DrawRandomRange(RandomStream stream, float a, float b)
+{
+    return gRandomSystem ? gRandomSystem->RandomRange(stream, a, b) : a;
+}
+
+int32_t DrawRandomRound(float x)
+{
+    if (gRandomSystem)
+        return gRandomSystem->RandomRound(x);
+    return std::isfinite(x) ? SaturatingInt(x) : 0;
+}

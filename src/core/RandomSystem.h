@@ -67,3 +67,15 @@ private:
 };
 
 extern RandomSystem* gRandomSystem;
+
+// Draws of the process-wide system for code that also runs without one (a tool, a bare test
+// world): with no system each gives its stated fallback and no stream steps.
+float DrawRandomFloat(RandomStream stream = RandomStream::GameData, float fallback = 0.0f);
+// 0 without a system.
+uint32_t DrawRandomStep(RandomStream stream);
+// min without a system.
+int32_t DrawRandomIndex(RandomStream stream, int32_t min, int32_t max);
+// a without a system.
+float DrawRandomRange(RandomStream stream, float a, float b);
+// x toward zero without a system, 0 for a non-finite x as RandomRound gives.
+int32_t DrawRandomRound(float x);

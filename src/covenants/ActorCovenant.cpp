@@ -29,15 +29,10 @@ const GameSystemTuning& ActorCovenantTuning()
     return gGameData ? gGameData->GetTuning() : kActorCovenantDefaults;
 }
 
-float ActorCovenantDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // floor(count x draw), a draw that reaches the count taken one lower.
 int32_t ActorCovenantPick(int32_t count)
 {
-    auto pick = static_cast<int32_t>(std::floor(static_cast<float>(count) * ActorCovenantDraw()));
+    auto pick = static_cast<int32_t>(std::floor(static_cast<float>(count) * DrawRandomFloat()));
     return std::clamp(pick, 0, std::max(0, count - 1));
 }
 
@@ -105,7 +100,7 @@ void ActorCovenant::SetUp(int32_t startingLevel, int32_t difficulty, const World
     difficultyLevel = difficulty >= 0 && difficulty < kDifficultyCount ? difficulty : kAverageDifficulty;
     float low = DefinitionFloat("MinDifficultyModifier");
     float high = DefinitionFloat("MaxDifficultyModifier");
-    difficultyModifier = low + ActorCovenantDraw() * (high - low);
+    difficultyModifier = low + DrawRandomFloat() * (high - low);
 
     MakeHome(home);
     ChooseTraits();
@@ -145,7 +140,7 @@ void ActorCovenant::MakeStartingRecruits(int32_t startingLevel)
     float low = DefinitionFloat("StartRecruitMinLevelPercent");
     float high = DefinitionFloat("StartRecruitMaxLevelPercent");
     auto rollLevel = [&] {
-        float share = low + ActorCovenantDraw() * (high - low);
+        float share = low + DrawRandomFloat() * (high - low);
         return std::max(1, static_cast<int32_t>(std::floor(share * static_cast<float>(startingLevel) + 0.5f)));
     };
     for (int32_t i = 0; i < count; ++i)
@@ -221,7 +216,7 @@ void ActorCovenant::GiveStartingRelics(int32_t startingLevel)
     int32_t count = static_cast<int32_t>(std::floor(DefinitionFloat("StartNumRelicsPerLevel") * static_cast<float>(startingLevel)));
     count = std::clamp(count, 0, kMaxStartingRelics);
     for (int32_t i = 0; i < count; ++i) {
-        if (const DatabaseEntry* record = gDatabase->FindEntryByName(RelicRecordFor(ActorCovenantDraw())))
+        if (const DatabaseEntry* record = gDatabase->FindEntryByName(RelicRecordFor(DrawRandomFloat())))
             StoreItem(gGameServices->GenerateItem(record, startingLevel));
     }
 }
@@ -379,7 +374,7 @@ void ActorCovenant::SetUpStartingRelations()
             // begins without a peace announced between every pair.
             SetTreatyState(u, CovenantTreaty::Peace);
         }
-        float pull = ActorCovenantDraw() * hate;
+        float pull = DrawRandomFloat() * hate;
         float relation = slot ? GetRelation(u) : 0.0f;
         if (!slot || relation < kActorCovenantEnemyRelation)
             pull *= DefinitionFloat("EnemyNaturalHateMult");

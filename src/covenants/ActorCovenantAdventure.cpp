@@ -19,11 +19,6 @@
 
 namespace {
 
-float ActorCovenantAdventureDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // Ten wins in a row send a recruit deeper, three losses shallower.
 constexpr int32_t kActorCovenantWinsToGoDeeper = 10;
 constexpr int32_t kActorCovenantLossesToRetreat = 3;
@@ -278,7 +273,7 @@ void ActorCovenant::SendOutParty()
     int32_t count = CountRecruits();
     if (count <= 0)
         return;
-    auto size = static_cast<int32_t>(std::floor(ActorCovenantAdventureDraw() * static_cast<float>(count)));
+    auto size = static_cast<int32_t>(std::floor(DrawRandomFloat() * static_cast<float>(count)));
     size = std::min(size, count - 1) + 1;
     for (const auto& recruit : recruits) {
         if (!recruit)
@@ -333,12 +328,12 @@ void ActorCovenant::SimulateBattle()
         if (!actor || !gWorld || recruit->assignedLevel < 0 || recruit->assignedLevel >= gWorld->GetLevelCount())
             continue;
         int32_t depth = gWorld->GetLevelMonsterLevel(recruit->assignedLevel);
-        if (ActorCovenantAdventureDraw() < DefinitionFloat("QuestChancePerBattle")) {
+        if (DrawRandomFloat() < DefinitionFloat("QuestChancePerBattle")) {
             float low = DefinitionFloat("QuestXpMultMin");
             float high = DefinitionFloat("QuestXpMultMax");
-            actor->GainExperience(depth, kActorCovenantQuestXp, low + ActorCovenantAdventureDraw() * (high - low));
+            actor->GainExperience(depth, kActorCovenantQuestXp, low + DrawRandomFloat() * (high - low));
         }
-        if (ActorCovenantAdventureDraw() < DefinitionFloat("ChestChancePerBattle"))
+        if (DrawRandomFloat() < DefinitionFloat("ChestChancePerBattle"))
             OpenChests(*recruit);
     }
 }
@@ -354,7 +349,7 @@ void ActorCovenant::FightMonster(Recruit& recruit)
         return;
     int32_t own = recruit.GetStat(CharacterStat::Level);
     int32_t theirs = monster->stats.Get(CharacterStat::Level);
-    if (!(ActorCovenantAdventureDraw() < WinChance(own, theirs))) {
+    if (!(DrawRandomFloat() < WinChance(own, theirs))) {
         recruit.winStreak = 0;
         if (++recruit.lossStreak >= kActorCovenantLossesToRetreat) {
             recruit.winStreak = recruit.lossStreak = 0;

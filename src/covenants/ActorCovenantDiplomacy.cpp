@@ -25,11 +25,6 @@ constexpr int32_t kActorCovenantRaidRings = 5;
 // The smallest stop total that keeps a raid going.
 constexpr float kActorCovenantStopRaidFloor = 0.01f;
 
-float ActorCovenantDiplomacyDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // The home's health over its maximum; 0 without a maximum.
 float ActorCovenantHealthFraction(const Covenant& covenant)
 {
@@ -336,7 +331,7 @@ void ActorCovenant::ChooseRaidParty()
         for (const auto& recruit : recruits) {
             if (!recruit || recruit->outWithParty)
                 continue;
-            float draw = ActorCovenantDiplomacyDraw();
+            float draw = DrawRandomFloat();
             if (draw > bestDraw) {
                 best = recruit.get();
                 bestDraw = draw;

@@ -37,15 +37,10 @@ constexpr int32_t kActorCovenantActions[] = {TradeOfferAction::ProposePeace, Tra
                                              TradeOfferAction::MakePeace, TradeOfferAction::CancelRoute,
                                              TradeOfferAction::JointRaid};
 
-float ActorCovenantOfferDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // ceil(stock x (4% + 2% x draw)); a fresh draw each time.
 int32_t ActorCovenantPart(int64_t stock)
 {
-    double share = kActorCovenantPartShare + kActorCovenantPartSpread * ActorCovenantOfferDraw();
+    double share = kActorCovenantPartShare + kActorCovenantPartSpread * DrawRandomFloat();
     return static_cast<int32_t>(std::min(std::ceil(static_cast<double>(stock) * share), 2147483647.0));
 }
 
@@ -151,7 +146,7 @@ void ActorCovenant::MakeOffer(int32_t u)
     const CovenantDefinition* definition = Definition();
     if (!other || other == this || other->eliminated || !definition || GetPendingOffer(u))
         return;
-    if (!(ActorCovenantOfferDraw() < DefinitionFloat("TotalTradeChance") * GetFloatStat(kActorCovenantTradeMultiplier)))
+    if (!(DrawRandomFloat() < DefinitionFloat("TotalTradeChance") * GetFloatStat(kActorCovenantTradeMultiplier)))
         return;
     float x = std::clamp(GetRelation(u) + fear[static_cast<size_t>(u)] * DefinitionFloat("TradeRelationFearMult"),
                          0.0f, 100.0f);
@@ -161,11 +156,12 @@ void ActorCovenant::MakeOffer(int32_t u)
     float g = std::max(0.0f, definition->giftChance.At(x) * GetFloatStat(kActorCovenantGiftMultiplier));
     if (!(d + t + g > 0.0f))
         return;
-    float r = ActorCovenantOfferDraw() * (d + t + g);
+    float r = DrawRandomFloat() * (d + t + g);
     bool player = other->IsPlayerCovenant();
     if (r < d || r >= d + t) {
         bool demand = r < d;
-        if (player && !(ActorCovenantOfferDraw() < DefinitionFloat(demand ? "DemandChanceWithPlayer" : "GiftChanceWithPlayer")))
+        if (player &&
+            !(DrawRandomFloat() < DefinitionFloat(demand ? "DemandChanceWithPlayer" : "GiftChanceWithPlayer")))
             return;
         Offer offer;
         offer.entries.resize(1);
@@ -205,7 +201,7 @@ void ActorCovenant::MakeOffer(int32_t u)
             return;
         }
     }
-    if (player && !(ActorCovenantOfferDraw() < DefinitionFloat("ItemTradeChanceWithPlayer")))
+    if (player && !(DrawRandomFloat() < DefinitionFloat("ItemTradeChanceWithPlayer")))
         return;
     offer.entries.assign(1, OfferEntry{});
     if (!ComposeOffer(*other, false, false, offer.entries[0]))
@@ -241,7 +237,7 @@ bool ActorCovenant::ComposeOffer(const Covenant& other, bool demand, bool gift, 
                 held.push_back(slot);
         if (!held.empty()) {
             auto n = static_cast<int32_t>(held.size());
-            int32_t k = std::clamp(static_cast<int32_t>(std::floor(static_cast<float>(n) * ActorCovenantOfferDraw())), 0, n - 1);
+            auto k = std::clamp(static_cast<int32_t>(std::floor(static_cast<float>(n) * DrawRandomFloat())), 0, n - 1);
             add({0, TradeOfferKind::Item, ActorCovenantPackItem(kGoodsBag, held[static_cast<size_t>(k)])},
                 definition->GetOfferChance(Candidate::StoredItem, demand, gift, 0));
         }
@@ -281,7 +277,7 @@ bool ActorCovenant::ComposeOffer(const Covenant& other, bool demand, bool gift, 
         sum += candidate.second;
     if (candidates.empty() || !(sum > 0.0f))
         return false;
-    float t = ActorCovenantOfferDraw() * sum;
+    float t = DrawRandomFloat() * sum;
     float running = 0.0f;
     for (const auto& [made, weight] : candidates) {
         running += weight;
@@ -399,7 +395,7 @@ void ActorCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
         float surplus = std::max(0.0f, theirs.gain - theirs.give);
         g += tradeWish[u] * (surplus + DefinitionFloat("RelationChangeEqualTrade"));
         if (offer.type == kDemandOffer)
-            g += ActorCovenantOfferDraw() * demandWish[u] * DefinitionFloat("BaseDemandValue");
+            g += DrawRandomFloat() * demandWish[u] * DefinitionFloat("BaseDemandValue");
     }
     bool accepted = false;
     int32_t answer = kAnswerRefused;
@@ -603,12 +599,12 @@ void ActorCovenant::MaybeStartRumor(int32_t u)
     if (!them || them == this || !definition)
         return;
     float x = std::clamp(GetRelation(u), 0.0f, 100.0f);
-    if (!(definition->rumorChance.At(x) > ActorCovenantOfferDraw() * 100.0f))
+    if (!(definition->rumorChance.At(x) > DrawRandomFloat() * 100.0f))
         return;
     float quick = std::max(0.0f, DefinitionFloat("RumorChanceQuick"));
     float planned = std::max(0.0f, DefinitionFloat("RumorChancePlanned"));
     float crafted = std::max(0.0f, DefinitionFloat("RumorChanceCrafted"));
-    float r = ActorCovenantOfferDraw() * (quick + planned + crafted);
+    float r = DrawRandomFloat() * (quick + planned + crafted);
     int32_t level = r < quick ? RumorLevel::Quick : r < quick + planned ? RumorLevel::Planned : RumorLevel::WellCrafted;
     double cost = std::ceil(static_cast<double>(ActorCovenantOffersTuning().rumorCostPerLevel[static_cast<size_t>(level)]) *
                             them->leaderLevel);

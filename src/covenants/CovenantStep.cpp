@@ -24,7 +24,7 @@ void Covenant::Update(float seconds)
         float amount = static_cast<float>(bestMember[kBestRegeneration]) * seconds / 60.0f;
         if (GetHomeHealthRatio() < kThreatRatio)
             amount *= 0.5f;
-        int32_t gain = gRandomSystem ? gRandomSystem->RandomRound(amount) : static_cast<int32_t>(amount);
+        int32_t gain = DrawRandomRound(amount);
         if (lifestone->health < lifestone->maxHealth)
             lifestone->health = std::min(lifestone->maxHealth, lifestone->health + gain);
         float ratio = GetHomeHealthRatio();

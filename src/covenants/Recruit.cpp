@@ -169,7 +169,7 @@ void Recruit::PickAssignedLevel(int32_t delta)
         base = gWorld->GetLevelMonsterLevel(assignedLevel);
     }
     int32_t wanted = std::max(1, base + delta);
-    float fraction = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float fraction = DrawRandomFloat();
     const Level* picked = gWorld->PickTargetLevel(wanted, fraction, true);
     if (!picked)
         return;

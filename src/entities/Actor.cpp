@@ -206,7 +206,7 @@ void Actor::SetUpFromMonsterType(const MonsterType* type, int32_t level, bool lo
     baseSpeed = ActorRound(ActorDifficultyFactor(kActorSpeed) * DefFloat("BaseSpeed"));
     int32_t minSprint = DefInt("MinSprintSpeed");
     int32_t maxSprint = std::max(minSprint, DefInt("MaxSprintSpeed"));
-    sprintSpeed = gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, minSprint, maxSprint) : minSprint;
+    sprintSpeed = DrawRandomIndex(RandomStream::GameData, minSprint, maxSprint);
     idleDistance = DefFloat("IdleDistance");
     LoadModels(definition->modelName);
     std::string factionName = type->GetFactionName().empty() ? definition->factionName : type->GetFactionName();

@@ -27,11 +27,6 @@ constexpr int32_t kChestBreakPriority = 13;
 constexpr int32_t kChestBrokenPriority = 12;
 constexpr int32_t kChestStillPriority = 2;
 
-float ChestDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
-}
-
 bool ChestIsSecretLevel(int32_t levelIndex)
 {
     const Level* level = gWorld ? gWorld->GetLevel(levelIndex) : nullptr;
@@ -72,9 +67,9 @@ void Chest::Load(const DatabaseEntry* record)
 
 void Chest::Randomize(int32_t levelIndex)
 {
-    if (trapChance > ChestDraw() && gWorld && gWorld->AreTrapsAllowed(levelIndex))
+    if (trapChance > DrawRandomFloat(RandomStream::GameData, 1.0f) && gWorld && gWorld->AreTrapsAllowed(levelIndex))
         ArmTrap();
-    if (!ChestIsSecretLevel(levelIndex) && secretLevelChance > ChestDraw())
+    if (!ChestIsSecretLevel(levelIndex) && secretLevelChance > DrawRandomFloat(RandomStream::GameData, 1.0f))
         secretLink = true;
     RollFacing();
     if (breakable)
@@ -92,19 +87,20 @@ void Chest::ArmTrap()
 void Chest::RollFacing()
 {
     if (anyDirection) {
-        facing = std::min(7, static_cast<int32_t>(std::floor(ChestDraw() * 8.0f)));
+        facing = std::min(7, static_cast<int32_t>(std::floor(DrawRandomFloat(RandomStream::GameData, 1.0f) * 8.0f)));
         return;
     }
     // South mostly, else south-west or west: the chest faces the viewer.
-    if (ChestDraw() < 0.33f)
+    if (DrawRandomFloat(RandomStream::GameData, 1.0f) < 0.33f)
         facing = 4;
     else
-        facing = ChestDraw() < 0.5f ? 5 : 6;
+        facing = DrawRandomFloat(RandomStream::GameData, 1.0f) < 0.5f ? 5 : 6;
 }
 
 void Chest::RollHealth()
 {
-    int32_t rolled = RandomSystem::IndexFromFraction(ChestDraw(), healthLow, healthHigh);
+    float draw = DrawRandomFloat(RandomStream::GameData, 1.0f);
+    int32_t rolled = RandomSystem::IndexFromFraction(draw, healthLow, healthHigh);
     health = EntityBase::maxHealth = std::max(1, rolled);
 }
 

@@ -68,16 +68,6 @@ int32_t CombatSaturate(int64_t value)
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-float CombatRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
-int32_t CombatRandomRound(float x)
-{
-    return gRandomSystem ? gRandomSystem->RandomRound(x) : static_cast<int32_t>(x);
-}
-
 const GameSystemTuning& CombatTuning()
 {
     static const GameSystemTuning defaults;
@@ -99,7 +89,7 @@ bool CombatReaches(const Entity* attacker, const Entity* target, const Skill* at
 // The attacker's chance of a kind against a roll of 0..100, adjusted by a sentient target's defence.
 bool CombatRollKind(const Sentient& attacker, const Entity* target, int32_t kind, const Skill* attack)
 {
-    float roll = CombatRandom() * 100.0f;
+    float roll = DrawRandomFloat() * 100.0f;
     float chance = attacker.GetDynamicStat(kind, attack);
     if (const auto* defender = dynamic_cast<const Sentient*>(target))
         defender->GetDefendingDynamicStat(kind, chance);
@@ -117,14 +107,14 @@ bool CombatHits(Entity* attacker, Entity* target, const Skill* attack)
     int32_t scaled = static_cast<int32_t>(static_cast<float>(attackValue) * 1.5f);
     float chance = scaled >= defense ? 1.0f - 0.5f * static_cast<float>(defense) / static_cast<float>(scaled)
                                      : 0.5f * static_cast<float>(scaled) / static_cast<float>(defense);
-    return chance > CombatRandom();
+    return chance > DrawRandomFloat();
 }
 
 // Which defence stopped a miss: 0 (a plain miss) or 1..5.
 int32_t CombatDefenceRoll(const Entity* target)
 {
     int32_t defense = target->GetStat(CharacterStat::Defense);
-    int64_t roll = static_cast<int64_t>(CombatRandom() * static_cast<float>(defense));
+    int64_t roll = static_cast<int64_t>(DrawRandomFloat() * static_cast<float>(defense));
     if (roll == defense)
         roll = defense - 1;
     const int32_t stats[] = {CharacterStat::Block, CharacterStat::Parry, CharacterStat::Deflection,
@@ -152,7 +142,7 @@ int32_t CombatAbsorb(int32_t amount, int32_t resistance, float multiplier, float
         return amount;
     float high = multiplier * static_cast<float>(resistance);
     float low = minPercent * high;
-    int32_t absorbed = std::min(amount, CombatRandomRound(low + CombatRandom() * (high - low)));
+    int32_t absorbed = std::min(amount, DrawRandomRound(low + DrawRandomFloat() * (high - low)));
     return amount - absorbed;
 }
 
@@ -186,8 +176,8 @@ int32_t CombatTypeDamage(Entity* attacker, Entity* target, int32_t amount, int32
         return 0;
     const GameSystemTuning& tuning = CombatTuning();
     float whole = static_cast<float>(amount);
-    int32_t direct = CombatRandomRound(whole * tuning.directDamagePercent[static_cast<size_t>(type)]);
-    int32_t overTime = CombatRandomRound(whole * tuning.damageOverTimePercent[static_cast<size_t>(type)]);
+    int32_t direct = DrawRandomRound(whole * tuning.directDamagePercent[static_cast<size_t>(type)]);
+    int32_t overTime = DrawRandomRound(whole * tuning.damageOverTimePercent[static_cast<size_t>(type)]);
     if (overTime > 0)
         target->AddStatusEffectByName(CombatBasicEffectName(type), attacker, overTime);
     return direct;
@@ -547,7 +537,7 @@ void ApplyHit(Entity* target, Entity* attacker, int32_t damage, int32_t directio
         covenant->OnMemberDamaged(*target, attacker, damage);
     float hamstring = attacker ? attacker->GetHamstringChance() : 0.0f;
     bool behind = direction == Direction::SouthEast || direction == Direction::South || direction == Direction::SouthWest;
-    if (damage > 0 && hamstring > 0.0f && behind && CombatRandom() < hamstring)
+    if (damage > 0 && hamstring > 0.0f && behind && DrawRandomFloat() < hamstring)
         target->AddStatusEffectByName("StatusEffectHamstring", attacker, 1);
 }
 
@@ -584,7 +574,7 @@ bool PracticeRoll(PracticeTrainer& trainer, const Sentient& learner)
     int32_t asked = trainer.level;
     int32_t gap = asked - learner.GetStat(CharacterStat::Level);
     float chance = gap > 0 ? 0.99f : gap == 0 ? 0.98f : gap == -1 ? 0.75f : gap == -2 ? 0.5f : gap == -3 ? 0.25f : 0.0f;
-    if (CombatRandom() < chance) {
+    if (DrawRandomFloat() < chance) {
         trainer.failures = 0;
         if (++trainer.successes > 9) {
             trainer.successes = 0;

@@ -21,11 +21,6 @@ constexpr int32_t kDoorStillPriority = 2;
 // The solid kinds that keep a door from closing on them: Normal, Gate and Transparent.
 constexpr uint32_t kDoorwayMask = 7;
 
-float DoorDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
-}
-
 } // namespace
 
 Door::Door()
@@ -60,7 +55,8 @@ void Door::OnPlaced()
 {
     if (doubleWide && primary)
         MakeSecondHalf();
-    if (primary && trapChance > DoorDraw() && gWorld && gWorld->AreTrapsAllowed(position.level))
+    if (primary && trapChance > DrawRandomFloat(RandomStream::GameData, 1.0f) && gWorld &&
+        gWorld->AreTrapsAllowed(position.level))
         ArmTrap();
     if (breakable)
         RollHealth();
@@ -108,7 +104,8 @@ void Door::ArmTrap()
 
 void Door::RollHealth()
 {
-    int32_t rolled = RandomSystem::IndexFromFraction(DoorDraw(), healthLow, healthHigh);
+    float draw = DrawRandomFloat(RandomStream::GameData, 1.0f);
+    int32_t rolled = RandomSystem::IndexFromFraction(draw, healthLow, healthHigh);
     health = maxHealth = std::max(1, rolled);
 }
 

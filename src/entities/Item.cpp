@@ -45,7 +45,7 @@ int32_t ItemAddSaturated(int64_t a, int64_t b)
 
 int32_t ItemRandomBetween(const DamageRange& range)
 {
-    return gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, range.min, range.max) : range.min;
+    return DrawRandomIndex(RandomStream::GameData, range.min, range.max);
 }
 
 // The class of an item, as the use rules test it, is the group it lies in.

@@ -31,11 +31,6 @@ const EnumTableGroup& ProjectileTypeGroup()
     return group;
 }
 
-float ProjectileRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 void ProjectileStartTimer(RandomTimer& timer, float seconds)
 {
     timer.running = 1;
@@ -285,8 +280,8 @@ void Projectile::UpdateStraight(float seconds)
         way = launchStart.DeltaTo(launchTarget);
         Vector2Normalize(way);
     } else {
-        if (directionChangeChance > 0.0f && ProjectileRandom() < directionChangeChance)
-            facing = ProjectileRandom() < 0.5f ? (facing + 7) % 8 : (facing + 1) % 8;
+        if (directionChangeChance > 0.0f && DrawRandomFloat() < directionChangeChance)
+            facing = DrawRandomFloat() < 0.5f ? (facing + 7) % 8 : (facing + 1) % 8;
         way = AxisVector2FromIndex(facing);
     }
     WorldPos next = position.Offset(way * (speed * seconds));

@@ -43,11 +43,6 @@ int32_t SentientAddSaturated(int64_t a, int64_t b)
     return static_cast<int32_t>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
 }
 
-int32_t SentientRandomRound(float x)
-{
-    return gRandomSystem ? gRandomSystem->RandomRound(x) : static_cast<int32_t>(x);
-}
-
 } // namespace
 
 // ---- The four passes ---------------------------------------------------------------------------
@@ -307,12 +302,12 @@ void Sentient::GainPower(float amount)
     float multiplier = 1.0f;
     ApplyDynamicStat(DynamicStat::PowerGainMult, nullptr, multiplier);
     float gain = multiplier * amount;
-    float roll = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) * 100.0f : 100.0f;
+    float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
     float extraChance = 0.0f;
     ApplyDynamicStat(DynamicStat::ExtraPowerGainChance, nullptr, extraChance);
     if (extraChance > roll)
         gain += amount;
-    AddPower(SentientRandomRound(gain));
+    AddPower(DrawRandomRound(gain));
 }
 
 // ---- Regeneration ----------------------------------------------------------------------------
@@ -331,7 +326,7 @@ void Sentient::RegenerateHealth()
                    static_cast<float>(stats.Get(CharacterStat::HealthRegen)) / 100.0f;
     if (amount > 0.0f && characterClass && IsInCombat())
         amount *= characterClass->combatHealthRegenMultiplier;
-    Heal(SentientRandomRound(amount), this, false);
+    Heal(DrawRandomRound(amount), this, false);
 }
 
 void Sentient::RegeneratePower()
@@ -346,18 +341,18 @@ void Sentient::RegeneratePower()
         ApplyDynamicStat(DynamicStat::PowerRegen, nullptr, rate);
         float change = rate > 0.0f && inCombat ? rate * c->combatPowerRegenMultiplier : rate;
         if ((change > 0.0f && c->canRegenPower) || (change < 0.0f && c->canDrainPower)) {
-            AddPower(SentientRandomRound(change));
+            AddPower(DrawRandomRound(change));
             if (c->powerRegen > 0)
                 AddPower(c->powerRegen);
         }
     }
     float outside = c->powerRegenOutsideCombat;
     if (!inCombat && outside > 0.0f)
-        AddPower(SentientRandomRound(outside));
+        AddPower(DrawRandomRound(outside));
     else if (!inCombat && outside < 0.0f)
-        stats.SubtractFloored(CharacterStat::Power, SentientRandomRound(-outside));
+        stats.SubtractFloored(CharacterStat::Power, DrawRandomRound(-outside));
     if (c->powerDirection && stats.Get(CharacterStat::PowerRising) == 0)
-        stats.SubtractFloored(CharacterStat::Power, SentientRandomRound(c->powerDecay));
+        stats.SubtractFloored(CharacterStat::Power, DrawRandomRound(c->powerDecay));
 }
 
 // ---- Dynamic stats ---------------------------------------------------------------------------

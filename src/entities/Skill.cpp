@@ -54,11 +54,6 @@ bool SkillIsDead(const Entity& entity)
     return entity.maxHealth > 0 && entity.health <= 0;
 }
 
-float SkillRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // The time of the "skillMarker" event in the named animation of the user's model.
 float SkillMarkerTime(const Sentient& user, const std::string& animation)
 {
@@ -339,7 +334,7 @@ void Skill::RestartUseCheck()
     float time = definition ? definition->GetUseCheckTimeAtLevel(GetLevel()) : 0.0f;
     if (time <= 0.0f)
         return;
-    float offset = (SkillRandom() * 2.0f - 1.0f) * 0.1f * time;
+    float offset = (DrawRandomFloat() * 2.0f - 1.0f) * 0.1f * time;
     useCheckTimer.total = time + offset;
     useCheckTimer.remaining = time + offset;
     useCheckTimer.running = 1;
@@ -365,8 +360,8 @@ void Skill::UpdateUseCheckGate(float seconds)
     useCheckTimer.Update(seconds);
     if (useCheckTimer.remaining > 0.0f)
         return;
-    armed = SkillRandom() < definition->GetUseCheckChanceAtLevel(GetLevel());
-    float offset = (SkillRandom() * 2.0f - 1.0f) * 0.1f * time;
+    armed = DrawRandomFloat() < definition->GetUseCheckChanceAtLevel(GetLevel());
+    float offset = (DrawRandomFloat() * 2.0f - 1.0f) * 0.1f * time;
     useCheckTimer.total = time + offset;
     useCheckTimer.remaining = time + offset;
 }

@@ -32,7 +32,7 @@ constexpr int32_t kSkillEffectsSummonRings = 6;
 // floor(r x count) with r from stream 0; count - 1 when that reaches count.
 size_t SkillEffectsDraw(size_t count)
 {
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float r = DrawRandomFloat();
     return std::min(static_cast<size_t>(std::floor(r * static_cast<float>(count))), count - 1);
 }
 
@@ -268,7 +268,7 @@ void Skill::FireProjectile(Sentient& user, Entity* target, const WorldPos& point
                    static_cast<float>(definition->AtLevel(&SkillDefinition::projRadiusMinDamage, level)),
                    static_cast<float>(radialHigh));
         radial.Multiply(skillDamage);
-        float roll = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) * 100.0f : 100.0f;
+        float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
         if (user.GetDynamicStat(DynamicStat::CriticalHit, this) > roll)
             radial.Multiply(2.0f);
     } else if (definition->radiusDamage) {
@@ -356,7 +356,7 @@ int32_t Skill::GetHealAmount(const Sentient* user, const Entity* beneficiary) co
         base += static_cast<int32_t>(static_cast<float>(beneficiary->maxHealth) * definition->healPercent);
     if (!user)
         return base;
-    float roll = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) * 100.0f : 100.0f;
+    float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
     const CharacterClass* characterClass = user->GetClass();
     float chance = (characterClass ? characterClass->criticalPerInt : 0.0f) *
                        static_cast<float>(user->GetStat(CharacterStat::Intelligence)) +
@@ -460,7 +460,7 @@ void Skill::SummonAround(const WorldPos& centre, int32_t level, Entity* hated) c
     if (definition->minMonstersToSpawn >= 1 || definition->maxMonstersToSpawn >= 1) {
         int32_t spread = std::max(0, definition->maxMonstersToSpawn - definition->minMonstersToSpawn);
         count = definition->minMonstersToSpawn +
-                (gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, 0, spread) : 0);
+                (DrawRandomIndex(RandomStream::GameData, 0, spread));
     }
     bool named = definition->monsterArchetype || definition->monsterType;
     for (int32_t i = 0; i < count; ++i) {

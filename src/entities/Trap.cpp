@@ -18,16 +18,6 @@ namespace {
 // A world object's level is its stat 10.
 constexpr int32_t kTrapLevelStat = 10;
 
-float TrapRoll()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
-}
-
-float TrapDraw(float low, float high)
-{
-    return gRandomSystem ? gRandomSystem->RandomRange(RandomStream::GameData, low, high) : low;
-}
-
 } // namespace
 
 int Trap::triggerEventId = -1;
@@ -141,10 +131,11 @@ void Trap::TryTrigger(Entity* newVictim, float delay)
 {
     if (!newVictim || triggered || !gGameServices || !gEventSystem)
         return;
-    if (!(triggerChance > TrapRoll()))
+    if (!(triggerChance > DrawRandomFloat(RandomStream::GameData, 1.0f)))
         return;
     gGameServices->CancelTimedActions(triggerEventId, this);
-    gGameServices->ScheduleTimedAction(this, gEventSystem->MakeEvent(triggerEventId), TrapRoll() * delay);
+    float wait = DrawRandomFloat(RandomStream::GameData, 1.0f) * delay;
+    gGameServices->ScheduleTimedAction(this, gEventSystem->MakeEvent(triggerEventId), wait);
     victim.Set(newVictim);
 }
 
@@ -157,7 +148,7 @@ bool Trap::TryDisarm(Entity* candidate)
     int32_t disarm = candidate->GetStat(CharacterStat::DisarmTrap);
     if (disarm == 0)
         return false;
-    if (!(GameData::GetDisarmTrapChance(disarm, trapLevel) > TrapRoll()))
+    if (!(GameData::GetDisarmTrapChance(disarm, trapLevel) > DrawRandomFloat(RandomStream::GameData, 1.0f)))
         return false;
     PlayAtOwner(disarmSound);
     candidate->OnTrapDisarmed(trapLevel);
@@ -176,7 +167,7 @@ void Trap::OnTrigger(Event&)
     if (!silent)
         entity->QueueWorldEvent(triggerSound, kSoundRadius, 0.0f);
     triggered = true;
-    if (dudChance > TrapRoll()) {
+    if (dudChance > DrawRandomFloat(RandomStream::GameData, 1.0f)) {
         spent = true;
         return;
     }
@@ -186,8 +177,9 @@ void Trap::OnTrigger(Event&)
 
 float Trap::DrawDelay() const
 {
-    bool longDelay = longDelayChance > TrapRoll();
-    float delay = longDelay ? TrapDraw(longDelayMin, longDelayMax) : TrapDraw(shortDelayMin, shortDelayMax);
+    bool longDelay = longDelayChance > DrawRandomFloat(RandomStream::GameData, 1.0f);
+    float delay = longDelay ? DrawRandomRange(RandomStream::GameData, longDelayMin, longDelayMax)
+                            : DrawRandomRange(RandomStream::GameData, shortDelayMin, shortDelayMax);
     return groundTrap ? delay * groundTrapDelayMult : delay;
 }
 
@@ -200,7 +192,7 @@ void Trap::OnActivate(Event&)
     // A victim gone before now is shot at by nothing: no skill without someone to aim it at.
     if (entity && target && skill)
         UseSkill(*entity, target);
-    if (entity && alarmChance > TrapRoll())
+    if (entity && alarmChance > DrawRandomFloat(RandomStream::GameData, 1.0f))
         SoundAlarm(*entity, target);
     PlayAtOwner(trapSound);
     if (entity && !trapEffect.empty() && gGameServices)

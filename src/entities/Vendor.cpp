@@ -84,7 +84,7 @@ void Vendor::Load(const DatabaseEntry* record)
 
 int32_t Vendor::DrawInclusive(int32_t low, int32_t high) const
 {
-    return gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, low, high) : low;
+    return DrawRandomIndex(RandomStream::GameData, low, high);
 }
 
 void Vendor::AssignSlotKinds()
@@ -193,7 +193,7 @@ bool Vendor::IsAllowedGoods(const Item& item) const
         return false;
     const Sentient* player = FirstPlayer();
     if (player && !Item::MeetsItemRequirement(*player, item)) {
-        float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+        float r = DrawRandomFloat();
         if (classSkewChance > r)
             return false;
     }

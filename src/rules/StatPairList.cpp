@@ -84,7 +84,7 @@ int32_t StatPairList::RollAt(int32_t index, int32_t& key) const
     key = pair->key;
     int32_t low = 0, high = 0;
     OrderedRange(*pair, low, high);
-    return gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, low, high) : low;
+    return DrawRandomIndex(RandomStream::GameData, low, high);
 }
 
 void StatPairList::SumRange(int32_t& low, int32_t& high) const

@@ -532,7 +532,7 @@ void Game::NewWorld(int32_t startingLevel, int32_t difficultyLevel, int32_t worl
 
 void Game::DrawSecretSeed()
 {
-    uint32_t subSeed = gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0;
+    uint32_t subSeed = DrawRandomStep(RandomStream::GameData);
     if (subSeed != gWorld->GetSecretSeed()) {
         gWorld->SetSecretSeed(subSeed);
         gWorld->CreateSecretLevels();

@@ -26,11 +26,6 @@ const GameSystemTuning& GameChatTuning()
     return gGameData ? gGameData->GetTuning() : kGameChatDefaults;
 }
 
-float GameChatDraw()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 std::string GameChatPlayerName(const Sentient& player)
 {
     const auto* named = dynamic_cast<const Player*>(&player);
@@ -78,8 +73,8 @@ std::string Game::GetDisplayName(Entity& entity)
 
 std::string Game::RandomNpcName()
 {
-    const char* table = GameChatDraw() < 0.5f ? "npcsMale" : "npcsFemale";
-    uint32_t seed = gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0;
+    const char* table = DrawRandomFloat() < 0.5f ? "npcsMale" : "npcsFemale";
+    uint32_t seed = DrawRandomStep(RandomStream::GameData);
     return gNameGenerator ? gNameGenerator->Generate(table, seed) : std::string(NameGenerator::kFallbackName);
 }
 
@@ -103,7 +98,7 @@ const NpcChat* Game::GetNpcChat(Sentient& player, Actor& npc, int32_t dialogType
         npc.introShown = true;
         return nullptr;
     }
-    if (dialogType == ChatDialogType::Any && GameChatDraw() < dynamicChatChance &&
+    if (dialogType == ChatDialogType::Any && DrawRandomFloat() < dynamicChatChance &&
         TakeDynamicChat(npc.GetNpcType(), line))
         return nullptr;
     const NpcChat* chosen = NpcChat::PickChat(definition->chats, dialogType, player.stats.Get(CharacterStat::Level));
@@ -126,7 +121,7 @@ void Game::AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32
         if (!npc || (npcTypeFilter != 0 && npc->GetNpcType() != npcTypeFilter))
             continue;
         const NpcChat* entry = GetNpcChat(player, *npc, dialogType, unused);
-        if (!entry || entry->chatText.empty() || !(GameChatDraw() < entry->dynamicChance))
+        if (!entry || entry->chatText.empty() || !(DrawRandomFloat() < entry->dynamicChance))
             continue;
         std::string key = entry->PickChatText();
         AddDynamicChatLine(npc->GetNpcType(), MakeLocKey(key, subject), entry->dynamicTimeLimit);
@@ -193,7 +188,7 @@ int32_t Game::AverageCovenantValue(int32_t kind) const
 int32_t Game::RumorAmount(const Covenant& target, float minShare, float maxShare) const
 {
     double base = AverageCovenantValue(kRumorResourceStat);
-    double share = minShare + (maxShare - minShare) * GameChatDraw();
+    double share = minShare + (maxShare - minShare) * DrawRandomFloat();
     double amount = std::ceil(base * share);
     if (!std::isfinite(amount))
         return 0;
@@ -233,7 +228,7 @@ void Game::StartRumor(int32_t level, Covenant* source, Covenant* target)
     const char* key = nullptr;
     int32_t amount = 0;
     bool targetHears = false;
-    if (GameChatDraw() < tuning.rumorChance[static_cast<size_t>(level)]) {
+    if (DrawRandomFloat() < tuning.rumorChance[static_cast<size_t>(level)]) {
         key = "RumorSuccess";
         amount = RumorDamage(*target, minShare, maxShare);
         targetHears = true;
@@ -272,7 +267,7 @@ int32_t Game::PickRumorFailure() const
     float total = 0.0f;
     for (float weight : weights)
         total += std::max(0.0f, weight);
-    float target = GameChatDraw() * total;
+    float target = DrawRandomFloat() * total;
     float sum = 0.0f;
     for (int32_t kind = 0; kind < 3; ++kind) {
         sum += std::max(0.0f, weights[kind]);

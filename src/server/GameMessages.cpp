@@ -155,7 +155,7 @@ WorldPos Game::TakeCovenantPosition()
         DebugSystem::Print(kPrintWarning, "No covenant position is free; the town centre is used\n");
         return townCenter;
     }
-    float draw = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float draw = DrawRandomFloat();
     auto pick = static_cast<int32_t>(std::floor(static_cast<float>(free) * draw));
     pick = std::clamp(pick, 0, free - 1);
     std::swap(covenantPositions[static_cast<size_t>(pick)], covenantPositions[static_cast<size_t>(free - 1)]);

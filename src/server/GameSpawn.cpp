@@ -30,7 +30,7 @@ const MonsterType* GameSpawnPickOfArchetype(const DatabaseEntry* archetypeEntry,
     }
     if (types.empty())
         return nullptr;
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float r = DrawRandomFloat();
     size_t k = std::min(static_cast<size_t>(r * static_cast<float>(types.size())), types.size() - 1);
     return types[k];
 }

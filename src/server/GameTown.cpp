@@ -56,7 +56,7 @@ const std::string& GameTownBonusChestName(const GameSystemTuning& tuning, int32_
 
 size_t GameTownDraw(size_t count)
 {
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float r = DrawRandomFloat();
     return std::min(static_cast<size_t>(r * static_cast<float>(count)), count - 1);
 }
 

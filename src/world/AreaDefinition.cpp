@@ -25,29 +25,18 @@ namespace {
 // the pool walk run for billions of levels.
 constexpr int32_t kAreaHighestPoolLevel = kLevelLimit;
 
-float AreaDraw(RandomStream stream)
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(stream) : 0.0f;
-}
-
-int32_t AreaRollIndex(RandomStream stream, int32_t minimum, int32_t maximum)
-{
-    // A minimum above its maximum takes the minimum; the stream steps either way.
-    return gRandomSystem ? gRandomSystem->RandomIndex(stream, minimum, maximum) : minimum;
-}
-
 int32_t AreaRollPerBlock(bool always, float chance, int32_t minimum, int32_t maximum)
 {
-    if (!always && !(chance > AreaDraw(RandomStream::GameData)))
+    if (!always && !(chance > DrawRandomFloat(RandomStream::GameData)))
         return 0;
-    return AreaRollIndex(RandomStream::GameData, minimum, maximum);
+    return DrawRandomIndex(RandomStream::GameData, minimum, maximum);
 }
 
 int32_t AreaPickKind(const std::vector<AreaSpawnKind>& kinds, float total)
 {
     if (!(total > 0.0f))
         return -1;
-    float target = AreaDraw(RandomStream::GameData) * total;
+    float target = DrawRandomFloat(RandomStream::GameData) * total;
     float sum = 0.0f;
     for (size_t i = 0; i < kinds.size(); ++i) {
         if (!kinds[i].entry)
@@ -200,8 +189,8 @@ int32_t AreaDefinition::ParseLevelGeneratorName(std::string_view generatorName)
 
 void AreaDefinition::RollSize(int32_t& width, int32_t& height) const
 {
-    width = AreaRollIndex(RandomStream::BlockPoints, minWidth, maxWidth);
-    height = AreaRollIndex(RandomStream::BlockPoints, minHeight, maxHeight);
+    width = DrawRandomIndex(RandomStream::BlockPoints, minWidth, maxWidth);
+    height = DrawRandomIndex(RandomStream::BlockPoints, minHeight, maxHeight);
 }
 
 int32_t AreaDefinition::RollMonstersPerBlock(bool always) const
@@ -280,7 +269,7 @@ MonsterType* AreaDefinition::DrawCandidate()
         if (type)
             total += CandidateWeight(type);
     }
-    float target = AreaDraw(RandomStream::GameData) * total;
+    float target = DrawRandomFloat(RandomStream::GameData) * total;
     float sum = 0.0f;
     for (MonsterType*& type : candidates) {
         if (!type)
@@ -365,10 +354,10 @@ MonsterType* AreaDefinition::PickMonster() const
 {
     if (!(poolATotal > 0.0f) && !(poolBTotal > 0.0f))
         return nullptr;
-    float draw = AreaDraw(RandomStream::GameData);
+    float draw = DrawRandomFloat(RandomStream::GameData);
     float sum = 0.0f;
     if (draw * (poolATotal + poolBTotal) >= poolATotal) {
-        float target = AreaDraw(RandomStream::GameData) * poolBTotal;
+        float target = DrawRandomFloat(RandomStream::GameData) * poolBTotal;
         for (const AreaPoolEntry& entry : poolB) {
             if (!entry.type)
                 continue;
@@ -378,7 +367,7 @@ MonsterType* AreaDefinition::PickMonster() const
         }
         return nullptr;
     }
-    float target = AreaDraw(RandomStream::GameData) * poolATotal;
+    float target = DrawRandomFloat(RandomStream::GameData) * poolATotal;
     for (MonsterType* type : poolA) {
         sum += AreaArchetypeSpawnChance(type);
         if (sum > target)
@@ -436,7 +425,7 @@ void AreaDefinition::PlaceGate()
     if (!used || levels.empty() || !spawnGate || !gWorld)
         return;
     Level* level = levels[static_cast<size_t>(
-        AreaRollIndex(RandomStream::BlockPoints, 0, static_cast<int32_t>(levels.size()) - 1))];
+        DrawRandomIndex(RandomStream::BlockPoints, 0, static_cast<int32_t>(levels.size()) - 1))];
     level->gatePosition = gWorld->RandomPointInLevel(level->index);
     level->hasGate = true;
 }

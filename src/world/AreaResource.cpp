@@ -313,7 +313,7 @@ int32_t AreaResource::ChooseBlock(const std::array<int32_t, kAreaBlockSideCount>
     }
     if (candidates.empty())
         return -1;
-    float draw = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::BlockPlacement) : 0.0f;
+    float draw = DrawRandomFloat(RandomStream::BlockPlacement);
     float target = draw * total;
     float sum = 0.0f;
     int32_t chosen = candidates.back();

@@ -112,7 +112,7 @@ private:
     {
         // The start column is drawn over the block's tile width as the generator always has,
         // then kept inside the grid, which may be narrower.
-        float draw = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::BlockPlacement) : 0.0f;
+        float draw = DrawRandomFloat(RandomStream::BlockPlacement);
         int32_t x = 1 + RandomSystem::IndexFromFraction(draw, 0, std::max(g.blockTileWidth - 2, 0));
         startX = std::clamp(x, 0, GeneratorLimit(def.maxBlockWidth, g.blocksPerRow) - 1);
         startY = 0;

@@ -31,11 +31,6 @@ int32_t QueryBlockAt(const Level& level, int32_t blockX, int32_t blockY)
     return data->blockGrid[static_cast<size_t>(blockY * data->geometry.blocksPerRow + blockX)];
 }
 
-float QueryDraw(RandomStream stream)
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(stream) : 0.0f;
-}
-
 WorldPos QuerySnapped(int32_t index, float x, float y)
 {
     static const GameSystemTuning kDefaults;
@@ -165,8 +160,8 @@ WorldPos RandomPointInLevel(Level& level)
                                                      : static_cast<float>(g.levelTileHeight) * g.tileSize;
     bool generated = data && data->generated;
     for (int32_t draw = 0; draw < kMaxPointDraws; ++draw) {
-        float x = QueryDraw(RandomStream::BlockPoints) * width;
-        float y = QueryDraw(RandomStream::BlockPoints) * height;
+        float x = DrawRandomFloat(RandomStream::BlockPoints) * width;
+        float y = DrawRandomFloat(RandomStream::BlockPoints) * height;
         WorldPos point = QuerySnapped(level.index, x, y);
         if (point.level != level.index)
             continue;
@@ -190,8 +185,8 @@ WorldPos RandomPointInBlock(Level& level, int32_t blockX, int32_t blockY)
     LevelGeometry g = level.data ? level.data->geometry : LevelGeometry::Current();
     WorldPos point{level.index, 0.0f, 0.0f, true};
     for (int32_t draw = 0; draw < kMaxPointDraws; ++draw) {
-        float x = static_cast<float>(blockX) * g.blockWidth + QueryDraw(RandomStream::GameData) * g.blockWidth;
-        float y = static_cast<float>(blockY) * g.blockHeight + QueryDraw(RandomStream::GameData) * g.blockHeight;
+        float x = static_cast<float>(blockX) * g.blockWidth + DrawRandomFloat(RandomStream::GameData) * g.blockWidth;
+        float y = static_cast<float>(blockY) * g.blockHeight + DrawRandomFloat(RandomStream::GameData) * g.blockHeight;
         point = WorldPos{level.index, x, y, true};
         point.Normalize();
         if (point.level == level.index)

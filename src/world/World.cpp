@@ -70,16 +70,6 @@ const GameSystemTuning& WorldTuning()
     return gGameData ? gGameData->GetTuning() : defaults;
 }
 
-float WorldDraw(RandomStream stream)
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(stream) : 0.0f;
-}
-
-uint32_t WorldStep(RandomStream stream)
-{
-    return gRandomSystem ? gRandomSystem->Next(stream) : 0u;
-}
-
 std::string WorldParLine(const char* key, int32_t seconds, bool beaten)
 {
     std::string duration = FormatSeconds(static_cast<float>(seconds), DurationStyle::Words, kWorldDurationPrecision);
@@ -175,7 +165,7 @@ bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool 
     if (gGameData)
         SetLevelSize(gGameData->GetTuning().levelWidth, gGameData->GetTuning().levelHeight);
     if (layoutSeed == 0)
-        layoutSeed = WorldStep(RandomStream::GameData);
+        layoutSeed = DrawRandomStep(RandomStream::GameData);
     if (gRandomSystem)
         gRandomSystem->SetState(RandomStream::BlockPoints, layoutSeed);
 
@@ -207,7 +197,7 @@ bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool 
     JoinGrid();
     JoinAreas();
     for (auto& level : levels)
-        level->seed = WorldStep(RandomStream::BlockPoints);
+        level->seed = DrawRandomStep(RandomStream::BlockPoints);
     for (auto& section : sections)
         section->Finish();
     difficulty = newDifficulty;
@@ -414,7 +404,7 @@ AreaDefinition* World::PickSecretArea()
 {
     if (secretAreas.empty())
         return nullptr;
-    float target = WorldDraw(RandomStream::Quest) * secretChanceTotal;
+    float target = DrawRandomFloat(RandomStream::Quest) * secretChanceTotal;
     float sum = 0.0f;
     for (auto& area : secretAreas) {
         sum += area->spawnChance;
@@ -430,7 +420,7 @@ void World::AddDetachedLevel(AreaDefinition* area)
     level->area = area;
     level->monsterLevel = 1;
     area->BuildMonsterPools(1);
-    level->seed = WorldStep(RandomStream::Quest);
+    level->seed = DrawRandomStep(RandomStream::Quest);
     area->levels.push_back(AddLevel(std::move(level)));
 }
 

@@ -55,7 +55,7 @@ int32_t WorldLayout::RandomIn(int32_t low, int32_t high) const
 
 float WorldLayout::Draw() const
 {
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::BlockPoints) : 0.0f;
+    return DrawRandomFloat(RandomStream::BlockPoints);
 }
 
 void WorldLayout::LayOutSection(WorldSection& section)

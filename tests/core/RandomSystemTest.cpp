@@ -110,3 +110,41 @@ TEST(RandomSystemDerived, PickDistinctIndicesGivesMinOfNAndKDistinctValues)
     random.PickDistinctIndices(0, 5, picks);
     EXPECT_TRUE(picks.empty());
 }
+
+// The process-wide draws: the same values as the system's own, from the stream named, and
+// the stated fallbacks with no system.
+TEST(RandomSystemGlobalDraws, FollowTheProcessSystemsStreams)
+{
+    RandomSystem expected(321u);
+    RandomSystem live(321u);
+    RandomSystem* saved = gRandomSystem;
+    gRandomSystem = &live;
+    EXPECT_EQ(DrawRandomFloat(), expected.RandomFloat(RandomStream::GameData));
+    EXPECT_EQ(DrawRandomFloat(RandomStream::Quest, 2.0f), expected.RandomFloat(RandomStream::Quest));
+    EXPECT_EQ(DrawRandomStep(RandomStream::Names), expected.Next(RandomStream::Names));
+    EXPECT_EQ(DrawRandomIndex(RandomStream::BlockPoints, 3, 9), expected.RandomIndex(RandomStream::BlockPoints, 3, 9));
+    EXPECT_EQ(DrawRandomRange(RandomStream::BlockPlacement, -2.0f, 5.0f),
+              expected.RandomRange(RandomStream::BlockPlacement, -2.0f, 5.0f));
+    EXPECT_EQ(DrawRandomRound(7.25f), expected.RandomRound(7.25f));
+    for (int i = 0; i < kRandomStreamCount; ++i)
+        EXPECT_EQ(live.GetState(static_cast<RandomStream>(i)), expected.GetState(static_cast<RandomStream>(i)));
+    gRandomSystem = saved;
+}
+
+TEST(RandomSystemGlobalDraws, WithoutASystemGiveTheirFallbacks)
+{
+    RandomSystem* saved = gRandomSystem;
+    gRandomSystem = nullptr;
+    EXPECT_EQ(DrawRandomFloat(), 0.0f);
+    // A chance roll that must fail without a system asks for 1.
+    EXPECT_EQ(DrawRandomFloat(RandomStream::GameData, 1.0f), 1.0f);
+    EXPECT_EQ(DrawRandomStep(RandomStream::GameData), 0u);
+    EXPECT_EQ(DrawRandomIndex(RandomStream::GameData, 4, 9), 4);
+    EXPECT_EQ(DrawRandomRange(RandomStream::GameData, -3.0f, 8.0f), -3.0f);
+    EXPECT_EQ(DrawRandomRound(-7.75f), -7);
+    EXPECT_EQ(DrawRandomRound(3.0e10f), INT_MAX);
+    // A non-finite amount counts as nothing, as the system's own rounding has it.
+    EXPECT_EQ(DrawRandomRound(std::nanf("")), 0);
+    EXPECT_EQ(DrawRandomRound(-INFINITY), 0);
+    gRandomSystem = saved;
+}

@@ -70,8 +70,8 @@ void BehaviorAdventure::ChooseStepGoal()
     float length = Vector2Length(toGoal);
     if (length < tuning.stepDistance || length <= 0.0f)
         return;
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-    float angle = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) * 360.0f : 0.0f;
+    float r = DrawRandomFloat();
+    float angle = DrawRandomFloat() * 360.0f;
     float stray = tuning.maxRandomOffset * r;
     WorldPos goal = actor->position;
     goal.x += tuning.stepDistance * toGoal.x / length + stray * std::cos(angle * kDegreesToRadians);

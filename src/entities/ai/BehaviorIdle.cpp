@@ -14,11 +14,6 @@ namespace {
 // An actor sound is heard this far.
 constexpr float kIdleCallSoundRadius = 500.0f;
 
-float IdleRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
-}
-
 void IdleRestart(RandomTimer& timer, float minimum, float maximum)
 {
     timer.minimum = minimum;
@@ -176,8 +171,8 @@ void BehaviorIdle::EndLeg()
 bool BehaviorIdle::ChoosePatrolPoint()
 {
     const WorldPos& home = actor->homePosition;
-    float r1 = IdleRandom();
-    float r2 = IdleRandom();
+    float r1 = DrawRandomFloat(RandomStream::GameData, 1.0f);
+    float r2 = DrawRandomFloat(RandomStream::GameData, 1.0f);
     WorldPos point = home;
     point.y += r1 * 2.0f * kPatrolHalfHeight - kPatrolHalfHeight;
     point.x += r2 * 2.0f * kPatrolHalfWidth - kPatrolHalfWidth;
@@ -225,7 +220,8 @@ void BehaviorIdle::Call()
         return;
     IdleRestart(soundTimer, tuning.minIdleSoundTime, tuning.maxIdleSoundTime);
     float chance = CallChance();
-    if (IdleRandom() > chance || !actor->IsNearestPlayerWithin(tuning.maxSoundDistance))
+    if (DrawRandomFloat(RandomStream::GameData, 1.0f) > chance ||
+        !actor->IsNearestPlayerWithin(tuning.maxSoundDistance))
         return;
     actor->QueueWorldEvent(tuning.idleSound, kIdleCallSoundRadius, 0.0f);
     if (actor->PlayAnimation(tuning.idleSoundAnimation, kCallPriority, AnimationMode::ReturnToIdle, true))

@@ -31,7 +31,7 @@ bool BehaviorJump::WantsToRun()
         return false;
     attemptTimer.minimum = attemptTimer.maximum = attemptTimer.total = attemptTimer.remaining = tuning.attemptTime;
     attemptTimer.running = 1;
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
+    float r = DrawRandomFloat(RandomStream::GameData, 1.0f);
     return r < tuning.attemptChance;
 }
 

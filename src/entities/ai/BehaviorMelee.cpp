@@ -101,7 +101,7 @@ void BehaviorMelee::Chase(Entity& target)
         if (!chasing) {
             chasing = true;
             chaseSeconds = 0.0f;
-            float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
+            float r = DrawRandomFloat(RandomStream::GameData, 1.0f);
             SetSprint(r < tuning.sprintChance);
         }
         lastSighting = now;

@@ -69,7 +69,7 @@ void BehaviorRetreat::Start()
     if (!enemy || !gGameServices)
         return;
     Vector2 away = enemy->position.DeltaTo(actor->position);
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.5f;
+    float r = DrawRandomFloat(RandomStream::GameData, 0.5f);
     float degrees = Vector2Angle(away) + (r * 180.0f - 90.0f);
     float radians = degrees * std::numbers::pi_v<float> / 180.0f;
     WorldPos point = actor->position;

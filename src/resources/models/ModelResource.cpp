@@ -79,7 +79,7 @@ int32_t ModelResource::PickAnimation(std::string_view name) const
     if (found.empty())
         return -1;
     int32_t last = static_cast<int32_t>(found.size()) - 1;
-    return found[gRandomSystem ? gRandomSystem->RandomIndex(RandomStream::GameData, 0, last) : 0];
+    return found[DrawRandomIndex(RandomStream::GameData, 0, last)];
 }
 
 const Skin* ModelResource::GetSkin() const

@@ -66,7 +66,7 @@ const NpcChat* NpcChat::PickChat(const std::vector<const NpcChat*>& sets, int32_
         total += PickWeight(set, askedType, level);
     if (!(total > 0.0f))
         return nullptr;
-    float target = (gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f) * total;
+    float target = (DrawRandomFloat()) * total;
     float sum = 0.0f;
     for (const NpcChat* set : sets) {
         float weight = PickWeight(set, askedType, level);

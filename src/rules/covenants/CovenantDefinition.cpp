@@ -177,7 +177,7 @@ float CovenantDefinition::Roll(std::string_view minKey, std::string_view maxKey)
 {
     float low = GetFloat(minKey);
     float high = GetFloat(maxKey);
-    return gRandomSystem ? gRandomSystem->RandomRange(RandomStream::GameData, low, high) : low;
+    return DrawRandomRange(RandomStream::GameData, low, high);
 }
 
 float CovenantDefinition::GetStartingRelation(std::string_view definitionName) const

@@ -60,7 +60,7 @@ void MagicModifier::Load(const DatabaseEntry* newEntry)
 
 float MagicModifier::RollStrength()
 {
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    return DrawRandomFloat();
 }
 
 int32_t MagicModifier::ValueAt(const StatRange& range, float strength)

@@ -13,7 +13,7 @@ namespace {
 const DatabaseEntry* PickWeighted(const RecordList<QuestDefinition>& definitions, float total,
                                   float QuestDefinition::*weight)
 {
-    float target = (gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f) * total;
+    float target = (DrawRandomFloat()) * total;
     float running = 0.0f;
     for (const auto& definition : definitions) {
         if (definition.get()->*weight <= 0.0f)
@@ -94,7 +94,7 @@ int32_t GameData::FindWeightedEntry(int32_t questType) const
         return ofType.empty() ? -1 : ofType.front();
     if (total <= 0.0f)
         return ofType.front();
-    float target = (gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f) * total;
+    float target = (DrawRandomFloat()) * total;
     float running = 0.0f;
     int32_t last = ofType.front();
     for (int32_t index : ofType) {

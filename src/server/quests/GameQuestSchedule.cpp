@@ -16,15 +16,6 @@
 #include <algorithm>
 #include <set>
 
-namespace {
-
-float GameQuestScheduleRoll()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
-}
-
-} // namespace
-
 // ---- Pacing -----------------------------------------------------------------------------------------
 
 void QuestPacing::Load(const DatabaseEntry* gameSystem)
@@ -79,9 +70,10 @@ void GameQuests::Update(float seconds)
     if (initialQuestsPending)
         StartInitialQuests();
     if (timers[kNewQuestTimer].IsExpired() && questsEnabled &&
-        GameQuestScheduleRoll() < pacing.ChanceFor(CountCountedQuests()))
+        DrawRandomFloat(RandomStream::GameData, 1.0f) < pacing.ChanceFor(CountCountedQuests()))
         StartRandomQuest();
-    if (timers[kNewEventTimer].IsExpired() && questsEnabled && GameQuestScheduleRoll() < pacing.eventChance)
+    if (timers[kNewEventTimer].IsExpired() && questsEnabled &&
+        DrawRandomFloat(RandomStream::GameData, 1.0f) < pacing.eventChance)
         StartWorldEvent();
     DeleteOldQuest();
     RestartTimers();
@@ -93,7 +85,7 @@ void GameQuests::Update(float seconds)
         StartRandomQuest();
         StartWorldEvent();
     }
-    if (randomMonsters && gSpawnSystem && gGameData && GameQuestScheduleRoll() < 0.01f) {
+    if (randomMonsters && gSpawnSystem && gGameData && DrawRandomFloat(RandomStream::GameData, 1.0f) < 0.01f) {
         Player* first = GetFirstPlayer();
         const MonsterType* type = gGameData->GetMonsterType(
             gRandomSystem->RandomInt(RandomStream::GameData, gGameData->GetMonsterTypeCount()));

@@ -274,7 +274,7 @@ int32_t GameQuests::PickQuestLevel(int32_t requested)
     high = std::max(high, low);
     if (requested != -1)
         return std::clamp(requested, low, high);
-    float roll = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float roll = DrawRandomFloat();
     return RandomSystem::IndexFromFraction(roll, low, high);
 }
 

@@ -24,11 +24,6 @@ constexpr int32_t kQuestUniqueKind = MonsterRarity::Unique;
 constexpr int32_t kQuestLegendKind = MonsterRarity::Legend;
 constexpr int32_t kQuestNewsKind = 3;
 
-float QuestGenerationRoll()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // A uniform entry of the list; null for an empty one.
 MonsterType* QuestGenerationPick(const std::vector<MonsterType*>& candidates)
 {
@@ -182,7 +177,7 @@ const MonsterType* Quest::DefaultMonsterRule() const
 
 int32_t Quest::RollMonsterKind() const
 {
-    return QuestGenerationRoll() < definition->legendChance ? kQuestLegendKind : kQuestUniqueKind;
+    return DrawRandomFloat() < definition->legendChance ? kQuestLegendKind : kQuestUniqueKind;
 }
 
 void Quest::CollectKindCandidates(int32_t kind, std::vector<MonsterType*>& out) const
@@ -405,7 +400,7 @@ bool Quest::ChooseWar(Quest* origin)
     const MonsterType* b = nullptr;
     bool fromWar = origin && origin->type == QuestType::War;
     if (fromWar) {
-        (QuestGenerationRoll() < 0.5f ? a : b) = origin->GetTarget(0);
+        (DrawRandomFloat() < 0.5f ? a : b) = origin->GetTarget(0);
     } else if (origin && origin->type == QuestType::Meeting && origin->goals.size() >= 2) {
         a = origin->goals[0].target;
         b = origin->goals[1].target;
@@ -436,7 +431,7 @@ bool Quest::ChooseWar(Quest* origin)
     else if (relation > 50.0f)
         relation = std::min(100.0f, relation / mult);
     float odds = (100.0f - relation) * (100.0f - relation);
-    if (!(QuestGenerationRoll() * 10000.0f < odds) || a->GetFactionName() == b->GetFactionName() ||
+    if (!(DrawRandomFloat() * 10000.0f < odds) || a->GetFactionName() == b->GetFactionName() ||
         host->AreFactionsAtWar(*a, *b) || !host->CanFactionGoToWar(*a) || !host->CanFactionGoToWar(*b))
         return false;
     goals.assign(2, QuestGoal{});
@@ -458,7 +453,7 @@ bool Quest::ChooseMonsterQuest(Quest* origin)
     const MonsterType* first = nullptr;
     const MonsterType* second = nullptr;
     if (origin && origin->goals.size() >= 2) {
-        bool swap = QuestGenerationRoll() < 0.5f;
+        bool swap = DrawRandomFloat() < 0.5f;
         first = origin->goals[swap ? 1 : 0].target;
         second = origin->goals[swap ? 0 : 1].target;
     } else if (!origin) {
@@ -470,7 +465,7 @@ bool Quest::ChooseMonsterQuest(Quest* origin)
         return false;
     if (!origin) {
         float relation = host->GetFactionRelation(*first, *second);
-        if (QuestGenerationRoll() * 10000.0f > (100.0f - relation) * (100.0f - relation) ||
+        if (DrawRandomFloat() * 10000.0f > (100.0f - relation) * (100.0f - relation) ||
             first->GetFactionName() == second->GetFactionName() || !host->CanFactionGoToWar(*first) ||
             !host->CanFactionGoToWar(*second))
             return false;
@@ -487,7 +482,7 @@ void Quest::ChooseAttackPosition()
 {
     const std::string& typeName = QuestBase::target->name;
     std::string covenantText;
-    if (QuestGenerationRoll() >= definition->attackTownCenterChance &&
+    if (DrawRandomFloat() >= definition->attackTownCenterChance &&
         host->PickCovenantHome(spawnPosition, covenantText)) {
         SendQuestMessage("", StringFormat("$$%s$$ %s", typeName.c_str(),
                                           MakeLocToken("QuestTownAttackHouse", "%s", covenantText.c_str()).c_str()),
@@ -497,8 +492,8 @@ void Quest::ChooseAttackPosition()
     WorldPos centre = host->GetTownCenter();
     float reach = definition->maxDistance;
     spawnPosition.level = 0;
-    spawnPosition.x = centre.x + (QuestGenerationRoll() * 2.0f - 1.0f) * reach;
-    spawnPosition.y = centre.y + (QuestGenerationRoll() * 2.0f - 1.0f) * reach;
+    spawnPosition.x = centre.x + (DrawRandomFloat() * 2.0f - 1.0f) * reach;
+    spawnPosition.y = centre.y + (DrawRandomFloat() * 2.0f - 1.0f) * reach;
     SendQuestMessage("QuestTownAttackCenter", "$$" + typeName + "$$", kQuestNewsKind);
 }
 

@@ -88,7 +88,7 @@ void QuestSetUpTakeInfluence(Covenant& covenant, int64_t amount)
 
 float Quest::Roll()
 {
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 1.0f;
+    return DrawRandomFloat(RandomStream::GameData, 1.0f);
 }
 
 int32_t Quest::DrawIndex(int32_t count)
@@ -725,7 +725,7 @@ void Quest::PlaceRecruit()
             break;
     recruit->SetPosition(place);
     recruit->facing = facing;
-    recruit->SetNameSeed(gRandomSystem ? gRandomSystem->Next(RandomStream::GameData) : 0);
+    recruit->SetNameSeed(DrawRandomStep(RandomStream::GameData));
     recruit->questFigure = true;
     recruit->AddStatusEffectByName("EnhancementRecruitBasic", recruit, 1);
     if (recruit->entityNumber < 0 && gGame->AddEntity(recruit) == -1) {

@@ -55,11 +55,6 @@ std::string FillerModelObjectType(std::string_view modelName)
     return model ? model->objectType : std::string();
 }
 
-float FillerRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 } // namespace
 
 int32_t LevelFiller::GetObjectKind(const DatabaseEntry& record)
@@ -88,8 +83,8 @@ WorldPos LevelFiller::RandomPointInLevel(int32_t level) const
     float width = static_cast<float>(tuning.levelTileWidth) * tuning.tileSize;
     float height = static_cast<float>(tuning.levelTileHeight) * tuning.tileSize;
     point.level = level;
-    point.x = FillerRandom() * width;
-    point.y = FillerRandom() * height;
+    point.x = DrawRandomFloat() * width;
+    point.y = DrawRandomFloat() * height;
     // The middle of its grid cell, as every placed entity stands.
     point.x = (std::floor(point.x / tuning.gridSize.x) + 0.5f) * tuning.gridSize.x;
     point.y = (std::floor(point.y / tuning.gridSize.y) + 0.5f) * tuning.gridSize.y;

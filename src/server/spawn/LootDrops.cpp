@@ -23,11 +23,6 @@ namespace {
 constexpr const char* kLootUniqueSound = "Sounds/Items/uniqueSpawn.ogg";
 constexpr float kLootUniqueSoundRadius = 150.0f;
 
-float LootRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // The quest kinds whose items a slain monster of their target type drops.
 bool LootIsItemQuestAbout(const EntityQuest& quest, const MonsterType* record)
 {
@@ -44,12 +39,12 @@ int32_t SpawnSystem::DropItems(const WorldPos& position, float chance, int32_t m
                                int32_t level, float countBonus, float groundChance, Sentient* container,
                                Entity* source, int32_t magicBonus) const
 {
-    if (chance < LootRandom())
+    if (chance < DrawRandomFloat())
         return 0;
     int32_t count = RollItemCount(minItems, maxItems, countBonus);
     int32_t made = 0;
     for (int32_t i = 0; i < count; ++i) {
-        bool toGround = groundChance > 0.0f && groundChance > LootRandom();
+        bool toGround = groundChance > 0.0f && groundChance > DrawRandomFloat();
         if (GenerateAndDropItem(position, toGround ? nullptr : container, magicBonus, level, source))
             ++made;
     }
@@ -61,7 +56,7 @@ int32_t SpawnSystem::RollItemCount(int32_t minItems, int32_t maxItems, float cou
     int32_t count = std::max(minItems, 0);
     float extraChance = 0.5f + countBonus * 0.005f;
     for (int32_t slot = minItems; slot < maxItems; ++slot)
-        if (LootRandom() < extraChance)
+        if (DrawRandomFloat() < extraChance)
             ++count;
     return count;
 }
@@ -140,7 +135,7 @@ Entity* SpawnSystem::DropQuestItem(const Actor& victim, const WorldPos& position
     for (int32_t slot = 0; first && slot < Player::kQuestSlotCount && !wanted; ++slot)
         if (const EntityQuest* quest = first->GetQuestSlot(slot))
             wanted = LootIsItemQuestAbout(*quest, record);
-    if (!wanted || !(definition->questItemDropChance > LootRandom()))
+    if (!wanted || !(definition->questItemDropChance > DrawRandomFloat()))
         return nullptr;
     return PlaceQuestItem(definition->questItem, position, record->questItemAmount, 0);
 }

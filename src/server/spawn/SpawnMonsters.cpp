@@ -25,21 +25,16 @@ const AreaDefinition* SpawnAreaOf(int32_t level)
     return record ? record->area : nullptr;
 }
 
-float SpawnRandom()
-{
-    return gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
-}
-
 // An integer percent 0..99: a draw of exactly 100 counts as 99, so a chance of 100 always holds.
 int32_t SpawnPercentRoll()
 {
-    return std::min(static_cast<int32_t>(SpawnRandom() * 100.0f), 99);
+    return std::min(static_cast<int32_t>(DrawRandomFloat() * 100.0f), 99);
 }
 
 // Uniform index below count; a draw equal to the count is taken as count - 1.
 size_t SpawnUniformIndex(size_t count)
 {
-    size_t k = static_cast<size_t>(SpawnRandom() * static_cast<float>(count));
+    size_t k = static_cast<size_t>(DrawRandomFloat() * static_cast<float>(count));
     return std::min(k, count - 1);
 }
 
@@ -64,7 +59,7 @@ Actor* SpawnSystem::TrySpawnMonster(int32_t level, float factor, int32_t spawnFl
 {
     const AreaDefinition* area = SpawnAreaOf(level);
     float chance = area ? area->monsterChancePerBlock : 0.0f;
-    if (chance * factor <= SpawnRandom() || !gWorld)
+    if (chance * factor <= DrawRandomFloat() || !gWorld)
         return nullptr;
     int32_t worldLevel = 1;
     MonsterType* type = gWorld->PickLevelMonster(level, worldLevel);

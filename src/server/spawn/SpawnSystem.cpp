@@ -200,7 +200,7 @@ const SpawnEntry* SpawnSystem::PickWeightedByLevel(int32_t table, int32_t level)
 {
     if (table < 0 || table >= kTableCount)
         return nullptr;
-    float r = gRandomSystem ? gRandomSystem->RandomFloat(RandomStream::GameData) : 0.0f;
+    float r = DrawRandomFloat();
     return tables[static_cast<size_t>(table)].Pick(level, r);
 }
 
