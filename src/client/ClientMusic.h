@@ -93,7 +93,6 @@ public:
     void Release();
 
     const std::string& GetThemeMusicName() const { return themeMusicName; }
-    float GetMusicFadeTime() const { return musicFadeTime; }
     const std::string& GetMusicName() const { return musicName; }
     const std::string& GetMusicOverrideName() const { return musicOverrideName; }
     const std::string& GetLevelSoundName() const { return levelSoundName; }

@@ -23,7 +23,6 @@ public:
     void PlayDropSound() const;
     bool ShowsSkillHint() const { return showSkillHint; }
     const ResourceHandle& GetUseSound() const { return useSound; }
-    const ResourceHandle& GetDropSound() const { return dropSound; }
 
 private:
     ResourceHandle useSound;

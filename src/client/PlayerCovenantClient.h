@@ -116,7 +116,6 @@ public:
     void ShowAllCovenantRecords() { hiddenRecords.clear(); }
     bool HasInventory() const { return hasInventory; }
     bool IsLoaded() const { return loaded; }
-    bool GetStatusFlag() const { return statusFlag; }
     bool GetAlertFlag(int32_t i) const { return i >= 0 && i < kAlertFlags && alertFlags[static_cast<size_t>(i)]; }
     int32_t GetTrackedValue(int32_t i) const { return trackedValues.Get(i); }
     int32_t GetTrackedTotal(int32_t i) const { return trackedTotals.Get(i); }

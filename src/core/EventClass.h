@@ -21,8 +21,6 @@ public:
 
     const std::string& GetName() const { return name; }
     EventClass* GetBase() const { return base; }
-    CreateFunction GetCreateFunction() const { return create; }
-    DestroyFunction GetDestroyFunction() const { return destroy; }
 
     // A later handler for the same id replaces the earlier one.
     void SetHandler(int eventId, EventHandler handler);

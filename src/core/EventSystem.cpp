@@ -156,14 +156,6 @@ void EventSystem::AddListenerEntry(int eventId, Listener* listener)
         list.push_back(listener);
 }
 
-void EventSystem::RemoveListenerEntry(int eventId, Listener* listener)
-{
-    if (eventId < 0 || eventId >= static_cast<int>(listenersById.size()))
-        return;
-    std::vector<Listener*>& list = listenersById[eventId];
-    list.erase(std::remove(list.begin(), list.end(), listener), list.end());
-}
-
 void EventSystem::RemoveListener(Listener* listener)
 {
     for (std::vector<Listener*>& list : listenersById)

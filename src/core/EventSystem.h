@@ -44,7 +44,6 @@ public:
     void DispatchEvent(Event* event, const std::vector<Listener*>& listeners);
 
     void AddListenerEntry(int eventId, Listener* listener);
-    void RemoveListenerEntry(int eventId, Listener* listener);
     // Takes the listener out of every list, including a delivery under way.
     void RemoveListener(Listener* listener);
 

@@ -77,7 +77,6 @@ public:
     const char* GetArticle(std::string_view word) const;
     bool AddsPluralEndings() const { return addPluralEnding; }
     bool AddsRankEndings() const { return addRankEndings; }
-    bool AddsArticles() const { return addAOrAn; }
 
     // The character's byte in the language's code page; a character below 256 without an
     // entry maps to itself; kNoCodePageChar (-1) for one the code page cannot show.
@@ -96,7 +95,6 @@ public:
     // The keyboard types of "Loc/layout.loc" in file order.
     std::vector<std::string> GetKeyboardTypes() const;
     void SetKeyboardType(int index);
-    int GetKeyboardType() const { return keyboardType; }
 
 private:
     struct Texts;

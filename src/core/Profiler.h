@@ -33,7 +33,6 @@ public:
     // Reads "profile" once a frame: a frame is measured whole or not at all.
     void FrameStart();
     void FrameEnd();
-    bool IsOn() const { return on; }
 
     // Stamps the section's start; Mark closes it and adds the time to its totals.
     void Begin(int section);

@@ -35,7 +35,6 @@ public:
     bool IsChanged() const { return changed; }
     void ClearChanged() { changed = false; }
 
-    uint32_t GetFlags() const { return flags; }
     void AddFlags(uint32_t more) { flags |= more; }
     bool IsSaved() const { return (flags & kUserVarSave) != 0; }
     bool NeedsVidRestart() const { return (flags & kUserVarVidRestart) != 0; }

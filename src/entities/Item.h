@@ -42,7 +42,6 @@ public:
     void ShowPickupText(Sentient& player) const;
     void SetGroundEntity(Entity* entity);
     Entity* GetGroundEntity() const;
-    Skill* GetUseSkill() const { return useSkill.get(); }
     // The sum of the item's affixes' "WeaponSpeed": how much quicker it strikes.
     float GetWeaponSpeedBonus() const;
     // The item's damage of the six types, in order, as six entries of the list.

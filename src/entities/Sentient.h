@@ -326,7 +326,6 @@ private:
     // The equipment's and the skills' shares of every stat, once per recomputation.
     void GatherModifierShares();
     void GatherSkillShares();
-    void AddEffectDamage(int32_t kind, StatPairList& table) const;
     void RegenerateHealth();
     void RegeneratePower();
     void UpdateCombatRecords(float seconds);

@@ -112,11 +112,6 @@ std::string PosixPlatformSystem::RegistryFilePath(const std::string& userFolder)
     return userFolder + "/registry.txt";
 }
 
-void PosixPlatformSystem::SetUserFolder(const std::string& userFolder)
-{
-    registry.SetFilePath(RegistryFilePath(userFolder));
-}
-
 void PosixPlatformSystem::SetCriticalErrorHandler(CriticalErrorHandler handler)
 {
     criticalErrorHandler = std::move(handler);

@@ -18,7 +18,6 @@ public:
     // The registry file lives in the user folder ("<working folder>/User" in the game).
     explicit PosixPlatformSystem(const std::string& userFolder);
 
-    void SetUserFolder(const std::string& userFolder);
     void SetCriticalErrorHandler(CriticalErrorHandler handler);
     // What runs just before the process ends without its shut-down (a critical error, a forced
     // exit): it puts back what the program changed outside itself and saves what it can. It may

@@ -98,11 +98,6 @@ TextRegistry::TextRegistry(std::string filePath) : filePath(std::move(filePath))
 {
 }
 
-void TextRegistry::SetFilePath(std::string path)
-{
-    filePath = std::move(path);
-}
-
 int32_t TextRegistry::WriteString(const std::string& keyPath, const std::string& valueName, const std::string& text)
 {
     std::vector<Value> values = Load();

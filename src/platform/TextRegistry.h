@@ -13,9 +13,6 @@ class TextRegistry {
 public:
     explicit TextRegistry(std::string filePath);
 
-    void SetFilePath(std::string path);
-    const std::string& GetFilePath() const { return filePath; }
-
     // Results are the kRegistry* codes of core/system/PlatformSystem.h.
     int32_t WriteString(const std::string& keyPath, const std::string& valueName, const std::string& text);
     int32_t ReadString(const std::string& keyPath, const std::string& valueName, std::string& text) const;

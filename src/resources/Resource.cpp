@@ -40,9 +40,3 @@ void Resource::KeepBytes(uint8_t* bytes, uint32_t count)
     keepsBytes = bytes != nullptr;
 }
 
-void Resource::GiveUpBytes()
-{
-    fileBytes = nullptr;
-    byteCount = 0;
-    keepsBytes = false;
-}

@@ -25,14 +25,11 @@ public:
     // Takes ownership of a file buffer from the engine allocator (MemAllocArray); the manager
     // then leaves it alone.
     void KeepBytes(uint8_t* bytes, uint32_t byteCount);
-    // Hands the buffer back without freeing it: the manager frees it after the factory returns.
-    void GiveUpBytes();
     const uint8_t* GetBytes() const { return fileBytes; }
     uint8_t* GetBytes() { return fileBytes; }
     uint32_t GetByteCount() const { return byteCount; }
     bool KeepsBytes() const { return keepsBytes; }
 
-    int32_t GetHandle() const { return handle; }
     void SetHandle(int32_t row) { handle = row; }
 
     // An object starts with one use, its maker's: the resource manager's row, or whoever built

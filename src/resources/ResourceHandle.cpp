@@ -52,8 +52,3 @@ std::string ResourceHandle::GetName() const
     return value == -1 || !gResourceManager ? std::string() : gResourceManager->GetName(value);
 }
 
-void ResourceHandle::Adopt(int32_t row)
-{
-    Reset();
-    value = row;
-}

@@ -27,8 +27,6 @@ public:
 
 private:
     friend class ResourceManager;
-    // The manager has already counted the reference this handle now owns.
-    void Adopt(int32_t row);
 
     int32_t value = -1;
 };

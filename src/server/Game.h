@@ -590,7 +590,6 @@ public:
     // since the world host last sent them (in order of change; it empties the list).
     const std::vector<std::string>& GetResourceNames() const { return resourceNames; }
     std::vector<int32_t>& GetChangedResourceNames() { return changedResourceNames; }
-    const std::vector<int32_t>& GetLoadedLevels() const { return loadedLevels; }
     // The world quests (server/quests/GameQuests), made with the game.
     GameQuests& GetQuests() { return *quests; }
     const GameQuests& GetQuests() const { return *quests; }

@@ -87,13 +87,10 @@ public:
     float GetTime() const;
     // Null before registration and after shut-down.
     EntityClient* GetShownEntity() const { return shownEntity.get(); }
-    EntityClient* GetAttachedEntity() const { return attachedEntity.get(); }
-    bool IsPlaying() const { return playing; }
     int32_t GetCurrentTag() const { return currentTag; }
     int32_t GetFirstTag() const { return firstTag; }
     int32_t GetLastTag() const { return lastTag; }
     const Matrix3& GetOrientation() const { return orientation; }
-    const WorldPos3& GetViewPoint() const { return viewPoint; }
     // The current tag's place relative to the model's feet, turned with the model; false without one.
     bool GetTagPlace(Vector3& offset, Matrix3& matrix) const;
 

@@ -23,11 +23,6 @@ void AreaEdgeRoles::Resolve(const std::vector<std::string>& edgeTypeNames)
     }
 }
 
-const char* AreaEdgeRoles::GetWord(int32_t role)
-{
-    return role >= 0 && role < AreaEdgeRole::kCount ? kAreaEdgeRoleWords[role] : "";
-}
-
 bool AreaEdgeRoles::Is(int32_t edge, AreaEdgeRole::Value role) const
 {
     int32_t index = Get(role);

@@ -37,7 +37,6 @@ public:
     // wins); -1 when the names lack it.
     void Resolve(const std::vector<std::string>& edgeTypeNames);
     int32_t Get(AreaEdgeRole::Value role) const { return roles[static_cast<size_t>(role)]; }
-    static const char* GetWord(int32_t role);
 
     // Whether a block edge of type edge may lie where the requirement is asked.
     bool EdgeFits(int32_t edge, int32_t requirement) const;

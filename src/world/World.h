@@ -114,7 +114,6 @@ public:
     Level* AddSubLevel(Level* parent, std::unique_ptr<Level> level);
     // Records the two as neighbours and sets their facing sides.
     void ConnectLevels(Level* a, Level* b, LevelJoin join);
-    const std::vector<std::pair<int32_t, int32_t>>& GetPendingJoins() const { return pendingJoins; }
     // Joins every grid level with the grid levels around it, then settles the neighbours of
     // neighbours until nothing changes.
     void JoinGrid();
@@ -268,7 +267,6 @@ public:
     uint32_t GetSecretSeed() const { return secretSeed; }
     void SetSecretSeed(uint32_t seed) { secretSeed = seed; }
     // The database entry of the size to select at the next read; -1 for "Standard".
-    int32_t GetSelectedSizeEntry() const { return selectedSizeEntry; }
     void SetSelectedSizeEntry(int32_t entry) { selectedSizeEntry = entry; }
 
     // ---- Worlds laid out by hand (tools and tests that add their levels themselves) ------------

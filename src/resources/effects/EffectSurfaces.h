@@ -34,9 +34,6 @@ public:
     // Queued and keyed with its samples emptied; the caller adds them and the colour.
     SwipeRenderSurface& AddSwipeSurface(const Shader& shader);
 
-    const RenderSurfacePool<ParticleRenderSurface>& GetParticlePool() const { return particlePool; }
-    const RenderSurfacePool<BeamRenderSurface>& GetBeamPool() const { return beamPool; }
-    const RenderSurfacePool<SwipeRenderSurface>& GetSwipePool() const { return swipePool; }
 
 private:
     void Queue(RenderSurface& surface, const Shader& shader);

@@ -61,8 +61,6 @@ public:
     const MeshHeader& GetHeader() const { return *header; }
     int32_t GetSurfaceCount() const { return static_cast<int32_t>(surfaces.size()); }
     const std::vector<MeshSurface>& GetSurfaces() const { return surfaces; }
-    const MeshTriangle* GetTriangles() const { return triangles; }
-    const MeshVertex* GetVertices() const { return vertices; }
     const MeshWeight* GetWeights() const { return weights; }
     int32_t GetWeightCount() const { return weightCount; }
     // One more than the highest bone a weight names: a skeleton with fewer bones cannot pose

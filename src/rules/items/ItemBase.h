@@ -84,7 +84,6 @@ public:
     // Taken into 1..the game's "MaxLevel".
     void SetLevel(int32_t newLevel);
     int32_t GetRequiredLevel() const { return requiredLevel; }
-    void SetRequiredLevel(int32_t newLevel) { requiredLevel = newLevel; }
     int32_t GetStackCount() const { return stackCount; }
     // Kept within 1..GetMaxStack().
     void SetStackCount(int32_t count);

@@ -235,9 +235,6 @@ public:
     // Set when set-up failed or the quest has run its course: the game removes it.
     bool ended = false;
 
-protected:
-    QuestHost* GetHost() const { return host; }
-
 private:
     static constexpr int32_t kNewsKind = 3;
 
