@@ -33,16 +33,11 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         StartShippedGame();
-        TypeOnConsole("start both");
-        for (int i = 0; i < 60 && !(gClientApp->IsActive() && gClientApp->GetLocalPlayer()->GetBody()); ++i)
-            Frame();
-        ASSERT_TRUE(gClientApp->IsActive());
-        ASSERT_TRUE(gWorldHost && gWorldHost->GetClients().size() == 1);
-        hostPlayer = WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-        ASSERT_NE(hostPlayer, nullptr);
+        ASSERT_NO_FATAL_FAILURE(StartBoth());
+        ASSERT_EQ(gWorldHost->GetClients().size(), 1u);
+        hostPlayer = HostPlayer();
         ClearTheStage();
-        for (int i = 0; i < 6; ++i)
-            Frame();
+        Frames(6);
     }
     void TearDown() override { KeepFailedFrame("ClientEntityDrawGL"); }
 

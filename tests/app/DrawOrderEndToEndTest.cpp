@@ -26,10 +26,8 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         StartShippedGame();
-        TypeOnConsole("start both");
-        ASSERT_TRUE(WaitForTheGame());
+        ASSERT_NO_FATAL_FAILURE(StartBoth());
         hostPlayer = HostPlayer();
-        ASSERT_NE(hostPlayer, nullptr);
         ClearTheStage();
         Frames(6);
     }

@@ -29,11 +29,7 @@ protected:
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         folder.Write("Assets/UI/slotprobe.mnu", kItemDragMenu);
         StartShippedGame();
-        TypeOnConsole("start both");
-        for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
-            Frame();
-        ASSERT_NE(HostPlayer(), nullptr);
-        ASSERT_NE(Local(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(StartBoth());
         TypeOnConsole("pushMenu SlotProbe");
         Frames(4);
     }

@@ -5,19 +5,22 @@
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "client/ScreenConversion.h"
 #include "core/Database.h"
+#include "core/UserVarSystem.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
 #include "entities/GameServices.h"
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
-#include "core/UserVarSystem.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -30,13 +33,29 @@ class OffscreenShotGame : public OffscreenGame {
 protected:
     // The shipped game at 640 x 480 (and any further settings), screenshots as Targa, one frame
     // run past start-up.
-    void StartShippedGame(const std::string& moreSettings = "")
+    void StartShippedGame(const std::string& moreSettings = "") { StartShippedGameAt(640, 480, moreSettings); }
+
+    // The same in a window of the size given.
+    void StartShippedGameAt(int width, int height, const std::string& moreSettings = "")
     {
-        folder.Write("User/user.cfg", "r_width 640\nr_height 480\n" + moreSettings);
+        folder.Write("User/user.cfg",
+                     "r_width " + std::to_string(width) + "\nr_height " + std::to_string(height) + "\n" + moreSettings);
         ASSERT_TRUE(app.StartUp());
         ASSERT_NE(gUISystem, nullptr);
         gUserVarSystem->SetStringByName("r_screenshotType", "2");
         app.RunFrame();
+    }
+
+    // "start both" on the console of a started game, then frames (60 at most) until the host has
+    // the player and the client mirrors its body; a fatal failure when either never comes.
+    void StartBoth()
+    {
+        TypeOnConsole("start both");
+        for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
+            Frame();
+        ASSERT_TRUE(gClientApp->IsActive());
+        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NE(Local(), nullptr);
     }
 
     // The world host's player of the first client to join (this process's own), once there is one.
@@ -78,6 +97,25 @@ protected:
         for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && Shown("InGame")); ++i)
             Frames(1);
         Frames(10);
+    }
+
+    // The host's record of the local player's covenant; null before the client knows its covenant.
+    static PlayerCovenant* HostCovenant()
+    {
+        PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+        if (!player || !player->GetCovenant())
+            return nullptr;
+        return dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    }
+
+    // The shipped game at 640 x 480 taken from the title into a new world; a fatal failure when
+    // the host or the client has no player.
+    void StartInANewWorld()
+    {
+        ASSERT_NO_FATAL_FAILURE(StartShippedGame());
+        EnterTheWorld();
+        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NE(Local(), nullptr);
     }
 
     // The first entity of the host's world that is an actor of the NPC kind.
@@ -166,6 +204,24 @@ protected:
                 }
             }
         return false;
+    }
+
+    // A left click where the client's own pick answers with the entity; a fatal failure when no
+    // point of its box does.
+    void ClickOn(const EntityClient& entity)
+    {
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(FindPickPoint(entity, x, y));
+        ClickAt(x, y);
+    }
+
+    // Frames until the test says done, at most the limit.
+    template <typename Done>
+    void FramesUntil(Done done, int limit = 30)
+    {
+        for (int i = 0; i < limit && !done(); ++i)
+            Frames(1);
     }
 
     static bool Shown(const char* menuName)
@@ -265,6 +321,14 @@ protected:
             for (int x = x0; x < x1; ++x)
                 count += test(PixelAt(image, x, y)) ? 1 : 0;
         return count;
+    }
+
+    // Pixels of the box whose brightest colour is above the threshold: text, white or coloured, and
+    // icons on the windows' dark frames.
+    static int BrightPixels(const TargaImage& image, int x0, int y0, int x1, int y1, int threshold = 180)
+    {
+        return CountPixels(image, x0, y0, x1, y1,
+                           [threshold](const auto& p) { return std::max({p[0], p[1], p[2]}) > threshold; });
     }
 
     // Pixels of the box whose red, green and blue moved between the two pictures by more than the

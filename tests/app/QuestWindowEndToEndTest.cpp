@@ -98,12 +98,6 @@ protected:
         HandleKill(monster, &player);
     }
 
-    // Pixels of text, white or coloured, on the dark frames in the rectangle.
-    static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
-    {
-        return CountPixels(image, x1, y1, x2, y2, [](const auto& p) { return std::max({p[0], p[1], p[2]}) > 180; });
-    }
-
     // Down until only the last line is left at the top, then back up a page less one line.
     void ScrollBodyToItsEnd()
     {
@@ -149,15 +143,11 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     PlayerClient* player = gClientApp->GetLocalPlayer();
 
     // The click: the giver's screen, the first offer chosen, and the host's answer shown.
-    int32_t x = 0;
-    int32_t y = 0;
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 24);
     ASSERT_TRUE(Shown("QuestNpcMenu"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedQuest"), std::to_string(shown->questOffers[0]));
-    for (int i = 0; i < 20 && gGameClient->npcChatText.empty(); ++i)
-        Frames(1);
+    FramesUntil([] { return !gGameClient->npcChatText.empty(); }, 20);
     EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
     EXPECT_EQ(TextOf("QuestNpcMenu::Chat"), gGameClient->npcChatText);
 
@@ -169,12 +159,11 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     std::string offer = TextOf("QuestNpcMenu::Offer");
     EXPECT_NE(offer.find(hunt->BuildTitle(-1, true)), std::string::npos) << offer;
     TargaImage offerShot = Screenshot();
-    EXPECT_GT(LitPixels(offerShot, 140, 210, 500, 350), 200) << "the offer's text is not drawn";
+    EXPECT_GT(BrightPixels(offerShot, 140, 210, 500, 350), 200) << "the offer's text is not drawn";
 
     // Taken with its button: the host's slot and the client's mirror hold it, the screen goes.
     ClickAt(241, 382);
-    for (int i = 0; i < 20 && !hostPlayer->HasQuest(hunt->questId); ++i)
-        Frames(1);
+    FramesUntil([&] { return hostPlayer->HasQuest(hunt->questId); }, 20);
     ASSERT_TRUE(hostPlayer->HasQuest(hunt->questId));
     Frames(3);
     EXPECT_FALSE(Shown("QuestNpcMenu"));
@@ -199,8 +188,8 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     EXPECT_EQ(before, mirrored->BuildText(level, gGameClient->clock, player->GetCharacterName()));
     EXPECT_EQ(before.find("$$QuestProgress"), std::string::npos) << "nothing is done yet: " << before;
     TargaImage windowBefore = Screenshot();
-    EXPECT_GT(LitPixels(windowBefore, 160, 64 + 26 * slot, 480, 86 + 26 * slot), 40) << "no title in the slot's row";
-    EXPECT_GT(LitPixels(windowBefore, 160, 228, 480, 360), 200) << "no quest text";
+    EXPECT_GT(BrightPixels(windowBefore, 160, 64 + 26 * slot, 480, 86 + 26 * slot), 40) << "no title in the slot's row";
+    EXPECT_GT(BrightPixels(windowBefore, 160, 228, 480, 360), 200) << "no quest text";
     // The goals and their progress follow the story: the body scrolled to its end shows them.
     // (Seen through a see-through window, the world behind once changed these pixels instead.)
     ScrollBodyToItsEnd();
@@ -209,8 +198,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     // One of the hunted monsters killed by the player on the host: the mirror and the window follow.
     int32_t progressBefore = mirrored->progress;
     KillBeside(*hostPlayer, *hunt);
-    for (int i = 0; i < 20 && player->GetQuestSlot(slot)->progress == progressBefore; ++i)
-        Frames(1);
+    FramesUntil([&] { return player->GetQuestSlot(slot)->progress != progressBefore; }, 20);
     mirrored = player->GetQuestSlot(slot);
     ASSERT_NE(mirrored, nullptr);
     EXPECT_EQ(mirrored->progress, progressBefore + 1);
@@ -229,21 +217,18 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     ASSERT_FALSE(Shown("Quests"));
     for (int32_t left = hunt->count - mirrored->progress; left > 0; --left)
         KillBeside(*hostPlayer, *hunt);
-    for (int i = 0; i < 20 && !player->GetQuestSlot(slot)->IsComplete(); ++i)
-        Frames(1);
+    FramesUntil([&] { return player->GetQuestSlot(slot)->IsComplete(); }, 20);
     ASSERT_TRUE(player->GetQuestSlot(slot)->IsComplete());
     std::string title = player->GetQuestSlot(slot)->BuildTitle(level, false);
     BesideThePlayer(*giver);
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
     // The experience counts from the level reached: a reward may start a new level.
     std::pair<int32_t, int32_t> xpBefore{hostPlayer->stats.Get(CharacterStat::Level), hostPlayer->stats.Get(CharacterStat::Xp)};
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 25);
     ASSERT_TRUE(Shown("SolveQuest"));
     EXPECT_EQ(TextOf("SolveQuest::Quest"), title);
     ClickAt(241, 332);
-    for (int i = 0; i < 20 && hostPlayer->HasQuest(hunt->questId); ++i)
-        Frames(1);
+    FramesUntil([&] { return !hostPlayer->HasQuest(hunt->questId); }, 20);
     EXPECT_FALSE(hostPlayer->HasQuest(hunt->questId));
     std::pair<int32_t, int32_t> xpAfter{hostPlayer->stats.Get(CharacterStat::Level), hostPlayer->stats.Get(CharacterStat::Xp)};
     EXPECT_GT(xpAfter, xpBefore) << "the reward was not paid";
@@ -261,7 +246,7 @@ TEST_F(QuestWindowEndToEnd, ARecruitClickedJoinsThePartyAndIsSentBackByItsScreen
     ASSERT_NE(hostPlayer, nullptr);
     PlayerClient* player = gClientApp->GetLocalPlayer();
     ASSERT_NE(player->GetCovenant(), nullptr) << "a new game has the player's covenant";
-    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    PlayerCovenant* covenant = HostCovenant();
     ASSERT_NE(covenant, nullptr);
     Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
@@ -270,33 +255,26 @@ TEST_F(QuestWindowEndToEnd, ARecruitClickedJoinsThePartyAndIsSentBackByItsScreen
     EntityClient* shown = BesideThePlayer(*recruit);
     ASSERT_NE(shown, nullptr);
 
-    int32_t x = 0;
-    int32_t y = 0;
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 9);
     ASSERT_TRUE(Shown("NpcInCovenantMenu"));
     EXPECT_EQ(TextOf("NpcInCovenantMenu::Level").find(std::to_string(shown->level)) != std::string::npos, true);
     TargaImage screen = Screenshot();
-    EXPECT_GT(LitPixels(screen, 220, 218, 420, 246), 40) << "the invite button's label is not drawn";
+    EXPECT_GT(BrightPixels(screen, 220, 218, 420, 246), 40) << "the invite button's label is not drawn";
     ClickAt(320, 232);
-    for (int i = 0; i < 20 && !hostPlayer->IsInParty(recruit); ++i)
-        Frames(1);
+    FramesUntil([&] { return hostPlayer->IsInParty(recruit); }, 20);
     ASSERT_TRUE(hostPlayer->IsInParty(recruit));
     EXPECT_FALSE(Shown("NpcInCovenantMenu"));
-    for (int i = 0; i < 20 && !player->IsInParty(recruit->entityNumber); ++i)
-        Frames(1);
+    FramesUntil([&] { return player->IsInParty(recruit->entityNumber); }, 20);
     ASSERT_TRUE(player->IsInParty(recruit->entityNumber)) << "the client's party mirror";
 
     // Clicked again, in the party: the other screen, whose button sends it back.
     BesideThePlayer(*recruit);
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 8);
     ASSERT_TRUE(Shown("NpcInPartyMenu"));
     ClickAt(320, 232);
-    for (int i = 0; i < 20 && hostPlayer->IsInParty(recruit); ++i)
-        Frames(1);
+    FramesUntil([&] { return !hostPlayer->IsInParty(recruit); }, 20);
     EXPECT_FALSE(hostPlayer->IsInParty(recruit));
     EXPECT_TRUE(covenant->IsMember(*recruit)) << "out of the party, still the covenant's";
 }
@@ -317,17 +295,13 @@ TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheir
     int32_t done = hostPlayer->statistics.Get(PlayerStatistic::QuestsCompleted);
     EntityClient* shown = BesideThePlayer(*traveller);
     ASSERT_NE(shown, nullptr);
-    int32_t x = 0;
-    int32_t y = 0;
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 26);
     ASSERT_TRUE(Shown("NpcRescueMenu"));
     TargaImage screen = Screenshot();
-    EXPECT_GT(LitPixels(screen, 220, 218, 420, 246), 40) << "the rescue button's label is not drawn";
+    EXPECT_GT(BrightPixels(screen, 220, 218, 420, 246), 40) << "the rescue button's label is not drawn";
     ClickAt(320, 232);
-    for (int i = 0; i < 20 && hostPlayer->HasQuest(lost->questId); ++i)
-        Frames(1);
+    FramesUntil([&] { return !hostPlayer->HasQuest(lost->questId); }, 20);
     EXPECT_TRUE(lost->IsComplete());
     EXPECT_EQ(hostPlayer->statistics.Get(PlayerStatistic::QuestsCompleted), done + 1) << "handed in";
     EXPECT_FALSE(Shown("NpcRescueMenu"));
@@ -340,13 +314,11 @@ TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheir
     Frames(4);
     shown = gGameClient->GetEntity(companion->entityNumber);
     ASSERT_NE(shown, nullptr);
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 28);
     ASSERT_TRUE(Shown("NpcEscortMenu"));
     ClickAt(320, 232);
-    for (int i = 0; i < 20 && !hostPlayer->HasQuest(walk->questId); ++i)
-        Frames(1);
+    FramesUntil([&] { return hostPlayer->HasQuest(walk->questId); }, 20);
     EXPECT_TRUE(hostPlayer->HasQuest(walk->questId)) << "taken up by the escort";
     EXPECT_TRUE(companion->following);
     EXPECT_EQ(companion->GetLeader(), hostPlayer);

@@ -39,26 +39,6 @@ protected:
 
     void TearDown() override { KeepFailedFrame("RecruitScreensEndToEnd"); }
 
-    // Pixels of text, white or coloured, on the dark frames in the rectangle.
-    static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
-    {
-        return CountPixels(image, x1, y1, x2, y2, [](const auto& p) { return std::max({p[0], p[1], p[2]}) > 180; });
-    }
-
-    void ClickOn(const EntityClient& entity)
-    {
-        int32_t x = 0;
-        int32_t y = 0;
-        ASSERT_TRUE(FindPickPoint(entity, x, y));
-        ClickAt(x, y);
-    }
-
-    template <typename Done>
-    void FramesUntil(Done done)
-    {
-        for (int i = 0; i < 30 && !done(); ++i)
-            Frames(1);
-    }
 };
 
 // The town's recruit, clicked, says its line and offers to join; its button has the world host
@@ -70,24 +50,21 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     Player* hostPlayer = HostPlayer();
     ASSERT_NE(hostPlayer, nullptr);
     PlayerClient* player = gClientApp->GetLocalPlayer();
-    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    PlayerCovenant* covenant = HostCovenant();
     ASSERT_NE(covenant, nullptr);
     Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
     EntityClient* shown = BesideThePlayer(*recruit);
     ASSERT_NE(shown, nullptr);
 
-    int32_t x = 0;
-    int32_t y = 0;
-    ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    ClickAt(x, y);
+    ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 5);
     ASSERT_TRUE(Shown("NpcMenu"));
     FramesUntil([] { return !gGameClient->npcChatText.empty(); });
     EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
     TargaImage talk = Screenshot();
-    EXPECT_GT(LitPixels(talk, 180, 150, 460, 208), 200) << "the recruit's line is not drawn";
-    EXPECT_GT(LitPixels(talk, 180, 250, 460, 276), 40) << "the party button's label is not drawn";
+    EXPECT_GT(BrightPixels(talk, 180, 150, 460, 208), 200) << "the recruit's line is not drawn";
+    EXPECT_GT(BrightPixels(talk, 180, 250, 460, 276), 40) << "the party button's label is not drawn";
 
     // "Join my covenant and walk with me".
     ClickAt(320, 263);
@@ -114,8 +91,8 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     Frames(1);
     EXPECT_TRUE(dismiss->IsVisible());
     TargaImage list = Screenshot();
-    EXPECT_GT(LitPixels(list, 34, 68, 290, 88), 40) << "the recruit's row is not drawn";
-    EXPECT_GT(LitPixels(list, 170, 258, 304, 286), 20) << "the dismiss button's label is not drawn";
+    EXPECT_GT(BrightPixels(list, 34, 68, 290, 88), 40) << "the recruit's row is not drawn";
+    EXPECT_GT(BrightPixels(list, 170, 258, 304, 286), 20) << "the dismiss button's label is not drawn";
 
     ClickAt(237, 272);
     FramesUntil([&] { return !covenant->IsMember(*recruit); });
@@ -136,7 +113,7 @@ TEST_F(RecruitScreensEndToEnd, ARecruitsGearOpensFromItsScreenWithWhatItCarries)
     Player* hostPlayer = HostPlayer();
     ASSERT_NE(hostPlayer, nullptr);
     PlayerClient* player = gClientApp->GetLocalPlayer();
-    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+    PlayerCovenant* covenant = HostCovenant();
     ASSERT_NE(covenant, nullptr);
     Actor* recruit = FindActorOfKind(NpcType::Recruit);
     ASSERT_NE(recruit, nullptr);
@@ -151,7 +128,7 @@ TEST_F(RecruitScreensEndToEnd, ARecruitsGearOpensFromItsScreenWithWhatItCarries)
     ClickOn(*shown);
     ASSERT_TRUE(Shown("NpcInCovenantMenu"));
     TargaImage screen = Screenshot();
-    EXPECT_GT(LitPixels(screen, 220, 256, 420, 284), 20) << "the gear button's label is not drawn";
+    EXPECT_GT(BrightPixels(screen, 220, 256, 420, 284), 20) << "the gear button's label is not drawn";
     ClickAt(320, 270);
     EXPECT_EQ(player->interactionMode, 15);
     ASSERT_TRUE(Shown("NpcEquipmentFull"));
@@ -161,10 +138,10 @@ TEST_F(RecruitScreensEndToEnd, ARecruitsGearOpensFromItsScreenWithWhatItCarries)
     ASSERT_NE(player->GetInventory().GetItem(InventoryGroupIndex::Loot, 0), nullptr) << "the host shows the recruit's bag";
     TargaImage gear = Screenshot();
     // The first cell holds the draught's icon; the last stands empty.
-    int filled = LitPixels(gear, 16 + 18, 24 + 198, 16 + 56, 24 + 236);
-    int empty = LitPixels(gear, 16 + 248, 24 + 244, 16 + 286, 24 + 282);
+    int filled = BrightPixels(gear, 16 + 18, 24 + 198, 16 + 56, 24 + 236);
+    int empty = BrightPixels(gear, 16 + 248, 24 + 244, 16 + 286, 24 + 282);
     EXPECT_GT(filled, empty + 20) << filled << " lit in the first cell, " << empty << " in the last";
-    EXPECT_GT(LitPixels(gear, 34, 62, 302, 82), 40) << "the recruit's name is not drawn";
+    EXPECT_GT(BrightPixels(gear, 34, 62, 302, 82), 40) << "the recruit's name is not drawn";
     // Escape closes the inventory beside it first, then the gear window.
     Tap(SDL_SCANCODE_ESCAPE);
     Tap(SDL_SCANCODE_ESCAPE);
@@ -190,8 +167,8 @@ TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScre
     FramesUntil([] { return !gGameClient->npcChatText.empty(); });
     EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
     TargaImage talk = Screenshot();
-    EXPECT_GT(LitPixels(talk, 136, 96, 504, 146), 100) << "the line is not drawn";
-    EXPECT_GT(LitPixels(talk, 176, 362, 306, 390), 20) << "the trial button's label is not drawn";
+    EXPECT_GT(BrightPixels(talk, 136, 96, 504, 146), 100) << "the line is not drawn";
+    EXPECT_GT(BrightPixels(talk, 176, 362, 306, 390), 20) << "the trial button's label is not drawn";
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("NpcPotentialRecruitMenu"));
     EXPECT_FALSE(Shown("GameMenu"));
@@ -209,9 +186,9 @@ TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScre
     EXPECT_TRUE(Shown("Inventory"));
     FramesUntil([&] { return player->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; });
     TargaImage goods = Screenshot();
-    EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 58, 16 + 56, 24 + 96), 20) << "the first of the goods is not drawn";
-    EXPECT_GT(LitPixels(goods, 16 + 18, 24 + 342, 16 + 286, 24 + 360), 20) << "the work on offer's heading";
-    EXPECT_GT(LitPixels(goods, 16 + 82, 24 + 406, 16 + 222, 24 + 434), 20) << "the take-it button's label";
+    EXPECT_GT(BrightPixels(goods, 16 + 18, 24 + 58, 16 + 56, 24 + 96), 20) << "the first of the goods is not drawn";
+    EXPECT_GT(BrightPixels(goods, 16 + 18, 24 + 342, 16 + 286, 24 + 360), 20) << "the work on offer's heading";
+    EXPECT_GT(BrightPixels(goods, 16 + 82, 24 + 406, 16 + 222, 24 + 434), 20) << "the take-it button's label";
     // Escape closes the inventory beside it first, then the trader's window.
     Tap(SDL_SCANCODE_ESCAPE);
     Tap(SDL_SCANCODE_ESCAPE);
@@ -239,8 +216,8 @@ TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnSc
     EXPECT_FALSE(Shown("VendorMenu"));
     TargaImage trade = Screenshot();
     // The starting satchel sits in the first bag place; the fourth stands empty.
-    int satchel = LitPixels(trade, 336 + 12, 24 + 34, 336 + 50, 24 + 72);
-    int none = LitPixels(trade, 336 + 162, 24 + 34, 336 + 200, 24 + 72);
+    int satchel = BrightPixels(trade, 336 + 12, 24 + 34, 336 + 50, 24 + 72);
+    int none = BrightPixels(trade, 336 + 162, 24 + 34, 336 + 200, 24 + 72);
     EXPECT_GT(satchel, none + 20) << satchel << " lit in the first place, " << none << " in the last";
     ClickAt(336 + 31, 24 + 53, SDL_BUTTON_RIGHT);
     EXPECT_TRUE(Shown("bag0")) << "a right click on the place opens the bag";

@@ -241,19 +241,13 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        folder.Write("User/user.cfg", "r_width 1024\nr_height 768\n");
-        ASSERT_TRUE(app.StartUp());
-        gUserVarSystem->SetStringByName("r_screenshotType", "2");
-        app.RunFrame();
+        StartShippedGameAt(1024, 768);
     }
 };
 
 TEST_F(ScreenLayoutLarge, EachWindowDrawsItsWordsWhereItsBoxesScaleTo)
 {
-    TypeOnConsole("start both");
-    for (int i = 0; i < 60 && !(gClientApp->IsActive() && Local()); ++i)
-        Frame();
-    ASSERT_TRUE(gClientApp->IsActive());
+    ASSERT_NO_FATAL_FAILURE(StartBoth());
     Frames(200);
     for (const auto& [key, menu] : kGameWindows) {
         Tap(key);

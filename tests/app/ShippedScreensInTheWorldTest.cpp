@@ -32,10 +32,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        StartShippedGame();
-        EnterTheWorld();
-        ASSERT_NE(HostPlayer(), nullptr);
-        ASSERT_NE(Local(), nullptr);
+        StartInANewWorld();
     }
 
     void TearDown() override { KeepFailedFrame("ShippedScreensInTheWorld"); }
@@ -80,25 +77,6 @@ protected:
         return Local()->interactionMode == mode;
     }
 
-    template <typename Done>
-    void FramesUntil(Done done)
-    {
-        for (int i = 0; i < 40 && !done(); ++i)
-            Frames(1);
-    }
-
-    // Pixels of text or icons, bright on the dark frames, in the rectangle.
-    static int LitPixels(const TargaImage& image, int x1, int y1, int x2, int y2)
-    {
-        int count = 0;
-        for (int y = y1; y < y2; ++y)
-            for (int x = x1; x < x2; ++x) {
-                std::array<int, 3> p = PixelAt(image, x, y);
-                count += std::max({p[0], p[1], p[2]}) > 150;
-            }
-        return count;
-    }
-
     // The lit pixels inside the widget's box on the screen.
     static int LitIn(const TargaImage& image, const char* path)
     {
@@ -107,7 +85,8 @@ protected:
             return -1;
         int x = static_cast<int>(widget->GetScreenX());
         int y = static_cast<int>(widget->GetScreenY());
-        return LitPixels(image, x, y, x + static_cast<int>(widget->size[0]), y + static_cast<int>(widget->size[1]));
+        return BrightPixels(image, x, y, x + static_cast<int>(widget->size[0]), y + static_cast<int>(widget->size[1]),
+                            150);
     }
 
     static ItemBase* HostAt(int32_t bag, int32_t slot) { return HostPlayer()->inventory->GetItem(bag, slot); }
@@ -146,7 +125,7 @@ TEST_F(ShippedScreensInTheWorld, TheWeaponsmithWithWorkOpensTheWindowThatListsIt
     ASSERT_NE(smith, nullptr);
     EntityClient* shown = BesideThePlayer(*smith);
     ASSERT_NE(shown, nullptr);
-    FramesUntil([&] { return !shown->questOffers.empty(); });
+    FramesUntil([&] { return !shown->questOffers.empty(); }, 40);
     ASSERT_FALSE(shown->questOffers.empty()) << "the host tells the client of the smith's work";
 
     ASSERT_TRUE(ClickUntilMode(*shown, 22));
@@ -157,7 +136,7 @@ TEST_F(ShippedScreensInTheWorld, TheWeaponsmithWithWorkOpensTheWindowThatListsIt
     // The row chosen, then the button.
     ClickOnWidget("VendorMenuWithQuests::Offers", 60, 8);
     ClickOnWidget("VendorMenuWithQuests::Accept", 70, 14);
-    FramesUntil([&] { return HostPlayer()->HasQuest(work->questId); });
+    FramesUntil([&] { return HostPlayer()->HasQuest(work->questId); }, 40);
     EXPECT_TRUE(HostPlayer()->HasQuest(work->questId));
 }
 
@@ -176,13 +155,13 @@ TEST_F(ShippedScreensInTheWorld, TheWouldBeRecruitOfARecruitQuestOpensItsScreenA
     ASSERT_TRUE(ClickUntilMode(*shown, 24));
     ASSERT_TRUE(Shown("NpcPotentialRecruitMenu"));
     EXPECT_FALSE(Shown("QuestNpcMenu"));
-    FramesUntil([] { return !gGameClient->npcChatText.empty(); });
+    FramesUntil([] { return !gGameClient->npcChatText.empty(); }, 40);
     EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
     TargaImage talk = Screenshot();
     EXPECT_GT(LitIn(talk, "NpcPotentialRecruitMenu::Chat"), 100) << "its line is not drawn";
     EXPECT_GT(LitIn(talk, "NpcPotentialRecruitMenu::Offers"), 20) << "the trial's row is not drawn";
     ClickOnWidget("NpcPotentialRecruitMenu::Accept", 65, 14);
-    FramesUntil([&] { return HostPlayer()->HasQuest(trial->questId); });
+    FramesUntil([&] { return HostPlayer()->HasQuest(trial->questId); }, 40);
     EXPECT_TRUE(HostPlayer()->HasQuest(trial->questId));
     EXPECT_FALSE(Shown("NpcPotentialRecruitMenu"));
 }
@@ -204,7 +183,7 @@ TEST_F(ShippedScreensInTheWorld, ATraderMetOnTheRoadTradesFromItsPackBesideTheBa
     ASSERT_TRUE(Shown("Buy-sell"));
     ASSERT_TRUE(Shown("BagControl"));
     EXPECT_FALSE(Shown("VendorMenu"));
-    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; });
+    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::Loot, 0) != nullptr; }, 40);
     const ItemBase* good = Local()->GetInventory().GetItem(InventoryGroupIndex::Loot, 0);
     ASSERT_NE(good, nullptr) << "the host shows the trader's pack";
     TargaImage trade = Screenshot();
@@ -217,7 +196,7 @@ TEST_F(ShippedScreensInTheWorld, ATraderMetOnTheRoadTradesFromItsPackBesideTheBa
     ASSERT_NE(first, nullptr);
     ClickAt(static_cast<int32_t>(first->GetScreenX()) + 19, static_cast<int32_t>(first->GetScreenY()) + 19,
             SDL_BUTTON_RIGHT);
-    FramesUntil([&] { return HostPlayer()->stats.Get(CharacterStat::Money) < before; });
+    FramesUntil([&] { return HostPlayer()->stats.Get(CharacterStat::Money) < before; }, 40);
     EXPECT_LT(HostPlayer()->stats.Get(CharacterStat::Money), before) << "the host took the price";
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("Buy-sell"));
@@ -236,7 +215,7 @@ TEST_F(ShippedScreensInTheWorld, ACreatureWithWorkOffersItInTheQuestWindowAndIts
     EntityClient* shown = BesideThePlayer(*giver);
     ASSERT_NE(shown, nullptr);
     EXPECT_FALSE(shown->isNpc);
-    FramesUntil([&] { return !shown->questOffers.empty(); });
+    FramesUntil([&] { return !shown->questOffers.empty(); }, 40);
     ASSERT_FALSE(shown->questOffers.empty());
 
     ASSERT_TRUE(ClickUntilMode(*shown, 24));
@@ -247,7 +226,7 @@ TEST_F(ShippedScreensInTheWorld, ACreatureWithWorkOffersItInTheQuestWindowAndIts
     EXPECT_GT(LitIn(offer, "GetQuest::Offers"), 20) << "the work's row is not drawn";
     EXPECT_GT(LitIn(offer, "GetQuest::Offer"), 100) << "the work's text is not drawn";
     ClickOnWidget("GetQuest::Accept", 65, 14);
-    FramesUntil([&] { return HostPlayer()->HasQuest(feud->questId); });
+    FramesUntil([&] { return HostPlayer()->HasQuest(feud->questId); }, 40);
     EXPECT_TRUE(HostPlayer()->HasQuest(feud->questId));
     EXPECT_FALSE(Shown("GetQuest"));
 }
@@ -281,10 +260,10 @@ TEST_F(ShippedScreensInTheWorld, TheHousesBookshelfOpensTheShelfAndATomeDraggedO
     // The tome from its carried cell onto the shelf's first place.
     ClickOnWidget(("Inventory::Bag1Cell" + std::to_string(cell)).c_str(), 8, 8);
     ClickOnWidget("Bookshelf::Tome0", 19, 19);
-    FramesUntil([] { return HostAt(InventoryGroupIndex::Bookshelf, 0) != nullptr; });
+    FramesUntil([] { return HostAt(InventoryGroupIndex::Bookshelf, 0) != nullptr; }, 40);
     ASSERT_NE(HostAt(InventoryGroupIndex::Bookshelf, 0), nullptr) << "the host set the tome on the shelf";
     EXPECT_EQ(HostAt(InventoryGroupIndex::Bookshelf, 0)->GetEntry()->GetName(), "TomeOfTheFirstFlame");
-    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::Bookshelf, 0) != nullptr; });
+    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::Bookshelf, 0) != nullptr; }, 40);
     EXPECT_NE(count->BuildText(count->textSource), empty) << "the count of tomes follows the shelf";
     TargaImage shelfShot = Screenshot();
     EXPECT_GT(LitIn(shelfShot, "Bookshelf::Tome0"), 20) << "the tome is not drawn in its place";

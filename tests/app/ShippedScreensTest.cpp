@@ -328,10 +328,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        folder.Write("User/user.cfg", "r_width 1024\nr_height 768\n");
-        ASSERT_TRUE(app.StartUp());
-        gUserVarSystem->SetStringByName("r_screenshotType", "2");
-        app.RunFrame();
+        StartShippedGameAt(1024, 768);
     }
 
     // A point of the 640 x 480 layout in the window's pixels.

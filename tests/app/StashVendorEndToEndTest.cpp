@@ -38,11 +38,7 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         StartShippedGame();
-        TypeOnConsole("start both");
-        for (int i = 0; i < 60 && !(gClientApp->IsActive() && HostPlayer() && Local()); ++i)
-            Frame();
-        ASSERT_NE(HostPlayer(), nullptr);
-        ASSERT_NE(Local(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(StartBoth());
     }
     void TearDown() override { KeepFailedFrame("StashVendorEndToEnd"); }
 

@@ -76,15 +76,9 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         StartShippedGame();
-        TypeOnConsole("start both");
-        for (int i = 0; i < 60 && !(gClientApp->IsActive() && Body()); ++i)
-            Frame();
-        ASSERT_TRUE(gClientApp->IsActive());
-        ASSERT_NE(Body(), nullptr);
-        ASSERT_NE(HostPlayer(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(StartBoth());
         // The new character settles and the camera comes to rest on it.
-        for (int i = 0; i < 6; ++i)
-            Frame();
+        Frames(6);
     }
     void TearDown() override { KeepFailedFrame("WorldViewEndToEnd"); }
 
