@@ -6,27 +6,8 @@
 #include "resources/fonts/ScreenText.h"
 
 #include <cmath>
-#include <sstream>
 
 namespace {
-
-// Byte b is glyph b. Printable glyphs are (4 + b % 3) x scale wide and 8 x scale high; glyph 0
-// is 12 x scale high; the others have no size.
-std::string MakeMeasureFont(int scale)
-{
-    std::ostringstream text;
-    text << "size 8\ncharIndexes {\n";
-    for (int byte = 0; byte < 256; ++byte)
-        text << byte << ' ';
-    text << "}\ncharData {\n";
-    for (int glyph = 0; glyph < 256; ++glyph) {
-        bool printable = glyph >= 32 && glyph < 127;
-        int height = glyph == 0 ? 12 : (printable ? 8 : 0);
-        text << "0 0 0.1 0.1 " << (4 + glyph % 3) * scale << ' ' << height * scale << '\n';
-    }
-    text << "}\n";
-    return text.str();
-}
 
 float Width(char c)
 {
@@ -43,7 +24,7 @@ protected:
         gUserVarSystem->SetStringByName("r_higherResFonts", "0");
         gScreenText = &text;
         for (int i = 0; i < 4; ++i) {
-            WriteAsset("Fonts/f" + std::to_string(i) + ".fnt", MakeMeasureFont(i + 1));
+            WriteAsset("Fonts/f" + std::to_string(i) + ".fnt", MakeGlyphFont(i + 1));
             WriteTarga("Textures/Fonts/f" + std::to_string(i) + ".tga", 8, 8);
         }
         text.LoadFontLadder({"Fonts/f0.fnt", "Fonts/f1.fnt", "Fonts/f2.fnt", "Fonts/f3.fnt"});

@@ -32,13 +32,9 @@ class WorldSaveRivals : public WorldSaveWorld {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(LinkShippedGame(folder.Path())) << "EMBERLODE_GAME_DIR names the staged game folder";
-        ASSERT_TRUE(gFileSystem->MountArchive("assets001.zip"));
-        database.Load();
-        gameData.Load(database);
-        FreshGame();
-        spawn.Load();
-        gSpawnSystem = &spawn;
+        ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
+        RemakeGameWithRivals();
+        StartSpawnSystem();
         // One model names the shipped torch's record, as its model file's "ObjectType" line does.
         spawn.GetLevelFiller().SetModelObjectTypeLookup(
             [](std::string_view model) { return model == kTorchModel ? std::string("Torch") : std::string(); });
@@ -48,19 +44,9 @@ protected:
         ASSERT_EQ(CountRivals(), kRivals) << "the shipped rules run computer rivals";
     }
 
-    // A game as the program makes it when covenants are in use.
-    void FreshGame()
-    {
-        RemakeGame();
-        game->SetCovenantMaker([] { return std::make_unique<ActorCovenant>(); });
-        game->SetCurrentLevel(0);
-    }
-
     Game::WorldLoadResult LoadBytes(const std::string& bytes)
     {
-        folder.Write("User/chars/ada.wld", bytes);
-        FreshGame();
-        return game->LoadWorld("Ada", kStartingLevel, kRivals);
+        return LoadBytesWithRivals(bytes, kStartingLevel, kRivals);
     }
 
     ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetGameCovenant(i)); }

@@ -20,13 +20,9 @@ class WorldSaveShipped : public WorldSaveWorld {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(LinkShippedGame(folder.Path())) << "EMBERLODE_GAME_DIR names the staged game folder";
-        ASSERT_TRUE(gFileSystem->MountArchive("assets001.zip"));
-        database.Load();
-        gameData.Load(database);
+        ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
         RemakeGame();
-        spawn.Load();
-        gSpawnSystem = &spawn;
+        StartSpawnSystem();
         // Each model names its record, as the model files' "ObjectType" lines do.
         spawn.GetLevelFiller().SetModelObjectTypeLookup([this](std::string_view model) {
             auto found = modelRecords.find(std::string(model));

@@ -33,13 +33,9 @@ class WorldSaveTown : public WorldSaveWorld {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(LinkShippedGame(folder.Path())) << "EMBERLODE_GAME_DIR names the staged game folder";
-        ASSERT_TRUE(gFileSystem->MountArchive("assets001.zip"));
-        database.Load();
-        gameData.Load(database);
-        FreshGame();
-        spawn.Load();
-        gSpawnSystem = &spawn;
+        ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
+        RemakeGameWithRivals();
+        StartSpawnSystem();
         // Each model names the record its model file's "ObjectType" line names.
         spawn.GetLevelFiller().SetModelObjectTypeLookup([](std::string_view model) {
             for (const auto& [file, record] : {std::pair{"/lifestone.mdl", "Prop"}, std::pair{"/pedestal.mdl", "Prop"},
@@ -54,18 +50,9 @@ protected:
         ASSERT_GT(game->GetTownNpcSlotCount(), 1) << "the shipped town has its people";
     }
 
-    void FreshGame()
-    {
-        RemakeGame();
-        game->SetCovenantMaker([] { return std::make_unique<ActorCovenant>(); });
-        game->SetCurrentLevel(0);
-    }
-
     Game::WorldLoadResult LoadBytes(const std::string& bytes)
     {
-        folder.Write("User/chars/ada.wld", bytes);
-        FreshGame();
-        return game->LoadWorld("Ada", kTownStartingLevel, kTownRivals);
+        return LoadBytesWithRivals(bytes, kTownStartingLevel, kTownRivals);
     }
 
     Vendor* Trader() const { return dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)); }

@@ -5,6 +5,7 @@
 #include "server/spawn/SpawnWorld.h"
 
 #include "core/RandomTimer.h"
+#include "covenants/ActorCovenant.h"
 #include "covenants/FactionSystem.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
@@ -19,6 +20,7 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
+#include "support/ShippedGame.h"
 
 #include <cstring>
 #include <map>
@@ -149,8 +151,7 @@ ObjectSecretGate
                      vendorSpot + "\n    TownSpotRecruit \"0 260 260\"\n    TownFacingRecruit 6");
         LoadRecords(base + kAdventure + kWorldSaveRecords + SpawnWorld::kSpawnRecord);
         RemakeGame();
-        spawn.Load();
-        gSpawnSystem = &spawn;
+        StartSpawnSystem();
         spawn.GetLevelFiller().SetModelObjectTypeLookup([](std::string_view model) {
             static const std::map<std::string, std::string, std::less<>> kNames = {
                 {"models/props/tree.mdl", "ObjectTree"},     {"models/props/torch.mdl", "ObjectLamp"},
@@ -162,6 +163,38 @@ ObjectSecretGate
         host->SetUpServer(false, 0, 1, 1, 0, "Ada");
         player = Join(client, "Ada");
         ASSERT_NE(player, nullptr);
+    }
+
+    // The shipped game's records, read from the staged game folder's archive.
+    void LoadShippedRecords()
+    {
+        ASSERT_TRUE(LinkShippedGame(folder.Path())) << "EMBERLODE_GAME_DIR names the staged game folder";
+        ASSERT_TRUE(gFileSystem->MountArchive("assets001.zip"));
+        database.Load();
+        gameData.Load(database);
+    }
+
+    // The spawn system over the records, in its slot.
+    void StartSpawnSystem()
+    {
+        spawn.Load();
+        gSpawnSystem = &spawn;
+    }
+
+    // A game as the program makes it when covenants are in use.
+    void RemakeGameWithRivals()
+    {
+        RemakeGame();
+        game->SetCovenantMaker([] { return std::make_unique<ActorCovenant>(); });
+        game->SetCurrentLevel(0);
+    }
+
+    // The bytes as the save file, then a load into a game made anew with rivals.
+    Game::WorldLoadResult LoadBytesWithRivals(const std::string& bytes, int32_t level, int32_t rivals)
+    {
+        folder.Write("User/chars/ada.wld", bytes);
+        RemakeGameWithRivals();
+        return game->LoadWorld("Ada", level, rivals);
     }
 
     // A game made after the records, as the program makes it; the old one goes first.

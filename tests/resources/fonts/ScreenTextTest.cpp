@@ -6,27 +6,8 @@
 #include "resources/fonts/ScreenText.h"
 
 #include <cmath>
-#include <sstream>
 
 namespace {
-
-// Byte b is glyph b. Printable glyphs are 4 + b % 3 wide and 8 high; glyph 0 is 12 high
-// (the default line height); the others have no size. A scale multiplies every size.
-std::string MakeScreenTextFont(int scale)
-{
-    std::ostringstream text;
-    text << "size 8\ncharIndexes {\n";
-    for (int byte = 0; byte < 256; ++byte)
-        text << byte << ' ';
-    text << "}\ncharData {\n";
-    for (int glyph = 0; glyph < 256; ++glyph) {
-        bool printable = glyph >= 32 && glyph < 127;
-        int height = glyph == 0 ? 12 : (printable ? 8 : 0);
-        text << glyph / 256.0 << " 0.25 " << (glyph + 1) / 256.0 << " 0.75 " << (4 + glyph % 3) * scale << ' ' << height * scale << '\n';
-    }
-    text << "}\n";
-    return text.str();
-}
 
 int Width(char c)
 {
@@ -58,7 +39,7 @@ protected:
 
     int32_t Font(const std::string& name, int scale = 1)
     {
-        WriteAsset("Fonts/" + name + ".fnt", MakeScreenTextFont(scale));
+        WriteAsset("Fonts/" + name + ".fnt", MakeGlyphFont(scale));
         WriteTarga("Textures/Fonts/" + name + ".tga", 32, 32);
         ResourceHandle& handle = Hold();
         manager->Load("Fonts/" + name + ".fnt", handle);

@@ -11,6 +11,7 @@
 #include "resources/textures/TextureWorld.h"
 
 #include <memory>
+#include <sstream>
 #include <string>
 
 class ShaderWorld : public ResourceWorld {
@@ -47,6 +48,26 @@ protected:
         shaders = std::make_unique<ShaderSystem>();
         gShaderSystem = shaders.get();
         shaders->Start();
+    }
+
+    // A font file in which byte b is glyph b, glyph b's texture strip b / 256 to (b + 1) / 256.
+    // Printable glyphs are 4 + b % 3 wide and 8 high; glyph 0 is 12 high (the default line
+    // height); the others have no size. A scale multiplies every size.
+    static std::string MakeGlyphFont(int scale)
+    {
+        std::ostringstream text;
+        text << "size 8\ncharIndexes {\n";
+        for (int byte = 0; byte < 256; ++byte)
+            text << byte << ' ';
+        text << "}\ncharData {\n";
+        for (int glyph = 0; glyph < 256; ++glyph) {
+            bool printable = glyph >= 32 && glyph < 127;
+            int height = glyph == 0 ? 12 : (printable ? 8 : 0);
+            text << glyph / 256.0 << " 0.25 " << (glyph + 1) / 256.0 << " 0.75 " << (4 + glyph % 3) * scale << ' '
+                 << height * scale << '\n';
+        }
+        text << "}\n";
+        return text.str();
     }
 
     // A w x h 24-bit Targa of one grey.
