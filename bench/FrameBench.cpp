@@ -18,7 +18,9 @@
 #include "platform/PosixPlatformSystem.h"
 #include "render/OpenGLApi.h"
 #include "render/OpenGLDevice.h"
+#include "resources/GraphicsContextLock.h"
 #include "resources/GraphicsDevice.h"
+#include "resources/ResourceManager.h"
 #include "resources/effects/EffectHost.h"
 #include "resources/effects/EffectSystem.h"
 #include "server/Game.h"
@@ -29,10 +31,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <GL/gl.h>
+#include <time.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +54,112 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kWarmUpFrames = 60;
 constexpr int kMonsters = 30;
+constexpr double kSlowFrameMs = 50.0;
+
+// Every draw call the game has passed to the library so far.
+uint64_t DrawCalls()
+{
+    auto* device = dynamic_cast<OpenGLDevice*>(gGraphicsDevice);
+    return device ? static_cast<OpenGLApi&>(device->GetApi()).GetDrawCalls() : 0;
+}
+
+// A clock's reading in ms: the main thread's own processor time or the whole process's.
+double CpuMs(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
+
+// With EMBERLODE_FRAMEBENCH_TRACE set, every frame over 50 ms is told on standard output: its
+// wall time beside the main thread's and the whole process's processor time (a frame the machine
+// took away from us shows wall time without processor time; a shader the driver compiles shows
+// both on the main thread), its steps, and the resource manager's rows asked for and loaded
+// during it. The resource waits of the main thread are logged ("Waited on") just before.
+class SlowFrameTrace {
+public:
+    SlowFrameTrace() : on(std::getenv("EMBERLODE_FRAMEBENCH_TRACE") != nullptr)
+    {
+        if (!on)
+            return;
+        ExecuteCommandLine("set d_printFilesWaitingOn 1");
+        gDebugSystem->SetEchoToStdout(true);
+    }
+
+    void Begin()
+    {
+        if (!on)
+            return;
+        draws = DrawCalls();
+        began = CpuMs(CLOCK_MONOTONIC);
+        thread = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+        process = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        ReadRows(rows, loaded);
+        ReadThreads(threads);
+    }
+
+    void End(size_t index, double wallMs, double host, double update, double draw, double raster)
+    {
+        if (!on)
+            return;
+        double threadMs = CpuMs(CLOCK_THREAD_CPUTIME_ID) - thread;
+        double processMs = CpuMs(CLOCK_PROCESS_CPUTIME_ID) - process;
+        int32_t rowsAfter = 0;
+        int32_t loadedAfter = 0;
+        ReadRows(rowsAfter, loadedAfter);
+        if (wallMs <= kSlowFrameMs)
+            return;
+        std::vector<ThreadTime> after;
+        ReadThreads(after);
+        std::printf("slow frame %zu at %.3f s: %.1f ms wall, %.1f ms main thread, %.1f ms process; host %.1f, client update "
+                    "%.1f, draw %.1f, raster %.1f; %d draw calls; rows asked %d, loaded %d\n",
+                    index, began / 1000.0, wallMs, threadMs, processMs, host, update, draw, raster, static_cast<int>(DrawCalls() - draws),
+                    rowsAfter - rows, loadedAfter - loaded);
+        for (const ThreadTime& now : after) {
+            auto before = std::find_if(threads.begin(), threads.end(),
+                                       [&now](const ThreadTime& then) { return then.id == now.id; });
+            double ms = (now.ns - (before == threads.end() ? 0 : before->ns)) / 1.0e6;
+            if (ms >= 1.0)
+                std::printf("  thread %s: %.1f ms\n", now.name.c_str(), ms);
+        }
+    }
+
+private:
+    struct ThreadTime {
+        std::string id;
+        std::string name;
+        double ns = 0.0;
+    };
+
+    // Each thread of the process with its processor time so far, from the kernel's task list.
+    static void ReadThreads(std::vector<ThreadTime>& out)
+    {
+        out.clear();
+        for (const fs::directory_entry& task : fs::directory_iterator("/proc/self/task")) {
+            ThreadTime thread{task.path().filename().string(), {}, 0.0};
+            std::ifstream(task.path() / "comm") >> thread.name;
+            std::ifstream(task.path() / "schedstat") >> thread.ns;
+            out.push_back(thread);
+        }
+    }
+
+    static void ReadRows(int32_t& rows, int32_t& loaded)
+    {
+        rows = gResourceManager->GetResourceCount();
+        loaded = 0;
+        for (int32_t row = 0; row < rows; ++row)
+            loaded += gResourceManager->IsLoaded(row) ? 1 : 0;
+    }
+
+    bool on;
+    uint64_t draws = 0;
+    double began = 0.0;
+    double thread = 0.0;
+    double process = 0.0;
+    int32_t rows = 0;
+    int32_t loaded = 0;
+    std::vector<ThreadTime> threads;
+};
 
 // A thousand glows that hover round the player and never die while measured.
 constexpr const char* kParticleEffect = "texture Effects/glow.tga\nadditive\nspawnCount 1000\nsphere 3 0\n"
@@ -153,7 +265,7 @@ public:
         if (!started || !ExecuteCommandLine("start both"))
             return false;
         for (int i = 0; i < 400 && !Joined(); ++i)
-            app.RunFrame();
+            RunDrawnFrame();
         return Joined();
     }
 
@@ -187,41 +299,64 @@ public:
                    gClientApp->GetLocalPlayer()->GetPosition().level == dungeon;
         };
         for (int i = 0; i < 400 && !arrived(); ++i)
-            app.RunFrame();
+            RunDrawnFrame();
         return arrived();
     }
 
-    static uint64_t DrawCalls()
+    // A window's swap waits until the frame is drawn; the offscreen surface's does not, so the
+    // software renderer would queue dozens of frames and pay for them all at the next texture
+    // change, a second's hitch that no player sees. Each frame here waits like a window.
+    static void FinishDrawing()
     {
-        auto* device = dynamic_cast<OpenGLDevice*>(gGraphicsDevice);
-        return device ? static_cast<OpenGLApi&>(device->GetApi()).GetDrawCalls() : 0;
+        GraphicsContextLock& context = gGraphicsDevice->GetContextLock();
+        context.AcquireContext();
+        glFinish();
+        context.ReleaseContext();
+    }
+
+    void RunDrawnFrame()
+    {
+        app.RunFrame();
+        FinishDrawing();
     }
 
     // The measured frames: each frame's wall time, and the client's and host's parts of it.
     void Measure(benchmark::State& state)
     {
         for (int i = 0; i < kWarmUpFrames; ++i)
-            app.RunFrame();
+            RunDrawnFrame();
         std::vector<double> frames;
         double clientMs = 0.0;
         double hostMs = 0.0;
+        double rasterMs = 0.0;
         uint64_t drawCalls = DrawCalls();
+        SlowFrameTrace trace;
         BenchAllocations::Reset();
         BenchAllocations::SetCounting(true);
         Worst worst;
         for (auto _ : state) {
+            BenchAllocations::SetCounting(false);
+            trace.Begin();
+            BenchAllocations::SetCounting(true);
             Clock::time_point start = Clock::now();
             app.RunFrame();
+            Clock::time_point ran = Clock::now();
+            FinishDrawing();
             Clock::time_point end = Clock::now();
             frames.push_back(Ms(start, end));
             // Tick, then receive and update, then the host's frame, then the draw, then its end.
             double host = Ms(start, marks[0]) + Ms(marks[2], marks[3]) + Ms(marks[4], marks[5]);
             double update = Ms(marks[0], marks[2]);
             double draw = Ms(marks[3], marks[4]);
+            double raster = Ms(ran, end);
             hostMs += host;
             clientMs += update + draw;
+            rasterMs += raster;
             if (frames.back() > worst.ms)
-                worst = {frames.back(), host, update, draw, static_cast<double>(frames.size() - 1)};
+                worst = {frames.back(), host, update, draw, raster, static_cast<double>(frames.size() - 1)};
+            BenchAllocations::SetCounting(false);
+            trace.End(frames.size() - 1, frames.back(), host, update, draw, raster);
+            BenchAllocations::SetCounting(true);
         }
         BenchAllocations::SetCounting(false);
         if (frames.empty())
@@ -233,14 +368,17 @@ public:
         state.counters["p99_ms"] = sorted[std::min(sorted.size() - 1, static_cast<size_t>(std::ceil(count * 0.99)) - 1)];
         state.counters["worst_ms"] = sorted.back();
         state.counters["frames_over_50ms"] = static_cast<double>(
-            std::count_if(sorted.begin(), sorted.end(), [](double ms) { return ms > 50.0; }));
+            std::count_if(sorted.begin(), sorted.end(), [](double ms) { return ms > kSlowFrameMs; }));
         // Where the worst frame's time went, and when it came: a hitch's owner and its moment.
         state.counters["worst_frame"] = worst.index;
         state.counters["worst_host_ms"] = worst.host;
         state.counters["worst_client_update_ms"] = worst.update;
         state.counters["worst_client_draw_ms"] = worst.draw;
+        state.counters["worst_raster_ms"] = worst.raster;
         state.counters["client_ms"] = clientMs / count;
         state.counters["host_ms"] = hostMs / count;
+        // The software renderer finishing the frame's pixels after the client handed them over.
+        state.counters["raster_ms"] = rasterMs / count;
         state.counters["draw_calls"] = static_cast<double>(DrawCalls() - drawCalls) / count;
         state.counters["allocations"] = static_cast<double>(BenchAllocations::Count()) / count;
     }
@@ -250,6 +388,7 @@ public:
         double host = 0.0;
         double update = 0.0;
         double draw = 0.0;
+        double raster = 0.0;
         double index = -1.0;
     };
 
