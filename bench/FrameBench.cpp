@@ -1,4 +1,4 @@
-// FrameBench -- whole frames of the running game in an 800 x 600 offscreen window: the town with its people, a fight of 30 monsters in a dungeon with 1,000 particles and the inventory open, and the world map open; each frame's time (median, p99, worst), the client's and the world host's share of it, its draw calls and its allocations.
+// FrameBench -- whole frames of the running game in an 800 x 600 offscreen window: the town with its people, a fight of 30 monsters in a dungeon with 1,000 particles and the inventory open, and the world map open; each frame's time (median, p99, worst), the client's, the world host's and the software renderer's share of it, the processor time of the main and the other threads, its draw calls, overdraw and allocations.
 #include "BenchAllocations.h"
 #include "BenchGameFolder.h"
 
@@ -32,6 +32,7 @@
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
+#include <SDL2/SDL.h>
 #include <time.h>
 
 #include <algorithm>
@@ -55,6 +56,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWarmUpFrames = 60;
 constexpr int kMonsters = 30;
 constexpr double kSlowFrameMs = 50.0;
+constexpr double kWidth = 800.0;
+constexpr double kHeight = 600.0;
 
 // Every draw call the game has passed to the library so far.
 uint64_t DrawCalls()
@@ -70,6 +73,56 @@ double CpuMs(clockid_t clock)
     clock_gettime(clock, &now);
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
+
+// The fragments the frame's drawing wrote or blended, through the library's occlusion query
+// (samples passed): divided by the window's pixels it is the frame's overdraw.
+class FragmentCount {
+public:
+    using GenQueries = void (*)(GLsizei, GLuint*);
+    using QueryCall = void (*)(GLenum, GLuint);
+    using EndQuery = void (*)(GLenum);
+    using GetQueryObject = void (*)(GLuint, GLenum, GLuint*);
+    static constexpr GLenum kSamplesPassed = 0x8914;
+    static constexpr GLenum kQueryResult = 0x8866;
+
+    void Begin()
+    {
+        GraphicsContextLock& context = gGraphicsDevice->GetContextLock();
+        context.AcquireContext();
+        if (!begin) {
+            auto generate = reinterpret_cast<GenQueries>(SDL_GL_GetProcAddress("glGenQueries"));
+            begin = reinterpret_cast<QueryCall>(SDL_GL_GetProcAddress("glBeginQuery"));
+            end = reinterpret_cast<EndQuery>(SDL_GL_GetProcAddress("glEndQuery"));
+            result = reinterpret_cast<GetQueryObject>(SDL_GL_GetProcAddress("glGetQueryObjectuiv"));
+            if (generate && begin && end && result)
+                generate(1, &query);
+        }
+        if (query != 0)
+            begin(kSamplesPassed, query);
+        context.ReleaseContext();
+    }
+
+    void End()
+    {
+        GraphicsContextLock& context = gGraphicsDevice->GetContextLock();
+        context.AcquireContext();
+        if (query != 0) {
+            end(kSamplesPassed);
+            GLuint samples = 0;
+            result(query, kQueryResult, &samples);
+            total += samples;
+        }
+        context.ReleaseContext();
+    }
+
+    double total = 0.0;
+
+private:
+    GLuint query = 0;
+    QueryCall begin = nullptr;
+    EndQuery end = nullptr;
+    GetQueryObject result = nullptr;
+};
 
 // With EMBERLODE_FRAMEBENCH_TRACE set, every frame over 50 ms is told on standard output: its
 // wall time beside the main thread's and the whole process's processor time (a frame the machine
@@ -331,12 +384,16 @@ public:
         double rasterMs = 0.0;
         uint64_t drawCalls = DrawCalls();
         SlowFrameTrace trace;
+        FragmentCount fragments;
+        double mainCpu = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+        double processCpu = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
         BenchAllocations::Reset();
         BenchAllocations::SetCounting(true);
         Worst worst;
         for (auto _ : state) {
             BenchAllocations::SetCounting(false);
             trace.Begin();
+            fragments.Begin();
             BenchAllocations::SetCounting(true);
             Clock::time_point start = Clock::now();
             app.RunFrame();
@@ -355,6 +412,7 @@ public:
             if (frames.back() > worst.ms)
                 worst = {frames.back(), host, update, draw, raster, static_cast<double>(frames.size() - 1)};
             BenchAllocations::SetCounting(false);
+            fragments.End();
             trace.End(frames.size() - 1, frames.back(), host, update, draw, raster);
             BenchAllocations::SetCounting(true);
         }
@@ -362,6 +420,11 @@ public:
         if (frames.empty())
             return;
         auto count = static_cast<double>(frames.size());
+        // Processor time, which a loaded machine does not inflate as it does wall time: the main
+        // thread's, and the other threads' (the software renderer's above all).
+        mainCpu = CpuMs(CLOCK_THREAD_CPUTIME_ID) - mainCpu;
+        state.counters["main_cpu_ms"] = mainCpu / count;
+        state.counters["other_cpu_ms"] = (CpuMs(CLOCK_PROCESS_CPUTIME_ID) - processCpu - mainCpu) / count;
         std::vector<double> sorted = frames;
         std::sort(sorted.begin(), sorted.end());
         state.counters["median_ms"] = sorted[sorted.size() / 2];
@@ -380,6 +443,7 @@ public:
         // The software renderer finishing the frame's pixels after the client handed them over.
         state.counters["raster_ms"] = rasterMs / count;
         state.counters["draw_calls"] = static_cast<double>(DrawCalls() - drawCalls) / count;
+        state.counters["overdraw"] = fragments.total / count / (kWidth * kHeight);
         state.counters["allocations"] = static_cast<double>(BenchAllocations::Count()) / count;
     }
 
