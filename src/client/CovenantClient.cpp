@@ -32,7 +32,7 @@ CovenantClient::CovenantClient()
 bool CovenantClient::ReadRecord(MessageBuffer& buffer, int32_t covenantCount, Record& out)
 {
     out.definitionIndex = buffer.ReadInt();
-    out.name = buffer.ReadString();
+    buffer.ReadString(out.name);
     out.homeLevel = buffer.ReadInt();
     out.homeX = buffer.ReadFloat();
     out.homeY = buffer.ReadFloat();

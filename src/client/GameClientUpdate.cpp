@@ -82,7 +82,7 @@ bool GameClient::ParseGamePart(MessageBuffer& buffer)
     staging.actorNames.resize(static_cast<size_t>(actors));
     for (int32_t i = 0; i < actors; ++i) {
         staging.actorValues[static_cast<size_t>(i)] = buffer.ReadInt();
-        staging.actorNames[static_cast<size_t>(i)] = buffer.ReadString();
+        buffer.ReadString(staging.actorNames[static_cast<size_t>(i)]);
     }
     int32_t questCount = 0;
     if (buffer.Overrun() || !buffer.ReadCount(questCount, kGameClientQuestSlotBytes))

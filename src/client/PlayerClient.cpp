@@ -104,6 +104,12 @@ void PlayerClient::NewGame()
 
 void PlayerClient::PrepareItemLists()
 {
+    // Every update asks: lists that already hold the world's gates need no records made.
+    auto ready = [this](int32_t list) {
+        return itemLists[static_cast<size_t>(list)].IsLoaded() && itemLists[static_cast<size_t>(list)].GetCount() > 0;
+    };
+    if (ready(0) && ready(1))
+        return;
     ItemPtrList records;
     FillWorldGateRecords(records);
     for (int32_t list : {0, 1}) {

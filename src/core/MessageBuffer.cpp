@@ -231,15 +231,23 @@ uint32_t MessageBuffer::ReadRaw32()
 
 std::string MessageBuffer::ReadString()
 {
+    std::string text;
+    ReadString(text);
+    return text;
+}
+
+void MessageBuffer::ReadString(std::string& out)
+{
     const void* nul = BytesLeft() ? std::memchr(bytes.data() + readPos, 0, BytesLeft()) : nullptr;
     if (!nul) {
         MarkOverrun();
-        return std::string();
+        out.clear();
+        return;
     }
     const uint8_t* start = bytes.data() + readPos;
     size_t length = static_cast<const uint8_t*>(nul) - start;
     readPos += length + 1;
-    return std::string(reinterpret_cast<const char*>(start), length);
+    out.assign(reinterpret_cast<const char*>(start), length);
 }
 
 void MessageBuffer::ReadVector2(float& x, float& y)

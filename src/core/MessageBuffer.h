@@ -47,6 +47,8 @@ public:
     uint8_t ReadByte();
     uint32_t ReadRaw32();
     std::string ReadString();
+    // The same read into a kept string: its room is reused, so a steady update allocates nothing.
+    void ReadString(std::string& out);
     void ReadVector2(float& x, float& y);
     void ReadVector3(float& x, float& y, float& z);
     // The list and vector reads replace the contents only when the whole value was there.

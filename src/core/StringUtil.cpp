@@ -193,10 +193,15 @@ std::string WideToNarrow(std::u16string_view text)
 WString NarrowToWide(std::string_view text)
 {
     WString result;
-    result.reserve(text.size());
-    for (char c : text)
-        result.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    NarrowToWide(text, result);
     return result;
+}
+
+void NarrowToWide(std::string_view text, WString& out)
+{
+    out.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
 }
 
 void WStringExpandNewlines(WString& text)

@@ -41,6 +41,8 @@ uint32_t HashStringNoCase(std::string_view text);
 // A unit above 0xFF has no narrow form and becomes '?'.
 std::string WideToNarrow(std::u16string_view text);
 WString NarrowToWide(std::string_view text);
+// The same into a kept string, whose room is reused.
+void NarrowToWide(std::string_view text, WString& out);
 void WStringExpandNewlines(WString& text);
 
 std::string FormatThousands(int32_t value);

@@ -209,6 +209,8 @@ private:
     bool uploadEveryFrame = false;
     int64_t uploadedBytes = 0;
     std::string legendFontName;
+    // Filled each frame; kept so that its room is.
+    std::vector<MapCovenant> legendCovenants;
     ResourceHandle legendFont;
     // A shader's average colour, by handle, while the world stays the same.
     mutable std::unordered_map<int32_t, std::array<uint8_t, 3>> shaderColours;

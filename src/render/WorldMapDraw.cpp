@@ -411,7 +411,7 @@ void WorldMap::DrawLegend()
     MapLegendLayout layout;
     if (!source || !panel || !panel->GetLegendLayout(layout))
         return;
-    std::vector<MapCovenant> covenants;
+    std::vector<MapCovenant>& covenants = legendCovenants;
     source->GetCovenants(covenants);
     if (legendFontName != layout.fontName && gResourceManager) {
         legendFontName = layout.fontName;

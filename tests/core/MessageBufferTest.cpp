@@ -189,6 +189,28 @@ TEST(MessageBufferOverrun, TextWithoutNulReadsEmptyAndStaysAtTheEnd)
     EXPECT_EQ(out[0] | out[1] | out[2], 0);
 }
 
+// A kept string takes each text in its own room; a text cut short leaves it empty.
+TEST(MessageBufferRoundTrip, TextsReadIntoAKeptStringReuseItsRoom)
+{
+    MessageBuffer buffer;
+    buffer.WriteString("a covenant of the long marches");
+    buffer.WriteString("short");
+    buffer.WriteBytes("cut", 3);
+    std::string kept;
+    kept.reserve(64);
+    const char* room = kept.data();
+    buffer.ReadString(kept);
+    EXPECT_EQ(kept, "a covenant of the long marches");
+    buffer.ReadString(kept);
+    EXPECT_EQ(kept, "short");
+    EXPECT_EQ(kept.data(), room);
+    EXPECT_FALSE(buffer.Overrun());
+    buffer.ReadString(kept);
+    EXPECT_EQ(kept, "");
+    EXPECT_TRUE(buffer.Overrun());
+    EXPECT_EQ(buffer.BytesLeft(), 0u);
+}
+
 TEST(MessageBufferOverrun, HugeAndNegativeCountsAreRefusedAndChangeNothing)
 {
     for (int32_t count : {-1, INT32_MIN, INT32_MAX, 3}) {

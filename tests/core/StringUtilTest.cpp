@@ -43,6 +43,21 @@ TEST(StringUtilText, WideToNarrowReplacesUnitsAboveByte)
     EXPECT_EQ(StringFormat("%s", std::string(2000, 'x').c_str()).size(), 1023u);
 }
 
+// Each byte becomes the unit of its value (none taken as a sign); a kept string takes the text in
+// its own room, a shorter text leaving nothing of the longer one before it.
+TEST(StringUtilText, NarrowToWideIntoAKeptStringWidensEveryByte)
+{
+    WString kept;
+    kept.reserve(40);
+    const char16_t* room = kept.data();
+    NarrowToWide("caf\xe9 of the long road", kept);
+    EXPECT_EQ(kept, WString(u"caf\u00e9 of the long road"));
+    NarrowToWide("ab", kept);
+    EXPECT_EQ(kept, WString(u"ab"));
+    EXPECT_EQ(kept.data(), room);
+    EXPECT_EQ(NarrowToWide("\xff"), WString(u"\u00ff"));
+}
+
 TEST(StringUtilText, ReplaceAllNeverRescansItsOwnReplacement)
 {
     std::string text = "aaa";

@@ -109,7 +109,9 @@ bool ScreenText::BeginFontBatch(const FontResource* font)
 void ScreenText::DrawTextNarrow(int32_t font, std::string_view text, int32_t x, int32_t y, const Color& color,
                                 bool shadow, float alpha)
 {
-    DrawText(font, NarrowToWide(text), x, y, color, shadow, alpha);
+    // Widened into kept storage, which DrawText copies before it draws.
+    NarrowToWide(text, narrowScratch);
+    DrawText(font, narrowScratch, x, y, color, shadow, alpha);
 }
 
 void ScreenText::DrawText(int32_t font, std::u16string_view text, int32_t x, int32_t y, const Color& color,

@@ -87,6 +87,7 @@ private:
     FontNameForCode fontNameForCode;
     std::deque<Color> colorStack;
     WString drawScratch;
+    WString narrowScratch;
 };
 
 extern ScreenText* gScreenText;
