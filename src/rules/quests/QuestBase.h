@@ -176,6 +176,8 @@ private:
     void EnsureTargetLevels();
     std::string GetTitlePart(bool heading);
     void AppendBodyPart(std::string& text, const std::string& playerName);
+    bool AppendStoryBody(std::string& text, const std::string& playerName);
+    bool AppendTutorialBody(std::string& text) const;
     void AppendKillParagraph(std::string& text, const std::string& playerName) const;
     void AppendTail(std::string& text, int32_t rememberedLevel, int32_t viewerCharacterLevel, const TimeStamp& now);
     void AppendRewardLine(std::string& text, int32_t viewerCharacterLevel) const;

@@ -396,8 +396,87 @@ void QuestBase::AppendKillParagraph(std::string& text, const std::string& player
     text += "\n";
 }
 
+// The story quests' own lines; false for a quest of another kind.
+bool QuestBase::AppendStoryBody(std::string& text, const std::string& playerName)
+{
+    using namespace QuestType;
+    switch (type) {
+    case StoryOskithNullifier:
+        text += MakeLocToken("QuestTextOskithNullifier", "%s %s %s", GetGoalText(0, true, false, false, 1).c_str(),
+                             ItemNameOf(GetTarget(0)), playerName.c_str());
+        break;
+    case StoryBemmelGraves: case StoryVarrowFindItem:
+        text += MakeLocToken(type == StoryBemmelGraves ? "QuestTextBemmelGraves" : "QuestTextVarrowFindItem", "%d %s",
+                             count, GetTargetName(count).c_str());
+        break;
+    case StoryQuorrinRescue:
+        text += MakeLocToken("QuestTextQuorrinRescue", "%s", npcName.c_str());
+        break;
+    case StoryKillBemmelScout:
+        text += MakeLocToken("QuestTextKillBemmelScout", "%s %s %s", GetGoalText(0, true, true, false, 1).c_str(),
+                             GetGoalText(0, true, false, false, 1).c_str(), playerName.c_str());
+        break;
+    case StoryKillQuorrinPartner:
+        text += MakeLocToken("QuestTextKillQuorrinPartner", "%s", GetGoalText(0, true, false, false, 1).c_str());
+        break;
+    case StoryKillVarrowGuard: case StoryKillOskithMage:
+        text += MakeLocToken(type == StoryKillVarrowGuard ? "QuestTextKillVarrowGuard" : "QuestTextKillOskithMage",
+                             "%s %s", GetGoalText(0, true, true, false, 1).c_str(),
+                             GetGoalText(0, true, false, false, 1).c_str());
+        break;
+    case StoryBemmelArmy: case StoryVarrowHorde:
+        text += MakeLocToken(type == StoryBemmelArmy ? "QuestTextBemmelArmy" : "QuestTextVarrowHorde", "%s %d %s",
+                             GetGoalText(0, true, false, false, 1).c_str(), count,
+                             GetGoalText(0, true, false, true, count).c_str());
+        break;
+    case StoryOskithArmy:
+        text += MakeLocToken("QuestTextOskithArmy", "%s %d", GetGoalText(0, true, false, false, 1).c_str(), count);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The tutorial's lines, each step with its completion note; false for a quest of another kind.
+bool QuestBase::AppendTutorialBody(std::string& text) const
+{
+    using namespace QuestType;
+    switch (type) {
+    case TutorialEquipWeapon: text += KeyToken("QuestTextTutorialEquipWeapon"); break;
+    case TutorialGetQuest: text += KeyToken("QuestTextTutorialGetQuest"); break;
+    case TutorialUseSlot: text += KeyToken("QuestTextTutorialUseSlot"); break;
+    case TutorialCovenantTrade: text += KeyToken("QuestTextTutorialCovenantTrade"); break;
+    case TutorialInvestigateHouse: {
+        static const char* kHouseKeys[] = {"QuestTextHouseGate", "QuestTextHouseLifestone", "QuestTextHousePedestal",
+                                           "QuestTextHouseStash", "QuestTextHouseBookshelf", "QuestTextHouseCovStash"};
+        text += KeyToken("QuestTextTutorialInvestigateHouse");
+        for (size_t i = 0; i < std::size(kHouseKeys) && i < goals.size(); ++i)
+            text += KeyToken(kHouseKeys[i]) + CompletionNote(goals, i) + "\n";
+        break;
+    }
+    case TutorialTalkToQuestGivers: case TutorialTalkToVendors: {
+        static const std::vector<int32_t> kGivers = {NpcType::Warmaster, NpcType::Apothecary, NpcType::Steward};
+        static const std::vector<int32_t> kVendors = {NpcType::VendorBasic, NpcType::VendorWeapon, NpcType::VendorArmor,
+                                                      NpcType::VendorGuard, NpcType::Gambler};
+        bool givers = type == TutorialTalkToQuestGivers;
+        const std::vector<int32_t>& npcTypes = givers ? kGivers : kVendors;
+        text += KeyToken(givers ? "QuestTextTutorialTalkToQuestGivers" : "QuestTextTutorialTalkToVendors");
+        for (size_t i = 0; i < npcTypes.size() && i < goals.size(); ++i)
+            text += MakeLocToken("QuestTextTutorialTalkTo", "%s", NpcTypeToken(npcTypes[i]).c_str()) +
+                    CompletionNote(goals, i) + "\n";
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
 void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
 {
+    if (AppendStoryBody(text, playerName) || AppendTutorialBody(text))
+        return;
     const MonsterType* subject = GetTarget(0);
     const std::string& listed = GetTextListEntry(textIndex);
     // A row keyed by the TextList entry shows nothing when the quest has no entry.
@@ -409,16 +488,11 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
         const char** keys = IsNpcMale() ? maleKeys : femaleKeys;
         return std::make_pair(KeyToken(keys[0]), KeyToken(keys[1]));
     };
-    const char* player = playerName.c_str();
     using namespace QuestType;
     switch (type) {
     case MonsterQuestItem: case ArmorsmithMonsterQuestItem: case WeaponsmithMonsterQuestItem: case Plague:
         text += fromList(MakeLocToken(listed, "%d %s %s%s", count, NameOf(subject), ItemNameOf(subject),
                                       PluralSuffix(count)));
-        break;
-    case StoryOskithNullifier:
-        text += MakeLocToken("QuestTextOskithNullifier", "%s %s %s", goal(0, false, false, 1).c_str(),
-                             ItemNameOf(subject), player);
         break;
     case DeadlyPoison: case Petrify:
         text += MakeLocToken(type == DeadlyPoison ? "QuestTextDeadlyPoison" : "QuestTextPetrify", "%s %d %s %s%s",
@@ -439,10 +513,6 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
     case LevelQuestItem: case ArmorsmithLevelQuestItem: case WeaponsmithLevelQuestItem:
         text += fromList(MakeLocToken(listed, "%d %s", count, GetTargetName(count).c_str()));
         break;
-    case StoryBemmelGraves: case StoryVarrowFindItem:
-        text += MakeLocToken(type == StoryBemmelGraves ? "QuestTextBemmelGraves" : "QuestTextVarrowFindItem", "%d %s",
-                             count, GetTargetName(count).c_str());
-        break;
     case PoisonedSupply:
         text += MakeLocToken("QuestTextPoisonedSupply", "%s %d %s", GetTextListEntry(npcId).c_str(), count,
                              GetTargetName(count).c_str());
@@ -461,9 +531,6 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
     case RescueNpc: case Delivery:
         text += fromList(MakeLocToken(listed, "%s", npcName.c_str()));
         break;
-    case StoryQuorrinRescue:
-        text += MakeLocToken("QuestTextQuorrinRescue", "%s", npcName.c_str());
-        break;
     case Escort:
         text += fromList(MakeLocToken(listed, "%s %s %s", npcName.c_str(), GetLocationText(false, false).c_str(),
                                       GetLocationText(false, true).c_str()));
@@ -479,17 +546,6 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
         break;
     case UniqueMonsterSpotted: case Assassin:
         text += fromList(MakeLocToken(listed, "%s", goal(0, true, false, 1).c_str()));
-        break;
-    case StoryKillBemmelScout:
-        text += MakeLocToken("QuestTextKillBemmelScout", "%s %s %s", goal(0, true, false, 1).c_str(),
-                             goal(0, false, false, 1).c_str(), player);
-        break;
-    case StoryKillQuorrinPartner:
-        text += MakeLocToken("QuestTextKillQuorrinPartner", "%s", goal(0, false, false, 1).c_str());
-        break;
-    case StoryKillVarrowGuard: case StoryKillOskithMage:
-        text += MakeLocToken(type == StoryKillVarrowGuard ? "QuestTextKillVarrowGuard" : "QuestTextKillOskithMage",
-                             "%s %s", goal(0, true, false, 1).c_str(), goal(0, false, false, 1).c_str());
         break;
     case MonsterScout:
         text += fromList(MakeLocToken(listed, "%s", NameOf(subject)));
@@ -515,37 +571,6 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
         break;
     case TreasureMap: case Thief:
         text += fromList(KeyToken(listed));
-        break;
-    case TutorialEquipWeapon: text += KeyToken("QuestTextTutorialEquipWeapon"); break;
-    case TutorialGetQuest: text += KeyToken("QuestTextTutorialGetQuest"); break;
-    case TutorialUseSlot: text += KeyToken("QuestTextTutorialUseSlot"); break;
-    case TutorialCovenantTrade: text += KeyToken("QuestTextTutorialCovenantTrade"); break;
-    case TutorialInvestigateHouse: {
-        static const char* kHouseKeys[] = {"QuestTextHouseGate", "QuestTextHouseLifestone", "QuestTextHousePedestal",
-                                           "QuestTextHouseStash", "QuestTextHouseBookshelf", "QuestTextHouseCovStash"};
-        text += KeyToken("QuestTextTutorialInvestigateHouse");
-        for (size_t i = 0; i < std::size(kHouseKeys) && i < goals.size(); ++i)
-            text += KeyToken(kHouseKeys[i]) + CompletionNote(goals, i) + "\n";
-        break;
-    }
-    case TutorialTalkToQuestGivers: case TutorialTalkToVendors: {
-        static const std::vector<int32_t> kGivers = {NpcType::Warmaster, NpcType::Apothecary, NpcType::Steward};
-        static const std::vector<int32_t> kVendors = {NpcType::VendorBasic, NpcType::VendorWeapon, NpcType::VendorArmor,
-                                                      NpcType::VendorGuard, NpcType::Gambler};
-        bool givers = type == TutorialTalkToQuestGivers;
-        const std::vector<int32_t>& npcTypes = givers ? kGivers : kVendors;
-        text += KeyToken(givers ? "QuestTextTutorialTalkToQuestGivers" : "QuestTextTutorialTalkToVendors");
-        for (size_t i = 0; i < npcTypes.size() && i < goals.size(); ++i)
-            text += MakeLocToken("QuestTextTutorialTalkTo", "%s", NpcTypeToken(npcTypes[i]).c_str()) +
-                    CompletionNote(goals, i) + "\n";
-        break;
-    }
-    case StoryBemmelArmy: case StoryVarrowHorde:
-        text += MakeLocToken(type == StoryBemmelArmy ? "QuestTextBemmelArmy" : "QuestTextVarrowHorde", "%s %d %s",
-                             goal(0, false, false, 1).c_str(), count, goal(0, false, true, count).c_str());
-        break;
-    case StoryOskithArmy:
-        text += MakeLocToken("QuestTextOskithArmy", "%s %d", goal(0, false, false, 1).c_str(), count);
         break;
     case WarAgainstBarbarians:
         text += fromList(MakeLocToken(listed, "%s", goal(0, false, true, 2).c_str()));

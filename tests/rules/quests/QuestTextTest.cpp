@@ -19,6 +19,9 @@ const std::string kQuestTextQuests = RecordWorld::Records({
     "Meet: Type Quest; QuestType Meeting; TextList M1",
     "Blank: Type Quest; QuestType Delivery",
     "Recruit: Type Quest; QuestType Recruit; NeedsMonsterType 1; Count 2",
+    "Scouting: Type Quest; QuestType StoryKillBemmelScout; NeedsMonsterType 1",
+    "Army: Type Quest; QuestType StoryBemmelArmy; NeedsMonsterType 1; Count 4",
+    "Vendors: Type Quest; QuestType TutorialTalkToVendors",
 });
 
 class QuestTexts : public QuestTestWorld {
@@ -136,4 +139,33 @@ TEST_F(QuestTexts, MissingListEntriesAndGoalsGiveEmptyPieces)
     EXPECT_EQ(quest.GetGoalText(1, true, false, false, 1), "");
     EXPECT_EQ(quest.GetGoalText(-1, true, false, false, 1), "");
     EXPECT_EQ(quest.BuildTitle(-1, true), "$$QuestTitleMeeting~<$$Scout$$@@@@>~$$");
+}
+
+// The story's bodies name their goal (with and without its title), the count and the player; the
+// tutorial's lists each trader to talk to, a finished step marked.
+TEST_F(QuestTexts, StoryAndTutorialBodiesNameTheirGoalsThePlayerAndEachStep)
+{
+    Start(quest, "Scouting", 5, 1u, "Ashfang", {"Ashfang"});
+    std::string text = quest.BuildText(0, TimeStamp{}, "Ada");
+    std::string scout = "$$QuestTextKillBemmelScout~<" + quest.GetGoalText(0, true, true, false, 1) + "@@" +
+                        quest.GetGoalText(0, true, false, false, 1) + "@@Ada@@>~$$";
+    EXPECT_NE(text.find(scout), std::string::npos) << text;
+
+    Start(quest, "Army", 5, 1u, "Scout", {"Scout"});
+    text = quest.BuildText(0, TimeStamp{}, "Ada");
+    std::string army = "$$QuestTextBemmelArmy~<" + quest.GetGoalText(0, true, false, false, 1) + "@@" +
+                       std::to_string(quest.count) + "@@" + quest.GetGoalText(0, true, false, true, quest.count) +
+                       "@@>~$$";
+    EXPECT_NE(text.find(army), std::string::npos) << text;
+
+    Start(quest, "Vendors", 0, 1u, "Scout");
+    ASSERT_GE(quest.goals.size(), 2u) << "a goal for each trader";
+    quest.goals.resize(2);
+    quest.goals[1].progress = 1;
+    text = quest.BuildText(0, TimeStamp{}, "Ada");
+    EXPECT_NE(text.find("$$QuestTextTutorialTalkToVendors$$$$QuestTextTutorialTalkTo~<$$NpcTypeVendorBasic$$@@>~$$\n"
+                        "$$QuestTextTutorialTalkTo~<$$NpcTypeVendorWeapon$$@@>~$$ $$QuestTextTutorialPartCompleted$$\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("NpcTypeVendorArmor"), std::string::npos) << "a step past the quest's goals";
 }
