@@ -44,6 +44,29 @@ protected:
         StartShippedGame();
     }
 
+    // New game from the title, the covenant named "Ashguard"; true once the host has the player and
+    // the client mirrors it.
+    bool StartANewGame()
+    {
+        ClickAt(320, 196);
+        ClickAt(330, 133);
+        TypeKeys("Ashguard");
+        ClickAt(440, 408);
+        return WaitForTheGame();
+    }
+
+    // "saveAndExit" back to the title with the world host stopped, then "resumeGame" into the
+    // saved world, twenty frames on.
+    void SaveExitAndResume()
+    {
+        TypeOnConsole("saveAndExit");
+        ASSERT_TRUE(Shown("Main"));
+        ASSERT_FALSE(gWorldHost->IsActive());
+        TypeOnConsole("resumeGame");
+        ASSERT_TRUE(WaitForTheGame());
+        Frames(20);
+    }
+
     // A screen point off the centre whose ground is open.
     static bool FindOpenGround(int32_t& uiX, int32_t& uiY)
     {
@@ -262,11 +285,7 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
 
 TEST_F(ShippedScreensSaveResume, AResumedCovenantGameHasItsRivalsAsSavedOnTheHostAndInTheMirrors)
 {
-    ClickAt(320, 196);
-    ClickAt(330, 133);
-    TypeKeys("Ashguard");
-    ClickAt(440, 408);
-    ASSERT_TRUE(WaitForTheGame());
+    ASSERT_TRUE(StartANewGame());
     std::vector<std::string> rivals = HostRivalFacts();
     auto count = static_cast<int32_t>(rivals.size());
     ASSERT_GE(count, 3) << "a new game has its rivals";
@@ -282,12 +301,7 @@ TEST_F(ShippedScreensSaveResume, AResumedCovenantGameHasItsRivalsAsSavedOnTheHos
     ASSERT_FALSE(objects.empty()) << "the shipped levels lay objects the save keeps";
     ASSERT_EQ(lifestones, count + 1) << "a home for each rival and the player's";
 
-    TypeOnConsole("saveAndExit");
-    ASSERT_TRUE(Shown("Main"));
-    ASSERT_FALSE(gWorldHost->IsActive());
-    TypeOnConsole("resumeGame");
-    ASSERT_TRUE(WaitForTheGame());
-    Frames(20);
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
 
     EXPECT_FALSE(Shown("ConfirmWin")) << "a world with living rivals is not won";
     EXPECT_FALSE(gGame->IsWorldWon());
@@ -314,11 +328,7 @@ TEST_F(ShippedScreensSaveResume, AResumedCovenantGameHasItsRivalsAsSavedOnTheHos
 // no covenant pays a tax period for the resume.
 TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayersTreaties)
 {
-    ClickAt(320, 196);
-    ClickAt(330, 133);
-    TypeKeys("Ashguard");
-    ClickAt(440, 408);
-    ASSERT_TRUE(WaitForTheGame());
+    ASSERT_TRUE(StartANewGame());
     int32_t own = HostPlayer()->covenantIndex;
     Covenant* mine = gGame->GetGameCovenant(own);
     ASSERT_NE(mine, nullptr);
@@ -336,11 +346,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayers
     ASSERT_EQ(mine->GetTreatyState(0), CovenantTreaty::War);
     ASSERT_EQ(mine->GetTradeRouteKind(2), TradeRouteType::Small);
 
-    TypeOnConsole("saveAndExit");
-    ASSERT_TRUE(Shown("Main"));
-    TypeOnConsole("resumeGame");
-    ASSERT_TRUE(WaitForTheGame());
-    Frames(20);
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
 
     ASSERT_NE(HostTrader(), nullptr);
     EXPECT_EQ(StockOf(*HostTrader()), stock) << "the stock as it was left, not drawn again";
@@ -362,11 +368,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayers
 // player's covenant stands toward each rival as it did, on the host and in the player's mirror.
 TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheRivalsAtTheirWorkAndThePlayersOwnRelations)
 {
-    ClickAt(320, 196);
-    ClickAt(330, 133);
-    TypeKeys("Ashguard");
-    ClickAt(440, 408);
-    ASSERT_TRUE(WaitForTheGame());
+    ASSERT_TRUE(StartANewGame());
     int32_t own = HostPlayer()->covenantIndex;
     Covenant* mine = gGame->GetGameCovenant(own);
     ASSERT_NE(mine, nullptr);
@@ -382,11 +384,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheRivalsAtTheirWorkAndThePlay
     Frames(5);
     ASSERT_EQ(gGameClient->GetCovenant(own, false)->GetRelation(0), 61.5f);
 
-    TypeOnConsole("saveAndExit");
-    ASSERT_TRUE(Shown("Main"));
-    TypeOnConsole("resumeGame");
-    ASSERT_TRUE(WaitForTheGame());
-    Frames(20);
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
 
     mine = gGame->GetGameCovenant(HostPlayer()->covenantIndex);
     ASSERT_NE(mine, nullptr);
@@ -448,11 +446,7 @@ TEST_F(ShippedScreensSaveResume, AProfileIsMadeChosenAndDeletedThroughItsScreens
 
 TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissingCharacterKeepsTheTitle)
 {
-    ClickAt(320, 196);
-    ClickAt(330, 133);
-    TypeKeys("Ashguard");
-    ClickAt(440, 408);
-    ASSERT_TRUE(WaitForTheGame());
+    ASSERT_TRUE(StartANewGame());
     std::string name = HostPlayer()->playerName;
     ASSERT_FALSE(name.empty());
     // A folder where the character file goes: nothing can be renamed over it.
