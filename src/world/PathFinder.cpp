@@ -289,6 +289,7 @@ void PathFinder::MapBlocks()
     slotColumns.fill(0);
     columnSlots.fill(-1);
     rowSlots.fill(-1);
+    slotsAcross = 0;
     if (!startLevel)
         return;
     const LevelGeometry& g = startLevel->data->geometry;
@@ -298,23 +299,26 @@ void PathFinder::MapBlocks()
         return;
     int32_t firstX = std::max(0, startCellX - kCentre) / perX;
     int32_t firstY = std::max(0, startCellY - kCentre) / perY;
+    int32_t slotsDown = 0;
     for (int32_t c = 0; c < kWindow; ++c) {
         int32_t x = startCellX + c - kCentre;
         int32_t y = startCellY + c - kCentre;
         if (x >= 0 && x < g.CellsAcross() && x / perX - firstX < kBlockSpan && x / perX < g.blocksPerRow) {
             columnSlots[static_cast<size_t>(c)] = static_cast<int8_t>(x / perX - firstX);
             slotColumns[static_cast<size_t>(x / perX - firstX)] |= uint64_t{1} << (c + 1);
+            slotsAcross = std::max(slotsAcross, x / perX - firstX + 1);
         }
         if (y >= 0 && y < g.CellsDown() && y / perY - firstY < kBlockSpan && y / perY < g.blocksPerColumn) {
             rowSlots[static_cast<size_t>(c)] = static_cast<int8_t>(y / perY - firstY);
+            slotsDown = std::max(slotsDown, y / perY - firstY + 1);
             rowFirstBits[static_cast<size_t>(c)] = y * g.CellsAcross() + startCellX - kCentre;
         }
     }
     // A block already built answers from its bits at once; the others are built, or found
-    // unbuildable, when a cell of theirs is first asked.
+    // unbuildable, when a cell of theirs is first asked. Only the slots under the window.
     const LevelData& data = *startLevel->data;
-    for (int32_t slotY = 0; slotY < kBlockSpan; ++slotY) {
-        for (int32_t slotX = 0; slotX < kBlockSpan; ++slotX) {
+    for (int32_t slotY = 0; slotY < slotsDown; ++slotY) {
+        for (int32_t slotX = 0; slotX < slotsAcross; ++slotX) {
             int32_t bx = firstX + slotX;
             int32_t by = firstY + slotY;
             if (!LevelQueries::IsBlockInBounds(*startLevel, bx, by))
@@ -363,7 +367,7 @@ void PathFinder::ReadWorldRow(int32_t row)
         return;
     uint64_t columns = 0;
     uint64_t onLevel = 0;
-    for (int32_t slotX = 0; slotX < kBlockSpan; ++slotX) {
+    for (int32_t slotX = 0; slotX < slotsAcross; ++slotX) {
         onLevel |= slotColumns[static_cast<size_t>(slotX)];
         if (blockReady[static_cast<size_t>(slotY * kBlockSpan + slotX)] == 1)
             columns |= slotColumns[static_cast<size_t>(slotX)];

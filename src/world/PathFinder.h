@@ -204,6 +204,8 @@ private:
     std::array<uint8_t, kBlockSpan * kBlockSpan> blockReady{};
     // Per block slot across, the window columns it holds, as row bits.
     std::array<uint64_t, kBlockSpan> slotColumns{};
+    // Block slots across that hold a window column.
+    int32_t slotsAcross = 0;
     // Per window column and row: its block slot in the mover's level (-1 off the level or past
     // the span), and its level cell.
     std::array<int8_t, kWindow> columnSlots{};
