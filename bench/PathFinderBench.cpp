@@ -1,4 +1,4 @@
-// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) and per node taken on open ground, among walls of three densities, in a maze, towards an unreachable target and among blockers, with its allocations per search; beside it a general graph library's A* on the same grounds, where the library is installed.
+// PathFinderBench -- the path finder's latency per search (median, 99th percentile, worst) and per node taken on open ground, among walls of three densities, in a maze, towards an unreachable target and among blockers, with its allocations per search, and a seeded mix of searches whose answers it digests; beside it a general graph library's A* on the same grounds, where the library is installed.
 #include "BenchAllocations.h"
 #include "core/RandomSystem.h"
 #include "world/AreaDefinition.h"
@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -255,6 +257,146 @@ BENCHMARK_CAPTURE(PathFind, Radius1Blockers100, PathBenchGround::Open, 1, 100)->
 BENCHMARK_CAPTURE(PathFind, Radius2Blockers0, PathBenchGround::Open, 2, 0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius2Blockers20, PathBenchGround::Open, 2, 20)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(PathFind, Radius2Blockers100, PathBenchGround::Open, 2, 100)->Unit(benchmark::kMicrosecond);
+
+// Grounds of the seeded mix, laid over the whole middle level.
+enum class PathMixGround { Sparse, Walls10, Walls20, Walls35, Maze, Grid, Unbuilt, Count };
+
+void PathMixLay(PathBenchWorld& bench, RandomSystem& draws, PathMixGround ground)
+{
+    LevelData& data = *bench.data;
+    int32_t across = data.geometry.CellsAcross();
+    int32_t down = data.geometry.CellsDown();
+    float density = ground == PathMixGround::Walls10   ? 0.1f
+                    : ground == PathMixGround::Walls20 ? 0.2f
+                    : ground == PathMixGround::Walls35 ? 0.35f
+                                                       : 0.03f;
+    for (int32_t y = 0; y < down; ++y) {
+        for (int32_t x = 0; x < across; ++x) {
+            bool wall = draws.RandomFloat(RandomStream::GameData) < density;
+            if (ground == PathMixGround::Maze)
+                wall = (x % 2 == 1 || y % 2 == 1) && draws.RandomFloat(RandomStream::GameData) < 0.8f;
+            if (ground == PathMixGround::Grid)
+                wall = (x % 7 == 0 && y % 5 != 2) || (y % 9 == 0 && x % 4 != 1);
+            data.movementBits[static_cast<size_t>(y * across + x)] = wall;
+        }
+    }
+    for (size_t block = 0; block < data.visited.size(); ++block)
+        data.visited[block] = ground != PathMixGround::Unbuilt || draws.RandomFloat(RandomStream::GameData) >= 0.25f;
+}
+
+// FNV-1a over the bytes of each value mixed in.
+class PathMixDigest {
+public:
+    void Mix(uint64_t value)
+    {
+        for (int32_t i = 0; i < 8; ++i) {
+            hash ^= (value >> (8 * i)) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    }
+    void Mix(float value)
+    {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        Mix(uint64_t{bits});
+    }
+    uint64_t hash = 1469598103934665603ull;
+};
+
+// Each iteration replays the same seeded mix of 3,600 searches from one finder: the grounds
+// above, movers anywhere on the level (a third near its middle) with every clearance up to two
+// cells and some that walk through everything, 0 to 100 blockers, targets near and far, places
+// and entities, with and without the path and the closest place. The label is a digest of every
+// answer (found, nodes taken, steps, closest place, and whether some end at their start): a
+// change for speed alone leaves it as it was.
+void PathFindMix(benchmark::State& state)
+{
+    PathBenchWorld bench;
+    EntityBase targetEntity;
+    std::vector<double> micros;
+    micros.reserve(1 << 20);
+    int64_t searches = 0;
+    int64_t found = 0;
+    int64_t nodes = 0;
+    double totalMicros = 0.0;
+    PathMixDigest digest;
+    BenchAllocations::Reset();
+    for (auto _ : state) {
+        RandomSystem draws(9090);
+        digest = PathMixDigest();
+        int32_t across = bench.data->geometry.CellsAcross();
+        int32_t down = bench.data->geometry.CellsDown();
+        for (int32_t trial = 0; trial < 3600; ++trial) {
+            if (trial % 8 == 0) {
+                state.PauseTiming();
+                PathMixLay(bench, draws, static_cast<PathMixGround>(trial % static_cast<int32_t>(PathMixGround::Count)));
+                state.ResumeTiming();
+            }
+            bool middle = trial % 3 == 0;
+            int32_t mx = draws.RandomIndex(RandomStream::GameData, middle ? 30 : 0, middle ? across - 30 : across - 1);
+            int32_t my = draws.RandomIndex(RandomStream::GameData, middle ? 30 : 0, middle ? down - 30 : down - 1);
+            bench.data->movementBits[static_cast<size_t>(my * across + mx)] = false;
+            WorldPos here{4, static_cast<float>(mx) * kPathBenchCell, static_cast<float>(my) * kPathBenchCell, true};
+            int32_t body = draws.RandomIndex(RandomStream::GameData, 0, 5);
+            bench.mover.radius = body <= 2 ? static_cast<float>(body) * kPathBenchCell : 5.0f * static_cast<float>(body);
+            bench.mover.flags = draws.RandomIndex(RandomStream::GameData, 0, 40) == 0 ? PathFinder::kFlagIgnoresObstacles : 0;
+            constexpr int32_t kBlockerCounts[4] = {0, 5, 20, 100};
+            bench.mover.used = kBlockerCounts[draws.RandomIndex(RandomStream::GameData, 0, 3)];
+            for (EntityBase& blocker : bench.mover.blockers) {
+                blocker.position = WorldPos{4, here.x + static_cast<float>(draws.RandomIndex(RandomStream::GameData, -800, 800)),
+                                            here.y + static_cast<float>(draws.RandomIndex(RandomStream::GameData, -800, 800)),
+                                            true};
+                blocker.position.Normalize();
+                blocker.radius = static_cast<float>(draws.RandomIndex(RandomStream::GameData, 4, 40));
+            }
+            float span = draws.RandomIndex(RandomStream::GameData, 0, 2) == 0 ? 6.0f * kPathBenchCell : 27.0f * kPathBenchCell;
+            WorldPos goal{4, here.x + draws.RandomRange(RandomStream::GameData, -span, span),
+                          here.y + draws.RandomRange(RandomStream::GameData, -span, span), true};
+            goal.Normalize();
+            bool towardsEntity = draws.RandomIndex(RandomStream::GameData, 0, 2) == 0;
+            targetEntity.position = goal;
+            targetEntity.radius = static_cast<float>(draws.RandomIndex(RandomStream::GameData, 0, 30));
+            const EntityBase* target = towardsEntity ? &targetEntity : nullptr;
+            bool askClosest = draws.RandomIndex(RandomStream::GameData, 0, 1) == 0;
+            bool askPath = draws.RandomIndex(RandomStream::GameData, 0, 9) != 0;
+            WorldPos closest{-7, 1.0f, 2.0f, true};
+            bench.path = PathRecord{};
+            BenchAllocations::SetCounting(true);
+            auto begin = std::chrono::steady_clock::now();
+            bool reached = bench.finder.FindPath(&bench.mover, here, goal, target, askPath ? &bench.path : nullptr,
+                                                 askClosest ? &closest : nullptr);
+            auto end = std::chrono::steady_clock::now();
+            BenchAllocations::SetCounting(false);
+            double took = std::chrono::duration<double, std::micro>(end - begin).count();
+            totalMicros += took;
+            if (micros.size() < micros.capacity())
+                micros.push_back(took);
+            ++searches;
+            found += reached ? 1 : 0;
+            nodes += bench.finder.GetNodesTaken();
+            digest.Mix(uint64_t{reached});
+            digest.Mix(static_cast<uint64_t>(bench.finder.GetNodesTaken()));
+            digest.Mix(static_cast<uint64_t>(bench.path.count));
+            for (int32_t i = 0; i < bench.path.count; ++i)
+                digest.Mix(static_cast<uint64_t>(bench.path.steps[static_cast<size_t>(i)]));
+            digest.Mix(static_cast<uint64_t>(closest.level));
+            digest.Mix(closest.x);
+            digest.Mix(closest.y);
+            if (trial % 5 == 0)
+                digest.Mix(uint64_t{bench.finder.EndsAtStart(&bench.mover, here, goal, target)});
+        }
+    }
+    if (micros.empty())
+        return;
+    PathBenchReport(state, micros, totalMicros, searches, found);
+    state.counters["nodes_per_search"] = static_cast<double>(nodes) / static_cast<double>(searches);
+    state.counters["ns_per_node"] = nodes ? totalMicros * 1000.0 / static_cast<double>(nodes) : 0.0;
+    char label[32];
+    std::snprintf(label, sizeof label, "digest %016llx", static_cast<unsigned long long>(digest.hash));
+    state.SetLabel(label);
+}
+
+BENCHMARK(PathFindMix)->Unit(benchmark::kMillisecond);
 
 #ifdef EMBERLODE_PATH_BENCH_LIBRARY
 
