@@ -152,6 +152,7 @@ void PathFinder::Begin()
     if (startLevel && !ignoresObstacles)
         LevelGenerator::EnsureGenerated(*startLevel);
     MapBlocks();
+    sideLevelsFound.fill(0);
     if (!ignoresObstacles)
         mover->RegisterPathBlockers(*this, {kBlockerHalfWidth, kBlockerHalfHeight}, kBlockerSolidMask);
 }
@@ -276,11 +277,28 @@ uint8_t PathFinder::AskWorld(int32_t cx, int32_t cy)
     int32_t y = startCellY + cy - kCentre;
     Level* found = startLevel;
     if (gWorld && (x < 0 || y < 0 || x >= cellsAcross || y >= cellsDown)) {
-        found = gWorld->GetLevel(gWorld->WrapCellToLevel(start.level, x, y));
+        int32_t dx = x < 0 ? -1 : (x >= cellsAcross ? 1 : 0);
+        int32_t dy = y < 0 ? -1 : (y >= cellsDown ? 1 : 0);
+        found = SideLevel(dx, dy);
+        x -= dx * cellsAcross;
+        y -= dy * cellsDown;
         if (found && (!found->data || !found->data->generated))
             found = nullptr;
     }
     return !found || LevelCells::IsCellBlocked(*found, x, y) ? kBlocked : kFree;
+}
+
+Level* PathFinder::SideLevel(int32_t dx, int32_t dy)
+{
+    auto side = static_cast<size_t>((dy + 1) * 3 + dx + 1);
+    if (!sideLevelsFound[side]) {
+        sideLevelsFound[side] = 1;
+        // A cell just beyond that edge stands for every cell beyond it.
+        int32_t x = dx < 0 ? -1 : dx * cellsAcross;
+        int32_t y = dy < 0 ? -1 : dy * cellsDown;
+        sideLevels[side] = gWorld->GetLevel(gWorld->WrapCellToLevel(start.level, x, y));
+    }
+    return sideLevels[side];
 }
 
 void PathFinder::MapBlocks()

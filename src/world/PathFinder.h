@@ -128,6 +128,7 @@ private:
         return (worldBlocked[row] & bit) != 0;
     }
     uint8_t AskWorld(int32_t cx, int32_t cy);
+    Level* SideLevel(int32_t dx, int32_t dy);
     int32_t ReadyBlockCell(int32_t cx, int32_t cy);
     void MapBlocks();
     void ClearRows();
@@ -202,6 +203,10 @@ private:
     // asked, 1 built (its cells are read from its bits), 2 asked of the level's cells each time.
     static constexpr int32_t kBlockSpan = 8;
     std::array<uint8_t, kBlockSpan * kBlockSpan> blockReady{};
+    // Per side of the mover's level (three by three, its own in the middle), the level the
+    // window's cells beyond that edge lie on, found when first needed in a search.
+    std::array<Level*, 9> sideLevels{};
+    std::array<uint8_t, 9> sideLevelsFound{};
     // Per block slot across, the window columns it holds, as row bits.
     std::array<uint64_t, kBlockSpan> slotColumns{};
     // Block slots across that hold a window column.

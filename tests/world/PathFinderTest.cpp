@@ -1,4 +1,4 @@
-// PathFinderTest -- the creatures' path finder against brute-force searches on random grids (with and without turns), the tie of equal-cost arrivals, the 250-step cut, the 500-node limit and a search after one it stopped, radius clearance, nearby blockers, range goals and no allocation per call.
+// PathFinderTest -- the creatures' path finder against brute-force searches on random grids (with and without turns), the tie of equal-cost arrivals, the 250-step cut, the 500-node limit and a search after one it stopped, cells beyond the level's edges, radius clearance, nearby blockers, range goals and no allocation per call.
 #include "world/PathFinder.h"
 
 #include "world/EntityBase.h"
@@ -461,6 +461,76 @@ TEST_F(PathFinding, AgreesWithATurnCountingSearchOnReachAndCost)
     }
     EXPECT_GT(reached, 100);
     EXPECT_GE(optimal, reached * 4 / 5);
+}
+
+// A mover near its level's corner sees the cells of the three levels beyond its edges, each
+// read from its own level at its own cell; searches from two of those levels take turns.
+TEST_F(PathFinding, CellsBeyondTheLevelsEdgesComeFromTheLevelsThere)
+{
+    const LevelGeometry& g = world.GetLevel(Middle())->data->geometry;
+    const int32_t across = g.CellsAcross();
+    const int32_t down = g.CellsDown();
+    for (int32_t level : {At(2, 1), At(1, 2), At(2, 2)})
+        Carve(level);
+    // Window cell (cx, cy) is cell (firstX + cx, firstY + cy) counted from the middle level.
+    int32_t firstX = 0;
+    int32_t firstY = 0;
+    auto lay = [&](int32_t cx, int32_t cy, bool wall) {
+        int32_t x = firstX + cx;
+        int32_t y = firstY + cy;
+        int32_t column = x >= across ? 2 : 1;
+        int32_t row = y >= down ? 2 : 1;
+        SetBlocked(At(column, row), x - (column - 1) * across, y - (row - 1) * down, wall);
+        walls[static_cast<size_t>(cy * PathFinder::kWindow + cx)] = wall;
+    };
+    auto place = [&](int32_t cx, int32_t cy) {
+        WorldPos at{Middle(), static_cast<float>(firstX + cx) * kPathTestCell, static_cast<float>(firstY + cy) * kPathTestCell,
+                    true};
+        at.Normalize();
+        return at;
+    };
+    RandomSystem draws(31337);
+    int32_t reached = 0;
+    for (int32_t trial = 0; trial < 40; ++trial) {
+        // On the middle level by its south-east corner, or on the level east of it by its
+        // south-west corner: the levels south of each differ.
+        bool middle = trial % 2 == 0;
+        firstX = (middle ? across - 6 : across + 6) - PathFinder::kCentre;
+        firstY = down - 9 - PathFinder::kCentre;
+        mover.position = place(PathFinder::kCentre, PathFinder::kCentre);
+        ASSERT_EQ(mover.position.level, middle ? Middle() : At(2, 1));
+        for (int32_t cy = 0; cy < PathFinder::kWindow; ++cy)
+            for (int32_t cx = 0; cx < PathFinder::kWindow; ++cx)
+                lay(cx, cy, draws.RandomFloat(RandomStream::GameData) < 0.3f);
+        lay(PathFinder::kCentre, PathFinder::kCentre, false);
+        // The target beyond an edge: east, south or both.
+        int32_t tx = draws.RandomIndex(RandomStream::GameData, PathFinder::kCentre + 7, PathFinder::kWindow - 1);
+        int32_t ty = draws.RandomIndex(RandomStream::GameData, PathFinder::kCentre + 10, PathFinder::kWindow - 1);
+        if (trial % 3 == 1)
+            tx = draws.RandomIndex(RandomStream::GameData, 5, PathFinder::kCentre);
+        if (trial % 3 == 2)
+            ty = draws.RandomIndex(RandomStream::GameData, 5, PathFinder::kCentre);
+        lay(tx, ty, false);
+        float optimum = BruteForceCosts(0.1f)[static_cast<size_t>(ty * PathFinder::kWindow + tx)];
+        bool found = finder.FindPath(&mover, mover.position, place(tx, ty), nullptr, &path, &closest);
+        if (!found) {
+            // Only the node limit may hide a reachable target.
+            if (std::isfinite(optimum)) {
+                EXPECT_EQ(finder.GetNodesTaken(), PathFinder::kMaxTaken) << trial;
+            }
+            continue;
+        }
+        ++reached;
+        ASSERT_TRUE(std::isfinite(optimum)) << trial;
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(WalkPath(x, y)) << trial;
+        ASSERT_EQ(x * 100 + y, tx * 100 + ty) << trial;
+        // Among these walls one node per cell may pay a turn or two more than the best.
+        EXPECT_GE(CostWithTurns(), optimum - 1e-3f) << trial;
+        EXPECT_LE(CostWithTurns(), optimum * 1.05f + 1.0f) << trial;
+    }
+    EXPECT_GT(reached, 20);
 }
 
 // Blocks never visited are walls the finder learns one cell at a time while the rest of the
