@@ -121,6 +121,11 @@ bool PlayerClient::SetInteractionMode(bool force, int32_t mode, bool allowStealt
         return false;
     if (mode == kModeAttack && !CanAttackNow())
         return false;
+    // The dead stay in the death mode until the body rises: leaving it closes the death screen,
+    // which nothing opens again, so a click on the world while dead left a player no way to rise.
+    const EntityClient* body = GetBody();
+    if (interactionMode == kModeDead && mode != kModeDead && body && body->IsDead())
+        return false;
     LeaveMode(interactionMode);
     interactionMode = mode;
     EnterMode(mode);

@@ -1,6 +1,7 @@
 // PlayerClientModesTest -- the player's interaction modes, their menus and refusals, the NPC equipment screen by the NPC's kind, the pick-up request, the reported auto-attack, windows closed when the target is left behind or gone, the frame's hints, and walking to a move target over the real path finder until the world host stands the player there.
 #include "client/PlayerClientWorld.h"
 
+#include "client/ClientInput.h"
 #include "core/CommandSystem.h"
 #include "core/UserVarSystem.h"
 #include "world/LevelData.h"
@@ -185,6 +186,32 @@ TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)
     player->aimKind = 0;
     EXPECT_FALSE(player->SetInteractionMode(false, 4, false));
     EXPECT_EQ(player->interactionMode, 2);
+}
+
+TEST_F(PlayerClientModes, ClicksWhileDeadKeepTheDeathScreenUntilTheBodyRises)
+{
+    EntityClient* npc = MirroredNeighbour(20.0f);
+    ASSERT_NE(npc, nullptr);
+    EntityClient* body = player->GetBody();
+    body->health = 0;
+    player->Update(0.05f);
+    ASSERT_EQ(player->interactionMode, PlayerClient::kModeDead);
+    // A click on open ground and one on a creature, as the world's clicks make them.
+    EXPECT_TRUE(Client::OnButtonPress(0, true, 420, 200));
+    Client::OnButtonPress(0, false, 420, 200);
+    player->SetInteractionTarget(npc, true);
+    EXPECT_FALSE(player->SetInteractionMode(true, 5, false));
+    player->Update(0.05f);
+    EXPECT_EQ(player->interactionMode, PlayerClient::kModeDead);
+    EXPECT_EQ(CountLines("hideMenu PlayerDead"), 0) << "the death screen and its rise button stay";
+    EXPECT_EQ(CountLines("showMenu NpcMenu"), 0);
+
+    // Risen, the player acts again.
+    body->health = body->maxHealth;
+    player->Update(0.05f);
+    EXPECT_EQ(player->interactionMode, 0);
+    EXPECT_TRUE(player->SetInteractionMode(true, 5, false));
+    EXPECT_EQ(CountLines("showMenu NpcMenu"), 1);
 }
 
 TEST_F(PlayerClientModes, AQuestGiverShowsItsScreenWithTheFirstOfferNotHeldAndAsksForItsLine)
