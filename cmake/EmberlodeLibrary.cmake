@@ -49,8 +49,9 @@ endfunction()
 
 # tests/<folder>/*.cpp become one GoogleTest executable per subsystem. Tests that need the
 # shipped game read the staged game folder the build makes (EMBERLODE_GAME_DIR).
+# FILTER leaves tests out of the list (a GoogleTest filter), for those registered apart.
 function(emberlode_tests name folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "FILTER" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
   if(NOT sources)
     return()
@@ -61,7 +62,11 @@ function(emberlode_tests name folder)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest GTest::gmock)
   emberlode_use_pch(${name} emberlode_test_pch)
   add_dependencies(${name} emberlode_content)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+  set(filter)
+  if(ARG_FILTER)
+    set(filter TEST_FILTER ${ARG_FILTER})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST ${filter}
                        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests
                        PROPERTIES ENVIRONMENT "EMBERLODE_GAME_DIR=${EMBERLODE_GAME_DIR}")
 endfunction()

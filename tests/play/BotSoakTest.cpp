@@ -1,12 +1,15 @@
-// BotSoakTest -- the shipped game on a seeded world played for many steps by four bots at once through SDL input alone: the test's own client beside the world host, three more each in a process of its own joined over loopback sockets. They walk toward far edges (and so through the levels), fight, use skills from the quick-use bar, loot and open the trade window; the test's own bot also saves, exits and resumes. Every hundred steps each process's world must hold (players on levels, entity tables not full, memory flat after the warm-up, no error in the log) and at the end every client's mirror must equal the world host's player.
+// BotSoakTest -- the shipped game on a seeded world played for many steps by four bots at once through SDL input alone: the test's own client beside the world host, three more each in a process of its own joined over loopback sockets. They walk toward far edges (and so through the levels), fight, use skills from the quick-use bar, loot, open the trade window and offer a rival gifts through it; the test's own bot also saves, exits and resumes, the others save as they leave. Every hundred steps each process's world must hold (players on levels, entity tables not full, memory flat after the warm-up, no error in the log) and at the end every client's mirror must equal the world host's player and each joined client's saved character its mirror.
 #include "play/PlayThroughGame.h"
 #include "play/SoakClients.h"
 
+#include "client/ClientMessages.h"
+#include "client/TradeWindow.h"
 #include "core/UserVarSystem.h"
 #include "platform/PosixNetworkSystem.h"
 #include "server/Game.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIRelationsMenu.h"
 
 #include <arpa/inet.h>
 #include <unistd.h>
@@ -14,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -22,15 +26,18 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-// Steps of the test's own bot in ./check; EMBERLODE_SOAK_STEPS asks for a longer run.
-constexpr int32_t kDefaultSteps = 400;
+// Steps of the test's own bot in ./check; EMBERLODE_SOAK_STEPS asks for another count.
+constexpr int32_t kDefaultSteps = 5000;
 constexpr int32_t kCheckEvery = 100;
 // Memory is measured from the end of the warm-up: the first share of the run, and at least its
-// first steps (in a short run a client is still meeting its first monsters and levels).
+// first steps (in a short run a client is still meeting its first monsters and levels). A
+// level met for the first time after it brings its own ground, creatures and pictures, so the
+// measure taken then becomes the new mark; between such firsts memory keeps within its allowance.
 constexpr double kWarmUpShare = 0.4;
 constexpr int32_t kWarmUpSteps = 200;
 // The other clients' memory is judged in runs at least this long.
@@ -46,6 +53,18 @@ constexpr auto kChildStartAllowance = std::chrono::minutes(3);
 constexpr auto kChildEndAllowance = std::chrono::minutes(3);
 // Frames a client's mirror must hold still, once the world stands, before it is compared.
 constexpr int32_t kStillFrames = 20;
+// Game time of each frame the bots play: a slow machine's frame. A step's click, key or walk then
+// takes two frames or three, not ten: four clients drawing on a software renderer share the
+// soak's processors, and each frame drawn is most of its cost.
+constexpr uint64_t kPlayFrameMs = 150;
+// The options' lowest detail, for every client: nothing in the soak reads a picture back.
+constexpr const char* kLowestDetail = "r_shadows 0\nr_groundDetail 0\nr_detailModels 0\n";
+// Frames a bot waits for a covenant's answer in the trade window, and for the relations
+// screen's cards to stand still.
+constexpr int32_t kAnswerFrames = 40;
+constexpr int32_t kCardFrames = 20;
+// The answer the trade window shows while nothing is on the table: the rival is listening.
+constexpr int32_t kListening = 1;
 
 // A bot that plays through what its own client shows: the mirror, the screen and SDL input.
 class SoakBot : public PlayThroughGame {
@@ -61,6 +80,54 @@ protected:
     static std::string SocketSettings(const std::string& host)
     {
         return "net_socketMode 1\nnet_joinAddress " + host + "\n";
+    }
+
+    // Frames of the bots' play, each a slow machine's frame of game time.
+    void Play(int frames)
+    {
+        for (int i = 0; i < frames; ++i) {
+            now += kPlayFrameMs;
+            app.RunFrame();
+        }
+    }
+
+    static void PushButton(int32_t x, int32_t y, bool down)
+    {
+        SDL_Event button{};
+        button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        button.button.button = SDL_BUTTON_LEFT;
+        button.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        button.button.x = x;
+        button.button.y = y;
+        ASSERT_EQ(SDL_PushEvent(&button), 1);
+    }
+
+    // The pointer moved to the point and the button pressed there in one frame, let go in the
+    // next: a click picks what lies under its own point, so it needs no frame of its own to hover.
+    void Click(int32_t x, int32_t y)
+    {
+        PushMotion(x, y);
+        PushButton(x, y, true);
+        Play(1);
+        PushButton(x, y, false);
+        Play(1);
+    }
+
+    // The interface answers a click on what the pointer hovers, which a frame finds first.
+    void ClickOnInterface(int32_t x, int32_t y)
+    {
+        PushMotion(x, y);
+        Play(1);
+        Click(x, y);
+    }
+
+    // A key pressed in one frame and let go in the next.
+    void Press(SDL_Scancode scancode)
+    {
+        Push(scancode, true);
+        Play(1);
+        Push(scancode, false);
+        Play(1);
     }
 
     // The process's resident size in kilobytes.
@@ -110,9 +177,14 @@ protected:
         float distance = at.Distance2D(goal);
         goalStale = distance < goalBest - 10.0f ? 0 : goalStale + 1;
         goalBest = std::min(goalBest, distance);
-        if (goalStale > 6 || !ClickToward(goal))
+        int32_t x = 0;
+        int32_t y = 0;
+        if (goalStale > 6 || !GroundToward(goal, x, y)) {
             goal = PickGoal();
-        Frames(6);
+            Play(1);
+            return;
+        }
+        Click(x, y);
     }
 
     // The nearest creature of the mirror that is drawn and hostile, as the bot sees it.
@@ -133,13 +205,13 @@ protected:
             return;
         }
         if (withSkill) {
+            // The quick-use key acts on what the pointer hovers, which a frame finds.
             PushMotion(x, y);
-            Frames(1);
-            Tap(SDL_SCANCODE_1);
+            Play(1);
+            Press(SDL_SCANCODE_1);
         } else {
-            ClickAt(x, y);
+            Click(x, y);
         }
-        Frames(6);
     }
 
     void Loot()
@@ -148,20 +220,111 @@ protected:
             return (entity.isItem || entity.moneyAmount > 0) && entity.IsReadyToTake() &&
                    entity.position.Distance2D(Local()->GetPosition()) < 300.0f;
         });
-        if (!loot || !ClickEntity(*loot)) {
+        int32_t x = 0;
+        int32_t y = 0;
+        if (!loot || !FindPickPoint(*loot, x, y)) {
             Fight(false);
             return;
         }
-        Frames(8);
+        Click(x, y);
+        Play(1);
     }
 
     void OpenAndCloseTrade()
     {
-        Tap(SDL_SCANCODE_T);
-        Frames(2);
+        Press(SDL_SCANCODE_T);
         if (Shown("Trade"))
-            Tap(SDL_SCANCODE_ESCAPE);
-        Frames(1);
+            Press(SDL_SCANCODE_ESCAPE);
+    }
+
+    void ClickWidget(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        ASSERT_NE(widget, nullptr) << path;
+        ClickOnInterface(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
+                         static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+    }
+
+    // The number of the covenant's answer that the trade window shows; -1 for none.
+    static int32_t ShownAnswer()
+    {
+        static constexpr std::string_view kAnswer = "$$DiplomacyResponse";
+        const std::string& text = gGameClient->GetMessages().GetDiplomacyResponse();
+        size_t at = text.rfind(kAnswer);
+        return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + kAnswer.size());
+    }
+
+    // Frames until the trade window shows an answer that passes the test; false when none came.
+    template <typename Wanted>
+    bool AwaitAnswer(Wanted wanted)
+    {
+        for (int i = 0; i < kAnswerFrames; ++i) {
+            if (wanted(ShownAnswer()))
+                return true;
+            Play(1);
+        }
+        return wanted(ShownAnswer());
+    }
+
+    // The rival the trade window deals with, chosen once on the relations screen (by its button
+    // on the in-game bar) as a player does: the first covenant's card (the players' own
+    // covenants join after the world's).
+    void ChooseARival()
+    {
+        ClickWidget("InGame::RelationsButton");
+        auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
+        if (!relations || !relations->IsShown())
+            return;
+        // The cards glide to their places as the screen opens: the bot waits until they stand.
+        const UIMenu* card = relations->covenantCards[0].card.get();
+        if (!card)
+            return;
+        for (int i = 0; i < kCardFrames; ++i) {
+            float x = card->position[0];
+            float y = card->position[1];
+            Play(1);
+            if (x == card->position[0] && y == card->position[1])
+                break;
+        }
+        auto x = static_cast<int32_t>(std::lround(card->position[0] + 32.0f));
+        auto y = static_cast<int32_t>(std::lround(card->position[1] + 32.0f));
+        ClickOnInterface(x, y);
+        // Back from the rival's page, then the screen closed, by their buttons.
+        for (const char* button : {"RelationsDiplomacy::BackButton", "RelationsMain::Close"})
+            if (relations->IsShown())
+                ClickWidget(button);
+    }
+
+    // A few coppers offered to the rival as a gift through the trade window's rows, amount box
+    // and buttons. The table cleared first shows the rival listening; each change to the offer
+    // on the table brings the rival's answer to it in that place; then the offer is made.
+    void OfferAGift()
+    {
+        if (gGameClient->selectedCovenant < 0)
+            ChooseARival();
+        if (gGameClient->selectedCovenant < 0)
+            return;
+        Press(SDL_SCANCODE_T);
+        UIWidget* money = gUISystem->FindWidgetByPath("Trade::PlayerMoney");
+        if (!Shown("Trade") || !money)
+            return;
+        ClickWidget("Trade::ClearDeal");
+        bool listening = ShownAnswer() == kListening;
+        ClickOnInterface(static_cast<int32_t>(money->GetScreenX() + 60), static_cast<int32_t>(money->GetScreenY() + 8));
+        if (Shown("ChooseGoldAmount")) {
+            ClickWidget("ChooseGoldAmount::Copper");
+            Press(SDL_SCANCODE_BACKSPACE);
+            Press(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + roll(5)));
+            ClickWidget("ChooseGoldAmount::Ok");
+        }
+        // A bot short of coppers is told so and offers nothing.
+        if (!gGameClient->GetTrade().GetOffer().empty()) {
+            ++offers;
+            answered += listening && AwaitAnswer([](int32_t answer) { return answer >= 0 && answer != kListening; });
+            ClickWidget("Trade::Propose");
+        }
+        if (Shown("Trade"))
+            Press(SDL_SCANCODE_ESCAPE);
     }
 
     // A fallen bot presses the death screen's button and waits to rise.
@@ -171,7 +334,8 @@ protected:
         if (!rise || !rise->IsVisible())
             return;
         ClickAt(320, 246);
-        WaitUntil(240, [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); });
+        ASSERT_TRUE(WaitUntil(240, [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); }))
+            << "the fallen bot rose" << (Shown("PlayerDead") ? "" : ": the death screen was closed");
         Frames(4);
         ++deaths;
     }
@@ -183,14 +347,22 @@ protected:
         // player would.
         for (const char* window : {"GameMenu", "NpcMenu"})
             if (Shown(window))
-                Tap(SDL_SCANCODE_ESCAPE);
-        switch (roll(20)) {
-        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: Walk(); break;
-        case 10: case 11: case 12: Fight(false); break;
-        case 13: case 14: Fight(true); break;
-        case 15: case 16: case 17: Loot(); break;
-        default: OpenAndCloseTrade(); break;
-        }
+                Press(SDL_SCANCODE_ESCAPE);
+        int32_t pick = roll(40);
+        if (pick < 20)
+            Walk();
+        else if (pick < 26)
+            Fight(false);
+        else if (pick < 30)
+            Fight(true);
+        else if (pick < 36)
+            Loot();
+        else if (pick < 39)
+            OpenAndCloseTrade();
+        else
+            OfferAGift();
+        if (Local())
+            metNewLevel = levelsMet.insert(Local()->GetPosition().level).second || metNewLevel;
     }
 
     // What must hold in this process every hundred steps, as its client sees the world: its
@@ -211,29 +383,39 @@ protected:
         for (int32_t number = 0; number < GameClient::kMaxEntities; ++number)
             mirrored += gGameClient->GetEntity(number) != nullptr;
         EXPECT_LT(mirrored, GameClient::kMaxEntities * 9 / 10) << "step " << step << ": the mirror is nearly full";
-        residents.emplace_back(step, ResidentKilobytes());
+        residents.push_back({step, ResidentKilobytes(), metNewLevel});
+        metNewLevel = false;
         ASSERT_FALSE(folder.Read("User/log.txt").empty()) << "the log is written";
         std::vector<std::string> errors = ErrorLines();
         EXPECT_TRUE(errors.empty()) << "step " << step << ": " << errors.size() << " error lines, the first: "
                                     << (errors.empty() ? "" : errors.front());
     }
 
-    // Memory after the warm-up keeps within its allowance of the most the warm-up reached (at
-    // least its first measure). Judged at the end: the other clients learn only then how long
-    // they played.
+    // Memory after the warm-up keeps within its allowance of the most measured before (at least
+    // the first measure), the warm-up's and those taken after a first visit to a level. Judged at
+    // the end: the other clients learn only then how long they played.
     void CheckMemoryWasFlat(int32_t stepsPlayed)
     {
         double warmUp = std::max<double>(kWarmUpSteps, stepsPlayed * kWarmUpShare);
-        for (const auto& [step, resident] : residents)
-            if (step <= warmUp || baseline == 0)
-                baseline = std::max(baseline, resident);
-        for (const auto& [step, resident] : residents) {
-            peak = std::max(peak, resident);
-            if (step > warmUp) {
-                EXPECT_LE(resident, static_cast<long>(baseline * (1.0 + kMemoryGrowthAllowed)))
-                    << "step " << step << ": memory grew from " << baseline << " kB after the warm-up";
+        for (const Resident& measure : residents) {
+            peak = std::max(peak, measure.kilobytes);
+            if (measure.step <= warmUp || baseline == 0 || measure.afterNewLevel) {
+                baseline = std::max(baseline, measure.kilobytes);
+                continue;
             }
+            EXPECT_LE(measure.kilobytes, static_cast<long>(baseline * (1.0 + kMemoryGrowthAllowed)))
+                << "step " << measure.step << ": memory grew from " << baseline
+                << " kB after the warm-up, on levels met before";
         }
+    }
+
+    // Gifts were offered in a run long enough to roll them, and the rival's answers showed.
+    void CheckTheGifts(int32_t stepsPlayed)
+    {
+        if (stepsPlayed >= kLongRunSteps) {
+            EXPECT_GT(offers, 0) << "gifts offered through the trade window";
+        }
+        EXPECT_GE(answered * 2, offers) << answered << " of " << offers << " gifts were answered";
     }
 
     // Frames until the bot stands still, risen if it had fallen.
@@ -253,11 +435,21 @@ protected:
     WorldPos goal{-1, 0.0f, 0.0f, true};
     float goalBest = 1e9f;
     int32_t goalStale = 0;
-    // Resident kilobytes at each check, by step.
-    std::vector<std::pair<int32_t, long>> residents;
+    // Resident kilobytes at each check, and whether a level new to the bot was met since the last.
+    struct Resident {
+        int32_t step;
+        long kilobytes;
+        bool afterNewLevel;
+    };
+    std::vector<Resident> residents;
+    std::set<int32_t> levelsMet;
+    bool metNewLevel = false;
     long baseline = 0;
     long peak = 0;
     int32_t deaths = 0;
+    // Gifts offered to the rival through the trade window, and those whose answer showed.
+    int32_t offers = 0;
+    int32_t answered = 0;
     std::set<int32_t> levelsSeen;
     // The ground covered between checks on one level: a bot that cannot walk covers none.
     WorldPos lastChecked{-1, 0.0f, 0.0f, true};
@@ -267,13 +459,20 @@ protected:
 // The test's own process: the world host and the first client, and the other clients' parent.
 class BotSoak : public SoakBot {
 protected:
-    BotSoak() { UseSocketsAt(hostAddress); }
+    BotSoak()
+    {
+        UseSocketsAt(hostAddress);
+        // One drawing thread a process: the clients' processes share the soak's few
+        // processors, and each renderer would otherwise start a thread for every one of them.
+        // The other clients inherit it.
+        setenv("LP_NUM_THREADS", "1", 0);
+    }
 
     void SetUp() override
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        StartShippedGame(SocketSettings(hostAddress));
+        StartShippedGame(SocketSettings(hostAddress) + kLowestDetail);
         // Each line reaches the file at once, so the checks between steps read all of it.
         gUserVarSystem->SetStringByName("logfile", "2");
         EnterTheWorld();
@@ -420,16 +619,33 @@ protected:
         exchange = exchangeFolder;
         client = std::atoi(std::getenv(SoakClientProcess::kClientVar));
         random.seed(67 + client);
-        // The others play on the options' lowest detail: the software renderer's drawing is most
-        // of the soak's cost.
-        StartShippedGame(SocketSettings(std::getenv(SoakClientProcess::kHostVar)) +
-                         "r_shadows 0\nr_groundDetail 0\nr_detailModels 0\n");
+        StartShippedGame(SocketSettings(std::getenv(SoakClientProcess::kHostVar)) + kLowestDetail);
         gUserVarSystem->SetStringByName("logfile", "2");
         JoinAsClient();
         ASSERT_NE(Local(), nullptr) << "client " << client << " joined the world host";
     }
 
     void TearDown() override { KeepFailedFrame("BotSoakClient" + std::to_string(client)); }
+
+    // The game menu's save and exit, by its buttons: a joined player keeps its character (the
+    // world is the host's), and the client's own loader reads back from the file the
+    // attributes, stats, skills and carried items the mirror held as it left.
+    void SaveAndLeave(const SoakPlayerView& mirror)
+    {
+        std::string name = gClientApp->GetLink()->GetCharacterName();
+        ClickWidget("InGame::MenuButton");
+        ASSERT_TRUE(Shown("GameMenu")) << "client " << client;
+        ClickWidget("GameMenu::SaveAndExit");
+        ASSERT_TRUE(Shown("ConfirmSaveExit")) << "client " << client;
+        ClickWidget("ConfirmSaveExit::Yes");
+        ASSERT_TRUE(Shown("Main")) << "client " << client << ": save and exit returns to the title";
+        EXPECT_FALSE(gClientApp->IsActive());
+        PlayerClient saved;
+        ASSERT_TRUE(saved.LoadCharacter(name, nullptr)) << "client " << client << "'s character file " << name;
+        SoakPlayerView file = SoakPlayerView::Of(saved);
+        EXPECT_EQ(file.stats, mirror.stats) << "client " << client << ": the saved stats";
+        EXPECT_EQ(file.inventory, mirror.inventory) << "client " << client << ": the saved items";
+    }
 
     // The new-character screen as a player fills it in, then "start client" on the console
     // in place of the screen's own start, which would make a world of this process's own.
@@ -483,10 +699,12 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
         ADD_FAILURE() << "client 1: " << difference;
     CheckTheOthersMirrors(host);
     CheckMemoryWasFlat(steps);
+    CheckTheGifts(steps);
     RecordProperty("levels", static_cast<int>(levelsSeen.size()));
     RecordProperty("memory_kB", static_cast<int>(baseline));
     RecordProperty("memory_peak_kB", static_cast<int>(peak));
     RecordProperty("deaths", deaths);
+    RecordProperty("gifts", offers);
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(mostClients, static_cast<size_t>(kOtherClients + 1)) << "four clients played at once";
     EXPECT_GT(levelsSeen.size(), 1u) << "the bot walked into another level";
@@ -520,13 +738,18 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
         view = std::move(now);
     }
     SoakExchange::Publish(SoakExchange::View(exchange, client), view);
+    SoakPlayerView mirror;
+    ASSERT_TRUE(mirror.Parse(view));
+    SaveAndLeave(mirror);
     // A client that joins late meets much of the world for the first time well into a short
     // run: its resident size rose by 70-230 MB within single steps that loaded no new resource
     // (the driver taking in what is first drawn), then stayed flat. Only a long run tells that
     // from a leak.
     if (step >= kLongRunSteps)
         CheckMemoryWasFlat(step);
-    std::printf("client %d: %d steps, %zu levels, %.0f walked, %d deaths, memory %ld kB (peak %ld kB)\n", client,
-                step, levelsSeen.size(), walked, deaths, baseline, peak);
+    CheckTheGifts(step);
+    std::printf("client %d: %d steps, %zu levels, %.0f walked, %d deaths, %d of %d gifts answered, memory %ld kB "
+                "(peak %ld kB)\n",
+                client, step, levelsSeen.size(), walked, deaths, answered, offers, baseline, peak);
     EXPECT_GE(step, kCheckEvery) << "client " << client << " played a hundred steps";
 }

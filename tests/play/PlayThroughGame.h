@@ -115,6 +115,17 @@ protected:
     // at most a stride away on the line to it; false when no open ground lies that way.
     bool ClickToward(const WorldPos& target)
     {
+        int32_t x = 0;
+        int32_t y = 0;
+        if (!GroundToward(target, x, y))
+            return false;
+        ClickAt(x, y);
+        return true;
+    }
+
+    // The screen point such a click lands on; false when no open ground lies that way.
+    static bool GroundToward(const WorldPos& target, int32_t& x, int32_t& y)
+    {
         PlayerClient* player = Local();
         if (!player)
             return false;
@@ -128,14 +139,13 @@ protected:
                 float scale = length > stride ? stride / length : 1.0f;
                 float c = std::cos(turn);
                 float s = std::sin(turn);
-                auto x = static_cast<int32_t>(from.x + (dx * c - dy * s) * scale);
-                auto y = static_cast<int32_t>(from.y + (dx * s + dy * c) * scale);
+                x = static_cast<int32_t>(from.x + (dx * c - dy * s) * scale);
+                y = static_cast<int32_t>(from.y + (dx * s + dy * c) * scale);
                 if (x < 4 || y < 4 || x >= 636 || y >= 390)
                     continue;
                 WorldPos ground = Client::ScreenToWorld(x, y, true);
                 if (gWorld->IsBlockedNear(ground, 20.0f) || Client::PickEntityAt(x, y, player))
                     continue;
-                ClickAt(x, y);
                 return true;
             }
         return false;
