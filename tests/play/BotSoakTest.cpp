@@ -65,6 +65,12 @@ constexpr int32_t kAnswerFrames = 40;
 constexpr int32_t kCardFrames = 20;
 // The answer the trade window shows while nothing is on the table: the rival is listening.
 constexpr int32_t kListening = 1;
+// Quarter-second frames a fallen bot waits to rise: a weakened lifestone takes up to a minute and
+// a half of the world host's time, and a joined client's frames may run well ahead of the host's
+// while the soak's processors are shared.
+constexpr int32_t kRiseFrames = 1200;
+// Escape presses that close what windows a step can leave open.
+constexpr int32_t kWindowsClosedByEscape = 4;
 
 // A bot that plays through what its own client shows: the mirror, the screen and SDL input.
 class SoakBot : public PlayThroughGame {
@@ -334,7 +340,7 @@ protected:
         if (!rise || !rise->IsVisible())
             return;
         ClickAt(320, 246);
-        ASSERT_TRUE(WaitUntil(240, [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); }))
+        ASSERT_TRUE(WaitUntil(kRiseFrames, [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); }))
             << "the fallen bot rose" << (Shown("PlayerDead") ? "" : ": the death screen was closed");
         Frames(4);
         ++deaths;
@@ -416,6 +422,15 @@ protected:
             EXPECT_GT(offers, 0) << "gifts offered through the trade window";
         }
         EXPECT_GE(answered * 2, offers) << answered << " of " << offers << " gifts were answered";
+    }
+
+    // The names of the menus on screen, for a failure's message.
+    static std::string ShownMenus()
+    {
+        std::string names;
+        for (const UIMenu* menu : gUISystem->GetActiveMenus())
+            names += " " + menu->name;
+        return names;
     }
 
     // Frames until the bot stands still, risen if it had fallen.
@@ -633,8 +648,12 @@ protected:
     void SaveAndLeave(const SoakPlayerView& mirror)
     {
         std::string name = gClientApp->GetLink()->GetCharacterName();
+        // The bar's button, or, while a window a step left open covers it, Escape until the
+        // windows are closed and the game menu opens.
         ClickWidget("InGame::MenuButton");
-        ASSERT_TRUE(Shown("GameMenu")) << "client " << client;
+        for (int i = 0; i < kWindowsClosedByEscape && !Shown("GameMenu"); ++i)
+            Press(SDL_SCANCODE_ESCAPE);
+        ASSERT_TRUE(Shown("GameMenu")) << "client " << client << ", menus shown:" << ShownMenus();
         ClickWidget("GameMenu::SaveAndExit");
         ASSERT_TRUE(Shown("ConfirmSaveExit")) << "client " << client;
         ClickWidget("ConfirmSaveExit::Yes");
