@@ -43,6 +43,10 @@ constexpr int32_t kWarmUpSteps = 200;
 // The other clients' memory is judged in runs at least this long.
 constexpr int32_t kLongRunSteps = 1000;
 constexpr double kMemoryGrowthAllowed = 0.05;
+// The software renderer takes in what it first draws in single jumps of tens of megabytes, on
+// levels met before too, and holds flat after: one such jump after the warm-up becomes the new
+// mark. A leak goes on growing, and its next rise beyond the allowance fails.
+constexpr int32_t kMemoryJumpsAllowed = 1;
 // The clients beside the test's own, each in a process of its own.
 constexpr int32_t kOtherClients = 3;
 // The step of the test's own bot at which it saves, exits and resumes: before the others join,
@@ -398,20 +402,27 @@ protected:
     }
 
     // Memory after the warm-up keeps within its allowance of the most measured before (at least
-    // the first measure), the warm-up's and those taken after a first visit to a level. Judged at
-    // the end: the other clients learn only then how long they played.
+    // the first measure), the warm-up's, those taken after a first visit to a level and the one
+    // jump allowed. Judged at the end: the other clients learn only then how long they played.
     void CheckMemoryWasFlat(int32_t stepsPlayed)
     {
         double warmUp = std::max<double>(kWarmUpSteps, stepsPlayed * kWarmUpShare);
+        int32_t jumps = 0;
         for (const Resident& measure : residents) {
             peak = std::max(peak, measure.kilobytes);
             if (measure.step <= warmUp || baseline == 0 || measure.afterNewLevel) {
                 baseline = std::max(baseline, measure.kilobytes);
                 continue;
             }
-            EXPECT_LE(measure.kilobytes, static_cast<long>(baseline * (1.0 + kMemoryGrowthAllowed)))
-                << "step " << measure.step << ": memory grew from " << baseline
-                << " kB after the warm-up, on levels met before";
+            auto allowed = static_cast<long>(baseline * (1.0 + kMemoryGrowthAllowed));
+            if (measure.kilobytes > allowed && jumps < kMemoryJumpsAllowed) {
+                ++jumps;
+                baseline = measure.kilobytes;
+                continue;
+            }
+            EXPECT_LE(measure.kilobytes, allowed) << "step " << measure.step << ": memory grew from " << baseline
+                                                  << " kB after the warm-up" << (jumps ? " and its jump" : "")
+                                                  << ", on levels met before";
         }
     }
 
