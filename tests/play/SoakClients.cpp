@@ -81,8 +81,10 @@ SoakPlayerView SoakPlayerView::Of(Player& host)
         view.stats.push_back(host.GetStat(stat));
     view.health = host.health;
     view.maxHealth = host.maxHealth;
+    // As the game update writes it: the container the player looks into (a trader's goods) in
+    // the opened-container bag.
     MessageBuffer items;
-    host.inventory->Write(items, false);
+    host.inventory->Write(items, false, InventoryGroupIndex::Loot, host.GetBag(InventoryGroupIndex::Loot));
     view.inventory = SoakHex(items);
     return view;
 }
