@@ -106,6 +106,17 @@ void DatabaseEntry::GetStringList(std::string_view key, std::vector<std::string>
     });
 }
 
+void DatabaseEntry::GetStringViews(std::string_view key, std::vector<std::string_view>& out, bool clearFirst,
+                                   bool stopAtFirst) const
+{
+    if (clearFirst)
+        out.clear();
+    ForEachValue(key, stopAtFirst, [&out](const DatabaseField& field) {
+        out.push_back(field.value);
+        return true;
+    });
+}
+
 void DatabaseEntry::GetIntList(std::string_view key, std::vector<int32_t>& out, bool clearFirst,
                                bool stopAtFirst) const
 {

@@ -49,6 +49,9 @@ public:
     // Appends every value of the key, the entry's own first, then up the chain, each entry's in
     // file order. stopAtFirst: only the first entry that has values contributes.
     void GetStringList(std::string_view key, std::vector<std::string>& out, bool clearFirst, bool stopAtFirst) const;
+    // The same as views into the database's store, for a reader that copies nothing.
+    void GetStringViews(std::string_view key, std::vector<std::string_view>& out, bool clearFirst,
+                        bool stopAtFirst) const;
     void GetIntList(std::string_view key, std::vector<int32_t>& out, bool clearFirst, bool stopAtFirst) const;
     void GetFloatList(std::string_view key, std::vector<float>& out, bool clearFirst, bool stopAtFirst) const;
 

@@ -3,6 +3,7 @@
 
 #include "core/Event.h"
 #include "core/Listener.h"
+#include "core/ScratchList.h"
 #include "core/StringUtil.h"
 
 #include <algorithm>
@@ -104,19 +105,16 @@ void EventSystem::QueueEvent(Event* event)
 
 void EventSystem::DispatchQueue()
 {
-    std::vector<Event*> due;
-    due.swap(queue);
-    for (Event* event : due) {
+    // The queue's storage and a kept list's trade places, so that a steady flow of events,
+    // one step's after another's and those their handlers queue, allocates nothing.
+    ScratchList<Event*> due;
+    due->swap(queue);
+    for (Event* event : *due) {
         event->queued = false;
         bool known = event->id >= 0 && event->id < static_cast<int>(listenersById.size());
-        Deliver(*event, known ? listenersById[event->id] : std::vector<Listener*>());
+        if (known)
+            Deliver(*event, listenersById[event->id]);
         FreeEvent(event);
-    }
-    // The storage goes back to the queue when delivery queued nothing new, so that a steady
-    // flow of events, one step's after another's, allocates nothing.
-    if (queue.empty()) {
-        due.clear();
-        queue.swap(due);
     }
 }
 
@@ -128,10 +126,13 @@ void EventSystem::DispatchEvent(Event* event, const std::vector<Listener*>& list
     FreeEvent(event);
 }
 
-void EventSystem::Deliver(Event& event, std::vector<Listener*> listeners)
+void EventSystem::Deliver(Event& event, const std::vector<Listener*>& given)
 {
-    deliveries.push_back(&listeners);
-    for (Listener* listener : listeners) {
+    // A copy, which a listener destroyed by a handler is blanked out of.
+    ScratchList<Listener*> listeners;
+    listeners->assign(given.begin(), given.end());
+    deliveries.push_back(&*listeners);
+    for (Listener* listener : *listeners) {
         if (!listener)
             continue;
         // Every listener reads the parameters from the start.

@@ -52,7 +52,7 @@ public:
     size_t GetQueuedCount() const { return queue.size(); }
 
 private:
-    void Deliver(Event& event, std::vector<Listener*> listeners);
+    void Deliver(Event& event, const std::vector<Listener*>& given);
 
     std::vector<std::string> names;
     std::vector<std::vector<Listener*>> listenersById;

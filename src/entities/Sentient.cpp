@@ -3,6 +3,7 @@
 
 #include "core/DatabaseEntry.h"
 #include "core/MessageBuffer.h"
+#include "core/ScratchList.h"
 #include "core/StringUtil.h"
 #include "entities/Actor.h"
 #include "entities/EntityCovenant.h"
@@ -63,8 +64,10 @@ Sentient::~Sentient()
 void Sentient::LeaveEngagedHateLists()
 {
     // The actors change the engaged list as they let go: walk a copy.
-    std::vector<SafePointer> haters = engaged;
-    for (const SafePointer& pointer : haters)
+    ScratchList<SafePointer> haters;
+    for (const EngagedEntry& entry : engaged)
+        haters->push_back(entry.entity);
+    for (const SafePointer& pointer : *haters)
         if (auto* actor = pointer.GetAs<Actor>())
             actor->RemoveFromHateList(this);
 }
@@ -199,22 +202,35 @@ Vector2 Sentient::GetDeltaTo(const SkillUser& other) const
 
 // ---- Engaged entities and combat state --------------------------------------------------------
 
+// One entry per entity, and those of entities destroyed dropped: a list that took an entry
+// for every hit grew without end over a long fight, and each foe on it heard of a heal, a buff
+// or a death as many times as it had struck, hating the healer that many times over.
 void Sentient::AddEngaged(Entity* entity)
 {
-    engaged.emplace_back(entity);
+    if (!entity)
+        return;
+    std::erase_if(engaged, [](const EngagedEntry& entry) { return !entry.entity; });
+    for (EngagedEntry& entry : engaged) {
+        if (entry.entity.Get() == entity) {
+            ++entry.times;
+            return;
+        }
+    }
+    engaged.push_back(EngagedEntry{SafePointer(entity), 1});
 }
 
 void Sentient::RemoveEngaged(Entity* entity)
 {
-    auto it = std::find_if(engaged.begin(), engaged.end(), [entity](const SafePointer& p) { return p.Get() == entity; });
-    if (it != engaged.end())
+    auto it = std::find_if(engaged.begin(), engaged.end(),
+                           [entity](const EngagedEntry& entry) { return entry.entity.Get() == entity; });
+    if (it != engaged.end() && --it->times <= 0)
         engaged.erase(it);
 }
 
 bool Sentient::IsEngaged(bool targetingMe, bool targetingMyParty, bool visibleOnly, float range) const
 {
-    for (const SafePointer& pointer : engaged) {
-        const Entity* other = pointer.GetAs<Entity>();
+    for (const EngagedEntry& entry : engaged) {
+        const Entity* other = entry.entity.GetAs<Entity>();
         if (!other || !SentientIsAlive(*other) || other->IsTrap())
             continue;
         if (range > 0.0f && EntityDistance2D(this, other, false) > range)
@@ -476,8 +492,8 @@ Entity* Sentient::GetNearestEngaged() const
 {
     Entity* nearest = nullptr;
     float nearestDistance = EntityBase::kNoEntityDistance;
-    for (const SafePointer& pointer : engaged) {
-        Entity* entity = pointer.GetAs<Entity>();
+    for (const EngagedEntry& entry : engaged) {
+        Entity* entity = entry.entity.GetAs<Entity>();
         if (!entity || !entity->IsAlive() || (entity->flags & kFlagHidden) ||
             (entity->entityState & (1u << EntityState::Stealthed)))
             continue;

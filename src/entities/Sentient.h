@@ -114,6 +114,9 @@ public:
     // The nearest living engaged entity that is neither hidden nor stealthed, passing over
     // sentients whose damage would break one of their effects; null when none.
     Entity* GetNearestEngaged() const;
+    // The entities on the engaged list, each once, those destroyed since the last entry
+    // included.
+    size_t CountEngagedEntities() const { return engaged.size(); }
     bool IsFriendly(const Entity* other) const override;
     bool IsHostile(const Entity* other) const override;
     void BuildDamageList(const Skill* skill, StatPairList& table) override;
@@ -315,6 +318,8 @@ private:
     void OnUseEntityEvent(Event& event);
     void OnAttackEvent(Event& event);
     void RaiseHealed(Entity* healer, int32_t amount);
+    // The entities of the engaged list not yet destroyed, each once, for an event they all hear.
+    void CollectEngagedListeners(std::vector<Listener*>& out) const;
     void QueueTimerLine(float seconds, int32_t kind) const;
     void ComputeStats(int32_t pass, bool refill);
     void ComputeDerivedStats(bool refill);
@@ -332,17 +337,23 @@ private:
     void UpdatePowerDecay();
     void ApplyLevelGains();
     // An effect taken from the game's spares, or a new one.
-    std::unique_ptr<StatusEffect> TakeSpareEffect();
+    static std::unique_ptr<StatusEffect> TakeSpareEffect();
     // An effect done with: kept among the game's spares (an aura renews its effect on everyone it
     // reaches at every tick, which would otherwise make and free an effect each time).
-    void DiscardEffect(std::unique_ptr<StatusEffect> effect);
+    static void DiscardEffect(std::unique_ptr<StatusEffect> effect);
     bool WouldLeadInLoop(const Sentient* candidate) const;
 
     const CharacterClass* characterClass = nullptr;
     std::vector<std::unique_ptr<StatusEffect>> statusEffects;
     SafePointer leader;
     std::vector<SafePointer> companions;
-    std::vector<SafePointer> engaged;
+    // An entity engaged with this one and the times it was entered: an actor's hate list
+    // enters it once and every hit enters both sides again; a removal takes one back.
+    struct EngagedEntry {
+        SafePointer entity;
+        int32_t times = 0;
+    };
+    std::vector<EngagedEntry> engaged;
     float partyShare = 1.0f;
     std::vector<CombatRecord> combatRecords;
     static constexpr size_t kReservedCombatRecords = 8;

@@ -4,6 +4,7 @@
 #include "core/DatabaseEntry.h"
 #include "core/Event.h"
 #include "core/EventSystem.h"
+#include "core/ScratchList.h"
 #include "core/TypeRegistry.h"
 #include "entities/CombatSystem.h"
 #include "entities/EntityCovenant.h"
@@ -182,21 +183,26 @@ void Sentient::OnSuccessfulKill(Entity* victim)
     }
 }
 
+void Sentient::CollectEngagedListeners(std::vector<Listener*>& out) const
+{
+    for (const EngagedEntry& entry : engaged)
+        if (Entity* entity = entry.entity.GetAs<Entity>())
+            out.push_back(entity);
+}
+
 void Sentient::RaiseBuffed(Entity* other, uint32_t value)
 {
     if (other == this)
         return;
-    std::vector<Entity*> listeners;
-    for (const SafePointer& pointer : engaged)
-        if (Entity* entity = pointer.GetAs<Entity>())
-            listeners.push_back(entity);
+    ScratchList<Listener*> listeners;
+    CollectEngagedListeners(*listeners);
     Event* event = SentientMakeNamedEvent("EnemyBuffed");
     if (!event)
         return;
     event->WriteEntity(this);
     event->WriteEntity(other);
     event->params.WriteUInt(value);
-    gEventSystem->DispatchEvent(event, std::vector<Listener*>(listeners.begin(), listeners.end()));
+    gEventSystem->DispatchEvent(event, *listeners);
 }
 
 void Sentient::RaiseHealed(Entity* healer, int32_t amount)
@@ -204,14 +210,12 @@ void Sentient::RaiseHealed(Entity* healer, int32_t amount)
     Event* event = SentientMakeNamedEvent("EnemyHealed");
     if (!event)
         return;
-    std::vector<Listener*> listeners;
-    for (const SafePointer& pointer : engaged)
-        if (Entity* entity = pointer.GetAs<Entity>())
-            listeners.push_back(entity);
+    ScratchList<Listener*> listeners;
+    CollectEngagedListeners(*listeners);
     event->WriteEntity(this);
     event->WriteEntity(healer);
     event->params.WriteInt(amount);
-    gEventSystem->DispatchEvent(event, listeners);
+    gEventSystem->DispatchEvent(event, *listeners);
 }
 
 // ---- Attack and death ----------------------------------------------------------------------
@@ -256,9 +260,7 @@ void Sentient::OnDeath(Entity* killer)
     if (!event)
         return;
     event->WriteEntity(this);
-    std::vector<Listener*> listeners;
-    for (const SafePointer& pointer : engaged)
-        if (Entity* entity = pointer.GetAs<Entity>())
-            listeners.push_back(entity);
-    gEventSystem->DispatchEvent(event, listeners);
+    ScratchList<Listener*> listeners;
+    CollectEngagedListeners(*listeners);
+    gEventSystem->DispatchEvent(event, *listeners);
 }

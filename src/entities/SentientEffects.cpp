@@ -92,12 +92,15 @@ bool Sentient::CanAddStatusEffect(const DatabaseEntry* record, const Entity* sou
 {
     if (!record)
         return false;
-    StatusEffect probe;
-    probe.SetDefinition(record, 1, nullptr);
-    bool single = probe.effectType == StatusEffectType::OnlyOne ||
-                  probe.effectType == StatusEffectType::OnePerInflicter ||
-                  probe.effectType == StatusEffectType::OnlyOneExact;
-    return !(single && FindSameGroup(probe, source));
+    // The probe is one of the game's spares, as an actor weighing its skills asks this often.
+    std::unique_ptr<StatusEffect> probe = TakeSpareEffect();
+    probe->SetDefinition(record, 1, nullptr);
+    bool single = probe->effectType == StatusEffectType::OnlyOne ||
+                  probe->effectType == StatusEffectType::OnePerInflicter ||
+                  probe->effectType == StatusEffectType::OnlyOneExact;
+    bool refused = single && FindSameGroup(*probe, source);
+    DiscardEffect(std::move(probe));
+    return !refused;
 }
 
 void Sentient::UpdateStatusEffects(float seconds)

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/RandomSystem.h"
+#include "core/ScratchList.h"
 #include "entities/Actor.h"
 #include "entities/CombatSystem.h"
 #include "entities/EntityCovenant.h"
@@ -110,19 +111,19 @@ void Skill::CollectVictims(Sentient& user, Entity* target, std::vector<Entity*>&
         SkillEffectsAdd(out, first);
     if ((definition->extraEnemies == 0 && !definition->allEnemies) || !gGameServices)
         return;
-    std::vector<Entity*> candidates;
-    gGameServices->FindEntitiesInRadius(user.position, &user, definition->maxRange, RadiusFilter::Hostile, candidates,
+    ScratchList<Entity*> candidates;
+    gGameServices->FindEntitiesInRadius(user.position, &user, definition->maxRange, RadiusFilter::Hostile, *candidates,
                                         false);
-    std::erase(candidates, first);
+    std::erase(*candidates, first);
     if (definition->allEnemies) {
-        for (Entity* candidate : candidates)
+        for (Entity* candidate : *candidates)
             SkillEffectsAdd(out, candidate);
         return;
     }
-    for (int32_t i = 0; i < definition->extraEnemies && !candidates.empty(); ++i) {
-        size_t drawn = SkillEffectsDraw(candidates.size());
-        SkillEffectsAdd(out, candidates[drawn]);
-        candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(drawn));
+    for (int32_t i = 0; i < definition->extraEnemies && !candidates->empty(); ++i) {
+        size_t drawn = SkillEffectsDraw(candidates->size());
+        SkillEffectsAdd(out, (*candidates)[drawn]);
+        candidates->erase(candidates->begin() + static_cast<std::ptrdiff_t>(drawn));
     }
 }
 
@@ -130,16 +131,18 @@ bool Skill::ApplyToEnemies(Sentient& user, Entity* target)
 {
     if (!definition)
         return false;
-    std::vector<Entity*> victims;
-    CollectVictims(user, target, victims);
-    std::vector<SafePointer> kept(victims.begin(), victims.end());
+    ScratchList<Entity*> victims;
+    CollectVictims(user, target, *victims);
+    ScratchList<SafePointer> kept;
+    for (Entity* victim : *victims)
+        kept->emplace_back(victim);
     int32_t total = 0;
-    for (const SafePointer& pointer : kept)
+    for (const SafePointer& pointer : *kept)
         if (Entity* victim = pointer.GetAs<Entity>(); victim && IsValidVictim(user, victim))
             HitVictim(user, *victim, total);
     if (total > 0)
         user.ReportDamageDealt(total);
-    return !victims.empty();
+    return !victims->empty();
 }
 
 void Skill::HitVictim(Sentient& user, Entity& victim, int32_t& total)
@@ -212,12 +215,12 @@ void Skill::ChangeVictimHate(Sentient& user, Entity& victim) const
     if (hate != 0.0f) {
         Entity* hated = &user;
         if (definition->randomHateVictim && gGameServices) {
-            std::vector<Entity*> around;
+            ScratchList<Entity*> around;
             gGameServices->FindEntitiesInRadius(victim.position, &victim, definition->maxRange,
-                                                kSkillEffectsRandomHateMask, around, false);
-            std::erase(around, static_cast<Entity*>(&user));
-            if (!around.empty())
-                hated = around[SkillEffectsDraw(around.size())];
+                                                kSkillEffectsRandomHateMask, *around, false);
+            std::erase(*around, static_cast<Entity*>(&user));
+            if (!around->empty())
+                hated = (*around)[SkillEffectsDraw(around->size())];
         }
         actor->AddHate(hated, hate, 3);
     }
@@ -296,25 +299,25 @@ bool Skill::ApplyToAllies(Sentient& user, Entity* target)
 {
     if (!definition)
         return false;
-    std::vector<Entity*> beneficiaries;
+    ScratchList<Entity*> beneficiaries;
     bool related = target && (user.IsFriendly(target) || user.IsInParty(dynamic_cast<Sentient*>(target)) ||
                               (dynamic_cast<Sentient*>(target) && user.IsFactionAlly(*dynamic_cast<Sentient*>(target))));
     if (definition->needsFriend && target && !target->IsInanimate() && related)
-        beneficiaries.push_back(target);
+        beneficiaries->push_back(target);
     else if (definition->self || definition->statusEffectOnSelf)
-        beneficiaries.push_back(&user);
+        beneficiaries->push_back(&user);
     if (definition->allAllies && gGameServices) {
-        std::vector<Entity*> allies;
-        gGameServices->FindEntitiesInRadius(user.position, &user, definition->maxRange, RadiusFilter::Friendly, allies,
+        ScratchList<Entity*> allies;
+        gGameServices->FindEntitiesInRadius(user.position, &user, definition->maxRange, RadiusFilter::Friendly, *allies,
                                             false);
-        SkillEffectsAdd(allies, &user);
-        for (Entity* ally : allies)
-            SkillEffectsAdd(beneficiaries, ally);
+        SkillEffectsAdd(*allies, &user);
+        for (Entity* ally : *allies)
+            SkillEffectsAdd(*beneficiaries, ally);
     }
-    for (Entity* beneficiary : beneficiaries)
+    for (Entity* beneficiary : *beneficiaries)
         if (IsValidVictim(user, beneficiary))
             HelpBeneficiary(user, *beneficiary);
-    return !beneficiaries.empty();
+    return !beneficiaries->empty();
 }
 
 void Skill::HelpBeneficiary(Sentient& user, Entity& beneficiary)

@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/RandomSystem.h"
+#include "core/ScratchList.h"
 #include "entities/CombatSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/GameServices.h"
@@ -38,7 +39,10 @@ bool StatusEffectCarrierDead(const Sentient& carrier)
 
 } // namespace
 
-StatusEffect::StatusEffect() = default;
+StatusEffect::StatusEffect()
+{
+    tickDamage.Reserve(1);
+}
 
 StatusEffect::~StatusEffect()
 {
@@ -61,7 +65,6 @@ void StatusEffect::Recycle()
     instanceId = 0;
     succeeded = false;
     elementalType = 0;
-    nearby.clear();
     tickDamage.Clear();
     Forget();
 }
@@ -98,13 +101,13 @@ void StatusEffect::AdaptToSource(Sentient& sourceSentient)
 
 void StatusEffect::MakeOwnSkills()
 {
-    const std::string* names[kOwnSkillCount] = {&onHitSkill, &whenHitSkill, &whenMissedSkill, &whenKilledSkill};
+    const std::string_view names[kOwnSkillCount] = {onHitSkill, whenHitSkill, whenMissedSkill, whenKilledSkill};
     for (int32_t i = 0; i < kOwnSkillCount; ++i) {
         std::unique_ptr<Skill>& skill = ownSkills[i];
         skill.reset();
         // A name that finds no definition makes no skill: nothing fires where no rules say what.
         const SkillDefinition* definition =
-            gGameData && !names[i]->empty() ? gGameData->FindSkillDefinition(*names[i]) : nullptr;
+            gGameData && !names[i].empty() ? gGameData->FindSkillDefinition(names[i]) : nullptr;
         if (!definition)
             continue;
         skill = std::make_unique<Skill>();
@@ -198,10 +201,11 @@ bool StatusEffect::IsSeenByEnemy(const Sentient& carrier)
 {
     if (!gGameServices)
         return false;
+    ScratchList<Entity*> nearby;
     gGameServices->FindEntitiesInRadius(carrier.position, &carrier, kUnknownRange,
-                                        RadiusFilter::Hostile | RadiusFilter::Living | RadiusFilter::NotSource, nearby,
+                                        RadiusFilter::Hostile | RadiusFilter::Living | RadiusFilter::NotSource, *nearby,
                                         false);
-    return std::any_of(nearby.begin(), nearby.end(), [&carrier](const Entity* enemy) {
+    return std::any_of(nearby->begin(), nearby->end(), [&carrier](const Entity* enemy) {
         return dynamic_cast<const Sentient*>(enemy) && carrier.CanSee(enemy);
     });
 }
@@ -267,8 +271,9 @@ void StatusEffect::TickAura(Sentient& carrier)
     if (!auraOffensive && !carrier.sharesAuras)
         return;
     uint32_t filter = auraOffensive ? kOffensiveAuraFilter : kFriendlyAuraFilter;
-    gGameServices->FindEntitiesInRadius(carrier.position, &carrier, auraDistance, filter, nearby, false);
-    for (Entity* entity : nearby)
+    ScratchList<Entity*> nearby;
+    gGameServices->FindEntitiesInRadius(carrier.position, &carrier, auraDistance, filter, *nearby, false);
+    for (Entity* entity : *nearby)
         if (auto* reached = dynamic_cast<Sentient*>(entity))
             reached->AddStatusEffect(auraStatusEffect, &carrier, level);
 }

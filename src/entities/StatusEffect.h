@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 class Entity;
 class Event;
@@ -105,8 +104,7 @@ private:
     Sentient* owner = nullptr;
     std::unique_ptr<Skill> ownSkills[kOwnSkillCount];
     int32_t elementalType = 0;
-    // Kept between ticks so that an aura or a watch for enemies allocates only once.
-    std::vector<Entity*> nearby;
-    // The same for the damage of a health tick.
+    // Kept between ticks, with room for its one key from the start, so that a health tick of
+    // an effect taken from the spares allocates nothing.
     StatPairList tickDamage;
 };

@@ -34,6 +34,8 @@ public:
     int32_t GetCount() const { return static_cast<int32_t>(pairs.size()); }
     const std::vector<StatPair>& GetPairs() const { return pairs; }
     void Clear() { pairs.clear(); }
+    // Room for that many keys, so that filling the list that far allocates nothing.
+    void Reserve(size_t count) { pairs.reserve(count); }
 
 private:
     const StatPair* At(int32_t index) const;

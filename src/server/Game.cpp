@@ -667,7 +667,13 @@ int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
 void Game::QueueClientCommand(std::string_view line)
 {
     if (spareLines.empty()) {
-        clientLines.emplace_back(line);
+        // Room for the longest usual line (a hit's damage, a message), so that a line kept
+        // and given a longer text later seldom grows.
+        constexpr size_t kClientLineRoom = 64;
+        std::string made;
+        made.reserve(std::max(kClientLineRoom, line.size()));
+        made.assign(line);
+        clientLines.push_back(std::move(made));
         return;
     }
     std::string spare = std::move(spareLines.back());

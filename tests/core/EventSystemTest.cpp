@@ -203,6 +203,37 @@ TEST_F(ListenerWorld, ListenerDestroyedByAnEarlierHandlerIsNotCalled)
     events.DispatchQueue();
 }
 
+TEST_F(ListenerWorld, AHandlersOwnDeliveryLeavesTheOneUnderWayWholeAndADestroyedListenerUncalled)
+{
+    Player killer;
+    Creature watcher;
+    auto victim = std::make_unique<Creature>();
+    // Inside the fade's delivery the killer sends a hit to the watcher alone, then destroys the
+    // victim that the fade has yet to reach.
+    Listener::Subscribe(Player::table, fade, [&](Listener&, Event&) {
+        events.DispatchEvent(HitEvent(4), {&watcher});
+        victim.reset();
+    });
+    events.AddListenerEntry(fade, &killer);
+    events.AddListenerEntry(fade, &watcher);
+    events.AddListenerEntry(fade, victim.get());
+    Event* event = events.MakeEvent(fade);
+    event->params.WriteInt(7);
+    events.QueueEvent(event);
+    events.DispatchQueue();
+    EXPECT_EQ(victim, nullptr);
+    EXPECT_EQ(watcher.seen, (std::vector<std::string>{"creature hit 4", "creature fade 7"}));
+
+    // The next delivery starts from the registered listeners, none of the last one's blanks.
+    Creature late;
+    events.AddListenerEntry(hit, &late);
+    events.AddListenerEntry(hit, &watcher);
+    events.QueueEvent(HitEvent(5));
+    events.DispatchQueue();
+    EXPECT_EQ(late.seen, (std::vector<std::string>{"creature hit 5"}));
+    EXPECT_EQ(watcher.seen.back(), "creature hit 5");
+}
+
 TEST_F(ListenerWorld, EntityReferenceReadsNullOnceTheEntityIsDeleted)
 {
     auto target = std::make_unique<Creature>();

@@ -113,6 +113,55 @@ TEST_F(ActorHate, HealingHateIsScaledButStillMakesTheEntry)
     EXPECT_FLOAT_EQ(actor->FindHateEntry(healer)->hate, 5.0f);
 }
 
+TEST_F(ActorHate, AFoeThatStruckManyTimesHatesAHealerOnceForEachHeal)
+{
+    Actor* actor = SpawnActor();
+    Sentient* target = SpawnTarget(50, 0);
+    Sentient* healer = SpawnTarget(80, 0);
+    actor->AddToHateList(target);
+    // Every hit enters each side on the other's engaged list again, as a skill's hit does.
+    for (int i = 0; i < 300; ++i) {
+        actor->AddEngaged(target);
+        target->AddEngaged(actor);
+    }
+    EXPECT_EQ(target->CountEngagedEntities(), 1u);
+    EXPECT_EQ(actor->CountEngagedEntities(), 1u);
+    target->health = 50;
+    EXPECT_EQ(target->Heal(20, healer, true), 20);
+    ASSERT_NE(actor->FindHateEntry(healer), nullptr);
+    EXPECT_FLOAT_EQ(actor->FindHateEntry(healer)->hate, 10.0f) << "a heal of 20 at half weight, heard once";
+}
+
+TEST_F(ActorHate, AFoeEnteredTwiceStaysEngagedUntilBothEntriesAreTakenBack)
+{
+    Actor* actor = SpawnActor();
+    Sentient* target = SpawnTarget(50, 0);
+    actor->AddToHateList(target);
+    target->AddEngaged(actor);
+    actor->RemoveFromHateList(target);
+    EXPECT_TRUE(target->IsEngaged(false, false, false, 300.0f)) << "the hit's entry is still there";
+    target->RemoveEngaged(actor);
+    EXPECT_FALSE(target->IsEngaged(false, false, false, 300.0f));
+    EXPECT_EQ(target->CountEngagedEntities(), 0u);
+}
+
+TEST_F(ActorHate, DestroyedFoesLeaveTheEngagedListAtTheNextEntry)
+{
+    Sentient* target = SpawnTarget(50, 0);
+    std::vector<Entity*> foes;
+    for (int i = 0; i < 3; ++i) {
+        foes.push_back(Spawn<Entity>(30.0f + 10.0f * static_cast<float>(i), 0));
+        target->AddEngaged(foes.back());
+    }
+    for (int i = 0; i < 2; ++i) {
+        game.RemoveEntity(foes[static_cast<size_t>(i)]);
+        delete foes[static_cast<size_t>(i)];
+    }
+    Actor* actor = SpawnActor();
+    target->AddEngaged(actor);
+    EXPECT_EQ(target->CountEngagedEntities(), 2u) << "the survivor and the newcomer";
+}
+
 TEST_F(ActorHate, ScalingDownHalvesOrClears)
 {
     Actor* actor = SpawnActor();

@@ -157,6 +157,7 @@ Blessing
     StatMultArmor 0.2
     AbsorbDamage 50
     PowerLeechPerHit 3
+    GroupName "Blessed"
 }
 Scorched
 {
@@ -526,6 +527,12 @@ void ExpectLikeANewEffect(const StatusEffect& effect, const DatabaseEntry* recor
     EXPECT_EQ(effect.mustRemainUnknown, fresh.mustRemainUnknown);
     EXPECT_EQ(effect.aura, fresh.aura);
     EXPECT_EQ(effect.auraStatusEffect, fresh.auraStatusEffect);
+    EXPECT_EQ(effect.name, fresh.name);
+    EXPECT_EQ(effect.groupName, fresh.groupName);
+    EXPECT_EQ(effect.effectModelName, fresh.effectModelName);
+    EXPECT_EQ(effect.entityStates, fresh.entityStates);
+    for (int32_t skill = 0; skill < StatusEffect::kOwnSkillCount; ++skill)
+        EXPECT_EQ(effect.GetOwnSkill(skill) != nullptr, fresh.GetOwnSkill(skill) != nullptr) << skill;
     EXPECT_FALSE(effect.IsExpired());
     EXPECT_FALSE(effect.succeeded);
     EXPECT_EQ(effect.GetElementalType(), 0);
@@ -560,6 +567,27 @@ TEST_F(StatusEffectRules, AnEffectMadeAfterOthersEndedCarriesNothingOfThem)
     EXPECT_EQ(carrier->GetStat(CharacterStat::Strength), 0);
     Add("Scorched", source, 2);
     ExpectLikeANewEffect(*carrier->GetStatusEffects().back(), Record("Scorched"), 2);
+}
+
+TEST_F(StatusEffectRules, CarriersOfOneRecordShareItsTextsAndKeepTheirOwnScaledValues)
+{
+    Sentient* source = Other(520, 500);
+    Add("Empowered", nullptr, 1, source);
+    Sentient* second = Other(540, 500);
+    second->AddStatusEffect(Record("Blessing"), nullptr, 3);
+    StatusEffect& scaled = Add("Blessing", source, 3);
+    const StatusEffect& plain = *second->GetStatusEffects().front();
+    EXPECT_FLOAT_EQ(scaled.healthChange, 1.5f * plain.healthChange) << "scaled by its source's power";
+    EXPECT_EQ(plain.statChange.Get(CharacterStat::Strength), 4) << "the other carrier's copy is the record's";
+    ExpectLikeANewEffect(plain, Record("Blessing"), 3);
+    // The texts are the database's own, never copied per effect.
+    EXPECT_EQ(plain.groupName, "Blessed");
+    EXPECT_EQ(plain.groupName.data(), scaled.groupName.data());
+    EXPECT_EQ(plain.groupName.data(), Record("Blessing")->FindField("GroupName")->value.data());
+
+    // Asking whether an effect would stack borrows a spare and leaves the next one as new.
+    EXPECT_TRUE(carrier->CanAddStatusEffect(Record("Stealth"), nullptr));
+    ExpectLikeANewEffect(Add("Scorched"), Record("Scorched"), 1);
 }
 
 TEST_F(StatusEffectRules, AnAuraRenewsItsVictimsEffectAtEveryTick)

@@ -326,7 +326,8 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
         out += "\n" + MakeLocToken("TooltipStack", "%d %d", stackCount, GetMaxStack());
     if (const StatusEffectBase* effect = definition->statusEffect.get()) {
         std::string lines;
-        out += "\n" + effect->name + "\n" + effect->BuildDescription(lines, nullptr, effect->level, 0, nullptr);
+        out.append("\n").append(effect->name).append("\n");
+        out += effect->BuildDescription(lines, nullptr, effect->level, 0, nullptr);
     }
     const IntArray* viewer = options.viewerStats;
     auto requirement = [&](bool met, const std::string& line) {

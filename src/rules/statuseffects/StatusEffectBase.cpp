@@ -5,6 +5,7 @@
 #include "core/DatabaseEntry.h"
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
+#include "core/ScratchList.h"
 #include "core/StringUtil.h"
 #include "core/TimeStamp.h"
 #include "rules/CharacterClass.h"
@@ -19,7 +20,7 @@ namespace {
 // Durations in tooltips count as whole within five hundredths.
 constexpr float kStatusEffectDurationPrecision = 0.05f;
 
-const DatabaseEntry* FindStatusEffectEntry(const std::string& name)
+const DatabaseEntry* FindStatusEffectEntry(std::string_view name)
 {
     return gDatabase && !name.empty() ? gDatabase->FindEntryByName(name) : nullptr;
 }
@@ -72,8 +73,7 @@ const StatusEffectKeyTables& StatusEffectKeys()
     return keys;
 }
 
-// A field's text as the database holds it, empty without the entry or the field. Assigned into
-// the effect's own strings, so that an effect loaded again keeps their storage.
+// A field's text as the database holds it, empty without the entry or the field.
 std::string_view StatusEffectBaseText(const DatabaseEntry* entry, const char* key)
 {
     const DatabaseField* field = entry ? entry->FindField(key) : nullptr;
@@ -144,7 +144,7 @@ void StatusEffectBase::Load(const DatabaseEntry* newEntry)
     statMult.Clear();
     auraStatusEffect = nullptr;
     successEndEffect = nullptr;
-    perLevel = entry ? FindStatusEffectEntry(entry->GetString("PerLevel")) : nullptr;
+    perLevel = entry ? FindStatusEffectEntry(StatusEffectBaseText(entry, "PerLevel")) : nullptr;
     ReadTimingAndFlags();
     ReadStatTables();
     ReadCombatValues();
@@ -154,9 +154,9 @@ void StatusEffectBase::Load(const DatabaseEntry* newEntry)
 void StatusEffectBase::ReadTimingAndFlags()
 {
     auto text = [this](const char* key) { return StatusEffectBaseText(entry, key); };
-    name.assign(text("Name"));
-    desc.assign(text("Desc"));
-    textureName.assign(text("TextureName"));
+    name = text("Name");
+    desc = text("Desc");
+    textureName = text("TextureName");
     healthChange = GetFloat("HealthChange");
     healthChangePercent = GetFloat("HealthChangePercent") / 100.0f;
     damageType = GetDamageTypeByName(text("DamageType"));
@@ -174,18 +174,18 @@ void StatusEffectBase::ReadTimingAndFlags()
     mustHaveNoEnemy = GetBool("MustHaveNoEnemy");
     printFailure = GetBool("PrintFailure");
     effectType = GetStatusEffectTypeByName(text("EffectType"));
-    combinedStatusEffect.assign(text("CombinedStatusEffect"));
-    groupName.assign(text("GroupName"));
+    combinedStatusEffect = text("CombinedStatusEffect");
+    groupName = text("GroupName");
     statusType = GetStatusTypeByName(text("StatusType"));
     removeOnEvent = GetSimpleEventByName(text("RemoveOnEvent"));
     damageOnHit = GetInt("DamageOnHit");
     damageOnHitPercent = GetFloat("DamageOnHitPercent");
     removeOnDeath = GetBool("RemoveOnDeath");
-    effectModelName.assign(text("EffectModelName"));
-    onHitEffectModelName.assign(text("OnHitEffectModelName"));
-    whenHitEffectModelName.assign(text("WhenHitEffectModelName"));
+    effectModelName = text("EffectModelName");
+    onHitEffectModelName = text("OnHitEffectModelName");
+    whenHitEffectModelName = text("WhenHitEffectModelName");
     effectTime = entry ? entry->GetFloat("EffectTime", 0.0f) : 0.0f;
-    effectTagName.assign(text("EffectTagName"));
+    effectTagName = text("EffectTagName");
     itemSetEffect = GetBool("ItemSetEffect");
 }
 
@@ -208,10 +208,10 @@ void StatusEffectBase::ReadStatTables()
     cantUseSpells = GetBool("CantUseSpells");
     cantMove = GetBool("CantMove");
     entityStates = 0;
-    std::vector<std::string> states;
+    ScratchList<std::string_view> states;
     if (entry)
-        entry->GetStringList("EntityState", states, true, false);
-    for (const std::string& state : states)
+        entry->GetStringViews("EntityState", *states, true, false);
+    for (std::string_view state : *states)
         entityStates |= 1u << GetEntityStateByName(state);
 }
 
@@ -243,7 +243,7 @@ void StatusEffectBase::ReadCombatValues()
     auraDistance = 0.0f;
     if (aura) {
         auraDistance = GetFloat("AuraDistance");
-        auraStatusEffect = FindStatusEffectEntry(entry->GetString("AuraStatusEffect"));
+        auraStatusEffect = FindStatusEffectEntry(StatusEffectBaseText(entry, "AuraStatusEffect"));
     }
     for (int32_t t = 0; t < DamageType::kCount; ++t)
         damageMult[t] = GetFloat(StatusEffectKeys().damageMult[static_cast<size_t>(t)]);
@@ -257,17 +257,17 @@ void StatusEffectBase::ReadLinksAndSkills()
     onlyWhenBeingRaided = GetBool("OnlyWhenBeingRaided");
     isPowerRegen = GetBool("isPowerRegen");
     informOthers = GetBool("InformOthers");
-    onHitSkill.assign(text("OnHitSkill"));
-    whenHitSkill.assign(text("WhenHitSkill"));
-    whenMissedSkill.assign(text("WhenMissedSkill"));
-    whenKilledSkill.assign(text("WhenKilledSkill"));
+    onHitSkill = text("OnHitSkill");
+    whenHitSkill = text("WhenHitSkill");
+    whenMissedSkill = text("WhenMissedSkill");
+    whenKilledSkill = text("WhenKilledSkill");
     skillChance = GetFloat("SkillChance");
     strengthTime = GetFloat("StrengthTime");
     strengthEffectEasy = plainFloat("StrengthEffectEasy");
     strengthEffectHard = plainFloat("StrengthEffectHard");
     checkSuccess = GetBool("CheckSuccess");
     if (checkSuccess)
-        successEndEffect = FindStatusEffectEntry(entry->GetString("SuccessEndEffect"));
+        successEndEffect = FindStatusEffectEntry(StatusEffectBaseText(entry, "SuccessEndEffect"));
 }
 
 bool StatusEffectBase::IsInSameGroup(const StatusEffectBase* other) const
@@ -547,7 +547,7 @@ std::string& StatusEffectBase::BuildDescription(std::string& out, const StatusEf
         text += "\n";
     }
     if (!desc.empty())
-        text += "\n" + desc + "\n";
+        text.append("\n").append(desc).append("\n");
     if (gGameData && gGameData->GetTuning().showStatusEffectDetails) {
         AppendStatLines(text, rule);
         AppendDynamicLines(text, rule, powerWord, characterClass != nullptr);

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CharacterClass;
@@ -27,7 +28,9 @@ float MultiplierPercent(float multiplier);
 
 // Constructed empty; SetDefinition gives it a definition and a level. The fields are
 // read-only definition data afterwards, except level, currentStrength, finished and the two
-// timers, which belong to the run-time effect.
+// timers, which belong to the run-time effect. The texts are views into the database's own
+// store, which outlives every entry an effect points at: an effect taking a definition copies
+// no text, so the effects an aura renews every tick allocate nothing.
 class StatusEffectBase : public SimpleData {
 public:
     StatusEffectBase();
@@ -64,10 +67,10 @@ public:
     std::string& BuildDescription(std::string& out, const StatusEffectBase* perLevelEffect, int32_t showLevel,
                                   int32_t enemyLevel, const CharacterClass* characterClass) const;
 
-    std::string name;
-    std::string desc;
+    std::string_view name;
+    std::string_view desc;
     // The icon the status-effect row shows.
-    std::string textureName;
+    std::string_view textureName;
     // The duration and tick timers, in that order, for advancing them together.
     std::vector<RandomTimer*> timers;
     RandomTimer durationTimer;
@@ -91,8 +94,8 @@ public:
     std::array<float, DynamicStat::kCount> defendingDynamicStatChange{};
     std::array<float, DynamicStat::kCount> defendingDynamicStatMult{};
     int32_t effectType = StatusEffectType::Normal;
-    std::string combinedStatusEffect;
-    std::string groupName;
+    std::string_view combinedStatusEffect;
+    std::string_view groupName;
     int32_t statusType = StatusType::Normal;
     int32_t removeOnEvent = SimpleEvent::None;
     bool finished = false;
@@ -133,20 +136,20 @@ public:
     bool auraOffensive = false;
     float auraDistance = 0.0f;
     const DatabaseEntry* auraStatusEffect = nullptr;
-    std::string effectModelName;
-    std::string onHitEffectModelName;
-    std::string whenHitEffectModelName;
+    std::string_view effectModelName;
+    std::string_view onHitEffectModelName;
+    std::string_view whenHitEffectModelName;
     float effectTime = 0.0f;
-    std::string effectTagName;
+    std::string_view effectTagName;
     float alpha = 1.0f;  // 1 or more: the carrier is not faded
     bool itemSetEffect = false;
     bool onlyWhenRaiding = false;
     bool onlyWhenBeingRaided = false;
     bool informOthers = false;
-    std::string onHitSkill;
-    std::string whenHitSkill;
-    std::string whenMissedSkill;
-    std::string whenKilledSkill;
+    std::string_view onHitSkill;
+    std::string_view whenHitSkill;
+    std::string_view whenMissedSkill;
+    std::string_view whenKilledSkill;
     float skillChance = 0.0f;
     float strengthTime = 0.0f;
     float strengthEffectEasy = 0.0f;

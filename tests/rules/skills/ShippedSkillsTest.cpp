@@ -81,7 +81,7 @@ protected:
             return "";
         std::string text;
         effect->BuildDescription(text, nullptr, 1, 0, warden);
-        return AsShown(effect->name + "\n" + text);
+        return AsShown(std::string(effect->name) + "\n" + text);
     }
 
     LocSystem loc;
