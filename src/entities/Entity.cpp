@@ -10,6 +10,7 @@
 #include "core/EventSystem.h"
 #include "core/MathUtil.h"
 #include "core/MessageBuffer.h"
+#include "core/ScratchList.h"
 #include "core/StringUtil.h"
 #include "core/TypeRegistry.h"
 #include "entities/EntityCovenant.h"
@@ -539,10 +540,10 @@ void Entity::WriteNetHeader(MessageBuffer& buffer) const
     for (bool flag : visualFlags)
         buffer.WriteBool(flag);
     buffer.WriteBool(alwaysBlocks);
-    std::vector<NetObject> objects;
-    CollectNetObjects(objects);
-    buffer.WriteInt(static_cast<int32_t>(objects.size()));
-    for (const NetObject& object : objects) {
+    ScratchList<NetObject> objects;
+    CollectNetObjects(*objects);
+    buffer.WriteInt(static_cast<int32_t>(objects->size()));
+    for (const NetObject& object : *objects) {
         buffer.WriteInt(object.recordId);
         buffer.WriteInt(object.instanceId);
     }

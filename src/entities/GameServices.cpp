@@ -3,6 +3,7 @@
 
 #include "core/Event.h"
 #include "core/EventSystem.h"
+#include "core/ScratchList.h"
 #include "core/StringUtil.h"
 #include "core/Vector.h"
 #include "entities/Entity.h"
@@ -284,13 +285,13 @@ void GameServices::BroadcastEventInRadius(Event* event, Entity* source, float ra
     if (!event)
         return;
     if (source) {
-        std::vector<Entity*> hearers;
-        FindEntitiesInRadius(source->position, source, radius, filter, hearers, false);
+        ScratchList<Entity*> hearers;
+        FindEntitiesInRadius(source->position, source, radius, filter, *hearers, false);
         // A handler may delete others: each is looked up again by number before it hears.
-        std::vector<int32_t> numbers;
-        for (Entity* hearer : hearers)
-            numbers.push_back(hearer->entityNumber);
-        for (int32_t number : numbers) {
+        ScratchList<int32_t> numbers;
+        for (Entity* hearer : *hearers)
+            numbers->push_back(hearer->entityNumber);
+        for (int32_t number : *numbers) {
             Entity* hearer = GetEntity(number);
             if (!hearer)
                 continue;

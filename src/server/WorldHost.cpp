@@ -517,7 +517,7 @@ int32_t WorldHost::RegisterResource(std::string_view name)
     if (!gResourceManager || name.empty())
         return -1;
     ResourceHandle handle;
-    gResourceManager->Load(std::string(name), handle);
+    gResourceManager->Load(name, handle);
     if (!handle.IsValid())
         return -1;
     int32_t value = handle.GetValue();

@@ -71,15 +71,19 @@ Animation* ModelResource::GetAnimation(int32_t index)
 
 int32_t ModelResource::PickAnimation(std::string_view name) const
 {
-    std::vector<int32_t> found;
-    for (int32_t i = 0; i < GetAnimationCount(); ++i) {
-        if (StringEqualsNoCase(animations[i]->name, name))
-            found.push_back(i);
-    }
-    if (found.empty())
+    // Counted, then the drawn one found by a second walk: every entity asks this at every step,
+    // and a list of the matches would be made and freed each time.
+    auto matches = [this, name](int32_t i) { return StringEqualsNoCase(animations[i]->name, name); };
+    int32_t count = 0;
+    for (int32_t i = 0; i < GetAnimationCount(); ++i)
+        count += matches(i) ? 1 : 0;
+    if (count == 0)
         return -1;
-    int32_t last = static_cast<int32_t>(found.size()) - 1;
-    return found[DrawRandomIndex(RandomStream::GameData, 0, last)];
+    int32_t drawn = DrawRandomIndex(RandomStream::GameData, 0, count - 1);
+    for (int32_t i = 0; i < GetAnimationCount(); ++i)
+        if (matches(i) && drawn-- == 0)
+            return i;
+    return -1;
 }
 
 const Skin* ModelResource::GetSkin() const

@@ -138,12 +138,14 @@ bool CovenantBase::IsPlayerCovenant() const
     return false;
 }
 
-std::string CovenantBase::GetDefinitionName() const
+// By reference: the name goes into every client's update at every step.
+const std::string& CovenantBase::GetDefinitionName() const
 {
-    return definition ? definition->name : std::string();
+    static const std::string kNone;
+    return definition ? definition->name : kNone;
 }
 
-std::string CovenantBase::GetName() const
+const std::string& CovenantBase::GetName() const
 {
     return name.empty() ? GetDefinitionName() : name;
 }

@@ -63,9 +63,9 @@ public:
     int32_t GetDefinitionIndex() const { return definitionIndex; }
     const CovenantDefinition* GetDefinition() const { return definition; }
     // The definition's record name; empty without one.
-    std::string GetDefinitionName() const;
+    const std::string& GetDefinitionName() const;
     // Its own name, else the definition's.
-    std::string GetName() const;
+    const std::string& GetName() const;
     // The definition's second name when it has one, else GetShownName: what messages and lists
     // name the covenant by, never the record's name.
     std::string GetDisplayName() const;
