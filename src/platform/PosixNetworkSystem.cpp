@@ -200,16 +200,39 @@ void PosixNetworkSystem::Queue(MessageBuffer& buffer, const NetworkEndpoint& sen
 {
     buffer.SetReadPos(0);
     PortQueue& port = queues[destination.sin_port];
-    if (port.datagrams.size() >= kMaxQueuedPerPort) {
+    if (port.Waiting() >= kMaxQueuedPerPort) {
         if (!port.overflowWarned)
             DebugSystem::Print(kPrintWarning, "Over %zu datagrams wait for port %d: the oldest are dropped\n",
                                kMaxQueuedPerPort, ntohs(destination.sin_port));
         port.overflowWarned = true;
-        port.datagrams.pop_front();
+        DropOldest(port);
     }
     QueuedDatagram& datagram = port.datagrams.emplace_back();
+    if (!spareBytes.empty()) {
+        datagram.bytes.swap(spareBytes.back());
+        spareBytes.pop_back();
+    }
     datagram.bytes.assign(buffer.Data(), buffer.Data() + buffer.Size());
     datagram.sender = sender.address;
+}
+
+void PosixNetworkSystem::DropOldest(PortQueue& port)
+{
+    std::vector<uint8_t>& bytes = port.datagrams[port.head].bytes;
+    if (spareBytes.size() < kMaxSpareDatagrams) {
+        bytes.clear();
+        spareBytes.push_back(std::move(bytes));
+    }
+    ++port.head;
+    // Emptied, the list starts again at its front; a list never quite emptied drops what its
+    // head has passed once that is half of it, so that it stays as long as its busiest moment.
+    if (port.head == port.datagrams.size()) {
+        port.datagrams.clear();
+        port.head = 0;
+    } else if (port.head * 2 >= port.datagrams.size()) {
+        port.datagrams.erase(port.datagrams.begin(), port.datagrams.begin() + static_cast<std::ptrdiff_t>(port.head));
+        port.head = 0;
+    }
 }
 
 bool PosixNetworkSystem::SendOverSocket(const MessageBuffer& buffer, const NetworkEndpoint& sender,
@@ -247,31 +270,32 @@ size_t PosixNetworkSystem::GetQueuedCount() const
 {
     size_t count = 0;
     for (const auto& [port, waiting] : queues)
-        count += waiting.datagrams.size();
+        count += waiting.Waiting();
     return count;
 }
 
 bool PosixNetworkSystem::HasQueued(in_port_t port) const
 {
     auto found = queues.find(port);
-    return found != queues.end() && !found->second.datagrams.empty();
+    return found != queues.end() && found->second.Waiting() > 0;
 }
 
 bool PosixNetworkSystem::TakeQueued(MessageBuffer& out, in_port_t port, sockaddr_in& sender)
 {
     auto found = queues.find(port);
-    if (found == queues.end() || found->second.datagrams.empty())
+    if (found == queues.end() || found->second.Waiting() == 0)
         return false;
     PortQueue& waiting = found->second;
-    QueuedDatagram& datagram = waiting.datagrams.front();
-    // An empty buffer takes the bytes over; one that holds bytes already gets them appended.
+    QueuedDatagram& datagram = waiting.datagrams[waiting.head];
+    // An empty buffer takes the bytes over, its own storage going to the spares in their place;
+    // one that holds bytes already gets them appended.
     if (out.Size() == 0)
         out.SwapBytes(datagram.bytes);
     else
         out.WriteBytes(datagram.bytes.data(), datagram.bytes.size());
     sender = datagram.sender;
-    waiting.datagrams.pop_front();
-    if (waiting.datagrams.empty())
+    DropOldest(waiting);
+    if (waiting.Waiting() == 0)
         waiting.overflowWarned = false;
     return true;
 }

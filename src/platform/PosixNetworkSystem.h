@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -64,15 +63,24 @@ private:
         std::vector<uint8_t> bytes;
         sockaddr_in sender{};
     };
-    // One port's datagrams, oldest first. Warned once per overflow, until it empties again.
+    // One port's datagrams, oldest first from head on. Warned once per overflow, until it
+    // empties again. A list and a head rather than a double-ended queue, whose blocks a steady
+    // flow would make and free in turn.
     struct PortQueue {
-        std::deque<QueuedDatagram> datagrams;
+        std::vector<QueuedDatagram> datagrams;
+        size_t head = 0;
         bool overflowWarned = false;
+        size_t Waiting() const { return datagrams.size() - head; }
     };
+    // The bytes of datagrams taken, emptied with their room kept for the next ones queued;
+    // at most this many, so that a burst of large ones is not held for ever.
+    static constexpr size_t kMaxSpareDatagrams = 64;
 
     void Queue(MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination);
     bool TakeQueued(MessageBuffer& out, in_port_t port, sockaddr_in& sender);
     bool HasQueued(in_port_t port) const;
+    // The oldest of the port's datagrams gone, its bytes kept among the spares.
+    void DropOldest(PortQueue& port);
     static bool SocketReadable(int socket);
     bool SendOverSocket(const MessageBuffer& buffer, const NetworkEndpoint& sender, const sockaddr_in& destination);
     void ReceiveFromSocket(MessageBuffer& out, const NetworkEndpoint& endpoint, sockaddr_in& sender);
@@ -81,6 +89,7 @@ private:
     bool initialised = false;
     // By destination port in network byte order: taking one is a look-up, not a scan.
     std::unordered_map<in_port_t, PortQueue> queues;
+    std::vector<std::vector<uint8_t>> spareBytes;
     AddressResolver resolver;
     std::vector<uint8_t> receiveBuffer;
     UserVarRef joinAddressVar;

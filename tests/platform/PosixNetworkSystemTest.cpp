@@ -6,6 +6,8 @@
 #include "core/UserVarSystem.h"
 #include "support/LogLines.h"
 
+#include "BenchAllocations.h"
+
 #include <arpa/inet.h>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -247,6 +249,40 @@ TEST_F(NetworkWorld, APortsQueueIsBoundedTheOldestGoingWithOneWarning)
     for (size_t i = 0; i <= bound; ++i)
         ASSERT_TRUE(Send({1}, client, host.address));
     EXPECT_EQ(CountLinesHolding(debug, "datagrams wait for port"), 2);
+}
+
+TEST_F(NetworkWorld, AHostAndClientTradingUpdatesThroughTheQueueAllocateNothingOnceWarm)
+{
+    // As the two halves of a game do: a kept buffer written and sent each frame, a kept buffer
+    // cleared and received into; the reader a datagram behind, so the queue never empties.
+    MessageBuffer update;
+    MessageBuffer received;
+    auto send = [&](int32_t number) {
+        update.Clear();
+        for (int32_t i = 0; i < 50 + (number & 7); ++i)
+            update.WriteInt(number + i);
+        return network.SendTo(update, host, client.address);
+    };
+    auto receive = [&] {
+        received.Clear();
+        network.Receive(received, client, sender);
+        received.SetReadPos(0);
+        return received.ReadInt();
+    };
+    int32_t wrong = 0;
+    auto frames = [&](int32_t from, int32_t to) {
+        for (int32_t number = from; number < to; ++number)
+            wrong += send(number) && receive() == number - 1 ? 0 : 1;
+    };
+    ASSERT_TRUE(send(0));
+    frames(1, 100);
+    BenchAllocations::Reset();
+    BenchAllocations::SetCounting(true);
+    frames(100, 1100);
+    BenchAllocations::SetCounting(false);
+    EXPECT_EQ(wrong, 0) << "every datagram came whole and in order";
+    EXPECT_EQ(BenchAllocations::Count(), 0);
+    EXPECT_EQ(network.GetQueuedCount(), 1u);
 }
 
 TEST_F(NetworkWorld, AReceiveIntoAFilledBufferAppendsTheDatagram)
