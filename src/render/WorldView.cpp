@@ -121,6 +121,8 @@ void WorldView::SetProjection(const WorldPos3& eye, const WorldPos3& lookAt, flo
     camera.ratio = height != 0.0f ? ground / height : 1.0f;
     camera.modelView = ImmediateDraw::ViewMatrix(camera.rotation, camera.position);
     device.SetModelViewMatrix(camera.modelView);
+    // Sprites face this camera, and beams turn their width across its view.
+    effects.SetBillboardAxes(left * -1.0f, up);
     float w = GetWidening();
     device.SetProjectionMatrix(OrthoProjection(-320.0f * w * newZoom, 320.0f * w * newZoom, -240.0f * newZoom,
                                                240.0f * newZoom, kNear, kFar));

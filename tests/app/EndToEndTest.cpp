@@ -45,10 +45,11 @@ void SendTwoSigterms(pid_t child)
     kill(child, SIGTERM);
 }
 
-// Polls the log until it holds the text; false when the program ended or the time ran out.
+// Polls the log until it holds the text, for up to a minute (a start-up beside a full build can
+// take twenty seconds); false when the program ended or the time ran out.
 bool WaitForLogLine(const TempFolder& folder, pid_t child, const std::string& text)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
         if (folder.Read("User/log.txt").find(text) != std::string::npos)
             return true;
@@ -69,10 +70,10 @@ void CopyEndToEndGame(const TempFolder& folder)
     std::filesystem::remove_all(folder.Path() / "User");
 }
 
-// Waits up to 20 s for the process to end; one that runs on is killed, and the answer is false.
+// Waits up to a minute for the process to end; one that runs on is killed, and the answer is false.
 bool WaitForEndToEndExit(pid_t child, int& status)
 {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
         if (waitpid(child, &status, WNOHANG) == child)
             return true;

@@ -118,6 +118,28 @@ TEST_F(RenderSurfaces, ParticlesOfAShaderOnItsOwnClockEachGetABatchAtTheirOwnTim
     EXPECT_FLOAT_EQ(batches[1].shaderTime, 0.75f);
 }
 
+TEST_F(RenderSurfaces, AParticleLiesFlatToTheCameraThatLooksAtIt)
+{
+    for (bool overhead : {false, true}) {
+        gUserVarSystem->SetStringByName("r_overheadView", overhead ? "1" : "0");
+        LookAtOrigin();
+        view->BeginFrame();
+        const Vector3 center{16.0f, -8.0f, 4.0f};
+        view->GetEffects().AddParticleSurface(*GetShader(timed), center, 30.0f, 4.0f, Color{1, 1, 1}, 1.0f, 0.0f);
+        std::vector<DeviceBatch> batches = DrawFrame();
+        ASSERT_EQ(batches.size(), 1u);
+        ASSERT_EQ(batches[0].vertices.size(), 4u);
+        const WorldViewCamera& camera = view->GetCamera();
+        const Vector3 forward{camera.rotation.m[0][0], camera.rotation.m[0][1], camera.rotation.m[0][2]};
+        for (const auto& vertex : batches[0].vertices) {
+            Vector3 corner{vertex.position[0] - center.x, vertex.position[1] - center.y,
+                           vertex.position[2] - center.z};
+            EXPECT_NEAR(corner.x * forward.x + corner.y * forward.y + corner.z * forward.z, 0.0f, 1e-3f) << "overhead " << overhead;
+            EXPECT_NEAR(Vector3Length(corner), 4.0f * std::sqrt(2.0f), 1e-3f);
+        }
+    }
+}
+
 TEST_F(RenderSurfaces, RefusedHandlesTakeNoSurfaceAndASteadySceneGrowsNoPool)
 {
     int32_t crate = Crate("crate", "dir Skins\nsurface 1 solid\n", 1);
