@@ -71,8 +71,9 @@ constexpr int32_t kCardFrames = 20;
 constexpr int32_t kListening = 1;
 // Quarter-second frames a fallen bot waits to rise: a weakened lifestone takes up to a minute and
 // a half of the world host's time, and a joined client's frames may run well ahead of the host's
-// while the soak's processors are shared.
-constexpr int32_t kRiseFrames = 1200;
+// while the soak's processors are shared (with the rest of the suite beside it, 1,200 were
+// once too few).
+constexpr int32_t kRiseFrames = 4800;
 // The interaction modes in which the player looks into another's container: a stash, an NPC's
 // equipment, a trader's goods.
 constexpr int32_t kStashMode = 10;
