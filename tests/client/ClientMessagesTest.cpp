@@ -3,6 +3,9 @@
 
 #include "rules/covenants/DiplomacyText.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 class ClientMessagesShown : public ClientServicesWorld {
@@ -101,9 +104,32 @@ TEST_F(ClientMessagesShown, TheDiplomacyAnswerKeepsItsLastTextForAResponseOrCove
     HostLine("dipRes 3 0");
     std::string expected = DiplomacyText::RelationDescription(90.0f) + " $$DiplomacyResponse3$$";
     EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(), expected);
-    for (const char* line : {"dipRes 9 0", "dipRes -1 0", "dipRes 1 7", "dipRes 1 -3"}) {
+    for (const char* line : {"dipRes 13 0", "dipRes -1 0", "dipRes 1 7", "dipRes 1 -3"}) {
         HostLine(line);
         EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(), expected) << line;
+    }
+}
+
+// A rival's answer to a proposed trade, demand or gift, or to a call for fair terms, reaches
+// the trade window in words the shipped language has.
+TEST_F(ClientMessagesShown, EveryAnswerACovenantGivesAnOfferShowsInTheShippedWords)
+{
+    Join();
+    CovenantClient* other = gameClient->GetCovenant(0, true);
+    link->playerCovenant = gameClient->GetCovenant(1, true);
+    other->SetRelation(1, 10.0f);
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    ASSERT_NE(gameDir, nullptr);
+    std::ifstream file(std::string(gameDir) + "/Assets/Loc/English.loc");
+    std::string english((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(english.empty());
+    for (int32_t answer : {0, 1, 2, 3, 4, 8, 9, 10, 11, 17, 18, 19, 20}) {
+        HostLine("dipRes 1 0");
+        HostLine("dipRes " + std::to_string(answer) + " 0");
+        std::string key = "DiplomacyResponse" + std::to_string(answer);
+        EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(),
+                  DiplomacyText::RelationDescription(10.0f) + " $$" + key + "$$");
+        EXPECT_NE(english.find("\n" + key + " \""), std::string::npos) << key;
     }
 }
 

@@ -961,9 +961,13 @@ protected:
         const std::vector<TradeOfferEntry> offered = gGameClient->GetTrade().GetOffer();
         ASSERT_FALSE(offered.empty()) << "the coppers are on the table" << AtStep();
         ClickWidget("Trade::Propose");
+        // A gift is taken (20) or turned down (9); the words of the offer as it was being made
+        // must give way to one of them.
         ASSERT_TRUE(FramesUntil(20, [] {
-            return gGameClient->GetMessages().GetDiplomacyResponse().find("$$DiplomacyResponse") != std::string::npos;
-        })) << "the rival's answer shows: " << gGameClient->GetMessages().GetDiplomacyResponse();
+            const std::string& answer = gGameClient->GetMessages().GetDiplomacyResponse();
+            return answer.find("$$DiplomacyResponse20$$") != std::string::npos ||
+                   answer.find("$$DiplomacyResponse9$$") != std::string::npos;
+        })) << "the rival's answer to the gift shows: " << gGameClient->GetMessages().GetDiplomacyResponse();
         EXPECT_EQ(gGame->GetTradeOffer().entries, offered) << "the host judged that offer";
         EXPECT_EQ(gGame->GetTradeOffer().type, TradeOfferType::Gift) << "an offer that asks nothing is a gift";
         KeepStep("7-answer");

@@ -9,12 +9,18 @@
 #include "rules/covenants/CovenantBase.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 
 namespace {
 
 constexpr const char* kDiplomacyRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
 constexpr int32_t kDiplomacyRelationWordCount = 5;
+// The answers a covenant gives an offer: 0 refused, 1 listening (or nothing asked), 2 a
+// counter-offer or fair terms, 3 close to fair, 4 not enough, 8 trade accepted, 9 trade or gift
+// refused, 10 demand met, 11 demand refused, 17 the asker cannot pay the difference, 18 the
+// answerer cannot, 19 even as it stands, 20 gift accepted.
+constexpr int32_t kDiplomacyResponses[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 17, 18, 19, 20};
 
 std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t value)
 {
@@ -59,7 +65,8 @@ std::string RelationDescription(const CovenantBase& covenant, int32_t other)
 
 bool Response(const CovenantBase& covenant, int32_t other, int32_t response, std::string& out)
 {
-    if (response < 0 || response >= kDiplomacyResponseCount)
+    if (std::find(std::begin(kDiplomacyResponses), std::end(kDiplomacyResponses), response) ==
+        std::end(kDiplomacyResponses))
         return false;
     out = StringFormat("%s $$DiplomacyResponse%d$$", RelationDescription(covenant, other).c_str(), response);
     return true;

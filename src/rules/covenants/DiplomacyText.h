@@ -25,12 +25,9 @@ std::string RelationDescription(float relation);
 // have no record toward it).
 std::string RelationDescription(const CovenantBase& covenant, int32_t other);
 
-// A covenant answers an offer with one of these: 0 refused, 1 listening, 2 a counter-offer,
-// 3 accepted.
-constexpr int32_t kDiplomacyResponseCount = 4;
 // The covenant's answer to another covenant index, in the words of its standing toward it:
 // the relation's description, then "$$DiplomacyResponse<n>$$". False, out untouched, for a
-// response outside 0..kDiplomacyResponseCount-1.
+// response no covenant gives (and so no text names).
 bool Response(const CovenantBase& covenant, int32_t other, int32_t response, std::string& out);
 
 } // namespace DiplomacyText
