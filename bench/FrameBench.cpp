@@ -1,6 +1,7 @@
 // FrameBench -- whole frames of the running game in an 800 x 600 offscreen window: the town with its people, a fight of 30 monsters in a dungeon with 1,000 particles and the inventory open, and the world map open; each frame's time (median, p99, worst), the client's, the world host's and the software renderer's share of it, the processor time of the main and the other threads, its draw calls, overdraw and allocations.
 #include "BenchAllocations.h"
 #include "BenchGameFolder.h"
+#include "BenchShippedGame.h"
 
 #include "app/Application.h"
 #include "client/ClientApp.h"
@@ -219,19 +220,6 @@ constexpr const char* kParticleEffect = "texture Effects/glow.tga\nadditive\nspa
                                         "velocity crand 0.3 crand 0.3 crand 0.3\nsize 0.2\nmaxAge 1000000\n"
                                         "color 1 0.55 0.16\n";
 
-// The real platform without the frame cap's sleep: the frame's own work is what is measured.
-class UncappedPlatform : public PosixPlatformSystem {
-public:
-    using PosixPlatformSystem::PosixPlatformSystem;
-    void Sleep(uint32_t milliseconds) override
-    {
-        if (std::this_thread::get_id() != mainThread)
-            PosixPlatformSystem::Sleep(milliseconds);
-    }
-
-    std::thread::id mainThread = std::this_thread::get_id();
-};
-
 // An effect's anchor standing where the world host put the player.
 class PlayerSpot : public SafeClass, public EffectHost {
 public:
@@ -293,7 +281,7 @@ public:
         setenv("LP_NUM_THREADS", "2", 0);
         InstallSystems(app, folder, DisplayChoice::kWindow);
         app.GetSystem(SystemSlot::Platform).create = [this] {
-            gPlatformSystem = new UncappedPlatform(folder + "/User");
+            gPlatformSystem = new BenchUncappedPlatform(folder + "/User");
         };
         app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
             create();
@@ -325,30 +313,19 @@ public:
     static bool Joined()
     {
         return gClientApp && gClientApp->IsActive() && gClientApp->GetLocalPlayer() &&
-               gClientApp->GetLocalPlayer()->GetBody() && HostPlayer();
-    }
-
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().empty())
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+               gClientApp->GetLocalPlayer()->GetBody() && BenchHostPlayer();
     }
 
     // The host's player warped to the first of the world's dungeon levels, run until that level
     // is made and the client stands on it; false when the world has none.
     bool GoDownIntoADungeon()
     {
-        int32_t dungeon = -1;
-        int32_t kind = AreaDefinition::ParseLevelGeneratorName("Dungeon");
-        for (int32_t index = 0; index < gWorld->GetLevelCount() && dungeon == -1; ++index)
-            if (const Level* level = gWorld->GetLevel(index); level && level->area && level->area->levelGenerator == kind)
-                dungeon = index;
-        if (dungeon == -1 || kind == 0)
+        int32_t dungeon = BenchFirstDungeonLevel();
+        if (dungeon == -1)
             return false;
-        HostPlayer()->Warp(gGame->GetStartPosition(dungeon));
+        BenchHostPlayer()->Warp(gGame->GetStartPosition(dungeon));
         auto arrived = [dungeon] {
-            return gWorld->IsLevelGenerated(dungeon) && HostPlayer()->position.level == dungeon &&
+            return gWorld->IsLevelGenerated(dungeon) && BenchHostPlayer()->position.level == dungeon &&
                    gClientApp->GetLocalPlayer()->GetPosition().level == dungeon;
         };
         for (int i = 0; i < 400 && !arrived(); ++i)
@@ -491,7 +468,7 @@ void FrameFight(benchmark::State& state)
         state.SkipWithError("the world has no dungeon to fight in");
         return;
     }
-    Player* player = FrameGame::HostPlayer();
+    Player* player = BenchHostPlayer();
     player->flags |= EntityFlag::Invulnerable;
     const DatabaseEntry* goblin = gDatabase->FindEntryByName("MonsterGoblinScout");
     int placed = 0;

@@ -1,6 +1,7 @@
 // ShippedWorldBench -- the world host's own steady step in the shipped game: a seeded new world, the player down in one of its dungeons trading blows with goblins of the host's own making; the host's share of each frame (median, p99), its allocations after the warm-up, the peaks of its pooled records, and the warnings and errors the run logged.
 #include "BenchAllocations.h"
 #include "BenchGameFolder.h"
+#include "BenchShippedGame.h"
 
 #include "app/Application.h"
 #include "core/Application.h"
@@ -45,20 +46,6 @@ constexpr int kShippedWorldMonsters = 30;
 constexpr int kShippedWorldWarmFrames = 2400;
 constexpr uint32_t kShippedWorldFrameMs = 50;
 
-// The real platform without the frame cap's sleep: frames follow one another at once. Other
-// threads still sleep, so that none of them spins.
-class SleeplessPlatform : public PosixPlatformSystem {
-public:
-    using PosixPlatformSystem::PosixPlatformSystem;
-    void Sleep(uint32_t milliseconds) override
-    {
-        if (std::this_thread::get_id() != mainThread)
-            PosixPlatformSystem::Sleep(milliseconds);
-    }
-
-    std::thread::id mainThread = std::this_thread::get_id();
-};
-
 // A copy of the staged game folder made of links, with a user folder of its own.
 std::string MakeShippedWorldFolder()
 {
@@ -90,7 +77,7 @@ public:
             gTimerSystem = new PosixTimerSystem([this] { return now; });
         };
         app.GetSystem(SystemSlot::Platform).create = [this] {
-            gPlatformSystem = new SleeplessPlatform(folder + "/User");
+            gPlatformSystem = new BenchUncappedPlatform(folder + "/User");
         };
         app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
             create();
@@ -118,13 +105,6 @@ public:
         fs::remove_all(folder, error);
     }
 
-    static Player* HostPlayer()
-    {
-        if (!gWorldHost || gWorldHost->GetClients().empty())
-            return nullptr;
-        return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
-    }
-
     // A seeded new game through the console's own command, run until the host has the player.
     bool EnterTheWorld()
     {
@@ -133,23 +113,19 @@ public:
         gRandomSystem->Seed(kShippedWorldSeed);
         if (!ExecuteCommandLine("start both"))
             return false;
-        for (int i = 0; i < 400 && !HostPlayer(); ++i)
+        for (int i = 0; i < 400 && !BenchHostPlayer(); ++i)
             app.RunFrame();
-        return HostPlayer() != nullptr;
+        return BenchHostPlayer() != nullptr;
     }
 
     // The player warped to the first dungeon level and run until that level is made.
     bool GoDownIntoADungeon()
     {
-        int32_t kind = AreaDefinition::ParseLevelGeneratorName("Dungeon");
-        int32_t dungeon = -1;
-        for (int32_t index = 0; index < gWorld->GetLevelCount() && dungeon == -1; ++index)
-            if (const Level* level = gWorld->GetLevel(index); level && level->area && level->area->levelGenerator == kind)
-                dungeon = index;
-        if (dungeon == -1 || kind == 0)
+        int32_t dungeon = BenchFirstDungeonLevel();
+        if (dungeon == -1)
             return false;
-        HostPlayer()->Warp(gGame->GetStartPosition(dungeon));
-        auto arrived = [dungeon] { return gWorld->IsLevelGenerated(dungeon) && HostPlayer()->position.level == dungeon; };
+        BenchHostPlayer()->Warp(gGame->GetStartPosition(dungeon));
+        auto arrived = [dungeon] { return gWorld->IsLevelGenerated(dungeon) && BenchHostPlayer()->position.level == dungeon; };
         for (int i = 0; i < 400 && !arrived(); ++i)
             app.RunFrame();
         return arrived();
@@ -159,7 +135,7 @@ public:
     int PlaceGoblins()
     {
         const DatabaseEntry* goblin = gDatabase->FindEntryByName("MonsterGoblinScout");
-        Player* player = HostPlayer();
+        Player* player = BenchHostPlayer();
         for (int i = 0; i < kShippedWorldMonsters && goblin; ++i) {
             Entity* monster = gGame->MakeMonster(nullptr, goblin, 1, 0);
             if (!monster)
@@ -179,7 +155,7 @@ public:
     // whenever the last swing is done; nobody falls, so the fight never ends.
     void KeepFighting()
     {
-        Player* player = HostPlayer();
+        Player* player = BenchHostPlayer();
         player->health = player->maxHealth;
         Entity* nearest = nullptr;
         for (const SafePointer& pointer : goblins) {
@@ -258,7 +234,7 @@ void ShippedWorldFight(benchmark::State& state)
         state.SkipWithError("the goblins were not all placed");
         return;
     }
-    ShippedWorld::HostPlayer()->flags |= EntityFlag::Invulnerable;
+    BenchHostPlayer()->flags |= EntityFlag::Invulnerable;
     for (int i = 0; i < kShippedWorldWarmFrames; ++i)
         world.Frame();
     std::vector<double> hostMs;

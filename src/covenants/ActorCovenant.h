@@ -6,6 +6,7 @@
 #include "core/SafePointer.h"
 #include "core/TimeStamp.h"
 #include "covenants/Covenant.h"
+#include "rules/covenants/OfferAnswers.h"
 #include "world/WorldPos.h"
 
 #include <array>
@@ -205,19 +206,6 @@ public:
     static constexpr int32_t kDemandOffer = 1;
     static constexpr int32_t kGiftOffer = 2;
     static constexpr int32_t kCounterOffer = 3;
-    // The answers: balancing's results, then the answers to a received offer.
-    static constexpr int32_t kAnswerEmpty = 1;
-    static constexpr int32_t kAnswerBalanced = 2;
-    static constexpr int32_t kAnswerClose = 3;
-    static constexpr int32_t kAnswerRefused = 4;
-    static constexpr int32_t kAnswerTradeAccepted = 8;
-    static constexpr int32_t kAnswerTradeRefused = 9;
-    static constexpr int32_t kAnswerDemandMet = 10;
-    static constexpr int32_t kAnswerDemandRefused = 11;
-    static constexpr int32_t kAnswerOtherCannotPay = 17;
-    static constexpr int32_t kAnswerCannotPay = 18;
-    static constexpr int32_t kAnswerEven = 19;
-    static constexpr int32_t kAnswerGiftAccepted = 20;
     static constexpr float kOfferResendSeconds = 60.0f;
     static constexpr float kCounterOfferFactor = 1.2f;
 

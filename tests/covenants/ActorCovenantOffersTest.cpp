@@ -234,15 +234,15 @@ TEST_F(CovenantOffers, PlainOffersAreAnsweredByWhatEachSideGives)
         int32_t answer;
     };
     const Case cases[] = {
-        {{{0, 6, 100}}, ActorCovenant::kTradeOffer, true, ActorCovenant::kAnswerTradeAccepted},
-        {{{1, 6, 100}}, ActorCovenant::kTradeOffer, false, ActorCovenant::kAnswerTradeRefused},
-        {{{1, 6, 0}}, ActorCovenant::kDemandOffer, true, ActorCovenant::kAnswerDemandMet},
-        {{{0, 6, 5}}, ActorCovenant::kGiftOffer, true, ActorCovenant::kAnswerGiftAccepted},
-        {{{1, 6, 5}}, ActorCovenant::kGiftOffer, false, ActorCovenant::kAnswerTradeRefused},
+        {{{0, 6, 100}}, ActorCovenant::kTradeOffer, true, kAnswerTradeAccepted},
+        {{{1, 6, 100}}, ActorCovenant::kTradeOffer, false, kAnswerTradeRefused},
+        {{{1, 6, 0}}, ActorCovenant::kDemandOffer, true, kAnswerDemandMet},
+        {{{0, 6, 5}}, ActorCovenant::kGiftOffer, true, kAnswerGiftAccepted},
+        {{{1, 6, 5}}, ActorCovenant::kGiftOffer, false, kAnswerTradeRefused},
         // Any other type is never accepted: 2 when even, 3 within a fifth, else 4.
-        {{{0, 6, 100}, {1, 6, 100}}, 7, false, ActorCovenant::kAnswerBalanced},
-        {{{0, 6, 100}, {1, 6, 119}}, 7, false, ActorCovenant::kAnswerClose},
-        {{{0, 6, 100}, {1, 6, 121}}, 7, false, ActorCovenant::kAnswerRefused},
+        {{{0, 6, 100}, {1, 6, 100}}, 7, false, kAnswerBalanced},
+        {{{0, 6, 100}, {1, 6, 119}}, 7, false, kAnswerClose},
+        {{{0, 6, 100}, {1, 6, 121}}, 7, false, kAnswerRefused},
     };
     for (const Case& c : cases) {
         rival->ReceiveOffer(*spy, Deal(c.entries, c.type));
@@ -256,7 +256,7 @@ TEST_F(CovenantOffers, PlainOffersAreAnsweredByWhatEachSideGives)
 TEST_F(CovenantOffers, ARefusedDemandLowersTheRelationOnce)
 {
     rival->ReceiveOffer(*spy, Deal({{1, 6, 100}}, ActorCovenant::kDemandOffer));
-    EXPECT_EQ(LastResult().response, ActorCovenant::kAnswerDemandRefused);
+    EXPECT_EQ(LastResult().response, kAnswerDemandRefused);
     EXPECT_FALSE(LastResult().accepted);
     EXPECT_FLOAT_EQ(Relation(), 49.0f);
     EXPECT_EQ(spy->described, std::vector<float>{-1.0f});
@@ -266,12 +266,12 @@ TEST_F(CovenantOffers, AnOfferItsGiverCannotHonourIsRefusedAndChangesNothing)
 {
     // Goods that are not there, a negative sum, a refused acceptance test.
     rival->ReceiveOffer(*spy, Deal({{0, 7, PackPlace(InventoryGroupIndex::Bag1, 0)}}));
-    EXPECT_EQ(LastResult().response, ActorCovenant::kAnswerTradeRefused);
+    EXPECT_EQ(LastResult().response, kAnswerTradeRefused);
     rival->ReceiveOffer(*spy, Deal({{0, 6, -5}}, 7));
-    EXPECT_EQ(LastResult().response, ActorCovenant::kAnswerRefused);
+    EXPECT_EQ(LastResult().response, kAnswerRefused);
     host.refuseOffers = true;
     rival->ReceiveOffer(*spy, Deal({{1, 6, 100}}, ActorCovenant::kDemandOffer));
-    EXPECT_EQ(LastResult().response, ActorCovenant::kAnswerTradeRefused);
+    EXPECT_EQ(LastResult().response, kAnswerTradeRefused);
     EXPECT_FALSE(LastResult().accepted);
     // Not even a refused demand moves the relation.
     EXPECT_FLOAT_EQ(Relation(), 50.0f);
@@ -286,7 +286,7 @@ TEST_F(CovenantOffers, ACounterOfferComesBackBalancedFromTheOthersSideAndIsNever
     // The spy gives 10; the rival pays back what 10 is worth to it over 1.2.
     rival->ReceiveOffer(*spy, Deal({{0, 6, 10}}, ActorCovenant::kCounterOffer));
     EXPECT_FALSE(LastResult().accepted);
-    EXPECT_EQ(LastResult().response, ActorCovenant::kAnswerBalanced);
+    EXPECT_EQ(LastResult().response, kAnswerBalanced);
     std::vector<OfferEntry> expected = {{0, 6, 10}, {1, 6, 8}};
     EXPECT_EQ(LastResult().offer.entries, expected);
 }
@@ -296,25 +296,25 @@ TEST_F(CovenantOffers, ACounterOfferComesBackBalancedFromTheOthersSideAndIsNever
 TEST_F(CovenantOffers, GoodsOnlyBalancingPaysInMoneyOrGoods)
 {
     Offer empty;
-    EXPECT_EQ(rival->BalanceOffer(*spy, empty, 1.0f), ActorCovenant::kAnswerEmpty);
+    EXPECT_EQ(rival->BalanceOffer(*spy, empty, 1.0f), kAnswerEmpty);
 
     // The rival gives 100: the other's leader pays, when it can.
     SetLeaderMoney(*spy, 50);
     Offer give = Deal({{0, 6, 100}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, give, 1.0f), ActorCovenant::kAnswerOtherCannotPay);
+    EXPECT_EQ(rival->BalanceOffer(*spy, give, 1.0f), kAnswerOtherCannotPay);
     EXPECT_EQ(give.entries.size(), 1u);
     SetLeaderMoney(*spy, 200);
-    EXPECT_EQ(rival->BalanceOffer(*spy, give, 1.0f), ActorCovenant::kAnswerBalanced);
+    EXPECT_EQ(rival->BalanceOffer(*spy, give, 1.0f), kAnswerBalanced);
     EXPECT_EQ(give.entries.back(), (OfferEntry{1, 6, 100}));
     EXPECT_TRUE(give.itemsOnly);
 
     // Even already.
     Offer even = Deal({{0, 6, 10}, {1, 6, 10}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, even, 1.0f), ActorCovenant::kAnswerEven);
+    EXPECT_EQ(rival->BalanceOffer(*spy, even, 1.0f), kAnswerEven);
 
     // The rival gets 100: it pays from its money; the factor weighs what it gets down.
     Offer get = Deal({{1, 6, 100}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, get, 1.25f), ActorCovenant::kAnswerBalanced);
+    EXPECT_EQ(rival->BalanceOffer(*spy, get, 1.25f), kAnswerBalanced);
     EXPECT_EQ(get.entries.back(), (OfferEntry{0, 6, 80}));
 }
 
@@ -327,24 +327,24 @@ TEST_F(CovenantOffers, AShortPurseAddsTheDearestAffordableGoodsAndTheRestInMoney
     ASSERT_LT(value, 100);
     SetLeaderMoney(*rival, 100 - value);
     Offer get = Deal({{1, 6, 100}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, get, 1.0f), ActorCovenant::kAnswerBalanced);
+    EXPECT_EQ(rival->BalanceOffer(*spy, get, 1.0f), kAnswerBalanced);
     std::vector<OfferEntry> expected = {{1, 6, 100}, {0, 7, PackPlace(ActorCovenant::kGoodsBag, 0)}, {0, 6, 100 - value}};
     EXPECT_EQ(get.entries, expected);
 
     // Too little money for the rest, or no goods worth paying with: 18.
     SetLeaderMoney(*rival, 100 - value - 1);
     Offer poorer = Deal({{1, 6, 100}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, poorer, 1.0f), ActorCovenant::kAnswerCannotPay);
+    EXPECT_EQ(rival->BalanceOffer(*spy, poorer, 1.0f), kAnswerCannotPay);
     rival->inventory->DeleteAt(ActorCovenant::kGoodsBag, 0);
     Offer bare = Deal({{1, 6, 100}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, bare, 1.0f), ActorCovenant::kAnswerCannotPay);
+    EXPECT_EQ(rival->BalanceOffer(*spy, bare, 1.0f), kAnswerCannotPay);
 }
 
 TEST_F(CovenantOffers, OtherDealsArePaidInCrystalsOrRefusedWhenNoneCanPay)
 {
     // A peace entry the spy gives is worth its shortfall to the rival: nothing here, so even.
     Offer peace = Deal({{1, TradeOfferKind::CovenantMoney, 0}, {2, TradeOfferKind::SharedAdventure, 0}});
-    EXPECT_EQ(rival->BalanceOffer(*spy, peace, 1.0f), ActorCovenant::kAnswerBalanced);
+    EXPECT_EQ(rival->BalanceOffer(*spy, peace, 1.0f), kAnswerBalanced);
     EXPECT_EQ(peace.entries.size(), 2u);
     EXPECT_FALSE(peace.itemsOnly);
 
@@ -353,10 +353,10 @@ TEST_F(CovenantOffers, OtherDealsArePaidInCrystalsOrRefusedWhenNoneCanPay)
     Offer crystals = Deal({{0, TradeOfferKind::CovenantMoney, 20000}});
     OfferValuation::Worth worth = OfferValuation::ValueOffer(*rival, *spy, 0, 0, crystals);
     ASSERT_GT(worth.give, 0.0f);
-    EXPECT_EQ(rival->BalanceOffer(*spy, crystals, 1.0f), ActorCovenant::kAnswerOtherCannotPay);
+    EXPECT_EQ(rival->BalanceOffer(*spy, crystals, 1.0f), kAnswerOtherCannotPay);
     // With crystals of its own the spy pays enough of them to close the gap.
     spy->statistics.Set(CovenantStat::Money, 100000);
-    EXPECT_EQ(rival->BalanceOffer(*spy, crystals, 1.0f), ActorCovenant::kAnswerBalanced);
+    EXPECT_EQ(rival->BalanceOffer(*spy, crystals, 1.0f), kAnswerBalanced);
     ASSERT_EQ(crystals.entries.size(), 2u);
     EXPECT_EQ(crystals.entries[1].side, 1);
     EXPECT_EQ(crystals.entries[1].kind, TradeOfferKind::CovenantMoney);

@@ -7,6 +7,7 @@
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantBase.h"
+#include "rules/covenants/OfferAnswers.h"
 
 #include <algorithm>
 #include <iterator>
@@ -16,11 +17,12 @@ namespace {
 
 constexpr const char* kDiplomacyRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
 constexpr int32_t kDiplomacyRelationWordCount = 5;
-// The answers a covenant gives an offer: 0 refused, 1 listening (or nothing asked), 2 a
-// counter-offer or fair terms, 3 close to fair, 4 not enough, 8 trade accepted, 9 trade or gift
-// refused, 10 demand met, 11 demand refused, 17 the asker cannot pay the difference, 18 the
-// answerer cannot, 19 even as it stands, 20 gift accepted.
-constexpr int32_t kDiplomacyResponses[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 17, 18, 19, 20};
+// A refusal, the listening the trade window shows while an offer is made, and every answer a
+// covenant gives.
+constexpr int32_t kDiplomacyResponses[] = {0, kAnswerEmpty, kAnswerBalanced, kAnswerClose, kAnswerRefused,
+                                           kAnswerTradeAccepted, kAnswerTradeRefused, kAnswerDemandMet,
+                                           kAnswerDemandRefused, kAnswerOtherCannotPay, kAnswerCannotPay,
+                                           kAnswerEven, kAnswerGiftAccepted};
 
 std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t value)
 {

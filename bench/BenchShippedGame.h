@@ -1,0 +1,45 @@
+// BenchShippedGame -- what the benchmarks running the whole shipped program share: the platform without the frame cap's sleep, the world host's player and the world's first dungeon level.
+#pragma once
+
+#include "entities/Player.h"
+#include "platform/PosixPlatformSystem.h"
+#include "server/WorldHost.h"
+#include "world/AreaDefinition.h"
+#include "world/Level.h"
+#include "world/World.h"
+
+#include <thread>
+
+// The real platform without the frame cap's sleep: frames follow one another at once, and the
+// frame's own work is what is measured. Other threads still sleep, so that none of them spins.
+class BenchUncappedPlatform : public PosixPlatformSystem {
+public:
+    using PosixPlatformSystem::PosixPlatformSystem;
+    void Sleep(uint32_t milliseconds) override
+    {
+        if (std::this_thread::get_id() != mainThread)
+            PosixPlatformSystem::Sleep(milliseconds);
+    }
+
+    std::thread::id mainThread = std::this_thread::get_id();
+};
+
+// The player of the world host's first client, or none before one has joined.
+inline Player* BenchHostPlayer()
+{
+    if (!gWorldHost || gWorldHost->GetClients().empty())
+        return nullptr;
+    return WorldHost::GetRecordPlayer(*gWorldHost->GetClients().front());
+}
+
+// The index of the world's first level made by the dungeon generator, -1 when it has none.
+inline int32_t BenchFirstDungeonLevel()
+{
+    int32_t kind = AreaDefinition::ParseLevelGeneratorName("Dungeon");
+    if (kind == 0)
+        return -1;
+    for (int32_t index = 0; index < gWorld->GetLevelCount(); ++index)
+        if (const Level* level = gWorld->GetLevel(index); level && level->area && level->area->levelGenerator == kind)
+            return index;
+    return -1;
+}
