@@ -87,7 +87,9 @@ void GameClient::GetNpcDisplayName(const EntityClient& entity, std::string& out,
     if (!record)
         return;
     if (withName) {
-        out = entity.displayName;
+        // The entity's own name is the one its seed gives, the name the host's messages and
+        // quests use; the type's words stand in only for an entity without one.
+        out = entity.GetPersonalName().empty() ? entity.displayName : entity.GetPersonalName();
         if (out.empty())
             out = record->GetString("Name");
         if (out.empty() && entity.classRecord && entity.classRecord->GetEntry())

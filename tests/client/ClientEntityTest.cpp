@@ -2,6 +2,7 @@
 #include "client/ClientWorld.h"
 
 #include "client/EntityScene.h"
+#include "client/GameClient.h"
 #include "client/StatusEffectClient.h"
 #include "core/NameGenerator.h"
 #include "rules/monsters/MonsterArchetype.h"
@@ -498,3 +499,26 @@ TEST(ClientEntityShipped, TheQuestMarksACreatureLoadsAreShipped)
 }
 
 } // namespace
+
+// The name an NPC's seed gives it is the one its hover text and name line show, the host's name
+// for it; the type's words ("Villager") only name an NPC without a list to draw from.
+TEST_F(ClientEntity, AnNpcIsCalledByTheNameItsSeedGivesItNotByItsTypesWords)
+{
+    NetEntityState state;
+    state.kind = NetStateKind::Creature;
+    state.nameSeed = 4321;
+    EntityClient* folk = Place(3, HeaderOf("MonsterFolk", 3), state);
+    ASSERT_TRUE(folk->isNpc);
+    const std::string name = folk->GetPersonalName();
+    ASSERT_FALSE(name.empty());
+    EXPECT_EQ(name, names.Generate("folk", 4321));
+    std::string shown;
+    GameClient::GetNpcDisplayName(*folk, shown, true, false);
+    EXPECT_EQ(shown, name);
+    EXPECT_EQ(folk->GetHoverText(true, true, false), name);
+    EXPECT_EQ(folk->GetHoverText(true, true, false).find("Villager"), std::string::npos);
+    state.nameSeed = 4321u * 7919u;
+    folk->ApplyState(HeaderOf("MonsterFolk", 3), state, nullptr);
+    ASSERT_NE(folk->GetPersonalName(), name) << "a new seed, a new name";
+    EXPECT_EQ(folk->GetHoverText(true, true, false), folk->GetPersonalName());
+}

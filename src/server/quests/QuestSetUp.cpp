@@ -725,7 +725,11 @@ void Quest::PlaceRecruit()
             break;
     recruit->SetPosition(place);
     recruit->facing = facing;
-    recruit->SetNameSeed(DrawRandomStep(RandomStream::GameData));
+    // A recruit the quest's words name bears that name, not a stranger's.
+    if (definition && definition->needRandomNpcName)
+        NameAfterQuest(*recruit);
+    else
+        recruit->SetNameSeed(DrawRandomStep(RandomStream::GameData));
     recruit->questFigure = true;
     recruit->AddStatusEffectByName("EnhancementRecruitBasic", recruit, 1);
     if (recruit->entityNumber < 0 && gGame->AddEntity(recruit) == -1) {
