@@ -2,19 +2,24 @@
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
+#include "client/CovenantClient.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/ScreenConversion.h"
 #include "client/LocalPlayerLink.h"
+#include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/Entity.h"
 #include "rules/GameData.h"
 #include "server/Game.h"
+#include "render/Renderer.h"
+#include "render/TextMeasure.h"
 #include "render/WorldMap.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UIScrollBar.h"
 
 #include <array>
 #include <cmath>
@@ -123,6 +128,25 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
     Frames(2);
     ASSERT_TRUE(Shown("WorldMap"));
 
+    // The in-game bar stays on screen under the map: the map's scroll bars lie clear of its slots
+    // and buttons instead of cutting across them.
+    int32_t bars = 0;
+    for (const UIWidget* bar : gUISystem->FindMenu("WorldMap")->GetWidgets()) {
+        if (!dynamic_cast<const UIScrollBar*>(bar) || !bar->IsVisible())
+            continue;
+        ++bars;
+        for (const UIWidget* widget : gUISystem->FindMenu("InGame")->GetWidgets()) {
+            if (!widget->IsVisible() || !widget->draw)
+                continue;
+            bool apart = bar->GetScreenX() + bar->size[0] <= widget->GetScreenX() ||
+                         widget->GetScreenX() + widget->size[0] <= bar->GetScreenX() ||
+                         bar->GetScreenY() + bar->size[1] <= widget->GetScreenY() ||
+                         widget->GetScreenY() + widget->size[1] <= bar->GetScreenY();
+            EXPECT_TRUE(apart) << bar->internalName << " lies over InGame::" << widget->internalName;
+        }
+    }
+    EXPECT_EQ(bars, 2);
+
     std::vector<MapPin> covenants;
     const MapPin* town = nullptr;
     for (const MapPin& pin : gWorldMap->GetPins()) {
@@ -163,12 +187,22 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
     int my = static_cast<int>(middle.y);
     EXPECT_GT(Differing(named, plain, mx - 60, my - 12, mx + 60, my + 12), 30) << mx << " " << my;
     EXPECT_EQ(Differing(named, plain, mx - 60, my + 40, mx + 60, my + 80), 0);
-    // One legend row per covenant of the game, 14 units apart above y 320: a swatch and a name.
+    // One legend row per covenant of the game, a row apart above y 320: a swatch and a name. A
+    // row is as tall as a line of the legend's words, so that no name runs into the next.
     int32_t count = gGame->GetCovenantCount();
+    const UiSettings& settings = gUISystem->GetSettings();
+    float row = settings.worldMapKeyLineSpace;
+    int32_t legendFont = gRenderer->GetStandardHandle(2).GetValue();
     for (int32_t i = 0; i < count; ++i) {
-        int top = 320 - (count - i) * 14;
+        int top = static_cast<int>(settings.worldMapKeyPosition[1] - static_cast<float>(count - i) * row);
+        const CovenantClient* shown = gGameClient->GetCovenant(i, false);
+        ASSERT_NE(shown, nullptr) << "row " << i;
+        const std::string name = shown->GetName();
+        TextSize line = MeasureTextW(legendFont, gLocSystem->TranslateToWide(name));
+        EXPECT_GT(line.height, 0.0f) << name;
+        EXPECT_LE(line.height, row) << "the legend's name " << name << " is taller than its row";
         if (gGame->GetCovenant(i)->GetHomeEntity()) {
-            EXPECT_GT(Lit(named, 24, top, 120, top + 12), 10) << "row " << i;
+            EXPECT_GT(Lit(named, 24, top, 120, top + static_cast<int>(row) - 2), 10) << "row " << i;
         }
     }
 
