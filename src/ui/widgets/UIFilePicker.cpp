@@ -172,6 +172,8 @@ UIWidget* UIFilePicker::MakeButton(const char* caption, const char* action, floa
     button->position[1] = y;
     button->size[0] = kPickerButtonWidth;
     button->size[1] = kPickerLineHeight;
+    // In the picker's own font, as its rows are: the buttons are only a row high.
+    button->font = font;
     button->text = caption;
     button->canClick = true;
     button->drawOrder = drawOrder + 1.0f;
@@ -197,6 +199,7 @@ void UIFilePicker::OnAttach()
         label->position[1] = y0;
         label->size[0] = kPickerButtonWidth;
         label->size[1] = kPickerLineHeight;
+        label->font = font;
         label->text = "$$FileName$$:";
         label->drawOrder = drawOrder + 1.0f;
         PickerAddTo(*menu, label);
