@@ -54,6 +54,7 @@ void FrameRenderer::DrawPasses(float seconds)
 
 void FrameRenderer::DrawWorld(float seconds)
 {
+    worldMapDrawn = false;
     bool editorOpen = tools && tools->IsAreaEditorOpen();
     if ((ui && ui->IsFullScreenMenuShown()) || editorOpen) {
         view.BeginWorldView(WorldPos{}, GetZoom(), true);
@@ -63,8 +64,10 @@ void FrameRenderer::DrawWorld(float seconds)
     }
     FrameRendererRun(exploreHook);
     bool running = scene && scene->IsGameRunning();
-    if (running && worldMapHook && worldMapHook())
+    if (running && worldMapHook && worldMapHook()) {
+        worldMapDrawn = true;
         return;
+    }
     WorldPos target;
     if (!running || !scene->GetCameraTarget(target))
         target = WorldPos{};
@@ -83,7 +86,8 @@ void FrameRenderer::Draw2D(float seconds)
 {
     FrameRendererRun(hooks.begin2D);
     bool blocking = ui && ui->IsBlockingMenuShown();
-    if (scene && !blocking)
+    // An overhead bar or icon over the world map would float over some other level's square.
+    if (scene && !blocking && !worldMapDrawn)
         scene->DrawEntityOverlays();
     if (ui)
         ui->DrawHelpBottom(seconds);

@@ -65,6 +65,8 @@ private:
     FramePassHooks hooks;
     std::function<void()> exploreHook;
     std::function<bool()> worldMapHook;
+    // The world map took the world's place this frame: the world's overlays stay off it.
+    bool worldMapDrawn = false;
     FrameScene* scene = nullptr;
     FrameUi* ui = nullptr;
     FrameTools* tools = nullptr;

@@ -246,6 +246,45 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
     EXPECT_LT(std::hypot(HostPlayer()->position.x - home->position.x, HostPlayer()->position.y - home->position.y), 300.0f);
 }
 
+// The world map takes the world's place: the player's overhead health bar, drawn over the world
+// where the player stands, is not drawn over the map, where it would float over another square.
+TEST_F(MapsEndToEnd, TheWorldsOverheadBarsStayOffTheOpenMap)
+{
+    EnterTheWorld("ashguard");
+    ASSERT_TRUE(Shown("InGame"));
+    ClearTheStage();
+    // The player's own bar is the one option that shows it.
+    gUserVarSystem->SetStringByName("ui_playerHealthBar", "1");
+    Frames(4);
+    const EntityClient* body = gGameClient->GetEntity(HostPlayer()->entityNumber);
+    ASSERT_NE(body, nullptr);
+    ScreenBox box = Client::GetEntityScreenBox(*body);
+    // Over the player's head, where its bar is drawn.
+    int x0 = static_cast<int>(box.x1) - 30;
+    int x1 = static_cast<int>(box.x2) + 30;
+    int y0 = static_cast<int>(std::min(box.y1, box.y2)) - 40;
+    int y1 = static_cast<int>(std::min(box.y1, box.y2)) + 6;
+    int32_t full = HostPlayer()->health;
+    ASSERT_GT(full, 9);
+
+    // In the world, a blow that takes a third of the health moves the bar.
+    TargaImage whole = Screenshot();
+    HostPlayer()->TakeDamage(full / 3, nullptr, false, true);
+    Frames(3);
+    TargaImage hurt = Screenshot();
+    EXPECT_GT(Differing(whole, hurt, x0, y0, x1, y1), 10) << "the bar is not where the test looks";
+
+    // Over the map, another such blow shows nothing there.
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+    TargaImage mapWhole = Screenshot();
+    HostPlayer()->TakeDamage(full / 3, nullptr, false, true);
+    Frames(3);
+    TargaImage mapHurt = Screenshot();
+    EXPECT_LT(Differing(mapHurt, mapWhole, x0, y0, x1, y1), 3) << "the bar is drawn over the map";
+}
+
 TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKeepsTheChoice)
 {
     ClickAt(320, 238);
