@@ -8,6 +8,7 @@
 #include "core/StringUtil.h"
 #include "render/TextEvents.h"
 #include "rules/RulesEnums.h"
+#include "world/GameQuestWorld.h"
 #include "world/World.h"
 
 namespace {
@@ -26,6 +27,13 @@ void QuestClientShow(const std::string& text)
 }
 
 } // namespace
+
+const QuestWorld* QuestClient::GetWorld() const
+{
+    // It only reads gWorld, so one serves every quest.
+    static const GameQuestWorld world;
+    return &world;
+}
 
 int32_t QuestClient::GetDifficulty() const
 {

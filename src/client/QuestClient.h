@@ -30,8 +30,9 @@ public:
     int32_t GetNpcCount() const override;
     std::string GetNpcName(int32_t npcId) const override;
     int32_t GetNpcType(int32_t npcId) const override;
-    // The client keeps no quest world of its own: what needs one is left ungenerated.
-    const QuestWorld* GetWorld() const override { return nullptr; }
+    // The world the client draws, the one the host's quests run in: a quest's titles and texts
+    // name its places as the host's do.
+    const QuestWorld* GetWorld() const override;
 
     // The slot of the update's quest list this quest came in.
     int32_t index = -1;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "core/RandomTimer.h"
-#include "server/quests/GameQuestWorld.h"
 #include "server/quests/QuestHost.h"
+#include "world/GameQuestWorld.h"
 
 #include <cstdint>
 #include <memory>

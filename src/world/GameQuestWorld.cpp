@@ -1,5 +1,5 @@
 // GameQuestWorld -- the running world as the quests see it: level picks, level flags, names and the level records a quest names.
-#include "server/quests/GameQuestWorld.h"
+#include "world/GameQuestWorld.h"
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
