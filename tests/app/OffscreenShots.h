@@ -17,6 +17,9 @@
 #include "server/WorldHost.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
+#include "rules/GameData.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 
@@ -149,6 +152,25 @@ protected:
         if (gGame->AddEntity(monster) == -1)
             return nullptr;
         return monster;
+    }
+
+    // A quest of that record started in the host's world until it has set its figure down (a
+    // draw may refuse it), and that figure; null when sixty starts set none down.
+    static Actor* StartQuestWithFigure(const char* name, Quest*& started)
+    {
+        GameQuests& quests = gGame->GetQuests();
+        int32_t index = gGameData->GetQuestDefinitions().FindIndex(name);
+        for (int32_t attempt = 0; attempt < 60; ++attempt) {
+            Quest* quest = quests.StartQuest(index, nullptr, -1);
+            if (!quest)
+                continue;
+            if (auto* figure = dynamic_cast<Actor*>(quest->GetTargetEntity())) {
+                started = quest;
+                return figure;
+            }
+            quests.DeleteQuest(quest->questId);
+        }
+        return nullptr;
     }
 
     // The client's mirror of the host's entity, up to ten frames run until it has one.

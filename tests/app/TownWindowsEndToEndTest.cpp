@@ -122,4 +122,37 @@ TEST_F(TownWindowsEndToEnd, TheWorkOnOfferInATownspersonsWindowFitsItsRows)
     EXPECT_GE(rows, 3) << "the windows list their work";
 }
 
+// A would-be recruit's trial and a creature's work are offered in lists of their own windows,
+// whose rows ran out of the window over the buttons beside it.
+TEST_F(TownWindowsEndToEnd, TheWorkAWouldBeRecruitOrACreatureOffersFitsItsRows)
+{
+    HostPlayer()->stats.Set(CharacterStat::Level, 6);
+    const std::pair<const char*, const char*> offers[] = {{"QuestRecruit", "NpcPotentialRecruitMenu"},
+                                                          {"QuestMonsterQuest", "GetQuest"}};
+    int32_t rows = 0;
+    for (const auto& [record, menu] : offers) {
+        Quest* quest = nullptr;
+        Actor* figure = StartQuestWithFigure(record, quest);
+        ASSERT_NE(figure, nullptr) << record;
+        EntityClient* shown = BesideThePlayer(*figure);
+        ASSERT_NE(shown, nullptr) << record;
+        for (int i = 0; i < 40 && shown->questOffers.empty(); ++i)
+            Frame();
+        ASSERT_TRUE(ClickUntilShown(*shown, menu)) << menu;
+        Frames(10);
+        Screenshot();
+        int32_t before = rows;
+        for (const std::string& fault : RowsPastTheirList(rows))
+            ADD_FAILURE() << fault;
+        EXPECT_GT(rows, before) << menu << " lists the work";
+        Tap(SDL_SCANCODE_ESCAPE);
+        Frames(2);
+        if (Shown("GameMenu"))
+            Tap(SDL_SCANCODE_ESCAPE);
+        gGame->RemoveEntity(figure);
+        delete figure;
+        Frames(2);
+    }
+}
+
 } // namespace
