@@ -68,24 +68,6 @@ protected:
     // The host's name for the actor, as the player reads it.
     static std::string HostName(Actor& actor) { return gLocSystem->Translate(actor.GetName()); }
 
-    // A quest of that record started until it has set its figure down, and the figure.
-    static Actor* StartQuestWithFigure(const char* name, Quest*& started)
-    {
-        GameQuests& quests = gGame->GetQuests();
-        int32_t index = gGameData->GetQuestDefinitions().FindIndex(name);
-        for (int32_t attempt = 0; attempt < 60; ++attempt) {
-            Quest* quest = quests.StartQuest(index, nullptr, -1);
-            if (!quest)
-                continue;
-            if (auto* figure = dynamic_cast<Actor*>(quest->GetTargetEntity())) {
-                started = quest;
-                return figure;
-            }
-            quests.DeleteQuest(quest->questId);
-        }
-        return nullptr;
-    }
-
     // A title stands on the line under the name and ends in a word: a level with no words after
     // it ("5th ") is the title of a class that has none.
     static void ExpectTitleLine(const std::vector<std::string>& lines, const std::string& who)
@@ -147,6 +129,24 @@ TEST_F(ShippedNamesEndToEnd, AQuestsFigureBearsTheNameTheQuestsWordsGiveIt)
         gGame->RemoveEntity(figure);
         delete figure;
         Frames(2);
+    }
+}
+
+// A renegade, a wronged ghost or a vengeful townsman is a person the quest names: its title and
+// its words carry that name ("The Renegade " named none).
+TEST_F(ShippedNamesEndToEnd, AQuestAboutAPersonNamesThePerson)
+{
+    Quest* quest = nullptr;
+    ASSERT_NE(StartQuestWithFigure("QuestRenegade", quest), nullptr);
+    ASSERT_FALSE(quest->npcName.empty());
+    std::string title = gLocSystem->Translate(quest->BuildTitle(-1, true));
+    EXPECT_NE(title.find(quest->npcName), std::string::npos) << title;
+    EXPECT_NE(title.back(), ' ') << title;
+    EXPECT_NE(gLocSystem->Translate(quest->BuildText(1, TimeStamp{}, "Me")).find(quest->npcName), std::string::npos);
+    for (const char* record : {"QuestRenegadeAttack", "QuestGhostRevenge", "QuestRevenge"}) {
+        const QuestDefinition* definition = gGameData->GetQuestDefinitions().FindByName(record);
+        ASSERT_NE(definition, nullptr) << record;
+        EXPECT_TRUE(definition->needRandomNpcName) << record;
     }
 }
 
