@@ -1,6 +1,8 @@
 // TextInputEndToEndTest -- the shipped game in an offscreen window with test menus in its "UI": a long text scrolled by the wheel and its scroll bar's arrow, a numbers-only field typed into, and the key prompt binding F5, all through SDL's events, the text read back in screenshots.
 #include "app/OffscreenShots.h"
 
+#include "core/Console.h"
+#include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "ui/UISystem.h"
@@ -30,7 +32,8 @@ std::string TextInputProbeMenu()
            "Text { internalName Story position 40 40 size 300 200 text \"" +
            TextInputProbeLines() +
            "\" }\n"
-           "TextInput { internalName Count position 40 300 size 100 20 userVar probeCount \"\" onlyAllowNumbers 1 }\n";
+           "TextInput { internalName Count position 40 300 size 100 20 userVar probeCount \"\" onlyAllowNumbers 1 }\n"
+           "TextInput { internalName Name position 40 340 size 200 20 userVar probeName \"\" }\n";
 }
 
 const char kTextInputKeyMenu[] = "MenuType Menu\nname KeyProbe\nposition 0 0\nsize 640 480\n"
@@ -103,6 +106,25 @@ TEST_F(TextInputEndToEnd, TheWheelAndTheArrowScrollTheTextAndTypedKeysFillTheFie
     Push(SDL_SCANCODE_LSHIFT, false);
     app.RunFrame();
     EXPECT_EQ(gUserVarSystem->GetStringByName("probeCount"), "12");
+}
+
+TEST_F(TextInputEndToEnd, TheConsoleKeyOpensTheConsoleOverAFieldThatHoldsTheFocus)
+{
+    TypeOnConsole("showMenu TextProbe");
+    ClickAt(60, 350);
+    TypeKeys("ash");
+    ASSERT_EQ(gUserVarSystem->GetStringByName("probeName"), "ash");
+    // The form filled in, the console opened over it: its line runs, the field keeps its text.
+    Tap(SDL_SCANCODE_GRAVE);
+    EXPECT_TRUE(gDebugSystem->GetConsole().IsShown()) << "the console's key opened the console";
+    TypeLine("setUserVar probeLine typed");
+    EXPECT_EQ(gUserVarSystem->GetStringByName("probeLine"), "typed") << "the console took the line";
+    Tap(SDL_SCANCODE_GRAVE);
+    EXPECT_FALSE(gDebugSystem->GetConsole().IsShown());
+    EXPECT_EQ(gUserVarSystem->GetStringByName("probeName"), "ash") << "neither the key nor the line went into the field";
+    // The field still has the focus for what is typed next.
+    TypeKeys("en");
+    EXPECT_EQ(gUserVarSystem->GetStringByName("probeName"), "ashen");
 }
 
 TEST_F(TextInputEndToEnd, ThePromptBindsF5AndTheUserFileSaysSo)

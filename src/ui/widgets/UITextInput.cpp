@@ -4,6 +4,7 @@
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
+#include "core/VirtualKeys.h"
 #include "core/system/InputSystem.h"
 #include "ui/UISystem.h"
 
@@ -14,6 +15,14 @@ constexpr int32_t kTextInputBackspace = 14;
 constexpr int32_t kTextInputTab = 15;
 constexpr int32_t kTextInputEnter = 28;
 constexpr int32_t kTextInputPadEnter = 156;
+
+// The console's key is the console's whichever field holds the focus: a player who has filled in
+// a form opens the console over it (to join another's game), and no field takes the key as text.
+bool UITextInputIsConsoleKey(int32_t key)
+{
+    return gVirtualKeys && gVirtualKeys->IsBoundTo(gVirtualKeys->FindByName("VirtualToggleConsole", true), key,
+                                                   VirtualKeys::kKeyboard);
+}
 
 } // namespace
 
@@ -60,6 +69,8 @@ bool UITextInput::Accepts(char c) const
 
 bool UITextInput::HandleKey(int32_t key, bool down)
 {
+    if (UITextInputIsConsoleKey(key))
+        return false;
     if (!down)
         return true;
     // The keyboard layout's character, shifted while a Shift key is held.
