@@ -1,4 +1,4 @@
-// BotSoakTest -- the shipped game on a seeded world played for many steps by four bots at once through SDL input alone: the test's own client beside the world host, three more each in a process of its own joined over loopback sockets. They walk toward far edges (and so through the levels), fight, use skills from the quick-use bar, loot, open the trade window and offer a rival gifts through it; the test's own bot also saves, exits and resumes, the others save as they leave. Every hundred steps each process's world must hold (players on levels, entity tables not full, memory flat after the warm-up, no error in the log) and at the end every client's mirror must equal the world host's player and each joined client's saved character its mirror.
+// BotSoakTest -- the shipped game on a seeded world played for many steps by four bots at once through SDL input alone: the test's own client beside the world host, three more each in a process of its own joined over loopback sockets. They walk through the levels by their ways out (a passage's gap, an open side, a gate), exploring levels new to them first, fight, use skills from the quick-use bar, loot, open the trade window and offer a rival gifts through it; the test's own bot also saves, exits and resumes, the others save as they leave. Every hundred steps each process's world must hold (players on levels, entity tables not full, memory flat after the warm-up, no error in the log) and at the end every client's mirror must equal the world host's player and each joined client's saved character its mirror.
 #include "play/PlayThroughGame.h"
 #include "play/SoakClients.h"
 
@@ -10,9 +10,25 @@
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIRelationsMenu.h"
+#include "world/Level.h"
+#include "world/LevelData.h"
 
 #include <arpa/inet.h>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define EMBERLODE_SOAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define EMBERLODE_SOAK_ASAN 1
+#endif
+#endif
+#ifndef EMBERLODE_SOAK_ASAN
+#define EMBERLODE_SOAK_ASAN 0
+#endif
+#if EMBERLODE_SOAK_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -20,6 +36,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -81,6 +98,15 @@ constexpr int32_t kNpcEquipmentMode = 15;
 constexpr int32_t kTradeMode = 22;
 // Escape presses that close what windows a step can leave open.
 constexpr int32_t kWindowsClosedByEscape = 4;
+
+// Backspaces that clear any name the new-character screen draws.
+constexpr int32_t kLongestName = 24;
+
+// The name each other client types for its character: Botb for client 2, then Botc and so on.
+std::string BotName(int32_t client)
+{
+    return "Bot" + std::string(1, static_cast<char>('a' + client - 1));
+}
 
 // A bot that plays through what its own client shows: the mirror, the screen and SDL input.
 class SoakBot : public PlayThroughGame {
@@ -146,15 +172,23 @@ protected:
         Play(1);
     }
 
-    // The process's resident size in kilobytes.
-    static long ResidentKilobytes()
+    // The memory the rule judges, in kilobytes: the process's resident size. Under the address
+    // sanitizer, the heap the program holds in its allocator instead: the sanitizer keeps freed
+    // blocks in a quarantine of hundreds of megabytes and maps shadow memory as the heap's
+    // addresses move, so the resident size climbs for most of a long run while what the program
+    // holds stays flat; a leak still shows in the heap held.
+    static long MemoryKilobytes()
     {
+#if EMBERLODE_SOAK_ASAN
+        return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
         std::ifstream status("/proc/self/status");
         std::string line;
         while (std::getline(status, line))
             if (line.rfind("VmRSS:", 0) == 0)
                 return std::atol(line.c_str() + 6);
         return 0;
+#endif
     }
 
     // The log's lines written as errors since the run began.
@@ -169,20 +203,174 @@ protected:
         return errors;
     }
 
-    // The middle of one of the level's edges, where the ways out lie, for the bot to walk toward
-    // until it crosses into the neighbouring level or stops getting nearer.
+    // A point past a side of the level (0 toward +y, 1 toward -x, 2 toward +x, 3 toward -y), the
+    // distance along it given: a walk there crosses into the neighbour on that side.
+    static constexpr float kPastSide = 160.0f;
+    static WorldPos PastSide(int32_t level, int32_t side, float along)
+    {
+        float w = gWorld->GetLevelWidth();
+        float h = gWorld->GetLevelHeight();
+        switch (side) {
+        case 0:
+            return {level, along, h + kPastSide, true};
+        case 1:
+            return {level, -kPastSide, along, true};
+        case 2:
+            return {level, w + kPastSide, along, true};
+        default:
+            return {level, along, -kPastSide, true};
+        }
+    }
+
+    // Where along a stretch of a side the ground next to the edge is open: the middle of its
+    // longest open run (a passage's gap lies somewhere in its block, an open side has walls and
+    // rocks along it); the stretch's middle while its ground is not yet made.
+    static float OpenAlong(int32_t level, int32_t side, float from, float to)
+    {
+        constexpr float kStep = 16.0f;
+        constexpr float kInside[] = {16.0f, 48.0f};
+        float bestFrom = 0.0f;
+        float bestLength = 0.0f;
+        float runFrom = -1.0f;
+        for (float along = from + kStep / 2.0f; along <= to; along += kStep) {
+            bool open = along < to;
+            for (float inside : kInside)
+                open = open && !gWorld->IsCellBlocked(InsideSide(level, side, along, inside));
+            if (open && runFrom < 0.0f)
+                runFrom = along;
+            if (!open && runFrom >= 0.0f) {
+                if (along - runFrom > bestLength) {
+                    bestFrom = runFrom;
+                    bestLength = along - runFrom;
+                }
+                runFrom = -1.0f;
+            }
+        }
+        return bestLength > 0.0f ? bestFrom + (bestLength - kStep) / 2.0f : (from + to) / 2.0f;
+    }
+
+    // The point the distance inside a side of the level, at the distance along it.
+    static WorldPos InsideSide(int32_t level, int32_t side, float along, float inside)
+    {
+        WorldPos point = PastSide(level, side, along);
+        float toEdge = kPastSide + inside;
+        switch (side) {
+        case 0:
+            point.y -= toEdge;
+            break;
+        case 1:
+            point.x += toEdge;
+            break;
+        case 2:
+            point.x -= toEdge;
+            break;
+        default:
+            point.y += toEdge;
+            break;
+        }
+        return point;
+    }
+
+    // A way out of a level: where to walk, the level it leads to, and whether it is a gate.
+    struct WayOut {
+        WorldPos at;
+        int32_t to = -1;
+        bool gate = false;
+    };
+
+    // The ways out of a level: past each side that opens onto a neighbour (the middle of an open
+    // side, the block of a passage; a wall has none), and each of its gates.
+    static std::vector<WayOut> WaysOut(int32_t level)
+    {
+        std::vector<WayOut> ways;
+        const Level* here = gWorld->GetLevel(level);
+        if (!here)
+            return ways;
+        constexpr int32_t kDirectionOfSide[kLevelSideCount] = {1, 7, 3, 5};
+        const LevelGeometry geometry = LevelGeometry::Current();
+        for (int32_t side = 0; side < kLevelSideCount; ++side) {
+            auto s = static_cast<size_t>(side);
+            int32_t neighbour = gWorld->GetNeighbourLevel(level, kDirectionOfSide[s]);
+            if (neighbour < 0)
+                continue;
+            bool acrossX = side == 0 || side == 3;
+            float length = acrossX ? gWorld->GetLevelWidth() : gWorld->GetLevelHeight();
+            float block = acrossX ? geometry.blockWidth : geometry.blockHeight;
+            if (here->sideKinds[s] == kLevelSideOpen) {
+                ways.push_back({PastSide(level, side, OpenAlong(level, side, 0.0f, length)), neighbour, false});
+            } else if (here->sideKinds[s] == kLevelSidePassage && here->sideOpenings[s] >= 0) {
+                float first = static_cast<float>(here->sideOpenings[s]) * block;
+                ways.push_back({PastSide(level, side, OpenAlong(level, side, first, first + block)), neighbour, false});
+            }
+        }
+        for (const LevelGate& gate : here->gates)
+            ways.push_back({gate.position, gate.targetLevel, true});
+        return ways;
+    }
+
+    // A way out of the bot's level, to walk toward until it crosses into the neighbouring level,
+    // takes the gate, or stops getting nearer. As a player explores: a way to a level it has not
+    // met yet when there is one, else any, but none it gave up on since it came to the level;
+    // with every way given up on, it wanders to an open spot nearby and then tries them again.
     WorldPos PickGoal()
     {
         const WorldPos at = Local()->GetPosition();
-        float w = gWorld->GetLevelWidth();
-        float h = gWorld->GetLevelHeight();
-        const WorldPos edges[] = {{at.level, w / 2.0f, 4.0f, true},
-                                  {at.level, w - 4.0f, h / 2.0f, true},
-                                  {at.level, w / 2.0f, h - 4.0f, true},
-                                  {at.level, 4.0f, h / 2.0f, true}};
         goalBest = 1e9f;
         goalStale = 0;
-        return edges[roll(4)];
+        goalIsGate = false;
+        if (at.level != wayLevel) {
+            wayLevel = at.level;
+            givenUp.clear();
+        }
+        std::vector<WayOut> open;
+        std::vector<WayOut> unmet;
+        for (const WayOut& way : WaysOut(at.level)) {
+            if (IsGivenUp(way.at))
+                continue;
+            open.push_back(way);
+            if (!levelsMet.contains(way.to))
+                unmet.push_back(way);
+        }
+        const std::vector<WayOut>& choice = unmet.empty() ? open : unmet;
+        if (choice.empty()) {
+            givenUp.clear();
+            return OpenSpotNear(at);
+        }
+        const WayOut& way = choice[static_cast<size_t>(roll(static_cast<int>(choice.size())))];
+        goalIsGate = way.gate;
+        return way.at;
+    }
+
+    bool IsGivenUp(const WorldPos& way) const
+    {
+        return std::any_of(givenUp.begin(), givenUp.end(), [&way](const WorldPos& given) { return given.Distance2D(way) < 1.0f; });
+    }
+
+    // An open spot of the level within a short walk, drawn at random; the place itself when none
+    // of the draws is open.
+    WorldPos OpenSpotNear(const WorldPos& at)
+    {
+        constexpr float kWander = 800.0f;
+        constexpr int32_t kDraws = 20;
+        for (int32_t draw = 0; draw < kDraws; ++draw) {
+            WorldPos spot = at;
+            spot.x += static_cast<float>(roll(2001) - 1000) / 1000.0f * kWander;
+            spot.y += static_cast<float>(roll(2001) - 1000) / 1000.0f * kWander;
+            bool inside = spot.x > 0.0f && spot.y > 0.0f && spot.x < gWorld->GetLevelWidth() &&
+                          spot.y < gWorld->GetLevelHeight();
+            if (inside && !gWorld->IsBlockedNear(spot, 40.0f))
+                return spot;
+        }
+        return at;
+    }
+
+    // The gate of the mirror standing at the goal, when the bot is near enough to see it.
+    static EntityClient* GateAt(const WorldPos& goal)
+    {
+        constexpr float kGateReach = 64.0f;
+        return NearestOnClient([&goal](const EntityClient& entity) {
+            return entity.isGate && entity.position.Distance2D(goal) < kGateReach;
+        });
     }
 
     void Walk()
@@ -195,7 +383,14 @@ protected:
         goalBest = std::min(goalBest, distance);
         int32_t x = 0;
         int32_t y = 0;
+        // A gate on screen is clicked: the player walks to it and, in reach, goes through.
+        EntityClient* gate = GateAt(goal);
+        if (gate && goalStale <= 6 && FindPickPoint(*gate, x, y)) {
+            Click(x, y);
+            return;
+        }
         if (goalStale > 6 || !GroundToward(goal, x, y)) {
+            givenUp.push_back(goal);
             goal = PickGoal();
             Play(1);
             return;
@@ -282,15 +477,14 @@ protected:
         return wanted(ShownAnswer());
     }
 
-    // The rival the trade window deals with, chosen once on the relations screen (by its button
-    // on the in-game bar) as a player does: the first covenant's card (the players' own
-    // covenants join after the world's).
+    // The rival the trade window deals with, chosen once on the relations screen (opened by its
+    // key, R) as a player does: the first covenant's card (the players' own covenants join after
+    // the world's).
     void ChooseARival()
     {
-        ClickWidget("InGame::RelationsButton");
         auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
-        if (!relations || !relations->IsShown())
-            return;
+        Press(SDL_SCANCODE_R);
+        ASSERT_TRUE(relations && relations->IsShown()) << "R opened the relations screen; menus shown:" << ShownMenus();
         // The cards glide to their places as the screen opens: the bot waits until they stand.
         const UIMenu* card = relations->covenantCards[0].card.get();
         if (!card)
@@ -305,10 +499,12 @@ protected:
         auto x = static_cast<int32_t>(std::lround(card->position[0] + 32.0f));
         auto y = static_cast<int32_t>(std::lround(card->position[1] + 32.0f));
         ClickOnInterface(x, y);
-        // Back from the rival's page, then the screen closed, by their buttons.
-        for (const char* button : {"RelationsDiplomacy::BackButton", "RelationsMain::Close"})
-            if (relations->IsShown())
-                ClickWidget(button);
+        // Back from the rival's page by its button, then the screen closed by its key.
+        if (relations->IsShown())
+            ClickWidget("RelationsDiplomacy::BackButton");
+        if (relations->IsShown())
+            Press(SDL_SCANCODE_R);
+        EXPECT_FALSE(relations->IsShown()) << "R closed the relations screen";
     }
 
     // A few coppers offered to the rival as a gift through the trade window's rows, amount box
@@ -359,11 +555,8 @@ protected:
     void Step()
     {
         RiseIfFallen();
-        // Windows a step opened by chance (a stray key, a click on a townsperson) are closed as a
-        // player would.
-        for (const char* window : {"GameMenu", "NpcMenu"})
-            if (Shown(window))
-                Press(SDL_SCANCODE_ESCAPE);
+        CloseChanceWindows();
+        int32_t before = Local() ? Local()->GetPosition().level : -1;
         int32_t pick = roll(40);
         if (pick < 20)
             Walk();
@@ -377,8 +570,24 @@ protected:
             OpenAndCloseTrade();
         else
             OfferAGift();
-        if (Local())
-            metNewLevel = levelsMet.insert(Local()->GetPosition().level).second || metNewLevel;
+        if (!Local())
+            return;
+        int32_t after = Local()->GetPosition().level;
+        levelChanges += after != before;
+        gateTrips += after != before && goalIsGate;
+        metNewLevel = levelsMet.insert(after).second || metNewLevel;
+    }
+
+    // Windows a step opened by chance (a stray key; a click on a townsperson, on the map's button
+    // under the mini-map, on the notice of a rival's offer) are closed as a player would: the
+    // world map by its key, the others by Escape.
+    void CloseChanceWindows()
+    {
+        if (Shown("WorldMap"))
+            Press(SDL_SCANCODE_M);
+        for (const char* window : {"GameMenu", "NpcMenu", "CovenantRelations"})
+            for (int i = 0; i < kWindowsClosedByEscape && Shown(window); ++i)
+                Press(SDL_SCANCODE_ESCAPE);
     }
 
     // What must hold in this process every hundred steps, as its client sees the world: its
@@ -399,7 +608,7 @@ protected:
         for (int32_t number = 0; number < GameClient::kMaxEntities; ++number)
             mirrored += gGameClient->GetEntity(number) != nullptr;
         EXPECT_LT(mirrored, GameClient::kMaxEntities * 9 / 10) << "step " << step << ": the mirror is nearly full";
-        residents.push_back({step, ResidentKilobytes(), metNewLevel});
+        residents.push_back({step, MemoryKilobytes(), metNewLevel});
         metNewLevel = false;
         ASSERT_FALSE(folder.Read("User/log.txt").empty()) << "the log is written";
         std::vector<std::string> errors = ErrorLines();
@@ -454,9 +663,9 @@ protected:
     void StandStill()
     {
         RiseIfFallen();
-        for (const char* window : {"GameMenu", "NpcMenu", "Trade"})
-            if (Shown(window))
-                Tap(SDL_SCANCODE_ESCAPE);
+        CloseChanceWindows();
+        if (Shown("Trade"))
+            Tap(SDL_SCANCODE_ESCAPE);
         FramesUntil(300, [] { return Local() && !Local()->IsMoving(); });
         Frames(4);
     }
@@ -467,7 +676,10 @@ protected:
     WorldPos goal{-1, 0.0f, 0.0f, true};
     float goalBest = 1e9f;
     int32_t goalStale = 0;
-    // Resident kilobytes at each check, and whether a level new to the bot was met since the last.
+    // The ways out of the level the bot stands on that it gave up on since it came there.
+    int32_t wayLevel = -1;
+    std::vector<WorldPos> givenUp;
+    // The memory measured at each check, and whether a level new to the bot was met since the last.
     struct Resident {
         int32_t step;
         long kilobytes;
@@ -483,6 +695,10 @@ protected:
     int32_t offers = 0;
     int32_t answered = 0;
     std::set<int32_t> levelsSeen;
+    // Steps after which the bot stood on another level than before.
+    int32_t levelChanges = 0;
+    bool goalIsGate = false;
+    int32_t gateTrips = 0;
     // The ground covered between checks on one level: a bot that cannot walk covers none.
     WorldPos lastChecked{-1, 0.0f, 0.0f, true};
     float walked = 0.0f;
@@ -523,9 +739,11 @@ protected:
     // The game menu's save and exit, then the title's resume: the world goes through its files.
     void SaveAndResume()
     {
+        // Risen, if it had fallen, and its windows closed, as a player saves.
+        StandStill();
         TypeOnConsole("saveAndExit");
         Frames(2);
-        ASSERT_FALSE(gClientApp->IsActive()) << "save and exit ended the game";
+        ASSERT_FALSE(gClientApp->IsActive()) << "save and exit ended the game; menus shown:" << ShownMenus();
         TypeOnConsole("resumeGame");
         ASSERT_TRUE(WaitForTheGame()) << "the saved game resumed";
         if (Shown("ConfirmWin"))
@@ -597,6 +815,17 @@ protected:
         return views;
     }
 
+    // Each other client joined as the character its bot named.
+    static void CheckTheOthersNames()
+    {
+        std::set<std::string> names;
+        for (const auto& client : gWorldHost->GetClients())
+            if (Player* player = WorldHost::GetRecordPlayer(*client))
+                names.insert(player->playerName);
+        for (int32_t client = 2; client < 2 + kOtherClients; ++client)
+            EXPECT_EQ(names.count(BotName(client)), 1u) << "client " << client << " plays as " << BotName(client);
+    }
+
     // Each other client's mirror, read once it has taken the host's last frame, against the
     // host's view; each must also have ended with its own checks passed.
     void CheckTheOthersMirrors(const std::map<int32_t, SoakPlayerView>& host)
@@ -610,6 +839,11 @@ protected:
             ASSERT_TRUE(children[i]->HasEnded()) << "client " << client << " ended in time";
             EXPECT_TRUE(children[i]->Succeeded()) << "client " << client << "'s own checks:\n"
                                                    << children[i]->OutputTail();
+            // Its summary line beside the test's own, for whoever reads the run's output.
+            std::string tail = children[i]->OutputTail();
+            size_t summary = tail.rfind("client " + std::to_string(client) + ": ");
+            if (summary != std::string::npos)
+                std::printf("%s\n", tail.substr(summary, tail.find('\n', summary) - summary).c_str());
             SoakPlayerView mirror;
             ASSERT_TRUE(mirror.Parse(SoakExchange::Read(SoakExchange::View(exchange.Path(), client))))
                 << "client " << client << " wrote its mirror";
@@ -665,8 +899,9 @@ protected:
     void SaveAndLeave(const SoakPlayerView& mirror)
     {
         std::string name = gClientApp->GetLink()->GetCharacterName();
+        std::string kept = SoakKeptItems(*Local());
         int32_t mode = Local()->GetInteractionMode();
-        bool lookedIntoAContainer = mode == kTradeMode || mode == kStashMode || mode == kNpcEquipmentMode;
+        bool lookingInto = mode == kTradeMode || mode == kStashMode || mode == kNpcEquipmentMode;
         // The bar's button, or, while a window a step left open covers it, Escape until the
         // windows are closed and the game menu opens.
         ClickWidget("InGame::MenuButton");
@@ -680,25 +915,31 @@ protected:
         EXPECT_FALSE(gClientApp->IsActive());
         PlayerClient saved;
         ASSERT_TRUE(saved.LoadCharacter(name, nullptr)) << "client " << client << "'s character file " << name;
+        EXPECT_EQ(name, BotName(client)) << "client " << client << " saved under its own name";
         SoakPlayerView file = SoakPlayerView::Of(saved);
         EXPECT_EQ(file.stats, mirror.stats) << "client " << client << ": the saved stats";
-        // A trader's goods the player was looking into fill the mirror's opened-container bag,
-        // and are not the player's to keep.
-        if (!lookedIntoAContainer) {
-            EXPECT_EQ(file.inventory, mirror.inventory) << "client " << client << ": the saved items";
-        }
+        EXPECT_EQ(file.inventory, kept) << "client " << client << ": the saved items, from a mirror "
+                                        << (lookingInto ? "looking into another's container" : "of its own");
     }
 
-    // The new-character screen as a player fills it in, then "start client" on the console
-    // in place of the screen's own start, which would make a world of this process's own.
+    // The new-character screen as a player fills it in (the drawn name replaced by the bot's own,
+    // a covenant named), then "start client" on the console in place of the screen's own start,
+    // which would make a world of this process's own.
     void JoinAsClient()
     {
         ClickAt(320, 196);
+        ClickAt(330, 101);
+        for (int i = 0; i < kLongestName; ++i)
+            Tap(SDL_SCANCODE_BACKSPACE);
+        TypeKeys(BotName(client));
         ClickAt(330, 133);
-        for (char letter : std::string("BOT") + static_cast<char>('A' + client))
-            Tap(ScancodeOf(static_cast<char>(letter - 'A' + 'a')));
+        TypeKeys("Band" + BotName(client).substr(3));
         TypeOnConsole("start client");
-        FramesUntil(600, [] { return gClientApp->IsActive() && Local(); });
+        // The world host answers in its own process at its own pace, and the client then builds
+        // the host's world: the wait is the wall clock's, not a count of this client's frames.
+        auto deadline = std::chrono::steady_clock::now() + kChildStartAllowance;
+        while (!(gClientApp->IsActive() && Local()) && std::chrono::steady_clock::now() < deadline)
+            Frames(1);
         Frames(10);
     }
 
@@ -740,11 +981,17 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
     for (const std::string& difference : SoakViewDifferences(SoakPlayerView::Of(*Local()), host[HostPlayer()->entityNumber]))
         ADD_FAILURE() << "client 1: " << difference;
     CheckTheOthersMirrors(host);
+    CheckTheOthersNames();
     CheckMemoryWasFlat(steps);
     CheckTheGifts(steps);
     RecordProperty("levels", static_cast<int>(levelsSeen.size()));
     RecordProperty("memory_kB", static_cast<int>(baseline));
     RecordProperty("memory_peak_kB", static_cast<int>(peak));
+    std::printf("client 1: %d steps, %zu levels, %d level changes (%d by gates), %.0f walked, %d deaths, %d of %d "
+                "gifts answered, memory %ld kB (peak %ld kB)\n",
+                steps, levelsSeen.size(), levelChanges, gateTrips, walked, deaths, answered, offers, baseline, peak);
+    RecordProperty("level_changes", levelChanges);
+    RecordProperty("gate_trips", gateTrips);
     RecordProperty("deaths", deaths);
     RecordProperty("gifts", offers);
     EXPECT_EQ(saves, 1);
@@ -790,8 +1037,12 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
     if (step >= kLongRunSteps)
         CheckMemoryWasFlat(step);
     CheckTheGifts(step);
-    std::printf("client %d: %d steps, %zu levels, %.0f walked, %d deaths, %d of %d gifts answered, memory %ld kB "
-                "(peak %ld kB)\n",
-                client, step, levelsSeen.size(), walked, deaths, answered, offers, baseline, peak);
+    std::printf("client %d: %d steps, %zu levels, %d level changes (%d by gates), %.0f walked, %d deaths, %d of %d "
+                "gifts answered, memory %ld kB (peak %ld kB)\n",
+                client, step, levelsSeen.size(), levelChanges, gateTrips, walked, deaths, answered, offers, baseline,
+                peak);
     EXPECT_GE(step, kCheckEvery) << "client " << client << " played a hundred steps";
+    if (step >= kLongRunSteps) {
+        EXPECT_GT(levelsSeen.size(), 1u) << "client " << client << " walked into another level";
+    }
 }

@@ -70,6 +70,13 @@ SoakPlayerView SoakPlayerView::Of(const PlayerClient& mirror)
     return view;
 }
 
+std::string SoakKeptItems(const PlayerClient& mirror)
+{
+    MessageBuffer items;
+    mirror.GetInventory().Write(items, false, InventoryGroupIndex::Loot, nullptr);
+    return SoakHex(items);
+}
+
 SoakPlayerView SoakPlayerView::Of(Player& host)
 {
     SoakPlayerView view;

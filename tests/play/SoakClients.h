@@ -33,6 +33,10 @@ struct SoakPlayerView {
     bool Parse(const std::string& text);
 };
 
+// The items a character file keeps of the mirror, as the game writes them in hex: every bag but
+// the opened-container bag, which mirrors what the player looks into (a trader's goods).
+std::string SoakKeptItems(const PlayerClient& mirror);
+
 // The stat numbers a view lists, in its order.
 std::vector<int32_t> SoakComparedStats();
 
