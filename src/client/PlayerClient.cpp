@@ -471,8 +471,13 @@ void PlayerClient::UpdateModes()
     bool targetGone = !target && interactionMode != kModeDead;
     if (targetGone || (interactionMode == kModeAttack && target && target->IsDead()))
         DropMode();
-    if (shown->IsDead())
+    if (shown->IsDead() && interactionMode != kModeDead) {
+        // The windows of the mode the player fell in (a stash, a trader) close with it.
+        LeaveMode(interactionMode);
         interactionMode = kModeDead;
+    }
+    if (target && !StillWhereItsWindowOpened())
+        DropMode();
     if (interactionMode == kModeApproach && target && TargetWithinReach())
         SetInteractionMode(false, target->GetClickAction(true, false), false);
     if (pausedWithAction)

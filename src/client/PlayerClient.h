@@ -200,6 +200,10 @@ public:
     // A target, acting allowed, the gap between the two circles at most 1.5 grid cells and a
     // clear line between them.
     bool TargetWithinReach() const;
+    // False only in a mode whose window belongs to its target (a stash, a trader, a person
+    // talked to) once the player is carried out of its reach from where the mode began, by a
+    // warp or a push: walking away by a click on the ground leaves the mode already.
+    bool StillWhereItsWindowOpened() const;
     // False while a usable skill that stops attacking is switched on.
     bool CanAttackNow() const;
     // The equipment screen mode 15 opens for the NPC, by its kind: "NpcEquipmentFull" for a
@@ -364,6 +368,8 @@ public:
 
     // ---- Interaction ----------------------------------------------------------------------------
     int32_t interactionMode = 0;
+    // Where the player stood as the mode began: its window closes once the player is carried off.
+    WorldPos modeEnteredAt;
     int32_t pendingTree = -1;
     int32_t pendingSkill = -1;
     bool aiming = false;

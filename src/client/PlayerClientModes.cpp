@@ -37,6 +37,15 @@ constexpr PlayerModeMenus kPlayerModeMenus[] = {
     {27, {"NpcDeliveryMenu", nullptr}},   {28, {"NpcEscortMenu", nullptr}},
 };
 constexpr int32_t kPlayerModeStash = 10;
+// The windows opened at a person or a container: modes 5 to 11 (talk, a recruit's menus, the
+// stash, the bookshelf), trade (22), and 24 to 28 (quests, rescue, delivery, escort).
+constexpr int32_t kPlayerWindowModeFirst = 5;
+constexpr int32_t kPlayerWindowModeLast = 11;
+constexpr int32_t kPlayerWindowModeLastPerson = 28;
+// They close once the player is carried this many grid cells from where it opened them, well
+// past the 1.5 cells of reach they open within. A person who wanders off while talked to leaves
+// the window open: it is the player's own leaving that ends the dealing.
+constexpr float kPlayerWindowReachCells = 4.0f;
 constexpr int32_t kPlayerModeTrade = 22;
 // Trade opens one of these by its partner: a vendor (with quests or without), or anyone else.
 constexpr const char* kPlayerTradeMenus[] = {"VendorMenuWithQuests", "VendorMenu", "Buy-sell", "BagControl"};
@@ -128,6 +137,7 @@ bool PlayerClient::SetInteractionMode(bool force, int32_t mode, bool allowStealt
         return false;
     LeaveMode(interactionMode);
     interactionMode = mode;
+    modeEnteredAt = position;
     EnterMode(mode);
     return true;
 }
@@ -499,6 +509,18 @@ bool PlayerClient::CanAttackNow() const
             return false;
     }
     return true;
+}
+
+bool PlayerClient::StillWhereItsWindowOpened() const
+{
+    bool windowAtTarget = (interactionMode >= kPlayerWindowModeFirst && interactionMode <= kPlayerWindowModeLast) ||
+                          interactionMode == kPlayerModeTrade ||
+                          (interactionMode >= kPlayerModeQuestGiver && interactionMode <= kPlayerWindowModeLastPerson);
+    if (!windowAtTarget)
+        return true;
+    Vector2 moved = modeEnteredAt.DeltaTo(position);
+    float reach = kPlayerWindowReachCells * PlayerModesGridSize();
+    return moved.x * moved.x + moved.y * moved.y <= reach * reach;
 }
 
 bool PlayerClient::TargetWithinReach() const

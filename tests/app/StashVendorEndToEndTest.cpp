@@ -202,3 +202,61 @@ TEST_F(StashVendorEndToEnd, ARightClickOnACarriedBagOpensItsWindowWithTheItemsIt
     EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 9), draught);
     EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr);
 }
+
+TEST_F(StashVendorEndToEnd, TheStashClosesWhenThePlayerWalksOffIsCarriedOffOrFallsAndOnlyThen)
+{
+    Stash* stash = GoBeside<Stash>([](const Stash& s) { return s.IsPlayerStash(); });
+    ASSERT_NE(stash, nullptr);
+    ASSERT_TRUE(ClickUntilMode(stash->entityNumber, 10));
+    // A nudge of a step, as the host's corrections give, keeps it.
+    Local()->Teleport(Local()->position.Offset(Vector2{20.0f, 0.0f}));
+    Frames(10);
+    EXPECT_TRUE(Shown("Stash")) << "a step aside keeps the stash open";
+
+    // Walked off by a click on the ground between the two windows.
+    ClickAt(320, 380);
+    Frames(10);
+    EXPECT_FALSE(Shown("Stash")) << "walking off closes the stash";
+
+    // Carried off, as a warp or a blow's push would, with no click of the player's.
+    ASSERT_TRUE(ClickUntilMode(stash->entityNumber, 10));
+    ClickAt(kStashPlace[0], kStashPlace[1], SDL_BUTTON_RIGHT);
+    Frames(2);
+    ASSERT_TRUE(Shown("stashBag0"));
+    Local()->Teleport(stash->position.Offset(Vector2{400.0f, 0.0f}));
+    Frames(10);
+    EXPECT_FALSE(Shown("Stash")) << "carried out of its reach, the stash closes";
+    EXPECT_FALSE(Shown("stashBag0")) << "and the stored bag's window with it";
+    EXPECT_EQ(Local()->interactionMode, 0);
+
+    // Struck down beside it: the death screen comes alone.
+    Local()->Teleport(stash->position.Offset(Vector2{60.0f, 60.0f}));
+    Frames(6);
+    ASSERT_TRUE(ClickUntilMode(stash->entityNumber, 10));
+    HostPlayer()->TakeDamage(HostPlayer()->health + 100, nullptr, false, true);
+    FramesUntil([this] { return Shown("PlayerDead"); }, 40);
+    Frames(3);
+    EXPECT_TRUE(Shown("PlayerDead"));
+    EXPECT_FALSE(Shown("Stash")) << "the fallen player's stash window closes";
+}
+
+TEST_F(StashVendorEndToEnd, TheTradersWindowClosesWhenThePlayerFallsOrIsCarriedOff)
+{
+    Vendor* vendor = GoBeside<Vendor>([](const Vendor& v) { return !v.IsGambler() && !v.IsGuardVendor(); });
+    ASSERT_NE(vendor, nullptr);
+    ASSERT_TRUE(ClickUntilMode(vendor->entityNumber, 22));
+    ASSERT_TRUE(Shown("VendorMenu"));
+    Local()->Teleport(Local()->position.Offset(Vector2{0.0f, 500.0f}));
+    Frames(10);
+    EXPECT_FALSE(Shown("VendorMenu")) << "carried off, the trader's window closes";
+
+    Local()->Teleport(vendor->position.Offset(Vector2{60.0f, 60.0f}));
+    Frames(6);
+    ASSERT_TRUE(ClickUntilMode(vendor->entityNumber, 22));
+    ASSERT_TRUE(Shown("VendorMenu"));
+    HostPlayer()->TakeDamage(HostPlayer()->health + 100, nullptr, false, true);
+    FramesUntil([this] { return Shown("PlayerDead"); }, 40);
+    Frames(3);
+    EXPECT_TRUE(Shown("PlayerDead"));
+    EXPECT_FALSE(Shown("VendorMenu")) << "the fallen player's trade window closes";
+}
