@@ -220,6 +220,44 @@ TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHi
     EXPECT_FALSE(rise->IsVisible());
 }
 
+// The shipped rules count no lives, so the count stays 0 and the death screen leaves its line out;
+// a character whose lives are counted sees how many are left.
+TEST_F(ShippedScreens, TheDeathScreenShowsTheLivesLeftOnlyWhereLivesAreCounted)
+{
+    EnterTheWorld("Ashguard");
+    Player* player = HostPlayer();
+    ASSERT_NE(player, nullptr);
+    UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
+    auto* lives = dynamic_cast<UIStatValue*>(gUISystem->FindWidgetByPath("PlayerDead::Lives"));
+    ASSERT_NE(rise, nullptr);
+    ASSERT_NE(lives, nullptr);
+    ASSERT_EQ(player->stats.Get(CharacterStat::Lives), 0);
+
+    player->TakeDamage(player->health + 100, nullptr, false, true);
+    FramesUntil([rise] { return rise->IsVisible(); }, 40);
+    ASSERT_TRUE(rise->IsVisible());
+    EXPECT_FALSE(lives->IsVisible()) << "no count of lives where they are not counted";
+    // The line's row under the heading, label and number: the frame's dark face only.
+    TargaImage uncounted = Screenshot();
+    EXPECT_LT(LitPixels(uncounted, 230, 200, 410, 220), 5);
+    KeepScreen("playerdead-unlimited");
+
+    ClickAt(320, 246);
+    FramesUntil([player, rise] { return player->health > 0 && !rise->IsVisible(); }, 1200);
+    ASSERT_GT(player->health, 0);
+
+    player->stats.Set(CharacterStat::Lives, 3);
+    player->TakeDamage(player->health + 100, nullptr, false, true);
+    FramesUntil([rise] { return rise->IsVisible(); }, 40);
+    Frames(2);
+    ASSERT_TRUE(rise->IsVisible());
+    EXPECT_TRUE(lives->IsVisible());
+    EXPECT_EQ(lives->GetValue(), 3) << "the client's mirror of the host's count";
+    TargaImage counted = Screenshot();
+    EXPECT_GT(LitPixels(counted, 230, 200, 410, 220), 40) << "the label and the count of lives";
+    KeepScreen("playerdead-lives");
+}
+
 TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
 {
     EnterTheWorld("Ashguard");
