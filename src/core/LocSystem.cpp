@@ -181,12 +181,11 @@ TokenStart MatchTokenStart(View<Char> text, size_t i, View<Char>& key, size_t& a
     size_t end = begin;
     while (end < limit && IsKeyChar(text[end]))
         ++end;
-    if (end == begin)
-        return TokenStart::kNone;
     key = text.substr(begin, end - begin);
     after = end + 2;
-    if (IsAt(text, end, '$', '$'))
+    if (end > begin && IsAt(text, end, '$', '$'))
         return TokenStart::kPlain;
+    // A token of no key ("$$~<200@@BonusBigPain@@>~$$", a bonus's score and name) carries its words alone.
     if (IsAt(text, end, '~', '<'))
         return TokenStart::kArguments;
     return TokenStart::kNone;
@@ -290,6 +289,10 @@ private:
     {
         replacedAny = true;
         String<Char>& out = Sink();
+        if (key.empty()) {
+            RenderWords(out, arguments);
+            return;
+        }
         const String<Char>* translation = find(key);
         if (!translation) {
             out.append(key);
@@ -310,6 +313,18 @@ private:
             size_t index = static_cast<size_t>(source[++k] - static_cast<Char>('1'));
             if (index < arguments.size())
                 out.append(arguments[index]);
+        }
+    }
+
+    // The words of a token of no key, one after another, each word that names a key of the
+    // language as the language words it: the client's words for a bonus's name.
+    void RenderWords(String<Char>& out, const std::vector<String<Char>>& words)
+    {
+        for (size_t n = 0; n < words.size(); ++n) {
+            if (n > 0)
+                out.push_back(static_cast<Char>(' '));
+            const String<Char>* word = find(View<Char>(words[n]));
+            out.append(word ? *word : words[n]);
         }
     }
 

@@ -99,6 +99,21 @@ TEST_F(LocWorld, NestedTokensAndArguments)
     EXPECT_EQ(loc.Translate("$$A~<$$Title$$@@"), "$$A~<Lord@@");
 }
 
+// A token of no key carries its words alone, as the host's bonus texts do: its score and its name,
+// the name worded by the language when it has a text for it.
+TEST_F(LocWorld, AKeylessTokenShowsItsWordsTheOnesThatAreKeysInTheLanguagesWords)
+{
+    WriteLoc("English.loc", "BonusOverkill \"Overkill!\"\nTitle \"Lord\"\n");
+    ASSERT_TRUE(loc.Load("English"));
+    EXPECT_EQ(loc.Translate(MakeLocToken("", "%s %s", "1,234", "BonusOverkill")), "1,234 Overkill!");
+    EXPECT_EQ(loc.Translate(u"+ $$~<40@@BonusUnknown@@>~$$ +"), u"+ 40 BonusUnknown +");
+    EXPECT_EQ(loc.Translate(MakeLocToken("", "%s", "$$Title$$")), "Lord") << "a token inside a word";
+    EXPECT_EQ(loc.Translate(MakeLocToken("", kLocEmptyFormat)), "");
+    // A keyless plain token is no token.
+    for (const char* plain : {"$$$$", "a $$$$ b", "$$~<x@@"})
+        EXPECT_EQ(loc.Translate(plain), plain);
+}
+
 TEST_F(LocWorld, LiteralTokensShowExactly)
 {
     WriteLoc("English.loc", "Gold \"gold\"\nGreet \"Hi %1!\"\n");
@@ -268,6 +283,15 @@ TEST(ShippedLocFiles, LoadAndAgree)
 
     EXPECT_EQ(loc.Translate("5$$GP$$ 1 $$Minute$$, 2 $$Seconds$$"), "5gp 1 minute, 2 seconds");
     EXPECT_EQ(loc.Translate("$$LeftMouseButton$$ $$LeftShift$$"), "Left Mouse Button Left Shift");
+    // Every bonus the host awards is worded over the player, its score first.
+    for (const char* bonus : {"BonusNearDeath", "BonusCloseCall", "BonusBigPain", "BonusFirstBlood", "BonusOverkill",
+                              "BonusKillingSpree", "BonusCourageSpree", "BonusSpecificKillingSpree", "BonusMassacre",
+                              "BonusObjectKillingSpree", "BonusNoLivesLeft"}) {
+        std::string shown = loc.Translate(MakeLocToken("", "%s %s", "1,500", bonus));
+        EXPECT_EQ(shown.rfind("1,500 ", 0), 0u) << shown;
+        EXPECT_EQ(shown.find("Bonus"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("$$"), std::string::npos) << shown;
+    }
 }
 
 // Every prefix of a file loads without harm; the whole lines before a cut still count.
