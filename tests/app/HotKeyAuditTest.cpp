@@ -119,7 +119,7 @@ TEST_F(HotKeyAudit, TheHelpScreenShowsAKeyReboundOnTheKeysScreen)
     ASSERT_TRUE(Shown("Options"));
     ClickAt(400, 366);
     ASSERT_TRUE(Shown("KeyBindings"));
-    ClickAt(425, 133);
+    ClickAt(260, 199);
     Tap(SDL_SCANCODE_J);
     Tap(SDL_SCANCODE_ESCAPE);
     Tap(SDL_SCANCODE_ESCAPE);
@@ -127,6 +127,50 @@ TEST_F(HotKeyAudit, TheHelpScreenShowsAKeyReboundOnTheKeysScreen)
     Tap(SDL_SCANCODE_H);
     ASSERT_TRUE(Shown("HelpScreen"));
     EXPECT_EQ(character->BuildText(character->textSource), "J");
+}
+
+// Every action the settings define has its button on the keys screen, drawn inside the window,
+// and a click on it and a key pressed bind that action, as the saved settings and the button say.
+TEST_F(HotKeyAudit, TheKeysScreenListsEveryActionAndRebindsEachByItsOwnButton)
+{
+    Tap(SDL_SCANCODE_O);
+    ASSERT_TRUE(Shown("Options"));
+    ClickAt(400, 366);
+    ASSERT_TRUE(Shown("KeyBindings"));
+    UIMenu* keys = gUISystem->FindMenu("KeyBindings");
+    // Keys no shipped action holds, one for each action.
+    const std::vector<std::pair<SDL_Scancode, std::string>> freeKeys = {
+        {SDL_SCANCODE_F1, "F1"}, {SDL_SCANCODE_F2, "F2"}, {SDL_SCANCODE_F3, "F3"}, {SDL_SCANCODE_F4, "F4"},
+        {SDL_SCANCODE_F5, "F5"}, {SDL_SCANCODE_F6, "F6"}, {SDL_SCANCODE_F7, "F7"}, {SDL_SCANCODE_F8, "F8"},
+        {SDL_SCANCODE_F9, "F9"}, {SDL_SCANCODE_F10, "F10"}, {SDL_SCANCODE_J, "J"}, {SDL_SCANCODE_K, "K"},
+        {SDL_SCANCODE_L, "L"}, {SDL_SCANCODE_N, "N"}, {SDL_SCANCODE_U, "U"}, {SDL_SCANCODE_V, "V"},
+        {SDL_SCANCODE_W, "W"}, {SDL_SCANCODE_X, "X"}, {SDL_SCANCODE_Y, "Y"}, {SDL_SCANCODE_Z, "Z"},
+        {SDL_SCANCODE_B, "B"}, {SDL_SCANCODE_G, "G"}, {SDL_SCANCODE_E, "E"}, {SDL_SCANCODE_D, "D"}};
+    std::vector<std::string> actions = ActionNames();
+    ASSERT_LE(actions.size(), freeKeys.size());
+    for (size_t n = 0; n < actions.size(); ++n) {
+        const std::string& action = actions[n];
+        UIWidget* button = nullptr;
+        for (UIWidget* widget : keys->GetWidgets())
+            for (const std::string& line : widget->commands)
+                if (line == "setUserVar KeyAction " + action)
+                    button = widget;
+        ASSERT_NE(button, nullptr) << action << " has no button on the keys screen";
+        EXPECT_GE(button->position[0], 40.0f) << action;
+        EXPECT_GE(button->position[1], 40.0f) << action;
+        EXPECT_LE(button->position[0] + button->size[0], 600.0f) << action;
+        EXPECT_LE(button->position[1] + button->size[1], 440.0f) << action;
+
+        ClickAt(static_cast<int32_t>(button->position[0] + button->size[0] / 2),
+                static_cast<int32_t>(button->position[1] + button->size[1] / 2));
+        ASSERT_EQ(gUserVarSystem->GetStringByName("KeyAction"), action);
+        Tap(freeKeys[n].first);
+        EXPECT_EQ(gVirtualKeys->GetBoundKeyName(gVirtualKeys->FindByName(action, true)), freeKeys[n].second) << action;
+        std::string settings = folder.Read("User/user.cfg");
+        EXPECT_NE(settings.find("VirtualKey " + action + " " + freeKeys[n].second), std::string::npos) << action;
+        EXPECT_FALSE(Shown("DuplicateKey")) << action;
+    }
+    KeepFailedFrame("keys-all");
 }
 
 } // namespace

@@ -336,7 +336,7 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     ASSERT_TRUE(Shown("Options"));
     ClickAt(400, 366);
     ASSERT_TRUE(Shown("KeyBindings"));
-    ClickAt(425, 133);
+    ClickAt(260, 199);
     EXPECT_EQ(Var("KeyAction"), "VirtualCharacterWindow");
     EXPECT_EQ(Var("KeyPrompt"), "1");
     Tap(SDL_SCANCODE_K);
@@ -344,11 +344,11 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     std::string settings = folder.Read("User/user.cfg");
     EXPECT_NE(settings.find("VirtualKey VirtualCharacterWindow K"), std::string::npos) << settings;
     TargaImage keys = Screenshot();
-    EXPECT_GT(LitPixels(keys, 360, 120, 490, 146), 10) << "the bound key's name on its button";
+    EXPECT_GT(LitPixels(keys, 212, 186, 308, 212), 10) << "the bound key's name on its button";
     KeepScreen("keys");
 
     // K already belongs to the character sheet: the game menu's action takes it too, and the warning says so.
-    ClickAt(425, 169);
+    ClickAt(260, 139);
     Tap(SDL_SCANCODE_K);
     ASSERT_TRUE(OnStackTop("DuplicateKey"));
     settings = folder.Read("User/user.cfg");
