@@ -119,7 +119,9 @@ void EntityClient::LoadMonsterType(const MonsterType* type)
         canBeRescued = EntityClientFlag(traits, "CanBeRescued");
         canReceiveDelivery = EntityClientFlag(traits, "CanReceiveDelivery");
         canBeEscorted = EntityClientFlag(traits, "CanBeEscorted");
-        nameListName = found->nameListName;
+        // The archetype's list names its kind; a figure of another kind that the host names (a
+        // quest's renegade, a ghost) draws from the list its actor's definition gives the host.
+        nameListName = found->nameListName.empty() ? traits.GetString("RandomNameFile") : found->nameListName;
         canAttack = found->canAttack;
         isVendor = HasRecordFlag("Vendor");
         isGuardVendor = HasRecordFlag("GuardVendor");

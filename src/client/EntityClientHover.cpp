@@ -191,7 +191,15 @@ void EntityClient::AppendMonsterName(std::string& out) const
 {
     const DatabaseField* named = record->FindField("Name");
     std::string_view name = named ? named->value : std::string_view(displayName);
-    GameClient::AppendMonsterDisplayName(out, rank, level, name, isNpc, true, true);
+    // A creature the host calls by the name its seed gives (a road trader, a quest's renegade)
+    // is called so here too, as the host's messages and the quest's words call it; its kind
+    // stands beneath.
+    std::string_view called = personalName.empty() ? name : std::string_view(personalName);
+    GameClient::AppendMonsterDisplayName(out, rank, level, called, isNpc, true, true);
+    if (!personalName.empty()) {
+        out += '\n';
+        out += name;
+    }
     // The level and rank word on a line of their own, when there is either.
     size_t lineBreak = out.size();
     out += '\n';

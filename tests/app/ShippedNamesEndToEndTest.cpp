@@ -150,6 +150,36 @@ TEST_F(ShippedNamesEndToEnd, AQuestAboutAPersonNamesThePerson)
     }
 }
 
+// A quest's renegade and a road trader are creatures, not townsfolk, yet each is a person with a
+// name: the quest's words, the host's messages and the tooltip all call it by that name, its kind
+// on the line beneath ("Renegade Warden" and "Wandering Trader" were all the player saw).
+TEST_F(ShippedNamesEndToEnd, ACreatureThatIsAPersonIsCalledByItsNameWithItsKindBeneath)
+{
+    for (const char* record : {"QuestRenegade", "QuestWanderingVendor"}) {
+        Quest* quest = nullptr;
+        Actor* figure = StartQuestWithFigure(record, quest);
+        ASSERT_NE(figure, nullptr) << record;
+        std::string name = HostName(*figure);
+        std::string kind = gLocSystem->Translate(figure->GetMonsterType()->name);
+        EXPECT_NE(name, kind) << record << ": the host calls it by its kind";
+        if (!quest->npcName.empty()) {
+            EXPECT_EQ(name, quest->npcName) << record << ": the host and the quest's words call it alike";
+        }
+        EntityClient* shown = BesideThePlayer(*figure);
+        ASSERT_NE(shown, nullptr) << record;
+        std::string tooltip = TooltipOver(*shown);
+        ASSERT_FALSE(tooltip.empty()) << record;
+        std::vector<std::string> lines = ReadLines(tooltip);
+        ASSERT_GE(lines.size(), 3u) << tooltip;
+        EXPECT_EQ(lines[0], name) << record << ": " << tooltip;
+        EXPECT_EQ(lines[1], kind) << record << ": " << tooltip;
+        EXPECT_EQ(lines[2].rfind(gLocSystem->Translate("$$LevelAbrev$$"), 0), 0u) << record << ": " << tooltip;
+        gGame->RemoveEntity(figure);
+        delete figure;
+        Frames(2);
+    }
+}
+
 // The house's two chests and its shelf are named, and their description starts a line of its own.
 TEST_F(ShippedNamesEndToEnd, TheHousesChestsAndShelfShowANameAboveTheirDescription)
 {
