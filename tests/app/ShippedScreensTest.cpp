@@ -330,6 +330,21 @@ TEST_F(ShippedScreens, TheCharacterSheetHidesTheInGameBarUnderIt)
     KeepScreen("character-over-bar");
 }
 
+// The quest window stands above the quick-use bar: its slots and their key numbers stay whole under
+// the open window (its frame ran ten pixels over them).
+TEST_F(ShippedScreens, TheQuestWindowLeavesTheQuickUseBarWhole)
+{
+    EnterTheWorld("Ashguard");
+    ASSERT_TRUE(Shown("InGame"));
+    TargaImage bare = Screenshot();
+    Tap(SDL_SCANCODE_Q);
+    ASSERT_TRUE(Shown("Quests"));
+    TargaImage open = Screenshot();
+    EXPECT_EQ(ChangedPixels(bare, open, 8, 398, 300, 436, 60), 0) << "the window covers the quick-use bar";
+    EXPECT_GT(ChangedPixels(bare, open, 140, 28, 500, 390, 60), 5000) << "the window is drawn";
+    KeepScreen("quests-over-bar");
+}
+
 TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyInUse)
 {
     ClickAt(320, 238);
