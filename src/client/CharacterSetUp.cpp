@@ -164,7 +164,9 @@ void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
         std::snprintf(levelText, sizeof(levelText), "\n  level %d ", character.stats.Get(CharacterStat::Level));
         ListEntry row;
         row.value = base;
-        row.name = base;
+        // The file keeps the name in lower case; the character's own name, when it is that
+        // name, shows as the player wrote it ("Brannoc", not "brannoc").
+        row.name = StringEqualsNoCase(character.characterName, base) ? character.characterName : base;
         if (covenant && !covenant->GetName().empty())
             row.name += " (" + covenant->GetName() + ")";
         row.name += levelText + className;

@@ -210,7 +210,7 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->rows.size(), 1u);
     const std::string& row = list->rows[0]->name;
-    EXPECT_EQ(row.rfind("brannoc (Ashguard)", 0), 0u) << "the file's name, then the covenant's: " << row;
+    EXPECT_EQ(row.rfind("Brannoc (Ashguard)", 0), 0u) << "the character's name as typed, then the covenant's: " << row;
     EXPECT_NE(row.find("level " + std::to_string(level)), std::string::npos) << row;
     UIWidget* resume = gUISystem->FindWidgetByPath("LoadCharacter::Resume");
     ASSERT_NE(resume, nullptr);

@@ -5,6 +5,7 @@
 #include "core/NameGenerator.h"
 #include "rules/CharacterFlags.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -136,8 +137,19 @@ TEST_F(CharacterSetUpCommands, TheListsShowEverySavedCharacterAndEveryCovenantCo
         }
         if (row.value == "ada") {
             EXPECT_EQ(row.name.find("$$HardcoreMode$$"), std::string::npos) << row.name;
+            EXPECT_EQ(row.name.rfind("Ada\n", 0), 0u) << "the name as the player wrote it: " << row.name;
+        }
+        if (row.value == "broken") {
+            EXPECT_EQ(row.name.rfind("broken\n", 0), 0u) << "a file that cannot be read shows its own name";
         }
     }
+    // A file whose character calls itself by another name keeps the file's.
+    SaveCharacter("Mara", 3);
+    std::filesystem::rename(folder.Path() / "User/chars/mara.chr", folder.Path() / "User/chars/tess.chr");
+    commands.CallInfoProc("getAvailableCharacters", rows);
+    auto tess = std::find_if(rows.begin(), rows.end(), [](const ListEntry& row) { return row.value == "tess"; });
+    ASSERT_NE(tess, rows.end());
+    EXPECT_EQ(tess->name.rfind("tess\n", 0), 0u) << tess->name;
 
     commands.CallInfoProc("getNumCovenantOptions", rows);
     ASSERT_EQ(rows.size(), 4u);

@@ -385,7 +385,7 @@ TEST_F(PlayerCovenantMirror, ASavedCharacterResumesWithItsRecruitsAndListsItsCov
     std::vector<ListEntry> rows;
     commands.CallInfoProc("getAvailableCharacters", rows);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].name.find("ada (Ember Hall)\n  level "), 0u) << rows[0].name;
+    EXPECT_EQ(rows[0].name.find("Ada (Ember Hall)\n  level "), 0u) << rows[0].name;
 
     // The player leaves; a fresh client resumes the file with a fresh mirror and joins again.
     LeaveAndRestartClient();
