@@ -8,6 +8,10 @@
 #include "core/UserVarSystem.h"
 #include "entities/Player.h"
 #include "server/WorldHost.h"
+#include "core/LocSystem.h"
+#include "render/TextMeasure.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
@@ -343,6 +347,30 @@ TEST_F(ShippedScreens, TheQuestWindowLeavesTheQuickUseBarWhole)
     EXPECT_EQ(ChangedPixels(bare, open, 8, 398, 300, 436, 60), 0) << "the window covers the quick-use bar";
     EXPECT_GT(ChangedPixels(bare, open, 140, 28, 500, 390, 60), 5000) << "the window is drawn";
     KeepScreen("quests-over-bar");
+}
+
+// The most money a character may hold, written in gold, silver and copper, fits the sheet's money
+// box (it ran out of the box over the "Money" label).
+TEST_F(ShippedScreens, TheCharacterSheetHoldsTheMostMoneyACharacterMayHaveInItsBox)
+{
+    EnterTheWorld("Ashguard");
+    Player* player = HostPlayer();
+    ASSERT_NE(player, nullptr);
+    ASSERT_GT(gGameData->GetTuning().maxMoney, 1000000);
+    player->stats.Set(CharacterStat::Money, gGameData->GetTuning().maxMoney);
+    FramesUntil([] { return Local() && Local()->GetStat(CharacterStat::Money) > 1000000; }, 20);
+    Tap(SDL_SCANCODE_C);
+    ASSERT_TRUE(Shown("Character"));
+    SettleLoads();
+    auto* money = dynamic_cast<UIStatValue*>(gUISystem->FindWidgetByPath("Character::Money"));
+    ASSERT_NE(money, nullptr);
+    std::string words = gLocSystem->Translate(money->BuildValueText(false));
+    ASSERT_NE(words.find("gp"), std::string::npos) << words;
+    TextSize size = MeasureTextW(money->font, gLocSystem->TranslateToWide(money->BuildValueText(false)));
+    EXPECT_GT(size.width, 0.0f);
+    EXPECT_LE(size.width, money->size[0] + 1.0f) << words << " in a box of " << money->size[0];
+    Screenshot();
+    KeepScreen("character-most-money");
 }
 
 TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyInUse)
