@@ -23,6 +23,8 @@
 #include "server/WorldHost.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
+#include "core/LocSystem.h"
+#include "render/TextMeasure.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIText.h"
@@ -324,4 +326,47 @@ TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheir
     EXPECT_EQ(companion->GetLeader(), hostPlayer);
 }
 
+// Every kind of quest a player may hold shows its title whole in its row of the quest window: the
+// row's width holds the title in the row's own font.
+TEST_F(QuestWindowEndToEnd, EveryKindOfQuestsTitleFitsItsRowInTheQuestWindow)
+{
+    EnterTheWorld();
+    Player* hostPlayer = HostPlayer();
+    ASSERT_NE(hostPlayer, nullptr);
+    Tap(SDL_SCANCODE_Q);
+    ASSERT_TRUE(Shown("Quests"));
+    SettleLoads();
+    int32_t measured = 0;
+    for (const char* record : {"QuestKillMonsters", "QuestKillMonsterGroup", "QuestMonsterQuestItem", "QuestLevelQuestItem",
+                               "QuestArmorsmithMonsterQuestItem", "QuestWeaponsmithLevelQuestItem", "QuestClearLevel",
+                               "QuestRescueNpc", "QuestDelivery", "QuestRecruit", "QuestUniqueMonster", "QuestBossWarlord",
+                               "QuestMonsterScout", "QuestAssassin", "QuestRenegade", "QuestEscort", "QuestScoutLocation",
+                               "QuestMonsterQuest", "QuestTreasureMap", "QuestThief", "QuestKidnapping"}) {
+        const QuestDefinition* definition = gGameData->FindQuestDefinition(gDatabase->FindEntryByName(record));
+        ASSERT_NE(definition, nullptr) << record;
+        for (int32_t draw = 0; draw < 3; ++draw) {
+            Quest* quest = gGame->GetQuests().StartQuestFromDefinition(definition);
+            if (!quest || !hostPlayer->AcceptQuest(quest->questId))
+                continue;
+            int32_t slot = -1;
+            FramesUntil([&] { return (slot = MirroredSlotOf(quest->questId)) >= 0; }, 10);
+            Frames(1);
+            ASSERT_GE(slot, 0) << record;
+            UIWidget* row = gUISystem->FindWidgetByPath(("Quests::Quest" + std::to_string(slot)).c_str());
+            ASSERT_NE(row, nullptr);
+            std::u16string title = gLocSystem->TranslateToWide(row->BuildText(row->textSource));
+            TextSize size = MeasureTextW(row->font, title);
+            ++measured;
+            EXPECT_LE(size.width + row->textOffset[0], row->size[0])
+                << record << ": \"" << gLocSystem->Translate(row->BuildText(row->textSource)) << "\" is " << size.width
+                << " wide in a row of " << row->size[0];
+            hostPlayer->AbandonQuest(quest->questId);
+            FramesUntil([&] { return MirroredSlotOf(quest->questId) < 0; }, 10);
+        }
+    }
+    EXPECT_GT(measured, 15);
+    Screenshot();
+}
+
 } // namespace
+
