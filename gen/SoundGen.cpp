@@ -223,6 +223,8 @@ std::vector<SynthWavEntry> SynthWavEntries()
         {"Sounds/Weather/thunder.wav", SynthWobbled(SynthThud(2.5, 45, 0.05, 43), 2, 0.7)},
         {"Sounds/UI/newhelptopic.wav", SynthTone(0.3, 660, 990, 8.0)},
         {"Sounds/UI/select.wav", SynthTone(0.08, 1200, 1500, 25.0)},
+        // The debug beep the program loads at start-up.
+        {"Sounds/Debug/beep.wav", SynthTone(0.15, 1000, 1000, 10.0)},
         // The models' animation events ("Sounds/" is put before their names).
         {"Sounds/paws_soft.wav", SynthBurst(0.08, 0.08, 40.0, 6)},
         {"Sounds/footstep.wav", SynthThud(0.12, 90, 0.12, 7)},

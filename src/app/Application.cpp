@@ -73,6 +73,8 @@
 
 namespace {
 
+constexpr const char* kDebugBeepSound = "Sounds/Debug/beep.wav";
+
 // What the start-up loaded and checked, summed up in one line before "Debug system started".
 struct StartUpLoads {
     size_t fonts = 0;
@@ -524,6 +526,11 @@ void InstallWorldHost(Application& app)
     });
     app.AddFrameHook(FrameStep::ServerFrame, [](uint32_t) { gWorldHost->ServerFrame(); });
     app.AddFrameHook(FrameStep::ServerFrameEnd, [](uint32_t) { gWorldHost->ServerFrameEnd(); });
+    // A host that quits with its world running tells the clients joined to it, as leaving the game does.
+    app.AddShutDownHook(ShutDownStep::EndGame, [] {
+        if (gWorldHost->IsActive())
+            gWorldHost->EndServer();
+    });
     app.AddShutDownHook(ShutDownStep::ReleaseResources, [] { gWorldHost->ReleaseResources(); });
 }
 
@@ -596,17 +603,25 @@ void InstallClient(Application& app)
 void InstallSound(Application& app)
 {
     auto world = std::make_shared<ClientSoundWorld>();
+    auto beep = std::make_shared<ResourceHandle>();
     app.SetSystem(SystemSlot::Sound, {
         [world] { gSoundSystem = new SoundSystem(*world); },
         [] { gSoundSystem->RegisterCommands(*gResourceManager); },
         [] { Destroy(gSoundSystem); },
     });
-    app.AddStartUpHook(StartUpStep::Sound, [world] {
+    app.AddStartUpHook(StartUpStep::Sound, [world, beep] {
         if (!gSoundSystem->Init(std::make_unique<OpenAlSoundDriver>(*world)))
             gPlatformSystem->CriticalError("Sound system failed to initialize!  See User/log.txt for more info.");
         // The machine report that follows names the device the sound plays on.
         if (gSystemInfo)
             gSystemInfo->SetSoundDeviceQuery([] { return gSoundSystem ? gSoundSystem->GetDeviceName() : std::string(); });
+        // The debug beep, loaded now so that it sounds at once: a death held off by the debug
+        // flag plays it at the listener.
+        gResourceManager->Load(kDebugBeepSound, *beep);
+        gDebugSystem->SetBeepHook([beep] {
+            if (gSoundSystem && beep->IsValid())
+                gSoundSystem->PlayOwnedSound(*beep, gSoundSystem->GetListenerPosition(), -1, 0, false, 0.0f, 0.0f);
+        });
         return true;
     });
     // The game client chooses the music; before it exists nothing plays. The sound system's own
@@ -621,6 +636,10 @@ void InstallSound(Application& app)
         if (gGameClient)
             gGameClient->GetMusic().Release();
         gSoundSystem->ReleaseChannels();
+    });
+    app.AddShutDownHook(ShutDownStep::ReleaseResources, [beep] {
+        gDebugSystem->SetBeepHook(nullptr);
+        beep->Reset();
     });
 }
 

@@ -219,12 +219,19 @@ void ClientApp::ReceiveFrame()
     if (!IsPaused() && gLightingSystem)
         gLightingSystem->Reset();
     Receive();
+    // Judged after the datagrams are read: a client frame that stalled still takes in what the
+    // host sent meanwhile before the silence counts against it.
+    if (connected && hostSilentSeconds > kHostSilenceSeconds)
+        LeaveLostGame(active ? "$$HostSilent$$" : "$$HostNoAnswer$$",
+                      active ? "the world host stopped answering" : "no world host answered");
     Client::UpdateHoverEntity();
 }
 
 void ClientApp::UpdateFrame(float seconds)
 {
     ClientAppProfileScope profile(kProfileClientUpdate);
+    if (connected)
+        hostSilentSeconds += seconds;
     if (active && !IsPaused()) {
         if (gGameClient)
             gGameClient->Update(seconds);
@@ -305,6 +312,7 @@ bool ClientApp::Connect()
     NetMessages::WriteJoinRequest(sendBuffer);
     Send(sendBuffer, joinAddress);
     connected = true;
+    hostSilentSeconds = 0.0f;
     return true;
 }
 
@@ -342,7 +350,8 @@ void ClientApp::Receive()
 {
     if (!connected || !gNetworkSystem)
         return;
-    for (int32_t i = 0; i < kMaxDatagramsPerFrame && gNetworkSystem->Poll(endpoint); ++i) {
+    // A goodbye ends the connection: nothing after it in the queue is for this game.
+    for (int32_t i = 0; connected && i < kMaxDatagramsPerFrame && gNetworkSystem->Poll(endpoint); ++i) {
         sockaddr_in sender{};
         // The transport appends what it takes.
         receiveBuffer.Clear();
@@ -358,6 +367,13 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
     if (buffer.Overrun())
         return;
     switch (type) {
+    case NetMessageType::kHello:
+    case NetMessageType::kGameUpdate:
+    case NetMessageType::kWelcome:
+    case NetMessageType::kNewWorld: hostSilentSeconds = 0.0f; break;
+    default: break;
+    }
+    switch (type) {
     case NetMessageType::kHello: OnHello(buffer, sender); break;
     case NetMessageType::kGameUpdate:
         if (active)
@@ -365,7 +381,32 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
         break;
     case NetMessageType::kWelcome: OnWelcome(buffer); break;
     case NetMessageType::kNewWorld: OnNewWorld(buffer); break;
+    case NetMessageType::kHostEnded:
+        // Only the host this client talks to may end its game.
+        if (connected && IsFromServer(sender))
+            LeaveLostGame("$$HostEnded$$", "the world host ended its world");
+        break;
     default: break;  // a client's own kinds, and anything else, are not for a client
+    }
+}
+
+bool ClientApp::IsFromServer(const sockaddr_in& sender) const
+{
+    return sender.sin_addr.s_addr == serverAddress.sin_addr.s_addr && sender.sin_port == serverAddress.sin_port;
+}
+
+void ClientApp::LeaveLostGame(const char* reason, const char* why)
+{
+    DebugSystem::Print(kPrintPlain, "The game ends: %s\n", why);
+    bool keepCharacter = active && link && gGameData && gGameData->GetTuning().usesSaveGames;
+    if (keepCharacter && !SaveLocalCharacter())
+        DebugSystem::Print(kPrintWarning, "The character couldn't be saved as the game ended\n");
+    EndGame();
+    if (gUserVarSystem)
+        gUserVarSystem->SetStringByName(kHostGoneReasonVar, reason);
+    if (ui) {
+        ui->HideMenus();
+        ui->RunMenuLine("showMenu HostGone");
     }
 }
 

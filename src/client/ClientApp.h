@@ -56,6 +56,13 @@ class ClientApp : public BaseClass, public FrameScene {
 public:
     // Bounds one frame's reading, so that a flood cannot hold the frame; the rest waits.
     static constexpr int32_t kMaxDatagramsPerFrame = 4096;
+    // Seconds of client frames without a word from the world host after which the client gives
+    // the game up (the host stopped without a goodbye, or the network between them went): the
+    // host sends something every frame, even while paused, so only a host that is gone is this
+    // quiet.
+    static constexpr float kHostSilenceSeconds = 60.0f;
+    // The user var the title's notice reads the reason a game was lost from.
+    static constexpr const char* kHostGoneReasonVar = "HostGoneReason";
     // The allocator's threshold is capped at this many megabytes.
     static constexpr int32_t kMaxThresholdMegabytes = 2000;
 
@@ -180,6 +187,10 @@ private:
     void OnWelcome(MessageBuffer& buffer);
     void OnGameUpdate(MessageBuffer& buffer);
     void OnNewWorld(MessageBuffer& buffer);
+    bool IsFromServer(const sockaddr_in& sender) const;
+    // The world host ended its world or fell silent: the character of a game in progress is kept
+    // as the autosave keeps it, the game ends and the notice over the title says why.
+    void LeaveLostGame(const char* reason, const char* why);
     // The world takes the seeds; the secret levels are rebuilt when the second one changed.
     static void TakeSeeds(int32_t difficulty, uint32_t worldSeed, uint32_t subSeed);
     void RunServerLines();
@@ -194,6 +205,7 @@ private:
     bool connected = false;
     bool networkSetUp = false;
     int32_t currentLevel = -1;
+    float hostSilentSeconds = 0.0f;
     std::deque<std::string> queuedLines;
     ClientResourceTable resources;
     NetworkEndpoint endpoint;

@@ -566,7 +566,10 @@ void Player::RequestResurrect()
 {
     EntityCovenant* covenant = GetCovenant();
     float wait = covenant ? covenant->GetResurrectDelay(*this) : 0.0f;
-    if (wait > 0.0f && StartTimedEvent(GetEventId(SentientEvent::Resurrect), 7, wait))
+    if (wait <= 0.0f) {
+        Resurrect(true);
         return;
-    Resurrect(true);
+    }
+    // A rise already under way keeps its own clock: asking again neither restarts nor skips it.
+    StartTimedEvent(GetEventId(SentientEvent::Resurrect), 7, wait);
 }

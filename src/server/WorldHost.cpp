@@ -452,6 +452,11 @@ void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficul
 
 void WorldHost::EndServer()
 {
+    // Joined clients would otherwise keep a frozen world: each is told, once, that this one ended.
+    MessageBuffer goodbye;
+    NetMessages::WriteHostEnded(goodbye);
+    for (const auto& client : clients)
+        Send(goodbye, client->address);
     clients.clear();
     visible.clear();
     linked.clear();

@@ -78,6 +78,11 @@ void NetMessages::WriteClientSettingsType(MessageBuffer& buffer)
     buffer.WriteInt(NetMessageType::kClientSettings);
 }
 
+void NetMessages::WriteHostEnded(MessageBuffer& buffer)
+{
+    buffer.WriteInt(NetMessageType::kHostEnded);
+}
+
 void NetMessages::WriteHello(MessageBuffer& buffer, const NetHello& hello)
 {
     buffer.WriteInt(NetMessageType::kHello);

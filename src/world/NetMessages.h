@@ -21,6 +21,7 @@ constexpr int32_t kGameUpdate = 3;      // host to each client, every server fra
 constexpr int32_t kClientSettings = 4;  // client to host: makes the sender a client
 constexpr int32_t kWelcome = 5;         // host to a client that sent its settings
 constexpr int32_t kNewWorld = 6;        // host to every client
+constexpr int32_t kHostEnded = 7;       // host to every client: its world has ended, nothing follows
 } // namespace NetMessageType
 
 // One entry of the world host's resource name table: a server handle and its resource's name.
@@ -118,6 +119,7 @@ public:
 
     static void WriteJoinRequest(MessageBuffer& buffer);
     static void WriteClientSettingsType(MessageBuffer& buffer);
+    static void WriteHostEnded(MessageBuffer& buffer);
 
     static void WriteHello(MessageBuffer& buffer, const NetHello& hello);
     static bool ReadHello(MessageBuffer& buffer, NetHello& out);

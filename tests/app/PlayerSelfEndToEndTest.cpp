@@ -194,3 +194,26 @@ TEST_F(PlayerSelfEndToEnd, ADraughtDrunkByItsBarKeyRaisesItsIconBesideThePlayerO
     }
     KeepFailedFrame("player-draughthint");
 }
+
+TEST_F(PlayerSelfEndToEnd, ADeathHeldOffByTheDebugFlagSoundsTheDebugBeep)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    ASSERT_NE(Join(), nullptr);
+    ASSERT_TRUE(gSoundSystem->IsInitialised());
+    auto beeping = [] {
+        int32_t count = 0;
+        for (int32_t i = SoundSystem::kMusicChannels; i < SoundSystem::kChannelCount; ++i) {
+            SoundInstance* channel = gSoundSystem->GetChannel(i);
+            count += channel->IsActive() && gResourceManager->GetName(channel->GetResource()) == "Sounds/Debug/beep.wav";
+        }
+        return count;
+    };
+    Player* player = HostPlayer();
+    player->TakeDamage(player->health / 2, nullptr, false, true);
+    EXPECT_EQ(beeping(), 0) << "a blow that leaves the player standing is silent";
+    player->flags |= EntityFlag::DeathPrevented;
+    player->TakeDamage(player->health + 100, nullptr, false, true);
+    EXPECT_EQ(player->health, player->maxHealth) << "the flag brings the health back";
+    EXPECT_EQ(beeping(), 1) << "and the debug beep sounds, loaded since the start";
+}

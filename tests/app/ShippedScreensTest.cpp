@@ -217,6 +217,11 @@ TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHi
     KeepScreen("playerdead");
 
     ClickAt(320, 246);
+    Frames(4);
+    ClickAt(320, 246);
+    Frames(4);
+    EXPECT_LE(player->health, 0) << "a second press keeps the lifestone's wait";
+    EXPECT_TRUE(rise->IsVisible());
     // The covenant may make the fallen wait before the lifestone raises them.
     for (int i = 0; i < 1200 && (player->health <= 0 || rise->IsVisible()); ++i)
         Frames(1);

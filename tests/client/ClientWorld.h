@@ -44,6 +44,8 @@ public:
     bool SaveCharacter() override
     {
         ++saves;
+        if (savesOutliving)
+            ++*savesOutliving;
         return true;
     }
     void ShowPickupHelp(const EntityClient& entity) override { pickupHelp.push_back(entity.entityNumber); }
@@ -89,6 +91,8 @@ public:
     int32_t newWorlds = 0;
     int32_t tails = 0;
     int32_t saves = 0;
+    // Counts saves where the test can read them after the client has let go of its link.
+    int32_t* savesOutliving = nullptr;
 };
 
 class TestClientUi : public ClientUi {

@@ -450,6 +450,25 @@ TEST_F(PlayerWorld, AResurrectionRequestWaitsForTheCovenantsDelay)
     EXPECT_NEAR(player->position.x, 400.0f, 200.0f) << "brought back at the covenant house";
 }
 
+TEST_F(PlayerWorld, ARepeatedResurrectionRequestKeepsTheFirstWait)
+{
+    PlayerTestCovenant covenant;
+    covenant.wait = 2.0f;
+    game.covenants.push_back(&covenant);
+    Player* player = MakePlayer();
+    player->covenantIndex = 0;
+    player->health = 0;
+    player->RequestResurrect();
+    game.StepFor(1.0f);
+    player->RequestResurrect();
+    player->RequestResurrect();
+    EXPECT_TRUE(player->IsDead()) << "asking again does not skip the wait";
+    game.StepFor(0.9f);
+    EXPECT_TRUE(player->IsDead()) << "nor does it restart or shorten it";
+    game.StepFor(0.2f);
+    EXPECT_TRUE(player->IsAlive()) << "the first request still raises the player on time";
+}
+
 TEST_F(PlayerWorld, AResurrectionRequestWithoutACovenantIsAtOnce)
 {
     Player* player = MakePlayer();
