@@ -144,8 +144,11 @@ public:
 
     // ---- Diplomacy: the player decides, so the events become its client's lines ------------------
     void ReceiveOffer(Covenant& from, const Offer& offer) override;
-    // An accepted offer is carried out; a counter-offer answered 2 is offered again.
+    // An accepted offer is carried out; a counter-offer answered 2 is offered again. A person's
+    // answer settles the offer this covenant left waiting for them.
     void ReceiveOfferResult(Covenant& from, const Offer& offer, bool accepted, int32_t response) override;
+    // The offer this covenant's player put to another player's covenant, until it is answered.
+    const Offer* GetPendingOffer(int32_t other) const override;
     void OnOfferResult(Covenant& from, int32_t response) override;
     void OnOfferExpired(Covenant& from) override;
     // "+0.05 $$relation$$ (<covenant>)": a message with one, two or three decimals.

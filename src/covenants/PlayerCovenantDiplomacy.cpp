@@ -82,11 +82,21 @@ void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
 
 void PlayerCovenant::ReceiveOfferResult(Covenant& from, const Offer& offer, bool accepted, int32_t response)
 {
+    // Cleared before the deal is carried out: an answer is given once, and an offer accepted
+    // cannot be accepted again.
+    if (from.IsPlayerCovenant())
+        ClearOfferTo(from.index, false);
     if (accepted && gCovenantHost)
         gCovenantHost->ExecuteOffer(offer, *this, from);
     if (offer.type == kPlayerCovenantCounterOffer && response == kPlayerCovenantReofferResponse)
         ReceiveOffer(from, offer);
     OnOfferResult(from, response);
+}
+
+const Offer* PlayerCovenant::GetPendingOffer(int32_t other) const
+{
+    const PendingOffer* pending = GetPendingOfferRecord(other);
+    return pending && !pending->offer.entries.empty() ? &pending->offer : nullptr;
 }
 
 void PlayerCovenant::OnOfferResult(Covenant& from, int32_t response)

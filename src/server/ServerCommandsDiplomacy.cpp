@@ -6,6 +6,7 @@
 #include "entities/Entity.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
+#include "rules/covenants/OfferAnswers.h"
 #include "server/Game.h"
 
 namespace {
@@ -33,6 +34,19 @@ bool ServerCommandsOfferLine(const ServerCommands::Args& args, const Player& pla
     int32_t index = -1;
     return ServerCommands::ParseOffer(args, offer, index) && ServerCommandsCovenantPair(player, index, mine, other) &&
            (mineOffers ? offer.IsWellFormed(*mine, *other) : offer.IsWellFormed(*other, *mine));
+}
+
+// The answer a person's acceptance or refusal reaches the offering player with, in the words a
+// rival's answer has; an answer to a rival's own offer carries 0, as it always has.
+int32_t ServerCommandsAnswerFor(const Covenant& offerer, int32_t type, bool accepted)
+{
+    if (!offerer.IsPlayerCovenant())
+        return 0;
+    if (type == TradeOfferType::Demand)
+        return accepted ? kAnswerDemandMet : kAnswerDemandRefused;
+    if (type == TradeOfferType::Gift && accepted)
+        return kAnswerGiftAccepted;
+    return accepted ? kAnswerTradeAccepted : kAnswerTradeRefused;
 }
 
 } // namespace
@@ -72,6 +86,10 @@ void ServerCommands::Offer(const Args& args, Player* player)
     offer = std::move(parsed);
     offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
     other->ReceiveOffer(*mine, offer);
+    // Another player answers when they will: the offer waits on this side, as a rival's own
+    // offers do, so that only its very terms can be accepted. A preview asks for no answer.
+    if (other->IsPlayerCovenant() && offer.type != TradeOfferType::Preview)
+        mine->StorePendingOffer(offer, other->index, 0.0f);
 }
 
 void ServerCommands::AcceptOffer(const Args& args, Player* player)
@@ -92,7 +110,7 @@ void ServerCommands::AcceptOffer(const Args& args, Player* player)
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = *pending;
     offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
-    other->ReceiveOfferResult(*mine, offer, true, 0);
+    other->ReceiveOfferResult(*mine, offer, true, ServerCommandsAnswerFor(*other, offer.type, true));
 }
 
 void ServerCommands::RejectOffer(const Args& args, Player* player)
@@ -105,7 +123,7 @@ void ServerCommands::RejectOffer(const Args& args, Player* player)
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = std::move(parsed);
     offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
-    other->ReceiveOfferResult(*mine, offer, false, 0);
+    other->ReceiveOfferResult(*mine, offer, false, ServerCommandsAnswerFor(*other, offer.type, false));
 }
 
 // ---- Treaties and routes ------------------------------------------------------------------------------

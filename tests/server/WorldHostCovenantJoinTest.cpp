@@ -2,6 +2,7 @@
 #include "server/WorldHostWorld.h"
 
 #include "covenants/PlayerCovenant.h"
+#include "server/ServerCommands.h"
 #include "entities/Item.h"
 #include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
@@ -204,6 +205,74 @@ TEST_F(WorldHostCovenantJoin, ANewWorldKeepsTheFirstPlayersCovenantAndBuildsItsH
     std::vector<MessageBuffer> received = client.ReceiveAll();
     ASSERT_EQ(received.size(), 1u);
     EXPECT_TRUE(HoldsCovenantRecord(received[0], "Ember Hall", *covenant));
+}
+
+// Whether one of the datagrams holds the line among its bytes.
+bool HeardLine(const std::vector<MessageBuffer>& datagrams, const std::string& line)
+{
+    for (const MessageBuffer& buffer : datagrams) {
+        const uint8_t* begin = buffer.Data();
+        const uint8_t* end = begin + buffer.Size();
+        if (std::search(begin, end, line.begin(), line.end()) != end)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(WorldHostCovenantJoin, TwoPlayersTradeThroughTheirClientsEachDealCarriedOutOnceOnItsOwnTerms)
+{
+    ServerCommands::Register(host->GetClientCommands());
+    TestClient first(6106);
+    TestClient second(6107);
+    Player* one = JoinWithCovenant(first, "First Hall", "One");
+    Player* two = JoinWithCovenant(second, "Second Hall", "Two");
+    ASSERT_NE(CovenantOf(one), nullptr);
+    ASSERT_NE(CovenantOf(two), nullptr);
+    one->stats.Set(CharacterStat::Money, 100);
+    two->stats.Set(CharacterStat::Money, 50);
+    std::string a = std::to_string(one->covenantIndex);
+    std::string b = std::to_string(two->covenantIndex);
+    // One gives 30 coppers for 10 of Two's; the offer reaches Two's client.
+    SendUpdate(first, UpdateAt(one->position, {"offer 0 " + b + " 0 6 30 1 6 10"}));
+    Frame(50);
+    EXPECT_TRUE(HeardLine(second.ReceiveAll(), "offerToPlayer 0 " + a + " 0 6 30 1 6 10"));
+    // Terms Two writes itself are not the offer: nothing moves.
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 0 " + a + " 0 6 90 1 6 10"}));
+    Frame(50);
+    EXPECT_EQ(one->stats.Get(CharacterStat::Money), 100);
+    EXPECT_EQ(two->stats.Get(CharacterStat::Money), 50);
+    first.ReceiveAll();
+
+    // Two accepts the offer as made: the deal is carried out, and One hears it was accepted.
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 0 " + a + " 0 6 30 1 6 10"}));
+    Frame(50);
+    EXPECT_EQ(one->stats.Get(CharacterStat::Money), 80);
+    EXPECT_EQ(two->stats.Get(CharacterStat::Money), 70);
+    std::vector<MessageBuffer> toFirst = first.ReceiveAll();
+    EXPECT_TRUE(HeardLine(toFirst, "dipRes 8 " + b)) << "in the words of an accepted trade";
+    EXPECT_FALSE(HeardLine(toFirst, "dipRes 0 " + b)) << "not in those of a refusal";
+    // The same acceptance again pays nothing more.
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 0 " + a + " 0 6 30 1 6 10"}));
+    Frame(50);
+    EXPECT_EQ(one->stats.Get(CharacterStat::Money), 80);
+    EXPECT_EQ(two->stats.Get(CharacterStat::Money), 70);
+
+    // A gift refused is refused in words, and cannot be taken afterwards.
+    first.ReceiveAll();
+    SendUpdate(first, UpdateAt(one->position, {"offer 2 " + b + " 0 6 5"}));
+    Frame(50);
+    SendUpdate(second, UpdateAt(two->position, {"rejectOffer 2 " + a + " 0 6 5"}));
+    Frame(50);
+    EXPECT_TRUE(HeardLine(first.ReceiveAll(), "dipRes 9 " + b));
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 2 " + a + " 0 6 5"}));
+    Frame(50);
+    EXPECT_EQ(one->stats.Get(CharacterStat::Money), 80);
+    // A preview while the player edits is not an offer the other may take.
+    SendUpdate(first, UpdateAt(one->position, {"offer 4 " + b + " 0 6 5"}));
+    Frame(50);
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 4 " + a + " 0 6 5"}));
+    Frame(50);
+    EXPECT_EQ(one->stats.Get(CharacterStat::Money), 80);
 }
 
 // The shipped database, whose game uses covenants, behind the same world host.
