@@ -85,11 +85,18 @@ void ServerCommands::Offer(const Args& args, Player* player)
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = std::move(parsed);
     offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
+    if (!other->IsPlayerCovenant()) {
+        other->ReceiveOffer(*mine, offer);
+        return;
+    }
+    // A preview asks a rival's reaction while the offer is built; another player answers only
+    // an offer made, which an edit must not replace on their screen.
+    if (offer.type == TradeOfferType::Preview)
+        return;
     other->ReceiveOffer(*mine, offer);
-    // Another player answers when they will: the offer waits on this side, as a rival's own
-    // offers do, so that only its very terms can be accepted. A preview asks for no answer.
-    if (other->IsPlayerCovenant() && offer.type != TradeOfferType::Preview)
-        mine->StorePendingOffer(offer, other->index, 0.0f);
+    // That player answers when they will: the offer waits on this side, as a rival's own offers
+    // do, so that only its very terms can be accepted.
+    mine->StorePendingOffer(offer, other->index, 0.0f);
 }
 
 void ServerCommands::AcceptOffer(const Args& args, Player* player)

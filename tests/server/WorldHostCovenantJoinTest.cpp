@@ -267,12 +267,24 @@ TEST_F(WorldHostCovenantJoin, TwoPlayersTradeThroughTheirClientsEachDealCarriedO
     SendUpdate(second, UpdateAt(two->position, {"acceptOffer 2 " + a + " 0 6 5"}));
     Frame(50);
     EXPECT_EQ(one->stats.Get(CharacterStat::Money), 80);
-    // A preview while the player edits is not an offer the other may take.
-    SendUpdate(first, UpdateAt(one->position, {"offer 4 " + b + " 0 6 5"}));
+    // A preview while the player edits is not an offer: the other player neither hears it nor
+    // may take it, and the offer made before it still stands.
+    second.ReceiveAll();
+    SendUpdate(first, UpdateAt(one->position, {"offer 2 " + b + " 0 6 5"}));
     Frame(50);
-    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 4 " + a + " 0 6 5"}));
+    SendUpdate(first, UpdateAt(one->position, {"offer 4 " + b + " 0 6 7"}));
+    Frame(50);
+    std::vector<MessageBuffer> toSecond = second.ReceiveAll();
+    EXPECT_TRUE(HeardLine(toSecond, "offerToPlayer 2 " + a + " 0 6 5"));
+    EXPECT_FALSE(HeardLine(toSecond, "offerToPlayer 4 ")) << "an edit reaches no other player";
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 4 " + a + " 0 6 7"}));
     Frame(50);
     EXPECT_EQ(one->stats.Get(CharacterStat::Money), 80);
+    SendUpdate(second, UpdateAt(two->position, {"acceptOffer 2 " + a + " 0 6 5"}));
+    Frame(50);
+    EXPECT_EQ(one->stats.Get(CharacterStat::Money), 75);
+    EXPECT_EQ(two->stats.Get(CharacterStat::Money), 75);
+    EXPECT_TRUE(HeardLine(first.ReceiveAll(), "dipRes 20 " + b)) << "in the words of an accepted gift";
 }
 
 // The shipped database, whose game uses covenants, behind the same world host.
