@@ -217,6 +217,10 @@ bool GameServices::FindSpawnPosition(const WorldPos& centre, int32_t rings, cons
 GameServices::GameServices()
 {
     constexpr size_t kModelNameRoom = 64;
+    // The entities a body's spot can hold at once (a pile of loot on it); more grow the list at
+    // their peak.
+    constexpr size_t kSpotRoom = 16;
+    spotScratch.reserve(kSpotRoom);
     spareEffects.reserve(kMaxSpareEffects);
     spareModelEntities.reserve(kMaxSpareModelEntities);
     for (size_t i = 0; i < kPreparedModelEntities; ++i) {

@@ -48,6 +48,9 @@ Sentient::Sentient() : stats(kStatCount)
     // Room for the usual fight's records at once: a first hit or parry against a new foe then
     // never grows the list in the middle of a step.
     combatRecords.reserve(kReservedCombatRecords);
+    // Likewise a first blow struck or taken: only a crowd beyond the cells around the body
+    // grows the engaged list, and then at its peak.
+    engaged.reserve(kReservedEngaged);
     retargetTimer.listed = 1;
     powerDecayTimer.listed = 1;
     timers.push_back(&retargetTimer);

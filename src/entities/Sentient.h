@@ -354,6 +354,8 @@ private:
         int32_t times = 0;
     };
     std::vector<EngagedEntry> engaged;
+    // The foes that can close on one body at once, one in each cell around it.
+    static constexpr size_t kReservedEngaged = 8;
     float partyShare = 1.0f;
     std::vector<CombatRecord> combatRecords;
     static constexpr size_t kReservedCombatRecords = 8;

@@ -290,7 +290,7 @@ void Game::ResetLevels()
     float height = gWorld && gWorld->GetLevelHeight() > 0.0f ? gWorld->GetLevelHeight() : GameTuning().levelHeight;
     levels.resize(static_cast<size_t>(count));
     for (GameLevelRecord& record : levels)
-        record.grid = std::make_unique<SpatialTreeNode>(0.0f, 0.0f, width, height);
+        record.grid = std::make_unique<SpatialTree>(0.0f, 0.0f, width, height);
     // Entities standing on the levels now have a grid to be found in.
     for (int32_t i = 0; i < kMaxEntities; ++i) {
         gridPlaces[static_cast<size_t>(i)] = GridPlace{};

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/TimeStamp.h"
-#include "server/SpatialTreeNode.h"
+#include "server/SpatialTree.h"
 #include "world/WorldPos.h"
 
 #include <cstdint>
@@ -20,7 +20,7 @@ struct GameLevelRecord {
     std::vector<bool> explored;
     int32_t exploredCount = 0;
     // The entity grid over the level's area; made by the game with the level's size.
-    std::unique_ptr<SpatialTreeNode> grid;
+    std::unique_ptr<SpatialTree> grid;
     std::vector<RespawnEntry> respawns;
     TimeStamp lastVisit;
     // Filled by the spawn system's level filler, once per world.

@@ -2,7 +2,7 @@
 #include "server/GameWorld.h"
 
 #include "core/RandomSystem.h"
-#include "server/SpatialTreeNode.h"
+#include "server/SpatialTree.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,9 +16,9 @@ std::set<int32_t> Sorted(const std::vector<int32_t>& numbers)
     return {numbers.begin(), numbers.end()};
 }
 
-TEST(SpatialTreeNode, SplitsPastCapacityAndStopsAtTheMaximumDepth)
+TEST(SpatialTree, SplitsPastCapacityAndStopsAtTheMaximumDepth)
 {
-    SpatialTreeNode root(0, 0, 1600, 1600);
+    SpatialTree root(0, 0, 1600, 1600);
     // Nine entries fit a leaf; the tenth splits it. All in one corner: the tree goes down to its
     // depth limit and the last leaf then keeps any number.
     for (int32_t i = 0; i < 200; ++i)
@@ -32,9 +32,9 @@ TEST(SpatialTreeNode, SplitsPastCapacityAndStopsAtTheMaximumDepth)
     EXPECT_TRUE(found.empty()) << "the far quadrant's leaf is visited and empty";
 }
 
-TEST(SpatialTreeNode, RemovesByThePlaceItWasEnteredAt)
+TEST(SpatialTree, RemovesByThePlaceItWasEnteredAt)
 {
-    SpatialTreeNode root(0, 0, 1600, 1600);
+    SpatialTree root(0, 0, 1600, 1600);
     for (int32_t i = 0; i < 40; ++i)
         root.Insert({i, 40.0f * static_cast<float>(i), 40.0f * static_cast<float>(i)});
     EXPECT_FALSE(root.Remove(5, 1500.0f, 100.0f)) << "not in the leaf of that place";
@@ -43,9 +43,9 @@ TEST(SpatialTreeNode, RemovesByThePlaceItWasEnteredAt)
     EXPECT_EQ(root.CountEntries(), 39);
 }
 
-TEST(SpatialTreeNode, PlacesBeyondTheBoundsAreStillFound)
+TEST(SpatialTree, PlacesBeyondTheBoundsAreStillFound)
 {
-    SpatialTreeNode root(0, 0, 1000, 1000);
+    SpatialTree root(0, 0, 1000, 1000);
     for (int32_t i = 0; i < 30; ++i)
         root.Insert({i, 500.0f, 500.0f});
     root.Insert({99, 1030.0f, -20.0f});
@@ -53,6 +53,102 @@ TEST(SpatialTreeNode, PlacesBeyondTheBoundsAreStillFound)
     root.CollectInRadius(1010.0f, 0.0f, 40.0f, found);
     EXPECT_EQ(found, std::vector<int32_t>{99});
     EXPECT_TRUE(root.Remove(99, 1030.0f, -20.0f));
+}
+
+// Two leaves at the maximum depth in opposite corners, each several blocks long; entries move
+// from one to the other, so the blocks one gives back are taken by the other. The searches give
+// a leaf's entries in the order they came (the game's draws over them depend on it).
+TEST(SpatialTree, CrowdedLeavesKeepTheOrderOfEntryWhileTheirBlocksPassBetweenThem)
+{
+    SpatialTree tree(0, 0, 1600, 1600);
+    auto corner = [](int32_t which) { return which == 0 ? 1.5f : 1501.5f; };
+    auto found = [&](int32_t which) {
+        std::vector<int32_t> numbers;
+        tree.CollectInRadius(corner(which), corner(which), 0.5f, numbers);
+        return numbers;
+    };
+    std::array<std::vector<int32_t>, 2> model;
+    for (int32_t i = 0; i < 60; ++i) {
+        tree.Insert({i, corner(i % 2), corner(i % 2)});
+        model[static_cast<size_t>(i % 2)].push_back(i);
+    }
+    RandomSystem stream(77);
+    constexpr int32_t kBlock = SpatialTree::kBlockEntries;
+    for (int32_t round = 0; round < 400; ++round) {
+        int32_t from = stream.RandomInt(RandomStream::GameData, 2);
+        if (model[static_cast<size_t>(from)].empty())
+            from = 1 - from;
+        std::vector<int32_t>& leaf = model[static_cast<size_t>(from)];
+        int32_t size = static_cast<int32_t>(leaf.size());
+        // The ends of the leaf and of its blocks come up as often as the rest.
+        std::array<int32_t, 5> edges = {0, size - 1, kBlock - 1, kBlock, 2 * kBlock};
+        int32_t at = round % 2 == 0 ? edges[static_cast<size_t>(round / 2 % 5)]
+                                    : stream.RandomInt(RandomStream::GameData, size);
+        at = std::clamp(at, 0, size - 1);
+        int32_t number = leaf[static_cast<size_t>(at)];
+        ASSERT_TRUE(tree.Remove(number, corner(from), corner(from)));
+        leaf.erase(leaf.begin() + at);
+        int32_t to = stream.RandomInt(RandomStream::GameData, 2);
+        tree.Insert({number, corner(to), corner(to)});
+        model[static_cast<size_t>(to)].push_back(number);
+        ASSERT_EQ(found(0), model[0]) << "round " << round;
+        ASSERT_EQ(found(1), model[1]) << "round " << round;
+    }
+    // Emptied and entered again: the leaf's blocks, given back and taken anew, bring back none
+    // of its old entries.
+    for (int32_t number : model[0])
+        ASSERT_TRUE(tree.Remove(number, corner(0), corner(0)));
+    EXPECT_TRUE(found(0).empty());
+    tree.Insert({500, corner(0), corner(0)});
+    EXPECT_EQ(found(0), std::vector<int32_t>{500});
+    EXPECT_EQ(found(1), model[1]);
+    EXPECT_EQ(tree.CountEntries(), 1 + static_cast<int32_t>(model[1].size()));
+}
+
+// Entered packed into a few small squares, then spread over the whole level and gathered again:
+// the blocks the leaves need among them change by hundreds, the store not at all.
+TEST(SpatialTree, ACrowdMovingAboutNeverGrowsTheStoreAndIsFoundWhereverItGoes)
+{
+    constexpr float kSize = 4096.0f;
+    constexpr int32_t kCrowd = 400;
+    SpatialTree tree(0, 0, kSize, kSize);
+    RandomSystem stream(4242);
+    auto draw = [&](float range) { return stream.RandomFloat(RandomStream::GameData) * range; };
+    auto packed = [&](int32_t i, int32_t round) {
+        float square = static_cast<float>((i + round / 300) % 4) * 900.0f + 300.0f;
+        return SpatialEntry{i, square + draw(20.0f), square + draw(20.0f)};
+    };
+    std::vector<SpatialEntry> crowd;
+    for (int32_t i = 0; i < kCrowd; ++i) {
+        crowd.push_back(packed(i, 0));
+        tree.Insert(crowd.back());
+    }
+    size_t blocks = tree.CountBlocks();
+    for (int32_t round = 0; round < 1500; ++round) {
+        bool spread = round / 300 % 2 == 0;
+        for (int32_t k = 0; k < 20; ++k) {
+            SpatialEntry& entry = crowd[static_cast<size_t>(stream.RandomInt(RandomStream::GameData, kCrowd))];
+            ASSERT_TRUE(tree.Remove(entry.entityNumber, entry.x, entry.y));
+            entry = spread ? SpatialEntry{entry.entityNumber, draw(kSize), draw(kSize)} : packed(entry.entityNumber, round);
+            tree.Insert(entry);
+        }
+        ASSERT_EQ(tree.CountBlocks(), blocks) << "round " << round;
+        float x = draw(kSize);
+        float y = draw(kSize);
+        float radius = draw(600.0f);
+        std::vector<int32_t> numbers;
+        tree.CollectInRadius(x, y, radius, numbers);
+        std::set<int32_t> collected = Sorted(numbers);
+        ASSERT_EQ(collected.size(), numbers.size()) << "no number twice, round " << round;
+        for (const SpatialEntry& entry : crowd) {
+            bool near = std::hypot(entry.x - x, entry.y - y) <= radius;
+            ASSERT_TRUE(!near || collected.count(entry.entityNumber)) << entry.entityNumber << " missed, round " << round;
+        }
+    }
+    std::vector<int32_t> all;
+    tree.CollectAll(all);
+    EXPECT_EQ(Sorted(all).size(), static_cast<size_t>(kCrowd));
+    EXPECT_EQ(tree.CountEntries(), kCrowd);
 }
 
 class GameSpatialIndex : public GameWorld {
