@@ -95,6 +95,8 @@ public:
 
     // ---- Level records --------------------------------------------------------------------
     int32_t GetLevelRecordCount() const { return static_cast<int32_t>(levels.size()); }
+    // The memory the levels' entity grids hold, in use or kept against a bigger crowd.
+    size_t CountGridBytes() const;
     // False for a level or cell outside the records.
     bool IsCellExplored(int32_t level, int32_t cell);
     void SetCellExplored(int32_t level, int32_t cell);

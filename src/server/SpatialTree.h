@@ -41,8 +41,8 @@ public:
     void CollectInRadius(float x, float y, float radius, std::vector<int32_t>& out) const;
     void CollectAll(std::vector<int32_t>& out) const;
     int32_t CountEntries() const { return entryCount; }
-    // The blocks of entries the tree has made, in use or free: its memory beside its nodes.
-    size_t CountBlocks() const { return blocks.size(); }
+    // The memory the tree holds for its nodes and entries, in use or not.
+    size_t CountReservedBytes() const { return nodes.capacity() * sizeof(Node) + blocks.capacity() * sizeof(Block); }
 
 private:
     struct Bounds {

@@ -123,7 +123,7 @@ TEST(SpatialTree, ACrowdMovingAboutNeverGrowsTheStoreAndIsFoundWhereverItGoes)
         crowd.push_back(packed(i, 0));
         tree.Insert(crowd.back());
     }
-    size_t blocks = tree.CountBlocks();
+    size_t bytes = tree.CountReservedBytes();
     for (int32_t round = 0; round < 1500; ++round) {
         bool spread = round / 300 % 2 == 0;
         for (int32_t k = 0; k < 20; ++k) {
@@ -132,7 +132,7 @@ TEST(SpatialTree, ACrowdMovingAboutNeverGrowsTheStoreAndIsFoundWhereverItGoes)
             entry = spread ? SpatialEntry{entry.entityNumber, draw(kSize), draw(kSize)} : packed(entry.entityNumber, round);
             tree.Insert(entry);
         }
-        ASSERT_EQ(tree.CountBlocks(), blocks) << "round " << round;
+        ASSERT_EQ(tree.CountReservedBytes(), bytes) << "round " << round;
         float x = draw(kSize);
         float y = draw(kSize);
         float radius = draw(600.0f);
