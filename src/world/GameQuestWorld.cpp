@@ -51,7 +51,13 @@ int32_t GameQuestWorld::GetBossLevel(int32_t slot) const
 
 int32_t GameQuestWorld::PickQuestLevel(int32_t questLevel, float roll, bool aboveGroundOnly) const
 {
-    const Level* found = gWorld ? gWorld->PickTargetLevel(questLevel, roll, aboveGroundOnly) : nullptr;
+    if (!gWorld)
+        return -1;
+    // No quest is sent into the secret and treasure levels, last in the list: a secret level is
+    // reached only once a chest links it in, by chance, and the treasure level only by its own
+    // quest, so work there could never be done. Both halves pick alike from the same world.
+    int32_t firstShut = gWorld->AreSecretLevelsMade() ? gWorld->GetFirstSecretLevel() : World::kNoShutLevel;
+    const Level* found = gWorld->PickTargetLevel(questLevel, roll, aboveGroundOnly, firstShut);
     return found ? found->index : -1;
 }
 

@@ -933,13 +933,14 @@ Level* World::FindLevelOfArea(const DatabaseEntry* areaEntry) const
     return nullptr;
 }
 
-Level* World::PickTargetLevel(int32_t monsterLevel, float fraction, bool surfaceOnly) const
+Level* World::PickTargetLevel(int32_t monsterLevel, float fraction, bool surfaceOnly, int32_t firstShutLevel) const
 {
     std::vector<Level*> exact;
     std::vector<Level*> ranged;
     for (const auto& level : levels) {
         const AreaDefinition* area = level->area;
-        if (!area || area->monsterChancePerBlock <= 0.0f || (surfaceOnly && level->hasParent))
+        if (!area || area->monsterChancePerBlock <= 0.0f || (surfaceOnly && level->hasParent) ||
+            (level->index >= firstShutLevel && !level->section && !level->hasParent))
             continue;
         if (level->monsterLevel == monsterLevel)
             exact.push_back(level.get());

@@ -149,6 +149,7 @@ public:
     int32_t GetFirstSecretLevel() const { return firstSecretLevel; }
     int32_t GetSecretLevelCount() const { return secretLevelCount; }
     int32_t GetTreasureLevel() const { return treasureLevel; }
+    bool AreSecretLevelsMade() const { return secretLevelsMade; }
 
     // ---- Anchors and generation on demand -----------------------------------------------------
     // A new anchor (or the key's existing one) moved to the level.
@@ -212,8 +213,11 @@ public:
     std::string GetPlayerStatusEffect(int32_t index) const;
     Level* FindLevelOfArea(const DatabaseEntry* areaEntry) const;
     // A level for a quest target: the levels whose monster level is M when there are any, else
-    // those whose area's offsets put M in range; the one at floor(count x fraction).
-    Level* PickTargetLevel(int32_t monsterLevel, float fraction, bool surfaceOnly) const;
+    // those whose area's offsets put M in range; the one at floor(count x fraction). Detached
+    // levels (no section, no parent) from firstShutLevel on are left out: no way leads into them.
+    static constexpr int32_t kNoShutLevel = INT32_MAX;
+    Level* PickTargetLevel(int32_t monsterLevel, float fraction, bool surfaceOnly,
+                           int32_t firstShutLevel = kNoShutLevel) const;
     int32_t RollBlockMonsters(int32_t level, int32_t blockIndex, bool always) const;
     int32_t RollBlockChests(int32_t level, int32_t blockIndex, bool always) const;
     bool IsBlockInBounds(int32_t level, int32_t blockX, int32_t blockY) const;

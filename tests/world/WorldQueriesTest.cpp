@@ -5,6 +5,7 @@
 #include "world/GridWorld.h"
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
+#include "world/WorldSection.h"
 
 #include <gtest/gtest.h>
 
@@ -247,6 +248,30 @@ TEST_F(WorldCellsGrid, TargetLevelPrefersExactMonsterLevels)
     EXPECT_EQ(world.PickTargetLevel(30, 0.0f, true), nullptr);
     area->monsterChancePerBlock = 0.0f;
     EXPECT_EQ(world.PickTargetLevel(4, 0.0f, false), nullptr);
+}
+
+// A quest's pick may leave out the detached levels from a bound on (those no way leads into):
+// never a level on the grid or one hanging below another, whatever its index.
+TEST_F(WorldCellsGrid, TargetLevelLeavesOutOnlyDetachedLevelsPastTheBound)
+{
+    area->monsterChancePerBlock = 0.5f;
+    for (int32_t i = 0; i < world.GetLevelCount(); ++i)
+        world.GetLevel(i)->monsterLevel = 1;
+    WorldSection section;
+    for (int32_t i = 0; i < world.GetLevelCount(); ++i)
+        world.GetLevel(i)->section = &section;
+    Level* cellar = world.AddSubLevel(world.GetLevel(0), std::make_unique<Level>());
+    cellar->area = area.get();
+    cellar->monsterLevel = 7;
+    auto detached = std::make_unique<Level>();
+    detached->area = area.get();
+    detached->monsterLevel = 7;
+    Level* secret = world.AddLevel(std::move(detached));
+    EXPECT_EQ(world.PickTargetLevel(7, 0.99f, false), secret);
+    EXPECT_EQ(world.PickTargetLevel(7, 0.99f, false, secret->index), cellar) << "the shut one is left out";
+    EXPECT_EQ(world.PickTargetLevel(7, 0.0f, false, 0), cellar) << "a bound below the grid shuts no grid level";
+    EXPECT_EQ(world.PickTargetLevel(1, 0.0f, false, 0), world.GetLevel(0));
+    EXPECT_EQ(world.PickTargetLevel(7, 0.99f, false, secret->index + 1), secret);
 }
 
 const std::string kQueriesAdventure =
