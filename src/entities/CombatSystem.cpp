@@ -8,6 +8,7 @@
 #include "core/EventSystem.h"
 #include "core/LocSystem.h"
 #include "core/RandomSystem.h"
+#include "core/SafePointer.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "entities/EntityCovenant.h"
@@ -529,8 +530,14 @@ void ApplyHit(Entity* target, Entity* attacker, int32_t damage, int32_t directio
     target->TakeDamage(damage, attacker, overTime, quiet);
     target->OnAttackedBy(attacker);
     if (CombatIsDead(target)) {
-        // The death notices said it all: no "damaged" after "died", no hamstring on a corpse.
+        // The death notices said it all: no "damaged" after "died", no hamstring on a corpse. A
+        // covenant's home has no death notice of its own: the covenant hears of the blow that
+        // felled it, as that fall is what ends the covenant.
+        EntityCovenant* covenant = target->GetCovenant();
+        SafePointer home(covenant && covenant->GetHomeEntity() == target ? target : nullptr);
         HandleKill(target, attacker);
+        if (home.Get())
+            covenant->OnMemberDamaged(*target, attacker, damage);
         return;
     }
     if (EntityCovenant* covenant = target->GetCovenant())

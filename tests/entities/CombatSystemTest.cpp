@@ -20,7 +20,10 @@ public:
         journal->push_back("damaged " + std::to_string(member.entityNumber));
     }
 
+    const Entity* GetHomeEntity() const override { return home; }
+
     std::vector<std::string>* journal = nullptr;
+    const Entity* home = nullptr;
 };
 
 class CombatRules : public CombatWorld {
@@ -338,6 +341,30 @@ TEST_F(CombatRules, AHitThatKillsLeavesTheCorpseAlone)
             effects += effect->GetEntry() == database.FindEntryByName("StatusEffectDeepWound") ||
                        effect->GetEntry() == database.FindEntryByName("StatusEffectStunningBlow");
         EXPECT_EQ(effects, killed ? 0 : 2) << "no wound or stun on the dead";
+    }
+    game.covenants.clear();
+}
+
+// A covenant's home dies no death of its own: the covenant must hear of the blow that fells it,
+// since that fall is what puts the covenant out of the game. A home beaten down bit by bit is told
+// of every blow, the last one too.
+TEST_F(CombatRules, TheBlowThatFellsACovenantsHomeIsToldToTheCovenant)
+{
+    std::vector<std::string> journal;
+    JournalCovenant covenant;
+    covenant.journal = &journal;
+    game.covenants = {&covenant};
+    Sentient* attacker = Fighter(0, 0);
+    attacker->stats.Set(CharacterStat::Attack, 1000000);
+    for (int32_t health : {1000000, 1}) {
+        journal.clear();
+        CombatDummy* home = Dummy(20, 0, health);
+        home->covenantIndex = 0;
+        covenant.home = home;
+        ASSERT_GT(ResolveAttack(attacker, home, nullptr, false, 1.0f), 0);
+        EXPECT_EQ(home->health <= 0, health == 1);
+        std::string h = std::to_string(home->entityNumber);
+        EXPECT_EQ(journal, (std::vector<std::string>{"damaged " + h})) << "health " << health;
     }
     game.covenants.clear();
 }
