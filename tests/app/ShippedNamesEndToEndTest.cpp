@@ -40,10 +40,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        StartShippedGame();
-        EnterTheWorld();
-        ASSERT_NE(HostPlayer(), nullptr);
-        ASSERT_NE(Local(), nullptr);
+        StartInANewWorld();
     }
 
     // The cursor rested on the entity where the client's own pick finds it, and the tooltip the

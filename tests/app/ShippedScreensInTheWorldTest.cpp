@@ -42,25 +42,6 @@ protected:
         return dynamic_cast<Actor*>(gGame->GetTownNpc(npcType));
     }
 
-    // The quest of that record started in the world until it has set its figure down (a draw may
-    // refuse it), and that figure.
-    static Actor* StartQuestWithFigure(const char* name, Quest*& started)
-    {
-        GameQuests& quests = gGame->GetQuests();
-        int32_t index = gGameData->GetQuestDefinitions().FindIndex(name);
-        for (int32_t attempt = 0; attempt < 60; ++attempt) {
-            Quest* quest = quests.StartQuest(index, nullptr, -1);
-            if (!quest)
-                continue;
-            if (auto* figure = dynamic_cast<Actor*>(quest->GetTargetEntity())) {
-                started = quest;
-                return figure;
-            }
-            quests.DeleteQuest(quest->questId);
-        }
-        return nullptr;
-    }
-
     // A left click where the client's own pick answers with the entity, repeated until the
     // player has walked up and entered the mode.
     bool ClickUntilMode(const EntityClient& entity, int32_t mode)

@@ -24,10 +24,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        StartShippedGame();
-        EnterTheWorld();
-        ASSERT_NE(HostPlayer(), nullptr);
-        ASSERT_NE(Local(), nullptr);
+        StartInANewWorld();
     }
 
     void TearDown() override { KeepFailedFrame("TownWindowsEndToEnd"); }
