@@ -199,8 +199,9 @@ std::string UserVarSystem::FormatConfigValue(std::string_view text)
         quoted += c;
     }
     // A closing quote straight after a final backslash would read as a kept quote; left
-    // open, the quote is closed by the line end, which every caller writes next.
-    if (value.back() != '\\')
+    // open, the quote is closed by the line end, which every caller writes next. An empty
+    // value has no last character to look at: it is the two quotes.
+    if (value.empty() || value.back() != '\\')
         quoted += '"';
     return quoted;
 }
