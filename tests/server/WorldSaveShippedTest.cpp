@@ -201,12 +201,8 @@ TEST_F(WorldSaveShipped, ATreasureMapsChestComesBackOnceAndStillTheQuests)
 // next secret level to hand out come back with the world.
 TEST_F(WorldSaveShipped, AChestsWayIntoASecretLevelLeadsThereAgainAfterALoad)
 {
-    auto* chest = new Chest();
-    chest->SetEntry(database.FindEntryByName("ChestSecretLink"));
-    ASSERT_NE(chest->GetEntry(), nullptr);
-    chest->secretLink = true;
-    chest->SetPosition(At(640, 640, 1));
-    ASSERT_NE(game->AddEntity(chest), -1);
+    Chest* chest = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AddSecretLinkChest(At(640, 640, 1), chest));
     auto secretGates = [this] {
         std::vector<const Gate*> gates;
         for (int32_t number = 0; number < Game::kMaxEntities; ++number)

@@ -261,6 +261,17 @@ ObjectSecretGate
         recruit.target.Set(candidate);
     }
 
+    // A chest of the shipped record that opens the way into the next secret level, in the world.
+    void AddSecretLinkChest(const WorldPos& at, Chest*& chest)
+    {
+        chest = new Chest();
+        chest->SetEntry(database.FindEntryByName("ChestSecretLink"));
+        ASSERT_NE(chest->GetEntry(), nullptr);
+        chest->secretLink = true;
+        chest->SetPosition(at);
+        ASSERT_NE(game->AddEntity(chest), -1);
+    }
+
     // Three fronts through the weather's own block reader.
     void FillWeather()
     {

@@ -65,12 +65,8 @@ TEST_F(QuestTargetLevels, AQuestGoesOnlyWhereAWayLeadsEvenOnceAChestOpensASecret
 
     // A chest opens the first secret level and raises it: the way in is found by chance, so the
     // quests of that level still go elsewhere, as they would for a player who never found it.
-    auto* chest = new Chest();
-    chest->SetEntry(database.FindEntryByName("ChestSecretLink"));
-    ASSERT_NE(chest->GetEntry(), nullptr);
-    chest->secretLink = true;
-    chest->SetPosition(At(640, 640, 1));
-    ASSERT_NE(game->AddEntity(chest), -1);
+    Chest* chest = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AddSecretLinkChest(At(640, 640, 1), chest));
     chest->Use(player);
     ASSERT_EQ(game->PeekSecretLevel(), firstSecret + 1) << "the chest opened the first secret level";
     int32_t raised = gWorld->GetLevelMonsterLevel(firstSecret);
