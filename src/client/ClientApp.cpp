@@ -131,6 +131,9 @@ PlayerClient* ClientApp::GetLocalPlayer() const
 bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName)
 {
     link.reset();
+    // The loss marks its game over after ending it: the new game clears that mark with the rest.
+    if (gGameClient)
+        gGameClient->Reset();
     playerCovenant = std::make_unique<PlayerCovenantClient>();
     playerCovenant->LoadGlobalInventory();
     auto player = std::make_unique<PlayerClient>();
@@ -154,6 +157,8 @@ bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName
     return true;
 }
 
+// Whatever the ended game left (its mirrors, its first-update and game-over marks, its messages,
+// requests queued for its host) would otherwise show in, or be sent from, the next game.
 void ClientApp::EndGame()
 {
     clickHook = nullptr;
@@ -162,8 +167,11 @@ void ClientApp::EndGame()
     playerCovenant.reset();
     active = false;
     connected = false;
+    queuedLines.clear();
     if (gGameClient)
-        gGameClient->ClearEntities();
+        gGameClient->Reset();
+    if (gTextEvents)
+        gTextEvents->RemoveAll();
 }
 
 bool ClientApp::SaveLocalCharacter()
@@ -312,6 +320,7 @@ bool ClientApp::Connect()
     NetMessages::WriteJoinRequest(sendBuffer);
     Send(sendBuffer, joinAddress);
     connected = true;
+    hostAnswered = false;
     hostSilentSeconds = 0.0f;
     return true;
 }
@@ -382,8 +391,9 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
     case NetMessageType::kWelcome: OnWelcome(buffer); break;
     case NetMessageType::kNewWorld: OnNewWorld(buffer); break;
     case NetMessageType::kHostEnded:
-        // Only the host this client talks to may end its game.
-        if (connected && IsFromServer(sender))
+        // Only the host this client talks to may end its game, and only once it has answered this
+        // join: a goodbye before that was the last game's, late over the network.
+        if (connected && hostAnswered && IsFromServer(sender))
             LeaveLostGame("$$HostEnded$$", "the world host ended its world");
         break;
     default: break;  // a client's own kinds, and anything else, are not for a client
@@ -421,6 +431,7 @@ void ClientApp::OnHello(MessageBuffer& buffer, const sockaddr_in& sender)
         link->WriteSettings(sendBuffer, hello.difficulty, hello.worldSeed);
     Send(sendBuffer, sender);
     serverAddress = sender;
+    hostAnswered = true;
     // The character belongs to the world the client holds now.
     if (PlayerClient* player = GetLocalPlayer(); player && gWorld) {
         player->worldDifficulty = gWorld->GetDifficulty();
@@ -477,6 +488,8 @@ void ClientApp::OnNewWorld(MessageBuffer& buffer)
         gGameClient->ClearEntities();
         gGameClient->ResetForNewWorld();
     }
+    if (gTextEvents)
+        gTextEvents->RemoveAll();
     if (ui)
         ui->OnNewWorld();
     if (link)

@@ -204,6 +204,8 @@ private:
     bool active = false;
     bool connected = false;
     bool networkSetUp = false;
+    // A hello has come since the last Connect: the host has answered this join.
+    bool hostAnswered = false;
     int32_t currentLevel = -1;
     float hostSilentSeconds = 0.0f;
     std::deque<std::string> queuedLines;

@@ -292,10 +292,15 @@ void TextEvents::SaveTextEvents(MessageBuffer& buffer) const
             buffer.WriteString(record.text);
 }
 
-bool TextEvents::LoadTextEvents(MessageBuffer& buffer, int32_t version, const Vector2& logPosition)
+void TextEvents::RemoveAll()
 {
     records.clear();
     logTotal = logActive = browseOffset = 0;
+}
+
+bool TextEvents::LoadTextEvents(MessageBuffer& buffer, int32_t version, const Vector2& logPosition)
+{
+    RemoveAll();
     if (version < kFirstLogVersion)
         return true;
     int32_t count = 0;

@@ -57,6 +57,9 @@ public:
     // scene may be null: no menu then, and no game to draw for.
     void DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene);
 
+    // Every event and log line gone, the log's counts and browse offset back to 0.
+    void RemoveAll();
+
     // The log total, then each log line's text.
     void SaveTextEvents(MessageBuffer& buffer) const;
     // Empties the list, then reads the saved lines (saves from version 17) as expired log lines

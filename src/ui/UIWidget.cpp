@@ -32,6 +32,8 @@ constexpr int32_t kUIWidgetHelpColor = 8;
 constexpr int32_t kUIWidgetPopColor = 145;
 // A parent chain longer than this is a loop written in the layout files.
 constexpr int32_t kUIWidgetMaxParentDepth = 64;
+// Opaque: a line under the words, however bright, does not show through them.
+constexpr float kTextBackdropAlpha = 1.0f;
 
 Color UIWidgetTableColor(int32_t index)
 {
@@ -382,6 +384,8 @@ void UIWidget::Draw()
         float x = 0.0f;
         float y = 0.0f;
         GetTextPosition(drawnSize[0], drawnSize[1], x, y);
+        if (useTextBackdrop)
+            DrawTextBackdrop(static_cast<float>(static_cast<int32_t>(x)), static_cast<float>(static_cast<int32_t>(y)));
         gScreenText->DrawText(font, drawnText, static_cast<int32_t>(x), static_cast<int32_t>(y),
                               UIWidgetScaled(shade, multiplier), useTextBackdrop, 1.0f);
         return;
@@ -403,6 +407,16 @@ void UIWidget::PrepareDrawnText(const std::string& source)
     // A font still loading measures nothing: measured again next time.
     if (measured.width <= 0.0f && !drawnText.empty())
         drawnFont = -1;
+}
+
+// The dark ground the words are written on: what lies under the widget (a line of the relations
+// graph) does not run through them. The glyphs reach a pixel past their measured box.
+void UIWidget::DrawTextBackdrop(float x, float y) const
+{
+    if (!gUISystem || drawnSize[0] <= 0.0f)
+        return;
+    gScreenText->DrawShaderRect(gUISystem->GetHighlightShader(), UIWidgetTableColor(0), x - 2.0f, y - 2.0f,
+                                x + drawnSize[0] + 2.0f, y + drawnSize[1] + 2.0f, kTextBackdropAlpha, false, false, 0);
 }
 
 void UIWidget::DrawTextured(float multiplier)

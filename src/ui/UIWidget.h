@@ -238,6 +238,7 @@ private:
     void SetFont(const std::string& token);
     bool BlinkAllowsDraw(float& multiplier) const;
     void DrawTextured(float multiplier);
+    void DrawTextBackdrop(float x, float y) const;
     void PrepareDrawnText(const std::string& source);
     bool EvaluateGameCondition(int32_t condition) const;
     bool EvaluatePlayerCondition(int32_t condition) const;

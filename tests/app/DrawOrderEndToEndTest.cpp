@@ -91,6 +91,39 @@ TEST_F(DrawOrderEndToEnd, AnOpenWindowHidesTheDamageTextUnderItAndARefusalIsDraw
         << "the refusal is hidden under the window";
 }
 
+// The host's message lines gather in the message area at the foot of the screen's left side,
+// above the quick-use bar, where they stay clear of the minimap and the middle of the world; an
+// open window covers them there, as it covers the world under it.
+TEST_F(DrawOrderEndToEnd, TheHostsMessageLinesShowInTheMessageAreaAndAWindowCoversThem)
+{
+    auto holds = [](const std::string& text) {
+        for (const TextEvents::Record& record : gTextEvents->GetRecords())
+            if (record.text == text)
+                return true;
+        return false;
+    };
+    TargaImage before = Screenshot();
+    gGameServices->SendMessage("The host has words for the player", 0);
+    for (int i = 0; i < 6 && !holds("The host has words for the player"); ++i)
+        Frame();
+    ASSERT_TRUE(holds("The host has words for the player"));
+    TargaImage told = Screenshot();
+    EXPECT_GT(ChangedPixels(before, told, 0, 300, 320, 396, 60), 40) << "no message line in the message area";
+
+    // The character sheet covers the message area: a further line changes nothing on the sheet.
+    Tap(SDL_SCANCODE_C);
+    ASSERT_TRUE(Shown("Character"));
+    TargaImage sheet = Screenshot();
+    gGameServices->SendMessage("More words for the player", 0);
+    for (int i = 0; i < 6 && !holds("More words for the player"); ++i)
+        Frame();
+    ASSERT_TRUE(holds("More words for the player"));
+    TargaImage covered = Screenshot();
+    // The lower part of the sheet, where the message area lies under it; the notices in the
+    // middle of the screen are drawn over every window and may come and go meanwhile.
+    EXPECT_EQ(ChangedPixels(sheet, covered, 20, 290, 285, 400, 60), 0) << "a message line is drawn over the sheet";
+}
+
 // "showTags" draws each tag of a model as three short lines, red, green and blue: they are drawn
 // over the world's surfaces, the player's own model round its tags included, and go when it is off.
 TEST_F(DrawOrderEndToEnd, ShowTagsDrawsTheAxesOfThePlayersTagsOverItsModel)

@@ -13,6 +13,7 @@
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "render/TextEvents.h"
+#include "render/TextMeasure.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "rules/covenants/DiplomacyText.h"
@@ -77,6 +78,19 @@ protected:
                 count += std::max(p[0], p[1]) > 110 && p[2] < 60;
             }
         return count;
+    }
+
+    // The box the widget's words are drawn in, as the widget lays them out: [x0, x1) x [y0, y1).
+    static std::array<int32_t, 4> WordsBox(const UIWidget& widget)
+    {
+        const std::string& shown = widget.displayText.empty() ? widget.text : widget.displayText;
+        TextSize size = MeasureTextW(widget.font.GetValue(), gLocSystem->TranslateToWide(shown));
+        float x = 0.0f;
+        float y = 0.0f;
+        widget.GetTextPosition(size.width, size.height, x, y);
+        auto left = static_cast<int32_t>(x);
+        auto top = static_cast<int32_t>(y);
+        return {left, top, left + static_cast<int32_t>(size.width), top + static_cast<int32_t>(size.height)};
     }
 
     // Lit pixels of the legend's first line, x 90 to 150 about y 136 (the picture may be a few
@@ -187,6 +201,43 @@ TEST_F(RelationsMenuEndToEnd, TheKeyOpensTheRingWhoseLinesRightClicksClearAndThe
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(covenant->targetCovenant, rival);
     EXPECT_EQ(host->CountCompanions(), 2);
+}
+
+// The lines join the cards' centres, where each card writes its covenant's names: the words stay
+// as they are whether the lines are drawn under them or not.
+TEST_F(RelationsMenuEndToEnd, TheLinesBetweenTheCardsRunUnderTheCovenantsNamesNotOverThem)
+{
+    EnterTheWorld();
+    int32_t count = gGameClient->GetCovenantCount();
+    ASSERT_GE(count, 3) << "a new game has rival covenants";
+    Tap(SDL_SCANCODE_R);
+    ASSERT_TRUE(Relations() && Relations()->IsShown());
+    Frames(2);
+    // The notices over the screen (the level's name on arrival) are not the cards' to keep.
+    gTextEvents->RemoveAll();
+    TargaImage lined = Screenshot();
+    for (const char* var : {"rel_showRelations", "rel_showTreaties", "rel_showTradeRoutes"})
+        gUserVarSystem->SetStringByName(var, "0");
+    TargaImage bare = Screenshot();
+    for (int32_t i = 0; i < count; ++i) {
+        const UIMenu& card = *Relations()->covenantCards[static_cast<size_t>(i)].card;
+        // The name in the middle of the card, the coloured name over it and the lines beside it.
+        int32_t written = 0;
+        for (const UIWidget* words : card.GetWidgets()) {
+            if (!words->IsVisible() || (words->text.empty() && words->displayText.empty()))
+                continue;
+            std::array<int32_t, 4> box = WordsBox(*words);
+            written += box[2] > box[0] ? 1 : 0;
+            EXPECT_LE(ChangedPixels(lined, bare, box[0], box[1], box[2], box[3], 60), 2)
+                << "a line crosses the words \"" << words->displayText << words->text << "\" on card " << i;
+        }
+        EXPECT_GE(written, 5) << "card " << i << " writes its two names and three lines";
+    }
+    // Drawn at all: the lines between neighbours still show between the cards.
+    std::array<int32_t, 2> a = CardCentre(0);
+    std::array<int32_t, 2> b = CardCentre(1);
+    EXPECT_GT(LinePixels(lined, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 6);
+    EXPECT_EQ(LinePixels(bare, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 0);
 }
 
 TEST_F(RelationsMenuEndToEnd, ARumourAboutARivalIsPricedOnItsPageRefusedWhileTheStoreIsShortAndPaidOnceItIsNot)

@@ -1,6 +1,7 @@
 // ClientConnectionTest -- the client's connection over the in-process queue with the real world host: the join, welcomes, new worlds, the resource table, the update it sends and the lines it runs.
 #include "client/ClientWorld.h"
 
+#include "render/TextEvents.h"
 #include "support/LogLines.h"
 #include "world/Level.h"
 
@@ -144,6 +145,22 @@ TEST_F(ClientConnection, ANewWorldClearsTheMirrorAndTheNextUpdateFillsItAgain)
     host->ServerFrame();
     Deliver();
     EXPECT_NE(gameClient->GetEntity(link->player->entityNumber), nullptr);
+}
+
+// The messages of the world that ended are not the new world's: its log and notices start empty.
+TEST_F(ClientConnection, ANewWorldTakesTheLastWorldsMessagesAway)
+{
+    TextEvents events;
+    gTextEvents = &events;
+    StartAndJoin();
+    events.AddTextEvent("the old world's news", 0.0f, 380.0f, 30.0f, TextEvents::kLogKind, false, true);
+    events.AddTextEvent("an old notice", 320.0f, 190.0f, 1.0f, 7, true, false);
+    EXPECT_TRUE(gCommandSystem->Execute("newWorld 0 1 1 0"));
+    Deliver();
+    EXPECT_TRUE(events.GetRecords().empty());
+    EXPECT_EQ(events.GetLogTotal(), 0);
+    EXPECT_EQ(events.GetLogActive(), 0);
+    gTextEvents = nullptr;
 }
 
 TEST_F(ClientConnection, QueuedLinesGoInTheNextUpdateOnceEach)

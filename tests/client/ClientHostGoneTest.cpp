@@ -100,6 +100,38 @@ TEST_F(ClientHostGone, AHostSilentPastTheLimitEndsTheGameButOneThatSpeaksLateKee
     EXPECT_EQ(CountLinesHolding(debug, "The game ends: the world host stopped answering"), 1);
 }
 
+// The goodbye of a game the player left can arrive late, after the next join has gone out (over
+// the network nothing keeps it from the drain at the join): until the host answers the new
+// join, a goodbye is the old game's and ends nothing; once it has, the host's goodbye counts.
+TEST_F(ClientHostGone, AGoodbyeBeforeTheHostAnswersTheNextJoinIsTheLastGamesAndEndsNothing)
+{
+    StartAndJoin();
+    ClientFrame(50);
+    link->player = nullptr;
+    app->EndGame();
+    host->EndServer();
+    auto next = std::make_unique<TestPlayerLink>();
+    TestPlayerLink* nextLink = next.get();
+    app->SetLink(std::move(next));
+    ASSERT_TRUE(Client::Connect());
+    MessageBuffer goodbye;
+    NetMessages::WriteHostEnded(goodbye);
+    goodbye.SetReadPos(0);
+    Client::DispatchDatagram(goodbye, app->GetServerAddress());
+    EXPECT_TRUE(app->IsConnected()) << "the last game's goodbye ended the new join";
+    EXPECT_FALSE(NoticeShown());
+
+    host->SetUpServer(false, 0, 1, 1, 0, "Hostess");
+    ClientFrame(0);
+    ClientFrame(0);
+    ASSERT_TRUE(app->IsActive()) << "the new game was joined";
+    nextLink->player = nullptr;
+    goodbye.SetReadPos(0);
+    Client::DispatchDatagram(goodbye, app->GetServerAddress());
+    EXPECT_FALSE(app->IsConnected()) << "the host that answered this join may end it";
+    EXPECT_TRUE(NoticeShown());
+}
+
 TEST_F(ClientHostGone, AJoinNoHostAnswersGivesUpWithoutSavingACharacterThatNeverPlayed)
 {
     LoadRecords("GameSystem\n{\nUsesSaveGames 1\n}\n");

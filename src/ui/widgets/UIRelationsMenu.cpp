@@ -78,9 +78,12 @@ Widget* RelationsCardWidget(UIMenu& card, int32_t covenant, float x, float y, fl
 }
 
 // The card's words take the game's first, smallest font: in the widgets' default one a covenant's
-// name and its three lines ran over the neighbouring cards and off the screen.
-void RelationsCardFont(UIWidget& widget)
+// name and its three lines ran over the neighbouring cards and off the screen. They stand on a dark
+// backdrop: the graph's lines run between the cards' centres, under the cards, and crossed the
+// names written there.
+void RelationsCardWords(UIWidget& widget)
 {
+    widget.useTextBackdrop = true;
     const std::string& name = gGameData ? gGameData->GetTextFontName(0) : std::string();
     if (name.empty() || !gResourceManager)
         return;
@@ -163,7 +166,7 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     UIWidget* nameWidget = RelationsCardWidget<UIWidget>(card, index, 0.0f, 0.0f, kCardSize, kCardSize);
     nameWidget->highlightBackgroundAlpha = 1.0f;
     nameWidget->textAlignment = TextOrientation::Center;
-    RelationsCardFont(*nameWidget);
+    RelationsCardWords(*nameWidget);
     nameWidget->highlightTextSource = {RelationsSource(kSourceColoredCovenantName), RelationsSource(kSourceText, "\n"),
                                        RelationsSource(kSourceRelationWithPlayer),
                                        RelationsSource(kSourceRaidingCovenant), RelationsSource(kSourceText, tooltip)};
@@ -171,21 +174,20 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     UIWidget* label = RelationsCardWidget<UIWidget>(card, index, 0.0f, -12.0f, kCardSize, 10.0f);
     label->textSource = {RelationsSource(kSourceColoredCovenantName)};
     label->textAlignment = TextOrientation::Center;
-    label->useTextBackdrop = true;
-    RelationsCardFont(*label);
+    RelationsCardWords(*label);
     // A 64 x 15 line across the middle of the card.
     UIWidget* sign = RelationsCardWidget<UIWidget>(card, index, 0.0f, (kCardSize - 15.0f) / 2.0f, kCardSize, 15.0f);
     sign->text = "$$Eliminated$$";
     sign->textAlignment = TextOrientation::Center;
     sign->visible = false;
-    RelationsCardFont(*sign);
+    RelationsCardWords(*sign);
     record.eliminatedSign = sign;
     const int32_t lines[] = {kSourceCovenantInfluenceRank, kSourceCovenantPowerRank, kSourceCovenantTaxes};
     for (size_t line = 0; line < std::size(lines); ++line) {
         UIWidget* text = RelationsCardWidget<UIWidget>(card, index, 66.0f, 15.0f * static_cast<float>(line), 50.0f, 15.0f);
         text->textSource = {RelationsSource(lines[line])};
         text->textAlignment = TextOrientation::CenterLeft;
-        RelationsCardFont(*text);
+        RelationsCardWords(*text);
         if (lines[line] == kSourceCovenantTaxes)
             text->highlightTextSource = {RelationsSource(kSourceCovenantTaxesVerbose)};
     }
