@@ -92,11 +92,11 @@ void FrameRenderer::Draw2D(float seconds)
     if (ui)
         ui->DrawHelpBottom(seconds);
     if (textEvents)
-        textEvents->DrawTextEvents(true, seconds, ui, scene);
+        textEvents->DrawTextEvents(true, seconds, ui, scene, worldMapDrawn);
     if (ui)
         ui->UpdateAndDraw(seconds);
     if (textEvents)
-        textEvents->DrawTextEvents(false, seconds, ui, scene);
+        textEvents->DrawTextEvents(false, seconds, ui, scene, worldMapDrawn);
     FrameRendererRun(hooks.drawConsole);
     if (ui)
         ui->DrawHelpTop(seconds);

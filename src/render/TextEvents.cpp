@@ -226,7 +226,8 @@ void TextEvents::HoldLogLine(Record& record, float seconds, bool menuShown, bool
     }
 }
 
-void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene)
+void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene,
+                                bool mapShown)
 {
     if (!gScreenText || (drawUiVar.IsValid() && !drawUiVar.GetBool()))
         return;
@@ -236,7 +237,8 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     if (browseOffset > 0 && TimeLess(showUntil, now))
         browseOffset = 0;
     int32_t skip = logTotal - ShownLogLines() - browseOffset;
-    bool menuShown = ui && ui->IsBlockingMenuShown();
+    // The lines tell of the world: over the map they would lie on some other level's ground.
+    bool menuShown = (ui && ui->IsBlockingMenuShown()) || mapShown;
     if (logPass && !menuShown)
         DrawLogBackground(skip, h1, ui, scene);
     bool paused = scene && scene->IsPaused();

@@ -54,8 +54,10 @@ public:
     // "ui_maxTextEventsSaved" go.
     void ExpireTextEvents();
     // The log (logPass) or every other event, in the 640 x 480 space. The interface and the
-    // scene may be null: no menu then, and no game to draw for.
-    void DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene);
+    // scene may be null: no menu then, and no game to draw for. While the world map stands in
+    // place of the world (mapShown) the log is held as behind a menu.
+    void DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene,
+                        bool mapShown = false);
 
     // Every event and log line gone, the log's counts and browse offset back to 0.
     void RemoveAll();

@@ -91,10 +91,10 @@ protected:
     }
 
     // The alpha bytes and top y of each text batch drawn, in order.
-    std::vector<std::pair<int, float>> DrawnTexts(bool logPass, float seconds)
+    std::vector<std::pair<int, float>> DrawnTexts(bool logPass, float seconds, bool mapShown = false)
     {
         device.Clear();
-        events.DrawTextEvents(logPass, seconds, &ui, &scene);
+        events.DrawTextEvents(logPass, seconds, &ui, &scene, mapShown);
         std::vector<std::pair<int, float>> out;
         for (const DeviceBatch& batch : device.GetBatches())
             if (!batch.vertices.empty())
@@ -229,6 +229,21 @@ TEST_F(TextEvents, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
     EXPECT_NEAR(drawn[0].first, 127, 2);
     // The other pass leaves the log alone.
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
+}
+
+// The world map stands in place of the world: the log is held there as behind a menu, while the
+// notices of the other pass still show.
+TEST_F(TextEvents, LogLinesHoldWhileTheWorldMapIsShown)
+{
+    LoadFonts();
+    AddLog("seen later", 1.0f);
+    events.AddTextEvent("a notice", 320.0f, 190.0f, 1.0f, 7, true, false);
+    EXPECT_TRUE(DrawnTexts(true, 10.0f, true).empty());
+    EXPECT_EQ(DrawnTexts(false, 0.0f, true).size(), 1u);
+    Advance(1.5f);
+    auto drawn = DrawnTexts(true, 0.0f);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].first, 255) << "the line aged while the map hid it";
 }
 
 TEST_F(TextEvents, TheLogRoundTripsThroughASaveAsExpiredLines)
