@@ -240,6 +240,7 @@ void ClientApp::UpdateFrame(float seconds)
     ClientAppProfileScope profile(kProfileClientUpdate);
     if (connected)
         hostSilentSeconds += seconds;
+    AskAgainForJoin(seconds);
     if (active && !IsPaused()) {
         if (gGameClient)
             gGameClient->Update(seconds);
@@ -316,13 +317,35 @@ bool ClientApp::Connect()
         receiveBuffer.Clear();
         gNetworkSystem->Receive(receiveBuffer, endpoint, sender);
     }
-    sendBuffer.Clear();
-    NetMessages::WriteJoinRequest(sendBuffer);
-    Send(sendBuffer, joinAddress);
+    SendJoinRequest();
     connected = true;
     hostAnswered = false;
     hostSilentSeconds = 0.0f;
+    joinAskDueSeconds = kFirstJoinAskSeconds;
+    joinAskWaitSeconds = kFirstJoinAskSeconds;
     return true;
+}
+
+void ClientApp::SendJoinRequest()
+{
+    sendBuffer.Clear();
+    NetMessages::WriteJoinRequest(sendBuffer);
+    Send(sendBuffer, joinAddress);
+}
+
+// The host answers every join request with a hello, which the client answers with its settings,
+// and settings from a client it holds already with the welcome again: asking again repeats
+// whichever step was lost, and never makes a second player.
+void ClientApp::AskAgainForJoin(float seconds)
+{
+    if (!connected || active)
+        return;
+    joinAskDueSeconds -= seconds;
+    if (joinAskDueSeconds > 0.0f)
+        return;
+    joinAskWaitSeconds *= 2.0f;
+    joinAskDueSeconds = joinAskWaitSeconds;
+    SendJoinRequest();
 }
 
 void ClientApp::Send(MessageBuffer& buffer, const sockaddr_in& destination)
@@ -375,8 +398,9 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
     int32_t type = buffer.ReadInt();
     if (buffer.Overrun())
         return;
+    // A hello is no answer to a join: a host that refuses the client's settings still says hello
+    // to each join request, and the client would wait on it for ever.
     switch (type) {
-    case NetMessageType::kHello:
     case NetMessageType::kGameUpdate:
     case NetMessageType::kWelcome:
     case NetMessageType::kNewWorld: hostSilentSeconds = 0.0f; break;

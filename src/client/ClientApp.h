@@ -61,6 +61,11 @@ public:
     // host sends something every frame, even while paused, so only a host that is gone is this
     // quiet.
     static constexpr float kHostSilenceSeconds = 60.0f;
+    // Seconds of client frames after which a join the host has not welcomed is asked for again,
+    // the wait doubling after each ask: over sockets a datagram can be lost (a host whose frame
+    // stalls while its clients send fills its socket), and one lost join request or settings
+    // would leave the client waiting for an answer that never comes.
+    static constexpr float kFirstJoinAskSeconds = 1.0f;
     // The user var the title's notice reads the reason a game was lost from.
     static constexpr const char* kHostGoneReasonVar = "HostGoneReason";
     // The allocator's threshold is capped at this many megabytes.
@@ -184,6 +189,9 @@ private:
     bool SetUpNetwork();
     void Send(MessageBuffer& buffer, const sockaddr_in& destination);
     void OnHello(MessageBuffer& buffer, const sockaddr_in& sender);
+    // While connected and not yet welcomed: the join request again once its wait has run out.
+    void AskAgainForJoin(float seconds);
+    void SendJoinRequest();
     void OnWelcome(MessageBuffer& buffer);
     void OnGameUpdate(MessageBuffer& buffer);
     void OnNewWorld(MessageBuffer& buffer);
@@ -208,6 +216,9 @@ private:
     bool hostAnswered = false;
     int32_t currentLevel = -1;
     float hostSilentSeconds = 0.0f;
+    // Seconds until the unwelcomed join is asked for again, and the wait after that.
+    float joinAskDueSeconds = kFirstJoinAskSeconds;
+    float joinAskWaitSeconds = kFirstJoinAskSeconds;
     std::deque<std::string> queuedLines;
     ClientResourceTable resources;
     NetworkEndpoint endpoint;

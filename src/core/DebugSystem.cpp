@@ -146,7 +146,8 @@ bool DebugSystem::OpenLogFile(const std::string& path)
     std::lock_guard<std::recursive_mutex> guard(lock);
     CloseLogFile();
     logPath = path;
-    logFile = fopen(path.c_str(), "w");
+    // Close-on-exec: a program the game starts (the web link's opener) must not keep the log open.
+    logFile = fopen(path.c_str(), "we");
     if (!logFile)
         return false;
     fputs(logHeader.c_str(), logFile);

@@ -202,7 +202,7 @@ private:
     void SyncFolder() const
     {
         std::string folder = targetPath.substr(0, targetPath.rfind('/'));
-        int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (descriptor >= 0) {
             fsync(descriptor);
             close(descriptor);
@@ -427,7 +427,7 @@ File* FileSystem::Open(std::string_view path, int modeFlags, FileLocation locati
     }
     if (found.diskPath.empty())
         return nullptr;
-    FILE* stream = fopen(found.diskPath.c_str(), "rb");
+    FILE* stream = fopen(found.diskPath.c_str(), "rbe");
     struct stat info;
     if (!stream || fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) {
         if (stream)
@@ -451,7 +451,8 @@ File* FileSystem::OpenForWriting(std::string_view path)
         return nullptr;
     size_t slash = target.rfind('/');
     std::string temp = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
-    int descriptor = mkstemp(temp.data());
+    // Close-on-exec, as every file the game opens: a program it starts meanwhile holds none.
+    int descriptor = mkostemp(temp.data(), O_CLOEXEC);
     if (descriptor < 0)
         return nullptr;
     fchmod(descriptor, 0644);
@@ -552,7 +553,7 @@ FileBuffer FileSystem::LoadFound(const Found& found)
     }
     if (found.diskPath.empty())
         return {};
-    FILE* stream = fopen(found.diskPath.c_str(), "rb");
+    FILE* stream = fopen(found.diskPath.c_str(), "rbe");
     if (!stream)
         return {};
     ++filesOpened;

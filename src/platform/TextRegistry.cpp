@@ -85,7 +85,7 @@ bool ParseDword(const std::string& text, uint32_t& value)
 
 void SyncFolder(const std::string& folder)
 {
-    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor >= 0) {
         fsync(descriptor);
         close(descriptor);
@@ -195,7 +195,7 @@ bool TextRegistry::Save(const std::vector<Value>& values) const
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     std::string temporary = filePath + ".tmp";
-    FILE* file = fopen(temporary.c_str(), "wb");
+    FILE* file = fopen(temporary.c_str(), "wbe");
     if (!file) {
         DebugSystem::Print(kPrintWarning, "Couldn't write %s\n", temporary.c_str());
         return false;

@@ -1,4 +1,4 @@
-// ClientConnectionTest -- the client's connection over the in-process queue with the real world host: the join, welcomes, new worlds, the resource table, the update it sends and the lines it runs.
+// ClientConnectionTest -- the client's connection over the in-process queue with the real world host: the join (asked for again while a lost datagram keeps it unwelcomed), welcomes, new worlds, the resource table, the update it sends and the lines it runs.
 #include "client/ClientWorld.h"
 
 #include "render/TextEvents.h"
@@ -36,7 +36,29 @@ protected:
         return count;
     }
 
+    // One frame of a client still joining: the host's tick and frame around the client's
+    // receive, then the client's update, which asks again for a join not yet welcomed.
+    void JoiningFrame(float seconds)
+    {
+        host->Tick(static_cast<uint32_t>(seconds * 1000.0f), false);
+        Client::Receive();
+        host->ServerFrame();
+        host->ServerFrameEnd();
+        Client::Update(seconds);
+    }
+
+    int32_t CountPlayers() const
+    {
+        int32_t count = 0;
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            count += dynamic_cast<Player*>(game->GetEntity(i)) != nullptr;
+        return count;
+    }
+
     TestClient other{5100};
+    // Takes what waits for the world host off the queue, as a network that loses it would.
+    TestClient toHost{kWorldHostPort};
+    TestClient toClient{kClientPort};
 };
 
 TEST_F(ClientConnection, JoinsThroughHelloAndWelcomeThenMirrorsItsPlayer)
@@ -196,6 +218,59 @@ TEST_F(ClientConnection, HostLinesRunOnlyTheClientsOwnCommandsWithoutVarSubstitu
     EXPECT_EQ(CountLinesHolding(debug, "Unknown command - quit"), 1);
     // The same command is the console's too.
     EXPECT_TRUE(gCommandSystem->IsCommand("said"));
+}
+
+TEST_F(ClientConnection, ALostJoinRequestAndLostSettingsAreAskedForAgainUntilTheWelcome)
+{
+    StartWorld("UsingCovenants 0\n");
+    ASSERT_TRUE(Client::Connect());
+    EXPECT_EQ(toHost.ReceiveTypes(), std::vector<int32_t>{NetMessageType::kJoinRequest});
+    JoiningFrame(0.9f);
+    EXPECT_TRUE(toHost.ReceiveTypes().empty()) << "no second ask within the first second";
+    JoiningFrame(0.2f);
+    // This ask arrives: the host says hello, and the settings that answer it are lost.
+    JoiningFrame(0.0f);
+    EXPECT_EQ(toHost.ReceiveTypes(), std::vector<int32_t>{NetMessageType::kClientSettings});
+    EXPECT_FALSE(app->IsActive());
+    EXPECT_TRUE(host->GetClients().empty());
+
+    // The next ask waits twice as long, and this time nothing is lost.
+    JoiningFrame(1.9f);
+    EXPECT_TRUE(toHost.ReceiveTypes().empty()) << "the wait doubles after an ask";
+    JoiningFrame(0.2f);
+    JoiningFrame(0.0f);
+    JoiningFrame(0.0f);
+    ASSERT_TRUE(app->IsActive());
+    EXPECT_EQ(host->GetClients().size(), 1u);
+    EXPECT_EQ(link->settingsFor.size(), 2u) << "one answer to each hello";
+    // Welcomed, the client asks no more: only its updates go to the host.
+    for (int i = 0; i < 40; ++i)
+        JoiningFrame(1.0f);
+    for (int32_t type : toHost.ReceiveTypes())
+        EXPECT_EQ(type, NetMessageType::kClientUpdate);
+}
+
+TEST_F(ClientConnection, ALostWelcomeIsAskedForAgainAndTheHostKeepsTheOnePlayerItMade)
+{
+    StartWorld("UsingCovenants 0\n");
+    ASSERT_TRUE(Client::Connect());
+    JoiningFrame(0.0f);
+    // The host reads the settings, makes the player and welcomes it; the welcome is lost.
+    host->Tick(0, false);
+    EXPECT_EQ(toClient.ReceiveTypes(), std::vector<int32_t>{NetMessageType::kWelcome});
+    Client::Receive();
+    Client::Update(0.5f);
+    ASSERT_FALSE(app->IsActive());
+    ASSERT_EQ(host->GetClients().size(), 1u);
+    JoiningFrame(0.6f);
+    JoiningFrame(0.0f);
+    JoiningFrame(0.0f);
+    ASSERT_TRUE(app->IsActive()) << "the second ask was welcomed";
+    EXPECT_EQ(host->GetClients().size(), 1u);
+    EXPECT_EQ(CountPlayers(), 1) << "the settings sent again made no second player";
+    ClientFrame(50);
+    const ClientRecord& record = *host->GetClients().front();
+    EXPECT_NE(gameClient->GetEntity(WorldHost::GetRecordPlayer(record)->entityNumber), nullptr);
 }
 
 } // namespace

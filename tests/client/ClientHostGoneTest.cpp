@@ -1,4 +1,4 @@
-// ClientHostGoneTest -- a client whose world host ends its world, falls silent or never answers: the game ends, the character is kept, and the notice over the title says why; a host that still speaks, however late the client's frame, keeps it.
+// ClientHostGoneTest -- a client whose world host ends its world, falls silent or never answers (or answers a join only with hellos): the game ends, the character is kept, and the notice over the title says why; a host that still speaks, however late the client's frame, keeps it.
 #include "client/ClientWorld.h"
 
 #include "support/LogLines.h"
@@ -151,6 +151,31 @@ TEST_F(ClientHostGone, AJoinNoHostAnswersGivesUpWithoutSavingACharacterThatNever
     ASSERT_TRUE(Client::Connect());
     SilentFrames(ClientApp::kHostSilenceSeconds - 1.0f);
     EXPECT_TRUE(app->IsConnected());
+}
+
+TEST_F(ClientHostGone, AHostThatOnlySaysHelloIsNoAnswerAndTheJoinStillGivesUp)
+{
+    LoadRecords("GameSystem\n{\nUsesSaveGames 1\n}\n");
+    link->savesOutliving = &saves;
+    // A host that answers every join request and never welcomes (one that refuses the settings).
+    TestClient refusing{kWorldHostPort};
+    ASSERT_TRUE(Client::Connect());
+    int32_t hellos = 0;
+    for (float passed = 0.0f; passed < ClientApp::kHostSilenceSeconds + 2.0f && app->IsConnected(); passed += 1.0f) {
+        for (MessageBuffer& heard : refusing.ReceiveAll()) {
+            if (heard.ReadInt() != NetMessageType::kJoinRequest)
+                continue;
+            MessageBuffer hello;
+            NetMessages::WriteHello(hello, {});
+            SendToClient(hello, refusing);
+            ++hellos;
+        }
+        SilentFrames(1.0f);
+    }
+    EXPECT_EQ(hellos, 6) << "the join asked for at 0, 1, 3, 7, 15 and 31 seconds";
+    EXPECT_FALSE(app->IsConnected()) << "a hello does not keep a join waiting";
+    EXPECT_EQ(Reason(), "$$HostNoAnswer$$");
+    EXPECT_EQ(saves, 0);
 }
 
 } // namespace

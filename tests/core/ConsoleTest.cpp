@@ -3,6 +3,7 @@
 #include "core/Console.h"
 #include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
+#include "support/OpenDescriptors.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +190,20 @@ TEST(DebugLogFile, StartsWithTheFirstLineEvenWhenTheRingHasDroppedIt)
     debug.PrintStatistics();
     debug.Flush();
     EXPECT_EQ(folder.Read("log.txt"), "Debug: 151 lines logged, 0 warnings, 1 errors\n");
+    gDebugSystem = nullptr;
+}
+
+// The log stays open for the whole run: a program the game starts must not keep it open too.
+TEST(DebugLogFile, TheLogClosesWhenAProgramIsStarted)
+{
+    TempFolder folder;
+    DebugSystem debug;
+    gDebugSystem = &debug;
+    std::string path = (folder.Path() / "closing-log.txt").string();
+    ASSERT_TRUE(debug.OpenLogFile(path));
+    EXPECT_EQ(DescriptorsClosingOnExec("closing-log.txt"), std::vector<bool>{true});
+    debug.CloseLogFile();
+    EXPECT_TRUE(DescriptorsClosingOnExec("closing-log.txt").empty());
     gDebugSystem = nullptr;
 }
 

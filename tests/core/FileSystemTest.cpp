@@ -3,6 +3,7 @@
 #include "core/MessageBuffer.h"
 #include "platform/PosixFileSystem.h"
 #include "support/GameFolderFiles.h"
+#include "support/OpenDescriptors.h"
 #include "support/TempFolder.h"
 #include "support/ZipWriter.h"
 
@@ -208,6 +209,22 @@ TEST_F(FileSystemTest, WriteReplacesOnlyOnCloseAndLeavesNoTemporaryFile)
     EXPECT_EQ(folder.Read("User/chars/hero.chr"), std::string("\x07\0\0\0xy", 6));
     EXPECT_EQ(AllEntries("User/chars"), std::vector<std::string>{"hero.chr"});
     EXPECT_EQ(files.GetBytesWritten(), 6u);
+}
+
+// A program the game starts (the web link's opener) must hold none of its files: a save being
+// written, or a file being read, stays the game's alone.
+TEST_F(FileSystemTest, FilesOpenForReadingOrWritingCloseWhenAProgramIsStarted)
+{
+    folder.Write("Assets/data/read.bin", "abc");
+    File* reading = files.Open("data/read.bin", kFileRead | kFileBinary);
+    ASSERT_NE(reading, nullptr);
+    File* writing = files.Open("chars/written.chr", kFileWrite | kFileBinary);
+    ASSERT_NE(writing, nullptr);
+    EXPECT_EQ(DescriptorsClosingOnExec("read.bin"), std::vector<bool>{true});
+    EXPECT_EQ(DescriptorsClosingOnExec(".written.chr."), std::vector<bool>{true}) << "the temporary file";
+    files.Close(reading);
+    files.Close(writing);
+    EXPECT_TRUE(DescriptorsClosingOnExec("written.chr").empty());
 }
 
 TEST_F(FileSystemTest, AWriteWhoseCommitFailsIsReportedAndKeepsTheOldFile)

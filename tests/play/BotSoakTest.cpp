@@ -660,6 +660,19 @@ protected:
         return names;
     }
 
+    // What the client holds of its game, for a failure's message: the connection, the player,
+    // the menus shown and why a game was lost, if one was.
+    static std::string ClientState()
+    {
+        std::string state = std::string(gClientApp->IsConnected() ? "connected" : "not connected") +
+                            (gClientApp->IsActive() ? ", in a game" : ", in no game") +
+                            (Local() ? ", its player mirrored" : ", no player mirrored") + "; menus shown:" +
+                            ShownMenus();
+        if (Shown("HostGone"))
+            state += "; the game was lost: " + gUserVarSystem->GetStringByName(ClientApp::kHostGoneReasonVar);
+        return state + "\n";
+    }
+
     // Frames until the bot stands still, risen if it had fallen.
     void StandStill()
     {
@@ -793,8 +806,26 @@ protected:
                                                   << " ended while playing:\n" << children[i]->OutputTail();
         }
         if (!children.empty() && std::chrono::steady_clock::now() - childrenStarted > kChildStartAllowance) {
-            ASSERT_EQ(joined, children.size() + 1) << "step " << step << ": the other clients joined";
+            ASSERT_EQ(joined, children.size() + 1) << "step " << step << ": the other clients joined" << Unjoined();
         }
+    }
+
+    // What each other client that is not on the world host saw of its join.
+    std::string Unjoined() const
+    {
+        std::set<std::string> names;
+        for (const auto& client : gWorldHost->GetClients())
+            if (Player* player = WorldHost::GetRecordPlayer(*client))
+                names.insert(player->playerName);
+        std::string text;
+        for (size_t i = 0; i < children.size(); ++i) {
+            auto client = static_cast<int32_t>(i) + 2;
+            if (names.contains(BotName(client)))
+                continue;
+            text += "\nclient " + std::to_string(client) + " (" + BotName(client) + ") is not on the host; " +
+                    SoakExchange::Report(exchange.Path(), client) + "its output:\n" + children[i]->OutputTail();
+        }
+        return text;
     }
 
     // The others are told to stop; the world host runs until each stands still and says so.
@@ -892,10 +923,20 @@ protected:
         exchange = exchangeFolder;
         client = std::atoi(std::getenv(SoakClientProcess::kClientVar));
         random.seed(67 + client);
+        SoakExchange::Publish(SoakExchange::Folder(exchange, client), folder.Path().string());
+        PublishState("starting");
         StartShippedGame(SocketSettings(std::getenv(SoakClientProcess::kHostVar)) + kLowestDetail);
         gUserVarSystem->SetStringByName("logfile", "2");
         JoinAsClient();
-        ASSERT_NE(Local(), nullptr) << "client " << client << " joined the world host";
+        PublishState(Local() ? "joined" : "not joined");
+        ASSERT_NE(Local(), nullptr) << "client " << client << " joined the world host: " << ClientState()
+                                    << SoakExchange::Report(exchange, client);
+    }
+
+    // What the client holds now, where the test's process reads it when this client is missing.
+    void PublishState(const std::string& when) const
+    {
+        SoakExchange::Publish(SoakExchange::State(exchange, client), when + ": " + ClientState());
     }
 
     void TearDown() override { KeepFailedFrame("BotSoakClient" + std::to_string(client)); }
@@ -942,11 +983,24 @@ protected:
         ClickAt(330, 133);
         TypeKeys("Band" + BotName(client).substr(3));
         TypeOnConsole("start client");
+        PublishState("asked to join");
         // The world host answers in its own process at its own pace, and the client then builds
         // the host's world: the wait is the wall clock's, not a count of this client's frames.
+        // So is the time of its frames: the client gives a silent host up after a minute of its
+        // own time, and frames of a twentieth of a second each, run as fast as the title draws,
+        // would count that minute out in seconds while the host's process is slow to answer.
         auto deadline = std::chrono::steady_clock::now() + kChildStartAllowance;
-        while (!(gClientApp->IsActive() && Local()) && std::chrono::steady_clock::now() < deadline)
-            Frames(1);
+        auto last = std::chrono::steady_clock::now();
+        for (int32_t frame = 1; !(gClientApp->IsActive() && Local()) && std::chrono::steady_clock::now() < deadline;
+             ++frame) {
+            auto wall = std::chrono::steady_clock::now();
+            now += static_cast<uint64_t>(
+                std::max<int64_t>(1, std::chrono::duration_cast<std::chrono::milliseconds>(wall - last).count()));
+            last = wall;
+            app.RunFrame();
+            if (frame % kCheckEvery == 0)
+                PublishState("waiting to join");
+        }
         Frames(10);
     }
 
@@ -1012,8 +1066,10 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
     int32_t step = 0;
     while (!Told(SoakExchange::kStop) && !HasFatalFailure()) {
         Step();
-        if (++step % kCheckEvery == 0)
+        if (++step % kCheckEvery == 0) {
             CheckTheClient(step);
+            PublishState("step " + std::to_string(step));
+        }
     }
     if (HasFatalFailure())
         return;

@@ -193,6 +193,9 @@ bool SoakClientProcess::Start(const std::filesystem::path& exchange, int32_t cli
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    // Nothing else of this process reaches the client: no socket of its world host, no file of
+    // its game, nor what the libraries under it opened without closing on exec.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     int result = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (result != 0) {
@@ -252,6 +255,31 @@ std::filesystem::path SoakExchange::Settled(const std::filesystem::path& exchang
 std::filesystem::path SoakExchange::View(const std::filesystem::path& exchange, int32_t client)
 {
     return exchange / ("view" + std::to_string(client));
+}
+
+std::filesystem::path SoakExchange::Folder(const std::filesystem::path& exchange, int32_t client)
+{
+    return exchange / ("folder" + std::to_string(client));
+}
+
+std::filesystem::path SoakExchange::State(const std::filesystem::path& exchange, int32_t client)
+{
+    return exchange / ("state" + std::to_string(client));
+}
+
+std::string SoakExchange::Report(const std::filesystem::path& exchange, int32_t client)
+{
+    constexpr size_t kLogLines = 40;
+    std::string state = Read(State(exchange, client));
+    std::string folder = Read(Folder(exchange, client));
+    std::string log = folder.empty() ? std::string() : Read(std::filesystem::path(folder) / "User" / "log.txt");
+    size_t from = log.size();
+    for (size_t lines = 0; from > 0 && lines <= kLogLines;)
+        lines += log[--from] == '\n';
+    if (from > 0)
+        log.erase(0, from + 1);
+    return "its state: " + (state.empty() ? std::string("none written\n") : state) + "its log (" + folder +
+           "/User/log.txt), the last lines:\n" + log;
 }
 
 void SoakExchange::Publish(const std::filesystem::path& file, const std::string& text)

@@ -94,6 +94,11 @@ inline constexpr const char* kStop = "stop";
 inline constexpr const char* kFrozen = "frozen";
 std::filesystem::path Settled(const std::filesystem::path& exchange, int32_t client);
 std::filesystem::path View(const std::filesystem::path& exchange, int32_t client);
+// Written by each other client: its game folder, and what it last saw of its game.
+std::filesystem::path Folder(const std::filesystem::path& exchange, int32_t client);
+std::filesystem::path State(const std::filesystem::path& exchange, int32_t client);
+// What a client left behind for a failure's message: its last state and its log's last lines.
+std::string Report(const std::filesystem::path& exchange, int32_t client);
 // Written whole under another name and then renamed, so a reader never sees half of it.
 void Publish(const std::filesystem::path& file, const std::string& text);
 std::string Read(const std::filesystem::path& file);
