@@ -163,6 +163,9 @@ bool PosixNetworkSystem::OpenSocket(NetworkEndpoint& endpoint)
         close(handle);
         return false;
     }
+    // Best effort: a smaller buffer than asked still works, it only drops sooner.
+    int receiveBytes = kSocketReceiveBytes;
+    setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &receiveBytes, sizeof receiveBytes);
     endpoint.socket = handle;
     endpoint.address.sin_port = bound.sin_port;
     return true;

@@ -27,6 +27,11 @@ public:
     // Datagrams waiting in the in-process queue for one port; past this the oldest goes, as a
     // full socket buffer would drop it.
     static constexpr size_t kMaxQueuedPerPort = 16384;
+    // What a socket asks the kernel to hold for it (the kernel caps it at net.core.rmem_max):
+    // the default of some 200 kB is a few hundred small datagrams, which the world host's up to
+    // eight clients fill within one long frame of the host, and a handful of large game updates,
+    // which a client fills within one long frame of its own. What overflows is lost.
+    static constexpr int kSocketReceiveBytes = 4 * 1024 * 1024;
 
     // A datagram larger than receiveBufferBytes is dropped whole on receipt.
     explicit PosixNetworkSystem(AddressResolver resolver = ResolveHostAddress,

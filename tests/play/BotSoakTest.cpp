@@ -664,6 +664,8 @@ protected:
     // the menus shown and why a game was lost, if one was.
     static std::string ClientState()
     {
+        if (!gClientApp || !gUISystem)
+            return "the game has not started\n";
         std::string state = std::string(gClientApp->IsConnected() ? "connected" : "not connected") +
                             (gClientApp->IsActive() ? ", in a game" : ", in no game") +
                             (Local() ? ", its player mirrored" : ", no player mirrored") + "; menus shown:" +
@@ -803,7 +805,8 @@ protected:
         mostClients = std::max(mostClients, joined);
         for (size_t i = 0; i < children.size(); ++i) {
             ASSERT_FALSE(children[i]->HasEnded()) << "step " << step << ": client " << i + 2
-                                                  << " ended while playing:\n" << children[i]->OutputTail();
+                                                  << " ended while playing, " << children[i]->EndText() << ":\n"
+                                                  << children[i]->OutputTail();
         }
         if (!children.empty() && std::chrono::steady_clock::now() - childrenStarted > kChildStartAllowance) {
             ASSERT_EQ(joined, children.size() + 1) << "step " << step << ": the other clients joined" << Unjoined();
@@ -875,7 +878,8 @@ protected:
             while (!children[i]->HasEnded() && std::chrono::steady_clock::now() < deadline)
                 Frames(1);
             ASSERT_TRUE(children[i]->HasEnded()) << "client " << client << " ended in time";
-            EXPECT_TRUE(children[i]->Succeeded()) << "client " << client << "'s own checks:\n"
+            EXPECT_TRUE(children[i]->Succeeded()) << "client " << client << "'s own checks, "
+                                                   << children[i]->EndText() << ":\n"
                                                    << children[i]->OutputTail();
             // Its summary line beside the test's own, for whoever reads the run's output.
             std::string tail = children[i]->OutputTail();

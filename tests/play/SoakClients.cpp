@@ -227,6 +227,15 @@ bool SoakClientProcess::HasEnded()
     return true;
 }
 
+std::string SoakClientProcess::EndText() const
+{
+    if (!ended)
+        return "still running";
+    if (status > 128)
+        return "killed by signal " + std::to_string(status - 128) + " (" + strsignal(status - 128) + ")";
+    return "exit status " + std::to_string(status);
+}
+
 std::string SoakClientProcess::OutputTail() const
 {
     std::string text = SoakExchange::Read(output);

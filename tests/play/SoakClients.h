@@ -75,6 +75,8 @@ public:
     // Whether it has ended; its exit status is kept once it has.
     bool HasEnded();
     bool Succeeded() const { return ended && status == 0; }
+    // How it ended, for a failure's message: its exit status or the signal that killed it.
+    std::string EndText() const;
     // The last lines it wrote, for a failure message.
     std::string OutputTail() const;
     void Kill();
