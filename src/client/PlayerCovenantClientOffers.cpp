@@ -6,6 +6,12 @@ void PlayerCovenantClient::ReceiveOffer(int32_t covenantIndex, int32_t type,
 {
     if (covenantIndex < 0 || covenantIndex >= kMaxCovenants)
         return;
+    // An offer of nothing is the host withdrawing one (a covenant that leaves the game clears its
+    // offers so): nothing waits, and the notice no longer asks for the player's word.
+    if (entries.empty()) {
+        ExpireOffer(covenantIndex);
+        return;
+    }
     if (pendingOffers.size() <= static_cast<size_t>(covenantIndex))
         pendingOffers.resize(static_cast<size_t>(covenantIndex) + 1);
     auto offer = std::make_unique<PendingOffer>();

@@ -1,4 +1,4 @@
-// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf), and used as a player would.
+// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf, the own and a rival's house at their pedestals), and used as a player would.
 #include "app/OffscreenShots.h"
 
 #include "client/EntityClient.h"
@@ -6,6 +6,7 @@
 #include "core/Database.h"
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
@@ -251,6 +252,64 @@ TEST_F(ShippedScreensInTheWorld, TheHousesBookshelfOpensTheShelfAndATomeDraggedO
     Tap(SDL_SCANCODE_ESCAPE);
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("Bookshelf"));
+}
+
+// A pedestal of the own house opens the house's window with the inventory beside it; a relic
+// dragged from a carried bag onto a relic place is set in the covenant's house by the world host.
+TEST_F(ShippedScreensInTheWorld, TheOwnPedestalOpensTheHouseAndARelicDraggedOntoItStays)
+{
+    PlayerCovenant* own = HostCovenant();
+    ASSERT_NE(own, nullptr);
+    Entity* pedestal = own->GetPedestal(0);
+    ASSERT_NE(pedestal, nullptr) << "the house stands on its pedestals";
+    int32_t cell = GiveHost("RelicEmberHeart", InventoryGroupIndex::Bag1);
+    ASSERT_GE(cell, 0);
+    Local()->Teleport(pedestal->position.Offset(Vector2{40.0f, 40.0f}));
+    Frames(6);
+    const EntityClient* shown = gGameClient->GetEntity(pedestal->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isPedestal);
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 16));
+    ASSERT_TRUE(Shown("House")) << "the house's mode opened no window";
+    ASSERT_TRUE(Shown("Inventory"));
+    ClickOnWidget(("Inventory::Bag1Cell" + std::to_string(cell)).c_str(), 8, 8);
+    ClickOnWidget("House::Relic0", 19, 19);
+    FramesUntil([] { return HostAt(InventoryGroupIndex::House, 4) != nullptr; }, 40);
+    ASSERT_NE(HostAt(InventoryGroupIndex::House, 4), nullptr) << "the host set the relic in the house";
+    EXPECT_EQ(HostAt(InventoryGroupIndex::House, 4)->GetEntry()->GetName(), "RelicEmberHeart");
+    EXPECT_EQ(own->GetInventoryItem(InventoryGroupIndex::House, 4), HostAt(InventoryGroupIndex::House, 4))
+        << "the covenant keeps the relic the player set";
+    FramesUntil([] { return Local()->GetInventory().GetItem(InventoryGroupIndex::House, 4) != nullptr; }, 40);
+    TargaImage houseShot = Screenshot();
+    EXPECT_GT(LitIn(houseShot, "House::Relic0"), 20) << "the relic is not drawn in its place";
+    Tap(SDL_SCANCODE_ESCAPE);
+    Tap(SDL_SCANCODE_ESCAPE);
+    EXPECT_FALSE(Shown("House"));
+}
+
+// A rival's pedestal opens the window of a rival house, which names the house and leads on to
+// the relations screen, where war is declared.
+TEST_F(ShippedScreensInTheWorld, ARivalsPedestalOpensTheRivalHouseThatLeadsToTheRelations)
+{
+    PlayerCovenant* own = HostCovenant();
+    ASSERT_NE(own, nullptr);
+    Entity* pedestal = nullptr;
+    for (int32_t i = 0; i < gGame->GetCovenantCount() && !pedestal; ++i)
+        if (Covenant* rival = gGame->GetGameCovenant(i); rival && rival != own)
+            pedestal = rival->GetPedestal(0);
+    ASSERT_NE(pedestal, nullptr) << "a new world has rivals on their pedestals";
+    Local()->Teleport(pedestal->position.Offset(Vector2{40.0f, 40.0f}));
+    Frames(6);
+    const EntityClient* shown = gGameClient->GetEntity(pedestal->entityNumber);
+    ASSERT_NE(shown, nullptr);
+
+    ASSERT_TRUE(ClickUntilMode(*shown, 17));
+    ASSERT_TRUE(Shown("HouseEnemy")) << "the rival house's mode opened no window";
+    ClickOnWidget("HouseEnemy::Relations", 100, 14);
+    Frames(4);
+    EXPECT_FALSE(Shown("HouseEnemy"));
+    EXPECT_TRUE(Shown("CovenantRelations"));
 }
 
 } // namespace

@@ -238,6 +238,24 @@ TEST_F(TradeWindowWorld, ACovenantsOfferIsKeptAnsweredIgnoredAndExpires)
     }
 }
 
+// A covenant put out of the game withdraws its offers with an offer of nothing: the offer and the
+// notice that one awaits go with it, while another covenant's offer still waits.
+TEST_F(TradeWindowWorld, AnOfferOfNothingWithdrawsTheOfferAndItsNotice)
+{
+    HostLines({"offerToPlayer 1 0 1 6 5", "offerToPlayer 0 2 0 1 7"});
+    ASSERT_NE(mirror->GetPendingOffer(0), nullptr);
+    ASSERT_EQ(mirror->FindCovenantRecord(), 0) << "an offer awaits";
+
+    HostLines({"offerToPlayer 0 0"});
+    EXPECT_EQ(mirror->GetPendingOffer(0), nullptr);
+    EXPECT_EQ(mirror->FindCovenantRecord(), 2) << "the withdrawn offer no longer awaits, the other does";
+    gameClient->selectedCovenant = 0;
+    EXPECT_TRUE(Run({"acceptTrade"}).empty()) << "nothing is left to accept";
+
+    HostLines({"offerToPlayer 0 2"});
+    EXPECT_EQ(mirror->FindCovenantRecord(), -1) << "no offer awaits";
+}
+
 TEST_F(TradeWindowWorld, TreatyRowsFollowTheStandingAndTheDeal)
 {
     CovenantClient* mine = Mirror(kRivals);
