@@ -12,12 +12,17 @@
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
 using GameCommandArgs = std::vector<std::string>;
+
+// A hand-edited settings file can ask for any number; rivals past the game's levels would roll
+// their goods at levels no record has.
+constexpr int32_t kRivalsMaxStartingLevel = 100;
 
 bool GameCommandsInGame()
 {
@@ -29,15 +34,18 @@ std::string GameCommandsVar(const char* name)
     return gUserVarSystem ? gUserVarSystem->GetStringByName(name) : std::string();
 }
 
-// The world is made as "newWorld" makes one, from the new-game screen's vars, or loaded from the
-// character's save. A world a lost game left running ends first: the next one is its own.
+// The world is made as "newWorld" makes one, from the new-game screen's vars and the rivals'
+// starting level, or loaded from the character's save. A world a lost game left running ends
+// first: the next one is its own.
 void GameCommandsSetUpWorld(bool resume, const std::string& characterName)
 {
     if (!gWorldHost)
         return;
     if (gWorldHost->IsActive())
         gWorldHost->EndServer();
-    gWorldHost->SetUpServer(resume, 0, GetDifficultyLevelByName(GameCommandsVar("DifficultyLevel")),
+    // Mended: the rivals always started at level 0, with no purse, recruits or goods.
+    int32_t rivalsLevel = std::clamp(ParseInt(GameCommandsVar("CovenantStartingLevel")), 0, kRivalsMaxStartingLevel);
+    gWorldHost->SetUpServer(resume, rivalsLevel, GetDifficultyLevelByName(GameCommandsVar("DifficultyLevel")),
                             GetWorldDifficultyLevelByName(GameCommandsVar("WorldDifficultyLevel")),
                             ParseInt(GameCommandsVar("NumCovenants")), characterName);
 }

@@ -1,12 +1,14 @@
-// ShippedScreensTest -- the shipped game's own screens in an offscreen window, driven by clicks and keys pushed through SDL: the title screen, a new character made and taken into the world, the in-game screen with its windows and game menu, leaving back to the title, and the options kept in the user's settings.
+// ShippedScreensTest -- the shipped game's own screens in an offscreen window, driven by clicks and keys pushed through SDL: the title screen, a new character made and taken into the world with its rivals at their starting level, the in-game screen with its windows and game menu, leaving back to the title, and the options kept in the user's settings.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
 #include "core/EngineEnums.h"
+#include "covenants/ActorCovenant.h"
 #include "rules/Formulas.h"
 #include "core/UserVarSystem.h"
 #include "entities/Player.h"
+#include "server/Game.h"
 #include "server/WorldHost.h"
 #include "core/LocSystem.h"
 #include "render/TextMeasure.h"
@@ -118,6 +120,14 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
     }
     ASSERT_NE(HostPlayer(), nullptr) << "Start made a world host with the player";
     EXPECT_EQ(HostPlayer()->playerName, "Brannoc");
+    // The rivals start at the shipped starting level, each leader with its purse.
+    int32_t rivals = 0;
+    for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
+        if (const auto* rival = dynamic_cast<const ActorCovenant*>(gGame->GetGameCovenant(i))) {
+            ++rivals;
+            EXPECT_GT(rival->GetMoney(), 0) << "rival " << i << " started with an empty purse";
+        }
+    EXPECT_GT(rivals, 0);
     EXPECT_FALSE(Shown("NewCharacter"));
     // The in-game screen shows once the first game update has come.
     for (int i = 0; i < 10; ++i) {

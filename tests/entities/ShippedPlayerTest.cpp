@@ -233,6 +233,26 @@ TEST_F(ShippedPlayer, AWardenLowersABoughtSkillButNeverAStartingOne)
     EXPECT_EQ(player->stats.Get(CharacterStat::SkillPointsLeft), points) << "no free points from a starting skill";
 }
 
+// The first skill point a new warden earns buys a skill with the money it started with: neither
+// the point nor the purse is wasted on a price no new character can pay.
+TEST_F(ShippedPlayer, ANewWardensFirstSkillPointBuysASkillWithTheMoneyItStartedWith)
+{
+    Player* player = JoinNew(gameData.FindCharacterClassIndex("ClassWarden"), "Ayla");
+    player->LevelUp();
+    int32_t money = player->stats.Get(CharacterStat::Money);
+    int32_t points = player->stats.Get(CharacterStat::SkillPointsLeft);
+    ASSERT_GE(points, 1) << "the new level brings a skill point";
+    const SkillBase* hamstring = player->skillList->FindSkillByName("SkillWardenHamstring");
+    ASSERT_NE(hamstring, nullptr);
+    ASSERT_EQ(hamstring->GetLevel(), 0);
+    player->RaiseSkill(hamstring->treeIndex, hamstring->indexInTree);
+    EXPECT_EQ(hamstring->GetLevel(), 1) << "a price of " << gameData.GetTuning().moneyPerSkillPoint
+                                        << " a point is beyond the " << money << " a new warden holds";
+    EXPECT_EQ(player->stats.Get(CharacterStat::SkillPointsLeft), points - 1);
+    EXPECT_LT(player->stats.Get(CharacterStat::Money), money) << "the skill is paid for";
+    EXPECT_GT(player->stats.Get(CharacterStat::Money), 0) << "and the purse is not emptied by it";
+}
+
 // The warden's toughness takes its level from total vitality: the base point that completes the
 // next level names the skill once, by its own text, and a point short of that says nothing.
 TEST_F(ShippedPlayer, TheVitalityPointThatBringsToughnessALevelNamesTheSkill)
