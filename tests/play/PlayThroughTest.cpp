@@ -931,6 +931,13 @@ protected:
         auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
         ASSERT_TRUE(relations && relations->IsShown()) << "R opens the relations screen";
         Frames(2);
+        // A rival's offer waiting on the player's word opens the screen on it; its Back button
+        // leads to the covenants' ring.
+        if (relations->GetCurrentPage() == gUISystem->FindMenu("RelationsTradeRequest")) {
+            KeepStep("7-offer");
+            ClickWidget("RelationsTradeRequest::BackButton");
+            Frames(2);
+        }
         TargaImage ring = KeepStep("7-relations");
         // The player's covenant joins last: the first is a rival.
         const UIMenu& card = *relations->covenantCards[0].card;

@@ -164,17 +164,17 @@ TEST_F(ShippedSkillsTest, GoldenTooltips)
               "Hits your current foe\nRange: 0 to 4 feet\n\nAlso hits 2 foes nearby\n"
               "At the current skill level (1)\nCosts 12 Resolve\n6 to 10 Physical damage\nReuse time: 5 seconds\n"
               "\nAt the next skill level (2)\nCosts 13 Resolve\n8 to 13 Physical damage\nReuse time: 5 seconds\n"
-              "Highest skill level: 10\nCost of the next point: \n  Skill points: 2\n  Money: 5sp 0cp");
+              "Highest skill level: 10\nCost of the next point: \n  Skill points: 2\n  Money: 20cp");
     EXPECT_EQ(SkillTooltip("SkillWardenShieldBash", CharacterStat::Skill3),
               "Shield Bash\n\nSlam your shield into a foe and leave it reeling.\n\n"
               "Hits your current foe\nRange: 0 to 3 feet\n\nInterrupts spells\nYou have not learned this skill yet\n"
               "\nAt the next skill level (1)\nCosts 15 Resolve\nReuse time: 12 seconds\n"
               "Duration: 2.8 seconds (against a level 1 foe)\n\nReeling from a heavy blow.\n"
               "Holds the target helpless\nCauses: Major Distraction\nHighest skill level: 5\n"
-              "Cost of the next point: \n  Skill points: 2\n  Money: 5sp 0cp");
+              "Cost of the next point: \n  Skill points: 2\n  Money: 20cp");
     std::string decrease;
     AppendCostToDecrease(Skill("SkillWardenCleave"), stats, CharacterStat::Skill2, decrease);
-    EXPECT_EQ(AsShown(decrease), "Cost to lower this skill:\n  Money: 7sp 50cp\n  Skill points regained: 1");
+    EXPECT_EQ(AsShown(decrease), "Cost to lower this skill:\n  Money: 30cp\n  Skill points regained: 1");
     EXPECT_EQ(EffectTooltip("StatusEffectVenom"),
               "Venom\nDuration: 8 seconds\n\nPoison burns in the blood.\n3.0 damage every 1 second\n");
     EXPECT_EQ(EffectTooltip("StatusEffectStoneSkin"),
