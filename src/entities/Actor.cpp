@@ -530,6 +530,17 @@ void Actor::AddExtraDamage(StatPairList& table) const
     }
 }
 
+// A townsperson learns, and so does a covenant's recruit of any kind: the rivals hire the
+// creatures that stand guard, which are no townsfolk, and without their fights' experience a
+// rival never gained influence, a level or an income.
+bool Actor::CanGainExperience() const
+{
+    if (npc)
+        return true;
+    const EntityCovenant* covenant = GetCovenant();
+    return covenant && covenant->IsMember(*this);
+}
+
 float Actor::GetExperienceShare() const
 {
     const EntityCovenant* covenant = GetCovenant();

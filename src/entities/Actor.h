@@ -227,7 +227,7 @@ public:
     int32_t ComputeMinDamage() const override { return MinDamageRule(); }
     int32_t ComputeMaxDamage() const override { return MaxDamageRule(); }
     int32_t ComputeResistance(int32_t stat) const override;
-    bool CanGainExperience() const override { return npc; }
+    bool CanGainExperience() const override;
     float GetSizeScale() const override;
     bool HasNoMissChances() const override { return DefBool("SimpleDefenseOnly"); }
     Entity* GetKillerCredit() const override { return killerCredit.GetAs<Entity>(); }
