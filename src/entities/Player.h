@@ -270,10 +270,10 @@ public:
     bool CreateGate(const WorldPos& where, bool raid, bool force);
     void RemoveGates(bool raid);
     Entity* GetGate(bool raid, bool home) const;
-    // The recorded spot of the first gate list's entry, a covenant's home, or world gate i.
+    // The recorded spot of the first gate list's entry, a covenant's home, or beside the town's gate.
     void TeleportToRecord(int32_t index);
     void TeleportToCovenant(int32_t covenantIndex);
-    void TeleportToWorldGate(int32_t gateIndex);
+    void TeleportToTownGate();
     // The other side's container for bag 15 and the stash's bags 16-23 in their modes.
     InventoryBag* GetBag(int32_t index) const override;
     // The party limit the game sets: at most this minus one companions.

@@ -37,11 +37,12 @@ bool ServerCommandsOfferLine(const ServerCommands::Args& args, const Player& pla
 }
 
 // The answer a person's acceptance or refusal reaches the offering player with, in the words a
-// rival's answer has; an answer to a rival's own offer carries 0, as it always has.
+// rival's answer has. A rival passes the answer to its own offer back to the player who gave it.
+// Mended: that answer was 0, whose words are a refusal, so an accepted deal read as refused.
 int32_t ServerCommandsAnswerFor(const Covenant& offerer, int32_t type, bool accepted)
 {
     if (!offerer.IsPlayerCovenant())
-        return 0;
+        return accepted ? kAnswerTheirOfferAccepted : kAnswerTheirOfferRefused;
     if (type == TradeOfferType::Demand)
         return accepted ? kAnswerDemandMet : kAnswerDemandRefused;
     if (type == TradeOfferType::Gift && accepted)

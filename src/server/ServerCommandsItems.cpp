@@ -81,7 +81,11 @@ void ServerCommands::ForcePotion(const Args& args, Player* player)
 
 void ServerCommands::PickUpEntity(const Args& args, Player* player)
 {
-    player->PickUpItem(ToInt(args[0]));
+    // Only what lies within the player's reach. Mended: any number was taken, so a line could
+    // gather every item of the world from wherever the player stood.
+    const Entity* item = FindEntity(ToInt(args[0]));
+    if (item && player->IsWithinUseReach(*item))
+        player->PickUpItem(item->entityNumber);
 }
 
 void ServerCommands::ShiftPowerupsDown(const Args&, Player* player)

@@ -6,6 +6,7 @@
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/EntityQuest.h"
+#include "entities/Gate.h"
 #include "entities/Player.h"
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
@@ -20,6 +21,8 @@ namespace {
 constexpr int32_t kServerCommandsUseModes[] = {18, 19};
 constexpr float kServerCommandsWarpConfirmRange = 0.5f;
 constexpr int32_t kServerCommandsNoticeKind = 4;
+// The world map opened for travel, which the client enters at its own covenant's gate.
+constexpr int32_t kServerCommandsTravelMode = 14;
 
 WorldPos ServerCommandsPosition(const std::string& level, const std::string& x, const std::string& y)
 {
@@ -38,6 +41,16 @@ bool ServerCommandsQuestNumber(const std::string& text, int32_t& number)
         return false;
     number = ServerCommands::ToInt(text);
     return true;
+}
+
+// Travel is chosen on the map the player's own covenant's gate opens: the living player stands
+// at that gate in the travel mode. Mended: the three travel lines were taken at the client's
+// word, so a hostile line moved a player anywhere at any time.
+bool ServerCommandsAtOwnGate(const Player& player)
+{
+    const auto* gate = dynamic_cast<const Gate*>(player.GetInteractionTarget());
+    return player.IsAlive() && player.interactionMode == kServerCommandsTravelMode && gate &&
+           player.covenantIndex >= 0 && gate->covenantIndex == player.covenantIndex && player.IsWithinUseReach(*gate);
 }
 
 Actor* ServerCommandsTalkPartner(const Player& player)
@@ -109,7 +122,9 @@ void ServerCommands::RemoveNpc(const Args& args, Player* player)
 {
     Actor* actor = FindActor(ToInt(args[0]));
     Covenant* mine = GetPlayerCovenant(*player);
-    if (!actor || !mine)
+    // Only the player's own companion or its covenant's recruit. Mended: any creature was taken,
+    // so a line could strip another player or a rival leader of its party.
+    if (!actor || !mine || (actor->GetLeader() != player && !mine->IsRecruit(*actor)))
         return;
     actor->RemoveCompanion();
     if (!mine->IsRecruit(*actor))
@@ -234,15 +249,24 @@ void ServerCommands::CompleteQuest(const Args& args, Player* player)
 
 void ServerCommands::Gate(const Args& args, Player* player)
 {
-    player->TeleportToRecord(ToInt(args[0]));
+    // Only to a gate the player has opened, as the map shows only those.
+    int32_t index = ToInt(args[0]);
+    const ItemPtrEntry* known = player->gateLists[0].Get(index);
+    if (ServerCommandsAtOwnGate(*player) && known && known->flag)
+        player->TeleportToRecord(index);
 }
 
 void ServerCommands::GateToCovenant(const Args& args, Player* player)
 {
-    player->TeleportToCovenant(ToInt(args[0]));
+    // A fallen covenant has no home to go to.
+    const Covenant* covenant = FindCovenant(ToInt(args[0]));
+    if (ServerCommandsAtOwnGate(*player) && covenant && !covenant->eliminated)
+        player->TeleportToCovenant(covenant->index);
 }
 
-void ServerCommands::GateTown(const Args& args, Player* player)
+// The town keeps one gate: whatever number its pin carries leads there.
+void ServerCommands::GateTown(const Args&, Player* player)
 {
-    player->TeleportToWorldGate(ToInt(args[0]));
+    if (ServerCommandsAtOwnGate(*player))
+        player->TeleportToTownGate();
 }

@@ -317,11 +317,6 @@ bool WorldHost::IsNewWorldLine(std::string_view line)
 void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
 {
     ClientRecord* known = FindClient(sender);
-    if (known && GetRecordPlayer(*known)) {
-        // Its welcome was lost: it asks again, and stays the one client it is.
-        SendWelcome(*known);
-        return;
-    }
     std::string from = WorldHostAddressText(sender);
     if (!known && clients.size() >= kMaxClients) {
         DebugSystem::Print(kPrintWarning, "Refused the client at %s: the world takes at most %zu\n", from.c_str(),
@@ -351,12 +346,17 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
         DebugSystem::Print(kPrintWarning, "Refused the character sent by %s\n", from.c_str());
         return;
     }
+    // A client joins only from the title screen: a known address whose player still stands
+    // left that game unheard and now plays the character it sends. Mended: the old player was
+    // welcomed again, so the new character played, and was saved, with the old one's stats.
+    if (known)
+        LetPlayerGo(*known);
     auto player = std::make_unique<Player>();
     if (gGame->AddEntity(player.get()) == -1)
         return;
     Player* joined = player.release();
-    // A known address whose player is gone (a new world asked for by another) joins again
-    // in its own record.
+    // A known address whose player is gone (a new world asked for by another, or its last join)
+    // joins again in its own record.
     if (!known) {
         clients.push_back(std::make_unique<ClientRecord>());
         known = clients.back().get();
@@ -386,6 +386,22 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
                                      StringFormat("msg %d \"%s\"", kWorldNoticeKind, worldNotice.c_str()));
         worldNotice.clear();
     }
+}
+
+void WorldHost::LetPlayerGo(ClientRecord& client)
+{
+    Player* player = GetRecordPlayer(client);
+    client.player.Set(nullptr);
+    if (!player)
+        return;
+    DebugSystem::Print(kPrintPlain, "%s left the world from %s\n", player->playerName.c_str(),
+                       WorldHostAddressText(client.address).c_str());
+    // Its party and its gates would be left to a player no one plays; its covenant stays.
+    player->DismissCompanions();
+    player->RemoveGates(false);
+    player->RemoveGates(true);
+    gGame->RemoveEntity(player);
+    delete player;
 }
 
 void WorldHost::SendWelcome(const ClientRecord& client)

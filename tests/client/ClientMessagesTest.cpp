@@ -2,6 +2,7 @@
 #include "client/ClientServicesWorld.h"
 
 #include "rules/covenants/DiplomacyText.h"
+#include "rules/covenants/OfferAnswers.h"
 
 #include <fstream>
 #include <iterator>
@@ -130,6 +131,36 @@ TEST_F(ClientMessagesShown, EveryAnswerACovenantGivesAnOfferShowsInTheShippedWor
         EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(),
                   DiplomacyText::RelationDescription(10.0f) + " $$" + key + "$$");
         EXPECT_NE(english.find("\n" + key + " \""), std::string::npos) << key;
+    }
+}
+
+// The world host tells the player's own answer to a rival's offer back to it: the trade window
+// then says what became of the offer, in the shipped words, never a refusal of the player's own.
+TEST_F(ClientMessagesShown, ThePlayersAnswerToARivalsOfferShowsWhatBecameOfIt)
+{
+    Join();
+    CovenantClient* other = gameClient->GetCovenant(0, true);
+    link->playerCovenant = gameClient->GetCovenant(1, true);
+    other->SetRelation(1, 60.0f);
+    const char* gameDir = std::getenv("EMBERLODE_GAME_DIR");
+    ASSERT_NE(gameDir, nullptr);
+    std::ifstream file(std::string(gameDir) + "/Assets/Loc/English.loc");
+    std::string english((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    struct Case {
+        int32_t answer;
+        const char* words;
+    };
+    for (Case c : {Case{kAnswerTheirOfferAccepted, "the deal is made"}, Case{kAnswerTheirOfferRefused, "You turn"}}) {
+        HostLine("dipRes 1 0");
+        HostLine("dipRes " + std::to_string(c.answer) + " 0");
+        std::string key = "DiplomacyResponse" + std::to_string(c.answer);
+        EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(),
+                  DiplomacyText::RelationDescription(60.0f) + " $$" + key + "$$");
+        size_t line = english.find("\n" + key + " \"");
+        ASSERT_NE(line, std::string::npos) << key;
+        std::string words = english.substr(line, english.find('\n', line + 1) - line);
+        EXPECT_NE(words.find(c.words), std::string::npos) << words;
+        EXPECT_EQ(words.find("refuse"), std::string::npos) << words;
     }
 }
 

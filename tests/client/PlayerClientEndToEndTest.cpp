@@ -21,6 +21,24 @@ protected:
         for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag)
             EXPECT_EQ(player->GetInventory().CountItems(bag), hostPlayer->inventory->CountItems(bag)) << bag;
     }
+
+    // The player goes back to the title screen, which the world host does not hear of; a fresh
+    // client on the same machine (the same address) makes the next character.
+    void LeaveUnheard(const std::string& nextName)
+    {
+        hostPlayer = nullptr;
+        ClientFrame(50);
+        gGameClient = nullptr;
+        gameClient = std::make_unique<GameClient>();
+        gGameClient = gameClient.get();
+        gClientApp = nullptr;
+        app = std::make_unique<ClientApp>();
+        gClientApp = app.get();
+        app->RegisterCommands();
+        app->SetUi(&ui);
+        vars.SetStringByName("PlayerName", nextName);
+        MakePlayer();
+    }
 };
 
 TEST_F(PlayerClientEndToEnd, ANewCharacterJoinsWalksSavesAndIsResumedWithTheSameCharacter)
@@ -64,3 +82,32 @@ TEST_F(PlayerClientEndToEnd, ANewCharacterJoinsWalksSavesAndIsResumedWithTheSame
 }
 
 } // namespace
+
+TEST_F(PlayerClientEndToEnd, ACharacterJoiningWhereAnotherLeftUnheardPlaysAndIsSavedAsItself)
+{
+    StartWorldOnly("UsesSaveGames 1\n");
+    Join();
+    hostPlayer->stats.Set(CharacterStat::Money, 4321);
+    hostPlayer->stats.Set(CharacterStat::Xp, 77);
+    ClientFrame(50);
+    ClientFrame(50);
+    ASSERT_EQ(player->stats.Get(CharacterStat::Money), 4321);
+
+    LeaveUnheard("Bea");
+    Join();
+    EXPECT_EQ(host->GetClients().size(), 1u) << "the same client, come back";
+    EXPECT_EQ(hostPlayer->playerName, "Bea");
+    EXPECT_NE(hostPlayer->stats.Get(CharacterStat::Money), 4321);
+    EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::Xp), 0);
+    ClientFrame(50);
+    ClientFrame(50);
+    ExpectMirrorsHost();
+    ASSERT_TRUE(player->SaveCharacter());
+
+    // The file holds Bea's own character, not the stats of the one who stood there before.
+    LeaveUnheard("Ada");
+    ASSERT_TRUE(player->LoadCharacter("Bea", nullptr));
+    EXPECT_EQ(player->characterName, "Bea");
+    EXPECT_NE(player->stats.Get(CharacterStat::Money), 4321);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Xp), 0);
+}

@@ -114,6 +114,27 @@ TEST_F(ServerCommandsItems, DropItemLaysTheItemOnTheGroundBesideThePlayer)
     EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0)->GetEntry()->GetName(), "Pebble");
 }
 
+TEST_F(ServerCommandsItems, AnItemBeyondThePlayersReachIsNotPickedUp)
+{
+    Put("Pebble", InventoryGroupIndex::Bag1, 2);
+    Run("dropItem 2 2");
+    ItemGround* ground = nullptr;
+    for (int32_t number = 0; number < GameServices::kMaxEntities && !ground; ++number)
+        ground = dynamic_cast<ItemGround*>(game->GetEntity(number));
+    ASSERT_NE(ground, nullptr);
+    int32_t number = ground->entityNumber;
+    // From another level and from across this one: the item stays where it lies.
+    for (WorldPos away : {CommandWorld::At(100.0f, 100.0f, 2), CommandWorld::At(700.0f, 100.0f)}) {
+        player->SetPosition(away);
+        Run("pickupEntity " + std::to_string(number));
+        EXPECT_EQ(game->GetEntity(number), ground);
+        EXPECT_EQ(player->inventory->CountItems(InventoryGroupIndex::Bag1), 0);
+    }
+    player->SetPosition(ground->position);
+    Run("pickupEntity " + std::to_string(number));
+    EXPECT_EQ(player->inventory->CountItems(InventoryGroupIndex::Bag1), 1);
+}
+
 TEST_F(ServerCommandsItems, ABagIsDroppedOnlyWhenEmpty)
 {
     ItemBase* satchel = Put("Satchel", InventoryGroupIndex::Main, 1);

@@ -2,6 +2,7 @@
 #include "server/CommandWorld.h"
 
 #include "core/LocSystem.h"
+#include "entities/Gate.h"
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
 #include "rules/GameData.h"
@@ -258,7 +259,8 @@ TEST_F(ServerCommandsTest, AcceptOfferTakesOnlyTheTermsOfThePendingOfferAsTheSer
     player->stats.Set(CharacterStat::Money, 4);
     Run("acceptOffer 3 1 1 6 4");
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "result from 0 type 3 items 1 [ 1/6/4 ] accepted 1 0");
+    // The rival passes the player's answer back to it: in the words of an offer taken.
+    EXPECT_EQ(log[0], "result from 0 type 3 items 1 [ 1/6/4 ] accepted 1 21");
     EXPECT_EQ(game->GetTradeOffer().entries, other->pending.entries);
 }
 
@@ -276,7 +278,7 @@ TEST_F(ServerCommandsTest, RejectOfferReportsTheLinesOffer)
     AddCovenant();
     Run("rejectOffer 0 1 0 6 10");
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "result from 0 type 0 items 1 [ 0/6/10 ] accepted 0 0");
+    EXPECT_EQ(log[0], "result from 0 type 0 items 1 [ 0/6/10 ] accepted 0 22");
 }
 
 TEST_F(ServerCommandsTest, OffersToTheOwnCovenantAreRefused)
@@ -528,6 +530,15 @@ TEST_F(ServerCommandsTest, RemoveNpcOfACompanionThatIsNoRecruitOnlyDetachesIt)
     EXPECT_FALSE(companion->sentHome);
 }
 
+TEST_F(ServerCommandsTest, RemoveNpcLeavesAnotherLeadersCompanionWithItsLeader)
+{
+    auto* otherLeader = Spawn<Actor>(300.0f, 100.0f);
+    auto* companion = Spawn<Actor>(310.0f, 100.0f);
+    companion->SetLeader(otherLeader);
+    Run("removeNpc " + std::to_string(companion->entityNumber));
+    EXPECT_EQ(companion->GetLeader(), otherLeader);
+}
+
 TEST_F(ServerCommandsTest, NpcChatComesFromTheActorTalkedTo)
 {
     auto* npc = Spawn<Actor>(150.0f, 100.0f);
@@ -662,6 +673,10 @@ TEST_F(ServerCommandsTest, GateToCovenantTakesThePlayerToItsHome)
     auto* house = Spawn<UseSpy>(900.0f, 900.0f);
     house->SetPosition(At(900.0f, 900.0f, 2));
     other->homeEntity = house;
+    // The player stands at its own covenant's gate with the travel map open.
+    auto* gate = Spawn<Gate>(120.0f, 100.0f);
+    gate->covenantIndex = mine->index;
+    player->SetInteraction(14, gate->entityNumber);
     Run("gateToCovenant 5");
     EXPECT_EQ(player->position.level, 0);
     Run("gateToCovenant 1");

@@ -1,9 +1,12 @@
-// WorldHostCovenantJoinTest -- joining a game that uses covenants through the datagram queue: the covenant block read whole before the character, the house and covenant made for the player, its record in every update, hostile blocks refused and a new world keeping the covenant.
+// WorldHostCovenantJoinTest -- joining a game that uses covenants through the datagram queue: the covenant block read whole before the character, the house and covenant made for the player, its record in every update, hostile blocks refused, a new world keeping the covenant, a join again from the same address, and travel from the covenant's gate.
 #include "server/WorldHostWorld.h"
 
+#include "covenants/ActorCovenant.h"
 #include "covenants/PlayerCovenant.h"
+#include "entities/Gate.h"
 #include "server/ServerCommands.h"
 #include "entities/Item.h"
+#include "rules/covenants/OfferAnswers.h"
 #include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
 #include "support/LogLines.h"
@@ -287,6 +290,81 @@ TEST_F(WorldHostCovenantJoin, TwoPlayersTradeThroughTheirClientsEachDealCarriedO
     EXPECT_TRUE(HeardLine(first.ReceiveAll(), "dipRes 20 " + b)) << "in the words of an accepted gift";
 }
 
+TEST_F(WorldHostCovenantJoin, AClientJoiningAgainPlaysTheCharacterAndCovenantItSendsNow)
+{
+    TestClient client(6130);
+    Player* before = JoinWithCovenant(client, "Ember Hall", "Ada");
+    ASSERT_NE(before, nullptr);
+    before->stats.Set(CharacterStat::Money, 777);
+    PlayerCovenant* oldCovenant = CovenantOf(before);
+    ASSERT_NE(oldCovenant, nullptr);
+    int32_t oldIndex = before->covenantIndex;
+    client.ReceiveAll();
+
+    // The client left for its title screen unheard and joins again from the same address.
+    Player* again = JoinWithCovenant(client, "Ash Hall", "Bea");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(host->GetClients().size(), 1u);
+    EXPECT_EQ(again->playerName, "Bea");
+    EXPECT_NE(again->stats.Get(CharacterStat::Money), 777);
+    ASSERT_NE(CovenantOf(again), nullptr);
+    EXPECT_EQ(CovenantOf(again)->name, "Ash Hall");
+    EXPECT_NE(again->covenantIndex, oldIndex);
+    EXPECT_EQ(oldCovenant->GetPlayerLeader(), nullptr) << "the old covenant stays, led by no one";
+    EXPECT_EQ(std::count_if(game->GetPlayers().begin(), game->GetPlayers().end(),
+                            [](const Sentient* player) { return player != nullptr; }),
+              1);
+    EXPECT_EQ(CountLinesHolding(debug, "Ada left the world from 127.0.0.1:6130"), 1);
+
+    // The world goes on with the covenant no one leads, and the client hears its new one.
+    client.ReceiveAll();
+    for (int i = 0; i < 40; ++i)
+        Frame(50);
+    std::vector<MessageBuffer> received = client.ReceiveAll();
+    ASSERT_FALSE(received.empty());
+    EXPECT_TRUE(HoldsCovenantRecord(received.back(), "Ash Hall", *CovenantOf(again)));
+}
+
+TEST_F(WorldHostCovenantJoin, APlayersAnswerToARivalsOfferIsToldBackInItsOwnWords)
+{
+    ServerCommands::Register(host->GetClientCommands());
+    TestClient client(6131);
+    Player* player = JoinWithCovenant(client, "Ember Hall", "Ada");
+    ASSERT_NE(player, nullptr);
+    PlayerCovenant* mine = CovenantOf(player);
+    ASSERT_NE(mine, nullptr);
+    auto made = std::make_unique<ActorCovenant>();
+    ActorCovenant* rival = made.get();
+    game->AddCovenant(std::move(made));
+    for (Covenant* covenant : {static_cast<Covenant*>(mine), static_cast<Covenant*>(rival)})
+        covenant->EnsureRelationSlots(2);
+    player->stats.Set(CharacterStat::Money, 100);
+    std::string r = std::to_string(rival->index);
+    client.ReceiveAll();
+
+    // The rival asks 5 of the player's money; the player's client takes the offer as made.
+    TradeOffer offer;
+    offer.entries = {{1, TradeOfferKind::LeaderMoney, 5}};
+    offer.itemsOnly = true;
+    rival->SendOffer(*mine, offer);
+    SendUpdate(client, UpdateAt(player->position, {"acceptOffer 0 " + r + " 1 6 5"}));
+    Frame(0);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 95);
+    std::vector<MessageBuffer> heard = client.ReceiveAll();
+    EXPECT_TRUE(HeardLine(heard, "offerToPlayer 0 " + r + " 1 6 5"));
+    EXPECT_TRUE(HeardLine(heard, "dipRes " + std::to_string(kAnswerTheirOfferAccepted) + " " + r))
+        << "in the words of the deal made";
+    EXPECT_FALSE(HeardLine(heard, "dipRes 0 " + r)) << "not in those of a refusal";
+
+    // The same offer again, turned down: nothing moves, and the player hears it was turned down.
+    rival->SendOffer(*mine, offer);
+    SendUpdate(client, UpdateAt(player->position, {"rejectOffer 0 " + r + " 1 6 5"}));
+    Frame(0);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Money), 95);
+    EXPECT_TRUE(HeardLine(client.ReceiveAll(), "dipRes " + std::to_string(kAnswerTheirOfferRefused) + " " + r));
+    EXPECT_EQ(rival->GetPendingOffer(mine->index), nullptr);
+}
+
 // The shipped database, whose game uses covenants, behind the same world host.
 class WorldHostShippedJoin : public WorldHostCovenantJoin {
 protected:
@@ -321,4 +399,129 @@ TEST_F(WorldHostShippedJoin, TheShippedGameTakesAJoiningClientWithItsCovenant)
     EXPECT_TRUE(HoldsCovenantRecord(received[0], "Ember Hall", *covenant));
     EXPECT_EQ(CountLinesHolding(debug, "Refused"), 0);
     EXPECT_EQ(CountLinesHolding(debug, "no Object"), 0);
+}
+
+// Two covenants' houses and the town's gate, for the travel the map of a covenant's gate offers.
+class WorldHostTravel : public WorldHostCovenantJoin {
+protected:
+    void SetUp() override
+    {
+        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\nTownGatePosition 1200 1300\n",
+                   kCovenantJoinRecords + "ObjectTownGate\n{\n    Type Object\n    Base ObjectGate\n    TownGate 1\n}\n");
+        ServerCommands::Register(host->GetClientCommands());
+        one = JoinWithCovenant(first, "First Hall", "One");
+        two = JoinWithCovenant(second, "Second Hall", "Two");
+        ASSERT_NE(CovenantOf(one), nullptr);
+        ASSERT_NE(CovenantOf(two), nullptr);
+        ownGate = CovenantOf(one)->GetHouseGate();
+        ASSERT_NE(ownGate, nullptr);
+    }
+
+    // One's client stands at the place in the mode toward the target and sends the line, if any.
+    void Send(const WorldPos& at, int32_t mode, const Entity* target, const std::string& line = "")
+    {
+        NetClientUpdate update = UpdateAt(at, line.empty() ? std::vector<std::string>{} : std::vector<std::string>{line});
+        update.interactionMode = mode;
+        update.target = target ? target->entityNumber : -1;
+        SendUpdate(first, update);
+        Frame(0);
+    }
+
+    // Beside the own covenant's gate, within reach of it.
+    WorldPos AtOwnGate() const
+    {
+        WorldPos spot = ownGate->position;
+        spot.x += 20.0f;
+        return spot;
+    }
+
+    // One's client reports the arrival of a warp, then walks back to its gate.
+    void BackToOwnGate()
+    {
+        Send(one->position, 0, nullptr);
+        Send(AtOwnGate(), 0, nullptr);
+        ASSERT_LT(one->position.Distance2D(AtOwnGate()), 1.0f);
+    }
+
+    TestClient first{6120};
+    TestClient second{6121};
+    Player* one = nullptr;
+    Player* two = nullptr;
+    Gate* ownGate = nullptr;
+};
+
+TEST_F(WorldHostTravel, ACovenantIsTravelledToOnlyFromTheOwnGatesMapAndOnlyWhileItStands)
+{
+    std::string twoIndex = std::to_string(two->covenantIndex);
+    // The other covenant's home stands on the third level, far from the own house.
+    Entity* home = CovenantOf(two)->GetLifestone();
+    ASSERT_NE(home, nullptr);
+    home->SetPosition(WorldPos{2, 600.0f, 700.0f, true});
+    BackToOwnGate();
+    // Not in the travel mode, at another covenant's gate, or far from the own gate: no journey.
+    Send(AtOwnGate(), 0, ownGate, "gateToCovenant " + twoIndex);
+    Send(AtOwnGate(), 14, CovenantOf(two)->GetHouseGate(), "gateToCovenant " + twoIndex);
+    WorldPos far = ownGate->position;
+    far.x += 600.0f;
+    Send(far, 14, ownGate, "gateToCovenant " + twoIndex);
+    EXPECT_EQ(one->position.level, 0);
+    EXPECT_LT(one->position.Distance2D(far), 1.0f) << "the hostile lines moved no one";
+    EXPECT_FALSE(one->moveTargetValid);
+
+    // From the own gate with its map open: beside the other covenant's home.
+    Send(AtOwnGate(), 0, nullptr);
+    Send(AtOwnGate(), 14, ownGate, "gateToCovenant " + twoIndex);
+    EXPECT_TRUE(one->moveTargetValid);
+    EXPECT_EQ(one->position.level, 2);
+    EXPECT_LT(one->position.Distance2D(home->position), 250.0f);
+
+    // A fallen covenant, or an index of none, is no destination.
+    BackToOwnGate();
+    for (const std::string& line : {std::string("gateToCovenant 7"), std::string("gateToCovenant -1")}) {
+        Send(AtOwnGate(), 14, ownGate, line);
+        EXPECT_FALSE(one->moveTargetValid) << line;
+    }
+    CovenantOf(two)->eliminated = true;
+    Send(AtOwnGate(), 14, ownGate, "gateToCovenant " + twoIndex);
+    EXPECT_FALSE(one->moveTargetValid);
+    EXPECT_LT(one->position.Distance2D(AtOwnGate()), 1.0f);
+}
+
+TEST_F(WorldHostTravel, TheTownsGateIsTheOnlyTownDestinationAndAGateOnlyOnceOpened)
+{
+    // The town's gate, which the new world stood where the tuning says.
+    const Entity* townGate = nullptr;
+    for (int32_t number = 0; number < GameServices::kMaxEntities && !townGate; ++number)
+        if (const auto* gate = dynamic_cast<const Gate*>(game->GetEntity(number));
+            gate && gate->position.level == 0 && gate->position.Distance2D(WorldPos{0, 1200.0f, 1300.0f, true}) < 1.0f)
+            townGate = gate;
+    ASSERT_NE(townGate, nullptr);
+    BackToOwnGate();
+    Send(AtOwnGate(), 0, ownGate, "gateTown 0");
+    EXPECT_FALSE(one->moveTargetValid);
+    // Whatever number the pin carries, the journey ends beside the town's one gate.
+    Send(AtOwnGate(), 14, ownGate, "gateTown 2");
+    EXPECT_TRUE(one->moveTargetValid);
+    EXPECT_EQ(one->position.level, 0);
+    EXPECT_LT(one->position.Distance2D(townGate->position), 200.0f);
+
+    // The town's gate list entry is not open yet: "gate" takes the player nowhere.
+    BackToOwnGate();
+    int32_t difficulty = gWorld->GetDifficulty();
+    int32_t entry = -1;
+    for (int32_t i = 0; i < one->gateLists[0].GetCount(); ++i)
+        if (one->gateLists[0].Get(i)->value == difficulty)
+            entry = i;
+    ASSERT_NE(entry, -1);
+    ASSERT_FALSE(one->gateLists[0].Get(entry)->flag);
+    Send(AtOwnGate(), 14, ownGate, "gate " + std::to_string(entry));
+    EXPECT_FALSE(one->moveTargetValid);
+    // Used by the player where it stands, it opens, and the map's line then leads to it.
+    WorldPos atTownGate = townGate->position;
+    atTownGate.x += 20.0f;
+    Send(atTownGate, 19, townGate);
+    ASSERT_TRUE(one->gateLists[0].Get(entry)->flag);
+    Send(AtOwnGate(), 0, nullptr);
+    Send(AtOwnGate(), 14, ownGate, "gate " + std::to_string(entry));
+    EXPECT_TRUE(one->moveTargetValid);
 }

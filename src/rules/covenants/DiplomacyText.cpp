@@ -17,12 +17,13 @@ namespace {
 
 constexpr const char* kDiplomacyRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
 constexpr int32_t kDiplomacyRelationWordCount = 5;
-// A refusal, the listening the trade window shows while an offer is made, and every answer a
-// covenant gives.
+// A refusal, the listening the trade window shows while an offer is made, every answer a
+// covenant gives, and the player's answer to a covenant's offer.
 constexpr int32_t kDiplomacyResponses[] = {0, kAnswerEmpty, kAnswerBalanced, kAnswerClose, kAnswerRefused,
                                            kAnswerTradeAccepted, kAnswerTradeRefused, kAnswerDemandMet,
                                            kAnswerDemandRefused, kAnswerOtherCannotPay, kAnswerCannotPay,
-                                           kAnswerEven, kAnswerGiftAccepted};
+                                           kAnswerEven, kAnswerGiftAccepted, kAnswerTheirOfferAccepted,
+                                           kAnswerTheirOfferRefused};
 
 std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t value)
 {

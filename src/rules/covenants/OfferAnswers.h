@@ -16,3 +16,6 @@ constexpr int32_t kAnswerOtherCannotPay = 17;
 constexpr int32_t kAnswerCannotPay = 18;
 constexpr int32_t kAnswerEven = 19;
 constexpr int32_t kAnswerGiftAccepted = 20;
+// The player's own answer to a covenant's offer, as its trade window tells it.
+constexpr int32_t kAnswerTheirOfferAccepted = 21;
+constexpr int32_t kAnswerTheirOfferRefused = 22;
