@@ -226,6 +226,7 @@ void WorldHost::HandleClientUpdate(MessageBuffer& buffer, const sockaddr_in& sen
                      StringFormat("Left out %d lines of a client update from %s: at most %d of %zu bytes run\n",
                                   update.refusedLines, WorldHostAddressText(sender).c_str(),
                                   NetMessages::kMaxClientLines, NetMessages::kMaxClientLineBytes));
+    client->played = true;
     ApplyPositions(*client, *player, update);
     player->SetInteraction(update.interactionMode, update.target);
     RunClientLines(update.lines, *client);
@@ -317,6 +318,11 @@ bool WorldHost::IsNewWorldLine(std::string_view line)
 void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
 {
     ClientRecord* known = FindClient(sender);
+    if (known && GetRecordPlayer(*known) && !known->played) {
+        // Settings again before it ever played: the same join answering a second hello.
+        SendWelcome(*known);
+        return;
+    }
     std::string from = WorldHostAddressText(sender);
     if (!known && clients.size() >= kMaxClients) {
         DebugSystem::Print(kPrintWarning, "Refused the client at %s: the world takes at most %zu\n", from.c_str(),
@@ -346,8 +352,8 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
         DebugSystem::Print(kPrintWarning, "Refused the character sent by %s\n", from.c_str());
         return;
     }
-    // A client joins only from the title screen: a known address whose player still stands
-    // left that game unheard and now plays the character it sends. Mended: the old player was
+    // A client joins only from the title screen: a known address whose player still stands and
+    // has played left that game unheard and now plays the character it sends. Mended: the old player was
     // welcomed again, so the new character played, and was saved, with the old one's stats.
     if (known)
         LetPlayerGo(*known);
@@ -363,6 +369,7 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
         known->address = sender;
     }
     known->player.Set(joined);
+    known->played = false;
     known->currentLevel = gGame->GetCurrentLevel();
     if (gWorld)
         gWorld->CreateAnchor(joined->entityNumber, known->currentLevel);

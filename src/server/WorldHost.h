@@ -25,6 +25,8 @@ struct ClientRecord {
     sockaddr_in address{};
     // Null once the player is gone.
     SafePointer player;
+    // A client update has come since its join: settings after that are a join of its own.
+    bool played = false;
     // The level the world keeps generated around the player, as the client updates move it.
     int32_t currentLevel = 0;
     // Log lines its datagrams caused this frame, and those left out past the budget.
