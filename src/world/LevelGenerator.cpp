@@ -71,13 +71,18 @@ public:
     {
     }
 
-    // Attempts until enough blocks can be walked to, the level's failure count is used up or
-    // the attempt cap is reached; in the last case the best grid found is kept.
+    // Attempts until enough blocks, and the block of every passage out of the level, can be
+    // walked to, the level's failure count is used up or the attempt cap is reached; in the
+    // last case the best grid found is kept: the one missing the fewest passages, then the one
+    // with the most blocks walked to. Growth from the bottom row leaves a passage higher up in
+    // rock about half the time, and a passage that leads into rock cuts off every level beyond.
     void Run()
     {
         int32_t attempt = 0;
         std::vector<int32_t> bestGrid;
         int32_t bestCount = -1;
+        int32_t bestMissed = 0;
+        int32_t bestStartX = 0;
         for (int32_t made = 0;; ++made) {
             if (attempt > 0) {
                 if (attempt > maxLevelFailures)
@@ -86,16 +91,25 @@ public:
             }
             int32_t tries = PlaceOnce();
             int32_t count = CheckConnectivity();
-            if (count >= def.minBlocks)
+            int32_t missed = UnreachedExits();
+            if (count >= def.minBlocks && missed == 0)
                 return;
-            if (count > bestCount) {
+            if (bestCount < 0 || missed < bestMissed || (missed == bestMissed && count > bestCount)) {
                 bestCount = count;
+                bestMissed = missed;
                 bestGrid = data.blockGrid;
+                bestStartX = startX;
             }
             if (made + 1 >= LevelGenerator::kMaxAttempts) {
-                DebugSystem::Print(kPrintWarning, "Level %d: %d of %d blocks reachable after %d attempts; the best grid is kept\n",
-                                   level.index, bestCount, def.minBlocks, made + 1);
+                if (bestCount < def.minBlocks)
+                    DebugSystem::Print(kPrintWarning, "Level %d: %d of %d blocks reachable after %d attempts; the best grid is kept\n",
+                                       level.index, bestCount, def.minBlocks, made + 1);
+                if (bestMissed > 0)
+                    DebugSystem::Print(kPrintWarning, "Level %d: %d passages out lead into rock after %d attempts; the best grid is kept\n",
+                                       level.index, bestMissed, made + 1);
+                // Walked from the kept grid's own start: a later attempt's may lie in its rock.
                 data.blockGrid = bestGrid;
+                startX = bestStartX;
                 CheckConnectivity();
                 return;
             }
@@ -105,6 +119,27 @@ public:
 
 private:
     int32_t GridIndex(int32_t x, int32_t y) const { return y * g.blocksPerRow + x; }
+
+    // The passages out of the level whose border block the last connectivity check did not
+    // reach; a passage beyond the area's block limits can hold no block and is not counted.
+    int32_t UnreachedExits() const
+    {
+        int32_t width = GeneratorLimit(def.maxBlockWidth, g.blocksPerRow);
+        int32_t height = GeneratorLimit(def.maxBlockHeight, g.blocksPerColumn);
+        int32_t missed = 0;
+        for (int32_t side = 0; side < kLevelSideCount; ++side) {
+            auto s = static_cast<size_t>(side);
+            if (level.sideKinds[s] != kLevelSidePassage)
+                continue;
+            int32_t along = level.sideOpenings[s];
+            int32_t x = side == 1 ? 0 : side == 2 ? width - 1 : along;
+            int32_t y = side == 3 ? 0 : side == 0 ? height - 1 : along;
+            if (x < 0 || y < 0 || x >= width || y >= height)
+                continue;
+            missed += !data.visited[static_cast<size_t>(GridIndex(x, y))];
+        }
+        return missed;
+    }
     bool InGrid(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < g.blocksPerRow && y < g.blocksPerColumn; }
     int32_t& At(int32_t x, int32_t y) { return data.blockGrid[static_cast<size_t>(GridIndex(x, y))]; }
 

@@ -200,6 +200,59 @@ TEST_F(LevelGeneration, ImpossibleBlockCountEndsAtTheAttemptCap)
     EXPECT_TRUE(std::count(level.data->visited.begin(), level.data->visited.end(), true) > 0);
 }
 
+// The shipped underground files grow from the bottom row; a level's passages may lie on any
+// side, and each must open onto ground walked to from the start, or the levels beyond are cut off.
+TEST_F(LevelGeneration, EveryPassageOfAShippedCaveOrCryptOpensOntoGroundWalkedToFromTheStart)
+{
+    for (const char* file : {"Levels/caves.ara", "Levels/crypt.ara"}) {
+        ASSERT_TRUE(CopyShippedArea(file)) << "EMBERLODE_GAME_DIR not set or no " << file;
+        uint32_t draw = 29;
+        for (uint32_t seed = 1; seed <= 150; ++seed) {
+            Level& level = MakeLevel(file, file == std::string("Levels/caves.ara") ? 1 : 2, seed * 104729u);
+            level.area->minBlocks = 12;
+            for (int32_t side = 0; side < 4; ++side) {
+                draw = draw * 1103515245u + 12345u;
+                bool passage = (draw >> 16) % 2 == 0;
+                level.sideKinds[static_cast<size_t>(side)] = passage ? kLevelSidePassage : kLevelSideWall;
+                level.sideOpenings[static_cast<size_t>(side)] = passage ? 1 + static_cast<int32_t>((draw >> 8) % 6) : -1;
+            }
+            Hold(level);
+            for (int32_t side = 0; side < 4; ++side) {
+                if (level.sideKinds[static_cast<size_t>(side)] != kLevelSidePassage)
+                    continue;
+                int32_t along = level.sideOpenings[static_cast<size_t>(side)];
+                int32_t bx = side == 1 ? 0 : side == 2 ? 7 : along;
+                int32_t by = side == 3 ? 0 : side == 0 ? 7 : along;
+                EXPECT_TRUE(LevelQueries::IsBlockReachable(level, bx, by))
+                    << file << " seed " << seed << ": the passage on side " << side << " at block " << along;
+            }
+            EXPECT_GE(std::count(level.data->visited.begin(), level.data->visited.end(), true), 12) << file << " seed " << seed;
+            LevelGenerator::DropAllReferences(level);
+        }
+    }
+    EXPECT_EQ(CountLogged("attempts"), 0);
+}
+
+// A passage that no block of the file can open is given up at the attempt cap, which says so;
+// the grid kept still has its blocks.
+TEST_F(LevelGeneration, APassageNoBlockCanOpenEndsAtTheAttemptCapAndSaysSo)
+{
+    std::vector<std::array<int, 5>> blocks;
+    for (int bits = 0; bits < 16; ++bits)
+        blocks.push_back({bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1, bits});
+    WriteAsset("Levels/noexit.ara", LevelTestSyntheticArea(blocks));
+    Level& level = MakeLevel("Levels/noexit.ara", 1, 11);
+    level.area->minBlocks = 8;
+    level.area->maxLevelFailures = 1000;
+    level.sideKinds[0] = kLevelSidePassage;
+    level.sideOpenings[0] = 4;
+    Hold(level);
+    EXPECT_TRUE(level.data->generated);
+    EXPECT_EQ(CountLogged("1 passages out lead into rock after 100 attempts"), 1);
+    EXPECT_EQ(CountLogged("blocks reachable"), 0);
+    EXPECT_GE(std::count(level.data->visited.begin(), level.data->visited.end(), true), 8);
+}
+
 TEST_F(LevelGeneration, MaxLevelFailuresZeroKeepsTheFirstGrid)
 {
     WriteAsset("Levels/cave.ara", LevelTestCaveArea());
