@@ -3,6 +3,7 @@
 #include "play/SoakClients.h"
 
 #include "client/ClientMessages.h"
+#include "client/CovenantClient.h"
 #include "client/TradeWindow.h"
 #include "core/UserVarSystem.h"
 #include "platform/PosixNetworkSystem.h"
@@ -35,7 +36,9 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -223,13 +226,15 @@ protected:
         }
     }
 
-    // Where along a stretch of a side the ground next to the edge is open: the middle of its
-    // longest open run (a passage's gap lies somewhere in its block, an open side has walls and
-    // rocks along it); the stretch's middle while its ground is not yet made.
+    // Where along a stretch of a side the ground on both sides of the edge is open: the middle
+    // of its longest open run (a passage's gap lies somewhere in its block on either level, an
+    // open side has walls and rocks along it); the stretch's middle while its ground, or the
+    // neighbour's, is not yet made.
     static float OpenAlong(int32_t level, int32_t side, float from, float to)
     {
         constexpr float kStep = 16.0f;
-        constexpr float kInside[] = {16.0f, 48.0f};
+        // Negative: past the edge, on the neighbouring level.
+        constexpr float kInside[] = {16.0f, 48.0f, -16.0f, -48.0f};
         float bestFrom = 0.0f;
         float bestLength = 0.0f;
         float runFrom = -1.0f;
@@ -272,16 +277,21 @@ protected:
         return point;
     }
 
-    // A way out of a level: where to walk, the level it leads to, and whether it is a gate.
+    // A way out of a level: where to walk, the level it leads to, whether it is a gate, and for
+    // a side the stretch of it where the gap lies (read again as the bot comes near).
     struct WayOut {
         WorldPos at;
         int32_t to = -1;
         bool gate = false;
+        int32_t side = -1;
+        float from = 0.0f;
+        float until = 0.0f;
     };
 
     // The ways out of a level: past each side that opens onto a neighbour (the middle of an open
-    // side, the block of a passage; a wall has none), and each of its gates.
-    static std::vector<WayOut> WaysOut(int32_t level)
+    // side, the block of a passage; a wall has none), and each of its gates. Without reading the
+    // gaps, a side's way leads to the middle of its stretch.
+    static std::vector<WayOut> WaysOut(int32_t level, bool readGaps = true)
     {
         std::vector<WayOut> ways;
         const Level* here = gWorld->GetLevel(level);
@@ -297,28 +307,55 @@ protected:
             bool acrossX = side == 0 || side == 3;
             float length = acrossX ? gWorld->GetLevelWidth() : gWorld->GetLevelHeight();
             float block = acrossX ? geometry.blockWidth : geometry.blockHeight;
-            if (here->sideKinds[s] == kLevelSideOpen) {
-                ways.push_back({PastSide(level, side, OpenAlong(level, side, 0.0f, length)), neighbour, false});
-            } else if (here->sideKinds[s] == kLevelSidePassage && here->sideOpenings[s] >= 0) {
-                float first = static_cast<float>(here->sideOpenings[s]) * block;
-                ways.push_back({PastSide(level, side, OpenAlong(level, side, first, first + block)), neighbour, false});
+            WayOut way{{}, neighbour, false, side, 0.0f, length};
+            if (here->sideKinds[s] == kLevelSidePassage && here->sideOpenings[s] >= 0) {
+                way.from = static_cast<float>(here->sideOpenings[s]) * block;
+                way.until = way.from + block;
+            } else if (here->sideKinds[s] != kLevelSideOpen) {
+                continue;
             }
+            float along = readGaps ? OpenAlong(level, side, way.from, way.until) : (way.from + way.until) / 2.0f;
+            way.at = PastSide(level, side, along);
+            ways.push_back(way);
         }
         for (const LevelGate& gate : here->gates)
             ways.push_back({gate.position, gate.targetLevel, true});
         return ways;
     }
 
+    // The level a way out of the level leads to on the shortest way to the nearest level the bot
+    // has not met; -1 when it has met every level its ways lead to.
+    int32_t TowardUnmet(int32_t from) const
+    {
+        std::map<int32_t, int32_t> firstStep{{from, -1}};
+        std::deque<int32_t> queue{from};
+        while (!queue.empty()) {
+            int32_t level = queue.front();
+            queue.pop_front();
+            if (level != from && !levelsMet.contains(level))
+                return firstStep[level];
+            for (const WayOut& way : WaysOut(level, false)) {
+                if (way.to < 0 || firstStep.contains(way.to))
+                    continue;
+                firstStep[way.to] = level == from ? way.to : firstStep[level];
+                queue.push_back(way.to);
+            }
+        }
+        return -1;
+    }
+
     // A way out of the bot's level, to walk toward until it crosses into the neighbouring level,
     // takes the gate, or stops getting nearer. As a player explores: a way to a level it has not
-    // met yet when there is one, else any, but none it gave up on since it came to the level;
-    // with every way given up on, it wanders to an open spot nearby and then tries them again.
+    // met yet when there is one, else the first step of the way to the nearest such level, else
+    // any, but none it gave up on since it came to the level; with every way given up on, it
+    // wanders to an open spot nearby and then tries them again.
     WorldPos PickGoal()
     {
         const WorldPos at = Local()->GetPosition();
         goalBest = 1e9f;
         goalStale = 0;
-        goalIsGate = false;
+        goalWay = {};
+        gapReadAgain = false;
         if (at.level != wayLevel) {
             wayLevel = at.level;
             givenUp.clear();
@@ -332,14 +369,34 @@ protected:
             if (!levelsMet.contains(way.to))
                 unmet.push_back(way);
         }
+        if (unmet.empty()) {
+            int32_t toward = TowardUnmet(at.level);
+            std::copy_if(open.begin(), open.end(), std::back_inserter(unmet), [toward](const WayOut& way) { return way.to == toward; });
+        }
         const std::vector<WayOut>& choice = unmet.empty() ? open : unmet;
         if (choice.empty()) {
             givenUp.clear();
             return OpenSpotNear(at);
         }
-        const WayOut& way = choice[static_cast<size_t>(roll(static_cast<int>(choice.size())))];
-        goalIsGate = way.gate;
-        return way.at;
+        goalWay = choice[static_cast<size_t>(roll(static_cast<int>(choice.size())))];
+        return goalWay.at;
+    }
+
+    // Near a side's way the gap is read again, once: the ground across the edge may not have
+    // been made when the way was picked, and the gap is narrower on one level than on the other.
+    void ReadTheGapAgain(const WorldPos& at)
+    {
+        const LevelGeometry geometry = LevelGeometry::Current();
+        if (goalWay.side < 0 || gapReadAgain || goalWay.at.level != at.level ||
+            at.Distance2D(goal) > geometry.blockWidth + kPastSide)
+            return;
+        gapReadAgain = true;
+        WorldPos again = PastSide(at.level, goalWay.side, OpenAlong(at.level, goalWay.side, goalWay.from, goalWay.until));
+        if (again.Distance2D(goal) < 1.0f)
+            return;
+        goal = again;
+        goalBest = 1e9f;
+        goalStale = 0;
     }
 
     bool IsGivenUp(const WorldPos& way) const
@@ -379,6 +436,7 @@ protected:
         const WorldPos at = Local()->GetPosition();
         if (goal.level != at.level)
             goal = PickGoal();
+        ReadTheGapAgain(at);
         float distance = at.Distance2D(goal);
         goalStale = distance < goalBest - 10.0f ? 0 : goalStale + 1;
         goalBest = std::min(goalBest, distance);
@@ -391,7 +449,7 @@ protected:
             return;
         }
         if (goalStale > 6 || !GroundToward(goal, x, y)) {
-            givenUp.push_back(goal);
+            givenUp.push_back(goalWay.to >= 0 ? goalWay.at : goal);
             goal = PickGoal();
             Play(1);
             return;
@@ -478,18 +536,33 @@ protected:
         return wanted(ShownAnswer());
     }
 
-    // The rival the trade window deals with, chosen once on the relations screen (opened by its
-    // key, R) as a player does: the first covenant's card (the players' own covenants join after
-    // the world's).
+    // Whether the covenant is still in the game as the client mirrors it: one whose home has
+    // fallen answers no offer.
+    static bool InTheGame(int32_t covenant)
+    {
+        const CovenantClient* mirrored = covenant >= 0 ? gGameClient->GetCovenant(covenant, false) : nullptr;
+        return mirrored && !mirrored->eliminated;
+    }
+
+    // The rival the trade window deals with, chosen on the relations screen (opened by its key,
+    // R) as a player does, and again once it is out of the game: the first card of a covenant
+    // still in it. The players' own covenants join after the world's, so the rivals' cards come
+    // before the bot's own.
     void ChooseARival()
     {
         auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
         Press(SDL_SCANCODE_R);
         ASSERT_TRUE(relations && relations->IsShown()) << "R opened the relations screen; menus shown:" << ShownMenus();
-        // The cards glide to their places as the screen opens: the bot waits until they stand.
-        const UIMenu* card = relations->covenantCards[0].card.get();
-        if (!card)
+        const CovenantBase* own = Local()->GetPlayerCovenant();
+        const UIMenu* card = nullptr;
+        for (const UIRelationsMenu::Card& each : relations->covenantCards)
+            if (!card && each.card && (!own || each.covenant < own->index) && InTheGame(each.covenant))
+                card = each.card.get();
+        if (!card) {
+            Press(SDL_SCANCODE_R);
             return;
+        }
+        // The cards glide to their places as the screen opens: the bot waits until they stand.
         for (int i = 0; i < kCardFrames; ++i) {
             float x = card->position[0];
             float y = card->position[1];
@@ -513,9 +586,9 @@ protected:
     // on the table brings the rival's answer to it in that place; then the offer is made.
     void OfferAGift()
     {
-        if (gGameClient->selectedCovenant < 0)
+        if (!InTheGame(gGameClient->selectedCovenant))
             ChooseARival();
-        if (gGameClient->selectedCovenant < 0)
+        if (!InTheGame(gGameClient->selectedCovenant))
             return;
         Press(SDL_SCANCODE_T);
         UIWidget* money = gUISystem->FindWidgetByPath("Trade::PlayerMoney");
@@ -575,7 +648,7 @@ protected:
             return;
         int32_t after = Local()->GetPosition().level;
         levelChanges += after != before;
-        gateTrips += after != before && goalIsGate;
+        gateTrips += after != before && goalWay.gate && after == goalWay.to;
         metNewLevel = levelsMet.insert(after).second || metNewLevel;
     }
 
@@ -713,7 +786,9 @@ protected:
     std::set<int32_t> levelsSeen;
     // Steps after which the bot stood on another level than before.
     int32_t levelChanges = 0;
-    bool goalIsGate = false;
+    // The way the goal leads out by, and whether the gap near it was read again.
+    WayOut goalWay;
+    bool gapReadAgain = false;
     int32_t gateTrips = 0;
     // The ground covered between checks on one level: a bot that cannot walk covers none.
     WorldPos lastChecked{-1, 0.0f, 0.0f, true};
@@ -843,6 +918,10 @@ protected:
                 Frames(1);
             ASSERT_TRUE(std::filesystem::exists(settled)) << "client " << i + 2 << " stood still and said so:\n"
                                                           << children[i]->OutputTail();
+            // It says so with the level changes it made through gates.
+            int32_t trips = 0;
+            if (std::sscanf(SoakExchange::Read(settled).c_str(), "settled %d", &trips) == 1)
+                othersGateTrips += trips;
         }
     }
 
@@ -904,6 +983,8 @@ protected:
     int32_t steps = kDefaultSteps;
     int32_t saves = 0;
     size_t mostClients = 0;
+    // The level changes the other clients' bots made through gates, as each said when it settled.
+    int32_t othersGateTrips = 0;
 };
 
 // Another client's process: joins the world host named in its environment as a new character
@@ -1062,6 +1143,8 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(mostClients, static_cast<size_t>(kOtherClients + 1)) << "four clients played at once";
     EXPECT_GT(levelsSeen.size(), 1u) << "the bot walked into another level";
+    RecordProperty("gate_trips_all", gateTrips + othersGateTrips);
+    std::printf("level changes through gates, every bot: %d\n", gateTrips + othersGateTrips);
 }
 
 // Run only as one of BotSoak's other clients (the test program started again for it).
@@ -1078,7 +1161,7 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
     if (HasFatalFailure())
         return;
     StandStill();
-    SoakExchange::Publish(SoakExchange::Settled(exchange, client), "settled\n");
+    SoakExchange::Publish(SoakExchange::Settled(exchange, client), "settled " + std::to_string(gateTrips) + "\n");
     // The host's last frames are taken in as they come, until it says it ran its last.
     auto deadline = std::chrono::steady_clock::now() + kChildEndAllowance;
     while (!Told(SoakExchange::kFrozen) && std::chrono::steady_clock::now() < deadline)
