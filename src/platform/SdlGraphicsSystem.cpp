@@ -430,13 +430,17 @@ bool SdlGraphicsSystem::HandleWindowEvent(const SDL_Event& event)
 
 void SdlGraphicsSystem::OnActivate(bool active, bool minimisedNow)
 {
+    bool wasActive = gSystemInfo && gSystemInfo->applicationActive && !gSystemInfo->minimised;
     if (gSystemInfo) {
         gSystemInfo->applicationActive = active;
         gSystemInfo->minimised = minimisedNow;
     }
     // SDL itself minimises a full-screen window that loses the focus and gives the desktop its
     // mode back until the window returns.
-    if (active && inputListener)
+    // Only a return resets the input: the window's first focus notice comes a frame or more
+    // after the start, and the keyboard, taken with the window in front, lost nothing by then
+    // (a reset there dropped the first key a player pressed on the title screen).
+    if (active && !wasActive && inputListener)
         inputListener->ResetInput();
 }
 

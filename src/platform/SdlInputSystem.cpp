@@ -131,6 +131,9 @@ void SdlInputSystem::OnMouseButton(int32_t button, bool down, int32_t x, int32_t
 {
     mouseX = x;
     mouseY = y;
+    // The click acts where it was made: in a frame that stalled, the move to it and the click
+    // arrive together, and the cursor of the last frame would click what the pointer left.
+    UpdateCursor();
     int index = SdlInputButtonIndex(button);
     if (index < 0)
         return;

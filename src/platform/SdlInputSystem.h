@@ -9,9 +9,10 @@
 
 // The window's event pump hands it every key and mouse event (install it as the pump's
 // listener). Keys wait in the buffer until the frame's read, as DirectInput's buffered keyboard
-// did; the mouse acts at once. The keyboard delivers only while the window has the focus: a
-// read after the focus went away fails, and the first good read after it drops key-downs, so a
-// key held across the focus change makes no new press but its release still counts.
+// did; the mouse acts at once, at the place of each click. The keyboard delivers only while the
+// window has the focus: a read after the focus went away fails, and the first good read after it
+// drops key-downs, so a key held across the focus change makes no new press but its release
+// still counts.
 class SdlInputSystem : public InputSystem, public InputEventListener {
 public:
     SdlInputSystem();

@@ -147,6 +147,11 @@ TEST_F(SdlWindowWorld, WindowEventsResizeTheViewSetTheFlagsAndCloseEndsThePump)
     EXPECT_EQ(display->GetWindowLeft(), 30);
     EXPECT_EQ(display->GetWindowTop(), -4);
 
+    // The window's focus noticed after it opened: it had it all along, so nothing is reset.
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_TRUE(info.applicationActive);
+    EXPECT_TRUE(input.events.empty());
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     EXPECT_TRUE(display->PumpEvents());
     EXPECT_FALSE(info.applicationActive);
@@ -159,7 +164,8 @@ TEST_F(SdlWindowWorld, WindowEventsResizeTheViewSetTheFlagsAndCloseEndsThePump)
     EXPECT_TRUE(display->PumpEvents());
     EXPECT_TRUE(info.applicationActive);
     EXPECT_FALSE(info.minimised);
-    EXPECT_EQ(input.events, (std::vector<std::string>{"reset", "reset"}));
+    // One return, one reset: the focus that comes with the restore finds the window in front.
+    EXPECT_EQ(input.events, std::vector<std::string>{"reset"});
 
     // A close request ends the pump after the events that came with it, and the platform's
     // pump turns it into the quit that stays seen.
