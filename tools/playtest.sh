@@ -91,6 +91,7 @@ fail() {
   else
     echo "The game has ended (its output: $run/game.out)"
   fi
+  [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null && echo "The X server has ended (its output: $run/xvfb.log)"
   [ -n "$(newest_shot)" ] && echo "The last screenshot: $(newest_shot)"
   if [ -f "$run/game/User/log.txt" ]; then
     echo "---- the end of the game's log"
@@ -129,9 +130,10 @@ exec 3<>"$run/display"
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
-wait_for 60 grep -q '[0-9]' "$run/display" || fail "Xvfb did not start (see $run/xvfb.log)"
+wait_for 60 grep -q '[0-9]' "$run/display" || fail "start: Xvfb did not start (see $run/xvfb.log)"
 DISPLAY=":$(head -n 1 "$run/display")"
 export DISPLAY
+wait_for 60 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "start: Xvfb on $DISPLAY takes no connection"
 
 # ---- The program, as a player starts it.
 (
