@@ -88,8 +88,10 @@ fail() {
     xdotool key F12 2>/dev/null
     deadline=$((SECONDS + 15))
     wait_for 15 shots_beyond "$before"
-  else
-    echo "The game has ended (its output: $run/game.out)"
+  elif [ -n "$game_pid" ]; then
+    wait "$game_pid"
+    echo "The game has ended with status $? (its output: $run/game.out)"
+    game_pid=""
   fi
   [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null && echo "The X server has ended (its output: $run/xvfb.log)"
   [ -n "$(newest_shot)" ] && echo "The last screenshot: $(newest_shot)"
