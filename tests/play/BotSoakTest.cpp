@@ -27,6 +27,16 @@
 #ifndef EMBERLODE_SOAK_ASAN
 #define EMBERLODE_SOAK_ASAN 0
 #endif
+#if defined(__SANITIZE_THREAD__)
+#define EMBERLODE_SOAK_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define EMBERLODE_SOAK_TSAN 1
+#endif
+#endif
+#ifndef EMBERLODE_SOAK_TSAN
+#define EMBERLODE_SOAK_TSAN 0
+#endif
 #if EMBERLODE_SOAK_ASAN
 // The sanitizer's runtime gives it; not every compiler ships the header that declares it.
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
@@ -126,6 +136,13 @@ protected:
     static std::string SocketSettings(const std::string& host)
     {
         return "net_socketMode 1\nnet_joinAddress " + host + "\n";
+    }
+
+    // A crash of this process prints its stack, unless a sanitizer watches, which reports more.
+    static void InstallCrashStack()
+    {
+        if (!EMBERLODE_SOAK_ASAN && !EMBERLODE_SOAK_TSAN)
+            SoakCrashStack::Install();
     }
 
     // Frames of the bots' play, each a slow machine's frame of game time.
@@ -811,6 +828,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        InstallCrashStack();
         StartShippedGame(SocketSettings(hostAddress) + kLowestDetail);
         // Each line reaches the file at once, so the checks between steps read all of it.
         gUserVarSystem->SetStringByName("logfile", "2");
@@ -1005,6 +1023,7 @@ protected:
         if (!exchangeFolder || !std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "started only by BotSoak";
         ASSERT_TRUE(SoakClientProcess::DieWithTheParent()) << "the soak that started this client is running";
+        InstallCrashStack();
         exchange = exchangeFolder;
         client = std::atoi(std::getenv(SoakClientProcess::kClientVar));
         random.seed(67 + client);

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <execinfo.h>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
@@ -239,8 +241,48 @@ std::string SoakClientProcess::EndText() const
 std::string SoakClientProcess::OutputTail() const
 {
     std::string text = SoakExchange::Read(output);
+    // A sanitizer's report or a crash's stack names the fault in its first lines, well before
+    // the tail: it is shown from its start.
+    size_t report = std::string::npos;
+    for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
+                             "runtime error:", SoakCrashStack::kHeading})
+        report = std::min(report, text.find(mark));
+    if (report != std::string::npos) {
+        size_t line = text.rfind('\n', report);
+        constexpr size_t kReportBytes = 20000;
+        return text.substr(line == std::string::npos ? 0 : line + 1, kReportBytes);
+    }
     constexpr size_t kTail = 3000;
     return text.size() > kTail ? text.substr(text.size() - kTail) : text;
+}
+
+namespace {
+
+void SoakWriteCrashStack(int signal)
+{
+    // Only what is safe in a signal handler: write and the stack walk, whose library was loaded
+    // before any crash (Install walks once).
+    constexpr int kFrames = 64;
+    void* frames[kFrames];
+    int count = backtrace(frames, kFrames);
+    const char* name = strsignal(signal);
+    ssize_t written = write(STDERR_FILENO, SoakCrashStack::kHeading, std::strlen(SoakCrashStack::kHeading));
+    written += write(STDERR_FILENO, name, std::strlen(name));
+    written += write(STDERR_FILENO, "\n", 1);
+    (void)written;
+    backtrace_symbols_fd(frames, count, STDERR_FILENO);
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+} // namespace
+
+void SoakCrashStack::Install()
+{
+    void* warm[1];
+    backtrace(warm, 1);
+    for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
+        std::signal(signal, SoakWriteCrashStack);
 }
 
 void SoakClientProcess::Kill()

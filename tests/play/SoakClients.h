@@ -88,6 +88,14 @@ private:
     std::filesystem::path output;
 };
 
+// A crash's stack on stderr: glibc's own abort for a corrupted heap ("free(): corrupted unsorted
+// chunks") and a bare segmentation fault say nothing of where they happened. Not installed under
+// a sanitizer, whose own report says more.
+namespace SoakCrashStack {
+inline constexpr const char* kHeading = "The soak process crashed: ";
+void Install();
+} // namespace SoakCrashStack
+
 // Files in the exchange folder through which the test and its other clients keep step.
 namespace SoakExchange {
 // Written by the test: stop playing and stand still.
