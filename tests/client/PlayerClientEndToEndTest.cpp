@@ -26,16 +26,7 @@ protected:
     // client on the same machine (the same address) makes the next character.
     void LeaveUnheard(const std::string& nextName)
     {
-        hostPlayer = nullptr;
-        ClientFrame(50);
-        gGameClient = nullptr;
-        gameClient = std::make_unique<GameClient>();
-        gGameClient = gameClient.get();
-        gClientApp = nullptr;
-        app = std::make_unique<ClientApp>();
-        gClientApp = app.get();
-        app->RegisterCommands();
-        app->SetUi(&ui);
+        RestartClient();
         vars.SetStringByName("PlayerName", nextName);
         MakePlayer();
     }

@@ -53,6 +53,14 @@ protected:
     {
         game->RemoveEntity(hostPlayer);
         delete hostPlayer;
+        RestartClient();
+        MakePlayer();
+    }
+
+    // A fresh game client and client app, as a player back at the title screen has; the host
+    // player is no longer this client's.
+    void RestartClient()
+    {
         hostPlayer = nullptr;
         ClientFrame(50);
         gGameClient = nullptr;
@@ -63,7 +71,6 @@ protected:
         gClientApp = app.get();
         app->RegisterCommands();
         app->SetUi(&ui);
-        MakePlayer();
     }
 
     PlayerClient* player = nullptr;

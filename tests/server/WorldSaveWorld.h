@@ -181,6 +181,20 @@ ObjectSecretGate
         gSpawnSystem = &spawn;
     }
 
+    // The shipped world as its host makes it, spawning, and a player standing in it; answers the
+    // index of its first secret level.
+    void StartShippedWorldWithAPlayer(int32_t& firstSecret)
+    {
+        ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
+        RemakeGame();
+        StartSpawnSystem();
+        host->SetUpServer(false, 0, 1, 1, 0, "Ada");
+        player = new Player();
+        ASSERT_NE(game->AddEntity(player), -1);
+        firstSecret = gWorld->GetFirstSecretLevel();
+        ASSERT_GT(gWorld->GetSecretLevelCount(), 0) << "the shipped world has secret levels";
+    }
+
     // A game as the program makes it when covenants are in use.
     void RemakeGameWithRivals()
     {

@@ -64,6 +64,17 @@ protected:
 
     std::vector<int32_t> Grid(const Level& level) const { return level.data->blockGrid; }
 
+    // Each side a passage one time in oneIn, at an opening drawn from the test's own sequence.
+    static void DrawPassages(Level& level, uint32_t& draw, uint32_t oneIn)
+    {
+        for (int32_t side = 0; side < 4; ++side) {
+            draw = draw * 1103515245u + 12345u;
+            bool passage = (draw >> 16) % oneIn == 0;
+            level.sideKinds[static_cast<size_t>(side)] = passage ? kLevelSidePassage : kLevelSideWall;
+            level.sideOpenings[static_cast<size_t>(side)] = passage ? 1 + static_cast<int32_t>((draw >> 8) % 6) : -1;
+        }
+    }
+
     // Every cell's movement bit, asked block by block in the given order of blocks.
     std::vector<bool> CellBits(Level& level)
     {
@@ -165,12 +176,7 @@ TEST_F(LevelGeneration, ShippedAreasFitNeighboursAndBordersOverManySeeds)
         for (uint32_t seed = 1; seed <= 120; ++seed) {
             Level& level = MakeLevel(shipped.file, shipped.generator, seed * 7919u);
             level.area->minBlocks = 12;
-            for (int32_t side = 0; side < 4; ++side) {
-                draw = draw * 1103515245u + 12345u;
-                bool passage = (draw >> 16) % 3 == 0;
-                level.sideKinds[static_cast<size_t>(side)] = passage ? kLevelSidePassage : kLevelSideWall;
-                level.sideOpenings[static_cast<size_t>(side)] = passage ? 1 + static_cast<int32_t>((draw >> 8) % 6) : -1;
-            }
+            DrawPassages(level, draw, 3u);
             Hold(level);
             AreaResource* area = LevelGenerator::GetArea(level);
             ASSERT_NE(area, nullptr);
@@ -210,12 +216,7 @@ TEST_F(LevelGeneration, EveryPassageOfAShippedCaveOrCryptOpensOntoGroundWalkedTo
         for (uint32_t seed = 1; seed <= 150; ++seed) {
             Level& level = MakeLevel(file, file == std::string("Levels/caves.ara") ? 1 : 2, seed * 104729u);
             level.area->minBlocks = 12;
-            for (int32_t side = 0; side < 4; ++side) {
-                draw = draw * 1103515245u + 12345u;
-                bool passage = (draw >> 16) % 2 == 0;
-                level.sideKinds[static_cast<size_t>(side)] = passage ? kLevelSidePassage : kLevelSideWall;
-                level.sideOpenings[static_cast<size_t>(side)] = passage ? 1 + static_cast<int32_t>((draw >> 8) % 6) : -1;
-            }
+            DrawPassages(level, draw, 2u);
             Hold(level);
             for (int32_t side = 0; side < 4; ++side) {
                 if (level.sideKinds[static_cast<size_t>(side)] != kLevelSidePassage)

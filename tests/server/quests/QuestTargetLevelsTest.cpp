@@ -16,14 +16,7 @@ class QuestTargetLevels : public WorldSaveWorld {
 protected:
     void SetUp() override
     {
-        ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
-        RemakeGame();
-        StartSpawnSystem();
-        host->SetUpServer(false, 0, 1, 1, 0, "Ada");
-        player = new Player();
-        ASSERT_NE(game->AddEntity(player), -1);
-        firstSecret = gWorld->GetFirstSecretLevel();
-        ASSERT_GT(gWorld->GetSecretLevelCount(), 0) << "the shipped world has secret levels";
+        ASSERT_NO_FATAL_FAILURE(StartShippedWorldWithAPlayer(firstSecret));
         ASSERT_NE(gWorld->GetLevel(gWorld->GetTreasureLevel()), nullptr) << "and a treasure level";
     }
 

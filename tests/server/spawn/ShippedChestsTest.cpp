@@ -18,14 +18,7 @@ class ShippedChests : public WorldSaveWorld {
 protected:
     void SetUp() override
     {
-        ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
-        RemakeGame();
-        StartSpawnSystem();
-        host->SetUpServer(false, 0, 1, 1, 0, "Ada");
-        player = new Player();
-        ASSERT_NE(game->AddEntity(player), -1);
-        firstSecret = gWorld->GetFirstSecretLevel();
-        ASSERT_GT(gWorld->GetSecretLevelCount(), 0) << "the shipped world has secret levels";
+        ASSERT_NO_FATAL_FAILURE(StartShippedWorldWithAPlayer(firstSecret));
     }
 
     // The chests a level's area spawns, as the level filler makes them; counts those that link.
