@@ -27,8 +27,6 @@ constexpr float kPlayerRecruitVolume = 100.0f;
 constexpr int32_t kPlayerGateRings = 8;
 // A teleport to a covenant lands this far along x from its home.
 constexpr float kPlayerCovenantHomeOffset = 200.0f;
-// The rings searched for a free spot beside the town's gate.
-constexpr int32_t kPlayerTownGateRings = 4;
 constexpr int32_t kPlayerOtherSideBag = 15;
 constexpr int32_t kPlayerLastStashBag = 23;
 // The interaction mode of trading with a covenant: its container is the other side.
@@ -208,15 +206,8 @@ void Player::TeleportToTownGate()
     if (!gGameData || !gWorld || !gWorld->GetLevel(0))
         return;
     const FloatPair& place = gGameData->GetTuning().townGatePosition;
-    WorldPos gate{0, place.x, place.y, true};
-    WorldPos target = gate;
-    if (gGameServices) {
-        SpawnSearch search;
-        search.entity = this;
-        gGameServices->FindSpawnPosition(gate, kPlayerTownGateRings, search, true, target);
-    }
     PrepareTeleport();
-    Warp(target);
+    WarpEntityNear(*this, WorldPos{0, place.x, place.y, true});
 }
 
 // ---- Containers -----------------------------------------------------------------------------------
