@@ -102,11 +102,15 @@ TEST_F(DrawOrderEndToEnd, TheHostsMessageLinesShowInTheMessageAreaAndAWindowCove
                 return true;
         return false;
     };
+    // The host's line, frames until the client holds it; whether it came.
+    auto tell = [&](const std::string& text) {
+        gGameServices->SendMessage(text, 0);
+        for (int i = 0; i < 6 && !holds(text); ++i)
+            Frame();
+        return holds(text);
+    };
     TargaImage before = Screenshot();
-    gGameServices->SendMessage("The host has words for the player", 0);
-    for (int i = 0; i < 6 && !holds("The host has words for the player"); ++i)
-        Frame();
-    ASSERT_TRUE(holds("The host has words for the player"));
+    ASSERT_TRUE(tell("The host has words for the player"));
     TargaImage told = Screenshot();
     EXPECT_GT(ChangedPixels(before, told, 0, 300, 320, 396, 60), 40) << "no message line in the message area";
 
@@ -114,10 +118,7 @@ TEST_F(DrawOrderEndToEnd, TheHostsMessageLinesShowInTheMessageAreaAndAWindowCove
     Tap(SDL_SCANCODE_C);
     ASSERT_TRUE(Shown("Character"));
     TargaImage sheet = Screenshot();
-    gGameServices->SendMessage("More words for the player", 0);
-    for (int i = 0; i < 6 && !holds("More words for the player"); ++i)
-        Frame();
-    ASSERT_TRUE(holds("More words for the player"));
+    ASSERT_TRUE(tell("More words for the player"));
     TargaImage covered = Screenshot();
     // The lower part of the sheet, where the message area lies under it; the notices in the
     // middle of the screen are drawn over every window and may come and go meanwhile.
