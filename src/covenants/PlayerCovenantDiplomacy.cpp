@@ -175,8 +175,11 @@ void PlayerCovenant::StopAdventuringWith(Covenant& by)
 
 void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector<int32_t>& party)
 {
+    // The order sets out from wherever the player stands, as the relations screen gives it, but
+    // only a living player rides out, and only against a covenant that still stands. Mended: a
+    // fallen covenant's ruins were raided, and a dead player's body was sent out to start a war.
     Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(target) : nullptr;
-    if (!raided || raided == this)
+    if (!raided || raided == this || raided->eliminated || !leader.IsAlive())
         return;
     leader.Warp(raided->GetSpawnPointNearHome());
     targetCovenant = target;

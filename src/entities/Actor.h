@@ -178,6 +178,9 @@ public:
     int32_t GetNpcType() const override;
     bool HasClearLineFrom(const WorldPos& from) const override;
     void WriteNetState(MessageBuffer& buffer) const override;
+    // The world quests the actor offers a player who talks to it, as its state shows them: a
+    // quest giver's and a quest figure's; none for any other.
+    void GetOfferedQuests(std::vector<int32_t>& out) const;
     // Its monster type's record: kinds that share one actor record (a scout and a raider) differ
     // in name and rank only there.
     const DatabaseEntry* GetNetRecord() const override;

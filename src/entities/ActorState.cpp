@@ -46,11 +46,17 @@ void Actor::WriteNetState(MessageBuffer& buffer) const
     buffer.WriteBool(summoned);
     buffer.WriteInt(spawnCategory);
     std::vector<int32_t> quests;
-    if ((DefBool("GivesQuests") || questFigure) && gGameServices)
-        gGameServices->GetQuestsOfferedBy(*this, quests);
+    GetOfferedQuests(quests);
     buffer.WriteIntVector(quests);
     buffer.WriteUInt(nameSeed);
     buffer.WriteInt(stats.Get(CharacterStat::Level));
+}
+
+void Actor::GetOfferedQuests(std::vector<int32_t>& out) const
+{
+    out.clear();
+    if ((DefBool("GivesQuests") || questFigure) && gGameServices)
+        gGameServices->GetQuestsOfferedBy(*this, out);
 }
 
 const DatabaseEntry* Actor::GetNetRecord() const

@@ -48,7 +48,11 @@ std::unique_ptr<Item> PlayerTradeOneUnitOf(const Item& held)
 Vendor* Player::GetTradePartner()
 {
     auto* vendor = dynamic_cast<Vendor*>(GetInteractionTarget());
-    if (vendor && vendor->IsDead()) {
+    // Only a vendor within the player's reach. Mended: the trade lines were taken whatever the
+    // distance, so a client could buy and sell with any vendor of the world from anywhere.
+    if (!vendor || !IsWithinUseReach(*vendor))
+        return nullptr;
+    if (vendor->IsDead()) {
         SendMessage("$$VendorIsDead$$", kPlayerTradeRefusalKind);
         return nullptr;
     }

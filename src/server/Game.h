@@ -399,6 +399,10 @@ public:
     // Appends the covenant, giving it its index; a player's covenant at the index the world save
     // kept one for takes that side back.
     void AddCovenant(std::unique_ptr<Covenant> covenant);
+    // The covenant takes the place of the one at the index, which leaves the world first: the
+    // others forget it (raids, offers, a shared adventure, treaties and routes) and its house,
+    // guards and recruits' creatures go. With no covenant there, it is appended.
+    void ReplaceCovenant(int32_t index, std::unique_ptr<Covenant> covenant);
     // The covenant of the players list's first entry; null when it is empty or has none.
     const EntityCovenant* GetFirstPlayerCovenant() const;
 
@@ -682,6 +686,8 @@ private:
     Covenant* FindLivingCovenant(int32_t index) const;
     void AnnounceTreaty(Covenant& first, Covenant& second, int32_t treaty, int32_t oldTreaty);
     void FollowUpTreaty(Covenant& first, Covenant& second, int32_t treaty);
+    // What a covenant that leaves the world leaves behind, cleared (GameCovenants.cpp).
+    void ClearCovenantFromWorld(Covenant& leaving);
     // Every living third covenant raiding the partner goes to war with the other side unless
     // that side is its protector.
     void HonourProtectionPact(Covenant& side, Covenant& partner);

@@ -1,4 +1,4 @@
-// Game -- the game as its covenants' host: the first player, the pedestals' places, the guards, and the quests, town, monsters, items and chests the rivals ask for.
+// Game -- the game as its covenants' host: the first player, the pedestals' places, the guards, the quests, town, monsters, items and chests the rivals ask for, and a covenant that leaves with its player.
 #include "server/Game.h"
 
 #include "core/Database.h"
@@ -32,6 +32,46 @@ Vector2 Game::GetPedestalOffset(int32_t i) const
 Actor* Game::MakeGuard(const MonsterType& type, int32_t level)
 {
     return gSpawnSystem ? gSpawnSystem->SpawnMonster(&type, 0, level, 0, true) : nullptr;
+}
+
+// ---- A covenant that leaves the world -----------------------------------------------------------------
+
+void Game::ReplaceCovenant(int32_t index, std::unique_ptr<Covenant> covenant)
+{
+    Covenant* leaving = GetGameCovenant(index);
+    if (!leaving || !covenant) {
+        AddCovenant(std::move(covenant));
+        return;
+    }
+    ClearCovenantFromWorld(*leaving);
+    covenant->index = index;
+    covenants[static_cast<size_t>(index)] = std::move(covenant);
+}
+
+void Game::ClearCovenantFromWorld(Covenant& leaving)
+{
+    int32_t index = leaving.index;
+    // The others let it go while it still stands at its index: their raids on it end, their
+    // offers to it are dropped, and so is a shared adventure with it.
+    for (const auto& other : covenants) {
+        if (!other || other.get() == &leaving)
+            continue;
+        other->ForgetCovenant(leaving);
+        other->ClearOfferTo(index, false);
+    }
+    leaving.StopAdventuringWith(leaving);
+    SetPeaceWithAll(index);
+    ClearTradeRoutesOfAll(index);
+    // Its house, guards, relic displays and recruits' creatures go: whatever still carried its
+    // index would belong to the covenant that takes the index next.
+    for (int32_t slot = Covenant::kFirstRelicSlot; slot < Covenant::kHouseSlots; ++slot)
+        leaving.RemoveRelicDisplay(slot);
+    for (const Slot& slot : slots) {
+        if (slot.entity && slot.entity->covenantIndex == index && !slot.entity->IsPlayer()) {
+            slot.entity->covenantIndex = -1;
+            slot.entity->ScheduleDelete(0.0f);
+        }
+    }
 }
 
 void Game::SetTreaty(Covenant& first, Covenant& second, int32_t treaty)

@@ -15,6 +15,9 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // The interaction modes whose target is in use, and is let go of before a skill.
@@ -221,8 +224,15 @@ void ServerCommands::Invite(const Args& args, Player* player)
 
 void ServerCommands::AcceptQuest(const Args& args, Player* player)
 {
+    // Only a quest the NPC the player talks to offers, and only within its reach. Mended: any
+    // world quest was taken by its number, from anywhere and from no one.
     int32_t number = -1;
-    if (ServerCommandsQuestNumber(args[0], number))
+    const Actor* giver = ServerCommandsTalkPartner(*player);
+    if (!ServerCommandsQuestNumber(args[0], number) || !giver || !player->IsWithinUseReach(*giver))
+        return;
+    std::vector<int32_t> offered;
+    giver->GetOfferedQuests(offered);
+    if (std::find(offered.begin(), offered.end(), number) != offered.end())
         player->AcceptQuest(number);
 }
 

@@ -49,6 +49,14 @@ void WorldHostMark(int section)
         gProfiler->Mark(section);
 }
 
+// The player's covenant when the player leads it; null otherwise.
+PlayerCovenant* WorldHostLedCovenant(const Player* player)
+{
+    auto* covenant = player && gGame ? dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->covenantIndex))
+                                     : nullptr;
+    return covenant && covenant->GetPlayerLeader() == player ? covenant : nullptr;
+}
+
 } // namespace
 
 WorldHost::WorldHost() : visibleMarks(static_cast<size_t>(GameServices::kMaxEntities), 0)
@@ -335,7 +343,9 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     // like the character: a malformed one changes nothing.
     std::unique_ptr<PlayerCovenant> covenant;
     if (gGameData->GetTuning().usingCovenants) {
-        if (gGame->GetCovenantCount() >= kMaxCovenants) {
+        // A client that joins again leaves a covenant's place behind for the one it sends now.
+        bool placeLeft = known && WorldHostLedCovenant(GetRecordPlayer(*known));
+        if (!placeLeft && gGame->GetCovenantCount() >= kMaxCovenants) {
             DebugSystem::Print(kPrintWarning, "Refused the client at %s: the game holds %d covenants already\n",
                                from.c_str(), gGame->GetCovenantCount());
             return;
@@ -355,8 +365,7 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     // A client joins only from the title screen: a known address whose player still stands and
     // has played left that game unheard and now plays the character it sends. Mended: the old player was
     // welcomed again, so the new character played, and was saved, with the old one's stats.
-    if (known)
-        LetPlayerGo(*known);
+    int32_t placeLeft = known ? LetPlayerGo(*known) : -1;
     auto player = std::make_unique<Player>();
     if (gGame->AddEntity(player.get()) == -1)
         return;
@@ -377,7 +386,7 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     // The house and the recruits stand before the character is applied: its party names them.
     if (covenant) {
         PlayerCovenant* own = covenant.get();
-        gGame->AddCovenant(std::move(covenant));
+        gGame->ReplaceCovenant(placeLeft, std::move(covenant));
         own->PlaceInWorld();
         own->SetPlayer(joined);
     }
@@ -395,20 +404,25 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     }
 }
 
-void WorldHost::LetPlayerGo(ClientRecord& client)
+int32_t WorldHost::LetPlayerGo(ClientRecord& client)
 {
     Player* player = GetRecordPlayer(client);
     client.player.Set(nullptr);
     if (!player)
-        return;
+        return -1;
     DebugSystem::Print(kPrintPlain, "%s left the world from %s\n", player->playerName.c_str(),
                        WorldHostAddressText(client.address).c_str());
-    // Its party and its gates would be left to a player no one plays; its covenant stays.
+    // Its party and its gates would be left to a player no one plays. Its covenant leaves with it
+    // when the covenant joining now takes its place. Mended: it stayed, led by no one, and each
+    // such join added a covenant until the covenant limit refused the next one.
+    const PlayerCovenant* led = WorldHostLedCovenant(player);
+    int32_t place = led ? led->index : -1;
     player->DismissCompanions();
     player->RemoveGates(false);
     player->RemoveGates(true);
     gGame->RemoveEntity(player);
     delete player;
+    return place;
 }
 
 void WorldHost::SendWelcome(const ClientRecord& client)

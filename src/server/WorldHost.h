@@ -135,8 +135,9 @@ private:
     void Dispatch(MessageBuffer& buffer, const sockaddr_in& sender);
     void AnswerJoinRequest(const sockaddr_in& sender);
     void Join(MessageBuffer& buffer, const sockaddr_in& sender);
-    // The record's player leaves the game, its party sent off and its gates taken down.
-    void LetPlayerGo(ClientRecord& client);
+    // The record's player leaves the game, its party sent off and its gates taken down; the
+    // index of the player's covenant it led, which the joining covenant takes, or -1.
+    int32_t LetPlayerGo(ClientRecord& client);
     void HandleClientUpdate(MessageBuffer& buffer, const sockaddr_in& sender);
     bool IsPositionTakeable(const WorldPos& position) const;
     void ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update);

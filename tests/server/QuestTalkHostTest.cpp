@@ -40,6 +40,13 @@ QuestTalkHunt
     Count 3
     ReturnNpcType Steward
 }
+QuestTalkErrand
+{
+    Type Quest
+    QuestType KillMonsters
+    Count 2
+    ReturnNpcType Warmaster
+}
 )";
 
 class QuestTalkHost : public WorldHostWorld {
@@ -61,9 +68,12 @@ protected:
     }
 
     // One update that stands the player where it is, talking to the target, with the lines.
-    void Talk(int32_t target, std::vector<std::string> lines)
+    void Talk(int32_t target, std::vector<std::string> lines) { TalkFrom(player->position, target, std::move(lines)); }
+
+    // The same from the place given.
+    void TalkFrom(const WorldPos& where, int32_t target, std::vector<std::string> lines)
     {
-        NetClientUpdate update = UpdateAt(player->position, std::move(lines));
+        NetClientUpdate update = UpdateAt(where, std::move(lines));
         update.interactionMode = 24;
         update.target = target;
         SendUpdate(client, update);
@@ -133,6 +143,34 @@ TEST_F(QuestTalkHost, HostileQuestLinesTakeNothingAndTalkWithoutATargetSaysNothi
     Talk(steward->entityNumber, {"acceptQuest " + std::to_string(hunt), "declineQuest 5", "declineQuest x",
                                  "skipQuest first", "completeQuest y"});
     EXPECT_TRUE(player->HasQuest(hunt));
+}
+
+TEST_F(QuestTalkHost, AQuestIsTakenOnlyFromTheNpcThatOffersItAndWithinItsReach)
+{
+    // A quest for another kind of giver: the steward does not offer it.
+    auto made = std::make_unique<Quest>(&game->GetQuests());
+    made->Setup(database.FindEntryByName("QuestTalkErrand"), 2, 78, 0, TimeStamp{});
+    int32_t errand = game->GetQuests().AddQuest(std::move(made));
+    ASSERT_GE(errand, 0);
+    std::vector<int32_t> offers;
+    game->GetQuestsOfferedBy(*steward, offers);
+    ASSERT_EQ(offers, std::vector<int32_t>{hunt});
+    WorldPos beside = player->position;
+    Talk(steward->entityNumber, {"acceptQuest " + std::to_string(errand)});
+    // Talking to the player's own body offers nothing either.
+    Talk(player->entityNumber, {"acceptQuest " + std::to_string(hunt)});
+    EXPECT_EQ(CountHeld(), 0);
+    // The steward's own quest, asked from across the level and from another level.
+    for (WorldPos away : {beside.Offset(Vector2{600.0f, 0.0f}), WorldPos{2, beside.x, beside.y, true}}) {
+        TalkFrom(away, steward->entityNumber, {"acceptQuest " + std::to_string(hunt)});
+        ASSERT_EQ(player->position.level, away.level) << "the client's place is taken";
+        ASSERT_LT(player->position.Distance2D(away), 1.0f);
+        EXPECT_EQ(CountHeld(), 0);
+    }
+    // Walked back to the steward, it is taken.
+    TalkFrom(beside, steward->entityNumber, {"acceptQuest " + std::to_string(hunt)});
+    EXPECT_TRUE(player->HasQuest(hunt));
+    EXPECT_FALSE(player->HasQuest(errand));
 }
 
 } // namespace

@@ -180,6 +180,33 @@ TEST_F(ServerCommandsItems, SellAndBuyLinesTradeWithTheVendorDealtWith)
     EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), stocked);
 }
 
+TEST_F(ServerCommandsItems, AVendorBeyondThePlayersReachNeitherBuysNorSells)
+{
+    Put("Blade", InventoryGroupIndex::Bag1, 1);
+    Vendor* vendor = OpenShop();
+    ItemBase* stocked = vendor->GetStockItem(4);
+    player->stats.Set(CharacterStat::Money, 100);
+    WorldPos beside = player->position;
+    // The vendor dealt with stays the interaction target while the player stands on another
+    // level, and across this one: neither line moves an item or a coin.
+    for (WorldPos away : {CommandWorld::At(120.0f, 100.0f, 2), CommandWorld::At(700.0f, 100.0f)}) {
+        player->SetPosition(away);
+        ASSERT_EQ(player->GetInteractionTarget(), vendor);
+        Run("sellItem 2 1");
+        Run("buyItem 15 4");
+        EXPECT_NE(At(InventoryGroupIndex::Bag1, 1), nullptr);
+        EXPECT_EQ(vendor->GetStockItem(4), stocked);
+        EXPECT_EQ(Money(), 100);
+    }
+    // Back beside it, the same lines trade.
+    player->SetPosition(beside);
+    Run("sellItem 2 1");
+    Run("buyItem 15 4");
+    EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), stocked);
+    EXPECT_EQ(vendor->GetStockItem(4), nullptr);
+    EXPECT_EQ(Money(), 70);
+}
+
 // ---- Creatures -------------------------------------------------------------------------------------------
 
 TEST_F(ServerCommandsItems, GiftsToAMonsterAreRefusedWithTheirMessage)

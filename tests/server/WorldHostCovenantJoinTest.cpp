@@ -312,20 +312,65 @@ TEST_F(WorldHostCovenantJoin, AClientJoiningAgainPlaysTheCharacterAndCovenantItS
     EXPECT_NE(again->stats.Get(CharacterStat::Money), 777);
     ASSERT_NE(CovenantOf(again), nullptr);
     EXPECT_EQ(CovenantOf(again)->name, "Ash Hall");
-    EXPECT_NE(again->covenantIndex, oldIndex);
-    EXPECT_EQ(oldCovenant->GetPlayerLeader(), nullptr) << "the old covenant stays, led by no one";
+    EXPECT_EQ(again->covenantIndex, oldIndex) << "the new covenant takes the place of the one that left";
+    EXPECT_EQ(game->GetCovenantCount(), oldIndex + 1);
     EXPECT_EQ(std::count_if(game->GetPlayers().begin(), game->GetPlayers().end(),
                             [](const Sentient* player) { return player != nullptr; }),
               1);
     EXPECT_EQ(CountLinesHolding(debug, "Ada left the world from 127.0.0.1:6130"), 1);
 
-    // The world goes on with the covenant no one leads, and the client hears its new one.
+    // The world goes on without the old covenant, and the client hears its new one.
     client.ReceiveAll();
     for (int i = 0; i < 40; ++i)
         Frame(50);
     std::vector<MessageBuffer> received = client.ReceiveAll();
     ASSERT_FALSE(received.empty());
     EXPECT_TRUE(HoldsCovenantRecord(received.back(), "Ash Hall", *CovenantOf(again)));
+}
+
+TEST_F(WorldHostCovenantJoin, JoiningAgainPastTheCovenantLimitIsTakenEachTimeAndLeavesNoCovenantUnled)
+{
+    // A rival at war with the first covenant and trading with it.
+    auto made = std::make_unique<ActorCovenant>();
+    ActorCovenant* rival = made.get();
+    game->AddCovenant(std::move(made));
+    TestClient client(6132);
+    Player* player = JoinWithCovenant(client, "Hall 0", "Ada");
+    ASSERT_NE(player, nullptr);
+    int32_t place = player->covenantIndex;
+    for (Covenant* side : {static_cast<Covenant*>(rival), static_cast<Covenant*>(CovenantOf(player))}) {
+        int32_t other = side == rival ? place : rival->index;
+        side->SetTreaty(other, CovenantTreaty::War, TimeStamp{});
+        side->SetTradeRoute(other, TradeRouteType::Small, TimeStamp{});
+    }
+
+    // The client plays, goes back to its title screen unheard and joins again as another
+    // character, more often than the game holds covenants.
+    for (int32_t i = 1; i <= kMaxCovenants + 2; ++i) {
+        SendUpdate(client, UpdateAt(player->position));
+        Frame(50);
+        std::string hall = "Hall " + std::to_string(i);
+        player = JoinWithCovenant(client, hall, "Hero" + std::to_string(i));
+        ASSERT_NE(player, nullptr) << "join " << i << " was refused";
+        ASSERT_NE(CovenantOf(player), nullptr);
+        EXPECT_EQ(CovenantOf(player)->name, hall);
+        EXPECT_EQ(player->covenantIndex, place);
+    }
+    for (int i = 0; i < 4; ++i)
+        Frame(50);
+    EXPECT_EQ(game->GetCovenantCount(), 2);
+    for (int32_t index = 0; index < game->GetCovenantCount(); ++index) {
+        const auto* own = dynamic_cast<const PlayerCovenant*>(game->GetGameCovenant(index));
+        EXPECT_TRUE(!own || own->GetPlayerLeader()) << "covenant " << index << " is led by no one";
+    }
+    // One house stands: the ones left behind went with their covenants.
+    for (const char* record : {"ObjectCovenantStash", "ObjectBookshelf", "ObjectPlayerStash", "ObjectLifestone"})
+        EXPECT_EQ(CountEntitiesOf(record), 1) << record;
+    EXPECT_EQ(CountEntitiesOf("ObjectPedestal"), 4);
+    // The rival fights and trades with no one at the place the first covenant left.
+    EXPECT_EQ(rival->GetTreatyState(place), CovenantTreaty::Peace);
+    EXPECT_EQ(rival->GetTradeRouteKind(place), TradeRouteType::None);
+    EXPECT_EQ(CountLinesHolding(debug, "Refused"), 0);
 }
 
 TEST_F(WorldHostCovenantJoin, APlayersAnswerToARivalsOfferIsToldBackInItsOwnWords)
@@ -527,4 +572,41 @@ TEST_F(WorldHostTravel, TheTownsGateIsTheOnlyTownDestinationAndAGateOnlyOnceOpen
     Send(AtOwnGate(), 0, nullptr);
     Send(AtOwnGate(), 14, ownGate, "gate " + std::to_string(entry));
     EXPECT_TRUE(one->moveTargetValid);
+}
+
+TEST_F(WorldHostTravel, ARaidSetsOutOnlyWithALivingPlayerAgainstACovenantThatStands)
+{
+    std::string raid = "Raid " + std::to_string(two->covenantIndex);
+    Entity* home = CovenantOf(two)->GetLifestone();
+    ASSERT_NE(home, nullptr);
+    home->SetPosition(WorldPos{2, 600.0f, 700.0f, true});
+    BackToOwnGate();
+    // The own covenant and an index of none are no target; nor is any while the player lies dead.
+    for (const std::string& line : {"Raid " + std::to_string(one->covenantIndex), std::string("Raid 7")})
+        Send(AtOwnGate(), 0, nullptr, line);
+    one->health = 0;
+    ASSERT_FALSE(one->IsAlive());
+    Send(AtOwnGate(), 0, nullptr, raid);
+    EXPECT_FALSE(one->moveTargetValid);
+    EXPECT_EQ(CovenantOf(one)->targetCovenant, -1);
+    EXPECT_LT(one->position.Distance2D(AtOwnGate()), 1.0f) << "no line moved the player";
+    one->health = one->maxHealth;
+
+    // The order sets out from wherever the living player stands, with no gate or map: the player
+    // arrives beside the other covenant's home.
+    Send(AtOwnGate(), 0, nullptr, raid);
+    EXPECT_TRUE(one->moveTargetValid);
+    EXPECT_EQ(one->position.level, 2);
+    EXPECT_LT(one->position.Distance2D(home->position), 250.0f);
+    EXPECT_EQ(CovenantOf(one)->targetCovenant, two->covenantIndex);
+    Send(one->position, 0, nullptr, "stopRaid");
+    EXPECT_EQ(CovenantOf(one)->targetCovenant, -1);
+
+    // A covenant that fell has no home left to raid.
+    BackToOwnGate();
+    CovenantOf(two)->eliminated = true;
+    Send(AtOwnGate(), 0, nullptr, raid);
+    EXPECT_FALSE(one->moveTargetValid);
+    EXPECT_EQ(CovenantOf(one)->targetCovenant, -1);
+    EXPECT_LT(one->position.Distance2D(AtOwnGate()), 1.0f);
 }
