@@ -344,8 +344,8 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     std::unique_ptr<PlayerCovenant> covenant;
     if (gGameData->GetTuning().usingCovenants) {
         // A client that joins again leaves a covenant's place behind for the one it sends now.
-        bool placeLeft = known && WorldHostLedCovenant(GetRecordPlayer(*known));
-        if (!placeLeft && gGame->GetCovenantCount() >= kMaxCovenants) {
+        bool leavesPlace = known && WorldHostLedCovenant(GetRecordPlayer(*known));
+        if (!leavesPlace && gGame->GetCovenantCount() >= kMaxCovenants) {
             DebugSystem::Print(kPrintWarning, "Refused the client at %s: the game holds %d covenants already\n",
                                from.c_str(), gGame->GetCovenantCount());
             return;
