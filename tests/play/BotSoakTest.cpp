@@ -1,4 +1,4 @@
-// BotSoakTest -- the shipped game on a seeded world played for many steps by four bots at once through SDL input alone: the test's own client beside the world host, three more each in a process of its own joined over loopback sockets. They walk through the levels by their ways out (a passage's gap, an open side, a gate), exploring levels new to them first, fight, use skills from the quick-use bar, loot, open the trade window and offer a rival gifts through it; the test's own bot also saves, exits and resumes, the others save as they leave. Every hundred steps each process's world must hold (players on levels, entity tables not full, memory flat after the warm-up, no error in the log) and at the end every client's mirror must equal the world host's player and each joined client's saved character its mirror.
+// BotSoakTest -- the shipped game on a seeded world played for many steps by four bots at once through SDL input alone: the test's own client beside the world host, three more each in a process of its own joined over loopback sockets. They walk through the levels by their ways out (a passage's gap, an open side, a gate, the gates they saw made in play among them), exploring levels new to them first and taking a gate into one they see, fight, use skills from the quick-use bar, loot, open the chests they see (now and then one opens the way into a secret level), open the trade window and offer a rival gifts through it; the test's own bot also saves, exits and resumes, the others save as they leave. Every hundred steps each process's world must hold (players on levels, entity tables not full, memory flat after the warm-up, no error in the log) and at the end every client's mirror must equal the world host's player and each joined client's saved character its mirror.
 #include "play/PlayThroughGame.h"
 #include "play/SoakClients.h"
 
@@ -110,6 +110,9 @@ constexpr int32_t kRiseFrames = 4800;
 constexpr int32_t kStashMode = 10;
 constexpr int32_t kNpcEquipmentMode = 15;
 constexpr int32_t kTradeMode = 22;
+// Steps a bot that saw a gate into a level new to it has to go through one: it heads there first,
+// but a fight, a fall or a chest on the way may hold it up.
+constexpr int32_t kStepsToReachAGate = 300;
 // Escape presses that close what windows a step can leave open.
 constexpr int32_t kWindowsClosedByEscape = 4;
 
@@ -294,6 +297,11 @@ protected:
         return point;
     }
 
+    // Walks toward a chest the bot sees before it gives the chest up.
+    static constexpr int32_t kChestWalks = 8;
+    // Gates nearer each other than this are one gate.
+    static constexpr float kSameGate = 64.0f;
+
     // A way out of a level: where to walk, the level it leads to, whether it is a gate, and for
     // a side the stretch of it where the gap lies (read again as the bot comes near).
     struct WayOut {
@@ -306,9 +314,10 @@ protected:
     };
 
     // The ways out of a level: past each side that opens onto a neighbour (the middle of an open
-    // side, the block of a passage; a wall has none), and each of its gates. Without reading the
-    // gaps, a side's way leads to the middle of its stretch.
-    static std::vector<WayOut> WaysOut(int32_t level, bool readGaps = true)
+    // side, the block of a passage; a wall has none), each of its gates, and each gate the bot saw
+    // there that the level's records do not hold (one a chest opened into a secret level).
+    // Without reading the gaps, a side's way leads to the middle of its stretch.
+    std::vector<WayOut> WaysOut(int32_t level, bool readGaps = true) const
     {
         std::vector<WayOut> ways;
         const Level* here = gWorld->GetLevel(level);
@@ -337,7 +346,39 @@ protected:
         }
         for (const LevelGate& gate : here->gates)
             ways.push_back({gate.position, gate.targetLevel, true});
+        for (const WayOut& seen : gatesSeen) {
+            bool recorded = std::any_of(here->gates.begin(), here->gates.end(), [&seen](const LevelGate& gate) {
+                return gate.position.Distance2D(seen.at) < kSameGate;
+            });
+            if (seen.at.level == level && !recorded)
+                ways.push_back(seen);
+        }
         return ways;
+    }
+
+    // A gate the bot's mirror holds on its level that leads to another level is kept in mind as a
+    // way out, since the mirror forgets what the bot walks away from. One that opens the way to a
+    // level the bot has not met makes it choose its way again.
+    void NoteGatesSeen()
+    {
+        const WorldPos at = Local()->GetPosition();
+        for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
+            const EntityClient* gate = gGameClient->GetEntity(number);
+            if (!gate || !gate->isGate || gate->position.level != at.level)
+                continue;
+            int32_t to = gate->gateDestination.level;
+            if (to < 0 || to == at.level || to >= gWorld->GetLevelCount() ||
+                std::any_of(gatesSeen.begin(), gatesSeen.end(), [gate](const WayOut& seen) {
+                    return seen.at.level == gate->position.level && seen.at.Distance2D(gate->position) < kSameGate;
+                }))
+                continue;
+            gatesSeen.push_back({gate->position, to, true});
+            if (levelsMet.contains(to))
+                continue;
+            goal.level = -1;
+            if (unmetGateSeenAt < 0)
+                unmetGateSeenAt = stepsPlayed;
+        }
     }
 
     // The level a way out of the level leads to on the shortest way to the nearest level the bot
@@ -362,10 +403,11 @@ protected:
     }
 
     // A way out of the bot's level, to walk toward until it crosses into the neighbouring level,
-    // takes the gate, or stops getting nearer. As a player explores: a way to a level it has not
-    // met yet when there is one, else the first step of the way to the nearest such level, else
-    // any, but none it gave up on since it came to the level; with every way given up on, it
-    // wanders to an open spot nearby and then tries them again.
+    // takes the gate, or stops getting nearer. As a player explores: a gate to a level it has
+    // not met yet when there is one, else another way to such a level, else the first step of
+    // the way to the nearest such level, else any, but none it gave up on since it came to the
+    // level; with every way given up on, it wanders to an open spot nearby and then tries them
+    // again.
     WorldPos PickGoal()
     {
         const WorldPos at = Local()->GetPosition();
@@ -379,13 +421,16 @@ protected:
         }
         std::vector<WayOut> open;
         std::vector<WayOut> unmet;
+        std::vector<WayOut> unmetGates;
         for (const WayOut& way : WaysOut(at.level)) {
             if (IsGivenUp(way.at))
                 continue;
             open.push_back(way);
             if (!levelsMet.contains(way.to))
-                unmet.push_back(way);
+                (way.gate ? unmetGates : unmet).push_back(way);
         }
+        if (!unmetGates.empty())
+            unmet = unmetGates;
         if (unmet.empty()) {
             int32_t toward = TowardUnmet(at.level);
             std::copy_if(open.begin(), open.end(), std::back_inserter(unmet), [toward](const WayOut& way) { return way.to == toward; });
@@ -448,8 +493,73 @@ protected:
         });
     }
 
+    // A closed chest the bot's mirror holds that it has not given up on; not one that opens by
+    // blows, which a fight breaks.
+    EntityClient* ChestNear() const
+    {
+        return NearestOnClient([this](const EntityClient& entity) {
+            return entity.record && entity.record->GetType() == DatabaseEntryType::Chest && entity.isUsableObject &&
+                   !entity.canAttack && ChestWalks(entity.position) < kChestWalks;
+        });
+    }
+
+    // The walks toward the chest at the place so far; a clicked chest counts as walked to enough.
+    int32_t& ChestWalks(const WorldPos& at)
+    {
+        for (ChestTried& tried : chestsTried)
+            if (tried.at.level == at.level && tried.at.Distance2D(at) < 1.0f)
+                return tried.walks;
+        return chestsTried.emplace_back(ChestTried{at, 0}).walks;
+    }
+    int32_t ChestWalks(const WorldPos& at) const
+    {
+        for (const ChestTried& tried : chestsTried)
+            if (tried.at.level == at.level && tried.at.Distance2D(at) < 1.0f)
+                return tried.walks;
+        return 0;
+    }
+
+    // A chest the bot sees opened as a player opens one: walked toward until it is on screen,
+    // clicked, walked up to, and waited by while the opening the click starts runs. Each is
+    // clicked once (a locked one stays shut), and one the bot does not bring on screen in a few
+    // walks (behind a wall, in a house) is left. False when no chest is in sight.
+    bool OpenAChest()
+    {
+        constexpr int32_t kChestFrames = 60;
+        EntityClient* chest = ChestNear();
+        if (!chest)
+            return false;
+        int32_t& walks = ChestWalks(chest->position);
+        int32_t x = 0;
+        int32_t y = 0;
+        if (!FindPickPoint(*chest, x, y)) {
+            if (++walks >= kChestWalks || !GroundToward(chest->position, x, y)) {
+                walks = kChestWalks;
+                return false;
+            }
+            Click(x, y);
+            return true;
+        }
+        walks = kChestWalks;
+        const int32_t number = chest->entityNumber;
+        ++chestsClicked;
+        Click(x, y);
+        for (int32_t frame = 0; frame < kChestFrames; ++frame) {
+            const EntityClient* now = gGameClient->GetEntity(number);
+            if (!now || !now->isUsableObject) {
+                chestsOpened += now != nullptr;
+                break;
+            }
+            Play(1);
+        }
+        NoteGatesSeen();
+        return true;
+    }
+
     void Walk()
     {
+        if (OpenAChest())
+            return;
         const WorldPos at = Local()->GetPosition();
         if (goal.level != at.level)
             goal = PickGoal();
@@ -645,8 +755,11 @@ protected:
 
     void Step()
     {
+        ++stepsPlayed;
         RiseIfFallen();
         CloseChanceWindows();
+        if (Local())
+            NoteGatesSeen();
         int32_t before = Local() ? Local()->GetPosition().level : -1;
         int32_t pick = roll(40);
         if (pick < 20)
@@ -732,6 +845,17 @@ protected:
         }
     }
 
+    // A bot that saw a gate into a level it had not met, with steps enough left to walk to it,
+    // went through a gate: it heads for such a gate before any other way, so one it cannot use,
+    // or a trip that does not land, shows here.
+    void CheckTheGateWasTaken(const std::string& who) const
+    {
+        if (unmetGateSeenAt >= 0 && stepsPlayed - unmetGateSeenAt >= kStepsToReachAGate) {
+            EXPECT_GT(gateTrips, 0) << who << " saw a gate into a level new to it at step " << unmetGateSeenAt
+                                    << " of " << stepsPlayed << " and went through no gate";
+        }
+    }
+
     // Gifts were offered in a run long enough to roll them, and the rival's answers showed.
     void CheckTheGifts(int32_t stepsPlayed)
     {
@@ -807,6 +931,18 @@ protected:
     WayOut goalWay;
     bool gapReadAgain = false;
     int32_t gateTrips = 0;
+    int32_t stepsPlayed = 0;
+    // Gates seen that lead to another level, as ways out, and the step at which the first into a
+    // level the bot had not met was seen (-1 for none); chests clicked, and those that opened.
+    std::vector<WayOut> gatesSeen;
+    int32_t unmetGateSeenAt = -1;
+    struct ChestTried {
+        WorldPos at;
+        int32_t walks;
+    };
+    std::vector<ChestTried> chestsTried;
+    int32_t chestsOpened = 0;
+    int32_t chestsClicked = 0;
     // The ground covered between checks on one level: a bot that cannot walk covers none.
     WorldPos lastChecked{-1, 0.0f, 0.0f, true};
     float walked = 0.0f;
@@ -936,10 +1072,13 @@ protected:
                 Frames(1);
             ASSERT_TRUE(std::filesystem::exists(settled)) << "client " << i + 2 << " stood still and said so:\n"
                                                           << children[i]->OutputTail();
-            // It says so with the level changes it made through gates.
+            // It says so with the level changes it made through gates and the gates it saw.
             int32_t trips = 0;
-            if (std::sscanf(SoakExchange::Read(settled).c_str(), "settled %d", &trips) == 1)
+            int32_t seen = 0;
+            if (std::sscanf(SoakExchange::Read(settled).c_str(), "settled %d %d", &trips, &seen) == 2) {
                 othersGateTrips += trips;
+                othersGatesSeen += seen;
+            }
         }
     }
 
@@ -1001,8 +1140,10 @@ protected:
     int32_t steps = kDefaultSteps;
     int32_t saves = 0;
     size_t mostClients = 0;
-    // The level changes the other clients' bots made through gates, as each said when it settled.
+    // The level changes the other clients' bots made through gates, and the gates to other levels
+    // they saw, as each said when it settled.
     int32_t othersGateTrips = 0;
+    int32_t othersGatesSeen = 0;
 };
 
 // Another client's process: joins the world host named in its environment as a new character
@@ -1149,12 +1290,14 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
     CheckTheOthersNames();
     CheckMemoryWasFlat(steps);
     CheckTheGifts(steps);
+    CheckTheGateWasTaken("client 1");
     RecordProperty("levels", static_cast<int>(levelsSeen.size()));
     RecordProperty("memory_kB", static_cast<int>(baseline));
     RecordProperty("memory_peak_kB", static_cast<int>(peak));
-    std::printf("client 1: %d steps, %zu levels, %d level changes (%d by gates), %.0f walked, %d deaths, %d of %d "
-                "gifts answered, memory %ld kB (peak %ld kB)\n",
-                steps, levelsSeen.size(), levelChanges, gateTrips, walked, deaths, answered, offers, baseline, peak);
+    std::printf("client 1: %d steps, %zu levels, %d level changes (%d by gates, %zu gates seen), %d of %d "
+                "chests opened, %.0f walked, %d deaths, %d of %d gifts answered, memory %ld kB (peak %ld kB)\n",
+                steps, levelsSeen.size(), levelChanges, gateTrips, gatesSeen.size(), chestsOpened,
+                chestsClicked, walked, deaths, answered, offers, baseline, peak);
     RecordProperty("level_changes", levelChanges);
     RecordProperty("gate_trips", gateTrips);
     RecordProperty("deaths", deaths);
@@ -1162,8 +1305,11 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(mostClients, static_cast<size_t>(kOtherClients + 1)) << "four clients played at once";
     EXPECT_GT(levelsSeen.size(), 1u) << "the bot walked into another level";
+    auto gatesSeenAll = static_cast<int>(gatesSeen.size()) + othersGatesSeen;
     RecordProperty("gate_trips_all", gateTrips + othersGateTrips);
-    std::printf("level changes through gates, every bot: %d\n", gateTrips + othersGateTrips);
+    RecordProperty("gates_seen_all", gatesSeenAll);
+    std::printf("level changes through gates, every bot: %d; gates to other levels seen: %d\n",
+                gateTrips + othersGateTrips, gatesSeenAll);
 }
 
 // Run only as one of BotSoak's other clients (the test program started again for it).
@@ -1180,7 +1326,8 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
     if (HasFatalFailure())
         return;
     StandStill();
-    SoakExchange::Publish(SoakExchange::Settled(exchange, client), "settled " + std::to_string(gateTrips) + "\n");
+    SoakExchange::Publish(SoakExchange::Settled(exchange, client),
+                          "settled " + std::to_string(gateTrips) + " " + std::to_string(gatesSeen.size()) + "\n");
     // The host's last frames are taken in as they come, until it says it ran its last.
     auto deadline = std::chrono::steady_clock::now() + kChildEndAllowance;
     while (!Told(SoakExchange::kFrozen) && std::chrono::steady_clock::now() < deadline)
@@ -1206,10 +1353,11 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
     if (step >= kLongRunSteps)
         CheckMemoryWasFlat(step);
     CheckTheGifts(step);
-    std::printf("client %d: %d steps, %zu levels, %d level changes (%d by gates), %.0f walked, %d deaths, %d of %d "
-                "gifts answered, memory %ld kB (peak %ld kB)\n",
-                client, step, levelsSeen.size(), levelChanges, gateTrips, walked, deaths, answered, offers, baseline,
-                peak);
+    CheckTheGateWasTaken("client " + std::to_string(client));
+    std::printf("client %d: %d steps, %zu levels, %d level changes (%d by gates, %zu gates seen), %d of %d "
+                "chests opened, %.0f walked, %d deaths, %d of %d gifts answered, memory %ld kB (peak %ld kB)\n",
+                client, step, levelsSeen.size(), levelChanges, gateTrips, gatesSeen.size(), chestsOpened,
+                chestsClicked, walked, deaths, answered, offers, baseline, peak);
     EXPECT_GE(step, kCheckEvery) << "client " << client << " played a hundred steps";
     if (step >= kLongRunSteps) {
         EXPECT_GT(levelsSeen.size(), 1u) << "client " << client << " walked into another level";
