@@ -111,8 +111,8 @@ constexpr int32_t kStashMode = 10;
 constexpr int32_t kNpcEquipmentMode = 15;
 constexpr int32_t kTradeMode = 22;
 // Steps a bot that saw a gate into a level new to it has to go through one: it heads there first,
-// but a fight, a fall or a chest on the way may hold it up.
-constexpr int32_t kStepsToReachAGate = 300;
+// but a fight, a fall (and the walk back from the lifestone) or a chest on the way may hold it up.
+constexpr int32_t kStepsToReachAGate = 500;
 // Escape presses that close what windows a step can leave open.
 constexpr int32_t kWindowsClosedByEscape = 4;
 
@@ -542,9 +542,11 @@ protected:
         }
         walks = kChestWalks;
         const int32_t number = chest->entityNumber;
+        const int32_t health = Local()->GetBody()->health;
         ++chestsClicked;
         Click(x, y);
-        for (int32_t frame = 0; frame < kChestFrames; ++frame) {
+        // A bot struck while it waits stops waiting, to fight back or flee as its next steps roll.
+        for (int32_t frame = 0; frame < kChestFrames && Local() && Local()->GetBody()->health >= health; ++frame) {
             const EntityClient* now = gGameClient->GetEntity(number);
             if (!now || !now->isUsableObject) {
                 chestsOpened += now != nullptr;
