@@ -127,9 +127,12 @@ mkdir -p "$run/game/User"
 # at once so that the script can wait on it.
 printf 'r_width 640\nr_height 480\nr_screenshotType 2\nlogfile 2\n' >"$run/game/User/user.cfg"
 
-# ---- The virtual X server, on the first free display number it finds itself.
+# ---- The virtual X server, on the first free display number it finds itself. An X server
+# resets itself whenever its last client leaves and drops every connection still being set up
+# as it does; each xdotool below is such a client, so a game connecting as one of them left
+# found no display ("SDL video: x11 not available"). -noreset keeps the server as it is.
 exec 3<>"$run/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset >"$run/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 wait_for 60 grep -q '[0-9]' "$run/display" || fail "start: Xvfb did not start (see $run/xvfb.log)"
