@@ -7,6 +7,7 @@
 #include "client/TradeWindow.h"
 #include "core/UserVarSystem.h"
 #include "platform/PosixNetworkSystem.h"
+#include "platform/PosixTimerSystem.h"
 #include "server/Game.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
@@ -44,6 +45,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -58,6 +60,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -132,7 +135,7 @@ protected:
     void UseSocketsAt(const std::string& own)
     {
         app.GetSystem(SystemSlot::Network).create = [own] {
-            gNetworkSystem = new PosixNetworkSystem([own](in_addr& out) { return inet_pton(AF_INET, own.c_str(), &out) == 1; });
+            gNetworkSystem = new SoakCountingNetwork([own](in_addr& out) { return inet_pton(AF_INET, own.c_str(), &out) == 1; });
         };
     }
 
@@ -1158,6 +1161,21 @@ protected:
         const char* own = std::getenv(SoakClientProcess::kAddressVar);
         if (own)
             UseSocketsAt(own);
+        app.GetSystem(SystemSlot::Timer).create = [this] {
+            gTimerSystem = new PosixTimerSystem([this] { return ClientTime(); });
+        };
+    }
+
+    // The frames' game time, held back while the world host is silent (SoakClientClock). Read on
+    // the game's own thread, where the frames run; another thread gets the time last read there.
+    uint64_t ClientTime()
+    {
+        if (std::this_thread::get_id() != mainThread)
+            return lastTime.load();
+        const auto* network = dynamic_cast<const SoakCountingNetwork*>(gNetworkSystem);
+        uint64_t time = clock.Read(now, network ? network->Heard() : 0);
+        lastTime.store(time);
+        return time;
     }
 
     void SetUp() override
@@ -1255,6 +1273,9 @@ protected:
 
     std::filesystem::path exchange;
     int32_t client = 0;
+    SoakClientClock clock{PosixTimerSystem::MonotonicMilliseconds};
+    std::atomic<uint64_t> lastTime{0};
+    std::thread::id mainThread = std::this_thread::get_id();
 };
 
 } // namespace
@@ -1319,6 +1340,8 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
 {
     int32_t step = 0;
     while (!Told(SoakExchange::kStop) && !HasFatalFailure()) {
+        ASSERT_NE(Local(), nullptr) << "client " << client << " is still in the game at step " << step << ": "
+                                    << ClientState();
         Step();
         if (++step % kCheckEvery == 0) {
             CheckTheClient(step);

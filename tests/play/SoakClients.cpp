@@ -20,6 +20,7 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -160,6 +161,42 @@ std::string SoakAddress(pid_t run, int32_t client)
 {
     auto id = static_cast<uint32_t>(run);
     return "127." + std::to_string(1 + id % 254) + "." + std::to_string(id / 254 % 254) + "." + std::to_string(client);
+}
+
+// ---- The other clients' time --------------------------------------------------------------------
+
+void SoakCountingNetwork::Receive(MessageBuffer& out, const NetworkEndpoint& endpoint, sockaddr_in& sender)
+{
+    PosixNetworkSystem::Receive(out, endpoint, sender);
+    if (out.Size() > 0)
+        ++heard;
+}
+
+SoakClientClock::SoakClientClock(Milliseconds wall) : wall(std::move(wall))
+{
+}
+
+uint64_t SoakClientClock::Read(uint64_t played, uint64_t heard)
+{
+    if (!started) {
+        started = true;
+        time = played;
+        lastPlayed = played;
+        lastWall = wall();
+        lastHeard = heard;
+    }
+    if (played <= lastPlayed)
+        return time;
+    uint64_t step = played - lastPlayed;
+    uint64_t now = wall();
+    // At least a millisecond: the client's time always moves on with its frames.
+    if (heard == lastHeard)
+        step = std::clamp<uint64_t>(now - lastWall, 1, step);
+    time += step;
+    lastPlayed = played;
+    lastWall = now;
+    lastHeard = heard;
+    return time;
 }
 
 // ---- The other clients' processes ------------------------------------------------------------

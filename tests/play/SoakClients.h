@@ -3,11 +3,13 @@
 
 #include "client/PlayerClient.h"
 #include "entities/Player.h"
+#include "platform/PosixNetworkSystem.h"
 
 #include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,42 @@ private:
     bool ended = false;
     int status = -1;
     std::filesystem::path output;
+};
+
+// A soak process's loopback sockets, counting the datagrams its client takes: a joined client's
+// clock asks whether the world host has said anything since the last frame.
+class SoakCountingNetwork : public PosixNetworkSystem {
+public:
+    using PosixNetworkSystem::PosixNetworkSystem;
+    void Receive(MessageBuffer& out, const NetworkEndpoint& endpoint, sockaddr_in& sender) override;
+    uint64_t Heard() const { return heard; }
+
+private:
+    uint64_t heard = 0;
+};
+
+// The game time of another client's frames. The bots' frames each add a fixed step of game time,
+// and a client process runs them far faster than the wall clock while the world host's process
+// is slow to send (a long frame of its own, a new level made): a host silent for a few seconds
+// would then have been silent past the client's minute, and the client would leave the game. So
+// a frame after which the host said nothing counts no more time than the wall clock saw pass; a
+// frame after the host spoke keeps its own step, as the bots' play is built on it.
+class SoakClientClock {
+public:
+    using Milliseconds = std::function<uint64_t()>;
+    explicit SoakClientClock(Milliseconds wall);
+
+    // The client's time once the frames' game time has reached `played` and the client has taken
+    // `heard` datagrams in all; read as often as wanted within a frame.
+    uint64_t Read(uint64_t played, uint64_t heard);
+
+private:
+    Milliseconds wall;
+    bool started = false;
+    uint64_t time = 0;
+    uint64_t lastPlayed = 0;
+    uint64_t lastWall = 0;
+    uint64_t lastHeard = 0;
 };
 
 // A crash's stack on stderr: glibc's own abort for a corrupted heap ("free(): corrupted unsorted

@@ -1,9 +1,10 @@
-// SoakClientsTest -- the soak's own tools where a failure depends on them: the stack a crashed soak process prints.
+// SoakClientsTest -- the soak's own tools where a failure depends on them: the stack a crashed soak process prints, and the clock of the other clients' frames.
 #include "play/SoakClients.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -25,6 +26,49 @@ TEST(SoakCrashStack, ACrashPrintsItsSignalAndStackBeforeTheProcessDies)
             std::raise(SIGSEGV);
         },
         ::testing::KilledBySignal(SIGSEGV), "The soak process crashed: Segmentation fault\n.*play_tests");
+}
+
+// The world host's process stalled (a long frame, a new level) while a client ran on: the
+// client's minute of silence must not pass in seconds of the wall clock, nor its play change
+// while the host speaks.
+TEST(SoakClientClock, AHostsSilenceCountsNoFasterThanTheWallClockWhileItsSpeechKeepsTheFramesSteps)
+{
+    uint64_t wall = 1000;
+    SoakClientClock clock([&wall] { return wall; });
+    uint64_t played = 5000;
+    uint64_t heard = 0;
+    EXPECT_EQ(clock.Read(played, heard), 5000u);
+
+    // Quarter-second waits run 10 ms apart, the host silent: 240 of them are 2.4 s, not a minute;
+    // a frame reads the time more than once and gets one answer.
+    bool oneTimeAFrame = true;
+    for (int frame = 0; frame < 240; ++frame) {
+        played += 250;
+        wall += 10;
+        uint64_t first = clock.Read(played, heard);
+        oneTimeAFrame = oneTimeAFrame && clock.Read(played, heard) == first;
+    }
+    uint64_t silentEnd = clock.Read(played, heard);
+    EXPECT_EQ(silentEnd, 5000u + 2400u);
+    EXPECT_TRUE(oneTimeAFrame);
+
+    // The host speaks: the frames keep their steps however fast they run.
+    ++heard;
+    played += 150;
+    wall += 10;
+    EXPECT_EQ(clock.Read(played, heard), silentEnd + 150);
+    ++heard;
+    played += 50;
+    wall += 1;
+    EXPECT_EQ(clock.Read(played, heard), silentEnd + 200);
+
+    // Silent again: a frame slower than its step counts only its step, one that took no time a
+    // millisecond.
+    played += 150;
+    wall += 400;
+    EXPECT_EQ(clock.Read(played, heard), silentEnd + 350);
+    played += 150;
+    EXPECT_EQ(clock.Read(played, heard), silentEnd + 351);
 }
 
 } // namespace
