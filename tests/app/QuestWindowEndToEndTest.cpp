@@ -181,7 +181,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     ClickAt(576, 162);
     ASSERT_TRUE(Shown("Quests"));
     // Its slot row chosen: the title in the row, the text below with the goal still to do.
-    ClickAt(320, 75 + 26 * slot);
+    ClickAt(320, 63 + 26 * slot);
     EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedActiveQuest"), std::to_string(slot));
     QuestClient* mirrored = player->GetQuestSlot(slot);
     int32_t level = player->GetStat(CharacterStat::Level);
@@ -190,8 +190,8 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     EXPECT_EQ(before, mirrored->BuildText(level, gGameClient->clock, player->GetCharacterName()));
     EXPECT_EQ(before.find("$$QuestProgress"), std::string::npos) << "nothing is done yet: " << before;
     TargaImage windowBefore = Screenshot();
-    EXPECT_GT(BrightPixels(windowBefore, 160, 64 + 26 * slot, 480, 86 + 26 * slot), 40) << "no title in the slot's row";
-    EXPECT_GT(BrightPixels(windowBefore, 160, 228, 480, 360), 200) << "no quest text";
+    EXPECT_GT(BrightPixels(windowBefore, 160, 52 + 26 * slot, 480, 74 + 26 * slot), 40) << "no title in the slot's row";
+    EXPECT_GT(BrightPixels(windowBefore, 160, 216, 480, 348), 200) << "no quest text";
     // The goals and their progress follow the story: the body scrolled to its end shows them.
     // (Seen through a see-through window, the world behind once changed these pixels instead.)
     ScrollBodyToItsEnd();
@@ -212,7 +212,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     EXPECT_NE(after.find(left), std::string::npos) << after;
     ScrollBodyToItsEnd();
     TargaImage windowAfter = Screenshot();
-    EXPECT_GT(ChangedPixels(endBefore, windowAfter, 160, 228, 480, 360), 10) << "the progress line was not redrawn";
+    EXPECT_GT(ChangedPixels(endBefore, windowAfter, 160, 216, 480, 348), 10) << "the progress line was not redrawn";
 
     // The rest of the hunt done, the giver clicked again offers the hand-in, whose button pays.
     Tap(SDL_SCANCODE_Q);

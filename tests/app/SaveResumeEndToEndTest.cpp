@@ -261,7 +261,7 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
     EXPECT_NE(shownClass->BuildText(shownClass->textSource).find("Warden"), std::string::npos);
 
     // Saved and left again, then deleted from the list after its question: its files go with it.
-    ClickAt(16 + 260, 24 + 16);
+    ClickAt(16 + 260, 4 + 16);
     ASSERT_FALSE(Shown("Character"));
     // The resumed world's rivals stand: it is not won, and no one is asked whether to end it.
     EXPECT_FALSE(Shown("ConfirmWin"));

@@ -109,6 +109,30 @@ std::vector<std::string> WordFaults(const std::vector<WordBox>& words)
     return faults;
 }
 
+// What of a window's words runs down onto its frame: the frame picture is stretched over the
+// window, so its metal border is the same share of the window's height at any size, and a word
+// drawn below the face's lower edge stands on the metal. (The heading and the close button sit on
+// the upper band, and a few labels touch the side bands, by design.)
+std::vector<std::string> FrameFaults(const UIMenu& menu, const std::vector<WordBox>& words)
+{
+    // The outline and the three rings of metal, of the picture's 64 rows.
+    constexpr float kMetalShare = 4.0f / 64.0f;
+    std::vector<std::string> faults;
+    for (const UIWidget* panel : menu.GetWidgets()) {
+        if (!panel->IsVisible() || panel->textureName != "Textures/UI/frame_window.tga")
+            continue;
+        float x0 = panel->GetScreenX();
+        float x1 = x0 + panel->size[0];
+        float top = panel->GetScreenY();
+        float face = top + panel->size[1] * (1.0f - kMetalShare);
+        for (const WordBox& word : words)
+            // A pixel's slack for the glyphs' own spacing.
+            if (word.x1 > x0 && word.x0 < x1 && word.y0 < top + panel->size[1] && word.y1 > face + 1.0f)
+                faults.push_back("down on the frame: " + Describe(word));
+    }
+    return faults;
+}
+
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string all;
@@ -135,7 +159,10 @@ protected:
         for (const UIMenu* menu : gUISystem->GetMenus()) {
             if (!menu->IsShown())
                 continue;
-            std::vector<std::string> more = WordFaults(MenuWords(*menu));
+            std::vector<WordBox> words = MenuWords(*menu);
+            std::vector<std::string> more = WordFaults(words);
+            found.insert(found.end(), more.begin(), more.end());
+            more = FrameFaults(*menu, words);
             found.insert(found.end(), more.begin(), more.end());
         }
         return found;
@@ -223,7 +250,7 @@ TEST_F(ScreenLayoutEndToEnd, TheWindowsOfTheGameKeepTheirWordsInTheirBoxes)
         Tap(key);
         Frames(1);
     }
-    for (const char* menu : {"CharacterExport", "ConfirmExit", "ConfirmSaveExit"}) {
+    for (const char* menu : {"CharacterExport", "ConfirmExit", "ConfirmSaveExit", "VendorMenu"}) {
         Console(std::string("showMenu ") + menu);
         ASSERT_TRUE(Shown(menu)) << menu;
         CheckWindow(menu);

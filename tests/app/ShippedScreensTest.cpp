@@ -158,7 +158,7 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
     EXPECT_FALSE(Shown("GameMenu"));
     ClickAt(480, 457);
     EXPECT_TRUE(Shown("Character")) << "the in-game screen's button opens it too";
-    ClickAt(16 + 260, 24 + 16);
+    ClickAt(16 + 260, 4 + 16);
     EXPECT_FALSE(Shown("Character"));
 
     // The menu button, then leaving without saving, asked and confirmed.
@@ -284,9 +284,9 @@ TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
     Tap(SDL_SCANCODE_I);
     ASSERT_TRUE(Shown("Inventory"));
     TargaImage pack = Screenshot();
-    // The window sits at (336, 24): the worn tunic's icon fills the chest place, the head place is empty.
-    int chest = LitPixels(pack, 336 + 226, 24 + 60, 336 + 256, 24 + 90);
-    int head = LitPixels(pack, 336 + 26, 24 + 60, 336 + 56, 24 + 90);
+    // The window sits at (336, 4): the worn tunic's icon fills the chest place, the head place is empty.
+    int chest = LitPixels(pack, 336 + 226, 4 + 60, 336 + 256, 4 + 90);
+    int head = LitPixels(pack, 336 + 26, 4 + 60, 336 + 56, 4 + 90);
     EXPECT_GT(chest, head + 40) << chest << " lit in the chest place, " << head << " in the empty head place";
     KeepScreen("inventory");
     Tap(SDL_SCANCODE_ESCAPE);
@@ -294,7 +294,7 @@ TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
     EXPECT_FALSE(Shown("GameMenu"));
     ClickAt(379, 457);
     EXPECT_TRUE(Shown("Inventory")) << "the in-game screen's button opens it too";
-    ClickAt(336 + 268, 24 + 16);
+    ClickAt(336 + 268, 4 + 16);
     EXPECT_FALSE(Shown("Inventory"));
 }
 
@@ -322,7 +322,7 @@ TEST_F(ShippedScreens, TheCharacterSheetShowsTheDamageRateAndWhatTheCharacterWea
     EXPECT_EQ(wornWorth->FormatConvertedValue(), FormatMoney(worn));
     EXPECT_EQ(carriedWorth->FormatConvertedValue(), FormatMoney(player->GetCarriedValue()));
     TargaImage sheet = Screenshot();
-    EXPECT_GT(LitPixels(sheet, 40, 422, 266, 476), 150) << "the three new rows are drawn inside the sheet";
+    EXPECT_GT(LitPixels(sheet, 40, 348, 266, 428), 150) << "the three new rows are drawn inside the sheet";
     KeepScreen("character-worth");
 }
 

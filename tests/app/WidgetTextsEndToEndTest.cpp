@@ -111,8 +111,8 @@ TEST_F(WidgetTextsEndToEnd, TheVendorsButtonPricesIdentifyingEverythingAndAClick
     ASSERT_TRUE(Shown("VendorMenu"));
     EXPECT_EQ(Label("VendorMenu::IdentifyAllLabel"), "$$IdentifyAllYourItemsFor$$ " + FormatMoney(cost));
 
-    // The button is at (118, 268) of the window at (16, 24), 168 x 38.
-    ClickAt(16 + 118 + 84, 24 + 268 + 19);
+    // The button is at (118, 268) of the window at (16, 4), 168 x 38.
+    ClickAt(16 + 118 + 84, 4 + 268 + 19);
     Frames(4);
     EXPECT_FALSE(cap->IsUnidentified()) << "the host identified the cap";
     EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), 1000 - cost);

@@ -548,7 +548,7 @@ protected:
         EXPECT_EQ(title->BuildText(title->textSource), mirrored->BuildTitle(host.GetStat(CharacterStat::Level), false))
             << "the window's row shows the quest";
         TargaImage window = KeepStep("6-questwindow");
-        EXPECT_GT(LitPixels(window, 160, 228, 480, 360), 100) << "the quest's text" << AtStep();
+        EXPECT_GT(LitPixels(window, 160, 216, 480, 348), 100) << "the quest's text" << AtStep();
         Tap(SDL_SCANCODE_ESCAPE);
         EXPECT_FALSE(Shown("Quests"));
     }
