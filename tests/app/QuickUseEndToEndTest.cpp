@@ -3,8 +3,10 @@
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
 #include "core/UserVarSystem.h"
+#include "entities/Inventory.h"
 #include "entities/Player.h"
 #include "entities/SkillList.h"
+#include "rules/items/ItemBase.h"
 #include "rules/skills/SkillBase.h"
 #include "server/WorldHost.h"
 #include "ui/UIMenu.h"
@@ -170,4 +172,39 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     auto* first = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("InGame::UseSlot0"));
     ASSERT_NE(first, nullptr);
     EXPECT_NE(first->GetContent(), nullptr);
+}
+
+// A draught dragged from the inventory onto the shipped bar shows its icon and its count inside
+// its slot: the slot's copy takes the default font, and its count ran down out of the slot over
+// the bar's frame and the health bar.
+TEST_F(QuickUseEndToEnd, ADraughtOnTheShippedBarShowsItsCountInsideItsSlot)
+{
+    const ItemBase* draught = HostPlayer()->inventory->GetItem(InventoryGroupIndex::Bag1, 0);
+    ASSERT_TRUE(draught && draught->GetMaxStack() > 1) << "the new character's first cell holds a draught";
+    UIWidget* slot = gUISystem->FindWidgetByPath("InGame::UseSlot1");
+    ASSERT_NE(slot, nullptr);
+    Frames(4);
+    TargaImage bare = Screenshot();
+
+    Tap(SDL_SCANCODE_I);
+    ASSERT_TRUE(Shown("Inventory"));
+    for (UIWidget* cell : {gUISystem->FindWidgetByPath("Inventory::Bag1Cell0"), slot}) {
+        ASSERT_NE(cell, nullptr);
+        ClickAt(static_cast<int32_t>(cell->GetScreenX() + cell->size[0] / 2),
+                static_cast<int32_t>(cell->GetScreenY() + cell->size[1] / 2));
+    }
+    EXPECT_EQ(Local()->GetQuickUseRecord(1)[0], 0) << "the slot holds an item";
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_FALSE(Shown("Inventory"));
+    Frames(2);
+    TargaImage filled = Screenshot();
+
+    // The picture lacks the window's top two rows, so its row y shows the window's row y + 2.
+    int x0 = static_cast<int>(slot->GetScreenX());
+    int x1 = x0 + static_cast<int>(slot->size[0]);
+    int top = static_cast<int>(slot->GetScreenY()) - 2;
+    int bottom = top + static_cast<int>(slot->size[1]);
+    EXPECT_GT(ChangedPixels(bare, filled, x0, top, x1, bottom, 60), 100) << "the draught in the slot";
+    EXPECT_EQ(ChangedPixels(bare, filled, x0 - 4, bottom, x1 + 4, bottom + 12, 60), 0)
+        << "the slot's words run out below it";
 }

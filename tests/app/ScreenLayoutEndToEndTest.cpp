@@ -1,4 +1,4 @@
-// ScreenLayoutEndToEndTest -- the shipped screens' words measured where they are drawn and read back from the screen: no window's words run off the screen, out of their boxes or over each other, the covenant cards keep their words apart and on the screen, a bag place's fill stays in its cell, and over a larger window the words are drawn where their boxes scale to.
+// ScreenLayoutEndToEndTest -- the shipped screens' words measured where they are drawn and read back from the screen: no window's words run off the screen, out of their boxes, over each other or down onto its frame, the covenant cards keep their words apart and on the screen, a bag place's fill stays in its cell, and over a larger window the words are drawn where their boxes scale to.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"

@@ -15,6 +15,7 @@
 #include "resources/fonts/ScreenText.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -145,10 +146,16 @@ void UIItemSlot::DrawCounts(const ItemClient& item)
     float x = GetScreenX();
     float y = GetScreenY();
     Color white = ItemSlotColor(kItemSlotWhite);
-    if (item.GetMaxStack() > 1)
-        gScreenText->DrawTextNarrow(font, StringFormat("%d", item.GetStackCount()),
-                                    static_cast<int32_t>(x + size[0] - 10.0f),
-                                    static_cast<int32_t>(y + size[1] - 10.9f), white, false, 1.0f);
+    if (item.GetMaxStack() > 1) {
+        // The corner's place suits the small font; a count in a larger one (a quick-use slot's copy
+        // takes the default font) is moved up and left by what it is larger, or it ran down out of
+        // the slot over the bar below.
+        std::string count = StringFormat("%d", item.GetStackCount());
+        TextSize measured = MeasureTextA(count, font);
+        gScreenText->DrawTextNarrow(font, count, static_cast<int32_t>(x + size[0] - std::max(10.0f, measured.width)),
+                                    static_cast<int32_t>(y + size[1] - std::max(10.9f, measured.height)), white,
+                                    false, 1.0f);
+    }
     int32_t contents = -1;
     const InventoryBase* inventory = GetBagContents(contents);
     if (itemSlotType != ItemSlotType::Bag || !inventory)
