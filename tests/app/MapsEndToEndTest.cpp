@@ -290,15 +290,15 @@ TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKe
     ClickAt(320, 238);
     ASSERT_TRUE(Shown("Options"));
     // The ground detail's box opens into its three rows, 20 units each under it; the first is Low.
-    ClickAt(494 + 40, 204 + 10);
-    ClickAt(494 + 40, 224 + 10);
+    ClickAt(434 + 40, 204 + 10);
+    ClickAt(434 + 40, 224 + 10);
     EXPECT_EQ(gUserVarSystem->GetStringByName("r_groundDetail"), "0");
-    ClickAt(494 + 40, 204 + 10);
-    ClickAt(494 + 40, 224 + 50);
+    ClickAt(434 + 40, 204 + 10);
+    ClickAt(434 + 40, 224 + 50);
     EXPECT_EQ(gUserVarSystem->GetStringByName("r_groundDetail"), "2");
     // The window's box: the current size first, kept as it is.
-    ClickAt(494 + 40, 156 + 10);
-    ClickAt(494 + 40, 176 + 10);
+    ClickAt(434 + 40, 156 + 10);
+    ClickAt(434 + 40, 176 + 10);
     EXPECT_EQ(gUserVarSystem->GetStringByName("r_mode"), "0");
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("Options"));

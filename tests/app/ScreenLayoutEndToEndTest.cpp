@@ -109,13 +109,14 @@ std::vector<std::string> WordFaults(const std::vector<WordBox>& words)
     return faults;
 }
 
-// What of a window's words runs down onto its frame: the frame picture is stretched over the
-// window, so its metal border is the same share of the window's height at any size, and a word
-// drawn below the face's lower edge stands on the metal. (The heading and the close button sit on
-// the upper band, and a few labels touch the side bands, by design.)
+// What of a window's words runs onto its frame: the frame picture is stretched over the window, so
+// its metal border is the same share of the window's height and width at any size. A word below
+// the face's lower edge, or halfway across a side band, stands on the metal. (The heading and the
+// close button sit on the upper band, and labels may touch the inner edge of a side band, by
+// design.)
 std::vector<std::string> FrameFaults(const UIMenu& menu, const std::vector<WordBox>& words)
 {
-    // The outline and the three rings of metal, of the picture's 64 rows.
+    // The outline and the three rings of metal, of the picture's 64 rows and columns.
     constexpr float kMetalShare = 4.0f / 64.0f;
     std::vector<std::string> faults;
     for (const UIWidget* panel : menu.GetWidgets()) {
@@ -125,10 +126,17 @@ std::vector<std::string> FrameFaults(const UIMenu& menu, const std::vector<WordB
         float x1 = x0 + panel->size[0];
         float top = panel->GetScreenY();
         float face = top + panel->size[1] * (1.0f - kMetalShare);
-        for (const WordBox& word : words)
+        float halfBand = panel->size[0] * kMetalShare / 2.0f;
+        for (const WordBox& word : words) {
+            if (!(word.x1 > x0 && word.x0 < x1 && word.y0 < top + panel->size[1] && word.y1 > top))
+                continue;
             // A pixel's slack for the glyphs' own spacing.
-            if (word.x1 > x0 && word.x0 < x1 && word.y0 < top + panel->size[1] && word.y1 > face + 1.0f)
+            if (word.y1 > face + 1.0f)
                 faults.push_back("down on the frame: " + Describe(word));
+            else if (word.y0 > top + panel->size[1] * kMetalShare &&
+                     (word.x0 < x0 + halfBand || word.x1 > x1 - halfBand))
+                faults.push_back("across the frame's side: " + Describe(word));
+        }
     }
     return faults;
 }

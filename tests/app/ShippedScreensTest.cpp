@@ -181,9 +181,9 @@ TEST_F(ShippedScreens, TheOptionsScreenSetsTheVolumesAndSwitchesAndTheUserSettin
     EXPECT_GT(LitPixels(options, 250, 74, 390, 100), 100) << "the heading is drawn";
     KeepScreen("options");
     // A quarter of the way along the music slider.
-    ClickAt(310 + 170 / 4, 206);
+    ClickAt(250 + 170 / 4, 206);
     EXPECT_NEAR(std::stof(Var("s_volumeMusic")), 0.25f, 0.02f);
-    ClickAt(158, 268);
+    ClickAt(98, 268);
     EXPECT_EQ(Var("ui_showDamageNumbers"), "0");
     std::string settings = folder.Read("User/user.cfg");
     EXPECT_NE(settings.find("s_volumeMusic 0.2"), std::string::npos) << settings;
