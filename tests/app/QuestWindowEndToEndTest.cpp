@@ -143,6 +143,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     ASSERT_NE(shown, nullptr);
     ASSERT_FALSE(shown->questOffers.empty());
     PlayerClient* player = gClientApp->GetLocalPlayer();
+    TargaImage bare = Screenshot();
 
     // The click: the giver's screen, the first offer chosen, and the host's answer shown.
     ClickOn(*shown);
@@ -156,15 +157,21 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     // The hunt's row of the offers chosen: its text is the offer shown.
     auto row = std::find(shown->questOffers.begin(), shown->questOffers.end(), hunt->questId);
     ASSERT_NE(row, shown->questOffers.end());
-    ClickAt(236, 147 + 18 * static_cast<int32_t>(row - shown->questOffers.begin()));
+    UIWidget* offers = gUISystem->FindWidgetByPath("QuestNpcMenu::Offers");
+    UIWidget* accept = gUISystem->FindWidgetByPath("QuestNpcMenu::Accept");
+    ASSERT_TRUE(offers && accept);
+    ClickAt(236, static_cast<int32_t>(offers->GetScreenY()) + 9 + 18 * static_cast<int32_t>(row - shown->questOffers.begin()));
     EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedQuest"), std::to_string(hunt->questId));
     std::string offer = TextOf("QuestNpcMenu::Offer");
     EXPECT_NE(offer.find(hunt->BuildTitle(-1, true)), std::string::npos) << offer;
     TargaImage offerShot = Screenshot();
-    EXPECT_GT(BrightPixels(offerShot, 140, 210, 500, 350), 200) << "the offer's text is not drawn";
+    EXPECT_GT(BrightPixels(offerShot, 140, 198, 500, 338), 200) << "the offer's text is not drawn";
+    // The giver's window stands above the quick-use bar: its frame ran ten pixels over the slots.
+    EXPECT_EQ(OffscreenShotGame::ChangedPixels(bare, offerShot, 8, 398, 300, 436, 60), 0)
+        << "the window covers the quick-use bar";
 
     // Taken with its button: the host's slot and the client's mirror hold it, the screen goes.
-    ClickAt(241, 382);
+    ClickAt(241, static_cast<int32_t>(accept->GetScreenY() + accept->size[1] / 2));
     FramesUntil([&] { return hostPlayer->HasQuest(hunt->questId); }, 20);
     ASSERT_TRUE(hostPlayer->HasQuest(hunt->questId));
     Frames(3);
