@@ -151,6 +151,12 @@ bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName
     } else if (hooks.loadExplored) {
         hooks.loadExplored(characterName);
     }
+    // The log the character was saved with, to scroll back through; a new character starts
+    // with none.
+    if (gTextEvents) {
+        Vector2 logAt = ui ? ui->GetTextPosition(ClientUi::TextPosition::Log) : Vector2{};
+        gTextEvents->RestoreLog(player->messageLog, logAt);
+    }
     link = std::move(player);
     if (ui)
         ui->OnPlayerChanged();

@@ -88,7 +88,7 @@ public:
     void ChangeClass(int32_t index);
 
     // ---- The character file (PlayerClientFile.cpp) ----------------------------------------------
-    static constexpr int32_t kFileVersion = 52;
+    static constexpr int32_t kFileVersion = 53;
     // The user folder that holds every file named after a character.
     static constexpr const char* kCharacterFolder = "chars";
     // "chars/<base>.<ending>" for a base made by CharacterFileBase.
@@ -359,6 +359,8 @@ public:
     std::vector<bool> discoveredLevels;
     std::vector<bool> characterFlags;
     std::string levelName;
+    // The message log the character file held; the screen's text events take it when the game
+    // starts (ClientApp::StartClient) and give it back to the next save.
     std::vector<std::string> messageLog;
     // The music the host asks for over the level's, and its volume.
     int32_t musicRecord = -1;
@@ -431,6 +433,8 @@ private:
     // The log names the file by the name it was asked for.
     static bool ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, CharacterCovenantBlock* covenantBlock,
                                std::string_view fileName);
+    // The message log in its own byte count.
+    static bool ParseMessageLog(MessageBuffer& buffer, std::vector<std::string>& lines, std::string_view fileName);
     void ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock);
     void UpdateModes();
     // Back to mode 0 from whatever mode the frame finds without its target.

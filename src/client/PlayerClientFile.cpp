@@ -5,6 +5,7 @@
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
 #include "core/MessageBuffer.h"
+#include "render/TextEvents.h"
 #include "rules/CharacterFlags.h"
 
 #include <cmath>
@@ -24,6 +25,8 @@ constexpr int32_t kPlayerFileFlagsVersion = 26;
 constexpr int32_t kPlayerFileCountedStatsVersion = 50;
 // The first version whose covenant block carries its own byte count.
 constexpr int32_t kPlayerFileCountedBlockVersion = 52;
+// The first version whose message log carries its own byte count: a damaged log costs only itself.
+constexpr int32_t kPlayerFileCountedLogVersion = 53;
 constexpr int32_t kPlayerFileFacings = 8;
 
 bool PlayerFileFinite(const WorldPos& where)
@@ -128,7 +131,14 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     buffer.WriteInt(static_cast<int32_t>(block.Size()));
     if (block.Size() > 0)
         buffer.WriteBytes(block.Data(), block.Size());
-    buffer.WriteStringList(messageLog);
+    // The log as the screen holds it now; without a screen, the lines the file was read with.
+    MessageBuffer log;
+    if (gTextEvents)
+        gTextEvents->SaveTextEvents(log);
+    else
+        log.WriteStringList(messageLog);
+    buffer.WriteInt(static_cast<int32_t>(log.Size()));
+    buffer.WriteBytes(log.Data(), log.Size());
     WriteWorldPos(buffer, position);
     buffer.WriteInt(facing);
 }
@@ -252,8 +262,12 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
             return damaged("covenant block");
         out.covenantBlockRead = true;
     }
-    if (version >= kPlayerFileMessageLogVersion && !buffer.ReadStringList(out.messageLog))
+    if (version >= kPlayerFileCountedLogVersion) {
+        if (!ParseMessageLog(buffer, out.messageLog, fileName))
+            return damaged("message log");
+    } else if (version >= kPlayerFileMessageLogVersion && !buffer.ReadStringList(out.messageLog)) {
         return damaged("message log");
+    }
     if (!ReadWorldPos(buffer, out.position) || !PlayerFileFinite(out.position))
         return damaged("position");
     out.facing = buffer.ReadInt();
@@ -261,6 +275,25 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
         return damaged("cut short");
     if (out.facing < 0 || out.facing >= kPlayerFileFacings)
         return damaged("facing");
+    return true;
+}
+
+// False only when the block's byte count does not fit the file; lines that do not fill the block
+// exactly are a damaged log, dropped with a warning while the rest of the character loads.
+bool PlayerClient::ParseMessageLog(MessageBuffer& buffer, std::vector<std::string>& lines, std::string_view fileName)
+{
+    int32_t logBytes = 0;
+    if (!buffer.ReadCount(logBytes, 1))
+        return false;
+    MessageBuffer log;
+    log.WriteBytes(buffer.Data() + buffer.GetReadPos(), static_cast<size_t>(logBytes));
+    log.SetReadPos(0);
+    buffer.SetReadPos(buffer.GetReadPos() + static_cast<size_t>(logBytes));
+    if (log.ReadStringList(lines) && log.BytesLeft() == 0)
+        return true;
+    DebugSystem::Print(kPrintWarning, "Character file %s: its message log is damaged; the log starts empty\n",
+                       std::string(fileName).c_str());
+    lines.clear();
     return true;
 }
 

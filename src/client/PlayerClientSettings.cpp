@@ -9,6 +9,7 @@
 #include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
 #include "core/UserVarSystem.h"
+#include "render/TextEvents.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "rules/skills/SkillBase.h"
@@ -138,6 +139,8 @@ void PlayerClient::WriteLoadedCharacter(MessageBuffer& buffer, int32_t difficult
         itemLists[0].DeleteAll();
         PrepareItemLists();
         messageLog.clear();
+        if (gTextEvents)
+            gTextEvents->RestoreLog(messageLog, Vector2{});
     }
     // A place in another world, or none (level -1 or the origin of the town), is not sent.
     bool atOrigin = position.level == 0 && position.x == 0.0f && position.y == 0.0f;

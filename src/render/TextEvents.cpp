@@ -286,9 +286,12 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     }
 }
 
+// The count is of the lines written, not the log total: a log line added in place of another
+// counts in the total twice, and a count past the lines would make the save unreadable.
 void TextEvents::SaveTextEvents(MessageBuffer& buffer) const
 {
-    buffer.WriteInt(logTotal);
+    auto count = std::count_if(records.begin(), records.end(), [](const Record& r) { return r.kind == kLogKind; });
+    buffer.WriteInt(static_cast<int32_t>(count));
     for (const Record& record : records)
         if (record.kind == kLogKind)
             buffer.WriteString(record.text);
@@ -319,7 +322,14 @@ bool TextEvents::LoadTextEvents(MessageBuffer& buffer, int32_t version, const Ve
         DebugSystem::Print(2, "Text event log refused: cut after %d lines\n", count);
         return false;
     }
+    RestoreLog(lines, logPosition);
+    return true;
+}
+
+void TextEvents::RestoreLog(const std::vector<std::string>& lines, const Vector2& logPosition)
+{
+    records.remove_if([](const Record& record) { return record.kind == kLogKind; });
+    logTotal = logActive = browseOffset = 0;
     for (const std::string& line : lines)
         AddTextEvent(line, logPosition.x, logPosition.y, 0.0f, kLogKind, false, true);
-    return true;
 }

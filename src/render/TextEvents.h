@@ -12,6 +12,7 @@
 #include <list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class FrameScene;
 class FrameUi;
@@ -62,12 +63,15 @@ public:
     // Every event and log line gone, the log's counts and browse offset back to 0.
     void RemoveAll();
 
-    // The log total, then each log line's text.
+    // The number of log lines, then each log line's text.
     void SaveTextEvents(MessageBuffer& buffer) const;
     // Empties the list, then reads the saved lines (saves from version 17) as expired log lines
     // at the log position. A count below 0 or past the bytes left, or a cut line, refuses the
     // block: false, and the log stays empty.
     bool LoadTextEvents(MessageBuffer& buffer, int32_t version, const Vector2& logPosition);
+    // The log replaced by these lines, already expired: they show when the player scrolls back.
+    // The other events stay.
+    void RestoreLog(const std::vector<std::string>& lines, const Vector2& logPosition);
 
     void PrevTextEvent();
     void NextTextEvent();

@@ -16,6 +16,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "entities/Vendor.h"
+#include "render/TextEvents.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -402,6 +403,36 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheRivalsAtTheirWorkAndThePlay
     const Offer* waiting = HostRival(1)->GetPendingOffer(own);
     ASSERT_NE(waiting, nullptr) << "the gift still waits on the player";
     EXPECT_TRUE(waiting->HasSameTerms(gift));
+}
+
+// The host's messages to the player fill the message log; the character file keeps it, and the
+// resumed game has the lines back, faded, to scroll back through.
+TEST_F(ShippedScreensSaveResume, TheMessageLogIsSavedWithTheCharacterAndBackWhenItIsResumed)
+{
+    ASSERT_TRUE(StartANewGame());
+    const std::vector<std::string> told = {"The ferry runs again", "A stranger asks for you", "Rain by nightfall"};
+    for (const std::string& line : told)
+        gGame->SendMessage(line, Game::kMessageOwnKind);
+    auto logLines = [] {
+        std::vector<std::string> lines;
+        for (const TextEvents::Record& record : gTextEvents->GetRecords())
+            if (record.kind == TextEvents::kLogKind)
+                lines.push_back(record.text);
+        return lines;
+    };
+    for (int i = 0; i < 20 && logLines().size() < told.size(); ++i)
+        Frames(1);
+    std::vector<std::string> before = logLines();
+    ASSERT_GE(before.size(), told.size());
+    ASSERT_TRUE(std::equal(told.begin(), told.end(), before.end() - static_cast<std::ptrdiff_t>(told.size())));
+
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+
+    std::vector<std::string> after = logLines();
+    ASSERT_GE(after.size(), before.size());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "the saved lines first, in order";
+    EXPECT_LE(gTextEvents->GetLogActive(), static_cast<int32_t>(after.size() - before.size()))
+        << "the saved lines come back faded: the player scrolls back to them";
 }
 
 TEST_F(ShippedScreensSaveResume, AProfileIsMadeChosenAndDeletedThroughItsScreens)

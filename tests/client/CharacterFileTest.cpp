@@ -117,8 +117,13 @@ protected:
             for (int32_t i = 0; i < blockBytes / 4; ++i)
                 file.WriteInt(900 + i);
         }
-        if (version >= 17)
+        if (version >= 53) {
+            // "hello" counted: the count word, five letters and the end.
+            file.WriteInt(10);
             file.WriteStringList({"hello"});
+        } else if (version >= 17) {
+            file.WriteStringList({"hello"});
+        }
         WriteWorldPos(file, WorldPos{1, 30.0f, 40.0f, true});
         file.WriteInt(5);
         return file;
@@ -184,7 +189,7 @@ protected:
 TEST_F(CharacterFile, EveryVersionReadsItsOwnLayoutAndIsWrittenBackAsTheCurrentOne)
 {
     for (int32_t version : {1, 2, 3, 12, 13, 14, 16, 17, 19, 20, 22, 23, 25, 26, 28, 29, 33, 34, 40, 41, 42, 43, 45,
-                            46, 49, 50, 51, 52}) {
+                            46, 49, 50, 51, 52, 53}) {
         SCOPED_TRACE(version);
         PlayerClient old;
         ASSERT_TRUE(Load(old, FileOfVersion(version)));
@@ -291,6 +296,50 @@ TEST_F(CharacterFile, HostileCountsAndUnknownVersionsAreRefused)
         ExpectPreset(keeper);
     }
     EXPECT_GT(CountLinesHolding(debug, "is damaged (unknown version)"), 0);
+}
+
+// The log's lines lie in a block of their own count: lines that do not fill it drop the log and
+// nothing else, while a block count the file cannot hold is a damaged file.
+TEST_F(CharacterFile, ADamagedMessageLogIsDroppedAndTheRestOfTheCharacterLoads)
+{
+    MessageBuffer whole = FileOfVersion(PlayerClient::kFileVersion);
+    // From the end: the place and facing (16 bytes), "hello" and its end, the line count, the block's count.
+    const size_t tailAt = whole.Size() - 16;
+    const size_t helloAt = tailAt - 6;
+    const size_t linesAt = helloAt - 4;
+    const size_t blockAt = linesAt - 4;
+    auto patched = [&whole](size_t at, const void* bytes, size_t length) {
+        std::vector<uint8_t> copy(whole.Data(), whole.Data() + whole.Size());
+        std::memcpy(copy.data() + at, bytes, length);
+        MessageBuffer file;
+        file.WriteBytes(copy.data(), copy.size());
+        return file;
+    };
+    const char unended = 'x';
+    std::vector<MessageBuffer> damaged;
+    for (int32_t lines : {-1, 0, 2, 0x7FFFFFFF})
+        damaged.push_back(patched(linesAt, &lines, sizeof(lines)));
+    damaged.push_back(patched(helloAt + 5, &unended, 1));
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        SCOPED_TRACE(i);
+        PlayerClient bob;
+        bob.messageLog = {"before"};
+        ASSERT_TRUE(Load(bob, damaged[i]));
+        EXPECT_TRUE(bob.messageLog.empty());
+        EXPECT_EQ(bob.GetPosition().level, 1);
+        EXPECT_FLOAT_EQ(bob.GetPosition().y, 40.0f);
+        EXPECT_EQ(bob.facing, 5);
+        EXPECT_EQ(bob.stats.Get(7), 21);
+    }
+    EXPECT_EQ(CountLinesHolding(debug, "Character file Bob: its message log is damaged"),
+              static_cast<int>(damaged.size()));
+
+    for (int32_t blockBytes : {-1, 11 + 16, 0x7FFFFFFF}) {
+        PlayerClient keeper;
+        Preset(keeper);
+        EXPECT_FALSE(Load(keeper, patched(blockAt, &blockBytes, sizeof(blockBytes)))) << blockBytes;
+        ExpectPreset(keeper);
+    }
 }
 
 // ---- File names ------------------------------------------------------------------------------

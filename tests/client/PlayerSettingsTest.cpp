@@ -4,6 +4,7 @@
 #include "core/UserVarSystem.h"
 #include "entities/CharacterSettings.h"
 #include "entities/Inventory.h"
+#include "render/TextEvents.h"
 #include "rules/CharacterFlags.h"
 #include "support/LogLines.h"
 #include "world/World.h"
@@ -138,13 +139,23 @@ TEST_F(PlayerSettings, ALoadedCharacterInAnotherWorldSendsNoPlaceAndForgetsItsMe
 {
     Start();
     MakeLoaded();
+    // The saved log on the screen, as the start of the game put it there, beside a notice.
+    TextEvents screen;
+    gTextEvents = &screen;
+    screen.RestoreLog(player->messageLog, Vector2{});
+    screen.AddTextEvent("a notice", 0.0f, 0.0f, 5.0f, 2, false, false);
     CharacterSettings settings;
-    ASSERT_TRUE(WriteAndRead(settings, gWorld->GetDifficulty(), gWorld->GetLayoutSeed() + 1));
+    bool read = WriteAndRead(settings, gWorld->GetDifficulty(), gWorld->GetLayoutSeed() + 1);
+    gTextEvents = nullptr;
+    ASSERT_TRUE(read);
     EXPECT_FALSE(settings.gatesKept);
     EXPECT_FALSE(settings.partyKept);
     EXPECT_FALSE(settings.hasPosition);
     EXPECT_TRUE(settings.exploredLevels.empty());
     EXPECT_TRUE(player->messageLog.empty());
+    EXPECT_EQ(screen.GetLogTotal(), 0) << "the other world's log leaves the screen too";
+    ASSERT_EQ(screen.GetRecords().size(), 1u);
+    EXPECT_EQ(screen.GetRecords().front().text, "a notice");
 }
 
 TEST_F(PlayerSettings, NoPlaceIsSentForTheTownsOriginOrForNoLevel)
