@@ -35,7 +35,8 @@ public:
     // ---- Clock and world ----------------------------------------------------------------------
     // The game clock: days, hours, minutes and seconds since the world began.
     virtual TimeStamp GetGameClock() const = 0;
-    // Whether a world runs (its covenants made and stepped).
+    // Whether the world has woken: a player has stood off the town's level, or the player's
+    // covenant has taken part in a treaty change. The rivals do nothing before.
     virtual bool IsWorldAwake() const = 0;
     // Whether the entity is the game's first player.
     virtual bool IsFirstPlayer(const Entity& entity) const = 0;

@@ -373,7 +373,9 @@ public:
     // ---- The covenants' host (GameCovenants.cpp) ------------------------------------------------
     Covenant* GetCovenantAt(int32_t index) const override { return GetGameCovenant(index); }
     TimeStamp GetGameClock() const override { return elapsed; }
-    bool IsWorldAwake() const override { return worldRunning; }
+    // Awake once a player has stepped out of the town or the player's covenant has dealt in a
+    // treaty: until then the rivals keep still, so a new player meets a world that waited.
+    bool IsWorldAwake() const override { return worldRunning && leftStartLevel; }
     bool IsFirstPlayer(const Entity& entity) const override;
     Vector2 GetPedestalOffset(int32_t i) const override;
     Actor* MakeGuard(const MonsterType& type, int32_t level) override;

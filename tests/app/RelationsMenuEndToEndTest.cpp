@@ -26,6 +26,8 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -83,14 +85,34 @@ protected:
     // The box the widget's words are drawn in, as the widget lays them out: [x0, x1) x [y0, y1).
     static std::array<int32_t, 4> WordsBox(const UIWidget& widget)
     {
-        const std::string& shown = widget.displayText.empty() ? widget.text : widget.displayText;
-        TextSize size = MeasureTextW(widget.font.GetValue(), gLocSystem->TranslateToWide(shown));
-        float x = 0.0f;
-        float y = 0.0f;
-        widget.GetTextPosition(size.width, size.height, x, y);
-        auto left = static_cast<int32_t>(x);
-        auto top = static_cast<int32_t>(y);
-        return {left, top, left + static_cast<int32_t>(size.width), top + static_cast<int32_t>(size.height)};
+        float box[4] = {};
+        if (!widget.GetDrawnTextBox(box))
+            return {0, 0, 0, 0};
+        return {static_cast<int32_t>(box[0]), static_cast<int32_t>(box[1]), static_cast<int32_t>(box[2]),
+                static_cast<int32_t>(box[3])};
+    }
+
+    // Every card's visible words: the card's number, the widget and the box they are drawn in.
+    struct CardWords {
+        int32_t card;
+        const UIWidget* widget;
+        std::array<int32_t, 4> box;
+    };
+    static std::vector<CardWords> AllCardWords(int32_t count)
+    {
+        std::vector<CardWords> all;
+        for (int32_t i = 0; i < count; ++i)
+            for (const UIWidget* words : Relations()->covenantCards[static_cast<size_t>(i)].card->GetWidgets())
+                if (words->IsVisible() && (!words->text.empty() || !words->displayText.empty()))
+                    all.push_back({i, words, WordsBox(*words)});
+        return all;
+    }
+
+    // Whether the words of one box, or the dark backdrop 2 units round them, cover the other's.
+    static bool Covers(const std::array<int32_t, 4>& a, const std::array<int32_t, 4>& b)
+    {
+        constexpr int32_t margin = 2;
+        return a[0] - margin < b[2] && b[0] < a[2] + margin && a[1] - margin < b[3] && b[1] < a[3] + margin;
     }
 
     // Lit pixels of the legend's first line, x 90 to 150 about y 136 (the picture may be a few
@@ -133,7 +155,9 @@ protected:
         int32_t given = 0;
         for (int32_t number = 0; number < 1500 && given < 2; ++number) {
             auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number));
-            if (!actor || dynamic_cast<Player*>(actor) || actor->IsDead() || covenant.IsMember(*actor))
+            // A rival's member at its home is not the world's to give.
+            if (!actor || dynamic_cast<Player*>(actor) || actor->IsDead() || covenant.IsMember(*actor) ||
+                actor->covenantIndex != -1)
                 continue;
             covenant.AddRecruit(*actor);
             given += covenant.IsMember(*actor) ? 1 : 0;
@@ -238,6 +262,35 @@ TEST_F(RelationsMenuEndToEnd, TheLinesBetweenTheCardsRunUnderTheCovenantsNamesNo
     std::array<int32_t, 2> b = CardCentre(1);
     EXPECT_GT(LinePixels(lined, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 6);
     EXPECT_EQ(LinePixels(bare, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2), 0);
+}
+
+// The longest covenant name the new-character screen takes, of its widest letter: on the ring the
+// player's card keeps it within the card, and no card's words (or their backdrops) cover another's.
+TEST_F(RelationsMenuEndToEnd, TheLongestCovenantNameStaysOnItsCardAndCoversNoOtherWords)
+{
+    EnterTheWorld(std::string(30, 'W'));
+    ASSERT_EQ(gUserVarSystem->GetStringByName("CovenantName"), std::string(24, 'W')) << "the field takes 24 letters";
+    int32_t count = gGameClient->GetCovenantCount();
+    ASSERT_GE(count, 3) << "a new game has rival covenants";
+    Tap(SDL_SCANCODE_R);
+    ASSERT_TRUE(Relations() && Relations()->IsShown());
+    Frames(2);
+    int32_t own = gClientApp->GetLocalPlayer()->GetCovenant()->index;
+    const UIMenu& card = *Relations()->covenantCards[static_cast<size_t>(own)].card;
+    std::array<int32_t, 4> name = WordsBox(*Relations()->covenantCards[static_cast<size_t>(own)].nameWidget);
+    ASSERT_GT(name[2], name[0]) << "the name is written";
+    EXPECT_GE(name[0], static_cast<int32_t>(card.position[0]));
+    EXPECT_LE(name[2], static_cast<int32_t>(card.position[0] + 64.0f)) << "the name keeps to the card's width";
+    EXPECT_GE(name[1], static_cast<int32_t>(card.position[1]));
+    EXPECT_LE(name[3], static_cast<int32_t>(card.position[1] + 64.0f));
+
+    std::vector<CardWords> all = AllCardWords(count);
+    EXPECT_GE(all.size(), static_cast<size_t>(5 * count)) << "each card its two names and three lines";
+    for (size_t a = 0; a < all.size(); ++a)
+        for (size_t b = a + 1; b < all.size(); ++b)
+            EXPECT_FALSE(Covers(all[a].box, all[b].box))
+                << "card " << all[a].card << " \"" << all[a].widget->displayText << all[a].widget->text
+                << "\" and card " << all[b].card << " \"" << all[b].widget->displayText << all[b].widget->text << "\"";
 }
 
 TEST_F(RelationsMenuEndToEnd, ARumourAboutARivalIsPricedOnItsPageRefusedWhileTheStoreIsShortAndPaidOnceItIsNot)

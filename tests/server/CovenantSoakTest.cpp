@@ -197,6 +197,13 @@ protected:
         gSpawnSystem = &spawn;
         game->SetCovenantMaker([] { return std::make_unique<ActorCovenant>(); });
         game->NewWorld(4, 1, 1, kCovenantSoakRivals);
+        // The rivals keep still until a player first stands outside the town: one steps out and
+        // back, and the rivals are left to themselves.
+        Player* scout = AddPlayer(100.0f, 100.0f);
+        scout->SetPosition(WorldPos{1, 100.0f, 100.0f, true});
+        game->Update(kCovenantSoakStep);
+        scout->SetPosition(At(100.0f, 100.0f));
+        game->Update(kCovenantSoakStep);
     }
 
     ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetGameCovenant(i)); }

@@ -1,4 +1,4 @@
-// RivalGrowthTest -- the shipped game's computer-run rivals grow from their recruits' fights: a recruit of the kind the rivals hire learns from a kill, its covenant gains influence by it, and in the running world the simulated battles raise both.
+// RivalGrowthTest -- the shipped game's computer-run rivals grow from their recruits' fights: a recruit of the kind the rivals hire learns from a kill, its covenant gains influence by it, the rivals keep still until the player first leaves the town, and in the running world the simulated battles raise both.
 #include "server/WorldSaveWorld.h"
 
 #include "covenants/ActorCovenant.h"
@@ -6,6 +6,8 @@
 #include "rules/RulesEnums.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -59,10 +61,42 @@ TEST_F(RivalGrowth, ARivalsLeaderLearnsFromAKillAndItsCovenantGainsInfluence)
     delete wild;
 }
 
-// Left to themselves for half an hour of the game's time, the rivals fight their simulated
-// battles and come home richer in influence than they set out.
+// The world waits for the player: while it stays in the town the rivals' clocks stand still, and
+// its first step onto another level sets them going, for good.
+TEST_F(RivalGrowth, TheRivalsKeepStillUntilThePlayerFirstStandsOutsideTheTown)
+{
+    auto remaining = [this] {
+        std::vector<float> all;
+        for (int32_t i = 0; i < kRivals; ++i)
+            for (const RandomTimer& timer : Rival(i)->timerSet)
+                all.push_back(timer.remaining);
+        return all;
+    };
+    player->SetPosition(WorldPos{0, 200.0f, 200.0f, true});
+    std::vector<float> atStart = remaining();
+    for (int32_t step = 0; step < kStepsPerMinute; ++step)
+        game->Update(0.05f);
+    EXPECT_FALSE(game->IsWorldAwake());
+    EXPECT_EQ(remaining(), atStart) << "a rival acted while the player kept to the town";
+
+    player->SetPosition(WorldPos{1, 200.0f, 200.0f, true});
+    game->Update(0.05f);
+    player->SetPosition(WorldPos{0, 200.0f, 200.0f, true});
+    for (int32_t step = 0; step < 20; ++step)
+        game->Update(0.05f);
+    EXPECT_TRUE(game->IsWorldAwake()) << "back in the town, the world stays awake";
+    std::vector<float> later = remaining();
+    int32_t moved = 0;
+    for (size_t t = 0; t < later.size(); ++t)
+        moved += later[t] != atStart[t] ? 1 : 0;
+    EXPECT_GT(moved, 0) << "the rivals' timers run once the player has left the town";
+}
+
+// Left to themselves for half an hour of the game's time once the player has stepped out of the
+// town, the rivals fight their simulated battles and come home richer in influence than they set out.
 TEST_F(RivalGrowth, HalfAnHourOfSimulatedBattlesGivesTheRivalsInfluence)
 {
+    player->SetPosition(WorldPos{1, 200.0f, 200.0f, true});
     int32_t grown = 0;
     for (int32_t minute = 0; minute < 30 && grown == 0; ++minute) {
         for (int32_t step = 0; step < kStepsPerMinute; ++step)
