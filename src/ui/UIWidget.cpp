@@ -21,6 +21,7 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UiGameView.h"
+#include "ui/widgets/UIText.h"
 
 #include <cmath>
 
@@ -34,6 +35,8 @@ constexpr int32_t kUIWidgetPopColor = 145;
 constexpr int32_t kUIWidgetMaxParentDepth = 64;
 // Opaque: a line under the words, however bright, does not show through them.
 constexpr float kTextBackdropAlpha = 1.0f;
+// Units of the backdrop round the words.
+constexpr float kTextBackdropMargin = 2.0f;
 
 Color UIWidgetTableColor(int32_t index)
 {
@@ -116,6 +119,19 @@ void UIWidget::GetTextPosition(float textWidth, float textHeight, float& x, floa
         x = GetScreenX();
     else
         x = GetScreenX() + size[0] - textWidth;
+}
+
+bool UIWidget::GetDrawnTextBox(float box[4]) const
+{
+    if (drawnText.empty() || drawnSize[0] <= 0.0f)
+        return false;
+    GetTextPosition(drawnSize[0], drawnSize[1], box[0], box[1]);
+    // Drawn from whole units, as Draw places the words.
+    box[0] = static_cast<float>(static_cast<int32_t>(box[0]));
+    box[1] = static_cast<float>(static_cast<int32_t>(box[1]));
+    box[2] = box[0] + drawnSize[0];
+    box[3] = box[1] + drawnSize[1];
+    return true;
 }
 
 std::string UIWidget::GetMenuName() const
@@ -401,6 +417,8 @@ void UIWidget::PrepareDrawnText(const std::string& source)
     drawnSource = source;
     drawnFont = font;
     drawnText = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
+    if (wrapText)
+        WrapDrawnText();
     TextSize measured = MeasureTextW(font, drawnText);
     drawnSize[0] = measured.width;
     drawnSize[1] = measured.height;
@@ -409,14 +427,31 @@ void UIWidget::PrepareDrawnText(const std::string& source)
         drawnFont = -1;
 }
 
+void UIWidget::WrapDrawnText()
+{
+    std::vector<WString> lines;
+    UIText::WrapLines(drawnText, size[0] - 2.0f * kTextBackdropMargin, font.GetValue(),
+                      [](int32_t inFont, std::u16string_view words) { return MeasureTextW(inFont, words).width; }, lines);
+    drawnText.clear();
+    for (WString& line : lines) {
+        // A line's closing blanks would widen its measured box.
+        while (!line.empty() && (line.back() == u' ' || line.back() == u'\t'))
+            line.pop_back();
+        if (!drawnText.empty())
+            drawnText += u'\n';
+        drawnText += line;
+    }
+}
+
 // The dark ground the words are written on: what lies under the widget (a line of the relations
 // graph) does not run through them. The glyphs reach a pixel past their measured box.
 void UIWidget::DrawTextBackdrop(float x, float y) const
 {
     if (!gUISystem || drawnSize[0] <= 0.0f)
         return;
-    gScreenText->DrawShaderRect(gUISystem->GetHighlightShader(), UIWidgetTableColor(0), x - 2.0f, y - 2.0f,
-                                x + drawnSize[0] + 2.0f, y + drawnSize[1] + 2.0f, kTextBackdropAlpha, false, false, 0);
+    gScreenText->DrawShaderRect(gUISystem->GetHighlightShader(), UIWidgetTableColor(0), x - kTextBackdropMargin,
+                                y - kTextBackdropMargin, x + drawnSize[0] + kTextBackdropMargin,
+                                y + drawnSize[1] + kTextBackdropMargin, kTextBackdropAlpha, false, false, 0);
 }
 
 void UIWidget::DrawTextured(float multiplier)
@@ -709,6 +744,7 @@ void UIWidget::CopyFrom(const UIWidget& source)
     showHighlightInfo = source.showHighlightInfo;
     font = source.font;
     useTextBackdrop = source.useTextBackdrop;
+    wrapText = source.wrapText;
     tiled = source.tiled;
     tiledToFit = source.tiledToFit;
     verifyProc = source.verifyProc;

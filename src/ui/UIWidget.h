@@ -101,6 +101,9 @@ public:
     bool HitTest(float x, float y) const;
     // Where text of that size starts by the alignment.
     void GetTextPosition(float textWidth, float textHeight, float& x, float& y) const;
+    // Where the words were last drawn, in screen units: left, top, right, bottom. False before
+    // they were drawn.
+    bool GetDrawnTextBox(float box[4]) const;
     void RunCommandList(const std::vector<std::string>& lines);
     void RunClickCommands() { RunCommandList(commands); }
     std::string GetMenuName() const;
@@ -203,6 +206,9 @@ public:
     bool showHighlightInfo = true;
     ResourceHandle font;
     bool useTextBackdrop = false;
+    // The words broken into lines no wider than the widget (less the backdrop's margins), so
+    // that a long text stays in its box; a word wider than that breaks where it overflows.
+    bool wrapText = false;
     bool tiled = false;
     bool tiledToFit = false;
     std::string verifyProc;
@@ -240,6 +246,7 @@ private:
     void DrawTextured(float multiplier);
     void DrawTextBackdrop(float x, float y) const;
     void PrepareDrawnText(const std::string& source);
+    void WrapDrawnText();
     bool EvaluateGameCondition(int32_t condition) const;
     bool EvaluatePlayerCondition(int32_t condition) const;
     bool EvaluateCovenantCondition(int32_t condition) const;

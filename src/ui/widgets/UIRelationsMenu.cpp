@@ -166,6 +166,9 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     UIWidget* nameWidget = RelationsCardWidget<UIWidget>(card, index, 0.0f, 0.0f, kCardSize, kCardSize);
     nameWidget->highlightBackgroundAlpha = 1.0f;
     nameWidget->textAlignment = TextOrientation::Center;
+    // A name wider than the card (a player's covenant may take 24 letters) ran over the rank and
+    // tax lines beside it: it is broken into lines within the card.
+    nameWidget->wrapText = true;
     RelationsCardWords(*nameWidget);
     nameWidget->highlightTextSource = {RelationsSource(kSourceColoredCovenantName), RelationsSource(kSourceText, "\n"),
                                        RelationsSource(kSourceRelationWithPlayer),
