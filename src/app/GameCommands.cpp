@@ -45,7 +45,8 @@ void GameCommandsSetUpWorld(bool resume, const std::string& characterName)
         gWorldHost->EndServer();
     // Mended: the rivals always started at level 0, with no purse, recruits or goods.
     int32_t rivalsLevel = std::clamp(ParseInt(GameCommandsVar("CovenantStartingLevel")), 0, kRivalsMaxStartingLevel);
-    gWorldHost->SetUpServer(resume, rivalsLevel, GetDifficultyLevelByName(GameCommandsVar("DifficultyLevel")),
+    // The covenants' difficulty, chosen on the new-character screen, is the game's difficulty too.
+    gWorldHost->SetUpServer(resume, rivalsLevel, GetDifficultyLevelByName(GameCommandsVar("CovenantDifficultyLevel")),
                             GetWorldDifficultyLevelByName(GameCommandsVar("WorldDifficultyLevel")),
                             ParseInt(GameCommandsVar("NumCovenants")), characterName);
 }

@@ -103,8 +103,9 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
     EXPECT_TRUE(Shown("NewCharacter"));
     EXPECT_FALSE(gClientApp->IsActive());
 
+    // The covenants' difficulty is the setting the rivals are made with.
     ClickAt(398, 207);
-    EXPECT_EQ(Var("DifficultyLevel"), "Hard");
+    EXPECT_EQ(Var("CovenantDifficultyLevel"), "Hard");
     ClickAt(262, 275);
     EXPECT_EQ(Var("NumCovenants"), "4");
     ClickAt(208, 308);
@@ -126,6 +127,7 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
         if (const auto* rival = dynamic_cast<const ActorCovenant*>(gGame->GetGameCovenant(i))) {
             ++rivals;
             EXPECT_GT(rival->GetMoney(), 0) << "rival " << i << " started with an empty purse";
+            EXPECT_EQ(rival->GetDifficultyLevel(), DifficultyLevel::Hard) << "rival " << i;
         }
     EXPECT_GT(rivals, 0);
     EXPECT_FALSE(Shown("NewCharacter"));

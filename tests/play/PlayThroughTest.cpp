@@ -442,7 +442,7 @@ protected:
         ClickAt(260, 171);
         ClickAt(230, 207);
         EXPECT_EQ(Var("PlayerClass"), "ClassWarden");
-        EXPECT_EQ(Var("DifficultyLevel"), "Easy");
+        EXPECT_EQ(Var("CovenantDifficultyLevel"), "Easy");
         ClickAt(330, 133);
         TypeKeys("Ashguard");
         KeepStep("1-newcharacter");
