@@ -271,6 +271,29 @@ TEST_F(TextEvents, TheLogRoundTripsThroughASaveAsExpiredLines)
     EXPECT_TRUE(loaded.GetRecords().empty());
 }
 
+// A log line added in place of another counts in the log total twice; the save counts the lines
+// it writes, so it reads back whole. Restoring a log replaces the lines and leaves the notices.
+TEST_F(TextEvents, ALogLineAddedInPlaceStillSavesAReadableLogAndARestoredLogKeepsTheNotices)
+{
+    AddLog("alpha");
+    events.AddTextEvent("beta", 20.0f, 300.0f, 5.0f, 4, false, false);
+    events.AddTextEvent("notice", 0.0f, 0.0f, 5.0f, 2, false, false);
+    ASSERT_EQ(events.GetLogTotal(), 2);
+    MessageBuffer buffer;
+    events.SaveTextEvents(buffer);
+    ::TextEvents loaded;
+    ASSERT_TRUE(loaded.LoadTextEvents(buffer, 17, {}));
+    ASSERT_EQ(loaded.GetRecords().size(), 1u);
+    EXPECT_EQ(loaded.GetRecords().front().text, "beta");
+
+    events.RestoreLog({"one", "two", "three"}, {20.0f, 300.0f});
+    EXPECT_EQ(events.GetLogTotal(), 3);
+    std::vector<std::string> texts;
+    for (const ::TextEvents::Record& record : events.GetRecords())
+        texts.push_back(record.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"notice", "one", "two", "three"}));
+}
+
 TEST_F(TextEvents, ACutOrLyingSaveLeavesTheLogEmptyAndSaysSo)
 {
     AddLog("alpha");
