@@ -366,6 +366,21 @@ TEST_F(ShippedScreens, TheQuestWindowLeavesTheQuickUseBarWhole)
     KeepScreen("quests-over-bar");
 }
 
+// The game menu Escape brings up stands above the quick-use bar too (its frame ran twelve pixels
+// over the slots and their key numbers).
+TEST_F(ShippedScreens, TheGameMenuLeavesTheQuickUseBarWhole)
+{
+    EnterTheWorld("Ashguard");
+    ASSERT_TRUE(Shown("InGame"));
+    TargaImage bare = Screenshot();
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("GameMenu"));
+    TargaImage menu = Screenshot();
+    EXPECT_EQ(ChangedPixels(bare, menu, 8, 398, 300, 436, 60), 0) << "the menu covers the quick-use bar";
+    EXPECT_GT(ChangedPixels(bare, menu, 170, 130, 470, 390, 60), 5000) << "the menu is drawn";
+    KeepScreen("gamemenu-over-bar");
+}
+
 // The most money a character may hold, written in gold, silver and copper, fits the sheet's money
 // box (it ran out of the box over the "Money" label).
 TEST_F(ShippedScreens, TheCharacterSheetHoldsTheMostMoneyACharacterMayHaveInItsBox)
