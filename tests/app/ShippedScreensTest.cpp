@@ -71,6 +71,20 @@ protected:
 
     // The bronze of a button's face: warm, red over green over blue.
     static bool IsBronze(const std::array<int, 3>& p) { return p[0] > 25 && p[0] > p[1] && p[1] > p[2]; }
+
+    // The window a key brings up in the world is drawn within its box and leaves the quick-use
+    // bar's slots and their key numbers whole.
+    void ExpectTheBarWholeUnder(SDL_Scancode key, const char* menu, int x0, int y0, int x1, int y1)
+    {
+        EnterTheWorld("Ashguard");
+        ASSERT_TRUE(Shown("InGame"));
+        TargaImage bare = Screenshot();
+        Tap(key);
+        ASSERT_TRUE(Shown(menu));
+        TargaImage open = Screenshot();
+        EXPECT_EQ(ChangedPixels(bare, open, 8, 398, 300, 436, 60), 0) << menu << " covers the quick-use bar";
+        EXPECT_GT(ChangedPixels(bare, open, x0, y0, x1, y1, 60), 5000) << menu << " is drawn";
+    }
 };
 
 TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeavesItForTheTitle)
@@ -355,14 +369,7 @@ TEST_F(ShippedScreens, TheCharacterSheetHidesTheInGameBarUnderIt)
 // the open window (its frame ran ten pixels over them).
 TEST_F(ShippedScreens, TheQuestWindowLeavesTheQuickUseBarWhole)
 {
-    EnterTheWorld("Ashguard");
-    ASSERT_TRUE(Shown("InGame"));
-    TargaImage bare = Screenshot();
-    Tap(SDL_SCANCODE_Q);
-    ASSERT_TRUE(Shown("Quests"));
-    TargaImage open = Screenshot();
-    EXPECT_EQ(ChangedPixels(bare, open, 8, 398, 300, 436, 60), 0) << "the window covers the quick-use bar";
-    EXPECT_GT(ChangedPixels(bare, open, 140, 28, 500, 390, 60), 5000) << "the window is drawn";
+    ExpectTheBarWholeUnder(SDL_SCANCODE_Q, "Quests", 140, 28, 500, 390);
     KeepScreen("quests-over-bar");
 }
 
@@ -370,14 +377,7 @@ TEST_F(ShippedScreens, TheQuestWindowLeavesTheQuickUseBarWhole)
 // over the slots and their key numbers).
 TEST_F(ShippedScreens, TheGameMenuLeavesTheQuickUseBarWhole)
 {
-    EnterTheWorld("Ashguard");
-    ASSERT_TRUE(Shown("InGame"));
-    TargaImage bare = Screenshot();
-    Tap(SDL_SCANCODE_ESCAPE);
-    ASSERT_TRUE(Shown("GameMenu"));
-    TargaImage menu = Screenshot();
-    EXPECT_EQ(ChangedPixels(bare, menu, 8, 398, 300, 436, 60), 0) << "the menu covers the quick-use bar";
-    EXPECT_GT(ChangedPixels(bare, menu, 170, 130, 470, 390, 60), 5000) << "the menu is drawn";
+    ExpectTheBarWholeUnder(SDL_SCANCODE_ESCAPE, "GameMenu", 170, 130, 470, 390);
     KeepScreen("gamemenu-over-bar");
 }
 
