@@ -1166,6 +1166,10 @@ protected:
         };
     }
 
+    // The game shuts down while this client's clock is still whole: the shut-down reads the time,
+    // and by the time the game's own fixture would shut it down the clock has gone.
+    ~BotSoakClient() override { app.ShutDown(); }
+
     // The frames' game time, held back while the world host is silent (SoakClientClock). Read on
     // the game's own thread, where the frames run; another thread gets the time last read there.
     uint64_t ClientTime()
