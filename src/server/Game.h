@@ -228,6 +228,9 @@ public:
     // named actors are the town NPCs, slot for slot. A new world makes them.
     void CreateTownNpcs();
     void CreateTownNpc(int32_t slot);
+    // Draws the slot's NPC a new name seed while another townsperson bears its name.
+    void GiveTownNpcAnOwnName(int32_t slot);
+    bool IsTownNameTaken(int32_t slot, const std::string& name) const;
     // The NPC of the type (a Vendor for a vendor record) at the first free spot around its town
     // spot, with "EnhancementTownNpc", in the table; null without a monster type of that NPC
     // type or a town spot.

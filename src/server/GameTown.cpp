@@ -31,6 +31,7 @@ constexpr const char* kGameTownNpcEnhancement = "EnhancementTownNpc";
 constexpr const char* kGameTownNoBonusChestKey = "NoBonusChest";
 constexpr const char* kGameTownDecentBonusChestKey = "DecentBonusChest";
 constexpr int32_t kGameTownBonusChestDraws = 8;
+constexpr int32_t kTownNameDraws = 16;
 
 // The first monster type whose actor record is of the NPC type.
 const MonsterType* GameTownTypeOf(int32_t npcType)
@@ -110,12 +111,34 @@ void Game::CreateTownNpc(int32_t slot)
         return;
     Entity* npc = SpawnTownNpc(GetTownNpcType(slot));
     townNpcs[static_cast<size_t>(slot)].Set(npc);
+    GiveTownNpcAnOwnName(slot);
     // A town that lists the tutor among its NPCs has it already: the surroundings step makes no second.
     if (npc && GetTownNpcType(slot) == NpcType::Tutor)
         tutor.Set(npc);
     // The quests name town NPCs by their slot: the named actor of the same index.
     if (slot < CountNamedActors())
         namedActors[static_cast<size_t>(slot)].Set(dynamic_cast<Actor*>(npc));
+}
+
+void Game::GiveTownNpcAnOwnName(int32_t slot)
+{
+    auto* npc = townNpcs[static_cast<size_t>(slot)].GetAs<Actor>();
+    if (!npc || !gRandomSystem)
+        return;
+    // Made-up names repeat now and then; two townsfolk of one name make every quest and message
+    // that names one of them ambiguous. A few draws always suffice for a town's handful.
+    for (int32_t draw = 0; draw < kTownNameDraws && IsTownNameTaken(slot, npc->GetName()); ++draw)
+        npc->SetNameSeed(gRandomSystem->Next(RandomStream::GameData));
+}
+
+bool Game::IsTownNameTaken(int32_t slot, const std::string& name) const
+{
+    for (int32_t other = 0; other < GetTownNpcSlotCount(); ++other) {
+        auto* npc = other == slot ? nullptr : townNpcs[static_cast<size_t>(other)].GetAs<Actor>();
+        if (npc && npc->GetName() == name)
+            return true;
+    }
+    return false;
 }
 
 void Game::CreateTownNpcs()

@@ -385,7 +385,17 @@ bool WorldSaveReader::ReadTownNpc(int32_t slot, const std::string& npcType, Mess
         return false;
     // Risen first, so the saved health fits the risen maximum.
     Game::LevelTownNpc(*npc, level);
-    return npc->ReadSaved(state, version) && !state.Overrun();
+    if (!npc->ReadSaved(state, version) || state.Overrun())
+        return false;
+    if (version < WorldSaveVersion::kTownNames)
+        return true;
+    // Mended: the town's people were given new names on every resume.
+    uint32_t nameSeed = state.ReadUInt();
+    if (state.Overrun())
+        return false;
+    if (auto* actor = dynamic_cast<Actor*>(npc))
+        actor->SetNameSeed(nameSeed);
+    return true;
 }
 
 bool WorldSaveReader::ReadEntities()

@@ -8,7 +8,7 @@
 // Every reader of a world save block asks these, never a bare number.
 namespace WorldSaveVersion {
 // What the writer writes; a file claims 1 up to this.
-inline constexpr int32_t kCurrent = 54;
+inline constexpr int32_t kCurrent = 55;
 inline constexpr int32_t kOldest = 1;
 // The faction block follows the quests.
 inline constexpr int32_t kFactions = 5;
@@ -42,4 +42,6 @@ inline constexpr int32_t kPlayerCovenant = 54;
 // A level record ends with its monster level, and the gate pairs opened during play (with the
 // last secret level handed out) follow the town's people.
 inline constexpr int32_t kOpenedGates = 54;
+// A town NPC's record ends with its name seed.
+inline constexpr int32_t kTownNames = 55;
 } // namespace WorldSaveVersion

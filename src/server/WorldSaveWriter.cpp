@@ -3,6 +3,7 @@
 
 #include "core/MessageBuffer.h"
 #include "covenants/ActorCovenant.h"
+#include "entities/Actor.h"
 #include "covenants/FactionSystem.h"
 #include "covenants/PlayerCovenant.h"
 #include "core/DatabaseEntry.h"
@@ -99,6 +100,8 @@ void WorldSaveWriter::WriteTown(const Game& game)
         MessageBuffer state;
         state.WriteInt(npc->stats.Get(CharacterStat::Level));
         npc->WriteSaved(state);
+        const auto* actor = dynamic_cast<const Actor*>(npc);
+        state.WriteUInt(actor ? actor->GetNameSeed() : 0u);
         buffer.WriteUInt(static_cast<uint32_t>(state.Size()));
         buffer.WriteBytes(state.Data(), state.Size());
     }

@@ -359,23 +359,28 @@ TEST_F(WorldSave, TheKeptFileOfTheVersionBeforeReadsWhole)
 }
 
 // The filled world as our writer wrote it before the gates opened during play, the levels'
-// monster levels, the rivals' work and the player covenant's side were kept.
-TEST_F(WorldSave, TheKeptFileOfVersion53ReadsWhole)
+// monster levels, the rivals' work and the player covenant's side were kept (53), and before
+// the town's people kept their names (54).
+TEST_F(WorldSave, TheKeptFilesOfVersions53And54ReadWhole)
 {
     SaveFilledWorld();
     ASSERT_EQ(LoadBytes(SavedBytes()), Game::WorldLoadResult::Loaded);
     std::string facts = Facts();
-    std::ifstream kept(EMBERLODE_WORLD_SAVE_GOLDEN_53, std::ios::binary);
-    ASSERT_TRUE(kept) << EMBERLODE_WORLD_SAVE_GOLDEN_53;
-    std::string older((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
-    int32_t version = 0;
-    ASSERT_GE(older.size(), 4u);
-    std::memcpy(&version, older.data(), 4);
-    ASSERT_EQ(version, WorldSaveVersion::kOpenedGates - 1);
+    const std::pair<const char*, int32_t> kept[] = {{EMBERLODE_WORLD_SAVE_GOLDEN_53, WorldSaveVersion::kOpenedGates - 1},
+                                                   {EMBERLODE_WORLD_SAVE_GOLDEN_54, WorldSaveVersion::kTownNames - 1}};
+    for (const auto& [path, expected] : kept) {
+        std::ifstream file(path, std::ios::binary);
+        ASSERT_TRUE(file) << path;
+        std::string older((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        int32_t version = 0;
+        ASSERT_GE(older.size(), 4u);
+        std::memcpy(&version, older.data(), 4);
+        ASSERT_EQ(version, expected);
 
-    ASSERT_EQ(LoadBytes(older), Game::WorldLoadResult::Loaded);
-    EXPECT_EQ(Facts(), facts);
-    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+        ASSERT_EQ(LoadBytes(older), Game::WorldLoadResult::Loaded) << path;
+        EXPECT_EQ(Facts(), facts) << path;
+        EXPECT_EQ(CountLinesHolding(debug, "World save"), 0) << path;
+    }
 }
 
 TEST_F(WorldSave, VersionsOutsideOneToTheCurrentAreRefused)

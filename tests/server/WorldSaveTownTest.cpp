@@ -2,6 +2,7 @@
 #include "server/WorldSaveWorld.h"
 
 #include "core/DatabaseEntry.h"
+#include "core/NameGenerator.h"
 #include "covenants/ActorCovenant.h"
 #include "covenants/PlayerCovenant.h"
 #include "entities/Gate.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,6 +36,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(LoadShippedRecords());
+        gNameGenerator = &names;
         RemakeGameWithRivals();
         StartSpawnSystem();
         // Each model names the record its model file's "ObjectType" line names.
@@ -50,6 +53,8 @@ protected:
         ASSERT_GT(game->GetTownNpcSlotCount(), 1) << "the shipped town has its people";
     }
 
+    void TearDown() override { gNameGenerator = nullptr; }
+
     Game::WorldLoadResult LoadBytes(const std::string& bytes)
     {
         return LoadBytesWithRivals(bytes, kTownStartingLevel, kTownRivals);
@@ -65,6 +70,8 @@ protected:
             std::ostringstream line;
             const auto* npc = dynamic_cast<const Sentient*>(game->GetTownNpc(game->GetTownNpcType(slot)));
             line << slot;
+            if (auto* actor = dynamic_cast<Actor*>(game->GetTownNpc(game->GetTownNpcType(slot))))
+                line << " " << actor->GetName();
             if (npc)
                 line << " level " << npc->stats.Get(CharacterStat::Level) << " health " << npc->health << "/"
                      << npc->maxHealth;
@@ -112,6 +119,8 @@ protected:
                 ++count;
         return count;
     }
+
+    NameGenerator names;
 };
 
 std::string WithWord(std::string bytes, size_t at, uint32_t word)
@@ -148,6 +157,21 @@ TEST_F(WorldSaveTown, TheTownsPeopleComeBackAsSavedWithTheTradersStockAndBuyBack
     ASSERT_NE(game->AddEntity(player), -1);
     Trader()->MeetCustomer(player);
     EXPECT_EQ(TownFacts(), saved);
+}
+
+TEST_F(WorldSaveTown, NoTwoOfATownsPeopleShareANameInAnyNewWorld)
+{
+    for (uint32_t world = 0; world < 40; ++world) {
+        gRandomSystem->SetState(RandomStream::GameData, 7919u * world + 1u);
+        game->CreateTownNpcs();
+        std::set<std::string> seen;
+        for (int32_t slot = 0; slot < game->GetTownNpcSlotCount(); ++slot) {
+            auto* npc = dynamic_cast<Actor*>(game->GetTownNpc(game->GetTownNpcType(slot)));
+            ASSERT_NE(npc, nullptr);
+            ASSERT_FALSE(npc->GetName().empty());
+            EXPECT_TRUE(seen.insert(npc->GetName()).second) << npc->GetName() << " twice in world " << world;
+        }
+    }
 }
 
 TEST_F(WorldSaveTown, ATownSlotThatDoesNotReadLeavesThatNpcNewAndTheRestAsSaved)
