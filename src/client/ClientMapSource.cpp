@@ -61,6 +61,13 @@ WorldPos ClientMapSourceLevelGate(int32_t level)
 
 } // namespace
 
+// The local player's entity as the maps show it: its map colour and its hover text.
+const EntityClient* ClientMapSource::LocalPlayerBody()
+{
+    PlayerClient* player = gClientApp && gClientApp->HasLocalPlayer() ? gClientApp->GetLocalPlayer() : nullptr;
+    return player ? player->GetBody() : nullptr;
+}
+
 bool ClientMapSource::GetPlayerPosition(WorldPos& out) const
 {
     return gClientApp && gClientApp->HasLocalPlayer() && gClientApp->GetCameraTarget(out);
@@ -86,11 +93,11 @@ ResourceHandle ClientMapSource::GetEntityMapShader(int32_t level, int32_t tileX,
 void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins, bool withText)
 {
     WorldPos player;
-    if (GetPlayerPosition(player)) {
-        MapPin pin;
+    const EntityClient* body = LocalPlayerBody();
+    if (GetPlayerPosition(player) && body) {
+        MapPin pin = ClientMapSourcePin(*body, withText);
         pin.position = player;
-        pin.colour = {1.0f, 1.0f, 1.0f};
-        pins.push_back(pin);
+        pins.push_back(std::move(pin));
     }
     if (!gGameClient)
         return;
@@ -105,7 +112,7 @@ void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins, bool withText)
 
 std::string ClientMapSource::GetEntityPinText(int32_t id) const
 {
-    const EntityClient* entity = gGameClient ? gGameClient->GetEntity(id) : nullptr;
+    const EntityClient* entity = id == -1 ? LocalPlayerBody() : gGameClient ? gGameClient->GetEntity(id) : nullptr;
     return entity ? entity->GetHoverText(false, true, false) : std::string();
 }
 

@@ -3,6 +3,8 @@
 
 #include "render/MapSource.h"
 
+class EntityClient;
+
 // Main thread. Reads gClientApp and gGameClient as they are when asked; answers as an empty
 // game without them.
 class ClientMapSource : public MapSource {
@@ -28,4 +30,7 @@ public:
     Vector2 WorldToScreen(const WorldPos& position) const override;
     void QueueServerCommand(const std::string& line) override;
     void SetClickHook(ClickHook hook) override;
+
+private:
+    static const EntityClient* LocalPlayerBody();
 };

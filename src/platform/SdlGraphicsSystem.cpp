@@ -225,6 +225,8 @@ void SdlGraphicsSystem::RestartDisplay()
 {
     if (!window)
         return;
+    // A size typed on the console is held to the display's as a start-up size is.
+    KeepStartSizeInBounds();
     modeWidth = widthVar.GetInt();
     modeHeight = heightVar.GetInt();
     modeFrequency = frequencyVar.GetInt();

@@ -31,7 +31,7 @@ public:
     bool PumpEvents();
     // Refuses, with a warning, a window size in "r_width" and "r_height" below kMinWidth x
     // kMinHeight or beyond the display's largest mode: 800 x 600 is written in its place.
-    // Before the start-up's SetupDisplay.
+    // Before the start-up's SetupDisplay, and by every restart.
     void KeepStartSizeInBounds();
     // Puts back what the window changed outside the program, the gamma ramp and the display's
     // mode, when it ends without its shut-down.

@@ -55,6 +55,9 @@ void FrameRenderer::DrawPasses(float seconds)
 void FrameRenderer::DrawWorld(float seconds)
 {
     worldMapDrawn = false;
+    // Exploration goes on behind a full-screen menu and the area editor: the map and the
+    // mini-map must not miss the ground walked while one was up.
+    FrameRendererRun(exploreHook);
     bool editorOpen = tools && tools->IsAreaEditorOpen();
     if ((ui && ui->IsFullScreenMenuShown()) || editorOpen) {
         view.BeginWorldView(WorldPos{}, GetZoom(), true);
@@ -62,7 +65,6 @@ void FrameRenderer::DrawWorld(float seconds)
                                1.0f);
         return;
     }
-    FrameRendererRun(exploreHook);
     bool running = scene && scene->IsGameRunning();
     if (running && worldMapHook && worldMapHook()) {
         worldMapDrawn = true;

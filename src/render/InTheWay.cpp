@@ -2,11 +2,11 @@
 #include "render/InTheWay.h"
 
 #include "render/FrameScene.h"
+#include "render/ImmediateDraw.h"
 #include "render/ModelRenderer.h"
 #include "resources/models/AnimationResource.h"
 #include "resources/models/ModelResource.h"
 
-#include <algorithm>
 
 namespace InWay {
 
@@ -18,7 +18,7 @@ Rect GetModelScreenRect(const ModelResource& model, const WorldPos& cell, float 
     int32_t frame = ModelAnimationFrame(time, *file);
     Vector3 low = file->GetFrameBoundsMin(frame);
     Vector3 high = file->GetFrameBoundsMax(frame);
-    Rect rect;
+    Box2D box{};
     for (int corner = 0; corner < 8; ++corner) {
         WorldPos3 at;
         at.level = cell.level;
@@ -26,16 +26,12 @@ Rect GetModelScreenRect(const ModelResource& model, const WorldPos& cell, float 
         at.y = cell.y + ((corner & 2) ? high.y : low.y);
         float height = (corner & 4) ? high.z : low.z;
         Vector2 point = scene.WorldToScreenRaised(at, height);
-        if (corner == 0) {
-            rect = {point.x, point.y, point.x, point.y};
-            continue;
-        }
-        rect.x0 = std::min(rect.x0, point.x);
-        rect.y0 = std::min(rect.y0, point.y);
-        rect.x1 = std::max(rect.x1, point.x);
-        rect.y1 = std::max(rect.y1, point.y);
+        if (corner == 0)
+            box = {point.x, point.y, point.x, point.y};
+        else
+            ImmediateDraw::GrowBox2D(point.x, point.y, box);
     }
-    return rect;
+    return Rect{box[0], box[1], box[2], box[3]};
 }
 
 namespace {

@@ -57,7 +57,7 @@ void LightingSystem::Load(const DatabaseEntry* record)
 
 void LightingSystem::SetMaxLights(int32_t n)
 {
-    n = std::max(n, 0);
+    n = std::clamp(n, 0, kMaxLightsCap);
     if (n == ordinaryCap)
         return;
     ordinaryCap = n;

@@ -20,6 +20,8 @@ public:
     static constexpr int32_t kPointLight = 0;
     static constexpr int32_t kPriorityLight = 1;
     static constexpr int32_t kGlobalLight = 2;
+    // The most ordinary lights a frame keeps: every light is weighed for every lit vertex.
+    static constexpr int32_t kMaxLightsCap = 64;
 
     struct Light {
         int32_t level = -1;
@@ -51,7 +53,8 @@ public:
     void Init();
     void Load(const DatabaseEntry* record);
     void SetTuning(const Tuning& values) { tuning = values; }
-    // n ordinary lights and two priority ones; the list keeps its lights up to the new size.
+    // n ordinary lights (held to 0 .. kMaxLightsCap) and two priority ones; the list keeps its
+    // lights up to the new size.
     void SetMaxLights(int32_t n);
     int32_t GetMaxLights() const { return ordinaryCap; }
 

@@ -102,6 +102,9 @@ void OpenGLDevice::ReadCapabilities()
     }
     if (anisotropy)
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    maxTextureSize = std::max<int32_t>(side, 64);
 }
 
 void OpenGLDevice::SetInitialState()

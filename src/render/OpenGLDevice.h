@@ -40,6 +40,8 @@ public:
     bool SupportsCompressedTextures() const override { return compressedTextures; }
     bool SupportsAnisotropy() const override { return anisotropy; }
     float GetMaxAnisotropy() const override { return maxAnisotropy; }
+    // The driver's largest texture side; 64, the least any driver offers, before StartDisplay.
+    int32_t GetMaxTextureSize() const { return maxTextureSize; }
     void SetTextureAnisotropy(int32_t textureId, float value) override;
     void DrawBatch(const DeviceBatch& batch) override;
     void SetProjectionMatrix(const Matrix4& projection) override;
@@ -71,6 +73,7 @@ private:
     bool compressedTextures = false;
     bool anisotropy = false;
     float maxAnisotropy = 1.0f;
+    int32_t maxTextureSize = 64;
     CompressedTexImage compressedTexImage = nullptr;
     OpenGLApi api;
     GLStateCache stateCache{api};

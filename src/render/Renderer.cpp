@@ -12,6 +12,7 @@
 #include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
 #include "render/FrameScene.h"
+#include "render/FrameTools.h"
 #include "render/GeneratedTextures.h"
 #include "render/LightingSystem.h"
 #include "render/MiniMap.h"
@@ -133,6 +134,7 @@ Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
       grids(device.GetStateCache(), immediate, worldView), videoOptions(display)
 {
     worldView.SetLineDrawer(&immediate);
+    videoOptions.SetRestartDevice(&device, [this] { overlays.FreeTextures(); });
     frame.SetHooks({[this] { Begin2D(); },
                     [] {
                         if (gDebugSystem)
@@ -226,6 +228,7 @@ void Renderer::RegisterCommands()
     showTrisVar = gUserVarSystem->RegisterVar("showTris", "0");
     fpsVar = gUserVarSystem->RegisterVar("fps", "0");
     smoothFpsVar = gUserVarSystem->RegisterVar("smoothFps", "0.0");
+    limits.FindVars();
     worldView.RegisterVars();
     frame.RegisterVars();
     overlays.FindVars();
@@ -247,6 +250,8 @@ void Renderer::Start()
     });
     device.StartDisplay();
     DebugSystem::Print(kPrintPlain, "OpenGL: %s\n", device.GetDriverName().c_str());
+    limits.SetMaxTextureSize(device.GetMaxTextureSize());
+    limits.Apply();
     videoOptions.InitAnisotropy(device.SupportsAnisotropy(), device.GetMaxAnisotropy());
     videoOptions.TakeAppliedSettings();
     SetViewport(0.0f, 0.0f, static_cast<float>(display.GetViewWidth()), static_cast<float>(display.GetViewHeight()),
@@ -364,6 +369,7 @@ void Renderer::Stop()
 
 void Renderer::ApplyChangedVars()
 {
+    shadowMode = std::clamp(shadowsVar.GetInt(), 0, 2);
     if (gLightingSystem)
         gLightingSystem->SetMaxLights(maxLightsVar.GetInt());
     StageDrawSettings settings;
@@ -395,6 +401,7 @@ void Renderer::ApplyChangedVars()
 
 void Renderer::ApplySettings()
 {
+    limits.Apply();
     ApplyChangedVars();
     worldView.SetViewSize(static_cast<int32_t>(view[2]), static_cast<int32_t>(view[3]));
     if (gTextEvents)
@@ -602,6 +609,11 @@ void Renderer::SetUiViewport(float x, float y)
     float offsetY = screenHeight / 2.0f - scale * y;
     SetViewport(view[0] + offsetX * view[2] / screenWidth, view[1] + offsetY * view[3] / screenHeight, view[2],
                 view[3], false);
+}
+
+int32_t Renderer::GetShadowMode() const
+{
+    return tools && tools->IsModelEditorActive() ? 0 : shadowMode;
 }
 
 const ResourceHandle& Renderer::GetOutlineTexture(int32_t kind) const

@@ -8,6 +8,7 @@
 #include "render/DebugGrids.h"
 #include "render/FrameRenderer.h"
 #include "render/ImmediateDraw.h"
+#include "render/RenderVarLimits.h"
 #include "render/VideoOptions.h"
 #include "render/WorldView.h"
 #include "render/WorldViewOverlays.h"
@@ -89,8 +90,8 @@ public:
     // x, y, width, height of the remembered view, in pixels.
     const std::array<float, 4>& GetView() const { return view; }
 
-    // 0 .. 2 from "r_shadows" at start-up.
-    int32_t GetShadowMode() const { return shadowMode; }
+    // 0 .. 2 from "r_shadows", taken each frame; 0 while the model viewer is open.
+    int32_t GetShadowMode() const;
     // Kind 1 red, 2 green, 3 blue, 6 orange, 8 cyan, anything else white.
     const ResourceHandle& GetOutlineTexture(int32_t kind) const;
     // Quality 5 set, 6 unique, 7 artifact, anything else the white outline.
@@ -149,6 +150,7 @@ private:
     int64_t framesDrawn = 0;
     bool started = false;
     UserVarRef shadowsVar;
+    RenderVarLimits limits;
     UserVarRef trisRenderedVar;
     UserVarRef textureUsageVar;
     UserVarRef gammaVar;

@@ -54,6 +54,7 @@ void VideoOptions::RegisterCommands()
     anisotropyValueVar = gUserVarSystem->RegisterVar("r_anisotropicValue", "0");
     groundDetailVar = gUserVarSystem->RegisterVar("r_groundDetail", "2");
     antiAliasingVar = gUserVarSystem->RegisterVar("r_antiAliasingSamples", "0");
+    gammaVar = gUserVarSystem->RegisterVar("r_gamma", "1.0");
     VideoOptionsFixedList("getShadowTypes",
                           {{"$$ShadowsNone$$", "0"}, {"$$ShadowsSimple$$", "1"}, {"$$ShadowsComplex$$", "2"}});
     VideoOptionsFixedList("getFilteringQualityTypes", {{"$$FilteringNone$$", "0"},
@@ -225,9 +226,18 @@ void VideoOptions::ToggleFullScreen()
 void VideoOptions::RestartGraphics()
 {
     display.SetCursor(kBusyCursor);
+    if (device)
+        device->AcquireContext();
+    display.RestoreGamma();
     // The display start-up's own choice: a mode picked in "r_mode" becomes "r_width" and "r_height".
     display.ChooseStartMode();
     display.RestartDisplay();
+    display.SaveGammaRamp();
+    display.SetGamma(gammaVar.GetFloat());
+    if (forgetHook)
+        forgetHook();
+    if (device)
+        device->ReleaseContext();
     if (restartHook)
         restartHook();
 }

@@ -28,6 +28,13 @@ public:
     void RegisterCommands();
     // Heard after the display restarted (the maps' textures, the shaders).
     void SetRestartHook(std::function<void()> hook) { restartHook = std::move(hook); }
+    // The restart holds the device's context, and has the textures made for the old view's
+    // size forgotten (the bloom's and the explored overlay's) before it lets go.
+    void SetRestartDevice(GraphicsDevice* restartDevice, std::function<void()> forgetViewTextures)
+    {
+        device = restartDevice;
+        forgetHook = std::move(forgetViewTextures);
+    }
 
     void ListDisplayModes(std::vector<ListEntry>& rows) const;
     void ListScreenFrequencies(std::vector<ListEntry>& rows) const;
@@ -58,17 +65,22 @@ public:
 
     // "r_fullscreen" flipped, then the display restarted.
     void ToggleFullScreen();
-    // "vidRestart": the busy cursor, the start mode chosen again ("r_mode"), the display set up
-    // anew on the same context, the hook.
+    // "vidRestart": the busy cursor; with the context held, the saved gamma put back, the start
+    // mode chosen again ("r_mode"), the window changed in place (the input starts again with
+    // it), the gamma saved and "r_gamma" applied anew, the view's textures forgotten; then the
+    // hook. The context lives on through the change, so its textures and shaders stay loaded.
     void RestartGraphics();
 
 private:
     GraphicsSystem& display;
     std::function<void()> restartHook;
+    GraphicsDevice* device = nullptr;
+    std::function<void()> forgetHook;
     UserVarRef anisotropicVar;
     UserVarRef anisotropyValueVar;
     UserVarRef groundDetailVar;
     UserVarRef antiAliasingVar;
+    UserVarRef gammaVar;
     // The values last acted on, compared as numbers: a copy of each text every frame would go
     // to the heap.
     int32_t appliedAnisotropic = 0;

@@ -121,6 +121,9 @@ public:
     bool IsLevelShown(int32_t level) const;
     // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
     void AddConnectionPins(std::vector<MapPin>& out) const;
+    // The town's people where the game data sets them down: quest givers (types 1-4) in colour
+    // 3, traders (types 6-9) in the gates' colour.
+    static void AddTownFolkPins(std::vector<MapPin>& out);
     // A pin's hover text where the pin was made without it: an entity's from the source, a
     // connection's from its id (level and side); empty for any other.
     std::string GetPinText(int32_t kind, int32_t id) const;

@@ -15,6 +15,7 @@
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
@@ -33,6 +34,7 @@ constexpr int32_t kWorldMapScrollPage = 60;
 // Gates are pinned in colour 8; a level's name is colour 2 while a quest aims there, else 0.
 constexpr int32_t kWorldMapGateColour = 8;
 constexpr int32_t kWorldMapQuestLevelColour = 2;
+constexpr int32_t kWorldMapQuestGiverColour = 3;
 // A connection's gate is pinned once the tile it stands on is explored past this.
 constexpr float kWorldMapGateExplored = 0.25f;
 // Standard handles: the second font names the levels; the cross is the legend's swatch.
@@ -251,6 +253,7 @@ void WorldMap::BuildPins()
     std::vector<MapPin> gates = ConnectionGatePins();
     pins.insert(townGates, gates.begin(), gates.end());
     AddConnectionPins(pins);
+    AddTownFolkPins(pins);
 }
 
 // Only while the game data spawns gates between levels: every connection's gate whose tile is
@@ -319,6 +322,24 @@ void WorldMap::AddConnectionPins(std::vector<MapPin>& out) const
             pin.id = level * kLevelSideCount + sideIndex;
             out.push_back(std::move(pin));
         }
+    }
+}
+
+void WorldMap::AddTownFolkPins(std::vector<MapPin>& out)
+{
+    if (!gGameData)
+        return;
+    constexpr int32_t kTownFolkTypes[] = {1, 2, 3, 4, 6, 7, 8, 9};
+    for (int32_t type : kTownFolkTypes) {
+        const TownSpot& spot = gGameData->GetTuning().townSpots[static_cast<size_t>(type)];
+        if (!spot.set)
+            continue;
+        MapPin pin;
+        pin.position = WorldPos{spot.level, spot.x, spot.y, true};
+        Color colour = WorldMapTableColour(type >= 6 ? kWorldMapGateColour : kWorldMapQuestGiverColour);
+        pin.colour = {colour.r, colour.g, colour.b};
+        pin.text = "$$NpcType" + GetNameByIndex(type) + "$$ $$WorldMapArea$$";
+        out.push_back(std::move(pin));
     }
 }
 

@@ -49,6 +49,10 @@ public:
     // The frame's bright parts darkened, blurred and added back over the view, under "r_bloom".
     void ApplyBloom(const PixelRect& viewRect);
 
+    // The screen, bloom and overlay textures let go; each is made again at its next use, at the
+    // view's size then.
+    void FreeTextures();
+
     // The smallest power of two not below the value (1 for values below 1).
     static int32_t PowerOfTwoAtLeast(int32_t value);
     // The weight of blur tap k of n taps a side at the intensity; 0 for n below 1.
@@ -65,7 +69,6 @@ private:
     void BlurPass(int32_t taps, float distance, float intensity, float du, float dv);
     void DrawFull(int32_t texture, const Color& color, float s1, float t1, uint32_t source, uint32_t destination,
                   float du = 0.0f, float dv = 0.0f);
-    void FreeTextures();
 
     GraphicsDevice& device;
     GLApi& gl;

@@ -9,6 +9,8 @@
 #include "rules/RulesKeys.h"
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 
 namespace {
 
@@ -278,6 +280,18 @@ std::string ReadString(const DatabaseEntry& entry, const std::string& key, const
     return entry.GetString(key, fallback);
 }
 
+// key is "TownSpot" and the type's name; the facing is read beside it.
+TownSpot ReadTownSpot(const DatabaseEntry& entry, const std::string& key, const TownSpot& fallback)
+{
+    std::istringstream text(entry.GetString(key));
+    TownSpot spot;
+    if (!(text >> spot.level >> spot.x >> spot.y) || spot.level < 0 || !std::isfinite(spot.x) || !std::isfinite(spot.y))
+        return fallback;
+    spot.facing = std::clamp(entry.GetInt("TownFacing" + key.substr(std::string_view("TownSpot").size()), 0), 0, 7);
+    spot.set = true;
+    return spot;
+}
+
 void ReadScalars(G& tuning, const DatabaseEntry& entry)
 {
     for (const auto& key : kIntKeys)
@@ -323,6 +337,7 @@ void ReadTables(G& tuning, const DatabaseEntry& entry)
     ReadByName(entry, "CombatEffect", "AttackSoundType", tuning.combatEffect, ReadString);
     ReadByName(entry, "RumorCostPerLevel", "RumorLevel", tuning.rumorCostPerLevel, ReadFloat);
     ReadByName(entry, "RumorChance", "RumorLevel", tuning.rumorChance, ReadFloat);
+    ReadByName(entry, "TownSpot", "NpcType", tuning.townSpots, ReadTownSpot);
     for (int32_t i = 0; i < kAttributeCount; ++i)
         tuning.attributeCap[i] = entry.GetInt("Max" + GetCharacterStatName(CharacterStat::BaseStrength + i, false),
                                               tuning.attributeCap[i]);

@@ -18,6 +18,16 @@ struct FloatPair {
     float y = 0.0f;
 };
 
+// Where a town NPC stands: "TownSpot<NpcType>" ("level x y") and "TownFacing<NpcType>" (0-7).
+// Unset when the spot is missing or does not read whole.
+struct TownSpot {
+    int32_t level = -1;
+    float x = 0.0f;
+    float y = 0.0f;
+    int32_t facing = 0;
+    bool set = false;
+};
+
 // One trade-route kind's income curve.
 struct TradeRouteTuning {
     float start = 0.0f;
@@ -111,6 +121,8 @@ struct GameSystemTuning {
     // loads, and the town's world gate on level 0.
     int32_t relocateRings = 0;
     FloatPair townGatePosition;
+    // The town's people by NpcType: where the host sets each down and the world map pins it.
+    std::array<TownSpot, NpcType::kCount> townSpots{};
     // The bonus chest each level past the town gets once a world: its record by the level's
     // depth (below the good depth the normal one, or the decent one in an area that asks for
     // it; below the great depth the good one; else the great one), and the rings searched for

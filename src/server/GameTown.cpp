@@ -22,7 +22,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace {
 
@@ -67,16 +66,13 @@ bool Game::GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing)
 {
     spot = WorldPos{};
     facing = 0;
-    const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
-    std::string name = GetNameByIndex(npcType);
-    if (!record || name.empty())
+    if (!gGameData || npcType < 0 || npcType >= NpcType::kCount)
         return false;
-    std::istringstream text(record->GetString("TownSpot" + name));
-    WorldPos read;
-    if (!(text >> read.level >> read.x >> read.y) || read.level < 0 || !std::isfinite(read.x) || !std::isfinite(read.y))
+    const TownSpot& place = gGameData->GetTuning().townSpots[static_cast<size_t>(npcType)];
+    if (!place.set)
         return false;
-    spot = read;
-    facing = std::clamp(record->GetInt("TownFacing" + name), 0, 7);
+    spot = WorldPos{place.level, place.x, place.y};
+    facing = place.facing;
     return true;
 }
 

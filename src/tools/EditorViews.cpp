@@ -9,6 +9,11 @@ bool EditorViews::IsAreaEditorOpen() const
     return gLevelEditor && gLevelEditor->IsActive();
 }
 
+bool EditorViews::IsModelEditorActive() const
+{
+    return gModelEditor && gModelEditor->IsActive();
+}
+
 void EditorViews::RefreshGroundDetail()
 {
     if (gLevelEditor)

@@ -7,6 +7,7 @@
 class EditorViews : public FrameTools {
 public:
     bool IsAreaEditorOpen() const override;
+    bool IsModelEditorActive() const override;
     void DrawViews() override;
     void RefreshGroundDetail() override;
 };

@@ -17,6 +17,7 @@ namespace {
 
 // Colour, depth and stencil.
 constexpr uint32_t kModelEditorClearMask = 0x4500;
+constexpr float kTagIndicatorSize = 0.5f;
 
 // The viewer's stage: the entities go to the world view lit as white. The one light beside the
 // model lies at the edge of its reach, and a model drawn by it alone comes out black.
@@ -70,8 +71,10 @@ void ModelEditor::Draw()
     if (gEffectSystem)
         gEffectSystem->DrawAll(view.GetEffects());
     view.DrawSurfaces(gRenderer->GetWorldBatch());
-    // The tag's place and turn as the game shows tags, over the model that usually holds it: a
-    // square half a unit wide would fall below one pixel at every zoom.
-    if (hasTag && showTagsVar.GetInt() != 0)
+    // The tag's indicator, a box half a unit across in the first colour, shows where it is; its
+    // axes, as the game shows tags, over the model that usually holds it, show its turn.
+    if (hasTag && showTagsVar.GetInt() != 0) {
+        gRenderer->GetImmediateDraw().DrawWireBox(view.ToRenderSpace(at), kTagIndicatorSize, first);
         gRenderer->GetImmediateDraw().DrawAxes(view.ToRenderSpace(at), matrix, ImmediateDraw::kTagAxisLength, true);
+    }
 }

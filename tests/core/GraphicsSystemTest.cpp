@@ -139,8 +139,47 @@ TEST_F(GraphicsSystemTest, AModeThatCannotBeSetFallsBackToTheNearestThen800x600T
     EXPECT_FALSE(display.SetDisplayMode(width, height, frequency, false));
     EXPECT_EQ(display.tried.size(), 1u);
     EXPECT_EQ(Var("r_width"), "1600");
+    // A rate not listed at the nearest size takes that size's nearest rate.
     int32_t rate = 75;
-    EXPECT_FALSE(display.FindNearestMode(width, height, rate));
+    EXPECT_TRUE(display.FindNearestMode(width, height, rate));
+    EXPECT_EQ((DisplayModeTuple{width, height, rate}), (DisplayModeTuple{1280, 720, 60}));
+}
+
+TEST_F(GraphicsSystemTest, TheNearestModeIsTheNearestSizeInAStraightLineThenTheNearestRateOfThatSize)
+{
+    display.listed = {{32, 800, 600, 60},  {32, 800, 600, 75},   {24, 1024, 768, 60},
+                      {32, 1024, 768, 85}, {16, 1280, 1024, 100}, {32, 1400, 600, 60}};
+    struct Case {
+        DisplayModeTuple asked;
+        DisplayModeTuple found;
+    };
+    const Case cases[] = {
+        {{1000, 760, 80}, {1024, 768, 85}},
+        {{1000, 760, 70}, {1024, 768, 60}},
+        // No rate asked: the first listed mode of the size.
+        {{800, 600, 0}, {800, 600, 60}},
+        // 16 bits never qualify; the rate is the nearest the chosen size offers.
+        {{1280, 1024, 100}, {1024, 768, 85}},
+        // Equally far in a straight line (140): the first listed wins.
+        {{912, 684, 0}, {800, 600, 60}},
+        // 210 away in a straight line against 250; summed, 1400 x 600 would be the nearer.
+        {{1150, 600, 0}, {1024, 768, 60}},
+    };
+    display.ChooseStartMode();
+    for (const Case& c : cases) {
+        auto [width, height, rate] = c.asked;
+        EXPECT_TRUE(display.FindNearestMode(width, height, rate));
+        EXPECT_EQ((DisplayModeTuple{width, height, rate}), c.found) << std::get<0>(c.asked) << "x" << std::get<1>(c.asked);
+    }
+    // A full-screen request at a rate the display does not list lands on the nearest mode, not on 800 x 600.
+    display.settable = {{1024, 768, 85}, {800, 600, 0}};
+    display.tried.clear();
+    int32_t width = 1030;
+    int32_t height = 770;
+    int32_t rate = 90;
+    EXPECT_TRUE(display.SetDisplayMode(width, height, rate, true));
+    EXPECT_EQ(display.tried, (std::vector<DisplayModeTuple>{{1030, 770, 90}, {1024, 768, 85}}));
+    EXPECT_EQ(Var("r_freq"), "85");
 }
 
 TEST_F(GraphicsSystemTest, MultisampleNeedsAFormatOfExactlyTheWantedCount)

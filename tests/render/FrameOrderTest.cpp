@@ -30,6 +30,7 @@ class OrderTools : public FrameTools {
 public:
     explicit OrderTools(FrameLog& log) : log(log) {}
     bool IsAreaEditorOpen() const override { return editor; }
+    bool IsModelEditorActive() const override { return false; }
     void DrawViews() override { log.push_back("editorViews"); }
     void RefreshGroundDetail() override { log.push_back("groundDetail"); }
     FrameLog& log;
@@ -123,4 +124,30 @@ TEST_F(FrameOrder, WithoutSceneInterfaceOrToolsOnlyTheRenderersOwnPassesRun)
     EXPECT_EQ(Draw(), (FrameLog{"begin2D", "console", "fps"}));
     // Each frame starts the queue afresh.
     EXPECT_TRUE(view->GetQueue().GetFrameSurfaces().empty());
+}
+
+TEST_F(FrameOrder, ExplorationRunsFirstInEveryFrameWhateverTakesTheScreen)
+{
+    frame.SetMapPasses([this] { log.push_back("explore"); }, [] { return false; });
+    struct Case {
+        const char* what;
+        bool fullScreen;
+        bool editor;
+        bool running;
+    };
+    const Case cases[] = {
+        {"a running game", false, false, true},
+        {"a full-screen menu", true, false, true},
+        {"the area editor", false, true, true},
+        {"no game", false, false, false},
+    };
+    for (const Case& c : cases) {
+        ui.fullScreen = c.fullScreen;
+        tools.editor = c.editor;
+        scene.running = c.running;
+        FrameLog drawn = Draw();
+        ASSERT_FALSE(drawn.empty()) << c.what;
+        EXPECT_EQ(drawn.front(), "explore") << c.what;
+        EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "explore"), 1) << c.what;
+    }
 }

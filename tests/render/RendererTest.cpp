@@ -2,7 +2,11 @@
 #include "render/GLWorld.h"
 
 #include "core/system/SystemInfo.h"
+#include "core/StringUtil.h"
+#include "render/FrameTools.h"
+#include "render/LightingSystem.h"
 #include "render/Renderer.h"
+#include "render/RenderVarLimits.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TextureResource.h"
 #include "resources/textures/TextureTools.h"
@@ -10,6 +14,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,6 +35,15 @@ protected:
         std::vector<std::string> lines = debug.GetConsoleLines();
         return std::any_of(lines.begin(), lines.end(),
                            [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    }
+
+    // A warning line holding both parts.
+    bool LoggedWithin(const std::string& first, const std::string& second) const
+    {
+        std::vector<std::string> lines = debug.GetConsoleLines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.rfind("^c005" + first, 0) == 0 && line.find(second) != std::string::npos;
+        });
     }
 
     // A 32-bit Targa of one colour, rows from the bottom as the file stores them.
@@ -242,3 +256,75 @@ TEST_F(RendererTest, StockLookupsFallBackToTheWhiteOutline)
 }
 
 } // namespace
+
+TEST_F(RendererTest, EveryRangedSettingIsHeldToItsRangeWithAWarningNamingItAndTheValueUsed)
+{
+    vars.SetStringByName("r_width", "96");
+    vars.SetStringByName("r_height", "64");
+    renderer->Start();
+    const char* const names[] = {
+        "r_shadows",    "r_maxLights",       "r_bloomTextureSize", "r_bloomDarkenPasses", "r_bloomBlur",
+        "r_bloomBlurDistance", "r_bloomIntensity", "r_screenshotType", "r_groundDetail",  "filteringQuality",
+        "r_anisotropicValue",  "r_antiAliasingSamples", "r_gamma", "r_freq", "monitorSync", "maxFps",
+        "maxFpsUnsynced", "zoom", "smoothFps", "showNormals", "showTris", "miniMapAlpha", "miniMapSize",
+        "ui_maxTextEventsSaved", "ui_maxTextEventsShown", "ui_textEventsTime",
+    };
+    const char* const hostile[] = {"2147483647", "-2147483648", "-1", "1e30", "nan"};
+    int32_t largestSide = std::min(device->GetMaxTextureSize(), RenderVarLimits::kMaxBloomSide);
+    for (const char* name : names) {
+        for (const char* value : hostile) {
+            vars.SetStringByName(name, value);
+            renderer->RenderFrame(0.016f);
+            std::string used = vars.GetStringByName(name);
+            float number = ParseFloat(used);
+            EXPECT_TRUE(std::isfinite(number) && number >= -1.0f && number <= 10000.0f) << name << " " << value;
+            if (used != value) {
+                EXPECT_TRUE(LoggedWithin(std::string(name) + " is held to ", ": using " + used))
+                    << name << " " << value << " used " << used;
+            }
+            // Once in range the value stays: no warning a frame.
+            size_t lines = debug.GetConsoleLines().size();
+            renderer->RenderFrame(0.016f);
+            EXPECT_EQ(debug.GetConsoleLines().size(), lines) << name << " " << value;
+        }
+    }
+    // The two that crashed: the lights to a small fixed cap, the bloom side to the driver's.
+    vars.SetStringByName("r_maxLights", "2000000000");
+    vars.SetStringByName("r_bloomTextureSize", "2147483647");
+    renderer->RenderFrame(0.016f);
+    EXPECT_EQ(vars.GetStringByName("r_maxLights"), std::to_string(LightingSystem::kMaxLightsCap));
+    EXPECT_EQ(vars.GetStringByName("r_bloomTextureSize"), std::to_string(largestSide));
+    EXPECT_TRUE(Logged("^c005r_bloomTextureSize is held to 1 .. " + std::to_string(largestSide) + ": using " +
+                       std::to_string(largestSide)));
+    // Within its range a setting is left as typed.
+    vars.SetStringByName("r_gamma", "1.5");
+    renderer->RenderFrame(0.016f);
+    EXPECT_EQ(vars.GetStringByName("r_gamma"), "1.5");
+}
+
+TEST_F(RendererTest, TheShadowModeFollowsItsSettingAtTheNextFrameAndIsNoneUnderTheModelViewer)
+{
+    struct ViewerTools : FrameTools {
+        bool IsAreaEditorOpen() const override { return false; }
+        bool IsModelEditorActive() const override { return viewer; }
+        void DrawViews() override {}
+        void RefreshGroundDetail() override {}
+        bool viewer = false;
+    };
+    auto owned = std::make_unique<ViewerTools>();
+    ViewerTools& tools = *owned;
+    vars.SetStringByName("r_width", "96");
+    vars.SetStringByName("r_height", "64");
+    renderer->Start();
+    renderer->SetFrameTools(owned.get());
+    const std::pair<const char*, int32_t> steps[] = {{"0", 0}, {"2", 2}, {"1", 1}, {"5", 2}};
+    for (const auto& [setting, mode] : steps) {
+        vars.SetStringByName("r_shadows", setting);
+        renderer->RenderFrame(0.016f);
+        EXPECT_EQ(renderer->GetShadowMode(), mode) << setting;
+        tools.viewer = true;
+        EXPECT_EQ(renderer->GetShadowMode(), 0) << setting;
+        tools.viewer = false;
+    }
+    renderer->SetFrameTools(nullptr);
+}

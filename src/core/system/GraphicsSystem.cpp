@@ -81,11 +81,11 @@ bool GraphicsSystem::SetDisplayMode(int32_t& width, int32_t& height, int32_t& fr
 bool GraphicsSystem::FindNearestMode(int32_t& width, int32_t& height, int32_t& frequency) const
 {
     const DisplayMode* best = nullptr;
-    int64_t bestDistance = std::numeric_limits<int64_t>::max();
+    double bestDistance = std::numeric_limits<double>::max();
     for (const DisplayMode& mode : displayModes) {
-        if (mode.bitsPerPixel < 24 || (frequency > 0 && mode.frequency != frequency))
+        if (mode.bitsPerPixel < 24)
             continue;
-        int64_t distance = std::llabs(int64_t{mode.width} - width) + std::llabs(int64_t{mode.height} - height);
+        double distance = std::hypot(static_cast<double>(mode.width) - width, static_cast<double>(mode.height) - height);
         if (distance < bestDistance) {
             bestDistance = distance;
             best = &mode;
@@ -93,9 +93,24 @@ bool GraphicsSystem::FindNearestMode(int32_t& width, int32_t& height, int32_t& f
     }
     if (!best)
         return false;
+    // The size is chosen first; a rate the display does not list at that size gives its nearest.
+    if (frequency > 0) {
+        int64_t wanted = frequency;
+        int64_t bestGap = std::numeric_limits<int64_t>::max();
+        for (const DisplayMode& mode : displayModes) {
+            if (mode.bitsPerPixel < 24 || mode.width != best->width || mode.height != best->height)
+                continue;
+            int64_t gap = std::llabs(int64_t{mode.frequency} - wanted);
+            if (gap < bestGap) {
+                bestGap = gap;
+                frequency = mode.frequency;
+            }
+        }
+    } else {
+        frequency = best->frequency;
+    }
     width = best->width;
     height = best->height;
-    frequency = best->frequency;
     return true;
 }
 

@@ -51,8 +51,9 @@ public:
     // mode, then 800 x 600, then the desktop's mode. The values finally tried are left in the
     // arguments and, on success, written into "r_width", "r_height" and "r_freq".
     bool SetDisplayMode(int32_t& width, int32_t& height, int32_t& frequency, bool fallback);
-    // The listed mode of at least 24 bits nearest in width and height (and of the frequency when
-    // one is asked for); false when there is none.
+    // The listed mode of at least 24 bits nearest in width and height (straight-line distance, the
+    // first on a tie), then, when a frequency is asked for, the rate of that size nearest to it;
+    // false when no mode has 24 bits.
     bool FindNearestMode(int32_t& width, int32_t& height, int32_t& frequency) const;
 
     // The sample count for "r_antiAliasingSamples": the wanted count when the probe found a format
