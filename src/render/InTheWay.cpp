@@ -56,7 +56,11 @@ bool IsModelInTheWay(const ModelResource* model, const WorldPos& cell, int32_t d
     int32_t type = model->inWayAlphaType;
     if (type == kBelow)
         return InTheWayBelow(*model, cell, *player);
-    Vector2 d = cell.DeltaTo(*player);
+    // The model's place seen from the player's: with the camera off to +x, -y, a model at +x, -y
+    // of the player stands nearer the camera and its height covers the player. Measured the
+    // other way round (the player from the model) every test below would fade the models that
+    // stand behind the player and never the tree in front of it.
+    Vector2 d = cell.DeltaTo(*player) * -1.0f;
     if (d.x <= 0.0f && d.y >= 0.0f)
         return false;
     bool alongY = direction == 0 || direction == 4;

@@ -10,8 +10,9 @@
 // warning that names the setting and the value used; the owners then read only values in range.
 class RenderVarLimits {
 public:
-    // The largest bloom texture side, whatever the driver takes: a square of 4096 is 64 MB.
-    static constexpr int32_t kMaxBloomSide = 4096;
+    // The largest bloom texture side, whatever the driver takes: a square of 2048 is 16 MB and
+    // already finer than any window's glow needs.
+    static constexpr int32_t kMaxBloomSide = 2048;
 
     // The vars of the table, registered when missing.
     void FindVars();

@@ -15,8 +15,9 @@
 
 namespace {
 
-// Colour, depth and stencil.
-constexpr uint32_t kModelEditorClearMask = 0x4500;
+// Colour, depth and stencil, in the device's own bits: the library's (0x4500) cleared nothing, and
+// in a running game the world stayed on screen with the model hidden behind its depth.
+constexpr uint32_t kModelEditorClearMask = kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer;
 constexpr float kTagIndicatorSize = 0.5f;
 
 // The viewer's stage: the entities go to the world view lit as white. The one light beside the

@@ -7,12 +7,14 @@
 #include "client/GameClient.h"
 #include "client/ScreenConversion.h"
 #include "client/LocalPlayerLink.h"
+#include "core/ColorSystem.h"
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/Entity.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "render/Renderer.h"
 #include "render/TextMeasure.h"
@@ -43,6 +45,17 @@ protected:
     static int Differing(const TargaImage& a, const TargaImage& b, int x0, int y0, int x1, int y1)
     {
         return ChangedPixels(a, b, x0, y0, x1, y1, 24);
+    }
+
+    // A pixel within a few of the point in the colour: a pin is a small disc.
+    static bool ColourNear(const TargaImage& image, const Vector2& at, const std::array<float, 3>& colour)
+    {
+        int x = static_cast<int>(at.x);
+        int y = static_cast<int>(at.y);
+        return CountPixels(image, x - 4, y - 4, x + 5, y + 5, [&](const auto& p) {
+                   return std::abs(p[0] - colour[0] * 255.0f) < 60.0f && std::abs(p[1] - colour[1] * 255.0f) < 60.0f &&
+                          std::abs(p[2] - colour[2] * 255.0f) < 60.0f;
+               }) > 0;
     }
 
     static int Lit(const TargaImage& image, int x0, int y0, int x1, int y1)
@@ -244,6 +257,63 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
     ASSERT_NE(HostPlayer(), nullptr);
     EXPECT_EQ(HostPlayer()->position.level, home->position.level);
     EXPECT_LT(std::hypot(HostPlayer()->position.x - home->position.x, HostPlayer()->position.y - home->position.y), 300.0f);
+}
+
+// The town's people are pinned where the game data sets them down, quest givers in colour 3 and
+// traders in the gates' colour 8, over every other pin; the player's own pin wears the player's
+// map colour and, hovered, the player's own hover text.
+TEST_F(MapsEndToEnd, TheTownFolkArePinnedByKindAndThePlayersPinWearsItsMapColourAndHoverText)
+{
+    EnterTheWorld("ashguard");
+    ASSERT_TRUE(Shown("InGame"));
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+    TargaImage map = Screenshot();
+
+    const std::pair<const char*, int32_t> kinds[] = {
+        {"Warmaster", 3},   {"Apothecary", 3},  {"Steward", 3},     {"Recruit", 3},
+        {"VendorBasic", 8}, {"VendorWeapon", 8}, {"VendorArmor", 8}, {"VendorGuard", 8},
+    };
+    int seen = 0;
+    for (const auto& [name, colourIndex] : kinds) {
+        std::string text = std::string("$$NpcType") + name + "$$ $$WorldMapArea$$";
+        const MapPin* found = nullptr;
+        for (const MapPin& pin : gWorldMap->GetPins())
+            found = pin.text == text ? &pin : found;
+        ASSERT_NE(found, nullptr) << text;
+        const TownSpot& spot = gGameData->GetTuning().townSpots[static_cast<size_t>(GetNpcTypeByName(name))];
+        EXPECT_EQ(found->position.level, spot.level) << name;
+        EXPECT_EQ(found->position.x, spot.x) << name;
+        EXPECT_EQ(found->position.y, spot.y) << name;
+        EXPECT_EQ(found->kind, 0) << name;
+        EXPECT_EQ(found->id, -1) << name;
+        std::array<float, 3> colour{};
+        ColorSystem::GetColorByIndex(colour[0], colour[1], colour[2], colourIndex);
+        Vector2 at = gWorldMap->MapPosition(found->position.level, Vector2{found->position.x, found->position.y}, false, true);
+        seen += ColourNear(map, at, colour) ? 1 : 0;
+    }
+    // Pins of people standing close together may lie under one another or a level's name.
+    EXPECT_GE(seen, 6);
+    // None for the kinds the pin table leaves out.
+    for (const char* left : {"OneShot", "Gambler", "Tutor", "VendorWandering"})
+        for (const MapPin& pin : gWorldMap->GetPins())
+            EXPECT_EQ(pin.text.find(std::string("$$NpcType") + left + "$$"), std::string::npos) << left;
+
+    const MapPin& own = gWorldMap->GetPins().front();
+    const EntityClient* body = Local()->GetBody();
+    std::array<float, 3> mapColour{};
+    ASSERT_TRUE(body->GetMapColor(mapColour[0], mapColour[1], mapColour[2]));
+    EXPECT_EQ(own.colour, mapColour);
+    EXPECT_NE(mapColour, (std::array<float, 3>{1.0f, 1.0f, 1.0f})) << "not the white every player had";
+    Vector2 at = gWorldMap->MapPosition(own.position.level, Vector2{own.position.x, own.position.y}, false, true);
+    EXPECT_TRUE(ColourNear(map, at, mapColour)) << "the player's pin at " << at.x << ", " << at.y;
+    PushMotion(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
+    Frames(1);
+    ASSERT_EQ(gWorldMap->GetHoverIndex(), 0);
+    std::string hover = gWorldMap->GetPins().front().text;
+    EXPECT_FALSE(hover.empty());
+    EXPECT_EQ(hover, body->GetHoverText(false, true, false));
 }
 
 // The world map takes the world's place: the player's overhead health bar, drawn over the world

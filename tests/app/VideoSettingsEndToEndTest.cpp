@@ -1,7 +1,11 @@
 // VideoSettingsEndToEndTest -- the shipped game's display settings typed on its console in an offscreen window: the anisotropy set on the textures already loaded, the ground laid again at a new detail, and the antialiasing samples told to wait for the next start.
 #include "app/OffscreenShots.h"
 
+#include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
+#include "render/LightingSystem.h"
+#include "render/RenderVarLimits.h"
+#include "render/Renderer.h"
 #include "rules/GameData.h"
 #include "world/World.h"
 #include "resources/GraphicsDevice.h"
@@ -134,4 +138,56 @@ TEST_F(VideoSettingsEndToEnd, ChangedAntialiasingSamplesAreToldToWaitForTheNextS
         after += line.find("Antialiasing with 4 samples takes effect at the next start") != std::string::npos;
     EXPECT_EQ(before, 0);
     EXPECT_EQ(after, 1);
+}
+
+// The two settings that used to end the game, typed as a player would: the bloom's texture side
+// and the light count far past what the driver or the memory give. The game goes on drawing,
+// with each held to its range and a warning naming it and the value used.
+TEST_F(VideoSettingsEndToEnd, HostileBloomAndLightSettingsTypedOnTheConsoleAreHeldAndTheWorldGoesOn)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(Shown("InGame"));
+    TypeOnConsole("setUserVar r_bloom 1");
+    TypeOnConsole("setUserVar r_bloomTextureSize 2147483647");
+    TypeOnConsole("setUserVar r_maxLights 2000000000");
+    Frames(3);
+    int32_t side = gRenderer->GetOverlays().GetBloomTextureSide();
+    EXPECT_LE(side, RenderVarLimits::kMaxBloomSide);
+    EXPECT_GT(side, 1);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_bloomTextureSize"), std::to_string(side));
+    EXPECT_EQ(gLightingSystem->GetMaxLights(), LightingSystem::kMaxLightsCap);
+    int warnings = 0;
+    for (const std::string& line : gDebugSystem->GetConsoleLines())
+        warnings += line.find("r_bloomTextureSize is held to 1 .. ") != std::string::npos ||
+                    line.find("r_maxLights is held to 0 .. 64: using 64") != std::string::npos;
+    EXPECT_EQ(warnings, 2);
+    // Every other kind of hostile value, through the command line the console runs.
+    for (const char* value : {"-2147483648", "-1", "1e30"}) {
+        ASSERT_TRUE(gCommandSystem->Execute(std::string("setUserVar r_bloomTextureSize ") + value));
+        ASSERT_TRUE(gCommandSystem->Execute(std::string("setUserVar r_maxLights ") + value));
+        Frames(2);
+        EXPECT_GE(gRenderer->GetOverlays().GetBloomTextureSide(), 1) << value;
+        EXPECT_LE(gLightingSystem->GetMaxLights(), LightingSystem::kMaxLightsCap) << value;
+    }
+    EXPECT_TRUE(Shown("InGame"));
+}
+
+// "r_shadows" takes effect at the next frame: the blob under the player goes and comes back
+// without a restart.
+TEST_F(VideoSettingsEndToEnd, ShadowsTurnOffAndOnAgainWithoutARestart)
+{
+    EnterTheWorld();
+    ClearTheStage();
+    Frames(2);
+    TargaImage shadowed = Screenshot();
+    Vector2 feet = Client::WorldToScreen(Local()->GetPosition(), true);
+    int fx = static_cast<int>(feet.x);
+    int fy = static_cast<int>(feet.y);
+    TypeOnConsole("setUserVar r_shadows 0");
+    Frames(1);
+    TargaImage bare = Screenshot();
+    EXPECT_GT(Differing(shadowed, bare, fx - 24, fy - 8, fx + 24, fy + 14), 20) << "the shadow round the feet went";
+    TypeOnConsole("setUserVar r_shadows 1");
+    Frames(1);
+    EXPECT_EQ(Differing(shadowed, Screenshot(), fx - 24, fy - 8, fx + 24, fy + 14), 0) << "and came back";
 }

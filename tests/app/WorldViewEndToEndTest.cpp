@@ -22,6 +22,8 @@
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
 #include "server/WorldHost.h"
+#include "world/LevelData.h"
+#include "world/World.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -263,3 +265,58 @@ TEST_F(WorldViewEndToEnd, TheScenesVisibilityIsThePlayersSightUntilTheFogIsLifte
 }
 
 } // namespace
+
+// The hero wears its own colours: a blue tabard no ground, stone or townsperson round it shows.
+TEST_F(WorldViewEndToEnd, TheHeroWearsABlueTabardSeenNowhereBesideIt)
+{
+    ClearTheStage();
+    Frames(2);
+    TargaImage shown = Screenshot();
+    Vector2 at = Client::WorldToScreen(Body()->position, true);
+    int px = static_cast<int>(at.x * static_cast<float>(shown.GetWidth() + 2) / 640.0f);
+    int py = static_cast<int>(at.y * static_cast<float>(shown.GetHeight() + 2) / 480.0f) - 2;
+    auto tabard = [](const std::array<int, 3>& p) { return p[2] > p[0] + 60 && p[2] > p[1] + 30; };
+    EXPECT_GT(CountPixels(shown, px - 30, py - 80, px + 30, py + 15, tabard), 40) << "the tabard at the player";
+    EXPECT_LT(CountPixels(shown, px - 130, py - 80, px - 70, py + 15, tabard), 5) << "beside the player";
+}
+
+// A tree between the camera and the player (the camera stands off to +x, -y) fades while the
+// player stands behind it, and comes back when the player steps in front of it.
+TEST_F(WorldViewEndToEnd, ATreeInFrontOfThePlayerFadesAndOneBehindThePlayerDoesNot)
+{
+    float tile = gGameData->GetTuning().tileSize;
+    WorldPos player = HostPlayer()->position;
+    int32_t cx = static_cast<int32_t>(std::floor(player.x / tile));
+    int32_t cy = static_cast<int32_t>(std::floor(player.y / tile));
+    int32_t treeX = 0;
+    int32_t treeY = 0;
+    bool found = false;
+    for (int32_t r = 0; r <= 30 && !found; ++r) {
+        for (int32_t y = cy - r; y <= cy + r && !found; ++y) {
+            for (int32_t x = cx - r; x <= cx + r && !found; ++x) {
+                ResourceHandle model;
+                TileObjectInstance instance;
+                gWorld->GetTileDrawData(player.level, x, y, model, instance);
+                if (model.IsValid() && gResourceManager->GetName(model.GetValue()).find("tree") != std::string::npos) {
+                    treeX = x;
+                    treeY = y;
+                    found = true;
+                }
+            }
+        }
+    }
+    ASSERT_TRUE(found) << "a tree near the town's start";
+    auto opacity = [&] {
+        ResourceHandle model;
+        TileObjectInstance instance;
+        gWorld->GetTileDrawData(player.level, treeX, treeY, model, instance);
+        return instance.opacity;
+    };
+    WorldPos cell{player.level, (static_cast<float>(treeX) + 0.5f) * tile, (static_cast<float>(treeY) + 0.5f) * tile};
+    HostPlayer()->Warp(cell.Offset(Vector2{-24.0f, 24.0f}));
+    Frames(12);
+    EXPECT_LT(opacity(), 0.6f) << "behind the tree, the tree fades";
+    HostPlayer()->Warp(cell.Offset(Vector2{24.0f, -24.0f}));
+    Frames(12);
+    EXPECT_FLOAT_EQ(opacity(), 1.0f) << "in front of the tree, it is whole again";
+}

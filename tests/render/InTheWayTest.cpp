@@ -57,29 +57,31 @@ TEST_F(InTheWay, ABelowModelCoversItsBoxEdgesIncludedOnItsOwnLevel)
 TEST_F(InTheWay, SouthAndEastModelsHideOneSideByTheirFacing)
 {
     const ModelResource* south = Prop(InWay::kSouth);
-    EXPECT_TRUE(Faded(south, 0.5f, -4.0f, 0, kAway));
-    EXPECT_FALSE(Faded(south, 4.0f, 0.0f, 0, kOver));
-    EXPECT_TRUE(Faded(south, 4.0f, 0.0f, 2, kAway));
+    EXPECT_TRUE(Faded(south, -0.5f, 4.0f, 0, kAway));
+    EXPECT_FALSE(Faded(south, -4.0f, 0.0f, 0, kOver));
+    EXPECT_TRUE(Faded(south, -4.0f, 0.0f, 2, kAway));
     const ModelResource* east = Prop(InWay::kEast);
-    EXPECT_TRUE(Faded(east, 4.0f, 0.0f, 4, kAway));
-    EXPECT_FALSE(Faded(east, -0.5f, -4.0f, 0, kOver));
-    EXPECT_TRUE(Faded(east, -0.5f, -4.0f, 6, kAway));
+    EXPECT_TRUE(Faded(east, -4.0f, 0.0f, 4, kAway));
+    EXPECT_FALSE(Faded(east, 0.5f, 4.0f, 0, kOver));
+    EXPECT_TRUE(Faded(east, 0.5f, 4.0f, 6, kAway));
     // Another facing falls back to the screen test.
-    EXPECT_TRUE(Faded(south, 4.0f, -4.0f, 1, kOver));
-    EXPECT_FALSE(Faded(south, 4.0f, -4.0f, 1, kAway));
+    EXPECT_TRUE(Faded(south, -4.0f, 4.0f, 1, kOver));
+    EXPECT_FALSE(Faded(south, -4.0f, 4.0f, 1, kAway));
 }
 
 TEST_F(InTheWay, ANormalModelFadesOnlyForAPlayerBehindItOnTheScreen)
 {
     const ModelResource* normal = Prop(InWay::kNormal);
-    // Up and to the left: never, however the rectangles lie.
-    EXPECT_FALSE(Faded(normal, -3.0f, 3.0f, 0, kOver));
-    EXPECT_FALSE(Faded(normal, 2.0f, 5.0f, 0, kOver));
-    EXPECT_FALSE(Faded(normal, -2.0f, -1.0f, 0, kOver));
-    // Down and to the right: by the rectangles. The bounds span (-8, -8, 0) .. (8, 8, 16)
+    // The sides are those of the model seen from the player: the camera stands off to +x, -y.
+    // A player at +x, -y of the model stands in front of it, lower on the screen: never, however
+    // the rectangles lie.
+    EXPECT_FALSE(Faded(normal, 3.0f, -3.0f, 0, kOver));
+    EXPECT_FALSE(Faded(normal, -2.0f, -5.0f, 0, kOver));
+    EXPECT_FALSE(Faded(normal, 2.0f, 1.0f, 0, kOver));
+    // Behind it, higher on the screen: by the rectangles. The bounds span (-8, -8, 0) .. (8, 8, 16)
     // round the cell, which this scene maps round (0, -100).
-    EXPECT_TRUE(Faded(normal, 3.0f, -3.0f, 0, Rect{-5.0f, -120.0f, 5.0f, -110.0f}));
-    EXPECT_FALSE(Faded(normal, 3.0f, -3.0f, 0, Rect{-5.0f, -60.0f, 5.0f, -50.0f}));
+    EXPECT_TRUE(Faded(normal, -3.0f, 3.0f, 0, Rect{-5.0f, -120.0f, 5.0f, -110.0f}));
+    EXPECT_FALSE(Faded(normal, -3.0f, 3.0f, 0, Rect{-5.0f, -60.0f, 5.0f, -50.0f}));
     Rect rect = InWay::GetModelScreenRect(*normal, cell, 0.0f, scene);
     EXPECT_FLOAT_EQ(rect.x0, -16.0f);
     EXPECT_FLOAT_EQ(rect.x1, 16.0f);
@@ -90,7 +92,7 @@ TEST_F(InTheWay, ANormalModelFadesOnlyForAPlayerBehindItOnTheScreen)
 TEST_F(InTheWay, NeverMeansNeverAndNoPlayerOrModelIsNeverInTheWay)
 {
     const ModelResource* never = Prop(InWay::kNever);
-    EXPECT_FALSE(Faded(never, 3.0f, -3.0f, 0, kOver));
+    EXPECT_FALSE(Faded(never, -3.0f, 3.0f, 0, kOver));
     EXPECT_FALSE(InWay::IsModelInTheWay(Prop(InWay::kNormal), cell, 0, 0.0f, nullptr, kOver, scene));
     WorldPos player = cell;
     EXPECT_FALSE(InWay::IsModelInTheWay(nullptr, cell, 0, 0.0f, &player, kOver, scene));
