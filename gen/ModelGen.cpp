@@ -820,9 +820,10 @@ bool AddSkinTextures(ArchiveWriter& archive)
         {"goblinshaman", {0.42f, 0.30f, 0.52f, 1}, {0.75f, 0.62f, 0.25f, 1}},
         {"skeleton", {0.86f, 0.83f, 0.72f, 1}, {0.55f, 0.52f, 0.45f, 1}},
         {"townsfolk", {0.55f, 0.38f, 0.24f, 1}, {0.25f, 0.35f, 0.60f, 1}},
-        // The hero: a deep blue tabard with gold bands, and a face with dark hair above it, so
-        // that the player is told at a glance from the stone and the townsfolk round it.
-        {"warden", {0.14f, 0.27f, 0.72f, 1}, {0.95f, 0.74f, 0.18f, 1}},
+        // The hero: a royal purple tabard with gold bands, and a face with dark hair above it, so
+        // that the player is told at a glance from the stone and the townsfolk round it. No
+        // channel of either stands alone: a pure red, green or blue is a tag axis's colour.
+        {"warden", {0.52f, 0.22f, 0.70f, 1}, {0.95f, 0.74f, 0.18f, 1}},
         {"warden_head", {0.87f, 0.66f, 0.50f, 1}, {0.28f, 0.17f, 0.09f, 1}},
         {"wolf", {0.45f, 0.45f, 0.47f, 1}, {0.30f, 0.30f, 0.32f, 1}},
         // The shown items: bright steel and a red-crested bronze, to stand out on any body.

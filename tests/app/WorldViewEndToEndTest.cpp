@@ -266,8 +266,8 @@ TEST_F(WorldViewEndToEnd, TheScenesVisibilityIsThePlayersSightUntilTheFogIsLifte
 
 } // namespace
 
-// The hero wears its own colours: a blue tabard no ground, stone or townsperson round it shows.
-TEST_F(WorldViewEndToEnd, TheHeroWearsABlueTabardSeenNowhereBesideIt)
+// The hero wears its own colours: a purple tabard no ground, stone or townsperson round it shows.
+TEST_F(WorldViewEndToEnd, TheHeroWearsAPurpleTabardSeenNowhereBesideIt)
 {
     ClearTheStage();
     Frames(2);
@@ -275,7 +275,7 @@ TEST_F(WorldViewEndToEnd, TheHeroWearsABlueTabardSeenNowhereBesideIt)
     Vector2 at = Client::WorldToScreen(Body()->position, true);
     int px = static_cast<int>(at.x * static_cast<float>(shown.GetWidth() + 2) / 640.0f);
     int py = static_cast<int>(at.y * static_cast<float>(shown.GetHeight() + 2) / 480.0f) - 2;
-    auto tabard = [](const std::array<int, 3>& p) { return p[2] > p[0] + 60 && p[2] > p[1] + 30; };
+    auto tabard = [](const std::array<int, 3>& p) { return p[0] > p[1] + 30 && p[2] > p[1] + 50; };
     EXPECT_GT(CountPixels(shown, px - 30, py - 80, px + 30, py + 15, tabard), 40) << "the tabard at the player";
     EXPECT_LT(CountPixels(shown, px - 130, py - 80, px - 70, py + 15, tabard), 5) << "beside the player";
 }
