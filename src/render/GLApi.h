@@ -1,6 +1,8 @@
 // GLApi -- the OpenGL calls the state cache, the batch's stages and the world's overlays make, behind one interface, so a test can record them without a context.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <cstdint>
 
 // Arguments are the library's own enums and values. Context-thread only, with the context held.
@@ -23,6 +25,8 @@ public:
     virtual void BindTexture(uint32_t name) = 0;
     // On GL_TEXTURE_2D.
     virtual void TexParameter(uint32_t parameter, int32_t value) = 0;
+    // The minification and magnification filters of the bound texture.
+    void SetTextureFilter(int32_t minification, int32_t magnification);
     virtual void EnableClientState(uint32_t array) = 0;
     virtual void DisableClientState(uint32_t array) = 0;
     virtual void VertexPointer(int32_t size, int32_t stride, const float* positions) = 0;
@@ -50,3 +54,9 @@ public:
     // Sixteen floats in the library's order into GL_TEXTURE; the model view is current after.
     virtual void LoadTextureMatrix(const float* matrix) = 0;
 };
+
+inline void GLApi::SetTextureFilter(int32_t minification, int32_t magnification)
+{
+    TexParameter(GL_TEXTURE_MIN_FILTER, minification);
+    TexParameter(GL_TEXTURE_MAG_FILTER, magnification);
+}

@@ -10,7 +10,7 @@
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
 #include "render/MapPanel.h"
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
 #include "resources/shaders/Shader.h"
@@ -381,8 +381,7 @@ void MiniMap::DrawMap(const std::array<float, 4>& rect)
     if (texture < 0)
         return;
     graphics.cache->BindTexture(static_cast<uint32_t>(texture));
-    graphics.gl->TexParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    graphics.gl->TexParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    graphics.gl->SetTextureFilter(GL_LINEAR, GL_LINEAR);
     Color first;
     ColorSystem::GetColorByIndex(first.r, first.g, first.b, 0);
     // Kept from the map's first form: the scroll over 127, not 128.

@@ -152,8 +152,7 @@ void OpenGLDevice::CreateTexture(int32_t textureId, const TextureUpload& upload)
         offset += size;
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, std::max(upload.levelCount - 1, 0));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(OpenGLDeviceMinFilter(upload.minFilter)));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    api.SetTextureFilter(static_cast<GLint>(OpenGLDeviceMinFilter(upload.minFilter)), GL_LINEAR);
     if (anisotropy && upload.anisotropy > 0.0f)
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, upload.anisotropy);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

@@ -17,7 +17,7 @@
 #include "render/LightingSystem.h"
 #include "render/MiniMap.h"
 #include "render/OpenGLDevice.h"
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "render/Screenshot.h"
 #include "render/TextEvents.h"
 #include "resources/ResourceManager.h"

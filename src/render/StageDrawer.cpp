@@ -2,7 +2,7 @@
 #include "render/StageDrawer.h"
 
 #include "render/LightingSystem.h"
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderStage.h"
 
@@ -446,8 +446,7 @@ void StageDrawer::SetFilters(const DeviceBatch& batch, const StageDrawSettings& 
     } else if (shader.useMipMaps && settings.filteringQuality == 2) {
         minFilter = GL_LINEAR_MIPMAP_LINEAR;
     }
-    gl.TexParameter(GL_TEXTURE_MIN_FILTER, minFilter);
-    gl.TexParameter(GL_TEXTURE_MAG_FILTER, magFilter);
+    gl.SetTextureFilter(minFilter, magFilter);
 }
 
 // A line from a quarter unit behind each vertex to five units out along its normal.

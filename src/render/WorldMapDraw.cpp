@@ -8,7 +8,7 @@
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
 #include "render/MapPanel.h"
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "render/TextMeasure.h"
 #include "render/WorldView.h"
 #include "resources/GraphicsDevice.h"

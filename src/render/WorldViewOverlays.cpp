@@ -118,8 +118,7 @@ void WorldViewOverlays::DrawExploredOverlay(float zoom)
     device.UpdateTexture(exploredTexture, 0, PixelRect{0, 0, kExploredSide, kExploredSide}, PixelFormat::kRgba,
                          exploredTexels.data());
     cache.BindTexture(static_cast<uint32_t>(exploredTexture));
-    gl.TexParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    gl.TexParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl.SetTextureFilter(GL_LINEAR, GL_LINEAR);
 
     view.BeginWorldView(player, zoom, false);
     cache.ResetState();

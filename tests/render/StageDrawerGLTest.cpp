@@ -1,7 +1,7 @@
 // StageDrawerGLTest -- batches drawn on a real context and read back: two stages blended into one colour, and a user-interface quad landing on its pixels at two window sizes.
 #include "render/GLWorld.h"
 
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderBatch.h"
 #include "resources/shaders/ShaderLookup.h"

@@ -6,17 +6,10 @@
 #include "resources/textures/TextureResource.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 constexpr uint32_t kMaxVertices = 0x10000;
-
-uint8_t ShaderBatchToByte(float value)
-{
-    float scaled = std::round(value * 255.0f);
-    return static_cast<uint8_t>(std::clamp(scaled, 0.0f, 255.0f));
-}
 
 } // namespace
 
@@ -74,17 +67,6 @@ void ShaderBatch::ClearBatch()
     batch.lighting = BatchLighting();
 }
 
-void ShaderBatch::DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords,
-                                 const Color& color, float alpha)
-{
-    AddRectangle(x0, y0, x1, y1, texCoords, color, alpha);
-}
-
-void ShaderBatch::AddQuad(float x0, float y0, float x1, float y1, const Color& color, float alpha)
-{
-    AddRectangle(x0, y0, x1, y1, QuadTexCoords(), color, alpha);
-}
-
 QuadTexCoords ShaderBatch::ComputeQuadTexCoords(const TextureResource* texture, float width, float height,
                                                 bool repeatU, bool repeatV)
 {
@@ -96,36 +78,6 @@ QuadTexCoords ShaderBatch::ComputeQuadTexCoords(const TextureResource* texture, 
     if (repeatV && textureHeight > 0)
         coords.top = height / static_cast<float>(textureHeight);
     return coords;
-}
-
-// Corners in the order top left, top right, bottom right, bottom left; two triangles.
-void ShaderBatch::AddRectangle(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords,
-                               const Color& color, float alpha)
-{
-    if (!IsActive())
-        return;
-    Reserve(4);
-    DeviceVertex vertex;
-    vertex.color[0] = ShaderBatchToByte(color.r);
-    vertex.color[1] = ShaderBatchToByte(color.g);
-    vertex.color[2] = ShaderBatchToByte(color.b);
-    vertex.color[3] = ShaderBatchToByte(alpha);
-    const float xs[4] = {x0, x1, x1, x0};
-    const float ys[4] = {y0, y0, y1, y1};
-    const float us[4] = {texCoords.left, texCoords.right, texCoords.right, texCoords.left};
-    const float vs[4] = {texCoords.top, texCoords.top, texCoords.bottom, texCoords.bottom};
-    uint16_t first = 0;
-    for (int corner = 0; corner < 4; ++corner) {
-        vertex.position[0] = xs[corner];
-        vertex.position[1] = ys[corner];
-        vertex.texCoord[0] = us[corner];
-        vertex.texCoord[1] = vs[corner];
-        uint16_t index = AddVertex(vertex, nullptr, true);
-        if (corner == 0)
-            first = index;
-    }
-    AddTriangle(first, first + 1, first + 2);
-    AddTriangle(first, first + 2, first + 3);
 }
 
 uint16_t ShaderBatch::AddVertex(const DeviceVertex& vertex, const float* normal, bool colored)

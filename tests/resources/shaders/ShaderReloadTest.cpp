@@ -2,6 +2,7 @@
 #include "resources/shaders/ShaderWorld.h"
 
 #include "resources/effects/SurfaceQueue.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/ShaderBatch.h"
 
 namespace {
@@ -62,7 +63,7 @@ TEST_F(ShaderReloadTest, SurfacesBatchesAndBlendedTileBuildsKeepTheShadersTheyUs
         ASSERT_EQ(queued.size(), static_cast<size_t>(kTiles));
         ShaderBatch open(&device);
         open.BeginBatch(GetShader(tiles[0]));
-        open.AddQuad(0.0f, 0.0f, 1.0f, 1.0f, kGrey, 1.0f);
+        ScreenPrimitives::AppendScreenRect(open, 0.0f, 0.0f, 1.0f, 1.0f, kGrey, 1.0f);
         // Queued before the reload: the loader builds them from the tile shaders it replaces.
         for (int i = 0; i < kBlendedPerRound; ++i) {
             ResourceHandle& handle = Hold();

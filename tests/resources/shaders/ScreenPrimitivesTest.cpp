@@ -1,5 +1,5 @@
 // ScreenPrimitivesTest -- the user-interface space's mapping and projection, the writers' corners, texture coordinates and indices after earlier vertices, and the wave.
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 
 #include "platform/PosixPlatformSystem.h"
 #include "support/TempFolder.h"

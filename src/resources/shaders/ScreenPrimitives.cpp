@@ -1,5 +1,5 @@
 // ScreenPrimitives -- flat shapes in the 640 x 480 user-interface space appended to the batch, the quad writers of surfaces, the space's projection and the shader wave.
-#include "render/ScreenPrimitives.h"
+#include "resources/shaders/ScreenPrimitives.h"
 
 #include "resources/shaders/ShaderBatch.h"
 
