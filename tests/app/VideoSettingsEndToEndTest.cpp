@@ -191,3 +191,24 @@ TEST_F(VideoSettingsEndToEnd, ShadowsTurnOffAndOnAgainWithoutARestart)
     Frames(1);
     EXPECT_EQ(Differing(shadowed, Screenshot(), fx - 24, fy - 8, fx + 24, fy + 14), 0) << "and came back";
 }
+
+// "vidRestart" typed after a window size no display has: the size is held to the display's (with
+// the warning naming it), the window keeps its context (the loaded textures stay), and the world
+// goes on drawing.
+TEST_F(VideoSettingsEndToEnd, VidRestartAtASizeNoDisplayHasKeepsTheWindowAndItsTextures)
+{
+    EnterTheWorld();
+    std::array<float, 2> before = TextureAnisotropy();
+    TypeOnConsole("setUserVar r_width 2147483647");
+    TypeOnConsole("vidRestart");
+    Frames(2);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_width"), "800");
+    int warnings = 0;
+    for (const std::string& line : gDebugSystem->GetConsoleLines())
+        warnings += line.find("Can't open a window of 2147483647x") != std::string::npos;
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(TextureAnisotropy()[1], before[1]) << "the textures outlived the restart";
+    EXPECT_TRUE(Shown("InGame"));
+    TargaImage after = Screenshot();
+    EXPECT_GT(after.GetWidth(), 0);
+}
