@@ -97,7 +97,7 @@ public:
     static const ModelResource* GetModelResource(int32_t handle);
 
     // ---- The record ---------------------------------------------------------------------------
-    virtual void Load(const DatabaseEntry* newRecord);
+    void Load(const DatabaseEntry* newRecord) override;
     void SetClassIndex(int32_t index);
     const DatabaseEntry* GetRecord() const { return record; }
     // The key set in the record or in the actor record its monster type names: a creature's

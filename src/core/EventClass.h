@@ -30,7 +30,8 @@ public:
 private:
     std::string name;
     EventClass* base;
-    CreateFunction create;
-    DestroyFunction destroy;
+    // Recorded with the class; nothing makes objects by class name yet.
+    [[maybe_unused]] CreateFunction create;
+    [[maybe_unused]] DestroyFunction destroy;
     std::unordered_map<int, EventHandler> handlers;
 };

@@ -5,6 +5,7 @@
 
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
+#include "core/NoCaseHash.h"
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 
@@ -18,7 +19,6 @@
 #include <unordered_map>
 
 LocSystem* gLocSystem = nullptr;
-const char* const kLocEmptyFormat = "";
 
 namespace {
 
@@ -41,22 +41,6 @@ constexpr size_t kMaxLanguageNameLength = 64;
 // Set while the pass-limit line is printed, so that the log's own translation of that
 // line does not run into the same limit and report it a second time.
 thread_local bool tReporting = false;
-
-struct NoCaseHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const
-    {
-        uint32_t hash = 2166136261u;
-        for (char c : text)
-            hash = (hash ^ static_cast<uint8_t>(std::tolower(static_cast<unsigned char>(c)))) * 16777619u;
-        return hash;
-    }
-};
-
-struct NoCaseEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const { return StringEqualsNoCase(a, b); }
-};
 
 // Decimal, or hexadecimal after "0x"; the whole token must be the number.
 bool ParseNumber(std::string_view text, int& out)

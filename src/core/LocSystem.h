@@ -24,9 +24,6 @@ std::string MakeLocToken(std::string_view key, const char* format, ...) __attrib
 // Its length; 0 and an empty text when not even the key and a short list fit.
 size_t WriteLocToken(char* out, size_t size, std::string_view key, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
-// The empty format, for the list "~<@@>~" alone: a literal "" draws the compiler's
-// zero-length format warning.
-extern const char* const kLocEmptyFormat;
 
 // A printf-formatted text wrapped so that translation shows it exactly as it stands, even
 // when it holds "$$", "@@" or "~<" (a player's or an item's name inside a message).

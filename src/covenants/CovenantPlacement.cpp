@@ -7,6 +7,7 @@
 #include "entities/GameServices.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
+#include "rules/items/ItemBase.h"
 
 namespace {
 

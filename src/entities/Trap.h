@@ -38,7 +38,7 @@ public:
 
     EventClass* GetEventClass() const override;
     // The keys of a trap record; a "Skill" naming no definition leaves the trap without one.
-    void Load(const DatabaseEntry* record);
+    void Load(const DatabaseEntry* record) override;
 
     // The opener of a chest or door, or the one near a plate: a uniform fraction of delay later
     // the "Trigger" event gives it its one chance to disarm. Nothing without a victim or once

@@ -41,7 +41,7 @@ TEST(MakeLocToken, ExactStrings)
 {
     EXPECT_EQ(MakeLocToken("K", "%s %d", "a", 5), "$$K~<a@@5@@>~$$");
     EXPECT_EQ(MakeLocToken("K", nullptr), "$$K$$");
-    EXPECT_EQ(MakeLocToken("K", kLocEmptyFormat), "$$K~<@@>~$$");
+    EXPECT_EQ(MakeLocToken("K", "%s", ""), "$$K~<@@>~$$");
     EXPECT_EQ(MakeLocToken("RequiresKeyXChest", "$$%s$$", "CopperKey"), "$$RequiresKeyXChest~<$$CopperKey$$@@>~$$");
     // A list longer than the work buffer keeps its closing marks.
     std::string token = MakeLocToken("K", "%s", std::string(3000, 'x').c_str());
@@ -58,7 +58,7 @@ TEST(MakeLocToken, WrittenInPlaceItIsTheSameTokenAndACutOneStaysClosed)
     EXPECT_EQ(std::string(out), MakeLocToken("CritHitPrint", "%d", -12));
     WriteLocToken(out, sizeof out, "K", nullptr);
     EXPECT_EQ(std::string(out), "$$K$$");
-    WriteLocToken(out, sizeof out, "K", kLocEmptyFormat);
+    WriteLocToken(out, sizeof out, "K", "%s", "");
     EXPECT_EQ(std::string(out), "$$K~<@@>~$$");
     // An argument longer than the room: the list is cut and closed, the token still whole.
     size_t length = WriteLocToken(out, sizeof out, "K", "%s", std::string(200, 'x').c_str());
@@ -108,7 +108,7 @@ TEST_F(LocWorld, AKeylessTokenShowsItsWordsTheOnesThatAreKeysInTheLanguagesWords
     EXPECT_EQ(loc.Translate(MakeLocToken("", "%s %s", "1,234", "BonusOverkill")), "1,234 Overkill!");
     EXPECT_EQ(loc.Translate(u"+ $$~<40@@BonusUnknown@@>~$$ +"), u"+ 40 BonusUnknown +");
     EXPECT_EQ(loc.Translate(MakeLocToken("", "%s", "$$Title$$")), "Lord") << "a token inside a word";
-    EXPECT_EQ(loc.Translate(MakeLocToken("", kLocEmptyFormat)), "");
+    EXPECT_EQ(loc.Translate(MakeLocToken("", "%s", "")), "");
     // A keyless plain token is no token.
     for (const char* plain : {"$$$$", "a $$$$ b", "$$~<x@@"})
         EXPECT_EQ(loc.Translate(plain), plain);

@@ -33,7 +33,7 @@ std::string KeyToken(std::string_view key)
 // The key with an argument list that holds nothing: "$$Key~<@@>~$$".
 std::string EmptyListToken(std::string_view key)
 {
-    return MakeLocToken(key, kLocEmptyFormat);
+    return MakeLocToken(key, "%s", "");
 }
 
 const char* PluralSuffix(int32_t units)
