@@ -31,11 +31,6 @@ constexpr size_t kTextChunkBytes = 64 * 1024;
 
 enum ResolveState : uint8_t { kUnvisited, kVisiting, kDone };
 
-char DatabaseLowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 [[noreturn]] void Fatal(const std::string& message)
 {
     if (gPlatformSystem)
@@ -179,22 +174,6 @@ private:
     int errors = 0;
     uint32_t entryCount = 0;
 };
-
-size_t Database::NoCaseHash::operator()(std::string_view text) const
-{
-    // FNV-1a over the lower-cased bytes.
-    size_t hash = 14695981039346656037ull;
-    for (char c : text) {
-        hash ^= static_cast<unsigned char>(DatabaseLowerAscii(c));
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-bool Database::NoCaseEqual::operator()(std::string_view a, std::string_view b) const
-{
-    return a.size() == b.size() && StringEqualsNoCase(a, b);
-}
 
 Database::Database()
 {

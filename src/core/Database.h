@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 #include "core/DatabaseEntry.h"
+#include "core/NoCaseHash.h"
 
 #include <array>
 #include <cstdint>
@@ -57,16 +58,6 @@ public:
 
 private:
     friend class DatabaseEntry;
-
-    // ASCII case ignored; transparent so that lookups take a string_view without copying.
-    struct NoCaseHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view text) const;
-    };
-    struct NoCaseEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
 
     class Parser;
 

@@ -1,6 +1,9 @@
 // TextParser -- reads blank-separated values from an in-memory text (8-bit or UTF-16 LE).
 #include "core/TextParser.h"
 
+#include <algorithm>
+#include <type_traits>
+
 namespace {
 
 bool IsLineEnd(char16_t c)
@@ -117,9 +120,38 @@ bool TextParser::StartValue(bool mayCrossLines)
     return stop == Stop::kValue;
 }
 
+// An 8-bit value with no escape in it is its bytes as they stand: the string is made from them
+// in one piece instead of a character at a time.
+bool TextParser::TakePlainValue(std::string& out)
+{
+    if (wide)
+        return false;
+    const char* bytes = reinterpret_cast<const char*>(text);
+    size_t end = cursor;
+    if (!IsQuote(At(cursor))) {
+        while (end < length && !IsBlank(At(end)) && !IsLineEnd(At(end)) && !IsCommentStart(end))
+            ++end;
+        out.assign(bytes + cursor, end - cursor);
+        cursor = end;
+        return true;
+    }
+    for (++end; end < length && !IsLineEnd(At(end)) && !IsQuote(At(end)); ++end) {
+        if (At(end) == '\\' && end + 1 < length && IsQuote(At(end + 1)))
+            return false;
+    }
+    out.assign(bytes + cursor + 1, end - cursor - 1);
+    // The closing quote is taken; a line end stays for the next read.
+    cursor = end < length && IsQuote(At(end)) ? end + 1 : end;
+    return true;
+}
+
 template <class Text>
 void TextParser::TakeValue(Text& out)
 {
+    if constexpr (std::is_same_v<Text, std::string>) {
+        if (TakePlainValue(out))
+            return;
+    }
     if (!IsQuote(At(cursor))) {
         while (cursor < length) {
             char16_t c = At(cursor);
@@ -173,15 +205,20 @@ bool TextParser::NextToken(ParsedToken& out, bool mayCrossLines)
     out.quoted = false;
     if (!StartValue(mayCrossLines))
         return false;
-    out.blanksBefore = BlanksBetween(from, cursor);
+    BlanksBetween(from, cursor, out.blanksBefore);
     out.quoted = IsQuote(At(cursor));
     TakeValue(out.text);
     return true;
 }
 
-std::string TextParser::BlanksBetween(size_t from, size_t to) const
+void TextParser::BlanksBetween(size_t from, size_t to, std::string& blanks) const
 {
-    std::string blanks;
+    blanks.clear();
+    // Most often the gap is blanks alone, taken in one piece.
+    if (!wide && std::all_of(text + from, text + to, [](uint8_t c) { return c == ' ' || c == '\t'; })) {
+        blanks.assign(reinterpret_cast<const char*>(text) + from, to - from);
+        return;
+    }
     while (from < to) {
         if (IsCommentStart(from)) {
             bool crossedLine = false;
@@ -192,7 +229,6 @@ std::string TextParser::BlanksBetween(size_t from, size_t to) const
         if (c == ' ' || c == '\t')
             blanks.push_back(static_cast<char>(c));
     }
-    return blanks;
 }
 
 bool TextParser::ExpectToken(std::string_view word)

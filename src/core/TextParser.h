@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // A value with what surrounded it, for readers that keep a line's spacing as written.
 struct ParsedToken {
@@ -54,7 +55,8 @@ private:
     size_t SkipSeparators(size_t position, bool mayCrossLines, Stop& stop) const;
     size_t SkipComment(size_t position, bool& crossedLine) const;
     bool IsCommentStart(size_t position) const;
-    std::string BlanksBetween(size_t from, size_t to) const;
+    void BlanksBetween(size_t from, size_t to, std::string& blanks) const;
+    bool TakePlainValue(std::string& out);
     bool StartValue(bool mayCrossLines);
     template <class Text>
     void TakeValue(Text& out);

@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/NoCaseHash.h"
 #include "core/StringUtil.h"
 
 #include <cstdint>
@@ -79,27 +80,6 @@ public:
     auto end() const { return records.end(); }
 
 private:
-    // FNV-1a over the lower-cased bytes; transparent, so a string_view finds a std::string key.
-    struct NoCaseHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view text) const
-        {
-            size_t hash = 14695981039346656037ull;
-            for (char c : text) {
-                hash ^= static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-                hash *= 1099511628211ull;
-            }
-            return hash;
-        }
-    };
-    struct NoCaseEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const
-        {
-            return a.size() == b.size() && StringEqualsNoCase(a, b);
-        }
-    };
-
     std::vector<std::unique_ptr<T>> records;
     std::unordered_map<std::string, int32_t, NoCaseHash, NoCaseEqual> indexByName;
     std::unordered_map<const DatabaseEntry*, int32_t> indexByEntry;
