@@ -284,16 +284,13 @@ void Renderer::Start()
     started = true;
 }
 
-// The caches the loads below prefer: compressed ones when they are wanted and the driver takes
-// them. Only the missing or outdated are built, so this costs nothing after the first run.
+// The caches the texture loads prefer (compressed ones when they are wanted and the driver takes
+// them) are built by the loader as each is first asked for: only the missing or outdated, and
+// never all of them before the first frame.
 void Renderer::BuildMissingTextureCaches()
 {
-    if (gUserVarSystem->GetIntByName("autoBuildTextures") == 0)
-        return;
-    if (gUserVarSystem->GetIntByName("compressedTextures") != 0 && device.SupportsCompressedTextures())
-        TextureTools::BuildCtxFiles();
-    else
-        TextureTools::BuildRtxFiles();
+    if (gResourceManager)
+        TextureTools::SetBuildOnLoad(*gResourceManager, gUserVarSystem->GetIntByName("autoBuildTextures") != 0);
 }
 
 void Renderer::LoadFontsAndTextures()

@@ -142,6 +142,22 @@ const ResourceType* ResourceManager::FindType(std::string_view name)
     return found == types.end() ? nullptr : &found->second;
 }
 
+void ResourceManager::SetRefresh(std::string_view extension, ResourceRefresh refresh)
+{
+    std::lock_guard<std::mutex> guard(typesLock);
+    auto found = types.find(extension);
+    if (found != types.end())
+        found->second.refresh = std::move(refresh);
+}
+
+ResourceRefresh ResourceManager::FindRefresh(std::string_view name)
+{
+    std::string extension = FileExtension(name);
+    std::lock_guard<std::mutex> guard(typesLock);
+    auto found = types.find(extension);
+    return found == types.end() ? ResourceRefresh() : found->second.refresh;
+}
+
 // ---- Handles -------------------------------------------------------------------------------
 
 void ResourceManager::Load(std::string_view name, ResourceHandle& out, int32_t loadArgument)
@@ -515,6 +531,8 @@ void ResourceManager::LoadRow(const PendingLoad& pending)
 Resource* ResourceManager::BuildObject(const std::string& name, int32_t loadArgument, uint8_t*& bytes, bool& missing)
 {
     std::string working = name;
+    if (ResourceRefresh refresh = FindRefresh(working))
+        refresh(working);
     const ResourceType* type = FindType(working);
     File* file = OpenForLoad(working, type);
     if (!file && type && !type->alternativeExtension.empty()) {

@@ -59,6 +59,8 @@ public:
     void RegisterType(std::string_view extension, MemoryCategory memoryCategory, bool readsFile,
                       std::string_view alternativeExtension, bool reloadable, ResourceFactory factory,
                       ResourceFallback fallback = {}, ResourcePrerequisite prerequisite = {});
+    // Replaces a registered type's refresh; an empty one reads the file as it is.
+    void SetRefresh(std::string_view extension, ResourceRefresh refresh);
 
     // Makes out refer to the named resource (releasing what it held); an empty name clears it.
     void Load(std::string_view name, ResourceHandle& out, int32_t loadArgument = 0);
@@ -138,6 +140,8 @@ private:
     // CheckRow, and the row not on the free list.
     bool CheckHeldRow(int32_t row, const char* operation) const;
     const ResourceType* FindType(std::string_view name);
+    // A copy, taken under the lock: the refresh may be replaced while a load runs.
+    ResourceRefresh FindRefresh(std::string_view name);
 
     void RegisterCommands();
     void RegisterTextType();

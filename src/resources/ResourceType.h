@@ -18,11 +18,15 @@ using ResourceFactory =
 using ResourceFallback = std::function<Resource*(const std::string& name)>;
 // The handle of another row that must be loaded before this one, or -1.
 using ResourcePrerequisite = std::function<int32_t(const std::string& name, int32_t loadArgument)>;
+// Brings the named file up to date before it is read (a cache built from its source); runs on
+// the thread that loads the row, outside the manager's lock.
+using ResourceRefresh = std::function<void(const std::string& name)>;
 
 struct ResourceType {
     ResourceFactory factory;
     ResourceFallback fallback;
     ResourcePrerequisite prerequisite;
+    ResourceRefresh refresh;
     // The allocator category the file's bytes are charged to.
     MemoryCategory memoryCategory = kMemGeneral;
     // Tried, in place of the name's own extension, when the named file exists nowhere.

@@ -6,6 +6,7 @@
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "resources/ResourceManager.h"
 #include "resources/textures/ImageWriter.h"
 #include "resources/textures/TargaImage.h"
 #include "resources/textures/TextureCtx.h"
@@ -87,7 +88,7 @@ std::vector<uint8_t> CenterOnCanvas(const TargaImage& image, int32_t newWidth, i
     return canvas;
 }
 
-bool BuildRtxFrom(const std::string& source, TextureRtx& texture)
+bool ReadRtxSource(const std::string& source, TextureRtx& texture)
 {
     if (StringEqualsNoCase(FileExtension(source), "tga"))
         return LoadTargaChain(source, texture);
@@ -218,35 +219,65 @@ void TextureTools::ConvertTextureDirectory(std::string_view directory, std::stri
 void TextureTools::BuildRtxFiles()
 {
     for (const char* extension : {"ctx", "tga"}) {
-        for (const std::string& source : ListAssetFiles(extension)) {
-            std::string target = ReplaceExtension(source, "rtx");
-            if (!gFileSystem->IsNewerThan(source, target))
-                continue;
-            TextureRtx texture;
-            if (BuildRtxFrom(source, texture) && texture.WriteRtx(target))
-                PrintCreated("Created compressed texture %s\n", target);
-        }
+        for (const std::string& source : ListAssetFiles(extension))
+            BuildRtxFrom(source, ReplaceExtension(source, "rtx"));
     }
 }
 
 void TextureTools::BuildCtxFiles()
 {
     for (const char* extension : {"rtx", "tga"}) {
-        for (const std::string& source : ListAssetFiles(extension)) {
-            std::string target = ReplaceExtension(source, "ctx");
-            if (!gFileSystem->IsNewerThan(source, target))
-                continue;
-            TextureRtx texture;
-            if (!LoadForCompression(source, texture))
-                continue;
-            TextureCtx compressed;
-            if (compressed.Compress(texture.GetChain(), texture.GetWidth(), texture.GetHeight(), texture.GetLevelCount(),
-                                    texture.GetBytesPerPixel(), target))
-                PrintCreated("Created compressed texture %s\n", target);
-            else
-                DebugSystem::Print(kPrintWarning, "Failed to compress/save texture %s\n", target.c_str());
-        }
+        for (const std::string& source : ListAssetFiles(extension))
+            BuildCtxFrom(source, ReplaceExtension(source, "ctx"));
     }
+}
+
+// The sources in the batch builds' order: the first one newer than the cache is built from, and
+// its cache is then newer than the later ones.
+void TextureTools::BuildCacheFile(const std::string& target)
+{
+    std::string extension = FileExtension(target);
+    if (StringEqualsNoCase(extension, "rtx")) {
+        for (const char* source : {"ctx", "tga"})
+            if (BuildRtxFrom(ReplaceExtension(target, source), target))
+                return;
+    } else if (StringEqualsNoCase(extension, "ctx")) {
+        for (const char* source : {"rtx", "tga"})
+            if (BuildCtxFrom(ReplaceExtension(target, source), target))
+                return;
+    }
+}
+
+void TextureTools::SetBuildOnLoad(ResourceManager& manager, bool on)
+{
+    for (const char* extension : {"rtx", "ctx"})
+        manager.SetRefresh(extension, on ? ResourceRefresh(&BuildCacheFile) : ResourceRefresh());
+}
+
+bool TextureTools::BuildRtxFrom(const std::string& source, const std::string& target)
+{
+    if (!gFileSystem->IsNewerThan(source, target))
+        return false;
+    TextureRtx texture;
+    if (ReadRtxSource(source, texture) && texture.WriteRtx(target))
+        PrintCreated("Created compressed texture %s\n", target);
+    return true;
+}
+
+bool TextureTools::BuildCtxFrom(const std::string& source, const std::string& target)
+{
+    if (!gFileSystem->IsNewerThan(source, target))
+        return false;
+    TextureRtx texture;
+    if (!LoadForCompression(source, texture))
+        return true;
+    TextureCtx compressed;
+    if (compressed.Compress(texture.GetChain(), texture.GetWidth(), texture.GetHeight(), texture.GetLevelCount(),
+                            texture.GetBytesPerPixel(), target))
+        PrintCreated("Created compressed texture %s\n", target);
+    else
+        DebugSystem::Print(kPrintWarning, "Failed to compress/save texture %s\n", target.c_str());
+    return true;
 }
 
 void TextureTools::BuildTgaFiles()

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+class ResourceManager;
+
 // Paths are relative to the asset folder and read through the file system; everything is
 // written through its write path, which lands in the user folder, never in the shipped assets.
 class TextureTools {
@@ -27,6 +29,11 @@ public:
     // Each builds the target of every source that is newer than it (or whose target is missing).
     static void BuildRtxFiles();
     static void BuildCtxFiles();
+    // The one cache file (".rtx" or ".ctx") built as the batch builds would build it.
+    static void BuildCacheFile(const std::string& target);
+    // With on, a cache file the manager is asked for is first built that way, on the thread
+    // that loads it: only the caches the game uses are built, each when it is first needed.
+    static void SetBuildOnLoad(ResourceManager& manager, bool on);
     // Writes the Targa of every ".ctx" whose Targa does not exist.
     static void BuildTgaFiles();
     static bool CompressTestTexture();
@@ -38,4 +45,10 @@ public:
 
     // The path with its extension replaced ("ctx", no dot).
     static std::string ReplaceExtension(std::string_view path, std::string_view extension);
+
+private:
+    // Each builds the target when the source is newer than it (or the target is missing); false
+    // when it is not, or there is no such source.
+    static bool BuildRtxFrom(const std::string& source, const std::string& target);
+    static bool BuildCtxFrom(const std::string& source, const std::string& target);
 };

@@ -1,5 +1,8 @@
 // TextureManagerTest -- textures through the resource manager: the Targa stand-in for caches, the placeholder and reload.
 #include "resources/shaders/ShaderWorld.h"
+#include "resources/textures/TextureTools.h"
+
+#include <filesystem>
 
 class TextureManagerWorld : public ShaderWorld {
 protected:
@@ -51,4 +54,51 @@ TEST_F(TextureManagerWorld, ReloadRebuildsTexturesAndReusesTheFreedIds)
     EXPECT_EQ(device.GetDeletions(), std::vector<int32_t>{oldId});
     EXPECT_EQ(texture->GetTextureId(), oldId);
     EXPECT_EQ(device.FindUpload(oldId)->pixels, (std::vector<uint8_t>{7, 7, 7, 8, 8, 8}));
+}
+
+// Built when first asked for, a cache holds the bytes the batch build writes, and a cache that is
+// up to date is read as it is; with building off the Targa stands in and nothing is written.
+TEST_F(TextureManagerWorld, CachesAreBuiltWhenFirstAskedForAsTheBatchBuildWritesThem)
+{
+    struct Case {
+        std::string extension;
+        void (*batch)();
+    };
+    const Case cases[] = {{"ctx", &TextureTools::BuildCtxFiles}, {"rtx", &TextureTools::BuildRtxFiles}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.extension);
+        // Named after the case, so that one case's caches are no source of the other's.
+        auto path = [&c](const char* texture, const std::string& extension) {
+            return "Textures/" + c.extension + texture + "." + extension;
+        };
+        auto cached = [&](const char* texture) {
+            return std::filesystem::exists(folder.Path() / "User" / path(texture, c.extension));
+        };
+        for (const char* texture : {"Off", "Asked", "Ready"})
+            WriteAsset(path(texture, "tga"), AsText(MakeTarga(8, 8, 24, PatternPixels(8, 8, 3))));
+        ResourceHandle off;
+        manager->Load(path("Off", c.extension), off);
+        ASSERT_NE(GetTexture(off), nullptr);
+        EXPECT_FALSE(cached("Off"));
+
+        TextureTools::SetBuildOnLoad(*manager, true);
+        ResourceHandle asked;
+        manager->Load(path("Asked", c.extension), asked);
+        TextureResource* texture = GetTexture(asked);
+        ASSERT_NE(texture, nullptr);
+        EXPECT_FALSE(texture->IsPlaceholder());
+        ASSERT_TRUE(cached("Asked"));
+        EXPECT_EQ(CountLogged("Created compressed texture " + path("Asked", c.extension)), 1);
+        std::string built = folder.Read("User/" + path("Asked", c.extension));
+        std::filesystem::remove(folder.Path() / "User" / path("Asked", c.extension));
+        c.batch();
+        EXPECT_EQ(folder.Read("User/" + path("Asked", c.extension)), built);
+
+        // The batch build made this one: asked for, it is read as it is.
+        ResourceHandle ready;
+        manager->Load(path("Ready", c.extension), ready);
+        ASSERT_NE(GetTexture(ready), nullptr);
+        EXPECT_EQ(CountLogged("Created compressed texture " + path("Ready", c.extension)), 1);
+        TextureTools::SetBuildOnLoad(*manager, false);
+    }
 }
