@@ -1,6 +1,7 @@
 // ActorChaseBench -- 50, 200 and 400 shipped wolves (their stack: approach, melee, eating corpses, following the leader, idling, the way home) chasing players round a generated level with walls, over the real path finder: path searches per actor-step, while chasing and in all, the step's median and 99th percentile, and its allocations.
 #include "BenchDataWorld.h"
 #include "BenchAllocations.h"
+#include "BenchIterations.h"
 #include "entities/Actor.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
@@ -231,6 +232,6 @@ void ActorChase(benchmark::State& state)
     state.counters["event_records"] = static_cast<double>(bench.events.GetRecordCount());
 }
 
-BENCHMARK(ActorChase)->Arg(50)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond)->Iterations(600);
+BENCHMARK(ActorChase)->Arg(50)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(600));
 
 } // namespace

@@ -1,6 +1,7 @@
 // CovenantMirrorBench -- one update's covenant news on the client: 32 covenants' records read and applied to their mirrors, and the player covenant's part with 8 recruits (each written by the host's recruit) read and applied; mean and worst time over 1,000 updates and the allocations after warm-up.
 #include "BenchAllocations.h"
 #include "BenchDataWorld.h"
+#include "BenchIterations.h"
 #include "client/CovenantClient.h"
 #include "client/InventoryClient.h"
 #include "client/PlayerCovenantClient.h"
@@ -135,6 +136,6 @@ void BM_CovenantMirrorUpdate(benchmark::State& state)
     state.counters["allocs/update"] =
         benchmark::Counter(static_cast<double>(BenchAllocations::Count()), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_CovenantMirrorUpdate)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CovenantMirrorUpdate)->Iterations(BenchIterations(1000))->Unit(benchmark::kMicrosecond);
 
 } // namespace

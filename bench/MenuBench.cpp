@@ -60,9 +60,7 @@ public:
         std::string pattern = (fs::temp_directory_path() / "emberlode-menubench-XXXXXX").string();
         root = mkdtemp(pattern.data()) ? pattern : std::string();
         fs::path game = BenchGameFolder();
-        fs::create_directories(fs::path(root) / "Assets/UI");
-        for (const auto& entry : fs::directory_iterator(game / "Assets"))
-            fs::create_directory_symlink(fs::canonical(entry.path()), fs::path(root) / "Assets" / entry.path().filename());
+        BenchLinkFolderEntries(game / "Assets", fs::path(root) / "Assets", "UI");
         fs::create_symlink(fs::canonical(game / "assets001.zip"), fs::path(root) / "assets001.zip");
         std::ofstream(fs::path(root) / "Assets/UI/bench.mnu") << MenuBenchLayout();
         gDebugSystem = &debug;

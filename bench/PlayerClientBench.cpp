@@ -1,6 +1,7 @@
 // PlayerClientBench -- the player's part of a game update with all 27 bags full of shipped items, read and applied by the client's player, and that character saved to its file: mean and worst of the runs, in milliseconds.
 #include "BenchAllocations.h"
 #include "BenchHostWorld.h"
+#include "BenchIterations.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "core/MessageBuffer.h"
@@ -118,7 +119,7 @@ void BM_PlayerClientReadsItsPart(benchmark::State& state)
     state.counters["allocs/read"] =
         benchmark::Counter(static_cast<double>(BenchAllocations::Count()), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_PlayerClientReadsItsPart)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlayerClientReadsItsPart)->Iterations(BenchIterations(1000))->Unit(benchmark::kMicrosecond);
 
 void BM_PlayerClientSavesTheCharacter(benchmark::State& state)
 {
@@ -132,6 +133,6 @@ void BM_PlayerClientSavesTheCharacter(benchmark::State& state)
     bench.mirror->WriteCharacter(file);
     state.counters["bytes"] = static_cast<double>(file.Size());
 }
-BENCHMARK(BM_PlayerClientSavesTheCharacter)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlayerClientSavesTheCharacter)->Iterations(BenchIterations(1000))->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,6 +1,7 @@
 // ShippedWorldBench -- the world host's own steady step in the shipped game: a seeded new world, the player down in one of its dungeons trading blows with goblins of the host's own making; the host's share of each frame (median, p99), its allocations after the warm-up, the peaks of its pooled records, and the warnings and errors the run logged.
 #include "BenchAllocations.h"
 #include "BenchGameFolder.h"
+#include "BenchIterations.h"
 #include "BenchShippedGame.h"
 
 #include "app/Application.h"
@@ -260,4 +261,4 @@ void ShippedWorldFight(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(ShippedWorldFight)->Unit(benchmark::kMillisecond)->Iterations(1200);
+BENCHMARK(ShippedWorldFight)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(1200));

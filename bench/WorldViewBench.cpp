@@ -1,6 +1,7 @@
 // WorldViewBench -- one world frame over a generated shipped level: its ground, 200 shipped models (20 of them translucent) and 1,000 particles queued and drawn through the sorted batches, beside a naive path that draws every surface in a batch of its own.
 #include "BenchAllocations.h"
 #include "BenchGameFolder.h"
+#include "BenchIterations.h"
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
@@ -284,12 +285,12 @@ void WorldViewFrameSorted(benchmark::State& state)
 {
     RunWorldFrames(state, false);
 }
-BENCHMARK(WorldViewFrameSorted)->Iterations(kFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(WorldViewFrameSorted)->Iterations(BenchIterations(kFrames))->Unit(benchmark::kMillisecond);
 
 void WorldViewFrameNaive(benchmark::State& state)
 {
     RunWorldFrames(state, true);
 }
-BENCHMARK(WorldViewFrameNaive)->Iterations(kFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(WorldViewFrameNaive)->Iterations(BenchIterations(kFrames))->Unit(benchmark::kMillisecond);
 
 } // namespace
