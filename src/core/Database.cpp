@@ -54,23 +54,24 @@ public:
 
     void Run()
     {
+        // token holds the next record's name when pending: a word that came where a { should.
         bool pending = false;
-        while (errors < kMaxErrorsPerFile && (pending || parser.NextToken(name, true))) {
+        while (errors < kMaxErrorsPerFile && (pending || parser.NextToken(token, true))) {
             pending = false;
-            if (IsBrace(name, "{") || IsBrace(name, "}")) {
-                Error("unexpected %s", name.text.c_str());
-                if (IsBrace(name, "{"))
+            if (IsBrace(token, "{") || IsBrace(token, "}")) {
+                Error("unexpected %.*s", static_cast<int>(token.text.size()), token.text.data());
+                if (IsBrace(token, "{"))
                     SkipBlock();
                 continue;
             }
+            name.assign(token.text);
             if (!parser.NextToken(token, true)) {
-                Error("%s has no {", name.text.c_str());
+                Error("%s has no {", name.c_str());
                 break;
             }
             if (!IsBrace(token, "{")) {
                 // The word may be the next record's name: a name without a block is dropped.
-                Error("expected { after %s", name.text.c_str());
-                std::swap(name, token);
+                Error("expected { after %s", name.c_str());
                 pending = true;
                 continue;
             }
@@ -116,16 +117,18 @@ private:
                 break;
             }
             if (IsBrace(token, "{")) {
-                Error("%s holds an unexpected {; a } may be missing", name.text.c_str());
+                Error("%s holds an unexpected {; a } may be missing", name.c_str());
                 continue;
             }
+            // Taken before the value is read: the key's text holds only until the next read.
+            uint32_t key = database.InternKey(token.text);
             closed = ReadValue();
-            database.fields.push_back(DatabaseField{database.StoreText(value), database.InternKey(token.text)});
+            database.fields.push_back(DatabaseField{database.StoreText(value), key});
             if (closed)
                 break;
         }
         if (!closed)
-            Error("%s is missing its }", name.text.c_str());
+            Error("%s is missing its }", name.c_str());
         AddRecord(firstField);
     }
 
@@ -136,12 +139,12 @@ private:
     {
         value.clear();
         bool first = true;
-        while (parser.NextToken(word, false)) {
-            if (IsBrace(word, "}"))
+        while (parser.NextToken(token, false)) {
+            if (IsBrace(token, "}"))
                 return true;
             if (!first)
-                value += word.blanksBefore;
-            value += word.text;
+                value += parser.BlanksBefore(token);
+            value += token.text;
             first = false;
         }
         return false;
@@ -149,13 +152,13 @@ private:
 
     void AddRecord(uint32_t firstField)
     {
-        if (name.text.empty()) {
+        if (name.empty()) {
             Error("a record has no name");
         } else if (entryCount >= kMaxEntriesPerFile) {
-            Error("more than %u records; %s is dropped", kMaxEntriesPerFile, name.text.c_str());
+            Error("more than %u records; %s is dropped", kMaxEntriesPerFile, name.c_str());
         } else {
             int32_t id = static_cast<int32_t>((fileIndex << 16) | entryCount);
-            if (database.AddEntry(name.text, id, firstField, fileName)) {
+            if (database.AddEntry(name, id, firstField, fileName)) {
                 ++entryCount;
                 return;
             }
@@ -167,9 +170,8 @@ private:
     TextParser parser;
     std::string fileName;
     uint32_t fileIndex;
-    ParsedToken name;
+    std::string name;
     ParsedToken token;
-    ParsedToken word;
     std::string value;
     int errors = 0;
     uint32_t entryCount = 0;

@@ -2,6 +2,7 @@
 #include "core/TextParser.h"
 
 #include <algorithm>
+#include <array>
 #include <type_traits>
 
 namespace {
@@ -22,6 +23,22 @@ bool IsQuote(char16_t c)
 {
     return c == '"' || c == 0x93 || c == 0x94 || c == 0x201C || c == 0x201D;
 }
+
+// What an 8-bit byte can end or start, for the loops that walk plain text a byte at a time.
+enum ByteClass : uint8_t { kByteOther = 0, kByteBlank = 1, kByteLineEnd = 2, kByteSlash = 4, kByteQuote = 8, kByteEscape = 16 };
+
+constexpr std::array<uint8_t, 256> MakeByteClasses()
+{
+    std::array<uint8_t, 256> classes{};
+    classes[' '] = classes['\t'] = classes[0] = kByteBlank;
+    classes['\n'] = classes['\r'] = kByteLineEnd;
+    classes['/'] = kByteSlash;
+    classes['"'] = classes[0x93] = classes[0x94] = kByteQuote;
+    classes['\\'] = kByteEscape;
+    return classes;
+}
+
+constexpr std::array<uint8_t, 256> kByteClasses = MakeByteClasses();
 
 void Append(WString& out, char16_t c)
 {
@@ -81,7 +98,12 @@ size_t TextParser::SkipComment(size_t position, bool& crossedLine) const
 
 size_t TextParser::SkipSeparators(size_t position, bool mayCrossLines, Stop& stop) const
 {
+    uint8_t skipped = mayCrossLines ? kByteBlank | kByteLineEnd : kByteBlank;
     while (position < length) {
+        if (!wide && (kByteClasses[text[position]] & skipped)) {
+            ++position;
+            continue;
+        }
         char16_t c = At(position);
         if (IsBlank(c)) {
             ++position;
@@ -120,26 +142,32 @@ bool TextParser::StartValue(bool mayCrossLines)
     return stop == Stop::kValue;
 }
 
-// An 8-bit value with no escape in it is its bytes as they stand: the string is made from them
-// in one piece instead of a character at a time.
-bool TextParser::TakePlainValue(std::string& out)
+// An 8-bit value with no escape in it is its bytes as they stand: it is read as a view of them,
+// and a string made of it is made in one piece instead of a character at a time.
+bool TextParser::TakePlainView(std::string_view& out)
 {
     if (wide)
         return false;
     const char* bytes = reinterpret_cast<const char*>(text);
     size_t end = cursor;
     if (!IsQuote(At(cursor))) {
-        while (end < length && !IsBlank(At(end)) && !IsLineEnd(At(end)) && !IsCommentStart(end))
-            ++end;
-        out.assign(bytes + cursor, end - cursor);
+        for (; end < length; ++end) {
+            uint8_t kind = kByteClasses[text[end]];
+            if ((kind & (kByteBlank | kByteLineEnd)) || (kind == kByteSlash && IsCommentStart(end)))
+                break;
+        }
+        out = {bytes + cursor, end - cursor};
         cursor = end;
         return true;
     }
-    for (++end; end < length && !IsLineEnd(At(end)) && !IsQuote(At(end)); ++end) {
-        if (At(end) == '\\' && end + 1 < length && IsQuote(At(end + 1)))
+    for (++end; end < length; ++end) {
+        uint8_t kind = kByteClasses[text[end]];
+        if (kind & (kByteLineEnd | kByteQuote))
+            break;
+        if (kind == kByteEscape && end + 1 < length && IsQuote(At(end + 1)))
             return false;
     }
-    out.assign(bytes + cursor + 1, end - cursor - 1);
+    out = {bytes + cursor + 1, end - cursor - 1};
     // The closing quote is taken; a line end stays for the next read.
     cursor = end < length && IsQuote(At(end)) ? end + 1 : end;
     return true;
@@ -149,8 +177,11 @@ template <class Text>
 void TextParser::TakeValue(Text& out)
 {
     if constexpr (std::is_same_v<Text, std::string>) {
-        if (TakePlainValue(out))
+        std::string_view plain;
+        if (TakePlainView(plain)) {
+            out.assign(plain);
             return;
+        }
     }
     if (!IsQuote(At(cursor))) {
         while (cursor < length) {
@@ -199,26 +230,27 @@ bool TextParser::NextToken(std::string& out, bool mayCrossLines)
 
 bool TextParser::NextToken(ParsedToken& out, bool mayCrossLines)
 {
-    size_t from = cursor;
-    out.text.clear();
-    out.blanksBefore.clear();
-    out.quoted = false;
+    out = ParsedToken{};
+    out.from = cursor;
     if (!StartValue(mayCrossLines))
         return false;
-    BlanksBetween(from, cursor, out.blanksBefore);
+    out.start = cursor;
     out.quoted = IsQuote(At(cursor));
-    TakeValue(out.text);
+    if (!TakePlainView(out.text)) {
+        TakeValue(valueCopy);
+        out.text = valueCopy;
+    }
     return true;
 }
 
-void TextParser::BlanksBetween(size_t from, size_t to, std::string& blanks) const
+std::string_view TextParser::BlanksBefore(const ParsedToken& token)
 {
-    blanks.clear();
-    // Most often the gap is blanks alone, taken in one piece.
-    if (!wide && std::all_of(text + from, text + to, [](uint8_t c) { return c == ' ' || c == '\t'; })) {
-        blanks.assign(reinterpret_cast<const char*>(text) + from, to - from);
-        return;
-    }
+    size_t from = token.from;
+    size_t to = std::min(token.start, length);
+    // Most often the gap is blanks alone, which the text holds as they are.
+    if (!wide && std::all_of(text + from, text + to, [](uint8_t c) { return c == ' ' || c == '\t'; }))
+        return {reinterpret_cast<const char*>(text) + from, to - from};
+    blanksCopy.clear();
     while (from < to) {
         if (IsCommentStart(from)) {
             bool crossedLine = false;
@@ -227,8 +259,9 @@ void TextParser::BlanksBetween(size_t from, size_t to, std::string& blanks) cons
         }
         char16_t c = At(from++);
         if (c == ' ' || c == '\t')
-            blanks.push_back(static_cast<char>(c));
+            blanksCopy.push_back(static_cast<char>(c));
     }
+    return blanksCopy;
 }
 
 bool TextParser::ExpectToken(std::string_view word)

@@ -9,13 +9,15 @@
 #include <string>
 #include <string_view>
 
-// A value with what surrounded it, for readers that keep a line's spacing as written.
+// A value read where it lies: a view of the text's own bytes when it stands there as read
+// (8-bit, no escape), else of the parser's own copy; either holds until the parser's next read.
 struct ParsedToken {
-    std::string text;
+    std::string_view text;
     // Written in quotes: never a keyword or a brace, whatever it holds.
     bool quoted = false;
-    // The blanks and tabs between the previous read and this value, comments left out.
-    std::string blanksBefore;
+    // Where the read began and where the value begins, in characters.
+    size_t from = 0;
+    size_t start = 0;
 };
 
 // Every read takes "may cross line ends": when clear, a line end met before any value
@@ -28,6 +30,9 @@ public:
     bool ParseValue(WString& out, bool mayCrossLines);
     bool NextToken(std::string& out, bool mayCrossLines = true);
     bool NextToken(ParsedToken& out, bool mayCrossLines = true);
+    // The blanks and tabs between the read before the token and its value, comments left out; for
+    // readers that keep a line's spacing as written. Holds as long as the token does.
+    std::string_view BlanksBefore(const ParsedToken& token);
     bool ExpectToken(std::string_view word);
     std::string ReadString(bool mayCrossLines = true);
     // Store 0 / 0.0 / false and return false when no value is found.
@@ -55,8 +60,7 @@ private:
     size_t SkipSeparators(size_t position, bool mayCrossLines, Stop& stop) const;
     size_t SkipComment(size_t position, bool& crossedLine) const;
     bool IsCommentStart(size_t position) const;
-    void BlanksBetween(size_t from, size_t to, std::string& blanks) const;
-    bool TakePlainValue(std::string& out);
+    bool TakePlainView(std::string_view& out);
     bool StartValue(bool mayCrossLines);
     template <class Text>
     void TakeValue(Text& out);
@@ -67,6 +71,9 @@ private:
     size_t length = 0;             // in characters
     size_t cursor = 0;
     bool wide = false;
+    // The values that cannot be views of the text, copied out for the token reads.
+    std::string valueCopy;
+    std::string blanksCopy;
     mutable size_t countedTo = 0;
     mutable int32_t countedLines = 1;
 };
