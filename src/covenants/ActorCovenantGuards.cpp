@@ -3,10 +3,12 @@
 
 #include "core/MathUtil.h"
 #include "covenants/CovenantHost.h"
+#include "entities/Entity.h"
 #include "entities/Item.h"
 #include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/items/InventoryBase.h"
 
 #include <cmath>
 

@@ -16,8 +16,6 @@
 
 namespace {
 
-// The four per-covenant pulls, in the order they are written.
-constexpr int32_t kActorCovenantSavedPulls = 4;
 // The recruits' records are in the form their own records have at this version.
 constexpr int32_t kActorCovenantRecruitForm = RecruitBase::kVersionCountedStats;
 

@@ -8,6 +8,7 @@
 #include "core/StringUtil.h"
 #include "core/Vector.h"
 #include "entities/EntityCovenant.h"
+#include "entities/Inventory.h"
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/items/InventoryBase.h"

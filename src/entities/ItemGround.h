@@ -37,6 +37,8 @@ public:
     bool IsFree() const override { return timeOnGround <= 0.0f; }
     bool IsGroundItem() const override { return true; }
 
+    // The entity's look-up of a carried item stays beside this one.
+    using Entity::GetItem;
     Item* GetItem() const { return item.get(); }
     // Hands the item over (to the player who picks it up); the entity then carries none.
     std::unique_ptr<Item> TakeItem();

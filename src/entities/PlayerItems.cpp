@@ -9,6 +9,7 @@
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
+#include "entities/Skill.h"
 #include "entities/SkillList.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"

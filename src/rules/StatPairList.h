@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -8,6 +8,7 @@
 #include "core/UserVarRef.h"
 #include "covenants/CovenantHost.h"
 #include "covenants/TradeOffer.h"
+#include "entities/Entity.h"
 #include "entities/GameServices.h"
 #include "rules/items/ItemPtrList.h"
 #include "server/GameLevelRecord.h"

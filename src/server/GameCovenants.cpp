@@ -2,6 +2,7 @@
 #include "server/Game.h"
 
 #include "core/Database.h"
+#include "core/RandomSystem.h"
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"

@@ -5,6 +5,7 @@
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "covenants/Covenant.h"
+#include "rules/RulesEnums.h"
 #include "rules/covenants/DiplomacyText.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // Game -- the world quests as players and the rest of the game reach them: the players' slot copies, look-ups by number, and the world's news passed to the quests.
 #include "server/Game.h"
 
+#include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/Player.h"
 #include "server/quests/GameQuests.h"

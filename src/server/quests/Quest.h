@@ -15,7 +15,7 @@
 #include <vector>
 
 class Actor;
-class Level;
+struct Level;
 class DatabaseEntry;
 class Event;
 class MessageBuffer;

@@ -2,6 +2,7 @@
 #include "server/quests/Quest.h"
 
 #include "core/Event.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"

@@ -2,6 +2,7 @@
 #include "server/quests/Quest.h"
 
 #include "core/DatabaseEntry.h"
+#include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
 #include "covenants/Covenant.h"
@@ -16,6 +17,7 @@
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
 #include "server/Game.h"
+#include "server/quests/GameQuests.h"
 #include "server/quests/QuestHost.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/LevelQueries.h"
