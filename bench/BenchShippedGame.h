@@ -11,13 +11,14 @@
 #include <thread>
 
 // The real platform without the frame cap's sleep: frames follow one another at once, and the
-// frame's own work is what is measured. Other threads still sleep, so that none of them spins.
+// frame's own work is what is measured. Other threads still sleep, so that none of them spins, and
+// the main thread still yields while it waits for the loader, as the program does.
 class BenchUncappedPlatform : public PosixPlatformSystem {
 public:
     using PosixPlatformSystem::PosixPlatformSystem;
     void Sleep(uint32_t milliseconds) override
     {
-        if (std::this_thread::get_id() != mainThread)
+        if (milliseconds == 0 || std::this_thread::get_id() != mainThread)
             PosixPlatformSystem::Sleep(milliseconds);
     }
 

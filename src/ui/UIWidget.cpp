@@ -31,8 +31,6 @@ namespace {
 constexpr int32_t kUIWidgetSelectedColor = 1;
 constexpr int32_t kUIWidgetHelpColor = 8;
 constexpr int32_t kUIWidgetPopColor = 145;
-// A parent chain longer than this is a loop written in the layout files.
-constexpr int32_t kUIWidgetMaxParentDepth = 64;
 // Opaque: a line under the words, however bright, does not show through them.
 constexpr float kTextBackdropAlpha = 1.0f;
 // Units of the backdrop round the words.

@@ -20,6 +20,7 @@
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
+#include "ui/UIWidget.h"
 #include "ui/widgets/UIRelationsMenu.h"
 
 #include <algorithm>

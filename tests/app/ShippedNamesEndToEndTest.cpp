@@ -9,6 +9,8 @@
 #include "entities/Stash.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterType.h"
+#include "rules/quests/QuestDefinition.h"
 #include "server/Game.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"

@@ -234,7 +234,7 @@ TEST_F(StashVendorEndToEnd, TheStashClosesWhenThePlayerWalksOffIsCarriedOffOrFal
     Frames(6);
     ASSERT_TRUE(ClickUntilMode(stash->entityNumber, 10));
     HostPlayer()->TakeDamage(HostPlayer()->health + 100, nullptr, false, true);
-    FramesUntil([this] { return Shown("PlayerDead"); }, 40);
+    FramesUntil([] { return Shown("PlayerDead"); }, 40);
     Frames(3);
     EXPECT_TRUE(Shown("PlayerDead"));
     EXPECT_FALSE(Shown("Stash")) << "the fallen player's stash window closes";
@@ -255,7 +255,7 @@ TEST_F(StashVendorEndToEnd, TheTradersWindowClosesWhenThePlayerFallsOrIsCarriedO
     ASSERT_TRUE(ClickUntilMode(vendor->entityNumber, 22));
     ASSERT_TRUE(Shown("VendorMenu"));
     HostPlayer()->TakeDamage(HostPlayer()->health + 100, nullptr, false, true);
-    FramesUntil([this] { return Shown("PlayerDead"); }, 40);
+    FramesUntil([] { return Shown("PlayerDead"); }, 40);
     Frames(3);
     EXPECT_TRUE(Shown("PlayerDead"));
     EXPECT_FALSE(Shown("VendorMenu")) << "the fallen player's trade window closes";

@@ -8,6 +8,7 @@
 #include "entities/Chest.h"
 #include "entities/Entity.h"
 #include "entities/Gate.h"
+#include "entities/Inventory.h"
 #include "entities/Sentient.h"
 #include "entities/Torch.h"
 #include "world/PathFinder.h"

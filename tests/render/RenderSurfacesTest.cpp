@@ -6,6 +6,8 @@
 #include "world/EntityBase.h"
 #include "world/LevelData.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr std::array<float, 3> kTileA = {0.0f, 0.0f, 0.0f};

@@ -1,6 +1,7 @@
 // RelationsMenuTest -- the covenant relations screen over real covenant mirrors: its pages and commands, the trade flag, the default page from the diplomacy records, clicks on the cards, the raid order as the world host receives it, and covenants the list no longer has or never had room for.
 #include "ui/RelationsWorld.h"
 
+#include "client/TradeWindow.h"
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantTrait.h"
 #include "support/LogLines.h"

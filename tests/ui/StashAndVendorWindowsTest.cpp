@@ -1,6 +1,7 @@
 // StashAndVendorWindowsTest -- both halves over the connection: a stash opened by the client shows the player's stored bags, whose cells take items and give them back through the host's "moveItem"; a vendor's goods reach its customer, are bought, sold, bought back and gambled for with the money checked on both sides; hand-made lines move nothing.
 #include "ui/ItemSlotWorld.h"
 
+#include "client/ClientMessages.h"
 #include "core/DatabaseEntry.h"
 #include "entities/Stash.h"
 #include "entities/Vendor.h"

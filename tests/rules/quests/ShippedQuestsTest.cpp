@@ -5,6 +5,7 @@
 #include "core/RandomSystem.h"
 #include "rules/RulesEnums.h"
 #include "rules/ShippedRulesWorld.h"
+#include "rules/monsters/MonsterDefinition.h"
 
 #include <algorithm>
 #include <array>

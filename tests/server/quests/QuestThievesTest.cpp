@@ -4,6 +4,7 @@
 #include "core/MessageBuffer.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
+#include "rules/quests/QuestDefinition.h"
 
 #include <set>
 #include <string>
