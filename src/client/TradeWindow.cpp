@@ -74,6 +74,30 @@ void TradeWindowSetSide(const TradeWindow::Args& args, size_t i, int32_t highest
         gUserVarSystem->SetIntByName("TradeSide", side >= 0 && side <= highest ? side : 0);
 }
 
+// A covenant the window may deal with: one the client knows, never the player's own wherever the
+// list holds it, and not one already gone from the game.
+bool TradeWindowCanDealWith(int32_t covenant, const PlayerCovenantClient* own)
+{
+    const CovenantClient* other = gGameClient ? gGameClient->GetCovenant(covenant, false) : nullptr;
+    return other && !other->eliminated && !(own && covenant == own->index);
+}
+
+// Opened with no creature chosen, the window deals with the covenant whose offer waits on the
+// player's word, else the one it dealt with last, else the first rival still standing: a window
+// that dealt with nobody sent nothing and answered no offer.
+int32_t TradeWindowDefaultPartner(const PlayerCovenantClient* own)
+{
+    int32_t asking = own ? own->FindCovenantRecord() : -1;
+    if (TradeWindowCanDealWith(asking, own))
+        return asking;
+    if (TradeWindowCanDealWith(gGameClient->selectedCovenant, own))
+        return gGameClient->selectedCovenant;
+    for (int32_t covenant = 0; covenant < gGameClient->GetCovenantCount(); ++covenant)
+        if (TradeWindowCanDealWith(covenant, own))
+            return covenant;
+    return -1;
+}
+
 } // namespace
 
 void TradeWindow::RegisterCommands()
@@ -394,9 +418,10 @@ void TradeWindow::RegisterAnswerCommands()
                 PlayerClient* player = ClientCommandTable::GetLocalPlayer();
                 EntityClient* target = player ? player->GetInteractionTarget() : nullptr;
                 int32_t covenant = !args.empty() ? ParseInt(args[0]) : target ? target->covenantIndex : -1;
-                // Never toward the player's own covenant, wherever the list holds it.
                 const PlayerCovenantClient* own = player ? player->GetCovenant() : nullptr;
-                if (!gGameClient || !gGameClient->GetCovenant(covenant, false) || (own && covenant == own->index))
+                if (args.empty() && !TradeWindowCanDealWith(covenant, own))
+                    covenant = TradeWindowDefaultPartner(own);
+                if (!TradeWindowCanDealWith(covenant, own))
                     return;
                 gGameClient->selectedCovenant = covenant;
                 gGameClient->GetMessages().SetDiplomacyResponse(covenant, kTradeListeningResponse);

@@ -296,8 +296,10 @@ void TradeWindow::ListCurrentTreaties(std::vector<ListEntry>& rows) const
 void TradeWindow::ListOffer(const std::vector<TradeOfferEntry>& entries, int32_t side,
                             std::vector<ListEntry>& rows) const
 {
+    // A clause that binds both (a pact, a route, an adventure together) is listed on both sides:
+    // each gives it, and either list takes it back out.
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].side != side)
+        if (entries[i].side != side && entries[i].side != kBothSides)
             continue;
         ListEntry row = TradeListRow("", StringFormat("removeFromOffer %d", static_cast<int32_t>(i)));
         row.name = DescribeEntry(entries[i], &row.helpText);

@@ -133,6 +133,18 @@ UIWidget* UIMenu::WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes)
     return page ? page->WidgetAt(x, y, skipHelpBoxes) : nullptr;
 }
 
+bool UIMenu::HasFaceAt(int32_t x, int32_t y) const
+{
+    if (!IsShown())
+        return false;
+    for (const UIWidget* widget : widgets)
+        if (!widget->textureName.empty() && !widget->IsHelpBox() && widget->IsVisible() &&
+            widget->HitTest(static_cast<float>(x), static_cast<float>(y)))
+            return true;
+    const UIMenu* page = GetSelectedSubMenu();
+    return page && page->HasFaceAt(x, y);
+}
+
 bool UIMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
                               float extent[2], float& backgroundAlpha)
 {

@@ -35,6 +35,9 @@ public:
     virtual void HandleMenuCommand(const std::string& line);
     // The last-drawn visible clickable widget holding the point; none unless eligible and shown.
     virtual UIWidget* WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes);
+    // Whether a visible widget of the shown menu (or its page) paints a picture at the point: a
+    // window's panel, a button's face, a slot.
+    bool HasFaceAt(int32_t x, int32_t y) const;
 
     // ---- Tests and flags ----
     // Not "inGameOnly" without a running game, not "hideWhenPaused" while paused.

@@ -364,9 +364,11 @@ bool UISystem::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
         handled = true;
     } else {
         BuildActiveMenuList(true, frameMenus);
+        // A press on a window's face that none of its widgets took stays with the window: it
+        // reaches neither a window beneath, nor the world behind (no drop, no walk).
         for (UIMenu* menu : frameMenus) {
             fullScreenListed = fullScreenListed || (menu->IsShown() && menu->fullScreen);
-            if (menu->HandleMouseButton(button, down, x, y)) {
+            if (menu->HandleMouseButton(button, down, x, y) || (down && menu->HasFaceAt(x, y))) {
                 handled = true;
                 break;
             }
@@ -431,7 +433,9 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
     for (UIMenu* menu : activeMenus)
         if (menu->GetHighlightInfo(x, y, text, title, position, extent, flag))
             return;
-    if (GetWidgetUnderCursor(true))
+    // A window's face hides the world behind it from the tooltip as from the click.
+    if (GetWidgetUnderCursor(true) ||
+        std::any_of(activeMenus.begin(), activeMenus.end(), [x, y](const UIMenu* menu) { return menu->HasFaceAt(x, y); }))
         return;
     const UiGameView& view = GetGameView();
     bool placed = false;

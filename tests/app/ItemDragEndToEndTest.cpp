@@ -66,8 +66,13 @@ TEST_F(ItemDragEndToEnd, TwoPressesMoveAStartingItemAndItsIconFollowsIt)
     EXPECT_GT(LitPixels(moved, 200, 0), 100) << "the icon shows in the target cell";
     EXPECT_EQ(LitPixels(moved, 0, 0), 0) << "the source cell is black";
 
+    // The in-game band along the bottom is a window's face: a press on it keeps the item; a press
+    // on open ground, outside every menu, drops it.
     ClickAt(20 + 216, 20 + 16);
     ClickAt(600, 440);
+    Frames(4);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 5), draught) << "a press on the band keeps the item";
+    ClickAt(560, 300);
     Frames(4);
     EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 5), nullptr) << "a press outside every menu drops the item";
 }

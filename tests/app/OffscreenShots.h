@@ -296,12 +296,13 @@ protected:
     }
 
     // The frame as the screenshot key writes it (the caller sets "r_screenshotType" 2), the
-    // cursor moved out of the way first. The image views bytes the fixture keeps to its end, so
-    // an earlier picture is not overwritten by a later one.
-    TargaImage Screenshot()
+    // cursor moved out of the way first (or to the point given, to picture what it rests on). The
+    // image views bytes the fixture keeps to its end, so an earlier picture is not overwritten by a
+    // later one.
+    TargaImage Screenshot(int32_t cursorX = 639, int32_t cursorY = 479)
     {
         SettleLoads();
-        PushMotion(639, 479);
+        PushMotion(cursorX, cursorY);
         app.RunFrame();
         char name[64];
         std::snprintf(name, sizeof name, "User/Screenshots/ss%04d.tga", shots++);

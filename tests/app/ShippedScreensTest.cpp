@@ -3,6 +3,8 @@
 
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
+#include "client/ScreenConversion.h"
+#include "covenants/PlayerCovenant.h"
 #include "core/EngineEnums.h"
 #include "covenants/ActorCovenant.h"
 #include "rules/Formulas.h"
@@ -11,6 +13,7 @@
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "core/LocSystem.h"
+#include "render/TextEvents.h"
 #include "render/TextMeasure.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
@@ -177,9 +180,18 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
     ClickAt(16 + 260, 4 + 16);
     EXPECT_FALSE(Shown("Character"));
 
-    // The menu button, then leaving without saving, asked and confirmed.
+    // The menu button, then Quit: asked first, and No keeps the game.
     ClickAt(582, 457);
     ASSERT_TRUE(OnStackTop("GameMenu"));
+    ClickAt(320, 118 + 192);
+    ASSERT_TRUE(OnStackTop("ConfirmQuit")) << "Quit asks before what was not saved is lost";
+    EXPECT_TRUE(app.IsRunning());
+    ClickAt(180 + 205, 180 + 85);
+    EXPECT_TRUE(OnStackTop("GameMenu"));
+    EXPECT_TRUE(app.IsRunning());
+    EXPECT_TRUE(gClientApp->IsActive());
+
+    // Then leaving without saving, asked and confirmed.
     ClickAt(320, 130 + 150);
     ASSERT_TRUE(OnStackTop("ConfirmExit"));
     ClickAt(180 + 75, 180 + 85);
@@ -238,13 +250,13 @@ TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHi
         Frames(1);
     ASSERT_TRUE(rise->IsVisible());
     TargaImage dead = Screenshot();
-    EXPECT_GT(RedPixels(dead, 200, 164, 440, 194), 50) << "the heading in its red";
-    EXPECT_TRUE(IsBronze(PixelAt(dead, 246, 246))) << "the button's face";
+    EXPECT_GT(RedPixels(dead, 200, 264, 440, 292), 50) << "the heading in its red";
+    EXPECT_TRUE(IsBronze(PixelAt(dead, 246, 330))) << "the button's face";
     KeepScreen("playerdead");
 
-    ClickAt(320, 246);
+    ClickAt(320, 330);
     Frames(4);
-    ClickAt(320, 246);
+    ClickAt(320, 330);
     Frames(4);
     EXPECT_LE(player->health, 0) << "a second press keeps the lifestone's wait";
     EXPECT_TRUE(rise->IsVisible());
@@ -253,6 +265,49 @@ TEST_F(ShippedScreens, TheDeathScreenComesWhenThePlayerFallsAndItsButtonRaisesHi
         Frames(1);
     EXPECT_GT(player->health, 0) << "the resurrect request reached the world host";
     EXPECT_FALSE(rise->IsVisible());
+}
+
+// The lifestone makes its fallen leader wait: the first press of Rise again starts the wait, the
+// fallen hero's bar shows it above the death window, the lifestone's notice is written clear of
+// the window, and the hero rises with no second press.
+TEST_F(ShippedScreens, RiseAgainAnswersTheFirstPressWithTheWaitShownClearOfTheNotices)
+{
+    EnterTheWorld("Ashguard");
+    Player* player = HostPlayer();
+    ASSERT_NE(player, nullptr);
+    PlayerCovenant* covenant = HostCovenant();
+    ASSERT_NE(covenant, nullptr);
+    ASSERT_NE(covenant->GetHomeEntity(), nullptr);
+    Entity* lifestone = gGame->GetEntity(covenant->GetHomeEntity()->entityNumber);
+    ASSERT_NE(lifestone, nullptr);
+    UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
+    ASSERT_NE(rise, nullptr);
+
+    // The lifestone struck below half its health, then its leader falls.
+    lifestone->health = lifestone->maxHealth * 2 / 5;
+    Frames(4);
+    player->TakeDamage(player->health + 100, nullptr, false, true);
+    FramesUntil([rise] { return rise->IsVisible(); }, 40);
+    ASSERT_TRUE(rise->IsVisible());
+    const TextEvents::Record* notice = gTextEvents->FindTextEvent(5);
+    ASSERT_NE(notice, nullptr) << "the lifestone's notice";
+    UIMenu* window = gUISystem->FindMenu("PlayerDead");
+    ASSERT_NE(window, nullptr);
+    EXPECT_LT(notice->y + 24.0f, window->position[1]) << "the notice is written above the death window";
+
+    ClickAt(int32_t(rise->GetScreenX() + rise->size[0] / 2), int32_t(rise->GetScreenY() + rise->size[1] / 2));
+    Frames(6);
+    ASSERT_LE(player->health, 0) << "the lifestone makes its leader wait";
+    const EntityClient* body = Local()->GetBody();
+    ASSERT_NE(body, nullptr);
+    EXPECT_GT(body->timerDuration, 1.0f) << "the first press started the wait the hero's bar shows";
+    ScreenBox box = Client::GetEntityScreenBox(*body);
+    EXPECT_LT(std::max(box.y1, box.y2), window->position[1]) << "the fallen hero and his bar stand above the window";
+    KeepScreen("playerdead-waiting");
+
+    FramesUntil([player, rise] { return player->health > 0 && !rise->IsVisible(); },
+                int(body->timerDuration * 20.0f) + 40);
+    EXPECT_GT(player->health, 0) << "risen after the wait, with no second press";
 }
 
 // The shipped rules count no lives, so the count stays 0 and the death screen leaves its line out;
@@ -274,10 +329,10 @@ TEST_F(ShippedScreens, TheDeathScreenShowsTheLivesLeftOnlyWhereLivesAreCounted)
     EXPECT_FALSE(lives->IsVisible()) << "no count of lives where they are not counted";
     // The line's row under the heading, label and number: the frame's dark face only.
     TargaImage uncounted = Screenshot();
-    EXPECT_LT(LitPixels(uncounted, 230, 200, 410, 220), 5);
+    EXPECT_LT(LitPixels(uncounted, 230, 292, 410, 312), 5);
     KeepScreen("playerdead-unlimited");
 
-    ClickAt(320, 246);
+    ClickAt(320, 330);
     FramesUntil([player, rise] { return player->health > 0 && !rise->IsVisible(); }, 1200);
     ASSERT_GT(player->health, 0);
 
@@ -289,7 +344,7 @@ TEST_F(ShippedScreens, TheDeathScreenShowsTheLivesLeftOnlyWhereLivesAreCounted)
     EXPECT_TRUE(lives->IsVisible());
     EXPECT_EQ(lives->GetValue(), 3) << "the client's mirror of the host's count";
     TargaImage counted = Screenshot();
-    EXPECT_GT(LitPixels(counted, 230, 200, 410, 220), 40) << "the label and the count of lives";
+    EXPECT_GT(LitPixels(counted, 230, 292, 410, 312), 40) << "the label and the count of lives";
     KeepScreen("playerdead-lives");
 }
 

@@ -8,12 +8,14 @@
 #include "core/system/GraphicsSystem.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/ItemGround.h"
 #include "entities/Player.h"
 #include "entities/Stash.h"
 #include "entities/Vendor.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UIHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -181,6 +183,92 @@ TEST_F(StashVendorEndToEnd, AClickedTraderSellsAStapleAndKeepsWhatItBuysForBuyin
     ClickAt(kInventoryClose[0], kInventoryClose[1]);
     EXPECT_FALSE(Shown("Inventory"));
     EXPECT_TRUE(Shown("VendorMenu"));
+}
+
+// An item picked up and let go over the trader's window stays with the window: on its face it
+// stays picked up (never dropped on the ground behind it), and on the words that say so it is sold.
+TEST_F(StashVendorEndToEnd, AnItemLetGoOnTheTradersWindowIsSoldOnItsSellWordsAndNeverDroppedBehindIt)
+{
+    Vendor* vendor = GoBeside<Vendor>([](const Vendor& v) { return !v.IsGambler() && !v.IsGuardVendor(); });
+    ASSERT_NE(vendor, nullptr);
+    ASSERT_TRUE(ClickUntilMode(vendor->entityNumber, 22));
+    ASSERT_TRUE(Shown("VendorMenu"));
+    Frames(2);
+    auto groundItems = [] {
+        int count = 0;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            count += dynamic_cast<ItemGround*>(gGame->GetEntity(number)) ? 1 : 0;
+        return count;
+    };
+    int ground = groundItems();
+    ItemBase* carried = HostAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(carried, nullptr);
+    std::string name(carried->GetEntry()->GetName());
+    ClickAt(kCarriedCell[0], kCarriedCell[1]);
+    ASSERT_NE(gUISystem->dragWidget, nullptr) << "picked up";
+    // The window's face: its bare panel, the words on buying, the money line.
+    const int32_t faces[][2] = {{16 + 150, 4 + 410}, {16 + 40, 4 + 318 + 9}, {16 + 60, 4 + 370 + 9}};
+    for (const auto& face : faces) {
+        ClickAt(face[0], face[1]);
+        Frames(4);
+        EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), carried) << face[0] << "," << face[1];
+        EXPECT_EQ(groundItems(), ground) << "nothing dropped behind the window at " << face[0] << "," << face[1];
+        EXPECT_NE(gUISystem->dragWidget, nullptr) << "still picked up after " << face[0] << "," << face[1];
+    }
+    int32_t before = HostPlayer()->stats.Get(CharacterStat::Money);
+    ClickAt(16 + 18 + 60, 4 + 338 + 9);
+    Frames(4);
+    EXPECT_EQ(gUISystem->dragWidget, nullptr);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 0), nullptr) << "sold on the words \"Drop here to sell.\"";
+    EXPECT_GE(HostPlayer()->stats.Get(CharacterStat::Money), before);
+    ASSERT_NE(vendor->GetStockItem(23), nullptr);
+    EXPECT_EQ(vendor->GetStockItem(23)->GetEntry()->GetName(), name) << "it waits to be bought back";
+    EXPECT_EQ(groundItems(), ground);
+}
+
+// The cursor resting on an item shows what it is: at a trader its price, on an opaque box set
+// beside the cell.
+TEST_F(StashVendorEndToEnd, AnItemsTooltipShowsOnHoverOpaqueBesideItsCellWithThePriceAtTheTrader)
+{
+    Vendor* vendor = GoBeside<Vendor>([](const Vendor& v) { return !v.IsGambler() && !v.IsGuardVendor(); });
+    ASSERT_NE(vendor, nullptr);
+    ASSERT_TRUE(ClickUntilMode(vendor->entityNumber, 22));
+    Frames(2);
+    auto* help = dynamic_cast<UIHelp*>(gUISystem->FindWidgetByPath("HelpTop::Help"));
+    ASSERT_NE(help, nullptr);
+    struct Case {
+        const int32_t* cell;
+        const char* expected;
+    };
+    const Case cases[] = {{kGoodsCell, "$$TooltipPrice$$"}, {kCarriedCell, ""}};
+    for (const Case& c : cases) {
+        TargaImage image = Screenshot(c.cell[0], c.cell[1]);
+        std::string text;
+        std::string title;
+        float anchor[2] = {};
+        float extent[2] = {};
+        float alpha = 0.0f;
+        gUISystem->GetTooltip(text, title, anchor, extent, alpha);
+        ASSERT_FALSE(text.empty()) << "a tooltip on the cell at " << c.cell[0];
+        EXPECT_NE(text.find(c.expected), std::string::npos) << text;
+        EXPECT_EQ(alpha, 1.0f) << "an item's tooltip hides what is under it";
+        // The box drawn beside the cell: the right end of its last line (the short line of the
+        // value or price) is one flat colour, nothing of the world or the window showing through.
+        float left = help->GetScreenX();
+        float top = help->GetScreenY();
+        float bottom = top + help->size[1];
+        EXPECT_TRUE(top > float(c.cell[1]) || bottom < float(c.cell[1])) << "the box stands beside the cell";
+        EXPECT_LT(std::min(std::abs(top - float(c.cell[1])), std::abs(bottom - float(c.cell[1]))), 60.0f)
+            << "the box stands beside the cell";
+        std::array<int, 3> first = PixelAt(image, int(left + help->size[0]) - 3, int(bottom) - 2);
+        int differing = 0;
+        for (int y = int(bottom) - 10; y < int(bottom) - 1; y += 2)
+            for (int x = int(left + help->size[0] * 0.8f); x < int(left + help->size[0]) - 2; x += 2) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                differing += std::abs(p[0] - first[0]) + std::abs(p[1] - first[1]) + std::abs(p[2] - first[2]) > 6;
+            }
+        EXPECT_EQ(differing, 0) << "an opaque box at " << left << "," << top;
+    }
 }
 
 TEST_F(StashVendorEndToEnd, ARightClickOnACarriedBagOpensItsWindowWithTheItemsItHolds)

@@ -16,6 +16,7 @@
 #include "server/WorldHost.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UIList.h"
 
 #include <gtest/gtest.h>
 
@@ -57,9 +58,151 @@ protected:
         Frames(3);
     }
 
+    // A click on the first row of the window's list whose text holds the words; false when no
+    // shown row does.
+    bool ClickRow(const char* list, const std::string& words)
+    {
+        auto* widget = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath(list));
+        if (!widget)
+            return false;
+        int32_t first = widget->GetFirstVisibleRow();
+        for (int32_t row = first; row < first + widget->GetVisibleRows() && row < int32_t(widget->rows.size()); ++row) {
+            if (widget->rows[size_t(row)]->name.find(words) == std::string::npos)
+                continue;
+            ClickAt(int32_t(widget->GetScreenX()) + 30,
+                    int32_t(widget->GetScreenY()) + (row - first) * widget->itemHeight + widget->itemHeight / 2);
+            Frames(2);
+            return true;
+        }
+        return false;
+    }
+
+    // An amount typed into the chooser the row opened, and its OK.
+    void ChooseAmount(const char* chooser, const std::string& digits)
+    {
+        ASSERT_TRUE(Shown(chooser));
+        ClickAt(320, 201);
+        for (char digit : digits)
+            Tap(ScancodeOf(digit));
+        ClickAt(268, 265);
+        Frames(3);
+        ASSERT_FALSE(Shown(chooser));
+    }
+
+    static std::string TextOf(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        return widget ? widget->BuildText(widget->textSource) : std::string();
+    }
+
     Player* host = nullptr;
     Covenant* own = nullptr;
 };
+
+// The window opened by its key with no creature chosen deals with a rival, names it, and each
+// control does what it says: a clause clicked reaches the deal, a click on it takes it out, the
+// deal is cleared, and the window closes.
+TEST_F(TradeRoundTrip, EachControlOfTheWindowOpenedByItsKeyDoesWhatItSays)
+{
+    Tap(SDL_SCANCODE_T);
+    ASSERT_TRUE(Shown("Trade"));
+    int32_t partner = gGameClient->selectedCovenant;
+    ASSERT_GE(partner, 0) << "a window with no creature chosen deals with a rival";
+    ASSERT_NE(partner, host->covenantIndex);
+    std::string name = gGameClient->GetCovenantName(partner);
+    ASSERT_FALSE(name.empty());
+    EXPECT_NE(TextOf("Trade::OtherLabel").find(name), std::string::npos) << "the window names the covenant";
+
+    struct Case {
+        const char* list;
+        std::string row;
+        TradeOfferEntry entry;
+    };
+    const Case clauses[] = {
+        {"Trade::PlayerTreaties", "$$SharedAdventureTitle$$", {2, TradeOfferKind::SharedAdventure, 0}},
+        {"Trade::PlayerTreaties", "$$TradeRoute$$", {2, TradeOfferKind::TradeRoute, 1}},
+        {"Trade::OtherTreaties", "$$TreatyNonAggressionPact$$", {2, TradeOfferKind::NonAggressionPact, 0}},
+    };
+    for (const Case& c : clauses) {
+        ASSERT_TRUE(ClickRow(c.list, c.row)) << c.row;
+        Frames(2);
+        const std::vector<TradeOfferEntry>& built = gGameClient->GetTrade().GetOffer();
+        ASSERT_FALSE(built.empty()) << c.row;
+        EXPECT_EQ(built.back(), c.entry) << c.row;
+        EXPECT_EQ(gGame->GetTradeOffer().entries, built) << "the preview reached the host: " << c.row;
+        std::vector<ListEntry> given;
+        gCommandSystem->CallInfoProc("getTradePlayerOffer", given);
+        EXPECT_EQ(given.size(), gGameClient->GetTrade().GetOffer().size()) << "under You give: " << c.row;
+    }
+    // A click on an entry of the deal takes it back out.
+    size_t before = gGameClient->GetTrade().GetOffer().size();
+    ASSERT_TRUE(ClickRow("Trade::PlayerOffer", "$$SharedAdventureTitle$$"));
+    EXPECT_EQ(gGameClient->GetTrade().GetOffer().size(), before - 1);
+    // "Clear deal", then the close button.
+    UIWidget* clear = gUISystem->FindWidgetByPath("Trade::ClearDeal");
+    ASSERT_NE(clear, nullptr);
+    ClickAt(int32_t(clear->GetScreenX() + 20), int32_t(clear->GetScreenY() + 10));
+    Frames(2);
+    EXPECT_TRUE(gGameClient->GetTrade().GetOffer().empty());
+    UIWidget* done = gUISystem->FindWidgetByPath("Trade::Done");
+    ASSERT_NE(done, nullptr);
+    ClickAt(int32_t(done->GetScreenX() + 10), int32_t(done->GetScreenY() + 10));
+    Frames(2);
+    EXPECT_FALSE(Shown("Trade"));
+}
+
+// A deal made both ways with a running rival by clicks alone: the player's fair offer is judged
+// and carried out, and the rival's own offer is taken with "Yes".
+TEST_F(TradeRoundTrip, ADealIsMadeAndAcceptedBothWaysByClicks)
+{
+    Covenant* rival = gGame->GetGameCovenant(0);
+    ASSERT_NE(rival, nullptr);
+    Console({"TalkToCovenant 0"});
+    Tap(SDL_SCANCODE_T);
+    ASSERT_TRUE(Shown("Trade"));
+    ASSERT_EQ(gGameClient->selectedCovenant, 0);
+
+    // The player gives influence for a crystal of the rival's.
+    ASSERT_TRUE(ClickRow("Trade::PlayerMoney", "$$Influence$$"));
+    ChooseAmount("ChooseInfluenceAmount", "400");
+    ASSERT_TRUE(ClickRow("Trade::OtherMoney", "$$Crystal$$"));
+    ChooseAmount("ChooseCrystalsAmount", "1");
+    const std::vector<TradeOfferEntry> deal = {{0, TradeOfferKind::Influence, 400},
+                                               {1, TradeOfferKind::CovenantMoney, 1}};
+    ASSERT_EQ(gGameClient->GetTrade().GetOffer(), deal);
+    int32_t ownCrystals = own->statistics.Get(CovenantStat::Money);
+    UIWidget* propose = gUISystem->FindWidgetByPath("Trade::Propose");
+    ASSERT_NE(propose, nullptr);
+    ClickAt(int32_t(propose->GetScreenX() + 20), int32_t(propose->GetScreenY() + 10));
+    Frames(4);
+    EXPECT_EQ(gGame->GetTradeOffer().type, 0) << "a trade, the rival's crystal asked";
+    EXPECT_EQ(own->statistics.Get(CovenantStat::Money), ownCrystals + 1) << "the rival took the fair trade";
+    EXPECT_NE(gGameClient->GetMessages().GetDiplomacyResponse().find("$$DiplomacyResponse"), std::string::npos);
+
+    // The rival's own offer, answered with "Yes" in the window the key opens toward it.
+    Tap(SDL_SCANCODE_T);
+    ASSERT_FALSE(Shown("Trade"));
+    Covenant* other = gGame->GetGameCovenant(1);
+    ASSERT_NE(other, nullptr);
+    TradeOffer trade;
+    trade.entries = {{0, TradeOfferKind::CovenantMoney, 5}, {1, TradeOfferKind::LeaderMoney, 300}};
+    other->statistics.Set(CovenantStat::Money, 50);
+    other->SendOffer(*own, trade);
+    Frames(3);
+    ASSERT_EQ(gGameClient->GetTrade().GetIncoming(), trade.entries);
+    Tap(SDL_SCANCODE_T);
+    ASSERT_TRUE(Shown("Trade"));
+    EXPECT_EQ(gGameClient->selectedCovenant, 1) << "the window deals with the covenant whose offer waits";
+    int32_t money = host->stats.Get(CharacterStat::Money);
+    ownCrystals = own->statistics.Get(CovenantStat::Money);
+    UIWidget* yes = gUISystem->FindWidgetByPath("Trade::Accept");
+    ASSERT_NE(yes, nullptr);
+    ClickAt(int32_t(yes->GetScreenX() + 20), int32_t(yes->GetScreenY() + 10));
+    Frames(4);
+    EXPECT_EQ(host->stats.Get(CharacterStat::Money), money - 300);
+    EXPECT_EQ(own->statistics.Get(CovenantStat::Money), ownCrystals + 5);
+    EXPECT_EQ(other->GetPendingOffer(own->index), nullptr);
+}
 
 TEST_F(TradeRoundTrip, TheWindowOpensByItsKeyAndAnAmountChosenByClicksReachesTheHost)
 {

@@ -99,6 +99,8 @@ UIItemSlot::UIItemSlot()
     // use (Activate) only through a right click or the hot key.
     clickButton = 6;
     emptyColor = color;
+    // An item's description is read over whatever lies under it: its box hides that wholly.
+    highlightBackgroundAlpha = 1.0f;
     if (gResourceManager) {
         LoadTextureByName("Textures/white.tga", tintTexture, TextureUsage::Overlay);
         LoadTextureByName("Textures/white.tga", cooldownTexture, TextureUsage::Overlay);
@@ -402,8 +404,10 @@ void UIItemSlot::RightClick()
 
 void UIItemSlot::LeftClick()
 {
-    // A slot naming no cell of the inventory takes part in nothing.
-    if (!canMove || (ItemSlotPlayer() && !HasCell()))
+    // A slot naming no cell of the inventory takes part in nothing, but for a trader's sell area:
+    // a vendor slot that only takes drops, where an item dropped is sold.
+    bool sellArea = vendorSlot && onlyDrop && ItemSlotDragged();
+    if (!canMove || (ItemSlotPlayer() && !HasCell() && !sellArea))
         return;
     UIItemSlot* dragged = ItemSlotDragged();
     if (!IsAvailable(dragged) && !TakesDrop(dragged)) {

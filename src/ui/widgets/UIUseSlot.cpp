@@ -18,6 +18,7 @@
 #include "ui/widgets/UISkillSlot.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -204,9 +205,13 @@ void UIUseSlot::Draw()
                                     y + size[1], 0.5f, false, false, 0);
 }
 
-// The content is drawn in this slot's place with its hot key, then given its own fields back.
+// The content is drawn in this slot's place with its hot key and in its font (the key's number in
+// one corner and the stack's count in the other, both small enough to stay apart), then given its
+// own fields back.
 void UIUseSlot::DrawContent()
 {
+    ResourceHandle keptFont = content->font;
+    content->font = font;
     float keptPosition[2] = {content->position[0], content->position[1]};
     float keptSize[2] = {content->size[0], content->size[1]};
     UIMenu* keptMenu = content->menu;
@@ -227,6 +232,7 @@ void UIUseSlot::DrawContent()
     content->menu = keptMenu;
     content->hotKey = keptHotKey;
     content->showHotKey = keptShowHotKey;
+    content->font = std::move(keptFont);
 }
 
 // ---- Clicks and drags ----
