@@ -1,5 +1,8 @@
 // QuickUseEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window with a skill page and a quick-use bar pushed from the console: SDL presses raise a skill in the "IncreaseSkill" mode and put it on the bar, its key makes the world host use it and the bar shows the cool-down; and the shipped skills window and bar reached by their keys.
 #include "app/OffscreenShots.h"
+#include "entities/Item.h"
+#include "client/ClientMessages.h"
+#include "render/TextEvents.h"
 #include "client/ClientApp.h"
 #include "client/PlayerClient.h"
 #include "core/UserVarSystem.h"
@@ -207,4 +210,54 @@ TEST_F(QuickUseEndToEnd, ADraughtOnTheShippedBarShowsItsCountInsideItsSlot)
     EXPECT_GT(ChangedPixels(bare, filled, x0, top, x1, bottom, 60), 100) << "the draught in the slot";
     EXPECT_EQ(ChangedPixels(bare, filled, x0 - 4, bottom, x1 + 4, bottom + 12, 60), 0)
         << "the slot's words run out below it";
+}
+
+// A use the host would refuse without a word says why, in the words of the item's tooltip: a
+// draught's key while it cools down, a staff its wearer falls short of worn by a right click. A
+// draught at full health is drunk all the same: the rules heal nothing and use it up.
+TEST_F(QuickUseEndToEnd, ARefusedUseSaysWhyAndADraughtAtFullHealthIsDrunkAsTheRulesSay)
+{
+    Player* host = HostPlayer();
+    ItemBase* draught = host->inventory->GetItem(InventoryGroupIndex::Bag1, 0);
+    ASSERT_TRUE(draught && draught->GetMaxStack() > 1) << "the new character's first cell holds a draught";
+    UIWidget* slot = gUISystem->FindWidgetByPath("InGame::UseSlot1");
+    ASSERT_NE(slot, nullptr);
+    Tap(SDL_SCANCODE_I);
+    ASSERT_TRUE(Shown("Inventory"));
+    for (UIWidget* cell : {gUISystem->FindWidgetByPath("Inventory::Bag1Cell0"), slot}) {
+        ASSERT_NE(cell, nullptr);
+        ClickAt(int32_t(cell->GetScreenX() + cell->size[0] / 2), int32_t(cell->GetScreenY() + cell->size[1] / 2));
+    }
+    auto refusal = [] {
+        const TextEvents::Record* shown = gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
+        return shown ? shown->text : std::string();
+    };
+    ASSERT_EQ(host->health, host->maxHealth);
+    int32_t count = draught->GetStackCount();
+    Tap(SDL_SCANCODE_2);
+    Frames(4);
+    EXPECT_EQ(draught->GetStackCount(), count - 1) << "drunk at full health, as the rules say";
+    Tap(SDL_SCANCODE_2);
+    Frames(4);
+    EXPECT_EQ(draught->GetStackCount(), count - 1) << "not again while it cools down";
+    EXPECT_NE(refusal().find("CantUseForAnother"), std::string::npos) << refusal();
+
+    std::unique_ptr<ItemBase> staff = std::make_unique<Item>();
+    staff->SetEntryByName("AshwoodStaff");
+    ASSERT_TRUE(host->inventory->AddItem(staff, InventoryGroupIndex::Bag1));
+    Frames(4);
+    int32_t cellIndex = -1;
+    for (int32_t cell = 0; cell < host->inventory->GetSlotCount(InventoryGroupIndex::Bag1) && cellIndex < 0; ++cell) {
+        const ItemBase* item = host->inventory->GetItem(InventoryGroupIndex::Bag1, cell);
+        cellIndex = item && item->GetEntry()->GetName() == std::string_view("AshwoodStaff") ? cell : -1;
+    }
+    ASSERT_GE(cellIndex, 0);
+    UIWidget* staffCell = gUISystem->FindWidgetByPath("Inventory::Bag1Cell" + std::to_string(cellIndex));
+    ASSERT_NE(staffCell, nullptr);
+    const ItemBase* held = host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+    ClickAt(int32_t(staffCell->GetScreenX() + staffCell->size[0] / 2), int32_t(staffCell->GetScreenY() + staffCell->size[1] / 2),
+            SDL_BUTTON_RIGHT);
+    Frames(4);
+    EXPECT_NE(refusal().find("TooltipRequiredLevel"), std::string::npos) << refusal();
+    EXPECT_EQ(host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary), held);
 }

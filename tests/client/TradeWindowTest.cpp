@@ -354,12 +354,13 @@ TEST_F(TradeWindowWorld, AmountRowsShowWhatEachSideHolds)
     EXPECT_EQ(ui.lines.back(), "showMenu ChooseInfluenceAmount");
     EXPECT_EQ(vars.GetStringByName("TradeSide"), "1");
 
-    // The deal's own lists, each of its side.
+    // The deal's own lists, each of its side; a clause binding both stands in both.
     Set("InfluenceAmount", "1500");
     Run({"chooseInfluenceAmount 0", "addAdventureToOffer"});
     Mirror(kRivals)->statistics.Set(CovenantStat::AbsoluteInfluence, 2000);
     Run({"addInfluenceToOffer"});
-    EXPECT_EQ(Values(Rows("getTradePlayerOffer")), Lines{"removeFromOffer 1"});
-    EXPECT_EQ(Rows("getTradePlayerOffer").at(0).name, "1,500 $$Influence$$");
-    EXPECT_TRUE(Rows("getTradeOtherOffer").empty());
+    EXPECT_EQ(Values(Rows("getTradePlayerOffer")), (Lines{"removeFromOffer 0", "removeFromOffer 1"}));
+    EXPECT_EQ(Rows("getTradePlayerOffer").at(1).name, "1,500 $$Influence$$");
+    EXPECT_EQ(Values(Rows("getTradeOtherOffer")), Lines{"removeFromOffer 0"});
+    EXPECT_EQ(Rows("getTradeOtherOffer").at(0).name, "$$SharedAdventureTitle$$");
 }

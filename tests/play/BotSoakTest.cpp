@@ -751,7 +751,7 @@ protected:
         UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
         if (!rise || !rise->IsVisible())
             return;
-        ClickAt(320, 246);
+        ClickAt(320, 330);
         ASSERT_TRUE(WaitUntil(kRiseFrames, [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); }))
             << "the fallen bot rose" << (Shown("PlayerDead") ? "" : ": the death screen was closed");
         Frames(4);

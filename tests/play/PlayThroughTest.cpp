@@ -278,7 +278,7 @@ protected:
         if (!HostPlayer()->IsDead() && !(rise && rise->IsVisible()))
             return;
         FramesUntil(40, [rise] { return rise && rise->IsVisible(); });
-        ClickAt(320, 246);
+        ClickAt(320, 330);
         WaitUntil(240, [rise] { return HostPlayer()->health > 0 && !rise->IsVisible(); });
         Frames(10);
     }
@@ -993,8 +993,8 @@ protected:
         host.TakeDamage(host.health + 100, nullptr, false, true);
         ASSERT_TRUE(FramesUntil(40, [rise] { return rise->IsVisible(); })) << "the death screen";
         TargaImage dead = KeepStep("8-playerdead");
-        EXPECT_GT(RedPixels(dead, 200, 164, 440, 194), 50) << "the heading in its red" << AtStep();
-        ClickAt(320, 246);
+        EXPECT_GT(RedPixels(dead, 200, 264, 440, 292), 50) << "the heading in its red" << AtStep();
+        ClickAt(320, 330);
         WaitUntil(240, [&host, rise] { return host.health > 0 && !rise->IsVisible(); });
         EXPECT_GT(host.health, 0) << "raised again";
         EXPECT_FALSE(rise->IsVisible());

@@ -138,6 +138,8 @@ public:
     bool FitsEquipSlot(int32_t equipedLocation) const;
     // The stats' Level and Strength .. Spirit reach the item's requirements.
     bool MeetsRequirements(const IntArray& stats) const;
+    // The first requirement the stats fall short of, in the tooltip's words; empty when all are met.
+    std::string GetUnmetRequirement(const IntArray& stats) const;
     bool MeetsMagicRequirement(int32_t magicRequirement) const;
 
     // ceil(value factor x ("Value" + the worth of the item's status effect) x (the stack count
@@ -176,6 +178,12 @@ public:
     void BuildTooltip(const ItemTooltipOptions& options, std::string& out) const;
 
 private:
+    // The first requirement the stats fall short of: the level (kItemAttributeCount), an
+    // attribute (its index), or -1 for none.
+    int32_t FirstUnmetRequirement(const IntArray& stats) const;
+    // The tooltip's line of that requirement.
+    std::string RequirementLine(int32_t which) const;
+
     const ItemDefinition* definition = nullptr;
     int32_t quality = ItemRarity::Normal;
     int32_t level = 1;

@@ -170,17 +170,36 @@ bool ItemBase::FitsEquipSlot(int32_t equipedLocation) const
     }
 }
 
-bool ItemBase::MeetsRequirements(const IntArray& viewer) const
+int32_t ItemBase::FirstUnmetRequirement(const IntArray& viewer) const
 {
     if (!definition)
-        return true;
+        return -1;
     if (viewer.Get(CharacterStat::Level) < requiredLevel)
-        return false;
+        return kItemAttributeCount;
     for (int32_t i = 0; i < kItemAttributeCount; ++i) {
         if (viewer.Get(CharacterStat::Strength + i) < definition->requiredAttributes[i])
-            return false;
+            return i;
     }
-    return true;
+    return -1;
+}
+
+bool ItemBase::MeetsRequirements(const IntArray& viewer) const
+{
+    return FirstUnmetRequirement(viewer) < 0;
+}
+
+std::string ItemBase::RequirementLine(int32_t which) const
+{
+    if (which == kItemAttributeCount)
+        return MakeLocToken("TooltipRequiredLevel", "%d", requiredLevel);
+    return MakeLocToken("TooltipRequiredStat", "%d %s", definition->requiredAttributes[static_cast<size_t>(which)],
+                        GetCharacterStatName(CharacterStat::Strength + which, true).c_str());
+}
+
+std::string ItemBase::GetUnmetRequirement(const IntArray& viewer) const
+{
+    int32_t which = FirstUnmetRequirement(viewer);
+    return which < 0 ? std::string() : RequirementLine(which);
 }
 
 bool ItemBase::MeetsMagicRequirement(int32_t magicRequirement) const
@@ -334,14 +353,11 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
         out += "\n" + (met ? line : Colored(kRedColor, line));
     };
     if (requiredLevel > 0)
-        requirement(!viewer || viewer->Get(CharacterStat::Level) >= requiredLevel,
-                    MakeLocToken("TooltipRequiredLevel", "%d", requiredLevel));
+        requirement(!viewer || viewer->Get(CharacterStat::Level) >= requiredLevel, RequirementLine(kItemAttributeCount));
     for (int32_t i = 0; i < kItemAttributeCount; ++i) {
         int32_t needed = definition->requiredAttributes[i];
         if (needed > 0)
-            requirement(!viewer || viewer->Get(CharacterStat::Strength + i) >= needed,
-                        MakeLocToken("TooltipRequiredStat", "%d %s", needed,
-                                     GetCharacterStatName(CharacterStat::Strength + i, true).c_str()));
+            requirement(!viewer || viewer->Get(CharacterStat::Strength + i) >= needed, RequirementLine(i));
     }
     if (IsUnidentified() && !options.gamble)
         out += "\n$$TooltipUnidentified$$";

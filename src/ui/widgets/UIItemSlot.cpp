@@ -64,6 +64,16 @@ void ItemSlotMessage(const std::string& key)
         gGameClient->GetMessages().ShowMessage(key, false);
 }
 
+// The requirement the local player falls short of for wearing the item, in the tooltip's words;
+// empty when it may be worn (or there is nothing to wear).
+std::string ItemSlotUnmetForWearing(const ItemClient* item)
+{
+    PlayerClient* player = ItemSlotPlayer();
+    if (!item || !player || !player->GetStats() || !item->IsWearableType())
+        return {};
+    return item->GetUnmetRequirement(*player->GetStats());
+}
+
 void ItemSlotSound(InterfaceSound which)
 {
     if (!gGameClient)
@@ -610,8 +620,17 @@ void UIItemSlot::Activate()
     }
     // The wearable test is left out: it refuses food and drink, so no potion could be drunk from a
     // slot; the host judges the use of a wearable item by its own rules.
-    if (!item->IsUsable() || group == InventoryGroupIndex::Stash || group == InventoryGroupIndex::Loot ||
-        item->IsUnidentified())
+    bool carried = group != InventoryGroupIndex::Stash && group != InventoryGroupIndex::Loot && !item->IsUnidentified();
+    // What the host would refuse without a word (an item still cooling down, one the wearer falls
+    // short of) is refused here with the words the item's tooltip gives.
+    std::string refusal = carried ? CooldownText(*item) : std::string();
+    if (carried && refusal.empty() && group != InventoryGroupIndex::Equipment)
+        refusal = ItemSlotUnmetForWearing(item);
+    if (!refusal.empty()) {
+        ItemSlotMessage(refusal);
+        return;
+    }
+    if (!carried || !item->IsUsable())
         return;
     item->RequestUse(group, index);
 }

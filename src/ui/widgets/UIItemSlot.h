@@ -120,5 +120,7 @@ private:
     void DrawCounts(const ItemClient& item);
     bool DrawDropHighlight();
     void AppendCooldownLine(const ItemClient& item, std::string& out) const;
+    // "Can't use for another ..." while the item's timer runs; empty when it may be used.
+    std::string CooldownText(const ItemClient& item) const;
     std::string IconName(const ItemClient& item) const;
 };

@@ -240,18 +240,26 @@ bool UIItemSlot::IsShelvedTome(const PlayerClient& player, const ItemClient& ite
            player.GetInventory().GetItem(InventoryGroupIndex::Bookshelf, forced) != nullptr;
 }
 
-void UIItemSlot::AppendCooldownLine(const ItemClient& item, std::string& out) const
+std::string UIItemSlot::CooldownText(const ItemClient& item) const
 {
     if (!(ItemSlotTimerTime(item) > 0.0f))
-        return;
+        return {};
     PlayerClient* player = ItemSlotDrawPlayer();
     RandomTimer* timer = player ? player->GetItemTimer(ItemSlotTimerGroup(item)) : nullptr;
     float left = timer && timer->running ? timer->remaining : 0.0f;
     int32_t seconds = static_cast<int32_t>(std::ceil(left));
-    out += ItemSlotColorCode(kItemSlotRed);
     if (seconds == 1)
-        out += "\n$$CantUseForAnotherSecond$$";
-    else if (seconds > 1)
-        out += "\n" + MakeLocToken("CantUseForAnotherXSeconds", "%d", seconds);
+        return "$$CantUseForAnotherSecond$$";
+    return seconds > 1 ? MakeLocToken("CantUseForAnotherXSeconds", "%d", seconds) : std::string();
+}
+
+void UIItemSlot::AppendCooldownLine(const ItemClient& item, std::string& out) const
+{
+    if (!(ItemSlotTimerTime(item) > 0.0f))
+        return;
+    std::string wait = CooldownText(item);
+    out += ItemSlotColorCode(kItemSlotRed);
+    if (!wait.empty())
+        out += "\n" + wait;
     out += ItemSlotColorCode(kItemSlotPop);
 }
