@@ -773,12 +773,6 @@ void Client::SetAutoPause()
         gClientApp->SetAutoPause();
 }
 
-void Client::UpdatePlayer(float seconds)
-{
-    if (gClientApp && gClientApp->IsActive() && gClientApp->GetLink())
-        gClientApp->GetLink()->UpdateFrame(seconds);
-}
-
 EntityClient* Client::GetLocalPlayerEntity()
 {
     return gClientApp ? gClientApp->GetLocalPlayerEntity() : nullptr;
@@ -814,14 +808,3 @@ std::string Client::GetSoundName(int32_t slot)
     return gClientApp ? gClientApp->GetSoundName(slot) : std::string();
 }
 
-void Client::DrawEntities(WorldView& view)
-{
-    if (gClientApp)
-        gClientApp->QueueEntities(view);
-}
-
-void Client::DrawEntityOverlays()
-{
-    if (gClientApp)
-        gClientApp->DrawEntityOverlays();
-}

@@ -269,8 +269,6 @@ void EndGame();
 void SaveCharacter();
 bool IsPaused();
 void SetAutoPause();
-// The local player's frame (its body, modes, movement and hints), after the game client's.
-void UpdatePlayer(float seconds);
 EntityClient* GetLocalPlayerEntity();
 int32_t GetLocalPlayerNumber();
 WorldPos GetCameraTarget();
@@ -278,6 +276,4 @@ EntityClient* GetTargetEntity();
 EntityClient* GetPlayerListEntity(int32_t index);
 int32_t GetPlayerCovenantIndex();
 std::string GetSoundName(int32_t slot);
-void DrawEntities(WorldView& view);
-void DrawEntityOverlays();
 } // namespace Client

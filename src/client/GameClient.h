@@ -70,8 +70,6 @@ public:
     // Takes what ParseGameUpdate staged; the buffer is the one it read (quests are read again
     // from it). The resources name the models.
     void ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
-    // Both, for an update without a head or tail; false when it was refused.
-    bool ReadGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
     void RemoveStaleEntities();
     void OnFirstUpdate();
 

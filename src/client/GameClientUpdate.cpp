@@ -21,14 +21,6 @@ constexpr int32_t kGameClientRecruitQuestType = 11;
 
 } // namespace
 
-bool GameClient::ReadGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources)
-{
-    if (!ParseGameUpdate(buffer))
-        return false;
-    ApplyGameUpdate(buffer, resources);
-    return true;
-}
-
 // ---- Reading -----------------------------------------------------------------------------------------
 
 bool GameClient::ParseGameUpdate(MessageBuffer& buffer)

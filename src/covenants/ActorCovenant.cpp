@@ -163,6 +163,7 @@ bool ActorCovenant::AddStartingRecruit(int32_t level, bool leader)
     recruit->CaptureFromActor(actor);
     recruit->SetActor(actor, false);
     ApplyTraitEffects(*actor);
+    ApplyRelicEffects(*actor);
     actor->RecalculateStats(true);
     actor->health = actor->maxHealth;
     WorldPos spot = FindSpotNearHome(actor);

@@ -120,7 +120,6 @@ public:
     bool IsRecruitRaiding(const Actor& actor) const override;
     // While raided: the recruits at home.
     bool IsRecruitDefending(const Actor& actor) const override;
-    void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
     // The recruits' creatures and the guards fall.
     void KillAllMembers() override;
     // The recruits' creatures fade away; the guards are taken down.

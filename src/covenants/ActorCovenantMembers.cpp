@@ -32,22 +32,6 @@ bool ActorCovenant::IsRecruitDefending(const Actor& actor) const
     return recruit && !recruit->outWithParty;
 }
 
-void ActorCovenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
-{
-    alive = fallen = 0;
-    if (targetCovenant == -1 || GetTreatyState(targetCovenant) != CovenantTreaty::Raid)
-        return;
-    for (const auto& recruit : recruits) {
-        if (!recruit || !recruit->outWithParty)
-            continue;
-        const Actor* actor = recruit->GetActor();
-        if (actor && actor->IsAlive())
-            ++alive;
-        else
-            ++fallen;
-    }
-}
-
 void ActorCovenant::KillAllMembers()
 {
     for (const auto& recruit : recruits)

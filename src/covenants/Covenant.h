@@ -39,6 +39,8 @@ public:
     static constexpr int32_t kFirstRelicSlot = kGuardSlots;
     static constexpr int32_t kHouseSlots = kGuardSlots + kRelicSlots;
     static constexpr int32_t kMultiplierCount = 14;
+    // The one multiplier no other rule reads scales the influence won by destroying a covenant.
+    static constexpr int32_t kInfluenceDestroyingMultiplier = 0;
     static constexpr int32_t kInfluenceExperienceMultiplier = 1;
     static constexpr int32_t kCrystalIncomeMultiplier = 2;
     static constexpr int32_t kLifestoneHealthMultiplier = 4;
@@ -117,7 +119,6 @@ public:
     virtual void ApplyTraitEffects(Entity&) {}
     virtual bool IsRecruitRaiding(const Actor&) const { return false; }
     virtual bool IsRecruitDefending(const Actor&) const { return false; }
-    virtual void CountRaidParty(int32_t& alive, int32_t& fallen) const;
     // Multiplier m (0..13); 1.0 for an index outside.
     virtual float GetFloatStat(int32_t m) const;
     // Elimination's ends for the members: killed, or sent their ways.
@@ -200,8 +201,6 @@ public:
     // The trade route of the kind between the two was cancelled by the first; told to every
     // living covenant.
     virtual void OnTradeRouteChanged(Covenant&, Covenant&, int32_t) {}
-    // News of the covenant, told to everyone but the two involved.
-    virtual void OnDiplomacyNews(int32_t, Covenant&) {}
     // Peace was made with the other covenant.
     virtual void MakePeace(Covenant&) {}
     // The other covenant declared war on this one.
@@ -210,8 +209,6 @@ public:
     virtual void OnRaidStarted(Covenant&) {}
     // The other covenant's rumour about this one moved the amount of its resources.
     virtual void OnRumor(Covenant&, int32_t) {}
-    // This covenant brought the other down: the influence it gains (its own capped rule).
-    virtual int32_t GainFromDestroyed(Covenant&) { return 0; }
     // This covenant's reward of the fallen covenant's chest level.
     virtual void TakeReward(Covenant&, int32_t) {}
     // The world ended for this covenant (its three values are the kind's).
@@ -240,6 +237,9 @@ public:
     void OnMemberGainedExperience(Sentient&, int32_t) override {}
     // The member's wait before it rises (CovenantHome.cpp).
     float GetResurrectDelay(const Sentient& member) const override;
+    // A risen member stands at the respawn spot and is handed on to be moved where it is wanted.
+    WorldPos GetResurrectPosition(const Sentient& member) const override;
+    void OnMemberReturned(Sentient& member) override { TeleportMember(member); }
     void OnMemberDied(Sentient& member) override;
     void OnMemberDamaged(Entity& victim, Entity* attacker, int32_t damage) override;
     // Its targetCovenant, at Raid.
@@ -358,6 +358,8 @@ public:
     void PlaceRelic(Item* relic, int32_t slot);
     Entity* GetRelicDisplay(int32_t slot) const;
     void RemoveRelicDisplay(int32_t slot);
+    // The relics in the house give a member (a guard, a recruit) their status effects as its
+    // stats are built.
     void ApplyRelicEffects(Entity& entity) const;
 
     // ---- Recruit list (CovenantRecruits.cpp) ----------------------------------------------------

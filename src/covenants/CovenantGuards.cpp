@@ -46,6 +46,7 @@ void Covenant::SpawnGuard(Item* item, int32_t slot)
     guard->flags &= ~static_cast<uint32_t>(EntityFlag::Hidden);
     guard->covenantIndex = index;
     guard->guard = true;
+    ApplyRelicEffects(*guard);
     // A guard keeps to its post.
     guard->adventurer = false;
     WorldPos post = GetGuardPosition(slot);

@@ -60,6 +60,12 @@ WorldPos Covenant::FindSpotNearHome(const Entity* entity) const
     return CovenantPlacementSpotNear(GetHomePosition(), entity, kCovenantPlacementHomeRings);
 }
 
+WorldPos Covenant::GetResurrectPosition(const Sentient& member) const
+{
+    const auto* actor = dynamic_cast<const Actor*>(&member);
+    return actor ? GetRespawnPosition(*actor) : GetHomePosition();
+}
+
 WorldPos Covenant::GetRespawnPosition(const Actor& actor) const
 {
     WorldPos base;

@@ -20,6 +20,7 @@ void Covenant::AddRecruit(Actor& actor)
     recruit->SetActor(&actor, false);
     recruits[static_cast<size_t>(slot)] = std::move(recruit);
     ApplyTraitEffects(actor);
+    ApplyRelicEffects(actor);
     // A new member strengthens the lifestone at once by what it adds to the maximum.
     int32_t before = GetHomeMaxHealth();
     RecomputeBonuses();

@@ -159,7 +159,6 @@ public:
     // The partner ended the shared adventure from its side.
     void StopSharedAdventure() override;
     bool IsRecruitRaiding(const Actor& actor) const override;
-    void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
     void ForgetCovenant(const Covenant& other) override;
     void CountDeath(Entity*) override;
     void Eliminate(Entity* destroyer, bool killMembers, bool credit) override;

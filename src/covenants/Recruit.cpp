@@ -138,8 +138,10 @@ Actor* Recruit::Spawn(Covenant* covenant, bool restoreSkills)
     else
         extraValue = made->GetNameSeed();
     SetActor(made, false);
-    if (covenant)
+    if (covenant) {
         covenant->ApplyTraitEffects(*made);
+        covenant->ApplyRelicEffects(*made);
+    }
     made->RecalculateStats(true);
     made->health = made->maxHealth;
     return made;

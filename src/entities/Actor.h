@@ -149,9 +149,9 @@ public:
     // False when the actor may not rise now.
     bool Resurrect();
     float GetResurrectDelay() const;
+    // Sends a corpse on its way out, its own "delete" following at its next step, unless its
+    // covenant will raise it.
     void ConsumeCorpse();
-    // Sends a corpse on its way out: its own "delete" follows at its next step.
-    void RemoveCorpse();
     int32_t GetDeathState() const { return deathState; }
 
     // ---- Saved state and names (ActorState.cpp) -----------------------------------------------
@@ -172,7 +172,6 @@ public:
     void Update(float seconds) override;
     // The other solid entities of the mask inside the box of the half-sizes around the actor.
     void RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, int32_t solidTypeMask) const override;
-    bool AcceptsAction(int32_t kind) const override;
     bool IsRelatedTo(const Entity* other) const override;
     bool CanTurn() const override;
     int32_t GetNpcType() const override;

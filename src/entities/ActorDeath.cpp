@@ -220,12 +220,6 @@ bool Actor::Resurrect()
     return true;
 }
 
-void Actor::RemoveCorpse()
-{
-    if (IsDead())
-        deathState = ActorDeathState::kRemove;
-}
-
 void Actor::ConsumeCorpse()
 {
     if (IsDead() && (!GetCovenant() || GetResurrectDelay() <= 0.0f))

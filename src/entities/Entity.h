@@ -78,17 +78,13 @@ public:
     // The game updates only the entities that answer true.
     virtual bool NeedsUpdate() const { return true; }
     virtual bool KnowsSkill(int32_t) const { return true; }
-    virtual bool AcceptsAction(int32_t) const { return true; }
     virtual Item* GetItem(int32_t, int32_t) const { return nullptr; }
-    virtual bool BagHasRoom(int32_t) const { return false; }
     virtual void OnItemPlaced(int32_t, int32_t, Item*) {}
     virtual void OnItemRemoved(int32_t, int32_t, Item*) {}
     virtual bool IsRelatedTo(const Entity*) const { return true; }
     virtual bool CanBeAttacked() const { return true; }
-    virtual bool TalksToOwnCovenantNpc() const { return false; }
     virtual bool CanTurn() const { return true; }
     virtual int32_t GetNpcType() const { return 0; }
-    virtual void CanEquip(Item*, Item*) {}
     virtual int32_t ApplySkillLevels(Skill&) { return 0; }
     virtual void OnPlaced() {}
     virtual void SetSpawnTag(int32_t tag) { spawnTag = tag; }

@@ -31,7 +31,6 @@ namespace {
 
 constexpr int32_t kPlayerDyingPriority = 13;
 constexpr int32_t kPlayerDeadPriority = 15;
-constexpr int32_t kPlayerRefusalKind = 4;
 constexpr int32_t kPlayerLivesKind = 2;
 constexpr float kPlayerResurrectVolume = 100.0f;
 constexpr const char* kPlayerResurrectSound = "Sounds/Player/resurrect.ogg";
@@ -380,25 +379,7 @@ bool Player::IsNeverHostileTo(const Entity* other) const
     return actor->npc && gGameServices && gGameServices->GetRelationship(this, other) > 1;
 }
 
-bool Player::TalksToOwnCovenantNpc() const
-{
-    const auto* npc = dynamic_cast<const Actor*>(GetInteractionTarget());
-    return npc && npc->npc && covenantIndex >= 0 && npc->covenantIndex == covenantIndex;
-}
-
 // ---- Small answers ----------------------------------------------------------------------------
-
-void Player::CanEquip(Item* first, Item* second)
-{
-    if (!first || !second)
-        return;
-    int32_t firstType = first->GetItemType();
-    int32_t secondType = second->GetItemType();
-    // A shield is the only item made for the second hand alone.
-    if ((firstType == ItemType::HandBoth && secondType == ItemType::HandSecondary) ||
-        (secondType == ItemType::HandBoth && firstType == ItemType::HandSecondary))
-        SendMessage("$$CantEquip2HandedWeaponAndShield$$", kPlayerRefusalKind);
-}
 
 void Player::GetCombatEffect(int32_t kind, std::string& out) const
 {

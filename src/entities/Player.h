@@ -111,13 +111,11 @@ public:
     // The world save leaves players out: the character travels with its client.
     bool IsFree() const override { return false; }
     bool ReloadsOnClassChange() const override { return true; }
-    void CanEquip(Item* first, Item* second) override;
     // Whether the player may attack it: a living thing outside its covenant that can be
     // attacked; a town NPC only while its covenant is at war with the player's.
     bool IsRelatedTo(const Entity* other) const override;
     // Covenants not at war, protected actors and well-disposed town NPCs.
     bool IsNeverHostileTo(const Entity* other) const override;
-    bool TalksToOwnCovenantNpc() const override;
     void OnAttackedBy(Entity* attacker) override;
     Entity* GetCurrentTarget() const override;
     const Entity* GetSelectedEntity() const override { return selectedTarget.GetAs<Entity>(); }

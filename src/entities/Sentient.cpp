@@ -80,9 +80,21 @@ void Sentient::Update(float seconds)
     Entity::Update(seconds);
     if (skillList->Update(characterClass, seconds, this))
         RecalculateStats(false);
+    if (ApplyEquippedSetBonuses())
+        RecalculateStats(false);
     UpdateStatusEffects(seconds);
     UpdateCombatRecords(seconds);
     UpdatePowerDecay();
+}
+
+bool Sentient::ApplyEquippedSetBonuses()
+{
+    bool applied = false;
+    int32_t slots = inventory->GetSlotCount(InventoryGroupIndex::Equipment);
+    for (int32_t slot = 0; slot < slots; ++slot)
+        if (const auto* item = dynamic_cast<const Item*>(inventory->GetItem(InventoryGroupIndex::Equipment, slot)))
+            applied = item->ApplySetBonuses(*this) || applied;
+    return applied;
 }
 
 bool Sentient::KnowsSkill(int32_t skillId) const
@@ -107,12 +119,6 @@ Item* Sentient::GetItem(int32_t bag, int32_t index) const
 InventoryBag* Sentient::GetBag(int32_t index) const
 {
     return inventory->GetBag(index);
-}
-
-bool Sentient::BagHasRoom(int32_t bag) const
-{
-    const InventoryBag* found = inventory->GetBag(bag);
-    return found && found->HasEmptySlot();
 }
 
 float Sentient::GetMovementSpeed() const
@@ -429,15 +435,6 @@ void Sentient::RemoveCompanion()
     former->UpdateCompanionAverage();
 }
 
-void Sentient::ReleaseCompanions()
-{
-    for (SafePointer& pointer : companions)
-        if (Sentient* companion = pointer.GetAs<Sentient>())
-            companion->leader.Clear();
-    companions.clear();
-    UpdateCompanionAverage();
-}
-
 void Sentient::UpdateCompanionAverage()
 {
     if (GetLeader())
@@ -524,13 +521,6 @@ void Sentient::AlertParty(Entity* attacker)
     for (SafePointer& pointer : companions)
         if (Sentient* companion = pointer.GetAs<Sentient>())
             companion->Alert(attacker);
-}
-
-void Sentient::AlertCompanions(Entity* attacker)
-{
-    for (SafePointer& pointer : companions)
-        if (Sentient* companion = pointer.GetAs<Sentient>())
-            companion->AlertCompanion(attacker);
 }
 
 bool Sentient::IsFriendly(const Entity* other) const

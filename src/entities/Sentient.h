@@ -88,7 +88,6 @@ public:
     const IntArray* GetStats() const override { return &stats; }
     int32_t GetStat(int32_t stat) const override;
     Item* GetItem(int32_t bag, int32_t index) const override;
-    bool BagHasRoom(int32_t bag) const override;
     float GetMovementSpeed() const override;
     void CollectNetObjects(std::vector<NetObject>& out) const override;
     // The record ids of the ten visible equipment slots.
@@ -277,7 +276,6 @@ public:
     Sentient* GetLeader() const { return leader.GetAs<Sentient>(); }
     void AddCompanion(Sentient* companion, int32_t maxPartySize);
     void RemoveCompanion();
-    void ReleaseCompanions();
     void UpdateCompanionAverage();
     Sentient* GetPartyTop() const;
     void CollectParty(std::vector<Sentient*>& out) const;
@@ -285,7 +283,6 @@ public:
     Sentient* FirstCompanion() const;
     void CollectCompanionNumbers(std::vector<int32_t>& out) const;
     void AlertParty(Entity* attacker);
-    void AlertCompanions(Entity* attacker);
     float GetPartyShare() const { return partyShare; }
 
     // ---- Experience -------------------------------------------------------------------------
@@ -335,6 +332,8 @@ private:
     void RegeneratePower();
     void UpdateCombatRecords(float seconds);
     void UpdatePowerDecay();
+    // Each worn item gives the set bonuses its set now earns; true when any was given.
+    bool ApplyEquippedSetBonuses();
     void ApplyLevelGains();
     // An effect taken from the game's spares, or a new one.
     static std::unique_ptr<StatusEffect> TakeSpareEffect();

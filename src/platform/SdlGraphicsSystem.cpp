@@ -381,6 +381,7 @@ bool SdlGraphicsSystem::HandleEvent(const SDL_Event& event)
     case SDL_MOUSEMOTION:
         if (inputListener)
             inputListener->OnMouseMove(event.motion.x, event.motion.y);
+        OnCursorMoved();
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

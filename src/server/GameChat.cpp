@@ -99,7 +99,7 @@ const NpcChat* Game::GetNpcChat(Sentient& player, Actor& npc, int32_t dialogType
         return nullptr;
     }
     if (dialogType == ChatDialogType::Any && DrawRandomFloat() < dynamicChatChance &&
-        TakeDynamicChat(npc.GetNpcType(), line))
+        HasDynamicChat(npc.GetNpcType()) && TakeDynamicChat(npc.GetNpcType(), line))
         return nullptr;
     const NpcChat* chosen = NpcChat::PickChat(definition->chats, dialogType, player.stats.Get(CharacterStat::Level));
     if (chosen && !chosen->dynamic) {

@@ -86,15 +86,6 @@ bool Game::IsAlliedVictoryPossible() const
     return IsAlliedWithAllLiving(*strongest);
 }
 
-void Game::AnnouncePeaceResponse(Covenant& first, Covenant& second, bool accepted)
-{
-    if (accepted)
-        return;
-    SendMessage(MakeLocToken("XRejectsPeaceTreatyFromY", "%s %s", GetCovenantText(first.index).c_str(),
-                             GetCovenantText(second.index).c_str()),
-                kMessageNewsKind);
-}
-
 void Game::OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer)
 {
     std::string fallen = GetCovenantText(destroyed.index);
@@ -103,7 +94,8 @@ void Game::OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer)
         AddDynamicNpcChat(ChatDialogType::MonstersDestroyedCovenant, GameCovenantEventsArguments({fallen}), 0);
         return;
     }
-    int32_t gained = destroyer->GainFromDestroyed(destroyed);
+    int32_t gained = destroyer->GainInfluenceForDestroying(
+        destroyed, destroyer->GetFloatStat(Covenant::kInfluenceDestroyingMultiplier));
     std::string victor = GetCovenantText(destroyer->index);
     SendMessage(MakeLocToken("XDestroysYGainsZInfluence", "%s %s %s", victor.c_str(), fallen.c_str(),
                              FormatThousands(gained).c_str()),

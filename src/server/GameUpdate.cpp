@@ -211,12 +211,6 @@ const Covenant* Game::FindVictoriousCovenant() const
     return nullptr;
 }
 
-void Game::EndGameLost()
-{
-    gameOver = true;
-    lost = true;
-}
-
 void Game::UpdateEndOfGame()
 {
     const EntityCovenant* mine = GetFirstPlayerCovenant();
@@ -230,9 +224,8 @@ void Game::UpdateEndOfGame()
     }
     if (!lost && !gameOver && victor && !victorIsMine)
         lost = true;
-    const auto* myCovenant = dynamic_cast<const Covenant*>(mine);
-    if (worldRunning && myCovenant && myCovenant->IsDefeated() && !gameOver)
-        EndGameLost();
+    if (worldRunning && !gameOver && IsPlayerCovenantDefeated())
+        LoseWorld();
 }
 
 void Game::AdvanceTimeOfDay(float seconds)

@@ -68,6 +68,8 @@ UISystem::UISystem()
 
 UISystem::~UISystem()
 {
+    if (gGraphicsSystem)
+        gGraphicsSystem->SetCursorMovedHook({});
     for (UIMenu* menu : menus)
         delete menu;
     menus.clear();
@@ -87,6 +89,8 @@ void UISystem::RegisterCommands()
         if (!soundName.empty())
             gResourceManager->Load(soundName, newHelpTopicSound);
     }
+    if (gGraphicsSystem)
+        gGraphicsSystem->SetCursorMovedHook([this] { UpdateCursorShape(); });
     setUp = true;
 }
 

@@ -264,7 +264,8 @@ TEST_F(ClientEntity, OwnersAreFollowedUpToEightLinksAndALoopIsNoOwner)
     buffer.WriteInt(NetMessages::kListEnd);
     game->WriteNetPart(buffer, nullptr);
     buffer.SetReadPos(0);
-    ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
+    ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
+    gameClient->ApplyGameUpdate(buffer, nullptr);
     // 12 ends at 20 within eight links; 11 and 10 need nine and ten.
     EXPECT_EQ(gameClient->GetEntity(12)->GetOwner(), gameClient->GetEntity(13));
     EXPECT_EQ(gameClient->GetEntity(11)->GetOwner(), nullptr);
@@ -319,7 +320,8 @@ protected:
         buffer.WriteInt(NetMessages::kListEnd);
         game->WriteNetPart(buffer, nullptr);
         buffer.SetReadPos(0);
-        ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
+        ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
+        gameClient->ApplyGameUpdate(buffer, nullptr);
     }
 
     static Vector3 Facing(const Matrix3& matrix) { return {matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]}; }

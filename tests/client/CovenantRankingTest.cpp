@@ -73,7 +73,8 @@ protected:
         buffer.WriteBool(false);
         buffer.WriteBool(false);
         buffer.SetReadPos(0);
-        ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
+        ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
+        gameClient->ApplyGameUpdate(buffer, nullptr);
     }
 
     std::vector<int32_t> Order(const std::vector<CovenantRankings::Place>& ranking) const

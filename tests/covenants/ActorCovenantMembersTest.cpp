@@ -22,16 +22,12 @@ protected:
     ActorCovenant* third = nullptr;
 };
 
-TEST_F(CovenantMembers, RaidersAndDefendersAndTheRaidPartyCount)
+TEST_F(CovenantMembers, RaidersAndDefenders)
 {
     Actor* out = rival->GetRecruitActor(0);
     Actor* home = rival->GetRecruitActor(1);
     rival->GetRecruitRecord(0)->outWithParty = true;
     rival->GetRecruitRecord(2)->outWithParty = true;
-    int32_t alive = -1;
-    int32_t fallen = -1;
-    rival->CountRaidParty(alive, fallen);
-    EXPECT_EQ(alive + fallen, 0);
     EXPECT_FALSE(rival->IsRecruitRaiding(*out));
 
     rival->targetCovenant = third->index;
@@ -40,10 +36,6 @@ TEST_F(CovenantMembers, RaidersAndDefendersAndTheRaidPartyCount)
     rival->SetTreatyState(third->index, CovenantTreaty::Raid);
     EXPECT_TRUE(rival->IsRecruitRaiding(*out));
     EXPECT_FALSE(rival->IsRecruitRaiding(*home));
-    out->health = 0;
-    rival->CountRaidParty(alive, fallen);
-    EXPECT_EQ(alive, 1);
-    EXPECT_EQ(fallen, 1);
 
     EXPECT_FALSE(rival->IsRecruitDefending(*home));
     raider->targetCovenant = rival->index;

@@ -175,3 +175,24 @@ TEST_F(CovenantGuards, RelicsShowOnThePedestalsOnceTheyStand)
     covenant.PlaceRelic(relic, 3);
     EXPECT_EQ(covenant.GetRelicDisplay(3), nullptr);
 }
+
+TEST_F(CovenantGuards, TheHouseRelicsStrengthenEachNewGuardAndRecruit)
+{
+    PlainCovenant& plain = AddCovenant();
+    PlainCovenant& blessed = AddCovenant();
+    PutInHouse(blessed, "RelicMight", 5);
+    PutInHouse(blessed, "RelicHalf", 6);
+    // The strength a guard and a recruit of each covenant end with; only the relic with an effect counts.
+    auto strengths = [this](PlainCovenant& covenant) {
+        covenant.SpawnGuard(PutInHouse(covenant, "GuardWrit", 0), 0);
+        auto* guard = dynamic_cast<Sentient*>(covenant.GetGuard(0));
+        auto* recruit = Spawn<Actor>(0.0f, 0.0f);
+        covenant.AddRecruit(*recruit);
+        return std::pair{guard ? guard->GetStat(CharacterStat::Strength) : -1, recruit->GetStat(CharacterStat::Strength)};
+    };
+    auto [plainGuard, plainRecruit] = strengths(plain);
+    auto [blessedGuard, blessedRecruit] = strengths(blessed);
+    ASSERT_GE(plainGuard, 0);
+    EXPECT_EQ(blessedGuard, plainGuard + 7);
+    EXPECT_EQ(blessedRecruit, plainRecruit + 7);
+}

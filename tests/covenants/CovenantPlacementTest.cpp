@@ -102,6 +102,32 @@ TEST_F(CovenantPlacement, RaidersRiseAtTheirHomesSpawnPointAndCompanionsByTheirL
     EXPECT_LE(std::abs(risen.y - 600.0f), 64.0f);
 }
 
+TEST_F(CovenantPlacement, ARaiderThatRisesStandsAtItsHomesSpawnPoint)
+{
+    LoadRecords(std::string(kActorRecords) + kCovenantRecords +
+                "ActorRaisable\n{\n Type Actor\n Class ClassMonsterGeneric\n CanBeAttacked 1\n CanBeHurt 1\n"
+                " CanBeRaised 1\n}\nMonsterRaisable\n{\n Type MonsterType\n Archetype ArchetypeTest\n"
+                " Definition ActorRaisable\n MinLevel 1\n MaxLevel 30\n}\n");
+    ListeningCovenant& raiders = AddListening();
+    ListeningCovenant& target = AddListening();
+    GiveHome(raiders, 10, 10, 600.0f, 600.0f);
+    GiveHome(target, 10, 10, 2000.0f, 2000.0f);
+    Actor* raider = SpawnActor("MonsterRaisable", 5, 1990.0f, 1990.0f);
+    raider->covenantIndex = raiders.index;
+    raiders.raider = raider;
+    raiders.targetCovenant = target.index;
+    raiders.SetTreatyState(target.index, CovenantTreaty::Raid);
+    raider->TakeDamage(raider->maxHealth, nullptr, false, false);
+    for (int step = 0; step < 3 && raider->GetDeathState() != ActorDeathState::kDead; ++step) {
+        raider->Update(FakeGameServices::kStep);
+        game.Step();
+    }
+    ASSERT_TRUE(raider->Resurrect());
+    EXPECT_FLOAT_EQ(raider->position.x, 800.0f);
+    EXPECT_FLOAT_EQ(raider->position.y, 600.0f);
+    raider->covenantIndex = -1;
+}
+
 TEST_F(CovenantPlacement, MembersRecomputeTheirStatsSaveTheOneLeftOut)
 {
     PlainCovenant& covenant = AddCovenant();

@@ -102,6 +102,21 @@ RelicHalf
     RelicBonusPerLevel 0.05
     Value 500
 }
+RelicMight
+{
+    Type Item
+    ItemType Relic
+    AlwaysIdentified 1
+    ItemLevel 10
+    StatusEffect RelicMightEffect
+    Value 300
+}
+RelicMightEffect
+{
+    Type StatusEffect
+    Forever 1
+    StatChangeStrength 7
+}
 RelicWhole
 {
     Type Item

@@ -138,16 +138,6 @@ TEST_F(ActorSetUp, ExperienceAndScoreFollowTheSpawnCategory)
     EXPECT_FLOAT_EQ(actor->GetExperienceValue(), 2.0f);
 }
 
-TEST_F(ActorSetUp, AcceptsOnlyItsActionKindsUnlessSummoned)
-{
-    Actor* actor = SpawnActor();
-    EXPECT_TRUE(actor->AcceptsAction(4));
-    EXPECT_TRUE(actor->AcceptsAction(19));
-    EXPECT_FALSE(actor->AcceptsAction(5));
-    actor->summoned = true;
-    EXPECT_TRUE(actor->AcceptsAction(5));
-}
-
 TEST_F(ActorSetUp, AWeaponInThePrimaryHandAddsItsDamageToTheUnarmedRange)
 {
     LoadRecords(std::string(kActorRecords) + "Cudgel\n{\n Type Item\n ItemType HandPrimary\n MinDamagePhysical 3\n"

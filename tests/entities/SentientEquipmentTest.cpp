@@ -31,6 +31,27 @@ Buckler
     Type Item
     ItemType HandSecondary
 }
+Helm
+{
+    Type Item
+    ItemType Head
+    PartialBonusStatusEffect KinBonus
+}
+Greaves
+{
+    Type Item
+    ItemType Legs
+    PartialBonusStatusEffect KinBonus
+}
+KinBonus
+{
+    Type StatusEffect
+    Forever 1
+    ItemSetEffect 1
+    EffectType OnlyOne
+    GroupName "KinBonus"
+    StatChangeStrength 3
+}
 RustyKey
 {
     Type Item
@@ -65,6 +86,22 @@ TEST_F(SentientEquipment, AttackAnimationFollowsTheHands)
     EXPECT_STREQ(fighter->GetAttackAnimationName(), "attackTwoHand");
     Put("Buckler", InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary);
     EXPECT_STREQ(fighter->GetAttackAnimationName(), "attackOneHandWithShield") << "a shield wins whatever the weapon";
+}
+
+TEST_F(SentientEquipment, TheSecondPieceOfASetWornGivesItsBonusOnceAndTakingOneOffEndsIt)
+{
+    int32_t bare = fighter->GetStat(CharacterStat::Strength);
+    Put("Helm", InventoryGroupIndex::Equipment, EquipedLocation::Head);
+    fighter->Update(0.05f);
+    EXPECT_EQ(fighter->GetStat(CharacterStat::Strength), bare) << "one piece earns nothing";
+    Put("Greaves", InventoryGroupIndex::Equipment, EquipedLocation::Legs);
+    for (int step = 0; step < 3; ++step)
+        fighter->Update(0.05f);
+    EXPECT_EQ(fighter->GetStat(CharacterStat::Strength), bare + 3);
+    fighter->inventory->DeleteAt(InventoryGroupIndex::Equipment, EquipedLocation::Head);
+    fighter->Update(0.05f);
+    fighter->Update(0.05f);
+    EXPECT_EQ(fighter->GetStat(CharacterStat::Strength), bare);
 }
 
 TEST_F(SentientEquipment, KeysMatchTheirLockNamesWithoutRegardToCase)

@@ -22,11 +22,6 @@ public:
 
     void OnPactCancelled(Covenant& first, Covenant& second) override { Tell("pact off", first, second); }
     void OnTradeRouteChanged(Covenant& first, Covenant& second, int32_t) override { Tell("route off", first, second); }
-    void OnDiplomacyNews(int32_t value, Covenant& about) override
-    {
-        told->push_back(std::to_string(index) + " news " + std::to_string(value) + " " +
-                        std::to_string(about.index));
-    }
     void MakePeace(Covenant& other) override { Tell("peace", *this, other); }
     void OnWarDeclaredBy(Covenant& declarer) override { Tell("war from", declarer, *this); }
     void OnRaidStarted(Covenant& raider) override { Tell("raided by", raider, *this); }
@@ -325,24 +320,6 @@ TEST_F(DiplomacyEvents, LifestoneWarningsByBand)
     std::string threat = "msg 3 \"" + Line(C(1)) + " $$CovenantsLifestoneIsThreatened$$\"";
     std::string danger = "msg 3 \"" + Line(C(1)) + " $$CovenantsLifestoneInDanger$$\"";
     EXPECT_EQ(Messages(), (DiplomacyLines{threat, threat, danger, danger}));
-}
-
-TEST_F(DiplomacyEvents, NewsGoesToAllButTheTwo)
-{
-    C(3).eliminated = true;
-    game->BroadcastDiplomacyNews(7, C(1), C(2));
-    EXPECT_EQ(told, (DiplomacyLines{"0 news 7 1"}));
-}
-
-TEST_F(DiplomacyEvents, NettingCancelsWhatBothSidesGiveFirstEntriesFirst)
-{
-    TradeOffer offer;
-    offer.entries = {{0, 1, 30}, {1, 1, 50}, {0, 1, 40}, {2, 6, 5}, {0, 6, 9}, {1, 8, 4}, {0, 3, 10}, {1, 3, 10},
-                     {0, 8, -5}, {1, 1, 0}};
-    Game::NetTradeOffer(offer);
-    std::vector<TradeOfferEntry> expected = {{0, 1, 0},  {1, 1, 0},  {0, 1, 20}, {2, 6, 0}, {0, 6, 4},
-                                             {1, 8, 4},  {0, 3, 10}, {1, 3, 10}, {0, 8, -5}, {1, 1, 0}};
-    EXPECT_EQ(offer.entries, expected);
 }
 
 TEST_F(DiplomacyEvents, AResetCovenantMakesPeaceAndDropsRoutesQuietly)

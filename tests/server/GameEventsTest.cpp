@@ -157,18 +157,6 @@ TEST_F(GameEvents, AnAlliedVictoryNeedsEveryLivingCovenantAllied)
     EXPECT_FALSE(game->IsAlliedVictoryPossible());
 }
 
-TEST_F(GameEvents, OnlyARefusedPeaceIsAnnounced)
-{
-    game->AnnouncePeaceResponse(*other, *mine, true);
-    EXPECT_TRUE(Sent().empty());
-    game->AnnouncePeaceResponse(*other, *mine, false);
-    EXPECT_EQ(Sent(), (EventLines{"msg 3 \"" +
-                                  MakeLocToken("XRejectsPeaceTreatyFromY", "%s %s",
-                                               game->GetCovenantText(other->index).c_str(),
-                                               game->GetCovenantText(mine->index).c_str()) +
-                                  "\""}));
-}
-
 TEST_F(GameEvents, ACovenantOverrunByMonstersGetsOneLineAndNoChest)
 {
     int32_t before = game->CountEntities();
@@ -178,6 +166,24 @@ TEST_F(GameEvents, ACovenantOverrunByMonstersGetsOneLineAndNoChest)
                                                game->GetCovenantText(other->index).c_str()) +
                                   "\""}));
     EXPECT_EQ(game->CountEntities(), before);
+}
+
+TEST_F(GameEvents, TheDestroyerGainsInfluenceByTheFallensAndTheNewsSaysHowMuch)
+{
+    LoadRecords("GameSystem\n{\n    MaxInfluence 100000\n    InfluenceMultDestroyedCovenant 0.5\n}\n");
+    DealCovenant* third = AddCovenant();
+    third->statistics.Set(CovenantStat::InfluenceCompetition, 10);
+    other->statistics.Set(CovenantStat::InfluenceAdventure, 3000);
+    other->statistics.Set(CovenantStat::InfluenceCompetition, 1);
+    other->statistics.Set(CovenantStat::InfluenceWorld, 1000);
+    // The transferred counter is not the fallen's own: it counts for nothing.
+    other->statistics.Set(CovenantStat::InfluenceTransferred, 500);
+    game->GetClientLines().clear();
+    game->OnCovenantDestroyed(*other, third);
+    // ceil(4001 x 0.5) = 2001.
+    EXPECT_EQ(third->statistics.Get(CovenantStat::InfluenceCompetition), 2011);
+    ASSERT_FALSE(Sent().empty());
+    EXPECT_NE(Sent()[0].find("2,001"), std::string::npos) << Sent()[0];
 }
 
 TEST_F(GameEvents, AnotherCovenantsSpoilsLeaveNoChestInTheWorld)

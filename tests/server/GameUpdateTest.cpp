@@ -223,6 +223,9 @@ TEST_F(GameUpdate, TheGameIsLostWhenTheFirstPlayersCovenantIsDefeated)
     Step();
     EXPECT_TRUE(game->IsLost());
     EXPECT_TRUE(game->IsGameOver());
+    // The covenant counts the lost world once, however many steps follow.
+    Step(3);
+    EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsLost), 1);
 }
 
 TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)

@@ -2,6 +2,7 @@
 #include "app/OffscreenShots.h"
 
 #include "core/UserVarSystem.h"
+#include "platform/SdlGraphicsSystem.h"
 #include "render/Renderer.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
@@ -199,6 +200,37 @@ TEST_F(MenuEndToEnd, WithoutAHardwareCursorTheShapesPictureIsDrawnAtTheCursor)
     }
     EXPECT_GT(inside, 50);
     EXPECT_EQ(outside, 0);
+}
+
+TEST_F(MenuEndToEnd, TheMouseMovingOverTheWindowSetsTheCursorForTheInterfacesState)
+{
+    StartAt(800, 600);
+    auto* window = dynamic_cast<SdlGraphicsSystem*>(gGraphicsSystem);
+    ASSERT_NE(window, nullptr);
+    UIWidget* red = gUISystem->FindWidgetByPath("Probe::Red");
+    ASSERT_NE(red, nullptr);
+    // Only the window's events run between the cases: no frame draws the cursor.
+    auto moveTo = [window](int x) {
+        SDL_Event motion{};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.x = x;
+        motion.motion.y = 300;
+        ASSERT_EQ(SDL_PushEvent(&motion), 1);
+        window->PumpEvents();
+    };
+    gUISystem->dragWidget = red;
+    moveTo(400);
+    EXPECT_EQ(gUISystem->GetCurrentCursor(), UISystem::kCursorDragging);
+    gUISystem->dragWidget = nullptr;
+    moveTo(410);
+    EXPECT_EQ(gUISystem->GetCurrentCursor(), 1);
+    // A busy cursor stays through moves until enough frames have drawn it.
+    gUISystem->settings.minBusyFrames = 1000;
+    ASSERT_TRUE(gCommandSystem->Execute("uiBusy"));
+    gUISystem->dragWidget = red;
+    moveTo(420);
+    EXPECT_EQ(gUISystem->GetCurrentCursor(), UISystem::kCursorBusy);
+    gUISystem->dragWidget = nullptr;
 }
 
 TEST_F(MenuEndToEnd, TextureReferencesAreBalancedAcrossReloadsCopiesAndShutDown)

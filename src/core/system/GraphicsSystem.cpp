@@ -207,6 +207,17 @@ void GraphicsSystem::SetViewResizedHook(std::function<void(int32_t width, int32_
     viewResizedHook = std::move(hook);
 }
 
+void GraphicsSystem::OnCursorMoved()
+{
+    if (cursorMovedHook)
+        cursorMovedHook();
+}
+
+void GraphicsSystem::SetCursorMovedHook(std::function<void()> hook)
+{
+    cursorMovedHook = std::move(hook);
+}
+
 uint32_t GraphicsSystem::FrameRateCapDelay(uint32_t lastFrameMs)
 {
     int32_t cap = maxFpsVar.IsValid() ? maxFpsVar.GetInt() : 0;

@@ -79,6 +79,9 @@ public:
     // the last non-zero one, so nothing divides by it. The hook (the renderer's viewport) hears it.
     void OnViewResized(int32_t width, int32_t height);
     void SetViewResizedHook(std::function<void(int32_t width, int32_t height)> hook);
+    // The mouse moved over the window: the hook (the interface) sets the cursor for its state.
+    void OnCursorMoved();
+    void SetCursorMovedHook(std::function<void()> hook);
     int32_t GetViewWidth() const { return viewWidth; }
     int32_t GetViewHeight() const { return viewHeight; }
 
@@ -156,6 +159,7 @@ private:
     int32_t viewWidth = 800;
     int32_t viewHeight = 600;
     std::function<void(int32_t, int32_t)> viewResizedHook;
+    std::function<void()> cursorMovedHook;
     GammaRamp savedRamp{};
     bool gammaAvailable = false;
     bool gammaChanged = false;

@@ -45,5 +45,5 @@ void BehaviorDestroyCorpse::Start()
     const EntityCovenant* covenant = actor->GetCovenant();
     if (covenant && covenant->GetHitChanceAgainst(*actor, *corpse) > 0.0f)
         return;
-    corpse->RemoveCorpse();
+    corpse->ConsumeCorpse();
 }

@@ -86,14 +86,14 @@ void MonsterArchetype::GetTypesForLevel(int32_t level, std::vector<MonsterType*>
             out.push_back(type);
 }
 
-MonsterType* MonsterArchetype::PickRandomFromList() const
+MonsterType* MonsterArchetype::PickRandomFromList(RandomStream stream) const
 {
     if (types.empty())
         return nullptr;
     if (!gRandomSystem)
         return types.front();
     int32_t count = static_cast<int32_t>(types.size());
-    return types[static_cast<size_t>(gRandomSystem->RandomInt(RandomStream::GameData, count))];
+    return types[static_cast<size_t>(gRandomSystem->RandomInt(stream, count))];
 }
 
 float MonsterArchetype::GetRandomAttackInterval() const

@@ -1,6 +1,7 @@
 // MonsterArchetype -- a family of monster types: spawn weights, faction, behaviour stack and the types that belong to it.
 #pragma once
 
+#include "core/RandomSystem.h"
 #include "core/SimpleData.h"
 #include "rules/CharacterClass.h"
 
@@ -21,8 +22,8 @@ public:
     // The types whose level window (shifted by the world's difficulty) holds the level, in
     // list order; out is cleared first.
     void GetTypesForLevel(int32_t level, std::vector<MonsterType*>& out) const;
-    // One of the types drawn uniformly from random stream 0; null when there are none.
-    MonsterType* PickRandomFromList() const;
+    // One of the types drawn uniformly from the stream; null when there are none.
+    MonsterType* PickRandomFromList(RandomStream stream = RandomStream::GameData) const;
     // The interval between attacks, varied by a uniform factor in [1 - variation, 1 + variation)
     // from random stream 0.
     float GetRandomAttackInterval() const;

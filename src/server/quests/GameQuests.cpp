@@ -403,13 +403,6 @@ bool GameQuests::HasDuplicateQuest(const Quest& quest) const
     });
 }
 
-bool GameQuests::IsNpcTargetOf(int32_t questType, const Entity& npc) const
-{
-    return std::any_of(list.begin(), list.end(), [questType, &npc](const std::unique_ptr<Quest>& quest) {
-        return quest && quest->type == questType && quest->GetTargetEntity() == &npc;
-    });
-}
-
 const MonsterType* GameQuests::GetStrongestBossType() const
 {
     const Quest* best = nullptr;

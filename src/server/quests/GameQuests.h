@@ -101,9 +101,7 @@ public:
     void CompletePlayerQuests(int32_t questId) override;
     bool IsQuestHeldByPlayer(int32_t questId) const;
     bool HasOpenQuestOfType(int32_t questType) const override;
-    // The quest of the type about the entity: its target, or its monster type for a quest of a
-    // monster kind.
-    Quest* FindQuestForTarget(int32_t questType, const Entity* entity) const;
+    Quest* FindQuestForTarget(int32_t questType, const Entity* entity) const override;
     Quest* FindFirstRecruitQuest() const override;
     // Quests whose definition is counted in the pacing ("ActiveQuest").
     int32_t CountCountedQuests() const;
@@ -172,7 +170,6 @@ public:
     void ResetRecruitQuests() override;
     bool CanStartQuest(const Quest& quest) const override;
     bool PlaceQuestAtLevel(Quest& quest, int32_t level) override;
-    bool IsNpcTargetOf(int32_t questType, const Entity& npc) const override;
     const MonsterType* GetStrongestBossType() const override;
     float GetFactionRelation(const MonsterType& from, const MonsterType& toward) const override;
     float GetWarThreshold() const override;

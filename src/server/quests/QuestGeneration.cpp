@@ -310,7 +310,7 @@ bool Quest::ChooseTownNpcTarget(bool kidnapping)
         return false;
     int32_t refused = kidnapping ? NpcType::Steward : NpcType::Apothecary;
     int32_t rival = kidnapping ? QuestType::Petrify : QuestType::Kidnapping;
-    if (npc->GetNpcType() == refused || host->IsNpcTargetOf(rival, *npc))
+    if (npc->GetNpcType() == refused || host->FindQuestForTarget(rival, npc))
         return false;
     if (kidnapping) {
         Player* first = host->GetFirstPlayer();

@@ -58,8 +58,9 @@ public:
     virtual void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
                                          std::vector<MonsterType*>& out) const = 0;
 
-    // Whether a running world quest of the type has the entity as its target.
-    virtual bool IsNpcTargetOf(int32_t questType, const Entity& npc) const = 0;
+    // The running world quest of the type about the entity: its target, or its monster type for a
+    // quest of a monster kind; null when none.
+    virtual Quest* FindQuestForTarget(int32_t questType, const Entity* entity) const = 0;
     // The target type of the running unique-monster quest with the highest success whose type
     // may be a boss; null without one.
     virtual const MonsterType* GetStrongestBossType() const = 0;

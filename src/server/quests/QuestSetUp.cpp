@@ -692,11 +692,7 @@ void Quest::CreateRecruit()
     std::string name = "ArchetypeNpcPotentialRecruit" + gGameData->GetCharacterClassName(0);
     const MonsterArchetype* archetype = gGameData->FindArchetype(name);
     // Drawn from the reseeded stream 3, so that a load makes the same recruit again.
-    const MonsterType* recruitType =
-        archetype && !archetype->types.empty()
-            ? archetype->types[static_cast<size_t>(gRandomSystem->RandomInt(
-                  RandomStream::Quest, static_cast<int32_t>(archetype->types.size())))]
-            : nullptr;
+    const MonsterType* recruitType = archetype ? archetype->PickRandomFromList(RandomStream::Quest) : nullptr;
     if (!recruitType) {
         DebugSystem::Print(kPrintWarning, "Quest %s: no recruit type in %s\n", DefinitionName().c_str(), name.c_str());
         return;

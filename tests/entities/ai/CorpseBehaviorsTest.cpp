@@ -158,6 +158,26 @@ TEST_F(CorpseDestroyer, ACovenantThatCouldStillStrikeTheCorpseKeepsIt)
     actor->covenantIndex = -1;
 }
 
+TEST_F(CorpseDestroyer, ACorpseItsCovenantWillRaiseStays)
+{
+    struct RisingCovenant : NeutralCovenant {
+        float GetResurrectDelay(const Sentient&) const override { return delay; }
+        float delay = 3.0f;
+    } covenant;
+    game.covenants.push_back(&covenant);
+    Actor* corpse = Corpse("MonsterTester", 100.0f);
+    corpse->covenantIndex = 0;
+    ASSERT_TRUE(AskAfterTheTimer());
+    destroyer->Start();
+    EXPECT_EQ(corpse->GetDeathState(), ActorDeathState::kDead);
+    covenant.delay = 0.0f;
+    destroyer->searchTimer.Update(1.1f);
+    ASSERT_TRUE(destroyer->WantsToRun());
+    destroyer->Start();
+    EXPECT_EQ(corpse->GetDeathState(), ActorDeathState::kRemove);
+    corpse->covenantIndex = -1;
+}
+
 // ---- Eating corpses ------------------------------------------------------------------------------
 
 namespace {

@@ -249,6 +249,18 @@ Fixed
     DefaultLevel 3
     DuplicatesAllowed 1
 }
+Stone
+{
+    Type Quest
+    QuestType Petrify
+    DuplicatesAllowed 1
+}
+Taken
+{
+    Type Quest
+    QuestType Kidnapping
+    DuplicatesAllowed 1
+}
 ActorSteward
 {
     Type Actor
@@ -572,6 +584,27 @@ TEST_F(QuestGeneration, EachStartConditionCanHoldAQuestBack)
     player->stats.Set(CharacterStat::Level, 5);
     EXPECT_FALSE(Prepared("Higher", 5)->CanStart());
     EXPECT_TRUE(Prepared("Higher", 6)->CanStart());
+}
+
+TEST_F(QuestGeneration, APetrifyingLeavesAloneTheTownNpcAKidnappingHolds)
+{
+    auto* steward = new Actor();
+    steward->SetUpFromMonsterType(Type("MonsterSteward"), 1, false);
+    steward->SetPosition(At(100.0f, 100.0f));
+    ASSERT_NE(game->AddEntity(steward), -1);
+    steward->maxHealth = steward->health = 10;
+    game->AddNamedActor(steward);
+    auto free = Prepared("Stone", 5);
+    free->Generate(false, nullptr);
+    EXPECT_FALSE(free->ended);
+    EXPECT_EQ(free->GetTargetEntity(), steward);
+
+    auto kidnapping = Prepared("Taken", 5);
+    kidnapping->target.Set(steward);
+    quests->AddQuest(std::move(kidnapping));
+    auto held = Prepared("Stone", 5);
+    held->Generate(false, nullptr);
+    EXPECT_TRUE(held->ended);
 }
 
 TEST_F(QuestGeneration, RestoringSkipsTheChoicesAndTheChecks)

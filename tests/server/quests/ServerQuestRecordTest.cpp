@@ -191,7 +191,7 @@ public:
     {
         out = freeTypes;
     }
-    bool IsNpcTargetOf(int32_t, const Entity&) const override { return false; }
+    Quest* FindQuestForTarget(int32_t, const Entity*) const override { return nullptr; }
     const MonsterType* GetStrongestBossType() const override { return nullptr; }
     float GetFactionRelation(const MonsterType&, const MonsterType&) const override { return 50.0f; }
     float GetWarThreshold() const override { return 20.0f; }

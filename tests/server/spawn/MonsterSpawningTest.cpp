@@ -177,16 +177,9 @@ TEST_F(MonsterSpawn, PlacedAtAFreeSpotWithTheRarityModel)
     EXPECT_EQ(spawn.PlaceSpawnedMonster(nullptr, At(1.0f, 1.0f)), nullptr);
 }
 
-TEST_F(MonsterSpawn, ByNameAtItsOwnLevelOrTheGivenOne)
+TEST_F(MonsterSpawn, AQuestMonsterWithoutALevelTakesTheLevelsOwn)
 {
     LoadSpawn();
-    Actor* fixed = spawn.SpawnMonsterByName("monsterfixedlevel", At(400.0f, 400.0f), -1);
-    ASSERT_NE(fixed, nullptr);
-    EXPECT_EQ(fixed->stats.Get(CharacterStat::Level), 7);
-    Actor* given = spawn.SpawnMonsterByName("MonsterGrunt", At(800.0f, 400.0f), 19);
-    ASSERT_NE(given, nullptr);
-    EXPECT_EQ(given->stats.Get(CharacterStat::Level), 19);
-    EXPECT_EQ(spawn.SpawnMonsterByName("MonsterNobody", At(1.0f, 1.0f), 3), nullptr);
     row.world.GetLevel(0)->monsterLevel = 9;
     Actor* quest = spawn.SpawnQuestMonster(Type("MonsterGrunt"), -1, At(1200.0f, 400.0f));
     ASSERT_NE(quest, nullptr);
@@ -198,7 +191,7 @@ class MonsterCrowding : public SpawnWorld {};
 TEST_F(MonsterCrowding, LargeBodiesKeepApartSmallOnesNever)
 {
     LoadSpawn();
-    Actor* giant = spawn.SpawnMonsterByName("MonsterGiant", At(1000.0f, 1000.0f), 5);
+    Actor* giant = spawn.SpawnQuestMonster(Type("MonsterGiant"), 5, At(1000.0f, 1000.0f));
     ASSERT_NE(giant, nullptr);
     std::unique_ptr<Actor> second(spawn.SpawnMonster(Type("MonsterGiant"), 0, 5, 0, true));
     EXPECT_FALSE(spawn.IsUncrowded(*second, giant->position));
