@@ -75,8 +75,9 @@ public:
         MessageBuffer buffer;
         size_t start = WriteUpdate(buffer);
         buffer.SetReadPos(start);
-        if (!gameClient->ReadGameUpdate(buffer, nullptr))
+        if (!gameClient->ParseGameUpdate(buffer))
             return false;
+        gameClient->ApplyGameUpdate(buffer, nullptr);
         for (int32_t i = 0; i < GameClient::kMaxEntities; ++i) {
             EntityClient* entity = gameClient->GetEntity(i);
             if (!entity)

@@ -45,7 +45,8 @@ public:
     size_t WriteUpdate(MessageBuffer& buffer)
     {
         BenchHostWorld::WriteUpdate(buffer);
-        gameClient->ReadGameUpdate(buffer, nullptr);
+        if (gameClient->ParseGameUpdate(buffer))
+            gameClient->ApplyGameUpdate(buffer, nullptr);
         return buffer.GetReadPos();
     }
 

@@ -50,7 +50,11 @@ void InstallMaps(Application& app)
         gMiniMap->Setup();
         if (gRenderer) {
             gRenderer->SetMaps(gWorldMap, gMiniMap);
-            gRenderer->GetVideoOptions().SetRestartHook([] { gMiniMap->Invalidate(); });
+            // A restarted display has lost every texture, the maps' own among them.
+            gRenderer->GetVideoOptions().SetRestartHook([] {
+                gMiniMap->Invalidate();
+                gWorldMap->RecreateTextures();
+            });
         }
         if (gClientApp) {
             ClientAppHooks& hooks = gClientApp->GetHooks();

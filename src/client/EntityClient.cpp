@@ -253,7 +253,6 @@ void EntityClient::FreeModel()
 {
     model.Reset();
     modelName.clear();
-    hasModelInstance = false;
 }
 
 void EntityClient::ResolveModel(const std::string& path, ResourceHandle& out)
@@ -326,11 +325,4 @@ bool EntityClient::GetMapColour(int32_t index, float& red, float& green, float& 
 bool EntityClient::IsReadyToTake() const
 {
     return GetAlpha() > 0.99f && !IsPlayingAnimation("fall");
-}
-
-bool EntityClient::CreateModelInstance()
-{
-    if (!hasModelInstance && model.IsValid())
-        hasModelInstance = true;
-    return hasModelInstance;
 }

@@ -141,8 +141,6 @@ public:
     bool GetMapColour(int32_t index, float& red, float& green, float& blue) const;
     // An item, money or quest item that may be taken: fully shown and not falling.
     bool IsReadyToTake() const;
-    // The model instance the drawing will use: made once a model is known.
-    bool CreateModelInstance();
     const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffects() const { return statusEffects; }
 
     // ---- What a click does (EntityClientClick.cpp) ------------------------------------------------
@@ -336,7 +334,6 @@ public:
     // The model's angles in degrees, set by turning.
     float modelYaw = 0.0f;
     float modelPitch = 0.0f;
-    bool hasModelInstance = false;
     std::array<EquipmentLocation, kEquipmentLocations> equipment;
     Matrix3 modelRotation{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
     bool hasModelRotation = false;

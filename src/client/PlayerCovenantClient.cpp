@@ -235,11 +235,6 @@ int32_t PlayerCovenantClient::FindRecruitSlot(int32_t entityNumber) const
     return -1;
 }
 
-bool PlayerCovenantClient::IsHero(int32_t entityNumber) const
-{
-    return hero->entityNumber != -1 && hero->entityNumber == entityNumber;
-}
-
 void PlayerCovenantClient::ListRecruits(std::vector<ListEntry>& rows) const
 {
     for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {
@@ -250,19 +245,4 @@ void PlayerCovenantClient::ListRecruits(std::vector<ListEntry>& rows) const
             rows.push_back(std::move(row));
         }
     }
-}
-
-bool PlayerCovenantClient::HasWarWith() const
-{
-    if (statusFlag || !gGameClient)
-        return false;
-    for (int32_t other = 0; other < gGameClient->GetCovenantCount(); ++other) {
-        const CovenantClient* covenant = gGameClient->GetCovenant(other, false);
-        if (!covenant || !covenant->HasRelation(index))
-            continue;
-        int32_t treaty = covenant->GetTreatyState(index);
-        if ((treaty == 5 || treaty == 6) && covenant->eliminated)
-            return true;
-    }
-    return false;
 }

@@ -97,14 +97,10 @@ public:
     RecruitClient* GetRecruit(int32_t slot) const;
     // The slot of the recruit standing as that entity; -1 for -1 or none.
     int32_t FindRecruitSlot(int32_t entityNumber) const;
-    bool IsHero(int32_t entityNumber) const;
     const RecruitClient& GetHero() const { return *hero; }
     int32_t GetRecruitCount() const { return recruitCount; }
     // One row per recruit: its name, and its slot as the row's value.
     void ListRecruits(std::vector<ListEntry>& rows) const;
-    // Some covenant of the client game stands in a pact with this one (treaty 5 or 6) and
-    // carries its own flag, while this one's status flag is clear.
-    bool HasWarWith() const;
     // The first covenant not hidden whose record holds an entry; -1 for none.
     int32_t FindCovenantRecord() const;
     // Record i after the records are sized to the client game's covenants; null outside them.
@@ -124,8 +120,6 @@ public:
     // The history: samples from the first kept minute on, each kSampledStats words per covenant.
     int32_t GetFirstSampleMinute() const { return firstSampleMinute; }
     const std::deque<std::vector<int32_t>>& GetHistory() const { return history; }
-    int32_t GetLowestSampled(int32_t stat) const;
-    int32_t GetHighestSampled(int32_t stat) const;
 
     // ---- Offers made to the player (PlayerCovenantClientOffers.cpp) --------------------------------
     struct PendingOffer {

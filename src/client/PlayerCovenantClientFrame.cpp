@@ -146,16 +146,6 @@ std::vector<int32_t>* PlayerCovenantClient::SampleAt(int64_t minute)
     return &history[static_cast<size_t>(minute - firstSampleMinute)];
 }
 
-int32_t PlayerCovenantClient::GetLowestSampled(int32_t stat) const
-{
-    return stat >= 0 && stat < kSampledStats ? lowestSampled[static_cast<size_t>(stat)] : 0;
-}
-
-int32_t PlayerCovenantClient::GetHighestSampled(int32_t stat) const
-{
-    return stat >= 0 && stat < kSampledStats ? highestSampled[static_cast<size_t>(stat)] : 0;
-}
-
 // ---- The per-covenant records ----------------------------------------------------------------------
 
 void PlayerCovenantClient::ResizeCovenantRecords()

@@ -104,11 +104,6 @@ void QuestClient::CheckProgress(const PlayerClient& player)
     }
 }
 
-void QuestClient::Acknowledge()
-{
-    lastShownProgress = GetShownProgress();
-}
-
 void QuestClient::AnnounceCompleted()
 {
     QuestClientShow("$$AnnounceQuestCompleted$$");

@@ -21,8 +21,6 @@ public:
     // player has done (and tells the host), announces a completion or failure once, and shows
     // the progress when it changed.
     void CheckProgress(const PlayerClient& player);
-    // The progress as it is now counts as shown.
-    void Acknowledge();
     void AnnounceCompleted();
     void AnnounceFailed(const PlayerClient& player);
 

@@ -471,14 +471,6 @@ void ActorCovenant::OnMemberGainedExperience(Sentient& member, int32_t amount)
     OnSharedAdventureXp(member, amount);
 }
 
-bool ActorCovenant::IsRecruitEngaged(const Actor& actor) const
-{
-    if (targetCovenant != -1 || IsBeingRaided())
-        return true;
-    const Recruit* recruit = FindRecruitByActor(&actor);
-    return recruit && recruit->outWithParty;
-}
-
 // ---- Goods --------------------------------------------------------------------------------------------------
 
 int32_t ActorCovenant::GetMoney() const

@@ -100,8 +100,6 @@ public:
     void ApplyTraitEffects(Entity& entity) override;
     bool HasRallyPoint() const override { return hasRallyPoint; }
     WorldPos GetRallyPoint() const override { return rallyPoint; }
-    // While raiding, raided, or out with the party.
-    bool IsRecruitEngaged(const Actor& actor) const override;
     // Thinking waits; the covenant is alerted for "AlertTime" seconds.
     void ResetThinkTimer() override;
     bool IsAlerted() const;

@@ -106,7 +106,6 @@ public:
     // The sum of the recruits' weights, and of their worn items' values; 0 here.
     virtual void UpdatePeopleStatistic();
     virtual void UpdateItemsStatistic();
-    virtual bool IsRecruitEngaged(const Actor&) const { return false; }
     virtual bool IsAvailable() const { return true; }
     virtual Entity* GetPlayer() const { return nullptr; }
     virtual Entity* GetLeader() const = 0;
@@ -239,7 +238,7 @@ public:
     float GetResurrectDelay(const Sentient& member) const override;
     // A risen member stands at the respawn spot and is handed on to be moved where it is wanted.
     WorldPos GetResurrectPosition(const Sentient& member) const override;
-    void OnMemberReturned(Sentient& member) override { TeleportMember(member); }
+    void OnMemberReturned(Sentient& member) override;
     void OnMemberDied(Sentient& member) override;
     void OnMemberDamaged(Entity& victim, Entity* attacker, int32_t damage) override;
     // Its targetCovenant, at Raid.

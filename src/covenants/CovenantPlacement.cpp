@@ -66,6 +66,11 @@ WorldPos Covenant::GetResurrectPosition(const Sentient& member) const
     return actor ? GetRespawnPosition(*actor) : GetHomePosition();
 }
 
+void Covenant::OnMemberReturned(Sentient& member)
+{
+    TeleportMember(member);
+}
+
 WorldPos Covenant::GetRespawnPosition(const Actor& actor) const
 {
     WorldPos base;

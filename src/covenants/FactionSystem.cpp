@@ -186,11 +186,6 @@ bool FactionSystem::CanBothGoToWar(int32_t a, int32_t b) const
     return first && second && first->canGoToWar && second->canGoToWar;
 }
 
-float FactionSystem::GetReputationOfNamed(const Entity& x, const Entity& y) const
-{
-    return GetReputation(FactionOf(&x), FactionOf(&y));
-}
-
 int32_t FactionSystem::FactionOf(const Entity* entity)
 {
     const auto* actor = dynamic_cast<const Actor*>(entity);

@@ -72,8 +72,6 @@ public:
     void MakePeace(int32_t a, int32_t b);
     bool IsAtWar(int32_t a, int32_t b) const;
     bool CanBothGoToWar(int32_t a, int32_t b) const;
-    // For two quest figures: their own faction names, else their definitions'.
-    float GetReputationOfNamed(const Entity& x, const Entity& y) const;
 
     void OnKill(Entity* killer, Entity* victim, int32_t flag) override;
     // 0 hostile .. 4 friend: covenant members by their covenants' treaty, everyone else by faction.

@@ -437,13 +437,6 @@ void Entity::AddAttachmentsFromRecord(const DatabaseEntry* record)
             AddAttachmentOf(*attachment);
 }
 
-void Entity::AddAttachments(const std::vector<const Attachment*>& list)
-{
-    for (const Attachment* attachment : list)
-        if (attachment)
-            AddAttachmentOf(*attachment);
-}
-
 void Entity::AddAttachmentOf(const Attachment& attachment)
 {
     if (const Attachment::Alternative* pick = attachment.PickRandom())

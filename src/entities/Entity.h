@@ -186,7 +186,6 @@ public:
     bool RemoveAttachment(std::string_view tagName, std::string_view modelName);
     void AddAttachmentsFromRecord(const DatabaseEntry* record);
     void RemoveAttachmentsFromRecord(const DatabaseEntry* record);
-    void AddAttachments(const std::vector<const Attachment*>& list);
     void DetachFromParent();
     // Hangs this entity (already in the game) on the tag of the parent's model.
     void AttachTo(Entity* parent, std::string_view tagName);

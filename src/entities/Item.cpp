@@ -351,14 +351,6 @@ bool Item::ApplySetBonuses(Sentient& wearer) const
     return applied;
 }
 
-void Item::ShowPickupText(Sentient& player) const
-{
-    const ItemDefinition* definition = GetDefinition();
-    if (!definition || definition->pickupText.empty())
-        return;
-    player.SendMessage(MakeLocToken(definition->pickupText, "%s", GetDisplayName().c_str()), 2);
-}
-
 bool Item::MeetsItemRequirement(const Sentient& sentient, const ItemBase& item)
 {
     const ItemDefinition* definition = item.GetDefinition();

@@ -38,8 +38,6 @@ public:
     bool Use(Sentient* user);
     // The partial, then the full set bonus, each when the wearer meets it and may take it.
     bool ApplySetBonuses(Sentient& wearer) const;
-    // "PickupText" with the item's name, told to the sentient.
-    void ShowPickupText(Sentient& player) const;
     void SetGroundEntity(Entity* entity);
     Entity* GetGroundEntity() const;
     // The sum of the item's affixes' "WeaponSpeed": how much quicker it strikes.

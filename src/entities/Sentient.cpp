@@ -268,11 +268,6 @@ bool Sentient::IsInCombat() const
     return IsEngaged(false, true, false, kEngagedRange);
 }
 
-bool Sentient::HasEnemyNear() const
-{
-    return IsEngaged(false, false, false, kEngagedRange);
-}
-
 bool Sentient::CanSee(const Entity* other) const
 {
     if (other == this)
@@ -284,12 +279,6 @@ bool Sentient::CanSee(const Entity* other) const
         return true;
     float fraction = 1.0f;
     return gGameServices && !gGameServices->TraceLine(position, other->position, this, other, fraction);
-}
-
-bool Sentient::IsNearCovenantHome() const
-{
-    const EntityCovenant* covenant = GetCovenant();
-    return covenant && covenant->IsMember(*this) && position.Distance2D(covenant->GetHomePosition()) <= kHomeRange;
 }
 
 bool Sentient::CanWalkStraightTo(const WorldPos& target) const

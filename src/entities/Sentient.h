@@ -215,7 +215,6 @@ public:
     void CancelAction();
     void CancelUseEntity();
     void CancelAllActions();
-    void UseEntityByNumber(int32_t number);
     Skill* GetSkill(int32_t skillId) const;
     void UseSkillOn(int32_t skillId, Entity* target);
     // The worn items onto the ground at the sentient, slot by slot; undroppable items stay, and
@@ -260,9 +259,7 @@ public:
 
     // ---- Combat state -------------------------------------------------------------------------
     bool IsInCombat() const;
-    bool HasEnemyNear() const;
     bool CanSee(const Entity* other) const;
-    bool IsNearCovenantHome() const;
     // Nothing of the world stands on the straight way to the point, on a level that exists.
     bool CanWalkStraightTo(const WorldPos& target) const;
     const char* GetAttackAnimationName() const;

@@ -153,14 +153,6 @@ void Sentient::OnAttackEvent(Event& event)
 
 // ---- Requests ------------------------------------------------------------------------------
 
-void Sentient::UseEntityByNumber(int32_t number)
-{
-    if (number < 0 || number >= GameServices::kMaxEntities || !gGameServices)
-        return;
-    if (Entity* entity = gGameServices->GetEntity(number))
-        entity->Use(this);
-}
-
 Skill* Sentient::GetSkill(int32_t skillId) const
 {
     return dynamic_cast<Skill*>(skillList->FindSkillByEntryIndex(skillId));

@@ -96,13 +96,3 @@ float SkillList::GetDefendingDynamicStatMult(const Sentient& owner, int32_t inde
             sum += skill->definition->GetDefendingDynamicStatMultAtLevel(index, skill->GetLevel());
     return sum;
 }
-
-bool SkillList::HasActiveSkillOfItemKind(const Sentient& owner, int32_t kind) const
-{
-    for (size_t i = 0; i < GetSkills().size(); ++i) {
-        const Skill* skill = ActiveAt(owner, i);
-        if (skill && skill->definition->itemRequirement == kind)
-            return true;
-    }
-    return false;
-}

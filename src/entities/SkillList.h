@@ -26,7 +26,6 @@ public:
     float GetDynamicStatMult(const Sentient& owner, int32_t index, const Skill* used) const;
     void AddDefendingDynamicStatChange(const Sentient& owner, int32_t index, float& value) const;
     float GetDefendingDynamicStatMult(const Sentient& owner, int32_t index) const;
-    bool HasActiveSkillOfItemKind(const Sentient& owner, int32_t kind) const;
     // Rates every skill for the owner and keeps the first of the highest rating above 0; none
     // when no skill rates above 0 (SkillChoice.cpp).
     Skill* ChooseSkill(Sentient& owner);

@@ -75,13 +75,6 @@ int32_t ModelRenderer::AddInstance()
     return static_cast<int32_t>(instances.size()) - 1;
 }
 
-const ModelBonePose* ModelRenderer::GetPose(int32_t instance) const
-{
-    if (instance < 0 || static_cast<size_t>(instance) >= instances.size() || instances[instance] < 0)
-        return nullptr;
-    return poses.data() + instances[instance];
-}
-
 bool ModelRenderer::CheckBones(const ModelMeshDraw& draw, const SkeletonResource& bones,
                                const AnimationResource& file, int32_t meshBoneSpan)
 {

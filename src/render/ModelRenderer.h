@@ -47,8 +47,6 @@ public:
     // Writes the sub-mesh into the batch; the instance's pose is computed on its first draw.
     void DrawModelMesh(ShaderBatch& batch, const ModelMeshDraw& draw);
 
-    // The instance's bones, or null before its pose was computed.
-    const ModelBonePose* GetPose(int32_t instance) const;
     int32_t GetPosesComputed() const { return posesComputed; }
 
 private:

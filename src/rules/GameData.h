@@ -130,7 +130,6 @@ public:
     // "PerLevel" and "Skill" names, a tree's skills, a class's trees. Names ignore case.
 
     const SkillDefinition* FindSkillDefinition(std::string_view name) const;
-    int32_t FindSkillDefinitionIndex(std::string_view name) const;  // -1 when none
     const SkillDefinition* GetSkillDefinition(int32_t index) const;  // null outside the list
     const SkillTree* FindSkillTree(std::string_view name) const;
     // The status effects of the database, unscaled, for their names, texts and values.

@@ -187,7 +187,9 @@ bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffe
     if (!entity)
         return false;
     out.clear();
-    for (const auto& effect : entity->GetStatusEffects()) {
+    std::vector<StatusEffectClient*> effects;
+    entity->CollectStatusEffects(effects);
+    for (const StatusEffectClient* effect : effects) {
         const DatabaseEntry* record = effect ? effect->GetRecord() : nullptr;
         if (!record)
             continue;

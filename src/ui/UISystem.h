@@ -172,7 +172,6 @@ public:
     static bool IsBlinkOn(float period);
     static std::string GetBlinkCursor();
     void ArrangeOpenBagMenus();
-    void NotifyAllWidgets(int32_t value);
     void OnPlayerChanged() override;
     static void RunCommandList(const std::vector<std::string>& lines);
     bool ShowDamageNumbers() const;

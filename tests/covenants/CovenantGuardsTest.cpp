@@ -186,7 +186,7 @@ TEST_F(CovenantGuards, TheHouseRelicsStrengthenEachNewGuardAndRecruit)
     auto strengths = [this](PlainCovenant& covenant) {
         covenant.SpawnGuard(PutInHouse(covenant, "GuardWrit", 0), 0);
         auto* guard = dynamic_cast<Sentient*>(covenant.GetGuard(0));
-        auto* recruit = Spawn<Actor>(0.0f, 0.0f);
+        Actor* recruit = SpawnActor();
         covenant.AddRecruit(*recruit);
         return std::pair{guard ? guard->GetStat(CharacterStat::Strength) : -1, recruit->GetStat(CharacterStat::Strength)};
     };

@@ -33,8 +33,3 @@ int32_t InventoryBag::GetStackRoom(const ItemBase& item) const
     }
     return static_cast<int32_t>(std::min<int64_t>(room, INT32_MAX));
 }
-
-bool InventoryBag::HasFreeSlot(const ItemBase& item) const
-{
-    return GetStackRoom(item) >= item.GetStackCount() || HasEmptySlot();
-}

@@ -23,8 +23,6 @@ public:
     bool AreSlotsFree(int32_t start, int32_t count) const;
     // How many of the item the stacks in the bag could still take.
     int32_t GetStackRoom(const ItemBase& item) const;
-    // The item fits whole: into the stacks, or into an empty slot.
-    bool HasFreeSlot(const ItemBase& item) const;
 
     // A shared bag belongs to the owner of the inventory (a server inventory asks its owner).
     bool IsShared() const { return shared; }

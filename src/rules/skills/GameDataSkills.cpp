@@ -30,11 +30,6 @@ const SkillDefinition* GameData::FindSkillDefinition(std::string_view name) cons
     return skillDefinitions.FindByName(name);
 }
 
-int32_t GameData::FindSkillDefinitionIndex(std::string_view name) const
-{
-    return skillDefinitions.FindIndex(name);
-}
-
 const SkillDefinition* GameData::GetSkillDefinition(int32_t index) const
 {
     return skillDefinitions.Get(index);

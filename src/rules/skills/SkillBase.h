@@ -43,7 +43,6 @@ public:
     bool AffectsCriticalHits() const;
     bool AffectsCrushingBlows() const;
     bool AffectsDeepWounds() const;
-    bool IsSingleEnemyAttack(const SkillUser* target) const;
 
     const SkillDefinition* definition = nullptr;
     RandomTimer reuseTimer;

@@ -394,15 +394,6 @@ int32_t SkillDefinition::GetMissingRequirementPoints(int32_t level, const IntArr
     return static_cast<int32_t>(std::clamp<int64_t>(missing, 0, INT32_MAX));
 }
 
-int32_t SkillDefinition::GetMainDamageType() const
-{
-    if (maxDamage > 0)
-        return damageType;
-    if (projMaxDamage > 0)
-        return projDamageType;
-    return DamageType::Physical;
-}
-
 bool SkillDefinition::MatchesEntityStates(uint32_t stateBits) const
 {
     if (requiredStatesOne != 0 && (requiredStatesOne & stateBits) == 0)

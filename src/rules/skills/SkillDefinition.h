@@ -104,7 +104,6 @@ public:
     int32_t GetLevelFromStats(const IntArray& stats, int32_t skillStat) const;
     // Points of the StatReq stat still missing for level + 1; 0 when none are.
     int32_t GetMissingRequirementPoints(int32_t level, const IntArray& stats) const;
-    int32_t GetMainDamageType() const;
     bool MatchesEntityStates(uint32_t stateBits) const;
     // True when the skill enhances everything, or the skill or the status effect entry is in its lists.
     bool IsEnhancedBy(const SkillDefinition* skill, const DatabaseEntry* statusEffectEntry) const;

@@ -98,6 +98,14 @@ protected:
         return destroyer->WantsToRun();
     }
 
+    // The next search, once its timer has run out, runs the destroyer again.
+    void RunTheNextSearch()
+    {
+        destroyer->searchTimer.Update(1.1f);
+        ASSERT_TRUE(destroyer->WantsToRun());
+        destroyer->Start();
+    }
+
     // The corpse's own steps after it was sent away: its "delete" is delivered.
     void LetCorpsesLeave()
     {
@@ -171,9 +179,7 @@ TEST_F(CorpseDestroyer, ACorpseItsCovenantWillRaiseStays)
     destroyer->Start();
     EXPECT_EQ(corpse->GetDeathState(), ActorDeathState::kDead);
     covenant.delay = 0.0f;
-    destroyer->searchTimer.Update(1.1f);
-    ASSERT_TRUE(destroyer->WantsToRun());
-    destroyer->Start();
+    RunTheNextSearch();
     EXPECT_EQ(corpse->GetDeathState(), ActorDeathState::kRemove);
     corpse->covenantIndex = -1;
 }

@@ -335,6 +335,18 @@ protected:
 
     const MonsterType* Type(const char* name) { return gameData.FindMonsterType(name); }
 
+    // The one named townsperson, a living steward.
+    Actor* AddSteward()
+    {
+        auto* steward = new Actor();
+        steward->SetUpFromMonsterType(Type("MonsterSteward"), 1, false);
+        steward->SetPosition(At(100.0f, 100.0f));
+        EXPECT_NE(game->AddEntity(steward), -1);
+        steward->maxHealth = steward->health = 10;
+        game->AddNamedActor(steward);
+        return steward;
+    }
+
     std::unique_ptr<FactionQuests> quests;
 };
 
@@ -569,12 +581,7 @@ TEST_F(QuestGeneration, EachStartConditionCanHoldAQuestBack)
     EXPECT_TRUE(Prepared("Patient", 5)->CanStart());
 
     EXPECT_FALSE(Prepared("NeedsSteward", 5)->CanStart());
-    auto* steward = new Actor();
-    steward->SetUpFromMonsterType(Type("MonsterSteward"), 1, false);
-    steward->SetPosition(At(100.0f, 100.0f));
-    ASSERT_NE(game->AddEntity(steward), -1);
-    steward->maxHealth = steward->health = 10;
-    game->AddNamedActor(steward);
+    Actor* steward = AddSteward();
     EXPECT_TRUE(Prepared("NeedsSteward", 5)->CanStart());
     steward->health = 0;
     EXPECT_FALSE(Prepared("NeedsSteward", 5)->CanStart()) << "a dead steward";
@@ -588,12 +595,7 @@ TEST_F(QuestGeneration, EachStartConditionCanHoldAQuestBack)
 
 TEST_F(QuestGeneration, APetrifyingLeavesAloneTheTownNpcAKidnappingHolds)
 {
-    auto* steward = new Actor();
-    steward->SetUpFromMonsterType(Type("MonsterSteward"), 1, false);
-    steward->SetPosition(At(100.0f, 100.0f));
-    ASSERT_NE(game->AddEntity(steward), -1);
-    steward->maxHealth = steward->health = 10;
-    game->AddNamedActor(steward);
+    Actor* steward = AddSteward();
     auto free = Prepared("Stone", 5);
     free->Generate(false, nullptr);
     EXPECT_FALSE(free->ended);
