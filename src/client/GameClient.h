@@ -81,7 +81,6 @@ public:
     void ClearEntities();
     // The covenant at the index; past the end, with create, a new one appended.
     CovenantClient* GetCovenant(int32_t index, bool create);
-    CovenantClient* GetLastCovenant() const;
     int32_t GetCovenantCount() const { return covenantCount; }
     const std::vector<std::unique_ptr<QuestClient>>& GetQuests() const { return quests; }
     void ResetForNewWorld();

@@ -286,7 +286,6 @@ public:
     int32_t GainExperience(int32_t sourceLevel, int32_t kind, float factor);
     int32_t PayXpDebt(int32_t xp);
     int32_t AddXpDebtOnDeath();
-    void ReduceXpDebt(int32_t amount);
 
     RandomTimer retargetTimer;
     IntArray stats;

@@ -63,7 +63,6 @@ public:
 
     bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) override;
     uint32_t GetCurrentThreadId() override;
-    int32_t SetPriority(int32_t priority) override;
     CriticalSection* CreateCriticalSection() override;
 
     bool ClipboardPut(const std::string& text, bool asHtml) override;

@@ -235,8 +235,7 @@ int32_t Game::AddEntity(Entity* entity)
     if (entity->entityNumber != chosen) {
         // It refused to stay: nothing of it may be left behind for the caller's delete.
         slots[static_cast<size_t>(chosen)].entity = nullptr;
-        if (player)
-            std::replace(players.begin(), players.end(), player, static_cast<Sentient*>(nullptr));
+        RemovePlayer(player);
         entity->entityNumber = -1;
         return -1;
     }
@@ -265,7 +264,7 @@ void Game::RemoveEntity(Entity* entity)
     if (!entity)
         return;
     if (entity->IsPlayer())
-        std::replace(players.begin(), players.end(), dynamic_cast<Sentient*>(entity), static_cast<Sentient*>(nullptr));
+        RemovePlayer(dynamic_cast<Sentient*>(entity));
     int32_t number = entity->entityNumber;
     if (GetEntity(number) == entity) {
         slots[static_cast<size_t>(number)].entity = nullptr;

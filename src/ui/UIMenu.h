@@ -73,7 +73,6 @@ public:
     UIMenu* GetSelectedSubMenu() const { return GetSubMenu(selectedSubMenu); }
     void OnPlayerChanged();
     void RefreshContents();
-    void NotifyWidgets(int32_t value);
     // Active, and a widget wants the live effects kept running while the game is paused.
     bool WantsEffects() const;
     const std::vector<UIWidget*>& GetWidgets() const { return widgets; }

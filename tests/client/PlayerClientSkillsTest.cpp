@@ -92,8 +92,8 @@ protected:
         host->ServerFrame();
         host->ServerFrameEnd();
         gameClient->Update(static_cast<float>(elapsedMs) * 0.001f);
-        if (app->IsActive() && app->GetLink())
-            app->GetLink()->UpdateFrame(static_cast<float>(elapsedMs) * 0.001f);
+        if (gClientApp && gClientApp->IsActive() && gClientApp->GetLink())
+            gClientApp->GetLink()->UpdateFrame(static_cast<float>(elapsedMs) * 0.001f);
     }
 
     Entity* hostEnemy = nullptr;

@@ -23,13 +23,3 @@ bool InventoryBag::AreSlotsFree(int32_t start, int32_t count) const
         return false;
     return std::all_of(slots.begin() + start, slots.begin() + end, [](const auto& item) { return item == nullptr; });
 }
-
-int32_t InventoryBag::GetStackRoom(const ItemBase& item) const
-{
-    int64_t room = 0;
-    for (const auto& held : slots) {
-        if (held && held.get() != &item && held->CanStackWith(item))
-            room += held->GetMaxStack() - held->GetStackCount();
-    }
-    return static_cast<int32_t>(std::min<int64_t>(room, INT32_MAX));
-}

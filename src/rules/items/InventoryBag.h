@@ -21,8 +21,6 @@ public:
     // count slots from start are all inside the bag and empty; a count of 0 or less means up to
     // the end of the bag.
     bool AreSlotsFree(int32_t start, int32_t count) const;
-    // How many of the item the stacks in the bag could still take.
-    int32_t GetStackRoom(const ItemBase& item) const;
 
     // A shared bag belongs to the owner of the inventory (a server inventory asks its owner).
     bool IsShared() const { return shared; }
