@@ -108,8 +108,10 @@ void GameCommandsSaveAndExit()
         DebugSystem::Print(kPrintWarning, "No game in progress to save\n");
         return;
     }
-    std::string name = gClientApp->GetLink()->GetCharacterName();
-    if (name.empty() || !gClientApp->SaveLocalCharacter()) {
+    // The name is asked after the save: a new character's first save chooses its file.
+    bool saved = gClientApp->SaveLocalCharacter();
+    std::string name = gClientApp->GetLink()->GetSaveName();
+    if (name.empty() || !saved) {
         DebugSystem::Print(kPrintWarning, "The character couldn't be saved; the game goes on\n");
         GameCommandsSetVar("LastError", "$$ErrorSaveFailed$$");
         return;

@@ -285,12 +285,16 @@ void CharacterExport::ColorCodesToHtml(std::string& text, bool darkBackground)
 
 // ---- The mail ------------------------------------------------------------------------------------------
 
-bool CharacterExport::EmailCharacterHtml()
+const char* CharacterExport::EmailCharacterHtml()
 {
     std::string page;
-    if (!BuildCharacterHtml(page, false) || !gPlatformSystem || !gPlatformSystem->ClipboardPut(page, true))
-        return false;
-    return MailLinks::OpenMail("", kCharacterExportMailSubject, kCharacterExportMailBody, false) == kLinkOpened;
+    if (!BuildCharacterHtml(page, false) || !gPlatformSystem)
+        return "$$CharacterExportFailed$$";
+    // Mended: with no clipboard the mail still asked the player to paste a sheet never put there.
+    if (!gPlatformSystem->ClipboardPut(page, true))
+        return "$$NoClipboardForMail$$";
+    bool opened = MailLinks::OpenMail("", kCharacterExportMailSubject, kCharacterExportMailBody, false) == kLinkOpened;
+    return opened ? "$$OpeningEmail$$" : "$$CharacterExportFailed$$";
 }
 
 void CharacterExport::RegisterCommands(ClientApp& app)
@@ -304,6 +308,6 @@ void CharacterExport::RegisterCommands(ClientApp& app)
         CharacterExportNotice(ExportCharacterForum() ? "$$CharacterExportedToVbulletin$$" : "$$CharacterExportFailed$$");
     });
     ClientCommandTable::Attach(app, "emailCharHtml", [](const Args&) {
-        CharacterExportNotice(EmailCharacterHtml() ? "$$OpeningEmail$$" : "$$CharacterExportFailed$$");
+        CharacterExportNotice(EmailCharacterHtml());
     });
 }

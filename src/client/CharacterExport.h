@@ -50,12 +50,13 @@ bool BuildForumExportText(std::string& text);
 void ForumTranslateColorCodes(std::string& text);
 
 // ---- The mail ------------------------------------------------------------------------------------------
-// The light sheet put on the clipboard as HTML, then a new mail opened asking for a paste; false
-// when there is no sheet or no mail program took the mail.
-bool EmailCharacterHtml();
+// The light sheet put on the clipboard as HTML, then a new mail opened asking for a paste. The
+// notice to show: "$$OpeningEmail$$"; "$$NoClipboardForMail$$", no mail opened, when no clipboard
+// took the sheet; "$$CharacterExportFailed$$" when there is no sheet or no mail program took it.
+const char* EmailCharacterHtml();
 
 // "exportHtml", "exportVbulletin" and "emailCharHtml": the success text shows only when the
-// export did its work, else "$$CharacterExportFailed$$".
+// export did its work, else why not.
 void RegisterCommands(ClientApp& app);
 
 } // namespace CharacterExport

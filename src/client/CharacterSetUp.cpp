@@ -12,7 +12,6 @@
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "rules/CharacterClass.h"
-#include "rules/CharacterFlags.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 #include "rules/quests/QuestDefinition.h"
@@ -170,9 +169,9 @@ void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
         if (covenant && !covenant->GetName().empty())
             row.name += " (" + covenant->GetName() + ")";
         row.name += levelText + className;
-        if (character.GetCharacterFlag(CharacterFlag::kStaysDead))
+        if (character.HasHardcoreMode())
             row.name += " ($$HardcoreMode$$)";
-        if (character.GetCharacterFlag(CharacterFlag::kLoner))
+        if (character.HasLonerChallengeMode())
             row.name += " ($$LonerChallengeMode$$)";
         rows.push_back(std::move(row));
     }

@@ -111,7 +111,8 @@ void ClientApp::ApplyMemoryThreshold()
 void ClientApp::RegisterClientCommand(std::string_view name, CommandSystem::Handler handler, std::string_view help,
                                       std::string_view argNames, std::string_view argTypes, uint32_t flags)
 {
-    serverLines.RegisterCommand(name, handler, help, argNames, argTypes, flags);
+    if (ClientCommandTable::IsHostLine(name))
+        serverLines.RegisterCommand(name, handler, help, argNames, argTypes, flags);
     if (gCommandSystem)
         gCommandSystem->RegisterCommand(name, std::move(handler), help, argNames, argTypes, flags);
 }
@@ -188,7 +189,7 @@ bool ClientApp::SaveLocalCharacter()
     if (gGlobalStats)
         gGlobalStats->Save();
     if (hooks.saveExplored)
-        hooks.saveExplored(link->GetCharacterName());
+        hooks.saveExplored(link->GetSaveName());
     return true;
 }
 
@@ -197,7 +198,7 @@ void ClientApp::AutoSave()
     SaveLocalCharacter();
     if (!hooks.saveWorld)
         return;
-    std::string name = link ? link->GetCharacterName() : std::string();
+    std::string name = link ? link->GetSaveName() : std::string();
     // A world saved under no name would be one file shared by every nameless game.
     if (name.empty()) {
         DebugSystem::Print(kPrintWarning, "The world isn't autosaved: the character has no name\n");
@@ -217,7 +218,8 @@ bool ClientApp::IsPaused() const
 {
     if (!active)
         return false;
-    if (pausedAutoVar.GetBool() || pausedVar.GetBool())
+    // A trade with another covenant holds the world still, as a menu that pauses does.
+    if (pausedAutoVar.GetBool() || pausedVar.GetBool() || (gGameClient && gGameClient->IsTradeOpen()))
         return true;
     bool windowActive = !gSystemInfo || gSystemInfo->applicationActive;
     return pauseWhenInactiveVar.GetBool() && !windowActive;
@@ -409,7 +411,16 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
     switch (type) {
     case NetMessageType::kGameUpdate:
     case NetMessageType::kWelcome:
-    case NetMessageType::kNewWorld: hostSilentSeconds = 0.0f; break;
+    case NetMessageType::kNewWorld:
+        // Mended: over the network any machine could send these and steer the game; only the
+        // host that answered this client's join may.
+        if (!IsFromJoinedHost(sender)) {
+            DebugSystem::Print(kPrintDeveloper, "Ignored a message of type %d from another than the joined host\n",
+                               type);
+            return;
+        }
+        hostSilentSeconds = 0.0f;
+        break;
     default: break;
     }
     switch (type) {
@@ -433,6 +444,14 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
 bool ClientApp::IsFromServer(const sockaddr_in& sender) const
 {
     return sender.sin_addr.s_addr == serverAddress.sin_addr.s_addr && sender.sin_port == serverAddress.sin_port;
+}
+
+bool ClientApp::IsFromJoinedHost(const sockaddr_in& sender) const
+{
+    // The in-process queue carries only this process's own host.
+    if (!gNetworkSystem || gNetworkSystem->IsLocalMode())
+        return true;
+    return hostAnswered && IsFromServer(sender);
 }
 
 void ClientApp::LeaveLostGame(const char* reason, const char* why)
@@ -563,9 +582,19 @@ void ClientApp::PlaySounds() const
 
 void ClientApp::RunServerLines()
 {
-    for (const std::string& line : head.lines)
+    for (const std::string& line : head.lines) {
+        size_t start = line.find_first_not_of(" \t");
+        std::string name = start == std::string::npos ? std::string() : line.substr(start, line.find_first_of(" \t", start) - start);
+        // Mended: a host's line could run any client command, deleting the player's files or
+        // opening programs; the host's own notifications are all it may send.
+        if (!name.empty() && !ClientCommandTable::IsHostLine(name) && ClientCommandTable::FindRow(name)) {
+            DebugSystem::Print(kPrintWarning, "Refused the world host's command %s: a host may not send it\n",
+                               name.c_str());
+            continue;
+        }
         if (!serverLines.Execute(line))
             DebugSystem::Print(kPrintPlain, "Unknown command - %s\n", line.c_str());
+    }
 }
 
 // ---- Questions and the frame's scene ------------------------------------------------------------------

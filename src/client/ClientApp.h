@@ -196,6 +196,8 @@ private:
     void OnGameUpdate(MessageBuffer& buffer);
     void OnNewWorld(MessageBuffer& buffer);
     bool IsFromServer(const sockaddr_in& sender) const;
+    // Over sockets, the host that answered this client's join; in process, always.
+    bool IsFromJoinedHost(const sockaddr_in& sender) const;
     // The world host ended its world or fell silent: the character of a game in progress is kept
     // as the autosave keeps it, the game ends and the notice over the title says why.
     void LeaveLostGame(const char* reason, const char* why);

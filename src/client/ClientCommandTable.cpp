@@ -108,6 +108,18 @@ const ClientCommandRow* ClientCommandTable::FindRow(std::string_view name)
     return nullptr;
 }
 
+bool ClientCommandTable::IsHostLine(std::string_view name)
+{
+    static constexpr const char* kHostLines[] = {
+        "msg",  "dipRes",    "offerToPlayer", "offerExpired", "dmg",      "kill",         "death",
+        "timer", "warp",     "warpDir",       "usedSkill",    "itemTimer", "npcChat",     "clearNpcChat",
+        "stopNpcChatSound", "unlock", "adventureWon"};
+    for (const char* line : kHostLines)
+        if (StringEqualsNoCase(line, name))
+            return true;
+    return false;
+}
+
 void ClientCommandTable::Register(ClientApp& app)
 {
     for (const ClientCommandRow& row : GetRows()) {

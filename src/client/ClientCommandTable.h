@@ -28,6 +28,10 @@ public:
 
     static const std::array<ClientCommandRow, kCount>& GetRows();
     static const ClientCommandRow* FindRow(std::string_view name);
+    // Whether a world host may send the command in its lines: its notifications only. The others
+    // are the player's own (they delete files, start programs, change the profile or the deal),
+    // and a host's line naming one is refused.
+    static bool IsHostLine(std::string_view name);
 
     // The rows whose handlers the notifications and the in-game handlers hold, in the table's
     // order, then the world host's request names without handlers, so that a typed, bound or

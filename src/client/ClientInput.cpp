@@ -2,6 +2,7 @@
 #include "client/ClientInput.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientProfiles.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "client/MailLinks.h"
@@ -14,6 +15,7 @@
 #include "core/VirtualKeys.h"
 #include "core/system/InputSystem.h"
 #include "resources/textures/TextureTools.h"
+#include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 
 #include <algorithm>
@@ -206,6 +208,9 @@ void Client::BuildFakePlayer()
     int32_t fakeClass = gGameData ? gGameData->FindCharacterClassIndex("ClassFake") : -1;
     player->stats.Set(CharacterStat::Class, fakeClass);
     player->NewGame();
+    // Its skills are shown and bought before any game runs the player's frame, which builds them.
+    if (const CharacterClass* shown = gGameData ? gGameData->GetCharacterClass(fakeClass) : nullptr)
+        player->GetSkillList().Rebuild(player.get(), shown);
     gClientApp->SetLink(std::move(player));
 }
 
@@ -214,6 +219,8 @@ void Client::UpdateFakePlayer()
     PlayerClient* player = ClientInputFakePlayer();
     if (!player || !gGameClient)
         return;
+    // The user's trophy upgrades as they stand now: a purchase runs this right after it.
+    gGameClient->GetProfiles().ApplyUpgrades(gGameClient->characterSetUp);
     const IntArray& chosen = gGameClient->characterSetUp;
     int32_t count = std::min(player->stats.GetCount(), chosen.GetCount());
     for (int32_t i = 0; i < count; ++i)

@@ -138,9 +138,8 @@ void ClientMapSource::AddTravelPins(std::vector<MapPin>& pins, bool teleportMode
     PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
     if (player && player->returnPoint.level >= 0)
         pins.push_back(ClientMapSourceGatePin(player->returnPoint, 1, kPinSize, "$$WorldMapPlayersGate$$", -1));
-    const ItemPtrList* known = player ? &player->GetItemList(0) : nullptr;
-    for (int32_t i = 0; known && i < known->GetCount(); ++i) {
-        const ItemPtrEntry* entry = const_cast<ItemPtrList*>(known)->Get(i);
+    for (int32_t i = 0; player && i < player->GetKnownGateCount(); ++i) {
+        const ItemPtrEntry* entry = player->GetItemList(0).Get(i);
         WorldPos gate = entry && entry->flag ? ClientMapSourceLevelGate(entry->number) : WorldPos{-1, 0.0f, 0.0f, true};
         if (gate.level < 0)
             continue;

@@ -128,6 +128,15 @@ void ClientProfiles::SetCurrent(std::unique_ptr<UserProfile> profile)
 {
     current = std::move(profile);
     PublishUserName();
+    if (gGameClient)
+        ApplyUpgrades(gGameClient->characterSetUp);
+}
+
+void ClientProfiles::ApplyUpgrades(IntArray& setUp) const
+{
+    for (int32_t stat = CharacterStat::Skill1; stat <= CharacterStat::Skill60; ++stat)
+        setUp.Set(stat, current ? current->GetUpgrade(stat) : 0);
+    setUp.Set(CharacterStat::SkillPointsLeft, current ? current->GetUpgrade(CharacterStat::SkillPointsLeft) : 0);
 }
 
 void ClientProfiles::PublishUserName() const
@@ -187,7 +196,7 @@ void ClientProfiles::DeleteUser()
     if (UserProfile::IsValidUserName(name))
         ClientProfilesDeleteFile(name, "usr");
     if (current && StringEqualsNoCase(current->GetName(), name))
-        current.reset();
+        SetCurrent(nullptr);
     PublishUserName();
 }
 

@@ -33,6 +33,9 @@ public:
     // One kill of (false) or one death by (true) the monster of that database id.
     void Count(int32_t monsterId, bool death);
     bool IsUnlocked(const std::string& name) const { return current && current->HasUnlock(name); }
+    // The skill levels every new character of the user starts with, and the trophy points left to
+    // buy more, written into a character set-up record (all 0 without a current profile).
+    void ApplyUpgrades(IntArray& setUp) const;
 
     // ---- Choosing the user ---------------------------------------------------------------------------
     // The current profile saved and dropped, a new one from the menus' vars saved and made current.

@@ -173,7 +173,7 @@ int32_t EntityClient::GetObjectClickAction(bool inReach, bool allowWhileStealthe
             return ClickMode::kApproach;
         if (own)
             return ClickMode::kWorldMap;
-        return player && !player->GetLevelGateFlag(position.level) ? ClickMode::kActivateGate : ClickMode::kUse;
+        return player && !player->GetCurrentLevelGateFlag() ? ClickMode::kActivateGate : ClickMode::kUse;
     }
     if (type == DatabaseEntryType::Trap)
         return ClickMode::kNothing;

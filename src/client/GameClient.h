@@ -27,6 +27,7 @@ class WeatherClient;
 class EntityClient;
 class MessageBuffer;
 class QuestClient;
+class RecruitClient;
 class TradeWindow;
 class ClientEffectContext;
 class EffectContext;
@@ -117,6 +118,12 @@ public:
     const QuestClient* GetQuestAt(int32_t index) const;
     // Whether a quest neither complete nor failed is a town attack (when asked) or a siege (when asked).
     bool HasOpenQuest(bool townAttack, bool siege) const;
+    // The local player's trade window is open: its trade page shows and it has its covenant.
+    bool IsTradeOpen() const;
+    // The covenant's record of the NPC the local player has selected (or, while it fights, its
+    // opponent): the recruit's record, else the candidate's when the candidate is that NPC; null
+    // otherwise.
+    const RecruitClient* GetSelectedNpcRecord() const;
 
     // ---- Names of entities (GameClientNames.cpp) -------------------------------------------------
     // The rank's colour code, then on the name line the name with its rank words, or on the rank

@@ -1,6 +1,11 @@
-// GameClientQueries -- what the menus' texts and conditions ask of the game client: covenant counts and names, and the world quests.
+// GameClientQueries -- what the menus' texts and conditions ask of the game client: covenant counts and names, the world quests, the trade window and the selected NPC's record.
 #include "client/GameClient.h"
+
+#include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "client/PlayerCovenantClient.h"
 #include "client/QuestClient.h"
+#include "client/RecruitClient.h"
 #include "rules/RulesEnums.h"
 
 int32_t GameClient::CountEliminatedCovenants(int32_t leftOut) const
@@ -55,4 +60,22 @@ bool GameClient::HasOpenQuest(bool townAttack, bool siege) const
             return true;
     }
     return false;
+}
+
+bool GameClient::IsTradeOpen() const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    return player && player->tradeFlag && player->GetCovenant();
+}
+
+const RecruitClient* GameClient::GetSelectedNpcRecord() const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    const PlayerCovenantClient* covenant = player ? player->GetCovenant() : nullptr;
+    int32_t number = covenant ? player->GetTargetNumber(true) : -1;
+    if (number < 0)
+        return nullptr;
+    if (const RecruitClient* recruit = covenant->GetRecruit(covenant->FindRecruitSlot(number)))
+        return recruit;
+    return covenant->IsHero(number) ? &covenant->GetHero() : nullptr;
 }

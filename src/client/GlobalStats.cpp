@@ -51,7 +51,15 @@ void GlobalStats::Load()
         DebugSystem::Print(kPrintWarning, "Couldn't read %s\n", kGlobalStatsPath);
         return;
     }
-    Read(buffer, kGlobalStatsPath);
+    if (Read(buffer, kGlobalStatsPath))
+        return;
+    // Mended: the next save wrote the records read before the damage over the whole file.
+    std::string aside = std::string(kGlobalStatsPath) + ".bad";
+    if (gFileSystem->RenameUserFile(kGlobalStatsPath, aside))
+        DebugSystem::Print(kPrintWarning, "%s kept aside as %s; the records begin again from what was read\n",
+                           kGlobalStatsPath, aside.c_str());
+    else
+        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", kGlobalStatsPath, aside.c_str());
 }
 
 bool GlobalStats::Read(MessageBuffer& buffer, std::string_view path)
@@ -61,6 +69,12 @@ bool GlobalStats::Read(MessageBuffer& buffer, std::string_view path)
     if (buffer.Overrun()) {
         DebugSystem::Print(kPrintWarning, "%.*s is cut before its record count\n", static_cast<int>(path.size()),
                            path.data());
+        return false;
+    }
+    // A later program's layout is not guessed at: read as this one's, it would be nonsense.
+    if (version > kVersion) {
+        DebugSystem::Print(kPrintWarning, "%.*s has version %u, newer than this program's %u\n",
+                           static_cast<int>(path.size()), path.data(), version, kVersion);
         return false;
     }
     for (int32_t i = 0; i < count; ++i) {

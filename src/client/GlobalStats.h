@@ -42,12 +42,14 @@ public:
 
     // "chars/global.sts" from the user folder; a missing file leaves no records. A cut or
     // hostile file keeps the records read whole before the fault, with a warning naming the file
-    // and the offset.
+    // and the offset; that file, or one of a layout this program does not know, is set aside as
+    // "chars/global.sts.bad", so that no later save writes over it.
     void Load();
     // Version 50, counted form, written whole through a temporary file; false (logged, the old
     // file kept) when it was not.
     bool Save() const;
-    // The records of the buffer appended; false at the first record that is not whole.
+    // The records of the buffer appended; false at the first record that is not whole, and for a
+    // version newer than this program writes.
     bool Read(MessageBuffer& buffer, std::string_view path);
     void Write(MessageBuffer& buffer) const;
 

@@ -40,6 +40,9 @@ public:
     virtual bool SaveCharacter() = 0;
     // The name the character's files are saved under; empty before there is a character.
     virtual std::string GetCharacterName() const { return std::string(); }
+    // The base name of the character's files (its ".chr", world and maps): the file it was
+    // loaded from, whatever name the file holds; empty before there is a character.
+    virtual std::string GetSaveName() const { return std::string(); }
 
     // ---- What the game update tells it ----
     // An entity seen for the first time: the pick-up help.

@@ -70,6 +70,7 @@ public:
     void UpdateFrame(float seconds) override;
     bool SaveCharacter() override;
     std::string GetCharacterName() const override { return characterName; }
+    std::string GetSaveName() const override;
     void ShowPickupHelp(const EntityClient& entity) override;
     void TriggerHint(const std::string& topic) override;
     void OfferHelpTopic(const std::string& topic) override;
@@ -100,6 +101,9 @@ public:
     // Writes "chars/<base>.chr" atomically; false, the old file kept, without a body or a name,
     // or when the write did not land.
     bool SaveCharacterFile();
+    // The base itself when no character file has it, else the first of base2 .. base99 none has;
+    // empty when all are taken.
+    static std::string FindFreeCharacterBase(const std::string& wanted);
     // Reads the file of that character whole and applies it only when all of it is sound; the
     // covenant block goes to the reader when one is given (else it is passed over). False, the
     // player (and covenant) unchanged, for a missing, cut or corrupt file.
@@ -342,6 +346,9 @@ public:
 
     // ---- The character --------------------------------------------------------------------------
     std::string characterName;
+    // The base of the file the character was loaded from; empty for a new character, whose
+    // files take its own name.
+    std::string fileBase;
     IntArray stats;
     IntArray funStats;
     uint32_t statusFlags = 0;

@@ -143,11 +143,20 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     buffer.WriteInt(facing);
 }
 
+std::string PlayerClient::GetSaveName() const
+{
+    return fileBase.empty() ? CharacterFileBase(characterName) : fileBase;
+}
+
 bool PlayerClient::SaveCharacterFile()
 {
     if (!GetBody())
         return false;
-    std::string base = CharacterFileBase(characterName);
+    // Mended: the party was saved as it was last loaded, so recruits taken in play were lost.
+    StoreParty();
+    // Mended: the file was named by the name inside it, so a copy saved under another name
+    // overwrote the character it was copied from.
+    std::string base = fileBase.empty() ? FindFreeCharacterBase(GetSaveName()) : fileBase;
     if (base.empty() || !gFileSystem) {
         DebugSystem::Print(kPrintWarning, "Couldn't save the character %s\n", characterName.c_str());
         return false;
@@ -155,9 +164,35 @@ bool PlayerClient::SaveCharacterFile()
     MessageBuffer buffer;
     WriteCharacter(buffer);
     bool landed = WriteBufferToFile(CharacterFilePath(base), buffer);
-    if (!landed)
+    if (!landed) {
         DebugSystem::Print(kPrintWarning, "Couldn't save the character %s\n", characterName.c_str());
-    return landed;
+        return false;
+    }
+    // From its first save on the character's files are this one's.
+    fileBase = base;
+    return true;
+}
+
+// A new character whose name another character's file already has is saved beside it, never
+// over it.
+std::string PlayerClient::FindFreeCharacterBase(const std::string& wanted)
+{
+    constexpr int32_t kMaxNumber = 99;
+    // The longest base CharacterFileBase makes, less room for the number.
+    constexpr size_t kStemBytes = 63 - 2;
+    std::string stem = wanted.substr(0, std::min(wanted.size(), kStemBytes));
+    std::string base = wanted;
+    for (int32_t number = 2; number <= kMaxNumber + 1; ++number) {
+        if (base.empty() || !gFileSystem || !gFileSystem->FileExists(CharacterFilePath(base), kLocationUser)) {
+            if (base != wanted)
+                DebugSystem::Print(kPrintWarning, "A character is saved as %s already; this one is saved as %s\n",
+                                   wanted.c_str(), base.c_str());
+            return base;
+        }
+        base = stem + std::to_string(number);
+    }
+    DebugSystem::Print(kPrintWarning, "No free file name for the character %s\n", wanted.c_str());
+    return std::string();
 }
 
 // ---- Reading ---------------------------------------------------------------------------------------
@@ -173,7 +208,10 @@ bool PlayerClient::LoadCharacter(std::string_view characterName, CharacterCovena
     MessageBuffer buffer;
     bool read = gFileSystem->ReadIntoBuffer(file, buffer);
     gFileSystem->Close(file);
-    return read && LoadCharacterFrom(buffer, characterName, covenantBlock);
+    if (!read || !LoadCharacterFrom(buffer, characterName, covenantBlock))
+        return false;
+    fileBase = base;
+    return true;
 }
 
 bool PlayerClient::LoadCharacterFrom(MessageBuffer& buffer, std::string_view characterName,

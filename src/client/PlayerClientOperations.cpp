@@ -132,8 +132,7 @@ bool PlayerClient::SelectFirstRecruit(bool partyOnly)
 
 bool PlayerClient::IsNextTargetCandidate(const EntityClient& entity) const
 {
-    if (entity.maxHealth < 1 || entity.health < 1 || (entity.flags & kOperationsUnpickable) ||
-        entity.GetClickAction(true, false) != kModeAttack)
+    if (entity.maxHealth < 1 || !IsAliveTarget(entity) || entity.GetClickAction(true, false) != kModeAttack)
         return false;
     float cell = gGameData ? gGameData->GetTuning().gridSize.x : 0.0f;
     float gap = position.Distance2D(entity.position) - radius - entity.radius;

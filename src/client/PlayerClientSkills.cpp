@@ -5,6 +5,7 @@
 #include "client/ClientMessages.h"
 #include "client/GameClient.h"
 #include "client/ScreenConversion.h"
+#include "core/DatabaseEntry.h"
 #include "core/StringUtil.h"
 #include "core/system/InputSystem.h"
 #include "rules/items/ItemBase.h"
@@ -107,7 +108,7 @@ bool PlayerClient::TrySkill(int32_t index, EntityClient* target)
             SelectTarget(target, false);
         return false;
     }
-    bool canPay = stats.Get(CharacterStat::Power) >= definition.GetPowerAtLevel(skill->GetLevel());
+    bool canPay = CanPayForSkill(definition.GetEntry() ? definition.GetEntry()->GetId() : -1);
     if (PlayerSkillsNeedsTarget(definition)) {
         SelectTarget(target, false);
         if (canPay) {

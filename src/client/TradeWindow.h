@@ -65,8 +65,9 @@ public:
     void ListCovenantsForAgreement(std::vector<ListEntry>& rows) const;
     // The side an agreement binds, as "chooseOtherCovenant" set "TradeSide": 0, 1 or both (2).
     static int32_t GetAgreementSide();
-    // The text of an entry as the offer lists show it; an item entry also gives its tooltip.
-    std::string DescribeEntry(const TradeOfferEntry& entry, std::string* tooltip) const;
+    // The text of an entry as the offer lists show it; an item entry also gives the row its
+    // tooltip and its comparison with what is worn.
+    std::string DescribeEntry(const TradeOfferEntry& entry, ListEntry* row) const;
 
 private:
     void RegisterAmountCommands();

@@ -50,6 +50,15 @@ bool TradeListIsTradeable(const ItemBase& item)
            type == ItemType::HandSecondary || item.GetQuality() > ItemRarity::Normal;
 }
 
+// An item's row shows its tooltip, and beside it what the player (or the recruit or house post
+// the comparison keys chose) has in its place.
+void TradeListItemHelp(PlayerClient& player, const ItemBase& item, ListEntry& row)
+{
+    ItemTooltipOptions options{player.GetStats()};
+    item.BuildTooltip(options, row.helpText);
+    player.BuildEquippedComparison(&item, options, row.extra);
+}
+
 ListEntry TradeListRow(std::string text, std::string command)
 {
     ListEntry row;
@@ -177,7 +186,7 @@ void TradeWindow::ListItems(int32_t side, std::vector<ListEntry>& rows) const
                 std::count(offer.begin(), offer.end(), TradeOfferEntry{side, TradeOfferKind::Item, place}) > 0)
                 continue;
             ListEntry row = TradeListRow(item->GetDisplayName(), StringFormat("addItemToOffer %d %d", side, place));
-            item->BuildTooltip(ItemTooltipOptions{player->GetStats()}, row.helpText);
+            TradeListItemHelp(*player, *item, row);
             rows.push_back(std::move(row));
         }
     }
@@ -302,12 +311,12 @@ void TradeWindow::ListOffer(const std::vector<TradeOfferEntry>& entries, int32_t
         if (entries[i].side != side && entries[i].side != kBothSides)
             continue;
         ListEntry row = TradeListRow("", StringFormat("removeFromOffer %d", static_cast<int32_t>(i)));
-        row.name = DescribeEntry(entries[i], &row.helpText);
+        row.name = DescribeEntry(entries[i], &row);
         rows.push_back(std::move(row));
     }
 }
 
-std::string TradeWindow::DescribeEntry(const TradeOfferEntry& entry, std::string* tooltip) const
+std::string TradeWindow::DescribeEntry(const TradeOfferEntry& entry, ListEntry* row) const
 {
     switch (entry.kind) {
     case TradeOfferKind::Influence: return StringFormat("%s $$Influence$$", FormatThousands(entry.value).c_str());
@@ -324,8 +333,8 @@ std::string TradeWindow::DescribeEntry(const TradeOfferEntry& entry, std::string
             player ? player->GetInventory().GetItem(entry.value & 0xFFFF, entry.value >> 16) : nullptr;
         if (!item)
             return std::string();
-        if (tooltip)
-            item->BuildTooltip(ItemTooltipOptions{player->GetStats()}, *tooltip);
+        if (row)
+            TradeListItemHelp(*player, *item, *row);
         return item->GetDisplayName();
     }
     default:

@@ -10,12 +10,19 @@
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
+#include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
+
+// A skill's hot-bar slot, which is also its CharacterStat entry (Skill1..Skill60).
+int32_t UserProfileSkillSlot(int32_t tree, int32_t index)
+{
+    return tree * kSkillsPerTree + index + CharacterStat::Skill1;
+}
 
 constexpr size_t kUserProfileMaxNameBytes = 63;
 
@@ -458,21 +465,25 @@ int32_t UserProfile::FindCount(const std::vector<BestiaryCount>& list, std::stri
     return 0;
 }
 
+int32_t UserProfile::GetUpgradeCost(const PlayerClient& player, int32_t tree, int32_t index) const
+{
+    const SkillBase* skill = player.GetSkillList().FindSkill(tree, index);
+    if (!skill || !skill->definition)
+        return -1;
+    const SkillDefinition& definition = *skill->definition;
+    if (definition.statReq != CharacterStat::None)
+        return 0;
+    return upgrades.Get(UserProfileSkillSlot(tree, index)) * definition.costIncreasePerLevel + definition.baseCost;
+}
+
 void UserProfile::IncreaseSkill(PlayerClient& player, int32_t tree, int32_t index)
 {
     if (!player.displayOnly)
         return;
-    const SkillBase* skill = player.GetSkillList().FindSkill(tree, index);
-    if (!skill || !skill->definition)
+    int32_t cost = GetUpgradeCost(player, tree, index);
+    if (cost < 0 || upgrades.Get(CharacterStat::SkillPointsLeft) < cost)
         return;
-    int32_t slot = tree * 15 + index + CharacterStat::Skill1;
-    const SkillDefinition& definition = *skill->definition;
-    int32_t cost = definition.statReq == CharacterStat::None
-                       ? upgrades.Get(slot) * definition.costIncreasePerLevel + definition.baseCost
-                       : 0;
-    if (upgrades.Get(CharacterStat::SkillPointsLeft) < cost)
-        return;
-    upgrades.Add(slot, 1);
+    upgrades.Add(UserProfileSkillSlot(tree, index), 1);
     upgrades.SubtractFloored(CharacterStat::SkillPointsLeft, cost);
     if (gCommandSystem)
         gCommandSystem->Execute("updateFakePlayer");

@@ -280,18 +280,31 @@ CriticalSection* PosixPlatformSystem::CreateCriticalSection()
     return new PosixCriticalSection();
 }
 
-bool PosixPlatformSystem::ClipboardPut(const std::string& text, bool asHtml)
+// The desktop's clipboard through SDL, which reaches it only while its video part runs (the game
+// window's); without it there is no clipboard. SDL carries text alone, so HTML goes as its plain
+// source text: a mail program pastes the page's markup rather than the page.
+bool PosixPlatformSystem::ClipboardPut(const std::string& text, bool /*asHtml*/)
 {
-    // Putting HTML replaces the plain text, so a later read finds none, as on a desktop clipboard.
-    clipboardText = text;
-    clipboardHasText = !asHtml;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
+        return false;
+    if (SDL_SetClipboardText(text.c_str()) != 0) {
+        DebugSystem::Print(kPrintWarning, "Couldn't put the text on the clipboard: %s\n", SDL_GetError());
+        return false;
+    }
     return true;
 }
 
 bool PosixPlatformSystem::ClipboardGet(std::string& appendTo)
 {
-    if (clipboardHasText)
-        appendTo += clipboardText;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0)
+        return false;
+    if (SDL_HasClipboardText() == SDL_FALSE)
+        return true;
+    char* text = SDL_GetClipboardText();
+    if (!text)
+        return false;
+    appendTo += text;
+    SDL_free(text);
     return true;
 }
 

@@ -99,8 +99,5 @@ private:
     CriticalErrorHandler criticalErrorHandler;
     std::function<bool()> messagePump;
     bool windowClosed = false;
-    // A clipboard inside the process: the desktop's is not used.
-    std::string clipboardText;
-    bool clipboardHasText = false;
     std::vector<pid_t> openers;
 };

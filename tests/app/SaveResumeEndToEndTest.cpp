@@ -12,6 +12,7 @@
 #include "core/DatabaseEntry.h"
 #include "core/UserVarSystem.h"
 #include "covenants/ActorCovenant.h"
+#include "entities/Actor.h"
 #include "entities/Gate.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
@@ -511,3 +512,73 @@ TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissing
 }
 
 } // namespace
+
+// The town's recruit taken into the party by the request line the recruit screen sends: the
+// save keeps the party as played, so the resumed world has a recruit of the covenant at the
+// player's side again.
+TEST_F(ShippedScreensSaveResume, ARecruitTakenIntoThePartyInPlayIsInThePartyWhenResumed)
+{
+    ASSERT_TRUE(StartANewGame());
+    Actor* recruit = nullptr;
+    for (int32_t number = 0; number < Game::kMaxEntities && !recruit; ++number)
+        if (auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number)); actor && actor->GetNpcType() == NpcType::Recruit)
+            recruit = actor;
+    ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
+    TypeOnConsole("recruit " + std::to_string(recruit->entityNumber) + " 1");
+    for (int i = 0; i < 30 && !HostPlayer()->IsInParty(recruit); ++i)
+        Frames(1);
+    ASSERT_TRUE(HostPlayer()->IsInParty(recruit));
+    PlayerClient* local = gClientApp->GetLocalPlayer();
+    for (int i = 0; i < 30 && local->party.empty(); ++i)
+        Frames(1);
+    ASSERT_FALSE(local->party.empty()) << "the mirror has the party";
+
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+
+    std::vector<Sentient*> party;
+    HostPlayer()->CollectParty(party);
+    auto companions = std::count_if(party.begin(), party.end(), [](const Sentient* member) {
+        const auto* actor = dynamic_cast<const Actor*>(member);
+        return actor && actor->GetNpcType() == NpcType::Recruit;
+    });
+    EXPECT_EQ(companions, 1) << "the recruit walks with the resumed player";
+}
+
+// A character file copied under another name, resumed by that name and saved: the save goes to
+// the copy with its world beside it, and the character it was copied from stays as it was; so it
+// does when a new character of the same name is saved.
+TEST_F(ShippedScreensSaveResume, ACharacterCopiedUnderAnotherNameSavesToTheCopyAndNeverOverTheOriginal)
+{
+    ASSERT_TRUE(StartANewGame());
+    std::string original = gClientApp->GetLink()->GetSaveName();
+    ASSERT_FALSE(original.empty());
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+    std::filesystem::path chars = folder.Path() / "User" / "chars";
+    std::filesystem::copy_file(chars / (original + ".chr"), chars / "carol.chr");
+    std::string before = folder.Read("User/chars/" + original + ".chr");
+
+    gUserVarSystem->SetStringByName("resumeGameChar", "carol");
+    TypeOnConsole("resumeGame");
+    ASSERT_TRUE(WaitForTheGame());
+    EXPECT_EQ(gClientApp->GetLink()->GetSaveName(), "carol");
+    HostPlayer()->GainExperience(1, 0, 50.0f);
+    Frames(10);
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+
+    EXPECT_EQ(folder.Read("User/chars/" + original + ".chr"), before) << "the original character is untouched";
+    EXPECT_NE(folder.Read("User/chars/carol.chr"), before) << "the copy was saved as played";
+    EXPECT_TRUE(UserFileExists("chars/carol.wld")) << "its world beside it";
+    EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "carol");
+
+    // A new character given the first one's name is saved beside it, not over it.
+    gUserVarSystem->SetStringByName("PlayerName", original);
+    TypeOnConsole("start both");
+    ASSERT_TRUE(WaitForTheGame());
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+    EXPECT_EQ(folder.Read("User/chars/" + original + ".chr"), before) << "the first character is untouched";
+    EXPECT_TRUE(UserFileExists("chars/" + original + "2.chr"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), original + "2");
+}

@@ -17,6 +17,7 @@
 #include "rules/GameData.h"
 #include "rules/monsters/MonsterType.h"
 #include "support/LogLines.h"
+#include "support/OffscreenClipboard.h"
 
 #include <filesystem>
 
@@ -373,6 +374,15 @@ TEST_F(CharacterExport, TheMailPutsTheLightSheetOnTheClipboardAndOpensANewMail)
         return answer;
     });
     Script();
+    // No clipboard: the player hears so, and no mail asks for a paste of nothing.
+    EXPECT_EQ(Run("emailCharHtml"), "$$NoClipboardForMail$$");
+    EXPECT_TRUE(opened.empty());
+    OffscreenClipboard video;
+    if (!video.started) {
+        PlatformSystem::SetLinkLauncher(kept);
+        gPlatformSystem = nullptr;
+        GTEST_SKIP() << "no clipboard here: " << SDL_GetError();
+    }
     EXPECT_EQ(Run("emailCharHtml"), "$$OpeningEmail$$");
     std::string light;
     ASSERT_TRUE(::CharacterExport::BuildCharacterHtml(light, false));
@@ -381,6 +391,9 @@ TEST_F(CharacterExport, TheMailPutsTheLightSheetOnTheClipboardAndOpensANewMail)
                                                "and hit Ctrl-V to add character"});
     answer = 1;
     EXPECT_EQ(Run("emailCharHtml"), "$$CharacterExportFailed$$") << "no mail program took it";
+    std::string pasted;
+    EXPECT_TRUE(platform.ClipboardGet(pasted));
+    EXPECT_EQ(pasted, light) << "the sheet waits on the clipboard";
     PlatformSystem::SetLinkLauncher(kept);
     gPlatformSystem = nullptr;
 }

@@ -1,9 +1,12 @@
 // ClientConnectionTest -- the client's connection over the in-process queue with the real world host: the join (asked for again while a lost datagram keeps it unwelcomed), welcomes, new worlds, the resource table, the update it sends and the lines it runs.
 #include "client/ClientWorld.h"
 
+#include "client/ClientCommandTable.h"
 #include "render/TextEvents.h"
 #include "support/LogLines.h"
 #include "world/Level.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -205,19 +208,15 @@ TEST_F(ClientConnection, QueuedLinesGoInTheNextUpdateOnceEach)
 TEST_F(ClientConnection, HostLinesRunOnlyTheClientsOwnCommandsWithoutVarSubstitution)
 {
     StartAndJoin();
-    std::vector<std::string> said;
-    app->RegisterClientCommand(
-        "said", [&](const std::vector<std::string>& args) { said.push_back(args.empty() ? "" : args[0]); }, "",
-        "text", "s");
     vars.RegisterVar("secret", "hidden");
-    game->QueueClientCommand("said ##secret##");
+    game->QueueClientCommand("npcChat ##secret##");
     game->QueueClientCommand("quit");
     ClientFrame(0);
     ClientFrame(0);
-    EXPECT_EQ(said, std::vector<std::string>{"##secret##"});
+    EXPECT_EQ(gameClient->npcChatText, "##secret##");
     EXPECT_EQ(CountLinesHolding(debug, "Unknown command - quit"), 1);
     // The same command is the console's too.
-    EXPECT_TRUE(gCommandSystem->IsCommand("said"));
+    EXPECT_TRUE(gCommandSystem->IsCommand("npcChat"));
 }
 
 TEST_F(ClientConnection, ALostJoinRequestAndLostSettingsAreAskedForAgainUntilTheWelcome)
@@ -277,3 +276,42 @@ TEST_F(ClientConnection, ALostWelcomeIsAskedForAgainAndTheHostKeepsTheOnePlayerI
 }
 
 } // namespace
+
+// A hostile host sends every command of the client's table, with arguments that fit: only its
+// own notifications run; each other one is refused by name, and no profile, character or save is
+// deleted, no export written and no program started (the test program fails any start).
+TEST_F(ClientConnection, AHostSendingEveryClientCommandRunsOnlyItsNotifications)
+{
+    StartAndJoin();
+    const char* kept[] = {"User/chars/ann.usr", "User/chars/ann.chr", "User/chars/ann.wld", "User/chars/ann.map",
+                          "User/chars/bob.chr", "User/chars/bob.his"};
+    for (const char* path : kept)
+        folder.Write(path, path);
+    vars.SetStringByName("UserName", "ann");
+    vars.SetStringByName("PlayerName", "bob");
+    vars.SetStringByName("resumeGameChar", "bob");
+    int32_t refused = 0;
+    int32_t queued = 0;
+    for (const ClientCommandRow& row : ClientCommandTable::GetRows()) {
+        std::string line = row.name;
+        for (const char* type = row.argTypes; *type; ++type)
+            line += *type == 's' ? " character" : *type == 'f' ? " 1.0" : " 1";
+        game->QueueClientCommand(line);
+        refused += ClientCommandTable::IsHostLine(row.name) ? 0 : 1;
+        // A few lines a frame, so that every update stays within one datagram.
+        if (++queued % 8 == 0)
+            ClientFrame(0);
+    }
+    for (int i = 0; i < 3; ++i)
+        ClientFrame(0);
+
+    EXPECT_EQ(CountLinesHolding(debug, "Refused the world host's command "), refused);
+    for (const char* name : {"deleteUser", "deleteUserSaveAdventure", "deleteCharacter", "exportHtml",
+                             "exportVbulletin", "emailCharHtml", "newUser", "loadUser", "cheat_lock"})
+        EXPECT_EQ(CountLinesHolding(debug, std::string("Refused the world host's command ") + name + ":"), 1) << name;
+    for (const char* path : kept)
+        EXPECT_EQ(folder.Read(path), path) << path;
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User" / "Exports"));
+    EXPECT_EQ(vars.GetStringByName("resumeGameChar"), "bob");
+    EXPECT_EQ(gameClient->npcChatText, "character") << "the host's own lines still run";
+}

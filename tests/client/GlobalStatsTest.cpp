@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -232,3 +233,41 @@ TEST_F(GlobalStats, RememberedMonstersAreJudgedByTheirKillScores)
 }
 
 } // namespace
+
+// A damaged file, and one of a layout newer than this program's, are set aside whole as ".bad"
+// with a warning; the save after them begins a new file and never writes over the old one.
+TEST_F(GlobalStats, ADamagedOrNewerFileIsSetAsideAndNoSaveWritesOverIt)
+{
+    MessageBuffer whole = File(50, 2);
+    PutRecord(whole, 50, "Ada", "Ashguard", 114, 29, 1);
+    size_t firstEnds = whole.Size();
+    PutRecord(whole, 50, "Bo", "Emberhold", 114, 29, 1);
+    MessageBuffer newer = File(51, 1);
+    PutRecord(newer, 50, "Ada", "Ashguard", 114, 29, 1);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        size_t recordsKept;
+    };
+    const Case cases[] = {{"cut", Bytes(whole).substr(0, firstEnds + 6), 1}, {"newer", Bytes(newer), 0}};
+    for (const Case& damaged : cases) {
+        folder.Write("User/chars/global.sts", damaged.bytes);
+        std::filesystem::remove(folder.Path() / "User/chars/global.sts.bad");
+        int warnings = CountLinesHolding(debug, "kept aside as chars/global.sts.bad");
+        ::GlobalStats loaded;
+        loaded.Load();
+        EXPECT_EQ(loaded.GetRecords().size(), damaged.recordsKept) << damaged.what;
+        EXPECT_EQ(CountLinesHolding(debug, "kept aside as chars/global.sts.bad"), warnings + 1) << damaged.what;
+        EXPECT_EQ(folder.Read("User/chars/global.sts.bad"), damaged.bytes) << damaged.what;
+        ASSERT_TRUE(loaded.Save()) << damaged.what;
+        EXPECT_EQ(folder.Read("User/chars/global.sts.bad"), damaged.bytes) << "never written over: " << damaged.what;
+        MessageBuffer written;
+        loaded.Write(written);
+        EXPECT_EQ(folder.Read("User/chars/global.sts"), Bytes(written)) << damaged.what;
+    }
+    // The file the last save wrote is sound: it stays where it is.
+    std::filesystem::remove(folder.Path() / "User/chars/global.sts.bad");
+    ::GlobalStats sound;
+    sound.Load();
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/chars/global.sts.bad"));
+}

@@ -2,10 +2,15 @@
 #include "client/ClientServicesWorld.h"
 #include "client/PlayerCovenantClient.h"
 #include "client/TradeWindow.h"
+#include "core/Database.h"
 #include "core/LocSystem.h"
+#include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "covenants/PlayerCovenant.h"
 #include "covenants/PlayerHouseRecords.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/DiplomacyText.h"
@@ -21,7 +26,8 @@ protected:
 
     void SetUp() override
     {
-        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n", kPlayerHouseRecords);
+        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n",
+                   std::string(kPlayerHouseRecords) + "TestJerkin\n{\nType Item\nName \"Jerkin\"\nItemType Chest\n}\n");
         for (int32_t i = 0; i < kRivals; ++i) {
             auto covenant = std::make_unique<PlayerCovenant>();
             covenant->SetDefinitionByName("Human");
@@ -363,4 +369,26 @@ TEST_F(TradeWindowWorld, AmountRowsShowWhatEachSideHolds)
     EXPECT_EQ(Rows("getTradePlayerOffer").at(1).name, "1,500 $$Influence$$");
     EXPECT_EQ(Values(Rows("getTradeOtherOffer")), Lines{"removeFromOffer 0"});
     EXPECT_EQ(Rows("getTradeOtherOffer").at(0).name, "$$SharedAdventureTitle$$");
+}
+
+// An item on offer, in the goods list and in the deal, carries beside its tooltip what the player
+// wears in its place, as the item slots show it.
+TEST_F(TradeWindowWorld, AnItemRowIsComparedWithWhatThePlayerWears)
+{
+    std::unique_ptr<ItemBase> jerkin = std::make_unique<Item>();
+    jerkin->SetEntry(gDatabase->FindEntryByName("TestJerkin"));
+    ASSERT_TRUE(hostPlayer->inventory->PlaceItem(jerkin, InventoryGroupIndex::Bag1, 0, 0));
+    ClientFrame(50);
+    auto rows = Rows("getTradePlayerItems");
+    ASSERT_EQ(rows.size(), 1u);
+    int32_t place = TradeOfferEntry::PackItemPlace(InventoryGroupIndex::Bag1, 0);
+    EXPECT_EQ(rows[0].value, StringFormat("addItemToOffer 0 %d", place));
+    EXPECT_NE(rows[0].helpText.find("Jerkin"), std::string::npos) << rows[0].helpText;
+    EXPECT_EQ(rows[0].extra.rfind("$$CurrentlyEquipped$$", 0), 0u) << rows[0].extra;
+    EXPECT_NE(rows[0].extra.find("  $$NoComparisonItem$$"), std::string::npos) << "nothing worn: " << rows[0].extra;
+
+    Run({rows[0].value});
+    auto offered = Rows("getTradePlayerOffer");
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0].extra, rows[0].extra);
 }

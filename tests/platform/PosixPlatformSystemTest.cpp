@@ -4,6 +4,7 @@
 #include "core/DebugSystem.h"
 #include "core/system/CriticalSection.h"
 #include "platform/LittleEndian.h"
+#include "support/OffscreenClipboard.h"
 #include "support/TempFolder.h"
 
 #include <atomic>
@@ -282,6 +283,10 @@ TEST(PlatformClipboard, GetAppendsPlainTextOnly)
 {
     TempFolder folder;
     PosixPlatformSystem platform(folder.Path().string());
+    OffscreenClipboard video;
+    if (!video.started)
+        GTEST_SKIP() << "no clipboard here: " << SDL_GetError();
+    SDL_SetClipboardText("");
     std::string text = "kept";
     EXPECT_TRUE(platform.ClipboardGet(text));
     EXPECT_EQ(text, "kept");
@@ -290,9 +295,21 @@ TEST(PlatformClipboard, GetAppendsPlainTextOnly)
     EXPECT_TRUE(platform.ClipboardGet(text));
     EXPECT_EQ(text, "keptSheet");
 
-    // HTML takes the place of the plain text, which then reads as nothing.
+    // SDL has no HTML form: the page goes as its source text, which reads back as it was put.
     EXPECT_TRUE(platform.ClipboardPut("<b>Sheet</b>", true));
     text = "kept";
     EXPECT_TRUE(platform.ClipboardGet(text));
+    EXPECT_EQ(text, "kept<b>Sheet</b>");
+}
+
+// Without SDL's video part there is no clipboard: nothing is put, nothing read, and both say so.
+TEST(PlatformClipboard, WithoutTheVideoPartThereIsNoClipboard)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    ASSERT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "another test left SDL's video part running";
+    EXPECT_FALSE(platform.ClipboardPut("Sheet", false));
+    std::string text = "kept";
+    EXPECT_FALSE(platform.ClipboardGet(text));
     EXPECT_EQ(text, "kept");
 }

@@ -1,8 +1,11 @@
 // The buttons beside a skill slot over a joined player: raising within the points and below the highest level, lowering above the starting level, the set-up preview that sends nothing, their sound; and the world host raising a skill once for the request a press sends.
 #include "ui/SkillSlotWorld.h"
 
+#include "client/ClientProfiles.h"
 #include "client/ClientServicesWorld.h"
+#include "client/UserProfile.h"
 #include "core/LocSystem.h"
+#include "core/MessageBuffer.h"
 #include "ui/widgets/UISkillSlotButtons.h"
 
 namespace {
@@ -100,15 +103,33 @@ TEST_F(SkillSlotButtons, TheClassesStartingSkillIsNeverLoweredBelowItsFirstLevel
     EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::SkillPointsLeft), points);
 }
 
-TEST_F(SkillSlotButtons, TheSetUpPreviewRaisesTheSetUpRecordAndSendsNothing)
+TEST_F(SkillSlotButtons, TheSetUpPreviewBuysATrophyUpgradeForNewCharactersAndSendsNothing)
 {
-    SetHostStat(CharacterStat::SkillPointsLeft, 5);
+    // The user's profile file, as a win left it: five trophy points to spend.
+    MessageBuffer file;
+    file.WriteInt(51);
+    file.WriteString("bob");
+    file.WriteInt(1);
+    file.WriteInt(0);
+    IntArray upgrades(CharacterStat::kCount);
+    upgrades.Set(CharacterStat::SkillPointsLeft, 5);
+    upgrades.Write(file);
+    for (int i = 0; i < 3; ++i)
+        file.WriteInt(0);
+    folder.Write("User/chars/bob.usr", std::string(reinterpret_cast<const char*>(file.Data()), file.Size()));
+    vars.SetStringByName("UserName", "bob");
+    gameClient->GetProfiles().LoadUser();
+    const UserProfile* profile = gameClient->GetProfiles().GetCurrent();
+    ASSERT_NE(profile, nullptr);
+    SetHostStat(CharacterStat::SkillPointsLeft, 0);
     player->displayOnly = true;
-    gameClient->characterSetUp.Set(CharacterStat::SkillPointsLeft, 5);
+    EXPECT_TRUE(Get<UISkillSlotIncrease>("RaiseJolt").CanIncrease()) << "the trophy points pay, not the player's";
     Press(145, 105);
     EXPECT_TRUE(Queued().empty());
-    EXPECT_EQ(gameClient->characterSetUp.Get(LevelStat(0)), 1);
-    EXPECT_EQ(gameClient->characterSetUp.Get(CharacterStat::SkillPointsLeft), 3);
+    EXPECT_EQ(profile->GetUpgrade(LevelStat(0)), 1);
+    EXPECT_EQ(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 3);
+    EXPECT_EQ(gameClient->characterSetUp.Get(LevelStat(0)), 1) << "every new character starts with it";
+    EXPECT_EQ(folder.Read("User/chars/bob.usr").size(), file.Size()) << "saved at once";
     ExecuteCommandLine("setUIMode IncreaseSkill");
     Press(105, 105);
     EXPECT_TRUE(Queued().empty()) << "the preview's skill slot asks the host for nothing either";

@@ -71,9 +71,10 @@ public:
     virtual uint32_t GetCurrentThreadId() = 0;
     virtual CriticalSection* CreateCriticalSection() = 0;
 
-    // The text is placed unchanged; asHtml only picks the clipboard format.
+    // The text is placed unchanged; asHtml only picks the clipboard format where the desktop has
+    // one for HTML. False when no clipboard is reachable: nothing was put there.
     virtual bool ClipboardPut(const std::string& text, bool asHtml) = 0;
-    // Appends the plain-text clipboard to appendTo; false when the clipboard could not be read.
+    // Appends the plain-text clipboard to appendTo; false when no clipboard could be read.
     virtual bool ClipboardGet(std::string& appendTo) = 0;
 
     // Conversions between the host's order and the little-endian order of files and datagrams.

@@ -230,6 +230,10 @@ bool UIItemSlot::GetHelpText(int32_t x, int32_t y, std::string& text, std::strin
     if (offersPercents && gUISystem)
         gUISystem->AddHelpTopic("FindCombatPercents");
     AppendCooldownLine(*item, text);
+    // What the player (or the chosen recruit, or the chosen house post) has in its place, in the
+    // box beside; an item already worn or standing in the house is its own comparison.
+    if (group != InventoryGroupIndex::Equipment && group != InventoryGroupIndex::House)
+        player->BuildEquippedComparison(item, options, title);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "core/ColorSystem.h"
+#include "core/DatabaseEntry.h"
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
@@ -172,6 +173,12 @@ SkillClient* UISkillSlot::FindSkill() const
     return dynamic_cast<SkillClient*>(player->GetSkillList().FindSkill(skillTree, skillIndex));
 }
 
+int32_t UISkillSlot::SkillEntryId() const
+{
+    const DatabaseEntry* entry = skill && skill->definition ? skill->definition->GetEntry() : nullptr;
+    return entry ? entry->GetId() : -1;
+}
+
 void UISkillSlot::GetSlotRef(int32_t& kind, int32_t& a, int32_t& b) const
 {
     kind = 1;
@@ -199,11 +206,10 @@ void UISkillSlot::Update(float seconds)
     }
     PlaceInTree();
     SetTexture(skill->definition->textureName);
-    int32_t cost = skill->definition->GetPowerAtLevel(cachedLevel);
     bool usable = cachedLevel > 0 && skill->IsReady() &&
                   skill->GetUseRefusal(player->stats, player->GetInteractionTarget(), player->statusFlags) ==
                       SkillUse::Usable;
-    bool dim = fullDisplay && !IsDragged() ? manaHint && player->GetStat(CharacterStat::Power) < cost : !usable;
+    bool dim = fullDisplay && !IsDragged() ? manaHint && !player->CanPayForSkill(SkillEntryId()) : !usable;
     color = SkillSlotColor(dim ? kSkillSlotDim : kSkillSlotWhite);
     UpdateReadyHint(*player);
 }
@@ -216,8 +222,7 @@ void UISkillSlot::UpdateReadyHint(PlayerClient& player)
         readyHintShown = false;
         return;
     }
-    bool ready = skill->GetRemainingReuseTime() <= 0.0f &&
-                 skill->definition->GetPowerAtLevel(cachedLevel) <= player.GetStat(CharacterStat::Power);
+    bool ready = skill->GetRemainingReuseTime() <= 0.0f && player.CanPayForSkill(SkillEntryId());
     if (ready && !readyHintShown) {
         player.QueueSlotEvent(this);
         player.QueueUseHint(this, texture.GetValue());
@@ -379,7 +384,7 @@ void UISkillSlot::AppendUseRefusals(const PlayerClient& player, std::string& tex
         text += "\n$$CantUseForAnotherSecond$$";
     else if (seconds > 1)
         text += "\n" + MakeLocToken("CantUseForAnotherXSeconds", "%d", seconds);
-    if (skill->definition->GetPowerAtLevel(skill->GetLevel()) > player.GetStat(CharacterStat::Power)) {
+    if (!player.CanPayForSkill(SkillEntryId())) {
         const CharacterClass* characterClass = SkillSlotClass(player);
         std::string powerName = characterClass && !characterClass->powerName.empty() ? characterClass->powerName
                                                                                      : std::string("$$Power$$");

@@ -36,6 +36,8 @@ public:
 
     // The local player's skill at (tree, index); null when it has none there.
     SkillClient* FindSkill() const;
+    // The database id the player's skill list knows the shown skill by; -1 for none.
+    int32_t SkillEntryId() const;
 
     int32_t skillTree = -1;
     int32_t skillIndex = -1;

@@ -1,10 +1,12 @@
-// UISkillSlotButtons -- the two small buttons beside a skill slot (their parent widget) that ask the world host to raise or lower its skill by one level, each drawn only while it can act.
+// UISkillSlotButtons -- the two small buttons beside a skill slot (their parent widget) that ask the world host to raise or lower its skill by one level (or, beside the menus' display-only player, buy a trophy upgrade), each drawn only while it can act.
 #include "ui/widgets/UISkillSlotButtons.h"
 
 #include "client/ClientApp.h"
 #include "client/ClientMusic.h"
+#include "client/ClientProfiles.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
+#include "client/UserProfile.h"
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
@@ -34,6 +36,12 @@ int32_t SkillSlotButtonStartingLevel(const UISkillSlot& slot, const SkillDefinit
     return std::max(definition.startingSkillLevel, tree ? tree->GetStartingLevel(slot.skillIndex) : 0);
 }
 
+// The user whose trophy points the display-only player spends; null without one.
+UserProfile* SkillSlotButtonProfile()
+{
+    return gGameClient ? gGameClient->GetProfiles().GetCurrent() : nullptr;
+}
+
 } // namespace
 
 SkillClient* SkillSlotButtonSkill(const UIWidget& button)
@@ -54,7 +62,15 @@ bool UISkillSlotIncrease::CanIncrease() const
     int32_t maximum = skill->GetMaxLevel();
     if (maximum != 0 && level >= maximum)
         return false;
-    return skill->GetCostForLevel(level) <= UISlotBase::GetPlayer()->GetStat(CharacterStat::SkillPointsLeft);
+    const PlayerClient& player = *UISlotBase::GetPlayer();
+    // The menus' display-only player is raised with the user's trophy points, at the profile's prices.
+    if (player.displayOnly) {
+        const UserProfile* profile = SkillSlotButtonProfile();
+        const UISkillSlot& slot = *SkillSlotButtonParent(*this);
+        int32_t cost = profile ? profile->GetUpgradeCost(player, slot.skillTree, slot.skillIndex) : -1;
+        return cost >= 0 && cost <= profile->GetUpgrade(CharacterStat::SkillPointsLeft);
+    }
+    return skill->GetCostForLevel(level) <= player.GetStat(CharacterStat::SkillPointsLeft);
 }
 
 void UISkillSlotIncrease::Draw()
@@ -71,12 +87,9 @@ void UISkillSlotIncrease::OnClick(int32_t button, bool down, int32_t /*x*/, int3
     const SkillClient& skill = *SkillSlotButtonSkill(*this);
     PlayerClient& player = *UISlotBase::GetPlayer();
     if (player.displayOnly) {
-        // The new character's choices: the preview reads them back from the set-up record.
-        if (gGameClient) {
-            int32_t price = skill.GetCostForLevel(skill.GetLevel());
-            gGameClient->characterSetUp.Add(skill.GetSlotNumber(), 1);
-            gGameClient->characterSetUp.Add(CharacterStat::SkillPointsLeft, -price);
-        }
+        // A trophy upgrade: the profile keeps it for every new character, and the preview shows it.
+        if (UserProfile* profile = SkillSlotButtonProfile())
+            profile->IncreaseSkill(player, slot.skillTree, slot.skillIndex);
     } else {
         Client::QueueServerCommand(StringFormat("increaseSkill %d %d ", slot.skillTree, slot.skillIndex));
     }

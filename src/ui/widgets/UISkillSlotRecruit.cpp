@@ -61,12 +61,7 @@ void UISkillSlotRecruit::CopyFrom(const UIWidget& source)
 
 const RecruitClient* UISkillSlotRecruit::GetSelectedRecruit()
 {
-    PlayerClient* player = UISlotBase::GetPlayer();
-    const EntityClient* npc = player ? player->GetInteractionTarget() : nullptr;
-    PlayerCovenantClient* covenant = player ? player->GetCovenant() : nullptr;
-    if (!npc || !npc->isNpc || !covenant)
-        return nullptr;
-    return covenant->GetRecruit(covenant->FindRecruitSlot(npc->entityNumber));
+    return UISlotBase::GetPlayer() && gGameClient ? gGameClient->GetSelectedNpcRecord() : nullptr;
 }
 
 void UISkillSlotRecruit::Update(float seconds)

@@ -1,0 +1,104 @@
+// ItemComparisonEndToEndTest -- the shipped game joined through "start both" offscreen, a menu of item slots pushed from the console: the cursor rested on a carried item gives, beside its tooltip, what the player wears in its place or what stands on the chosen house pedestal, and the comparison keys pressed through SDL choose the pedestal.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/PlayerClient.h"
+#include "core/Database.h"
+#include "core/LocSystem.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/Player.h"
+#include "ui/UISystem.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// Two cells of the first carried bag and the worn chest, 40 pixels apart from (20, 20).
+const char kComparisonMenu[] = "MenuType Menu\nname ComparisonProbe\nposition 20 20\n"
+                               "ItemSlot { internalName Cell4 inventorySlot Bag1 4 position 0 0 size 32 32 }\n"
+                               "ItemSlot { internalName Cell5 inventorySlot Bag1 5 position 40 0 size 32 32 }\n"
+                               "ItemSlot { internalName Chest inventorySlot Equipment Chest itemSlotType Chest "
+                               "position 80 0 size 32 32 }\n";
+
+class ItemComparisonEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/comparisonprobe.mnu", kComparisonMenu);
+        StartShippedGame();
+        ASSERT_NO_FATAL_FAILURE(StartBoth());
+        TypeOnConsole("pushMenu ComparisonProbe");
+        Frames(4);
+    }
+    void TearDown() override { KeepFailedFrame("ItemComparisonEndToEnd"); }
+
+    // The host puts the item in the first bag's cell; the mirror has it a few frames later.
+    void GiveHost(const char* record, int32_t slot)
+    {
+        std::unique_ptr<ItemBase> item = std::make_unique<Item>();
+        item->SetEntry(gDatabase->FindEntryByName(record));
+        ASSERT_TRUE(HostPlayer()->inventory->PlaceItem(item, InventoryGroupIndex::Bag1, slot, 0)) << record;
+        Frames(4);
+    }
+
+    // The two texts of the tooltip with the cursor resting on the menu's (x, y).
+    std::pair<std::string, std::string> TooltipAt(int32_t x, int32_t y)
+    {
+        PushMotion(20 + x, 20 + y);
+        Frames(3);
+        std::pair<std::string, std::string> texts;
+        float position[2] = {};
+        float extent[2] = {};
+        float flag = 0.0f;
+        gUISystem->GetTooltip(texts.first, texts.second, position, extent, flag);
+        return texts;
+    }
+};
+
+} // namespace
+
+// A jerkin carried: the box beside its tooltip shows the tunic worn; the worn tunic itself has no
+// comparison.
+TEST_F(ItemComparisonEndToEnd, ACarriedItemIsComparedWithWhatIsWornInItsPlace)
+{
+    const ItemBase* tunic = HostPlayer()->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest);
+    ASSERT_NE(tunic, nullptr) << "the new character wears its starting tunic";
+    ASSERT_NO_FATAL_FAILURE(GiveHost("StuddedJerkin", 4));
+
+    auto [text, beside] = TooltipAt(16, 16);
+    EXPECT_NE(text.find("$$ItemStuddedJerkin$$"), std::string::npos) << text;
+    EXPECT_EQ(beside.rfind("$$CurrentlyEquipped$$", 0), 0u) << beside;
+    EXPECT_NE(beside.find(tunic->GetDisplayName()), std::string::npos) << "the worn tunic: " << beside;
+    EXPECT_EQ(gLocSystem->Translate(beside).find("$$"), std::string::npos) << beside;
+
+    auto [wornText, wornBeside] = TooltipAt(96, 16);
+    EXPECT_NE(wornText.find(tunic->GetDisplayName()), std::string::npos) << wornText;
+    EXPECT_TRUE(wornBeside.empty()) << "a worn item is its own comparison: " << wornBeside;
+}
+
+// A relic carried is set beside a pedestal of the house; the comparison keys walk the four
+// pedestals round, each step shown in the tooltip as it rests.
+TEST_F(ItemComparisonEndToEnd, TheComparisonKeysChooseThePedestalARelicIsComparedWith)
+{
+    ASSERT_NO_FATAL_FAILURE(GiveHost("RelicEmberHeart", 5));
+    struct Step {
+        SDL_Scancode key;
+        int32_t pedestal;
+    };
+    const Step steps[] = {{SDL_SCANCODE_UNKNOWN, 1}, {SDL_SCANCODE_PERIOD, 2}, {SDL_SCANCODE_COMMA, 1},
+                          {SDL_SCANCODE_COMMA, 4}, {SDL_SCANCODE_PERIOD, 1}};
+    for (const Step& step : steps) {
+        if (step.key != SDL_SCANCODE_UNKNOWN)
+            Tap(step.key);
+        std::string beside = TooltipAt(56, 16).second;
+        EXPECT_EQ(beside.rfind(MakeLocToken("InRelicSlotX", "%d", step.pedestal), 0), 0u)
+            << "pedestal " << step.pedestal << ": " << beside;
+        EXPECT_NE(beside.find("$$GuardRelicCompareNone$$"), std::string::npos) << "a new house's pedestals are bare";
+    }
+}
