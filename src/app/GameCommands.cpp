@@ -7,6 +7,7 @@
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/EngineEnums.h"
+#include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "server/WorldHost.h"
@@ -120,7 +121,9 @@ void GameCommandsSaveAndExit()
     if (saveWorld && !saveWorld(name))
         DebugSystem::Print(kPrintWarning, "The world of %s couldn't be saved; it starts anew when resumed\n",
                            name.c_str());
-    GameCommandsSetVar("resumeGameChar", name);
+    // The character's own name when it names its file, else the file's.
+    std::string shown = gClientApp->GetLink()->GetCharacterName();
+    GameCommandsSetVar("resumeGameChar", CharacterFileBase(shown) == name ? shown : name);
     GameCommandsEndGame();
     // Shown here rather than by the menu: a failed save must leave the game, not the title, on screen.
     if (gUISystem)

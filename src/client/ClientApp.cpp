@@ -584,7 +584,8 @@ void ClientApp::RunServerLines()
 {
     for (const std::string& line : head.lines) {
         size_t start = line.find_first_not_of(" \t");
-        std::string name = start == std::string::npos ? std::string() : line.substr(start, line.find_first_of(" \t", start) - start);
+        std::string name =
+            start == std::string::npos ? std::string() : line.substr(start, line.find_first_of(" \t", start) - start);
         // Mended: a host's line could run any client command, deleting the player's files or
         // opening programs; the host's own notifications are all it may send.
         if (!name.empty() && !ClientCommandTable::IsHostLine(name) && ClientCommandTable::FindRow(name)) {

@@ -110,10 +110,11 @@ const ClientCommandRow* ClientCommandTable::FindRow(std::string_view name)
 
 bool ClientCommandTable::IsHostLine(std::string_view name)
 {
-    static constexpr const char* kHostLines[] = {
-        "msg",  "dipRes",    "offerToPlayer", "offerExpired", "dmg",      "kill",         "death",
-        "timer", "warp",     "warpDir",       "usedSkill",    "itemTimer", "npcChat",     "clearNpcChat",
-        "stopNpcChatSound", "unlock", "adventureWon"};
+    static constexpr const char* kHostLines[] = {"msg",       "dipRes",  "offerToPlayer", "offerExpired",
+                                                 "dmg",       "kill",    "death",         "timer",
+                                                 "warp",      "warpDir", "usedSkill",     "itemTimer",
+                                                 "npcChat",   "clearNpcChat", "stopNpcChatSound", "unlock",
+                                                 "adventureWon"};
     for (const char* line : kHostLines)
         if (StringEqualsNoCase(line, name))
             return true;

@@ -169,6 +169,12 @@ TEST_F(RecruitScreensEndToEnd, AWouldBeRecruitAndATraderWithWorkOpenTheirOwnScre
     TargaImage talk = Screenshot();
     EXPECT_GT(BrightPixels(talk, 136, 96, 504, 146), 100) << "the line is not drawn";
     EXPECT_GT(BrightPixels(talk, 176, 362, 306, 390), 20) << "the trial button's label is not drawn";
+    // The selected NPC's record is the covenant's candidate, which is no recruit yet.
+    const PlayerCovenantClient* mirror = player->GetCovenant();
+    ASSERT_NE(mirror, nullptr);
+    ASSERT_TRUE(mirror->IsHero(shown->entityNumber)) << "the would-be recruit is the covenant's candidate";
+    EXPECT_EQ(mirror->FindRecruitSlot(shown->entityNumber), -1);
+    EXPECT_EQ(gGameClient->GetSelectedNpcRecord(), &mirror->GetHero());
     Tap(SDL_SCANCODE_ESCAPE);
     EXPECT_FALSE(Shown("NpcPotentialRecruitMenu"));
     EXPECT_FALSE(Shown("GameMenu"));

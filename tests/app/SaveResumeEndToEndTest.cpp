@@ -2,13 +2,17 @@
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientProfiles.h"
 #include "client/CovenantClient.h"
 #include "client/GameClient.h"
 #include "client/GlobalStats.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
+#include "client/UserProfile.h"
 #include "core/EngineEnums.h"
 #include "core/Database.h"
+#include "core/MessageBuffer.h"
+#include "core/StringUtil.h"
 #include "core/DatabaseEntry.h"
 #include "core/UserVarSystem.h"
 #include "covenants/ActorCovenant.h"
@@ -26,6 +30,8 @@
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIList.h"
+#include "ui/widgets/UISkillSlot.h"
+#include "ui/widgets/UISkillSlotButtons.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -524,6 +530,8 @@ TEST_F(ShippedScreensSaveResume, ARecruitTakenIntoThePartyInPlayIsInThePartyWhen
         if (auto* actor = dynamic_cast<Actor*>(gGame->GetEntity(number)); actor && actor->GetNpcType() == NpcType::Recruit)
             recruit = actor;
     ASSERT_NE(recruit, nullptr) << "the town's recruit stands in town";
+    recruit->SetPosition(HostPlayer()->position.Offset(Vector2{40.0f, 0.0f}));
+    Frames(4);
     TypeOnConsole("recruit " + std::to_string(recruit->entityNumber) + " 1");
     for (int i = 0; i < 30 && !HostPlayer()->IsInParty(recruit); ++i)
         Frames(1);
@@ -581,4 +589,64 @@ TEST_F(ShippedScreensSaveResume, ACharacterCopiedUnderAnotherNameSavesToTheCopyA
     EXPECT_EQ(folder.Read("User/chars/" + original + ".chr"), before) << "the first character is untouched";
     EXPECT_TRUE(UserFileExists("chars/" + original + "2.chr"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), original + "2");
+}
+
+// Trophy points won earlier are spent on the profile screen's trophy upgrades: a level bought for
+// the stand-in character is the profile's, saved, and a new character starts with it.
+TEST_F(ShippedScreensSaveResume, TrophyPointsBuyALevelEveryNewCharacterStartsWith)
+{
+    MessageBuffer file;
+    file.WriteInt(51);
+    file.WriteString("ann");
+    file.WriteInt(1);
+    file.WriteInt(0);
+    IntArray upgrades(CharacterStat::kCount);
+    upgrades.Set(CharacterStat::SkillPointsLeft, 20);
+    upgrades.Write(file);
+    for (int i = 0; i < 3; ++i)
+        file.WriteInt(0);
+    std::string bytes(reinterpret_cast<const char*>(file.Data()), file.Size());
+    folder.Write("User/chars/ann.usr", bytes);
+    TypeOnConsole("setUserVar UserName ann");
+    TypeOnConsole("loadUser");
+    const UserProfile* profile = gGameClient->GetProfiles().GetCurrent();
+    ASSERT_NE(profile, nullptr);
+
+    ClickAt(320, 322);
+    ASSERT_TRUE(Shown("Profiles"));
+    ClickAt(440, 410);
+    ASSERT_TRUE(Shown("TrophySkills"));
+    ASSERT_TRUE(Shown("TrophyPage1"));
+    PlayerClient* standIn = gClientApp->GetLocalPlayer();
+    ASSERT_NE(standIn, nullptr);
+    EXPECT_TRUE(standIn->displayOnly);
+    EXPECT_EQ(standIn->GetStat(CharacterStat::SkillPointsLeft), 20) << "the points shown are the profile's";
+    // The first skill of the trees whose button offers a level.
+    UISkillSlotIncrease* raise = nullptr;
+    for (int32_t page = 1; page <= 4 && !raise; ++page)
+        for (int32_t index = 0; index < 15 && !raise; ++index) {
+            auto* button = dynamic_cast<UISkillSlotIncrease*>(
+                gUISystem->FindWidgetByPath(StringFormat("TrophyPage%d::Raise%d", page, index)));
+            if (button && button->CanIncrease())
+                raise = button;
+        }
+    ASSERT_NE(raise, nullptr) << "a button offers a level for the points";
+    const auto* slot = dynamic_cast<const UISkillSlot*>(raise->parentWidget);
+    ASSERT_NE(slot, nullptr);
+    int32_t stat = slot->skillTree * 15 + slot->skillIndex + CharacterStat::Skill1;
+    ClickAt(static_cast<int32_t>(raise->GetScreenX() + raise->size[0] / 2),
+            static_cast<int32_t>(raise->GetScreenY() + raise->size[1] / 2));
+    EXPECT_EQ(profile->GetUpgrade(stat), 1);
+    EXPECT_LT(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 20);
+    EXPECT_EQ(standIn->GetStat(stat), 1) << "the stand-in shows the level bought";
+    EXPECT_NE(folder.Read("User/chars/ann.usr"), bytes) << "saved at once";
+
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("Profiles"));
+    EXPECT_EQ(gClientApp->GetLink(), nullptr) << "the stand-in goes with its screen";
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("Main"));
+    ASSERT_TRUE(StartANewGame());
+    EXPECT_EQ(gGameClient->characterSetUp.Get(stat), 1);
+    EXPECT_GE(HostPlayer()->GetStat(stat), 1) << "the new character starts with the level";
 }

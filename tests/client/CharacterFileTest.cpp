@@ -360,6 +360,8 @@ TEST_F(CharacterFileName, ANameIsOneFileInTheCharsFolderWhateverItHolds)
     Join();
     ClientFrame(0);
     for (const char* name : {"../x", "a/b", "Heroes/Bob.old", "con", "tab\there"}) {
+        // Each a new character of that name: a character once saved keeps its own file.
+        player->fileBase.clear();
         player->characterName = name;
         ASSERT_TRUE(player->SaveCharacter()) << name;
         EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User" / "chars" / (CharacterFileBase(name) + ".chr")))
@@ -371,11 +373,13 @@ TEST_F(CharacterFileName, ANameIsOneFileInTheCharsFolderWhateverItHolds)
         }
     }
     // A name with nothing left is refused, and says so.
+    player->fileBase.clear();
     player->characterName = "..";
     EXPECT_FALSE(player->SaveCharacter());
     EXPECT_EQ(CountLinesHolding(debug, "Couldn't save the character .."), 1);
 
     // "Bob" finds the file "bob" wrote.
+    player->fileBase.clear();
     player->characterName = "bob";
     player->stats.Set(CharacterStat::Money, 321);
     ASSERT_TRUE(player->SaveCharacter());

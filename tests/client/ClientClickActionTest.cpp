@@ -171,7 +171,9 @@ TEST_F(ClientClickAction, GatesOpenTheMapForTheOwnCovenantElseAskTheGateRecord)
 {
     auto gate = Make("ClickStone");
     gate->isGate = true;
+    // A gate on screen stands on the level the world shows: the player's.
     gate->position.level = 3;
+    player->position.level = 3;
     EXPECT_EQ(gate->GetClickAction(false, false), kWalkUp);
     EXPECT_EQ(gate->GetClickAction(true, false), 18) << "the player's record for level 3 is clear";
     player->GetItemList(0).Add(3, 0);

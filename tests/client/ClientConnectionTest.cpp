@@ -2,6 +2,7 @@
 #include "client/ClientWorld.h"
 
 #include "client/ClientCommandTable.h"
+#include "platform/PosixNetworkSystem.h"
 #include "render/TextEvents.h"
 #include "support/LogLines.h"
 #include "world/Level.h"
@@ -314,4 +315,31 @@ TEST_F(ClientConnection, AHostSendingEveryClientCommandRunsOnlyItsNotifications)
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User" / "Exports"));
     EXPECT_EQ(vars.GetStringByName("resumeGameChar"), "bob");
     EXPECT_EQ(gameClient->npcChatText, "character") << "the host's own lines still run";
+}
+
+// Over sockets a new world, a welcome or a game update counts only from the host that answered
+// the join: the same messages from another address on the network change nothing.
+TEST_F(ClientConnection, OverSocketsOnlyTheJoinedHostsMessagesAreTaken)
+{
+    StartAndJoin();
+    NetworkSystem* inProcess = gNetworkSystem;
+    PosixNetworkSystem sockets;
+    ASSERT_TRUE(sockets.SetLocalMode(false));
+    gNetworkSystem = &sockets;
+    sockaddr_in joined = other.endpoint.address;
+    joined.sin_port = htons(kWorldHostPort);
+    sockaddr_in stranger = other.endpoint.address;
+    for (const sockaddr_in& from : {stranger, joined}) {
+        MessageBuffer newWorld;
+        NetMessages::WriteNewWorld(newWorld, NetNewWorld{gWorld->GetDifficulty(), gWorld->GetLayoutSeed(), 7});
+        newWorld.SetReadPos(0);
+        Client::DispatchDatagram(newWorld, from);
+        MessageBuffer welcome;
+        NetMessages::WriteWelcome(welcome, WelcomeLikeTheHosts());
+        welcome.SetReadPos(0);
+        Client::DispatchDatagram(welcome, from);
+    }
+    gNetworkSystem = inProcess;
+    EXPECT_EQ(link->newWorlds, 1) << "the stranger's new world was not taken, the host's was";
+    EXPECT_EQ(ui.newWorlds, 1);
 }

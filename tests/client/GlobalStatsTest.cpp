@@ -232,8 +232,6 @@ TEST_F(GlobalStats, RememberedMonstersAreJudgedByTheirKillScores)
     EXPECT_EQ(stats.GetRecordHolder(::GlobalStats::kGroupFun, 15).label, "Cy (Ashguard)");
 }
 
-} // namespace
-
 // A damaged file, and one of a layout newer than this program's, are set aside whole as ".bad"
 // with a warning; the save after them begins a new file and never writes over the old one.
 TEST_F(GlobalStats, ADamagedOrNewerFileIsSetAsideAndNoSaveWritesOverIt)
@@ -271,3 +269,5 @@ TEST_F(GlobalStats, ADamagedOrNewerFileIsSetAsideAndNoSaveWritesOverIt)
     sound.Load();
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/chars/global.sts.bad"));
 }
+
+} // namespace

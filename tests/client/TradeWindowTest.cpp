@@ -377,7 +377,8 @@ TEST_F(TradeWindowWorld, AnItemRowIsComparedWithWhatThePlayerWears)
 {
     std::unique_ptr<ItemBase> jerkin = std::make_unique<Item>();
     jerkin->SetEntry(gDatabase->FindEntryByName("TestJerkin"));
-    ASSERT_TRUE(hostPlayer->inventory->PlaceItem(jerkin, InventoryGroupIndex::Bag1, 0, 0));
+    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 4);
+    ASSERT_TRUE(hostPlayer->inventory->PlaceItem(jerkin, InventoryGroupIndex::Bag1, 0, kPlaceAnyGroup));
     ClientFrame(50);
     auto rows = Rows("getTradePlayerItems");
     ASSERT_EQ(rows.size(), 1u);

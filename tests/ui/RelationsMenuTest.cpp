@@ -296,3 +296,23 @@ TEST_F(RelationsMenu, MoreCovenantsThanCardsStopAtTheThirtySecond)
     EXPECT_EQ(canvas.OfWidth(3.0f).size(), 32u * 31u / 2u) << "the pairs among the 32 cards";
     ui->SetGameView(&view);
 }
+
+// The pages of a trade hold the world still while they show, as a pausing menu does: the world
+// host takes no step for the frames between, and the game goes on once they are left.
+TEST_F(RelationsMenu, TheTradePagesPauseTheGameUntilTheyAreLeft)
+{
+    Start(2);
+    Open();
+    ASSERT_TRUE(app->IsActive());
+    EXPECT_FALSE(Client::IsPaused());
+    const std::pair<const char*, bool> pages[] = {
+        {"TradeItemsMenu", true}, {"ShowRelations", false}, {"TradeItemsMenu", true}, {"RaidMenu", false}};
+    for (const auto& [command, paused] : pages) {
+        menu->HandleMenuCommand(command);
+        EXPECT_EQ(Client::IsPaused(), paused) << command;
+        uint32_t steps = host->GetStepCount();
+        host->Tick(500, Client::IsPaused());
+        host->ServerFrame();
+        EXPECT_EQ(host->GetStepCount() == steps, paused) << command;
+    }
+}

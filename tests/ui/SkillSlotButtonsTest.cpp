@@ -129,7 +129,8 @@ TEST_F(SkillSlotButtons, TheSetUpPreviewBuysATrophyUpgradeForNewCharactersAndSen
     EXPECT_EQ(profile->GetUpgrade(LevelStat(0)), 1);
     EXPECT_EQ(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 3);
     EXPECT_EQ(gameClient->characterSetUp.Get(LevelStat(0)), 1) << "every new character starts with it";
-    EXPECT_EQ(folder.Read("User/chars/bob.usr").size(), file.Size()) << "saved at once";
+    EXPECT_NE(folder.Read("User/chars/bob.usr"), std::string(reinterpret_cast<const char*>(file.Data()), file.Size()))
+        << "saved at once";
     ExecuteCommandLine("setUIMode IncreaseSkill");
     Press(105, 105);
     EXPECT_TRUE(Queued().empty()) << "the preview's skill slot asks the host for nothing either";

@@ -84,7 +84,6 @@ void UISkillSlotIncrease::OnClick(int32_t button, bool down, int32_t /*x*/, int3
     if (button != 0 || !down || !CanIncrease())
         return;
     const UISkillSlot& slot = *SkillSlotButtonParent(*this);
-    const SkillClient& skill = *SkillSlotButtonSkill(*this);
     PlayerClient& player = *UISlotBase::GetPlayer();
     if (player.displayOnly) {
         // A trophy upgrade: the profile keeps it for every new character, and the preview shows it.
