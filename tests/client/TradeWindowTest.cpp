@@ -380,6 +380,8 @@ TEST_F(TradeWindowWorld, AnItemRowIsComparedWithWhatThePlayerWears)
     hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 4);
     ASSERT_TRUE(hostPlayer->inventory->PlaceItem(jerkin, InventoryGroupIndex::Bag1, 0, kPlaceAnyGroup));
     ClientFrame(50);
+    ClientFrame(50);
+    ASSERT_NE(player->GetInventory().GetItem(InventoryGroupIndex::Bag1, 0), nullptr) << "the mirror has the jerkin";
     auto rows = Rows("getTradePlayerItems");
     ASSERT_EQ(rows.size(), 1u);
     int32_t place = TradeOfferEntry::PackItemPlace(InventoryGroupIndex::Bag1, 0);
