@@ -40,9 +40,10 @@ public:
     virtual bool SaveCharacter() = 0;
     // The name the character's files are saved under; empty before there is a character.
     virtual std::string GetCharacterName() const { return std::string(); }
-    // The base name of the character's files (its ".chr", world and maps): the file it was
-    // loaded from, whatever name the file holds; empty before there is a character.
-    virtual std::string GetSaveName() const { return std::string(); }
+    // The name the character's files (its ".chr", world and maps) are saved under: the file it
+    // was loaded from, whatever name the file holds; the character's own name unless the player
+    // says otherwise.
+    virtual std::string GetSaveName() const { return GetCharacterName(); }
 
     // ---- What the game update tells it ----
     // An entity seen for the first time: the pick-up help.
