@@ -235,6 +235,11 @@ int32_t PlayerCovenantClient::FindRecruitSlot(int32_t entityNumber) const
     return -1;
 }
 
+bool PlayerCovenantClient::IsHero(int32_t entityNumber) const
+{
+    return hero->entityNumber != -1 && hero->entityNumber == entityNumber;
+}
+
 void PlayerCovenantClient::ListRecruits(std::vector<ListEntry>& rows) const
 {
     for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {

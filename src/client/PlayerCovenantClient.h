@@ -97,6 +97,7 @@ public:
     RecruitClient* GetRecruit(int32_t slot) const;
     // The slot of the recruit standing as that entity; -1 for -1 or none.
     int32_t FindRecruitSlot(int32_t entityNumber) const;
+    bool IsHero(int32_t entityNumber) const;
     const RecruitClient& GetHero() const { return *hero; }
     int32_t GetRecruitCount() const { return recruitCount; }
     // One row per recruit: its name, and its slot as the row's value.
