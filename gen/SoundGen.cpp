@@ -308,9 +308,11 @@ std::vector<SynthOggEntry> SynthOggEntries()
         {"Sounds/Weather/rainhard.ogg", SynthRender(SynthWobbled(SynthBurst(6.0, 0.8, 0.0, 46), 0.6, 0.3))},
         // The one voiced chat line: a murmur of vowels rising and falling like speech.
         {"Sounds/Voices/vendorgreeting.ogg", SynthRender(SynthWobbled(SynthTone(1.4, 160, 120, 0.6), 6, 0.7))},
-        // The storyteller's voices under the world's and the warden's stories: slower and lower.
+        // The storyteller's voices under the world's and the heroes' stories: slower and lower.
         {"Sounds/Voices/storyworld.ogg", SynthRender(SynthWobbled(SynthTone(3.0, 130, 100, 0.6), 3, 0.7))},
         {"Sounds/Voices/storywarden.ogg", SynthRender(SynthWobbled(SynthTone(2.5, 120, 145, 0.6), 4, 0.7))},
+        {"Sounds/Voices/storyemberwright.ogg", SynthRender(SynthWobbled(SynthTone(2.5, 190, 220, 0.55), 5, 0.6))},
+        {"Sounds/Voices/storyoutrider.ogg", SynthRender(SynthWobbled(SynthTone(2.5, 135, 160, 0.6), 3, 0.75))},
     };
 }
 

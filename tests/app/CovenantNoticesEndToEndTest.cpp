@@ -121,7 +121,7 @@ TEST_F(StoryScreensEndToEnd, TheNewCharacterScreenAndTheGameShowTheirStories)
     ClickAt(320, 196);
     ASSERT_TRUE(Shown("NewCharacter"));
     TargaImage before = Screenshot();
-    ClickAt(390, 171);
+    ClickAt(530, 300);
     ASSERT_TRUE(Shown("StoryCharacter"));
     Frames(1);
     TargaImage classStory = Screenshot();

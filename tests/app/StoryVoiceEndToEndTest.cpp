@@ -45,7 +45,7 @@ TEST_F(StoryVoiceEndToEnd, TheClassStoryIsReadAloudUntilClosedAndTheInterfacePag
 {
     ClickAt(320, 196);
     ASSERT_TRUE(Shown("NewCharacter"));
-    ClickAt(390, 171);
+    ClickAt(530, 300);
     ASSERT_TRUE(Shown("StoryCharacter"));
     int32_t warden = SoundNamed("Sounds/Voices/storywarden.ogg");
     ASSERT_NE(warden, -1) << "the cue is shipped";
@@ -71,7 +71,7 @@ TEST_F(StoryVoiceEndToEnd, TheClassStoryIsReadAloudUntilClosedAndTheInterfacePag
     ASSERT_TRUE(Shown("Main"));
 
     ClickAt(320, 196);
-    ClickAt(390, 171);
+    ClickAt(530, 300);
     ASSERT_TRUE(Shown("StoryCharacter"));
     EXPECT_EQ(StoryVoice(), -1) << "silenced";
     // A forced voice speaks through the silence, and starting it again replaces, never doubles.

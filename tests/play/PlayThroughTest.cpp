@@ -439,7 +439,7 @@ protected:
         for (int i = 0; i < 24; ++i)
             Tap(SDL_SCANCODE_BACKSPACE);
         TypeKeys("Brannoc");
-        ClickAt(260, 171);
+        ClickAt(186, 171);
         ClickAt(230, 207);
         EXPECT_EQ(Var("PlayerClass"), "ClassWarden");
         EXPECT_EQ(Var("CovenantDifficultyLevel"), "Easy");
