@@ -22,6 +22,7 @@
 #include "entities/Player.h"
 #include "entities/Vendor.h"
 #include "render/TextEvents.h"
+#include "support/ProfileFileBytes.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
@@ -595,17 +596,7 @@ TEST_F(ShippedScreensSaveResume, ACharacterCopiedUnderAnotherNameSavesToTheCopyA
 // the stand-in character is the profile's, saved, and a new character starts with it.
 TEST_F(ShippedScreensSaveResume, TrophyPointsBuyALevelEveryNewCharacterStartsWith)
 {
-    MessageBuffer file;
-    file.WriteInt(51);
-    file.WriteString("ann");
-    file.WriteInt(1);
-    file.WriteInt(0);
-    IntArray upgrades(CharacterStat::kCount);
-    upgrades.Set(CharacterStat::SkillPointsLeft, 20);
-    upgrades.Write(file);
-    for (int i = 0; i < 3; ++i)
-        file.WriteInt(0);
-    std::string bytes(reinterpret_cast<const char*>(file.Data()), file.Size());
+    const std::string bytes = ProfileFileBytes("ann", 20);
     folder.Write("User/chars/ann.usr", bytes);
     TypeOnConsole("setUserVar UserName ann");
     TypeOnConsole("loadUser");

@@ -1,6 +1,8 @@
 // The buttons beside a skill slot over a joined player: raising within the points and below the highest level, lowering above the starting level, the set-up preview that sends nothing, their sound; and the world host raising a skill once for the request a press sends.
 #include "ui/SkillSlotWorld.h"
 
+#include "support/ProfileFileBytes.h"
+
 #include "client/ClientProfiles.h"
 #include "client/ClientServicesWorld.h"
 #include "client/UserProfile.h"
@@ -106,17 +108,8 @@ TEST_F(SkillSlotButtons, TheClassesStartingSkillIsNeverLoweredBelowItsFirstLevel
 TEST_F(SkillSlotButtons, TheSetUpPreviewBuysATrophyUpgradeForNewCharactersAndSendsNothing)
 {
     // The user's profile file, as a win left it: five trophy points to spend.
-    MessageBuffer file;
-    file.WriteInt(51);
-    file.WriteString("bob");
-    file.WriteInt(1);
-    file.WriteInt(0);
-    IntArray upgrades(CharacterStat::kCount);
-    upgrades.Set(CharacterStat::SkillPointsLeft, 5);
-    upgrades.Write(file);
-    for (int i = 0; i < 3; ++i)
-        file.WriteInt(0);
-    folder.Write("User/chars/bob.usr", std::string(reinterpret_cast<const char*>(file.Data()), file.Size()));
+    const std::string won = ProfileFileBytes("bob", 5);
+    folder.Write("User/chars/bob.usr", won);
     vars.SetStringByName("UserName", "bob");
     gameClient->GetProfiles().LoadUser();
     const UserProfile* profile = gameClient->GetProfiles().GetCurrent();
@@ -129,7 +122,7 @@ TEST_F(SkillSlotButtons, TheSetUpPreviewBuysATrophyUpgradeForNewCharactersAndSen
     EXPECT_EQ(profile->GetUpgrade(LevelStat(0)), 1);
     EXPECT_EQ(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 3);
     EXPECT_EQ(gameClient->characterSetUp.Get(LevelStat(0)), 1) << "every new character starts with it";
-    EXPECT_NE(folder.Read("User/chars/bob.usr"), std::string(reinterpret_cast<const char*>(file.Data()), file.Size()))
+    EXPECT_NE(folder.Read("User/chars/bob.usr"), won)
         << "saved at once";
     ExecuteCommandLine("setUIMode IncreaseSkill");
     Press(105, 105);
