@@ -40,6 +40,10 @@ public:
     virtual Vector2 GetTextPosition(TextPosition) const { return {}; }
     // The game is over: the open menus close before its screen opens.
     virtual void HideMenus() {}
+    // The numbers rising over the entities, each switched by the player; a raid may hide both.
+    // Without an interface every number shows.
+    virtual bool ShowDamageNumbers() const { return true; }
+    virtual bool ShowXpNumbers() const { return true; }
 
     // ---- Input, after the console and before the world: true when the interface took it ----
     virtual bool HandleKey(int32_t, bool, bool) { return false; }

@@ -109,6 +109,10 @@ public:
     const DatabaseEntry* GetKeyRecord() const;
 
     // ---- The state record (EntityClientState.cpp) -----------------------------------------------
+    // A quest item's record (what the item is of: a monster type, an area) and from it the
+    // target whose "QuestItemName" names the item: the area itself, else the entry the record's
+    // "Archetype" names. Null clears both.
+    void SetQuestRecord(const DatabaseEntry* named);
     // Takes a state record read whole. A record whose place, scale or alpha is not finite is
     // taken as no record at all: the entity stays as it was.
     void ApplyState(const NetEntityHeader& header, const NetEntityState& state, const ClientResourceTable* resources);
@@ -164,6 +168,11 @@ public:
     bool GetMapColor(float& red, float& green, float& blue) const;
     // With partyOnly only party members and the player's own quest item.
     bool IsShownOnMap(bool partyOnly) const;
+    // The local player's party list when it names this entity; null otherwise. The player leads
+    // the party and is not in its list.
+    virtual const std::vector<int32_t>* GetPartyRecord() const;
+    // The same entity, the local player and one of its party, or two of its party.
+    virtual bool IsInPartyWith(const EntityClient& other) const;
     // 0 for the invisible and the dead, 0.75 for things lying on the ground, 1 for the rest.
     float GetPickPriority() const;
     bool AcceptsDroppedItem() const;
@@ -353,6 +362,8 @@ private:
     int32_t GetObjectClickAction(bool inReach, bool allowWhileStealthed, int32_t type) const;
     int32_t GetOwnMapColorIndex() const;
     bool IsPlayerQuestItem() const;
+    // In the local player's party.
+    bool IsInPlayersParty() const;
     void ShowItemSkin(int32_t location, const DatabaseEntry* item);
     const Skin* GetSharedSkin() const;
     // The wearer's tag the location's model hangs on; -1 without one.

@@ -146,7 +146,7 @@ int32_t EntityClient::GetNpcClickAction(bool inReach, bool rescue) const
         return HasQuestToComplete() ? ClickMode::kSolveQuest : ClickMode::kQuestGiver;
     }
     const PlayerClient* player = EntityClientLocalPlayer();
-    bool inParty = player && player->IsInParty(entityNumber);
+    bool inParty = IsInPlayersParty();
     if (IsOfPlayerCovenant()) {
         if (!player)
             return ClickMode::kNothing;

@@ -15,6 +15,8 @@
 #include "rules/GameData.h"
 #include "world/World.h"
 
+#include <algorithm>
+
 namespace {
 
 // Colour-table entries of the texts: the hints, and the plain text the name returns to.
@@ -109,6 +111,11 @@ void EntityClient::BuildHoverText(std::string& out, bool nameOnly, bool forAnyEn
     case DatabaseEntryType::Chest:
         out = ColorSystem::MakeColorCode(EnumTable::LookupIn("ColorType", record->GetString("Color"), true));
         out += record->GetString("Name");
+        // Mended: an opened chest (its state word clear) went on offering to be opened.
+        if (!isUsableObject) {
+            out += " $$ChestOpened$$";
+            return;
+        }
         HoverAppendHints(out, nameOnly, canAttack ? "\n$$LeftClickToBreak$$" : "\n$$LeftClickToOpen$$");
         return;
     default: break;
@@ -257,11 +264,11 @@ void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly, bool wit
     if (covenantIndex != -1)
         out += "\n" + HoverCovenantName(covenantIndex);
     if (isNpc) {
-        const PlayerClient* player = HoverPlayer();
         int32_t slot = -1;
-        for (int32_t i = 0; player && i < kHoverPartySlots && i < static_cast<int32_t>(player->party.size()); ++i)
-            if (player->party[static_cast<size_t>(i)] == entityNumber)
-                slot = i;
+        if (const std::vector<int32_t>* party = GetPartyRecord()) {
+            auto at = std::find(party->begin(), party->end(), entityNumber);
+            slot = at - party->begin() < kHoverPartySlots ? static_cast<int32_t>(at - party->begin()) : -1;
+        }
         if (slot != -1)
             out += "\n" + MakeLocToken("DropFoodOfPotionOnRecruitToHealShowKeys", "%d %d", slot + 1, slot + 6);
         else if (IsOfPlayerCovenant())

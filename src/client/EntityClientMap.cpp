@@ -58,6 +58,34 @@ bool EntityClient::IsPlayerQuestItem() const
            questRecord == own->GetRecord();
 }
 
+const std::vector<int32_t>* EntityClient::GetPartyRecord() const
+{
+    const PlayerClient* player = EntityClientMapPlayer();
+    return player && player->IsInParty(entityNumber) ? &player->party : nullptr;
+}
+
+bool EntityClient::IsInPartyWith(const EntityClient& other) const
+{
+    if (&other == this || (entityNumber != -1 && other.entityNumber == entityNumber))
+        return true;
+    const PlayerClient* player = EntityClientMapPlayer();
+    if (!player)
+        return false;
+    // The player answers through its own object or through its body in the table.
+    auto isLeader = [player](const EntityClient& entity) {
+        return &entity == player || (entity.entityNumber != -1 && entity.entityNumber == player->GetEntityNumber());
+    };
+    const std::vector<int32_t>* record = GetPartyRecord();
+    const std::vector<int32_t>* otherRecord = other.GetPartyRecord();
+    return (record && (otherRecord == record || isLeader(other))) || (otherRecord && isLeader(*this));
+}
+
+bool EntityClient::IsInPlayersParty() const
+{
+    const PlayerClient* player = EntityClientMapPlayer();
+    return player && IsInPartyWith(*player);
+}
+
 int32_t EntityClient::GetMapColorIndex() const
 {
     return GetTopOwner()->GetOwnMapColorIndex();
@@ -81,8 +109,7 @@ int32_t EntityClient::GetOwnMapColorIndex() const
             return BlipColour::kQuestGiver;
         return own ? BlipColour::kFriend : BlipColour::kHostile;
     }
-    const PlayerClient* player = EntityClientMapPlayer();
-    if ((player && player->IsInParty(entityNumber)) || own)
+    if (IsInPlayersParty() || own)
         return BlipColour::kFriend;
     if (isNpcRenegade || isNpcThief)
         return BlipColour::kHostile;
@@ -109,8 +136,7 @@ bool EntityClient::IsShownOnMap(bool partyOnly) const
         return false;
     if (!partyOnly)
         return true;
-    const PlayerClient* player = EntityClientMapPlayer();
-    return (isNpc && player && player->IsInParty(entityNumber)) || IsPlayerQuestItem();
+    return (isNpc && IsInPlayersParty()) || IsPlayerQuestItem();
 }
 
 float EntityClient::GetPickPriority() const

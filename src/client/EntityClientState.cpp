@@ -175,6 +175,15 @@ void EntityClient::ApplyClassState(const NetEntityState& state)
     }
 }
 
+void EntityClient::SetQuestRecord(const DatabaseEntry* named)
+{
+    questRecord = named;
+    if (!named || named->GetType() == DatabaseEntryType::Area)
+        questTarget = named;
+    else
+        questTarget = gDatabase ? gDatabase->FindEntryByName(named->GetString("Archetype")) : nullptr;
+}
+
 void EntityClient::ShowOwnRecord()
 {
     groundRecord = record;

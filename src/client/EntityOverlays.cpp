@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/EntityClient.h"
 #include "client/ClientSight.h"
+#include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "core/ColorCode.h"
 #include "core/DatabaseEntry.h"
@@ -68,8 +69,6 @@ void EntityOverlays::RegisterVars()
         return;
     barsVar = gUserVarSystem->RegisterVar("ui_inGameHealthBars", "1");
     playerBarVar = gUserVarSystem->RegisterVar("ui_playerHealthBar", "0");
-    damageVar = gUserVarSystem->RegisterVar("ui_showDamageNumbers", "1");
-    experienceVar = gUserVarSystem->RegisterVar("ui_showXpNumbers", "1");
 }
 
 OverlayFrame EntityOverlays::GatherFrame() const
@@ -85,9 +84,10 @@ OverlayFrame EntityOverlays::GatherFrame() const
         frame.lifeSeconds = tuning.damageEventMaxTime;
         frame.fadeSeconds = tuning.damageEventFadeTime;
     }
-    // The raid states are not mirrored on the client, so the raid switch has nothing to hide.
-    frame.showDamage = !damageVar.IsValid() || damageVar.GetBool();
-    frame.showExperience = !experienceVar.IsValid() || experienceVar.GetBool();
+    // The interface owns the switches and the raid rule that overrides them.
+    const ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr;
+    frame.showDamage = !ui || ui->ShowDamageNumbers();
+    frame.showExperience = !ui || ui->ShowXpNumbers();
     frame.bars = !barsVar.IsValid() || barsVar.GetBool();
     frame.playerBar = playerBarVar.IsValid() && playerBarVar.GetBool();
     return frame;

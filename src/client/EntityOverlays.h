@@ -56,7 +56,8 @@ public:
 
     // Creates the user vars it reads when missing, with the interface's defaults.
     void RegisterVars();
-    // The frame's facts: the local player, the clock, the tuning and the switches.
+    // The frame's facts: the local player, the clock, the tuning and the switches (the
+    // numbers' from the interface).
     OverlayFrame GatherFrame() const;
 
     // Draw, for an entity the player sees together with its owners.
@@ -82,8 +83,6 @@ public:
 private:
     UserVarRef barsVar;
     UserVarRef playerBarVar;
-    UserVarRef damageVar;
-    UserVarRef experienceVar;
 };
 
 // The overlays on the real screen: the renderer's immediate quads and the screen text.

@@ -72,7 +72,11 @@ public:
     // from it). The resources name the models.
     void ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
     void RemoveStaleEntities();
+    // Once a game: the level anchor, the start help, the rain on the player, the town's map
+    // revealed where its area asks, this game's new unlocks forgotten, the interface's start lines.
     void OnFirstUpdate();
+    // Level 0 shown whole on the world map when its area has "AutoMap".
+    void RevealWorldMapStart();
 
     // ---- The tables ---------------------------------------------------------------------------
     // Null for a number outside 0..1499 or a slot not held.
@@ -203,6 +207,9 @@ private:
     bool ParseGamePart(MessageBuffer& buffer);
     void ApplyEntities(const ClientResourceTable* resources);
     void ApplyQuests(MessageBuffer& buffer);
+    // Each quest item of the update named after the quest its number names, once the quests
+    // are read; a number no quest holds names nothing.
+    void ResolveQuestItems();
     void ApplyMenuFlag(bool value, bool& shown, const char* menu);
     void UpdateAmbientLight(float seconds);
     // The win or the loss, once a game.

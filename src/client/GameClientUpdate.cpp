@@ -8,7 +8,12 @@
 #include "client/LocalPlayerLink.h"
 #include "client/QuestClient.h"
 #include "core/Database.h"
+#include "client/ClientProfiles.h"
 #include "core/MessageBuffer.h"
+#include "render/WorldMap.h"
+#include "resources/effects/EffectSystem.h"
+#include "world/AreaDefinition.h"
+#include "world/Level.h"
 #include "world/World.h"
 
 namespace {
@@ -113,6 +118,7 @@ void GameClient::ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTabl
     questActorValues = staging.actorValues;
     questActorNames = staging.actorNames;
     ApplyQuests(buffer);
+    ResolveQuestItems();
     foodPriceFactor = staging.priceFactors[0];
     drinkPriceFactor = staging.priceFactors[1];
     std::copy(std::begin(staging.weather), std::end(staging.weather), weather);
@@ -176,6 +182,19 @@ void GameClient::ApplyQuests(MessageBuffer& buffer)
     }
 }
 
+void GameClient::ResolveQuestItems()
+{
+    for (size_t i = 0; i < staging.entityCount; ++i) {
+        if (staging.entities[i].state.kind != NetStateKind::QuestItem)
+            continue;
+        EntityClient* item = GetEntity(staging.entities[i].header.number);
+        int32_t number = item ? item->questNumber : -1;
+        QuestClient* quest = number >= 0 && number < GetQuestCount() ? quests[static_cast<size_t>(number)].get() : nullptr;
+        if (item)
+            item->SetQuestRecord(quest ? quest->GetItemRecord() : nullptr);
+    }
+}
+
 void GameClient::ApplyMenuFlag(bool value, bool& shown, const char* menu)
 {
     if (value == shown)
@@ -200,11 +219,25 @@ void GameClient::OnFirstUpdate()
         gWorld->CreateLevelAnchor();
     LocalPlayerLink* link = gClientApp ? gClientApp->GetLink() : nullptr;
     ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr;
-    if (!ui)
-        return;
-    std::string topic = ui->GetStartTopic();
+    std::string topic = ui ? ui->GetStartTopic() : std::string();
     if (link && !topic.empty())
         link->TriggerHint(topic);
+    EntityClient* body = gClientApp ? gClientApp->GetLocalPlayerEntity() : nullptr;
+    if (body && gEffectSystem)
+        gEffectSystem->EnterWorld(&body->GetEffectHost());
+    RevealWorldMapStart();
+    // What the last game unlocked has been shown on its closing screens by now.
+    if (UserProfile* profile = profiles->GetCurrent())
+        profile->ClearNewUnlocks();
+    if (!ui)
+        return;
     for (const std::string& line : ui->GetGameStartLines())
         ui->RunMenuLine(line);
+}
+
+void GameClient::RevealWorldMapStart()
+{
+    const Level* first = gWorld && gWorld->GetLevelCount() > 0 ? gWorld->GetLevel(0) : nullptr;
+    if (first && first->area && first->area->autoMap && gWorldMap)
+        gWorldMap->RevealFirstLevel();
 }

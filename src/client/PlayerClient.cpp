@@ -24,6 +24,15 @@ constexpr int32_t kPlayerClientIdlePriority = 6;
 constexpr int32_t kPlayerClientStealthIdlePriority = 7;
 // The facing the player starts with.
 constexpr int32_t kPlayerClientStartFacing = 3;
+// A target farther than the greatest selection distance stays selected when it carries this flag
+// (a quest's target) and stands in the player's own covenant.
+constexpr uint32_t kPlayerClientKeptTargetFlag = 0x200;
+
+// The modes of talking to, trading with and using a target: the player stands facing it.
+bool PlayerClientFacesTarget(int32_t mode)
+{
+    return mode == 5 || mode == 6 || (mode >= 8 && mode <= 11) || (mode >= 15 && mode <= 22) || mode == 24;
+}
 
 ClientUi* PlayerClientUi()
 {
@@ -405,6 +414,9 @@ void PlayerClient::SyncBody()
     if (!shown)
         return;
     shown->SetPosition(position);
+    // The body is what the world draws: it faces where the player walks and turns, as it stands
+    // where the player does.
+    shown->facing = facing;
     shown->isPlayerBody = true;
     lightColor = shown->lightColor;
     lightFalloff = shown->lightFalloff;
@@ -436,6 +448,9 @@ void PlayerClient::Update(float seconds)
     if (chasing && target && !target->IsHidden())
         Follow(target);
     walkedThisFrame = Move(seconds);
+    target = GetInteractionTarget();
+    if (!walkedThisFrame && target && target != this && target != GetBody() && PlayerClientFacesTarget(interactionMode))
+        FaceTowards(target->position, false);
     SendPendingSkill();
     bool stealthed = (statusFlags & kStatusStealthed) != 0;
     PlayAnimation(stealthed ? "idleStealth" : "idle",
@@ -484,7 +499,8 @@ void PlayerClient::UpdateModes()
         interactionMode = kModePaused;
     const GameSystemTuning* tuning = PlayerClientTuning();
     float reach = tuning ? tuning->maxSelectedEntityDistance : 0.0f;
-    if (target && reach > 0.0f) {
+    bool kept = target && (target->flags & kPlayerClientKeptTargetFlag) && target->covenantIndex == covenantIndex;
+    if (target && reach > 0.0f && !kept) {
         Vector2 delta = position.DeltaTo(target->position);
         if (delta.x * delta.x + delta.y * delta.y > reach * reach) {
             DropMode();

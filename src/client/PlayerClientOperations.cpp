@@ -121,7 +121,7 @@ bool PlayerClient::SelectFirstRecruit(bool partyOnly)
         return false;
     for (int32_t slot = 0; slot < GetRecruitWalkSlots(); ++slot) {
         EntityClient* entity = GetRecruitEntity(slot);
-        if (entity && (!partyOnly || IsInParty(entity->entityNumber))) {
+        if (entity && (!partyOnly || entity->GetPartyRecord())) {
             SetInteractionTarget(entity, false);
             return true;
         }

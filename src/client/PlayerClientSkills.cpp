@@ -80,7 +80,7 @@ bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
     if (definition.needsFriend) {
         // A party member is chosen by the cursor resting on it.
         const EntityClient* hovered = gClientApp ? gClientApp->GetHoverEntity() : nullptr;
-        targetNumber = hovered && IsInParty(hovered->entityNumber) ? hovered->entityNumber : -1;
+        targetNumber = hovered && hovered->GetPartyRecord() ? hovered->entityNumber : -1;
     }
     if (gClientApp)
         gClientApp->QueueServerCommand(StringFormat("useSkill %d %d %d %d %f %f", tree, index, targetNumber,

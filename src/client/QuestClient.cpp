@@ -8,6 +8,7 @@
 #include "core/StringUtil.h"
 #include "render/TextEvents.h"
 #include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterType.h"
 #include "world/GameQuestWorld.h"
 #include "world/World.h"
 
@@ -33,6 +34,14 @@ const QuestWorld* QuestClient::GetWorld() const
     // It only reads gWorld, so one serves every quest.
     static const GameQuestWorld world;
     return &world;
+}
+
+const DatabaseEntry* QuestClient::GetItemRecord()
+{
+    if (target)
+        return target->GetEntry();
+    EnsureTargetLevels();
+    return GetWorld()->GetLevelAreaEntry(targetLevel);
 }
 
 int32_t QuestClient::GetDifficulty() const

@@ -31,6 +31,9 @@ public:
     // The world the client draws, the one the host's quests run in: a quest's titles and texts
     // name its places as the host's do.
     const QuestWorld* GetWorld() const override;
+    // The record a quest item of this quest is named by: the target monster type's, else the
+    // target level's area; null for neither.
+    const DatabaseEntry* GetItemRecord();
 
     // The slot of the update's quest list this quest came in.
     int32_t index = -1;

@@ -70,6 +70,8 @@ public:
     bool NewUnlockContains(std::string_view text) const;
     const std::vector<std::string>& GetUnlocks() const { return unlocks; }
     const std::vector<std::string>& GetNewUnlocks() const { return newUnlocks; }
+    // A game starts: the unlocks the last one brought are no longer new.
+    void ClearNewUnlocks() { newUnlocks.clear(); }
     // Each won adventure's "UnlockOnWin" names not yet held.
     void GrantUnlocksForWins();
 

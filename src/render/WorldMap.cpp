@@ -286,8 +286,10 @@ void WorldMap::RecordGate(const WorldPos& position, int32_t gateId)
 
 void WorldMap::RevealFirstLevel()
 {
-    ExploredLevel* record = FindMutable(0);
-    if (!record || identityDifficulty == -1)
+    // Asked on the game's first update, before any frame has drawn the map: the world's identity
+    // is taken here so that level 0's record exists to be revealed.
+    SyncWorldIdentity();
+    if (identityDifficulty == -1 || !gWorld || !gWorld->GetLevel(0))
         return;
     for (int32_t y = 0; y < side; ++y) {
         for (int32_t x = 0; x < side; ++x)

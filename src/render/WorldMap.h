@@ -129,6 +129,7 @@ public:
     std::string GetPinText(int32_t kind, int32_t id) const;
     // A gate entity read by the client: the level's own gate (id -1) or its connections' gates.
     void RecordGate(const WorldPos& position, int32_t gateId);
+    // Every tile of level 0 fully explored, once the map knows the world.
     void RevealFirstLevel();
     // "clearMap": the camera target's level forgotten.
     void ClearCurrentLevel();

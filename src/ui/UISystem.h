@@ -174,8 +174,8 @@ public:
     void ArrangeOpenBagMenus();
     void OnPlayerChanged() override;
     static void RunCommandList(const std::vector<std::string>& lines);
-    bool ShowDamageNumbers() const;
-    bool ShowXpNumbers() const;
+    bool ShowDamageNumbers() const override;
+    bool ShowXpNumbers() const override;
 
     // The shaders of the highlight box and the glow widgets draw over themselves.
     int32_t GetHighlightShader() const { return highlightShader; }

@@ -220,10 +220,14 @@ TEST_F(ClientHoverText, ThingsOnTheGroundShowQualityNamesMoneyAndQuestItemsWithP
 TEST_F(ClientHoverText, ChestsAndGatesNameThemselvesByColourAndDestination)
 {
     EntityClient* chest = Mirror("HoverChest");
+    chest->isUsableObject = true;  // closed, as a closed chest's state word says
     const std::string red = Code(ColorType::Red);
     EXPECT_EQ(chest->GetHoverText(false, true, true), red + "Crate" + Hints("\n$$LeftClickToOpen$$"));
     chest->canAttack = true;
     EXPECT_EQ(chest->GetHoverText(false, true, true), red + "Crate" + Hints("\n$$LeftClickToBreak$$"));
+    // Opened (or broken): named so, and nothing left to click for.
+    chest->isUsableObject = false;
+    EXPECT_EQ(chest->GetHoverText(false, true, true), red + "Crate $$ChestOpened$$");
 
     EntityClient* gate = Mirror("HoverGate", 50.0f);
     ASSERT_EQ(gate->position.level, 0);

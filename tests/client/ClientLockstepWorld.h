@@ -19,6 +19,7 @@ ArchetypeGoblin
 {
     Type MonsterArchetype
     FactionName "Monsters"
+    QuestItemName "Totem"
     RandomSize 1
     MinSize 0.8
     MaxSize 1.2

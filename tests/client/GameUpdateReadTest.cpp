@@ -3,7 +3,12 @@
 
 #include "client/QuestClient.h"
 #include "core/EngineEnums.h"
+#include "core/LocSystem.h"
+#include "rules/monsters/MonsterType.h"
 #include "server/quests/Quest.h"
+#include "server/spawn/SpawnSystem.h"
+#include "world/AreaDefinition.h"
+#include "world/Level.h"
 
 namespace {
 
@@ -18,6 +23,18 @@ QuestHunt
     Type Quest
     QuestType KillMonsters
     Count 3
+}
+QuestTotems
+{
+    Type Quest
+    QuestType MonsterQuestItem
+}
+QuestPages
+{
+    Type Quest
+    QuestType LevelQuestItem
+    HasWorldLevel 1
+    DefaultArea AreaMeadow
 }
 )";
 
@@ -142,6 +159,52 @@ TEST_F(GameUpdateRead, AQuestItemCarriesItsQuestsNumberAndABeamItsFourEnds)
     EXPECT_TRUE(beam->projectileTrail);
     EXPECT_EQ(beam->projectileWords[0], goblin->entityNumber);
     EXPECT_EQ(beam->projectileWords[2], player->entityNumber);
+}
+
+TEST_F(GameUpdateRead, AQuestItemIsNamedAfterTheQuestItsNumberNamesAndANumberOfNoQuestNamesNothing)
+{
+    auto& quests = game->GetWorldQuests();
+    // The kinds' own targets, as their set-up would draw them: a monster type, a level.
+    quests.push_back(MakeQuest("QuestTotems", 21));
+    static_cast<QuestBase&>(*quests.back()).target = gameData.FindMonsterType("MonsterGoblin");
+    quests.push_back(MakeQuest("QuestPages", 22));
+    static_cast<QuestBase&>(*quests.back()).target = nullptr;
+    const DatabaseEntry* goblin = database.FindEntryByName("MonsterGoblin");
+    const DatabaseEntry* archetype = database.FindEntryByName("ArchetypeGoblin");
+    // The level quest's level lies in the area it names, which names its items.
+    const DatabaseEntry* area = database.FindEntryByName("AreaMeadow");
+    // The quest number the host lays each item for, and the records the client names it by.
+    struct Case {
+        int32_t questNumber;
+        const DatabaseEntry* record;
+        const DatabaseEntry* target;
+    };
+    const Case cases[] = {{0, goblin, archetype}, {1, area, area}, {77, nullptr, nullptr}, {-5, nullptr, nullptr}};
+    SpawnSystem spawn;
+    std::vector<int32_t> numbers;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        Entity* laid = spawn.PlaceQuestItem(database.FindEntryByName("Scroll"),
+                                            Near(60.0f + 40.0f * static_cast<float>(i), 0.0f), 0, 0,
+                                            cases[i].questNumber);
+        ASSERT_NE(laid, nullptr);
+        numbers.push_back(laid->entityNumber);
+    }
+    LockstepFrame(0);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const EntityClient* item = gameClient->GetEntity(numbers[i]);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->questRecord, cases[i].record) << i;
+        EXPECT_EQ(item->questTarget, cases[i].target) << i;
+    }
+    EXPECT_EQ(gameClient->GetEntity(numbers[0])->GetHoverText(true, true, false),
+              MakeLocToken("MonsterItemName", "%s %s", "Goblin", "Totem"));
+    EXPECT_EQ(gameClient->GetEntity(numbers[2])->GetHoverText(true, true, false), "") << "the Scroll has no name";
+
+    // The quest gone, its items name nothing.
+    quests[0].reset();
+    LockstepFrame(0);
+    EXPECT_EQ(gameClient->GetEntity(numbers[0])->questRecord, nullptr);
+    EXPECT_EQ(gameClient->GetEntity(numbers[0])->questTarget, nullptr);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -156,6 +157,43 @@ TEST_F(PlayerClientModesReach, ATraderLeftBehindOrGoneClosesTheWindowsItsModeOpe
     EXPECT_EQ(player->interactionMode, 0);
     EXPECT_EQ(CountLines("hideMenu Stash"), 1);
     EXPECT_EQ(CountLines("hideMenu stashBag7"), 1);
+}
+
+TEST_F(PlayerClientModesReach, AStandingPlayerFacesWhatItTalksToTradesWithOrUsesAndKeepsAFarQuestTargetOfItsOwn)
+{
+    EntityClient* trader = MirroredNeighbour(20.0f);  // due east: facing 2
+    ASSERT_NE(trader, nullptr);
+    constexpr int32_t kWest = 6;
+    constexpr int32_t kEast = 2;
+    // The mode entered, and whether the player turns to the target in it.
+    for (auto [mode, turns] : {std::pair{5, true}, {10, true}, {22, true}, {24, true}, {12, false},
+                               {13, false}, {25, false}}) {
+        player->facing = kWest;
+        player->SetInteractionTarget(trader, true);
+        ASSERT_TRUE(player->SetInteractionMode(false, mode, false)) << mode;
+        player->Update(0.05f);
+        EXPECT_EQ(player->facing, turns ? kEast : kWest) << "mode " << mode;
+        player->SetInteractionMode(true, 0, true);
+    }
+    // The body the world draws takes the player's facing.
+    player->facing = kWest;
+    ClientFrame(50);
+    EXPECT_EQ(player->GetBody()->facing, kWest);
+
+    // Walked out of reach: dropped, unless it is a quest's target standing in the player's covenant.
+    int32_t own = player->covenantIndex;
+    for (auto [flags, covenant, kept] : {std::tuple{0x200u, own, true}, {0x200u, own + 1, false}, {0u, own, false}}) {
+        trader->position = player->GetPosition().Offset(Vector2{20.0f, 0.0f});
+        trader->flags = flags;
+        trader->covenantIndex = covenant;
+        player->SetInteractionTarget(trader, true);
+        ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
+        trader->position = player->GetPosition().Offset(Vector2{301.0f, 0.0f});
+        player->Update(0.05f);
+        EXPECT_EQ(player->GetInteractionTarget() == trader, kept) << flags << " " << covenant;
+        EXPECT_EQ(player->interactionMode, kept ? 22 : 0) << flags << " " << covenant;
+        player->SetInteractionMode(true, 0, true);
+    }
 }
 
 TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)

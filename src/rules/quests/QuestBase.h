@@ -163,6 +163,11 @@ public:
     TimeStamp deadline;
     bool regenerate = false;
 
+protected:
+    // The target levels worked out from the quest's draws, where none are yet: each half works
+    // them out alike from the same world.
+    void EnsureTargetLevels();
+
 private:
     void HoldSavedProgress(bool countKnown);
     // Toward zero, held within the int range; NaN gives 0.
@@ -171,7 +176,6 @@ private:
     int32_t ScaledCount(const MonsterType* monsterType) const;
     void DirectRewards();
     void CountKill();
-    void EnsureTargetLevels();
     std::string GetTitlePart(bool heading);
     void AppendBodyPart(std::string& text, const std::string& playerName);
     bool AppendStoryBody(std::string& text, const std::string& playerName);

@@ -202,7 +202,7 @@ void Quest::SpawnLevelItems()
         for (int32_t i = 0; i < laid && item; ++i) {
             int32_t block = DrawIndex(blocks);
             WorldPos where = LevelQueries::RandomPointInBlock(*found, block % width, block / width);
-            if (Entity* laidItem = where.level >= 0 ? gSpawnSystem->PlaceQuestItem(item, where, 0, 0) : nullptr)
+            if (Entity* laidItem = where.level >= 0 ? gSpawnSystem->PlaceQuestItem(item, where, 0, 0, questId) : nullptr)
                 AddGroupMember(laidItem);
         }
     }

@@ -131,22 +131,23 @@ Entity* SpawnSystem::DropQuestItem(const Actor& victim, const WorldPos& position
         return nullptr;
     const std::vector<Sentient*>& players = gGameServices->GetPlayers();
     auto* first = players.empty() ? nullptr : dynamic_cast<Player*>(players.front());
-    bool wanted = false;
-    for (int32_t slot = 0; first && slot < Player::kQuestSlotCount && !wanted; ++slot)
-        if (const EntityQuest* quest = first->GetQuestSlot(slot))
-            wanted = LootIsItemQuestAbout(*quest, record);
-    if (!wanted || !(definition->questItemDropChance > DrawRandomFloat()))
+    const EntityQuest* wanting = nullptr;
+    for (int32_t slot = 0; first && slot < Player::kQuestSlotCount && !wanting; ++slot)
+        if (const EntityQuest* quest = first->GetQuestSlot(slot); quest && LootIsItemQuestAbout(*quest, record))
+            wanting = quest;
+    if (!wanting || !(definition->questItemDropChance > DrawRandomFloat()))
         return nullptr;
-    return PlaceQuestItem(definition->questItem, position, record->questItemAmount, 0);
+    return PlaceQuestItem(definition->questItem, position, record->questItemAmount, 0, wanting->questId);
 }
 
 Entity* SpawnSystem::PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
-                                    int32_t flags) const
+                                    int32_t flags, int32_t questNumber) const
 {
     if (!definition)
         return nullptr;
     auto item = std::make_unique<Item>();
     item->SetEntry(definition);
+    item->questNumber = questNumber;
     if (amount != 0)
         item->SetStackCount(amount);
     item->ResolveDefinition();

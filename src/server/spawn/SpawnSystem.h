@@ -149,10 +149,11 @@ public:
     void DropChestLoot(Entity& chest, float itemChance, int32_t minItems, int32_t maxItems, int32_t level,
                        int32_t magicBonus, float countBonus, int32_t extraMagicBonus) const;
     // A quest's item of the definition on the ground near the position, its stack the amount
-    // when not 0; a wide search with a non-zero flag word. The item on the ground; null (deleted)
+    // when not 0; a wide search with a non-zero flag word; the quest's number goes to the
+    // clients, which name the item after its quest. The item on the ground; null (deleted)
     // when it finds no spot.
     Entity* PlaceQuestItem(const DatabaseEntry* definition, const WorldPos& position, int32_t amount,
-                        int32_t flags) const;
+                           int32_t flags, int32_t questNumber = -1) const;
     // A slain monster's quest item: its quest-target record is its monster type (what the
     // monster-item quests name), whose archetype names the item and its drop chance. Dropped
     // only while the first player holds an unfinished quest of such a kind about that type.
