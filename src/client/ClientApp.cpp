@@ -563,6 +563,9 @@ void ClientApp::OnGameUpdate(MessageBuffer& buffer)
         link->ApplyUpdateTail(buffer);
         PlaySounds();
     }
+    // After the player's part: the start steps hang the weather on the player's body.
+    if (!gGameClient->IsStarted())
+        gGameClient->OnFirstUpdate();
 }
 
 void ClientApp::PlaySounds() const

@@ -66,6 +66,7 @@ void EntityClient::Load(const DatabaseEntry* newRecord)
 {
     record = newRecord;
     isItem = false;
+    isChest = NetEntityStates::KindOf(record) == NetStateKind::Chest;
     if (!record)
         return;
     switch (record->GetType()) {

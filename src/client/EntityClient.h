@@ -269,7 +269,9 @@ public:
     bool canBeRescued = false;
     bool canReceiveDelivery = false;
     bool canBeEscorted = false;
-    // What kind of object the record says it is.
+    // What kind of object the record says it is. A chest is a record of the chest type or an
+    // object whose "ObjectType" is Chest, as the state record's kind is chosen.
+    bool isChest = false;
     bool isStash = false;
     bool isPlayerStash = false;
     bool isBookshelf = false;

@@ -105,7 +105,8 @@ int32_t EntityClient::GetClickAction(bool inReach, bool allowWhileStealthed) con
         return IsReadyToTake() ? reach(ClickMode::kPickUp) : ClickMode::kNothing;
     if (type == DatabaseEntryType::Money || type == DatabaseEntryType::QuestItem)
         return reach(ClickMode::kPickUp);
-    if (type == DatabaseEntryType::Chest) {
+    // Mended: the level objects' chests (objects of the Chest kind) took no click at all.
+    if (isChest) {
         if (!isUsableObject)
             return ClickMode::kNothing;
         return canAttack ? ClickMode::kAttack : reach(ClickMode::kUse);

@@ -108,7 +108,9 @@ void EntityClient::BuildHoverText(std::string& out, bool nameOnly, bool forAnyEn
         if (!nameOnly && HoverSimpleTips() && IsPlayerQuestItem())
             out += "\n$$PickupToReduceExperiencePenaltyByHalf$$";
         return;
-    case DatabaseEntryType::Chest:
+    default: break;
+    }
+    if (isChest) {
         out = ColorSystem::MakeColorCode(EnumTable::LookupIn("ColorType", record->GetString("Color"), true));
         out += record->GetString("Name");
         // Mended: an opened chest (its state word clear) went on offering to be opened.
@@ -118,7 +120,6 @@ void EntityClient::BuildHoverText(std::string& out, bool nameOnly, bool forAnyEn
         }
         HoverAppendHints(out, nameOnly, canAttack ? "\n$$LeftClickToBreak$$" : "\n$$LeftClickToOpen$$");
         return;
-    default: break;
     }
     if (isGate)
         AppendGateHover(out, nameOnly);

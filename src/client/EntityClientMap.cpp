@@ -179,7 +179,7 @@ bool EntityClient::ShouldShowHelp(bool objectsMode) const
     // Money and quest items are taken at once, items once shown whole and landed.
     if (IsLyingOnGround())
         return type != DatabaseEntryType::Item || IsReadyToTake();
-    if (type == DatabaseEntryType::Chest)
+    if (isChest)
         return netSolid;
     if (isUsableObject || isToggleUsableObject)
         return !useOnlyWhenSolid || netSolid;

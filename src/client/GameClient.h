@@ -69,7 +69,8 @@ public:
     // counts) for a malformed update.
     bool ParseGameUpdate(MessageBuffer& buffer);
     // Takes what ParseGameUpdate staged; the buffer is the one it read (quests are read again
-    // from it). The resources name the models.
+    // from it). The resources name the models. The first update's start steps are the caller's,
+    // once the player's part is taken too.
     void ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
     void RemoveStaleEntities();
     // Once a game: the level anchor, the start help, the rain on the player, the town's map

@@ -128,8 +128,6 @@ void GameClient::ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTabl
     ApplyMenuFlag(staging.alliedVictory, alliedVictoryShown, "AlliedVictory");
     ApplyMenuFlag(staging.confirmWin, confirmWinShown, "ConfirmWin");
     RemoveStaleEntities();
-    if (!started)
-        OnFirstUpdate();
     victoryHeld = false;
     // The tail after the game part is read from where the game part ended.
     buffer.SetReadPos(end);

@@ -485,8 +485,8 @@ void Player::OnDeath(Entity* killer)
         if (gGameServices)
             gGameServices->AddNpcChat(kPlayerDeathChatKind, playerName);
     }
-    if (killer && killer->GetEntry())
-        QueueLine(StringFormat("death %d", killer->GetEntry()->GetId()));
+    if (const DatabaseEntry* named = killer ? killer->GetNetRecord() : nullptr)
+        QueueLine(StringFormat("death %d", named->GetId()));
     intensity.Add(killer, IntensityEvent::Killed);
 }
 

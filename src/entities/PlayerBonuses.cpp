@@ -170,8 +170,10 @@ void Player::OnSuccessfulKillEvent(Event& event)
         return;
     RecordKill(*victim);
     CheckSprees(*victim);
-    if (victim->GetEntry())
-        QueueLine(StringFormat("kill %d", victim->GetEntry()->GetId()));
+    // The record the clients know the victim by: a monster's type, whose archetype the
+    // profile's bestiary counts under, not its actor definition.
+    if (const DatabaseEntry* named = victim->GetNetRecord())
+        QueueLine(StringFormat("kill %d", named->GetId()));
     intensity.Add(victim, IntensityEvent::Kill);
 }
 

@@ -131,7 +131,9 @@ Entity* Game::PlaceRewardChestAt(std::string_view recordName, int32_t level, con
         return nullptr;
     }
     auto chest = std::make_unique<Chest>();
-    chest->Load(record);
+    // Mended: loaded without taking the record, the chest reached the clients as no kind of
+    // thing at all, which no click could open.
+    chest->SetEntry(record);
     chest->level = level;
     SpawnSearch search;
     search.entity = chest.get();

@@ -2,10 +2,13 @@
 #include "client/ProfileWorld.h"
 
 #include "client/ServerNotifications.h"
+#include "core/Database.h"
 #include "core/StringUtil.h"
 #include "platform/PosixFileSystem.h"
 #include "rules/GameData.h"
+#include "support/GameFolderFiles.h"
 #include "support/LogLines.h"
+#include "support/ShippedGame.h"
 
 #include <cstring>
 #include <filesystem>
@@ -457,6 +460,29 @@ TEST_F(UserProfileSkillUpgrades, TrophyPointsBuyUpgradesAtRisingPricesForTheFake
     EXPECT_EQ(loaded.GetUpgrade(rally), 2);
     EXPECT_EQ(loaded.GetUpgrade(brace), 1);
     EXPECT_EQ(loaded.GetUpgrade(CharacterStat::SkillPointsLeft), 0);
+}
+
+// The host names a slain monster by its monster type: each one the shipped game has is counted in
+// the bestiary, under its archetype.
+TEST(UserProfileShipped, EveryShippedMonsterTypeCountsUnderAnArchetype)
+{
+    ASSERT_FALSE(ShippedGameFolder().empty());
+    GameFolderFiles shipped(ShippedGameFolder());
+    Database database;
+    gDatabase = &database;
+    database.Load();
+    UserProfile profile;
+    int32_t monsters = 0;
+    for (const DatabaseEntry* e = database.GetNextEntryOfType(DatabaseEntryType::MonsterType); e;
+         e = database.GetNextEntryOfType(DatabaseEntryType::MonsterType, e), ++monsters)
+        profile.RecordKill(e->GetId());
+    int32_t counted = 0;
+    for (const DatabaseEntry* e = database.GetNextEntryOfType(DatabaseEntryType::MonsterArchetype); e;
+         e = database.GetNextEntryOfType(DatabaseEntryType::MonsterArchetype, e))
+        counted += profile.GetKillCount(e->GetName());
+    gDatabase = nullptr;
+    EXPECT_GT(monsters, 20);
+    EXPECT_EQ(counted, monsters);
 }
 
 } // namespace

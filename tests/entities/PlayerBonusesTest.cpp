@@ -199,8 +199,8 @@ TEST_F(PlayerBonusWorld, ThreeKillsInTheWindowMakeOneSpreeAndAFourthStartsAgain)
     EXPECT_EQ(player->statistics.Get(PlayerStatistic::BonusesEarned), 1);
     EXPECT_EQ(player->killingSpree.kinds.size(), 1u);
     EXPECT_EQ(CountLines("BonusKillingSpree"), 1);
-    EXPECT_EQ(CountLines("kill " + std::to_string(database.FindEntryByName("ActorTestBase")->GetId())), 4)
-        << "each kill names the victim's record";
+    EXPECT_EQ(CountLines("kill " + std::to_string(database.FindEntryByName("MonsterTester")->GetId())), 4)
+        << "each kill names the victim's monster type, the record the clients know it by";
 }
 
 TEST_F(PlayerBonusWorld, TheCourageSpreeIsNamedAtLowHealthAndPaysTheKillingSpreeAmount)

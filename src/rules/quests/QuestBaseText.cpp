@@ -30,6 +30,13 @@ std::string KeyToken(std::string_view key)
     return "$$" + std::string(key) + "$$";
 }
 
+// A list line (a bare key) as the text it stands for, where it fills a place of another text;
+// nothing for no line.
+std::string ListedKey(const std::string& line)
+{
+    return line.empty() ? std::string() : KeyToken(line);
+}
+
 // The key with an argument list that holds nothing: "$$Key~<@@>~$$".
 std::string EmptyListToken(std::string_view key)
 {
@@ -269,7 +276,7 @@ std::string QuestBase::GetTitlePart(bool heading)
     case StoryVarrowFindItem:
         return MakeLocToken("QuestTitleVarrowFindItem", "%d %s", count, GetTargetName(count).c_str());
     case PoisonedSupply:
-        return MakeLocToken("QuestTitlePoisonedSupply", "%s", GetTextListEntry(npcId).c_str());
+        return MakeLocToken("QuestTitlePoisonedSupply", "%s", ListedKey(GetTextListEntry(npcId)).c_str());
     case KillMonsterGroup:
         return MakeLocToken("QuestTitleMonsterGroup", "%s", GetGoalText(0, true, false, false, 1).c_str());
     case Meeting:
@@ -311,7 +318,7 @@ std::string QuestBase::GetTitlePart(bool heading)
     case GhostRevenge:
         return MakeLocToken("QuestTitleGhostRevenge", "%s", npc);
     case Revenge:
-        return MakeLocToken("QuestTitleRevenge", "%s %s", npc, GetTextListEntry(npcId).c_str());
+        return MakeLocToken("QuestTitleRevenge", "%s %s", npc, ListedKey(GetTextListEntry(npcId)).c_str());
     case TreasureMap: return KeyToken("QuestTitleTreasureMap");
     case TutorialEquipWeapon: return KeyToken("QuestTitleTutorialEquipWeapon");
     case TutorialGetQuest: return KeyToken("QuestTitleTutorialGetQuest");
@@ -321,6 +328,9 @@ std::string QuestBase::GetTitlePart(bool heading)
     case TutorialTalkToVendors: return KeyToken("QuestTitleTutorialTalkToVendors");
     case TutorialCovenantTrade: return KeyToken("QuestTitleTutorialCovenantTrade");
     case Thief: return KeyToken("QuestTitleThief");
+    // Mended: with nothing to kill these took the kill title, "Kill 3 " of no one.
+    case TownTraps: return KeyToken("QuestTitleTownTraps");
+    case WanderingVendor: return KeyToken("QuestTitleWanderingVendor");
     case MonsterScout:
         return MakeLocToken("QuestTitleMonsterScout", "%s", NameOf(subject));
     case StoryKillBemmelScout:
@@ -374,6 +384,10 @@ std::string QuestBase::BuildTitle(int32_t viewerLevel, bool heading)
 void QuestBase::AppendKillParagraph(std::string& text, const std::string& playerName) const
 {
     const MonsterType* subject = GetTarget(0);
+    // Mended: a kind with nothing to kill (traps in the town, a wandering trader) was told to
+    // "Kill 3 ." of no one.
+    if (!subject)
+        return;
     bool boss = definition->boss;
     text += "$$Kill$$ ";
     if (!boss)
@@ -514,7 +528,7 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
         text += fromList(MakeLocToken(listed, "%d %s", count, GetTargetName(count).c_str()));
         break;
     case PoisonedSupply:
-        text += MakeLocToken("QuestTextPoisonedSupply", "%s %d %s", GetTextListEntry(npcId).c_str(), count,
+        text += MakeLocToken("QuestTextPoisonedSupply", "%s %d %s", ListedKey(GetTextListEntry(npcId)).c_str(), count,
                              GetTargetName(count).c_str());
         break;
     case KillMonsterGroup: case Meeting: case StoryQuorrinPellDallet:
@@ -567,7 +581,7 @@ void QuestBase::AppendBodyPart(std::string& text, const std::string& playerName)
         break;
     case Revenge:
         text += MakeLocToken("QuestTextRevenge", "%s %s %s %s", goal(0, false, false, 1).c_str(),
-                             GetTextListEntry(npcId).c_str(), Article(TitleOf(subject)), TitleOf(subject));
+                             ListedKey(GetTextListEntry(npcId)).c_str(), Article(TitleOf(subject)), TitleOf(subject));
         break;
     case TreasureMap: case Thief:
         text += fromList(KeyToken(listed));

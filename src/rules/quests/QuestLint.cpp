@@ -27,6 +27,10 @@ constexpr int32_t kTextListBodies[] = {
     QuestType::ArmorsmithLevelQuestItem, QuestType::WeaponsmithLevelQuestItem, QuestType::WarAgainstBarbarians,
     QuestType::Meeting, QuestType::Trigger};
 
+// The kinds whose title and text fill a place with the TextList line the quest draws (a
+// tainted supply's news names the TitleList line of the same draw).
+constexpr int32_t kTextListPlaces[] = {QuestType::PoisonedSupply, QuestType::Revenge};
+
 // List lines are bare keys, which the token scan of the files does not see.
 void CheckTextList(ContentLint& lint, const DatabaseEntry& entry, const char* key, std::vector<std::string>& lines)
 {
@@ -51,10 +55,17 @@ void CheckQuestRecord(ContentLint& lint, const DatabaseEntry& entry)
         lint.Report(entry, "QuestType names no quest kind");
     std::vector<std::string> lines;
     CheckTextList(lint, entry, "TitleList", lines);
+    size_t titles = lines.size();
     CheckTextList(lint, entry, "TextList", lines);
-    if (lines.empty() && std::find(std::begin(kTextListBodies), std::end(kTextListBodies), questType) !=
-                             std::end(kTextListBodies))
+    auto among = [questType](const auto& kinds) {
+        return std::find(std::begin(kinds), std::end(kinds), questType) != std::end(kinds);
+    };
+    if (lines.empty() && among(kTextListBodies))
         lint.Report(entry, "has no TextList, which its kind's body text is");
+    if (lines.empty() && among(kTextListPlaces))
+        lint.Report(entry, "has no TextList, whose line its kind's title and text name");
+    if (questType == QuestType::PoisonedSupply && titles != lines.size())
+        lint.Report(entry, "has a TitleList and a TextList of different lengths, which one draw reads both");
     std::string next = entry.GetString("NextQuest");
     const DatabaseEntry* nextEntry = lint.GetDatabase().FindEntryByName(next);
     if (!next.empty() && (!nextEntry || nextEntry->GetType() != DatabaseEntryType::Quest))

@@ -8,6 +8,7 @@
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
 #include "server/Game.h"
@@ -224,12 +225,14 @@ std::string Quest::BuildAnnouncement()
     case TreasureMap:
         return MakeLocToken("QuestAnnounceTreasureMap", "%s", GetLocationText(false, false).c_str());
     case PoisonedSupply:
-        return MakeLocToken("QuestAnnouncePoisonedSupply", "%s", TitleListEntry().c_str());
+        return MakeLocToken("QuestAnnouncePoisonedSupply", "$$%s$$", TitleListEntry().c_str());
     case MonsterQuestItem: case ArmorsmithMonsterQuestItem: case WeaponsmithMonsterQuestItem: {
         const char* key = type == MonsterQuestItem             ? "QuestAnnounceMonsterQuestItem"
                           : type == ArmorsmithMonsterQuestItem ? "QuestAnnounceArmorsmithMonsterQuestItem"
                                                                : "QuestAnnounceWeaponsmithMonsterQuestItem";
-        return MakeLocToken(key, "%s %s", subjectName, GetTargetName(1).c_str());
+        // Mended: the item was named as a level's item, which a monster's is not: empty.
+        const char* itemName = subject && subject->archetype ? subject->archetype->questItemName.c_str() : "";
+        return MakeLocToken(key, "%s %s", subjectName, itemName);
     }
     case LevelQuestItem: case ArmorsmithLevelQuestItem: case WeaponsmithLevelQuestItem: {
         const char* key = type == LevelQuestItem             ? "QuestAnnounceLevelQuestItem"

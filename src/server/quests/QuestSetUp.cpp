@@ -479,7 +479,8 @@ bool Quest::SetUpTreasure()
         return false;
     }
     auto* chest = new Chest();
-    chest->Load(entry);
+    // Mended: loaded without taking the record, the treasure reached the clients as nothing to open.
+    chest->SetEntry(entry);
     chest->level = level;
     chest->Randomize(targetLevel);
     // Mended: without it the opened chest never told its quest, which then never ended.

@@ -156,7 +156,7 @@ bool Quest::RunWorldEvent(int32_t event)
     case 22:
         if (Rolls(ChanceOf(C::SupplyChange)) && multiplier < definition->maxMult) {
             SetSupplyMultiplier(multiplier, multiplier + definition->multChange);
-            SendNews(MakeLocToken("QuestEventSupplyChange", "%s", TitleListEntry().c_str()), kNewsKind);
+            SendNews(MakeLocToken("QuestEventSupplyChange", "$$%s$$", TitleListEntry().c_str()), kNewsKind);
         }
         return false;
     case 23: return Rolls(ChanceOf(C::Rescue)) && EventRescue();
