@@ -8,6 +8,7 @@
 #include "client/ScreenConversion.h"
 #include "client/LocalPlayerLink.h"
 #include "core/ColorSystem.h"
+#include "core/CommandSystem.h"
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
@@ -73,7 +74,18 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
     EnterTheWorld("ashguard");
     ASSERT_TRUE(Shown("InGame"));
 
-    // The mini-map is drawn inside its disc (centre 576, 64, radius 56) and nowhere else.
+    // The town's map was revealed whole when the game began.
+    const ExploredLevel* town = gWorldMap->FindLevel(0);
+    ASSERT_NE(town, nullptr);
+    int32_t unexplored = 0;
+    for (size_t i = 3; i < town->image.size(); i += 4)
+        unexplored += town->image[i] != 255;
+    EXPECT_EQ(unexplored, 0);
+
+    // The mini-map is drawn inside its disc (centre 576, 64, radius 56) and nowhere else: with the
+    // map cleared, the ground away from the player is dark on it.
+    gCommandSystem->Execute("clearMap");
+    Frames(1);
     TargaImage with = Screenshot();
     gUserVarSystem->SetStringByName("miniMapOn", "0");
     TargaImage without = Screenshot();
