@@ -4,6 +4,7 @@
 #include "core/ColorSystem.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
+#include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixPlatformSystem.h"
@@ -155,5 +156,27 @@ void BM_MenuOf150WidgetsUpdatedAndDrawn(benchmark::State& state)
         benchmark::Counter(static_cast<double>(BenchAllocations::Count()) / static_cast<double>(frames));
 }
 BENCHMARK(BM_MenuOf150WidgetsUpdatedAndDrawn)->Unit(benchmark::kMicrosecond);
+
+// A hostile layout file of 400,000 widgets of one draw order, each of which goes before all the
+// others already read: the parse is held to a time that grows with the file, not its square.
+void BM_MenuFileOf400000WidgetsParsed(benchmark::State& state)
+{
+    MenuBenchWorld world;
+    constexpr int kMenuFileWidgets = 400000;
+    std::string text;
+    text.reserve(static_cast<size_t>(kMenuFileWidgets) * 12);
+    for (int i = 0; i < kMenuFileWidgets; ++i)
+        text += "Widget { }\n";
+    for (auto _ : state) {
+        UIMenu menu;
+        TextParser parser(text.data(), text.size());
+        menu.ParseLayout(parser);
+        if (static_cast<int>(menu.GetWidgets().size()) != kMenuFileWidgets) {
+            state.SkipWithError("the widgets did not all load");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_MenuFileOf400000WidgetsParsed)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -2,8 +2,20 @@
 #include "client/ClientEffectContext.h"
 
 #include "audio/SoundSystem.h"
+#include "client/ClientApp.h"
+#include "client/ClientUi.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
+
+bool ClientEffectContext::IsPaused()
+{
+    return Client::IsPaused();
+}
+
+bool ClientEffectContext::WantsAnimationWhilePaused()
+{
+    return gClientApp && gClientApp->GetUi() && gClientApp->GetUi()->WantsEffectsWhilePaused();
+}
 
 EffectHost* ClientEffectContext::GetEntity(int32_t number)
 {

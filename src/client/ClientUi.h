@@ -45,6 +45,9 @@ public:
     virtual bool ShowDamageNumbers() const { return true; }
     virtual bool ShowXpNumbers() const { return true; }
 
+    // While the game is paused: a shown menu wants the live effects and models kept moving.
+    virtual bool WantsEffectsWhilePaused() { return false; }
+
     // ---- Input, after the console and before the world: true when the interface took it ----
     virtual bool HandleKey(int32_t, bool, bool) { return false; }
     virtual bool HandleMouseButton(int32_t, bool, int32_t, int32_t) { return false; }

@@ -122,8 +122,10 @@ void EntityClient::ApplyEffects(const NetEntityHeader& header)
         }
         // Only a status effect's record makes an effect: anything else is left out.
         const DatabaseEntry* effectRecord = EntityClientRecord(recordIndex);
-        if (effectRecord && effectRecord->GetType() == DatabaseEntryType::StatusEffect)
-            statusEffects.push_back(std::make_unique<StatusEffectClient>(effectRecord, instanceId));
+        if (!effectRecord || effectRecord->GetType() != DatabaseEntryType::StatusEffect)
+            continue;
+        statusEffects.push_back(std::make_unique<StatusEffectClient>(effectRecord, instanceId));
+        statusEffects.back()->arrived = gGameClient ? gGameClient->clock : TimeStamp{};
     }
     for (auto it = statusEffects.begin(); it != statusEffects.end();) {
         if ((*it)->seen) {

@@ -1,6 +1,7 @@
 // StatusEffectClient -- the client's mirror of one status effect an entity shows: its record, the world host's instance, whether the last update still named it, and the record's client-only keys (victim shader, frozen animation, lost-effect sounds).
 #pragma once
 
+#include "core/TimeStamp.h"
 #include "resources/ResourceHandle.h"
 
 #include <cstdint>
@@ -28,6 +29,9 @@ public:
     bool BlocksTargeting() const { return blocksTargeting; }
     const ResourceHandle& GetVictimShader() const { return victimShader; }
 
+    // The game clock of the update that first named it: the host sends no time left, so the
+    // interface counts the definition's duration down from here.
+    TimeStamp arrived;
     bool seen = true;
     bool shaderOnChild = false;
     bool freezeAnimation = false;

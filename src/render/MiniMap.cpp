@@ -327,6 +327,8 @@ void MiniMap::Draw()
 {
     WorldPos camera;
     std::array<float, 4> rect{};
+    // A map not drawn this frame has no marker under the cursor.
+    tooltip.clear();
     if (!IsVisible() || !scene || !scene->IsGameRunning() || !scene->HasLocalPlayer() ||
         !scene->GetCameraTarget(camera) || !graphics.device || !graphics.gl || !graphics.cache || !graphics.immediate ||
         !PlaceOnScreen(rect))

@@ -76,7 +76,9 @@ public:
     int64_t GetCellsRedrawn() const { return cellsRedrawn; }
     int64_t GetUploadedBytes() const { return uploadedBytes; }
     const std::vector<Icon>& GetIcons() const { return icons; }
+    // The hovered marker's text and its box (640 x 480 units); empty when none is hovered.
     const std::string& GetTooltip() const { return tooltip; }
+    const std::array<float, 4>& GetTooltipRect() const { return tooltipRect; }
     // The ring-buffer cell holding a world cell of the window; -1, -1 outside it.
     std::array<int32_t, 2> RingCellOf(int32_t cellX, int32_t cellY) const;
     // Every drawn frame uploads the whole texture (the measure the dirty uploads are held to).

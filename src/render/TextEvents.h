@@ -7,6 +7,7 @@
 #include "core/UserVarRef.h"
 #include "core/Vector.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <list>
@@ -79,6 +80,8 @@ public:
 
     // The browse offset plus the lines shown.
     int32_t VisibleLogLines() const;
+    // Log lines kept above the ones shown, which the player can scroll back to.
+    int32_t GetExtraTextEventCount() const { return std::max(0, logTotal - VisibleLogLines()); }
     // New lines before the last character that is not a blank, a tab or a new line.
     static int32_t CountInnerNewLines(std::u16string_view text);
 

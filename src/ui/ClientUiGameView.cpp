@@ -18,6 +18,8 @@
 #include "rules/skills/SkillTree.h"
 #include "rules/statuseffects/StatusEffectBase.h"
 
+#include <algorithm>
+
 void ClientUiGameView::GetHelpEntities(std::vector<int32_t>& out) const
 {
     out.clear();
@@ -204,6 +206,10 @@ bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffe
         if (definition)
             definition->BuildDescription(facts.description, nullptr, definition->level, entity->level,
                                          GetEntityClass(number));
+        if (definition && definition->totalTime > 0.0f && gGameClient) {
+            float gone = TimeStamp::Difference(effect->arrived, gGameClient->clock).GetTotalSeconds();
+            facts.secondsLeft = std::clamp(definition->totalTime - gone, 0.0f, definition->totalTime);
+        }
         out.push_back(std::move(facts));
     }
     return true;

@@ -352,8 +352,10 @@ void UIMenu::AddWidget(UIWidget* widget)
 {
     if (!widget)
         return;
-    auto place = std::find_if(widgets.begin(), widgets.end(),
-                              [widget](const UIWidget* other) { return other->drawOrder >= widget->drawOrder; });
+    // The list stays sorted (draw orders read from files are finite, and a changed one is sorted
+    // again), so the first widget of a greater or equal order is found by halving.
+    auto place = std::partition_point(widgets.begin(), widgets.end(),
+                                      [widget](const UIWidget* other) { return other->drawOrder < widget->drawOrder; });
     widgets.insert(place, widget);
 }
 

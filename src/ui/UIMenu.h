@@ -5,6 +5,7 @@
 #include "resources/ResourceHandle.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,7 @@ public:
     void RefreshContents();
     // Active, and a widget wants the live effects kept running while the game is paused.
     bool WantsEffects() const;
-    const std::vector<UIWidget*>& GetWidgets() const { return widgets; }
+    const std::deque<UIWidget*>& GetWidgets() const { return widgets; }
     void DeleteWidgets();
     void CopyWidgetsFrom(const UIMenu* source);
     // Drops every link to the menu (parents and pages), which is about to go.
@@ -117,7 +118,9 @@ public:
     std::vector<std::string> savedUserVarValues;
 
 protected:
-    std::vector<UIWidget*> widgets;
+    // A deque, so that a widget placed at the front of its draw order moves the shorter side of
+    // the list and not everything behind it; a file of thousands of widgets loads in linear time.
+    std::deque<UIWidget*> widgets;
     std::vector<UIMenu*> subMenus;
 
 private:

@@ -8,6 +8,8 @@
 #include "core/system/GraphicsSystem.h"
 #include "core/system/InputSystem.h"
 #include "core/system/TimerSystem.h"
+#include "render/MiniMap.h"
+#include "render/WorldMap.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ShaderLookup.h"
@@ -429,29 +431,67 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
 {
     text.clear();
     title.clear();
-    if (gUserVarSystem && gUserVarSystem->GetIntByName("drawWorldMap") != 0)
-        return;
     int32_t x = UISystemCursorX();
     int32_t y = UISystemCursorY();
+    if (gUserVarSystem && gUserVarSystem->GetIntByName("drawWorldMap") != 0) {
+        GetWorldMapTooltip(x, y, text, title, position, extent, flag);
+        return;
+    }
     BuildActiveMenuList(false, activeMenus);
     for (UIMenu* menu : activeMenus)
         if (menu->GetHighlightInfo(x, y, text, title, position, extent, flag))
             return;
-    // A window's face hides the world behind it from the tooltip as from the click.
-    if (GetWidgetUnderCursor(true) ||
-        std::any_of(activeMenus.begin(), activeMenus.end(), [x, y](const UIMenu* menu) { return menu->HasFaceAt(x, y); }))
+    // A window's face hides the world behind it from the tooltip as from the click; the in-game
+    // screen's pictures (the mini-map's ring among them) hide only the world.
+    bool windowFace = false;
+    bool screenFace = false;
+    for (const UIMenu* menu : activeMenus)
+        if (menu->HasFaceAt(x, y))
+            (menu->alwaysOnBottom ? screenFace : windowFace) = true;
+    if (GetWidgetUnderCursor(true) || windowFace)
         return;
     const UiGameView& view = GetGameView();
     bool placed = false;
     float entityX = 0.0f;
     float entityY = 0.0f;
-    int32_t entity = view.GetHoveredEntity();
-    if (entity < 0 || !view.GetHoverText(entity, text, placed, entityX, entityY))
+    int32_t entity = screenFace ? -1 : view.GetHoveredEntity();
+    if (entity >= 0 && view.GetHoverText(entity, text, placed, entityX, entityY)) {
+        position[0] = placed ? entityX : 0.0f;
+        position[1] = placed ? entityY - 64.0f : 0.0f;
+        extent[0] = placed ? 32.0f : 0.0f;
+        extent[1] = placed ? 32.0f : 0.0f;
         return;
-    position[0] = placed ? entityX : 0.0f;
-    position[1] = placed ? entityY - 64.0f : 0.0f;
-    extent[0] = placed ? 32.0f : 0.0f;
-    extent[1] = placed ? 32.0f : 0.0f;
+    }
+    if (!gMiniMap || !gMiniMap->IsVisible() || gMiniMap->GetTooltip().empty())
+        return;
+    text = gMiniMap->GetTooltip();
+    const std::array<float, 4>& box = gMiniMap->GetTooltipRect();
+    position[0] = box[0];
+    position[1] = box[1];
+    extent[0] = box[2];
+    extent[1] = box[3];
+    flag = 1.0f;
+}
+
+void UISystem::GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
+                                  float extent[2], float& flag)
+{
+    std::array<float, 4> box{};
+    if (gWorldMap && gWorldMap->GetHelp(text, box)) {
+        // The map's pins lie in window pixels, the tooltip in the 640 x 480 space.
+        float scaleX = gGraphicsSystem ? 640.0f / static_cast<float>(std::max(1, gGraphicsSystem->GetViewWidth())) : 1.0f;
+        float scaleY = gGraphicsSystem ? 480.0f / static_cast<float>(std::max(1, gGraphicsSystem->GetViewHeight())) : 1.0f;
+        position[0] = box[0] * scaleX;
+        position[1] = box[1] * scaleY;
+        extent[0] = box[2] * scaleX;
+        extent[1] = box[3] * scaleY;
+        flag = 1.0f;
+        return;
+    }
+    // No pin under the cursor: the map's own buttons and bars answer.
+    UIMenu* map = FindMenu("WorldMap");
+    if (map)
+        map->GetHighlightInfo(x, y, text, title, position, extent, flag);
 }
 
 bool UISystem::IsDoubleClick(const TimeStamp& first, const TimeStamp& second) const

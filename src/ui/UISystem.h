@@ -139,6 +139,9 @@ public:
     // An eligible menu on the stack, or a full-screen menu active: the world waits behind it.
     bool IsBlockingMenuShown() const override;
     bool AnyActiveMenuShowsModel();
+    // A shown menu holds a widget that wants the live effects kept running.
+    bool AnyWidgetWantsEffects();
+    bool WantsEffectsWhilePaused() override;
     std::string GetActiveMenuMusic();
 
     // ---- The frame ----
@@ -168,6 +171,9 @@ public:
 
     // ---- Services ----
     void GetTooltip(std::string& text, std::string& title, float position[2], float extent[2], float& flag);
+    // While the world map is open: the pin under the cursor, else the map menu's widget there.
+    void GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
+                            float extent[2], float& flag);
     bool IsDoubleClick(const TimeStamp& first, const TimeStamp& second) const;
     static bool IsBlinkOn(float period);
     static std::string GetBlinkCursor();

@@ -159,6 +159,17 @@ bool UISystem::AnyActiveMenuShowsModel()
     return false;
 }
 
+bool UISystem::AnyWidgetWantsEffects()
+{
+    BuildActiveMenuList(false, activeMenus);
+    return std::any_of(activeMenus.begin(), activeMenus.end(), [](const UIMenu* menu) { return menu->WantsEffects(); });
+}
+
+bool UISystem::WantsEffectsWhilePaused()
+{
+    return AnyWidgetWantsEffects() || AnyActiveMenuShowsModel();
+}
+
 std::string UISystem::GetActiveMenuMusic()
 {
     BuildActiveMenuList(false, activeMenus);

@@ -282,8 +282,11 @@ int32_t UIWidget::GetEntityLevelDifference() const
 
 std::string UIWidget::GetLocationText() const
 {
-    // Area names come with the text sources; no source builds one yet.
-    return {};
+    constexpr int32_t kLocationAreaNameSource = 19;
+    if (GetTextSourceType() != kLocationAreaNameSource || !gUISystem)
+        return {};
+    const UiGameView& view = gUISystem->GetGameView();
+    return view.HasLocalPlayer() ? view.GetPlayerLevelName() : std::string();
 }
 
 // ---- Text sources ----

@@ -65,6 +65,8 @@ public:
     // One layout keyword; true for the block's "}".
     virtual bool ReadProperty(const std::string& key, TextParser& parser);
     virtual bool IsMaxed() const { return false; }
+    // The area the local player stands in when the first text source is "AreaName"; a slot's
+    // item answers with its history ("showHistory").
     virtual std::string GetLocationText() const;
     virtual bool AcceptDrop(UIWidget* /*dropped*/) { return false; }
     virtual void HandleWidgetCommand(const std::string& line);

@@ -2,6 +2,7 @@
 #include "ui/UIWidget.h"
 
 #include "client/PlayerClient.h"
+#include "client/UserProfile.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -10,6 +11,8 @@
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "render/MiniMap.h"
+#include "render/TextEvents.h"
 #include "rules/GameData.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -86,14 +89,6 @@ bool ConditionScoreTrophy(const char* minimumKey)
     if (!entry || !ConditionView().HasLocalPlayer())
         return false;
     return ConditionStat(kConditionStatScore) >= entry->GetInt(minimumKey) && entry->GetInt("AwardTrophy") != 0;
-}
-
-bool ConditionAnyNewUnlockHolds(std::string_view part)
-{
-    for (const std::string& unlock : ConditionView().GetNewUnlocks())
-        if (unlock.find(part) != std::string::npos)
-            return true;
-    return false;
 }
 
 bool ConditionAnyCovenantPair(bool routes)
@@ -346,12 +341,13 @@ bool UIWidget::EvaluateProfileCondition(int32_t condition) const
     const UiGameView& view = ConditionView();
     if (!view.HasProfile())
         return false;
+    const UserProfile* profile = view.GetProfile();
     switch (condition) {
     case 3: return view.GetProfileValue(94) > 0;
     case 69:
     case 71: return view.GetRecordBest(5, 84) >= 25;
     case 72: return true;
-    case 73: return view.HasUnlock(unlockName);
+    case 73: return profile && profile->HasUnlock(unlockName);
     case 76: return view.GetTrophyBand(GetNameValue()) == 1;
     case 77: return view.GetTrophyBand(GetNameValue()) == 2;
     case 78: return view.GetTrophyBand(GetNameValue()) >= 3;
@@ -359,15 +355,11 @@ bool UIWidget::EvaluateProfileCondition(int32_t condition) const
     case 80: return ConditionScoreTrophy("SilverTrophyMinScore");
     case 81: return ConditionScoreTrophy("GoldTrophyMinScore");
     case 83: return view.ClassWonAdventure(ConditionUserVar("WorldName"), ConditionUserVar("PlayerClass"));
-    case 84: return !view.HasUnlock("TutorialCompleted") && !view.HasUnlock("Adventure2");
-    case 85: return ConditionAnyNewUnlockHolds("BeastiaryEntryUnlock");
-    case 86: return ConditionAnyNewUnlockHolds("Award") || ConditionAnyNewUnlockHolds("SuperSecret");
-    case 87: return ConditionAnyNewUnlockHolds("SuperSecret");
-    case 88:
-        for (const std::string& unlock : view.GetNewUnlocks())
-            if (StringEqualsNoCase(unlock, unlockName))
-                return true;
-        return false;
+    case 84: return profile && !profile->HasUnlock("TutorialCompleted") && !profile->HasUnlock("Adventure2");
+    case 85: return profile && profile->NewUnlockContains("BeastiaryEntryUnlock");
+    case 86: return profile && (profile->NewUnlockContains("Award") || profile->NewUnlockContains("SuperSecret"));
+    case 87: return profile && profile->NewUnlockContains("SuperSecret");
+    case 88: return profile && profile->IsNewUnlock(unlockName);
     case 99:
         return gFileSystem &&
                gFileSystem->FileExists(PlayerClient::CharacterFilePath(CharacterFileBase(view.GetProfileName()), "wld"),
@@ -389,7 +381,9 @@ bool UIWidget::EvaluateDataCondition(int32_t condition) const
         const DatabaseEntry* entry = ConditionAdventureEntry();
         return entry && !entry->GetString("VoiceFile").empty();
     }
-    // Not a Windows or Mac build; no mini-map or extra text events are drawn yet.
+    case 54: return gMiniMap && gMiniMap->IsVisible();
+    case 56: return gTextEvents && gTextEvents->GetExtraTextEventCount() > 0;
+    // Not a Windows or Mac build.
     default: return false;
     }
 }

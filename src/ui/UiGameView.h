@@ -78,6 +78,8 @@ struct UiStatusEffectFacts {
     std::string displayName;
     // Built for the entity that carries the effect.
     std::string description;
+    // Game seconds until it wears off, counted from its arrival; -1 for an effect without an end.
+    float secondsLeft = -1.0f;
 };
 
 // The view with no game, no player and no profile: every query answers "none". The client's
@@ -253,8 +255,6 @@ public:
     virtual bool HasProfile() const { return false; }
     virtual std::string GetProfileName() const { return {}; }
     virtual int32_t GetProfileValue(int32_t /*index*/) const { return 0; }
-    virtual bool HasUnlock(std::string_view /*name*/) const { return false; }
-    virtual std::vector<std::string> GetNewUnlocks() const { return {}; }
     // The report of the unlocks the profile earned in this run, one line each.
     virtual std::string GetUnlockReport() const { return {}; }
     // 0 none, 1 bronze, 2 silver, 3 gold.

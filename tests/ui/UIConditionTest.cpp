@@ -2,6 +2,7 @@
 #include "ui/UiWorld.h"
 
 #include "core/Database.h"
+#include "render/TextEvents.h"
 #include "rules/GameData.h"
 #include "ui/UiNameTables.h"
 
@@ -18,6 +19,7 @@ protected:
     }
     ~UICondition() override
     {
+        gTextEvents = nullptr;
         gGameData = nullptr;
         gDatabase = nullptr;
     }
@@ -53,6 +55,15 @@ protected:
             view.covenants.resize(2);
     }
 
+    // An unlock of the profile, still new from the last game or not.
+    void Unlock(const char* name, bool stillNew)
+    {
+        view.profile = true;
+        view.userProfile.AddUnlock(name);
+        if (!stillNew)
+            view.userProfile.ClearNewUnlocks();
+    }
+
     // The selected entity, 2.
     UiEntityFacts& Selected()
     {
@@ -71,6 +82,7 @@ protected:
     GameData gameData;
     UIWidget* widget = nullptr;
     UIWidget* parent = nullptr;
+    TextEvents textEvents;
 };
 
 TEST_F(UICondition, EveryConditionIsFalseWithoutItsFactAndTrueWithIt)
@@ -142,7 +154,7 @@ TEST_F(UICondition, EveryConditionIsFalseWithoutItsFactAndTrueWithIt)
         {70, [&] { Player(); view.flagBits = {66}; }},
         {71, [&] { view.profile = true; view.hardcoreRecord = 30; }},
         {72, [&] { view.profile = true; }},
-        {73, [&] { view.profile = true; view.unlocks = {"ashenvale"}; widget->unlockName = "AshenVale"; }},
+        {73, [&] { view.profile = true; Unlock("ashenvale", false); widget->unlockName = "AshenVale"; }},
         {74, [&] { UserVar("Fast"); widget->userVarValue = "fast"; }},
         {75, [&] { UserVar("AdventureTest"); }},
         {76, [&] { view.profile = true; widget->conditionText = "AdventureTest"; view.trophies["AdventureTest"] = 1; }},
@@ -154,17 +166,23 @@ TEST_F(UICondition, EveryConditionIsFalseWithoutItsFactAndTrueWithIt)
         {82, [&] { Player(); view.stats[113] = 1; }},
         {83, [&] { view.profile = true; vars.SetStringByName("WorldName", "AdventureTest");
                    vars.SetStringByName("PlayerClass", "Mage"); view.classWins = {"AdventureTest/Mage"}; }},
-        {84, [&] { view.profile = true; view.unlocks = {"Adventure3"}; }},
-        {85, [&] { view.profile = true; view.newUnlocks = {"BeastiaryEntryUnlockWolf"}; }},
-        {86, [&] { view.profile = true; view.newUnlocks = {"SuperSecretCave"}; }},
-        {87, [&] { view.profile = true; view.newUnlocks = {"SuperSecretCave"}; }},
-        {88, [&] { view.profile = true; view.newUnlocks = {"classMage"}; widget->unlockName = "ClassMage"; }},
+        {84, [&] { Unlock("Adventure3", false); }},
+        {85, [&] { Unlock("BeastiaryEntryUnlockWolf", true); }},
+        {86, [&] { Unlock("SuperSecretCave", true); }},
+        {87, [&] { Unlock("SuperSecretCave", true); }},
+        {88, [&] { Unlock("classMage", true); widget->unlockName = "ClassMage"; }},
         {89, [&] { Player(); view.questSlots = {0}; }},
         {90, [&] { Player(); view.questSlots = {1}; }},
         {91, [&] { Player(); view.questSlots = {2}; }},
         {92, [&] { Player(); view.questSlots = {3}; }},
         {93, [&] { Player(); view.questSlots = {4}; }},
         {94, [&] { Player(); view.questSlots = {5}; }},
+        // More lines in the log than it shows: the older ones wait above, to be scrolled back to.
+        {56, [&] {
+             gTextEvents = &textEvents;
+             for (int line = 0; line < 11; ++line)
+                 textEvents.AddTextEvent("line", 0.0f, 0.0f, 5.0f, TextEvents::kLogKind, false, true);
+         }},
         {97, [&] { view.rewardMultiplier = 1.5f; }},
         {98, [&] { commands.RegisterInfoProc("getSupportedLanguages", [](std::vector<ListEntry>& rows) {
                        rows.resize(2);
@@ -237,6 +255,16 @@ TEST_F(UICondition, TheNeverTrueTheAlwaysAgreeingAndTheUnusualCases)
     EXPECT_FALSE(widget->EvaluateCondition(67));
     // A user var that reads as 0 is not set.
     EXPECT_TRUE(widget->EvaluateCondition(24));
+    // An unlock held since an earlier game is no longer new.
+    view.profile = true;
+    view.userProfile.AddUnlock("SuperSecretAwardCave");
+    widget->unlockName = "SuperSecretAwardCave";
+    for (int32_t condition : {86, 87, 88})
+        EXPECT_TRUE(widget->EvaluateCondition(condition)) << condition;
+    view.userProfile.ClearNewUnlocks();
+    for (int32_t condition : {85, 86, 87, 88})
+        EXPECT_FALSE(widget->EvaluateCondition(condition)) << condition;
+    EXPECT_TRUE(widget->EvaluateCondition(73));
     MaxedWidget maxed;
     EXPECT_TRUE(maxed.EvaluateCondition(15));
     EXPECT_FALSE(widget->EvaluateCondition(15));

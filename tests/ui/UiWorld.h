@@ -1,6 +1,7 @@
 // UiWorld -- a UI system over a temporary game folder's "UI" menus, with the engine's log, commands, user vars, key bindings, a hand-set cursor and clock, and a fake game view.
 #pragma once
 
+#include "client/UserProfile.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/LocSystem.h"
@@ -132,14 +133,7 @@ public:
         auto found = profileValues.find(index);
         return found == profileValues.end() ? 0 : found->second;
     }
-    bool HasUnlock(std::string_view unlockName) const override
-    {
-        for (const std::string& unlock : unlocks)
-            if (StringEqualsNoCase(unlock, unlockName))
-                return true;
-        return false;
-    }
-    std::vector<std::string> GetNewUnlocks() const override { return newUnlocks; }
+    const UserProfile* GetProfile() const override { return profile ? &userProfile : nullptr; }
     int32_t GetTrophyBand(std::string_view adventure) const override
     {
         auto found = trophies.find(std::string(adventure));
@@ -227,8 +221,8 @@ public:
     bool profile = false;
     std::string profileName;
     std::map<int32_t, int32_t> profileValues;
-    std::vector<std::string> unlocks;
-    std::vector<std::string> newUnlocks;
+    // Its unlocks; the rest of the profile's answers come from the fields here.
+    UserProfile userProfile;
     std::map<std::string, int32_t> trophies;
     std::set<std::string> classWins;
     int32_t hardcoreRecord = 0;

@@ -281,7 +281,7 @@ const char* UIItemSlot::SlotTypeName(int32_t type)
     return type >= 0 && type < ItemSlotType::kCount ? kItemSlotTypeNames[type] : "None";
 }
 
-std::string UIItemSlot::GetText() const
+std::string UIItemSlot::GetLocationText() const
 {
     const ItemClient* item = GetItem();
     return item && item->GetEntry() ? item->GetEntry()->GetString("TextFile") : std::string();
@@ -615,7 +615,7 @@ void UIItemSlot::Activate()
         if (group == InventoryGroupIndex::Loot && CounterpartFlag("Vendor"))
             return;
         if (gUISystem)
-            gUISystem->ShowTextFile(GetText(), "Story");
+            gUISystem->ShowTextFile(GetLocationText(), "Story");
         return;
     }
     // The wearable test is left out: it refuses food and drink, so no potion could be drunk from a

@@ -30,6 +30,8 @@ public:
     void OnDropOutside() override;
     bool ReadProperty(const std::string& key, TextParser& parser) override;
     bool AcceptDrop(UIWidget* dropped) override;
+    // The item's history: its "TextFile", or an empty text.
+    std::string GetLocationText() const override;
     UIWidget* NewOfSameKind() const override { return new UIItemSlot(); }
     void CopyFrom(const UIWidget& source) override;
 
@@ -64,8 +66,6 @@ public:
     static bool TypeTakes(const ItemClient& item, int32_t type);
     // The "ItemSlotType" name; "None" outside the table.
     static const char* SlotTypeName(int32_t type);
-    // The item's "TextFile", or an empty text.
-    std::string GetText() const;
 
     // ---- Operations ----
     void Activate();

@@ -3,6 +3,7 @@
 
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
+#include "core/TimeStamp.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ShaderLookup.h"
@@ -102,8 +103,15 @@ bool UIStatusEffectIcons::GetHelpText(int32_t x, int32_t y, std::string& out, st
         if (x < left || x > right || y < top || y > bottom)
             continue;
         const StatusEffectData& icon = icons[static_cast<size_t>(slot)];
-        if (icon.HasEffect())
-            out = icon.GetEffect().displayName + "\n" + icon.GetEffect().description;
+        if (!icon.HasEffect())
+            return true;
+        const UiStatusEffectFacts& effect = icon.GetEffect();
+        out = effect.displayName + "\n" + effect.description;
+        if (effect.secondsLeft < 0.0f)
+            return true;
+        if (!out.empty() && out.back() != '\n')
+            out += "\n";
+        out += "$$TimeLeft$$: " + FormatSeconds(effect.secondsLeft, DurationStyle::Clock, 0.05f);
         return true;
     }
     return false;
