@@ -11,6 +11,8 @@
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "client/StatusEffectClient.h"
+#include "client/UserProfile.h"
+#include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/EngineEnums.h"
 #include "rules/CharacterClass.h"
@@ -156,6 +158,33 @@ bool ClientUiGameView::HasProfile() const
 std::string ClientUiGameView::GetProfileName() const
 {
     return gGameClient ? gGameClient->GetProfiles().GetUserName() : std::string();
+}
+
+int32_t ClientUiGameView::GetProfileValue(int32_t index) const
+{
+    const UserProfile* profile = GetProfile();
+    return profile ? profile->GetUpgrade(index) : 0;
+}
+
+int32_t ClientUiGameView::GetTrophyBand(std::string_view adventure) const
+{
+    const UserProfile* profile = GetProfile();
+    if (!profile)
+        return 0;
+    int32_t index = profile->FindRecordIndexByName(adventure);
+    if (profile->IsInTrophyBand(index, "Gold", ""))
+        return 3;
+    if (profile->IsInTrophyBand(index, "Silver", "Gold"))
+        return 2;
+    return profile->IsInTrophyBand(index, "Bronze", "Silver") ? 1 : 0;
+}
+
+bool ClientUiGameView::ClassWonAdventure(std::string_view adventure, std::string_view className) const
+{
+    const UserProfile* profile = GetProfile();
+    const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName(std::string(adventure)) : nullptr;
+    const UserProfile::AdventureRecord* record = profile && entry ? profile->FindRecord(entry) : nullptr;
+    return record && std::find(record->classes.begin(), record->classes.end(), className) != record->classes.end();
 }
 
 const UserProfile* ClientUiGameView::GetProfile() const

@@ -33,6 +33,9 @@ public:
     int32_t GetGlobalStatBest(int32_t statType, int32_t index) const override;
     std::string GetGlobalStatHolder(int32_t statType, int32_t index) const override;
     std::string GetProfileName() const override;
+    int32_t GetProfileValue(int32_t index) const override;
+    int32_t GetTrophyBand(std::string_view adventure) const override;
+    bool ClassWonAdventure(std::string_view adventure, std::string_view className) const override;
     std::string GetUnlockReport() const override;
     bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
     std::string GetDiplomacyResponse() const override;

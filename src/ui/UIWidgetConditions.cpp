@@ -345,7 +345,7 @@ bool UIWidget::EvaluateProfileCondition(int32_t condition) const
     switch (condition) {
     case 3: return view.GetProfileValue(94) > 0;
     case 69:
-    case 71: return view.GetRecordBest(5, 84) >= 25;
+    case 71: return view.GetGlobalStatBest(5, 84) >= 25;
     case 72: return true;
     case 73: return profile && profile->HasUnlock(unlockName);
     case 76: return view.GetTrophyBand(GetNameValue()) == 1;

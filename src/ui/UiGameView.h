@@ -254,11 +254,13 @@ public:
     // ---- The user profile ----
     virtual bool HasProfile() const { return false; }
     virtual std::string GetProfileName() const { return {}; }
+    // The profile's kept value of that character stat (94: the trophy points left to spend).
     virtual int32_t GetProfileValue(int32_t /*index*/) const { return 0; }
     // The report of the unlocks the profile earned in this run, one line each.
     virtual std::string GetUnlockReport() const { return {}; }
-    // 0 none, 1 bronze, 2 silver, 3 gold.
+    // The trophy of the adventure's record: 0 none, 1 bronze, 2 silver, 3 gold.
     virtual int32_t GetTrophyBand(std::string_view /*adventure*/) const { return 0; }
+    // The adventure's record lists the class (names compared exactly).
     virtual bool ClassWonAdventure(std::string_view /*adventure*/, std::string_view /*className*/) const
     {
         return false;
@@ -267,8 +269,6 @@ public:
     // (5 character stats, 6 fun stats, 7 the other values).
     virtual int32_t GetGlobalStatBest(int32_t /*statType*/, int32_t /*index*/) const { return 0; }
     virtual std::string GetGlobalStatHolder(int32_t /*statType*/, int32_t /*index*/) const { return {}; }
-    // The global statistics' best value of a stat in a group.
-    virtual int32_t GetRecordBest(int32_t /*group*/, int32_t /*stat*/) const { return 0; }
 
     // The local player's title, after its name when asked; empty without a player.
     virtual std::string GetPlayerTitle(bool /*withName*/) const { return {}; }

@@ -18,6 +18,7 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "world/World.h"
 
 #include <memory>
 #include <string>
@@ -153,8 +154,14 @@ TEST_F(WidgetTextsEndToEnd, TheProfilesScreenTotalsTheScoreOfTheWonAdventure)
     UIWidget* records = gUISystem->FindWidgetByPath("Profiles::Records");
     int32_t classWins = EnumTable::LookupIn("UITextSource", "NumAdventuresClassWon");
     EXPECT_EQ(records->BuildSourceText(classWins, -1, ""), "1") << gUserVarSystem->GetStringByName("PlayerClass");
+    // The conditions ask the same profile: the class won the adventure the choice names.
+    int32_t classWon = EnumTable::LookupIn("UICondition", "ClassWonAdventure");
+    EXPECT_FALSE(records->EvaluateCondition(classWon)) << "no adventure chosen";
+    gUserVarSystem->SetStringByName("WorldName", gWorld->GetAdventureName());
+    EXPECT_TRUE(records->EvaluateCondition(classWon)) << gWorld->GetAdventureName();
     gUserVarSystem->SetStringByName("PlayerClass", "ClassMonsterGeneric");
     EXPECT_EQ(records->BuildSourceText(classWins, -1, ""), "0");
+    EXPECT_FALSE(records->EvaluateCondition(classWon));
 }
 
 TEST_F(WidgetTextsEndToEnd, TheCharacterSheetsTooltipsMeasureTheFiguresAgainstAMonsterOfThePlayersLevel)

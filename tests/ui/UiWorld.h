@@ -143,9 +143,9 @@ public:
     {
         return classWins.count(std::string(adventure) + "/" + std::string(className)) != 0;
     }
-    int32_t GetRecordBest(int32_t group, int32_t stat) const override
+    int32_t GetGlobalStatBest(int32_t statType, int32_t index) const override
     {
-        return group == 5 && stat == 84 ? hardcoreRecord : 0;
+        return statType == 5 && index == 84 ? hardcoreRecord : 0;
     }
     std::string GetWorldTextFile() const override { return worldTextFile; }
     std::string GetEntityHistoryFile(int32_t entity) const override
