@@ -479,8 +479,10 @@ void UISystem::GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::
     std::array<float, 4> box{};
     if (gWorldMap && gWorldMap->GetHelp(text, box)) {
         // The map's pins lie in window pixels, the tooltip in the 640 x 480 space.
-        float scaleX = gGraphicsSystem ? 640.0f / static_cast<float>(std::max(1, gGraphicsSystem->GetViewWidth())) : 1.0f;
-        float scaleY = gGraphicsSystem ? 480.0f / static_cast<float>(std::max(1, gGraphicsSystem->GetViewHeight())) : 1.0f;
+        int32_t width = gGraphicsSystem ? std::max(1, gGraphicsSystem->GetViewWidth()) : 640;
+        int32_t height = gGraphicsSystem ? std::max(1, gGraphicsSystem->GetViewHeight()) : 480;
+        float scaleX = 640.0f / static_cast<float>(width);
+        float scaleY = 480.0f / static_cast<float>(height);
         position[0] = box[0] * scaleX;
         position[1] = box[1] * scaleY;
         extent[0] = box[2] * scaleX;

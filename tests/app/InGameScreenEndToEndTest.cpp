@@ -151,7 +151,7 @@ TEST_F(InGameScreen, EveryShippedHelpTopicOpensItsPageFromItsButtonAndReadingItC
     ClickAt(static_cast<int32_t>(welcome->position[0] + half), static_cast<int32_t>(welcome->position[1] + half));
     ASSERT_TRUE(Shown("helpTopic"));
     UIMenu* page = gUISystem->FindMenu("helpTopic");
-    ClickAt(static_cast<int32_t>(page->position[0]) + 304, static_cast<int32_t>(page->position[1]) + 228);
+    ClickAt(static_cast<int32_t>(page->position[0]) + 300, static_cast<int32_t>(page->position[1]) + 228);
     EXPECT_FALSE(Shown("helpTopic"));
     for (size_t index = 0; index < topics.size(); ++index) {
         EXPECT_TRUE(gUISystem->GetGameView().IsHelpTopicRead(static_cast<int32_t>(index))) << topics[index];
@@ -160,8 +160,8 @@ TEST_F(InGameScreen, EveryShippedHelpTopicOpensItsPageFromItsButtonAndReadingItC
     }
 }
 
-// The mini-map's ring shows while the map is on; its marker under the cursor names itself, though the mini-map's ring lies over it;
-// on the open world map the pin under the cursor names itself, and away from the pins the map's
+// The mini-map's ring shows while the map is on; its marker under the cursor names itself, though
+// the ring lies over it; on the open world map the pin under the cursor names itself, and away from the pins the map's
 // own button answers.
 TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCursor)
 {
@@ -187,7 +187,8 @@ TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCu
     EXPECT_NEAR(marker.position[0] + marker.extent[0] * 0.5f, static_cast<float>(centreX), 12.0f);
     EXPECT_NEAR(marker.position[1] + marker.extent[1] * 0.5f, static_cast<float>(centreY), 12.0f);
     // Away from every marker, the ring says nothing and hides the world behind it.
-    HoverAt(static_cast<int32_t>(settings.miniMapMaskPosition[0]) + 2, static_cast<int32_t>(settings.miniMapMaskPosition[1]) + 2);
+    HoverAt(static_cast<int32_t>(settings.miniMapMaskPosition[0]) + 2,
+            static_cast<int32_t>(settings.miniMapMaskPosition[1]) + 2);
     EXPECT_TRUE(gMiniMap->GetTooltip().empty());
     EXPECT_TRUE(AskTooltip().text.empty());
 
@@ -300,11 +301,12 @@ TEST_F(InGameScreen, ShowHistoryOverTheTomeTellsItsStoryAndTheAreaNameIsThePlaye
     const UIItemSlot* shown = nullptr;
     FramesUntil([&] {
         for (UIMenu* menu : gUISystem->GetMenus())
-            for (const UIWidget* widget : menu->GetWidgets())
-                if (auto* slot = dynamic_cast<const UIItemSlot*>(widget); slot && menu->IsShown() && slot->IsVisible() &&
-                                                                        slot->GetItem() && slot->GetItem()->GetEntry() &&
-                                                                        slot->GetItem()->GetEntry()->GetName() == "TomeOfTheFirstFlame")
+            for (const UIWidget* widget : menu->GetWidgets()) {
+                auto* slot = dynamic_cast<const UIItemSlot*>(widget);
+                const ItemClient* item = slot && menu->IsShown() && slot->IsVisible() ? slot->GetItem() : nullptr;
+                if (item && item->GetEntry() && item->GetEntry()->GetName() == "TomeOfTheFirstFlame")
                     shown = slot;
+            }
         return shown != nullptr;
     });
     ASSERT_NE(shown, nullptr) << "the tome in an open bag";
