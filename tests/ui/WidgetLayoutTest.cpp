@@ -144,25 +144,20 @@ TEST_F(WidgetLayout, DrawOrderSortsTheMenuLaterEqualOrdersFirst)
     a->ReadProperty(key, parser);
     EXPECT_EQ(Menu("O").GetWidgets().back(), a);
 
-    // Many widgets of a few orders, in a scrambled sequence: each lands before the others of its
+    // Many widgets of five orders in a scrambled sequence: each lands before the others of its
     // order and after every lower one, as a walk from the front would place it.
     std::string many = "name M\n";
     std::vector<std::pair<int, int>> expected;
     for (int i = 0; i < 300; ++i) {
-        int orderOf = (i * 7919) % 5 - 2;
-        many += "Widget { internalName W" + std::to_string(i) + " drawOrder " + std::to_string(orderOf) + " }\n";
-        expected.emplace_back(orderOf, -i);
+        many += "Widget { internalName W" + std::to_string(i) + " drawOrder " + std::to_string(i * 7919 % 5) + " }\n";
+        expected.emplace_back(i * 7919 % 5, -i);
     }
     std::sort(expected.begin(), expected.end());
     WriteMenu("m.mnu", many);
     ui->LoadMenus(false);
-    std::vector<std::string> placed;
-    for (const UIWidget* widget : Menu("M").GetWidgets())
-        placed.push_back(widget->internalName);
-    std::vector<std::string> wanted;
-    for (const auto& [orderOf, negated] : expected)
-        wanted.push_back("W" + std::to_string(-negated));
-    EXPECT_EQ(placed, wanted);
+    ASSERT_EQ(Menu("M").GetWidgets().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(Menu("M").GetWidgets()[i]->internalName, "W" + std::to_string(-expected[i].second)) << i;
 }
 
 TEST_F(WidgetLayout, TextSourceLinesArePassedOverWholeAndParentsAreFoundByPath)
