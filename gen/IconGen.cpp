@@ -178,6 +178,9 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/crests/ashencircle.tga", IconGlyph::Ring, {0.50f, 0.50f, 0.52f, 1.0f}},
     {"textures/crests/ironpact.tga", IconGlyph::Bars, {0.20f, 0.32f, 0.70f, 1.0f}},
     {"textures/crests/veilwalkers.tga", IconGlyph::Eye, {0.50f, 0.22f, 0.62f, 1.0f}},
+    {"textures/crests/redthorn.tga", IconGlyph::Blade, {0.72f, 0.12f, 0.12f, 1.0f}},
+    {"textures/crests/saltmark.tga", IconGlyph::Wave, {0.18f, 0.62f, 0.66f, 1.0f}},
+    {"textures/crests/lanternorder.tga", IconGlyph::Cross, {0.86f, 0.76f, 0.22f, 1.0f}},
     {"textures/crests/human.tga", IconGlyph::Shield, {0.22f, 0.58f, 0.25f, 1.0f}},
     // The items' icons in their slots, one a kind of goods.
     {"textures/icons/items/goods.tga", IconGlyph::Burst, kIconDiscipline},

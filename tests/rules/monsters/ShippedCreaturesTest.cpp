@@ -70,15 +70,16 @@ TEST_F(ShippedCreatures, EveryTownNpcTypeHasOneActorWithChat)
         }
 }
 
-TEST_F(ShippedCreatures, HumanComesLastAfterFourRivalsWithTheirTraits)
+TEST_F(ShippedCreatures, HumanComesLastAfterSevenRivalsWithTheirTraits)
 {
-    ASSERT_EQ(gameData.GetCovenantDefinitionCount(), 5);
-    EXPECT_EQ(gameData.FindCovenantDefinitionIndex("Human"), 4);
+    ASSERT_EQ(gameData.GetCovenantDefinitionCount(), 8);
+    EXPECT_EQ(gameData.FindCovenantDefinitionIndex("Human"), 7);
     EXPECT_EQ(gameData.GetCovenantTraitCount(), 6);
-    for (int32_t i = 0; i < 4; ++i) {
+    for (int32_t i = 0; i < 7; ++i) {
         const CovenantDefinition& rival = *gameData.GetCovenantDefinition(i);
         EXPECT_FALSE(rival.traitNames.empty()) << rival.name;
-        EXPECT_EQ(rival.startingRelations.size(), 4u) << rival.name;
+        // Every other covenant of the game, the player's among them.
+        EXPECT_EQ(rival.startingRelations.size(), 7u) << rival.name;
         EXPECT_EQ(rival.relationChangeCancelledTreaty.size(), static_cast<size_t>(CovenantTreaty::Alliance + 1));
         EXPECT_EQ(rival.relationForTradeRoute.size(), static_cast<size_t>(TradeRouteType::kCount));
     }
