@@ -247,7 +247,8 @@ Image CheckTick()
 bool AddDropDownParts(ArchiveWriter& archive)
 {
     const FrameStyle box = {kBronzeDark, kBronzeLight, {0.08f, 0.06f, 0.04f, 0.95f}, {0.14f, 0.1f, 0.06f, 0.95f}, 1, true};
-    const FrameStyle list = {kBronzeLight, kBronzeDark, {0.12f, 0.09f, 0.06f, 0.95f}, {0.06f, 0.05f, 0.03f, 0.95f}, 1, false};
+    // The open list hides wholly what it drops over: its choices are read over other words.
+    const FrameStyle list = {kBronzeLight, kBronzeDark, {0.12f, 0.09f, 0.06f, 1.0f}, {0.06f, 0.05f, 0.03f, 1.0f}, 1, false};
     return AddImage(archive, "Textures/UI/checkbox_uncheck.tga", Frame(16, 16, box)) &&
            AddImage(archive, "Textures/UI/checkbox.tga", CheckTick()) &&
            AddImage(archive, "Textures/UI/scrollbar_downarrow.tga", ScrollArrow(1)) &&

@@ -150,6 +150,33 @@ bool VirtualKeys::Bind(int key, bool isMouse, std::string_view name)
     return true;
 }
 
+bool VirtualKeys::BindSwapping(int key, bool isMouse, std::string_view name, std::string& tookOldKey)
+{
+    tookOldKey.clear();
+    int index = FindByName(name, false);
+    if (index < 0)
+        return false;
+    const Action before = actions[static_cast<size_t>(index)];
+    bool hadIt = before.key == key && before.isMouse == isMouse;
+    if (Bind(key, isMouse, name))
+        return true;
+    if (actions[static_cast<size_t>(index)].key != key || hadIt)
+        return false;
+    for (size_t i = 0; i < actions.size(); ++i) {
+        Action& other = actions[i];
+        if (static_cast<int>(i) == index || other.key != key || other.isMouse != isMouse)
+            continue;
+        other.key = before.key;
+        other.isMouse = before.isMouse;
+        other.keyName = before.key >= 0 ? before.keyName : std::string();
+        if (tookOldKey.empty())
+            tookOldKey = other.name;
+    }
+    if (gUserVarSystem)
+        gUserVarSystem->SaveUserConfig();
+    return true;
+}
+
 bool VirtualKeys::RunBoundCommand(int key, bool down, bool repeat)
 {
     if (!down || repeat || key < 0)

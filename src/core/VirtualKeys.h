@@ -53,6 +53,12 @@ public:
     // False when no action has that name or the key has no name (nothing changes then), and
     // false too when another action has the same key on the same device (the binding stays).
     bool Bind(int key, bool isMouse, std::string_view name);
+    // Binds as Bind does, and every other action that held that key on that device takes the
+    // key the named action gave up (none when it had none), so no two actions are left sharing
+    // it. The name of the action that took the old key ("" when none did), through tookOldKey.
+    // False when no action has that name or the key has no name (nothing changes then), and
+    // when the action already had the key another shares (nothing moves then).
+    bool BindSwapping(int key, bool isMouse, std::string_view name, std::string& tookOldKey);
     // On a key-down that is no repeat, runs the command line of the first action bound to that
     // keyboard key, with no context; false when nothing ran.
     bool RunBoundCommand(int key, bool down, bool repeat);

@@ -477,12 +477,14 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     EXPECT_GT(LitPixels(keys, 212, 186, 308, 212), 10) << "the bound key's name on its button";
     KeepScreen("keys");
 
-    // K already belongs to the character sheet: the game menu's action takes it too, and the warning says so.
+    // K already belongs to the character sheet: the game menu's action takes it, the sheet takes
+    // the menu's old key rather than both sharing K, and the warning says so.
     ClickAt(260, 139);
     Tap(SDL_SCANCODE_K);
     ASSERT_TRUE(OnStackTop("DuplicateKey"));
     settings = folder.Read("User/user.cfg");
     EXPECT_NE(settings.find("VirtualKey VirtualGameMenu K"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("VirtualKey VirtualCharacterWindow Escape"), std::string::npos) << settings;
     ClickAt(320, 257);
     EXPECT_TRUE(gUISystem->GetMenuStack().empty());
     Tap(SDL_SCANCODE_ESCAPE);

@@ -75,6 +75,51 @@ TEST_F(VirtualKeysTest, BindRewritesUserConfigAndReportsSharedKeys)
     EXPECT_EQ(ran, (std::vector<std::string>{"toggle"}));
 }
 
+// The keys screen's way: a key another action held is given up by it in exchange for the old key
+// of the action that takes it, across devices too, and saved so; a refused binding moves nothing.
+TEST_F(VirtualKeysTest, BindSwappingTradesTheKeysOfTheTwoActions)
+{
+    struct Case {
+        const char* what;
+        int key;
+        bool isMouse;
+        const char* action;
+        bool bound;
+        const char* tookOldKey;
+        const char* config;
+    };
+    const Case cases[] = {
+        {"a free key", 48, false, "VirtualTakeScreenshot", true, "",
+         "VirtualKey VirtualToggleConsole Grave\nVirtualKey VirtualTakeScreenshot B\nVirtualKey Fire LeftMouseButton\n"},
+        {"a key another holds", 41, false, "VirtualTakeScreenshot", true, "VirtualToggleConsole",
+         "VirtualKey VirtualToggleConsole F12\nVirtualKey VirtualTakeScreenshot Grave\nVirtualKey Fire LeftMouseButton\n"},
+        {"a key for a button", 0, true, "VirtualToggleConsole", true, "Fire",
+         "VirtualKey VirtualToggleConsole LeftMouseButton\nVirtualKey VirtualTakeScreenshot F12\nVirtualKey Fire Grave\n"},
+        {"no such action", 41, false, "NoSuchAction", false, "", nullptr},
+        {"a key without a name", 99, false, "Fire", false, "", nullptr},
+    };
+    for (const Case& c : cases) {
+        UseKeyNames();
+        folder.Write("User/user.cfg", "");
+        NewUserVars().LoadConfigFiles();
+        std::string before = UserConfig();
+        std::string took = "stale";
+        EXPECT_EQ(keys.BindSwapping(c.key, c.isMouse, c.action, took), c.bound) << c.what;
+        EXPECT_EQ(took, c.tookOldKey) << c.what;
+        EXPECT_EQ(UserConfig(), c.config ? std::string(c.config) : before) << c.what;
+    }
+    // The other action of an unbound one is left unbound, and no longer runs on the key.
+    folder.Write("User/user.cfg", "VirtualKey Fire \"\"\n");
+    NewUserVars().LoadConfigFiles();
+    std::string took;
+    ASSERT_TRUE(keys.BindSwapping(41, false, "Fire", took));
+    EXPECT_EQ(took, "VirtualToggleConsole");
+    EXPECT_EQ(keys.GetBoundKeyName(256), "");
+    EXPECT_EQ(keys.GetEntryValue(258), 41);
+    EXPECT_TRUE(keys.RunBoundCommand(41, true, false));
+    EXPECT_EQ(ran, (std::vector<std::string>{"fire"}));
+}
+
 TEST_F(VirtualKeysTest, KeyNamesUnknownAtLoadAreKeptUntilTheyResolve)
 {
     vars->LoadConfigFiles();

@@ -104,6 +104,8 @@ UISkillSlot::UISkillSlot()
     showHotKey = true;
     // No button runs the click list: presses reach the slot only through OnClick.
     clickButton = 6;
+    // A skill's description is read over the skill page under it: its box hides that wholly.
+    highlightBackgroundAlpha = 1.0f;
     if (!gResourceManager)
         return;
     LoadTextureByName("Textures/outline.tga", outline, kSkillSlotTextureUsage);

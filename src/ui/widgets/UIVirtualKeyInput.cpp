@@ -40,8 +40,11 @@ void UIVirtualKeyInput::Capture(int32_t code, bool isMouse)
     std::string action;
     if (virtualKeyUserVar.IsValid() && gUserVarSystem && gUserVarSystem->IsReady())
         action = virtualKeyUserVar.GetString();
-    bool bound = gVirtualKeys && gVirtualKeys->Bind(code, isMouse, action);
-    if (!bound && !duplicateMenuName.empty() && gUISystem)
+    // A key another action held is not left to both: that action takes this one's old key,
+    // and the warning says so.
+    std::string swapped;
+    bool bound = gVirtualKeys && gVirtualKeys->BindSwapping(code, isMouse, action, swapped);
+    if ((!bound || !swapped.empty()) && !duplicateMenuName.empty() && gUISystem)
         gUISystem->PushMenu(gUISystem->FindMenu(duplicateMenuName));
 }
 

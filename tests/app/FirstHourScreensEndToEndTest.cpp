@@ -1,0 +1,175 @@
+// FirstHourScreensEndToEndTest -- what a new player meets on the shipped screens, driven by keys and clicks pushed through SDL: Escape closes whatever window is open, the game menu holds the game and the window keys and reaches the options, the number of rivals chosen is the number the world makes, and the in-game bar's level-up marks light up rather than dim.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientApp.h"
+#include "client/GameClient.h"
+#include "core/UserVarSystem.h"
+#include "covenants/Covenant.h"
+#include "entities/Player.h"
+#include "rules/RulesEnums.h"
+#include "server/Game.h"
+#include "ui/UIMenu.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class FirstHourScreens : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGame();
+    }
+
+    void TearDown() override { KeepFailedFrame("FirstHourScreens"); }
+
+    static bool OnStackTop(const char* menuName)
+    {
+        const auto& stack = gUISystem->GetMenuStack();
+        return !stack.empty() && stack.back() == gUISystem->FindMenu(menuName);
+    }
+
+    // The rival covenants the world host made, the player's own not counted.
+    static int32_t HostRivals()
+    {
+        int32_t rivals = 0;
+        for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
+            if (const Covenant* covenant = gGame->GetGameCovenant(i); covenant && !covenant->IsPlayerCovenant())
+                ++rivals;
+        return rivals;
+    }
+
+    void ClickOnWidget(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        ASSERT_NE(widget, nullptr) << path;
+        ClickAt(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
+                static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+    }
+
+    // The mean brightness of a box of the screen.
+    static double Brightness(const TargaImage& image, int x0, int y0, int x1, int y1)
+    {
+        double sum = 0.0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                sum += p[0] + p[1] + p[2];
+            }
+        return sum / ((x1 - x0) * (y1 - y0) * 3.0);
+    }
+};
+
+// Each window a key or a click opens in the world closes again on Escape, and Escape then brings up
+// no game menu behind it.
+TEST_F(FirstHourScreens, EscapeClosesEachWindowWithoutOpeningTheGameMenu)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(gClientApp->IsActive());
+    const std::pair<SDL_Scancode, const char*> windows[] = {
+        {SDL_SCANCODE_M, "WorldMap"}, {SDL_SCANCODE_R, "CovenantRelations"}, {SDL_SCANCODE_I, "Inventory"},
+        {SDL_SCANCODE_C, "Character"}, {SDL_SCANCODE_S, "Skills"},       {SDL_SCANCODE_Q, "Quests"},
+        {SDL_SCANCODE_P, "NpcList"},
+    };
+    for (const auto& [key, menu] : windows) {
+        Tap(key);
+        Frames(1);
+        ASSERT_TRUE(Shown(menu)) << menu;
+        Tap(SDL_SCANCODE_ESCAPE);
+        Frames(1);
+        EXPECT_FALSE(Shown(menu)) << menu << " stays open on Escape";
+        EXPECT_FALSE(Shown("GameMenu")) << "Escape on " << menu << " opened the game menu";
+        if (Shown("GameMenu"))
+            Tap(SDL_SCANCODE_ESCAPE);
+    }
+    EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "0") << "the map closed is not drawn";
+}
+
+// The game menu holds the game still, takes the window keys so that no window opens behind it,
+// and reaches the options, whose Back returns to it; Escape then resumes the game.
+TEST_F(FirstHourScreens, TheGameMenuHoldsTheGameAndTheWindowKeysAndReachesTheOptions)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(gClientApp->IsActive());
+    EXPECT_FALSE(gClientApp->IsPaused());
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(OnStackTop("GameMenu"));
+    Frames(2);
+    EXPECT_TRUE(gClientApp->IsPaused()) << "the game runs on under its menu";
+    const std::pair<SDL_Scancode, const char*> windows[] = {
+        {SDL_SCANCODE_I, "Inventory"}, {SDL_SCANCODE_C, "Character"},          {SDL_SCANCODE_S, "Skills"},
+        {SDL_SCANCODE_Q, "Quests"},    {SDL_SCANCODE_P, "NpcList"},            {SDL_SCANCODE_M, "WorldMap"},
+        {SDL_SCANCODE_T, "Trade"},     {SDL_SCANCODE_R, "CovenantRelations"}, {SDL_SCANCODE_H, "Story"},
+    };
+    for (const auto& [key, menu] : windows) {
+        Tap(key);
+        Frames(1);
+        EXPECT_FALSE(Shown(menu)) << menu << " opened behind the game menu";
+        EXPECT_TRUE(OnStackTop("GameMenu")) << menu;
+    }
+
+    ClickOnWidget("GameMenu::Options");
+    ASSERT_TRUE(OnStackTop("Options"));
+    Frames(2);
+    EXPECT_TRUE(gClientApp->IsPaused()) << "the game runs on under the options";
+    Tap(SDL_SCANCODE_I);
+    EXPECT_FALSE(Shown("Inventory")) << "a window opened behind the options";
+    // The keys page and back, then the options' Back: the game menu again.
+    ClickOnWidget("Options::Keys");
+    ASSERT_TRUE(OnStackTop("KeyBindings"));
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(OnStackTop("Options"));
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(OnStackTop("GameMenu"));
+    EXPECT_FALSE(Shown("Main")) << "the title came up over the game";
+    Tap(SDL_SCANCODE_ESCAPE);
+    Frames(2);
+    EXPECT_TRUE(gUISystem->GetMenuStack().empty());
+    EXPECT_FALSE(gClientApp->IsPaused()) << "the game stays held after its menu closed";
+    EXPECT_TRUE(gClientApp->IsActive());
+}
+
+// The rivals row of the new-character screen: the number clicked shows as chosen, and the world
+// started with it holds that many rival covenants, on the host and in the client's mirror.
+TEST_F(FirstHourScreens, TheNumberOfRivalsChosenIsTheNumberTheWorldMakes)
+{
+    for (int rivals = 3; rivals <= 6; ++rivals) {
+        SCOPED_TRACE(rivals);
+        ASSERT_TRUE(Shown("Main"));
+        ClickAt(320, 196);
+        ASSERT_TRUE(Shown("NewCharacter"));
+        std::string button = "NewCharacter::Rivals" + std::to_string(rivals);
+        ClickOnWidget(button.c_str());
+        ASSERT_EQ(gUserVarSystem->GetStringByName("NumCovenants"), std::to_string(rivals));
+        for (int other = 3; other <= 6; ++other) {
+            UIWidget* widget = gUISystem->FindWidgetByPath(("NewCharacter::Rivals" + std::to_string(other)).c_str());
+            ASSERT_NE(widget, nullptr);
+            EXPECT_EQ(widget->EvaluateCondition(widget->selectedCondition), other == rivals) << other;
+        }
+        ClickAt(330, 133);
+        TypeKeys("ash");
+        ClickAt(440, 408);
+        for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && Shown("InGame")); ++i)
+            Frames(1);
+        Frames(10);
+        ASSERT_TRUE(gClientApp->IsActive());
+        EXPECT_EQ(HostRivals(), rivals);
+        EXPECT_EQ(gGameClient->GetCovenantCount(), rivals + 1) << "the client's mirror";
+        // Left unsaved, back to the title for the next.
+        Tap(SDL_SCANCODE_ESCAPE);
+        ClickOnWidget("GameMenu::ExitWithoutSave");
+        ASSERT_TRUE(Shown("ConfirmExit"));
+        ClickOnWidget("ConfirmExit::Yes");
+        Frames(2);
+        ASSERT_FALSE(gClientApp->IsActive());
+    }
+}
+
+} // namespace
