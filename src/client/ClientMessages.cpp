@@ -109,7 +109,7 @@ void ClientMessages::SetDiplomacyText(int32_t covenantIndex, int32_t kind)
     LocalPlayerLink* link = ClientMessagesLink();
     const CovenantBase* own = link ? link->GetPlayerCovenant() : nullptr;
     diplomacyResponse = StringFormat("%s $$DiplomacyResponse%d$$",
-                                     DiplomacyText::RelationDescription(*covenant, own ? own->index : -1).c_str(), kind);
+                                     DiplomacyText::MoodDescription(*covenant, own ? own->index : -1).c_str(), kind);
 }
 
 bool ClientMessages::IsVictoryPending() const

@@ -103,7 +103,7 @@ TEST_F(ClientMessagesShown, TheDiplomacyAnswerKeepsItsLastTextForAResponseOrCove
     link->playerCovenant = own;
     other->SetRelation(1, 90.0f);
     HostLine("dipRes 3 0");
-    std::string expected = DiplomacyText::RelationDescription(90.0f) + " $$DiplomacyResponse3$$";
+    std::string expected = DiplomacyText::MoodDescription(90.0f) + " $$DiplomacyResponse3$$";
     EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(), expected);
     for (const char* line : {"dipRes 13 0", "dipRes -1 0", "dipRes 1 7", "dipRes 1 -3"}) {
         HostLine(line);
@@ -129,7 +129,7 @@ TEST_F(ClientMessagesShown, EveryAnswerACovenantGivesAnOfferShowsInTheShippedWor
         HostLine("dipRes " + std::to_string(answer) + " 0");
         std::string key = "DiplomacyResponse" + std::to_string(answer);
         EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(),
-                  DiplomacyText::RelationDescription(10.0f) + " $$" + key + "$$");
+                  DiplomacyText::MoodDescription(10.0f) + " $$" + key + "$$");
         EXPECT_NE(english.find("\n" + key + " \""), std::string::npos) << key;
     }
 }
@@ -155,7 +155,7 @@ TEST_F(ClientMessagesShown, ThePlayersAnswerToARivalsOfferShowsWhatBecameOfIt)
         HostLine("dipRes " + std::to_string(c.answer) + " 0");
         std::string key = "DiplomacyResponse" + std::to_string(c.answer);
         EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(),
-                  DiplomacyText::RelationDescription(60.0f) + " $$" + key + "$$");
+                  DiplomacyText::MoodDescription(60.0f) + " $$" + key + "$$");
         size_t line = english.find("\n" + key + " \"");
         ASSERT_NE(line, std::string::npos) << key;
         std::string words = english.substr(line, english.find('\n', line + 1) - line);

@@ -142,7 +142,7 @@ TEST_F(CovenantMirror, EveryCovenantOfTheHostArrivesFieldByField)
             EXPECT_FLOAT_EQ(mirror->GetRelation(j), host->GetRelation(j)) << i << " " << j;
             EXPECT_EQ(mirror->GetTreatyState(j), host->GetTreatyState(j)) << i << " " << j;
         }
-        EXPECT_EQ(DiplomacyText::RelationDescription(*mirror, 0), DiplomacyText::RelationDescription(*host, 0)) << i;
+        EXPECT_EQ(DiplomacyText::MoodDescription(*mirror, 0), DiplomacyText::MoodDescription(*host, 0)) << i;
     }
 }
 

@@ -157,7 +157,7 @@ TEST_F(TradeWindowWorld, RemovingTheLastEntrySendsNoPreviewAndTheCovenantListens
     Run({"addAdventureToOffer"});
     EXPECT_TRUE(Run({"removeFromOffer 0"}).empty());
     EXPECT_EQ(gameClient->GetMessages().GetDiplomacyResponse(),
-              DiplomacyText::RelationDescription(90.0f) + " $$DiplomacyResponse1$$");
+              DiplomacyText::MoodDescription(90.0f) + " $$DiplomacyResponse1$$");
 }
 
 TEST_F(TradeWindowWorld, WhatTheWorldHostWouldDropUnseenIsRefusedOnScreenAndNothingIsSent)

@@ -126,7 +126,7 @@ TEST_F(RelationsMenu, TheDefaultPageIsTheTradeRequestOfTheFirstCovenantWithAReco
         EXPECT_EQ(menu->selectedCovenant, 2) << kind;
         EXPECT_TRUE(player->tradeFlag) << kind;
         std::string words = gameClient->GetMessages().GetDiplomacyResponse();
-        std::string expected = DiplomacyText::RelationDescription(*gameClient->GetCovenant(2, false), own.index) +
+        std::string expected = DiplomacyText::MoodDescription(*gameClient->GetCovenant(2, false), own.index) +
                                " $$DiplomacyResponse" + std::to_string(text) + "$$";
         EXPECT_EQ(words, expected) << kind;
         ui->RemoveMenuByName("CovenantRelations");

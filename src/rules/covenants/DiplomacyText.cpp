@@ -33,6 +33,12 @@ std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t va
     return std::string("$$") + prefix + names->GetName(value) + "$$";
 }
 
+int32_t DiplomacyTextBand(float relation)
+{
+    float value = std::isnan(relation) ? 0.0f : std::clamp(relation, 0.0f, 100.0f);
+    return std::min(static_cast<int32_t>(value / kRelationBandWidth), kDiplomacyRelationWordCount - 1);
+}
+
 } // namespace
 
 namespace DiplomacyText {
@@ -54,16 +60,14 @@ std::string TradeRoute(int32_t kind)
     return DiplomacyTextToken("TradeRoute", "TradeRouteType", kind);
 }
 
-std::string RelationDescription(float relation)
+std::string MoodDescription(float relation)
 {
-    float value = std::isnan(relation) ? 0.0f : std::clamp(relation, 0.0f, 100.0f);
-    int32_t band = std::min(static_cast<int32_t>(value / kRelationBandWidth), kDiplomacyRelationWordCount - 1);
-    return std::string("$$Relation") + kDiplomacyRelationWords[band] + "$$";
+    return std::string("$$Mood") + kDiplomacyRelationWords[DiplomacyTextBand(relation)] + "$$";
 }
 
-std::string RelationDescription(const CovenantBase& covenant, int32_t other)
+std::string MoodDescription(const CovenantBase& covenant, int32_t other)
 {
-    return RelationDescription(covenant.GetRelation(other));
+    return MoodDescription(covenant.GetRelation(other));
 }
 
 bool Response(const CovenantBase& covenant, int32_t other, int32_t response, std::string& out)
@@ -71,7 +75,7 @@ bool Response(const CovenantBase& covenant, int32_t other, int32_t response, std
     if (std::find(std::begin(kDiplomacyResponses), std::end(kDiplomacyResponses), response) ==
         std::end(kDiplomacyResponses))
         return false;
-    out = StringFormat("%s $$DiplomacyResponse%d$$", RelationDescription(covenant, other).c_str(), response);
+    out = StringFormat("%s $$DiplomacyResponse%d$$", MoodDescription(covenant, other).c_str(), response);
     return true;
 }
 

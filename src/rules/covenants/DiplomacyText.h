@@ -18,15 +18,16 @@ std::string CovenantLine(const CovenantBase& covenant);
 std::string Treaty(int32_t treaty);
 // "$$TradeRoute<name>$$" of a trade-route kind; empty outside the table.
 std::string TradeRoute(int32_t kind);
-// "$$RelationHostile$$", "$$RelationWary$$", "$$RelationNeutral$$", "$$RelationCordial$$" or
-// "$$RelationDevoted$$" by the band of a relation value (taken into 0..100; no number counts as 0).
-std::string RelationDescription(float relation);
+// "$$MoodHostile$$", "$$MoodWary$$", "$$MoodNeutral$$", "$$MoodCordial$$" or "$$MoodDevoted$$"
+// by the band of a relation value (taken into 0..100; no number counts as 0): a sentence of its
+// own ("Neutral."), as it opens an answer, so that a bare word does not run into the answer.
+std::string MoodDescription(float relation);
 // The description of the covenant's relation toward another covenant index (0 when it can
 // have no record toward it).
-std::string RelationDescription(const CovenantBase& covenant, int32_t other);
+std::string MoodDescription(const CovenantBase& covenant, int32_t other);
 
 // The covenant's answer to another covenant index, in the words of its standing toward it:
-// the relation's description, then "$$DiplomacyResponse<n>$$". False, out untouched, for a
+// the mood's description, then "$$DiplomacyResponse<n>$$". False, out untouched, for a
 // response no covenant gives (and so no text names).
 bool Response(const CovenantBase& covenant, int32_t other, int32_t response, std::string& out);
 

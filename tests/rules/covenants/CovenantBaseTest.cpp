@@ -234,10 +234,10 @@ TEST_F(Covenants, DiplomacyTextsNameCovenantsTreatiesRoutesAndRelationBands)
         {60.0f, "Cordial"}, {80.0f, "Devoted"},  {100.0f, "Devoted"}, {std::nanf(""), "Hostile"},
     };
     for (auto [value, word] : bands)
-        EXPECT_EQ(DiplomacyText::RelationDescription(value), std::string("$$Relation") + word + "$$") << value;
+        EXPECT_EQ(DiplomacyText::MoodDescription(value), std::string("$$Mood") + word + "$$") << value;
     covenant.SetRelation(7, 65.0f);
-    EXPECT_EQ(DiplomacyText::RelationDescription(covenant, 7), "$$RelationCordial$$");
-    EXPECT_EQ(DiplomacyText::RelationDescription(covenant, kMaxCovenants), "$$RelationHostile$$");
+    EXPECT_EQ(DiplomacyText::MoodDescription(covenant, 7), "$$MoodCordial$$");
+    EXPECT_EQ(DiplomacyText::MoodDescription(covenant, kMaxCovenants), "$$MoodHostile$$");
 }
 
 // The trait list travels without its count; positions naming no trait of the game read as empty.
