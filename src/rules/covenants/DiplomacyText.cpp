@@ -36,7 +36,7 @@ std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t va
 int32_t DiplomacyTextBand(float relation)
 {
     float value = std::isnan(relation) ? 0.0f : std::clamp(relation, 0.0f, 100.0f);
-    return std::min(static_cast<int32_t>(value / kRelationBandWidth), kDiplomacyRelationWordCount - 1);
+    return std::min(static_cast<int32_t>(value / DiplomacyText::kRelationBandWidth), kDiplomacyRelationWordCount - 1);
 }
 
 } // namespace
