@@ -486,9 +486,9 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     EXPECT_NE(settings.find("VirtualKey VirtualGameMenu K"), std::string::npos) << settings;
     EXPECT_NE(settings.find("VirtualKey VirtualCharacterWindow Escape"), std::string::npos) << settings;
     ClickAt(320, 257);
-    EXPECT_TRUE(gUISystem->GetMenuStack().empty());
+    EXPECT_TRUE(OnStackTop("KeyBindings")) << "the warning closes back to the keys";
     Tap(SDL_SCANCODE_ESCAPE);
-    EXPECT_TRUE(Shown("Options"));
+    EXPECT_TRUE(OnStackTop("Options"));
 }
 
 // The same screens in a larger window: the 640 x 480 layout is scaled over 1024 x 768.
