@@ -91,8 +91,13 @@ std::vector<WordBox> MenuWords(const UIMenu& menu)
     return words;
 }
 
+// Two words of one row closer than this read as one ("DifficultyEasy"): about half a letter of
+// the game's medium font.
+constexpr float kLeastGapInARow = 8.0f;
+
 // What is wrong with a window's words: off the screen, wider than their box (a pixel's slack for
-// the glyphs' own spacing), or over another word of the same window.
+// the glyphs' own spacing), over another word of the same window, or run together with the next
+// word of their row.
 std::vector<std::string> WordFaults(const std::vector<WordBox>& words)
 {
     std::vector<std::string> faults;
@@ -102,9 +107,16 @@ std::vector<std::string> WordFaults(const std::vector<WordBox>& words)
             faults.push_back("off the screen: " + Describe(a));
         if (a.x0 < a.boxX0 - 1.0f || a.x1 > a.boxX1 + 1.0f)
             faults.push_back("wider than its box: " + Describe(a));
-        for (size_t j = i + 1; j < words.size(); ++j)
-            if (Overlap(a, words[j]))
-                faults.push_back("over each other: " + Describe(a) + " and " + Describe(words[j]));
+        for (size_t j = i + 1; j < words.size(); ++j) {
+            const WordBox& b = words[j];
+            if (Overlap(a, b)) {
+                faults.push_back("over each other: " + Describe(a) + " and " + Describe(b));
+                continue;
+            }
+            float gap = std::max(b.x0 - a.x1, a.x0 - b.x1);
+            if (a.y0 < b.y1 && b.y0 < a.y1 && gap < kLeastGapInARow)
+                faults.push_back("run together: " + Describe(a) + " and " + Describe(b));
+        }
     }
     return faults;
 }
