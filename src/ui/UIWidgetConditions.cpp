@@ -23,8 +23,8 @@ namespace {
 
 // Stat numbers of the local player's list the conditions read.
 constexpr int32_t kConditionStatWatchedPower = 80;
-constexpr int32_t kConditionStatLevelXp = 85;
-constexpr int32_t kConditionStatXp = 86;
+constexpr int32_t kConditionStatXp = 85;
+constexpr int32_t kConditionStatXpNeeded = 86;
 constexpr int32_t kConditionStatAttributePoints = 93;
 constexpr int32_t kConditionStatSkillPoints = 94;
 constexpr int32_t kConditionStatScore = 112;
@@ -201,8 +201,10 @@ bool UIWidget::EvaluatePlayerCondition(int32_t condition) const
                view.GetWatchedSkillCost(cost) && cost > ConditionStat(kConditionStatWatchedPower);
     }
     case 31:
-        return ConditionHasStat(kConditionStatXp, value) &&
-               value > static_cast<int32_t>(std::ceil(ConditionStat(kConditionStatLevelXp) * 0.9));
+        // Mended: the two stats were read the other way round (the experience needed against nine
+        // tenths of the experience), which held at every level: the bar blinked from the first minute.
+        return ConditionHasStat(kConditionStatXp, value) && ConditionStat(kConditionStatXpNeeded) > 0 &&
+               value > static_cast<int32_t>(std::ceil(ConditionStat(kConditionStatXpNeeded) * 0.9));
     case 38:
     case 39: {
         if (!EvaluateWidgetCondition(UICondition::ParentWidgetSelected) || !view.HasLocalPlayer())

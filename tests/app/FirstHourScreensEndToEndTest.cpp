@@ -12,6 +12,7 @@
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -169,6 +170,58 @@ TEST_F(FirstHourScreens, TheNumberOfRivalsChosenIsTheNumberTheWorldMakes)
         ClickOnWidget("ConfirmExit::Yes");
         Frames(2);
         ASSERT_FALSE(gClientApp->IsActive());
+    }
+}
+
+// Points to spend and a level nearly reached mark the in-game bar's Skills and Stats buttons and
+// its experience bar: the marks light up over the unmarked look and never dim below it, for a
+// dimmed button reads as one switched off.
+TEST_F(FirstHourScreens, TheLevelUpMarksLightTheBarsButtonsAndNeverDimThem)
+{
+    EnterTheWorld();
+    ASSERT_NE(HostPlayer(), nullptr);
+    Player& host = *HostPlayer();
+    auto setMarks = [&](int32_t points, int32_t xp) {
+        host.stats.Set(CharacterStat::AttributePointsLeft, points);
+        host.stats.Set(CharacterStat::SkillPointsLeft, points);
+        host.stats.Set(CharacterStat::Xp, xp);
+        FramesUntil([&] { return Local() && Local()->GetStat(CharacterStat::SkillPointsLeft) == points &&
+                                 Local()->GetStat(CharacterStat::Xp) == xp; },
+                    40);
+        ASSERT_EQ(Local()->GetStat(CharacterStat::SkillPointsLeft), points);
+    };
+    int32_t needed = host.stats.Get(CharacterStat::XpNeeded);
+    ASSERT_GT(needed, 20);
+    ASSERT_NO_FATAL_FAILURE(setMarks(0, needed / 2));
+    Frames(200); // the words shown on entering fade
+    // The two buttons' faces, and the first pixels of the experience bar's fill, which stay
+    // filled whatever the bar's length.
+    struct Box {
+        const char* what;
+        int x0, y0, x1, y1;
+    };
+    const Box boxes[] = {{"Skills", 308, 404, 400, 430}, {"Stats", 406, 444, 524, 470}, {"experience bar", 183, 467, 190, 471}};
+    TargaImage plain = Screenshot();
+    double plainLight[3];
+    for (int i = 0; i < 3; ++i)
+        plainLight[i] = Brightness(plain, boxes[i].x0, boxes[i].y0, boxes[i].x1, boxes[i].y1);
+
+    ASSERT_NO_FATAL_FAILURE(setMarks(3, needed - 2));
+    double lowest[3] = {1e9, 1e9, 1e9};
+    double highest[3] = {0.0, 0.0, 0.0};
+    // Some six seconds of frames: the glow's swell and the blink's phases both come round.
+    for (int shot = 0; shot < 16; ++shot) {
+        Frames(7);
+        TargaImage marked = Screenshot();
+        for (int i = 0; i < 3; ++i) {
+            double light = Brightness(marked, boxes[i].x0, boxes[i].y0, boxes[i].x1, boxes[i].y1);
+            lowest[i] = std::min(lowest[i], light);
+            highest[i] = std::max(highest[i], light);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(lowest[i], plainLight[i] - 2.0) << boxes[i].what << " dims below its unmarked look";
+        EXPECT_GT(highest[i], plainLight[i] + 8.0) << boxes[i].what << " never lights up";
     }
 }
 
