@@ -79,11 +79,14 @@ TEST_F(VirtualKeyInput, EscapeClosesThePromptAndTheConsoleKeyPassesBy)
     EXPECT_FALSE(keys.IsBoundTo(inventory, kBindKeyConsole, VirtualKeys::kKeyboard));
 }
 
-TEST_F(VirtualKeyInput, AKeyAnotherActionHoldsBindsAnywayAndWarns)
+// The two actions trade keys rather than share one, and the warning says so.
+TEST_F(VirtualKeyInput, AKeyAnotherActionHoldsIsSwappedForTheOldKeyAndWarns)
 {
+    int oldKey = keys.GetEntryValue(inventory);
+    ASSERT_GE(oldKey, 0);
     Press(kBindKeyM);
     EXPECT_TRUE(keys.IsBoundTo(inventory, kBindKeyM, VirtualKeys::kKeyboard));
-    EXPECT_TRUE(keys.IsBoundTo(keys.FindByName("VirtualMap", true), kBindKeyM, VirtualKeys::kKeyboard));
+    EXPECT_TRUE(keys.IsBoundTo(keys.FindByName("VirtualMap", true), oldKey, VirtualKeys::kKeyboard));
     EXPECT_TRUE(WarningShown());
     EXPECT_EQ(vars.GetStringByName("keyPrompt"), "0");
 }
