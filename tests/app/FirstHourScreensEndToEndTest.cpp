@@ -173,6 +173,25 @@ TEST_F(FirstHourScreens, TheNumberOfRivalsChosenIsTheNumberTheWorldMakes)
     }
 }
 
+// The area editor and the model viewer, opened over a game, hold the screen without the game's
+// bar drawn over their views (or its keys opening windows behind them), and give it back.
+TEST_F(FirstHourScreens, TheEditorsHoldTheScreenWithoutTheGamesBar)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(Shown("InGame"));
+    for (const char* editor : {"modelEditor", "editor"}) {
+        TypeOnConsole(std::string(editor) + " 1");
+        Frames(2);
+        EXPECT_TRUE(Shown(editor == std::string("editor") ? "Editor" : "ModelEditor")) << editor;
+        EXPECT_FALSE(Shown("InGame")) << editor;
+        Tap(SDL_SCANCODE_I);
+        EXPECT_FALSE(Shown("Inventory")) << editor;
+        TypeOnConsole(std::string(editor) + " 0");
+        Frames(2);
+        EXPECT_TRUE(Shown("InGame")) << editor;
+    }
+}
+
 // Points to spend and a level nearly reached mark the in-game bar's Skills and Stats buttons and
 // its experience bar: the marks light up over the unmarked look and never dim below it, for a
 // dimmed button reads as one switched off.
