@@ -3,7 +3,9 @@
 
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
+#include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
+#include "render/TextMeasure.h"
 #include "covenants/Covenant.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
@@ -11,6 +13,7 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIList.h"
 
 #include <algorithm>
 #include <array>
@@ -190,6 +193,53 @@ TEST_F(FirstHourScreens, TheEditorsHoldTheScreenWithoutTheGamesBar)
         Frames(2);
         EXPECT_TRUE(Shown("InGame")) << editor;
     }
+}
+
+// The saved characters' list: each row's two lines (the name and covenant, then the level and
+// class with any challenge) keep inside the row's height, so no row's words run into the next's,
+// and a start refused on the new-character screen is not told again on the list.
+TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
+{
+    // A start refused for want of a covenant's name.
+    ClickAt(320, 196);
+    ASSERT_TRUE(Shown("NewCharacter"));
+    gUserVarSystem->SetStringByName("CovenantName", "");
+    ClickAt(440, 408);
+    ASSERT_FALSE(gUserVarSystem->GetStringByName("LastError").empty());
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("Main"));
+    EnterTheWorld("Ashguard");
+    ASSERT_TRUE(gClientApp->IsActive());
+    Tap(SDL_SCANCODE_ESCAPE);
+    ClickOnWidget("GameMenu::SaveAndExit");
+    ASSERT_TRUE(Shown("ConfirmSaveExit"));
+    ClickOnWidget("ConfirmSaveExit::Yes");
+    Frames(2);
+    ASSERT_TRUE(Shown("Main"));
+    // Two more under other names, one a hardcore loner's, for the longest row.
+    std::filesystem::path chars = folder.Path() / "User" / "chars";
+    std::filesystem::path saved;
+    for (const auto& entry : std::filesystem::directory_iterator(chars))
+        if (entry.path().extension() == ".chr")
+            saved = entry.path();
+    ASSERT_FALSE(saved.empty());
+    std::filesystem::copy_file(saved, chars / "second.chr");
+    std::filesystem::copy_file(saved, chars / "third.chr");
+
+    ClickAt(320, 280);
+    ASSERT_TRUE(Shown("LoadCharacter"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "") << "an old refusal is told on the list";
+    auto* list = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("LoadCharacter::Characters"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->rows.size(), 3u);
+    for (const auto& row : list->rows) {
+        TextSize size = MeasureTextW(list->font, gLocSystem->TranslateToWide(row->name + " ($$HardcoreMode$$) ($$LonerChallengeMode$$)"));
+        EXPECT_LE(size.height, static_cast<float>(list->itemHeight)) << row->name << " runs into the next row";
+        EXPECT_LE(size.width, list->size[0] + 1.0f) << row->name << " runs out of the list";
+    }
+    TargaImage screen = Screenshot();
+    std::filesystem::copy_file(lastShot, std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() / "FirstHour-load.tga",
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 // Points to spend and a level nearly reached mark the in-game bar's Skills and Stats buttons and
