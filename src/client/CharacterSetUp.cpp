@@ -175,6 +175,13 @@ void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
             row.name += " ($$LonerChallengeMode$$)";
         rows.push_back(std::move(row));
     }
+    // An empty list says so in its own place, in a row that cannot be picked.
+    if (rows.empty()) {
+        ListEntry none;
+        none.name = "$$LoadCharNone$$";
+        none.enabled = 0;
+        rows.push_back(std::move(none));
+    }
 }
 
 void CharacterSetUp::ListCovenantOptions(std::vector<ListEntry>& rows)

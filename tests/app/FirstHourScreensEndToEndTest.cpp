@@ -195,11 +195,24 @@ TEST_F(FirstHourScreens, TheEditorsHoldTheScreenWithoutTheGamesBar)
     }
 }
 
-// The saved characters' list: each row's two lines (the name and covenant, then the level and
+// The saved characters' list: empty, it says so; then each row's two lines (the name and covenant, then the level and
 // class with any challenge) keep inside the row's height, so no row's words run into the next's,
 // and a start refused on the new-character screen is not told again on the list.
 TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
 {
+    // None saved yet: the list says so in a row that a click does not choose.
+    ClickAt(320, 280);
+    ASSERT_TRUE(Shown("LoadCharacter"));
+    auto* list = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("LoadCharacter::Characters"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->rows.size(), 1u);
+    EXPECT_EQ(list->rows[0]->name, "$$LoadCharNone$$");
+    ClickAt(static_cast<int32_t>(list->GetScreenX()) + 40, static_cast<int32_t>(list->GetScreenY()) + 8);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("CharacterChosen"), "0");
+    EXPECT_FALSE(gUISystem->FindWidgetByPath("LoadCharacter::Resume")->IsVisible());
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("Main"));
+
     // A start refused for want of a covenant's name.
     ClickAt(320, 196);
     ASSERT_TRUE(Shown("NewCharacter"));
@@ -229,17 +242,12 @@ TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
     ClickAt(320, 280);
     ASSERT_TRUE(Shown("LoadCharacter"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "") << "an old refusal is told on the list";
-    auto* list = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("LoadCharacter::Characters"));
-    ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->rows.size(), 3u);
     for (const auto& row : list->rows) {
         TextSize size = MeasureTextW(list->font, gLocSystem->TranslateToWide(row->name + " ($$HardcoreMode$$) ($$LonerChallengeMode$$)"));
         EXPECT_LE(size.height, static_cast<float>(list->itemHeight)) << row->name << " runs into the next row";
         EXPECT_LE(size.width, list->size[0] + 1.0f) << row->name << " runs out of the list";
     }
-    TargaImage screen = Screenshot();
-    std::filesystem::copy_file(lastShot, std::filesystem::path(std::getenv("EMBERLODE_GAME_DIR")).parent_path() / "FirstHour-load.tga",
-                               std::filesystem::copy_options::overwrite_existing);
 }
 
 // Points to spend and a level nearly reached mark the in-game bar's Skills and Stats buttons and

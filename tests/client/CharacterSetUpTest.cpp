@@ -119,6 +119,14 @@ TEST_F(CharacterSetUpCommands, AParsedCharacterShowsItsLevelAndTheDifficultiesIt
 
 TEST_F(CharacterSetUpCommands, TheListsShowEverySavedCharacterAndEveryCovenantCount)
 {
+    // None saved: one row that says so and cannot be picked.
+    std::vector<ListEntry> none;
+    commands.CallInfoProc("getAvailableCharacters", none);
+    ASSERT_EQ(none.size(), 1u);
+    EXPECT_EQ(none[0].name, "$$LoadCharNone$$");
+    EXPECT_EQ(none[0].enabled, 0);
+    EXPECT_EQ(none[0].value, "");
+
     SaveCharacter("Ada", 2);
     SaveCharacter("Hale", 9, {CharacterFlag::kStaysDead, CharacterFlag::kLoner});
     folder.Write("User/chars/broken.chr", "no");
