@@ -6,9 +6,12 @@
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "render/TextMeasure.h"
+#include "core/StringUtil.h"
 #include "covenants/Covenant.h"
 #include "entities/Player.h"
+#include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
+#include "rules/covenants/DiplomacyText.h"
 #include "server/Game.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -20,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -247,6 +251,46 @@ TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
         TextSize size = MeasureTextW(list->font, gLocSystem->TranslateToWide(row->name + " ($$HardcoreMode$$) ($$LonerChallengeMode$$)"));
         EXPECT_LE(size.height, static_cast<float>(list->itemHeight)) << row->name << " runs into the next row";
         EXPECT_LE(size.width, list->size[0] + 1.0f) << row->name << " runs out of the list";
+    }
+}
+
+// The lines the game builds while playing, at their longest, fit the widgets that show them: a
+// covenant's answer after each mood on the trade window and the relations pages, the price of
+// identifying everything, and each rumour at a high price.
+TEST_F(FirstHourScreens, TheLongestBuiltLinesFitTheirWidgets)
+{
+    SettleLoads();
+    std::vector<std::string> answers;
+    for (float relation : {10.0f, 30.0f, 50.0f, 70.0f, 90.0f})
+        for (int32_t response = 0; response < 40; ++response)
+            if (gLocSystem->HasText("DiplomacyResponse" + std::to_string(response)))
+                answers.push_back(DiplomacyText::MoodDescription(relation) + " $$DiplomacyResponse" +
+                                  std::to_string(response) + "$$");
+    ASSERT_GT(answers.size(), 50u);
+    struct Line {
+        const char* widget;
+        std::vector<std::string> texts;
+    };
+    const Line lines[] = {
+        {"Trade::Response", answers},
+        {"RelationsTrade::Response", answers},
+        {"RelationsTradeRequest::Response", answers},
+        {"RelationsTradeResponse::Response", answers},
+        {"VendorMenu::IdentifyAllLabel", {"$$IdentifyAllYourItemsFor$$ " + FormatMoney(999999), "$$IdentifyAllYourItemsFor$$ " + FormatMoney(4400)}},
+        {"RelationsDiplomacy::RumorQuickLabel", {"$$RumorText1$$" + MakeLocToken("RumorCost", "%s%d", "", 99999)}},
+        {"RelationsDiplomacy::RumorPlannedLabel", {"$$RumorText2$$" + MakeLocToken("RumorCost", "%s%d", "", 99999)}},
+        {"RelationsDiplomacy::RumorCraftedLabel", {"$$RumorText3$$" + MakeLocToken("RumorCost", "%s%d", "", 99999)}},
+    };
+    for (const Line& line : lines) {
+        UIWidget* widget = gUISystem->FindWidgetByPath(line.widget);
+        ASSERT_NE(widget, nullptr) << line.widget;
+        for (const std::string& text : line.texts) {
+            TextSize size = MeasureTextW(widget->font, gLocSystem->TranslateToWide(text));
+            ASSERT_GT(size.width, 0.0f) << text;
+            EXPECT_LE(size.width, widget->size[0] + 1.0f)
+                << line.widget << ": \"" << gLocSystem->Translate(text) << "\" is " << size.width << " wide in " << widget->size[0];
+            EXPECT_LE(size.height, widget->size[1] + 2.0f) << line.widget << ": " << gLocSystem->Translate(text);
+        }
     }
 }
 

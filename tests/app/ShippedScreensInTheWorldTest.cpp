@@ -17,6 +17,7 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "render/TextMeasure.h"
+#include "ui/widgets/UIList.h"
 #include "ui/widgets/UIText.h"
 
 #include <algorithm>
@@ -115,8 +116,16 @@ TEST_F(ShippedScreensInTheWorld, TheWeaponsmithWithWorkOpensTheWindowThatListsIt
     EXPECT_FALSE(Shown("VendorMenu"));
     TargaImage window = Screenshot();
     EXPECT_GT(LitIn(window, "VendorMenuWithQuests::Offers"), 30) << "the quest's row is not drawn";
-    // The row chosen, then the button.
-    ClickOnWidget("VendorMenuWithQuests::Offers", 60, 8);
+    // Its row chosen (the smith may have other work listed first), then the button.
+    auto* offers = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("VendorMenuWithQuests::Offers"));
+    ASSERT_NE(offers, nullptr);
+    int32_t row = -1;
+    for (size_t i = 0; i < offers->rows.size(); ++i)
+        if (offers->rows[i]->value == std::to_string(work->questId))
+            row = static_cast<int32_t>(i);
+    ASSERT_GE(row, 0) << "the smith's work is not listed";
+    ASSERT_LT(row, 2) << "the work's row is scrolled out of the list";
+    ClickOnWidget("VendorMenuWithQuests::Offers", 60, 8 + 18 * row);
     ClickOnWidget("VendorMenuWithQuests::Accept", 70, 14);
     FramesUntil([&] { return HostPlayer()->HasQuest(work->questId); }, 40);
     EXPECT_TRUE(HostPlayer()->HasQuest(work->questId));
