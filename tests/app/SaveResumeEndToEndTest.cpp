@@ -286,7 +286,10 @@ TEST_F(ShippedScreensSaveResume, ACharacterSavedAndLeftFromTheGameMenuIsResumedF
     ClickAt(170 + 80, 170 + 105);
     EXPECT_FALSE(Shown("ConfirmDeleteCharacter"));
     EXPECT_TRUE(Shown("LoadCharacter"));
-    EXPECT_TRUE(list->rows.empty()) << "the list read the folder again";
+    // Read again from the folder: only the row that says none is saved is left.
+    ASSERT_EQ(list->rows.size(), 1u) << "the list read the folder again";
+    EXPECT_EQ(list->rows[0]->name, "$$LoadCharNone$$");
+    EXPECT_EQ(list->rows[0]->enabled, 0);
     EXPECT_FALSE(UserFileExists("chars/brannoc.chr"));
     EXPECT_FALSE(UserFileExists("chars/brannoc.wld"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "");
