@@ -135,6 +135,7 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/icons/skills/emberbolt.tga", IconGlyph::Arrow, kIconRite},
     {"textures/icons/skills/emberarc.tga", IconGlyph::Wave, kIconRite},
     {"textures/icons/skills/steadyembers.tga", IconGlyph::Burst, kIconDiscipline},
+    {"textures/icons/skills/fortunesdraw.tga", IconGlyph::Query, kIconDiscipline},
     {"textures/icons/effects/regen.tga", IconGlyph::Cross, kIconBoon},
     {"textures/icons/effects/venom.tga", IconGlyph::Drop, kIconHarm},
     {"textures/icons/effects/deepwound.tga", IconGlyph::Blade, kIconHarm},

@@ -13,6 +13,7 @@
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "resources/ResourceManager.h"
+#include "world/World.h"
 
 #include <climits>
 
@@ -313,6 +314,11 @@ void InGameHandlers::CalculateSkillLevelCommand(const Args& args)
 void InGameHandlers::ReloadCollision(const Args&)
 {
     // The collision footprint is read with the rest of the model file: the models are read again.
-    if (gResourceManager)
-        gResourceManager->ReloadExtension("mdl", true, -1);
+    if (!gResourceManager)
+        return;
+    gResourceManager->ReloadExtension("mdl", true, -1);
+    // The levels' cells are built from the footprints: once the models are back, build them again.
+    gResourceManager->WaitForLoadQueue();
+    if (gWorld)
+        gWorld->InvalidateCachedBlocksOf(nullptr);
 }

@@ -104,23 +104,6 @@ void Chest::RollHealth()
     health = EntityBase::maxHealth = std::max(1, rolled);
 }
 
-void Chest::CollectNearbyItems()
-{
-    if (collectDistance <= 0.0f || !gGameServices)
-        return;
-    std::vector<int32_t> numbers;
-    gGameServices->CollectEntitiesNear(position, collectDistance, false, numbers);
-    for (int32_t number : numbers) {
-        auto* ground = dynamic_cast<ItemGround*>(gGameServices->GetEntity(number));
-        // A dropped item keeps its magic: only what the level spawner laid out is swallowed.
-        if (!ground || !ground->placedBySpawner || !ground->GetItem() || !ground->GetItem()->GetEntry())
-            continue;
-        stored.push_back(ground->GetItem()->GetEntry());
-        gGameServices->RemoveEntity(ground);
-        delete ground;
-    }
-}
-
 bool Chest::TryStoreRecord(const DatabaseEntry* record, const WorldPos& where)
 {
     if (!record || (record->GetType() != DatabaseEntryType::Item && record->GetType() != DatabaseEntryType::QuestItem))

@@ -49,9 +49,6 @@ public:
     // Once per placed chest, on random stream 0: the trap, the secret link, the facing and the
     // health of a breakable chest.
     void Randomize(int32_t levelIndex);
-    // Every item on the ground placed by the level spawner within the collect distance goes
-    // into the chest as its record.
-    void CollectNearbyItems();
     // Takes an item or quest-item record placed within the collect distance.
     bool TryStoreRecord(const DatabaseEntry* record, const WorldPos& where);
 

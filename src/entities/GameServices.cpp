@@ -397,3 +397,8 @@ const MonsterType* GameServices::PickGuardType(int32_t) const
 {
     return nullptr;
 }
+
+std::unique_ptr<Item> GameServices::DrawRandomItem(int32_t)
+{
+    return nullptr;
+}

@@ -240,6 +240,8 @@ public:
     // ---- Items, covenants and relations ------------------------------------------------------
     // A new item of the record at the level, or null.
     virtual std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) = 0;
+    // An item drawn by the spawn tables' weights around the level, any record, or null (and here).
+    virtual std::unique_ptr<Item> DrawRandomItem(int32_t level);
     // Null for a negative index or one past the list.
     virtual EntityCovenant* GetCovenant(int32_t index) const = 0;
     // 0 (hostile) to 4 (friendliest); 2 when either is missing.

@@ -44,8 +44,6 @@ public:
     std::unique_ptr<Item> TakeItem();
 
     bool itemKept = false;
-    // Set by the level spawner for the items it lays out: a chest beside it may take them in.
-    bool placedBySpawner = false;
     bool beingPickedUp = false;
     bool display = false;
     float timeOnGround = 0.0f;

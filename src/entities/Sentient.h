@@ -253,6 +253,8 @@ public:
     bool CanUseSkills(bool spell) const;
     bool HasDamageBreakEffect() const;
     void WeakenEffectsByGroup(std::string_view group, int32_t amount);
+    // A cure: each effect of the group loses that much of its damage over time (healing per tick).
+    void CureDamageOverTimeByGroup(std::string_view group, float amount);
     void ExpireEffectsOfDefinition(const DatabaseEntry* record);
     void ExpireAllEffects();
     const std::vector<std::unique_ptr<StatusEffect>>& GetStatusEffects() const { return statusEffects; }

@@ -203,6 +203,13 @@ void Sentient::WeakenEffectsByGroup(std::string_view group, int32_t amount)
     }
 }
 
+void Sentient::CureDamageOverTimeByGroup(std::string_view group, float amount)
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
+        if (effect->groupName == group)
+            effect->ReduceHealthChange(amount);
+}
+
 void Sentient::ExpireEffectsOfDefinition(const DatabaseEntry* record)
 {
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects)

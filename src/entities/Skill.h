@@ -129,6 +129,8 @@ private:
     // and made stronger.
     void ReverseProjectilesAt(Sentient& user) const;
     void Summon(Sentient& user) const;
+    // Each filled powerup slot of the user takes the cheapest powerup of the tries drawn.
+    void ChangePowerups(Sentient& user) const;
     // The skill's monsters of the level around the centre, each hating the entity when given.
     void SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const;
     // False when the monster found no place (it is then deleted).

@@ -9,9 +9,12 @@
 #include "entities/CombatSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/GameServices.h"
+#include "entities/Item.h"
 #include "entities/Projectile.h"
 #include "entities/Sentient.h"
 #include "rules/CharacterClass.h"
+#include "rules/items/InventoryBase.h"
+#include "rules/items/ItemDefinition.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/statuseffects/StatusEffectBase.h"
 
@@ -29,6 +32,10 @@ constexpr float kSkillEffectsDisappearRange = 300.0f;
 constexpr uint32_t kSkillEffectsRandomHateMask = 0x2151;
 constexpr int32_t kSkillEffectsSummonTries = 3;
 constexpr int32_t kSkillEffectsSummonRings = 6;
+// The powerup slots are the front cells of the main bag, the ones "useCurrentPowerup" reaches.
+constexpr int32_t kSkillEffectsPowerupSlots = 3;
+// A record's tries at a high level could grow without end: every draw makes an item.
+constexpr int32_t kSkillEffectsMaxPowerupTries = 100;
 
 // floor(r x count) with r from stream 0; count - 1 when that reaches count.
 size_t SkillEffectsDraw(size_t count)
@@ -338,8 +345,7 @@ void Skill::HelpBeneficiary(Sentient& user, Entity& beneficiary)
     if (sentient && !definition->dispelEffectName.empty())
         sentient->WeakenEffectsByGroup(definition->dispelEffectName, definition->dispelEffectStrength);
     if (sentient && !definition->cureEffectName.empty())
-        sentient->WeakenEffectsByGroup(definition->cureEffectName,
-                                       static_cast<int32_t>(definition->AtLevel(&SkillDefinition::cureEffectStrength, level)));
+        sentient->CureDamageOverTimeByGroup(definition->cureEffectName, definition->GetCureEffectStrengthAtLevel(level));
     if (definition->powerAdded > 0)
         user.AddPower(definition->AtLevel(&SkillDefinition::powerAdded, level));
     if (!definition->targetEffect.empty() && gGameServices)
@@ -381,6 +387,10 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
         WorldPos anchor;
         user.GetAnchorPosition(anchor);
         FireProjectile(user, nullptr, anchor);
+        if (!definition->dontLookAtTarget) {
+            user.FaceTowards(anchor, false);
+            user.QueueWarpDirection();
+        }
     }
     if (definition->reverseProjectile)
         ReverseProjectilesAt(user);
@@ -405,8 +415,47 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
         user.facing = SkillEffectsTurn(user.facing, -1);
     else if (definition->turnRight)
         user.facing = SkillEffectsTurn(user.facing, 1);
+    ChangePowerups(user);
     if (definition->tryToDisappear && !user.IsEngaged(false, false, true, kSkillEffectsDisappearRange))
         user.Disappear();
+}
+
+void Skill::ChangePowerups(Sentient& user) const
+{
+    int32_t tries = std::min(definition->AtLevel(&SkillDefinition::changePowerupTries, GetLevel()),
+                             kSkillEffectsMaxPowerupTries);
+    if (tries <= 0 || !gGameServices || !user.inventory)
+        return;
+    InventoryBase& inventory = *user.inventory;
+    int32_t level = user.GetStat(CharacterStat::Level);
+    int32_t slots = std::min(kSkillEffectsPowerupSlots, inventory.GetSlotCount(InventoryGroupIndex::Main));
+    bool changed = false;
+    for (int32_t slot = 0; slot < slots; ++slot) {
+        if (!inventory.GetItem(InventoryGroupIndex::Main, slot))
+            continue;
+        std::unique_ptr<Item> kept;
+        for (int32_t i = 0; i < tries; ++i) {
+            std::unique_ptr<Item> drawn = gGameServices->DrawRandomItem(level);
+            // Our records carry no flag that keeps an item out of this draw beyond "NoDrop",
+            // which already keeps it out of the spawn tables: the slot type alone decides.
+            const ItemDefinition* drawnDefinition = drawn ? drawn->GetDefinition() : nullptr;
+            if (!drawnDefinition || drawnDefinition->slotType != ItemSlotType::Powerup)
+                continue;
+            if (!kept || drawn->GetValue(false) < kept->GetValue(false))
+                kept = std::move(drawn);
+        }
+        if (!kept)
+            continue;
+        std::unique_ptr<ItemBase> old = inventory.RemoveAt(InventoryGroupIndex::Main, slot);
+        std::unique_ptr<ItemBase> placed(kept.release());
+        // A cell that refuses the new item keeps the old one.
+        if (inventory.PlaceItem(placed, InventoryGroupIndex::Main, slot, 0))
+            changed = true;
+        else
+            inventory.PlaceItem(old, InventoryGroupIndex::Main, slot, 0);
+    }
+    if (changed)
+        user.RecalculateStats(false);
 }
 
 void Skill::ReverseProjectilesAt(Sentient& user) const

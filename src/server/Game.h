@@ -153,6 +153,7 @@ public:
     float GetExperienceLossFraction() const override;
     float GetCombatEventTime() const override;
     std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) override;
+    std::unique_ptr<Item> DrawRandomItem(int32_t level) override;
     EntityCovenant* GetCovenant(int32_t index) const override;
     int32_t GetRelationship(const Entity* a, const Entity* b) const override;
     void OnKillCredit(Sentient& credited, Entity& victim) override;

@@ -42,6 +42,15 @@ std::unique_ptr<Item> Game::GenerateItem(const DatabaseEntry* record, int32_t le
     return gSpawnSystem ? gSpawnSystem->CreateRandomItem(level, record) : nullptr;
 }
 
+std::unique_ptr<Item> Game::DrawRandomItem(int32_t level)
+{
+    if (!gSpawnSystem)
+        return nullptr;
+    SpawnSystem::ItemRequest request;
+    request.baseLevel = level;
+    return gSpawnSystem->GenerateItem(request);
+}
+
 void Game::DropMonsterLoot(Sentient& victim, float moneyFactor, float itemsChance, float magicChance)
 {
     // The killer's loot money factor is the share of the items that fall to the ground.

@@ -15,6 +15,7 @@
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
 #include "world/LevelQueries.h"
+#include "world/World.h"
 
 #include <algorithm>
 
@@ -449,8 +450,11 @@ void LevelEditor::ClearLevelCaches()
     blockLevel.data.reset();
     if (LevelData* data = editorLevel.data.get()) {
         data->tileCells.clear();
-        std::fill(data->blockBuilt.begin(), data->blockBuilt.end(), false);
+        LevelQueries::InvalidateCachedBlocks(editorLevel);
     }
+    // An area of "Levels/" is the very resource the game's levels are built from.
+    if (gWorld)
+        gWorld->InvalidateCachedBlocksOf(GetArea());
 }
 
 void LevelEditor::RefreshGroundDetail()

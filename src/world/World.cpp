@@ -437,6 +437,13 @@ void World::SetLevelSize(float width, float height)
     levelHeight = height;
 }
 
+void World::InvalidateCachedBlocksOf(const AreaResource* area)
+{
+    for (const std::unique_ptr<Level>& level : levels)
+        if (level->data && (!area || LevelGenerator::GetArea(*level) == area))
+            LevelQueries::InvalidateCachedBlocks(*level);
+}
+
 Level* World::GetLevel(int32_t index) const
 {
     if (index < 0 || index >= GetLevelCount())

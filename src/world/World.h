@@ -18,6 +18,7 @@
 #include <vector>
 
 class AreaDefinition;
+class AreaResource;
 struct Color;
 class DatabaseEntry;
 class LayoutGrid;
@@ -95,6 +96,10 @@ public:
     Level* GetLevel(int32_t index) const;
     // Appends a level; its index is its place in the list.
     Level* AddLevel(std::unique_ptr<Level> level);
+    // The movement and sight cells of the levels built from the area (every level for null)
+    // are built again from their blocks when next asked: after an edit of the area's cells or
+    // a reload of the models that stand in them.
+    void InvalidateCachedBlocksOf(const AreaResource* area);
     // The neighbour's index, -1 when there is none, the level is outside the list or the
     // direction outside 0..7.
     int32_t GetNeighbourLevel(int32_t level, int32_t direction) const;

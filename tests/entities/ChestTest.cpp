@@ -122,20 +122,6 @@ protected:
         ASSERT_TRUE(player.inventory->PlaceItem(owned, 0, 0, kPlaceAnyGroup));
     }
 
-    ItemGround* LayItem(const char* name, float x, float y, bool bySpawner)
-    {
-        auto item = std::make_unique<Item>();
-        item->SetEntry(database.FindEntryByName(name));
-        item->SetStackCount(1);
-        ItemGround* ground = ItemGround::Drop(At(x, y), item, true, false, false);
-        EXPECT_NE(ground, nullptr);
-        if (ground) {
-            ground->SetPosition(At(x, y));
-            ground->placedBySpawner = bySpawner;
-        }
-        return ground;
-    }
-
     int32_t CountGround(const char* name) const
     {
         int32_t count = 0;
@@ -475,20 +461,6 @@ TEST_F(Chests, AChestWithoutHealthCannotBeBroken)
 }
 
 // ---- Items taken in at placing -------------------------------------------------------------------------
-
-TEST_F(Chests, OnlyItemsTheSpawnerLaidWithinReachAreSwallowed)
-{
-    Chest* chest = MakeChest("ChestCollector");
-    ItemGround* laid = LayItem("Goblet", 1040.0f, 1000.0f, true);
-    LayItem("Scroll", 1000.0f, 1050.0f, false);
-    LayItem("Goblet", 1200.0f, 1000.0f, true);
-    int32_t laidNumber = laid->entityNumber;
-    chest->CollectNearbyItems();
-    EXPECT_EQ(Names(*chest), (std::vector<std::string>{"Goblet"}));
-    EXPECT_EQ(game.GetEntity(laidNumber), nullptr);
-    EXPECT_EQ(CountGround("Scroll"), 1) << "a dropped item keeps its magic";
-    EXPECT_EQ(CountGround("Goblet"), 1) << "out of reach";
-}
 
 TEST_F(Chests, ARecordIsStoredOnlyWithinTheCollectDistanceBoundaryIncluded)
 {

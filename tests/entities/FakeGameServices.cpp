@@ -370,6 +370,19 @@ void FakeGameServices::GenerateChestLoot(Chest& chest, float itemsChance, float 
     Notice(text);
 }
 
+std::unique_ptr<Item> FakeGameServices::DrawRandomItem(int32_t level)
+{
+    itemLevels.push_back(level);
+    if (randomItems.empty())
+        return nullptr;
+    auto item = std::make_unique<Item>();
+    item->SetEntry(randomItems[nextRandomItem++ % randomItems.size()]);
+    item->SetStackCount(1);
+    item->ComputeStats();
+    item->ResolveDefinition();
+    return item;
+}
+
 std::unique_ptr<Item> FakeGameServices::GenerateItem(const DatabaseEntry* record, int32_t level)
 {
     itemLevels.push_back(level);

@@ -57,6 +57,8 @@ public:
     float GetCombatEventTime() const override { return combatEventTime; }
     // An item of the record when makesItems is set (levels asked for in itemLevels); else none.
     std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) override;
+    // Hands out the records of randomItems in turn (with their stats), the levels kept in itemLevels.
+    std::unique_ptr<Item> DrawRandomItem(int32_t level) override;
     EntityCovenant* GetCovenant(int32_t index) const override;
     int32_t GetRelationship(const Entity* a, const Entity* b) const override;
     void OnKillCredit(Sentient& credited, Entity& victim) override;
@@ -241,6 +243,8 @@ public:
     float chestOpenTime = 2.0f;
     bool makesItems = false;
     std::vector<int32_t> itemLevels;
+    std::vector<const DatabaseEntry*> randomItems;
+    size_t nextRandomItem = 0;
 
 private:
     struct TimedAction {

@@ -44,6 +44,17 @@ const GameSystemTuning& FillerTuning()
     return gGameData ? gGameData->GetTuning() : kDefaults;
 }
 
+// Where an object of a level's tile stands.
+WorldPos FillerTileCentre(int32_t level, int32_t cellX, int32_t cellY)
+{
+    const GameSystemTuning& tuning = FillerTuning();
+    WorldPos spot;
+    spot.level = level;
+    spot.x = static_cast<float>(cellX) * tuning.tileSize + tuning.gridSize.x;
+    spot.y = static_cast<float>(cellY) * tuning.tileSize + tuning.gridSize.y;
+    return spot;
+}
+
 // The "ObjectType" line of the model file; empty when the model cannot be loaded.
 std::string FillerModelObjectType(std::string_view modelName)
 {
@@ -182,6 +193,12 @@ void LevelFiller::PlaceAreaObjects(int32_t level)
         return;
     const GameSystemTuning& tuning = FillerTuning();
     std::vector<int32_t> chests;
+    struct LaidItem {
+        const DatabaseEntry* record;
+        const std::string* modelName;
+        int32_t x, y, facing;
+    };
+    std::vector<LaidItem> items;
     for (int32_t y = 0; y < tuning.levelTileHeight; ++y) {
         for (int32_t x = 0; x < tuning.levelTileWidth; ++x) {
             ResourceHandle model;
@@ -190,21 +207,30 @@ void LevelFiller::PlaceAreaObjects(int32_t level)
             if (object < 0 || static_cast<size_t>(object) >= area->GetObjectTypes().size())
                 continue;
             const std::string& modelName = area->GetObjectTypes()[static_cast<size_t>(object)].name;
-            Entity* placed = PlaceLevelObject(level, x, y, FindObjectRecord(modelName), modelName, facing);
+            const DatabaseEntry* objectRecord = FindObjectRecord(modelName);
+            // Items wait for every chest of the pieces, whichever tile came first.
+            if (objectRecord && GetObjectKind(*objectRecord) == LevelObjectKind::Item) {
+                items.push_back({objectRecord, &modelName, x, y, facing});
+                continue;
+            }
+            Entity* placed = PlaceLevelObject(level, x, y, objectRecord, modelName, facing);
             if (dynamic_cast<Chest*>(placed))
                 chests.push_back(placed->entityNumber);
         }
     }
-    CollectLaidItems(chests);
+    for (const LaidItem& item : items)
+        if (!StoreInNearbyChest(chests, *item.record, FillerTileCentre(level, item.x, item.y)))
+            PlaceLevelObject(level, item.x, item.y, item.record, *item.modelName, item.facing);
 }
 
-// Once every object of the pieces lies, each collecting chest takes in the items laid around
-// it, whichever tile came first.
-void LevelFiller::CollectLaidItems(const std::vector<int32_t>& chests)
+bool LevelFiller::StoreInNearbyChest(const std::vector<int32_t>& chests, const DatabaseEntry& record,
+                                     const WorldPos& spot) const
 {
     for (int32_t number : chests)
         if (auto* chest = dynamic_cast<Chest*>(gGameServices ? gGameServices->GetEntity(number) : nullptr))
-            chest->CollectNearbyItems();
+            if (chest->TryStoreRecord(&record, spot))
+                return true;
+    return false;
 }
 
 void LevelFiller::SpawnRandomMonsters(int32_t level, int32_t count)
@@ -262,12 +288,8 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
 {
     if (!record || modelName.empty())
         return nullptr;
-    const GameSystemTuning& tuning = FillerTuning();
-    WorldPos spot;
-    spot.level = level;
-    spot.x = static_cast<float>(cellX) * tuning.tileSize + tuning.gridSize.x;
-    spot.y = static_cast<float>(cellY) * tuning.tileSize + tuning.gridSize.y;
-    int32_t cell = cellY * tuning.levelTileWidth + cellX;
+    WorldPos spot = FillerTileCentre(level, cellX, cellY);
+    int32_t cell = cellY * FillerTuning().levelTileWidth + cellX;
     switch (GetObjectKind(*record)) {
     case LevelObjectKind::Torch: return PlacePlainObject(new Torch(), *record, modelName, spot, cell, facing);
     case LevelObjectKind::SimpleAnimating:
@@ -362,11 +384,8 @@ Entity* LevelFiller::PlaceItemObject(const DatabaseEntry& record, const WorldPos
     item->ComputeStats();
     item->ResolveDefinition();
     ItemGround* ground = ItemGround::Drop(spot, item, true, true, false);
-    if (ground) {
+    if (ground)
         ground->SetSpawnTag(cell);
-        // A collecting chest of the same piece takes it in.
-        ground->placedBySpawner = true;
-    }
     return ground;
 }
 

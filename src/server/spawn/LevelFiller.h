@@ -75,7 +75,9 @@ public:
 
 private:
     void PlaceAreaObjects(int32_t level);
-    void CollectLaidItems(const std::vector<int32_t>& chests);
+    // The first of the chests that takes the record laid at the spot; false when none does.
+    bool StoreInNearbyChest(const std::vector<int32_t>& chests, const DatabaseEntry& record,
+                            const WorldPos& spot) const;
     int32_t CountLevelMonsters(int32_t level) const;
     int32_t CountLevelTraps(int32_t level) const;
     Entity* AddPlaced(Entity* entity, const WorldPos& spot, int32_t cell);

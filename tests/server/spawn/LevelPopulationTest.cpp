@@ -297,7 +297,6 @@ TEST_F(LevelPopulation, ThePiecesDoorsStandWholeAndTheirCollectingChestTakesTheL
     ASSERT_EQ(left.size(), 1u);
     // Row 6 of the piece is the level's tile row 1.
     EXPECT_FLOAT_EQ(left[0]->position.y, 1 * 64.0f + 32.0f);
-    EXPECT_TRUE(left[0]->placedBySpawner);
     std::vector<Door*> doors = All<Door>();
     ASSERT_EQ(doors.size(), 2u);
     Door* first = doors[0]->IsPrimary() ? doors[0] : doors[1];
