@@ -8,6 +8,7 @@
 #include <vector>
 
 class Entity;
+class ItemBase;
 class Sentient;
 struct WorldPos;
 
@@ -131,6 +132,7 @@ private:
     void Summon(Sentient& user) const;
     // Each filled powerup slot of the user takes the cheapest powerup of the tries drawn.
     void ChangePowerups(Sentient& user) const;
+    static bool IsPowerup(const ItemBase* item);
     // The skill's monsters of the level around the centre, each hating the entity when given.
     void SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const;
     // False when the monster found no place (it is then deleted).

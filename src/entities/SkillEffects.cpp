@@ -32,7 +32,9 @@ constexpr float kSkillEffectsDisappearRange = 300.0f;
 constexpr uint32_t kSkillEffectsRandomHateMask = 0x2151;
 constexpr int32_t kSkillEffectsSummonTries = 3;
 constexpr int32_t kSkillEffectsSummonRings = 6;
-// The powerup slots are the front cells of the main bag, the ones "useCurrentPowerup" reaches.
+// The powerup slots: the front cells of the first carried bag while they hold a powerup. The
+// bag row itself holds bags only, and a cell holding anything else is the player's own to keep.
+constexpr int32_t kSkillEffectsPowerupBag = InventoryGroupIndex::Bag1;
 constexpr int32_t kSkillEffectsPowerupSlots = 3;
 // A record's tries at a high level could grow without end: every draw makes an item.
 constexpr int32_t kSkillEffectsMaxPowerupTries = 100;
@@ -420,6 +422,14 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
         user.Disappear();
 }
 
+bool Skill::IsPowerup(const ItemBase* item)
+{
+    const ItemDefinition* itemDefinition = item ? item->GetDefinition() : nullptr;
+    // Our records carry no flag that keeps an item out of this draw beyond "NoDrop", which
+    // already keeps it out of the spawn tables: the slot type alone decides.
+    return itemDefinition && itemDefinition->slotType == ItemSlotType::Powerup;
+}
+
 void Skill::ChangePowerups(Sentient& user) const
 {
     int32_t tries = std::min(definition->AtLevel(&SkillDefinition::changePowerupTries, GetLevel()),
@@ -428,31 +438,26 @@ void Skill::ChangePowerups(Sentient& user) const
         return;
     InventoryBase& inventory = *user.inventory;
     int32_t level = user.GetStat(CharacterStat::Level);
-    int32_t slots = std::min(kSkillEffectsPowerupSlots, inventory.GetSlotCount(InventoryGroupIndex::Main));
+    int32_t slots = std::min(kSkillEffectsPowerupSlots, inventory.GetSlotCount(kSkillEffectsPowerupBag));
     bool changed = false;
     for (int32_t slot = 0; slot < slots; ++slot) {
-        if (!inventory.GetItem(InventoryGroupIndex::Main, slot))
+        if (!IsPowerup(inventory.GetItem(kSkillEffectsPowerupBag, slot)))
             continue;
         std::unique_ptr<Item> kept;
         for (int32_t i = 0; i < tries; ++i) {
             std::unique_ptr<Item> drawn = gGameServices->DrawRandomItem(level);
-            // Our records carry no flag that keeps an item out of this draw beyond "NoDrop",
-            // which already keeps it out of the spawn tables: the slot type alone decides.
-            const ItemDefinition* drawnDefinition = drawn ? drawn->GetDefinition() : nullptr;
-            if (!drawnDefinition || drawnDefinition->slotType != ItemSlotType::Powerup)
-                continue;
-            if (!kept || drawn->GetValue(false) < kept->GetValue(false))
+            if (IsPowerup(drawn.get()) && (!kept || drawn->GetValue(false) < kept->GetValue(false)))
                 kept = std::move(drawn);
         }
         if (!kept)
             continue;
-        std::unique_ptr<ItemBase> old = inventory.RemoveAt(InventoryGroupIndex::Main, slot);
+        std::unique_ptr<ItemBase> old = inventory.RemoveAt(kSkillEffectsPowerupBag, slot);
         std::unique_ptr<ItemBase> placed(kept.release());
         // A cell that refuses the new item keeps the old one.
-        if (inventory.PlaceItem(placed, InventoryGroupIndex::Main, slot, 0))
+        if (inventory.PlaceItem(placed, kSkillEffectsPowerupBag, slot, 0))
             changed = true;
         else
-            inventory.PlaceItem(old, InventoryGroupIndex::Main, slot, 0);
+            inventory.PlaceItem(old, kSkillEffectsPowerupBag, slot, 0);
     }
     if (changed)
         user.RecalculateStats(false);

@@ -5,6 +5,7 @@
 #include "core/RandomSystem.h"
 #include "core/TypeRegistry.h"
 #include "entities/FakeGameServices.h"
+#include "entities/Item.h"
 #include "entities/Sentient.h"
 #include "entities/Skill.h"
 #include "entities/Stash.h"
@@ -97,6 +98,35 @@ TEST_F(ShippedEffectsAndStashes, EveryEffectIsCarriedTicksAndEndsQuietly)
     }
     EXPECT_GE(effects, 20);
     EXPECT_EQ(Complaints(mark), std::vector<std::string>{});
+}
+
+TEST_F(ShippedEffectsAndStashes, TheAntidoteLessensTheMonstersPoisonAndEndsAWeakOne)
+{
+    // The shipped poison at level 30 takes 6 a tick, at level 10 two; the antidote cures 4.
+    struct Case {
+        int32_t poisonLevel;
+        float left;
+        bool over;
+    };
+    for (const Case& c : {Case{30, -2.0f, false}, Case{10, 2.0f, true}}) {
+        auto* drinker = Place<Sentient>(100.0f);
+        drinker->SetClass(0, true);
+        drinker->RecalculateStats(true);
+        drinker->AddStatusEffectByName("StatusEffectBasicPoison", drinker, c.poisonLevel);
+        ASSERT_FALSE(drinker->GetStatusEffects().empty());
+        const StatusEffect& poison = *drinker->GetStatusEffects().back();
+        ASSERT_EQ(poison.groupName, "BasicPoison");
+        Item antidote;
+        antidote.SetEntry(database.FindEntryByName("Antidote"));
+        antidote.SetStackCount(2);
+        antidote.ComputeStats();
+        antidote.ResolveDefinition();
+        antidote.Use(drinker);
+        EXPECT_NEAR(poison.healthChange, c.left, 1e-4f) << c.poisonLevel;
+        EXPECT_EQ(poison.IsExpired(), c.over) << c.poisonLevel;
+        services.RemoveEntity(drinker);
+        delete drinker;
+    }
 }
 
 TEST_F(ShippedEffectsAndStashes, TheStealthEndsInItsAmbushOnceItHasWorked)

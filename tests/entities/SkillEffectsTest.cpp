@@ -1,6 +1,8 @@
 // SkillEffectsTest -- what a skill does when it runs: its victims and their validity, spent states, hate, projectiles fanned and the facing restored, heals and their criticals, blinks, suicide, noise, reversed projectiles, gusts and slammed doors, and an actor's rating and choice of skills.
 #include "entities/ActorWorld.h"
 
+#include "entities/Item.h"
+#include "entities/Player.h"
 #include "entities/Projectile.h"
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
@@ -160,6 +162,92 @@ SkillSlam
     Self 1
     ShutDoorDistance 120
 }
+Bane
+{
+    Type StatusEffect
+    PerLevel BanePerLevel
+    HealthChange -10
+    TickTime 1
+    TotalTime 10
+    GroupName "Bane"
+}
+BanePerLevel
+{
+    Type StatusEffect
+    BaseOnly 1
+    HealthChange -10
+}
+Blight
+{
+    Type StatusEffect
+    HealthChange -10
+    TickTime 1
+    TotalTime 10
+    GroupName "Blight"
+}
+SkillCureHalf
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    CureEffectName "Bane"
+    CureEffectStrength 15
+}
+SkillCureTrace
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    CureEffectName "Bane"
+    CureEffectStrength 0.5
+}
+SkillCureWhole
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    CureEffectName "Bane"
+    CureEffectStrength 40
+}
+SkillSureShot
+{
+    Type Skill
+    BasicSkill 1
+    Projectile Dart
+    AlwaysWorks 1
+}
+SkillBlindShot
+{
+    Type Skill
+    BasicSkill 1
+    Projectile Dart
+    AlwaysWorks 1
+    DontLookAtTarget 1
+}
+CharmDear
+{
+    Type Item
+    ItemSlotType Powerup
+    Value 50
+}
+CharmCheap
+{
+    Type Item
+    ItemSlotType Powerup
+    Value 20
+}
+Pebble
+{
+    Type Item
+    Value 1
+}
+SkillReroll
+{
+    Type Skill
+    BasicSkill 1
+    Self 1
+    ChangePowerupTries 3
+}
 SkillQuiet
 {
     Type Skill
@@ -197,6 +285,22 @@ protected:
         launch.startPosition = target->position;
         launch.startPosition.x += 50.0f;
         return Entity::FireProjectile("Dart", launch);
+    }
+
+    std::unique_ptr<ItemBase> NewItem(const char* name) const
+    {
+        auto item = std::make_unique<Item>();
+        item->SetEntry(database.FindEntryByName(name));
+        item->SetStackCount(1);
+        item->ComputeStats();
+        item->ResolveDefinition();
+        return item;
+    }
+
+    std::string ItemIn(const Sentient& owner, int32_t slot) const
+    {
+        const ItemBase* item = owner.inventory->GetItem(InventoryGroupIndex::Bag1, slot);
+        return item && item->GetEntry() ? std::string(item->GetEntry()->GetName()) : std::string("-");
     }
 
     int32_t CountProjectiles() const
@@ -477,4 +581,114 @@ TEST_F(SkillEffects, AGustBlowsAtTheUserAndASlamShutsTheDoorsWithinItsDistance)
     Learn(*user, "SkillSlam").ApplyFurtherEffects(*user, nullptr);
     EXPECT_TRUE(near->shut);
     EXPECT_FALSE(far->shut);
+}
+
+TEST_F(SkillEffects, ACureTakesItsStrengthOffThePoisonOfItsGroupAlone)
+{
+    // A poison of -30 a tick at level 3 (-10 a level): what each cure leaves of it.
+    struct Case {
+        const char* skill;
+        float healthChange;
+        int32_t level;
+        bool over;
+    };
+    const Case cases[] = {
+        {"SkillCureHalf", -15.0f, 2, false},
+        {"SkillCureTrace", -29.5f, 3, false},
+        {"SkillCureWhole", 10.0f, -1, true},
+    };
+    for (const Case& c : cases) {
+        Actor* user = SpawnActor();
+        user->AddStatusEffect(database.FindEntryByName("Bane"), user, 3);
+        user->AddStatusEffect(database.FindEntryByName("Blight"), user, 1);
+        auto group = [user](const char* name) -> const StatusEffect& {
+            for (const auto& effect : user->GetStatusEffects())
+                if (effect->groupName == name)
+                    return *effect;
+            return *user->GetStatusEffects().front();
+        };
+        const StatusEffect& bane = group("Bane");
+        const StatusEffect& blight = group("Blight");
+        ASSERT_FLOAT_EQ(bane.healthChange, -30.0f);
+        EXPECT_TRUE(Learn(*user, c.skill).ApplyToAllies(*user, nullptr)) << c.skill;
+        EXPECT_FLOAT_EQ(bane.healthChange, c.healthChange) << c.skill;
+        if (c.level >= 0) {
+            EXPECT_EQ(bane.level, c.level) << c.skill;
+        }
+        EXPECT_EQ(bane.IsExpired(), c.over) << c.skill;
+        EXPECT_FLOAT_EQ(blight.healthChange, -10.0f) << c.skill << ": another group is left alone";
+        EXPECT_FALSE(blight.IsExpired()) << c.skill;
+    }
+}
+
+TEST_F(SkillEffects, ASureShotTurnsItsUserToItsAimAndTellsItsClientUnlessToldNotTo)
+{
+    struct Case {
+        const char* skill;
+        int32_t facing;
+        size_t lines;
+    };
+    // The aim lies due north-east of the shooter, who faces west.
+    const Case cases[] = {{"SkillSureShot", -1, 1}, {"SkillBlindShot", 4, 0}};
+    int32_t aimed = -1;
+    for (const Case& c : cases) {
+        auto* shooter = new Player();
+        shooter->SetPosition(At(500.0f, 500.0f));
+        ASSERT_NE(game.AddEntity(shooter), -1);
+        shooter->skillTargetPosition = At(700.0f, 700.0f);
+        shooter->facing = 4;
+        game.playerLines.clear();
+        Skill skill;
+        skill.definition = gameData.FindSkillDefinition(c.skill);
+        ASSERT_NE(skill.definition, nullptr) << c.skill;
+        int32_t before = CountProjectiles();
+        skill.ApplyFurtherEffects(*shooter, nullptr);
+        EXPECT_EQ(CountProjectiles(), before + 1) << c.skill;
+        if (c.facing >= 0) {
+            EXPECT_EQ(shooter->facing, c.facing) << c.skill;
+        } else {
+            aimed = shooter->facing;
+            EXPECT_NE(aimed, 4) << c.skill;
+            shooter->FaceTowards(At(700.0f, 700.0f), false);
+            EXPECT_EQ(aimed, shooter->facing) << c.skill << ": turned to the aim itself";
+        }
+        ASSERT_EQ(game.playerLines.size(), c.lines) << c.skill;
+        if (c.lines == 1) {
+            EXPECT_EQ(game.playerLines[0].first, shooter->entityNumber);
+            EXPECT_EQ(game.playerLines[0].second, "warpDir " + std::to_string(aimed));
+        }
+    }
+}
+
+TEST_F(SkillEffects, EachPowerupOfTheFrontCellsBecomesTheCheapestPowerupOfItsDraws)
+{
+    struct Case {
+        std::vector<const char*> draws;
+        std::vector<std::string> cells;  // the first four cells of the first bag after the skill
+    };
+    // Before: a charm, nothing, a charm, and a plain item beside them in the fourth cell.
+    const Case cases[] = {
+        // Three draws a charm: the plain item drawn is thrown back, the cheaper charm kept.
+        {{"CharmDear", "Pebble", "CharmCheap"}, {"CharmCheap", "-", "CharmCheap", "Pebble"}},
+        {{"CharmDear", "Pebble", "Pebble"}, {"CharmDear", "-", "CharmDear", "Pebble"}},
+        // Nothing but plain items: each cell keeps what it held.
+        {{"Pebble"}, {"CharmDear", "-", "CharmCheap", "Pebble"}},
+    };
+    for (const Case& c : cases) {
+        Actor* user = SpawnActor("MonsterTester", 7);
+        user->inventory->ResizeBag(InventoryGroupIndex::Bag1, 6);
+        for (auto [name, cell] : {std::pair{"CharmDear", 0}, std::pair{"CharmCheap", 2}, std::pair{"Pebble", 3}}) {
+            std::unique_ptr<ItemBase> item = NewItem(name);
+            ASSERT_TRUE(user->inventory->PlaceItem(item, InventoryGroupIndex::Bag1, cell, 0)) << name;
+        }
+        game.randomItems.clear();
+        for (const char* name : c.draws)
+            game.randomItems.push_back(database.FindEntryByName(name));
+        game.nextRandomItem = 0;
+        game.itemLevels.clear();
+        Learn(*user, "SkillReroll").ApplyFurtherEffects(*user, nullptr);
+        EXPECT_EQ((std::vector<std::string>{ItemIn(*user, 0), ItemIn(*user, 1), ItemIn(*user, 2), ItemIn(*user, 3)}),
+                  c.cells);
+        EXPECT_EQ(game.itemLevels, std::vector<int32_t>(6, 7)) << "three draws a charm, at the user's level";
+    }
 }
