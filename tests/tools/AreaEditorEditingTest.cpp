@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "resources/ResourceManager.h"
 #include "resources/models/ModelResource.h"
+#include "world/LevelCells.h"
 #include "world/LevelData.h"
 
 #include <filesystem>
@@ -315,3 +316,32 @@ TEST_F(AreaEditorWideGrid, TestBlocksOnANineByNineGridGetEnoughConnectionNames)
 }
 
 } // namespace
+
+// The preview's movement cells follow the edits: a placed boulder blocks its tile, and once
+// erased the tile is open again.
+TEST_F(AreaEditorEditing, ThePreviewsCellsFollowAPlacedAndAnErasedObject)
+{
+    Run("EditorNew 0");
+    SetVar("EditorFullLevel", "1");
+    Run("editor 1");
+    ASSERT_TRUE(Editor().IsFullLevelBuilt());
+    Run("EditorObjectMode");
+    auto [x, y] = TileAt(kMidX, kMidY);
+    // Only read, as the editor's own overlay reads them.
+    auto& level = const_cast<Level&>(Editor().GetEditorLevel());
+    const LevelGeometry& g = level.data->geometry;
+    auto blocked = [&, x = x, y = y] {
+        int32_t count = 0;
+        for (int32_t cy = y * g.cellsPerTile; cy < (y + 1) * g.cellsPerTile; ++cy)
+            for (int32_t cx = x * g.cellsPerTile; cx < (x + 1) * g.cellsPerTile; ++cx)
+                count += LevelCells::IsCellBlocked(level, cx, cy) ? 1 : 0;
+        return count;
+    };
+    ASSERT_EQ(blocked(), 0);
+    SetVar("EditorObject", kBoulder);
+    ClickAt(kMidX, kMidY);
+    EXPECT_GT(blocked(), 0);
+    SetVar("EditorObject", "");
+    ClickWith(SDL_BUTTON_RIGHT, kMidX, kMidY);
+    EXPECT_EQ(blocked(), 0) << "the erased boulder still blocks";
+}
