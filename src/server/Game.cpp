@@ -239,8 +239,7 @@ int32_t Game::AddEntity(Entity* entity)
         entity->entityNumber = -1;
         return -1;
     }
-    if (entity->position.level != -1)
-        GridAdd(chosen, entity->position);
+    AddToGrid(entity);
     return chosen;
 }
 
@@ -293,8 +292,7 @@ void Game::ResetLevels()
     // Entities standing on the levels now have a grid to be found in.
     for (int32_t i = 0; i < kMaxEntities; ++i) {
         gridPlaces[static_cast<size_t>(i)] = GridPlace{};
-        if (Entity* entity = slots[static_cast<size_t>(i)].entity)
-            GridAdd(i, entity->position);
+        AddToGrid(slots[static_cast<size_t>(i)].entity);
     }
 }
 
