@@ -1,11 +1,15 @@
-// AreaEditorEndToEndTest -- the area editor and the model viewer drawn offscreen and read back, and a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder.
+// AreaEditorEndToEndTest -- the area editor and the model viewer drawn offscreen and read back, a shipped area edited by a click and a typed name, saved, and seen again by a fresh start of the game on the same user folder, and an edit seen at once by the level a running game built from that area.
 #include "tools/AreaEditorFixture.h"
 
 #include "core/TextParser.h"
 #include "tools/ModelEditor.h"
 #include "ui/widgets/UITextureList.h"
 #include "world/AreaFileWriter.h"
+#include "world/LevelCells.h"
 #include "world/LevelData.h"
+#include "world/LevelGenerator.h"
+#include "world/World.h"
+#include "resources/ResourceManager.h"
 
 #include <array>
 #include <cstdlib>
@@ -280,3 +284,67 @@ TEST_F(AreaEditorEndToEnd, AShippedAreaEditedAndSavedIsWhatTheNextStartGenerates
 }
 
 } // namespace
+
+namespace {
+
+// The area editor opened on the console of a running game.
+class AreaEditorInGame : public AreaEditorGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartInANewWorld();
+    }
+};
+
+} // namespace
+
+// The area of "Levels/" in edit is the very area the player's level is built from: an object
+// placed and erased there blocks and frees the level's cells at once.
+TEST_F(AreaEditorInGame, AnObjectPlacedInTheAreaOfThePlayersLevelBlocksItsCellsUntilErased)
+{
+    Level& level = *gWorld->GetLevel(HostPlayer()->position.level);
+    ASSERT_TRUE(level.data && level.data->area.IsValid());
+    std::string path = gResourceManager->GetName(level.data->area.GetValue());
+    size_t slash = path.find_last_of("/\\");
+    SetVar("EditorAreaFileName", slash == std::string::npos ? path : path.substr(slash + 1));
+    SetVar("EditorFullLevel", "0");
+    TypeOnConsole("editor 1");
+    Run("EditorLoadArea");
+    ASSERT_EQ(Editor().GetArea(), LevelGenerator::GetArea(level)) << path;
+
+    // The block of the level's first filled grid cell, in edit.
+    const LevelGeometry& g = level.data->geometry;
+    int32_t gridCell = 0;
+    while (gridCell < static_cast<int32_t>(level.data->blockGrid.size()) && level.data->blockGrid[gridCell] < 0)
+        ++gridCell;
+    ASSERT_LT(gridCell, static_cast<int32_t>(level.data->blockGrid.size()));
+    SetVar("EditorBlockIndex", std::to_string(level.data->blockGrid[gridCell]));
+    Run("EditorChangeBlock");
+    Run("EditorObjectMode");
+    auto [x, y] = TileAt(kMidX, kMidY);
+    int32_t block = -1;
+    int32_t bx = 0;
+    int32_t by = 0;
+    ASSERT_TRUE(Editor().ResolveTile(x, y, block, bx, by));
+    int32_t tileX = gridCell % g.blocksPerRow * g.blockTileWidth + bx;
+    int32_t tileY = gridCell / g.blocksPerRow * g.blockTileHeight + by;
+    auto blocked = [&] {
+        int32_t count = 0;
+        for (int32_t cy = tileY * g.cellsPerTile; cy < (tileY + 1) * g.cellsPerTile; ++cy)
+            for (int32_t cx = tileX * g.cellsPerTile; cx < (tileX + 1) * g.cellsPerTile; ++cx)
+                count += LevelCells::IsCellBlocked(level, cx, cy) ? 1 : 0;
+        return count;
+    };
+    SetVar("EditorObject", "");
+    ClickWith(SDL_BUTTON_RIGHT, kMidX, kMidY);
+    int32_t open = blocked();
+    ASSERT_LT(open, g.cellsPerTile * g.cellsPerTile) << "the tile is walled in by its neighbours";
+    SetVar("EditorObject", kBoulder);
+    ClickAt(kMidX, kMidY);
+    EXPECT_GT(blocked(), open) << "the placed boulder does not block the level";
+    SetVar("EditorObject", "");
+    ClickWith(SDL_BUTTON_RIGHT, kMidX, kMidY);
+    EXPECT_EQ(blocked(), open) << "the erased boulder still blocks the level";
+}
