@@ -1,8 +1,13 @@
-// ShippedLootTest -- what the shipped creatures of the first levels drop when a player kills them: often enough that a newcomer finds loot in the first few fights.
+// ShippedLootTest -- what the shipped creatures of the first levels drop when a player kills them (often enough that a newcomer finds loot in the first few fights), and the charms a warden's draw of fortune deals.
 #include "server/WorldSaveWorld.h"
 
 #include "entities/Actor.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/ItemGround.h"
+#include "entities/Player.h"
+#include "entities/Skill.h"
+#include "rules/skills/SkillDefinition.h"
 
 #include <gtest/gtest.h>
 
@@ -79,4 +84,38 @@ TEST_F(ShippedLoot, TheFirstLevelsCreaturesDropAnItemAtLeastOneKillInThree)
         EXPECT_GE(withLoot * 3, kills) << "level " << level << ": " << withLoot << " of " << kills
                                        << " kills left loot, " << items << " items in all";
     }
+}
+
+// The warden's draw of fortune through the game's own item draws: the charm in the first bag's
+// front cell is dealt again from the shipped charms, the potion beside it never touched.
+TEST_F(ShippedLoot, TheDrawOfFortuneDealsTheShippedCharmsAndLeavesAPotionAlone)
+{
+    player->stats.Set(CharacterStat::Level, 4);
+    ASSERT_TRUE(player->inventory->ResizeBag(InventoryGroupIndex::Bag1, 10));
+    for (auto [name, cell] : {std::pair{"EmberCharmSpirit", 0}, std::pair{"HealingDraught", 1}}) {
+        auto item = std::make_unique<Item>();
+        item->SetEntry(database.FindEntryByName(name));
+        item->SetStackCount(1);
+        item->ComputeStats();
+        item->ResolveDefinition();
+        std::unique_ptr<ItemBase> owned(item.release());
+        ASSERT_TRUE(player->inventory->PlaceItem(owned, InventoryGroupIndex::Bag1, cell, 0)) << name;
+    }
+    Skill draw;
+    draw.definition = gameData.FindSkillDefinition("SkillWardenFortunesDraw");
+    ASSERT_NE(draw.definition, nullptr);
+    auto nameIn = [this](int32_t cell) {
+        const ItemBase* item = player->inventory->GetItem(InventoryGroupIndex::Bag1, cell);
+        return item && item->GetEntry() ? std::string(item->GetEntry()->GetName()) : std::string("-");
+    };
+    int32_t changed = 0;
+    for (int use = 0; use < 20; ++use) {
+        std::string before = nameIn(0);
+        draw.ApplyFurtherEffects(*player, nullptr);
+        EXPECT_TRUE(nameIn(0).starts_with("EmberCharm")) << nameIn(0);
+        EXPECT_EQ(nameIn(1), "HealingDraught");
+        changed += nameIn(0) != before ? 1 : 0;
+    }
+    EXPECT_EQ(nameIn(0), "EmberCharmMending") << "the cheaper charm, once drawn, stays the cheapest";
+    EXPECT_GE(changed, 1);
 }
