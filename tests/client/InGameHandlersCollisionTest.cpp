@@ -1,6 +1,10 @@
-// InGameHandlersCollisionTest -- "reloadCollision" typed on the console reads every loaded model's collision footprint from its file again.
+// InGameHandlersCollisionTest -- "reloadCollision" typed on the console reads every loaded model's collision footprint from its file again, and the world's levels build their cells anew from them.
 #include "client/ClientApp.h"
 #include "resources/models/ModelWorld.h"
+#include "world/LevelData.h"
+#include "world/World.h"
+
+#include <algorithm>
 
 #include <memory>
 
@@ -44,6 +48,23 @@ TEST_F(InGameHandlersCollision, TheCommandReadsTheChangedFootprintOfEveryLoadedM
     EXPECT_EQ(wall->collisionCells, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(gate->collisionHeight, 3);
     EXPECT_EQ(gate->collisionCells, (std::vector<bool>{false, true, true}));
+}
+
+TEST_F(InGameHandlersCollision, TheWorldsLevelsBuildTheirCellsAgainFromTheReloadedFootprints)
+{
+    World world;
+    gWorld = &world;
+    Level* level = world.AddLevel(std::make_unique<Level>());
+    level->data = std::make_unique<LevelData>(LevelGeometry::Current());
+    ASSERT_FALSE(level->data->blockBuilt.empty());
+    // As a level stands once its cells were asked for: built, with a wall's cells set.
+    std::fill(level->data->blockBuilt.begin(), level->data->blockBuilt.end(), true);
+    level->data->movementBits[0] = level->data->sightBits[0] = true;
+    EXPECT_TRUE(ExecuteCommandLine("reloadCollision"));
+    gWorld = nullptr;
+    EXPECT_EQ(std::count(level->data->blockBuilt.begin(), level->data->blockBuilt.end(), true), 0);
+    EXPECT_FALSE(level->data->movementBits[0]);
+    EXPECT_FALSE(level->data->sightBits[0]);
 }
 
 } // namespace
