@@ -134,7 +134,9 @@ void Chest::Use(Entity* user)
         return;
     auto* sentient = dynamic_cast<Sentient*>(user);
     if (!requiredKey.empty() && !(sentient && sentient->HasItemMatching(requiredKey))) {
-        gGameServices->SendMessage(MakeLocToken("RequiresKeyXChest", "$$%s$$", requiredKey.c_str()), 2);
+        // The one who tried hears it, no other client.
+        if (sentient)
+            sentient->SendMessage(MakeLocToken("RequiresKeyXChest", "$$%s$$", requiredKey.c_str()), 2);
         QueueWorldEvent(kLockedSound, kSoundRadius, 0.0f);
         return;
     }

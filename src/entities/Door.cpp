@@ -126,8 +126,9 @@ void Door::Use(Entity* user)
     }
     auto* sentient = dynamic_cast<Sentient*>(user);
     if (!requiredKey.empty() && !(sentient && sentient->HasItemMatching(requiredKey))) {
-        if (gGameServices)
-            gGameServices->SendMessage(MakeLocToken("RequiresKeyXDoor", "$$%sSimple$$", requiredKey.c_str()), 2);
+        // The one who tried hears it, no other client.
+        if (sentient)
+            sentient->SendMessage(MakeLocToken("RequiresKeyXDoor", "$$%sSimple$$", requiredKey.c_str()), 2);
         QueueWorldEvent(kLockedSound, kSoundRadius, 0.0f);
         return;
     }

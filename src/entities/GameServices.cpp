@@ -321,7 +321,9 @@ void GameServices::MakeNoise(Entity* at, Entity* heard, float range)
     BroadcastEventInRadius(event, at, range, kNoiseHearers);
 }
 
-void GameServices::SendMessage(std::string_view text, int32_t kind)
+namespace {
+
+std::string GameServicesMessageLine(std::string_view text, int32_t kind)
 {
     std::string mended(text);
     for (char& c : mended) {
@@ -330,7 +332,19 @@ void GameServices::SendMessage(std::string_view text, int32_t kind)
         else if (c == '\n' || c == '\r')
             c = ' ';
     }
-    QueueClientCommand(StringFormat("msg %d \"%s\"", kind, mended.c_str()));
+    return StringFormat("msg %d \"%s\"", kind, mended.c_str());
+}
+
+} // namespace
+
+void GameServices::SendMessage(std::string_view text, int32_t kind)
+{
+    QueueClientCommand(GameServicesMessageLine(text, kind));
+}
+
+void GameServices::SendMessageTo(int32_t playerNumber, std::string_view text, int32_t kind)
+{
+    QueueClientCommandFor(playerNumber, GameServicesMessageLine(text, kind));
 }
 
 std::unique_ptr<EntityQuest> GameServices::CreatePlayerQuest()

@@ -169,6 +169,9 @@ public:
     // "msg %d \"%s\"" with the kind and the text. A '"' of the text would end the client's
     // quoted argument and a line break its line: they go as an apostrophe and a blank.
     void SendMessage(std::string_view text, int32_t kind);
+    // The same message for the one client whose player has the number: what a player is told
+    // of its own doings (a refusal, its level, its lives) is no other client's.
+    void SendMessageTo(int32_t playerNumber, std::string_view text, int32_t kind);
     // Nothing for an empty name.
     virtual void QueueWorldEvent(const WorldEventRequest& request) = 0;
     // Remembers the name of a resource handle and announces a new pair to the clients.

@@ -442,8 +442,10 @@ float Player::GetSizeScale() const
 
 void Player::SendMessage(std::string_view text, int32_t kind)
 {
+    // Mended: every client heard each player's refusals, and one client's flood of them pushed
+    // the others' own lines out of their updates.
     if (gGameServices)
-        gGameServices->SendMessage(text, kind);
+        gGameServices->SendMessageTo(entityNumber, text, kind);
 }
 
 void Player::QueueWarpDirection()

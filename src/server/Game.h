@@ -324,7 +324,8 @@ public:
     void NotifyRuleSystemsOfKill(Entity* killer, Entity* victim, int32_t flag);
 
     // ---- The world save (GameSave.cpp) -----------------------------------------------------------
-    enum class WorldLoadResult { Loaded, Missing, Refused };
+    // PartlyRead: the world runs, but something saved in it was passed over or made anew (logged).
+    enum class WorldLoadResult { Loaded, PartlyRead, Missing, Refused };
     // "chars/<name>.wld", the name as every file named after a character has it; false (logged,
     // out empty) for a name over 63 bytes or one that leaves nothing.
     static bool MakeWorldSavePath(std::string_view characterName, std::string& out);
@@ -332,9 +333,10 @@ public:
     // replaces the old one; false (logged) when nothing was written, the old file kept whole.
     bool SaveWorld(std::string_view characterName);
     // Only into a game with no running world. Refused leaves the game and the world as they were
-    // constructed, with a warning naming the file, the field and its byte offset. A save without
-    // its rivals (older, or its records cut short) has them made anew from the start arguments,
-    // as a new world makes them.
+    // constructed, with a warning naming the file, the field and its byte offset; so does damage
+    // among the entity records that leaves the rest unfindable. A save older than the rivals has
+    // them made anew from the start arguments, as a new world makes them; a rival block, or a
+    // measured entity record, that does not read makes the load PartlyRead.
     WorldLoadResult LoadWorld(std::string_view characterName, int32_t startingLevel = 0, int32_t numAiCovenants = 0);
     // An unreadable save is kept beside, as "chars/<name>.wld.bad", for whoever wants to look at
     // it; false (logged) when it could not be.

@@ -77,9 +77,12 @@ Game::WorldLoadResult Game::LoadWorld(std::string_view characterName, int32_t st
     WorldSaveReader reader(*this, buffer, path);
     if (!reader.ReadWorld())
         return WorldLoadResult::Refused;
-    bool entitiesWhole = reader.ReadEntities();
-    reader.ReadRivals(entitiesWhole, startingLevel, numAiCovenants);
-    return WorldLoadResult::Loaded;
+    WorldSaveReader::EntitiesRead entities = reader.ReadEntities();
+    if (entities == WorldSaveReader::EntitiesRead::Damaged)
+        return WorldLoadResult::Refused;
+    bool rivalsWhole = reader.ReadRivals(startingLevel, numAiCovenants);
+    return entities == WorldSaveReader::EntitiesRead::Whole && rivalsWhole ? WorldLoadResult::Loaded
+                                                                           : WorldLoadResult::PartlyRead;
 }
 
 bool Game::SetAsideWorldSave(std::string_view characterName)

@@ -118,7 +118,7 @@ void ServerCommands::Delivery(const Args& args, Player* player)
     if (!actor || gGame->OfferQuestDelivery(*actor, *player))
         return;
     std::string name = gGame->GetDisplayName(*actor);
-    gGame->SendMessage(MakeLocToken("DontHavePackageForX", "%s", name.c_str()), kServerCommandsNoticeKind);
+    player->SendMessage(MakeLocToken("DontHavePackageForX", "%s", name.c_str()), kServerCommandsNoticeKind);
 }
 
 void ServerCommands::RemoveNpc(const Args& args, Player* player)
@@ -208,7 +208,7 @@ void ServerCommands::Recruit(const Args& args, Player* player)
     if (actor->IsDead() || actor->GetNpcType() != NpcType::Recruit || actor->covenantIndex != -1 ||
         !player->IsWithinUseReach(*actor)) {
         std::string name = gGame->GetDisplayName(*actor);
-        gGame->SendMessage(MakeLocToken("NpcWontJoin", "%s", name.c_str()), kServerCommandsNoticeKind);
+        player->SendMessage(MakeLocToken("NpcWontJoin", "%s", name.c_str()), kServerCommandsNoticeKind);
         return;
     }
     player->AddRecruit(actor, ToInt(args[1]) != 0);

@@ -288,7 +288,7 @@ void WorldHost::RunClientLines(const std::vector<std::string>& lines, ClientReco
         if (!player)
             return;
         // Only the first client's player may end everyone's world.
-        bool refused = IsNewWorldLine(line) && player->entityNumber != GetFirstPlayerNumber();
+        bool refused = IsFirstPlayerLine(line) && player->entityNumber != GetFirstPlayerNumber();
         if (refused || !clientCommands.Execute(line, player))
             LogForClient(client, kPrintPlain, "Unknown server command - " + line + "\n");
     }
@@ -314,11 +314,20 @@ void WorldHost::CloseLogBudgets()
     }
 }
 
-bool WorldHost::IsNewWorldLine(std::string_view line)
+bool WorldHost::IsFirstPlayerLine(std::string_view line)
 {
+    // Mended: a win waiting to be confirmed, and an allied victory offered, are the first
+    // player's: any client could end the world with them, or turn the offer down for it.
+    static constexpr const char* kFirstPlayerCommands[] = {"newWorld", "confirmWin", "alliedVictoryAccept",
+                                                           "alliedVictoryReject"};
     // Read as the command table reads it, so a quoted name cannot slip past.
     std::vector<std::string> words = CommandSystem::ParseLine(line);
-    return !words.empty() && StringEqualsNoCase(words[0], "newWorld");
+    if (words.empty())
+        return false;
+    for (const char* command : kFirstPlayerCommands)
+        if (StringEqualsNoCase(words[0], command))
+            return true;
+    return false;
 }
 
 // ---- Joining ----------------------------------------------------------------------------------------
@@ -365,11 +374,15 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     // A client joins only from the title screen: a known address whose player still stands and
     // has played left that game unheard and now plays the character it sends. Mended: the old player was
     // welcomed again, so the new character played, and was saved, with the old one's stats.
-    int32_t placeLeft = known ? LetPlayerGo(*known) : -1;
+    // Mended: the old player went first, so a full entity table left the client with no player
+    // and its covenant with no leader. It goes only once the new one has its slot.
     auto player = std::make_unique<Player>();
-    if (gGame->AddEntity(player.get()) == -1)
+    if (gGame->AddEntity(player.get()) == -1) {
+        DebugSystem::Print(kPrintWarning, "Refused the client at %s: the entity table is full\n", from.c_str());
         return;
+    }
     Player* joined = player.release();
+    int32_t placeLeft = known ? LetPlayerGo(*known) : -1;
     // A known address whose player is gone (a new world asked for by another, or its last join)
     // joins again in its own record.
     if (!known) {
@@ -473,11 +486,10 @@ void WorldHost::SetUpServer(bool resume, int32_t startingLevel, int32_t difficul
         return;
     gGame->SetCurrentLevel(0);
     worldNotice.clear();
-    if (resume)
-        worldNotice = ResumeWorld(characterName, startingLevel, numAiCovenants);
+    bool loaded = resume && ResumeWorld(characterName, startingLevel, numAiCovenants, worldNotice);
     // Mended: a world that could not be loaded left the game running without one.
     // Mended: a world made here had no town NPCs, so no quest giver or vendor stood in town.
-    if (!resume || !worldNotice.empty()) {
+    if (!loaded) {
         gGame->NewWorld(startingLevel, difficulty, worldDifficulty, numAiCovenants);
         // A world already running keeps the NPCs it has.
         if (gGame->GetTownNpcSlotCount() == 0)
@@ -507,14 +519,24 @@ void WorldHost::EndServer()
     active = false;
 }
 
-std::string WorldHost::ResumeWorld(const std::string& characterName, int32_t startingLevel, int32_t numAiCovenants)
+bool WorldHost::ResumeWorld(const std::string& characterName, int32_t startingLevel, int32_t numAiCovenants,
+                            std::string& notice)
 {
     switch (gGame->LoadWorld(characterName, startingLevel, numAiCovenants)) {
-    case Game::WorldLoadResult::Loaded: return std::string();
+    case Game::WorldLoadResult::Loaded: return true;
+    case Game::WorldLoadResult::PartlyRead:
+        // Mended: what could not be read went without a word, and the next save wrote over the
+        // only copy of it. The file is kept aside; the world as read runs on.
+        Game::SetAsideWorldSave(characterName);
+        DebugSystem::Print(kPrintWarning, "The saved world of %s was read in part; the file is kept aside\n",
+                           characterName.c_str());
+        notice = "$$WorldSavePartlyRead$$";
+        return true;
     case Game::WorldLoadResult::Missing:
         DebugSystem::Print(kPrintWarning, "No saved world of %s can be loaded; a new world is made\n",
                            characterName.c_str());
-        return "$$WorldSaveMissing$$";
+        notice = "$$WorldSaveMissing$$";
+        return false;
     case Game::WorldLoadResult::Refused: break;
     }
     // A file refused because a world runs already is sound: it stays where it is.
@@ -522,7 +544,8 @@ std::string WorldHost::ResumeWorld(const std::string& characterName, int32_t sta
         Game::SetAsideWorldSave(characterName);
     DebugSystem::Print(kPrintWarning, "The saved world of %s cannot be read; a new world is made\n",
                        characterName.c_str());
-    return "$$WorldSaveUnreadable$$";
+    notice = "$$WorldSaveUnreadable$$";
+    return false;
 }
 
 void WorldHost::NewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants)

@@ -84,7 +84,8 @@ public:
     // Opens the host's endpoint once, then makes a new world, or, with resume, loads the
     // character's saved world; active afterwards. A saved world that is missing or cannot be
     // read (kept aside as ".bad") is logged and a new world made, and the first client to join
-    // hears "$$WorldSaveMissing$$" or "$$WorldSaveUnreadable$$".
+    // hears "$$WorldSaveMissing$$" or "$$WorldSaveUnreadable$$"; one read in part runs, kept
+    // aside too, and the first client hears "$$WorldSavePartlyRead$$".
     void SetUpServer(bool resume, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty,
                      int32_t numAiCovenants, const std::string& characterName);
     // "newWorld": the game starts a new world keeping the first player, and every client hears
@@ -105,8 +106,8 @@ public:
     // ---- Parts of the game update (WorldHostUpdate.cpp) ------------------------------------
     // The whole update for the client; false (nothing written) when its player is gone.
     bool WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& client);
-    // The frame's lines for every client and those for this player only, the oldest left out
-    // past the byte cap.
+    // The frame's lines for every client, then those for this player only. Past the byte cap
+    // the player's own newest lines are kept first, then the newest of the rest.
     const std::vector<std::string>& CollectLines(const Player& player);
     // The sounds of the frame that concern the player: its own always, others strictly
     // inside their radius. The count is 0 without a player.
@@ -129,9 +130,12 @@ public:
 
 private:
     bool OpenEndpoint();
-    // Empty when the saved world was loaded; otherwise what the first client is told. A save
-    // without its rivals has them made from the two start arguments.
-    std::string ResumeWorld(const std::string& characterName, int32_t startingLevel, int32_t numAiCovenants);
+    // True when the saved world runs, read whole or in part; notice is then empty or
+    // "$$WorldSavePartlyRead$$" (the file kept aside as ".bad"), otherwise what the first client
+    // is told about the new world. A save without its rivals has them made from the two start
+    // arguments.
+    bool ResumeWorld(const std::string& characterName, int32_t startingLevel, int32_t numAiCovenants,
+                     std::string& notice);
     void Dispatch(MessageBuffer& buffer, const sockaddr_in& sender);
     void AnswerJoinRequest(const sockaddr_in& sender);
     void Join(MessageBuffer& buffer, const sockaddr_in& sender);
@@ -142,7 +146,8 @@ private:
     bool IsPositionTakeable(const WorldPos& position) const;
     void ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update);
     void RunClientLines(const std::vector<std::string>& lines, ClientRecord& client);
-    static bool IsNewWorldLine(std::string_view line);
+    // A line only the first client's player may send: a new world, or the end of this one.
+    static bool IsFirstPlayerLine(std::string_view line);
     // Records whose player the game no longer holds are let go: they get no more datagrams.
     void DropGoneClients();
     // A log line a client's datagram caused, within the client's budget for the frame.

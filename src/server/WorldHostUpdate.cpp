@@ -107,25 +107,41 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
 const std::vector<std::string>& WorldHost::CollectLines(const Player& player)
 {
     updateLines.clear();
-    for (const std::string& line : gGame->GetClientLines())
-        updateLines.push_back(line);
-    for (const auto& [number, line] : gGame->GetPlayerLines())
-        if (number == player.entityNumber)
-            updateLines.push_back(line);
-    // The newest lines are kept: they tell the client where things stand now.
+    const std::vector<std::string>& shared = gGame->GetClientLines();
+    const auto& own = gGame->GetPlayerLines();
+    // Mended: the newest lines of all were kept, so one client's flood of refusals pushed the
+    // others' kills and damage out. The player's own lines have the budget first, the newest of
+    // them; then the newest lines for every client fill what is left.
     size_t bytes = 0;
-    size_t first = updateLines.size();
-    while (first > 0 && bytes + updateLines[first - 1].size() + 1 <= kMaxUpdateLineBytes) {
-        --first;
-        bytes += updateLines[first].size() + 1;
+    size_t ownCount = 0;
+    size_t ownFrom = own.size();
+    bool ownFull = false;
+    for (size_t i = own.size(); i > 0; --i) {
+        if (own[i - 1].first != player.entityNumber)
+            continue;
+        ++ownCount;
+        if (ownFull || bytes + own[i - 1].second.size() + 1 > kMaxUpdateLineBytes) {
+            ownFull = true;
+            continue;
+        }
+        bytes += own[i - 1].second.size() + 1;
+        ownFrom = i - 1;
     }
-    if (first > 0) {
+    size_t sharedFrom = shared.size();
+    while (sharedFrom > 0 && bytes + shared[sharedFrom - 1].size() + 1 <= kMaxUpdateLineBytes) {
+        --sharedFrom;
+        bytes += shared[sharedFrom].size() + 1;
+    }
+    updateLines.assign(shared.begin() + static_cast<std::ptrdiff_t>(sharedFrom), shared.end());
+    for (size_t i = ownFrom; i < own.size(); ++i)
+        if (own[i].first == player.entityNumber)
+            updateLines.push_back(own[i].second);
+    size_t total = shared.size() + ownCount;
+    if (updateLines.size() < total)
         DebugSystem::Print(kPrintWarning,
                            "Left the %zu oldest of %zu lines out of the update of player %d: an update carries at "
                            "most %zu bytes of lines\n",
-                           first, updateLines.size(), player.entityNumber, kMaxUpdateLineBytes);
-        updateLines.erase(updateLines.begin(), updateLines.begin() + static_cast<std::ptrdiff_t>(first));
-    }
+                           total - updateLines.size(), total, player.entityNumber, kMaxUpdateLineBytes);
     return updateLines;
 }
 

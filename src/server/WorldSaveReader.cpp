@@ -398,41 +398,74 @@ bool WorldSaveReader::ReadTownNpc(int32_t slot, const std::string& npcType, Mess
     return true;
 }
 
-bool WorldSaveReader::ReadEntities()
+WorldSaveReader::EntitiesRead WorldSaveReader::ReadEntities()
 {
-    LevelFiller* filler = gSpawnSystem ? &gSpawnSystem->GetLevelFiller() : nullptr;
+    bool measured = version >= WorldSaveVersion::kEntityLengths;
+    bool passedOver = false;
     for (;;) {
         Mark("end word");
         if (buffer.BytesLeft() < kWorldSaveSlotBytes) {
             DebugSystem::Print(kPrintWarning, "World save %s has no end word after its entity records\n",
                                fileName.c_str());
-            return false;
+            RollBack();
+            return EntitiesRead::Damaged;
         }
         if (!buffer.ReadBool())
-            return true;
-        Mark("entity place");
-        WorldPos position;
-        bool placed = ReadWorldPos(buffer, position);
-        int32_t facing = buffer.ReadInt();
-        std::string modelName = buffer.ReadString();
-        if (!placed || buffer.Overrun() || facing < 0 || facing >= kWorldSaveFacings)
-            return StopEntities();
-        // A house object carries no state of its class: passed over, the records stay in step.
-        if (IsOldCovenantHouse(modelName, position))
+            return passedOver ? EntitiesRead::PartlyRead : EntitiesRead::Whole;
+        Mark("entity record");
+        std::string modelName;
+        if (!measured) {
+            // Nothing after an unmeasured record that does not read can be found.
+            if (!ReadEntity(buffer, modelName)) {
+                Refuse();
+                return EntitiesRead::Damaged;
+            }
             continue;
-        Mark("entity model");
-        Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName) : nullptr;
-        if (!entity)
-            return StopEntities();
-        // Placing may turn an object a way of its own; the saved facing stands.
-        entity->facing = facing;
-        Mark("entity state");
-        if (!entity->ReadSaved(buffer, version) || buffer.Overrun()) {
-            game.RemoveEntity(entity);
-            delete entity;
-            return StopEntities();
+        }
+        uint32_t length = buffer.ReadUInt();
+        if (buffer.Overrun() || length > buffer.BytesLeft()) {
+            Refuse();
+            return EntitiesRead::Damaged;
+        }
+        // Read from its own bytes: a record that does not read cannot take the next one's.
+        MessageBuffer record;
+        record.WriteBytes(buffer.Data() + buffer.GetReadPos(), length);
+        buffer.SetReadPos(buffer.GetReadPos() + length);
+        if (!ReadEntity(record, modelName)) {
+            DebugSystem::Print(kPrintWarning,
+                               "World save %s: its entity record of \"%s\" at byte %zu cannot be made again; it is passed over\n",
+                               fileName.c_str(), modelName.c_str(), fieldOffset);
+            passedOver = true;
         }
     }
+}
+
+bool WorldSaveReader::ReadEntity(MessageBuffer& record, std::string& modelName)
+{
+    WorldPos position;
+    bool placed = ReadWorldPos(record, position);
+    int32_t facing = record.ReadInt();
+    modelName = record.ReadString();
+    if (!placed || record.Overrun() || facing < 0 || facing >= kWorldSaveFacings)
+        return false;
+    // A house object carries no state of its class: passed over, the records stay in step.
+    if (IsOldCovenantHouse(modelName, position))
+        return true;
+    LevelFiller* filler = gSpawnSystem ? &gSpawnSystem->GetLevelFiller() : nullptr;
+    Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName) : nullptr;
+    if (!entity)
+        return false;
+    // Placing may turn an object a way of its own; the saved facing stands.
+    entity->facing = facing;
+    // A measured record is read to its last byte: a state read shorter or longer than it was
+    // written is not the state that was saved.
+    bool whole = entity->ReadSaved(record, version) && !record.Overrun() &&
+                 (&record == &buffer || record.BytesLeft() == 0);
+    if (!whole) {
+        game.RemoveEntity(entity);
+        delete entity;
+    }
+    return whole;
 }
 
 bool WorldSaveReader::IsOldCovenantHouse(const std::string& modelName, const WorldPos& position)
@@ -467,23 +500,13 @@ std::string WorldSaveReader::ModelOfRecord(const char* record)
     return model;
 }
 
-bool WorldSaveReader::StopEntities()
+bool WorldSaveReader::ReadRivals(int32_t startingLevel, int32_t numAiCovenants)
 {
-    // The format gives no length to a class state: nothing after this record can be found.
-    DebugSystem::Print(kPrintWarning, "World save %s: the entity records end at the %s at byte %zu\n",
-                       fileName.c_str(), field, fieldOffset);
-    return false;
-}
-
-void WorldSaveReader::ReadRivals(bool entitiesWhole, int32_t startingLevel, int32_t numAiCovenants)
-{
-    if (version >= WorldSaveVersion::kCovenants && entitiesWhole && ReadRivalBlock()) {
+    if (version >= WorldSaveVersion::kCovenants && ReadRivalBlock())
         // Its relations and raid name the rivals as they were read.
-        if (version >= WorldSaveVersion::kPlayerCovenant)
-            ReadPlayerCovenant();
-        return;
-    }
+        return version < WorldSaveVersion::kPlayerCovenant || ReadPlayerCovenant();
     game.MakeRivals(startingLevel, game.difficulty, gWorld ? gWorld->GetDifficulty() : 0, numAiCovenants);
+    return version < WorldSaveVersion::kCovenants;
 }
 
 bool WorldSaveReader::ReadRivalBlock()
@@ -513,19 +536,19 @@ bool WorldSaveReader::ReadRivalBlock()
     return true;
 }
 
-void WorldSaveReader::ReadPlayerCovenant()
+bool WorldSaveReader::ReadPlayerCovenant()
 {
     Mark("player covenant");
     bool present = buffer.ReadBool();
-    if (buffer.Overrun() || !present)
-        return;
     auto kept = std::make_unique<PlayerCovenantKept>();
-    if (!kept->Read(buffer)) {
+    if (buffer.Overrun() || (present && !kept->Read(buffer))) {
         DebugSystem::Print(kPrintWarning, "World save %s: its %s at byte %zu does not read; it joins as new\n",
                            fileName.c_str(), field, fieldOffset);
-        return;
+        return false;
     }
-    game.keptPlayerCovenant = std::move(kept);
+    if (present)
+        game.keptPlayerCovenant = std::move(kept);
+    return true;
 }
 
 bool WorldSaveReader::RefuseRivals()

@@ -1,4 +1,4 @@
-// WorldSaveReader -- reads a world save back into a game with no running world: all of it up to the entity records or none of it, then the entities until one cannot be made.
+// WorldSaveReader -- reads a world save back into a game with no running world: all of it up to the entity records or none of it, then each entity record (passed over alone when measured and bad), then the rivals.
 #pragma once
 
 #include <cstddef>
@@ -15,10 +15,13 @@ class MessageBuffer;
 class Quest;
 
 // Every count is held to the bytes left, every index to its table and every float to finite
-// values. The format gives no length to a block, so nothing after a bad field can be trusted:
-// before the entity records a bad field refuses the file; among them it ends the records.
+// values. The format gives no length to a block, so nothing after a bad field can be trusted and
+// it refuses the file. Entity records carry their length from kEntityLengths: one that does not
+// read is passed over alone; before that version a bad record refuses the file.
 class WorldSaveReader {
 public:
+    enum class EntitiesRead { Whole, PartlyRead, Damaged };
+
     // fileName names the file in the warnings.
     WorldSaveReader(Game& game, MessageBuffer& buffer, std::string fileName);
 
@@ -26,13 +29,14 @@ public:
     // when any of it does not read: the game and the world are then as constructed, and
     // random stream 0 as it was.
     bool ReadWorld();
-    // The entity records up to the end word. A record that makes no entity or whose state does
-    // not read ends them, logged; that entity goes, those before it stay. False when the end
-    // word was never reached.
-    bool ReadEntities();
-    // The rivals after the end word, all of them or none (logged); without them, as in a file
-    // older than the block or one whose entity records ended early, they are made anew.
-    void ReadRivals(bool entitiesWhole, int32_t startingLevel, int32_t numAiCovenants);
+    // The entity records up to the end word. A measured record that makes no entity or whose
+    // state does not read as long as it was written is passed over, logged with its model and
+    // byte offset (PartlyRead). Damaged, the game rolled back as for a refused file, when the
+    // end word is never reached, a length runs past the end, or an unmeasured record is bad.
+    EntitiesRead ReadEntities();
+    // The rivals after the end word, all of them or none; without them they are made anew.
+    // False (logged) when the file has the block and it does not read.
+    bool ReadRivals(int32_t startingLevel, int32_t numAiCovenants);
     int32_t GetVersion() const { return version; }
 
 private:
@@ -58,15 +62,17 @@ private:
     bool ReadOpenedGates();
     // The recruit's candidate back in the town as the quest places it, the quest's target again.
     void PlaceCandidate(Quest& quest, std::unique_ptr<Actor> candidate);
-    bool StopEntities();
+    // One record: its place, facing and model, the entity made again and its state read.
+    // False leaves no entity behind; modelName holds what was read of the model.
+    bool ReadEntity(MessageBuffer& record, std::string& modelName);
     // A covenant house object in a file older than the rivals' block, which the covenants build again.
     bool IsOldCovenantHouse(const std::string& modelName, const WorldPos& position);
     // The model path an entity of the database record keeps; empty without one.
     static std::string ModelOfRecord(const char* record);
     bool ReadRivalBlock();
     // The player covenant's own side, kept by the game until its covenant joins; one that does
-    // not read is logged and the covenant joins as new.
-    void ReadPlayerCovenant();
+    // not read is logged, false, and the covenant joins as new.
+    bool ReadPlayerCovenant();
     bool RefuseRivals();
 
     Game& game;

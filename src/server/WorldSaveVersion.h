@@ -8,7 +8,7 @@
 // Every reader of a world save block asks these, never a bare number.
 namespace WorldSaveVersion {
 // What the writer writes; a file claims 1 up to this.
-inline constexpr int32_t kCurrent = 55;
+inline constexpr int32_t kCurrent = 56;
 inline constexpr int32_t kOldest = 1;
 // The faction block follows the quests.
 inline constexpr int32_t kFactions = 5;
@@ -44,4 +44,7 @@ inline constexpr int32_t kPlayerCovenant = 54;
 inline constexpr int32_t kOpenedGates = 54;
 // A town NPC's record ends with its name seed.
 inline constexpr int32_t kTownNames = 55;
+// Each entity record carries the byte length of what follows its presence word, so one that
+// cannot be made again is passed over alone.
+inline constexpr int32_t kEntityLengths = 56;
 } // namespace WorldSaveVersion

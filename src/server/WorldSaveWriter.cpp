@@ -155,8 +155,8 @@ bool WorldSaveWriter::IsRemadeByCovenant(const Entity& entity)
 
 bool WorldSaveWriter::IsRebuiltOnLoad(const Entity& entity)
 {
-    // The load makes each entity from the record its model shows and stops at one it cannot
-    // make, as a record's length is not written: a monster saved before the doors lost them all.
+    // The load makes each entity from the record its model shows; one it cannot make would be
+    // passed over with a word to the player on every load.
     return gSpawnSystem && gSpawnSystem->GetLevelFiller().FindObjectRecord(entity.modelName);
 }
 
@@ -177,11 +177,15 @@ void WorldSaveWriter::WriteEntities(const Game& game)
             game.IsTownNpc(*entity) || !IsRebuiltOnLoad(*entity) ||
             std::find(written.begin(), written.end(), entity) != written.end())
             continue;
+        // Measured, so a record the load cannot make again is passed over alone.
+        MessageBuffer record;
+        WriteWorldPos(record, entity->position);
+        record.WriteInt(entity->facing);
+        record.WriteString(entity->modelName);
+        entity->WriteSaved(record);
         buffer.WriteBool(true);
-        WriteWorldPos(buffer, entity->position);
-        buffer.WriteInt(entity->facing);
-        buffer.WriteString(entity->modelName);
-        entity->WriteSaved(buffer);
+        buffer.WriteUInt(static_cast<uint32_t>(record.Size()));
+        buffer.WriteBytes(record.Data(), record.Size());
     }
     buffer.WriteBool(false);
 }

@@ -7,8 +7,8 @@ class Entity;
 class Game;
 class MessageBuffer;
 
-// Each block is written by its owner; this fixes their order. No count or length guards a
-// block: the reader holds every count to the bytes left instead.
+// Each block is written by its owner; this fixes their order. Only the town's people and the
+// entity records carry their lengths: the reader holds every other count to the bytes left.
 class WorldSaveWriter {
 public:
     explicit WorldSaveWriter(MessageBuffer& buffer) : buffer(buffer) {}
@@ -27,7 +27,8 @@ private:
     // The last secret level handed out, then each pair of gates opened during play: its record,
     // kind, and per end its place, facing and travelled flag.
     void WriteOpenedGates(const Game& game);
-    // Each entity that stays with the world, in slot order, then the end word.
+    // Each entity that stays with the world, in slot order, each after its presence word and
+    // byte length, then the end word.
     void WriteEntities(const Game& game);
     // The computer-run rivals, which stand first in the game's list, each written by itself.
     void WriteRivals(const Game& game);

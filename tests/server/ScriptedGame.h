@@ -14,6 +14,7 @@
 class ScriptedGame : public Game {
 public:
     using Game::TraceLine;
+    using Game::SetVictoryPending;
 
     bool IsCellBlocked(const WorldPos& position) const override
     {

@@ -328,6 +328,50 @@ TEST_F(WorldHostCovenantJoin, AClientJoiningAgainPlaysTheCharacterAndCovenantItS
     EXPECT_TRUE(HoldsCovenantRecord(received.back(), "Ash Hall", *CovenantOf(again)));
 }
 
+// Mended: the old player went before the new one had a slot, so a full table left the client
+// with no player and its covenant with no leader.
+TEST_F(WorldHostCovenantJoin, JoiningAgainIntoAFullTableKeepsTheOldPlayerAndItsCovenantLed)
+{
+    TestClient client(6133);
+    Player* before = JoinWithCovenant(client, "Ember Hall", "Ada");
+    ASSERT_NE(before, nullptr);
+    PlayerCovenant* covenant = CovenantOf(before);
+    ASSERT_NE(covenant, nullptr);
+    SendUpdate(client, UpdateAt(before->position));
+    Frame(0);
+    client.ReceiveAll();
+    std::vector<Entity*> filling;
+    for (;;) {
+        auto* stone = new Entity();
+        stone->SetPosition(At(50.0f, 50.0f));
+        if (game->AddEntity(stone) == -1) {
+            delete stone;
+            break;
+        }
+        filling.push_back(stone);
+    }
+    ASSERT_FALSE(filling.empty());
+
+    EXPECT_EQ(JoinWithCovenant(client, "Ash Hall", "Bea"), before) << "the join is refused";
+    EXPECT_EQ(CountLinesHolding(debug, "Refused the client at 127.0.0.1:6133: the entity table is full"), 1);
+    EXPECT_EQ(game->GetEntity(before->entityNumber), before);
+    EXPECT_EQ(CovenantOf(before), covenant);
+    EXPECT_EQ(covenant->GetPlayerLeader(), before);
+    EXPECT_EQ(CountLinesHolding(debug, "Ada left the world"), 0);
+
+    // One slot free: the new player takes it, then the old one goes.
+    game->RemoveEntity(filling.back());
+    delete filling.back();
+    SendUpdate(client, UpdateAt(before->position));
+    Frame(0);
+    Player* again = JoinWithCovenant(client, "Ash Hall", "Bea");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->playerName, "Bea");
+    ASSERT_NE(CovenantOf(again), nullptr);
+    EXPECT_EQ(CovenantOf(again)->GetPlayerLeader(), again);
+    EXPECT_EQ(CountLinesHolding(debug, "Ada left the world from 127.0.0.1:6133"), 1);
+}
+
 TEST_F(WorldHostCovenantJoin, JoiningAgainPastTheCovenantLimitIsTakenEachTimeAndLeavesNoCovenantUnled)
 {
     // A rival at war with the first covenant and trading with it.

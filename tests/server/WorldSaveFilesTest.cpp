@@ -1,4 +1,4 @@
-// WorldSaveFilesTest -- where the world save lives and what becomes of it on disk: names with dots and hostile names, a commit that fails, and a resumed world that is missing or unreadable.
+// WorldSaveFilesTest -- where the world save lives and what becomes of it on disk: names with dots and hostile names, a commit that fails, and a resumed world that is missing, unreadable or read in part.
 #include "server/WorldSaveWorld.h"
 
 #include "platform/PosixFileSystem.h"
@@ -164,4 +164,35 @@ TEST_F(WorldSaveFiles, ASavedWorldResumesWithoutAWord)
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.find("WorldSave") != std::string::npos; }), 0);
     EXPECT_EQ(game->GetQuests().GetList().size(), 10u);
+}
+
+// Mended: one entity record that could not be made again dropped every record after it, the
+// load counted as whole, and the next save wrote over the only copy.
+TEST_F(WorldSaveFiles, ASaveReadInPartRunsTellsThePlayerAndKeepsTheFileAside)
+{
+    StartSavedWorld();
+    FillEverything();
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    std::string bytes = SavedBytes();
+    size_t lamp = bytes.find("models/props/torch.mdl");
+    ASSERT_NE(lamp, std::string::npos);
+    bytes.replace(lamp, 6, "nodels");
+    folder.Write("User/chars/ada.wld", bytes);
+
+    std::vector<std::string> lines = Resume("Ada");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "msg 4 \"$$WorldSavePartlyRead$$\""), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "The saved world of Ada was read in part; the file is kept aside"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "a new world is made"), 0);
+    EXPECT_EQ(game->GetQuests().GetList().size(), 10u) << "the saved world runs, not a new one";
+    int32_t objects = 0;
+    for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+        if (const Entity* entity = game->GetEntity(number); entity && entity->modelName.rfind("models/props/", 0) == 0)
+            ++objects;
+    EXPECT_EQ(objects, 5) << "every saved object but the torch";
+    EXPECT_FALSE(Exists("User/chars/ada.wld"));
+    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), bytes);
+    // The next save writes the world as it runs and leaves the kept file alone.
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    EXPECT_TRUE(Exists("User/chars/ada.wld"));
+    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), bytes);
 }

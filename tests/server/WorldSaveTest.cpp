@@ -231,16 +231,24 @@ TEST_F(WorldSave, AFileCutAnywhereBeforeTheEntitiesIsRefusedAndLeavesTheGameAsCo
     uint32_t stream = random.GetState(RandomStream::GameData);
     // The entity records start after the town block, which follows the last unlock string.
     size_t entitiesAt = EntityRecordsAt(bytes, bytes.find("AwardSecond") + std::strlen("AwardSecond") + 1);
+    // The end word, then no rivals and no player covenant.
+    size_t endWordAt = bytes.size() - 12;
+    ASSERT_GT(endWordAt, entitiesAt);
+    for (size_t cut = entitiesAt; cut < bytes.size(); ++cut)
+        if (std::find(cuts.begin(), cuts.end(), cut) == cuts.end())
+            cuts.push_back(cut);
     for (size_t cut : cuts) {
         random.SetState(RandomStream::GameData, stream);
         Game::WorldLoadResult result = LoadBytes(bytes.substr(0, cut));
-        if (cut < entitiesAt) {
+        // Up to the end word nothing after the cut can be found; after it only the rivals'
+        // block and the player covenant's word are lost, and the load says so.
+        if (cut < endWordAt + 4) {
             ASSERT_EQ(result, Game::WorldLoadResult::Refused) << cut;
             ExpectConstructed("cut at " + std::to_string(cut));
             ASSERT_EQ(random.GetState(RandomStream::GameData), stream) << cut;
         } else {
-            ASSERT_EQ(result, Game::WorldLoadResult::Loaded) << cut;
-            EXPECT_LE(game->CountEntities(), 9) << cut;
+            ASSERT_EQ(result, Game::WorldLoadResult::PartlyRead) << cut;
+            EXPECT_EQ(game->CountEntities(), 8) << cut;
             EXPECT_EQ(game->GetQuests().GetList().size(), 10u) << cut;
         }
     }
@@ -359,15 +367,16 @@ TEST_F(WorldSave, TheKeptFileOfTheVersionBeforeReadsWhole)
 }
 
 // The filled world as our writer wrote it before the gates opened during play, the levels'
-// monster levels, the rivals' work and the player covenant's side were kept (53), and before
-// the town's people kept their names (54).
-TEST_F(WorldSave, TheKeptFilesOfVersions53And54ReadWhole)
+// monster levels, the rivals' work and the player covenant's side were kept (53), before the
+// town's people kept their names (54), and before the entity records were measured (55).
+TEST_F(WorldSave, TheKeptFilesOfVersions53To55ReadWhole)
 {
     SaveFilledWorld();
     ASSERT_EQ(LoadBytes(SavedBytes()), Game::WorldLoadResult::Loaded);
     std::string facts = Facts();
     const std::pair<const char*, int32_t> kept[] = {{EMBERLODE_WORLD_SAVE_GOLDEN_53, WorldSaveVersion::kOpenedGates - 1},
-                                                   {EMBERLODE_WORLD_SAVE_GOLDEN_54, WorldSaveVersion::kTownNames - 1}};
+                                                   {EMBERLODE_WORLD_SAVE_GOLDEN_54, WorldSaveVersion::kTownNames - 1},
+                                                   {EMBERLODE_WORLD_SAVE_GOLDEN_55, WorldSaveVersion::kEntityLengths - 1}};
     for (const auto& [path, expected] : kept) {
         std::ifstream file(path, std::ios::binary);
         ASSERT_TRUE(file) << path;
@@ -395,26 +404,122 @@ TEST_F(WorldSave, VersionsOutsideOneToTheCurrentAreRefused)
     }
 }
 
-TEST_F(WorldSave, AnEntityThatCannotBeMadeEndsTheRecordsAndKeepsThoseBefore)
+// Each measured record changed in one way, the records after it kept in step.
+TEST_F(WorldSave, AnEntityRecordThatDoesNotReadIsPassedOverAloneNamedAndTheRestLoads)
+{
+    std::string facts = SaveFilledWorld();
+    std::string bytes = SavedBytes();
+    std::vector<EntityRecord> records = EntityRecords(bytes);
+    ASSERT_EQ(records.size(), 6u);
+    auto recordOf = [&](const std::string& model) {
+        size_t at = bytes.find(model);
+        auto found = std::find_if(records.begin(), records.end(), [at](const EntityRecord& record) {
+            return at > record.at && at < record.at + 8 + record.length;
+        });
+        EXPECT_NE(found, records.end()) << model;
+        return *found;
+    };
+    // The record's bytes replaced by others, its length word saying how many.
+    auto withRecord = [&](const EntityRecord& record, std::string body) {
+        std::string changed = bytes;
+        uint32_t length = static_cast<uint32_t>(body.size());
+        changed.replace(record.at + 8, record.length, body);
+        std::memcpy(changed.data() + record.at + 4, &length, 4);
+        return changed;
+    };
+    auto body = [&](const EntityRecord& record) { return bytes.substr(record.at + 8, record.length); };
+    EntityRecord torch = recordOf("models/props/torch.mdl");
+    EntityRecord door = recordOf("models/props/door.mdl");
+    EntityRecord coffer = recordOf("models/props/coffer.mdl");
+    EntityRecord lever = recordOf("models/props/lever.mdl");
+    std::string renamed = body(torch);
+    renamed.replace(renamed.find("models"), 6, "nodels");
+    std::string turned = body(lever);
+    uint32_t facing = 8;
+    std::memcpy(turned.data() + 12, &facing, 4);
+    struct Case {
+        const char* what;
+        std::string file;
+        const char* named;
+        // Whose line of the facts goes.
+        const char* gone;
+        // The warning gives where the record's length word stands.
+        size_t at;
+    };
+    const Case cases[] = {
+        {"a model renamed in newer data", withRecord(torch, renamed), "nodels/props/torch.mdl", "models/props/torch.mdl", torch.at + 4},
+        {"a state cut short", withRecord(door, body(door).substr(0, door.length - 4)), "models/props/door.mdl", "models/props/door.mdl", door.at + 4},
+        {"a state with a byte over", withRecord(coffer, body(coffer) + "x"), "models/props/coffer.mdl", "models/props/coffer.mdl", coffer.at + 4},
+        {"a ninth facing", withRecord(lever, turned), "models/props/lever.mdl", "models/props/lever.mdl", lever.at + 4},
+        {"an empty record", withRecord(door, std::string()), "", "models/props/door.mdl", door.at + 4},
+    };
+    for (const Case& test : cases) {
+        std::string named = std::string("its entity record of \"") + test.named + "\" at byte " + std::to_string(test.at);
+        int said = CountLinesHolding(debug, "cannot be made again; it is passed over");
+        ASSERT_EQ(LoadBytes(test.file), Game::WorldLoadResult::PartlyRead) << test.what;
+        EXPECT_EQ(CountLinesHolding(debug, "cannot be made again; it is passed over"), said + 1) << test.what;
+        EXPECT_EQ(CountLinesHolding(debug, named), 1) << test.what << ": " << named;
+        // Everything but the one entity, the records after it among it.
+        std::string expected = facts;
+        size_t line = expected.find("\n" + std::string(test.gone) + " ");
+        ASSERT_NE(line, std::string::npos) << test.what;
+        expected.erase(line, expected.find('\n', line + 1) - line);
+        EXPECT_EQ(Facts(), expected) << test.what;
+    }
+}
+
+// A length that points past the file leaves the rest unfindable; one that lies within it never
+// passes for a whole load.
+TEST_F(WorldSave, EntityLengthsThatLieAreRefusedOrNeverLoadWhole)
 {
     SaveFilledWorld();
     std::string bytes = SavedBytes();
-    size_t lamp = bytes.find("models/props/torch.mdl");
-    ASSERT_NE(lamp, std::string::npos);
-    bytes.replace(lamp, 6, "nodels");
-    ASSERT_EQ(LoadBytes(bytes), Game::WorldLoadResult::Loaded);
-    EXPECT_EQ(CountLinesHolding(debug, "the entity records end at the entity model"), 1);
-    EXPECT_GE(game->CountEntities(), 1);
-    EXPECT_LT(game->CountEntities(), 6);
+    std::vector<EntityRecord> records = EntityRecords(bytes);
+    ASSERT_FALSE(records.empty());
+    for (const EntityRecord& record : records) {
+        uint32_t left = static_cast<uint32_t>(bytes.size() - record.at - 8);
+        for (uint32_t lie : {left + 1, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+            std::string lying = bytes;
+            std::memcpy(lying.data() + record.at + 4, &lie, 4);
+            ASSERT_EQ(LoadBytes(lying), Game::WorldLoadResult::Refused) << record.at << " " << lie;
+            ExpectConstructed("length " + std::to_string(lie) + " at " + std::to_string(record.at));
+        }
+        for (uint32_t lie : {0u, record.length - 1, record.length + 1, left}) {
+            std::string lying = bytes;
+            std::memcpy(lying.data() + record.at + 4, &lie, 4);
+            Game::WorldLoadResult result = LoadBytes(lying);
+            EXPECT_NE(result, Game::WorldLoadResult::Loaded) << record.at << " " << lie;
+            if (result == Game::WorldLoadResult::Refused)
+                ExpectConstructed("length " + std::to_string(lie) + " at " + std::to_string(record.at));
+        }
+    }
+    EXPECT_GE(CountLinesHolding(debug, "refused: its entity record at byte"), 1);
 }
 
-TEST_F(WorldSave, AMissingEndWordIsLogged)
+// Before records were measured a bad one leaves nothing after it to be found: the file is
+// refused as damaged, not half loaded.
+TEST_F(WorldSave, AnUnmeasuredEntityRecordThatDoesNotReadRefusesTheFile)
+{
+    SaveFilledWorld();
+    std::ifstream kept(EMBERLODE_WORLD_SAVE_GOLDEN_55, std::ios::binary);
+    ASSERT_TRUE(kept) << EMBERLODE_WORLD_SAVE_GOLDEN_55;
+    std::string older((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    size_t lamp = older.find("models/props/torch.mdl");
+    ASSERT_NE(lamp, std::string::npos);
+    older.replace(lamp, 6, "nodels");
+    ASSERT_EQ(LoadBytes(older), Game::WorldLoadResult::Refused);
+    ExpectConstructed("an older file with a bad record");
+    EXPECT_EQ(CountLinesHolding(debug, "refused: its entity record at byte"), 1);
+}
+
+TEST_F(WorldSave, AMissingEndWordRefusesTheFile)
 {
     SaveFilledWorld();
     std::string bytes = SavedBytes();
     // The end word, and the empty list of rivals and the absent player covenant after it, cut away.
-    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 12)), Game::WorldLoadResult::Loaded);
+    ASSERT_EQ(LoadBytes(bytes.substr(0, bytes.size() - 12)), Game::WorldLoadResult::Refused);
     EXPECT_EQ(CountLinesHolding(debug, "World save chars/ada.wld has no end word after its entity records"), 1);
+    ExpectConstructed("no end word");
 }
 
 TEST_F(WorldSave, ALoadIntoARunningWorldIsRefused)

@@ -372,6 +372,24 @@ ObjectSecretGate
         return at;
     }
 
+    // A measured entity record: where its presence word stands and the length its word gives.
+    struct EntityRecord {
+        size_t at = 0;
+        uint32_t length = 0;
+    };
+
+    // The measured entity records of a file of the filled world, found by their lengths.
+    static std::vector<EntityRecord> EntityRecords(const std::string& bytes)
+    {
+        std::vector<EntityRecord> records;
+        size_t at = EntityRecordsAt(bytes, bytes.find("AwardSecond") + std::strlen("AwardSecond") + 1);
+        while (at + 8 <= bytes.size() && WordAt(bytes, at) != 0) {
+            records.push_back({at, WordAt(bytes, at + 4)});
+            at += 8 + records.back().length;
+        }
+        return records;
+    }
+
     std::string SavedBytes(const std::string& name = "ada") const
     {
         return folder.Read("User/chars/" + name + ".wld");
