@@ -21,6 +21,7 @@ protected:
         player->inventory->ResizeBag(InventoryGroupIndex::Backup, 2);
         EXPECT_TRUE(player->IsAlive());
         game->GetClientLines().clear();
+        game->GetPlayerLines().clear();
     }
 
     static std::unique_ptr<ItemBase> Make(const char* name)
@@ -51,11 +52,13 @@ protected:
         return vendor;
     }
 
+    // Told to the player's own client alone.
     int32_t Said(const std::string& key) const
     {
-        const std::vector<std::string>& lines = game->GetClientLines();
-        return static_cast<int32_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find("msg 4") == 0 && line.find(key) != std::string::npos;
+        const auto& lines = game->GetPlayerLines();
+        return static_cast<int32_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return line.first == player->entityNumber && line.second.find("msg 4") == 0 &&
+                   line.second.find(key) != std::string::npos;
         }));
     }
 

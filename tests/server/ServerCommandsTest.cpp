@@ -470,14 +470,18 @@ TEST_F(ServerCommandsTest, DeliveryNobodyTakesTellsThePlayer)
 {
     auto* npc = Spawn<Actor>(150.0f, 100.0f);
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     Run("delivery " + std::to_string(npc->entityNumber));
-    ASSERT_EQ(game->GetClientLines().size(), 1u);
-    EXPECT_EQ(game->GetClientLines()[0],
+    EXPECT_TRUE(game->GetClientLines().empty()) << "no other client hears the refusal";
+    ASSERT_EQ(game->GetPlayerLines().size(), 1u);
+    EXPECT_EQ(game->GetPlayerLines()[0].first, player->entityNumber);
+    EXPECT_EQ(game->GetPlayerLines()[0].second,
               "msg 4 \"" + MakeLocToken("DontHavePackageForX", "%s", "Orla the Smith") + "\"");
-    game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     game->questTakesDelivery = true;
     Run("delivery " + std::to_string(npc->entityNumber));
     EXPECT_TRUE(game->GetClientLines().empty());
+    EXPECT_TRUE(game->GetPlayerLines().empty());
 }
 
 TEST_F(ServerCommandsTest, DeliveryRefusalReadsInTheShippedEnglish)
@@ -488,10 +492,10 @@ TEST_F(ServerCommandsTest, DeliveryRefusalReadsInTheShippedEnglish)
     gLocSystem = &loc;
     ASSERT_TRUE(loc.Load("English"));
     auto* npc = Spawn<Actor>(150.0f, 100.0f);
-    game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     Run("delivery " + std::to_string(npc->entityNumber));
-    ASSERT_EQ(game->GetClientLines().size(), 1u);
-    std::vector<std::string> words = CommandSystem::ParseLine(game->GetClientLines()[0]);
+    ASSERT_EQ(game->GetPlayerLines().size(), 1u);
+    std::vector<std::string> words = CommandSystem::ParseLine(game->GetPlayerLines()[0].second);
     ASSERT_EQ(words.size(), 3u);
     EXPECT_EQ(loc.Translate(words[2]), "You carry no package for Orla the Smith.");
     gLocSystem = nullptr;
@@ -656,8 +660,8 @@ TEST_F(ServerCommandsTest, ARecruitLineForAnyoneButAFreeTownRecruitBesideThePlay
     EXPECT_EQ(sworn->covenantIndex, 3);
     EXPECT_EQ(far->GetLeader(), nullptr);
     int32_t refusals = 0;
-    for (const std::string& line : game->GetClientLines())
-        refusals += line.find("NpcWontJoin") != std::string::npos ? 1 : 0;
+    for (const auto& [number, line] : game->GetPlayerLines())
+        refusals += number == player->entityNumber && line.find("NpcWontJoin") != std::string::npos ? 1 : 0;
     EXPECT_EQ(refusals, 4);
 
     auto* willing = Spawn<TownRecruit>(150.0f, 130.0f);

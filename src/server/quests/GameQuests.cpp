@@ -522,6 +522,77 @@ Actor* GameQuests::GetTownNpc(int32_t index) const
     return game.GetNamedActor(index);
 }
 
+Entity* GameQuests::GetTownNpcOfType(int32_t npcType) const
+{
+    return game.GetTownNpc(npcType);
+}
+
+std::string GameQuests::RandomNpcName()
+{
+    return game.RandomNpcName();
+}
+
+std::string GameQuests::GetDisplayName(Entity& entity)
+{
+    return game.GetDisplayName(entity);
+}
+
+float& GameQuests::SupplyTradeValue(bool food)
+{
+    return game.SupplyTradeValue(food);
+}
+
+int32_t GameQuests::GetCovenantCount() const
+{
+    return game.GetCovenantCount();
+}
+
+Covenant* GameQuests::GetCovenant(int32_t index) const
+{
+    return game.GetGameCovenant(index);
+}
+
+std::string GameQuests::GetCovenantText(int32_t index) const
+{
+    return game.GetCovenantText(index);
+}
+
+void GameQuests::CreateTownNpc(int32_t slot)
+{
+    game.CreateTownNpc(slot);
+}
+
+bool GameQuests::GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing) const
+{
+    return Game::GetTownSpot(npcType, spot, facing);
+}
+
+void GameQuests::AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter)
+{
+    game.AddDynamicNpcChat(dialogType, subject, npcTypeFilter);
+}
+
+void GameQuests::QueueSoundAtFirstPlayer(std::string_view name, float radius, float value)
+{
+    game.QueueSoundAtFirstPlayer(name, radius, value);
+}
+
+void GameQuests::SpawnLevelBlock(int32_t level, int32_t block)
+{
+    game.SpawnLevelBlock(level, block);
+}
+
+Actor* GameQuests::SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const MonsterType* monsterType,
+                                                 int32_t levelOverride)
+{
+    return game.SpawnMonsterInRandomFreeBlock(level, block, monsterType, levelOverride);
+}
+
+void GameQuests::AnnounceDeath(Entity& victim)
+{
+    game.AnnounceDeath(&victim, nullptr, false);
+}
+
 Player* GameQuests::GetFirstPlayer() const
 {
     const std::vector<Sentient*>& players = game.GetPlayers();

@@ -188,6 +188,22 @@ public:
     void UndoSpawnChanceChange(int32_t level, const MonsterType* monsterType, float multiplier) override;
     int32_t CountTownNpcs() const override;
     Actor* GetTownNpc(int32_t index) const override;
+    Entity* GetTownNpcOfType(int32_t npcType) const override;
+    std::string RandomNpcName() override;
+    std::string GetDisplayName(Entity& entity) override;
+    float& SupplyTradeValue(bool food) override;
+    int32_t GetCovenantCount() const override;
+    Covenant* GetCovenant(int32_t index) const override;
+    std::string GetCovenantText(int32_t index) const override;
+    void CreateTownNpc(int32_t slot) override;
+    bool GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing) const override;
+    void AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter) override;
+    void QueueSoundAtFirstPlayer(std::string_view name, float radius, float value) override;
+    void SpawnLevelBlock(int32_t level, int32_t block) override;
+    Actor* SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const MonsterType* monsterType,
+                                         int32_t levelOverride) override;
+    void AnnounceDeath(Entity& victim) override;
+    bool HasMatchingRevenge(const Quest& quest) const override;
     int32_t GetSolvedBitBase() const override;
     bool IsSolvedBitSet(const Player& player, int32_t bit) const override;
     void DropRewardItem(const Quest& quest, Player& player, bool armor, bool weapon) override;
@@ -205,7 +221,6 @@ private:
     Quest* StartRandomQuest();
     void RestartTimers();
     bool IsDeletableOld(const Quest& quest, const Player& player) const;
-    bool HasMatchingRevenge(const Quest& quest) const;
 
     Game& game;
     QuestPacing pacing;

@@ -145,7 +145,7 @@ public:
 
     // ---- Thieves and quest items (QuestThieves.cpp) ----
     // Null unless the town NPC of the type is a vendor with goods a thief can take.
-    static Entity* GetVendorOfType(int32_t npcType);
+    Entity* GetVendorOfType(int32_t npcType) const;
     // True when the thief won (the quest then is over and may be deleted).
     bool ShowThief(bool mayWin);
     void ThiefStealsItems();
@@ -249,8 +249,8 @@ private:
     // The type of the name the format makes with the quest NPC's class name; logged when none.
     const MonsterType* FindClassNpcType(const char* format) const;
     // A monster of the type in a block of the level (-1: one drawn and written back).
-    static Actor* SpawnAtLevel(const MonsterType* monsterType, int32_t levelIndex, int32_t& block,
-                               int32_t levelOverride);
+    Actor* SpawnAtLevel(const MonsterType* monsterType, int32_t levelIndex, int32_t& block,
+                        int32_t levelOverride) const;
     static Actor* SpawnAtPoint(const MonsterType* monsterType, const WorldPos& where, int32_t monsterLevel);
     // A random point of the target level; level -1 in a world without levels.
     WorldPos PointInLevel() const;
@@ -263,7 +263,7 @@ private:
     bool FindBossTier(QuestBossTier& tier) const;
 
     // The NPC types 6, 7, 8 and 10 in that order, each when its vendor has goods to take.
-    static std::vector<int32_t> CollectThiefVendors();
+    std::vector<int32_t> CollectThiefVendors() const;
 
     // The players' copies failed and the quest dropped unless held (it may be deleted).
     void EndForPlayersAndDrop();

@@ -11,7 +11,6 @@
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
-#include "server/Game.h"
 #include "server/quests/QuestHost.h"
 
 #include <algorithm>
@@ -38,7 +37,7 @@ void Quest::OnSolved(Player& player)
     switch (type) {
     case QuestType::Recruit: {
         auto* recruit = target.GetAs<Actor>();
-        std::string line = gGame ? gGame->GetCovenantText(player.covenantIndex) : std::string();
+        std::string line = host->GetCovenantText(player.covenantIndex);
         SendNews(MakeLocToken("QuestSolvedRecruit", "%s %s", line.c_str(),
                               recruit ? recruit->GetName().c_str() : ""),
                  kNewsKind);
@@ -55,18 +54,16 @@ void Quest::OnSolved(Player& player)
     case DeadlyPoison: case Petrify:
         if (auto* cured = target.GetAs<Entity>()) {
             cured->RemoveStatusEffectOf(definition->statusEffect);
-            if (gGame)
-                gGame->AddDynamicNpcChat(type == DeadlyPoison ? ChatDialogType::CuredMePoison
-                                                              : ChatDialogType::CuredMePetrify,
-                                         "$$" + GetNpcText() + "$$", 0);
+            host->AddDynamicNpcChat(type == DeadlyPoison ? ChatDialogType::CuredMePoison
+                                                         : ChatDialogType::CuredMePetrify,
+                                    "$$" + GetNpcText() + "$$", 0);
         }
         break;
     case Plague:
         for (const QuestVictim& victim : members)
             if (auto* sick = victim.victim.GetAs<Entity>())
                 sick->RemoveStatusEffectOf(definition->statusEffect);
-        if (gGame)
-            gGame->AddDynamicNpcChat(ChatDialogType::CuredPlague, "", 0);
+        host->AddDynamicNpcChat(ChatDialogType::CuredPlague, "", 0);
         break;
     case LevelQuestItem: case ArmorsmithLevelQuestItem: case WeaponsmithLevelQuestItem: case StoryBemmelGraves:
     case StoryVarrowFindItem:
@@ -168,8 +165,8 @@ void Quest::Announce()
     std::string news = BuildAnnouncement();
     if (!news.empty())
         SendNews(news, kNewsKind);
-    if (gGame && !definition->announceSound.empty())
-        gGame->QueueSoundAtFirstPlayer(definition->announceSound, kQuestCompletionSoundRadius, 0.0f);
+    if (host && !definition->announceSound.empty())
+        host->QueueSoundAtFirstPlayer(definition->announceSound, kQuestCompletionSoundRadius, 0.0f);
 }
 
 std::string Quest::TitleListEntry() const
@@ -247,7 +244,7 @@ std::string Quest::BuildAnnouncement()
     case Siege:
         return "$$QuestAnnounceSiege$$";
     case Kidnapping: {
-        std::string shown = actor && gGame ? gGame->GetDisplayName(*actor) : std::string();
+        std::string shown = actor && host ? host->GetDisplayName(*actor) : std::string();
         return MakeLocToken("QuestAnnounceKidnapping", "%s %s", GoalText(0).c_str(), shown.c_str());
     }
     default:

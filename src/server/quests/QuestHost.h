@@ -1,4 +1,4 @@
-// QuestHost -- what a server quest asks of the game around it: the quest list, the town, the world's level rules, item drops and faction standing.
+// QuestHost -- what a server quest asks of the game around it: the quest list, the town, the covenants, the world's level rules, item drops and faction standing.
 #pragma once
 
 #include "core/TimeStamp.h"
@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Actor;
@@ -47,6 +48,9 @@ public:
     virtual Quest* StartQuestOfType(int32_t questType, Quest* origin) = 0;
     virtual bool HasOpenQuestOfType(int32_t questType) const = 0;
     virtual Quest* FindFirstRecruitQuest() const = 0;
+    // Whether a running revenge quest, ghost or not, hunts the target of this unique-monster
+    // quest; false for a quest of any other type.
+    virtual bool HasMatchingRevenge(const Quest& quest) const = 0;
     // A level in the window around the first player's level; the request held to it (-1: drawn).
     virtual int32_t PickQuestLevel(int32_t requested) = 0;
 
@@ -96,6 +100,41 @@ public:
     virtual int32_t CountTownNpcs() const = 0;
     // Null outside the list and for an empty entry.
     virtual Actor* GetTownNpc(int32_t index) const = 0;
+    // The town NPC of the NPC type; null without one.
+    virtual Entity* GetTownNpcOfType(int32_t npcType) const = 0;
+    // A name drawn for someone the news speaks of.
+    virtual std::string RandomNpcName() = 0;
+    // The entity's name as the players see it.
+    virtual std::string GetDisplayName(Entity& entity) = 0;
+    // The trade value the supply quests move: food's, or the other goods'.
+    virtual float& SupplyTradeValue(bool food) = 0;
+
+    // Builds the NPC of the town slot anew.
+    virtual void CreateTownNpc(int32_t slot) = 0;
+    // Where the town keeps an NPC of the type; false for a type without a spot.
+    virtual bool GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing) const = 0;
+    // A news line for the town's people to tell (the dialog type, the subject's text, an NPC
+    // type or 0 for all).
+    virtual void AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter) = 0;
+    // A sound heard around the first player.
+    virtual void QueueSoundAtFirstPlayer(std::string_view name, float radius, float value) = 0;
+
+    // ---- Levels and monsters ----
+    // Fills the level's block as a player's coming there would.
+    virtual void SpawnLevelBlock(int32_t level, int32_t block) = 0;
+    // A monster of the type in a free block of the level (the block written back); null when none
+    // could be placed.
+    virtual Actor* SpawnMonsterInRandomFreeBlock(int32_t level, int32_t& block, const MonsterType* monsterType,
+                                                 int32_t levelOverride) = 0;
+    // The players hear of the death, as of one in the world.
+    virtual void AnnounceDeath(Entity& victim) = 0;
+
+    // ---- Covenants ----
+    virtual int32_t GetCovenantCount() const = 0;
+    // Null outside the list and for an empty place.
+    virtual Covenant* GetCovenant(int32_t index) const = 0;
+    // The covenant's name as the news lines give it.
+    virtual std::string GetCovenantText(int32_t index) const = 0;
 
     // ---- Players ----
     // The players list's first entry; null without one.

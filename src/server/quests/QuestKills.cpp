@@ -9,7 +9,6 @@
 #include "rules/RulesEnums.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
-#include "server/Game.h"
 #include "server/quests/QuestHost.h"
 
 #include <string_view>
@@ -25,10 +24,10 @@ const MonsterType* QuestKillsTypeOf(const Entity& entity)
 }
 
 // The dialog line built from a text the town NPCs repeat as it is.
-void QuestKillsChat(int32_t dialogType, const std::string& text)
+void QuestKillsChat(QuestHost* host, int32_t dialogType, const std::string& text)
 {
-    if (gGame)
-        gGame->AddDynamicNpcChat(dialogType, text.empty() ? std::string() : "$$" + text + "$$", 0);
+    if (host)
+        host->AddDynamicNpcChat(dialogType, text.empty() ? std::string() : "$$" + text + "$$", 0);
 }
 
 } // namespace
@@ -43,7 +42,7 @@ void Quest::OnEntityKilled(Entity& victim, Entity* killer)
     if (definition && definition->boss) {
         if (isTarget && !OnKilledByOtherCovenant(killer)) {
             SetComplete();
-            QuestKillsChat(ChatDialogType::BossKilled, GoalText(0));
+            QuestKillsChat(host, ChatDialogType::BossKilled, GoalText(0));
         }
         return;
     }
@@ -56,7 +55,7 @@ void Quest::OnEntityKilled(Entity& victim, Entity* killer)
     case Renegade: case RenegadeAttack:
         if (isTarget && !OnKilledByOtherCovenant(killer)) {
             SendQuestMessage("QuestKilledRenegade", GetNpcText(), kNewsKind);
-            QuestKillsChat(ChatDialogType::RenegadeKilled, GetNpcText());
+            QuestKillsChat(host, ChatDialogType::RenegadeKilled, GetNpcText());
             CompleteEverywhere();
         }
         return;
@@ -72,16 +71,16 @@ void Quest::OnEntityKilled(Entity& victim, Entity* killer)
     case Thief:
         if (isTarget && !OnKilledByOtherCovenant(killer)) {
             SendNews("$$QuestKilledThief$$", kNewsKind);
-            QuestKillsChat(ChatDialogType::ThiefKilled, "");
+            QuestKillsChat(host, ChatDialogType::ThiefKilled, "");
             CompleteEverywhere();
         }
         return;
     case Siege:
         if (RemoveFromSpawnedList(&victim)) {
             StepProgress();
-            if (gGame)
-                for (Sentient* player : gGame->GetPlayers())
-                    gGame->RefreshQuestsOf(*player);
+            if (gGameServices)
+                for (Sentient* player : gGameServices->GetPlayers())
+                    gGameServices->RefreshQuestsOf(*player);
         }
         return;
     default:
@@ -99,9 +98,9 @@ void Quest::KillSingleTarget(Entity* killer)
     if (OnKilledByOtherCovenant(killer))
         return;
     if (type == QuestType::UniqueMonsterSpotted)
-        QuestKillsChat(ChatDialogType::UniqueMonster, GoalText(0));
+        QuestKillsChat(host, ChatDialogType::UniqueMonster, GoalText(0));
     else if (type == QuestType::Assassin)
-        QuestKillsChat(ChatDialogType::AssassinKilled, GoalText(0));
+        QuestKillsChat(host, ChatDialogType::AssassinKilled, GoalText(0));
     SendQuestMessage("QuestKilledMonster", GoalText(0), kNewsKind);
     target.Clear();
     CompleteEverywhere();
@@ -154,7 +153,7 @@ void Quest::KillTownAttacker(Entity& victim, bool isTarget)
     if (target || spawnedCount > 0)
         return;
     SendNews("$$QuestSuccessTownAttack$$", kNewsKind);
-    QuestKillsChat(ChatDialogType::TownAttackRepelled, GetTarget(0) ? GetTarget(0)->name : std::string());
+    QuestKillsChat(host, ChatDialogType::TownAttackRepelled, GetTarget(0) ? GetTarget(0)->name : std::string());
     ended = true;
     if (host)
         host->DeleteQuest(*this);
@@ -175,15 +174,15 @@ void Quest::KillQuestNpc(Entity& victim, Entity*)
     switch (type) {
     case RescueNpc:
         SendQuestMessage("QuestKilledRescueNpc", npcText, kNewsKind);
-        QuestKillsChat(ChatDialogType::RescueNpcDied, npcText);
+        QuestKillsChat(host, ChatDialogType::RescueNpcDied, npcText);
         break;
     case Delivery:
         SendQuestMessage("QuestKilledDelivery", npcText, kNewsKind);
-        QuestKillsChat(ChatDialogType::DeliveryNpcDied, npcText);
+        QuestKillsChat(host, ChatDialogType::DeliveryNpcDied, npcText);
         break;
     case Escort:
         SendQuestMessage("QuestKilledEscort", npcText, kNewsKind);
-        QuestKillsChat(ChatDialogType::EscortNpcDied, npcText + " " + GetLocationText(false, false));
+        QuestKillsChat(host, ChatDialogType::EscortNpcDied, npcText + " " + GetLocationText(false, false));
         break;
     case DeadlyPoison:
         SendQuestMessage("QuestKilledDeadlyPoison", npcText, kNewsKind);
@@ -195,8 +194,7 @@ void Quest::KillQuestNpc(Entity& victim, Entity*)
         SendNews(MakeLocToken("QuestKilledKidnapping", "%s $$NpcType%s$$", npcText.c_str(),
                               GetNameByIndex(victim.GetNpcType()).c_str()),
                  kNewsKind);
-        if (gGame)
-            gGame->AnnounceDeath(&victim, nullptr, false);
+        host->AnnounceDeath(victim);
         break;
     case QuestType::Recruit:
         SendQuestMessage("QuestKilledRecruit", actor ? actor->GetName() : std::string(), kNewsKind);

@@ -9,7 +9,6 @@
 #include "entities/Stash.h"
 #include "rules/RulesEnums.h"
 #include "rules/quests/QuestDefinition.h"
-#include "server/Game.h"
 #include "server/quests/QuestHost.h"
 
 #include <algorithm>
@@ -204,17 +203,17 @@ void Quest::CompleteEverywhere()
 
 void Quest::Rescue(Entity* npc, bool unlock)
 {
-    if (!npc || !IsRescueTarget(npc) || !gGame)
+    if (!npc || !IsRescueTarget(npc) || !host || !gGameServices)
         return;
     std::vector<Entity*> near;
-    gGame->FindEntitiesInRadius(npc->position, npc, definition->safeRange, kQuestProgressSafeFilter, near, false);
+    gGameServices->FindEntitiesInRadius(npc->position, npc, definition->safeRange, kQuestProgressSafeFilter, near, false);
     if (!near.empty()) {
         SendQuestMessage("QuestResceNotSafe", "", 4);
         return;
     }
     CompleteEverywhere();
     if (definition->unlockClass && unlock && npc->GetEntry())
-        gGame->AddUnlock(npc->GetEntry()->GetName());
+        gGameServices->AddUnlock(npc->GetEntry()->GetName());
     auto* actor = dynamic_cast<Actor*>(npc);
     std::string subject = "$$" + GetNpcText() + "$$";
     if (type == QuestType::Kidnapping && actor) {
@@ -222,10 +221,10 @@ void Quest::Rescue(Entity* npc, bool unlock)
         actor->kidnapped = false;
         actor->questFigure = false;
         actor->questFlag4 = false;
-        gGame->AddDynamicNpcChat(ChatDialogType::RescuedMe, subject, 0);
+        host->AddDynamicNpcChat(ChatDialogType::RescuedMe, subject, 0);
         return;
     }
-    gGame->AddDynamicNpcChat(ChatDialogType::RescuedNpc, subject, 0);
+    host->AddDynamicNpcChat(ChatDialogType::RescuedNpc, subject, 0);
     npc->FadeOutAndDelete(kQuestProgressRescueFadeSeconds);
 }
 

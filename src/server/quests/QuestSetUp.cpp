@@ -20,7 +20,6 @@
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
 #include "rules/quests/QuestWorld.h"
-#include "server/Game.h"
 #include "server/quests/QuestHost.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/AreaDefinition.h"
@@ -58,12 +57,12 @@ int64_t QuestSetUpHoldings(const Covenant& covenant, bool influence)
 }
 
 // The average holdings of the covenants still standing; 0 without any.
-double QuestSetUpAverageHoldings(bool influence)
+double QuestSetUpAverageHoldings(const QuestHost* host, bool influence)
 {
     double total = 0.0;
     int32_t living = 0;
-    for (int32_t i = 0; gGame && i < gGame->GetCovenantCount(); ++i)
-        if (const Covenant* covenant = gGame->GetGameCovenant(i); covenant && !covenant->eliminated) {
+    for (int32_t i = 0; host && i < host->GetCovenantCount(); ++i)
+        if (const Covenant* covenant = host->GetCovenant(i); covenant && !covenant->eliminated) {
             total += static_cast<double>(QuestSetUpHoldings(*covenant, influence));
             ++living;
         }
@@ -126,17 +125,18 @@ std::string Quest::DefinitionName() const
     return definition && definition->GetEntry() ? std::string(definition->GetEntry()->GetName()) : std::string();
 }
 
-Actor* Quest::SpawnAtLevel(const MonsterType* monsterType, int32_t levelIndex, int32_t& block, int32_t levelOverride)
+Actor* Quest::SpawnAtLevel(const MonsterType* monsterType, int32_t levelIndex, int32_t& block,
+                           int32_t levelOverride) const
 {
-    return gGame && monsterType ? gGame->SpawnMonsterInRandomFreeBlock(levelIndex, block, monsterType, levelOverride)
-                                : nullptr;
+    return host && monsterType ? host->SpawnMonsterInRandomFreeBlock(levelIndex, block, monsterType, levelOverride)
+                               : nullptr;
 }
 
 WorldPos Quest::PointInLevel() const
 {
     WorldPos point{-1, 0.0f, 0.0f};
-    if (gGame && gWorld && gWorld->GetLevelCount() > 0)
-        gGame->PickPointInLevel(targetLevel >= 0 ? targetLevel : 0, point);
+    if (gGameServices && gWorld && gWorld->GetLevelCount() > 0)
+        gGameServices->PickPointInLevel(targetLevel >= 0 ? targetLevel : 0, point);
     return point;
 }
 
@@ -473,7 +473,7 @@ bool Quest::SetUpTreasure()
         AssignTargetLevels();
     const DatabaseEntry* entry =
         gWorld && gDatabase ? gDatabase->FindEntryByName(gWorld->GetLevelTreasureChestName(targetLevel)) : nullptr;
-    if (!entry || !gGame || !gGameData) {
+    if (!entry || !gGameServices || !gGameData) {
         DebugSystem::Print(kPrintWarning, "Quest %s: level %d names no treasure chest\n", DefinitionName().c_str(),
                            targetLevel);
         return false;
@@ -490,10 +490,10 @@ bool Quest::SetUpTreasure()
     WorldPos free;
     SpawnSearch search;
     search.freeSpot = true;
-    if (gGame->FindSpawnPosition(where, Entity::kWarpNearRings, search, false, free))
+    if (gGameServices->FindSpawnPosition(where, Entity::kWarpNearRings, search, false, free))
         where = free;
     chest->SetPosition(where);
-    if (gGame->AddEntity(chest) == -1) {
+    if (gGameServices->AddEntity(chest) == -1) {
         delete chest;
         return false;
     }
@@ -557,7 +557,7 @@ bool Quest::SetUpThief()
 
 bool Quest::SetUpTownTraps()
 {
-    if (!gWorld || !gGame || !gSpawnSystem)
+    if (!gWorld || !gSpawnSystem)
         return true;
     for (int32_t i = progress; i < count; ++i) {
         WorldPos where = gWorld->RandomPointInLevel(0);
@@ -604,17 +604,17 @@ bool Quest::SetUpWanderingVendor()
 
 bool Quest::SetUpNewNpc()
 {
-    if (!gGame)
+    if (!host)
         return true;
     std::vector<int32_t> empty;
-    for (int32_t slot = 0; slot < gGame->GetTownNpcSlotCount(); ++slot)
-        if (!gGame->GetNamedActor(slot))
+    for (int32_t slot = 0; slot < host->CountTownNpcs(); ++slot)
+        if (!host->GetTownNpc(slot))
             empty.push_back(slot);
     if (empty.empty())
         return true;
     int32_t slot = empty[static_cast<size_t>(DrawIndex(static_cast<int32_t>(empty.size())))];
-    gGame->CreateTownNpc(slot);
-    Actor* npc = gGame->GetNamedActor(slot);
+    host->CreateTownNpc(slot);
+    Actor* npc = host->GetTownNpc(slot);
     if (!npc)
         return true;
     target.Set(npc);
@@ -634,7 +634,7 @@ bool Quest::SetUpCovenantShare()
         return true;
     float low = definition->minPercentChange;
     float high = std::max(low, definition->maxPercentChange);
-    double share = static_cast<double>(low + (high - low) * Roll()) * QuestSetUpAverageHoldings(influence);
+    double share = static_cast<double>(low + (high - low) * Roll()) * QuestSetUpAverageHoldings(host, influence);
     int64_t held = QuestSetUpHoldings(*covenant, influence);
     double drawn = gain ? std::floor(0.5 + share) : std::min(std::ceil(share), static_cast<double>(held));
     if (!std::isfinite(drawn) || drawn < 1.0)
@@ -710,15 +710,15 @@ void Quest::CreateRecruit()
 void Quest::PlaceRecruit()
 {
     auto* recruit = target.GetAs<Actor>();
-    if (!recruit || !gGame)
+    if (!recruit || !host || !gGameServices)
         return;
     WorldPos spot;
     int32_t facing = 0;
-    Game::GetTownSpot(NpcType::Recruit, spot, facing);
+    host->GetTownSpot(NpcType::Recruit, spot, facing);
     WorldPos place = spot;
     SpawnSearch search;
     for (int32_t ring = 0; ring <= kQuestSetUpRecruitRings; ++ring)
-        if (gGame->FindSpawnPositionInRing(spot, ring, search, place))
+        if (gGameServices->FindSpawnPositionInRing(spot, ring, search, place))
             break;
     recruit->SetPosition(place);
     recruit->facing = facing;
@@ -729,7 +729,7 @@ void Quest::PlaceRecruit()
         recruit->SetNameSeed(DrawRandomStep(RandomStream::GameData));
     recruit->questFigure = true;
     recruit->AddStatusEffectByName("EnhancementRecruitBasic", recruit, 1);
-    if (recruit->entityNumber < 0 && gGame->AddEntity(recruit) == -1) {
+    if (recruit->entityNumber < 0 && gGameServices->AddEntity(recruit) == -1) {
         target.Clear();
         delete recruit;
     }

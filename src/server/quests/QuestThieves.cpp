@@ -20,7 +20,6 @@
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
 #include "rules/quests/QuestWorld.h"
-#include "server/Game.h"
 #include "server/quests/QuestHost.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/AreaDefinition.h"
@@ -51,13 +50,13 @@ bool QuestThievesIsWeaponKind(int32_t kind)
 
 // ---- Thief ----------------------------------------------------------------------------------------------
 
-Entity* Quest::GetVendorOfType(int32_t npcType)
+Entity* Quest::GetVendorOfType(int32_t npcType) const
 {
-    auto* vendor = gGame ? dynamic_cast<Vendor*>(gGame->GetTownNpc(npcType)) : nullptr;
+    auto* vendor = host ? dynamic_cast<Vendor*>(host->GetTownNpcOfType(npcType)) : nullptr;
     return vendor && vendor->HasRandomStock() ? vendor : nullptr;
 }
 
-std::vector<int32_t> Quest::CollectThiefVendors()
+std::vector<int32_t> Quest::CollectThiefVendors() const
 {
     std::vector<int32_t> candidates;
     for (int32_t npcType : {NpcType::VendorBasic, NpcType::VendorWeapon, NpcType::VendorArmor, NpcType::Gambler})
@@ -83,9 +82,9 @@ bool Quest::ShowThief(bool mayWin)
     npcId = candidates[static_cast<size_t>(DrawIndex(static_cast<int32_t>(candidates.size())))];
     WorldPos spot;
     int32_t facing = 0;
-    if (Game::GetTownSpot(npcId, spot, facing))
+    if (host->GetTownSpot(npcId, spot, facing))
         thief->SetPosition(spot);
-    Entity* vendor = gGame ? gGame->GetTownNpc(npcId) : nullptr;
+    Entity* vendor = host->GetTownNpcOfType(npcId);
     if (vendor && vendor != thief)
         thief->FaceEntity(vendor, false);
     thief->flags &= ~EntityFlag::Hidden;
@@ -95,7 +94,7 @@ bool Quest::ShowThief(bool mayWin)
 
 void Quest::ThiefStealsItems()
 {
-    auto* vendor = gGame && target ? dynamic_cast<Vendor*>(gGame->GetTownNpc(npcId)) : nullptr;
+    auto* vendor = host && target ? dynamic_cast<Vendor*>(host->GetTownNpcOfType(npcId)) : nullptr;
     if (!vendor)
         return;
     int32_t low = definition->minItemsStolen;
@@ -108,7 +107,7 @@ void Quest::ThiefStealsItems()
         return;
     const char* plural = gLocSystem ? gLocSystem->GetPluralEnding(stolen) : "";
     SendNews(MakeLocToken("QuestThiefItemsStolen", "%d %s %s %s", stolen, plural, FormatMoney(value).c_str(),
-                          gGame->GetDisplayName(*vendor).c_str()),
+                          host->GetDisplayName(*vendor).c_str()),
              kNewsKind);
     success += stolen;
 }
@@ -140,9 +139,9 @@ bool Quest::OnKilledByOtherCovenant(Entity* killer)
     EntityCovenant* theirs = killer ? killer->GetCovenant() : nullptr;
     Player* first = host->GetFirstPlayer();
     EntityCovenant* ours = first ? first->GetCovenant() : nullptr;
-    if (!theirs || !ours || theirs == ours || killer->covenantIndex == first->covenantIndex || !gGame)
+    if (!theirs || !ours || theirs == ours || killer->covenantIndex == first->covenantIndex)
         return false;
-    std::string line = gGame->GetCovenantText(killer->covenantIndex);
+    std::string line = host->GetCovenantText(killer->covenantIndex);
     std::string news;
     using namespace QuestType;
     if (IsOfType({Renegade, RenegadeAttack}))
@@ -211,9 +210,9 @@ void Quest::SpawnLevelItems()
 
 void Quest::SpawnPendingBlock()
 {
-    if (pendingBlock == -1 || !BuiltTargetLevel() || !gGame)
+    if (pendingBlock == -1 || !BuiltTargetLevel() || !host)
         return;
-    gGame->SpawnLevelBlock(targetLevel, pendingBlock);
+    host->SpawnLevelBlock(targetLevel, pendingBlock);
     pendingBlock = -1;
 }
 

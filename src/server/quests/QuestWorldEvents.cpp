@@ -16,7 +16,6 @@
 #include "rules/StatPairList.h"
 #include "rules/monsters/MonsterType.h"
 #include "rules/quests/QuestDefinition.h"
-#include "server/Game.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/QuestHost.h"
 #include "server/spawn/SpawnSystem.h"
@@ -168,7 +167,7 @@ bool Quest::RunWorldEvent(int32_t event)
     case 26:
         if (Rolls(ChanceOf(C::NpcGatherFailure)))
             AnnounceGather("QuestEventGatherFailureLevelItem", "QuestEventGatherFailureMonsterItem",
-                           gGame ? gGame->RandomNpcName() : std::string());
+                           host->RandomNpcName());
         return false;
     case 27: return Rolls(ChanceOf(C::NpcGatherRescue)) && success == 0 && EventGatherRescue();
     case 28: case 29: case 30:
@@ -244,7 +243,7 @@ bool Quest::EventSpread()
     if (!sick)
         return false;
     members.push_back(victim);
-    std::string shown = gGame ? gGame->GetDisplayName(*sick) : std::string();
+    std::string shown = host->GetDisplayName(*sick);
     SendNews(MakeLocToken("QuestEventSpread", "%s", shown.c_str()), kNewsKind);
     if (definition->statusEffect)
         sick->AddStatusEffect(definition->statusEffect, sick, 1);
@@ -402,7 +401,7 @@ void Quest::AnnounceGather(const char* levelKey, const char* monsterKey, const s
 bool Quest::EventGatherSuccess()
 {
     AnnounceGather("QuestEventGatherSuccessLevelItem", "QuestEventGatherSuccessMonsterItem",
-                   gGame ? gGame->RandomNpcName() : std::string());
+                   host->RandomNpcName());
     return EndedHere();
 }
 
@@ -451,8 +450,8 @@ QuestVictim Quest::CarrierPick() const
     };
     for (int32_t i = 0; i < host->CountTownNpcs(); ++i)
         offer(host->GetTownNpc(i), -1, i);
-    for (int32_t c = 0; gGame && c < gGame->GetCovenantCount(); ++c)
-        if (Covenant* covenant = gGame->GetGameCovenant(c))
+    for (int32_t c = 0; c < host->GetCovenantCount(); ++c)
+        if (Covenant* covenant = host->GetCovenant(c))
             for (int32_t m = 0; m < covenant->GetRecruitSlots(); ++m)
                 offer(covenant->GetRecruit(m), c, m);
     if (Player* first = host->GetFirstPlayer())
@@ -473,7 +472,7 @@ void Quest::ResolveSpreadVictims()
             found = host->GetTownNpc(victim.memberIndex);
         else if (victim.memberIndex == -1)
             found = first;
-        else if (Covenant* covenant = gGame ? gGame->GetGameCovenant(victim.covenantIndex) : nullptr)
+        else if (Covenant* covenant = host->GetCovenant(victim.covenantIndex))
             found = victim.memberIndex < covenant->GetRecruitSlots() ? covenant->GetRecruit(victim.memberIndex)
                                                                      : nullptr;
         victim.victim.Set(found);
@@ -531,19 +530,12 @@ void Quest::AddGroupMember(Entity* member)
 
 bool Quest::HasMatchingRevenge() const
 {
-    if (type != QuestType::UniqueMonsterSpotted || !gGame)
-        return false;
-    for (const auto& other : gGame->GetQuests().GetList())
-        if (other && !other->IsComplete() && !other->failed &&
-            (other->type == QuestType::GhostRevenge || other->type == QuestType::Revenge) &&
-            other->GetTarget(0) == GetTarget(0))
-            return true;
-    return false;
+    return host && host->HasMatchingRevenge(*this);
 }
 
 bool Quest::IsReturnNpcAlive() const
 {
-    Entity* npc = gGame ? gGame->GetTownNpc(definition->returnNpcType) : nullptr;
+    Entity* npc = host ? host->GetTownNpcOfType(definition->returnNpcType) : nullptr;
     return npc && npc->maxHealth > 0 && npc->health > 0;
 }
 
@@ -551,11 +543,11 @@ bool Quest::IsReturnNpcAlive() const
 
 void Quest::SetSupplyMultiplier(float oldValue, float newValue)
 {
-    if (!gGame)
+    if (!host)
         return;
     std::string supply = TitleListEntry();
     bool food = supply.find("Food") != std::string::npos || supply.find("food") != std::string::npos;
-    float& value = gGame->SupplyTradeValue(food);
+    float& value = host->SupplyTradeValue(food);
     // Mended: a broken game value or old multiplier would spread NaN or infinity to every price.
     if (!std::isfinite(value) || value <= 0.0f || !std::isfinite(oldValue) || oldValue <= 0.0f)
         value = 1.0f;

@@ -194,10 +194,13 @@ protected:
         return player;
     }
 
+    // Lines for every client and those for one player alone.
     int32_t CountLinesWith(const std::string& text) const
     {
         int32_t count = 0;
         for (const std::string& line : game->GetClientLines())
+            count += line.find(text) != std::string::npos ? 1 : 0;
+        for (const auto& [number, line] : game->GetPlayerLines())
             count += line.find(text) != std::string::npos ? 1 : 0;
         return count;
     }
@@ -482,6 +485,7 @@ TEST_F(GameQuestList, ATreasureMapBecomesTheUsersQuestUnlessItsSlotsAreFull)
     Item map;
     map.SetEntryByName("MapBuried");
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     EXPECT_TRUE(game->UseMapItem(map, *player));
     ASSERT_EQ(CountQuests(), 1);
     EXPECT_TRUE(player->HasQuest(0));
@@ -491,6 +495,7 @@ TEST_F(GameQuestList, ATreasureMapBecomesTheUsersQuestUnlessItsSlotsAreFull)
         ASSERT_NE(player->AcceptQuest(Start("Hunt")->questId), nullptr);
     int32_t before = CountQuests();
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     EXPECT_FALSE(game->UseMapItem(map, *player));
     EXPECT_EQ(CountQuests(), before) << "no quest started";
     EXPECT_EQ(CountLinesWith("msg 4 \"$$FullQuestSlots$$\""), 1);

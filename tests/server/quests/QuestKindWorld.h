@@ -197,12 +197,16 @@ MonsterEngine
         game->OnEntityKilled(victim, killer);
     }
 
+    // Lines for every client and those for one player alone.
     int32_t CountLinesWith(const std::string& text) const
     {
         const std::vector<std::string>& lines = game->GetClientLines();
+        const auto& own = game->GetPlayerLines();
         return static_cast<int32_t>(std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        }));
+                   return line.find(text) != std::string::npos;
+               }) + std::count_if(own.begin(), own.end(), [&text](const auto& line) {
+                   return line.second.find(text) != std::string::npos;
+               }));
     }
 
     int32_t CountActorsOfType(const char* type) const

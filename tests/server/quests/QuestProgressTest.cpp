@@ -196,6 +196,7 @@ TEST_F(QuestProgress, ARescueWaitsForSafetyAndAKidnappedNpcGoesHome)
     Actor* kidnapper = Creature("MonsterWolf", 1100.0f, 1);
     npc->AddHate(kidnapper, 10.0f, 0);
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     taken->Rescue(npc, true);
     EXPECT_EQ(CountLinesWith("msg 4 \"$$QuestResceNotSafe$$\""), 1);
     EXPECT_FALSE(taken->IsComplete());
@@ -251,6 +252,7 @@ TEST_F(QuestProgress, RescueAndEscortRequestsReachTheQuestsThroughTheCommandTabl
     Actor* wanderer = Creature("MonsterBear", 600.0f);
     second->target.Set(wanderer);
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     run("escort", *wanderer);
     EXPECT_EQ(CountLinesWith("$$NoFreeQuestSlots$$"), 1);
     EXPECT_FALSE(wanderer->following);
@@ -269,6 +271,7 @@ TEST_F(QuestProgress, ALateQuestFailsEverywhereOnceWithItsNews)
     ASSERT_NE(copy, nullptr);
     int32_t number = join->questId;
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     Step(40);
     EXPECT_EQ(CountLinesWith("QuestRecruitLate"), 1);
     EXPECT_TRUE(copy->failed);

@@ -216,6 +216,21 @@ public:
     {
         return index >= 0 && index < CountTownNpcs() ? townNpcs[static_cast<size_t>(index)] : nullptr;
     }
+    Entity* GetTownNpcOfType(int32_t) const override { return nullptr; }
+    std::string RandomNpcName() override { return "Nobody"; }
+    std::string GetDisplayName(Entity&) override { return "Someone"; }
+    float& SupplyTradeValue(bool food) override { return food ? foodValue : goodsValue; }
+    int32_t GetCovenantCount() const override { return 0; }
+    Covenant* GetCovenant(int32_t) const override { return nullptr; }
+    std::string GetCovenantText(int32_t) const override { return std::string(); }
+    void CreateTownNpc(int32_t) override {}
+    bool GetTownSpot(int32_t, WorldPos&, int32_t&) const override { return false; }
+    void AddDynamicNpcChat(int32_t, std::string_view, int32_t) override {}
+    void QueueSoundAtFirstPlayer(std::string_view, float, float) override {}
+    void SpawnLevelBlock(int32_t, int32_t) override {}
+    Actor* SpawnMonsterInRandomFreeBlock(int32_t, int32_t&, const MonsterType*, int32_t) override { return nullptr; }
+    void AnnounceDeath(Entity&) override {}
+    bool HasMatchingRevenge(const Quest&) const override { return false; }
     Player* GetFirstPlayer() const override { return firstPlayer; }
     float GetGameSeconds() const override { return gameSeconds; }
     int32_t GetSolvedBitBase() const override { return solvedBase; }
@@ -259,6 +274,8 @@ public:
     std::vector<int32_t> relationships{2};
     mutable size_t relationshipReads = 0;
     std::vector<float> relationChanges;
+    float foodValue = 1.0f;
+    float goodsValue = 1.0f;
 };
 
 // The record on its own: what a carrier's step, events and talk do belongs to the kinds.
