@@ -1,4 +1,4 @@
-// WorldSaveBench -- the world save of a shipped world holding 1,500 entities (chests, doors, torches, triggers, gates and plain objects) and ten quests: writing it through a temporary file, and reading it back into a fresh game.
+// WorldSaveBench -- the world save of a shipped world filling its 1,500 entity slots but for the room its quests take again (chests, doors, torches, triggers, gates and plain objects) and ten quests: writing it through a temporary file, and reading it back into a fresh game.
 #include "BenchDataWorld.h"
 #include "core/DatabaseEntry.h"
 #include "entities/Actor.h"
@@ -20,6 +20,9 @@
 namespace {
 
 constexpr int32_t kWorldSaveBenchEntities = 1500;
+// Slots left free for what the quests place again when they are read back (a recruit, a
+// chest): in a full table that would overflow and pass over the last records.
+constexpr int32_t kWorldSaveBenchQuestRoom = 10;
 constexpr int32_t kWorldSaveBenchQuests = 10;
 
 // The shipped records and adventure; saves go to a folder of the benchmark's own.
@@ -87,11 +90,16 @@ public:
     void Fill()
     {
         game->NewWorld(0, 0, 0, 0);
+        // The town stands as the world host makes it: a load builds it again.
+        if (game->GetTownNpcSlotCount() == 0)
+            game->CreateTownNpcs();
         auto* player = new Player();
         game->AddEntity(player);
         LevelFiller& filler = spawn.GetLevelFiller();
         float size = world.GetLevelWidth();
-        for (int32_t i = 0; game->CountEntities() < kWorldSaveBenchEntities && i < 4 * kWorldSaveBenchEntities; ++i) {
+        for (int32_t i = 0; game->CountEntities() < kWorldSaveBenchEntities - kWorldSaveBenchQuestRoom &&
+                            i < 4 * kWorldSaveBenchEntities;
+             ++i) {
             WorldPos place;
             place.level = i % world.GetLevelCount();
             place.x = static_cast<float>((i * 97) % 1000) / 1000.0f * size;
@@ -169,7 +177,7 @@ void WorldSaveLoad(benchmark::State& state)
     }
     state.counters["entities"] = static_cast<double>(loaded);
     // A world whose records stop early measures nothing worth a figure.
-    if (loaded + 1 < kWorldSaveBenchEntities)
+    if (loaded + 1 < kWorldSaveBenchEntities - kWorldSaveBenchQuestRoom)
         state.SkipWithError("the entity records stopped before the last one (see the log)");
     state.counters["bytes"] = static_cast<double>(WorldSaveBenchBytes());
 }
