@@ -14,6 +14,15 @@ protected:
     }
 
     std::vector<std::string> Sent() const { return game->GetClientLines(); }
+    // The lines for the player's own client alone.
+    std::vector<std::string> SentToPlayer() const
+    {
+        std::vector<std::string> lines;
+        for (const auto& [number, line] : game->GetPlayerLines())
+            if (number == player->entityNumber)
+                lines.push_back(line);
+        return lines;
+    }
 
     DealCovenant* other = nullptr;
 };
@@ -99,7 +108,8 @@ TEST_F(GameEvents, ASuperSecretTellsThePlayerAndScores)
     game->OnSuperSecretFound(*player);
     EXPECT_EQ(player->stats.Get(CharacterStat::Score), score + 250);
     EXPECT_EQ(player->stats.Get(CharacterStat::SecretsFound), secrets);
-    EXPECT_EQ(Sent(), (EventLines{"msg 2 \"$$SuperSecretFound$$\"", "dmg 0 ^f006+250$$ScorePrint$$"}));
+    EXPECT_EQ(SentToPlayer(), EventLines{"msg 2 \"$$SuperSecretFound$$\""});
+    EXPECT_EQ(Sent(), EventLines{"dmg 0 ^f006+250$$ScorePrint$$"});
 }
 
 TEST_F(GameEvents, ASuperSecretWithoutAScoreGivesOnlyTheMessage)
@@ -108,7 +118,8 @@ TEST_F(GameEvents, ASuperSecretWithoutAScoreGivesOnlyTheMessage)
     int32_t score = player->stats.Get(CharacterStat::Score);
     game->OnSuperSecretFound(*player);
     EXPECT_EQ(player->stats.Get(CharacterStat::Score), score);
-    EXPECT_EQ(Sent(), (EventLines{"msg 2 \"$$SuperSecretFound$$\""}));
+    EXPECT_EQ(SentToPlayer(), EventLines{"msg 2 \"$$SuperSecretFound$$\""});
+    EXPECT_TRUE(Sent().empty());
 }
 
 // ---- Defeat ---------------------------------------------------------------------------------------
