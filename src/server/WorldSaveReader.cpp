@@ -433,7 +433,8 @@ WorldSaveReader::EntitiesRead WorldSaveReader::ReadEntities()
         buffer.SetReadPos(buffer.GetReadPos() + length);
         if (!ReadEntity(record, modelName)) {
             DebugSystem::Print(kPrintWarning,
-                               "World save %s: its entity record of \"%s\" at byte %zu cannot be made again; it is passed over\n",
+                               "World save %s: its entity record of \"%s\" at byte %zu cannot be made again; it is "
+                               "passed over\n",
                                fileName.c_str(), modelName.c_str(), fieldOffset);
             passedOver = true;
         }

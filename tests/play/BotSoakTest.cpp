@@ -783,9 +783,50 @@ protected:
         if (!Local())
             return;
         int32_t after = Local()->GetPosition().level;
+        TallyTheLevel();
         levelChanges += after != before;
         gateTrips += after != before && goalWay.gate && after == goalWay.to;
         metNewLevel = levelsMet.insert(after).second || metNewLevel;
+    }
+
+    void TallyTheLevel()
+    {
+        Player* host = HostPlayer();
+        if (!host || !gGame)
+            return;
+        double now = gGame->GetElapsed().GetTotalSeconds();
+        int32_t kills = host->statistics.Get(PlayerStatistic::Kills);
+        int32_t fallen = host->statistics.Get(PlayerStatistic::Deaths);
+        // A resumed world or a new player starts the count again rather than counting backwards.
+        constexpr double kLongestStep = 60.0;
+        double spent = now - lastElapsed;
+        if (lastElapsed >= 0.0 && spent >= 0.0 && spent <= kLongestStep && kills >= lastKills && fallen >= lastDeaths) {
+            LevelTally& tally = tallies[host->position.level];
+            tally.seconds += spent;
+            tally.kills += kills - lastKills;
+            tally.deaths += fallen - lastDeaths;
+        }
+        lastElapsed = now;
+        lastKills = kills;
+        lastDeaths = fallen;
+    }
+
+    // The first levels' kills and deaths an hour of game time, for the log and the report.
+    void PrintTheFirstLevels()
+    {
+        constexpr int32_t kFirstLevels = 3;
+        constexpr double kSecondsAnHour = 3600.0;
+        for (int32_t level = 0; level < kFirstLevels; ++level) {
+            const LevelTally& tally = tallies[level];
+            double hours = tally.seconds / kSecondsAnHour;
+            std::printf("client 1 on level %d: %.1f game minutes, %d kills, %d deaths (%.1f kills and %.1f deaths an "
+                        "hour)\n",
+                        level, tally.seconds / 60.0, tally.kills, tally.deaths, hours > 0.0 ? tally.kills / hours : 0.0,
+                        hours > 0.0 ? tally.deaths / hours : 0.0);
+            RecordProperty("level" + std::to_string(level) + "_kills", tally.kills);
+            RecordProperty("level" + std::to_string(level) + "_deaths", tally.deaths);
+            RecordProperty("level" + std::to_string(level) + "_seconds", static_cast<int>(tally.seconds));
+        }
     }
 
     // Windows a step opened by chance (a stray key; a click on a townsperson, on the map's button
@@ -927,6 +968,17 @@ protected:
     long baseline = 0;
     long peak = 0;
     int32_t deaths = 0;
+    // The host player's kills, deaths and game seconds by the level it stood on after each step:
+    // how many foes the levels hold, and how dangerous they are, over the game's own clock.
+    struct LevelTally {
+        double seconds = 0.0;
+        int32_t kills = 0;
+        int32_t deaths = 0;
+    };
+    std::map<int32_t, LevelTally> tallies;
+    double lastElapsed = -1.0;
+    int32_t lastKills = 0;
+    int32_t lastDeaths = 0;
     // Gifts offered to the rival through the trade window, and those whose answer showed.
     int32_t offers = 0;
     int32_t answered = 0;
@@ -1326,6 +1378,7 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
                 "chests opened, %.0f walked, %d deaths, %d of %d gifts answered, memory %ld kB (peak %ld kB)\n",
                 steps, levelsSeen.size(), levelChanges, gateTrips, gatesSeen.size(), chestsOpened,
                 chestsClicked, walked, deaths, answered, offers, baseline, peak);
+    PrintTheFirstLevels();
     RecordProperty("level_changes", levelChanges);
     RecordProperty("gate_trips", gateTrips);
     RecordProperty("deaths", deaths);

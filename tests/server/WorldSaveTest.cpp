@@ -374,9 +374,10 @@ TEST_F(WorldSave, TheKeptFilesOfVersions53To55ReadWhole)
     SaveFilledWorld();
     ASSERT_EQ(LoadBytes(SavedBytes()), Game::WorldLoadResult::Loaded);
     std::string facts = Facts();
-    const std::pair<const char*, int32_t> kept[] = {{EMBERLODE_WORLD_SAVE_GOLDEN_53, WorldSaveVersion::kOpenedGates - 1},
-                                                   {EMBERLODE_WORLD_SAVE_GOLDEN_54, WorldSaveVersion::kTownNames - 1},
-                                                   {EMBERLODE_WORLD_SAVE_GOLDEN_55, WorldSaveVersion::kEntityLengths - 1}};
+    const std::pair<const char*, int32_t> kept[] = {
+        {EMBERLODE_WORLD_SAVE_GOLDEN_53, WorldSaveVersion::kOpenedGates - 1},
+        {EMBERLODE_WORLD_SAVE_GOLDEN_54, WorldSaveVersion::kTownNames - 1},
+        {EMBERLODE_WORLD_SAVE_GOLDEN_55, WorldSaveVersion::kEntityLengths - 1}};
     for (const auto& [path, expected] : kept) {
         std::ifstream file(path, std::ios::binary);
         ASSERT_TRUE(file) << path;
@@ -442,28 +443,33 @@ TEST_F(WorldSave, AnEntityRecordThatDoesNotReadIsPassedOverAloneNamedAndTheRestL
     struct Case {
         const char* what;
         std::string file;
-        const char* named;
+        std::string named;
         // Whose line of the facts goes.
-        const char* gone;
+        std::string gone;
         // The warning gives where the record's length word stands.
         size_t at;
     };
+    const std::string torchModel = "models/props/torch.mdl";
+    const std::string doorModel = "models/props/door.mdl";
+    const std::string cofferModel = "models/props/coffer.mdl";
+    const std::string leverModel = "models/props/lever.mdl";
     const Case cases[] = {
-        {"a model renamed in newer data", withRecord(torch, renamed), "nodels/props/torch.mdl", "models/props/torch.mdl", torch.at + 4},
-        {"a state cut short", withRecord(door, body(door).substr(0, door.length - 4)), "models/props/door.mdl", "models/props/door.mdl", door.at + 4},
-        {"a state with a byte over", withRecord(coffer, body(coffer) + "x"), "models/props/coffer.mdl", "models/props/coffer.mdl", coffer.at + 4},
-        {"a ninth facing", withRecord(lever, turned), "models/props/lever.mdl", "models/props/lever.mdl", lever.at + 4},
-        {"an empty record", withRecord(door, std::string()), "", "models/props/door.mdl", door.at + 4},
+        {"a model renamed in newer data", withRecord(torch, renamed), "nodels/props/torch.mdl", torchModel, torch.at + 4},
+        {"a state cut short", withRecord(door, body(door).substr(0, door.length - 4)), doorModel, doorModel,
+         door.at + 4},
+        {"a state with a byte over", withRecord(coffer, body(coffer) + "x"), cofferModel, cofferModel, coffer.at + 4},
+        {"a ninth facing", withRecord(lever, turned), leverModel, leverModel, lever.at + 4},
+        {"an empty record", withRecord(door, std::string()), "", doorModel, door.at + 4},
     };
     for (const Case& test : cases) {
-        std::string named = std::string("its entity record of \"") + test.named + "\" at byte " + std::to_string(test.at);
+        std::string named = "its entity record of \"" + test.named + "\" at byte " + std::to_string(test.at);
         int said = CountLinesHolding(debug, "cannot be made again; it is passed over");
         ASSERT_EQ(LoadBytes(test.file), Game::WorldLoadResult::PartlyRead) << test.what;
         EXPECT_EQ(CountLinesHolding(debug, "cannot be made again; it is passed over"), said + 1) << test.what;
         EXPECT_EQ(CountLinesHolding(debug, named), 1) << test.what << ": " << named;
         // Everything but the one entity, the records after it among it.
         std::string expected = facts;
-        size_t line = expected.find("\n" + std::string(test.gone) + " ");
+        size_t line = expected.find("\n" + test.gone + " ");
         ASSERT_NE(line, std::string::npos) << test.what;
         expected.erase(line, expected.find('\n', line + 1) - line);
         EXPECT_EQ(Facts(), expected) << test.what;

@@ -206,7 +206,8 @@ void Quest::Rescue(Entity* npc, bool unlock)
     if (!npc || !IsRescueTarget(npc) || !host || !gGameServices)
         return;
     std::vector<Entity*> near;
-    gGameServices->FindEntitiesInRadius(npc->position, npc, definition->safeRange, kQuestProgressSafeFilter, near, false);
+    gGameServices->FindEntitiesInRadius(npc->position, npc, definition->safeRange, kQuestProgressSafeFilter, near,
+                                        false);
     if (!near.empty()) {
         SendQuestMessage("QuestResceNotSafe", "", 4);
         return;
