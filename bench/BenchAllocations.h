@@ -9,6 +9,9 @@ namespace BenchAllocations {
 // Counting applies to the calling thread only.
 void SetCounting(bool counting);
 void Reset();
+// The counted allocations the program made; those the graphics driver made on the counting
+// thread (its shader compiler, called from inside the library) are counted apart.
 int64_t Count();
+int64_t DriverCount();
 
 } // namespace BenchAllocations

@@ -103,12 +103,13 @@ public:
     }
 
     // What the world host does after each step: the hits the ticks queued reach their
-    // listeners and the damage lines go to the clients. Without it their records would pile up
+    // listeners and the damage lines and sounds go to the clients. Without it their records would pile up
     // and every step make new ones.
     void DeliverStepEvents()
     {
         events.DispatchQueue();
         game->ClearClientLines();
+        game->ClearSounds();
     }
 
     World world;

@@ -44,6 +44,20 @@ public:
         out.coloredName = "^c004Covenant^c145";
         return index >= 0 && index < kTextSourceBenchCovenants;
     }
+    // As the game's own view: the standing without the texts, and a name written into the text.
+    bool GetCovenantState(int32_t index, UiCovenantFacts& out) const override
+    {
+        out = UiCovenantFacts{};
+        out.defeated = index % 5 == 0;
+        return index >= 0 && index < kTextSourceBenchCovenants;
+    }
+    bool AppendCovenantName(int32_t index, bool colored, std::string& out) const override
+    {
+        if (index < 0 || index >= kTextSourceBenchCovenants)
+            return false;
+        out += colored ? "^c004Covenant^c145" : "Covenant";
+        return true;
+    }
     float GetOwnRelation(int32_t from, int32_t to) const override { return static_cast<float>((from * 7 + to) % 100); }
     int32_t GetTreaty(int32_t, int32_t to) const override { return to % 3 == 0 ? 6 : 1; }
     int32_t GetCovenantByPower(int32_t position) const override

@@ -105,31 +105,41 @@ void ClientMusic::RegisterCommands()
 
 // ---- Music ---------------------------------------------------------------------------------------
 
-std::string ClientMusic::ChooseTrack(float& volume) const
+void ClientMusic::ChooseTrack(float& volume, std::string& out) const
 {
     volume = 1.0f;
     ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr;
     std::string menuMusic = ui ? ui->GetMenuMusic() : std::string();
-    if (!menuMusic.empty())
-        return menuMusic;
-    if (!ClientMusicInGame())
-        return themeMusicName;
+    if (!menuMusic.empty()) {
+        out = menuMusic;
+        return;
+    }
+    if (!ClientMusicInGame()) {
+        out = themeMusicName;
+        return;
+    }
     if (!musicOverrideName.empty()) {
         volume = musicOverrideVolume;
-        return musicOverrideName;
+        out = musicOverrideName;
+        return;
     }
     LocalPlayerLink* link = ClientMusicLink();
-    return link && gWorld ? gWorld->GetLevelMusicName(link->GetPosition().level) : std::string();
+    if (link && gWorld)
+        out = gWorld->GetLevelMusicName(link->GetPosition().level);
+    else
+        out.clear();
 }
 
 void ClientMusic::UpdateMusic()
 {
     if (!ClientMusicSoundOn())
         return;
-    std::string wanted;
+    // Chosen every frame into the kept name: copied over its own room, never a new string.
+    std::string& wanted = wantedTrack;
+    wanted.clear();
     float volume = 1.0f;
     if (gSoundSystem->GetMusicVolume() > 0.0f)
-        wanted = ChooseTrack(volume);
+        ChooseTrack(volume, wanted);
     if (!wanted.empty() && StringEqualsNoCase(wanted, musicName)) {
         gSoundSystem->SetMusicVolume(musicFadeTime, volume);
         return;

@@ -101,9 +101,12 @@ public:
     int32_t GetNpcChatSound() const { return npcChatSound; }
 
 private:
-    // The track wanted now and its volume; empty for none.
-    std::string ChooseTrack(float& volume) const;
+    // The track wanted now, written over out, and its volume; empty for none.
+    void ChooseTrack(float& volume, std::string& out) const;
     static std::string VoiceKey(const std::string& text);
+
+    // The track UpdateMusic last chose.
+    std::string wantedTrack;
 
     std::array<ResourceHandle, kSoundCount> sounds;
     // Loaded once with the record: the player mirror is made for every saved-character row too.

@@ -20,7 +20,15 @@ void CovenantRankings::Rank(std::vector<Place>& ranking, Value value) const
     for (int32_t i = 0; i < count; ++i)
         if (const CovenantClient* covenant = client.GetCovenant(i, false))
             ranking[static_cast<size_t>(i)] = Place{i, value(*covenant)};
-    std::stable_sort(ranking.begin(), ranking.end(), [](const Place& a, const Place& b) { return a.value > b.value; });
+    // Highest first, equal values in covenant order. Sorted by insertion in place: a stable sort
+    // of the library takes a buffer from the heap every frame, for a list of a few dozen.
+    for (size_t i = 1; i < ranking.size(); ++i) {
+        Place moving = ranking[i];
+        size_t at = i;
+        for (; at > 0 && ranking[at - 1].value < moving.value; --at)
+            ranking[at] = ranking[at - 1];
+        ranking[at] = moving;
+    }
 }
 
 void CovenantRankings::UpdateRankings()

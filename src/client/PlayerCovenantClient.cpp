@@ -101,7 +101,9 @@ bool PlayerCovenantClient::ParseUpdate(MessageBuffer& buffer)
     s.homeX = buffer.ReadFloat();
     s.homeY = buffer.ReadFloat();
     s.index = buffer.ReadInt();
-    s.inventory = std::make_unique<InventoryClient>();
+    // Read into the inventory the last update replaced, whose items take the same items again.
+    if (!s.inventory)
+        s.inventory = std::make_unique<InventoryClient>();
     if (buffer.Overrun() || !s.inventory->Read(buffer, false, 0))
         return false;
     s.recruitCount = buffer.ReadInt();
@@ -109,18 +111,21 @@ bool PlayerCovenantClient::ParseUpdate(MessageBuffer& buffer)
         DebugSystem::Print(kPrintDeveloper, "The covenant part names %d recruits\n", s.recruitCount);
         return false;
     }
-    s.recruits.clear();
+    // Each slot's record is read into the object the slot's last record was read into.
     s.recruits.resize(recruits.size());
+    s.named.assign(recruits.size(), false);
     for (int32_t i = 0; i < s.recruitCount; ++i) {
         int32_t slot = buffer.ReadInt();
-        if (buffer.Overrun() || slot < 0 || slot >= GetRecruitSlots() || s.recruits[static_cast<size_t>(slot)]) {
+        if (buffer.Overrun() || slot < 0 || slot >= GetRecruitSlots() || s.named[static_cast<size_t>(slot)]) {
             DebugSystem::Print(kPrintDeveloper, "The covenant part names recruit slot %d\n", slot);
             return false;
         }
-        auto recruit = std::make_unique<RecruitClient>();
+        std::unique_ptr<RecruitClient>& recruit = s.recruits[static_cast<size_t>(slot)];
+        if (!recruit)
+            recruit = std::make_unique<RecruitClient>();
         if (!recruit->ReadUpdate(buffer))
             return false;
-        s.recruits[static_cast<size_t>(slot)] = std::move(recruit);
+        s.named[static_cast<size_t>(slot)] = true;
     }
     for (int32_t& value : s.tracked)
         value = buffer.ReadInt();
@@ -132,12 +137,15 @@ bool PlayerCovenantClient::ParseUpdate(MessageBuffer& buffer)
     s.targetCovenant = buffer.ReadInt();
     s.health = buffer.ReadInt();
     s.maxHealth = buffer.ReadInt();
-    bool heroPresent = buffer.ReadBool();
-    s.hero.reset();
+    s.heroNamed = buffer.ReadBool();
     if (buffer.Overrun())
         return false;
-    if (heroPresent) {
-        s.hero = std::make_unique<RecruitClient>();
+    if (s.heroNamed) {
+        // The hero two updates old is read into; the name is the new record's own.
+        if (!s.hero)
+            s.hero = std::make_unique<RecruitClient>();
+        s.hero->displayName.clear();
+        s.hero->nameStamp = -1;
         if (!s.hero->ReadUpdate(buffer))
             return false;
     }
@@ -152,13 +160,18 @@ void PlayerCovenantClient::ApplyUpdate()
     homeX = s.homeX;
     homeY = s.homeY;
     index = s.index;
-    if (s.inventory)
-        inventory = std::move(s.inventory);
+    // The read inventory becomes the covenant's; the old one takes the next update. Both are
+    // the client's inventories: this one is made as such, and so is every one it replaces.
+    if (s.inventory) {
+        std::unique_ptr<InventoryBase> read = std::move(s.inventory);
+        s.inventory.reset(static_cast<InventoryClient*>(inventory.release()));
+        inventory = std::move(read);
+    }
     LocalPlayerLink* player = gClientApp ? gClientApp->GetLink() : nullptr;
     if (s.recruitCount > 0 && s.recruitCount != recruitCount && player)
         player->OfferHelpTopic("YourRecruits");
     recruitCount = s.recruitCount;
-    TakeRecruits(s.recruits);
+    TakeRecruits(s.recruits, s.named);
     for (int32_t i = 0; i < kTrackedValues; ++i) {
         int32_t value = s.tracked[static_cast<size_t>(i)];
         if (value != trackedValues.Get(i)) {
@@ -175,8 +188,8 @@ void PlayerCovenantClient::ApplyUpdate()
     targetCovenant = s.targetCovenant;
     SetHomeMaxHealth(s.maxHealth);
     SetHomeHealth(std::min(s.health, s.maxHealth));
-    if (s.hero) {
-        hero = std::move(s.hero);
+    if (s.heroNamed) {
+        hero.swap(s.hero);
     } else {
         hero->entityNumber = -1;
     }
@@ -184,19 +197,20 @@ void PlayerCovenantClient::ApplyUpdate()
 
 // A recruit named again keeps its object (and the name the world gave it), so that what holds it
 // stays good; the others go.
-void PlayerCovenantClient::TakeRecruits(std::vector<std::unique_ptr<RecruitClient>>& staged)
+void PlayerCovenantClient::TakeRecruits(std::vector<std::unique_ptr<RecruitClient>>& staged,
+                                        const std::vector<bool>& named)
 {
     for (auto& recruit : recruits)
         if (recruit)
             recruit->stale = true;
     for (size_t slot = 0; slot < recruits.size() && slot < staged.size(); ++slot) {
-        std::unique_ptr<RecruitClient>& named = staged[slot];
-        if (!named)
+        if (slot >= named.size() || !named[slot] || !staged[slot])
             continue;
-        if (recruits[slot])
-            recruits[slot]->TakeRecord(*named);
-        else
-            recruits[slot] = std::move(named);
+        // A recruit new to the slot gets an object of its own, with a name of its own; the
+        // staged one stays to read the slot's next record.
+        if (!recruits[slot])
+            recruits[slot] = std::make_unique<RecruitClient>();
+        recruits[slot]->TakeRecord(*staged[slot]);
         recruits[slot]->stale = false;
     }
     for (auto& recruit : recruits)

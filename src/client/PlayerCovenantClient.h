@@ -155,7 +155,10 @@ private:
         int32_t index = -1;
         std::unique_ptr<InventoryClient> inventory;
         int32_t recruitCount = 0;
-        std::vector<std::unique_ptr<RecruitClient>> recruits;  // by slot, null where not named
+        // By slot: the objects the records are read into, kept from update to update; named
+        // says which slots this update named.
+        std::vector<std::unique_ptr<RecruitClient>> recruits;
+        std::vector<bool> named;
         std::array<int32_t, kTrackedValues> tracked{};
         std::array<int32_t, 3> stats{};
         bool statusFlag = false;
@@ -163,7 +166,8 @@ private:
         int32_t targetCovenant = -1;
         int32_t health = 0;
         int32_t maxHealth = 0;
-        std::unique_ptr<RecruitClient> hero;  // null when the part named none
+        std::unique_ptr<RecruitClient> hero;  // kept from update to update, as the recruits
+        bool heroNamed = false;
     };
     // The character file's block as read, before it applies.
     struct SavedStaging {
@@ -180,7 +184,7 @@ private:
 
     bool ParseSavedRecruits(MessageBuffer& buffer, int32_t version, SavedStaging& out) const;
     bool ParseSavedRecruit(MessageBuffer& buffer, int32_t version, int32_t slot, SavedStaging& out) const;
-    void TakeRecruits(std::vector<std::unique_ptr<RecruitClient>>& staged);
+    void TakeRecruits(std::vector<std::unique_ptr<RecruitClient>>& staged, const std::vector<bool>& named);
     void AlignRelations();
     void SoundAlarm(AlarmTimer& timer, const ResourceHandle& sound);
     void AnnounceLifestone();

@@ -49,27 +49,28 @@ void RecruitClient::WriteSettings(MessageBuffer& buffer) const
 bool RecruitClient::ReadUpdate(MessageBuffer& buffer)
 {
     int32_t definition = buffer.ReadInt();
-    IntArray newStats(stats.GetCount());
-    InventoryClient newInventory(&stats);
-    std::vector<int32_t> enhancements;
-    std::vector<int32_t> skills;
-    bool read = !buffer.Overrun() && newStats.ReadValues(buffer, kStatCount) &&
-                newInventory.Read(buffer, false, 0);
+    if (readStats.GetCount() != stats.GetCount())
+        readStats.SetCount(stats.GetCount());
+    if (!readInventory)
+        readInventory = std::make_unique<InventoryClient>(&stats);
+    bool read = !buffer.Overrun() && readStats.ReadValues(buffer, kStatCount) &&
+                readInventory->Read(buffer, false, 0);
     int32_t entity = read ? buffer.ReadInt() : -1;
-    read = read && RecruitClientReadIds(buffer, enhancements);
+    read = read && RecruitClientReadIds(buffer, readEntries);
     uint32_t seed = read ? buffer.ReadUInt() : 0;
-    read = read && RecruitClientReadIds(buffer, skills);
+    read = read && RecruitClientReadIds(buffer, readIds);
     if (!read) {
         DebugSystem::Print(kPrintDeveloper, "A recruit's record is cut short or holds a refused count\n");
         return false;
     }
+    // Taken by exchange: what was the recruit's is read into at the next update.
     definitionEntry = definition;
-    stats.CopyFrom(newStats);
-    inventory->CopyFrom(newInventory);
+    stats.CopyFrom(readStats);
+    inventory.swap(readInventory);
     entityNumber = entity;
-    entryList = std::move(enhancements);
+    entryList.swap(readEntries);
     extraValue = seed;
-    idList = std::move(skills);
+    idList.swap(readIds);
     RefreshName();
     return true;
 }
@@ -80,9 +81,9 @@ void RecruitClient::TakeRecord(RecruitClient& read)
     stats.CopyFrom(read.stats);
     inventory.swap(read.inventory);
     entityNumber = read.entityNumber;
-    entryList = std::move(read.entryList);
+    entryList.swap(read.entryList);
     extraValue = read.extraValue;
-    idList = std::move(read.idList);
+    idList.swap(read.idList);
     RefreshName();
 }
 

@@ -4,7 +4,9 @@
 #include "rules/recruits/RecruitBase.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 class MessageBuffer;
 
@@ -32,4 +34,12 @@ public:
     std::string displayName;
     // The name seed of the entity the name was taken from; -1 for none.
     int64_t nameStamp = -1;
+
+private:
+    // What ReadUpdate reads before it takes it, kept with its room (and the inventory with its
+    // items) for the next update's record of the recruit.
+    IntArray readStats;
+    std::unique_ptr<InventoryBase> readInventory;
+    std::vector<int32_t> readEntries;
+    std::vector<int32_t> readIds;
 };

@@ -284,10 +284,11 @@ bool MessageBuffer::ReadIntVector(std::vector<int32_t>& out)
     int32_t count = 0;
     if (!ReadCount(count, 4))
         return false;
-    std::vector<int32_t> values(count);
-    for (int32_t& value : values)
+    // The count was checked against the bytes left, so nothing below can fail: the list is read
+    // into the kept one, whose room an update of the same length reuses.
+    out.resize(static_cast<size_t>(count));
+    for (int32_t& value : out)
         value = ReadInt();
-    out.swap(values);
     return true;
 }
 
@@ -296,10 +297,9 @@ bool MessageBuffer::ReadBoolVector(std::vector<bool>& out)
     int32_t count = 0;
     if (!ReadCount(count, 4))
         return false;
-    std::vector<bool> values(count);
+    out.resize(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
-        values[i] = ReadBool();
-    out.swap(values);
+        out[static_cast<size_t>(i)] = ReadBool();
     return true;
 }
 

@@ -1,6 +1,7 @@
 // StringUtil -- text, path and number helpers shared by every subsystem (C locale, case-blind where named).
 #include "core/StringUtil.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -53,10 +54,14 @@ void StringAssignFormat(std::string& out, const char* format, ...)
 
 void StringAppendFormat(std::string& out, const char* format, ...)
 {
+    // Straight from the stack buffer: a text built every frame grows in its own room only.
+    char buffer[kFormatBufferBytes];
     va_list args;
     va_start(args, format);
-    out += FormatV(format, args);
+    int written = vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
+    if (written > 0)
+        out.append(buffer, std::min(static_cast<size_t>(written), sizeof buffer - 1));
 }
 
 std::string StringRightFrom(std::string_view text, int position)

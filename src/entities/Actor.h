@@ -374,6 +374,8 @@ private:
     std::vector<const EntityCovenant*> creditCovenants;
     std::vector<int32_t> creditAmounts;
     mutable std::vector<Entity*> partyScratch;
+    // The quests the net state lists, kept with its room: the state is written every update.
+    mutable std::vector<int32_t> offeredQuestsScratch;
 
     static EventClass* eventClass;
 };

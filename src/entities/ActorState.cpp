@@ -45,9 +45,8 @@ void Actor::WriteNetState(MessageBuffer& buffer) const
     buffer.WriteInt(stats.Get(CharacterStat::Movement));
     buffer.WriteBool(summoned);
     buffer.WriteInt(spawnCategory);
-    std::vector<int32_t> quests;
-    GetOfferedQuests(quests);
-    buffer.WriteIntVector(quests);
+    GetOfferedQuests(offeredQuestsScratch);
+    buffer.WriteIntVector(offeredQuestsScratch);
     buffer.WriteUInt(nameSeed);
     buffer.WriteInt(stats.Get(CharacterStat::Level));
 }

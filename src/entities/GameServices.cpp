@@ -234,8 +234,13 @@ GameServices::~GameServices() = default;
 
 std::unique_ptr<StatusEffect> GameServices::TakeSpareEffect()
 {
+    // A take that finds no spare has reached a new peak of effects (auras that overlap where
+    // they did not before): a few more are made with it, so that the steps near that peak find
+    // spares rather than each making its own.
+    constexpr size_t kSpareEffectBatch = 16;
     if (spareEffects.empty())
-        return std::make_unique<StatusEffect>();
+        for (size_t i = 0; i < kSpareEffectBatch; ++i)
+            spareEffects.push_back(std::make_unique<StatusEffect>());
     std::unique_ptr<StatusEffect> effect = std::move(spareEffects.back());
     spareEffects.pop_back();
     return effect;

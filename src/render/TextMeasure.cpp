@@ -104,7 +104,14 @@ float GetScaledGlyphWidth(const FontResource& metrics, const FontResource& base,
 
 TextSize MeasureTextW(int32_t font, std::u16string_view text)
 {
-    WString shown = gLocSystem ? gLocSystem->Translate(text) : WString(text);
+    // Only a text with a localisation token is translated into a copy: the texts measured every
+    // frame (the message log's lines) are measured where they lie.
+    WString translated;
+    std::u16string_view shown = text;
+    if (gLocSystem && text.find(u"$$") != std::u16string_view::npos) {
+        translated = gLocSystem->Translate(text);
+        shown = translated;
+    }
     TextMeasurePen pen;
     if (shown.empty() || font == -1 || !TextMeasureSetFont(pen, font))
         return {};

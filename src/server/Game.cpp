@@ -116,6 +116,11 @@ Game::Game() : slots(static_cast<size_t>(kMaxEntities)), gridPlaces(static_cast<
     if (gEventSystem)
         gEventSystem->Reserve(kGameReservedEvents);
     timedActions.Reserve(kGameReservedEvents);
+    // The lines and sounds of a busy step (a fight's hits and misses) made ready before the
+    // first: the steps of the game then queue them without going to the heap.
+    PrepareClientLines(kPreparedClientLines);
+    clientLines.reserve(kPreparedClientLines);
+    sounds.reserve(kPreparedClientLines);
     BuildBehaviorStacks(behaviorStacks);
     LoadTuning();
     quests = std::make_unique<GameQuests>(*this);
@@ -663,20 +668,26 @@ int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
 
 void Game::QueueClientCommand(std::string_view line)
 {
-    if (spareLines.empty()) {
-        // Room for the longest usual line (a hit's damage, a message), so that a line kept
-        // and given a longer text later seldom grows.
-        constexpr size_t kClientLineRoom = 64;
-        std::string made;
-        made.reserve(std::max(kClientLineRoom, line.size()));
-        made.assign(line);
-        clientLines.push_back(std::move(made));
-        return;
-    }
+    // A step that runs out of spares has reached a new peak of lines: a few more are made with
+    // it, so that the steps near that peak find spares.
+    if (spareLines.empty())
+        PrepareClientLines(kClientLineBatch);
     std::string spare = std::move(spareLines.back());
     spareLines.pop_back();
     spare.assign(line);
     clientLines.push_back(std::move(spare));
+}
+
+void Game::PrepareClientLines(size_t count)
+{
+    // Room for the longest usual line (a hit's damage, a message), so that a line kept and
+    // given a longer text later seldom grows.
+    constexpr size_t kClientLineRoom = 64;
+    for (size_t i = 0; i < count; ++i) {
+        std::string made;
+        made.reserve(kClientLineRoom);
+        spareLines.push_back(std::move(made));
+    }
 }
 
 void Game::ClearClientLines()

@@ -728,6 +728,10 @@ private:
     std::vector<GameSoundRecord> sounds;
     std::vector<std::string> clientLines;
     std::vector<std::string> spareLines;
+    // Spare lines made when the game is made, and with each peak a step reaches beyond them.
+    static constexpr size_t kPreparedClientLines = 256;
+    static constexpr size_t kClientLineBatch = 16;
+    void PrepareClientLines(size_t count);
     std::vector<std::pair<int32_t, std::string>> playerLines;
     std::vector<std::string> resourceNames;
     std::vector<int32_t> changedResourceNames;

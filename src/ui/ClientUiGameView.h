@@ -91,6 +91,7 @@ public:
     int32_t GetCovenantCount() const override;
     bool GetCovenant(int32_t index, UiCovenantFacts& out) const override;
     bool GetCovenantState(int32_t index, UiCovenantFacts& out) const override;
+    bool AppendCovenantName(int32_t index, bool colored, std::string& out) const override;
     int32_t GetTreaty(int32_t from, int32_t to) const override;
     bool HasTradeRoute(int32_t a, int32_t b) const override;
     bool GetCovenantStat(int32_t covenant, int32_t index, int32_t& out) const override;

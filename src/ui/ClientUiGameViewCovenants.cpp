@@ -75,6 +75,20 @@ bool ClientUiGameView::GetCovenant(int32_t index, UiCovenantFacts& out) const
     return true;
 }
 
+bool ClientUiGameView::AppendCovenantName(int32_t index, bool colored, std::string& out) const
+{
+    const CovenantClient* covenant = ViewCovenant(index);
+    if (!covenant)
+        return false;
+    // As GetCovenant's coloured name, written into the text's own room.
+    if (colored)
+        out += MakeColorCode(covenant->GetColor());
+    out += covenant->GetShownName();
+    if (colored)
+        out += MakeColorCode(kNormalTextColor);
+    return true;
+}
+
 bool ClientUiGameView::GetCovenantState(int32_t index, UiCovenantFacts& out) const
 {
     const CovenantClient* covenant = ViewCovenant(index);

@@ -305,8 +305,10 @@ void UIWidget::RefreshText()
 {
     if (textSource.empty() || textSource.front().type == 0)
         return;
-    text = BuildText(textSource);
-    StringExpandNewlines(text);
+    builtText.clear();
+    AppendText(textSource, builtText);
+    StringExpandNewlines(builtText);
+    text.swap(builtText);
 }
 
 void UIWidget::ApplyUserVar()
@@ -669,7 +671,7 @@ bool UIWidget::GetHelpText(int32_t x, int32_t y, std::string& out, std::string& 
     if (HasHighlightTextSource()) {
         if (answered)
             out += "\n";
-        out += BuildText(highlightTextSource);
+        AppendText(highlightTextSource, out);
         answered = true;
     }
     return answered || blocksMouse;

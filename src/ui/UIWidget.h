@@ -124,8 +124,10 @@ public:
     std::string GetTextSourceText() const { return textSource.empty() ? std::string() : textSource.front().argument; }
     // The pieces' texts joined with nothing between; nothing is cached, every build reads the game.
     std::string BuildText(const std::vector<TextSourceElement>& list) const;
-    // One piece: empty when what it reads is missing, or its fixed text.
-    std::string BuildSourceText(int32_t type, int32_t param, const std::string& argument) const;
+    // The same, added to the end of the text.
+    void AppendText(const std::vector<TextSourceElement>& list, std::string& out) const;
+    // One piece added to the end of the text: nothing when what it reads is missing, or its fixed text.
+    void BuildSourceText(int32_t type, int32_t param, const std::string& argument, std::string& out) const;
     void BeginMouseRepeat() { repeatArmed = true; }
     void EndMouseRepeat() { repeatArmed = false; }
     void GetProtectedZonePosition(float& x, float& y) const;
@@ -229,6 +231,9 @@ protected:
     // The text as last drawn: translated and measured again only when its source changes, so a
     // steady menu draws without allocating.
     std::string drawnSource;
+    // The text the last refresh built, kept with its room: a text rebuilt every frame is built
+    // here and changes places with the widget's text, and the heap is not touched.
+    std::string builtText;
     WString drawnText;
     float drawnSize[2] = {0.0f, 0.0f};
     int32_t drawnFont = -1;
@@ -255,12 +260,12 @@ private:
     bool EvaluateSelectedCondition(int32_t condition) const;
     bool EvaluateDataCondition(int32_t condition) const;
     std::string GetNameValue() const;
-    std::string BuildEntityLevelText() const;
-    std::string BuildCovenantRankText() const;
+    void BuildEntityLevelText(std::string& out) const;
+    void BuildCovenantRankText(std::string& out) const;
     // The covenant pieces (UIWidgetCovenantSources.cpp); the covenant of a widget that names an
     // entity is the entity's.
     int32_t GetSourceCovenantIndex() const;
-    std::string BuildCovenantSourceText(int32_t type) const;
+    void BuildCovenantSourceText(int32_t type, std::string& out) const;
     // The game pieces (UIWidgetGameSources.cpp).
     std::string BuildGameSourceText(int32_t type, int32_t param) const;
     // The player's pieces (UIWidgetPlayerSources.cpp): hover names, the timed action, the version,

@@ -23,53 +23,69 @@ constexpr int32_t kCovenantSourceRelations = 53;
 constexpr int32_t kCovenantSourceRaiding = 65;
 
 // A name that is already a localisation key stays one key.
-std::string CovenantSourceKey(const std::string& name)
+void CovenantSourceKey(const std::string& name, std::string& out)
 {
     if (name.empty())
-        return {};
-    return name.rfind("$$", 0) == 0 ? name : "$$" + name + "$$";
+        return;
+    if (name.rfind("$$", 0) == 0) {
+        out += name;
+        return;
+    }
+    out += "$$";
+    out += name;
+    out += "$$";
 }
 
 std::string CovenantSourceColoredName(const UiGameView& view, int32_t index)
 {
-    UiCovenantFacts covenant;
-    return index >= 0 && view.GetCovenant(index, covenant) ? covenant.coloredName : std::string();
+    std::string name;
+    if (index >= 0)
+        view.AppendCovenantName(index, true, name);
+    return name;
 }
 
-std::string CovenantSourceVerboseTaxes(const UiGameView& view, int32_t index, const UiCovenantFacts& covenant)
+void CovenantSourceVerboseTaxes(const UiGameView& view, int32_t index, const UiCovenantFacts& covenant, std::string& out)
 {
-    std::string text = StringFormat("$$BaseTaxes$$: %d\n", covenant.baseTaxes);
+    StringAppendFormat(out, "$$BaseTaxes$$: %d\n", covenant.baseTaxes);
     bool anyRoute = false;
     for (int32_t other = 0; other < view.GetCovenantCount(); ++other) {
         if (other == index || !view.HasTradeRoute(index, other))
             continue;
         anyRoute = true;
-        text += StringFormat("$$TradeWith$$ %s: %d\n", CovenantSourceColoredName(view, other).c_str(),
-                             view.GetTradeRouteIncome(index, other));
+        out += "$$TradeWith$$ ";
+        view.AppendCovenantName(other, true, out);
+        StringAppendFormat(out, ": %d\n", view.GetTradeRouteIncome(index, other));
     }
     if (!anyRoute)
-        text += "$$NoTradeRoutes$$\n";
-    return text + (covenant.guardCosts > 0 ? StringFormat("$$GuardCosts$$: -%d\n", covenant.guardCosts)
-                                           : std::string("$$GuardCosts$$: 0\n"));
+        out += "$$NoTradeRoutes$$\n";
+    if (covenant.guardCosts > 0)
+        StringAppendFormat(out, "$$GuardCosts$$: -%d\n", covenant.guardCosts);
+    else
+        out += "$$GuardCosts$$: 0\n";
 }
 
 // How the covenant stands toward the player's covenant, then toward every other one standing.
-std::string CovenantSourceRelations(const UiGameView& view, int32_t index, const UiCovenantFacts& covenant)
+// Each card builds this every frame: the names are written straight into the text.
+void CovenantSourceRelations(const UiGameView& view, int32_t index, const UiCovenantFacts& covenant, std::string& out)
 {
     int32_t player = view.GetPlayerCovenantIndex();
-    UiCovenantFacts own;
-    if (covenant.defeated || index == player || player < 0 || !view.GetCovenant(player, own))
-        return {};
-    std::string text = StringFormat("$$RelationWith$$ %s %.1f (max 100.0)\n", own.name.c_str(),
-                                    static_cast<double>(view.GetOwnRelation(index, player)));
-    for (int32_t other = 0; other < view.GetCovenantCount(); ++other) {
-        UiCovenantFacts third;
-        if (other == index || other == player || !view.GetCovenant(other, third) || third.defeated)
-            continue;
-        text += StringFormat("  $$ShortRelationWith$$ %s %.1f\n", third.coloredName.c_str(),
-                             static_cast<double>(view.GetOwnRelation(index, other)));
+    if (covenant.defeated || index == player || player < 0)
+        return;
+    size_t start = out.size();
+    out += "$$RelationWith$$ ";
+    if (!view.AppendCovenantName(player, false, out)) {
+        out.resize(start);
+        return;
     }
-    return text;
+    StringAppendFormat(out, " %.1f (max 100.0)\n", static_cast<double>(view.GetOwnRelation(index, player)));
+    UiCovenantFacts third;
+    for (int32_t other = 0; other < view.GetCovenantCount(); ++other) {
+        if (other == index || other == player || !view.GetCovenantState(other, third) || third.defeated)
+            continue;
+        out += "  $$ShortRelationWith$$ ";
+        view.AppendCovenantName(other, true, out);
+        StringAppendFormat(out, " %.1f\n", static_cast<double>(view.GetOwnRelation(index, other)));
+    }
 }
 
 } // namespace
@@ -82,39 +98,47 @@ int32_t UIWidget::GetSourceCovenantIndex() const
     return GetEntity(entity) ? entity.covenant : -1;
 }
 
-std::string UIWidget::BuildCovenantSourceText(int32_t type) const
+void UIWidget::BuildCovenantSourceText(int32_t type, std::string& out) const
 {
     const UiGameView& view = gUISystem->GetGameView();
     if (type == kCovenantSourceColoredShortName) {
         int32_t index = entityType == UIEntity::EnemyCovenant ? entityIndex : view.GetPlayerCovenantIndex();
-        return CovenantSourceColoredName(view, index);
+        if (index >= 0)
+            view.AppendCovenantName(index, true, out);
+        return;
     }
     if (type == kCovenantSourceHas || type == kCovenantSourceOffers) {
         std::string partner = CovenantSourceColoredName(view, view.GetTradePartner());
-        if (partner.empty())
-            return {};
-        return MakeLocToken(type == kCovenantSourceHas ? "XCovenantHas" : "XCovenantOffers", "%s", partner.c_str());
+        if (!partner.empty())
+            out += MakeLocToken(type == kCovenantSourceHas ? "XCovenantHas" : "XCovenantOffers", "%s", partner.c_str());
+        return;
     }
     int32_t index = GetSourceCovenantIndex();
     UiCovenantFacts covenant;
-    if (index < 0 || !view.GetCovenant(index, covenant))
-        return {};
+    // The texts of a whole answer only where a piece shows them.
+    bool texts = type == kCovenantSourceName || type == kCovenantSourceShortName || type == kCovenantSourceColoredName;
+    if (index < 0 || !(texts ? view.GetCovenant(index, covenant) : view.GetCovenantState(index, covenant)))
+        return;
     switch (type) {
-    case kCovenantSourceName: return CovenantSourceKey(covenant.name);
-    case kCovenantSourceShortName: return covenant.name;
-    case kCovenantSourceColoredName: return covenant.coloredName;
+    case kCovenantSourceName: CovenantSourceKey(covenant.name, out); return;
+    case kCovenantSourceShortName: out += covenant.name; return;
+    case kCovenantSourceColoredName: out += covenant.coloredName; return;
     case kCovenantSourceInfluenceRank: {
         int32_t rank = view.GetCovenantInfluenceRank(index);
-        return rank < 0 ? std::string() : StringFormat("$$InfluenceAbrev$$: #%d", rank + 1);
+        if (rank >= 0)
+            StringAppendFormat(out, "$$InfluenceAbrev$$: #%d", rank + 1);
+        return;
     }
-    case kCovenantSourceTaxesSimple: return StringFormat("%d $$Taxes$$", covenant.taxes);
-    case kCovenantSourceTaxes: return StringFormat("$$TaxesAbrev$$: %d", covenant.taxes);
-    case kCovenantSourceTaxesVerbose: return CovenantSourceVerboseTaxes(view, index, covenant);
-    case kCovenantSourceRelations: return CovenantSourceRelations(view, index, covenant);
+    case kCovenantSourceTaxesSimple: StringAppendFormat(out, "%d $$Taxes$$", covenant.taxes); return;
+    case kCovenantSourceTaxes: StringAppendFormat(out, "$$TaxesAbrev$$: %d", covenant.taxes); return;
+    case kCovenantSourceTaxesVerbose: CovenantSourceVerboseTaxes(view, index, covenant, out); return;
+    case kCovenantSourceRelations: CovenantSourceRelations(view, index, covenant, out); return;
     case kCovenantSourceRaiding: {
         std::string target = CovenantSourceColoredName(view, covenant.targetCovenant);
-        return target.empty() ? std::string() : MakeLocToken("RaidingCovenant", "%s", target.c_str());
+        if (!target.empty())
+            out += MakeLocToken("RaidingCovenant", "%s", target.c_str());
+        return;
     }
-    default: return {};
+    default: return;
     }
 }

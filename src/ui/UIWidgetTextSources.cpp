@@ -25,15 +25,19 @@ constexpr int32_t kSourcesPurple = 7;
 constexpr int32_t kSourcesAlliance = 6;
 constexpr int32_t kSourcesQuestSlots = 6;
 
-std::string SourcesPhrase(const char* key)
+void SourcesPhrase(const char* key, std::string& out)
 {
-    return std::string("$$") + key + "$$";
+    out += "$$";
+    out += key;
+    out += "$$";
 }
 
 // The first key when the count is exactly one, else the second, with the count.
-std::string SourcesCount(const char* one, const char* many, int32_t count)
+void SourcesCount(const char* one, const char* many, int32_t count, std::string& out)
 {
-    return MakeLocToken(count == 1 ? one : many, "%d", count);
+    // Written on the stack: these pieces are built again every frame.
+    char token[64];
+    out.append(token, WriteLocToken(token, sizeof token, count == 1 ? one : many, "%d", count));
 }
 
 int32_t SourcesLevelColor(int32_t difference)
@@ -71,9 +75,10 @@ bool SourcesCountCovenants(const UiGameView& view, SourcesWinCounts& counts)
     int32_t player = view.GetPlayerCovenantIndex();
     if (player < 0)
         return false;
+    // The standing alone: the names and traits a whole answer copies are not read here.
+    UiCovenantFacts covenant;
     for (int32_t i = 0; i < view.GetCovenantCount(); ++i) {
-        UiCovenantFacts covenant;
-        if (i == player || !view.GetCovenant(i, covenant))
+        if (i == player || !view.GetCovenantState(i, covenant))
             continue;
         if (covenant.defeated) {
             ++counts.destroyed;
@@ -87,31 +92,50 @@ bool SourcesCountCovenants(const UiGameView& view, SourcesWinCounts& counts)
     return true;
 }
 
-std::string SourcesRankText(int32_t rank)
+void SourcesRankText(int32_t rank, std::string& out)
 {
     const char* ending = gLocSystem && gLocSystem->AddsRankEndings() ? gLocSystem->GetRankEnding(rank) : "";
-    return MakeLocToken("WinProgressRank", "%d%s", rank, ending);
+    char token[64];
+    out.append(token, WriteLocToken(token, sizeof token, "WinProgressRank", "%d%s", rank, ending));
 }
 
-std::string SourcesWinText(int32_t type, const SourcesWinCounts& c)
+void SourcesWinText(int32_t type, const SourcesWinCounts& c, std::string& out)
 {
-    std::string progress = SourcesPhrase("WinProgressStart") +
-                           SourcesCount("WinProgressOneDestroyed", "WinProgressDestroyed", c.destroyed);
-    std::string alliances = SourcesPhrase("WinProgressSeperator") +
-                            SourcesCount("WinProgressOneAlliance", "WinProgressAlliance", c.allied);
+    auto progress = [&c, &out] {
+        SourcesPhrase("WinProgressStart", out);
+        SourcesCount("WinProgressOneDestroyed", "WinProgressDestroyed", c.destroyed, out);
+    };
+    auto alliances = [&c, &out] {
+        SourcesPhrase("WinProgressSeperator", out);
+        SourcesCount("WinProgressOneAlliance", "WinProgressAlliance", c.allied, out);
+    };
     int32_t toBeat = c.standing - c.allied;
     switch (type) {
-    case 59: return progress;
-    case 60: return SourcesPhrase("ForMilitaryWin") + SourcesCount("WinRemainingOneDestroy", "WinRemainingDestroy", c.standing);
-    case 61: return progress + alliances + SourcesPhrase("WinProgressSeperator") + SourcesRankText(c.rank);
+    case 59: progress(); return;
+    case 60:
+        SourcesPhrase("ForMilitaryWin", out);
+        SourcesCount("WinRemainingOneDestroy", "WinRemainingDestroy", c.standing, out);
+        return;
+    case 61:
+        progress();
+        alliances();
+        SourcesPhrase("WinProgressSeperator", out);
+        SourcesRankText(c.rank, out);
+        return;
     case 62:
-        return SourcesPhrase("ForDiplomaticWin") +
-               SourcesCount("WinRemainingOneDestroyAlly", "WinRemainingDestroyAlly", toBeat) +
-               (c.rank != 1 ? SourcesPhrase("WinRemainingRank") : std::string());
-    case 63: return progress + alliances;
+        SourcesPhrase("ForDiplomaticWin", out);
+        SourcesCount("WinRemainingOneDestroyAlly", "WinRemainingDestroyAlly", toBeat, out);
+        if (c.rank != 1)
+            SourcesPhrase("WinRemainingRank", out);
+        return;
+    case 63:
+        progress();
+        alliances();
+        return;
     default:
-        return SourcesPhrase("ForAllianceWin") +
-               SourcesCount("WinRemainingOneDestroyAlly", "WinRemainingDestroyAlly", toBeat);
+        SourcesPhrase("ForAllianceWin", out);
+        SourcesCount("WinRemainingOneDestroyAlly", "WinRemainingDestroyAlly", toBeat, out);
+        return;
     }
 }
 
@@ -138,27 +162,34 @@ std::string SourcesBoundKeyName(const std::string& action)
 std::string UIWidget::BuildText(const std::vector<TextSourceElement>& list) const
 {
     std::string built;
-    for (const TextSourceElement& element : list)
-        built += BuildSourceText(element.type, element.param, element.argument);
+    AppendText(list, built);
     return built;
 }
 
-std::string UIWidget::BuildEntityLevelText() const
+void UIWidget::AppendText(const std::vector<TextSourceElement>& list, std::string& out) const
+{
+    for (const TextSourceElement& element : list)
+        BuildSourceText(element.type, element.param, element.argument, out);
+}
+
+void UIWidget::BuildEntityLevelText(std::string& out) const
 {
     UiEntityFacts entity;
     if (!GetEntity(entity))
-        return {};
-    return ColorSystem::MakeColorCode(SourcesLevelColor(GetEntityLevelDifference())) +
-           StringFormat("%d", entity.level);
+        return;
+    // A colour code is a few characters: it stays in the string's own room.
+    out += ColorSystem::MakeColorCode(SourcesLevelColor(GetEntityLevelDifference()));
+    StringAppendFormat(out, "%d", entity.level);
 }
 
-std::string UIWidget::BuildCovenantRankText() const
+void UIWidget::BuildCovenantRankText(std::string& out) const
 {
     int32_t covenant = GetCovenantIndex();
     if (covenant < 0)
-        return {};
+        return;
     int32_t rank = SourcesPowerRank(gUISystem->GetGameView(), covenant);
-    return rank < 0 ? std::string() : StringFormat("$$PowerAbrev$$: #%d", rank + 1);
+    if (rank >= 0)
+        StringAppendFormat(out, "$$PowerAbrev$$: #%d", rank + 1);
 }
 
 std::string UIWidget::BuildQuestText(int32_t type, int32_t param) const
@@ -172,7 +203,7 @@ std::string UIWidget::BuildQuestText(int32_t type, int32_t param) const
         for (int32_t slot = 0; slot < kSourcesQuestSlots; ++slot)
             any = any || view.IsQuestSlotFilled(slot);
         if (!any)
-            return SourcesPhrase("NoActiveQuests");
+            return "$$NoActiveQuests$$";
         // A slot the user var names outside the six shows nothing.
         std::string slot = GetUserVarString();
         return IsIntegerText(slot) ? view.GetQuestSlotText(ParseInt(slot)) : std::string();
@@ -202,30 +233,32 @@ std::string UIWidget::BuildPotentialQuestText() const
     const UiGameView& view = gUISystem->GetGameView();
     std::string chosen = gUserVarSystem ? gUserVarSystem->GetStringByName("SelectedQuest") : std::string();
     if (!IsIntegerText(chosen) || !view.KnowsWorldQuest(ParseInt(chosen)))
-        return SourcesPhrase("NoNewQuestsAvailable");
+        return "$$NoNewQuestsAvailable$$";
     int32_t entity = GetEntityNumber();
     if (entity < 0 || !view.HasLocalPlayer())
         return {};
     std::string text;
-    return view.GetOfferedQuestText(entity, ParseInt(chosen), text) ? text : SourcesPhrase("NoNewQuestsAvailable");
+    return view.GetOfferedQuestText(entity, ParseInt(chosen), text) ? text : "$$NoNewQuestsAvailable$$";
 }
 
-std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::string& argument) const
+void UIWidget::BuildSourceText(int32_t type, int32_t param, const std::string& argument, std::string& out) const
 {
     if (!gUISystem)
-        return {};
+        return;
     const UiGameView& view = gUISystem->GetGameView();
     switch (type) {
-    case 1: return view.GetPlayerName();
-    case 4: return view.GetPlayerClassName();
+    case 1: out += view.GetPlayerName(); return;
+    case 4: out += view.GetPlayerClassName(); return;
     case 2:
-    case 3: return view.GetPlayerTitle(type == 2);
-    case 12: return BuildEntityLevelText();
-    case 13: return GetUserVarString();
-    case 14: return gUserVarSystem && gUserVarSystem->FindVar(argument) ? gUserVarSystem->GetStringByName(argument)
-                                                                        : std::string();
-    case 21: return view.GetSkillTreeName(param);
-    case 22: return StringFormat("$$Shelf$$ %d", param + 1);
+    case 3: out += view.GetPlayerTitle(type == 2); return;
+    case 12: BuildEntityLevelText(out); return;
+    case 13: out += GetUserVarString(); return;
+    case 14:
+        if (gUserVarSystem && gUserVarSystem->FindVar(argument))
+            out += gUserVarSystem->GetStringByName(argument);
+        return;
+    case 21: out += view.GetSkillTreeName(param); return;
+    case 22: StringAppendFormat(out, "$$Shelf$$ %d", param + 1); return;
     case 23:
     case 24:
     case 25:
@@ -233,9 +266,9 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 27:
     case 29:
     case 48:
-    case 49: return BuildQuestText(type, param);
-    case 28: return view.GetDiplomacyResponse();
-    case 34: return BuildCovenantRankText();
+    case 49: out += BuildQuestText(type, param); return;
+    case 28: out += view.GetDiplomacyResponse(); return;
+    case 34: BuildCovenantRankText(out); return;
     case 15:
     case 16:
     case 17:
@@ -247,7 +280,7 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 38:
     case 39:
     case 53:
-    case 65: return BuildCovenantSourceText(type);
+    case 65: BuildCovenantSourceText(type, out); return;
     case 5:
     case 6:
     case 20:
@@ -265,22 +298,25 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 51:
     case 56:
     case 66:
-    case 82: return BuildGameSourceText(type, param);
-    case 40: {
-        UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr;
-        return page ? page->name : std::string();
-    }
+    case 82: out += BuildGameSourceText(type, param); return;
+    case 40:
+        if (UIMenu* page = menu ? menu->GetSubMenu(param) : nullptr)
+            out += page->name;
+        return;
     case 45:
-    case 46: {
-        std::string topic = gUserVarSystem ? gUserVarSystem->GetStringByName("HelpTopic") : std::string();
-        return (type == 45 ? "$$HelpText" : "$$HelpTitle") + topic + "$$";
-    }
-    case 52: return argument;
-    case 54: return SourcesBoundKeyName(argument);
-    case 57: return GetHotKeyHelp(argument);
+    case 46:
+        out += type == 45 ? "$$HelpText" : "$$HelpTitle";
+        if (gUserVarSystem)
+            out += gUserVarSystem->GetStringByName("HelpTopic");
+        out += "$$";
+        return;
+    case 52: out += argument; return;
+    case 54: out += SourcesBoundKeyName(argument); return;
+    case 57: out += GetHotKeyHelp(argument); return;
     case 58: {
         std::string bound = SourcesBoundKeyName(argument);
-        return bound.empty() ? argument : bound;
+        out += bound.empty() ? argument : bound;
+        return;
     }
     case 59:
     case 60:
@@ -289,14 +325,22 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 63:
     case 64: {
         SourcesWinCounts counts;
-        return SourcesCountCovenants(view, counts) ? SourcesWinText(type, counts) : std::string();
+        if (SourcesCountCovenants(view, counts))
+            SourcesWinText(type, counts, out);
+        return;
     }
     case 83: {
         float multiplier = view.GetAdventureRewardMultiplier();
-        return multiplier == 1.0f ? SourcesPhrase("NoScoreBonus")
-                                  : StringFormat("+%.0f%%", (multiplier - 1.0f) * 100.0f);
+        if (multiplier == 1.0f)
+            SourcesPhrase("NoScoreBonus", out);
+        else
+            StringAppendFormat(out, "+%.0f%%", static_cast<double>((multiplier - 1.0f) * 100.0f));
+        return;
     }
-    case 91: return view.HasLocalPlayer() ? FormatThousands(SourcesPlayerStat(view, argument)) : std::string();
+    case 91:
+        if (view.HasLocalPlayer())
+            out += FormatThousands(SourcesPlayerStat(view, argument));
+        return;
     case 7:
     case 8:
     case 9:
@@ -306,10 +350,9 @@ std::string UIWidget::BuildSourceText(int32_t type, int32_t param, const std::st
     case 30:
     case 31:
     case 47:
-    case 69: return BuildPlayerSourceText(type, param);
+    case 69: out += BuildPlayerSourceText(type, param); return;
     default: break;
     }
     if ((type >= 70 && type <= 81) || (type >= 87 && type <= 90) || type == 93 || type == 95 || type == 96)
-        return BuildProfileText(type, argument);
-    return {};
+        out += BuildProfileText(type, argument);
 }

@@ -194,6 +194,16 @@ public:
     // The covenant's standing without the texts and traits GetCovenant builds (they stay empty):
     // what the widgets' conditions read every frame.
     virtual bool GetCovenantState(int32_t index, UiCovenantFacts& out) const { return GetCovenant(index, out); }
+    // The covenant's name, plain or in its colour, added to the text; false, nothing added, for
+    // no covenant. The texts built every frame read names here, without a whole answer's copies.
+    virtual bool AppendCovenantName(int32_t index, bool colored, std::string& out) const
+    {
+        UiCovenantFacts covenant;
+        if (!GetCovenant(index, covenant))
+            return false;
+        out += colored ? covenant.coloredName : covenant.name;
+        return true;
+    }
     // The treaty value seen from the first covenant; 1 (peace) without a relation record.
     virtual int32_t GetTreaty(int32_t /*from*/, int32_t /*to*/) const { return 1; }
     virtual bool HasTradeRoute(int32_t /*a*/, int32_t /*b*/) const { return false; }

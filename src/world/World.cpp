@@ -914,7 +914,7 @@ ResourceHandle World::GetLevelMapShader(int32_t level) const
     return found && found->area ? found->area->defaultMapShader : ResourceHandle{};
 }
 
-std::string World::GetLevelMusicName(int32_t level) const
+const std::string& World::GetLevelMusicName(int32_t level) const
 {
     const Level* found = GetLevel(level);
     if (found && found->area && !found->area->musicName.empty())

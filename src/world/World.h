@@ -213,7 +213,7 @@ public:
     // Referenced for the caller; empty outside the list.
     ResourceHandle GetLevelMapShader(int32_t level) const;
     // The area's music, else the adventure's.
-    std::string GetLevelMusicName(int32_t level) const;
+    const std::string& GetLevelMusicName(int32_t level) const;
     // The index-th "PlayerStatusEffect"; empty outside the list.
     std::string GetPlayerStatusEffect(int32_t index) const;
     Level* FindLevelOfArea(const DatabaseEntry* areaEntry) const;

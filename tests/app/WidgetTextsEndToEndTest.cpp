@@ -53,8 +53,8 @@ protected:
 
     static std::string Build(const char* source)
     {
-        return gUISystem->FindWidgetByPath("GameMenu::Time")->BuildSourceText(EnumTable::LookupIn("UITextSource", source),
-                                                                            -1, "");
+        return gUISystem->FindWidgetByPath("GameMenu::Time")->BuildText({{EnumTable::LookupIn("UITextSource", source),
+                                                                            -1, ""}});
     }
 
     // An unidentified cap put into the first free cell of the first bag, as loot would come.
@@ -153,14 +153,14 @@ TEST_F(WidgetTextsEndToEnd, TheProfilesScreenTotalsTheScoreOfTheWonAdventure)
     // The shipped warden is an official class: its win is noted in the adventure's record.
     UIWidget* records = gUISystem->FindWidgetByPath("Profiles::Records");
     int32_t classWins = EnumTable::LookupIn("UITextSource", "NumAdventuresClassWon");
-    EXPECT_EQ(records->BuildSourceText(classWins, -1, ""), "1") << gUserVarSystem->GetStringByName("PlayerClass");
+    EXPECT_EQ(records->BuildText({{classWins, -1, ""}}), "1") << gUserVarSystem->GetStringByName("PlayerClass");
     // The conditions ask the same profile: the class won the adventure the choice names.
     int32_t classWon = EnumTable::LookupIn("UICondition", "ClassWonAdventure");
     EXPECT_FALSE(records->EvaluateCondition(classWon)) << "no adventure chosen";
     gUserVarSystem->SetStringByName("WorldName", gWorld->GetAdventureName());
     EXPECT_TRUE(records->EvaluateCondition(classWon)) << gWorld->GetAdventureName();
     gUserVarSystem->SetStringByName("PlayerClass", "ClassMonsterGeneric");
-    EXPECT_EQ(records->BuildSourceText(classWins, -1, ""), "0");
+    EXPECT_EQ(records->BuildText({{classWins, -1, ""}}), "0");
     EXPECT_FALSE(records->EvaluateCondition(classWon));
 }
 

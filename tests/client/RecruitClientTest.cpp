@@ -146,6 +146,37 @@ TEST_F(RecruitClientBlocks, CutBlocksAndHostileListCountsChangeNothing)
     EXPECT_TRUE(fresh.entryList.empty());
 }
 
+// The records of one slot, update after update, are read into the same recruit: each leaves it
+// as a recruit reading that record fresh would be, whatever the one before held, and a cut one
+// between them changes nothing.
+TEST_F(RecruitClientBlocks, ARecordReadOverAnEarlierOneTakesOnlyItsOwnFields)
+{
+    const std::pair<int32_t, int32_t> lists[] = {{2, 2}, {0, 1}, {1, 0}, {0, 0}, {2, 1}};
+    auto settings = [](const RecruitClient& recruit) {
+        MessageBuffer buffer;
+        recruit.WriteSettings(buffer);
+        return std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size());
+    };
+    RecruitClient kept;
+    for (const auto& [n, m] : lists) {
+        MessageBuffer block = UpdateBlock(n, m);
+        ASSERT_TRUE(kept.ReadUpdate(block)) << n << " " << m;
+        RecruitClient fresh;
+        MessageBuffer again = UpdateBlock(n, m);
+        ASSERT_TRUE(fresh.ReadUpdate(again));
+        EXPECT_EQ(settings(kept), settings(fresh)) << n << " " << m;
+        EXPECT_EQ(kept.entryList.size(), static_cast<size_t>(n));
+        EXPECT_EQ(kept.idList.size(), static_cast<size_t>(m));
+        EXPECT_EQ(kept.entityNumber, 42);
+        std::string before = settings(kept);
+        MessageBuffer cut;
+        cut.WriteBytes(block.Data(), block.Size() - 6);
+        cut.SetReadPos(0);
+        EXPECT_FALSE(kept.ReadUpdate(cut));
+        EXPECT_EQ(settings(kept), before) << n << " " << m;
+    }
+}
+
 TEST_F(RecruitClientBlocks, TheNameFollowsTheEntityTheRecruitStandsAs)
 {
     MakePlayer();

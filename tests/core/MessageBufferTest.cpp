@@ -211,6 +211,39 @@ TEST(MessageBufferRoundTrip, TextsReadIntoAKeptStringReuseItsRoom)
     EXPECT_EQ(buffer.BytesLeft(), 0u);
 }
 
+// A kept list takes each list read into it whole, longer or shorter, in the room it has: an
+// update read every frame does not go to the heap for its lists.
+TEST(MessageBufferRoundTrip, ListsReadIntoAKeptListReplaceItInItsRoom)
+{
+    const std::vector<std::vector<int32_t>> lists = {{4, -7, 9}, {1}, {}, {5, 6, 7, 8, INT32_MIN}, {2, 2}};
+    MessageBuffer buffer;
+    for (const std::vector<int32_t>& list : lists) {
+        buffer.WriteIntVector(list);
+        std::vector<bool> flags;
+        for (int32_t value : list)
+            flags.push_back(value % 2 != 0);
+        buffer.WriteBoolVector(flags);
+    }
+    std::vector<int32_t> ints;
+    ints.reserve(8);
+    std::vector<bool> flags;
+    flags.reserve(64);
+    const int32_t* intRoom = ints.data();
+    size_t flagRoom = flags.capacity();
+    for (const std::vector<int32_t>& list : lists) {
+        ASSERT_TRUE(buffer.ReadIntVector(ints));
+        EXPECT_EQ(ints, list);
+        ASSERT_TRUE(buffer.ReadBoolVector(flags));
+        ASSERT_EQ(flags.size(), list.size());
+        for (size_t i = 0; i < list.size(); ++i)
+            EXPECT_EQ(flags[i], list[i] % 2 != 0) << i;
+        EXPECT_EQ(ints.data(), intRoom);
+        EXPECT_EQ(flags.capacity(), flagRoom);
+    }
+    EXPECT_EQ(buffer.BytesLeft(), 0u);
+    EXPECT_FALSE(buffer.Overrun());
+}
+
 TEST(MessageBufferOverrun, HugeAndNegativeCountsAreRefusedAndChangeNothing)
 {
     for (int32_t count : {-1, INT32_MIN, INT32_MAX, 3}) {

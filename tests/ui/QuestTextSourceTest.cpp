@@ -25,7 +25,7 @@ protected:
     std::string Build(const char* widget, const char* source, int32_t param = -1) const
     {
         return ui->FindWidgetByPath(std::string("Q::") + widget)
-            ->BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), param, "");
+            ->BuildText({{EnumTable::LookupIn("UITextSource", source, true), param, ""}});
     }
 };
 

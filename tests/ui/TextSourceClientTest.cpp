@@ -29,7 +29,7 @@ protected:
     std::string Build(const char* source, int32_t param = -1) const
     {
         const UIWidget& any = *ui->FindWidgetByPath("Texts::Power");
-        return any.BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), param, "");
+        return any.BuildText({{EnumTable::LookupIn("UITextSource", source, true), param, ""}});
     }
     void WriteTexts()
     {
@@ -236,7 +236,7 @@ TEST_F(TextSourceClient, TheProfilesRecordsAreSummedBestedBoundedAndBandedByTrop
     Start(0, {}, "", kProfileSourceRecords);
     const UIWidget& adventure = *ui->FindWidgetByPath("ProfileTexts::Adventure");
     auto build = [&adventure](const char* source, const std::string& argument = "") {
-        return adventure.BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), -1, argument);
+        return adventure.BuildText({{EnumTable::LookupIn("UITextSource", source, true), -1, argument}});
     };
     EXPECT_EQ(build("UserTotalScore"), "") << "no profile";
     EXPECT_EQ(build("NumTrophies", "Gold"), "0");
@@ -288,9 +288,9 @@ TEST_F(TextSourceClient, TheProfilesRecordsAreSummedBestedBoundedAndBandedByTrop
 
     const UIWidget& unlock = *ui->FindWidgetByPath("ProfileTexts::Unlock");
     std::string described = MakeLocToken("VeteranDesc", "%s", "5,000");
-    EXPECT_EQ(unlock.BuildSourceText(EnumTable::LookupIn("UITextSource", "UnlockText"), -1, ""),
+    EXPECT_EQ(unlock.BuildText({{EnumTable::LookupIn("UITextSource", "UnlockText"), -1, ""}}),
               "$$Veteran$$\n" + described);
-    EXPECT_EQ(unlock.BuildSourceText(EnumTable::LookupIn("UITextSource", "UnlockTextSimple"), -1, ""), described);
+    EXPECT_EQ(unlock.BuildText({{EnumTable::LookupIn("UITextSource", "UnlockTextSimple"), -1, ""}}), described);
 }
 
 TEST_F(TextSourceClient, AStatusEffectsIconTellsItsNameAndTheDescriptionItsDefinitionBuilds)

@@ -91,7 +91,7 @@ protected:
     }
     std::string Build(const char* source, int32_t param = -1) const
     {
-        return ui->FindWidgetByPath("S::Power")->BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), param, "");
+        return ui->FindWidgetByPath("S::Power")->BuildText({{EnumTable::LookupIn("UITextSource", source, true), param, ""}});
     }
     std::string Shown(const char* widget) const
     {

@@ -124,7 +124,7 @@ protected:
     }
     std::string Build(const char* source, int32_t param = -1) const
     {
-        return ui->FindWidgetByPath("P::Own")->BuildSourceText(EnumTable::LookupIn("UITextSource", source, true), param, "");
+        return ui->FindWidgetByPath("P::Own")->BuildText({{EnumTable::LookupIn("UITextSource", source, true), param, ""}});
     }
 
     PlayerSourceView game;

@@ -107,14 +107,14 @@ TEST_F(TextSourceBuild, EverySourceWithNothingToReadIsEmptyOrItsFixedText)
                                             {47, MakeLocToken("TomesXOfY", "%d %d", 0, 0)}};
     int loggedBefore = static_cast<int>(debug.GetConsoleLines().size());
     for (int32_t type = 0; type < 97; ++type) {
-        std::string built = Widget("One").BuildSourceText(type, -1, "");
+        std::string built = Widget("One").BuildText({{type, -1, ""}});
         auto found = fixed.find(type);
         EXPECT_EQ(built, found == fixed.end() ? std::string() : found->second) << "source " << type;
     }
     EXPECT_EQ(static_cast<int>(debug.GetConsoleLines().size()), loggedBefore) << "nothing missing is logged";
     view.profile = true;
     view.profileName = "Ada";
-    EXPECT_EQ(Widget("One").BuildSourceText(Source("UserName"), -1, ""), "Ada");
+    EXPECT_EQ(Widget("One").BuildText({{Source("UserName"), -1, ""}}), "Ada");
 }
 
 TEST_F(TextSourceBuild, WinProgressCountsTheOtherCovenants)
@@ -125,18 +125,18 @@ TEST_F(TextSourceBuild, WinProgressCountsTheOtherCovenants)
     view.treaties[{3, 1}] = 6;
     view.powerOrder = {1, 3, 0, 2};
     UIWidget& widget = Widget("One");
-    EXPECT_EQ(widget.BuildSourceText(59, -1, ""),
+    EXPECT_EQ(widget.BuildText({{59, -1, ""}}),
               "$$WinProgressStart$$" + MakeLocToken("WinProgressOneDestroyed", "%d", 1));
-    EXPECT_EQ(widget.BuildSourceText(60, -1, ""),
+    EXPECT_EQ(widget.BuildText({{60, -1, ""}}),
               "$$ForMilitaryWin$$" + MakeLocToken("WinRemainingDestroy", "%d", 2));
-    EXPECT_EQ(widget.BuildSourceText(62, -1, ""), "$$ForDiplomaticWin$$" +
+    EXPECT_EQ(widget.BuildText({{62, -1, ""}}), "$$ForDiplomaticWin$$" +
                                                       MakeLocToken("WinRemainingOneDestroyAlly", "%d", 1) +
                                                       "$$WinRemainingRank$$");
     std::string alliance = "$$WinProgressSeperator$$" + MakeLocToken("WinProgressOneAlliance", "%d", 1);
-    EXPECT_EQ(widget.BuildSourceText(63, -1, ""),
+    EXPECT_EQ(widget.BuildText({{63, -1, ""}}),
               "$$WinProgressStart$$" + MakeLocToken("WinProgressOneDestroyed", "%d", 1) + alliance);
     view.powerOrder = {3, 1, 0, 2};
-    EXPECT_EQ(widget.BuildSourceText(62, -1, ""),
+    EXPECT_EQ(widget.BuildText({{62, -1, ""}}),
               "$$ForDiplomaticWin$$" + MakeLocToken("WinRemainingOneDestroyAlly", "%d", 1))
         << "the first in power has no rank to gain";
 }
@@ -144,9 +144,9 @@ TEST_F(TextSourceBuild, WinProgressCountsTheOtherCovenants)
 TEST_F(TextSourceBuild, TheTimeBonusShowsItsShareOrNone)
 {
     view.rewardMultiplier = 1.25f;
-    EXPECT_EQ(Widget("One").BuildSourceText(83, -1, ""), "+25%");
+    EXPECT_EQ(Widget("One").BuildText({{83, -1, ""}}), "+25%");
     view.rewardMultiplier = 1.0f;
-    EXPECT_EQ(Widget("One").BuildSourceText(83, -1, ""), "$$NoScoreBonus$$");
+    EXPECT_EQ(Widget("One").BuildText({{83, -1, ""}}), "$$NoScoreBonus$$");
 }
 
 } // namespace

@@ -155,7 +155,7 @@ std::string CovenantBase::GetDisplayName() const
     return definition && !definition->secondName.empty() ? definition->secondName : GetShownName();
 }
 
-std::string CovenantBase::GetShownName() const
+const std::string& CovenantBase::GetShownName() const
 {
     bool unnamed = name.empty() || name == GetDefinitionName();
     bool ownName = !unnamed || !definition || definition->displayName.empty();

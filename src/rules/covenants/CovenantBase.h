@@ -71,7 +71,7 @@ public:
     std::string GetDisplayName() const;
     // The name the screens show: its own, or for a covenant without one of its own (the host
     // sends the record's name in place of an empty one) the definition's words.
-    std::string GetShownName() const;
+    const std::string& GetShownName() const;
     // The definition's colour-table index; 0 without a definition.
     int32_t GetColor() const;
     // max(0, floor((covenant level of the total influence - 1) x "TaxMult")): the base taxes.

@@ -346,33 +346,45 @@ bool InventoryBase::Read(MessageBuffer& buffer, bool byName, [[maybe_unused]] in
     int32_t bagCount = 0;
     if (!buffer.ReadCount(bagCount, sizeof(int32_t)) || bagCount > kBagCount)
         return false;
-    std::array<InventoryBag, kBagCount> read;
-    for (int32_t bag = 0; bag < bagCount; ++bag) {
+    // Read into the kept bags, whose items are those the last read replaced: an update that
+    // sends the same inventory again reads each item into the one that held it before, and the
+    // heap is not touched. Until the swap below the inventory itself is not touched either.
+    for (int32_t bag = 0; bag < kBagCount; ++bag) {
+        InventoryBag& contents = readBags[static_cast<size_t>(bag)];
+        if (bag >= bagCount) {
+            contents.slots.clear();
+            continue;
+        }
         int32_t slotCount = 0;
         if (!buffer.ReadCount(slotCount, sizeof(uint32_t)) || slotCount > kMaxBagSlots)
             return false;
-        InventoryBag& contents = read[static_cast<size_t>(bag)];
         contents.slots.resize(static_cast<size_t>(slotCount));
         for (int32_t slot = 0; slot < slotCount; ++slot) {
+            std::unique_ptr<ItemBase>& item = contents.slots[static_cast<size_t>(slot)];
             uint32_t word = buffer.ReadRaw32();
             if (word > 1)
                 return false;
-            if (word == 0)
+            if (word == 0) {
+                item.reset();
                 continue;
-            std::unique_ptr<ItemBase> item = CreateItem();
+            }
+            if (!item)
+                item = CreateItem();
             if (!item->Read(buffer, byName))
                 return false;
-            if (!item->GetDefinition())
+            if (!item->GetDefinition()) {
+                item.reset();
                 continue;
+            }
             item->SetLocation(bag, slot);
-            contents.slots[static_cast<size_t>(slot)] = std::move(item);
         }
     }
     if (buffer.Overrun())
         return false;
     for (int32_t bag = 0; bag < kBagCount; ++bag) {
-        read[static_cast<size_t>(bag)].shared = bags[static_cast<size_t>(bag)].shared;
-        bags[static_cast<size_t>(bag)] = std::move(read[static_cast<size_t>(bag)]);
+        InventoryBag& read = readBags[static_cast<size_t>(bag)];
+        read.shared = bags[static_cast<size_t>(bag)].shared;
+        std::swap(bags[static_cast<size_t>(bag)], read);
     }
     return true;
 }

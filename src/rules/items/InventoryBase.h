@@ -109,4 +109,6 @@ private:
     int32_t ChooseEquipSlot(const ItemBase& item, bool second) const;
 
     std::array<InventoryBag, kBagCount> bags;
+    // What Read reads into before it becomes the bags: the bags the last read replaced.
+    std::array<InventoryBag, kBagCount> readBags;
 };

@@ -9,6 +9,7 @@
 #include "rules/items/ItemRecords.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -201,7 +202,9 @@ bool ItemBase::Read(MessageBuffer& buffer, bool byName)
     int32_t affixCount = 0;
     if (!buffer.ReadCount(affixCount, AffixBytes(byName)) || affixCount > kMaxAffixes)
         return false;
-    std::vector<ItemAffix> newAffixes;
+    // Read beside the item, which a refused record leaves as it was; no heap for the few there are.
+    std::array<ItemAffix, kMaxAffixes> newAffixes;
+    size_t newAffixCount = 0;
     const ItemRecords* records = Records();
     for (int32_t i = 0; i < affixCount; ++i) {
         bool affixMissing = false;
@@ -209,7 +212,7 @@ bool ItemBase::Read(MessageBuffer& buffer, bool byName)
         float strength = buffer.ReadFloat();
         const MagicModifier* modifier = records ? records->FindMagicModifier(affixEntry) : nullptr;
         if (modifier)
-            newAffixes.push_back({modifier, std::isfinite(strength) ? std::clamp(strength, 0.0f, 1.0f) : 0.0f});
+            newAffixes[newAffixCount++] = {modifier, std::isfinite(strength) ? std::clamp(strength, 0.0f, 1.0f) : 0.0f};
         else
             DebugSystem::Print(kPrintWarning, "Saved item names an unknown affix; it is dropped\n");
     }
@@ -233,7 +236,7 @@ bool ItemBase::Read(MessageBuffer& buffer, bool byName)
     guardHealth = words[4];
     identified = newIdentified;
     if (QualityTakesAffixes(quality))
-        affixes = std::move(newAffixes);
+        affixes.assign(newAffixes.begin(), newAffixes.begin() + static_cast<std::ptrdiff_t>(newAffixCount));
     guard = guardMissing ? guard : newGuard;
     guardFallen = newFallen;
     ComputeStats();

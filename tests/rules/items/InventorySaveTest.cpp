@@ -4,6 +4,7 @@
 #include "ItemWorld.h"
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -263,6 +264,116 @@ TEST_F(InventorySave, ReadyListsTakeOnlyFlagsByPositionOrByNumber)
     shortWords.WriteInt(0);
     EXPECT_FALSE(plain.ReadFlags(shortWords));
     EXPECT_TRUE(plain.Get(0)->flag);
+}
+
+// What the source becomes in each case: an inventory read into the items of an earlier read must
+// come out as one read fresh, with nothing of the earlier items left in it.
+struct InventorySaveChange {
+    const char* name;
+    std::function<void(TestInventory&)> change;
+};
+
+TEST_F(InventorySave, ReadingAgainKeepsOnlyTheItemsWrittenAsTheyAre)
+{
+    const InventorySaveChange changes[] = {
+        {"the same again", [](TestInventory&) {}},
+        {"the sword plain: no affixes, normal",
+         [this](TestInventory& inventory) {
+             inventory.DeleteAt(G::Equipment, L::HandPrimary);
+             Plant(inventory, "Sword", G::Equipment, L::HandPrimary);
+         }},
+        {"another item in the tonic's cell",
+         [this](TestInventory& inventory) {
+             inventory.DeleteAt(G::Bag1, 3);
+             Plant(inventory, "Crown", G::Bag1, 3);
+         }},
+        {"the ward's guard fallen, the idol gone, the crown unidentified",
+         [this](TestInventory& inventory) {
+             inventory.DeleteAt(G::House, 1);
+             Plant(inventory, "Ward", G::House, 1);
+             inventory.DeleteAt(G::House, 5);
+             inventory.DeleteAt(G::Bag4, 7);
+             Plant(inventory, "Crown", G::Bag4, 7);
+         }},
+        {"bags grown and shrunk",
+         [this](TestInventory& inventory) {
+             inventory.DeleteAt(G::Bag4, 7);
+             inventory.ResizeBag(G::Bag4, 2);
+             inventory.ResizeBag(G::Bag1, 20);
+             Plant(inventory, "Tonic", G::Bag1, 19, 9);
+         }},
+        {"everything gone", [](TestInventory& inventory) { inventory.DeleteAll(); }},
+    };
+    for (bool byName : {true, false}) {
+        std::string first = Written(source, byName);
+        for (const InventorySaveChange& change : changes) {
+            TestInventory changed;
+            changed.CopyFrom(source);
+            change.change(changed);
+            std::string second = Written(changed, byName);
+            TestInventory target;
+            // Twice, so that the items the next read takes are those of the first read.
+            const ItemBase* sword = nullptr;
+            for (int read = 0; read < 2; ++read) {
+                MessageBuffer buffer = BufferOf(first);
+                ASSERT_TRUE(target.Read(buffer, byName, 51)) << change.name;
+                if (read == 0)
+                    sword = target.GetItem(G::Equipment, L::HandPrimary);
+            }
+            MessageBuffer buffer = BufferOf(second);
+            ASSERT_TRUE(target.Read(buffer, byName, 51)) << change.name;
+            EXPECT_EQ(Written(target, byName), second) << change.name << " " << byName;
+            TestInventory fresh;
+            MessageBuffer again = BufferOf(second);
+            ASSERT_TRUE(fresh.Read(again, byName, 51));
+            EXPECT_EQ(Written(fresh, byName), second) << change.name;
+            if (const ItemBase* read = target.GetItem(G::Equipment, L::HandPrimary)) {
+                EXPECT_EQ(read->GetAffixes().size(), fresh.GetItem(G::Equipment, L::HandPrimary)->GetAffixes().size());
+                EXPECT_EQ(read->GetIntAt(CharacterStat::Strength),
+                          fresh.GetItem(G::Equipment, L::HandPrimary)->GetIntAt(CharacterStat::Strength))
+                    << change.name;
+                // The sword read two reads ago is the one this read filled: no new item was made.
+                EXPECT_EQ(read, sword) << change.name;
+            }
+            // And back: the first inventory again, whole.
+            MessageBuffer back = BufferOf(first);
+            ASSERT_TRUE(target.Read(back, byName, 51));
+            EXPECT_EQ(Written(target, byName), first) << change.name;
+        }
+    }
+}
+
+// A cut update read over a held inventory is refused: the items stay where they were, the same
+// items (what the screens point at), and the next whole read takes them as usual.
+TEST_F(InventorySave, ACutReadAgainLeavesTheHeldItemsInPlace)
+{
+    TestInventory changed;
+    changed.CopyFrom(source);
+    changed.DeleteAt(G::Bag1, 3);
+    Plant(changed, "Helm", G::Bag1, 3);
+    Plant(changed, "Tonic", G::Bag2, 0, 3);
+    for (bool byName : {true, false}) {
+        std::string first = Written(source, byName);
+        std::string second = Written(changed, byName);
+        TestInventory target;
+        for (int read = 0; read < 2; ++read) {
+            MessageBuffer buffer = BufferOf(first);
+            ASSERT_TRUE(target.Read(buffer, byName, 51));
+        }
+        const ItemBase* sword = target.GetItem(G::Equipment, L::HandPrimary);
+        const ItemBase* tonic = target.GetItem(G::Bag1, 3);
+        for (size_t cut = 0; cut < second.size(); ++cut) {
+            MessageBuffer buffer = BufferOf(second.substr(0, cut));
+            ASSERT_FALSE(target.Read(buffer, byName, 51)) << cut;
+            ASSERT_EQ(target.GetItem(G::Equipment, L::HandPrimary), sword) << cut;
+            ASSERT_EQ(target.GetItem(G::Bag1, 3), tonic) << cut;
+        }
+        EXPECT_EQ(Written(target, byName), first);
+        MessageBuffer buffer = BufferOf(second);
+        ASSERT_TRUE(target.Read(buffer, byName, 51));
+        EXPECT_EQ(Written(target, byName), second);
+        EXPECT_EQ(target.GetItem(G::Bag1, 3)->GetDefinition(), changed.GetItem(G::Bag1, 3)->GetDefinition());
+    }
 }
 
 } // namespace
