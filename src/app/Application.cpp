@@ -278,7 +278,10 @@ void WaitForResourceAndParts(int32_t handle)
 
 // Loads every shipped font and every shader definition and waits for each, so that a broken
 // shipped asset is in the log at start-up rather than when it is first drawn. The loads are
-// all queued before the first wait, so the loader works through them meanwhile.
+// all queued before the first wait, so the loader works through them meanwhile. The fonts are
+// waited for whole, their pages included, as every screen writes with them; the shaders'
+// textures are only queued: the loader reads them (building their caches on a new user folder)
+// after start-up, and the first frame waits only for those its screen draws, which go first.
 void PreloadShippedResources(std::vector<ResourceHandle>& held, StartUpLoads& loads)
 {
     std::vector<std::string> fonts;
@@ -289,8 +292,12 @@ void PreloadShippedResources(std::vector<ResourceHandle>& held, StartUpLoads& lo
         gResourceManager->Load(FontResource::kTextureFolder + fonts[i], held[i]);
     for (size_t i = 0; i < shaderCount; ++i)
         LoadTextureByName(gShaderSystem->GetDefinition(i).name, held[fonts.size() + i], TextureUsage::Plain);
-    for (const ResourceHandle& handle : held)
-        WaitForResourceAndParts(handle);
+    for (size_t i = 0; i < held.size(); ++i) {
+        if (i < fonts.size())
+            WaitForResourceAndParts(held[i]);
+        else
+            gResourceManager->Get(held[i]);
+    }
     loads.fonts = fonts.size();
     loads.shaders = shaderCount;
 }
