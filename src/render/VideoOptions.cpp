@@ -6,8 +6,6 @@
 #include "core/system/GraphicsSystem.h"
 #include "render/FrameTools.h"
 #include "resources/GraphicsDevice.h"
-#include "resources/ResourceManager.h"
-#include "resources/textures/TextureResource.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -159,21 +157,15 @@ void VideoOptions::ApplyAnisotropy(GraphicsDevice& device)
         return;
     UpdateAnisotropy();
     float value = anisotropicVar.IsValid() && anisotropicVar.GetInt() != 0 ? anisotropy : 1.0f;
+    // All under the context, as the loader's uploads choose theirs: a texture the loader makes
+    // meanwhile is among those set here, or made after with the new choice. Going by the
+    // textures the device holds, not by the loaded rows, takes in one uploaded but not yet
+    // marked loaded.
+    device.AcquireContext();
     device.ApplyVars();
     device.SetUploadAnisotropy(anisotropy);
-    if (!gResourceManager)
-        return;
-    int32_t rows = gResourceManager->GetResourceCount();
-    for (const char* extension : {"ctx", "rtx", "tga"}) {
-        for (int32_t row = 0; row < rows; ++row) {
-            if (!gResourceManager->IsLoaded(row) || !gResourceManager->IsOfExtension(row, extension))
-                continue;
-            ResourceRef<Resource> object = gResourceManager->GetRef(row);
-            auto* texture = dynamic_cast<TextureResource*>(object.Get());
-            if (texture && texture->GetTextureId() >= 0)
-                device.SetTextureAnisotropy(texture->GetTextureId(), value);
-        }
-    }
+    device.SetLiveTexturesAnisotropy(value);
+    device.ReleaseContext();
 }
 
 void VideoOptions::RefreshGroundDetail(FrameTools* tools)

@@ -99,9 +99,11 @@ int32_t GraphicsDevice::UploadTexture(const uint8_t* pixels, int32_t width, int3
     upload.format = format;
     upload.levelCount = levelCount;
     upload.byteCount = TextureChainBytes(format, width, height, levelCount);
+    // Chosen inside the context, where a change of the settings is applied to the textures
+    // already made: an upload on the loader meanwhile is one of those, or takes the new choice.
+    AcquireContext();
     upload.minFilter = ChooseFilter(levelCount);
     upload.anisotropy = ChooseAnisotropy();
-    AcquireContext();
     int32_t id = AllocTextureId();
     CreateTexture(id, upload);
     liveTextures[id] = {width, height, levelCount, format};
@@ -145,6 +147,14 @@ bool GraphicsDevice::ReadPixels(const PixelRect& rect, std::vector<uint8_t>& rgb
     if (!read)
         rgba.clear();
     return read;
+}
+
+void GraphicsDevice::SetLiveTexturesAnisotropy(float value)
+{
+    AcquireContext();
+    for (const auto& [id, texture] : liveTextures)
+        SetTextureAnisotropy(id, value);
+    ReleaseContext();
 }
 
 int32_t GraphicsDevice::GetLiveTextureCount()

@@ -173,6 +173,8 @@ public:
         (void)textureId;
         (void)value;
     }
+    // SetTextureAnisotropy for every texture the device holds.
+    void SetLiveTexturesAnisotropy(float value);
 
     // Draws one flushed batch with the context held by the caller.
     virtual void DrawBatch(const DeviceBatch& batch) = 0;
