@@ -1,8 +1,9 @@
-// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix and plane helpers behind the camera and projected shadows.
+// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix helpers behind the camera.
 #include "render/ImmediateDraw.h"
 
 #include "render/GLApi.h"
 #include "render/GLStateCache.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/ShaderBatch.h"
 
 #include <GL/gl.h>
@@ -11,16 +12,6 @@
 #include <cmath>
 
 namespace {
-
-Vector3 ImmediateDrawCross(const Vector3& a, const Vector3& b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-float ImmediateDrawDot(const Vector3& a, const Vector3& b)
-{
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
 
 uint8_t ImmediateDrawByte(float value)
 {
@@ -173,44 +164,24 @@ void ImmediateDraw::AppendPieQuad(ShaderBatch& batch, float x, float y, float wi
                                  {centreX, y}};
     const float starts[5] = {0.0f, 0.125f, 0.375f, 0.625f, 0.875f};
     const float shares[5] = {0.125f, 0.25f, 0.25f, 0.25f, 0.125f};
-    DeviceVertex vertex;
-    vertex.color[0] = ImmediateDrawByte(color.r);
-    vertex.color[1] = ImmediateDrawByte(color.g);
-    vertex.color[2] = ImmediateDrawByte(color.b);
-    vertex.color[3] = ImmediateDrawByte(alpha);
-    auto add = [&](float px, float py) {
-        vertex.position[0] = px;
-        vertex.position[1] = py;
-        vertex.texCoord[0] = width != 0.0f ? (px - x) / width : 0.0f;
-        vertex.texCoord[1] = height != 0.0f ? 1.0f - (py - y) / height : 0.0f;
-        return batch.AddVertex(vertex, nullptr, true);
+    auto record = [&](float px, float py) {
+        return ScreenVertex{px, py, 0.0f, width != 0.0f ? (px - x) / width : 0.0f,
+                            height != 0.0f ? 1.0f - (py - y) / height : 0.0f, color, alpha};
     };
     for (int piece = 0; piece < 5; ++piece) {
         float progress = std::min((fraction - starts[piece]) / shares[piece], 1.0f);
         if (progress <= 0.0f)
             break;
-        batch.Reserve(3);
         const float* from = corners[piece];
         const float* to = corners[piece + 1];
-        uint16_t centre = add(centreX, centreY);
-        uint16_t start = add(from[0], from[1]);
-        uint16_t end = add(from[0] + (to[0] - from[0]) * progress, from[1] + (to[1] - from[1]) * progress);
-        batch.AddTriangle(centre, start, end);
+        // The writer's triangle is 0 2 1: the end goes second so that it runs centre, start, end.
+        const ScreenVertex slice[3] = {
+            record(centreX, centreY),
+            record(from[0] + (to[0] - from[0]) * progress, from[1] + (to[1] - from[1]) * progress),
+            record(from[0], from[1]),
+        };
+        ScreenPrimitives::AppendScreenTriangle(batch, slice);
     }
-}
-
-Plane ImmediateDraw::PlaneFromPoints(const Vector3& p0, const Vector3& p1, const Vector3& p2)
-{
-    return PlaneFromVectors(p1 - p0, p2 - p0, p0);
-}
-
-Plane ImmediateDraw::PlaneFromVectors(const Vector3& a, const Vector3& b, const Vector3& point)
-{
-    Plane plane;
-    plane.normal = ImmediateDrawCross(a, b);
-    Vector3Normalize(plane.normal);
-    plane.distance = ImmediateDrawDot(plane.normal, point);
-    return plane;
 }
 
 void ImmediateDraw::GrowBox2D(float x, float y, Box2D& box)
@@ -219,25 +190,6 @@ void ImmediateDraw::GrowBox2D(float x, float y, Box2D& box)
     box[1] = std::min(box[1], y);
     box[2] = std::max(box[2], x);
     box[3] = std::max(box[3], y);
-}
-
-Matrix4 ImmediateDraw::ShadowMatrix(const Vector3& light, const Plane& plane)
-{
-    const float l[4] = {light.x, light.y, -light.z, 1.0f};
-    const float p[4] = {plane.normal.x, plane.normal.y, -plane.normal.z, plane.distance};
-    float dot = p[0] * l[0] + p[1] * l[1] + p[2] * l[2] + p[3];
-    Matrix4 shadow;
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j)
-            shadow.m[j][i] = (i == j ? dot : 0.0f) - l[i] * p[j];
-    }
-    return shadow;
-}
-
-Matrix4 ImmediateDraw::ShadowProjection(const Matrix4& modelView, const Vector3& p0, const Vector3& p1,
-                                        const Vector3& p2, const Vector3& light)
-{
-    return Matrix4Multiply(ShadowMatrix(light, PlaneFromPoints(p0, p1, p2)), modelView);
 }
 
 Matrix4 ImmediateDraw::AxisConversion()

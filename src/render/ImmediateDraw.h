@@ -1,4 +1,4 @@
-// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix and plane helpers behind the camera and projected shadows.
+// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix helpers behind the camera.
 #pragma once
 
 #include "core/Color.h"
@@ -11,12 +11,6 @@
 class GLApi;
 class GLStateCache;
 class ShaderBatch;
-
-// A plane n . x = d.
-struct Plane {
-    Vector3 normal;
-    float distance = 0.0f;
-};
 
 // Six vertices (two triangles) of a quad, laid out for the vertex, texture and colour arrays.
 struct QuadVertices {
@@ -71,18 +65,7 @@ public:
     static void AppendPieQuad(ShaderBatch& batch, float x, float y, float width, float height, const Color& color,
                               float alpha, float fraction);
 
-    // n = normalise((p1 - p0) x (p2 - p0)), d = n . p0.
-    static Plane PlaneFromPoints(const Vector3& p0, const Vector3& p1, const Vector3& p2);
-    // n = normalise(a x b), d = n . p.
-    static Plane PlaneFromVectors(const Vector3& a, const Vector3& b, const Vector3& point);
     static void GrowBox2D(float x, float y, Box2D& box);
-    // The planar projection from the light onto the plane taken as the four numbers (normal,
-    // distance): with the z of both negated, dot x identity - L (x) P; element (i, j) at m[j][i].
-    static Matrix4 ShadowMatrix(const Vector3& light, const Plane& plane);
-    // The model view that flattens what follows onto the plane through the three points, as
-    // cast from the light.
-    static Matrix4 ShadowProjection(const Matrix4& modelView, const Vector3& p0, const Vector3& p1, const Vector3& p2,
-                                    const Vector3& light);
     // The game's z-up world axes to the library's eye axes: (x, y, z) -> (-y, z, -x).
     static Matrix4 AxisConversion();
     // The camera's view (rotation rows as stored, translation -R p) followed by the axis

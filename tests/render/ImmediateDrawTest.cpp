@@ -75,9 +75,15 @@ TEST_F(ImmediateDrawSweep, HalfASweepCoversTheLeftHalfWithTextureFollowingThePos
         EXPECT_FLOAT_EQ(vertex.texCoord[1], 1.0f - (vertex.position[1] - 50.0f) / 20.0f);
         EXPECT_EQ(vertex.color[3], 128);
     }
-    // The sweep ends at the middle of the bottom edge.
-    EXPECT_FLOAT_EQ(half.vertices.back().position[0], 120.0f);
-    EXPECT_FLOAT_EQ(half.vertices.back().position[1], 70.0f);
+    // The sweep ends at the middle of the bottom edge: the last slice's triangle runs centre,
+    // start, end, so the order of its corners keeps the sweep's winding.
+    ASSERT_EQ(half.indexes.size(), 9u);
+    const DeviceVertex& end = half.vertices[half.indexes.back()];
+    EXPECT_FLOAT_EQ(end.position[0], 120.0f);
+    EXPECT_FLOAT_EQ(end.position[1], 70.0f);
+    const DeviceVertex& centre = half.vertices[half.indexes[6]];
+    EXPECT_FLOAT_EQ(centre.position[0], 120.0f);
+    EXPECT_FLOAT_EQ(centre.position[1], 60.0f);
 }
 
 class ImmediateDrawLines : public ::testing::Test {
@@ -153,16 +159,6 @@ TEST_F(ImmediateDrawLines, ARectangleIsFourLinesAndAWireBoxTwelveEdges)
     EXPECT_EQ(gl.Count(R::Line("DrawLines", 24)), 1u);
 }
 
-TEST(ImmediateDrawGeometry, PlanesFromPointsAndVectors)
-{
-    Plane plane = ImmediateDraw::PlaneFromPoints(Vector3{0, 0, 2}, Vector3{3, 0, 2}, Vector3{0, 5, 2});
-    EXPECT_FLOAT_EQ(plane.normal.z, 1.0f);
-    EXPECT_FLOAT_EQ(plane.distance, 2.0f);
-    Plane tilted = ImmediateDraw::PlaneFromVectors(Vector3{0, 1, 0}, Vector3{1, 0, 0}, Vector3{0, 0, 4});
-    EXPECT_FLOAT_EQ(tilted.normal.z, -1.0f);
-    EXPECT_FLOAT_EQ(tilted.distance, -4.0f);
-}
-
 TEST(ImmediateDrawGeometry, ABoxGrowsToHoldEachPoint)
 {
     Box2D box = {5, 5, 5, 5};
@@ -171,60 +167,11 @@ TEST(ImmediateDrawGeometry, ABoxGrowsToHoldEachPoint)
     EXPECT_EQ(box, (Box2D{2, 5, 7, 9}));
 }
 
-TEST(ImmediateDrawGeometry, TheShadowMatrixPutsEveryPointOnThePlane)
-{
-    const Vector3 light{10, -20, 300};
-    const Plane ground{{0.0f, 0.6f, 0.8f}, 5.0f};
-    Matrix4 shadow = ImmediateDraw::ShadowMatrix(light, ground);
-    // Column vectors, element (i, j) at m[j][i]; the plane with z negated, as the matrix uses it.
-    const float p[4] = {0.0f, 0.6f, -0.8f, 5.0f};
-    for (const auto& point : {std::array<float, 4>{1, 2, 3, 1}, std::array<float, 4>{-7, 0, 40, 1}}) {
-        float projected[4] = {};
-        for (int i = 0; i < 4; ++i) {
-            for (int j = 0; j < 4; ++j)
-                projected[i] += shadow.m[j][i] * point[static_cast<size_t>(j)];
-        }
-        float onPlane = p[0] * projected[0] + p[1] * projected[1] + p[2] * projected[2] + p[3] * projected[3];
-        EXPECT_NEAR(onPlane, 0.0f, 1e-2f);
-    }
-    // dot = 0.6 x -20 + -0.8 x -300 + 5 = 233; element (0, 0) = dot - Lx x Pa.
-    EXPECT_FLOAT_EQ(shadow.m[0][0], 233.0f);
-    EXPECT_FLOAT_EQ(shadow.m[1][2], -(-300.0f) * 0.6f);
-}
-
 Vector3 Transform(const Matrix4& m, const Vector3& v)
 {
     return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
             v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
             v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
-}
-
-// A point through the matrix as a row vector, divided by its w.
-Vector3 Project(const Matrix4& m, const Vector3& v)
-{
-    float w = v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + m.m[3][3];
-    Vector3 moved = Transform(m, v);
-    return {moved.x / w, moved.y / w, moved.z / w};
-}
-
-TEST(ImmediateDrawGeometry, TheShadowProjectionFlattensFirstThenAppliesTheModelView)
-{
-    const Vector3 light{10, -20, 300};
-    const Vector3 p0{0, 0, 1}, p1{4, 0, 1}, p2{0, 4, 1};
-    Matrix4 identity;
-    for (int i = 0; i < 4; ++i)
-        identity.m[i][i] = 1.0f;
-    Matrix4 moved = identity;
-    moved.m[3][0] = 3.0f;
-    moved.m[3][1] = 4.0f;
-    moved.m[3][2] = 5.0f;
-    for (const Vector3& point : {Vector3{1, 2, 3}, Vector3{-7, 0, 40}}) {
-        Vector3 flat = Project(ImmediateDraw::ShadowProjection(identity, p0, p1, p2, light), point);
-        Vector3 shown = Project(ImmediateDraw::ShadowProjection(moved, p0, p1, p2, light), point);
-        EXPECT_NEAR(shown.x, flat.x + 3.0f, 1e-3f);
-        EXPECT_NEAR(shown.y, flat.y + 4.0f, 1e-3f);
-        EXPECT_NEAR(shown.z, flat.z + 5.0f, 1e-3f);
-    }
 }
 
 TEST(ImmediateDrawGeometry, TheAxisConversionHasItsSixteenFloatsInMemoryOrder)

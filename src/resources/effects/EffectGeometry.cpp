@@ -1,7 +1,7 @@
 // EffectGeometry -- the coloured, textured quad that particle, beam and trail surfaces are built from.
 #include "resources/effects/EffectGeometry.h"
 
-#include "resources/shaders/ShaderBatch.h"
+#include "resources/shaders/ScreenPrimitives.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,20 +32,15 @@ void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadCo
 void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadColor (&colors)[4],
                    const float (&texCoords)[4][2])
 {
-    batch.Reserve(4);
-    DeviceVertex vertex;
-    uint16_t first = 0;
+    // The writer splits the quad along the same diagonal, 0 to 2; effects are drawn without
+    // face culling, so its winding changes nothing on the screen.
+    ScreenVertex records[4];
     for (int corner = 0; corner < 4; ++corner) {
-        vertex.position[0] = corners[corner].x;
-        vertex.position[1] = corners[corner].y;
-        vertex.position[2] = corners[corner].z;
-        vertex.texCoord[0] = texCoords[corner][0];
-        vertex.texCoord[1] = texCoords[corner][1];
-        std::copy(colors[corner].bytes, colors[corner].bytes + 4, vertex.color);
-        uint16_t index = batch.AddVertex(vertex, nullptr, true);
-        if (corner == 0)
-            first = index;
+        const uint8_t* bytes = colors[corner].bytes;
+        // byte / 255 rounds back to the same byte in the writer.
+        records[corner] = {corners[corner].x, corners[corner].y, corners[corner].z, texCoords[corner][0],
+                           texCoords[corner][1], Color{bytes[0] / 255.0f, bytes[1] / 255.0f, bytes[2] / 255.0f},
+                           bytes[3] / 255.0f};
     }
-    batch.AddTriangle(first, first + 1, first + 2);
-    batch.AddTriangle(first, first + 2, first + 3);
+    ScreenPrimitives::AppendVertexQuad(batch, records);
 }

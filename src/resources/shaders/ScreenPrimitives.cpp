@@ -12,7 +12,9 @@ constexpr float kScreenPrimitivesTwoPi = 6.28318530718f;
 
 uint8_t ScreenPrimitivesByte(float value)
 {
-    return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
+    // NaN fails both comparisons: it is written as 0 rather than cast, which is undefined.
+    float scaled = std::round(value * 255.0f);
+    return scaled > 0.0f ? static_cast<uint8_t>(std::min(scaled, 255.0f)) : 0;
 }
 
 DeviceVertex ScreenPrimitivesVertex(const ScreenVertex& corner)

@@ -14,6 +14,7 @@
 #include "render/ImmediateDraw.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/ShaderBatch.h"
 #include "resources/shaders/ShaderLookup.h"
 #include "rules/CharacterClass.h"
@@ -77,23 +78,15 @@ void SkillSlotAppendLine(ShaderBatch& batch, float x0, float y0, float x1, float
         return;
     float nx = -dy / length * 0.5f;
     float ny = dx / length * 0.5f;
-    DeviceVertex vertex;
-    vertex.color[0] = static_cast<uint8_t>(color.r * 255.0f);
-    vertex.color[1] = static_cast<uint8_t>(color.g * 255.0f);
-    vertex.color[2] = static_cast<uint8_t>(color.b * 255.0f);
-    vertex.color[3] = 255;
-    auto add = [&](float px, float py) {
-        vertex.position[0] = px;
-        vertex.position[1] = py;
-        return batch.AddVertex(vertex, nullptr, true);
+    // The writer's triangles are 0 2 1 and 0 3 2: the corners go in reversed after the first, so
+    // that the quad keeps its winding.
+    const ScreenVertex corners[4] = {
+        {x0 + nx, y0 + ny, 0.0f, 0.0f, 0.0f, color, 1.0f},
+        {x0 - nx, y0 - ny, 0.0f, 0.0f, 0.0f, color, 1.0f},
+        {x1 - nx, y1 - ny, 0.0f, 0.0f, 0.0f, color, 1.0f},
+        {x1 + nx, y1 + ny, 0.0f, 0.0f, 0.0f, color, 1.0f},
     };
-    batch.Reserve(4);
-    uint16_t a = add(x0 + nx, y0 + ny);
-    uint16_t b = add(x1 + nx, y1 + ny);
-    uint16_t c = add(x1 - nx, y1 - ny);
-    uint16_t d = add(x0 - nx, y0 - ny);
-    batch.AddTriangle(a, b, c);
-    batch.AddTriangle(a, c, d);
+    ScreenPrimitives::AppendVertexQuad(batch, corners);
 }
 
 } // namespace
