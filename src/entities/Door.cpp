@@ -68,7 +68,8 @@ void Door::MakeSecondHalf()
         return;
     auto* half = new Door();
     half->primary = false;
-    half->Load(record);
+    // SetEntry, not Load: the entry is what the game update names the half by.
+    half->SetEntry(record);
     float tile = gGameData ? gGameData->GetTuning().tileSize : 64.0f;
     WorldPos where = position;
     // Across the way the door faces: along x for a door facing north or south.

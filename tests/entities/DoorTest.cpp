@@ -89,7 +89,7 @@ protected:
                    int32_t level = 0)
     {
         auto* door = new Door();
-        door->Load(database.FindEntryByName(record));
+        door->SetEntry(database.FindEntryByName(record));
         door->facing = facing;
         door->SetPosition(At(x, y, level));
         EXPECT_NE(game.AddEntity(door), -1);
@@ -214,6 +214,11 @@ TEST_F(Doors, TheSecondHalfStandsOneTileOverAcrossTheFacing)
     EXPECT_TRUE(half->flags & EntityFlag::HideModel);
     EXPECT_EQ(southward->parentNumber, half->entityNumber);
     EXPECT_EQ(southward->parentTag, -1);
+    // The game update names an entity by its record: a half without one would reach no client.
+    MessageBuffer header;
+    half->WriteNetHeader(header);
+    EXPECT_EQ(header.ReadInt(), half->entityNumber);
+    EXPECT_EQ(header.ReadInt(), southward->GetEntry()->GetId());
     Door* westward = MakeDoor("DoorDouble", 6, 2000.0f, 2000.0f);
     EXPECT_FLOAT_EQ(westward->GetPartner()->position.x, 2000.0f);
     EXPECT_FLOAT_EQ(westward->GetPartner()->position.y, 2064.0f);
