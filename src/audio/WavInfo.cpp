@@ -1,6 +1,8 @@
 // WavInfo -- what the WAV reader finds in a RIFF/WAVE file: its format and where its samples lie.
 #include "audio/WavInfo.h"
 
+#include "core/system/PlatformSystem.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -18,15 +20,25 @@ struct WavChunk {
     uint64_t size = 0;
 };
 
+// The file's fields are little-endian: the platform turns them to the host's order; without one
+// (a tool, a test) they are put together byte by byte.
 uint32_t WavReadU32(const uint8_t* at)
 {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
+    if (!gPlatformSystem)
+        return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+               static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+    int32_t stored;
+    std::memcpy(&stored, at, 4);
+    return static_cast<uint32_t>(gPlatformSystem->FromLittle32(stored));
 }
 
 uint16_t WavReadU16(const uint8_t* at)
 {
-    return static_cast<uint16_t>(at[0] | at[1] << 8);
+    if (!gPlatformSystem)
+        return static_cast<uint16_t>(at[0] | at[1] << 8);
+    uint16_t stored;
+    std::memcpy(&stored, at, 2);
+    return gPlatformSystem->FromLittle16(stored);
 }
 
 // Walks the chunks from start and gives the first with the identifier. Offsets are 64-bit, so
@@ -47,10 +59,14 @@ bool WavFindChunk(const uint8_t* bytes, uint64_t byteCount, uint64_t start, cons
 
 void WavSwapSamplesToNative(WavInfo& info)
 {
-    if constexpr (std::endian::native == std::endian::big) {
-        auto* sample = const_cast<uint8_t*>(info.samples);
-        for (int32_t i = 0; i < info.sampleCount; ++i, sample += 2)
-            std::swap(sample[0], sample[1]);
+    if (!gPlatformSystem || !gPlatformSystem->IsBigEndian())
+        return;
+    auto* sample = const_cast<uint8_t*>(info.samples);
+    for (int32_t i = 0; i < info.sampleCount; ++i, sample += 2) {
+        uint16_t stored;
+        std::memcpy(&stored, sample, 2);
+        stored = gPlatformSystem->FromLittle16(stored);
+        std::memcpy(sample, &stored, 2);
     }
 }
 

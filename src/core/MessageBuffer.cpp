@@ -69,7 +69,8 @@ void MessageBuffer::Put32(uint32_t littleEndianBits)
 
 void MessageBuffer::WriteInt(int32_t value)
 {
-    Put32(ToLittleBits(static_cast<uint32_t>(value)));
+    Put32(gPlatformSystem ? static_cast<uint32_t>(gPlatformSystem->ToLittle32(value))
+                          : LocalToLittle(static_cast<uint32_t>(value)));
 }
 
 void MessageBuffer::WriteUInt(uint32_t value)
@@ -181,7 +182,14 @@ uint32_t MessageBuffer::ReadUInt()
 
 int32_t MessageBuffer::ReadInt()
 {
-    return static_cast<int32_t>(ReadUInt());
+    uint8_t raw[4];
+    if (!Take(raw, 4))
+        return 0;
+    if (!gPlatformSystem)
+        return static_cast<int32_t>(LocalFromLittle(raw));
+    int32_t stored;
+    std::memcpy(&stored, raw, 4);
+    return gPlatformSystem->FromLittle32(stored);
 }
 
 float MessageBuffer::ReadFloat()

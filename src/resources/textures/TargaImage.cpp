@@ -2,22 +2,35 @@
 #include "resources/textures/TargaImage.h"
 
 #include "core/DebugSystem.h"
+#include "core/system/PlatformSystem.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 
 namespace {
 
+// The header's words are little-endian: the platform turns them to and from the host's order;
+// without one (a tool, a test) they are put together byte by byte.
 uint16_t Read16(const uint8_t* bytes)
 {
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+    if (!gPlatformSystem)
+        return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+    uint16_t stored;
+    std::memcpy(&stored, bytes, 2);
+    return gPlatformSystem->FromLittle16(stored);
 }
 
 void Write16(uint8_t* bytes, uint16_t value)
 {
-    bytes[0] = static_cast<uint8_t>(value);
-    bytes[1] = static_cast<uint8_t>(value >> 8);
+    if (!gPlatformSystem) {
+        bytes[0] = static_cast<uint8_t>(value);
+        bytes[1] = static_cast<uint8_t>(value >> 8);
+        return;
+    }
+    uint16_t stored = gPlatformSystem->ToLittle16(value);
+    std::memcpy(bytes, &stored, 2);
 }
 
 } // namespace
