@@ -329,13 +329,6 @@ bool TextParser::GetVector2(float& x, float& y, bool mayCrossLines)
     return first && second;
 }
 
-bool TextParser::AtEnd() const
-{
-    Stop stop = Stop::kEnd;
-    SkipSeparators(cursor, true, stop);
-    return stop == Stop::kEnd;
-}
-
 void TextParser::SkipLine()
 {
     while (cursor < length && !IsLineEnd(At(cursor)))

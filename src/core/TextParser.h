@@ -45,7 +45,6 @@ public:
     // Two numbers; the second must stand on the first one's line. A missing one is 0;
     // the result says whether both were found.
     bool GetVector2(float& x, float& y, bool mayCrossLines = true);
-    bool AtEnd() const;
     bool IsWide() const { return wide; }
     // Skips what is left of the current line, line end included.
     void SkipLine();

@@ -507,12 +507,10 @@ bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)
     switch (index) {
     case kMenuName: name = parser.ReadString(false); break;
     case kMenuPosition:
-        position[0] = UIWidget::ReadLayoutFloat(parser, filePath);
-        position[1] = UIWidget::ReadLayoutFloat(parser, filePath);
+        UIWidget::ReadLayoutVector(parser, filePath, position);
         break;
     case kMenuSize:
-        size[0] = UIWidget::ReadLayoutFloat(parser, filePath);
-        size[1] = UIWidget::ReadLayoutFloat(parser, filePath);
+        UIWidget::ReadLayoutVector(parser, filePath, size);
         break;
     case kMenuAlwaysOnTop: alwaysOnTop = parser.GetBool(false); break;
     case kMenuAlwaysOnBottom: alwaysOnBottom = parser.GetBool(false); break;

@@ -144,6 +144,8 @@ public:
     // One layout number from a menu file's line; a missing one is 0, and so is one that is not
     // finite (logged with the file's path).
     static float ReadLayoutFloat(TextParser& parser, const std::string& path);
+    // Two layout numbers from the same line, read and checked as ReadLayoutFloat reads one.
+    static void ReadLayoutVector(TextParser& parser, const std::string& path, float (&out)[2]);
     // The rest of a "textSource" line appended to the list: source names, each with its number or
     // text argument.
     static void ParseTextSource(TextParser& parser, std::vector<TextSourceElement>& list);

@@ -63,8 +63,7 @@ float WidgetReadFloat(TextParser& parser)
 
 void WidgetReadVector(TextParser& parser, float (&out)[2])
 {
-    out[0] = WidgetReadFloat(parser);
-    out[1] = WidgetReadFloat(parser);
+    UIWidget::ReadLayoutVector(parser, WidgetLoadingFile(), out);
 }
 
 bool WidgetReadBool(TextParser& parser)
@@ -149,15 +148,33 @@ void UIWidget::ParseTextSource(TextParser& parser, std::vector<TextSourceElement
     }
 }
 
-float UIWidget::ReadLayoutFloat(TextParser& parser, const std::string& path)
+namespace {
+
+float WidgetFiniteOrZero(float value, TextParser& parser, const std::string& path)
 {
-    float value = 0.0f;
-    parser.ReadFloat(value, false);
     if (std::isfinite(value))
         return value;
     DebugSystem::Print(kPrintWarning, "%s line %d: a layout number that is not finite reads as 0\n", path.c_str(),
                        parser.GetLineNumber());
     return 0.0f;
+}
+
+} // namespace
+
+float UIWidget::ReadLayoutFloat(TextParser& parser, const std::string& path)
+{
+    float value = 0.0f;
+    parser.ReadFloat(value, false);
+    return WidgetFiniteOrZero(value, parser, path);
+}
+
+void UIWidget::ReadLayoutVector(TextParser& parser, const std::string& path, float (&out)[2])
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    parser.GetVector2(x, y, false);
+    out[0] = WidgetFiniteOrZero(x, parser, path);
+    out[1] = WidgetFiniteOrZero(y, parser, path);
 }
 
 bool UIWidget::ReadProperties(TextParser& parser)

@@ -87,7 +87,7 @@ TEST(ByteStreamFuzz, TextParserEndsOnRandomText)
         float x, y;
         int reads = 0;
         // Every successful read consumes at least one character, so the loop is bounded.
-        while (!parser.AtEnd()) {
+        for (bool more = true; more;) {
             bool crossLines = random() % 2;
             switch (random() % 4) {
             case 0: parser.NextToken(token, crossLines); break;
@@ -95,7 +95,7 @@ TEST(ByteStreamFuzz, TextParserEndsOnRandomText)
             case 2: parser.GetVector2(x, y, crossLines); break;
             default: parser.SkipLine(); break;
             }
-            parser.NextToken(token, true);
+            more = parser.NextToken(token, true);
             ASSERT_LE(++reads, static_cast<int>(text.size()) + 1) << round;
         }
         EXPECT_FALSE(parser.NextToken(token, true));

@@ -18,6 +18,13 @@ std::vector<std::string> AllTokens(const std::string& text)
     return tokens;
 }
 
+// No token left anywhere in the text.
+bool TextParserDrained(TextParser& parser)
+{
+    std::string token;
+    return !parser.NextToken(token, true);
+}
+
 std::string TextParserUtf16(std::u16string_view text)
 {
     std::string bytes = "\xFF\xFE";
@@ -43,7 +50,7 @@ TEST(TextParserLines, SameLineReadStopsAtLineEndWithoutConsumingIt)
     EXPECT_EQ(parser.ReadString(false), "");
     EXPECT_EQ(parser.ReadString(true), "Next");
     EXPECT_EQ(parser.GetInt(false), 3);
-    EXPECT_TRUE(parser.AtEnd());
+    EXPECT_TRUE(TextParserDrained(parser));
     EXPECT_EQ(parser.ReadString(true), "");
 }
 
@@ -85,7 +92,7 @@ TEST(TextParserComments, CommentsObeyTheLineRule)
     EXPECT_EQ(parser.ReadString(false), "c");
     EXPECT_EQ(parser.ReadString(false), "");
     EXPECT_EQ(parser.ReadString(true), "d");
-    EXPECT_TRUE(parser.AtEnd());
+    EXPECT_TRUE(TextParserDrained(parser));
 }
 
 TEST(TextParserQuotes, QuotedValuesKeepBlanksAndEscapedQuotes)
@@ -121,7 +128,7 @@ TEST(TextParserWide, Utf16ReadsLikeEightBitText)
     EXPECT_FALSE(parser.ParseValue(wide, false));
     EXPECT_EQ(parser.GetInt(), 42);
     EXPECT_EQ(parser.ReadString(), "q v");
-    EXPECT_TRUE(parser.AtEnd());
+    EXPECT_TRUE(TextParserDrained(parser));
 }
 
 TEST(TextParserWide, OddTrailingByteIsIgnored)
@@ -129,7 +136,7 @@ TEST(TextParserWide, OddTrailingByteIsIgnored)
     std::string text = TextParserUtf16(u"ab") + "c";
     TextParser parser(text.data(), text.size());
     EXPECT_EQ(parser.ReadString(), "ab");
-    EXPECT_TRUE(parser.AtEnd());
+    EXPECT_TRUE(TextParserDrained(parser));
 }
 
 TEST(TextParserTyped, FailedReadsStoreZero)
@@ -171,14 +178,14 @@ TEST(TextParserEnd, ByteFFEndsEightBitTextWhereAValueWouldBegin)
     TextParser parser(text.data(), text.size());
     EXPECT_EQ(parser.ReadString(), "a");
     EXPECT_EQ(parser.ReadString(), "b\xFF");
-    EXPECT_TRUE(parser.AtEnd());
+    EXPECT_TRUE(TextParserDrained(parser));
     EXPECT_EQ(parser.ReadString(), "");
 }
 
 TEST(TextParserEnd, EmptyAndNullTextsFindNothing)
 {
     TextParser none(nullptr, 12);
-    EXPECT_TRUE(none.AtEnd());
+    EXPECT_TRUE(TextParserDrained(none));
     EXPECT_EQ(none.GetInt(), 0);
     std::string nul("x\0y", 3);
     EXPECT_EQ(AllTokens(nul), (std::vector<std::string>{"x", "y"}));

@@ -132,15 +132,13 @@ bool UIDropDownMenu::ReadProperty(const std::string& key, TextParser& parser)
 {
     const std::string& file = gUISystem ? gUISystem->loadingFile : std::string();
     if (StringEqualsNoCase(key, "baseSize")) {
-        baseSize[0] = ReadLayoutFloat(parser, file);
-        baseSize[1] = ReadLayoutFloat(parser, file);
+        ReadLayoutVector(parser, file, baseSize);
         size[0] = baseSize[0];
         size[1] = baseSize[1];
         return false;
     }
     if (StringEqualsNoCase(key, "choiceSize")) {
-        choiceSize[0] = ReadLayoutFloat(parser, file);
-        choiceSize[1] = ReadLayoutFloat(parser, file);
+        ReadLayoutVector(parser, file, choiceSize);
         return false;
     }
     if (StringEqualsNoCase(key, "addChoice")) {
