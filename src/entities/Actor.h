@@ -155,9 +155,6 @@ public:
     int32_t GetDeathState() const { return deathState; }
 
     // ---- Saved state and names (ActorState.cpp) -----------------------------------------------
-    virtual void WriteExtraState(MessageBuffer& buffer) const;
-    // False, the actor unchanged, when the bytes run out or a value is unusable.
-    virtual bool ReadExtraState(MessageBuffer& buffer, int32_t version);
     static void WriteRecord(const Actor& actor, MessageBuffer& buffer);
     // False, with a warning, when the bytes are short or the monster type is unknown; the
     // caller then deletes the actor.

@@ -33,8 +33,7 @@ Entity::Entity() = default;
 
 Entity::~Entity()
 {
-    model.Reset();
-    modelName.clear();
+    Entity::FreeModel();
     DetachFromParent();
     DeleteChildren();
 }

@@ -444,10 +444,9 @@ WorldSaveReader::EntitiesRead WorldSaveReader::ReadEntities()
 bool WorldSaveReader::ReadEntity(MessageBuffer& record, std::string& modelName)
 {
     WorldPos position;
-    bool placed = ReadWorldPos(record, position);
-    int32_t facing = record.ReadInt();
-    modelName = record.ReadString();
-    if (!placed || record.Overrun() || facing < 0 || facing >= kWorldSaveFacings)
+    int32_t facing = -1;
+    if (!Entity::ReadEntityPlacement(record, position, facing, modelName) || facing < 0 ||
+        facing >= kWorldSaveFacings)
         return false;
     // A house object carries no state of its class: passed over, the records stay in step.
     if (IsOldCovenantHouse(modelName, position))
