@@ -115,7 +115,6 @@ public:
 
     // ---- Acceptance, solving and completion (QuestCompletion.cpp) ----
     void OnSolved(Player& player);
-    void OnSolvedByOtherCovenant(std::string_view covenantText);
     bool IsAboutMonsterType(const MonsterType* monsterType) const;
     bool CanTakeItemThroughLinks();
     void CheckMeetingFailed();

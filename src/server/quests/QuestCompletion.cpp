@@ -82,18 +82,6 @@ void Quest::OnSolved(Player& player)
     }
 }
 
-void Quest::OnSolvedByOtherCovenant(std::string_view covenantText)
-{
-    if (type != QuestType::Recruit)
-        return;
-    auto* recruit = target.GetAs<Actor>();
-    SendNews(MakeLocToken("QuestSolvedRecruitOtherCovenant", "%s %s", std::string(covenantText).c_str(),
-                          recruit ? recruit->GetName().c_str() : ""),
-             kNewsKind);
-    host->ResetRecruitQuests();
-    target.Clear();
-}
-
 // ---- Questions -----------------------------------------------------------------------------------------
 
 bool Quest::IsAboutMonsterType(const MonsterType* monsterType) const
