@@ -252,7 +252,8 @@ float EntityClient::GetScale() const
 
 void EntityClient::FreeModel()
 {
-    model.Reset();
+    // Through SetModel, so that the animation of the model let go ends with it.
+    SetModel(ResourceHandle());
     modelName.clear();
 }
 
@@ -281,14 +282,6 @@ bool EntityClient::HasDamageBreaksEffect() const
         if (effect->GetRecord() && effect->GetRecord()->GetInt("DamageBreaks") != 0)
             return true;
     return false;
-}
-
-bool EntityClient::IsTargetable() const
-{
-    for (const auto& effect : statusEffects)
-        if (effect->BlocksTargeting())
-            return false;
-    return !(entityState != 0 && priority == kStatePriority);
 }
 
 EntityClient* EntityClient::GetOwner() const

@@ -130,7 +130,6 @@ public:
     // A counted use of the resource of the name; invalid without a resource manager.
     ResourceHandle AcquireResource(const std::string& name) const;
     float GetAlpha() const override;
-    bool IsTargetable() const override;
     // One of its status effects ends when it takes damage: attacking it is asked for, not assumed.
     bool HasDamageBreaksEffect() const;
     int32_t GetNpcType() const { return npcType; }
@@ -210,11 +209,6 @@ public:
     // The placement, then for a tag other than -1 the tag's in the current pose.
     void SetModelTransform(int32_t tag, WorldPos3& where, Matrix3& matrix) const;
     bool IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) const;
-    // A model widget's entity, or the hovered entity unless it is a secret.
-    bool IsDrawnAsHovered(const EntityDrawFrame& drawFrame) const;
-    // The owner's place (or its own) on the ground, moved by (-100, -100, +150): kept on its
-    // level even where the moved point leaves the level.
-    void GetReferencePoint(WorldPos3& out) const;
     // The model, its status effects' shaders, its shadow, its equipment, the hover outline and
     // the overhead icon.
     void Draw(EntityScene& scene, const EntityDrawFrame& drawFrame);
@@ -348,8 +342,6 @@ public:
     std::array<EquipmentLocation, kEquipmentLocations> equipment;
     Matrix3 modelRotation{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
     bool hasModelRotation = false;
-    // Set by the interface's model widgets on the entities they show.
-    bool isWidgetModel = false;
     // Damage texts: each stamp with its text, oldest first.
     std::vector<std::pair<TimeStamp, std::string>> damageTexts;
     // The creature's resources kept loaded while it is shown.
@@ -378,7 +370,6 @@ private:
                                  const std::vector<std::unique_ptr<StatusEffectClient>>& effects,
                                  bool childOnly) const;
     int32_t ChooseOverheadIcon();
-    int32_t GetCovenantIcon(const CovenantClient& covenant);
     void DrawOverheadIcon(EntityScene& scene, const EntityDrawFrame& drawFrame);
     void AppendHoverName(std::string& out, bool forAnyEntity, bool withOwnTag) const;
     void AppendMonsterName(std::string& out) const;
@@ -433,8 +424,6 @@ private:
 
     EntityEffectHost effectHost{*this};
     std::unique_ptr<Skin> ownSkin;
-    ResourceHandle covenantIcon;
-    int32_t covenantIconFor = -2;
 
     static EventClass* eventClass;
     static std::array<int, kAnimationEventCount> animationEventIds;

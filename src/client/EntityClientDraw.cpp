@@ -73,19 +73,6 @@ bool EntityClient::IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) con
     return hovered == entityNumber || (owner && hovered == owner->entityNumber);
 }
 
-bool EntityClient::IsDrawnAsHovered(const EntityDrawFrame& drawFrame) const
-{
-    return isWidgetModel || (drawFrame.hovered == this && !isSecret);
-}
-
-void EntityClient::GetReferencePoint(WorldPos3& out) const
-{
-    const EntityClient* owner = GetOwner();
-    const WorldPos& from = owner ? owner->position : position;
-    // Plain sums, not a walk across the level edge: the point stays on its level.
-    out = WorldPos3{from.level, from.x - 100.0f, from.y - 100.0f, 150.0f};
-}
-
 ModelSurfacesDesc EntityClient::MakeModelDesc() const
 {
     ModelSurfacesDesc desc;
@@ -189,10 +176,10 @@ void EntityClient::DrawStatusEffectShaders(EntityScene& scene, const EntityDrawF
 
 int32_t EntityClient::ChooseOverheadIcon()
 {
-    const CovenantClient* covenant =
+    CovenantClient* covenant =
         covenantIndex >= 0 && gGameClient ? gGameClient->GetCovenant(covenantIndex, false) : nullptr;
     if (covenant)
-        return IsOfPlayerCovenant() ? -1 : GetCovenantIcon(*covenant);
+        return IsOfPlayerCovenant() ? -1 : covenant->GetSmallCrest().GetValue();
     const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
     if (!player)
         return -1;
@@ -213,17 +200,6 @@ int32_t EntityClient::ChooseOverheadIcon()
     if (canBeEscorted && !(flags & kEntityDrawEscortDone))
         return questCompletedIcon.GetValue();
     return -1;
-}
-
-int32_t EntityClient::GetCovenantIcon(const CovenantClient& covenant)
-{
-    // Loaded once for the covenant the entity belongs to, not every frame.
-    if (covenantIconFor != covenant.index) {
-        covenantIconFor = covenant.index;
-        const CovenantDefinition* definition = covenant.GetDefinition();
-        covenantIcon = AcquireResource(definition ? definition->smallCrestName : std::string());
-    }
-    return covenantIcon.GetValue();
 }
 
 void EntityClient::DrawOverheadIcon(EntityScene& scene, const EntityDrawFrame& drawFrame)

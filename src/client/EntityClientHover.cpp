@@ -203,7 +203,7 @@ void EntityClient::AppendMonsterName(std::string& out) const
     // is called so here too, as the host's messages and the quest's words call it; its kind
     // stands beneath.
     std::string_view called = personalName.empty() ? name : std::string_view(personalName);
-    GameClient::AppendMonsterDisplayName(out, rank, level, called, isNpc, true, true);
+    GameClient::GetMonsterDisplayName(out, rank, level, called, isNpc, true, true, out.size());
     if (!personalName.empty()) {
         out += '\n';
         out += name;
@@ -211,7 +211,7 @@ void EntityClient::AppendMonsterName(std::string& out) const
     // The level and rank word on a line of their own, when there is either.
     size_t lineBreak = out.size();
     out += '\n';
-    GameClient::AppendMonsterDisplayName(out, rank, level, name, isNpc, false, true);
+    GameClient::GetMonsterDisplayName(out, rank, level, name, isNpc, false, true, out.size());
     if (out.size() == lineBreak + 1)
         out.resize(lineBreak);
 }

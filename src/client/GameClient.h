@@ -110,17 +110,10 @@ public:
     void ApplyProfileUnlocks();
 
     // ---- What the menus' texts and conditions ask (GameClientQueries.cpp) ------------------------------
-    // The covenants the last update named, all but the one left out (-1 leaves none out).
-    int32_t CountEliminatedCovenants(int32_t leftOut) const;
-    int32_t CountRemainingCovenants(int32_t leftOut) const;
-    // The other covenants whose treaty toward the covenant is Alliance.
-    int32_t CountAllies(int32_t covenant) const;
     // The name the screens show, and the one messages and lists use; empty for an index the update lacks.
     std::string GetCovenantName(int32_t index) const;
     std::string GetCovenantText(int32_t index) const;
     int32_t GetQuestCount() const { return static_cast<int32_t>(quests.size()); }
-    // Null outside the list and for an empty entry.
-    const QuestClient* GetQuestAt(int32_t index) const;
     // Whether a quest neither complete nor failed is a town attack (when asked) or a siege (when asked).
     bool HasOpenQuest(bool townAttack, bool siege) const;
     // The local player's trade window is open: its trade page shows and it has its covenant.
@@ -132,13 +125,11 @@ public:
 
     // ---- Names of entities (GameClientNames.cpp) -------------------------------------------------
     // The rank's colour code, then on the name line the name with its rank words, or on the rank
-    // line the level and the rank word; decorate false or an NPC adds no words.
+    // line the level and the rank word; decorate false or an NPC adds no words. What out holds
+    // before kept is left alone: the text under the cursor is built in one string whose room
+    // lasts from frame to frame.
     static void GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
-                                      bool isNpc, bool nameLine, bool decorate);
-    // The same written after what out holds, which it keeps: the text under the cursor is built
-    // in one string whose room lasts from frame to frame.
-    static void AppendMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
-                                         bool isNpc, bool nameLine, bool decorate);
+                                      bool isNpc, bool nameLine, bool decorate, size_t kept = 0);
     // The NPC's name, then its title appended directly; nothing without a record.
     static void GetNpcDisplayName(const EntityClient& entity, std::string& out, bool withName, bool withTitle);
     // The covenant whose home lies nearest, the local player's first on a tie; null without one.

@@ -9,6 +9,7 @@
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -70,15 +71,9 @@ float GameClientNamesHomeDistance(const CovenantClient& covenant, const WorldPos
 } // namespace
 
 void GameClient::GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
-                                       bool isNpc, bool nameLine, bool decorate)
+                                       bool isNpc, bool nameLine, bool decorate, size_t kept)
 {
-    GameClientNamesWriteMonster(out, 0, rank, level, name, isNpc, nameLine, decorate);
-}
-
-void GameClient::AppendMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
-                                          bool isNpc, bool nameLine, bool decorate)
-{
-    GameClientNamesWriteMonster(out, out.size(), rank, level, name, isNpc, nameLine, decorate);
+    GameClientNamesWriteMonster(out, std::min(kept, out.size()), rank, level, name, isNpc, nameLine, decorate);
 }
 
 void GameClient::GetNpcDisplayName(const EntityClient& entity, std::string& out, bool withName, bool withTitle)

@@ -1,4 +1,4 @@
-// GameClientQueries -- what the menus' texts and conditions ask of the game client: covenant counts and names, the world quests, the trade window and the selected NPC's record.
+// GameClientQueries -- what the menus' texts and conditions ask of the game client: covenant names, the world quests, the trade window and the selected NPC's record.
 #include "client/GameClient.h"
 
 #include "client/ClientApp.h"
@@ -7,32 +7,6 @@
 #include "client/QuestClient.h"
 #include "client/RecruitClient.h"
 #include "rules/RulesEnums.h"
-
-int32_t GameClient::CountEliminatedCovenants(int32_t leftOut) const
-{
-    int32_t count = 0;
-    for (int32_t i = 0; i < covenantCount && i < static_cast<int32_t>(covenants.size()); ++i)
-        count += i != leftOut && covenants[static_cast<size_t>(i)]->eliminated ? 1 : 0;
-    return count;
-}
-
-int32_t GameClient::CountRemainingCovenants(int32_t leftOut) const
-{
-    int32_t count = 0;
-    for (int32_t i = 0; i < covenantCount && i < static_cast<int32_t>(covenants.size()); ++i)
-        count += i != leftOut && !covenants[static_cast<size_t>(i)]->eliminated ? 1 : 0;
-    return count;
-}
-
-int32_t GameClient::CountAllies(int32_t covenant) const
-{
-    int32_t count = 0;
-    for (int32_t i = 0; i < covenantCount && i < static_cast<int32_t>(covenants.size()); ++i) {
-        const CovenantClient& other = *covenants[static_cast<size_t>(i)];
-        count += i != covenant && other.GetTreatyState(covenant) == CovenantTreaty::Alliance ? 1 : 0;
-    }
-    return count;
-}
 
 std::string GameClient::GetCovenantName(int32_t index) const
 {
@@ -44,11 +18,6 @@ std::string GameClient::GetCovenantText(int32_t index) const
 {
     bool named = index >= 0 && index < covenantCount && index < static_cast<int32_t>(covenants.size());
     return named ? covenants[static_cast<size_t>(index)]->GetDisplayName() : std::string();
-}
-
-const QuestClient* GameClient::GetQuestAt(int32_t index) const
-{
-    return index >= 0 && index < GetQuestCount() ? quests[static_cast<size_t>(index)].get() : nullptr;
 }
 
 bool GameClient::HasOpenQuest(bool townAttack, bool siege) const

@@ -171,11 +171,11 @@ void GlobalStats::TakeLocalPlayer()
     const PlayerClient& player = *gClientApp->GetLocalPlayer();
     record->stats.CopyFrom(player.stats);
     record->funStats.CopyFrom(player.funStats);
-    record->otherStats.Set(StatOtherIndex::Dps, player.GetDpsHundredths());
+    SetOtherStat(StatOtherIndex::Dps, player.GetDpsHundredths());
     if (const EntityClient* body = player.GetBody())
-        record->otherStats.Set(kOtherMaxHealth, body->maxHealth);
-    record->otherStats.Set(StatOtherIndex::EquipmentWorth, player.GetBagValue(InventoryGroupIndex::Equipment));
-    record->otherStats.Set(StatOtherIndex::InventoryWorth, player.GetCarriedValue());
+        SetOtherStat(kOtherMaxHealth, body->maxHealth);
+    SetOtherStat(StatOtherIndex::EquipmentWorth, player.GetBagValue(InventoryGroupIndex::Equipment));
+    SetOtherStat(StatOtherIndex::InventoryWorth, player.GetCarriedValue());
 }
 
 void GlobalStats::SetOtherStat(int32_t index, int32_t value)

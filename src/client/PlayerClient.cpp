@@ -422,6 +422,8 @@ void PlayerClient::SyncBody()
     lightFalloff = shown->lightFalloff;
     covenantIndex = shown->covenantIndex;
     scale = shown->scale;
+    for (size_t location = 0; location < equipment.size(); ++location)
+        CopyEquipmentLocation(equipment[location], shown->equipment[location]);
     maxHealth = shown->maxHealth;
     health = std::min(shown->health, shown->maxHealth);
 }

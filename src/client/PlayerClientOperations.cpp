@@ -236,10 +236,11 @@ void PlayerClient::StoreParty()
 
 bool PlayerClient::CanPayForSkill(int32_t skillEntry) const
 {
-    const SkillBase* skill = skillList.FindSkillByEntryIndex(skillEntry);
+    // The client list makes only client skills.
+    const auto* skill = static_cast<const SkillClient*>(skillList.FindSkillByEntryIndex(skillEntry));
     if (!skill || !skill->definition)
         return false;
-    return stats.Get(CharacterStat::Power) >= skill->definition->GetPowerAtLevel(skill->GetLevel());
+    return stats.Get(CharacterStat::Power) >= skill->GetLevelCost();
 }
 
 int32_t PlayerClient::GetBagValue(int32_t bag) const

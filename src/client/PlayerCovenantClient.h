@@ -107,8 +107,6 @@ public:
     // Record i after the records are sized to the client game's covenants; null outside them.
     std::vector<CovenantRecordEntry>* GetCovenantRecord(int32_t i);
     void ClearCovenantRecord(int32_t i);
-    // Hides covenant i's record from FindCovenantRecord.
-    void HideCovenantRecord(int32_t i, bool hidden);
     // Every record hidden from FindCovenantRecord shown again.
     void ShowAllCovenantRecords() { hiddenRecords.clear(); }
     bool HasInventory() const { return hasInventory; }
@@ -202,6 +200,8 @@ private:
     std::vector<std::unique_ptr<RecruitClient>> recruits;
     std::unique_ptr<RecruitClient> hero;
     std::vector<std::vector<CovenantRecordEntry>> covenantRecords;
+    // Read by FindCovenantRecord and emptied when the relations screen hides; nothing in the game
+    // sets a bit today.
     std::vector<bool> hiddenRecords;
     std::deque<std::vector<int32_t>> history;
     int32_t firstSampleMinute = 0;

@@ -168,15 +168,6 @@ void PlayerCovenantClient::ClearCovenantRecord(int32_t i)
         record->clear();
 }
 
-void PlayerCovenantClient::HideCovenantRecord(int32_t i, bool hidden)
-{
-    if (i < 0 || i >= kMaxCovenants)
-        return;
-    if (static_cast<size_t>(i) >= hiddenRecords.size())
-        hiddenRecords.resize(static_cast<size_t>(i) + 1, false);
-    hiddenRecords[static_cast<size_t>(i)] = hidden;
-}
-
 int32_t PlayerCovenantClient::FindCovenantRecord() const
 {
     int32_t count = gGameClient ? gGameClient->GetCovenantCount() : 0;

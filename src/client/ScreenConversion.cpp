@@ -50,13 +50,6 @@ ScreenView ScreenConversion::CurrentView()
     return view;
 }
 
-float ScreenConversion::Widening(int32_t width, int32_t height)
-{
-    if (height <= 0)
-        return 1.0f;
-    float aspect = static_cast<float>(width) / static_cast<float>(height);
-    return aspect > 1.4f ? aspect / 1.3333334f : 1.0f;
-}
 
 Vector2 ScreenConversion::ScreenToWorldOffset(float px, float py, const ScreenView& view)
 {

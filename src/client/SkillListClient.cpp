@@ -22,7 +22,7 @@ int32_t SkillClient::GetMaxLevel() const
 
 int32_t SkillClient::GetLevelCost() const
 {
-    return definition ? definition->AtLevel(&SkillDefinition::baseCost, GetLevel()) : 0;
+    return definition ? definition->GetPowerAtLevel(GetLevel()) : 0;
 }
 
 int32_t SkillClient::GetUseRefusal(const IntArray& stats, const SkillUser* target, uint32_t stateBits) const

@@ -18,7 +18,7 @@ public:
 
     // 1 for a basic skill, else the definition's "MaxSkillLevel"; 0 without a definition.
     int32_t GetMaxLevel() const;
-    // The skill points the next level costs: "BaseCost" at level 0, else that plus (level - 1)
+    // The power a use costs at the skill's level: "Power" at level 0, else that plus (level - 1)
     // times the per-level record's; 0 without a definition.
     int32_t GetLevelCost() const;
     // 12 for a skill that cannot be used at all (none, or passive); else the shared use test with

@@ -127,7 +127,6 @@ public:
     // ---- SkillUser ---------------------------------------------------------------------------
     int32_t GetItemRequirementAt(int32_t bag, int32_t slot) const override;
     bool IsEnemy(const SkillUser& other) const override;
-    bool IsTargetable() const override { return true; }
     float GetDistance2D(const SkillUser& other, bool lessRadii) const override;
     Vector2 GetDeltaTo(const SkillUser& other) const override;
     int32_t GetDirectionIndex() const override { return facing; }

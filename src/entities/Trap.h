@@ -74,7 +74,6 @@ private:
     int32_t GetStat(int32_t stat) const override;
     int32_t GetItemRequirementAt(int32_t, int32_t) const override { return kNoItem; }
     bool IsEnemy(const SkillUser&) const override { return true; }
-    bool IsTargetable() const override { return false; }
     float GetDistance2D(const SkillUser&, bool) const override { return 0.0f; }
     Vector2 GetDeltaTo(const SkillUser&) const override { return {}; }
     int32_t GetDirectionIndex() const override;

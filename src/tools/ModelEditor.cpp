@@ -188,8 +188,7 @@ void ModelEditor::ShowModel(EntityClient& entity, const std::string& name, Resou
     handle.Reset();
     // An empty name takes the model away: loading no name would leave the old one standing.
     if (name.empty() || !gResourceManager) {
-        entity.SetModel(ResourceHandle());
-        entity.modelName.clear();
+        entity.FreeModel();
         return;
     }
     gResourceManager->Load(name, handle);

@@ -193,7 +193,7 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     EXPECT_EQ(entity->health, 20);
     // A record that is no status effect makes none.
     ASSERT_EQ(entity->GetStatusEffects().size(), 2u);
-    EXPECT_FALSE(entity->IsTargetable());
+    EXPECT_TRUE(entity->GetStatusEffects()[0]->BlocksTargeting()) << "the ward's no-target flag is read";
     const StatusEffectClient* haste = entity->GetStatusEffects()[1].get();
 
     header.shownEffects = {{Record("Haste")->GetId(), 8}};
@@ -201,7 +201,7 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     ASSERT_EQ(entity->GetStatusEffects().size(), 1u);
     EXPECT_EQ(entity->GetStatusEffects()[0].get(), haste);
     EXPECT_EQ(entity->lost, std::vector<int32_t>{7});
-    EXPECT_TRUE(entity->IsTargetable());
+    EXPECT_FALSE(entity->GetStatusEffects()[0]->BlocksTargeting());
 
     header.shownEffects.clear();
     entity->ApplyState(header, {}, nullptr);
@@ -368,32 +368,6 @@ TEST_F(ClientEntityPlacement, ASetRotationOutlastsTheFacingAndAnOwnerLoopIsNoOwn
     first->GetModelPlacement(where, matrix);
     EXPECT_NEAR(Facing(matrix).y, 1.0f, 1e-5f);
     EXPECT_EQ(first->GetTopOwner(), first);
-}
-
-TEST_F(ClientEntityPlacement, TheReferencePointStandsOffTheOwnerAndOnlyASecretIsNeverDrawnHovered)
-{
-    Feed({{42, 10.0f, 20.0f, -1, 2}, {43, 500.0f, 600.0f, 42, 2}});
-    EntityClient* owner = gameClient->GetEntity(42);
-    EntityClient* hung = gameClient->GetEntity(43);
-    ASSERT_NE(hung, nullptr);
-    WorldPos3 point;
-    hung->GetReferencePoint(point);
-    EXPECT_EQ(point.level, owner->position.level);
-    EXPECT_FLOAT_EQ(point.x, -90.0f) << "the owner's place, and off the level's edge on the same level";
-    EXPECT_FLOAT_EQ(point.y, -80.0f);
-    EXPECT_FLOAT_EQ(point.z, 150.0f);
-    owner->GetReferencePoint(point);
-    EXPECT_FLOAT_EQ(point.x, -90.0f);
-
-    EntityDrawFrame frame;
-    EXPECT_FALSE(owner->IsDrawnAsHovered(frame));
-    frame.hovered = owner;
-    EXPECT_TRUE(owner->IsDrawnAsHovered(frame));
-    EXPECT_FALSE(hung->IsDrawnAsHovered(frame)) << "the owner's hover is not its own";
-    owner->isSecret = true;
-    EXPECT_FALSE(owner->IsDrawnAsHovered(frame));
-    hung->isWidgetModel = true;
-    EXPECT_TRUE(hung->IsDrawnAsHovered(frame)) << "a model widget's entity is always drawn hovered";
 }
 
 TEST_F(ClientEntity, TurningSnapsAtFirstThenSwingsTheShortWayAtItsRate)

@@ -1,4 +1,5 @@
 // InGameHandlersTest -- the running game's requests about NPCs, the party, quests and diplomacy with their exact lines and refusals, the local selections, the quests an NPC offers and the skill-level tool.
+#include "client/CovenantClient.h"
 #include "client/InGameHandlers.h"
 #include "client/PlayerClientWorld.h"
 #include "client/PlayerCovenantClient.h"
@@ -323,18 +324,19 @@ TEST_F(InGameHandlersRecruits, CovenantCountsAndNamesFollowTheUpdate)
     for (int32_t i = 0; i < 3; ++i)
         ClientFrame(50);
     ASSERT_EQ(gameClient->GetCovenantCount(), count);
-    EXPECT_EQ(gameClient->CountEliminatedCovenants(-1), 1);
-    EXPECT_EQ(gameClient->CountRemainingCovenants(-1), count - 1);
-    EXPECT_EQ(gameClient->CountRemainingCovenants(own), count - 2);
-    EXPECT_EQ(gameClient->CountAllies(own), 2);
-    EXPECT_EQ(gameClient->CountAllies(-1), 0);
+    for (int32_t i = 0; i < count; ++i) {
+        const CovenantClient* mirror = gameClient->GetCovenant(i, false);
+        ASSERT_NE(mirror, nullptr);
+        EXPECT_EQ(mirror->eliminated, game->GetGameCovenant(i)->eliminated) << i;
+        if (i != own) {
+            EXPECT_EQ(mirror->GetTreatyState(own), game->GetGameCovenant(i)->GetTreatyState(own)) << i;
+        }
+    }
     int32_t last = count - 1;
     EXPECT_EQ(gameClient->GetCovenantName(last), "Rival 2");
     EXPECT_EQ(gameClient->GetCovenantText(last), game->GetGameCovenant(last)->GetDisplayName());
     EXPECT_TRUE(gameClient->GetCovenantName(count).empty());
     EXPECT_TRUE(gameClient->GetCovenantName(-1).empty());
-    EXPECT_EQ(gameClient->GetQuestAt(-1), nullptr);
-    EXPECT_EQ(gameClient->GetQuestAt(gameClient->GetQuestCount()), nullptr);
     EXPECT_FALSE(gameClient->HasOpenQuest(true, true));
 }
 
@@ -409,7 +411,7 @@ TEST_F(InGameHandlersQuests, AnOpenTownAttackIsToldApartFromOtherQuests)
     for (int i = 0; i < 2; ++i)
         ClientFrame(50);
     ASSERT_EQ(gameClient->GetQuestCount(), 2);
-    ASSERT_NE(gameClient->GetQuestAt(1), nullptr);
+    ASSERT_NE(gameClient->GetQuests()[1], nullptr);
     EXPECT_TRUE(gameClient->HasOpenQuest(true, false));
     EXPECT_FALSE(gameClient->HasOpenQuest(false, true));
     EXPECT_TRUE(gameClient->HasOpenQuest(true, true));

@@ -44,11 +44,13 @@ SkillCostStep
 {
     Type Skill
     BaseCost 3
+    Power 4
 }
 SkillCosted
 {
     Type Skill
     BaseCost 2
+    Power 5
     PerLevel SkillCostStep
     MaxSkillLevel 4
 }
@@ -71,7 +73,6 @@ public:
     int32_t GetStat(int32_t stat) const override { return stats.Get(stat); }
     int32_t GetItemRequirementAt(int32_t, int32_t) const override { return kNoItem; }
     bool IsEnemy(const SkillUser&) const override { return false; }
-    bool IsTargetable() const override { return true; }
     float GetDistance2D(const SkillUser&, bool) const override { return 0.0f; }
     Vector2 GetDeltaTo(const SkillUser&) const override { return Vector2(); }
     int32_t GetDirectionIndex() const override { return 0; }
@@ -118,18 +119,19 @@ TEST_F(SkillListClientRules, ThreeSkillsShareARowAndTheFourthSitsAloneInTheNext)
     EXPECT_FLOAT_EQ(other.layoutY, 0.5f);
 }
 
-TEST_F(SkillListClientRules, ABasicSkillStopsAtOneAndTheNextLevelCostsItsStep)
+TEST_F(SkillListClientRules, ABasicSkillStopsAtOneAndAUseCostsAStepMoreEachLevel)
 {
     EXPECT_EQ(Add("SkillBasic", 0, 0).GetMaxLevel(), 1);
     SkillClient& costed = Add("SkillCosted", 0, 1);
     EXPECT_EQ(costed.GetMaxLevel(), 4);
     int32_t stat = costed.GetSlotNumber();
     ASSERT_NE(stat, 0);
-    EXPECT_EQ(costed.GetLevelCost(), 2);
+    // The use cost in power: the base alone up to the first level, then a step a level.
+    EXPECT_EQ(costed.GetLevelCost(), 5);
     user.stats.Set(stat, 1);
-    EXPECT_EQ(costed.GetLevelCost(), 2);
+    EXPECT_EQ(costed.GetLevelCost(), 5);
     user.stats.Set(stat, 3);
-    EXPECT_EQ(costed.GetLevelCost(), 2 + 2 * 3);
+    EXPECT_EQ(costed.GetLevelCost(), 5 + 2 * 4);
     EXPECT_EQ(SkillClient().GetLevelCost(), 0);
 }
 

@@ -131,15 +131,6 @@ TEST_F(RelationsMenu, TheDefaultPageIsTheTradeRequestOfTheFirstCovenantWithAReco
         EXPECT_EQ(words, expected) << kind;
         ui->RemoveMenuByName("CovenantRelations");
     }
-
-    // A hidden record is passed over; hiding the screen shows every record again.
-    own.GetCovenantRecord(1)->push_back({2, 0, 0});
-    own.HideCovenantRecord(1, true);
-    Open();
-    EXPECT_EQ(menu->selectedCovenant, 2);
-    ui->RemoveMenuByName("CovenantRelations");
-    Open();
-    EXPECT_EQ(menu->selectedCovenant, 1);
 }
 
 TEST_F(RelationsMenu, RightClicksToggleCardsAndLeftClicksTalkToAnyCovenantButTheOwnOrAFallenOne)

@@ -371,7 +371,7 @@ bool UIItemSlot::ForceUse(int32_t entityNumber)
     if (!item || !item->GetEntry() || item->GetEntry()->GetInt("CanForceUse") == 0 || entityNumber < 0)
         return false;
     const EntityClient* target = gGameClient ? gGameClient->GetEntity(entityNumber) : nullptr;
-    if (!target || target->IsDead())
+    if (!target || target->IsDead() || !target->AcceptsDroppedItem())
         return false;
     Client::QueueServerCommand(StringFormat("forceUse %d %d %d", entityNumber, group, index));
     return true;

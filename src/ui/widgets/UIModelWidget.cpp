@@ -205,8 +205,7 @@ void UIModelWidget::ApplyModel()
         return;
     modelName = modelVar.GetString();
     if (modelName.empty() || !ModelFileExists(modelName, true)) {
-        modelEntity->SetModel(ResourceHandle());
-        modelEntity->modelName.clear();
+        modelEntity->FreeModel();
     } else {
         modelEntity->LoadModels(modelName);
     }
@@ -246,8 +245,7 @@ void UIModelWidget::ApplyAttachment(Attachment& slot)
         return;
     slot.name = slot.var.GetString();
     if (slot.name.empty() || !ModelFileExists(slot.name, true)) {
-        slot.entity->SetModel(ResourceHandle());
-        slot.entity->modelName.clear();
+        slot.entity->FreeModel();
         return;
     }
     slot.entity->LoadModels(slot.name);

@@ -22,7 +22,6 @@ public:
         return found == items.end() ? kNoItem : found->second;
     }
     bool IsEnemy(const SkillUser& other) const override { return enemies.count(&other) != 0; }
-    bool IsTargetable() const override { return targetable; }
     // The gap between the two circles.
     float GetDistance2D(const SkillUser& other, bool lessRadii) const override
     {
@@ -41,7 +40,6 @@ public:
     std::map<int32_t, int32_t> stats;
     std::map<std::pair<int32_t, int32_t>, int32_t> items;
     std::set<const SkillUser*> enemies;
-    bool targetable = true;
     Vector2 position;
     float radius = 0.0f;
     int32_t direction = 2;  // facing +x
