@@ -177,11 +177,6 @@ EntityClient* GameClient::GetEntity(int32_t number) const
     return number >= 0 && number < kMaxEntities ? entities[static_cast<size_t>(number)].get() : nullptr;
 }
 
-EffectContext& GameClient::GetEffectContext()
-{
-    return *effectContext;
-}
-
 EntityClient* GameClient::FindEntityByOwner(int32_t ownerNumber, int32_t tag) const
 {
     if (ownerNumber < 0)

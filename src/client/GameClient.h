@@ -30,7 +30,6 @@ class QuestClient;
 class RecruitClient;
 class TradeWindow;
 class ClientEffectContext;
-class EffectContext;
 
 // Main thread only. Made once at start-up after the world host's game; Reset empties it for a
 // new game.
@@ -98,8 +97,6 @@ public:
 
     // ---- The client's services, each in its own files ------------------------------------------
     ClientMusic& GetMusic() { return *music; }
-    // What the effect system asks of this client; handed to it at construction.
-    EffectContext& GetEffectContext();
     ClientMessages& GetMessages() { return *messages; }
     CovenantRankings& GetRankings() { return *rankings; }
     ClientSight& GetSight() { return *sight; }

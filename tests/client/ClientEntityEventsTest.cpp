@@ -1,4 +1,5 @@
 // ClientEntityEventsTest -- the events an entity's animation frames carry: which fire for a frame, a start and an end whatever the frame rate, what the sound handlers play on the sound system, the effects, beams and swipes they start and stop, and the sound of a status effect lost on the player's body.
+#include "client/ClientEffectContext.h"
 #include "client/ClientServicesWorld.h"
 
 #include "client/StatusEffectClient.h"
@@ -141,7 +142,9 @@ protected:
         EffectSystem::RegisterTypes(*manager);
         effects = std::make_unique<EffectSystem>();
         gEffectSystem = effects.get();
-        effects->SetContext(&gameClient->GetEffectContext());
+        // The game client was made before this effect system; the context it hands over holds
+        // nothing of its own, so one made here answers the same.
+        effects->SetContext(&effectContext);
         EntityClient::RegisterEventClass(types);
         EntityClient::RegisterAnimationEvents(events);
         EntityClient::BuildEventHandlers();
@@ -197,6 +200,7 @@ protected:
         return out;
     }
 
+    ClientEffectContext effectContext;
     std::unique_ptr<EffectSystem> effects;
     std::vector<std::unique_ptr<EntityClient>> walkers;
     EventTally tally;

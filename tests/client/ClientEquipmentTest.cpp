@@ -1,6 +1,9 @@
 // ClientEquipmentTest -- what an entity shows of its equipment, over a real resource manager: the skin surfaces an item retextures on the entity's own copy of its skin, the model it hangs and the glow it asks for, and the references a copied location holds.
 #include "client/ClientServicesWorld.h"
 
+#include "core/EngineEnums.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "resources/models/ModelResourceTypes.h"
 #include "resources/models/Skin.h"
 #include "rules/CharacterClass.h"
@@ -49,6 +52,12 @@ EquipPainting
     UseModelName "Models/painting.tga"
     ShowOnBody 1
     SkinTextureNameClassMailed "Textures/mail.tga"
+}
+EquipSword
+{
+    Type Item
+    ItemType Weapon
+    UseModelName "Models/blade.mdl"
 }
 EquipBoots
 {
@@ -172,6 +181,36 @@ TEST_F(ClientEquipment, CopiedLocationsHoldTheirReferencesAndDeletionLetsThemGo)
     EXPECT_EQ(manager->GetReferenceCount(row), before) << "the deleted copy let its reference go";
     wearer->ShowItemOnBody(EntityClient::kLocationHandPrimary, -1, false);
     EXPECT_EQ(manager->GetReferenceCount(row), before - 1);
+}
+
+// The player mirror is what the interface and the effects ask about the player: it wears what its
+// body was sent wearing, model and all, from the update that showed it.
+TEST_F(ClientEquipment, ThePlayerWearsWhatItsBodyWasSentWearing)
+{
+    ASSERT_TRUE(app->StartClient(false, ""));
+    Join();
+    std::unique_ptr<ItemBase> sword = std::make_unique<Item>();
+    sword->SetEntryByName("EquipSword");
+    ASSERT_TRUE(hostPlayer->inventory->PlaceItem(sword, InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary,
+                                                 kPlaceAnyGroup | kPlaceIgnoreOffHand));
+    ClientFrame(50);
+    ClientFrame(50);
+    const EntityClient* body = player->GetBody();
+    ASSERT_NE(body, nullptr);
+    const EntityClient::EquipmentLocation* held = body->GetEquipment(EntityClient::kLocationHandPrimary);
+    ASSERT_NE(held, nullptr);
+    ASSERT_EQ(held->itemIndex, Id("EquipSword")) << "the body shows the sword the host gave";
+    for (int32_t location = 0; location < EntityClient::kEquipmentLocations; ++location) {
+        const EntityClient::EquipmentLocation* own = player->GetEquipment(location);
+        ASSERT_NE(own, nullptr) << location;
+        EXPECT_EQ(own->itemIndex, body->GetEquipment(location)->itemIndex) << location;
+        EXPECT_EQ(own->model.GetValue(), body->GetEquipment(location)->model.GetValue()) << location;
+    }
+
+    hostPlayer->inventory->DeleteAt(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+    ClientFrame(50);
+    ClientFrame(50);
+    EXPECT_EQ(player->GetEquipment(EntityClient::kLocationHandPrimary)->itemIndex, -1) << "and puts it down with it";
 }
 
 } // namespace
