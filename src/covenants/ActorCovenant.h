@@ -116,8 +116,6 @@ public:
     // ---- Members, goods and levels (ActorCovenantMembers.cpp) -----------------------------------
     // While raiding (at Raid): the recruits out with the party.
     bool IsRecruitRaiding(const Actor& actor) const override;
-    // While raided: the recruits at home.
-    bool IsRecruitDefending(const Actor& actor) const override;
     // The recruits' creatures and the guards fall.
     void KillAllMembers() override;
     // The recruits' creatures fade away; the guards are taken down.

@@ -24,14 +24,6 @@ bool ActorCovenant::IsRecruitRaiding(const Actor& actor) const
     return recruit && recruit->outWithParty;
 }
 
-bool ActorCovenant::IsRecruitDefending(const Actor& actor) const
-{
-    if (!IsBeingRaided())
-        return false;
-    const Recruit* recruit = FindRecruitByActor(&actor);
-    return recruit && !recruit->outWithParty;
-}
-
 void ActorCovenant::KillAllMembers()
 {
     for (const auto& recruit : recruits)

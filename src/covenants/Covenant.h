@@ -117,7 +117,6 @@ public:
     // The covenant's traits give the entity their status effects.
     virtual void ApplyTraitEffects(Entity&) {}
     virtual bool IsRecruitRaiding(const Actor&) const { return false; }
-    virtual bool IsRecruitDefending(const Actor&) const { return false; }
     // Multiplier m (0..13); 1.0 for an index outside.
     virtual float GetFloatStat(int32_t m) const;
     // Elimination's ends for the members: killed, or sent their ways.
@@ -186,8 +185,6 @@ public:
     virtual void OnOfferExpired(Covenant&) {}
     // This covenant's relation toward the other moved by the amount.
     virtual void DescribeRelationChange(const Covenant*, float) {}
-    // A raid on this covenant was beaten off.
-    virtual void CountDeath(Entity*) {}
     // Adventuring together with the other covenant begins; it ends when the one given stops it.
     // A kind that only keeps its own side of a shared adventure hears them as that.
     virtual void StartAdventuringWith(Covenant& other) { StartSharedAdventure(other); }
@@ -364,7 +361,7 @@ public:
     // ---- Recruit list (CovenantRecruits.cpp) ----------------------------------------------------
     void AddRecruit(Actor& actor);
     int32_t FindFreeRecruitSlot() const;
-    bool HasRoomForRecruit() const;
+    bool HasRoomForRecruit() const override;
     // The player's covenant also releases the recruit's actor.
     virtual void RemoveRecruit(int32_t slot);
     Recruit* FindRecruitByActor(const Entity* actor) const;

@@ -56,8 +56,6 @@ public:
     void ResetFactions();
 
     int32_t GetOrAddFaction(std::string_view name);
-    // Exact and case-sensitive.
-    Faction* FindFactionByName(std::string_view name);
     int32_t GetFactionIndex(std::string_view name) const;
     Faction* GetFaction(int32_t index) const;
     int32_t GetFactionCount() const { return static_cast<int32_t>(factions.size()); }
@@ -71,7 +69,6 @@ public:
     void DeclareWar(int32_t a, int32_t b);
     void MakePeace(int32_t a, int32_t b);
     bool IsAtWar(int32_t a, int32_t b) const;
-    bool CanBothGoToWar(int32_t a, int32_t b) const;
 
     void OnKill(Entity* killer, Entity* victim, int32_t flag) override;
     // 0 hostile .. 4 friend: covenant members by their covenants' treaty, everyone else by faction.

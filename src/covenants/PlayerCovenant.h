@@ -160,7 +160,6 @@ public:
     void StopSharedAdventure() override;
     bool IsRecruitRaiding(const Actor& actor) const override;
     void ForgetCovenant(const Covenant& other) override;
-    void CountDeath(Entity*) override;
     void Eliminate(Entity* destroyer, bool killMembers, bool credit) override;
     bool IsRecruit(const Sentient& sentient) const override;
     WorldPos GetRecruitHome(const Sentient& sentient) const override;

@@ -237,14 +237,6 @@ void PlayerCovenant::ForgetCovenant(const Covenant& other)
             EndRaid(*leader);
 }
 
-void PlayerCovenant::CountDeath(Entity*)
-{
-    if (eliminated)
-        return;
-    CountStatistic(CharacterFunStat::RaidsDefensiveWon);
-    CountStatistic(CharacterFunStat::RaidsDefensiveTotal);
-}
-
 void PlayerCovenant::Eliminate(Entity* destroyer, bool killMembers, bool credit)
 {
     // A fall is counted once.

@@ -65,14 +65,6 @@ int32_t Recruit::GetStat(int32_t stat) const
     return stats.Get(stat);
 }
 
-Item* Recruit::GetEquipped(int32_t slot) const
-{
-    const Actor* attached = GetActor();
-    const InventoryBase* source = attached ? static_cast<const InventoryBase*>(attached->inventory.get())
-                                           : inventory.get();
-    return source ? dynamic_cast<Item*>(source->GetItem(kEquipmentBag, slot)) : nullptr;
-}
-
 // ---- Capture and spawn -------------------------------------------------------------------------
 
 namespace {

@@ -42,8 +42,6 @@ public:
     void PickAssignedLevel(int32_t delta);
     // The live stat while spawned, else the stored one; 0 outside the stats.
     int32_t GetStat(int32_t stat) const;
-    // The item worn in the equipment slot; null for an empty slot or one outside the bag.
-    Item* GetEquipped(int32_t slot) const;
     // The equipment slot the recruit would wear the item in: kNoSlot for none, kCannotWearNow
     // while a two-handed item and an off-hand item would clash.
     int32_t ChooseEquipSlot(const Item* item) const;

@@ -80,6 +80,8 @@ public:
     // ---- What a player asks of its covenant's recruits -------------------------------------------
     // A covenant without recruits (every one but the player's) holds none and takes none.
     virtual int32_t CountRecruits() const { return 0; }
+    // Whether one more recruit fits under the game's "MaxRecruits".
+    virtual bool HasRoomForRecruit() const { return false; }
     // The recruit at that place of the covenant's list; none outside it.
     virtual Sentient* GetRecruit(int32_t) const { return nullptr; }
     // The NPC becomes one of the covenant's recruits; false when it cannot.

@@ -276,7 +276,6 @@ public:
     InventoryBag* GetBag(int32_t index) const override;
     // The party limit the game sets: at most this minus one companions.
     static int32_t GetPartyLimit();
-    static int32_t GetMaxRecruits();
     int32_t CountCompanions() const;
 
     // ---- Death and resurrection ------------------------------------------------------------

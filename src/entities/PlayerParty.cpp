@@ -45,11 +45,6 @@ int32_t Player::GetPartyLimit()
     return gGameData ? gGameData->GetTuning().maxAdventureGroupSize : 0;
 }
 
-int32_t Player::GetMaxRecruits()
-{
-    return gGameData ? gGameData->GetTuning().maxRecruits : 0;
-}
-
 int32_t Player::CountCompanions() const
 {
     std::vector<int32_t> numbers;
@@ -68,7 +63,7 @@ void Player::AddRecruit(Sentient* npc, bool wantsParty)
         SendMessage("$$LonerChallengeWarning$$", kPlayerPartyRefusalKind);
         return;
     }
-    if (!npc || covenant->CountRecruits() >= GetMaxRecruits()) {
+    if (!npc || !covenant->HasRoomForRecruit()) {
         SendMessage("$$AlreadyHaveMaxCovenantRecruits$$", kPlayerPartyRefusalKind);
         return;
     }

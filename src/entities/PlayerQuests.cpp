@@ -111,7 +111,7 @@ void Player::CompleteQuest(int32_t questNumber)
             SendMessage("$$LonerChallengeWarning$$", kPlayerQuestRefusalKind);
             return;
         }
-        if (!npc || covenant->CountRecruits() >= GetMaxRecruits()) {
+        if (!npc || !covenant->HasRoomForRecruit()) {
             SendMessage("$$AlreadyHaveMaxCovenantRecruits$$", kPlayerQuestRefusalKind);
             return;
         }

@@ -216,9 +216,6 @@ public:
     void CancelAllActions();
     Skill* GetSkill(int32_t skillId) const;
     void UseSkillOn(int32_t skillId, Entity* target);
-    // The worn items onto the ground at the sentient, slot by slot; undroppable items stay, and
-    // nothing drops for kind 15 toward a vendor.
-    void DropEquipment(int32_t kind, Entity* other);
     void DropEquipped(int32_t slot, int32_t kind, Entity* other);
     // An item of the group onto the ground at the sentient; the vendor's group (15) toward the
     // vendor dealt with is refused with "$$CantDropItem$$".
@@ -255,7 +252,6 @@ public:
     // A cure: each effect of the group loses that much of its damage over time (healing per tick).
     void CureDamageOverTimeByGroup(std::string_view group, float amount);
     void ExpireEffectsOfDefinition(const DatabaseEntry* record);
-    void ExpireAllEffects();
     const std::vector<std::unique_ptr<StatusEffect>>& GetStatusEffects() const { return statusEffects; }
 
     // ---- Combat state -------------------------------------------------------------------------

@@ -173,12 +173,6 @@ void Sentient::UseSkillOn(int32_t skillId, Entity* target)
 
 // ---- Dropped equipment ---------------------------------------------------------------------
 
-void Sentient::DropEquipment(int32_t kind, Entity* other)
-{
-    for (int32_t slot = 0; slot < inventory->GetSlotCount(InventoryGroupIndex::Equipment); ++slot)
-        DropEquipped(slot, kind, other);
-}
-
 void Sentient::DropEquipped(int32_t slot, int32_t kind, Entity* other)
 {
     DropFromBag(InventoryGroupIndex::Equipment, slot, kind, other);

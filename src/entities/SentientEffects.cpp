@@ -218,9 +218,3 @@ void Sentient::ExpireEffectsOfDefinition(const DatabaseEntry* record)
     RecalculateStats(false);
 }
 
-void Sentient::ExpireAllEffects()
-{
-    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
-        effect->Expire();
-    RecalculateStats(false);
-}

@@ -180,8 +180,7 @@ void Skill::HitVictim(Sentient& user, Entity& victim, int32_t& total)
     int32_t high = definition->AtLevel(&SkillDefinition::maxDamage, level);
     if (high > 0 && victim.IsDamageable()) {
         StatPairList damage;
-        damage.Add(definition->damageType, static_cast<float>(definition->AtLevel(&SkillDefinition::minDamage, level)),
-                   static_cast<float>(high));
+        definition->AddDamageAtLevel(damage, level);
         damage.Multiply(SkillEffectsDamageFactor(user, this));
         dealt = DealDamage(&user, &victim, damage, false, false);
     }
@@ -267,8 +266,7 @@ void Skill::FireProjectile(Sentient& user, Entity* target, const WorldPos& point
     StatPairList direct;
     int32_t high = definition->AtLevel(&SkillDefinition::projMaxDamage, level);
     if (high >= 1) {
-        direct.Add(definition->projDamageType, static_cast<float>(definition->AtLevel(&SkillDefinition::projMinDamage, level)),
-                   static_cast<float>(high));
+        definition->AddProjectileDamageAtLevel(direct, level);
         direct.Multiply(skillDamage);
     } else if (definition->projectileDamage) {
         user.BuildDamageList(this, direct);
@@ -362,9 +360,8 @@ int32_t Skill::GetHealAmount(const Sentient* user, const Entity* beneficiary) co
 {
     if (!definition)
         return 0;
-    int32_t base = definition->AtLevel(&SkillDefinition::heal, GetLevel());
-    if (definition->healPercent > 0.0f && beneficiary)
-        base += static_cast<int32_t>(static_cast<float>(beneficiary->maxHealth) * definition->healPercent);
+    int32_t base = definition->GetHealAtLevel(
+        GetLevel(), beneficiary ? std::optional<int32_t>(beneficiary->maxHealth) : std::nullopt);
     if (!user)
         return base;
     float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;

@@ -230,10 +230,7 @@ void StatusEffect::TickHealth(Sentient& carrier)
 {
     if (!IsActiveNow() || !gRandomSystem)
         return;
-    float perTick = healthChange;
-    if (currentStrength != strength)
-        perTick = strength > 0 ? healthChange * static_cast<float>(currentStrength) / static_cast<float>(strength) : 0.0f;
-    float amount = perTick + static_cast<float>(carrier.GetStat(CharacterStat::MaxHealth)) * healthChangePercent;
+    float amount = ScaleByStrength(healthChange) + static_cast<float>(carrier.GetStat(CharacterStat::MaxHealth)) * healthChangePercent;
     int32_t n = gRandomSystem->RandomRound(amount);
     if (n < 0) {
         tickDamage.Clear();

@@ -32,17 +32,3 @@ Tiling ShaderTextures::GetShaderTextureSize(int32_t handle)
     return {static_cast<float>(texture->GetWidth()), static_cast<float>(texture->GetHeight())};
 }
 
-Tiling ShaderTextures::GetShaderTiling(float width, float height, int32_t handle, bool round)
-{
-    if (!(width > 0.0f) || !(height > 0.0f))
-        return {};
-    Tiling size = GetShaderTextureSize(handle);
-    if (!(size.u > 0.0f) || !(size.v > 0.0f))
-        return {};
-    Tiling tiling{width / size.u, height / size.v};
-    if (round) {
-        tiling.u = std::max(std::round(tiling.u), 1.0f);
-        tiling.v = std::max(std::round(tiling.v), 1.0f);
-    }
-    return tiling;
-}

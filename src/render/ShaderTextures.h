@@ -19,7 +19,4 @@ public:
     static const TextureResource* GetShaderTexture(int32_t handle);
     // That texture's width and height, or (0, 0).
     static Tiling GetShaderTextureSize(int32_t handle);
-    // Quad size over texture size on each axis; (0, 0) unless both sizes are positive. Rounded,
-    // each is the nearest whole number and at least 1.
-    static Tiling GetShaderTiling(float width, float height, int32_t handle, bool round);
 };

@@ -430,12 +430,6 @@ void AreaDefinition::PlaceGate()
     level->hasGate = true;
 }
 
-Level* AreaDefinition::FindGateLevel() const
-{
-    auto found = std::find_if(levels.begin(), levels.end(), [](const Level* level) { return level->hasGate; });
-    return found == levels.end() ? nullptr : *found;
-}
-
 std::string AreaDefinition::DisplayName(int32_t monsterLevel) const
 {
     if (name.empty() || monsterLevel < 1)

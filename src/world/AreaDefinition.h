@@ -79,7 +79,6 @@ public:
     // With the used flag, levels and "SpawnGate": a random level of the area gets its gate at a
     // random point of it.
     void PlaceGate();
-    Level* FindGateLevel() const;
     // The name followed by " lvl %d" for a monster level of 1 or more; the bare name otherwise;
     // empty without a name.
     std::string DisplayName(int32_t monsterLevel) const;

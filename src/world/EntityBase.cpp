@@ -216,11 +216,6 @@ bool EntityBase::SetSurfaceShown(int32_t surface, bool shown)
     return true;
 }
 
-bool EntityBase::IsSurfaceShown(int32_t surface) const
-{
-    return surface < 0 || static_cast<size_t>(surface) >= shownSurfaces.size() || shownSurfaces[static_cast<size_t>(surface)];
-}
-
 const Animation* EntityBase::GetAnimationRecord(int32_t index) const
 {
     ModelResource* loaded = GetLoadedModel();

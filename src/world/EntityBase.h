@@ -102,7 +102,6 @@ public:
     bool SetSurfaceShown(int32_t surface, bool shown);
     // Switches off the surfaces a creature's monster type and actor record list.
     void HideTypeSurfaces(const MonsterType& type);
-    bool IsSurfaceShown(int32_t surface) const;
     // What the drawing skips: one entry per surface up to the last one switched; null while none is.
     const std::vector<bool>* GetShownSurfaces() const { return shownSurfaces.empty() ? nullptr : &shownSurfaces; }
 

@@ -882,20 +882,6 @@ std::string World::GetLevelTreasureChestName(int32_t level) const
     return found && found->area ? found->area->treasureMapChestName : std::string();
 }
 
-std::string World::GetLevelTextFile(int32_t level) const
-{
-    const Level* found = GetLevel(level);
-    return found && found->area ? found->area->textFile : std::string();
-}
-
-std::string World::GetGateObjectName(int32_t level, int32_t gateKind, bool down) const
-{
-    if (gateKind == 1)
-        return "ObjectGate";
-    const Level* found = GetLevel(level);
-    return found && found->area ? found->area->GetGateName(level, down) : std::string();
-}
-
 bool World::CanLevelBePurged(int32_t level) const
 {
     const Level* found = GetLevel(level);
@@ -920,13 +906,6 @@ const std::string& World::GetLevelMusicName(int32_t level) const
     if (found && found->area && !found->area->musicName.empty())
         return found->area->musicName;
     return musicName;
-}
-
-std::string World::GetPlayerStatusEffect(int32_t index) const
-{
-    if (index < 0 || index >= static_cast<int32_t>(playerStatusEffects.size()))
-        return {};
-    return playerStatusEffects[static_cast<size_t>(index)];
 }
 
 Level* World::FindLevelOfArea(const DatabaseEntry* areaEntry) const
@@ -992,13 +971,6 @@ bool World::IsBlockReachable(int32_t level, int32_t blockX, int32_t blockY) cons
 {
     Level* found = GetLevel(level);
     return found && LevelQueries::IsBlockReachable(*found, blockX, blockY);
-}
-
-void World::AddLevelMonsterCandidate(int32_t level, MonsterType* type, float weightFactor, int32_t tag) const
-{
-    const Level* found = GetLevel(level);
-    if (found && found->area && type)
-        found->area->AddToPoolBIfKnown(type, weightFactor, tag);
 }
 
 void World::AddLevelMonsterType(int32_t level, MonsterType* type) const

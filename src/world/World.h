@@ -205,17 +205,12 @@ public:
     WorldPos GetLevelRandomPoint(int32_t level) { return RandomPointInLevel(level); }
     std::string GetLevelSoundFileName(int32_t level) const;
     std::string GetLevelTreasureChestName(int32_t level) const;
-    std::string GetLevelTextFile(int32_t level) const;
-    // "ObjectGate" for a linked gate (kind 1), else the area's name for an up or down gate.
-    std::string GetGateObjectName(int32_t level, int32_t gateKind, bool down) const;
     bool CanLevelBePurged(int32_t level) const;
     bool AreTrapsAllowed(int32_t level) const;
     // Referenced for the caller; empty outside the list.
     ResourceHandle GetLevelMapShader(int32_t level) const;
     // The area's music, else the adventure's.
     const std::string& GetLevelMusicName(int32_t level) const;
-    // The index-th "PlayerStatusEffect"; empty outside the list.
-    std::string GetPlayerStatusEffect(int32_t index) const;
     Level* FindLevelOfArea(const DatabaseEntry* areaEntry) const;
     // A level for a quest target: the levels whose monster level is M when there are any, else
     // those whose area's offsets put M in range; the one at floor(count x fraction). Detached
@@ -228,7 +223,6 @@ public:
     bool IsBlockInBounds(int32_t level, int32_t blockX, int32_t blockY) const;
     bool IsBlockEmpty(int32_t level, int32_t blockX, int32_t blockY) const;
     bool IsBlockReachable(int32_t level, int32_t blockX, int32_t blockY) const;
-    void AddLevelMonsterCandidate(int32_t level, MonsterType* type, float weightFactor, int32_t tag) const;
     void AddLevelMonsterType(int32_t level, MonsterType* type) const;
     // False (out untouched) outside the list.
     bool GetLevelStartPosition(int32_t level, std::string_view gateName, Vector2& out) const;

@@ -150,7 +150,6 @@ TEST_F(InputLines, ResetForgetsWhatIsHeldButTheRepeatGoesOn)
     EXPECT_FALSE(input.IsKeyDown(kKeyA));
     EXPECT_FALSE(input.WasKeyPressed(kKeyA));
     EXPECT_FALSE(input.IsMouseDown(0));
-    EXPECT_FALSE(input.WasMousePressed(0));
     TakeLines();
     Frame(300);
     EXPECT_EQ(TakeLines(), Lines{"keyPress 30 1 1"});
@@ -196,9 +195,7 @@ TEST_F(InputLines, EachButtonFollowsItsOwnFlagAndHeldState)
     EXPECT_EQ(TakeLines(), (Lines{"buttonPress 4 1 100 50", "buttonPress 3 1 100 50", "buttonPress 4 0 100 50"}));
     EXPECT_TRUE(input.IsMouseDown(3));
     EXPECT_FALSE(input.IsMouseDown(4));
-    EXPECT_TRUE(input.WasMousePressed(4));
     input.ClearPressed();
-    EXPECT_FALSE(input.WasMousePressed(3));
     EXPECT_TRUE(input.IsMouseDown(3));
     EXPECT_FALSE(input.IsMouseDown(5));
     EXPECT_FALSE(input.IsMouseDown(-1));

@@ -36,12 +36,6 @@ TEST_F(CovenantMembers, RaidersAndDefenders)
     rival->SetTreatyState(third->index, CovenantTreaty::Raid);
     EXPECT_TRUE(rival->IsRecruitRaiding(*out));
     EXPECT_FALSE(rival->IsRecruitRaiding(*home));
-
-    EXPECT_FALSE(rival->IsRecruitDefending(*home));
-    raider->targetCovenant = rival->index;
-    rival->SetTreatyState(raider->index, CovenantTreaty::Raid);
-    EXPECT_TRUE(rival->IsRecruitDefending(*home));
-    EXPECT_FALSE(rival->IsRecruitDefending(*out));
 }
 
 TEST_F(CovenantMembers, TheMostHatedIsTheFirstOfTheGreatestAndOutweighsTheNameless)

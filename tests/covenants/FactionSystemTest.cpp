@@ -106,7 +106,7 @@ TEST_F(FactionSystemTest, EntriesAreReadWithTheirReputationsAndSpecialFactions)
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Wardens"), Index("Villagers")), 80.0f);
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Villagers"), Index("Wardens")), 85.0f);
     // A name no entry has is skipped; an unknown pair takes the default; itself 100.
-    EXPECT_EQ(factions->FindFactionByName("Nowhere"), nullptr);
+    EXPECT_EQ(factions->GetFactionIndex("Nowhere"), -1);
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Villagers"), Index("Wolves")), 60.0f);
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Crows"), Index("Crows")), 100.0f);
     EXPECT_FLOAT_EQ(factions->GetReputation(-1, Index("Crows")), 50.0f);
@@ -127,8 +127,8 @@ TEST_F(FactionSystemTest, AFactionNamedBeforeItsEntryKeepsFreshDefaultsUntilRead
     EXPECT_TRUE(system.GetFaction(later)->canGoToWar);
     EXPECT_FLOAT_EQ(system.GetFaction(later)->defaultReputation, 50.0f);
     // Once its own entry is read, it takes that entry's values.
-    EXPECT_FALSE(system.FindFactionByName("Later")->canGoToWar);
-    EXPECT_FLOAT_EQ(system.FindFactionByName("Later")->defaultReputation, 33.0f);
+    EXPECT_FALSE(system.GetFaction(system.GetFactionIndex("Later"))->canGoToWar);
+    EXPECT_FLOAT_EQ(system.GetFaction(system.GetFactionIndex("Later"))->defaultReputation, 33.0f);
     EXPECT_FLOAT_EQ(system.GetReputation(system.GetFactionIndex("Ahead"), system.GetFactionIndex("Later")), 12.0f);
 }
 
@@ -144,9 +144,6 @@ TEST_F(FactionSystemTest, ChangesWarsAndPeace)
     EXPECT_FLOAT_EQ(factions->GetReputation(crows, wolves), 0.0f);
 
     int32_t wardens = Index("Wardens");
-    EXPECT_TRUE(factions->CanBothGoToWar(wolves, wardens));
-    EXPECT_FALSE(factions->CanBothGoToWar(wolves, Index("Villagers")));
-    EXPECT_FALSE(factions->CanBothGoToWar(wolves, -1));
     factions->DeclareWar(wolves, wardens);
     EXPECT_TRUE(factions->IsAtWar(wolves, wardens));
     EXPECT_TRUE(factions->IsAtWar(wardens, wolves));

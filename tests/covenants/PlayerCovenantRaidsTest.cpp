@@ -126,12 +126,8 @@ TEST_F(PlayerCovenantRaids, ForgettingTheRaidedCovenantEndsTheRaid)
     EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 1);
 }
 
-TEST_F(PlayerCovenantRaids, DefenceAndFallAreCountedOnce)
+TEST_F(PlayerCovenantRaids, AFallIsCountedOnce)
 {
-    covenant.CountDeath(nullptr);
-    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 1);
-    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 1);
-
     // Raided by the target, the fall is a defence lost.
     target.targetCovenant = covenant.index;
     covenant.SetTreatyState(target.index, CovenantTreaty::Raid);
@@ -140,11 +136,8 @@ TEST_F(PlayerCovenantRaids, DefenceAndFallAreCountedOnce)
     covenant.Eliminate(raider, false, false);
     covenant.Eliminate(raider, false, false);
     EXPECT_TRUE(covenant.eliminated);
-    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 2);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 1);
     EXPECT_EQ(Statistic(CharacterFunStat::DestroyedByMonsters), 0);
-    // An eliminated covenant beats off no raid.
-    covenant.CountDeath(nullptr);
-    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 1);
 }
 
 TEST_F(PlayerCovenantRaids, AFallToMonstersIsCountedAsSuch)

@@ -313,9 +313,9 @@ TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundUnlessAVendorAsks)
         bool IsVendor() const override { return true; }
     };
     auto* seller = Spawn<VendorProbe>(30, 0);
-    user->DropEquipment(15, seller);
+    user->DropEquipped(EquipedLocation::Chest, 15, seller);
     EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), plate);
-    user->DropEquipment(15, bystander);
+    user->DropEquipped(EquipedLocation::Chest, 15, bystander);
     EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), nullptr);
     ASSERT_NE(plate->GetGroundEntity(), nullptr);
     EXPECT_TRUE(plate->GetGroundEntity()->IsGroundItem());

@@ -4,6 +4,7 @@
 #include "entities/Gate.h"
 #include "entities/Inventory.h"
 #include "entities/LevelObjectWorld.h"
+#include "rules/GameData.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,7 @@ ObjectRaidGate
 class RecruitingCovenant : public GateTestCovenant {
 public:
     int32_t CountRecruits() const override { return static_cast<int32_t>(recruits.size()); }
+    bool HasRoomForRecruit() const override { return CountRecruits() < gGameData->GetTuning().maxRecruits; }
     Sentient* GetRecruit(int32_t index) const override
     {
         return index >= 0 && index < CountRecruits() ? recruits[static_cast<size_t>(index)] : nullptr;

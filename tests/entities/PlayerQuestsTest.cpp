@@ -7,6 +7,8 @@
 #include "entities/Player.h"
 #include "entities/ScriptedQuest.h"
 
+#include "rules/GameData.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,6 +53,7 @@ Hire
 class QuestCovenant : public NeutralCovenant {
 public:
     int32_t CountRecruits() const override { return static_cast<int32_t>(recruits.size()); }
+    bool HasRoomForRecruit() const override { return CountRecruits() < gGameData->GetTuning().maxRecruits; }
     bool TakeRecruit(Sentient& npc) override
     {
         recruits.push_back(&npc);

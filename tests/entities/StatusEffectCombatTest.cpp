@@ -226,11 +226,13 @@ TEST_F(StatusEffectCombat, AllPercentAndTrapOnlyAbsorptionsEachKeepTheirRule)
 {
     Add("Aegis");
     EXPECT_EQ(Taken(40, foe), 0);
-    carrier->ExpireAllEffects();
+    for (const auto& effect : carrier->GetStatusEffects())
+        effect->Expire();
     carrier->UpdateStatusEffects(0.05f);
     Add("Ward");
     EXPECT_EQ(Taken(40, foe), 20);
-    carrier->ExpireAllEffects();
+    for (const auto& effect : carrier->GetStatusEffects())
+        effect->Expire();
     carrier->UpdateStatusEffects(0.05f);
     Add("TrapWard");
     EXPECT_EQ(Taken(40, foe), 40) << "a creature's blow is no trap's";
@@ -322,7 +324,8 @@ TEST_F(StatusEffectCombat, EachBreakingFlagAnswersItsEventsOnly)
             carrier->Notify(event, foe);
             bool expected = std::find(c.breaking.begin(), c.breaking.end(), event) != c.breaking.end();
             EXPECT_EQ(effect.IsExpired(), expected) << c.record << " event " << event;
-            carrier->ExpireAllEffects();
+            for (const auto& each : carrier->GetStatusEffects())
+                each->Expire();
             carrier->UpdateStatusEffects(0.05f);
         }
     }
@@ -402,7 +405,8 @@ TEST_F(StatusEffectCombat, AWhenHitSkillFiresByChanceAtTheAttacker)
     int32_t after = foe->health;
     carrier->RaiseWhenHit(foe, true);
     EXPECT_EQ(foe->health, after) << "a flagged hit answers nothing";
-    carrier->ExpireAllEffects();
+    for (const auto& effect : carrier->GetStatusEffects())
+        effect->Expire();
     carrier->UpdateStatusEffects(0.05f);
     Add("Reluctant", source);
     carrier->RaiseWhenHit(foe, false);

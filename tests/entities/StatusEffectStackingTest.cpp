@@ -110,7 +110,8 @@ TEST_F(StatusEffectStacking, CombineMergesIntoTheOldEffect)
 TEST_F(StatusEffectStacking, ExpiredEffectsAreNeverMatched)
 {
     carrier->AddStatusEffect(Record("CancelA"), nullptr, 1);
-    carrier->ExpireAllEffects();
+    for (const auto& effect : carrier->GetStatusEffects())
+        effect->Expire();
     carrier->AddStatusEffect(Record("CancelA"), nullptr, 1);
     EXPECT_EQ(AfterUpdate(), (Names{"CancelA"}));
 }

@@ -281,7 +281,3 @@ bool InputSystem::IsMouseDown(int button) const
     return button >= 0 && button < kMouseButtonCount && mouseDown[button];
 }
 
-bool InputSystem::WasMousePressed(int button) const
-{
-    return button >= 0 && button < kMouseButtonCount && mousePressed[button];
-}

@@ -79,7 +79,6 @@ public:
     bool IsKeyDown(int key) const;
     bool WasKeyPressed(int key) const;
     bool IsMouseDown(int button) const;
-    bool WasMousePressed(int button) const;
     int32_t GetCursorX() const { return cursorX; }
     int32_t GetCursorY() const { return cursorY; }
     // The characters of this frame's key-downs; Enter is a line feed, Backspace code 8.

@@ -157,14 +157,6 @@ void EffectSystem::StartEffect(EffectHost* entity, const std::string& name, cons
         effect->emitting = true;
 }
 
-void EffectSystem::StopEffect(EffectHost* entity, const std::string& name, const std::string& tagName)
-{
-    if (!entity)
-        return;
-    if (EffectInstance* effect = FindEffect(entity, name, entity->FindAttachPoint(tagName)))
-        effect->emitting = false;
-}
-
 void EffectSystem::SpawnEffect(EffectHost* entity, const std::string& name, const std::string& tagName)
 {
     if (!entity || !EntityEffectsVisible(entity))

@@ -58,8 +58,6 @@ public:
     // The client entity's events. Names are definition file names with extension.
     // "startEffect": when visible, the effect (found or made) emits.
     void StartEffect(EffectHost* entity, const std::string& name, const std::string& tagName);
-    // "stopEffect": a running effect stops emitting; one that is not running is left alone.
-    void StopEffect(EffectHost* entity, const std::string& name, const std::string& tagName);
     // "spawnEffect": when visible, one burst.
     void SpawnEffect(EffectHost* entity, const std::string& name, const std::string& tagName);
     // Entering a world: rain on the local player.

@@ -452,16 +452,3 @@ bool SkillDefinition::IsTargetInRangeAndSight(const SkillUser* user, const Skill
     return true;
 }
 
-bool SkillDefinition::IsTargetWellInRange(const SkillUser* user, const SkillUser* target) const
-{
-    if (!user || !target)
-        return false;
-    if (minRange <= 0.0f && maxRange <= 0.0f)
-        return true;
-    float distance = user->GetDistance2D(*target, true);
-    float nearest = minRange * kClientMinRangeMargin;
-    float farthest = maxRange * kClientMaxRangeMargin;
-    if (nearest > 0.0f && distance < nearest)
-        return false;
-    return !(farthest > 0.0f && distance > farthest);
-}

@@ -112,8 +112,6 @@ public:
                      uint32_t stateBits) const;
     // The world host's test: range limits and the sight cone.
     bool IsTargetInRangeAndSight(const SkillUser* user, const SkillUser* target) const;
-    // The client's stricter range test, so that a request it sends is not refused for a step.
-    bool IsTargetWellInRange(const SkillUser* user, const SkillUser* target) const;
 
     const SkillDefinition* GetPerLevel() const { return perLevel; }
     const StatusEffectBase* GetStatusEffect() const { return statusEffect.get(); }

@@ -160,8 +160,11 @@ public:
     void GenerateRewardItem(Player& player, float classSkewChance) const;
     // A plague's victims as two words each; nothing for the other kinds.
     void WriteMemberList(MessageBuffer& buffer) const;
-    // False, nothing changed, when the bytes run short.
-    bool ReadMemberList(MessageBuffer& buffer);
+    // A plague's victims into read (left empty for the other kinds); false when the bytes run
+    // short. The quest changes only when TakeMemberList hands them over.
+    bool ReadMemberList(MessageBuffer& buffer, std::vector<QuestVictim>& read) const;
+    // The victims read become the quest's, to be found again by their indices at its next step.
+    void TakeMemberList(std::vector<QuestVictim>&& read);
 
     // ---- Generation (QuestGeneration.cpp) ----
     using QuestBase::Generate;

@@ -9,13 +9,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// A plague victim is saved as the two words that name it: its list and its index there.
-constexpr size_t kQuestSavedVictimBytes = 8;
-
-} // namespace
-
 void Quest::WriteSavedPart(MessageBuffer& buffer) const
 {
     if (type == QuestType::Recruit && !failed) {
@@ -26,18 +19,7 @@ void Quest::WriteSavedPart(MessageBuffer& buffer) const
     }
     buffer.WriteInt(success);
     buffer.WriteFloat(multiplier);
-    if (type == QuestType::Plague) {
-        int32_t held = 0;
-        for (const QuestVictim& member : members)
-            held += member.victim.Get() ? 1 : 0;
-        buffer.WriteInt(held);
-        for (const QuestVictim& member : members) {
-            if (!member.victim.Get())
-                continue;
-            buffer.WriteInt(member.covenantIndex);
-            buffer.WriteInt(member.memberIndex);
-        }
-    }
+    WriteMemberList(buffer);
     if (type == QuestType::TownAttack) {
         WriteWorldPos(buffer, spawnPosition);
         const Entity* attacked = target.GetAs<Entity>();
@@ -64,16 +46,8 @@ bool Quest::ReadSavedPart(MessageBuffer& buffer, int32_t version, std::unique_pt
     int32_t savedSuccess = buffer.ReadInt();
     float savedMultiplier = version >= WorldSaveVersion::kQuestMultiplier ? buffer.ReadFloat() : 1.0f;
     std::vector<QuestVictim> savedMembers;
-    if (type == QuestType::Plague) {
-        int32_t held = 0;
-        if (!buffer.ReadCount(held, kQuestSavedVictimBytes))
-            return false;
-        savedMembers.resize(static_cast<size_t>(held));
-        for (QuestVictim& member : savedMembers) {
-            member.covenantIndex = buffer.ReadInt();
-            member.memberIndex = buffer.ReadInt();
-        }
-    }
+    if (!ReadMemberList(buffer, savedMembers))
+        return false;
     WorldPos savedSpawn = spawnPosition;
     float savedFraction = targetHealthFraction;
     if (type == QuestType::TownAttack) {
@@ -90,8 +64,9 @@ bool Quest::ReadSavedPart(MessageBuffer& buffer, int32_t version, std::unique_pt
     }
     success = savedSuccess;
     multiplier = savedMultiplier;
-    if (type == QuestType::Plague)
-        members = std::move(savedMembers);
+    // Mended: the victims read are found again by their indices at the quest's next step; they
+    // stayed unfound before.
+    TakeMemberList(std::move(savedMembers));
     spawnPosition = savedSpawn;
     targetHealthFraction = savedFraction;
     met = savedMet;

@@ -288,22 +288,27 @@ void Quest::WriteMemberList(MessageBuffer& buffer) const
     }
 }
 
-bool Quest::ReadMemberList(MessageBuffer& buffer)
+bool Quest::ReadMemberList(MessageBuffer& buffer, std::vector<QuestVictim>& read) const
 {
+    read.clear();
     if (type != QuestType::Plague)
         return true;
     int32_t held = 0;
     // Mended: the count is held to the bytes left, so a hostile count allocates nothing.
     if (!buffer.ReadCount(held, 2 * sizeof(int32_t)))
         return false;
-    std::vector<QuestVictim> read(static_cast<size_t>(held));
+    read.resize(static_cast<size_t>(held));
     for (QuestVictim& victim : read) {
         victim.covenantIndex = buffer.ReadInt();
         victim.memberIndex = buffer.ReadInt();
     }
-    if (buffer.Overrun())
-        return false;
+    return !buffer.Overrun();
+}
+
+void Quest::TakeMemberList(std::vector<QuestVictim>&& read)
+{
+    if (type != QuestType::Plague)
+        return;
     members = std::move(read);
     eventFlag = true;
-    return true;
 }

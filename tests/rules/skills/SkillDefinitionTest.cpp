@@ -155,19 +155,17 @@ TEST_F(SkillDefinitionTest, UseChecksAnswerInTheirOrder)
     EXPECT_EQ(Skill("Fight").CheckUse(stats, 1, &user, nullptr, 0), SkillUse::NoCombatTarget);
 }
 
-TEST_F(SkillDefinitionTest, HostAcceptsTheWholeRangeAndTheClientAsksWellInsideIt)
+TEST_F(SkillDefinitionTest, TheHostAcceptsTheWholeRangeLessBothRadii)
 {
     const SkillDefinition& ranged = Skill("Ranged");
     FakeSkillUser user, foe;
     user.radius = 1.0f;
     foe.radius = 1.0f;
-    const std::tuple<float, bool, bool> cases[] = {{1.9f, false, false}, {2.0f, true, false}, {2.5f, true, true},
-                                                   {7.5f, true, true},   {7.6f, true, false}, {10.0f, true, false},
-                                                   {10.1f, false, false}};
-    for (auto [gap, host, client] : cases) {
+    const std::pair<float, bool> cases[] = {{1.9f, false}, {2.0f, true},   {2.5f, true},  {7.5f, true},
+                                            {7.6f, true},  {10.0f, true}, {10.1f, false}};
+    for (auto [gap, host] : cases) {
         foe.position = {gap + 2.0f, 0.0f};
         EXPECT_EQ(ranged.IsTargetInRangeAndSight(&user, &foe), host) << gap;
-        EXPECT_EQ(ranged.IsTargetWellInRange(&user, &foe), client) << gap;
     }
     EXPECT_FALSE(ranged.IsTargetInRangeAndSight(&user, nullptr));
 }

@@ -171,8 +171,6 @@ TEST_F(SkillListBaseTest, CostsAndTheSkillWantingAStat)
     IntArray stats = Stats();
     stats.Set(CharacterStat::Strength, 12);
     owner.stats[CharacterStat::Strength] = 12;
-    EXPECT_EQ(list.FindSkillWantingStat(stats, CharacterStat::Strength), list.FindSkill(2, 2));
-    EXPECT_EQ(list.FindSkillWantingStat(stats, CharacterStat::Dexterity), nullptr);
     EXPECT_EQ(list.FindSkill(2, 2)->GetCostForLevel(2), 0);
 }
 

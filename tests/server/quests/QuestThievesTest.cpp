@@ -278,7 +278,9 @@ TEST_F(QuestThievesRecruits, APlaguesVictimsSurviveTheSaveAndHostileCountsChange
     EXPECT_EQ(saved.Size(), 12u) << "a count and the one held record";
 
     Quest* loaded = Make("Sickness");
-    ASSERT_TRUE(loaded->ReadMemberList(saved));
+    std::vector<QuestVictim> read;
+    ASSERT_TRUE(loaded->ReadMemberList(saved, read));
+    loaded->TakeMemberList(std::move(read));
     ASSERT_EQ(loaded->members.size(), 1u);
     EXPECT_EQ(loaded->members[0].covenantIndex, 3);
     EXPECT_EQ(loaded->members[0].memberIndex, -1);
@@ -291,7 +293,7 @@ TEST_F(QuestThievesRecruits, APlaguesVictimsSurviveTheSaveAndHostileCountsChange
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
         MessageBuffer part;
         part.WriteBytes(bytes.data(), cut);
-        EXPECT_FALSE(loaded->ReadMemberList(part)) << cut;
+        EXPECT_FALSE(loaded->ReadMemberList(part, read)) << cut;
         EXPECT_EQ(loaded->members.size(), 1u);
     }
     for (int32_t count : {-1, 1 << 30, 2}) {
@@ -299,7 +301,7 @@ TEST_F(QuestThievesRecruits, APlaguesVictimsSurviveTheSaveAndHostileCountsChange
         hostile.WriteInt(count);
         hostile.WriteInt(0);
         hostile.WriteInt(0);
-        EXPECT_FALSE(loaded->ReadMemberList(hostile)) << count;
+        EXPECT_FALSE(loaded->ReadMemberList(hostile, read)) << count;
         EXPECT_EQ(loaded->members.size(), 1u);
     }
 }
