@@ -216,7 +216,6 @@ public:
     void CancelAllActions();
     Skill* GetSkill(int32_t skillId) const;
     void UseSkillOn(int32_t skillId, Entity* target);
-    void DropEquipped(int32_t slot, int32_t kind, Entity* other);
     // An item of the group onto the ground at the sentient; the vendor's group (15) toward the
     // vendor dealt with is refused with "$$CantDropItem$$".
     void DropItem(int32_t group, int32_t slot, Entity* other);

@@ -173,11 +173,6 @@ void Sentient::UseSkillOn(int32_t skillId, Entity* target)
 
 // ---- Dropped equipment ---------------------------------------------------------------------
 
-void Sentient::DropEquipped(int32_t slot, int32_t kind, Entity* other)
-{
-    DropFromBag(InventoryGroupIndex::Equipment, slot, kind, other);
-}
-
 void Sentient::DropItem(int32_t group, int32_t slot, Entity* other)
 {
     DropFromBag(group, slot, group, other);

@@ -1,4 +1,4 @@
-// ShaderTextures -- a shader resource's first texture and its size, and how often that texture repeats over a quad.
+// ShaderTextures -- a shader resource and its first texture.
 #include "render/ShaderTextures.h"
 
 #include "resources/ResourceManager.h"
@@ -22,13 +22,5 @@ const TextureResource* ShaderTextures::GetShaderTexture(int32_t handle)
         return nullptr;
     const ResourceHandle& texture = shader->stages.front()->GetCurrentTexture(true, 0.0f);
     return dynamic_cast<const TextureResource*>(gResourceManager->Get(texture));
-}
-
-Tiling ShaderTextures::GetShaderTextureSize(int32_t handle)
-{
-    const TextureResource* texture = GetShaderTexture(handle);
-    if (!texture)
-        return {};
-    return {static_cast<float>(texture->GetWidth()), static_cast<float>(texture->GetHeight())};
 }
 

@@ -393,15 +393,6 @@ float AreaDefinition::GetMonsterRankChance(bool night, int32_t rank) const
     return (night ? nightRankChances : dayRankChances)[static_cast<size_t>(rank)];
 }
 
-const std::string& AreaDefinition::GetGateName(int32_t levelIndex, bool down) const
-{
-    if (!down)
-        return upGateName;
-    bool own = std::any_of(levels.begin(), levels.end(),
-                           [levelIndex](const Level* level) { return level->index == levelIndex; });
-    return own ? downGateName : entranceGateName;
-}
-
 Vector2 AreaDefinition::GetStartPosition(std::string_view gateName) const
 {
     if (!record || gateName.empty())

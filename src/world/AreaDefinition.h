@@ -68,9 +68,6 @@ public:
     bool IsJoinedWith(const AreaDefinition* area) const;
     // 0 outside the eight ranks.
     float GetMonsterRankChance(bool night, int32_t rank) const;
-    // The up gate's name for an upward gate; for a downward one the down gate's name in this
-    // area's own levels and the entrance's anywhere else (an index outside every list included).
-    const std::string& GetGateName(int32_t levelIndex, bool down) const;
     // "StartPosition" + name of the record, when there is a record and a name; else the
     // plain start position.
     Vector2 GetStartPosition(std::string_view gateName) const;

@@ -298,7 +298,7 @@ TEST_F(ItemUse, FoodAndDrinkArePricedByTheGamesTradeValues)
     EXPECT_FLOAT_EQ(other.GetValueMultiplier(), 1.0f);
 }
 
-TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundUnlessAVendorAsks)
+TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundAndStopsCounting)
 {
     ItemTester* user = User();
     Item* plate = Give(*user, "Breastplate");
@@ -309,13 +309,7 @@ TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundUnlessAVendorAsks)
     user->RecalculateStats(false);
     int32_t armor = user->GetStat(CharacterStat::Armor);
     auto* bystander = Fighter<ItemTester>(20, 0);
-    struct VendorProbe : ItemTester {
-        bool IsVendor() const override { return true; }
-    };
-    auto* seller = Spawn<VendorProbe>(30, 0);
-    user->DropEquipped(EquipedLocation::Chest, 15, seller);
-    EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), plate);
-    user->DropEquipped(EquipedLocation::Chest, 15, bystander);
+    user->DropItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest, bystander);
     EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), nullptr);
     ASSERT_NE(plate->GetGroundEntity(), nullptr);
     EXPECT_TRUE(plate->GetGroundEntity()->IsGroundItem());

@@ -6,7 +6,6 @@
 #include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
 #include "entities/ScriptedQuest.h"
-
 #include "rules/GameData.h"
 
 #include <gtest/gtest.h>

@@ -221,16 +221,12 @@ TEST_F(AreaDefinitionRecords, PoolBTagsAddRemoveAndReuse)
     EXPECT_EQ(full.poolB.size(), 2u);
 }
 
-TEST_F(AreaDefinitionRecords, GateNamesStartPositionsAndNames)
+TEST_F(AreaDefinitionRecords, StartPositionsAndNames)
 {
     AreaDefinition& full = Make("Full");
     Level own;
     own.index = 4;
     full.levels.push_back(&own);
-    EXPECT_EQ(full.GetGateName(4, true), "Down");
-    EXPECT_EQ(full.GetGateName(5, true), "Entrance");
-    EXPECT_EQ(full.GetGateName(-1, true), "Entrance");
-    EXPECT_EQ(full.GetGateName(4, false), "Up");
     EXPECT_FLOAT_EQ(full.GetStartPosition("Down").x, 7.0f);
     EXPECT_FLOAT_EQ(full.GetStartPosition("Nowhere").y, 0.0f);
     EXPECT_FLOAT_EQ(full.GetStartPosition("").y, 200.0f);
