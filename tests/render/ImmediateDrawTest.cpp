@@ -4,7 +4,7 @@
 
 #include "platform/PosixPlatformSystem.h"
 #include "render/GLStateCache.h"
-#include "resources/device/RecordingGraphicsDevice.h"
+#include "support/RecordingGraphicsDevice.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderBatch.h"
 #include "support/TempFolder.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "resources/ResourceWorld.h"
-#include "resources/device/RecordingGraphicsDevice.h"
+#include "support/RecordingGraphicsDevice.h"
 #include "resources/fonts/FontResource.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderLookup.h"

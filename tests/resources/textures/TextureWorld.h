@@ -4,7 +4,7 @@
 #include "support/ByteText.h"
 
 #include "resources/AssetFolderWorld.h"
-#include "resources/device/RecordingGraphicsDevice.h"
+#include "support/RecordingGraphicsDevice.h"
 
 #include <algorithm>
 #include <cstdint>

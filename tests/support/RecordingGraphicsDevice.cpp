@@ -1,5 +1,5 @@
 // RecordingGraphicsDevice -- a graphics device that keeps a copy of every upload, deletion, batch and frame-state call, for tests.
-#include "resources/device/RecordingGraphicsDevice.h"
+#include "support/RecordingGraphicsDevice.h"
 
 #include <algorithm>
 #include <cmath>
