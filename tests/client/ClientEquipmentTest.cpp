@@ -187,7 +187,6 @@ TEST_F(ClientEquipment, CopiedLocationsHoldTheirReferencesAndDeletionLetsThemGo)
 // body was sent wearing, model and all, from the update that showed it.
 TEST_F(ClientEquipment, ThePlayerWearsWhatItsBodyWasSentWearing)
 {
-    ASSERT_TRUE(app->StartClient(false, ""));
     Join();
     std::unique_ptr<ItemBase> sword = std::make_unique<Item>();
     sword->SetEntryByName("EquipSword");
