@@ -35,7 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The shipped game seen through a folder of its own: "Assets" and the archive are links to the
-// shipped ones, and the synthetic area files go to an override folder beside them.
+// shipped ones, and the synthetic area files go to the user folder, which is read first.
 class LevelBenchWorld {
 public:
     LevelBenchWorld()
@@ -45,7 +45,6 @@ public:
         gDebugSystem = &debug;
         gPlatformSystem = &platform;
         files.SetRootFolders("Assets");
-        files.SetOverrideFolders("Bench", "");
         ready = files.MountArchive("assets001.zip");
         gFileSystem = &files;
         gCommandSystem = &commands;
@@ -97,13 +96,13 @@ public:
     static std::string PrepareFolder(const fs::path& folder)
     {
         std::string linked = BenchLinkedGameFolder(folder);
-        fs::create_directories(folder / "Bench" / "Levels");
+        fs::create_directories(folder / "User" / "Levels");
         return linked;
     }
 
     void WriteArea(const std::string& name, const std::string& text)
     {
-        std::ofstream(folder / "Bench" / name, std::ios::binary) << text;
+        std::ofstream(folder / "User" / name, std::ios::binary) << text;
     }
 
     // A level of a fresh area definition; MinBlocks as given, the shipped failure counts.

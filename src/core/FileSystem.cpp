@@ -365,12 +365,6 @@ const std::string& FileSystem::GetFolder(FileLocation location) const
     }
 }
 
-void FileSystem::SetOverrideFolders(std::string_view firstName, std::string_view secondName)
-{
-    overrideFolder1 = firstName.empty() ? std::string() : CleanFolder(workingFolder + "/" + std::string(firstName));
-    overrideFolder2 = secondName.empty() ? std::string() : CleanFolder(workingFolder + "/" + std::string(secondName));
-}
-
 std::vector<const std::string*> FileSystem::ReadFolders(FileLocation location) const
 {
     if (!IsAssetKind(location))

@@ -110,8 +110,6 @@ public:
     void ListFolders(std::string_view folder, std::vector<std::string>& out, FileLocation location);
     // Asset folder = working folder + "/" + name; user folder = working folder + "/User".
     virtual void SetRootFolders(std::string_view assetFolderName) = 0;
-    // Folders under the working folder; an empty name leaves that override unset.
-    void SetOverrideFolders(std::string_view firstName, std::string_view secondName);
 
     // Archives sit in the working folder, beside "Assets" and "User": they are the shipped
     // whole, and inside the asset folder they would show up in its listings. A later mount

@@ -46,8 +46,7 @@ protected:
 
 TEST_F(FileSystemTest, ReadOrderUserOverridesAssetsArchivesWorking)
 {
-    files.SetOverrideFolders("Mod1", "Mod2");
-    const std::vector<std::string> layers = {"User", "Mod2", "Mod1", "Assets"};
+    const std::vector<std::string> layers = {"User", "Assets"};
     for (const std::string& layer : layers)
         folder.Write(layer + "/data/x.txt", layer);
     folder.Write("data/x.txt", "working");
@@ -61,7 +60,7 @@ TEST_F(FileSystemTest, ReadOrderUserOverridesAssetsArchivesWorking)
         fs::remove(folder.Path() / layer / "data/x.txt");
     }
     seen.push_back(Load("data/x.txt"));
-    EXPECT_EQ(seen, (std::vector<std::string>{"User", "Mod2", "Mod1", "Assets", "zip2"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"User", "Assets", "zip2"}));
     EXPECT_EQ(Load("data/only1.txt"), "one");
     // The user kinds read only the user folder, the working kind only the working folder.
     folder.Write("User/u.txt", "u");
@@ -74,10 +73,9 @@ TEST_F(FileSystemTest, ReadOrderUserOverridesAssetsArchivesWorking)
 
 TEST_F(FileSystemTest, LocationKindsPickFoldersAsTheTableSays)
 {
+    // The override folders are never set, so both override kinds fall back to the asset folder.
+    EXPECT_EQ(files.GetFolder(kLocationOverride1), Root() + "/Assets");
     EXPECT_EQ(files.GetFolder(kLocationOverride2), Root() + "/Assets");
-    files.SetOverrideFolders("Mod1", "");
-    EXPECT_EQ(files.GetFolder(kLocationOverride1), Root() + "/Mod1");
-    EXPECT_EQ(files.GetFolder(kLocationOverride2), Root() + "/Mod1");
     EXPECT_EQ(files.GetFolder(kLocationUser), Root() + "/User");
     EXPECT_EQ(files.GetFolder(static_cast<FileLocation>(9)), Root() + "/User");
     EXPECT_EQ(files.GetFolder(kLocationWorking), Root());
@@ -503,11 +501,10 @@ TEST_F(FileSystemArchiveTest, DamagedEntryDataIsRefusedWithOneLine)
 TEST_F(FileSystemTest, MountLineNamesTheFoldersThenTheArchivesInMountOrder)
 {
     EXPECT_EQ(files.DescribeMounts(), "Mounted Assets, User, no archives");
-    files.SetOverrideFolders("Mod1", "");
     ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"a.txt", "a"}}));
     ASSERT_TRUE(WriteZip(Root() + "/Assets002.ZIP", {{"b.txt", "b"}}));
     files.MountAssetArchives();
-    EXPECT_EQ(files.DescribeMounts(), "Mounted Assets, Mod1, User and 2 archives: assets001.zip, Assets002.ZIP");
+    EXPECT_EQ(files.DescribeMounts(), "Mounted Assets, User and 2 archives: assets001.zip, Assets002.ZIP");
 }
 
 } // namespace
