@@ -101,11 +101,6 @@ void MessageBuffer::WriteBool(bool value)
     WriteUInt(value ? 1 : 0);
 }
 
-void MessageBuffer::WriteByte(uint8_t value)
-{
-    bytes.push_back(value);
-}
-
 void MessageBuffer::WriteRaw32(uint32_t value)
 {
     Put32(value);
@@ -223,13 +218,6 @@ bool MessageBuffer::ReadBool()
     return ReadUInt() != 0;
 }
 
-uint8_t MessageBuffer::ReadByte()
-{
-    uint8_t value = 0;
-    Take(&value, 1);
-    return value;
-}
-
 uint32_t MessageBuffer::ReadRaw32()
 {
     uint32_t value = 0;
@@ -262,13 +250,6 @@ void MessageBuffer::ReadVector2(float& x, float& y)
 {
     x = ReadFloat();
     y = ReadFloat();
-}
-
-void MessageBuffer::ReadVector3(float& x, float& y, float& z)
-{
-    x = ReadFloat();
-    y = ReadFloat();
-    z = ReadFloat();
 }
 
 bool MessageBuffer::ReadStringList(std::vector<std::string>& out)

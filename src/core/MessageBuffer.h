@@ -26,7 +26,6 @@ public:
     void WriteFloat(float value);
     void WriteDouble(double value);
     void WriteBool(bool value);
-    void WriteByte(uint8_t value);
     // The four bytes exactly as the host holds them, with no byte-order conversion.
     void WriteRaw32(uint32_t value);
     // Stops at an embedded NUL: the reader could not find the rest.
@@ -44,13 +43,11 @@ public:
     double ReadDouble();
     // Any non-zero word is true.
     bool ReadBool();
-    uint8_t ReadByte();
     uint32_t ReadRaw32();
     std::string ReadString();
     // The same read into a kept string: its room is reused, so a steady update allocates nothing.
     void ReadString(std::string& out);
     void ReadVector2(float& x, float& y);
-    void ReadVector3(float& x, float& y, float& z);
     // The list and vector reads replace the contents only when the whole value was there.
     bool ReadStringList(std::vector<std::string>& out);
     bool ReadIntVector(std::vector<int32_t>& out);

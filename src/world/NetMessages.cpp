@@ -24,8 +24,7 @@ void NetMessagesWritePosition(MessageBuffer& buffer, const WorldPos& position)
 void NetMessages::ReadRawPosition(MessageBuffer& buffer, WorldPos& out)
 {
     out.level = buffer.ReadInt();
-    out.x = buffer.ReadFloat();
-    out.y = buffer.ReadFloat();
+    buffer.ReadVector2(out.x, out.y);
 }
 
 // ---- Lists -------------------------------------------------------------------------------------

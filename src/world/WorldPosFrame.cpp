@@ -76,8 +76,9 @@ void WorldPosFrame::ShiftFarAway(float& x, float& y, int32_t levels) const
 bool ReadWorldPosFields(MessageBuffer& buffer, int32_t& level, float& x, float& y)
 {
     int32_t readLevel = buffer.ReadInt();
-    float readX = buffer.ReadFloat();
-    float readY = buffer.ReadFloat();
+    float readX = 0;
+    float readY = 0;
+    buffer.ReadVector2(readX, readY);
     if (buffer.Overrun() || !std::isfinite(readX) || !std::isfinite(readY))
         return false;
     level = readLevel;

@@ -36,7 +36,6 @@ void WriteRecord(MessageBuffer& buffer)
     buffer.WriteStringList({"a", "", "bc"});
     buffer.WriteBoolVector({true, false});
     buffer.WriteDouble(-0.125);
-    buffer.WriteByte(0xAB);
     buffer.WriteUInt(0xFFFFFFFFu);
 }
 
@@ -49,7 +48,6 @@ struct Record {
     std::vector<std::string> texts;
     std::vector<bool> flags;
     double precise = 0;
-    uint8_t byte = 0;
     uint32_t word = 0;
 };
 
@@ -64,7 +62,6 @@ Record ReadRecord(MessageBuffer& buffer)
     buffer.ReadStringList(r.texts);
     buffer.ReadBoolVector(r.flags);
     r.precise = buffer.ReadDouble();
-    r.byte = buffer.ReadByte();
     r.word = buffer.ReadUInt();
     return r;
 }
@@ -124,7 +121,6 @@ TEST(MessageBufferRoundTrip, MixedRecordReadsBackExactly)
     EXPECT_EQ(r.texts, (std::vector<std::string>{"a", "", "bc"}));
     EXPECT_EQ(r.flags, (std::vector<bool>{true, false}));
     EXPECT_EQ(r.precise, -0.125);
-    EXPECT_EQ(r.byte, 0xAB);
     EXPECT_EQ(r.word, 0xFFFFFFFFu);
 }
 
