@@ -77,14 +77,6 @@ void ImmediateDraw::DrawAxes(const Vector3& at, const Matrix3& axes, float lengt
         cache.SetEnabled(GL_DEPTH_TEST, depthTest);
 }
 
-void ImmediateDraw::DrawRect(float left, float top, float right, float bottom, float width, const Color& color)
-{
-    DrawLine(left, top, right, top, width, color, 0xFFFF);
-    DrawLine(right, top, right, bottom, width, color, 0xFFFF);
-    DrawLine(right, bottom, left, bottom, width, color, 0xFFFF);
-    DrawLine(left, bottom, left, top, width, color, 0xFFFF);
-}
-
 void ImmediateDraw::DrawWireBox(const Vector3& centre, float halfSize, const Color& color)
 {
     // Corner k has x +r when bit 0 is set, y when bit 1, z when bit 2; an edge joins two

@@ -43,8 +43,6 @@ public:
     // blue: how a model's tag is shown. On top: seen through what was drawn in front of them
     // (a tag often lies inside its model); the depth test is then left as it was.
     void DrawAxes(const Vector3& at, const Matrix3& axes, float length, bool onTop);
-    // Four solid lines.
-    void DrawRect(float left, float top, float right, float bottom, float width, const Color& color);
     // The twelve edges of the cube centre +- halfSize, width 1.
     void DrawWireBox(const Vector3& centre, float halfSize, const Color& color);
 
