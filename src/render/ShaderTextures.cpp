@@ -3,7 +3,6 @@
 
 #include "resources/ResourceManager.h"
 #include "resources/shaders/Shader.h"
-#include "resources/textures/TextureResource.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,14 +12,5 @@ const Shader* ShaderTextures::GetShader(int32_t handle)
     if (handle == -1 || !gResourceManager)
         return nullptr;
     return dynamic_cast<const Shader*>(gResourceManager->Get(handle));
-}
-
-const TextureResource* ShaderTextures::GetShaderTexture(int32_t handle)
-{
-    const Shader* shader = GetShader(handle);
-    if (!shader || shader->stages.empty())
-        return nullptr;
-    const ResourceHandle& texture = shader->stages.front()->GetCurrentTexture(true, 0.0f);
-    return dynamic_cast<const TextureResource*>(gResourceManager->Get(texture));
 }
 

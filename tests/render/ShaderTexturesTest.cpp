@@ -14,17 +14,15 @@ protected:
     }
 };
 
-TEST_F(ShaderTexturesTest, AShadersFirstTextureIsFound)
+TEST_F(ShaderTexturesTest, ALoadedShaderIsFound)
 {
     ResourceHandle& handle = LoadShader("Textures/tile.tga", TextureUsage::Plain);
     ASSERT_NE(ShaderTextures::GetShader(handle), nullptr);
-    ASSERT_NE(ShaderTextures::GetShaderTexture(handle), nullptr);
 }
 
-TEST_F(ShaderTexturesTest, NoShaderHasNoTexture)
+TEST_F(ShaderTexturesTest, HandleMinusOneNamesNoShader)
 {
     EXPECT_EQ(ShaderTextures::GetShader(-1), nullptr);
-    EXPECT_EQ(ShaderTextures::GetShaderTexture(-1), nullptr);
 }
 
 } // namespace
