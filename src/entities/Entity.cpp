@@ -261,9 +261,7 @@ void Entity::QueueWorldEvent(std::string_view name, float eventRadius, float val
 float Entity::AnimationDuration(std::string_view name) const
 {
     const Animation* record = FindAnimationRecord(name);
-    if (!record || record->frameRate <= 0.0f)
-        return 0.0f;
-    return static_cast<float>(record->GetFrameCount()) / record->frameRate;
+    return record ? record->GetDuration() : 0.0f;
 }
 
 int32_t Entity::GetChildCount() const

