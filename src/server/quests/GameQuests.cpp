@@ -238,16 +238,9 @@ void GameQuests::CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t
         return;
     gGameData->CollectMonsterTypes(filter, out, minLevel, maxLevel);
     auto used = [this](const MonsterType* type) {
-        for (const auto& quest : list) {
-            if (!quest)
-                continue;
-            if (quest->QuestBase::target == type)
-                return true;
-            for (const QuestGoal& goal : quest->goals)
-                if (goal.target == type)
-                    return true;
-        }
-        return false;
+        return std::any_of(list.begin(), list.end(), [type](const std::unique_ptr<Quest>& quest) {
+            return quest && quest->IsAboutMonsterType(type);
+        });
     };
     out.erase(std::remove_if(out.begin(), out.end(), used), out.end());
 }
