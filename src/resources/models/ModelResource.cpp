@@ -251,8 +251,11 @@ bool ModelResource::ComputeTagTransform(const TagPoseQuery& query, TagTransform&
         previous = file->GetFramePoses(FrameAt(time - 1.0f, *file));
     else if (const AnimationResource* second = GetPoseableFile(query.secondAnimation, *bones))
         previous = second->GetFramePoses(FrameAt(FrameTime(query.secondTime), *second));
-    ModelBonePose now = PoseBone(*bones, current, point.parent);
-    ModelBonePose before = PoseBone(*bones, previous, point.parent);
+    ModelBonePose now;
+    ModelBonePose before;
+    if (!ComputeBonePose(current, bones->GetBoneCount(), point.parent, now) ||
+        !ComputeBonePose(previous, bones->GetBoneCount(), point.parent, before))
+        return false;
     float fraction = FracPart(time);
     Vector3 position = Vector3Lerp(now.position, before.position, fraction);
     Quaternion rotation = QuaternionSlerp(before.rotation, now.rotation, fraction);
