@@ -82,8 +82,6 @@ public:
     virtual bool WriteBuffer(File* file, const MessageBuffer& buffer);
 
     bool FileExists(std::string_view path, FileLocation location = kLocationAssets);
-    // Only the folders, never the archives; an empty file gives no buffer.
-    FileBuffer ReadDiskFile(std::string_view path);
     // True when the first file exists and the second is missing or strictly older, to the second.
     bool IsNewerThan(std::string_view first, std::string_view second);
     // The first of prefix + zero-padded number + "." + extension that cannot be opened; "" when all can.
@@ -152,7 +150,7 @@ private:
     struct Found;
 
     std::vector<const std::string*> ReadFolders(FileLocation location) const;
-    Found Find(std::string_view path, FileLocation location, bool disksOnly);
+    Found Find(std::string_view path, FileLocation location);
     FileBuffer LoadFound(const Found& found);
     // The normalised folder as it is spelled below the location's folder ("" for the root);
     // false when it is missing there.
