@@ -343,8 +343,6 @@ public:
     Entity* GetGuard(int32_t slot) const;
     // At once, through the game's timed actions.
     void RemoveGuard(int32_t slot);
-    // Fades out over kGuardFadeSeconds.
-    void DismissGuard(int32_t slot);
     // The guard breaks free: it stays in the world as a free monster and its item has fallen.
     void ReleaseGuard(int32_t slot);
     int32_t FindGuardSlotForNew() const;
