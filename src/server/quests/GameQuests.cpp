@@ -217,15 +217,6 @@ void GameQuests::SkipQuestByIndex(int32_t questId)
         quest->SkipIfSolved(GetFirstPlayer());
 }
 
-bool GameQuests::IsNpcBusyWithQuest(const Entity* npc) const
-{
-    if (!npc)
-        return true;
-    return std::any_of(list.begin(), list.end(), [npc](const std::unique_ptr<Quest>& quest) {
-        return quest && quest->questId != -1 && quest->GetTargetEntity() == npc;
-    });
-}
-
 void GameQuests::CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
                                          std::vector<MonsterType*>& out) const
 {

@@ -106,8 +106,6 @@ public:
     // Quests whose definition is counted in the pacing ("ActiveQuest").
     int32_t CountCountedQuests() const;
     void SkipQuestByIndex(int32_t questId);
-    // True for no NPC, and for an NPC a numbered quest already uses as its target.
-    bool IsNpcBusyWithQuest(const Entity* npc) const;
     // The monster types of the kind (5 unique, 6 legend, 7 boss) within the level window that
     // no running quest targets; out is cleared first.
     void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
