@@ -212,36 +212,51 @@ int32_t ClientUiGameView::GetTargetEntityNumber(bool allowSelected) const
     return player ? player->GetTargetNumber(allowSelected) : -1;
 }
 
-bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const
+bool ClientUiGameView::GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out, bool withTexts) const
 {
     const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
     if (!entity)
         return false;
-    out.clear();
-    std::vector<StatusEffectClient*> effects;
-    entity->CollectStatusEffects(effects);
-    for (const StatusEffectClient* effect : effects) {
+    statusEffects.clear();
+    entity->CollectStatusEffects(statusEffects);
+    size_t count = 0;
+    for (const StatusEffectClient* effect : statusEffects) {
         const DatabaseEntry* record = effect ? effect->GetRecord() : nullptr;
         if (!record)
             continue;
-        UiStatusEffectFacts facts;
+        if (count == out.size())
+            out.emplace_back();
+        UiStatusEffectFacts& facts = out[count++];
         facts.record = record->GetId();
         facts.instance = effect->GetInstanceId();
         facts.entryType = static_cast<int32_t>(record->GetType());
-        facts.iconName = record->GetString("TextureName");
-        facts.displayName = record->GetString("Name");
-        // The description is built for the entity that carries the effect, at the definition's level.
-        const StatusEffectBase* definition = gGameData ? gGameData->FindStatusEffect(record->GetName()) : nullptr;
-        if (definition)
-            definition->BuildDescription(facts.description, nullptr, definition->level, entity->level,
-                                         GetEntityClass(number));
-        if (definition && definition->totalTime > 0.0f && gGameClient) {
-            float gone = TimeStamp::Difference(effect->arrived, gGameClient->clock).GetTotalSeconds();
-            facts.secondsLeft = std::clamp(definition->totalTime - gone, 0.0f, definition->totalTime);
-        }
-        out.push_back(std::move(facts));
+        // Assigned over the old text, so an unchanged name keeps its storage.
+        const DatabaseField* icon = record->FindField("TextureName");
+        facts.iconName.assign(icon ? icon->value : std::string_view());
+        facts.displayName.clear();
+        facts.description.clear();
+        facts.secondsLeft = -1.0f;
+        if (withTexts)
+            DescribeStatusEffect(*effect, *record, *entity, number, facts);
     }
+    out.resize(count);
     return true;
+}
+
+void ClientUiGameView::DescribeStatusEffect(const StatusEffectClient& effect, const DatabaseEntry& record,
+                                            const EntityClient& entity, int32_t number,
+                                            UiStatusEffectFacts& facts) const
+{
+    facts.displayName = record.GetString("Name");
+    // The description is built for the entity that carries the effect, at the definition's level.
+    const StatusEffectBase* definition = gGameData ? gGameData->FindStatusEffect(record.GetName()) : nullptr;
+    if (!definition)
+        return;
+    definition->BuildDescription(facts.description, nullptr, definition->level, entity.level, GetEntityClass(number));
+    if (definition->totalTime > 0.0f && gGameClient) {
+        float gone = TimeStamp::Difference(effect.arrived, gGameClient->clock).GetTotalSeconds();
+        facts.secondsLeft = std::clamp(definition->totalTime - gone, 0.0f, definition->totalTime);
+    }
 }
 
 std::string ClientUiGameView::GetDiplomacyResponse() const

@@ -3,6 +3,12 @@
 
 #include "ui/UiGameView.h"
 
+#include <vector>
+
+class DatabaseEntry;
+class EntityClient;
+class StatusEffectClient;
+
 // What the mirrors do not hold yet answers as "none".
 class ClientUiGameView : public UiGameView {
 public:
@@ -37,7 +43,7 @@ public:
     int32_t GetTrophyBand(std::string_view adventure) const override;
     bool ClassWonAdventure(std::string_view adventure, std::string_view className) const override;
     std::string GetUnlockReport() const override;
-    bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override;
+    bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out, bool withTexts) const override;
     std::string GetDiplomacyResponse() const override;
     std::string GetPlayerTitle(bool withName) const override;
     int32_t GetHoveredEntity() const override;
@@ -119,4 +125,11 @@ public:
     void SetHelpTopicRead(int32_t index) const override;
     void SetAllHelpTopicsRead() const override;
     void ResetHelpTopics() const override;
+
+private:
+    void DescribeStatusEffect(const StatusEffectClient& effect, const DatabaseEntry& record,
+                              const EntityClient& entity, int32_t number, UiStatusEffectFacts& facts) const;
+
+    // The effects' list of the last status query, kept so that a query a frame allocates nothing.
+    mutable std::vector<StatusEffectClient*> statusEffects;
 };

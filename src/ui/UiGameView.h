@@ -182,7 +182,10 @@ public:
     // ---- Entities by number ----
     virtual bool GetEntity(int32_t /*number*/, UiEntityFacts& /*out*/) const { return false; }
     // The effects on the entity in its list's order; false when the client holds none for it.
-    virtual bool GetStatusEffects(int32_t /*number*/, std::vector<UiStatusEffectFacts>& /*out*/) const
+    // Without texts only the record, instance, type and icon are filled: a row drawn every frame
+    // needs no names or descriptions. The out list's elements are written over, not rebuilt.
+    virtual bool GetStatusEffects(int32_t /*number*/, std::vector<UiStatusEffectFacts>& /*out*/,
+                                  bool /*withTexts*/) const
     {
         return false;
     }

@@ -250,9 +250,12 @@ TEST_F(InGameScreen, APoisonOnThePlayerShowsItsIconWithItsTimeFalling)
 {
     auto* row = dynamic_cast<UIStatusEffectIcons*>(gUISystem->FindWidgetByPath("InGame::StatusEffects"));
     ASSERT_NE(row, nullptr);
-    auto venomSlot = [row] {
+    const DatabaseEntry* venom = gDatabase->FindEntryByName("StatusEffectVenom");
+    ASSERT_NE(venom, nullptr);
+    // The row drawn each frame holds no texts: the venom is known by its record.
+    auto venomSlot = [row, venom] {
         for (int32_t slot = 0; slot < row->count; ++slot)
-            if (row->GetIcon(slot).GetEffect().displayName == "$$StatusEffectVenom$$")
+            if (row->GetIcon(slot).GetRecord() == venom->GetId())
                 return slot;
         return -1;
     };

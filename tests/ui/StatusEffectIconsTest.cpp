@@ -46,11 +46,11 @@ TEST_F(StatusEffectIcons, ElevenEffectsShowTheFirstTen)
 {
     for (int32_t i = 0; i < 11; ++i)
         view.statusEffects[1].push_back(Effect(100 + i));
-    Icons("Row").Refresh();
+    Icons("Row").Refresh(false);
     EXPECT_EQ(Icons("Row").count, 10);
     EXPECT_EQ(Icons("Row").GetIcon(9).GetRecord(), 109);
     view.statusEffects[1].resize(2);
-    Icons("Row").Refresh();
+    Icons("Row").Refresh(false);
     EXPECT_EQ(Icons("Row").count, 2);
     EXPECT_FALSE(Icons("Row").GetIcon(2).HasEffect()) << "the slots past the count are emptied";
     EXPECT_EQ(Icons("Row").GetIcon(2).GetRecord(), -1);
@@ -62,7 +62,7 @@ TEST_F(StatusEffectIcons, OnlyEnhancementsAmongTheFirstTenAreShown)
     view.entities[5] = UiEntityFacts{};
     for (int32_t i = 0; i < 14; ++i)
         view.statusEffects[5].push_back(Effect(200 + i, i == 3 || i == 12 ? 6 : 1));
-    Icons("Enhanced").Refresh();
+    Icons("Enhanced").Refresh(false);
     EXPECT_EQ(Icons("Enhanced").count, 1);
     EXPECT_EQ(Icons("Enhanced").GetIcon(0).GetRecord(), 203);
 }
@@ -89,10 +89,10 @@ TEST_F(StatusEffectIcons, TheTooltipTakesWholeNumberEdgesBothIncluded)
 TEST_F(StatusEffectIcons, AnEntityThatGoesAwayEmptiesTheRow)
 {
     view.statusEffects[1] = {Effect(1), Effect(2)};
-    Icons("Row").Refresh();
+    Icons("Row").Refresh(false);
     EXPECT_EQ(Icons("Row").count, 2);
     view.entities.erase(1);
-    Icons("Row").Refresh();
+    Icons("Row").Refresh(false);
     EXPECT_EQ(Icons("Row").count, 0);
     EXPECT_FALSE(Icons("Row").GetIcon(0).HasEffect());
 }

@@ -302,7 +302,7 @@ TEST_F(TextSourceClient, AStatusEffectsIconTellsItsNameAndTheDescriptionItsDefin
     hostPlayer->AddStatusEffectByName("StatusEffectWarmth", nullptr, 1);
     Sync();
     std::vector<UiStatusEffectFacts> effects;
-    ASSERT_TRUE(view.GetStatusEffects(view.GetPlayerEntityNumber(), effects));
+    ASSERT_TRUE(view.GetStatusEffects(view.GetPlayerEntityNumber(), effects, true));
     const UiStatusEffectFacts* warmth = nullptr;
     for (const UiStatusEffectFacts& effect : effects)
         if (effect.displayName == "$$Warmth$$")
@@ -310,4 +310,15 @@ TEST_F(TextSourceClient, AStatusEffectsIconTellsItsNameAndTheDescriptionItsDefin
     ASSERT_NE(warmth, nullptr) << "a public effect is sent to the client";
     EXPECT_EQ(warmth->iconName, "Textures/warmth.tga");
     EXPECT_NE(warmth->description.find("$$WarmthDesc$$"), std::string::npos) << warmth->description;
+    // The row drawn each frame asks without texts: the same effects, the old texts written over.
+    int32_t record = warmth->record;
+    size_t count = effects.size();
+    ASSERT_TRUE(view.GetStatusEffects(view.GetPlayerEntityNumber(), effects, false));
+    ASSERT_EQ(effects.size(), count);
+    bool found = false;
+    for (const UiStatusEffectFacts& effect : effects) {
+        EXPECT_TRUE(effect.displayName.empty() && effect.description.empty()) << effect.displayName;
+        found = found || (effect.record == record && effect.iconName == "Textures/warmth.tga");
+    }
+    EXPECT_TRUE(found);
 }

@@ -97,12 +97,15 @@ public:
         out = found->second;
         return true;
     }
-    bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out) const override
+    bool GetStatusEffects(int32_t number, std::vector<UiStatusEffectFacts>& out, bool withTexts) const override
     {
         auto found = statusEffects.find(number);
         if (found == statusEffects.end())
             return false;
         out = found->second;
+        for (UiStatusEffectFacts& facts : out)
+            if (!withTexts)
+                facts.displayName = facts.description = std::string();
         return true;
     }
     int32_t GetPlayerCovenantIndex() const override { return playerCovenant; }

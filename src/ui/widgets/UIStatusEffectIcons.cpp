@@ -53,13 +53,12 @@ void StatusEffectData::SetEffect(const UiStatusEffectFacts* shown)
 
 UIStatusEffectIcons::~UIStatusEffectIcons() = default;
 
-void UIStatusEffectIcons::Refresh()
+void UIStatusEffectIcons::Refresh(bool withTexts)
 {
-    effects.clear();
     UiEntityFacts entity;
     int32_t number = GetEntityNumber();
     if (!gUISystem || number < 0 || !GetEntity(entity) ||
-        !gUISystem->GetGameView().GetStatusEffects(number, effects))
+        !gUISystem->GetGameView().GetStatusEffects(number, effects, withTexts))
         effects.clear();
     if (!enhancementsOnly) {
         count = std::min(static_cast<int32_t>(effects.size()), kMaxIcons);
@@ -78,7 +77,7 @@ void UIStatusEffectIcons::Draw()
 {
     if (!IsVisible())
         return;
-    Refresh();
+    Refresh(false);
     if (!gScreenText)
         return;
     for (int32_t slot = 0; slot < count; ++slot) {
@@ -93,7 +92,7 @@ void UIStatusEffectIcons::Draw()
 
 bool UIStatusEffectIcons::GetHelpText(int32_t x, int32_t y, std::string& out, std::string& /*title*/)
 {
-    Refresh();
+    Refresh(true);
     for (int32_t slot = 0; slot < count; ++slot) {
         // Whole-number edges, both included.
         auto left = static_cast<int32_t>(GetScreenX() + static_cast<float>(slot) * offset[0]);

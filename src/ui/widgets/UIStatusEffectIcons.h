@@ -44,8 +44,9 @@ public:
     UIWidget* NewOfSameKind() const override { return new UIStatusEffectIcons(); }
     void CopyFrom(const UIWidget& source) override;
 
-    // The icons from the entity's effects, at the start of every draw and tooltip.
-    void Refresh();
+    // The icons from the entity's effects, at the start of every draw and tooltip; the texts
+    // only for a tooltip.
+    void Refresh(bool withTexts);
     const StatusEffectData& GetIcon(int32_t slot) const { return icons[static_cast<size_t>(slot)]; }
 
     int32_t count = 0;
