@@ -71,9 +71,10 @@ void StatusEffect::Recycle()
 
 // ---- Definition and carrier --------------------------------------------------------------------
 
-void StatusEffect::SetDefinition(const DatabaseEntry* record, int32_t newLevel, Sentient* sourceSentient)
+void StatusEffect::SetDefinition(const DatabaseEntry* record, int32_t newLevel, SkillUser* source)
 {
-    StatusEffectBase::SetDefinition(record, newLevel, sourceSentient);
+    StatusEffectBase::SetDefinition(record, newLevel, source);
+    auto* sourceSentient = dynamic_cast<Sentient*>(source);
     if (!sourceSentient)
         return;
     AdaptToSource(*sourceSentient);

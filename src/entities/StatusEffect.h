@@ -35,7 +35,7 @@ public:
     void Recycle();
     // Stores the level and loads the record when it differs from the current one; a sentient
     // source then adapts the values to its power and the effect makes its own skills.
-    void SetDefinition(const DatabaseEntry* record, int32_t newLevel, Sentient* sourceSentient);
+    void SetDefinition(const DatabaseEntry* record, int32_t newLevel, SkillUser* source) override;
     // Moves the effect's model and its skills from the old carrier to the new one.
     void SetOwner(Sentient* carrier);
     Sentient* GetOwner() const { return owner; }

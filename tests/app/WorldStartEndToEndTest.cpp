@@ -92,8 +92,10 @@ TEST_F(WorldStartEndToEnd, ARaidOnThePlayersCovenantHidesTheNumbersOverThePlayer
         return std::pair{frame.showDamage, frame.showExperience};
     };
     // The host's raid on the player's covenant, on or off, and the switch: whether numbers show.
-    for (auto [raid, hide, numbers] : {std::tuple{false, true, true}, {true, true, false}, {true, false, true},
-                                       {false, true, true}}) {
+    for (auto [raidCase, hide, numbers] : {std::tuple{false, true, true}, {true, true, false}, {true, false, true},
+                                           {false, true, true}}) {
+        // A copy the lambdas below can capture: not every compiler captures a structured binding.
+        bool raid = raidCase;
         rival->targetCovenant = raid ? own : -1;
         if (raid)
             gGame->StartRaid(rival->index, own);

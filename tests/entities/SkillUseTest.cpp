@@ -116,7 +116,7 @@ public:
     Entity* aim = nullptr;
 };
 
-class SkillUse : public CombatWorld {
+class SkillUseChecks : public CombatWorld {
 protected:
     void SetUp() override { LoadCombat(kSkillRecords); }
 
@@ -154,7 +154,7 @@ protected:
 
 } // namespace
 
-TEST_F(SkillUse, EachCheckAnswersWithEveryEarlierOnePassing)
+TEST_F(SkillUseChecks, EachCheckAnswersWithEveryEarlierOnePassing)
 {
     SkillTester* user = User(false);
     CombatDummy* near = Dummy(40, 0, 100);
@@ -195,7 +195,7 @@ TEST_F(SkillUse, EachCheckAnswersWithEveryEarlierOnePassing)
     EXPECT_EQ(Learn(*user, "Plain").CheckUse(user, nullptr, 0, false), SkillUseResult::Dead);
 }
 
-TEST_F(SkillUse, OnlyAPlayerIsToldWhy)
+TEST_F(SkillUseChecks, OnlyAPlayerIsToldWhy)
 {
     SkillTester* monster = User(false);
     Learn(*monster, "Unknown").Use(monster, nullptr, 0, false);
@@ -206,7 +206,7 @@ TEST_F(SkillUse, OnlyAPlayerIsToldWhy)
     EXPECT_EQ(game.lines, (std::vector<std::string>{Used(unknown, 0)}));
 }
 
-TEST_F(SkillUse, ACastDefersThenExecutesWithItsLines)
+TEST_F(SkillUseChecks, ACastDefersThenExecutesWithItsLines)
 {
     SkillTester* player = User(true);
     Skill& spell = LearnListed(*player, "Spell", 0);
@@ -222,7 +222,7 @@ TEST_F(SkillUse, ACastDefersThenExecutesWithItsLines)
     EXPECT_EQ(game.CountPendingActions(), 0);
 }
 
-TEST_F(SkillUse, ASecondRequestDuringTheCastTellsNothing)
+TEST_F(SkillUseChecks, ASecondRequestDuringTheCastTellsNothing)
 {
     SkillTester* player = User(true);
     Skill& spell = Learn(*player, "Spell");
@@ -233,7 +233,7 @@ TEST_F(SkillUse, ASecondRequestDuringTheCastTellsNothing)
     EXPECT_EQ(game.CountPendingActions(), 1);
 }
 
-TEST_F(SkillUse, CostsCooldownsAndForce)
+TEST_F(SkillUseChecks, CostsCooldownsAndForce)
 {
     SkillTester* player = User(true);
     Skill& plain = Learn(*player, "Plain");
@@ -257,7 +257,7 @@ TEST_F(SkillUse, CostsCooldownsAndForce)
     EXPECT_EQ(player->GetStat(CharacterStat::Power), 0);
 }
 
-TEST_F(SkillUse, AnEnemySkillWithATargetIsExecutedAndCoolsDown)
+TEST_F(SkillUseChecks, AnEnemySkillWithATargetIsExecutedAndCoolsDown)
 {
     SkillTester* player = User(true);
     CombatDummy* near = Dummy(40, 0, 100);
@@ -266,7 +266,7 @@ TEST_F(SkillUse, AnEnemySkillWithATargetIsExecutedAndCoolsDown)
     EXPECT_TRUE(shot.reuseTimer.running);
 }
 
-TEST_F(SkillUse, TheGateHoldsAMonstersSkillForAboutItsTime)
+TEST_F(SkillUseChecks, TheGateHoldsAMonstersSkillForAboutItsTime)
 {
     SkillTester* monster = User(false);
     Skill& watchful = Learn(*monster, "Watchful");
@@ -292,7 +292,7 @@ TEST_F(SkillUse, TheGateHoldsAMonstersSkillForAboutItsTime)
     EXPECT_TRUE(always.armed);
 }
 
-TEST_F(SkillUse, APassiveSkillAddsItsSharesAndKeepsItsEffect)
+TEST_F(SkillUseChecks, APassiveSkillAddsItsSharesAndKeepsItsEffect)
 {
     SkillTester* user = User(false);
     int32_t armor = user->GetStat(CharacterStat::Armor);

@@ -236,9 +236,6 @@ TEST_F(PathFinding, AgreesWithBruteForceOnRandomGrids)
         EXPECT_EQ(x, tx);
         EXPECT_EQ(y, ty);
         // Turns cost a tenth: a path may be a little longer than the shortest to save some.
-        int32_t turns = 0;
-        for (int32_t i = 1; i < path.count; ++i)
-            turns += path.steps[static_cast<size_t>(i)] != path.steps[static_cast<size_t>(i - 1)] ? 1 : 0;
         EXPECT_GE(GeometricCost(), optimum - 1e-3f) << trial;
         EXPECT_LE(GeometricCost(), optimum * 1.05f + 1.0f) << trial;
     }

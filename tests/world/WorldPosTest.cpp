@@ -233,7 +233,7 @@ TEST_F(WorldPosGrid, RangeBoundsAreInclusiveAndSquare)
     EXPECT_TRUE(centre.IsWithinExtents(WorldPos{kCentre, 40.0f, 70.0f, true}, 10.0f, 20.0f));
     EXPECT_FALSE(centre.IsWithinExtents(WorldPos{kCentre, 39.0f, 70.0f, true}, 10.0f, 20.0f));
     // Across a level edge, measured in the other level's frame.
-    EXPECT_TRUE(WorldPos(3, kW - 1.0f, 50.0f, true).IsWithinRange(WorldPos{kCentre, 1.0f, 50.0f, true}, 2.0f));
+    EXPECT_TRUE((WorldPos{3, kW - 1.0f, 50.0f, true}.IsWithinRange(WorldPos{kCentre, 1.0f, 50.0f, true}, 2.0f)));
     // A level at another depth is never in range.
     EXPECT_FALSE(centre.IsWithinRange(WorldPos{kBelow, 50.0f, 50.0f, true}, 10.0f * kW));
 }
