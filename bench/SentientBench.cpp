@@ -118,11 +118,10 @@ void SentientBenchEquip(Sentient& sentient)
 void SentientBenchLearn(Sentient& sentient)
 {
     int32_t learned = 0;
-    for (int32_t i = 0; learned < 20 && i < 1000; ++i) {
-        const SkillDefinition* definition = gGameData->GetSkillDefinition(i);
+    for (const DatabaseEntry* entry = gDatabase->GetNextEntryOfType(DatabaseEntryType::Skill); entry && learned < 20;
+         entry = gDatabase->GetNextEntryOfType(DatabaseEntryType::Skill, entry)) {
+        const SkillDefinition* definition = gGameData->FindSkillDefinition(entry->GetName());
         if (!definition)
-            break;
-        if (definition->GetEntry() && definition->GetEntry()->IsBaseOnly())
             continue;
         sentient.skillList->AddSkill(definition, &sentient, learned / 15, learned % 15);
         ++learned;

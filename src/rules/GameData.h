@@ -88,7 +88,6 @@ public:
     MonsterType* GetMonsterType(int32_t index) const;  // null outside the list
     MonsterType* FindMonsterType(std::string_view name) const;
     MonsterType* FindMonsterTypeBy(const DatabaseEntry* entry) const;
-    MonsterDefinition* FindMonsterDefinition(std::string_view name) const;
     const RecordList<MonsterEnhancement>& GetMonsterEnhancements() const { return monsterEnhancements; }
 
     // CollectMonsterTypes filters: 0 takes every type; otherwise a type passes when the filter
@@ -130,11 +129,9 @@ public:
     // "PerLevel" and "Skill" names, a tree's skills, a class's trees. Names ignore case.
 
     const SkillDefinition* FindSkillDefinition(std::string_view name) const;
-    const SkillDefinition* GetSkillDefinition(int32_t index) const;  // null outside the list
     const SkillTree* FindSkillTree(std::string_view name) const;
     // The status effects of the database, unscaled, for their names, texts and values.
     const StatusEffectBase* FindStatusEffect(std::string_view name) const;
-    int32_t GetCharacterClassCount() const;
     const CharacterClass* GetCharacterClass(int32_t index) const;  // null outside the list
     const CharacterClass* FindCharacterClass(std::string_view name) const;
     int32_t FindCharacterClassIndex(std::string_view name) const;  // -1 when none
@@ -150,8 +147,6 @@ public:
     const RecordList<QuestDefinition>& GetQuestDefinitions() const { return questDefinitions; }
     // The definition read from that entry; null when none is.
     const QuestDefinition* FindQuestDefinition(const DatabaseEntry* entry) const;
-    // The first definition, in database order, of that QuestType; null when none is.
-    const QuestDefinition* FindQuestDefinitionByType(int32_t questType) const;
     // A definition's entry drawn from random stream 0, weighted by "RandomQuestChance" (or
     // "RandomEventChance"); a weight of 0 is never drawn. Null when no weight is above 0.
     const DatabaseEntry* PickRandomQuest() const;

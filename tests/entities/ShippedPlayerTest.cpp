@@ -180,9 +180,8 @@ TEST_F(ShippedPlayer, ANewWardenJoinsWithItsStartingItemsLevelsTwiceAndSendsItsP
 TEST_F(ShippedPlayer, ANewCharacterOfEachClassKnowsExactlyItsTreesStartingSkills)
 {
     int32_t classesWithTrees = 0;
-    for (int32_t index = 0; index < gameData.GetCharacterClassCount(); ++index) {
-        const CharacterClass* playerClass = gameData.GetCharacterClass(index);
-        if (!playerClass || playerClass->GetSkillTreeCount() == 0)
+    for (int32_t index = 0; const CharacterClass* playerClass = gameData.GetCharacterClass(index); ++index) {
+        if (playerClass->GetSkillTreeCount() == 0)
             continue;
         ++classesWithTrees;
         Player* player = JoinNew(index, "Starter" + std::to_string(index));

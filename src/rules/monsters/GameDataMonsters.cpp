@@ -114,11 +114,6 @@ MonsterType* GameData::FindMonsterTypeBy(const DatabaseEntry* entry) const
     return monsterTypes.FindByEntry(entry);
 }
 
-MonsterDefinition* GameData::FindMonsterDefinition(std::string_view name) const
-{
-    return monsterDefinitions.FindByName(name);
-}
-
 void GameData::CollectMonsterTypes(int32_t filter, std::vector<MonsterType*>& out, int32_t minLevel,
                                    int32_t maxLevel) const
 {

@@ -30,11 +30,6 @@ const SkillDefinition* GameData::FindSkillDefinition(std::string_view name) cons
     return skillDefinitions.FindByName(name);
 }
 
-const SkillDefinition* GameData::GetSkillDefinition(int32_t index) const
-{
-    return skillDefinitions.Get(index);
-}
-
 const SkillTree* GameData::FindSkillTree(std::string_view name) const
 {
     return skillTrees.FindByName(name);
@@ -43,11 +38,6 @@ const SkillTree* GameData::FindSkillTree(std::string_view name) const
 const StatusEffectBase* GameData::FindStatusEffect(std::string_view name) const
 {
     return statusEffects.FindByName(name);
-}
-
-int32_t GameData::GetCharacterClassCount() const
-{
-    return characterClasses.GetCount();
 }
 
 const CharacterClass* GameData::GetCharacterClass(int32_t index) const

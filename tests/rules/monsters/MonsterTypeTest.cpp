@@ -118,7 +118,8 @@ TEST_F(MonsterTypes, LinksResolveAndMissingNamesAreLogged)
     EXPECT_EQ(Type("Timid").index, 6);
     EXPECT_EQ(gameData.GetMonsterType(6), &Type("Timid"));
     EXPECT_EQ(gameData.GetMonsterType(7), nullptr);
-    EXPECT_EQ(scout.definition, gameData.FindMonsterDefinition("Grunt"));
+    ASSERT_NE(scout.definition, nullptr);
+    EXPECT_EQ(scout.definition->GetEntry()->GetName(), "Grunt");
     EXPECT_EQ(Type("Raider").baseType, &scout);
     EXPECT_EQ(gameData.FindArchetype("Goblins")->types.size(), 6u);
     EXPECT_EQ(CountLogged("^c005MonsterType Scout: no MonsterType record Nobody\n"), 1);

@@ -45,14 +45,17 @@ TEST_F(ShippedCreatures, MonstersCoverTheLevelsWithEverySpecialRarity)
 
 TEST_F(ShippedCreatures, EveryTownNpcTypeHasOneActorWithChat)
 {
+    // An actor comes into the game only as some monster type's definition.
+    std::set<const MonsterDefinition*> actors;
+    for (int32_t i = 0; i < gameData.GetMonsterTypeCount(); ++i)
+        actors.insert(gameData.GetMonsterType(i)->definition);
+    actors.erase(nullptr);
     std::vector<int32_t> actorsOfType(NpcType::kCount, 0);
-    for (const DatabaseEntry* entry = database.GetNextEntryOfType(DatabaseEntryType::Actor); entry;
-         entry = database.GetNextEntryOfType(DatabaseEntryType::Actor, entry)) {
-        const MonsterDefinition& definition = *gameData.FindMonsterDefinition(entry->GetName());
-        ++actorsOfType[static_cast<size_t>(definition.npcType)];
-        if (definition.npcType != NpcType::None) {
-            EXPECT_FALSE(definition.chatIntro.empty()) << definition.name;
-            EXPECT_GE(definition.chats.size(), 2u) << definition.name;
+    for (const MonsterDefinition* definition : actors) {
+        ++actorsOfType[static_cast<size_t>(definition->npcType)];
+        if (definition->npcType != NpcType::None) {
+            EXPECT_FALSE(definition->chatIntro.empty()) << definition->name;
+            EXPECT_GE(definition->chats.size(), 2u) << definition->name;
         }
     }
     // The would-be recruits of recruit quests share the town recruit's kind (their screen and
@@ -143,9 +146,10 @@ TEST_F(ShippedCreatures, RecruitQuestFindsItsRecruitsArchetype)
 
 TEST_F(ShippedCreatures, TheShamanHoldsAFirebrand)
 {
-    const MonsterDefinition& shaman = *gameData.FindMonsterDefinition("ActorGoblinShaman");
+    const DatabaseEntry* shaman = database.FindEntryByName("ActorGoblinShaman");
+    ASSERT_NE(shaman, nullptr);
     std::vector<std::string> names;
-    shaman.GetEntry()->GetStringList("Attachment", names, true, false);
+    shaman->GetStringList("Attachment", names, true, false);
     ASSERT_EQ(names.size(), 1u);
     const Attachment* firebrand = gameData.FindAttachment(names[0]);
     ASSERT_NE(firebrand, nullptr);

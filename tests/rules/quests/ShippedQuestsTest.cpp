@@ -168,8 +168,11 @@ TEST_F(ShippedQuests, TheStoryRunsFromTheBeginningQuestThroughThreeSolvedBits)
 
 TEST_F(ShippedQuests, EveryQuestKindSpeaksWithKeysEnglishHas)
 {
-    const QuestDefinition* base = gameData.FindQuestDefinitionByType(QuestType::KillMonsters);
-    ASSERT_NE(base, nullptr);
+    const auto& definitions = gameData.GetQuestDefinitions();
+    auto killing = std::find_if(definitions.begin(), definitions.end(),
+                                [](const auto& definition) { return definition->questType == QuestType::KillMonsters; });
+    ASSERT_NE(killing, definitions.end());
+    const QuestDefinition* base = killing->get();
     for (int32_t type = 0; type < QuestType::kCount; ++type) {
         FakeQuest quest{&world};
         Start(quest, *base, 6, 99u);

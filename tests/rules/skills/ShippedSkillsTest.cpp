@@ -102,7 +102,11 @@ TEST_F(ShippedSkillsTest, LoadWithoutWarningsIntoFourTreesOfTheWarden)
     EXPECT_EQ(gameData.GetCharacterClassName(gameData.FindCharacterClassIndex("ClassWarden")), "ClassWarden");
     EXPECT_EQ(gameData.GetCharacterClassDisplayName(gameData.FindCharacterClassIndex("ClassWarden")),
               "$$ClassWarden$$");
-    EXPECT_EQ(gameData.GetCharacterClassName(gameData.GetCharacterClassCount()), "");
+    int32_t classCount = 0;
+    while (gameData.GetCharacterClass(classCount))
+        ++classCount;
+    EXPECT_NE(gameData.GetCharacterClassName(classCount - 1), "");
+    EXPECT_EQ(gameData.GetCharacterClassName(classCount), "");
     EXPECT_EQ(gameData.GetCharacterClassName(-1), "");
     EXPECT_EQ(warden->startAttributes, (std::array<int32_t, 5>{10, 10, 15, 6, 8}));
     EXPECT_TRUE(warden->AllowsSkill(Skill("SkillWardenFortitude").GetEntry()->GetId()));
