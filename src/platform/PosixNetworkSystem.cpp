@@ -269,14 +269,6 @@ void PosixNetworkSystem::Receive(MessageBuffer& out, const NetworkEndpoint& endp
         ReceiveFromSocket(out, endpoint, sender);
 }
 
-size_t PosixNetworkSystem::GetQueuedCount() const
-{
-    size_t count = 0;
-    for (const auto& [port, waiting] : queues)
-        count += waiting.Waiting();
-    return count;
-}
-
 bool PosixNetworkSystem::HasQueued(in_port_t port) const
 {
     auto found = queues.find(port);

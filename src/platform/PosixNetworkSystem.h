@@ -57,7 +57,6 @@ public:
     bool Flush(const NetworkEndpoint& endpoint) override;
 
     bool IsInitialised() const { return initialised; }
-    size_t GetQueuedCount() const;
 
     static bool ResolveHostAddress(in_addr& out);
     // "a.b.c.d:port".
