@@ -200,12 +200,6 @@ OpenAlSource* OpenAlSoundDriver::FindSource(int32_t source)
     return source >= 0 && source < static_cast<int32_t>(sources.size()) ? &sources[source] : nullptr;
 }
 
-ALuint OpenAlSoundDriver::GetAlSourceName(int32_t source) const
-{
-    AlGuard guard(lock);
-    return source >= 0 && source < static_cast<int32_t>(sources.size()) ? sources[source].name : 0;
-}
-
 int32_t OpenAlSoundDriver::CountPlaying()
 {
     AlGuard guard(lock);
@@ -491,12 +485,6 @@ void OpenAlSoundDriver::StopStream(int32_t source, int32_t)
     AlGuard guard(lock);
     if (OpenAlSource* record = FindSource(source))
         streamer.Stop(*record);
-}
-
-size_t OpenAlSoundDriver::GetFreeStreamBufferCount() const
-{
-    AlGuard guard(lock);
-    return streamer.GetFreeBufferCount();
 }
 
 int32_t OpenAlSoundDriver::GetOpenDecoderCount() const

@@ -64,9 +64,6 @@ public:
     bool IsPositional(int32_t kind) override;
     std::string GetDeviceName() override;
 
-    // The OpenAL name behind a source index, 0 for an index outside the table.
-    ALuint GetAlSourceName(int32_t source) const;
-    size_t GetFreeStreamBufferCount() const;
     int32_t GetOpenDecoderCount() const;
 
 private:

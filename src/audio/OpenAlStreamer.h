@@ -29,7 +29,6 @@ public:
     void Stop(OpenAlSource& source);
     // Deletes the pooled buffer names; at the driver's shut-down.
     void DeleteFreeBuffers();
-    size_t GetFreeBufferCount() const { return freeBuffers.size(); }
     // Decoders opened and not yet cleared, over every source.
     int32_t GetOpenDecoderCount() const { return openDecoders; }
 

@@ -1,4 +1,5 @@
 // OpenAlSoundDriverTest -- the OpenAL driver on the loopback device: start-up, source ranges, formats, gains and positions.
+#include "audio/AlNames.h"
 #include "audio/LoopbackDevice.h"
 #include "audio/OpenAlErrorReport.h"
 #include "audio/OpenAlSoundDriver.h"
@@ -47,14 +48,14 @@ protected:
     float SourceFloat(int32_t source, ALenum what) const
     {
         float value = -1.0f;
-        alGetSourcef(driver->GetAlSourceName(source), what, &value);
+        alGetSourcef(FindAlSource(*driver, source), what, &value);
         return value;
     }
 
     std::vector<float> SourcePosition(int32_t source) const
     {
         std::vector<float> at(3, 0.0f);
-        alGetSourcefv(driver->GetAlSourceName(source), AL_POSITION, at.data());
+        alGetSourcefv(FindAlSource(*driver, source), AL_POSITION, at.data());
         return at;
     }
 
@@ -222,6 +223,8 @@ TEST_F(DriverWorld, TheReferenceDistanceIsTwiceTheMinimumAndPitchIsTheFactor)
 TEST_F(DriverWorld, ABufferPlaysUntilItsSamplesAreMixedAndLoopsWhenAsked)
 {
     ASSERT_TRUE(Start());
+    ALuint loopedName = FindAlSource(*driver, 3);
+    ASSERT_NE(loopedName, 0u);
     std::vector<uint8_t> samples(4410 * 2, 0x10);  // a tenth of a second at 44.1 kHz
     uint32_t buffer = driver->CreateBuffer(nullptr, 0, Described(samples, 1, 16, 44100));
     int32_t once = driver->AttachBuffer(2, buffer);
@@ -239,7 +242,7 @@ TEST_F(DriverWorld, ABufferPlaysUntilItsSamplesAreMixedAndLoopsWhenAsked)
     driver->StopSource(looped);
     EXPECT_EQ(driver->CountPlaying(), 0);
     ALint attached = -1;
-    alGetSourcei(driver->GetAlSourceName(looped), AL_BUFFER, &attached);
+    alGetSourcei(loopedName, AL_BUFFER, &attached);
     EXPECT_EQ(attached, 0);
     driver->DeleteBuffer(buffer);
 }
@@ -272,8 +275,10 @@ TEST(OpenAlErrorReport, TheFiveErrorCodesHaveNamesAndOthersNone)
 TEST_F(DriverWorld, AnOpenAlErrorIsLoggedByNameAsDeveloperText)
 {
     ASSERT_TRUE(Start());
+    ALuint name = FindAlSource(*driver, 2);
+    ASSERT_NE(name, 0u);
     debug.SetDeveloper(true);
-    alSourcef(driver->GetAlSourceName(2), AL_PITCH, -1.0f);
+    alSourcef(name, AL_PITCH, -1.0f);
     driver->SetSourceGain(2, 0.5f);
     EXPECT_EQ(CountLinesHolding(debug, "AL_INVALID_VALUE"), 1);
 }
