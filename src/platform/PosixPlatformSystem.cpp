@@ -112,13 +112,9 @@ std::string PosixPlatformSystem::RegistryFilePath(const std::string& userFolder)
     return userFolder + "/registry.txt";
 }
 
-void PosixPlatformSystem::SetCriticalErrorHandler(CriticalErrorHandler handler)
+bool PosixPlatformSystem::InstallQuitSignalHandlers(SignalClock clock)
 {
-    criticalErrorHandler = std::move(handler);
-}
-
-bool PosixPlatformSystem::InstallQuitSignalHandlers()
-{
+    gSignalClock.store(clock);
     struct sigaction action {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -129,11 +125,6 @@ bool PosixPlatformSystem::InstallQuitSignalHandlers()
 void PosixPlatformSystem::SetHastyExitHook(HastyExitHook hook)
 {
     gHastyExitHook.store(hook);
-}
-
-void PosixPlatformSystem::SetSignalClock(SignalClock clock)
-{
-    gSignalClock.store(clock);
 }
 
 void PosixPlatformSystem::RunHastyExitHook()
@@ -178,8 +169,6 @@ void PosixPlatformSystem::CriticalError(const std::string& message)
     if (SDL_WasInit(SDL_INIT_VIDEO) &&
         CanShowMessageBox(SDL_GetCurrentVideoDriver(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")))
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Critical Error", message.c_str(), nullptr);
-    if (criticalErrorHandler)
-        criticalErrorHandler(message);
     EndInHaste(1);
 }
 

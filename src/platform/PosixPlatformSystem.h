@@ -12,13 +12,9 @@
 
 class PosixPlatformSystem : public PlatformSystem {
 public:
-    // Takes the place of the process exit in CriticalError; it must not return (a test's throws).
-    using CriticalErrorHandler = std::function<void(const std::string& message)>;
-
     // The registry file lives in the user folder ("<working folder>/User" in the game).
     explicit PosixPlatformSystem(const std::string& userFolder);
 
-    void SetCriticalErrorHandler(CriticalErrorHandler handler);
     // What runs just before the process ends without its shut-down (a critical error, a forced
     // exit): it puts back what the program changed outside itself and saves what it can. It may
     // run inside a signal handler, on a program stuck anywhere.
@@ -30,11 +26,10 @@ public:
 
     // SIGINT and SIGTERM then ask the program to quit, the same road as closing the window.
     // Once a quit is asked for, a SIGTERM changes nothing; a second SIGINT more than
-    // kForcedExitAfterMs after the first ends the program through EndInHaste(130).
-    static bool InstallQuitSignalHandlers();
+    // kForcedExitAfterMs after the first, on the clock given (null: the monotonic clock), ends
+    // the program through EndInHaste(130).
+    static bool InstallQuitSignalHandlers(SignalClock clock = nullptr);
     static void SetHastyExitHook(HastyExitHook hook);
-    // Null: the monotonic clock.
-    static void SetSignalClock(SignalClock clock);
     // Runs the hasty-exit hook once and ends the process with the code, skipping the static
     // destructors: another thread may still be using what they would free.
     [[noreturn]] static void EndInHaste(int exitCode);
@@ -96,7 +91,6 @@ private:
     static std::string RegistryFilePath(const std::string& userFolder);
 
     TextRegistry registry;
-    CriticalErrorHandler criticalErrorHandler;
     std::function<bool()> messagePump;
     bool windowClosed = false;
     std::vector<pid_t> openers;

@@ -43,7 +43,6 @@ class AudioWorld : public AssetFolderWorld {
 protected:
     AudioWorld()
     {
-        platform.SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
         random.Seed(20261207);
         gRandomSystem = &random;
         manager = std::make_unique<ResourceManager>();

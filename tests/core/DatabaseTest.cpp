@@ -7,6 +7,7 @@
 #include "support/GameFolderFiles.h"
 #include "support/ShippedGame.h"
 #include "support/TempFolder.h"
+#include "support/ThrowingCriticalError.h"
 
 #include <filesystem>
 #include <fstream>
@@ -304,8 +305,7 @@ TEST_F(DatabaseFaults, ListedNamesNeverLeaveTheDatabaseFolder)
 
 TEST_F(DatabaseFaults, MissingListIsFatalThroughThePlatform)
 {
-    PosixPlatformSystem platform(folder.Path().string() + "/User");
-    platform.SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
+    ThrowingCriticalError<> platform(folder.Path().string() + "/User");
     gPlatformSystem = &platform;
     try {
         database.Load();

@@ -8,6 +8,7 @@
 #include "platform/PosixPlatformSystem.h"
 #include "support/LogLines.h"
 #include "support/TempFolder.h"
+#include "support/ThrowingCriticalError.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -17,10 +18,10 @@
 
 // Runs a hook whenever the main thread yields, which a waiting Get does only after it has
 // named the row it waits for: tests open their gates there, so no test depends on timing.
-class TestPlatform : public PosixPlatformSystem {
+class TestPlatform : public ThrowingCriticalError<> {
 public:
     explicit TestPlatform(const std::string& userFolder)
-        : PosixPlatformSystem(userFolder), mainThread(std::this_thread::get_id())
+        : ThrowingCriticalError(userFolder), mainThread(std::this_thread::get_id())
     {
     }
 

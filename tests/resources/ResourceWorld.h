@@ -21,11 +21,6 @@
 #include <thread>
 #include <vector>
 
-// What the injected critical-error handler throws in place of ending the process.
-struct CriticalErrorThrown : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 // A one-way barrier: Wait blocks until Open.
 class LoadBarrier {
 public:
@@ -83,7 +78,6 @@ class ResourceWorld : public AssetFolderWorld {
 protected:
     ResourceWorld()
     {
-        platform.SetCriticalErrorHandler([](const std::string& message) { throw CriticalErrorThrown(message); });
         baselineBytes = MemBytesInUse(kMemTotal);
         baselineProbes = ProbeResource::live.load();
         manager = std::make_unique<ResourceManager>();

@@ -2,17 +2,11 @@
 #pragma once
 
 #include "core/RandomSystem.h"
-#include "platform/PosixPlatformSystem.h"
 #include "rules/RulesWorld.h"
+#include "support/ThrowingCriticalError.h"
 #include "world/World.h"
 
-#include <stdexcept>
 #include <string>
-
-// What the injected critical-error handler throws in place of ending the process.
-struct WorldCriticalError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // The level geometry of the shipped game: 64 x 64 tiles of 64 units, 8 x 8 tile blocks.
 inline const std::string kWorldTestGameSystem = "GameSystem\n{\n Type Info\n LevelTileWidth 64\n LevelTileHeight 64\n"
@@ -24,7 +18,6 @@ class WorldDatabase : public RulesWorld {
 protected:
     WorldDatabase() : platform((folder.Path() / "User").string())
     {
-        platform.SetCriticalErrorHandler([](const std::string& message) { throw WorldCriticalError(message); });
         gPlatformSystem = &platform;
         gRandomSystem = &random;
         gWorld = &world;
@@ -46,7 +39,7 @@ protected:
         gameData.Load(database);
     }
 
-    PosixPlatformSystem platform;
+    ThrowingCriticalError<> platform;
     RandomSystem random{20261207};
     World world;
 };

@@ -248,12 +248,12 @@ TEST_F(WorldDatabase, MissingAdventureIsRefusedOrFatal)
         {
             try {
                 world.ReadFromDatabase("Elsewhere", 1, true);
-            } catch (const WorldCriticalError& error) {
+            } catch (const CriticalErrorThrown& error) {
                 EXPECT_STREQ(error.what(), "Invalid Adventure!\n");
                 throw;
             }
         },
-        WorldCriticalError);
+        CriticalErrorThrown);
 }
 
 TEST_F(WorldDatabase, SizeSelection)
