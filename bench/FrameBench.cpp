@@ -3,13 +3,13 @@
 #include "BenchGameFolder.h"
 #include "BenchIterations.h"
 #include "BenchShippedGame.h"
+#include "SwappableApplication.h"
 
 #include "app/Application.h"
 #include "client/ClientApp.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
-#include "core/Application.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "core/DebugSystem.h"
@@ -444,7 +444,7 @@ public:
     }
 
     std::string folder;
-    Application app;
+    SwappableApplication app;
     bool started = false;
     std::array<Clock::time_point, static_cast<size_t>(FrameStep::Count)> marks{};
 };

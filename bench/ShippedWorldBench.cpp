@@ -3,9 +3,9 @@
 #include "BenchGameFolder.h"
 #include "BenchIterations.h"
 #include "BenchShippedGame.h"
+#include "SwappableApplication.h"
 
 #include "app/Application.h"
-#include "core/Application.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "core/DebugSystem.h"
@@ -214,7 +214,7 @@ public:
 
     bool countHost = false;
     std::string folder;
-    Application app;
+    SwappableApplication app;
     bool started = false;
     uint64_t now = 0;
     std::vector<SafePointer> goblins;

@@ -55,11 +55,6 @@ void Application::SetSystem(SystemSlot slot, SystemHooks hooks)
     systems[static_cast<int>(slot)] = std::move(hooks);
 }
 
-SystemHooks& Application::GetSystem(SystemSlot slot)
-{
-    return systems[static_cast<int>(slot)];
-}
-
 void Application::AddStartUpHook(StartUpStep step, StartUpHook hook)
 {
     startUpHooks[static_cast<int>(step)].push_back(std::move(hook));

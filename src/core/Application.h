@@ -97,7 +97,6 @@ public:
     ~Application() override;
 
     void SetSystem(SystemSlot slot, SystemHooks hooks);
-    SystemHooks& GetSystem(SystemSlot slot);
     void AddStartUpHook(StartUpStep step, StartUpHook hook);
     void AddFrameHook(FrameStep step, FrameHook hook);
     void AddShutDownHook(ShutDownStep step, ShutDownHook hook);
@@ -118,6 +117,11 @@ public:
     bool IsRunning() const { return running; }
     // The last frame's length in whole ms, from the start of one frame to the start of the next.
     uint32_t GetFrameDelta() const { return frameDelta; }
+
+protected:
+    // By slot. Open to a derived application, which may wrap or swap one system's hooks after
+    // the composition root has filled them.
+    std::array<SystemHooks, kSystemSlotCount> systems;
 
 private:
     void CreateSystems();
@@ -140,7 +144,6 @@ private:
     uint32_t startUpMs = 0;
     std::string stopReason;
     uint32_t frameDelta = 0;
-    std::array<SystemHooks, kSystemSlotCount> systems;
     std::array<std::vector<StartUpHook>, static_cast<int>(StartUpStep::Count)> startUpHooks;
     std::array<std::vector<FrameHook>, static_cast<int>(FrameStep::Count)> frameHooks;
     std::array<std::vector<ShutDownHook>, static_cast<int>(ShutDownStep::Count)> shutDownHooks;

@@ -1,7 +1,6 @@
 // ApplicationTest -- the whole life on the shipped game folder with a scripted platform and a hand-stepped clock.
 #include "app/Application.h"
 #include "audio/SoundSystem.h"
-#include "core/Application.h"
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/RandomSystem.h"
@@ -33,6 +32,7 @@
 #include "server/quests/Quest.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
+#include "support/SwappableApplication.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
 #include "world/LevelData.h"
@@ -65,11 +65,11 @@ class ScriptedPlatform : public PosixPlatformSystem {
 public:
     ScriptedPlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now)
     {
-        SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
         SetMessagePump([this] { return ++pumps != closeOnPump; });
     }
 
     void OnQuit() override { ++quits; }
+    [[noreturn]] void CriticalError(const std::string& message) override { throw std::runtime_error(message); }
     // Each frame also spends 3 ms of work. The resource loader's idle pauses are real ones,
     // and so are the main thread's yields while it waits for the loader at start-up.
     void Sleep(uint32_t milliseconds) override
@@ -175,7 +175,7 @@ protected:
 
     TempFolder folder;
     std::string working;
-    Application app;
+    SwappableApplication app;
     ScriptedPlatform* platform = nullptr;
     // Starts just short of the 32-bit wrap, so the frames measured cross it.
     uint64_t now = 0xFFFFFFF0u;

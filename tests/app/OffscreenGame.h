@@ -2,12 +2,12 @@
 #pragma once
 
 #include "app/Application.h"
-#include "core/Application.h"
 #include "core/DebugSystem.h"
 #include "core/RandomSystem.h"
 #include "core/system/GraphicsSystem.h"
 #include "platform/PosixPlatformSystem.h"
 #include "platform/PosixTimerSystem.h"
+#include "support/SwappableApplication.h"
 #include "support/TempFolder.h"
 
 #include <SDL.h>
@@ -22,10 +22,8 @@
 // The real platform and its window pump; sleeping moves the test's clock instead of the wall clock.
 class OffscreenGamePlatform : public PosixPlatformSystem {
 public:
-    OffscreenGamePlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now)
-    {
-        SetCriticalErrorHandler([](const std::string& message) { throw std::runtime_error(message); });
-    }
+    OffscreenGamePlatform(const std::string& userFolder, uint64_t& now) : PosixPlatformSystem(userFolder), now(now) {}
+    [[noreturn]] void CriticalError(const std::string& message) override { throw std::runtime_error(message); }
     void Sleep(uint32_t milliseconds) override
     {
         if (std::this_thread::get_id() != mainThread || milliseconds == 0) {
@@ -160,6 +158,6 @@ protected:
 
     TempFolder folder;
     std::string working;
-    Application app;
+    SwappableApplication app;
     uint64_t now = 5000;
 };
