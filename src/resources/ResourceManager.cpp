@@ -652,12 +652,6 @@ void ResourceManager::WaitForLoadQueue()
     WaitUntil([this] { return loadQueue.empty(); });
 }
 
-void ResourceManager::WaitForAllLoads()
-{
-    auto pending = [](const ResourceEntry& entry) { return entry.refCount > 0 && !entry.loaded && !entry.free; };
-    WaitUntil([this, &pending] { return std::none_of(entries.begin(), entries.end(), pending); });
-}
-
 void ResourceManager::PrintResourceInfo(std::string_view name)
 {
     File* file = gFileSystem ? gFileSystem->Open(name, kFileRead | kFileBinary) : nullptr;

@@ -89,9 +89,6 @@ public:
     // Returns when the load queue is empty (a load taken off it may still be running). The
     // caller's graphics context is given up for the wait, as in Get.
     void WaitForLoadQueue();
-    // Returns when every row still in use is built or known to be missing: the queue empty and
-    // no load running. The caller's graphics context is given up for the wait.
-    void WaitForAllLoads();
     void PrintResourceInfo(std::string_view name);
 
     // The context a waiting Get gives up, so the loader's graphics work can go on meanwhile.

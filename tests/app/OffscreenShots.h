@@ -321,8 +321,22 @@ protected:
 
     // Every resource in use is built. The world draws a model only once the loader has read it,
     // so on a busy machine a model still loading would be missing from one picture and not the
-    // next, and two pictures meant to match would differ.
-    static void SettleLoads() { gResourceManager->WaitForAllLoads(); }
+    // next, and two pictures meant to match would differ. Get waits for a row as a first use
+    // would, the graphics context given up meanwhile; a load may queue more rows, so the passes
+    // go on until one builds nothing more (a row still empty then is a missing file).
+    static void SettleLoads()
+    {
+        ResourceManager& manager = *gResourceManager;
+        for (bool built = true; built;) {
+            built = false;
+            for (int32_t row = 0; row < manager.GetResourceCount(); ++row) {
+                if (manager.GetReferenceCount(row) == 0 || manager.IsLoaded(row))
+                    continue;
+                manager.Get(row);
+                built = built || manager.IsLoaded(row);
+            }
+        }
+    }
 
     // Red, green and blue at a point; the file's rows run from the bottom, blue first.
     static std::array<int, 3> PixelAt(const TargaImage& image, int x, int y)

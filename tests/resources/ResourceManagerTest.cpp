@@ -303,36 +303,6 @@ TEST_F(ResourceQueue, WaitedOnIsLoggedOncePerBlockingGetButNeverForShaders)
     EXPECT_EQ(CountLogged("Waited on "), 1);
 }
 
-// The queue empties as the loader takes its last row, before that row is built: a picture
-// taken then lacks what the row holds. The load here stays in its factory until the main
-// thread next yields after it began, which only a wait for the load itself does.
-TEST_F(ResourceQueue, WaitingForAllLoadsOutlastsTheLoadTheQueueNoLongerHolds)
-{
-    LoadBarrier gate;
-    std::atomic<bool> started{false};
-    manager->RegisterType("late", kMemGeneral, false, "", true, [&](const std::string&, uint8_t*, uint32_t, int32_t) {
-        started.store(true);
-        gate.Wait();
-        return new Resource();
-    });
-    platform.onMainThreadSleep = [&] {
-        if (started.load())
-            gate.Open();
-    };
-    ResourceHandle late;
-    ResourceHandle after;
-    manager->Load("first.late", late);
-    manager->WaitForAllLoads();
-    EXPECT_TRUE(manager->IsLoaded(late));
-    // Nothing in use left unbuilt: the wait returns at once.
-    manager->WaitForAllLoads();
-    manager->Load("second.sync", after);
-    manager->WaitForAllLoads();
-    EXPECT_TRUE(manager->IsLoaded(after));
-    // The gate and the flag end with this test; the shut-down's yields open the fixture's own.
-    platform.onMainThreadSleep = [this] { OpenGates(); };
-}
-
 // A row released before the loader reached it was skipped and never found again, its row lost.
 TEST_F(ResourceQueue, ARowReleasedBeforeItsTurnIsNeverBuiltAndIsReused)
 {
