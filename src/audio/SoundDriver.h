@@ -67,6 +67,8 @@ public:
     virtual void DeleteBuffer(uint32_t buffer) = 0;
     // 0 is ignored.
     virtual void DeleteStream(int32_t stream) = 0;
+    // Part of what a driver offers, though the sound system never pauses a source: a pause
+    // silences looping sounds through their gain instead.
     virtual bool PauseSource(int32_t source) = 0;
     virtual bool ResumeSource(int32_t source) = 0;
     // The sources a kind of sound may use: first and count.

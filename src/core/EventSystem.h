@@ -43,6 +43,8 @@ public:
     // Offers the event to each listener of the list in order, then frees it unless kept.
     void DispatchEvent(Event* event, const std::vector<Listener*>& listeners);
 
+    // Enters a listener for an id's queued events, once. No listener of the game subscribes:
+    // entities answer their events through their class's handler table.
     void AddListenerEntry(int eventId, Listener* listener);
     // Takes the listener out of every list, including a delivery under way.
     void RemoveListener(Listener* listener);

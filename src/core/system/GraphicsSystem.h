@@ -110,6 +110,7 @@ public:
     // The swap interval from "monitorSync", with the context taken by the caller.
     virtual void ApplySwapInterval() = 0;
     virtual void SetCursor(int32_t index) = 0;
+    // Offered by every display though the game always draws its own cursor.
     virtual void ShowSystemCursor() = 0;
     virtual void FreeCursors() = 0;
 

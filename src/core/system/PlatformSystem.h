@@ -57,6 +57,8 @@ public:
     // Called by the "quit" command after it has cleared the running flag.
     virtual void OnQuit() = 0;
 
+    // Offered for a machine report that reads a system registry; the Linux report reads its
+    // own files instead, so nothing in this program calls these.
     // Text values of at most 511 characters; longer ones read as kRegistryMoreData.
     virtual int32_t RegistryWriteString(RegistryRoot root, const std::string& keyPath,
                                         const std::string& valueName, const std::string& text) = 0;
@@ -74,7 +76,8 @@ public:
     // The text is placed unchanged; asHtml only picks the clipboard format where the desktop has
     // one for HTML. False when no clipboard is reachable: nothing was put there.
     virtual bool ClipboardPut(const std::string& text, bool asHtml) = 0;
-    // Appends the plain-text clipboard to appendTo; false when no clipboard could be read.
+    // Appends the plain-text clipboard to appendTo; false when no clipboard could be read. Offered
+    // as the other half of ClipboardPut: nothing in the game pastes.
     virtual bool ClipboardGet(std::string& appendTo) = 0;
 
     // Conversions between the host's order and the little-endian order of files and datagrams.
