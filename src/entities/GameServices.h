@@ -258,8 +258,9 @@ public:
     virtual void OnEntityDied(Entity& victim, Entity* killer) = 0;
     // The game's two trade values, the price factors of item types 22 and 23.
     virtual void GetTradeValues(float& first, float& second) const = 0;
-    // The money identifying the item costs the user.
-    virtual int32_t GetIdentifyCost(const Item& item, const Sentient& user) const = 0;
+    // Seconds an identification takes: longer for an item above the identifier's level,
+    // shorter (down to a floor) for one below it.
+    virtual float GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const = 0;
     // The game's use of an item of type 21 (a treasure map); true when it is used up.
     virtual bool UseMapItem(Item& item, Sentient& user) = 0;
 

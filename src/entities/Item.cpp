@@ -156,7 +156,8 @@ bool Item::UseSpecialKinds(Sentient* user)
     }
     if (IsUnidentified() && !(GetDefinition() && GetDefinition()->alwaysIdentified)) {
         if (user && gGameServices)
-            user->StartIdentifyItem(this, static_cast<float>(gGameServices->GetIdentifyCost(*this, *user)));
+            user->StartIdentifyItem(
+                this, gGameServices->GetIdentifyTime(GetRequiredLevel(), user->stats.Get(CharacterStat::Level)));
         return true;
     }
     if (!IsWearableType())

@@ -659,11 +659,6 @@ void Game::GetTradeValues(float& first, float& second) const
     second = factorB;
 }
 
-int32_t Game::GetIdentifyCost(const Item&, const Sentient&) const
-{
-    return GameTuning().identifyCost;
-}
-
 // ---- Lines, sounds and names for the clients ---------------------------------------------------------
 
 void Game::QueueClientCommand(std::string_view line)

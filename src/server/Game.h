@@ -162,7 +162,6 @@ public:
     void GetTradeValues(float& first, float& second) const override;
     // The trade value food items (true) or drinks report, which supply quests move.
     float& SupplyTradeValue(bool food) { return food ? factorA : factorB; }
-    int32_t GetIdentifyCost(const Item& item, const Sentient& user) const override;
     bool UseMapItem(Item& item, Sentient& user) override;
     // A player's slot holds a linked copy of a world quest (GameQuestLinks.cpp).
     std::unique_ptr<EntityQuest> CreatePlayerQuest() override;
@@ -427,7 +426,7 @@ public:
     TradeOffer& GetTradeOffer() { return tradeOffer; }
     // Seconds an identification (item level, player level) or a chest opening (chest level,
     // player level) takes.
-    float GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const;
+    float GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const override;
     float GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const;
 
     // ---- The end of a world as the players confirm it (GameOffers.cpp) --------------------------

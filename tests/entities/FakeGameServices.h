@@ -68,7 +68,7 @@ public:
         first = tradeValues[0];
         second = tradeValues[1];
     }
-    int32_t GetIdentifyCost(const Item&, const Sentient&) const override { return identifyCost; }
+    float GetIdentifyTime(int32_t, int32_t) const override { return identifyTime; }
     bool UseMapItem(Item&, Sentient& user) override;
 
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity, PathRecord* path) override;
@@ -206,7 +206,7 @@ public:
     // Called with each notice as it arrives, for tests that look at the world at that moment.
     std::function<void(const std::string&)> onNotice;
     std::array<float, 2> tradeValues{1.0f, 1.0f};
-    int32_t identifyCost = 0;
+    float identifyTime = 0.0f;
     bool mapUsedUp = false;
     // The scripted path finder: answers each search and counts them; a found path is the
     // steps given.

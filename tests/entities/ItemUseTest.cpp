@@ -158,7 +158,7 @@ TEST_F(ItemUse, ARunningTimerKeepsTheChargeAndChangesNothing)
 TEST_F(ItemUse, AnUnidentifiedMagicItemStartsIdentifyingAndIsKept)
 {
     ItemTester* user = User();
-    game.identifyCost = 3;
+    game.identifyTime = 3.0f;
     Item* charm = Give(*user, "Charm");
     ASSERT_TRUE(charm->AddAffix(gameData.GetItemRecords().FindMagicModifier("Glinting"), 0.5f));
     for (int32_t i = 0; i < 3; ++i)

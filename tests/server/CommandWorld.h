@@ -176,6 +176,10 @@ GameSystem
     MaxRecruits 4
     MaxAdventureGroupSize 3
     IdentifyCost 10
+    MinIdentifyTime 1
+    BaseIdentifyTime 4
+    IdentifyTimeIncreasePerLevel 2
+    IdentifyTimeDecreasePerLevel 1
     SellFractionStart 0.5
     SellFractionEnd 0.5
 }

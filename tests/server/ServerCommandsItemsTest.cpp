@@ -1,6 +1,7 @@
 // ServerCommandsItemsTest -- the player's item request lines through the real command system and game: moves, drops, trade with a vendor, gifts to creatures, pick-ups, points, the weapon sets and the front cells, and a vendor's goods that only trade can move.
 #include "server/CommandWorld.h"
 
+#include "core/StringUtil.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
@@ -255,6 +256,32 @@ TEST_F(ServerCommandsItems, AttributeAndIdentifyLinesSpendPointsAndMoney)
     Run("IdentifyAll");
     EXPECT_FALSE(amulet->IsUnidentified());
     EXPECT_LT(Money(), 1000);
+}
+
+// The time is the tuning's for the amulet's "MinLevel" (3) against the player's level, never the
+// identify price: base 4, 2 more per level the player lacks, 1 less per level above, 1 at least.
+TEST_F(ServerCommandsItems, UsingAnUnidentifiedItemTakesTheIdentifyTimeOfItsLevel)
+{
+    struct Case {
+        int32_t playerLevel;
+        float seconds;
+    };
+    for (Case c : {Case{3, 4.0f}, Case{1, 8.0f}, Case{5, 2.0f}, Case{9, 1.0f}}) {
+        player->stats.Set(CharacterStat::Level, c.playerLevel);
+        auto* amulet = static_cast<Item*>(Put("Amulet", InventoryGroupIndex::Bag1, 0));
+        ASSERT_TRUE(amulet->AddAffix(gameData.GetItemRecords().FindMagicModifier("Glinting"), 0.5f));
+        amulet->SetIdentified(false);
+        game->GetClientLines().clear();
+        Run("useItem 2 0");
+        ASSERT_FALSE(game->GetClientLines().empty()) << c.playerLevel;
+        EXPECT_EQ(game->GetClientLines().back(), StringFormat("timer %d %f 2", player->entityNumber, c.seconds))
+            << c.playerLevel;
+        game->Update(c.seconds - 0.1f);
+        EXPECT_TRUE(amulet->IsUnidentified()) << c.playerLevel;
+        game->Update(0.2f);
+        EXPECT_FALSE(amulet->IsUnidentified()) << c.playerLevel;
+        player->inventory->DeleteAt(InventoryGroupIndex::Bag1, 0);
+    }
 }
 
 TEST_F(ServerCommandsItems, SwitchItemSetTradesTheWeaponSets)
