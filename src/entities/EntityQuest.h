@@ -36,6 +36,9 @@ public:
     virtual Entity* GetTargetEntity() const = 0;
     // The game's quest announces that the carrier took it on.
     virtual void AnnounceAccepted(Player& carrier) = 0;
+    // Whether a picked-up quest item may count here: this copy and every quest up its chain of
+    // copies still take items, and the chain ends at a quest of the game that exists.
+    virtual bool CanTakeItemThroughLinks() = 0;
     // Declined by its carrier (or, for the game's own quest, by a carrier of its copy); what is
     // left of it is the server quest's business, and until one replaces this nothing changes.
     virtual void Abandon() {}

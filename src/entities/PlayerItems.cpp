@@ -129,7 +129,7 @@ bool Player::PickUpItem(int32_t entityNumber)
 bool Player::OfferQuestItem(const Item& item)
 {
     for (const auto& quest : questSlots) {
-        if (!quest || quest->IsEmpty() || !quest->CanTakeMoreItems() || !quest->IsQuestItem(item.GetEntry()))
+        if (!quest || quest->IsEmpty() || !quest->CanTakeItemThroughLinks() || !quest->IsQuestItem(item.GetEntry()))
             continue;
         if (quest->progress < quest->count)
             ++quest->progress;

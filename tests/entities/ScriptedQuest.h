@@ -24,6 +24,7 @@ public:
     Entity* GetTargetEntity() const override { return targetEntity; }
     void AnnounceAccepted(Player&) override { calls.emplace_back("accepted"); }
     void Abandon() override { calls.emplace_back("abandon"); }
+    bool CanTakeItemThroughLinks() override { return CanTakeMoreItems(); }
 
     std::vector<std::string> calls;
     int32_t forNpc = -1;

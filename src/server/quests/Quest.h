@@ -116,7 +116,7 @@ public:
     // ---- Acceptance, solving and completion (QuestCompletion.cpp) ----
     void OnSolved(Player& player);
     bool IsAboutMonsterType(const MonsterType* monsterType) const;
-    bool CanTakeItemThroughLinks();
+    bool CanTakeItemThroughLinks() override;
     void CheckMeetingFailed();
     // May delete the quest.
     void ResolveMeeting();

@@ -1,10 +1,12 @@
 // QuestThievesTest -- thieves, recruits, quest items laid on a level and the plague's saved victims.
 #include "server/quests/QuestKindWorld.h"
 
+#include "core/CommandSystem.h"
 #include "core/MessageBuffer.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "rules/quests/QuestDefinition.h"
+#include "server/ServerCommands.h"
 
 #include <set>
 #include <string>
@@ -59,6 +61,12 @@ MonsterTotemBearer
     MinLevel 1
     MaxLevel 60
     QuestItemAmount 2
+}
+ClassPorter
+{
+    Type Class
+    HealthPerVit 5
+    StartVitality 10
 }
 Join
 {
@@ -332,4 +340,34 @@ TEST_F(QuestThievesRecruits, ASlainMonsterDropsItsQuestItemOnlyForAnUnfinishedQu
     EXPECT_EQ(spawn.DropQuestItem(*bearer, bearer->position), nullptr) << "the quest has its items";
     copy->progress = 0;
     EXPECT_EQ(spawn.DropQuestItem(*bearer, WorldPos{-1, 0.0f, 0.0f}), nullptr) << "nowhere";
+}
+
+// Quest items picked up through the player's request count for the slot's copy until it has
+// what it needs; the next one stays where it lies and the player is told.
+TEST_F(QuestThievesRecruits, PickedUpQuestItemsCountUntilTheQuestHasEnough)
+{
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    // A class with health, so that the stat rebuild after each pick-up leaves the player alive.
+    player->SetUpNew(gameData.FindCharacterClassIndex("ClassPorter"));
+    ASSERT_TRUE(player->IsAlive());
+    Quest* totems = Make("Totems");
+    ASSERT_NE(totems, nullptr);
+    totems->QuestBase::target = gameData.FindMonsterType("MonsterTotemBearer");
+    totems->count = 2;
+    Actor* bearer = Creature("MonsterTotemBearer", 340.0f);
+    EntityQuest* copy = player->AcceptQuest(totems->questId);
+    ASSERT_NE(copy, nullptr);
+    copy->count = 2;
+    std::vector<ItemGround*> dropped;
+    for (int32_t i = 0; i < 3; ++i) {
+        dropped.push_back(dynamic_cast<ItemGround*>(spawn.DropQuestItem(*bearer, player->position)));
+        ASSERT_NE(dropped.back(), nullptr);
+    }
+    for (int32_t i = 0; i < 3; ++i) {
+        commands.Execute("pickupEntity " + std::to_string(dropped[static_cast<size_t>(i)]->entityNumber), player);
+        EXPECT_EQ(copy->progress, std::min(i + 1, 2)) << i;
+        EXPECT_EQ(CountLinesWith("$$AlreadyHaveAllWeNeed$$"), i < 2 ? 0 : 1) << i;
+    }
+    EXPECT_NE(dropped[2]->GetItem(), nullptr) << "the third still lies there";
 }
