@@ -41,14 +41,10 @@ bool CharacterSettingsReadInts(MessageBuffer& buffer, std::vector<int32_t>& out)
     return true;
 }
 
-bool CharacterSettingsReadFlags(MessageBuffer& buffer, int32_t count, std::vector<int32_t>& out)
+bool CharacterSettingsReadFlags(MessageBuffer& buffer, const ItemPtrList& gateRecords, ItemPtrList& out)
 {
-    if (static_cast<uint64_t>(count) * 4 > buffer.BytesLeft())
-        return false;
-    out.resize(static_cast<size_t>(count));
-    for (int32_t& value : out)
-        value = buffer.ReadInt();
-    return true;
+    out.EnsureLoaded(gateRecords);
+    return out.ReadFlags(buffer);
 }
 
 } // namespace
@@ -56,7 +52,7 @@ bool CharacterSettingsReadFlags(MessageBuffer& buffer, int32_t count, std::vecto
 CharacterSettings::CharacterSettings() = default;
 CharacterSettings::~CharacterSettings() = default;
 
-bool CharacterSettings::Read(MessageBuffer& buffer, bool withSkillBonuses, int32_t gateRecords)
+bool CharacterSettings::Read(MessageBuffer& buffer, bool withSkillBonuses, const ItemPtrList& gateRecords)
 {
     if (buffer.BytesLeft() < 4)
         return CharacterSettingsRefuse("no marker");
@@ -64,7 +60,7 @@ bool CharacterSettings::Read(MessageBuffer& buffer, bool withSkillBonuses, int32
     name = buffer.ReadString();
     if (name.size() > kMaxNameBytes)
         name.resize(kMaxNameBytes);
-    bool read = loaded ? ReadLoaded(buffer, std::max(gateRecords, 0)) : ReadNew(buffer, withSkillBonuses);
+    bool read = loaded ? ReadLoaded(buffer, gateRecords) : ReadNew(buffer, withSkillBonuses);
     if (!read)
         return false;
     if (buffer.Overrun())
@@ -94,7 +90,7 @@ bool CharacterSettings::ReadNew(MessageBuffer& buffer, bool withSkillBonuses)
     return true;
 }
 
-bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, int32_t gateRecords)
+bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, const ItemPtrList& gateRecords)
 {
     buffer.ReadInt();  // the maximum health: recomputed from the stats
     health = buffer.ReadInt();
@@ -180,14 +176,14 @@ bool CharacterSettings::ReadGates(MessageBuffer& buffer)
     return true;
 }
 
-bool CharacterSettings::ReadParty(MessageBuffer& buffer, int32_t gateRecords)
+bool CharacterSettings::ReadParty(MessageBuffer& buffer, const ItemPtrList& gateRecords)
 {
     partyKept = buffer.ReadInt() != 0;
     if (!partyKept)
-        return CharacterSettingsReadFlags(buffer, gateRecords, secondGateFlags) ||
+        return CharacterSettingsReadFlags(buffer, gateRecords, secondGates) ||
                CharacterSettingsRefuse("gate flags");
-    if (!CharacterSettingsReadFlags(buffer, gateRecords, firstGateFlags) ||
-        !CharacterSettingsReadFlags(buffer, gateRecords, secondGateFlags))
+    if (!CharacterSettingsReadFlags(buffer, gateRecords, firstGates) ||
+        !CharacterSettingsReadFlags(buffer, gateRecords, secondGates))
         return CharacterSettingsRefuse("gate flags");
     if (!CharacterSettingsReadInts(buffer, recruitIndices))
         return CharacterSettingsRefuse("party count");

@@ -1,6 +1,7 @@
 // CharacterSettings -- the character record a joining client sends, read whole and checked before any of it reaches the player.
 #pragma once
 
+#include "rules/items/ItemPtrList.h"
 #include "world/WorldPos.h"
 
 #include <array>
@@ -45,10 +46,11 @@ struct CharacterSettings {
     CharacterSettings(const CharacterSettings&) = delete;
     CharacterSettings& operator=(const CharacterSettings&) = delete;
 
-    // Reads and checks the whole record. gateRecords is how many flags each saved gate list
-    // carries; skillBonuses says whether a new character carries its skill bonus pairs. False,
-    // with the reason logged, when the record is cut short or a value breaks its bound.
-    bool Read(MessageBuffer& buffer, bool skillBonuses, int32_t gateRecords);
+    // Reads and checks the whole record. gateRecords are the game's gates, one flag each in
+    // each saved gate list; skillBonuses says whether a new character carries its skill bonus
+    // pairs. False, with the reason logged, when the record is cut short or a value breaks its
+    // bound.
+    bool Read(MessageBuffer& buffer, bool skillBonuses, const ItemPtrList& gateRecords);
 
     bool loaded = false;
     std::string name;
@@ -72,17 +74,18 @@ struct CharacterSettings {
     int32_t difficulty = 0;
     uint32_t worldWord = 0;
     bool partyKept = false;
-    std::vector<int32_t> firstGateFlags;
-    std::vector<int32_t> secondGateFlags;
+    // The game's gates with the flags the record gives them.
+    ItemPtrList firstGates;
+    ItemPtrList secondGates;
     std::vector<int32_t> recruitIndices;
     bool hasPosition = false;
     WorldPos position;
 
 private:
     bool ReadNew(MessageBuffer& buffer, bool withSkillBonuses);
-    bool ReadLoaded(MessageBuffer& buffer, int32_t gateRecords);
+    bool ReadLoaded(MessageBuffer& buffer, const ItemPtrList& gateRecords);
     bool ReadQuests(MessageBuffer& buffer);
     bool ReadGates(MessageBuffer& buffer);
-    bool ReadParty(MessageBuffer& buffer, int32_t gateRecords);
+    bool ReadParty(MessageBuffer& buffer, const ItemPtrList& gateRecords);
     bool CheckLoadedValues() const;
 };

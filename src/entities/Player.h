@@ -168,10 +168,8 @@ public:
     // The player's part of the game update; the animation-restart word goes back to 0 once
     // written.
     void WritePlayerPart(MessageBuffer& buffer);
-    // A joining client's character settings, read whole and checked first: a record that is cut
-    // short or breaks a bound changes nothing and gives false, with a warning naming the sender.
-    bool ReadCharacter(MessageBuffer& buffer, std::string_view sender);
-    // Applies settings that passed their checks.
+    // Applies a joining client's character settings once they were read whole and passed their
+    // checks (CharacterSettings::Read), so that a bad record changes nothing.
     void ApplyCharacter(CharacterSettings& settings);
     bool GetCharacterFlag(int32_t flag) const;
     void SetCharacterFlag(int32_t flag, bool value);

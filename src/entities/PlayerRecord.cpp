@@ -1,7 +1,6 @@
 // Player -- the player's part of the game update, and the joining character's record applied to a new player.
 #include "entities/Player.h"
 
-#include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
 #include "entities/CharacterSettings.h"
 #include "entities/EntityCovenant.h"
@@ -39,11 +38,11 @@ void PlayerRecordCopyInto(IntArray& target, const std::vector<int32_t>& values)
         target.Set(i, values[static_cast<size_t>(i)]);
 }
 
-void PlayerRecordSetFlags(ItemPtrList& list, const std::vector<int32_t>& flags)
+void PlayerRecordSetFlags(ItemPtrList& list, ItemPtrList& flags)
 {
-    for (int32_t i = 0; i < static_cast<int32_t>(flags.size()); ++i)
+    for (int32_t i = 0; i < flags.GetCount(); ++i)
         if (ItemPtrEntry* entry = list.Get(i))
-            entry->flag = flags[static_cast<size_t>(i)] != 0;
+            entry->flag = flags.Get(i)->flag;
 }
 
 bool PlayerRecordIsCurrentWorld(int32_t difficulty, uint32_t worldWord)
@@ -103,20 +102,6 @@ void Player::OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame)
 }
 
 // ---- The character record ---------------------------------------------------------------------
-
-bool Player::ReadCharacter(MessageBuffer& buffer, std::string_view sender)
-{
-    const GameSystemTuning* tuning = PlayerRecordTuning();
-    int32_t gateRecords = gGameServices ? gGameServices->GetGateRecords().GetCount() : 0;
-    CharacterSettings settings;
-    if (!settings.Read(buffer, tuning && tuning->useNewCharSkillBonuses, gateRecords)) {
-        std::string who(sender);
-        DebugSystem::Print(2, "Refused the character sent by %s\n", who.c_str());
-        return false;
-    }
-    ApplyCharacter(settings);
-    return true;
-}
 
 void Player::ApplyCharacter(CharacterSettings& settings)
 {
@@ -194,8 +179,8 @@ void Player::ApplyLoadedCharacter(CharacterSettings& settings)
             CreateGate(settings.raidGate, true, true);
     }
     if (settings.partyKept)
-        PlayerRecordSetFlags(gateLists[0], settings.firstGateFlags);
-    PlayerRecordSetFlags(gateLists[1], settings.secondGateFlags);
+        PlayerRecordSetFlags(gateLists[0], settings.firstGates);
+    PlayerRecordSetFlags(gateLists[1], settings.secondGates);
     if (EntityCovenant* covenant = settings.partyKept ? GetCovenant() : nullptr)
         for (int32_t index : settings.recruitIndices)
             if (Sentient* recruit = covenant->GetRecruit(index))

@@ -367,7 +367,7 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     }
     // The character is read whole before a player is made: a malformed record changes nothing.
     CharacterSettings settings;
-    if (!settings.Read(buffer, gGameData->GetTuning().useNewCharSkillBonuses, gGame->GetGateRecords().GetCount())) {
+    if (!settings.Read(buffer, gGameData->GetTuning().useNewCharSkillBonuses, gGame->GetGateRecords())) {
         DebugSystem::Print(kPrintWarning, "Refused the character sent by %s\n", from.c_str());
         return;
     }

@@ -27,7 +27,7 @@ protected:
         player->WriteSettings(written, difficulty, worldWord);
         written.SetReadPos(0);
         bool read = settings.Read(written, gameData.GetTuning().useNewCharSkillBonuses,
-                                  game->GetGateRecords().GetCount());
+                                  game->GetGateRecords());
         EXPECT_EQ(written.BytesLeft(), 0u) << "the reader takes every byte";
         return read;
     }
@@ -128,7 +128,7 @@ TEST_F(PlayerSettings, ALoadedCharacterInItsOwnWorldSendsItsPlacesGatesAndParty)
     EXPECT_EQ(settings.exploredLevels, (std::vector<bool>{true, true}));
     EXPECT_TRUE(settings.partyKept);
     EXPECT_EQ(settings.recruitIndices, std::vector<int32_t>{3});
-    EXPECT_EQ(settings.firstGateFlags.size(), static_cast<size_t>(game->GetGateRecords().GetCount()));
+    EXPECT_EQ(settings.firstGates.GetCount(), game->GetGateRecords().GetCount());
     ASSERT_TRUE(settings.hasPosition);
     EXPECT_EQ(settings.position.level, 1);
     EXPECT_FLOAT_EQ(settings.position.x, 300.0f);

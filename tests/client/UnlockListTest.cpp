@@ -72,7 +72,7 @@ TEST_F(UnlockListRandomClass, TheJoiningSettingsCarryTheDrawnClassAndTheEntrysNa
     player->WriteSettings(written, 0, 0);
     written.SetReadPos(0);
     CharacterSettings settings;
-    ASSERT_TRUE(settings.Read(written, false, game->GetGateRecords().GetCount()));
+    ASSERT_TRUE(settings.Read(written, false, game->GetGateRecords()));
     EXPECT_EQ(settings.classIndex, gameData.FindCharacterClassIndex("ClassKnight"));
     EXPECT_EQ(settings.name, "Wanderer");
     // A profile with the mage unlocked lets the draw give it too.
@@ -82,7 +82,7 @@ TEST_F(UnlockListRandomClass, TheJoiningSettingsCarryTheDrawnClassAndTheEntrysNa
         written.Clear();
         player->WriteSettings(written, 0, 0);
         written.SetReadPos(0);
-        ASSERT_TRUE(settings.Read(written, false, game->GetGateRecords().GetCount()));
+        ASSERT_TRUE(settings.Read(written, false, game->GetGateRecords()));
         classes.insert(settings.classIndex);
     }
     EXPECT_EQ(classes, (std::set<int32_t>{gameData.FindCharacterClassIndex("ClassKnight"),

@@ -4,6 +4,7 @@
 #include "entities/EntityWorld.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/JoiningCharacter.h"
 #include "entities/Player.h"
 #include "entities/ScriptedQuest.h"
 #include "support/LogLines.h"
@@ -381,7 +382,7 @@ TEST_F(PlayerRecordWorld, NewCharacterTakesClassNameFlagsAndStartingEquipment)
     Player* player = Fresh();
     MessageBuffer record;
     WriteNew(record, "Brannoc", 0, nullptr, true, true);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->playerName, "Brannoc");
     EXPECT_EQ(player->stats.Get(CharacterStat::Class), 0);
     EXPECT_EQ(player->stats.Get(CharacterStat::BaseSpirit), 15);
@@ -411,7 +412,7 @@ TEST_F(PlayerRecordWorld, NewCharacterFindsOneBagInItsOwnStashAndALoadedOneNoMor
     Player* fresh = Fresh();
     MessageBuffer record;
     WriteNew(record, "Brannoc", 0, nullptr, false, false);
-    ASSERT_TRUE(fresh->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*fresh, record));
     const ItemBase* bag = fresh->inventory->GetItem(InventoryGroupIndex::Stash, 0);
     ASSERT_NE(bag, nullptr);
     EXPECT_EQ(bag->GetEntry()->GetName(), "Bag1");
@@ -422,7 +423,7 @@ TEST_F(PlayerRecordWorld, NewCharacterFindsOneBagInItsOwnStashAndALoadedOneNoMor
     Player* loaded = Fresh();
     MessageBuffer saved;
     WriteLoaded(saved, Saved());
-    ASSERT_TRUE(loaded->ReadCharacter(saved, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*loaded, saved));
     EXPECT_EQ(loaded->inventory->CountItems(InventoryGroupIndex::Stash), 0);
 }
 
@@ -432,7 +433,7 @@ TEST_F(PlayerRecordWorld, NewCharacterNameIsCutTo63Bytes)
     Player* player = Fresh();
     MessageBuffer record;
     WriteNew(record, std::string(200, 'n'), 1, nullptr, false, false);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->playerName, std::string(63, 'n'));
     EXPECT_FALSE(player->GetCharacterFlag(CharacterFlag::kLoner));
 }
@@ -444,7 +445,7 @@ TEST_F(PlayerRecordWorld, NewCharacterSkillBonusesRaiseTheSkillStats)
     std::vector<std::pair<int32_t, int32_t>> bonuses{{10, 2}, {69, 3}};
     MessageBuffer record;
     WriteNew(record, "Brannoc", 0, &bonuses, false, false);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->stats.Get(CharacterStat::Skill1), 3);  // one from the class's tree, two given
     EXPECT_EQ(player->stats.Get(CharacterStat::Skill60), 3);
 }
@@ -455,7 +456,7 @@ TEST_F(PlayerRecordWorld, NewCharacterLivesComeFromTheDifficultyAndTheAdventure)
     Player* player = Fresh();
     MessageBuffer record;
     WriteNew(record, "Brannoc", 0, nullptr, false, false);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     // No world: no lives of its own and no change, so the one life the player has is the last.
     EXPECT_EQ(player->stats.Get(CharacterStat::Lives), 0);
 }
@@ -469,7 +470,7 @@ TEST_F(PlayerRecordWorld, LoadedCharacterRoundTripsStatsInventoryAndFlags)
     LoadedCharacter saved = Saved();
     MessageBuffer record;
     WriteLoaded(record, saved);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->playerName, "Ayla");
     EXPECT_EQ(player->stats.Get(CharacterStat::Class), 1);
     EXPECT_EQ(player->stats.Get(CharacterStat::BaseStrength), 20);
@@ -501,7 +502,7 @@ TEST_F(PlayerRecordWorld, LoadedCharacterHealthIsClampedToTheRecomputedMaximum)
     saved.health = 1000000;
     MessageBuffer record;
     WriteLoaded(record, saved);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_GT(player->maxHealth, 0);
     EXPECT_EQ(player->health, player->maxHealth);
     EXPECT_NE(player->maxHealth, saved.maxHealth);
@@ -524,7 +525,7 @@ TEST_F(PlayerRecordWorld, LoadedCharacterOfTheSameWorldKeepsGatesExploredLevelsF
     saved.positionY = 7.5f;
     MessageBuffer record;
     WriteLoaded(record, saved);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->playerGatePosition.level, 2);
     EXPECT_FLOAT_EQ(player->playerGatePosition.x, 40.0f);
     EXPECT_EQ(player->raidGatePosition.level, -1);
@@ -567,7 +568,7 @@ TEST_F(PlayerRecordWorld, EveryCutOfALoadedRecordIsRefusedAndChangesNothing)
     for (size_t cut = 0; cut < whole.Size(); ++cut) {
         MessageBuffer part;
         part.WriteBytes(whole.Data(), cut);
-        EXPECT_FALSE(player->ReadCharacter(part, "127.0.0.2")) << "cut at " << cut;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, part)) << "cut at " << cut;
     }
     EXPECT_EQ(Snapshot(*player), before);
     EXPECT_EQ(game.GetPlayers().size(), entities);
@@ -585,7 +586,7 @@ TEST_F(PlayerRecordWorld, EveryCutOfANewRecordIsRefused)
     for (size_t cut = 0; cut < whole.Size(); ++cut) {
         MessageBuffer part;
         part.WriteBytes(whole.Data(), cut);
-        EXPECT_FALSE(player->ReadCharacter(part, "127.0.0.2")) << "cut at " << cut;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, part)) << "cut at " << cut;
     }
     EXPECT_EQ(Snapshot(*player), before);
 }
@@ -600,13 +601,13 @@ TEST_F(PlayerRecordWorld, UnknownClassesAndSkillStatsOutsideTheSkillsAreRefused)
         MessageBuffer record;
         std::vector<std::pair<int32_t, int32_t>> none;
         WriteNew(record, "Brannoc", classIndex, &none, false, false);
-        EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2")) << "class " << classIndex;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, record)) << "class " << classIndex;
     }
     for (int32_t stat : {9, 70, -1}) {
         MessageBuffer record;
         std::vector<std::pair<int32_t, int32_t>> bonus{{stat, 1}};
         WriteNew(record, "Brannoc", 0, &bonus, false, false);
-        EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2")) << "stat " << stat;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, record)) << "stat " << stat;
     }
     for (int32_t count : {61, -1, std::numeric_limits<int32_t>::max()}) {
         MessageBuffer record;
@@ -616,7 +617,7 @@ TEST_F(PlayerRecordWorld, UnknownClassesAndSkillStatsOutsideTheSkillsAreRefused)
         record.WriteInt(count);
         for (int32_t i = 0; i < 130; ++i)
             record.WriteInt(10);
-        EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2")) << "count " << count;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, record)) << "count " << count;
     }
     EXPECT_EQ(Snapshot(*player), before);
 }
@@ -646,7 +647,7 @@ TEST_F(PlayerRecordWorld, HostileValuesOfALoadedRecordAreRefused)
         faults[i](saved);
         MessageBuffer record;
         WriteLoaded(record, saved);
-        EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2")) << "fault " << i;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, record)) << "fault " << i;
     }
     EXPECT_EQ(Snapshot(*player), before);
 }
@@ -661,7 +662,7 @@ TEST_F(PlayerRecordWorld, EveryStatAtTheExtremesIsRefusedOrLeavesTheFormulasInRa
             saved.stats[static_cast<size_t>(stat)] = value;
             MessageBuffer record;
             WriteLoaded(record, saved);
-            bool read = player->ReadCharacter(record, "127.0.0.2");
+            bool read = ReadJoiningCharacter(*player, record);
             // Attributes and skills never take a negative or an absurd value; no stat is larger
             // than a formula can take.
             bool trained = stat <= CharacterSettings::kLastSkillStat;
@@ -671,15 +672,15 @@ TEST_F(PlayerRecordWorld, EveryStatAtTheExtremesIsRefusedOrLeavesTheFormulasInRa
             EXPECT_GE(player->stats.Get(CharacterStat::HealthRegen), 0) << stat;
         }
     }
-    // Each refusal names the sender: 70 attributes and skills three times, the other 44 stats
-    // twice, and level and money at -1.
-    EXPECT_EQ(CountLinesHolding(debug, "Refused the character sent by 127.0.0.2"), 70 * 3 + 44 * 2 + 2);
+    // Each refusal is logged once with its reason: 70 attributes and skills three times, the
+    // other 44 stats twice, and level and money at -1.
+    EXPECT_EQ(CountLinesHolding(debug, "Character record refused: "), 70 * 3 + 44 * 2 + 2);
     // A record with more stats than the table has is refused whole.
     LoadedCharacter longer = Saved();
     longer.stats.resize(static_cast<size_t>(CharacterStat::kCount) + 1, 0);
     MessageBuffer record;
     WriteLoaded(record, longer);
-    EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2"));
+    EXPECT_FALSE(ReadJoiningCharacter(*player, record));
 }
 
 TEST_F(PlayerRecordWorld, TheStatFormulasSaturateInsteadOfOverflowing)
@@ -712,7 +713,7 @@ TEST_F(PlayerRecordWorld, HugeAndNegativeCountsOfALoadedRecordAreRefused)
         record.WriteBytes(whole.Data(), statsCount);
         record.WriteInt(count);
         record.WriteBytes(whole.Data() + statsCount + 4, whole.Size() - statsCount - 4);
-        EXPECT_FALSE(player->ReadCharacter(record, "127.0.0.2")) << "count " << count;
+        EXPECT_FALSE(ReadJoiningCharacter(*player, record)) << "count " << count;
     }
     EXPECT_EQ(Snapshot(*player), before);
 }
@@ -726,7 +727,7 @@ TEST_F(PlayerRecordWorld, QuestSlotsWithoutQuestObjectsTravelAsEmptyRecords)
     LoadedCharacter saved = Saved();
     MessageBuffer record;
     WriteLoaded(record, saved);
-    EXPECT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    EXPECT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 4321);
 }
 
@@ -740,7 +741,7 @@ TEST_F(PlayerRecordWorld, CovenantGoodsStayBehindWhenACharacterEntersAnotherWorl
     ASSERT_TRUE(savedInventory.PlaceItem(grain, InventoryGroupIndex::Bag1, 0, 0));
     MessageBuffer record;
     WriteLoaded(record, saved);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Bag1, 0), nullptr);
     EXPECT_NE(player->inventory->GetItem(InventoryGroupIndex::Bag1, 4), nullptr);  // the helm stays
 }

@@ -5,6 +5,7 @@
 #include "core/TypeRegistry.h"
 #include "entities/FakeGameServices.h"
 #include "entities/Inventory.h"
+#include "entities/JoiningCharacter.h"
 #include "entities/Player.h"
 #include "entities/SkillList.h"
 #include "rules/CharacterClass.h"
@@ -63,7 +64,7 @@ protected:
         player->SetPosition(start);
         EXPECT_NE(fake.AddEntity(player), -1);
         MessageBuffer record = NewCharacterRecord(gameData, name, classIndex);
-        EXPECT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+        EXPECT_TRUE(ReadJoiningCharacter(*player, record));
         return player;
     }
 
@@ -118,7 +119,7 @@ TEST_F(ShippedPlayer, ANewWardenJoinsWithItsStartingItemsLevelsTwiceAndSendsItsP
     ASSERT_NE(fake.AddEntity(player), -1);
 
     MessageBuffer record = NewCharacterRecord(gameData, "Ayla", warden);
-    ASSERT_TRUE(player->ReadCharacter(record, "127.0.0.2"));
+    ASSERT_TRUE(ReadJoiningCharacter(*player, record));
     EXPECT_EQ(CountLinesHolding(game.debug, "arning"), warningsBefore);
 
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 40);

@@ -1,4 +1,4 @@
-// NewCharacterRecord -- the settings a joining client sends for a new character of a class, as the tests that make one through Player::ReadCharacter write them.
+// NewCharacterRecord -- the settings a joining client sends for a new character of a class, as the tests that make one through the joining character's record write them.
 #pragma once
 
 #include "core/MessageBuffer.h"

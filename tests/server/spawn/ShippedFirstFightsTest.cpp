@@ -10,6 +10,7 @@
 #include "core/MessageBuffer.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/JoiningCharacter.h"
 #include "entities/Skill.h"
 #include "entities/SkillList.h"
 #include "rules/monsters/MonsterType.h"
@@ -54,7 +55,7 @@ protected:
     joined->SetPosition(where);
     EXPECT_NE(game->AddEntity(joined), -1);
     MessageBuffer record = NewCharacterRecord(gameData, "Ayla", warden);
-    EXPECT_TRUE(joined->ReadCharacter(record, "127.0.0.2"));
+    EXPECT_TRUE(ReadJoiningCharacter(*joined, record));
     joined->SetPosition(where);
     return joined;
   }
