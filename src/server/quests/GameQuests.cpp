@@ -211,12 +211,6 @@ int32_t GameQuests::CountCountedQuests() const
     }));
 }
 
-void GameQuests::SkipQuestByIndex(int32_t questId)
-{
-    if (Quest* quest = GetQuest(questId))
-        quest->SkipIfSolved(GetFirstPlayer());
-}
-
 void GameQuests::CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
                                          std::vector<MonsterType*>& out) const
 {
@@ -373,11 +367,6 @@ void GameQuests::ResetRecruitQuests()
 bool GameQuests::CanStartQuest(const Quest& quest) const
 {
     return quest.CanStart();
-}
-
-bool GameQuests::PlaceQuestAtLevel(Quest& quest, int32_t level)
-{
-    return quest.PlaceAtLevel(level);
 }
 
 bool GameQuests::HasDuplicateQuest(const Quest& quest) const

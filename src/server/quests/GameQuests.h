@@ -105,7 +105,6 @@ public:
     Quest* FindFirstRecruitQuest() const override;
     // Quests whose definition is counted in the pacing ("ActiveQuest").
     int32_t CountCountedQuests() const;
-    void SkipQuestByIndex(int32_t questId);
     // The monster types of the kind (5 unique, 6 legend, 7 boss) within the level window that
     // no running quest targets; out is cleared first.
     void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
@@ -142,7 +141,6 @@ public:
     void FindQuestsFor(const Entity& entity, std::vector<int32_t>& out) const;
     // A meeting's figure killed by a player counts as met (before the kill rules run).
     void NotifyMeetingKill(Entity& victim, Entity* killer);
-    void KeepEscortsNear(Player& player);
     void OnChestOpened(const Entity& chest, Sentient* opener);
     // The product of "MonsterRarityMultiplier" over the quests about the type on the level;
     // 1 when none is.
@@ -167,7 +165,6 @@ public:
     Quest* GetWorldQuest(int32_t questId) const override { return GetQuest(questId); }
     void ResetRecruitQuests() override;
     bool CanStartQuest(const Quest& quest) const override;
-    bool PlaceQuestAtLevel(Quest& quest, int32_t level) override;
     const MonsterType* GetStrongestBossType() const override;
     float GetFactionRelation(const MonsterType& from, const MonsterType& toward) const override;
     float GetWarThreshold() const override;

@@ -95,8 +95,6 @@ public:
     void Rescue(Entity* npc, bool unlock);
     bool Deliver(Player& player, Entity& npc);
     void JoinEscort(Player* player, Entity& npc);
-    // The escorted NPC keeps up with a player who holds the quest (within 400 units).
-    void KeepEscortNear(Player& player);
     // Failed, every player's copy failed and the quest dropped unless a player holds it. The
     // quest may be deleted: the caller must not touch it afterwards.
     void EndEverywhere();
@@ -174,8 +172,6 @@ public:
     void Generate(bool restore, Quest* origin);
     // The definition's start conditions against the game.
     bool CanStart() const;
-    // Seeds drawn until the target lands on the level, at most "MaxSyncTries" times.
-    bool PlaceAtLevel(int32_t levelIndex);
     // Another running quest of the same definition and kind asks the same thing.
     bool IsDuplicateOf(const Quest& other) const;
 
@@ -195,15 +191,10 @@ public:
     Entity* GetTargetEntity() const override { return GetWorldTarget(); }
     void Abandon() override;
 
-    // A quest made around an entity that exists already; the ended flag tells a failure.
-    void InitFromEntity(Entity* entity);
     bool IsFor(int32_t npcType, const Entity* entity) const;
     // Nothing without a player.
     void GiveReward(Player* player);
     bool HasPlayerSolved(const Player* player) const;
-    // True when the player had solved it: the quest is then deleted, and the caller must not
-    // touch it again.
-    bool SkipIfSolved(const Player* player);
     bool IsRescueTarget(const Entity* entity) const;
     bool IsDeliveryTarget(const Entity* entity) const;
     bool IsEscortTarget(const Entity* entity) const;
@@ -358,7 +349,6 @@ private:
     bool IsItemFetchKind() const;
     bool IsNpcKind() const;
     bool IsOpen() const { return !failed && !IsComplete(); }
-    void InitAroundSpottedMonster(Entity* entity);
     void GiveExperience(Sentient& gainer) const;
     void GiveScore(Player& player) const;
     void GiveItems(Player& player);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr float kQuestProgressEscortReach = 400.0f;
 constexpr float kQuestProgressRescueFadeSeconds = 5.0f;
 constexpr uint32_t kQuestProgressSafeFilter = 4 | 64;
 // The interaction modes the house tour counts, goal by goal; the last two need a test of
@@ -255,11 +254,3 @@ void Quest::TalkStep(Player& carrier, Entity& npc)
         world->JoinEscort(&carrier, npc);
 }
 
-void Quest::KeepEscortNear(Player& player)
-{
-    auto* escorted = target.GetAs<Entity>();
-    if (type != QuestType::Escort || !escorted || !player.HasQuest(questId))
-        return;
-    if (EntityDistance2D(&player, escorted, false) <= kQuestProgressEscortReach)
-        Entity::WarpEntityNear(*escorted, player.position);
-}

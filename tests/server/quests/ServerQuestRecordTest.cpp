@@ -135,12 +135,6 @@ Ghost
     MonsterSpawnChanceMult 2.5
     NextQuest Plain
 }
-Spotted
-{
-    Type Quest
-    QuestType UniqueMonsterSpotted
-    HasUniqueMonster 1
-}
 LoopA
 {
     Type Quest
@@ -182,11 +176,6 @@ public:
     Quest* FindFirstRecruitQuest() const override { return nullptr; }
     int32_t PickQuestLevel(int32_t requested) override { return requested; }
     bool CanStartQuest(const Quest&) const override { return canStart; }
-    bool PlaceQuestAtLevel(Quest& quest, int32_t level) override
-    {
-        quest.targetLevel = level;
-        return placeable;
-    }
     void CollectFreeMonsterTypes(int32_t, int32_t, int32_t, std::vector<MonsterType*>& out) const override
     {
         out = freeTypes;
@@ -259,7 +248,6 @@ public:
     std::vector<int32_t> completedForPlayers;
     std::vector<int32_t> startedTypes;
     bool canStart = true;
-    bool placeable = true;
     std::vector<MonsterType*> freeTypes;
     TimeStamp now;
     bool uniqueAllowed = true;
@@ -499,36 +487,6 @@ TEST_F(ServerQuestRecord, AMonsterQuestTellsATruceOnlyWhenHostilityEnds)
     EXPECT_EQ(host.relationshipReads, 0u);
 }
 
-// ---- Solved story quests ------------------------------------------------------------------------
-
-TEST_F(ServerQuestRecord, ASolvedStoryQuestIsSkippedTidiedAndFollowedUp)
-{
-    Player* player = Hero();
-    Actor* beast = Beast(100.0f);
-    Actor* item = Beast(140.0f);
-    auto quest = Make("StoryStep");
-    quest->target.Set(beast);
-    quest->spawned.emplace_back(item);
-    quest->spawnedCount = 1;
-    EXPECT_FALSE(quest->SkipIfSolved(player));
-    EXPECT_FALSE(quest->SkipIfSolved(nullptr));
-    EXPECT_TRUE(host.deleted.empty());
-
-    host.solvedBits = {7};
-    std::string title = quest->BuildTitle(quest->level, true);
-    ASSERT_FALSE(title.empty());
-    int32_t itemNumber = item->entityNumber;
-    EXPECT_TRUE(quest->SkipIfSolved(player));
-    EXPECT_EQ(CountLines("msg 3 \"$$QuestSkipped~<" + title + "@@>~$$\""), 1);
-    EXPECT_EQ(host.started, std::vector<std::string>{"Plain"});
-    EXPECT_EQ(host.startLevels, std::vector<int32_t>{-1});
-    EXPECT_EQ(host.deleted, std::vector<Quest*>{quest.get()});
-    EXPECT_EQ(quest->target.Get(), nullptr);
-    EXPECT_EQ(quest->spawnedCount, 0);
-    Step();
-    EXPECT_FALSE(IsAlive(itemNumber));
-}
-
 // ---- Questions about an NPC --------------------------------------------------------------------
 
 TEST_F(ServerQuestRecord, IsForAsksTheReturnTypeAndForOneShotTheWorldQuestsTarget)
@@ -712,41 +670,3 @@ TEST_F(ServerQuestRecord, AQuestIsLateOnlyPastItsDeadlineWhileOpen)
     EXPECT_FALSE(hire->IsLate());
 }
 
-// ---- Set-up around an entity --------------------------------------------------------------------
-
-TEST_F(ServerQuestRecord, ASpottedMonsterBecomesTheTargetUnlessAnyCheckFails)
-{
-    Actor* beast = Beast(100.0f);
-    auto quest = Make("Spotted");
-    quest->InitFromEntity(beast);
-    EXPECT_FALSE(quest->ended);
-    EXPECT_EQ(quest->target.Get(), beast);
-    EXPECT_TRUE(beast->questFigure);
-    EXPECT_EQ(quest->QuestBase::target, gameData.FindMonsterType("MonsterBeast"));
-    EXPECT_EQ(quest->targetLevel, beast->position.level);
-
-    auto noEntity = Make("Spotted");
-    noEntity->InitFromEntity(nullptr);
-    EXPECT_TRUE(noEntity->ended);
-
-    Player* player = Hero();
-    auto notActor = Make("Spotted");
-    notActor->InitFromEntity(player);  // a player has no monster type
-    EXPECT_TRUE(notActor->ended);
-
-    host.uniqueAllowed = false;
-    auto noUniques = Make("Spotted");
-    noUniques->InitFromEntity(beast);
-    EXPECT_TRUE(noUniques->ended);
-
-    host.uniqueAllowed = true;
-    host.duplicate = true;
-    auto duplicate = Make("Spotted");
-    duplicate->InitFromEntity(beast);
-    EXPECT_TRUE(duplicate->ended);
-
-    host.duplicate = false;
-    auto empty = std::make_unique<RecordQuest>(&host);
-    empty->InitFromEntity(beast);  // an empty record does nothing
-    EXPECT_FALSE(empty->ended);
-}
