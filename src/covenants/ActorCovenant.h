@@ -98,8 +98,6 @@ public:
     // Covenant's multiplier times every trait's.
     float GetFloatStat(int32_t m) const override;
     void ApplyTraitEffects(Entity& entity) override;
-    bool HasRallyPoint() const override { return hasRallyPoint; }
-    WorldPos GetRallyPoint() const override { return rallyPoint; }
     // Thinking waits; the covenant is alerted for "AlertTime" seconds.
     void ResetThinkTimer() override;
     bool IsAlerted() const;
@@ -301,6 +299,8 @@ public:
     std::vector<bool> visitedLevels;
     // Set while this covenant leads a raid, until its party is home.
     bool raidUnderWay = false;
+    // Where the covenant gathers while it rests: set and cleared with its activity and kept
+    // with the world save; nothing walks to it.
     bool hasRallyPoint = false;
     WorldPos rallyPoint;
     SafePointer raidGate;

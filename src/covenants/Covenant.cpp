@@ -197,13 +197,6 @@ void Covenant::ResetThinkTimer()
     nextThinkTime.Normalize();
 }
 
-WorldPos Covenant::GetRallyPoint() const
-{
-    WorldPos point;
-    point.level = -1;
-    return point;
-}
-
 // ---- Offers ------------------------------------------------------------------------------------
 
 const PendingOffer* Covenant::GetPendingOfferRecord(int32_t other) const

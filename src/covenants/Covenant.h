@@ -139,8 +139,6 @@ public:
     // nextThinkTime = the game clock + kThinkDelaySeconds.
     virtual void ResetThinkTimer();
     virtual void TeleportMember(Entity&) {}
-    virtual bool HasRallyPoint() const { return false; }
-    virtual WorldPos GetRallyPoint() const;
     virtual bool CanBeVisited() const { return true; }
     virtual int32_t GetRecruitCount() const { return CountRecruits(); }
     virtual void OnCovenantsMeet(Covenant&, Covenant&) {}

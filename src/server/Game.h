@@ -197,8 +197,6 @@ public:
     bool PickPointInLevel(int32_t level, WorldPos& out) override;
 
     // ---- The actors the game names (GameActors.cpp) -------------------------------------------
-    // True when no living actor of the table is awake.
-    bool AreAllActorsPassive() const;
     // The town's named actors, which the quests choose among by index; the new entry's index.
     // An entry whose actor has gone stays in the list, empty.
     int32_t AddNamedActor(Actor* actor);

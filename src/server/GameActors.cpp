@@ -44,16 +44,6 @@ void Game::CallForHelp(Entity& actor, Entity* attacker, float range)
             helper->AlertCompanion(attacker);
 }
 
-bool Game::AreAllActorsPassive() const
-{
-    for (int32_t number = 0; number < kMaxEntities; ++number) {
-        const auto* actor = dynamic_cast<const Actor*>(GetEntity(number));
-        if (actor && actor->health > 0 && actor->maxHealth > 0 && actor->IsActive())
-            return false;
-    }
-    return true;
-}
-
 int32_t Game::AddNamedActor(Actor* actor)
 {
     namedActors.emplace_back();

@@ -1,4 +1,4 @@
-// GameActorsTest -- what the game does for its actors: the actors it names for its quests (entries, gone actors, the game's part of the update), whether every actor sleeps, calls for help and random points of a level.
+// GameActorsTest -- what the game does for its actors: the actors it names for its quests (entries, gone actors, the game's part of the update), calls for help and random points of a level.
 #include "server/GameWorld.h"
 
 #include "core/MessageBuffer.h"
@@ -104,18 +104,6 @@ TEST_F(GameActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
     EXPECT_EQ(buffer.ReadString(), "");
     EXPECT_EQ(buffer.ReadUInt(), 0u) << "then the world quests";
     EXPECT_FALSE(buffer.Overrun());
-}
-
-TEST_F(GameActors, OneLivingAwakeActorIsEnoughToBreakThePeace)
-{
-    EXPECT_TRUE(game->AreAllActorsPassive()) << "no actors at all";
-    Actor* smith = Smith(100.0f);
-    smith->maxHealth = smith->health = 10;
-    EXPECT_TRUE(game->AreAllActorsPassive()) << "asleep";
-    smith->SetActive(true);
-    EXPECT_FALSE(game->AreAllActorsPassive());
-    smith->health = 0;
-    EXPECT_TRUE(game->AreAllActorsPassive()) << "dead";
 }
 
 TEST_F(GameActors, AResetForgetsTheNames)
