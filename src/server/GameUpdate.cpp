@@ -224,6 +224,10 @@ void Game::UpdateEndOfGame()
     }
     if (!lost && !gameOver && victor && !victorIsMine)
         lost = true;
+    // A full win, won or awaiting its confirmation, comes before an allied one; the offer stands
+    // until the player accepts or refuses it.
+    if (worldRunning && !gameOver && !lost && !winAwaitsConfirm && !alliedVictoryPending && IsAlliedVictoryPossible())
+        alliedVictoryPending = true;
     if (worldRunning && !gameOver && IsPlayerCovenantDefeated())
         LoseWorld();
 }

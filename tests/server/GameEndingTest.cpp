@@ -288,3 +288,59 @@ TEST_F(GameEnding, AnAcceptedAlliedVictoryEndsOnceWithTheMediumReward)
     ASSERT_EQ(Chests().size(), 1u);
     EXPECT_EQ(Chests()[0]->maxItems, 4);
 }
+
+// ---- The allied victory the step offers -------------------------------------------------------------
+
+// The step offers an allied victory once every living rival is the player covenant's ally, and
+// only in a running world where no full win came first.
+TEST_F(GameEnding, TheStepOffersAnAlliedVictoryOnlyWhenEveryLivingRivalIsAnAlly)
+{
+    struct Case {
+        const char* name;
+        bool running;
+        std::vector<size_t> allies;
+        std::vector<size_t> fallen;
+        bool offered;
+    };
+    const Case cases[] = {
+        {"a world not running yet", false, {1, 2}, {}, false},
+        {"no ally", true, {}, {}, false},
+        {"one ally, one rival at peace", true, {1}, {}, false},
+        {"both allied", true, {1, 2}, {}, true},
+        {"the one who is no ally fell", true, {1}, {2}, true},
+        {"every rival fell: the full win comes first", true, {}, {1, 2}, false},
+    };
+    MakeGame("UsingCovenants 1\nWinConditionCovenantsEliminated 1");
+    for (const Case& c : cases) {
+        if (c.running)
+            game->SetWorldRunning();
+        for (size_t rival : {1u, 2u}) {
+            bool allied = std::find(c.allies.begin(), c.allies.end(), rival) != c.allies.end();
+            list[0]->SetTreaty(list[rival]->index, allied ? CovenantTreaty::Alliance : CovenantTreaty::Peace,
+                               TimeStamp());
+            list[rival]->eliminated = std::find(c.fallen.begin(), c.fallen.end(), rival) != c.fallen.end();
+        }
+        game->SetVictoryPending(false, false);
+        game->Update(0.1f);
+        EXPECT_EQ(game->IsAlliedVictoryPending(), c.offered) << c.name;
+    }
+    EXPECT_TRUE(game->IsGameOver()) << "the last case was won outright";
+}
+
+// A refused offer makes every living rival an enemy, so the next step offers nothing.
+TEST_F(GameEnding, ARefusedAlliedVictoryIsNotOfferedAgain)
+{
+    MakeGame("UsingCovenants 1");
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    game->SetWorldRunning();
+    for (size_t rival : {1u, 2u})
+        list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
+    game->Update(0.1f);
+    ASSERT_TRUE(game->IsAlliedVictoryPending());
+    commands.Execute("alliedVictoryReject", player);
+    EXPECT_FALSE(game->IsAlliedVictoryPending());
+    game->Update(0.1f);
+    EXPECT_FALSE(game->IsAlliedVictoryPending());
+    EXPECT_FALSE(game->IsGameOver());
+}
