@@ -264,12 +264,6 @@ float Entity::AnimationDuration(std::string_view name) const
     return record ? record->GetDuration() : 0.0f;
 }
 
-int32_t Entity::GetChildCount() const
-{
-    return static_cast<int32_t>(std::count_if(children.begin(), children.end(),
-                                               [](const SafePointer& child) { return static_cast<bool>(child); }));
-}
-
 bool Entity::ReadEntityPlacement(MessageBuffer& buffer, WorldPos& where, int32_t& number, std::string& name)
 {
     WorldPos read;

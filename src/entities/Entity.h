@@ -190,7 +190,6 @@ public:
     // Hangs this entity (already in the game) on the tag of the parent's model.
     void AttachTo(Entity* parent, std::string_view tagName);
     void DeleteChildren();
-    int32_t GetChildCount() const;
 
     // A projectile of the record, given its ends, damage and place, added to the game and
     // started; null when no record has the name or the table is full.

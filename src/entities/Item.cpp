@@ -95,11 +95,6 @@ void Item::SetGroundEntity(Entity* entity)
     groundEntity.Set(entity);
 }
 
-Entity* Item::GetGroundEntity() const
-{
-    return groundEntity.GetAs<Entity>();
-}
-
 float Item::GetWeaponSpeedBonus() const
 {
     float sum = 0.0f;

@@ -39,7 +39,6 @@ public:
     // The partial, then the full set bonus, each when the wearer meets it and may take it.
     bool ApplySetBonuses(Sentient& wearer) const;
     void SetGroundEntity(Entity* entity);
-    Entity* GetGroundEntity() const;
     // The sum of the item's affixes' "WeaponSpeed": how much quicker it strikes.
     float GetWeaponSpeedBonus() const;
     // The item's damage of the six types, in order, as six entries of the list.

@@ -265,7 +265,6 @@ public:
     // removes the old pair of its kind. False when none was made.
     bool CreateGate(const WorldPos& where, bool raid, bool force);
     void RemoveGates(bool raid);
-    Entity* GetGate(bool raid, bool home) const;
     // The recorded spot of the first gate list's entry, a covenant's home, or beside the town's gate.
     void TeleportToRecord(int32_t index);
     void TeleportToCovenant(int32_t covenantIndex);

@@ -103,11 +103,6 @@ Entity* Trap::GetVictim() const
     return victim.GetAs<Entity>();
 }
 
-Entity* Trap::GetFired() const
-{
-    return fired.GetAs<Entity>();
-}
-
 bool Trap::IsOver() const
 {
     return spent || (firedFlag && !fired);

@@ -49,7 +49,6 @@ public:
     void SetOwner(Entity* entity);
     Entity* GetOwner() const;
     Entity* GetVictim() const;
-    Entity* GetFired() const;
     const Skill* GetSkill() const { return skill.get(); }
     bool IsTriggered() const { return triggered; }
     bool IsSpent() const { return spent; }

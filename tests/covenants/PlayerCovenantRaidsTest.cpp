@@ -1,6 +1,7 @@
 // PlayerCovenantRaidsTest -- the raid the player leads (its start, arrival, party and end), the raid statistics of the player, and adventuring together with another covenant with its two refusals.
 #include "covenants/PlayerCovenantWorld.h"
 #include "covenants/Recruit.h"
+#include "entities/Gate.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,14 @@ protected:
     }
 
     int32_t Statistic(int32_t stat) const { return player->statistics.Get(stat); }
+
+    int32_t CountGates() const
+    {
+        int32_t gates = 0;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            gates += dynamic_cast<Gate*>(game.GetEntity(number)) != nullptr;
+        return gates;
+    }
 
     // The player's covenant raids the target: the treaty at Raid both ways.
     void RaidTarget(std::vector<int32_t> party = {0, 2})
@@ -89,7 +98,9 @@ TEST_F(PlayerCovenantRaids, ThePartyRaidsOnlyWhileTheTreatyIsRaid)
 TEST_F(PlayerCovenantRaids, EndingARaidCountsItAndBringsEveryoneHome)
 {
     RaidTarget();
+    int32_t otherGates = CountGates();
     ASSERT_TRUE(player->CreateGate(player->position, true, true));
+    ASSERT_EQ(CountGates(), otherGates + 2);
     host.calls.clear();
     covenant.EndRaid(*player);
     EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 1);
@@ -97,8 +108,6 @@ TEST_F(PlayerCovenantRaids, EndingARaidCountsItAndBringsEveryoneHome)
     EXPECT_EQ(host.calls, std::vector<std::string>{"raid off 0 1"});
     EXPECT_EQ(covenant.targetCovenant, -1);
     EXPECT_EQ(player->FirstCompanion(), nullptr);
-    EXPECT_EQ(player->GetGate(true, false), nullptr);
-    EXPECT_EQ(player->GetGate(true, true), nullptr);
     for (int32_t slot : {0, 2, 3}) {
         Actor* actor = covenant.GetRecruitActor(slot);
         EXPECT_LE(actor->position.Distance2D(covenant.GetHomePosition()), 6.0f * 32.0f * 1.5f) << slot;
@@ -106,6 +115,8 @@ TEST_F(PlayerCovenantRaids, EndingARaidCountsItAndBringsEveryoneHome)
         EXPECT_EQ(actor->FindHateEntry(lifestone), nullptr) << slot;
     }
     EXPECT_LE(player->position.Distance2D(covenant.GetHomePosition()), 6.0f * 32.0f * 1.5f);
+    game.Step();
+    EXPECT_EQ(CountGates(), otherGates) << "the raid's gate pair went with it";
 
     // A raid on a covenant that fell counts as won too.
     RaidTarget();

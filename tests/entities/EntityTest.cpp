@@ -1,5 +1,6 @@
 // EntityTest -- the host entity: record keys, damage and healing, fading and deletion, attachments, warps, the header and placement bytes.
 #include "entities/EntityWorld.h"
+#include "entities/Attachments.h"
 #include "entities/EntityCovenant.h"
 #include "entities/Sentient.h"
 
@@ -159,7 +160,7 @@ TEST_F(EntityRules, AttachmentsGoWithTheirParent)
     EXPECT_EQ(child->parentTag, -1) << "a parent without a model has no tags";
     EXPECT_FLOAT_EQ(child->scale, 2.0f);
     EXPECT_FALSE(child->IsFree());
-    EXPECT_EQ(parent->GetChildCount(), 1);
+    EXPECT_EQ(CountAttachedTo(game, *parent), 1);
     int32_t childNumber = child->entityNumber;
     game.RemoveEntity(parent);
     delete parent;
@@ -171,7 +172,7 @@ TEST_F(EntityRules, DetachedChildOutlivesItsFormerParent)
     Entity* parent = Spawn();
     Entity* child = Entity::CreateAttachment(nullptr, parent, "", "", 1.0f);
     child->DetachFromParent();
-    EXPECT_EQ(parent->GetChildCount(), 0);
+    EXPECT_EQ(CountAttachedTo(game, *parent), 0);
     EXPECT_TRUE(child->IsFree());
     game.RemoveEntity(parent);
     delete parent;
@@ -185,21 +186,22 @@ TEST_F(EntityRules, RemovingAnAttachmentMatchesTagAndModel)
     EXPECT_FALSE(parent->RemoveAttachment("tag_head", "Effects/glow.mdl"));
     EXPECT_TRUE(parent->RemoveAttachment("tag_missing", ""))
         << "both tags are missing on a model-less parent, so both are -1";
-    EXPECT_EQ(parent->GetChildCount(), 0);
+    EXPECT_FALSE(parent->RemoveAttachment("tag_missing", "")) << "the one removed no longer hangs there";
     int32_t number = child->entityNumber;
     game.Step();
     EXPECT_EQ(game.GetEntity(number), nullptr);
+    EXPECT_EQ(CountAttachedTo(game, *parent), 0);
 }
 
 TEST_F(EntityRules, TemporaryAttachmentIsHiddenAndGoesAfterItsTime)
 {
     Entity* parent = Spawn();
     Entity::AttachTemporary(parent, "Effects/levelup.mdl", "tag_helmet", 0.5f);
-    ASSERT_EQ(parent->GetChildCount(), 1);
+    ASSERT_EQ(CountAttachedTo(game, *parent), 1);
     Entity::AttachTemporary(parent, "", "tag_helmet", 0.5f);
-    EXPECT_EQ(parent->GetChildCount(), 1) << "no model, no attachment";
+    EXPECT_EQ(CountAttachedTo(game, *parent), 1) << "no model, no attachment";
     game.StepFor(0.5f);
-    EXPECT_EQ(parent->GetChildCount(), 0);
+    EXPECT_EQ(CountAttachedTo(game, *parent), 0);
 }
 
 TEST_F(EntityRules, WarpNeverLandsOnLevelMinusOne)

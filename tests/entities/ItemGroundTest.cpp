@@ -82,13 +82,15 @@ TEST_F(ItemGrounds, ANearDropTriesFiveRingsAndAWideOneTheWholeLevel)
         return std::fabs(where.x - 1000.0f) < 4.5f * 32.0f && std::fabs(where.y - 1000.0f) < 4.5f * 32.0f;
     };
     auto item = Make("Pebble");
+    Item* raw = item.get();
     EXPECT_EQ(ItemGround::Drop(At(1000, 1000), item, false, false, false), nullptr);
     ASSERT_NE(item, nullptr);
     ItemGround* ground = ItemGround::Drop(At(1000, 1000), item, false, true, false);
     ASSERT_NE(ground, nullptr);
     EXPECT_EQ(item, nullptr);
     EXPECT_FLOAT_EQ(std::fmax(std::fabs(ground->position.x - 1000.0f), std::fabs(ground->position.y - 1000.0f)), 5 * 32.0f);
-    EXPECT_EQ(ground->GetItem()->GetGroundEntity(), ground);
+    EXPECT_EQ(ground->GetItem(), raw);
+    EXPECT_EQ(game.GetEntity(ground->entityNumber), ground);
 }
 
 TEST_F(ItemGrounds, TimeOnGroundComesFromTheRecordOrTheQuality)
@@ -169,6 +171,6 @@ TEST_F(ItemGrounds, AFullTableRefusesTheDropAndHandsTheItemBack)
     Item* raw = item.get();
     EXPECT_EQ(ItemGround::Drop(At(100, 100), item, false, false, true), nullptr);
     EXPECT_EQ(item.get(), raw);
-    EXPECT_EQ(raw->GetGroundEntity(), nullptr);
+    EXPECT_EQ(CountGroundItems(), 0);
     EXPECT_EQ(game.CountPendingActions(), 0);
 }

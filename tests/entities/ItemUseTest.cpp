@@ -1,7 +1,9 @@
 // ItemUseTest -- an item used by a sentient, branch by branch; requirement tiers; what worn items add to stats and damage; the trade factor of food and drink.
 #include "entities/CombatWorld.h"
+#include "entities/Attachments.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/ItemGround.h"
 
 #include <gtest/gtest.h>
 
@@ -187,11 +189,11 @@ TEST_F(ItemUse, AUseEffectWithoutATimeLastsFiveSeconds)
     ItemTester* user = User();
     Item* sparkler = Give(*user, "Sparkler");
     Use(*user, sparkler);
-    EXPECT_EQ(user->GetChildCount(), 1);
+    EXPECT_EQ(CountAttachedTo(game, *user), 1);
     game.StepFor(4.9f);
-    EXPECT_EQ(user->GetChildCount(), 1);
+    EXPECT_EQ(CountAttachedTo(game, *user), 1);
     game.StepFor(0.2f);
-    EXPECT_EQ(user->GetChildCount(), 0);
+    EXPECT_EQ(CountAttachedTo(game, *user), 0);
 }
 
 TEST_F(ItemUse, StatChangesAreGivenOnUseAndScoreIsShown)
@@ -311,7 +313,11 @@ TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundAndStopsCounting)
     auto* bystander = Fighter<ItemTester>(20, 0);
     user->DropItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest, bystander);
     EXPECT_EQ(user->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), nullptr);
-    ASSERT_NE(plate->GetGroundEntity(), nullptr);
-    EXPECT_TRUE(plate->GetGroundEntity()->IsGroundItem());
+    const ItemGround* ground = nullptr;
+    for (int32_t i = 0; i < GameServices::kMaxEntities && !ground; ++i)
+        if (Entity* entity = game.GetEntity(i); entity && entity->IsGroundItem())
+            ground = static_cast<const ItemGround*>(entity);
+    ASSERT_NE(ground, nullptr);
+    EXPECT_EQ(ground->GetItem(), plate);
     EXPECT_EQ(user->GetStat(CharacterStat::Armor), armor - 20);
 }

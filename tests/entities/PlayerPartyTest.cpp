@@ -94,6 +94,23 @@ protected:
         return gates;
     }
 
+    // A gate of the player's standing in the table: of the raid record or the ordinary one, on
+    // the house side (within the search rings of the house gate) or the far side.
+    Gate* FindGate(bool raid, bool home) const
+    {
+        const std::string record = raid ? "ObjectRaidGate" : "ObjectPlayerGate";
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i) {
+            auto* gate = dynamic_cast<Gate*>(game.GetEntity(i));
+            if (!gate || !gate->GetEntry() || gate->GetEntry()->GetName() != record)
+                continue;
+            bool besideHouse = gate->position.level == recruiting.houseGate.level &&
+                               gate->position.Distance2D(recruiting.houseGate) < 400.0f;
+            if (besideHouse == home)
+                return gate;
+        }
+        return nullptr;
+    }
+
     bool Sent(const std::string& text) const
     {
         return std::any_of(game.lines.begin(), game.lines.end(),
@@ -185,11 +202,11 @@ TEST_F(PlayerPartyWorld, AnOrdinaryGateNeedsALevelThatAllowsGatesARaidGateDoesNo
     Player* player = Ready();
     EXPECT_FALSE(player->CreateGate(At(500.0f, 500.0f, 1), false, false));
     EXPECT_TRUE(Sent("$$CantCreateGateHere$$"));
-    EXPECT_EQ(player->GetGate(false, false), nullptr);
+    EXPECT_EQ(CountGates(), 0);
     EXPECT_TRUE(player->CreateGate(At(500.0f, 500.0f, 1), true, false));
-    ASSERT_NE(player->GetGate(true, false), nullptr);
-    ASSERT_NE(player->GetGate(true, true), nullptr);
-    EXPECT_EQ(player->GetGate(true, true)->position.level, 1);
+    ASSERT_NE(FindGate(true, false), nullptr);
+    ASSERT_NE(FindGate(true, true), nullptr);
+    EXPECT_EQ(FindGate(true, false)->GetLinked(), FindGate(true, true));
     EXPECT_EQ(player->raidGatePosition.level, 1);
 }
 
@@ -199,15 +216,15 @@ TEST_F(PlayerPartyWorld, ASecondPairReplacesTheFirstAndLeavesTheRaidPair)
     areas[0]->playerCanCreateGate = true;
     ASSERT_TRUE(player->CreateGate(At(500.0f, 500.0f, 0), false, false));
     ASSERT_TRUE(player->CreateGate(At(800.0f, 800.0f, 0), true, false));
-    Entity* oldGate = player->GetGate(false, false);
-    Entity* raid = player->GetGate(true, false);
+    Entity* raid = FindGate(true, false);
     ASSERT_TRUE(player->CreateGate(At(900.0f, 900.0f, 0), false, false));
-    EXPECT_NE(player->GetGate(false, false), oldGate);
-    EXPECT_EQ(player->GetGate(true, false), raid);
     EXPECT_FLOAT_EQ(player->playerGatePosition.x, 900.0f);
     game.Step();
     // The old pair left the table; the new pair and the raid pair stand.
     EXPECT_EQ(CountGates(), 4);
+    ASSERT_NE(FindGate(false, false), nullptr);
+    EXPECT_FLOAT_EQ(FindGate(false, false)->position.x, 900.0f);
+    EXPECT_EQ(FindGate(true, false), raid);
 }
 
 TEST_F(PlayerPartyWorld, RepeatedRaidsLeaveOneRaidPair)
@@ -234,20 +251,23 @@ TEST_F(PlayerPartyWorld, WithoutForceACrowdedSideMakesNoPairAndKeepsTheOldOne)
 {
     Player* player = Ready();
     ASSERT_TRUE(player->CreateGate(At(500.0f, 500.0f, 2), true, false));
-    Entity* raid = player->GetGate(true, false);
+    Entity* raid = FindGate(true, false);
     int32_t before = CountEntities();
     // Every spot around the house gate is taken; the far side is open.
     game.cellBlocked = [](const WorldPos& where) { return where.level == 1; };
     EXPECT_FALSE(player->CreateGate(At(700.0f, 500.0f, 2), true, false));
     EXPECT_EQ(CountEntities(), before);
-    EXPECT_EQ(player->GetGate(true, false), raid);
+    EXPECT_EQ(FindGate(true, false), raid);
     EXPECT_FLOAT_EQ(player->raidGatePosition.x, 500.0f);
     // Every spot is taken: only force places the pair, on the asked-for spots.
     game.cellBlocked = [](const WorldPos&) { return true; };
     EXPECT_FALSE(player->CreateGate(At(700.0f, 500.0f, 2), true, false));
     ASSERT_TRUE(player->CreateGate(At(700.0f, 500.0f, 2), true, true));
-    EXPECT_FLOAT_EQ(player->GetGate(true, false)->position.x, 700.0f);
-    EXPECT_EQ(player->GetGate(true, true)->position.level, 1);
+    game.Step();
+    ASSERT_EQ(CountGates(), 2) << "the forced pair replaced the old one";
+    ASSERT_NE(FindGate(true, false), nullptr);
+    EXPECT_FLOAT_EQ(FindGate(true, false)->position.x, 700.0f);
+    EXPECT_NE(FindGate(true, true), nullptr);
 }
 
 TEST_F(PlayerPartyWorld, ACharacterBackInItsWorldReopensBothPairsAndTakesItsPartyBack)
@@ -268,11 +288,12 @@ TEST_F(PlayerPartyWorld, ACharacterBackInItsWorldReopensBothPairsAndTakesItsPart
     saved.partyKept = true;
     saved.recruitIndices = {1};
     player->ApplyCharacter(saved);
-    ASSERT_NE(player->GetGate(false, false), nullptr);
-    ASSERT_NE(player->GetGate(true, false), nullptr);
-    EXPECT_EQ(player->GetGate(false, false)->position.level, 0);
-    EXPECT_EQ(player->GetGate(true, false)->position.level, 2);
-    EXPECT_EQ(player->GetGate(false, true)->position.level, 1);
+    ASSERT_NE(FindGate(false, false), nullptr);
+    ASSERT_NE(FindGate(true, false), nullptr);
+    EXPECT_EQ(FindGate(false, false)->position.level, 0);
+    EXPECT_EQ(FindGate(true, false)->position.level, 2);
+    EXPECT_NE(FindGate(false, true), nullptr);
+    EXPECT_NE(FindGate(true, true), nullptr);
     EXPECT_EQ(CountGates(), 4);
     EXPECT_FLOAT_EQ(player->raidGatePosition.x, 600.0f);
     EXPECT_EQ(joins->GetLeader(), player);
@@ -286,7 +307,8 @@ TEST_F(PlayerPartyWorld, TheCreateGateEventOpensAPairWhereThePlayerStands)
     ASSERT_TRUE(player->StartTimedEvent(Sentient::GetEventId(SentientEvent::CreateGate), 6, 0.0f));
     game.Step();
     game.Step();
-    ASSERT_NE(player->GetGate(false, false), nullptr);
+    ASSERT_NE(FindGate(false, false), nullptr);
+    EXPECT_EQ(FindGate(false, false)->position.level, 0);
     EXPECT_EQ(player->playerGatePosition.level, 0);
 }
 

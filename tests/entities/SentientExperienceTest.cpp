@@ -1,5 +1,6 @@
 // SentientExperienceTest -- experience gains, the debt after deaths and level-ups.
 #include "entities/SentientWorld.h"
+#include "entities/Attachments.h"
 
 #include "entities/EntityCovenant.h"
 
@@ -130,7 +131,7 @@ TEST_F(SentientExperience, CovenantHearsOfTheGainAndShowsTheLevelUp)
     EXPECT_EQ(Gain(10.0f), 1000);
     EXPECT_EQ(covenant.gains, (std::vector<int32_t>{1000}));
     EXPECT_EQ(covenant.multipliers, (std::vector<float>{10.0f}));
-    EXPECT_EQ(hero->GetChildCount(), 1) << "the level-up effect hangs on the hero";
+    EXPECT_EQ(CountAttachedTo(game, *hero), 1) << "the level-up effect hangs on the hero";
     game.StepFor(2.0f);
-    EXPECT_EQ(hero->GetChildCount(), 0);
+    EXPECT_EQ(CountAttachedTo(game, *hero), 0);
 }

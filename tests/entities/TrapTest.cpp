@@ -206,6 +206,14 @@ protected:
         return count;
     }
 
+    Entity* FindEntityOf(bool (*test)(const Entity&)) const
+    {
+        for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+            if (Entity* entity = game.GetEntity(i); entity && test(*entity))
+                return entity;
+        return nullptr;
+    }
+
     TrapDummy* chest = nullptr;
     TrapDummy* victim = nullptr;
 };
@@ -351,9 +359,9 @@ TEST_F(TrapLogic, AMissileKeepsTheTrapFiredUntilItIsGone)
     ASSERT_NE(trap->GetSkill(), nullptr);
     trap->TryTrigger(victim, 0.0f);
     game.StepFor(2.05f);
-    Entity* missile = trap->GetFired();
-    ASSERT_NE(missile, nullptr);
-    EXPECT_TRUE(missile->IsProjectile());
+    auto isMissile = [](const Entity& e) { return e.IsProjectile(); };
+    ASSERT_EQ(CountEntitiesOf(isMissile), 1);
+    Entity* missile = FindEntityOf(isMissile);
     EXPECT_TRUE(trap->HasFired());
     EXPECT_FALSE(trap->IsSpent());
     EXPECT_FALSE(trap->IsOver());

@@ -1,5 +1,6 @@
 // MonsterSpawningTest -- rarity by day and night, legend and unique fall-backs, enchantments, vendors, crowding and a full table.
 #include "SpawnWorld.h"
+#include "entities/Attachments.h"
 
 #include "core/Database.h"
 #include "entities/StatusEffect.h"
@@ -169,11 +170,11 @@ TEST_F(MonsterSpawn, PlacedAtAFreeSpotWithTheRarityModel)
     ASSERT_NE(rare, nullptr);
     EXPECT_EQ(game->GetEntity(rare->entityNumber), rare);
     EXPECT_EQ(rare->position.level, 0);
-    EXPECT_EQ(rare->GetChildCount(), 1);
+    EXPECT_EQ(CountAttachedTo(*game, *rare), 1);
     Actor* npc = spawn.PlaceSpawnedMonster(spawn.SpawnMonster(Type("MonsterVillager"), MonsterRarity::Rare, 5, 0, true),
                                            At(900.0f, 300.0f));
     ASSERT_NE(npc, nullptr);
-    EXPECT_EQ(npc->GetChildCount(), 0);
+    EXPECT_EQ(CountAttachedTo(*game, *npc), 0);
     EXPECT_EQ(spawn.PlaceSpawnedMonster(nullptr, At(1.0f, 1.0f)), nullptr);
 }
 
