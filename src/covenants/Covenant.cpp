@@ -78,11 +78,11 @@ Entity* Covenant::GetLifestone() const
 int32_t Covenant::GetHomeStat(int32_t stat) const
 {
     if (stat == CharacterStat::Armor)
-        return bestMember[kBestArmor];
+        return GetBestMemberValue(kBestArmor);
     if (stat == CharacterStat::Defense)
-        return bestMember[kBestDefense];
+        return GetBestMemberValue(kBestDefense);
     if (stat >= CharacterStat::ResistancePhysical && stat <= CharacterStat::ResistanceMagic)
-        return bestMember[static_cast<size_t>(kBestResistance + stat - CharacterStat::ResistancePhysical)];
+        return GetBestMemberValue(kBestResistance + stat - CharacterStat::ResistancePhysical);
     return 0;
 }
 

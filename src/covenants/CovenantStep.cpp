@@ -21,7 +21,7 @@ void Covenant::Update(float seconds)
     UpdateStatistics();
     Entity* lifestone = GetHome();
     if (lifestone) {
-        float amount = static_cast<float>(bestMember[kBestRegeneration]) * seconds / 60.0f;
+        float amount = static_cast<float>(GetBestMemberValue(kBestRegeneration)) * seconds / 60.0f;
         if (GetHomeHealthRatio() < kThreatRatio)
             amount *= 0.5f;
         int32_t gain = DrawRandomRound(amount);

@@ -430,7 +430,7 @@ void Game::OnLevelLoaded(int32_t level)
 {
     loadedLevels.push_back(level);
     RelocateBlockedEntities(level);
-    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    std::vector<std::unique_ptr<Quest>>& list = GetWorldQuests();
     for (size_t i = 0; i < list.size(); ++i) {
         if (list[i] && list[i]->targetLevel == -1)
             list[i]->AssignTargetLevels();

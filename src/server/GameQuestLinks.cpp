@@ -69,7 +69,7 @@ int32_t Game::FindTalkQuestFor(const Entity& npc) const
 void Game::OfferRescueToQuests(Entity& npc)
 {
     // By index: a rescue that completes its quest may start the next one into the list.
-    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    std::vector<std::unique_ptr<Quest>>& list = GetWorldQuests();
     for (size_t i = 0; i < list.size(); ++i)
         if (list[i])
             list[i]->Rescue(&npc, true);
@@ -77,7 +77,7 @@ void Game::OfferRescueToQuests(Entity& npc)
 
 bool Game::OfferQuestDelivery(Actor& npc, Player& player)
 {
-    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    std::vector<std::unique_ptr<Quest>>& list = GetWorldQuests();
     for (size_t i = 0; i < list.size(); ++i)
         if (list[i] && list[i]->Deliver(player, npc))
             return true;

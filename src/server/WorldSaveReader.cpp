@@ -144,7 +144,7 @@ bool WorldSaveReader::ReadLevels()
         // chest) again over the objects read back. In an older file a level with explored cells
         // was loaded, and so filled, before any of them was marked.
         GameLevelRecord& record = *game.FindLevel(level);
-        int32_t given = record.exploredCount > 0 ? kWorldSaveLevelGiven : 0;
+        int32_t given = game.GetExploredCount(level) > 0 ? kWorldSaveLevelGiven : 0;
         if (version >= WorldSaveVersion::kLevelPopulated) {
             Mark("level's filled word");
             given = buffer.ReadInt();
@@ -227,7 +227,7 @@ bool WorldSaveReader::ReadQuests()
     // the quests laid on its people are set up again. Mended: they came after, so a restored
     // poisoning failed at once and a petrifying held no one.
     game.CreateTownNpcs();
-    auto& list = game.GetQuests().GetList();
+    auto& list = game.GetWorldQuests();
     list.clear();
     list.resize(static_cast<size_t>(count));
     for (int32_t slot = 0; slot < count; ++slot) {
@@ -266,7 +266,7 @@ bool WorldSaveReader::ReadQuest(int32_t slot)
     quest->Generate(true, nullptr);
     quest->Generate();
     Quest& placed = *quest;
-    game.GetQuests().GetList()[static_cast<size_t>(slot)] = std::move(quest);
+    game.GetWorldQuests()[static_cast<size_t>(slot)] = std::move(quest);
     PlaceCandidate(placed, std::move(candidate));
     return true;
 }

@@ -45,7 +45,7 @@ std::array<float, ItemRarity::kCount> SpawnSystem::BoostedRarityChances(int32_t 
     std::array<float, ItemRarity::kCount> chances{};
     float boost = static_cast<float>(magicBonus) * 0.01f + 1.0f;
     for (int32_t i = 1; i < ItemRarity::kCount; ++i) {
-        float chance = static_cast<float>(itemRarityChances[static_cast<size_t>(i)]);
+        float chance = static_cast<float>(GetItemRarityChance(i));
         if (boost > 1.0f) {
             // A boost fills a rarity up to its cap and carries what is left to the next one.
             float cap = std::max(75.0f, chance);

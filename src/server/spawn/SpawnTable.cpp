@@ -36,7 +36,7 @@ float SpawnTable::GetTotal(int32_t level) const
 const SpawnEntry* SpawnTable::Pick(int32_t level, float r) const
 {
     level = ClampLevel(level);
-    float target = r * totals[static_cast<size_t>(level)];
+    float target = r * GetTotal(level);
     float sum = 0.0f;
     for (const SpawnEntry& entry : entries) {
         if (!entry.Covers(level))
