@@ -256,7 +256,6 @@ void ShippedWorldFight(benchmark::State& state)
     state.counters["peak_event_records_in_use"] = static_cast<double>(world.peakRecords);
     state.counters["peak_effects_carried"] = static_cast<double>(world.peakEffects);
     state.counters["logged_problems"] = world.CountLoggedProblems();
-    state.counters["entity_grids_kb"] = gGame ? static_cast<double>(gGame->CountGridBytes()) / 1024.0 : 0.0;
 }
 
 } // namespace

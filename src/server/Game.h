@@ -96,8 +96,6 @@ public:
 
     // ---- Level records --------------------------------------------------------------------
     int32_t GetLevelRecordCount() const { return static_cast<int32_t>(levels.size()); }
-    // The memory the levels' entity grids hold, in use or kept against a bigger crowd.
-    size_t CountGridBytes() const;
     // False for a level or cell outside the records.
     bool IsCellExplored(int32_t level, int32_t cell);
     void SetCellExplored(int32_t level, int32_t cell);
@@ -262,8 +260,6 @@ public:
     // player can reach, the block then used. None in the town (level 0), in an area whose
     // record says "NoBonusChest", without the record, a reachable unused block or a free spot.
     Entity* SpawnBlockChest(int32_t level);
-    // Whether a bonus chest or a sent monster has taken the block of the level's grid.
-    bool IsBlockUsed(int32_t level, int32_t block) const;
     // ----
 
     // ---- World objects: torches, traps, triggers ----------------------------------------------

@@ -77,15 +77,6 @@ void Game::GridRemove(int32_t number)
     place = GridPlace{};
 }
 
-size_t Game::CountGridBytes() const
-{
-    size_t bytes = 0;
-    for (const GameLevelRecord& record : levels)
-        if (record.grid)
-            bytes += record.grid->CountReservedBytes();
-    return bytes;
-}
-
 void Game::GridQuery(int32_t level, float x, float y, float radius, std::vector<int32_t>& out) const
 {
     const GameLevelRecord* record = FindLevel(level);

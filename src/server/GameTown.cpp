@@ -265,13 +265,6 @@ int32_t Game::DrawUnusedBlock(GameLevelRecord& record, const std::function<bool(
     return unused.empty() ? -1 : unused[GameTownDraw(unused.size())];
 }
 
-bool Game::IsBlockUsed(int32_t level, int32_t block) const
-{
-    const GameLevelRecord* record = FindLevel(level);
-    return record && block >= 0 && static_cast<size_t>(block) < record->usedBlocks.size() &&
-           record->usedBlocks[static_cast<size_t>(block)];
-}
-
 Entity* Game::SpawnBlockChest(int32_t level)
 {
     GameLevelRecord* record = FindLevel(level);

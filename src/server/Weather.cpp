@@ -91,11 +91,6 @@ void Weather::Reset()
     startTimer.maximum = tuning.maxFrontStartTime;
 }
 
-const WeatherFront* Weather::GetFront(int32_t slot) const
-{
-    return slot >= 0 && slot < GetSlotCount() ? slots[static_cast<size_t>(slot)].get() : nullptr;
-}
-
 // ---- The step ------------------------------------------------------------------------------
 
 void Weather::Update(float seconds)

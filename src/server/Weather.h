@@ -84,8 +84,6 @@ public:
     const WeatherTuning& GetTuning() const { return tuning; }
     int32_t GetLiveFrontCount() const { return liveFronts; }
     int32_t GetSlotCount() const { return static_cast<int32_t>(slots.size()); }
-    // Null for an empty slot or one outside the list.
-    const WeatherFront* GetFront(int32_t slot) const;
     const RandomTimer& GetStartTimer() const { return startTimer; }
 
 private:
