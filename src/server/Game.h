@@ -195,10 +195,8 @@ public:
     bool PickPointInLevel(int32_t level, WorldPos& out) override;
 
     // ---- The actors the game names (GameActors.cpp) -------------------------------------------
-    // The town's named actors, which the quests choose among by index; the new entry's index.
-    // An entry whose actor has gone stays in the list, empty.
-    int32_t AddNamedActor(Actor* actor);
-    // Null outside the list or for an actor that has gone.
+    // The town's named actors, which the quests choose among by index: the town NPCs slot for
+    // slot. An entry whose actor has gone stays in the list, empty; null outside the list.
     Actor* GetNamedActor(int32_t index) const;
     // The named actor's display name; empty outside the list or for an actor that has gone.
     void GetNamedEntry(int32_t index, std::string& out) const;

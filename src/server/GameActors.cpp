@@ -44,13 +44,6 @@ void Game::CallForHelp(Entity& actor, Entity* attacker, float range)
             helper->AlertCompanion(attacker);
 }
 
-int32_t Game::AddNamedActor(Actor* actor)
-{
-    namedActors.emplace_back();
-    namedActors.back().Set(actor);
-    return CountNamedActors() - 1;
-}
-
 Actor* Game::GetNamedActor(int32_t index) const
 {
     if (index < 0 || index >= CountNamedActors())

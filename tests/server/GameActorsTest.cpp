@@ -1,5 +1,6 @@
 // GameActorsTest -- what the game does for its actors: the actors it names for its quests (entries, gone actors, the game's part of the update), calls for help and random points of a level.
 #include "server/GameWorld.h"
+#include "server/TownSpawn.h"
 
 #include "core/MessageBuffer.h"
 #include "entities/Actor.h"
@@ -10,6 +11,31 @@
 namespace {
 
 constexpr const char* kNamedActorRecords = R"(
+GameSystem
+{
+    NpcType Steward
+    NpcType Gambler
+    TownSpotSteward "0 100 100"
+    TownSpotGambler "0 200 100"
+}
+SpawnSystem
+{
+}
+ActorDicer
+{
+    Type Actor
+    Npc 1
+    NpcType Gambler
+}
+MonsterDicer
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorDicer
+    Name "Odo the Dicer"
+    MinLevel 1
+    MaxLevel 30
+}
 ArchetypeTown
 {
     Type MonsterArchetype
@@ -50,6 +76,15 @@ protected:
         return smith;
     }
 
+    // The town of the records: the smith (a steward) in slot 0, the dicer (a gambler) in slot 1.
+    void FillTown()
+    {
+        town.Fill(*game);
+        ASSERT_EQ(game->CountNamedActors(), 2);
+        ASSERT_NE(game->GetNamedActor(0), nullptr);
+        ASSERT_NE(game->GetNamedActor(1), nullptr);
+    }
+
     // The game's part of the update, read up to its named actors.
     static MessageBuffer PartUpToNamedActors(const Game& game)
     {
@@ -61,20 +96,21 @@ protected:
         buffer.ReadFloat();  // the time of day
         return buffer;
     }
+
+    TownSpawn town;
 };
 
 } // namespace
 
 TEST_F(GameActors, EntriesNameTheirActorsAndStayEmptyOnceTheActorHasGone)
 {
-    Actor* smith = Smith(100.0f);
-    Actor* other = Smith(200.0f);
-    EXPECT_EQ(game->AddNamedActor(smith), 0);
-    EXPECT_EQ(game->AddNamedActor(other), 1);
-    EXPECT_EQ(game->GetNamedActor(0), smith);
+    FillTown();
+    Actor* other = game->GetNamedActor(1);
     std::string name;
     game->GetNamedEntry(0, name);
     EXPECT_EQ(name, "Hild the Smith");
+    game->GetNamedEntry(1, name);
+    EXPECT_EQ(name, "Odo the Dicer");
     game->RemoveEntity(other);
     delete other;
     EXPECT_EQ(game->CountNamedActors(), 2);
@@ -90,10 +126,8 @@ TEST_F(GameActors, EntriesNameTheirActorsAndStayEmptyOnceTheActorHasGone)
 
 TEST_F(GameActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
 {
-    Actor* smith = Smith(100.0f);
-    Actor* gone = Smith(200.0f);
-    game->AddNamedActor(smith);
-    game->AddNamedActor(gone);
+    FillTown();
+    Actor* gone = game->GetNamedActor(1);
     game->RemoveEntity(gone);
     delete gone;
     MessageBuffer buffer = PartUpToNamedActors(*game);
@@ -108,7 +142,7 @@ TEST_F(GameActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
 
 TEST_F(GameActors, AResetForgetsTheNames)
 {
-    game->AddNamedActor(Smith(100.0f));
+    FillTown();
     game->Reset();
     EXPECT_EQ(game->CountNamedActors(), 0);
 }

@@ -6,6 +6,7 @@
 #include "entities/Player.h"
 #include "server/ServerCommands.h"
 #include "server/SpyCovenant.h"
+#include "server/TownSpawn.h"
 #include "server/Weather.h"
 #include "world/AreaDefinition.h"
 
@@ -20,6 +21,13 @@ constexpr const char* kGameChatRecords = R"(
 GameSystem
 {
     DynamicChatChance 1
+    NpcType Steward
+    NpcType OneShot
+    TownSpotSteward "0 120 100"
+    TownSpotOneShot "0 200 100"
+}
+SpawnSystem
+{
 }
 ClassWanderer
 {
@@ -145,6 +153,17 @@ protected:
         player->stats.Set(CharacterStat::Level, 5);
     }
 
+    // The town of the records: the smith (a steward) in slot 0, the mute (a one-shot) in slot 1.
+    Actor* TownSmith()
+    {
+        town.Fill(*game);
+        EXPECT_EQ(game->CountNamedActors(), 2);
+        Actor* smith = game->GetNamedActor(0);
+        EXPECT_NE(smith, nullptr);
+        EXPECT_NE(game->GetNamedActor(1), nullptr);
+        return smith;
+    }
+
     Actor* Npc(const char* type)
     {
         auto* actor = new Actor();
@@ -168,6 +187,7 @@ protected:
 
     Player* player = nullptr;
     AreaDefinition townArea;
+    TownSpawn town;
 };
 
 } // namespace
@@ -263,10 +283,9 @@ TEST_F(GameChat, AFreedRecordIsReusedBeforeTheStoreGrows)
 
 TEST_F(GameChat, TownNpcsPickUpAnEventAndSayItOnTalk)
 {
-    Actor* smith = Npc("MonsterSmith");
+    Actor* smith = TownSmith();
+    ASSERT_NE(smith, nullptr);
     smith->introShown = true;
-    game->AddNamedActor(smith);
-    game->AddNamedActor(Npc("MonsterMute"));
     game->AddDynamicNpcChat(ChatDialogType::Rain, "", NpcType::Gambler);
     EXPECT_FALSE(game->HasDynamicChat(NpcType::Steward));
     game->AddDynamicNpcChat(ChatDialogType::Rain, "", 0);
@@ -279,8 +298,7 @@ TEST_F(GameChat, TownNpcsPickUpAnEventAndSayItOnTalk)
 
 TEST_F(GameChat, ANewFrontOfRainOverTheTownGetsTheTownTalking)
 {
-    Actor* smith = Npc("MonsterSmith");
-    game->AddNamedActor(smith);
+    TownSmith();
     OutdoorTown();
     game->GetWeather().LoadTuning(database.FindEntryByName("WeatherHeavy"));
     Step(19);
@@ -292,7 +310,7 @@ TEST_F(GameChat, ANewFrontOfRainOverTheTownGetsTheTownTalking)
 
 TEST_F(GameChat, LightRainOverTheTownIsNoTalk)
 {
-    game->AddNamedActor(Npc("MonsterSmith"));
+    TownSmith();
     OutdoorTown();
     game->GetWeather().LoadTuning(database.FindEntryByName("WeatherLight"));
     Step(21);

@@ -6,6 +6,7 @@
 #include "entities/GameSystem.h"
 #include "entities/Player.h"
 #include "server/SpyCovenant.h"
+#include "server/TownSpawn.h"
 
 #include <string>
 #include <vector>
@@ -13,6 +14,14 @@
 namespace {
 
 constexpr const char* kGameDeathsRecords = R"(
+GameSystem
+{
+    NpcType Steward
+    TownSpotSteward "0 150 200"
+}
+SpawnSystem
+{
+}
 ClassWanderer
 {
     Type Class
@@ -157,9 +166,12 @@ protected:
         player = Spawn<Player>(100.0f, 100.0f);
         player->playerName = "Ash";
         game->SetPlayers({player});
-        listener = Make("MonsterTownsman", 150.0f);
-        listener->introShown = true;
-        game->AddNamedActor(listener);
+        // The town's one steward hears the news.
+        town.Fill(*game);
+        listener = game->GetNamedActor(0);
+        EXPECT_NE(listener, nullptr);
+        if (listener)
+            listener->introShown = true;
         game->GetClientLines().clear();
     }
 
@@ -184,6 +196,7 @@ protected:
 
     Player* player = nullptr;
     Actor* listener = nullptr;
+    TownSpawn town;
 };
 
 } // namespace

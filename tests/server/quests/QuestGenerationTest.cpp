@@ -23,6 +23,8 @@ constexpr const char* kQuestGenerationRecords = R"(
 GameSystem
 {
     DifficultyMinLevelNormal 5
+    NpcType Steward
+    TownSpotSteward "0 100 100"
 }
 ArchetypeWild
 {
@@ -328,15 +330,14 @@ protected:
 
     const MonsterType* Type(const char* name) { return gameData.FindMonsterType(name); }
 
-    // The one named townsperson, a living steward.
+    // The one named townsperson, a living steward, made as a new world fills its town.
     Actor* AddSteward()
     {
-        auto* steward = new Actor();
-        steward->SetUpFromMonsterType(Type("MonsterSteward"), 1, false);
-        steward->SetPosition(At(100.0f, 100.0f));
-        EXPECT_NE(game->AddEntity(steward), -1);
-        steward->maxHealth = steward->health = 10;
-        game->AddNamedActor(steward);
+        game->CreateTownNpcs();
+        Actor* steward = game->GetNamedActor(0);
+        EXPECT_NE(steward, nullptr);
+        if (steward)
+            steward->maxHealth = steward->health = 10;
         return steward;
     }
 
