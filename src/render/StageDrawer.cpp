@@ -99,7 +99,7 @@ void StageDrawer::Draw(const DeviceBatch& batch, const StageDrawSettings& settin
     bool locked = gl.LockArrays(0, static_cast<int32_t>(vertexCount));
     constant = {1.0f, 1.0f, 1.0f, 1.0f};
     for (size_t i = 0; i < batch.stages.size(); ++i)
-        DrawStage(batch, batch.stages[i], settings);
+        DrawStage(batch, i, settings);
     if (locked)
         gl.UnlockArrays();
     gl.DisableClientState(GL_COLOR_ARRAY);
@@ -109,9 +109,7 @@ void StageDrawer::Draw(const DeviceBatch& batch, const StageDrawSettings& settin
         DrawNormals(batch);
     if (settings.showTris != 0)
         DrawWireframe(batch, settings);
-    int64_t triangles = static_cast<int64_t>(batch.indexes.size() / 3);
-    trianglesDrawn += triangles;
-    trianglePasses += triangles * static_cast<int64_t>(batch.stages.size());
+    trianglesDrawn += static_cast<int64_t>(batch.indexes.size() / 3);
 }
 
 // In place on a copy of the positions, in the shader's order; without deformations the batch's
@@ -168,9 +166,9 @@ void StageDrawer::SetShaderState(const DeviceBatch& batch)
                        static_cast<uint32_t>(shader.stencilPass));
 }
 
-void StageDrawer::DrawStage(const DeviceBatch& batch, const DeviceStage& deviceStage,
-                            const StageDrawSettings& settings)
+void StageDrawer::DrawStage(const DeviceBatch& batch, size_t stageIndex, const StageDrawSettings& settings)
 {
+    const DeviceStage& deviceStage = batch.stages[stageIndex];
     const ShaderStage& stage = deviceStage.stage ? *deviceStage.stage : StageDrawerDefaultStage();
     float time = settings.runningTime;
     gl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -206,7 +204,39 @@ void StageDrawer::DrawStage(const DeviceBatch& batch, const DeviceStage& deviceS
     cache.BindTexture(deviceStage.textureId >= 0 ? static_cast<uint32_t>(deviceStage.textureId) : 0);
     cache.SetWrap(static_cast<uint32_t>(stage.clampU), static_cast<uint32_t>(stage.clampV));
     SetFilters(batch, settings);
-    gl.DrawTriangles(static_cast<int32_t>(batch.indexes.size()), batch.indexes.data());
+    bool writesDepth = cache.IsEnabled(GL_DEPTH_TEST) && cache.GetDepthMask() != 0;
+    bool fadesOut = mode == kStageColorPerVertexAlpha && BlendsBySourceAlpha(stage, translucent) &&
+                    !cache.IsEnabled(GL_STENCIL_TEST) && (stageIndex > 0 || !writesDepth);
+    const std::vector<uint16_t>& indexes = fadesOut ? TrianglesWithAlpha(batch) : batch.indexes;
+    if (indexes.empty())
+        return;
+    gl.DrawTriangles(static_cast<int32_t>(indexes.size()), indexes.data());
+    trianglePasses += static_cast<int64_t>(indexes.size() / 3);
+}
+
+// The source alpha scales the fragment's whole mark: at alpha 0 it leaves the pixel as it was.
+bool StageDrawer::BlendsBySourceAlpha(const ShaderStage& stage, bool translucent)
+{
+    if (translucent)
+        return true;
+    return stage.blendEnabled && stage.srcBlend == GL_SRC_ALPHA &&
+           (stage.dstBlend == GL_ONE_MINUS_SRC_ALPHA || stage.dstBlend == GL_ONE);
+}
+
+// The triangles of the batch with some alpha at a vertex of this stage's colours. A triangle
+// with none at its three corners is alpha 0 throughout, so a stage that blends by source alpha
+// marks no pixel with it: its depth is the same as an earlier stage of the batch already wrote,
+// or the batch writes none, and the stencil is off.
+const std::vector<uint16_t>& StageDrawer::TrianglesWithAlpha(const DeviceBatch& batch)
+{
+    stageIndexes.clear();
+    auto alpha = [this](uint16_t vertex) { return colors[static_cast<size_t>(vertex) * 4 + 3]; };
+    for (size_t i = 0; i + 2 < batch.indexes.size(); i += 3) {
+        const uint16_t* triangle = batch.indexes.data() + i;
+        if (alpha(triangle[0]) != 0 || alpha(triangle[1]) != 0 || alpha(triangle[2]) != 0)
+            stageIndexes.insert(stageIndexes.end(), triangle, triangle + 3);
+    }
+    return stageIndexes;
 }
 
 const float* StageDrawer::ModifyTexCoords(const DeviceBatch& batch, const ShaderStage& stage, float time,

@@ -58,7 +58,9 @@ public:
 private:
     void Deform(const DeviceBatch& batch, float time);
     void SetShaderState(const DeviceBatch& batch);
-    void DrawStage(const DeviceBatch& batch, const DeviceStage& stage, const StageDrawSettings& settings);
+    void DrawStage(const DeviceBatch& batch, size_t stageIndex, const StageDrawSettings& settings);
+    static bool BlendsBySourceAlpha(const ShaderStage& stage, bool translucent);
+    const std::vector<uint16_t>& TrianglesWithAlpha(const DeviceBatch& batch);
     const float* ModifyTexCoords(const DeviceBatch& batch, const ShaderStage& stage, float time, int32_t& stride);
     // True when the stage's colour is the constant.
     bool GenerateColors(const DeviceBatch& batch, const ShaderStage& stage, const StageDrawSettings& settings);
@@ -83,6 +85,8 @@ private:
     std::vector<float> positions;
     std::vector<float> modifiedTexCoords;
     std::vector<uint8_t> colors;
+    // The triangles a stage draws when it leaves out those it would draw at alpha 0.
+    std::vector<uint16_t> stageIndexes;
     std::vector<float> savedColors;
     std::vector<float> normalLines;
     std::array<float, 4> constant = {1.0f, 1.0f, 1.0f, 1.0f};

@@ -55,10 +55,11 @@ public:
     {
         Add(Line("Color4f", red, green, blue, alpha));
     }
-    void DrawTriangles(int32_t indexCount, const uint16_t*) override
+    void DrawTriangles(int32_t indexCount, const uint16_t* indexes) override
     {
         if (colorData)
             drawnColors.push_back({colorData[0], colorData[1], colorData[2], colorData[3]});
+        drawnIndexes.emplace_back(indexes, indexes + indexCount);
         Add(Line("DrawTriangles", indexCount));
     }
     void DrawLines(int32_t vertexCount) override { Add(Line("DrawLines", vertexCount)); }
@@ -90,7 +91,11 @@ public:
         Add(Line("LoadTextureMatrix", m[0], m[5], m[10], m[15], m[12], m[13]));
     }
 
-    void Clear() { calls.clear(); }
+    void Clear()
+    {
+        calls.clear();
+        drawnIndexes.clear();
+    }
     size_t Count(const std::string& line) const
     {
         return static_cast<size_t>(std::count(calls.begin(), calls.end(), line));
@@ -113,6 +118,8 @@ public:
     const uint8_t* colorData = nullptr;
     // The first vertex's colour of each triangle draw made with a colour array.
     std::vector<std::array<uint8_t, 4>> drawnColors;
+    // The indexes of each triangle draw.
+    std::vector<std::vector<uint16_t>> drawnIndexes;
 
 private:
     void Add(const std::string& line) { calls.push_back(line); }

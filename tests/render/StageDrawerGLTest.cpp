@@ -1,10 +1,12 @@
-// StageDrawerGLTest -- batches drawn on a real context and read back: two stages blended into one colour, and a user-interface quad landing on its pixels at two window sizes.
+// StageDrawerGLTest -- batches drawn on a real context and read back: two stages blended into one colour, a blended ground whose faded-out triangles are left out drawn as its stages one by one draw it, and a user-interface quad landing on its pixels at two window sizes.
+#include "render/BlendedTileRenderSurface.h"
 #include "render/GLWorld.h"
 
 #include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderBatch.h"
 #include "resources/shaders/ShaderLookup.h"
+#include "world/LevelData.h"
 
 #include <array>
 #include <memory>
@@ -89,6 +91,115 @@ TEST_F(StageDrawerGLTest, TwoStagesAddUpOnTheScreen)
     device->DrawBatch(batch);
     device->ReleaseContext();
     EXPECT_EQ(PixelAt(10, 10), (Rgba{255, 0, 0, 255}));
+}
+
+// A ground of four by three tiles, each 160 units square, in three layers of plain colours: the
+// first opaque, the others faded in by their corner alphas (up-left, up-right, down-right,
+// down-left) as the level's blend records fade them.
+class BlendedGroundGLTest : public StageDrawerGLTest {
+protected:
+    static constexpr int kTiles = 12;
+    using Corners = std::array<uint8_t, 4>;
+
+    BlendedGroundGLTest()
+    {
+        // A quad's triangles share its up-left and down-right corners: alpha at up-right or
+        // down-left alone fades one triangle in, and no alpha at all fades neither.
+        const Corners second[kTiles] = {{0, 128, 0, 0},  {0, 0, 0, 200},   {0, 0, 0, 0},     {64, 0, 64, 0},
+                                        {0, 255, 0, 90}, {191, 64, 0, 0}, {0, 0, 128, 128}, {0, 0, 0, 0},
+                                        {85, 0, 0, 0},   {0, 64, 0, 0},   {128, 128, 128, 128}, {0, 0, 0, 30}};
+        const Corners third[kTiles] = {{0, 0, 0, 64},    {0, 0, 0, 0},    {0, 170, 0, 0},   {0, 0, 0, 0},
+                                       {0, 0, 0, 0},     {0, 0, 0, 255},  {64, 0, 0, 0},    {0, 0, 0, 0},
+                                       {0, 128, 0, 128}, {0, 0, 0, 0},    {0, 64, 0, 0},    {0, 0, 0, 0}};
+        for (int tile = 0; tile < kTiles; ++tile)
+            layers[tile] = {Corners{255, 255, 255, 255}, second[tile], third[tile]};
+    }
+
+    // The shader of the layers from first to last, as blended tiles build it.
+    static void BuildLayers(Shader& built, int first, int last)
+    {
+        const Color colours[3] = {Color{0.8f, 0.3f, 0.1f}, Color{0.1f, 0.9f, 0.2f}, Color{0.2f, 0.3f, 1.0f}};
+        built.cullEnabled = false;
+        for (int layer = first; layer <= last; ++layer) {
+            auto stage = std::make_unique<ShaderStage>();
+            stage->colorGen = ColorGen::Constant;
+            stage->constantColor = colours[layer];
+            stage->alphaGen = layer == 0 ? AlphaGen::Identity : AlphaGen::StageGenerated;
+            stage->blendEnabled = layer > 0;
+            stage->srcBlend = GL_SRC_ALPHA;
+            stage->dstBlend = GL_ONE_MINUS_SRC_ALPHA;
+            stage->colorArrayKind = ChooseColorArrayKind(stage->colorGen, stage->alphaGen);
+            built.stages.push_back(std::move(stage));
+        }
+    }
+
+    // The ground drawn with the layers first to last as the stages of one shader, on a cleared
+    // screen; the pixels read back and the triangle passes it took.
+    std::vector<uint8_t> DrawLayers(int first, int last, int64_t& passes)
+    {
+        Shader drawn;
+        BuildLayers(drawn, first, last);
+        std::array<LevelTileCell, kTiles> cells;
+        ShaderBatch batch(device.get());
+        batch.BeginBatch(&drawn);
+        for (int tile = 0; tile < kTiles; ++tile) {
+            for (int corner = 0; corner < 4; ++corner)
+                for (int layer = first; layer <= last; ++layer)
+                    cells[tile].corners[corner].push_back(layers[tile][layer][corner]);
+            BlendedTileRenderSurface surface;
+            surface.cornerA = {static_cast<float>(tile % 4) * 160.0f, static_cast<float>(tile / 4) * 160.0f, 0.0f};
+            surface.cornerB = {surface.cornerA[0] + 160.0f, surface.cornerA[1] + 160.0f, 0.0f};
+            surface.blend = &cells[tile];
+            surface.AddGeometry(batch, false);
+        }
+        int64_t before = device->GetTrianglePasses();
+        batch.FlushBatch();
+        passes = device->GetTrianglePasses() - before;
+        std::vector<uint8_t> rgba;
+        EXPECT_TRUE(device->ReadPixels({0, 0, 64, 48}, rgba));
+        return rgba;
+    }
+
+    // The largest difference of one channel between two pictures.
+    static int LargestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+    {
+        int largest = a.size() == b.size() ? 0 : 255;
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+            largest = std::max(largest, std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i])));
+        return largest;
+    }
+
+    std::array<std::array<Corners, 3>, kTiles> layers;
+};
+
+TEST_F(BlendedGroundGLTest, TheTrianglesALayerFadesOutAreLeftOutAndThePictureIsTheLayersDrawnOneByOne)
+{
+    Open(64, 48);
+    Begin2D();
+    int64_t passes = 0;
+    std::vector<uint8_t> blended = DrawLayers(0, 2, passes);
+    int64_t blendedPasses = passes;
+
+    // Each layer as the first stage of its own shader: a first stage that writes depth draws
+    // every triangle, faded out or not.
+    device->Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    int64_t oneByOnePasses = 0;
+    std::vector<uint8_t> oneByOne;
+    for (int layer = 0; layer <= 2; ++layer) {
+        oneByOne = DrawLayers(layer, layer, passes);
+        oneByOnePasses += passes;
+    }
+    device->Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    std::vector<uint8_t> firstLayer = DrawLayers(0, 0, passes);
+    device->ReleaseContext();
+
+    EXPECT_LE(LargestDifference(blended, oneByOne), 1);
+    // The later layers show: the comparison is not of two bare first layers.
+    EXPECT_GT(LargestDifference(blended, firstLayer), 100);
+    EXPECT_EQ(oneByOnePasses, kTiles * 2 * 3);
+    // Four tiles fade the second layer out of one triangle and two out of both; the third
+    // layer is out of both triangles of six tiles and of one triangle of four.
+    EXPECT_EQ(blendedPasses, oneByOnePasses - (4 + 2 * 2) - (6 * 2 + 4));
 }
 
 class StageDrawerGLSizes : public StageDrawerGLTest, public ::testing::WithParamInterface<std::array<int, 2>> {};

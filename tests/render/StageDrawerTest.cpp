@@ -100,6 +100,67 @@ TEST_F(StageDrawerTest, EveryStageDrawsEveryTriangleAndTheCountersAddTrianglesTi
     EXPECT_EQ(drawer.GetTrianglesDrawn(), 0);
 }
 
+// A stage's triangles whose three corners it draws at alpha 0: the fixture's triangles are
+// (0, 1, 2) and (0, 2, 3), so vertex 1 is the first's alone and vertex 3 the second's.
+struct FadedStageCase {
+    const char* what;
+    std::array<uint8_t, 4> alphas;
+    bool blends;
+    uint32_t source;
+    uint32_t destination;
+    float opacity;
+    bool writesDepth;
+    bool stencil;
+    // The faded stage is the batch's only one, not the second over an opaque first.
+    bool alone;
+    std::vector<uint16_t> drawn;
+};
+
+TEST_F(StageDrawerTest, AStageBlendedBySourceAlphaLeavesOutTheTrianglesItDrawsAtAlphaZero)
+{
+    const std::vector<uint16_t> both = {0, 1, 2, 0, 2, 3};
+    const FadedStageCase cases[] = {
+        {"alpha at vertex 1 alone", {0, 9, 0, 0}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, true, false, false, {0, 1, 2}},
+        {"alpha at vertex 3 alone", {0, 0, 0, 9}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, true, false, false, {0, 2, 3}},
+        {"alpha at a shared vertex", {0, 0, 1, 0}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, true, false, false, both},
+        {"no alpha anywhere", {0, 0, 0, 0}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, true, false, false, {}},
+        {"added by source alpha", {0, 9, 0, 0}, true, GL_SRC_ALPHA, GL_ONE, 1.0f, true, false, false, {0, 1, 2}},
+        {"added whatever its alpha", {0, 0, 0, 0}, true, GL_ONE, GL_ONE, 1.0f, true, false, false, both},
+        {"not blended", {0, 0, 0, 0}, false, GL_ONE, GL_ZERO, 1.0f, true, false, false, both},
+        {"not blended but on a translucent surface", {0, 0, 0, 0}, false, GL_ONE, GL_ZERO, 0.5f, true, false, false, {}},
+        {"under a stencil", {0, 0, 0, 0}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, true, true, false, both},
+        {"first, writing depth", {0, 0, 0, 0}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, true, false, true, both},
+        {"first, writing no depth", {0, 9, 0, 0}, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1.0f, false, false, true, {0, 1, 2}},
+    };
+    for (const FadedStageCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        shader.stages.clear();
+        batch.stages.clear();
+        shader.writeDepth = c.writesDepth;
+        shader.stencilEnabled = c.stencil;
+        shader.stencilFunc = GL_ALWAYS;
+        batch.opacity = c.opacity;
+        if (!c.alone)
+            AddStage(ColorGen::Identity);
+        ShaderStage& faded = AddStage(ColorGen::Identity, AlphaGen::StageGenerated);
+        faded.blendEnabled = c.blends;
+        faded.srcBlend = c.source;
+        faded.dstBlend = c.destination;
+        for (uint8_t alpha : c.alphas)
+            batch.stages.back().colors.insert(batch.stages.back().colors.end(), {255, 255, 255, alpha});
+        drawer.ResetCounters();
+        Draw();
+
+        std::vector<std::vector<uint16_t>> expected(c.alone ? 0 : 1, both);
+        if (!c.drawn.empty())
+            expected.push_back(c.drawn);
+        EXPECT_EQ(gl.drawnIndexes, expected);
+        // Triangle passes count what each stage drew; triangles drawn, the batch's.
+        EXPECT_EQ(drawer.GetTrianglePasses(), static_cast<int64_t>((c.alone ? 0 : 2) + c.drawn.size() / 3));
+        EXPECT_EQ(drawer.GetTrianglesDrawn(), 2);
+    }
+}
+
 TEST_F(StageDrawerTest, ARepeatedBatchSendsOnlyTheStageParametersPointersAndDraws)
 {
     ShaderStage& stage = AddStage(ColorGen::Constant);
