@@ -211,13 +211,19 @@ bool CellsTileInside(const LevelGeometry& g, int32_t x, int32_t y)
     return x >= 0 && y >= 0 && x < g.levelTileWidth && y < g.levelTileHeight;
 }
 
-// Neighbours drawn over a tile rank above it; the order is the textures' names.
+// Neighbours drawn over a tile rank above it; the order is the textures' names. The variants of
+// one ground share a blend group and lie side by side as they are: faded into each other they
+// would cost a layer over most of a meadow for a smear of their own colours.
 bool CellsRanksAbove(int32_t texture, int32_t own)
 {
     if (texture < 0 || texture == own)
         return false;
     if (own < 0)
         return true;
+    const Shader* over = CellsResolve<Shader>(texture);
+    const Shader* under = CellsResolve<Shader>(own);
+    if (over && under && over->blendGroup == under->blendGroup)
+        return false;
     return StringCompareNoCase(gResourceManager->GetName(texture), gResourceManager->GetName(own)) > 0;
 }
 

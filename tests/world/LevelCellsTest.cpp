@@ -1,4 +1,4 @@
-// LevelCellsTest -- movement and sight cells: borders, wall shaders, object footprints and occupants, query-order independence, instances, ground textures and blend weights.
+// LevelCellsTest -- movement and sight cells: borders, wall shaders, object footprints and occupants, query-order independence, instances, ground textures, blend weights and the grounds that fade into a tile.
 #include "world/LevelCells.h"
 
 #include "core/RandomSystem.h"
@@ -42,6 +42,9 @@ protected:
             WriteTarga(std::string("Textures/") + name + ".tga", 4, 4);
         WriteAsset("Shaders/walls.sdr", "Textures/wall\n{\n BlocksCollision\n BlocksSight\n"
                                         " { texture Textures/wall.tga }\n}\n");
+        // Dirt and moss: two variants of one ground.
+        WriteAsset("Shaders/ground.sdr", "Textures/dirt\n{\n blendGroup soil\n { texture Textures/dirt.tga }\n}\n"
+                                         "Textures/moss\n{\n blendGroup soil\n { texture Textures/moss.tga }\n}\n");
         // A 2 x 1 log, a 2 x 2 post that blocks sight, a rock drawn at a random facing and
         // scale, and a log shifted one cell to the right.
         WriteAsset("Models/log.mdl", "collision\n{\n 1 1\n}\n");
@@ -308,6 +311,34 @@ TEST_F(LevelCellBits, BlendWeightsOfTheFourCorners)
     EXPECT_EQ(cell->corners[2], (std::vector<uint8_t>{255, 0}));
     EXPECT_EQ(cell->corners[3], (std::vector<uint8_t>{255, 0}));
     EXPECT_TRUE(cell->built);
+}
+
+TEST_F(LevelCellBits, TheVariantsOfOneGroundTakeNoPartInEachOthersTiles)
+{
+    // Bottom-left of the block, y upwards: floor floor floor / dirt moss floor / floor floor floor.
+    Level& level = CellsLevel(CellsTestArea({"0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0",
+                                         "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0",
+                                         "3 2 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
+                                        ""));
+    const struct {
+        int32_t x;
+        std::vector<std::string> textures;
+    } cases[] = {
+        // The moss beside the dirt ranks above it but is of its ground; the floor is not.
+        {0, {"Textures/dirt.sdr", "Textures/floor.sdr"}},
+        {1, {"Textures/moss.sdr"}},
+        {2, {"Textures/floor.sdr", "Textures/moss.sdr"}},
+    };
+    for (const auto& c : cases) {
+        const LevelTileCell* cell = LevelCells::GetTileCell(level, c.x, 1);
+        ASSERT_NE(cell, nullptr);
+        std::vector<std::string> names;
+        for (int32_t texture : cell->textures)
+            names.push_back(manager->GetName(texture));
+        EXPECT_EQ(names, c.textures) << "tile " << c.x;
+        for (const std::vector<uint8_t>& weights : cell->corners)
+            EXPECT_EQ(weights.size(), c.textures.size()) << "tile " << c.x;
+    }
 }
 
 TEST_F(LevelCellBits, GroundTextureUnderWallsAndOccupants)
