@@ -29,6 +29,7 @@ constexpr const char* kClientEntityBenchItemNames[] = {"EmberKnife", "PaddedCap"
 class CountingEntityScene : public EntityScene {
 public:
     void AddModel(const ModelSurfacesDesc&) override { ++submissions; }
+    void AddSprite(const SpriteDesc&) override { ++submissions; }
     void AddShadow(const WorldPos3&, float) override { ++submissions; }
     void AddIcon(const WorldPos3&, float, float, int32_t) override { ++submissions; }
     void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override { ++submissions; }

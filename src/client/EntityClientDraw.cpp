@@ -115,7 +115,11 @@ void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
     if (!(GetAlpha() > 0.0f) || IsHidden() || (flags & kFlagHideModel))
         return;
     ModelSurfacesDesc body = MakeModelDesc();
-    scene.AddModel(body);
+    const ModelResource* shown = GetModelResource(body.model);
+    if (shown && shown->type == ModelResource::kSprite)
+        scene.AddSprite(SpriteDesc{body.position, static_cast<int32_t>(frame), facing, body.model, anim});
+    else
+        scene.AddModel(body);
     DrawStatusEffectShaders(scene, drawFrame, statusEffects, false);
     if (const EntityClient* owner = GetOwner())
         DrawStatusEffectShaders(scene, drawFrame, owner->statusEffects, true);

@@ -19,6 +19,11 @@ void WorldViewEntityScene::AddModel(const ModelSurfacesDesc& desc)
     view.AddModelSurfaces(desc);
 }
 
+void WorldViewEntityScene::AddSprite(const SpriteDesc& sprite)
+{
+    view.AddSprite(sprite);
+}
+
 void WorldViewEntityScene::AddShadow(const WorldPos3& position, float size)
 {
     if (gRenderer)

@@ -23,6 +23,8 @@ class EntityScene {
 public:
     virtual ~EntityScene() = default;
     virtual void AddModel(const ModelSurfacesDesc& desc) = 0;
+    // An entity whose model is a sprite model: one frame of its animation, upright.
+    virtual void AddSprite(const SpriteDesc& sprite) = 0;
     // The stock shadow, size wide, under the point.
     virtual void AddShadow(const WorldPos3& position, float size) = 0;
     // A camera-facing square of the texture, size wide, centred on the point.
@@ -43,6 +45,7 @@ class WorldViewEntityScene : public EntityScene {
 public:
     explicit WorldViewEntityScene(WorldView& view) : view(view) {}
     void AddModel(const ModelSurfacesDesc& desc) override;
+    void AddSprite(const SpriteDesc& sprite) override;
     void AddShadow(const WorldPos3& position, float size) override;
     void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) override;
     void AddGroundMark(const WorldPos3& position, float size, const Color& colour, int32_t texture) override;

@@ -333,14 +333,6 @@ const QuestClient* PlayerClient::GetQuestSlot(int32_t slot) const
     return quest->level != -1 ? quest : nullptr;
 }
 
-int32_t PlayerClient::CountQuests() const
-{
-    int32_t count = 0;
-    for (int32_t slot = 0; slot < kQuestSlots; ++slot)
-        count += GetQuestSlot(slot) ? 1 : 0;
-    return count;
-}
-
 bool PlayerClient::IsItemTimerActive(int32_t group) const
 {
     const RandomTimer* timer = const_cast<PlayerClient*>(this)->GetItemTimer(group);
@@ -371,24 +363,6 @@ bool PlayerClient::SetQuickUse(int32_t index, const std::array<int32_t, 4>& word
     GetQuickUse(index);
     quickUse[static_cast<size_t>(index)] = words;
     return true;
-}
-
-void PlayerClient::QueueSlotEvent(const void* widget)
-{
-    auto free = std::find(readyNotices.begin(), readyNotices.end(), nullptr);
-    if (widget && free != readyNotices.end())
-        *free = widget;
-}
-
-void PlayerClient::ForgetSlotEvents(const void* widget)
-{
-    std::replace(readyNotices.begin(), readyNotices.end(), widget, static_cast<const void*>(nullptr));
-    RemoveUseHint(widget);
-}
-
-int32_t PlayerClient::CountSlotEvents(const void* widget) const
-{
-    return widget ? static_cast<int32_t>(std::count(readyNotices.begin(), readyNotices.end(), widget)) : 0;
 }
 
 // ---- The frame -------------------------------------------------------------------------------------

@@ -160,16 +160,17 @@ public:
     };
     // One free place per "UseHintOffset".
     void InitUseHints();
-    // The first free place takes the widget and its icon, while "ui_showUseHints" is on; with
-    // none free the hint is dropped.
-    void QueueUseHint(const void* object, int32_t icon);
+    // A slot's ready notice: the first free place takes the widget (only compared, never
+    // reached) and its icon, while "ui_showUseHints" is on; with none free the notice is dropped.
+    void QueueSlotEvent(const void* object, int32_t icon);
     // Rising by "UseHintFadeInSpeed" to above 1, then falling by "UseHintFadeOutSpeed" to below
     // 0, where the place is freed.
     void UpdateUseHints(float seconds);
     // Each icon, "UseHintSize" square, at its offset from the player's place, as bright as its fade.
     void DrawUseHints() const;
-    void ClearUseHints();
-    void RemoveUseHint(const void* object);
+    void ForgetSlotEvents(const void* object);
+    // Every notice forgotten: the widgets they name are gone (the menus were read again).
+    void ForgetAllSlotEvents();
     const std::vector<UseHint>& GetUseHints() const { return useHints; }
 
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
@@ -252,7 +253,6 @@ public:
     {
         return const_cast<QuestClient*>(static_cast<const PlayerClient*>(this)->GetQuestSlot(slot));
     }
-    int32_t CountQuests() const;
     InventoryClient& GetInventory() { return *inventory; }
     const InventoryClient& GetInventory() const { return *inventory; }
     SkillListClient& GetSkillList() { return skillList; }
@@ -272,18 +272,6 @@ public:
     std::array<int32_t, 4> GetQuickUseRecord(int32_t index) const;
     // False, nothing stored, for an index outside 0..kMaxQuickUse - 1.
     bool SetQuickUse(int32_t index, const std::array<int32_t, 4>& words);
-    // The skill-ready notices of slot widgets (the widget is only compared, never reached): a
-    // notice goes to the first free place and is dropped when all are taken.
-    void QueueSlotEvent(const void* widget);
-    // The widget's use hint goes with its notices.
-    void ForgetSlotEvents(const void* widget);
-    // Every notice forgotten: the widgets they name are gone (the menus were read again).
-    void ForgetAllSlotEvents()
-    {
-        readyNotices.fill(nullptr);
-        ClearUseHints();
-    }
-    int32_t CountSlotEvents(const void* widget) const;
     // The timer of an item-timer group 1..4; null for any other (group 0 is "no timer").
     RandomTimer* GetItemTimer(int32_t group);
 
@@ -480,7 +468,6 @@ private:
                                                   ItemPtrList(true)};
     std::vector<std::array<int32_t, 4>> quickUse;
     std::array<RandomTimer, kSlotEvents> slotEvents{};
-    std::array<const void*, kSlotEvents> readyNotices{};
     std::vector<UseHint> useHints;
     bool loadedCharacter = false;
     CharacterCovenantBlock* savedBlock = nullptr;

@@ -134,6 +134,9 @@ Renderer::Renderer(GraphicsSystem& display, OpenGLDevice& device)
       grids(device.GetStateCache(), immediate, worldView), videoOptions(display)
 {
     worldView.SetLineDrawer(&immediate);
+    worldView.SetSpriteDrawer([this](const SpriteDesc& sprite) {
+        DrawSprite(sprite.position, sprite.frame, sprite.facing, sprite.model, sprite.animation);
+    });
     videoOptions.SetRestartDevice(&device, [this] { overlays.FreeTextures(); });
     frame.SetHooks({[this] { Begin2D(); },
                     [] {
@@ -465,6 +468,7 @@ void Renderer::Begin2D()
     device.ReleaseContext();
 }
 
+// A model drawn apart from the world is not lit by the world's lights.
 bool Renderer::DrawModelImmediate(int32_t model, const WorldPos3& position, const Matrix3& rotation, float scale)
 {
     if (model == -1 || !gResourceManager)
@@ -476,11 +480,31 @@ bool Renderer::DrawModelImmediate(int32_t model, const WorldPos3& position, cons
     desc.position = position;
     desc.rotation = rotation;
     desc.scale = scale;
+    desc.fullBright = true;
     worldView.AddModelSurfaces(desc);
     if (worldView.GetQueue().GetFrameSurfaces().empty())
         return false;
     worldView.DrawSurfaces(worldBatch);
     return true;
+}
+
+// The model stands far from any level, so no level's ground reaches it.
+bool Renderer::DrawModelInWidget(const WidgetModel& shown, float x, float y, float width, float height)
+{
+    WorldPos3 feet{-1, kWidgetSceneX, kWidgetSceneY, 0.0f, false};
+    WorldPos3 middle = feet;
+    middle.z = shown.lookHeight;
+    WorldPos3 eye = middle;
+    eye.x += WorldView::kNormalEyeOffset.x;
+    eye.y += WorldView::kNormalEyeOffset.y;
+    eye.z += WorldView::kNormalEyeOffset.z;
+    SetUiViewport(x + width / 2.0f, y + height / 2.0f);
+    worldView.SetProjection(eye, middle, 1.0f);
+    device.Clear(kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    bool drawn = DrawModelImmediate(shown.model, feet, MatrixFromAxisIndex(shown.direction), shown.scale);
+    SetViewport(view[0], view[1], view[2], view[3], false);
+    Begin2D();
+    return drawn;
 }
 
 bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation)
@@ -496,12 +520,21 @@ bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t faci
     // The quad's own axes (across, up) become the model's left and up; the model then faces
     // the direction's axis.
     const Matrix3 upright{{{0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}}};
-    Matrix3 turn = Matrix3Multiply(upright, MatrixFromAxisIndex(facing));
+    // Mended: the two were taken the other way round, which laid the quad on its side or sank it
+    // under the ground for most facings.
+    Matrix3 turn = Matrix3Multiply(MatrixFromAxisIndex(facing), upright);
     device.SetModelViewMatrix(
         ImmediateDraw::ModelMatrix(worldView.GetCamera().modelView, turn, worldView.ToRenderSpace(position)));
     GLStateCache& cache = device.GetStateCache();
+    // Whatever the last shader stage left (culling, an equal depth test, colour writes off, a
+    // stencil or alpha test) would hide the quad.
     cache.SetEnabled(GL_DEPTH_TEST, true);
+    cache.DepthFunc(GL_LEQUAL);
     cache.DepthMask(true);
+    cache.ColorMask(true);
+    cache.SetCull(false, GL_BACK);
+    cache.SetStencil(false, GL_ALWAYS, 0);
+    cache.SetAlphaTest(false, GL_ALWAYS, 0.0f);
     Color white;
     ColorSystem::GetColorByIndex(white.r, white.g, white.b, 0);
     immediate.DrawScreenQuad(texture->GetTextureId(), -kSpriteHalfWidth, 0.0f, kSpriteHalfWidth, kSpriteHeight, white,

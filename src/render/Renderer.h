@@ -38,6 +38,9 @@ public:
     // A sprite's quad: half its width and its height, in world units.
     static constexpr float kSpriteHalfWidth = 11.3f;
     static constexpr float kSpriteHeight = 64.0f;
+    // Where a widget's model stands, on no level.
+    static constexpr float kWidgetSceneX = 1000.0f;
+    static constexpr float kWidgetSceneY = 1000.0f;
 
     Renderer(GraphicsSystem& display, OpenGLDevice& device);
     ~Renderer() override;
@@ -67,6 +70,16 @@ public:
     // The model (its first animation at time 0) drawn at once through the world view's queue,
     // which it empties first; false when the model is not loaded or has nothing to draw.
     bool DrawModelImmediate(int32_t model, const WorldPos3& position, const Matrix3& rotation, float scale);
+    // A model in a widget's rectangle (user-interface units), turned to the direction index,
+    // under the world view's usual camera aimed lookHeight above its feet; the screen's 2D state
+    // is restored after it. False when the model has nothing to draw.
+    struct WidgetModel {
+        int32_t model = -1;
+        int32_t direction = 0;
+        float scale = 1.0f;
+        float lookHeight = 0.0f;
+    };
+    bool DrawModelInWidget(const WidgetModel& shown, float x, float y, float width, float height);
     // Frame `frame` of the model's sprite animation seen from the facing, as an upright quad
     // 22.6 wide and 64 high at the position, turned to the facing's axis; false (nothing drawn)
     // for a frame outside the animation or without a texture for the facing.

@@ -209,6 +209,7 @@ void WorldView::BeginFrame()
     queue.BeginSurfaceFrame();
     models.BeginFrame();
     tagAxes.clear();
+    sprites.clear();
     ++frameNumber;
 }
 
@@ -332,6 +333,9 @@ void WorldView::DrawSurfaces(ShaderBatch& batch)
 {
     queue.DrawQueuedSurfaces(batch);
     device.SetModelViewMatrix(camera.modelView);
+    if (spriteDrawer)
+        for (const SpriteDesc& sprite : sprites)
+            spriteDrawer(sprite);
     if (lineDrawer)
         for (const TagAxes& tag : tagAxes)
             lineDrawer->DrawAxes(tag.at, tag.axes, ImmediateDraw::kTagAxisLength, true);

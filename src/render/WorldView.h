@@ -16,6 +16,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 class EntityBase;
@@ -48,6 +50,15 @@ struct WorldViewCamera {
 };
 
 // What one AddModelSurfaces call queues.
+// One frame of a sprite model's animation, drawn upright at the place from the facing.
+struct SpriteDesc {
+    WorldPos3 position;
+    int32_t frame = 0;
+    int32_t facing = 0;
+    int32_t model = -1;
+    int32_t animation = 0;
+};
+
 struct ModelSurfacesDesc {
     int32_t model = -1;
     // Null: the model's own skin.
@@ -105,6 +116,7 @@ public:
         lineDrawer = lines;
         models.SetLineDrawer(lines);
     }
+    void SetSpriteDrawer(std::function<void(const SpriteDesc&)> drawer) { spriteDrawer = std::move(drawer); }
 
     // The camera at the eye looking at the point; loads the model view and the projection
     // (+-320 w zoom by +-240 zoom, near 2, far 2048) and rebuilds the view planes.
@@ -146,8 +158,11 @@ public:
     // A model tag's three axes ("showTags"), kept for the end of the frame's surfaces: drawn when
     // queued, the models round the tag and the ground drawn after would hide them.
     void AddTagAxes(const WorldPos3& position, const Matrix3& axes);
-    // Sorts and draws the frame's surfaces, then the tags' axes over them; the camera's model
-    // view is current afterwards.
+    // A sprite is drawn whole, depth written across its quad: kept for the end of the frame's
+    // surfaces, or the ground drawn after it would be hidden behind its clear corners.
+    void AddSprite(const SpriteDesc& sprite) { sprites.push_back(sprite); }
+    // Sorts and draws the frame's surfaces, then the sprites and the tags' axes over them; the
+    // camera's model view is current afterwards.
     void DrawSurfaces(ShaderBatch& batch);
 
     SurfaceQueue& GetQueue() { return queue; }
@@ -179,6 +194,8 @@ private:
         Matrix3 axes;
     };
     std::vector<TagAxes> tagAxes;
+    std::function<void(const SpriteDesc&)> spriteDrawer;
+    std::vector<SpriteDesc> sprites;
     UserVarRef cullTilesVar;
     UserVarRef cullModelsVar;
     UserVarRef detailModelsVar;

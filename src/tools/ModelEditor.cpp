@@ -446,11 +446,6 @@ bool ModelEditor::GetBonePlace(int32_t bone, Vector3& offset, Matrix3& matrix) c
     return true;
 }
 
-bool ModelEditor::GetTagPlace(Vector3& offset, Matrix3& matrix) const
-{
-    return currentTag >= 0 && GetBonePlace(currentTag, offset, matrix);
-}
-
 // The tag's place in the world gets the step; the new offset is that place brought back into
 // the bone's frame (its matrix is a rotation, so its transpose undoes it).
 void ModelEditor::MoveTag(const Vector3& step)
@@ -503,16 +498,6 @@ ModelResource* ModelEditor::GetModel() const
     if (!model.IsValid() || !gResourceManager)
         return nullptr;
     return dynamic_cast<ModelResource*>(gResourceManager->Get(model));
-}
-
-int32_t ModelEditor::GetAttachmentAnimation() const
-{
-    return attachedEntity ? attachedEntity->anim : -1;
-}
-
-float ModelEditor::GetAttachmentTime() const
-{
-    return attachedEntity ? attachedEntity->frame : 0.0f;
 }
 
 float ModelEditor::GetTime() const

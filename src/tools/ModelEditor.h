@@ -80,9 +80,6 @@ public:
     float GetAttachmentScale() const { return attachmentScale; }
     int32_t GetAnimation() const { return animation; }
     int32_t GetFrameCount() const { return frameCount; }
-    // The attachment's animation (-1 without one) and its time in frames.
-    int32_t GetAttachmentAnimation() const;
-    float GetAttachmentTime() const;
     // The shown entity's animation time in frames.
     float GetTime() const;
     // Null before registration and after shut-down.
@@ -91,8 +88,6 @@ public:
     int32_t GetFirstTag() const { return firstTag; }
     int32_t GetLastTag() const { return lastTag; }
     const Matrix3& GetOrientation() const { return orientation; }
-    // The current tag's place relative to the model's feet, turned with the model; false without one.
-    bool GetTagPlace(Vector3& offset, Matrix3& matrix) const;
 
 private:
     void RegisterVars();

@@ -1,4 +1,4 @@
-// WorldViewEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window: the screenshot key's picture, read before the swap, shows the level's ground; the scene's visibility is the player's sight.
+// WorldViewEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window: the screenshot key's picture, read before the swap, shows the level's ground; the scene's visibility is the player's sight; an entity with a sprite model stands upright at its place.
 #include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/ClientSight.h"
@@ -11,6 +11,7 @@
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
 #include "entities/Entity.h"
+#include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Player.h"
 #include "platform/SdlGraphicsSystem.h"
@@ -226,6 +227,41 @@ TEST_F(WorldViewEndToEnd, AModelAndASpriteDrawnAtOnceStandAtTheirProjectedPoint)
     EXPECT_GT(WorldViewBrightPixels(px - 30, py - 80, px + 30, py + 5), 40);
     EXPECT_EQ(WorldViewBrightPixels(px - 160, py - 80, px - 100, py + 5), 0);
     gGraphicsDevice->ReleaseContext();
+}
+
+// A host entity whose model is a sprite model (as the shipped effects and arrows are) is drawn
+// upright at its place, over the ground drawn before it.
+TEST_F(WorldViewEndToEnd, AnEntityWithASpriteModelIsDrawnUprightAtItsPlace)
+{
+    // Without the words and menus over the world, only the world changes.
+    gUserVarSystem->SetStringByName("drawUI", "0");
+    Frame();
+    WorldPos at = HostPlayer()->position;
+    // On open grass, clear of the stones, the trees and the gates' running portals.
+    at.x -= gGameData->GetTuning().tileSize;
+    at.y -= 3.0f * gGameData->GetTuning().tileSize;
+    TargaImage bare = Screenshot();
+    auto* star = new Entity();
+    star->LoadModels("Models/Effects/criticalhit.mdl");
+    star->SetPosition(at);
+    ASSERT_NE(gGameServices->AddEntity(star), -1);
+    for (int i = 0; i < 6 && !gGameClient->GetEntity(star->entityNumber); ++i)
+        Frame();
+    ASSERT_NE(gGameClient->GetEntity(star->entityNumber), nullptr);
+    Vector2 point = Client::WorldToScreen(at, true);
+    int px = static_cast<int>(point.x * static_cast<float>(bare.GetWidth() + 2) / 640.0f);
+    int py = static_cast<int>(point.y * static_cast<float>(bare.GetHeight() + 2) / 480.0f) - 2;
+    // The burst grows and fades as its frames run: the most it shows over a loop of them.
+    int most = 0;
+    int beside = 0;
+    for (int i = 0; i < 6; ++i) {
+        Frame();
+        TargaImage shown = Screenshot();
+        most = std::max(most, ChangedPixels(bare, shown, px - 30, py - 80, px + 30, py + 5));
+        beside = std::max(beside, ChangedPixels(bare, shown, px + 60, py - 80, px + 120, py + 5));
+    }
+    EXPECT_GT(most, 100) << "no pixels of the sprite";
+    EXPECT_LT(beside, 10) << "the ground beside changed";
 }
 
 TEST_F(WorldViewEndToEnd, TheCollisionGridLaysWhiteAndRedSquaresOverTheWorld)

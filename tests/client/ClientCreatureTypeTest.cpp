@@ -81,6 +81,7 @@ MonsterMaskedWolf
 class ClientCreatureTypeScene : public EntityScene {
 public:
     void AddModel(const ModelSurfacesDesc& desc) override { models.push_back(desc); }
+    void AddSprite(const SpriteDesc&) override {}
     void AddShadow(const WorldPos3&, float) override {}
     void AddIcon(const WorldPos3&, float, float, int32_t) override {}
     void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override {}

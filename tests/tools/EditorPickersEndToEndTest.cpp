@@ -1,4 +1,4 @@
-// EditorPickersEndToEndTest -- the editors' pickers in the shipped game, clicked through SDL: the area picker lists the shipped areas of the game's archive beside one the editor saved in the user folder and loads the one double-clicked; the object-folder picker turns the object list to the folder entered.
+// EditorPickersEndToEndTest -- the editors' pickers in the shipped game, clicked through SDL: the area picker lists the shipped areas of the game's archive beside one the editor saved in the user folder and loads the one double-clicked; the object-folder picker turns the object list to the folder entered, whose models stand drawn in their entries.
 #include "tools/AreaEditorFixture.h"
 
 #include "ui/widgets/UIFilePicker.h"
@@ -96,4 +96,27 @@ TEST_F(EditorPickers, TheObjectFolderPickerTurnsTheObjectListToTheFolderEntered)
     ASSERT_FALSE(list->GetNames().empty());
     for (const std::string& name : list->GetNames())
         EXPECT_EQ(name.rfind("Models/Items/", 0), 0u) << name;
+}
+
+TEST_F(EditorPickers, TheObjectListDrawsEachModelInItsEntryUnderItsName)
+{
+    EnterWithNewBlock();
+    auto* list = dynamic_cast<UITextureList*>(gUISystem->FindWidgetByPath("Editor::ObjectList"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->useModels);
+    SetVar("EditorObjectDir", "/NoSuchFolder");
+    Frames(2);
+    ASSERT_TRUE(list->GetNames().empty());
+    TargaImage none = Screenshot();
+    SetVar("EditorObjectDir", "/Props");
+    Frames(2);
+    ASSERT_FALSE(list->GetNames().empty());
+    TargaImage shown = Screenshot();
+    auto x = static_cast<int>(list->GetScreenX());
+    auto y = static_cast<int>(list->GetScreenY());
+    auto side = static_cast<int>(list->elementSize[1]);
+    // Below the first entry's name, round its square: the first model's figure.
+    int figure = ChangedIn(none, shown, x - side / 2, y + 14, x + side, y + side + 8);
+    EXPECT_GT(figure, 200);
+    EXPECT_LT(ChangedIn(none, shown, x - 200, y, x - 150, y + side), 5) << "the block's ground beside";
 }

@@ -219,8 +219,7 @@ void UISkillSlot::UpdateReadyHint(PlayerClient& player)
     }
     bool ready = skill->GetRemainingReuseTime() <= 0.0f && player.CanPayForSkill(SkillEntryId());
     if (ready && !readyHintShown) {
-        player.QueueSlotEvent(this);
-        player.QueueUseHint(this, texture.GetValue());
+        player.QueueSlotEvent(this, texture.GetValue());
     }
     readyHintShown = ready;
 }

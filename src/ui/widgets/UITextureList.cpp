@@ -28,9 +28,6 @@ namespace {
 constexpr int32_t kTextureListHoverColor = 2;
 // The size a model is taken to have: its mesh carries no measure of its own.
 constexpr float kTextureListModelSize = 30.0f;
-// Thumbnails are drawn far from any level, so no level's ground or lights reach them.
-constexpr float kTextureListSceneX = 1000.0f;
-constexpr float kTextureListSceneY = 1000.0f;
 
 UserVarRef TextureListRegister(const std::string& name)
 {
@@ -205,38 +202,14 @@ float UITextureList::GetModelScale(const ResourceHandle& handle) const
     return autoScaleModelSize < kTextureListModelSize ? autoScaleModelSize / kTextureListModelSize : 1.0f;
 }
 
-// The model stands alone, unlit and turned to the pose, under the world view's usual camera
-// centred on the entry's rectangle; the screen's 2D state is restored after it.
+// The camera looks at the model's middle, so the figure sits in its rectangle.
 void UITextureList::DrawModelThumbnail(const ResourceHandle& handle, float x, float y) const
 {
     if (!gRenderer || !handle.IsValid())
         return;
     float scale = GetModelScale(handle);
-    WorldPos3 feet{-1, kTextureListSceneX, kTextureListSceneY, 0.0f, false};
-    // The camera looks at the model's middle, so the figure sits in its rectangle.
-    WorldPos3 middle = feet;
-    middle.z = kTextureListModelSize * scale * 0.5f;
-    WorldPos3 eye = middle;
-    eye.x += WorldView::kNormalEyeOffset.x;
-    eye.y += WorldView::kNormalEyeOffset.y;
-    eye.z += WorldView::kNormalEyeOffset.z;
-    gRenderer->SetUiViewport(x + elementSize[0] / 2.0f, y + elementSize[1] / 2.0f);
-    WorldView& view = gRenderer->GetWorldView();
-    view.SetProjection(eye, middle, 1.0f);
-    view.GetDevice().Clear(kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
-    view.BeginFrame();
-    ModelSurfacesDesc desc;
-    desc.model = handle.GetValue();
-    desc.animation = 0;
-    desc.position = feet;
-    desc.rotation = MatrixFromAxisIndex(modelPose);
-    desc.scale = scale;
-    desc.fullBright = true;
-    view.AddModelSurfaces(desc);
-    view.DrawSurfaces(gRenderer->GetWorldBatch());
-    const std::array<float, 4>& whole = gRenderer->GetView();
-    gRenderer->SetViewport(whole[0], whole[1], whole[2], whole[3], false);
-    gRenderer->Begin2D();
+    gRenderer->DrawModelInWidget({handle.GetValue(), modelPose, scale, kTextureListModelSize * scale * 0.5f}, x, y,
+                                 elementSize[0], elementSize[1]);
 }
 
 void UITextureList::SetVisible(bool on)

@@ -183,7 +183,7 @@ void UIUseSlot::UpdateItemReadyHint()
     // The item's timer has run out: it can be used again, and its icon rises beside the player.
     PlayerClient* player = itemCooling && !cooling && item ? UseSlotPlayer() : nullptr;
     if (player)
-        player->QueueUseHint(item, item->texture.GetValue());
+        player->QueueSlotEvent(item, item->texture.GetValue());
     itemCooling = cooling;
 }
 
