@@ -78,12 +78,8 @@ void TextEvents::RegisterCommands()
 void TextEvents::AddTextEvent(std::string_view text, float x, float y, float duration, int32_t kind, bool centred,
                               bool allowMultiple)
 {
-    Record* record = nullptr;
-    if (!allowMultiple && kind != kIndependentKind) {
-        auto found = std::find_if(records.begin(), records.end(), [kind](const Record& r) { return r.kind == kind; });
-        if (found != records.end())
-            record = &*found;
-    }
+    // The record found is one of this object's own, reused in place.
+    Record* record = allowMultiple ? nullptr : const_cast<Record*>(FindTextEvent(kind));
     if (!record)
         record = &records.emplace_back();
     record->text = std::string(text);

@@ -119,19 +119,6 @@ void UIWidget::GetTextPosition(float textWidth, float textHeight, float& x, floa
         x = GetScreenX() + size[0] - textWidth;
 }
 
-bool UIWidget::GetDrawnTextBox(float box[4]) const
-{
-    if (drawnText.empty() || drawnSize[0] <= 0.0f)
-        return false;
-    GetTextPosition(drawnSize[0], drawnSize[1], box[0], box[1]);
-    // Drawn from whole units, as Draw places the words.
-    box[0] = static_cast<float>(static_cast<int32_t>(box[0]));
-    box[1] = static_cast<float>(static_cast<int32_t>(box[1]));
-    box[2] = box[0] + drawnSize[0];
-    box[3] = box[1] + drawnSize[1];
-    return true;
-}
-
 std::string UIWidget::GetMenuName() const
 {
     return menu ? menu->name : std::string();

@@ -101,9 +101,6 @@ public:
     bool HitTest(float x, float y) const;
     // Where text of that size starts by the alignment.
     void GetTextPosition(float textWidth, float textHeight, float& x, float& y) const;
-    // Where the words were last drawn, in screen units: left, top, right, bottom. False before
-    // they were drawn.
-    bool GetDrawnTextBox(float box[4]) const;
     void RunCommandList(const std::vector<std::string>& lines);
     void RunClickCommands() { RunCommandList(commands); }
     std::string GetMenuName() const;

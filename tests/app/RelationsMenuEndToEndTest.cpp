@@ -83,15 +83,31 @@ protected:
         return count;
     }
 
-    // The box the widget's words are drawn in, as the widget lays them out: [x0, x1) x [y0, y1).
-    static std::array<int32_t, 4> WordsBox(const UIWidget& widget)
+    // The box the widget's words are drawn in, read from the screen: the pixels that change by
+    // much when the widget is hidden for a picture (the words; their dark ground changes them
+    // little), [x0, x1) x [y0, y1) in the window's units; all zero when none do.
+    std::array<int32_t, 4> WordsBox(UIWidget& widget)
     {
-        float box[4] = {};
-        if (!widget.GetDrawnTextBox(box))
+        TargaImage shown = Screenshot();
+        widget.SetVisible(false);
+        TargaImage hidden = Screenshot();
+        widget.SetVisible(true);
+        std::array<int32_t, 4> box = {640, 480, 0, 0};
+        for (int y = 0; y < shown.GetHeight(); ++y)
+            for (int x = 0; x < shown.GetWidth(); ++x) {
+                std::array<int, 3> a = PixelAt(shown, x, y);
+                std::array<int, 3> b = PixelAt(hidden, x, y);
+                if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) <= kWordsChange)
+                    continue;
+                // The picture starts two rows down the window.
+                box = {std::min(box[0], x), std::min(box[1], y + 2), std::max(box[2], x + 1), std::max(box[3], y + 3)};
+            }
+        if (box[2] <= box[0])
             return {0, 0, 0, 0};
-        return {static_cast<int32_t>(box[0]), static_cast<int32_t>(box[1]), static_cast<int32_t>(box[2]),
-                static_cast<int32_t>(box[3])};
+        // The glyphs reach a pixel past the box the words are measured in.
+        return {box[0] + 1, box[1] + 1, box[2] - 1, box[3] - 1};
     }
+    static constexpr int kWordsChange = 150;
 
     // Every card's visible words: the card's number, the widget and the box they are drawn in.
     struct CardWords {
@@ -99,11 +115,11 @@ protected:
         const UIWidget* widget;
         std::array<int32_t, 4> box;
     };
-    static std::vector<CardWords> AllCardWords(int32_t count)
+    std::vector<CardWords> AllCardWords(int32_t count)
     {
         std::vector<CardWords> all;
         for (int32_t i = 0; i < count; ++i)
-            for (const UIWidget* words : Relations()->covenantCards[static_cast<size_t>(i)].card->GetWidgets())
+            for (UIWidget* words : Relations()->covenantCards[static_cast<size_t>(i)].card->GetWidgets())
                 if (words->IsVisible() && (!words->text.empty() || !words->displayText.empty()))
                     all.push_back({i, words, WordsBox(*words)});
         return all;
@@ -248,7 +264,7 @@ TEST_F(RelationsMenuEndToEnd, TheLinesBetweenTheCardsRunUnderTheCovenantsNamesNo
         const UIMenu& card = *Relations()->covenantCards[static_cast<size_t>(i)].card;
         // The name in the middle of the card, the coloured name over it and the lines beside it.
         int32_t written = 0;
-        for (const UIWidget* words : card.GetWidgets()) {
+        for (UIWidget* words : card.GetWidgets()) {
             if (!words->IsVisible() || (words->text.empty() && words->displayText.empty()))
                 continue;
             std::array<int32_t, 4> box = WordsBox(*words);
