@@ -156,7 +156,9 @@ bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName
     // with none.
     if (gTextEvents) {
         Vector2 logAt = ui ? ui->GetTextPosition(ClientUi::TextPosition::Log) : Vector2{};
-        gTextEvents->RestoreLog(player->messageLog, logAt);
+        MessageBuffer log = player->messageLog;
+        log.SetReadPos(0);
+        gTextEvents->LoadTextEvents(log, PlayerClient::kFileVersion, logAt);
     }
     link = std::move(player);
     if (ui)

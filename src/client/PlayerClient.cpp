@@ -51,6 +51,7 @@ PlayerClient::PlayerClient()
       inventory(std::make_unique<InventoryClient>(&stats))
 {
     inventory->SetOwner(this);
+    messageLog.WriteInt(0);
     staging.inventory = std::make_unique<InventoryClient>(&stats);
     staging.inventory->SetOwner(this);
     for (auto& slot : questSlots)

@@ -6,6 +6,7 @@
 #include "client/LocalPlayerLink.h"
 #include "client/QuestClient.h"
 #include "client/SkillListClient.h"
+#include "core/MessageBuffer.h"
 #include "core/RandomTimer.h"
 #include "core/SafePointer.h"
 #include "world/PathFinder.h"
@@ -354,9 +355,10 @@ public:
     std::vector<bool> discoveredLevels;
     std::vector<bool> characterFlags;
     std::string levelName;
-    // The message log the character file held; the screen's text events take it when the game
-    // starts (ClientApp::StartClient) and give it back to the next save.
-    std::vector<std::string> messageLog;
+    // The message log as the character file holds it (a count, then the lines): the screen's
+    // text events read it when the game starts (ClientApp::StartClient) and write it again at the
+    // next save; without a screen it is saved as it was read.
+    MessageBuffer messageLog;
     // The music the host asks for over the level's, and its volume.
     int32_t musicRecord = -1;
     float musicVolume = 0.0f;
@@ -428,8 +430,9 @@ private:
     // The log names the file by the name it was asked for.
     static bool ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, CharacterCovenantBlock* covenantBlock,
                                std::string_view fileName);
-    // The message log in its own byte count.
-    static bool ParseMessageLog(MessageBuffer& buffer, std::vector<std::string>& lines, std::string_view fileName);
+    // The message log in its own byte count, or, in an older file, where it stands.
+    static bool ParseMessageLog(MessageBuffer& buffer, MessageBuffer& log, std::string_view fileName);
+    static bool ParseInlineMessageLog(MessageBuffer& buffer, int32_t version, MessageBuffer& log);
     void ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer, CharacterCovenantBlock* covenantBlock);
     void UpdateModes();
     // Back to mode 0 from whatever mode the frame finds without its target.

@@ -29,6 +29,13 @@ constexpr int32_t kPlayerFileCountedBlockVersion = 52;
 constexpr int32_t kPlayerFileCountedLogVersion = 53;
 constexpr int32_t kPlayerFileFacings = 8;
 
+// The text events read a message log; a log they would refuse is not kept.
+bool PlayerFileLogReadable(MessageBuffer& log, int32_t version)
+{
+    TextEvents reader;
+    return reader.LoadTextEvents(log, version, Vector2{});
+}
+
 bool PlayerFileFinite(const WorldPos& where)
 {
     return std::isfinite(where.x) && std::isfinite(where.y);
@@ -79,7 +86,7 @@ struct PlayerClient::CharacterRecord {
     std::vector<bool> characterFlags;
     std::vector<int32_t> partyRecruitIndices;
     bool covenantBlockRead = false;
-    std::vector<std::string> messageLog;
+    MessageBuffer messageLog;
     WorldPos position;
     int32_t facing = 0;
 };
@@ -131,12 +138,11 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     buffer.WriteInt(static_cast<int32_t>(block.Size()));
     if (block.Size() > 0)
         buffer.WriteBytes(block.Data(), block.Size());
-    // The log as the screen holds it now; without a screen, the lines the file was read with.
-    MessageBuffer log;
+    // The log as the screen holds it now; without a screen, as the file was read with it.
+    MessageBuffer onScreen;
     if (gTextEvents)
-        gTextEvents->SaveTextEvents(log);
-    else
-        log.WriteStringList(messageLog);
+        gTextEvents->SaveTextEvents(onScreen);
+    const MessageBuffer& log = gTextEvents ? onScreen : messageLog;
     buffer.WriteInt(static_cast<int32_t>(log.Size()));
     buffer.WriteBytes(log.Data(), log.Size());
     WriteWorldPos(buffer, position);
@@ -218,6 +224,7 @@ bool PlayerClient::LoadCharacterFrom(MessageBuffer& buffer, std::string_view cha
                                      CharacterCovenantBlock* covenantBlock)
 {
     CharacterRecord record;
+    record.messageLog.WriteInt(0);
     record.stats.CopyFrom(stats);
     record.funStats.CopyFrom(funStats);
     if (!ParseCharacter(buffer, record, covenantBlock, characterName))
@@ -303,7 +310,7 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
     if (version >= kPlayerFileCountedLogVersion) {
         if (!ParseMessageLog(buffer, out.messageLog, fileName))
             return damaged("message log");
-    } else if (version >= kPlayerFileMessageLogVersion && !buffer.ReadStringList(out.messageLog)) {
+    } else if (version >= kPlayerFileMessageLogVersion && !ParseInlineMessageLog(buffer, version, out.messageLog)) {
         return damaged("message log");
     }
     if (!ReadWorldPos(buffer, out.position) || !PlayerFileFinite(out.position))
@@ -318,20 +325,34 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
 
 // False only when the block's byte count does not fit the file; lines that do not fill the block
 // exactly are a damaged log, dropped with a warning while the rest of the character loads.
-bool PlayerClient::ParseMessageLog(MessageBuffer& buffer, std::vector<std::string>& lines, std::string_view fileName)
+bool PlayerClient::ParseMessageLog(MessageBuffer& buffer, MessageBuffer& log, std::string_view fileName)
 {
     int32_t logBytes = 0;
     if (!buffer.ReadCount(logBytes, 1))
         return false;
-    MessageBuffer log;
-    log.WriteBytes(buffer.Data() + buffer.GetReadPos(), static_cast<size_t>(logBytes));
-    log.SetReadPos(0);
+    MessageBuffer block;
+    block.WriteBytes(buffer.Data() + buffer.GetReadPos(), static_cast<size_t>(logBytes));
+    block.SetReadPos(0);
     buffer.SetReadPos(buffer.GetReadPos() + static_cast<size_t>(logBytes));
-    if (log.ReadStringList(lines) && log.BytesLeft() == 0)
+    if (PlayerFileLogReadable(block, kFileVersion) && block.BytesLeft() == 0) {
+        log = block;
         return true;
+    }
     DebugSystem::Print(kPrintWarning, "Character file %s: its message log is damaged; the log starts empty\n",
                        std::string(fileName).c_str());
-    lines.clear();
+    log.Clear();
+    log.WriteInt(0);
+    return true;
+}
+
+// An older file's log has no byte count: its end is where the reading of it ends.
+bool PlayerClient::ParseInlineMessageLog(MessageBuffer& buffer, int32_t version, MessageBuffer& log)
+{
+    size_t start = buffer.GetReadPos();
+    if (!PlayerFileLogReadable(buffer, version))
+        return false;
+    log.Clear();
+    log.WriteBytes(buffer.Data() + start, buffer.GetReadPos() - start);
     return true;
 }
 

@@ -138,9 +138,10 @@ void PlayerClient::WriteLoadedCharacter(MessageBuffer& buffer, int32_t difficult
         // The gates of another world mean nothing here, nor does its message log.
         itemLists[0].DeleteAll();
         PrepareItemLists();
-        messageLog.clear();
+        messageLog.Clear();
+        messageLog.WriteInt(0);
         if (gTextEvents)
-            gTextEvents->RestoreLog(messageLog, Vector2{});
+            gTextEvents->RestoreLog({}, Vector2{});
     }
     // A place in another world, or none (level -1 or the origin of the town), is not sent.
     bool atOrigin = position.level == 0 && position.x == 0.0f && position.y == 0.0f;

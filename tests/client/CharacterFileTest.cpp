@@ -156,7 +156,7 @@ protected:
         EXPECT_EQ(bob.discoveredLevels, (std::vector<bool>{false, true}));
         EXPECT_EQ(bob.GetCharacterFlag(CharacterFlag::kLoner), version >= 26);
         EXPECT_EQ(bob.partyRecruitIndices, version >= 3 ? std::vector<int32_t>{2} : std::vector<int32_t>{});
-        EXPECT_EQ(bob.messageLog, version >= 17 ? std::vector<std::string>{"hello"} : std::vector<std::string>{});
+        EXPECT_EQ(LinesOf(bob.messageLog), version >= 17 ? std::vector<std::string>{"hello"} : std::vector<std::string>{});
         EXPECT_EQ(bob.GetPosition().level, 1);
         EXPECT_FLOAT_EQ(bob.GetPosition().x, 30.0f);
         EXPECT_EQ(bob.facing, 5);
@@ -173,7 +173,7 @@ protected:
         keeper.characterName = "Keeper";
         keeper.stats.Set(CharacterStat::Money, 5);
         keeper.facing = 2;
-        keeper.messageLog = {"mine"};
+        keeper.messageLog = LogOf({"mine"});
     }
 
     static void ExpectPreset(const PlayerClient& keeper)
@@ -181,7 +181,7 @@ protected:
         EXPECT_EQ(keeper.characterName, "Keeper");
         EXPECT_EQ(keeper.stats.Get(CharacterStat::Money), 5);
         EXPECT_EQ(keeper.facing, 2);
-        EXPECT_EQ(keeper.messageLog, std::vector<std::string>{"mine"});
+        EXPECT_EQ(LinesOf(keeper.messageLog), std::vector<std::string>{"mine"});
         EXPECT_FALSE(keeper.IsLoadedCharacter());
     }
 };
@@ -323,9 +323,9 @@ TEST_F(CharacterFile, ADamagedMessageLogIsDroppedAndTheRestOfTheCharacterLoads)
     for (size_t i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
         PlayerClient bob;
-        bob.messageLog = {"before"};
+        bob.messageLog = LogOf({"before"});
         ASSERT_TRUE(Load(bob, damaged[i]));
-        EXPECT_TRUE(bob.messageLog.empty());
+        EXPECT_TRUE(LinesOf(bob.messageLog).empty());
         EXPECT_EQ(bob.GetPosition().level, 1);
         EXPECT_FLOAT_EQ(bob.GetPosition().y, 40.0f);
         EXPECT_EQ(bob.facing, 5);

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class PlayerClientWorld : public ClientWorld {
 protected:
@@ -14,6 +15,22 @@ protected:
         vars.SetStringByName("PlayerClass", "ClassWanderer");
         vars.SetStringByName("PlayerName", "Ada");
         MakePlayer();
+    }
+
+    // A character's message log as its file holds it, and its lines.
+    static MessageBuffer LogOf(const std::vector<std::string>& lines)
+    {
+        MessageBuffer log;
+        log.WriteStringList(lines);
+        return log;
+    }
+    static std::vector<std::string> LinesOf(const MessageBuffer& log)
+    {
+        MessageBuffer copy = log;
+        copy.SetReadPos(0);
+        std::vector<std::string> lines;
+        EXPECT_TRUE(copy.ReadStringList(lines));
+        return lines;
     }
 
     // A fresh player mirror replaces the connection's link.

@@ -49,7 +49,7 @@ protected:
         player->discoveredLevels = {true, true};
         player->SetCharacterFlag(CharacterFlag::kLoner, true);
         player->partyRecruitIndices = {3};
-        player->messageLog = {"old news"};
+        player->messageLog = LogOf({"old news"});
         player->SetPosition(WorldPos{1, 300.0f, 200.0f, true});
         player->WriteCharacter(file);
         file.SetReadPos(0);
@@ -132,7 +132,7 @@ TEST_F(PlayerSettings, ALoadedCharacterInItsOwnWorldSendsItsPlacesGatesAndParty)
     ASSERT_TRUE(settings.hasPosition);
     EXPECT_EQ(settings.position.level, 1);
     EXPECT_FLOAT_EQ(settings.position.x, 300.0f);
-    EXPECT_EQ(player->messageLog, std::vector<std::string>{"old news"});
+    EXPECT_EQ(LinesOf(player->messageLog), std::vector<std::string>{"old news"});
 }
 
 TEST_F(PlayerSettings, ALoadedCharacterInAnotherWorldSendsNoPlaceAndForgetsItsMessages)
@@ -142,7 +142,9 @@ TEST_F(PlayerSettings, ALoadedCharacterInAnotherWorldSendsNoPlaceAndForgetsItsMe
     // The saved log on the screen, as the start of the game put it there, beside a notice.
     TextEvents screen;
     gTextEvents = &screen;
-    screen.RestoreLog(player->messageLog, Vector2{});
+    MessageBuffer saved = player->messageLog;
+    saved.SetReadPos(0);
+    ASSERT_TRUE(screen.LoadTextEvents(saved, PlayerClient::kFileVersion, Vector2{}));
     screen.AddTextEvent("a notice", 0.0f, 0.0f, 5.0f, 2, false, false);
     CharacterSettings settings;
     bool read = WriteAndRead(settings, gWorld->GetDifficulty(), gWorld->GetLayoutSeed() + 1);
@@ -152,7 +154,7 @@ TEST_F(PlayerSettings, ALoadedCharacterInAnotherWorldSendsNoPlaceAndForgetsItsMe
     EXPECT_FALSE(settings.partyKept);
     EXPECT_FALSE(settings.hasPosition);
     EXPECT_TRUE(settings.exploredLevels.empty());
-    EXPECT_TRUE(player->messageLog.empty());
+    EXPECT_TRUE(LinesOf(player->messageLog).empty());
     EXPECT_EQ(screen.GetLogTotal(), 0) << "the other world's log leaves the screen too";
     ASSERT_EQ(screen.GetRecords().size(), 1u);
     EXPECT_EQ(screen.GetRecords().front().text, "a notice");
