@@ -1,7 +1,11 @@
 // Item slots over the client's mirror of a joined player: the request lines their clicks queue for the world host, the refusals they show, and their tooltips.
 #include "ui/ItemSlotWorld.h"
 
+#include "client/ClientApp.h"
+#include "client/ScreenConversion.h"
 #include "core/DatabaseEntry.h"
+
+#include <cmath>
 
 namespace {
 
@@ -104,6 +108,57 @@ TEST_F(ItemSlotRequests, ABagWithItemsCannotBePickedUp)
     Press(10, 210);
     EXPECT_EQ(ui->dragWidget, nullptr);
     EXPECT_EQ(Shown("$$CantPickupBagsWithItems$$"), 1);
+}
+
+// An item that may be forced on another is given to the thing it is let go over when that thing
+// would take it (one of no covenant here), and dropped at the player's feet when it would not (one
+// of another covenant).
+TEST_F(ItemSlotRequests, AnItemLetGoOverWhatWouldTakeItIsForcedOnItAndElseDropped)
+{
+    StartWithMenu(kItemSlotMenu, "", R"(
+Salve
+{
+    Type Item
+    ItemType Other
+    CanForceUse 1
+}
+DropPost
+{
+    Type Object
+    Radius 30
+    ToggleUsableObject 1
+}
+)");
+    Give("Salve", InventoryGroupIndex::Bag1, 0);
+    Give("Salve", InventoryGroupIndex::Bag1, 1);
+    auto* post = new Entity();
+    post->SetEntry(database.FindEntryByName("DropPost"));
+    post->SetPosition(hostPlayer->position.Offset(Vector2{120.0f, 120.0f}));
+    post->covenantIndex = 5;
+    ASSERT_NE(game->AddEntity(post), -1);
+    Sync();
+    const EntityClient* shown = gameClient->GetEntity(post->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    // Where the client shows the post, only read to decide where to let go.
+    Vector2 at = Client::WorldToScreen(shown->position, true);
+    auto x = static_cast<int32_t>(std::lround(at.x));
+    auto y = static_cast<int32_t>(std::lround(at.y - 20.0f));
+    auto letGoOverThePost = [&](int32_t cellX) {
+        Press(cellX, 10);
+        input.cursorAt[0] = x;
+        input.cursorAt[1] = y;
+        input.UpdateCursor();
+        ClientFrame(0);
+        ASSERT_EQ(gClientApp->GetHoverEntity(), shown);
+        Press(x, y);
+    };
+    letGoOverThePost(50);
+    EXPECT_EQ(Queued(), Lines({"dropItem 2 1"})) << "another covenant's takes nothing";
+    post->covenantIndex = -1;
+    Sync();
+    ASSERT_EQ(shown->covenantIndex, -1);
+    letGoOverThePost(10);
+    EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(post->entityNumber) + " 2 0"}));
 }
 
 TEST_F(ItemSlotRequests, AnItemThatMustStayIsNeitherStashedNorDropped)
