@@ -145,8 +145,8 @@ void Game::Reset()
 {
     unlocks.clear();
     stepLength = 0.0f;
-    leftStartLevel = gameOver = lost = winAwaitsConfirm = winConfirmed = worldRunning = false;
-    alliedVictoryPending = false;
+    leftStartLevel = gameOver = winAwaitsConfirm = winConfirmed = worldRunning = false;
+    alliedVictoryPending = alliedVictoryRefused = false;
     tradeOffer = TradeOffer{};
     currentLevel = -1;
     elapsed = {};

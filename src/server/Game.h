@@ -428,11 +428,12 @@ public:
     // victory (its own or an ally's) and the reward chest (large or medium) waits in the town;
     // then the player hears it won (GameEnding.cpp).
     void WinWorld(bool largeReward);
-    // Each does something only while its flag is set, so a repeated or late line cannot end the
-    // world twice.
+    // Each does something only while its flag is set and wins only a world not yet over, so a
+    // repeated or late line, or the other answer in the same update, cannot end the world twice.
     void ConfirmWin();
     void AcceptAlliedVictory();
-    // Every living covenant goes to war with the player's covenant instead.
+    // Every living covenant goes to war with the player's covenant instead; the step makes no
+    // new offer until the alliance this one stood on has broken.
     void RejectAlliedVictory(Covenant& playerCovenant);
 
     // ---- Messages, defeat and the covenants' homes (GameMessages.cpp) -------------------------
@@ -569,7 +570,6 @@ public:
     int32_t GetDifficulty() const { return difficulty; }
     bool IsWorldRunning() const { return worldRunning; }
     bool HasLeftStartLevel() const { return leftStartLevel; }
-    bool IsLost() const { return lost; }
     bool IsGameOver() const { return gameOver; }
     bool IsWinAwaitingConfirm() const { return winAwaitsConfirm; }
     const RandomTimer& GetTimer(int32_t index) const { return timers[static_cast<size_t>(index)]; }
@@ -669,7 +669,7 @@ private:
     // The next pay step a whole tax period away.
     void RestartUpkeepPeriod();
     void UpdateEndOfGame();
-    const Covenant* FindVictoriousCovenant() const;
+    void UpdateAlliedVictoryOffer();
     void AdvanceTimeOfDay(float seconds);
     bool AnyQuestSolvable(int32_t level) const;
     // An entry of kind 11 of an accepted offer (GameOffers.cpp).
@@ -708,10 +708,13 @@ private:
     std::vector<GameLevelRecord> levels;
     bool leftStartLevel = false;
     bool gameOver = false;
-    bool lost = false;
     bool winAwaitsConfirm = false;
     bool winConfirmed = false;
+    // The allied victory offered to the first player: the byte the game part carries for the
+    // client's "AlliedVictory" menu.
     bool alliedVictoryPending = false;
+    // The player refused the offer, and the alliance it was made on has not broken since.
+    bool alliedVictoryRefused = false;
     TradeOffer tradeOffer;
     std::array<RandomTimer, kTimerCount> timers{};
     std::unique_ptr<GameQuests> quests;

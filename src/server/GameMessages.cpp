@@ -97,8 +97,6 @@ bool Game::IsPlayerCovenantDefeated() const
 void Game::LoseWorld()
 {
     gameOver = true;
-    // The game update's record carries the loss to the client.
-    lost = true;
     if (auto* own = const_cast<Covenant*>(dynamic_cast<const Covenant*>(GetFirstPlayerCovenant())))
         own->CountWorldResult(Covenant::kWorldsLost);
 }

@@ -248,7 +248,9 @@ void Game::ConfirmWin()
         return;
     winAwaitsConfirm = false;
     winConfirmed = true;
-    WinWorld(true);
+    // Both answers may come in one update: the world the first one ended is not won again.
+    if (!gameOver)
+        WinWorld(true);
 }
 
 void Game::AcceptAlliedVictory()
@@ -256,7 +258,8 @@ void Game::AcceptAlliedVictory()
     if (!alliedVictoryPending)
         return;
     alliedVictoryPending = false;
-    WinWorld(false);
+    if (!gameOver)
+        WinWorld(false);
 }
 
 void Game::RejectAlliedVictory(Covenant& playerCovenant)
@@ -264,6 +267,7 @@ void Game::RejectAlliedVictory(Covenant& playerCovenant)
     if (!alliedVictoryPending)
         return;
     alliedVictoryPending = false;
+    alliedVictoryRefused = true;
     for (const std::unique_ptr<Covenant>& covenant : covenants) {
         if (!covenant || covenant->eliminated || covenant.get() == &playerCovenant)
             continue;

@@ -205,31 +205,35 @@ const EntityCovenant* Game::GetFirstPlayerCovenant() const
     return players.empty() || !players.front() ? nullptr : players.front()->GetCovenant();
 }
 
-// The covenant-victory test of the game's rules decides this one.
-const Covenant* Game::FindVictoriousCovenant() const
-{
-    return nullptr;
-}
-
 void Game::UpdateEndOfGame()
 {
-    const EntityCovenant* mine = GetFirstPlayerCovenant();
-    const Covenant* victor = FindVictoriousCovenant();
-    bool victorIsMine = victor && static_cast<const EntityCovenant*>(victor) == mine;
-    if (!gameOver && !lost && (IsWorldWon() || victorIsMine)) {
+    if (!gameOver && IsWorldWon()) {
         if (!GameUpdateTuning().confirmWin || winConfirmed)
             WinWorld(true);
         else
             winAwaitsConfirm = true;
     }
-    if (!lost && !gameOver && victor && !victorIsMine)
-        lost = true;
-    // A full win, won or awaiting its confirmation, comes before an allied one; the offer stands
-    // until the player accepts or refuses it.
-    if (worldRunning && !gameOver && !lost && !winAwaitsConfirm && !alliedVictoryPending && IsAlliedVictoryPossible())
-        alliedVictoryPending = true;
     if (worldRunning && !gameOver && IsPlayerCovenantDefeated())
         LoseWorld();
+    UpdateAlliedVictoryOffer();
+}
+
+// The offer stands until the player answers it. A full win, won or awaiting its confirmation,
+// comes before it, and an ended world takes it back, so no answer can end the world twice.
+void Game::UpdateAlliedVictoryOffer()
+{
+    if (gameOver || winAwaitsConfirm) {
+        alliedVictoryPending = false;
+        return;
+    }
+    if (!worldRunning || alliedVictoryPending)
+        return;
+    // A refusal waits for the alliance to break: with no rival left alive it never does, and
+    // the refused offer would otherwise come back on every step.
+    if (!IsAlliedVictoryPossible())
+        alliedVictoryRefused = false;
+    else if (!alliedVictoryRefused)
+        alliedVictoryPending = true;
 }
 
 void Game::AdvanceTimeOfDay(float seconds)
@@ -293,6 +297,6 @@ void Game::WriteNetPart(MessageBuffer& buffer, const Sentient* player) const
     buffer.WriteFloat(intensity);
     buffer.WriteFloat(wind.x);
     buffer.WriteFloat(wind.y);
-    buffer.WriteBool(lost);
+    buffer.WriteBool(alliedVictoryPending);
     buffer.WriteBool(winAwaitsConfirm);
 }

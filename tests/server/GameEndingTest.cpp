@@ -8,7 +8,10 @@
 #include "server/SpyCovenant.h"
 
 #include <algorithm>
+#include <cctype>
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -344,3 +347,122 @@ TEST_F(GameEnding, ARefusedAlliedVictoryIsNotOfferedAgain)
     EXPECT_FALSE(game->IsAlliedVictoryPending());
     EXPECT_FALSE(game->IsGameOver());
 }
+
+// A refusal stands while nothing changed: only once the alliance it was made on breaks is the
+// offer made again, and with no rival left alive it never breaks.
+TEST_F(GameEnding, ARefusedAlliedVictoryComesBackOnlyAfterItsAllianceBroke)
+{
+    MakeGame("UsingCovenants 1");
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    game->SetWorldRunning();
+    auto allyBoth = [this] {
+        for (size_t rival : {1u, 2u})
+            list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
+    };
+    struct Turn {
+        const char* name;
+        std::function<void()> act;
+        int steps;
+        bool offered;
+    };
+    const Turn turns[] = {
+        {"both rivals allied", allyBoth, 1, true},
+        {"refused: war with both", [&] { commands.Execute("alliedVictoryReject", player); }, 1, false},
+        {"the war goes on", [] {}, 5, false},
+        {"allied again", allyBoth, 1, true},
+        {"refused again", [&] { commands.Execute("alliedVictoryReject", player); }, 1, false},
+        {"both rivals fell", [this] { list[1]->eliminated = list[2]->eliminated = true; }, 1, true},
+        {"refused with no rival left", [&] { commands.Execute("alliedVictoryReject", player); }, 1, false},
+        {"nothing changes after it", [] {}, 20, false},
+    };
+    for (const Turn& turn : turns) {
+        turn.act();
+        for (int step = 0; step < turn.steps; ++step)
+            game->Update(0.1f);
+        EXPECT_EQ(game->IsAlliedVictoryPending(), turn.offered) << turn.name;
+    }
+    EXPECT_FALSE(game->IsGameOver());
+    EXPECT_TRUE(Chests().empty());
+}
+
+// ---- An offer outlived by the world's end ---------------------------------------------------------------
+
+namespace {
+
+struct OutlivedOffer {
+    const char* name;
+    std::string tuning;
+    // What ends the world, or leaves both answers standing, once the step made the offer.
+    std::function<void(EndingGame&, std::vector<EndingCovenant*>&)> then;
+    bool standing;
+    std::vector<const char*> answers;
+    int32_t won;
+    int32_t wonAllied;
+    int32_t lost;
+};
+
+void PrintTo(const OutlivedOffer& offer, std::ostream* out)
+{
+    *out << offer.name;
+}
+
+class GameEndingOutlivedOffer : public GameEnding, public testing::WithParamInterface<OutlivedOffer> {};
+
+} // namespace
+
+// No answer wins a world twice: a world that ended takes back the offer standing, and of two
+// answers standing in one update only the first is carried out.
+TEST_P(GameEndingOutlivedOffer, NoAnswerWinsAnEndedWorld)
+{
+    const OutlivedOffer& c = GetParam();
+    MakeGame(c.tuning);
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    game->SetWorldRunning();
+    for (size_t rival : {1u, 2u})
+        list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
+    game->Update(0.1f);
+    ASSERT_TRUE(game->IsAlliedVictoryPending());
+    c.then(*game, list);
+    EXPECT_EQ(game->IsAlliedVictoryPending(), c.standing);
+    for (const char* answer : c.answers)
+        commands.Execute(answer, player);
+    game->Update(0.1f);
+    EXPECT_TRUE(game->IsGameOver());
+    EXPECT_FALSE(game->IsAlliedVictoryPending());
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWon), c.won);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsWonAllied), c.wonAllied);
+    EXPECT_EQ(list[0]->worldResults.Get(Covenant::kWorldsLost), c.lost);
+    EXPECT_EQ(Chests().size(), static_cast<size_t>(c.won + c.wonAllied));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, GameEndingOutlivedOffer,
+    testing::Values(
+        OutlivedOffer{"the player's covenant fell", "UsingCovenants 1",
+                      [](EndingGame& game, std::vector<EndingCovenant*>& list) {
+                          list[0]->eliminated = true;
+                          game.Update(0.1f);
+                      },
+                      false, {"alliedVictoryAccept", "confirmWin"}, 0, 0, 1},
+        OutlivedOffer{"a full win awaits its confirmation",
+                      "UsingCovenants 1\nWinConditionCovenantsEliminated 1\nConfirmWin 1",
+                      [](EndingGame& game, std::vector<EndingCovenant*>& list) {
+                          list[1]->eliminated = list[2]->eliminated = true;
+                          game.Update(0.1f);
+                      },
+                      false, {"alliedVictoryAccept", "confirmWin", "alliedVictoryAccept"}, 1, 0, 0},
+        OutlivedOffer{"confirmed first", "UsingCovenants 1",
+                      [](EndingGame& game, std::vector<EndingCovenant*>&) { game.SetVictoryPending(true, true); },
+                      true, {"confirmWin", "alliedVictoryAccept"}, 1, 0, 0},
+        OutlivedOffer{"accepted first", "UsingCovenants 1",
+                      [](EndingGame& game, std::vector<EndingCovenant*>&) { game.SetVictoryPending(true, true); },
+                      true, {"alliedVictoryAccept", "confirmWin"}, 0, 1, 0}),
+    [](const testing::TestParamInfo<OutlivedOffer>& info) {
+        std::string name;
+        for (char ch : std::string(info.param.name))
+            if (std::isalnum(static_cast<unsigned char>(ch)))
+                name += ch;
+        return name;
+    });

@@ -211,21 +211,31 @@ TEST_F(GameUpdate, PlayersStampTheirLevelAndLeavingTheStartLevelIsRemembered)
     EXPECT_NEAR(game->GetLastVisit(0)->seconds, 0.20f, 1e-5f) << "a level past the records is not stamped";
 }
 
+// A defeat ends the game and counts once; the game part's offer byte, which the client shows as
+// the allied-victory menu, stays clear before and after it.
 TEST_F(GameUpdate, TheGameIsLostWhenTheFirstPlayersCovenantIsDefeated)
 {
     game->NewWorld(1, 0, 0, 0);
     SpyCovenant* mine = AddCovenant();
+    AddCovenant();
     auto* player = Spawn<UpdatePlayer>(100, 100, 0);
     player->covenantIndex = mine->index;
+    auto offerByte = [this, player] {
+        MessageBuffer buffer;
+        game->WriteNetPart(buffer, player);
+        return buffer.Size() < 8 ? -1 : buffer.Data()[buffer.Size() - 8];
+    };
     Step();
-    EXPECT_FALSE(game->IsLost());
+    EXPECT_FALSE(game->IsGameOver());
+    EXPECT_EQ(offerByte(), 0);
     mine->eliminated = true;
     Step();
-    EXPECT_TRUE(game->IsLost());
     EXPECT_TRUE(game->IsGameOver());
+    EXPECT_EQ(offerByte(), 0) << "a defeat is no allied victory";
     // The covenant counts the lost world once, however many steps follow.
     Step(3);
     EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsLost), 1);
+    EXPECT_EQ(mine->worldResults.Get(Covenant::kWorldsWonAllied), 0);
 }
 
 TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
@@ -235,7 +245,7 @@ TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
     game->GetWorldQuests().push_back(nullptr);
     auto* player = Spawn<UpdatePlayer>(100, 100, 0);
     player->covenantIndex = covenant->index;
-    covenant->eliminated = true;
+    // With no rival alive the step offers the lone covenant its allied victory.
     Step(20);
     game->SetTimeOfDay(6.5);
     // One front over the player at full strength: no fade-in and its life still running.
@@ -268,7 +278,7 @@ TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
         0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // one empty quest entry
         0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x80, 0x3F,                          // the two factors
         0x00, 0x00, 0x80, 0x3E, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x80, 0xBF,  // weather and wind
-        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // lost, win awaits
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // offer, win awaits
     };
     std::vector<uint8_t> expected(head, head + sizeof(head));
     expected.insert(expected.end(), record.Data(), record.Data() + record.Size());
