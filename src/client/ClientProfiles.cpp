@@ -284,8 +284,10 @@ void ClientProfiles::RegisterCommands(ClientApp& app)
         if (UserProfile* profile = ClientProfilesUser())
             profile->RemoveUnlock(args[0]);
     });
+    // Won with or without a profile (only the win's record needs one): a won world ends every
+    // covenant, the player's too, and a win not shown would leave its fall to show as a loss.
     ClientCommandTable::Attach(app, "adventureWon", [](const Args&) {
-        if (ClientProfilesUser()) {
+        if (gGameClient) {
             gGameClient->victoryPending = true;
             gGameClient->victoryHeld = true;
         }

@@ -131,7 +131,7 @@ bool PlayerCovenantClient::ParseUpdate(MessageBuffer& buffer)
         value = buffer.ReadInt();
     for (int32_t& value : s.stats)
         value = buffer.ReadInt();
-    s.statusFlag = buffer.ReadBool();
+    s.eliminated = buffer.ReadBool();
     for (bool& alert : s.alerts)
         alert = buffer.ReadBool();
     s.targetCovenant = buffer.ReadInt();
@@ -183,7 +183,8 @@ void PlayerCovenantClient::ApplyUpdate()
     statistics.Set(CovenantStat::MaxNPCs, s.stats[0]);
     statistics.Set(CovenantStat::MaxLifeStone, s.stats[1]);
     statistics.Set(CovenantStat::Money, s.stats[2]);
-    statusFlag = s.statusFlag;
+    // The client's loss screen waits for this flag of its own covenant.
+    eliminated = s.eliminated;
     alertFlags = s.alerts;
     targetCovenant = s.targetCovenant;
     SetHomeMaxHealth(s.maxHealth);

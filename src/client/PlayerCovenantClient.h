@@ -159,7 +159,7 @@ private:
         std::vector<bool> named;
         std::array<int32_t, kTrackedValues> tracked{};
         std::array<int32_t, 3> stats{};
-        bool statusFlag = false;
+        bool eliminated = false;
         std::array<bool, kAlertFlags> alerts{};
         int32_t targetCovenant = -1;
         int32_t health = 0;
@@ -195,7 +195,6 @@ private:
     IntArray trackedTotals{kTrackedValues};
     bool hasInventory = false;
     bool loaded = false;
-    bool statusFlag = false;
     std::array<bool, kAlertFlags> alertFlags{};
     std::vector<std::unique_ptr<RecruitClient>> recruits;
     std::unique_ptr<RecruitClient> hero;
