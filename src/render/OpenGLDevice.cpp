@@ -263,11 +263,6 @@ void OpenGLDevice::Present()
     display.SwapBuffers();
 }
 
-void OpenGLDevice::SetBonePalette(const std::vector<Matrix4>& bones)
-{
-    bonePalette = bones;
-}
-
 void OpenGLDevice::DrawBatch(const DeviceBatch& batch)
 {
     stageDrawer.Draw(batch, drawSettings);

@@ -49,8 +49,6 @@ public:
     void SetViewport(const PixelRect& viewport) override;
     void Clear(uint32_t buffers, const Color& color, float alpha) override;
     void Present() override;
-    void SetBonePalette(const std::vector<Matrix4>& bones) override;
-    const std::vector<Matrix4>& GetBonePalette() const { return bonePalette; }
 
 protected:
     void MakeCurrent() override;
@@ -79,7 +77,6 @@ private:
     GLStateCache stateCache{api};
     StageDrawer stageDrawer{api, stateCache};
     StageDrawSettings drawSettings;
-    std::vector<Matrix4> bonePalette;
     // A DXT level decoded for a driver without S3TC; kept to reuse its storage.
     std::vector<uint8_t> decoded;
 };

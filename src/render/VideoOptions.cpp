@@ -1,4 +1,4 @@
-// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy, the ground detail, and the full-screen toggle.
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the anisotropy, the ground detail, and the full-screen toggle.
 #include "render/VideoOptions.h"
 
 #include "core/DebugSystem.h"
@@ -9,7 +9,6 @@
 #include "world/World.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 namespace {
@@ -118,20 +117,6 @@ void VideoOptions::ListAntiAliasingModes(std::vector<ListEntry>& rows) const
     rows.push_back(VideoOptionsEntry("$$AntiAliasingNone$$", "0"));
     for (int32_t samples : display.GetMultisampleCounts())
         rows.push_back(VideoOptionsEntry(std::to_string(samples) + " $$AntiAliasingSamples$$", std::to_string(samples)));
-}
-
-int32_t VideoOptions::GetScreenWidth() const
-{
-    if (display.IsFullScreen())
-        return display.GetModeWidth();
-    return static_cast<int32_t>(std::floor(static_cast<float>(display.GetViewWidth()) + 0.5f));
-}
-
-int32_t VideoOptions::GetScreenHeight() const
-{
-    if (display.IsFullScreen())
-        return display.GetModeHeight();
-    return static_cast<int32_t>(std::floor(static_cast<float>(display.GetViewHeight()) + 0.5f));
 }
 
 void VideoOptions::InitAnisotropy(bool supported, float driverMaximum)

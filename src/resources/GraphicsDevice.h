@@ -188,8 +188,6 @@ public:
     virtual void Clear(uint32_t buffers, const Color& color, float alpha) = 0;
     // Shows the frame drawn (swaps the buffers).
     virtual void Present() = 0;
-    // The bone transforms the skinned batches that follow index into, replacing the last palette.
-    virtual void SetBonePalette(const std::vector<Matrix4>& bones) = 0;
     // Four bytes a pixel, rows from the bottom; false when the rectangle is empty or the
     // library cannot read.
     bool ReadPixels(const PixelRect& rect, std::vector<uint8_t>& rgba);

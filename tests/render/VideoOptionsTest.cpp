@@ -151,11 +151,11 @@ TEST_F(VideoOptions, AnisotropyRunsFromOneToTheDriversMaximumAndStaysOffWithoutT
 TEST_F(VideoOptions, TheScreenIsTheFullScreenModeOrTheViewAndTheToggleRestartsBehindTheBusyCursor)
 {
     display.OnViewResized(1000, 700);
-    EXPECT_EQ(options.GetScreenWidth(), 1000);
-    EXPECT_EQ(options.GetScreenHeight(), 700);
+    EXPECT_EQ(display.GetScreenWidth(), 1000);
+    EXPECT_EQ(display.GetScreenHeight(), 700);
     display.GoFullScreen(1280, 720);
-    EXPECT_EQ(options.GetScreenWidth(), 1280);
-    EXPECT_EQ(options.GetScreenHeight(), 720);
+    EXPECT_EQ(display.GetScreenWidth(), 1280);
+    EXPECT_EQ(display.GetScreenHeight(), 720);
 
     // A mode chosen in the list becomes the size the restart opens.
     vars.SetStringByName("r_mode", "6");

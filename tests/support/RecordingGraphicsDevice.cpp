@@ -55,12 +55,6 @@ void RecordingGraphicsDevice::Present()
     ++frameState.presentCount;
 }
 
-void RecordingGraphicsDevice::SetBonePalette(const std::vector<Matrix4>& bones)
-{
-    std::lock_guard<std::mutex> guard(lock);
-    frameState.bonePalettes.push_back(bones);
-}
-
 std::vector<RecordedUpdate> RecordingGraphicsDevice::GetUpdates() const
 {
     std::lock_guard<std::mutex> guard(lock);

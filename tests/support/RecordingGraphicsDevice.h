@@ -43,7 +43,6 @@ struct RecordedFrameState {
     std::vector<Matrix4> modelViews;
     std::vector<PixelRect> viewports;
     std::vector<RecordedClear> clears;
-    std::vector<std::vector<Matrix4>> bonePalettes;
     int32_t presentCount = 0;
 };
 
@@ -66,7 +65,6 @@ public:
     // A colour clear fills the recorded frame that ReadPixels reads with the colour.
     void Clear(uint32_t buffers, const Color& color, float alpha) override;
     void Present() override;
-    void SetBonePalette(const std::vector<Matrix4>& bones) override;
 
     std::vector<RecordedUpload> GetUploads() const;
     // The last upload under the id; empty when there was none.

@@ -118,6 +118,9 @@ public:
     int32_t GetModeHeight() const { return modeHeight; }
     int32_t GetModeFrequency() const { return modeFrequency; }
     bool IsFullScreen() const { return fullScreen; }
+    // The full-screen mode's size while one is in use, else the view's.
+    int32_t GetScreenWidth() const { return fullScreen ? modeWidth : viewWidth; }
+    int32_t GetScreenHeight() const { return fullScreen ? modeHeight : viewHeight; }
     bool IsMultisampleInUse() const { return multisampleInUse; }
     const std::vector<DisplayMode>& GetDisplayModes() const { return displayModes; }
     // The multisample counts the display offers, rising.

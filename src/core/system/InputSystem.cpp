@@ -182,11 +182,8 @@ void InputSystem::UpdateCursor()
     int32_t y = 0;
     if (!GetCursorPos(x, y))
         return;
-    if (gGraphicsSystem) {
-        bool full = gGraphicsSystem->IsFullScreen();
-        SetScreenSize(full ? gGraphicsSystem->GetModeWidth() : gGraphicsSystem->GetViewWidth(),
-                      full ? gGraphicsSystem->GetModeHeight() : gGraphicsSystem->GetViewHeight());
-    }
+    if (gGraphicsSystem)
+        SetScreenSize(gGraphicsSystem->GetScreenWidth(), gGraphicsSystem->GetScreenHeight());
     ToUICoordinates(x, y);
     int32_t clampedX = std::clamp(cursorX, 0, kUIWidth - 1);
     int32_t clampedY = std::clamp(cursorY, 0, kUIHeight - 1);

@@ -14,7 +14,6 @@ public:
     void SetViewport(const PixelRect&) override {}
     void Clear(uint32_t, const Color&, float) override {}
     void Present() override {}
-    void SetBonePalette(const std::vector<Matrix4>&) override {}
 
 protected:
     void CreateTexture(int32_t, const TextureUpload&) override {}
