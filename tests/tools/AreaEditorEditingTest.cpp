@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 
 namespace {
@@ -291,8 +290,12 @@ class AreaEditorWideGrid : public AreaEditorGame {
         std::ifstream in(rules);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         in.close();
-        text = std::regex_replace(text, std::regex("LevelTileWidth 64"), "LevelTileWidth 72");
-        text = std::regex_replace(text, std::regex("LevelTileHeight 64"), "LevelTileHeight 72");
+        for (const char* key : {"LevelTileWidth", "LevelTileHeight"}) {
+            std::string from = std::string(key) + " 64";
+            size_t at = text.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            text.replace(at, from.size(), std::string(key) + " 72");
+        }
         std::ofstream(rules) << text;
     }
 };
