@@ -68,6 +68,12 @@ protected:
         gGameServices = nullptr;
     }
 
+    // The player's covenant (the first) in alliance with both rivals.
+    void AllyEveryRival()
+    {
+        for (size_t rival : {1u, 2u})
+            list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
+    }
     void MakeGame(const std::string& gameSystemLines)
     {
         LoadRecords("GameSystem\n{\n" + gameSystemLines + "\n}\n" + kGameEndingRecords);
@@ -337,8 +343,7 @@ TEST_F(GameEnding, ARefusedAlliedVictoryIsNotOfferedAgain)
     CommandSystem commands;
     ServerCommands::Register(commands);
     game->SetWorldRunning();
-    for (size_t rival : {1u, 2u})
-        list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
+    AllyEveryRival();
     game->Update(0.1f);
     ASSERT_TRUE(game->IsAlliedVictoryPending());
     commands.Execute("alliedVictoryReject", player);
@@ -356,10 +361,7 @@ TEST_F(GameEnding, ARefusedAlliedVictoryComesBackOnlyAfterItsAllianceBroke)
     CommandSystem commands;
     ServerCommands::Register(commands);
     game->SetWorldRunning();
-    auto allyBoth = [this] {
-        for (size_t rival : {1u, 2u})
-            list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
-    };
+    auto allyBoth = [this] { AllyEveryRival(); };
     struct Turn {
         const char* name;
         std::function<void()> act;
@@ -420,8 +422,7 @@ TEST_P(GameEndingOutlivedOffer, NoAnswerWinsAnEndedWorld)
     CommandSystem commands;
     ServerCommands::Register(commands);
     game->SetWorldRunning();
-    for (size_t rival : {1u, 2u})
-        list[0]->SetTreaty(list[rival]->index, CovenantTreaty::Alliance, TimeStamp());
+    AllyEveryRival();
     game->Update(0.1f);
     ASSERT_TRUE(game->IsAlliedVictoryPending());
     c.then(*game, list);
