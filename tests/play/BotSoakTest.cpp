@@ -5,7 +5,9 @@
 #include "client/ClientMessages.h"
 #include "client/CovenantClient.h"
 #include "client/TradeWindow.h"
+#include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
+#include "covenants/Covenant.h"
 #include "platform/PosixNetworkSystem.h"
 #include "platform/PosixTimerSystem.h"
 #include "server/Game.h"
@@ -173,8 +175,13 @@ protected:
 
     // The pointer moved to the point and the button pressed there in one frame, let go in the
     // next: a click picks what lies under its own point, so it needs no frame of its own to hover.
+    // A fallen bot gives none until it has risen by the death screen's own button: a click meant
+    // for the world or a window lands there on the screen's leave button, and a second on the
+    // confirmation's yes, which ends the game as a player who chose so.
     void Click(int32_t x, int32_t y)
     {
+        if (Local() && Local()->GetBody()->health <= 0)
+            return;
         PushMotion(x, y);
         PushButton(x, y, true);
         Play(1);
@@ -830,13 +837,14 @@ protected:
     }
 
     // Windows a step opened by chance (a stray key; a click on a townsperson, on the map's button
-    // under the mini-map, on the notice of a rival's offer) are closed as a player would: the
-    // world map by its key, the others by Escape.
+    // under the mini-map, on the notice of a rival's offer, on the game menu's leave button) are
+    // closed as a player would: the world map by its key, the others by Escape, which answers the
+    // question whether to leave the game no.
     void CloseChanceWindows()
     {
         if (Shown("WorldMap"))
             Press(SDL_SCANCODE_M);
-        for (const char* window : {"GameMenu", "NpcMenu", "CovenantRelations"})
+        for (const char* window : {"ConfirmExit", "GameMenu", "NpcMenu", "CovenantRelations"})
             for (int i = 0; i < kWindowsClosedByEscape && Shown(window); ++i)
                 Press(SDL_SCANCODE_ESCAPE);
     }
@@ -933,7 +941,13 @@ protected:
                             ShownMenus();
         if (Shown("HostGone"))
             state += "; the game was lost: " + gUserVarSystem->GetStringByName(ClientApp::kHostGoneReasonVar);
-        return state + "\n";
+        // The console's last lines tell how a game ended that no screen says any more.
+        state += "\nthe console's last lines:\n";
+        std::vector<std::string> lines = gDebugSystem ? gDebugSystem->GetConsoleLines() : std::vector<std::string>();
+        constexpr size_t kConsoleTail = 16;
+        for (size_t i = lines.size() > kConsoleTail ? lines.size() - kConsoleTail : 0; i < lines.size(); ++i)
+            state += "  " + lines[i] + (lines[i].ends_with('\n') ? "" : "\n");
+        return state;
     }
 
     // Frames until the bot stands still, risen if it had fallen.
@@ -1093,11 +1107,24 @@ protected:
         for (size_t i = 0; i < children.size(); ++i) {
             ASSERT_FALSE(children[i]->HasEnded()) << "step " << step << ": client " << i + 2
                                                   << " ended while playing, " << children[i]->EndText() << ":\n"
-                                                  << children[i]->OutputTail();
+                                                  << children[i]->OutputTail() << HostCovenants();
         }
         if (!children.empty() && std::chrono::steady_clock::now() - childrenStarted > kChildStartAllowance) {
             ASSERT_EQ(joined, children.size() + 1) << "step " << step << ": the other clients joined" << Unjoined();
         }
+    }
+
+    // The covenants as the world host holds them, for a failure's message: a client whose home
+    // fell has lost its game.
+    static std::string HostCovenants()
+    {
+        std::string text = "the host's covenants:";
+        for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
+            if (const Covenant* covenant = gGame->GetGameCovenant(i))
+                text += StringFormat("\n  %d %s%s, home %d/%d", i, covenant->GetShownName().c_str(),
+                                     covenant->eliminated ? " (fallen)" : "", covenant->GetHomeHealth(),
+                                     covenant->GetHomeMaxHealth());
+        return text + "\n";
     }
 
     // What each other client that is not on the world host saw of its join.
