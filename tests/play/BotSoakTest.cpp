@@ -1026,10 +1026,13 @@ protected:
     BotSoak()
     {
         UseSocketsAt(hostAddress);
-        // One drawing thread a process: the clients' processes share the soak's few
-        // processors, and each renderer would otherwise start a thread for every one of them.
-        // The other clients inherit it.
-        setenv("LP_NUM_THREADS", "1", 0);
+        // Each process draws on its own thread alone: the clients' processes share the soak's
+        // few processors, and each renderer would otherwise start a thread for every one of
+        // them. Not even one: the renderer's thread and the process's, handing frames between
+        // them thousands of times a run, once hung both for good in the C library's condition
+        // variable (a broadcast waiting out a group of waiters that never left). The other
+        // clients inherit it.
+        setenv("LP_NUM_THREADS", "0", 0);
     }
 
     void SetUp() override
