@@ -180,7 +180,7 @@ protected:
     // confirmation's yes, which ends the game as a player who chose so.
     void Click(int32_t x, int32_t y)
     {
-        if (Local() && Local()->GetBody()->health <= 0)
+        if (Local() && Local()->GetBody()->IsDead())
             return;
         PushMotion(x, y);
         PushButton(x, y, true);
