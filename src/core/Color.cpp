@@ -22,6 +22,27 @@ uint32_t ToByte(float value)
 
 } // namespace
 
+uint16_t Color::ToRgb565(float red, float green, float blue)
+{
+    return static_cast<uint16_t>(((ToByte(red) & 0xF8) << 8) | ((ToByte(green) & 0xFC) << 3) | (ToByte(blue) >> 3));
+}
+
+uint32_t Color::ToRGBA32(const Color& color, float alpha)
+{
+    return ToByte(color.r * 255.0f) | (ToByte(color.g * 255.0f) << 8) | (ToByte(color.b * 255.0f) << 16) |
+           (ToByte(alpha * 255.0f) << 24);
+}
+
+void Color::ScaleToUnit(Color& color)
+{
+    float largest = std::fmax(color.r, std::fmax(color.g, color.b));
+    if (largest >= 1.0f) {
+        color.r /= largest;
+        color.g /= largest;
+        color.b /= largest;
+    }
+}
+
 std::string ColorToHexString(const Color& color)
 {
     return StringFormat("#%02x%02x%02x", ToByte(color.r * 255.0f), ToByte(color.g * 255.0f),

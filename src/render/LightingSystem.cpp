@@ -15,18 +15,6 @@ LightingSystem* gLightingSystem = nullptr;
 
 namespace {
 
-// Divided by the brightest channel when that is 1 or more, so the hue stays.
-Color LightingSystemNormalise(Color color)
-{
-    float largest = std::max({color.r, color.g, color.b});
-    if (largest >= 1.0f) {
-        color.r /= largest;
-        color.g /= largest;
-        color.b /= largest;
-    }
-    return color;
-}
-
 void LightingSystemAdd(float* out, const Color& color, float scale)
 {
     out[0] += color.r * scale;
@@ -157,7 +145,9 @@ Color LightingSystem::LightAt(int32_t level, float x, float y) const
     float sum[3] = {0.0f, 0.0f, 0.0f};
     for (int32_t i = 0; i < lightCount; ++i)
         LightingSystemAdd(sum, Contribution(lights[static_cast<size_t>(i)], level, x, y), 1.0f);
-    return LightingSystemNormalise(Color{sum[0], sum[1], sum[2]});
+    Color light{sum[0], sum[1], sum[2]};
+    Color::ScaleToUnit(light);
+    return light;
 }
 
 Color LightingSystem::LightAtPoint(float x, float y) const
@@ -212,7 +202,8 @@ std::array<float, 18> LightingSystem::LightSphere(int32_t level, float x, float 
         sphere[15 + channel] = top * tuning.bottom;
     }
     for (int side = 0; side < 6; ++side) {
-        Color scaled = LightingSystemNormalise(Color{sphere[side * 3], sphere[side * 3 + 1], sphere[side * 3 + 2]});
+        Color scaled{sphere[side * 3], sphere[side * 3 + 1], sphere[side * 3 + 2]};
+        Color::ScaleToUnit(scaled);
         sphere[side * 3] = scaled.r;
         sphere[side * 3 + 1] = scaled.g;
         sphere[side * 3 + 2] = scaled.b;

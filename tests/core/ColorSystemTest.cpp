@@ -66,6 +66,34 @@ TEST_F(ColorTable, ParseColorReadsEmptyNameOrNumbers)
     EXPECT_TRUE(debug.GetConsoleLines().empty());
 }
 
+TEST(ColorPacking, Rgb565RoundsClampsAndPlacesBits)
+{
+    EXPECT_EQ(Color::ToRgb565(255, 255, 255), 0xFFFF);
+    EXPECT_EQ(Color::ToRgb565(0, 0, 0), 0x0000);
+    EXPECT_EQ(Color::ToRgb565(255, 0, 0), 0xF800);
+    EXPECT_EQ(Color::ToRgb565(0, 255, 0), 0x07E0);
+    EXPECT_EQ(Color::ToRgb565(0, 0, 255), 0x001F);
+    // 7.5 rounds up to 8, the first value that reaches the top five bits of red.
+    EXPECT_EQ(Color::ToRgb565(7.5f, 3.49f, 7.49f), 0x0800);
+    EXPECT_EQ(Color::ToRgb565(300, -20, NAN), 0xF800);
+}
+
+TEST(ColorPacking, Rgba32AndScaleToUnit)
+{
+    EXPECT_EQ(Color::ToRGBA32(Color{1.0f, 0.5f, 0.0f}, 2.0f), 0xFF0080FFu);
+    EXPECT_EQ(Color::ToRGBA32(Color{-1.0f, NAN, 0.2f}, 0.0f), 0x00330000u);
+    Color bright{2.0f, 1.0f, 0.5f};
+    Color::ScaleToUnit(bright);
+    ExpectColor(bright, 1.0f, 0.5f, 0.25f);
+    // Exactly 1 is divided by itself, which changes nothing; below 1 is left alone.
+    Color unit{1.0f, 0.4f, 0.2f};
+    Color::ScaleToUnit(unit);
+    ExpectColor(unit, 1.0f, 0.4f, 0.2f);
+    Color dim{0.5f, 0.2f, 0.1f};
+    Color::ScaleToUnit(dim);
+    ExpectColor(dim, 0.5f, 0.2f, 0.1f);
+}
+
 TEST(ColorPacking, HexClampsEachChannel)
 {
     EXPECT_EQ(ColorToHexString(Color{1.0f, 0.5f, -1.0f}), "#ff8000");

@@ -3,19 +3,11 @@
 
 #include "resources/shaders/ShaderBatch.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr float kScreenPrimitivesTwoPi = 6.28318530718f;
-
-uint8_t ScreenPrimitivesByte(float value)
-{
-    // NaN fails both comparisons: it is written as 0 rather than cast, which is undefined.
-    float scaled = std::round(value * 255.0f);
-    return scaled > 0.0f ? static_cast<uint8_t>(std::min(scaled, 255.0f)) : 0;
-}
 
 DeviceVertex ScreenPrimitivesVertex(const ScreenVertex& corner)
 {
@@ -25,10 +17,10 @@ DeviceVertex ScreenPrimitivesVertex(const ScreenVertex& corner)
     vertex.position[2] = corner.z;
     vertex.texCoord[0] = corner.u;
     vertex.texCoord[1] = corner.v;
-    vertex.color[0] = ScreenPrimitivesByte(corner.color.r);
-    vertex.color[1] = ScreenPrimitivesByte(corner.color.g);
-    vertex.color[2] = ScreenPrimitivesByte(corner.color.b);
-    vertex.color[3] = ScreenPrimitivesByte(corner.alpha);
+    // Red in the low byte, alpha in the high one; NaN packs as 0.
+    uint32_t packed = Color::ToRGBA32(corner.color, corner.alpha);
+    for (int channel = 0; channel < 4; ++channel)
+        vertex.color[channel] = static_cast<uint8_t>(packed >> (8 * channel));
     return vertex;
 }
 

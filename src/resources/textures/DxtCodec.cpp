@@ -1,6 +1,8 @@
 // DxtCodec -- S3TC block compression (DXT1, DXT3, DXT5) of 4 x 4 pixel blocks, and its decoder.
 #include "resources/textures/DxtCodec.h"
 
+#include "core/Color.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -199,7 +201,7 @@ size_t DxtBlockBytes(DxtMode mode)
 
 uint16_t PackRgb565(uint8_t red, uint8_t green, uint8_t blue)
 {
-    return static_cast<uint16_t>((red & 0xF8) << 8 | (green & 0xFC) << 3 | blue >> 3);
+    return Color::ToRgb565(red, green, blue);
 }
 
 void UnpackRgb565(uint16_t color, int32_t rgb[3])
