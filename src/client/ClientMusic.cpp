@@ -236,8 +236,7 @@ void ClientMusic::PlayNpcChatVoice(const std::string& text)
     EntityClient* speaker = link && gGameClient ? gGameClient->GetEntity(link->GetChatPartner()) : nullptr;
     if (!speaker)
         return;
-    const DatabaseEntry* voices = gDatabase ? gDatabase->FindEntryByName("DialogSoundSystem") : nullptr;
-    std::string soundName = voices ? voices->GetString(VoiceKey(text)) : std::string();
+    std::string soundName = gDatabase ? gDatabase->GetEntryFieldString("DialogSoundSystem", VoiceKey(text)) : "";
     if (soundName.empty() || !gResourceManager)
         return;
     ResourceHandle voice;
@@ -257,9 +256,9 @@ void ClientMusic::PlayStoryVoice(const std::string& userVar, bool force)
     StopStoryVoice(owner);
     if (!force && gUserVarSystem && gUserVarSystem->GetBoolByName("s_muteVoice"))
         return;
-    const DatabaseEntry* record =
-        gDatabase && gUserVarSystem ? gDatabase->FindEntryByName(gUserVarSystem->GetStringByName(userVar)) : nullptr;
-    std::string voiceFile = record ? record->GetString("VoiceFile") : std::string();
+    std::string voiceFile = gDatabase && gUserVarSystem
+                                ? gDatabase->GetEntryFieldString(gUserVarSystem->GetStringByName(userVar), "VoiceFile")
+                                : "";
     if (voiceFile.empty() || !gResourceManager || !ClientMusicSoundOn())
         return;
     // The channel holds the sound while it plays; this handle lets go at the end.

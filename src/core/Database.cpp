@@ -413,6 +413,12 @@ const DatabaseEntry* Database::GetNextEntryOfType(int32_t type, const DatabaseEn
     return next == list.end() ? nullptr : *next;
 }
 
+std::string Database::GetEntryFieldString(std::string_view entryName, std::string_view key) const
+{
+    const DatabaseEntry* entry = FindEntryByName(entryName);
+    return entry ? entry->GetString(key) : std::string();
+}
+
 uint32_t Database::InternKey(std::string_view key)
 {
     auto found = keys.find(key);

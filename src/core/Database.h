@@ -50,6 +50,8 @@ public:
     // The next entry of that type after the given one in database order (the first when
     // after is null); "BaseOnly" entries are left out. Null at the end.
     const DatabaseEntry* GetNextEntryOfType(int32_t type, const DatabaseEntry* after = nullptr) const;
+    // The text of a field of a named entry, following its bases; empty when either is missing.
+    std::string GetEntryFieldString(std::string_view entryName, std::string_view key) const;
 
     int32_t GetEntryCount() const { return static_cast<int32_t>(entries.size()); }
     int32_t GetSubDatabaseCount() const { return static_cast<int32_t>(fileFirstEntry.size()); }

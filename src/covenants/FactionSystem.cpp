@@ -65,8 +65,7 @@ void FactionSystem::ReadFactions()
         std::vector<std::string> others;
         entry->GetStringList("ReputationWith", others, true, false);
         for (const std::string& otherName : others) {
-            const DatabaseEntry* other = gDatabase->FindEntryByName(otherName);
-            std::string name = other ? other->GetString("Name") : std::string();
+            std::string name = gDatabase->GetEntryFieldString(otherName, "Name");
             if (name.empty())
                 continue;
             int32_t otherIndex = GetOrAddFaction(name);

@@ -492,8 +492,7 @@ bool WorldSaveReader::IsOldCovenantHouse(const std::string& modelName, const Wor
 
 std::string WorldSaveReader::ModelOfRecord(const char* record)
 {
-    const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName(record) : nullptr;
-    std::string model = entry ? entry->GetString("ModelName") : std::string();
+    std::string model = gDatabase ? gDatabase->GetEntryFieldString(record, "ModelName") : "";
     // The path as an entity of the record keeps it.
     if (!model.empty())
         FileSystem::PrefixPath(model, PathBase("Models"));

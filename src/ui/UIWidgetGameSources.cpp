@@ -114,8 +114,7 @@ std::string GameSourceScoreBonus(const UiGameView& view, int32_t type)
 // in a game.
 std::string GameSourceNumSecrets(const UiGameView& view, const std::string& adventure)
 {
-    const DatabaseEntry* record = gDatabase && !adventure.empty() ? gDatabase->FindEntryByName(adventure) : nullptr;
-    std::string secrets = record ? record->GetString("NumSecrets") : std::string();
+    std::string secrets = gDatabase ? gDatabase->GetEntryFieldString(adventure, "NumSecrets") : "";
     if (!secrets.empty() || !view.IsGameRunning())
         return secrets;
     return StringFormat("%d", view.GetWorldSecretCount());

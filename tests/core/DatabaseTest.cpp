@@ -74,6 +74,7 @@ TEST_F(DatabaseInheritance, ChainIsOwnThenBaseChainThenTypeChain)
     EXPECT_EQ(child.GetString("Key"), "child");
     EXPECT_EQ(child.GetString("Only"), "grand");
     EXPECT_EQ(child.GetString("Deep"), "typeBase");
+    EXPECT_EQ(database.GetEntryFieldString("Child", "Deep"), "typeBase");
     EXPECT_EQ(Entry("Parent").GetString("Key"), "parent");
     // The nearest entry with a type decides: Grand (Item) comes before TypeBase (Skill).
     EXPECT_EQ(child.GetType(), DatabaseEntryType::Item);
@@ -141,6 +142,9 @@ Values /* a block comment
     EXPECT_EQ(values.GetString("Words"), "a   b\tc");
     ASSERT_NE(values.FindField("EMPTY"), nullptr);
     EXPECT_EQ(values.FindField("Missing"), nullptr);
+    EXPECT_EQ(database.GetEntryFieldString("VALUES", "Word"), "abc");
+    EXPECT_EQ(database.GetEntryFieldString("Values", "Missing"), "");
+    EXPECT_EQ(database.GetEntryFieldString("Nobody", "Word"), "");
     EXPECT_EQ(CountErrors(), 0);
 }
 
