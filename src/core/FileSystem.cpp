@@ -372,7 +372,7 @@ std::vector<const std::string*> FileSystem::ReadFolders(FileLocation location) c
     return {&userFolder, &overrideFolder2, &overrideFolder1, &assetFolder};
 }
 
-FileSystem::Found FileSystem::Find(std::string_view path, FileLocation location)
+FileSystem::Found FileSystem::Find(std::string_view path, FileLocation location, bool disksOnly)
 {
     Found found;
     std::string relative;
@@ -392,7 +392,7 @@ FileSystem::Found FileSystem::Find(std::string_view path, FileLocation location)
     if (!IsAssetKind(location))
         return found;
     std::string key = StringToLower(relative);
-    for (auto archive = archives.rbegin(); archive != archives.rend(); ++archive) {
+    for (auto archive = archives.rbegin(); !disksOnly && archive != archives.rend(); ++archive) {
         if (const ZipArchive::Entry* entry = (*archive)->Find(key)) {
             found.archive = archive->get();
             found.entry = entry;
@@ -407,7 +407,7 @@ File* FileSystem::Open(std::string_view path, int modeFlags, FileLocation locati
 {
     if (modeFlags & kFileWrite)
         return OpenForWriting(path);
-    Found found = Find(path, location);
+    Found found = Find(path, location, false);
     if (found.entry) {
         std::vector<uint8_t> bytes;
         {
@@ -527,7 +527,7 @@ void FileSystem::Abandon(File* file)
 
 FileBuffer FileSystem::LoadWholeFile(std::string_view path, FileLocation location)
 {
-    return LoadFound(Find(path, location));
+    return LoadFound(Find(path, location, false));
 }
 
 FileBuffer FileSystem::LoadFound(const Found& found)
@@ -586,13 +586,19 @@ bool FileSystem::WriteBuffer(File* file, const MessageBuffer& buffer)
 
 bool FileSystem::FileExists(std::string_view path, FileLocation location)
 {
-    return Find(path, location).IsFound();
+    return Find(path, location, false).IsFound();
+}
+
+FileBuffer FileSystem::ReadDiskFile(std::string_view path)
+{
+    FileBuffer buffer = LoadFound(Find(path, kLocationAssets, true));
+    return buffer.Size() == 0 ? FileBuffer() : std::move(buffer);
 }
 
 bool FileSystem::IsNewerThan(std::string_view first, std::string_view second)
 {
     auto stamp = [this](std::string_view path, int64_t& packed) {
-        Found found = Find(path, kLocationAssets);
+        Found found = Find(path, kLocationAssets, false);
         if (found.entry) {
             packed = PackDosTime(found.entry->dosDate);
             return true;

@@ -82,6 +82,8 @@ public:
     virtual bool WriteBuffer(File* file, const MessageBuffer& buffer);
 
     bool FileExists(std::string_view path, FileLocation location = kLocationAssets);
+    // The whole file from the asset folders only, never the archives; an empty file gives no buffer.
+    FileBuffer ReadDiskFile(std::string_view path);
     // True when the first file exists and the second is missing or strictly older, to the second.
     bool IsNewerThan(std::string_view first, std::string_view second);
     // The first of prefix + zero-padded number + "." + extension that cannot be opened; "" when all can.
@@ -150,7 +152,8 @@ private:
     struct Found;
 
     std::vector<const std::string*> ReadFolders(FileLocation location) const;
-    Found Find(std::string_view path, FileLocation location);
+    // disksOnly: the folders alone, never the archives.
+    Found Find(std::string_view path, FileLocation location, bool disksOnly);
     FileBuffer LoadFound(const Found& found);
     // The normalised folder as it is spelled below the location's folder ("" for the root);
     // false when it is missing there.

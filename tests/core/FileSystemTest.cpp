@@ -131,6 +131,34 @@ TEST_F(FileSystemTest, WholeFileHasExactSizeAndTwoZeroBytesAfter)
     EXPECT_EQ(files.GetFilesOpened(), 2u);
 }
 
+TEST_F(FileSystemTest, ReadDiskFileReadsTheFoldersAndNeverTheArchives)
+{
+    ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"z.txt", "zip"}, {"both.txt", "zip"}}));
+    files.MountAssetArchives();
+    folder.Write("Assets/both.txt", "disk");
+    folder.Write("Assets/empty.txt", "");
+    folder.Write("User/saved.txt", "user");
+    folder.Write("outside.txt", "outside");
+    struct Case {
+        const char* path;
+        bool valid;
+        const char* text;
+    } cases[] = {
+        {"z.txt", false, ""},        {"BOTH.TXT", true, "disk"}, {"empty.txt", false, ""},
+        {"saved.txt", true, "user"}, {"missing.txt", false, ""}, {"../outside.txt", false, ""},
+    };
+    for (const Case& c : cases) {
+        FileBuffer buffer = files.ReadDiskFile(c.path);
+        EXPECT_EQ(buffer.IsValid(), c.valid) << c.path;
+        EXPECT_EQ(buffer.Size() == 0, !c.valid) << c.path;
+        if (c.valid) {
+            EXPECT_EQ(buffer.Text(), c.text) << c.path;
+        }
+    }
+    // The archive's copy is still what an ordinary read of the same name finds second.
+    EXPECT_EQ(files.LoadWholeFile("z.txt").Text(), "zip");
+}
+
 TEST_F(FileSystemTest, OpenReadsInPiecesAndCountsBytes)
 {
     ASSERT_TRUE(WriteZip(Root() + "/assets001.zip", {{"z.bin", "0123456789"}}));
