@@ -252,6 +252,13 @@ void MessageBuffer::ReadVector2(float& x, float& y)
     y = ReadFloat();
 }
 
+void MessageBuffer::ReadVector3(float& x, float& y, float& z)
+{
+    x = ReadFloat();
+    y = ReadFloat();
+    z = ReadFloat();
+}
+
 bool MessageBuffer::ReadStringList(std::vector<std::string>& out)
 {
     int32_t count = 0;

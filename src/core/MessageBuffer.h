@@ -48,6 +48,7 @@ public:
     // The same read into a kept string: its room is reused, so a steady update allocates nothing.
     void ReadString(std::string& out);
     void ReadVector2(float& x, float& y);
+    void ReadVector3(float& x, float& y, float& z);
     // The list and vector reads replace the contents only when the whole value was there.
     bool ReadStringList(std::vector<std::string>& out);
     bool ReadIntVector(std::vector<int32_t>& out);

@@ -221,8 +221,9 @@ bool NetMessages::ReadEntityHeader(MessageBuffer& buffer, NetEntityHeader& out)
     ReadRawPosition(buffer, out.moveTarget);
     out.parentNumber = buffer.ReadInt();
     out.parentTag = buffer.ReadInt();
-    for (float& value : out.light)
-        value = buffer.ReadFloat();
+    buffer.ReadVector3(out.light[0], out.light[1], out.light[2]);
+    out.light[3] = buffer.ReadFloat();
+    buffer.ReadVector2(out.light[4], out.light[5]);
     out.model = buffer.ReadInt();
     for (int32_t* value :
          {&out.health, &out.maxHealth, &out.animation, &out.animationMode, &out.playCount, &out.facing})

@@ -27,10 +27,10 @@ void ReadAnything(MessageBuffer& buffer, std::mt19937& random)
     std::vector<int32_t> ints;
     std::vector<bool> flags;
     std::vector<std::string> texts;
-    float x, y;
+    float x, y, z;
     uint8_t raw[9];
     for (int op = 0; op < 40; ++op) {
-        switch (random() % 9) {
+        switch (random() % 10) {
         case 0: buffer.ReadInt(); break;
         case 1: buffer.ReadFloat(); break;
         case 2: buffer.ReadDouble(); break;
@@ -39,6 +39,7 @@ void ReadAnything(MessageBuffer& buffer, std::mt19937& random)
         case 5: buffer.ReadIntVector(ints); break;
         case 6: buffer.ReadBoolVector(flags); break;
         case 7: buffer.ReadBytes(raw, random() % sizeof raw); break;
+        case 8: buffer.ReadVector3(x, y, z); break;
         default: buffer.ReadVector2(x, y); break;
         }
         ASSERT_LE(buffer.GetReadPos(), buffer.Size());

@@ -124,6 +124,25 @@ TEST(MessageBufferRoundTrip, MixedRecordReadsBackExactly)
     EXPECT_EQ(r.word, 0xFFFFFFFFu);
 }
 
+TEST(MessageBufferLayout, VectorsAreConsecutiveFloatsAndACutOneEndsInZeros)
+{
+    MessageBuffer buffer;
+    for (float value : {1.5f, -2.0f, 3.25f, 4.0f, 5.0f, 6.0f, 7.0f})
+        buffer.WriteFloat(value);
+    float x = 9, y = 9, z = 9;
+    buffer.ReadVector3(x, y, z);
+    EXPECT_EQ(std::vector<float>({x, y, z}), (std::vector<float>{1.5f, -2.0f, 3.25f}));
+    buffer.ReadVector2(x, y);
+    EXPECT_EQ(std::vector<float>({x, y}), (std::vector<float>{4.0f, 5.0f}));
+    EXPECT_FALSE(buffer.Overrun());
+    // Only two floats are left for three: the third reads as 0 and the overrun sticks.
+    buffer.ReadVector3(x, y, z);
+    EXPECT_EQ(std::vector<float>({x, y, z}), (std::vector<float>{6.0f, 7.0f, 0.0f}));
+    EXPECT_TRUE(buffer.Overrun());
+    buffer.ReadVector2(x, y);
+    EXPECT_EQ(std::vector<float>({x, y}), (std::vector<float>{0.0f, 0.0f}));
+}
+
 TEST(MessageBufferLayout, TimeStampIsThreeIntsAndAFloat)
 {
     MessageBuffer buffer;
