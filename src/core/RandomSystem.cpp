@@ -100,12 +100,27 @@ float RandomSystem::RandomRange(RandomStream stream, float a, float b)
     return a + RandomFloat(stream) * (b - a);
 }
 
+float RandomSystem::RandomScaled(RandomStream stream, float scale)
+{
+    return RandomFloat(stream) * scale;
+}
+
 Vector2 RandomSystem::RandomDirection2D(RandomStream stream)
 {
     Vector2 direction;
     direction.x = 2.0f * RandomFloat(stream) - 1.0f;
     direction.y = 2.0f * RandomFloat(stream) - 1.0f;
     Vector2Normalize(direction);
+    return direction;
+}
+
+Vector3 RandomSystem::RandomDirection3D(RandomStream stream)
+{
+    Vector3 direction;
+    direction.x = 2.0f * RandomFloat(stream) - 1.0f;
+    direction.y = 2.0f * RandomFloat(stream) - 1.0f;
+    direction.z = 2.0f * RandomFloat(stream) - 1.0f;
+    Vector3Normalize(direction);
     return direction;
 }
 

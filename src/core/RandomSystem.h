@@ -38,8 +38,12 @@ public:
     int32_t RandomIndex8(RandomStream stream);
     // a + r * (b - a).
     float RandomRange(RandomStream stream, float a, float b);
+    // r * scale.
+    float RandomScaled(RandomStream stream, float scale);
     // The vector of two draws each taken to 2r - 1, normalised (x drawn first).
     Vector2 RandomDirection2D(RandomStream stream);
+    // The same with three draws, x, y, z; a beam's joints are jittered from stream 3 this way.
+    Vector3 RandomDirection3D(RandomStream stream);
 
     // value + a uniform amount in [-value * fraction, value * fraction), from stream 0.
     float RandomSigned(float value, float fraction);

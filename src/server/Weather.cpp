@@ -135,8 +135,8 @@ WorldPos Weather::PickStartPosition(RandomSystem& random) const
         k = n - 1;
     WorldPosFrame frame;
     where.level = outdoor[static_cast<size_t>(k)];
-    where.x = random.RandomFloat(RandomStream::GameData) * frame.width;
-    where.y = random.RandomFloat(RandomStream::GameData) * frame.height;
+    where.x = random.RandomScaled(RandomStream::GameData, frame.width);
+    where.y = random.RandomScaled(RandomStream::GameData, frame.height);
     return where;
 }
 
@@ -155,7 +155,7 @@ void Weather::StartFront(const WorldPos& where, RandomSystem& random)
     constexpr RandomStream kStream = RandomStream::GameData;
     auto front = std::make_unique<WeatherFront>(tuning);
     front->intensity = random.RandomRange(kStream, tuning.minFrontIntensity, tuning.maxFrontIntensity);
-    float windSpeed = random.RandomFloat(kStream) * tuning.maxFrontWindSpeed;
+    float windSpeed = random.RandomScaled(kStream, tuning.maxFrontWindSpeed);
     front->wind = random.RandomDirection2D(kStream) * windSpeed;
     front->position = where;
     float speed = random.RandomRange(kStream, tuning.minFrontSpeed, tuning.maxFrontSpeed);

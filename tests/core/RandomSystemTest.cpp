@@ -92,6 +92,27 @@ TEST(RandomSystemDerived, SignedAndRoundUseStreamZero)
     EXPECT_EQ(random.RandomRound(1e20f), INT_MAX);
 }
 
+TEST(RandomSystemDerived, ScaledAndDirectionDrawFromTheirStreamAlone)
+{
+    RandomSystem random(3u);
+    RandomSystem before = random;
+    // From state 0 the draws are 0.00424, 0.10532, 0.63556.
+    random.SetState(RandomStream::Names, 0);
+    EXPECT_FLOAT_EQ(random.RandomScaled(RandomStream::Names, 1000.0f), 4.241943359375f);
+    EXPECT_FLOAT_EQ(random.RandomScaled(RandomStream::Names, -2.0f), -0.21063232421875f);
+    random.SetState(RandomStream::Quest, 0);
+    Vector3 direction = random.RandomDirection3D(RandomStream::Quest);
+    // (2r - 1) per draw, x first, then normalised.
+    EXPECT_NEAR(direction.x, -0.765037f, 1e-5f);
+    EXPECT_NEAR(direction.y, -0.609063f, 1e-5f);
+    EXPECT_NEAR(direction.z, 0.209190f, 1e-5f);
+    EXPECT_EQ(random.GetState(RandomStream::Quest), 0xD15A09B1u);
+    for (RandomStream untouched : {RandomStream::GameData, RandomStream::BlockPoints, RandomStream::BlockPlacement})
+        EXPECT_EQ(random.GetState(untouched), before.GetState(untouched));
+    for (int i = 0; i < 50; ++i)
+        ASSERT_NEAR(Vector3Length(random.RandomDirection3D(RandomStream::Quest)), 1.0f, 1e-5f);
+}
+
 TEST(RandomSystemDerived, PickDistinctIndicesGivesMinOfNAndKDistinctValues)
 {
     RandomSystem random(99u);
