@@ -108,3 +108,10 @@ int32_t Animation::GetFrameTexture(int32_t frame, int32_t direction) const
     int32_t slot = FrameSlot(frame, direction);
     return slot >= 0 && slot < static_cast<int32_t>(frameTextures.size()) ? frameTextures[slot].GetValue() : -1;
 }
+
+void Animation::SetFrameTexture(int32_t frame, int32_t direction, const ResourceHandle& texture)
+{
+    int32_t slot = FrameSlot(frame, direction);
+    if (slot >= 0 && slot < static_cast<int32_t>(frameTextures.size()))
+        frameTextures[slot] = texture;
+}

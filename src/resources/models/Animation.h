@@ -51,6 +51,9 @@ public:
     // The texture of a sprite frame seen from a direction; a frame outside the animation gives
     // slot 0, and an entry without that slot gives an empty handle.
     int32_t GetFrameTexture(int32_t frame, int32_t direction) const;
+    // Holds a reference of its own on the texture and lets go of the slot's old one; nothing
+    // for a slot the entry does not have.
+    void SetFrameTexture(int32_t frame, int32_t direction, const ResourceHandle& texture);
     // The animation file; null for a sprite entry or a file that does not resolve.
     const AnimationResource* GetResource() const;
 

@@ -245,8 +245,9 @@ void ModelFileParser::BuildFrameTextures(Animation& entry)
         std::string directionStem = entry.directions > 1 ? stem + kDirectionSuffixes[d] : stem;
         for (int32_t f = 0; f < entry.frameCount; ++f) {
             std::string name = directionStem + StringFormat("%0*d", digits, f + 1) + ".tga";
-            int32_t slot = entry.directions == 1 ? f : entry.frameCount * d + f;
-            gResourceManager->Load(name, entry.frameTextures[static_cast<size_t>(slot)]);
+            ResourceHandle texture;
+            gResourceManager->Load(name, texture);
+            entry.SetFrameTexture(f, d, texture);
         }
     }
 }

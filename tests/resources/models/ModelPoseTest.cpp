@@ -213,13 +213,28 @@ TEST_F(ModelPose, SpriteFramesSitDirectionAfterDirection)
     sprite.frameTextures.resize(6);
     ResourceHandle texture;
     manager->Load("x.sync", texture);
-    sprite.frameTextures[4] = texture;
+    ResourceHandle other;
+    manager->Load("y.sync", other);
+    sprite.SetFrameTexture(1, 1, texture);
+    EXPECT_EQ(sprite.frameTextures[4].GetValue(), texture.GetValue());
+    EXPECT_EQ(manager->GetReferenceCount(texture), 2);
     EXPECT_EQ(sprite.GetFrameTexture(1, 1), texture.GetValue());
     EXPECT_EQ(sprite.GetFrameTexture(1, 2), -1);
+    // A frame outside the animation is slot 0; a direction past the entry's has no slot.
+    sprite.SetFrameTexture(7, 1, texture);
+    sprite.SetFrameTexture(0, 2, other);
+    EXPECT_EQ(sprite.frameTextures[0].GetValue(), texture.GetValue());
+    EXPECT_EQ(manager->GetReferenceCount(other), 1);
+    // Replacing a slot lets go of the texture it held.
+    sprite.SetFrameTexture(1, 1, other);
+    EXPECT_EQ(sprite.GetFrameTexture(1, 1), other.GetValue());
+    EXPECT_EQ(manager->GetReferenceCount(texture), 2);
+    EXPECT_EQ(manager->GetReferenceCount(other), 2);
     sprite.directions = 0;
     sprite.frameTextures.clear();
     EXPECT_EQ(sprite.GetFrameTexture(0, 0), -1);
     EXPECT_EQ(manager->GetReferenceCount(texture), 1);
+    EXPECT_EQ(manager->GetReferenceCount(other), 1);
 }
 
 } // namespace
