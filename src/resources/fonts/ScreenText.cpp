@@ -6,7 +6,6 @@
 #include "core/UserVarSystem.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/FontResource.h"
-#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/Shader.h"
 #include "resources/textures/TextureResource.h"
 
@@ -234,12 +233,10 @@ void ScreenText::DrawGlyph(const Pen& pen, const FontGlyph& glyph, float width, 
         return;
     QuadTexCoords texCoords{glyph.left, 1.0f - glyph.top, glyph.right, 1.0f - glyph.bottom};
     if (pen.shadow) {
-        ScreenPrimitives::AppendScreenQuad(batch, pen.x + 1.0f, pen.y + 1.0f, pen.x + 1.0f + width,
-                                           pen.y + 1.0f + height, TableColor(kShadowColor), pen.alpha, texCoords.left,
-                                           texCoords.bottom, texCoords.right, texCoords.top);
+        batch.DrawScreenQuad(pen.x + 1.0f, pen.y + 1.0f, pen.x + 1.0f + width, pen.y + 1.0f + height, texCoords,
+                             TableColor(kShadowColor), pen.alpha);
     }
-    ScreenPrimitives::AppendScreenQuad(batch, pen.x, pen.y, pen.x + width, pen.y + height, pen.color, pen.alpha,
-                                       texCoords.left, texCoords.bottom, texCoords.right, texCoords.top);
+    batch.DrawScreenQuad(pen.x, pen.y, pen.x + width, pen.y + height, texCoords, pen.color, pen.alpha);
 }
 
 void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float x0, float y0, float x1, float y1,
@@ -253,7 +250,7 @@ void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float 
     batch.SetSurfaceState(1.0f, kWriteMaskTwoSided);
     batch.SetUnlit(true);
     if (!repeatU && !repeatV) {
-        ScreenPrimitives::AppendScreenRect(batch, x0, y0, x1, y1, color, alpha);
+        batch.AddQuad(x0, y0, x1, y1, color, alpha);
     } else {
         const TextureResource* texture = nullptr;
         if (!shader->stages.empty()) {
@@ -261,8 +258,7 @@ void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float 
             texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
         }
         QuadTexCoords texCoords = ShaderBatch::ComputeQuadTexCoords(texture, x1 - x0, y1 - y0, repeatU, repeatV);
-        ScreenPrimitives::AppendScreenQuad(batch, x0, y0, x1, y1, color, alpha, texCoords.left, texCoords.bottom,
-                                           texCoords.right, texCoords.top);
+        batch.DrawScreenQuad(x0, y0, x1, y1, texCoords, color, alpha);
     }
     batch.FlushBatch(flushWord, 0);
 }

@@ -2,6 +2,7 @@
 #include "resources/shaders/ShaderBatch.h"
 
 #include "resources/ResourceManager.h"
+#include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/Shader.h"
 #include "resources/textures/TextureResource.h"
 
@@ -65,6 +66,18 @@ void ShaderBatch::ClearBatch()
     batch.flushWords[0] = 0;
     batch.flushWords[1] = 0;
     batch.lighting = BatchLighting();
+}
+
+void ShaderBatch::DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords,
+                                 const Color& color, float alpha)
+{
+    ScreenPrimitives::AppendScreenQuad(*this, x0, y0, x1, y1, color, alpha, texCoords.left, texCoords.bottom,
+                                       texCoords.right, texCoords.top);
+}
+
+void ShaderBatch::AddQuad(float x0, float y0, float x1, float y1, const Color& color, float alpha)
+{
+    ScreenPrimitives::AppendScreenRect(*this, x0, y0, x1, y1, color, alpha);
 }
 
 QuadTexCoords ShaderBatch::ComputeQuadTexCoords(const TextureResource* texture, float width, float height,

@@ -44,6 +44,11 @@ public:
     // The light of the entity drawn: its colour and its six sides (see DeviceBatch).
     void SetLightSubject(const Color& light, const float (&sphere)[18]);
 
+    // One textured rectangle between two corners of the 640 x 480 user-interface space.
+    void DrawScreenQuad(float x0, float y0, float x1, float y1, const QuadTexCoords& texCoords, const Color& color,
+                        float alpha);
+    // One rectangle with the texture laid over it once.
+    void AddQuad(float x0, float y0, float x1, float y1, const Color& color, float alpha);
     // Coordinates for a rectangle of the size: along an axis whose repeat flag is set the
     // texture repeats once per texture size, otherwise it spans the rectangle once.
     static QuadTexCoords ComputeQuadTexCoords(const TextureResource* texture, float width, float height, bool repeatU,

@@ -123,6 +123,47 @@ TEST_F(ShaderBatchTest, NormalsStayOnePerVertexWhenLitAndUnlitVerticesMix)
         EXPECT_EQ(drawn.normals[v * 3 + 2], zs[v]) << v;
 }
 
+TEST_F(ShaderBatchTest, ScreenRectanglesAreFourCornersWithTheirTextureCoordinatesAndColour)
+{
+    struct Case {
+        bool textured;
+        QuadTexCoords coords;
+        float u[4];
+        float v[4];
+    } cases[] = {
+        // AddQuad lays the texture once: u 0 to 1 left to right, v 1 at the top.
+        {false, {}, {0, 1, 1, 0}, {1, 1, 0, 0}},
+        {true, {0.25f, 0.75f, 2.0f, -1.0f}, {0.25f, 2.0f, 2.0f, 0.25f}, {0.75f, 0.75f, -1.0f, -1.0f}},
+    };
+    for (const Case& c : cases) {
+        ShaderBatch batch(&device);
+        // A batch that was never begun takes nothing.
+        batch.AddQuad(0, 0, 1, 1, Color{1, 1, 1}, 1.0f);
+        batch.BeginBatch(fire);
+        AddTriangle(batch, nullptr);
+        if (c.textured)
+            batch.DrawScreenQuad(10, 20, 110, 70, c.coords, Color{1.0f, 0.5f, -1.0f}, 0.25f);
+        else
+            batch.AddQuad(10, 20, 110, 70, Color{1.0f, 0.5f, -1.0f}, 0.25f);
+        batch.FlushBatch();
+        const DeviceBatch drawn = device.GetBatches().back();
+        ASSERT_EQ(drawn.vertices.size(), 7u);
+        const float xs[4] = {10, 110, 110, 10};
+        const float ys[4] = {20, 20, 70, 70};
+        for (int corner = 0; corner < 4; ++corner) {
+            const DeviceVertex& vertex = drawn.vertices[3 + corner];
+            EXPECT_EQ(vertex.position[0], xs[corner]) << corner;
+            EXPECT_EQ(vertex.position[1], ys[corner]) << corner;
+            EXPECT_EQ(vertex.texCoord[0], c.u[corner]) << corner;
+            EXPECT_EQ(vertex.texCoord[1], c.v[corner]) << corner;
+            EXPECT_EQ(std::vector<uint8_t>(vertex.color, vertex.color + 4), (std::vector<uint8_t>{255, 128, 0, 64}));
+        }
+        // After the vertices already there, the two triangles of the screen writers.
+        EXPECT_EQ(std::vector<uint16_t>(drawn.indexes.begin() + 3, drawn.indexes.end()),
+                  (std::vector<uint16_t>{3, 5, 4, 3, 6, 5}));
+    }
+}
+
 TEST_F(ShaderBatchTest, AFullBatchGoesOutAndGoesOnWithTheSameSurfaceState)
 {
     ShaderBatch batch(&device);
