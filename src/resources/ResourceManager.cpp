@@ -323,14 +323,9 @@ ResourceRef<Resource> ResourceManager::GetRef(int32_t handle)
         CriticalSectionGuard guard(lock);
         if (!CheckRow(handle, "Get"))
             return {};
-        // The drawing asks for loaded rows many times a frame: their name is not copied.
-        if (entries[handle].loaded && !entries[handle].missing)
-            return ResourceRef<Resource>(entries[handle].object);
-        if (entries[handle].loaded) {
-            LoadedRow loadedRow;
-            ReadLoaded(entries[handle], loadedRow);
-            return FinishWait(loadedRow, false);
-        }
+        // Counted while the lock still keeps a reload or an unload from the object.
+        if (entries[handle].loaded)
+            return ResourceRef<Resource>(WaitFor(handle, false));
     }
     // Every level the caller holds is given up, not just one: a loader factory waiting for
     // the context would otherwise never get it, and this wait would never end.
@@ -344,6 +339,10 @@ Resource* ResourceManager::WaitFor(int32_t row, bool takeLock)
         return WaitForRow(row).Get();
     if (!CheckRow(row, "WaitFor") || !entries[row].loaded)
         return nullptr;
+    // The drawing asks for loaded rows many times a frame: their name is copied only for the
+    // message about a missing one.
+    if (!entries[row].missing)
+        return entries[row].object;
     LoadedRow loadedRow;
     ReadLoaded(entries[row], loadedRow);
     return FinishWait(loadedRow, false).Get();

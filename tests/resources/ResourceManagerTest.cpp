@@ -98,6 +98,18 @@ TEST_F(ResourceTypes, MissingFileWithoutFallbackEndsTheProgramAtTheFirstGet)
             EXPECT_EQ(std::string(error.what()), "Critical file " + name + " not found!");
         }
         EXPECT_EQ(CountLogged("Couldn't find " + name + "\n"), 1);
+        // Loaded now, the row ends the program on every later ask as well, however it is asked.
+        for (bool takeLock : {false, true}) {
+            try {
+                if (takeLock)
+                    manager->WaitFor(handle, true);
+                else
+                    manager->Get(handle);
+                ADD_FAILURE() << name << " did not stop the program again";
+            } catch (const CriticalErrorThrown& error) {
+                EXPECT_EQ(std::string(error.what()), "Critical file " + name + " not found!");
+            }
+        }
     }
     // Dots before the last one are part of the name: a missing text file reads as empty.
     ResourceHandle text;
