@@ -264,6 +264,16 @@ uint32_t PosixPlatformSystem::GetCurrentThreadId()
     return static_cast<uint32_t>(gettid());
 }
 
+int32_t PosixPlatformSystem::GetPriority()
+{
+    return getpriority(PRIO_PROCESS, 0);
+}
+
+int32_t PosixPlatformSystem::SetPriority(int32_t priority)
+{
+    return setpriority(PRIO_PROCESS, 0, priority) == 0 ? 1 : 0;
+}
+
 CriticalSection* PosixPlatformSystem::CreateCriticalSection()
 {
     return new PosixCriticalSection();

@@ -58,6 +58,10 @@ public:
 
     bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) override;
     uint32_t GetCurrentThreadId() override;
+    // The nice value (-20 runs soonest, 19 latest). Linux applies it to the calling thread only,
+    // which for the game is the main thread; raising it back needs privileges.
+    int32_t GetPriority() override;
+    int32_t SetPriority(int32_t priority) override;
     CriticalSection* CreateCriticalSection() override;
 
     bool ClipboardPut(const std::string& text, bool asHtml) override;

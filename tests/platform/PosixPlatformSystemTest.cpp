@@ -106,6 +106,23 @@ TEST(PlatformThreads, StartedThreadRunsEntryWithItsArgumentOnAnotherThread)
     EXPECT_EQ(platform.GetCurrentThreadId(), static_cast<uint32_t>(getpid()));
 }
 
+TEST(PlatformThreads, LowerPriorityIsReadBackAndClampedAtTheLowest)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    // Nice values are per thread on Linux: a helper thread keeps the change from the test process.
+    std::thread([&platform] {
+        int32_t before = platform.GetPriority();
+        if (before >= 19)
+            return;
+        EXPECT_NE(platform.SetPriority(before + 1), 0);
+        EXPECT_EQ(platform.GetPriority(), before + 1);
+        // Past the lowest priority the kernel stores the lowest.
+        EXPECT_NE(platform.SetPriority(50), 0);
+        EXPECT_EQ(platform.GetPriority(), 19);
+    }).join();
+}
+
 TEST(PlatformLock, OwnerReentersWhileAnotherThreadWaits)
 {
     TempFolder folder;

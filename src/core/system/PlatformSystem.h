@@ -71,6 +71,9 @@ public:
     // The thread runs detached and ends by returning from its entry; stackSize 0 takes the default.
     virtual bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) = 0;
     virtual uint32_t GetCurrentThreadId() = 0;
+    // The scheduling priority of the calling process; SetPriority returns non-zero on success.
+    virtual int32_t GetPriority() = 0;
+    virtual int32_t SetPriority(int32_t priority) = 0;
     virtual CriticalSection* CreateCriticalSection() = 0;
 
     // The text is placed unchanged; asHtml only picks the clipboard format where the desktop has
