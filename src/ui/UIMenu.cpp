@@ -494,6 +494,12 @@ bool UIMenu::WantsEffects() const
     return std::any_of(widgets.begin(), widgets.end(), [](const UIWidget* widget) { return widget->WantsEffects(); });
 }
 
+void UIMenu::NotifyWidgets(int32_t value)
+{
+    for (UIWidget* widget : widgets)
+        widget->Notify(value);
+}
+
 // ---- Layout files ----
 
 bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)

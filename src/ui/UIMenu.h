@@ -74,6 +74,8 @@ public:
     UIMenu* GetSelectedSubMenu() const { return GetSubMenu(selectedSubMenu); }
     void OnPlayerChanged();
     void RefreshContents();
+    // Each widget's Notify with the value, in list order.
+    void NotifyWidgets(int32_t value);
     // Active, and a widget wants the live effects kept running while the game is paused.
     bool WantsEffects() const;
     const std::deque<UIWidget*>& GetWidgets() const { return widgets; }

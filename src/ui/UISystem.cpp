@@ -546,6 +546,12 @@ void UISystem::ArrangeOpenBagMenus()
     }
 }
 
+void UISystem::NotifyAllWidgets(int32_t value)
+{
+    for (UIMenu* menu : menus)
+        menu->NotifyWidgets(value);
+}
+
 void UISystem::OnPlayerChanged()
 {
     for (UIMenu* menu : menus)

@@ -178,6 +178,8 @@ public:
     static bool IsBlinkOn(float period);
     static std::string GetBlinkCursor();
     void ArrangeOpenBagMenus();
+    // Every menu's widgets, menus in load order.
+    void NotifyAllWidgets(int32_t value);
     void OnPlayerChanged() override;
     static void RunCommandList(const std::vector<std::string>& lines);
     bool ShowDamageNumbers() const override;

@@ -54,6 +54,8 @@ public:
     virtual void ApplyUserVar();
     virtual void OnMenuHidden() {}
     virtual bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title);
+    // The local player's notification; the base does nothing with it.
+    virtual void Notify(int32_t /*value*/) {}
     virtual void OnPlayerChanged() {}
     // Refreshes the widget's content ("refreshWidget", the menu's refresh); slot widgets fill it.
     virtual void Reload() {}

@@ -14,6 +14,7 @@ public:
     explicit RecordingWidget(std::vector<std::string>& log) : log(log) {}
     void HandleWidgetCommand(const std::string& line) override { log.push_back("command " + line); }
     void OnDropOutside() override { log.push_back("dropped outside"); }
+    void Notify(int32_t value) override { log.push_back(internalName + " " + std::to_string(value)); }
     bool AcceptDrop(UIWidget* target) override
     {
         log.push_back("offered " + (target ? target->internalName : std::string("nothing")));
@@ -128,6 +129,33 @@ TEST_F(UISystem, AHeldRepeatingButtonFiresAfterTheFirstDelayThenAtMostOnceAFrame
     EXPECT_EQ(ui->pressedWidget, nullptr);
     ui->Update(1.0f);
     EXPECT_TRUE(TakeRan().empty());
+}
+
+TEST_F(UISystem, ANotificationReachesEveryWidgetMenuByMenuInListOrder)
+{
+    WriteMenu("one.mnu", "name One\nWidget { internalName Plain }\n");
+    WriteMenu("two.mnu", "name Two\n");
+    ui->RegisterCommands();
+    std::vector<std::string> log;
+    AddRecorder(Menu("Two"), "TwoA", log);
+    AddRecorder(Menu("One"), "OneLate", log)->drawOrder = 5.0f;
+    Menu("One").ResortWidget(Menu("One").FindWidget("OneLate"));
+    AddRecorder(Menu("One"), "OneFirst", log);
+    AddRecorder(Menu("Two"), "TwoB", log);
+    // Hidden menus and hidden widgets are told as well: the walk asks no one whether it is shown.
+    Menu("Two").FindWidget("TwoB")->visible = false;
+    ui->NotifyAllWidgets(-7);
+    std::vector<std::string> expected;
+    for (const UIMenu* menu : ui->GetMenus()) {
+        if (menu->name == "One")
+            expected.insert(expected.end(), {"OneFirst -7", "OneLate -7"});
+        if (menu->name == "Two")
+            expected.insert(expected.end(), {"TwoB -7", "TwoA -7"});
+    }
+    EXPECT_EQ(log, expected);
+    log.clear();
+    Menu("One").NotifyWidgets(3);
+    EXPECT_EQ(log, (Names{"OneFirst 3", "OneLate 3"}));
 }
 
 TEST_F(UISystem, CommandsToWidgetsAndMenusCarryTheirArgumentsJoined)
