@@ -278,6 +278,11 @@ std::string UIWidget::GetLocationText() const
 
 // ---- Text sources ----
 
+void UIWidget::AddTextSource(int32_t type, const std::string& argument, bool toHighlight)
+{
+    (toHighlight ? highlightTextSource : textSource).push_back(TextSourceElement{type, -1, argument});
+}
+
 bool UIWidget::HasHighlightTextSource() const
 {
     return !highlightTextSource.empty() && highlightTextSource.front().type != 0;

@@ -118,6 +118,8 @@ public:
     int32_t GetCovenantIndex() const;
     int32_t GetEntityLevelDifference() const;
     bool HasHighlightTextSource() const;
+    // One piece, with no number, at the end of the widget's text list, or of its tooltip's.
+    void AddTextSource(int32_t type, const std::string& argument, bool toHighlight = false);
     int32_t GetTextSourceType() const { return textSource.empty() ? 0 : textSource.front().type; }
     std::string GetTextSourceText() const { return textSource.empty() ? std::string() : textSource.front().argument; }
     // The pieces' texts joined with nothing between; nothing is cached, every build reads the game.

@@ -319,7 +319,7 @@ TEST_F(InGameScreen, ShowHistoryOverTheTomeTellsItsStoryAndTheAreaNameIsThePlaye
     EXPECT_EQ(FirstLine("Story::Body").rfind("The first flame", 0), 0u) << FirstLine("Story::Body");
 
     UIWidget area;
-    area.textSource.push_back(TextSourceElement{EnumTable::LookupIn("UITextSource", "AreaName"), -1, ""});
+    area.AddTextSource(EnumTable::LookupIn("UITextSource", "AreaName"), "");
     std::string level = gWorld->GetLevelName(HostPlayer()->position.level);
     ASSERT_FALSE(level.empty());
     EXPECT_EQ(area.GetLocationText(), level);

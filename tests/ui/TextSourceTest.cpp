@@ -73,6 +73,29 @@ TEST_F(TextSourceParse, AnUnknownNameIsLoggedAndBuildsNothing)
     EXPECT_EQ(Widget("Bad").text, "kept");
 }
 
+TEST_F(TextSourceParse, AddedPiecesFollowTheReadOnesWithNoNumber)
+{
+    UIWidget& num = Widget("Num");
+    num.AddTextSource(Source("Text"), "x");
+    num.AddTextSource(Source("PlayerName"), "", true);
+    ASSERT_EQ(Pieces("Num").size(), 2u);
+    EXPECT_EQ(Pieces("Num")[0].param, 2);
+    EXPECT_EQ(Pieces("Num")[1].type, Source("Text"));
+    EXPECT_EQ(Pieces("Num")[1].param, -1);
+    EXPECT_EQ(Pieces("Num")[1].argument, "x");
+    ASSERT_EQ(num.highlightTextSource.size(), 1u);
+    EXPECT_EQ(num.highlightTextSource[0].type, Source("PlayerName"));
+    EXPECT_TRUE(num.HasHighlightTextSource());
+    // A piece added to an empty list leads it: the widget's text follows it.
+    UIWidget& row = Widget("Row");
+    row.textSource.clear();
+    row.AddTextSource(Source("Text"), "added");
+    EXPECT_EQ(row.GetTextSourceType(), Source("Text"));
+    EXPECT_EQ(row.GetTextSourceText(), "added");
+    ui->UpdateAndDraw(0.0f);
+    EXPECT_EQ(row.text, "added");
+}
+
 class TextSourceBuild : public TextSourceWorld {};
 
 TEST_F(TextSourceBuild, ATextAndThePlayersStatFollowEachOtherInTheFrame)

@@ -128,7 +128,7 @@ TEST_F(WidgetBase, TheLevelDifferenceNamesHowHardAnEntityIs)
     view.selectedEntity = 2;
     view.entities[1].level = 10;
     box->entityType = UIEntity::Selected;
-    box->textSource.push_back(TextSourceElement{12, -1, ""});
+    box->AddTextSource(12, "");
     box->blocksMouse = false;
     const std::pair<int32_t, const char*> labels[] = {{5, "Very easy"}, {6, "Easy"},     {8, "Easy"},
                                                       {9, "Average"},   {12, "Average"}, {13, "Hard"},

@@ -53,14 +53,6 @@ const UiGameView& RelationsView()
     return gUISystem ? gUISystem->GetGameView() : none;
 }
 
-TextSourceElement RelationsSource(int32_t type, const std::string& argument = std::string())
-{
-    TextSourceElement element;
-    element.type = type;
-    element.argument = argument;
-    return element;
-}
-
 // A widget of the card: entity type 7 and the card's covenant, so that its texts show that covenant.
 template <class Widget>
 Widget* RelationsCardWidget(UIMenu& card, int32_t covenant, float x, float y, float width, float height)
@@ -170,12 +162,14 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     // tax lines beside it: it is broken into lines within the card.
     nameWidget->wrapText = true;
     RelationsCardWords(*nameWidget);
-    nameWidget->highlightTextSource = {RelationsSource(kSourceColoredCovenantName), RelationsSource(kSourceText, "\n"),
-                                       RelationsSource(kSourceRelationWithPlayer),
-                                       RelationsSource(kSourceRaidingCovenant), RelationsSource(kSourceText, tooltip)};
+    nameWidget->AddTextSource(kSourceColoredCovenantName, "", true);
+    nameWidget->AddTextSource(kSourceText, "\n", true);
+    nameWidget->AddTextSource(kSourceRelationWithPlayer, "", true);
+    nameWidget->AddTextSource(kSourceRaidingCovenant, "", true);
+    nameWidget->AddTextSource(kSourceText, tooltip, true);
     record.nameWidget = nameWidget;
     UIWidget* label = RelationsCardWidget<UIWidget>(card, index, 0.0f, -12.0f, kCardSize, 10.0f);
-    label->textSource = {RelationsSource(kSourceColoredCovenantName)};
+    label->AddTextSource(kSourceColoredCovenantName, "");
     label->textAlignment = TextOrientation::Center;
     RelationsCardWords(*label);
     // A 64 x 15 line across the middle of the card.
@@ -188,11 +182,11 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     const int32_t lines[] = {kSourceCovenantInfluenceRank, kSourceCovenantPowerRank, kSourceCovenantTaxes};
     for (size_t line = 0; line < std::size(lines); ++line) {
         UIWidget* text = RelationsCardWidget<UIWidget>(card, index, 66.0f, 15.0f * static_cast<float>(line), 50.0f, 15.0f);
-        text->textSource = {RelationsSource(lines[line])};
+        text->AddTextSource(lines[line], "");
         text->textAlignment = TextOrientation::CenterLeft;
         RelationsCardWords(*text);
         if (lines[line] == kSourceCovenantTaxes)
-            text->highlightTextSource = {RelationsSource(kSourceCovenantTaxesVerbose)};
+            text->AddTextSource(kSourceCovenantTaxesVerbose, "", true);
     }
     auto* health = RelationsCardWidget<UIStatBar>(card, index, 0.0f, 69.0f, kCardSize, 5.0f);
     health->SetTexture("Textures/UI/gradiant_green.tga");
