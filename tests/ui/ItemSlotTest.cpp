@@ -246,7 +246,15 @@ TEST_F(ItemSlotRequests, ATomeOpensTheStoryScreenWithItsText)
     folder.Write("Assets/UI/story.mnu", "name Story\n");
     StartWithMenu();
     Give("Almanac", InventoryGroupIndex::Bag1, 0);
+    Give("Tonic", InventoryGroupIndex::Bag1, 1);
     Sync();
+    // The slot's text is its item's text file: the tome's, nothing for a tonic or an empty cell.
+    const std::pair<const char*, const char*> texts[] = {
+        {"Cell0", "Text/almanac.txt"}, {"Cell1", ""}, {"Cell2", ""}};
+    for (const auto& [cell, text] : texts) {
+        EXPECT_EQ(Slot(cell).GetText(), text) << cell;
+        EXPECT_EQ(Slot(cell).GetLocationText(), text) << cell;
+    }
     Press(10, 10, 1);
     EXPECT_TRUE(Queued().empty());
     EXPECT_EQ(ui->currentTextFile, "Text/almanac.txt");

@@ -281,10 +281,15 @@ const char* UIItemSlot::SlotTypeName(int32_t type)
     return type >= 0 && type < ItemSlotType::kCount ? kItemSlotTypeNames[type] : "None";
 }
 
-std::string UIItemSlot::GetLocationText() const
+std::string UIItemSlot::GetText() const
 {
     const ItemClient* item = GetItem();
     return item && item->GetEntry() ? item->GetEntry()->GetString("TextFile") : std::string();
+}
+
+std::string UIItemSlot::GetLocationText() const
+{
+    return GetText();
 }
 
 // The slot's type and, in the equipment, the wearing rules (requirements, the off hand); what
@@ -615,7 +620,7 @@ void UIItemSlot::Activate()
         if (group == InventoryGroupIndex::Loot && CounterpartFlag("Vendor"))
             return;
         if (gUISystem)
-            gUISystem->ShowTextFile(GetLocationText(), "Story");
+            gUISystem->ShowTextFile(GetText(), "Story");
         return;
     }
     // The wearable test is left out: it refuses food and drink, so no potion could be drunk from a

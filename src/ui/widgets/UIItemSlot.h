@@ -66,6 +66,8 @@ public:
     static bool TypeTakes(const ItemClient& item, int32_t type);
     // The "ItemSlotType" name; "None" outside the table.
     static const char* SlotTypeName(int32_t type);
+    // The item's "TextFile", or an empty text.
+    std::string GetText() const;
 
     // ---- Operations ----
     void Activate();
