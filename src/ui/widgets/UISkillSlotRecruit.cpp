@@ -70,8 +70,7 @@ void UISkillSlotRecruit::Update(float seconds)
     definition = nullptr;
     level = -1;
     const RecruitClient* recruit = GetSelectedRecruit();
-    bool listed = recruit && skillIndex >= 0 && skillIndex < static_cast<int32_t>(recruit->idList.size());
-    int32_t id = listed ? recruit->idList[static_cast<size_t>(skillIndex)] : -1;
+    int32_t id = recruit ? recruit->GetId(skillIndex) : -1;
     const DatabaseEntry* entry = id >= 0 && gDatabase ? gDatabase->GetEntryByIndex(id) : nullptr;
     definition = entry && gGameData ? gGameData->FindSkillDefinition(entry->GetName()) : nullptr;
     if (definition)
