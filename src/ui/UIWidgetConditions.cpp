@@ -11,6 +11,7 @@
 #include "core/FileSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "core/system/PlatformSystem.h"
 #include "render/MiniMap.h"
 #include "render/TextEvents.h"
 #include "rules/GameData.h"
@@ -385,7 +386,8 @@ bool UIWidget::EvaluateDataCondition(int32_t condition) const
     }
     case 54: return gMiniMap && gMiniMap->IsVisible();
     case 56: return gTextEvents && gTextEvents->GetExtraTextEventCount() > 0;
-    // Not a Windows or Mac build.
+    case 95: return gPlatformSystem && gPlatformSystem->IsWindows();
+    case 96: return gPlatformSystem && gPlatformSystem->IsMac();
     default: return false;
     }
 }

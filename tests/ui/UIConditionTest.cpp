@@ -2,6 +2,7 @@
 #include "ui/UiWorld.h"
 
 #include "core/Database.h"
+#include "platform/PosixPlatformSystem.h"
 #include "render/TextEvents.h"
 #include "rules/GameData.h"
 #include "ui/UiNameTables.h"
@@ -9,6 +10,16 @@
 #include <functional>
 
 namespace {
+
+// The platform of this build, answering as another system would when told to.
+class AnsweringPlatform : public PosixPlatformSystem {
+public:
+    using PosixPlatformSystem::PosixPlatformSystem;
+    bool IsWindows() const override { return windows; }
+    bool IsMac() const override { return mac; }
+    bool windows = false;
+    bool mac = false;
+};
 
 class UICondition : public UiWorld {
 protected:
@@ -19,6 +30,7 @@ protected:
     }
     ~UICondition() override
     {
+        gPlatformSystem = nullptr;
         gTextEvents = nullptr;
         gGameData = nullptr;
         gDatabase = nullptr;
@@ -83,6 +95,7 @@ protected:
     UIWidget* widget = nullptr;
     UIWidget* parent = nullptr;
     TextEvents textEvents;
+    AnsweringPlatform platform{folder.Path().string() + "/User"};
 };
 
 TEST_F(UICondition, EveryConditionIsFalseWithoutItsFactAndTrueWithIt)
@@ -183,6 +196,9 @@ TEST_F(UICondition, EveryConditionIsFalseWithoutItsFactAndTrueWithIt)
              for (int line = 0; line < 11; ++line)
                  textEvents.AddTextEvent("line", 0.0f, 0.0f, 5.0f, TextEvents::kLogKind, false, true);
          }},
+        // The system the game runs on answers; this build's answers false to both.
+        {95, [&] { platform.windows = true; }},
+        {96, [&] { platform.mac = true; }},
         {97, [&] { view.rewardMultiplier = 1.5f; }},
         {98, [&] { commands.RegisterInfoProc("getSupportedLanguages", [](std::vector<ListEntry>& rows) {
                        rows.resize(2);
@@ -191,8 +207,10 @@ TEST_F(UICondition, EveryConditionIsFalseWithoutItsFactAndTrueWithIt)
         {100, [&] { vars.SetStringByName("WorldName", "AdventureTest"); }},
     };
     std::set<int32_t> covered;
+    gPlatformSystem = &platform;
     for (const auto& [condition, setup] : cases) {
         view = FakeGameView{};
+        platform.windows = platform.mac = false;
         UIWidget fresh;
         widget->CopyFrom(fresh);
         widget->menu = &Menu("C");
@@ -228,8 +246,13 @@ TEST_F(UICondition, TheNeverTrueTheAlwaysAgreeingAndTheUnusualCases)
     view.running = true;
     view.player = true;
     view.hardcoreRecord = 24;
-    for (int32_t condition : {0, 4, 54, 56, 95, 96, 101, -1, 1000})
-        EXPECT_FALSE(widget->EvaluateCondition(condition)) << condition;
+    PosixPlatformSystem thisBuild(folder.Path().string() + "/User");
+    for (PlatformSystem* system : {static_cast<PlatformSystem*>(nullptr), static_cast<PlatformSystem*>(&thisBuild)}) {
+        gPlatformSystem = system;
+        for (int32_t condition : {0, 4, 54, 56, 95, 96, 101, -1, 1000})
+            EXPECT_FALSE(widget->EvaluateCondition(condition)) << condition;
+    }
+    gPlatformSystem = nullptr;
     for (int32_t record : {0, 24, 25, 99}) {
         view.hardcoreRecord = record;
         EXPECT_EQ(widget->EvaluateCondition(69), widget->EvaluateCondition(71)) << record;
