@@ -88,8 +88,12 @@ void RenderVarLimits::Apply()
         float used = std::isnan(reading) ? entry.low : std::clamp(reading, entry.low, entry.high);
         if (entry.integer)
             used = std::trunc(used);
-        // "nan" or "inf" is written over even where it reads as a whole number in range.
-        if (used == reading && std::isfinite(raw))
+        // "nan" or "inf" is written over even where it reads as a whole number in range. So is a
+        // count not written as plain decimal digits: its users read the whole-number value, which
+        // takes "5e2" as 5 and "0x10" as 0 where the range check saw 500 and 16; the value checked
+        // is written out, so that both readings agree.
+        bool plainText = !entry.integer || IsIntegerText(entry.var.GetString());
+        if (used == reading && std::isfinite(raw) && plainText)
             continue;
         std::string text = entry.integer ? StringFormat("%d", static_cast<int32_t>(used))
                                          : StringFormat("%g", static_cast<double>(used));

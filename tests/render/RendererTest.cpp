@@ -1,6 +1,7 @@
 // RendererTest -- the renderer's settings and commands, and its display start-up, frames and resize on a real offscreen window.
 #include "render/GLWorld.h"
 
+#include "core/Console.h"
 #include "core/system/SystemInfo.h"
 #include "core/StringUtil.h"
 #include "render/FrameTools.h"
@@ -300,6 +301,42 @@ TEST_F(RendererTest, EveryRangedSettingIsHeldToItsRangeWithAWarningNamingItAndTh
     vars.SetStringByName("r_gamma", "1.5");
     renderer->RenderFrame(0.016f);
     EXPECT_EQ(vars.GetStringByName("r_gamma"), "1.5");
+}
+
+TEST_F(RendererTest, ACountTypedOnTheConsoleIsUsedAsTheNumberItsRangeWasCheckedOn)
+{
+    vars.SetStringByName("r_width", "96");
+    vars.SetStringByName("r_height", "64");
+    renderer->Start();
+    display->SetSwapWaitsForDisplay(true);
+    Console console(debug);
+    console.SetShown(true);
+    struct Case {
+        const char* name;
+        const char* typed;
+        const char* used;
+        bool warned;
+    } cases[] = {
+        {"maxFps", "5e2", "500", true},   {"maxFps", "0x19", "25", true},         {"maxFps", "40", "40", false},
+        {"maxFps", " +50", " +50", false}, {"r_bloomTextureSize", "0x10", "16", true},
+        {"r_shadows", "1.9", "1", true},
+    };
+    for (const Case& c : cases) {
+        console.OnText(std::string("setUserVar ") + c.name + " \"" + c.typed + "\"");
+        console.Submit();
+        size_t lines = debug.GetConsoleLines().size();
+        renderer->RenderFrame(0.016f);
+        EXPECT_EQ(vars.GetStringByName(c.name), c.used) << c.name << " " << c.typed;
+        EXPECT_EQ(debug.GetConsoleLines().size() > lines, c.warned) << c.name << " " << c.typed;
+        const UserVar* var = vars.FindVar(c.name);
+        ASSERT_NE(var, nullptr);
+        // The whole-number reading the game uses is the number that passed the range.
+        EXPECT_FLOAT_EQ(static_cast<float>(var->GetInt()), std::trunc(var->GetFloat())) << c.name << " " << c.typed;
+    }
+    // The frame cap the loop sleeps for: 500 frames a second, not 5.
+    vars.SetStringByName("maxFps", "5e2");
+    renderer->RenderFrame(0.016f);
+    EXPECT_EQ(display->FrameRateCapDelay(0), 2u);
 }
 
 TEST_F(RendererTest, TheShadowModeFollowsItsSettingAtTheNextFrameAndIsNoneUnderTheModelViewer)
