@@ -237,10 +237,17 @@ bool TextParser::NextToken(ParsedToken& out, bool mayCrossLines)
     out.start = cursor;
     out.quoted = IsQuote(At(cursor));
     if (!TakePlainView(out.text)) {
+        // Mended: the copy was appended to, so the tokens of a UTF-16 text ran together.
+        valueCopy.clear();
         TakeValue(valueCopy);
         out.text = valueCopy;
     }
     return true;
+}
+
+void TextParser::PutBack(const ParsedToken& token)
+{
+    cursor = std::min(token.from, length);
 }
 
 std::string_view TextParser::BlanksBefore(const ParsedToken& token)

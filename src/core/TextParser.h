@@ -33,6 +33,9 @@ public:
     // The blanks and tabs between the read before the token and its value, comments left out; for
     // readers that keep a line's spacing as written. Holds as long as the token does.
     std::string_view BlanksBefore(const ParsedToken& token);
+    // The next read starts again where the token's read began: for a reader that took one token
+    // too many and leaves it to the next.
+    void PutBack(const ParsedToken& token);
     bool ExpectToken(std::string_view word);
     std::string ReadString(bool mayCrossLines = true);
     // Store 0 / 0.0 / false and return false when no value is found.

@@ -117,20 +117,28 @@ bool WidgetSourceTakesArgument(int32_t type)
            std::end(kWidgetArgumentSources);
 }
 
-// The next value of the line as narrow text; empty when the line has no more.
+// The next value of the line as narrow text; empty when the line has no more. A bare "}" is
+// no value: it is left for the widget's block to end on, so a closing brace written on the
+// line cannot take the next widget into this one.
 std::string WidgetNextValue(TextParser& parser)
 {
-    WString value;
-    if (!parser.ParseValue(value, false))
+    ParsedToken token;
+    if (!parser.NextToken(token, false))
         return {};
-    return WideToNarrow(value);
+    if (!token.quoted && token.text == "}") {
+        DebugSystem::Print(kPrintWarning, "%s line %d: the text source line ends at \"}\"\n",
+                           WidgetLoadingFile().c_str(), parser.GetLineNumber());
+        parser.PutBack(token);
+        return {};
+    }
+    return std::string(token.text);
 }
 
 } // namespace
 
 void UIWidget::ParseTextSource(TextParser& parser, std::vector<TextSourceElement>& list)
 {
-    std::string word = parser.ReadString(false);
+    std::string word = WidgetNextValue(parser);
     while (!word.empty()) {
         TextSourceElement element;
         element.type = EnumTable::LookupIn("UITextSource", word);
@@ -141,7 +149,7 @@ void UIWidget::ParseTextSource(TextParser& parser, std::vector<TextSourceElement
                 word = WidgetNextValue(parser);
             } else if (StringIsNumber(word)) {
                 element.param = static_cast<int32_t>(std::strtol(word.c_str(), nullptr, 10));
-                word = parser.ReadString(false);
+                word = WidgetNextValue(parser);
             }
         }
         list.push_back(std::move(element));

@@ -76,6 +76,31 @@ TEST(TextParserLines, SkipLineDropsTheRestOfTheLine)
     EXPECT_EQ(parser.ReadString(false), "d");
 }
 
+TEST(TextParserLines, APutBackTokenIsReadAgainWithItsLine)
+{
+    for (const std::string& text : {std::string("a // note\n \"}\" }\nb"),
+                                     TextParserUtf16(u"a // note\n \"}\" }\nb")}) {
+        TextParser parser(text.data(), text.size());
+        ParsedToken token;
+        ASSERT_TRUE(parser.NextToken(token));
+        ASSERT_TRUE(parser.NextToken(token));
+        EXPECT_TRUE(token.quoted);
+        EXPECT_EQ(parser.GetLineNumber(), 2);
+        parser.PutBack(token);
+        EXPECT_EQ(parser.GetLineNumber(), 1) << "the read began before the line end";
+        ASSERT_TRUE(parser.NextToken(token));
+        EXPECT_EQ(std::string(token.text), "}");
+        EXPECT_TRUE(token.quoted);
+        ASSERT_TRUE(parser.NextToken(token, false));
+        EXPECT_FALSE(token.quoted);
+        parser.PutBack(token);
+        EXPECT_EQ(parser.ReadString(false), "}");
+        EXPECT_EQ(parser.ReadString(false), "");
+        EXPECT_EQ(parser.ReadString(), "b");
+        EXPECT_TRUE(TextParserDrained(parser));
+    }
+}
+
 TEST(TextParserComments, LineAndBlockCommentsAreSkipped)
 {
     EXPECT_EQ(AllTokens("a // one two\n/* three\nfour */ b/*x*/c 5//six\n\t7"),

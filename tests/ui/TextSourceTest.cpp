@@ -96,6 +96,64 @@ TEST_F(TextSourceParse, AddedPiecesFollowTheReadOnesWithNoNumber)
     EXPECT_EQ(row.text, "added");
 }
 
+// A brace that closes the widget on the text-source line itself ends the line there; the next
+// widget stays a widget of its own.
+class TextSourceBrace : public UiWorld {
+protected:
+    void SetUp() override
+    {
+        const std::string body = "visible 1\nsize 640 480\n"
+                                 "Widget { internalName Plain textSource PlayerName }\n"
+                                 "Widget { internalName Arg textSource Text }\n"
+                                 "Widget { internalName Num textSource ShelfName 2 }\n"
+                                 "Widget { internalName Quoted textSource Text \"}\" PlayerName }\n"
+                                 "Widget { internalName Alone textSource }\n"
+                                 "Widget { internalName Last textSource EntityLevel\n}\n";
+        WriteMenu("brace.mnu", "name B\n" + body);
+        // The same file as UTF-16, which a layout file may be.
+        std::string wide = "\xFF\xFE";
+        for (char c : "name W\n" + body)
+            wide += std::string{c, '\0'};
+        WriteMenu("wide.mnu", wide);
+        ui->RegisterCommands();
+    }
+    static int32_t Source(const char* name) { return EnumTable::LookupIn("UITextSource", name, true); }
+};
+
+TEST_F(TextSourceBrace, TheLineEndsAtTheBraceAndTheLogNamesFileAndLine)
+{
+    struct Case {
+        const char* widget;
+        std::vector<const char*> sources;
+        const char* argument;
+        int32_t param;
+        int line;
+    } cases[] = {
+        {"Plain", {"PlayerName"}, "", -1, 4},   {"Arg", {"Text"}, "", -1, 5},
+        {"Num", {"ShelfName"}, "", 2, 6},       {"Quoted", {"Text", "PlayerName"}, "}", -1, 7},
+        {"Alone", {}, "", -1, 8},
+    };
+    for (const auto& [menu, file] : {std::pair{"B", "brace"}, std::pair{"W", "wide"}}) {
+        ASSERT_EQ(Menu(menu).GetWidgets().size(), 6u) << file << ": no widget swallowed the next";
+        for (const Case& c : cases) {
+            UIWidget* widget = ui->FindWidgetByPath(std::string(menu) + "::" + c.widget);
+            ASSERT_NE(widget, nullptr) << file << " " << c.widget;
+            ASSERT_EQ(widget->textSource.size(), c.sources.size()) << file << " " << c.widget;
+            for (size_t i = 0; i < c.sources.size(); ++i)
+                EXPECT_EQ(widget->textSource[i].type, Source(c.sources[i])) << file << " " << c.widget;
+            if (!c.sources.empty()) {
+                EXPECT_EQ(widget->textSource[0].argument, c.argument) << file << " " << c.widget;
+                EXPECT_EQ(widget->textSource[0].param, c.param) << file << " " << c.widget;
+            }
+            EXPECT_EQ(Logged(StringFormat("UI/%s.mnu line %d: the text source line ends at \"}\"", file, c.line)), 1)
+                << file << " " << c.widget;
+        }
+        EXPECT_EQ(ui->FindWidgetByPath(std::string(menu) + "::Last")->textSource.size(), 1u) << file;
+    }
+    EXPECT_EQ(Logged("Unknown UITextSource name }"), 0);
+    EXPECT_EQ(Logged("block not closed"), 0);
+}
+
 class TextSourceBuild : public TextSourceWorld {};
 
 TEST_F(TextSourceBuild, ATextAndThePlayersStatFollowEachOtherInTheFrame)
