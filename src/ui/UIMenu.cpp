@@ -352,11 +352,23 @@ void UIMenu::AddWidget(UIWidget* widget)
 {
     if (!widget)
         return;
+    widget->placement = ++placements;
+    if (readingLayout) {
+        widgets.push_back(widget);
+        return;
+    }
     // The list stays sorted (draw orders read from files are finite, and a changed one is sorted
     // again), so the first widget of a greater or equal order is found by halving.
     auto place = std::partition_point(widgets.begin(), widgets.end(),
                                       [widget](const UIWidget* other) { return other->drawOrder < widget->drawOrder; });
     widgets.insert(place, widget);
+}
+
+void UIMenu::SortWidgets()
+{
+    std::sort(widgets.begin(), widgets.end(), [](const UIWidget* a, const UIWidget* b) {
+        return a->drawOrder != b->drawOrder ? a->drawOrder < b->drawOrder : a->placement > b->placement;
+    });
 }
 
 void UIMenu::ResortWidget(UIWidget* widget)
@@ -566,6 +578,7 @@ void UIMenu::ParseLayout(TextParser& parser)
 {
     std::string token;
     bool pending = false;
+    readingLayout = true;
     while (pending || parser.NextToken(token)) {
         pending = false;
         UIWidget* widget = gUISystem ? gUISystem->CreateWidget(token) : nullptr;
@@ -594,6 +607,8 @@ void UIMenu::ParseLayout(TextParser& parser)
         widget->menu = this;
         widget->OnAttach();
     }
+    readingLayout = false;
+    SortWidgets();
 }
 
 void UIMenu::FinishLoading()

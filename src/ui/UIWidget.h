@@ -196,6 +196,9 @@ public:
     bool selectable = false;
     bool selected = false;
     float drawOrder = 0.0f;
+    // When its menu last placed it (a count kept by the menu): among equal draw orders the
+    // widget placed last comes first.
+    uint64_t placement = 0;
     int32_t clickButton = 0;
     bool ignoreRepeatedKeys = true;
     float highlightBackgroundAlpha = 0.75f;

@@ -158,6 +158,42 @@ TEST_F(WidgetLayout, DrawOrderSortsTheMenuLaterEqualOrdersFirst)
     ASSERT_EQ(Menu("M").GetWidgets().size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(Menu("M").GetWidgets()[i]->internalName, "W" + std::to_string(-expected[i].second)) << i;
+
+    // Two alternating orders, with texts whose scroll bars their attaching places one order up:
+    // the list is what placing each widget in turn, from the front, gives.
+    std::string alternating = "name N\n";
+    std::vector<std::pair<float, std::string>> placed;
+    auto placeInTurn = [&placed](float order, const std::string& name) {
+        auto at = std::find_if(placed.begin(), placed.end(), [order](const auto& p) { return p.first >= order; });
+        placed.insert(at, {order, name});
+    };
+    for (int i = 0; i < 60; ++i) {
+        std::string name = "N" + std::to_string(i);
+        int order = i % 2;
+        if (i % 10 == 3) {
+            alternating += "Text { internalName " + name + " size 50 50 drawOrder " + std::to_string(order) + " }\n";
+            placeInTurn(static_cast<float>(order), name);
+            placeInTurn(static_cast<float>(order + 1), "");
+        } else {
+            alternating += "Widget { internalName " + name + " drawOrder " + std::to_string(order) + " }\n";
+            placeInTurn(static_cast<float>(order), name);
+        }
+    }
+    WriteMenu("n.mnu", alternating);
+    ui->LoadMenus(false);
+    ASSERT_EQ(Menu("N").GetWidgets().size(), placed.size());
+    for (size_t i = 0; i < placed.size(); ++i) {
+        EXPECT_EQ(Menu("N").GetWidgets()[i]->drawOrder, placed[i].first) << i;
+        EXPECT_EQ(Menu("N").GetWidgets()[i]->internalName, placed[i].second) << i;
+    }
+    // A widget placed after the load still goes before the others of its order.
+    UIWidget* late = ui->CreateWidget("Widget");
+    late->drawOrder = 1.0f;
+    Menu("N").AddWidget(late);
+    late->menu = &Menu("N");
+    const auto& widgets = Menu("N").GetWidgets();
+    EXPECT_EQ(*std::find_if(widgets.begin(), widgets.end(), [](const UIWidget* w) { return w->drawOrder >= 1.0f; }),
+              late);
 }
 
 TEST_F(WidgetLayout, TextSourceLinesArePassedOverWholeAndParentsAreFoundByPath)
