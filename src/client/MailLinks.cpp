@@ -4,6 +4,9 @@
 #include "core/DebugSystem.h"
 #include "core/system/PlatformSystem.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 constexpr const char* kMailLinksClipboardNote =
@@ -24,6 +27,18 @@ std::string MailLinksEscapedBody(const std::string& body)
     return escaped;
 }
 
+// Letters, digits, "+", "-" and "." after a first letter, then "://", at the very start: an
+// address that holds "://" further on (a page's own argument) names no scheme.
+bool MailLinksHasWebScheme(const std::string& address)
+{
+    size_t end = address.find("://");
+    if (end == std::string::npos || end == 0 || !std::isalpha(static_cast<unsigned char>(address[0])))
+        return false;
+    return std::all_of(address.begin(), address.begin() + static_cast<std::ptrdiff_t>(end), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
 int32_t MailLinksOpen(const std::string& text)
 {
     return gPlatformSystem ? gPlatformSystem->OpenLink(text) : kLinkRefused;
@@ -40,8 +55,11 @@ int32_t MailLinks::OpenMail(const std::string& address, const std::string& subje
     if (!subject.empty())
         link += "subject=" + subject;
     if (!body.empty()) {
-        if (useClipboard && gPlatformSystem)
-            gPlatformSystem->ClipboardPut(body, false);
+        // Mended: a mail whose body the clipboard refused asked the player to paste what was never there.
+        if (useClipboard && !(gPlatformSystem && gPlatformSystem->ClipboardPut(body, false))) {
+            DebugSystem::Print(kPrintWarning, "The clipboard did not take the mail's text; no mail is opened\n");
+            return kLinkRefused;
+        }
         link += "&body=";
         link += useClipboard ? std::string(kMailLinksClipboardNote) : MailLinksEscapedBody(body);
     }
@@ -56,6 +74,6 @@ int32_t MailLinks::OpenWebLink(const std::string& address)
     if (address.empty())
         return kLinkRefused;
     // Mended: an address that already named its scheme got a second one in front.
-    bool hasScheme = address.find("://") != std::string::npos || address.rfind("mailto:", 0) == 0;
+    bool hasScheme = MailLinksHasWebScheme(address) || address.rfind("mailto:", 0) == 0;
     return MailLinksOpen(hasScheme ? address : "http://" + address);
 }

@@ -105,10 +105,35 @@ TEST_F(MailLinks, AMailTooLongToHandOverTakesTheClipboardRoadOnce)
     EXPECT_EQ(Launched(), edge);
 }
 
+TEST_F(MailLinks, AClipboardThatRefusesTheBodyOpensNoMail)
+{
+    class NoClipboard : public PosixPlatformSystem {
+    public:
+        using PosixPlatformSystem::PosixPlatformSystem;
+        bool ClipboardPut(const std::string&, bool) override { return false; }
+    } refusing(folder.Path().string());
+    gPlatformSystem = &refusing;
+    EXPECT_EQ(::MailLinks::OpenMail("bo@example.org", "Sheet", "a body", true), kLinkRefused);
+    EXPECT_EQ(::MailLinks::OpenMail("bo@example.org", "Sheet", std::string(3000, 'x'), false), kLinkRefused)
+        << "the long mail's clipboard road ends there too";
+    EXPECT_TRUE(launches.empty()) << "no mail asks for a paste of nothing";
+    EXPECT_EQ(CountLinesHolding(debug, "The clipboard did not take the mail's text"), 2);
+    // A mail with no body needs no clipboard.
+    EXPECT_EQ(::MailLinks::OpenMail("bo@example.org", "Sheet", "", true), kLinkOpened);
+    EXPECT_EQ(Launched(), "mailto:bo@example.org?subject=Sheet");
+    gPlatformSystem = &platform;
+}
+
 TEST_F(MailLinks, OnlyWebAndMailSchemesReachTheOpenerAndNoneGetsASecondPrefix)
 {
     ::MailLinks::OpenWebLink("emberlode.example/news");
     EXPECT_EQ(Launched(), "http://emberlode.example/news");
+    // "://" past the start is part of the page's address, not its scheme.
+    for (const char* address : {"emberlode.example/go?to=https://emberlode.example", "emberlode.example/a://b",
+                                "1http://emberlode.example", "://emberlode.example"}) {
+        EXPECT_EQ(::MailLinks::OpenWebLink(address), kLinkOpened) << address;
+        EXPECT_EQ(Launched(), std::string("http://") + address);
+    }
     for (const char* address : {"http://emberlode.example", "https://emberlode.example/a?b=c"}) {
         ::MailLinks::OpenWebLink(address);
         EXPECT_EQ(Launched(), address);
