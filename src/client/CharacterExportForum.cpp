@@ -31,6 +31,20 @@ std::string ForumColorTag(int32_t index)
     return std::string("[COLOR=\"") + name + "\"]";
 }
 
+// The player's own name as plain text in the post: its square brackets become round ones and
+// its colour codes go, so that a name cannot open, close or colour anything around it.
+std::string ForumPlainName(std::string name)
+{
+    StripColorCodes(name);
+    for (char& c : name) {
+        if (c == '[')
+            c = '(';
+        else if (c == ']')
+            c = ')';
+    }
+    return name;
+}
+
 void ForumFooter(std::string& text)
 {
     std::string address = CharacterExport::GetHomeUrl();
@@ -60,7 +74,8 @@ bool CharacterExport::BuildForumExportText(std::string& text)
     CharacterSheet sheet;
     if (!player || !BuildCharacterSheet(*player, sheet))
         return false;
-    std::string post = "[SIZE=\"3\"][B][CENTER]" + sheet.name + "[/CENTER][/B][/SIZE]\n";
+    // Mended: a name holding forum tags turned the rest of the post into a link or a colour.
+    std::string post = "[SIZE=\"3\"][B][CENTER]" + ForumPlainName(sheet.name) + "[/CENTER][/B][/SIZE]\n";
     post += "[SIZE=\"3\"][CENTER]" + sheet.title + "[/CENTER][/SIZE]\n";
     for (const CharacterSheetSection& section : sheet.sections) {
         post += "[SIZE=\"3\"]" + section.heading + "[/SIZE]\n\n";

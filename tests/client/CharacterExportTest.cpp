@@ -287,6 +287,30 @@ TEST_F(ForumExport, ThePostIsTheScriptedCharacterInForumTags)
     EXPECT_EQ(post, kCharacterExportGoldenForum) << post;
 }
 
+TEST_F(ForumExport, ANameHoldingForumTagsOrColourCodesStaysPlainText)
+{
+    Script();
+    struct Case {
+        const char* name;
+        const char* file;
+        const char* shown;
+    } cases[] = {
+        {"[URL=\"x\"]Ada", "[URL=\"x\"]Ada.txt", "(URL=\"x\")Ada"},
+        {"Ada[/CENTER][SIZE=\"7\"]", "Ada[CENTER][SIZE=\"7\"].txt", "Ada(/CENTER)(SIZE=\"7\")"},
+        {"^c001Ada^c145", "^c001Ada^c145.txt", "Ada"},
+    };
+    for (const Case& c : cases) {
+        player->characterName = c.name;
+        EXPECT_EQ(Run("exportVbulletin"), "$$CharacterExportedToVbulletin$$") << c.name;
+        std::string post = Exported(c.file);
+        std::string first = post.substr(0, post.find('\n'));
+        EXPECT_EQ(first, std::string("[SIZE=\"3\"][B][CENTER]") + c.shown + "[/CENTER][/B][/SIZE]") << c.name;
+        // Everything after the name is the scripted character's post as it always is.
+        std::string golden = kCharacterExportGoldenForum;
+        EXPECT_EQ(post.substr(post.find('\n')), golden.substr(golden.find('\n'))) << c.name;
+    }
+}
+
 TEST_F(CharacterExport, ColourCodesBecomeFontTagsOfTheirColour)
 {
     std::string text = "^c001a^c145b^c001c^c005d^f006e^c777";
