@@ -2,6 +2,7 @@
 #include "client/CharacterSetUp.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientCommandTable.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
 #include "core/Database.h"
@@ -60,24 +61,28 @@ const QuestDefinition* CharacterSetUpLastStoryQuest()
     return last;
 }
 
+// The help text is the client command table's, so the console says what the table says.
+void CharacterSetUpCommand(CommandSystem& commands, const char* name, void (*run)())
+{
+    const ClientCommandRow* row = ClientCommandTable::FindRow(name);
+    commands.RegisterCommand(name, [run](const std::vector<std::string>&) { run(); }, row ? row->help : "", "", "");
+}
+
+void CharacterSetUpUpdateParsed()
+{
+    PlayerClient* player = gClientApp ? dynamic_cast<PlayerClient*>(gClientApp->GetLink()) : nullptr;
+    if (player)
+        CharacterSetUp::WriteParsedValues(*player);
+}
+
 } // namespace
 
 void CharacterSetUp::Register(CommandSystem& commands)
 {
-    commands.RegisterCommand("randomPlayerName", [](const std::vector<std::string>&) { RandomPlayerName(); },
-                             "Draws a name for the chosen class", "", "");
-    commands.RegisterCommand("deleteCharacter", [](const std::vector<std::string>&) { DeleteCharacter(); },
-                             "Deletes the named character and its files", "", "");
-    commands.RegisterCommand("parseCharacter", [](const std::vector<std::string>&) { ParseCharacter(); },
-                             "Reads the named character's level and beaten difficulties", "", "");
-    commands.RegisterCommand(
-        "updateParsedCharacter",
-        [](const std::vector<std::string>&) {
-            PlayerClient* player = gClientApp ? dynamic_cast<PlayerClient*>(gClientApp->GetLink()) : nullptr;
-            if (player)
-                WriteParsedValues(*player);
-        },
-        "Shows the playing character's level and beaten difficulties", "", "");
+    CharacterSetUpCommand(commands, "randomPlayerName", RandomPlayerName);
+    CharacterSetUpCommand(commands, "deleteCharacter", DeleteCharacter);
+    CharacterSetUpCommand(commands, "parseCharacter", ParseCharacter);
+    CharacterSetUpCommand(commands, "updateParsedCharacter", CharacterSetUpUpdateParsed);
     commands.RegisterVerifyProc("verifyCharName", [] { return VerifyCharacterName(); });
     commands.RegisterInfoProc("getAvailableCharacters", [](std::vector<ListEntry>& rows) { ListAvailableCharacters(rows); });
     commands.RegisterInfoProc("getNumCovenantOptions", [](std::vector<ListEntry>& rows) { ListCovenantOptions(rows); });

@@ -180,3 +180,21 @@ TEST_F(CharacterSetUpCommands, ARandomNameNeedsAKnownClass)
 }
 
 } // namespace
+
+TEST_F(CharacterSetUpCommands, TheConsolesHelpForEachCommandIsTheCommandTables)
+{
+    commands.RegisterCommands();
+    const std::pair<const char*, const char*> helps[] = {
+        {"randomPlayerName", "Generates a random player name"},
+        {"parseCharacter", "parses character to get some info"},
+        {"deleteCharacter", "Deletes the current character"},
+        {"updateParsedCharacter", "Updates the parsed character"},
+    };
+    for (const auto& [name, help] : helps) {
+        size_t before = gDebugSystem->GetConsoleLines().size();
+        ASSERT_TRUE(commands.Execute(std::string("help ") + name));
+        std::vector<std::string> lines = gDebugSystem->GetConsoleLines();
+        ASSERT_EQ(lines.size(), before + 1) << name;
+        EXPECT_EQ(lines.back(), std::string(name) + "  - " + help + "\n") << name;
+    }
+}
