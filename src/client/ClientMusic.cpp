@@ -200,7 +200,9 @@ void ClientMusic::OnLevelUnloaded(int32_t level)
 void ClientMusic::UpdateLevelSounds(float dt)
 {
     LocalPlayerLink* link = ClientMusicLink();
-    if (!ClientMusicInGame() || !link || link->GetEntityNumber() == -1 || !gResourceManager)
+    // While the area editor is open the level's own sounds wait.
+    if (!ClientMusicInGame() || gClientApp->IsAreaEditorOpen() || !link || link->GetEntityNumber() == -1 ||
+        !gResourceManager)
         return;
     int32_t handle = GetLevelSoundBank(link->GetPosition().level);
     if (handle == -1)

@@ -257,9 +257,9 @@ void GameClient::RestartAutosave()
 
 void GameClient::UpdateAmbientLight(float seconds)
 {
-    int32_t level = -1;
-    if (gClientApp && gClientApp->IsActive() && gClientApp->GetLink())
-        level = gClientApp->GetLink()->GetPosition().level;
+    // The player's level while in a game with the area editor closed, as the camera's: the editor's
+    // piece is lit by no level's sun.
+    int32_t level = gClientApp ? gClientApp->GetCameraTargetPosition().level : -1;
     Color target;
     float fadeTime = 0.0f;
     if (gWorld) {

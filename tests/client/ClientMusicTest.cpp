@@ -179,6 +179,13 @@ TEST_F(ClientMusicLevels, TheBankOfThePlayersLevelStartsItsBaseSoundOnce)
     music.UpdateLevelSounds(0.1f);
     EXPECT_EQ(music.GetLevelSoundName(), "");
     music.OnLevelLoaded(here);
+    // The level's sounds wait while the area editor is open.
+    bool editorOpen = true;
+    app->GetHooks().editorOpen = [&editorOpen] { return editorOpen; };
+    music.UpdateLevelSounds(0.1f);
+    EXPECT_EQ(music.GetLevelSoundName(), "");
+    EXPECT_TRUE(PlayingSounds().empty());
+    editorOpen = false;
     music.UpdateLevelSounds(0.1f);
     music.UpdateLevelSounds(0.1f);
     EXPECT_EQ(music.GetLevelSoundName(), "Sounds/wind.wav");

@@ -79,10 +79,20 @@ TEST_F(GameClientFrame, WithoutAFadeTimeTheAmbientLightChangesAtOnce)
     gameClient->Update(0.1f);
     EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 1.0f);
     EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().b, 0.0f);
+    // While the area editor is open no level lights the piece: black, and the level's sun again
+    // once it closes.
+    bool editorOpen = true;
+    app->GetHooks().editorOpen = [&editorOpen] { return editorOpen; };
+    gameClient->Update(0.1f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 0.0f);
+    editorOpen = false;
+    gameClient->Update(0.1f);
+    EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 1.0f);
     // Off the game: no level, black.
     app->EndGame();
     gameClient->Update(0.1f);
     EXPECT_FLOAT_EQ(gameClient->GetAmbientColour().r, 0.0f);
+    app->GetHooks().editorOpen = nullptr;
 }
 
 } // namespace
