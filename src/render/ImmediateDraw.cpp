@@ -1,4 +1,4 @@
-// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix helpers behind the camera.
+// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix and plane helpers behind the camera and projected shadows.
 #include "render/ImmediateDraw.h"
 
 #include "render/GLApi.h"
@@ -16,6 +16,16 @@ namespace {
 uint8_t ImmediateDrawByte(float value)
 {
     return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
+}
+
+Vector3 ImmediateDrawCross(const Vector3& a, const Vector3& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+float ImmediateDrawDot(const Vector3& a, const Vector3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
 } // namespace
@@ -75,6 +85,14 @@ void ImmediateDraw::DrawAxes(const Vector3& at, const Matrix3& axes, float lengt
     }
     if (onTop)
         cache.SetEnabled(GL_DEPTH_TEST, depthTest);
+}
+
+void ImmediateDraw::DrawRect(float left, float top, float right, float bottom, float width, const Color& color)
+{
+    DrawLine(left, top, right, top, width, color, 0xFFFF);
+    DrawLine(right, top, right, bottom, width, color, 0xFFFF);
+    DrawLine(right, bottom, left, bottom, width, color, 0xFFFF);
+    DrawLine(left, bottom, left, top, width, color, 0xFFFF);
 }
 
 void ImmediateDraw::DrawWireBox(const Vector3& centre, float halfSize, const Color& color)
@@ -182,6 +200,33 @@ void ImmediateDraw::GrowBox2D(float x, float y, Box2D& box)
     box[1] = std::min(box[1], y);
     box[2] = std::max(box[2], x);
     box[3] = std::max(box[3], y);
+}
+
+Plane ImmediateDraw::PlaneFromPoints(const Vector3& p0, const Vector3& p1, const Vector3& p2)
+{
+    return PlaneFromVectors(p1 - p0, p2 - p0, p0);
+}
+
+Plane ImmediateDraw::PlaneFromVectors(const Vector3& a, const Vector3& b, const Vector3& point)
+{
+    Plane plane;
+    plane.normal = ImmediateDrawCross(a, b);
+    Vector3Normalize(plane.normal);
+    plane.distance = ImmediateDrawDot(plane.normal, point);
+    return plane;
+}
+
+Matrix4 ImmediateDraw::ShadowMatrix(const Vector3& light, const PlaneEquation& plane)
+{
+    const float l[4] = {light.x, light.y, -light.z, 1.0f};
+    const float p[4] = {plane[0], plane[1], -plane[2], plane[3]};
+    float dot = p[0] * l[0] + p[1] * l[1] + p[2] * l[2] + p[3];
+    Matrix4 shadow;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j)
+            shadow.m[j][i] = (i == j ? dot : 0.0f) - l[i] * p[j];
+    }
+    return shadow;
 }
 
 Matrix4 ImmediateDraw::AxisConversion()

@@ -1,4 +1,4 @@
-// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix helpers behind the camera.
+// ImmediateDraw -- small drawings made at once (lines, rectangles, the wire box, the cooldown sweep) and the matrix and plane helpers behind the camera and projected shadows.
 #pragma once
 
 #include "core/Color.h"
@@ -25,6 +25,15 @@ using QuadTexRect = std::array<float, 4>;
 // A 2D box: min x, min y, max x, max y.
 using Box2D = std::array<float, 4>;
 
+// A plane n . p = distance.
+struct Plane {
+    Vector3 normal;
+    float distance = 0.0f;
+};
+
+// A plane as the four numbers a, b, c, d of a x + b y + c z + d = 0.
+using PlaneEquation = std::array<float, 4>;
+
 // Main thread with the context held for the drawing operations; the helpers are plain arithmetic.
 class ImmediateDraw {
 public:
@@ -43,6 +52,8 @@ public:
     // blue: how a model's tag is shown. On top: seen through what was drawn in front of them
     // (a tag often lies inside its model); the depth test is then left as it was.
     void DrawAxes(const Vector3& at, const Matrix3& axes, float length, bool onTop);
+    // Four solid lines round the rectangle (user-interface points).
+    void DrawRect(float left, float top, float right, float bottom, float width, const Color& color);
     // The twelve edges of the cube centre +- halfSize, width 1.
     void DrawWireBox(const Vector3& centre, float halfSize, const Color& color);
 
@@ -64,6 +75,14 @@ public:
                               float alpha, float fraction);
 
     static void GrowBox2D(float x, float y, Box2D& box);
+    // n = normalise((p1 - p0) x (p2 - p0)), distance = n . p0.
+    static Plane PlaneFromPoints(const Vector3& p0, const Vector3& p1, const Vector3& p2);
+    // n = normalise(a x b), distance = n . point.
+    static Plane PlaneFromVectors(const Vector3& a, const Vector3& b, const Vector3& point);
+    // The planar projection from the light onto the plane: with the z of both turned over and
+    // the light's w 1, dot x identity - L (x) P, element (i, j) stored column by column (at
+    // m[j][i]), so a row vector goes v x M as a column vector goes M v.
+    static Matrix4 ShadowMatrix(const Vector3& light, const PlaneEquation& plane);
     // The game's z-up world axes to the library's eye axes: (x, y, z) -> (-y, z, -x).
     static Matrix4 AxisConversion();
     // The camera's view (rotation rows as stored, translation -R p) followed by the axis

@@ -544,6 +544,17 @@ bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t faci
     return true;
 }
 
+void Renderer::SetShadowProjection(Matrix4& modelView, const Vector3& p0, const Vector3& p1, const Vector3& p2,
+                                   const Vector3& light)
+{
+    Plane ground = ImmediateDraw::PlaneFromPoints(p0, p1, p2);
+    // The matrix turns the z of its light and plane over; given them turned over already, it
+    // projects in the world view's own frame. n . p = d is the equation n . p - d = 0.
+    const Vector3 turned{light.x, light.y, -light.z};
+    const PlaneEquation equation{ground.normal.x, ground.normal.y, -ground.normal.z, -ground.distance};
+    modelView = Matrix4Multiply(ImmediateDraw::ShadowMatrix(turned, equation), modelView);
+}
+
 // Only a keyboard key (0 to 255) takes a screenshot; a mouse binding never does.
 bool Renderer::ScreenshotKeyPressed() const
 {

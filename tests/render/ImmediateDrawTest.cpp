@@ -1,6 +1,7 @@
-// ImmediateDrawTest -- the cooldown sweep's area at every fraction, lines and their stipple through a recording GL, the wire box's edges, planes, boxes, the shadow projection and the camera's matrices.
+// ImmediateDrawTest -- the cooldown sweep's area at every fraction, lines and their stipple through a recording GL, the rectangle's sides and the wire box's edges, planes, boxes, the shadow matrix and projection, and the camera's matrices.
 #include "render/ImmediateDraw.h"
 #include "render/RecordingGL.h"
+#include "render/Renderer.h"
 
 #include "platform/PosixPlatformSystem.h"
 #include "render/GLStateCache.h"
@@ -150,8 +151,15 @@ TEST(ImmediateDrawGeometry, AnEmittedQuadTakesEachCornersPositionDepthColourAndT
     EXPECT_EQ(quad.colors[3], 255);
 }
 
-TEST_F(ImmediateDrawLines, AWireBoxIsTwelveEdges)
+TEST_F(ImmediateDrawLines, ARectangleIsFourSolidLinesRoundItAndAWireBoxTwelveEdges)
 {
+    draw.DrawRect(10, 20, 30, 60, 3.0f, Color{1, 1, 1});
+    EXPECT_TRUE(gl.Named("LineStipple").empty());
+    EXPECT_EQ(gl.Count(R::Line("LineWidth", 3.0f)), 4u);
+    const std::vector<std::vector<float>> sides = {
+        {10, 20, 0, 30, 20, 0}, {30, 20, 0, 30, 60, 0}, {30, 60, 0, 10, 60, 0}, {10, 60, 0, 10, 20, 0}};
+    EXPECT_EQ(gl.drawnLines, sides);
+    gl.Clear();
     draw.DrawWireBox(Vector3{1, 2, 3}, 0.5f, Color{1, 1, 1});
     EXPECT_EQ(gl.Count(R::Line("DrawLines", 24)), 1u);
 }
@@ -162,6 +170,108 @@ TEST(ImmediateDrawGeometry, ABoxGrowsToHoldEachPoint)
     ImmediateDraw::GrowBox2D(2, 9, box);
     ImmediateDraw::GrowBox2D(7, 6, box);
     EXPECT_EQ(box, (Box2D{2, 5, 7, 9}));
+}
+
+TEST(ImmediateDrawGeometry, PlanesFromPointsAndVectors)
+{
+    struct Case {
+        Vector3 p0, p1, p2;
+        Vector3 normal;
+        float distance;
+    };
+    const Case cases[] = {
+        // Counter-clockwise from above: the normal points up.
+        {{0, 0, 2}, {3, 0, 2}, {0, 5, 2}, {0, 0, 1}, 2.0f},
+        // The other way round: down, and the distance turns with it.
+        {{0, 0, 2}, {0, 5, 2}, {3, 0, 2}, {0, 0, -1}, -2.0f},
+        // A wall through y = 4: up then along x turns the normal to +y.
+        {{0, 4, 0}, {0, 4, 1}, {1, 4, 0}, {0, 1, 0}, 4.0f},
+        // Three points on a line make no plane: no normal and no distance, never a NaN.
+        {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {0, 0, 0}, 0.0f},
+    };
+    for (const Case& c : cases) {
+        Plane plane = ImmediateDraw::PlaneFromPoints(c.p0, c.p1, c.p2);
+        EXPECT_NEAR(plane.normal.x, c.normal.x, 1e-6f);
+        EXPECT_NEAR(plane.normal.y, c.normal.y, 1e-6f);
+        EXPECT_NEAR(plane.normal.z, c.normal.z, 1e-6f);
+        EXPECT_NEAR(plane.distance, c.distance, 1e-6f);
+        Plane same = ImmediateDraw::PlaneFromVectors(c.p1 - c.p0, c.p2 - c.p0, c.p0);
+        EXPECT_EQ(same.distance, plane.distance);
+    }
+    // The vectors need not be of unit length, and the point need not be a corner.
+    Plane tilted = ImmediateDraw::PlaneFromVectors(Vector3{0, 7, 0}, Vector3{3, 0, 0}, Vector3{9, 9, 4});
+    EXPECT_FLOAT_EQ(tilted.normal.z, -1.0f);
+    EXPECT_FLOAT_EQ(tilted.distance, -4.0f);
+}
+
+// A point through a row-vector matrix, divided by its w.
+Vector3 Project(const Matrix4& m, const Vector3& v)
+{
+    float out[4] = {};
+    const float in[4] = {v.x, v.y, v.z, 1.0f};
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            out[j] += in[i] * m.m[i][j];
+    return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
+}
+
+TEST(ImmediateDrawGeometry, TheShadowMatrixPutsEveryPointOnThePlaneAsTheLightCastsIt)
+{
+    const Vector3 light{10, -20, 300};
+    const PlaneEquation ground{0.0f, 0.6f, 0.8f, 5.0f};
+    Matrix4 shadow = ImmediateDraw::ShadowMatrix(light, ground);
+    // dot = 0.6 x -20 + -0.8 x -300 + 5 = 233 with both z turned over; (i, j) is at m[j][i].
+    EXPECT_FLOAT_EQ(shadow.m[0][0], 233.0f - 10.0f * 0.0f);
+    EXPECT_FLOAT_EQ(shadow.m[1][2], -(-300.0f) * 0.6f);
+    EXPECT_FLOAT_EQ(shadow.m[3][3], 233.0f - 5.0f);
+    // In the frame it projects in (z turned over), each point lands on the plane, on its line
+    // from the light.
+    const Vector3 turnedLight{10, -20, -300};
+    for (const Vector3& point : {Vector3{1, 2, 3}, Vector3{-7, 0, 40}, Vector3{50, 60, -10}}) {
+        Vector3 flat = Project(shadow, point);
+        EXPECT_NEAR(0.6f * flat.y - 0.8f * flat.z + 5.0f, 0.0f, 1e-3f);
+        Vector3 toPoint = point - turnedLight;
+        Vector3 toFlat = flat - turnedLight;
+        float t = toFlat.x != 0.0f ? toFlat.x / toPoint.x : toFlat.y / toPoint.y;
+        EXPECT_NEAR(toFlat.z, toPoint.z * t, 1e-2f);
+    }
+}
+
+TEST(ImmediateDrawGeometry, TheShadowProjectionFlattensOntoTheGroundAwayFromTheLightThenAppliesTheView)
+{
+    // The ground z = 1 through three points, the light 150 up and off to -x, -y.
+    const Vector3 p0{0, 0, 1}, p1{64, 0, 1}, p2{0, 64, 1};
+    const Vector3 light{-100, -100, 150};
+    Matrix4 identity;
+    for (int i = 0; i < 4; ++i)
+        identity.m[i][i] = 1.0f;
+    Matrix4 flat = identity;
+    Renderer::SetShadowProjection(flat, p0, p1, p2, light);
+    Matrix4 moved = identity;
+    moved.m[3][0] = 3.0f;
+    moved.m[3][1] = 4.0f;
+    Renderer::SetShadowProjection(moved, p0, p1, p2, light);
+    struct Case {
+        Vector3 point;
+        Vector3 shadow;
+    };
+    const Case cases[] = {
+        // On the ground already: it stays.
+        {{5, 6, 1}, {5, 6, 1}},
+        // Half way up to the light's height: twice as far from the light's foot.
+        {{0, 0, 75.5f}, {100, 100, 1}},
+        // Straight under the light.
+        {{-100, -100, 50}, {-100, -100, 1}},
+    };
+    for (const Case& c : cases) {
+        Vector3 shown = Project(flat, c.point);
+        EXPECT_NEAR(shown.x, c.shadow.x, 1e-2f);
+        EXPECT_NEAR(shown.y, c.shadow.y, 1e-2f);
+        EXPECT_NEAR(shown.z, c.shadow.z, 1e-3f);
+        Vector3 viewed = Project(moved, c.point);
+        EXPECT_NEAR(viewed.x, shown.x + 3.0f, 1e-2f);
+        EXPECT_NEAR(viewed.y, shown.y + 4.0f, 1e-2f);
+    }
 }
 
 Vector3 Transform(const Matrix4& m, const Vector3& v)

@@ -38,7 +38,11 @@ public:
     void TexParameter(uint32_t parameter, int32_t value) override { Add(Line("TexParameter", parameter, value)); }
     void EnableClientState(uint32_t array) override { Add(Line("EnableClientState", array)); }
     void DisableClientState(uint32_t array) override { Add(Line("DisableClientState", array)); }
-    void VertexPointer(int32_t size, int32_t stride, const float*) override { Add(Line("VertexPointer", size, stride)); }
+    void VertexPointer(int32_t size, int32_t stride, const float* positions) override
+    {
+        vertexData = positions;
+        Add(Line("VertexPointer", size, stride));
+    }
     void TexCoordPointer(int32_t size, int32_t stride, const float* coordinates) override
     {
         texCoords = coordinates;
@@ -62,7 +66,12 @@ public:
         drawnIndexes.emplace_back(indexes, indexes + indexCount);
         Add(Line("DrawTriangles", indexCount));
     }
-    void DrawLines(int32_t vertexCount) override { Add(Line("DrawLines", vertexCount)); }
+    void DrawLines(int32_t vertexCount) override
+    {
+        if (vertexData)
+            drawnLines.emplace_back(vertexData, vertexData + vertexCount * 3);
+        Add(Line("DrawLines", vertexCount));
+    }
     void LineWidth(float width) override { Add(Line("LineWidth", width)); }
     void LineStipple(int32_t factor, uint16_t pattern) override
     {
@@ -95,6 +104,7 @@ public:
     {
         calls.clear();
         drawnIndexes.clear();
+        drawnLines.clear();
     }
     size_t Count(const std::string& line) const
     {
@@ -120,6 +130,9 @@ public:
     std::vector<std::array<uint8_t, 4>> drawnColors;
     // The indexes of each triangle draw.
     std::vector<std::vector<uint16_t>> drawnIndexes;
+    const float* vertexData = nullptr;
+    // The x, y, z of every vertex of each line draw.
+    std::vector<std::vector<float>> drawnLines;
 
 private:
     void Add(const std::string& line) { calls.push_back(line); }
