@@ -13,8 +13,8 @@
 #include "resources/shaders/ScreenPrimitives.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
-#include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderStage.h"
+#include "resources/shaders/ShaderTextures.h"
 #include "resources/textures/TextureResource.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -54,15 +54,11 @@ int32_t MiniMapTextureId(int32_t handle)
 }
 
 // The ground is a shader: its first stage's texture holds the small levels.
-TextureResource* MiniMapGroundImage(int32_t handle)
+const TextureResource* MiniMapGroundImage(int32_t handle)
 {
-    Resource* found = gResourceManager->Get(handle);
-    if (auto* shader = dynamic_cast<Shader*>(found)) {
-        if (shader->stages.empty() || !shader->stages[0])
-            return nullptr;
-        found = gResourceManager->Get(shader->stages[0]->GetCurrentTexture(false, 0.0f).GetValue());
-    }
-    return dynamic_cast<TextureResource*>(found);
+    if (ShaderTextures::GetShader(handle))
+        return ShaderTextures::GetShaderTexture(handle);
+    return dynamic_cast<const TextureResource*>(gResourceManager->Get(handle));
 }
 
 } // namespace
@@ -227,7 +223,7 @@ const uint8_t* MiniMap::LookUpCellImage(int32_t level, int32_t tileX, int32_t ti
     if (ground.GetValue() != cachedTextureHandle || cachedSide != cellPixels) {
         cachedTextureHandle = ground.GetValue();
         cachedSide = cellPixels;
-        TextureResource* image = MiniMapGroundImage(ground.GetValue());
+        const TextureResource* image = MiniMapGroundImage(ground.GetValue());
         cachedImage = image ? image->GetSmallLevel(cellPixels) : nullptr;
     }
     return cachedImage;

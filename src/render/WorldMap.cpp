@@ -8,8 +8,8 @@
 #include "render/MapPanel.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
-#include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderStage.h"
+#include "resources/shaders/ShaderTextures.h"
 #include "resources/textures/TextureResource.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -227,11 +227,7 @@ std::array<uint8_t, 3> WorldMap::TileColour(int32_t level, int32_t tileX, int32_
 // The average colour of the shader's first texture is its 1 x 1 level.
 std::array<uint8_t, 3> WorldMap::ShaderColour(int32_t shader)
 {
-    auto* found = gResourceManager ? dynamic_cast<Shader*>(gResourceManager->Get(shader)) : nullptr;
-    if (!found || found->stages.empty() || !found->stages[0])
-        return {0, 0, 0};
-    const ResourceHandle& texture = found->stages[0]->GetCurrentTexture(false, 0.0f);
-    auto* image = dynamic_cast<TextureResource*>(gResourceManager->Get(texture.GetValue()));
+    const TextureResource* image = ShaderTextures::GetShaderTexture(shader);
     const uint8_t* average = image ? image->GetSmallLevel(1) : nullptr;
     if (!average)
         return {0, 0, 0};

@@ -14,8 +14,8 @@
 #include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
-#include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderLookup.h"
+#include "resources/shaders/ShaderTextures.h"
 #include "resources/textures/TextureResource.h"
 #include "rules/GameData.h"
 #include "ui/UIMenu.h"
@@ -46,16 +46,6 @@ Color UIWidgetTableColor(int32_t index)
 Color UIWidgetScaled(const Color& color, float factor)
 {
     return Color{color.r * factor, color.g * factor, color.b * factor};
-}
-
-const TextureResource* UIWidgetFirstTexture(int32_t shaderHandle)
-{
-    if (shaderHandle == -1 || !gResourceManager)
-        return nullptr;
-    auto* shader = dynamic_cast<Shader*>(gResourceManager->Get(shaderHandle));
-    if (!shader || shader->stages.empty())
-        return nullptr;
-    return dynamic_cast<TextureResource*>(gResourceManager->Get(shader->stages.front()->GetCurrentTexture(false, 0.0f)));
 }
 
 void UIWidgetPlaySound(const ResourceHandle& sound)
@@ -354,7 +344,7 @@ void UIWidget::FitSizeToTexture()
 {
     if (size[0] != 0.0f || size[1] != 0.0f)
         return;
-    if (const TextureResource* picture = UIWidgetFirstTexture(texture)) {
+    if (const TextureResource* picture = ShaderTextures::GetShaderTexture(texture)) {
         size[0] = static_cast<float>(picture->GetWidth());
         size[1] = static_cast<float>(picture->GetHeight());
     }
@@ -455,7 +445,7 @@ void UIWidget::DrawTextured(float multiplier)
     if (hoverTexture.IsValid() && gUISystem && gUISystem->hoverWidget == this)
         gScreenText->DrawShaderRect(hoverTexture, tint, x0, y0, x1, y1, 1.0f, false, false, 0);
     else
-        gScreenText->DrawShaderRect(texture, tint, x0, y0, x1, y1, alpha, tiled || tiledToFit, tiled || tiledToFit, 0);
+        gScreenText->DrawShaderRect(texture, tint, x0, y0, x1, y1, alpha, tiled, tiledToFit, 0);
     if (!gUISystem)
         return;
     if (DrawsHighlightBox())

@@ -7,7 +7,6 @@
 #include "resources/ResourceManager.h"
 #include "resources/fonts/FontResource.h"
 #include "resources/shaders/Shader.h"
-#include "resources/textures/TextureResource.h"
 
 #include <algorithm>
 #include <utility>
@@ -240,7 +239,7 @@ void ScreenText::DrawGlyph(const Pen& pen, const FontGlyph& glyph, float width, 
 }
 
 void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float x0, float y0, float x1, float y1,
-                                float alpha, bool repeatU, bool repeatV, uint32_t flushWord)
+                                float alpha, bool tiled, bool tiledToFit, uint32_t flushWord)
 {
     const Shader* shader = shaderHandle == -1 ? nullptr : FetchShader(shaderHandle);
     if (!shader)
@@ -249,15 +248,10 @@ void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float 
     // A picture on the screen, whatever shader it has: two-sided, and not lit by a level's lights.
     batch.SetSurfaceState(1.0f, kWriteMaskTwoSided);
     batch.SetUnlit(true);
-    if (!repeatU && !repeatV) {
+    if (!tiled && !tiledToFit) {
         batch.AddQuad(x0, y0, x1, y1, color, alpha);
     } else {
-        const TextureResource* texture = nullptr;
-        if (!shader->stages.empty()) {
-            const ResourceHandle& handle = shader->stages.front()->GetCurrentTexture(false, 0.0f);
-            texture = dynamic_cast<TextureResource*>(gResourceManager->Get(handle));
-        }
-        QuadTexCoords texCoords = ShaderBatch::ComputeQuadTexCoords(texture, x1 - x0, y1 - y0, repeatU, repeatV);
+        QuadTexCoords texCoords = ShaderBatch::ComputeQuadTexCoords(shaderHandle, x1 - x0, y1 - y0, tiled, tiledToFit);
         batch.DrawScreenQuad(x0, y0, x1, y1, texCoords, color, alpha);
     }
     batch.FlushBatch(flushWord, 0);

@@ -56,11 +56,11 @@ public:
     // The text widened byte by byte.
     void DrawTextNarrow(int32_t font, std::string_view text, int32_t x, int32_t y, const Color& color, bool shadow,
                         float alpha);
-    // The shader as one rectangle. With a repeat flag set its first stage's texture repeats
-    // once per texture size along that axis, otherwise it spans the rectangle once; the flush
+    // The shader as one rectangle. Tiled, its first stage's texture repeats once per texture
+    // size; tiled to fit, in whole repeats; otherwise it spans the rectangle once. The flush
     // word goes to the device with the batch.
     void DrawShaderRect(int32_t shader, const Color& color, float x0, float y0, float x1, float y1, float alpha,
-                        bool repeatU, bool repeatV, uint32_t flushWord);
+                        bool tiled, bool tiledToFit, uint32_t flushWord);
 
     // The shader with whatever the caller puts into its batch (a radial sweep), flushed with the
     // word as DrawShaderRect flushes.

@@ -4,6 +4,7 @@
 #include "resources/ResourceManager.h"
 #include "resources/shaders/ScreenPrimitives.h"
 #include "resources/shaders/Shader.h"
+#include "resources/shaders/ShaderTextures.h"
 #include "resources/textures/TextureResource.h"
 
 #include <algorithm>
@@ -80,16 +81,17 @@ void ShaderBatch::AddQuad(float x0, float y0, float x1, float y1, const Color& c
     ScreenPrimitives::AppendScreenRect(*this, x0, y0, x1, y1, color, alpha);
 }
 
-QuadTexCoords ShaderBatch::ComputeQuadTexCoords(const TextureResource* texture, float width, float height,
-                                                bool repeatU, bool repeatV)
+QuadTexCoords ShaderBatch::ComputeQuadTexCoords(int32_t shader, float width, float height, bool tiled,
+                                                bool tiledToFit)
 {
     QuadTexCoords coords;
-    int32_t textureWidth = texture ? texture->GetWidth() : 0;
-    int32_t textureHeight = texture ? texture->GetHeight() : 0;
-    if (repeatU && textureWidth > 0)
-        coords.right = width / static_cast<float>(textureWidth);
-    if (repeatV && textureHeight > 0)
-        coords.top = height / static_cast<float>(textureHeight);
+    if (!tiled && !tiledToFit)
+        return coords;
+    Tiling repeats = ShaderTextures::GetShaderTiling(width, height, shader, tiledToFit);
+    if (repeats.u > 0.0f && repeats.v > 0.0f) {
+        coords.right = repeats.u;
+        coords.top = repeats.v;
+    }
     return coords;
 }
 

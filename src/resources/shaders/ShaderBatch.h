@@ -49,10 +49,10 @@ public:
                         float alpha);
     // One rectangle with the texture laid over it once.
     void AddQuad(float x0, float y0, float x1, float y1, const Color& color, float alpha);
-    // Coordinates for a rectangle of the size: along an axis whose repeat flag is set the
-    // texture repeats once per texture size, otherwise it spans the rectangle once.
-    static QuadTexCoords ComputeQuadTexCoords(const TextureResource* texture, float width, float height, bool repeatU,
-                                              bool repeatV);
+    // Coordinates for a rectangle of the size drawn with the shader: tiled, its first texture
+    // repeats once per texture size; tiled to fit, that count rounded to whole repeats (at
+    // least one); otherwise, or without a sized texture, it spans the rectangle once.
+    static QuadTexCoords ComputeQuadTexCoords(int32_t shader, float width, float height, bool tiled, bool tiledToFit);
 
     // Raw geometry for queued surfaces. A normal is sent when given; a vertex colour when
     // colored. Returns the vertex's index in the batch. A batch has a normal for every vertex

@@ -246,4 +246,37 @@ TEST_F(ScreenTextTest, ShaderRectanglesSpanOrRepeatTheirTexture)
     EXPECT_EQ(batches[1].vertices[0].color[3], 128);
 }
 
+// A widget's "tiled" repeats its picture by the size; "tiledToFit" in whole repeats, so the
+// picture ends at the rectangle's edge.
+TEST_F(ScreenTextTest, TiledRectanglesRepeatByTheSizeAndTiledToFitInWholeRepeats)
+{
+    WriteTarga("ui/tile.tga", 8, 4);
+    ResourceHandle& shader = LoadShader("ui/tile.tga", TextureUsage::OverlayRepeat);
+    struct Case {
+        float width;
+        float height;
+        bool tiled;
+        bool tiledToFit;
+        float u;
+        float v;
+    };
+    const Case cases[] = {
+        {20.0f, 6.0f, true, false, 2.5f, 1.5f},   {20.0f, 6.0f, false, true, 3.0f, 2.0f},
+        {20.0f, 6.0f, true, true, 3.0f, 2.0f},    {3.0f, 1.0f, true, false, 0.375f, 0.25f},
+        {3.0f, 1.0f, false, true, 1.0f, 1.0f},    {20.0f, 6.0f, false, false, 1.0f, 1.0f},
+    };
+    for (const Case& c : cases) {
+        device.Clear();
+        text.DrawShaderRect(shader, kCallColor, 10.0f, 10.0f, 10.0f + c.width, 10.0f + c.height, 1.0f, c.tiled,
+                            c.tiledToFit, 0);
+        std::vector<DeviceBatch> batches = device.GetBatches();
+        ASSERT_EQ(batches.size(), 1u);
+        const DeviceBatch& drawn = batches[0];
+        ASSERT_EQ(drawn.vertices.size(), 4u);
+        EXPECT_FLOAT_EQ(drawn.vertices[2].texCoord[0], c.u) << c.width << " " << c.tiled << c.tiledToFit;
+        EXPECT_FLOAT_EQ(drawn.vertices[0].texCoord[1], c.v) << c.width << " " << c.tiled << c.tiledToFit;
+        EXPECT_FLOAT_EQ(drawn.vertices[0].texCoord[0], 0.0f);
+    }
+}
+
 } // namespace
