@@ -1,7 +1,7 @@
 // BeamRenderSurface -- a queued beam: a strip of segments between two ends, its joints jittered from a seed.
 #include "resources/effects/BeamRenderSurface.h"
 
-#include "resources/effects/EffectGeometry.h"
+#include "resources/shaders/ScreenPrimitives.h"
 
 namespace {
 
@@ -38,16 +38,16 @@ void BeamRenderSurface::AddGeometry(ShaderBatch& batch, bool)
 {
     Vector3 side = SideAxis();
     Vector3 halfSide = side * 0.5f;
-    QuadColor tint(color, alpha);
     uint32_t state = seed;
     Vector3 from = start;
     float fromWidth = startSize;
     for (int32_t joint = 1; joint <= segments; ++joint) {
         Vector3 to = JointAt(joint, side, state);
         float toWidth = startSize + (endSize - startSize) * static_cast<float>(joint) / static_cast<float>(segments);
-        const Vector3 corners[4] = {from - halfSide * fromWidth, to - halfSide * toWidth, to + halfSide * toWidth,
-                                    from + halfSide * fromWidth};
-        AddEffectQuad(batch, corners, {tint, tint, tint, tint});
+        // From the + side: the writer gives its corners v 1, 1, 0, 0, so v runs from the - edge (0) to the + (1).
+        const Vector3 corners[4] = {from + halfSide * fromWidth, to + halfSide * toWidth, to - halfSide * toWidth,
+                                    from - halfSide * fromWidth};
+        ScreenPrimitives::AppendQuad(batch, corners, color, alpha);
         from = to;
         fromWidth = toWidth;
     }

@@ -1,4 +1,4 @@
-// EffectGeometry -- the coloured, textured quad that particle, beam and trail surfaces are built from.
+// EffectGeometry -- the quad of a swipe's trail: a colour and texture coordinates at each corner.
 #include "resources/effects/EffectGeometry.h"
 
 #include "resources/shaders/ScreenPrimitives.h"
@@ -15,18 +15,11 @@ uint8_t EffectGeometryToByte(float value)
     return scaled > 0.0f ? static_cast<uint8_t>(std::min(scaled, 255.0f)) : 0;
 }
 
-constexpr float kUnitSquare[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
-
 } // namespace
 
 QuadColor::QuadColor(const Color& color, float alpha)
     : bytes{EffectGeometryToByte(color.r), EffectGeometryToByte(color.g), EffectGeometryToByte(color.b), EffectGeometryToByte(alpha)}
 {
-}
-
-void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadColor (&colors)[4])
-{
-    AddEffectQuad(batch, corners, colors, kUnitSquare);
 }
 
 void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadColor (&colors)[4],

@@ -1,4 +1,4 @@
-// EffectGeometry -- the coloured, textured quad that particle, beam and trail surfaces are built from.
+// EffectGeometry -- the quad of a swipe's trail: a colour and texture coordinates at each corner.
 #pragma once
 
 #include "core/ColorSystem.h"
@@ -13,8 +13,7 @@ struct QuadColor {
     uint8_t bytes[4] = {255, 255, 255, 255};
 };
 
-// Corners in order around the quad; the texture's (0, 0), (1, 0), (1, 1), (0, 1) in that order
-// unless given. Effects are drawn full-bright, so no normals are sent.
-void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadColor (&colors)[4]);
+// Corners in order around the quad, each with its colour and texture coordinates. Effects are
+// drawn full-bright, so no normals are sent.
 void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadColor (&colors)[4],
                    const float (&texCoords)[4][2]);

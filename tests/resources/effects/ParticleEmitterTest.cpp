@@ -80,11 +80,16 @@ TEST_F(ParticleEmitterTest, ANewParticleStandsStillAndIsDrawnWithNoSizeInItsFirs
     ASSERT_EQ(batches.size(), 1u);
     const DeviceBatch& drawn = batches[0];
     ASSERT_EQ(drawn.vertices.size(), 4u);
-    // A square of side 2 x size facing the camera (+x right, +z up by default).
+    // A square of side 2 x size facing the camera (+x right, +z up by default), its first and
+    // third corners opposite; the picture upright on it: u along x, v along z.
     EXPECT_FLOAT_EQ(drawn.vertices[0].position[0], 9.5f);
-    EXPECT_FLOAT_EQ(drawn.vertices[0].position[2], 0.0f);
+    EXPECT_FLOAT_EQ(drawn.vertices[0].position[2], 1.0f);
     EXPECT_FLOAT_EQ(drawn.vertices[2].position[0], 10.5f);
-    EXPECT_FLOAT_EQ(drawn.vertices[2].position[2], 1.0f);
+    EXPECT_FLOAT_EQ(drawn.vertices[2].position[2], 0.0f);
+    for (const DeviceVertex& corner : drawn.vertices) {
+        EXPECT_FLOAT_EQ(corner.texCoord[0], corner.position[0] - 9.5f);
+        EXPECT_FLOAT_EQ(corner.texCoord[1], corner.position[2]);
+    }
     EXPECT_TRUE(drawn.hasColors);
 }
 
