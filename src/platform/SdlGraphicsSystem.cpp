@@ -453,8 +453,7 @@ void SdlGraphicsSystem::HandleKey(const SDL_Event& event)
     bool down = event.type == SDL_KEYDOWN;
     bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
     if (down && enter && (key.keysym.mod & KMOD_ALT) && !key.repeat) {
-        fullScreenVar.SetString(fullScreenVar.GetInt() != 0 ? "0" : "1");
-        RestartDisplay();
+        OnToggleFullScreenKey();
         return;
     }
     if (inputListener)

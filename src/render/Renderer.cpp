@@ -251,6 +251,7 @@ void Renderer::Start()
     display.SetViewResizedHook([this](int32_t width, int32_t height) {
         SetViewport(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height), true);
     });
+    display.SetToggleFullScreenHook([this] { videoOptions.ToggleFullScreen(); });
     device.StartDisplay();
     DebugSystem::Print(kPrintPlain, "OpenGL: %s\n", device.GetDriverName().c_str());
     limits.SetMaxTextureSize(device.GetMaxTextureSize());
@@ -355,6 +356,7 @@ void Renderer::Stop()
         return;
     started = false;
     display.SetViewResizedHook({});
+    display.SetToggleFullScreenHook({});
     display.RestoreGamma();
     display.FreeCursors();
     if (gDebugSystem)

@@ -193,6 +193,13 @@ void VideoOptions::ApplyChangedSettings(GraphicsDevice& device, FrameTools* tool
     }
 }
 
+void VideoOptions::ToggleFullScreen()
+{
+    bool full = gUserVarSystem->GetIntByName("r_fullscreen") != 0;
+    gUserVarSystem->SetStringByName("r_fullscreen", full ? "0" : "1");
+    RestartGraphics();
+}
+
 void VideoOptions::RestartGraphics()
 {
     display.SetCursor(kBusyCursor);

@@ -60,6 +60,8 @@ public:
     // samples, each acted on when its var changed since last applied.
     void ApplyChangedSettings(GraphicsDevice& device, FrameTools* tools);
 
+    // "r_fullscreen" flipped, then the display restarted as "vidRestart" does (Alt+Enter).
+    void ToggleFullScreen();
     // "vidRestart": the busy cursor; with the context held, the saved gamma put back, the start
     // mode chosen again ("r_mode"), the window changed in place (the input starts again with
     // it), the gamma saved and "r_gamma" applied anew, the view's textures forgotten; then the

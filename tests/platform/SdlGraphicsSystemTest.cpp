@@ -104,6 +104,18 @@ protected:
 
     std::string Var(const char* name) { return vars.GetStringByName(name); }
 
+    // What the renderer's toggle does to the display: "r_fullscreen" flipped, the display
+    // restarted (the busy cursor, gamma and textures are the renderer's own, tested there).
+    void ToggleAsTheRendererDoes()
+    {
+        display->SetToggleFullScreenHook([this] {
+            ++toggles;
+            vars.SetStringByName("r_fullscreen", Var("r_fullscreen") == "0" ? "1" : "0");
+            display->RestartDisplay();
+        });
+    }
+    int toggles = 0;
+
     TempFolder folder;
     DebugSystem debug;
     PosixPlatformSystem platform;
@@ -186,6 +198,13 @@ TEST_F(SdlWindowWorld, WindowEventsResizeTheViewSetTheFlagsAndCloseEndsThePump)
 TEST_F(SdlWindowWorld, AltEnterTogglesFullScreenAndOtherInputGoesToTheListener)
 {
     Open();
+    // Without the renderer's toggle the key changes nothing and goes nowhere.
+    PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+    EXPECT_TRUE(display->PumpEvents());
+    EXPECT_EQ(Var("r_fullscreen"), "0");
+    EXPECT_FALSE(display->IsFullScreen());
+    EXPECT_TRUE(input.events.empty());
+    ToggleAsTheRendererDoes();
     PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
     EXPECT_TRUE(display->PumpEvents());
     EXPECT_EQ(Var("r_fullscreen"), "1");
@@ -198,6 +217,7 @@ TEST_F(SdlWindowWorld, AltEnterTogglesFullScreenAndOtherInputGoesToTheListener)
     EXPECT_EQ(Var("r_fullscreen"), "0");
     EXPECT_FALSE(display->IsFullScreen());
     EXPECT_TRUE(input.events.empty()) << "Alt+Enter is the window's own";
+    EXPECT_EQ(toggles, 2);
 
     PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_NONE);
     PushKey(SDLK_a, SDL_SCANCODE_A, KMOD_NONE, false);
@@ -289,6 +309,7 @@ TEST_F(SdlWindowWorld, RestoringTheDesktopLeavesFullScreen)
         return count;
     };
     Open();
+    ToggleAsTheRendererDoes();
     PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
     ASSERT_TRUE(display->PumpEvents());
     ASSERT_TRUE(display->IsFullScreen());

@@ -339,6 +339,8 @@ TEST_F(SdlInputWorld, AfterShutdownNoKeyIsTakenAndARestartOpensTheKeyboardAgain)
 
 TEST_F(SdlInputWorld, AltEnterRestartsTheInputWithTheDisplay)
 {
+    // The renderer's toggle, as far as the display goes: the display restarted.
+    display->SetToggleFullScreenHook([this] { display->RestartDisplay(); });
     PushKey(SDL_SCANCODE_A, true);
     PushButton(SDL_BUTTON_LEFT, true, 0, 0);
     EXPECT_EQ(Frame(), (Lines{"buttonPress 0 1 0 0", "keyPress 30 1 0"}));

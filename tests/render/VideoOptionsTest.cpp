@@ -1,4 +1,4 @@
-// VideoOptionsTest -- the video options menu's lists through the command system over a display's injected mode list (one entry a size, frequencies repeated per depth, the current size first), the anisotropy from its var and the screen size.
+// VideoOptionsTest -- the video options menu's lists through the command system over a display's injected mode list (one entry a size, frequencies repeated per depth, the current size first), the anisotropy from its var, the screen size and the full-screen toggle's restart.
 #include "render/VideoOptions.h"
 
 #include "core/CommandSystem.h"
@@ -156,6 +156,16 @@ TEST_F(VideoOptions, TheScreenIsTheFullScreenModeOrTheViewAndTheToggleRestartsBe
     display.GoFullScreen(1280, 720);
     EXPECT_EQ(display.GetScreenWidth(), 1280);
     EXPECT_EQ(display.GetScreenHeight(), 720);
+
+    // Alt+Enter, as the renderer hooks it: the var flipped, each restart behind the busy
+    // cursor, and the maps' hook after each.
+    int restarts = 0;
+    options.SetRestartHook([&] { ++restarts; });
+    display.SetToggleFullScreenHook([this] { options.ToggleFullScreen(); });
+    display.OnToggleFullScreenKey();
+    display.OnToggleFullScreenKey();
+    EXPECT_EQ(display.events, (std::vector<std::string>{"cursor 7", "restart 1", "cursor 7", "restart 0"}));
+    EXPECT_EQ(restarts, 2);
 
     // A mode chosen in the list becomes the size the restart opens.
     vars.SetStringByName("r_mode", "6");

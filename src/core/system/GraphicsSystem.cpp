@@ -218,6 +218,17 @@ void GraphicsSystem::SetCursorMovedHook(std::function<void()> hook)
     cursorMovedHook = std::move(hook);
 }
 
+void GraphicsSystem::OnToggleFullScreenKey()
+{
+    if (toggleFullScreenHook)
+        toggleFullScreenHook();
+}
+
+void GraphicsSystem::SetToggleFullScreenHook(std::function<void()> hook)
+{
+    toggleFullScreenHook = std::move(hook);
+}
+
 uint32_t GraphicsSystem::FrameRateCapDelay(uint32_t lastFrameMs)
 {
     int32_t cap = maxFpsVar.IsValid() ? maxFpsVar.GetInt() : 0;

@@ -82,6 +82,10 @@ public:
     // The mouse moved over the window: the hook (the interface) sets the cursor for its state.
     void OnCursorMoved();
     void SetCursorMovedHook(std::function<void()> hook);
+    // Alt+Enter: the hook (the renderer's full-screen toggle and its full restart) hears it;
+    // without one the key does nothing.
+    void OnToggleFullScreenKey();
+    void SetToggleFullScreenHook(std::function<void()> hook);
     int32_t GetViewWidth() const { return viewWidth; }
     int32_t GetViewHeight() const { return viewHeight; }
 
@@ -164,6 +168,7 @@ private:
     int32_t viewHeight = 600;
     std::function<void(int32_t, int32_t)> viewResizedHook;
     std::function<void()> cursorMovedHook;
+    std::function<void()> toggleFullScreenHook;
     GammaRamp savedRamp{};
     bool gammaAvailable = false;
     bool gammaChanged = false;
