@@ -5,9 +5,9 @@
 #include "core/File.h"
 #include "core/FileSystem.h"
 #include "core/MessageBuffer.h"
+#include "world/LevelData.h"
 #include "world/World.h"
 
-#include <cmath>
 #include <string>
 
 namespace {
@@ -25,14 +25,23 @@ void WorldMapWritePosition(MessageBuffer& buffer, const WorldPos& position)
     buffer.WriteFloat(position.y);
 }
 
-// A position whose coordinates are not numbers reads as unknown.
+// Within a level's breadth of its level, where every gate lies (a number that is none is not).
+bool WorldMapCoordinateInReach(float value, float breadth)
+{
+    return value >= -breadth && value <= 2.0f * breadth;
+}
+
+// A position whose coordinates are not numbers, or lie far outside their level, reads as unknown:
+// the map's tile of such a gate overflowed a whole number when the map was drawn.
 WorldPos WorldMapReadPosition(MessageBuffer& buffer)
 {
     WorldPos position;
     position.level = buffer.ReadInt();
     position.x = buffer.ReadFloat();
     position.y = buffer.ReadFloat();
-    if (!std::isfinite(position.x) || !std::isfinite(position.y))
+    LevelGeometry geometry = LevelGeometry::Current();
+    if (!WorldMapCoordinateInReach(position.x, static_cast<float>(geometry.levelTileWidth) * geometry.tileSize) ||
+        !WorldMapCoordinateInReach(position.y, static_cast<float>(geometry.levelTileHeight) * geometry.tileSize))
         return WorldPos{-1, 0.0f, 0.0f, true};
     return position;
 }

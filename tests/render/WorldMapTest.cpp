@@ -1,7 +1,12 @@
-// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, and the open map's pins (connection gates among them), hover, re-centring, drag and travel clicks over a fake client.
+// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, and the open map's pins (connection gates among them, a map file's far gates refused), hover, re-centring, drag and travel clicks over a fake client.
 #include "render/MapWorld.h"
 
+#include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -237,6 +242,58 @@ TEST_F(WorldMapGates, AConnectionsGateFollowsTheKnownGatesOnceItsTileIsExploredP
     source.travel.pop_back();
     worldMap->PrepareFrame(false, 0, 0);
     EXPECT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 1}));
+}
+
+// A map file whose gates stand far outside their level (finite, but past any tile a whole number
+// holds) reads those gates as unknown, so the map pins each where the world layout puts it; a
+// gate within a level's breadth of its own reads as written.
+TEST_F(WorldMapGates, AMapFilesGatesFarOutsideTheirLevelReadAsUnknownAndTheLayoutsArePinned)
+{
+    AddConnectionGates(world, *worldMap);
+    worldMap->RecordGate(WorldPos{1, 600.0f, 700.0f, true}, -1);
+    ASSERT_TRUE(worldMap->SaveExplored("Ann"));
+    std::filesystem::path path = folder.Path() / "User" / "chars" / "ann.map";
+    std::ifstream in(path, std::ios::binary);
+    const std::string sound{std::istreambuf_iterator<char>(in), {}};
+    in.close();
+    // A position's twelve bytes: level, x, y.
+    auto position = [](int32_t level, float x, float y) {
+        std::string bytes(12, '\0');
+        std::memcpy(bytes.data(), &level, 4);
+        std::memcpy(bytes.data() + 4, &x, 4);
+        std::memcpy(bytes.data() + 8, &y, 4);
+        return bytes;
+    };
+    size_t seenGate = sound.find(position(1, 40.5f * 50.0f, 12.5f * 50.0f));
+    size_t levelGate = sound.find(position(1, 600.0f, 700.0f));
+    ASSERT_NE(seenGate, std::string::npos);
+    ASSERT_NE(levelGate, std::string::npos);
+    // The level is 64 tiles of 50 units: 3200 wide.
+    struct Case {
+        float value;
+        bool kept;
+    };
+    const Case cases[] = {{3.0e9f, false},   {-3.0e9f, false}, {1.0e30f, false}, {FLT_MAX, false},
+                          {-FLT_MAX, false}, {INFINITY, false}, {NAN, false},    {6500.0f, false},
+                          {-3300.0f, false}, {3199.0f, true},   {-100.0f, true}, {6400.0f, true}};
+    for (const Case& c : cases) {
+        std::string hostile = sound;
+        hostile.replace(seenGate, 12, position(1, c.value, 12.5f * 50.0f));
+        hostile.replace(levelGate, 12, position(1, 600.0f, c.value));
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << hostile;
+        ASSERT_TRUE(worldMap->LoadExplored("Ann")) << c.value;
+        const ExploredLevel* level1 = worldMap->FindLevel(1);
+        ASSERT_NE(level1, nullptr);
+        ASSERT_EQ(level1->connectionGates.size(), 2u);
+        EXPECT_EQ(level1->connectionGates[1].level, c.kept ? 1 : -1) << c.value;
+        EXPECT_EQ(level1->levelGate.level, c.kept ? 1 : -1) << c.value;
+        if (c.kept)
+            continue;
+        worldMap->PrepareFrame(false, 0, 0);
+        ASSERT_EQ(Kinds(), (std::vector<int32_t>{0, 0, 2, 1, 1, 1, 4})) << c.value;
+        EXPECT_FLOAT_EQ(worldMap->GetPins()[5].position.x, 30.5f * 50.0f) << c.value;
+        EXPECT_FLOAT_EQ(worldMap->GetPins()[5].position.y, 30.5f * 50.0f) << c.value;
+    }
 }
 
 TEST_F(WorldMapDraw, ThePinNearestTheCursorIsHoveredUnderTenPixelsTheFirstOnATie)
