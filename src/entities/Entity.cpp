@@ -396,7 +396,8 @@ void Entity::AttachTemporary(Entity* parent, std::string_view modelName, std::st
     Entity* child = CreateAttachment(nullptr, parent, modelName, tagName, 1.0f);
     if (!child)
         return;
-    child->flags |= EntityFlag::HideModel;
+    // Mended: the child was flagged HideModel, which no client draws, so no use, level-up or
+    // heal effect was ever seen.
     child->ScheduleDelete(seconds);
 }
 

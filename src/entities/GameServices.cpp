@@ -279,7 +279,6 @@ Entity* GameServices::SpawnModelEntity(std::string_view modelName, const WorldPo
     }
     entity->spareAfterDelete = true;
     entity->LoadModels(modelName);
-    entity->flags |= EntityFlag::HideModel;
     entity->SetPosition(position);
     if (AddEntity(entity) == -1) {
         KeepSpareModelEntity(entity);

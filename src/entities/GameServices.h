@@ -154,8 +154,8 @@ public:
     // Rings 0..rings in turn; when none yields, the centre with useCentre, else false.
     bool FindSpawnPosition(const WorldPos& centre, int32_t rings, const SpawnSearch& search, bool useCentre,
                            WorldPos& out) const;
-    // A plain entity showing the model (flagged HideModel, as the game's model entities are),
-    // deleted after the seconds.
+    // A plain entity showing the model, deleted after the seconds. Its HideModel bit stays
+    // clear: a client draws nothing of an entity with it, and the effect is there to be seen.
     Entity* SpawnModelEntity(std::string_view modelName, const WorldPos& position, float seconds);
 
     // ---- Lines for the clients ------------------------------------------------------------

@@ -509,6 +509,18 @@ bool Renderer::DrawModelInWidget(const WidgetModel& shown, float x, float y, flo
     return drawn;
 }
 
+// A sprite's frames are drawn as the camera sees each facing, so the quad always turns to the
+// camera; the facing only picks the frame. Mended: turned to the facing's own axis, the quad
+// stood edge-on to the camera (nothing seen) for facings 1 and 5, and mirrored for those turned away.
+Matrix3 Renderer::SpriteFacingCamera(int32_t facing) const
+{
+    const Matrix3& view = worldView.GetCamera().rotation;
+    Vector3 towardsCamera{-view.m[0][0], -view.m[0][1], 0.0f};
+    if (!(Vector3Normalize(towardsCamera) > 0.0f))
+        return MatrixFromAxisIndex(facing);
+    return MatrixFromEulerDegrees(DirectionToAngles(towardsCamera).heading, 0.0f, 0.0f);
+}
+
 bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation)
 {
     auto* resource = gResourceManager && model != -1 ? dynamic_cast<const ModelResource*>(gResourceManager->Get(model))
@@ -520,11 +532,11 @@ bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t faci
     if (!texture || texture->GetTextureId() < 0)
         return false;
     // The quad's own axes (across, up) become the model's left and up; the model then faces
-    // the direction's axis.
+    // the camera across the ground.
     const Matrix3 upright{{{0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}}};
     // Mended: the two were taken the other way round, which laid the quad on its side or sank it
     // under the ground for most facings.
-    Matrix3 turn = Matrix3Multiply(MatrixFromAxisIndex(facing), upright);
+    Matrix3 turn = Matrix3Multiply(SpriteFacingCamera(facing), upright);
     device.SetModelViewMatrix(
         ImmediateDraw::ModelMatrix(worldView.GetCamera().modelView, turn, worldView.ToRenderSpace(position)));
     GLStateCache& cache = device.GetStateCache();

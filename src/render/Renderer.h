@@ -81,8 +81,8 @@ public:
     };
     bool DrawModelInWidget(const WidgetModel& shown, float x, float y, float width, float height);
     // Frame `frame` of the model's sprite animation seen from the facing, as an upright quad
-    // 22.6 wide and 64 high at the position, turned to the facing's axis; false (nothing drawn)
-    // for a frame outside the animation or without a texture for the facing.
+    // 22.6 wide and 64 high at the position, turned to the camera; false (nothing drawn) for a
+    // frame outside the animation or without a texture for the facing.
     bool DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation);
     // The model view made to flatten what is drawn after it onto the plane through the three
     // points, as cast from the light (render space, z up): the projection first, then the view.
@@ -150,6 +150,9 @@ private:
     void ApplyChangedVars();
     void ApplySettings();
     bool ScreenshotKeyPressed() const;
+    // The turn of a sprite's quad: towards the camera across the ground, the facing's axis for a
+    // camera looking straight down.
+    Matrix3 SpriteFacingCamera(int32_t facing) const;
     void PrintTextureUsage();
     // The view rectangle in whole pixels.
     PixelRect ViewPixels() const;

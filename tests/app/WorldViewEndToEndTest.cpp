@@ -1,4 +1,4 @@
-// WorldViewEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window: the screenshot key's picture, read before the swap, shows the level's ground; the scene's visibility is the player's sight; an entity with a sprite model stands upright at its place.
+// WorldViewEndToEndTest -- the shipped game joined through "start both" in a 640 x 480 offscreen window: the screenshot key's picture, read before the swap, shows the level's ground; the scene's visibility is the player's sight; an entity with a sprite model stands upright at its place; the host's effects are seen whichever way they face.
 #include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/ClientSight.h"
@@ -262,6 +262,62 @@ TEST_F(WorldViewEndToEnd, AnEntityWithASpriteModelIsDrawnUprightAtItsPlace)
     }
     EXPECT_GT(most, 100) << "no pixels of the sprite";
     EXPECT_LT(beside, 10) << "the ground beside changed";
+}
+
+// The effects the host shows are drawn: a bolt's burst where it struck, whichever way the burst
+// faces (its frames are drawn as the camera sees them), and a potion's heal hung on the drinker.
+TEST_F(WorldViewEndToEnd, AnEffectTheHostShowsIsSeenAtItsPlaceWhicheverWayItFaces)
+{
+    gUserVarSystem->SetStringByName("drawUI", "0");
+    Frame();
+    WorldPos at = HostPlayer()->position;
+    at.x -= gGameData->GetTuning().tileSize;
+    at.y -= 3.0f * gGameData->GetTuning().tileSize;
+    TargaImage bare = Screenshot();
+    Vector2 point = Client::WorldToScreen(at, true);
+    int px = static_cast<int>(point.x * static_cast<float>(bare.GetWidth() + 2) / 640.0f);
+    int py = static_cast<int>(point.y * static_cast<float>(bare.GetHeight() + 2) / 480.0f) - 2;
+    // The most the effect shows over its frames in the box at a point, and beside it.
+    auto shown = [&](int x, int y, int& beside) {
+        int most = 0;
+        for (int i = 0; i < 6; ++i) {
+            Frame();
+            TargaImage frame = Screenshot();
+            most = std::max(most, ChangedPixels(bare, frame, x - 30, y - 80, x + 30, y + 5));
+            beside = std::max(beside, ChangedPixels(bare, frame, x + 60, y - 80, x + 120, y + 5));
+        }
+        return most;
+    };
+    for (int32_t facing = 0; facing < 8; ++facing) {
+        Entity* burst = gGameServices->SpawnModelEntity("effects/emberburst.mdl", at, 1.0f);
+        ASSERT_NE(burst, nullptr);
+        burst->facing = facing;
+        int32_t number = burst->entityNumber;
+        for (int i = 0; i < 6 && !gGameClient->GetEntity(number); ++i)
+            Frame();
+        ASSERT_NE(gGameClient->GetEntity(number), nullptr) << facing;
+        EXPECT_EQ(gGameClient->GetEntity(number)->facing, facing);
+        int beside = 0;
+        EXPECT_GT(shown(px, py, beside), 50) << "no pixels of the burst facing " << facing;
+        EXPECT_LT(beside, 10) << "the ground beside changed, facing " << facing;
+        // Gone after its second, and the ground is as it was.
+        for (int i = 0; i < 30 && gGameClient->GetEntity(number); ++i)
+            Frame();
+        ASSERT_EQ(gGameClient->GetEntity(number), nullptr) << facing;
+        Frame();
+        EXPECT_LT(ChangedPixels(bare, Screenshot(), px - 30, py - 80, px + 30, py + 5), 10) << facing;
+    }
+
+    // A potion's heal hangs on its drinker for its seconds: here a bare post on the same grass.
+    auto* post = new Entity();
+    post->SetPosition(at);
+    ASSERT_NE(gGameServices->AddEntity(post), -1);
+    Frames(2);
+    bare = Screenshot();
+    Entity::AttachTemporary(post, "effects/heal.mdl", "", 1.0f);
+    int beside = 0;
+    EXPECT_GT(shown(px, py, beside), 50) << "no pixels of the heal";
+    EXPECT_LT(beside, 10) << "the ground beside the heal changed";
 }
 
 TEST_F(WorldViewEndToEnd, TheCollisionGridLaysWhiteAndRedSquaresOverTheWorld)

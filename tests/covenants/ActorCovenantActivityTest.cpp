@@ -44,7 +44,7 @@ protected:
     {
         int32_t effects = 0;
         for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
-            if (const Entity* entity = game.GetEntity(i); entity && (entity->flags & EntityFlag::HideModel))
+            if (const Entity* entity = game.GetEntity(i); entity && entity->spareAfterDelete)
                 ++effects;
         return effects;
     }

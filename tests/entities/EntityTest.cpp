@@ -193,11 +193,17 @@ TEST_F(EntityRules, RemovingAnAttachmentMatchesTagAndModel)
     EXPECT_EQ(CountAttachedTo(game, *parent), 0);
 }
 
-TEST_F(EntityRules, TemporaryAttachmentIsHiddenAndGoesAfterItsTime)
+TEST_F(EntityRules, TemporaryAttachmentIsShownAndGoesAfterItsTime)
 {
     Entity* parent = Spawn();
     Entity::AttachTemporary(parent, "Effects/levelup.mdl", "tag_helmet", 0.5f);
     ASSERT_EQ(CountAttachedTo(game, *parent), 1);
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i) {
+        const Entity* child = game.GetEntity(i);
+        if (child && child->parentNumber == parent->entityNumber) {
+            EXPECT_EQ(child->flags & EntityFlag::HideModel, 0u) << "a client draws nothing of a HideModel entity";
+        }
+    }
     Entity::AttachTemporary(parent, "", "tag_helmet", 0.5f);
     EXPECT_EQ(CountAttachedTo(game, *parent), 1) << "no model, no attachment";
     game.StepFor(0.5f);
@@ -316,7 +322,7 @@ TEST_F(EntityRules, ModelEntityIsAddedAndGoesAfterItsSeconds)
     int32_t number = shown->entityNumber;
     EXPECT_EQ(game.GetEntity(number), shown);
     EXPECT_FLOAT_EQ(shown->position.y, 60.0f);
-    EXPECT_EQ(shown->flags, EntityFlag::HideModel);
+    EXPECT_EQ(shown->flags & EntityFlag::HideModel, 0u) << "a client draws nothing of a HideModel entity";
     game.StepFor(1.95f);
     EXPECT_EQ(game.GetEntity(number), shown);
     game.Step();
@@ -338,7 +344,7 @@ TEST_F(EntityRules, AGoneModelEntityComesBackForTheNextEffectAsANewOne)
     Entity* second = game.SpawnModelEntity("Effects/miss.mdl", At(5, 6), 1.0f);
     ASSERT_EQ(second, first) << "the same object, kept for the next effect";
     EXPECT_EQ(second->modelName, "Models/effects/miss.mdl");
-    EXPECT_EQ(second->flags, EntityFlag::HideModel);
+    EXPECT_EQ(second->flags, 0u);
     EXPECT_FALSE(second->visualFlags[2]);
     EXPECT_FLOAT_EQ(second->alpha, 1.0f);
     EXPECT_EQ(second->facing, Entity().facing);

@@ -421,7 +421,7 @@ TEST_F(SkillEffects, ABlinkThatFindsNoRoomStaysButShowsItsEffect)
 
     int32_t models = 0;
     for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
-        if (const Entity* entity = game.GetEntity(i); entity && (entity->flags & EntityFlag::HideModel))
+        if (const Entity* entity = game.GetEntity(i); entity && entity->spareAfterDelete)
             ++models;
     EXPECT_EQ(models, 1);
     game.bodyBlocked = nullptr;

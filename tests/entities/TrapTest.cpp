@@ -365,7 +365,7 @@ TEST_F(TrapLogic, AMissileKeepsTheTrapFiredUntilItIsGone)
     EXPECT_TRUE(trap->HasFired());
     EXPECT_FALSE(trap->IsSpent());
     EXPECT_FALSE(trap->IsOver());
-    EXPECT_EQ(CountEntitiesOf([](const Entity& e) { return (e.flags & EntityFlag::HideModel) != 0; }), 1)
+    EXPECT_EQ(CountEntitiesOf([](const Entity& e) { return e.spareAfterDelete; }), 1)
         << "the trap's effect stands beside the missile";
     game.RemoveEntity(missile);
     delete missile;
@@ -378,7 +378,7 @@ TEST_F(TrapLogic, TheEffectStandsForFiveSeconds)
     auto trap = Arm("DartTrap");
     trap->TryTrigger(victim, 0.0f);
     game.StepFor(2.05f);
-    auto isEffect = [](const Entity& e) { return (e.flags & EntityFlag::HideModel) != 0; };
+    auto isEffect = [](const Entity& e) { return e.spareAfterDelete; };
     EXPECT_EQ(CountEntitiesOf(isEffect), 1);
     game.StepFor(4.9f);
     EXPECT_EQ(CountEntitiesOf(isEffect), 1);
