@@ -9,6 +9,7 @@
 #include "client/ItemClient.h"
 #include "client/PlayerClient.h"
 #include "core/StringUtil.h"
+#include "rules/items/InventoryBase.h"
 #include "rules/skills/SkillDefinition.h"
 #include "world/World.h"
 
@@ -165,8 +166,9 @@ void ServerNotifications::ClearNpcChat(const Args&)
 void ServerNotifications::UseCurrentPowerup(const Args&)
 {
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
-    // The powerup in use is the first slot of the first bag.
-    auto* powerup = player ? dynamic_cast<ItemClient*>(player->GetInventory().GetItem(0, 0)) : nullptr;
+    // The powerup in use is the first of the powerup cells.
+    constexpr int32_t bag = InventoryBase::kPowerupBag;
+    auto* powerup = player ? dynamic_cast<ItemClient*>(player->GetInventory().GetItem(bag, 0)) : nullptr;
     if (powerup)
-        powerup->RequestUse(0, 0);
+        powerup->RequestUse(bag, 0);
 }

@@ -209,8 +209,8 @@ public:
     // "Strength" to "Spirit", below the base attribute's cap.
     void RaiseAttribute(std::string_view name);
     void SwapWeaponSets();
-    // The first three cells of the main bag fill from the front; variants 1 and 2 first move
-    // the first cell to the third or the second.
+    // The powerup cells fill from the front; variants 1 and 2 first move the first cell to the
+    // third or the second. A refusal is told once.
     void CloseFrontSlotGaps(int32_t variant);
     // Between two cells the player reaches: its own bags, and the stash bags it uses (its own,
     // or its covenant's at a covenant stash); "$$CantMoveItemHere$$" when the move is refused.
@@ -324,7 +324,8 @@ private:
     int32_t FindQuestSlot(int32_t questNumber) const;
     bool OfferQuestItem(const Item& item);
     bool TakeIntoBags(ItemGround* ground);
-    void MoveFrontSlot(int32_t bag, int32_t from, int32_t to);
+    // False when the inventory refuses the move.
+    bool MoveFrontSlot(int32_t bag, int32_t from, int32_t to);
     // The bag of the player's own inventory that the group shows; -1 for another owner's.
     int32_t FindOwnGroup(int32_t group) const;
     // The inventory a shown group lies in (the player's own or its covenant's storage) and the

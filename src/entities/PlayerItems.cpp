@@ -344,23 +344,26 @@ void Player::SwapWeaponSets()
 // Variant 1 first moves slot 0 to slot 2, variant 2 to slot 1.
 void Player::CloseFrontSlotGaps(int32_t variant)
 {
-    constexpr int32_t bag = InventoryGroupIndex::Main;
+    constexpr int32_t bag = InventoryBase::kPowerupBag;
+    bool refused = false;
     if (variant == 1 || variant == 2)
-        MoveFrontSlot(bag, 0, variant == 1 ? 2 : 1);
+        refused = !MoveFrontSlot(bag, 0, variant == 1 ? 2 : 1);
     for (auto [from, to] : {std::pair{1, 0}, std::pair{2, 1}, std::pair{1, 0}})
         if (!inventory->GetItem(bag, to) && inventory->GetItem(bag, from))
-            MoveFrontSlot(bag, from, to);
+            refused = !MoveFrontSlot(bag, from, to) || refused;
+    // Mended: the last step repeats a refused first one on unchanged cells; the player heard it twice.
+    if (refused)
+        SendMessage("$$CantMoveItemHere$$", kPlayerItemRefusalKind);
 }
 
-void Player::MoveFrontSlot(int32_t bag, int32_t from, int32_t to)
+bool Player::MoveFrontSlot(int32_t bag, int32_t from, int32_t to)
 {
     if (!inventory->GetItem(bag, from))
-        return;
-    if (!inventory->MoveItem(bag, from, bag, to)) {
-        SendMessage("$$CantMoveItemHere$$", kPlayerItemRefusalKind);
-        return;
-    }
+        return true;
+    if (!inventory->MoveItem(bag, from, bag, to))
+        return false;
     RecalculateStats(false);
+    return true;
 }
 
 void Player::MoveItem(int32_t fromGroup, int32_t fromSlot, int32_t toGroup, int32_t toSlot)

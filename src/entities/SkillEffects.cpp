@@ -32,10 +32,6 @@ constexpr float kSkillEffectsDisappearRange = 300.0f;
 constexpr uint32_t kSkillEffectsRandomHateMask = 0x2151;
 constexpr int32_t kSkillEffectsSummonTries = 3;
 constexpr int32_t kSkillEffectsSummonRings = 6;
-// The powerup slots: the front cells of the first carried bag while they hold a powerup. The
-// bag row itself holds bags only, and a cell holding anything else is the player's own to keep.
-constexpr int32_t kSkillEffectsPowerupBag = InventoryGroupIndex::Bag1;
-constexpr int32_t kSkillEffectsPowerupSlots = 3;
 // A record's tries at a high level could grow without end: every draw makes an item.
 constexpr int32_t kSkillEffectsMaxPowerupTries = 100;
 
@@ -435,10 +431,10 @@ void Skill::ChangePowerups(Sentient& user) const
         return;
     InventoryBase& inventory = *user.inventory;
     int32_t level = user.GetStat(CharacterStat::Level);
-    int32_t slots = std::min(kSkillEffectsPowerupSlots, inventory.GetSlotCount(kSkillEffectsPowerupBag));
+    int32_t slots = std::min(InventoryBase::kPowerupCells, inventory.GetSlotCount(InventoryBase::kPowerupBag));
     bool changed = false;
     for (int32_t slot = 0; slot < slots; ++slot) {
-        if (!IsPowerup(inventory.GetItem(kSkillEffectsPowerupBag, slot)))
+        if (!IsPowerup(inventory.GetItem(InventoryBase::kPowerupBag, slot)))
             continue;
         std::unique_ptr<Item> kept;
         for (int32_t i = 0; i < tries; ++i) {
@@ -448,13 +444,13 @@ void Skill::ChangePowerups(Sentient& user) const
         }
         if (!kept)
             continue;
-        std::unique_ptr<ItemBase> old = inventory.RemoveAt(kSkillEffectsPowerupBag, slot);
+        std::unique_ptr<ItemBase> old = inventory.RemoveAt(InventoryBase::kPowerupBag, slot);
         std::unique_ptr<ItemBase> placed(kept.release());
         // A cell that refuses the new item keeps the old one.
-        if (inventory.PlaceItem(placed, kSkillEffectsPowerupBag, slot, 0))
+        if (inventory.PlaceItem(placed, InventoryBase::kPowerupBag, slot, 0))
             changed = true;
         else
-            inventory.PlaceItem(old, kSkillEffectsPowerupBag, slot, 0);
+            inventory.PlaceItem(old, InventoryBase::kPowerupBag, slot, 0);
     }
     if (changed)
         user.RecalculateStats(false);

@@ -315,16 +315,18 @@ TEST_F(PlayerItemsWorld, AnAttributeRisesBelowItsCapWhilePointsAreLeft)
 
 // ---- Moving ------------------------------------------------------------------------------------------
 
-TEST_F(PlayerItemsWorld, TheFrontCellsOfTheMainBagFillFromTheFront)
+TEST_F(PlayerItemsWorld, ThePowerupCellsFillFromTheFront)
 {
     Player* player = MakePlayer();
+    constexpr int32_t cells = InventoryBase::kPowerupBag;
+    ASSERT_TRUE(player->inventory->ResizeBag(cells, 4));
     std::unique_ptr<ItemBase> satchel = Make("Satchel");
     ItemBase* held = satchel.get();
-    ASSERT_TRUE(player->inventory->PlaceItem(satchel, InventoryGroupIndex::Main, 2, 0));
+    ASSERT_TRUE(player->inventory->PlaceItem(satchel, cells, 2, 0));
     player->CloseFrontSlotGaps(0);
-    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Main, 0), held);
+    EXPECT_EQ(player->inventory->GetItem(cells, 0), held);
     player->CloseFrontSlotGaps(1);
-    EXPECT_EQ(player->inventory->GetItem(InventoryGroupIndex::Main, 0), held);
+    EXPECT_EQ(player->inventory->GetItem(cells, 0), held);
 }
 
 TEST_F(PlayerItemsWorld, TheWeaponSetsTradePlaces)

@@ -293,17 +293,40 @@ TEST_F(ServerCommandsItems, SwitchItemSetTradesTheWeaponSets)
     EXPECT_EQ(At(InventoryGroupIndex::Backup, 0), blade);
 }
 
-TEST_F(ServerCommandsItems, ShiftLinesTurnTheFrontCellsEachTheirWay)
+TEST_F(ServerCommandsItems, ShiftLinesTurnThePowerupCellsEachTheirWay)
 {
-    ItemBase* first = Put("Satchel", InventoryGroupIndex::Main, 0);
-    ItemBase* second = Put("Satchel", InventoryGroupIndex::Main, 1);
-    ItemBase* third = Put("Satchel", InventoryGroupIndex::Main, 2);
+    constexpr int32_t cells = InventoryBase::kPowerupBag;
+    ItemBase* first = Put("Ration", cells, 0);
+    ItemBase* second = Put("Pebble", cells, 1);
+    ItemBase* third = Put("Satchel", cells, 2);
     Run("shiftPowerupsDown");  // the first to the third cell
-    EXPECT_EQ(At(InventoryGroupIndex::Main, 0), third);
-    EXPECT_EQ(At(InventoryGroupIndex::Main, 2), first);
+    EXPECT_EQ(At(cells, 0), third);
+    EXPECT_EQ(At(cells, 2), first);
     Run("shiftPowerupsUp");  // the first to the second cell
-    EXPECT_EQ(At(InventoryGroupIndex::Main, 0), second);
-    EXPECT_EQ(At(InventoryGroupIndex::Main, 1), third);
-    EXPECT_EQ(At(InventoryGroupIndex::Main, 2), first);
+    EXPECT_EQ(At(cells, 0), second);
+    EXPECT_EQ(At(cells, 1), third);
+    EXPECT_EQ(At(cells, 2), first);
     EXPECT_EQ(Said("$$CantMoveItemHere$$"), 0);
+    // Using the first powerup closes the gap it leaves behind.
+    player->inventory->DeleteAt(cells, 0);
+    Put("Ration", cells, 0);
+    Run("useItem 2 0");
+    EXPECT_EQ(At(cells, 0), third);
+    EXPECT_EQ(At(cells, 1), first);
+    EXPECT_EQ(At(cells, 2), nullptr);
+}
+
+TEST_F(ServerCommandsItems, AShiftThatFindsNoThirdCellIsRefusedOnce)
+{
+    constexpr int32_t cells = InventoryBase::kPowerupBag;
+    ASSERT_TRUE(player->inventory->ResizeBag(cells, 2));
+    ItemBase* first = Put("Ration", cells, 0);
+    ItemBase* second = Put("Pebble", cells, 1);
+    Run("shiftPowerupsDown");
+    EXPECT_EQ(Said("$$CantMoveItemHere$$"), 1);
+    EXPECT_EQ(At(cells, 0), first);
+    EXPECT_EQ(At(cells, 1), second);
+    Run("shiftPowerupsUp");  // the two trade places
+    EXPECT_EQ(At(cells, 0), second);
+    EXPECT_EQ(Said("$$CantMoveItemHere$$"), 1);
 }

@@ -32,6 +32,11 @@ public:
     static constexpr int32_t kBagCount = InventoryGroupIndex::kCount;
     // Far more than any bag the game makes; a saved bag claiming more is refused.
     static constexpr int32_t kMaxBagSlots = 512;
+    // The powerup cells: the front cells of the first carried bag, where picked-up powerups wait
+    // their turn (the bag row holds bags only). The skill that changes them, the shift commands
+    // and the client's use key all mean these.
+    static constexpr int32_t kPowerupBag = InventoryGroupIndex::Bag1;
+    static constexpr int32_t kPowerupCells = 3;
 
     InventoryBase() = default;
     InventoryBase(const InventoryBase&) = delete;
