@@ -139,24 +139,22 @@ void Player::CheckBonusSkill(int32_t stat)
         return;
     bool base = stat >= CharacterStat::BaseStrength && stat <= CharacterStat::BaseSpirit;
     int32_t total = base ? stat - CharacterStat::BaseStrength + CharacterStat::Strength : stat;
-    for (const auto& skill : skillList->GetSkills()) {
-        const SkillDefinition* definition = skill ? skill->definition : nullptr;
-        if (!definition || (definition->statReq != stat && definition->statReq != total))
-            continue;
-        int32_t level = skill->GetLevel();
-        int32_t missing = definition->GetMissingRequirementPoints(level, stats);
-        if (missing <= 0)
-            continue;
-        if (missing != 1)
-            return;
-        // The record's name is already the localised text's key.
-        const char* name = definition->name.c_str();
-        if (definition->basicSkill || definition->maxSkillLevel == 1)
-            SendMessage(MakeLocToken("HaveReceivedBonusSkillX", "%s", name), kPlayerNoticeKind);
-        else
-            SendMessage(MakeLocToken("HaveReceivedBonusSkillXLevelY", "%s %d", name, level + 1), kPlayerNoticeKind);
+    // A skill may ask for the attribute with its bonuses: raising the base one raises that too.
+    SkillBase* skill = skillList->FindSkillWantingStat(stats, stat);
+    if (!skill && total != stat)
+        skill = skillList->FindSkillWantingStat(stats, total);
+    if (!skill)
         return;
-    }
+    const SkillDefinition* definition = skill->definition;
+    int32_t level = skill->GetLevel();
+    if (definition->GetMissingRequirementPoints(level, stats) != 1)
+        return;
+    // The record's name is already the localised text's key.
+    const char* name = definition->name.c_str();
+    if (definition->basicSkill || definition->maxSkillLevel == 1)
+        SendMessage(MakeLocToken("HaveReceivedBonusSkillX", "%s", name), kPlayerNoticeKind);
+    else
+        SendMessage(MakeLocToken("HaveReceivedBonusSkillXLevelY", "%s %d", name, level + 1), kPlayerNoticeKind);
 }
 
 // ---- The tutorial -----------------------------------------------------------------------------------

@@ -298,8 +298,7 @@ int32_t Skill::Defer(Sentient& user, Entity* target, int32_t nextStage)
 int32_t Skill::Perform(Sentient& user, Entity* target, Entity* resolved)
 {
     user.Notify(SentientNotice::kActionCancelled, nullptr);
-    bool aimed = definition->needsEnemy && !definition->allEnemies && !definition->alwaysWorks;
-    if (aimed && resolved && user.CanTurn())
+    if (IsSingleEnemyAttack(nullptr) && resolved && user.CanTurn())
         user.FaceEntity(resolved, false);
     if (definition->needsEnemy || definition->allEnemies) {
         if (!ApplyToEnemies(user, target) && !definition->alwaysWorks)

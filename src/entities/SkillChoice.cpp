@@ -44,10 +44,7 @@ const DatabaseEntry* SkillChoiceEffect(const SkillDefinition& definition)
 // The part of a hit of the skill's damage type the target's resistance takes away.
 float SkillChoiceAbsorbed(const SkillDefinition& definition, const Entity& target, const Sentient& owner)
 {
-    int32_t type = definition.maxDamage > 0       ? definition.damageType
-                   : definition.projMaxDamage > 0 ? definition.projDamageType
-                                                  : DamageType::Physical;
-    int32_t resistance = target.GetStat(CharacterStat::ResistancePhysical + type);
+    int32_t resistance = target.GetStat(CharacterStat::ResistancePhysical + definition.GetMainDamageType());
     return gGameData ? ResistanceAbsorbFraction(gGameData->GetTuning(), resistance, owner.GetStat(CharacterStat::Level))
                      : 0.0f;
 }

@@ -129,6 +129,7 @@ public:
     // "PerLevel" and "Skill" names, a tree's skills, a class's trees. Names ignore case.
 
     const SkillDefinition* FindSkillDefinition(std::string_view name) const;
+    int32_t FindSkillDefinitionIndex(std::string_view name) const;  // -1 when none
     const SkillTree* FindSkillTree(std::string_view name) const;
     // The status effects of the database, unscaled, for their names, texts and values.
     const StatusEffectBase* FindStatusEffect(std::string_view name) const;
@@ -147,6 +148,8 @@ public:
     const RecordList<QuestDefinition>& GetQuestDefinitions() const { return questDefinitions; }
     // The definition read from that entry; null when none is.
     const QuestDefinition* FindQuestDefinition(const DatabaseEntry* entry) const;
+    // The first definition, in database order, of that QuestType; null when none is.
+    const QuestDefinition* FindQuestDefinitionByType(int32_t questType) const;
     // A definition's entry drawn from random stream 0, weighted by "RandomQuestChance" (or
     // "RandomEventChance"); a weight of 0 is never drawn. Null when no weight is above 0.
     const DatabaseEntry* PickRandomQuest() const;

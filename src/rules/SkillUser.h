@@ -18,6 +18,8 @@ public:
     // The ItemRequirement of the item in that slot of that inventory bag; kNoItem when there is none.
     virtual int32_t GetItemRequirementAt(int32_t bag, int32_t slot) const = 0;
     virtual bool IsEnemy(const SkillUser& other) const = 0;
+    // False for an entity that cannot be aimed at directly.
+    virtual bool IsTargetable() const { return true; }
     // The horizontal distance to the other entity, less both radii when asked.
     virtual float GetDistance2D(const SkillUser& other, bool lessRadii) const = 0;
     // The horizontal vector from this entity's position to the other's, the other re-expressed

@@ -213,6 +213,11 @@ void CovenantBase::SetRelation(int32_t other, float value)
         record->relation = std::clamp(value, 0.0f, 100.0f);
 }
 
+void CovenantBase::SetRelationWord(int32_t other, uint32_t word)
+{
+    SetRelation(other, std::bit_cast<float>(word));
+}
+
 void CovenantBase::AddRelation(int32_t other, float amount)
 {
     SetRelation(other, GetRelation(other) + amount);

@@ -89,6 +89,9 @@ public:
     float GetRelation(int32_t other) const;
     // Kept within 0..100; a value that is no number changes nothing.
     void SetRelation(int32_t other, float value);
+    // The relation value as its 32-bit word arrives in a datagram (the float's bit pattern),
+    // stored by the rules of SetRelation.
+    void SetRelationWord(int32_t other, uint32_t word);
     void AddRelation(int32_t other, float amount);
     int32_t GetTreatyState(int32_t other) const;
     const TimeStamp& GetTreatyTimeStamp(int32_t other) const;

@@ -23,3 +23,14 @@ bool InventoryBag::AreSlotsFree(int32_t start, int32_t count) const
         return false;
     return std::all_of(slots.begin() + start, slots.begin() + end, [](const auto& item) { return item == nullptr; });
 }
+
+bool InventoryBag::HasFreeSlot(const ItemBase& item) const
+{
+    if (HasEmptySlot())
+        return true;
+    int64_t room = 0;
+    for (const auto& held : slots)
+        if (held && held.get() != &item && held->CanStackWith(item))
+            room += held->GetMaxStack() - held->GetStackCount();
+    return room >= item.GetStackCount();
+}

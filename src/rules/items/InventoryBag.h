@@ -21,6 +21,8 @@ public:
     // count slots from start are all inside the bag and empty; a count of 0 or less means up to
     // the end of the bag.
     bool AreSlotsFree(int32_t start, int32_t count) const;
+    // The item fits whole: into the stacks of its kind in the bag, or into an empty slot.
+    bool HasFreeSlot(const ItemBase& item) const;
 
     // A shared bag belongs to the owner of the inventory (a server inventory asks its owner).
     bool IsShared() const { return shared; }

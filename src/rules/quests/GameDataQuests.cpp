@@ -47,6 +47,14 @@ const QuestDefinition* GameData::FindQuestDefinition(const DatabaseEntry* entry)
     return entry ? questDefinitions.FindByEntry(entry) : nullptr;
 }
 
+const QuestDefinition* GameData::FindQuestDefinitionByType(int32_t questType) const
+{
+    for (const auto& definition : questDefinitions)
+        if (definition->questType == questType)
+            return definition.get();
+    return nullptr;
+}
+
 const DatabaseEntry* GameData::PickRandomQuest() const
 {
     return PickWeighted(questDefinitions, randomQuestChanceTotal, &QuestDefinition::randomQuestChance);

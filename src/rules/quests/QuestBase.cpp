@@ -102,6 +102,11 @@ void QuestBase::OnParametersRolled(bool, const QuestBase*)
 {
 }
 
+bool QuestBase::IsReturnNpcType(int32_t npcType) const
+{
+    return npcType != NpcType::None && definition && npcType == definition->returnNpcType;
+}
+
 void QuestBase::Reset()
 {
     levelRoll = 0.0f;

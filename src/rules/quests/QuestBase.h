@@ -50,6 +50,8 @@ public:
     virtual void SetFailed() { failed = true; }
     // The world difficulty whose "DifficultyTimeMult" scales a time limit.
     virtual int32_t GetDifficulty() const = 0;
+    // The NPC kind this quest is handed back to; never None.
+    virtual bool IsReturnNpcType(int32_t npcType) const;
     // The number of town NPCs a DeadlyPoison, Petrify or Kidnapping quest draws its NPC from.
     virtual int32_t GetNpcCount() const = 0;
     // That NPC's display name (empty when there is none) and NpcType (None when there is none).

@@ -30,6 +30,11 @@ const SkillDefinition* GameData::FindSkillDefinition(std::string_view name) cons
     return skillDefinitions.FindByName(name);
 }
 
+int32_t GameData::FindSkillDefinitionIndex(std::string_view name) const
+{
+    return skillDefinitions.FindIndex(name);
+}
+
 const SkillTree* GameData::FindSkillTree(std::string_view name) const
 {
     return skillTrees.FindByName(name);

@@ -134,3 +134,10 @@ bool SkillBase::AffectsDeepWounds() const
         return true;
     return definition->GetStatusEffect() && definition->GetStatusEffect()->HasDeepWoundsMult();
 }
+
+bool SkillBase::IsSingleEnemyAttack(const SkillUser* target) const
+{
+    if (target && !target->IsTargetable())
+        return false;
+    return definition && definition->needsEnemy && !definition->allEnemies && !definition->alwaysWorks;
+}

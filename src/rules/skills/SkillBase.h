@@ -43,6 +43,8 @@ public:
     bool AffectsCriticalHits() const;
     bool AffectsCrushingBlows() const;
     bool AffectsDeepWounds() const;
+    // A skill aimed at one enemy; never at a target that cannot be targeted.
+    bool IsSingleEnemyAttack(const SkillUser* target) const;
 
     const SkillDefinition* definition = nullptr;
     RandomTimer reuseTimer;

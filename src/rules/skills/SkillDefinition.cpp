@@ -394,6 +394,15 @@ int32_t SkillDefinition::GetMissingRequirementPoints(int32_t level, const IntArr
     return static_cast<int32_t>(std::clamp<int64_t>(missing, 0, INT32_MAX));
 }
 
+int32_t SkillDefinition::GetMainDamageType() const
+{
+    if (maxDamage > 0)
+        return damageType;
+    if (projMaxDamage > 0)
+        return projDamageType;
+    return DamageType::Physical;
+}
+
 bool SkillDefinition::MatchesEntityStates(uint32_t stateBits) const
 {
     if (requiredStatesOne != 0 && (requiredStatesOne & stateBits) == 0)
@@ -452,3 +461,16 @@ bool SkillDefinition::IsTargetInRangeAndSight(const SkillUser* user, const Skill
     return true;
 }
 
+bool SkillDefinition::IsTargetWellInRange(const SkillUser* user, const SkillUser* target) const
+{
+    if (!user || !target)
+        return false;
+    if (minRange <= 0.0f && maxRange <= 0.0f)
+        return true;
+    float distance = user->GetDistance2D(*target, true);
+    float nearest = minRange * kClientMinRangeMargin;
+    float farthest = maxRange * kClientMaxRangeMargin;
+    if (nearest > 0.0f && distance < nearest)
+        return false;
+    return !(farthest > 0.0f && distance > farthest);
+}

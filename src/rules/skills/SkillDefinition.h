@@ -104,6 +104,8 @@ public:
     int32_t GetLevelFromStats(const IntArray& stats, int32_t skillStat) const;
     // Points of the StatReq stat still missing for level + 1; 0 when none are.
     int32_t GetMissingRequirementPoints(int32_t level, const IntArray& stats) const;
+    // DamageType with a direct damage, else ProjDamageType with a projectile damage, else Physical.
+    int32_t GetMainDamageType() const;
     bool MatchesEntityStates(uint32_t stateBits) const;
     // True when the skill enhances everything, or the skill or the status effect entry is in its lists.
     bool IsEnhancedBy(const SkillDefinition* skill, const DatabaseEntry* statusEffectEntry) const;
@@ -112,6 +114,8 @@ public:
                      uint32_t stateBits) const;
     // The world host's test: range limits and the sight cone.
     bool IsTargetInRangeAndSight(const SkillUser* user, const SkillUser* target) const;
+    // The client's stricter range test, so that a request it sends is not refused for a step.
+    bool IsTargetWellInRange(const SkillUser* user, const SkillUser* target) const;
 
     const SkillDefinition* GetPerLevel() const { return perLevel; }
     const StatusEffectBase* GetStatusEffect() const { return statusEffect.get(); }

@@ -100,6 +100,17 @@ SkillBase* SkillListBase::FindSkillByName(std::string_view name) const
     return nullptr;
 }
 
+SkillBase* SkillListBase::FindSkillWantingStat(const IntArray& stats, int32_t stat) const
+{
+    for (const auto& skill : skills) {
+        const SkillDefinition* definition = skill->definition;
+        if (definition && definition->statReq == stat &&
+            definition->GetMissingRequirementPoints(skill->GetLevel(), stats) > 0)
+            return skill.get();
+    }
+    return nullptr;
+}
+
 void SkillListBase::Clear()
 {
     skills.clear();

@@ -34,6 +34,8 @@ public:
     SkillBase* FindSkillByEntryIndex(int32_t entryId) const;
     // By the definition's entry name, case-sensitive.
     SkillBase* FindSkillByName(std::string_view name) const;
+    // The first skill that takes its level from the stat and could use more of it.
+    SkillBase* FindSkillWantingStat(const IntArray& stats, int32_t stat) const;
     void Clear();
 
     const std::vector<std::unique_ptr<SkillBase>>& GetSkills() const { return skills; }

@@ -139,7 +139,7 @@ bool Quest::IsFor(int32_t npcType, const Entity* entity) const
 {
     if (type == QuestType::MonsterQuest && entity && entity == target.GetAs<Entity>())
         return true;
-    if (!definition || npcType == NpcType::None || npcType != definition->returnNpcType)
+    if (!IsReturnNpcType(npcType))
         return false;
     if (npcType == NpcType::OneShot)
         return entity && entity == GetWorldTarget();

@@ -75,6 +75,13 @@ TEST_F(Covenants, RelationsStayWithinTheirBoundsAndSlots)
     covenant.SetRelation(3, 20.0f);
     covenant.SetRelation(3, std::nanf(""));
     EXPECT_EQ(covenant.GetRelation(3), 20.0f);
+    // The datagram's word is the float's bit pattern, kept by the same rules.
+    for (auto [word, expected] : {std::pair{std::bit_cast<uint32_t>(42.5f), 42.5f},
+                                  {std::bit_cast<uint32_t>(std::nanf("")), 42.5f},
+                                  {std::bit_cast<uint32_t>(1e30f), 100.0f}, {0x80000001u, 0.0f}}) {
+        covenant.SetRelationWord(3, word);
+        EXPECT_EQ(covenant.GetRelation(3), expected) << word;
+    }
     covenant.SetRelation(3, 20.0f);
     EXPECT_TRUE(covenant.HasRelation(0));  // slots below a made one exist too
 

@@ -72,6 +72,10 @@ TEST_F(Inventory, AddItemFillsStacksThenTheFirstFreeCell)
     Plant(inventory, "Helm", G::Bag2, 1);
     Plant(inventory, "Tonic", G::Bag2, 2, 3);
     auto tonics = Make("Tonic", 4);
+    const InventoryBag* bag = inventory.GetBag(G::Bag2);
+    EXPECT_FALSE(bag->HasFreeSlot(*tonics));
+    EXPECT_TRUE(bag->HasFreeSlot(*Make("Tonic", 3)));
+    EXPECT_FALSE(bag->HasFreeSlot(*Make("Helm")));
     ASSERT_FALSE(inventory.AddItem(tonics, G::Bag2));  // room for 3 only, no free cell
     EXPECT_EQ(inventory.GetItem(G::Bag2, 0)->GetStackCount(), 4);
     tonics->SetStackCount(3);
@@ -86,6 +90,8 @@ TEST_F(Inventory, AddItemFillsStacksThenTheFirstFreeCell)
     EXPECT_EQ(raw->GetSlot(), 1);
     EXPECT_TRUE(inventory.HasRoom(*Make("Helm"), G::Bag3));
     EXPECT_FALSE(inventory.HasRoom(*Make("Helm"), G::Bag2));
+    inventory.DeleteAt(G::Bag2, 1);
+    EXPECT_TRUE(bag->HasFreeSlot(*Make("Helm"))) << "an empty slot takes anything";
 }
 
 TEST_F(Inventory, MovesMergeSwapOrRefuse)

@@ -41,7 +41,8 @@ const std::string kQuestBaseQuests = RecordWorld::Records({
     "Rescue: Type Quest; QuestType RescueNpc; HasWorldLevel 1; AboveGroundOnly 1",
     "Escort: Type Quest; QuestType Escort; HasWorldLevel 1",
     "Cavern: Type Quest; QuestType ScoutLocation; HasWorldLevel 1; DefaultArea Cave",
-    "Forced: Type Quest; QuestType Delivery; ForceLevel 9",
+    "Forced: Type Quest; QuestType Delivery; ForceLevel 9; ReturnNpcType Steward",
+    "Unreturned: Type Quest; QuestType Delivery",
 });
 
 // What generation and progress decide, for comparing two quests.
@@ -181,6 +182,18 @@ TEST_F(QuestState, SetupKeepsAnUnchangedIdentityAndRefusesWhatIsNoQuest)
     EXPECT_TRUE(quest.Setup(QuestEntry("Forced"), 2, 9u, 0, TimeStamp{}));
     EXPECT_EQ(quest.level, 9);
     EXPECT_EQ(quest.type, QuestType::Delivery);
+}
+
+TEST_F(QuestState, AQuestGoesBackOnlyToItsOwnKindOfNpcAndNeverToNone)
+{
+    EXPECT_FALSE(quest.IsReturnNpcType(NpcType::Steward)) << "an empty quest";
+    Start(quest, "Forced", 2, 9u);
+    const std::pair<int32_t, bool> kinds[] = {
+        {NpcType::Steward, true}, {NpcType::Apothecary, false}, {NpcType::None, false}, {-1, false}};
+    for (auto [kind, taken] : kinds)
+        EXPECT_EQ(quest.IsReturnNpcType(kind), taken) << kind;
+    Start(quest, "Unreturned", 2, 9u);
+    EXPECT_FALSE(quest.IsReturnNpcType(NpcType::None)) << "None is no kind, even where the quest names none";
 }
 
 TEST_F(QuestState, TargetLevelsComeFromTheWorldByKind)

@@ -63,11 +63,14 @@ TEST_F(QuestDefinitions, UnknownAndMissingKindsLogAndReadAsNone)
     EXPECT_EQ(CountLogged("^c001Unknown NpcType name \n"), 1);
 }
 
-TEST_F(QuestDefinitions, LookUpsByEntryFindOnlyTheQuestsRead)
+TEST_F(QuestDefinitions, LookUpsByEntryAndByTypeTakeTheFirstInDatabaseOrder)
 {
     LoadQuests(Records({"First: Type Quest; QuestType Delivery", "Second: Type Quest; QuestType Delivery",
                         "Template: Type Quest; BaseOnly 1; QuestType Siege"}));
     EXPECT_NE(&Definition("First"), &Definition("Second"));
+    EXPECT_EQ(gameData.FindQuestDefinitionByType(QuestType::Delivery), &Definition("First"));
+    EXPECT_EQ(gameData.FindQuestDefinitionByType(QuestType::Siege), nullptr) << "a template is no quest";
+    EXPECT_EQ(gameData.FindQuestDefinitionByType(-1), nullptr);
     EXPECT_EQ(gameData.FindQuestDefinition(QuestEntry("Template")), nullptr);
     EXPECT_EQ(gameData.FindQuestDefinition(QuestEntry("Page")), nullptr);
     EXPECT_EQ(gameData.FindQuestDefinition(nullptr), nullptr);

@@ -34,6 +34,7 @@ public:
         return static_cast<const FakeSkillUser&>(other).position - position;
     }
     int32_t GetDirectionIndex() const override { return direction; }
+    bool IsTargetable() const override { return targetable; }
 
     void Hold(int32_t slot, int32_t requirement) { items[{InventoryGroupIndex::Equipment, slot}] = requirement; }
 
@@ -43,4 +44,5 @@ public:
     Vector2 position;
     float radius = 0.0f;
     int32_t direction = 2;  // facing +x
+    bool targetable = true;
 };

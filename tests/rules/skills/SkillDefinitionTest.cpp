@@ -19,6 +19,7 @@ AllTypes { Type Skill | DamageMultAll 2 | DamageMultFire 5 | StatMultArmor 1.5 |
 Ranged { Type Skill | NeedsEnemy 1 | CombatOnly 1 | Power 5 | MinRange 2 | MaxRange 10 | LineOfSightDegrees 90 |
     RequiredEntityState-One Block | RequiredEntityState-One Dodge | RequiredEntityState-All HasEnemies }
 Fight { Type Skill | CombatOnly 1 }
+Arrow { Type Skill | DamageType Poison | ProjMinDamage 1 | ProjMaxDamage 3 | ProjDamageType Cold }
 Tree { Type SkillTree | Skill Bolt | Skill Missing | Skill Later }
 SteepIncrements { Type Skill | Power 30000000 | StatChangeArmor -30000000 }
 Steep { Type Skill | PerLevel SteepIncrements | Power 7 | StatChangeArmor 1 | BaseCost 5 |
@@ -91,6 +92,10 @@ TEST_F(SkillDefinitionTest, LoadingSeesOnlyEarlierSkills)
     EXPECT_TRUE(forward.IsEnhancedBy(&Skill("Bolt"), nullptr));
     EXPECT_FALSE(forward.IsEnhancedBy(&Skill("Later"), nullptr));
     EXPECT_TRUE(Skill("Bolt").IsEnhancedBy(nullptr, nullptr));
+    // The list's positions are database order; names ignore case.
+    const std::pair<const char*, int32_t> positions[] = {{"Increments", 0}, {"bolt", 1}, {"Later", 3}, {"Nowhere", -1}};
+    for (auto [name, index] : positions)
+        EXPECT_EQ(gameData.FindSkillDefinitionIndex(name), index) << name;
 }
 
 TEST_F(SkillDefinitionTest, StoredValuesAndTheirSpecialRules)
@@ -104,6 +109,11 @@ TEST_F(SkillDefinitionTest, StoredValuesAndTheirSpecialRules)
     EXPECT_EQ(all.explosionDamage, 0);
     EXPECT_EQ(all.GetHealAtLevel(1, std::nullopt), 20);
     EXPECT_EQ(all.GetHealAtLevel(1, 99), 34);
+    // The main damage type: the direct damage's, else the projectile's, else physical.
+    const std::pair<const char*, int32_t> mainTypes[] = {
+        {"Bolt", DamageType::Fire}, {"Arrow", DamageType::Cold}, {"Fight", DamageType::Physical}};
+    for (auto [name, type] : mainTypes)
+        EXPECT_EQ(Skill(name).GetMainDamageType(), type) << name;
 }
 
 TEST_F(SkillDefinitionTest, UnknownTreeSkillKeepsItsPosition)
@@ -155,19 +165,22 @@ TEST_F(SkillDefinitionTest, UseChecksAnswerInTheirOrder)
     EXPECT_EQ(Skill("Fight").CheckUse(stats, 1, &user, nullptr, 0), SkillUse::NoCombatTarget);
 }
 
-TEST_F(SkillDefinitionTest, TheHostAcceptsTheWholeRangeLessBothRadii)
+TEST_F(SkillDefinitionTest, HostAcceptsTheWholeRangeAndTheClientAsksWellInsideIt)
 {
     const SkillDefinition& ranged = Skill("Ranged");
     FakeSkillUser user, foe;
     user.radius = 1.0f;
     foe.radius = 1.0f;
-    const std::pair<float, bool> cases[] = {{1.9f, false}, {2.0f, true},   {2.5f, true},  {7.5f, true},
-                                            {7.6f, true},  {10.0f, true}, {10.1f, false}};
-    for (auto [gap, host] : cases) {
+    const std::tuple<float, bool, bool> cases[] = {{1.9f, false, false}, {2.0f, true, false}, {2.5f, true, true},
+                                                   {7.5f, true, true},   {7.6f, true, false}, {10.0f, true, false},
+                                                   {10.1f, false, false}};
+    for (auto [gap, host, client] : cases) {
         foe.position = {gap + 2.0f, 0.0f};
         EXPECT_EQ(ranged.IsTargetInRangeAndSight(&user, &foe), host) << gap;
+        EXPECT_EQ(ranged.IsTargetWellInRange(&user, &foe), client) << gap;
     }
     EXPECT_FALSE(ranged.IsTargetInRangeAndSight(&user, nullptr));
+    EXPECT_FALSE(ranged.IsTargetWellInRange(nullptr, &foe));
 }
 
 TEST_F(SkillDefinitionTest, SightConeIsHalfTheAngleEitherSideOfTheFacing)

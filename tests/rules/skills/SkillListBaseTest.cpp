@@ -15,6 +15,9 @@ Twice { Type Skill }
 StrongStep { Type Skill | PointsReq 5 }
 Strong { Type Skill | PerLevel StrongStep | StatReq Strength | PointsReq 10 }
 Blade { Type Skill | WeaponType WeaponSword | RequiresShield 1 | Power 50 }
+Strike { Type Skill | NeedsEnemy 1 }
+Sweep { Type Skill | NeedsEnemy 1 | AllEnemies 1 }
+Sure { Type Skill | NeedsEnemy 1 | AlwaysWorks 1 }
 First { Type SkillTree | Skill Basic | Skill Slash | Skill Twice }
 Second { Type SkillTree | Skill Follow | Skill Nowhere | Skill Strong | Skill Twice }
 Hero { Type Class | SkillTree First | SkillTree Missing | SkillTree Second }
@@ -165,12 +168,33 @@ TEST_F(SkillListBaseTest, EquipmentIsCheckedBeforeAnythingElse)
     EXPECT_FALSE(blade->HasRequiredEquipment(&owner));
 }
 
+TEST_F(SkillListBaseTest, OnlyAnEnemySkillThatPicksOneTargetableFoeIsASingleEnemyAttack)
+{
+    FakeSkillUser foe, shrouded;
+    shrouded.targetable = false;
+    struct Case {
+        const char* skill;
+        const FakeSkillUser* target;
+        bool single;
+    };
+    const Case cases[] = {{"Strike", nullptr, true}, {"Strike", &foe, true},     {"Strike", &shrouded, false},
+                          {"Sweep", &foe, false},    {"Sure", &foe, false},      {"Slash", &foe, false}};
+    for (const Case& c : cases) {
+        SkillBase skill;
+        skill.definition = &Skill(c.skill);
+        EXPECT_EQ(skill.IsSingleEnemyAttack(c.target), c.single) << c.skill << (c.target ? " at a foe" : "");
+    }
+    EXPECT_FALSE(SkillBase().IsSingleEnemyAttack(nullptr)) << "no definition";
+}
+
 TEST_F(SkillListBaseTest, CostsAndTheSkillWantingAStat)
 {
     list.Update(Class("Hero"), 0.0f, &owner);
     IntArray stats = Stats();
     stats.Set(CharacterStat::Strength, 12);
     owner.stats[CharacterStat::Strength] = 12;
+    EXPECT_EQ(list.FindSkillWantingStat(stats, CharacterStat::Strength), list.FindSkill(2, 2));
+    EXPECT_EQ(list.FindSkillWantingStat(stats, CharacterStat::Dexterity), nullptr);
     EXPECT_EQ(list.FindSkill(2, 2)->GetCostForLevel(2), 0);
 }
 
