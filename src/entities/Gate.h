@@ -15,7 +15,7 @@ class Player;
 namespace GateKind {
 enum : int32_t {
     World = 0,      // activates for the player, or takes an activated player home
-    Linked = 1,     // to a free spot beside the partner
+    Linked = kLinkedGateKind, // to a free spot beside the partner
     LinkedExact = 2, // exactly onto the partner; the trip is offered to the quests
     Secret = 3,     // as Linked; the first passage finds a secret
     Home = 4,       // beside the covenant house's gate
@@ -28,7 +28,7 @@ enum : int32_t {
 class Gate : public Entity {
 public:
     // The record a pair is made of when its maker names none.
-    static constexpr const char* kDefaultRecord = "ObjectGate";
+    static constexpr const char* kDefaultRecord = kLinkedGateRecord;
     static constexpr const char* kTownRecord = kTownGateRecord;
     // Rings 0..this around each end are searched for a free spot.
     static constexpr int32_t kPairRings = 4;

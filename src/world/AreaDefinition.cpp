@@ -393,6 +393,15 @@ float AreaDefinition::GetMonsterRankChance(bool night, int32_t rank) const
     return (night ? nightRankChances : dayRankChances)[static_cast<size_t>(rank)];
 }
 
+const std::string& AreaDefinition::GetGateName(int32_t levelIndex, bool down) const
+{
+    if (!down)
+        return upGateName;
+    bool own = std::any_of(levels.begin(), levels.end(),
+                           [levelIndex](const Level* level) { return level->index == levelIndex; });
+    return own ? downGateName : entranceGateName;
+}
+
 Vector2 AreaDefinition::GetStartPosition(std::string_view gateName) const
 {
     if (!record || gateName.empty())
@@ -419,6 +428,12 @@ void AreaDefinition::PlaceGate()
         DrawRandomIndex(RandomStream::BlockPoints, 0, static_cast<int32_t>(levels.size()) - 1))];
     level->gatePosition = gWorld->RandomPointInLevel(level->index);
     level->hasGate = true;
+}
+
+Level* AreaDefinition::FindGateLevel() const
+{
+    auto found = std::find_if(levels.begin(), levels.end(), [](const Level* level) { return level->hasGate; });
+    return found == levels.end() ? nullptr : *found;
 }
 
 std::string AreaDefinition::DisplayName(int32_t monsterLevel) const

@@ -68,6 +68,9 @@ public:
     bool IsJoinedWith(const AreaDefinition* area) const;
     // 0 outside the eight ranks.
     float GetMonsterRankChance(bool night, int32_t rank) const;
+    // The up gate's name for an upward gate; for a downward one the down gate's name in this
+    // area's own levels and the entrance's anywhere else (an index outside every list included).
+    const std::string& GetGateName(int32_t levelIndex, bool down) const;
     // "StartPosition" + name of the record, when there is a record and a name; else the
     // plain start position.
     Vector2 GetStartPosition(std::string_view gateName) const;
@@ -76,6 +79,8 @@ public:
     // With the used flag, levels and "SpawnGate": a random level of the area gets its gate at a
     // random point of it.
     void PlaceGate();
+    // The first of the area's levels that holds the area's gate; null when none does.
+    Level* FindGateLevel() const;
     // The name followed by " lvl %d" for a monster level of 1 or more; the bare name otherwise;
     // empty without a name.
     std::string DisplayName(int32_t monsterLevel) const;

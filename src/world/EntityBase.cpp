@@ -227,6 +227,13 @@ const Animation* EntityBase::FindAnimationRecord(std::string_view name) const
     return GetAnimationRecord(GetAnimationIndex(name));
 }
 
+int32_t EntityBase::FindJoint(std::string_view name) const
+{
+    ModelResource* loaded = GetLoadedModel();
+    const SkeletonResource* skeleton = loaded ? loaded->GetSkeleton() : nullptr;
+    return skeleton ? skeleton->FindBone(name) : -1;
+}
+
 int32_t EntityBase::GetTagIndex(std::string_view name) const
 {
     ModelResource* loaded = GetLoadedModel();

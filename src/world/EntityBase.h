@@ -88,6 +88,8 @@ public:
     const Animation* GetAnimationRecord(int32_t index) const;
     const Animation* FindAnimationRecord(std::string_view name) const;
     int32_t GetBlendAnimation() const { return frozen ? anim : blendAnim; }
+    // The index of the named joint in the skeleton of the model; -1 without model, skeleton or joint.
+    int32_t FindJoint(std::string_view name) const;
     // The index of the model's tag of the name; -1 without model or tag.
     int32_t GetTagIndex(std::string_view name) const;
     void GetLight(Color& color, float& falloff) const;

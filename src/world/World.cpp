@@ -19,6 +19,7 @@
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
 #include "world/LevelQueries.h"
+#include "world/WorldGateRecords.h"
 #include "world/WorldLayout.h"
 #include "world/WorldSection.h"
 
@@ -882,6 +883,27 @@ std::string World::GetLevelTreasureChestName(int32_t level) const
     return found && found->area ? found->area->treasureMapChestName : std::string();
 }
 
+std::string World::GetLevelTextFile(int32_t level) const
+{
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->textFile : std::string();
+}
+
+std::string World::GetGateObjectName(int32_t level, int32_t gateKind, bool down) const
+{
+    if (gateKind == kLinkedGateKind)
+        return kLinkedGateRecord;
+    const Level* found = GetLevel(level);
+    return found && found->area ? found->area->GetGateName(level, down) : std::string();
+}
+
+std::string World::GetPlayerStatusEffect(int32_t index) const
+{
+    if (index < 0 || index >= static_cast<int32_t>(playerStatusEffects.size()))
+        return {};
+    return playerStatusEffects[static_cast<size_t>(index)];
+}
+
 bool World::CanLevelBePurged(int32_t level) const
 {
     const Level* found = GetLevel(level);
@@ -978,6 +1000,13 @@ void World::AddLevelMonsterType(int32_t level, MonsterType* type) const
     const Level* found = GetLevel(level);
     if (found && found->area && type)
         found->area->AddToPoolA(type);
+}
+
+void World::AddLevelMonsterCandidate(int32_t level, MonsterType* type, float weightFactor, int32_t tag) const
+{
+    const Level* found = GetLevel(level);
+    if (found && found->area && type)
+        found->area->AddToPoolBIfKnown(type, weightFactor, tag);
 }
 
 bool World::GetLevelStartPosition(int32_t level, std::string_view gateName, Vector2& out) const

@@ -205,6 +205,12 @@ public:
     WorldPos GetLevelRandomPoint(int32_t level) { return RandomPointInLevel(level); }
     std::string GetLevelSoundFileName(int32_t level) const;
     std::string GetLevelTreasureChestName(int32_t level) const;
+    std::string GetLevelTextFile(int32_t level) const;
+    // "ObjectGate" for a linked gate (kind 1), else the name the level's area gives a gate that
+    // leads up or down.
+    std::string GetGateObjectName(int32_t level, int32_t gateKind, bool down) const;
+    // The index-th "PlayerStatusEffect"; empty outside the list.
+    std::string GetPlayerStatusEffect(int32_t index) const;
     bool CanLevelBePurged(int32_t level) const;
     bool AreTrapsAllowed(int32_t level) const;
     // Referenced for the caller; empty outside the list.
@@ -224,6 +230,8 @@ public:
     bool IsBlockEmpty(int32_t level, int32_t blockX, int32_t blockY) const;
     bool IsBlockReachable(int32_t level, int32_t blockX, int32_t blockY) const;
     void AddLevelMonsterType(int32_t level, MonsterType* type) const;
+    // The type goes to the area's pool B only when the area already knows it.
+    void AddLevelMonsterCandidate(int32_t level, MonsterType* type, float weightFactor, int32_t tag) const;
     // False (out untouched) outside the list.
     bool GetLevelStartPosition(int32_t level, std::string_view gateName, Vector2& out) const;
     int32_t RollLevelTrapsPerBlock(int32_t level) const;

@@ -211,6 +211,19 @@ TEST_F(EntityBaseAnimation, AttackAnimationLastsOneAttack)
     EXPECT_FLOAT_EQ(probe.speed, 10.0f) << "no attack speed, the file's own rate";
 }
 
+TEST_F(EntityBaseAnimation, JointsAreFoundByNameInTheModelsSkeletonOnly)
+{
+    EXPECT_EQ(probe.FindJoint("b1"), -1) << "a sprite model has no skeleton";
+    WriteAsset("Models/chain.mds", MakeChainSkeleton(3));
+    WriteAsset("Models/jointed.mdl", "dir Models\nskeleton chain.mds\n");
+    probe.LoadModels("jointed.mdl");
+    manager->Get(probe.model);
+    const std::pair<const char*, int32_t> joints[] = {{"b0", 0}, {"B2", 2}, {"b3", -1}, {"", -1}};
+    for (auto [name, joint] : joints)
+        EXPECT_EQ(probe.FindJoint(name), joint) << name;
+    EXPECT_EQ(AnimatedProbe().FindJoint("b0"), -1) << "no model at all";
+}
+
 TEST_F(EntityBaseAnimation, DistanceWithoutAnOtherIsHuge)
 {
     AnimatedProbe other;

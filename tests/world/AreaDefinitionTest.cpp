@@ -221,12 +221,16 @@ TEST_F(AreaDefinitionRecords, PoolBTagsAddRemoveAndReuse)
     EXPECT_EQ(full.poolB.size(), 2u);
 }
 
-TEST_F(AreaDefinitionRecords, StartPositionsAndNames)
+TEST_F(AreaDefinitionRecords, GateNamesStartPositionsAndNames)
 {
     AreaDefinition& full = Make("Full");
     Level own;
     own.index = 4;
     full.levels.push_back(&own);
+    const std::tuple<int32_t, bool, const char*> gates[] = {
+        {4, true, "Down"}, {5, true, "Entrance"}, {-1, true, "Entrance"}, {4, false, "Up"}, {9, false, "Up"}};
+    for (auto [level, down, name] : gates)
+        EXPECT_EQ(full.GetGateName(level, down), name) << level << (down ? " down" : " up");
     EXPECT_FLOAT_EQ(full.GetStartPosition("Down").x, 7.0f);
     EXPECT_FLOAT_EQ(full.GetStartPosition("Nowhere").y, 0.0f);
     EXPECT_FLOAT_EQ(full.GetStartPosition("").y, 200.0f);
@@ -249,10 +253,12 @@ TEST_F(AreaDefinitionRecords, GateGoesToAnAreaLevelOnlyWhenUsed)
     full.levels.push_back(level);
     full.PlaceGate();
     EXPECT_FALSE(level->hasGate);
+    EXPECT_EQ(full.FindGateLevel(), nullptr);
     full.used = true;
     full.PlaceGate();
     EXPECT_TRUE(level->hasGate);
     EXPECT_EQ(level->gatePosition.level, level->index);
+    EXPECT_EQ(full.FindGateLevel(), level);
 }
 
 } // namespace

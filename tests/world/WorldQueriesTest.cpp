@@ -139,16 +139,21 @@ TEST_F(WorldCellsGrid, EveryQueryHasItsDefaultOutsideTheList)
         EXPECT_EQ(world.GetLevelRandomPoint(bad).level, -1);
         EXPECT_EQ(world.GetLevelSoundFileName(bad), "");
         EXPECT_EQ(world.GetLevelTreasureChestName(bad), "");
+        EXPECT_EQ(world.GetLevelTextFile(bad), "");
+        EXPECT_EQ(world.GetGateObjectName(bad, 0, true), "");
+        EXPECT_EQ(world.GetGateObjectName(bad, 1, true), "ObjectGate");
         EXPECT_FALSE(world.AreUniqueMonstersAllowed(bad));
         EXPECT_FALSE(world.CanLevelBePurged(bad));
         EXPECT_FALSE(world.AreTrapsAllowed(bad));
         EXPECT_FALSE(world.GetLevelMapShader(bad).IsValid());
         EXPECT_EQ(world.GetLevelMusicName(bad), world.GetMusicName());
-            EXPECT_EQ(world.RollBlockMonsters(bad, 0, true), 0);
+        EXPECT_EQ(world.GetPlayerStatusEffect(bad), "");
+        EXPECT_EQ(world.RollBlockMonsters(bad, 0, true), 0);
         EXPECT_EQ(world.RollBlockChests(bad, 0, true), 0);
         EXPECT_FALSE(world.IsBlockInBounds(bad, 0, 0));
         EXPECT_TRUE(world.IsBlockEmpty(bad, 0, 0));
         EXPECT_FALSE(world.IsBlockReachable(bad, 0, 0));
+        world.AddLevelMonsterCandidate(bad, nullptr, 1.0f, 2);
         world.AddLevelMonsterType(bad, nullptr);
         Vector2 start{7.0f, 8.0f};
         EXPECT_FALSE(world.GetLevelStartPosition(bad, "x", start));
@@ -180,6 +185,10 @@ TEST_F(WorldCellsGrid, AreaQueriesAnswerForTheLevelsArea)
     area->nightSunColor = Color{0.0f, 0.5f, 1.0f};
     EXPECT_EQ(world.GetLevelSoundFileName(2), "Sounds/wind");
     EXPECT_EQ(world.GetLevelTreasureChestName(2), "MapChest");
+    EXPECT_EQ(world.GetLevelTextFile(2), "field.txt");
+    EXPECT_EQ(world.GetGateObjectName(2, 0, false), "Up");
+    EXPECT_EQ(world.GetGateObjectName(2, 3, true), "Down");
+    EXPECT_EQ(world.GetGateObjectName(2, 1, false), "ObjectGate");
     EXPECT_TRUE(world.AreTrapsAllowed(2));
     EXPECT_EQ(world.GetLevelMusicName(2), "Music/field");
     area->musicName.clear();
@@ -299,6 +308,8 @@ TEST_F(WorldQueriesAdventure, SecretLevelsAreRebuiltNotAppended)
     const AreaDefinition* grotto = world.GetLevel(laidOut)->area;
     EXPECT_LE(grotto->levels.size(), 2u);
     EXPECT_EQ(world.GetPlayerStatusEffects(), (std::vector<std::string>{"Blessed", "Swift"}));
+    EXPECT_EQ(world.GetPlayerStatusEffect(1), "Swift");
+    EXPECT_EQ(world.GetPlayerStatusEffect(2), "");
     EXPECT_EQ(world.FindLevelOfArea(grotto->record), world.GetLevel(laidOut));
 }
 
