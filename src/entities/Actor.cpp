@@ -91,6 +91,11 @@ int32_t ActorRound(float value)
 }
 
 // An action kind every actor accepts; a summoned one accepts all.
+bool ActorAcceptsKind(int32_t kind)
+{
+    return kind == 4 || kind == 12 || kind == 13 || kind == 14 || kind == 19;
+}
+
 } // namespace
 
 Actor::Actor()
@@ -581,6 +586,11 @@ void Actor::LevelUp()
 }
 
 // ---- Other Entity operations -------------------------------------------------------------------
+
+bool Actor::AcceptsAction(int32_t kind) const
+{
+    return summoned || ActorAcceptsKind(kind);
+}
 
 bool Actor::CanTurn() const
 {

@@ -155,6 +155,9 @@ public:
     int32_t GetDeathState() const { return deathState; }
 
     // ---- Saved state and names (ActorState.cpp) -----------------------------------------------
+    virtual void WriteExtraState(MessageBuffer& buffer) const;
+    // False, the actor unchanged, when the bytes run out; an unusable health ratio is clamped.
+    virtual bool ReadExtraState(MessageBuffer& buffer, int32_t version);
     static void WriteRecord(const Actor& actor, MessageBuffer& buffer);
     // False, with a warning, when the bytes are short or the monster type is unknown; the
     // caller then deletes the actor.
@@ -169,6 +172,8 @@ public:
     void Update(float seconds) override;
     // The other solid entities of the mask inside the box of the half-sizes around the actor.
     void RegisterPathBlockers(PathFinder& finder, const Vector2& halfSizes, int32_t solidTypeMask) const override;
+    // Kinds 4, 12, 13, 14 and 19; every kind for a summoned actor.
+    bool AcceptsAction(int32_t kind) const override;
     bool IsRelatedTo(const Entity* other) const override;
     bool CanTurn() const override;
     int32_t GetNpcType() const override;

@@ -22,6 +22,8 @@ namespace {
 
 // The status-effect kind the quests' copy of an actor keeps.
 constexpr int32_t kActorRecordEffectKind = 6;
+constexpr int32_t kActorExtraRatioVersion = 7;
+constexpr int32_t kActorExtraFlagVersion = 30;
 constexpr int32_t kActorRecordFullVersion = 40;
 constexpr int32_t kActorStateDeadPriority = 12;
 // A name is at least its NUL.
@@ -85,6 +87,30 @@ bool Actor::ReadSaved(MessageBuffer& buffer, int32_t)
         PlayAnimation("dead", kActorStateDeadPriority, AnimationMode::Loop, false);
         StartDeathTimer();
     }
+    return true;
+}
+
+void Actor::WriteExtraState(MessageBuffer& buffer) const
+{
+    buffer.WriteUInt(nameSeed);
+    buffer.WriteFloat(maxHealth > 0 ? static_cast<float>(health) / static_cast<float>(maxHealth) : 0.0f);
+    buffer.WriteBool(gameFlag);
+}
+
+bool Actor::ReadExtraState(MessageBuffer& buffer, int32_t version)
+{
+    uint32_t seed = buffer.ReadUInt();
+    float ratio = version > kActorExtraRatioVersion ? buffer.ReadFloat() : 0.0f;
+    bool flag = version > kActorExtraFlagVersion ? buffer.ReadBool() : gameFlag;
+    if (buffer.Overrun())
+        return false;
+    SetNameSeed(seed);
+    if (version > kActorExtraRatioVersion) {
+        // A damaged ratio must not make a health above the maximum or a NaN.
+        float kept = std::isfinite(ratio) ? std::clamp(ratio, 0.0f, 1.0f) : 0.0f;
+        health = static_cast<int32_t>(std::floor(static_cast<float>(maxHealth) * kept));
+    }
+    gameFlag = flag;
     return true;
 }
 

@@ -115,6 +115,22 @@ bool Chest::TryStoreRecord(const DatabaseEntry* record, const WorldPos& where)
     return true;
 }
 
+void Chest::CollectNearbyItems()
+{
+    if (collectDistance <= 0.0f || !gGameServices)
+        return;
+    std::vector<int32_t> numbers;
+    gGameServices->CollectEntitiesNear(position, collectDistance, false, numbers);
+    for (int32_t number : numbers) {
+        auto* ground = dynamic_cast<ItemGround*>(gGameServices->GetEntity(number));
+        const Item* item = ground ? ground->GetItem() : nullptr;
+        if (!item || !TryStoreRecord(item->GetEntry(), ground->position))
+            continue;
+        gGameServices->RemoveEntity(ground);
+        delete ground;
+    }
+}
+
 // ---- Opening --------------------------------------------------------------------------------------
 
 void Chest::OnUsedBy(Entity* user)

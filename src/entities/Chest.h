@@ -51,6 +51,9 @@ public:
     void Randomize(int32_t levelIndex);
     // Takes an item or quest-item record placed within the collect distance.
     bool TryStoreRecord(const DatabaseEntry* record, const WorldPos& where);
+    // Every item lying within the collect distance that TryStoreRecord takes goes into the chest
+    // as its record; the item on the ground is removed from the game and destroyed.
+    void CollectNearbyItems();
 
     Trap* GetTrap() const { return trap.get(); }
     bool IsClosed() const { return closed; }

@@ -424,15 +424,17 @@ void Entity::AddAttachmentsFromRecord(const DatabaseEntry* record)
         return;
     std::vector<std::string> names;
     record->GetStringList("Attachment", names, true, false);
+    std::vector<const Attachment*> list;
     for (const std::string& name : names)
-        if (const Attachment* attachment = gGameData->FindAttachment(name))
-            AddAttachmentOf(*attachment);
+        list.push_back(gGameData->FindAttachment(name));
+    AddAttachments(list);
 }
 
-void Entity::AddAttachmentOf(const Attachment& attachment)
+void Entity::AddAttachments(const std::vector<const Attachment*>& list)
 {
-    if (const Attachment::Alternative* pick = attachment.PickRandom())
-        CreateAttachment(pick->record, this, pick->modelName, pick->tagName, pick->scale);
+    for (const Attachment* attachment : list)
+        if (const Attachment::Alternative* pick = attachment ? attachment->PickRandom() : nullptr)
+            CreateAttachment(pick->record, this, pick->modelName, pick->tagName, pick->scale);
 }
 
 void Entity::RemoveAttachmentsFromRecord(const DatabaseEntry* record)

@@ -78,13 +78,19 @@ public:
     // The game updates only the entities that answer true.
     virtual bool NeedsUpdate() const { return true; }
     virtual bool KnowsSkill(int32_t) const { return true; }
+    // Whether the entity takes part in an action of that kind.
+    virtual bool AcceptsAction(int32_t) const { return true; }
     virtual Item* GetItem(int32_t, int32_t) const { return nullptr; }
+    virtual bool BagHasRoom(int32_t) const { return false; }
     virtual void OnItemPlaced(int32_t, int32_t, Item*) {}
     virtual void OnItemRemoved(int32_t, int32_t, Item*) {}
     virtual bool IsRelatedTo(const Entity*) const { return true; }
     virtual bool CanBeAttacked() const { return true; }
+    virtual bool TalksToOwnCovenantNpc() const { return false; }
     virtual bool CanTurn() const { return true; }
     virtual int32_t GetNpcType() const { return 0; }
+    // Told of two items about to be worn together; a refusal is the entity's to tell.
+    virtual void CanEquip(Item*, Item*) {}
     virtual int32_t ApplySkillLevels(Skill&) { return 0; }
     virtual void OnPlaced() {}
     virtual void SetSpawnTag(int32_t tag) { spawnTag = tag; }
@@ -185,6 +191,8 @@ public:
     static void AttachTemporary(Entity* parent, std::string_view modelName, std::string_view tagName, float seconds);
     bool RemoveAttachment(std::string_view tagName, std::string_view modelName);
     void AddAttachmentsFromRecord(const DatabaseEntry* record);
+    // One attachment of each definition, an alternative drawn at random; nulls are skipped.
+    void AddAttachments(const std::vector<const Attachment*>& list);
     void RemoveAttachmentsFromRecord(const DatabaseEntry* record);
     void DetachFromParent();
     // Hangs this entity (already in the game) on the tag of the parent's model.
@@ -223,7 +231,6 @@ protected:
 
 private:
     void ScheduleFadeStep(float target, float step, int32_t stepsLeft);
-    void AddAttachmentOf(const Attachment& attachment);
     void LoadLooks(const DatabaseEntry* record);
     void LoadFlags(const DatabaseEntry* record);
 

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int32_t kItemWeaponSlots = 18;
 constexpr int32_t kItemNoticeKind = 4;
+constexpr int32_t kItemPickupTextKind = 2;
 
 int32_t ItemRoundToInt(double value)
 {
@@ -345,6 +346,14 @@ bool Item::ApplySetBonuses(Sentient& wearer) const
         applied = true;
     }
     return applied;
+}
+
+void Item::ShowPickupText(Sentient& player) const
+{
+    const ItemDefinition* definition = GetDefinition();
+    if (!definition || definition->pickupText.empty())
+        return;
+    player.SendMessage(MakeLocToken(definition->pickupText, "%s", GetDisplayName().c_str()), kItemPickupTextKind);
 }
 
 bool Item::MeetsItemRequirement(const Sentient& sentient, const ItemBase& item)

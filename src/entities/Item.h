@@ -38,6 +38,8 @@ public:
     bool Use(Sentient* user);
     // The partial, then the full set bonus, each when the wearer meets it and may take it.
     bool ApplySetBonuses(Sentient& wearer) const;
+    // "PickupText" with the item's name, told to the one who picked it up.
+    void ShowPickupText(Sentient& player) const;
     void SetGroundEntity(Entity* entity);
     // The sum of the item's affixes' "WeaponSpeed": how much quicker it strikes.
     float GetWeaponSpeedBonus() const;

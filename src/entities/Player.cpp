@@ -11,6 +11,7 @@
 #include "core/StringUtil.h"
 #include "core/TypeRegistry.h"
 #include "entities/Actor.h"
+#include "entities/CharacterSettings.h"
 #include "entities/EntityCovenant.h"
 #include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
@@ -377,6 +378,12 @@ bool Player::IsNeverHostileTo(const Entity* other) const
     if (PlayerActorIsProtected(*actor))
         return true;
     return actor->npc && gGameServices && gGameServices->GetRelationship(this, other) > 1;
+}
+
+bool Player::TalksToOwnCovenantNpc() const
+{
+    const auto* npc = dynamic_cast<const Actor*>(GetInteractionTarget());
+    return npc && npc->npc && covenantIndex >= 0 && npc->covenantIndex == covenantIndex;
 }
 
 // ---- Small answers ----------------------------------------------------------------------------

@@ -116,6 +116,10 @@ public:
     bool IsRelatedTo(const Entity* other) const override;
     // Covenants not at war, protected actors and well-disposed town NPCs.
     bool IsNeverHostileTo(const Entity* other) const override;
+    // The NPC the player deals with is a townsperson of the player's own covenant.
+    bool TalksToOwnCovenantNpc() const override;
+    // Refuses a two-handed weapon beside a shield, telling the player.
+    void CanEquip(Item* first, Item* second) override;
     void OnAttackedBy(Entity* attacker) override;
     Entity* GetCurrentTarget() const override;
     const Entity* GetSelectedEntity() const override { return selectedTarget.GetAs<Entity>(); }
@@ -168,8 +172,13 @@ public:
     // The player's part of the game update; the animation-restart word goes back to 0 once
     // written.
     void WritePlayerPart(MessageBuffer& buffer);
-    // Applies a joining client's character settings once they were read whole and passed their
-    // checks (CharacterSettings::Read), so that a bad record changes nothing.
+    // A joining client's character settings, read whole and checked first: a record that is cut
+    // short or breaks a bound changes nothing and gives false, with a warning naming the sender.
+    // A record that passed waits in the player until the host has placed it in the world.
+    bool ReadCharacter(MessageBuffer& buffer, std::string_view sender);
+    // The record ReadCharacter kept, applied once; nothing without one.
+    void ApplyReadCharacter();
+    // Applies character settings that passed their checks.
     void ApplyCharacter(CharacterSettings& settings);
     bool GetCharacterFlag(int32_t flag) const;
     void SetCharacterFlag(int32_t flag, bool value);
@@ -265,6 +274,8 @@ public:
     // removes the old pair of its kind. False when none was made.
     bool CreateGate(const WorldPos& where, bool raid, bool force);
     void RemoveGates(bool raid);
+    // The gate of the last pair of that kind: the far end, or with home the end at the house.
+    Entity* GetGate(bool raid, bool home) const;
     // The recorded spot of the first gate list's entry, a covenant's home, or beside the town's gate.
     void TeleportToRecord(int32_t index);
     void TeleportToCovenant(int32_t covenantIndex);
@@ -357,6 +368,7 @@ private:
     SafePointer interactionTarget;
     SafePointer autoTarget;
     std::array<std::unique_ptr<EntityQuest>, kQuestSlotCount> questSlots;
+    std::unique_ptr<CharacterSettings> readCharacter;
     // The gate pairs: the gate where the player stood and its partner at the covenant house.
     SafePointer playerGate;
     SafePointer homeGate;

@@ -97,6 +97,7 @@ bool Player::PickUpItem(int32_t entityNumber)
     bool taken = false;
     if (definition && definition->instantUse) {
         // Mended: used where it lies, the item never takes the temporary slot from what is there.
+        item.ShowPickupText(*this);
         std::unique_ptr<ItemBase> owned = ground->TakeItem();
         // An item its use does not consume stays with the player where there is room.
         if (!static_cast<Item*>(owned.get())->Use(this))
@@ -118,6 +119,9 @@ bool Player::PickUpItem(int32_t entityNumber)
         SendMessage(questItem ? "$$AlreadyHaveAllWeNeed$$" : "$$NoRoomInInventory$$", kPlayerItemRefusalKind);
         return false;
     }
+    // What was counted, not carried, still lies there until the ground lets it go.
+    if (Item* counted = ground->GetItem())
+        counted->ShowPickupText(*this);
     if (definition && definition->fadeOnPickup)
         ground->FadeOutAndDelete(kPlayerPickupFadeSeconds);
     else
@@ -146,11 +150,13 @@ bool Player::TakeIntoBags(ItemGround* ground)
             std::unique_ptr<ItemBase> owned = ground->TakeItem();
             // Mended: told after placing, it read an item already merged into a stack and freed.
             OnItemObtained(static_cast<Item*>(owned.get()));
+            static_cast<Item*>(owned.get())->ShowPickupText(*this);
             inventory->AddItem(owned, bag);
             return true;
         }
     if (!inventory->HasRoom(item, InventoryGroupIndex::Main))
         return false;
+    item.ShowPickupText(*this);
     std::unique_ptr<ItemBase> owned = ground->TakeItem();
     inventory->AddItem(owned, InventoryGroupIndex::Main);
     return true;
@@ -310,6 +316,18 @@ void Player::RaiseAttribute(std::string_view name)
         RecalculateStats(false);
         return;
     }
+}
+
+void Player::CanEquip(Item* first, Item* second)
+{
+    if (!first || !second)
+        return;
+    int32_t firstType = first->GetItemType();
+    int32_t secondType = second->GetItemType();
+    // A shield is the only item made for the second hand alone.
+    if ((firstType == ItemType::HandBoth && secondType == ItemType::HandSecondary) ||
+        (secondType == ItemType::HandBoth && firstType == ItemType::HandSecondary))
+        SendMessage("$$CantEquip2HandedWeaponAndShield$$", kPlayerItemRefusalKind);
 }
 
 // ---- Moving equipment -------------------------------------------------------------------------------

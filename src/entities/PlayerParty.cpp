@@ -150,6 +150,12 @@ void Player::RemoveGates(bool raid)
     }
 }
 
+Entity* Player::GetGate(bool raid, bool home) const
+{
+    const SafePointer& gate = raid ? (home ? raidHomeGate : raidGate) : (home ? homeGate : playerGate);
+    return gate.GetAs<Entity>();
+}
+
 void Player::OnCreateGateEvent(Event&)
 {
     CreateGate(position, false, false);

@@ -1,6 +1,7 @@
 // Player -- the player's part of the game update, and the joining character's record applied to a new player.
 #include "entities/Player.h"
 
+#include "core/DebugSystem.h"
 #include "core/MessageBuffer.h"
 #include "entities/CharacterSettings.h"
 #include "entities/EntityCovenant.h"
@@ -102,6 +103,27 @@ void Player::OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame)
 }
 
 // ---- The character record ---------------------------------------------------------------------
+
+bool Player::ReadCharacter(MessageBuffer& buffer, std::string_view sender)
+{
+    static const ItemPtrList kNoGates;
+    const GameSystemTuning* tuning = PlayerRecordTuning();
+    auto settings = std::make_unique<CharacterSettings>();
+    const ItemPtrList& gates = gGameServices ? gGameServices->GetGateRecords() : kNoGates;
+    if (!settings->Read(buffer, tuning && tuning->useNewCharSkillBonuses, gates)) {
+        std::string who(sender);
+        DebugSystem::Print(kPrintWarning, "Refused the character sent by %s\n", who.c_str());
+        return false;
+    }
+    readCharacter = std::move(settings);
+    return true;
+}
+
+void Player::ApplyReadCharacter()
+{
+    if (std::unique_ptr<CharacterSettings> settings = std::move(readCharacter))
+        ApplyCharacter(*settings);
+}
 
 void Player::ApplyCharacter(CharacterSettings& settings)
 {

@@ -121,6 +121,12 @@ InventoryBag* Sentient::GetBag(int32_t index) const
     return inventory->GetBag(index);
 }
 
+bool Sentient::BagHasRoom(int32_t bag) const
+{
+    const InventoryBag* found = inventory->GetBag(bag);
+    return found && found->HasEmptySlot();
+}
+
 float Sentient::GetMovementSpeed() const
 {
     return static_cast<float>(stats.Get(CharacterStat::Movement));
@@ -266,6 +272,17 @@ bool Sentient::IsInCombat() const
         EntityDistance2D(this, target, false) < kTargetCombatRange)
         return true;
     return IsEngaged(false, true, false, kEngagedRange);
+}
+
+bool Sentient::HasEnemyNear() const
+{
+    return IsEngaged(false, false, false, kEngagedRange);
+}
+
+bool Sentient::IsNearCovenantHome() const
+{
+    const EntityCovenant* covenant = GetCovenant();
+    return covenant && covenant->IsMember(*this) && position.Distance2D(covenant->GetHomePosition()) <= kHomeRange;
 }
 
 bool Sentient::CanSee(const Entity* other) const
@@ -424,6 +441,15 @@ void Sentient::RemoveCompanion()
     former->UpdateCompanionAverage();
 }
 
+void Sentient::ReleaseCompanions()
+{
+    for (SafePointer& pointer : companions)
+        if (Sentient* companion = pointer.GetAs<Sentient>())
+            companion->leader.Clear();
+    companions.clear();
+    UpdateCompanionAverage();
+}
+
 void Sentient::UpdateCompanionAverage()
 {
     if (GetLeader())
@@ -510,6 +536,13 @@ void Sentient::AlertParty(Entity* attacker)
     for (SafePointer& pointer : companions)
         if (Sentient* companion = pointer.GetAs<Sentient>())
             companion->Alert(attacker);
+}
+
+void Sentient::AlertCompanions(Entity* attacker)
+{
+    for (SafePointer& pointer : companions)
+        if (Sentient* companion = pointer.GetAs<Sentient>())
+            companion->AlertCompanion(attacker);
 }
 
 bool Sentient::IsFriendly(const Entity* other) const

@@ -88,6 +88,8 @@ public:
     const IntArray* GetStats() const override { return &stats; }
     int32_t GetStat(int32_t stat) const override;
     Item* GetItem(int32_t bag, int32_t index) const override;
+    // The bag exists and has an empty slot.
+    bool BagHasRoom(int32_t bag) const override;
     float GetMovementSpeed() const override;
     void CollectNetObjects(std::vector<NetObject>& out) const override;
     // The record ids of the ten visible equipment slots.
@@ -214,11 +216,17 @@ public:
     void CancelAction();
     void CancelUseEntity();
     void CancelAllActions();
+    // The entity of that table number, when there is one, is used by this sentient.
+    void UseEntityByNumber(int32_t number);
     Skill* GetSkill(int32_t skillId) const;
     void UseSkillOn(int32_t skillId, Entity* target);
     // An item of the group onto the ground at the sentient; the vendor's group (15) toward the
     // vendor dealt with is refused with "$$CantDropItem$$".
     void DropItem(int32_t group, int32_t slot, Entity* other);
+    // The worn items onto the ground at the sentient, slot by slot; undroppable items stay, and
+    // nothing drops for kind 15 toward a vendor.
+    void DropEquipment(int32_t kind, Entity* other);
+    void DropEquipped(int32_t slot, int32_t kind, Entity* other);
     virtual bool IsVendor() const { return false; }
     // A set bonus holds while at least two worn items name it as their partial or full bonus.
     bool MeetsSetBonus(const DatabaseEntry* bonus) const;
@@ -251,11 +259,16 @@ public:
     // A cure: each effect of the group loses that much of its damage over time (healing per tick).
     void CureDamageOverTimeByGroup(std::string_view group, float amount);
     void ExpireEffectsOfDefinition(const DatabaseEntry* record);
+    void ExpireAllEffects();
     const std::vector<std::unique_ptr<StatusEffect>>& GetStatusEffects() const { return statusEffects; }
 
     // ---- Combat state -------------------------------------------------------------------------
     bool IsInCombat() const;
+    // Anything engaged with the sentient, alive and not a trap, within the engaged range.
+    bool HasEnemyNear() const;
     bool CanSee(const Entity* other) const;
+    // A member of a covenant within the home range of its home.
+    bool IsNearCovenantHome() const;
     // Nothing of the world stands on the straight way to the point, on a level that exists.
     bool CanWalkStraightTo(const WorldPos& target) const;
     const char* GetAttackAnimationName() const;
@@ -269,6 +282,8 @@ public:
     Sentient* GetLeader() const { return leader.GetAs<Sentient>(); }
     void AddCompanion(Sentient* companion, int32_t maxPartySize);
     void RemoveCompanion();
+    // Every companion goes its own way; the sentient leads nobody.
+    void ReleaseCompanions();
     void UpdateCompanionAverage();
     Sentient* GetPartyTop() const;
     void CollectParty(std::vector<Sentient*>& out) const;
@@ -276,12 +291,15 @@ public:
     Sentient* FirstCompanion() const;
     void CollectCompanionNumbers(std::vector<int32_t>& out) const;
     void AlertParty(Entity* attacker);
+    void AlertCompanions(Entity* attacker);
     float GetPartyShare() const { return partyShare; }
 
     // ---- Experience -------------------------------------------------------------------------
     int32_t GainExperience(int32_t sourceLevel, int32_t kind, float factor);
     int32_t PayXpDebt(int32_t xp);
     int32_t AddXpDebtOnDeath();
+    // Never below 0.
+    void ReduceXpDebt(int32_t amount);
 
     RandomTimer retargetTimer;
     IntArray stats;

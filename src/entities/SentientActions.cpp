@@ -153,6 +153,14 @@ void Sentient::OnAttackEvent(Event& event)
 
 // ---- Requests ------------------------------------------------------------------------------
 
+void Sentient::UseEntityByNumber(int32_t number)
+{
+    if (number < 0 || number >= GameServices::kMaxEntities || !gGameServices)
+        return;
+    if (Entity* entity = gGameServices->GetEntity(number))
+        entity->Use(this);
+}
+
 Skill* Sentient::GetSkill(int32_t skillId) const
 {
     return dynamic_cast<Skill*>(skillList->FindSkillByEntryIndex(skillId));
@@ -176,6 +184,17 @@ void Sentient::UseSkillOn(int32_t skillId, Entity* target)
 void Sentient::DropItem(int32_t group, int32_t slot, Entity* other)
 {
     DropFromBag(group, slot, group, other);
+}
+
+void Sentient::DropEquipment(int32_t kind, Entity* other)
+{
+    for (int32_t slot = 0; slot < inventory->GetSlotCount(InventoryGroupIndex::Equipment); ++slot)
+        DropEquipped(slot, kind, other);
+}
+
+void Sentient::DropEquipped(int32_t slot, int32_t kind, Entity* other)
+{
+    DropFromBag(InventoryGroupIndex::Equipment, slot, kind, other);
 }
 
 void Sentient::DropFromBag(int32_t bag, int32_t slot, int32_t kind, Entity* other)

@@ -218,3 +218,9 @@ void Sentient::ExpireEffectsOfDefinition(const DatabaseEntry* record)
     RecalculateStats(false);
 }
 
+void Sentient::ExpireAllEffects()
+{
+    for (const std::unique_ptr<StatusEffect>& effect : statusEffects)
+        effect->Expire();
+    RecalculateStats(false);
+}

@@ -85,6 +85,11 @@ int32_t Sentient::AddXpDebtOnDeath()
     return stats.Get(CharacterStat::XpDebt) - before;
 }
 
+void Sentient::ReduceXpDebt(int32_t amount)
+{
+    stats.SubtractFloored(CharacterStat::XpDebt, amount);
+}
+
 void Sentient::LevelUp()
 {
     int32_t level = stats.Get(CharacterStat::Level);

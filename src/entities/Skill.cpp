@@ -146,7 +146,7 @@ int32_t Skill::CheckReadiness(const Sentient& user, const Entity* target, int32_
         return SkillUseResult::NotReady;
     if (stage == SkillStage::Request && definition->waitForAnim && user.IsPlayingAnimation(definition->animation))
         return SkillUseResult::Busy;
-    if (definition->noAttackers && user.IsEngaged(false, false, false, Sentient::kEngagedRange))
+    if (definition->noAttackers && user.HasEnemyNear())
         return SkillUseResult::Watched;
     return SkillUseResult::Ok;
 }

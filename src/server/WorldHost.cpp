@@ -9,7 +9,6 @@
 #include "core/UserVarSystem.h"
 #include "covenants/Covenant.h"
 #include "covenants/PlayerCovenant.h"
-#include "entities/CharacterSettings.h"
 #include "entities/Player.h"
 #include "resources/ResourceManager.h"
 #include "rules/GameData.h"
@@ -365,18 +364,16 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
             return;
         }
     }
-    // The character is read whole before a player is made: a malformed record changes nothing.
-    CharacterSettings settings;
-    if (!settings.Read(buffer, gGameData->GetTuning().useNewCharSkillBonuses, gGame->GetGateRecords())) {
-        DebugSystem::Print(kPrintWarning, "Refused the character sent by %s\n", from.c_str());
+    // The character is read whole before the player enters the game: a malformed record changes
+    // nothing.
+    auto player = std::make_unique<Player>();
+    if (!player->ReadCharacter(buffer, from))
         return;
-    }
     // A client joins only from the title screen: a known address whose player still stands and
     // has played left that game unheard and now plays the character it sends. Mended: the old player was
     // welcomed again, so the new character played, and was saved, with the old one's stats.
     // Mended: the old player went first, so a full entity table left the client with no player
     // and its covenant with no leader. It goes only once the new one has its slot.
-    auto player = std::make_unique<Player>();
     if (gGame->AddEntity(player.get()) == -1) {
         DebugSystem::Print(kPrintWarning, "Refused the client at %s: the entity table is full\n", from.c_str());
         return;
@@ -403,7 +400,7 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
         own->PlaceInWorld();
         own->SetPlayer(joined);
     }
-    joined->ApplyCharacter(settings);
+    joined->ApplyReadCharacter();
     gGame->OnPlayerJoined(*joined);
     SendWelcome(*known);
     // Who is in the world is the host's to tell: its log is where a player or a script looks.

@@ -138,6 +138,19 @@ TEST_F(ActorSetUp, ExperienceAndScoreFollowTheSpawnCategory)
     EXPECT_FLOAT_EQ(actor->GetExperienceValue(), 2.0f);
 }
 
+TEST_F(ActorSetUp, AcceptsOnlyItsActionKindsUnlessSummoned)
+{
+    Actor* actor = SpawnActor();
+    for (int32_t kind = 0; kind < 24; ++kind) {
+        bool own = kind == 4 || kind == 12 || kind == 13 || kind == 14 || kind == 19;
+        actor->summoned = false;
+        EXPECT_EQ(actor->AcceptsAction(kind), own) << kind;
+        actor->summoned = true;
+        EXPECT_TRUE(actor->AcceptsAction(kind)) << kind;
+    }
+    EXPECT_TRUE(Entity().AcceptsAction(5)) << "any other entity takes part in everything";
+}
+
 TEST_F(ActorSetUp, AWeaponInThePrimaryHandAddsItsDamageToTheUnarmedRange)
 {
     LoadRecords(std::string(kActorRecords) + "Cudgel\n{\n Type Item\n ItemType HandPrimary\n MinDamagePhysical 3\n"

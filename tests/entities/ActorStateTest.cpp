@@ -68,6 +68,40 @@ TEST_F(ActorState, SavedStateRoundTripsAndADeadActorReturnsAsACorpse)
     EXPECT_FALSE(corpse->netFlag);
 }
 
+TEST_F(ActorState, ExtraStateVersionsReadWhatTheyHold)
+{
+    Actor* actor = SpawnActor();
+    actor->SetNameSeed(77);
+    actor->health = actor->maxHealth / 2;
+    actor->gameFlag = true;
+    MessageBuffer buffer;
+    actor->WriteExtraState(buffer);
+    for (int32_t version : {7, 8, 31}) {
+        Actor* copy = SpawnActor();
+        int32_t before = copy->health;
+        buffer.SetReadPos(0);
+        ASSERT_TRUE(copy->ReadExtraState(buffer, version)) << version;
+        EXPECT_EQ(copy->GetNameSeed(), 77u);
+        EXPECT_EQ(copy->health, version > 7 ? actor->maxHealth / 2 : before) << version;
+        EXPECT_EQ(copy->gameFlag, version > 30) << version;
+    }
+}
+
+TEST_F(ActorState, AnUnusableRatioIsClamped)
+{
+    for (float ratio : {std::numeric_limits<float>::quiet_NaN(), 5.0f, -3.0f, std::numeric_limits<float>::infinity()}) {
+        MessageBuffer buffer;
+        buffer.WriteUInt(1);
+        buffer.WriteFloat(ratio);
+        buffer.WriteBool(false);
+        Actor* actor = SpawnActor();
+        ASSERT_TRUE(actor->ReadExtraState(buffer, 31));
+        EXPECT_GE(actor->health, 0);
+        EXPECT_LE(actor->health, actor->maxHealth);
+        EXPECT_EQ(actor->health, ratio == 5.0f ? actor->maxHealth : 0) << ratio;
+    }
+}
+
 TEST_F(ActorState, RecordsRoundTripWithSkillsFromVersionForty)
 {
     Actor* actor = SpawnActor("MonsterSpender", 6);
@@ -105,12 +139,17 @@ TEST_F(ActorState, ARecordOfAnUnknownTypeIsRefused)
 TEST_F(ActorState, EveryFormCutAtEveryOffsetIsRefusedUnchanged)
 {
     Actor* actor = SpawnActor("MonsterSpender", 4);
-    MessageBuffer saved, record;
+    MessageBuffer saved, extra, record;
     actor->WriteSaved(saved);
+    actor->WriteExtraState(extra);
     Actor::WriteRecord(*actor, record);
     for (size_t length = 0; length < saved.Size(); ++length) {
         MessageBuffer cut = Cut(saved, length);
         EXPECT_FALSE(actor->ReadSaved(cut, 1)) << length;
+    }
+    for (size_t length = 0; length < extra.Size(); ++length) {
+        MessageBuffer cut = Cut(extra, length);
+        EXPECT_FALSE(actor->ReadExtraState(cut, 31)) << length;
     }
     for (size_t length = 0; length < record.Size(); ++length) {
         MessageBuffer cut = Cut(record, length);

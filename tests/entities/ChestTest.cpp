@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -120,6 +121,18 @@ protected:
         item->SetStackCount(1);
         std::unique_ptr<ItemBase> owned(item.release());
         ASSERT_TRUE(player.inventory->PlaceItem(owned, 0, 0, kPlaceAnyGroup));
+    }
+
+    ItemGround* LayItem(const char* name, float x, float y)
+    {
+        auto item = std::make_unique<Item>();
+        item->SetEntry(database.FindEntryByName(name));
+        item->SetStackCount(1);
+        ItemGround* ground = ItemGround::Drop(At(x, y), item, true, false, false);
+        EXPECT_NE(ground, nullptr);
+        if (ground)
+            ground->SetPosition(At(x, y));
+        return ground;
     }
 
     int32_t CountGround(const char* name) const
@@ -461,6 +474,25 @@ TEST_F(Chests, AChestWithoutHealthCannotBeBroken)
 }
 
 // ---- Items taken in at placing -------------------------------------------------------------------------
+
+TEST_F(Chests, ItemsLyingWithinReachAreSwallowedAsTheirRecords)
+{
+    Chest* chest = MakeChest("ChestCollector");
+    int32_t laid = LayItem("Goblet", 1040.0f, 1000.0f)->entityNumber;
+    LayItem("Scroll", 1000.0f, 1050.0f);
+    LayItem("Goblet", 1200.0f, 1000.0f);
+    Chest* neighbour = MakeChest("ChestPlain", 1010.0f, 1000.0f);
+    chest->CollectNearbyItems();
+    std::vector<std::string> names = Names(*chest);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Goblet", "Scroll"}));
+    EXPECT_EQ(game.GetEntity(laid), nullptr);
+    EXPECT_EQ(CountGround("Scroll"), 0);
+    EXPECT_EQ(CountGround("Goblet"), 1) << "out of reach";
+    EXPECT_EQ(game.GetEntity(neighbour->entityNumber), neighbour) << "no item, nothing taken";
+    MakeChest("ChestPlain")->CollectNearbyItems();
+    EXPECT_EQ(CountGround("Goblet"), 1) << "a chest without a collect distance takes nothing";
+}
 
 TEST_F(Chests, ARecordIsStoredOnlyWithinTheCollectDistanceBoundaryIncluded)
 {

@@ -167,6 +167,24 @@ TEST_F(EntityRules, AttachmentsGoWithTheirParent)
     EXPECT_EQ(game.GetEntity(childNumber), nullptr);
 }
 
+TEST_F(EntityRules, EachAttachmentDefinitionHangsOneModelAndAnUnknownNameNone)
+{
+    LoadRecords("Glow\n{\n Type Attachment\n Alternative Effects/glow.mdl tag_head 0.5\n}\n"
+                "Brand\n{\n Type Attachment\n Alternative props/torch.mdl weapon 2\n}\n"
+                "Bearer\n{\n Attachment Glow\n Attachment Nothing\n Attachment Brand\n}\n");
+    Entity* listed = Spawn();
+    listed->AddAttachments({gameData.FindAttachment("Glow"), nullptr, gameData.FindAttachment("Brand")});
+    Entity* recorded = Spawn();
+    recorded->AddAttachmentsFromRecord(database.FindEntryByName("Bearer"));
+    for (const Entity* parent : {listed, recorded}) {
+        std::vector<float> scales;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            if (const Entity* child = game.GetEntity(number); child && child->parentNumber == parent->entityNumber)
+                scales.push_back(child->scale);
+        EXPECT_EQ(scales, (std::vector<float>{0.5f, 2.0f}));
+    }
+}
+
 TEST_F(EntityRules, DetachedChildOutlivesItsFormerParent)
 {
     Entity* parent = Spawn();

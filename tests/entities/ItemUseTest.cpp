@@ -66,6 +66,12 @@ TreasureChart
     ItemType TreasureMap
     CanBeUsed 1
 }
+Circlet
+{
+    Type Item
+    ItemType Head
+    NoDrop 1
+}
 Breastplate
 {
     Type Item
@@ -118,6 +124,14 @@ protected:
         std::unique_ptr<ItemBase> owned(item.release());
         EXPECT_TRUE(user.inventory->AddItem(owned, InventoryGroupIndex::Bag1));
         return raw;
+    }
+
+    void Wear(Sentient& user, Item* item, int32_t slot)
+    {
+        int32_t bag = -1;
+        int32_t at = -1;
+        ASSERT_TRUE(user.inventory->FindItem(item, bag, at));
+        ASSERT_TRUE(user.inventory->MoveItem(bag, at, InventoryGroupIndex::Equipment, slot));
     }
 
     void Use(Sentient& user, Item* item)
@@ -320,4 +334,29 @@ TEST_F(ItemUse, DroppedEquipmentLandsOnTheGroundAndStopsCounting)
     ASSERT_NE(ground, nullptr);
     EXPECT_EQ(ground->GetItem(), plate);
     EXPECT_EQ(user->GetStat(CharacterStat::Armor), armor - 20);
+}
+
+TEST_F(ItemUse, WornItemsDropSlotBySlotUnlessTheyMayNotOrAVendorAsks)
+{
+    ItemTester* user = User();
+    Item* plate = Give(*user, "Breastplate");
+    Item* circlet = Give(*user, "Circlet");
+    Wear(*user, plate, EquipedLocation::Chest);
+    Wear(*user, circlet, EquipedLocation::Head);
+    struct VendorProbe : ItemTester {
+        bool IsVendor() const override { return true; }
+    };
+    auto* seller = Fighter<VendorProbe>(30, 0);
+    auto* bystander = Fighter<ItemTester>(20, 0);
+    user->DropEquipment(15, seller);
+    user->DropEquipped(EquipedLocation::Chest, 15, seller);
+    EXPECT_EQ(user->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), plate) << "the vendor's kind";
+    user->DropEquipment(15, bystander);
+    EXPECT_EQ(user->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest), nullptr);
+    int32_t grounded = 0;
+    for (int32_t i = 0; i < GameServices::kMaxEntities; ++i)
+        if (Entity* entity = game.GetEntity(i); entity && entity->IsGroundItem())
+            grounded += static_cast<const ItemGround*>(entity)->GetItem() == plate ? 1 : 100;
+    EXPECT_EQ(grounded, 1) << "the plate, and nothing else, lies on the ground";
+    EXPECT_EQ(user->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Head), circlet) << "it may not drop";
 }

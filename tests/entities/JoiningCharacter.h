@@ -2,20 +2,13 @@
 #pragma once
 
 #include "core/MessageBuffer.h"
-#include "entities/CharacterSettings.h"
-#include "entities/GameServices.h"
 #include "entities/Player.h"
-#include "rules/GameData.h"
-#include "rules/GameSystemTuning.h"
 
 // False, the player untouched, when the record is refused.
 inline bool ReadJoiningCharacter(Player& player, MessageBuffer& record)
 {
-    static const ItemPtrList kNoGates;
-    CharacterSettings settings;
-    bool skillBonuses = gGameData && gGameData->GetTuning().useNewCharSkillBonuses;
-    if (!settings.Read(record, skillBonuses, gGameServices ? gGameServices->GetGateRecords() : kNoGates))
+    if (!player.ReadCharacter(record, "a test"))
         return false;
-    player.ApplyCharacter(settings);
+    player.ApplyReadCharacter();
     return true;
 }

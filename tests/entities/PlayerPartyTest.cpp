@@ -225,6 +225,13 @@ TEST_F(PlayerPartyWorld, ASecondPairReplacesTheFirstAndLeavesTheRaidPair)
     ASSERT_NE(FindGate(false, false), nullptr);
     EXPECT_FLOAT_EQ(FindGate(false, false)->position.x, 900.0f);
     EXPECT_EQ(FindGate(true, false), raid);
+    // The player names each end of its two pairs as the table holds them.
+    for (bool isRaid : {false, true})
+        for (bool home : {false, true})
+            EXPECT_EQ(player->GetGate(isRaid, home), FindGate(isRaid, home)) << isRaid << home;
+    player->RemoveGates(true);
+    EXPECT_EQ(player->GetGate(true, false), nullptr);
+    EXPECT_EQ(player->GetGate(true, true), nullptr);
 }
 
 TEST_F(PlayerPartyWorld, RepeatedRaidsLeaveOneRaidPair)

@@ -1,8 +1,10 @@
 // PlayerTest -- a player's creation, its step, client positions and exploration, targets, item timers, death and lives.
 #include "core/LocSystem.h"
+#include "entities/Actor.h"
 #include "entities/CombatSystem.h"
 #include "entities/EntityWorld.h"
 #include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/NeutralCovenant.h"
 #include "entities/Player.h"
 #include "entities/Skill.h"
@@ -12,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -59,6 +63,21 @@ StatusEffectBasicRegen
 Brute
 {
     Type Object
+}
+GreatSword
+{
+    Type Item
+    ItemType HandBoth
+}
+Buckler
+{
+    Type Item
+    ItemType HandSecondary
+}
+Dagger
+{
+    Type Item
+    ItemType HandPrimary
 }
 SkillEnd
 {
@@ -522,4 +541,53 @@ TEST_F(PlayerWorld, AnInteractionOfModes20And21UsesTheTargetAndNumbersPastTheTab
     EXPECT_EQ(player->GetInteractionTarget(), nullptr);
     EXPECT_EQ(lever->uses, 2);
     EXPECT_EQ(lever->ends, 0);
+}
+
+TEST_F(PlayerWorld, OnlyATownspersonOfItsOwnCovenantIsTheOwnCovenantsNpc)
+{
+    Player* player = MakePlayer();
+    EXPECT_FALSE(player->TalksToOwnCovenantNpc()) << "nobody to talk to";
+    auto* shrine = Spawn<PlayerTestUsable>(110.0f, 100.0f);
+    player->SetInteraction(2, shrine->entityNumber);
+    player->covenantIndex = 2;
+    shrine->covenantIndex = 2;
+    EXPECT_FALSE(player->TalksToOwnCovenantNpc()) << "no actor";
+    auto* townsperson = Spawn<Actor>(120.0f, 100.0f);
+    player->SetInteraction(2, townsperson->entityNumber);
+    struct Case {
+        bool npc;
+        int32_t theirs;
+        int32_t own;
+        bool talks;
+    };
+    const Case cases[] = {{true, 2, 2, true}, {true, 3, 2, false}, {false, 2, 2, false}, {true, -1, -1, false}};
+    for (const Case& c : cases) {
+        townsperson->npc = c.npc;
+        townsperson->covenantIndex = c.theirs;
+        player->covenantIndex = c.own;
+        EXPECT_EQ(player->TalksToOwnCovenantNpc(), c.talks) << c.npc << " " << c.theirs << " " << c.own;
+    }
+    EXPECT_FALSE(Entity().TalksToOwnCovenantNpc());
+}
+
+TEST_F(PlayerWorld, ATwoHandedWeaponBesideAShieldIsRefusedInEitherOrder)
+{
+    Player* player = MakePlayer();
+    auto make = [&](const char* name) {
+        auto item = std::make_unique<Item>();
+        item->SetEntry(database.FindEntryByName(name));
+        return item;
+    };
+    auto great = make("GreatSword");
+    auto buckler = make("Buckler");
+    auto dagger = make("Dagger");
+    const std::tuple<Item*, Item*, int32_t> cases[] = {{great.get(), buckler.get(), 1}, {buckler.get(), great.get(), 1},
+                                                       {dagger.get(), buckler.get(), 0}, {great.get(), nullptr, 0},
+                                                       {great.get(), dagger.get(), 0}};
+    for (auto [first, second, told] : cases) {
+        game.lines.clear();
+        player->CanEquip(first, second);
+        EXPECT_EQ(std::count(game.lines.begin(), game.lines.end(), "msg 4 \"$$CantEquip2HandedWeaponAndShield$$\""),
+                  told);
+    }
 }

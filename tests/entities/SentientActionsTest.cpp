@@ -1,5 +1,8 @@
 // SentientActionsTest -- a sentient's combat events and their parameters, its timed actions and their lines, power gains, warps and projectiles, state bits from combat records, the attack and death.
 #include "entities/CombatWorld.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
+#include "entities/NeutralCovenant.h"
 #include "entities/Projectile.h"
 
 #include "core/Event.h"
@@ -250,4 +253,74 @@ TEST_F(SentientActions, AClassNamedBeforeItsEventsStillGetsItsHandlers)
     EXPECT_EQ(named->FindHandler(Sentient::GetEventId(SentientEvent::WhenHit)), nullptr);
     Entity::RegisterEventClass(events, types);
     Sentient::RegisterEventClass(events, types);
+}
+
+TEST_F(SentientActions, AnEnemyIsNearOnlyAliveWithinTheEngagedRange)
+{
+    Sentient* sentient = Fighter(0, 0);
+    EXPECT_FALSE(sentient->HasEnemyNear());
+    CombatDummy* far = Dummy(Sentient::kEngagedRange + 50.0f, 0, 100);
+    sentient->AddEngaged(far);
+    EXPECT_FALSE(sentient->HasEnemyNear()) << "beyond the range";
+    CombatDummy* near = Dummy(Sentient::kEngagedRange - 50.0f, 0, 100);
+    sentient->AddEngaged(near);
+    EXPECT_TRUE(sentient->HasEnemyNear());
+    near->health = 0;
+    EXPECT_FALSE(sentient->HasEnemyNear()) << "the dead are no threat";
+}
+
+TEST_F(SentientActions, HomeIsNearForAMemberWithinItsRange)
+{
+    struct Home : NeutralCovenant {
+        bool IsMember(const Sentient& sentient) const override { return member == &sentient; }
+        const Sentient* member = nullptr;
+    } home;
+    home.home = At(0, 0);
+    game.covenants = {&home};
+    Sentient* sentient = Fighter(0, 0);
+    sentient->covenantIndex = 0;
+    struct Case {
+        float x;
+        bool member;
+        bool near;
+    };
+    const Case cases[] = {{Sentient::kHomeRange, true, true}, {Sentient::kHomeRange + 1.0f, true, false},
+                          {10.0f, false, false}};
+    for (const Case& c : cases) {
+        sentient->position = At(c.x, 0);
+        home.member = c.member ? sentient : nullptr;
+        EXPECT_EQ(sentient->IsNearCovenantHome(), c.near) << c.x << (c.member ? " member" : " stranger");
+    }
+    sentient->covenantIndex = -1;
+    home.member = sentient;
+    sentient->position = At(0, 0);
+    EXPECT_FALSE(sentient->IsNearCovenantHome()) << "no covenant, no home";
+    game.covenants.clear();
+}
+
+TEST_F(SentientActions, AnEntityIsUsedByItsNumberOnlyWhereOneStands)
+{
+    struct Usable : Entity {
+        void Use(Entity* user) override { users.push_back(user); }
+        std::vector<Entity*> users;
+    };
+    Sentient* user = Fighter(0, 0);
+    auto* lever = Spawn<Usable>(10, 0);
+    for (int32_t number : {-1, GameServices::kMaxEntities, lever->entityNumber + 1})
+        user->UseEntityByNumber(number);
+    EXPECT_TRUE(lever->users.empty());
+    user->UseEntityByNumber(lever->entityNumber);
+    EXPECT_EQ(lever->users, std::vector<Entity*>{user});
+}
+
+TEST_F(SentientActions, ABagHasRoomWhileOneOfItsSlotsIsEmpty)
+{
+    Sentient* sentient = Fighter(0, 0);
+    sentient->inventory->ResizeBag(InventoryGroupIndex::Bag1, 1);
+    EXPECT_TRUE(sentient->BagHasRoom(InventoryGroupIndex::Bag1));
+    std::unique_ptr<ItemBase> stone = std::make_unique<Item>();
+    ASSERT_TRUE(sentient->inventory->PlaceItem(stone, InventoryGroupIndex::Bag1, 0, 0));
+    EXPECT_FALSE(sentient->BagHasRoom(InventoryGroupIndex::Bag1));
+    EXPECT_FALSE(sentient->BagHasRoom(InventoryBase::kBagCount)) << "no such bag";
+    EXPECT_FALSE(Entity().BagHasRoom(InventoryGroupIndex::Bag1)) << "an entity carries no bags";
 }

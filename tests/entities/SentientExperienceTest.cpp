@@ -78,6 +78,10 @@ TEST_F(SentientExperience, DeathAddsDebtCappedAtALevel)
     EXPECT_EQ(hero->AddXpDebtOnDeath(), 150);
     hero->stats.Set(CharacterStat::XpDebt, 950);
     EXPECT_EQ(hero->AddXpDebtOnDeath(), 50);
+    hero->ReduceXpDebt(400);
+    EXPECT_EQ(hero->GetStat(CharacterStat::XpDebt), 600);
+    hero->ReduceXpDebt(5000);
+    EXPECT_EQ(hero->GetStat(CharacterStat::XpDebt), 0);
 }
 
 TEST_F(SentientExperience, TheDeadRiseALevelButStayDead)

@@ -148,3 +148,32 @@ TEST_F(SentientParty, AttackAlertsTheWholePartyAndItsEffects)
     follower->OnAttackedBy(follower);
     EXPECT_EQ(follower->alerts.size(), 1u);
 }
+
+TEST_F(SentientParty, CompanionsAloneAreCalledAndReleasedTheLeaderStaysOut)
+{
+    struct Called : Sentient {
+        void Alert(Entity* attacker) override { alerts.push_back(attacker); }
+        void AlertCompanion(Entity* attacker) override { calls.push_back(attacker); }
+        std::vector<Entity*> alerts;
+        std::vector<Entity*> calls;
+    };
+    auto* leader = Spawn<Called>();
+    auto* first = Spawn<Called>();
+    auto* second = Spawn<Called>();
+    Sentient* attacker = Living();
+    leader->AddCompanion(first, 4);
+    leader->AddCompanion(second, 4);
+    leader->AlertCompanions(attacker);
+    EXPECT_EQ(first->calls, (std::vector<Entity*>{attacker}));
+    EXPECT_EQ(second->calls, (std::vector<Entity*>{attacker}));
+    EXPECT_TRUE(leader->calls.empty());
+    EXPECT_TRUE(first->alerts.empty()) << "a call for help is no alert";
+    EXPECT_FLOAT_EQ(leader->GetPartyShare(), 2.0f / 3.0f);
+    leader->ReleaseCompanions();
+    EXPECT_EQ(leader->FirstCompanion(), nullptr);
+    EXPECT_EQ(first->GetLeader(), nullptr);
+    EXPECT_EQ(second->GetLeader(), nullptr);
+    EXPECT_FLOAT_EQ(leader->GetPartyShare(), 1.0f);
+    leader->AlertCompanions(attacker);
+    EXPECT_EQ(first->calls.size(), 1u) << "a released companion is no longer called";
+}

@@ -110,8 +110,7 @@ TEST_F(StatusEffectStacking, CombineMergesIntoTheOldEffect)
 TEST_F(StatusEffectStacking, ExpiredEffectsAreNeverMatched)
 {
     carrier->AddStatusEffect(Record("CancelA"), nullptr, 1);
-    for (const auto& effect : carrier->GetStatusEffects())
-        effect->Expire();
+    carrier->ExpireAllEffects();
     carrier->AddStatusEffect(Record("CancelA"), nullptr, 1);
     EXPECT_EQ(AfterUpdate(), (Names{"CancelA"}));
 }

@@ -202,6 +202,12 @@ Blade
     ItemType HandPrimary
     Value 60
 }
+Keepsake
+{
+    Type Item
+    ItemType Other
+    PickupText KeepsakeFound
+}
 Satchel
 {
     Type Item

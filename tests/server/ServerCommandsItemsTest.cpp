@@ -139,6 +139,37 @@ TEST_F(ServerCommandsItems, AnItemBeyondThePlayersReachIsNotPickedUp)
     EXPECT_EQ(player->inventory->CountItems(InventoryGroupIndex::Bag1), 1);
 }
 
+TEST_F(ServerCommandsItems, AnItemsPickupTextIsToldWhenItIsTakenAndOnlyThen)
+{
+    auto told = [&] {
+        const auto& lines = game->GetPlayerLines();
+        return std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return line.first == player->entityNumber && line.second.find("msg 2 \"$$KeepsakeFound") == 0 &&
+                   line.second.find("Keepsake") != std::string::npos;
+        });
+    };
+    for (const char* name : {"Pebble", "Keepsake"}) {
+        Put(name, InventoryGroupIndex::Bag1, 2);
+        Run("dropItem 2 2");
+    }
+    std::vector<int32_t> lying;
+    for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+        if (dynamic_cast<ItemGround*>(game->GetEntity(number)))
+            lying.push_back(number);
+    ASSERT_EQ(lying.size(), 2u);
+    // Every cell full: the keepsake stays where it lies, and nothing is told of it.
+    for (int32_t bag = InventoryGroupIndex::Main; bag <= InventoryGroupIndex::Bag4; ++bag)
+        player->inventory->ResizeBag(bag, 0);
+    for (int32_t number : lying)
+        Run("pickupEntity " + std::to_string(number));
+    EXPECT_EQ(told(), 0);
+    player->inventory->ResizeBag(InventoryGroupIndex::Bag1, 4);
+    for (int32_t number : lying)
+        Run("pickupEntity " + std::to_string(number));
+    EXPECT_EQ(player->inventory->CountItems(InventoryGroupIndex::Bag1), 2);
+    EXPECT_EQ(told(), 1) << "the keepsake's text, once; the pebble has none";
+}
+
 TEST_F(ServerCommandsItems, ABagIsDroppedOnlyWhenEmpty)
 {
     ItemBase* satchel = Put("Satchel", InventoryGroupIndex::Main, 1);
