@@ -101,6 +101,8 @@ public:
     // Thinking waits; the covenant is alerted for "AlertTime" seconds.
     void ResetThinkTimer() override;
     bool IsAlerted() const;
+    bool HasRallyPoint() const override { return hasRallyPoint; }
+    WorldPos GetRallyPoint() const override { return rallyPoint; }
     // Only while adventuring with another covenant: the party comes home.
     void StopSharedAdventure() override;
     // A rival changes no member's stats flatly: its relics and traits work through effects.
@@ -112,8 +114,14 @@ public:
     void UpdateItemsStatistic() override;
 
     // ---- Members, goods and levels (ActorCovenantMembers.cpp) -----------------------------------
+    // While raiding, raided, or out with the party.
+    bool IsRecruitEngaged(const Actor& actor) const override;
     // While raiding (at Raid): the recruits out with the party.
     bool IsRecruitRaiding(const Actor& actor) const override;
+    // While raided: the recruits at home.
+    bool IsRecruitDefending(const Actor& actor) const override;
+    // While raiding (at Raid): the recruits out with the party, standing or fallen.
+    void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
     // The recruits' creatures and the guards fall.
     void KillAllMembers() override;
     // The recruits' creatures fade away; the guards are taken down.
@@ -270,6 +278,7 @@ public:
     void EndRaid();
     // The game ended the raid: the gate goes, the party comes home.
     void StopRaid() override;
+    void GiveUpRaid() override { EndRaid(); }
     void OnWarStarted(int32_t other) override;
     void OnRaidStarted(Covenant& raider) override;
     void OnWarDeclaredBy(Covenant& declarer) override;

@@ -16,12 +16,45 @@ constexpr int32_t kActorCovenantExplorationXp = 3;
 
 } // namespace
 
+bool ActorCovenant::IsRecruitEngaged(const Actor& actor) const
+{
+    if (targetCovenant != -1 || IsBeingRaided())
+        return true;
+    const Recruit* recruit = FindRecruitByActor(&actor);
+    return recruit && recruit->outWithParty;
+}
+
 bool ActorCovenant::IsRecruitRaiding(const Actor& actor) const
 {
-    if (targetCovenant == -1 || GetTreatyState(targetCovenant) != CovenantTreaty::Raid)
+    if (!IsRaiding())
         return false;
     const Recruit* recruit = FindRecruitByActor(&actor);
     return recruit && recruit->outWithParty;
+}
+
+bool ActorCovenant::IsRecruitDefending(const Actor& actor) const
+{
+    if (!IsBeingRaided())
+        return false;
+    const Recruit* recruit = FindRecruitByActor(&actor);
+    return recruit && !recruit->outWithParty;
+}
+
+void ActorCovenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
+{
+    alive = 0;
+    fallen = 0;
+    if (!IsRaiding())
+        return;
+    for (const auto& recruit : recruits) {
+        if (!recruit || !recruit->outWithParty)
+            continue;
+        const Actor* actor = recruit->GetActor();
+        if (actor && actor->maxHealth >= 1 && actor->health >= 1)
+            ++alive;
+        else
+            ++fallen;
+    }
 }
 
 void ActorCovenant::KillAllMembers()

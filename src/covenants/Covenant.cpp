@@ -144,6 +144,12 @@ InventoryBag* Covenant::GetInventoryBag(int32_t bag) const
     return inventory ? inventory->GetBag(bag) : nullptr;
 }
 
+void Covenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
+{
+    alive = 0;
+    fallen = 0;
+}
+
 float Covenant::GetFloatStat(int32_t m) const
 {
     // An index from a caller's table must not read past the multipliers.
@@ -195,6 +201,13 @@ void Covenant::ResetThinkTimer()
     nextThinkTime = GetGameTime();
     nextThinkTime.seconds += kThinkDelaySeconds;
     nextThinkTime.Normalize();
+}
+
+WorldPos Covenant::GetRallyPoint() const
+{
+    WorldPos point;
+    point.level = -1;
+    return point;
 }
 
 // ---- Offers ------------------------------------------------------------------------------------

@@ -116,7 +116,12 @@ public:
     InventoryBag* GetInventoryBag(int32_t bag) const override;
     // The covenant's traits give the entity their status effects.
     virtual void ApplyTraitEffects(Entity&) {}
+    // Whether the recruit's actor is busy with its covenant (a raid either way, the party).
+    virtual bool IsRecruitEngaged(const Actor&) const { return false; }
     virtual bool IsRecruitRaiding(const Actor&) const { return false; }
+    virtual bool IsRecruitDefending(const Actor&) const { return false; }
+    // The raid party's members standing and fallen; both 0 while not raiding.
+    virtual void CountRaidParty(int32_t& alive, int32_t& fallen) const;
     // Multiplier m (0..13); 1.0 for an index outside.
     virtual float GetFloatStat(int32_t m) const;
     // Elimination's ends for the members: killed, or sent their ways.
@@ -139,6 +144,9 @@ public:
     // nextThinkTime = the game clock + kThinkDelaySeconds.
     virtual void ResetThinkTimer();
     virtual void TeleportMember(Entity&) {}
+    // Where the covenant gathers while it rests; level -1 without a rally point.
+    virtual bool HasRallyPoint() const { return false; }
+    virtual WorldPos GetRallyPoint() const;
     virtual bool CanBeVisited() const { return true; }
     virtual int32_t GetRecruitCount() const { return CountRecruits(); }
     virtual void OnCovenantsMeet(Covenant&, Covenant&) {}
@@ -183,6 +191,10 @@ public:
     virtual void OnOfferExpired(Covenant&) {}
     // This covenant's relation toward the other moved by the amount.
     virtual void DescribeRelationChange(const Covenant*, float) {}
+    // A raid on this covenant was beaten off: the raider that fell last.
+    virtual void CountDeath(Entity*) {}
+    // Its raid party has fallen: a kind that sends its party on its own calls the raid off.
+    virtual void GiveUpRaid() {}
     // Adventuring together with the other covenant begins; it ends when the one given stops it.
     // A kind that only keeps its own side of a shared adventure hears them as that.
     virtual void StartAdventuringWith(Covenant& other) { StartSharedAdventure(other); }
@@ -234,7 +246,10 @@ public:
     // A risen member stands at the respawn spot and is handed on to be moved where it is wanted.
     WorldPos GetResurrectPosition(const Sentient& member) const override;
     void OnMemberReturned(Sentient& member) override;
+    // A raider's fall may beat its covenant's raid off.
     void OnMemberDied(Sentient& member) override;
+    // A recruit busy with the covenant stays awake far from every player.
+    bool KeepsMemberActive(const Sentient& member) const override;
     void OnMemberDamaged(Entity& victim, Entity* attacker, int32_t damage) override;
     // Its targetCovenant, at Raid.
     bool IsRaiding() const override;
@@ -341,6 +356,8 @@ public:
     Entity* GetGuard(int32_t slot) const;
     // At once, through the game's timed actions.
     void RemoveGuard(int32_t slot);
+    // Fades out over kGuardFadeSeconds.
+    void DismissGuard(int32_t slot);
     // The guard breaks free: it stays in the world as a free monster and its item has fallen.
     void ReleaseGuard(int32_t slot);
     int32_t FindGuardSlotForNew() const;
@@ -407,6 +424,7 @@ protected:
 
 private:
     void WatchGuards();
+    void CheckRaidBeatenOff(Sentient& fallen);
     // A line to the clients, for the first player's covenant only.
     void SendCovenantMessage(const std::string& text) const;
     // The pay step's three ways out; false when there is nothing of the kind.

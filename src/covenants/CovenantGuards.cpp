@@ -85,6 +85,14 @@ void Covenant::RemoveGuard(int32_t slot)
         guards[static_cast<size_t>(slot)].Clear();
 }
 
+void Covenant::DismissGuard(int32_t slot)
+{
+    if (Entity* guard = GetGuard(slot))
+        guard->FadeOutAndDelete(kGuardFadeSeconds);
+    if (IsGuardSlot(slot))
+        guards[static_cast<size_t>(slot)].Clear();
+}
+
 void Covenant::ReleaseGuard(int32_t slot)
 {
     if (!IsGuardSlot(slot))

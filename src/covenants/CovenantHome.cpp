@@ -67,12 +67,34 @@ float Covenant::GetResurrectDelay(const Sentient& member) const
 void Covenant::OnMemberDied(Sentient& member)
 {
     const auto* actor = dynamic_cast<const Actor*>(&member);
+    if (actor && IsRecruitRaiding(*actor))
+        CheckRaidBeatenOff(member);
     Entity* lifestone = GetHome();
     if ((actor && actor->guard) || !lifestone)
         return;
     auto floor = static_cast<int32_t>(std::floor(static_cast<double>(lifestone->maxHealth) * kCovenantHomeFloorShare));
     if (lifestone->health > floor)
         lifestone->health = std::max(floor, lifestone->health - member.maxHealth);
+}
+
+// The last of the raid party to fall beats the raid off: the raided covenant counts a defence
+// won, and the raiders give the raid up, so that one raid is counted once.
+void Covenant::CheckRaidBeatenOff(Sentient& fallen)
+{
+    int32_t standing = 0;
+    int32_t down = 0;
+    CountRaidParty(standing, down);
+    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    if (standing > 0 || down == 0 || !raided)
+        return;
+    raided->CountDeath(&fallen);
+    GiveUpRaid();
+}
+
+bool Covenant::KeepsMemberActive(const Sentient& member) const
+{
+    const auto* actor = dynamic_cast<const Actor*>(&member);
+    return actor && IsRecruitEngaged(*actor);
 }
 
 void Covenant::OnMemberKilled(Entity& victim, Entity*)

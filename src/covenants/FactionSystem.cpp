@@ -96,6 +96,11 @@ int32_t FactionSystem::GetOrAddFaction(std::string_view name)
     return GetFactionCount() - 1;
 }
 
+Faction* FactionSystem::FindFactionByName(std::string_view name) const
+{
+    return GetFaction(GetFactionIndex(name));
+}
+
 int32_t FactionSystem::GetFactionIndex(std::string_view name) const
 {
     for (const auto& faction : factions)
@@ -171,6 +176,18 @@ bool FactionSystem::IsAtWar(int32_t a, int32_t b) const
     const Faction* faction = GetFaction(a);
     const Faction::Reputation* entry = faction ? faction->Find(b) : nullptr;
     return entry && entry->atWar;
+}
+
+bool FactionSystem::CanBothGoToWar(int32_t a, int32_t b) const
+{
+    const Faction* first = GetFaction(a);
+    const Faction* second = GetFaction(b);
+    return first && second && first->canGoToWar && second->canGoToWar;
+}
+
+float FactionSystem::GetReputationOfNamed(const Entity& x, const Entity& y) const
+{
+    return GetReputation(FactionOf(&x), FactionOf(&y));
 }
 
 int32_t FactionSystem::FactionOf(const Entity* entity)

@@ -56,6 +56,8 @@ public:
     void ResetFactions();
 
     int32_t GetOrAddFaction(std::string_view name);
+    // Exact and case-sensitive; null when missing.
+    Faction* FindFactionByName(std::string_view name) const;
     int32_t GetFactionIndex(std::string_view name) const;
     Faction* GetFaction(int32_t index) const;
     int32_t GetFactionCount() const { return static_cast<int32_t>(factions.size()); }
@@ -69,6 +71,10 @@ public:
     void DeclareWar(int32_t a, int32_t b);
     void MakePeace(int32_t a, int32_t b);
     bool IsAtWar(int32_t a, int32_t b) const;
+    // Both factions exist and may go to war.
+    bool CanBothGoToWar(int32_t a, int32_t b) const;
+    // For two quest figures: x's faction (its own name, else its definition's) toward y's.
+    float GetReputationOfNamed(const Entity& x, const Entity& y) const;
 
     void OnKill(Entity* killer, Entity* victim, int32_t flag) override;
     // 0 hostile .. 4 friend: covenant members by their covenants' treaty, everyone else by faction.

@@ -159,7 +159,11 @@ public:
     // The partner ended the shared adventure from its side.
     void StopSharedAdventure() override;
     bool IsRecruitRaiding(const Actor& actor) const override;
+    // The recruits in the player's party while the raid is under way.
+    void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
     void ForgetCovenant(const Covenant& other) override;
+    // A defence won, unless the covenant has fallen.
+    void CountDeath(Entity*) override;
     void Eliminate(Entity* destroyer, bool killMembers, bool credit) override;
     bool IsRecruit(const Sentient& sentient) const override;
     WorldPos GetRecruitHome(const Sentient& sentient) const override;

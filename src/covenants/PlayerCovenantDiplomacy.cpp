@@ -229,12 +229,38 @@ bool PlayerCovenant::IsRecruitRaiding(const Actor& actor) const
     return leader && IsRaidUnderWay() && leader->IsInParty(&actor);
 }
 
+void PlayerCovenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
+{
+    alive = 0;
+    fallen = 0;
+    const Player* leader = GetPlayerLeader();
+    if (!leader || !IsRaidUnderWay())
+        return;
+    for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {
+        const Actor* actor = GetRecruitActor(slot);
+        if (!actor || !leader->IsInParty(actor))
+            continue;
+        if (actor->maxHealth < 1 || actor->health < 1)
+            ++fallen;
+        else
+            ++alive;
+    }
+}
+
 void PlayerCovenant::ForgetCovenant(const Covenant& other)
 {
     Covenant::ForgetCovenant(other);
     if (other.index == targetCovenant)
         if (Player* leader = GetPlayerLeader())
             EndRaid(*leader);
+}
+
+void PlayerCovenant::CountDeath(Entity*)
+{
+    if (eliminated)
+        return;
+    CountStatistic(CharacterFunStat::RaidsDefensiveWon);
+    CountStatistic(CharacterFunStat::RaidsDefensiveTotal);
 }
 
 void PlayerCovenant::Eliminate(Entity* destroyer, bool killMembers, bool credit)

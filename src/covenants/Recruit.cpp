@@ -65,6 +65,14 @@ int32_t Recruit::GetStat(int32_t stat) const
     return stats.Get(stat);
 }
 
+Item* Recruit::GetEquipped(int32_t slot) const
+{
+    const Actor* attached = GetActor();
+    const InventoryBase* source = attached ? static_cast<const InventoryBase*>(attached->inventory.get())
+                                           : inventory.get();
+    return source ? dynamic_cast<Item*>(source->GetItem(kEquipmentBag, slot)) : nullptr;
+}
+
 // ---- Capture and spawn -------------------------------------------------------------------------
 
 namespace {
@@ -227,12 +235,11 @@ int32_t Recruit::ChooseEquipSlot(const Item* item) const
     for (; slot >= 0; slot = RecruitNextSlot(slot)) {
         if (worn.CanPlace(*item, kEquipmentBag, slot, kPlaceIgnoreOccupant | kPlaceIgnoreOffHand) == kPlaceRefused)
             continue;
-        const ItemBase* current = worn.GetItem(kEquipmentBag, slot);
-        if (slot == EquipedLocation::HandSecondary &&
-            RecruitTwoHanded(worn.GetItem(kEquipmentBag, EquipedLocation::HandPrimary)))
+        const ItemBase* current = GetEquipped(slot);
+        if (slot == EquipedLocation::HandSecondary && RecruitTwoHanded(GetEquipped(EquipedLocation::HandPrimary)))
             return kCannotWearNow;
         if (slot == EquipedLocation::HandPrimary && RecruitTwoHanded(item) &&
-            worn.GetItem(kEquipmentBag, EquipedLocation::HandSecondary))
+            GetEquipped(EquipedLocation::HandSecondary))
             return kCannotWearNow;
         if (!current)
             return slot;

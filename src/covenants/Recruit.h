@@ -42,6 +42,9 @@ public:
     void PickAssignedLevel(int32_t delta);
     // The live stat while spawned, else the stored one; 0 outside the stats.
     int32_t GetStat(int32_t stat) const;
+    // The item worn in the equipment slot (the actor's while spawned, else the record's); null
+    // for an empty slot, one outside the bag or a cell holding no Item.
+    Item* GetEquipped(int32_t slot) const;
     // The equipment slot the recruit would wear the item in: kNoSlot for none, kCannotWearNow
     // while a two-handed item and an off-hand item would clash.
     int32_t ChooseEquipSlot(const Item* item) const;

@@ -204,17 +204,17 @@ TEST_F(CovenantActivity, ARestGathersAtAHealthyTownPerson)
     Want(ActorCovenant::WishAdventure);
     rival->UpdateActivity();
     EXPECT_EQ(rival->activity, ActorCovenant::Resting);
-    ASSERT_TRUE(rival->hasRallyPoint);
-    EXPECT_FLOAT_EQ(rival->rallyPoint.x, 300.0f);
+    ASSERT_TRUE(rival->HasRallyPoint());
+    EXPECT_FLOAT_EQ(rival->GetRallyPoint().x, 300.0f);
     for (int32_t slot = 0; slot < 3; ++slot)
         EXPECT_EQ(rival->GetRecruitRecord(slot)->assignedLevel, 0);
 
     // A plague on the person: no rally point.
     rival->ReturnHome(false);
-    EXPECT_FALSE(rival->hasRallyPoint);
+    EXPECT_FALSE(rival->HasRallyPoint());
     Want(ActorCovenant::WishAdventure);
     host.openQuests.emplace_back(ActorCovenant::kPlagueQuest, person);
     rival->UpdateActivity();
     EXPECT_EQ(rival->activity, ActorCovenant::Resting);
-    EXPECT_FALSE(rival->hasRallyPoint);
+    EXPECT_FALSE(rival->HasRallyPoint());
 }

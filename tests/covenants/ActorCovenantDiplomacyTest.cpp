@@ -1,5 +1,6 @@
 // ActorCovenantDiplomacyTest -- a rival's relations, fear and war, and its raids: the wish at its edges, one gate per covenant, the stop total and the party brought home.
 #include "covenants/ActorCovenantWorld.h"
+#include "entities/CombatSystem.h"
 #include "rules/RulesEnums.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +133,17 @@ TEST_F(CovenantRelations, RelationChangesStayWithinTheirRange)
 
 class CovenantRaids : public CovenantRelations {};
 
+namespace {
+
+// A raided covenant that notes each raid it beat off, with the raider that fell last.
+class DefendingCovenant : public PlainCovenant {
+public:
+    void CountDeath(Entity* lastRaider) override { defences.push_back(lastRaider); }
+    std::vector<Entity*> defences;
+};
+
+} // namespace
+
 TEST_F(CovenantRaids, TheWishAtItsEdges)
 {
     // Pressure 0: c = 1 exactly, wanted once the slow start is ignored.
@@ -218,4 +230,42 @@ TEST_F(CovenantRaids, TheStopTotalAtItsEdgeAndADestroyedRaiderStops)
     doomed.eliminated = true;
     doomed.Update(0.05f);
     EXPECT_EQ(doomed.targetCovenant, -1);
+}
+
+// Only the fall of the party's last standing raider beats the raid off: the raided covenant counts
+// one defence, and the raid ends, so that a risen party cannot be counted a second time.
+TEST_F(CovenantRaids, ThePartysLastFallBeatsTheRaidOffAndIsCountedOnce)
+{
+    auto& defender = AddCovenantOf<DefendingCovenant>("CovenantMind");
+    GiveHome(defender, 100, 100, 3000.0f, 1000.0f);
+    mind->EnsureRelationSlots(defender.index);
+    mind->StartRaid(defender.index);
+    std::vector<Actor*> party;
+    for (int32_t slot = 0; slot < mind->GetRecruitSlots(); ++slot) {
+        Recruit* recruit = mind->GetRecruitRecord(slot);
+        if (Actor* actor = recruit && recruit->outWithParty ? recruit->GetActor() : nullptr)
+            party.push_back(actor);
+    }
+    ASSERT_GE(party.size(), 2u);
+    host.calls.clear();
+    // Killed as combat kills: the blow, then the kill.
+    auto fall = [](Actor* raider) {
+        raider->TakeDamage(raider->maxHealth, nullptr, false, false);
+        HandleKill(raider, nullptr);
+    };
+    for (size_t i = 0; i + 1 < party.size(); ++i)
+        fall(party[i]);
+    EXPECT_TRUE(defender.defences.empty()) << "one raider still stands";
+    EXPECT_EQ(mind->targetCovenant, defender.index);
+
+    fall(party.back());
+    EXPECT_EQ(defender.defences, std::vector<Entity*>{party.back()});
+    EXPECT_EQ(mind->targetCovenant, -1);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(),
+                         "raid off " + std::to_string(mind->index) + " " + std::to_string(defender.index)),
+              1);
+    int32_t alive = -1;
+    int32_t fallen = -1;
+    mind->CountRaidParty(alive, fallen);
+    EXPECT_EQ(alive + fallen, 0) << "no raid, no party";
 }

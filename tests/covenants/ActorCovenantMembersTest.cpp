@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+
 class CovenantMembers : public ActorCovenantWorld {
 protected:
     CovenantMembers()
@@ -22,20 +26,53 @@ protected:
     ActorCovenant* third = nullptr;
 };
 
-TEST_F(CovenantMembers, RaidersAndDefenders)
+// What each question answers for the recruit out with the party and the one at home, as the
+// rival goes from rest to war, to its raid (its party counted as it falls), to being raided.
+TEST_F(CovenantMembers, RaidersDefendersTheEngagedAndTheRaidParty)
 {
     Actor* out = rival->GetRecruitActor(0);
     Actor* home = rival->GetRecruitActor(1);
+    ASSERT_TRUE(out && home && rival->GetRecruitActor(2));
     rival->GetRecruitRecord(0)->outWithParty = true;
     rival->GetRecruitRecord(2)->outWithParty = true;
-    EXPECT_FALSE(rival->IsRecruitRaiding(*out));
-
-    rival->targetCovenant = third->index;
-    rival->SetTreatyState(third->index, CovenantTreaty::War);
-    EXPECT_FALSE(rival->IsRecruitRaiding(*out));
-    rival->SetTreatyState(third->index, CovenantTreaty::Raid);
-    EXPECT_TRUE(rival->IsRecruitRaiding(*out));
-    EXPECT_FALSE(rival->IsRecruitRaiding(*home));
+    // Engaged, raiding, defending: one letter each, "-" for no.
+    auto answers = [this](const Actor& actor) {
+        return std::string(rival->IsRecruitEngaged(actor) ? "E" : "-") + (rival->IsRecruitRaiding(actor) ? "R" : "-") +
+               (rival->IsRecruitDefending(actor) ? "D" : "-");
+    };
+    auto party = [this]() {
+        int32_t alive = -1;
+        int32_t fallen = -1;
+        rival->CountRaidParty(alive, fallen);
+        return std::pair{alive, fallen};
+    };
+    struct Step {
+        const char* state;
+        std::function<void()> enter;
+        std::string out;
+        std::string home;
+        std::pair<int32_t, int32_t> party;
+    };
+    const Step steps[] = {
+        {"at rest", [] {}, "E--", "---", {0, 0}},
+        {"at war with its target", [this] {
+             rival->targetCovenant = third->index;
+             rival->SetTreatyState(third->index, CovenantTreaty::War);
+         }, "E--", "E--", {0, 0}},
+        {"raiding", [this] { rival->SetTreatyState(third->index, CovenantTreaty::Raid); }, "ER-", "E--", {2, 0}},
+        {"raiding, one fallen", [out] { out->health = 0; }, "ER-", "E--", {1, 1}},
+        {"raided as well", [this] {
+             raider->targetCovenant = rival->index;
+             rival->SetTreatyState(raider->index, CovenantTreaty::Raid);
+         }, "ER-", "E-D", {1, 1}},
+        {"only raided", [this] { rival->targetCovenant = -1; }, "E--", "E-D", {0, 0}},
+    };
+    for (const Step& step : steps) {
+        step.enter();
+        EXPECT_EQ(answers(*out), step.out) << step.state;
+        EXPECT_EQ(answers(*home), step.home) << step.state;
+        EXPECT_EQ(party(), step.party) << step.state;
+    }
 }
 
 TEST_F(CovenantMembers, TheMostHatedIsTheFirstOfTheGreatestAndOutweighsTheNameless)

@@ -83,22 +83,27 @@ TEST_F(CovenantGuards, AFullTableDeletesTheRefusedGuard)
     EXPECT_EQ(CountLogged("Couldn't add entity, too many entities\n"), 1);
 }
 
-TEST_F(CovenantGuards, RemovedAndReleasedGuardsLeaveTheirSlots)
+TEST_F(CovenantGuards, RemovedDismissedAndReleasedGuardsLeaveTheirSlots)
 {
     PlainCovenant& covenant = AddCovenant();
     std::array<Item*, 3> writs{};
-    for (int32_t slot : {0, 2}) {
+    for (int32_t slot = 0; slot < 3; ++slot) {
         writs[static_cast<size_t>(slot)] = PutInHouse(covenant, "GuardWrit", slot);
         covenant.SpawnGuard(writs[static_cast<size_t>(slot)], slot);
     }
     Entity* removed = covenant.GetGuard(0);
+    Entity* dismissed = covenant.GetGuard(1);
     auto* released = dynamic_cast<Actor*>(covenant.GetGuard(2));
-    ASSERT_TRUE(removed && released);
+    ASSERT_TRUE(removed && dismissed && released);
     covenant.RemoveGuard(0);
+    covenant.DismissGuard(1);
     covenant.ReleaseGuard(2);
     for (int32_t slot = 0; slot < 3; ++slot)
         EXPECT_EQ(covenant.GetGuard(slot), nullptr);
     EXPECT_TRUE(HasDeleteAction(removed));
+    // The dismissed guard fades out before it goes, and its item stands.
+    EXPECT_NE(game.FindTimedAction(Entity::GetFadeToEventId(), dismissed), nullptr);
+    EXPECT_FALSE(writs[1]->IsGuardFallen());
     // The released guard stays in the world as a free monster; its item has fallen.
     EXPECT_EQ(released->covenantIndex, -1);
     EXPECT_FALSE(released->guard);
@@ -108,6 +113,8 @@ TEST_F(CovenantGuards, RemovedAndReleasedGuardsLeaveTheirSlots)
     // Empty slots and slots outside the range change nothing.
     covenant.RemoveGuard(0);
     covenant.RemoveGuard(7);
+    covenant.DismissGuard(1);
+    covenant.DismissGuard(-3);
     covenant.ReleaseGuard(-1);
 }
 

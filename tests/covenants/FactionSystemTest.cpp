@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 class FactionSystemTest : public CovenantWorld {
 protected:
@@ -106,7 +107,7 @@ TEST_F(FactionSystemTest, EntriesAreReadWithTheirReputationsAndSpecialFactions)
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Wardens"), Index("Villagers")), 80.0f);
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Villagers"), Index("Wardens")), 85.0f);
     // A name no entry has is skipped; an unknown pair takes the default; itself 100.
-    EXPECT_EQ(factions->GetFactionIndex("Nowhere"), -1);
+    EXPECT_EQ(factions->FindFactionByName("Nowhere"), nullptr);
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Villagers"), Index("Wolves")), 60.0f);
     EXPECT_FLOAT_EQ(factions->GetReputation(Index("Crows"), Index("Crows")), 100.0f);
     EXPECT_FLOAT_EQ(factions->GetReputation(-1, Index("Crows")), 50.0f);
@@ -114,6 +115,8 @@ TEST_F(FactionSystemTest, EntriesAreReadWithTheirReputationsAndSpecialFactions)
     EXPECT_FALSE(factions->GetFaction(Index("Villagers"))->canGoToWar);
     // Case matters.
     EXPECT_EQ(factions->GetFactionIndex("wolves"), -1);
+    EXPECT_EQ(factions->FindFactionByName("wolves"), nullptr);
+    EXPECT_EQ(factions->FindFactionByName("Wolves"), factions->GetFaction(Index("Wolves")));
 }
 
 TEST_F(FactionSystemTest, AFactionNamedBeforeItsEntryKeepsFreshDefaultsUntilRead)
@@ -127,8 +130,8 @@ TEST_F(FactionSystemTest, AFactionNamedBeforeItsEntryKeepsFreshDefaultsUntilRead
     EXPECT_TRUE(system.GetFaction(later)->canGoToWar);
     EXPECT_FLOAT_EQ(system.GetFaction(later)->defaultReputation, 50.0f);
     // Once its own entry is read, it takes that entry's values.
-    EXPECT_FALSE(system.GetFaction(system.GetFactionIndex("Later"))->canGoToWar);
-    EXPECT_FLOAT_EQ(system.GetFaction(system.GetFactionIndex("Later"))->defaultReputation, 33.0f);
+    EXPECT_FALSE(system.FindFactionByName("Later")->canGoToWar);
+    EXPECT_FLOAT_EQ(system.FindFactionByName("Later")->defaultReputation, 33.0f);
     EXPECT_FLOAT_EQ(system.GetReputation(system.GetFactionIndex("Ahead"), system.GetFactionIndex("Later")), 12.0f);
 }
 
@@ -144,6 +147,12 @@ TEST_F(FactionSystemTest, ChangesWarsAndPeace)
     EXPECT_FLOAT_EQ(factions->GetReputation(crows, wolves), 0.0f);
 
     int32_t wardens = Index("Wardens");
+    // Both must exist and both be free to go to war.
+    const std::tuple<int32_t, int32_t, bool> pairs[] = {
+        {wolves, wardens, true}, {wolves, Index("Villagers"), false}, {Index("Villagers"), wolves, false},
+        {wolves, -1, false}, {-1, wolves, false}, {wolves, 99, false}};
+    for (auto [a, b, both] : pairs)
+        EXPECT_EQ(factions->CanBothGoToWar(a, b), both) << a << " " << b;
     factions->DeclareWar(wolves, wardens);
     EXPECT_TRUE(factions->IsAtWar(wolves, wardens));
     EXPECT_TRUE(factions->IsAtWar(wardens, wolves));
@@ -166,6 +175,10 @@ TEST_F(FactionSystemTest, RelationshipBandsAndWar)
         factions->SetReputation(wolves, crows, reputation);
         EXPECT_EQ(factions->GetRelationship(wolf, crow), code) << reputation;
     }
+    // The quests' question between two figures reads their factions' reputation as it stands.
+    EXPECT_FLOAT_EQ(factions->GetReputationOfNamed(*wolf, *crow), 90.0f);
+    EXPECT_FLOAT_EQ(factions->GetReputationOfNamed(*crow, *wolf), factions->GetReputation(crows, wolves));
+    EXPECT_FLOAT_EQ(factions->GetReputationOfNamed(*wolf, *Spawn<Entity>(0.0f, 0.0f)), 50.0f) << "no faction";
     factions->DeclareWar(wolves, crows);
     EXPECT_EQ(factions->GetRelationship(wolf, crow), 0);
     // Same faction, no entry: 100, a friend.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 class PlayerCovenantRaids : public PlayerCovenantWorld {
 protected:
     PlayerCovenantRaids() : covenant(AddPlayerCovenant()), target(AddCovenant("CovenantOther"))
@@ -85,14 +87,24 @@ TEST_F(PlayerCovenantRaids, TheRaidTakesThePlayerToTheTargetWithTheRecruitsOfThe
     EXPECT_EQ(covenant.GetRecruitActor(3)->FindHateEntry(lifestone), nullptr);
 }
 
-TEST_F(PlayerCovenantRaids, ThePartyRaidsOnlyWhileTheTreatyIsRaid)
+TEST_F(PlayerCovenantRaids, ThePartyRaidsAndIsCountedOnlyWhileTheTreatyIsRaid)
 {
+    auto party = [this]() {
+        int32_t alive = -1;
+        int32_t fallen = -1;
+        covenant.CountRaidParty(alive, fallen);
+        return std::pair{alive, fallen};
+    };
     covenant.StartRaid(target.index, *player, {0, 2});
     Actor* raider = covenant.GetRecruitActor(0);
     EXPECT_FALSE(covenant.IsRecruitRaiding(*raider));
+    EXPECT_EQ(party(), (std::pair{0, 0}));
     host.StartRaid(covenant, target);
     EXPECT_TRUE(covenant.IsRecruitRaiding(*raider));
     EXPECT_FALSE(covenant.IsRecruitRaiding(*covenant.GetRecruitActor(3)));
+    EXPECT_EQ(party(), (std::pair{2, 0})) << "recruit 3 stayed home";
+    raider->health = 0;
+    EXPECT_EQ(party(), (std::pair{1, 1}));
 }
 
 TEST_F(PlayerCovenantRaids, EndingARaidCountsItAndBringsEveryoneHome)
@@ -137,8 +149,12 @@ TEST_F(PlayerCovenantRaids, ForgettingTheRaidedCovenantEndsTheRaid)
     EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 1);
 }
 
-TEST_F(PlayerCovenantRaids, AFallIsCountedOnce)
+TEST_F(PlayerCovenantRaids, DefenceAndFallAreCountedOnce)
 {
+    covenant.CountDeath(nullptr);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 1);
+
     // Raided by the target, the fall is a defence lost.
     target.targetCovenant = covenant.index;
     covenant.SetTreatyState(target.index, CovenantTreaty::Raid);
@@ -147,8 +163,12 @@ TEST_F(PlayerCovenantRaids, AFallIsCountedOnce)
     covenant.Eliminate(raider, false, false);
     covenant.Eliminate(raider, false, false);
     EXPECT_TRUE(covenant.eliminated);
-    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 2);
     EXPECT_EQ(Statistic(CharacterFunStat::DestroyedByMonsters), 0);
+    // A fallen covenant beats off no raid.
+    covenant.CountDeath(raider);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 1);
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveTotal), 2);
 }
 
 TEST_F(PlayerCovenantRaids, AFallToMonstersIsCountedAsSuch)

@@ -237,6 +237,10 @@ TEST_F(RecruitRecord, CaptureAndStatsFollowTheLiveCreature)
     actor->stats.Set(CharacterStat::Xp, 321);
     EXPECT_EQ(recruit.GetStat(CharacterStat::Xp), 321);
     EXPECT_EQ(recruit.GetStat(-5), 0);
+    ASSERT_NE(recruit.GetEquipped(EquipedLocation::HandPrimary), nullptr);
+    EXPECT_EQ(recruit.GetEquipped(EquipedLocation::HandPrimary), actor->GetItem(1, EquipedLocation::HandPrimary));
+    EXPECT_EQ(recruit.GetEquipped(40), nullptr);
+    EXPECT_EQ(recruit.GetEquipped(-1), nullptr);
 
     recruit.CaptureFromActor(actor);
     EXPECT_EQ(recruit.definitionEntry, Id("MonsterTester"));
@@ -245,8 +249,7 @@ TEST_F(RecruitRecord, CaptureAndStatsFollowTheLiveCreature)
     recruit.SetActor(nullptr, true);
     actor->stats.Set(CharacterStat::Xp, 5);
     EXPECT_EQ(recruit.GetStat(CharacterStat::Xp), 321);
-    ASSERT_NE(recruit.inventory, nullptr);
-    const ItemBase* kept = recruit.inventory->GetItem(1, EquipedLocation::HandPrimary);
+    const Item* kept = recruit.GetEquipped(EquipedLocation::HandPrimary);
     ASSERT_NE(kept, nullptr) << "the captured record keeps the recruit's gear";
     EXPECT_NE(kept, actor->GetItem(1, EquipedLocation::HandPrimary));
 }

@@ -412,10 +412,9 @@ void GameQuests::SetFactionsAtWar(const MonsterType& first, const MonsterType& s
         gFactionSystem->DeclareWar(GameQuestsFaction(first), GameQuestsFaction(second));
 }
 
-bool GameQuests::CanFactionGoToWar(const MonsterType& monsterType) const
+bool GameQuests::CanFactionsGoToWar(const MonsterType& first, const MonsterType& second) const
 {
-    const Faction* faction = gFactionSystem ? gFactionSystem->GetFaction(GameQuestsFaction(monsterType)) : nullptr;
-    return faction && faction->canGoToWar;
+    return gFactionSystem && gFactionSystem->CanBothGoToWar(GameQuestsFaction(first), GameQuestsFaction(second));
 }
 
 TimeStamp GameQuests::GetNow() const

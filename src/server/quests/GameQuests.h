@@ -170,7 +170,7 @@ public:
     float GetWarThreshold() const override;
     bool AreFactionsAtWar(const MonsterType& first, const MonsterType& second) const override;
     void SetFactionsAtWar(const MonsterType& first, const MonsterType& second) override;
-    bool CanFactionGoToWar(const MonsterType& monsterType) const override;
+    bool CanFactionsGoToWar(const MonsterType& first, const MonsterType& second) const override;
     bool CanMonsterAppear(int32_t level, const MonsterType& monsterType) const override;
     void RaiseSpawnChance(int32_t level, const MonsterType* monsterType, float multiplier) override;
     WorldPos GetTownCenter() const override;

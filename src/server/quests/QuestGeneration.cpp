@@ -284,7 +284,7 @@ bool Quest::ChooseMeeting()
     const MonsterType& second = *goals[1].target;
     return TypeHas(&first, &MonsterDefinition::canHaveUprising) &&
            TypeHas(&second, &MonsterDefinition::canHaveUprising) && first.GetFactionName() != second.GetFactionName() &&
-           !host->AreFactionsAtWar(first, second) && host->CanFactionGoToWar(first) && host->CanFactionGoToWar(second);
+           !host->AreFactionsAtWar(first, second) && host->CanFactionsGoToWar(first, second);
 }
 
 bool Quest::ChooseStoryGoals()
@@ -432,7 +432,7 @@ bool Quest::ChooseWar(Quest* origin)
         relation = std::min(100.0f, relation / mult);
     float odds = (100.0f - relation) * (100.0f - relation);
     if (!(DrawRandomFloat() * 10000.0f < odds) || a->GetFactionName() == b->GetFactionName() ||
-        host->AreFactionsAtWar(*a, *b) || !host->CanFactionGoToWar(*a) || !host->CanFactionGoToWar(*b))
+        host->AreFactionsAtWar(*a, *b) || !host->CanFactionsGoToWar(*a, *b))
         return false;
     goals.assign(2, QuestGoal{});
     goals[0].target = b;
@@ -466,8 +466,7 @@ bool Quest::ChooseMonsterQuest(Quest* origin)
     if (!origin) {
         float relation = host->GetFactionRelation(*first, *second);
         if (DrawRandomFloat() * 10000.0f > (100.0f - relation) * (100.0f - relation) ||
-            first->GetFactionName() == second->GetFactionName() || !host->CanFactionGoToWar(*first) ||
-            !host->CanFactionGoToWar(*second))
+            first->GetFactionName() == second->GetFactionName() || !host->CanFactionsGoToWar(*first, *second))
             return false;
     }
     goals.assign(2, QuestGoal{});

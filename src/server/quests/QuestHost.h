@@ -76,7 +76,8 @@ public:
     virtual bool AreFactionsAtWar(const MonsterType& first, const MonsterType& second) const = 0;
     // Sets the war flag both ways.
     virtual void SetFactionsAtWar(const MonsterType& first, const MonsterType& second) = 0;
-    virtual bool CanFactionGoToWar(const MonsterType& monsterType) const = 0;
+    // Both types' factions exist and may go to war.
+    virtual bool CanFactionsGoToWar(const MonsterType& first, const MonsterType& second) const = 0;
 
     // ---- Clock, world and town ----
     virtual TimeStamp GetNow() const = 0;

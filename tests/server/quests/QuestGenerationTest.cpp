@@ -293,7 +293,7 @@ public:
         wars.insert({first.GetFactionName(), second.GetFactionName()});
         wars.insert({second.GetFactionName(), first.GetFactionName()});
     }
-    bool CanFactionGoToWar(const MonsterType&) const override { return warlike; }
+    bool CanFactionsGoToWar(const MonsterType&, const MonsterType&) const override { return warlike; }
 
     float neutral = 50.0f;
     std::map<std::pair<std::string, std::string>, float> relations;

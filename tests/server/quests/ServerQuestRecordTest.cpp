@@ -186,7 +186,7 @@ public:
     float GetWarThreshold() const override { return 20.0f; }
     bool AreFactionsAtWar(const MonsterType&, const MonsterType&) const override { return false; }
     void SetFactionsAtWar(const MonsterType&, const MonsterType&) override {}
-    bool CanFactionGoToWar(const MonsterType&) const override { return false; }
+    bool CanFactionsGoToWar(const MonsterType&, const MonsterType&) const override { return false; }
     bool CanMonsterAppear(int32_t, const MonsterType&) const override { return true; }
     void RaiseSpawnChance(int32_t, const MonsterType*, float) override {}
     WorldPos GetTownCenter() const override { return {}; }
