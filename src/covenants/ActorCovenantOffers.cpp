@@ -44,6 +44,12 @@ int32_t ActorCovenantPart(int64_t stock)
     return static_cast<int32_t>(std::min(std::ceil(static_cast<double>(stock) * share), 2147483647.0));
 }
 
+bool ActorCovenantOffersPeace(const Offer& offer)
+{
+    return std::any_of(offer.entries.begin(), offer.entries.end(),
+                       [](const OfferEntry& entry) { return entry.kind == TradeOfferKind::Peace; });
+}
+
 int32_t ActorCovenantPackItem(int32_t bag, int32_t slot)
 {
     return static_cast<int32_t>(PackBits16(static_cast<uint32_t>(bag), static_cast<uint32_t>(slot), 16));
@@ -424,6 +430,10 @@ void ActorCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
         float change = ChangeRelation(from.index, Roll("RelationChangeMinDemand", "RelationChangeMaxDemand"), false);
         from.DescribeRelationChange(this, change);
     }
+    // A real offer of peace (not the window's preview of one) is answered before the world: a
+    // refusal is news.
+    if (plain && gCovenantHost && ActorCovenantOffersPeace(offer))
+        gCovenantHost->AnnouncePeaceResponse(*this, from, accepted);
     from.ReceiveOfferResult(*this, answered, accepted, answer);
 }
 

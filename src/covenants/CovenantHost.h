@@ -63,6 +63,8 @@ public:
     // The source's rumour of the level (0 quick, 1 planned, 2 crafted) about the target, paid
     // from the source's crystals and announced.
     virtual void StartRumor(int32_t level, Covenant* source, Covenant* target) = 0;
+    // The first covenant answered the second's offer of peace; only a refusal is news.
+    virtual void AnnouncePeaceResponse(Covenant& first, Covenant& second, bool accepted) = 0;
     // The covenant fell; the destroyer (none: the monsters) is credited.
     virtual void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) = 0;
     // A fallen covenant's clean-ups: every other covenant and it back at Peace, both ways; every

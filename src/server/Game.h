@@ -481,6 +481,9 @@ public:
     // Told to every living covenant in list order.
     void BroadcastPactCancelled(Covenant& first, Covenant& second);
     void BroadcastTradeRouteChanged(Covenant& first, Covenant& second, int32_t kind);
+    // Whatever both sides of the offer give of influence (1), leader money (6) and crystals (8)
+    // cancels out, first entries first; other kinds stay.
+    static void NetTradeOffer(TradeOffer& offer);
     // Peace (or no route) toward every other covenant both ways, with no word and no follow-up.
     void SetPeaceWithAll(int32_t covenant) override;
     void ClearTradeRoutesOfAll(int32_t covenant) override;
@@ -543,6 +546,8 @@ public:
     // The player's living covenant is allied with every other living one, or the strongest
     // (not the player's) is.
     bool IsAlliedVictoryPossible() const;
+    // Only a refusal is announced; an accepted peace is the treaty change's news.
+    void AnnouncePeaceResponse(Covenant& first, Covenant& second, bool accepted) override;
     // Monsters' victim: one line and the town's talk. Another covenant's: its gain announced,
     // and the player's covenant finds the reward chest at the fallen house, where a computer-run
     // victor takes its reward itself.

@@ -86,6 +86,15 @@ bool Game::IsAlliedVictoryPossible() const
     return IsAlliedWithAllLiving(*strongest);
 }
 
+void Game::AnnouncePeaceResponse(Covenant& first, Covenant& second, bool accepted)
+{
+    if (accepted)
+        return;
+    SendMessage(MakeLocToken("XRejectsPeaceTreatyFromY", "%s %s", GetCovenantText(first.index).c_str(),
+                             GetCovenantText(second.index).c_str()),
+                kMessageNewsKind);
+}
+
 void Game::OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer)
 {
     std::string fallen = GetCovenantText(destroyed.index);

@@ -16,7 +16,9 @@ constexpr const char* kGameDiplomacyWarSound = "Sounds/declaredWar.ogg";
 constexpr const char* kGameDiplomacyRaidSound = "Sounds/startedRaid.ogg";
 constexpr float kGameDiplomacyDangerFraction = 0.25f;
 constexpr float kGameDiplomacyThreatFraction = 0.5f;
-// Trade-offer kinds whose amounts both sides can offset: money and two kinds of goods.
+// Trade-offer kinds whose amounts both sides can offset: influence, money and crystals.
+constexpr int32_t kGameDiplomacyNettedKinds[] = {TradeOfferKind::Influence, TradeOfferKind::LeaderMoney,
+                                                 TradeOfferKind::CovenantMoney};
 
 bool GameDiplomacyIsPact(int32_t treaty)
 {
@@ -272,6 +274,31 @@ void Game::BroadcastTradeRouteChanged(Covenant& first, Covenant& second, int32_t
     for (int32_t i = 0; i < GetCovenantCount(); ++i)
         if (Covenant* covenant = FindLivingCovenant(i))
             covenant->OnTradeRouteChanged(first, second, kind);
+}
+
+void Game::NetTradeOffer(TradeOffer& offer)
+{
+    for (int32_t kind : kGameDiplomacyNettedKinds) {
+        int64_t totals[2] = {0, 0};
+        // A negative amount offers nothing and takes nothing off.
+        for (const TradeOfferEntry& entry : offer.entries)
+            if (entry.kind == kind && entry.value > 0)
+                totals[entry.side == 0 ? 0 : 1] += entry.value;
+        int64_t common = std::min(totals[0], totals[1]);
+        int64_t budgets[2] = {common, common};
+        for (TradeOfferEntry& entry : offer.entries) {
+            if (entry.kind != kind || entry.value <= 0)
+                continue;
+            int64_t& budget = budgets[entry.side == 0 ? 0 : 1];
+            if (entry.value < budget) {
+                budget -= entry.value;
+                entry.value = 0;
+            } else {
+                entry.value = static_cast<int32_t>(entry.value - budget);
+                budget = 0;
+            }
+        }
+    }
 }
 
 void Game::SetPeaceWithAll(int32_t covenant)

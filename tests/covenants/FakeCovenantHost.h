@@ -87,6 +87,12 @@ public:
         calls.push_back("rumor " + std::to_string(level) + " " + std::to_string(source ? source->index : -1) + " " +
                         std::to_string(target ? target->index : -1));
     }
+    // "peace answer <first> <second> <accepted>"
+    void AnnouncePeaceResponse(Covenant& first, Covenant& second, bool accepted) override
+    {
+        calls.push_back("peace answer " + std::to_string(first.index) + " " + std::to_string(second.index) + " " +
+                        std::to_string(accepted ? 1 : 0));
+    }
     // "destroyed <index> by <destroyer or -1>"
     void OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer) override
     {

@@ -238,6 +238,11 @@ Ration
     ItemType Other
     CanBeUsed 1
 }
+CovenantStern
+{
+    Type Covenant
+    RelationForPeaceTreatyAverage 60
+}
 Plain
 {
     Type Skill

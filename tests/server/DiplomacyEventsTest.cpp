@@ -322,6 +322,19 @@ TEST_F(DiplomacyEvents, LifestoneWarningsByBand)
     EXPECT_EQ(Messages(), (DiplomacyLines{threat, threat, danger, danger}));
 }
 
+TEST_F(DiplomacyEvents, NettingCancelsWhatBothSidesGiveFirstEntriesFirst)
+{
+    TradeOffer offer;
+    offer.entries = {{0, 1, 30}, {1, 1, 50}, {0, 1, 40}, {2, 6, 5}, {0, 6, 9}, {1, 8, 4}, {0, 3, 10}, {1, 3, 10},
+                     {0, 8, -5}, {1, 1, 0}};
+    Game::NetTradeOffer(offer);
+    // Influence: 70 against 50 leaves 20 on the giver's second entry; money: 9 against 5 (side 2
+    // counts with the second party); crystals: nothing against 4; pacts untouched.
+    std::vector<TradeOfferEntry> expected = {{0, 1, 0},  {1, 1, 0},  {0, 1, 20}, {2, 6, 0}, {0, 6, 4},
+                                             {1, 8, 4},  {0, 3, 10}, {1, 3, 10}, {0, 8, -5}, {1, 1, 0}};
+    EXPECT_EQ(offer.entries, expected);
+}
+
 TEST_F(DiplomacyEvents, AResetCovenantMakesPeaceAndDropsRoutesQuietly)
 {
     Set(1, 0, CovenantTreaty::War);

@@ -168,6 +168,18 @@ TEST_F(GameEvents, AnAlliedVictoryNeedsEveryLivingCovenantAllied)
     EXPECT_FALSE(game->IsAlliedVictoryPossible());
 }
 
+TEST_F(GameEvents, OnlyARefusedPeaceIsAnnounced)
+{
+    game->AnnouncePeaceResponse(*other, *mine, true);
+    EXPECT_TRUE(Sent().empty());
+    game->AnnouncePeaceResponse(*other, *mine, false);
+    EXPECT_EQ(Sent(), (EventLines{"msg 3 \"" +
+                                  MakeLocToken("XRejectsPeaceTreatyFromY", "%s %s",
+                                               game->GetCovenantText(other->index).c_str(),
+                                               game->GetCovenantText(mine->index).c_str()) +
+                                  "\""}));
+}
+
 TEST_F(GameEvents, ACovenantOverrunByMonstersGetsOneLineAndNoChest)
 {
     int32_t before = game->CountEntities();

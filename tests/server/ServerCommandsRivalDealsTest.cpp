@@ -1,9 +1,12 @@
 // ServerCommandsRivalDealsTest -- the trade window's lines with a computer-run covenant on the other side: a player's offer judged and answered by the rival, and the rival's own offer accepted on its held terms only.
 #include "server/CommandWorld.h"
 
+#include "core/LocSystem.h"
 #include "covenants/ActorCovenant.h"
 #include "entities/Item.h"
 #include "rules/items/InventoryBase.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -38,6 +41,42 @@ TEST_F(ServerCommandsRivalDeals, APlayersOfferIsJudgedAndAnsweredByTheRival)
     // More than the player holds: refused before it is weighed.
     Run("offer 0 1 0 6 500");
     EXPECT_EQ(log.back(), "result from 1 type 2 items 1 [ 0/6/500 ] accepted 0 9");
+}
+
+// The rival wants a relation of 60 before it makes peace: below, it refuses, and everyone hears of
+// the refusal; above, the treaty's own news is the only word. The trade window's preview of the
+// same terms is no offer and is never news.
+TEST_F(ServerCommandsRivalDeals, APeaceTheRivalRefusesIsAnnounced)
+{
+    rival->SetDefinitionByName("CovenantStern");
+    const std::string refused = "msg 3 \"" +
+                                MakeLocToken("XRejectsPeaceTreatyFromY", "%s %s",
+                                             game->GetCovenantText(rival->index).c_str(),
+                                             game->GetCovenantText(mine->index).c_str()) +
+                                "\"";
+    struct Case {
+        float relation;
+        const char* line;
+        const char* answer;  // the rival's answer as the log ends it; empty: any
+        bool announced;
+    };
+    const Case cases[] = {
+        {10.0f, "offer 0 1 2 2 0", "accepted 0 9", true},
+        {10.0f, "offer 0 1 2 2 0 0 6 5", "accepted 0 9", true},
+        {90.0f, "offer 0 1 2 2 0", "accepted 1 8", false},
+        {10.0f, "offer 5 1 2 2 0", "accepted 0 4", false},
+        {10.0f, "offer 0 1 2 3 0", "", false},
+    };
+    for (const Case& c : cases) {
+        rival->SetRelation(mine->index, c.relation);
+        log.clear();
+        game->GetClientLines().clear();
+        Run(c.line);
+        ASSERT_EQ(log.size(), 1u) << c.line;
+        EXPECT_TRUE(log[0].ends_with(c.answer)) << c.line << ": " << log[0];
+        const std::vector<std::string>& lines = game->GetClientLines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), refused), c.announced ? 1 : 0) << c.line;
+    }
 }
 
 TEST_F(ServerCommandsRivalDeals, TheRivalsOwnOfferIsAcceptedOnlyOnTheTermsItHolds)
