@@ -171,6 +171,9 @@ public:
     int32_t FindTalkQuestFor(const Entity& npc) const override;
     // A player's rescue unlocks the class of an NPC whose quest asks for it.
     void OfferRescueToQuests(Entity& npc) override;
+    // The escorts the player holds keep up with it: each standing within 400 units of where
+    // the player stood is moved beside it (GameQuestLinks.cpp).
+    void KeepEscortsNear(Sentient& player, const WorldPos& from);
     // The program's path finder; false without one (GameActors.cpp).
     bool FindPath(const Entity& mover, const WorldPos& from, const WorldPos& target, const Entity* targetEntity,
                   PathRecord* path) override;
@@ -283,7 +286,8 @@ public:
     void OnSecretFound(Sentient& player, int32_t level) override;
     // The server's quests hear of chests and gate trips once they exist; until then nobody does.
     void OfferChestToQuests(Chest& chest, Sentient* opener) override;
-    void OfferGateTripToQuests(Sentient&, const WorldPos&, const WorldPos&) override {}
+    // An escort within reach of where the player set out comes through the gate with it.
+    void OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos& to) override;
     // The spawn system's answers; until it exists a chest without stored items holds nothing and
     // no trap is armed.
     void CollectQuests(std::vector<const QuestBase*>& out) const override;

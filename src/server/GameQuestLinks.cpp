@@ -24,6 +24,17 @@ const QuestBase* Game::GetGameQuest(int32_t number) const
     return quests->GetQuest(number);
 }
 
+void Game::KeepEscortsNear(Sentient& player, const WorldPos& from)
+{
+    if (auto* holder = dynamic_cast<Player*>(&player))
+        quests->KeepEscortsNear(*holder, from);
+}
+
+void Game::OfferGateTripToQuests(Sentient& player, const WorldPos& from, const WorldPos&)
+{
+    KeepEscortsNear(player, from);
+}
+
 void Game::GetQuestsOfferedBy(const Entity& actor, std::vector<int32_t>& out) const
 {
     quests->FindQuestsFor(actor, out);

@@ -180,6 +180,10 @@ void Game::UpdateEntities(float seconds)
 void Game::UpdateQuests(float seconds)
 {
     quests->Update(seconds);
+    // An escorted NPC that cannot walk after its player keeps up by steps.
+    for (Sentient* player : players)
+        if (player)
+            KeepEscortsNear(*player, player->position);
 }
 
 void Game::UpdateUpkeep()

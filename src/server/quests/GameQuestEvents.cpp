@@ -1,4 +1,4 @@
-// GameQuests -- what happens in the world passed on to the quests: deaths, the NPCs quests are for, chests, triggers, town traps and the quests' monster rarity factors.
+// GameQuests -- what happens in the world passed on to the quests: deaths, the NPCs quests are for, escorts, chests, triggers, town traps and the quests' monster rarity factors.
 #include "server/quests/GameQuests.h"
 
 #include "core/StringUtil.h"
@@ -35,6 +35,13 @@ void GameQuests::NotifyMeetingKill(Entity& victim, Entity* killer)
     for (size_t i = 0; i < list.size(); ++i)
         if (Quest* quest = list[i].get(); quest && quest->type == QuestType::Meeting)
             quest->OnMeetingKill(victim, killer);
+}
+
+void GameQuests::KeepEscortsNear(Player& player, const WorldPos& from)
+{
+    for (size_t i = 0; i < list.size(); ++i)
+        if (Quest* quest = list[i].get(); quest && quest->questId != -1)
+            quest->KeepEscortNear(player, from);
 }
 
 void GameQuests::OnChestOpened(const Entity& chest, Sentient* opener)

@@ -211,6 +211,21 @@ int32_t GameQuests::CountCountedQuests() const
     }));
 }
 
+void GameQuests::SkipQuestByIndex(int32_t questId)
+{
+    if (Quest* quest = GetQuest(questId))
+        quest->SkipIfSolved(GetFirstPlayer());
+}
+
+bool GameQuests::IsNpcBusyWithQuest(const Entity* npc) const
+{
+    if (!npc)
+        return true;
+    return std::any_of(list.begin(), list.end(), [npc](const std::unique_ptr<Quest>& quest) {
+        return quest && quest->questId != -1 && quest->GetTargetEntity() == npc;
+    });
+}
+
 void GameQuests::CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
                                          std::vector<MonsterType*>& out) const
 {
@@ -367,6 +382,11 @@ void GameQuests::ResetRecruitQuests()
 bool GameQuests::CanStartQuest(const Quest& quest) const
 {
     return quest.CanStart();
+}
+
+bool GameQuests::PlaceQuestAtLevel(Quest& quest, int32_t level)
+{
+    return quest.PlaceAtLevel(level);
 }
 
 bool GameQuests::HasDuplicateQuest(const Quest& quest) const

@@ -105,6 +105,10 @@ public:
     Quest* FindFirstRecruitQuest() const override;
     // Quests whose definition is counted in the pacing ("ActiveQuest").
     int32_t CountCountedQuests() const;
+    // The world quest's skip, for the first player, when it exists and that player solved it.
+    void SkipQuestByIndex(int32_t questId);
+    // True for no NPC, and for an NPC a numbered quest already has as its figure.
+    bool IsNpcBusyWithQuest(const Entity* npc) const;
     // The monster types of the kind (5 unique, 6 legend, 7 boss) within the level window that
     // no running quest targets; out is cleared first.
     void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,
@@ -142,6 +146,8 @@ public:
     // A meeting's figure killed by a player counts as met (before the kill rules run).
     void NotifyMeetingKill(Entity& victim, Entity* killer);
     void OnChestOpened(const Entity& chest, Sentient* opener);
+    // Each escort the player holds keeps up with it, measured from where the player stood.
+    void KeepEscortsNear(Player& player, const WorldPos& from);
     // The product of "MonsterRarityMultiplier" over the quests about the type on the level;
     // 1 when none is.
     float GetQuestMultiplier(const MonsterType& monsterType, int32_t level) const;
@@ -165,6 +171,7 @@ public:
     Quest* GetWorldQuest(int32_t questId) const override { return GetQuest(questId); }
     void ResetRecruitQuests() override;
     bool CanStartQuest(const Quest& quest) const override;
+    bool PlaceQuestAtLevel(Quest& quest, int32_t level) override;
     const MonsterType* GetStrongestBossType() const override;
     float GetFactionRelation(const MonsterType& from, const MonsterType& toward) const override;
     float GetWarThreshold() const override;

@@ -133,6 +133,46 @@ Entity* Quest::GetWorldTarget() const
     return world && world != this ? world->target.GetAs<Entity>() : nullptr;
 }
 
+// ---- Set-up around an entity --------------------------------------------------------------------
+
+void Quest::InitFromEntity(Entity* entity)
+{
+    if (level == -1 || linkedCopy || !host)
+        return;
+    bool duplicate = definition && !definition->duplicatesAllowed && host->HasDuplicateQuest(*this);
+    if (duplicate || !host->CanStartQuest(*this) || !entity) {
+        ended = true;
+        return;
+    }
+    if (type == QuestType::UniqueMonsterSpotted) {
+        InitAroundSpottedMonster(entity);
+        if (ended)
+            return;
+    }
+    if (definition && !definition->duplicatesAllowed && host->HasDuplicateQuest(*this)) {
+        ended = true;
+    } else if (definition && definition->hasUniqueMonster) {
+        if (targetLevel == -1)
+            AssignTargetLevels();
+        if (!host->AreUniqueMonstersAllowed(targetLevel))
+            ended = true;
+    }
+}
+
+void Quest::InitAroundSpottedMonster(Entity* entity)
+{
+    auto* actor = dynamic_cast<Actor*>(entity);
+    if (!actor || !actor->GetMonsterType()) {
+        ended = true;
+        return;
+    }
+    actor->questFigure = true;
+    QuestBase::target = actor->GetMonsterType();
+    target.Set(actor);
+    if (!host->PlaceQuestAtLevel(*this, actor->position.level))
+        ended = true;
+}
+
 // ---- Questions about an NPC -------------------------------------------------------------------
 
 bool Quest::IsFor(int32_t npcType, const Entity* entity) const
@@ -263,6 +303,19 @@ bool Quest::HasPlayerSolved(const Player* player) const
         return false;
     }
     return host->IsSolvedBitSet(*player, static_cast<int32_t>(bit));
+}
+
+bool Quest::SkipIfSolved(const Player* player)
+{
+    if (!HasPlayerSolved(player))
+        return false;
+    SendQuestMessage("QuestSkipped", BuildTitle(level, true), kQuestSkippedMessageKind);
+    if (IsOfType({QuestType::StoryBemmelGraves, QuestType::StoryVarrowFindItem}))
+        RemoveQuestItems();
+    RemoveTargets();
+    StartNextQuest();
+    host->DeleteQuest(*this);
+    return true;
 }
 
 // ---- Leaving the game ---------------------------------------------------------------------------

@@ -95,6 +95,10 @@ public:
     void Rescue(Entity* npc, bool unlock);
     bool Deliver(Player& player, Entity& npc);
     void JoinEscort(Player* player, Entity& npc);
+    // The escorted NPC keeps up with a player who holds the quest: standing within 400 units of
+    // where the player stood (before a gate trip; where it stands, each step), it is moved
+    // beside the player.
+    void KeepEscortNear(Player& player, const WorldPos& from);
     // Failed, every player's copy failed and the quest dropped unless a player holds it. The
     // quest may be deleted: the caller must not touch it afterwards.
     void EndEverywhere();
@@ -113,6 +117,9 @@ public:
 
     // ---- Acceptance, solving and completion (QuestCompletion.cpp) ----
     void OnSolved(Player& player);
+    // A recruit quest whose recruit the covenant of the index took: the news, every rival's
+    // recruit quest reset, the recruit let go of (it stays in the world).
+    void OnSolvedByOtherCovenant(int32_t covenantIndex);
     bool IsAboutMonsterType(const MonsterType* monsterType) const;
     bool CanTakeItemThroughLinks() override;
     void CheckMeetingFailed();
@@ -172,6 +179,8 @@ public:
     void Generate(bool restore, Quest* origin);
     // The definition's start conditions against the game.
     bool CanStart() const;
+    // Seeds drawn until the target lands on the level, at most "MaxSyncTries" times.
+    bool PlaceAtLevel(int32_t levelIndex);
     // Another running quest of the same definition and kind asks the same thing.
     bool IsDuplicateOf(const Quest& other) const;
 
@@ -191,10 +200,15 @@ public:
     Entity* GetTargetEntity() const override { return GetWorldTarget(); }
     void Abandon() override;
 
+    // A quest made around an entity that exists already; the ended flag tells a failure.
+    void InitFromEntity(Entity* entity);
     bool IsFor(int32_t npcType, const Entity* entity) const;
     // Nothing without a player.
     void GiveReward(Player* player);
     bool HasPlayerSolved(const Player* player) const;
+    // True when the player had solved it: the quest is then deleted, and the caller must not
+    // touch it again.
+    bool SkipIfSolved(const Player* player);
     bool IsRescueTarget(const Entity* entity) const;
     bool IsDeliveryTarget(const Entity* entity) const;
     bool IsEscortTarget(const Entity* entity) const;
@@ -348,6 +362,7 @@ private:
     bool IsOfType(std::initializer_list<int32_t> types) const;
     bool IsItemFetchKind() const;
     bool IsNpcKind() const;
+    void InitAroundSpottedMonster(Entity* entity);
     bool IsOpen() const { return !failed && !IsComplete(); }
     void GiveExperience(Sentient& gainer) const;
     void GiveScore(Player& player) const;

@@ -82,6 +82,18 @@ void Quest::OnSolved(Player& player)
     }
 }
 
+void Quest::OnSolvedByOtherCovenant(int32_t covenantIndex)
+{
+    if (type != QuestType::Recruit || !host)
+        return;
+    auto* recruit = target.GetAs<Actor>();
+    SendNews(MakeLocToken("QuestSolvedRecruitOtherCovenant", "%s %s", host->GetCovenantText(covenantIndex).c_str(),
+                          recruit ? recruit->GetName().c_str() : ""),
+             kNewsKind);
+    host->ResetRecruitQuests();
+    target.Clear();
+}
+
 // ---- Questions -----------------------------------------------------------------------------------------
 
 bool Quest::IsAboutMonsterType(const MonsterType* monsterType) const

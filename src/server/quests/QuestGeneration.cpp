@@ -565,6 +565,21 @@ bool Quest::CanStart() const
     return !(rules.alwaysHigherLevel && first && level <= first->stats.Get(CharacterStat::Level));
 }
 
+bool Quest::PlaceAtLevel(int32_t levelIndex)
+{
+    if (!gRandomSystem || !definition)
+        return false;
+    level = gWorld && levelIndex < gWorld->GetLevelCount() ? gWorld->GetLevelMonsterLevel(levelIndex) : 1;
+    for (int32_t attempt = 0; attempt < definition->maxSyncTries; ++attempt) {
+        seed = gRandomSystem->Next(RandomStream::GameData);
+        RollParameters(true);
+        AssignTargetLevels();
+        if (targetLevel == levelIndex)
+            return true;
+    }
+    return false;
+}
+
 bool Quest::IsDuplicateOf(const Quest& other) const
 {
     if (&other == this || other.IsComplete() || other.failed || other.type != type ||

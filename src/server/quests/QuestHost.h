@@ -56,6 +56,7 @@ public:
 
     // ---- Generation checks the quest set-up runs ----
     virtual bool CanStartQuest(const Quest& quest) const = 0;
+    virtual bool PlaceQuestAtLevel(Quest& quest, int32_t level) = 0;
     // The monster types of the kind (5 unique, 6 legend, 7 boss) whose level window meets
     // minLevel..maxLevel and that no running quest targets; out is cleared first.
     virtual void CollectFreeMonsterTypes(int32_t kind, int32_t minLevel, int32_t maxLevel,

@@ -16,6 +16,7 @@
 
 namespace {
 
+constexpr float kQuestProgressEscortReach = 400.0f;
 constexpr float kQuestProgressRescueFadeSeconds = 5.0f;
 constexpr uint32_t kQuestProgressSafeFilter = 4 | 64;
 // The interaction modes the house tour counts, goal by goal; the last two need a test of
@@ -254,3 +255,11 @@ void Quest::TalkStep(Player& carrier, Entity& npc)
         world->JoinEscort(&carrier, npc);
 }
 
+void Quest::KeepEscortNear(Player& player, const WorldPos& from)
+{
+    auto* escorted = target.GetAs<Entity>();
+    if (type != QuestType::Escort || !escorted || !player.HasQuest(questId))
+        return;
+    if (escorted->position.Distance2D(from) <= kQuestProgressEscortReach)
+        Entity::WarpEntityNear(*escorted, player.position);
+}

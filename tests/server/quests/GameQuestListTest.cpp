@@ -244,6 +244,7 @@ TEST_F(GameQuestList, LookUpsOutsideTheListFindNothing)
         EXPECT_FALSE(quests().IsQuestCompleteForAnyPlayer(index)) << index;
         EXPECT_EQ(player->AcceptQuest(index), nullptr) << index;
         quests().DeleteQuest(index);
+        quests().SkipQuestByIndex(index);
     }
     EXPECT_EQ(CountQuests(), 1);
 }

@@ -236,6 +236,13 @@ Higher
     DefaultMonster MonsterWolf
     AlwaysHigherLevel 1
 }
+Synced
+{
+    Type Quest
+    QuestType KillMonsters
+    DefaultMonster MonsterWolf
+    MaxSyncTries 5
+}
 Fixed
 {
     Type Quest
@@ -614,6 +621,24 @@ TEST_F(QuestGeneration, RestoringSkipsTheChoicesAndTheChecks)
 
     quest->Generate(false, nullptr);
     EXPECT_TRUE(quest->ended);
+}
+
+// Each try takes the next raw value of stream 0 as the seed; a level no try reaches fails after
+// exactly "MaxSyncTries" of them.
+TEST_F(QuestGeneration, PlacingAtALevelTriesMaxSyncTriesSeeds)
+{
+    auto quest = Prepared("Synced", 4);
+    RandomSystem expected = random;
+    EXPECT_FALSE(quest->PlaceAtLevel(1));
+    uint32_t last = 0;
+    for (int32_t i = 0; i < 5; ++i)
+        last = expected.Next(RandomStream::GameData);
+    EXPECT_EQ(random.GetState(RandomStream::GameData), expected.GetState(RandomStream::GameData));
+    EXPECT_EQ(quest->seed, last);
+    EXPECT_EQ(quest->level, 1) << "the monster level of level 1";
+
+    auto none = Prepared("Fixed", 4);
+    EXPECT_FALSE(none->PlaceAtLevel(0)) << "no tries at all";
 }
 
 TEST_F(QuestGeneration, TheSameSeedsGiveTheSameQuests)

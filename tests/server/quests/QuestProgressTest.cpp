@@ -2,6 +2,7 @@
 #include "server/quests/QuestKindWorld.h"
 
 #include "core/CommandSystem.h"
+#include "entities/Gate.h"
 #include "server/ServerCommands.h"
 
 #include <cmath>
@@ -68,6 +69,10 @@ Givers
     Type Quest
     QuestType TutorialTalkToQuestGivers
     DuplicatesAllowed 1
+}
+ObjectGate
+{
+    Type Object
 }
 ActorWarmaster
 {
@@ -159,6 +164,70 @@ TEST_F(QuestProgress, AnEscortedNpcFollowsTheHolderWhoEscortsIt)
     player->Escort(*traveller);
     EXPECT_TRUE(traveller->following);
     EXPECT_EQ(traveller->GetLeader(), player);
+}
+
+// The step keeps an escort beside the player who holds it while it stands at most 400 units off;
+// one farther off, or one whose quest the player does not hold, stays where it is.
+TEST_F(QuestProgress, AnEscortKeepsUpWithItsHolderFromUpToFourHundredAway)
+{
+    struct Case {
+        float x;  // the player stands at 300
+        bool held;
+        bool follows;
+    };
+    const Case cases[] = {{700.0f, false, false}, {700.0f, true, true}, {701.0f, true, false}, {500.0f, true, true}};
+    for (const Case& c : cases) {
+        Quest* walk = Make("Walk");
+        ASSERT_NE(walk, nullptr);
+        walk->targetLevel = 0;
+        walk->destLevel = 2;
+        Actor* traveller = Creature("MonsterBear", c.x);
+        walk->target.Set(traveller);
+        if (c.held) {
+            ASSERT_NE(player->AcceptQuest(walk->questId), nullptr);
+        }
+        Advance();
+        float gap = traveller->position.Distance2D(player->position);
+        EXPECT_EQ(gap < 100.0f, c.follows) << c.x << (c.held ? " held" : " not held") << ": " << gap;
+        if (!c.follows) {
+            EXPECT_FLOAT_EQ(traveller->position.x, c.x);
+        }
+        walk->SetFailed();
+        player->AbandonQuest(walk->questId);
+        traveller->SetPosition(At(2000.0f, 100.0f, 1));
+    }
+}
+
+TEST_F(QuestProgress, AnNpcIsBusyWhileAQuestOfTheListHasItAsItsFigure)
+{
+    Actor* npc = Creature("MonsterBear", 500.0f);
+    EXPECT_TRUE(quests().IsNpcBusyWithQuest(nullptr)) << "no NPC gives nothing";
+    EXPECT_FALSE(quests().IsNpcBusyWithQuest(npc));
+    Quest* walk = Make("Walk");
+    ASSERT_NE(walk, nullptr);
+    walk->target.Set(npc);
+    EXPECT_TRUE(quests().IsNpcBusyWithQuest(npc));
+    EXPECT_FALSE(quests().IsNpcBusyWithQuest(player));
+    quests().DeleteQuest(walk->questId);
+    EXPECT_FALSE(quests().IsNpcBusyWithQuest(npc));
+}
+
+// A trip through a linked gate takes the escort that stood within reach of where the player set out.
+TEST_F(QuestProgress, AnEscortComesThroughTheGateWithItsHolder)
+{
+    Quest* walk = Make("Walk");
+    ASSERT_NE(walk, nullptr);
+    walk->targetLevel = 0;
+    walk->destLevel = 1;
+    Actor* traveller = Creature("MonsterBear", 650.0f);
+    walk->target.Set(traveller);
+    ASSERT_NE(player->AcceptQuest(walk->questId), nullptr);
+    LinkedGates gates = game->CreateLinkedGates(nullptr, At(320.0f, 100.0f), At(300.0f, 300.0f, 2), GateKind::LinkedExact);
+    ASSERT_TRUE(gates.first && gates.second);
+    gates.first->OnUsedBy(player);
+    ASSERT_EQ(player->position.level, 2);
+    EXPECT_EQ(traveller->position.level, 2);
+    EXPECT_LT(traveller->position.Distance2D(player->position), 100.0f);
 }
 
 TEST_F(QuestProgress, ADeliveryNeedsTheHoldersSlotAndItsOwnNpc)

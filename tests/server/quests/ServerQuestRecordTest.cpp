@@ -2,6 +2,7 @@
 #include "server/GameWorld.h"
 
 #include "core/DatabaseEntry.h"
+#include "core/LocSystem.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "rules/RulesEnums.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -135,6 +137,12 @@ Ghost
     MonsterSpawnChanceMult 2.5
     NextQuest Plain
 }
+Spotted
+{
+    Type Quest
+    QuestType UniqueMonsterSpotted
+    HasUniqueMonster 1
+}
 LoopA
 {
     Type Quest
@@ -176,6 +184,11 @@ public:
     Quest* FindFirstRecruitQuest() const override { return nullptr; }
     int32_t PickQuestLevel(int32_t requested) override { return requested; }
     bool CanStartQuest(const Quest&) const override { return canStart; }
+    bool PlaceQuestAtLevel(Quest& quest, int32_t level) override
+    {
+        quest.targetLevel = level;
+        return placeable;
+    }
     void CollectFreeMonsterTypes(int32_t, int32_t, int32_t, std::vector<MonsterType*>& out) const override
     {
         out = freeTypes;
@@ -211,7 +224,11 @@ public:
     float& SupplyTradeValue(bool food) override { return food ? foodValue : goodsValue; }
     int32_t GetCovenantCount() const override { return 0; }
     Covenant* GetCovenant(int32_t) const override { return nullptr; }
-    std::string GetCovenantText(int32_t) const override { return std::string(); }
+    std::string GetCovenantText(int32_t index) const override
+    {
+        auto found = covenantTexts.find(index);
+        return found == covenantTexts.end() ? std::string() : found->second;
+    }
     void CreateTownNpc(int32_t) override {}
     bool GetTownSpot(int32_t, WorldPos&, int32_t&) const override { return false; }
     void AddDynamicNpcChat(int32_t, std::string_view, int32_t) override {}
@@ -248,6 +265,8 @@ public:
     std::vector<int32_t> completedForPlayers;
     std::vector<int32_t> startedTypes;
     bool canStart = true;
+    bool placeable = true;
+    std::map<int32_t, std::string> covenantTexts;
     std::vector<MonsterType*> freeTypes;
     TimeStamp now;
     bool uniqueAllowed = true;
@@ -487,6 +506,60 @@ TEST_F(ServerQuestRecord, AMonsterQuestTellsATruceOnlyWhenHostilityEnds)
     EXPECT_EQ(host.relationshipReads, 0u);
 }
 
+// ---- Solved story quests ------------------------------------------------------------------------
+
+TEST_F(ServerQuestRecord, ASolvedStoryQuestIsSkippedTidiedAndFollowedUp)
+{
+    Player* player = Hero();
+    Actor* beast = Beast(100.0f);
+    Actor* item = Beast(140.0f);
+    auto quest = Make("StoryStep");
+    quest->target.Set(beast);
+    quest->spawned.emplace_back(item);
+    quest->spawnedCount = 1;
+    EXPECT_FALSE(quest->SkipIfSolved(player));
+    EXPECT_FALSE(quest->SkipIfSolved(nullptr));
+    EXPECT_TRUE(host.deleted.empty());
+
+    host.solvedBits = {7};
+    std::string title = quest->BuildTitle(quest->level, true);
+    ASSERT_FALSE(title.empty());
+    int32_t itemNumber = item->entityNumber;
+    EXPECT_TRUE(quest->SkipIfSolved(player));
+    EXPECT_EQ(CountLines("msg 3 \"$$QuestSkipped~<" + title + "@@>~$$\""), 1);
+    EXPECT_EQ(host.started, std::vector<std::string>{"Plain"});
+    EXPECT_EQ(host.startLevels, std::vector<int32_t>{-1});
+    EXPECT_EQ(host.deleted, std::vector<Quest*>{quest.get()});
+    EXPECT_EQ(quest->target.Get(), nullptr);
+    EXPECT_EQ(quest->spawnedCount, 0);
+    Step();
+    EXPECT_FALSE(IsAlive(itemNumber));
+}
+
+// ---- A recruit another covenant took -------------------------------------------------------------
+
+TEST_F(ServerQuestRecord, ARecruitTakenByAnotherCovenantIsNewsAndLetGo)
+{
+    host.covenantTexts[2] = "Ash Hall";
+    Actor* recruit = Beast(100.0f);
+    auto hire = Make("Hire");
+    hire->target.Set(recruit);
+    auto plain = Make("Plain");
+    plain->target.Set(recruit);
+    plain->OnSolvedByOtherCovenant(2);
+    EXPECT_TRUE(game->GetClientLines().empty()) << "only a recruit quest";
+    EXPECT_EQ(plain->target.Get(), recruit);
+
+    hire->OnSolvedByOtherCovenant(2);
+    EXPECT_EQ(CountLines("msg 3 \"" +
+                         MakeLocToken("QuestSolvedRecruitOtherCovenant", "%s %s", "Ash Hall", recruit->GetName().c_str()) +
+                         "\""),
+              1);
+    EXPECT_EQ(host.recruitResets, 1);
+    EXPECT_EQ(hire->target.Get(), nullptr);
+    EXPECT_TRUE(IsAlive(recruit->entityNumber)) << "the recruit stays in the world";
+}
+
 // ---- Questions about an NPC --------------------------------------------------------------------
 
 TEST_F(ServerQuestRecord, IsForAsksTheReturnTypeAndForOneShotTheWorldQuestsTarget)
@@ -668,5 +741,49 @@ TEST_F(ServerQuestRecord, AQuestIsLateOnlyPastItsDeadlineWhileOpen)
     EXPECT_TRUE(hire->IsLate());
     host.completeFor = {3};
     EXPECT_FALSE(hire->IsLate());
+}
+
+// ---- Set-up around an entity --------------------------------------------------------------------
+
+TEST_F(ServerQuestRecord, ASpottedMonsterBecomesTheTargetUnlessAnyCheckFails)
+{
+    Actor* beast = Beast(100.0f);
+    auto quest = Make("Spotted");
+    quest->InitFromEntity(beast);
+    EXPECT_FALSE(quest->ended);
+    EXPECT_EQ(quest->target.Get(), beast);
+    EXPECT_TRUE(beast->questFigure);
+    EXPECT_EQ(quest->QuestBase::target, gameData.FindMonsterType("MonsterBeast"));
+    EXPECT_EQ(quest->targetLevel, beast->position.level);
+
+    // Each check that fails ends the quest; an empty record does nothing at all.
+    struct Case {
+        const char* failure;
+        std::function<void()> arrange;
+        bool usesEntity;
+    };
+    Player* player = Hero();
+    const Case cases[] = {
+        {"no entity", [] {}, false},
+        {"no monster type", [] {}, true},
+        {"no uniques on the level", [this] { host.uniqueAllowed = false; }, true},
+        {"a duplicate runs", [this] { host.duplicate = true; }, true},
+        {"cannot start", [this] { host.canStart = false; }, true},
+        {"cannot be placed on the level", [this] { host.placeable = false; }, true},
+    };
+    for (const Case& c : cases) {
+        host.uniqueAllowed = true;
+        host.duplicate = false;
+        host.canStart = true;
+        host.placeable = true;
+        c.arrange();
+        auto failed = Make("Spotted");
+        bool typeless = std::string(c.failure) == "no monster type";
+        failed->InitFromEntity(!c.usesEntity ? nullptr : typeless ? static_cast<Entity*>(player) : beast);
+        EXPECT_TRUE(failed->ended) << c.failure;
+    }
+    auto empty = std::make_unique<RecordQuest>(&host);
+    empty->InitFromEntity(beast);
+    EXPECT_FALSE(empty->ended);
 }
 
