@@ -259,6 +259,11 @@ bool PosixPlatformSystem::StartThread(ThreadEntry entry, uint32_t stackSize, voi
     return true;
 }
 
+void PosixPlatformSystem::EndThread()
+{
+    pthread_exit(nullptr);
+}
+
 uint32_t PosixPlatformSystem::GetCurrentThreadId()
 {
     return static_cast<uint32_t>(gettid());
@@ -361,6 +366,11 @@ uint16_t PosixPlatformSystem::ToLittle16(uint16_t value) const
     return HostLittleEndian::Convert(value);
 }
 
+int16_t PosixPlatformSystem::ToLittleS16(int16_t value) const
+{
+    return static_cast<int16_t>(HostLittleEndian::Convert(static_cast<uint16_t>(value)));
+}
+
 uint32_t PosixPlatformSystem::ToLittleU32(uint32_t value) const
 {
     return HostLittleEndian::Convert(value);
@@ -384,6 +394,11 @@ uint64_t PosixPlatformSystem::ToLittle64(uint64_t value) const
 uint16_t PosixPlatformSystem::FromLittle16(uint16_t value) const
 {
     return HostLittleEndian::Convert(value);
+}
+
+int16_t PosixPlatformSystem::FromLittleS16(int16_t value) const
+{
+    return static_cast<int16_t>(HostLittleEndian::Convert(static_cast<uint16_t>(value)));
 }
 
 uint32_t PosixPlatformSystem::FromLittleU32(uint32_t value) const

@@ -57,6 +57,8 @@ public:
                               uint32_t& value) override;
 
     bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) override;
+    // pthread_exit: the thread's stack is unwound, its objects destroyed, before it ends.
+    [[noreturn]] void EndThread() override;
     uint32_t GetCurrentThreadId() override;
     // The nice value (-20 runs soonest, 19 latest). Linux applies it to the calling thread only,
     // which for the game is the main thread; raising it back needs privileges.
@@ -72,11 +74,13 @@ public:
 
     bool IsBigEndian() const override;
     uint16_t ToLittle16(uint16_t value) const override;
+    int16_t ToLittleS16(int16_t value) const override;
     uint32_t ToLittleU32(uint32_t value) const override;
     int32_t ToLittle32(int32_t value) const override;
     uint32_t ToLittleFloat(float value) const override;
     uint64_t ToLittle64(uint64_t value) const override;
     uint16_t FromLittle16(uint16_t value) const override;
+    int16_t FromLittleS16(int16_t value) const override;
     uint32_t FromLittleU32(uint32_t value) const override;
     int32_t FromLittle32(int32_t value) const override;
     float FromLittleFloat(const void* fourBytes) const override;

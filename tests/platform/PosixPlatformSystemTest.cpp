@@ -53,12 +53,15 @@ TEST(PlatformByteOrder, StoredFormIsLittleEndianBothWays)
     const std::array<uint8_t, 8> minusTwoPointFive = {0, 0, 0, 0, 0, 0, 0x04, 0xC0};
 
     EXPECT_EQ(BytesOf(platform.ToLittle16(0x1234)), word);
+    EXPECT_EQ(BytesOf(platform.ToLittleS16(-2)), (std::array<uint8_t, 2>{0xFE, 0xFF}));
+    EXPECT_EQ(BytesOf(platform.ToLittleS16(0x1234)), word);
     EXPECT_EQ(BytesOf(platform.ToLittleU32(0x11223344u)), dword);
     EXPECT_EQ(BytesOf(platform.ToLittle32(-2)), minusTwo);
     EXPECT_EQ(BytesOf(platform.ToLittle64(uint64_t{0x0102030405060708})), qword);
     EXPECT_EQ(BytesOf(platform.ToLittleFloat(1.5f)), onePointFive);
 
     EXPECT_EQ(platform.FromLittle16(FromBytes<uint16_t>(word)), 0x1234);
+    EXPECT_EQ(platform.FromLittleS16(FromBytes<int16_t>(std::array<uint8_t, 2>{0x00, 0x80})), -32768);
     EXPECT_EQ(platform.FromLittleU32(FromBytes<uint32_t>(dword)), 0x11223344u);
     EXPECT_EQ(platform.FromLittle32(FromBytes<int32_t>(minusTwo)), -2);
     EXPECT_EQ(platform.FromLittleFloat(onePointFive.data()), 1.5f);
@@ -88,6 +91,27 @@ void ReportThreadId(void* argument)
     probe->threadId.set_value(probe->platform->GetCurrentThreadId());
 }
 
+struct EndingProbe {
+    std::promise<std::string> ended;
+    PosixPlatformSystem* platform;
+    std::string steps;
+};
+
+// Tells, as the thread's stack is unwound, what the thread had done by then.
+struct UnwindMark {
+    EndingProbe* probe;
+    ~UnwindMark() { probe->ended.set_value(probe->steps); }
+};
+
+void EndHalfWay(void* argument)
+{
+    auto* probe = static_cast<EndingProbe*>(argument);
+    UnwindMark mark{probe};
+    probe->steps += "before";
+    probe->platform->EndThread();
+    probe->steps += " after";
+}
+
 } // namespace
 
 TEST(PlatformThreads, StartedThreadRunsEntryWithItsArgumentOnAnotherThread)
@@ -104,6 +128,17 @@ TEST(PlatformThreads, StartedThreadRunsEntryWithItsArgumentOnAnotherThread)
         EXPECT_NE(otherId, 0u);
     }
     EXPECT_EQ(platform.GetCurrentThreadId(), static_cast<uint32_t>(getpid()));
+}
+
+TEST(PlatformThreads, EndThreadEndsTheThreadWhereItIsCalledAndUnwindsItsStack)
+{
+    TempFolder folder;
+    PosixPlatformSystem platform(folder.Path().string());
+    EndingProbe probe{{}, &platform, {}};
+    std::future<std::string> ended = probe.ended.get_future();
+    ASSERT_TRUE(platform.StartThread(EndHalfWay, 0, &probe));
+    ASSERT_EQ(ended.wait_for(kThreadWait), std::future_status::ready);
+    EXPECT_EQ(ended.get(), "before");
 }
 
 TEST(PlatformThreads, LowerPriorityIsReadBackAndClampedAtTheLowest)

@@ -70,6 +70,9 @@ public:
 
     // The thread runs detached and ends by returning from its entry; stackSize 0 takes the default.
     virtual bool StartThread(ThreadEntry entry, uint32_t stackSize, void* argument) = 0;
+    // Ends the calling thread at once, never returning. A thread started here may instead
+    // return from its entry, which ends it as well.
+    [[noreturn]] virtual void EndThread() = 0;
     virtual uint32_t GetCurrentThreadId() = 0;
     // The scheduling priority of the calling process; SetPriority returns non-zero on success.
     virtual int32_t GetPriority() = 0;
@@ -86,11 +89,13 @@ public:
     // Conversions between the host's order and the little-endian order of files and datagrams.
     virtual bool IsBigEndian() const = 0;
     virtual uint16_t ToLittle16(uint16_t value) const = 0;
+    virtual int16_t ToLittleS16(int16_t value) const = 0;
     virtual uint32_t ToLittleU32(uint32_t value) const = 0;
     virtual int32_t ToLittle32(int32_t value) const = 0;
     virtual uint32_t ToLittleFloat(float value) const = 0;
     virtual uint64_t ToLittle64(uint64_t value) const = 0;
     virtual uint16_t FromLittle16(uint16_t value) const = 0;
+    virtual int16_t FromLittleS16(int16_t value) const = 0;
     virtual uint32_t FromLittleU32(uint32_t value) const = 0;
     virtual int32_t FromLittle32(int32_t value) const = 0;
     virtual float FromLittleFloat(const void* fourBytes) const = 0;
