@@ -31,12 +31,13 @@ public:
     void AddModel(const ModelSurfacesDesc&) override { ++submissions; }
     void AddSprite(const SpriteDesc&) override { ++submissions; }
     void AddShadow(const WorldPos3&, float) override { ++submissions; }
+    void AddProjectedShadow(const ModelSurfacesDesc&, const WorldPos3&) override { ++submissions; }
     void AddIcon(const WorldPos3&, float, float, int32_t) override { ++submissions; }
     void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override { ++submissions; }
     void AddTagAxes(const WorldPos3&, const Matrix3&) override { ++submissions; }
     int32_t GetOutlineTexture(int32_t) const override { return 1; }
     int32_t GetGlowTexture(int32_t) const override { return 1; }
-    bool DrawsShadows() const override { return true; }
+    int32_t GetShadowMode() const override { return 1; }
 
     int64_t submissions = 0;
 };

@@ -209,6 +209,9 @@ public:
     // The placement, then for a tag other than -1 the tag's in the current pose.
     void SetModelTransform(int32_t tag, WorldPos3& where, Matrix3& matrix) const;
     bool IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) const;
+    // The owner's place (or its own) on the ground, moved by (-100, -100, +150): kept on its
+    // level even where the moved point leaves the level.
+    void GetReferencePoint(WorldPos3& out) const;
     // The model, its status effects' shaders, its shadow, its equipment, the hover outline and
     // the overhead icon.
     void Draw(EntityScene& scene, const EntityDrawFrame& drawFrame);
@@ -366,6 +369,8 @@ private:
     ModelSurfacesDesc MakeAttachedDesc(int32_t location) const;
     bool DrawsAttachedModel(int32_t location, const EntityDrawFrame& drawFrame) const;
     void DrawAttachedModels(EntityScene& scene, const EntityDrawFrame& drawFrame) const;
+    // The model's complex shadow, cast from the reference point.
+    void AddProjectedShadow(EntityScene& scene, const ModelSurfacesDesc& model) const;
     void DrawStatusEffectShaders(EntityScene& scene, const EntityDrawFrame& drawFrame,
                                  const std::vector<std::unique_ptr<StatusEffectClient>>& effects,
                                  bool childOnly) const;

@@ -73,6 +73,14 @@ bool EntityClient::IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) con
     return hovered == entityNumber || (owner && hovered == owner->entityNumber);
 }
 
+void EntityClient::GetReferencePoint(WorldPos3& out) const
+{
+    const EntityClient* owner = GetOwner();
+    const WorldPos& from = owner ? owner->position : position;
+    // Plain sums, not a walk across the level edge: the point stays on its level.
+    out = WorldPos3{from.level, from.x - 100.0f, from.y - 100.0f, 150.0f};
+}
+
 ModelSurfacesDesc EntityClient::MakeModelDesc() const
 {
     ModelSurfacesDesc desc;
@@ -116,14 +124,19 @@ void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
         return;
     ModelSurfacesDesc body = MakeModelDesc();
     const ModelResource* shown = GetModelResource(body.model);
-    if (shown && shown->type == ModelResource::kSprite)
+    bool sprite = shown && shown->type == ModelResource::kSprite;
+    if (sprite)
         scene.AddSprite(SpriteDesc{body.position, static_cast<int32_t>(frame), facing, body.model, anim});
     else
         scene.AddModel(body);
     DrawStatusEffectShaders(scene, drawFrame, statusEffects, false);
     if (const EntityClient* owner = GetOwner())
         DrawStatusEffectShaders(scene, drawFrame, owner->statusEffects, true);
-    if (castsShadow && scene.DrawsShadows())
+    int32_t shadows = castsShadow ? scene.GetShadowMode() : 0;
+    // A sprite has no model to flatten: it keeps the stock shadow.
+    if (shadows == 2 && !sprite)
+        AddProjectedShadow(scene, body);
+    else if (shadows > 0)
         scene.AddShadow(WorldPos3{position.level, position.x, position.y, 0.0f}, 2.0f * radius);
     DrawAttachedModels(scene, drawFrame);
     if (IsHoveredOrOwnerHovered(drawFrame) && !isSecret) {
@@ -134,6 +147,13 @@ void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
     DrawOverheadIcon(scene, drawFrame);
 }
 
+void EntityClient::AddProjectedShadow(EntityScene& scene, const ModelSurfacesDesc& model) const
+{
+    WorldPos3 light;
+    GetReferencePoint(light);
+    scene.AddProjectedShadow(model, light);
+}
+
 void EntityClient::DrawAttachedModels(EntityScene& scene, const EntityDrawFrame& drawFrame) const
 {
     for (int32_t location = 0; location < kEquipmentLocations; ++location) {
@@ -141,6 +161,8 @@ void EntityClient::DrawAttachedModels(EntityScene& scene, const EntityDrawFrame&
             continue;
         ModelSurfacesDesc desc = MakeAttachedDesc(location);
         scene.AddModel(desc);
+        if (castsShadow && scene.GetShadowMode() == 2)
+            AddProjectedShadow(scene, desc);
         int32_t glow = equipment[static_cast<size_t>(location)].glow;
         desc.shaderOverride = glow >= 5 && glow <= 7 ? scene.GetGlowTexture(glow) : -1;
         if (desc.shaderOverride != -1)

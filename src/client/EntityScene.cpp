@@ -1,4 +1,4 @@
-// EntityScene -- where an entity's draw puts its models, its shadow and its overhead icon: the frame's world view, or a recording in tests and benchmarks; with the frame's facts the draw asks once.
+// EntityScene -- where an entity's draw puts its models, its shadow (a stock one under it, or its model flattened on the ground) and its overhead icon: the frame's world view, or a recording in tests and benchmarks; with the frame's facts the draw asks once.
 #include "client/EntityScene.h"
 
 #include "core/ColorSystem.h"
@@ -29,6 +29,21 @@ void WorldViewEntityScene::AddShadow(const WorldPos3& position, float size)
     if (gRenderer)
         view.AddGroundQuad(position, size, Color{1.0f, 1.0f, 1.0f}, 1.0f,
                            gRenderer->GetStandardHandle(kEntitySceneShadowHandle).GetValue());
+}
+
+void WorldViewEntityScene::AddProjectedShadow(const ModelSurfacesDesc& model, const WorldPos3& light)
+{
+    int32_t shader = gRenderer ? gRenderer->GetProjectedShadowTexture().GetValue() : -1;
+    if (shader == -1)
+        return;
+    ModelSurfacesDesc shadow = model;
+    shadow.shaderOverride = shader;
+    // Its shader marks the stencil where it darkens: a depth-only pass first would mark it all
+    // and leave the colour pass nothing.
+    shadow.singlePass = true;
+    shadow.projected = true;
+    shadow.shadowLight = light;
+    view.AddModelSurfaces(shadow);
 }
 
 void WorldViewEntityScene::AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture)
@@ -63,7 +78,7 @@ int32_t WorldViewEntityScene::GetGlowTexture(int32_t glow) const
     return gRenderer ? gRenderer->GetGlowTexture(glow).GetValue() : -1;
 }
 
-bool WorldViewEntityScene::DrawsShadows() const
+int32_t WorldViewEntityScene::GetShadowMode() const
 {
-    return gRenderer && gRenderer->GetShadowMode() > 0;
+    return gRenderer ? gRenderer->GetShadowMode() : 0;
 }

@@ -1,4 +1,4 @@
-// EntityScene -- where an entity's draw puts its models, its shadow and its overhead icon: the frame's world view, or a recording in tests and benchmarks; with the frame's facts the draw asks once.
+// EntityScene -- where an entity's draw puts its models, its shadow (a stock one under it, or its model flattened on the ground) and its overhead icon: the frame's world view, or a recording in tests and benchmarks; with the frame's facts the draw asks once.
 #pragma once
 
 #include "core/Matrix.h"
@@ -27,6 +27,8 @@ public:
     virtual void AddSprite(const SpriteDesc& sprite) = 0;
     // The stock shadow, size wide, under the point.
     virtual void AddShadow(const WorldPos3& position, float size) = 0;
+    // The model flattened onto the ground as cast from the light: a complex shadow.
+    virtual void AddProjectedShadow(const ModelSurfacesDesc& model, const WorldPos3& light) = 0;
     // A camera-facing square of the texture, size wide, centred on the point.
     virtual void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) = 0;
     // A flat square of the texture, size wide and tinted, on the ground under the point.
@@ -37,7 +39,8 @@ public:
     // for none.
     virtual int32_t GetOutlineTexture(int32_t colourIndex) const = 0;
     virtual int32_t GetGlowTexture(int32_t glow) const = 0;
-    virtual bool DrawsShadows() const = 0;
+    // 0 none, 1 the stock shadow under an entity, 2 its model flattened on the ground.
+    virtual int32_t GetShadowMode() const = 0;
 };
 
 // The frame's world view, with the renderer's stock textures.
@@ -47,12 +50,13 @@ public:
     void AddModel(const ModelSurfacesDesc& desc) override;
     void AddSprite(const SpriteDesc& sprite) override;
     void AddShadow(const WorldPos3& position, float size) override;
+    void AddProjectedShadow(const ModelSurfacesDesc& model, const WorldPos3& light) override;
     void AddIcon(const WorldPos3& position, float size, float alpha, int32_t texture) override;
     void AddGroundMark(const WorldPos3& position, float size, const Color& colour, int32_t texture) override;
     void AddTagAxes(const WorldPos3& position, const Matrix3& matrix) override;
     int32_t GetOutlineTexture(int32_t colourIndex) const override;
     int32_t GetGlowTexture(int32_t glow) const override;
-    bool DrawsShadows() const override;
+    int32_t GetShadowMode() const override;
 
 private:
     WorldView& view;

@@ -1,9 +1,10 @@
-// ModelRenderSurface -- one sub-mesh of one model instance in the frame's queue, in one pass: placed, culled, lit by its entity and skinned when drawn.
+// ModelRenderSurface -- one sub-mesh of one model instance in the frame's queue, in one pass: placed (or flattened onto the ground as a shadow), culled, lit by its entity and skinned when drawn.
 #include "render/ModelRenderSurface.h"
 
 #include "render/ImmediateDraw.h"
 #include "render/LightingSystem.h"
 #include "render/ModelEntity.h"
+#include "render/Renderer.h"
 #include "render/WorldView.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/shaders/ShaderBatch.h"
@@ -55,7 +56,12 @@ void ModelRenderSurface::BeginDraw()
         return;
     Vector3 at = view->ToRenderSpace(position);
     Matrix3 turn = aimed ? ModelSurfaceAim(at, view->ToRenderSpace(target)) : rotation;
-    view->GetDevice().SetModelViewMatrix(ImmediateDraw::ModelMatrix(view->GetCamera().modelView, turn, at));
+    Matrix4 modelView = view->GetCamera().modelView;
+    if (projected) {
+        Renderer::SetShadowProjection(modelView, Vector3{0.0f, 0.0f, kShadowGroundZ}, Vector3{1.0f, 0.0f, kShadowGroundZ},
+                                      Vector3{0.0f, 1.0f, kShadowGroundZ}, view->ToRenderSpace(shadowLight));
+    }
+    view->GetDevice().SetModelViewMatrix(ImmediateDraw::ModelMatrix(modelView, turn, at));
 }
 
 bool ModelRenderSurface::IsHidden() const

@@ -1,4 +1,4 @@
-// ModelRenderSurface -- one sub-mesh of one model instance in the frame's queue, in one pass: placed, culled, lit by its entity and skinned when drawn.
+// ModelRenderSurface -- one sub-mesh of one model instance in the frame's queue, in one pass: placed (or flattened onto the ground as a shadow), culled, lit by its entity and skinned when drawn.
 #pragma once
 
 #include "core/Matrix.h"
@@ -18,7 +18,11 @@ public:
     static constexpr int32_t kDepthPass = 1;
     static constexpr int32_t kColorPass = 2;
 
-    // Loads the model's matrix (from its rotation, or aimed at its target) as the model view.
+    // Where a complex shadow lies: just above the ground, as the marks laid on it do.
+    static constexpr float kShadowGroundZ = 1.0f;
+
+    // Loads the model's matrix (from its rotation, or aimed at its target) as the model view;
+    // projected, the camera's view first flattens it onto the ground from the light.
     void BeginDraw() override;
     // Transparent, or its animation's bounds outside the view.
     bool IsHidden() const override;
@@ -42,5 +46,8 @@ public:
     int32_t pass = kSinglePass;
     bool aimed = false;
     WorldPos3 target;
+    // Drawn flattened onto the ground as cast from the light (a complex shadow).
+    bool projected = false;
+    WorldPos3 shadowLight;
     ModelEntity* entity = nullptr;
 };

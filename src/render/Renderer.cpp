@@ -703,6 +703,11 @@ const ResourceHandle& Renderer::GetGlowTexture(int32_t quality) const
     }
 }
 
+const ResourceHandle& Renderer::GetProjectedShadowTexture() const
+{
+    return standardTextures[kStandardProjectedShadow];
+}
+
 const ResourceHandle& Renderer::GetStandardHandle(int32_t index) const
 {
     int32_t texture = kRendererStandardHandles[index];

@@ -113,6 +113,8 @@ public:
     const ResourceHandle& GetOutlineTexture(int32_t kind) const;
     // Quality 5 set, 6 unique, 7 artifact, anything else the white outline.
     const ResourceHandle& GetGlowTexture(int32_t quality) const;
+    // What a complex shadow is drawn with ("TextureNameProjectedShadow").
+    const ResourceHandle& GetProjectedShadowTexture() const;
     // The index is trusted: 0 .. kStandardHandleCount - 1.
     const ResourceHandle& GetStandardHandle(int32_t index) const;
     const ResourceHandle& GetFont(int32_t index) const { return fonts[static_cast<size_t>(index)]; }

@@ -145,8 +145,10 @@ void WorldView::BeginWorldView(const WorldPos& lookAt, float newZoom, bool clear
     eye.y += offset.y;
     eye.z += offset.z;
     SetProjection(eye, target, newZoom);
+    // The stencil too: a complex shadow marks where it darkened, so that overlapping parts
+    // darken the ground once.
     if (clear)
-        device.Clear(kClearColorBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+        device.Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
 }
 
 void WorldView::BuildViewPlanes(float planeZoom)
@@ -307,6 +309,8 @@ void WorldView::AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelRe
     surface.target = desc.target;
     surface.entity = desc.entity;
     surface.fullBright = desc.fullBright;
+    surface.projected = desc.projected;
+    surface.shadowLight = desc.shadowLight;
     surface.opacity = desc.alpha;
     surface.writeMask = pass == ModelRenderSurface::kDepthPass   ? kWriteMaskNoColor
                         : pass == ModelRenderSurface::kColorPass ? kWriteMaskNoDepth

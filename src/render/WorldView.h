@@ -84,6 +84,9 @@ struct ModelSurfacesDesc {
     // A shader that draws every sub-mesh in place of the skin's (a hover outline, a glow, a
     // status effect's look); -1 for the skin's own.
     int32_t shaderOverride = -1;
+    // Flattened onto the ground as cast from the light: a complex shadow.
+    bool projected = false;
+    WorldPos3 shadowLight;
 };
 
 // Main thread; the drawing calls with the device's context held by the caller.

@@ -192,6 +192,72 @@ TEST_F(VideoSettingsEndToEnd, ShadowsTurnOffAndOnAgainWithoutARestart)
     EXPECT_EQ(Differing(shadowed, Screenshot(), fx - 24, fy - 8, fx + 24, fy + 14), 0) << "and came back";
 }
 
+// "r_shadows" 2 flattens the player's model onto the ground, cast from above its back left: a
+// shade reaching out to the right of the feet, where the stock shadow of 1 never reaches, none
+// towards the light, and one shade where the model's faces overlap.
+TEST_F(VideoSettingsEndToEnd, ComplexShadowsLayTheModelOnTheGroundAwayFromItsLight)
+{
+    EnterTheWorld();
+    ClearTheStage();
+    // On open grass, clear of the stones, the trees and the gates and of their shadows.
+    WorldPos open = HostPlayer()->position;
+    open.x -= gGameData->GetTuning().tileSize;
+    open.y -= 3.0f * gGameData->GetTuning().tileSize;
+    HostPlayer()->Warp(open);
+    Frames(40);
+    Vector2 feet = Client::WorldToScreen(Local()->GetPosition(), true);
+    int fx = static_cast<int>(feet.x);
+    int fy = static_cast<int>(feet.y);
+    std::array<TargaImage, 3> shot;
+    for (int mode = 0; mode < 3; ++mode) {
+        TypeOnConsole("setUserVar r_shadows " + std::to_string(mode));
+        Frames(2);
+        shot[static_cast<size_t>(mode)] = Screenshot();
+    }
+    // Pixels of the box darker than in the picture without shadows, by more than the tolerance.
+    auto darkened = [&](const TargaImage& image, int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                std::array<int, 3> p = PixelAt(image, x, y);
+                std::array<int, 3> q = PixelAt(shot[0], x, y);
+                count += (q[0] + q[1] + q[2]) - (p[0] + p[1] + p[2]) > 30 ? 1 : 0;
+            }
+        return count;
+    };
+    struct Box {
+        const char* where;
+        int x0, y0, x1, y1;
+        int simple;   // at most, "r_shadows" 1
+        int complex;  // at least, "r_shadows" 2
+    };
+    const Box boxes[] = {
+        {"right of the feet", fx + 30, fy - 12, fx + 80, fy + 12, 5, 150},
+        {"left of the feet, towards the light", fx - 80, fy - 12, fx - 30, fy + 12, 5, -1},
+    };
+    for (const Box& box : boxes) {
+        EXPECT_LE(darkened(shot[1], box.x0, box.y0, box.x1, box.y1), box.simple) << box.where;
+        int complex = darkened(shot[2], box.x0, box.y0, box.x1, box.y1);
+        if (box.complex >= 0)
+            EXPECT_GE(complex, box.complex) << box.where;
+        else
+            EXPECT_LE(complex, 5) << box.where;
+    }
+    // One shade: the front and the back of the model both fall on the ground, and a pixel
+    // darkened by both would keep 0.55 x 0.55 of its light, not 0.55.
+    int darkest = 100;
+    for (int y = fy - 12; y < fy + 12; ++y)
+        for (int x = fx + 30; x < fx + 80; ++x) {
+            std::array<int, 3> p = PixelAt(shot[2], x, y);
+            std::array<int, 3> q = PixelAt(shot[0], x, y);
+            int before = q[0] + q[1] + q[2];
+            int after = p[0] + p[1] + p[2];
+            if (before - after > 30)
+                darkest = std::min(darkest, after * 100 / before);
+        }
+    EXPECT_GE(darkest, 45) << "the darkest shaded pixel keeps " << darkest << "% of the ground's light";
+}
+
 // "vidRestart" typed after a window size no display has: the size is held to the display's (with
 // the warning naming it), the window keeps its context (the loaded textures stay), and the world
 // goes on drawing.
