@@ -1,9 +1,12 @@
-// VideoSettingsEndToEndTest -- the shipped game's display settings typed on its console in an offscreen window: the anisotropy set on the textures already loaded, the ground laid again at a new detail, and the antialiasing samples told to wait for the next start.
+// VideoSettingsEndToEndTest -- the shipped game's display settings typed on its console in an offscreen window: the anisotropy set on the textures already loaded, the ground laid again at a new detail, the antialiasing samples told to wait for the next start, shadows simple and complex, and Alt+Enter's full restart.
 #include "app/OffscreenShots.h"
 
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
+#include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
 #include "render/LightingSystem.h"
+#include "render/MiniMap.h"
 #include "render/RenderVarLimits.h"
 #include "render/Renderer.h"
 #include "rules/GameData.h"
@@ -12,6 +15,7 @@
 #include "resources/ResourceManager.h"
 #include "resources/textures/TextureResource.h"
 
+#include <SDL.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -256,6 +260,68 @@ TEST_F(VideoSettingsEndToEnd, ComplexShadowsLayTheModelOnTheGroundAwayFromItsLig
                 darkest = std::min(darkest, after * 100 / before);
         }
     EXPECT_GE(darkest, 45) << "the darkest shaded pixel keeps " << darkest << "% of the ground's light";
+}
+
+// Alt+Enter as the keyboard sends it: full screen at the display's mode through the full restart,
+// so the bloom's copy of the screen is made again at the new size and the mini-map is redrawn
+// whole; the loaded textures stay, the world and the world map go on drawing; Alt+Enter again
+// gives the window back.
+TEST_F(VideoSettingsEndToEnd, AltEnterGoesFullScreenThroughTheFullRestartKeepingTexturesAndMaps)
+{
+    EnterTheWorld();
+    TypeOnConsole("setUserVar r_bloom 1");
+    Frames(4);
+    std::array<float, 2> before = TextureAnisotropy();
+    ASSERT_EQ(gRenderer->GetOverlays().GetScreenTextureSize(), (std::array<int32_t, 2>{1024, 512}));
+    int64_t redrawn = gMiniMap->GetCellsRedrawn();
+    Frames(2);
+    ASSERT_EQ(gMiniMap->GetCellsRedrawn(), redrawn) << "a still player's mini-map redraws nothing";
+
+    auto altEnter = [] {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.scancode = SDL_SCANCODE_RETURN;
+        event.key.keysym.sym = SDLK_RETURN;
+        event.key.keysym.mod = KMOD_LALT;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    };
+    altEnter();
+    Frames(2);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_fullscreen"), "1");
+    ASSERT_TRUE(gGraphicsSystem->IsFullScreen());
+    int32_t width = gGraphicsSystem->GetViewWidth();
+    int32_t height = gGraphicsSystem->GetViewHeight();
+    ASSERT_GT(width, 640);
+    auto power = [](int32_t side) {
+        int32_t p = 1;
+        while (p < side)
+            p *= 2;
+        return p;
+    };
+    EXPECT_EQ(gRenderer->GetOverlays().GetScreenTextureSize(), (std::array<int32_t, 2>{power(width), power(height)}));
+    int32_t across = gMiniMap->GetCellsAcross();
+    EXPECT_GE(gMiniMap->GetCellsRedrawn() - redrawn, int64_t{across} * across) << "the mini-map redrawn whole";
+    EXPECT_GE(TextureAnisotropy()[1], before[1]) << "the textures outlived the restart";
+    // The offscreen driver keeps the drawing surface it opened (640 x 480, the bottom left of
+    // the new screen), so the pictures are read only in a box under the middle, where the
+    // player stands in the world and on the world map.
+    auto lit = [&](const TargaImage& image) {
+        return CountPixels(image, width / 2 - 100, height / 2, width / 2 + 100, height / 2 + 100,
+                           [](const auto& p) { return p[0] + p[1] + p[2] > 24; });
+    };
+    EXPECT_GT(lit(Screenshot()), 200 * 100 * 3 / 4) << "the ground under the player";
+    // The world map's explored picture was made again: the ground round the player shows on it.
+    TypeOnConsole("setUserVar drawWorldMap 1");
+    Frames(2);
+    EXPECT_GT(lit(Screenshot()), 200 * 100 / 2) << "the world map's ground round the player";
+    TypeOnConsole("setUserVar drawWorldMap 0");
+
+    altEnter();
+    Frames(2);
+    EXPECT_EQ(gUserVarSystem->GetStringByName("r_fullscreen"), "0");
+    EXPECT_FALSE(gGraphicsSystem->IsFullScreen());
+    EXPECT_TRUE(Shown("InGame"));
 }
 
 // "vidRestart" typed after a window size no display has: the size is held to the display's (with
