@@ -103,6 +103,37 @@ protected:
         return OffscreenShotGame::ChangedPixels(a, b, x0, y0, x1, y1, kChangeTolerance);
     }
 
+    // On open grass, clear of the stones, the trees and the gates' running portals.
+    static WorldPos OpenGrass()
+    {
+        WorldPos at = HostPlayer()->position;
+        at.x -= gGameData->GetTuning().tileSize;
+        at.y -= 3.0f * gGameData->GetTuning().tileSize;
+        return at;
+    }
+
+    // The place's pixel in a picture of the window (it starts two rows down).
+    static std::array<int, 2> PixelOf(const WorldPos& at, const TargaImage& image)
+    {
+        Vector2 point = Client::WorldToScreen(at, true);
+        return {static_cast<int>(point.x * static_cast<float>(image.GetWidth() + 2) / 640.0f),
+                static_cast<int>(point.y * static_cast<float>(image.GetHeight() + 2) / 480.0f) - 2};
+    }
+
+    // Over six frames (a loop of an effect's frames, which grow and fade), the most pixels changed
+    // from the bare picture in a box standing on the pixel, and in the same box beside it.
+    int MostChanged(const TargaImage& bare, const std::array<int, 2>& at, int& beside)
+    {
+        int most = 0;
+        for (int i = 0; i < 6; ++i) {
+            Frame();
+            TargaImage shown = Screenshot();
+            most = std::max(most, ChangedPixels(bare, shown, at[0] - 30, at[1] - 80, at[0] + 30, at[1] + 5));
+            beside = std::max(beside, ChangedPixels(bare, shown, at[0] + 60, at[1] - 80, at[0] + 120, at[1] + 5));
+        }
+        return most;
+    }
+
     static constexpr int kTolerance = 24;
     static constexpr int kChangeTolerance = 60;
 };
@@ -236,10 +267,7 @@ TEST_F(WorldViewEndToEnd, AnEntityWithASpriteModelIsDrawnUprightAtItsPlace)
     // Without the words and menus over the world, only the world changes.
     gUserVarSystem->SetStringByName("drawUI", "0");
     Frame();
-    WorldPos at = HostPlayer()->position;
-    // On open grass, clear of the stones, the trees and the gates' running portals.
-    at.x -= gGameData->GetTuning().tileSize;
-    at.y -= 3.0f * gGameData->GetTuning().tileSize;
+    WorldPos at = OpenGrass();
     TargaImage bare = Screenshot();
     auto* star = new Entity();
     star->LoadModels("Models/Effects/criticalhit.mdl");
@@ -248,19 +276,8 @@ TEST_F(WorldViewEndToEnd, AnEntityWithASpriteModelIsDrawnUprightAtItsPlace)
     for (int i = 0; i < 6 && !gGameClient->GetEntity(star->entityNumber); ++i)
         Frame();
     ASSERT_NE(gGameClient->GetEntity(star->entityNumber), nullptr);
-    Vector2 point = Client::WorldToScreen(at, true);
-    int px = static_cast<int>(point.x * static_cast<float>(bare.GetWidth() + 2) / 640.0f);
-    int py = static_cast<int>(point.y * static_cast<float>(bare.GetHeight() + 2) / 480.0f) - 2;
-    // The burst grows and fades as its frames run: the most it shows over a loop of them.
-    int most = 0;
     int beside = 0;
-    for (int i = 0; i < 6; ++i) {
-        Frame();
-        TargaImage shown = Screenshot();
-        most = std::max(most, ChangedPixels(bare, shown, px - 30, py - 80, px + 30, py + 5));
-        beside = std::max(beside, ChangedPixels(bare, shown, px + 60, py - 80, px + 120, py + 5));
-    }
-    EXPECT_GT(most, 100) << "no pixels of the sprite";
+    EXPECT_GT(MostChanged(bare, PixelOf(at, bare), beside), 100) << "no pixels of the sprite";
     EXPECT_LT(beside, 10) << "the ground beside changed";
 }
 
@@ -270,24 +287,9 @@ TEST_F(WorldViewEndToEnd, AnEffectTheHostShowsIsSeenAtItsPlaceWhicheverWayItFace
 {
     gUserVarSystem->SetStringByName("drawUI", "0");
     Frame();
-    WorldPos at = HostPlayer()->position;
-    at.x -= gGameData->GetTuning().tileSize;
-    at.y -= 3.0f * gGameData->GetTuning().tileSize;
+    WorldPos at = OpenGrass();
     TargaImage bare = Screenshot();
-    Vector2 point = Client::WorldToScreen(at, true);
-    int px = static_cast<int>(point.x * static_cast<float>(bare.GetWidth() + 2) / 640.0f);
-    int py = static_cast<int>(point.y * static_cast<float>(bare.GetHeight() + 2) / 480.0f) - 2;
-    // The most the effect shows over its frames in the box at a point, and beside it.
-    auto shown = [&](int x, int y, int& beside) {
-        int most = 0;
-        for (int i = 0; i < 6; ++i) {
-            Frame();
-            TargaImage frame = Screenshot();
-            most = std::max(most, ChangedPixels(bare, frame, x - 30, y - 80, x + 30, y + 5));
-            beside = std::max(beside, ChangedPixels(bare, frame, x + 60, y - 80, x + 120, y + 5));
-        }
-        return most;
-    };
+    std::array<int, 2> pixel = PixelOf(at, bare);
     for (int32_t facing = 0; facing < 8; ++facing) {
         Entity* burst = gGameServices->SpawnModelEntity("effects/emberburst.mdl", at, 1.0f);
         ASSERT_NE(burst, nullptr);
@@ -298,14 +300,15 @@ TEST_F(WorldViewEndToEnd, AnEffectTheHostShowsIsSeenAtItsPlaceWhicheverWayItFace
         ASSERT_NE(gGameClient->GetEntity(number), nullptr) << facing;
         EXPECT_EQ(gGameClient->GetEntity(number)->facing, facing);
         int beside = 0;
-        EXPECT_GT(shown(px, py, beside), 50) << "no pixels of the burst facing " << facing;
+        EXPECT_GT(MostChanged(bare, pixel, beside), 50) << "no pixels of the burst facing " << facing;
         EXPECT_LT(beside, 10) << "the ground beside changed, facing " << facing;
         // Gone after its second, and the ground is as it was.
         for (int i = 0; i < 30 && gGameClient->GetEntity(number); ++i)
             Frame();
         ASSERT_EQ(gGameClient->GetEntity(number), nullptr) << facing;
         Frame();
-        EXPECT_LT(ChangedPixels(bare, Screenshot(), px - 30, py - 80, px + 30, py + 5), 10) << facing;
+        EXPECT_LT(ChangedPixels(bare, Screenshot(), pixel[0] - 30, pixel[1] - 80, pixel[0] + 30, pixel[1] + 5), 10)
+            << facing;
     }
 
     // A potion's heal hangs on its drinker for its seconds: here a bare post on the same grass.
@@ -316,7 +319,7 @@ TEST_F(WorldViewEndToEnd, AnEffectTheHostShowsIsSeenAtItsPlaceWhicheverWayItFace
     bare = Screenshot();
     Entity::AttachTemporary(post, "effects/heal.mdl", "", 1.0f);
     int beside = 0;
-    EXPECT_GT(shown(px, py, beside), 50) << "no pixels of the heal";
+    EXPECT_GT(MostChanged(bare, pixel, beside), 50) << "no pixels of the heal";
     EXPECT_LT(beside, 10) << "the ground beside the heal changed";
 }
 
