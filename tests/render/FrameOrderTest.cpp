@@ -81,11 +81,12 @@ FrameLog Joined(FrameLog first, const FrameLog& second)
 TEST_F(FrameOrder, ARunningGameDrawsTheWorldThenTheEditorsThenTheLayerInOrder)
 {
     EXPECT_EQ(Draw(), Joined({"entities", "afterWorld", "editorViews"}, k2DLayer));
-    // The camera looks at the scene's target and the world is cleared first.
+    // The camera looks at the scene's target and the world is cleared first, the stencil with
+    // it: the complex shadows mark it where they darken.
     EXPECT_FLOAT_EQ(view->GetCamera().lookAt.x, 300.0f);
     RecordedFrameState state = device.GetFrameState();
     ASSERT_EQ(state.clears.size(), 1u);
-    EXPECT_EQ(state.clears[0].buffers, kClearColorBuffer | kClearDepthBuffer);
+    EXPECT_EQ(state.clears[0].buffers, kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer);
 }
 
 TEST_F(FrameOrder, ABlockingMenuHidesTheOverlaysAndNoGameDrawsNoWorld)
