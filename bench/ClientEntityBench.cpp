@@ -77,9 +77,8 @@ public:
         MessageBuffer buffer;
         size_t start = WriteUpdate(buffer);
         buffer.SetReadPos(start);
-        if (!gameClient->ParseGameUpdate(buffer))
+        if (!gameClient->ReadGameUpdate(buffer, nullptr))
             return false;
-        gameClient->ApplyGameUpdate(buffer, nullptr);
         for (int32_t i = 0; i < GameClient::kMaxEntities; ++i) {
             EntityClient* entity = gameClient->GetEntity(i);
             if (!entity)

@@ -65,9 +65,7 @@ public:
         }
         MessageBuffer buffer;
         WriteUpdate(buffer);
-        mirrored = gameClient->ParseGameUpdate(buffer);
-        if (mirrored)
-            gameClient->ApplyGameUpdate(buffer, nullptr);
+        mirrored = gameClient->ReadGameUpdate(buffer, nullptr);
         for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
             EntityClient* mirror = gameClient->GetEntity(number);
             if (!mirror || mirror->entityNumber == player->entityNumber)

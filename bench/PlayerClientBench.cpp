@@ -45,8 +45,7 @@ public:
     size_t WriteUpdate(MessageBuffer& buffer)
     {
         BenchHostWorld::WriteUpdate(buffer);
-        if (gameClient->ParseGameUpdate(buffer))
-            gameClient->ApplyGameUpdate(buffer, nullptr);
+        gameClient->ReadGameUpdate(buffer, nullptr);
         return buffer.GetReadPos();
     }
 

@@ -549,25 +549,38 @@ void ClientApp::OnNewWorld(MessageBuffer& buffer)
         hooks.newWorld();
 }
 
+class ClientApp::UpdateEnvelope : public GameUpdateEnvelope {
+public:
+    explicit UpdateEnvelope(ClientApp& app) : app(app) {}
+
+    bool ReadTail(MessageBuffer& buffer) override
+    {
+        return !app.link || (app.link->ReadUpdateTail(buffer) && NetMessages::ReadSounds(buffer, app.sounds));
+    }
+    void ApplyHead() override
+    {
+        app.resources.Apply(app.head.resources);
+        app.RunServerLines();
+    }
+    void ApplyTail(MessageBuffer& buffer) override
+    {
+        if (!app.link)
+            return;
+        app.link->ApplyUpdateTail(buffer);
+        app.PlaySounds();
+    }
+
+private:
+    ClientApp& app;
+};
+
 void ClientApp::OnGameUpdate(MessageBuffer& buffer)
 {
     // Read whole before anything applies: a malformed update changes nothing.
+    UpdateEnvelope envelope(*this);
     if (!NetMessages::ReadGameUpdateHead(buffer, head) || !ClientResourceTable::AreValid(head.resources) ||
-        !gGameClient || !gGameClient->ParseGameUpdate(buffer) || (link && !link->ReadUpdateTail(buffer)) ||
-        (link && !NetMessages::ReadSounds(buffer, sounds))) {
+        !gGameClient || !gGameClient->ReadGameUpdate(buffer, &resources, &envelope))
         DebugSystem::Print(kPrintDeveloper, "Dropped a malformed game update\n");
-        return;
-    }
-    resources.Apply(head.resources);
-    RunServerLines();
-    gGameClient->ApplyGameUpdate(buffer, &resources);
-    if (link) {
-        link->ApplyUpdateTail(buffer);
-        PlaySounds();
-    }
-    // After the player's part: the start steps hang the weather on the player's body.
-    if (!gGameClient->IsStarted())
-        gGameClient->OnFirstUpdate();
 }
 
 void ClientApp::PlaySounds() const
@@ -705,7 +718,8 @@ void ClientApp::QueueEntities(WorldView& view)
 
 void ClientApp::DrawEntityOverlays()
 {
-    ScreenOverlayCanvas canvas;
+    ScreenOverlayCanvas screen;
+    OverlayCanvas& canvas = overlayCanvas ? *overlayCanvas : screen;
     OverlayFrame frame = overlays.GatherFrame();
     ForEachDrawnEntity([&](EntityClient& entity) { EntityOverlays::DrawIfSeen(entity, frame, canvas); });
     if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)
@@ -843,3 +857,14 @@ std::string Client::GetSoundName(int32_t slot)
     return gClientApp ? gClientApp->GetSoundName(slot) : std::string();
 }
 
+void Client::DrawEntities(WorldView& view)
+{
+    if (gClientApp)
+        gClientApp->QueueEntities(view);
+}
+
+void Client::DrawEntityOverlays()
+{
+    if (gClientApp)
+        gClientApp->DrawEntityOverlays();
+}

@@ -96,6 +96,9 @@ public:
     int32_t GetPlayerCovenantIndex() const;
     // Not owned: the user interface outlives the games it shows.
     void SetUi(ClientUi* newUi) { ui = newUi; }
+    // Where the entities' overlays are drawn: the screen unless a canvas is given (a recording).
+    // Not owned.
+    void SetOverlayCanvas(OverlayCanvas* canvas) { overlayCanvas = canvas; }
     ClientUi* GetUi() const { return ui; }
     ClientAppHooks& GetHooks() { return hooks; }
 
@@ -183,6 +186,9 @@ public:
     Vector2 WorldToScreenRaised(const WorldPos3& position, float height) const override;
 
 private:
+    // The connection's head and tail of a game update, around the game client's part.
+    class UpdateEnvelope;
+
     void RegisterVars();
     // min(value, 2000) megabytes; a value below 0 counts as 0.
     void ApplyMemoryThreshold();
@@ -236,6 +242,7 @@ private:
     ClientDropDown* openDropDown = nullptr;
     SafePointer hoverEntity;
     EntityOverlays overlays;
+    OverlayCanvas* overlayCanvas = nullptr;
     // The mark under the player's target, loaded on its first draw.
     ResourceHandle selectedTargetMark;
     bool selectedTargetLoaded = false;
@@ -278,4 +285,9 @@ EntityClient* GetTargetEntity();
 EntityClient* GetPlayerListEntity(int32_t index);
 int32_t GetPlayerCovenantIndex();
 std::string GetSoundName(int32_t slot);
+// The frame's two entity passes, while a game runs: the local player's body first, then every
+// other entity in table order; the models and shadows into the world view, then the overhead
+// texts and bars.
+void DrawEntities(WorldView& view);
+void DrawEntityOverlays();
 } // namespace Client

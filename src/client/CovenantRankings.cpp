@@ -95,6 +95,11 @@ int32_t CovenantRankings::GetInfluenceRank(int32_t covenant) const
     return CovenantRankingsPlaceOf(influenceRanking, covenant);
 }
 
+int32_t CovenantRankings::GetPowerRank(int32_t covenant) const
+{
+    return CovenantRankingsPlaceOf(powerRanking, covenant);
+}
+
 int32_t CovenantRankings::GetPowerRankCovenant(int32_t place) const
 {
     if (place < 0 || place >= static_cast<int32_t>(powerRanking.size()))

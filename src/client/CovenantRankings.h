@@ -32,6 +32,7 @@ public:
 
     // The place of a covenant (0 leads); -1 when it is not ranked.
     int32_t GetInfluenceRank(int32_t covenant) const;
+    int32_t GetPowerRank(int32_t covenant) const;
     // The covenant at a place of the power ranking; -1 outside it.
     int32_t GetPowerRankCovenant(int32_t place) const;
     int32_t GetLeadingPowerCovenant() const { return GetPowerRankCovenant(0); }

@@ -284,6 +284,14 @@ bool EntityClient::HasDamageBreaksEffect() const
     return false;
 }
 
+bool EntityClient::IsTargetable() const
+{
+    for (const auto& effect : statusEffects)
+        if (effect->BlocksTargeting())
+            return false;
+    return !(entityState != 0 && priority == kStatePriority);
+}
+
 EntityClient* EntityClient::GetOwner() const
 {
     auto find = [](int32_t number) { return gGameClient ? gGameClient->GetEntity(number) : nullptr; };

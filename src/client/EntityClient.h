@@ -132,6 +132,9 @@ public:
     float GetAlpha() const override;
     // One of its status effects ends when it takes damage: attacking it is asked for, not assumed.
     bool HasDamageBreaksEffect() const;
+    // False while one of its status effects forbids targeting it, or while its state animation
+    // (priority 14) plays with a state set.
+    bool IsTargetable() const;
     int32_t GetNpcType() const { return npcType; }
     float GetServerFloat() const { return serverFloat; }
     // The owner through the chain's checks: null for -1, -2, a number the table lacks, a chain
@@ -209,9 +212,15 @@ public:
     // The placement, then for a tag other than -1 the tag's in the current pose.
     void SetModelTransform(int32_t tag, WorldPos3& where, Matrix3& matrix) const;
     bool IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) const;
+    // A model widget's entity, or the hovered entity unless it is a secret.
+    bool IsDrawnAsHovered(const EntityDrawFrame& drawFrame) const;
     // The owner's place (or its own) on the ground, moved by (-100, -100, +150): kept on its
     // level even where the moved point leaves the level.
     void GetReferencePoint(WorldPos3& out) const;
+    // The model instance a draw submits, made afresh each frame (the renderer keeps none between
+    // frames): the model with the skin to draw with, its pose, placement, scale and opacity. A
+    // model not known yet gives one the renderer passes over.
+    ModelSurfacesDesc CreateModelInstance() const;
     // The model, its status effects' shaders, its shadow, its equipment, the hover outline and
     // the overhead icon.
     void Draw(EntityScene& scene, const EntityDrawFrame& drawFrame);
@@ -345,6 +354,8 @@ public:
     std::array<EquipmentLocation, kEquipmentLocations> equipment;
     Matrix3 modelRotation{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}};
     bool hasModelRotation = false;
+    // Set by the interface's model widgets on the entities they show.
+    bool isWidgetModel = false;
     // Damage texts: each stamp with its text, oldest first.
     std::vector<std::pair<TimeStamp, std::string>> damageTexts;
     // The creature's resources kept loaded while it is shown.
@@ -365,7 +376,6 @@ private:
     const Skin* GetSharedSkin() const;
     // The wearer's tag the location's model hangs on; -1 without one.
     int32_t FindWearerTag(int32_t location) const;
-    ModelSurfacesDesc MakeModelDesc() const;
     ModelSurfacesDesc MakeAttachedDesc(int32_t location) const;
     bool DrawsAttachedModel(int32_t location, const EntityDrawFrame& drawFrame) const;
     void DrawAttachedModels(EntityScene& scene, const EntityDrawFrame& drawFrame) const;

@@ -73,6 +73,11 @@ bool EntityClient::IsHoveredOrOwnerHovered(const EntityDrawFrame& drawFrame) con
     return hovered == entityNumber || (owner && hovered == owner->entityNumber);
 }
 
+bool EntityClient::IsDrawnAsHovered(const EntityDrawFrame& drawFrame) const
+{
+    return isWidgetModel || (drawFrame.hovered == this && !isSecret);
+}
+
 void EntityClient::GetReferencePoint(WorldPos3& out) const
 {
     const EntityClient* owner = GetOwner();
@@ -81,20 +86,20 @@ void EntityClient::GetReferencePoint(WorldPos3& out) const
     out = WorldPos3{from.level, from.x - 100.0f, from.y - 100.0f, 150.0f};
 }
 
-ModelSurfacesDesc EntityClient::MakeModelDesc() const
+ModelSurfacesDesc EntityClient::CreateModelInstance() const
 {
-    ModelSurfacesDesc desc;
-    desc.model = model.GetValue();
-    desc.skin = GetDrawSkin();
-    desc.animation = anim;
-    desc.time = frame;
-    GetModelPlacement(desc.position, desc.rotation);
-    desc.useOffset = true;
-    desc.facing = facing;
-    desc.scale = GetScale();
-    desc.alpha = GetAlpha();
-    desc.visibleSubMeshes = GetShownSurfaces();
-    return desc;
+    ModelSurfacesDesc instance;
+    instance.model = model.GetValue();
+    instance.skin = GetDrawSkin();
+    instance.animation = anim;
+    instance.time = frame;
+    GetModelPlacement(instance.position, instance.rotation);
+    instance.useOffset = true;
+    instance.facing = facing;
+    instance.scale = GetScale();
+    instance.alpha = GetAlpha();
+    instance.visibleSubMeshes = GetShownSurfaces();
+    return instance;
 }
 
 bool EntityClient::DrawsAttachedModel(int32_t location, const EntityDrawFrame& drawFrame) const
@@ -122,7 +127,7 @@ void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
 {
     if (!(GetAlpha() > 0.0f) || IsHidden() || (flags & kFlagHideModel))
         return;
-    ModelSurfacesDesc body = MakeModelDesc();
+    ModelSurfacesDesc body = CreateModelInstance();
     const ModelResource* shown = GetModelResource(body.model);
     bool sprite = shown && shown->type == ModelResource::kSprite;
     if (sprite)
@@ -187,7 +192,7 @@ void EntityClient::DrawStatusEffectShaders(EntityScene& scene, const EntityDrawF
     for (const auto& effect : effects) {
         if (!effect->GetVictimShader().IsValid() || (childOnly && !effect->shaderOnChild))
             continue;
-        ModelSurfacesDesc desc = MakeModelDesc();
+        ModelSurfacesDesc desc = CreateModelInstance();
         desc.shaderOverride = effect->GetVictimShader().GetValue();
         scene.AddModel(desc);
         for (int32_t location = 0; location < kEquipmentLocations; ++location) {

@@ -200,6 +200,13 @@ CovenantClient* GameClient::GetCovenant(int32_t index, bool create)
     return covenants.back().get();
 }
 
+CovenantClient* GameClient::GetLastCovenant() const
+{
+    int32_t last = covenantCount - 1;
+    return last >= 0 && static_cast<size_t>(last) < covenants.size() ? covenants[static_cast<size_t>(last)].get()
+                                                                      : nullptr;
+}
+
 // ---- The frame -------------------------------------------------------------------------------------
 
 void GameClient::Update(float seconds)

@@ -31,6 +31,20 @@ class RecruitClient;
 class TradeWindow;
 class ClientEffectContext;
 
+// What the connection reads and applies around the game client's part of a game update: the
+// head (resources and the host's lines) before it, the player covenant's and the player's parts
+// and the sounds after it.
+class GameUpdateEnvelope {
+public:
+    virtual ~GameUpdateEnvelope() = default;
+    // Everything after the game part; false drops the whole update.
+    virtual bool ReadTail(MessageBuffer& buffer) = 0;
+    // Once all of it was read, before the game part applies.
+    virtual void ApplyHead() = 0;
+    // After the game part; the buffer reads on from where the game part ended.
+    virtual void ApplyTail(MessageBuffer& buffer) = 0;
+};
+
 // Main thread only. Made once at start-up after the world host's game; Reset empties it for a
 // new game.
 class GameClient {
@@ -64,13 +78,11 @@ public:
     void Update(float seconds);
 
     // ---- The game update (GameClientUpdate.cpp) ---------------------------------------------------
-    // Reads the entity records and the game part whole into the staging; false (nothing staged
-    // counts) for a malformed update.
-    bool ParseGameUpdate(MessageBuffer& buffer);
-    // Takes what ParseGameUpdate staged; the buffer is the one it read (quests are read again
-    // from it). The resources name the models. The first update's start steps are the caller's,
-    // once the player's part is taken too.
-    void ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
+    // The entity records and the game part, with the envelope's parts around them: all of it is
+    // read before anything applies, so a malformed update changes nothing and gives false. The
+    // resources name the models. The first update of a game then runs the start steps.
+    bool ReadGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources,
+                        GameUpdateEnvelope* envelope = nullptr);
     void RemoveStaleEntities();
     // Once a game: the level anchor, the start help, the rain on the player, the town's map
     // revealed where its area asks, this game's new unlocks forgotten, the interface's start lines.
@@ -86,6 +98,8 @@ public:
     void ClearEntities();
     // The covenant at the index; past the end, with create, a new one appended.
     CovenantClient* GetCovenant(int32_t index, bool create);
+    // The covenant at the last index the update counted; null when it is not mirrored.
+    CovenantClient* GetLastCovenant() const;
     int32_t GetCovenantCount() const { return covenantCount; }
     const std::vector<std::unique_ptr<QuestClient>>& GetQuests() const { return quests; }
     void ResetForNewWorld();
@@ -192,6 +206,12 @@ private:
         bool confirmWin = false;
     };
 
+    // Reads the entity records and the game part whole into the staging; false (nothing staged
+    // counts) for a malformed update.
+    bool ParseGameUpdate(MessageBuffer& buffer);
+    // Takes what ParseGameUpdate staged; the buffer is the one it read (quests are read again
+    // from it).
+    void ApplyGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources);
     bool ParseEntities(MessageBuffer& buffer);
     bool ParseGamePart(MessageBuffer& buffer);
     void ApplyEntities(const ClientResourceTable* resources);

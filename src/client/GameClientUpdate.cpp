@@ -28,6 +28,22 @@ constexpr int32_t kGameClientRecruitQuestType = 11;
 
 // ---- Reading -----------------------------------------------------------------------------------------
 
+bool GameClient::ReadGameUpdate(MessageBuffer& buffer, const ClientResourceTable* resources,
+                                GameUpdateEnvelope* envelope)
+{
+    if (!ParseGameUpdate(buffer) || (envelope && !envelope->ReadTail(buffer)))
+        return false;
+    if (envelope)
+        envelope->ApplyHead();
+    ApplyGameUpdate(buffer, resources);
+    if (envelope)
+        envelope->ApplyTail(buffer);
+    // After the player's part: the start steps hang the weather on the player's body.
+    if (!started)
+        OnFirstUpdate();
+    return true;
+}
+
 bool GameClient::ParseGameUpdate(MessageBuffer& buffer)
 {
     staging.entityCount = 0;

@@ -161,17 +161,18 @@ public:
     };
     // One free place per "UseHintOffset".
     void InitUseHints();
-    // A slot's ready notice: the first free place takes the widget (only compared, never
-    // reached) and its icon, while "ui_showUseHints" is on; with none free the notice is dropped.
-    void QueueSlotEvent(const void* object, int32_t icon);
+    // A slot that became usable: the first free place takes the widget (only compared, never
+    // reached) and its icon, while "ui_showUseHints" is on; with none free the hint is dropped.
+    void QueueUseHint(const void* object, int32_t icon);
     // Rising by "UseHintFadeInSpeed" to above 1, then falling by "UseHintFadeOutSpeed" to below
     // 0, where the place is freed.
     void UpdateUseHints(float seconds);
     // Each icon, "UseHintSize" square, at its offset from the player's place, as bright as its fade.
     void DrawUseHints() const;
-    void ForgetSlotEvents(const void* object);
-    // Every notice forgotten: the widgets they name are gone (the menus were read again).
-    void ForgetAllSlotEvents();
+    // The places the widget holds are freed: it goes away.
+    void RemoveUseHint(const void* object);
+    // Every place freed: the widgets they name are gone (the menus were read again).
+    void ClearUseHints();
     const std::vector<UseHint>& GetUseHints() const { return useHints; }
 
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------

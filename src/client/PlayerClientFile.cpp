@@ -373,6 +373,8 @@ void PlayerClient::ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer
         buffer.SetReadPos(record.questAt[slot]);
         questSlots[slot]->Reset();
         questSlots[slot]->Read(buffer, true, true, record.version);
+        // What the character had done when it was saved is no news when it comes back.
+        questSlots[slot]->Acknowledge();
     }
     quickUse = record.quickUse;
     if (quickUse.empty())

@@ -21,7 +21,7 @@ void PlayerClient::InitUseHints()
     }
 }
 
-void PlayerClient::QueueSlotEvent(const void* object, int32_t icon)
+void PlayerClient::QueueUseHint(const void* object, int32_t icon)
 {
     if (!object || (gGameClient && !gGameClient->ShowsUseHints()))
         return;
@@ -74,13 +74,13 @@ void PlayerClient::DrawUseHints() const
                                         origin.y + hint.y + side, hint.fade, false, false, 0);
 }
 
-void PlayerClient::ForgetAllSlotEvents()
+void PlayerClient::ClearUseHints()
 {
     for (UseHint& hint : useHints)
         hint.object = nullptr;
 }
 
-void PlayerClient::ForgetSlotEvents(const void* object)
+void PlayerClient::RemoveUseHint(const void* object)
 {
     for (UseHint& hint : useHints)
         if (hint.object == object)

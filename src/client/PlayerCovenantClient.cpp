@@ -10,6 +10,7 @@
 #include "core/MessageBuffer.h"
 #include "resources/ResourceManager.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 
 #include <algorithm>
 
@@ -265,4 +266,20 @@ void PlayerCovenantClient::ListRecruits(std::vector<ListEntry>& rows) const
             rows.push_back(std::move(row));
         }
     }
+}
+
+bool PlayerCovenantClient::HasWarWith() const
+{
+    if (eliminated || !gGameClient)
+        return false;
+    for (int32_t other = 0; other < gGameClient->GetCovenantCount(); ++other) {
+        const CovenantClient* covenant = gGameClient->GetCovenant(other, false);
+        if (!covenant || !covenant->HasRelation(index))
+            continue;
+        int32_t treaty = covenant->GetTreatyState(index);
+        if ((treaty == CovenantTreaty::MutualProtectionPact || treaty == CovenantTreaty::Alliance) &&
+            covenant->eliminated)
+            return true;
+    }
+    return false;
 }

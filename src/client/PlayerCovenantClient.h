@@ -102,6 +102,9 @@ public:
     int32_t GetRecruitCount() const { return recruitCount; }
     // One row per recruit: its name, and its slot as the row's value.
     void ListRecruits(std::vector<ListEntry>& rows) const;
+    // While this covenant stands: some covenant of the client game that fell is bound to it by a
+    // mutual protection pact or an alliance (treaty 5 or 6) on its own record.
+    bool HasWarWith() const;
     // The first covenant not hidden whose record holds an entry; -1 for none.
     int32_t FindCovenantRecord() const;
     // Record i after the records are sized to the client game's covenants; null outside them.

@@ -113,6 +113,11 @@ void QuestClient::CheckProgress(const PlayerClient& player)
     }
 }
 
+void QuestClient::Acknowledge()
+{
+    lastShownProgress = GetShownProgress();
+}
+
 void QuestClient::AnnounceCompleted()
 {
     QuestClientShow("$$AnnounceQuestCompleted$$");

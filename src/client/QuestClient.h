@@ -21,6 +21,8 @@ public:
     // player has done (and tells the host), announces a completion or failure once, and shows
     // the progress when it changed.
     void CheckProgress(const PlayerClient& player);
+    // The progress as it stands counts as shown: nothing is announced for it.
+    void Acknowledge();
     void AnnounceCompleted();
     void AnnounceFailed(const PlayerClient& player);
 

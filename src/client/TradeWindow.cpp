@@ -131,7 +131,9 @@ int32_t TradeWindow::GetPartner() const
 
 int32_t TradeWindow::GetOwnCovenant() const
 {
-    return client.GetCovenantCount() - 1;
+    // The player's covenant is the last of the list the host sends.
+    const CovenantClient* own = client.GetLastCovenant();
+    return own ? own->index : -1;
 }
 
 int32_t TradeWindow::SideCovenant(int32_t side) const

@@ -111,6 +111,8 @@ public:
 
     // The view's size in pixels; the width's stretch past 1.4 : 1 widens the world seen.
     void SetViewSize(int32_t width, int32_t height);
+    int32_t GetViewWidth() const { return viewWidth; }
+    int32_t GetViewHeight() const { return viewHeight; }
     // a / (4 / 3) for an aspect a above 1.4, else 1.
     float GetWidening() const;
     void SetTileRadius(float radius) { tileRadius = radius; }

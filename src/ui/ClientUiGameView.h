@@ -102,6 +102,7 @@ public:
     bool HasTradeRoute(int32_t a, int32_t b) const override;
     bool GetCovenantStat(int32_t covenant, int32_t index, int32_t& out) const override;
     int32_t GetCovenantByPower(int32_t position) const override;
+    int32_t GetCovenantPowerRank(int32_t covenant) const override;
     int32_t GetCovenantInfluenceRank(int32_t covenant) const override;
     float GetOwnRelation(int32_t from, int32_t to) const override;
     int32_t GetTradeRouteIncome(int32_t covenant, int32_t partner) const override;

@@ -135,6 +135,11 @@ int32_t ClientUiGameView::GetCovenantByPower(int32_t position) const
     return gGameClient ? gGameClient->GetRankings().GetPowerRankCovenant(position) : -1;
 }
 
+int32_t ClientUiGameView::GetCovenantPowerRank(int32_t covenant) const
+{
+    return gGameClient ? gGameClient->GetRankings().GetPowerRank(covenant) : -1;
+}
+
 int32_t ClientUiGameView::GetCovenantInfluenceRank(int32_t covenant) const
 {
     return gGameClient ? gGameClient->GetRankings().GetInfluenceRank(covenant) : -1;

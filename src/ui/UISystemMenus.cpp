@@ -181,7 +181,7 @@ void UISystem::LoadMenus(bool reload)
     RelinkMenus();
     // The ready notices may name widgets of the menus just replaced.
     if (PlayerClient* player = UISlotBase::GetPlayer())
-        player->ForgetAllSlotEvents();
+        player->ClearUseHints();
     for (auto it = remembered.rbegin(); it != remembered.rend(); ++it)
         PushMenu(FindMenu(*it));
 }

@@ -53,15 +53,6 @@ int32_t SourcesLevelColor(int32_t difference)
     return difference == 5 ? kSourcesRed : kSourcesPurple;
 }
 
-// The position of the covenant in the power order; -1 when it has none.
-int32_t SourcesPowerRank(const UiGameView& view, int32_t covenant)
-{
-    for (int32_t position = 0; covenant >= 0 && position < view.GetCovenantCount(); ++position)
-        if (view.GetCovenantByPower(position) == covenant)
-            return position;
-    return -1;
-}
-
 // The covenants other than the player's: destroyed, standing, and standing in alliance with it.
 struct SourcesWinCounts {
     int32_t destroyed = 0;
@@ -88,7 +79,7 @@ bool SourcesCountCovenants(const UiGameView& view, SourcesWinCounts& counts)
         if (view.GetTreaty(player, i) == kSourcesAlliance)
             ++counts.allied;
     }
-    counts.rank = SourcesPowerRank(view, player) + 1;
+    counts.rank = view.GetCovenantPowerRank(player) + 1;
     return true;
 }
 
@@ -187,7 +178,7 @@ void UIWidget::BuildCovenantRankText(std::string& out) const
     int32_t covenant = GetCovenantIndex();
     if (covenant < 0)
         return;
-    int32_t rank = SourcesPowerRank(gUISystem->GetGameView(), covenant);
+    int32_t rank = gUISystem->GetGameView().GetCovenantPowerRank(covenant);
     if (rank >= 0)
         StringAppendFormat(out, "$$PowerAbrev$$: #%d", rank + 1);
 }

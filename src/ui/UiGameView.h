@@ -218,6 +218,8 @@ public:
     }
     // The covenant index at that position of the power order; -1 when none.
     virtual int32_t GetCovenantByPower(int32_t /*position*/) const { return -1; }
+    // The covenant's place in the power order (0 leads); -1 when it is not ranked.
+    virtual int32_t GetCovenantPowerRank(int32_t /*covenant*/) const { return -1; }
     // The covenant's place in the influence order (0 leads); -1 when it is not ranked.
     virtual int32_t GetCovenantInfluenceRank(int32_t /*covenant*/) const { return -1; }
     // The first covenant's own relation value toward the second, as its record holds it (unlike

@@ -122,7 +122,7 @@ TEST_F(PlayerSelfEndToEnd, AUseHintShowsItsIconBesideThePlayerAndFadesAway)
     LoadTextureByName("Textures/white.tga", icon, TextureUsage::Overlay);
     ASSERT_TRUE(icon.IsValid());
     int widget = 0;
-    player->QueueSlotEvent(&widget, icon.GetValue());
+    player->QueueUseHint(&widget, icon.GetValue());
     Frames(5);
     TargaImage shown = Screenshot();
     Vector2 feet = Client::WorldToScreen(player->GetBody()->position, true);

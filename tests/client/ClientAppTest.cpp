@@ -1,10 +1,18 @@
 // ClientAppTest -- the client application around the connection: when the game counts as paused (and so holds the world host), the allocator's threshold from its user var, and the bytes of the update it sends in the normal and the paused-with-an-action modes.
 #include "client/ClientWorld.h"
 
+#include "client/ClientSight.h"
+#include "client/EntityOverlays.h"
 #include "client/PlayerClient.h"
 
 #include "core/Memory.h"
 #include "core/system/SystemInfo.h"
+#include "platform/PosixPlatformSystem.h"
+#include "render/LightingSystem.h"
+#include "render/WorldView.h"
+#include "support/RecordingGraphicsDevice.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -146,6 +154,80 @@ TEST_F(ClientAppTest, AutosaveKeepsTheCharacterAndSavesTheWorldOnlyUnderTheChara
     EXPECT_GT(link->saves, saves);
     ASSERT_FALSE(worlds.empty());
     EXPECT_EQ(worlds.back(), "Wren");
+}
+
+// The entities each overlay was drawn for, in order.
+class EntityOrderCanvas : public OverlayCanvas {
+public:
+    Vector2 GetEntityTop(const EntityClient& entity) const override
+    {
+        drawn.push_back(entity.entityNumber);
+        return {};
+    }
+    float GetScale() const override { return 1.0f; }
+    float MeasureTextHeight(const std::string&) const override { return 10.0f; }
+    void FillRect(float, float, float, float, int32_t, float) override {}
+    void DrawText(const std::string&, float, float, int32_t, float) override {}
+
+    mutable std::vector<int32_t> drawn;
+};
+
+// Both entity passes of the frame take the local player's body first, then every other entity in
+// table order, and draw nothing while no game runs: the models (each drawn entity's light joins
+// the frame's lights) and the overlays over them.
+TEST_F(ClientAppTest, TheEntityPassesTakeThePlayersBodyFirstThenTheTableInOrderOnlyInAGame)
+{
+    PosixPlatformSystem platform(std::filesystem::temp_directory_path().string());
+    gPlatformSystem = &platform;
+    LightingSystem lighting;
+    lighting.SetMaxLights(16);
+    gLightingSystem = &lighting;
+    RecordingGraphicsDevice device;
+    WorldView view(device);
+    EntityOrderCanvas canvas;
+    app->SetOverlayCanvas(&canvas);
+    auto lit = [&] {
+        std::vector<int32_t> order;
+        for (int32_t i = 0; i < lighting.GetLightCount(); ++i)
+            order.push_back(static_cast<int32_t>(lighting.GetLight(i).x));
+        return order;
+    };
+    Client::DrawEntities(view);
+    Client::DrawEntityOverlays();
+    EXPECT_TRUE(lit().empty() && canvas.drawn.empty()) << "no game, nothing drawn";
+
+    StartAndJoin();
+    int32_t own = link->player->entityNumber;
+    std::vector<int32_t> others;
+    for (float dx : {60.0f, -60.0f, 120.0f})
+        others.push_back(Spawn<Entity>(link->player->position.x + dx, link->player->position.y,
+                                       link->player->position.level)->entityNumber);
+    ClientFrame(0);
+    ClientFrame(0);
+    gameClient->GetSight().SetFogOff(true);
+    std::vector<int32_t> expected{own};
+    for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
+        EntityClient* entity = gameClient->GetEntity(number);
+        if (!entity || (number != own && std::find(others.begin(), others.end(), number) == others.end()))
+            continue;
+        // Its number as the place of its light, and a text over it.
+        entity->position.x = static_cast<float>(number);
+        entity->lightColor = Color{1.0f, 1.0f, 1.0f};
+        entity->lightFalloff = 50.0f;
+        entity->damageTexts.push_back({gameClient->clock, "7"});
+        if (number != own)
+            expected.push_back(number);
+    }
+    ASSERT_EQ(expected.size(), others.size() + 1) << "every entity mirrored";
+    lighting.Reset();
+    Client::DrawEntities(view);
+    EXPECT_EQ(lit(), expected);
+    Client::DrawEntityOverlays();
+    EXPECT_EQ(canvas.drawn, expected);
+
+    app->SetOverlayCanvas(nullptr);
+    gLightingSystem = nullptr;
+    gPlatformSystem = nullptr;
 }
 
 } // namespace

@@ -322,8 +322,7 @@ TEST_F(ClientEntityEvents, AnAttachedSwipeRunsOnTheEntityHangingAtTheTagAndAnUns
     buffer.WriteInt(NetMessages::kListEnd);
     game->WriteNetPart(buffer, nullptr);
     buffer.SetReadPos(0);
-    ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
-    gameClient->ApplyGameUpdate(buffer, nullptr);
+    ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
     EntityClient* swinger = gameClient->GetEntity(60);
     EntityClient* blade = gameClient->GetEntity(61);
     EntityClient* rider = gameClient->GetEntity(62);

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -194,6 +195,7 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     // A record that is no status effect makes none.
     ASSERT_EQ(entity->GetStatusEffects().size(), 2u);
     EXPECT_TRUE(entity->GetStatusEffects()[0]->BlocksTargeting()) << "the ward's no-target flag is read";
+    EXPECT_FALSE(entity->IsTargetable()) << "the ward forbids targeting its bearer";
     const StatusEffectClient* haste = entity->GetStatusEffects()[1].get();
 
     header.shownEffects = {{Record("Haste")->GetId(), 8}};
@@ -202,6 +204,14 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     EXPECT_EQ(entity->GetStatusEffects()[0].get(), haste);
     EXPECT_EQ(entity->lost, std::vector<int32_t>{7});
     EXPECT_FALSE(entity->GetStatusEffects()[0]->BlocksTargeting());
+    EXPECT_TRUE(entity->IsTargetable());
+    // Its state animation running with a state set: it cannot be targeted either.
+    for (auto [state, priority, targetable] : {std::tuple{1u, EntityClient::kStatePriority, false},
+                                               {0u, EntityClient::kStatePriority, true}, {1u, 3, true}}) {
+        entity->entityState = state;
+        entity->priority = priority;
+        EXPECT_EQ(entity->IsTargetable(), targetable) << state << " " << priority;
+    }
 
     header.shownEffects.clear();
     entity->ApplyState(header, {}, nullptr);
@@ -264,8 +274,7 @@ TEST_F(ClientEntity, OwnersAreFollowedUpToEightLinksAndALoopIsNoOwner)
     buffer.WriteInt(NetMessages::kListEnd);
     game->WriteNetPart(buffer, nullptr);
     buffer.SetReadPos(0);
-    ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
-    gameClient->ApplyGameUpdate(buffer, nullptr);
+    ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
     // 12 ends at 20 within eight links; 11 and 10 need nine and ten.
     EXPECT_EQ(gameClient->GetEntity(12)->GetOwner(), gameClient->GetEntity(13));
     EXPECT_EQ(gameClient->GetEntity(11)->GetOwner(), nullptr);
@@ -320,8 +329,7 @@ protected:
         buffer.WriteInt(NetMessages::kListEnd);
         game->WriteNetPart(buffer, nullptr);
         buffer.SetReadPos(0);
-        ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
-        gameClient->ApplyGameUpdate(buffer, nullptr);
+        ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
     }
 
     static Vector3 Facing(const Matrix3& matrix) { return {matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]}; }
@@ -368,6 +376,60 @@ TEST_F(ClientEntityPlacement, ASetRotationOutlastsTheFacingAndAnOwnerLoopIsNoOwn
     first->GetModelPlacement(where, matrix);
     EXPECT_NEAR(Facing(matrix).y, 1.0f, 1e-5f);
     EXPECT_EQ(first->GetTopOwner(), first);
+}
+
+TEST_F(ClientEntityPlacement, TheReferencePointStandsOffTheOwnerAndOnlyASecretIsNeverDrawnHovered)
+{
+    Feed({{42, 10.0f, 20.0f, -1, 2}, {43, 500.0f, 600.0f, 42, 2}});
+    EntityClient* owner = gameClient->GetEntity(42);
+    EntityClient* hung = gameClient->GetEntity(43);
+    ASSERT_NE(hung, nullptr);
+    WorldPos3 point;
+    hung->GetReferencePoint(point);
+    EXPECT_EQ(point.level, owner->position.level);
+    EXPECT_FLOAT_EQ(point.x, -90.0f) << "the owner's place, and off the level's edge on the same level";
+    EXPECT_FLOAT_EQ(point.y, -80.0f);
+    EXPECT_FLOAT_EQ(point.z, 150.0f);
+    owner->GetReferencePoint(point);
+    EXPECT_FLOAT_EQ(point.x, -90.0f);
+
+    EntityDrawFrame frame;
+    EXPECT_FALSE(owner->IsDrawnAsHovered(frame));
+    frame.hovered = owner;
+    EXPECT_TRUE(owner->IsDrawnAsHovered(frame));
+    EXPECT_FALSE(hung->IsDrawnAsHovered(frame)) << "the owner's hover is not its own";
+    owner->isSecret = true;
+    EXPECT_FALSE(owner->IsDrawnAsHovered(frame));
+    hung->isWidgetModel = true;
+    EXPECT_TRUE(hung->IsDrawnAsHovered(frame)) << "a model widget's entity is always drawn hovered";
+}
+
+// The instance a draw submits stands where the model is placed (an attached entity at its owner's
+// place), at the entity's scale under its owner's, as opaque as it is shown.
+TEST_F(ClientEntityPlacement, TheModelInstanceTakesThePlacementScaleAndOpacityOfTheEntity)
+{
+    Feed({{50, 100.0f, 120.0f, -1, 2}, {51, 500.0f, 600.0f, 50, 4}});
+    EntityClient* owner = gameClient->GetEntity(50);
+    EntityClient* hung = gameClient->GetEntity(51);
+    ASSERT_NE(hung, nullptr);
+    owner->scale = 2.0f;
+    hung->attachScale = 0.5f;
+    owner->entityAlpha = 0.5f;
+    for (EntityClient* entity : {owner, hung}) {
+        ModelSurfacesDesc instance = entity->CreateModelInstance();
+        WorldPos3 where;
+        Matrix3 matrix;
+        entity->GetModelPlacement(where, matrix);
+        EXPECT_FLOAT_EQ(instance.position.x, where.x) << entity->entityNumber;
+        EXPECT_FLOAT_EQ(instance.position.y, where.y) << entity->entityNumber;
+        EXPECT_FLOAT_EQ(instance.position.x, 100.0f) << entity->entityNumber;
+        EXPECT_FLOAT_EQ(instance.scale, entity->GetScale()) << entity->entityNumber;
+        EXPECT_FLOAT_EQ(instance.alpha, entity->GetAlpha()) << entity->entityNumber;
+        EXPECT_EQ(instance.skin, entity->GetDrawSkin());
+        EXPECT_EQ(instance.model, entity->model.GetValue());
+    }
+    EXPECT_FLOAT_EQ(hung->CreateModelInstance().scale, 1.0f) << "half of its owner's twice";
+    EXPECT_FLOAT_EQ(hung->CreateModelInstance().alpha, 0.5f) << "as faint as its owner";
 }
 
 TEST_F(ClientEntity, TurningSnapsAtFirstThenSwingsTheShortWayAtItsRate)

@@ -2,6 +2,7 @@
 #include "client/ClientServicesWorld.h"
 
 #include "client/CovenantRankings.h"
+#include "client/PlayerCovenantClient.h"
 #include "core/MessageBuffer.h"
 #include "rules/covenants/DiplomacyText.h"
 #include "world/NetMessages.h"
@@ -19,6 +20,7 @@ protected:
         int32_t people = 0;
         std::vector<float> relations;
         std::vector<int32_t> treaties;
+        bool fallen = false;
     };
 
     void SetUp() override
@@ -46,7 +48,7 @@ protected:
             buffer.WriteInt(0);
             buffer.WriteFloat(0.0f);
             buffer.WriteFloat(0.0f);
-            buffer.WriteBool(false);
+            buffer.WriteBool(sent.fallen);
             for (int32_t influence : {0, 0, sent.influence, 0})
                 buffer.WriteInt(influence);
             buffer.WriteInt(0);
@@ -73,8 +75,7 @@ protected:
         buffer.WriteBool(false);
         buffer.WriteBool(false);
         buffer.SetReadPos(0);
-        ASSERT_TRUE(gameClient->ParseGameUpdate(buffer));
-        gameClient->ApplyGameUpdate(buffer, nullptr);
+        ASSERT_TRUE(gameClient->ReadGameUpdate(buffer, nullptr));
     }
 
     std::vector<int32_t> Order(const std::vector<CovenantRankings::Place>& ranking) const
@@ -108,14 +109,21 @@ TEST_F(CovenantRankingWorld, BothRankingsRunHighestFirstAndTiesKeepTheLowerIndex
     EXPECT_EQ(Order(Rankings().GetPowerRanking()), (std::vector<int32_t>{0, 2, 1, 3}));
     EXPECT_EQ(Rankings().GetPowerRanking()[0].value, 8);
     EXPECT_EQ(Rankings().GetInfluenceRank(2), 1);
+    EXPECT_EQ(Rankings().GetPowerRank(1), 2);
+    EXPECT_EQ(Rankings().GetPowerRank(4), -1);
     EXPECT_EQ(Rankings().GetLeadingPowerCovenant(), 0);
     EXPECT_EQ(Rankings().GetPowerRankCovenant(3), 3);
     EXPECT_EQ(Rankings().GetPowerRankCovenant(4), -1);
     EXPECT_EQ(Rankings().GetPowerRankCovenant(-1), -1);
     // Fewer covenants in the next update: the rankings shrink with them.
+    ASSERT_NE(gameClient->GetLastCovenant(), nullptr);
+    EXPECT_EQ(gameClient->GetLastCovenant()->index, 3);
     Send({{1, 1}});
     gameClient->Update(0.0f);
     EXPECT_EQ(Order(Rankings().GetPowerRanking()), std::vector<int32_t>{0});
+    // The mirrors past the count stay, but the last covenant is the last one counted.
+    ASSERT_NE(gameClient->GetLastCovenant(), nullptr);
+    EXPECT_EQ(gameClient->GetLastCovenant()->index, 0);
 }
 
 TEST_F(CovenantRankingWorld, TheFirstCheckOnlyRecordsAndLaterOnesComeEveryThirtySeconds)
@@ -174,6 +182,32 @@ TEST_F(CovenantRankingWorld, RelationsAreMeanedBetweenOthersAndTakenFromTheOther
     EXPECT_EQ(Rankings().GetTreatyRecord(0, 1)->treaty, 3);
     EXPECT_FALSE(Rankings().GetTreatyRecord(9, 0).has_value());
     EXPECT_FALSE(Rankings().GetTreatyRecord(0, 31).has_value());
+}
+
+// A covenant that fell while bound to the player's by a mutual protection pact or an alliance (on
+// its own record) is told to the player's covenant; a lesser pact, a covenant still standing, or
+// the player's covenant's own fall is not.
+TEST_F(CovenantRankingWorld, AFallenCovenantBoundToThePlayersByAProtectionPactOrAllianceIsTold)
+{
+    PlayerCovenantClient mine;
+    mine.index = 1;
+    struct Case {
+        int32_t treaty;
+        bool fallen;
+        bool ownFallen;
+        bool told;
+    };
+    for (const Case& c : {Case{CovenantTreaty::Alliance, true, false, true},
+                          Case{CovenantTreaty::MutualProtectionPact, true, false, true},
+                          Case{CovenantTreaty::NonAggressionPact, true, false, false},
+                          Case{CovenantTreaty::Alliance, false, false, false},
+                          Case{CovenantTreaty::Alliance, true, true, false}}) {
+        Sent other(1, 1, {0.0f, 50.0f}, {1, c.treaty});
+        other.fallen = c.fallen;
+        Send({other, Sent(1, 1)});
+        mine.eliminated = c.ownFallen;
+        EXPECT_EQ(mine.HasWarWith(), c.told) << c.treaty << " " << c.fallen << " " << c.ownFallen;
+    }
 }
 
 } // namespace

@@ -33,6 +33,8 @@ TEST_F(GameClientFrame, CovenantsAreMadeOnlyWhenAskedAndAlwaysAtTheEnd)
     EXPECT_EQ(made->index, 0);
     EXPECT_EQ(gameClient->GetCovenant(0, false), made);
     EXPECT_EQ(gameClient->GetCovenant(1, true)->index, 1);
+    // No covenant counted yet: there is no last one.
+    EXPECT_EQ(gameClient->GetLastCovenant(), nullptr);
 }
 
 TEST_F(GameClientFrame, TheTableHoldsNumbersBelow1500AndTheFrameSkipsEmptySlots)

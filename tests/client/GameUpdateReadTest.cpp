@@ -83,8 +83,7 @@ TEST_F(GameUpdateRead, AnUpdateOfNoEntitiesDeletesEveryMirror)
 {
     ASSERT_NE(gameClient->GetEntity(player->entityNumber), nullptr);
     MessageBuffer update = EntitiesEndedThenGamePart(false, false);
-    ASSERT_TRUE(gameClient->ParseGameUpdate(update));
-    gameClient->ApplyGameUpdate(update, nullptr);
+    ASSERT_TRUE(gameClient->ReadGameUpdate(update, nullptr));
     for (int32_t i = 0; i < GameClient::kMaxEntities; ++i)
         ASSERT_EQ(gameClient->GetEntity(i), nullptr) << i;
     EXPECT_EQ(update.BytesLeft(), 0u);
@@ -130,8 +129,7 @@ TEST_F(GameUpdateRead, TheVictoryMenusAreShownAndHiddenOnlyWhenTheirFlagsChange)
     ui.lines.clear();
     for (auto [allied, confirm] : {std::pair{true, false}, {true, false}, {true, true}, {false, true}, {false, false}}) {
         MessageBuffer update = EntitiesEndedThenGamePart(allied, confirm);
-        ASSERT_TRUE(gameClient->ParseGameUpdate(update));
-        gameClient->ApplyGameUpdate(update, nullptr);
+        ASSERT_TRUE(gameClient->ReadGameUpdate(update, nullptr));
     }
     EXPECT_EQ(ui.lines, (std::vector<std::string>{"showMenu AlliedVictory", "showMenu ConfirmWin",
                                                   "hideMenu AlliedVictory", "hideMenu ConfirmWin"}));

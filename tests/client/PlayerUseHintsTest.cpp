@@ -31,32 +31,32 @@ TEST_F(PlayerUseHints, EachOffsetIsAPlaceAndAHintFindingNoneFreeIsDropped)
     ASSERT_EQ(Hints().size(), 2u);
     EXPECT_FLOAT_EQ(Hints()[1].x, 10.0f);
     EXPECT_FLOAT_EQ(Hints()[1].y, -72.0f);
-    player->QueueSlotEvent(&skillSlot, 7);
-    player->QueueSlotEvent(&itemSlot, 8);
-    player->QueueSlotEvent(&thirdSlot, 9);
+    player->QueueUseHint(&skillSlot, 7);
+    player->QueueUseHint(&itemSlot, 8);
+    player->QueueUseHint(&thirdSlot, 9);
     EXPECT_EQ(Hints()[0].object, &skillSlot);
     EXPECT_EQ(Hints()[0].icon, 7);
     EXPECT_TRUE(Hints()[0].rising);
     EXPECT_EQ(Hints()[1].object, &itemSlot);
 
     // A widget gone takes its hint with it; menus read again take them all.
-    player->ForgetSlotEvents(&skillSlot);
+    player->RemoveUseHint(&skillSlot);
     EXPECT_EQ(Hints()[0].object, nullptr);
     EXPECT_EQ(Hints()[1].object, &itemSlot);
-    player->QueueSlotEvent(&thirdSlot, 9);
+    player->QueueUseHint(&thirdSlot, 9);
     EXPECT_EQ(Hints()[0].object, &thirdSlot) << "the first free place";
-    player->ForgetAllSlotEvents();
+    player->ClearUseHints();
     EXPECT_EQ(Hints()[0].object, nullptr);
     EXPECT_EQ(Hints()[1].object, nullptr);
 
     vars.SetStringByName("ui_showUseHints", "0");
-    player->QueueSlotEvent(&skillSlot, 7);
+    player->QueueUseHint(&skillSlot, 7);
     EXPECT_EQ(Hints()[0].object, nullptr) << "switched off";
 }
 
 TEST_F(PlayerUseHints, TheFadeHoldsAFrameAtExactlyOneAndAtExactlyZero)
 {
-    player->QueueSlotEvent(&skillSlot, 7);
+    player->QueueUseHint(&skillSlot, 7);
     player->UpdateUseHints(0.25f);
     EXPECT_FLOAT_EQ(Hints()[0].fade, 1.0f);
     EXPECT_TRUE(Hints()[0].rising) << "exactly 1.0 is not above it";

@@ -73,4 +73,20 @@ TEST_F(QuestClientNews, AFailureIsToldOnceAndAResetQuestMayTellAgain)
     EXPECT_EQ(quest.lastShownProgress, -1);
 }
 
+// Progress acknowledged (a saved character's quests coming back) is no news; the next step is.
+TEST_F(QuestClientNews, AcknowledgedProgressIsNotToldAgainButTheNextStepIs)
+{
+    quest.type = QuestType::KillMonsters;
+    quest.count = 5;
+    quest.progress = 2;
+    quest.Acknowledge();
+    EXPECT_EQ(quest.lastShownProgress, 2);
+    quest.CheckProgress(*player);
+    EXPECT_EQ(News(), "");
+    EXPECT_FALSE(quest.announced);
+    quest.progress = 3;
+    quest.CheckProgress(*player);
+    EXPECT_EQ(quest.lastShownProgress, 3) << "the next step is shown";
+}
+
 } // namespace

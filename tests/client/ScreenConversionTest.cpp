@@ -31,11 +31,16 @@ PickKnife
 
 TEST(ScreenConversionMath, ScreenToWorldAfterWorldToScreenIsTheIdentityOnBothScreensAtEveryZoom)
 {
+    // A screen a little wider than 4:3 is not widened; past 1.4 : 1 the world seen widens with it.
+    EXPECT_FLOAT_EQ(ScreenConversion::Widening(800, 600), 1.0f);
+    EXPECT_FLOAT_EQ(ScreenConversion::Widening(1400, 1000), 1.0f);
+    EXPECT_FLOAT_EQ(ScreenConversion::Widening(1280, 720), (1280.0f / 720.0f) / 1.3333334f);
+    EXPECT_FLOAT_EQ(ScreenConversion::Widening(640, 0), 1.0f) << "no height is no screen to widen";
     // Not carried across level edges: the sums alone are under test.
     WorldPos viewer{0, 900.0f, 700.0f, false};
-    // The widening of a 4:3 screen and of a 1280 x 720 one.
-    for (float widening : {1.0f, (1280.0f / 720.0f) / (4.0f / 3.0f)})
+    for (auto [width, height] : {std::pair{800, 600}, std::pair{1280, 720}})
         for (float zoom : {0.6f, 1.0f, 1.4f}) {
+            float widening = ScreenConversion::Widening(width, height);
             ScreenView view;
             view.zoom = zoom;
             view.widening = widening;

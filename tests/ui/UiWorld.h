@@ -20,6 +20,7 @@
 #include "ui/UIWidget.h"
 #include "ui/UiGameView.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -128,6 +129,11 @@ public:
         return position >= 0 && position < static_cast<int32_t>(powerOrder.size())
                    ? powerOrder[static_cast<size_t>(position)]
                    : -1;
+    }
+    int32_t GetCovenantPowerRank(int32_t covenant) const override
+    {
+        auto found = std::find(powerOrder.begin(), powerOrder.end(), covenant);
+        return found == powerOrder.end() ? -1 : static_cast<int32_t>(found - powerOrder.begin());
     }
     bool HasProfile() const override { return profile; }
     std::string GetProfileName() const override { return profileName; }

@@ -157,10 +157,12 @@ void UIModelWidget::OnAttach()
 {
     drawUnlit = !hasLights;
     modelEntity = std::make_unique<EntityClient>();
+    modelEntity->isWidgetModel = true;
     modelEntity->position = ModelGround(scenePosition);
     modelLight = std::make_unique<ModelSceneLight>(*modelEntity, nullptr);
     for (Attachment& slot : attachments) {
         slot.entity = std::make_unique<EntityClient>();
+        slot.entity->isWidgetModel = true;
         slot.light = std::make_unique<ModelSceneLight>(*slot.entity, modelLight.get());
         slot.entity->position = ModelGround(scenePosition);
         slot.entity->scale = slot.scale;

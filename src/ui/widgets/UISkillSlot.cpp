@@ -219,7 +219,7 @@ void UISkillSlot::UpdateReadyHint(PlayerClient& player)
     }
     bool ready = skill->GetRemainingReuseTime() <= 0.0f && player.CanPayForSkill(SkillEntryId());
     if (ready && !readyHintShown) {
-        player.QueueSlotEvent(this, texture.GetValue());
+        player.QueueUseHint(this, texture.GetValue());
     }
     readyHintShown = ready;
 }

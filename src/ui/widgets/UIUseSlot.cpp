@@ -119,7 +119,7 @@ void UIUseSlot::ClearContent()
     if (!content)
         return;
     if (PlayerClient* player = UseSlotPlayer())
-        player->ForgetSlotEvents(content.get());
+        player->RemoveUseHint(content.get());
     if (gUISystem && gUISystem->dragWidget == this)
         gUISystem->dragWidget = nullptr;
     content.reset();
@@ -183,7 +183,7 @@ void UIUseSlot::UpdateItemReadyHint()
     // The item's timer has run out: it can be used again, and its icon rises beside the player.
     PlayerClient* player = itemCooling && !cooling && item ? UseSlotPlayer() : nullptr;
     if (player)
-        player->QueueSlotEvent(item, item->texture.GetValue());
+        player->QueueUseHint(item, item->texture.GetValue());
     itemCooling = cooling;
 }
 
