@@ -252,7 +252,7 @@ void InGameHandlers::GetAvailableQuests(std::vector<ListEntry>& rows)
         if (held)
             continue;
         ListEntry row;
-        row.name = quests[static_cast<size_t>(number)]->BuildTitle(player->GetStat(CharacterStat::Level), false);
+        row.name = quests[static_cast<size_t>(number)]->BuildLogTitle(*player);
         row.value = StringFormat("%d", number);
         rows.push_back(std::move(row));
     }

@@ -127,7 +127,14 @@ void QuestClient::AnnounceCompleted()
 
 void QuestClient::AnnounceFailed(const PlayerClient& player)
 {
-    QuestClientShow(BuildTitle(player.GetStat(CharacterStat::Level), true) + " $$AnnounceQuestFailed$$");
+    QuestClientShow(BuildTitle(player.GetPosition().level, true) + " $$AnnounceQuestFailed$$");
     QuestClientPlay(InterfaceSound::QuestFailed);
     announced = true;
+}
+
+// Mended: the marker compared the quest's levels with the character's level, so a level-3 hero in
+// town saw every quest aimed at level index 3 marked as here.
+std::string QuestClient::BuildLogTitle(const PlayerClient& player)
+{
+    return BuildTitle(player.GetPosition().level, false);
 }

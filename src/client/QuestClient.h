@@ -25,6 +25,9 @@ public:
     void Acknowledge();
     void AnnounceCompleted();
     void AnnounceFailed(const PlayerClient& player);
+    // The quest log's title, marked "[Here]" while the player stands on a level the quest is
+    // aimed at.
+    std::string BuildLogTitle(const PlayerClient& player);
 
     int32_t GetDifficulty() const override;
     int32_t GetNpcCount() const override;

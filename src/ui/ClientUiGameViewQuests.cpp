@@ -71,7 +71,7 @@ std::string ClientUiGameView::GetQuestSlotTitle(int32_t slot) const
     if (!player || slot < 0 || slot >= PlayerClient::kQuestSlots)
         return {};
     QuestClient* quest = player->GetQuestSlot(slot);
-    return quest ? quest->BuildTitle(player->GetStat(CharacterStat::Level), false) : "$$QuestSlotEmpty$$";
+    return quest ? quest->BuildLogTitle(*player) : "$$QuestSlotEmpty$$";
 }
 
 std::string ClientUiGameView::GetQuestSlotText(int32_t slot) const

@@ -355,6 +355,14 @@ QuestHandlersTown
     QuestType TownAttack
     Count 3
 }
+QuestHandlersSiege
+{
+    Type Quest
+    QuestType Siege
+    HasWorldLevel 1
+    MinCount 3
+    MaxCount 3
+}
 )";
 
 class InGameHandlersQuests : public PlayerClientWorld {
@@ -415,6 +423,38 @@ TEST_F(InGameHandlersQuests, AnOpenTownAttackIsToldApartFromOtherQuests)
     EXPECT_TRUE(gameClient->HasOpenQuest(true, false));
     EXPECT_FALSE(gameClient->HasOpenQuest(false, true));
     EXPECT_TRUE(gameClient->HasOpenQuest(true, true));
+}
+
+// The "[Here] " mark of a quest's title follows the level the player stands on, never the
+// character's level: a hero of level 1 in town sees no mark on a quest aimed at level index 1.
+TEST_F(InGameHandlersQuests, TheHereMarkFollowsTheLevelThePlayerStandsOnNotTheCharactersLevel)
+{
+    AddWorldQuest("QuestHandlersSiege", 13);
+    Entity* giver = Spawn<Entity>(hostPlayer->position.x + 40.0f, hostPlayer->position.y, hostPlayer->position.level);
+    giver->maxHealth = 10;
+    giver->health = 10;
+    for (int i = 0; i < 2; ++i)
+        ClientFrame(50);
+    EntityClient* npc = gameClient->GetEntity(giver->entityNumber);
+    ASSERT_NE(npc, nullptr);
+    npc->questOffers = {0};
+    player->SetInteractionTarget(npc, false);
+    struct Case {
+        int32_t characterLevel;
+        int32_t standingOn;
+        bool marked;
+    };
+    for (const Case& c : {Case{1, 0, false}, Case{1, 1, true}, Case{3, 1, true}, Case{1, 2, false}}) {
+        player->stats.Set(CharacterStat::Level, c.characterLevel);
+        player->position.level = c.standingOn;
+        std::vector<ListEntry> rows;
+        commands.CallInfoProc("getAvailableQuests", rows);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].name.starts_with("$$QuestTitlePlayerInQuestLevel$$"), c.marked)
+            << "level " << c.characterLevel << " standing on " << c.standingOn << ": " << rows[0].name;
+    }
+    ASSERT_NE(gameClient->GetQuests()[0], nullptr);
+    EXPECT_EQ(gameClient->GetQuests()[0]->targetLevel, 1) << "a siege is aimed at level index 1";
 }
 
 } // namespace
