@@ -94,9 +94,19 @@ int32_t QuestClient::GetShownProgress() const
     return type == QuestType::MonsterQuest && !goals.empty() ? goals[0].progress : progress;
 }
 
+bool QuestClient::ResolveNpc()
+{
+    using namespace QuestType;
+    if ((type != DeadlyPoison && type != Petrify && type != Kidnapping) || npcId != -1)
+        return true;
+    // The same draws from the quest's own seed: only the townsperson can come out otherwise.
+    RollParameters(true);
+    return npcId != -1;
+}
+
 void QuestClient::CheckProgress(const PlayerClient& player)
 {
-    if (level == -1)
+    if (level == -1 || !ResolveNpc())
         return;
     if (type == QuestType::TutorialUseSlot && !IsComplete() && HasUsedQuickSlots(player)) {
         SetComplete();

@@ -46,6 +46,10 @@ public:
     int32_t lastShownProgress = -1;
 
 private:
+    // The townsperson a poisoning, petrifying or kidnapping quest is about, drawn again when the
+    // quest was read before the update named any (the quest-actor table was empty); false while
+    // it is still none.
+    bool ResolveNpc();
     // The player has put a skill and an item into quick slots.
     static bool HasUsedQuickSlots(const PlayerClient& player);
     int32_t GetShownProgress() const;

@@ -8,6 +8,29 @@
 
 namespace {
 
+constexpr const char* kQuestClientTownQuests = R"(
+QuestPoison
+{
+    Type Quest
+    QuestType DeadlyPoison
+}
+QuestStone
+{
+    Type Quest
+    QuestType Petrify
+}
+QuestTaken
+{
+    Type Quest
+    QuestType Kidnapping
+}
+QuestHunt
+{
+    Type Quest
+    QuestType KillMonsters
+}
+)";
+
 class QuestClientNews : public PlayerClientWorld {
 protected:
     QuestClientNews()
@@ -87,6 +110,34 @@ TEST_F(QuestClientNews, AcknowledgedProgressIsNotToldAgainButTheNextStepIs)
     quest.progress = 3;
     quest.CheckProgress(*player);
     EXPECT_EQ(quest.lastShownProgress, 3) << "the next step is shown";
+}
+
+// A poisoning, petrifying or kidnapping quest read while the update named no townsfolk has no
+// townsperson yet: its check goes no further (its progress is not shown) until the townsfolk are
+// known; then it draws its townsperson from its own seed and goes on. A quest of another kind
+// needs none.
+TEST_F(QuestClientNews, ATownspersonsQuestWaitsForTheTownsfolkBeforeItsCheckGoesOn)
+{
+    LoadRecords(kQuestClientTownQuests);
+    for (auto [name, checkedAtOnce] : {std::pair{"QuestPoison", false}, {"QuestStone", false},
+                                       {"QuestTaken", false}, {"QuestHunt", true}}) {
+        gameClient->questActorValues.clear();
+        gameClient->questActorNames.clear();
+        QuestClient town;
+        ASSERT_TRUE(town.Setup(database.FindEntryByName(name), 2, 99, 0, TimeStamp{})) << name;
+        town.RollParameters(false);
+        town.CheckProgress(*player);
+        EXPECT_EQ(town.lastShownProgress, checkedAtOnce ? 0 : -1) << name;
+        gameClient->questActorValues = {0, 0, 0};
+        gameClient->questActorNames = {"Tam", "Ule", "Vin"};
+        town.CheckProgress(*player);
+        EXPECT_EQ(town.lastShownProgress, 0) << name << ": checked once its townsperson is known";
+        if (!checkedAtOnce) {
+            EXPECT_GE(town.npcId, 0) << name;
+            EXPECT_LT(town.npcId, 3) << name;
+        }
+    }
+    News();
 }
 
 } // namespace
