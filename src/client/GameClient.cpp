@@ -170,6 +170,9 @@ void GameClient::ResetForNewWorld()
     questActorValues.clear();
     questActorNames.clear();
     gameOverShown = false;
+    // Mended: the new world's first update ran none of the start steps, so the rain stayed with
+    // the last world's body, the new town was not shown on the map and the unlocks stayed new.
+    started = false;
 }
 
 EntityClient* GameClient::GetEntity(int32_t number) const

@@ -102,6 +102,8 @@ public:
     CovenantClient* GetLastCovenant() const;
     int32_t GetCovenantCount() const { return covenantCount; }
     const std::vector<std::unique_ptr<QuestClient>>& GetQuests() const { return quests; }
+    // The last world's quests and townsfolk forgotten; the new world's first update runs the start
+    // steps again.
     void ResetForNewWorld();
     int32_t GetUpdateStamp() const { return updateStamp; }
     bool IsStarted() const { return started; }

@@ -1,4 +1,4 @@
-// WorldStartEndToEndTest -- the shipped game offscreen as a world starts and runs: the first update rains on the player, shows the whole town on the world map and forgets what the last game unlocked; the numbers over the player hidden while its covenant is raided, with "ui_hideNumbersDuringRaids" set; chests on every side of the player opened by a click and then named as opened; every shipped quest that starts fills each place of its title, text and news.
+// WorldStartEndToEndTest -- the shipped game offscreen as a world starts and runs: the first update of a game and of each new world rains on the player, shows the whole town on the world map and forgets what the last game unlocked; the numbers over the player hidden while its covenant is raided, with "ui_hideNumbersDuringRaids" set; chests on every side of the player opened by a click and then named as opened; every shipped quest that starts fills each place of its title, text and news.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientProfiles.h"
@@ -74,6 +74,35 @@ TEST_F(WorldStartEndToEnd, TheFirstUpdateRainsOnThePlayerShowsTheWholeTownAndFor
         EXPECT_EQ(gWorldMap->GetExplored(0, x, y, true), 1.0f) << x << " " << y;
     EXPECT_TRUE(profile->GetNewUnlocks().empty());
     EXPECT_TRUE(profile->HasUnlock("EmberTrophy")) << "only its newness goes";
+}
+
+// "newWorld" runs the first update's start steps again for the world it makes: the rain follows the
+// player's new body, the new town is shown whole on the world map and the unlocks are no longer new.
+TEST_F(WorldStartEndToEnd, EachNewWorldRainsOnTheNewBodyShowsItsTownAndForgetsTheNewUnlocks)
+{
+    TypeOnConsole("setUserVar NewUserName Tess");
+    TypeOnConsole("newUser");
+    EnterTheWorld();
+    UserProfile* profile = gGameClient->GetProfiles().GetCurrent();
+    ASSERT_NE(profile, nullptr);
+    for (const char* unlock : {"EmberTrophy", "AshTrophy"}) {
+        TypeOnConsole(std::string("unlock ") + unlock);
+        ASSERT_FALSE(profile->GetNewUnlocks().empty());
+        uint32_t lastSeed = gWorld->GetLayoutSeed();
+        TypeOnConsole("newWorld 0 Average Normal 0");
+        FramesUntil([&] { return gGameClient->IsStarted() && gClientApp->GetLocalPlayerEntity(); });
+        ASSERT_NE(gWorld->GetLayoutSeed(), lastSeed) << "a world of its own";
+        EntityClient* body = gClientApp->GetLocalPlayerEntity();
+        ASSERT_NE(body, nullptr);
+        EffectInstance* rain = EffectOn(*body, EffectSystem::kWorldEffect);
+        ASSERT_NE(rain, nullptr) << "the weather's effect follows the new body";
+        EXPECT_TRUE(rain->emitting);
+        int32_t side = gWorldMap->GetMapSide();
+        for (auto [x, y] : {std::pair{0, 0}, {side - 1, 0}, {0, side - 1}, {side - 1, side - 1}})
+            EXPECT_EQ(gWorldMap->GetExplored(0, x, y, true), 1.0f) << unlock << " " << x << " " << y;
+        EXPECT_TRUE(profile->GetNewUnlocks().empty()) << unlock;
+        EXPECT_TRUE(profile->HasUnlock(unlock));
+    }
 }
 
 TEST_F(WorldStartEndToEnd, ARaidOnThePlayersCovenantHidesTheNumbersOverThePlayerWhileTheSwitchIsSet)
