@@ -408,23 +408,19 @@ void ClientApp::DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sende
     int32_t type = buffer.ReadInt();
     if (buffer.Overrun())
         return;
+    // Mended: over the network any machine could send these and steer the game, and any machine's
+    // hello, even mid-game, became the host the character was sent to; only the host that
+    // answered this client's join may, and the first hello after a join is that answer.
+    bool steers = type == NetMessageType::kGameUpdate || type == NetMessageType::kWelcome ||
+                  type == NetMessageType::kNewWorld || (type == NetMessageType::kHello && hostAnswered);
+    if (steers && !IsFromJoinedHost(sender)) {
+        DebugSystem::Print(kPrintDeveloper, "Ignored a message of type %d from another than the joined host\n", type);
+        return;
+    }
     // A hello is no answer to a join: a host that refuses the client's settings still says hello
     // to each join request, and the client would wait on it for ever.
-    switch (type) {
-    case NetMessageType::kGameUpdate:
-    case NetMessageType::kWelcome:
-    case NetMessageType::kNewWorld:
-        // Mended: over the network any machine could send these and steer the game; only the
-        // host that answered this client's join may.
-        if (!IsFromJoinedHost(sender)) {
-            DebugSystem::Print(kPrintDeveloper, "Ignored a message of type %d from another than the joined host\n",
-                               type);
-            return;
-        }
+    if (steers && type != NetMessageType::kHello)
         hostSilentSeconds = 0.0f;
-        break;
-    default: break;
-    }
     switch (type) {
     case NetMessageType::kHello: OnHello(buffer, sender); break;
     case NetMessageType::kGameUpdate:

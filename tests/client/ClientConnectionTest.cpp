@@ -7,7 +7,11 @@
 #include "support/LogLines.h"
 #include "world/Level.h"
 
+#include <arpa/inet.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <list>
 
 namespace {
 
@@ -342,4 +346,129 @@ TEST_F(ClientConnection, OverSocketsOnlyTheJoinedHostsMessagesAreTaken)
     gNetworkSystem = inProcess;
     EXPECT_EQ(link->newWorlds, 1) << "the stranger's new world was not taken, the host's was";
     EXPECT_EQ(ui.newWorlds, 1);
+}
+
+// ---- Over loopback sockets -----------------------------------------------------------------------------
+
+namespace {
+
+// Both halves over sockets, each on a loopback address of its own as two machines would be. The
+// addresses follow the process, so that test runs beside each other never share a port.
+class ClientOverSockets : public ClientWorld {
+protected:
+    static constexpr int32_t kHostMachine = 61;
+    static constexpr int32_t kClientMachine = 62;
+    static constexpr int32_t kStrangerMachine = 63;
+
+    ClientOverSockets()
+    {
+        gNetworkSystem = &sockets;
+        sockets.RegisterVars();
+        sockets.SetLocalMode(false);
+        vars.SetStringByName("net_joinAddress", Machine(kHostMachine));
+    }
+
+    ~ClientOverSockets() override
+    {
+        for (NetworkEndpoint& stranger : strangers)
+            sockets.CloseSocket(stranger);
+        // Both halves close their sockets while the transport that opened them still stands.
+        ReleaseClient();
+        gWorldHost = nullptr;
+        host.reset();
+        gNetworkSystem = &network;
+    }
+
+    static std::string Machine(int32_t last)
+    {
+        auto run = static_cast<uint32_t>(getpid());
+        return "127." + std::to_string(1 + run % 254) + "." + std::to_string(run / 254 % 254) + "." +
+               std::to_string(last);
+    }
+
+    static sockaddr_in At(const std::string& address, uint16_t port)
+    {
+        sockaddr_in out{};
+        out.sin_family = AF_INET;
+        out.sin_port = htons(port);
+        inet_pton(AF_INET, address.c_str(), &out.sin_addr);
+        return out;
+    }
+
+    // The world host on its machine, then the client on its own, joined through the sockets.
+    void JoinOverSockets()
+    {
+        localAddress = Machine(kHostMachine);
+        StartWorld("UsingCovenants 0\n");
+        localAddress = Machine(kClientMachine);
+        ASSERT_TRUE(Client::Connect());
+        for (int i = 0; i < 10 && !app->IsActive(); ++i)
+            ClientFrame(0);
+        ASSERT_TRUE(app->IsActive());
+        ASSERT_EQ(host->GetClients().size(), 1u);
+        link->player = WorldHost::GetRecordPlayer(*host->GetClients().front());
+        ASSERT_NE(link->player, nullptr);
+    }
+
+    // A socket of another machine, or of another program on the host's machine.
+    NetworkEndpoint& Stranger(const std::string& address, uint16_t port)
+    {
+        NetworkEndpoint& stranger = strangers.emplace_back();
+        stranger.address = At(address, port);
+        EXPECT_TRUE(sockets.OpenSocket(stranger)) << address << ":" << port;
+        return stranger;
+    }
+
+    std::string localAddress;
+    PosixNetworkSystem sockets{[this](in_addr& out) { return inet_pton(AF_INET, localAddress.c_str(), &out) == 1; }};
+    std::list<NetworkEndpoint> strangers;
+};
+
+} // namespace
+
+// Mid-game, a hello, a welcome or a new world from anyone but the host that answered the join is
+// passed over: the character is never sent to a stranger and the game goes on with its host.
+TEST_F(ClientOverSockets, AStrangersHelloMidGameIsNotAnsweredAndTheHostKeepsTheGame)
+{
+    JoinOverSockets();
+    const sockaddr_in joined = app->GetServerAddress();
+    ASSERT_EQ(joined.sin_addr.s_addr, At(Machine(kHostMachine), kWorldHostPort).sin_addr.s_addr);
+    const sockaddr_in client = At(Machine(kClientMachine), kClientPort);
+    NetworkEndpoint& otherMachine = Stranger(Machine(kStrangerMachine), kWorldHostPort);
+    NetworkEndpoint& otherProgram = Stranger(Machine(kHostMachine), kWorldHostPort + 97);
+    struct Case {
+        const char* what;
+        NetworkEndpoint* from;
+        int32_t kind;
+    };
+    const Case cases[] = {
+        {"another machine's hello", &otherMachine, NetMessageType::kHello},
+        {"another program's hello on the host's machine", &otherProgram, NetMessageType::kHello},
+        {"another machine's welcome", &otherMachine, NetMessageType::kWelcome},
+        {"another machine's new world", &otherMachine, NetMessageType::kNewWorld},
+    };
+    size_t settings = link->settingsFor.size();
+    size_t welcomes = link->welcomes.size();
+    for (const Case& c : cases) {
+        MessageBuffer message;
+        if (c.kind == NetMessageType::kHello)
+            NetMessages::WriteHello(message, NetHello{gWorld->GetDifficulty(), gWorld->GetLayoutSeed() + 1});
+        else if (c.kind == NetMessageType::kWelcome)
+            NetMessages::WriteWelcome(message, NetWelcome{1, gWorld->GetDifficulty(), gWorld->GetLayoutSeed(),
+                                                          gWorld->GetAdventureName(), gWorld->GetSecretSeed(), {}});
+        else
+            NetMessages::WriteNewWorld(message, NetNewWorld{gWorld->GetDifficulty(), gWorld->GetLayoutSeed(), 7});
+        ASSERT_TRUE(sockets.SendTo(message, *c.from, client)) << c.what;
+        int32_t tails = link->tails;
+        ClientFrame(50);
+        ClientFrame(50);
+        EXPECT_FALSE(sockets.Poll(*c.from)) << c.what << ": the client answered it";
+        EXPECT_EQ(app->GetServerAddress().sin_addr.s_addr, joined.sin_addr.s_addr) << c.what;
+        EXPECT_EQ(app->GetServerAddress().sin_port, joined.sin_port) << c.what;
+        EXPECT_EQ(link->settingsFor.size(), settings) << c.what << ": the character went out";
+        EXPECT_EQ(link->welcomes.size(), welcomes) << c.what;
+        EXPECT_EQ(link->newWorlds, 0) << c.what;
+        EXPECT_GT(link->tails, tails) << c.what << ": the host's updates are still read";
+    }
+    EXPECT_EQ(host->GetClients().size(), 1u);
 }
