@@ -141,8 +141,9 @@ void ClientProfiles::ApplyUpgrades(IntArray& setUp) const
 
 void ClientProfiles::PublishUserName() const
 {
+    // What loads the profile again: a copy kept under another file name is that file's.
     if (gUserVarSystem)
-        gUserVarSystem->SetStringByName("UserName", GetUserName());
+        gUserVarSystem->SetStringByName("UserName", current ? current->GetFileName() : std::string());
 }
 
 void ClientProfiles::DropCurrent(bool save)
@@ -176,6 +177,7 @@ void ClientProfiles::NewUser()
     DropCurrent(true);
     auto profile = std::make_unique<UserProfile>();
     profile->InitFromUserVars();
+    UserProfile::KeepDamagedFileAside(profile->GetFileBase());
     profile->Save();
     SetCurrent(std::move(profile));
 }
@@ -193,16 +195,18 @@ void ClientProfiles::LoadUser()
 void ClientProfiles::DeleteUser()
 {
     std::string name = gUserVarSystem ? gUserVarSystem->GetStringByName("UserName") : std::string();
-    if (UserProfile::IsValidUserName(name))
+    if (UserProfile::IsValidUserName(name)) {
         ClientProfilesDeleteFile(name, "usr");
-    if (current && StringEqualsNoCase(current->GetName(), name))
-        SetCurrent(nullptr);
+        // The current profile goes unsaved when its own file went, whatever name it holds.
+        if (current && CharacterFileBase(name) == current->GetFileBase())
+            SetCurrent(nullptr);
+    }
     PublishUserName();
 }
 
 void ClientProfiles::DeleteUserSaveAdventure()
 {
-    std::string name = GetUserName();
+    std::string name = current ? current->GetFileName() : std::string();
     if (!UserProfile::IsValidUserName(name))
         return;
     for (const char* extension : {"map", "chr", "wld"})
@@ -221,11 +225,10 @@ void ClientProfiles::GetAvailableUsers(std::vector<ListEntry>& rows)
         StripDirectories(base);
         RemoveExtension(base);
         UserProfile profile;
-        // A damaged or foreign file is left out of the list (its load has said why).
-        if (!profile.Load(base))
-            continue;
         ListEntry row;
-        row.name = profile.GetName();
+        // A damaged file is listed by its file name, so that it can be deleted (its load has said
+        // why it is damaged).
+        row.name = profile.Load(base) ? profile.GetName() : base + " $$ProfileDamaged$$";
         row.value = base;
         rows.push_back(std::move(row));
     }

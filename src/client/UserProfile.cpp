@@ -74,11 +74,31 @@ bool UserProfile::ValidateNewUserName()
         error = "$$ErrorUserNameEmpty$$";
     else if (!IsValidUserName(wanted))
         error = "$$ErrorUserNameInvalid$$";
-    else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser))
+    else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser) && UserProfile().Load(wanted))
         error = "$$ErrorUserNameUsed$$";
     if (error)
         gUserVarSystem->SetStringByName("LastError", error);
     return error == nullptr;
+}
+
+// Mended: a damaged profile kept its name from every new profile for good; a new one of that name
+// now takes the name, and the damaged file is kept aside rather than written over.
+void UserProfile::KeepDamagedFileAside(std::string_view base)
+{
+    std::string path = MakeProfilePath(base);
+    if (!gFileSystem || !gFileSystem->FileExists(path, kLocationUser) || UserProfile().Load(base))
+        return;
+    std::string aside = path + ".bad";
+    if (gFileSystem->RenameUserFile(path, aside))
+        DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());
+    else
+        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", path.c_str(), aside.c_str());
+}
+
+std::string UserProfile::GetFileName() const
+{
+    // The profile's own name whenever it leads to this file, so that the screens name it as it is.
+    return IsValidUserName(name) && CharacterFileBase(name) == fileBase ? name : fileBase;
 }
 
 void UserProfile::Clear()
@@ -94,6 +114,7 @@ void UserProfile::InitFromUserVars()
     if (!gUserVarSystem)
         return;
     name = gUserVarSystem->GetStringByName("NewUserName");
+    fileBase = IsValidUserName(name) ? CharacterFileBase(name) : std::string();
     difficulty = GetWorldDifficultyLevelByName(gUserVarSystem->GetStringByName("UserDifficultyLevel"));
 }
 
@@ -131,13 +152,15 @@ void UserProfile::Write(MessageBuffer& buffer) const
 
 bool UserProfile::Save() const
 {
-    if (!IsValidUserName(name) || !gFileSystem) {
+    if (fileBase.empty() || !gFileSystem) {
         DebugSystem::Print(kPrintWarning, "Couldn't save the profile %s\n", name.c_str());
         return false;
     }
     MessageBuffer buffer;
     Write(buffer);
-    bool landed = WriteBufferToFile(MakeProfilePath(name), buffer);
+    // Mended: the profile was written to the file its stored name makes, so a copy saved over the
+    // profile it was copied from.
+    bool landed = WriteBufferToFile(MakeProfilePath(fileBase), buffer);
     // A save that did not land used to pass unnoticed; the old file is still whole.
     if (!landed)
         DebugSystem::Print(kPrintWarning, "Couldn't save the profile %s; the old file is kept\n", name.c_str());
@@ -167,6 +190,11 @@ bool UserProfile::Load(std::string_view wanted)
                            faultAt);
         return false;
     }
+    loaded.fileBase = CharacterFileBase(fileName);
+    // Such a name would save nowhere (or somewhere else): the profile keeps its own file.
+    if (!IsValidUserName(loaded.name))
+        DebugSystem::Print(kPrintWarning, "Profile %s is named \"%s\", which is no file name; it is saved to its own file\n",
+                           path.c_str(), loaded.name.c_str());
     *this = std::move(loaded);
     GrantUnlocksForWins();
     return true;

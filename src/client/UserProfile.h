@@ -39,18 +39,22 @@ public:
     static bool IsValidUserName(std::string_view name);
     // "chars/<name>.usr" in the user folder, the name lower-cased as the character files' are.
     static std::string MakeProfilePath(std::string_view name);
-    // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key.
+    // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key. The name
+    // of a damaged profile file is free.
     static bool ValidateNewUserName();
+    // The profile file of the base, when it exists and does not load, renamed "<file>.bad".
+    static void KeepDamagedFileAside(std::string_view base);
 
     void Clear();
     // Name from "NewUserName", difficulty from "UserDifficultyLevel".
     void InitFromUserVars();
-    // Written whole through a temporary file; false with a warning when it did not land (the
-    // old file is kept).
+    // Written whole through a temporary file to the file it was loaded from (or made for); false
+    // with a warning when it did not land (the old file is kept) or it has no file.
     bool Save() const;
     // An empty name means the user var "UserName". The file is read whole into a new profile
     // and taken only when every part of it was there; a damaged file is refused with a warning
-    // naming the file and the offset, and this profile is left as it was.
+    // naming the file and the offset, and this profile is left as it was. The profile keeps that
+    // file whatever name it holds; a name that is no file name is warned of.
     bool Load(std::string_view name);
     // Parses the bytes of a profile file into out (a fresh profile); false, with the byte
     // offset of the fault, when the data ends or a count cannot fit.
@@ -58,6 +62,10 @@ public:
     void Write(MessageBuffer& buffer) const;
 
     const std::string& GetName() const { return name; }
+    // The base name of its file ("chars/<base>.usr"); empty before it has one.
+    const std::string& GetFileBase() const { return fileBase; }
+    // What loads this profile again: its name when that leads to its file, else the file's base.
+    std::string GetFileName() const;
     int32_t GetDifficulty() const { return difficulty; }
 
     // ---- Unlocks ----------------------------------------------------------------------------------
@@ -117,6 +125,7 @@ private:
     void WidenRecord(AdventureRecord& record, const PlayerClient& player, bool fresh);
 
     std::string name;
+    std::string fileBase;
     int32_t difficulty = WorldDifficultyLevel::Normal;
     std::vector<std::string> unlocks;
     std::vector<std::string> newUnlocks;

@@ -2,6 +2,8 @@
 #include "client/ProfileWorld.h"
 
 #include "core/CommandSystem.h"
+#include "support/LogLines.h"
+#include "support/ProfileFileBytes.h"
 
 #include <filesystem>
 
@@ -77,7 +79,7 @@ TEST_F(ProfileCommands, NewLoadAndDeleteUsersKeepTheFilesAndUserNameInStep)
 TEST_F(ProfileCommands, HostileNamesNeverReachTheFileSystem)
 {
     folder.Write("User/x.usr", "keep");
-    folder.Write("User/chars/bob.usr", "keep");
+    folder.Write("User/chars/bob.usr", ProfileFileBytes("Bob", 0));
     for (const char* name : {"../x", "a.b", "", "Bob"}) {
         vars.SetStringByName("NewUserName", name);
         EXPECT_FALSE(commands.CallVerifyProc("verifyUserName")) << name;
@@ -86,16 +88,72 @@ TEST_F(ProfileCommands, HostileNamesNeverReachTheFileSystem)
     commands.Execute("deleteUser");
     commands.Execute("loadUser");
     EXPECT_EQ(folder.Read("User/x.usr"), "keep");
+    EXPECT_EQ(folder.Read("User/chars/bob.usr"), ProfileFileBytes("Bob", 0));
     EXPECT_EQ(Current(), nullptr);
 }
 
-TEST_F(ProfileCommands, TheUserListSkipsDamagedFiles)
+// A damaged profile is listed by its file name, so that the menus can delete it, and it does not
+// keep its name from a new profile: the new one takes it and the damaged file is kept aside.
+TEST_F(ProfileCommands, ADamagedProfileIsListedDeletableAndLeavesItsNameFree)
 {
     NewUser("Bob");
     NewUser("Ann Lee");
-    folder.Write("User/chars/broken.usr", std::string("\x33\x00\x00\x00Br", 6));
-    EXPECT_EQ(Rows("getAvailableUsers"), (std::vector<std::string>{"ann lee", "bob"}));
-    EXPECT_EQ(Rows("getAvailableUsers", false), (std::vector<std::string>{"Ann Lee", "Bob"}));
+    const std::string damaged("\x33\x00\x00\x00Br", 6);
+    folder.Write("User/chars/broken.usr", damaged);
+    EXPECT_EQ(Rows("getAvailableUsers"), (std::vector<std::string>{"ann lee", "bob", "broken"}));
+    EXPECT_EQ(Rows("getAvailableUsers", false),
+              (std::vector<std::string>{"Ann Lee", "Bob", "broken $$ProfileDamaged$$"}));
+    vars.SetStringByName("UserName", "broken");
+    commands.Execute("deleteUser");
+    EXPECT_FALSE(Exists("User/chars/broken.usr"));
+    ASSERT_NE(Current(), nullptr);
+    EXPECT_EQ(Current()->GetName(), "Ann Lee") << "the profile in use stays";
+
+    folder.Write("User/chars/broken.usr", damaged);
+    NewUser("Broken");
+    EXPECT_EQ(folder.Read("User/chars/broken.usr.bad"), damaged) << "the damaged file is kept, not written over";
+    UserProfile reloaded;
+    ASSERT_TRUE(reloaded.Load("broken"));
+    EXPECT_EQ(reloaded.GetName(), "Broken");
+    // A sound profile still keeps its name.
+    vars.SetStringByName("NewUserName", "bob");
+    EXPECT_FALSE(commands.CallVerifyProc("verifyUserName"));
+    EXPECT_EQ(vars.GetStringByName("LastError"), "$$ErrorUserNameUsed$$");
+}
+
+// A profile is saved to the file it was loaded from, whatever name it holds: a copy kept under
+// another file name, or one whose name is no file name, never writes over another profile.
+TEST_F(ProfileCommands, AProfileIsSavedToTheFileItWasLoadedFrom)
+{
+    struct Case {
+        const char* file;
+        const char* stored;
+        bool warned;
+    };
+    for (const Case& c : {Case{"annbackup", "Ann", false}, Case{"odd", "../Ann", true}, Case{"ann", "Ann", false}}) {
+        folder.Write("User/chars/ann.usr", ProfileFileBytes("Ann", 9));
+        if (std::string(c.file) != "ann")
+            folder.Write(std::string("User/chars/") + c.file + ".usr", ProfileFileBytes(c.stored, 2));
+        int warnings = CountLinesHolding(debug, "which is no file name");
+        vars.SetStringByName("UserName", c.file);
+        commands.Execute("loadUser");
+        ASSERT_NE(Current(), nullptr) << c.file;
+        EXPECT_EQ(Current()->GetName(), c.stored);
+        EXPECT_EQ(CountLinesHolding(debug, "which is no file name"), warnings + (c.warned ? 1 : 0)) << c.file;
+        EXPECT_EQ(vars.GetStringByName("UserName"), std::string(c.file) == "ann" ? "Ann" : c.file)
+            << "the next start loads the same file";
+        commands.Execute("unlock AwardFirst");
+        gameClient->GetProfiles().Close();
+        UserProfile saved;
+        ASSERT_TRUE(saved.Load(c.file)) << c.file;
+        EXPECT_TRUE(saved.HasUnlock("AwardFirst")) << c.file << ": saved to the file it came from";
+        if (std::string(c.file) != "ann") {
+            EXPECT_EQ(folder.Read("User/chars/ann.usr"), ProfileFileBytes("Ann", 9))
+                << c.file << ": the profile it was copied from keeps its trophy points";
+        }
+        commands.Execute("deleteUser");
+        EXPECT_EQ(Current(), nullptr) << c.file << ": its own file went";
+    }
 }
 
 TEST_F(ProfileCommands, AdventureAndClassListsFollowTheUnlocks)
