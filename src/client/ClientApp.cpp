@@ -197,10 +197,16 @@ bool ClientApp::SaveLocalCharacter()
 
 void ClientApp::AutoSave()
 {
-    SaveLocalCharacter();
+    // Mended: the world was saved under the save name even when the character was not, beside a
+    // character file that could be another character's.
+    if (!SaveLocalCharacter()) {
+        if (link && hooks.saveWorld)
+            DebugSystem::Print(kPrintWarning, "The world isn't autosaved: the character couldn't be saved\n");
+        return;
+    }
     if (!hooks.saveWorld)
         return;
-    std::string name = link ? link->GetSaveName() : std::string();
+    std::string name = link->GetSaveName();
     // A world saved under no name would be one file shared by every nameless game.
     if (name.empty()) {
         DebugSystem::Print(kPrintWarning, "The world isn't autosaved: the character has no name\n");

@@ -110,8 +110,9 @@ public:
     void EndGame();
     // The local character's file; false without a player or when the save failed.
     bool SaveLocalCharacter();
-    // The character, then the world host's world under the character's name through the hook;
-    // a character without a name saves no world (a warning says so).
+    // The character, then, once it is saved, the world host's world under the character's name
+    // through the hook; a character without a name, or one that could not be saved, saves no world
+    // (a warning says so).
     void AutoSave();
     // While active: "pausedAuto" is set (menus that pause the game call it every frame).
     void SetAutoPause();

@@ -132,7 +132,9 @@ TEST_F(ClientAppTest, TheUpdateNamesTheSelectionOrWhilePausedWithAnActionThePend
     EXPECT_TRUE(update.lines.empty()) << "the queue was emptied by the last send";
 }
 
-TEST_F(ClientAppTest, AutosaveKeepsTheCharacterAndSavesTheWorldOnlyUnderTheCharactersName)
+// The world is saved under the character's name only once the character itself is saved: a world
+// written beside a file that is not this character's would be another's when resumed.
+TEST_F(ClientAppTest, AutosaveKeepsTheCharacterAndSavesTheWorldOnlyUnderTheCharactersSavedName)
 {
     StartAndJoin("", "UsesSaveGames 1\n");
     gameClient->RegisterVars();
@@ -142,18 +144,26 @@ TEST_F(ClientAppTest, AutosaveKeepsTheCharacterAndSavesTheWorldOnlyUnderTheChara
         worlds.push_back(name);
         return true;
     };
-    int32_t saves = link->saves;
-    for (int i = 0; i < 3; ++i)
-        ClientFrame(600);
-    EXPECT_GT(link->saves, saves);
-    EXPECT_TRUE(worlds.empty()) << "no name: no world saved under the empty name";
-    link->characterName = "Wren";
-    saves = link->saves;
-    for (int i = 0; i < 3; ++i)
-        ClientFrame(600);
-    EXPECT_GT(link->saves, saves);
-    ASSERT_FALSE(worlds.empty());
-    EXPECT_EQ(worlds.back(), "Wren");
+    struct Case {
+        const char* name;
+        bool saveFails;
+        bool characterSaved;
+        bool worldSaved;
+    };
+    for (const Case& c : {Case{"", false, true, false}, Case{"Wren", true, false, false},
+                          Case{"Wren", false, true, true}}) {
+        link->characterName = c.name;
+        link->saveFails = c.saveFails;
+        worlds.clear();
+        int32_t saves = link->saves;
+        for (int i = 0; i < 3; ++i)
+            ClientFrame(600);
+        EXPECT_EQ(link->saves > saves, c.characterSaved) << c.name << " " << c.saveFails;
+        EXPECT_EQ(!worlds.empty(), c.worldSaved) << c.name << " " << c.saveFails;
+        if (c.worldSaved) {
+            EXPECT_EQ(worlds.back(), "Wren");
+        }
+    }
 }
 
 // The entities each overlay was drawn for, in order.

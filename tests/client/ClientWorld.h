@@ -43,6 +43,8 @@ public:
     void UpdateFrame(float) override {}
     bool SaveCharacter() override
     {
+        if (saveFails)
+            return false;
         ++saves;
         if (savesOutliving)
             ++*savesOutliving;
@@ -91,6 +93,8 @@ public:
     int32_t newWorlds = 0;
     int32_t tails = 0;
     int32_t saves = 0;
+    // The character's file cannot be written (a full disk, a folder that refuses it).
+    bool saveFails = false;
     // Counts saves where the test can read them after the client has let go of its link.
     int32_t* savesOutliving = nullptr;
 };
