@@ -110,6 +110,13 @@ constexpr int32_t kListening = 1;
 // while the soak's processors are shared (with the rest of the suite beside it, 1,200 were
 // once too few).
 constexpr int32_t kRiseFrames = 4800;
+// What bounds the run is its work, never the wall clock, which a busy machine stretches: the game
+// time of the test's own process may average this much a step (a fallen bot's wait for its
+// lifestone, the longest of any step, is some twenty minutes of it); more is a bot stuck in play.
+constexpr uint64_t kMostGameMsPerStep = 120'000;
+// The one wall-clock limit: frames of the test's own process that have stopped for this long have
+// hung (a lock that never opens). A busy machine's frames take seconds, never minutes.
+constexpr uint64_t kFramesStoppedMs = 10 * 60 * 1000;
 // The interaction modes in which the player looks into another's container: a stash, an NPC's
 // equipment, a trader's goods.
 constexpr int32_t kStashMode = 10;
@@ -1033,7 +1040,17 @@ protected:
         // variable (a broadcast waiting out a group of waiters that never left). The other
         // clients inherit it.
         setenv("LP_NUM_THREADS", "0", 0);
+        // Every frame reads the time: the watchdog sees the frames go on through it.
+        app.GetSystem(SystemSlot::Timer).create = [this] {
+            gTimerSystem = new PosixTimerSystem([this] {
+                watchdog.Progress(now);
+                return now;
+            });
+        };
     }
+
+    // The game shuts down while the watchdog the clock reports to is still whole.
+    ~BotSoak() override { app.ShutDown(); }
 
     void SetUp() override
     {
@@ -1047,6 +1064,16 @@ protected:
         ASSERT_TRUE(HostPlayer() && Local()) << "the bot's character entered the world";
         const char* asked = std::getenv("EMBERLODE_SOAK_STEPS");
         steps = asked ? std::max(kCheckEvery, std::atoi(asked)) : kDefaultSteps;
+        playStarted = now;
+        watchdog.Start();
+    }
+
+    // The game time the run has taken against what its steps may take.
+    void CheckTheWork(int32_t step) const
+    {
+        uint64_t spent = now - playStarted;
+        ASSERT_LE(spent, static_cast<uint64_t>(step) * kMostGameMsPerStep)
+            << "step " << step << ": " << spent / 1000 << " s of game time, a bot stuck in its play";
     }
 
     void TearDown() override
@@ -1232,6 +1259,12 @@ protected:
     // they saw, as each said when it settled.
     int32_t othersGateTrips = 0;
     int32_t othersGatesSeen = 0;
+    uint64_t playStarted = 0;
+    SoakWatchdog watchdog{kFramesStoppedMs, PosixTimerSystem::MonotonicMilliseconds, [] {
+                              std::fprintf(stderr, "The soak's frames stopped for %llu minutes: it hung\n",
+                                           static_cast<unsigned long long>(kFramesStoppedMs / 60000));
+                              std::abort();
+                          }};
 };
 
 // Another client's process: joins the world host named in its environment as a new character
@@ -1376,6 +1409,7 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
             StartTheOtherClients();
         }
         if (step % kCheckEvery == 0) {
+            CheckTheWork(step);
             CheckTheHost(step);
             CheckTheClient(step);
         }
@@ -1404,6 +1438,10 @@ TEST_F(BotSoak, ABotPlaysOnWhileTheWorldStaysWholeAndTheMirrorTrue)
     RecordProperty("levels", static_cast<int>(levelsSeen.size()));
     RecordProperty("memory_kB", static_cast<int>(baseline));
     RecordProperty("memory_peak_kB", static_cast<int>(peak));
+    // The measure the run's limit is set in.
+    RecordProperty("game_ms_per_step", static_cast<int>((now - playStarted) / static_cast<uint64_t>(steps)));
+    std::printf("client 1: %.1f s of game time a step, the most allowed %.0f\n",
+                static_cast<double>(now - playStarted) / 1000.0 / steps, kMostGameMsPerStep / 1000.0);
     std::printf("client 1: %d steps, %zu levels, %d level changes (%d by gates, %zu gates seen), %d of %d "
                 "chests opened, %.0f walked, %d deaths, %d of %d gifts answered, memory %ld kB (peak %ld kB)\n",
                 steps, levelsSeen.size(), levelChanges, gateTrips, gatesSeen.size(), chestsOpened,

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +162,49 @@ std::string SoakAddress(pid_t run, int32_t client)
 {
     auto id = static_cast<uint32_t>(run);
     return "127." + std::to_string(1 + id % 254) + "." + std::to_string(id / 254 % 254) + "." + std::to_string(client);
+}
+
+// ---- The watchdog -------------------------------------------------------------------------------------
+
+SoakWatchdog::SoakWatchdog(uint64_t allowanceMs, Milliseconds wall, std::function<void()> onStopped)
+    : allowanceMs(allowanceMs), wall(std::move(wall)), onStopped(std::move(onStopped))
+{
+}
+
+SoakWatchdog::~SoakWatchdog()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    if (thread.joinable())
+        thread.join();
+}
+
+bool SoakWatchdog::Check()
+{
+    uint64_t now = wall();
+    uint64_t count = progress.load();
+    if (!checked || count != lastSeen) {
+        checked = true;
+        lastSeen = count;
+        lastMoved = now;
+    }
+    if (!fired && now - lastMoved >= allowanceMs) {
+        fired = true;
+        onStopped();
+    }
+    return !fired;
+}
+
+void SoakWatchdog::Start()
+{
+    thread = std::thread([this] {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!wake.wait_for(lock, std::chrono::seconds(1), [this] { return stopping; }))
+            Check();
+    });
 }
 
 // ---- The other clients' time --------------------------------------------------------------------

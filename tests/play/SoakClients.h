@@ -1,4 +1,4 @@
-// SoakClients -- the bot soak's other clients: this test program run again once per client, each joining the soak's world host over loopback sockets, and what each one's mirror held of its player, written to a file and read back.
+// SoakClients -- the bot soak's other clients: this test program run again once per client, each joining the soak's world host over loopback sockets, and what each one's mirror held of its player, written to a file and read back; the watchdog on a run whose frames stopped.
 #pragma once
 
 #include "client/PlayerClient.h"
@@ -7,10 +7,14 @@
 
 #include <sys/types.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // What a client's mirror holds of its player, or what the world host holds of that player, in
@@ -124,6 +128,40 @@ private:
     uint64_t lastPlayed = 0;
     uint64_t lastWall = 0;
     uint64_t lastHeard = 0;
+};
+
+// Ends a run whose frames have stopped. A busy machine makes a run slow, never stops it: what
+// bounds the soak is its work (a count of game time per step), so the only wall-clock limit left is
+// this one, on a count that has stood still (a lock that never opens, a wait on nothing) for the
+// allowance. The wall clock is given, so that a test can step it.
+class SoakWatchdog {
+public:
+    using Milliseconds = std::function<uint64_t()>;
+    SoakWatchdog(uint64_t allowanceMs, Milliseconds wall, std::function<void()> onStopped);
+    ~SoakWatchdog();
+    SoakWatchdog(const SoakWatchdog&) = delete;
+    SoakWatchdog& operator=(const SoakWatchdog&) = delete;
+
+    // From any thread: the count of work done so far.
+    void Progress(uint64_t count) { progress.store(count); }
+    // False, once onStopped has run, when the count has not moved for the allowance.
+    bool Check();
+    // Checks every second on a thread of its own until the watchdog goes.
+    void Start();
+
+private:
+    uint64_t allowanceMs;
+    Milliseconds wall;
+    std::function<void()> onStopped;
+    std::atomic<uint64_t> progress{0};
+    uint64_t lastSeen = 0;
+    uint64_t lastMoved = 0;
+    bool checked = false;
+    bool fired = false;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread thread;
 };
 
 // A crash's stack on stderr: glibc's own abort for a corrupted heap ("free(): corrupted unsorted

@@ -1,4 +1,4 @@
-// SoakClientsTest -- the soak's own tools where a failure depends on them: the stack a crashed soak process prints, and the clock of the other clients' frames.
+// SoakClientsTest -- the soak's own tools where a failure depends on them: the stack a crashed soak process prints, the clock of the other clients' frames, and the watchdog on frames that stopped.
 #include "play/SoakClients.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +69,29 @@ TEST(SoakClientClock, AHostsSilenceCountsNoFasterThanTheWallClockWhileItsSpeechK
     EXPECT_EQ(clock.Read(played, heard), silentEnd + 350);
     played += 150;
     EXPECT_EQ(clock.Read(played, heard), silentEnd + 351);
+}
+
+// Slow work is still work: only a count that stands still for the whole allowance ends the run,
+// once, however long the machine then takes.
+TEST(SoakWatchdog, OnlyACountStandingStillForTheWholeAllowanceEndsTheRunAndOnlyOnce)
+{
+    uint64_t wall = 0;
+    int stopped = 0;
+    SoakWatchdog watchdog(1000, [&wall] { return wall; }, [&stopped] { ++stopped; });
+    struct Case {
+        uint64_t count;
+        uint64_t wallAt;
+        bool running;
+    };
+    // Moving a little every 900 ms for long; then standing still: 999 ms is within the allowance,
+    // 1000 ms is not; nothing after that runs it again.
+    for (const Case& c : {Case{1, 0, true}, Case{2, 900, true}, Case{3, 1800, true}, Case{4, 2700, true},
+                          Case{4, 3699, true}, Case{4, 3700, false}, Case{4, 9000, false}, Case{5, 9100, false}}) {
+        wall = c.wallAt;
+        watchdog.Progress(c.count);
+        EXPECT_EQ(watchdog.Check(), c.running) << c.count << " at " << c.wallAt;
+    }
+    EXPECT_EQ(stopped, 1);
 }
 
 } // namespace
