@@ -217,7 +217,7 @@ public:
     // hired townsperson (4), "NpcEquipmentOnly" for a creature of no kind (0), else "NpcEquipment".
     static const char* GetNpcEquipmentMenu(const EntityClient& npc);
     // Points the target at the entity and enters the mode it offers (walking up first when out of reach).
-    void SelectTarget(EntityClient* target, bool allowStealthed);
+    void SelectTargetAndMode(EntityClient* target, bool allowStealthed);
 
     // ---- Skills (PlayerClientSkills.cpp) -------------------------------------------------------------
     // Asks the world host for a use of the skill of that tree and index on the target (or none).
@@ -304,9 +304,10 @@ public:
     void ResetHints();
     // The other weapon set; the hand that changes is heard.
     void SwitchItemSet();
-    // The recruit before (-1) or after (+1) the selected one, over the recruit slots, wrapping;
-    // nothing unless a living recruit is selected.
-    void SelectAdjacentRecruit(int32_t step);
+    // The recruit before (after) the selected one, over the recruit slots, wrapping; nothing unless
+    // a living recruit is selected.
+    void SelectPrevRecruit() { SelectAdjacentRecruit(-1); }
+    void SelectNextRecruit() { SelectAdjacentRecruit(1); }
     // The first recruit in the world (of the party only, when asked) becomes the target; none
     // clears the target. Whether one was found.
     bool SelectFirstRecruit(bool partyOnly);
@@ -392,6 +393,8 @@ public:
     int32_t lastComparedType = 0;
 
 private:
+    // The recruit a step of -1 or +1 away from the selected one.
+    void SelectAdjacentRecruit(int32_t step);
     // The player's part as read, before it applies.
     struct PartStaging {
         int32_t entityNumber = -1;

@@ -287,8 +287,8 @@ void PlayerClient::RegisterCommands(ClientApp& app)
         p.SwitchItemSet();
         ClientCommandTable::Queue("switchItemSet");
     }));
-    ClientCommandTable::Attach(app, "selectPrevRecruit", onPlayer([](PlayerClient& p) { p.SelectAdjacentRecruit(-1); }));
-    ClientCommandTable::Attach(app, "selectNextRecruit", onPlayer([](PlayerClient& p) { p.SelectAdjacentRecruit(1); }));
+    ClientCommandTable::Attach(app, "selectPrevRecruit", onPlayer([](PlayerClient& p) { p.SelectPrevRecruit(); }));
+    ClientCommandTable::Attach(app, "selectNextRecruit", onPlayer([](PlayerClient& p) { p.SelectNextRecruit(); }));
     ClientCommandTable::Attach(app, "selectFirstRecruit", onPlayer([](PlayerClient& p) {
         if (!p.SelectFirstRecruit(true))
             p.SelectFirstRecruit(false);
@@ -300,7 +300,7 @@ void PlayerClient::RegisterCommands(ClientApp& app)
         for (int32_t number = 0; covenant >= 0 && number < GameClient::kMaxEntities; ++number) {
             EntityClient* entity = OperationsEntity(number);
             if (entity && entity->isLifeStone && entity->covenantIndex == covenant)
-                player->SelectTarget(entity, false);
+                player->SelectTargetAndMode(entity, false);
         }
     });
     if (gCommandSystem)

@@ -105,12 +105,12 @@ bool PlayerClient::TrySkill(int32_t index, EntityClient* target)
     }
     if (kind != kModeAttack) {
         if (target)
-            SelectTarget(target, false);
+            SelectTargetAndMode(target, false);
         return false;
     }
     bool canPay = CanPayForSkill(definition.GetEntry() ? definition.GetEntry()->GetId() : -1);
     if (PlayerSkillsNeedsTarget(definition)) {
-        SelectTarget(target, false);
+        SelectTargetAndMode(target, false);
         if (canPay) {
             UseSkill(0, index, target);
             return true;
@@ -125,7 +125,7 @@ bool PlayerClient::TrySkill(int32_t index, EntityClient* target)
     return canPay;
 }
 
-void PlayerClient::SelectTarget(EntityClient* target, bool allowStealthed)
+void PlayerClient::SelectTargetAndMode(EntityClient* target, bool allowStealthed)
 {
     SetInteractionTarget(target, false);
     SetInteractionMode(true, target->GetClickAction(TargetWithinReach(), allowStealthed), allowStealthed);

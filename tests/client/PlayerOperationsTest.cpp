@@ -327,18 +327,18 @@ TEST_F(PlayerOperations, RecruitsWalkOverGapsAndWrap)
         ASSERT_NE(bodies.back(), nullptr) << slot;
     }
     // Nothing is chosen: nothing to walk from.
-    player->SelectAdjacentRecruit(1);
+    player->SelectNextRecruit();
     EXPECT_EQ(player->GetInteractionTarget(), nullptr);
     player->SetInteractionTarget(bodies[0], false);
     std::vector<EntityClient*> walked;
     for (int32_t i = 0; i < 4; ++i) {
-        player->SelectAdjacentRecruit(1);
+        player->SelectNextRecruit();
         walked.push_back(player->GetInteractionTarget());
     }
     EXPECT_EQ(walked, (std::vector<EntityClient*>{bodies[1], bodies[2], bodies[0], bodies[1]}));
-    player->SelectAdjacentRecruit(-1);
+    player->SelectPrevRecruit();
     EXPECT_EQ(player->GetInteractionTarget(), bodies[0]);
-    player->SelectAdjacentRecruit(-1);
+    player->SelectPrevRecruit();
     EXPECT_EQ(player->GetInteractionTarget(), bodies[2]);
 
     // None in the party: the first recruit all the same; the party's own first when there is one.

@@ -90,7 +90,7 @@ MonsterTestSteward
         Sync();
         EntityClient* mirrored = gameClient->GetEntity(number);
         if (mirrored)
-            player->SelectTarget(mirrored, false);
+            player->SelectTargetAndMode(mirrored, false);
         return mirrored ? number : -1;
     }
     void WriteTexts()
