@@ -136,6 +136,8 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/icons/skills/emberarc.tga", IconGlyph::Wave, kIconRite},
     {"textures/icons/skills/steadyembers.tga", IconGlyph::Burst, kIconDiscipline},
     {"textures/icons/skills/fortunesdraw.tga", IconGlyph::Query, kIconDiscipline},
+    {"textures/icons/skills/tempering.tga", IconGlyph::Fist, kIconDiscipline},
+    {"textures/icons/skills/provisioning.tga", IconGlyph::Bars, kIconDiscipline},
     {"textures/icons/effects/regen.tga", IconGlyph::Cross, kIconBoon},
     {"textures/icons/effects/venom.tga", IconGlyph::Drop, kIconHarm},
     {"textures/icons/effects/deepwound.tga", IconGlyph::Blade, kIconHarm},

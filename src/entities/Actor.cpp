@@ -385,8 +385,11 @@ void Actor::GiveStartingItems()
                                                                  stats.Get(CharacterStat::Level));
         if (!item)
             continue;
+        // Mended: every item went to the bag row, which holds only bags, and was made for nothing.
+        // What it can wear it wears; anything else it carries.
         std::unique_ptr<ItemBase> held = std::move(item);
-        if (inventory->AddItem(held, InventoryGroupIndex::Main))
+        bool wearable = inventory->HasRoom(*held, InventoryGroupIndex::Equipment);
+        if (GiveItem(held, wearable ? InventoryGroupIndex::Equipment : InventoryGroupIndex::Loot) != kGiveRefused)
             ++given;
     }
     if (!DefBool("RandomItems") && given > 0)

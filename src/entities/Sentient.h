@@ -17,6 +17,7 @@
 class CharacterClass;
 class Inventory;
 class InventoryBag;
+class ItemBase;
 class SkillList;
 class StatusEffect;
 
@@ -91,6 +92,8 @@ public:
     // The bag exists and has an empty slot.
     bool BagHasRoom(int32_t bag) const override;
     float GetMovementSpeed() const override;
+    // The skill's ApplyLevel for each level from 1 up to its level; the skill's level.
+    int32_t ApplySkillLevels(Skill& skill) override;
     void CollectNetObjects(std::vector<NetObject>& out) const override;
     // The record ids of the ten visible equipment slots.
     void WriteNetState(MessageBuffer& buffer) const override;
@@ -227,6 +230,25 @@ public:
     // nothing drops for kind 15 toward a vendor.
     void DropEquipment(int32_t kind, Entity* other);
     void DropEquipped(int32_t slot, int32_t kind, Entity* other);
+
+    // ---- Items given and worn (SentientEquipment.cpp) ------------------------------------------
+    enum GiveResult : int32_t { kGiveRefused = 0, kGiveAdded = 1, kGiveMerged = 2 };
+    // The item into the bag: merged whole into the stacks held there (kGiveMerged, the item
+    // gone), else into a free cell (kGiveAdded). Refused: the item stays with the caller.
+    int32_t GiveItem(std::unique_ptr<ItemBase>& item, int32_t bag);
+    // A new item of the definition at the level (through the spawn system when generating) worn
+    // in the slot of from, or else of its own type; what wore that slot is taken out, and a
+    // two-handed item empties the off hand. False when no item could be made.
+    bool EquipNewItems(const DatabaseEntry* definition, const Item* from, bool generate, int32_t level);
+    // A new item of the definition: worn in its slot when that is free; else the slot takes the
+    // definition's "DefaultItem" and the new item goes into the carried bags.
+    void EquipDefaultItem(const DatabaseEntry* definition);
+    // The worn item of the type (up to Ranged; two-handed means both hands) gives way to the
+    // "DefaultItem" its definition names.
+    void RestoreDefaultItem(int32_t itemType);
+    // The equipment slot an item of the type is worn in; an either-hand item takes the primary
+    // hand. EquipedLocation::None for types that are not worn.
+    static int32_t GetEquipSlot(int32_t itemType);
     virtual bool IsVendor() const { return false; }
     // A set bonus holds while at least two worn items name it as their partial or full bonus.
     bool MeetsSetBonus(const DatabaseEntry* bonus) const;

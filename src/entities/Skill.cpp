@@ -1,11 +1,13 @@
 // Skill -- a skill known by a host entity: its use check with the refusals, its use in stages, its cooldown, its use-check gate and its passive share.
 #include "entities/Skill.h"
 
+#include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
 #include "entities/GameServices.h"
+#include "entities/Item.h"
 #include "entities/Sentient.h"
 #include "entities/StatusEffect.h"
 #include "rules/CharacterClass.h"
@@ -387,15 +389,43 @@ void Skill::SetOwner(SkillUser* newOwner)
 
 // Upgrading and adding items on a level of 2 or more come with the owner's equipment rules;
 // the stat changes are given once for every level.
-void Skill::ApplyLevel(int32_t)
+void Skill::ApplyLevel(int32_t level)
 {
-    if (!ownerSentient || !definition || !definition->applyStatsOnIncrease)
+    if (!ownerSentient || !definition)
+        return;
+    if (definition->upgradeItemType != ItemType::Other && level >= 2)
+        UpgradeOwnersItem(*ownerSentient);
+    if (definition->addItemInList && level >= 2)
+        AddItemFromList(*ownerSentient);
+    if (!definition->applyStatsOnIncrease)
         return;
     for (int32_t stat = 0; stat < CharacterStat::Num; ++stat) {
         int32_t change = definition->statChange.Get(stat);
         if (change > 0)
             ownerSentient->stats.Add(stat, change);
     }
+}
+
+void Skill::UpgradeOwnersItem(Sentient& owner) const
+{
+    int32_t type = definition->upgradeItemType;
+    const Item* worn = owner.GetItem(InventoryGroupIndex::Equipment, Sentient::GetEquipSlot(type));
+    if (worn && worn->GetItemType() == type)
+        owner.EquipNewItems(worn->GetEntry(), worn, true, worn->GetLevel() + 1);
+}
+
+void Skill::AddItemFromList(Sentient& owner) const
+{
+    std::vector<std::string> names;
+    definition->addItemInList->GetStringList("Item", names, true, false);
+    if (names.empty() || !gGameServices || !gDatabase)
+        return;
+    size_t pick = std::min(static_cast<size_t>(DrawRandomFloat() * static_cast<float>(names.size())), names.size() - 1);
+    std::unique_ptr<Item> made =
+        gGameServices->GenerateItem(gDatabase->FindEntryByName(names[pick]), owner.GetStat(CharacterStat::Level));
+    std::unique_ptr<ItemBase> given(made.release());
+    for (int32_t bag = InventoryGroupIndex::Bag1; given && bag <= InventoryGroupIndex::Bag4; ++bag)
+        owner.GiveItem(given, bag);
 }
 
 bool Skill::IsActiveFor(const Sentient& user) const

@@ -51,7 +51,9 @@ public:
     // The cooldown, the use-check gate, and a passive skill's effect kept on its owner.
     void Update(float seconds) override;
     void SetOwner(SkillUser* newOwner) override;
-    // Run for each level 1 .. the skill's level when the owner applies its skill levels.
+    // Run for each level 1 .. the skill's level when the owner applies its skill levels: from
+    // level 2 on the owner's item of "UpgradeItemType" is upgraded and an item of the
+    // "AddItemInList" record's "Item" list is given.
     virtual void ApplyLevel(int32_t level);
 
     // "Power" at the level, through the user's PowerNeeded; 0 for a user flagged SkillMarked.
@@ -133,6 +135,11 @@ private:
     // Each filled powerup slot of the user takes the cheapest powerup of the tries drawn.
     void ChangePowerups(Sentient& user) const;
     static bool IsPowerup(const ItemBase* item);
+    // The owner's worn item of "UpgradeItemType" is made anew, one item level higher.
+    void UpgradeOwnersItem(Sentient& owner) const;
+    // One record of the "AddItemInList" record's "Item" lines, drawn on stream 0, made at the
+    // owner's level and given into its carried bags.
+    void AddItemFromList(Sentient& owner) const;
     // The skill's monsters of the level around the centre, each hating the entity when given.
     void SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const;
     // False when the monster found no place (it is then deleted).

@@ -4,10 +4,13 @@
 #include "core/MessageBuffer.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/Skill.h"
+#include "entities/SkillList.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -52,6 +55,35 @@ KinBonus
     GroupName "KinBonus"
     StatChangeStrength 3
 }
+Cudgel
+{
+    Type Item
+    ItemType HandPrimary
+    DefaultItem Knuckles
+}
+Pavise
+{
+    Type Item
+    ItemType HandSecondary
+    DefaultItem Knuckles
+}
+Knuckles
+{
+    Type Item
+    ItemType HandEither
+}
+Tonic
+{
+    Type Item
+    ItemType Other
+    MaxStack 5
+}
+Drill
+{
+    Type Skill
+    ApplyStatsOnIncrease 1
+    StatChangeStrength 2
+}
 RustyKey
 {
     Type Item
@@ -69,6 +101,20 @@ RustyKey
         std::unique_ptr<ItemBase> item = std::make_unique<Item>();
         item->SetEntry(Record(record));
         ASSERT_TRUE(fighter->inventory->PlaceItem(item, bag, slot, kPlaceAnyGroup)) << record;
+    }
+
+    std::unique_ptr<ItemBase> Make(const char* record, int32_t stack = 1)
+    {
+        std::unique_ptr<ItemBase> item = std::make_unique<Item>();
+        item->SetEntry(Record(record));
+        item->SetStackCount(stack);
+        return item;
+    }
+
+    std::string Worn(int32_t slot) const
+    {
+        const ItemBase* item = fighter->inventory->GetItem(InventoryGroupIndex::Equipment, slot);
+        return item ? std::string(item->GetEntry()->GetName()) : std::string("-");
     }
 
     Sentient* fighter = nullptr;
@@ -149,4 +195,87 @@ TEST_F(SentientEquipment, MeleeReachIsUnderTwoCellsBetweenBodies)
     foe->SetPosition(At(500 + 20 + cell * 1.95f, 500));
     EXPECT_FALSE(IsWithinMeleeReach(fighter, foe));
     EXPECT_FALSE(IsWithinMeleeReach(fighter, nullptr));
+}
+
+TEST_F(SentientEquipment, AGivenItemMergesIntoItsStacksOrTakesAFreeCellOrStaysWithTheGiver)
+{
+    fighter->inventory->ResizeBag(InventoryGroupIndex::Bag1, 2);
+    struct Case {
+        const char* record;
+        int32_t stack;
+        int32_t bag;
+        int32_t result;
+        int32_t cellsAfter;
+    };
+    const Case cases[] = {
+        {"Tonic", 2, InventoryGroupIndex::Bag1, Sentient::kGiveAdded, 1},
+        {"Tonic", 2, InventoryGroupIndex::Bag1, Sentient::kGiveMerged, 1},
+        {"Tonic", 2, InventoryGroupIndex::Bag1, Sentient::kGiveAdded, 2},  // one merged, one a cell of its own
+        {"Tonic", 5, InventoryGroupIndex::Bag1, Sentient::kGiveRefused, 2},
+        {"Helm", 1, InventoryGroupIndex::Main, Sentient::kGiveRefused, 0},  // the bag row holds bags only
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<ItemBase> item = Make(c.record, c.stack);
+        EXPECT_EQ(fighter->GiveItem(item, c.bag), c.result) << c.record << " " << c.stack;
+        EXPECT_EQ(item != nullptr, c.result == Sentient::kGiveRefused) << "a refused item stays with its giver";
+        EXPECT_EQ(fighter->inventory->CountItems(c.bag), c.cellsAfter) << c.record << " " << c.stack;
+    }
+    std::unique_ptr<ItemBase> none;
+    EXPECT_EQ(fighter->GiveItem(none, InventoryGroupIndex::Bag1), Sentient::kGiveRefused);
+}
+
+TEST_F(SentientEquipment, ANewItemIsWornInItsSlotAndATwoHandedOneEmptiesTheOffHand)
+{
+    Put("Buckler", InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary);
+    struct Case {
+        const char* record;
+        bool fromHelm;
+        int32_t slot;
+        int32_t offHandItems;
+    };
+    const Case cases[] = {{"Helm", false, EquipedLocation::Head, 1},
+                          {"Helm", true, EquipedLocation::Head, 1},
+                          {"Dagger", false, EquipedLocation::HandPrimary, 1},
+                          {"Greatsword", false, EquipedLocation::HandPrimary, 0}};
+    for (const Case& c : cases) {
+        const auto* from = c.fromHelm ? fighter->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Head) : nullptr;
+        ASSERT_TRUE(fighter->EquipNewItems(Record(c.record), from, false, 7)) << c.record;
+        EXPECT_EQ(Worn(c.slot), c.record);
+        EXPECT_EQ(fighter->GetItem(InventoryGroupIndex::Equipment, c.slot)->GetLevel(), 7);
+        EXPECT_EQ(Worn(EquipedLocation::HandSecondary) != "-", c.offHandItems == 1) << c.record;
+    }
+    EXPECT_EQ(fighter->inventory->CountItems(InventoryGroupIndex::Equipment), 2) << "each slot holds one item";
+    EXPECT_FALSE(fighter->EquipNewItems(nullptr, nullptr, false, 1));
+    EXPECT_FALSE(fighter->EquipNewItems(Record("RustyKey"), nullptr, false, 1)) << "a key is worn nowhere";
+}
+
+TEST_F(SentientEquipment, DefaultItemsStandInWhereTheirItemsWere)
+{
+    fighter->inventory->ResizeBag(InventoryGroupIndex::Bag1, 4);
+    fighter->EquipDefaultItem(Record("Cudgel"));
+    EXPECT_EQ(Worn(EquipedLocation::HandPrimary), "Cudgel") << "a free slot takes the item itself";
+    fighter->EquipDefaultItem(Record("Cudgel"));
+    EXPECT_EQ(Worn(EquipedLocation::HandPrimary), "Knuckles") << "a taken slot takes the default";
+    EXPECT_EQ(fighter->inventory->CountItems(InventoryGroupIndex::Bag1), 1) << "the new cudgel is carried";
+    fighter->EquipNewItems(Record("Cudgel"), nullptr, false, 3);
+    fighter->EquipNewItems(Record("Pavise"), nullptr, false, 3);
+    fighter->RestoreDefaultItem(ItemType::Head);
+    fighter->RestoreDefaultItem(-1);
+    fighter->RestoreDefaultItem(ItemType::Bag);
+    EXPECT_EQ(Worn(EquipedLocation::HandPrimary), "Cudgel") << "the other types leave the hands alone";
+    fighter->RestoreDefaultItem(ItemType::HandBoth);
+    EXPECT_EQ(Worn(EquipedLocation::HandPrimary), "Knuckles");
+    EXPECT_EQ(Worn(EquipedLocation::HandSecondary), "Knuckles") << "each hand takes its own item's default";
+    EXPECT_EQ(fighter->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary)->GetLevel(), 3);
+}
+
+TEST_F(SentientEquipment, SkillLevelsApplyOnceEachFromTheFirst)
+{
+    auto* drill =
+        static_cast<Skill*>(fighter->skillList->AddSkill(gameData.FindSkillDefinition("Drill"), fighter, 0, 0));
+    ASSERT_NE(drill, nullptr);
+    fighter->stats.Set(drill->GetSlotNumber(), 3);
+    int32_t strength = fighter->stats.Get(CharacterStat::Strength);
+    EXPECT_EQ(fighter->ApplySkillLevels(*drill), 3);
+    EXPECT_EQ(fighter->stats.Get(CharacterStat::Strength), strength + 6);
 }

@@ -118,7 +118,7 @@ TEST_F(ShippedSkillsTest, LoadWithoutWarningsIntoFourTreesOfTheWarden)
     ShippedList list;
     FakeSkillUser owner;
     list.Update(warden, 0.0f, &owner);
-    EXPECT_EQ(list.GetSkills().size(), 18u);
+    EXPECT_EQ(list.GetSkills().size(), 20u);
     for (const auto& skill : list.GetSkills())
         EXPECT_FALSE(skill->definition->baseName.empty());
 }
