@@ -210,11 +210,13 @@ void Gate::UseDepth(Player& player)
         player.LevelUp();
     if (!tuning.clearKeysOnDungeonDepth || !player.inventory)
         return;
-    for (int32_t slot = 0; slot < player.inventory->GetSlotCount(0); ++slot) {
-        const ItemBase* item = player.inventory->GetItem(0, slot);
-        if (item && GateHoldsKey(*item))
-            player.inventory->DeleteAt(0, slot);
-    }
+    // Mended: only bag 0 was searched, which holds bags only; the keys lie in the carried bags.
+    for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
+        for (int32_t slot = 0; slot < player.inventory->GetSlotCount(bag); ++slot) {
+            const ItemBase* item = player.inventory->GetItem(bag, slot);
+            if (item && GateHoldsKey(*item))
+                player.inventory->DeleteAt(bag, slot);
+        }
 }
 
 Gate* Gate::FindNamedTarget() const
