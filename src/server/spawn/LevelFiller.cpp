@@ -313,6 +313,10 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
         gate->LoadModels(modelName);
         gate->facing = facing;
         gate->kind = GetGateKind(*record);
+        // A way down without a name of its own takes the one its level's area gives its ways down:
+        // the level below is entered at the start position of that name.
+        if (gate->kind == GateKind::Depth && gate->gateName.empty() && gWorld)
+            gate->gateName = gWorld->GetGateObjectName(level, gate->kind, true);
         return AddPlaced(gate, spot, cell);
     }
     case LevelObjectKind::Door: return PlacePlainObject(new Door(), *record, modelName, spot, cell, facing);

@@ -371,6 +371,9 @@ TEST_F(LevelPopulation, RandomPointsLieOnTheLevelInCellMiddles)
 
 TEST_F(LevelPopulation, GatesTakeTheirKindFromTheTeleportFlags)
 {
+    AreaDefinition& area = GiveArea("MonsterGrunt", 0.0f);
+    area.levels.push_back(row.world.GetLevel(0));
+    area.downGateName = "Stair";
     auto* plain = dynamic_cast<Gate*>(Place("ObjectPassage", 2, 2));
     auto* start = dynamic_cast<Gate*>(Place("ObjectPassageStart", 4, 2));
     auto* end = dynamic_cast<Gate*>(Place("ObjectPassageEnd", 6, 2));
@@ -378,6 +381,9 @@ TEST_F(LevelPopulation, GatesTakeTheirKindFromTheTeleportFlags)
     EXPECT_EQ(plain->kind, GateKind::Depth);
     EXPECT_EQ(start->kind, GateKind::Named);  // both flags: the start wins
     EXPECT_EQ(end->kind, GateKind::NamedTarget);
+    // The way down is named by its area, and a named gate keeps its record's name.
+    EXPECT_EQ(plain->gateName, "Stair");
+    EXPECT_EQ(start->gateName, "");
     // A model names its record; one naming no record, or no model, finds none.
     EXPECT_EQ(Filler().FindObjectRecord("Models/Props/Gate.mdl"), database.FindEntryByName("ObjectPassage"));
     EXPECT_EQ(Filler().FindObjectRecord("models/props/mill.mdl"), nullptr);
