@@ -270,9 +270,7 @@ void Skill::FireProjectile(Sentient& user, Entity* target, const WorldPos& point
     StatPairList radial;
     int32_t radialHigh = definition->AtLevel(&SkillDefinition::projRadiusMaxDamage, level);
     if (radialHigh >= 1) {
-        radial.Add(definition->projDamageType,
-                   static_cast<float>(definition->AtLevel(&SkillDefinition::projRadiusMinDamage, level)),
-                   static_cast<float>(radialHigh));
+        definition->AddProjectileRadiusDamageAtLevel(radial, level);
         radial.Multiply(skillDamage);
         float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
         if (user.GetDynamicStat(DynamicStat::CriticalHit, this) > roll)
@@ -291,7 +289,7 @@ void Skill::FireProjectile(Sentient& user, Entity* target, const WorldPos& point
     const StatusEffectBase* effect = definition->GetStatusEffect();
     launch.statusEffect = definition->projStatusEffect && effect ? effect->GetEntry() : nullptr;
     launch.statusEffectLevel = level;
-    launch.radius = definition->AtLevel(&SkillDefinition::projRadius, level);
+    launch.radius = definition->GetProjRadiusAtLevel(level);
     launch.attack = this;
     Entity::FireProjectile(definition->projectile, launch);
 }
@@ -396,7 +394,7 @@ void Skill::ApplyFurtherEffects(Sentient& user, Entity*)
         StatPairList damage;
         float amount = static_cast<float>(definition->AtLevel(&SkillDefinition::explosionDamage, level));
         damage.Add(definition->explosionDamageType, amount, amount);
-        DealAreaDamage(&user, user.position, definition->AtLevel(&SkillDefinition::explosionRange, level), damage, false);
+        DealAreaDamage(&user, user.position, definition->GetExplosionRangeAtLevel(level), damage, false);
     }
     if (!definition->areaEffect.empty() && gGameServices)
         gGameServices->SpawnModelEntity(definition->areaEffect, user.position, definition->effectTime);
@@ -460,7 +458,7 @@ void Skill::ReverseProjectilesAt(Sentient& user) const
 {
     if (!gGameServices)
         return;
-    float strengthening = definition->AtLevel(&SkillDefinition::damageMultAll, GetLevel());
+    float strengthening = definition->GetDamageMultAllAtLevel(GetLevel());
     std::vector<Entity*> near;
     gGameServices->FindEntitiesInRadius(user.position, &user, definition->maxRange, RadiusFilter::Projectiles, near,
                                         false);
