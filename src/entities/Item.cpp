@@ -340,7 +340,7 @@ bool Item::ApplySetBonuses(Sentient& wearer) const
         return false;
     bool applied = false;
     for (const DatabaseEntry* bonus : {definition->partialBonusStatusEffect, definition->fullBonusStatusEffect}) {
-        if (!bonus || !wearer.MeetsSetBonus(bonus) || !wearer.CanAddStatusEffect(bonus, &wearer))
+        if (!bonus || !wearer.IsItemSetComplete(bonus) || !wearer.CanAddStatusEffect(bonus, &wearer))
             continue;
         wearer.AddStatusEffect(bonus, &wearer, 1);
         applied = true;

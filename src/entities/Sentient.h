@@ -250,8 +250,9 @@ public:
     // hand. EquipedLocation::None for types that are not worn.
     static int32_t GetEquipSlot(int32_t itemType);
     virtual bool IsVendor() const { return false; }
-    // A set bonus holds while at least two worn items name it as their partial or full bonus.
-    bool MeetsSetBonus(const DatabaseEntry* bonus) const;
+    // The set of a bonus record is complete while the worn items that name it as their partial or
+    // full bonus reach the set's count, two.
+    bool IsItemSetComplete(const DatabaseEntry* bonus) const;
 
     // ---- Stats and class ----------------------------------------------------------------------
     void RecalculateStats(bool refill);

@@ -223,7 +223,7 @@ void Sentient::DropFromBag(int32_t bag, int32_t slot, int32_t kind, Entity* othe
     RecalculateStats(false);
 }
 
-bool Sentient::MeetsSetBonus(const DatabaseEntry* bonus) const
+bool Sentient::IsItemSetComplete(const DatabaseEntry* bonus) const
 {
     if (!bonus)
         return false;

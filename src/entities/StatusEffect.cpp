@@ -195,7 +195,7 @@ bool StatusEffect::IsBroken(Sentient& carrier)
         return true;
     if ((mustFocus || mustPartiallyFocus) && carrier.IsBusy())
         return true;
-    return itemSetEffect && !carrier.MeetsSetBonus(GetEntry());
+    return itemSetEffect && !carrier.IsItemSetComplete(GetEntry());
 }
 
 bool StatusEffect::IsSeenByEnemy(const Sentient& carrier)
@@ -305,7 +305,7 @@ void StatusEffect::CombineWith(const StatusEffect& newer)
 
 bool StatusEffect::Counts() const
 {
-    return !finished && IsActiveNow() && (!itemSetEffect || (owner && owner->MeetsSetBonus(GetEntry())));
+    return !finished && IsActiveNow() && (!itemSetEffect || (owner && owner->IsItemSetComplete(GetEntry())));
 }
 
 void StatusEffect::GetStatChange(int32_t stat, int32_t& total, int32_t pass) const

@@ -137,10 +137,15 @@ TEST_F(SentientEquipment, AttackAnimationFollowsTheHands)
 TEST_F(SentientEquipment, TheSecondPieceOfASetWornGivesItsBonusOnceAndTakingOneOffEndsIt)
 {
     int32_t bare = fighter->GetStat(CharacterStat::Strength);
+    const DatabaseEntry* kin = Record("KinBonus");
+    EXPECT_FALSE(fighter->IsItemSetComplete(kin));
     Put("Helm", InventoryGroupIndex::Equipment, EquipedLocation::Head);
     fighter->Update(0.05f);
+    EXPECT_FALSE(fighter->IsItemSetComplete(kin));
     EXPECT_EQ(fighter->GetStat(CharacterStat::Strength), bare) << "one piece earns nothing";
     Put("Greaves", InventoryGroupIndex::Equipment, EquipedLocation::Legs);
+    EXPECT_TRUE(fighter->IsItemSetComplete(kin));
+    EXPECT_FALSE(fighter->IsItemSetComplete(nullptr));
     for (int step = 0; step < 3; ++step)
         fighter->Update(0.05f);
     EXPECT_EQ(fighter->GetStat(CharacterStat::Strength), bare + 3);
