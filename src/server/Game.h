@@ -198,6 +198,8 @@ public:
     bool PickPointInLevel(int32_t level, WorldPos& out) override;
 
     // ---- The actors the game names (GameActors.cpp) -------------------------------------------
+    // True when no living actor of the table is awake.
+    bool AreAllActorsPassive() const;
     // The town's named actors, which the quests choose among by index: the town NPCs slot for
     // slot. An entry whose actor has gone stays in the list, empty; null outside the list.
     Actor* GetNamedActor(int32_t index) const;
@@ -281,7 +283,10 @@ public:
     // ---- Level objects: gates, secrets, chests (GameLevelObjects.cpp) -----------------------
     LinkedGates CreateLinkedGates(const DatabaseEntry* record, const WorldPos& a, const WorldPos& b,
                                   int32_t kind) override;
-    int32_t NextSecretLevel() override;
+    // The next level of the world's secret range the cursor has not handed out; -1 past the
+    // end. A secret is handed the same way.
+    int32_t NextLevelInRange();
+    int32_t NextSecretLevel() override { return NextLevelInRange(); }
     int32_t PeekSecretLevel() const override;
     void OnSecretFound(Sentient& player, int32_t level) override;
     // The server's quests hear of chests and gate trips once they exist; until then nobody does.
@@ -409,6 +414,10 @@ public:
     void ReplaceCovenant(int32_t index, std::unique_ptr<Covenant> covenant);
     // The covenant of the players list's first entry; null when it is empty or has none.
     const EntityCovenant* GetFirstPlayerCovenant() const;
+    // The first player deals with a member of the covenant: its interaction target belongs to it.
+    bool IsFirstPlayerTargetCovenant(const Covenant& covenant) const;
+    // The first player exists and is set to no interaction (mode 0).
+    bool IsFirstPlayerUnassigned() const;
 
     // ---- Deals between covenants (GameOffers.cpp) ----------------------------------------------
     // Every entry affordable by its giver; kinds that cost nothing and an empty offer pass. A
@@ -423,6 +432,9 @@ public:
     // Seconds an identification (item level, player level) or a chest opening (chest level,
     // player level) takes.
     float GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const override;
+    // The money identifying the item costs its user: the item's own price ("IdentifyCost" times
+    // its level requirement, 0 once identified), whoever identifies it.
+    int32_t GetIdentifyCost(const Item& item, const Sentient& user) const;
     float GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const;
 
     // ---- The end of a world as the players confirm it (GameOffers.cpp) --------------------------

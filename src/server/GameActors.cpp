@@ -44,6 +44,16 @@ void Game::CallForHelp(Entity& actor, Entity* attacker, float range)
             helper->AlertCompanion(attacker);
 }
 
+bool Game::AreAllActorsPassive() const
+{
+    for (int32_t number = 0; number < kMaxEntities; ++number) {
+        const auto* actor = dynamic_cast<const Actor*>(GetEntity(number));
+        if (actor && actor->health > 0 && actor->maxHealth > 0 && actor->IsActive())
+            return false;
+    }
+    return true;
+}
+
 Actor* Game::GetNamedActor(int32_t index) const
 {
     if (index < 0 || index >= CountNamedActors())

@@ -48,7 +48,7 @@ int32_t Game::PeekSecretLevel() const
     return next;
 }
 
-int32_t Game::NextSecretLevel()
+int32_t Game::NextLevelInRange()
 {
     int32_t next = PeekSecretLevel();
     if (next != -1)

@@ -4,6 +4,7 @@
 #include "core/EngineEnums.h"
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
+#include "entities/Item.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantDefinition.h"
@@ -230,6 +231,11 @@ float Game::GetIdentifyTime(int32_t itemLevel, int32_t playerLevel) const
     const GameSystemTuning& tuning = GameOffersTuning();
     return GameOffersLevelTime(itemLevel, playerLevel, tuning.baseIdentifyTime, tuning.identifyTimeIncreasePerLevel,
                                tuning.identifyTimeDecreasePerLevel, tuning.minIdentifyTime);
+}
+
+int32_t Game::GetIdentifyCost(const Item& item, const Sentient&) const
+{
+    return item.GetIdentifyCost();
 }
 
 float Game::GetChestOpenTime(int32_t chestLevel, int32_t playerLevel) const

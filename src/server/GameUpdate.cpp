@@ -8,6 +8,7 @@
 #include "covenants/Covenant.h"
 #include "entities/Actor.h"
 #include "entities/Entity.h"
+#include "entities/Player.h"
 #include "entities/Sentient.h"
 #include "rules/GameData.h"
 #include "rules/quests/QuestBase.h"
@@ -207,6 +208,19 @@ void Game::RestartUpkeepPeriod()
 const EntityCovenant* Game::GetFirstPlayerCovenant() const
 {
     return players.empty() || !players.front() ? nullptr : players.front()->GetCovenant();
+}
+
+bool Game::IsFirstPlayerTargetCovenant(const Covenant& covenant) const
+{
+    const auto* first = players.empty() ? nullptr : dynamic_cast<const Player*>(players.front());
+    const Entity* target = first ? first->GetInteractionTarget() : nullptr;
+    return target && target->covenantIndex >= 0 && target->covenantIndex == covenant.index;
+}
+
+bool Game::IsFirstPlayerUnassigned() const
+{
+    const auto* first = players.empty() ? nullptr : dynamic_cast<const Player*>(players.front());
+    return first && first->interactionMode == 0;
 }
 
 void Game::UpdateEndOfGame()

@@ -140,6 +140,22 @@ TEST_F(GameActors, TheGamesPartCarriesEachEntryAsItsTypeAndName)
     EXPECT_FALSE(buffer.Overrun());
 }
 
+TEST_F(GameActors, OneLivingAwakeActorIsEnoughToBreakThePeace)
+{
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "no actors at all";
+    Actor* smith = Smith(100.0f);
+    smith->maxHealth = smith->health = 10;
+    smith->SetActive(false);
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "asleep";
+    smith->SetActive(true);
+    EXPECT_FALSE(game->AreAllActorsPassive());
+    smith->health = 0;
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "dead";
+    smith->health = 10;
+    smith->maxHealth = 0;
+    EXPECT_TRUE(game->AreAllActorsPassive()) << "nothing that lives";
+}
+
 TEST_F(GameActors, AResetForgetsTheNames)
 {
     FillTown();

@@ -168,6 +168,27 @@ TEST_F(GameEvents, AnAlliedVictoryNeedsEveryLivingCovenantAllied)
     EXPECT_FALSE(game->IsAlliedVictoryPossible());
 }
 
+// What the first player's client set: the interaction mode and the entity it deals with.
+TEST_F(GameEvents, TheFirstPlayerIsUnassignedUntilItDealsWithSomeoneWhoseCovenantItTargets)
+{
+    auto* envoy = Spawn<Actor>(120.0f, 100.0f);
+    envoy->maxHealth = envoy->health = 10;
+    envoy->covenantIndex = other->index;
+    EXPECT_TRUE(game->IsFirstPlayerUnassigned());
+    EXPECT_FALSE(game->IsFirstPlayerTargetCovenant(*other));
+    player->SetInteraction(18, envoy->entityNumber);
+    ASSERT_EQ(player->GetInteractionTarget(), envoy);
+    EXPECT_FALSE(game->IsFirstPlayerUnassigned());
+    EXPECT_TRUE(game->IsFirstPlayerTargetCovenant(*other));
+    EXPECT_FALSE(game->IsFirstPlayerTargetCovenant(*mine));
+    envoy->covenantIndex = -1;
+    EXPECT_FALSE(game->IsFirstPlayerTargetCovenant(*other)) << "an envoy of no covenant";
+    envoy->covenantIndex = other->index;
+    game->RemovePlayer(player);
+    EXPECT_FALSE(game->IsFirstPlayerUnassigned()) << "an empty first entry";
+    EXPECT_FALSE(game->IsFirstPlayerTargetCovenant(*other));
+}
+
 TEST_F(GameEvents, OnlyARefusedPeaceIsAnnounced)
 {
     game->AnnouncePeaceResponse(*other, *mine, true);

@@ -64,11 +64,13 @@ public:
 
 } // namespace
 
+// The range's cursor and the secrets' hand-outs are one cursor.
 TEST_F(GameLevelObjects, SecretLevelsAreHandedOutInOrderOnceEach)
 {
     row.world.SetSecretLevels(1, 2, 0);
-    EXPECT_EQ(game->NextSecretLevel(), 1);
+    EXPECT_EQ(game->NextLevelInRange(), 1);
     EXPECT_EQ(game->NextSecretLevel(), 2);
+    EXPECT_EQ(game->NextLevelInRange(), -1) << "past the end";
     EXPECT_EQ(game->NextSecretLevel(), -1);
     EXPECT_EQ(game->NextSecretLevel(), -1);
     game->Reset();

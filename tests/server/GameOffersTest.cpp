@@ -1,6 +1,7 @@
 // GameOffersTest -- deals between covenants on the game: what each kind of entry costs its giver, what carrying an accepted deal out moves, and the identify and chest timing.
 #include "server/CommandWorld.h"
 
+#include "entities/Item.h"
 #include "rules/items/InventoryBase.h"
 #include "rules/items/ItemBase.h"
 
@@ -255,6 +256,35 @@ TEST_F(GameTiming, IdentifyTimeGrowsForAWeakerPlayerAndShrinksToTheFloor)
     EXPECT_FLOAT_EQ(game->GetIdentifyTime(7, 10), 2.0f);
     EXPECT_FLOAT_EQ(game->GetIdentifyTime(1, 100), 2.0f);
     EXPECT_FLOAT_EQ(game->GetChestOpenTime(9, 7), 0.0f);
+}
+
+// "IdentifyCost 10": the item's level requirement (at least 1) times ten, nothing once identified,
+// and the same for every identifier.
+TEST_F(GameTiming, IdentifyingCostsTheItemsOwnPrice)
+{
+    Player* weak = player;
+    auto* strong = Spawn<Player>(200.0f, 100.0f);
+    strong->stats.Set(CharacterStat::Level, 40);
+    const MagicModifier* glinting = gameData.GetItemRecords().FindMagicModifier("Glinting");
+    ASSERT_NE(glinting, nullptr);
+    struct Case {
+        const char* record;
+        bool magic;
+        bool identified;
+        int32_t cost;
+    };
+    const Case cases[] = {{"Amulet", true, false, 30}, {"Blade", true, false, 10}, {"Amulet", true, true, 0},
+                          {"Amulet", false, false, 0}};
+    for (const Case& c : cases) {
+        Item item;
+        item.SetEntryByName(c.record);
+        if (c.magic) {
+            ASSERT_TRUE(item.AddAffix(glinting, 0.5f)) << c.record;
+        }
+        item.SetIdentified(c.identified);
+        EXPECT_EQ(game->GetIdentifyCost(item, *weak), c.cost) << c.record << c.magic << c.identified;
+        EXPECT_EQ(game->GetIdentifyCost(item, *strong), c.cost) << c.record << c.magic << c.identified;
+    }
 }
 
 TEST_F(GameTiming, ChestOpenTimeHasItsOwnKeys)

@@ -259,6 +259,8 @@ private:
     Actor* SpawnAtLevel(const MonsterType* monsterType, int32_t levelIndex, int32_t& block,
                         int32_t levelOverride) const;
     static Actor* SpawnAtPoint(const MonsterType* monsterType, const WorldPos& where, int32_t monsterLevel);
+    // The monster type of the name, at the level, placed near the point; null on no level.
+    static Actor* SpawnNamedAtPoint(std::string_view name, const WorldPos& where, int32_t monsterLevel);
     // A random point of the target level; level -1 in a world without levels.
     WorldPos PointInLevel() const;
     int32_t TargetMonsterLevel();

@@ -146,6 +146,11 @@ Actor* Quest::SpawnAtPoint(const MonsterType* monsterType, const WorldPos& where
                                                            : nullptr;
 }
 
+Actor* Quest::SpawnNamedAtPoint(std::string_view name, const WorldPos& where, int32_t monsterLevel)
+{
+    return gSpawnSystem && where.level >= 0 ? gSpawnSystem->SpawnMonsterByName(name, where, monsterLevel) : nullptr;
+}
+
 int32_t Quest::TargetMonsterLevel()
 {
     if (targetLevel == -1)
@@ -517,8 +522,7 @@ bool Quest::SetUpMonsterQuestGiver()
 bool Quest::SetUpTownAttack()
 {
     if (targetHealthFraction > 0.0f) {
-        const MonsterType* gate = gGameData ? gGameData->FindMonsterType("MonsterTownAttackGate") : nullptr;
-        Actor* boss = SpawnAtPoint(gate, spawnPosition, level);
+        Actor* boss = SpawnNamedAtPoint("MonsterTownAttackGate", spawnPosition, level);
         if (!TakeTarget(boss))
             return false;
         if (targetHealthFraction < 1.0f)
@@ -541,9 +545,7 @@ bool Quest::SetUpTownAttack()
 
 bool Quest::SetUpThief()
 {
-    const MonsterType* thiefType = gGameData ? gGameData->FindMonsterType("NpcThief") : nullptr;
-    WorldPos town = host->GetTownCenter();
-    Actor* thief = SpawnAtPoint(thiefType, town, level);
+    Actor* thief = SpawnNamedAtPoint("NpcThief", host->GetTownCenter(), level);
     if (!TakeTarget(thief))
         return false;
     NameAfterQuest(*thief);

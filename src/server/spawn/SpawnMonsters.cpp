@@ -176,6 +176,15 @@ Actor* SpawnSystem::PlaceSpawnedMonster(Actor* actor, const WorldPos& position)
     return actor;
 }
 
+Actor* SpawnSystem::SpawnMonsterByName(std::string_view name, const WorldPos& position, int32_t level)
+{
+    MonsterType* type = gGameData ? gGameData->FindMonsterType(name) : nullptr;
+    if (!type)
+        return nullptr;
+    int32_t monsterLevel = level >= 0 ? level : type->GetMinLevel();
+    return PlaceSpawnedMonster(SpawnMonster(type, type->rarity, monsterLevel, 0, false), position);
+}
+
 Actor* SpawnSystem::SpawnQuestMonster(const MonsterType* type, int32_t level, const WorldPos& position)
 {
     if (!type)
@@ -183,6 +192,14 @@ Actor* SpawnSystem::SpawnQuestMonster(const MonsterType* type, int32_t level, co
     if (level < 0)
         level = MonsterLevelOf(*type, gWorld ? gWorld->GetLevelMonsterLevel(position.level) : 1);
     return PlaceSpawnedMonster(SpawnMonster(type, type->rarity, level, 0, false), position);
+}
+
+Actor* SpawnSystem::SpawnMonsterFromList(const std::vector<const MonsterType*>& types, int32_t level,
+                                         const WorldPos& position)
+{
+    if (types.empty())
+        return nullptr;
+    return SpawnQuestMonster(types[SpawnUniformIndex(types.size())], level, position);
 }
 
 bool SpawnSystem::IsUncrowded(const Actor& actor, const WorldPos& position) const

@@ -96,7 +96,12 @@ public:
     // At a free spot around the position, into the table, its rarity's effect model attached.
     // A refused actor is deleted: null. Null for a null actor.
     Actor* PlaceSpawnedMonster(Actor* actor, const WorldPos& position);
+    // The type of the name at its own rarity, at the level (-1: its own level), placed; null
+    // for a name no type has.
+    Actor* SpawnMonsterByName(std::string_view name, const WorldPos& position, int32_t level);
     Actor* SpawnQuestMonster(const MonsterType* type, int32_t level, const WorldPos& position);
+    // A type drawn uniformly (stream 0) from the list, placed at the position; null for none.
+    Actor* SpawnMonsterFromList(const std::vector<const MonsterType*>& types, int32_t level, const WorldPos& position);
     // TrySpawnMonster, then the crowding test: a body as large as a tile keeps away from
     // others of its type. Placed, or deleted (null).
     Actor* TrySpawnMonsterAt(int32_t level, const WorldPos& position, int32_t minRarity);

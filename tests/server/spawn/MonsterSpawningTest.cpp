@@ -6,7 +6,9 @@
 #include "entities/StatusEffect.h"
 #include "entities/Vendor.h"
 
+#include <map>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -178,6 +180,38 @@ TEST_F(MonsterSpawn, PlacedAtAFreeSpotWithTheRarityModel)
     EXPECT_EQ(spawn.PlaceSpawnedMonster(nullptr, At(1.0f, 1.0f)), nullptr);
 }
 
+TEST_F(MonsterSpawn, ByNameAtItsOwnLevelOrTheGivenOne)
+{
+    LoadSpawn();
+    Actor* fixed = spawn.SpawnMonsterByName("monsterfixedlevel", At(400.0f, 400.0f), -1);
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(fixed->stats.Get(CharacterStat::Level), 7);
+    EXPECT_EQ(game->GetEntity(fixed->entityNumber), fixed) << "placed in the table";
+    Actor* given = spawn.SpawnMonsterByName("MonsterGrunt", At(800.0f, 400.0f), 19);
+    ASSERT_NE(given, nullptr);
+    EXPECT_EQ(given->stats.Get(CharacterStat::Level), 19);
+    EXPECT_EQ(spawn.SpawnMonsterByName("MonsterNobody", At(1.0f, 1.0f), 3), nullptr);
+}
+
+// Every type of the list turns up, and nothing else; an empty list gives nothing.
+TEST_F(MonsterSpawn, FromAListATypeIsDrawnEvenly)
+{
+    LoadSpawn();
+    const std::vector<const MonsterType*> types = {Type("MonsterGrunt"), Type("MonsterGiant")};
+    std::map<const MonsterType*, int32_t> drawn;
+    for (int32_t i = 0; i < 40; ++i) {
+        Actor* monster = spawn.SpawnMonsterFromList(types, 5, At(200.0f + 60.0f * static_cast<float>(i % 20),
+                                                                  200.0f + 300.0f * static_cast<float>(i / 20)));
+        ASSERT_NE(monster, nullptr);
+        EXPECT_EQ(monster->stats.Get(CharacterStat::Level), 5);
+        ++drawn[monster->GetMonsterType()];
+    }
+    ASSERT_EQ(drawn.size(), 2u);
+    for (auto [type, count] : drawn)
+        EXPECT_GE(count, 8) << (type ? std::string(type->GetEntry()->GetName()) : "none");
+    EXPECT_EQ(spawn.SpawnMonsterFromList({}, 5, At(1.0f, 1.0f)), nullptr);
+}
+
 TEST_F(MonsterSpawn, AQuestMonsterWithoutALevelTakesTheLevelsOwn)
 {
     LoadSpawn();
@@ -192,7 +226,7 @@ class MonsterCrowding : public SpawnWorld {};
 TEST_F(MonsterCrowding, LargeBodiesKeepApartSmallOnesNever)
 {
     LoadSpawn();
-    Actor* giant = spawn.SpawnQuestMonster(Type("MonsterGiant"), 5, At(1000.0f, 1000.0f));
+    Actor* giant = spawn.SpawnMonsterByName("MonsterGiant", At(1000.0f, 1000.0f), 5);
     ASSERT_NE(giant, nullptr);
     std::unique_ptr<Actor> second(spawn.SpawnMonster(Type("MonsterGiant"), 0, 5, 0, true));
     EXPECT_FALSE(spawn.IsUncrowded(*second, giant->position));
