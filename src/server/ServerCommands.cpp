@@ -119,6 +119,17 @@ Actor* ServerCommands::FindActor(int32_t number)
     return dynamic_cast<Actor*>(FindEntity(number));
 }
 
+Entity* ServerCommands::FindEntityInReach(const Player& player, int32_t number)
+{
+    Entity* entity = FindEntity(number);
+    return entity && player.IsWithinUseReach(*entity) ? entity : nullptr;
+}
+
+Actor* ServerCommands::FindActorInReach(const Player& player, int32_t number)
+{
+    return dynamic_cast<Actor*>(FindEntityInReach(player, number));
+}
+
 Covenant* ServerCommands::FindCovenant(int32_t index)
 {
     return gGame ? gGame->GetGameCovenant(index) : nullptr;

@@ -43,6 +43,10 @@ public:
     // A number below 1500, compared unsigned, names the entity in that slot of the game's table.
     static Entity* FindEntity(int32_t number);
     static Actor* FindActor(int32_t number);
+    // The same, only within the player's use reach: what the player hands an item to, rescues,
+    // escorts, delivers to or talks with stands beside it.
+    static Entity* FindEntityInReach(const Player& player, int32_t number);
+    static Actor* FindActorInReach(const Player& player, int32_t number);
     // An index of the game's covenant list; none outside it or for an empty entry.
     static Covenant* FindCovenant(int32_t index);
     static Covenant* GetPlayerCovenant(const Player& player);

@@ -64,19 +64,24 @@ void ServerCommands::BuyItem(const Args& args, Player* player)
     player->BuyItem(ToInt(args[0]), ToInt(args[1]));
 }
 
+// An item goes only to a creature beside the player. Mended (the three lines): any number was
+// taken, so a line could feed or dose a creature anywhere in the world.
 void ServerCommands::ForceUse(const Args& args, Player* player)
 {
-    player->UseItemOn(FindEntity(ToInt(args[0])), ToInt(args[1]), ToInt(args[2]));
+    if (Entity* receiver = FindEntityInReach(*player, ToInt(args[0])))
+        player->UseItemOn(receiver, ToInt(args[1]), ToInt(args[2]));
 }
 
 void ServerCommands::ForceFood(const Args& args, Player* player)
 {
-    player->UseBestItemOf(kServerCommandsFoodBase, FindEntity(ToInt(args[0])));
+    if (Entity* receiver = FindEntityInReach(*player, ToInt(args[0])))
+        player->UseBestItemOf(kServerCommandsFoodBase, receiver);
 }
 
 void ServerCommands::ForcePotion(const Args& args, Player* player)
 {
-    player->UseBestItemOf(kServerCommandsPotionBase, FindEntity(ToInt(args[0])));
+    if (Entity* receiver = FindEntityInReach(*player, ToInt(args[0])))
+        player->UseBestItemOf(kServerCommandsPotionBase, receiver);
 }
 
 void ServerCommands::PickUpEntity(const Args& args, Player* player)

@@ -56,9 +56,11 @@ bool ServerCommandsAtOwnGate(const Player& player)
            player.covenantIndex >= 0 && gate->covenantIndex == player.covenantIndex && player.IsWithinUseReach(*gate);
 }
 
+// The actor the player talks with, while it stands within the player's reach.
 Actor* ServerCommandsTalkPartner(const Player& player)
 {
-    return dynamic_cast<Actor*>(player.GetInteractionTarget());
+    auto* partner = dynamic_cast<Actor*>(player.GetInteractionTarget());
+    return partner && player.IsWithinUseReach(*partner) ? partner : nullptr;
 }
 
 // Quotes inside the line would end the client's argument early.
@@ -100,21 +102,23 @@ void ServerCommands::UseSkill(const Args& args, Player* player)
         player->UseSkillOn(skill->GetRecordId(), target);
 }
 
+// Rescue, escort and delivery need the NPC beside the player. Mended: any number was taken, so
+// a line could finish a rescue or a delivery from the other end of the world.
 void ServerCommands::Rescue(const Args& args, Player* player)
 {
-    if (Actor* actor = FindActor(ToInt(args[0])))
+    if (Actor* actor = FindActorInReach(*player, ToInt(args[0])))
         player->Rescue(*actor);
 }
 
 void ServerCommands::Escort(const Args& args, Player* player)
 {
-    if (Actor* actor = FindActor(ToInt(args[0])))
+    if (Actor* actor = FindActorInReach(*player, ToInt(args[0])))
         player->Escort(*actor);
 }
 
 void ServerCommands::Delivery(const Args& args, Player* player)
 {
-    Actor* actor = FindActor(ToInt(args[0]));
+    Actor* actor = FindActorInReach(*player, ToInt(args[0]));
     if (!actor || gGame->OfferQuestDelivery(*actor, *player))
         return;
     std::string name = gGame->GetDisplayName(*actor);
@@ -177,13 +181,17 @@ void ServerCommands::ResetNpcIntro(const Args&, Player* player)
         actor->introShown = false;
 }
 
+// Mended: the line went to every client, even with nothing said, and the partner could stand
+// anywhere, so one client's flood of requests pushed the others' lines out of their updates.
 void ServerCommands::GetNpcChat(const Args&, Player* player)
 {
     Actor* actor = ServerCommandsTalkPartner(*player);
     if (!actor)
         return;
     std::string line = gGame->GetNpcChat(*player, *actor);
-    gGame->QueueClientCommand(StringFormat("npcChat \"%s\"", ServerCommandsEscapeQuotes(line).c_str()));
+    if (!line.empty())
+        gGame->QueueClientCommandFor(player->entityNumber,
+                                     StringFormat("npcChat \"%s\"", ServerCommandsEscapeQuotes(line).c_str()));
 }
 
 // ---- Tutorial, recruits, quests and gates: the player's own operations -------------------------------
@@ -228,7 +236,7 @@ void ServerCommands::AcceptQuest(const Args& args, Player* player)
     // world quest was taken by its number, from anywhere and from no one.
     int32_t number = -1;
     const Actor* giver = ServerCommandsTalkPartner(*player);
-    if (!ServerCommandsQuestNumber(args[0], number) || !giver || !player->IsWithinUseReach(*giver))
+    if (!ServerCommandsQuestNumber(args[0], number) || !giver)
         return;
     std::vector<int32_t> offered;
     giver->GetOfferedQuests(offered);

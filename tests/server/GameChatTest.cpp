@@ -327,6 +327,7 @@ TEST_F(GameChat, TheTalkCommandsAnswerWithTheNpcsOwnLines)
     Actor* smith = Npc("MonsterSmith");
     player->SetInteractionTarget(smith);
     game->GetClientLines().clear();
+    game->GetPlayerLines().clear();
     EXPECT_TRUE(commands.Execute("getNpcChat", player));
     EXPECT_TRUE(smith->introShown);
     EXPECT_TRUE(commands.Execute("resetNpcIntro", player));
@@ -338,5 +339,9 @@ TEST_F(GameChat, TheTalkCommandsAnswerWithTheNpcsOwnLines)
     for (char c : said)
         escaped += c == '"' ? std::string("\\\"") : std::string(1, c);
     std::string intro = "npcChat \"" + escaped + "\"";
-    EXPECT_EQ(game->GetClientLines(), (std::vector<std::string>{intro, intro}));
+    // Said to the asker alone.
+    EXPECT_TRUE(game->GetClientLines().empty());
+    using PlayerLine = std::pair<int32_t, std::string>;
+    EXPECT_EQ(game->GetPlayerLines(),
+              (std::vector<PlayerLine>{{player->entityNumber, intro}, {player->entityNumber, intro}}));
 }

@@ -258,6 +258,32 @@ TEST_F(ServerCommandsItems, GiftsToAMonsterAreRefusedWithTheirMessage)
     EXPECT_EQ(At(InventoryGroupIndex::Bag1, 0), ration);
 }
 
+// Mended: these six took a creature at any distance. Beyond the player's reach each line is no
+// request at all; beside it, the same line reaches the quests or the refusal.
+TEST_F(ServerCommandsItems, RequestsAboutACreatureNeedItBesideThePlayer)
+{
+    auto* far = Spawn<Actor>(900.0f, 100.0f);
+    far->maxHealth = far->health = 10;
+    auto* near = Spawn<Actor>(140.0f, 100.0f);
+    near->maxHealth = near->health = 10;
+    Put("Ration", InventoryGroupIndex::Bag1, 0);
+    for (const char* request : {"forceUse %d 2 0", "forceFood %d", "forcePotion %d", "rescue %d", "escort %d",
+                                "delivery %d"}) {
+        game->GetPlayerLines().clear();
+        log.clear();
+        std::string before = Snapshot();
+        Run(StringFormat(request, far->entityNumber));
+        EXPECT_EQ(Snapshot(), before) << request;
+        EXPECT_TRUE(game->GetPlayerLines().empty()) << request;
+    }
+    // Beside the player the gift is refused with its message, and the delivery is offered.
+    Run(StringFormat("forceFood %d", near->entityNumber));
+    ASSERT_FALSE(game->GetPlayerLines().empty());
+    EXPECT_NE(game->GetPlayerLines().back().second.find("InvalidCantGiveItemsMonsters"), std::string::npos);
+    Run(StringFormat("delivery %d", near->entityNumber));
+    EXPECT_EQ(log, std::vector<std::string>{"delivery " + std::to_string(near->entityNumber)});
+}
+
 TEST_F(ServerCommandsItems, UseItemCountsAnItemWithAUse)
 {
     Put("Ration", InventoryGroupIndex::Bag1, 0);

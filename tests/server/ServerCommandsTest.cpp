@@ -543,20 +543,43 @@ TEST_F(ServerCommandsTest, RemoveNpcLeavesAnotherLeadersCompanionWithItsLeader)
     EXPECT_EQ(companion->GetLeader(), otherLeader);
 }
 
-TEST_F(ServerCommandsTest, NpcChatComesFromTheActorTalkedTo)
+// The line goes to the asker's client alone, only when the actor it talks with stands in its
+// reach and says something.
+TEST_F(ServerCommandsTest, NpcChatComesFromTheActorTalkedToAndGoesToTheAskerOnly)
 {
-    auto* npc = Spawn<Actor>(150.0f, 100.0f);
-    game->chat = "$$Greeting$$ \"friend\"";
-    game->GetClientLines().clear();
-    Run("getNpcChat");
-    EXPECT_TRUE(game->GetClientLines().empty());
-    player->SetInteractionTarget(npc);
-    Run("getNpcChat");
-    ASSERT_EQ(game->GetClientLines().size(), 1u);
-    EXPECT_EQ(game->GetClientLines()[0], "npcChat \"$$Greeting$$ \\\"friend\\\"\"");
-    std::vector<std::string> words = CommandSystem::ParseLine(game->GetClientLines()[0]);
+    auto* near = Spawn<Actor>(150.0f, 100.0f);
+    auto* far = Spawn<Actor>(900.0f, 100.0f);
+    const std::string said = "$$Greeting$$ \"friend\"";
+    const std::string line = "npcChat \"$$Greeting$$ \\\"friend\\\"\"";
+    struct Case {
+        const char* state;
+        Entity* partner;
+        std::string chat;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"no partner", nullptr, said, {}},
+        {"a partner in reach", near, said, {line}},
+        {"a partner with nothing to say", near, "", {}},
+        {"a partner out of reach", far, said, {}},
+    };
+    for (const Case& c : cases) {
+        player->SetInteractionTarget(c.partner);
+        game->chat = c.chat;
+        game->GetClientLines().clear();
+        game->GetPlayerLines().clear();
+        Run("getNpcChat");
+        EXPECT_TRUE(game->GetClientLines().empty()) << c.state << ": nothing for every client";
+        std::vector<std::string> mine;
+        for (const auto& [number, text] : game->GetPlayerLines())
+            if (number == player->entityNumber)
+                mine.push_back(text);
+        EXPECT_EQ(mine, c.lines) << c.state;
+        EXPECT_EQ(game->GetPlayerLines().size(), mine.size()) << c.state;
+    }
+    std::vector<std::string> words = CommandSystem::ParseLine(line);
     ASSERT_EQ(words.size(), 2u);
-    EXPECT_EQ(words[1], game->chat);
+    EXPECT_EQ(words[1], said);
 }
 
 TEST_F(ServerCommandsTest, DeclineQuestAbandonsTheGamesQuestThenTheSlots)

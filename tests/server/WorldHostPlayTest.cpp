@@ -371,3 +371,104 @@ TEST_F(WorldHostPlay, OnlyTheFirstClientConfirmsAWinOrAnswersAnAlliedVictory)
 }
 
 } // namespace
+
+namespace {
+
+// A townsperson with something to say, and the records that make it.
+constexpr const char* kWorldHostTalkRecords = R"(
+ArchetypeTown
+{
+    Type MonsterArchetype
+}
+ChatTell
+{
+    Type NpcChat
+    DialogType None
+    MinLevel 1
+    MaxLevel 100
+    ChanceEachChat 1
+    ChatText TellNews
+}
+ActorTeller
+{
+    Type Actor
+    Npc 1
+    NpcType Steward
+    ChatIntro TellIntro
+    NpcChat ChatTell
+}
+MonsterTeller
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorTeller
+    MinLevel 1
+    MaxLevel 30
+}
+)";
+
+class WorldHostTalk : public WorldHostWorld {
+protected:
+    WorldHostTalk()
+    {
+        Actor::RegisterEventClass(events, types);
+        Player::RegisterEventClass(events, types);
+        ServerCommands::Register(host->GetClientCommands());
+        StartWorld("", kWorldHostTalkRecords);
+    }
+
+    Actor* Teller(const WorldPos& at)
+    {
+        auto* teller = new Actor();
+        teller->SetUpFromMonsterType(gameData.FindMonsterType("MonsterTeller"), 3, false);
+        teller->SetPosition(at);
+        EXPECT_NE(game->AddEntity(teller), -1);
+        return teller;
+    }
+};
+
+} // namespace
+
+// Mended: every "getNpcChat" queued its "npcChat" line for every client, even an empty one, with
+// a partner at any distance, so one client's 64 updates of 64 requests pushed the other's kill
+// and damage lines out of its update. The chat now goes to its asker alone, and only from an NPC
+// within the asker's reach.
+TEST_F(WorldHostTalk, AFloodOfTalkFromOneClientLeavesTheOthersLinesWhole)
+{
+    TestClient first(6213);
+    TestClient second(6214);
+    Player* one = Join(first, "One");
+    Player* two = Join(second, "Two");
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    Actor* beside = Teller(At(one->position.x + 30.0f, one->position.y, one->position.level));
+    Actor* afar = Teller(At(one->position.x + 900.0f, one->position.y, one->position.level));
+    struct Case {
+        const char* partner;
+        Actor* teller;
+        bool heard;
+    };
+    const Case cases[] = {{"a teller out of reach", afar, false}, {"a teller beside the asker", beside, true}};
+    for (const Case& c : cases) {
+        first.ReceiveAll();
+        second.ReceiveAll();
+        NetClientUpdate flood = UpdateAt(one->position, std::vector<std::string>(64, "getNpcChat"));
+        flood.target = c.teller->entityNumber;
+        for (int i = 0; i < 64; ++i)
+            SendUpdate(first, flood);
+        game->QueueClientCommand(StringFormat("kill %d", c.teller->entityNumber));
+        game->QueueClientCommand(StringFormat("dmg %d 12", c.teller->entityNumber));
+        Frame(0);
+
+        EXPECT_EQ(WorldHostPlayLines(second), (std::vector<std::string>{StringFormat("kill %d", c.teller->entityNumber),
+                                                                         StringFormat("dmg %d 12", c.teller->entityNumber)}))
+            << c.partner;
+        std::vector<std::string> mine = WorldHostPlayLines(first);
+        int32_t chats = 0;
+        for (const std::string& line : mine)
+            if (line.starts_with("npcChat \""))
+                chats += line.find("Tell") != std::string::npos ? 1 : 1000;
+        EXPECT_EQ(chats > 0, c.heard) << c.partner;
+        EXPECT_LT(chats, 1000) << c.partner << ": every chat line says the teller's words";
+    }
+}

@@ -283,8 +283,13 @@ TEST_F(QuestProgress, RescueAndEscortRequestsReachTheQuestsThroughTheCommandTabl
 {
     CommandSystem commands;
     ServerCommands::Register(commands);
-    auto run = [&](const char* command, const Entity& npc) {
+    // Each request is made standing beside the NPC; from further off it is no request.
+    auto request = [&](const char* command, const Entity& npc) {
         return commands.Execute(std::string(command) + " " + std::to_string(npc.entityNumber), player);
+    };
+    auto run = [&](const char* command, const Entity& npc) {
+        player->SetPosition(At(npc.position.x - 20.0f, npc.position.y, npc.position.level));
+        return request(command, npc);
     };
     Quest* lost = Make("Lost");
     Actor* missing = Creature("MonsterBear", 2000.0f, 2);
@@ -293,6 +298,8 @@ TEST_F(QuestProgress, RescueAndEscortRequestsReachTheQuestsThroughTheCommandTabl
     ASSERT_NE(player->AcceptQuest(lost->questId), nullptr);
     EXPECT_TRUE(run("rescue", *bystander));
     EXPECT_FALSE(lost->IsComplete()) << "not the quest's NPC";
+    EXPECT_TRUE(request("rescue", *missing));
+    EXPECT_FALSE(lost->IsComplete()) << "500 units away";
     EXPECT_TRUE(run("rescue", *missing));
     EXPECT_TRUE(lost->IsComplete());
     EXPECT_EQ(Completed(), 1) << "the holder hands it in";
