@@ -263,6 +263,15 @@ void Game::RemovePlayer(const Sentient* player)
         std::replace(players.begin(), players.end(), const_cast<Sentient*>(player), static_cast<Sentient*>(nullptr));
 }
 
+void Game::MoveToFirstFreePlace(Sentient* player)
+{
+    if (!player || std::find(players.begin(), players.end(), player) == players.end())
+        return;
+    // Its own entry empties first, so the first empty one is never after it.
+    RemovePlayer(player);
+    AddPlayer(player);
+}
+
 void Game::RemoveEntity(Entity* entity)
 {
     if (!entity)

@@ -372,6 +372,9 @@ public:
     void QueueSoundAtFirstPlayer(std::string_view name, float radius, float value);
     // Empties the player's entry; the list keeps its length.
     void RemovePlayer(const Sentient* player);
+    // The player moves to the first empty entry when one comes before its own: one that took over
+    // from a player who left only after it was added takes the place that player held.
+    void MoveToFirstFreePlace(Sentient* player);
 
     // ---- Covenants ----------------------------------------------------------------------------
     int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }

@@ -380,6 +380,9 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
     }
     Player* joined = player.release();
     int32_t placeLeft = known ? LetPlayerGo(*known) : -1;
+    // The old player still held its place when the new one was added. Mended: the new one stayed
+    // behind an empty first entry, so the quests, the saves and the win test found no first player.
+    gGame->MoveToFirstFreePlace(joined);
     // A known address whose player is gone (a new world asked for by another, or its last join)
     // joins again in its own record.
     if (!known) {

@@ -7,7 +7,10 @@
 #include "core/StringUtil.h"
 #include "entities/Actor.h"
 #include "server/ServerCommands.h"
+#include "server/quests/GameQuests.h"
 #include "support/LogLines.h"
+
+#include <memory>
 
 namespace {
 
@@ -472,3 +475,59 @@ TEST_F(WorldHostTalk, AFloodOfTalkFromOneClientLeavesTheOthersLinesWhole)
         EXPECT_LT(chats, 1000) << c.partner << ": every chat line says the teller's words";
     }
 }
+
+// ---- A client joining again -------------------------------------------------------------------
+
+namespace {
+
+struct WorldHostRejoinCase {
+    const char* name;
+    int32_t clients;
+    int32_t rejoining;
+};
+
+void PrintTo(const WorldHostRejoinCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class WorldHostRejoin : public WorldHostPlay, public ::testing::WithParamInterface<WorldHostRejoinCase> {};
+
+} // namespace
+
+// Mended: the new character was listed after the old one, which then left its entry empty, so a
+// lone client's list read [empty, player]: the quests found no first player and stopped.
+TEST_P(WorldHostRejoin, ARejoinKeepsTheFirstPlace)
+{
+    const WorldHostRejoinCase& c = GetParam();
+    std::vector<std::unique_ptr<TestClient>> clients;
+    std::vector<Player*> joined;
+    for (int32_t i = 0; i < c.clients; ++i) {
+        clients.push_back(std::make_unique<TestClient>(static_cast<uint16_t>(6230 + i)));
+        joined.push_back(Join(*clients.back(), "Hero" + std::to_string(i)));
+        ASSERT_NE(joined.back(), nullptr);
+    }
+    // Each plays a frame: settings after that are a join again, not a second hello.
+    for (int32_t i = 0; i < c.clients; ++i)
+        SendUpdate(*clients[i], UpdateAt(joined[i]->position));
+    Frame(0);
+
+    Player* again = Join(*clients[c.rejoining], "Returning");
+    ASSERT_NE(again, nullptr);
+    ASSERT_NE(again, joined[c.rejoining]);
+    joined[c.rejoining] = again;
+    // The list keeps its length: the entry the new player first took is empty again.
+    std::vector<Sentient*> expected(joined.begin(), joined.end());
+    expected.push_back(nullptr);
+    EXPECT_EQ(game->GetPlayers(), expected);
+    EXPECT_EQ(game->GetQuests().GetFirstPlayer(), joined[0]);
+    EXPECT_EQ(host->GetFirstPlayerNumber(), joined[0]->entityNumber);
+    EXPECT_EQ(CountLinesHolding(debug, "Hero" + std::to_string(c.rejoining) + " left the world"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WorldHostRejoin,
+                         ::testing::Values(WorldHostRejoinCase{"TheOnlyClient", 1, 0},
+                                           WorldHostRejoinCase{"TheFirstOfTwo", 2, 0},
+                                           WorldHostRejoinCase{"TheSecondOfTwo", 2, 1},
+                                           WorldHostRejoinCase{"TheFirstOfThree", 3, 0}),
+                         [](const ::testing::TestParamInfo<WorldHostRejoinCase>& info) { return info.param.name; });
