@@ -141,6 +141,7 @@ void Actor::RegisterEventClass(EventSystem& events, TypeRegistry& types)
     int pass = events.RegisterEvent(kPassToBehaviorEvent);
     int heard = events.RegisterEvent("HeardSound");
     int killed = events.RegisterEvent("EnemyKilled");
+    int offer = events.RegisterEvent(kOfferQuestEvent);
     // The sentient table is the base, so actors keep the sentients' handlers.
     Sentient::RegisterEventClass(events, types);
     eventClass = types.RegisterType("Actor", "Sentient", nullptr, nullptr);
@@ -149,6 +150,7 @@ void Actor::RegisterEventClass(EventSystem& events, TypeRegistry& types)
     Listener::Subscribe(eventClass, pass, &Actor::OnPassToBehavior);
     Listener::Subscribe(eventClass, heard, &Actor::OnHeardSound);
     Listener::Subscribe(eventClass, killed, &Actor::OnEnemyKilled);
+    Listener::Subscribe(eventClass, offer, &Actor::OnOfferQuest);
 }
 
 EventClass* Actor::GetEventClass() const

@@ -71,12 +71,14 @@ public:
 
     // The event a behaviour sends others' current behaviours.
     static constexpr const char* kPassToBehaviorEvent = "PassToBehavior";
+    // The event a busy quest giver gets when its offer of a quest is due again.
+    static constexpr const char* kOfferQuestEvent = "OfferQuest";
 
     Actor();
     ~Actor() override;
 
-    // Registers "EnemyHealed", "EnemyBuffed", "PassToBehavior", "HeardSound" and the "Actor"
-    // handler table (those four and "EnemyKilled") over the sentients' table.
+    // Registers "EnemyHealed", "EnemyBuffed", "PassToBehavior", "HeardSound", "OfferQuest" and the
+    // "Actor" handler table (those five and "EnemyKilled") over the sentients' table.
     static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
 
     // ---- Set-up (Actor.cpp) -----------------------------------------------------------------
@@ -336,6 +338,7 @@ private:
     void OnPassToBehavior(Event& event);
     void OnHeardSound(Event& event);
     void OnEnemyKilled(Event& event);
+    void OnOfferQuest(Event& event);
 
     const MonsterType* monsterType = nullptr;
     const MonsterDefinition* definition = nullptr;

@@ -655,3 +655,9 @@ void Actor::OnEnemyKilled(Event& event)
     event.params.SetReadPos(0);
     RemoveFromHateList(dynamic_cast<Entity*>(event.ReadEntity()));
 }
+
+void Actor::OnOfferQuest(Event&)
+{
+    if (gGameServices)
+        gGameServices->OfferNpcQuest(*this, nullptr);
+}

@@ -327,6 +327,9 @@ public:
     virtual int32_t FindTalkQuestFor(const Entity& npc) const;
     // The player tries to rescue the NPC: every game quest waiting on that rescue is told.
     virtual void OfferRescueToQuests(Entity& npc);
+    // A townsperson who gives quests offers one, unless the other gives quests too: a new quest
+    // now, or, while a quest is about the townsperson, the offer again later.
+    virtual void OfferNpcQuest(Entity& npc, Entity* other);
     // The player reached a new level.
     virtual void OnPlayerLevelUp(Sentient& player);
     // The tutorial entity fades out over 5 seconds and goes; starting makes the game data's

@@ -251,6 +251,12 @@ public:
     int32_t CountLivingTownNpcs() const;
     // One of the living NPCs drawn uniformly (stream 0); null when none lives.
     Entity* PickLivingTownNpc() const;
+    // The same among the living NPCs whose record has "GivesQuests"; no draw when none is.
+    Entity* PickLivingQuestGiver() const;
+    // A giver is an NPC whose record has "GivesQuests" (the data's word for it, not its NPC
+    // type); a busy one is offered again after this long, once at a time.
+    static constexpr float kNpcQuestOfferSeconds = 30.0f;
+    void OfferNpcQuest(Entity& npc, Entity* other) override;
     // The "GameSystem" keys "TownSpot" + the type's name ("level x y") and "TownFacing" + name;
     // false without a spot.
     static bool GetTownSpot(int32_t npcType, WorldPos& spot, int32_t& facing);

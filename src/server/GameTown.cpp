@@ -3,6 +3,7 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/EventSystem.h"
 #include "core/MathUtil.h"
 #include "core/RandomSystem.h"
 #include "entities/Actor.h"
@@ -58,6 +59,17 @@ size_t GameTownDraw(size_t count)
 {
     float r = DrawRandomFloat();
     return std::min(static_cast<size_t>(r * static_cast<float>(count)), count - 1);
+}
+
+bool GameTownIsLiving(const Entity& entity)
+{
+    return entity.maxHealth > 0 && entity.health > 0;
+}
+
+bool GameTownGivesQuests(const Entity* entity)
+{
+    const auto* actor = dynamic_cast<const Actor*>(entity);
+    return actor && actor->DefBool("GivesQuests");
 }
 
 } // namespace
@@ -194,6 +206,28 @@ Entity* Game::PickLivingTownNpc() const
             return entity;
     }
     return nullptr;
+}
+
+Entity* Game::PickLivingQuestGiver() const
+{
+    std::vector<Entity*> givers;
+    for (const SafePointer& npc : townNpcs)
+        if (Entity* entity = npc.GetAs<Entity>(); entity && GameTownIsLiving(*entity) && GameTownGivesQuests(entity))
+            givers.push_back(entity);
+    return givers.empty() ? nullptr : givers[GameTownDraw(givers.size())];
+}
+
+void Game::OfferNpcQuest(Entity& npc, Entity* other)
+{
+    if (!GameTownGivesQuests(&npc) || GameTownGivesQuests(other))
+        return;
+    if (!quests->IsNpcBusyWithQuest(&npc)) {
+        quests->StartRandomQuest();
+        return;
+    }
+    int offerEvent = gEventSystem ? gEventSystem->FindEvent(Actor::kOfferQuestEvent) : -1;
+    if (offerEvent != -1 && !FindTimedAction(offerEvent, &npc))
+        ScheduleTimedAction(&npc, gEventSystem->MakeEvent(offerEvent), kNpcQuestOfferSeconds);
 }
 
 void Game::OnPlayerJoined(Player& player)

@@ -9,6 +9,7 @@
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
 #include "rules/quests/QuestDefinition.h"
+#include "server/Game.h"
 #include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
@@ -71,7 +72,7 @@ void GameQuests::Update(float seconds)
         StartInitialQuests();
     if (timers[kNewQuestTimer].IsExpired() && questsEnabled &&
         DrawRandomFloat(RandomStream::GameData, 1.0f) < pacing.ChanceFor(CountCountedQuests()))
-        StartRandomQuest();
+        OfferTownQuest();
     if (timers[kNewEventTimer].IsExpired() && questsEnabled &&
         DrawRandomFloat(RandomStream::GameData, 1.0f) < pacing.eventChance)
         StartWorldEvent();
@@ -114,6 +115,14 @@ void GameQuests::RestartTimers()
 Quest* GameQuests::StartRandomQuest()
 {
     return gGameData ? StartQuestFromDefinition(gGameData->FindQuestDefinition(gGameData->PickRandomQuest())) : nullptr;
+}
+
+void GameQuests::OfferTownQuest()
+{
+    if (Entity* giver = game.PickLivingQuestGiver())
+        game.OfferNpcQuest(*giver, GetFirstPlayer());
+    else
+        StartRandomQuest();
 }
 
 void GameQuests::StartInitialQuests()

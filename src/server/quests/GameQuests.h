@@ -125,6 +125,8 @@ public:
     Quest* StartQuestOfType(int32_t questType, Quest* origin) override;
     // Null for no definition.
     Quest* StartQuestFromDefinition(const QuestDefinition* definition);
+    // A quest of a definition drawn from the quest weights.
+    Quest* StartRandomQuest();
     // A world event drawn from the event weights.
     Quest* StartWorldEvent();
     // The user must be a player with a free slot ("$$FullQuestSlots$$"); the map's "QuestName"
@@ -219,8 +221,9 @@ private:
     // A quest of the definition, set up and generated; null when it failed or ended at once.
     Quest* Begin(const QuestDefinition& definition, Quest* origin, int32_t requestedLevel);
     void StartQuestByName(const std::string& name);
-    // A quest of a definition drawn from the quest weights.
-    Quest* StartRandomQuest();
+    // The scheduler's new quest, offered through a living townsperson who gives quests; a town
+    // without one starts it by itself.
+    void OfferTownQuest();
     void RestartTimers();
     bool IsDeletableOld(const Quest& quest, const Player& player) const;
 

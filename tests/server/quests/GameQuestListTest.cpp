@@ -8,6 +8,7 @@
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
+#include "core/EventSystem.h"
 #include "support/LogLines.h"
 
 #include <climits>
@@ -34,6 +35,49 @@ GameSystem
     DeleteOldQuestsThreshold 2
     DeleteOldQuestsLevelDiff 3
     BeginningQuest StoryOne
+    NpcType Steward
+    NpcType Gambler
+    TownSpotSteward "0 100 100"
+    TownSpotGambler "0 200 100"
+}
+SpawnSystem
+{
+}
+ArchetypeTown
+{
+    Type MonsterArchetype
+    FactionName "Townsfolk"
+}
+ActorSteward
+{
+    Type Actor
+    Npc 1
+    NpcType Steward
+    GivesQuests 1
+}
+MonsterSteward
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorSteward
+    Name "Hild"
+    MinLevel 1
+    MaxLevel 30
+}
+ActorDicer
+{
+    Type Actor
+    Npc 1
+    NpcType Gambler
+}
+MonsterDicer
+{
+    Type MonsterType
+    Archetype ArchetypeTown
+    Definition ActorDicer
+    Name "Odo"
+    MinLevel 1
+    MaxLevel 30
 }
 ArchetypeWild
 {
@@ -558,4 +602,107 @@ TEST_F(GameQuestList, AJoiningPlayerGetsTheStoryGoingOnceTheInitialQuestsStarted
     game->OnPlayerJoined(*player);
     ASSERT_EQ(CountQuests(), 1);
     EXPECT_EQ(quests().GetQuest(0)->definition, &Definition("StoryOne"));
+}
+
+// ---- Quests offered through the town's quest givers ------------------------------------------------
+
+namespace {
+
+class GameQuestOffers : public GameQuestList {
+protected:
+    GameQuestOffers()
+    {
+        Actor::RegisterEventClass(events, types);
+        spawn.Load();
+        game->CreateTownNpcs();
+        steward = dynamic_cast<Actor*>(game->GetTownNpc(NpcType::Steward));
+        dicer = dynamic_cast<Actor*>(game->GetTownNpc(NpcType::Gambler));
+        // The records give no health: the town's living are those with some.
+        for (Actor* npc : {steward, dicer})
+            if (npc)
+                npc->maxHealth = npc->health = 50;
+        hero = Hero(4);
+        // Every run-out of the new-quest timer starts a quest.
+        quests().GetPacing().questThresholds = {1000};
+        quests().GetPacing().questChances = {1.0f};
+        quests().GetPacing().deleteOldQuestsThreshold = 1000;
+        offerEvent = gEventSystem->FindEvent(Actor::kOfferQuestEvent);
+    }
+
+    // Steps to the next run-out of the new-quest timer (ten seconds), the first one starting it.
+    void ToNextOffer()
+    {
+        if (!quests().GetTimer(GameQuests::kNewQuestTimer).running)
+            Step(1);
+        Step(static_cast<int32_t>(quests().GetTimer(GameQuests::kNewQuestTimer).remaining / 0.05f) + 1);
+    }
+
+    bool OfferWaits(const Actor* npc) const { return game->FindTimedAction(offerEvent, npc) != nullptr; }
+
+    Actor* steward = nullptr;
+    Actor* dicer = nullptr;
+    Player* hero = nullptr;
+    int offerEvent = -1;
+};
+
+} // namespace
+
+// Who offers: a townsperson whose record gives quests, to one whose record does not.
+TEST_F(GameQuestOffers, OnlyAGiverOffersAndNeverToAnotherGiver)
+{
+    ASSERT_NE(steward, nullptr);
+    ASSERT_NE(dicer, nullptr);
+    struct Case {
+        const char* name;
+        Actor* npc;
+        Entity* other;
+        int32_t started;
+    };
+    const Case cases[] = {
+        {"a giver to a player", steward, hero, 1},
+        {"a giver to no one", steward, nullptr, 1},
+        {"a giver to another giver", steward, steward, 0},
+        {"a gambler, who gives no quests", dicer, hero, 0},
+    };
+    for (const Case& c : cases) {
+        int32_t before = CountQuests();
+        game->OfferNpcQuest(*c.npc, c.other);
+        EXPECT_EQ(CountQuests() - before, c.started) << c.name;
+        EXPECT_EQ(game->CountPendingTimedActions(), 0) << c.name;
+    }
+}
+
+// The scheduler's new quest comes through a living giver of the town. A giver a quest is about
+// is busy: its offer waits, once, and comes when the quest about it has gone. A town whose
+// givers are all dead starts the quest by itself.
+TEST_F(GameQuestOffers, TheSchedulersQuestIsOfferedByAGiverAndABusyOneOffersLater)
+{
+    ASSERT_NE(steward, nullptr);
+    ToNextOffer();
+    EXPECT_EQ(CountQuests(), 1) << "a free giver";
+    EXPECT_FALSE(OfferWaits(steward));
+
+    Quest* errand = Start("Keepsake");
+    ASSERT_NE(errand, nullptr);
+    errand->target.Set(steward);
+    ASSERT_TRUE(quests().IsNpcBusyWithQuest(steward));
+    int32_t before = CountQuests();
+    ToNextOffer();
+    ToNextOffer();
+    EXPECT_EQ(CountQuests(), before) << "a busy giver starts nothing";
+    EXPECT_TRUE(OfferWaits(steward));
+    EXPECT_EQ(game->CountPendingTimedActions(), 1) << "one offer waits, however often the timer runs out";
+    // Only the waiting offer may start a quest now.
+    quests().questsEnabled = false;
+    quests().DeleteQuest(errand->questId);
+    Step(static_cast<int32_t>(Game::kNpcQuestOfferSeconds / 0.05f) + 2);
+    EXPECT_EQ(CountQuests(), before) << "the waiting offer, once the giver is free";
+    EXPECT_FALSE(OfferWaits(steward));
+    quests().questsEnabled = true;
+
+    steward->health = 0;
+    before = CountQuests();
+    ToNextOffer();
+    EXPECT_EQ(CountQuests(), before + 1) << "no living giver";
+    EXPECT_FALSE(OfferWaits(steward));
 }
