@@ -220,6 +220,10 @@ void ServerCommands::Recruit(const Args& args, Player* player)
         return;
     }
     player->AddRecruit(actor, ToInt(args[1]) != 0);
+    // Taken on here, not handed in through the recruit quest that offers it. Mended: that quest
+    // stayed open for a recruit already in a covenant.
+    if (actor->covenantIndex != -1)
+        gGame->GetQuests().OnRecruitTaken(*actor, actor->covenantIndex);
 }
 
 void ServerCommands::Invite(const Args& args, Player* player)

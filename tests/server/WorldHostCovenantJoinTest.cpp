@@ -1,10 +1,15 @@
 // WorldHostCovenantJoinTest -- joining a game that uses covenants through the datagram queue: the covenant block read whole before the character, the house and covenant made for the player, its record in every update, hostile blocks refused, a new world keeping the covenant, a join again from the same address, and travel from the covenant's gate.
 #include "server/WorldHostWorld.h"
 
+#include "core/LocSystem.h"
+#include "core/StringUtil.h"
 #include "covenants/ActorCovenant.h"
 #include "covenants/PlayerCovenant.h"
+#include "entities/Actor.h"
 #include "entities/Gate.h"
 #include "server/ServerCommands.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "entities/Item.h"
 #include "rules/covenants/OfferAnswers.h"
 #include "rules/items/InventoryBase.h"
@@ -653,4 +658,125 @@ TEST_F(WorldHostTravel, ARaidSetsOutOnlyWithALivingPlayerAgainstACovenantThatSta
     EXPECT_FALSE(one->moveTargetValid);
     EXPECT_EQ(CovenantOf(one)->targetCovenant, -1);
     EXPECT_LT(one->position.Distance2D(AtOwnGate()), 1.0f);
+}
+
+// ---- A recruit a quest offers, taken on by another road ------------------------------------------
+
+namespace {
+
+constexpr const char* kRecruitQuestRecords = R"(
+ArchetypeWayfarer
+{
+    Type MonsterArchetype
+    FactionName "Townsfolk"
+}
+ActorWayfarer
+{
+    Type Actor
+    Npc 1
+    NpcType Recruit
+    GivesQuests 1
+}
+MonsterWayfarer
+{
+    Type MonsterType
+    Archetype ArchetypeWayfarer
+    Definition ActorWayfarer
+    Name "Wayfarer"
+    MinLevel 1
+    MaxLevel 30
+}
+QuestHire
+{
+    Type Quest
+    QuestType Recruit
+    ReturnNpcType Recruit
+}
+)";
+
+} // namespace
+
+class WorldHostRecruitQuest : public WorldHostCovenantJoin {
+protected:
+    void SetUp() override
+    {
+        StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n",
+                   kCovenantJoinRecords + kRecruitQuestRecords);
+        ServerCommands::Register(host->GetClientCommands());
+    }
+
+    Actor* Wayfarer(const WorldPos& near)
+    {
+        auto* wayfarer = new Actor();
+        wayfarer->SetUpFromMonsterType(gameData.FindMonsterType("MonsterWayfarer"), 3, false);
+        wayfarer->SetPosition(near.Offset(Vector2{30.0f, 0.0f}));
+        EXPECT_NE(game->AddEntity(wayfarer), -1);
+        return wayfarer;
+    }
+
+    // A recruit quest about the wayfarer, in the world's list.
+    int32_t HireQuest(Actor& wayfarer)
+    {
+        auto quest = std::make_unique<Quest>(&game->GetQuests());
+        quest->Setup(database.FindEntryByName("QuestHire"), 2, 91, 0, TimeStamp{});
+        quest->target.Set(&wayfarer);
+        return game->GetQuests().AddQuest(std::move(quest));
+    }
+};
+
+// Mended: a recruit taken on through "recruit" left the quest that offered it open, its holder
+// waiting for a recruit already in a covenant. The quest is now solved by the taker's covenant:
+// every client hears so, the holder's copy fails, and the quest goes once no one holds it.
+TEST_F(WorldHostRecruitQuest, ARecruitTakenByAnotherCovenantEndsTheQuestThatOfferedIt)
+{
+    TestClient holderClient(6140);
+    TestClient takerClient(6141);
+    Player* holder = JoinWithCovenant(holderClient, "Ember Hall", "Ada");
+    Player* taker = JoinWithCovenant(takerClient, "Ash Hall", "Bea");
+    ASSERT_NE(CovenantOf(holder), nullptr);
+    ASSERT_NE(CovenantOf(taker), nullptr);
+    struct Case {
+        const char* name;
+        bool quest;
+        bool held;
+    };
+    const Case cases[] = {
+        {"a quest its holder waits on", true, true},
+        {"a quest no one holds", true, false},
+        {"a wayfarer no quest offers", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Actor* wayfarer = Wayfarer(taker->position);
+        int32_t id = c.quest ? HireQuest(*wayfarer) : -1;
+        if (c.held) {
+            ASSERT_NE(holder->AcceptQuest(id), nullptr);
+        }
+        holderClient.ReceiveAll();
+        takerClient.ReceiveAll();
+
+        SendUpdate(takerClient, UpdateAt(taker->position, {StringFormat("recruit %d 0", wayfarer->entityNumber)}));
+        Frame(0);
+        ASSERT_EQ(wayfarer->covenantIndex, taker->covenantIndex) << "the wayfarer joined";
+        std::string news = "msg 3 \"" +
+                           MakeLocToken("QuestSolvedRecruitOtherCovenant", "%s %s",
+                                        game->GetQuests().GetCovenantText(taker->covenantIndex).c_str(),
+                                        wayfarer->GetName().c_str()) +
+                           "\"";
+        EXPECT_EQ(HeardLine(holderClient.ReceiveAll(), news), c.quest) << "the holder's client";
+        EXPECT_EQ(HeardLine(takerClient.ReceiveAll(), news), c.quest) << "the taker's client";
+        if (!c.quest)
+            continue;
+        EXPECT_EQ(game->GetQuests().GetQuest(id) != nullptr, c.held) << "the quest stays while held";
+        EXPECT_EQ(holder->HasQuest(id), c.held);
+        if (c.held) {
+            const EntityQuest* copy = nullptr;
+            for (int32_t slot = 0; slot < Player::kQuestSlotCount; ++slot) {
+                if (const EntityQuest* held = holder->GetQuestSlot(slot); held && !held->IsEmpty() && held->questId == id)
+                    copy = held;
+            }
+            ASSERT_NE(copy, nullptr);
+            EXPECT_TRUE(copy->failed) << "the holder's copy ends";
+        }
+    }
 }

@@ -217,6 +217,25 @@ void GameQuests::SkipQuestByIndex(int32_t questId)
         quest->SkipIfSolved(GetFirstPlayer());
 }
 
+void GameQuests::QuestSolvedByOtherCovenant(int32_t index, int32_t covenantIndex)
+{
+    Quest* quest = GetQuest(index);
+    if (!quest)
+        return;
+    quest->OnSolvedByOtherCovenant(covenantIndex);
+    EndQuestForPlayers(index);
+    RemoveQuestIfUnheld(index);
+}
+
+void GameQuests::OnRecruitTaken(const Entity& recruit, int32_t covenantIndex)
+{
+    for (const auto& quest : list)
+        if (quest && quest->type == QuestType::Recruit && !quest->failed && quest->GetTargetEntity() == &recruit) {
+            QuestSolvedByOtherCovenant(quest->questId, covenantIndex);
+            return;
+        }
+}
+
 bool GameQuests::IsNpcBusyWithQuest(const Entity* npc) const
 {
     if (!npc)

@@ -107,6 +107,12 @@ public:
     int32_t CountCountedQuests() const;
     // The world quest's skip, for the first player, when it exists and that player solved it.
     void SkipQuestByIndex(int32_t questId);
+    // The quest's solved-by-a-covenant news; then every player's copy fails and the quest goes
+    // unless a player still holds it.
+    void QuestSolvedByOtherCovenant(int32_t index, int32_t covenantIndex);
+    // A covenant took on the recruit by another road than the quest that offers it: that quest
+    // was solved by the covenant.
+    void OnRecruitTaken(const Entity& recruit, int32_t covenantIndex);
     // True for no NPC, and for an NPC a numbered quest already has as its figure.
     bool IsNpcBusyWithQuest(const Entity* npc) const;
     // The monster types of the kind (5 unique, 6 legend, 7 boss) within the level window that
