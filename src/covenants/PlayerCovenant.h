@@ -164,6 +164,8 @@ public:
     void ForgetCovenant(const Covenant& other) override;
     // A defence won, unless the covenant has fallen.
     void CountDeath(Entity*) override;
+    // The whole party fell: the raid ends as EndRaid ends it, so that it is beaten off once.
+    void GiveUpRaid() override;
     void Eliminate(Entity* destroyer, bool killMembers, bool credit) override;
     bool IsRecruit(const Sentient& sentient) const override;
     WorldPos GetRecruitHome(const Sentient& sentient) const override;

@@ -223,6 +223,14 @@ void PlayerCovenant::EndRaid(Player& leader)
         leader.Warp(home);
 }
 
+// Mended: nothing ended a player's raid whose party had all fallen, so each further fall of a
+// raider counted the raided covenant another defence won.
+void PlayerCovenant::GiveUpRaid()
+{
+    if (Player* leader = GetPlayerLeader())
+        EndRaid(*leader);
+}
+
 bool PlayerCovenant::IsRecruitRaiding(const Actor& actor) const
 {
     const Player* leader = GetPlayerLeader();

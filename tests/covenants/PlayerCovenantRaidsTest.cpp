@@ -1,6 +1,7 @@
 // PlayerCovenantRaidsTest -- the raid the player leads (its start, arrival, party and end), the raid statistics of the player, and adventuring together with another covenant with its two refusals.
 #include "covenants/PlayerCovenantWorld.h"
 #include "covenants/Recruit.h"
+#include "entities/CombatSystem.h"
 #include "entities/Gate.h"
 
 #include <gtest/gtest.h>
@@ -290,4 +291,47 @@ TEST_F(PlayerCovenantRaids, AComputerRunPartnerHearsItsSharedAdventureHooks)
     EXPECT_EQ(partner.heard, (std::vector<std::string>{"start 0", "stop"}));
     EXPECT_EQ(partnerLeader->GetLeader(), nullptr);
     EXPECT_EQ(covenant.adventurePartner, -1);
+}
+
+// A raid of one player's covenant on another's, its party killed as combat kills them: only the
+// last raider's fall beats the raid off, and the raided player counts that defence once.
+TEST_F(PlayerCovenantRaids, ARaidBeatenOffIsADefenceWonForTheRaidedPlayer)
+{
+    PlayerCovenant& defender = AddPlayerCovenant();
+    CovenantSettingsBlock block;
+    block.loaded = true;
+    block.health = block.maxHealth = 100;
+    MessageBuffer buffer = Written(block);
+    ASSERT_TRUE(defender.ReadSettings(buffer));
+    defender.PlaceInWorld();
+    Player* defending = AddPlayer(defender, 900.0f, 300.0f);
+    covenant.StartRaid(defender.index, *player, {0, 2});
+    host.StartRaid(covenant, defender);
+    int32_t alive = 0;
+    int32_t fallen = 0;
+    covenant.CountRaidParty(alive, fallen);
+    ASSERT_EQ(alive, 2) << "the party sets out";
+    struct Case {
+        const char* name;
+        int32_t slot;
+        int32_t defencesWon;
+        bool raidGoesOn;
+    };
+    const Case cases[] = {
+        {"the first raider falls", 0, 0, true},
+        {"the last raider falls", 2, 1, false},
+        {"a fallen raider is killed again", 2, 1, false},
+    };
+    for (const Case& c : cases) {
+        Actor* raider = covenant.GetRecruitActor(c.slot);
+        ASSERT_NE(raider, nullptr) << c.name;
+        raider->TakeDamage(raider->maxHealth, nullptr, false, false);
+        HandleKill(raider, nullptr);
+        EXPECT_EQ(defending->statistics.Get(CharacterFunStat::RaidsDefensiveWon), c.defencesWon) << c.name;
+        EXPECT_EQ(defending->statistics.Get(CharacterFunStat::RaidsDefensiveTotal), c.defencesWon) << c.name;
+        EXPECT_EQ(covenant.targetCovenant == defender.index, c.raidGoesOn) << c.name;
+    }
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsDefensiveWon), 0) << "the raider's own player defended nothing";
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveTotal), 1) << "its raid, given up, is counted once";
+    EXPECT_EQ(Statistic(CharacterFunStat::RaidsOffensiveWon), 0);
 }
