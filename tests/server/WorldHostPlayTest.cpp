@@ -512,9 +512,12 @@ TEST_P(WorldHostRejoin, ARejoinKeepsTheFirstPlace)
         SendUpdate(*clients[i], UpdateAt(joined[i]->position));
     Frame(0);
 
-    Player* again = Join(*clients[c.rejoining], "Returning");
+    // The same character, back from its client's title screen.
+    std::string name = "Hero" + std::to_string(c.rejoining);
+    Player* again = Join(*clients[c.rejoining], name);
     ASSERT_NE(again, nullptr);
     ASSERT_NE(again, joined[c.rejoining]);
+    EXPECT_EQ(again->playerName, name);
     joined[c.rejoining] = again;
     // The list keeps its length: the entry the new player first took is empty again.
     std::vector<Sentient*> expected(joined.begin(), joined.end());
@@ -522,7 +525,7 @@ TEST_P(WorldHostRejoin, ARejoinKeepsTheFirstPlace)
     EXPECT_EQ(game->GetPlayers(), expected);
     EXPECT_EQ(game->GetQuests().GetFirstPlayer(), joined[0]);
     EXPECT_EQ(host->GetFirstPlayerNumber(), joined[0]->entityNumber);
-    EXPECT_EQ(CountLinesHolding(debug, "Hero" + std::to_string(c.rejoining) + " left the world"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, name + " left the world"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WorldHostRejoin,
