@@ -187,7 +187,7 @@ int32_t Game::CountLivingTownNpcs() const
 {
     int32_t living = 0;
     for (const SafePointer& npc : townNpcs)
-        if (const Entity* entity = npc.GetAs<Entity>(); entity && entity->maxHealth > 0 && entity->health > 0)
+        if (const Entity* entity = npc.GetAs<Entity>(); entity && GameTownIsLiving(*entity))
             ++living;
     return living;
 }
@@ -200,7 +200,7 @@ Entity* Game::PickLivingTownNpc() const
     size_t k = GameTownDraw(static_cast<size_t>(living));
     for (const SafePointer& npc : townNpcs) {
         Entity* entity = npc.GetAs<Entity>();
-        if (!entity || entity->maxHealth <= 0 || entity->health <= 0)
+        if (!entity || !GameTownIsLiving(*entity))
             continue;
         if (k-- == 0)
             return entity;
