@@ -49,21 +49,21 @@ int32_t QuestClient::GetDifficulty() const
     return gWorld ? gWorld->GetDifficulty() : 0;
 }
 
-int32_t QuestClient::GetNpcCount() const
+int32_t QuestClient::CountTownNpcs() const
 {
     return gGameClient ? static_cast<int32_t>(gGameClient->questActorValues.size()) : 0;
 }
 
-std::string QuestClient::GetNpcName(int32_t npcId) const
+std::string QuestClient::GetTownNpcName(int32_t npcId) const
 {
-    if (!gGameClient || npcId < 0 || npcId >= GetNpcCount())
+    if (!gGameClient || npcId < 0 || npcId >= CountTownNpcs())
         return {};
     return gGameClient->questActorNames[static_cast<size_t>(npcId)];
 }
 
-int32_t QuestClient::GetNpcType(int32_t npcId) const
+int32_t QuestClient::GetTownNpcType(int32_t npcId) const
 {
-    if (!gGameClient || npcId < 0 || npcId >= GetNpcCount())
+    if (!gGameClient || npcId < 0 || npcId >= CountTownNpcs())
         return 0;
     return gGameClient->questActorValues[static_cast<size_t>(npcId)];
 }

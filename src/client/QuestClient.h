@@ -30,9 +30,9 @@ public:
     std::string BuildLogTitle(const PlayerClient& player);
 
     int32_t GetDifficulty() const override;
-    int32_t GetNpcCount() const override;
-    std::string GetNpcName(int32_t npcId) const override;
-    int32_t GetNpcType(int32_t npcId) const override;
+    int32_t CountTownNpcs() const override;
+    std::string GetTownNpcName(int32_t npcId) const override;
+    int32_t GetTownNpcType(int32_t npcId) const override;
     // The world the client draws, the one the host's quests run in: a quest's titles and texts
     // name its places as the host's do.
     const QuestWorld* GetWorld() const override;

@@ -226,7 +226,7 @@ public:
     int32_t BalanceOffer(const Covenant& other, Offer& offer, float factor) const;
     void ReceiveOffer(Covenant& from, const Offer& offer) override;
     // The answer to this covenant's offer: only the offer still pending, on the terms it holds.
-    void ReceiveOfferResult(Covenant& to, const Offer& offer, bool accepted, int32_t response) override;
+    void OnOfferAnswered(Covenant& to, const Offer& offer, bool accepted, int32_t response) override;
     void OnOfferExecuted(const Offer& offer, int32_t side, Covenant* other) override;
     void OnKillReport(const Offer& offer, Covenant& maker, Covenant& accepter) override;
     // Kept as the pending offer (resent every kOfferResendSeconds, four times), then received.
@@ -242,13 +242,13 @@ public:
     void MaybeStartRumor(int32_t other);
 
     // ---- Reactions (ActorCovenantReactions.cpp) ------------------------------------------------------
-    void OnPactCancelled(Covenant& by, Covenant& with) override;
-    void OnTradeRouteChanged(Covenant& by, Covenant& with, int32_t kind) override;
+    void OnTreatyCancelled(Covenant& by, Covenant& with) override;
+    void OnTradeRouteCancelled(Covenant& by, Covenant& with, int32_t kind) override;
     void OnSharedAdventureXp(Entity& entity, int32_t amount) override;
     void OnCovenantsMeet(Covenant& first, Covenant& second) override;
-    void OnRumor(Covenant& source, int32_t amount) override;
+    void OnRumorStartedBy(Covenant& source, int32_t amount) override;
     // Raids the target beside the partner, lowering the relation toward it until the raid is wanted.
-    void StartJointRaid(Covenant& partner, Covenant& target) override;
+    void JoinSharedRaid(Covenant& partner, Covenant& target) override;
     bool IsSharedRaidPartner(int32_t other) const override { return other != -1 && other == sharedRaidPartner; }
     void OnMemberKilled(Entity& victim, Entity* killer) override;
     // A monster near the home killed by another covenant's member warms the relation toward it.
@@ -281,7 +281,7 @@ public:
     void GiveUpRaid() override { EndRaid(); }
     void OnWarStarted(int32_t other) override;
     void OnRaidStarted(Covenant& raider) override;
-    void OnWarDeclaredBy(Covenant& declarer) override;
+    void OnWarDeclaredOn(Covenant& declarer) override;
     float GetDamageFrom(const Covenant* other) const override;
     // The definition's cancelled-treaty change times multiplier 10.
     float GetTreatyCancelChange(int32_t treaty) const override;

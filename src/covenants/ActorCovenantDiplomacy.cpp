@@ -472,7 +472,7 @@ void ActorCovenant::OnRaidStarted(Covenant& raider)
     WithdrawOffer(raider.index, false);
 }
 
-void ActorCovenant::OnWarDeclaredBy(Covenant& declarer)
+void ActorCovenant::OnWarDeclaredOn(Covenant& declarer)
 {
     float lowest = Roll("RelationChangeMinWarStart", "RelationChangeMaxWarStart") + DefinitionFloat("AgreementWarMaxRelation");
     if (GetRelation(declarer.index) > lowest)

@@ -389,7 +389,7 @@ void ActorCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
     bool plain = offer.type == kTradeOffer || offer.type == kDemandOffer || offer.type == kGiftOffer;
     // An offer that names what its giver lacks is refused as it stands.
     if (!offer.IsWellFormed(from, *this) || !gCovenantHost || !gCovenantHost->CanAffordOffer(&from, this, offer)) {
-        from.ReceiveOfferResult(*this, offer, false, plain ? kAnswerTradeRefused : kAnswerRefused);
+        from.OnOfferAnswered(*this, offer, false, plain ? kAnswerTradeRefused : kAnswerRefused);
         return;
     }
     auto u = static_cast<size_t>(from.index);
@@ -434,10 +434,10 @@ void ActorCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
     // refusal is news.
     if (plain && gCovenantHost && ActorCovenantOffersPeace(offer))
         gCovenantHost->AnnouncePeaceResponse(*this, from, accepted);
-    from.ReceiveOfferResult(*this, answered, accepted, answer);
+    from.OnOfferAnswered(*this, answered, accepted, answer);
 }
 
-void ActorCovenant::ReceiveOfferResult(Covenant& to, const Offer& offer, bool accepted, int32_t response)
+void ActorCovenant::OnOfferAnswered(Covenant& to, const Offer& offer, bool accepted, int32_t response)
 {
     const PendingOffer* pending = GetPendingOfferRecord(to.index);
     if (!pending || pending->offer.entries.empty() || !pending->Matches(offer))

@@ -25,7 +25,7 @@ Covenant* ActorCovenantCovenantOf(const Entity* entity)
 
 // ---- Cancelled pacts and routes -------------------------------------------------------------------
 
-void ActorCovenant::OnPactCancelled(Covenant& by, Covenant& with)
+void ActorCovenant::OnTreatyCancelled(Covenant& by, Covenant& with)
 {
     const CovenantDefinition* definition = Definition();
     if (&by == this || !definition)
@@ -37,7 +37,7 @@ void ActorCovenant::OnPactCancelled(Covenant& by, Covenant& with)
     ChangeRelation(by.index, change, false);
 }
 
-void ActorCovenant::OnTradeRouteChanged(Covenant& by, Covenant& with, int32_t kind)
+void ActorCovenant::OnTradeRouteCancelled(Covenant& by, Covenant& with, int32_t kind)
 {
     const CovenantDefinition* definition = Definition();
     if (&by == this || !definition || kind <= TradeRouteType::None || kind >= TradeRouteType::kCount)
@@ -50,7 +50,7 @@ void ActorCovenant::OnTradeRouteChanged(Covenant& by, Covenant& with, int32_t ki
 
 // ---- Rumours and meetings ----------------------------------------------------------------------------
 
-void ActorCovenant::OnRumor(Covenant& source, int32_t)
+void ActorCovenant::OnRumorStartedBy(Covenant& source, int32_t)
 {
     float change = ChangeRelation(source.index, Roll("RelationChangeMinStartedRumor", "RelationChangeMaxStartedRumor"), false);
     source.DescribeRelationChange(this, change);
@@ -124,7 +124,7 @@ void ActorCovenant::OnSharedAdventureXp(Entity& entity, int32_t amount)
 
 // ---- Shared raids ---------------------------------------------------------------------------------------
 
-void ActorCovenant::StartJointRaid(Covenant& partner, Covenant& target)
+void ActorCovenant::JoinSharedRaid(Covenant& partner, Covenant& target)
 {
     if (&partner == this || &target == this || targetCovenant != -1 || target.index < 0 || target.index >= kMaxCovenants)
         return;

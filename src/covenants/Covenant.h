@@ -97,7 +97,7 @@ public:
     virtual void ReceiveOffer(Covenant&, const Offer&) {}
     // The other covenant accepted (true) or rejected this one's offer; on acceptance the
     // covenant carries the deal out through Game::ExecuteOffer.
-    virtual void ReceiveOfferResult(Covenant&, const Offer&, bool, int32_t) {}
+    virtual void OnOfferAnswered(Covenant&, const Offer&, bool, int32_t) {}
     // A deal is being carried out (its goods still where they were): party 0 is the first
     // covenant of the deal, 1 the second; other is the other party.
     virtual void OnOfferExecuted(const Offer&, int32_t, Covenant*) {}
@@ -200,21 +200,21 @@ public:
     virtual void StartAdventuringWith(Covenant& other) { StartSharedAdventure(other); }
     virtual void StopAdventuringWith(Covenant&) { StopSharedAdventure(); }
     // Raids the target together with the partner.
-    virtual void StartJointRaid(Covenant&, Covenant&) {}
+    virtual void JoinSharedRaid(Covenant&, Covenant&) {}
     // A pact between the two ended, the first leaving it (the treaty still stands as it stood);
     // told to every living covenant.
-    virtual void OnPactCancelled(Covenant&, Covenant&) {}
+    virtual void OnTreatyCancelled(Covenant&, Covenant&) {}
     // The trade route of the kind between the two was cancelled by the first; told to every
     // living covenant.
-    virtual void OnTradeRouteChanged(Covenant&, Covenant&, int32_t) {}
+    virtual void OnTradeRouteCancelled(Covenant&, Covenant&, int32_t) {}
     // Peace was made with the other covenant.
     virtual void MakePeace(Covenant&) {}
     // The other covenant declared war on this one.
-    virtual void OnWarDeclaredBy(Covenant&) {}
+    virtual void OnWarDeclaredOn(Covenant&) {}
     // The other covenant began raiding this one.
     virtual void OnRaidStarted(Covenant&) {}
     // The other covenant's rumour about this one moved the amount of its resources.
-    virtual void OnRumor(Covenant&, int32_t) {}
+    virtual void OnRumorStartedBy(Covenant&, int32_t) {}
     // This covenant's reward of the fallen covenant's chest level.
     virtual void TakeReward(Covenant&, int32_t) {}
     // The world ended for this covenant (its three values are the kind's).

@@ -146,7 +146,7 @@ public:
     void ReceiveOffer(Covenant& from, const Offer& offer) override;
     // An accepted offer is carried out; a counter-offer answered 2 is offered again. A person's
     // answer settles the offer this covenant left waiting for them.
-    void ReceiveOfferResult(Covenant& from, const Offer& offer, bool accepted, int32_t response) override;
+    void OnOfferAnswered(Covenant& from, const Offer& offer, bool accepted, int32_t response) override;
     // The offer this covenant's player put to another player's covenant, until it is answered.
     const Offer* GetPendingOffer(int32_t other) const override;
     void OnOfferResult(Covenant& from, int32_t response) override;

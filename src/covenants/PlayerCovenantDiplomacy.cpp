@@ -80,7 +80,7 @@ void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
     TellClient(line);
 }
 
-void PlayerCovenant::ReceiveOfferResult(Covenant& from, const Offer& offer, bool accepted, int32_t response)
+void PlayerCovenant::OnOfferAnswered(Covenant& from, const Offer& offer, bool accepted, int32_t response)
 {
     // Cleared before the deal is carried out: an answer is given once, and an offer accepted
     // cannot be accepted again.

@@ -172,7 +172,7 @@ void Entity::OnUsedBy(Entity* user)
 void Entity::OnUseEnded(Entity* user)
 {
     if (useStatusEffect && user)
-        user->RemoveStatusEffectOf(useStatusEffect);
+        user->RemoveStatusEffect(useStatusEffect);
 }
 
 void Entity::PrintInfo() const

@@ -108,7 +108,7 @@ public:
     virtual void AddStatusEffectByName(std::string_view, Entity*, int32_t) {}
     virtual void AddStatusEffect(const DatabaseEntry*, Entity*, int32_t) {}
     // Ends every carried effect of the record.
-    virtual void RemoveStatusEffectOf(const DatabaseEntry*) {}
+    virtual void RemoveStatusEffect(const DatabaseEntry*) {}
     virtual void Notify(int32_t, Entity*) {}
     // The user takes the entity's use status effect.
     virtual void OnUsedBy(Entity* user);

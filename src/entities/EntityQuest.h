@@ -35,7 +35,7 @@ public:
     // The entity a quest of type 29 is about; none for the others.
     virtual Entity* GetTargetEntity() const = 0;
     // The game's quest announces that the carrier took it on.
-    virtual void AnnounceAccepted(Player& carrier) = 0;
+    virtual void OnAccepted(Player& carrier) = 0;
     // Whether a picked-up quest item may count here: this copy and every quest up its chain of
     // copies still take items, and the chain ends at a quest of the game that exists.
     virtual bool CanTakeItemThroughLinks() = 0;

@@ -313,16 +313,16 @@ void GameServices::BroadcastEventInRadius(Event* event, Entity* source, float ra
         gEventSystem->FreeEvent(event);
 }
 
-void GameServices::MakeNoise(Entity* at, Entity* heard, float range)
+void GameServices::BroadcastNewEvent(Entity* entity, Entity* source, float radius)
 {
-    // The living around the entity, the entity itself and projectiles left out.
+    // The living around the source, the source itself and projectiles left out.
     constexpr uint32_t kNoiseHearers = RadiusFilter::Every | RadiusFilter::NotSource | RadiusFilter::Living;
     int id = gEventSystem ? gEventSystem->FindEvent(kHeardSoundEvent) : -1;
-    if (!at || id < 0)
+    if (!source || id < 0)
         return;
     Event* event = gEventSystem->MakeEvent(id);
-    event->WriteEntity(heard);
-    BroadcastEventInRadius(event, at, range, kNoiseHearers);
+    event->WriteEntity(entity);
+    BroadcastEventInRadius(event, source, radius, kNoiseHearers);
 }
 
 namespace {

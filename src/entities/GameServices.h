@@ -223,9 +223,9 @@ public:
     // A random reachable point of the level; false when the level does not exist.
     virtual bool PickPointInLevel(int32_t level, WorldPos& out) = 0;
     static constexpr const char* kHeardSoundEvent = "HeardSound";
-    // A noise around the entity that the living within the range hear as the heard entity's
+    // A noise around the source that the living within the radius hear as the entity's
     // ("HeardSound"): actors that may hate it come for it.
-    void MakeNoise(Entity* at, Entity* heard, float range);
+    void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
 
     // ---- Weather: rain and wind for torches, traps and the clients ---------------------------
     // The rain intensity and the wind vector at the position: the nearby fronts summed, each

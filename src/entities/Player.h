@@ -210,6 +210,14 @@ public:
     void UseItemOn(Entity* target, int32_t bag, int32_t slot);
     // The highest-level carried item of the base record or one derived from it.
     void UseBestItemOf(std::string_view baseName, Entity* target);
+    // The entity uses the player's item, eats its food ("BaseFood") or drinks its health potion
+    // ("BasePotionHealth"), refused as UseItemOn refuses; nothing without an entity.
+    void ForceUseItem(Entity* entity, int32_t group, int32_t slot);
+    void ForceFood(Entity* entity);
+    void ForcePotion(Entity* entity);
+    // The skill of the tree and index, aimed at the mouse's place and the target (or none): the
+    // place is kept, an object in use (modes 18 and 19) is let go of, then the skill runs.
+    void UseSkillAt(const WorldPos& mouse, int32_t tree, int32_t index, Entity* target);
     void IdentifyAll();
     // A skill without a stat requirement, bought with skill points and money.
     void RaiseSkill(int32_t tree, int32_t index);
@@ -258,6 +266,9 @@ public:
     void AbandonQuest(int32_t questNumber);
     // A negative number: the quest the NPC talked to takes back.
     void CompleteQuest(int32_t questNumber);
+    // The world quest of that index handed in. Asked by the player, a negative index is no quest
+    // (the quest the NPC talked to takes back is CompleteQuest's); the game may name any.
+    void TurnInQuest(int32_t questIndex, bool byPlayer);
     // The escort quest about the NPC, taken up first when no slot holds it yet: the NPC follows
     // the player. Refused with "$$NoFreeQuestSlots$$" when a new quest finds no slot.
     void Escort(Entity& npc);
@@ -276,10 +287,11 @@ public:
     void RemoveGates(bool raid);
     // The gate of the last pair of that kind: the far end, or with home the end at the house.
     Entity* GetGate(bool raid, bool home) const;
-    // The recorded spot of the first gate list's entry, a covenant's home, or beside the town's gate.
-    void TeleportToRecord(int32_t index);
-    void TeleportToCovenant(int32_t covenantIndex);
-    void TeleportToTownGate();
+    // The recorded spot of the first gate list's entry, a covenant's home, or beside the town's
+    // gate (the town keeps one gate, whatever its number).
+    void GateTo(int32_t gateNumber);
+    void GateToCovenant(int32_t covenantNumber);
+    void GateToTown(int32_t townGateNumber);
     // The other side's container for bag 15 and the stash's bags 16-23 in their modes.
     InventoryBag* GetBag(int32_t index) const override;
     // The party limit the game sets: at most this minus one companions.

@@ -30,6 +30,11 @@ constexpr int32_t kPlayerItemRefusalKind = 4;
 // The interaction mode of a player at a stash.
 constexpr int32_t kPlayerStashMode = 10;
 constexpr float kPlayerPickupFadeSeconds = 2.0f;
+// The interaction modes whose target is in use, and is let go of before a skill.
+constexpr int32_t kPlayerObjectUseModes[] = {18, 19};
+// The party bar's two quick gifts.
+constexpr const char* kPlayerFoodBase = "BaseFood";
+constexpr const char* kPlayerPotionBase = "BasePotionHealth";
 // The town's talk about a remarkable item found.
 constexpr int32_t kPlayerItemChatKind = 23;
 // Skills bought with points are those without a stat requirement.
@@ -193,6 +198,36 @@ void Player::UseItemOn(Entity* target, int32_t bag, int32_t slot)
     }
     Item::UseItemAt(*inventory, bag, slot, receiver);
     RecalculateStats(false);
+}
+
+void Player::ForceUseItem(Entity* entity, int32_t group, int32_t slot)
+{
+    if (entity)
+        UseItemOn(entity, group, slot);
+}
+
+void Player::ForceFood(Entity* entity)
+{
+    if (entity)
+        UseBestItemOf(kPlayerFoodBase, entity);
+}
+
+void Player::ForcePotion(Entity* entity)
+{
+    if (entity)
+        UseBestItemOf(kPlayerPotionBase, entity);
+}
+
+void Player::UseSkillAt(const WorldPos& mouse, int32_t tree, int32_t index, Entity* target)
+{
+    skillTargetPosition = mouse;
+    Entity* inUse = GetInteractionTarget();
+    for (int32_t mode : kPlayerObjectUseModes)
+        if (interactionMode == mode && inUse)
+            inUse->OnUseEnded(this);
+    auto* skill = skillList ? dynamic_cast<Skill*>(skillList->FindSkill(tree, index)) : nullptr;
+    if (skill)
+        UseSkillOn(skill->GetRecordId(), target);
 }
 
 void Player::UseBestItemOf(std::string_view baseName, Entity* target)

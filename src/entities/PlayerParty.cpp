@@ -169,9 +169,9 @@ void Player::PrepareTeleport()
     SetInteraction(0, -1);
 }
 
-void Player::TeleportToRecord(int32_t index)
+void Player::GateTo(int32_t gateNumber)
 {
-    const ItemPtrEntry* entry = gateLists[0].Get(index);
+    const ItemPtrEntry* entry = gateLists[0].Get(gateNumber);
     if (!entry)
         return;
     WorldPos target = gWorld ? gWorld->GetLevelGatePos(entry->number) : WorldPos{};
@@ -182,9 +182,9 @@ void Player::TeleportToRecord(int32_t index)
     Warp(target);
 }
 
-void Player::TeleportToCovenant(int32_t covenantIndex)
+void Player::GateToCovenant(int32_t covenantNumber)
 {
-    EntityCovenant* covenant = gGameServices ? gGameServices->GetCovenant(covenantIndex) : nullptr;
+    EntityCovenant* covenant = gGameServices ? gGameServices->GetCovenant(covenantNumber) : nullptr;
     const Entity* home = covenant ? covenant->GetHomeEntity() : nullptr;
     if (!home)
         return;
@@ -194,7 +194,7 @@ void Player::TeleportToCovenant(int32_t covenantIndex)
     Warp(target);
 }
 
-void Player::TeleportToTownGate()
+void Player::GateToTown(int32_t)
 {
     // The town's one gate stands on level 0 where the tuning puts it. Mended: the number the
     // client sent was taken for a level, so any level's gate could be reached, known or not.

@@ -125,6 +125,15 @@ void Player::CompleteQuest(int32_t questNumber)
     quest->Reset();
 }
 
+void Player::TurnInQuest(int32_t questIndex, bool byPlayer)
+{
+    // A client's negative number would turn in whatever the NPC talked to takes back, past the
+    // dialog that offers it.
+    if (byPlayer && questIndex < 0)
+        return;
+    CompleteQuest(questIndex);
+}
+
 void Player::Escort(Entity& npc)
 {
     for (const auto& quest : questSlots) {

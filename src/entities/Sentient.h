@@ -104,7 +104,7 @@ public:
     bool HasStatusType(int32_t type) const override;
     void AddStatusEffectByName(std::string_view name, Entity* source, int32_t level) override;
     void AddStatusEffect(const DatabaseEntry* record, Entity* source, int32_t level) override;
-    void RemoveStatusEffectOf(const DatabaseEntry* record) override { ExpireEffectsOfDefinition(record); }
+    void RemoveStatusEffect(const DatabaseEntry* record) override { ExpireEffectsOfDefinition(record); }
     void Notify(int32_t code, Entity* other) override;
     void RecordCombatEvent(int32_t stateBit, int32_t entityNumber) override;
     // Every actor that hates this sentient drops it from its hate list: the sentient is leaving

@@ -165,7 +165,8 @@ public:
     std::unique_ptr<EntityQuest> CreatePlayerQuest() override;
     const QuestBase* GetGameQuest(int32_t number) const override;
     void OnQuestAccepted(int32_t number, Sentient& player) override;
-    // The world quest's solving: its news, what its kind takes back, the story bit.
+    // The world quest is solved by the player (its news, what its kind takes back, the story
+    // bit) and then deleted.
     void OnQuestTurnedIn(int32_t number, Sentient& player) override;
     // The first open escort quest whose NPC that is.
     int32_t FindTalkQuestFor(const Entity& npc) const override;
@@ -427,6 +428,18 @@ public:
     bool IsFirstPlayerTargetCovenant(const Covenant& covenant) const;
     // The first player exists and is set to no interaction (mode 0).
     bool IsFirstPlayerUnassigned() const;
+    // The index of the first empty entry of a list of pointers, owning or not; -1 when every
+    // entry is taken.
+    template <typename PointerList>
+    static int32_t FindFreeSlot(const PointerList& list)
+    {
+        for (size_t i = 0; i < list.size(); ++i)
+            if (!list[i])
+                return static_cast<int32_t>(i);
+        return -1;
+    }
+    // Destroys every quest of the list, in list order, and empties it.
+    static void DeleteAllQuests(std::vector<std::unique_ptr<Quest>>& list);
 
     // ---- Deals between covenants (GameOffers.cpp) ----------------------------------------------
     // Every entry affordable by its giver; kinds that cost nothing and an empty offer pass. A
@@ -521,7 +534,7 @@ public:
     std::string GetCovenantText(int32_t index) const override;
     // The name announcements give the entity: with its covenant's line, or a town NPC with its
     // kind (not a one-shot).
-    virtual std::string GetDisplayName(Entity& entity);
+    virtual std::string GetEntityDisplayName(Entity& entity);
     // A made-up name from the male or the female list, evenly.
     std::string RandomNpcName();
     // The line the NPC says to the player on talk.

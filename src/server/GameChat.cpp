@@ -49,7 +49,7 @@ std::string Game::GetCovenantText(int32_t index) const
     return covenant ? DiplomacyText::CovenantLine(*covenant) : std::string();
 }
 
-std::string Game::GetDisplayName(Entity& entity)
+std::string Game::GetEntityDisplayName(Entity& entity)
 {
     auto* actor = dynamic_cast<Actor*>(&entity);
     std::string name;
@@ -256,7 +256,7 @@ void Game::StartRumor(int32_t level, Covenant* source, Covenant* target)
                                     FormatThousands(amount).c_str(), GetCovenantText(target->index).c_str());
     AnnounceForCovenant(source, 0, text);
     if (targetHears)
-        target->OnRumor(*source, amount);
+        target->OnRumorStartedBy(*source, amount);
 }
 
 int32_t Game::PickRumorFailure() const

@@ -136,7 +136,7 @@ void Game::AnnounceDeath(Entity* victim, Entity* killer, bool silent)
 {
     if (!victim)
         return;
-    std::string fallen = GetDisplayName(*victim);
+    std::string fallen = GetEntityDisplayName(*victim);
     auto* slayer = dynamic_cast<Actor*>(killer);
     bool titled = slayer && GameCovenantEventsIsTitled(slayer->monsterRarity);
     // The title runs into the colour code: its blank keeps it apart from the name.

@@ -163,7 +163,7 @@ void Game::HonourAlliance(Covenant& ally, Covenant& partner)
 void Game::DeclareWar(Covenant& declarer, Covenant& target)
 {
     SetTradeRoute(&declarer, &target, 0, false);
-    target.OnWarDeclaredBy(declarer);
+    target.OnWarDeclaredOn(declarer);
     for (int32_t i = 0; i < GetCovenantCount(); ++i) {
         Covenant* third = FindLivingCovenant(i);
         if (!third || third == &declarer || third == &target)
@@ -266,14 +266,14 @@ void Game::BroadcastPactCancelled(Covenant& first, Covenant& second)
 {
     for (int32_t i = 0; i < GetCovenantCount(); ++i)
         if (Covenant* covenant = FindLivingCovenant(i))
-            covenant->OnPactCancelled(first, second);
+            covenant->OnTreatyCancelled(first, second);
 }
 
 void Game::BroadcastTradeRouteChanged(Covenant& first, Covenant& second, int32_t kind)
 {
     for (int32_t i = 0; i < GetCovenantCount(); ++i)
         if (Covenant* covenant = FindLivingCovenant(i))
-            covenant->OnTradeRouteChanged(first, second, kind);
+            covenant->OnTradeRouteCancelled(first, second, kind);
 }
 
 void Game::NetTradeOffer(TradeOffer& offer)

@@ -215,8 +215,8 @@ void Game::ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, C
         AnnounceDiplomacy(second.index, third->index, CovenantTreaty::War, false);
         break;
     case TradeOfferAction::JointRaid:
-        first.StartJointRaid(second, *third);
-        second.StartJointRaid(first, *third);
+        first.JoinSharedRaid(second, *third);
+        second.JoinSharedRaid(first, *third);
         break;
     case TradeOfferAction::MakePeace: AnnounceDiplomacy(giver.index, third->index, CovenantTreaty::Peace, false); break;
     case TradeOfferAction::CancelRoute: SetTradeRoute(&giver, third, 0, false); break;

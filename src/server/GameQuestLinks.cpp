@@ -12,6 +12,13 @@ std::vector<std::unique_ptr<Quest>>& Game::GetWorldQuests()
     return quests->GetList();
 }
 
+void Game::DeleteAllQuests(std::vector<std::unique_ptr<Quest>>& list)
+{
+    for (std::unique_ptr<Quest>& quest : list)
+        quest.reset();
+    list.clear();
+}
+
 std::unique_ptr<EntityQuest> Game::CreatePlayerQuest()
 {
     auto copy = std::make_unique<Quest>(quests.get());
@@ -59,14 +66,13 @@ void Game::OnQuestAccepted(int32_t number, Sentient& player)
 {
     auto* carrier = dynamic_cast<Player*>(&player);
     if (Quest* quest = quests->GetQuest(number); quest && carrier)
-        quest->AnnounceAccepted(*carrier);
+        quest->OnAccepted(*carrier);
 }
 
 void Game::OnQuestTurnedIn(int32_t number, Sentient& player)
 {
-    auto* carrier = dynamic_cast<Player*>(&player);
-    if (Quest* quest = quests->GetQuest(number); quest && carrier)
-        quest->OnSolved(*carrier);
+    if (auto* carrier = dynamic_cast<Player*>(&player))
+        quests->SolveQuest(number, *carrier);
 }
 
 int32_t Game::FindTalkQuestFor(const Entity& npc) const

@@ -118,7 +118,7 @@ void ServerCommands::AcceptOffer(const Args& args, Player* player)
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = *pending;
     offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
-    other->ReceiveOfferResult(*mine, offer, true, ServerCommandsAnswerFor(*other, offer.type, true));
+    other->OnOfferAnswered(*mine, offer, true, ServerCommandsAnswerFor(*other, offer.type, true));
 }
 
 void ServerCommands::RejectOffer(const Args& args, Player* player)
@@ -131,7 +131,7 @@ void ServerCommands::RejectOffer(const Args& args, Player* player)
     TradeOffer& offer = gGame->GetTradeOffer();
     offer = std::move(parsed);
     offer.itemsOnly = Game::IsItemsOnlyOffer(offer);
-    other->ReceiveOfferResult(*mine, offer, false, ServerCommandsAnswerFor(*other, offer.type, false));
+    other->OnOfferAnswered(*mine, offer, false, ServerCommandsAnswerFor(*other, offer.type, false));
 }
 
 // ---- Treaties and routes ------------------------------------------------------------------------------

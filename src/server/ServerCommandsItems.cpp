@@ -5,9 +5,6 @@
 
 namespace {
 
-// The two quick uses of the party bar.
-constexpr const char* kServerCommandsFoodBase = "BaseFood";
-constexpr const char* kServerCommandsPotionBase = "BasePotionHealth";
 // The powerup cells turn one way or the other: the current one goes to the third or the second.
 constexpr int32_t kServerCommandsPowerupsDown = 1;
 constexpr int32_t kServerCommandsPowerupsUp = 2;
@@ -68,20 +65,17 @@ void ServerCommands::BuyItem(const Args& args, Player* player)
 // taken, so a line could feed or dose a creature anywhere in the world.
 void ServerCommands::ForceUse(const Args& args, Player* player)
 {
-    if (Entity* receiver = FindEntityInReach(*player, ToInt(args[0])))
-        player->UseItemOn(receiver, ToInt(args[1]), ToInt(args[2]));
+    player->ForceUseItem(FindEntityInReach(*player, ToInt(args[0])), ToInt(args[1]), ToInt(args[2]));
 }
 
 void ServerCommands::ForceFood(const Args& args, Player* player)
 {
-    if (Entity* receiver = FindEntityInReach(*player, ToInt(args[0])))
-        player->UseBestItemOf(kServerCommandsFoodBase, receiver);
+    player->ForceFood(FindEntityInReach(*player, ToInt(args[0])));
 }
 
 void ServerCommands::ForcePotion(const Args& args, Player* player)
 {
-    if (Entity* receiver = FindEntityInReach(*player, ToInt(args[0])))
-        player->UseBestItemOf(kServerCommandsPotionBase, receiver);
+    player->ForcePotion(FindEntityInReach(*player, ToInt(args[0])));
 }
 
 void ServerCommands::PickUpEntity(const Args& args, Player* player)

@@ -20,8 +20,6 @@
 
 namespace {
 
-// The interaction modes whose target is in use, and is let go of before a skill.
-constexpr int32_t kServerCommandsUseModes[] = {18, 19};
 constexpr float kServerCommandsWarpConfirmRange = 0.5f;
 constexpr int32_t kServerCommandsNoticeKind = 4;
 // The world map opened for travel, which the client enters at its own covenant's gate.
@@ -90,16 +88,7 @@ void ServerCommands::UseSkill(const Args& args, Player* player)
     WorldPos mouse = ServerCommandsPosition(args[3], args[4], args[5]);
     if (!IsUsablePosition(mouse))
         return;
-    player->skillTargetPosition = mouse;
-    Entity* inUse = player->GetInteractionTarget();
-    for (int32_t mode : kServerCommandsUseModes) {
-        if (player->interactionMode == mode && inUse)
-            inUse->OnUseEnded(player);
-    }
-    auto* skill = player->skillList ? dynamic_cast<Skill*>(player->skillList->FindSkill(ToInt(args[0]), ToInt(args[1])))
-                                    : nullptr;
-    if (skill)
-        player->UseSkillOn(skill->GetRecordId(), target);
+    player->UseSkillAt(mouse, ToInt(args[0]), ToInt(args[1]), target);
 }
 
 // Rescue, escort and delivery need the NPC beside the player. Mended: any number was taken, so
@@ -121,7 +110,7 @@ void ServerCommands::Delivery(const Args& args, Player* player)
     Actor* actor = FindActorInReach(*player, ToInt(args[0]));
     if (!actor || gGame->OfferQuestDelivery(*actor, *player))
         return;
-    std::string name = gGame->GetDisplayName(*actor);
+    std::string name = gGame->GetEntityDisplayName(*actor);
     player->SendMessage(MakeLocToken("DontHavePackageForX", "%s", name.c_str()), kServerCommandsNoticeKind);
 }
 
@@ -215,7 +204,7 @@ void ServerCommands::Recruit(const Args& args, Player* player)
         return;
     if (actor->IsDead() || actor->GetNpcType() != NpcType::Recruit || actor->covenantIndex != -1 ||
         !player->IsWithinUseReach(*actor)) {
-        std::string name = gGame->GetDisplayName(*actor);
+        std::string name = gGame->GetEntityDisplayName(*actor);
         player->SendMessage(MakeLocToken("NpcWontJoin", "%s", name.c_str()), kServerCommandsNoticeKind);
         return;
     }
@@ -263,10 +252,9 @@ void ServerCommands::SolveQuest(const Args&, Player* player)
 
 void ServerCommands::CompleteQuest(const Args& args, Player* player)
 {
-    // A negative number would name the quest of the NPC talked to, which is solveQuest's.
     int32_t number = -1;
-    if (ServerCommandsQuestNumber(args[0], number) && number >= 0)
-        player->CompleteQuest(number);
+    if (ServerCommandsQuestNumber(args[0], number))
+        player->TurnInQuest(number, true);
 }
 
 void ServerCommands::Gate(const Args& args, Player* player)
@@ -275,7 +263,7 @@ void ServerCommands::Gate(const Args& args, Player* player)
     int32_t index = ToInt(args[0]);
     const ItemPtrEntry* known = player->gateLists[0].Get(index);
     if (ServerCommandsAtOwnGate(*player) && known && known->flag)
-        player->TeleportToRecord(index);
+        player->GateTo(index);
 }
 
 void ServerCommands::GateToCovenant(const Args& args, Player* player)
@@ -283,12 +271,12 @@ void ServerCommands::GateToCovenant(const Args& args, Player* player)
     // A fallen covenant has no home to go to.
     const Covenant* covenant = FindCovenant(ToInt(args[0]));
     if (ServerCommandsAtOwnGate(*player) && covenant && !covenant->eliminated)
-        player->TeleportToCovenant(covenant->index);
+        player->GateToCovenant(covenant->index);
 }
 
 // The town keeps one gate: whatever number its pin carries leads there.
-void ServerCommands::GateTown(const Args&, Player* player)
+void ServerCommands::GateTown(const Args& args, Player* player)
 {
     if (ServerCommandsAtOwnGate(*player))
-        player->TeleportToTownGate();
+        player->GateToTown(ToInt(args[0]));
 }

@@ -31,7 +31,7 @@ public:
         int32_t response = 0;
     };
     void ReceiveOffer(Covenant&, const Offer& offer) override { received.push_back(offer); }
-    void ReceiveOfferResult(Covenant&, const Offer& offer, bool accepted, int32_t response) override
+    void OnOfferAnswered(Covenant&, const Offer& offer, bool accepted, int32_t response) override
     {
         results.push_back({offer, accepted, response});
     }
@@ -200,24 +200,24 @@ TEST_F(CovenantOffers, OnlyTheTermsItHoldsAreCarriedOutAndTheAnswerEndsTheOffer)
     rival->SendOffer(*spy, offer);
     Offer changed = offer;
     changed.entries[1].value = 0;
-    rival->ReceiveOfferResult(*spy, changed, true, 8);
+    rival->OnOfferAnswered(*spy, changed, true, 8);
     EXPECT_TRUE(std::none_of(host.calls.begin(), host.calls.end(), [](const std::string& call) { return call.rfind("execute", 0) == 0; }));
     EXPECT_NE(rival->GetPendingOffer(spy->index), nullptr);
     EXPECT_TRUE(spy->told.empty());
 
-    rival->ReceiveOfferResult(*spy, offer, true, 8);
+    rival->OnOfferAnswered(*spy, offer, true, 8);
     EXPECT_EQ(host.calls.back(), "execute 0 1 2");
     EXPECT_EQ(rival->GetPendingOffer(spy->index), nullptr);
     EXPECT_EQ(spy->told, std::vector<int32_t>{8});
     // A second answer finds nothing pending.
-    rival->ReceiveOfferResult(*spy, offer, true, 8);
+    rival->OnOfferAnswered(*spy, offer, true, 8);
     EXPECT_EQ(spy->told.size(), 1u);
 }
 
 TEST_F(CovenantOffers, ARefusedDemandCostsTheRelationAndTheOtherHearsIt)
 {
     rival->SendOffer(*spy, Deal({{1, TradeOfferKind::LeaderMoney, 5}}, ActorCovenant::kDemandOffer));
-    rival->ReceiveOfferResult(*spy, spy->received.back(), false, 11);
+    rival->OnOfferAnswered(*spy, spy->received.back(), false, 11);
     EXPECT_FLOAT_EQ(Relation(), 48.0f);
     EXPECT_EQ(spy->described, std::vector<float>{-2.0f});
     EXPECT_EQ(spy->told, std::vector<int32_t>{11});

@@ -131,28 +131,28 @@ CovenantSpy
 TEST_F(CovenantTraits, ACancelledPactOrRouteCostsTheCancellerFullyForItsPartnerAndLessForOnlookers)
 {
     spy->SetTreatyState(rival->index, CovenantTreaty::NonAggressionPact);
-    rival->OnPactCancelled(*spy, *rival);
+    rival->OnTreatyCancelled(*spy, *rival);
     EXPECT_FLOAT_EQ(Toward(*spy), 40.0f);
     spy->SetTreatyState(third->index, CovenantTreaty::MutualProtectionPact);
-    rival->OnPactCancelled(*spy, *third);
+    rival->OnTreatyCancelled(*spy, *third);
     EXPECT_FLOAT_EQ(Toward(*spy), 32.5f);
     // Its own cancelling changes nothing toward anyone.
-    rival->OnPactCancelled(*rival, *spy);
+    rival->OnTreatyCancelled(*rival, *spy);
     EXPECT_FLOAT_EQ(Toward(*spy), 32.5f);
 
-    rival->OnTradeRouteChanged(*third, *rival, 3);
+    rival->OnTradeRouteCancelled(*third, *rival, 3);
     EXPECT_FLOAT_EQ(Toward(*third), 44.0f);
-    rival->OnTradeRouteChanged(*third, *spy, 4);
+    rival->OnTradeRouteCancelled(*third, *spy, 4);
     EXPECT_FLOAT_EQ(Toward(*third), 42.0f);
     // A route of no kind, or of one past the table, is nothing.
-    rival->OnTradeRouteChanged(*third, *rival, 0);
-    rival->OnTradeRouteChanged(*third, *rival, 9);
+    rival->OnTradeRouteCancelled(*third, *rival, 0);
+    rival->OnTradeRouteCancelled(*third, *rival, 9);
     EXPECT_FLOAT_EQ(Toward(*third), 42.0f);
 }
 
 TEST_F(CovenantTraits, ARumourAndAMeetingBeyondTheJealousyLineAreHeardByTheirCovenants)
 {
-    rival->OnRumor(*spy, 100);
+    rival->OnRumorStartedBy(*spy, 100);
     EXPECT_FLOAT_EQ(Toward(*spy), 45.0f);
     EXPECT_EQ(spy->described, std::vector<float>{-5.0f});
 
@@ -268,7 +268,7 @@ TEST_F(CovenantTraits, ASharedRaidLowersTheRelationUntilWantedAndIsJudgedByThePa
     target.EnsureRelationSlots(4);
     rival->EnsureRelationSlots(4);
     rival->SetRelation(target.index, 60.0f);
-    rival->StartJointRaid(*spy, target);
+    rival->JoinSharedRaid(*spy, target);
     // Wanted from a pressure of 0: the peace threshold of 30.
     EXPECT_FLOAT_EQ(rival->GetRelation(target.index), 30.0f);
     EXPECT_EQ(rival->targetCovenant, target.index);
@@ -285,7 +285,7 @@ TEST_F(CovenantTraits, ASharedRaidLowersTheRelationUntilWantedAndIsJudgedByThePa
 
     // Once more with a partner that did nothing: a failure.
     rival->lastRaidEnd = {};
-    rival->StartJointRaid(*spy, target);
+    rival->JoinSharedRaid(*spy, target);
     ASSERT_EQ(rival->targetCovenant, target.index);
     rival->EndRaid();
     EXPECT_FLOAT_EQ(Toward(*spy), 49.0f);
@@ -298,13 +298,13 @@ TEST_F(CovenantTraits, ASharedRaidNeverWantedStopsAtNothingAndAForgottenTargetEn
     for (ActorCovenant* covenant : {&wary, &target})
         covenant->EnsureRelationSlots(5);
     wary.SetRelation(target.index, 5.0f);
-    wary.StartJointRaid(*spy, target);
+    wary.JoinSharedRaid(*spy, target);
     EXPECT_FLOAT_EQ(wary.GetRelation(target.index), 0.0f);
     EXPECT_EQ(wary.targetCovenant, -1);
 
     rival->EnsureRelationSlots(5);
     rival->SetRelation(target.index, 0.0f);
-    rival->StartJointRaid(*spy, target);
+    rival->JoinSharedRaid(*spy, target);
     EXPECT_EQ(rival->targetCovenant, target.index);
     EXPECT_FLOAT_EQ(rival->GetRelation(target.index), 0.0f);
     rival->ForgetCovenant(target);

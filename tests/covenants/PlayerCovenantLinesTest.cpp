@@ -54,12 +54,12 @@ TEST_F(PlayerCovenantLines, AnAnswerCarriesOutAnAcceptedOfferAndOffersACounterOf
 {
     Offer counter = MakeOffer(3, {{1, 6, 200}});
     // A counter-offer answered 2 comes to the player again, before the answer.
-    covenant.ReceiveOfferResult(other, counter, false, 2);
+    covenant.OnOfferAnswered(other, counter, false, 2);
     // Answered otherwise, or another type answered 2, it does not.
-    covenant.ReceiveOfferResult(other, counter, false, 1);
-    covenant.ReceiveOfferResult(other, MakeOffer(0, {{1, 6, 200}}), false, 2);
+    covenant.OnOfferAnswered(other, counter, false, 1);
+    covenant.OnOfferAnswered(other, MakeOffer(0, {{1, 6, 200}}), false, 2);
     EXPECT_TRUE(host.calls.empty());
-    covenant.ReceiveOfferResult(other, MakeOffer(0, {{0, 8, 10}, {1, 9, 2}}), true, 0);
+    covenant.OnOfferAnswered(other, MakeOffer(0, {{0, 8, 10}, {1, 9, 2}}), true, 0);
     std::vector<std::string> expected = {"offerToPlayer 3 1 1 6 200", "dipRes 2 1", "dipRes 1 1", "dipRes 2 1",
                                          "dipRes 0 1"};
     EXPECT_EQ(PlayerLines(), expected);

@@ -345,10 +345,10 @@ TEST_F(PlayerPartyWorld, ATeleportToACovenantLandsBesideItsHome)
     } other;
     other.homeEntity = house;
     game.covenants = {&recruiting, &other};
-    player->TeleportToCovenant(1);
+    player->GateToCovenant(1);
     EXPECT_EQ(player->position.level, 2);
     EXPECT_NEAR(player->position.x, 500.0f, 40.0f);
-    player->TeleportToCovenant(7);
+    player->GateToCovenant(7);
     EXPECT_EQ(player->position.level, 2);
 }
 

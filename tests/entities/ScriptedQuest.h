@@ -11,9 +11,9 @@
 class ScriptedQuest : public EntityQuest {
 public:
     int32_t GetDifficulty() const override { return 0; }
-    int32_t GetNpcCount() const override { return 0; }
-    std::string GetNpcName(int32_t) const override { return {}; }
-    int32_t GetNpcType(int32_t) const override { return NpcType::None; }
+    int32_t CountTownNpcs() const override { return 0; }
+    std::string GetTownNpcName(int32_t) const override { return {}; }
+    int32_t GetTownNpcType(int32_t) const override { return NpcType::None; }
     const QuestWorld* GetWorld() const override { return nullptr; }
 
     void Advance(Player&, float) override { calls.emplace_back("advance"); }
@@ -22,7 +22,7 @@ public:
     void TalkStep(Player&, Entity& npc) override { calls.push_back("talk " + std::to_string(npc.entityNumber)); }
     bool IsFor(const Entity& npc) const override { return forNpc == npc.entityNumber; }
     Entity* GetTargetEntity() const override { return targetEntity; }
-    void AnnounceAccepted(Player&) override { calls.emplace_back("accepted"); }
+    void OnAccepted(Player&) override { calls.emplace_back("accepted"); }
     void Abandon() override { calls.emplace_back("abandon"); }
     bool CanTakeItemThroughLinks() override { return CanTakeMoreItems(); }
 

@@ -57,9 +57,9 @@ TorchGreenish
 class SecretTestQuest : public QuestBase {
 public:
     int32_t GetDifficulty() const override { return 0; }
-    int32_t GetNpcCount() const override { return 0; }
-    std::string GetNpcName(int32_t) const override { return {}; }
-    int32_t GetNpcType(int32_t) const override { return 0; }
+    int32_t CountTownNpcs() const override { return 0; }
+    std::string GetTownNpcName(int32_t) const override { return {}; }
+    int32_t GetTownNpcType(int32_t) const override { return 0; }
     const QuestWorld* GetWorld() const override { return nullptr; }
 };
 

@@ -28,7 +28,7 @@ public:
     {
         Note("offer from " + std::to_string(from.index) + " " + Describe(offer));
     }
-    void ReceiveOfferResult(Covenant& from, const TradeOffer& offer, bool accepted, int32_t extra) override
+    void OnOfferAnswered(Covenant& from, const TradeOffer& offer, bool accepted, int32_t extra) override
     {
         Note("result from " + std::to_string(from.index) + " " + Describe(offer) + " accepted " +
              std::to_string(accepted) + " " + std::to_string(extra));
@@ -52,7 +52,7 @@ public:
     {
         reportsHeard.emplace_back(maker.index, accepter.index);
     }
-    void StartJointRaid(Covenant& partner, Covenant& target) override
+    void JoinSharedRaid(Covenant& partner, Covenant& target) override
     {
         Note("joint raid " + std::to_string(index) + " " + std::to_string(partner.index) + " " +
              std::to_string(target.index));
@@ -144,7 +144,7 @@ public:
         log.push_back("delivery " + std::to_string(actor.entityNumber));
         return questTakesDelivery;
     }
-    std::string GetDisplayName(Entity&) override { return "Orla the Smith"; }
+    std::string GetEntityDisplayName(Entity&) override { return "Orla the Smith"; }
     // The player's six slots, each kept for the test to read.
     std::unique_ptr<EntityQuest> CreatePlayerQuest() override
     {

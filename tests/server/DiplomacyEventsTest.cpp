@@ -20,10 +20,10 @@ class ToldCovenant : public SpyCovenant {
 public:
     explicit ToldCovenant(std::vector<std::string>* told) : told(told) {}
 
-    void OnPactCancelled(Covenant& first, Covenant& second) override { Tell("pact off", first, second); }
-    void OnTradeRouteChanged(Covenant& first, Covenant& second, int32_t) override { Tell("route off", first, second); }
+    void OnTreatyCancelled(Covenant& first, Covenant& second) override { Tell("pact off", first, second); }
+    void OnTradeRouteCancelled(Covenant& first, Covenant& second, int32_t) override { Tell("route off", first, second); }
     void MakePeace(Covenant& other) override { Tell("peace", *this, other); }
-    void OnWarDeclaredBy(Covenant& declarer) override { Tell("war from", declarer, *this); }
+    void OnWarDeclaredOn(Covenant& declarer) override { Tell("war from", declarer, *this); }
     void OnRaidStarted(Covenant& raider) override { Tell("raided by", raider, *this); }
     void StopRaid() override { told->push_back(std::to_string(index) + " stop raid"); }
 

@@ -198,15 +198,15 @@ TEST_F(GameChat, DisplayNamesCarryTheCovenantOrTheNpcType)
 {
     Actor* smith = Npc("MonsterSmith");
     Actor* mute = Npc("MonsterMute");
-    EXPECT_EQ(game->GetDisplayName(*smith), "Hild ($$NpcTypeSteward$$)");
-    EXPECT_EQ(game->GetDisplayName(*mute), "Quiet Tam");
-    EXPECT_EQ(game->GetDisplayName(*player), "Ash");
+    EXPECT_EQ(game->GetEntityDisplayName(*smith), "Hild ($$NpcTypeSteward$$)");
+    EXPECT_EQ(game->GetEntityDisplayName(*mute), "Quiet Tam");
+    EXPECT_EQ(game->GetEntityDisplayName(*player), "Ash");
     auto covenant = std::make_unique<SpyCovenant>();
     covenant->name = "Reds";
     SpyCovenant* reds = covenant.get();
     game->AddCovenant(std::move(covenant));
     smith->covenantIndex = reds->index;
-    EXPECT_EQ(game->GetDisplayName(*smith), "Hild (" + game->GetCovenantText(reds->index) + ")");
+    EXPECT_EQ(game->GetEntityDisplayName(*smith), "Hild (" + game->GetCovenantText(reds->index) + ")");
     EXPECT_EQ(game->GetCovenantText(reds->index).find("Reds") != std::string::npos, true);
     EXPECT_EQ(game->GetCovenantText(7), "");
 }

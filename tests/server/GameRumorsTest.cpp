@@ -22,7 +22,7 @@ public:
     {
         statistics.SetCount(CovenantStat::kCount);
     }
-    void OnRumor(Covenant& source, int32_t amount) override
+    void OnRumorStartedBy(Covenant& source, int32_t amount) override
     {
         heard->push_back(std::to_string(index) + " rumor from " + std::to_string(source.index) + " " +
                          std::to_string(amount));

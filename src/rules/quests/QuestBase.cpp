@@ -175,7 +175,7 @@ void QuestBase::RollParameters(bool keepCount)
         recruitLevel = Int(std::clamp<int64_t>(int64_t{rules.minLevelChange} + level, 1, 100),
                            std::clamp<int64_t>(int64_t{rules.maxLevelChange} + level, 1, 100));
     if (IsType({QuestType::DeadlyPoison, QuestType::Kidnapping, QuestType::Petrify}))
-        npcId = static_cast<int32_t>(Index(GetNpcCount()));
+        npcId = static_cast<int32_t>(Index(CountTownNpcs()));
     else if (IsType({QuestType::PoisonedSupply, QuestType::Revenge}))
         npcId = static_cast<int32_t>(Index(static_cast<int64_t>(rules.textList.size())));
     if (IsType({QuestType::TownTraps, QuestType::Siege}))

@@ -53,10 +53,10 @@ public:
     // The NPC kind this quest is handed back to; never None.
     virtual bool IsReturnNpcType(int32_t npcType) const;
     // The number of town NPCs a DeadlyPoison, Petrify or Kidnapping quest draws its NPC from.
-    virtual int32_t GetNpcCount() const = 0;
+    virtual int32_t CountTownNpcs() const = 0;
     // That NPC's display name (empty when there is none) and NpcType (None when there is none).
-    virtual std::string GetNpcName(int32_t npcId) const = 0;
-    virtual int32_t GetNpcType(int32_t npcId) const = 0;
+    virtual std::string GetTownNpcName(int32_t npcId) const = 0;
+    virtual int32_t GetTownNpcType(int32_t npcId) const = 0;
     // Null while there is no world.
     virtual const QuestWorld* GetWorld() const = 0;
 
@@ -143,7 +143,7 @@ public:
     uint32_t seed = 0;
     int32_t type = 0;    // QuestType, from the definition
     int32_t questId = 0; // the world quest this one belongs to
-    // The NPC among GetNpcCount's (DeadlyPoison, Petrify, Kidnapping), or a TextList index
+    // The NPC among CountTownNpcs's (DeadlyPoison, Petrify, Kidnapping), or a TextList index
     // (PoisonedSupply, Revenge).
     int32_t npcId = 0;
     int32_t textIndex = -1;  // into the definition's TextList

@@ -162,8 +162,8 @@ const std::string& QuestBase::GetNpcText()
 {
     using namespace QuestType;
     if (npcName.empty() && (type == DeadlyPoison || type == Petrify || type == Kidnapping)) {
-        npcName = GetNpcName(npcId);
-        int32_t npcType = GetNpcType(npcId);
+        npcName = GetTownNpcName(npcId);
+        int32_t npcType = GetTownNpcType(npcId);
         if (npcType != NpcType::None)
             npcName += " (" + NpcTypeToken(npcType) + ")";
     }
@@ -264,7 +264,7 @@ std::string QuestBase::GetTitlePart(bool heading)
         return MakeLocToken("QuestTitleOskithNullifier", "%s %s", GetGoalText(0, true, false, false, 1).c_str(),
                             ItemNameOf(subject));
     case DeadlyPoison:
-        return MakeLocToken("QuestTitleDeadlyPoison", "%s", heading ? GetNpcName(npcId).c_str() : GetNpcText().c_str());
+        return MakeLocToken("QuestTitleDeadlyPoison", "%s", heading ? GetTownNpcName(npcId).c_str() : GetNpcText().c_str());
     case Petrify:
         return MakeLocToken("QuestTitlePetrify", "%s", GetNpcText().c_str());
     case Plague:

@@ -54,8 +54,8 @@ GameQuests::~GameQuests() = default;
 
 void GameQuests::Reset()
 {
-    list.clear();
-    finished.clear();
+    Game::DeleteAllQuests(list);
+    Game::DeleteAllQuests(finished);
     for (RandomTimer& timer : timers)
         timer = RandomTimer{};
     initialQuestsPending = false;
@@ -70,10 +70,7 @@ void GameQuests::LoadTuning()
 
 int32_t GameQuests::FindFreeQuestSlot() const
 {
-    for (size_t i = 0; i < list.size(); ++i)
-        if (!list[i])
-            return static_cast<int32_t>(i);
-    return -1;
+    return Game::FindFreeSlot(list);
 }
 
 int32_t GameQuests::AddQuest(std::unique_ptr<Quest> quest)
@@ -119,6 +116,15 @@ void GameQuests::DeleteQuest(Quest& quest)
         DeleteQuest(quest.questId);
 }
 
+void GameQuests::SolveQuest(int32_t index, Player& solver)
+{
+    Quest* quest = GetQuest(index);
+    if (!quest)
+        return;
+    quest->OnSolved(solver);
+    DeleteQuest(index);
+}
+
 void GameQuests::RemoveQuestIfUnheld(int32_t index)
 {
     if (!IsQuestHeldByPlayer(index))
@@ -149,7 +155,7 @@ void GameQuests::CompletePlayerQuests(int32_t questId)
             continue;
         if (give)
             player->AcceptQuest(questId);
-        player->CompleteQuest(questId);
+        player->TurnInQuest(questId, false);
     }
 }
 
@@ -543,9 +549,9 @@ std::string GameQuests::RandomNpcName()
     return game.RandomNpcName();
 }
 
-std::string GameQuests::GetDisplayName(Entity& entity)
+std::string GameQuests::GetEntityDisplayName(Entity& entity)
 {
-    return game.GetDisplayName(entity);
+    return game.GetEntityDisplayName(entity);
 }
 
 float& GameQuests::SupplyTradeValue(bool food)

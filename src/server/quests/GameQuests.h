@@ -97,6 +97,9 @@ public:
     // entry empties. The quest itself is freed at the start of the next step.
     void DeleteQuest(int32_t index);
     void RemoveQuestIfUnheld(int32_t index) override;
+    // The quest's solving runs with the solver, then the quest is deleted; nothing for an index
+    // that holds no quest.
+    void SolveQuest(int32_t index, Player& solver);
     void EndQuestForPlayers(int32_t questId) override;
     void CompletePlayerQuests(int32_t questId) override;
     bool IsQuestHeldByPlayer(int32_t questId) const;
@@ -200,7 +203,7 @@ public:
     Actor* GetTownNpc(int32_t index) const override;
     Entity* GetTownNpcOfType(int32_t npcType) const override;
     std::string RandomNpcName() override;
-    std::string GetDisplayName(Entity& entity) override;
+    std::string GetEntityDisplayName(Entity& entity) override;
     float& SupplyTradeValue(bool food) override;
     int32_t GetCovenantCount() const override;
     Covenant* GetCovenant(int32_t index) const override;

@@ -83,18 +83,18 @@ int32_t Quest::GetDifficulty() const
     return host ? host->GetDifficulty() : 0;
 }
 
-int32_t Quest::GetNpcCount() const
+int32_t Quest::CountTownNpcs() const
 {
     return host ? host->CountTownNpcs() : 0;
 }
 
-std::string Quest::GetNpcName(int32_t npcId) const
+std::string Quest::GetTownNpcName(int32_t npcId) const
 {
     Actor* npc = host ? host->GetTownNpc(npcId) : nullptr;
     return npc ? npc->GetName() : std::string();
 }
 
-int32_t Quest::GetNpcType(int32_t npcId) const
+int32_t Quest::GetTownNpcType(int32_t npcId) const
 {
     Actor* npc = host ? host->GetTownNpc(npcId) : nullptr;
     return npc ? npc->GetNpcType() : NpcType::None;
@@ -392,7 +392,7 @@ void Quest::OnRemove()
         host->ResetRecruitQuests();
 }
 
-void Quest::AnnounceAccepted(Player&)
+void Quest::OnAccepted(Player&)
 {
     SendQuestMessage("QuestAccepted", BuildTitle(level, true), kQuestSkippedMessageKind);
     if (levelItemsPending)

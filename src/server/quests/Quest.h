@@ -58,9 +58,9 @@ public:
     void OnReset() override;
     void SetFailed() override;
     int32_t GetDifficulty() const override;
-    int32_t GetNpcCount() const override;
-    std::string GetNpcName(int32_t npcId) const override;
-    int32_t GetNpcType(int32_t npcId) const override;
+    int32_t CountTownNpcs() const override;
+    std::string GetTownNpcName(int32_t npcId) const override;
+    int32_t GetTownNpcType(int32_t npcId) const override;
     const QuestWorld* GetWorld() const override;
 
     // ---- What a carrier's step, events and talk do ----
@@ -71,7 +71,7 @@ public:
     // Talking to the NPC of an escort starts the escort.
     void TalkStep(Player& carrier, Entity& npc) override;
     // "QuestAccepted" with the title as news; the items of a fetch quest are laid then.
-    void AnnounceAccepted(Player& carrier) override;
+    void OnAccepted(Player& carrier) override;
     // The world quest's own step, run by the game's quest list.
     void Update(float seconds) { UpdateWithPlayer(nullptr, seconds); }
 

@@ -53,7 +53,7 @@ void Quest::OnSolved(Player& player)
         break;
     case DeadlyPoison: case Petrify:
         if (auto* cured = target.GetAs<Entity>()) {
-            cured->RemoveStatusEffectOf(definition->statusEffect);
+            cured->RemoveStatusEffect(definition->statusEffect);
             host->AddDynamicNpcChat(type == DeadlyPoison ? ChatDialogType::CuredMePoison
                                                          : ChatDialogType::CuredMePetrify,
                                     "$$" + GetNpcText() + "$$", 0);
@@ -62,7 +62,7 @@ void Quest::OnSolved(Player& player)
     case Plague:
         for (const QuestVictim& victim : members)
             if (auto* sick = victim.victim.GetAs<Entity>())
-                sick->RemoveStatusEffectOf(definition->statusEffect);
+                sick->RemoveStatusEffect(definition->statusEffect);
         host->AddDynamicNpcChat(ChatDialogType::CuredPlague, "", 0);
         break;
     case LevelQuestItem: case ArmorsmithLevelQuestItem: case WeaponsmithLevelQuestItem: case StoryBemmelGraves:
@@ -244,7 +244,7 @@ std::string Quest::BuildAnnouncement()
     case Siege:
         return "$$QuestAnnounceSiege$$";
     case Kidnapping: {
-        std::string shown = actor && host ? host->GetDisplayName(*actor) : std::string();
+        std::string shown = actor && host ? host->GetEntityDisplayName(*actor) : std::string();
         return MakeLocToken("QuestAnnounceKidnapping", "%s %s", GoalText(0).c_str(), shown.c_str());
     }
     default:

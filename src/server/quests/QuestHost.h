@@ -106,7 +106,7 @@ public:
     // A name drawn for someone the news speaks of.
     virtual std::string RandomNpcName() = 0;
     // The entity's name as the players see it.
-    virtual std::string GetDisplayName(Entity& entity) = 0;
+    virtual std::string GetEntityDisplayName(Entity& entity) = 0;
     // The trade value the supply quests move: food's, or the other goods'.
     virtual float& SupplyTradeValue(bool food) = 0;
 

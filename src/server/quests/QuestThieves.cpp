@@ -107,7 +107,7 @@ void Quest::ThiefStealsItems()
         return;
     const char* plural = gLocSystem ? gLocSystem->GetPluralEnding(stolen) : "";
     SendNews(MakeLocToken("QuestThiefItemsStolen", "%d %s %s %s", stolen, plural, FormatMoney(value).c_str(),
-                          host->GetDisplayName(*vendor).c_str()),
+                          host->GetEntityDisplayName(*vendor).c_str()),
              kNewsKind);
     success += stolen;
 }

@@ -243,7 +243,7 @@ bool Quest::EventSpread()
     if (!sick)
         return false;
     members.push_back(victim);
-    std::string shown = host->GetDisplayName(*sick);
+    std::string shown = host->GetEntityDisplayName(*sick);
     SendNews(MakeLocToken("QuestEventSpread", "%s", shown.c_str()), kNewsKind);
     if (definition->statusEffect)
         sick->AddStatusEffect(definition->statusEffect, sick, 1);

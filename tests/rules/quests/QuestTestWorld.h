@@ -73,9 +73,9 @@ public:
     explicit FakeQuest(const QuestWorld* world = nullptr) : world(world) {}
 
     int32_t GetDifficulty() const override { return difficulty; }
-    int32_t GetNpcCount() const override { return static_cast<int32_t>(npcs.size()); }
-    std::string GetNpcName(int32_t id) const override { return Valid(id) ? npcs[static_cast<size_t>(id)].first : ""; }
-    int32_t GetNpcType(int32_t id) const override { return Valid(id) ? npcs[static_cast<size_t>(id)].second : 0; }
+    int32_t CountTownNpcs() const override { return static_cast<int32_t>(npcs.size()); }
+    std::string GetTownNpcName(int32_t id) const override { return Valid(id) ? npcs[static_cast<size_t>(id)].first : ""; }
+    int32_t GetTownNpcType(int32_t id) const override { return Valid(id) ? npcs[static_cast<size_t>(id)].second : 0; }
     const QuestWorld* GetWorld() const override { return world; }
 
     const QuestWorld* world;
@@ -83,7 +83,7 @@ public:
     std::vector<std::pair<std::string, int32_t>> npcs{{"Hild", 2}, {"Osric", 0}, {"Wenna", 3}};
 
 private:
-    bool Valid(int32_t id) const { return id >= 0 && id < GetNpcCount(); }
+    bool Valid(int32_t id) const { return id >= 0 && id < CountTownNpcs(); }
 };
 
 class QuestTestWorld : public RecordWorld {

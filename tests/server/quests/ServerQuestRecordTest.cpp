@@ -220,7 +220,7 @@ public:
     }
     Entity* GetTownNpcOfType(int32_t) const override { return nullptr; }
     std::string RandomNpcName() override { return "Nobody"; }
-    std::string GetDisplayName(Entity&) override { return "Someone"; }
+    std::string GetEntityDisplayName(Entity&) override { return "Someone"; }
     float& SupplyTradeValue(bool food) override { return food ? foodValue : goodsValue; }
     int32_t GetCovenantCount() const override { return 0; }
     Covenant* GetCovenant(int32_t) const override { return nullptr; }
@@ -292,7 +292,7 @@ public:
     void Advance(Player&, float) override {}
     void SeeEvent(Player&, Event&) override {}
     void TalkStep(Player&, Entity&) override {}
-    void AnnounceAccepted(Player&) override {}
+    void OnAccepted(Player&) override {}
 };
 
 class ServerQuestRecord : public GameWorld {
