@@ -7,6 +7,7 @@
 #include "rules/RulesEnums.h"
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/GameQuests.h"
+#include "server/Game.h"
 #include "server/quests/Quest.h"
 #include "core/EventSystem.h"
 #include "support/LogLines.h"
@@ -14,6 +15,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -277,6 +279,35 @@ TEST_F(GameQuestList, ANewQuestTakesTheFirstEmptyEntryAndItsNumberIsThatIndex)
     EXPECT_EQ(quests().FindFreeQuestSlot(), -1);
 }
 
+// Any list of pointers, owning or not: the first empty entry, -1 with none.
+TEST(GameFreeSlot, TheFirstEmptyEntryOfAList)
+{
+    int a = 0;
+    int b = 0;
+    struct Case {
+        std::vector<int*> list;
+        int32_t slot;
+    };
+    const Case cases[] = {{{}, -1}, {{&a}, -1}, {{nullptr}, 0}, {{&a, nullptr, &b, nullptr}, 1}, {{&a, &b, nullptr}, 2}};
+    for (const Case& c : cases)
+        EXPECT_EQ(Game::FindFreeSlot(c.list), c.slot) << c.list.size();
+    std::vector<std::unique_ptr<int>> owned;
+    owned.push_back(std::make_unique<int>(1));
+    owned.push_back(nullptr);
+    EXPECT_EQ(Game::FindFreeSlot(owned), 1);
+}
+
+TEST_F(GameQuestList, DeletingAllQuestsEmptiesTheListAndNumbersStartAgain)
+{
+    ASSERT_NE(Start("Hunt"), nullptr);
+    ASSERT_NE(Start("Hunt"), nullptr);
+    Game::DeleteAllQuests(quests().GetList());
+    EXPECT_TRUE(quests().GetList().empty());
+    Quest* first = Start("Keepsake");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->questId, 0);
+}
+
 TEST_F(GameQuestList, LookUpsOutsideTheListFindNothing)
 {
     Player* player = Hero(4);
@@ -378,6 +409,30 @@ TEST_F(GameQuestList, AnUnheldQuestIsRemovedAndAHeldOneStays)
     quests().RemoveQuestIfUnheld(freeId);
     EXPECT_NE(quests().GetQuest(heldId), nullptr);
     EXPECT_EQ(quests().GetQuest(freeId), nullptr);
+}
+
+// Every holder hands the quest in through the game: the first solves it, which deletes it, so the
+// others' copies end with it and nobody solves it twice.
+TEST_F(GameQuestList, AQuestHandedInIsSolvedOnceAndLeavesTheListAndEverySlot)
+{
+    Player* first = Hero(4);
+    Player* second = Hero(4);
+    Quest* quest = Start("Given");
+    ASSERT_NE(quest, nullptr);
+    int32_t number = quest->questId;
+    ASSERT_NE(second->AcceptQuest(number), nullptr);
+    game->ClearClientLines();
+    quests().CompletePlayerQuests(number);
+    EXPECT_EQ(CountLinesWith("QuestSolved"), 1);
+    EXPECT_EQ(quests().GetQuest(number), nullptr);
+    EXPECT_FALSE(first->HasQuest(number));
+    EXPECT_FALSE(second->HasQuest(number));
+    EXPECT_EQ(first->statistics.Get(PlayerStatistic::QuestsCompleted), 1);
+    EXPECT_EQ(second->statistics.Get(PlayerStatistic::QuestsCompleted), 0);
+    // Solving a number that holds nothing changes nothing.
+    quests().SolveQuest(number, *first);
+    quests().SolveQuest(-1, *first);
+    EXPECT_EQ(CountLinesWith("QuestSolved"), 1);
 }
 
 TEST_F(GameQuestList, EndingAQuestForPlayersFailsTheirCopiesOnly)
