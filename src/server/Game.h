@@ -597,6 +597,8 @@ public:
     void AnnounceDeath(Entity* victim, Entity* killer, bool silent);
     // The world's kill event: the computer-run covenants hear of it.
     void OnEntityKilled(Entity& victim, Entity* killer);
+    // When either entity belongs to a covenant, every covenant's hook hears the value.
+    void OnCovenantEvent(const Entity* first, const Entity* second, int32_t value);
 
     // ---- Diplomacy, rumours, NPC chat and deliveries -----------------------------------------------
     // The diplomacy events, rumours, NPC chat and the world's quests answer these once they

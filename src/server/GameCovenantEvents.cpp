@@ -166,6 +166,14 @@ void Game::AnnounceDeath(Entity* victim, Entity* killer, bool silent)
         AddDynamicNpcChat(ChatDialogType::NpcKilledByNormalMonster, GameCovenantEventsArguments({slayerName, fallen}), 0);
 }
 
+void Game::OnCovenantEvent(const Entity* first, const Entity* second, int32_t value)
+{
+    bool concerned = (first && first->GetCovenant()) || (second && second->GetCovenant());
+    for (size_t i = 0; concerned && i < covenants.size(); ++i)
+        if (covenants[i])
+            covenants[i]->OnCovenantHook(value);
+}
+
 // The quests hear of a kill before the covenants once the game keeps its quest list.
 void Game::OnEntityKilled(Entity& victim, Entity* killer)
 {

@@ -60,6 +60,8 @@ public:
     bool IsRecruit(const Sentient& sentient) const override { return &sentient == recruit; }
     WorldPos GetRecruitHome(const Sentient&) const override { return recruitHome; }
     void KickOut(int32_t number) override { Note("kick out " + std::to_string(number)); }
+    // Counted, not logged: a trade route's change calls the hook too.
+    void OnCovenantHook(int32_t value) override { hooks.push_back(value); }
     void StopRaid() override { Note("stop raid " + std::to_string(index)); }
     void SuggestTrade(Covenant& to) override
     {
@@ -103,6 +105,7 @@ public:
     const Entity* homeEntity = nullptr;
     std::vector<Sentient*> recruits;
     std::vector<std::pair<int32_t, int32_t>> reportsHeard;
+    std::vector<int32_t> hooks;
 
 private:
     void Note(const std::string& line)

@@ -189,6 +189,30 @@ TEST_F(GameEvents, TheFirstPlayerIsUnassignedUntilItDealsWithSomeoneWhoseCovenan
     EXPECT_FALSE(game->IsFirstPlayerTargetCovenant(*other));
 }
 
+// Every covenant hears the value once either entity belongs to a covenant; nobody otherwise.
+TEST_F(GameEvents, ACovenantEventReachesEveryCovenantWhenEitherEntityHasOne)
+{
+    auto* member = Spawn<Actor>(120.0f, 100.0f);
+    member->covenantIndex = other->index;
+    auto* loner = Spawn<Actor>(140.0f, 100.0f);
+    struct Case {
+        Entity* first;
+        Entity* second;
+        bool heard;
+    };
+    const Case cases[] = {{member, loner, true},  {loner, member, true},   {nullptr, member, true},
+                          {loner, loner, false},  {loner, nullptr, false}, {nullptr, nullptr, false}};
+    int32_t value = 0;
+    for (const Case& c : cases) {
+        mine->hooks.clear();
+        other->hooks.clear();
+        game->OnCovenantEvent(c.first, c.second, ++value);
+        std::vector<int32_t> expected = c.heard ? std::vector<int32_t>{value} : std::vector<int32_t>{};
+        EXPECT_EQ(mine->hooks, expected) << value;
+        EXPECT_EQ(other->hooks, expected) << value;
+    }
+}
+
 TEST_F(GameEvents, OnlyARefusedPeaceIsAnnounced)
 {
     game->AnnouncePeaceResponse(*other, *mine, true);
