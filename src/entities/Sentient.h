@@ -102,6 +102,8 @@ public:
     void OnAttackedBy(Entity* attacker) override;
     bool CanAddStatusEffect(const DatabaseEntry* record, const Entity* source) const override;
     bool HasStatusType(int32_t type) const override;
+    // An effect of the record id that has not ended.
+    bool HasStatusEffect(int32_t id) const override;
     void AddStatusEffectByName(std::string_view name, Entity* source, int32_t level) override;
     void AddStatusEffect(const DatabaseEntry* record, Entity* source, int32_t level) override;
     void RemoveStatusEffect(const DatabaseEntry* record) override { ExpireEffectsOfDefinition(record); }

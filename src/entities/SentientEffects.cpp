@@ -128,6 +128,13 @@ bool Sentient::HasStatusType(int32_t type) const
                        [type](const std::unique_ptr<StatusEffect>& effect) { return effect->statusType == type; });
 }
 
+bool Sentient::HasStatusEffect(int32_t id) const
+{
+    return std::any_of(statusEffects.begin(), statusEffects.end(), [id](const std::unique_ptr<StatusEffect>& effect) {
+        return !effect->IsExpired() && effect->GetEntry() && effect->GetEntry()->GetId() == id;
+    });
+}
+
 void Sentient::Notify(int32_t code, Entity* other)
 {
     // By index: an effect's reaction may add effects to the end of the list.

@@ -65,6 +65,10 @@ public:
     virtual void Update(float seconds);
     virtual const IntArray* GetStats() const { return nullptr; }
     virtual int32_t GetStat(int32_t stat) const;
+    // What a carried status effect gives; nothing the rules name answers more than none.
+    virtual int32_t GetStatusEffectValue(int32_t /*effect*/, int32_t /*x*/) const { return 0; }
+    // Whether an effect of the record id is carried; an inert object carries none.
+    virtual bool HasStatusEffect(int32_t /*id*/) const { return false; }
     virtual bool CanAdvanceAnimation() const { return true; }
     virtual void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame);
     virtual float GetSizeFactor() const { return sizeFactor; }

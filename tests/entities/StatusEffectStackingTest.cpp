@@ -115,6 +115,25 @@ TEST_F(StatusEffectStacking, ExpiredEffectsAreNeverMatched)
     EXPECT_EQ(AfterUpdate(), (Names{"CancelA"}));
 }
 
+// Carried until it ends: removing the record's effects ends every one of them.
+TEST_F(StatusEffectStacking, AnEffectIsCarriedByItsRecordUntilRemoved)
+{
+    int32_t a = Record("NormalA")->GetId();
+    int32_t b = Record("OnlyOneA")->GetId();
+    EXPECT_FALSE(carrier->HasStatusEffect(a));
+    carrier->AddStatusEffect(Record("NormalA"), nullptr, 1);
+    carrier->AddStatusEffect(Record("NormalA"), nullptr, 1);
+    carrier->AddStatusEffect(Record("OnlyOneA"), nullptr, 1);
+    EXPECT_TRUE(carrier->HasStatusEffect(a));
+    EXPECT_TRUE(carrier->HasStatusEffect(b));
+    EXPECT_FALSE(other->HasStatusEffect(a)) << "another's effect";
+    EXPECT_FALSE(carrier->HasStatusEffect(-1));
+    carrier->RemoveStatusEffect(Record("NormalA"));
+    EXPECT_FALSE(carrier->HasStatusEffect(a)) << "both ended at once";
+    EXPECT_TRUE(carrier->HasStatusEffect(b));
+    EXPECT_EQ(carrier->GetStatusEffectValue(a, 3), 0);
+}
+
 TEST_F(StatusEffectStacking, TheDeadTakeNoEffect)
 {
     carrier->health = 0;
