@@ -67,6 +67,18 @@ void SpatialTree::GrowStoreFor(size_t entries)
         GrowStoreTo(BlocksEnoughFor(2 * entries));
 }
 
+void SpatialTree::Clear()
+{
+    for (Node& node : nodes)
+        node = Node{};
+    freeBlock = -1;
+    for (size_t i = blocks.size(); i-- > 0;) {
+        blocks[i].next = freeBlock;
+        freeBlock = static_cast<int32_t>(i);
+    }
+    entryCount = 0;
+}
+
 int32_t SpatialTree::TakeBlock()
 {
     // Never so while the store holds enough for the entries counted; a store short of that

@@ -40,6 +40,8 @@ public:
     // and minus the radius; the caller tests true distances.
     void CollectInRadius(float x, float y, float radius, std::vector<int32_t>& out) const;
     void CollectAll(std::vector<int32_t>& out) const;
+    // Every entry gone and the root a leaf again; the memory stays the tree's, for the next entries.
+    void Clear();
     int32_t CountEntries() const { return entryCount; }
     // The memory the tree holds for its nodes and entries, in use or not.
     size_t CountReservedBytes() const { return nodes.capacity() * sizeof(Node) + blocks.capacity() * sizeof(Block); }

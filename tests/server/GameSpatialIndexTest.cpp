@@ -43,6 +43,32 @@ TEST(SpatialTree, RemovesByThePlaceItWasEnteredAt)
     EXPECT_EQ(root.CountEntries(), 39);
 }
 
+// Cleared, the tree holds nothing and takes a new crowd in the memory it kept.
+TEST(SpatialTree, ClearedItHoldsNothingAndRefillsWithoutGrowing)
+{
+    SpatialTree root(0, 0, 1600, 1600);
+    for (int32_t i = 0; i < 120; ++i)
+        root.Insert({i, 13.0f * static_cast<float>(i), 7.0f * static_cast<float>(i)});
+    size_t reserved = root.CountReservedBytes();
+    root.Clear();
+    EXPECT_EQ(root.CountEntries(), 0);
+    std::vector<int32_t> found;
+    root.CollectAll(found);
+    EXPECT_TRUE(found.empty());
+    root.CollectInRadius(800.0f, 400.0f, 2000.0f, found);
+    EXPECT_TRUE(found.empty());
+    EXPECT_FALSE(root.Remove(5, 65.0f, 35.0f));
+    for (int32_t i = 0; i < 120; ++i)
+        root.Insert({1000 + i, 13.0f * static_cast<float>(i), 7.0f * static_cast<float>(i)});
+    EXPECT_EQ(root.CountReservedBytes(), reserved);
+    root.CollectInRadius(65.0f, 35.0f, 1.0f, found);
+    EXPECT_NE(std::find(found.begin(), found.end(), 1005), found.end());
+    EXPECT_TRUE(std::all_of(found.begin(), found.end(), [](int32_t number) { return number >= 1000; }));
+    found.clear();
+    root.CollectAll(found);
+    EXPECT_EQ(found.size(), 120u);
+}
+
 TEST(SpatialTree, PlacesBeyondTheBoundsAreStillFound)
 {
     SpatialTree root(0, 0, 1000, 1000);
