@@ -168,7 +168,7 @@ public:
                 nearest = goblin;
         }
         player->SetSelectedTarget(nearest);
-        if (nearest && !player->IsBusy())
+        if (nearest && !player->TraitP())
             player->Attack();
     }
 

@@ -257,7 +257,7 @@ void EntityClient::FreeModel()
     modelName.clear();
 }
 
-void EntityClient::ResolveModel(const std::string& path, ResourceHandle& out)
+void EntityClient::LoadResource(const std::string& path, ResourceHandle& out)
 {
     out = AcquireResource(path);
 }

@@ -607,6 +607,11 @@ int32_t Actor::GetNpcType() const
     return definition ? definition->npcType : 0;
 }
 
+bool Actor::TraitS() const
+{
+    return monsterType ? monsterType->traitS : Sentient::TraitS();
+}
+
 bool Actor::HasClearLineFrom(const WorldPos& from) const
 {
     return gGameServices && gGameServices->HasClearLine(from, this, 0);

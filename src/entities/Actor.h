@@ -206,10 +206,13 @@ public:
     bool CanMove() const override { return DefBool("CanMove"); }
     bool IsInanimate() const override { return false; }
     bool IsTrap() const override { return DefBool("Trap"); }
+    // Neither a town NPC nor a quest's figure.
+    bool TraitL() const override { return !npc && !questFigure; }
     void OnNamedSignal(Entity* entity, std::string_view name) override;
     bool IsCreature() const override { return !IsTrap(); }
     bool TakesCriticalHits() const override { return DefBool("CanBeCriticallyHit"); }
     bool TakesDeepWounds() const override { return DefBool("CanGetDeepWounds"); }
+    bool TraitS() const override;
     void WriteSaved(MessageBuffer& buffer) const override;
     bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
     void ClassStatBonus(int32_t stat, int32_t& value, int32_t pass) const override;

@@ -104,7 +104,7 @@ void Entity::FreeModel()
     modelName.clear();
 }
 
-void Entity::ResolveModel(const std::string& path, ResourceHandle& out)
+void Entity::LoadResource(const std::string& path, ResourceHandle& out)
 {
     if (!gResourceManager)
         return;

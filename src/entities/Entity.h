@@ -14,6 +14,7 @@ class Attachment;
 class DatabaseEntry;
 class EntityCovenant;
 class Event;
+class IntArray;
 class EventSystem;
 class Item;
 class MessageBuffer;
@@ -72,9 +73,15 @@ public:
     void SetPosition(const WorldPos& newPosition) override;
     void FreeModel() override;
     // Loads the model through the resource manager and announces its name to the clients.
-    void ResolveModel(const std::string& path, ResourceHandle& out) override;
+    void LoadResource(const std::string& path, ResourceHandle& out) override;
+    // Neutral yes/no queries no class of the host answers otherwise.
+    virtual bool TraitA() const { return true; }
     void Update(float seconds) override;
+    // The owned stats array a sentient keeps; none for other entities. The host's stats view.
+    virtual const IntArray* GetOwnedPart() const { return nullptr; }
+    const IntArray* GetStats() const final { return GetOwnedPart(); }
     int32_t GetStat(int32_t stat) const override;
+    virtual int32_t ValueA() const { return 0; }
     // The game updates only the entities that answer true.
     virtual bool NeedsUpdate() const { return true; }
     virtual bool KnowsSkill(int32_t) const { return true; }
@@ -84,6 +91,9 @@ public:
     virtual bool BagHasRoom(int32_t) const { return false; }
     virtual void OnItemPlaced(int32_t, int32_t, Item*) {}
     virtual void OnItemRemoved(int32_t, int32_t, Item*) {}
+    virtual bool TraitB() const { return true; }
+    // Neutral notifications: nothing happens.
+    virtual void HookD(int32_t, int32_t, Entity*) {}
     virtual bool IsRelatedTo(const Entity*) const { return true; }
     virtual bool CanBeAttacked() const { return true; }
     virtual bool TalksToOwnCovenantNpc() const { return false; }
@@ -95,8 +105,10 @@ public:
     virtual void OnPlaced() {}
     virtual void SetSpawnTag(int32_t tag) { spawnTag = tag; }
     virtual bool HasClearLineFrom(const WorldPos&) const { return false; }
+    virtual bool TraitF() const { return true; }
     virtual void CollectNetObjects(std::vector<NetObject>&) const {}
     virtual void WriteNetState(MessageBuffer&) const {}
+    virtual void HookF(int32_t) {}
     virtual void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet);
     // The health actually gained.
     virtual int32_t Heal(int32_t amount, Entity* source, bool show);
@@ -144,6 +156,9 @@ public:
     virtual bool CanMove() const { return false; }
     virtual bool IsInanimate() const { return true; }
     virtual bool IsTrap() const { return false; }
+    // An ordinary thing of the world: false for players, gates, items on the ground and stashes,
+    // and for an actor that is a town NPC or a quest's figure.
+    virtual bool TraitL() const { return true; }
     virtual void OnNamedSignal(Entity*, std::string_view) {}
     virtual bool IsCreature() const { return false; }
     virtual bool TakesCriticalHits() const { return false; }

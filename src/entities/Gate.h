@@ -46,6 +46,7 @@ public:
     void WriteNetState(MessageBuffer& buffer) const override;
     // Players only; what happens is the kind's.
     void OnUsedBy(Entity* user) override;
+    bool TraitL() const override { return false; }
 
     void Link(Gate* partner) { linked.Set(partner); }
     Gate* GetLinked() const { return linked.GetAs<Gate>(); }

@@ -25,6 +25,7 @@ public:
     // An entity that only shows the item (a relic on its pedestal): never picked up, never
     // timed out, not yet in the game.
     static ItemGround* MakeDisplay(std::unique_ptr<Item> item);
+    bool TraitL() const override { return false; }
     void PlayFall();
     // Not being picked up and not falling.
     bool CanBePickedUp() const;

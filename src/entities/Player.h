@@ -69,7 +69,7 @@ struct PlayerSpree {
 
     // Records the kill; true, with the list emptied, when count kills of the window (all of
     // the kind's run with specific) are held. Kind 0 records nothing.
-    bool Check(int32_t kind, double now, float window, int32_t count, bool specific);
+    bool CheckSpree(int32_t kind, double now, float window, int32_t count, bool specific);
     void Clear();
 };
 
@@ -108,6 +108,9 @@ public:
     bool IsPlayer() const override { return true; }
     bool CanMove() const override { return true; }
     bool IsInanimate() const override { return false; }
+    bool TraitL() const override { return false; }
+    // Busy while in interaction mode 2.
+    bool TraitP() const override { return interactionMode == 2; }
     // The world save leaves players out: the character travels with its client.
     bool IsFree() const override { return false; }
     bool ReloadsOnClassChange() const override { return true; }

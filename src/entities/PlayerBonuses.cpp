@@ -53,7 +53,7 @@ void PlayerSpree::Clear()
     times.clear();
 }
 
-bool PlayerSpree::Check(int32_t kind, double now, float window, int32_t count, bool specific)
+bool PlayerSpree::CheckSpree(int32_t kind, double now, float window, int32_t count, bool specific)
 {
     if (kind == 0)
         return false;
@@ -245,7 +245,7 @@ void Player::CheckSprees(Entity& victim)
     if (victim.IsChest()) {
         int32_t kind = victim.GetEntry() ? victim.GetEntry()->GetId() : 0;
         if (tuning.bonusObjectKillingSpreeScore > 0 &&
-            objectSpree.Check(kind, now, tuning.bonusObjectKillingSpreeTime, tuning.bonusObjectKillingSpreeCount, false))
+            objectSpree.CheckSpree(kind, now, tuning.bonusObjectKillingSpreeTime, tuning.bonusObjectKillingSpreeCount, false))
             AwardBonus("BonusObjectKillingSpree", tuning.bonusObjectKillingSpreeScore);
         return;
     }
@@ -254,15 +254,15 @@ void Player::CheckSprees(Entity& victim)
         return;
     int32_t kind = PlayerSpreeKind(*actor);
     if (tuning.bonusKillingSpreeScore > 0 &&
-        killingSpree.Check(kind, now, tuning.bonusKillingSpreeTime, tuning.bonusKillingSpreeCount, false)) {
+        killingSpree.CheckSpree(kind, now, tuning.bonusKillingSpreeTime, tuning.bonusKillingSpreeCount, false)) {
         // The courage key only names the spree; it pays the killing-spree amount.
         bool courage = tuning.bonusCourageSpreeScore > 0 && health < tuning.bonusCourageSpreeHealth;
         AwardBonus(courage ? "BonusCourageSpree" : "BonusKillingSpree", tuning.bonusKillingSpreeScore);
     }
     if (tuning.bonusSpecificKillingSpreeScore > 0 &&
-        specificSpree.Check(kind, now, tuning.bonusSpecificKillingSpreeTime, tuning.bonusSpecificKillingSpreeCount, true))
+        specificSpree.CheckSpree(kind, now, tuning.bonusSpecificKillingSpreeTime, tuning.bonusSpecificKillingSpreeCount, true))
         AwardBonus("BonusSpecificKillingSpree", tuning.bonusSpecificKillingSpreeScore);
     if (tuning.bonusMassacreScore > 0 &&
-        massacre.Check(kind, now, tuning.bonusMassacreTime, tuning.bonusMassacreCount, false))
+        massacre.CheckSpree(kind, now, tuning.bonusMassacreTime, tuning.bonusMassacreCount, false))
         AwardBonus("BonusMassacre", tuning.bonusMassacreScore);
 }

@@ -143,8 +143,6 @@ void Sentient::WriteNetState(MessageBuffer& buffer) const
 
 void Sentient::TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet)
 {
-    if (amount > 0)
-        amount = AbsorbWithEffects(amount, attacker);
     Entity::TakeDamage(amount, attacker, overTime, quiet);
     OnDamageTaken(amount, attacker, overTime, quiet);
 }

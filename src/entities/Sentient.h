@@ -86,7 +86,7 @@ public:
     // ---- Entity operations -------------------------------------------------------------------
     void Update(float seconds) override;
     bool KnowsSkill(int32_t skillId) const override;
-    const IntArray* GetStats() const override { return &stats; }
+    const IntArray* GetOwnedPart() const override { return &stats; }
     int32_t GetStat(int32_t stat) const override;
     Item* GetItem(int32_t bag, int32_t index) const override;
     // The bag exists and has an empty slot.
@@ -114,6 +114,8 @@ public:
     void LeaveEngagedHateLists();
     // Frees the record of the state towards the entity, as a skill that consumes the state does.
     void ClearCombatEvent(int32_t stateBit, int32_t entityNumber);
+    // The blow's amount after every carried effect's absorption.
+    int32_t ModifyIncomingDamage(Entity* attacker, int32_t amount, int32_t damageType) override;
     bool IsDamageable() const override;
     void AddEngaged(Entity* entity) override;
     void RemoveEngaged(Entity* entity) override;
@@ -191,7 +193,9 @@ public:
     // A player's current enemy, an actor's; none for a plain sentient.
     virtual Entity* GetCurrentEnemy() const { return nullptr; }
     // A player busy with an action; never for a plain sentient.
-    virtual bool IsBusy() const { return false; }
+    virtual bool TraitP() const { return false; }
+    // A neutral yes/no query: true, unless a monster type says otherwise.
+    virtual bool TraitS() const { return true; }
 
     // ---- Combat events and actions (SentientCombat.cpp, SentientActions.cpp) -----------------
     // Registers the twelve sentient events in their order and the "Sentient" handler table
@@ -273,8 +277,6 @@ public:
 
     // ---- Status effects -----------------------------------------------------------------------
     void AttachStatusEffect(std::unique_ptr<StatusEffect> effect, Entity* source);
-    // Damage about to be taken, after every carried effect's absorption.
-    int32_t AbsorbWithEffects(int32_t damage, Entity* attacker);
     StatusEffect* FindSameGroup(const StatusEffect& effect, const Entity* source) const;
     void UpdateStatusEffects(float seconds);
     bool CanAttack() const;

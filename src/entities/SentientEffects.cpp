@@ -142,7 +142,7 @@ void Sentient::Notify(int32_t code, Entity* other)
         statusEffects[i]->OnSimpleEvent(code, other);
 }
 
-int32_t Sentient::AbsorbWithEffects(int32_t damage, Entity* attacker)
+int32_t Sentient::ModifyIncomingDamage(Entity* attacker, int32_t damage, int32_t)
 {
     bool emptied = false;
     for (const std::unique_ptr<StatusEffect>& effect : statusEffects) {

@@ -14,6 +14,7 @@ public:
     void Load(const DatabaseEntry* record) override;
     // A stash is a piece of furniture, not a thing lying about.
     bool IsInanimate() const override { return false; }
+    bool TraitL() const override { return false; }
 
     // The storage bag behind an opened-container bag number: Loot is Stash, LootBag1..8 are
     // StashBag1..8. Null for any other number, without a player, or for a covenant stash opened

@@ -193,7 +193,7 @@ bool StatusEffect::IsBroken(Sentient& carrier)
     }
     if (mustHaveNoEnemy && carrier.GetCurrentEnemy())
         return true;
-    if ((mustFocus || mustPartiallyFocus) && carrier.IsBusy())
+    if ((mustFocus || mustPartiallyFocus) && carrier.TraitP())
         return true;
     return itemSetEffect && !carrier.IsItemSetComplete(GetEntry());
 }

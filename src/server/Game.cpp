@@ -648,8 +648,8 @@ void Game::QueueMonsterRespawn(const Entity& victim)
 {
     const auto* actor = dynamic_cast<const Actor*>(&victim);
     // Only the level's own wild creatures come back: not a covenant's, a summoned one, a town
-    // NPC, a quest's figure or a guard; and only where it was first placed.
-    if (!actor || actor->covenantIndex >= 0 || actor->summoned || actor->npc || actor->questFigure || actor->guard)
+    // NPC or a quest's figure (no ordinary creature), or a guard; and only where it was first placed.
+    if (!actor || actor->covenantIndex >= 0 || actor->summoned || !actor->TraitL() || actor->guard)
         return;
     // The home is where it was first placed (level -1 for one never placed).
     if (!IsKnownLevel(actor->homePosition.level))

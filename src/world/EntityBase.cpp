@@ -45,7 +45,7 @@ void EntityBase::SetGridPosition(const WorldPos& newPosition)
     gridPosition.Normalize();
 }
 
-void EntityBase::ResolveModel(const std::string&, ResourceHandle&) {}
+void EntityBase::LoadResource(const std::string&, ResourceHandle&) {}
 
 void EntityBase::Update(float seconds)
 {
@@ -80,7 +80,7 @@ void EntityBase::LoadModels(std::string_view name)
     if (model.IsValid() && StringEqualsNoCase(modelName, path))
         return;
     ResourceHandle resolved;
-    ResolveModel(built, resolved);
+    LoadResource(built, resolved);
     SetModel(resolved);
     if (&built == &path)
         modelName = path;

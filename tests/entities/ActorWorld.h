@@ -213,6 +213,7 @@ MonsterHider
     Type MonsterType
     Archetype ArchetypeTest
     Definition ActorHider
+    TraitS 0
 }
 MonsterNamed
 {

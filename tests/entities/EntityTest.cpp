@@ -1,8 +1,13 @@
 // EntityTest -- the host entity: record keys, damage and healing, fading and deletion, attachments, warps, the header and placement bytes.
 #include "entities/EntityWorld.h"
+#include "entities/ActorWorld.h"
 #include "entities/Attachments.h"
 #include "entities/EntityCovenant.h"
+#include "entities/Gate.h"
+#include "entities/ItemGround.h"
+#include "entities/Player.h"
 #include "entities/Sentient.h"
+#include "entities/Stash.h"
 
 #include "core/MessageBuffer.h"
 
@@ -16,6 +21,7 @@
 namespace {
 
 class EntityRules : public EntityWorld {};
+class EntityTraits : public ActorWorld {};
 
 // The header bytes as words: ints and floats both as their 32-bit patterns.
 class HeaderWords {
@@ -433,4 +439,54 @@ TEST_F(EntityRules, CovenantHomeAnswersItsDefences)
     EXPECT_EQ(house->GetStat(CharacterStat::Level), 0);
     house->covenantIndex = 3;
     EXPECT_EQ(house->GetStat(CharacterStat::Armor), 0) << "no covenant of that index";
+}
+
+// The neutral queries and hooks, the owned stats and the busy test, class by class.
+TEST_F(EntityTraits, EachClassAnswersTheNeutralQueriesAsItsKindDoes)
+{
+    Player::RegisterEventClass(events, types);
+    auto* busyPlayer = Spawn<Player>();
+    busyPlayer->interactionMode = 2;
+    Actor* townsman = SpawnActor();
+    townsman->npc = true;
+    Actor* figure = SpawnActor();
+    figure->questFigure = true;
+    struct Case {
+        const char* what;
+        Entity* entity;
+        bool ordinary, ownsStats, busy, traitS;
+    };
+    const Case cases[] = {
+        {"plain entity", Spawn(), true, false, false, true},
+        {"sentient", Spawn<Sentient>(), true, true, false, true},
+        {"monster", SpawnActor(), true, true, false, true},
+        {"monster of a type that says no", SpawnActor("MonsterHider"), true, true, false, false},
+        {"town NPC", townsman, false, true, false, true},
+        {"quest figure", figure, false, true, false, true},
+        {"idle player", Spawn<Player>(), false, true, false, true},
+        {"player in mode 2", busyPlayer, false, true, true, true},
+        {"gate", Spawn<Gate>(), false, false, false, true},
+        {"item on the ground", Spawn<ItemGround>(), false, false, false, true},
+        {"stash", Spawn<Stash>(), false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        Entity* e = c.entity;
+        EXPECT_TRUE(e->TraitA() && e->TraitB() && e->TraitF()) << c.what;
+        EXPECT_EQ(e->ValueA(), 0) << c.what;
+        EXPECT_EQ(e->TraitL(), c.ordinary) << c.what;
+        const IntArray* owned = e->GetOwnedPart();
+        EXPECT_EQ(owned != nullptr, c.ownsStats) << c.what;
+        EXPECT_EQ(e->GetStats(), owned) << c.what << ": the stats view is the owned part";
+        int32_t health = e->health;
+        uint32_t flags = e->flags;
+        e->HookD(1, 2, e);
+        e->HookF(3);
+        EXPECT_EQ(e->health, health) << c.what;
+        EXPECT_EQ(e->flags, flags) << c.what;
+        if (auto* sentient = dynamic_cast<Sentient*>(e)) {
+            EXPECT_EQ(owned, &sentient->stats) << c.what;
+            EXPECT_EQ(sentient->TraitP(), c.busy) << c.what;
+            EXPECT_EQ(sentient->TraitS(), c.traitS) << c.what;
+        }
+    }
 }

@@ -149,7 +149,7 @@ TEST_F(PlayerBonusWorld, FirstBloodOnlyBeforeAnyHitDealtOrTaken)
 TEST(PlayerSpreeCheck, KindZeroRecordsNothing)
 {
     PlayerSpree spree;
-    EXPECT_FALSE(spree.Check(0, 1.0, 10.0f, 1, false));
+    EXPECT_FALSE(spree.CheckSpree(0, 1.0, 10.0f, 1, false));
     EXPECT_TRUE(spree.kinds.empty());
     EXPECT_TRUE(spree.times.empty());
 }
@@ -157,20 +157,20 @@ TEST(PlayerSpreeCheck, KindZeroRecordsNothing)
 TEST(PlayerSpreeCheck, KillsOutsideTheWindowFallAway)
 {
     PlayerSpree spree;
-    EXPECT_FALSE(spree.Check(7, 0.0, 10.0f, 3, false));
-    EXPECT_FALSE(spree.Check(7, 10.0, 10.0f, 3, false)) << "exactly the window still counts";
+    EXPECT_FALSE(spree.CheckSpree(7, 0.0, 10.0f, 3, false));
+    EXPECT_FALSE(spree.CheckSpree(7, 10.0, 10.0f, 3, false)) << "exactly the window still counts";
     EXPECT_EQ(spree.kinds.size(), 2u);
-    EXPECT_FALSE(spree.Check(7, 10.5, 10.0f, 3, false)) << "the kill at 0 fell out of the window";
+    EXPECT_FALSE(spree.CheckSpree(7, 10.5, 10.0f, 3, false)) << "the kill at 0 fell out of the window";
     EXPECT_EQ(spree.times.front(), 10.0);
 }
 
 TEST(PlayerSpreeCheck, ASpecificSpreeDropsTheOlderKillsOfOtherKinds)
 {
     PlayerSpree spree;
-    EXPECT_FALSE(spree.Check(2, 0.0, 10.0f, 2, true));
-    EXPECT_FALSE(spree.Check(1, 1.0, 10.0f, 2, true)) << "kind 1's run starts at this kill";
+    EXPECT_FALSE(spree.CheckSpree(2, 0.0, 10.0f, 2, true));
+    EXPECT_FALSE(spree.CheckSpree(1, 1.0, 10.0f, 2, true)) << "kind 1's run starts at this kill";
     EXPECT_EQ(spree.kinds, std::vector<int32_t>{1});
-    EXPECT_TRUE(spree.Check(1, 2.0, 10.0f, 2, true));
+    EXPECT_TRUE(spree.CheckSpree(1, 2.0, 10.0f, 2, true));
     EXPECT_TRUE(spree.kinds.empty());
     EXPECT_TRUE(spree.times.empty());
 }
@@ -178,9 +178,9 @@ TEST(PlayerSpreeCheck, ASpecificSpreeDropsTheOlderKillsOfOtherKinds)
 TEST(PlayerSpreeCheck, AnUnspecificSpreeCountsEveryKind)
 {
     PlayerSpree spree;
-    EXPECT_FALSE(spree.Check(2, 0.0, 10.0f, 3, false));
-    EXPECT_FALSE(spree.Check(1, 1.0, 10.0f, 3, false));
-    EXPECT_TRUE(spree.Check(3, 2.0, 10.0f, 3, false));
+    EXPECT_FALSE(spree.CheckSpree(2, 0.0, 10.0f, 3, false));
+    EXPECT_FALSE(spree.CheckSpree(1, 1.0, 10.0f, 3, false));
+    EXPECT_TRUE(spree.CheckSpree(3, 2.0, 10.0f, 3, false));
 }
 
 // ---- Kills through the combat path ----------------------------------------------------------------

@@ -190,8 +190,9 @@ protected:
 
     int32_t Taken(int32_t damage, Entity* attacker)
     {
+        // As a blow arrives: the carried effects cut it first, then it is taken.
         int32_t before = carrier->health;
-        carrier->TakeDamage(damage, attacker, false, true);
+        carrier->TakeDamage(carrier->ModifyIncomingDamage(attacker, damage, 0), attacker, false, true);
         return before - carrier->health;
     }
 
@@ -220,6 +221,19 @@ TEST_F(StatusEffectCombat, APoolOfFiftyTakesThirtyThenTwentyAndEnds)
     EXPECT_EQ(shield.absorbDamage, 0);
     EXPECT_TRUE(shield.IsExpired());
     EXPECT_EQ(Taken(30, foe), 30) << "an emptied pool takes nothing more";
+}
+
+TEST_F(StatusEffectCombat, AbsorptionCutsTheIncomingBlowNotTheDamageTaken)
+{
+    StatusEffect& shield = Add("Shield");
+    int32_t before = carrier->health;
+    carrier->TakeDamage(30, foe, false, true);
+    EXPECT_EQ(before - carrier->health, 30) << "damage already reckoned is taken whole";
+    EXPECT_EQ(shield.absorbDamage, 50);
+    EXPECT_EQ(carrier->ModifyIncomingDamage(foe, 0, 0), 0) << "nothing to cut";
+    EXPECT_EQ(shield.absorbDamage, 50);
+    EXPECT_EQ(carrier->ModifyIncomingDamage(foe, 70, 0), 20);
+    EXPECT_TRUE(shield.IsExpired());
 }
 
 TEST_F(StatusEffectCombat, AllPercentAndTrapOnlyAbsorptionsEachKeepTheirRule)

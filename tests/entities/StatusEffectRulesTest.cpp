@@ -1,6 +1,7 @@
 // StatusEffectRulesTest -- a carried effect's step: what breaks it and in which order, its health, power and aura ticks, merges, fades, its source's power and the raid conditions.
 #include "entities/NeutralCovenant.h"
 #include "entities/SentientWorld.h"
+#include "entities/Player.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ public:
         told.push_back(std::to_string(kind) + " " + std::string(text));
     }
     Entity* GetCurrentEnemy() const override { return enemy; }
-    bool IsBusy() const override { return busy; }
+    bool TraitP() const override { return busy; }
 
     std::vector<std::string> told;
     Entity* enemy = nullptr;
@@ -318,6 +319,19 @@ TEST_F(StatusEffectRules, AnEnemyBusinessAndALostSetBreakTheirEffects)
     carrier->busy = true;
     carrier->UpdateStatusEffects(0.05f);
     EXPECT_FALSE(Carries("Focus"));
+}
+
+TEST_F(StatusEffectRules, APlayerBusyInModeTwoLosesItsFocus)
+{
+    Player::RegisterEventClass(events, types);
+    auto* player = Spawn<Player>(520, 500);
+    player->maxHealth = player->health = 100;
+    Add("Focus", nullptr, 1, player);
+    player->UpdateStatusEffects(0.05f);
+    EXPECT_TRUE(Carries("Focus", player)) << "mode 0 is no business";
+    player->interactionMode = 2;
+    player->UpdateStatusEffects(0.05f);
+    EXPECT_FALSE(Carries("Focus", player));
 }
 
 TEST_F(StatusEffectRules, ADeadCarrierKeepsItsEffectsButTheyDoNotTick)

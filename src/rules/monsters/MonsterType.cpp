@@ -41,6 +41,7 @@ void MonsterType::Load(const DatabaseEntry* newEntry)
     vendor = entry->GetInt("Vendor") != 0;
     renegade = entry->GetInt("Renegade") != 0;
     thief = entry->GetInt("Thief") != 0;
+    traitS = entry->GetInt("TraitS", 1) != 0;
     size = entry->GetFloat("Size", 0.0f);
     questItemAmount = entry->GetInt("QuestItemAmount");
     entry->GetStringList("Enhancement", enhancements, true, false);

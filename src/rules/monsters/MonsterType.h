@@ -61,6 +61,8 @@ public:
     bool vendor = false;
     bool renegade = false;
     bool thief = false;
+    // The answer its creatures give to the sentients' neutral query of that name.
+    bool traitS = true;
     float size = 0.0f;
     int32_t questItemAmount = 0;
     std::vector<std::string> enhancements;
