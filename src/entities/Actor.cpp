@@ -637,6 +637,12 @@ void Actor::ObserveEvent(Event& event)
     event.params.SetReadPos(0);
 }
 
+void Actor::ReceiveEvent(Event& event, bool queue)
+{
+    ObserveEvent(event);
+    Sentient::ReceiveEvent(event, queue);
+}
+
 void Actor::PrintInfo() const
 {
     Entity::PrintInfo();

@@ -191,6 +191,9 @@ public:
     void Notify(int32_t code, Entity* other) override;
     // Every behaviour hears every event the actor receives, each from the parameters' start.
     void ObserveEvent(Event& event) override;
+    // An event of the actor's own (a hit it made, a kill, a blow taken) reaches its behaviours
+    // as a delivered one does, then the carried effects and the queue.
+    void ReceiveEvent(Event& event, bool queue) override;
     void PrintInfo() const override;
     Entity* GetCurrentTarget() const override { return currentTarget.GetAs<Entity>(); }
     Entity* GetCurrentEnemy() const override { return GetCurrentTarget(); }

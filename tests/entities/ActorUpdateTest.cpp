@@ -30,6 +30,31 @@ protected:
 
 } // namespace
 
+TEST_F(ActorUpdate, TheActorsOwnEventsReachEveryBehaviour)
+{
+    Actor* actor = SpawnActor();
+    ScriptedBehavior* first = Watch(actor);
+    ScriptedBehavior* second = Watch(actor);
+    Sentient* foe = SpawnTarget(40, 0);
+    struct Case {
+        const char* what;
+        void (*raise)(Actor&, Sentient&);
+    };
+    const Case cases[] = {
+        {"a hit it made", [](Actor& a, Sentient& f) { a.OnSuccessfulHit(5, &f, true, false, false, false, true); }},
+        {"a blow taken", [](Actor& a, Sentient& f) { a.RaiseWhenHit(&f, false); }},
+        {"a blow missed", [](Actor& a, Sentient& f) { a.OnMissedBy(&f, 0); }},
+        {"a kill", [](Actor& a, Sentient& f) { a.OnSuccessfulKill(&f); }},
+    };
+    for (const Case& c : cases) {
+        first->calls.clear();
+        second->calls.clear();
+        c.raise(*actor, *foe);
+        EXPECT_EQ(std::count(first->calls.begin(), first->calls.end(), "event"), 1) << c.what;
+        EXPECT_EQ(std::count(second->calls.begin(), second->calls.end(), "event"), 1) << c.what;
+    }
+}
+
 TEST_F(ActorUpdate, WakesWhenAPlayerComesWithinTheIdleDistanceAndSleepsAgain)
 {
     Actor* actor = SpawnActor();
