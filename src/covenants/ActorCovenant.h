@@ -90,7 +90,8 @@ public:
     // The starting relations, once every rival of the world exists.
     void SetUpFirstWorld() override;
     bool IsActorCovenant() const override { return true; }
-    int32_t GetPartnerIndex() const override { return adventurePartner; }
+    // A unique item (quality 5 to 7) is news: every client hears the covenant found it.
+    void AnnounceFoundItem(const ItemBase& item) const override;
     // The actor of the first recruit flagged as the leader.
     Entity* GetLeader() const override;
     void Update(float seconds) override;
@@ -384,7 +385,6 @@ private:
     void OpenChests(Recruit& recruit);
     // Stored unless this is the first player's covenant; announced when unique.
     void TakeFoundItem(std::unique_ptr<ItemBase> item);
-    void AnnounceFoundItem(const ItemBase& item) const;
     bool IsFirstPlayersCovenantHere() const;
     // The slot a new item of that kind goes to (relics to the house): -1 when none.
     int32_t ChooseStoreSlot(const ItemBase& item, int32_t& bag) const;

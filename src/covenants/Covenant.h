@@ -255,6 +255,7 @@ public:
     bool IsRaiding() const override;
     // Some other covenant targets this one while this one's treaty toward it is Raid.
     bool IsBeingRaided() const override { return IsBeingRaidedExcept(nullptr); }
+    int32_t GetPartnerIndex() const override { return adventurePartner; }
     bool IsBeingRaidedExcept(const Covenant* except) const;
     int32_t CountRecruits() const override;
     Sentient* GetRecruit(int32_t slot) const override;

@@ -8,6 +8,7 @@
 class Entity;
 class InventoryBag;
 class InventoryBase;
+class ItemBase;
 class Item;
 class Sentient;
 
@@ -48,6 +49,9 @@ public:
     virtual bool IsActorCovenant() const { return false; }
     virtual int32_t GetMemberSlotWord() const { return -1; }
     virtual void OnVictimLooted(Sentient&, Entity&) {}
+    // An item found by the covenant's side, told to every client when it is unique; a covenant
+    // of a person announces nothing.
+    virtual void AnnounceFoundItem(const ItemBase&) const {}
     // The covenant it is partnered with; -1 when none. A partnered member follows its leader
     // only in town.
     virtual int32_t GetPartnerIndex() const { return -1; }

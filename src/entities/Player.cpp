@@ -421,6 +421,34 @@ void Player::OnItemObtained(Item* item)
                        std::max(statistics.Get(PlayerStatistic::HighestItemValue), item->GetValue(true)));
 }
 
+namespace {
+
+// The covenant this player's covenant adventures with; null without either.
+EntityCovenant* PlayerPartnerCovenant(const Player& player)
+{
+    const EntityCovenant* own = player.GetCovenant();
+    return own && gGameServices ? gGameServices->GetCovenant(own->GetPartnerIndex()) : nullptr;
+}
+
+} // namespace
+
+float Player::GetLootMoneyFactor() const
+{
+    return PlayerPartnerCovenant(*this) ? 0.5f : 1.0f;
+}
+
+void Player::OnVictimLooted(Entity* victim)
+{
+    const EntityCovenant* partner = PlayerPartnerCovenant(*this);
+    const auto* looted = dynamic_cast<const Sentient*>(victim);
+    const InventoryBag* loot = looted ? looted->GetBag(InventoryGroupIndex::Loot) : nullptr;
+    if (!partner || !loot)
+        return;
+    for (int32_t slot = 0; slot < loot->GetSlotCount(); ++slot)
+        if (const ItemBase* item = loot->GetItem(slot))
+            partner->AnnounceFoundItem(*item);
+}
+
 bool Player::IsItemTimerReady(int32_t index) const
 {
     if (index <= 0 || index >= kItemTimerCount)

@@ -131,6 +131,10 @@ public:
     void ReportDamageDealt(int32_t total) override;
     void ReportHealingDone(int32_t amount) override;
     void OnItemObtained(Item* item) override;
+    // Half the loot money while the covenant adventures with a partner, which takes its share.
+    float GetLootMoneyFactor() const override;
+    // With a partner, the partner announces the unique items of the victim's loot.
+    void OnVictimLooted(Entity* victim) override;
     bool IsItemTimerReady(int32_t index) const override;
     void SetItemTimer(int32_t index, float seconds) override;
     Entity* GetUseTarget() const override { return interactionTarget.GetAs<Entity>(); }

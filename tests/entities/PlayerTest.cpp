@@ -570,6 +570,47 @@ TEST_F(PlayerWorld, OnlyATownspersonOfItsOwnCovenantIsTheOwnCovenantsNpc)
     EXPECT_FALSE(Entity().TalksToOwnCovenantNpc());
 }
 
+TEST_F(PlayerWorld, APartneredCovenantHalvesTheLootMoneyAndItsPartnerAnnouncesTheVictimsLoot)
+{
+    class PartnerCovenant : public NeutralCovenant {
+    public:
+        int32_t GetPartnerIndex() const override { return partner; }
+        void AnnounceFoundItem(const ItemBase& item) const override { told.emplace_back(item.GetEntry()->GetName()); }
+        int32_t partner = -1;
+        mutable std::vector<std::string> told;
+    } own, partner;
+    game.covenants = {&own, &partner};
+    Player* player = MakePlayer();
+    auto* victim = Spawn<Sentient>();
+    victim->inventory->ResizeBag(InventoryGroupIndex::Loot, 4);
+    for (auto [name, slot] : {std::pair{"Dagger", 0}, std::pair{"Buckler", 2}}) {
+        std::unique_ptr<ItemBase> item = std::make_unique<Item>();
+        item->SetEntry(database.FindEntryByName(name));
+        ASSERT_TRUE(victim->inventory->PlaceItem(item, InventoryGroupIndex::Loot, slot, kPlaceAnyGroup));
+    }
+    struct Case {
+        int32_t ownIndex, partnerIndex;
+        float factor;
+        std::vector<std::string> told;
+    };
+    const Case cases[] = {
+        {-1, 1, 1.0f, {}},                      // no covenant
+        {0, -1, 1.0f, {}},                      // no partner
+        {0, 1, 0.5f, {"Dagger", "Buckler"}},    // the partner hears every item of the loot bag
+        {0, 7, 1.0f, {}},                       // a partner index of no covenant
+    };
+    for (const Case& c : cases) {
+        player->covenantIndex = c.ownIndex;
+        own.partner = c.partnerIndex;
+        partner.told.clear();
+        EXPECT_FLOAT_EQ(player->GetLootMoneyFactor(), c.factor) << c.ownIndex << " " << c.partnerIndex;
+        player->OnVictimLooted(victim);
+        EXPECT_EQ(partner.told, c.told) << c.ownIndex << " " << c.partnerIndex;
+    }
+    player->OnVictimLooted(nullptr);
+    game.covenants.clear();
+}
+
 TEST_F(PlayerWorld, ATwoHandedWeaponBesideAShieldIsRefusedInEitherOrder)
 {
     Player* player = MakePlayer();
