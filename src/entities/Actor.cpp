@@ -59,25 +59,6 @@ float ActorDifficultyFactor(int32_t which)
     return ActorFactorTableOf(which)[static_cast<size_t>(difficulty)];
 }
 
-// "AttackSound" or "CombatEffect" + the kind's name; the bare stem for a kind outside the table.
-// Spelt once: every swing asks for both.
-const std::string& ActorSoundKey(bool effect, int32_t kind)
-{
-    using Keys = std::array<std::string, AttackSoundType::kCount + 1>;
-    auto spell = [](const char* stem) {
-        Keys keys;
-        const EnumTable* kinds = EnumTable::Find("AttackSoundType");
-        for (int32_t k = 0; k < AttackSoundType::kCount; ++k)
-            keys[static_cast<size_t>(k)] = kinds ? stem + kinds->GetName(k) : stem;
-        keys.back() = stem;
-        return keys;
-    };
-    static const Keys kSoundKeys = spell("AttackSound");
-    static const Keys kEffectKeys = spell("CombatEffect");
-    const Keys& keys = effect ? kEffectKeys : kSoundKeys;
-    return kind < 0 || kind >= AttackSoundType::kCount ? keys.back() : keys[static_cast<size_t>(kind)];
-}
-
 // The damage table is built at every hit.
 const std::string& ActorDamagePercentKey(int32_t type)
 {
@@ -655,7 +636,7 @@ void Actor::PrintInfo() const
 // Both copy into the caller's string, which keeps its room from hit to hit.
 void Actor::GetAttackSound(int32_t kind, std::string& out) const
 {
-    const DatabaseField* field = DefField(ActorSoundKey(false, kind));
+    const DatabaseField* field = DefField(AttackSoundKey(false, kind));
     out.assign(field ? field->value : std::string_view());
     if (out.empty())
         Sentient::GetAttackSound(kind, out);
@@ -663,7 +644,7 @@ void Actor::GetAttackSound(int32_t kind, std::string& out) const
 
 void Actor::GetCombatEffect(int32_t kind, std::string& out) const
 {
-    const DatabaseField* field = DefField(ActorSoundKey(true, kind));
+    const DatabaseField* field = DefField(AttackSoundKey(true, kind));
     out.assign(field ? field->value : std::string_view());
 }
 

@@ -203,6 +203,10 @@ public:
     static void RegisterEventClass(EventSystem& events, TypeRegistry& types);
     static int GetEventId(int32_t sentientEvent);
     EventClass* GetEventClass() const override;
+    // The weapon's sound of the result, else the game's default one.
+    void GetAttackSound(int32_t kind, std::string& out) const override;
+    // "AttackSound" or "CombatEffect" + the result kind's name; the bare stem outside the table.
+    static const std::string& AttackSoundKey(bool effect, int32_t kind);
     void RaiseWhenHit(Entity* attacker, bool flag) override;
     void OnMissedBy(Entity* attacker, int32_t missKind) override;
     virtual void OnSuccessfulHit(int32_t damage, Entity* target, bool hit, bool critical, bool crushing, bool deep,

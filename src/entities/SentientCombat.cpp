@@ -2,6 +2,7 @@
 #include "entities/Sentient.h"
 
 #include "core/DatabaseEntry.h"
+#include "core/EnumTable.h"
 #include "core/Event.h"
 #include "core/EventSystem.h"
 #include "core/ScratchList.h"
@@ -14,6 +15,8 @@
 #include "entities/StatusEffect.h"
 #include "resources/models/Animation.h"
 #include "rules/CharacterClass.h"
+#include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
 
 #include <array>
 
@@ -94,6 +97,38 @@ void Sentient::ReceiveEvent(Event& event, bool queue)
     if (!queue || event.kept || !gEventSystem)
         return;
     gEventSystem->QueueEvent(&event);
+}
+
+// "AttackSound" or "CombatEffect" + the kind's name; the bare stem for a kind outside the table.
+// Spelt once: every swing asks for both.
+const std::string& Sentient::AttackSoundKey(bool effect, int32_t kind)
+{
+    using Keys = std::array<std::string, AttackSoundType::kCount + 1>;
+    auto spell = [](const char* stem) {
+        Keys keys;
+        const EnumTable* kinds = EnumTable::Find("AttackSoundType");
+        for (int32_t k = 0; k < AttackSoundType::kCount; ++k)
+            keys[static_cast<size_t>(k)] = kinds ? stem + kinds->GetName(k) : stem;
+        keys.back() = stem;
+        return keys;
+    };
+    static const Keys kSoundKeys = spell("AttackSound");
+    static const Keys kEffectKeys = spell("CombatEffect");
+    const Keys& keys = effect ? kEffectKeys : kSoundKeys;
+    return kind < 0 || kind >= AttackSoundType::kCount ? keys.back() : keys[static_cast<size_t>(kind)];
+}
+
+void Sentient::GetAttackSound(int32_t kind, std::string& out) const
+{
+    out.clear();
+    if (kind < 0 || kind >= AttackSoundType::kCount)
+        return;
+    const Item* weapon = GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+    if (const DatabaseEntry* record = weapon ? weapon->GetEntry() : nullptr)
+        if (const DatabaseField* field = record->FindField(AttackSoundKey(false, kind)))
+            out.assign(field->value);
+    if (out.empty() && gGameData)
+        out.assign(gGameData->GetTuning().attackSound[static_cast<size_t>(kind)]);
 }
 
 // ---- Reactions -------------------------------------------------------------------------------

@@ -335,6 +335,7 @@ void ReadTables(G& tuning, const DatabaseEntry& entry)
     ReadByName(entry, "DirectDamagePercent", "DamageType", tuning.directDamagePercent, ReadFloat);
     ReadByName(entry, "DamageOverTimePercent", "DamageType", tuning.damageOverTimePercent, ReadFloat);
     ReadByName(entry, "CombatEffect", "AttackSoundType", tuning.combatEffect, ReadString);
+    ReadByName(entry, "AttackSound", "AttackSoundType", tuning.attackSound, ReadString);
     ReadByName(entry, "RumorCostPerLevel", "RumorLevel", tuning.rumorCostPerLevel, ReadFloat);
     ReadByName(entry, "RumorChance", "RumorLevel", tuning.rumorChance, ReadFloat);
     ReadByName(entry, "TownSpot", "NpcType", tuning.townSpots, ReadTownSpot);

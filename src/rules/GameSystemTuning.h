@@ -289,6 +289,8 @@ struct GameSystemTuning {
     float resistanceMinAbsorbPercent = 0.0f;
     float resistanceDotMultiplier = 0.0f;
     std::array<std::string, AttackSoundType::kCount> combatEffect;
+    // The sound of each result for an attacker whose weapon names none.
+    std::array<std::string, AttackSoundType::kCount> attackSound;
     float typicalDamageBase = 0.0f;
     float typicalDamagePerLevel = 0.0f;
 

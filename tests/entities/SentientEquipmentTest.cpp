@@ -23,6 +23,7 @@ Dagger
 {
     Type Item
     ItemType HandPrimary
+    AttackSoundCriticalHit "Sounds/stab.wav"
 }
 Greatsword
 {
@@ -132,6 +133,33 @@ TEST_F(SentientEquipment, AttackAnimationFollowsTheHands)
     EXPECT_STREQ(fighter->GetAttackAnimationName(), "attackTwoHand");
     Put("Buckler", InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary);
     EXPECT_STREQ(fighter->GetAttackAnimationName(), "attackOneHandWithShield") << "a shield wins whatever the weapon";
+}
+
+TEST_F(SentientEquipment, TheAttackSoundIsTheWeaponsElseTheGamesDefault)
+{
+    struct Case {
+        const char* weapon;
+        int32_t kind;
+        const char* sound;
+    };
+    const Case cases[] = {
+        {nullptr, AttackSoundType::NormalHit, "Sounds/thud.wav"},
+        {nullptr, AttackSoundType::CriticalHit, "Sounds/crack.wav"},
+        {nullptr, AttackSoundType::Parry, ""},
+        {"Dagger", AttackSoundType::CriticalHit, "Sounds/stab.wav"},
+        {"Dagger", AttackSoundType::NormalHit, "Sounds/thud.wav"},
+        {"Greatsword", AttackSoundType::CriticalHit, "Sounds/crack.wav"},
+        {"Dagger", -1, ""},
+        {"Dagger", AttackSoundType::kCount, ""},
+    };
+    std::string sound = "stale";
+    for (const Case& c : cases) {
+        fighter->inventory->DeleteAt(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+        if (c.weapon)
+            Put(c.weapon, InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+        fighter->GetAttackSound(c.kind, sound);
+        EXPECT_EQ(sound, c.sound) << (c.weapon ? c.weapon : "bare hands") << " " << c.kind;
+    }
 }
 
 TEST_F(SentientEquipment, TheSecondPieceOfASetWornGivesItsBonusOnceAndTakingOneOffEndsIt)

@@ -19,6 +19,8 @@ GameSystem
     LevelDiscoveryXpMult 0.5
     LevelUpEffect "Effects/levelup.mdl"
     WarpRings 3
+    AttackSoundNormalHit "Sounds/thud.wav"
+    AttackSoundCriticalHit "Sounds/crack.wav"
 }
 ClassTester
 {
