@@ -236,6 +236,22 @@ TEST_F(StatusEffectCombat, AbsorptionCutsTheIncomingBlowNotTheDamageTaken)
     EXPECT_TRUE(shield.IsExpired());
 }
 
+TEST_F(StatusEffectCombat, ABlowDealtThroughTheCombatRoadIsCutBeforeItIsShownAndTaken)
+{
+    StatusEffect& shield = Add("Shield");
+    StatPairList blow;
+    blow.Add(DamageType::Physical, 30.0f, 30.0f);
+    int32_t before = carrier->health;
+    game.lines.clear();
+    EXPECT_EQ(DealDamageList(blow, foe, carrier, false, false), 0);
+    EXPECT_EQ(carrier->health, before);
+    EXPECT_EQ(shield.absorbDamage, 20);
+    EXPECT_TRUE(game.lines.empty()) << "nothing got through: no damage shown";
+    EXPECT_EQ(DealDamageList(blow, foe, carrier, false, false), 10);
+    EXPECT_EQ(carrier->health, before - 10);
+    EXPECT_TRUE(shield.IsExpired());
+}
+
 TEST_F(StatusEffectCombat, AllPercentAndTrapOnlyAbsorptionsEachKeepTheirRule)
 {
     Add("Aegis");
