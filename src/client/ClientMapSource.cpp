@@ -10,7 +10,7 @@
 #include "client/ScreenConversion.h"
 #include "core/ColorSystem.h"
 #include "core/StringUtil.h"
-#include "core/system/GraphicsSystem.h"
+#include "render/Renderer.h"
 #include "render/WorldMap.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -186,10 +186,11 @@ bool ClientMapSource::IsQuestLevel(int32_t level) const
 Vector2 ClientMapSource::WorldToScreen(const WorldPos& position) const
 {
     Vector2 point = Client::WorldToScreen(position, true);
-    if (!gGraphicsSystem)
+    if (!gRenderer)
         return point;
-    return {point.x * static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f,
-            point.y * static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f};
+    const VideoOptions& screen = gRenderer->GetVideoOptions();
+    return {point.x * static_cast<float>(screen.GetScreenWidth()) / 640.0f,
+            point.y * static_cast<float>(screen.GetScreenHeight()) / 480.0f};
 }
 
 void ClientMapSource::QueueServerCommand(const std::string& line)

@@ -3,13 +3,13 @@
 
 #include "core/ColorSystem.h"
 #include "core/UserVarSystem.h"
-#include "core/system/GraphicsSystem.h"
 #include "core/system/InputSystem.h"
 #include "render/GLApi.h"
 #include "render/FrameScene.h"
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
 #include "render/MapPanel.h"
+#include "render/Renderer.h"
 #include "resources/shaders/ScreenPrimitives.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
@@ -337,7 +337,8 @@ void MiniMap::Draw()
     DrawMap(rect);
     int32_t mouseX = 0;
     int32_t mouseY = 0;
-    float scale = gGraphicsSystem ? 640.0f / static_cast<float>(std::max(1, gGraphicsSystem->GetViewWidth())) : 1.0f;
+    float scale =
+        gRenderer ? 640.0f / static_cast<float>(std::max(1, gRenderer->GetVideoOptions().GetScreenWidth())) : 1.0f;
     bool hasMouse = gInputSystem && gInputSystem->GetCursorPos(mouseX, mouseY);
     BuildIcons(camera, hasMouse ? static_cast<float>(mouseX) * scale : -1.0e6f,
                hasMouse ? static_cast<float>(mouseY) * scale : -1.0e6f);

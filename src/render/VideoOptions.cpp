@@ -1,4 +1,4 @@
-// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the anisotropy, the ground detail, and the full-screen toggle.
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy, the ground detail, and the full-screen toggle.
 #include "render/VideoOptions.h"
 
 #include "core/DebugSystem.h"
@@ -117,6 +117,16 @@ void VideoOptions::ListAntiAliasingModes(std::vector<ListEntry>& rows) const
     rows.push_back(VideoOptionsEntry("$$AntiAliasingNone$$", "0"));
     for (int32_t samples : display.GetMultisampleCounts())
         rows.push_back(VideoOptionsEntry(std::to_string(samples) + " $$AntiAliasingSamples$$", std::to_string(samples)));
+}
+
+int32_t VideoOptions::GetScreenWidth() const
+{
+    return display.GetScreenWidth();
+}
+
+int32_t VideoOptions::GetScreenHeight() const
+{
+    return display.GetScreenHeight();
 }
 
 void VideoOptions::InitAnisotropy(bool supported, float driverMaximum)

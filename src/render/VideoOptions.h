@@ -1,4 +1,4 @@
-// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the anisotropy, the ground detail, and the full-screen toggle.
+// VideoOptions -- the lists the video options menu chooses from (shadows, filtering, texture quality, display modes, frequencies, screenshots, ground detail, antialiasing), the screen's size, the anisotropy, the ground detail, and the full-screen toggle.
 #pragma once
 
 #include "core/CommandSystem.h"
@@ -40,6 +40,10 @@ public:
     void ListScreenFrequencies(std::vector<ListEntry>& rows) const;
     void ListAntiAliasingModes(std::vector<ListEntry>& rows) const;
 
+    // The full-screen mode's size while one is in use, else the view's: the display's answer,
+    // which the cursor's conversion below the renderer reads too.
+    int32_t GetScreenWidth() const;
+    int32_t GetScreenHeight() const;
 
     // From the driver at start-up: anisotropy is offered when the extension is there.
     void InitAnisotropy(bool supported, float driverMaximum);

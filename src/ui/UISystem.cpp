@@ -9,6 +9,7 @@
 #include "core/system/InputSystem.h"
 #include "core/system/TimerSystem.h"
 #include "render/MiniMap.h"
+#include "render/Renderer.h"
 #include "render/WorldMap.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
@@ -479,8 +480,8 @@ void UISystem::GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::
     std::array<float, 4> box{};
     if (gWorldMap && gWorldMap->GetHelp(text, box)) {
         // The map's pins lie in window pixels, the tooltip in the 640 x 480 space.
-        int32_t width = gGraphicsSystem ? std::max(1, gGraphicsSystem->GetViewWidth()) : 640;
-        int32_t height = gGraphicsSystem ? std::max(1, gGraphicsSystem->GetViewHeight()) : 480;
+        int32_t width = gRenderer ? std::max(1, gRenderer->GetVideoOptions().GetScreenWidth()) : 640;
+        int32_t height = gRenderer ? std::max(1, gRenderer->GetVideoOptions().GetScreenHeight()) : 480;
         float scaleX = 640.0f / static_cast<float>(width);
         float scaleY = 480.0f / static_cast<float>(height);
         position[0] = box[0] * scaleX;

@@ -153,9 +153,15 @@ TEST_F(VideoOptions, TheScreenIsTheFullScreenModeOrTheViewAndTheToggleRestartsBe
     display.OnViewResized(1000, 700);
     EXPECT_EQ(display.GetScreenWidth(), 1000);
     EXPECT_EQ(display.GetScreenHeight(), 700);
+    EXPECT_EQ(options.GetScreenWidth(), 1000);
+    EXPECT_EQ(options.GetScreenHeight(), 700);
     display.GoFullScreen(1280, 720);
     EXPECT_EQ(display.GetScreenWidth(), 1280);
     EXPECT_EQ(display.GetScreenHeight(), 720);
+    // A window resized under a full-screen mode does not change the screen the options report.
+    display.OnViewResized(640, 400);
+    EXPECT_EQ(options.GetScreenWidth(), 1280);
+    EXPECT_EQ(options.GetScreenHeight(), 720);
 
     // Alt+Enter, as the renderer hooks it: the var flipped, each restart behind the busy
     // cursor, and the maps' hook after each.
