@@ -566,7 +566,12 @@ void Renderer::SetShadowProjection(Matrix4& modelView, const Vector3& p0, const 
     // projects in the world view's own frame. n . p = d is the equation n . p - d = 0.
     const Vector3 turned{light.x, light.y, -light.z};
     const PlaneEquation equation{ground.normal.x, ground.normal.y, -ground.normal.z, -ground.distance};
-    modelView = Matrix4Multiply(ImmediateDraw::ShadowMatrix(turned, equation), modelView);
+    modelView = Matrix4Multiply(ShadowMatrix(turned, equation), modelView);
+}
+
+Matrix4 Renderer::ShadowMatrix(const Vector3& light, const PlaneEquation& plane)
+{
+    return ImmediateDraw::ShadowMatrix(light, plane);
 }
 
 // Only a keyboard key (0 to 255) takes a screenshot; a mouse binding never does.

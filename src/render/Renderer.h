@@ -84,6 +84,9 @@ public:
     // 22.6 wide and 64 high at the position, turned to the camera; false (nothing drawn) for a
     // frame outside the animation or without a texture for the facing.
     bool DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation);
+    // The planar projection onto the plane (a, b, c, d) as cast from the light, with both z
+    // turned over first: dot x identity - light (w 1) x plane, column by column.
+    static Matrix4 ShadowMatrix(const Vector3& light, const PlaneEquation& plane);
     // The model view made to flatten what is drawn after it onto the plane through the three
     // points, as cast from the light (render space, z up): the projection first, then the view.
     static void SetShadowProjection(Matrix4& modelView, const Vector3& p0, const Vector3& p1, const Vector3& p2,

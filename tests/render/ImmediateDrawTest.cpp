@@ -237,6 +237,29 @@ TEST(ImmediateDrawGeometry, TheShadowMatrixPutsEveryPointOnThePlaneAsTheLightCas
     }
 }
 
+TEST(ImmediateDrawGeometry, TheRenderersShadowMatrixIsTheImmediateOneAndFlattensOntoItsPlane)
+{
+    // The ground z = 2 written as (0, 0, 1, -2); the light over (30, 40).
+    const Vector3 light{30, 40, 200};
+    const PlaneEquation ground{0.0f, 0.0f, 1.0f, -2.0f};
+    Matrix4 shadow = Renderer::ShadowMatrix(light, ground);
+    Matrix4 immediate = ImmediateDraw::ShadowMatrix(light, ground);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_FLOAT_EQ(shadow.m[i][j], immediate.m[i][j]) << i << "," << j;
+    // dot = -1 x -200 - 2 = 198; the diagonal's z term loses light z x plane c = -200 x -1.
+    EXPECT_FLOAT_EQ(shadow.m[2][2], 198.0f - 200.0f);
+    // Both z turned over: the plane is z = -2 and the light at z -200 in the frame it projects in.
+    for (const Vector3& point : {Vector3{0, 0, -50}, Vector3{30, 40, -100}, Vector3{-5, 7, 10}}) {
+        Vector3 flat = Project(shadow, point);
+        EXPECT_NEAR(flat.z, -2.0f, 1e-3f);
+    }
+    // Straight under the light a point falls straight down.
+    Vector3 under = Project(shadow, Vector3{30, 40, -100});
+    EXPECT_NEAR(under.x, 30.0f, 1e-3f);
+    EXPECT_NEAR(under.y, 40.0f, 1e-3f);
+}
+
 TEST(ImmediateDrawGeometry, TheShadowProjectionFlattensOntoTheGroundAwayFromTheLightThenAppliesTheView)
 {
     // The ground z = 1 through three points, the light 150 up and off to -x, -y.
