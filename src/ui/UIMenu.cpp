@@ -159,8 +159,8 @@ bool UIMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::stri
             extent[0] = widget->protectedZone[2];
             extent[1] = widget->protectedZone[3];
         } else {
-            position[0] = widget->GetScreenX();
-            position[1] = widget->GetScreenY();
+            position[0] = widget->GetScreenPosition().x;
+            position[1] = widget->GetScreenPosition().y;
             extent[0] = widget->size[0];
             extent[1] = widget->size[1];
         }

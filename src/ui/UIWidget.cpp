@@ -75,38 +75,37 @@ UIWidget::UIWidget()
 
 UIWidget::~UIWidget() = default;
 
-float UIWidget::GetScreenX() const
+Vector2 UIWidget::GetScreenPosition() const
 {
-    return position[0] + (menu ? menu->position[0] : 0.0f);
-}
-
-float UIWidget::GetScreenY() const
-{
-    return position[1] + (menu ? menu->position[1] : 0.0f);
+    if (!menu)
+        return {position[0], position[1]};
+    return {position[0] + menu->position[0], position[1] + menu->position[1]};
 }
 
 bool UIWidget::HitTest(float x, float y) const
 {
-    float left = GetScreenX();
-    float top = GetScreenY();
+    Vector2 corner = GetScreenPosition();
+    float left = corner.x;
+    float top = corner.y;
     return left <= x && x <= left + size[0] && top <= y && y <= top + size[1];
 }
 
 void UIWidget::GetTextPosition(float textWidth, float textHeight, float& x, float& y) const
 {
-    x = GetScreenX() + textOffset[0];
-    y = GetScreenY() + textOffset[1];
+    Vector2 corner = GetScreenPosition();
+    x = corner.x + textOffset[0];
+    y = corner.y + textOffset[1];
     if (textAlignment < TextOrientation::Center || textAlignment > TextOrientation::CenterRight)
         return;
     if (size[0] <= 0.0f || size[1] <= 0.0f)
         return;
-    y = GetScreenY() + size[1] / 2.0f - textHeight / 2.0f;
+    y = corner.y + size[1] / 2.0f - textHeight / 2.0f;
     if (textAlignment == TextOrientation::Center)
-        x = GetScreenX() + size[0] / 2.0f - textWidth / 2.0f;
+        x = corner.x + size[0] / 2.0f - textWidth / 2.0f;
     else if (textAlignment == TextOrientation::CenterLeft)
-        x = GetScreenX();
+        x = corner.x;
     else
-        x = GetScreenX() + size[0] - textWidth;
+        x = corner.x + size[0] - textWidth;
 }
 
 std::string UIWidget::GetMenuName() const
@@ -377,13 +376,7 @@ void UIWidget::Draw()
         else if ((selectable && selected) || (selectedCondition != 0 && EvaluateCondition(selectedCondition)))
             shade = UIWidgetTableColor(kUIWidgetSelectedColor);
         PrepareDrawnText(displayText.empty() ? text : displayText);
-        float x = 0.0f;
-        float y = 0.0f;
-        GetTextPosition(drawnSize[0], drawnSize[1], x, y);
-        if (useTextBackdrop)
-            DrawTextBackdrop(static_cast<float>(static_cast<int32_t>(x)), static_cast<float>(static_cast<int32_t>(y)));
-        gScreenText->DrawText(font, drawnText, static_cast<int32_t>(x), static_cast<int32_t>(y),
-                              UIWidgetScaled(shade, multiplier), useTextBackdrop, 1.0f);
+        DrawText(GetScreenPosition(), drawnText, UIWidgetScaled(shade, multiplier), useTextBackdrop);
         return;
     }
     DrawTextured(multiplier);
@@ -399,12 +392,51 @@ void UIWidget::PrepareDrawnText(const std::string& source)
     drawnText = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
     if (wrapText)
         WrapDrawnText();
-    TextSize measured = MeasureTextW(font, drawnText);
-    drawnSize[0] = measured.width;
-    drawnSize[1] = measured.height;
-    // A font still loading measures nothing: measured again next time.
-    if (measured.width <= 0.0f && !drawnText.empty())
+    // A font still loading measures nothing, and would wrap nothing: prepared again next time.
+    if (!drawnText.empty() && MeasureTextW(font, drawnText).width <= 0.0f)
         drawnFont = -1;
+}
+
+void UIWidget::MeasureShownText(const WString& shown)
+{
+    if (font == measuredFont && measuredFont != -1 && shown == measuredText)
+        return;
+    measuredText = shown;
+    measuredFont = font;
+    TextSize measured = MeasureTextW(font, shown);
+    measuredSize[0] = measured.width;
+    measuredSize[1] = measured.height;
+    // A font still loading measures nothing: measured again next time.
+    if (measured.width <= 0.0f && !shown.empty())
+        measuredFont = -1;
+}
+
+void UIWidget::DrawText(const Vector2& at, const WString& shown, const Color& shade, bool backdrop)
+{
+    if (!gScreenText)
+        return;
+    MeasureShownText(shown);
+    float x = 0.0f;
+    float y = 0.0f;
+    GetTextPosition(measuredSize[0], measuredSize[1], x, y);
+    Vector2 corner = GetScreenPosition();
+    auto left = static_cast<int32_t>(x - corner.x + at.x);
+    auto top = static_cast<int32_t>(y - corner.y + at.y);
+    if (backdrop)
+        DrawTextBackdrop(static_cast<float>(left), static_cast<float>(top));
+    gScreenText->DrawText(font, shown, left, top, shade, backdrop, 1.0f);
+}
+
+void UIWidget::DrawText(const Vector2& at, const std::string& shown, const Color& shade, bool backdrop)
+{
+    NarrowToWide(shown, widenedText);
+    DrawText(at, widenedText, shade, backdrop);
+}
+
+void UIWidget::DrawPlainText(const Vector2& at)
+{
+    bool hovered = gUISystem && gUISystem->hoverWidget == this;
+    DrawText(at, text, hasHoverColor && hovered ? hoverColor : color, useTextBackdrop);
 }
 
 void UIWidget::WrapDrawnText()
@@ -427,18 +459,19 @@ void UIWidget::WrapDrawnText()
 // graph) does not run through them. The glyphs reach a pixel past their measured box.
 void UIWidget::DrawTextBackdrop(float x, float y) const
 {
-    if (!gUISystem || drawnSize[0] <= 0.0f)
+    if (!gUISystem || measuredSize[0] <= 0.0f)
         return;
     gScreenText->DrawShaderRect(gUISystem->GetHighlightShader(), UIWidgetTableColor(0), x - kTextBackdropMargin,
-                                y - kTextBackdropMargin, x + drawnSize[0] + kTextBackdropMargin,
-                                y + drawnSize[1] + kTextBackdropMargin, kTextBackdropAlpha, false, false, 0);
+                                y - kTextBackdropMargin, x + measuredSize[0] + kTextBackdropMargin,
+                                y + measuredSize[1] + kTextBackdropMargin, kTextBackdropAlpha, false, false, 0);
 }
 
 void UIWidget::DrawTextured(float multiplier)
 {
     FitSizeToTexture();
-    float x0 = GetScreenX();
-    float y0 = GetScreenY();
+    Vector2 corner = GetScreenPosition();
+    float x0 = corner.x;
+    float y0 = corner.y;
     float x1 = x0 + size[0];
     float y1 = y0 + size[1];
     Color tint = UIWidgetScaled(color, multiplier);
@@ -463,8 +496,8 @@ void UIWidget::DrawHotKeyLabel() const
 {
     if (!showHotKey || hotKey == -1 || !gScreenText)
         return;
-    gScreenText->DrawTextNarrow(font, GetKeyDisplayName(hotKey), static_cast<int32_t>(GetScreenX() + 2.0f),
-                                static_cast<int32_t>(GetScreenY()), Color{1.0f, 1.0f, 1.0f}, false, 1.0f);
+    gScreenText->DrawTextNarrow(font, GetKeyDisplayName(hotKey), static_cast<int32_t>(GetScreenPosition().x + 2.0f),
+                                static_cast<int32_t>(GetScreenPosition().y), Color{1.0f, 1.0f, 1.0f}, false, 1.0f);
 }
 
 // ---- Mouse ----
@@ -533,8 +566,8 @@ bool UIWidget::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
 
 void UIWidget::PressAtCentre(int32_t button, bool down)
 {
-    HandleMouseButton(button, down, static_cast<int32_t>(GetScreenX() + size[0] * 0.5f),
-                      static_cast<int32_t>(GetScreenY() + size[1] * 0.5f));
+    HandleMouseButton(button, down, static_cast<int32_t>(GetScreenPosition().x + size[0] * 0.5f),
+                      static_cast<int32_t>(GetScreenPosition().y + size[1] * 0.5f));
 }
 
 void UIWidget::OnClick(int32_t button, bool down, int32_t /*x*/, int32_t /*y*/)

@@ -5,6 +5,7 @@
 #include "core/Color.h"
 #include "core/StringUtil.h"
 #include "core/UserVarRef.h"
+#include "core/Vector.h"
 #include "resources/ResourceHandle.h"
 #include "ui/UiNameTables.h"
 
@@ -97,8 +98,8 @@ public:
     void SetHoverTexture(const std::string& name);
     void SetText(const std::string& newText);
     void SetSelected(bool on) { selected = on; }
-    float GetScreenX() const;
-    float GetScreenY() const;
+    // The widget's corner on the screen: its position plus its menu's, when it is in one.
+    Vector2 GetScreenPosition() const;
     // Both edges inclusive.
     bool HitTest(float x, float y) const;
     // Where text of that size starts by the alignment.
@@ -132,6 +133,14 @@ public:
     void EndMouseRepeat() { repeatArmed = false; }
     void GetProtectedZonePosition(float& x, float& y) const;
     void DrawHotKeyLabel() const;
+    // The text measured with the widget's font and placed by the alignment as though the widget's
+    // corner stood at `at`, then drawn at whole units with the font at scale 1; the backdrop
+    // under it when asked. The narrow form is widened byte by byte.
+    void DrawText(const Vector2& at, const WString& shown, const Color& shade, bool backdrop);
+    void DrawText(const Vector2& at, const std::string& shown, const Color& shade, bool backdrop);
+    // `text` at `at` in the hover colour while the widget is hovered (when it has one), else in
+    // its colour; the backdrop when the widget uses one.
+    void DrawPlainText(const Vector2& at);
     std::string GetHotKeyHelp(const std::string& action) const;
     // The value of one "UICondition" for this widget.
     bool EvaluateCondition(int32_t condition) const;
@@ -240,8 +249,13 @@ protected:
     // here and changes places with the widget's text, and the heap is not touched.
     std::string builtText;
     WString drawnText;
-    float drawnSize[2] = {0.0f, 0.0f};
     int32_t drawnFont = -1;
+    // The text last measured, with its font and size: a steady text is measured once.
+    WString measuredText;
+    float measuredSize[2] = {0.0f, 0.0f};
+    int32_t measuredFont = -1;
+    // Where a narrow text is widened to be drawn, kept so that drawing it does not allocate.
+    WString widenedText;
     // Loop guards for parents, conditions and tooltip redirections that lead back to the widget.
     mutable bool visibilityBusy = false;
     mutable bool helpBusy = false;
@@ -255,6 +269,7 @@ private:
     bool BlinkAllowsDraw(float& multiplier) const;
     void DrawTextured(float multiplier);
     void DrawTextBackdrop(float x, float y) const;
+    void MeasureShownText(const WString& shown);
     void PrepareDrawnText(const std::string& source);
     void WrapDrawnText();
     bool EvaluateGameCondition(int32_t condition) const;

@@ -59,8 +59,8 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        ClickAt(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
-                static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+        ClickAt(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
+                static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
     }
 
     // The mean brightness of a box of the screen.
@@ -212,7 +212,8 @@ TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->rows.size(), 1u);
     EXPECT_EQ(list->rows[0]->name, "$$LoadCharNone$$");
-    ClickAt(static_cast<int32_t>(list->GetScreenX()) + 40, static_cast<int32_t>(list->GetScreenY()) + 8);
+    ClickAt(static_cast<int32_t>(list->GetScreenPosition().x) + 40,
+            static_cast<int32_t>(list->GetScreenPosition().y) + 8);
     EXPECT_EQ(gUserVarSystem->GetStringByName("CharacterChosen"), "0");
     EXPECT_FALSE(gUISystem->FindWidgetByPath("LoadCharacter::Resume")->IsVisible());
     Tap(SDL_SCANCODE_ESCAPE);
@@ -311,8 +312,8 @@ TEST_F(FirstHourScreens, ASkillsTooltipHidesThePageUnderIt)
                 if (auto* found = dynamic_cast<UISkillSlot*>(widget); found && found->IsVisible() && !slot)
                     slot = found;
     ASSERT_NE(slot, nullptr) << "no skill on the shown page";
-    int32_t x = static_cast<int32_t>(slot->GetScreenX() + slot->size[0] / 2);
-    int32_t y = static_cast<int32_t>(slot->GetScreenY() + slot->size[1] / 2);
+    int32_t x = static_cast<int32_t>(slot->GetScreenPosition().x + slot->size[0] / 2);
+    int32_t y = static_cast<int32_t>(slot->GetScreenPosition().y + slot->size[1] / 2);
     PushMotion(x, y);
     Frames(20);
     std::string text;

@@ -269,8 +269,8 @@ TEST_F(InGameScreen, APoisonOnThePlayerShowsItsIconWithItsTimeFalling)
     int32_t slot = venomSlot();
     ASSERT_GE(slot, 0);
     ASSERT_TRUE(row->GetIcon(slot).GetIcon().IsValid()) << "the venom's icon texture";
-    int32_t left = static_cast<int32_t>(row->GetScreenX() + static_cast<float>(slot) * row->offset[0]);
-    int32_t top = static_cast<int32_t>(row->GetScreenY() + static_cast<float>(slot) * row->offset[1]);
+    int32_t left = static_cast<int32_t>(row->GetScreenPosition().x + static_cast<float>(slot) * row->offset[0]);
+    int32_t top = static_cast<int32_t>(row->GetScreenPosition().y + static_cast<float>(slot) * row->offset[1]);
     TargaImage poisoned = Screenshot();
     EXPECT_GT(ChangedPixels(clean, poisoned, left, top, left + 24, top + 24, 24), 100) << "the icon is drawn";
 
@@ -309,8 +309,8 @@ TEST_F(InGameScreen, ShowHistoryOverTheTomeTellsItsStoryAndTheAreaNameIsThePlaye
         return shown != nullptr;
     });
     ASSERT_NE(shown, nullptr) << "the tome in an open bag";
-    PushMotion(static_cast<int32_t>(shown->GetScreenX() + shown->size[0] * 0.5f),
-               static_cast<int32_t>(shown->GetScreenY() + shown->size[1] * 0.5f));
+    PushMotion(static_cast<int32_t>(shown->GetScreenPosition().x + shown->size[0] * 0.5f),
+               static_cast<int32_t>(shown->GetScreenPosition().y + shown->size[1] * 0.5f));
     Frames(1);
     TypeOnConsole("showHistory");
     ASSERT_TRUE(Shown("Story"));

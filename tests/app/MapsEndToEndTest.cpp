@@ -163,10 +163,10 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
         for (const UIWidget* widget : gUISystem->FindMenu("InGame")->GetWidgets()) {
             if (!widget->IsVisible() || !widget->draw)
                 continue;
-            bool apart = bar->GetScreenX() + bar->size[0] <= widget->GetScreenX() ||
-                         widget->GetScreenX() + widget->size[0] <= bar->GetScreenX() ||
-                         bar->GetScreenY() + bar->size[1] <= widget->GetScreenY() ||
-                         widget->GetScreenY() + widget->size[1] <= bar->GetScreenY();
+            bool apart = bar->GetScreenPosition().x + bar->size[0] <= widget->GetScreenPosition().x ||
+                         widget->GetScreenPosition().x + widget->size[0] <= bar->GetScreenPosition().x ||
+                         bar->GetScreenPosition().y + bar->size[1] <= widget->GetScreenPosition().y ||
+                         widget->GetScreenPosition().y + widget->size[1] <= bar->GetScreenPosition().y;
             EXPECT_TRUE(apart) << bar->internalName << " lies over InGame::" << widget->internalName;
         }
     }

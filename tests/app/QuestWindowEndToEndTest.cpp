@@ -160,7 +160,8 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
     UIWidget* offers = gUISystem->FindWidgetByPath("QuestNpcMenu::Offers");
     UIWidget* accept = gUISystem->FindWidgetByPath("QuestNpcMenu::Accept");
     ASSERT_TRUE(offers && accept);
-    ClickAt(236, static_cast<int32_t>(offers->GetScreenY()) + 9 + 18 * static_cast<int32_t>(row - shown->questOffers.begin()));
+    ClickAt(236, static_cast<int32_t>(offers->GetScreenPosition().y) + 9 +
+                     18 * static_cast<int32_t>(row - shown->questOffers.begin()));
     EXPECT_EQ(gUserVarSystem->GetStringByName("SelectedQuest"), std::to_string(hunt->questId));
     std::string offer = TextOf("QuestNpcMenu::Offer");
     EXPECT_NE(offer.find(hunt->BuildTitle(-1, true)), std::string::npos) << offer;
@@ -171,7 +172,7 @@ TEST_F(QuestWindowEndToEnd, AQuestFromAClickedTownNpcIsTakenShownAndAdvanced)
         << "the window covers the quick-use bar";
 
     // Taken with its button: the host's slot and the client's mirror hold it, the screen goes.
-    ClickAt(241, static_cast<int32_t>(accept->GetScreenY() + accept->size[1] / 2));
+    ClickAt(241, static_cast<int32_t>(accept->GetScreenPosition().y + accept->size[1] / 2));
     FramesUntil([&] { return hostPlayer->HasQuest(hunt->questId); }, 20);
     ASSERT_TRUE(hostPlayer->HasQuest(hunt->questId));
     Frames(3);

@@ -148,13 +148,14 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     // The next level's price shows green while the points pay for it, red once they do not.
     UIWidget* stone = gUISystem->FindWidgetByPath("SkillPage3::Skill1");
     ASSERT_NE(stone, nullptr);
-    int x = static_cast<int>(stone->GetScreenX());
-    int y = static_cast<int>(stone->GetScreenY());
+    int x = static_cast<int>(stone->GetScreenPosition().x);
+    int y = static_cast<int>(stone->GetScreenPosition().y);
     std::array<int, 2> affordable = GreenAndRed(Screenshot(), x + 34, y + 12, x + 52, y + 30);
     EXPECT_GT(affordable[0], affordable[1]) << "green " << affordable[0] << ", red " << affordable[1];
     UIWidget* plus = gUISystem->FindWidgetByPath("SkillPage3::Raise1");
     ASSERT_NE(plus, nullptr);
-    ClickAt(static_cast<int>(plus->GetScreenX() + plus->size[0] / 2), static_cast<int>(plus->GetScreenY() + 6));
+    ClickAt(static_cast<int>(plus->GetScreenPosition().x + plus->size[0] / 2),
+            static_cast<int>(plus->GetScreenPosition().y + 6));
     Frames(4);
     EXPECT_EQ(host.stats.Get(kStoneSkinStat), level + 1);
     host.stats.Set(CharacterStat::SkillPointsLeft, stoneSkin.GetCostForLevel(level + 1) - 1);
@@ -167,8 +168,8 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     EXPECT_FALSE(Shown("SkillPage3")) << "the pages go with the window";
     UIWidget* button = gUISystem->FindWidgetByPath("InGame::SkillsButton");
     ASSERT_NE(button, nullptr);
-    ClickAt(static_cast<int>(button->GetScreenX() + button->size[0] / 2),
-            static_cast<int>(button->GetScreenY() + button->size[1] / 2));
+    ClickAt(static_cast<int>(button->GetScreenPosition().x + button->size[0] / 2),
+            static_cast<int>(button->GetScreenPosition().y + button->size[1] / 2));
     EXPECT_TRUE(Shown("Skills")) << "the in-game screen's button opens it too";
 
     // The shipped bar: the first skill sits in slot 0 and its key asks the host to use it.
@@ -193,8 +194,8 @@ TEST_F(QuickUseEndToEnd, ADraughtOnTheShippedBarShowsItsCountInsideItsSlot)
     ASSERT_TRUE(Shown("Inventory"));
     for (UIWidget* cell : {gUISystem->FindWidgetByPath("Inventory::Bag1Cell0"), slot}) {
         ASSERT_NE(cell, nullptr);
-        ClickAt(static_cast<int32_t>(cell->GetScreenX() + cell->size[0] / 2),
-                static_cast<int32_t>(cell->GetScreenY() + cell->size[1] / 2));
+        ClickAt(static_cast<int32_t>(cell->GetScreenPosition().x + cell->size[0] / 2),
+                static_cast<int32_t>(cell->GetScreenPosition().y + cell->size[1] / 2));
     }
     EXPECT_EQ(Local()->GetQuickUseRecord(1)[0], 0) << "the slot holds an item";
     Tap(SDL_SCANCODE_ESCAPE);
@@ -203,9 +204,9 @@ TEST_F(QuickUseEndToEnd, ADraughtOnTheShippedBarShowsItsCountInsideItsSlot)
     TargaImage filled = Screenshot();
 
     // The picture lacks the window's top two rows, so its row y shows the window's row y + 2.
-    int x0 = static_cast<int>(slot->GetScreenX());
+    int x0 = static_cast<int>(slot->GetScreenPosition().x);
     int x1 = x0 + static_cast<int>(slot->size[0]);
-    int top = static_cast<int>(slot->GetScreenY()) - 2;
+    int top = static_cast<int>(slot->GetScreenPosition().y) - 2;
     int bottom = top + static_cast<int>(slot->size[1]);
     EXPECT_GT(ChangedPixels(bare, filled, x0, top, x1, bottom, 60), 100) << "the draught in the slot";
     EXPECT_EQ(ChangedPixels(bare, filled, x0 - 4, bottom, x1 + 4, bottom + 12, 60), 0)
@@ -226,7 +227,8 @@ TEST_F(QuickUseEndToEnd, ARefusedUseSaysWhyAndADraughtAtFullHealthIsDrunkAsTheRu
     ASSERT_TRUE(Shown("Inventory"));
     for (UIWidget* cell : {gUISystem->FindWidgetByPath("Inventory::Bag1Cell0"), slot}) {
         ASSERT_NE(cell, nullptr);
-        ClickAt(int32_t(cell->GetScreenX() + cell->size[0] / 2), int32_t(cell->GetScreenY() + cell->size[1] / 2));
+        ClickAt(int32_t(cell->GetScreenPosition().x + cell->size[0] / 2),
+                int32_t(cell->GetScreenPosition().y + cell->size[1] / 2));
     }
     auto refusal = [] {
         const TextEvents::Record* shown = gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
@@ -255,8 +257,8 @@ TEST_F(QuickUseEndToEnd, ARefusedUseSaysWhyAndADraughtAtFullHealthIsDrunkAsTheRu
     UIWidget* staffCell = gUISystem->FindWidgetByPath("Inventory::Bag1Cell" + std::to_string(cellIndex));
     ASSERT_NE(staffCell, nullptr);
     const ItemBase* held = host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
-    ClickAt(int32_t(staffCell->GetScreenX() + staffCell->size[0] / 2), int32_t(staffCell->GetScreenY() + staffCell->size[1] / 2),
-            SDL_BUTTON_RIGHT);
+    ClickAt(int32_t(staffCell->GetScreenPosition().x + staffCell->size[0] / 2),
+            int32_t(staffCell->GetScreenPosition().y + staffCell->size[1] / 2), SDL_BUTTON_RIGHT);
     Frames(4);
     EXPECT_NE(refusal().find("TooltipRequiredLevel"), std::string::npos) << refusal();
     EXPECT_EQ(host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary), held);

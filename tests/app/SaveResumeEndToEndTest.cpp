@@ -628,8 +628,8 @@ TEST_F(ShippedScreensSaveResume, TrophyPointsBuyALevelEveryNewCharacterStartsWit
     const auto* slot = dynamic_cast<const UISkillSlot*>(raise->parentWidget);
     ASSERT_NE(slot, nullptr);
     int32_t stat = slot->skillTree * 15 + slot->skillIndex + CharacterStat::Skill1;
-    ClickAt(static_cast<int32_t>(raise->GetScreenX() + raise->size[0] / 2),
-            static_cast<int32_t>(raise->GetScreenY() + raise->size[1] / 2));
+    ClickAt(static_cast<int32_t>(raise->GetScreenPosition().x + raise->size[0] / 2),
+            static_cast<int32_t>(raise->GetScreenPosition().y + raise->size[1] / 2));
     EXPECT_EQ(profile->GetUpgrade(stat), 1);
     EXPECT_LT(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 20);
     EXPECT_EQ(standIn->GetStat(stat), 1) << "the stand-in shows the level bought";

@@ -75,8 +75,8 @@ bool DrawnWords(const UIWidget& widget, WordBox& box)
     box.y0 = y;
     box.x1 = x + size.width;
     box.y1 = y + size.height;
-    box.boxX0 = widget.GetScreenX();
-    box.boxX1 = widget.GetScreenX() + widget.size[0];
+    box.boxX0 = widget.GetScreenPosition().x;
+    box.boxX1 = widget.GetScreenPosition().x + widget.size[0];
     return true;
 }
 
@@ -134,9 +134,9 @@ std::vector<std::string> FrameFaults(const UIMenu& menu, const std::vector<WordB
     for (const UIWidget* panel : menu.GetWidgets()) {
         if (!panel->IsVisible() || panel->textureName != "Textures/UI/frame_window.tga")
             continue;
-        float x0 = panel->GetScreenX();
+        float x0 = panel->GetScreenPosition().x;
         float x1 = x0 + panel->size[0];
-        float top = panel->GetScreenY();
+        float top = panel->GetScreenPosition().y;
         float face = top + panel->size[1] * (1.0f - kMetalShare);
         float halfBand = panel->size[0] * kMetalShare / 2.0f;
         for (const WordBox& word : words) {
@@ -478,13 +478,13 @@ TEST_F(ScreenLayoutEndToEnd, TheBagPlacesShowTheirBagsFillInsideTheirCells)
     // The cell's own pixels hold the fill's white figures; the gap to the next place holds none.
     WordBox cell;
     cell.where = "Inventory::BagPlace0";
-    cell.x0 = place->GetScreenX();
+    cell.x0 = place->GetScreenPosition().x;
     cell.x1 = cell.x0 + place->size[0];
-    cell.y1 = place->GetScreenY() + place->size[1];
+    cell.y1 = place->GetScreenPosition().y + place->size[1];
     cell.y0 = cell.y1 - 12.0f;
     EXPECT_GT(WhitePixels(screen, cell), 10) << "the fill is drawn";
     WordBox gap = cell;
     gap.x0 = cell.x1 + 1.0f;
-    gap.x1 = next->GetScreenX() - 1.0f;
+    gap.x1 = next->GetScreenPosition().x - 1.0f;
     EXPECT_EQ(WhitePixels(screen, gap), 0) << "the fill runs out of its cell";
 }

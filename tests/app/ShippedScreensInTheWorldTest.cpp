@@ -66,8 +66,8 @@ protected:
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         if (!widget)
             return -1;
-        int x = static_cast<int>(widget->GetScreenX());
-        int y = static_cast<int>(widget->GetScreenY());
+        int x = static_cast<int>(widget->GetScreenPosition().x);
+        int y = static_cast<int>(widget->GetScreenPosition().y);
         return BrightPixels(image, x, y, x + static_cast<int>(widget->size[0]), y + static_cast<int>(widget->size[1]),
                             150);
     }
@@ -93,7 +93,8 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        ClickAt(static_cast<int32_t>(widget->GetScreenX()) + dx, static_cast<int32_t>(widget->GetScreenY()) + dy);
+        ClickAt(static_cast<int32_t>(widget->GetScreenPosition().x) + dx,
+                static_cast<int32_t>(widget->GetScreenPosition().y) + dy);
     }
 };
 
@@ -185,8 +186,8 @@ TEST_F(ShippedScreensInTheWorld, ATraderMetOnTheRoadTradesFromItsPackBesideTheBa
     int32_t before = HostPlayer()->stats.Get(CharacterStat::Money);
     UIWidget* first = gUISystem->FindWidgetByPath("Buy-sell::Goods0");
     ASSERT_NE(first, nullptr);
-    ClickAt(static_cast<int32_t>(first->GetScreenX()) + 19, static_cast<int32_t>(first->GetScreenY()) + 19,
-            SDL_BUTTON_RIGHT);
+    ClickAt(static_cast<int32_t>(first->GetScreenPosition().x) + 19,
+            static_cast<int32_t>(first->GetScreenPosition().y) + 19, SDL_BUTTON_RIGHT);
     FramesUntil([&] { return HostPlayer()->stats.Get(CharacterStat::Money) < before; }, 40);
     EXPECT_LT(HostPlayer()->stats.Get(CharacterStat::Money), before) << "the host took the price";
     Tap(SDL_SCANCODE_ESCAPE);

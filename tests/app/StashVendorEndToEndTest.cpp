@@ -254,8 +254,8 @@ TEST_F(StashVendorEndToEnd, AnItemsTooltipShowsOnHoverOpaqueBesideItsCellWithThe
         EXPECT_EQ(alpha, 1.0f) << "an item's tooltip hides what is under it";
         // The box drawn beside the cell: the right end of its last line (the short line of the
         // value or price) is one flat colour, nothing of the world or the window showing through.
-        float left = help->GetScreenX();
-        float top = help->GetScreenY();
+        float left = help->GetScreenPosition().x;
+        float top = help->GetScreenPosition().y;
         float bottom = top + help->size[1];
         EXPECT_TRUE(top > float(c.cell[1]) || bottom < float(c.cell[1])) << "the box stands beside the cell";
         EXPECT_LT(std::min(std::abs(top - float(c.cell[1])), std::abs(bottom - float(c.cell[1]))), 60.0f)

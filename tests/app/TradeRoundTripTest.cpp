@@ -69,8 +69,9 @@ protected:
         for (int32_t row = first; row < first + widget->GetVisibleRows() && row < int32_t(widget->rows.size()); ++row) {
             if (widget->rows[size_t(row)]->name.find(words) == std::string::npos)
                 continue;
-            ClickAt(int32_t(widget->GetScreenX()) + 30,
-                    int32_t(widget->GetScreenY()) + (row - first) * widget->itemHeight + widget->itemHeight / 2);
+            ClickAt(int32_t(widget->GetScreenPosition().x) + 30, int32_t(widget->GetScreenPosition().y) +
+                                                                     (row - first) * widget->itemHeight +
+                                                                     widget->itemHeight / 2);
             Frames(2);
             return true;
         }
@@ -141,12 +142,12 @@ TEST_F(TradeRoundTrip, EachControlOfTheWindowOpenedByItsKeyDoesWhatItSays)
     // "Clear deal", then the close button.
     UIWidget* clear = gUISystem->FindWidgetByPath("Trade::ClearDeal");
     ASSERT_NE(clear, nullptr);
-    ClickAt(int32_t(clear->GetScreenX() + 20), int32_t(clear->GetScreenY() + 10));
+    ClickAt(int32_t(clear->GetScreenPosition().x + 20), int32_t(clear->GetScreenPosition().y + 10));
     Frames(2);
     EXPECT_TRUE(gGameClient->GetTrade().GetOffer().empty());
     UIWidget* done = gUISystem->FindWidgetByPath("Trade::Done");
     ASSERT_NE(done, nullptr);
-    ClickAt(int32_t(done->GetScreenX() + 10), int32_t(done->GetScreenY() + 10));
+    ClickAt(int32_t(done->GetScreenPosition().x + 10), int32_t(done->GetScreenPosition().y + 10));
     Frames(2);
     EXPECT_FALSE(Shown("Trade"));
 }
@@ -173,7 +174,7 @@ TEST_F(TradeRoundTrip, ADealIsMadeAndAcceptedBothWaysByClicks)
     int32_t ownCrystals = own->statistics.Get(CovenantStat::Money);
     UIWidget* propose = gUISystem->FindWidgetByPath("Trade::Propose");
     ASSERT_NE(propose, nullptr);
-    ClickAt(int32_t(propose->GetScreenX() + 20), int32_t(propose->GetScreenY() + 10));
+    ClickAt(int32_t(propose->GetScreenPosition().x + 20), int32_t(propose->GetScreenPosition().y + 10));
     Frames(4);
     EXPECT_EQ(gGame->GetTradeOffer().type, 0) << "a trade, the rival's crystal asked";
     EXPECT_EQ(own->statistics.Get(CovenantStat::Money), ownCrystals + 1) << "the rival took the fair trade";
@@ -197,7 +198,7 @@ TEST_F(TradeRoundTrip, ADealIsMadeAndAcceptedBothWaysByClicks)
     ownCrystals = own->statistics.Get(CovenantStat::Money);
     UIWidget* yes = gUISystem->FindWidgetByPath("Trade::Accept");
     ASSERT_NE(yes, nullptr);
-    ClickAt(int32_t(yes->GetScreenX() + 20), int32_t(yes->GetScreenY() + 10));
+    ClickAt(int32_t(yes->GetScreenPosition().x + 20), int32_t(yes->GetScreenPosition().y + 10));
     Frames(4);
     EXPECT_EQ(host->stats.Get(CharacterStat::Money), money - 300);
     EXPECT_EQ(own->statistics.Get(CovenantStat::Money), ownCrystals + 5);

@@ -658,8 +658,8 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        ClickOnInterface(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
-                         static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+        ClickOnInterface(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
+                         static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
     }
 
     // The number of the covenant's answer that the trade window shows; -1 for none.
@@ -743,7 +743,8 @@ protected:
             return;
         ClickWidget("Trade::ClearDeal");
         bool listening = ShownAnswer() == kListening;
-        ClickOnInterface(static_cast<int32_t>(money->GetScreenX() + 60), static_cast<int32_t>(money->GetScreenY() + 8));
+        ClickOnInterface(static_cast<int32_t>(money->GetScreenPosition().x + 60),
+                         static_cast<int32_t>(money->GetScreenPosition().y + 8));
         if (Shown("ChooseGoldAmount")) {
             ClickWidget("ChooseGoldAmount::Copper");
             Press(SDL_SCANCODE_BACKSPACE);

@@ -288,8 +288,8 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        ClickAt(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
-                static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+        ClickAt(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
+                static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
     }
 
     // Two presses: the first picks the item of one slot up, the second lays it in the other.
@@ -304,8 +304,8 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        auto x = static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2);
-        auto y = static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2);
+        auto x = static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2);
+        auto y = static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2);
         PushMotion(x, y);
         Frames(1);
         for (bool down : {true, false}) {
@@ -521,8 +521,8 @@ protected:
         ASSERT_NE(row, shown->questOffers.end()) << "the mirror lists the offer";
         UIWidget* list = gUISystem->FindWidgetByPath("QuestNpcMenu::Offers");
         ASSERT_NE(list, nullptr);
-        ClickAt(static_cast<int32_t>(list->GetScreenX() + 60),
-                static_cast<int32_t>(list->GetScreenY() + 9 + 18 * (row - shown->questOffers.begin())));
+        ClickAt(static_cast<int32_t>(list->GetScreenPosition().x + 60),
+                static_cast<int32_t>(list->GetScreenPosition().y + 9 + 18 * (row - shown->questOffers.begin())));
         EXPECT_EQ(Var("SelectedQuest"), std::to_string(offered->questId));
         KeepStep("6-offer");
         ClickWidget("QuestNpcMenu::Accept");
@@ -958,7 +958,8 @@ protected:
         ASSERT_TRUE(Shown("Trade")) << "T opens the trade window";
         UIWidget* money = gUISystem->FindWidgetByPath("Trade::PlayerMoney");
         ASSERT_NE(money, nullptr);
-        ClickAt(static_cast<int32_t>(money->GetScreenX() + 60), static_cast<int32_t>(money->GetScreenY() + 8));
+        ClickAt(static_cast<int32_t>(money->GetScreenPosition().x + 60),
+                static_cast<int32_t>(money->GetScreenPosition().y + 8));
         ASSERT_TRUE(Shown("ChooseGoldAmount")) << "the money row asks how much";
         ClickWidget("ChooseGoldAmount::Copper");
         Tap(SDL_SCANCODE_BACKSPACE);

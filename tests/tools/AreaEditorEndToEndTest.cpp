@@ -147,8 +147,8 @@ TEST_F(EditorsGL, TheTextureListShowsGroundTexturesInTheirOwnColours)
     TargaImage image = Screenshot();
     // The ground shaders cull back faces and take their colour from the level's light: shown
     // flat on the screen they were missing, then black.
-    int x0 = static_cast<int>(list->GetScreenX()) + 2;
-    int y0 = static_cast<int>(list->GetScreenY()) + 2;
+    int x0 = static_cast<int>(list->GetScreenPosition().x) + 2;
+    int y0 = static_cast<int>(list->GetScreenPosition().y) + 2;
     int side = static_cast<int>(list->elementSize[0]) - 4;
     int lit = 0;
     for (int y = y0; y < y0 + side; ++y)
@@ -168,10 +168,10 @@ TEST_F(EditorsGL, TheObjectListDrawsItsModelsTurnedAsTheyWillBePlaced)
     EXPECT_EQ(list->folderPath, "Models/Props") << "the list opens on the folder its menu names";
     ASSERT_FALSE(list->GetNames().empty());
     // The first entry's square, below the line its name takes.
-    int x0 = static_cast<int>(list->GetScreenX());
-    int y0 = static_cast<int>(list->GetScreenY()) + 14;
+    int x0 = static_cast<int>(list->GetScreenPosition().x);
+    int y0 = static_cast<int>(list->GetScreenPosition().y) + 14;
     int x1 = x0 + static_cast<int>(list->elementSize[0]);
-    int y1 = static_cast<int>(list->GetScreenY() + list->elementSize[1]);
+    int y1 = static_cast<int>(list->GetScreenPosition().y + list->elementSize[1]);
     TargaImage shown = Screenshot();
     SetVar("EditorObjectDir", "/NoSuchFolder");
     app.RunFrame();

@@ -32,8 +32,8 @@ protected:
     // Two clicks on a row, as quick as a double click; only read where the row lies.
     void DoubleClickRow(const UIFilePicker& picker, int32_t row)
     {
-        auto x = static_cast<int32_t>(picker.GetScreenX() + 40.0f);
-        auto y = static_cast<int32_t>(picker.GetScreenY() + UIFilePicker::kHeaderHeight +
+        auto x = static_cast<int32_t>(picker.GetScreenPosition().x + 40.0f);
+        auto y = static_cast<int32_t>(picker.GetScreenPosition().y + UIFilePicker::kHeaderHeight +
                                       UIFilePicker::kRowHeight * (static_cast<float>(row) + 0.5f));
         ClickAt(x, y);
         ClickAt(x, y);
@@ -42,8 +42,8 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        ClickAt(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2.0f),
-                static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2.0f));
+        ClickAt(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2.0f),
+                static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2.0f));
     }
 };
 
@@ -112,8 +112,8 @@ TEST_F(EditorPickers, TheObjectListDrawsEachModelInItsEntryUnderItsName)
     Frames(2);
     ASSERT_FALSE(list->GetNames().empty());
     TargaImage shown = Screenshot();
-    auto x = static_cast<int>(list->GetScreenX());
-    auto y = static_cast<int>(list->GetScreenY());
+    auto x = static_cast<int>(list->GetScreenPosition().x);
+    auto y = static_cast<int>(list->GetScreenPosition().y);
     auto side = static_cast<int>(list->elementSize[1]);
     // Below the first entry's name, round its square: the first model's figure.
     int figure = ChangedIn(none, shown, x - side / 2, y + 14, x + side, y + side + 8);

@@ -40,6 +40,24 @@ TEST_F(WidgetBase, TheHitTestHoldsBothEdgesAndFollowsTheMenu)
     EXPECT_TRUE(TakeRan().empty());
 }
 
+TEST_F(WidgetBase, TheScreenPositionIsTheWidgetsPlusItsMenusAndItsOwnOutsideAMenu)
+{
+    struct Case {
+        float menuX, menuY;
+        float x, y;
+    };
+    for (const Case& c : {Case{100, 100, 110, 110}, Case{0, 0, 10, 10}, Case{-40, 7.5f, -30, 17.5f}}) {
+        Menu("M").position[0] = c.menuX;
+        Menu("M").position[1] = c.menuY;
+        EXPECT_EQ(box->GetScreenPosition().x, c.x) << c.menuX;
+        EXPECT_EQ(box->GetScreenPosition().y, c.y) << c.menuY;
+    }
+    std::unique_ptr<UIWidget> loose(::UISystem::CloneWidget(box));
+    loose->menu = nullptr;
+    EXPECT_EQ(loose->GetScreenPosition().x, 10.0f);
+    EXPECT_EQ(loose->GetScreenPosition().y, 10.0f);
+}
+
 TEST_F(WidgetBase, AFailedVerifyRunsOnlyTheFailListAndARightClickNeedsNone)
 {
     box->verifyProc = "mayClick";

@@ -51,20 +51,17 @@ void UICheckBox::Draw()
 {
     if (!IsVisible() || !gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    Vector2 corner = GetScreenPosition();
+    float x = corner.x;
+    float y = corner.y;
     Color plain = CheckBoxTableColor(0);
     gScreenText->DrawShaderRect(boxTexture, plain, x, y, x + kCheckBoxSide, y + kCheckBoxSide, 1.0f, false, false, 0);
     if (IsTicked())
         gScreenText->DrawShaderRect(tickTexture, plain, x, y, x + kCheckBoxSide, y + kCheckBoxSide, 1.0f, false, false,
                                     0);
     RefreshText();
-    const std::string& shown = displayText.empty() ? text : displayText;
-    if (shown.empty())
-        return;
-    bool hovered = gUISystem && gUISystem->hoverWidget == this;
-    gScreenText->DrawTextNarrow(font, shown, static_cast<int32_t>(x + kCheckBoxTextIndent), static_cast<int32_t>(y),
-                                hasHoverColor && hovered ? hoverColor : color, useTextBackdrop, 1.0f);
+    if (!text.empty())
+        DrawPlainText({x + kCheckBoxTextIndent, y});
 }
 
 void UICheckBox::OnClick(int32_t button, bool down, int32_t /*x*/, int32_t /*y*/)

@@ -91,8 +91,8 @@ int32_t UIDropDownBox::GetChoiceAt(float x, float y) const
 {
     if (baseSize[1] <= 0.0f)
         return -1;
-    float left = GetScreenX();
-    float rowsTop = GetScreenY() + baseSize[1];
+    float left = GetScreenPosition().x;
+    float rowsTop = GetScreenPosition().y + baseSize[1];
     if (x < left || x > left + baseSize[0] || y < rowsTop || y > rowsTop + maxSize[1])
         return -1;
     int32_t choice = GetFirstVisible() + DropDownBoxWholeRows((y - rowsTop) / baseSize[1]);
@@ -191,8 +191,8 @@ void UIDropDownBox::Draw()
 {
     if (!IsVisible() || !gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     Color plain = DropDownBoxPlainColor();
     const ResourceHandle& background = isOpen ? openTexture : boxTexture;
     gScreenText->DrawShaderRect(background, plain, x, y, x + size[0], y + size[1], 1.0f, false, false, 0);

@@ -36,7 +36,7 @@ int32_t UIDropDownMenu::GetChoiceAt(float y) const
     float h = choiceSize[1];
     if (h <= 0.0f)
         return -1;
-    float top = GetScreenY();
+    float top = GetScreenPosition().y;
     for (int32_t i = 0; i < static_cast<int32_t>(choices.size()); ++i) {
         if (top + static_cast<float>(i + 1) * h < y && y <= top + static_cast<float>(i + 2) * h)
             return i;
@@ -96,18 +96,17 @@ void UIDropDownMenu::Draw()
     if (!IsVisible() || !gScreenText)
         return;
     RefreshText();
-    float left = GetScreenX();
-    float top = GetScreenY();
+    Vector2 corner = GetScreenPosition();
+    float left = corner.x;
+    float top = corner.y;
     float cursorY = -1.0f;
     bool inside = false;
     if (gInputSystem) {
         cursorY = static_cast<float>(gInputSystem->GetCursorY());
         inside = HitTest(static_cast<float>(gInputSystem->GetCursorX()), cursorY);
     }
-    const std::string& head = displayText.empty() ? text : displayText;
     if (!IsOpen()) {
-        gScreenText->DrawTextNarrow(font, head, static_cast<int32_t>(left), static_cast<int32_t>(top),
-                                    inside && hasHoverColor ? hoverColor : color, useTextBackdrop, 1.0f);
+        DrawPlainText(corner);
         return;
     }
     float h = choiceSize[1];
@@ -117,14 +116,12 @@ void UIDropDownMenu::Draw()
     if (listTexture.IsValid() && !choices.empty())
         gScreenText->DrawShaderRect(listTexture, color, left, top + h, left + listWidth,
                                     top + h + static_cast<float>(choices.size()) * h, 1.0f, false, false, 0);
-    gScreenText->DrawTextNarrow(font, head, static_cast<int32_t>(left), static_cast<int32_t>(top), color,
-                                useTextBackdrop, 1.0f);
+    DrawText(corner, text, color, useTextBackdrop);
     int32_t hovered = inside ? GetChoiceAt(cursorY) : -1;
     for (int32_t i = 0; i < static_cast<int32_t>(choices.size()); ++i) {
         Color shade = i == hovered && hasHoverColor ? hoverColor : color;
-        gScreenText->DrawTextNarrow(font, choices[static_cast<size_t>(i)].label, static_cast<int32_t>(left),
-                                    static_cast<int32_t>(top + static_cast<float>(i + 1) * h), shade,
-                                    useTextBackdrop, 1.0f);
+        DrawText({left, top + static_cast<float>(i + 1) * h}, choices[static_cast<size_t>(i)].label, shade,
+                 useTextBackdrop);
     }
 }
 

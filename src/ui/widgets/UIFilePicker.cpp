@@ -286,7 +286,7 @@ void UIFilePicker::Refresh()
 
 int32_t UIFilePicker::RowAt(int32_t /*x*/, int32_t y) const
 {
-    float first = GetScreenY() + HeaderHeight();
+    float first = GetScreenPosition().y + HeaderHeight();
     if (static_cast<float>(y) < first)
         return -1;
     int32_t row = static_cast<int32_t>((static_cast<float>(y) - first) / kRowHeight) + (scrollBar ? scrollBar->position : 0);
@@ -345,8 +345,8 @@ bool UIFilePicker::HandleMouseButton(int32_t button, bool down, int32_t x, int32
     if (!IsVisible() || !HitTest(static_cast<float>(x), static_cast<float>(y)))
         return false;
     // The scroll bar along the right edge and the bottom's buttons are widgets of their own.
-    if (static_cast<float>(x) >= GetScreenX() + size[0] - (scrollBar ? scrollBar->size[0] : 0.0f) ||
-        static_cast<float>(y) >= GetScreenY() + size[1] - kButtonArea)
+    if (static_cast<float>(x) >= GetScreenPosition().x + size[0] - (scrollBar ? scrollBar->size[0] : 0.0f) ||
+        static_cast<float>(y) >= GetScreenPosition().y + size[1] - kButtonArea)
         return false;
     return UIWidget::HandleMouseButton(button, down, x, y);
 }
@@ -474,8 +474,8 @@ void UIFilePicker::Draw()
 {
     if (!IsVisible() || !gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     int32_t background = gUISystem ? gUISystem->GetHighlightShader() : -1;
     gScreenText->DrawShaderRect(background, PickerTableColor(0), x, y, x + size[0], y + size[1], alpha, false, false, 0);
     if (infoProc.empty())

@@ -209,8 +209,8 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     float h = 0.0f;
     PrepareText(boxText, w, h);
     Layout(w, h, anchor, anchorSize, avoidOverlaps);
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     Color background = HelpTableColor(kHelpBackgroundColor);
     if (highlight && gInputSystem) {
         auto cursorX = static_cast<float>(gInputSystem->GetCursorX());
@@ -227,7 +227,7 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     float h2 = 0.0f;
     PrepareText(secondText, w2, h2);
     LayoutSecond(w, w2, h2);
-    DrawFrame(GetScreenX(), GetScreenY(), w2, h2, boxAlpha, HelpTableColor(kHelpBackgroundColor));
+    DrawFrame(GetScreenPosition().x, GetScreenPosition().y, w2, h2, boxAlpha, HelpTableColor(kHelpBackgroundColor));
     UIWidget::Draw();
 }
 
@@ -310,12 +310,12 @@ void UIHelp::LayoutSecond(float firstWidth, float w2, float h2)
 {
     float fw2 = w2 + 2.0f * border[0];
     float fh2 = h2 + 2.0f * border[1];
-    float edge = GetScreenX() + border[0] + firstWidth;
+    float edge = GetScreenPosition().x + border[0] + firstWidth;
     float x = edge;
     if (x + fw2 > kHelpRightLimit)
         x = edge - (firstWidth + fw2 + 2.0f * border[0]);
     x = std::max(x, kHelpLeftLimit);
-    float y = GetScreenY() + kHelpSecondDrop;
+    float y = GetScreenPosition().y + kHelpSecondDrop;
     if (fh2 + y > kHelpScreenHeight)
         y = kHelpScreenHeight / 2.0f - fh2 / 2.0f;
     PlaceTextAt(x + border[0], y + border[1], w2, h2);

@@ -116,8 +116,8 @@ void UIItemSlot::Draw()
 
 void UIItemSlot::DrawOverlays(const PlayerClient& player, const ItemClient* item)
 {
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     float share = item ? CooldownLeft(*item) : 0.0f;
     if (share > 0.0f) {
         Color black = ItemSlotColor(kItemSlotBlack);
@@ -143,8 +143,8 @@ void UIItemSlot::DrawOverlays(const PlayerClient& player, const ItemClient* item
 
 void UIItemSlot::DrawCounts(const ItemClient& item)
 {
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     Color white = ItemSlotColor(kItemSlotWhite);
     if (item.GetMaxStack() > 1) {
         // The corner's place suits the small font; a count in a larger one (a quick-use slot's copy
@@ -180,8 +180,8 @@ bool UIItemSlot::DrawDropHighlight()
     int32_t forced = carried->GetDefinition() ? carried->GetDefinition()->forcedItemSlot : -1;
     if (!(ownGroup || lootGroup) || !TypeTakes(*carried, itemSlotType) || (forced != -1 && forced != index))
         return true;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     gScreenText->DrawShaderRect(MayHold(carried) ? highlightTexture : highlightBadTexture, ItemSlotColor(kItemSlotWhite),
                                 x, y, x + size[0], y + size[1], 1.0f, false, false, 0);
     return true;

@@ -137,7 +137,7 @@ int32_t UIList::RowAt(int32_t x, int32_t y) const
 {
     if (itemHeight <= 0 || !HitTest(static_cast<float>(x), static_cast<float>(y)))
         return -1;
-    int32_t row = ListWholeRows((static_cast<float>(y) - GetScreenY()) / static_cast<float>(itemHeight)) +
+    int32_t row = ListWholeRows((static_cast<float>(y) - GetScreenPosition().y) / static_cast<float>(itemHeight)) +
                   GetFirstVisibleRow();
     return NamesRow(row) ? row : -1;
 }
@@ -230,8 +230,8 @@ void UIList::Draw()
 {
     if (!IsVisible() || !gScreenText || itemHeight <= 0)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     float offset = 0.0f;
     int32_t first = GetFirstVisibleRow();
     int32_t visibleRows = GetVisibleRows();

@@ -356,7 +356,7 @@ void UIModelWidget::Draw()
     if (!IsVisible() || !gRenderer)
         return;
     // The scene's camera looks at the widget's centre: a viewport of the screen's size centred there.
-    gRenderer->SetUiViewport(GetScreenX() + size[0] / 2.0f, GetScreenY() + size[1] / 2.0f);
+    gRenderer->SetUiViewport(GetScreenPosition().x + size[0] / 2.0f, GetScreenPosition().y + size[1] / 2.0f);
     DrawScene(gRenderer->GetWorldView(), gRenderer->GetWorldBatch());
     const std::array<float, 4>& whole = gRenderer->GetView();
     gRenderer->SetViewport(whole[0], whole[1], whole[2], whole[3], false);

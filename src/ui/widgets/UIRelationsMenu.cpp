@@ -437,8 +437,8 @@ bool UIRelationsMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, 
     UIWidget& named = *selectedNameWidget;
     if (IsCovenantPage(currentPage) && named.IsVisible() && named.HitTest(static_cast<float>(x), static_cast<float>(y)) &&
         named.GetHelpText(x, y, text, title)) {
-        position[0] = named.GetScreenX();
-        position[1] = named.GetScreenY();
+        position[0] = named.GetScreenPosition().x;
+        position[1] = named.GetScreenPosition().y;
         extent[0] = named.size[0];
         extent[1] = named.size[1];
         backgroundAlpha = named.highlightBackgroundAlpha;

@@ -86,7 +86,7 @@ void UIScrollBar::BasicSetup(const float areaPosition[2], const float areaSize[2
 
 void UIScrollBar::OnAttach()
 {
-    float start = vertical ? GetScreenY() : GetScreenX();
+    float start = vertical ? GetScreenPosition().y : GetScreenPosition().x;
     float length = vertical ? size[1] : size[0];
     arrowWidth = vertical ? size[0] : size[1];
     arrowHeight = arrowWidth;
@@ -108,7 +108,7 @@ void UIScrollBar::SetRange(int32_t lineCount, int32_t linesPerPage)
         thumbLength = track * static_cast<float>(linesPerPage) / static_cast<float>(lineCount);
     else
         thumbLength = track;
-    float farEdge = vertical ? GetScreenY() + size[1] : GetScreenX() + size[0];
+    float farEdge = vertical ? GetScreenPosition().y + size[1] : GetScreenPosition().x + size[0];
     trackEnd = farEdge - ArrowSize() - thumbLength;
     count = lineCount;
     pageSize = linesPerPage;
@@ -156,8 +156,8 @@ void UIScrollBar::DragBy(float delta, bool moveAnchor)
 
 int32_t UIScrollBar::HitPart(float x, float y) const
 {
-    float left = GetScreenX();
-    float top = GetScreenY();
+    float left = GetScreenPosition().x;
+    float top = GetScreenPosition().y;
     if (x < left || x > left + size[0] || y < top || y > top + size[1])
         return kOutside;
     float along = vertical ? y : x;
@@ -260,8 +260,8 @@ void UIScrollBar::Draw()
 {
     if (HiddenAsAllFit() || !IsVisible() || ParentHidden() || !gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     float w = size[0];
     float h = size[1];
     bool moreBeyond = pageSize + position <= count;

@@ -252,8 +252,8 @@ void UISkillSlot::Draw()
     UIWidget::Draw();
     if (iconOnly)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     float share = skill->IsReady() ? 0.0f : skill->GetReuseFraction();
     if (share > 0.0f) {
         Color black = SkillSlotColor(10);
@@ -275,9 +275,9 @@ void UISkillSlot::DrawLevel()
 {
     if (!fullDisplay || IsDragged() || hideNumbers || !skill->definition || skill->definition->basicSkill)
         return;
-    gScreenText->DrawTextNarrow(font, StringFormat("%d", skill->GetLevel()), static_cast<int32_t>(GetScreenX()),
-                                static_cast<int32_t>(GetScreenY() + size[1] - 7.0f), SkillSlotColor(kSkillSlotWhite),
-                                true, 1.0f);
+    gScreenText->DrawTextNarrow(
+        font, StringFormat("%d", skill->GetLevel()), static_cast<int32_t>(GetScreenPosition().x),
+        static_cast<int32_t>(GetScreenPosition().y + size[1] - 7.0f), SkillSlotColor(kSkillSlotWhite), true, 1.0f);
 }
 
 void UISkillSlot::DrawPrice()
@@ -290,10 +290,10 @@ void UISkillSlot::DrawPrice()
     PlayerClient* player = SkillSlotPlayer();
     if (price > 0 && player && !skill->definition->basicSkill) {
         bool short_ = player->GetStat(CharacterStat::SkillPointsLeft) < price;
-        gScreenText->DrawTextNarrow(font, StringFormat("%d", price), static_cast<int32_t>(GetScreenX() + size[0] + 6.0f),
-                                    static_cast<int32_t>(GetScreenY() + size[1] / 2.0f),
-                                    SkillSlotColor(short_ ? kSkillSlotUnaffordable : kSkillSlotAffordable), true,
-                                    1.0f);
+        gScreenText->DrawTextNarrow(font, StringFormat("%d", price),
+                                    static_cast<int32_t>(GetScreenPosition().x + size[0] + 6.0f),
+                                    static_cast<int32_t>(GetScreenPosition().y + size[1] / 2.0f),
+                                    SkillSlotColor(short_ ? kSkillSlotUnaffordable : kSkillSlotAffordable), true, 1.0f);
     }
     DrawLinkLine();
 }
@@ -309,8 +309,8 @@ void UISkillSlot::DrawLinkLine()
     menu->GetSize(width, height);
     float fromX = menu->position[0] + parent->layoutX * width;
     float fromY = menu->position[1] + parent->layoutY * height;
-    float toX = GetScreenX() + size[0] / 2.0f;
-    float toY = GetScreenY() + size[1] / 2.0f;
+    float toX = GetScreenPosition().x + size[0] / 2.0f;
+    float toY = GetScreenPosition().y + size[1] / 2.0f;
     Color white = SkillSlotColor(kSkillSlotWhite);
     gScreenText->DrawShaderWith(
         sweep, [&](ShaderBatch& batch) { SkillSlotAppendLine(batch, fromX, fromY, toX, toY, white); }, 0);

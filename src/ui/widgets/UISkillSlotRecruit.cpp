@@ -85,8 +85,8 @@ void UISkillSlotRecruit::Draw()
     UIWidget::Draw();
     if (!gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     if (level > 0)
         gScreenText->DrawShaderRect(outline, RecruitSlotColor(kRecruitSlotOutline), x, y, x + size[0], y + size[1],
                                     1.0f, false, false, 0);

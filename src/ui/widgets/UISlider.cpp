@@ -45,13 +45,13 @@ float UISlider::GetNotchFraction() const
 
 float UISlider::GetNotchX() const
 {
-    return GetScreenX() + size[0] * GetNotchFraction() - notchWidth * 0.5f;
+    return GetScreenPosition().x + size[0] * GetNotchFraction() - notchWidth * 0.5f;
 }
 
 void UISlider::SetFromX(float x)
 {
     // A bar of no width holds only its minimum.
-    float t = size[0] > 0.0f ? std::clamp((x - GetScreenX()) / size[0], 0.0f, 1.0f) : 0.0f;
+    float t = size[0] > 0.0f ? std::clamp((x - GetScreenPosition().x) / size[0], 0.0f, 1.0f) : 0.0f;
     if (!HasValue())
         return;
     char printed[64];
@@ -107,8 +107,8 @@ void UISlider::Draw()
 {
     if (!IsVisible() || !gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     float middle = y + size[1] * 0.5f;
     Color white{1.0f, 1.0f, 1.0f};
     gScreenText->DrawShaderRect(barTexture, white, x, middle - kSliderBarRaise, x + size[0],

@@ -19,8 +19,8 @@ bool UIStatBar::GetFillRect(float& x0, float& y0, float& x1, float& y1) const
     float share = static_cast<float>(GetValue()) / static_cast<float>(maximum);
     float width = vertical ? size[0] : size[0] * share;
     float height = vertical ? size[1] * share : size[1];
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     if (reversed) {
         x0 = x + size[0] - width;
         y0 = y + size[1] - height;

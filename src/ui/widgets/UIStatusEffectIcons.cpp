@@ -84,8 +84,8 @@ void UIStatusEffectIcons::Draw()
         const ResourceHandle& picture = icons[static_cast<size_t>(slot)].GetIcon();
         if (!picture.IsValid())
             continue;
-        float x = GetScreenX() + static_cast<float>(slot) * offset[0];
-        float y = GetScreenY() + static_cast<float>(slot) * offset[1];
+        float x = GetScreenPosition().x + static_cast<float>(slot) * offset[0];
+        float y = GetScreenPosition().y + static_cast<float>(slot) * offset[1];
         gScreenText->DrawShaderRect(picture, color, x, y, x + iconSize[0], y + iconSize[1], 1.0f, false, false, 0);
     }
 }
@@ -95,10 +95,10 @@ bool UIStatusEffectIcons::GetHelpText(int32_t x, int32_t y, std::string& out, st
     Refresh(true);
     for (int32_t slot = 0; slot < count; ++slot) {
         // Whole-number edges, both included.
-        auto left = static_cast<int32_t>(GetScreenX() + static_cast<float>(slot) * offset[0]);
-        auto top = static_cast<int32_t>(GetScreenY() + static_cast<float>(slot) * offset[1]);
-        auto right = static_cast<int32_t>(GetScreenX() + static_cast<float>(slot) * offset[0] + iconSize[0]);
-        auto bottom = static_cast<int32_t>(GetScreenY() + static_cast<float>(slot) * offset[1] + iconSize[1]);
+        auto left = static_cast<int32_t>(GetScreenPosition().x + static_cast<float>(slot) * offset[0]);
+        auto top = static_cast<int32_t>(GetScreenPosition().y + static_cast<float>(slot) * offset[1]);
+        auto right = static_cast<int32_t>(GetScreenPosition().x + static_cast<float>(slot) * offset[0] + iconSize[0]);
+        auto bottom = static_cast<int32_t>(GetScreenPosition().y + static_cast<float>(slot) * offset[1] + iconSize[1]);
         if (x < left || x > right || y < top || y > bottom)
             continue;
         const StatusEffectData& icon = icons[static_cast<size_t>(slot)];

@@ -120,7 +120,7 @@ int32_t UITextureList::GetLastShown() const
 
 int32_t UITextureList::GetEntryAt(float y) const
 {
-    float below = y - GetScreenY();
+    float below = y - GetScreenPosition().y;
     if (below < 0.0f || elementSize[1] + kEntryGap <= 0.0f || GetPageSize() == 0)
         return -1;
     int32_t entry = GetFirstShown() + static_cast<int32_t>(below / (elementSize[1] + kEntryGap));
@@ -169,10 +169,10 @@ void UITextureList::Draw()
         return;
     float cursorY = 0.0f;
     int32_t hovered = CursorOver(cursorY) ? GetEntryAt(cursorY) : -1;
-    float x = GetScreenX();
+    float x = GetScreenPosition().x;
     Color plain = TextureListColor(0);
     for (int32_t entry = GetFirstShown(); entry >= 0 && entry <= GetLastShown(); ++entry) {
-        float y = GetScreenY() + static_cast<float>(entry - GetFirstShown()) * (elementSize[1] + kEntryGap);
+        float y = GetScreenPosition().y + static_cast<float>(entry - GetFirstShown()) * (elementSize[1] + kEntryGap);
         if (useModels) {
             DrawModelThumbnail(elements[static_cast<size_t>(entry)], x, y);
             gScreenText->DrawTextNarrow(font, names[static_cast<size_t>(entry)], static_cast<int32_t>(x),

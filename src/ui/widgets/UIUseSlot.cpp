@@ -191,8 +191,8 @@ void UIUseSlot::Draw()
 {
     if (!IsVisible() || !gScreenText)
         return;
-    float x = GetScreenX();
-    float y = GetScreenY();
+    float x = GetScreenPosition().x;
+    float y = GetScreenPosition().y;
     if (!content) {
         gScreenText->DrawShaderRect(emptyPicture, UseSlotColor(kUseSlotWhite), x, y, x + size[0],
                                     y + size[1], 1.0f, false, false, 0);
@@ -217,8 +217,8 @@ void UIUseSlot::DrawContent()
     UIMenu* keptMenu = content->menu;
     int32_t keptHotKey = content->hotKey;
     bool keptShowHotKey = content->showHotKey;
-    content->position[0] = GetScreenX();
-    content->position[1] = GetScreenY();
+    content->position[0] = GetScreenPosition().x;
+    content->position[1] = GetScreenPosition().y;
     content->size[0] = size[0];
     content->size[1] = size[1];
     content->menu = nullptr;
