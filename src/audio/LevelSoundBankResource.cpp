@@ -82,7 +82,7 @@ void LevelSoundBankResource::PlayRandomSound(const RandomSoundEntry& entry)
         return;
     const SoundWorld& world = gSoundSystem->GetWorld();
     SoundPos position = world.GetListenerReference();
-    float distance = entry.minDistance + DrawRandomFloat() * (entry.maxDistance - entry.minDistance);
+    float distance = DrawRandomRange(RandomStream::GameData, entry.minDistance, entry.maxDistance);
     float dx = 2.0f * DrawRandomFloat() - 1.0f;
     float dy = 2.0f * DrawRandomFloat() - 1.0f;
     float length = std::sqrt(dx * dx + dy * dy);

@@ -76,7 +76,7 @@ SoundResource* SoundBankResource::PickSound() const
     if (sounds.empty())
         return nullptr;
     int32_t count = static_cast<int32_t>(sounds.size());
-    int32_t pick = static_cast<int32_t>(DrawRandomFloat() * static_cast<float>(count));
+    int32_t pick = static_cast<int32_t>(DrawRandomScaled(RandomStream::GameData, static_cast<float>(count)));
     if (pick >= count)
         pick = count - 1;
     return gResourceManager ? dynamic_cast<SoundResource*>(gResourceManager->Get(sounds[pick])) : nullptr;

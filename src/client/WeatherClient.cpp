@@ -147,7 +147,8 @@ void WeatherClient::Strike(float effective)
 {
     if (!lightningPatterns.empty()) {
         auto count = static_cast<int32_t>(lightningPatterns.size());
-        int32_t pick = std::min(static_cast<int32_t>(DrawRandomFloat() * static_cast<float>(count)), count - 1);
+        int32_t pick = std::min(
+            static_cast<int32_t>(DrawRandomScaled(RandomStream::GameData, static_cast<float>(count))), count - 1);
         pattern = lightningPatterns[static_cast<size_t>(pick)];
         patternTime = 0.0f;
     }

@@ -194,6 +194,11 @@ float DrawRandomRange(RandomStream stream, float a, float b)
     return gRandomSystem ? gRandomSystem->RandomRange(stream, a, b) : a;
 }
 
+float DrawRandomScaled(RandomStream stream, float scale, float fallback)
+{
+    return gRandomSystem ? gRandomSystem->RandomScaled(stream, scale) : fallback * scale;
+}
+
 int32_t DrawRandomRound(float x)
 {
     if (gRandomSystem)

@@ -77,5 +77,7 @@ uint32_t DrawRandomStep(RandomStream stream);
 int32_t DrawRandomIndex(RandomStream stream, int32_t min, int32_t max);
 // a without a system.
 float DrawRandomRange(RandomStream stream, float a, float b);
+// The fallback draw times the scale without a system.
+float DrawRandomScaled(RandomStream stream, float scale, float fallback = 0.0f);
 // x toward zero without a system, 0 for a non-finite x as RandomRound gives.
 int32_t DrawRandomRound(float x);

@@ -32,7 +32,7 @@ const GameSystemTuning& ActorCovenantTuning()
 // floor(count x draw), a draw that reaches the count taken one lower.
 int32_t ActorCovenantPick(int32_t count)
 {
-    auto pick = static_cast<int32_t>(std::floor(static_cast<float>(count) * DrawRandomFloat()));
+    auto pick = static_cast<int32_t>(std::floor(DrawRandomScaled(RandomStream::GameData, static_cast<float>(count))));
     return std::clamp(pick, 0, std::max(0, count - 1));
 }
 
@@ -100,7 +100,7 @@ void ActorCovenant::SetUp(int32_t startingLevel, int32_t difficulty, const World
     difficultyLevel = difficulty >= 0 && difficulty < kDifficultyCount ? difficulty : kAverageDifficulty;
     float low = DefinitionFloat("MinDifficultyModifier");
     float high = DefinitionFloat("MaxDifficultyModifier");
-    difficultyModifier = low + DrawRandomFloat() * (high - low);
+    difficultyModifier = DrawRandomRange(RandomStream::GameData, low, high);
 
     MakeHome(home);
     ChooseTraits();
@@ -140,7 +140,7 @@ void ActorCovenant::MakeStartingRecruits(int32_t startingLevel)
     float low = DefinitionFloat("StartRecruitMinLevelPercent");
     float high = DefinitionFloat("StartRecruitMaxLevelPercent");
     auto rollLevel = [&] {
-        float share = low + DrawRandomFloat() * (high - low);
+        float share = DrawRandomRange(RandomStream::GameData, low, high);
         return std::max(1, static_cast<int32_t>(std::floor(share * static_cast<float>(startingLevel) + 0.5f)));
     };
     for (int32_t i = 0; i < count; ++i)
@@ -375,7 +375,7 @@ void ActorCovenant::SetUpStartingRelations()
             // begins without a peace announced between every pair.
             SetTreatyState(u, CovenantTreaty::Peace);
         }
-        float pull = DrawRandomFloat() * hate;
+        float pull = DrawRandomScaled(RandomStream::GameData, hate);
         float relation = slot ? GetRelation(u) : 0.0f;
         if (!slot || relation < kActorCovenantEnemyRelation)
             pull *= DefinitionFloat("EnemyNaturalHateMult");

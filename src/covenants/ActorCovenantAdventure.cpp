@@ -273,7 +273,7 @@ void ActorCovenant::SendOutParty()
     int32_t count = CountRecruits();
     if (count <= 0)
         return;
-    auto size = static_cast<int32_t>(std::floor(DrawRandomFloat() * static_cast<float>(count)));
+    auto size = static_cast<int32_t>(std::floor(DrawRandomScaled(RandomStream::GameData, static_cast<float>(count))));
     size = std::min(size, count - 1) + 1;
     for (const auto& recruit : recruits) {
         if (!recruit)
@@ -331,7 +331,7 @@ void ActorCovenant::SimulateBattle()
         if (DrawRandomFloat() < DefinitionFloat("QuestChancePerBattle")) {
             float low = DefinitionFloat("QuestXpMultMin");
             float high = DefinitionFloat("QuestXpMultMax");
-            actor->GainExperience(depth, kActorCovenantQuestXp, low + DrawRandomFloat() * (high - low));
+            actor->GainExperience(depth, kActorCovenantQuestXp, DrawRandomRange(RandomStream::GameData, low, high));
         }
         if (DrawRandomFloat() < DefinitionFloat("ChestChancePerBattle"))
             OpenChests(*recruit);

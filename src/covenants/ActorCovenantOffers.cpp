@@ -162,7 +162,7 @@ void ActorCovenant::MakeOffer(int32_t u)
     float g = std::max(0.0f, definition->giftChance.At(x) * GetFloatStat(kActorCovenantGiftMultiplier));
     if (!(d + t + g > 0.0f))
         return;
-    float r = DrawRandomFloat() * (d + t + g);
+    float r = DrawRandomScaled(RandomStream::GameData, d + t + g);
     bool player = other->IsPlayerCovenant();
     if (r < d || r >= d + t) {
         bool demand = r < d;
@@ -243,7 +243,9 @@ bool ActorCovenant::ComposeOffer(const Covenant& other, bool demand, bool gift, 
                 held.push_back(slot);
         if (!held.empty()) {
             auto n = static_cast<int32_t>(held.size());
-            auto k = std::clamp(static_cast<int32_t>(std::floor(static_cast<float>(n) * DrawRandomFloat())), 0, n - 1);
+            auto k = std::clamp(
+                static_cast<int32_t>(std::floor(DrawRandomScaled(RandomStream::GameData, static_cast<float>(n)))), 0,
+                n - 1);
             add({0, TradeOfferKind::Item, ActorCovenantPackItem(kGoodsBag, held[static_cast<size_t>(k)])},
                 definition->GetOfferChance(Candidate::StoredItem, demand, gift, 0));
         }
@@ -283,7 +285,7 @@ bool ActorCovenant::ComposeOffer(const Covenant& other, bool demand, bool gift, 
         sum += candidate.second;
     if (candidates.empty() || !(sum > 0.0f))
         return false;
-    float t = DrawRandomFloat() * sum;
+    float t = DrawRandomScaled(RandomStream::GameData, sum);
     float running = 0.0f;
     for (const auto& [made, weight] : candidates) {
         running += weight;
@@ -401,7 +403,7 @@ void ActorCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
         float surplus = std::max(0.0f, theirs.gain - theirs.give);
         g += tradeWish[u] * (surplus + DefinitionFloat("RelationChangeEqualTrade"));
         if (offer.type == kDemandOffer)
-            g += DrawRandomFloat() * demandWish[u] * DefinitionFloat("BaseDemandValue");
+            g += DrawRandomScaled(RandomStream::GameData, demandWish[u]) * DefinitionFloat("BaseDemandValue");
     }
     bool accepted = false;
     int32_t answer = kAnswerRefused;
@@ -609,12 +611,12 @@ void ActorCovenant::MaybeStartRumor(int32_t u)
     if (!them || them == this || !definition)
         return;
     float x = std::clamp(GetRelation(u), 0.0f, 100.0f);
-    if (!(definition->rumorChance.At(x) > DrawRandomFloat() * 100.0f))
+    if (!(definition->rumorChance.At(x) > DrawRandomScaled(RandomStream::GameData, 100.0f)))
         return;
     float quick = std::max(0.0f, DefinitionFloat("RumorChanceQuick"));
     float planned = std::max(0.0f, DefinitionFloat("RumorChancePlanned"));
     float crafted = std::max(0.0f, DefinitionFloat("RumorChanceCrafted"));
-    float r = DrawRandomFloat() * (quick + planned + crafted);
+    float r = DrawRandomScaled(RandomStream::GameData, quick + planned + crafted);
     int32_t level = r < quick ? RumorLevel::Quick : r < quick + planned ? RumorLevel::Planned : RumorLevel::WellCrafted;
     double cost = std::ceil(static_cast<double>(ActorCovenantOffersTuning().rumorCostPerLevel[static_cast<size_t>(level)]) *
                             them->leaderLevel);

@@ -87,7 +87,7 @@ void Chest::ArmTrap()
 void Chest::RollFacing()
 {
     if (anyDirection) {
-        facing = std::min(7, static_cast<int32_t>(std::floor(DrawRandomFloat(RandomStream::GameData, 1.0f) * 8.0f)));
+        facing = std::min(7, static_cast<int32_t>(std::floor(DrawRandomScaled(RandomStream::GameData, 8.0f, 1.0f))));
         return;
     }
     // South mostly, else south-west or west: the chest faces the viewer.

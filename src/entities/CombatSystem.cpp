@@ -90,7 +90,7 @@ bool CombatReaches(const Entity* attacker, const Entity* target, const Skill* at
 // The attacker's chance of a kind against a roll of 0..100, adjusted by a sentient target's defence.
 bool CombatRollKind(const Sentient& attacker, const Entity* target, int32_t kind, const Skill* attack)
 {
-    float roll = DrawRandomFloat() * 100.0f;
+    float roll = DrawRandomScaled(RandomStream::GameData, 100.0f);
     float chance = attacker.GetDynamicStat(kind, attack);
     if (const auto* defender = dynamic_cast<const Sentient*>(target))
         defender->GetDefendingDynamicStat(kind, chance);
@@ -115,7 +115,7 @@ bool CombatHits(Entity* attacker, Entity* target, const Skill* attack)
 int32_t CombatDefenceRoll(const Entity* target)
 {
     int32_t defense = target->GetStat(CharacterStat::Defense);
-    int64_t roll = static_cast<int64_t>(DrawRandomFloat() * static_cast<float>(defense));
+    int64_t roll = static_cast<int64_t>(DrawRandomScaled(RandomStream::GameData, static_cast<float>(defense)));
     if (roll == defense)
         roll = defense - 1;
     const int32_t stats[] = {CharacterStat::Block, CharacterStat::Parry, CharacterStat::Deflection,
@@ -143,7 +143,7 @@ int32_t CombatAbsorb(int32_t amount, int32_t resistance, float multiplier, float
         return amount;
     float high = multiplier * static_cast<float>(resistance);
     float low = minPercent * high;
-    int32_t absorbed = std::min(amount, DrawRandomRound(low + DrawRandomFloat() * (high - low)));
+    int32_t absorbed = std::min(amount, DrawRandomRound(DrawRandomRange(RandomStream::GameData, low, high)));
     return amount - absorbed;
 }
 

@@ -302,7 +302,7 @@ void Sentient::GainPower(float amount)
     float multiplier = 1.0f;
     ApplyDynamicStat(DynamicStat::PowerGainMult, nullptr, multiplier);
     float gain = multiplier * amount;
-    float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
+    float roll = DrawRandomScaled(RandomStream::GameData, 100.0f, 1.0f);
     float extraChance = 0.0f;
     ApplyDynamicStat(DynamicStat::ExtraPowerGainChance, nullptr, extraChance);
     if (extraChance > roll)

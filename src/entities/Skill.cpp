@@ -420,7 +420,9 @@ void Skill::AddItemFromList(Sentient& owner) const
     definition->addItemInList->GetStringList("Item", names, true, false);
     if (names.empty() || !gGameServices || !gDatabase)
         return;
-    size_t pick = std::min(static_cast<size_t>(DrawRandomFloat() * static_cast<float>(names.size())), names.size() - 1);
+    size_t pick =
+        std::min(static_cast<size_t>(DrawRandomScaled(RandomStream::GameData, static_cast<float>(names.size()))),
+                 names.size() - 1);
     std::unique_ptr<Item> made =
         gGameServices->GenerateItem(gDatabase->FindEntryByName(names[pick]), owner.GetStat(CharacterStat::Level));
     std::unique_ptr<ItemBase> given(made.release());

@@ -68,7 +68,7 @@ float Skill::RatePriority(Sentient& owner)
     else if (definition->hide)
         priority = hidden ? 0.0f : 1.0f;
     if (priority > 0.0f && gRandomSystem)
-        priority += gRandomSystem->RandomFloat(RandomStream::GameData) * priority * kSkillChoiceRandomShare;
+        priority += gRandomSystem->RandomScaled(RandomStream::GameData, priority) * kSkillChoiceRandomShare;
     return priority;
 }
 

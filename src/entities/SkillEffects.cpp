@@ -272,7 +272,7 @@ void Skill::FireProjectile(Sentient& user, Entity* target, const WorldPos& point
     if (radialHigh >= 1) {
         definition->AddProjectileRadiusDamageAtLevel(radial, level);
         radial.Multiply(skillDamage);
-        float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
+        float roll = DrawRandomScaled(RandomStream::GameData, 100.0f, 1.0f);
         if (user.GetDynamicStat(DynamicStat::CriticalHit, this) > roll)
             radial.Multiply(2.0f);
     } else if (definition->radiusDamage) {
@@ -358,7 +358,7 @@ int32_t Skill::GetHealAmount(const Sentient* user, const Entity* beneficiary) co
         GetLevel(), beneficiary ? std::optional<int32_t>(beneficiary->maxHealth) : std::nullopt);
     if (!user)
         return base;
-    float roll = DrawRandomFloat(RandomStream::GameData, 1.0f) * 100.0f;
+    float roll = DrawRandomScaled(RandomStream::GameData, 100.0f, 1.0f);
     const CharacterClass* characterClass = user->GetClass();
     float chance = (characterClass ? characterClass->criticalPerInt : 0.0f) *
                        static_cast<float>(user->GetStat(CharacterStat::Intelligence)) +

@@ -80,7 +80,7 @@ void Torch::RefreshLight()
         float length = Vector2Length(direction);
         // Both draws at 0 give no direction: the light stays where it is.
         if (length > 0.0f) {
-            float reach = gRandomSystem->RandomFloat(RandomStream::GameData) * flickerMaxDistance;
+            float reach = gRandomSystem->RandomScaled(RandomStream::GameData, flickerMaxDistance);
             lightOffset[0] = direction.x / length * reach;
             lightOffset[1] = direction.y / length * reach;
         }

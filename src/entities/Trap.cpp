@@ -129,7 +129,7 @@ void Trap::TryTrigger(Entity* newVictim, float delay)
     if (!(triggerChance > DrawRandomFloat(RandomStream::GameData, 1.0f)))
         return;
     gGameServices->CancelTimedActions(triggerEventId, this);
-    float wait = DrawRandomFloat(RandomStream::GameData, 1.0f) * delay;
+    float wait = DrawRandomScaled(RandomStream::GameData, delay, 1.0f);
     gGameServices->ScheduleTimedAction(this, gEventSystem->MakeEvent(triggerEventId), wait);
     victim.Set(newVictim);
 }

@@ -13,11 +13,6 @@
 
 namespace {
 
-uint8_t ImmediateDrawByte(float value)
-{
-    return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
-}
-
 Vector3 ImmediateDrawCross(const Vector3& a, const Vector3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -121,7 +116,6 @@ void ImmediateDraw::EmitQuad(QuadVertices& out, const Vector3& a, const Vector3&
     // Corner k lies on b's x side when bit "right" is set and on b's y side when "far" is.
     const bool rightSide[4] = {false, true, true, false};
     const bool farSide[4] = {false, false, true, true};
-    const uint8_t alphaByte = alpha >= 1.0f ? 255 : ImmediateDrawByte(alpha);
     const int order[6] = {0, 1, 2, 0, 2, 3};
     for (int vertex = 0; vertex < 6; ++vertex) {
         int corner = order[vertex];
@@ -132,11 +126,9 @@ void ImmediateDraw::EmitQuad(QuadVertices& out, const Vector3& a, const Vector3&
         out.positions[vertex * 3 + 2] = far ? b.z : a.z;
         out.texCoords[vertex * 2] = right ? texCoords[2] : texCoords[0];
         out.texCoords[vertex * 2 + 1] = far ? texCoords[3] : texCoords[1];
-        const Color& color = corners[static_cast<size_t>(corner)];
-        out.colors[vertex * 4] = ImmediateDrawByte(color.r);
-        out.colors[vertex * 4 + 1] = ImmediateDrawByte(color.g);
-        out.colors[vertex * 4 + 2] = ImmediateDrawByte(color.b);
-        out.colors[vertex * 4 + 3] = alphaByte;
+        uint32_t packed = Color::ToRGBA32(corners[static_cast<size_t>(corner)], alpha);
+        for (int channel = 0; channel < 4; ++channel)
+            out.colors[vertex * 4 + channel] = static_cast<uint8_t>(packed >> (8 * channel));
     }
 }
 

@@ -16,17 +16,12 @@ namespace {
 constexpr float kStageDrawerTwoPi = 6.28318530718f;
 constexpr int32_t kStageDrawerVertexStride = static_cast<int32_t>(sizeof(DeviceVertex));
 
-uint8_t StageDrawerByte(float value)
-{
-    return static_cast<uint8_t>(std::clamp(std::floor(value * 255.0f + 0.5f), 0.0f, 255.0f));
-}
-
+// The alpha byte is written by the alpha step after the colours.
 void StageDrawerPack(uint8_t* out, const Color& color)
 {
-    out[0] = StageDrawerByte(color.r);
-    out[1] = StageDrawerByte(color.g);
-    out[2] = StageDrawerByte(color.b);
-    out[3] = 0;
+    uint32_t packed = Color::ToRGBA32(color, 0.0f);
+    for (int channel = 0; channel < 4; ++channel)
+        out[channel] = static_cast<uint8_t>(packed >> (8 * channel));
 }
 
 Color StageDrawerMultiply(const Color& a, const Color& b)
@@ -435,7 +430,7 @@ void StageDrawer::GenerateAlpha(const DeviceBatch& batch, const DeviceStage& dev
     if (mode != kStageColorPerVertexAlpha)
         return;
     colors.resize(vertexCount * 4);
-    uint8_t byte = StageDrawerByte(alpha);
+    auto byte = static_cast<uint8_t>(Color::ToRGBA32(Color{}, alpha) >> 24);
     for (size_t v = 0; v < vertexCount; ++v)
         colors[v * 4 + 3] = byte;
 }

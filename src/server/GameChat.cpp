@@ -267,7 +267,7 @@ int32_t Game::PickRumorFailure() const
     float total = 0.0f;
     for (float weight : weights)
         total += std::max(0.0f, weight);
-    float target = DrawRandomFloat() * total;
+    float target = DrawRandomScaled(RandomStream::GameData, total);
     float sum = 0.0f;
     for (int32_t kind = 0; kind < 3; ++kind) {
         sum += std::max(0.0f, weights[kind]);

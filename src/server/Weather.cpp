@@ -130,7 +130,7 @@ WorldPos Weather::PickStartPosition(RandomSystem& random) const
     if (outdoor.empty())
         return where;
     int32_t n = static_cast<int32_t>(outdoor.size());
-    auto k = static_cast<int32_t>(std::floor(static_cast<float>(n) * random.RandomFloat(RandomStream::GameData)));
+    auto k = static_cast<int32_t>(std::floor(random.RandomScaled(RandomStream::GameData, static_cast<float>(n))));
     if (k >= n)
         k = n - 1;
     WorldPosFrame frame;

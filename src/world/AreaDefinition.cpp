@@ -36,7 +36,7 @@ int32_t AreaPickKind(const std::vector<AreaSpawnKind>& kinds, float total)
 {
     if (!(total > 0.0f))
         return -1;
-    float target = DrawRandomFloat(RandomStream::GameData) * total;
+    float target = DrawRandomScaled(RandomStream::GameData, total);
     float sum = 0.0f;
     for (size_t i = 0; i < kinds.size(); ++i) {
         if (!kinds[i].entry)
@@ -269,7 +269,7 @@ MonsterType* AreaDefinition::DrawCandidate()
         if (type)
             total += CandidateWeight(type);
     }
-    float target = DrawRandomFloat(RandomStream::GameData) * total;
+    float target = DrawRandomScaled(RandomStream::GameData, total);
     float sum = 0.0f;
     for (MonsterType*& type : candidates) {
         if (!type)
@@ -357,7 +357,7 @@ MonsterType* AreaDefinition::PickMonster() const
     float draw = DrawRandomFloat(RandomStream::GameData);
     float sum = 0.0f;
     if (draw * (poolATotal + poolBTotal) >= poolATotal) {
-        float target = DrawRandomFloat(RandomStream::GameData) * poolBTotal;
+        float target = DrawRandomScaled(RandomStream::GameData, poolBTotal);
         for (const AreaPoolEntry& entry : poolB) {
             if (!entry.type)
                 continue;
@@ -367,7 +367,7 @@ MonsterType* AreaDefinition::PickMonster() const
         }
         return nullptr;
     }
-    float target = DrawRandomFloat(RandomStream::GameData) * poolATotal;
+    float target = DrawRandomScaled(RandomStream::GameData, poolATotal);
     for (MonsterType* type : poolA) {
         sum += AreaArchetypeSpawnChance(type);
         if (sum > target)

@@ -160,8 +160,8 @@ WorldPos RandomPointInLevel(Level& level)
                                                      : static_cast<float>(g.levelTileHeight) * g.tileSize;
     bool generated = data && data->generated;
     for (int32_t draw = 0; draw < kMaxPointDraws; ++draw) {
-        float x = DrawRandomFloat(RandomStream::BlockPoints) * width;
-        float y = DrawRandomFloat(RandomStream::BlockPoints) * height;
+        float x = DrawRandomScaled(RandomStream::BlockPoints, width);
+        float y = DrawRandomScaled(RandomStream::BlockPoints, height);
         WorldPos point = QuerySnapped(level.index, x, y);
         if (point.level != level.index)
             continue;
@@ -185,8 +185,8 @@ WorldPos RandomPointInBlock(Level& level, int32_t blockX, int32_t blockY)
     LevelGeometry g = level.data ? level.data->geometry : LevelGeometry::Current();
     WorldPos point{level.index, 0.0f, 0.0f, true};
     for (int32_t draw = 0; draw < kMaxPointDraws; ++draw) {
-        float x = static_cast<float>(blockX) * g.blockWidth + DrawRandomFloat(RandomStream::GameData) * g.blockWidth;
-        float y = static_cast<float>(blockY) * g.blockHeight + DrawRandomFloat(RandomStream::GameData) * g.blockHeight;
+        float x = static_cast<float>(blockX) * g.blockWidth + DrawRandomScaled(RandomStream::GameData, g.blockWidth);
+        float y = static_cast<float>(blockY) * g.blockHeight + DrawRandomScaled(RandomStream::GameData, g.blockHeight);
         point = WorldPos{level.index, x, y, true};
         point.Normalize();
         if (point.level == level.index)

@@ -405,7 +405,7 @@ AreaDefinition* World::PickSecretArea()
 {
     if (secretAreas.empty())
         return nullptr;
-    float target = DrawRandomFloat(RandomStream::Quest) * secretChanceTotal;
+    float target = DrawRandomScaled(RandomStream::Quest, secretChanceTotal);
     float sum = 0.0f;
     for (auto& area : secretAreas) {
         sum += area->spawnChance;

@@ -151,6 +151,24 @@ TEST(ImmediateDrawGeometry, AnEmittedQuadTakesEachCornersPositionDepthColourAndT
     EXPECT_EQ(quad.colors[3], 255);
 }
 
+TEST(ImmediateDrawGeometry, AnEmittedQuadPacksEachChannelAsAByteAndANaNAsNothing)
+{
+    struct Case {
+        float channel;
+        uint8_t byte;
+    };
+    // Rounded to the nearest byte, held to 0 .. 255; a NaN channel (a corrupt colour) packs as 0.
+    const Case cases[] = {{0.5f, 128}, {0.2f, 51}, {-0.3f, 0}, {4.0f, 255}, {NAN, 0}, {INFINITY, 255}, {-INFINITY, 0}};
+    for (const Case& c : cases) {
+        QuadVertices quad;
+        const Color color{c.channel, c.channel, c.channel};
+        ImmediateDraw::EmitQuad(quad, Vector3{}, Vector3{1, 1, 0}, {color, color, color, color}, c.channel,
+                                QuadTexRect{});
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(quad.colors[k], c.byte) << c.channel << " channel " << k;
+    }
+}
+
 TEST_F(ImmediateDrawLines, ARectangleIsFourSolidLinesRoundItAndAWireBoxTwelveEdges)
 {
     draw.DrawRect(10, 20, 30, 60, 3.0f, Color{1, 1, 1});

@@ -71,7 +71,7 @@ void BehaviorAdventure::ChooseStepGoal()
     if (length < tuning.stepDistance || length <= 0.0f)
         return;
     float r = DrawRandomFloat();
-    float angle = DrawRandomFloat() * 360.0f;
+    float angle = DrawRandomScaled(RandomStream::GameData, 360.0f);
     float stray = tuning.maxRandomOffset * r;
     WorldPos goal = actor->position;
     goal.x += tuning.stepDistance * toGoal.x / length + stray * std::cos(angle * kDegreesToRadians);

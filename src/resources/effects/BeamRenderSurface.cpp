@@ -1,20 +1,16 @@
 // BeamRenderSurface -- a queued beam: a strip of segments between two ends, its joints jittered from a seed.
 #include "resources/effects/BeamRenderSurface.h"
 
+#include "core/RandomSystem.h"
 #include "resources/shaders/ScreenPrimitives.h"
 
 namespace {
 
+constexpr RandomStream kBeamJitterStream = RandomStream::GameData;
+
 Vector3 Cross(const Vector3& a, const Vector3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-// The random streams' own step, on a private state.
-float NextFraction(uint32_t& state)
-{
-    state = state * 0x8B1D5u + 0x8B1D3Fu;
-    return static_cast<float>((state >> 16) & 0x7FFFu) / 32768.0f;
 }
 
 } // namespace
@@ -25,24 +21,27 @@ Vector3 BeamRenderSurface::SideAxis() const
     return Vector3Normalize(side) > 1e-6f ? side : right;
 }
 
-Vector3 BeamRenderSurface::JointAt(int32_t joint, const Vector3& side, uint32_t& state) const
+Vector3 BeamRenderSurface::JointAt(int32_t joint, RandomSystem& jitter) const
 {
     float t = static_cast<float>(joint) / static_cast<float>(segments);
     Vector3 point = start + (end - start) * t;
     if (joint <= 0 || joint >= segments)
         return point;
-    return point + side * (minOffset + NextFraction(state) * (maxOffset - minOffset));
+    Vector3 direction = jitter.RandomDirection3D(kBeamJitterStream);
+    return point + direction * jitter.RandomRange(kBeamJitterStream, minOffset, maxOffset);
 }
 
 void BeamRenderSurface::AddGeometry(ShaderBatch& batch, bool)
 {
     Vector3 side = SideAxis();
     Vector3 halfSide = side * 0.5f;
-    uint32_t state = seed;
+    // A system of its own: drawing a beam never moves the shared streams the game's picks use.
+    RandomSystem jitter;
+    jitter.SetState(kBeamJitterStream, seed);
     Vector3 from = start;
     float fromWidth = startSize;
     for (int32_t joint = 1; joint <= segments; ++joint) {
-        Vector3 to = JointAt(joint, side, state);
+        Vector3 to = JointAt(joint, jitter);
         float toWidth = startSize + (endSize - startSize) * static_cast<float>(joint) / static_cast<float>(segments);
         // From the + side: the writer gives its corners v 1, 1, 0, 0, so v runs from the - edge (0) to the + (1).
         const Vector3 corners[4] = {from + halfSide * fromWidth, to + halfSide * toWidth, to - halfSide * toWidth,

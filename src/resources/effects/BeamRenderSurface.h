@@ -7,15 +7,18 @@
 
 #include <cstdint>
 
+class RandomSystem;
+
 class BeamRenderSurface : public RenderSurface {
 public:
     // The most segments a beam is drawn with, whatever its file asks.
     static constexpr int32_t kMaxSegments = 256;
 
     void AddGeometry(ShaderBatch& batch, bool wantNormals) override;
-    // Where the joint between segment i and i + 1 lies: on the straight line, pushed sideways by
-    // minOffset + r (maxOffset - minOffset), r drawn from the seed, so one seed gives one pattern.
-    Vector3 JointAt(int32_t joint, const Vector3& side, uint32_t& state) const;
+    // Where the joint between segment i and i + 1 lies: on the straight line, pushed by
+    // minOffset + r (maxOffset - minOffset) along a random direction, both drawn from the jitter's
+    // stream, which the beam's seed starts: one seed gives one pattern.
+    Vector3 JointAt(int32_t joint, RandomSystem& jitter) const;
     // Across the beam and across the view; the camera's right axis when the beam runs along the view.
     Vector3 SideAxis() const;
 

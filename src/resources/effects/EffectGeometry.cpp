@@ -3,23 +3,11 @@
 
 #include "resources/shaders/ScreenPrimitives.h"
 
-#include <algorithm>
-#include <cmath>
-
-namespace {
-
-uint8_t EffectGeometryToByte(float value)
-{
-    // NaN fails both comparisons of the clamp: it is sent as 0.
-    float scaled = std::round(value * 255.0f);
-    return scaled > 0.0f ? static_cast<uint8_t>(std::min(scaled, 255.0f)) : 0;
-}
-
-} // namespace
-
 QuadColor::QuadColor(const Color& color, float alpha)
-    : bytes{EffectGeometryToByte(color.r), EffectGeometryToByte(color.g), EffectGeometryToByte(color.b), EffectGeometryToByte(alpha)}
 {
+    uint32_t packed = Color::ToRGBA32(color, alpha);
+    for (int channel = 0; channel < 4; ++channel)
+        bytes[channel] = static_cast<uint8_t>(packed >> (8 * channel));
 }
 
 void AddEffectQuad(ShaderBatch& batch, const Vector3 (&corners)[4], const QuadColor (&colors)[4],

@@ -27,6 +27,6 @@ float EffectValue::Evaluate() const
     if (kind == kConstant)
         return min;
     if (kind == kUniform)
-        return min + gRandomSystem->RandomFloat(RandomStream::GameData) * (max - min);
+        return gRandomSystem->RandomRange(RandomStream::GameData, min, max);
     return 0.0f;
 }

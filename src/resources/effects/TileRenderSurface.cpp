@@ -4,16 +4,6 @@
 #include "resources/shaders/ShaderBatch.h"
 
 #include <algorithm>
-#include <cmath>
-
-namespace {
-
-uint8_t TileSurfaceToByte(float value)
-{
-    return static_cast<uint8_t>(std::clamp(std::round(value * 255.0f), 0.0f, 255.0f));
-}
-
-} // namespace
 
 uint16_t TileRenderSurface::AddQuad(ShaderBatch& batch, const std::array<float, 3>& a, const std::array<float, 3>& b,
                                     bool wantNormals, const uint8_t* rgba)
@@ -44,7 +34,9 @@ void TileRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
 {
     // Set for every tile: a full-bright model queued before would otherwise leave its batch unlit.
     batch.SetUnlit(fullBright);
-    const uint8_t rgba[4] = {TileSurfaceToByte(color.r), TileSurfaceToByte(color.g), TileSurfaceToByte(color.b),
-                             TileSurfaceToByte(alpha)};
+    uint32_t packed = Color::ToRGBA32(color, alpha);
+    uint8_t rgba[4];
+    for (int channel = 0; channel < 4; ++channel)
+        rgba[channel] = static_cast<uint8_t>(packed >> (8 * channel));
     AddQuad(batch, cornerA, cornerB, wantNormals, useColor ? rgba : nullptr);
 }

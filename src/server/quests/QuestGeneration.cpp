@@ -431,7 +431,7 @@ bool Quest::ChooseWar(Quest* origin)
     else if (relation > 50.0f)
         relation = std::min(100.0f, relation / mult);
     float odds = (100.0f - relation) * (100.0f - relation);
-    if (!(DrawRandomFloat() * 10000.0f < odds) || a->GetFactionName() == b->GetFactionName() ||
+    if (!(DrawRandomScaled(RandomStream::GameData, 10000.0f) < odds) || a->GetFactionName() == b->GetFactionName() ||
         host->AreFactionsAtWar(*a, *b) || !host->CanFactionsGoToWar(*a, *b))
         return false;
     goals.assign(2, QuestGoal{});
@@ -465,7 +465,7 @@ bool Quest::ChooseMonsterQuest(Quest* origin)
         return false;
     if (!origin) {
         float relation = host->GetFactionRelation(*first, *second);
-        if (DrawRandomFloat() * 10000.0f > (100.0f - relation) * (100.0f - relation) ||
+        if (DrawRandomScaled(RandomStream::GameData, 10000.0f) > (100.0f - relation) * (100.0f - relation) ||
             first->GetFactionName() == second->GetFactionName() || !host->CanFactionsGoToWar(*first, *second))
             return false;
     }

@@ -94,8 +94,8 @@ int32_t Quest::DrawIndex(int32_t count)
 {
     if (count <= 0 || !gRandomSystem)
         return 0;
-    return std::min(count - 1, static_cast<int32_t>(gRandomSystem->RandomFloat(RandomStream::GameData) *
-                                                    static_cast<float>(count)));
+    return std::min(count - 1, static_cast<int32_t>(
+                                   gRandomSystem->RandomScaled(RandomStream::GameData, static_cast<float>(count))));
 }
 
 void Quest::SendNews(const std::string& text, int32_t kind)

@@ -15,7 +15,7 @@ namespace {
 
 int32_t ItemGenPercentRoll()
 {
-    return std::min(static_cast<int32_t>(DrawRandomFloat() * 100.0f), 99);
+    return std::min(static_cast<int32_t>(DrawRandomScaled(RandomStream::GameData, 100.0f)), 99);
 }
 
 int32_t ItemGenModifierCount(int32_t rarity)
@@ -70,7 +70,7 @@ int32_t SpawnSystem::PickItemRarity(int32_t minRarity, int32_t magicBonus) const
         return rarity;
     std::array<float, ItemRarity::kCount> chances = BoostedRarityChances(magicBonus);
     for (int32_t next = rarity + 1; next < ItemRarity::kCount; ++next) {
-        if (!(DrawRandomFloat() * 100.0f < chances[static_cast<size_t>(next)]))
+        if (!(DrawRandomScaled(RandomStream::GameData, 100.0f) < chances[static_cast<size_t>(next)]))
             break;
         rarity = next;
     }
@@ -99,7 +99,8 @@ int32_t SpawnSystem::RollItemLevel(int32_t baseLevel, int32_t minSpread, int32_t
     else if (high > kTop)
         high = kTop;
     int32_t count = high - low + 1;
-    int32_t k = std::min(static_cast<int32_t>(DrawRandomFloat() * static_cast<float>(count)), count - 1);
+    int32_t k =
+        std::min(static_cast<int32_t>(DrawRandomScaled(RandomStream::GameData, static_cast<float>(count))), count - 1);
     return low + k;
 }
 

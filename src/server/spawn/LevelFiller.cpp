@@ -94,8 +94,8 @@ WorldPos LevelFiller::RandomPointInLevel(int32_t level) const
     float width = static_cast<float>(tuning.levelTileWidth) * tuning.tileSize;
     float height = static_cast<float>(tuning.levelTileHeight) * tuning.tileSize;
     point.level = level;
-    point.x = DrawRandomFloat() * width;
-    point.y = DrawRandomFloat() * height;
+    point.x = DrawRandomScaled(RandomStream::GameData, width);
+    point.y = DrawRandomScaled(RandomStream::GameData, height);
     // The middle of its grid cell, as every placed entity stands.
     point.x = (std::floor(point.x / tuning.gridSize.x) + 0.5f) * tuning.gridSize.x;
     point.y = (std::floor(point.y / tuning.gridSize.y) + 0.5f) * tuning.gridSize.y;

@@ -28,13 +28,13 @@ const AreaDefinition* SpawnAreaOf(int32_t level)
 // An integer percent 0..99: a draw of exactly 100 counts as 99, so a chance of 100 always holds.
 int32_t SpawnPercentRoll()
 {
-    return std::min(static_cast<int32_t>(DrawRandomFloat() * 100.0f), 99);
+    return std::min(static_cast<int32_t>(DrawRandomScaled(RandomStream::GameData, 100.0f)), 99);
 }
 
 // Uniform index below count; a draw equal to the count is taken as count - 1.
 size_t SpawnUniformIndex(size_t count)
 {
-    size_t k = static_cast<size_t>(DrawRandomFloat() * static_cast<float>(count));
+    size_t k = static_cast<size_t>(DrawRandomScaled(RandomStream::GameData, static_cast<float>(count)));
     return std::min(k, count - 1);
 }
 

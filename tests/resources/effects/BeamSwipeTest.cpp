@@ -106,10 +106,15 @@ TEST_F(BeamSwipeTest, BeamsDrawTheSameJitterUntilTheirSeedChanges)
     // point's axis runs along the beam, so the width runs along z).
     EXPECT_FLOAT_EQ(first[0].position[0], 0.0f);
     EXPECT_FLOAT_EQ(std::fabs(first[3].position[2] - first[0].position[2]), 2.0f);
-    // Inner joints lie 1 to 2 units off the line; the far end is on it with no width.
-    float joint = first[1].position[2] + first[2].position[2];
-    EXPECT_GE(std::fabs(joint / 2.0f - 1.0f), 1.0f);
-    EXPECT_LE(std::fabs(joint / 2.0f - 1.0f), 2.0f);
+    // Inner joints lie 1 to 2 units from their place on the line (the first a third of the way),
+    // in a random direction; the far end is on it with no width.
+    float offX = (first[1].position[0] + first[2].position[0]) / 2.0f - 4.0f;
+    float offY =
+        (first[1].position[1] + first[2].position[1]) / 2.0f - (first[0].position[1] + first[3].position[1]) / 2.0f;
+    float offZ = (first[1].position[2] + first[2].position[2]) / 2.0f - 1.0f;
+    float off = std::sqrt(offX * offX + offY * offY + offZ * offZ);
+    EXPECT_GE(off, 1.0f - 1e-4f);
+    EXPECT_LE(off, 2.0f + 1e-4f);
     EXPECT_FLOAT_EQ(first[9].position[0], 12.0f);
     EXPECT_FLOAT_EQ(first[9].position[2], 1.0f);
     std::vector<DeviceVertex> again = draw();
