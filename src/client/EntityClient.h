@@ -147,7 +147,11 @@ public:
     bool GetMapColour(int32_t index, float& red, float& green, float& blue) const;
     // An item, money or quest item that may be taken: fully shown and not falling.
     bool IsReadyToTake() const;
-    const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffects() const { return statusEffects; }
+    // The status effects the entity shows; the local player answers with its body's.
+    virtual const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffectList() const
+    {
+        return statusEffects;
+    }
 
     // ---- What a click does (EntityClientClick.cpp) ------------------------------------------------
     // The interaction mode a click offers the local player: 0 nothing, 2 attack, 4 walk up first,

@@ -188,6 +188,6 @@ bool EntityClient::ShouldShowHelp(bool objectsMode) const
 
 void EntityClient::CollectStatusEffects(std::vector<StatusEffectClient*>& out) const
 {
-    for (const auto& effect : statusEffects)
+    for (const auto& effect : GetStatusEffectList())
         out.push_back(effect.get());
 }

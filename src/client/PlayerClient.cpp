@@ -368,6 +368,12 @@ bool PlayerClient::SetQuickUse(int32_t index, const std::array<int32_t, 4>& word
 
 // ---- The frame -------------------------------------------------------------------------------------
 
+const std::vector<std::unique_ptr<StatusEffectClient>>& PlayerClient::GetStatusEffectList() const
+{
+    const EntityClient* shown = GetBody();
+    return shown && shown != this ? shown->GetStatusEffectList() : EntityClient::GetStatusEffectList();
+}
+
 void PlayerClient::SetOwnNumber(int32_t number)
 {
     ownNumber = number;

@@ -231,6 +231,8 @@ public:
 
     // ---- Questions ------------------------------------------------------------------------------
     EntityClient* GetBody() const { return body.GetAs<EntityClient>(); }
+    // What the host put on the character lives on its body; the player's own list without one.
+    const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffectList() const override;
     const IntArray* GetStats() const override { return &stats; }
     int32_t GetStat(int32_t stat) const override { return stats.Get(stat); }
     float GetMovementSpeed() const override;

@@ -193,17 +193,17 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     auto* entity = static_cast<CountingEntity*>(Place(3, header));
     EXPECT_EQ(entity->health, 20);
     // A record that is no status effect makes none.
-    ASSERT_EQ(entity->GetStatusEffects().size(), 2u);
-    EXPECT_TRUE(entity->GetStatusEffects()[0]->BlocksTargeting()) << "the ward's no-target flag is read";
+    ASSERT_EQ(entity->GetStatusEffectList().size(), 2u);
+    EXPECT_TRUE(entity->GetStatusEffectList()[0]->BlocksTargeting()) << "the ward's no-target flag is read";
     EXPECT_FALSE(entity->IsTargetable()) << "the ward forbids targeting its bearer";
-    const StatusEffectClient* haste = entity->GetStatusEffects()[1].get();
+    const StatusEffectClient* haste = entity->GetStatusEffectList()[1].get();
 
     header.shownEffects = {{Record("Haste")->GetId(), 8}};
     entity->ApplyState(header, {}, nullptr);
-    ASSERT_EQ(entity->GetStatusEffects().size(), 1u);
-    EXPECT_EQ(entity->GetStatusEffects()[0].get(), haste);
+    ASSERT_EQ(entity->GetStatusEffectList().size(), 1u);
+    EXPECT_EQ(entity->GetStatusEffectList()[0].get(), haste);
     EXPECT_EQ(entity->lost, std::vector<int32_t>{7});
-    EXPECT_FALSE(entity->GetStatusEffects()[0]->BlocksTargeting());
+    EXPECT_FALSE(entity->GetStatusEffectList()[0]->BlocksTargeting());
     EXPECT_TRUE(entity->IsTargetable());
     // Its state animation running with a state set: it cannot be targeted either.
     for (auto [state, priority, targetable] : {std::tuple{1u, EntityClient::kStatePriority, false},
@@ -215,7 +215,7 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
 
     header.shownEffects.clear();
     entity->ApplyState(header, {}, nullptr);
-    EXPECT_TRUE(entity->GetStatusEffects().empty());
+    EXPECT_TRUE(entity->GetStatusEffectList().empty());
     EXPECT_EQ(entity->lost, (std::vector<int32_t>{7, 8}));
 }
 

@@ -102,3 +102,21 @@ TEST_F(PlayerClientEndToEnd, ACharacterJoiningWhereAnotherLeftUnheardPlaysAndIsS
     EXPECT_NE(player->stats.Get(CharacterStat::Money), 4321);
     EXPECT_EQ(player->stats.Get(CharacterStat::Xp), 0);
 }
+
+TEST_F(PlayerClientEndToEnd, ThePlayersStatusEffectsAreItsBodysOnceItHasOne)
+{
+    StartWorldOnly("", "Haste\n{\n    Type StatusEffect\n    Public 1\n    TotalTime 60\n}\n");
+    EXPECT_TRUE(player->GetStatusEffectList().empty()) << "without a body, its own list";
+    Join();
+    hostPlayer->AddStatusEffectByName("Haste", nullptr, 1);
+    for (int i = 0; i < 3; ++i)
+        ClientFrame(50);
+    const EntityClient* body = player->GetBody();
+    ASSERT_NE(body, nullptr);
+    ASSERT_EQ(body->GetStatusEffectList().size(), 1u) << "the host's effect is mirrored on the body";
+    EXPECT_EQ(&player->GetStatusEffectList(), &body->GetStatusEffectList());
+    std::vector<StatusEffectClient*> shown;
+    player->CollectStatusEffects(shown);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], body->GetStatusEffectList()[0].get());
+}
