@@ -318,6 +318,8 @@ public:
     void SelectNextHostileTarget();
     // Not dead (a creature with health) and not out of play.
     static bool IsAliveTarget(const EntityClient& entity);
+    // A client entity that a click of the player's would attack; nothing else is.
+    bool IsHostileTo(const EntityBase& other) const;
     // One row per known gate: the level's name, its place in the list, greyed while unopened.
     void BuildKnownGateList(std::vector<ListEntry>& rows) const;
     int32_t GetKnownGateCount() const;

@@ -130,9 +130,15 @@ bool PlayerClient::SelectFirstRecruit(bool partyOnly)
     return false;
 }
 
+bool PlayerClient::IsHostileTo(const EntityBase& other) const
+{
+    const auto* entity = dynamic_cast<const EntityClient*>(&other);
+    return entity && entity->GetClickAction(true, false) == kModeAttack;
+}
+
 bool PlayerClient::IsNextTargetCandidate(const EntityClient& entity) const
 {
-    if (entity.maxHealth < 1 || !IsAliveTarget(entity) || entity.GetClickAction(true, false) != kModeAttack)
+    if (entity.maxHealth < 1 || !IsAliveTarget(entity) || !IsHostileTo(entity))
         return false;
     float cell = gGameData ? gGameData->GetTuning().gridSize.x : 0.0f;
     float gap = position.Distance2D(entity.position) - radius - entity.radius;

@@ -411,6 +411,13 @@ TEST_F(PlayerOperations, NextTargetStopsAtTheEdgeOfItsReachAndWraps)
         creatures[i]->position = player->position;
         creatures[i]->position.x += centres[i];
     }
+    // Hostile: what a click would attack; not a creature that cannot be attacked, nor an entity
+    // that is no client entity.
+    EXPECT_TRUE(player->IsHostileTo(*creatures[1]));
+    creatures[1]->canAttack = false;
+    EXPECT_FALSE(player->IsHostileTo(*creatures[1]));
+    EXPECT_FALSE(player->IsHostileTo(EntityBase()));
+    creatures[1]->canAttack = true;
     ExecuteCommandLine("nextTarget");
     EXPECT_EQ(player->GetInteractionTarget(), creatures[0]);
     ExecuteCommandLine("nextTarget");
