@@ -162,7 +162,7 @@ bool ClientApp::StartClient(bool loadCharacter, const std::string& characterName
     }
     link = std::move(player);
     if (ui)
-        ui->OnPlayerChanged();
+        ui->NotifyPlayerChanged();
     return true;
 }
 

@@ -56,5 +56,5 @@ public:
     // A menu that takes the input: clicks go no further than the interface.
     virtual bool IsBlockingMenuShown() const { return false; }
     // Every menu's player-changed step: a new local player stands.
-    virtual void OnPlayerChanged() {}
+    virtual void NotifyPlayerChanged() {}
 };

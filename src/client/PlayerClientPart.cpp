@@ -150,7 +150,7 @@ void PlayerClient::ApplyPartStats()
     if (playerClass != rememberedClass) {
         rememberedClass = playerClass;
         if (ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr)
-            ui->OnPlayerChanged();
+            ui->NotifyPlayerChanged();
         ChangeClass(playerClass);
     }
 }

@@ -553,7 +553,7 @@ void UISystem::NotifyAllWidgets(int32_t value)
         menu->NotifyWidgets(value);
 }
 
-void UISystem::OnPlayerChanged()
+void UISystem::NotifyPlayerChanged()
 {
     for (UIMenu* menu : menus)
         menu->OnPlayerChanged();

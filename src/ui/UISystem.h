@@ -180,7 +180,7 @@ public:
     void ArrangeOpenBagMenus();
     // Every menu's widgets, menus in load order.
     void NotifyAllWidgets(int32_t value);
-    void OnPlayerChanged() override;
+    void NotifyPlayerChanged() override;
     static void RunCommandList(const std::vector<std::string>& lines);
     bool ShowDamageNumbers() const override;
     bool ShowXpNumbers() const override;

@@ -162,7 +162,7 @@ TEST_F(PlayerSelfEndToEnd, ADraughtDrunkByItsBarKeyRaisesItsIconBesideThePlayerO
     Frames(4);
     // The bar's second box holds the draught, as a drag from the pack leaves it.
     ASSERT_TRUE(player->SetQuickUse(1, {UIUseSlot::kKindItem, InventoryGroupIndex::Bag1, cell, draughtId}));
-    gUISystem->OnPlayerChanged();
+    gUISystem->NotifyPlayerChanged();
     Frames(2);
     auto* box = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("InGame::UseSlot1"));
     ASSERT_NE(box, nullptr);

@@ -123,7 +123,7 @@ public:
         return Vector2{10.0f * static_cast<float>(which) + 10.0f, 5.0f};
     }
     void HideMenus() override { lines.push_back("<hide>"); }
-    void OnPlayerChanged() override { ++playerChanges; }
+    void NotifyPlayerChanged() override { ++playerChanges; }
 
     std::vector<std::string> lines;
     std::vector<std::string> refreshedMenus;
