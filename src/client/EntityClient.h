@@ -147,6 +147,8 @@ public:
     bool GetMapColour(int32_t index, float& red, float& green, float& blue) const;
     // An item, money or quest item that may be taken: fully shown and not falling.
     bool IsReadyToTake() const;
+    // Entities are picked by their screen boxes (ScreenConversion), never by a ray.
+    virtual bool IsSelectableByRay() const { return false; }
     // The status effects the entity shows; the local player answers with its body's.
     virtual const std::vector<std::unique_ptr<StatusEffectClient>>& GetStatusEffectList() const
     {

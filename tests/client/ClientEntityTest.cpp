@@ -196,6 +196,7 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     ASSERT_EQ(entity->GetStatusEffectList().size(), 2u);
     EXPECT_TRUE(entity->GetStatusEffectList()[0]->BlocksTargeting()) << "the ward's no-target flag is read";
     EXPECT_FALSE(entity->IsTargetable()) << "the ward forbids targeting its bearer";
+    EXPECT_FALSE(entity->IsSelectableByRay()) << "picked by its screen box alone";
     const StatusEffectClient* haste = entity->GetStatusEffectList()[1].get();
 
     header.shownEffects = {{Record("Haste")->GetId(), 8}};
