@@ -151,8 +151,11 @@ void SpawnSystem::FillItemTables()
             continue;
         int32_t minLevel = entry->GetInt("MinLevel");
         int32_t maxLevel = entry->GetInt("MaxLevel");
-        if (minLevel == 0 && maxLevel == 0) {
-            minLevel = definition->itemLevel;
+        // Mended: a record that names only the level it asks for entered the table at level 1
+        // alone, so the first monsters dropped the best gear; it spreads up from that level now.
+        if (maxLevel == 0) {
+            if (minLevel == 0)
+                minLevel = definition->itemLevel;
             maxLevel = SpreadMaxLevel(minLevel);
         }
         int32_t table = NormalItems;

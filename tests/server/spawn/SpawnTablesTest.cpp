@@ -5,6 +5,7 @@
 #include "core/RandomSystem.h"
 #include "support/LogLines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -183,6 +184,43 @@ TEST_F(SpawnSystemLoad, ModifierRangesFollowTheSpreadUnlessAvailableToTheTop)
     EXPECT_EQ(plain.minLevel, 10);
     EXPECT_EQ(plain.maxLevel, 13);
     EXPECT_EQ(spawn.GetTable(SpawnSystem::Prefixes).GetEntries().front().maxLevel, 105);
+}
+
+// A record's drop range: its own bounds when it names a top, else the spread from the level it
+// asks (or its item level) up. One that named only the level it asks once dropped at level 1 alone.
+TEST_F(SpawnSystemLoad, ItemDropRangesSpreadFromTheLevelAskedWhenNoTopIsNamed)
+{
+    struct Case {
+        const char* name;
+        const char* keys;
+        int32_t minLevel;
+        int32_t maxLevel;
+    };
+    // The spread of level L is L + 1 + floor(L / 20 x (5 - 1) + 0.5).
+    const Case cases[] = {
+        {"Greaves", " ItemLevel 20\n MinLevel 18\n", 18, 23},
+        {"Buckler", " ItemLevel 3\n MinLevel 2\n", 2, 3},
+        {"Tunic", " ItemLevel 2\n", 2, 3},
+        {"Charm", " ItemLevel 4\n MinLevel 3\n MaxLevel 6\n", 3, 6},
+    };
+    std::string records;
+    for (const Case& each : cases)
+        records += std::string(each.name) + "\n{\n Base ItemBaseRecord\n" + each.keys + "}\n";
+    LoadSpawn(records);
+    const std::vector<SpawnEntry>& entries = spawn.GetTable(SpawnSystem::NormalItems).GetEntries();
+    for (const Case& each : cases) {
+        auto found = std::find_if(entries.begin(), entries.end(),
+                                  [&each](const SpawnEntry& entry) { return entry.definition->GetName() == each.name; });
+        ASSERT_NE(found, entries.end()) << each.name;
+        EXPECT_EQ(found->minLevel, each.minLevel) << each.name;
+        EXPECT_EQ(found->maxLevel, each.maxLevel) << each.name;
+    }
+    // Nothing that asks level 18 is drawn for a level-1 drop.
+    for (int i = 0; i < 500; ++i) {
+        const SpawnEntry* entry = spawn.PickWeightedByLevel(SpawnSystem::NormalItems, 1);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_NE(entry->definition->GetName(), "Greaves");
+    }
 }
 
 TEST_F(SpawnSystemLoad, NonPositiveMaxNormalItemLevelIsLoggedAndTakenAsOne)
