@@ -33,7 +33,8 @@ const Golden kGoldens[] = {
      "Reward: 432 Experience & ^c02644cp^c145\n"},
     {"QuestRescueNpc", "A Traveller Gone Missing",
      "A Traveller Gone Missing\n\n"
-     "Elgardin went out gathering herbs and never came back. Find them and bring them home alive.\n"
+     "Elgardin went out gathering herbs and never came back. Find them and bring them home alive. The time left runs on "
+     "while you lie dead.\n"
      "Time left:  1:15:06\nQuest level: 6\n\nReward: 156 Experience & ^c02623cp^c145\n"
      "The quest fails if the one you are protecting dies."},
     {"QuestRecruit", "Recruit's Trial: Kill 4 Wolves",
