@@ -545,7 +545,8 @@ protected:
         ClickWidget(row0.c_str());
         EXPECT_EQ(Var("SelectedActiveQuest"), std::to_string(slot));
         UIWidget* title = gUISystem->FindWidgetByPath(row0);
-        EXPECT_EQ(title->BuildText(title->textSource), mirrored->BuildTitle(host.GetStat(CharacterStat::Level), false))
+        // The title's "[Here]" is by the level the player stands on, not the character's level.
+        EXPECT_EQ(title->BuildText(title->textSource), mirrored->BuildTitle(Local()->GetPosition().level, false))
             << "the window's row shows the quest";
         TargaImage window = KeepStep("6-questwindow");
         EXPECT_GT(LitPixels(window, 160, 216, 480, 348), 100) << "the quest's text" << AtStep();
