@@ -1,5 +1,7 @@
-// BenchShippedGame -- what the benchmarks running the whole shipped program share: the platform without the frame cap's sleep, the world host's player and the world's first dungeon level.
+// BenchShippedGame -- what the benchmarks running the whole shipped program share: a game folder linked to the staged one, the platform without the frame cap's sleep, the world host's player and the world's first dungeon level.
 #pragma once
+
+#include "BenchGameFolder.h"
 
 #include "entities/Player.h"
 #include "platform/PosixPlatformSystem.h"
@@ -8,6 +10,8 @@
 #include "world/Level.h"
 #include "world/World.h"
 
+#include <filesystem>
+#include <string>
 #include <thread>
 
 // The real platform without the frame cap's sleep: frames follow one another at once, and the
@@ -24,6 +28,26 @@ public:
 
     std::thread::id mainThread = std::this_thread::get_id();
 };
+
+// A fresh folder of that name in the temporary folder: links to the staged game folder's entries
+// but its "User", and an empty "User" of its own.
+inline std::string BenchShippedGameFolder(const char* name)
+{
+    namespace fs = std::filesystem;
+    fs::path folder = fs::temp_directory_path() / name;
+    std::error_code error;
+    fs::remove_all(folder, error);
+    fs::create_directories(folder / "User");
+    for (const fs::directory_entry& entry : fs::directory_iterator(BenchGameFolder())) {
+        if (entry.path().filename() == "User")
+            continue;
+        if (entry.is_directory())
+            fs::create_directory_symlink(entry.path(), folder / entry.path().filename(), error);
+        else
+            fs::create_symlink(entry.path(), folder / entry.path().filename(), error);
+    }
+    return folder.string();
+}
 
 // The player of the world host's first client, or none before one has joined.
 inline Player* BenchHostPlayer()

@@ -1,6 +1,5 @@
 // ShippedWorldBench -- the world host's own steady step in the shipped game: a seeded new world, the player down in one of its dungeons trading blows with goblins of the host's own making; the host's share of each frame (median, p99), its allocations after the warm-up, the peaks of its pooled records, and the warnings and errors the run logged.
 #include "BenchAllocations.h"
-#include "BenchGameFolder.h"
 #include "BenchIterations.h"
 #include "BenchShippedGame.h"
 #include "SwappableApplication.h"
@@ -47,29 +46,10 @@ constexpr int kShippedWorldMonsters = 30;
 constexpr int kShippedWorldWarmFrames = 2400;
 constexpr uint32_t kShippedWorldFrameMs = 50;
 
-// A copy of the staged game folder made of links, with a user folder of its own.
-std::string MakeShippedWorldFolder()
-{
-    fs::path folder = fs::temp_directory_path() / "emberlode-shippedworldbench";
-    std::error_code error;
-    fs::remove_all(folder, error);
-    fs::create_directories(folder / "User");
-    fs::path game = BenchGameFolder();
-    for (const fs::directory_entry& entry : fs::directory_iterator(game)) {
-        if (entry.path().filename() == "User")
-            continue;
-        if (entry.is_directory())
-            fs::create_directory_symlink(entry.path(), folder / entry.path().filename(), error);
-        else
-            fs::create_symlink(entry.path(), folder / entry.path().filename(), error);
-    }
-    return folder.string();
-}
-
 // The whole program without a window; counting is on only in the host's three parts of a frame.
 class ShippedWorld {
 public:
-    ShippedWorld() : folder(MakeShippedWorldFolder())
+    ShippedWorld() : folder(BenchShippedGameFolder("emberlode-shippedworldbench"))
     {
         setenv("ALSOFT_DRIVERS", "null", 1);
         InstallSystems(app, folder, DisplayChoice::kHeadless);
