@@ -26,6 +26,10 @@ constexpr float kTextEventsFadeSeconds = 1.0f;
 constexpr float kTextEventsBackgroundAlpha = 0.75f;
 // A map notice seen while a menu covers its place moves to the corner.
 constexpr int32_t kTextEventsCornerKind = 6;
+// Lines keep this far from the 640-wide screen's edges; a line from farther right than the last
+// room's start still wraps at that width and runs off the edge rather than one glyph a line.
+constexpr float kTextEventsEdge = 5.0f;
+constexpr float kTextEventsMinRoom = 120.0f;
 
 TimeStamp TextEventsNow()
 {
@@ -52,6 +56,16 @@ WString TextEventsWiden(std::string_view text)
     for (char c : text)
         wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
     return wide;
+}
+
+// The line broken where it would run past the screen's right edge (centred: past either edge).
+WString TextEventsFitScreen(WString wide, int32_t font, float x, bool centred)
+{
+    float room = centred ? 640.0f - 2.0f * kTextEventsEdge : 640.0f - kTextEventsEdge - x;
+    room = std::max(room, kTextEventsMinRoom);
+    if (MeasureTextW(font, wide).width <= room)
+        return wide;
+    return WrapTextW(font, wide, room);
 }
 
 } // namespace
@@ -83,7 +97,8 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     if (!record)
         record = &records.emplace_back();
     record->text = std::string(text);
-    record->displayText = TextEventsWiden(text);
+    int32_t font = TextEventsFont(kind == kLogKind ? 0 : 1);
+    record->displayText = TextEventsFitScreen(TextEventsWiden(text), font, x, centred);
     record->kind = kind;
     record->allowMultiple = allowMultiple;
     TimeStamp now = TextEventsNow();
@@ -91,8 +106,9 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->fadeEnd = TextEventsLater(now, duration + kTextEventsFadeSeconds);
     record->centred = centred;
     if (centred) {
-        TextSize size = MeasureTextA(text, TextEventsFont(1));
-        x -= size.width * 0.5f;
+        TextSize size = MeasureTextW(TextEventsFont(1), record->displayText);
+        x = std::clamp(x - size.width * 0.5f, kTextEventsEdge,
+                       std::max(kTextEventsEdge, 640.0f - kTextEventsEdge - size.width));
         y -= size.height * 0.5f;
     }
     record->x = x;

@@ -162,3 +162,57 @@ TextSize MeasureTextA(std::string_view text, int32_t font)
 {
     return MeasureTextW(font, NarrowToWide(text));
 }
+
+void WrapTextLines(std::u16string_view text, float maxWidth, int32_t font, TextWidthOf widthOf,
+                   std::vector<std::u16string>& out)
+{
+    out.clear();
+    // The line so far with the word being read at its end, from wordStart on.
+    std::u16string current;
+    size_t wordStart = 0;
+    for (char16_t c : text) {
+        if (c == u' ' || c == u'\t') {
+            current += c;
+            wordStart = current.size();
+        } else if (c == u'\r') {
+            continue;
+        } else if (c == u'\n') {
+            out.push_back(current);
+            current.clear();
+            wordStart = 0;
+        } else {
+            current += c;
+            if (widthOf(font, current) <= maxWidth)
+                continue;
+            if (wordStart > 0) {
+                out.emplace_back(current, 0, wordStart);
+                current.erase(0, wordStart);
+                wordStart = 0;
+            }
+            // A word too wide for a line of its own breaks before the character that overflows.
+            if (current.size() > 1 && widthOf(font, current) > maxWidth) {
+                out.emplace_back(current, 0, current.size() - 1);
+                current.erase(0, current.size() - 1);
+            }
+        }
+    }
+    if (!current.empty())
+        out.push_back(current);
+}
+
+std::u16string WrapTextW(int32_t font, std::u16string_view text, float maxWidth)
+{
+    std::vector<std::u16string> lines;
+    WrapTextLines(text, maxWidth, font, [](int32_t inFont, std::u16string_view words) {
+        return MeasureTextW(inFont, words).width;
+    }, lines);
+    std::u16string wrapped;
+    for (std::u16string& line : lines) {
+        while (!line.empty() && (line.back() == u' ' || line.back() == u'\t'))
+            line.pop_back();
+        if (&line != &lines.front())
+            wrapped += u'\n';
+        wrapped += line;
+    }
+    return wrapped;
+}

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class FontResource;
 
@@ -19,6 +21,17 @@ struct TextSize {
 TextSize MeasureTextW(int32_t font, std::u16string_view text);
 // The text widened byte by byte, then MeasureTextW.
 TextSize MeasureTextA(std::string_view text, int32_t font);
+
+// The width in user-interface pixels of a text in a font.
+using TextWidthOf = float (*)(int32_t font, std::u16string_view text);
+// Breaks the text into lines no wider than maxWidth: at line feeds, and before the word that
+// would overflow; blanks stay at the end of their line and carriage returns are dropped. A word
+// wider than a line by itself is broken at the character that overflows.
+void WrapTextLines(std::u16string_view text, float maxWidth, int32_t font, TextWidthOf widthOf,
+                   std::vector<std::u16string>& out);
+// The text broken by WrapTextLines as MeasureTextW measures it, each line's closing blanks
+// dropped (they would widen its measured box), the lines joined by line feeds.
+std::u16string WrapTextW(int32_t font, std::u16string_view text, float maxWidth);
 
 // The stock font after this one in the ladder; the largest and any other handle are their own.
 int32_t NextLargerFont(int32_t font);

@@ -432,6 +432,7 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
 {
     text.clear();
     title.clear();
+    tooltipOfWorld = false;
     int32_t x = UISystemCursorX();
     int32_t y = UISystemCursorY();
     if (gUserVarSystem && gUserVarSystem->GetIntByName("drawWorldMap") != 0) {
@@ -439,16 +440,22 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
         return;
     }
     BuildActiveMenuList(false, activeMenus);
-    for (UIMenu* menu : activeMenus)
-        if (menu->GetHighlightInfo(x, y, text, title, position, extent, flag))
-            return;
     // A window's face hides the world behind it from the tooltip as from the click; the in-game
-    // screen's pictures (the mini-map's ring among them) hide only the world.
+    // screen's pictures (the mini-map's ring among them) hide only the world. A window's tooltip
+    // is its own: what lies beneath it (a lower window, the world) gives none there.
     bool windowFace = false;
     bool screenFace = false;
-    for (const UIMenu* menu : activeMenus)
-        if (menu->HasFaceAt(x, y))
-            (menu->alwaysOnBottom ? screenFace : windowFace) = true;
+    for (UIMenu* menu : activeMenus) {
+        if (menu->GetHighlightInfo(x, y, text, title, position, extent, flag))
+            return;
+        if (menu->alwaysOnBottom) {
+            screenFace = screenFace || menu->HasFaceAt(x, y);
+        } else if (WindowHides(*menu, static_cast<float>(x), static_cast<float>(y), static_cast<float>(x),
+                               static_cast<float>(y))) {
+            windowFace = true;
+            break;
+        }
+    }
     if (GetWidgetUnderCursor(true) || windowFace)
         return;
     const UiGameView& view = GetGameView();
@@ -461,6 +468,7 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
         position[1] = placed ? entityY - 64.0f : 0.0f;
         extent[0] = placed ? 32.0f : 0.0f;
         extent[1] = placed ? 32.0f : 0.0f;
+        tooltipOfWorld = true;
         return;
     }
     if (!gMiniMap || !gMiniMap->IsVisible() || gMiniMap->GetTooltip().empty())
@@ -472,6 +480,24 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
     extent[0] = box[2];
     extent[1] = box[3];
     flag = 1.0f;
+}
+
+bool UISystem::WindowHides(const UIMenu& menu, float left, float top, float right, float bottom) const
+{
+    if (!menu.IsShown() || menu.alwaysOnBottom || &menu == helpTopMenu || &menu == helpBottomMenu)
+        return false;
+    // A screen that holds the game still, or fills the screen, hides all of the world.
+    if (menu.pausesGame || menu.fullScreen)
+        return true;
+    return left <= menu.position[0] + menu.size[0] && right >= menu.position[0] && top <= menu.position[1] + menu.size[1] &&
+           bottom >= menu.position[1];
+}
+
+bool UISystem::WindowCovers(float left, float top, float right, float bottom)
+{
+    BuildActiveMenuList(false, activeMenus);
+    return std::any_of(activeMenus.begin(), activeMenus.end(),
+                       [&](const UIMenu* menu) { return WindowHides(*menu, left, top, right, bottom); });
 }
 
 void UISystem::GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],

@@ -21,7 +21,6 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UiGameView.h"
-#include "ui/widgets/UIText.h"
 
 #include <cmath>
 
@@ -385,13 +384,16 @@ void UIWidget::Draw()
 
 void UIWidget::PrepareDrawnText(const std::string& source)
 {
-    if (source == drawnSource && font == drawnFont && drawnFont != -1)
+    if (source == drawnSource && font == drawnFont && drawnFont != -1 && size[0] == drawnBoxWidth)
         return;
     drawnSource = source;
     drawnFont = font;
+    drawnBoxWidth = size[0];
     drawnText = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
-    if (wrapText)
-        WrapDrawnText();
+    // Words longer than the box break into lines inside it rather than run over its frame.
+    float room = TextRoom();
+    if (wrapText || (room > 0.0f && MeasureTextW(font, drawnText).width > room + 0.5f))
+        drawnText = WrapTextW(font.GetValue(), drawnText, wrapText ? size[0] - 2.0f * kTextBackdropMargin : room);
     // A font still loading measures nothing, and would wrap nothing: prepared again next time.
     if (!drawnText.empty() && MeasureTextW(font, drawnText).width <= 0.0f)
         drawnFont = -1;
@@ -439,20 +441,13 @@ void UIWidget::DrawPlainText(const Vector2& at)
     DrawText(at, text, hasHoverColor && hovered ? hoverColor : color, useTextBackdrop);
 }
 
-void UIWidget::WrapDrawnText()
+float UIWidget::TextRoom() const
 {
-    std::vector<WString> lines;
-    UIText::WrapLines(drawnText, size[0] - 2.0f * kTextBackdropMargin, font.GetValue(),
-                      [](int32_t inFont, std::u16string_view words) { return MeasureTextW(inFont, words).width; }, lines);
-    drawnText.clear();
-    for (WString& line : lines) {
-        // A line's closing blanks would widen its measured box.
-        while (!line.empty() && (line.back() == u' ' || line.back() == u'\t'))
-            line.pop_back();
-        if (!drawnText.empty())
-            drawnText += u'\n';
-        drawnText += line;
-    }
+    if (size[0] <= 0.0f)
+        return 0.0f;
+    bool centred = textAlignment >= TextOrientation::Center && textAlignment <= TextOrientation::CenterRight &&
+                   size[1] > 0.0f;
+    return centred ? size[0] : size[0] - textOffset[0];
 }
 
 // The dark ground the words are written on: what lies under the widget (a line of the relations

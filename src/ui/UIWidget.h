@@ -256,6 +256,7 @@ protected:
     int32_t measuredFont = -1;
     // Where a narrow text is widened to be drawn, kept so that drawing it does not allocate.
     WString widenedText;
+    float drawnBoxWidth = 0.0f;
     // Loop guards for parents, conditions and tooltip redirections that lead back to the widget.
     mutable bool visibilityBusy = false;
     mutable bool helpBusy = false;
@@ -271,7 +272,9 @@ private:
     void DrawTextBackdrop(float x, float y) const;
     void MeasureShownText(const WString& shown);
     void PrepareDrawnText(const std::string& source);
-    void WrapDrawnText();
+    // The width the text has from where it starts to the box's right edge; 0 or less for a
+    // widget of no size.
+    float TextRoom() const;
     bool EvaluateGameCondition(int32_t condition) const;
     bool EvaluatePlayerCondition(int32_t condition) const;
     bool EvaluateCovenantCondition(int32_t condition) const;

@@ -9,6 +9,7 @@
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UIHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,14 @@
 
 namespace {
 
-// Two cells of the first carried bag and the worn chest, 40 pixels apart from (20, 20).
+// Two cells of the first carried bag and the worn chest, 40 pixels apart from (20, 20), and a third
+// cell in the middle of the screen, at (304, 300).
 const char kComparisonMenu[] = "MenuType Menu\nname ComparisonProbe\nposition 20 20\n"
                                "ItemSlot { internalName Cell4 inventorySlot Bag1 4 position 0 0 size 32 32 }\n"
                                "ItemSlot { internalName Cell5 inventorySlot Bag1 5 position 40 0 size 32 32 }\n"
                                "ItemSlot { internalName Chest inventorySlot Equipment Chest itemSlotType Chest "
-                               "position 80 0 size 32 32 }\n";
+                               "position 80 0 size 32 32 }\n"
+                               "ItemSlot { internalName Cell6 inventorySlot Bag1 6 position 284 280 size 32 32 }\n";
 
 class ItemComparisonEndToEnd : public OffscreenShotGame {
 protected:
@@ -101,4 +104,32 @@ TEST_F(ItemComparisonEndToEnd, TheComparisonKeysChooseThePedestalARelicIsCompare
             << "pedestal " << step.pedestal << ": " << beside;
         EXPECT_NE(beside.find("$$GuardRelicCompareNone$$"), std::string::npos) << "a new house's pedestals are bare";
     }
+}
+
+// In the middle of the screen, where neither side of the item's tooltip has room for the box of
+// what is worn, the two stand side by side, both whole on the screen, each with its words.
+TEST_F(ItemComparisonEndToEnd, TheTooltipAndTheWornItemsBoxStandSideBySideOnTheScreen)
+{
+    ASSERT_NO_FATAL_FAILURE(GiveHost("StuddedJerkin", 6));
+    auto [text, beside] = TooltipAt(300, 296);
+    ASSERT_FALSE(beside.empty()) << "the worn tunic is shown beside";
+    TargaImage shot = Screenshot(320, 316);
+    auto* help = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
+    ASSERT_NE(help, nullptr);
+    ASSERT_EQ(help->GetPlacedBoxes().size(), 2u) << "two frames drawn";
+    const UIHelp::PlacedBox& first = help->GetPlacedBoxes()[0];
+    const UIHelp::PlacedBox& second = help->GetPlacedBoxes()[1];
+    for (const UIHelp::PlacedBox& box : help->GetPlacedBoxes()) {
+        EXPECT_GE(box.left, 0.0f);
+        EXPECT_GE(box.top, 0.0f);
+        EXPECT_LE(box.right, 640.0f);
+        EXPECT_LE(box.bottom, 480.0f);
+        EXPECT_GT(BrightPixels(shot, static_cast<int>(box.left) + 6, static_cast<int>(box.top) + 6,
+                               static_cast<int>(box.right) - 6, static_cast<int>(box.bottom) - 6),
+                  100)
+            << "a box without its words";
+    }
+    bool apart = first.right <= second.left + 0.5f || second.right <= first.left + 0.5f;
+    EXPECT_TRUE(apart) << "the boxes overlap: (" << first.left << "-" << first.right << ") and (" << second.left << "-"
+                       << second.right << ")";
 }

@@ -1,4 +1,4 @@
-// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf, the own and a rival's house at their pedestals), and used as a player would.
+// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf, the own and a rival's house at their pedestals), and used as a player would; and at 800x600 and 1024x768 the words of a tooltip, a label and a message line of the widest text the language holds, kept inside their frames, boxes and the screen.
 #include "app/OffscreenShots.h"
 
 #include "client/EntityClient.h"
@@ -16,7 +16,11 @@
 #include "server/Game.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
+#include "entities/GameServices.h"
+#include "render/TextEvents.h"
 #include "render/TextMeasure.h"
+#include "resources/fonts/ScreenText.h"
+#include "ui/widgets/UIHelp.h"
 #include "ui/widgets/UIList.h"
 #include "ui/widgets/UIText.h"
 
@@ -24,9 +28,16 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
+
+// A plain window, which a test sets where it wants a window to stand.
+const char kCoverProbeMenu[] = "MenuType Menu\nname CoverProbe\nposition 0 0\nsize 120 80\n"
+                               "Widget { internalName Panel position 0 0 size 120 80 "
+                               "texture \"Textures/UI/frame_window.tga\" }\n";
 
 class ShippedScreensInTheWorld : public OffscreenShotGame {
 protected:
@@ -34,6 +45,7 @@ protected:
     {
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/coverprobe.mnu", kCoverProbeMenu);
         StartInANewWorld();
     }
 
@@ -322,6 +334,69 @@ TEST_F(ShippedScreensInTheWorld, ARivalsPedestalOpensTheRivalHouseThatLeadsToThe
     EXPECT_TRUE(Shown("CovenantRelations"));
 }
 
+// A townsperson's tooltip is the world's: framed over the world, but not laid over a window
+// standing where its frame would go, nor shown through the relations screen or the game menu.
+TEST_F(ShippedScreensInTheWorld, AWorldTooltipNeverLiesOverAWindowNorShowsThroughAFullScreen)
+{
+    Actor* smith = FindTownNpc(NpcType::VendorWeapon);
+    ASSERT_NE(smith, nullptr);
+    EntityClient* shown = BesideThePlayer(*smith);
+    ASSERT_NE(shown, nullptr);
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    auto* help = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
+    ASSERT_NE(help, nullptr);
+    auto tooltipAt = [&] {
+        PushMotion(x, y);
+        Frames(3);
+        std::string text;
+        std::string title;
+        float anchor[2] = {};
+        float extent[2] = {};
+        float alpha = 0.0f;
+        gUISystem->GetTooltip(text, title, anchor, extent, alpha);
+        return text;
+    };
+
+    std::string own = tooltipAt();
+    ASSERT_FALSE(own.empty()) << "the townsperson under the cursor has a tooltip";
+    EXPECT_TRUE(gUISystem->IsWorldTooltip());
+    Screenshot(x, y);
+    ASSERT_EQ(help->GetPlacedBoxes().size(), 1u) << "over the world it is framed";
+    UIHelp::PlacedBox frame = help->GetPlacedBoxes().front();
+
+    // A window over the frame's place, clear of the cursor: the tooltip is not laid over it.
+    UIMenu* cover = gUISystem->FindMenu("CoverProbe");
+    ASSERT_NE(cover, nullptr);
+    cover->position[0] = std::max(0.0f, frame.left);
+    cover->position[1] = std::max(0.0f, frame.top);
+    cover->size[0] = std::min(120.0f, frame.right - cover->position[0]);
+    cover->size[1] = std::min(80.0f, static_cast<float>(y) - 4.0f - cover->position[1]);
+    ASSERT_GT(cover->size[1], 4.0f) << "the frame stands above the cursor";
+    TypeOnConsole("showMenu CoverProbe");
+    TargaImage away = Screenshot();
+    TargaImage resting = Screenshot(x, y);
+    EXPECT_EQ(tooltipAt(), own) << "the townsperson itself is not covered";
+    EXPECT_TRUE(help->GetPlacedBoxes().empty()) << "the tooltip was laid over the window";
+    EXPECT_LE(ChangedPixels(away, resting, static_cast<int>(cover->position[0]), static_cast<int>(cover->position[1]),
+                            static_cast<int>(cover->position[0] + cover->size[0]),
+                            static_cast<int>(cover->position[1] + cover->size[1]), 48),
+              0)
+        << "the window's face changed under a tooltip";
+    TypeOnConsole("hideMenu CoverProbe");
+
+    for (SDL_Scancode key : {SDL_SCANCODE_R, SDL_SCANCODE_ESCAPE}) {
+        Tap(key);
+        Frames(2);
+        ASSERT_TRUE(Shown(key == SDL_SCANCODE_R ? "CovenantRelations" : "GameMenu"));
+        EXPECT_NE(tooltipAt(), own) << "the world's tooltip shows through the screen over it";
+        EXPECT_FALSE(gUISystem->IsWorldTooltip());
+        Tap(SDL_SCANCODE_ESCAPE);
+        Frames(2);
+    }
+}
+
 } // namespace
 
 namespace {
@@ -367,5 +442,201 @@ TEST_F(ShippedMenuWords, EveryFixedLineOfTheShippedMenusFitsItsWidgetAt640x480)
     EXPECT_GT(measured, 300);
     EXPECT_GT(editors, 40) << "the editors' menus are measured too";
 }
+
+} // namespace
+
+namespace {
+
+// Probes at the screen's four edges, whose tooltips the tests fill, and a label of the width of
+// the new character's wordiest boxes.
+const char kWordsProbeMenu[] =
+    "MenuType Menu\nname WordsProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
+    "Widget { internalName TipLeft position 0 220 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
+    "Widget { internalName TipRight position 616 220 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
+    "Widget { internalName TipTop position 308 0 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
+    "Widget { internalName TipBottom position 308 456 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
+    "Widget { internalName Label position 200 300 size 240 60 textAlignment Center }\n";
+
+// An interface rectangle, in 640 x 480 units.
+struct UiRect {
+    float left = 0.0f;
+    float top = 0.0f;
+    float right = 0.0f;
+    float bottom = 0.0f;
+};
+
+// The shipped game in the two window sizes a player meets, the interface's 640 x 480 units
+// scaled to the window.
+class ShippedWordsOnScreen : public OffscreenShotGame, public ::testing::WithParamInterface<std::array<int, 2>> {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        folder.Write("Assets/UI/wordsprobe.mnu", kWordsProbeMenu);
+        StartShippedGameAt(GetParam()[0], GetParam()[1]);
+        SettleLoads();
+    }
+    void TearDown() override { KeepFailedFrame("ShippedWordsOnScreen"); }
+
+    int WindowX(float uiX) const { return static_cast<int>(uiX * static_cast<float>(GetParam()[0]) / 640.0f); }
+    int WindowY(float uiY) const { return static_cast<int>(uiY * static_cast<float>(GetParam()[1]) / 480.0f); }
+
+    // The picture with the cursor resting on the interface point.
+    TargaImage ShotWithCursorAt(float uiX, float uiY) { return Screenshot(WindowX(uiX), WindowY(uiY)); }
+    // The picture with the cursor in the window's lower right corner.
+    TargaImage PlainShot() { return Screenshot(GetParam()[0] - 1, GetParam()[1] - 1); }
+
+    // The widest line of the language's texts that take no arguments, as a token.
+    std::string WidestText(int32_t font) const
+    {
+        std::string widest;
+        float widestWidth = 0.0f;
+        std::istringstream lines(folder.Read("Assets/Loc/English.loc"));
+        for (std::string line; std::getline(lines, line);) {
+            size_t blank = line.find(" \"");
+            if (line.empty() || line[0] == '/' || blank == std::string::npos || line.find('%') != std::string::npos)
+                continue;
+            std::string token = "$$" + line.substr(0, blank) + "$$";
+            float width = MeasureTextW(font, gLocSystem->TranslateToWide(token)).width;
+            if (width > widestWidth) {
+                widestWidth = width;
+                widest = token;
+            }
+        }
+        return widest;
+    }
+
+    // Pixels that changed between the pictures outside every rectangle given (a pixel's slack).
+    int ChangedOutside(const TargaImage& a, const TargaImage& b, const std::vector<UiRect>& kept) const
+    {
+        int changed = 0;
+        for (int y = 0; y < a.GetHeight(); ++y)
+            for (int x = 0; x < a.GetWidth(); ++x) {
+                bool inside = std::any_of(kept.begin(), kept.end(), [&](const UiRect& r) {
+                    return x >= WindowX(r.left) - 2 && x <= WindowX(r.right) + 2 && y >= WindowY(r.top) - 2 &&
+                           y <= WindowY(r.bottom) + 2;
+                });
+                if (inside)
+                    continue;
+                std::array<int, 3> p = PixelAt(a, x, y);
+                std::array<int, 3> q = PixelAt(b, x, y);
+                changed += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 48 ? 1 : 0;
+            }
+        return changed;
+    }
+
+    static UiRect WidgetRect(const UIWidget& widget)
+    {
+        return {widget.GetScreenX(), widget.GetScreenY(), widget.GetScreenX() + widget.size[0],
+                widget.GetScreenY() + widget.size[1]};
+    }
+
+    // The cursor's picture stands at its point, 32 units each way.
+    static UiRect CursorRect(float x, float y) { return {x - 2.0f, y - 2.0f, x + 34.0f, y + 34.0f}; }
+
+    static bool OnScreen(const UiRect& r)
+    {
+        return r.left >= 0.0f && r.top >= 0.0f && r.right <= 640.0f && r.bottom <= 480.0f;
+    }
+};
+
+// The widest text the language holds, as the tooltip of a probe at each edge of the screen: the
+// tooltip wraps, its frame stands wholly on the screen, and every pixel it changes lies in it.
+TEST_P(ShippedWordsOnScreen, ATooltipOfTheWidestTextWrapsAndStandsWhollyOnTheScreenAtEachEdge)
+{
+    auto* help = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
+    ASSERT_NE(help, nullptr);
+    std::string widest = WidestText(help->font);
+    ASSERT_GT(MeasureTextW(help->font, gLocSystem->TranslateToWide(widest)).width, 640.0f)
+        << "a text wider than the screen is the case at hand: " << widest;
+    TypeOnConsole("showMenu WordsProbe");
+    for (const char* name : {"WordsProbe::TipLeft", "WordsProbe::TipRight", "WordsProbe::TipTop", "WordsProbe::TipBottom"}) {
+        UIWidget* probe = gUISystem->FindWidgetByPath(name);
+        ASSERT_NE(probe, nullptr) << name;
+        probe->highlightText = widest;
+    }
+    for (const char* name : {"WordsProbe::TipLeft", "WordsProbe::TipRight", "WordsProbe::TipTop", "WordsProbe::TipBottom"}) {
+        SCOPED_TRACE(name);
+        UIWidget* probe = gUISystem->FindWidgetByPath(name);
+        UiRect at = WidgetRect(*probe);
+        float cx = at.left + 12.0f;
+        float cy = at.top + 12.0f;
+        TargaImage plain = PlainShot();
+        TargaImage shown = ShotWithCursorAt(cx, cy);
+        ASSERT_EQ(help->GetPlacedBoxes().size(), 1u) << "one tooltip framed";
+        const UIHelp::PlacedBox& frame = help->GetPlacedBoxes().front();
+        UiRect box{frame.left, frame.top, frame.right, frame.bottom};
+        EXPECT_TRUE(OnScreen(box)) << "frame (" << box.left << ", " << box.top << ")-(" << box.right << ", "
+                                   << box.bottom << ")";
+        EXPECT_GT(box.bottom - box.top, 40.0f) << "the words wrapped onto lines of their own";
+        EXPECT_EQ(ChangedOutside(plain, shown, {box, at, CursorRect(cx, cy), CursorRect(639.0f, 479.0f)}), 0)
+            << "the tooltip drew outside its frame";
+        EXPECT_GT(BrightPixels(shown, WindowX(box.left), WindowY(box.top), WindowX(box.right), WindowY(box.bottom)),
+                  200)
+            << "the words are drawn in the frame";
+    }
+}
+
+// A label's words wider than its box break into lines inside it: the hardcore choice's help, a
+// sentence wider than a 240-unit box, is drawn in the box and nowhere beside it.
+TEST_P(ShippedWordsOnScreen, ALabelWiderThanItsBoxWrapsInsideIt)
+{
+    TypeOnConsole("showMenu WordsProbe");
+    UIWidget* label = gUISystem->FindWidgetByPath("WordsProbe::Label");
+    ASSERT_NE(label, nullptr);
+    const std::string words = "$$NewCharHardcoreHelp$$";
+    ASSERT_GT(MeasureTextW(label->font, gLocSystem->TranslateToWide(words)).width, label->size[0]);
+    TargaImage plain = PlainShot();
+    label->text = words;
+    TargaImage drawn = PlainShot();
+    UiRect box = WidgetRect(*label);
+    EXPECT_EQ(ChangedOutside(plain, drawn, {box, CursorRect(639.0f, 479.0f)}), 0) << "words outside the label's box";
+    EXPECT_GT(BrightPixels(drawn, WindowX(box.left), WindowY(box.top), WindowX(box.right), WindowY(box.bottom)), 150);
+}
+
+// The world host's refusal and a line of the log, each the widest text the language holds, break
+// at the screen's width: no letter is cut at either edge of the window.
+TEST_P(ShippedWordsOnScreen, AMessageLineWrapsAtTheScreensWidth)
+{
+    ASSERT_NO_FATAL_FAILURE(StartBoth());
+    ClearTheStage();
+    Frames(20);
+    auto fontOf = [](int32_t kind) {
+        return static_cast<int32_t>(gScreenText->GetLadderFont(kind == TextEvents::kLogKind ? 0 : 1));
+    };
+    std::string widest = WidestText(fontOf(0));
+    gGameServices->SendMessageTo(HostPlayer()->entityNumber, widest, 5);
+    gGameServices->SendMessageTo(HostPlayer()->entityNumber, widest, 1);
+    Frames(4);
+    TargaImage shot = PlainShot();
+    // White letters in the outermost columns of the window, in a message's rows, would be a line
+    // cut by the window's edge.
+    auto white = [](const std::array<int, 3>& p) { return p[0] > 230 && p[1] > 230 && p[2] > 230; };
+    int w = shot.GetWidth();
+    int lines = 0;
+    for (const TextEvents::Record& record : gTextEvents->GetRecords()) {
+        if (record.text != widest)
+            continue;
+        ++lines;
+        SCOPED_TRACE("kind " + std::to_string(record.kind));
+        TextSize size = MeasureTextW(fontOf(record.kind), record.displayText);
+        EXPECT_GE(record.x, 0.0f);
+        EXPECT_LE(record.x + size.width, 640.0f);
+        EXPECT_GT(size.height, 20.0f) << "the line broke in two or more";
+        int top = std::max(0, WindowY(record.y));
+        int bottom = std::min(shot.GetHeight(), WindowY(record.y + size.height));
+        EXPECT_GT(BrightPixels(shot, 0, top, w, bottom), 100) << "the line is drawn";
+        EXPECT_EQ(CountPixels(shot, 0, top, 3, bottom, white), 0) << "letters cut at the left edge";
+        EXPECT_EQ(CountPixels(shot, w - 3, top, w, bottom, white), 0) << "letters cut at the right edge";
+    }
+    EXPECT_EQ(lines, 2) << "the refusal and the log line both arrived";
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowSizes, ShippedWordsOnScreen,
+                         ::testing::Values(std::array<int, 2>{800, 600}, std::array<int, 2>{1024, 768}),
+                         [](const ::testing::TestParamInfo<std::array<int, 2>>& info) {
+                             return std::to_string(info.param[0]) + "x" + std::to_string(info.param[1]);
+                         });
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "ui/widgets/UIHelp.h"
 
 #include "core/ColorSystem.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
@@ -32,6 +33,8 @@ constexpr float kHelpScreenWidth = 640.0f;
 constexpr float kHelpScreenHeight = 480.0f;
 constexpr float kHelpRightLimit = 635.0f;
 constexpr float kHelpLeftLimit = 5.0f;
+// A box's words wrap at this width, well inside the screen: a line across all of it reads badly.
+constexpr float kHelpMaxTextWidth = 400.0f;
 // The frame's edges are 7 units thick; corners 8 x 7, drawn only around a text above 8 x 8.
 constexpr float kHelpEdge = 7.0f;
 constexpr float kHelpCornerWidth = 8.0f;
@@ -165,8 +168,8 @@ void UIHelp::Draw()
     if (!IsVisible())
         return;
     const float labelAnchor[2] = {kLabelAnchorSide, kLabelAnchorSide};
+    ClearPlacedBoxes();
     if (ShouldShowItemsHelp()) {
-        ClearPlacedBoxes();
         ForEachLabel([&](int32_t, const float anchor[2]) {
             ShowBox(labelText, std::string(), anchor, labelAnchor, kLabelAlpha, true, true);
             return true;
@@ -183,11 +186,18 @@ void UIHelp::Draw()
     ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
 }
 
-void UIHelp::PrepareText(const std::string& boxText, float& w, float& h)
+void UIHelp::PrepareText(const std::string& boxText, float maxWidth, float& w, float& h)
 {
     text = boxText;
     StringReplaceAll(text, "\\n", "\n");
-    TextSize measured = MeasureTextA(text, font);
+    WString wide = gLocSystem ? gLocSystem->TranslateToWide(text) : NarrowToWide(text);
+    TextSize measured = MeasureTextW(font, wide);
+    // Wrapped before it is framed, so the frame fits the screen; the words stand translated.
+    if (measured.width > maxWidth) {
+        wide = WrapTextW(font.GetValue(), wide, maxWidth);
+        text = WideToNarrow(wide);
+        measured = MeasureTextW(font, wide);
+    }
     w = measured.width;
     h = measured.height;
 }
@@ -200,17 +210,53 @@ void UIHelp::PlaceTextAt(float screenX, float screenY, float w, float h)
     size[1] = h;
 }
 
+void UIHelp::PreparePair(const std::string& firstText, const std::string& secondText, BoxTexts& boxes)
+{
+    float frame = 2.0f * border[0];
+    float screen = kHelpRightLimit - kHelpLeftLimit;
+    PrepareText(firstText, kHelpMaxTextWidth, boxes.w, boxes.h);
+    boxes.first = text;
+    if (secondText.empty())
+        return;
+    PrepareText(secondText, kHelpMaxTextWidth, boxes.w2, boxes.h2);
+    boxes.second = text;
+    if (boxes.w + boxes.w2 + 2.0f * frame <= screen)
+        return;
+    // Too wide to stand side by side: a box narrower than half the screen keeps its width and
+    // the other wraps to the rest; else each takes half.
+    float half = screen / 2.0f - frame;
+    float firstMax = boxes.w2 <= half ? screen - boxes.w2 - 2.0f * frame : half;
+    float secondMax = boxes.w <= half ? screen - boxes.w - 2.0f * frame : half;
+    if (boxes.w > firstMax) {
+        PrepareText(firstText, firstMax, boxes.w, boxes.h);
+        boxes.first = text;
+    }
+    if (boxes.w2 > secondMax) {
+        PrepareText(secondText, secondMax, boxes.w2, boxes.h2);
+        boxes.second = text;
+    }
+}
+
 void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, const float anchor[2],
                      const float anchorSize[2], float boxAlpha, bool avoidOverlaps, bool highlight)
 {
     if (boxText.empty())
         return;
-    float w = 0.0f;
-    float h = 0.0f;
-    PrepareText(boxText, w, h);
-    Layout(w, h, anchor, anchorSize, avoidOverlaps);
+    BoxTexts boxes;
+    PreparePair(boxText, secondText, boxes);
+    float w = boxes.w;
+    float h = boxes.h;
+    // The two boxes are placed as one, so that the second stands beside the first on screen.
+    float pairWidth = boxes.second.empty() ? w : w + boxes.w2 + 2.0f * border[0];
+    Layout(pairWidth, h, anchor, anchorSize, avoidOverlaps);
+    size[0] = w;
+    text = boxes.first;
     float x = GetScreenPosition().x;
     float y = GetScreenPosition().y;
+    // The world lies under every window: its tooltip is not laid over one.
+    if (showPopupHelp && !highlight && gUISystem && gUISystem->IsWorldTooltip() &&
+        gUISystem->WindowCovers(x - border[0], y - border[1], x + w + border[0], y + h + border[1]))
+        return;
     Color background = HelpTableColor(kHelpBackgroundColor);
     if (highlight && gInputSystem) {
         auto cursorX = static_cast<float>(gInputSystem->GetCursorX());
@@ -221,14 +267,20 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     }
     DrawFrame(x, y, w, h, boxAlpha, background);
     UIWidget::Draw();
-    if (secondText.empty())
+    // A tooltip's frames are kept with the frame's labels: they stand where it was drawn.
+    if (!avoidOverlaps)
+        placedBoxes.push_back(PlacedBox{x - border[0], y - border[1], x + w + border[0], y + h + border[1]});
+    if (boxes.second.empty())
         return;
-    float w2 = 0.0f;
-    float h2 = 0.0f;
-    PrepareText(secondText, w2, h2);
-    LayoutSecond(w, w2, h2);
-    DrawFrame(GetScreenPosition().x, GetScreenPosition().y, w2, h2, boxAlpha, HelpTableColor(kHelpBackgroundColor));
+    text = boxes.second;
+    LayoutSecond(w, boxes.w2, boxes.h2);
+    float x2 = GetScreenPosition().x;
+    float y2 = GetScreenPosition().y;
+    DrawFrame(x2, y2, boxes.w2, boxes.h2, boxAlpha, HelpTableColor(kHelpBackgroundColor));
     UIWidget::Draw();
+    if (!avoidOverlaps)
+        placedBoxes.push_back(
+            PlacedBox{x2 - border[0], y2 - border[1], x2 + boxes.w2 + border[0], y2 + boxes.h2 + border[1]});
 }
 
 // ---- Placing ----
@@ -363,7 +415,7 @@ int32_t UIHelp::LabelUnderCursor()
     ForEachLabel([&](int32_t entity, const float anchor[2]) {
         float w = 0.0f;
         float h = 0.0f;
-        PrepareText(labelText, w, h);
+        PrepareText(labelText, kHelpMaxTextWidth, w, h);
         Layout(w, h, anchor, labelAnchor, true);
         const PlacedBox& box = placedBoxes.back();
         if (cursorX >= box.left && cursorX <= box.right && cursorY >= box.top && cursorY <= box.bottom)

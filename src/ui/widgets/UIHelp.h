@@ -22,7 +22,7 @@ public:
     static constexpr int32_t kKeyLeftAlt = 0x38;
     static constexpr int32_t kKeyRightAlt = 0xB8;
 
-    // The outer corners of a box placed this frame.
+    // The outer corners of a box placed this frame: a label's, or a tooltip's and the one beside it.
     struct PlacedBox {
         float left = 0.0f;
         float top = 0.0f;
@@ -79,8 +79,21 @@ public:
     bool showItemsHelp = true;
 
 private:
-    // The text the next box shows, "\n" pairs made line breaks, and its measured size.
-    void PrepareText(const std::string& boxText, float& w, float& h);
+    // The texts of a box and the one beside it, as drawn, with their sizes.
+    struct BoxTexts {
+        std::string first;
+        std::string second;
+        float w = 0.0f;
+        float h = 0.0f;
+        float w2 = 0.0f;
+        float h2 = 0.0f;
+    };
+
+    // The text the next box shows, "\n" pairs made line breaks, wrapped at maxWidth, and its
+    // measured size.
+    void PrepareText(const std::string& boxText, float maxWidth, float& w, float& h);
+    // Both texts wrapped so that their frames fit the screen's width side by side.
+    void PreparePair(const std::string& firstText, const std::string& secondText, BoxTexts& boxes);
     // The base widget draws the text at the widget's position, which is relative to the menu.
     void PlaceTextAt(float screenX, float screenY, float w, float h);
     // Each labelled thing with its text and anchor point, in entity-number order; false stops.

@@ -55,38 +55,7 @@ UIText::~UIText() = default;
 void UIText::WrapLines(std::u16string_view text, float maxWidth, int32_t font, WidthOf widthOf,
                        std::vector<WString>& out)
 {
-    out.clear();
-    // The line so far with the word being read at its end, from wordStart on.
-    WString current;
-    size_t wordStart = 0;
-    for (char16_t c : text) {
-        if (c == u' ' || c == u'\t') {
-            current += c;
-            wordStart = current.size();
-        } else if (c == u'\r') {
-            continue;
-        } else if (c == u'\n') {
-            out.push_back(current);
-            current.clear();
-            wordStart = 0;
-        } else {
-            current += c;
-            if (widthOf(font, current) <= maxWidth)
-                continue;
-            if (wordStart > 0) {
-                out.emplace_back(current, 0, wordStart);
-                current.erase(0, wordStart);
-                wordStart = 0;
-            }
-            // A word too wide for a line of its own breaks before the character that overflows.
-            if (current.size() > 1 && widthOf(font, current) > maxWidth) {
-                out.emplace_back(current, 0, current.size() - 1);
-                current.erase(0, current.size() - 1);
-            }
-        }
-    }
-    if (!current.empty())
-        out.push_back(current);
+    WrapTextLines(text, maxWidth, font, widthOf, out);
 }
 
 int32_t UIText::CountVisibleLines(float height, float lineHeight, float spacing)
