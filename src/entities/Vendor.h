@@ -3,6 +3,7 @@
 
 #include "core/RandomTimer.h"
 #include "entities/Actor.h"
+#include "rules/items/ItemBase.h"
 
 #include <array>
 #include <cstdint>
@@ -17,7 +18,7 @@ public:
     static constexpr int32_t kStockSize = 24;
     static constexpr int32_t kStockBag = InventoryGroupIndex::Loot;
     // A guard slot's stack: more than any buyer takes.
-    static constexpr int32_t kGuardQuantity = 1000000000;
+    static constexpr int32_t kGuardQuantity = ItemBase::kEndlessStack;
     // The mode in which a taken item loses one unit from its stack instead of leaving whole.
     static constexpr int32_t kTakeOneMode = 2;
 

@@ -11,6 +11,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -64,6 +65,26 @@ void SdlGraphicsSystem::ListDisplayModes()
             displayModes.push_back({static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format)), mode.w, mode.h,
                                     mode.refresh_rate});
     }
+    AddWindowSizes();
+}
+
+// A display that lists only its own size (a virtual X server, most laptops' panels) still holds
+// a window of any smaller size: the common ones that fit the desktop are offered after its modes,
+// or a player who left 800 x 600 for a larger window could never come back to it.
+void SdlGraphicsSystem::AddWindowSizes()
+{
+    static constexpr std::array<std::array<int32_t, 2>, 6> kWindowSizes = {
+        {{800, 600}, {1024, 768}, {1280, 720}, {1280, 1024}, {1600, 900}, {1920, 1080}}};
+    DisplayMode desktop = GetDesktopMode();
+    size_t listed = displayModes.size();
+    for (const auto& [width, height] : kWindowSizes) {
+        bool known = std::any_of(displayModes.begin(), displayModes.end(), [&](const DisplayMode& mode) {
+            return mode.width == width && mode.height == height;
+        });
+        if (!known && width <= desktop.width && height <= desktop.height)
+            displayModes.push_back({desktop.bitsPerPixel, width, height, 0});
+    }
+    windowOnlyModes = displayModes.size() - listed;
 }
 
 // A full-screen mode is taken only as the display lists it exactly, or as the desktop's own.
@@ -73,7 +94,7 @@ bool SdlGraphicsSystem::TryDisplayMode(int32_t width, int32_t height, int32_t fr
     auto matches = [&](const DisplayMode& mode) {
         return mode.width == width && mode.height == height && (frequency <= 0 || mode.frequency == frequency);
     };
-    for (const DisplayMode& mode : displayModes) {
+    for (const DisplayMode& mode : GetFullScreenModes()) {
         if (matches(mode))
             return true;
     }
@@ -257,6 +278,7 @@ void SdlGraphicsSystem::DestroyDisplay()
         window = nullptr;
     }
     displayModes.clear();
+    windowOnlyModes = 0;
 }
 
 void* SdlGraphicsSystem::GetProcAddress(const char* name)

@@ -55,6 +55,9 @@ public:
 
 protected:
     void ListDisplayModes() override;
+    // The common window sizes within the desktop that the display does not list, as modes of
+    // the desktop's depth and no set frequency.
+    void AddWindowSizes();
     bool TryDisplayMode(int32_t width, int32_t height, int32_t frequency) override;
     DisplayMode GetDesktopMode() override;
     bool ReadGammaRamp(GammaRamp& ramp) override;

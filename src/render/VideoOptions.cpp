@@ -70,18 +70,24 @@ void VideoOptions::RegisterCommands()
                                      [this](std::vector<ListEntry>& rows) { ListAntiAliasingModes(rows); });
 }
 
-// The current size first (value 0, keep it), then each size once, by the index of its first
-// mode plus one ("r_mode").
+// The current size first, then each other size once, by the index of its first mode plus one
+// ("r_mode"). The current size's row keeps it: its value is what "r_mode" holds while it names no
+// mode, so the box shows that row after a restart; the current size is not offered again.
 void VideoOptions::ListDisplayModes(std::vector<ListEntry>& rows) const
 {
-    rows.push_back(VideoOptionsEntry(VideoOptionsSize(gUserVarSystem->GetIntByName("r_width"),
-                                                      gUserVarSystem->GetIntByName("r_height")),
-                                     "0"));
+    int32_t width = gUserVarSystem->GetIntByName("r_width");
+    int32_t height = gUserVarSystem->GetIntByName("r_height");
     const std::vector<DisplayMode>& modes = display.GetDisplayModes();
+    std::string chosen = gUserVarSystem->GetStringByName("r_mode");
+    int32_t chosenMode = gUserVarSystem->GetIntByName("r_mode");
+    bool namesMode = chosenMode >= 1 && static_cast<size_t>(chosenMode) <= modes.size();
+    rows.push_back(VideoOptionsEntry(VideoOptionsSize(width, height), namesMode || chosen.empty() ? "0" : chosen));
     size_t firstListed = rows.size();
     for (size_t i = 0; i < modes.size(); ++i) {
         const DisplayMode& mode = modes[i];
         if (mode.bitsPerPixel < kMinListedBits || mode.width < kMinListedWidth || mode.height < kMinListedHeight)
+            continue;
+        if (mode.width == width && mode.height == height)
             continue;
         bool listed = std::any_of(rows.begin() + static_cast<std::ptrdiff_t>(firstListed), rows.end(),
                                   [&](const ListEntry& row) {

@@ -202,7 +202,8 @@ TEST_F(FirstHourScreens, TheEditorsHoldTheScreenWithoutTheGamesBar)
 
 // The saved characters' list: empty, it says so; then each row's two lines (the name and covenant, then the level and
 // class with any challenge) keep inside the row's height, so no row's words run into the next's,
-// and a start refused on the new-character screen is not told again on the list.
+// and a start refused on the new-character screen is not told again on the list, nor on the
+// question before the first save.
 TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
 {
     // None saved yet: the list says so in a row that a click does not choose.
@@ -232,6 +233,17 @@ TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
     Tap(SDL_SCANCODE_ESCAPE);
     ClickOnWidget("GameMenu::SaveAndExit");
     ASSERT_TRUE(Shown("ConfirmSaveExit"));
+    // The refusal of the new-character screen is not this question's: its red line stays empty.
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "") << "an old refusal is told on the save question";
+    UIWidget* error = gUISystem->FindWidgetByPath("ConfirmSaveExit::Error");
+    ASSERT_NE(error, nullptr);
+    TargaImage asked = Screenshot();
+    EXPECT_EQ(CountPixels(asked, static_cast<int>(error->GetScreenX()), static_cast<int>(error->GetScreenY()),
+                          static_cast<int>(error->GetScreenX() + error->size[0]),
+                          static_cast<int>(error->GetScreenY() + error->size[1]),
+                          [](const auto& p) { return p[0] > 150 && p[0] > p[1] + 60; }),
+              0)
+        << "red words on the save question";
     ClickOnWidget("ConfirmSaveExit::Yes");
     Frames(2);
     ASSERT_TRUE(Shown("Main"));

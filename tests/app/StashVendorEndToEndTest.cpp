@@ -1,7 +1,8 @@
-// StashVendorEndToEndTest -- the shipped game offscreen after "start both": the player's stash and a town trader stand beside the player; SDL clicks on them open the stash and the vendor windows, an item is stored in a stashed bag and taken back, bought and sold, with the host's inventories, the money and the drawn windows checked.
+// StashVendorEndToEndTest -- the shipped game offscreen after "start both": the player's stash and a town trader stand beside the player; SDL clicks on them open the stash and the vendor windows, an item is stored in a stashed bag and taken back, bought and sold, with the host's inventories, the money and the drawn windows checked; the Guard Captain's guards for hire are drawn without a count.
 #include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/GameClient.h"
+#include "client/ItemClient.h"
 #include "client/PlayerClient.h"
 #include "client/ScreenConversion.h"
 #include "core/Database.h"
@@ -15,7 +16,9 @@
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
+#include "ui/UIMenu.h"
 #include "ui/widgets/UIHelp.h"
+#include "ui/widgets/UIItemSlot.h"
 
 #include <gtest/gtest.h>
 
@@ -347,4 +350,42 @@ TEST_F(StashVendorEndToEnd, TheTradersWindowClosesWhenThePlayerFallsOrIsCarriedO
     Frames(3);
     EXPECT_TRUE(Shown("PlayerDead"));
     EXPECT_FALSE(Shown("VendorMenu")) << "the fallen player's trade window closes";
+}
+
+// The Guard Captain's guards for hire never run out: their cells show no count, where a count of
+// the same goods is drawn in the cell's corner (and a count of ten figures ran over the cells
+// beside it).
+TEST_F(StashVendorEndToEnd, AGuardCaptainsEndlessStackShowsNoCountWhereAFiniteOneShowsItsNumber)
+{
+    Vendor* captain = GoBeside<Vendor>([](const Vendor& v) { return v.IsGuardVendor(); });
+    ASSERT_NE(captain, nullptr) << "the town has a guard captain";
+    ASSERT_TRUE(ClickUntilMode(captain->entityNumber, 22));
+    Frames(4);
+    UIItemSlot* cell = nullptr;
+    Item* guard = nullptr;
+    for (const UIMenu* menu : gUISystem->GetMenus())
+        for (UIWidget* widget : menu->GetWidgets())
+            if (auto* slot = dynamic_cast<UIItemSlot*>(widget); slot && !cell && menu->IsShown() &&
+                                                                 slot->group == InventoryGroupIndex::Loot &&
+                                                                 slot->GetItem() && slot->index > 0) {
+                Item* stocked = captain->GetStockItem(slot->index);
+                if (stocked && stocked->GetStackCount() == ItemBase::kEndlessStack) {
+                    cell = slot;
+                    guard = stocked;
+                }
+            }
+    ASSERT_NE(cell, nullptr) << "a guard for hire stands in a goods cell past the first";
+    auto x = static_cast<int>(cell->GetScreenX());
+    auto y = static_cast<int>(cell->GetScreenY());
+    auto w = static_cast<int>(cell->size[0]);
+    auto h = static_cast<int>(cell->size[1]);
+    TargaImage endless = Screenshot();
+    guard->SetStackCount(7);
+    FramesUntil([&] { return cell->GetItem() && cell->GetItem()->GetStackCount() == 7; }, 40);
+    ASSERT_EQ(cell->GetItem()->GetStackCount(), 7) << "the client mirrors the changed stack";
+    TargaImage counted = Screenshot();
+    EXPECT_GT(ChangedPixels(endless, counted, x + w / 2, y + h / 2, x + w, y + h, 48), 4)
+        << "a finite stack's count is drawn in its corner, an endless one's is not";
+    EXPECT_EQ(ChangedPixels(endless, counted, x - w, y + h / 2, x, y + h, 48), 0)
+        << "the endless count ran over the cell beside";
 }

@@ -1,10 +1,12 @@
-// VideoSettingsEndToEndTest -- the shipped game's display settings typed on its console in an offscreen window: the anisotropy set on the textures already loaded, the ground laid again at a new detail, the antialiasing samples told to wait for the next start, shadows simple and complex, and Alt+Enter's full restart.
+// VideoSettingsEndToEndTest -- the shipped game's display settings typed on its console in an offscreen window: the anisotropy set on the textures already loaded, the ground laid again at a new detail, the antialiasing samples told to wait for the next start, shadows simple and complex, Alt+Enter's full restart, and the title's resolution box after a switch of size.
 #include "app/OffscreenShots.h"
 
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
+#include "ui/UISystem.h"
+#include "ui/widgets/UIDropDownBox.h"
 #include "render/LightingSystem.h"
 #include "render/MiniMap.h"
 #include "render/RenderVarLimits.h"
@@ -19,6 +21,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -344,4 +347,51 @@ TEST_F(VideoSettingsEndToEnd, VidRestartAtASizeNoDisplayHasKeepsTheWindowAndItsT
     EXPECT_TRUE(Shown("InGame"));
     TargaImage after = Screenshot();
     EXPECT_GT(after.GetWidth(), 0);
+}
+
+namespace {
+
+// The game in a window of 1024 x 768, as a switch of size leaves it.
+class VideoSettingsAfterASwitch : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        StartShippedGameAt(1024, 768);
+    }
+    void TearDown() override { KeepFailedFrame("VideoSettingsAfterASwitch"); }
+};
+
+} // namespace
+
+// The title's Options, opened by its key: the resolution box names the size the window has, and
+// its list offers that size once, first, then the other sizes a window can take.
+TEST_F(VideoSettingsAfterASwitch, TheResolutionBoxNamesTheWindowsSizeAndListsItOnce)
+{
+    // What the restart that took the chosen mode leaves in "r_mode".
+    gUserVarSystem->SetStringByName("r_mode", "-1");
+    Tap(SDL_SCANCODE_O);
+    Frames(2);
+    ASSERT_TRUE(Shown("Options"));
+    auto* box = dynamic_cast<UIDropDownBox*>(gUISystem->FindWidgetByPath("Options::Resolution"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetShownText(), "1024x768");
+    ASSERT_FALSE(box->choices.empty());
+    EXPECT_EQ(box->choices.front().name, "1024x768");
+    for (size_t i = 1; i < box->choices.size(); ++i)
+        EXPECT_NE(box->choices[i].name, "1024x768") << "the window's size offered again as choice " << i;
+    // The offscreen display, like a virtual X server, lists no size of its own but its desktop.
+    EXPECT_TRUE(std::any_of(box->choices.begin(), box->choices.end(),
+                            [](const ListEntry& row) { return row.name == "800x600"; }))
+        << "a window can go back to 800x600";
+    TargaImage shot = Screenshot();
+    int sx = shot.GetWidth();
+    int sy = shot.GetHeight();
+    auto scaled = [&](float v, int side, float unit) { return static_cast<int>(v * static_cast<float>(side) / unit); };
+    EXPECT_GT(BrightPixels(shot, scaled(box->GetScreenX(), sx, 640.0f), scaled(box->GetScreenY(), sy, 480.0f),
+                           scaled(box->GetScreenX() + box->size[0], sx, 640.0f),
+                           scaled(box->GetScreenY() + box->size[1], sy, 480.0f), 150),
+              20)
+        << "the box is blank";
 }

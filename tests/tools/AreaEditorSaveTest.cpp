@@ -67,8 +67,8 @@ TEST_F(AreaEditorSave, NamesStayInsideTheLevelsFolder)
     Run("EditorSaveAs");
     EXPECT_TRUE(Shown("EditorSaveAs"));
     SetVar("EditorAreaFileName", "b.ara");
-    // The menu stands at 200, 170; its OK button at 20, 76 inside it, 96 by 30.
-    ClickAt(268, 261);
+    // The menu stands at 95, 170, clear of the tool strip; its OK button at 20, 76 inside it, 96 by 30.
+    ClickAt(163, 261);
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "User/Levels/b.ara"));
     EXPECT_FALSE(Shown("EditorSaveAs"));
 }

@@ -82,7 +82,7 @@ bool GraphicsSystem::FindNearestMode(int32_t& width, int32_t& height, int32_t& f
 {
     const DisplayMode* best = nullptr;
     double bestDistance = std::numeric_limits<double>::max();
-    for (const DisplayMode& mode : displayModes) {
+    for (const DisplayMode& mode : GetFullScreenModes()) {
         if (mode.bitsPerPixel < 24)
             continue;
         double distance = std::hypot(static_cast<double>(mode.width) - width, static_cast<double>(mode.height) - height);
@@ -97,7 +97,7 @@ bool GraphicsSystem::FindNearestMode(int32_t& width, int32_t& height, int32_t& f
     if (frequency > 0) {
         int64_t wanted = frequency;
         int64_t bestGap = std::numeric_limits<int64_t>::max();
-        for (const DisplayMode& mode : displayModes) {
+        for (const DisplayMode& mode : GetFullScreenModes()) {
             if (mode.bitsPerPixel < 24 || mode.width != best->width || mode.height != best->height)
                 continue;
             int64_t gap = std::llabs(int64_t{mode.frequency} - wanted);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 // One mode of the display as the platform lists it.
@@ -127,6 +128,11 @@ public:
     int32_t GetScreenHeight() const { return fullScreen ? modeHeight : viewHeight; }
     bool IsMultisampleInUse() const { return multisampleInUse; }
     const std::vector<DisplayMode>& GetDisplayModes() const { return displayModes; }
+    // The modes the display itself lists, the first of GetDisplayModes: those a full screen takes.
+    std::span<const DisplayMode> GetFullScreenModes() const
+    {
+        return std::span<const DisplayMode>(displayModes).first(displayModes.size() - windowOnlyModes);
+    }
     // The multisample counts the display offers, rising.
     const std::vector<int32_t>& GetMultisampleCounts() const { return multisampleCounts; }
 
@@ -148,6 +154,9 @@ protected:
     // The sample counts (2 .. 8, rising) the platform's probe found formats for.
     std::vector<int32_t> multisampleCounts;
     std::vector<DisplayMode> displayModes;
+    // How many modes at the end of the list are sizes only a window takes (the display lists
+    // them not): no full screen is chosen among them.
+    size_t windowOnlyModes = 0;
     std::array<bool, kCursorCount> cursorLoaded{};
     UserVarRef fullScreenVar;
     UserVarRef widthVar;

@@ -43,6 +43,8 @@ class ItemBase : public SafeClass {
 public:
     // More than the spawn rules ever give (4); a saved record holding more is refused.
     static constexpr int32_t kMaxAffixes = 8;
+    // A stack this large is one its holder never runs out of (a trader's guards): shown with no count.
+    static constexpr int32_t kEndlessStack = 1000000000;
 
     ItemBase();
 
