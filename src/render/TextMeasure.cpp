@@ -163,6 +163,23 @@ TextSize MeasureTextA(std::string_view text, int32_t font)
     return MeasureTextW(font, NarrowToWide(text));
 }
 
+namespace {
+
+// The length of the inline code ("^" , a letter and three digits) at the text's start; 0 for none.
+size_t InlineCodeLength(std::u16string_view text)
+{
+    constexpr size_t kCodeLength = 5;
+    char16_t kind = text.size() < kCodeLength ? u'\0' : text[1];
+    if (text.empty() || text[0] != u'^' || !((kind >= u'a' && kind <= u'z') || (kind >= u'A' && kind <= u'Z')))
+        return 0;
+    for (size_t i = 2; i < kCodeLength; ++i)
+        if (text[i] < u'0' || text[i] > u'9')
+            return 0;
+    return kCodeLength;
+}
+
+} // namespace
+
 void WrapTextLines(std::u16string_view text, float maxWidth, int32_t font, TextWidthOf widthOf,
                    std::vector<std::u16string>& out)
 {
@@ -170,30 +187,38 @@ void WrapTextLines(std::u16string_view text, float maxWidth, int32_t font, TextW
     // The line so far with the word being read at its end, from wordStart on.
     std::u16string current;
     size_t wordStart = 0;
-    for (char16_t c : text) {
+    for (size_t at = 0; at < text.size();) {
+        char16_t c = text[at];
         if (c == u' ' || c == u'\t') {
             current += c;
             wordStart = current.size();
-        } else if (c == u'\r') {
+            ++at;
             continue;
-        } else if (c == u'\n') {
-            out.push_back(current);
-            current.clear();
-            wordStart = 0;
-        } else {
-            current += c;
-            if (widthOf(font, current) <= maxWidth)
-                continue;
-            if (wordStart > 0) {
-                out.emplace_back(current, 0, wordStart);
-                current.erase(0, wordStart);
+        }
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\n') {
+                out.push_back(current);
+                current.clear();
                 wordStart = 0;
             }
-            // A word too wide for a line of its own breaks before the character that overflows.
-            if (current.size() > 1 && widthOf(font, current) > maxWidth) {
-                out.emplace_back(current, 0, current.size() - 1);
-                current.erase(0, current.size() - 1);
-            }
+            ++at;
+            continue;
+        }
+        // A colour or font code goes whole, never split between two lines.
+        size_t piece = std::max<size_t>(1, InlineCodeLength(text.substr(at)));
+        current.append(text.substr(at, piece));
+        at += piece;
+        if (widthOf(font, current) <= maxWidth)
+            continue;
+        if (wordStart > 0) {
+            out.emplace_back(current, 0, wordStart);
+            current.erase(0, wordStart);
+            wordStart = 0;
+        }
+        // A word too wide for a line of its own breaks before the piece that overflows.
+        if (current.size() > piece && widthOf(font, current) > maxWidth) {
+            out.emplace_back(current, 0, current.size() - piece);
+            current.erase(0, current.size() - piece);
         }
     }
     if (!current.empty())

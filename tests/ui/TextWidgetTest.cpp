@@ -6,6 +6,8 @@
 #include "ui/widgets/UIText.h"
 #include "ui/widgets/UITextInput.h"
 
+#include <cctype>
+
 namespace {
 
 // Every character is 6 units wide.
@@ -49,6 +51,30 @@ TEST(TextWrap, AWordWiderThanALineBreaksWhereItOverflows)
     EXPECT_EQ(Wrapped("x abcdefg", 18), (Lines{"x ", "abc", "def", "g"}));
     // Nothing fits a line of no width: one character a line, never an endless loop.
     EXPECT_EQ(Wrapped("ab", 0), (Lines{"a", "b"}));
+}
+
+// Six units a character, as the text drawer measures: a colour or font code ("^c145") takes none.
+float CodeBlindWidth(int32_t /*font*/, std::u16string_view text)
+{
+    float width = 0.0f;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool code = text[i] == u'^' && i + 4 < text.size() && std::isalpha(text[i + 1]) && std::isdigit(text[i + 2]) &&
+                    std::isdigit(text[i + 3]) && std::isdigit(text[i + 4]);
+        if (code)
+            i += 4;
+        else
+            width += 6.0f;
+    }
+    return width;
+}
+
+TEST(TextWrap, AColourCodeIsNeverSplitBetweenTwoLines)
+{
+    std::vector<WString> lines;
+    UIText::WrapLines(u"ab^c145cdef", 18.0f, -1, CodeBlindWidth, lines);
+    EXPECT_EQ(lines, (std::vector<WString>{u"ab^c145c", u"def"}));
+    UIText::WrapLines(u"Circle^c145", 24.0f, -1, CodeBlindWidth, lines);
+    EXPECT_EQ(lines, (std::vector<WString>{u"Circ", u"le^c145"})) << "the code stays with the letters before it";
 }
 
 TEST(TextWrap, VisibleLinesCountWholeLinesWithTheirSpacing)
