@@ -52,6 +52,21 @@ int32_t UISystemCursorY()
     return gInputSystem ? gInputSystem->GetCursorY() : 0;
 }
 
+
+// Whether a visible widget of the menu or its page shows a picture or words at the point. A
+// menu's own rectangle says nothing: a window of widgets shown only at times (the death screen's)
+// stands over the world all the while.
+bool UISystemMenuShowsAt(const UIMenu& menu, float x, float y)
+{
+    for (const UIWidget* widget : menu.GetWidgets()) {
+        bool shows = !widget->textureName.empty() || !widget->text.empty() || !widget->displayText.empty();
+        if (shows && !widget->IsHelpBox() && widget->IsVisible() && widget->HitTest(x, y))
+            return true;
+    }
+    const UIMenu* page = menu.GetSelectedSubMenu();
+    return page && UISystemMenuShowsAt(*page, x, y);
+}
+
 } // namespace
 
 UISystem::DispatchScope::~DispatchScope()
@@ -450,8 +465,7 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
             return;
         if (menu->alwaysOnBottom) {
             screenFace = screenFace || menu->HasFaceAt(x, y);
-        } else if (WindowHides(*menu, static_cast<float>(x), static_cast<float>(y), static_cast<float>(x),
-                               static_cast<float>(y))) {
+        } else if (WindowHides(*menu, static_cast<float>(x), static_cast<float>(y))) {
             windowFace = true;
             break;
         }
@@ -482,22 +496,12 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
     flag = 1.0f;
 }
 
-bool UISystem::WindowHides(const UIMenu& menu, float left, float top, float right, float bottom) const
+bool UISystem::WindowHides(const UIMenu& menu, float x, float y) const
 {
     if (!menu.IsShown() || menu.alwaysOnBottom || &menu == helpTopMenu || &menu == helpBottomMenu)
         return false;
     // A screen that holds the game still, or fills the screen, hides all of the world.
-    if (menu.pausesGame || menu.fullScreen)
-        return true;
-    return left <= menu.position[0] + menu.size[0] && right >= menu.position[0] && top <= menu.position[1] + menu.size[1] &&
-           bottom >= menu.position[1];
-}
-
-bool UISystem::WindowCovers(float left, float top, float right, float bottom)
-{
-    BuildActiveMenuList(false, activeMenus);
-    return std::any_of(activeMenus.begin(), activeMenus.end(),
-                       [&](const UIMenu* menu) { return WindowHides(*menu, left, top, right, bottom); });
+    return menu.pausesGame || menu.fullScreen || UISystemMenuShowsAt(menu, x, y);
 }
 
 void UISystem::GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],

@@ -171,11 +171,9 @@ public:
 
     // ---- Services ----
     void GetTooltip(std::string& text, std::string& title, float position[2], float extent[2], float& flag);
-    // The last tooltip GetTooltip gave was of a thing in the world, not of a window's widget.
+    // The last tooltip GetTooltip gave was of a thing in the world, not of a window's widget: the
+    // help box of the world's labels draws it, under every window.
     bool IsWorldTooltip() const { return tooltipOfWorld; }
-    // Whether a shown window (not the in-game screen beneath all) lies over any of the rectangle,
-    // or holds the whole world hidden.
-    bool WindowCovers(float left, float top, float right, float bottom);
     // While the world map is open: the pin under the cursor, else the map menu's widget there.
     void GetWorldMapTooltip(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
                             float extent[2], float& flag);
@@ -299,9 +297,9 @@ private:
     bool NumbersHiddenForRaid() const;
     void SetCursor(int32_t cursor);
     void DrawHelpMenu(UIMenu* menu, float seconds);
-    // The shown window, other than the in-game screen and the help boxes' menus, lies over the
-    // rectangle or hides all.
-    bool WindowHides(const UIMenu& menu, float left, float top, float right, float bottom) const;
+    // The shown window, other than the in-game screen and the help boxes' menus, shows a picture
+    // or words at the point, or hides all.
+    bool WindowHides(const UIMenu& menu, float x, float y) const;
     bool IsVarOn(int32_t index) const;
 
     std::vector<UIMenu*> menus;

@@ -1,4 +1,4 @@
-// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf, the own and a rival's house at their pedestals), and used as a player would; and at 800x600 and 1024x768 the words of a tooltip, a label and a message line of the widest text the language holds, kept inside their frames, boxes and the screen.
+// ShippedScreensInTheWorldTest -- the shipped game offscreen, driven by SDL events: the windows that only the world's own people and things lead to, each reached by a click on what the shipped records make of them (a smith with work, the would-be recruit of a recruit quest, a trader met on the road, a creature with work, the house's bookshelf, the own and a rival's house at their pedestals), and used as a player would; and at 800x600 and 1024x768 the words of a tooltip, a label and a message line of the widest text the language holds, and a list's long row, kept inside their frames, boxes and the screen.
 #include "app/OffscreenShots.h"
 
 #include "client/EntityClient.h"
@@ -334,9 +334,10 @@ TEST_F(ShippedScreensInTheWorld, ARivalsPedestalOpensTheRivalHouseThatLeadsToThe
     EXPECT_TRUE(Shown("CovenantRelations"));
 }
 
-// A townsperson's tooltip is the world's: framed over the world, but not laid over a window
-// standing where its frame would go, nor shown through the relations screen or the game menu.
-TEST_F(ShippedScreensInTheWorld, AWorldTooltipNeverLiesOverAWindowNorShowsThroughAFullScreen)
+// A townsperson's tooltip is the world's: framed with the world's labels, under the windows, so a
+// window standing where its frame goes is drawn whole over it; and the relations screen and the
+// game menu, which hide the world, hide its tooltips.
+TEST_F(ShippedScreensInTheWorld, AWorldTooltipLiesUnderTheWindowsAndNeverShowsThroughAFullScreen)
 {
     Actor* smith = FindTownNpc(NpcType::VendorWeapon);
     ASSERT_NE(smith, nullptr);
@@ -345,8 +346,10 @@ TEST_F(ShippedScreensInTheWorld, AWorldTooltipNeverLiesOverAWindowNorShowsThroug
     int32_t x = 0;
     int32_t y = 0;
     ASSERT_TRUE(FindPickPoint(*shown, x, y));
-    auto* help = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
-    ASSERT_NE(help, nullptr);
+    auto* under = dynamic_cast<UIHelp*>(gUISystem->helpBottomBox);
+    auto* over = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
+    ASSERT_NE(under, nullptr);
+    ASSERT_NE(over, nullptr);
     auto tooltipAt = [&] {
         PushMotion(x, y);
         Frames(3);
@@ -363,27 +366,30 @@ TEST_F(ShippedScreensInTheWorld, AWorldTooltipNeverLiesOverAWindowNorShowsThroug
     ASSERT_FALSE(own.empty()) << "the townsperson under the cursor has a tooltip";
     EXPECT_TRUE(gUISystem->IsWorldTooltip());
     Screenshot(x, y);
-    ASSERT_EQ(help->GetPlacedBoxes().size(), 1u) << "over the world it is framed";
-    UIHelp::PlacedBox frame = help->GetPlacedBoxes().front();
+    ASSERT_EQ(under->GetPlacedBoxes().size(), 1u) << "framed with the world's labels";
+    EXPECT_TRUE(over->GetPlacedBoxes().empty()) << "framed over the windows";
+    UIHelp::PlacedBox frame = under->GetPlacedBoxes().front();
 
-    // A window over the frame's place, clear of the cursor: the tooltip is not laid over it.
+    // A window over the frame's place, clear of the cursor: it stands whole over the tooltip.
     UIMenu* cover = gUISystem->FindMenu("CoverProbe");
     ASSERT_NE(cover, nullptr);
     cover->position[0] = std::max(0.0f, frame.left);
     cover->position[1] = std::max(0.0f, frame.top);
-    cover->size[0] = std::min(120.0f, frame.right - cover->position[0]);
-    cover->size[1] = std::min(80.0f, static_cast<float>(y) - 4.0f - cover->position[1]);
-    ASSERT_GT(cover->size[1], 4.0f) << "the frame stands above the cursor";
+    ASSERT_GT(static_cast<float>(y) - 4.0f - cover->position[1], 8.0f) << "the frame stands above the cursor";
+    UIWidget* panel = cover->FindWidget("Panel");
+    ASSERT_NE(panel, nullptr);
+    panel->size[0] = std::min(120.0f, frame.right - cover->position[0]);
+    panel->size[1] = std::min(80.0f, static_cast<float>(y) - 4.0f - cover->position[1]);
     TypeOnConsole("showMenu CoverProbe");
     TargaImage away = Screenshot();
     TargaImage resting = Screenshot(x, y);
     EXPECT_EQ(tooltipAt(), own) << "the townsperson itself is not covered";
-    EXPECT_TRUE(help->GetPlacedBoxes().empty()) << "the tooltip was laid over the window";
-    EXPECT_LE(ChangedPixels(away, resting, static_cast<int>(cover->position[0]), static_cast<int>(cover->position[1]),
-                            static_cast<int>(cover->position[0] + cover->size[0]),
-                            static_cast<int>(cover->position[1] + cover->size[1]), 48),
+    EXPECT_EQ(under->GetPlacedBoxes().size(), 1u);
+    EXPECT_EQ(ChangedPixels(away, resting, static_cast<int>(cover->position[0]), static_cast<int>(cover->position[1]),
+                            static_cast<int>(cover->position[0] + panel->size[0]),
+                            static_cast<int>(cover->position[1] + panel->size[1]), 48),
               0)
-        << "the window's face changed under a tooltip";
+        << "the tooltip was drawn over the window";
     TypeOnConsole("hideMenu CoverProbe");
 
     for (SDL_Scancode key : {SDL_SCANCODE_R, SDL_SCANCODE_ESCAPE}) {
@@ -447,15 +453,16 @@ TEST_F(ShippedMenuWords, EveryFixedLineOfTheShippedMenusFitsItsWidgetAt640x480)
 
 namespace {
 
-// Probes at the screen's four edges, whose tooltips the tests fill, and a label of the width of
-// the new character's wordiest boxes.
+// Probes at the screen's four edges, whose tooltips the tests fill, a label of the width of the
+// new character's wordiest boxes, and a list of the files of a folder.
 const char kWordsProbeMenu[] =
     "MenuType Menu\nname WordsProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
     "Widget { internalName TipLeft position 0 220 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
     "Widget { internalName TipRight position 616 220 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
     "Widget { internalName TipTop position 308 0 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
     "Widget { internalName TipBottom position 308 456 size 24 24 texture \"Textures/UI/frame_button.tga\" }\n"
-    "Widget { internalName Label position 200 300 size 240 60 textAlignment Center }\n";
+    "Widget { internalName Label position 200 300 size 240 60 textAlignment Center }\n"
+    "List { internalName Rows position 40 100 size 120 40 itemHeight 16 directory probe extension txt }\n";
 
 // An interface rectangle, in 640 x 480 units.
 struct UiRect {
@@ -474,6 +481,7 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         folder.Write("Assets/UI/wordsprobe.mnu", kWordsProbeMenu);
+        folder.Write("Assets/probe/a_row_of_a_list_far_wider_than_the_list_is.txt", "");
         StartShippedGameAt(GetParam()[0], GetParam()[1]);
         SettleLoads();
     }
@@ -593,6 +601,24 @@ TEST_P(ShippedWordsOnScreen, ALabelWiderThanItsBoxWrapsInsideIt)
     UiRect box = WidgetRect(*label);
     EXPECT_EQ(ChangedOutside(plain, drawn, {box, CursorRect(639.0f, 479.0f)}), 0) << "words outside the label's box";
     EXPECT_GT(BrightPixels(drawn, WindowX(box.left), WindowY(box.top), WindowX(box.right), WindowY(box.bottom)), 150);
+}
+
+// A list's row wider than the list, as the trade window's offers at a high price, is cut short
+// inside it rather than run over the frame beside.
+TEST_P(ShippedWordsOnScreen, AListRowWiderThanItsListIsCutShortInsideIt)
+{
+    TypeOnConsole("showMenu WordsProbe");
+    auto* list = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("WordsProbe::Rows"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->rows.size(), 1u);
+    ASSERT_GT(MeasureTextA(list->rows[0]->name, list->font).width, list->size[0]);
+    list->SetVisible(false);
+    TargaImage plain = PlainShot();
+    list->SetVisible(true);
+    TargaImage drawn = PlainShot();
+    UiRect box = WidgetRect(*list);
+    EXPECT_EQ(ChangedOutside(plain, drawn, {box, CursorRect(639.0f, 479.0f)}), 0) << "the row ran out of its list";
+    EXPECT_GT(BrightPixels(drawn, WindowX(box.left), WindowY(box.top), WindowX(box.right), WindowY(box.bottom)), 40);
 }
 
 // The world host's refusal and a line of the log, each the widest text the language holds, break

@@ -175,7 +175,7 @@ void UIHelp::Draw()
             return true;
         });
     }
-    if (!showPopupHelp || !gUISystem)
+    if (!(showPopupHelp || showItemsHelp) || !gUISystem)
         return;
     std::string popup;
     std::string second;
@@ -183,7 +183,10 @@ void UIHelp::Draw()
     float anchorSize[2] = {0.0f, 0.0f};
     float popupAlpha = highlightBackgroundAlpha;
     gUISystem->GetTooltip(popup, second, anchor, anchorSize, popupAlpha);
-    ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
+    // A thing of the world has its tooltip drawn with the world's labels, under every window; a
+    // window's widget has it drawn over all.
+    if (gUISystem->IsWorldTooltip() ? showItemsHelp : showPopupHelp)
+        ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
 }
 
 void UIHelp::PrepareText(const std::string& boxText, float maxWidth, float& w, float& h)
@@ -253,10 +256,6 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     text = boxes.first;
     float x = GetScreenPosition().x;
     float y = GetScreenPosition().y;
-    // The world lies under every window: its tooltip is not laid over one.
-    if (showPopupHelp && !highlight && gUISystem && gUISystem->IsWorldTooltip() &&
-        gUISystem->WindowCovers(x - border[0], y - border[1], x + w + border[0], y + h + border[1]))
-        return;
     Color background = HelpTableColor(kHelpBackgroundColor);
     if (highlight && gInputSystem) {
         auto cursorX = static_cast<float>(gInputSystem->GetCursorX());

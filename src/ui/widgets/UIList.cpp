@@ -3,10 +3,12 @@
 
 #include "core/ColorCode.h"
 #include "core/FileSystem.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 #include "core/system/TimerSystem.h"
+#include "render/TextMeasure.h"
 #include "resources/fonts/ScreenText.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -238,10 +240,31 @@ void UIList::Draw()
     for (int32_t row = first; row < first + visibleRows && NamesRow(row); ++row) {
         if (offset + static_cast<float>(itemHeight) > size[1])
             break;
-        gScreenText->DrawTextNarrow(font, RowText(row), static_cast<int32_t>(x), static_cast<int32_t>(y + offset),
-                                    color, useTextBackdrop, 1.0f);
+        auto place = static_cast<size_t>(row - first);
+        if (fittedRows.size() <= place)
+            fittedRows.resize(place + 1);
+        FittedRow& fitted = fittedRows[place];
+        std::string text = RowText(row);
+        if (text != fitted.source || size[0] != fitted.width || fitted.drawn.empty()) {
+            fitted.drawn = FitRowText(text);
+            fitted.source = std::move(text);
+            fitted.width = size[0];
+        }
+        gScreenText->DrawText(font, fitted.drawn, static_cast<int32_t>(x), static_cast<int32_t>(y + offset), color,
+                              useTextBackdrop, 1.0f);
         offset += static_cast<float>(itemHeight);
     }
+}
+
+WString UIList::FitRowText(const std::string& text) const
+{
+    WString wide = gLocSystem ? gLocSystem->TranslateToWide(text) : NarrowToWide(text);
+    if (size[0] <= 0.0f || MeasureTextW(font, wide).width <= size[0])
+        return wide;
+    const std::u16string_view dots = u"...";
+    while (!wide.empty() && MeasureTextW(font, wide + std::u16string(dots)).width > size[0])
+        wide.pop_back();
+    return wide + std::u16string(dots);
 }
 
 bool UIList::GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title)

@@ -3,6 +3,7 @@
 
 #include "core/CommandSystem.h"
 #include "core/TimeStamp.h"
+#include "core/StringUtil.h"
 #include "core/UserVarRef.h"
 #include "ui/UIWidget.h"
 
@@ -49,6 +50,9 @@ public:
     void Select(int32_t row);
     // The row's name with the code of its state in front, as drawn.
     std::string RowText(int32_t row) const;
+    // The row's text translated, cut short with "..." when wider than the list, so that it never
+    // runs over what stands beside the list.
+    WString FitRowText(const std::string& text) const;
     UIScrollBar* GetScrollBar() const { return scrollBar; }
 
     std::vector<std::unique_ptr<ListEntry>> rows;
@@ -74,8 +78,18 @@ public:
     bool selectFirstItem = false;
 
 private:
+    // The rows drawn last, by place in view: what each was made from and what was drawn.
+    struct FittedRow {
+        std::string source;
+        float width = 0.0f;
+        WString drawn;
+    };
+
     void Fill();
     void FillFromFolder();
     bool NamesRow(int32_t row) const { return row >= 0 && row < static_cast<int32_t>(rows.size()); }
     void PressDoubleClickRedirect() const;
+
+    // Kept between frames, so a steady list is not translated and measured again.
+    std::vector<FittedRow> fittedRows;
 };
