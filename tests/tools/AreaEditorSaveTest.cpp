@@ -1,4 +1,4 @@
-// AreaEditorSaveTest -- "EditorSave" writes the area in edit under "Levels/" in the user folder, whole or not at all, and refuses names that would leave that folder.
+// AreaEditorSaveTest -- "EditorSave" writes the area in edit under "Levels/" in the user folder, whole or not at all, and refuses names that would leave that folder; the editors' dialogs stand clear of their tool strip.
 #include "tools/AreaEditorFixture.h"
 
 #include "support/LogLines.h"
@@ -110,6 +110,43 @@ TEST_F(AreaEditorSave, AMissingAreaFileIsNamedAndLeavesNothingToEdit)
     Run("EditorDeleteBlock");
     EXPECT_EQ(Editor().GetCurrentBlockIndex(), -1);
     EXPECT_TRUE(Editor().IsClean());
+}
+
+} // namespace
+
+namespace {
+
+// Every dialog the editors open stands clear of their tool strip down the right of the screen:
+// "Save the area as" drawn whole, its words and both buttons, none of it under the strip.
+TEST_F(AreaEditorSave, TheEditorsDialogsStandClearOfTheToolStrip)
+{
+    EnterWithNewBlock();
+    UIMenu* strip = gUISystem->FindMenu("Editor");
+    ASSERT_NE(strip, nullptr);
+    for (const char* name : {"EditorSaveAs", "EditorNewConnection", "EditorDeleteConnection", "EditorExitConfirm",
+                             "EditorNewConfirm", "EditorOpenConfirm", "EditorPickArea", "EditorPickBlock",
+                             "EditorPickObjectDir", "EditorTextures", "ModelEditorPickDir",
+                             "ModelEditorPickAttachmentDir"}) {
+        UIMenu* dialog = gUISystem->FindMenu(name);
+        ASSERT_NE(dialog, nullptr) << name;
+        EXPECT_LE(dialog->position[0] + dialog->size[0], strip->position[0]) << name << " reaches under the strip";
+    }
+    TargaImage before = Screenshot();
+    Run("EditorSaveAs");
+    ASSERT_TRUE(Shown("EditorSaveAs"));
+    TargaImage shown = Screenshot();
+    for (const char* part : {"EditorSaveAs::Heading", "EditorSaveAs::OkLabel", "EditorSaveAs::BackLabel"}) {
+        UIWidget* widget = gUISystem->FindWidgetByPath(part);
+        ASSERT_NE(widget, nullptr) << part;
+        auto x = static_cast<int>(widget->GetScreenX());
+        auto y = static_cast<int>(widget->GetScreenY());
+        EXPECT_GT(BrightPixels(shown, x, y, x + static_cast<int>(widget->size[0]), y + static_cast<int>(widget->size[1]),
+                               150),
+                  20)
+            << part << " is not drawn";
+    }
+    auto left = static_cast<int>(strip->position[0]);
+    EXPECT_EQ(ChangedPixels(before, shown, left, 0, 640, 480, 24), 0) << "the dialog drew on the strip";
 }
 
 } // namespace
