@@ -586,6 +586,49 @@ TEST_P(ShippedWordsOnScreen, ATooltipOfTheWidestTextWrapsAndStandsWhollyOnTheScr
     }
 }
 
+// Every tooltip of the screens before the game (the hardcore choice's among them), the cursor
+// resting on its widget: it shows (the class model no longer hides the story frame's), its frame
+// stands wholly on the screen, its words drawn in it.
+TEST_P(ShippedWordsOnScreen, EveryTooltipOfTheScreensBeforeTheGameStandsWhollyOnTheScreen)
+{
+    auto* help = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
+    ASSERT_NE(help, nullptr);
+    int tooltips = 0;
+    for (const char* name : {"Main", "Options", "OptionsInterface", "NewCharacter", "KeyBindings", "Profiles",
+                             "NewProfile", "LoadCharacter", "HelpScreen"}) {
+        UIMenu* menu = gUISystem->FindMenu(name);
+        ASSERT_NE(menu, nullptr) << name;
+        TypeOnConsole(std::string("showMenu ") + name);
+        for (UIWidget* widget : menu->GetWidgets()) {
+            if (widget->highlightText.empty() || !widget->IsVisible())
+                continue;
+            float cx = widget->GetScreenX() + widget->size[0] / 2.0f;
+            float cy = widget->GetScreenY() + widget->size[1] / 2.0f;
+            PushMouse(SDL_MOUSEMOTION, static_cast<int32_t>(cx), static_cast<int32_t>(cy));
+            Frames(2);
+            std::string where = std::string(name) + "::" + widget->internalName;
+            EXPECT_FALSE(help->GetPlacedBoxes().empty()) << where << " shows no tooltip";
+            if (help->GetPlacedBoxes().empty())
+                continue;
+            ++tooltips;
+            for (const UIHelp::PlacedBox& frame : help->GetPlacedBoxes())
+                EXPECT_TRUE(OnScreen(UiRect{frame.left, frame.top, frame.right, frame.bottom}))
+                    << where << ": (" << frame.left << ", " << frame.top << ")-(" << frame.right << ", "
+                    << frame.bottom << ")";
+            if (widget->internalName == "HardcoreLabel") {
+                const UIHelp::PlacedBox& frame = help->GetPlacedBoxes().front();
+                TargaImage shot = ShotWithCursorAt(cx, cy);
+                EXPECT_GT(BrightPixels(shot, WindowX(frame.left), WindowY(frame.top), WindowX(frame.right),
+                                       WindowY(frame.bottom)),
+                          200)
+                    << "the hardcore choice's words in their frame";
+            }
+        }
+        TypeOnConsole(std::string("hideMenu ") + name);
+    }
+    EXPECT_EQ(tooltips, 7) << "the four classes', the hardcore and loner choices' and the class story's";
+}
+
 // A label's words wider than its box break into lines inside it: the hardcore choice's help, a
 // sentence wider than a 240-unit box, is drawn in the box and nowhere beside it.
 TEST_P(ShippedWordsOnScreen, ALabelWiderThanItsBoxWrapsInsideIt)
