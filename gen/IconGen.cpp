@@ -12,7 +12,7 @@ namespace {
 constexpr int kIconSide = 32;
 
 // The emblem drawn on an icon, as a coverage function of a point in [-1, 1] squared (y down).
-enum class IconGlyph { Blade, Arrow, Shield, Cross, Drop, Burst, Ring, Chevron, Eye, Bars, Wave, Fist, Exclaim, Query };
+enum class IconGlyph { Blade, Arrow, Shield, Cross, Drop, Burst, Ring, Chevron, Eye, Bars, Wave, Fist, Exclaim, Query, Info };
 
 float IconBand(float distance, float halfWidth)
 {
@@ -65,6 +65,10 @@ float IconCoverage(IconGlyph glyph, float x, float y)
     case IconGlyph::Fist: return IconBand(std::max(std::fabs(x), std::fabs(y + 0.05f)), 0.38f);
     case IconGlyph::Exclaim:
         return std::max(IconBand(IconSegment(x, y, 0.0f, -0.6f, 0.0f, 0.2f), 0.13f), IconBand(std::hypot(x, y - 0.5f), 0.14f));
+    // A small "i": the dot above, the stem with its foot below; nothing like the quest marks.
+    case IconGlyph::Info:
+        return std::max({IconBand(std::hypot(x, y + 0.5f), 0.14f), IconBand(IconSegment(x, y, 0.0f, -0.15f, 0.0f, 0.55f), 0.11f),
+                         IconBand(IconSegment(x, y, -0.2f, 0.58f, 0.2f, 0.58f), 0.07f)});
     case IconGlyph::Query: {
         // The hook of the mark: the upper three quarters of a ring, then a stem down to the dot.
         float hook = !(x < 0.0f && y > -0.3f) ? IconBand(std::fabs(std::hypot(x, y + 0.3f) - 0.3f), 0.1f) : 0.0f;
@@ -115,6 +119,7 @@ constexpr Color kIconBoon = {0.20f, 0.48f, 0.45f, 1.0f};
 constexpr Color kIconTrait = {0.40f, 0.32f, 0.28f, 1.0f};
 constexpr Color kIconQuest = {0.70f, 0.55f, 0.12f, 1.0f};
 constexpr Color kIconQuestDone = {0.25f, 0.55f, 0.20f, 1.0f};
+constexpr Color kIconHelp = {0.18f, 0.36f, 0.66f, 1.0f};
 
 // The names the database records give as their "TextureName".
 constexpr IconRecipe kIconRecipes[] = {
@@ -197,6 +202,8 @@ constexpr IconRecipe kIconRecipes[] = {
     // Over a creature with a quest to give, and over one a finished quest goes back to.
     {"textures/icons/questavailable.tga", IconGlyph::Exclaim, kIconQuest},
     {"textures/icons/questcompleted.tga", IconGlyph::Query, kIconQuestDone},
+    // The help topics' button, told apart from both quest marks by its shape and its blue.
+    {"textures/icons/helptopic.tga", IconGlyph::Info, kIconHelp},
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/EngineEnums.h"
 #include "core/MessageBuffer.h"
 #include "resources/ResourceManager.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
 
@@ -135,7 +136,8 @@ const ResourceHandle& CovenantClient::GetSmallCrest()
 {
     if (!crestAsked && gResourceManager && GetDefinition() && !GetDefinition()->smallCrestName.empty()) {
         crestAsked = true;
-        gResourceManager->Load(GetDefinition()->smallCrestName, smallCrest, kCrestTextureKind);
+        // The banner is drawn as a sprite over a head, which takes the texture's shader.
+        LoadTextureByName(GetDefinition()->smallCrestName, smallCrest, TextureUsage::AlphaBlended);
     }
     return smallCrest;
 }

@@ -42,8 +42,6 @@ public:
     };
 
     static constexpr const char* kEliminatedSoundPath = "Sounds/covenantEliminated.ogg";
-    // Crests load as textures of this kind.
-    static constexpr int32_t kCrestTextureKind = 5;
     // A relation toward the last covenant falling from above this to it or below offers the
     // local player the "LowRelation" help topic.
     static constexpr float kLowRelation = 45.0f;

@@ -11,6 +11,7 @@
 #include "core/TypeRegistry.h"
 #include "resources/ResourceManager.h"
 #include "resources/models/Skin.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
@@ -133,8 +134,10 @@ void EntityClient::LoadMonsterType(const MonsterType* type)
         hideFromMiniMap = found->hideFromMiniMap;
         displayName = type->name.empty() ? found->name : type->name;
         if (gResourceManager) {
-            gResourceManager->Load(kEntityClientQuestAvailableIcon, questAvailableIcon, kEntityClientIconTextureFlags);
-            gResourceManager->Load(kEntityClientQuestCompletedIcon, questCompletedIcon, kEntityClientIconTextureFlags);
+            // Drawn as sprites, which take the texture's shader. Mended: the textures themselves
+            // were loaded, which no sprite draws, so no mark ever showed over a head.
+            LoadTextureByName(kEntityClientQuestAvailableIcon, questAvailableIcon, TextureUsage::AlphaBlended);
+            LoadTextureByName(kEntityClientQuestCompletedIcon, questCompletedIcon, TextureUsage::AlphaBlended);
         }
         PrecacheSkills();
     }

@@ -109,7 +109,9 @@ UIMenu* UISystem::MakeHelpButtonMenu(const std::string& topic)
     auto* widget = new UIWidget();
     widget->size[0] = settings.helpTopicButtonSize;
     widget->size[1] = settings.helpTopicButtonSize;
-    widget->SetTexture("Textures/Icons/questAvailable.tga");
+    // Mended: the button wore the quest-available mark, and looked exactly like a townsperson's
+    // quest on offer; it has an icon of its own.
+    widget->SetTexture("Textures/Icons/helpTopic.tga");
     widget->highlightText = "$$HelpTopic$$ - $$HelpTitle" + topic + "$$\n^c008$$LeftClickToRead$$";
     widget->canClick = true;
     widget->commands = {"setUserVar helpTopic " + topic, "pushMenu helpTopic"};
