@@ -113,6 +113,7 @@ void TradeWindow::Reset()
     offer.clear();
     incoming.clear();
     incomingType = 0;
+    incomingFrom = -1;
 }
 
 // ---- What each side holds ------------------------------------------------------------------------------
@@ -244,6 +245,15 @@ void TradeWindow::Send(int32_t type) const
 
 // ---- Offers from the covenants -----------------------------------------------------------------------------
 
+void TradeWindow::ForgetIncoming(int32_t from)
+{
+    if (from == incomingFrom) {
+        incoming.clear();
+        incomingType = 0;
+        incomingFrom = -1;
+    }
+}
+
 void TradeWindow::ReceiveOffer(const Args& args)
 {
     incoming.clear();
@@ -251,6 +261,7 @@ void TradeWindow::ReceiveOffer(const Args& args)
         return;
     incomingType = ParseInt(args[0]);
     int32_t from = ParseInt(args[1]);
+    incomingFrom = from;
     // A line the host never writes (a cut triple, a negative value) is not guessed at.
     if (!ReadTradeOfferEntries(args, 2, incoming)) {
         DebugSystem::Print(kPrintWarning, "Refused an offer line from covenant %d\n", from);
@@ -397,6 +408,8 @@ void TradeWindow::RegisterAnswerCommands()
     ClientCommandTable::Attach(*gClientApp, "offerExpired", [](const Args& args) {
         if (PlayerCovenantClient* own = GetLocalCovenant())
             own->ExpireOffer(TradeWindowArg(args, 0));
+        if (TradeWindow* trade = TradeWindowOf())
+            trade->ForgetIncoming(TradeWindowArg(args, 0));
     });
     ClientCommandTable::Attach(*gClientApp, "acceptTrade", [](const Args&) {
         if (TradeWindow* trade = TradeWindowOf())

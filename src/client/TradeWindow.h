@@ -51,6 +51,8 @@ public:
     void Send(int32_t type) const;
     // The world host's "offerToPlayer" words.
     void ReceiveOffer(const Args& args);
+    // The offer shown as theirs goes once the covenant that made it no longer waits on it.
+    void ForgetIncoming(int32_t from);
 
     // ---- The lists (TradeWindowLists.cpp) -------------------------------------------------------
     void ListGold(int32_t side, std::vector<ListEntry>& rows) const;
@@ -94,4 +96,5 @@ private:
     std::vector<TradeOfferEntry> offer;
     std::vector<TradeOfferEntry> incoming;
     int32_t incomingType = 0;
+    int32_t incomingFrom = -1;
 };

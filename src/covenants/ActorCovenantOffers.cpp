@@ -448,6 +448,8 @@ void ActorCovenant::OnOfferAnswered(Covenant& to, const Offer& offer, bool accep
     // with the deal withdraw nothing.
     Offer deal = pending->offer;
     ClearOfferTo(to.index, false);
+    // Mended: an answered offer stayed listed on the player's screen as though it still waited.
+    to.OnOfferExpired(*this);
     if (!accepted && deal.type == kDemandOffer) {
         float change = ChangeRelation(to.index, Roll("RelationChangeMinDemandRejected", "RelationChangeMaxDemandRejected"), false);
         to.DescribeRelationChange(this, change);

@@ -15,9 +15,10 @@
 
 namespace {
 
-// Influence deals are paid from these four statistics together.
-constexpr int32_t kGameOffersResourceCount = 4;
-constexpr int32_t kGameOffersInfluenceStat = CovenantStat::AbsoluteInfluence;
+// Influence moves through the transferred counter, the fourth of the four a covenant's total
+// influence is the sum of. Mended: it moved through the total itself, which every covenant step
+// sums afresh, so an accepted influence deal changed nothing.
+constexpr int32_t kGameOffersInfluenceStat = CovenantStat::InfluenceTransferred;
 constexpr int32_t kGameOffersMoneyStat = CovenantStat::Money;
 
 const GameSystemTuning& GameOffersTuning()
@@ -60,14 +61,7 @@ bool GameOffersHasMoneyStat(const Covenant* covenant)
 bool GameOffersAffords(const TradeOfferEntry& entry, const Covenant* giver)
 {
     switch (entry.kind) {
-    case TradeOfferKind::Influence: {
-        if (!giver)
-            return false;
-        int64_t total = 0;
-        for (int32_t stat = 0; stat < kGameOffersResourceCount; ++stat)
-            total += giver->statistics.Get(stat);
-        return total >= entry.value;
-    }
+    case TradeOfferKind::Influence: return giver && giver->GetTotalInfluence() >= entry.value;
     case TradeOfferKind::LeaderMoney: {
         const Sentient* leader = GameOffersLeader(giver);
         return leader ? leader->stats.Get(CharacterStat::Money) >= entry.value : entry.value <= 0;
@@ -162,7 +156,7 @@ void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* seco
         Covenant* taker = GameOffersTaker(entry, first, second);
         switch (entry.kind) {
         case TradeOfferKind::Influence:
-            // Taken without a floor: the affordability check counts all four statistics.
+            // Taken without a floor: the affordability check counts all four counters.
             giver->statistics.Add(kGameOffersInfluenceStat, -entry.value);
             taker->AddToCappedStat(kGameOffersInfluenceStat, entry.value);
             break;

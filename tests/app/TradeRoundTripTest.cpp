@@ -1,13 +1,15 @@
-// TradeRoundTripTest -- the shipped game joined with its rival covenants in an offscreen window: the trade window opened by its key and an amount chosen by clicks reach the world host's offer; each kind of entry built by the window's commands, an item among them, arrives there as the same offer; a rival's own offer comes back as the same record when accepted, and moves the money.
+// TradeRoundTripTest -- the shipped game joined with its rival covenants in an offscreen window: the trade window opened by its key and an amount chosen by clicks reach the world host's offer; each kind of entry built by the window's commands, an item among them, arrives there as the same offer; a rival's own offer comes back as the same record when accepted, and moves the money; a gift of influence accepted moves the influence for good and leaves the list.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
 #include "client/ClientMessages.h"
+#include "client/CovenantClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/TradeWindow.h"
 #include "core/CommandSystem.h"
 #include "core/UserVarSystem.h"
+#include "covenants/ActorCovenant.h"
 #include "covenants/Covenant.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
@@ -313,6 +315,48 @@ TEST_F(TradeRoundTrip, ARivalsOfferIsAcceptedAsTheSameRecordAndMovesTheMoney)
     EXPECT_EQ(gGame->GetTradeOffer().type, demand.type);
     EXPECT_EQ(host->stats.Get(CharacterStat::Money), before - 500) << "the player paid what the rival asked";
     EXPECT_EQ(rival->GetPendingOffer(own->index), nullptr);
+}
+
+// A rival's gift of influence, accepted by the window's Yes: the influence moves for good (the
+// covenants' steps that follow sum their totals again), on the host and in the player's mirror,
+// and the offer leaves both the host's waiting list and the window.
+TEST_F(TradeRoundTrip, ARivalsInfluenceOfferAcceptedMovesTheInfluenceAndLeavesTheList)
+{
+    Covenant* rival = gGame->GetGameCovenant(0);
+    ASSERT_NE(rival, nullptr);
+    rival->statistics.Set(CovenantStat::InfluenceWorld, 200);
+    Frames(3);
+    int32_t mine = own->GetTotalInfluence();
+    int32_t theirs = rival->GetTotalInfluence();
+    TradeOffer gift;
+    gift.type = ActorCovenant::kGiftOffer;
+    gift.entries = {{0, TradeOfferKind::Influence, 13}};
+    rival->SendOffer(*own, gift);
+    Frames(3);
+    ASSERT_EQ(gGameClient->GetTrade().GetIncoming(), gift.entries);
+    auto listed = [] {
+        size_t count = 0;
+        for (const char* list : {"getIncomingTradePlayerOffer", "getIncomingTradeOtherOffer"}) {
+            std::vector<ListEntry> rows;
+            gCommandSystem->CallInfoProc(list, rows);
+            count += rows.size();
+        }
+        return count;
+    };
+    ASSERT_EQ(listed(), 1u) << "their offer is listed";
+
+    Console({"TalkToCovenant 0", "acceptTrade"});
+    Frames(10);
+    EXPECT_EQ(own->GetTotalInfluence(), mine + 13);
+    EXPECT_EQ(own->statistics.Get(CovenantStat::AbsoluteInfluence), mine + 13) << "the total as the steps sum it";
+    EXPECT_EQ(rival->GetTotalInfluence(), theirs - 13);
+    CovenantClient* mirror = gGameClient->GetCovenant(own->index, false);
+    ASSERT_NE(mirror, nullptr);
+    EXPECT_EQ(mirror->statistics.Get(CovenantStat::AbsoluteInfluence), mine + 13) << "the player sees it";
+    EXPECT_EQ(rival->GetPendingOffer(own->index), nullptr);
+    EXPECT_TRUE(gGameClient->GetTrade().GetIncoming().empty()) << "the answered offer left the window";
+    EXPECT_EQ(listed(), 0u);
+    EXPECT_NE(gGameClient->GetMessages().GetDiplomacyResponse().find("DiplomacyResponse"), std::string::npos);
 }
 
 } // namespace
