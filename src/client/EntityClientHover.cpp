@@ -46,6 +46,14 @@ void HoverAppendHints(std::string& out, bool nameOnly, const char* lines)
     out += ColorSystem::MakeColorCode(kHoverPlainColour);
 }
 
+// Mended: a chest record that names no colour took the table's "None", which is black, and its
+// name was black on the black hover box; such a name keeps the text's own colour.
+std::string HoverChestColour(const DatabaseEntry& record)
+{
+    int32_t colour = EnumTable::LookupIn("ColorType", record.GetString("Color"), true);
+    return colour == ColorType::None ? std::string() : ColorSystem::MakeColorCode(colour);
+}
+
 std::string HoverLevelName(int32_t level)
 {
     return gWorld ? gWorld->GetLevelName(level) : std::string();
@@ -111,7 +119,7 @@ void EntityClient::BuildHoverText(std::string& out, bool nameOnly, bool forAnyEn
     default: break;
     }
     if (isChest) {
-        out = ColorSystem::MakeColorCode(EnumTable::LookupIn("ColorType", record->GetString("Color"), true));
+        out = HoverChestColour(*record);
         out += record->GetString("Name");
         // Mended: an opened chest (its state word clear) went on offering to be opened.
         if (!isUsableObject) {

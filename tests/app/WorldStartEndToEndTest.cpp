@@ -1,4 +1,4 @@
-// WorldStartEndToEndTest -- the shipped game offscreen as a world starts and runs: the first update of a game and of each new world rains on the player, shows the whole town on the world map and forgets what the last game unlocked; the numbers over the player hidden while its covenant is raided, with "ui_hideNumbersDuringRaids" set; chests on every side of the player opened by a click and then named as opened; every shipped quest that starts fills each place of its title, text and news.
+// WorldStartEndToEndTest -- the shipped game offscreen as a world starts and runs: the first update of a game and of each new world rains on the player, shows the whole town on the world map and forgets what the last game unlocked; the numbers over the player hidden while its covenant is raided, with "ui_hideNumbersDuringRaids" set; chests on every side of the player opened by a click and then named as opened; each chest the areas lay opened by a click, its hover name readable; every shipped quest that starts fills each place of its title, text and news.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientProfiles.h"
@@ -9,6 +9,7 @@
 #include "client/PlayerCovenantClient.h"
 #include "client/ScreenConversion.h"
 #include "core/UserVarSystem.h"
+#include "core/system/GraphicsSystem.h"
 #include "covenants/Covenant.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -20,9 +21,14 @@
 #include "server/quests/Quest.h"
 #include "render/WorldMap.h"
 #include "resources/effects/EffectSystem.h"
+#include "ui/UISystem.h"
 #include "server/Game.h"
+#include "server/spawn/LevelFiller.h"
+#include "server/spawn/SpawnSystem.h"
 #include "world/World.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <tuple>
 #include <utility>
@@ -161,6 +167,64 @@ TEST_F(WorldStartEndToEnd, AChestClickedOnAnySideOfThePlayerOpensAndIsThenNamedA
         std::string named = shown->GetHoverText(false, true, true);
         EXPECT_NE(named.find("$$ObjectChest$$ $$ChestOpened$$"), std::string::npos) << named;
         EXPECT_EQ(shown->GetClickAction(true, false), 0) << "nothing more to do with it";
+        gGame->RemoveEntity(chest);
+        delete chest;
+        Frames(3);
+    }
+}
+
+// The chests the areas lay, each made as the level filler makes it: a click opens it, and its
+// name on the hover box reads light on the dark box, never black on black.
+TEST_F(WorldStartEndToEnd, EachChestTheAreasLayOpensOnAClickAndItsHoverNameReads)
+{
+    EnterTheWorld();
+    ClearTheStage();
+    Frames(5);
+    for (const char* name : {"ChestWoodenCoffer", "ChestIronBound", "ChestMossyCoffer"}) {
+        Chest* chest = gSpawnSystem->GetLevelFiller().CreateChest(gDatabase->FindEntryByName(name), 0, 1);
+        ASSERT_NE(chest, nullptr) << name;
+        chest->SetPosition(HostPlayer()->position.Offset(Vector2{70.0f, 0.0f}));
+        ASSERT_NE(gGame->AddEntity(chest), -1);
+        EntityClient* shown = MirrorOf(*chest);
+        ASSERT_NE(shown, nullptr) << name;
+        Frames(2);
+
+        // The mouse resting on it: its hover box names it and says how to open it.
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(FindPickPoint(*shown, x, y)) << name;
+        PushMotion(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
+        Frames(3);
+        std::string text;
+        std::string title;
+        float place[2] = {};
+        float extent[2] = {};
+        float flag = 0.0f;
+        gUISystem->GetTooltip(text, title, place, extent, flag);
+        EXPECT_NE(text.find("$$LeftClickToOpen$$"), std::string::npos) << name << ": " << text;
+        // The hint's line is the box's cyan; the name's line stands right above it, in white. The
+        // mini-map's blips in the top right corner are cyan too, and left out.
+        TargaImage shot = Screenshot(x, y);
+        int hintTop = -1;
+        int hintLeft = 640;
+        int hintRight = -1;
+        for (int row = 0; row < 400; ++row)
+            for (int column = 0; column < (row < 130 ? 510 : 640); ++column) {
+                std::array<int, 3> p = PixelAt(shot, column, row);
+                if (!(p[1] > 200 && p[2] > 200 && p[0] < 80) || (hintTop >= 0 && row > hintTop + 12))
+                    continue;
+                hintTop = hintTop < 0 ? row : hintTop;
+                hintLeft = std::min(hintLeft, column);
+                hintRight = std::max(hintRight, column);
+            }
+        ASSERT_GE(hintTop, 0) << name << ": the hover box's hint line";
+        int lit = CountPixels(shot, hintLeft, hintTop - 20, hintRight + 1, hintTop - 2,
+                              [](const auto& p) { return std::min({p[0], p[1], p[2]}) > 200; });
+        EXPECT_GT(lit, 30) << name << ": the name's line above " << hintLeft << "," << hintTop;
+
+        ClickOn(*shown);
+        FramesUntil([chest] { return !chest->IsClosed(); }, 300);
+        EXPECT_FALSE(chest->IsClosed()) << name << " opens on a click";
         gGame->RemoveEntity(chest);
         delete chest;
         Frames(3);
