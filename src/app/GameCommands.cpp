@@ -109,6 +109,13 @@ void GameCommandsSaveAndExit()
         DebugSystem::Print(kPrintWarning, "No game in progress to save\n");
         return;
     }
+    // A fallen hardcore character is gone: there is nothing to save, only the game to leave.
+    if (gClientApp->GetLink()->IsGone()) {
+        GameCommandsEndGame();
+        if (gUISystem)
+            gUISystem->ShowMenu("Main");
+        return;
+    }
     // The name is asked after the save: a new character's first save chooses its file.
     bool saved = gClientApp->SaveLocalCharacter();
     std::string name = gClientApp->GetLink()->GetSaveName();

@@ -111,8 +111,11 @@ void CharacterSetUp::RandomPlayerName()
 
 void CharacterSetUp::DeleteCharacter()
 {
-    std::string name = CharacterSetUpVar("PlayerName");
-    std::string base = CharacterFileBase(name);
+    DeleteCharacterFiles(CharacterFileBase(CharacterSetUpVar("PlayerName")));
+}
+
+void CharacterSetUp::DeleteCharacterFiles(const std::string& base)
+{
     if (base.empty() || !gFileSystem)
         return;
     for (const char* ending : kCharacterSetUpEndings)

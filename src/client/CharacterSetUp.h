@@ -21,6 +21,9 @@ void Register(CommandSystem& commands);
 bool VerifyCharacterName();
 void RandomPlayerName();
 void DeleteCharacter();
+// The files a character is saved under (its record, history, maps and world), and the resume
+// var when it names them.
+void DeleteCharacterFiles(const std::string& base);
 // Reads the character named by "PlayerName" from its file and writes what the menus show of it.
 void ParseCharacter();
 // Loads the character's file into the player; in a game with covenants the covenant's block goes

@@ -197,6 +197,9 @@ bool ClientApp::SaveLocalCharacter()
 
 void ClientApp::AutoSave()
 {
+    // A fallen hardcore character's files are gone on purpose; nothing of it is written again.
+    if (link && link->IsGone())
+        return;
     // Mended: the world was saved under the save name even when the character was not, beside a
     // character file that could be another character's.
     if (!SaveLocalCharacter()) {

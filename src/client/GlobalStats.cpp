@@ -238,3 +238,8 @@ GlobalStats::Holder GlobalStats::GetRecordHolder(int32_t group, int32_t stat) co
         return {};
     return {MakeLabel(*holder), Value(*holder, group, stat), holder};
 }
+
+bool GlobalStats::AllowsChallenges() const
+{
+    return GetRecordHolder(kGroupCharacter, CharacterStat::Level).value >= kChallengeLevel;
+}

@@ -67,6 +67,10 @@ public:
     // The first record holds until a later one is better; the label names the holder, its class
     // and its covenant.
     Holder GetRecordHolder(int32_t group, int32_t stat) const;
+    // The hardcore and loner challenges open once any character of the profile has reached
+    // kChallengeLevel.
+    static constexpr int32_t kChallengeLevel = 25;
+    bool AllowsChallenges() const;
 
     const std::vector<std::unique_ptr<Record>>& GetRecords() const { return records; }
 

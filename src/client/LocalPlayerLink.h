@@ -38,6 +38,8 @@ public:
     virtual void UpdateFrame(float seconds) = 0;
     // Writes the character's file; false when nothing was saved.
     virtual bool SaveCharacter() = 0;
+    // A hardcore character that died: its files are gone and nothing saves it again.
+    virtual bool IsGone() const { return false; }
     // The name the character's files are saved under; empty before there is a character.
     virtual std::string GetCharacterName() const { return std::string(); }
     // The name the character's files (its ".chr", world and maps) are saved under: the file it

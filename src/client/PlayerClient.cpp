@@ -1,6 +1,7 @@
 // PlayerClient -- the client's copy of the local player: its character (stats, inventory, skills, quests, party, hints), its body in the world, its part of every game update, the settings it joins with and its character file.
 #include "client/PlayerClient.h"
 
+#include "client/CharacterSetUp.h"
 #include "client/ClientApp.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
@@ -413,10 +414,22 @@ void PlayerClient::UpdateFrame(float seconds)
 {
     SyncBody();
     Update(seconds);
+    ForgetIfFallenForGood();
     if (UsesCovenant()) {
         covenant->Update(seconds);
         covenant->SampleHistory();
     }
+}
+
+void PlayerClient::ForgetIfFallenForGood()
+{
+    const EntityClient* body = GetBody();
+    if (gone || !HasHardcoreMode() || !body || !body->IsDead())
+        return;
+    gone = true;
+    // A character never saved has no files of its own: one of its name may be another's.
+    if (!fileBase.empty())
+        CharacterSetUp::DeleteCharacterFiles(fileBase);
 }
 
 void PlayerClient::Update(float seconds)

@@ -70,6 +70,7 @@ public:
     void OnNewWorld() override;
     void UpdateFrame(float seconds) override;
     bool SaveCharacter() override;
+    bool IsGone() const override { return gone; }
     std::string GetCharacterName() const override { return characterName; }
     std::string GetSaveName() const override;
     void ShowPickupHelp(const EntityClient& entity) override;
@@ -128,6 +129,8 @@ public:
     void Update(float seconds) override;
     // The body takes the player's place; the player takes the body's look.
     void SyncBody();
+    // A hardcore character's death removes its saved files, once: it is not resumed.
+    void ForgetIfFallenForGood();
     void SetPosition(const WorldPos& newPosition) override;
 
     // ---- What the player hears and reads of itself (PlayerClientSounds.cpp) -----------------------
@@ -344,6 +347,7 @@ public:
     // The base of the file the character was loaded from; empty for a new character, whose
     // files take its own name.
     std::string fileBase;
+    bool gone = false;
     IntArray stats;
     IntArray funStats;
     uint32_t statusFlags = 0;

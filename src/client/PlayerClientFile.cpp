@@ -156,7 +156,7 @@ std::string PlayerClient::GetSaveName() const
 
 bool PlayerClient::SaveCharacterFile()
 {
-    if (!GetBody())
+    if (!GetBody() || gone)
         return false;
     // Mended: the party was saved as it was last loaded, so recruits taken in play were lost.
     StoreParty();

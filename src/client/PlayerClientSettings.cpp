@@ -3,6 +3,7 @@
 
 #include "client/ClassChoice.h"
 #include "client/GameClient.h"
+#include "client/GlobalStats.h"
 #include "client/PlayerCovenantClient.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -99,7 +100,11 @@ void PlayerClient::WriteNewCharacter(MessageBuffer& buffer) const
             buffer.WriteInt(level);
         }
     }
-    buffer.WriteInt(gUserVarSystem && gUserVarSystem->GetBoolByName("PlayerHardcore") ? 1 : 0);
+    // Mended: a hardcore choice left in the var by an earlier profile made a hardcore character
+    // the new-character screen never offered.
+    bool hardcore = gUserVarSystem && gUserVarSystem->GetBoolByName("PlayerHardcore") && gGlobalStats &&
+                    gGlobalStats->AllowsChallenges();
+    buffer.WriteInt(hardcore ? 1 : 0);
     buffer.WriteInt(gUserVarSystem && gUserVarSystem->GetBoolByName("PlayerLoner") ? 1 : 0);
 }
 

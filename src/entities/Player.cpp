@@ -546,6 +546,9 @@ void Player::Resurrect(bool atHome)
     bool limitedLives = tuning && tuning->limitedLives;
     if (limitedLives && stats.Get(CharacterStat::Lives) < 1)
         return;
+    // Mended: a hardcore character rose again at the lifestone, though its one life was spent.
+    if (GetCharacterFlag(CharacterFlag::kStaysDead))
+        return;
     EntityCovenant* covenant = GetCovenant();
     if (atHome && covenant)
         Warp(covenant->GetResurrectPosition(*this));

@@ -232,6 +232,9 @@ public:
     // Draws the slot's NPC a new name seed while another townsperson bears its name.
     void GiveTownNpcAnOwnName(int32_t slot);
     bool IsTownNameTaken(int32_t slot, const std::string& name) const;
+    // The tutor is not kept with the town but made again for each game; its name follows from
+    // the world's seed, so a resumed world names it as before, and no townsperson shares it.
+    void GiveTutorTheWorldsName(Actor& npc) const;
     // The NPC of the type (a Vendor for a vendor record) at the first free spot around its town
     // spot, with "EnhancementTownNpc", in the table; null without a monster type of that NPC
     // type or a town spot.

@@ -77,4 +77,7 @@ void Game::PlaceTutorFor(const Sentient& player)
     if (!tutorSpotGiven || !person || person->GetCharacterFlag(CharacterFlag::kTutorialOver))
         return;
     tutor.Set(SpawnTownNpc(NpcType::Tutor));
+    // Mended: a resumed world made its tutor with a new name every time.
+    if (auto* made = tutor.GetAs<Actor>())
+        GiveTutorTheWorldsName(*made);
 }

@@ -32,6 +32,9 @@ constexpr const char* kGameTownNoBonusChestKey = "NoBonusChest";
 constexpr const char* kGameTownDecentBonusChestKey = "DecentBonusChest";
 constexpr int32_t kGameTownBonusChestDraws = 8;
 constexpr int32_t kTownNameDraws = 16;
+// Sets the tutor's name seed apart from the layout seed it comes from, and steps it on a clash.
+constexpr uint32_t kTutorNameSalt = 0x7a17u;
+constexpr uint32_t kTutorNameStep = 1664525u;
 
 // The first monster type whose actor record is of the NPC type.
 const MonsterType* GameTownTypeOf(int32_t npcType)
@@ -137,6 +140,17 @@ void Game::GiveTownNpcAnOwnName(int32_t slot)
     // that names one of them ambiguous. A few draws always suffice for a town's handful.
     for (int32_t draw = 0; draw < kTownNameDraws && IsTownNameTaken(slot, npc->GetName()); ++draw)
         npc->SetNameSeed(gRandomSystem->Next(RandomStream::GameData));
+}
+
+void Game::GiveTutorTheWorldsName(Actor& npc) const
+{
+    uint32_t seed = (gWorld ? gWorld->GetLayoutSeed() : 0u) ^ kTutorNameSalt;
+    npc.SetNameSeed(seed);
+    // The town's names are drawn before the tutor comes; a clash takes the seed's next step.
+    for (int32_t draw = 0; draw < kTownNameDraws && IsTownNameTaken(-1, npc.GetName()); ++draw) {
+        seed = seed * kTutorNameStep + 1u;
+        npc.SetNameSeed(seed);
+    }
 }
 
 bool Game::IsTownNameTaken(int32_t slot, const std::string& name) const

@@ -71,6 +71,13 @@ bool ClientUiGameView::HasLocalPlayer() const
     return IsGameRunning() && GetPlayerEntityNumber() >= 0;
 }
 
+// Mended: the view answered no bit, so the hardcore and loner screens never knew their character.
+bool ClientUiGameView::GetPlayerFlagBit(int32_t bit) const
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    return player && player->GetCharacterFlag(bit);
+}
+
 int32_t ClientUiGameView::GetPlayerEntityNumber() const
 {
     LocalPlayerLink* link = gClientApp ? gClientApp->GetLink() : nullptr;

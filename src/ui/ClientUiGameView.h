@@ -18,6 +18,7 @@ public:
     bool UseLeftButtonActionOn(int32_t entity) override;
     void ShowMessage(const std::string& text) override;
     bool HasLocalPlayer() const override;
+    bool GetPlayerFlagBit(int32_t bit) const override;
     int32_t GetPlayerEntityNumber() const override;
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
     bool GetPlayerStat(int32_t index, int32_t& out) const override;

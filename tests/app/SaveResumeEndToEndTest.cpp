@@ -1,9 +1,10 @@
-// SaveResumeEndToEndTest -- the shipped game offscreen, driven by SDL clicks: a new character walks, is saved and left through the game menu's confirmation, and is resumed from the saved-character list into its own world with its name, level and place.
+// SaveResumeEndToEndTest -- the shipped game offscreen, driven by SDL clicks: a new character walks, is saved and left through the game menu's confirmation, and is resumed from the saved-character list into its own world with its name, level and place; a sale and a purchase outlast a death and a resume; the town's people keep their names; a hardcore character that dies is gone.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
 #include "client/ClientProfiles.h"
 #include "client/CovenantClient.h"
+#include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/GlobalStats.h"
 #include "client/PlayerClient.h"
@@ -18,6 +19,7 @@
 #include "covenants/ActorCovenant.h"
 #include "entities/Actor.h"
 #include "entities/Gate.h"
+#include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/Player.h"
 #include "entities/Vendor.h"
@@ -158,6 +160,48 @@ protected:
     bool UserFileExists(const std::string& path) const
     {
         return std::filesystem::exists(folder.Path() / "User" / path);
+    }
+
+    // How many of the item the host's player carries in its bags, stacks counted.
+    static int32_t CountCarried(const std::string& name)
+    {
+        int32_t count = 0;
+        for (int32_t bag = InventoryGroupIndex::Bag1; bag < InventoryGroupIndex::Bag1 + 4; ++bag)
+            for (int32_t slot = 0; slot < HostPlayer()->inventory->GetSlotCount(bag); ++slot)
+                if (const ItemBase* item = HostPlayer()->inventory->GetItem(bag, slot);
+                    item && item->GetEntry()->GetName() == name)
+                    count += item->GetStackCount();
+        return count;
+    }
+
+    // The player set down beside the basic trader and its trade opened by clicks on it, as a
+    // player opens it; false when the window never opened.
+    bool OpenTheTrader()
+    {
+        Vendor* trader = HostTrader();
+        if (!trader)
+            return false;
+        Local()->Teleport(trader->position.Offset(Vector2{60.0f, 60.0f}));
+        Frames(6);
+        for (int click = 0; click < 6 && !Shown("VendorMenu"); ++click) {
+            EntityClient* shown = gGameClient->GetEntity(trader->entityNumber);
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!shown || !FindPickPoint(*shown, x, y))
+                return false;
+            ClickAt(x, y);
+            FramesUntil([] { return Shown("VendorMenu"); }, 40);
+        }
+        return Shown("VendorMenu");
+    }
+
+    // Struck down on the host; true once the death screen shows.
+    bool Die()
+    {
+        HostPlayer()->TakeDamage(HostPlayer()->health + 100, nullptr, false, true);
+        FramesUntil([] { return Shown("PlayerDead"); }, 60);
+        Frames(3);
+        return Shown("PlayerDead");
     }
 };
 
@@ -554,6 +598,163 @@ TEST_F(ShippedScreensSaveResume, ARecruitTakenIntoThePartyInPlayIsInThePartyWhen
         return actor && actor->GetNpcType() == NpcType::Recruit;
     });
     EXPECT_EQ(companions, 1) << "the recruit walks with the resumed player";
+}
+
+// What the player sold and bought at the trader through the trade window's request lines: a
+// death, rising again at the lifestone, "saveAndExit" and "resumeGame" keep both, and the money.
+TEST_F(ShippedScreensSaveResume, ASaleAndAPurchaseLastThroughADeathAndAResume)
+{
+    ASSERT_TRUE(StartANewGame());
+    ASSERT_TRUE(OpenTheTrader());
+    int32_t bread = CountCarried("TravelBread");
+    ASSERT_GT(bread, 0) << "a new character carries travel bread";
+    int32_t breadBag = -1;
+    int32_t breadSlot = -1;
+    for (int32_t bag = InventoryGroupIndex::Bag1; bag < InventoryGroupIndex::Bag1 + 4 && breadBag < 0; ++bag)
+        for (int32_t slot = 0; slot < HostPlayer()->inventory->GetSlotCount(bag) && breadBag < 0; ++slot)
+            if (const ItemBase* item = HostPlayer()->inventory->GetItem(bag, slot);
+                item && item->GetEntry()->GetName() == "TravelBread") {
+                breadBag = bag;
+                breadSlot = slot;
+            }
+    TypeOnConsole("sellItem " + std::to_string(breadBag) + " " + std::to_string(breadSlot));
+    FramesUntil([&] { return CountCarried("TravelBread") < bread; });
+    int32_t breadLeft = CountCarried("TravelBread");
+    ASSERT_LT(breadLeft, bread) << "sold";
+    Item* staple = HostTrader()->GetStockItem(0);
+    ASSERT_NE(staple, nullptr);
+    std::string stapleName(staple->GetEntry()->GetName());
+    HostPlayer()->stats.Set(CharacterStat::Money, HostPlayer()->stats.Get(CharacterStat::Money) + 500);
+    int32_t staples = CountCarried(stapleName);
+    TypeOnConsole("buyItem " + std::to_string(Vendor::kStockBag) + " 0");
+    FramesUntil([&] { return CountCarried(stapleName) > staples; });
+    ASSERT_EQ(CountCarried(stapleName), staples + 1) << "bought";
+    Frames(5);
+    int32_t money = HostPlayer()->stats.Get(CharacterStat::Money);
+
+    // Fallen, risen by the death screen's button, then saved, left and resumed.
+    ASSERT_TRUE(Die());
+    UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
+    ASSERT_TRUE(rise && rise->IsVisible());
+    ClickAt(int32_t(rise->GetScreenX() + rise->size[0] / 2), int32_t(rise->GetScreenY() + rise->size[1] / 2));
+    Frames(6);
+    // The lifestone's wait, as the hero's bar counts it down.
+    float wait = Local()->GetBody() ? Local()->GetBody()->timerDuration : 0.0f;
+    FramesUntil([] { return !HostPlayer()->IsDead() && !Shown("PlayerDead"); }, int(wait * 20.0f) + 60);
+    ASSERT_FALSE(HostPlayer()->IsDead()) << "risen at the lifestone";
+    Frames(5);
+    EXPECT_EQ(CountCarried("TravelBread"), breadLeft);
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+
+    EXPECT_EQ(CountCarried("TravelBread"), breadLeft) << "the bread sold stays sold";
+    EXPECT_EQ(CountCarried(stapleName), staples + 1) << "the staple bought stays bought";
+    EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), money);
+    EXPECT_EQ(Local()->GetStat(CharacterStat::Money), money);
+}
+
+// Hardcore is offered once a character of the profile has reached level 25; a hardcore character
+// struck down is gone: no rising again (the button gives way to the line that says so, and the
+// request is refused), its saved files are removed, and save and leave only leaves.
+TEST_F(ShippedScreensSaveResume, HardcoreIsOfferedFromTheBestLevelAndAHardcoreCharacterThatDiesIsGone)
+{
+    TypeOnConsole("setUserVar NewUserName Tess");
+    TypeOnConsole("newUser");
+    ClickAt(320, 196);
+    ASSERT_TRUE(Shown("NewCharacter"));
+    UIWidget* hardcore = gUISystem->FindWidgetByPath("NewCharacter::Hardcore");
+    ASSERT_NE(hardcore, nullptr);
+    EXPECT_FALSE(hardcore->IsVisible()) << "no character has come far enough yet";
+    Tap(SDL_SCANCODE_ESCAPE);
+    Frames(2);
+
+    // A first character brought to level 25, saved and left: the profile's best.
+    ASSERT_TRUE(StartANewGame());
+    HostPlayer()->stats.Set(CharacterStat::Level, 25);
+    FramesUntil([] { return Local()->GetStat(CharacterStat::Level) == 25; });
+    Frames(3);
+    TypeOnConsole("saveAndExit");
+    ASSERT_TRUE(Shown("Main"));
+
+    ClickAt(320, 196);
+    ASSERT_TRUE(Shown("NewCharacter"));
+    Frames(2);
+    EXPECT_TRUE(hardcore->IsVisible()) << "offered now";
+    ClickAt(208, 308);
+    ASSERT_EQ(gUserVarSystem->GetStringByName("PlayerHardcore"), "1");
+    ClickAt(330, 101);
+    for (int i = 0; i < 24; ++i)
+        Tap(SDL_SCANCODE_BACKSPACE);
+    TypeKeys("Morrow");
+    ClickAt(330, 133);
+    TypeKeys("Ashguard");
+    ClickAt(440, 408);
+    ASSERT_TRUE(WaitForTheGame());
+    ASSERT_TRUE(HostPlayer()->GetCharacterFlag(CharacterFlag::kStaysDead));
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+    ASSERT_TRUE(UserFileExists("chars/morrow.chr"));
+    ASSERT_TRUE(Local()->HasHardcoreMode());
+
+    ASSERT_TRUE(Die());
+    UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
+    UIWidget* gone = gUISystem->FindWidgetByPath("PlayerDead::HardcoreGone");
+    ASSERT_TRUE(rise && gone);
+    EXPECT_FALSE(rise->IsVisible());
+    EXPECT_TRUE(gone->IsVisible());
+    TargaImage shot = Screenshot();
+    EXPECT_GT(BrightPixels(shot, 200, 320, 440, 340, 120), 40) << "the line that says the hero is gone";
+    KeepFailedFrame("SaveResume-hardcore");
+    EXPECT_FALSE(UserFileExists("chars/morrow.chr")) << "its files go with it";
+    EXPECT_FALSE(UserFileExists("chars/morrow.wld"));
+    EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "");
+    TypeOnConsole("resurrect");
+    Frames(20);
+    EXPECT_TRUE(HostPlayer()->IsDead()) << "a hardcore character does not rise";
+
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(Shown("GameMenu"));
+    ClickAt(320, 238);
+    ClickAt(250, 275);
+    EXPECT_TRUE(Shown("Main"));
+    EXPECT_FALSE(gWorldHost->IsActive());
+    EXPECT_FALSE(UserFileExists("chars/morrow.chr")) << "save and leave wrote nothing back";
+    EXPECT_FALSE(UserFileExists("chars/morrow.wld"));
+}
+
+// Every townsperson and the tutor of a character still in the tutorial, by name on the host and
+// in the player's mirror: a resumed world has each under the name it had (the tutor is made
+// anew for the resumed game, not read back with the town).
+TEST_F(ShippedScreensSaveResume, TheTownsfolkAndTheTutorKeepTheirNamesWhenResumed)
+{
+    auto names = [] {
+        std::vector<std::string> named;
+        for (int32_t type = NpcType::None + 1; type < NpcType::kCount; ++type) {
+            Entity* npc = type == NpcType::Tutor ? gGame->GetTutor() : gGame->GetTownNpc(type);
+            auto* actor = dynamic_cast<Actor*>(npc);
+            EntityClient* mirror = actor ? gGameClient->GetEntity(actor->entityNumber) : nullptr;
+            named.push_back(std::to_string(type) + " " + (actor ? actor->GetName() : "-") + " / " +
+                            (mirror ? mirror->GetPersonalName() : "-"));
+        }
+        return named;
+    };
+    auto waitForTutor = [this] {
+        for (int i = 0; i < 60 && !(gGame->GetTutor() && gGameClient->GetEntity(gGame->GetTutor()->entityNumber)); ++i)
+            Frames(1);
+    };
+    ASSERT_TRUE(StartANewGame());
+    waitForTutor();
+    ASSERT_NE(gGame->GetTutor(), nullptr) << "a new character is in the tutorial";
+    std::vector<std::string> before = names();
+    std::string tutorName = dynamic_cast<Actor*>(gGame->GetTutor())->GetName();
+    ASSERT_FALSE(tutorName.empty());
+    EXPECT_NE(before[NpcType::Tutor - 1].find(" / " + tutorName), std::string::npos) << "the mirror names it so";
+
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+    waitForTutor();
+    EXPECT_EQ(names(), before);
+
+    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+    waitForTutor();
+    EXPECT_EQ(names(), before) << "and again on the second resume";
 }
 
 // A character file copied under another name, resumed by that name and saved: the save goes to

@@ -125,8 +125,9 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
     EXPECT_EQ(Var("CovenantDifficultyLevel"), "Hard");
     ClickAt(262, 275);
     EXPECT_EQ(Var("NumCovenants"), "4");
+    // Hardcore is not offered before a character of the profile has come far enough.
     ClickAt(208, 308);
-    EXPECT_EQ(Var("PlayerHardcore"), "1");
+    EXPECT_EQ(Var("PlayerHardcore"), "");
 
     // Enter in the covenant's field presses Start.
     ClickAt(330, 133);

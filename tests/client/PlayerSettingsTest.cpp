@@ -1,6 +1,7 @@
 // PlayerSettingsTest -- the settings a joining client writes, read by the host's own reader field by field: a new character with and without skill bonuses, a loaded one in the same world and in another, the place that is and is not sent, and an unknown class.
 #include "client/PlayerClientWorld.h"
 
+#include "client/GlobalStats.h"
 #include "core/UserVarSystem.h"
 #include "entities/CharacterSettings.h"
 #include "entities/Inventory.h"
@@ -60,28 +61,39 @@ protected:
     MessageBuffer written;
 };
 
+// The hardcore word follows the var only once a character of the profile has reached the level
+// the challenge opens at: a choice left in the var before then makes no hardcore character.
 TEST_F(PlayerSettings, ANewCharacterWithoutBonusesIsItsMarkerNameClassAndTwoFlags)
 {
-    Start();
-    vars.SetStringByName("PlayerHardcore", "1");
-    written.Clear();
-    player->WriteSettings(written, 0, 0);
-    MessageBuffer golden;
-    golden.WriteInt(0);
-    golden.WriteString("Ada");
-    golden.WriteInt(0);
-    golden.WriteInt(1);
-    golden.WriteInt(0);
-    ASSERT_EQ(written.Size(), golden.Size());
-    EXPECT_TRUE(std::equal(written.Data(), written.Data() + written.Size(), golden.Data()));
+    for (int32_t best : {0, GlobalStats::kChallengeLevel - 1, GlobalStats::kChallengeLevel}) {
+        Start();
+        GlobalStats stats;
+        IntArray levels(GlobalStats::kCharacterStats);
+        levels.Set(CharacterStat::Level, best);
+        stats.FindOrAddRecord("Old", "Guard", levels, IntArray(GlobalStats::kFunStats));
+        gGlobalStats = &stats;
+        vars.SetStringByName("PlayerHardcore", "1");
+        bool hardcore = best >= GlobalStats::kChallengeLevel;
+        written.Clear();
+        player->WriteSettings(written, 0, 0);
+        MessageBuffer golden;
+        golden.WriteInt(0);
+        golden.WriteString("Ada");
+        golden.WriteInt(0);
+        golden.WriteInt(hardcore ? 1 : 0);
+        golden.WriteInt(0);
+        ASSERT_EQ(written.Size(), golden.Size());
+        EXPECT_TRUE(std::equal(written.Data(), written.Data() + written.Size(), golden.Data())) << best;
 
-    CharacterSettings settings;
-    ASSERT_TRUE(WriteAndRead(settings, 0, 0));
-    EXPECT_FALSE(settings.loaded);
-    EXPECT_EQ(settings.name, "Ada");
-    EXPECT_EQ(settings.classIndex, 0);
-    EXPECT_TRUE(settings.hardcore);
-    EXPECT_FALSE(settings.loner);
+        CharacterSettings settings;
+        ASSERT_TRUE(WriteAndRead(settings, 0, 0));
+        gGlobalStats = nullptr;
+        EXPECT_FALSE(settings.loaded);
+        EXPECT_EQ(settings.name, "Ada");
+        EXPECT_EQ(settings.classIndex, 0);
+        EXPECT_EQ(settings.hardcore, hardcore) << best;
+        EXPECT_FALSE(settings.loner);
+    }
 }
 
 TEST_F(PlayerSettings, ANewCharacterCarriesTheSkillsItWasSetUpWithAndALongNameIsCut)
