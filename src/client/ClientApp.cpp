@@ -177,6 +177,7 @@ void ClientApp::EndGame()
     active = false;
     connected = false;
     queuedLines.clear();
+    tradeSaveStamp = -1;
     if (gGameClient)
         gGameClient->Reset();
     if (gTextEvents)
@@ -268,6 +269,7 @@ void ClientApp::UpdateFrame(float seconds)
             currentLevel = link->GetPosition().level;
         }
     }
+    SaveAfterTrade();
     SendUpdate();
     if (gEffectSystem)
         gEffectSystem->UpdateAll(seconds);
@@ -378,6 +380,12 @@ void ClientApp::SendUpdate()
     if (!active || !connected)
         return;
     outgoing.lines.assign(queuedLines.begin(), queuedLines.end());
+    // The update after next is the first written after the host ran these lines.
+    bool trades = std::any_of(queuedLines.begin(), queuedLines.end(), [](const std::string& line) {
+        return line.rfind("sellItem ", 0) == 0 || line.rfind("buyItem ", 0) == 0;
+    });
+    if (trades && gGameClient)
+        tradeSaveStamp = gGameClient->GetUpdateStamp() + kTradeSaveUpdates;
     outgoing.position = link ? link->GetPosition() : WorldPos{};
     outgoing.moveTarget = link ? link->GetMoveTarget() : WorldPos{};
     outgoing.interactionMode = link ? link->GetInteractionMode() : 0;
@@ -393,6 +401,17 @@ void ClientApp::SendUpdate()
 void ClientApp::QueueServerCommand(const std::string& line)
 {
     queuedLines.push_back(line);
+}
+
+// Mended: a trade lasted only until the next save, so a player who left unsaved after a death
+// found what they had sold back in the pack and what they had bought gone.
+void ClientApp::SaveAfterTrade()
+{
+    if (tradeSaveStamp < 0 || !gGameClient || gGameClient->GetUpdateStamp() < tradeSaveStamp)
+        return;
+    tradeSaveStamp = -1;
+    if (active)
+        AutoSave();
 }
 
 // ---- Receiving -------------------------------------------------------------------------------------

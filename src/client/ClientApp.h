@@ -66,6 +66,9 @@ public:
     // stalls while its clients send fills its socket), and one lost join request or settings
     // would leave the client waiting for an answer that never comes.
     static constexpr float kFirstJoinAskSeconds = 1.0f;
+    // Game updates from a trade's request to the first that shows its result: the next one may
+    // have been written before the host read the request.
+    static constexpr int32_t kTradeSaveUpdates = 2;
     // The user var the title's notice reads the reason a game was lost from.
     static constexpr const char* kHostGoneReasonVar = "HostGoneReason";
     // The allocator's threshold is capped at this many megabytes.
@@ -133,6 +136,9 @@ public:
     void DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sender);
     void SendUpdate();
     void QueueServerCommand(const std::string& line);
+    // A sale or a purchase is kept at once: the character and its world are saved as soon as
+    // the host's updates carry it.
+    void SaveAfterTrade();
 
     // ---- Input hooks ---------------------------------------------------------------------------
     void SetClickHook(ClickHook hook) { clickHook = std::move(hook); }
@@ -229,6 +235,9 @@ private:
     float joinAskDueSeconds = kFirstJoinAskSeconds;
     float joinAskWaitSeconds = kFirstJoinAskSeconds;
     std::deque<std::string> queuedLines;
+    // The game update from which a sale or purchase sent is the host's, when the character is
+    // saved; -1 with none waiting.
+    int32_t tradeSaveStamp = -1;
     ClientResourceTable resources;
     NetworkEndpoint endpoint;
     sockaddr_in serverAddress{};

@@ -600,56 +600,75 @@ TEST_F(ShippedScreensSaveResume, ARecruitTakenIntoThePartyInPlayIsInThePartyWhen
     EXPECT_EQ(companions, 1) << "the recruit walks with the resumed player";
 }
 
-// What the player sold and bought at the trader through the trade window's request lines: a
-// death, rising again at the lifestone, "saveAndExit" and "resumeGame" keep both, and the money.
+// What the player sold and bought at the trader through the trade window's request lines lasts
+// whichever way the game is left after a death: risen at the lifestone, then saved and left; or
+// left unsaved from the death screen, then resumed (the trade saved the character by itself).
 TEST_F(ShippedScreensSaveResume, ASaleAndAPurchaseLastThroughADeathAndAResume)
 {
-    ASSERT_TRUE(StartANewGame());
-    ASSERT_TRUE(OpenTheTrader());
-    int32_t bread = CountCarried("TravelBread");
-    ASSERT_GT(bread, 0) << "a new character carries travel bread";
-    int32_t breadBag = -1;
-    int32_t breadSlot = -1;
-    for (int32_t bag = InventoryGroupIndex::Bag1; bag < InventoryGroupIndex::Bag1 + 4 && breadBag < 0; ++bag)
-        for (int32_t slot = 0; slot < HostPlayer()->inventory->GetSlotCount(bag) && breadBag < 0; ++slot)
-            if (const ItemBase* item = HostPlayer()->inventory->GetItem(bag, slot);
-                item && item->GetEntry()->GetName() == "TravelBread") {
-                breadBag = bag;
-                breadSlot = slot;
-            }
-    TypeOnConsole("sellItem " + std::to_string(breadBag) + " " + std::to_string(breadSlot));
-    FramesUntil([&] { return CountCarried("TravelBread") < bread; });
-    int32_t breadLeft = CountCarried("TravelBread");
-    ASSERT_LT(breadLeft, bread) << "sold";
-    Item* staple = HostTrader()->GetStockItem(0);
-    ASSERT_NE(staple, nullptr);
-    std::string stapleName(staple->GetEntry()->GetName());
-    HostPlayer()->stats.Set(CharacterStat::Money, HostPlayer()->stats.Get(CharacterStat::Money) + 500);
-    int32_t staples = CountCarried(stapleName);
-    TypeOnConsole("buyItem " + std::to_string(Vendor::kStockBag) + " 0");
-    FramesUntil([&] { return CountCarried(stapleName) > staples; });
-    ASSERT_EQ(CountCarried(stapleName), staples + 1) << "bought";
-    Frames(5);
-    int32_t money = HostPlayer()->stats.Get(CharacterStat::Money);
+    for (bool rise : {true, false}) {
+        if (rise)
+            ASSERT_TRUE(StartANewGame());
+        else
+            ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+        ASSERT_TRUE(OpenTheTrader()) << rise;
+        // The first thing carried, travel bread on a new character, is sold.
+        int32_t soldBag = -1;
+        int32_t soldSlot = -1;
+        for (int32_t bag = InventoryGroupIndex::Bag1; bag < InventoryGroupIndex::Bag1 + 4 && soldBag < 0; ++bag)
+            for (int32_t slot = 0; slot < HostPlayer()->inventory->GetSlotCount(bag) && soldBag < 0; ++slot)
+                if (const ItemBase* item = HostPlayer()->inventory->GetItem(bag, slot);
+                    item && item->GetItemType() != ItemType::Bag) {
+                    soldBag = bag;
+                    soldSlot = slot;
+                }
+        ASSERT_GE(soldBag, 0) << "the character carries something to sell";
+        std::string soldName(HostPlayer()->inventory->GetItem(soldBag, soldSlot)->GetEntry()->GetName());
+        int32_t carried = CountCarried(soldName);
+        TypeOnConsole("sellItem " + std::to_string(soldBag) + " " + std::to_string(soldSlot));
+        FramesUntil([&] { return CountCarried(soldName) < carried; });
+        int32_t left = CountCarried(soldName);
+        ASSERT_LT(left, carried) << soldName << " sold";
+        Item* staple = HostTrader()->GetStockItem(0);
+        ASSERT_NE(staple, nullptr);
+        std::string stapleName(staple->GetEntry()->GetName());
+        HostPlayer()->stats.Set(CharacterStat::Money, HostPlayer()->stats.Get(CharacterStat::Money) + 500);
+        int32_t staples = CountCarried(stapleName);
+        TypeOnConsole("buyItem " + std::to_string(Vendor::kStockBag) + " 0");
+        FramesUntil([&] { return CountCarried(stapleName) > staples; });
+        ASSERT_EQ(CountCarried(stapleName), staples + 1) << "bought";
+        // The staple may be what was sold.
+        left = CountCarried(soldName);
+        Frames(5);
+        int32_t money = HostPlayer()->stats.Get(CharacterStat::Money);
 
-    // Fallen, risen by the death screen's button, then saved, left and resumed.
-    ASSERT_TRUE(Die());
-    UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
-    ASSERT_TRUE(rise && rise->IsVisible());
-    ClickAt(int32_t(rise->GetScreenX() + rise->size[0] / 2), int32_t(rise->GetScreenY() + rise->size[1] / 2));
-    Frames(6);
-    // The lifestone's wait, as the hero's bar counts it down.
-    float wait = Local()->GetBody() ? Local()->GetBody()->timerDuration : 0.0f;
-    FramesUntil([] { return !HostPlayer()->IsDead() && !Shown("PlayerDead"); }, int(wait * 20.0f) + 60);
-    ASSERT_FALSE(HostPlayer()->IsDead()) << "risen at the lifestone";
-    Frames(5);
-    EXPECT_EQ(CountCarried("TravelBread"), breadLeft);
-    ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
-
-    EXPECT_EQ(CountCarried("TravelBread"), breadLeft) << "the bread sold stays sold";
-    EXPECT_EQ(CountCarried(stapleName), staples + 1) << "the staple bought stays bought";
-    EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), money);
-    EXPECT_EQ(Local()->GetStat(CharacterStat::Money), money);
+        ASSERT_TRUE(Die());
+        if (rise) {
+            UIWidget* button = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
+            ASSERT_TRUE(button && button->IsVisible());
+            ClickAt(int32_t(button->GetScreenX() + button->size[0] / 2),
+                    int32_t(button->GetScreenY() + button->size[1] / 2));
+            Frames(6);
+            // The lifestone's wait, as the hero's bar counts it down.
+            float wait = Local()->GetBody() ? Local()->GetBody()->timerDuration : 0.0f;
+            FramesUntil([] { return !HostPlayer()->IsDead() && !Shown("PlayerDead"); }, int(wait * 20.0f) + 60);
+            ASSERT_FALSE(HostPlayer()->IsDead()) << "risen at the lifestone";
+            ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
+        } else {
+            UIWidget* leave = gUISystem->FindWidgetByPath("PlayerDead::Leave");
+            ASSERT_TRUE(leave && leave->IsVisible());
+            ClickAt(int32_t(leave->GetScreenX() + leave->size[0] / 2), int32_t(leave->GetScreenY() + leave->size[1] / 2));
+            ASSERT_TRUE(Shown("ConfirmExit"));
+            ClickAt(180 + 20 + 55, 180 + 70 + 15);
+            ASSERT_TRUE(Shown("Main"));
+            TypeOnConsole("resumeGame");
+            ASSERT_TRUE(WaitForTheGame());
+            Frames(20);
+        }
+        EXPECT_EQ(CountCarried(soldName), left) << soldName << " sold stays sold; risen " << rise;
+        EXPECT_EQ(CountCarried(stapleName), staples + 1) << "the staple bought stays bought; risen " << rise;
+        EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), money) << rise;
+        EXPECT_EQ(Local()->GetStat(CharacterStat::Money), money) << rise;
+    }
 }
 
 // Hardcore is offered once a character of the profile has reached level 25; a hardcore character
