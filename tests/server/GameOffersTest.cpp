@@ -64,10 +64,14 @@ TEST_F(GameOffers, AnEmptyOfferAndFreeKindsPassEvenWithoutCovenants)
     EXPECT_TRUE(game->CanAffordOffer(nullptr, nullptr, free));
 }
 
+// The four counters are the influence ones a covenant's total sums (adventure, competition,
+// world, transferred); the others, the total among them, count for nothing.
 TEST_F(GameOffers, InfluenceCountsTheGiversFourResourceCounters)
 {
+    for (int32_t i = 0; i < 4; ++i)
+        other->statistics.Set(CovenantStat::InfluenceAdventure + i, 5 * (i + 1));
     for (int32_t stat : {0, 1, 2, 3})
-        other->statistics.Set(stat, 5 * (stat + 1));
+        other->statistics.Set(stat, 1000);
     other->statistics.Set(CovenantStat::Money, 1000);
     EXPECT_TRUE(game->CanAffordOffer(mine, other, Deal({{1, TradeOfferKind::Influence, 50}})));
     EXPECT_FALSE(game->CanAffordOffer(mine, other, Deal({{1, TradeOfferKind::Influence, 51}})));
@@ -78,8 +82,8 @@ TEST_F(GameOffers, InfluenceCountsTheGiversFourResourceCounters)
 
 TEST_F(GameOffers, InfluenceSumsDoNotOverflow)
 {
-    for (int32_t stat : {0, 1, 2, 3})
-        mine->statistics.Set(stat, INT_MAX);
+    for (int32_t i = 0; i < 4; ++i)
+        mine->statistics.Set(CovenantStat::InfluenceAdventure + i, INT_MAX);
     EXPECT_TRUE(game->CanAffordOffer(mine, other, Deal({{0, TradeOfferKind::Influence, INT_MAX}})));
 }
 
@@ -151,15 +155,18 @@ TEST_F(GameOffers, OnlyTheLivingOnlookersHearOfADealAfterwards)
     EXPECT_EQ(third->reportsHeard.size(), 1u);
 }
 
+// Counter three is the transferred one: the totals the covenants' steps sum again keep the deal.
 TEST_F(GameOffers, InfluenceLeavesCounterThreeWithoutAFloor)
 {
-    mine->statistics.Set(0, 100);
-    mine->statistics.Set(CovenantStat::AbsoluteInfluence, 10);
-    other->statistics.Set(CovenantStat::AbsoluteInfluence, 5);
+    mine->statistics.Set(CovenantStat::InfluenceAdventure, 100);
+    mine->statistics.Set(CovenantStat::InfluenceTransferred, 10);
+    other->statistics.Set(CovenantStat::InfluenceTransferred, 5);
     game->ExecuteOffer(Deal({{0, TradeOfferKind::Influence, 30}}), mine, other);
-    EXPECT_EQ(mine->statistics.Get(CovenantStat::AbsoluteInfluence), -20);
-    EXPECT_EQ(mine->statistics.Get(0), 100);
-    EXPECT_EQ(other->statistics.Get(CovenantStat::AbsoluteInfluence), 35);
+    EXPECT_EQ(mine->statistics.Get(CovenantStat::InfluenceTransferred), -20);
+    EXPECT_EQ(mine->statistics.Get(CovenantStat::InfluenceAdventure), 100);
+    EXPECT_EQ(mine->GetTotalInfluence(), 80);
+    EXPECT_EQ(other->statistics.Get(CovenantStat::InfluenceTransferred), 35);
+    EXPECT_EQ(other->GetTotalInfluence(), 35);
 }
 
 TEST_F(GameOffers, TreatiesNameTheSecondCovenantFirst)
