@@ -65,6 +65,7 @@ public:
     bool IsQuestLevel(int32_t) const override { return false; }
     Vector2 WorldToScreen(const WorldPos& position) const override { return {position.x, position.y}; }
     void QueueServerCommand(const std::string&) override {}
+    void ShowRefusal(const std::string&) override {}
     void SetClickHook(ClickHook) override {}
     const MapBenchScene& scene;
 };

@@ -2,6 +2,7 @@
 #include "client/ClientMapSource.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientMessages.h"
 #include "client/ClientSight.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
@@ -197,6 +198,12 @@ void ClientMapSource::QueueServerCommand(const std::string& line)
 {
     if (gClientApp)
         gClientApp->QueueServerCommand(line);
+}
+
+void ClientMapSource::ShowRefusal(const std::string& text)
+{
+    if (gGameClient)
+        gGameClient->GetMessages().ShowMessage(text, false);
 }
 
 void ClientMapSource::SetClickHook(ClickHook hook)

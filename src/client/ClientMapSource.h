@@ -29,6 +29,7 @@ public:
     bool IsQuestLevel(int32_t level) const override;
     Vector2 WorldToScreen(const WorldPos& position) const override;
     void QueueServerCommand(const std::string& line) override;
+    void ShowRefusal(const std::string& text) override;
     void SetClickHook(ClickHook hook) override;
 
 private:

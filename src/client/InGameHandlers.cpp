@@ -2,6 +2,7 @@
 #include "client/InGameHandlers.h"
 
 #include "client/ClientCommandTable.h"
+#include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
@@ -210,6 +211,11 @@ void InGameHandlers::NpcEquipment(const Args&)
 
 void InGameHandlers::ClientAcceptQuest(const Args&)
 {
+    // With nothing on offer the window would close without a word.
+    if (gUserVarSystem && gGameClient && !IsIntegerText(gUserVarSystem->GetStringByName("SelectedQuest"))) {
+        gGameClient->GetMessages().ShowMessage("$$NoQuestToTakeOn$$", false);
+        return;
+    }
     QueueQuestLine("acceptQuest %d", "SelectedQuest");
 }
 

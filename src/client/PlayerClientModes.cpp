@@ -1,6 +1,8 @@
 // PlayerClient -- the interaction modes with their menus and hints, the interaction target, the requests they send, and walking to a move target over the path finder.
 #include "client/PlayerClient.h"
 
+#include "client/ClientMessages.h"
+
 #include "client/ClientApp.h"
 #include "client/ClientMusic.h"
 #include "client/ClientUi.h"
@@ -243,6 +245,9 @@ void PlayerClient::EnterMode(int32_t mode)
     case kPlayerModeWorldMap:
         if (gUserVarSystem)
             gUserVarSystem->SetStringByName("drawWorldMap", "1");
+        // The map opening in place of the world says itself what the gate does.
+        if (gGameClient)
+            gGameClient->GetMessages().AddMessage(5, "$$WorldMapChooseGate$$", true);
         TriggerHint("CovenantGate");
         break;
     case 16: TriggerHint("HouseLayout"); break;

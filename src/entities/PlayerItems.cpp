@@ -257,8 +257,10 @@ void Player::IdentifyAll()
 {
     // Shared bags belong to the covenant and are not the player's to pay for.
     int32_t cost = GetIdentifyAllCost(*inventory);
-    if (cost <= 0)
+    if (cost <= 0) {
+        SendMessage("$$NothingToIdentify$$", kPlayerItemRefusalKind);
         return;
+    }
     if (stats.Get(CharacterStat::Money) < cost) {
         SendMessage("$$DontHaveEnoughMoneyToIdentifyEverything$$", kPlayerItemRefusalKind);
         return;

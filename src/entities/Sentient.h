@@ -285,6 +285,8 @@ public:
     void UpdateStatusEffects(float seconds);
     bool CanAttack() const;
     bool CanUseSkills(bool spell) const;
+    // The first effect that keeps the sentient from using skills (or, for a spell, from casting); null for none.
+    const StatusEffect* FindSkillBlocker(bool spell) const;
     bool HasDamageBreakEffect() const;
     void WeakenEffectsByGroup(std::string_view group, int32_t amount);
     // A cure: each effect of the group loses that much of its damage over time (healing per tick).

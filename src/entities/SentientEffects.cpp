@@ -173,9 +173,15 @@ bool Sentient::CanAttack() const
 
 bool Sentient::CanUseSkills(bool spell) const
 {
-    return std::none_of(statusEffects.begin(), statusEffects.end(), [spell](const std::unique_ptr<StatusEffect>& effect) {
+    return FindSkillBlocker(spell) == nullptr;
+}
+
+const StatusEffect* Sentient::FindSkillBlocker(bool spell) const
+{
+    auto found = std::find_if(statusEffects.begin(), statusEffects.end(), [spell](const std::unique_ptr<StatusEffect>& effect) {
         return effect->cantUseSkills || (spell && effect->cantUseSpells);
     });
+    return found != statusEffects.end() ? found->get() : nullptr;
 }
 
 bool Sentient::HasDamageBreakEffect() const

@@ -208,9 +208,20 @@ void Skill::SendRefusal(Sentient* user, int32_t code) const
         const CharacterClass* characterClass = user->GetClass();
         std::string powerName = characterClass ? characterClass->powerName : std::string();
         user->SendMessage(MakeLocToken("NotEnoughPower", "%s", powerName.c_str()), refusal.kind);
+    } else if (code == SkillUseResult::Blocked) {
+        user->SendMessage(BlockedMessage(*user), refusal.kind);
     } else if (refusal.key) {
         user->SendMessage(refusal.key, refusal.kind);
     }
+}
+
+// Names the effect in the way, so that a player knows what to wait out or cure.
+std::string Skill::BlockedMessage(const Sentient& user) const
+{
+    const StatusEffect* blocker = user.FindSkillBlocker(IsSpell());
+    if (!blocker || blocker->name.empty())
+        return kSkillRefusals[SkillUseResult::Blocked].key;
+    return MakeLocToken("BlockedBy", "%.*s", static_cast<int>(blocker->name.size()), blocker->name.data());
 }
 
 bool Skill::IsValidTarget(const Entity* candidate) const

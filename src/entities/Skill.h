@@ -5,6 +5,7 @@
 #include "rules/skills/SkillBase.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Entity;
@@ -68,6 +69,8 @@ public:
     int32_t CheckUse(Sentient* user, Entity* target, int32_t stage, bool force) const;
     // A player user is told the refusal; nobody else is.
     void SendRefusal(Sentient* user, int32_t code) const;
+    // The refusal of a blocked use, naming the effect that blocks it.
+    std::string BlockedMessage(const Sentient& user) const;
     void Use(Sentient* user, Entity* target, int32_t stage, bool force);
     // A SkillExecution value.
     int32_t Execute(Sentient* user, Entity* target, int32_t stage, bool force);

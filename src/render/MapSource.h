@@ -64,6 +64,8 @@ public:
     // A ground point in window pixels.
     virtual Vector2 WorldToScreen(const WorldPos& position) const = 0;
     virtual void QueueServerCommand(const std::string& line) = 0;
+    // Tells the player why a click did nothing (a localisable text).
+    virtual void ShowRefusal(const std::string& text) = 0;
     // The hook that sees every mouse button first; empty clears it.
     virtual void SetClickHook(ClickHook hook) = 0;
 };

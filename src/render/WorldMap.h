@@ -68,6 +68,8 @@ public:
     // A pin is hovered within this many pixels of the cursor; the drag divides by kDragDivisor.
     static constexpr float kHoverReach = 10.0f;
     static constexpr float kDragDivisor = 2.15f;
+    // A left press and release no farther apart than this (pixels) is a click, not a drag.
+    static constexpr int32_t kClickSlack = 3;
     // An entity's map colour is kept below full so that its tile is visited again.
     static constexpr uint8_t kEntityFullAlpha = 254;
 
@@ -182,7 +184,9 @@ private:
     Vector2 ToInterfaceUnits(const Vector2& pixels) const;
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
     void DrawPins();
-    void SendTravel();
+    // The travel of the hovered pin in teleport mode; otherwise the player is told why nothing
+    // happens (outside teleport mode only when asked: a left click there only looks).
+    void SendTravel(bool tellOutsideTeleport);
     static std::array<uint8_t, 3> ShaderColour(int32_t shader);
     bool ReadLevelRecord(MessageBuffer& buffer, int32_t version);
 
@@ -209,6 +213,8 @@ private:
     bool dragging = false;
     int32_t dragX = 0;
     int32_t dragY = 0;
+    int32_t pressX = 0;
+    int32_t pressY = 0;
     bool playerOffGrid = false;
     bool uploadEveryFrame = false;
     int64_t uploadedBytes = 0;

@@ -21,6 +21,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <string>
 #include <limits>
@@ -473,10 +474,15 @@ bool WorldMap::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     if (!IsOpen())
         return false;
     if (button != 0) {
-        SendTravel();
+        // The release of the same button would repeat the press's answer.
+        if (down)
+            SendTravel(true);
         return true;
     }
     if (!down) {
+        // A left press and release in one place is a click, as the pins' "Click to travel" says.
+        if (dragging && std::abs(x - pressX) <= kClickSlack && std::abs(y - pressY) <= kClickSlack)
+            SendTravel(false);
         dragging = false;
         if (source)
             source->SetClickHook({});
@@ -484,6 +490,8 @@ bool WorldMap::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     }
     if (!dragging) {
         dragging = true;
+        pressX = x;
+        pressY = y;
         if (source)
             source->SetClickHook([this](int32_t b, bool d, int32_t px, int32_t py) {
                 return HandleMouseButton(b, d, px, py);
@@ -497,22 +505,30 @@ bool WorldMap::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     return true;
 }
 
-void WorldMap::SendTravel()
+void WorldMap::SendTravel(bool tellOutsideTeleport)
 {
-    if (!IsTeleportMode() || hoverIndex < 0 || static_cast<size_t>(hoverIndex) >= pins.size())
+    if (!source)
         return;
-    const MapPin& pin = pins[static_cast<size_t>(hoverIndex)];
-    if (pin.id == -1)
+    if (!IsTeleportMode()) {
+        // Looking at the map is no way to travel; a newcomer is told where the way is.
+        if (tellOutsideTeleport)
+            source->ShowRefusal("$$WorldMapTravelFromGate$$");
         return;
+    }
+    const MapPin* pin = hoverIndex >= 0 && static_cast<size_t>(hoverIndex) < pins.size()
+                            ? &pins[static_cast<size_t>(hoverIndex)]
+                            : nullptr;
     std::string line;
-    if (pin.kind == 1)
-        line = "gate " + std::to_string(pin.id);
-    else if (pin.kind == 2)
-        line = "gateToCovenant " + std::to_string(pin.id);
-    else if (pin.kind == 4)
-        line = "gateTown " + std::to_string(pin.id);
-    else
+    if (pin && pin->id != -1 && pin->kind == 1)
+        line = "gate " + std::to_string(pin->id);
+    else if (pin && pin->id != -1 && pin->kind == 2)
+        line = "gateToCovenant " + std::to_string(pin->id);
+    else if (pin && pin->id != -1 && pin->kind == 4)
+        line = "gateTown " + std::to_string(pin->id);
+    if (line.empty()) {
+        source->ShowRefusal("$$WorldMapNoGateThere$$");
         return;
+    }
     source->QueueServerCommand(line);
     drawMapVar.SetString("0");
 }

@@ -138,6 +138,9 @@ std::string GameSourceIdentifyAll(const UiGameView& view)
     int32_t cost = 0;
     if (!view.GetIdentifyAllCost(cost))
         return {};
+    // "for 0cp" read as a free service; the button says there is nothing to pay for instead.
+    if (cost <= 0)
+        return "$$NothingToIdentifyLabel$$";
     return "$$IdentifyAllYourItemsFor$$ " + FormatMoney(cost);
 }
 

@@ -204,7 +204,8 @@ TEST_F(PlayerItemsWorld, ADeadPlayerPicksUpNothing)
 
 // ---- Identifying --------------------------------------------------------------------------------------
 
-TEST_F(PlayerItemsWorld, IdentifyingNothingCostsAndSendsNothing)
+// Nothing to identify costs nothing, and the player hears why nothing happened.
+TEST_F(PlayerItemsWorld, IdentifyingNothingCostsNothingAndSaysSo)
 {
     Player* player = MakePlayer();
     auto pebble = Make("Pebble");
@@ -213,7 +214,8 @@ TEST_F(PlayerItemsWorld, IdentifyingNothingCostsAndSendsNothing)
     player->stats.Set(CharacterStat::Money, 100);
     player->IdentifyAll();
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 100);
-    EXPECT_TRUE(game.lines.empty());
+    EXPECT_EQ(game.lines.size(), 1u);
+    EXPECT_TRUE(Sent("$$NothingToIdentify$$"));
 }
 
 TEST_F(PlayerItemsWorld, IdentifyingEverythingNeedsTheWholeCost)
@@ -254,7 +256,7 @@ TEST_F(PlayerItemsWorld, SharedBagsAreNeitherPaidForNorIdentified)
     player->IdentifyAll();
     EXPECT_TRUE(held->IsUnidentified());
     EXPECT_EQ(player->stats.Get(CharacterStat::Money), 100);
-    EXPECT_TRUE(game.lines.empty());
+    EXPECT_TRUE(Sent("$$NothingToIdentify$$"));
 }
 
 // ---- Points -------------------------------------------------------------------------------------------

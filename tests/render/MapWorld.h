@@ -54,6 +54,7 @@ public:
     // Map units are window pixels, so that the test reads hover distances straight off.
     Vector2 WorldToScreen(const WorldPos& position) const override { return {position.x, position.y}; }
     void QueueServerCommand(const std::string& line) override { sent.push_back(line); }
+    void ShowRefusal(const std::string& text) override { refusals.push_back(text); }
     void SetClickHook(ClickHook hook) override { clickHook = std::move(hook); }
 
     WorldPos player;
@@ -69,6 +70,7 @@ public:
     int32_t questLevel = -1;
     std::vector<MapCovenant> covenants;
     std::vector<std::string> sent;
+    std::vector<std::string> refusals;
     ClickHook clickHook;
 };
 

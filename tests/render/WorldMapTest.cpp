@@ -414,6 +414,49 @@ TEST_F(WorldMapDraw, InTeleportModeAClickOnAGateCovenantOrTownGateTravelsAndClos
     EXPECT_EQ(vars.GetIntByName("drawWorldMap"), 1);
 }
 
+// A left press and release in one place is a click as the pins' "Click to travel" promises; a
+// drag is no click. A click that travels nowhere says why, in teleport mode or out of it.
+TEST_F(WorldMapDraw, ALeftClickTravelsADragDoesNotAndAClickOnNoGateSaysWhy)
+{
+    vars.SetStringByName("drawWorldMap", "1");
+    source.teleport = true;
+    HoverOver(3);
+    EXPECT_TRUE(worldMap->HandleMouseButton(0, true, 200, 200));
+    EXPECT_TRUE(source.clickHook(0, true, 260, 240));
+    EXPECT_TRUE(source.clickHook(0, false, 260, 240));
+    EXPECT_TRUE(source.sent.empty()) << "a drag sent travel";
+    EXPECT_TRUE(worldMap->HandleMouseButton(0, true, 200, 200));
+    EXPECT_TRUE(source.clickHook(0, false, 202, 201));
+    EXPECT_EQ(source.sent, std::vector<std::string>{"gate 3"});
+    EXPECT_EQ(vars.GetIntByName("drawWorldMap"), 0);
+    EXPECT_TRUE(source.refusals.empty());
+
+    struct Case {
+        bool teleport;
+        int32_t button;
+        bool hovered;
+        const char* told;
+    };
+    const Case cases[] = {
+        {true, 0, false, "$$WorldMapNoGateThere$$"},   {true, 1, false, "$$WorldMapNoGateThere$$"},
+        {true, 1, true, "$$WorldMapNoGateThere$$"},    {false, 1, true, "$$WorldMapTravelFromGate$$"},
+        {false, 0, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.teleport) + " " + std::to_string(c.button) + " " + std::to_string(c.hovered));
+        vars.SetStringByName("drawWorldMap", "1");
+        source.teleport = c.teleport;
+        source.refusals.clear();
+        // Hovered: a creature's pin, which travels nowhere; else a point far from every pin.
+        HoverOver(1, c.hovered ? 0.0f : 300.0f, c.hovered ? 0.0f : 300.0f);
+        EXPECT_TRUE(worldMap->HandleMouseButton(c.button, true, 100, 100));
+        EXPECT_TRUE(worldMap->HandleMouseButton(c.button, false, 100, 100));
+        EXPECT_TRUE(source.sent.size() == 1) << "nothing more sent";
+        EXPECT_EQ(source.refusals, c.told ? std::vector<std::string>{c.told} : std::vector<std::string>{});
+        EXPECT_EQ(vars.GetIntByName("drawWorldMap"), 1);
+    }
+}
+
 TEST_F(WorldMapDraw, ClearMapForgetsOnlyTheCurrentLevelAndGatesAreRecorded)
 {
     worldMap->SetExploredPixel(1, 3, 3, 255);

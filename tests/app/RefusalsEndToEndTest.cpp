@@ -1,0 +1,145 @@
+// RefusalsEndToEndTest -- what a player is told when a request does nothing, each through the real path (the console's lines, keys and clicks pushed through SDL, the world host's answer over the in-process datagrams): every answer names its reason.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientMessages.h"
+#include "client/EntityClient.h"
+#include "core/UserVarSystem.h"
+#include "entities/Inventory.h"
+#include "render/TextEvents.h"
+#include "render/WorldMap.h"
+#include "rules/items/ItemFormulas.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RefusalsEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
+    }
+    void TearDown() override { KeepFailedFrame("RefusalsEndToEnd"); }
+
+    // The line in the refusal place; empty when none shows.
+    static std::string Told()
+    {
+        const TextEvents::Record* shown = gTextEvents ? gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId) : nullptr;
+        return shown ? shown->text : std::string();
+    }
+
+    void PressAt(int32_t x, int32_t y, uint8_t which)
+    {
+        PushMotion(x, y);
+        Frames(1);
+        ClickAt(x, y, which);
+        Frames(3);
+    }
+
+    // A point of the open map's middle that lies far from every pin, so that a click there is
+    // on no gate.
+    static bool FindEmptyMapPoint(int32_t& x, int32_t& y)
+    {
+        for (y = 120; y < 360; y += 20)
+            for (x = 120; x < 500; x += 20) {
+                bool clear = true;
+                for (const MapPin& pin : gWorldMap->GetPins()) {
+                    Vector2 at = gWorldMap->MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y},
+                                                        false, true);
+                    clear = clear && std::hypot(at.x - static_cast<float>(x), at.y - static_cast<float>(y)) > 40.0f;
+                }
+                if (clear)
+                    return true;
+            }
+        return false;
+    }
+
+    // The player's own covenant gate, clicked where it stands; frames until the map opens for travel.
+    void OpenTheMapAtTheGate()
+    {
+        const EntityClient* gate = nullptr;
+        for (int32_t number = 0; number < GameClient::kMaxEntities && !gate; ++number) {
+            const EntityClient* entity = gGameClient->GetEntity(number);
+            if (entity && entity->isGate && entity->IsOfPlayerCovenant())
+                gate = entity;
+        }
+        ASSERT_NE(gate, nullptr);
+        Vector2 at = Client::WorldToScreen(gate->position, true);
+        ClickAt(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
+        for (int i = 0; i < 200 && !gWorldMap->IsTeleportMode(); ++i)
+            Frames(1);
+        ASSERT_TRUE(gWorldMap->IsTeleportMode());
+        Frames(1);
+    }
+};
+
+} // namespace
+
+// Each request that used to end in silence, or in a reason-less line, and the words it now gets.
+TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
+{
+    Player* host = HostPlayer();
+    ASSERT_EQ(GetIdentifyAllCost(*host->inventory), 0) << "a new character carries only known things";
+    ASSERT_EQ(gUserVarSystem->GetStringByName("SelectedQuest"), "");
+    int32_t emptyX = 0;
+    int32_t emptyY = 0;
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+        std::vector<const char*> told;
+    };
+    const Row rows[] = {
+        {"identify all with nothing to identify", [&] { TypeOnConsole("serverCommand IdentifyAll"); },
+         {"$$NothingToIdentify$$"}},
+        {"take it on with nothing offered", [&] { TypeOnConsole("ClientAcceptQuest"); }, {"$$NoQuestToTakeOn$$"}},
+        {"a right click on the map opened by its key",
+         [&] {
+             Tap(SDL_SCANCODE_M);
+             Frames(2);
+             ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
+             PressAt(emptyX, emptyY, SDL_BUTTON_RIGHT);
+             EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
+             Tap(SDL_SCANCODE_M);
+             Frames(2);
+         },
+         {"$$WorldMapTravelFromGate$$"}},
+        {"the covenant gate opening the map", [&] { OpenTheMapAtTheGate(); }, {"$$WorldMapChooseGate$$"}},
+        {"a right click on no gate of the travel map",
+         [&] {
+             ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
+             PressAt(emptyX, emptyY, SDL_BUTTON_RIGHT);
+             ASSERT_EQ(gWorldMap->GetHoverIndex(), -1);
+         },
+         {"$$WorldMapNoGateThere$$"}},
+        {"a left click on no gate of the travel map",
+         [&] {
+             gTextEvents->RemoveAll();
+             PressAt(emptyX, emptyY, SDL_BUTTON_LEFT);
+             EXPECT_TRUE(gWorldMap->IsTeleportMode()) << "the map stays open to choose again";
+             Tap(SDL_SCANCODE_ESCAPE);
+             Frames(2);
+         },
+         {"$$WorldMapNoGateThere$$"}},
+        {"a skill used while stunned",
+         [&] {
+             host->AddStatusEffectByName("StatusEffectStunningBlow", host, 1);
+             TypeOnConsole("serverCommand useSkill 0 0 -1 0 0 0");
+             Frames(3);
+         },
+         {"$$BlockedBy", "$$StatusEffectStunningBlow$$"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.act();
+        Frames(3);
+        std::string told = Told();
+        for (const char* words : row.told)
+            EXPECT_NE(told.find(words), std::string::npos) << told;
+    }
+}
