@@ -225,7 +225,8 @@ public:
     // ---- Skills (PlayerClientSkills.cpp) -------------------------------------------------------------
     // Asks the world host for a use of the skill of that tree and index on the target (or none).
     // A targeted skill whose target is out of range sends nothing: the player walks up in attack
-    // mode and the frame sends the use once it is in range. Whether a line was queued.
+    // mode and the frame sends the use once it is in range. A skill for an enemy given no target
+    // takes the enemy under the cursor. Whether a line was queued.
     bool UseSkill(int32_t tree, int32_t index, EntityClient* target);
     // The click's skill of tree 0 on the clicked entity: an enemy is attacked with it, anything
     // else selected. Whether the click keeps repeating the skill while the button is held.
@@ -452,6 +453,7 @@ private:
     SkillClient* FindClientSkill(int32_t tree, int32_t index) const;
     // The alive interaction target; else the opponent while auto-attacking; else the target.
     EntityClient* GetSkillTarget() const;
+    EntityClient* GetHoveredEnemy() const;
     void SendPendingSkill();
     // The button held on the world keeps coming back to HandleClick.
     void StartAiming(int32_t kind);

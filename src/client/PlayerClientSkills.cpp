@@ -54,16 +54,29 @@ int32_t PlayerClient::GetItemRequirementAt(int32_t bag, int32_t slot) const
     return definition ? definition->itemRequirement : kNoItem;
 }
 
+// A skill's key with the cursor on an enemy means that enemy, as a click on it would.
+EntityClient* PlayerClient::GetHoveredEnemy() const
+{
+    EntityClient* hovered = gClientApp ? gClientApp->GetHoverEntity() : nullptr;
+    if (!hovered || hovered == GetBody() || !hovered->IsAlive())
+        return nullptr;
+    return hovered->GetClickAction(true, true) == kModeAttack ? hovered : nullptr;
+}
+
 bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
 {
     SkillClient* skill = FindClientSkill(tree, index);
     if (!skill || !skill->definition)
         return false;
     const SkillDefinition& definition = *skill->definition;
+    if (!target && definition.needsEnemy)
+        target = GetHoveredEnemy();
     if (PlayerSkillsNeedsTarget(definition)) {
-        EntityClient* chosen = GetSkillTarget();
+        EntityClient* chosen = target ? target : GetSkillTarget();
         if (skill->GetUseRefusal(stats, chosen, statusFlags) == SkillUse::OutOfRangeOrSight) {
             // Walk up and attack; the frame sends the use once the target is in range.
+            if (target && target != GetInteractionTarget())
+                SetInteractionTarget(target, false);
             SetInteractionMode(true, kModeAttack, true);
             pendingTree = tree;
             pendingSkill = index;
