@@ -207,6 +207,9 @@ void LevelEditor::Enter()
         return;
     ShowMenu("Editor");
     active = true;
+    // A thing carried on the cursor goes back: the editor's clicks are no drops.
+    if (gUISystem)
+        gUISystem->CancelDrag();
     // The view keys come before the menus and the key bindings while the editor is on.
     if (gClientApp)
         gClientApp->SetKeyHook([this](int32_t key, bool down, bool repeat) { return OnKey(key, down, repeat); },

@@ -169,6 +169,9 @@ void ModelEditor::Open(bool run)
         return;
     gUISystem->SetMenuVisible("ModelEditor", run);
     active = run;
+    // A thing carried on the cursor goes back: the viewer's clicks are no drops.
+    if (run)
+        gUISystem->CancelDrag();
 }
 
 void ModelEditor::Update(float seconds)

@@ -203,6 +203,9 @@ void UIMenu::Hide()
     inShowOrHide = true;
     RunCommandList(hideCommands);
     OnHide();
+    // A thing carried from a window that closes goes back to its place rather than stay on the cursor.
+    if (gUISystem && gUISystem->dragWidget && gUISystem->dragWidget->menu == this)
+        gUISystem->CancelDrag();
     for (UIWidget* widget : widgets)
         widget->OnMenuHidden();
     if (pausesGame && gClientApp && gClientApp->IsActive() && gUserVarSystem)

@@ -378,6 +378,26 @@ void UISystem::DrawCursor()
 
 bool UISystem::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y)
 {
+    // A thing carried off by a press and let go over another widget is dropped there, as a
+    // second click would drop it: dragging works beside clicking twice.
+    DispatchScope scope(*this);
+    UIWidget* dropOn = nullptr;
+    if (button == 0 && !down) {
+        UIWidget* under = dragWidget && dragWidget == pickedOnPress ? GetWidgetUnderCursor(false) : nullptr;
+        dropOn = under != dragWidget ? under : nullptr;
+        pickedOnPress = nullptr;
+    }
+    UIWidget* carried = dragWidget;
+    bool handled = HandleButton(button, down, x, y);
+    if (button == 0 && down)
+        pickedOnPress = dragWidget && dragWidget != carried ? dragWidget : nullptr;
+    if (dropOn && dragWidget && GetWidgetUnderCursor(false) == dropOn)
+        handled = HandleButton(0, true, x, y) || handled;
+    return handled;
+}
+
+bool UISystem::HandleButton(int32_t button, bool down, int32_t x, int32_t y)
+{
     DispatchScope scope(*this);
     bool endsMode = down && uiMode != UIMode::Normal;
     bool handled = false;
@@ -433,6 +453,12 @@ void UISystem::RecordWidgetPress(UIWidget* widget, int32_t button)
     pressedButton = button;
     pressedTime = 0.0f;
     pressedRepeats = 0;
+}
+
+void UISystem::CancelDrag()
+{
+    dragWidget = nullptr;
+    pickedOnPress = nullptr;
 }
 
 void UISystem::ClearWidgetPress(UIWidget* widget)

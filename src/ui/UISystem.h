@@ -160,6 +160,8 @@ public:
 
     // ---- Input ----
     bool HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y) override;
+    // One press or release offered to the carried thing and the active menus, front first.
+    bool HandleButton(int32_t button, bool down, int32_t x, int32_t y);
     // The keys the console leaves: the active menus, front first.
     bool HandleKey(int32_t key, bool down, bool repeat) override;
     // The wheel; false when no menu took it.
@@ -168,6 +170,8 @@ public:
     void RecordWidgetPress(UIWidget* widget, int32_t button);
     // A release of the pressed widget's button ends its repeat.
     void ClearWidgetPress(UIWidget* widget);
+    // Whatever the cursor carries goes back: nothing moved on the host while it was carried.
+    void CancelDrag();
 
     // ---- Services ----
     void GetTooltip(std::string& text, std::string& title, float position[2], float extent[2], float& flag);
@@ -242,6 +246,8 @@ public:
     // ---- State other systems and widgets read and set ----
     UiSettings settings;
     UIWidget* dragWidget = nullptr;
+    // The widget the last left press picked up, so that its release elsewhere drops it there.
+    UIWidget* pickedOnPress = nullptr;
     UIMenu* helpBottomMenu = nullptr;
     UIWidget* helpBottomBox = nullptr;
     UIMenu* helpTopMenu = nullptr;

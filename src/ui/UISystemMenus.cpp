@@ -250,7 +250,7 @@ void UISystem::ForgetWidgetsOf(const UIMenu* menu)
     if (inMenu(focusWidget))
         focusWidget = nullptr;
     if (inMenu(dragWidget))
-        dragWidget = nullptr;
+        CancelDrag();
     if (inMenu(pressedWidget))
         pressedWidget = nullptr;
     for (UIMenu* other : menus)

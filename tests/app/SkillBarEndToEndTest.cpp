@@ -1,0 +1,154 @@
+// SkillBarEndToEndTest -- the shipped game in a new world, driven by keys, presses and motion pushed through SDL: a skill dragged from the skills window lands on the bar, its key with the cursor on a monster is used on that monster, and a thing carried on the cursor goes back when its window closes or an editor opens.
+#include "app/OffscreenShots.h"
+
+#include "client/ClientMessages.h"
+#include "client/EntityClient.h"
+#include "client/SkillListClient.h"
+#include "render/TextEvents.h"
+#include "rules/skills/SkillDefinition.h"
+#include "ui/widgets/UISkillSlot.h"
+#include "ui/widgets/UIUseSlot.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class SkillBarEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
+    }
+    void TearDown() override { KeepFailedFrame("SkillBarEndToEnd"); }
+
+    static void Centre(const UIWidget& widget, int32_t& x, int32_t& y)
+    {
+        x = static_cast<int32_t>(widget.GetScreenX() + widget.size[0] / 2);
+        y = static_cast<int32_t>(widget.GetScreenY() + widget.size[1] / 2);
+    }
+
+    // A press at one place, motion to another and the release there, as a hand drags.
+    void Drag(const UIWidget& from, const UIWidget& to)
+    {
+        int32_t x0 = 0;
+        int32_t y0 = 0;
+        int32_t x1 = 0;
+        int32_t y1 = 0;
+        Centre(from, x0, y0);
+        Centre(to, x1, y1);
+        PushMotion(x0, y0);
+        Frames(1);
+        PushMouse(SDL_MOUSEBUTTONDOWN, x0, y0);
+        Frames(1);
+        PushMotion((x0 + x1) / 2, (y0 + y1) / 2);
+        Frames(1);
+        PushMotion(x1, y1);
+        Frames(1);
+        PushMouse(SDL_MOUSEBUTTONUP, x1, y1);
+        Frames(2);
+    }
+
+    // The first skill of the skills window's pages that the new character knows and that needs an enemy.
+    static UISkillSlot* KnownEnemySkill()
+    {
+        for (const char* name : {"SkillPage1", "SkillPage2", "SkillPage3", "SkillPage4"}) {
+            UIMenu* page = gUISystem->FindMenu(name);
+            if (!page)
+                continue;
+            for (UIWidget* widget : page->GetWidgets()) {
+                auto* slot = dynamic_cast<UISkillSlot*>(widget);
+                SkillClient* skill = slot && slot->IsVisible() ? slot->FindSkill() : nullptr;
+                if (skill && skill->definition && skill->definition->needsEnemy && skill->GetLevel() > 0)
+                    return slot;
+            }
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+// The skill dragged onto the bar's third place sits there; its key, pressed with the cursor on
+// a goblin beside the player, turns on the goblin instead of asking for an enemy.
+TEST_F(SkillBarEndToEnd, ADraggedSkillLandsOnTheBarAndItsKeyTakesTheMonsterUnderTheCursor)
+{
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    ASSERT_TRUE(Shown("Skills"));
+    UISkillSlot* source = KnownEnemySkill();
+    ASSERT_NE(source, nullptr) << "a new character knows a skill for enemies";
+    auto* place = dynamic_cast<UIUseSlot*>(gUISystem->FindWidgetByPath("InGame::UseSlot2"));
+    ASSERT_NE(place, nullptr);
+    Drag(*source, *place);
+    auto* placed = dynamic_cast<UISkillSlot*>(place->GetContent());
+    ASSERT_NE(placed, nullptr) << "the dragged skill reached the bar";
+    EXPECT_EQ(placed->skillTree, source->skillTree);
+    EXPECT_EQ(placed->skillIndex, source->skillIndex);
+    EXPECT_EQ(gUISystem->dragWidget, nullptr) << "nothing stays on the cursor";
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    ASSERT_FALSE(Shown("Skills"));
+
+    ClearTheStage();
+    Actor* goblin = AddGoblin(Vector2{70.0f, 0.0f});
+    ASSERT_NE(goblin, nullptr);
+    EntityClient* shown = MirrorOf(*goblin);
+    ASSERT_NE(shown, nullptr);
+    Frames(2);
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    PushMotion(x, y);
+    Frames(2);
+    ASSERT_EQ(gClientApp->GetHoverEntity(), shown);
+    Tap(SDL_SCANCODE_3);
+    Frames(6);
+    const TextEvents::Record* told = gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
+    std::string refusal = told ? told->text : std::string();
+    EXPECT_EQ(refusal.find("NeedAnEnemy"), std::string::npos) << refusal;
+    EXPECT_EQ(Local()->GetInteractionTarget(), shown) << "the key's skill went to the goblin under the cursor";
+    EXPECT_EQ(Local()->GetInteractionMode(), PlayerClient::kModeAttack);
+}
+
+// An item picked up from the bag goes back to its cell when the bag's window closes, and a skill
+// picked up from the skills window when the area editor opens: neither stays on the cursor to be
+// dropped into the world by the next click.
+TEST_F(SkillBarEndToEnd, AThingOnTheCursorGoesBackWhenItsWindowClosesOrAnEditorOpens)
+{
+    Tap(SDL_SCANCODE_I);
+    Frames(2);
+    ASSERT_TRUE(Shown("Inventory"));
+    UIWidget* cell = gUISystem->FindWidgetByPath("Inventory::Bag1Cell0");
+    ASSERT_NE(cell, nullptr);
+    const ItemBase* held = HostPlayer()->inventory->GetItem(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(held, nullptr);
+    int32_t x = 0;
+    int32_t y = 0;
+    Centre(*cell, x, y);
+    ClickAt(x, y);
+    ASSERT_EQ(gUISystem->dragWidget, cell) << "picked up";
+    Tap(SDL_SCANCODE_I);
+    Frames(2);
+    ASSERT_FALSE(Shown("Inventory"));
+    EXPECT_EQ(gUISystem->dragWidget, nullptr) << "the item stays on the cursor with its window closed";
+    ClickAt(320, 200);
+    Frames(4);
+    EXPECT_EQ(HostPlayer()->inventory->GetItem(InventoryGroupIndex::Bag1, 0), held) << "the item left its cell";
+
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    UISkillSlot* skill = KnownEnemySkill();
+    ASSERT_NE(skill, nullptr);
+    Centre(*skill, x, y);
+    ClickAt(x, y);
+    ASSERT_EQ(gUISystem->dragWidget, skill);
+    TypeOnConsole("editor 1");
+    Frames(2);
+    ASSERT_TRUE(Shown("Editor"));
+    EXPECT_EQ(gUISystem->dragWidget, nullptr) << "the skill stays on the cursor over the editor";
+    TypeOnConsole("editor 0");
+    Frames(2);
+}
