@@ -170,10 +170,11 @@ void CharacterSetUp::ListAvailableCharacters(std::vector<ListEntry>& rows)
         char levelText[64];
         std::snprintf(levelText, sizeof(levelText), "\n  level %d ", character.stats.Get(CharacterStat::Level));
         ListEntry row;
-        row.value = base;
         // The file keeps the name in lower case; the character's own name, when it is that
-        // name, shows as the player wrote it ("Brannoc", not "brannoc").
-        row.name = StringEqualsNoCase(character.characterName, base) ? character.characterName : base;
+        // name, shows as the player wrote it ("Brannoc", not "brannoc"), in the row and in what
+        // the row chooses (the delete question names it so); the file is found from it all the same.
+        row.value = StringEqualsNoCase(character.characterName, base) ? character.characterName : base;
+        row.name = row.value;
         if (covenant && !covenant->GetName().empty())
             row.name += " (" + covenant->GetName() + ")";
         row.name += levelText + className;
