@@ -20,6 +20,7 @@
 #include "server/Game.h"
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UIList.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIRelationsMenu.h"
 
@@ -242,6 +243,33 @@ TEST_F(RelationsMenuEndToEnd, TheKeyOpensTheRingWhoseLinesRightClicksClearAndThe
     ASSERT_NE(host, nullptr);
     EXPECT_EQ(covenant->targetCovenant, rival);
     EXPECT_EQ(host->CountCompanions(), 2);
+}
+
+// With nobody in the covenant to take along, the raid page says so where the list would be,
+// instead of an empty box under "Tick who rides with you".
+TEST_F(RelationsMenuEndToEnd, TheRaidPageSaysSoWhenNobodyCanRideAlong)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(gClientApp->IsActive());
+    ASSERT_EQ(gClientApp->GetLocalPlayer()->GetCovenant()->GetRecruitCount(), 0);
+    Tap(SDL_SCANCODE_R);
+    ASSERT_NE(Relations(), nullptr);
+    Frames(2);
+    int32_t own = gClientApp->GetLocalPlayer()->GetCovenant()->index;
+    int32_t rival = own == 1 ? 2 : 1;
+    PressAt(CardCentre(rival)[0], CardCentre(rival)[1], SDL_BUTTON_LEFT);
+    ClickAt(86, 451);
+    ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
+    Frames(2);
+    auto* list = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("RelationsRaid::RaidNpcList"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->rows.empty());
+    TargaImage page = Screenshot();
+    int32_t x = static_cast<int32_t>(list->GetScreenX());
+    int32_t y = static_cast<int32_t>(list->GetScreenY());
+    int32_t right = x + static_cast<int32_t>(list->size[0]);
+    EXPECT_GT(BrightPixels(page, x, y, right, y + 40, 150), 40) << "the list's place says why it is empty";
+    EXPECT_EQ(BrightPixels(page, right, y, 638, y + 60, 150), 0) << "the words run out of the list";
 }
 
 // The lines join the cards' centres, where each card writes its covenant's names: the words stay

@@ -237,6 +237,12 @@ void UIList::Draw()
     float offset = 0.0f;
     int32_t first = GetFirstVisibleRow();
     int32_t visibleRows = GetVisibleRows();
+    if (rows.empty() && !emptyText.empty()) {
+        WString shown = gLocSystem ? gLocSystem->TranslateToWide(emptyText) : NarrowToWide(emptyText);
+        gScreenText->DrawText(font, shown, static_cast<int32_t>(x), static_cast<int32_t>(y), color, useTextBackdrop,
+                              1.0f);
+        return;
+    }
     for (int32_t row = first; row < first + visibleRows && NamesRow(row); ++row) {
         if (offset + static_cast<float>(itemHeight) > size[1])
             break;
@@ -322,6 +328,8 @@ bool UIList::ReadProperty(const std::string& key, TextParser& parser)
         userVarHoldsName = parser.GetBool(false);
     } else if (StringEqualsNoCase(key, "doubleClickRedirect")) {
         doubleClickRedirect = parser.ReadString(false);
+    } else if (StringEqualsNoCase(key, "emptyText")) {
+        emptyText = parser.ReadString(false);
     } else if (StringEqualsNoCase(key, "selectFirstItem")) {
         selectFirstItem = parser.GetBool(false);
     } else if (StringEqualsNoCase(key, "scrollBarOffset")) {
@@ -366,4 +374,5 @@ void UIList::CopyFrom(const UIWidget& source)
     userVarHoldsName = other->userVarHoldsName;
     doubleClickRedirect = other->doubleClickRedirect;
     selectFirstItem = other->selectFirstItem;
+    emptyText = other->emptyText;
 }

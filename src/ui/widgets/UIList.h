@@ -76,6 +76,8 @@ public:
     bool userVarHoldsName = true;
     std::string doubleClickRedirect;
     bool selectFirstItem = false;
+    // Drawn in the first row's place while the list has no rows, so that an empty list says why.
+    std::string emptyText;
 
 private:
     // The rows drawn last, by place in view: what each was made from and what was drawn.

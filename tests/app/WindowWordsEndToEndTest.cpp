@@ -1,0 +1,88 @@
+// WindowWordsEndToEndTest -- the shipped windows of a new world say what they do, read under the cursor moved by SDL motion: the bar's covenants button is called by one name in its words and its tooltip, a quest's row explains the "[Here]" in front of a title, and the trade window's covenant offer says who gives what.
+#include "app/OffscreenShots.h"
+
+#include "core/LocSystem.h"
+#include "ui/UIWidget.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class WindowWordsEndToEnd : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
+    }
+    void TearDown() override { KeepFailedFrame("WindowWordsEndToEnd"); }
+
+    // The tooltip's words, translated, with the cursor on the widget's middle.
+    std::string TooltipOver(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        EXPECT_NE(widget, nullptr) << path;
+        if (!widget)
+            return {};
+        PushMotion(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
+                   static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+        Frames(2);
+        std::string text;
+        std::string title;
+        float position[2] = {};
+        float extent[2] = {};
+        float flag = 0.0f;
+        gUISystem->GetTooltip(text, title, position, extent, flag);
+        return gLocSystem->Translate(title + text);
+    }
+
+    static std::string Words(const char* path)
+    {
+        UIWidget* widget = gUISystem->FindWidgetByPath(path);
+        return widget ? gLocSystem->Translate(widget->text) : std::string();
+    }
+};
+
+} // namespace
+
+TEST_F(WindowWordsEndToEnd, TheCovenantsButtonAndTheQuestRowsSayWhatTheyAre)
+{
+    std::string label = Words("InGame::RelationsLabel");
+    ASSERT_FALSE(label.empty());
+    EXPECT_NE(TooltipOver("InGame::RelationsButton").find(label), std::string::npos) << "the tooltip calls it " << label;
+
+    Tap(SDL_SCANCODE_Q);
+    Frames(2);
+    ASSERT_TRUE(Shown("Quests"));
+    std::string here = gLocSystem->Translate("$$QuestTitlePlayerInQuestLevel$$");
+    while (!here.empty() && here.back() == ' ')
+        here.pop_back();
+    EXPECT_NE(TooltipOver("Quests::Quest0").find(here), std::string::npos) << "the row's tooltip explains " << here << ": " << TooltipOver("Quests::Quest0");
+    Tap(SDL_SCANCODE_Q);
+    Frames(1);
+}
+
+// The covenant's own offer: each column is headed by who gives it, within the window.
+TEST_F(WindowWordsEndToEnd, TheOfferColumnsSayWhoGives)
+{
+    gUISystem->ShowMenu("Trade");
+    Frames(2);
+    for (const char* path : {"Trade::IncomingAskedLabel", "Trade::IncomingGivenLabel"}) {
+        UIWidget* label = gUISystem->FindWidgetByPath(path);
+        ASSERT_NE(label, nullptr) << path;
+        EXPECT_FALSE(Words(path).empty()) << path;
+        UIWidget* column = gUISystem->FindWidgetByPath(path == std::string("Trade::IncomingAskedLabel")
+                                                           ? "Trade::IncomingAsked"
+                                                           : "Trade::IncomingGiven");
+        ASSERT_NE(column, nullptr);
+        EXPECT_EQ(label->GetScreenX(), column->GetScreenX()) << path;
+        EXPECT_LE(label->GetScreenY() + label->size[1], column->GetScreenY()) << path;
+    }
+    TargaImage shown = Screenshot();
+    UIWidget* asked = gUISystem->FindWidgetByPath("Trade::IncomingAskedLabel");
+    int32_t x = static_cast<int32_t>(asked->GetScreenX());
+    int32_t y = static_cast<int32_t>(asked->GetScreenY());
+    EXPECT_GT(BrightPixels(shown, x, y, x + 200, y + 12, 120), 20) << "the headings are drawn";
+}
