@@ -484,6 +484,9 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     ClickAt(260, 139);
     Tap(SDL_SCANCODE_K);
     ASSERT_TRUE(OnStackTop("DuplicateKey"));
+    EXPECT_EQ(Var("KeySwappedAction"), "$$CharacterWindow$$") << "the warning names the action that lost the key";
+    Screenshot();
+    KeepScreen("duplicatekey");
     settings = folder.Read("User/user.cfg");
     EXPECT_NE(settings.find("VirtualKey VirtualGameMenu K"), std::string::npos) << settings;
     EXPECT_NE(settings.find("VirtualKey VirtualCharacterWindow Escape"), std::string::npos) << settings;

@@ -5,7 +5,11 @@
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
+#include "ui/UIMenu.h"
 #include "ui/UISystem.h"
+
+#include <algorithm>
+#include <deque>
 
 namespace {
 
@@ -44,8 +48,26 @@ void UIVirtualKeyInput::Capture(int32_t code, bool isMouse)
     // and the warning says so.
     std::string swapped;
     bool bound = gVirtualKeys && gVirtualKeys->BindSwapping(code, isMouse, action, swapped);
+    if (gUserVarSystem && gUserVarSystem->IsReady())
+        gUserVarSystem->SetStringByName("KeySwappedAction", swapped.empty() ? std::string() : ActionLabel(swapped));
     if ((!bound || !swapped.empty()) && !duplicateMenuName.empty() && gUISystem)
         gUISystem->PushMenu(gUISystem->FindMenu(duplicateMenuName));
+}
+
+// The words the keys screen shows for the action: the "<row>Label" beside the "<row>Key" button
+// that rebinds it; the action's own name when the screen has no such row.
+std::string UIVirtualKeyInput::ActionLabel(const std::string& actionName) const
+{
+    const std::string line = "setUserVar KeyAction " + actionName;
+    for (const UIWidget* widget : menu ? menu->GetWidgets() : std::deque<UIWidget*>{}) {
+        const std::string& name = widget->internalName;
+        bool rebinds = std::find(widget->commands.begin(), widget->commands.end(), line) != widget->commands.end();
+        if (!rebinds || name.size() < 3 || name.compare(name.size() - 3, 3, "Key") != 0)
+            continue;
+        if (const UIWidget* label = menu->FindWidget(name.substr(0, name.size() - 3) + "Label"))
+            return label->text;
+    }
+    return actionName;
 }
 
 bool UIVirtualKeyInput::HandleKey(int32_t key, bool down)

@@ -29,5 +29,6 @@ public:
 
 private:
     void Capture(int32_t code, bool isMouse);
+    std::string ActionLabel(const std::string& actionName) const;
     void HidePrompt() const;
 };
