@@ -86,3 +86,15 @@ TEST_F(WindowWordsEndToEnd, TheOfferColumnsSayWhoGives)
     int32_t y = static_cast<int32_t>(asked->GetScreenY());
     EXPECT_GT(BrightPixels(shown, x, y, x + 200, y + 12, 120), 20) << "the headings are drawn";
 }
+
+// An empty place of the equipment names itself, and what it holds, under the cursor.
+TEST_F(WindowWordsEndToEnd, EmptyEquipmentPlacesNameThemselves)
+{
+    Tap(SDL_SCANCODE_I);
+    Frames(2);
+    ASSERT_TRUE(Shown("Inventory"));
+    ASSERT_EQ(HostPlayer()->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Head), nullptr);
+    std::string told = TooltipOver("Inventory::Head");
+    EXPECT_NE(told.find(gLocSystem->Translate("$$HeadItemSlot$$")), std::string::npos) << told;
+    EXPECT_NE(told.find(gLocSystem->Translate("$$HeadOnlyHold$$")), std::string::npos) << told;
+}

@@ -279,7 +279,7 @@ TEST_F(ItemSlotTooltip, AnEmptySlotNamesWhatItHolds)
     std::string text;
     std::string title;
     EXPECT_TRUE(Slot("Head").GetHelpText(5, 105, text, title));
-    EXPECT_EQ(text, "$$HeadItemSlot$$");
+    EXPECT_EQ(text, "$$HeadItemSlot$$\n$$EmptySlotHolds$$ $$HeadOnlyHold$$");
     EXPECT_TRUE(Slot("Far").GetHelpText(105, 305, text, title));
     EXPECT_EQ(text, "$$GeneralItemSlot$$");
 }

@@ -214,7 +214,12 @@ bool UIItemSlot::GetHelpText(int32_t x, int32_t y, std::string& text, std::strin
     if (!item) {
         if (hideIfEmpty)
             return UIWidget::GetHelpText(x, y, text, title);
-        text = StringFormat("$$%sItemSlot$$", SlotTypeName(itemSlotType));
+        // A place for one kind of thing (armour, a ring, a relic) says what it waits for; a cell
+        // that takes anything is only empty.
+        const char* type = SlotTypeName(itemSlotType);
+        text = StringFormat("$$%sItemSlot$$", type);
+        if (itemSlotType != ItemSlotType::General && itemSlotType != ItemSlotType::None)
+            text += StringFormat("\n$$EmptySlotHolds$$ $$%sOnlyHold$$", type);
         return true;
     }
     ItemTooltipOptions options;
