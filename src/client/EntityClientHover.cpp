@@ -292,7 +292,7 @@ void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly, bool wit
     else if (isVendor)
         out += "\n$$LeftClickToBuyAndSell$$";
     else if (isNpcList)
-        out += "\nLeft click to manage npcs";
+        out += "\n$$LeftClickToManageRecruits$$";
     else if (isStash)
         out += "\n$$LeftClickToOpen$$";
     else if (isNpc || !questOffers.empty())

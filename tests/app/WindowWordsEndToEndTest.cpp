@@ -2,6 +2,7 @@
 #include "app/OffscreenShots.h"
 
 #include "core/LocSystem.h"
+#include "core/StringUtil.h"
 #include "ui/UIWidget.h"
 
 #include <cstdlib>
@@ -97,4 +98,39 @@ TEST_F(WindowWordsEndToEnd, EmptyEquipmentPlacesNameThemselves)
     std::string told = TooltipOver("Inventory::Head");
     EXPECT_NE(told.find(gLocSystem->Translate("$$HeadItemSlot$$")), std::string::npos) << told;
     EXPECT_NE(told.find(gLocSystem->Translate("$$HeadOnlyHold$$")), std::string::npos) << told;
+}
+
+// The covenant's stash, hovered where it stands, is called by the name the quests and the
+// stash window use.
+TEST_F(WindowWordsEndToEnd, TheCovenantStashIsCalledAStashUnderTheCursor)
+{
+    Entity* stash = nullptr;
+    for (int32_t number = 0; number < 1500 && !stash; ++number) {
+        Entity* entity = gGame->GetEntity(number);
+        const DatabaseEntry* record = entity ? entity->GetEntry() : nullptr;
+        if (record && record->GetName() == std::string_view("ObjectCovenantStash"))
+            stash = entity;
+    }
+    ASSERT_NE(stash, nullptr);
+    ClearTheStage();
+    stash->SetPosition(HostPlayer()->position.Offset(Vector2{70.0f, 0.0f}));
+    EntityClient* shown = MirrorOf(*stash);
+    ASSERT_NE(shown, nullptr);
+    Frames(4);
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(FindPickPoint(*shown, x, y));
+    PushMotion(x, y);
+    Frames(2);
+    std::string text;
+    std::string title;
+    float position[2] = {};
+    float extent[2] = {};
+    float flag = 0.0f;
+    gUISystem->GetTooltip(text, title, position, extent, flag);
+    std::string told = gLocSystem->Translate(text);
+    std::string stashWord = gLocSystem->Translate("$$QuestTextHouseCovStash$$");
+    EXPECT_NE(told.find(gLocSystem->Translate("$$ObjectCovenantStash$$")), std::string::npos) << told;
+    EXPECT_NE(StringToLower(told).find("stash"), std::string::npos) << told << " / the quests say " << stashWord;
+    EXPECT_EQ(told.find("characters"), std::string::npos) << "the covenant's stash is no store of the player's characters";
 }
