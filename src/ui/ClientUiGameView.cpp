@@ -101,6 +101,10 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.covenant = entity->covenantIndex;
     out.kind = entity->GetNpcType();
     out.offersQuest = !entity->questOffers.empty();
+    // Mended: left unset, the trader-kind conditions of the layouts were never true.
+    out.isVendor = entity->isVendor;
+    out.isGuardVendor = entity->isGuardVendor;
+    out.isGambler = entity->isGambler;
     // The stat tooltips and the class tint need the class; a player whose power is not rising
     // wears its class's second colour.
     if (const CharacterClass* characterClass = GetEntityClass(number)) {

@@ -389,3 +389,31 @@ TEST_F(StashVendorEndToEnd, AGuardCaptainsEndlessStackShowsNoCountWhereAFiniteOn
     EXPECT_EQ(ChangedPixels(endless, counted, x - w, y + h / 2, x, y + h, 48), 0)
         << "the endless count ran over the cell beside";
 }
+
+// The gambler's window is titled for the gambler, and a wager's goods say they are unknown until
+// bought, magic or not.
+TEST_F(StashVendorEndToEnd, TheGamblersWindowIsTitledForTheGamblerAndItsGoodsAreUnknown)
+{
+    Vendor* gambler = GoBeside<Vendor>([](const Vendor& v) { return v.IsGambler(); });
+    ASSERT_NE(gambler, nullptr) << "the town has a gambler";
+    ASSERT_TRUE(ClickUntilMode(gambler->entityNumber, 22));
+    const char* menu = Shown("VendorMenu") ? "VendorMenu" : "VendorMenuWithQuests";
+    ASSERT_TRUE(Shown(menu));
+    Frames(2);
+    UIWidget* title = gUISystem->FindWidgetByPath(std::string(menu) + "::GamblerHeading");
+    UIWidget* traders = gUISystem->FindWidgetByPath(std::string(menu) + "::Heading");
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(traders, nullptr);
+    EXPECT_TRUE(title->IsVisible());
+    EXPECT_FALSE(traders->IsVisible()) << "the trader's title over the gambler's window";
+    ASSERT_NE(gambler->GetStockItem(0), nullptr);
+    PushMotion(kGoodsCell[0], kGoodsCell[1]);
+    Frames(2);
+    std::string text;
+    std::string heading;
+    float position[2] = {};
+    float extent[2] = {};
+    float flag = 0.0f;
+    gUISystem->GetTooltip(text, heading, position, extent, flag);
+    EXPECT_NE(text.find("$$TooltipGambleUnknown$$"), std::string::npos) << text;
+}

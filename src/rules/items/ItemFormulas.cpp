@@ -359,7 +359,10 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
         if (needed > 0)
             requirement(!viewer || viewer->Get(CharacterStat::Strength + i) >= needed, RequirementLine(i));
     }
-    if (IsUnidentified() && !options.gamble)
+    // A wager's goods are unknown to the buyer whether or not they are magic.
+    if (options.gamble)
+        out += "\n$$TooltipGambleUnknown$$";
+    else if (IsUnidentified())
         out += "\n$$TooltipUnidentified$$";
     if (options.tomeShelved)
         out += "\n$$TooltipTomeShelved$$";

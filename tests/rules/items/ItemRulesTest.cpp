@@ -233,6 +233,9 @@ TEST_F(ItemRules, TooltipMarksUnmetRequirementsAndHidesAffixesWhenGambling)
     sword->BuildTooltip(options, gamble);
     EXPECT_EQ(gamble.find("TooltipStat~"), std::string::npos);
     EXPECT_NE(gamble.find("$$TooltipPrice$$ "), std::string::npos);
+    // Identified or not, a wager says its goods are unknown until bought.
+    EXPECT_NE(gamble.find("$$TooltipGambleUnknown$$"), std::string::npos) << gamble;
+    EXPECT_EQ(gamble.find("$$TooltipUnidentified$$"), std::string::npos) << gamble;
 }
 
 // The item's class is the group it lies in: stash and loot items are taken, bag items worn.
