@@ -14,6 +14,7 @@
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/widgets/UIDropDownBox.h"
+#include "ui/widgets/UITextureList.h"
 
 #include <algorithm>
 #include <cmath>
@@ -172,6 +173,10 @@ void ModelEditor::Open(bool run)
     // A thing carried on the cursor goes back: the viewer's clicks are no drops.
     if (run)
         gUISystem->CancelDrag();
+    // Opened with nothing chosen, the viewer shows the first model of its list rather than an empty stage.
+    auto* list = dynamic_cast<UITextureList*>(gUISystem->FindWidgetByPath("ModelEditor::ModelList"));
+    if (run && modelVar.GetString().empty() && list && !list->GetNames().empty())
+        modelVar.SetString(list->GetNames().front());
 }
 
 void ModelEditor::Update(float seconds)

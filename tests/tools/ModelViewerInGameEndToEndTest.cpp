@@ -43,6 +43,12 @@ TEST_F(ModelViewerInGame, AModelClickedInTheListIsDrawnInPlaceOfTheWorld)
     ASSERT_GT(LitPixels(world), 20000) << "the world fills the view";
     TypeOnConsole("modelEditor 1");
     ASSERT_TRUE(gModelEditor->IsActive());
+    Frames(1);
+    EXPECT_NE(gModelEditor->GetModel(), nullptr) << "the viewer opens on the first model of its list";
+    EXPECT_GT(LitPixels(Screenshot()), 300) << "and draws it";
+    // Taken away, the view is cleared.
+    gUserVarSystem->SetStringByName("ModelEditorModel", "");
+    Frames(1);
     TargaImage empty = Screenshot();
     // Only the game's overlays (the player's bar, a notice) stay lit.
     EXPECT_LT(LitPixels(empty), 400) << "without a model the view is cleared";
