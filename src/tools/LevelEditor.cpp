@@ -103,6 +103,7 @@ void LevelEditor::RegisterVars()
     connectionToDeleteVar = vars.RegisterVar("EditorConnectionToDelete", "");
     highlightInfoVar = vars.RegisterVar("EditorHighlightInfo", "");
     tileLocationVar = vars.RegisterVar("EditorTileLocation", "");
+    saveStatusVar = vars.RegisterVar("EditorSaveStatus", "");
     fullLevelVar = vars.RegisterVar("EditorFullLevel", "0");
     randomRotationVar = vars.RegisterVar("EditorRandomRotation", "0");
     collisionGridVar = vars.RegisterVar("showCollisionGrid", "0");

@@ -189,6 +189,8 @@ private:
     UserVarRef connectionToDeleteVar;
     UserVarRef highlightInfoVar;
     UserVarRef tileLocationVar;
+    // The outcome of the last save, on the editor's strip: the log alone is no answer to a modder.
+    UserVarRef saveStatusVar;
     UserVarRef fullLevelVar;
     UserVarRef randomRotationVar;
     UserVarRef collisionGridVar;

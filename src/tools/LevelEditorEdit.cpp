@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
+#include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
 #include "core/system/InputSystem.h"
@@ -105,9 +106,11 @@ bool LevelEditor::Save()
     std::string path = "Levels/" + name;
     if (!area || !WriteStringToFile(path, WriteAreaFile(*area))) {
         DebugSystem::Print(kPrintWarning, "Couldn't save %s\n", path.c_str());
+        saveStatusVar.SetString("$$EditorSaveFailed$$ " + FormatLiteralToken("%s", path.c_str()));
         return false;
     }
     DebugSystem::Print(kPrintPlain, "Saved %s\n", path.c_str());
+    saveStatusVar.SetString("$$EditorSaved$$ " + FormatLiteralToken("%s", path.c_str()));
     clean = true;
     return true;
 }

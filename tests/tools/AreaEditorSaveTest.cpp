@@ -1,6 +1,7 @@
 // AreaEditorSaveTest -- "EditorSave" writes the area in edit under "Levels/" in the user folder, whole or not at all, and refuses names that would leave that folder; the editors' dialogs stand clear of their tool strip.
 #include "tools/AreaEditorFixture.h"
 
+#include "core/LocSystem.h"
 #include "support/LogLines.h"
 #include "world/AreaFileWriter.h"
 
@@ -83,12 +84,18 @@ TEST_F(AreaEditorSave, ABlockedTargetKeepsWhatWasThereAndTheAreaUnclean)
     EXPECT_EQ(folder.Read("User/Levels/blocked.ara/old.txt"), "kept");
     EXPECT_EQ(CountLinesHolding(*gDebugSystem, "Couldn't save Levels/blocked.ara"), 1);
     EXPECT_EQ(CountLinesHolding(*gDebugSystem, "Saved Levels/blocked.ara"), 0) << "a failure is not told as a success";
+    // The editor's strip says so too, in its own words, naming the file.
+    EXPECT_EQ(gLocSystem->Translate(Var("EditorSaveStatus")).rfind(gLocSystem->Translate("$$EditorSaveFailed$$"), 0), 0u)
+        << Var("EditorSaveStatus");
+    EXPECT_NE(Var("EditorSaveStatus").find("Levels/blocked.ara"), std::string::npos);
     // Saved under a free name the same area is written whole.
     SetVar("EditorAreaFileName", "free.ara");
     Run("EditorSave");
     EXPECT_TRUE(Editor().IsClean());
     EXPECT_EQ(folder.Read("User/Levels/free.ara"), WriteAreaFile(Area()));
     EXPECT_EQ(CountLinesHolding(*gDebugSystem, "Saved Levels/free.ara"), 1);
+    EXPECT_EQ(gLocSystem->Translate(Var("EditorSaveStatus")),
+              gLocSystem->Translate("$$EditorSaved$$") + " Levels/free.ara");
 }
 
 TEST_F(AreaEditorSave, AMissingAreaFileIsNamedAndLeavesNothingToEdit)
