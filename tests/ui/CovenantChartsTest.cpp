@@ -86,13 +86,22 @@ TEST_F(CovenantCharts, WithoutHistoryThereAreNoSegmentsAndTheNamesStandAtTheRigh
     chart.stats[{1, CovenantStat::InfluenceAdventure}] = 40;
     menu->HandleMenuCommand("ShowInfluenceCompare");
     Draw();
-    EXPECT_TRUE(canvas.lines.empty());
-    ASSERT_EQ(canvas.texts.size(), 2u);
+    EXPECT_TRUE(canvas.OfWidth(3.0f).empty());
+    // Each line's name at its end, then the legend above the chart: a swatch and the name an entry.
+    ASSERT_EQ(canvas.texts.size(), 4u);
     EXPECT_EQ(canvas.texts[0].text, "^f015Ours");
     EXPECT_FLOAT_EQ(canvas.texts[0].x, 540.0f);
     EXPECT_FLOAT_EQ(canvas.texts[0].y, 100.0f);
     // The lower bound is 0 while the minimum is above it.
     EXPECT_FLOAT_EQ(canvas.texts[1].y, YOf(40.0f, 0.0f, 100.0f));
+    for (size_t c = 0; c < 2; ++c) {
+        const RecordedText& name = canvas.texts[2 + c];
+        EXPECT_EQ(name.text, canvas.texts[c].text) << c;
+        EXPECT_LT(name.y + 16.0f, 100.0f) << "above the chart";
+        EXPECT_GT(name.x, c == 0 ? 100.0f : canvas.texts[2].x + 60.0f) << "side by side";
+    }
+    ASSERT_EQ(canvas.lines.size(), 2u) << "a swatch a covenant";
+    EXPECT_LT(canvas.lines[1].x1, canvas.texts[3].x);
 
     // No covenant mirror: the page alone.
     chart.mirror = false;

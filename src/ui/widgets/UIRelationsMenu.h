@@ -21,6 +21,9 @@ public:
     // A pattern other than 0xFFFF stipples the line.
     virtual void DrawLine(float x0, float y0, float x1, float y1, float width, const Color& color, uint16_t pattern);
     virtual void DrawText(const std::string& text, float x, float y, const Color& color);
+
+    // The font handle the texts start in; with none (-1) the screen text draws nothing.
+    int32_t font = -1;
 };
 
 // Main thread. Made for "MenuType RelationsMenu"; its pages are menus of their own, found by
@@ -143,6 +146,8 @@ private:
     void DrawCards();
     void DrawLegend(bool treatyDrawn, bool tradeDrawn);
     void DrawChart(bool power);
+    // Each covenant's colour and name above the chart, so that a line is known before its end.
+    void DrawChartLegend();
     // The chart range over the covenants' current values of the shown series.
     void ComputeRange(bool power, float range[2]) const;
     // The shown series' weighted sum at a history point, or at the current values for point -1.

@@ -31,6 +31,13 @@ constexpr float kChartLeft = 100.0f;
 constexpr float kChartWidth = 440.0f;
 constexpr float kChartTop = 100.0f;
 constexpr float kChartHeight = 280.0f;
+// The legend above the chart, under the heading: a swatch and a name an entry, four entries a row.
+constexpr float kLegendLeft = 100.0f;
+constexpr float kLegendTop = 42.0f;
+constexpr float kLegendColumn = 110.0f;
+constexpr int32_t kLegendColumns = 4;
+constexpr float kLegendSwatch = 12.0f;
+constexpr float kLegendRow = 16.0f;
 // Where a history point keeps the first influence value.
 constexpr int32_t kFirstInfluenceValue = 5;
 
@@ -71,7 +78,7 @@ void RelationsCanvas::DrawLine(float x0, float y0, float x1, float y1, float wid
 void RelationsCanvas::DrawText(const std::string& text, float x, float y, const Color& color)
 {
     if (gScreenText)
-        gScreenText->DrawTextNarrow(-1, text, static_cast<int32_t>(x), static_cast<int32_t>(y), color, true, 1.0f);
+        gScreenText->DrawTextNarrow(font, text, static_cast<int32_t>(x), static_cast<int32_t>(y), color, true, 1.0f);
 }
 
 RelationsCanvas& UIRelationsMenu::Canvas()
@@ -283,6 +290,10 @@ void UIRelationsMenu::DrawChart(bool power)
     }
     if (page)
         page->Draw();
+    // Mended: the chart's names were drawn in no font, and so not at all; they take the page's
+    // axis words' font.
+    if (UIWidget* words = page ? page->FindWidget("YAxisLabel") : nullptr)
+        Canvas().font = words->font.GetValue();
     const UiGameView& view = RelationsDrawView();
     if (!view.HasCovenantMirror())
         return;
@@ -307,5 +318,23 @@ void UIRelationsMenu::DrawChart(bool power)
             y = nextY;
         }
         out.DrawText("^f015" + covenant.name, x, y, color);
+    }
+    DrawChartLegend();
+}
+
+void UIRelationsMenu::DrawChartLegend()
+{
+    const UiGameView& view = RelationsDrawView();
+    RelationsCanvas& out = Canvas();
+    for (int32_t c = 0; c < CoveredCount(); ++c) {
+        UiCovenantFacts covenant;
+        if (!view.GetCovenant(c, covenant))
+            continue;
+        Color color = TableColor(covenant.colorIndex);
+        float x = kLegendLeft + static_cast<float>(c % kLegendColumns) * kLegendColumn;
+        float y = kLegendTop + static_cast<float>(c / kLegendColumns) * kLegendRow;
+        out.DrawLine(x, y + kLegendRow / 2.0f, x + kLegendSwatch, y + kLegendRow / 2.0f, kLegendRow / 2.0f, color,
+                     kSolid);
+        out.DrawText("^f015" + covenant.name, x + kLegendSwatch + 4.0f, y, color);
     }
 }
