@@ -272,6 +272,32 @@ TEST_F(RelationsMenuEndToEnd, TheRaidPageSaysSoWhenNobodyCanRideAlong)
     EXPECT_EQ(BrightPixels(page, right, y, 638, y + 60, 150), 0) << "the words run out of the list";
 }
 
+// Both charts stand on drawn axes, with the covenants' legend above them.
+TEST_F(RelationsMenuEndToEnd, TheChartsHaveAxesAndALegend)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(gClientApp->IsActive());
+    Tap(SDL_SCANCODE_R);
+    ASSERT_NE(Relations(), nullptr);
+    Frames(2);
+    for (int32_t button : {394, 426}) {
+        SCOPED_TRACE(button);
+        ClickAt(86, button);
+        Frames(2);
+        TargaImage chart = Screenshot();
+        EXPECT_GT(BrightPixels(chart, 98, 110, 102, 370, 120), 400) << "the value axis";
+        EXPECT_GT(BrightPixels(chart, 110, 378, 530, 382, 120), 350) << "the time axis";
+        EXPECT_GT(CountPixels(chart, 100, 42, 540, 74, [](const auto& p) { return std::max({p[0], p[1], p[2]}) > 120; }),
+                  100)
+            << "the legend";
+        Tap(SDL_SCANCODE_ESCAPE);
+        Frames(1);
+        if (!Relations()->IsShown())
+            Tap(SDL_SCANCODE_R);
+        Frames(2);
+    }
+}
+
 // The lines join the cards' centres, where each card writes its covenant's names: the words stay
 // as they are whether the lines are drawn under them or not.
 TEST_F(RelationsMenuEndToEnd, TheLinesBetweenTheCardsRunUnderTheCovenantsNamesNotOverThem)
