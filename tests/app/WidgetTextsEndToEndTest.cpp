@@ -117,8 +117,8 @@ TEST_F(WidgetTextsEndToEnd, TheVendorsButtonPricesIdentifyingEverythingAndAClick
     Frames(4);
     EXPECT_FALSE(cap->IsUnidentified()) << "the host identified the cap";
     EXPECT_EQ(HostPlayer()->stats.Get(CharacterStat::Money), 1000 - cost);
-    EXPECT_EQ(Label("VendorMenu::IdentifyAllLabel"), "$$IdentifyAllYourItemsFor$$ " + FormatMoney(0))
-        << "nothing is left to identify";
+    EXPECT_EQ(Label("VendorMenu::IdentifyAllLabel"), "$$NothingToIdentifyLabel$$")
+        << "nothing is left to identify, and the button says so rather than offer it for nothing";
 }
 
 TEST_F(WidgetTextsEndToEnd, TheProfilesScreenTotalsTheScoreOfTheWonAdventure)
