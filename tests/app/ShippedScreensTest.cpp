@@ -471,8 +471,14 @@ TEST_F(ShippedScreens, TheKeysScreenBindsAnActionToThePressedKeyAndWarnsOfAKeyIn
     ClickAt(260, 199);
     EXPECT_EQ(Var("KeyAction"), "VirtualCharacterWindow");
     EXPECT_EQ(Var("KeyPrompt"), "1");
+    // The screen asks for the key while it waits for one, and no longer once it has it.
+    UIWidget* prompt = gUISystem->FindWidgetByPath("KeyBindings::Prompt");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(prompt->IsVisible());
+    EXPECT_EQ(prompt->text, "$$KeysPrompt$$");
     Tap(SDL_SCANCODE_K);
     EXPECT_EQ(Var("KeyPrompt"), "0");
+    EXPECT_FALSE(prompt->IsVisible());
     std::string settings = folder.Read("User/user.cfg");
     EXPECT_NE(settings.find("VirtualKey VirtualCharacterWindow K"), std::string::npos) << settings;
     TargaImage keys = Screenshot();
