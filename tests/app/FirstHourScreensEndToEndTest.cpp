@@ -238,9 +238,9 @@ TEST_F(FirstHourScreens, TheSavedCharactersRowsKeepApartAndNoOldRefusalFollows)
     UIWidget* error = gUISystem->FindWidgetByPath("ConfirmSaveExit::Error");
     ASSERT_NE(error, nullptr);
     TargaImage asked = Screenshot();
-    EXPECT_EQ(CountPixels(asked, static_cast<int>(error->GetScreenX()), static_cast<int>(error->GetScreenY()),
-                          static_cast<int>(error->GetScreenX() + error->size[0]),
-                          static_cast<int>(error->GetScreenY() + error->size[1]),
+    EXPECT_EQ(CountPixels(asked, static_cast<int>(error->GetScreenPosition().x), static_cast<int>(error->GetScreenPosition().y),
+                          static_cast<int>(error->GetScreenPosition().x + error->size[0]),
+                          static_cast<int>(error->GetScreenPosition().y + error->size[1]),
                           [](const auto& p) { return p[0] > 150 && p[0] > p[1] + 60; }),
               0)
         << "red words on the save question";

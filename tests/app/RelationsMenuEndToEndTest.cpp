@@ -265,8 +265,8 @@ TEST_F(RelationsMenuEndToEnd, TheRaidPageSaysSoWhenNobodyCanRideAlong)
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(list->rows.empty());
     TargaImage page = Screenshot();
-    int32_t x = static_cast<int32_t>(list->GetScreenX());
-    int32_t y = static_cast<int32_t>(list->GetScreenY());
+    int32_t x = static_cast<int32_t>(list->GetScreenPosition().x);
+    int32_t y = static_cast<int32_t>(list->GetScreenPosition().y);
     int32_t right = x + static_cast<int32_t>(list->size[0]);
     EXPECT_GT(BrightPixels(page, x, y, right, y + 40, 150), 40) << "the list's place says why it is empty";
     EXPECT_EQ(BrightPixels(page, right, y, 638, y + 60, 150), 0) << "the words run out of the list";

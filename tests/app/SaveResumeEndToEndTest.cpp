@@ -645,8 +645,8 @@ TEST_F(ShippedScreensSaveResume, ASaleAndAPurchaseLastThroughADeathAndAResume)
         if (rise) {
             UIWidget* button = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
             ASSERT_TRUE(button && button->IsVisible());
-            ClickAt(int32_t(button->GetScreenX() + button->size[0] / 2),
-                    int32_t(button->GetScreenY() + button->size[1] / 2));
+            ClickAt(int32_t(button->GetScreenPosition().x + button->size[0] / 2),
+                    int32_t(button->GetScreenPosition().y + button->size[1] / 2));
             Frames(6);
             // The lifestone's wait, as the hero's bar counts it down.
             float wait = Local()->GetBody() ? Local()->GetBody()->timerDuration : 0.0f;
@@ -656,7 +656,7 @@ TEST_F(ShippedScreensSaveResume, ASaleAndAPurchaseLastThroughADeathAndAResume)
         } else {
             UIWidget* leave = gUISystem->FindWidgetByPath("PlayerDead::Leave");
             ASSERT_TRUE(leave && leave->IsVisible());
-            ClickAt(int32_t(leave->GetScreenX() + leave->size[0] / 2), int32_t(leave->GetScreenY() + leave->size[1] / 2));
+            ClickAt(int32_t(leave->GetScreenPosition().x + leave->size[0] / 2), int32_t(leave->GetScreenPosition().y + leave->size[1] / 2));
             ASSERT_TRUE(Shown("ConfirmExit"));
             ClickAt(180 + 20 + 55, 180 + 70 + 15);
             ASSERT_TRUE(Shown("Main"));

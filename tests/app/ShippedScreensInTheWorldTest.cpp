@@ -536,8 +536,8 @@ protected:
 
     static UiRect WidgetRect(const UIWidget& widget)
     {
-        return {widget.GetScreenX(), widget.GetScreenY(), widget.GetScreenX() + widget.size[0],
-                widget.GetScreenY() + widget.size[1]};
+        return {widget.GetScreenPosition().x, widget.GetScreenPosition().y, widget.GetScreenPosition().x + widget.size[0],
+                widget.GetScreenPosition().y + widget.size[1]};
     }
 
     // The cursor's picture stands at its point, 32 units each way.
@@ -602,8 +602,8 @@ TEST_P(ShippedWordsOnScreen, EveryTooltipOfTheScreensBeforeTheGameStandsWhollyOn
         for (UIWidget* widget : menu->GetWidgets()) {
             if (widget->highlightText.empty() || !widget->IsVisible())
                 continue;
-            float cx = widget->GetScreenX() + widget->size[0] / 2.0f;
-            float cy = widget->GetScreenY() + widget->size[1] / 2.0f;
+            float cx = widget->GetScreenPosition().x + widget->size[0] / 2.0f;
+            float cy = widget->GetScreenPosition().y + widget->size[1] / 2.0f;
             PushMouse(SDL_MOUSEMOTION, static_cast<int32_t>(cx), static_cast<int32_t>(cy));
             Frames(2);
             std::string where = std::string(name) + "::" + widget->internalName;

@@ -26,8 +26,8 @@ protected:
 
     static void Centre(const UIWidget& widget, int32_t& x, int32_t& y)
     {
-        x = static_cast<int32_t>(widget.GetScreenX() + widget.size[0] / 2);
-        y = static_cast<int32_t>(widget.GetScreenY() + widget.size[1] / 2);
+        x = static_cast<int32_t>(widget.GetScreenPosition().x + widget.size[0] / 2);
+        y = static_cast<int32_t>(widget.GetScreenPosition().y + widget.size[1] / 2);
     }
 
     // A press at one place, motion to another and the release there, as a hand drags.

@@ -375,8 +375,8 @@ TEST_F(StashVendorEndToEnd, AGuardCaptainsEndlessStackShowsNoCountWhereAFiniteOn
                 }
             }
     ASSERT_NE(cell, nullptr) << "a guard for hire stands in a goods cell past the first";
-    auto x = static_cast<int>(cell->GetScreenX());
-    auto y = static_cast<int>(cell->GetScreenY());
+    auto x = static_cast<int>(cell->GetScreenPosition().x);
+    auto y = static_cast<int>(cell->GetScreenPosition().y);
     auto w = static_cast<int>(cell->size[0]);
     auto h = static_cast<int>(cell->size[1]);
     TargaImage endless = Screenshot();

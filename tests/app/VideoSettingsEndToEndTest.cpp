@@ -389,9 +389,9 @@ TEST_F(VideoSettingsAfterASwitch, TheResolutionBoxNamesTheWindowsSizeAndListsItO
     int sx = shot.GetWidth();
     int sy = shot.GetHeight();
     auto scaled = [&](float v, int side, float unit) { return static_cast<int>(v * static_cast<float>(side) / unit); };
-    EXPECT_GT(BrightPixels(shot, scaled(box->GetScreenX(), sx, 640.0f), scaled(box->GetScreenY(), sy, 480.0f),
-                           scaled(box->GetScreenX() + box->size[0], sx, 640.0f),
-                           scaled(box->GetScreenY() + box->size[1], sy, 480.0f), 150),
+    EXPECT_GT(BrightPixels(shot, scaled(box->GetScreenPosition().x, sx, 640.0f), scaled(box->GetScreenPosition().y, sy, 480.0f),
+                           scaled(box->GetScreenPosition().x + box->size[0], sx, 640.0f),
+                           scaled(box->GetScreenPosition().y + box->size[1], sy, 480.0f), 150),
               20)
         << "the box is blank";
 }

@@ -27,8 +27,8 @@ protected:
         EXPECT_NE(widget, nullptr) << path;
         if (!widget)
             return {};
-        PushMotion(static_cast<int32_t>(widget->GetScreenX() + widget->size[0] / 2),
-                   static_cast<int32_t>(widget->GetScreenY() + widget->size[1] / 2));
+        PushMotion(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
+                   static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
         Frames(2);
         std::string text;
         std::string title;
@@ -78,13 +78,13 @@ TEST_F(WindowWordsEndToEnd, TheOfferColumnsSayWhoGives)
                                                            ? "Trade::IncomingAsked"
                                                            : "Trade::IncomingGiven");
         ASSERT_NE(column, nullptr);
-        EXPECT_EQ(label->GetScreenX(), column->GetScreenX()) << path;
-        EXPECT_LE(label->GetScreenY() + label->size[1], column->GetScreenY()) << path;
+        EXPECT_EQ(label->GetScreenPosition().x, column->GetScreenPosition().x) << path;
+        EXPECT_LE(label->GetScreenPosition().y + label->size[1], column->GetScreenPosition().y) << path;
     }
     TargaImage shown = Screenshot();
     UIWidget* asked = gUISystem->FindWidgetByPath("Trade::IncomingAskedLabel");
-    int32_t x = static_cast<int32_t>(asked->GetScreenX());
-    int32_t y = static_cast<int32_t>(asked->GetScreenY());
+    int32_t x = static_cast<int32_t>(asked->GetScreenPosition().x);
+    int32_t y = static_cast<int32_t>(asked->GetScreenPosition().y);
     EXPECT_GT(BrightPixels(shown, x, y, x + 200, y + 12, 120), 20) << "the headings are drawn";
 }
 

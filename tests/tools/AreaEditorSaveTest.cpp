@@ -145,8 +145,8 @@ TEST_F(AreaEditorSave, TheEditorsDialogsStandClearOfTheToolStrip)
     for (const char* part : {"EditorSaveAs::Heading", "EditorSaveAs::OkLabel", "EditorSaveAs::BackLabel"}) {
         UIWidget* widget = gUISystem->FindWidgetByPath(part);
         ASSERT_NE(widget, nullptr) << part;
-        auto x = static_cast<int>(widget->GetScreenX());
-        auto y = static_cast<int>(widget->GetScreenY());
+        auto x = static_cast<int>(widget->GetScreenPosition().x);
+        auto y = static_cast<int>(widget->GetScreenPosition().y);
         EXPECT_GT(BrightPixels(shown, x, y, x + static_cast<int>(widget->size[0]), y + static_cast<int>(widget->size[1]),
                                150),
                   20)
