@@ -3,6 +3,7 @@
 
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
+#include "client/GlobalStats.h"
 #include "core/Database.h"
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
@@ -593,6 +594,12 @@ TEST_P(ShippedWordsOnScreen, EveryTooltipOfTheScreensBeforeTheGameStandsWhollyOn
 {
     auto* help = dynamic_cast<UIHelp*>(gUISystem->helpTopBox);
     ASSERT_NE(help, nullptr);
+    // A profile whose best character has come far enough to be offered the challenges.
+    TypeOnConsole("setUserVar NewUserName Probe");
+    TypeOnConsole("newUser");
+    IntArray veteran(GlobalStats::kCharacterStats);
+    veteran.Set(CharacterStat::Level, GlobalStats::kChallengeLevel);
+    gGlobalStats->FindOrAddRecord("Veteran", "Old Guard", veteran, IntArray(GlobalStats::kFunStats));
     int tooltips = 0;
     for (const char* name : {"Main", "Options", "OptionsInterface", "NewCharacter", "KeyBindings", "Profiles",
                              "NewProfile", "LoadCharacter", "HelpScreen"}) {
