@@ -3,6 +3,10 @@
 
 #include "BenchGameFolder.h"
 
+#include "app/Application.h"
+#include "core/DebugSystem.h"
+#include "platform/PosixTimerSystem.h"
+
 #include "entities/Player.h"
 #include "platform/PosixPlatformSystem.h"
 #include "server/WorldHost.h"
@@ -10,6 +14,7 @@
 #include "world/Level.h"
 #include "world/World.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -67,4 +72,25 @@ inline int32_t BenchFirstDungeonLevel()
         if (const Level* level = gWorld->GetLevel(index); level && level->area && level->area->levelGenerator == kind)
             return index;
     return -1;
+}
+
+// The program's systems over the folder, its sound on the null device, the platform without the
+// frame cap's sleep and the log kept off the benchmark's output. With a clock, the timer reads it,
+// and the benchmark moves the game's time itself.
+inline void InstallBenchSystems(Application& app, const std::string& folder, DisplayChoice display,
+                                const uint64_t* clock = nullptr)
+{
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    InstallSystems(app, folder, display);
+    if (clock)
+        app.GetSystem(SystemSlot::Timer).create = [clock] {
+            gTimerSystem = new PosixTimerSystem([clock] { return *clock; });
+        };
+    app.GetSystem(SystemSlot::Platform).create = [folder] {
+        gPlatformSystem = new BenchUncappedPlatform(folder + "/User");
+    };
+    app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
+        create();
+        gDebugSystem->SetEchoToStdout(false);
+    };
 }

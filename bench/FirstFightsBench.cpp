@@ -80,18 +80,7 @@ class FirstFights {
 public:
     explicit FirstFights(const char* className) : folder(BenchShippedGameFolder("emberlode-firstfightsbench"))
     {
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        InstallSystems(app, folder, DisplayChoice::kHeadless);
-        app.GetSystem(SystemSlot::Timer).create = [this] {
-            gTimerSystem = new PosixTimerSystem([this] { return now; });
-        };
-        app.GetSystem(SystemSlot::Platform).create = [this] {
-            gPlatformSystem = new BenchUncappedPlatform(folder + "/User");
-        };
-        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
-            create();
-            gDebugSystem->SetEchoToStdout(false);
-        };
+        InstallBenchSystems(app, folder, DisplayChoice::kHeadless, &now);
         gApplication = &app;
         started = app.StartUp();
         if (started)

@@ -273,16 +273,8 @@ public:
     FrameGame() : folder(MakeFrameFolder())
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("ALSOFT_DRIVERS", "null", 1);
         setenv("LP_NUM_THREADS", "2", 0);
-        InstallSystems(app, folder, DisplayChoice::kWindow);
-        app.GetSystem(SystemSlot::Platform).create = [this] {
-            gPlatformSystem = new BenchUncappedPlatform(folder + "/User");
-        };
-        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
-            create();
-            gDebugSystem->SetEchoToStdout(false);
-        };
+        InstallBenchSystems(app, folder, DisplayChoice::kWindow);
         gApplication = &app;
         started = app.StartUp();
         // The end of each step's hooks, in the frame's order: the shares fall between them.

@@ -51,19 +51,8 @@ class ShippedWorld {
 public:
     ShippedWorld() : folder(BenchShippedGameFolder("emberlode-shippedworldbench"))
     {
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        InstallSystems(app, folder, DisplayChoice::kHeadless);
         // A clock the benchmark moves by one host step a frame, and no sleep between frames.
-        app.GetSystem(SystemSlot::Timer).create = [this] {
-            gTimerSystem = new PosixTimerSystem([this] { return now; });
-        };
-        app.GetSystem(SystemSlot::Platform).create = [this] {
-            gPlatformSystem = new BenchUncappedPlatform(folder + "/User");
-        };
-        app.GetSystem(SystemSlot::Debug).create = [create = app.GetSystem(SystemSlot::Debug).create] {
-            create();
-            gDebugSystem->SetEchoToStdout(false);
-        };
+        InstallBenchSystems(app, folder, DisplayChoice::kHeadless, &now);
         gApplication = &app;
         started = app.StartUp();
         // Each hook runs at the end of its step: the tick, then the client's receive and update,
