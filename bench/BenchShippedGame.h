@@ -4,6 +4,7 @@
 #include "BenchGameFolder.h"
 
 #include "app/Application.h"
+#include "SwappableApplication.h"
 #include "core/DebugSystem.h"
 #include "platform/PosixTimerSystem.h"
 
@@ -77,7 +78,7 @@ inline int32_t BenchFirstDungeonLevel()
 // The program's systems over the folder, its sound on the null device, the platform without the
 // frame cap's sleep and the log kept off the benchmark's output. With a clock, the timer reads it,
 // and the benchmark moves the game's time itself.
-inline void InstallBenchSystems(Application& app, const std::string& folder, DisplayChoice display,
+inline void InstallBenchSystems(SwappableApplication& app, const std::string& folder, DisplayChoice display,
                                 const uint64_t* clock = nullptr)
 {
     setenv("ALSOFT_DRIVERS", "null", 1);
