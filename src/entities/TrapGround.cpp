@@ -39,6 +39,18 @@ void TrapGround::ArmTrap()
     trap->Load(GetEntry());
 }
 
+void TrapGround::OnPlaced()
+{
+    if (!trap)
+        ArmTrap();
+}
+
+void TrapGround::SetSpawnTag(int32_t tag)
+{
+    Entity::SetSpawnTag(tag);
+    SetLevel(tag);
+}
+
 void TrapGround::SetQuestPlate(bool counts, bool anyone)
 {
     countsForQuest = counts;

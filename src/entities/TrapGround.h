@@ -11,7 +11,7 @@
 
 class Trap;
 
-// Placed: made, SetEntry, SetLevel, ArmTrap, added -> watching -> one attempt on its trap ->
+// Placed: made, SetEntry, SetSpawnTag (its level), added, OnPlaced (arms) -> watching -> one attempt on its trap ->
 // the trap runs its course -> the plate deletes itself (once).
 class TrapGround : public Entity {
 public:
@@ -31,6 +31,12 @@ public:
     int32_t GetStat(int32_t stat) const override;
     // Sets the plate off on the activator when the name is its trigger name (case-blind).
     void OnNamedSignal(Entity* activator, std::string_view name) override;
+    // The spawner's placement step: the plate arms its trap where it stands, once.
+    void OnPlaced() override;
+    // A plate's spawn word is its level, the one its trap's disarm chance reads.
+    void SetSpawnTag(int32_t tag) override;
+    // A plate a sentient is engaged with never keeps that sentient in combat.
+    bool IsTrap() const override { return true; }
 
     // Makes the plate's trap from its own record, the plate its owner.
     void ArmTrap();

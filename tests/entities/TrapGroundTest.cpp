@@ -256,3 +256,33 @@ TEST_F(GroundTrapPlate, APlateForAnyoneTakesTheFirstLivingOneNear)
     EXPECT_EQ(CountSounds("sounds/click.wav"), 1);
     EXPECT_NE(walker->entityNumber, -1);
 }
+
+TEST_F(GroundTrapPlate, ItsSpawnWordIsItsLevelAndItsPlacementArmsItOnce)
+{
+    auto* plate = new TrapGround();
+    plate->SetEntry(database.FindEntryByName("PlateSlow"));
+    plate->SetSpawnTag(6);
+    EXPECT_EQ(plate->GetStat(TrapGround::kLevelStat), 6);
+    EXPECT_EQ(plate->GetTrap(), nullptr) << "armed by its placement step, not before";
+    plate->SetPosition(At(100.0f, 100.0f));
+    ASSERT_NE(game.AddEntity(plate), -1);
+    plate->OnPlaced();
+    Trap* armed = plate->GetTrap();
+    ASSERT_NE(armed, nullptr);
+    EXPECT_TRUE(armed->groundTrap);
+    plate->OnPlaced();
+    EXPECT_EQ(plate->GetTrap(), armed) << "a second placement keeps the trap it has";
+}
+
+TEST_F(GroundTrapPlate, ASentientEngagedOnlyWithAPlateIsNotInCombat)
+{
+    TrapGround* plate = Plate("PlateNamed", 120.0f, 100.0f);
+    auto* other = Spawn<CombatDummySentient>(130.0f, 100.0f);
+    EXPECT_TRUE(plate->IsTrap());
+    EXPECT_FALSE(other->IsTrap());
+    player->SetPosition(At(110.0f, 100.0f));
+    player->AddEngaged(plate);
+    EXPECT_FALSE(player->IsEngaged(false, false, false, 0.0f));
+    player->AddEngaged(other);
+    EXPECT_TRUE(player->IsEngaged(false, false, false, 0.0f));
+}

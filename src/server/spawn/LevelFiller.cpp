@@ -262,8 +262,7 @@ TrapGround* LevelFiller::CreateGroundTrap(int32_t levelIndex, int32_t level)
         return nullptr;
     auto* plate = new TrapGround();
     plate->SetEntry(trap);
-    plate->SetLevel(spawn.RollDropLevel(level));
-    plate->ArmTrap();
+    plate->SetSpawnTag(spawn.RollDropLevel(level));
     return plate;
 }
 
@@ -278,7 +277,10 @@ Entity* LevelFiller::SpawnGroundTrapAt(const WorldPos& position, int32_t level)
     search.freeSpot = true;
     WorldPos spot = position;
     gGameServices->FindSpawnPosition(position, FillerTuning().warpRings, search, true, spot);
-    return AddPlaced(plate, spot, -1);
+    Entity* placed = AddPlaced(plate, spot, -1);
+    if (placed)
+        placed->OnPlaced();
+    return placed;
 }
 
 // ---- Objects ------------------------------------------------------------------------------------------
@@ -302,9 +304,12 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
         plate->SetEntry(record);
         plate->LoadModels(modelName);
         plate->facing = facing;
-        plate->SetLevel(gWorld ? gWorld->GetLevelMonsterLevel(level) : 1);
-        plate->ArmTrap();
-        return AddPlaced(plate, spot, cell);
+        plate->SetSpawnTag(gWorld ? gWorld->GetLevelMonsterLevel(level) : 1);
+        // No cell tag: a plate's spawn word is its level, which the cell would overwrite.
+        Entity* placed = AddPlaced(plate, spot, -1);
+        if (placed)
+            placed->OnPlaced();
+        return placed;
     }
     case LevelObjectKind::Gate: {
         auto* gate = new Gate();

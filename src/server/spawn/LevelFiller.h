@@ -58,8 +58,8 @@ public:
     // A plate of the level's area trap record near the position, at the level (-1: the level's
     // own monster level, 1 for a level the world lacks), in the game's table; null without one.
     Entity* SpawnGroundTrapAt(const WorldPos& position, int32_t level);
-    // A plate of the area's trap record at an item level rolled around the level; armed, not
-    // placed. Null without a record.
+    // A plate of the area's trap record at an item level rolled around the level; neither placed
+    // nor armed (its placement step arms it). Null without a record.
     TrapGround* CreateGroundTrap(int32_t levelIndex, int32_t level);
     // A chest of the area's chest record at a drop level rolled around the level's monster
     // level, randomised, at a free spot near the position, in the table; null without one.
