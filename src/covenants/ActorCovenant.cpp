@@ -9,6 +9,7 @@
 #include "covenants/CovenantHost.h"
 #include "covenants/Recruit.h"
 #include "entities/Actor.h"
+#include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"

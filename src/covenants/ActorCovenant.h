@@ -17,6 +17,7 @@
 
 class CovenantDefinition;
 class DatabaseEntry;
+class EntityQuest;
 
 // The game makes one per rival house with a new world and calls Start at once; it then steps it
 // every fixed step. It keeps its party busy on timers: adventures on far levels (battles there
@@ -24,7 +25,8 @@ class DatabaseEntry;
 // town's defence.
 //
 // Wandering recruits are never taken on: the recruiting step's gates never pass, so the covenant
-// keeps no candidate, no quest of its own and no recruiting step (GetAdventureInfo stays 0).
+// keeps no candidate and no recruiting step (GetAdventureInfo stays 0). Its quest record, a copy
+// of the game's recruit quest, is made and reset by the game; its members' kills count there.
 class ActorCovenant : public Covenant {
 public:
     enum Activity : int32_t {
@@ -92,6 +94,14 @@ public:
     bool IsActorCovenant() const override { return true; }
     // A unique item (quality 5 to 7) is news: every client hears the covenant found it.
     void AnnounceFoundItem(const ItemBase& item) const override;
+    // The quest record the game made for it (none before the first recruit quest); the game
+    // copies the recruit quest into it and resets it when that quest is solved.
+    EntityQuest* GetQuest() const { return quest.get(); }
+    void SetQuest(std::unique_ptr<EntityQuest> record);
+    // Its record while that holds a quest.
+    EntityQuest* GetActiveQuest() const override;
+    // A member's kill: the unique items its victim left are news.
+    void OnVictimLooted(Sentient& member, Entity& victim) override;
     // The actor of the first recruit flagged as the leader.
     Entity* GetLeader() const override;
     void Update(float seconds) override;
@@ -412,4 +422,5 @@ private:
     bool workRead = false;
     std::array<RandomTimer, kTimerCount> savedTimers{};
     std::vector<WorldPos> savedPlaces;
+    std::unique_ptr<EntityQuest> quest;
 };

@@ -8,6 +8,7 @@
 #include "covenants/Recruit.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
+#include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
@@ -420,4 +421,19 @@ void ActorCovenant::AnnounceFoundItem(const ItemBase& item) const
     gGameServices->SendMessage(
         MakeLocToken("CovenantFoundUniqueItem", "%s %s", covenant.c_str(), item.GetDisplayName().c_str()),
         kFoundItemMessageKind);
+}
+
+void ActorCovenant::SetQuest(std::unique_ptr<EntityQuest> record)
+{
+    quest = std::move(record);
+}
+
+EntityQuest* ActorCovenant::GetActiveQuest() const
+{
+    return quest && !quest->IsEmpty() ? quest.get() : nullptr;
+}
+
+void ActorCovenant::OnVictimLooted(Sentient&, Entity& victim)
+{
+    CheckMemberItems(victim);
 }

@@ -13,6 +13,7 @@
 #include "core/TypeRegistry.h"
 #include "entities/BehaviorBase.h"
 #include "entities/EntityCovenant.h"
+#include "entities/EntityQuest.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/Skill.h"
@@ -621,6 +622,13 @@ void Actor::ObserveEvent(Event& event)
 void Actor::ReceiveEvent(Event& event, bool queue)
 {
     ObserveEvent(event);
+    // A rival house's member counts its kills for the quest the house pursues.
+    EntityCovenant* covenant = GetCovenant();
+    EntityQuest* quest = covenant && covenant->IsActorCovenant() ? covenant->GetActiveQuest() : nullptr;
+    if (quest) {
+        quest->CountKill(event);
+        event.params.SetReadPos(0);
+    }
     Sentient::ReceiveEvent(event, queue);
 }
 

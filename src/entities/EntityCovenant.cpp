@@ -2,6 +2,8 @@
 #include "entities/EntityCovenant.h"
 
 #include "entities/Entity.h"
+#include "entities/Sentient.h"
+#include "rules/items/InventoryBag.h"
 
 WorldPos EntityCovenant::GetSpawnPointNearHome() const
 {
@@ -10,4 +12,15 @@ WorldPos EntityCovenant::GetSpawnPointNearHome() const
     point.x += kSpawnPointOffset;
     point.Normalize();
     return point;
+}
+
+void EntityCovenant::CheckMemberItems(const Entity& victim) const
+{
+    const auto* looted = dynamic_cast<const Sentient*>(&victim);
+    const InventoryBag* loot = looted ? looted->GetBag(InventoryGroupIndex::Loot) : nullptr;
+    if (!loot)
+        return;
+    for (int32_t slot = 0; slot < loot->GetSlotCount(); ++slot)
+        if (const ItemBase* item = loot->GetItem(slot))
+            AnnounceFoundItem(*item);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class Entity;
+class EntityQuest;
 class InventoryBag;
 class InventoryBase;
 class ItemBase;
@@ -49,6 +50,13 @@ public:
     virtual bool IsActorCovenant() const { return false; }
     virtual int32_t GetMemberSlotWord() const { return -1; }
     virtual void OnVictimLooted(Sentient&, Entity&) {}
+    // The unique-item notice over what a victim of a member, or of its partner's member, left in
+    // its loot bag: each item goes through AnnounceFoundItem, which is silent for a person's
+    // covenant.
+    virtual void CheckMemberItems(const Entity& victim) const;
+    // The quest the covenant pursues; its members' events pass its kill counting. None for a
+    // covenant that keeps no quest record, or while its record is empty.
+    virtual EntityQuest* GetActiveQuest() const { return nullptr; }
     // An item found by the covenant's side, told to every client when it is unique; a covenant
     // of a person announces nothing.
     virtual void AnnounceFoundItem(const ItemBase&) const {}

@@ -26,6 +26,8 @@ public:
     virtual void Advance(Player& carrier, float seconds) = 0;
     // Every event that reaches the carrier passes here first (a kill counts for a kill goal).
     virtual void SeeEvent(Player& carrier, Event& event) = 0;
+    // The kill counting alone, for a record no player carries (a rival covenant's).
+    virtual void CountKill(Event&) {}
     // Pays the reward to the carrier.
     virtual void PayReward(Player& carrier) = 0;
     // The step of a talk-to quest when the carrier speaks to its NPC.

@@ -440,13 +440,8 @@ float Player::GetLootMoneyFactor() const
 void Player::OnVictimLooted(Entity* victim)
 {
     const EntityCovenant* partner = PlayerPartnerCovenant(*this);
-    const auto* looted = dynamic_cast<const Sentient*>(victim);
-    const InventoryBag* loot = looted ? looted->GetBag(InventoryGroupIndex::Loot) : nullptr;
-    if (!partner || !loot)
-        return;
-    for (int32_t slot = 0; slot < loot->GetSlotCount(); ++slot)
-        if (const ItemBase* item = loot->GetItem(slot))
-            partner->AnnounceFoundItem(*item);
+    if (partner && victim)
+        partner->CheckMemberItems(*victim);
 }
 
 bool Player::IsItemTimerReady(int32_t index) const

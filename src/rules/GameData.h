@@ -79,6 +79,16 @@ public:
     // shift by that difficulty's "DifficultyMonsterLevelStart" minus 1, none at difficulty 0.
     void SetWorldDifficulty(int32_t difficulty) { worldDifficulty = difficulty; }
     int32_t GetWorldDifficulty() const { return worldDifficulty; }
+    // Where the world definition starts a character: its first level's start. The world writes
+    // it as it lays itself out (as it writes its difficulty); not valid before that.
+    struct StartPosition {
+        int32_t level = 0;
+        float x = 0.0f;
+        float y = 0.0f;
+        bool valid = false;
+    };
+    void GetStartPosition(StartPosition& out) const { out = startPosition; }
+    void SetStartPosition(const StartPosition& start) { startPosition = start; }
     int32_t GetMonsterLevelShift() const;
 
     const RecordList<MonsterArchetype>& GetArchetypes() const { return archetypes; }
@@ -172,6 +182,7 @@ private:
     ItemRecords itemRecords;
 
     int32_t worldDifficulty = 0;
+    StartPosition startPosition;
     RecordList<MonsterArchetype> archetypes;
     RecordList<MonsterType> monsterTypes;
     RecordList<MonsterDefinition> monsterDefinitions;

@@ -163,6 +163,13 @@ public:
     bool UseMapItem(Item& item, Sentient& user) override;
     // A player's slot holds a linked copy of a world quest (GameQuestLinks.cpp).
     std::unique_ptr<EntityQuest> CreatePlayerQuest() override;
+    // Every rival house copies the recruit quest into its own quest record (made on first use,
+    // a linked copy like a player's slot holds).
+    void CreateActorCovenantQuests(const QuestBase& recruitQuest);
+    // Every rival house empties its quest record.
+    void ResetActorCovenantQuests();
+    // Every player's slot copies take up the progress their world quests made.
+    void RefreshPlayerQuests();
     const QuestBase* GetGameQuest(int32_t number) const override;
     void OnQuestAccepted(int32_t number, Sentient& player) override;
     // The world quest is solved by the player (its news, what its kind takes back, the story

@@ -1,6 +1,7 @@
 // Game -- the world quests as players and the rest of the game reach them: the players' slot copies, look-ups by number, and the world's news passed to the quests.
 #include "server/Game.h"
 
+#include "covenants/ActorCovenant.h"
 #include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/Player.h"
@@ -24,6 +25,30 @@ std::unique_ptr<EntityQuest> Game::CreatePlayerQuest()
     auto copy = std::make_unique<Quest>(quests.get());
     copy->linkedCopy = true;
     return copy;
+}
+
+void Game::CreateActorCovenantQuests(const QuestBase& recruitQuest)
+{
+    for (const std::unique_ptr<Covenant>& covenant : covenants) {
+        auto* rival = dynamic_cast<ActorCovenant*>(covenant.get());
+        if (!rival)
+            continue;
+        if (!rival->GetQuest())
+            rival->SetQuest(CreatePlayerQuest());
+        rival->GetQuest()->CopyFrom(&recruitQuest);
+    }
+}
+
+void Game::ResetActorCovenantQuests()
+{
+    for (const std::unique_ptr<Covenant>& covenant : covenants)
+        if (auto* rival = dynamic_cast<ActorCovenant*>(covenant.get()); rival && rival->GetQuest())
+            rival->GetQuest()->Reset();
+}
+
+void Game::RefreshPlayerQuests()
+{
+    quests->RefreshPlayerQuests();
 }
 
 const QuestBase* Game::GetGameQuest(int32_t number) const

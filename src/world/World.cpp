@@ -163,8 +163,10 @@ bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool 
 {
     Reset();
     active = true;
-    if (gGameData)
+    if (gGameData) {
         SetLevelSize(gGameData->GetTuning().levelWidth, gGameData->GetTuning().levelHeight);
+        gGameData->SetStartPosition({});
+    }
     if (layoutSeed == 0)
         layoutSeed = DrawRandomStep(RandomStream::GameData);
     if (gRandomSystem)
@@ -208,7 +210,19 @@ bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool 
     UpdateMonsterLevelRange();
     ReadRules(*adventure);
     layoutGrid.reset();
+    PublishStartPosition();
     return true;
+}
+
+void World::PublishStartPosition() const
+{
+    GameData::StartPosition start;
+    Vector2 at;
+    start.valid = GetLevelStartPosition(start.level, "", at);
+    start.x = at.x;
+    start.y = at.y;
+    if (gGameData)
+        gGameData->SetStartPosition(start);
 }
 
 bool World::ReadSizes(const DatabaseEntry& adventure)

@@ -323,6 +323,8 @@ public:
     void NotifyLevelReleased(int32_t level, bool client) const;
 
 private:
+    // The first level's start, told to the game data as the world definition's start position.
+    void PublishStartPosition() const;
     bool ReadSizes(const DatabaseEntry& adventure);
     void SelectSize();
     void ReadSecretAreas(const DatabaseEntry& adventure);

@@ -219,3 +219,27 @@ TEST_F(CovenantStore, AFullBagSellsTheNewItemAndSaysSo)
     EXPECT_EQ(keeper.GetMoney(), 100000);
     EXPECT_FALSE(keeper.StoreItem(nullptr));
 }
+
+TEST_F(CovenantBattle, AMembersKillAnnouncesOnlyTheUniqueItemsItsVictimLeft)
+{
+    Actor* member = recruit->GetActor();
+    ASSERT_EQ(member->GetCovenant(), rival);
+    auto* victim = Spawn<Sentient>(1200.0f, 1000.0f);
+    victim->inventory->ResizeBag(InventoryGroupIndex::Loot, 4);
+    const std::pair<int32_t, int32_t> loot[] = {{0, 0}, {1, 5}, {3, 7}};  // slot, quality
+    for (auto [slot, quality] : loot) {
+        std::unique_ptr<ItemBase> item = std::make_unique<Item>();
+        item->SetEntry(gDatabase->FindEntryByName("Trinket"));
+        item->SetQuality(quality);
+        ASSERT_TRUE(victim->inventory->PlaceItem(item, InventoryGroupIndex::Loot, slot, kPlaceAnyGroup));
+    }
+    size_t said = game.lines.size();
+    member->OnVictimLooted(victim);
+    ASSERT_EQ(game.lines.size(), said + 2) << "the set and the artifact, not the plain item";
+    for (size_t i = said; i < game.lines.size(); ++i)
+        EXPECT_NE(game.lines[i].find("CovenantFoundUniqueItem"), std::string::npos) << game.lines[i];
+    // A victim that is no sentient leaves no loot bag to look through.
+    auto* plain = Spawn<Entity>(1200.0f, 1000.0f);
+    member->OnVictimLooted(plain);
+    EXPECT_EQ(game.lines.size(), said + 2);
+}

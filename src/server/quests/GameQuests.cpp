@@ -400,8 +400,29 @@ void GameQuests::OnPlayerJoined(Player& player)
 
 void GameQuests::ResetRecruitQuests()
 {
-    // The recruits a quest offers keep no quest state of their own on the server yet; the
-    // players' recruit quests are reset by the players.
+    // The players' recruit quests are reset by the players; the rival houses keep theirs here.
+    game.ResetActorCovenantQuests();
+}
+
+void GameQuests::CreateActorCovenantQuests(const Quest& recruitQuest)
+{
+    game.CreateActorCovenantQuests(recruitQuest);
+}
+
+void GameQuests::RefreshPlayerQuests()
+{
+    for (Sentient* sentient : game.GetPlayers()) {
+        auto* player = dynamic_cast<Player*>(sentient);
+        if (!player)
+            continue;
+        for (int32_t slot = 0; slot < Player::kQuestSlotCount; ++slot) {
+            EntityQuest* copy = player->GetQuestSlot(slot);
+            const Quest* world = copy && !copy->IsEmpty() ? GetQuest(copy->questId) : nullptr;
+            if (world)
+                copy->progress = std::max(copy->progress, world->progress);
+        }
+        game.RefreshQuestsOf(*player);
+    }
 }
 
 bool GameQuests::CanStartQuest(const Quest& quest) const

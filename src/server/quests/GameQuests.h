@@ -181,6 +181,10 @@ public:
     bool IsQuestCompleteForAnyPlayer(int32_t questId) const override;
     Quest* GetWorldQuest(int32_t questId) const override { return GetQuest(questId); }
     void ResetRecruitQuests() override;
+    void CreateActorCovenantQuests(const Quest& recruitQuest) override;
+    // A copy never gives back progress it counted itself: it takes the world quest's only when
+    // that is further on.
+    void RefreshPlayerQuests() override;
     bool CanStartQuest(const Quest& quest) const override;
     bool PlaceQuestAtLevel(Quest& quest, int32_t level) override;
     const MonsterType* GetStrongestBossType() const override;

@@ -67,7 +67,8 @@ public:
     // A slot's copy runs the progress step with its carrier.
     void Advance(Player& carrier, float seconds) override { UpdateWithPlayer(&carrier, seconds); }
     // A "SuccessfulKill" reaching the carrier counts for the kill goals.
-    void SeeEvent(Player&, Event& event) override { OnSuccessfulKill(&event); }
+    void SeeEvent(Player&, Event& event) override { CountKill(event); }
+    void CountKill(Event& event) override { OnSuccessfulKill(&event); }
     // Talking to the NPC of an escort starts the escort.
     void TalkStep(Player& carrier, Entity& npc) override;
     // "QuestAccepted" with the title as news; the items of a fetch quest are laid then.

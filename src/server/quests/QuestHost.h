@@ -37,6 +37,12 @@ public:
     virtual Quest* GetWorldQuest(int32_t questId) const = 0;
     // Recruit quests ended: the game's recruits forget their quest state.
     virtual void ResetRecruitQuests() = 0;
+    // A recruit quest was set up with its recruit: every rival house copies it into its own
+    // quest record. A host without rival houses has nothing to do.
+    virtual void CreateActorCovenantQuests(const Quest&) {}
+    // Every player's slot copies take up the progress their world quests made, and the players
+    // are sent their quests afresh.
+    virtual void RefreshPlayerQuests() {}
     // Every player's slot copy of the quest fails.
     virtual void EndQuestForPlayers(int32_t questId) = 0;
     // The world quest goes unless a player's slot holds it.

@@ -78,9 +78,7 @@ void Quest::OnEntityKilled(Entity& victim, Entity* killer)
     case Siege:
         if (RemoveFromSpawnedList(&victim)) {
             StepProgress();
-            if (gGameServices)
-                for (Sentient* player : gGameServices->GetPlayers())
-                    gGameServices->RefreshQuestsOf(*player);
+            host->RefreshPlayerQuests();
         }
         return;
     default:

@@ -275,8 +275,10 @@ bool Quest::SetUpTownNpcEffect()
 bool Quest::SetUpRecruit()
 {
     CreateRecruit();
-    // The computer-run covenants keep no recruit quest record of their own to make here.
-    return target.Get() != nullptr;
+    if (!target.Get())
+        return false;
+    host->CreateActorCovenantQuests(*this);
+    return true;
 }
 
 bool Quest::SetUpAtLevel()
