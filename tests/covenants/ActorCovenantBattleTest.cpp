@@ -1,6 +1,8 @@
-// ActorCovenantBattleTest -- simulated battles (odds, streaks, loot, chests, the town attack) and how a rival stores what it finds.
+// ActorCovenantBattleTest -- simulated battles (odds, streaks, loot, chests, the town attack) how a rival stores what it finds, and what its members' kills tell it.
 #include "covenants/ActorCovenantWorld.h"
+#include "core/Event.h"
 #include "entities/ItemGround.h"
+#include "entities/ScriptedQuest.h"
 #include "rules/RulesEnums.h"
 
 #include <gtest/gtest.h>
@@ -242,4 +244,39 @@ TEST_F(CovenantBattle, AMembersKillAnnouncesOnlyTheUniqueItemsItsVictimLeft)
     auto* plain = Spawn<Entity>(1200.0f, 1000.0f);
     member->OnVictimLooted(plain);
     EXPECT_EQ(game.lines.size(), said + 2);
+}
+
+TEST_F(CovenantBattle, AMembersEventsPassTheHousesQuestRecordWhileItHoldsAQuest)
+{
+    class CountingQuest : public ScriptedQuest {
+    public:
+        void CountKill(Event&) override { ++kills; }
+        int32_t kills = 0;
+    };
+    Actor* member = recruit->GetActor();
+    auto* stranger = new Actor();
+    stranger->SetUpFromMonsterType(Type("MonsterTester"), 3, false);
+    ASSERT_NE(game.AddEntity(stranger), -1);
+    EXPECT_EQ(rival->GetActiveQuest(), nullptr) << "no record before the game makes one";
+    auto made = std::make_unique<CountingQuest>();
+    CountingQuest* record = made.get();
+    rival->SetQuest(std::move(made));
+    Event* event = events.MakeEvent(events.RegisterEvent("CovenantQuestPing"));
+    ASSERT_NE(event, nullptr);
+    struct Case {
+        Actor* receiver;
+        int32_t level;  // the record's level: -1 is an empty record
+        int32_t kills;
+    };
+    const Case cases[] = {
+        {member, -1, 0},   // an empty record counts nothing
+        {member, 3, 1},    // a member's event reaches the record
+        {stranger, 3, 1},  // an actor of no house reaches no record
+    };
+    for (const Case& c : cases) {
+        record->level = c.level;
+        c.receiver->ReceiveEvent(*event, false);
+        EXPECT_EQ(record->kills, c.kills) << c.level;
+    }
+    events.FreeEvent(event);
 }

@@ -276,7 +276,7 @@ TEST_F(WorldCellsGrid, TargetLevelLeavesOutOnlyDetachedLevelsPastTheBound)
 
 const std::string kQueriesAdventure =
     "SizeStandard\n{\n Name Standard\n Width 5\n Height 4\n SectionLevelDepth 2\n SectionMinLevelsMult 1\n}\n"
-    "AreaMeadow\n{\n Type Area\n Name Meadow\n}\n"
+    "AreaMeadow\n{\n Type Area\n Name Meadow\n StartPosition 120 340\n}\n"
     "SectionOne\n{\n StartArea AreaMeadow\n}\n"
     "SecretGrotto\n{\n Type Area\n Name Grotto\n SpawnChance 1\n}\n"
     "SecretHoard\n{\n Type Area\n Name \"$$WenmarrsTreasure$$\"\n}\n"
@@ -324,6 +324,22 @@ TEST_F(WorldQueriesAdventure, AddLevelLinkMakesOrMovesTheOwnersAnchor)
     world.AddLevelLink(-1, -1);
     EXPECT_EQ(world.FindAnchor(-1)->anchoredLevel, -1);
     EXPECT_EQ(world.GetLevel(0)->data, nullptr);
+}
+
+TEST_F(WorldQueriesAdventure, TheGameDataLearnsTheWorldsStartOnceTheWorldIsLaidOut)
+{
+    gameData.SetStartPosition({2, 1.0f, 1.0f, true});  // a former world's
+    world.SetLayoutSeed(3);
+    ASSERT_TRUE(world.ReadFromDatabase("World", 0));
+    GameData::StartPosition start;
+    gameData.GetStartPosition(start);
+    EXPECT_TRUE(start.valid);
+    EXPECT_EQ(start.level, 0);
+    EXPECT_FLOAT_EQ(start.x, 120.0f);
+    EXPECT_FLOAT_EQ(start.y, 340.0f);
+    Vector2 first;
+    ASSERT_TRUE(world.GetLevelStartPosition(0, "", first));
+    EXPECT_FLOAT_EQ(first.x, start.x);
 }
 
 } // namespace

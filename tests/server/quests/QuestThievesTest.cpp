@@ -3,6 +3,8 @@
 
 #include "core/CommandSystem.h"
 #include "core/MessageBuffer.h"
+#include "covenants/ActorCovenant.h"
+#include "entities/EntityQuest.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "rules/quests/QuestDefinition.h"
@@ -370,4 +372,59 @@ TEST_F(QuestThievesRecruits, PickedUpQuestItemsCountUntilTheQuestHasEnough)
         EXPECT_EQ(CountLinesWith("$$AlreadyHaveAllWeNeed$$"), i < 2 ? 0 : 1) << i;
     }
     EXPECT_NE(dropped[2]->GetItem(), nullptr) << "the third still lies there";
+}
+
+TEST_F(QuestThievesRecruits, RivalHousesCopyARecruitQuestAndForgetItOnceSolved)
+{
+    std::vector<ActorCovenant*> rivals;
+    for (int32_t i = 0; i < 2; ++i) {
+        auto made = std::make_unique<ActorCovenant>();
+        rivals.push_back(made.get());
+        game->AddCovenant(std::move(made));
+    }
+    Quest* join = Start("Join");
+    ASSERT_NE(join, nullptr);
+    ASSERT_NE(join->target.Get(), nullptr);
+    std::vector<EntityQuest*> records;
+    for (ActorCovenant* rival : rivals) {
+        EntityQuest* record = rival->GetActiveQuest();
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->definition, join->definition);
+        EXPECT_EQ(record->seed, join->seed);
+        records.push_back(record);
+    }
+    EXPECT_NE(records[0], records[1]) << "each house keeps its own record";
+    join->OnSolved(*player);
+    for (size_t i = 0; i < rivals.size(); ++i) {
+        EXPECT_EQ(rivals[i]->GetActiveQuest(), nullptr);
+        EXPECT_EQ(rivals[i]->GetQuest(), records[i]) << "the record stays, empty";
+    }
+    // The next recruit quest fills the same records again.
+    Quest* again = Start("Join");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(rivals[0]->GetActiveQuest(), records[0]);
+}
+
+TEST_F(QuestThievesRecruits, PlayersCopiesTakeUpTheProgressTheirWorldQuestsMadeButKeepTheirOwn)
+{
+    Quest* join = Make("Join");
+    ASSERT_NE(join, nullptr);
+    join->count = 5;
+    int32_t number = join->questId;
+    EntityQuest* copy = player->AcceptQuest(number);
+    ASSERT_NE(copy, nullptr);
+    struct Case {
+        int32_t world, own, expected;
+    };
+    const Case cases[] = {
+        {2, 0, 2},  // the world quest moved on: the copy follows
+        {2, 4, 4},  // the copy counted further itself: it keeps that
+        {3, 3, 3},
+    };
+    for (const Case& c : cases) {
+        join->progress = c.world;
+        copy->progress = c.own;
+        game->RefreshPlayerQuests();
+        EXPECT_EQ(copy->progress, c.expected) << c.world << " " << c.own;
+    }
 }
