@@ -592,8 +592,15 @@ WorldPos Game::GetStartPosition(int32_t level) const
 {
     WorldPos where;
     where.level = level;
+    // The world definition's start, as the game data holds it, answers for the level it names.
+    GameData::StartPosition definition;
+    if (gGameData)
+        gGameData->GetStartPosition(definition);
     Vector2 start;
-    if (gWorld && gWorld->GetLevelStartPosition(level, "", start)) {
+    if (definition.valid && definition.level == level) {
+        where.x = definition.x;
+        where.y = definition.y;
+    } else if (gWorld && gWorld->GetLevelStartPosition(level, "", start)) {
         where.x = start.x;
         where.y = start.y;
     }

@@ -87,7 +87,8 @@ public:
     // "newWorld": the first player (and its covenant) leaves the table, the game is reset and
     // a new world made, and the same player comes back into it.
     void StartNewWorld(int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty, int32_t numAiCovenants);
-    // The start position of the level's area; the level's origin without one.
+    // The start position of the level's area (the world definition's own, kept by the game data,
+    // for its level); the level's origin without one.
     WorldPos GetStartPosition(int32_t level) const;
     int32_t GetCurrentLevel() const { return currentLevel; }
     void SetCurrentLevel(int32_t level) { currentLevel = level; }
