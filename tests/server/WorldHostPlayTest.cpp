@@ -534,3 +534,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, WorldHostRejoin,
                                            WorldHostRejoinCase{"TheSecondOfTwo", 2, 1},
                                            WorldHostRejoinCase{"TheFirstOfThree", 3, 0}),
                          [](const ::testing::TestParamInfo<WorldHostRejoinCase>& info) { return info.param.name; });
+
+TEST_F(WorldHostPlay, AJoiningPlayerStandsAtTheWorldDefinitionsStartTheGameDataHolds)
+{
+    ASSERT_EQ(game->GetCurrentLevel(), 0);
+    GameData::StartPosition kept;
+    gGameData->GetStartPosition(kept);
+    gGameData->SetStartPosition({0, 321.0f, 123.0f, true});
+    TestClient client(6207);
+    Player* player = Join(client);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->position.level, 0);
+    EXPECT_TRUE(player->position.IsWithinRange(At(321.0f, 123.0f, 0), 0.5f));
+    // Another level keeps its area's own start.
+    gGameData->SetStartPosition({0, 321.0f, 123.0f, true});
+    WorldPos other = game->GetStartPosition(1);
+    EXPECT_EQ(other.level, 1);
+    EXPECT_FALSE(other.x == 321.0f && other.y == 123.0f);
+    gGameData->SetStartPosition(kept);
+}
