@@ -65,7 +65,7 @@ void UIMenu::GetSize(float& width, float& height) const
 
 void UIMenu::Draw()
 {
-    if (!IsShown())
+    if (!IsActive())
         return;
     for (UIWidget* widget : widgets)
         widget->Draw();
@@ -75,7 +75,7 @@ void UIMenu::Draw()
 
 void UIMenu::Update(float seconds)
 {
-    if (!IsShown())
+    if (!IsActive())
         return;
     for (UIWidget* widget : widgets)
         widget->Update(seconds);
@@ -120,7 +120,7 @@ bool UIMenu::HandleMouseWheel(bool up)
 
 UIWidget* UIMenu::WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes)
 {
-    if (!IsShown())
+    if (!IsActive())
         return nullptr;
     for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
         UIWidget* widget = *it;
@@ -135,7 +135,7 @@ UIWidget* UIMenu::WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes)
 
 bool UIMenu::HasFaceAt(int32_t x, int32_t y) const
 {
-    if (!IsShown())
+    if (!IsActive())
         return false;
     for (const UIWidget* widget : widgets)
         if (!widget->textureName.empty() && !widget->IsHelpBox() && widget->IsVisible() &&
@@ -148,7 +148,7 @@ bool UIMenu::HasFaceAt(int32_t x, int32_t y) const
 bool UIMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],
                               float extent[2], float& backgroundAlpha)
 {
-    if (!IsShown())
+    if (!IsActive())
         return false;
     for (UIWidget* widget : widgets) {
         if (!widget->showHighlightInfo || !widget->HitTest(static_cast<float>(x), static_cast<float>(y)) ||
@@ -241,7 +241,7 @@ void UIMenu::SetVisible(bool on, bool quiet)
         gUISystem->RecomputeHover();
 }
 
-void UIMenu::Close()
+void UIMenu::HideOrPop()
 {
     if (pushed) {
         if (gUISystem)
@@ -282,7 +282,7 @@ void UIMenu::HandleMenuCommand(const std::string& line)
     if (StringEqualsNoCase(command, "selectSubMenu"))
         SelectSubMenu(words.size() > 2 ? ParseInt(words[2]) : 0);
     else if (StringEqualsNoCase(command, "hide"))
-        Close();
+        HideOrPop();
     else if (StringEqualsNoCase(command, "unselectAll"))
         for (UIWidget* widget : widgets)
             widget->SetSelected(false);
@@ -391,7 +391,7 @@ UIWidget* UIMenu::FindWidget(const std::string& widgetName) const
     return nullptr;
 }
 
-void UIMenu::CopyWidgetsFrom(const UIMenu* source)
+void UIMenu::AddWidgetsFrom(const UIMenu* source)
 {
     if (!source || source == this)
         return;
@@ -504,7 +504,7 @@ void UIMenu::RefreshContents()
 
 bool UIMenu::WantsEffects() const
 {
-    if (!IsShown())
+    if (!IsActive())
         return false;
     return std::any_of(widgets.begin(), widgets.end(), [](const UIWidget* widget) { return widget->WantsEffects(); });
 }
@@ -577,7 +577,7 @@ bool UIMenu::ReadProperty(const std::string& key, TextParser& parser)
     return true;
 }
 
-void UIMenu::ParseLayout(TextParser& parser)
+void UIMenu::LoadBody(TextParser& parser)
 {
     std::string token;
     bool pending = false;
@@ -614,7 +614,7 @@ void UIMenu::ParseLayout(TextParser& parser)
     SortWidgets();
 }
 
-void UIMenu::FinishLoading()
+void UIMenu::CollectSubMenuTabs()
 {
     subMenuTabs.clear();
     for (UIWidget* widget : widgets) {

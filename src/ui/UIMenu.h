@@ -43,17 +43,22 @@ public:
     // ---- Tests and flags ----
     // Not "inGameOnly" without a running game, not "hideWhenPaused" while paused.
     bool IsEligible() const;
-    bool IsShown() const { return IsEligible() && (visible || pushed); }
+    // Eligible, and visible or on the menu stack.
+    bool IsActive() const { return IsEligible() && (visible || pushed); }
+    // The same test under the name the UI system asks it by.
+    bool IsShown() const { return IsActive(); }
     // Shown, or offered input though not shown.
-    bool TakesInput() const { return IsShown() || alwaysHandleInput; }
+    bool TakesInput() const { return IsActive() || alwaysHandleInput; }
 
     // ---- Plain operations ----
     // Runs the show lists and OnShow; the caller sets the flag.
     void Show();
     void Hide();
     void SetVisible(bool on, bool quiet);
-    // Off the stack when pushed, else hidden.
-    void Close();
+    // Off the stack when pushed, else hidden (the "hide" menu command).
+    void HideOrPop();
+    // The UI system's name for HideOrPop.
+    void Close() { HideOrPop(); }
     bool HandleMouseWheel(bool up);
     // Inserted before the first widget of a greater or equal draw order; takes ownership.
     void AddWidget(UIWidget* widget);
@@ -62,8 +67,13 @@ public:
     UIWidget* FindWidget(const std::string& widgetName) const;
     // The items of a layout file after its header: widgets and menu keys. Broken widget blocks
     // are dropped with the file and line logged; the rest of the file still loads.
-    void ParseLayout(TextParser& parser);
-    void FinishLoading();
+    void LoadBody(TextParser& parser);
+    // The loader's name for LoadBody.
+    void ParseLayout(TextParser& parser) { LoadBody(parser); }
+    // The widgets flagged "subMenuTab", in list order; the first page selected when there is one.
+    void CollectSubMenuTabs();
+    // What a loaded menu still needs before it is used: its tabs.
+    void FinishLoading() { CollectSubMenuTabs(); }
     // Refused with a warning when the page would close a ring of pages or parents.
     void AddSubMenu(UIMenu* page);
     // Refused with a warning (parent left as it was) when the menu would become its own ancestor.
@@ -80,7 +90,10 @@ public:
     bool WantsEffects() const;
     const std::deque<UIWidget*>& GetWidgets() const { return widgets; }
     void DeleteWidgets();
-    void CopyWidgetsFrom(const UIMenu* source);
+    // This menu's widgets replaced by clones of the template's; nothing for a null template.
+    void AddWidgetsFrom(const UIMenu* source);
+    // The bag menu's name for AddWidgetsFrom.
+    void CopyWidgetsFrom(const UIMenu* source) { AddWidgetsFrom(source); }
     // Drops every link to the menu (parents and pages), which is about to go.
     void ForgetMenu(const UIMenu* gone);
 

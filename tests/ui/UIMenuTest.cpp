@@ -5,6 +5,7 @@
 #include "audio/SoundSystem.h"
 #include "audio/WavBytes.h"
 #include "core/RandomSystem.h"
+#include "core/TextParser.h"
 #include "platform/PosixPlatformSystem.h"
 #include "resources/ResourceManager.h"
 
@@ -260,6 +261,114 @@ TEST_F(UIMenuLoopSound, TheLoopPlaysWhileTheMenuIsShown)
     EXPECT_EQ(LoopingChannels(menu.loopSound), 1);
     commands.Execute("hideMenu M");
     EXPECT_EQ(LoopingChannels(menu.loopSound), 0);
+}
+
+
+// The menu's own operations by the names the interface gives them.
+class UIMenuInterface : public UiWorld {
+protected:
+    static void Load(UIMenu& menu, const std::string& text)
+    {
+        TextParser parser(text.data(), text.size());
+        menu.LoadBody(parser);
+        menu.CollectSubMenuTabs();
+    }
+    static std::vector<std::string> Names(const UIMenu& menu)
+    {
+        std::vector<std::string> names;
+        for (const UIWidget* widget : menu.GetWidgets())
+            names.push_back(widget->internalName);
+        return names;
+    }
+};
+
+TEST_F(UIMenuInterface, IsActiveWeighsTheGameAndPauseBeforeTheShownFlags)
+{
+    struct Case {
+        bool inGameOnly, hideWhenPaused, running, paused, visible, pushed, active;
+    };
+    const Case cases[] = {
+        {false, false, false, false, false, false, false}, {false, false, false, false, true, false, true},
+        {false, false, false, false, false, true, true},   {true, false, false, false, true, false, false},
+        {true, false, true, false, true, false, true},     {false, true, true, true, true, false, false},
+        {false, true, true, false, false, true, true},     {false, false, true, true, true, false, true},
+    };
+    for (const Case& c : cases) {
+        UIMenu menu;
+        menu.inGameOnly = c.inGameOnly;
+        menu.hideWhenPaused = c.hideWhenPaused;
+        view.running = c.running;
+        view.paused = c.paused;
+        menu.visible = c.visible;
+        menu.pushed = c.pushed;
+        EXPECT_EQ(menu.IsActive(), c.active) << c.inGameOnly << c.hideWhenPaused << c.running << c.paused
+                                             << c.visible << c.pushed;
+        EXPECT_EQ(menu.IsShown(), menu.IsActive());
+    }
+}
+
+TEST_F(UIMenuInterface, HideOrPopTakesAPushedMenuOffTheStackAndHidesAVisibleOne)
+{
+    WriteMenu("a.mnu", "name A\naddHideCommand \"record a hidden\"\n");
+    WriteMenu("b.mnu", "name B\naddHideCommand \"record b hidden\"\n");
+    WriteMenu("c.mnu", "name C\naddHideCommand \"record c hidden\"\n");
+    ui->RegisterCommands();
+    ui->PushMenuByName("A");
+    ui->PushMenuByName("C");
+    commands.Execute("showMenu B");
+    TakeRan();
+    Menu("A").HideOrPop();
+    EXPECT_FALSE(Menu("A").pushed);
+    EXPECT_EQ(ui->GetMenuStack(), std::deque<UIMenu*>{&Menu("C")}) << "the menu above stays";
+    Menu("B").HideOrPop();
+    EXPECT_FALSE(Menu("B").visible);
+    Menu("B").HideOrPop();
+    EXPECT_EQ(TakeRan(), (std::vector<std::string>{"a hidden", "b hidden"})) << "a closed menu is not hidden twice";
+}
+
+TEST_F(UIMenuInterface, LoadBodyReadsWidgetsAndKeysAndCollectSubMenuTabsSelectsTheFirstTab)
+{
+    UIMenu menu;
+    Load(menu, "name Body\nSIZE 30 40\n"
+               "Widget { internalName Late drawOrder 2 }\n"
+               "Widget { internalName First drawOrder 1 subMenuTab 1 }\n"
+               "Widget { internalName Second drawOrder 1 subMenuTab 1 }\n"
+               "glitter\n");
+    EXPECT_EQ(menu.name, "Body");
+    EXPECT_EQ(menu.size[1], 40.0f) << "keys ignore case";
+    EXPECT_EQ(Names(menu), (std::vector<std::string>{"Second", "First", "Late"}))
+        << "among equal draw orders the later widget comes first";
+    for (const UIWidget* widget : menu.GetWidgets())
+        EXPECT_EQ(widget->menu, &menu);
+    EXPECT_EQ(Logged("Unknown menu parm glitter"), 1);
+    ASSERT_EQ(menu.subMenuTabs.size(), 2u);
+    EXPECT_EQ(menu.subMenuTabs[0]->internalName, "Second") << "tabs in list order";
+    EXPECT_EQ(menu.selectedSubMenu, 0);
+    EXPECT_TRUE(menu.subMenuTabs[0]->selected);
+    EXPECT_FALSE(menu.subMenuTabs[1]->selected);
+
+    UIMenu plain;
+    Load(plain, "Widget { internalName Only }\n");
+    EXPECT_TRUE(plain.subMenuTabs.empty());
+    EXPECT_EQ(plain.selectedSubMenu, -1) << "a menu without tabs selects no page";
+}
+
+TEST_F(UIMenuInterface, AddWidgetsFromReplacesTheWidgetsByClonesOfTheTemplate)
+{
+    UIMenu source;
+    Load(source, "Widget { internalName One drawOrder 1 text first }\nWidget { internalName Two drawOrder 3 }\n");
+    UIMenu menu;
+    Load(menu, "Widget { internalName Old }\n");
+    menu.AddWidgetsFrom(nullptr);
+    EXPECT_EQ(Names(menu), std::vector<std::string>{"Old"}) << "no template changes nothing";
+    menu.AddWidgetsFrom(&source);
+    ASSERT_EQ(Names(menu), (std::vector<std::string>{"One", "Two"}));
+    EXPECT_EQ(menu.GetWidgets()[0]->text, "first");
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_NE(menu.GetWidgets()[i], source.GetWidgets()[i]) << "a clone, not the template's widget";
+        EXPECT_EQ(menu.GetWidgets()[i]->menu, &menu);
+    }
+    EXPECT_EQ(source.GetWidgets().size(), 2u);
 }
 
 } // namespace

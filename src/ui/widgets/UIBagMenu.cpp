@@ -121,7 +121,7 @@ void UIBagMenu::Rebuild(int32_t bagSize)
     }
     // The UI system and the drag may still point at the widgets about to go.
     gUISystem->ForgetWidgetsOf(this);
-    CopyWidgetsFrom(source);
+    AddWidgetsFrom(source);
     source->GetSize(size[0], size[1]);
     SetGroup(group);
 }
