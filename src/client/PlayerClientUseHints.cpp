@@ -65,7 +65,7 @@ void PlayerClient::DrawUseHints() const
     if (!shown || !gScreenText || !gGameData)
         return;
     float side = gGameData->GetTuning().useHintSize;
-    Vector2 origin = Client::WorldToScreen(shown->position, true);
+    Vector2 origin = Client::GetTargetScreenInfo(shown->position);
     Color tint;
     ColorSystem::GetColorByIndex(tint.r, tint.g, tint.b, 0);
     for (const UseHint& hint : useHints)

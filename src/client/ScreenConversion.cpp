@@ -157,6 +157,11 @@ Vector2 Client::WorldToScreenRaised(const WorldPos& position, float height)
     return ScreenConversion::WorldToScreenRaised(position, GetCameraTarget(), height, ScreenConversion::CurrentView());
 }
 
+Vector2 Client::GetTargetScreenInfo(const WorldPos& position)
+{
+    return WorldToScreen(position, true);
+}
+
 ScreenBox Client::GetEntityScreenBox(const EntityClient& entity)
 {
     return ScreenConversion::GetEntityScreenBox(entity, GetCameraTarget(), ScreenConversion::CurrentView());

@@ -59,6 +59,8 @@ WorldPos ScreenToWorld(int32_t px, int32_t py, bool keepInside);
 WorldPos ScreenToWorldFrom(int32_t px, int32_t py, const WorldPos& base);
 Vector2 WorldToScreen(const WorldPos& position, bool divideByZoom);
 Vector2 WorldToScreenRaised(const WorldPos& position, float height);
+// Where a world position stands on screen, zoom applied: the origin of what is drawn beside it.
+Vector2 GetTargetScreenInfo(const WorldPos& position);
 ScreenBox GetEntityScreenBox(const EntityClient& entity);
 // The entity whose box holds the cursor, the heaviest and then the nearest to its box's centre
 // (the earlier of a tie), passing over what a click could not act on (a corpse, scenery); null

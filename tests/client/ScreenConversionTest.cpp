@@ -197,4 +197,30 @@ TEST_F(ScreenConversionPick, ACorpseOrSceneryNoClickActsOnIsLookedThroughToTheLo
     EXPECT_EQ(PickAt(ScreenOf(prop) + Vector2{0.0f, -5.0f}), nullptr);
 }
 
+
+TEST_F(ScreenConversionPick, TheTargetsScreenPlaceLeadsBackToItsWorldPlace)
+{
+    Join();
+    const Vector2 offsets[] = {{40.0f, 40.0f}, {52.0f, 30.0f}, {30.0f, 60.0f}};
+    std::vector<Entity*> posts;
+    for (const Vector2& offset : offsets)
+        posts.push_back(Post(offset.x, offset.y));
+    Mirror();
+    for (const Entity* post : posts) {
+        const EntityClient* mirrored = gameClient->GetEntity(post->entityNumber);
+        ASSERT_NE(mirrored, nullptr);
+        Vector2 at = Client::GetTargetScreenInfo(mirrored->position);
+        EXPECT_EQ(at.x, ScreenOf(post).x);
+        WorldPos back = Client::ScreenToWorld(static_cast<int32_t>(std::lround(at.x)),
+                                              static_cast<int32_t>(std::lround(at.y)), false);
+        EXPECT_LT(back.Distance2D(mirrored->position), 1.5f) << post->entityNumber;
+    }
+    // The player's own place, the use hints' origin, leads back to it too.
+    WorldPos target = Client::GetCameraTarget();
+    Vector2 self = Client::GetTargetScreenInfo(target);
+    WorldPos back = Client::ScreenToWorld(static_cast<int32_t>(std::lround(self.x)),
+                                          static_cast<int32_t>(std::lround(self.y)), false);
+    EXPECT_LT(back.Distance2D(target), 1.5f);
+}
+
 } // namespace
