@@ -322,10 +322,19 @@ void Renderer::LoadFontsAndTextures()
 // A cursor picture is a 32-bit Targa; a missing or unreadable one gives no hardware cursor.
 void Renderer::LoadCursors()
 {
+    display.SetTextureReferenceHook([](int32_t texture) {
+        if (gResourceManager)
+            gResourceManager->AddRef(texture);
+    });
     for (int32_t entry = 1; entry <= 7; ++entry) {
         const RendererCursor& cursor = kRendererCursors[entry - 1];
         if (!gFileSystem->FileExists(cursor.path))
             continue;
+        if (gResourceManager) {
+            ResourceHandle& picture = cursorTextures[static_cast<size_t>(entry)];
+            LoadTextureByName(cursor.path, picture, TextureUsage::OverlayUncompressed);
+            display.SetCursorTexture(entry, picture.GetValue());
+        }
         FileBuffer file = gFileSystem->LoadWholeFile(cursor.path);
         std::vector<uint8_t> bytes(file.Data(), file.Data() + file.Size());
         TargaImage image;
@@ -359,6 +368,11 @@ void Renderer::Stop()
     display.SetToggleFullScreenHook({});
     display.RestoreGamma();
     display.FreeCursors();
+    for (int32_t entry = 0; entry < GraphicsSystem::kCursorCount; ++entry) {
+        display.SetCursorTexture(entry, -1);
+        cursorTextures[static_cast<size_t>(entry)].Reset();
+    }
+    display.SetTextureReferenceHook({});
     if (gDebugSystem)
         gDebugSystem->GetConsole().SetDrawHook({});
     consoleView.Release();

@@ -4,6 +4,7 @@
 #include "core/BaseClass.h"
 #include "core/UserVarRef.h"
 #include "core/TimeStamp.h"
+#include "core/system/GraphicsSystem.h"
 #include "render/ConsoleView.h"
 #include "render/DebugGrids.h"
 #include "render/FrameRenderer.h"
@@ -22,7 +23,6 @@
 class FrameScene;
 class FrameTools;
 class FrameUi;
-class GraphicsSystem;
 class MiniMap;
 class WorldMap;
 class OpenGLDevice;
@@ -166,6 +166,8 @@ private:
     OpenGLDevice& device;
     FrameScene* scene = nullptr;
     std::array<ResourceHandle, kFontCount> fonts;
+    // The cursor pictures drawn when no hardware cursor shows them, lent out by the display.
+    std::array<ResourceHandle, GraphicsSystem::kCursorCount> cursorTextures;
     // In the order of the game data keys of kStandardTextureKeys.
     std::array<ResourceHandle, kStandardTextureCount> standardTextures;
     int32_t shadowMode = 1;

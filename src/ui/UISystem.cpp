@@ -27,12 +27,6 @@ UISystem* gUISystem = nullptr;
 namespace {
 
 // The pictures drawn for cursor shapes 1 to 7 when the platform shows none.
-constexpr const char* kUISystemCursorPictures[] = {
-    "Textures/cursors/normalCursor.tga", "Textures/cursors/attackCursor.tga", "Textures/cursors/lootCursor.tga",
-    "Textures/cursors/useCursor.tga",    "Textures/cursors/grabbedCursor.tga", "Textures/cursors/talkCursor.tga",
-    "Textures/cursors/busyCursor.tga",
-};
-
 // Positions in the user var table of RegisterUserVars.
 enum UISystemVar : int32_t {
     kUISystemVarHardwareCursor = 2,
@@ -118,10 +112,6 @@ void UISystem::LoadLookShaders()
         return;
     LoadTextureByName(gGameData->GetNameById("TextureNameUIBlack"), highlightShader, TextureUsage::Overlay);
     LoadTextureByName(gGameData->GetNameById("TextureNameCircle"), glowShader, TextureUsage::Overlay);
-    for (int32_t shape = 1; shape <= 7; ++shape)
-        if (gFileSystem && gFileSystem->FileExists(kUISystemCursorPictures[shape - 1]))
-            LoadTextureByName(kUISystemCursorPictures[shape - 1], cursorPictures[shape],
-                              TextureUsage::OverlayUncompressed);
 }
 
 // ---- Look-ups ----
@@ -365,13 +355,19 @@ void UISystem::DrawCursor()
     bool hardware = IsVarOn(kUISystemVarHardwareCursor);
     if (hardware && gGraphicsSystem && gGraphicsSystem->HasCursor(shape))
         return;
-    if (!gScreenText || shape < 1 || shape > 7)
+    if (!gScreenText || !gGraphicsSystem)
+        return;
+    int32_t picture = -1;
+    gGraphicsSystem->GetCursorTexture(picture, shape);
+    if (picture == -1)
         return;
     float offset = shape == 6 ? -16.0f : 0.0f;
     float left = static_cast<float>(x) + offset;
     float top = static_cast<float>(y) + offset;
-    gScreenText->DrawShaderRect(cursorPictures[shape], Color{1.0f, 1.0f, 1.0f}, left, top, left + 32.0f, top + 32.0f,
-                                1.0f, false, false, 0);
+    gScreenText->DrawShaderRect(picture, Color{1.0f, 1.0f, 1.0f}, left, top, left + 32.0f, top + 32.0f, 1.0f, false,
+                                false, 0);
+    if (gResourceManager)
+        gResourceManager->Release(picture);
 }
 
 // ---- Input ----

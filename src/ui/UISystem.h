@@ -324,8 +324,6 @@ private:
     ResourceHandle highlightShader;
     bool tooltipOfWorld = false;
     ResourceHandle glowShader;
-    // Drawn when the platform has no cursor of the shape; entry 0 and 8 have none.
-    ResourceHandle cursorPictures[9];
     int32_t dispatchDepth = 0;
     bool reloadPending = false;
     bool unbuiltKindLogged[32] = {};

@@ -258,6 +258,33 @@ TEST_F(GraphicsSystemTest, CursorsAreBuiltOnlyFromPicturesUpTo32x32WithPixels)
     EXPECT_FALSE(display.HasCursor(1));
 }
 
+TEST_F(GraphicsSystemTest, ACursorsTextureIsLentWithAReferenceTakenAndEmptyEntriesLendNone)
+{
+    std::vector<int32_t> referenced;
+    display.SetTextureReferenceHook([&](int32_t texture) { referenced.push_back(texture); });
+    display.SetCursorTexture(1, 40);
+    display.SetCursorTexture(7, 41);
+    // Entries 0 and 8 have no picture; the table has no others.
+    for (int32_t entry : {0, 8, 9, -1})
+        display.SetCursorTexture(entry, 50);
+    struct Case {
+        int32_t entry;
+        int32_t texture;
+    };
+    const Case cases[] = {{1, 40}, {7, 41}, {2, -1}, {0, -1}, {8, -1}, {9, -1}, {-1, -1}};
+    for (const Case& c : cases) {
+        int32_t texture = 99;
+        display.GetCursorTexture(texture, c.entry);
+        EXPECT_EQ(texture, c.texture) << c.entry;
+    }
+    EXPECT_EQ(referenced, (std::vector<int32_t>{40, 41})) << "a reference only for a texture lent";
+    display.SetCursorTexture(1, -1);
+    int32_t texture = 99;
+    display.GetCursorTexture(texture, 1);
+    EXPECT_EQ(texture, -1);
+    EXPECT_EQ(referenced.size(), 2u);
+}
+
 TEST_F(GraphicsSystemTest, AZeroSizedViewKeepsTheLastSize)
 {
     std::vector<std::pair<int32_t, int32_t>> heard;

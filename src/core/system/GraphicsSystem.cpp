@@ -207,6 +207,24 @@ void GraphicsSystem::SetViewResizedHook(std::function<void(int32_t width, int32_
     viewResizedHook = std::move(hook);
 }
 
+void GraphicsSystem::GetCursorTexture(int32_t& texture, int32_t index) const
+{
+    texture = index >= 0 && index < kCursorCount ? cursorTextures[static_cast<size_t>(index)] : -1;
+    if (texture != -1 && textureReferenceHook)
+        textureReferenceHook(texture);
+}
+
+void GraphicsSystem::SetCursorTexture(int32_t index, int32_t texture)
+{
+    if (index > 0 && index < kCursorCount - 1)
+        cursorTextures[static_cast<size_t>(index)] = texture;
+}
+
+void GraphicsSystem::SetTextureReferenceHook(std::function<void(int32_t texture)> hook)
+{
+    textureReferenceHook = std::move(hook);
+}
+
 void GraphicsSystem::OnCursorMoved()
 {
     if (cursorMovedHook)

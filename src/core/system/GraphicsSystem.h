@@ -75,6 +75,12 @@ public:
     // larger than kMaxCursorSide or with no pixels. False when none was built.
     bool LoadCursor(int32_t index, const CursorImage& image);
     bool HasCursor(int32_t index) const;
+    // The entry's picture as a texture (-1 for none), with a reference taken for the caller, who
+    // gives it back. The renderer, which loads the pictures, registers them.
+    void GetCursorTexture(int32_t& texture, int32_t index) const;
+    void SetCursorTexture(int32_t index, int32_t texture);
+    // Takes a reference on a texture for GetCursorTexture: the resource manager lies above this layer.
+    void SetTextureReferenceHook(std::function<void(int32_t texture)> hook);
 
     // A window size change: the view takes the size, but a zero size (a minimised window) keeps
     // the last non-zero one, so nothing divides by it. The hook (the renderer's viewport) hears it.
@@ -158,6 +164,8 @@ protected:
     // them not): no full screen is chosen among them.
     size_t windowOnlyModes = 0;
     std::array<bool, kCursorCount> cursorLoaded{};
+    std::array<int32_t, kCursorCount> cursorTextures = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::function<void(int32_t texture)> textureReferenceHook;
     UserVarRef fullScreenVar;
     UserVarRef widthVar;
     UserVarRef heightVar;
