@@ -284,6 +284,17 @@ TEST_F(ItemSlotTooltip, AnEmptySlotNamesWhatItHolds)
     EXPECT_EQ(text, "$$GeneralItemSlot$$");
 }
 
+TEST_F(ItemSlotTooltip, AttachedToItsMenuAnEmptySlotShowsTheBlackCellUnlessItHidesWhenEmpty)
+{
+    StartWithMenu();
+    for (bool hide : {false, true}) {
+        UIItemSlot slot;
+        slot.hideIfEmpty = hide;
+        slot.AttachToMenu();
+        EXPECT_EQ(slot.textureName, hide ? "" : "Textures/black.tga") << hide;
+    }
+}
+
 TEST_F(ItemSlotTooltip, TheCoolDownLineCountsWholeSecondsLeft)
 {
     StartWithMenu();

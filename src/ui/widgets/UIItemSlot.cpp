@@ -164,7 +164,7 @@ bool UIItemSlot::ReadProperty(const std::string& key, TextParser& parser)
     return ended;
 }
 
-void UIItemSlot::OnAttach()
+void UIItemSlot::AttachToMenu()
 {
     if (!hideIfEmpty)
         SetTexture(kItemSlotBlackTexture);
@@ -597,7 +597,7 @@ void UIItemSlot::Sell()
     }
 }
 
-void UIItemSlot::OnDropOutside()
+void UIItemSlot::DropOutside()
 {
     const ItemClient* item = GetItem();
     if (!item)

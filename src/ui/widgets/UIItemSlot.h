@@ -26,8 +26,12 @@ public:
     void OnActivate() override { Activate(); }
     void OnClick(int32_t button, bool down, int32_t x, int32_t y) override;
     bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title) override;
-    void OnAttach() override;
-    void OnDropOutside() override;
+    void OnAttach() override { AttachToMenu(); }
+    void OnDropOutside() override { DropOutside(); }
+    // An empty slot that shows itself draws the black cell.
+    void AttachToMenu();
+    // The dragged item let go outside every menu: force-used on the hovered entity, else dropped.
+    void DropOutside();
     bool ReadProperty(const std::string& key, TextParser& parser) override;
     bool AcceptDrop(UIWidget* dropped) override;
     // The item's history: its "TextFile", or an empty text.
