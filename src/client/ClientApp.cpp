@@ -726,7 +726,7 @@ void ClientApp::QueueEntities(WorldView& view)
         frame.iconAlpha = gGameData->GetTuning().overHeadIconAlpha;
     }
     ForEachDrawnEntity([&](EntityClient& entity) {
-        entity.Draw(scene, frame);
+        entity.DrawDefault(scene, frame);
         if (!entity.IsHidden() && !(entity.flags & EntityBase::kFlagHideModel))
             WorldView::AddEntityLight(entity);
     });
@@ -745,7 +745,7 @@ void ClientApp::DrawEntityOverlays()
     ScreenOverlayCanvas screen;
     OverlayCanvas& canvas = overlayCanvas ? *overlayCanvas : screen;
     OverlayFrame frame = overlays.GatherFrame();
-    ForEachDrawnEntity([&](EntityClient& entity) { EntityOverlays::DrawIfSeen(entity, frame, canvas); });
+    ForEachDrawnEntity([&](EntityClient& entity) { entity.UpdateVisuals(frame, canvas); });
     if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)
         player->DrawUseHints();
 }

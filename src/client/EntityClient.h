@@ -22,6 +22,8 @@ class CharacterClass;
 class CovenantClient;
 class EntityScene;
 class ModelResource;
+class OverlayCanvas;
+struct OverlayFrame;
 class Skin;
 struct EntityDrawFrame;
 struct ModelSurfacesDesc;
@@ -98,7 +100,8 @@ public:
 
     // ---- The record ---------------------------------------------------------------------------
     void Load(const DatabaseEntry* newRecord) override;
-    void SetClassIndex(int32_t index);
+    // A new index takes its class record (none out of range) and the record's "Radius".
+    virtual void SetClassIndex(int32_t index);
     const DatabaseEntry* GetRecord() const { return record; }
     // The key set in the record or in the actor record its monster type names: a creature's
     // trader keys may sit in either.
@@ -230,6 +233,11 @@ public:
     // The model, its status effects' shaders, its shadow, its equipment, the hover outline and
     // the overhead icon.
     void Draw(EntityScene& scene, const EntityDrawFrame& drawFrame);
+    // The frame's draw of the entity: nothing while the host hides its model (flag bit 0).
+    void DrawDefault(EntityScene& scene, const EntityDrawFrame& drawFrame);
+    // The damage texts, then the health and timer bars, when the entity and each owner up its
+    // chain stand where the player sees them.
+    void UpdateVisuals(const OverlayFrame& frame, OverlayCanvas& canvas) const;
 
     // ---- The text under the cursor (EntityClientHover.cpp) -----------------------------------------
     // Its name and what it is, then (unless nameOnly) the hints; with forAnyEntity false only

@@ -2,6 +2,8 @@
 #include "client/EntityClient.h"
 
 #include "client/ClientApp.h"
+#include "client/ClientSight.h"
+#include "client/EntityOverlays.h"
 #include "client/EntityScene.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
@@ -125,7 +127,7 @@ ModelSurfacesDesc EntityClient::MakeAttachedDesc(int32_t location) const
 
 void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
 {
-    if (!(GetAlpha() > 0.0f) || IsHidden() || (flags & kFlagHideModel))
+    if (!(GetAlpha() > 0.0f) || IsHidden())
         return;
     ModelSurfacesDesc body = CreateModelInstance();
     const ModelResource* shown = GetModelResource(body.model);
@@ -150,6 +152,26 @@ void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
             scene.AddModel(body);
     }
     DrawOverheadIcon(scene, drawFrame);
+}
+
+void EntityClient::DrawDefault(EntityScene& scene, const EntityDrawFrame& drawFrame)
+{
+    if (flags & kFlagHideModel)
+        return;
+    Draw(scene, drawFrame);
+}
+
+void EntityClient::UpdateVisuals(const OverlayFrame& frame, OverlayCanvas& canvas) const
+{
+    // Bars and numbers over a thing in the dark would tell where it stands: every link of the
+    // chain must be in sight.
+    if (gGameClient) {
+        const ClientSight& sight = gGameClient->GetSight();
+        for (const EntityClient* link = this; link; link = link->GetOwner())
+            if (!(sight.GetSightFade(link->position, true) > 0.0f))
+                return;
+    }
+    EntityOverlays::Draw(*this, frame, canvas);
 }
 
 void EntityClient::AddProjectedShadow(EntityScene& scene, const ModelSurfacesDesc& model) const

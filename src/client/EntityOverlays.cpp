@@ -93,19 +93,6 @@ OverlayFrame EntityOverlays::GatherFrame() const
     return frame;
 }
 
-void EntityOverlays::DrawIfSeen(const EntityClient& entity, const OverlayFrame& frame, OverlayCanvas& canvas)
-{
-    if (gGameClient) {
-        const ClientSight& sight = gGameClient->GetSight();
-        if (!(sight.GetSightFade(entity.position, true) > 0.0f))
-            return;
-        const EntityClient* owner = entity.GetOwner();
-        if (owner && !(sight.GetSightFade(owner->position, true) > 0.0f))
-            return;
-    }
-    Draw(entity, frame, canvas);
-}
-
 void EntityOverlays::Draw(const EntityClient& entity, const OverlayFrame& frame, OverlayCanvas& canvas)
 {
     DrawTexts(entity, frame, canvas);

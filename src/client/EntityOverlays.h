@@ -60,8 +60,6 @@ public:
     // numbers' from the interface).
     OverlayFrame GatherFrame() const;
 
-    // Draw, for an entity the player sees together with its owners.
-    static void DrawIfSeen(const EntityClient& entity, const OverlayFrame& frame, OverlayCanvas& canvas);
     // The texts, then the bars, of one entity.
     static void Draw(const EntityClient& entity, const OverlayFrame& frame, OverlayCanvas& canvas);
     static void DrawTexts(const EntityClient& entity, const OverlayFrame& frame, OverlayCanvas& canvas);

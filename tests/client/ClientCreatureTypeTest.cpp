@@ -165,3 +165,31 @@ TEST_F(ClientCreatureType, ACreatureDrawsWithoutTheSurfacesItsTypeAndActorRecord
     EXPECT_EQ(*scene.models[0].visibleSubMeshes, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(scene.models[1].visibleSubMeshes, nullptr) << "a type hiding nothing draws every surface";
 }
+
+TEST_F(ClientCreatureType, TheFramesDrawLeavesOutAModelTheHostHidesButTheDrawItselfDoesNot)
+{
+    EntityClient* wolf = Mirror("MonsterWolf", 40.0f);
+    ASSERT_NE(wolf, nullptr);
+    struct Case {
+        uint32_t flags;
+        bool viaDefault;
+        size_t models;
+    };
+    const Case cases[] = {
+        {0u, true, 1u},
+        {EntityBase::kFlagHideModel, true, 0u},
+        // The model editor draws its entity whatever the host says.
+        {EntityBase::kFlagHideModel, false, 1u},
+        // Hidden (0x400) is not bit 0: the frame hands it on and the draw leaves it out.
+        {EntityBase::kFlagHidden, true, 0u},
+    };
+    for (const Case& c : cases) {
+        wolf->flags = c.flags;
+        ClientCreatureTypeScene scene;
+        if (c.viaDefault)
+            wolf->DrawDefault(scene, EntityDrawFrame{});
+        else
+            wolf->Draw(scene, EntityDrawFrame{});
+        EXPECT_EQ(scene.models.size(), c.models) << "flags " << c.flags << (c.viaDefault ? " by default" : " drawn");
+    }
+}

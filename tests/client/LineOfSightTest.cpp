@@ -2,6 +2,7 @@
 #include "client/ClientServicesWorld.h"
 
 #include "client/ClientSight.h"
+#include "client/EntityOverlays.h"
 #include "rules/RulesWorld.h"
 #include "world/Level.h"
 #include "world/World.h"
@@ -113,6 +114,17 @@ TEST_F(LineOfSightGrid, SwitchedOffEverythingIsSeen)
     EXPECT_TRUE(sight.IsPositionInSight(kCentre, ClientSight::Grid(), kCentre));
     EXPECT_FLOAT_EQ(sight.GetSightFade(kCentre, true), 1.0f);
 }
+
+// Counts the texts an overlay draw hands it.
+class LineOfSightCanvas : public OverlayCanvas {
+public:
+    Vector2 GetEntityTop(const EntityClient&) const override { return Vector2{100.0f, 100.0f}; }
+    float GetScale() const override { return 1.0f; }
+    float MeasureTextHeight(const std::string&) const override { return 10.0f; }
+    void FillRect(float, float, float, float, int32_t, float) override {}
+    void DrawText(const std::string&, float, float, int32_t, float) override { ++texts; }
+    int32_t texts = 0;
+};
 
 // ---- In a joined game on a generated level ----
 
@@ -261,3 +273,36 @@ TEST_F(LineOfSightWalk, AnOwnersSlotFindsTheFirstEntityItHolds)
 }
 
 } // namespace
+
+TEST_F(LineOfSightWalk, OverlaysShowOnlyWhileTheEntityAndEveryOwnerUpItsChainAreInSight)
+{
+    Spawn(link->position.x + 120.0f, link->position.y, link->position.level);
+    ClientFrame(0);
+    ClientFrame(0);
+    std::vector<EntityClient*> chain;
+    for (int32_t number = 0; number < EntityClient::kMaxEntities; ++number)
+        if (EntityClient* entity = gameClient->GetEntity(number);
+            entity && number != link->GetEntityNumber() && entity->position.Distance2D(link->position) < 200.0f)
+            chain.push_back(entity);
+    ASSERT_GE(chain.size(), 3u);
+    // The first hangs on the second, the second on the third.
+    chain[0]->parentNumber = chain[1]->entityNumber;
+    chain[1]->parentNumber = chain[2]->entityNumber;
+    OverlayFrame frame;
+    frame.lifeSeconds = 2.0f;
+    chain[0]->damageTexts = {{frame.now, "7"}};
+    // The first one's place is lit (the others may stand in its shadow).
+    const WorldPos near = chain[0]->position;
+    WorldPos far = link->position;
+    far.x += 30.0f * gGameData->GetTuning().gridSize.x;
+    ASSERT_GT(Sight().GetSightFade(near, true), 0.0f);
+    ASSERT_EQ(Sight().GetSightFade(far, true), 0.0f);
+    for (size_t away = 0; away <= 3; ++away) {
+        for (size_t i = 0; i < 3; ++i)
+            chain[i]->position = i == away ? far : near;
+        LineOfSightCanvas canvas;
+        chain[0]->UpdateVisuals(frame, canvas);
+
+        EXPECT_EQ(canvas.texts, away == 3 ? 1 : 0) << "link " << away << " out of sight";
+    }
+}
