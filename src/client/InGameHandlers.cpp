@@ -189,7 +189,7 @@ void InGameHandlers::SelectPartyMember(const Args& args)
     int32_t member = player && !args.empty() ? GetPartyMember(*player, args[0]) : -1;
     EntityClient* entity = member >= 0 && gGameClient ? gGameClient->GetEntity(member) : nullptr;
     if (entity)
-        player->SetInteractionTarget(entity, false);
+        player->SetTarget(entity, false);
 }
 
 void InGameHandlers::SelectPlayer(const Args&)
@@ -197,7 +197,7 @@ void InGameHandlers::SelectPlayer(const Args&)
     PlayerClient* player = ClientCommandTable::GetLocalPlayer();
     EntityClient* body = player ? player->GetBody() : nullptr;
     if (body && player->GetInteractionTarget() != body)
-        player->SetInteractionTarget(body, false);
+        player->SetTarget(body, false);
 }
 
 void InGameHandlers::NpcEquipment(const Args&)

@@ -88,7 +88,7 @@ public:
     void ApplyPlayerPart(MessageBuffer& buffer);
     // To a class of the game's list other than the player's: its hint (the class's name), then
     // the class and its record taken. Any other index changes nothing.
-    void ChangeClass(int32_t index);
+    void SetClassIndex(int32_t index) override;
 
     // ---- The character file (PlayerClientFile.cpp) ----------------------------------------------
     static constexpr int32_t kFileVersion = 53;
@@ -180,7 +180,7 @@ public:
 
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
     // Points the target at the entity (clearing the pending skill), leaving the mode first when asked.
-    void SetInteractionTarget(EntityClient* target, bool resetMode);
+    void SetTarget(EntityClient* target, bool resetMode);
     // False, nothing changed, when refused: attacking while stealthed (unless allowed), approaching
     // while a button is held on an entity, or the same mode again unforced. Otherwise the old
     // mode's menus close and the new one's open.
@@ -324,6 +324,9 @@ public:
     static bool IsAliveTarget(const EntityClient& entity);
     // A client entity that a click of the player's would attack; nothing else is.
     bool IsHostileTo(const EntityBase& other) const;
+    // The target is the hero or a recruit of the player's own covenant: the mirror's slots are the
+    // client's word for membership (a lifestone carries the index but is no member).
+    bool IsTargetInOwnCovenant() const;
     // One row per known gate: the level's name, its place in the list, greyed while unopened.
     void BuildKnownGateList(std::vector<ListEntry>& rows) const;
     int32_t GetKnownGateCount() const;

@@ -108,7 +108,7 @@ float PlayerModesGridSize()
 
 // ---- Modes ---------------------------------------------------------------------------------------
 
-void PlayerClient::SetInteractionTarget(EntityClient* target, bool resetMode)
+void PlayerClient::SetTarget(EntityClient* target, bool resetMode)
 {
     if (target == GetInteractionTarget())
         return;

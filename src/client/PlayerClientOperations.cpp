@@ -109,7 +109,7 @@ void PlayerClient::SelectAdjacentRecruit(int32_t step)
     for (int32_t i = 1; i < slots; ++i) {
         int32_t slot = ((start + step * i) % slots + slots) % slots;
         if (EntityClient* entity = GetRecruitEntity(slot)) {
-            SetInteractionTarget(entity, false);
+            SetTarget(entity, false);
             return;
         }
     }
@@ -122,11 +122,11 @@ bool PlayerClient::SelectFirstRecruit(bool partyOnly)
     for (int32_t slot = 0; slot < GetRecruitWalkSlots(); ++slot) {
         EntityClient* entity = GetRecruitEntity(slot);
         if (entity && (!partyOnly || entity->GetPartyRecord())) {
-            SetInteractionTarget(entity, false);
+            SetTarget(entity, false);
             return true;
         }
     }
-    SetInteractionTarget(nullptr, false);
+    SetTarget(nullptr, false);
     return false;
 }
 
@@ -134,6 +134,14 @@ bool PlayerClient::IsHostileTo(const EntityBase& other) const
 {
     const auto* entity = dynamic_cast<const EntityClient*>(&other);
     return entity && entity->GetClickAction(true, false) == kModeAttack;
+}
+
+bool PlayerClient::IsTargetInOwnCovenant() const
+{
+    const EntityClient* target = GetInteractionTarget();
+    if (!target || !covenant || covenant->index == -1 || target->covenantIndex != covenant->index)
+        return false;
+    return covenant->FindRecruitSlot(target->entityNumber) != -1 || covenant->IsHero(target->entityNumber);
 }
 
 bool PlayerClient::IsNextTargetCandidate(const EntityClient& entity) const
@@ -155,7 +163,7 @@ void PlayerClient::SelectNextHostileTarget()
         if (!entity || !IsNextTargetCandidate(*entity))
             continue;
         if (number > current) {
-            SetInteractionTarget(entity, true);
+            SetTarget(entity, true);
             return;
         }
         if (!lowest)
@@ -164,7 +172,7 @@ void PlayerClient::SelectNextHostileTarget()
     // Past the last: round to the lowest.
     if (lowest && lowest != target) {
         SetInteractionMode(false, 0, true);
-        SetInteractionTarget(lowest, false);
+        SetTarget(lowest, false);
     }
 }
 

@@ -151,18 +151,18 @@ void PlayerClient::ApplyPartStats()
         rememberedClass = playerClass;
         if (ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr)
             ui->NotifyPlayerChanged();
-        ChangeClass(playerClass);
+        SetClassIndex(playerClass);
     }
 }
 
-void PlayerClient::ChangeClass(int32_t index)
+void PlayerClient::SetClassIndex(int32_t index)
 {
     const CharacterClass* chosen = gGameData ? gGameData->GetCharacterClass(index) : nullptr;
     if (!chosen || index == classIndex)
         return;
     // The class's own hint, named as the class: shown once per character, like every hint.
     TriggerHint(chosen->name);
-    SetClassIndex(index);
+    EntityClient::SetClassIndex(index);
     if (chosen->GetEntry())
         Load(chosen->GetEntry());
 }

@@ -76,7 +76,7 @@ bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
         if (skill->GetUseRefusal(stats, chosen, statusFlags) == SkillUse::OutOfRangeOrSight) {
             // Walk up and attack; the frame sends the use once the target is in range.
             if (target && target != GetInteractionTarget())
-                SetInteractionTarget(target, false);
+                SetTarget(target, false);
             SetInteractionMode(true, kModeAttack, true);
             pendingTree = tree;
             pendingSkill = index;
@@ -133,14 +133,14 @@ bool PlayerClient::TrySkill(int32_t index, EntityClient* target)
         return false;
     }
     UseSkill(0, index, target);
-    SetInteractionTarget(target, true);
+    SetTarget(target, true);
     SetInteractionMode(false, 0, true);
     return canPay;
 }
 
 void PlayerClient::SelectTargetAndMode(EntityClient* target, bool allowStealthed)
 {
-    SetInteractionTarget(target, false);
+    SetTarget(target, false);
     SetInteractionMode(true, target->GetClickAction(TargetWithinReach(), allowStealthed), allowStealthed);
 }
 

@@ -20,6 +20,12 @@ void Matrix3Transpose(Matrix3& m)
             std::swap(m.m[i][j], m.m[j][i]);
 }
 
+void Matrix3Copy(Matrix3& out, const Matrix3& in)
+{
+    if (&out != &in)
+        out = in;
+}
+
 Matrix3 Matrix3Multiply(const Matrix3& a, const Matrix3& b)
 {
     Matrix3 out;

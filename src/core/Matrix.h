@@ -17,6 +17,8 @@ struct Matrix4 {
 // v x M: out.j = sum over i of v.i * M[i][j].
 Vector3 Vector3MultiplyMatrix3(const Vector3& v, const Matrix3& m);
 void Matrix3Transpose(Matrix3& m);
+// out becomes in, element for element; in may be out itself.
+void Matrix3Copy(Matrix3& out, const Matrix3& in);
 // Reads backwards on purpose: the product b x a (element [i][j] = sum over k of b[i][k] * a[k][j]),
 // so v x Matrix3Multiply(a, b) applies b first, then a.
 Matrix3 Matrix3Multiply(const Matrix3& a, const Matrix3& b);

@@ -331,7 +331,7 @@ bool StageDrawer::GenerateColors(const DeviceBatch& batch, const ShaderStage& st
     case ColorGen::SphereAndConstant: {
         bool withConstant = stage.colorGen == ColorGen::SphereAndConstant;
         if (batch.lighting.hasLightSubject && settings.betterLighting) {
-            LightMesh(batch, batch.lighting.unlit, withConstant ? &stageColor : nullptr);
+            LightMeshVertices(batch, batch.lighting.unlit, withConstant ? &stageColor : nullptr);
             return false;
         }
         Color light = OriginLight(batch, settings);
@@ -374,7 +374,7 @@ void StageDrawer::LightVertices(const DeviceBatch& batch, const ShaderStage& sta
 }
 
 // Six sides: right, left, front, back, top, bottom; a vertex mixes three of them by its normal.
-void StageDrawer::LightMesh(const DeviceBatch& batch, bool unlit, const Color* multiply)
+void StageDrawer::LightMeshVertices(const DeviceBatch& batch, bool unlit, const Color* multiply)
 {
     Color side[6];
     for (int i = 0; i < 6; ++i) {

@@ -67,7 +67,7 @@ private:
     void GenerateAlpha(const DeviceBatch& batch, const DeviceStage& stage, int32_t mode, float time);
     void LightVertices(const DeviceBatch& batch, const ShaderStage& stage, const StageDrawSettings& settings,
                        const Color& multiply);
-    void LightMesh(const DeviceBatch& batch, bool unlit, const Color* multiply);
+    void LightMeshVertices(const DeviceBatch& batch, bool unlit, const Color* multiply);
     Color LightAt(const StageDrawSettings& settings, float x, float y) const;
     Color OriginLight(const DeviceBatch& batch, const StageDrawSettings& settings) const;
     void SetFilters(const DeviceBatch& batch, const StageDrawSettings& settings);

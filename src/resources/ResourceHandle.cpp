@@ -20,13 +20,21 @@ ResourceHandle::~ResourceHandle()
 
 ResourceHandle& ResourceHandle::operator=(const ResourceHandle& other)
 {
-    if (this == &other)
-        return *this;
-    Reset();
-    value = other.value;
-    if (value != -1 && gResourceManager)
-        gResourceManager->AddRef(value);
+    Assign(other);
     return *this;
+}
+
+void ResourceHandle::Assign(const ResourceHandle& other)
+{
+    if (this == &other)
+        return;
+    // The new reference first: assigning a second handle of the same row never lets the count
+    // touch 0 and queue the row to be unloaded.
+    int32_t taken = other.value;
+    if (taken != -1 && gResourceManager)
+        gResourceManager->AddRef(taken);
+    Reset();
+    value = taken;
 }
 
 ResourceHandle& ResourceHandle::operator=(ResourceHandle&& other) noexcept

@@ -16,6 +16,9 @@ public:
     ResourceHandle& operator=(const ResourceHandle& other);
     ResourceHandle& operator=(ResourceHandle&& other) noexcept;
 
+    // Holds what other holds with a reference of its own, letting go of what it held before;
+    // other may be this handle or another holding the same row.
+    void Assign(const ResourceHandle& other);
     // Releases the reference (only while the manager exists) and holds nothing.
     void Reset();
     // "" when the handle holds nothing.

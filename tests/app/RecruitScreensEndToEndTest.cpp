@@ -215,7 +215,7 @@ TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnSc
     ASSERT_NE(warmaster, nullptr);
     EntityClient* shown = BesideThePlayer(*warmaster);
     ASSERT_NE(shown, nullptr);
-    player->SetInteractionTarget(shown, false);
+    player->SetTarget(shown, false);
     ASSERT_TRUE(player->SetInteractionMode(true, 22, true));
     ASSERT_TRUE(Shown("Buy-sell"));
     ASSERT_TRUE(Shown("BagControl"));
@@ -238,7 +238,7 @@ TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnSc
     EntityClient* thing = BesideThePlayer(*creature);
     ASSERT_NE(thing, nullptr);
     ASSERT_FALSE(thing->isNpc);
-    player->SetInteractionTarget(thing, false);
+    player->SetTarget(thing, false);
     ASSERT_TRUE(player->SetInteractionMode(true, 24, true));
     ASSERT_TRUE(Shown("GetQuest"));
     EXPECT_FALSE(Shown("QuestNpcMenu"));

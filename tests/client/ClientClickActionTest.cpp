@@ -218,10 +218,10 @@ TEST_F(ClientClickAction, LifestonesAndToggleObjectsAndTheOwnCovenantsThings)
     auto lever = Make("ClickStone");
     lever->isToggleUsableObject = true;
     EXPECT_EQ(lever->GetClickAction(true, false), 20);
-    player->SetInteractionTarget(lever.get(), false);
+    player->SetTarget(lever.get(), false);
     player->interactionMode = 20;
     EXPECT_EQ(lever->GetClickAction(true, false), 21) << "the lever the player already pulls";
-    player->SetInteractionTarget(nullptr, false);
+    player->SetTarget(nullptr, false);
     lever->useOnlyWhenSolid = true;
     lever->netSolid = false;
     EXPECT_EQ(lever->GetClickAction(true, false), kNone);

@@ -303,7 +303,7 @@ TEST_F(ClientMusicPickup, ReachingForAnItemPlaysItsPickupSoundAtThePlayerOnce)
     EntityClient* mirror = gameClient->GetEntity(pebble->entityNumber);
     ASSERT_NE(mirror, nullptr);
     mirror->record = database.FindEntryByName("ItemPebble");
-    player->SetInteractionTarget(mirror, true);
+    player->SetTarget(mirror, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 23, false));
     EXPECT_EQ(PlayingSounds(), std::vector<std::string>{"Sounds/UI/pebble.wav"});
     SoundInstance* played = nullptr;

@@ -156,6 +156,11 @@ TEST_F(ClientPlayerClass, ANewClassTellsTheMenusShowsItsHintOnceAndTakesItsRecor
     ASSERT_TRUE(Deliver());
     EXPECT_EQ(player->classIndex, scout) << "a class the game does not list is not taken";
     EXPECT_EQ(ui.shownHints.size(), 1u);
+    // Asked as any entity (as a record's load asks), the player's own form still answers.
+    EntityClient& asEntity = *player;
+    asEntity.SetClassIndex(-5);
+    EXPECT_EQ(player->classIndex, scout);
+    EXPECT_NE(player->classRecord, nullptr);
 }
 
 TEST_F(ClientPlayerPart, APartCutAnywhereIsRefusedWhole)

@@ -52,7 +52,7 @@ TEST_F(InGameHandlersRequests, RequestsAboutTheSelectedNpcNameIt)
     // No selection, then a selection that is no NPC: nothing.
     for (const char* line : npcLines)
         EXPECT_TRUE(Run({line}).empty()) << line;
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     for (const char* line : npcLines)
         EXPECT_TRUE(Run({line}).empty()) << line;
     npc->isNpc = true;
@@ -134,13 +134,13 @@ TEST_F(InGameHandlersRequests, LocalSelectionsChangeTheTargetAndQueueNothing)
 
 TEST_F(InGameHandlersRequests, TheEquipmentScreenNeedsASelection)
 {
-    player->SetInteractionTarget(nullptr, true);
+    player->SetTarget(nullptr, true);
     Run({"npcEquipment"});
     EXPECT_NE(player->interactionMode, InGameHandlers::kModeNpcEquipment);
     EntityClient* npc = MirroredNeighbour(40.0f);
     ASSERT_NE(npc, nullptr);
     npc->isNpc = true;
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     EXPECT_TRUE(Run({"npcEquipment"}).empty());
     EXPECT_EQ(player->interactionMode, InGameHandlers::kModeNpcEquipment);
 }
@@ -153,7 +153,7 @@ TEST_F(InGameHandlersRequests, NoQuestsAreOfferedWithoutALivingSelection)
     EntityClient* npc = MirroredNeighbour(40.0f);
     ASSERT_NE(npc, nullptr);
     npc->questOffers = {0, 5, -1, 1500};
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     // The world holds no quests here: the numbers name none.
     commands.CallInfoProc("getAvailableQuests", rows);
     EXPECT_TRUE(rows.empty());
@@ -282,7 +282,7 @@ TEST_F(InGameHandlersRecruits, InvitingAndKickingOutNameTheRecruitsSlot)
     ASSERT_TRUE(recruit->isNpc);
     ExecuteCommandLine("npcDirectInvite");
     EXPECT_TRUE(Queued().empty());
-    player->SetInteractionTarget(recruit, false);
+    player->SetTarget(recruit, false);
     ExecuteCommandLine("npcDirectInvite");
     ExecuteCommandLine("npcDirectKick");
     EXPECT_EQ(Queued(), (std::vector<std::string>{"invite 2", "kickout 2"}));
@@ -297,7 +297,7 @@ TEST_F(InGameHandlersRecruits, AnNpcThatIsNoRecruitIsNeitherInvitedNorKickedOut)
     EntityClient* npc = gameClient->GetEntity(stranger->entityNumber);
     ASSERT_NE(npc, nullptr);
     npc->isNpc = true;
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     ExecuteCommandLine("npcDirectInvite");
     ExecuteCommandLine("npcDirectKick");
     player->SetCovenant(nullptr);
@@ -396,7 +396,7 @@ TEST_F(InGameHandlersQuests, AnNpcOffersTheWorldQuestsItNamesInItsOrder)
     ASSERT_NE(npc, nullptr);
     ASSERT_TRUE(npc->IsAlive());
     npc->questOffers = {1, 7, -1, 0};
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     std::vector<ListEntry> rows;
     commands.CallInfoProc("getAvailableQuests", rows);
     ASSERT_EQ(rows.size(), 2u);
@@ -438,7 +438,7 @@ TEST_F(InGameHandlersQuests, TheHereMarkFollowsTheLevelThePlayerStandsOnNotTheCh
     EntityClient* npc = gameClient->GetEntity(giver->entityNumber);
     ASSERT_NE(npc, nullptr);
     npc->questOffers = {0};
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     struct Case {
         int32_t characterLevel;
         int32_t standingOn;

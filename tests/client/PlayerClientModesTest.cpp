@@ -46,7 +46,7 @@ TEST_F(PlayerClientModes, PickingUpQueuesOneRequestAndReturnsToNoMode)
 {
     EntityClient* item = MirroredNeighbour(20.0f);
     ASSERT_NE(item, nullptr);
-    player->SetInteractionTarget(item, true);
+    player->SetTarget(item, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 23, false));
     EXPECT_EQ(player->interactionMode, 0);
     const auto& lines = app->GetQueuedLines();
@@ -62,7 +62,7 @@ TEST_F(PlayerClientModes, TradeOpensTheWindowOfItsPartnerWithItsHintAndLeavingCl
     trader->isVendor = true;
     trader->isNpc = true;
     trader->npcType = 6;
-    player->SetInteractionTarget(trader, true);
+    player->SetTarget(trader, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
     EXPECT_EQ(CountLines("showMenu VendorMenu"), 1);
     EXPECT_EQ(CountLines("showMenu VendorMenuWithQuests"), 0);
@@ -97,7 +97,7 @@ TEST_F(PlayerClientModes, TheNpcEquipmentCommandOpensTheScreenOfTheNpcsKindAndLe
     npc->isNpc = true;
     ExecuteCommandLine("npcEquipment");
     EXPECT_EQ(player->interactionMode, 0) << "nothing chosen, no screen";
-    player->SetInteractionTarget(npc, true);
+    player->SetTarget(npc, true);
     // A hired townsperson, a creature of no kind, a trader: each its own screen.
     const std::pair<int32_t, const char*> kinds[] = {{4, "NpcEquipmentFull"}, {0, "NpcEquipmentOnly"}, {6, "NpcEquipment"}};
     for (const auto& [kind, menu] : kinds) {
@@ -128,7 +128,7 @@ TEST_F(PlayerClientModesReach, ATraderLeftBehindOrGoneClosesTheWindowsItsModeOpe
     ASSERT_NE(trader, nullptr);
     trader->isVendor = true;
     trader->isNpc = true;
-    player->SetInteractionTarget(trader, true);
+    player->SetTarget(trader, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
     ASSERT_EQ(CountLines("showMenu VendorMenu"), 1);
     player->Update(0.05f);
@@ -146,7 +146,7 @@ TEST_F(PlayerClientModesReach, ATraderLeftBehindOrGoneClosesTheWindowsItsModeOpe
     int32_t chestNumber = chest->entityNumber;
     EntityClient* shownChest = gameClient->GetEntity(chestNumber);
     ASSERT_NE(shownChest, nullptr);
-    player->SetInteractionTarget(shownChest, true);
+    player->SetTarget(shownChest, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 10, false));
     game->RemoveEntity(chest);
     delete chest;
@@ -169,7 +169,7 @@ TEST_F(PlayerClientModesReach, AStandingPlayerFacesWhatItTalksToTradesWithOrUses
     for (auto [mode, turns] : {std::pair{5, true}, {10, true}, {22, true}, {24, true}, {12, false},
                                {13, false}, {25, false}}) {
         player->facing = kWest;
-        player->SetInteractionTarget(trader, true);
+        player->SetTarget(trader, true);
         ASSERT_TRUE(player->SetInteractionMode(false, mode, false)) << mode;
         player->Update(0.05f);
         EXPECT_EQ(player->facing, turns ? kEast : kWest) << "mode " << mode;
@@ -186,7 +186,7 @@ TEST_F(PlayerClientModesReach, AStandingPlayerFacesWhatItTalksToTradesWithOrUses
         trader->position = player->GetPosition().Offset(Vector2{20.0f, 0.0f});
         trader->flags = flags;
         trader->covenantIndex = covenant;
-        player->SetInteractionTarget(trader, true);
+        player->SetTarget(trader, true);
         ASSERT_TRUE(player->SetInteractionMode(false, 22, false));
         trader->position = player->GetPosition().Offset(Vector2{301.0f, 0.0f});
         player->Update(0.05f);
@@ -200,7 +200,7 @@ TEST_F(PlayerClientModes, ModesOpenAndCloseTheirMenusAndRefuseWhatTheyMust)
 {
     EntityClient* npc = MirroredNeighbour(20.0f);
     ASSERT_NE(npc, nullptr);
-    player->SetInteractionTarget(npc, true);
+    player->SetTarget(npc, true);
     ASSERT_TRUE(player->SetInteractionMode(false, 5, false));
     EXPECT_EQ(CountLines("showMenu NpcMenu"), 1);
     // The same mode again is refused unless forced.
@@ -237,7 +237,7 @@ TEST_F(PlayerClientModes, ClicksWhileDeadKeepTheDeathScreenUntilTheBodyRises)
     // A click on open ground and one on a creature, as the world's clicks make them.
     EXPECT_TRUE(Client::OnButtonPress(0, true, 420, 200));
     Client::OnButtonPress(0, false, 420, 200);
-    player->SetInteractionTarget(npc, true);
+    player->SetTarget(npc, true);
     EXPECT_FALSE(player->SetInteractionMode(true, 5, false));
     player->Update(0.05f);
     EXPECT_EQ(player->interactionMode, PlayerClient::kModeDead);
@@ -261,7 +261,7 @@ TEST_F(PlayerClientModes, AQuestGiverShowsItsScreenWithTheFirstOfferNotHeldAndAs
     giver->questOffers = {4, 9};
     gameClient->npcChatText = "an old line";
     ui.hintChain.push_back({"QuestGivers", ""});
-    player->SetInteractionTarget(giver, true);
+    player->SetTarget(giver, true);
     ASSERT_TRUE(player->SetInteractionMode(true, 24, false));
     EXPECT_EQ(CountLines("showMenu QuestNpcMenu"), 1);
     EXPECT_EQ(vars.GetStringByName("SelectedQuest"), "4");
@@ -285,7 +285,7 @@ TEST_F(PlayerClientModes, AGiverWithNothingNewChoosesNoQuestAndOtherKindsShowThe
     giver->questOffers = {};
     vars.SetStringByName("SelectedQuest", "7");
     ui.hintChain.push_back({"QuestGivers", ""});
-    player->SetInteractionTarget(giver, true);
+    player->SetTarget(giver, true);
     ASSERT_TRUE(player->SetInteractionMode(true, 24, false));
     EXPECT_EQ(CountLines("showMenu NpcPotentialRecruitMenu"), 1);
     EXPECT_EQ(vars.GetStringByName("SelectedQuest"), "") << "an earlier giver's quest is not taken here";
@@ -369,7 +369,7 @@ TEST_F(PlayerClientModes, AnObjectOnItsOwnBlockedCellsIsInReachOverOpenGroundBut
         setCell(from.Offset(Vector2{dx, 0.0f}), false);
     ASSERT_TRUE(gWorld->IsCellBlocked(door->position.Offset(Vector2{-door->radius, 0.0f})))
         << "the door's tile is blocked to its edge";
-    player->SetInteractionTarget(door, true);
+    player->SetTarget(door, true);
     EXPECT_TRUE(player->TargetWithinReach());
 
     setCell(from.Offset(Vector2{32.0f, 0.0f}), true);

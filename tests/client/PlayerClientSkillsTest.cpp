@@ -115,7 +115,7 @@ TEST_F(PlayerClientSkills, ATargetOutOfRangeHoldsTheUseUntilTheFirstFrameInRange
 {
     EntityClient* enemy = Enemy(200.0f);
     ASSERT_NE(enemy, nullptr);
-    player->SetInteractionTarget(enemy, true);
+    player->SetTarget(enemy, true);
     EXPECT_FALSE(player->UseSkill(0, 0, enemy));
     EXPECT_EQ(CountUseLines(), 0);
     EXPECT_EQ(player->interactionMode, PlayerClient::kModeAttack) << "the player walks up to attack";
@@ -149,7 +149,7 @@ TEST_F(PlayerClientSkills, TheClicksSkillAttacksAnEnemyInRangeAndOnlySelectsAFri
     // A friend is selected, never attacked.
     enemy->canAttack = false;
     enemy->isNpc = true;
-    player->SetInteractionTarget(nullptr, true);
+    player->SetTarget(nullptr, true);
     EXPECT_FALSE(player->TrySkill(0, enemy));
     EXPECT_EQ(player->GetInteractionTarget(), enemy);
     EXPECT_EQ(player->interactionMode, 5) << "in reach, the NPC is talked to";

@@ -110,7 +110,7 @@ TEST_F(PlayerClientSounds, TheLowHealthWarningStartsOnceBelowItsLevelAndStopsAtI
 
     // This game leaves "ShowSelectedEntityIcon" off: a target gets no ring.
     MarkRecordingScene scene;
-    player->SetInteractionTarget(player->GetBody(), false);
+    player->SetTarget(player->GetBody(), false);
     player->DrawSelectedTarget(scene, kRing);
     EXPECT_TRUE(scene.marks.empty());
 }
@@ -122,7 +122,7 @@ TEST_F(PlayerClientSounds, WithTheSwitchOnTheTargetGetsItsRingUnlessItIsHidden)
     player->DrawSelectedTarget(scene, kRing);
     EXPECT_TRUE(scene.marks.empty()) << "no target";
     EntityClient* body = player->GetBody();
-    player->SetInteractionTarget(body, false);
+    player->SetTarget(body, false);
     player->DrawSelectedTarget(scene, kRing);
     ASSERT_EQ(scene.marks.size(), 1u);
     EXPECT_FLOAT_EQ(scene.marks[0].size, 48.0f);

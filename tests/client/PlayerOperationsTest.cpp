@@ -329,7 +329,7 @@ TEST_F(PlayerOperations, RecruitsWalkOverGapsAndWrap)
     // Nothing is chosen: nothing to walk from.
     player->SelectNextRecruit();
     EXPECT_EQ(player->GetInteractionTarget(), nullptr);
-    player->SetInteractionTarget(bodies[0], false);
+    player->SetTarget(bodies[0], false);
     std::vector<EntityClient*> walked;
     for (int32_t i = 0; i < 4; ++i) {
         player->SelectNextRecruit();
@@ -351,6 +351,42 @@ TEST_F(PlayerOperations, RecruitsWalkOverGapsAndWrap)
     EXPECT_EQ(player->GetInteractionTarget(), bodies[1]);
     player->StoreParty();
     EXPECT_EQ(player->partyRecruitIndices, (std::vector<int32_t>{3, 2}));
+}
+
+TEST_F(PlayerOperations, OnlyARecruitOfTheOwnCovenantTargetedIsInTheOwnCovenant)
+{
+    LoadRecruits({3, 0, 5, 0});
+    Join();
+    auto* house = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    ASSERT_NE(house, nullptr);
+    StandBeside(house->GetRecruitActor(0, hostPlayer), 0);
+    // A creature of the same kind that is nobody's recruit.
+    auto* wild = Spawn<Actor>(hostPlayer->position.x + 60.0f, hostPlayer->position.y, hostPlayer->position.level);
+    wild->SetUpFromMonsterType(gameData.FindMonsterType("MonsterOpsRecruit"), 2, false);
+    Frames(3);
+    EntityClient* recruit = gameClient->GetEntity(mirror->GetRecruit(0)->entityNumber);
+    EntityClient* stranger = gameClient->GetEntity(wild->entityNumber);
+    ASSERT_TRUE(recruit && stranger);
+    ASSERT_NE(mirror->index, -1);
+    struct Case {
+        const char* what;
+        EntityClient* target;
+        int32_t covenant;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"no target", nullptr, 0, false},
+        {"own recruit", recruit, mirror->index, true},
+        {"own recruit under another index", recruit, mirror->index + 1, false},
+        // Carrying the covenant's index (as a lifestone does) makes no member.
+        {"non-member with the index", stranger, mirror->index, false},
+    };
+    for (const Case& c : cases) {
+        if (c.target)
+            c.target->covenantIndex = c.covenant;
+        player->SetTarget(c.target, false);
+        EXPECT_EQ(player->IsTargetInOwnCovenant(), c.expected) << c.what;
+    }
 }
 
 // "MaxRecruits" 0 (a game data without the key) or below the covenant's own slots must not stop

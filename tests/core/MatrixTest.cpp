@@ -53,6 +53,18 @@ TEST(MatrixProducts, Matrix3MultiplyIsBTimesA)
     MatrixExpectNear(Vector3MultiplyMatrix3(v, product), Vector3MultiplyMatrix3(Vector3MultiplyMatrix3(v, swapXY), shear));
 }
 
+TEST(MatrixProducts, Matrix3CopyIsElementForElementAndSafeOnItself)
+{
+    Matrix3 source = Rows({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
+    Matrix3 out = Rows({-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1});
+    Matrix3Copy(out, source);
+    source.m[1][1] = 50.0f;
+    for (int i = 0; i < 3; ++i)
+        MatrixExpectNear(Row(out, i), {3.0f * i + 1, 3.0f * i + 2, 3.0f * i + 3});
+    Matrix3Copy(out, out);
+    MatrixExpectNear(Row(out, 2), {7, 8, 9});
+}
+
 TEST(MatrixProducts, Matrix4MultiplyIsATimesB)
 {
     Matrix4 a, b;

@@ -65,6 +65,40 @@ TEST_F(ResourceSharing, LoadingIntoAHeldHandleReleasesWhatItHeldAndAnEmptyNameCl
     EXPECT_EQ(manager->Get(handle), nullptr);
 }
 
+TEST_F(ResourceSharing, AssignHoldsItsOwnReferenceAndLetsGoOfTheOldRow)
+{
+    WriteAsset("a.txt", "a");
+    WriteAsset("b.txt", "b");
+    ResourceHandle a, b, empty;
+    manager->Load("a.txt", a);
+    manager->Load("b.txt", b);
+    struct Case {
+        const char* what;
+        const ResourceHandle* from;
+        int32_t countA;
+        int32_t countB;
+    };
+    ResourceHandle target;
+    const Case cases[] = {
+        {"empty takes a", &a, 2, 1},
+        {"a again keeps one reference", &a, 2, 1},
+        {"itself changes nothing", &target, 2, 1},
+        {"b moves the reference", &b, 1, 2},
+        {"empty lets go", &empty, 1, 1},
+    };
+    for (const Case& c : cases) {
+        target.Assign(*c.from);
+        EXPECT_EQ(target.GetValue(), c.from == &target ? a.GetValue() : c.from->GetValue()) << c.what;
+        EXPECT_EQ(manager->GetReferenceCount(a), c.countA) << c.what;
+        EXPECT_EQ(manager->GetReferenceCount(b), c.countB) << c.what;
+    }
+    // The copy lives on after its source lets go.
+    ResourceHandle kept;
+    kept.Assign(b);
+    b.Reset();
+    EXPECT_EQ(TextOf(manager->Get(kept)), "b");
+}
+
 TEST_F(ResourceSharing, HandlesOutsideTheTableAreRefused)
 {
     ResourceHandle held;

@@ -172,7 +172,7 @@ TEST_F(SkillSlotRecruit, TheSelectedRecruitsSkillShowsWithItsLevelElevenValuesOn
     EXPECT_EQ(Slot("First").textureName, "Textures/black.tga");
     EXPECT_EQ(Tooltip("First"), "<none>");
 
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     ui->Update(0.0f);
     ASSERT_NE(Slot("First").definition, nullptr);
     EXPECT_EQ(Slot("First").definition->baseName, "Lunge");
@@ -201,7 +201,7 @@ TEST_F(SkillSlotRecruit, TheRecruitsListNamesEachSkillThatHasARecordOneALine)
         return widget.BuildText(widget.textSource);
     };
     EXPECT_EQ(shown("Skills"), "") << "no recruit dealt with";
-    player->SetInteractionTarget(npc, false);
+    player->SetTarget(npc, false);
     ui->Update(0.0f);
     // An entry without a base name gives an empty line; an index with no entry gives none.
     EXPECT_EQ(shown("Skills"), "Lunge\n\nLunge\n");

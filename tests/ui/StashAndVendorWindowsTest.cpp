@@ -104,7 +104,7 @@ protected:
         if (entity) {
             ASSERT_NE(mirrored, nullptr);
         }
-        player->SetInteractionTarget(mirrored, false);
+        player->SetTarget(mirrored, false);
         player->SetInteractionMode(true, mode, true);
         Sync();
     }
