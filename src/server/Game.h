@@ -538,8 +538,11 @@ public:
     void ClearTradeRoutesOfAll(int32_t covenant) override;
 
     // ---- Names, NPC chat, the dynamic chat store and rumours (GameChat.cpp) --------------------
-    // Resource counter of the covenants rumours move, and the purse they are paid from.
+    // The total a rumour's share is measured against, the counter it moves, and the purse it is
+    // paid from. It moves the transferred counter because the total is summed afresh from the
+    // four counters every covenant step: a rumour that moved the total was undone at once.
     static constexpr int32_t kRumorResourceStat = CovenantStat::AbsoluteInfluence;
+    static constexpr int32_t kRumorCounterStat = CovenantStat::InfluenceTransferred;
     static constexpr int32_t kRumorPurseStat = CovenantStat::Money;
     // The covenant's line as every message names it; empty for no covenant.
     std::string GetCovenantText(int32_t index) const override;

@@ -201,7 +201,7 @@ int32_t Game::RumorDamage(Covenant& target, float minShare, float maxShare)
     int32_t amount = RumorAmount(target, minShare, maxShare);
     // No floor: what the counter may hold is the covenant's business.
     if (amount > 0)
-        target.statistics.Add(kRumorResourceStat, -amount);
+        target.statistics.Add(kRumorCounterStat, -amount);
     return amount;
 }
 
@@ -209,7 +209,7 @@ int32_t Game::RumorBackfire(Covenant& target, float minShare, float maxShare)
 {
     int32_t amount = RumorAmount(target, minShare, maxShare);
     if (amount > 0)
-        target.AddToCappedStat(kRumorResourceStat, amount);
+        target.AddToCappedStat(kRumorCounterStat, amount);
     return amount;
 }
 

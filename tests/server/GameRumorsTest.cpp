@@ -85,9 +85,34 @@ TEST_F(GameRumors, ASuccessCostsTakesAShareOfTheAverageAndTellsTheTarget)
     Tune("RumorChanceQuick 1\nRumorMinPercentChange 0.125\nRumorMaxPercentChange 0.125");
     game->StartRumor(RumorLevel::Quick, &C(0), &C(1));
     EXPECT_EQ(C(0).statistics.Get(CovenantStat::Money), 80);
-    EXPECT_EQ(C(1).statistics.Get(CovenantStat::AbsoluteInfluence), -250);
+    EXPECT_EQ(C(1).statistics.Get(CovenantStat::InfluenceTransferred), -250);
     EXPECT_EQ(game->GetClientLines(), (RumorLines{"msg 2 \"" + Line("RumorSuccess", 250) + "\""}));
     EXPECT_EQ(heard, (RumorLines{"1 rumor from 0 250"}));
+}
+
+TEST_F(GameRumors, ARumorsEffectOutlastsTheCovenantsStep)
+{
+    // The step sums the total afresh from the four counters; a rumour that moved the total
+    // itself was gone by the next step.
+    struct Case {
+        const char* tuning;
+        int32_t total;  // the target's total after its step
+    };
+    const Case cases[] = {
+        {"RumorChanceQuick 1\n", 1750},
+        {"RumorChanceQuick 0\nRumorFailureChanceCompleteBackfire 1\n", 2250},
+    };
+    for (const Case& test : cases) {
+        Tune(std::string(test.tuning) + "RumorMinPercentChange 0.125\nRumorMaxPercentChange 0.125");
+        C(0).statistics.Set(CovenantStat::Money, 100);
+        C(1).statistics.Set(CovenantStat::InfluenceTransferred, 0);
+        game->StartRumor(RumorLevel::Quick, &C(0), &C(1));
+        C(1).Covenant::Update(1.0f);
+        C(1).Covenant::Update(1.0f);
+        EXPECT_EQ(C(1).statistics.Get(CovenantStat::AbsoluteInfluence), test.total) << test.tuning;
+        EXPECT_EQ(game->AverageCovenantValue(CovenantStat::AbsoluteInfluence), (1000 + test.total + 3000) / 3)
+            << test.tuning;
+    }
 }
 
 TEST_F(GameRumors, AnotherCovenantsRumorIsNews)
@@ -108,7 +133,7 @@ TEST_F(GameRumors, DamageIsCappedAtTheTargetsResources)
     C(0).leaderLevel = 1;
     heard.clear();
     game->StartRumor(RumorLevel::Quick, &C(1), &C(0));
-    EXPECT_EQ(C(0).statistics.Get(CovenantStat::AbsoluteInfluence), -1000);
+    EXPECT_EQ(C(0).statistics.Get(CovenantStat::InfluenceTransferred), -1000);
 }
 
 TEST_F(GameRumors, EachFailureByItsWeight)
@@ -116,7 +141,7 @@ TEST_F(GameRumors, EachFailureByItsWeight)
     struct Case {
         const char* weights;
         const char* key;
-        int32_t influence;  // counter 3 of the target afterwards
+        int32_t influence;  // the target's transferred counter afterwards
         bool heard;
     };
     const Case cases[] = {
@@ -129,13 +154,13 @@ TEST_F(GameRumors, EachFailureByItsWeight)
     for (const Case& test : cases) {
         Tune(std::string("RumorChanceQuick 0\nRumorMinPercentChange 0.0625\nRumorMaxPercentChange 0.0625\n") +
              test.weights);
-        C(1).statistics.Set(CovenantStat::AbsoluteInfluence, 0);
+        C(1).statistics.Set(CovenantStat::InfluenceTransferred, 0);
         game->GetClientLines().clear();
         heard.clear();
         game->StartRumor(RumorLevel::Quick, &C(0), &C(1));
         int32_t amount = test.influence < 0 ? -test.influence : test.influence;
         EXPECT_EQ(game->GetClientLines(), (RumorLines{"msg 2 \"" + Line(test.key, amount) + "\""})) << test.key;
-        EXPECT_EQ(C(1).statistics.Get(CovenantStat::AbsoluteInfluence), test.influence) << test.key;
+        EXPECT_EQ(C(1).statistics.Get(CovenantStat::InfluenceTransferred), test.influence) << test.key;
         EXPECT_EQ(heard.size(), test.heard ? 1u : 0u) << test.key;
     }
 }
