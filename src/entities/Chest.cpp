@@ -264,9 +264,10 @@ void Chest::WriteSaved(MessageBuffer& buffer) const
     buffer.WriteInt(static_cast<int32_t>(stored.size()));
     for (const DatabaseEntry* record : stored)
         buffer.WriteString(record->GetName());
+    buffer.WriteInt(secretLink ? 1 : 0);
 }
 
-bool Chest::ReadSaved(MessageBuffer& buffer, int32_t)
+bool Chest::ReadSaved(MessageBuffer& buffer, int32_t version)
 {
     int32_t count = buffer.ReadInt();
     // Each name takes at least its NUL.
@@ -275,8 +276,11 @@ bool Chest::ReadSaved(MessageBuffer& buffer, int32_t)
     std::vector<std::string> names;
     for (int32_t i = 0; i < count; ++i)
         names.push_back(buffer.ReadString());
-    if (buffer.Overrun())
+    // An older file kept no link: the one drawn as the chest was placed again stands.
+    int32_t link = version >= kSavedLinkVersion ? buffer.ReadInt() : (secretLink ? 1 : 0);
+    if (buffer.Overrun() || (link != 0 && link != 1))
         return false;
+    secretLink = link == 1;
     for (const std::string& name : names)
         if (const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(name) : nullptr)
             stored.push_back(record);

@@ -22,6 +22,8 @@ public:
     static constexpr const char* kSecretSound = "Sounds/secretFound.ogg";
     // A saved chest never holds more records than this, whatever its count says.
     static constexpr int32_t kMaxSavedRecords = 256;
+    // The world save version from which a chest's saved state ends with its secret-link word.
+    static constexpr int32_t kSavedLinkVersion = 57;
 
     Chest();
     ~Chest() override;
@@ -40,7 +42,8 @@ public:
     // An opened chest is left out of the world save.
     bool IsFree() const override { return closed; }
     bool IsChest() const override { return true; }
-    // The stored records: a count, then each record's name.
+    // The stored records: a count, then each record's name; then 1 or 0 for the secret link,
+    // drawn once when the chest was placed.
     void WriteSaved(MessageBuffer& buffer) const override;
     // False, with nothing changed, when the bytes are cut or the count does not fit them;
     // names the database does not know are skipped.

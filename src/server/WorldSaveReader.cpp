@@ -448,11 +448,17 @@ bool WorldSaveReader::ReadEntity(MessageBuffer& record, std::string& modelName)
     if (!Entity::ReadEntityPlacement(record, position, facing, modelName) || facing < 0 ||
         facing >= kWorldSaveFacings)
         return false;
+    std::string recordName;
+    if (version >= WorldSaveVersion::kEntityRecordNames) {
+        recordName = record.ReadString();
+        if (record.Overrun())
+            return false;
+    }
     // A house object carries no state of its class: passed over, the records stay in step.
     if (IsOldCovenantHouse(modelName, position))
         return true;
     LevelFiller* filler = gSpawnSystem ? &gSpawnSystem->GetLevelFiller() : nullptr;
-    Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName) : nullptr;
+    Entity* entity = filler ? filler->RestoreLevelObject(position, facing, modelName, recordName) : nullptr;
     if (!entity)
         return false;
     // Placing may turn an object a way of its own; the saved facing stands.

@@ -1,6 +1,7 @@
 // WorldSaveVersion -- the world save's format version and the versions from which each optional field is in the file.
 #pragma once
 
+#include "entities/Chest.h"
 #include "rules/quests/QuestBase.h"
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 // Every reader of a world save block asks these, never a bare number.
 namespace WorldSaveVersion {
 // What the writer writes; a file claims 1 up to this.
-inline constexpr int32_t kCurrent = 56;
+inline constexpr int32_t kCurrent = 57;
 inline constexpr int32_t kOldest = 1;
 // The faction block follows the quests.
 inline constexpr int32_t kFactions = 5;
@@ -47,4 +48,7 @@ inline constexpr int32_t kTownNames = 55;
 // Each entity record carries the byte length of what follows its presence word, so one that
 // cannot be made again is passed over alone.
 inline constexpr int32_t kEntityLengths = 56;
+// An entity record names its object record after its model, and a chest's state ends with its
+// secret-link word: the chests share one model, and each came back as the plain chest.
+inline constexpr int32_t kEntityRecordNames = Chest::kSavedLinkVersion;
 } // namespace WorldSaveVersion

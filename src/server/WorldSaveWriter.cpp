@@ -182,6 +182,7 @@ void WorldSaveWriter::WriteEntities(const Game& game)
         WriteWorldPos(record, entity->position);
         record.WriteInt(entity->facing);
         record.WriteString(entity->modelName);
+        record.WriteString(entity->GetEntry() ? entity->GetEntry()->GetName() : "");
         entity->WriteSaved(record);
         buffer.WriteBool(true);
         buffer.WriteUInt(static_cast<uint32_t>(record.Size()));

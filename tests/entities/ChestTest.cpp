@@ -513,11 +513,14 @@ TEST_F(Chests, TheStoredRecordsSurviveASaveAndUnknownNamesAreSkipped)
     Chest* chest = MakeChest();
     chest->TryStoreRecord(database.FindEntryByName("Goblet"), chest->position);
     chest->TryStoreRecord(database.FindEntryByName("Scroll"), chest->position);
+    chest->secretLink = true;
     MessageBuffer buffer;
     chest->WriteSaved(buffer);
     Chest copy;
-    ASSERT_TRUE(copy.ReadSaved(buffer, 0));
+    ASSERT_TRUE(copy.ReadSaved(buffer, Chest::kSavedLinkVersion));
     EXPECT_EQ(Names(copy), (std::vector<std::string>{"Goblet", "Scroll"}));
+    EXPECT_TRUE(copy.secretLink) << "the link drawn once stays with the chest";
+    EXPECT_EQ(buffer.BytesLeft(), 0u);
     MessageBuffer odd;
     odd.WriteInt(3);
     odd.WriteString("Goblet");
@@ -540,8 +543,20 @@ TEST_F(Chests, ACutSaveChangesNothing)
         part.WriteBytes(whole.Data(), cut);
         Chest reader;
         reader.TryStoreRecord(database.FindEntryByName("Goblet"), reader.position);
-        EXPECT_FALSE(reader.ReadSaved(part, 0)) << "cut at " << cut;
+        EXPECT_FALSE(reader.ReadSaved(part, Chest::kSavedLinkVersion)) << "cut at " << cut;
         EXPECT_EQ(Names(reader), (std::vector<std::string>{"Goblet"})) << "cut at " << cut;
+    }
+}
+
+TEST_F(Chests, ALinkWordOtherThanOneOrNoughtIsRefused)
+{
+    for (int32_t link : {2, -1}) {
+        MessageBuffer buffer;
+        buffer.WriteInt(0);
+        buffer.WriteInt(link);
+        Chest reader;
+        EXPECT_FALSE(reader.ReadSaved(buffer, Chest::kSavedLinkVersion)) << link;
+        EXPECT_FALSE(reader.secretLink) << link;
     }
 }
 

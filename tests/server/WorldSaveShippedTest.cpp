@@ -249,3 +249,52 @@ TEST_F(WorldSaveShipped, AChestsWayIntoASecretLevelLeadsThereAgainAfterALoad)
     EXPECT_EQ(gWorld->GetLevelMonsterLevel(before), raised);
     EXPECT_EQ(game->PeekSecretLevel(), next) << "the next chest opens the next secret level";
 }
+
+// The chests share one model: each comes back as the record it was, with the secret link it
+// drew once, and a saved name of another kind of object makes nothing the model would not.
+TEST_F(WorldSaveShipped, EachChestComesBackAsItsOwnRecordWithItsLink)
+{
+    modelRecords[ModelOf("Chest")] = "Chest";
+    struct Case {
+        const char* record;
+        bool link;
+    };
+    const Case cases[] = {{"ChestWoodenCoffer", false}, {"ChestMossyCoffer", true}, {"ChestMossyCoffer", false},
+                          {"ChestIronBound", false},    {"ChestBonusPlain", false}, {"ChestBonusGreat", false},
+                          {"Chest", false}};
+    LevelFiller& filler = spawn.GetLevelFiller();
+    std::vector<WorldPos> places;
+    for (const Case& test : cases) {
+        const DatabaseEntry* record = database.FindEntryByName(test.record);
+        ASSERT_NE(record, nullptr) << test.record;
+        auto* chest = dynamic_cast<Chest*>(
+            filler.PlaceLevelObject(1, 4 + 2 * static_cast<int32_t>(places.size()), 6, record, ModelOf("Chest"), 0));
+        ASSERT_NE(chest, nullptr) << test.record;
+        chest->secretLink = test.link;
+        places.push_back(chest->position);
+    }
+
+    ASSERT_TRUE(game->SaveWorld("Ada"));
+    RemakeGame();
+    game->SetCurrentLevel(0);
+    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
+    for (size_t i = 0; i < places.size(); ++i) {
+        const Chest* back = nullptr;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (const auto* chest = dynamic_cast<const Chest*>(game->GetEntity(number));
+                chest && chest->position.level == places[i].level && chest->position.x == places[i].x &&
+                chest->position.y == places[i].y)
+                back = chest;
+        ASSERT_NE(back, nullptr) << cases[i].record;
+        ASSERT_NE(back->GetEntry(), nullptr) << cases[i].record;
+        EXPECT_EQ(back->GetEntry()->GetName(), cases[i].record);
+        EXPECT_EQ(back->secretLink, cases[i].link) << cases[i].record;
+    }
+
+    // A name of a torch given with the chests' model, as a damaged file might: still a chest.
+    Entity* odd = filler.RestoreLevelObject(At(900, 900, 1), 0, ModelOf("Chest"), "Torch");
+    ASSERT_NE(odd, nullptr);
+    EXPECT_TRUE(odd->IsChest());
+    EXPECT_EQ(odd->GetEntry()->GetName(), "Chest");
+}

@@ -368,8 +368,9 @@ TEST_F(WorldSave, TheKeptFileOfTheVersionBeforeReadsWhole)
 
 // The filled world as our writer wrote it before the gates opened during play, the levels'
 // monster levels, the rivals' work and the player covenant's side were kept (53), before the
-// town's people kept their names (54), and before the entity records were measured (55).
-TEST_F(WorldSave, TheKeptFilesOfVersions53To55ReadWhole)
+// town's people kept their names (54), before the entity records were measured (55), and before
+// they named their object records (56).
+TEST_F(WorldSave, TheKeptFilesOfVersions53To56ReadWhole)
 {
     SaveFilledWorld();
     ASSERT_EQ(LoadBytes(SavedBytes()), Game::WorldLoadResult::Loaded);
@@ -377,7 +378,8 @@ TEST_F(WorldSave, TheKeptFilesOfVersions53To55ReadWhole)
     const std::pair<const char*, int32_t> kept[] = {
         {EMBERLODE_WORLD_SAVE_GOLDEN_53, WorldSaveVersion::kOpenedGates - 1},
         {EMBERLODE_WORLD_SAVE_GOLDEN_54, WorldSaveVersion::kTownNames - 1},
-        {EMBERLODE_WORLD_SAVE_GOLDEN_55, WorldSaveVersion::kEntityLengths - 1}};
+        {EMBERLODE_WORLD_SAVE_GOLDEN_55, WorldSaveVersion::kEntityLengths - 1},
+        {EMBERLODE_WORLD_SAVE_GOLDEN_56, WorldSaveVersion::kEntityRecordNames - 1}};
     for (const auto& [path, expected] : kept) {
         std::ifstream file(path, std::ios::binary);
         ASSERT_TRUE(file) << path;

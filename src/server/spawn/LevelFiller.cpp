@@ -417,7 +417,8 @@ Entity* LevelFiller::PlaceMonsterObject(const DatabaseEntry& record, std::string
     return actor;
 }
 
-Entity* LevelFiller::RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName)
+Entity* LevelFiller::RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName,
+                                        std::string_view recordName)
 {
     // Saved floats are not trusted: a place that is not finite or lies off its level gives none.
     if (!std::isfinite(position.x) || !std::isfinite(position.y) || !gWorld || !gWorld->GetLevel(position.level))
@@ -428,5 +429,9 @@ Entity* LevelFiller::RestoreLevelObject(const WorldPos& position, int32_t facing
     const GameSystemTuning& tuning = FillerTuning();
     int32_t cellX = static_cast<int32_t>(std::floor(position.x / tuning.tileSize));
     int32_t cellY = static_cast<int32_t>(std::floor(position.y / tuning.tileSize));
-    return PlaceLevelObject(position.level, cellX, cellY, FindObjectRecord(modelName), modelName, facing);
+    const DatabaseEntry* shown = FindObjectRecord(modelName);
+    const DatabaseEntry* named = gDatabase && !recordName.empty() ? gDatabase->FindEntryByName(recordName) : nullptr;
+    // A name from the file makes nothing the model would not: a chest stays a chest.
+    const DatabaseEntry* record = shown && named && GetObjectKind(*named) == GetObjectKind(*shown) ? named : shown;
+    return PlaceLevelObject(position.level, cellX, cellY, record, modelName, facing);
 }

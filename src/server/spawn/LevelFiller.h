@@ -40,8 +40,10 @@ public:
     Entity* PlaceLevelObject(int32_t level, int32_t cellX, int32_t cellY, const DatabaseEntry* record,
                              std::string_view modelName, int32_t facing);
     // A saved object again, from its place and model; null for a place that is not finite, on
-    // no level, or a model no object record shows.
-    Entity* RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName);
+    // no level, or a model no object record shows. The saved record name, when the database knows
+    // it as an object of the kind the model shows, is the record made: the chests share one model.
+    Entity* RestoreLevelObject(const WorldPos& position, int32_t facing, std::string_view modelName,
+                               std::string_view recordName = {});
     // A point of the level snapped to the middle of a grid cell; level -1 for a level the world lacks.
     WorldPos RandomPointInLevel(int32_t level) const;
     // The record a model names for the object it shows (the model file's "ObjectType" line);
