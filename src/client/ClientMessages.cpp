@@ -62,6 +62,15 @@ void ClientMessages::ShowLogText(const std::string& text)
     ShowText(text, static_cast<int32_t>(ClientUi::TextPosition::Log), kLogSeconds, kLogEventId, false, true);
 }
 
+void ClientMessages::ShowNewsText(const std::string& text) const
+{
+    if (!gTextEvents)
+        return;
+    ClientUi* ui = ClientMessagesUi();
+    Vector2 where = ui ? ui->GetTextPosition(ClientUi::TextPosition::Log) : Vector2{};
+    gTextEvents->AddNewsLine(text, where.x, where.y, kLogSeconds);
+}
+
 void ClientMessages::AddMessage(int32_t type, const std::string& text, bool silent)
 {
     constexpr auto refusal = static_cast<int32_t>(ClientUi::TextPosition::Refusal);
@@ -79,7 +88,10 @@ void ClientMessages::AddMessage(int32_t type, const std::string& text, bool sile
     default:
         if (!silent)
             client.GetMusic().PlayInterfaceSound(InterfaceSound::MessageAlert);
-        ShowLogText(text);
+        if (type == kNewsType)
+            ShowNewsText(text);
+        else
+            ShowLogText(text);
     }
 }
 

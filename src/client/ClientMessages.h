@@ -16,6 +16,8 @@ public:
     static constexpr int32_t kNoticeEventId = 7;
     static constexpr int32_t kLogEventId = 4;
     static constexpr float kLogSeconds = 30.0f;
+    // The world host's type for news about other covenants, quests and world events.
+    static constexpr int32_t kNewsType = 3;
 
     explicit ClientMessages(GameClient& client) : client(client) {}
 
@@ -23,7 +25,8 @@ public:
     void RegisterCommands();
 
     // A message of the world host's types: 2 adventuring, 4 refused, 5 a long refusal, 6 a
-    // relation change; any other goes to the log with the alert sound unless silent.
+    // relation change; any other goes to the log with the alert sound unless silent, type 3
+    // (news about others) as a news line.
     void AddMessage(int32_t type, const std::string& text, bool silent);
     // A refused action, with the invalid-action sound unless silent.
     void ShowMessage(const std::string& text, bool silent);
@@ -48,6 +51,8 @@ public:
 private:
     void ShowText(const std::string& text, int32_t position, float seconds, int32_t id, bool centred,
                   bool allowMultiple) const;
+    // A log line of news about others, which gives way to the player's own lines.
+    void ShowNewsText(const std::string& text) const;
 
     GameClient& client;
     std::string diplomacyResponse;

@@ -120,6 +120,13 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->active = true;
 }
 
+void TextEvents::AddNewsLine(std::string_view text, float x, float y, float duration)
+{
+    AddTextEvent(text, x, y, duration, kLogKind, false, true);
+    // Log lines always stack, so the line just made is the last record.
+    records.back().news = true;
+}
+
 const TextEvents::Record* TextEvents::FindTextEvent(int32_t kind) const
 {
     if (kind == kIndependentKind)
@@ -165,6 +172,46 @@ int32_t TextEvents::ShownLogLines() const
     return maxShown > 0 && maxShown < logActive ? maxShown : logActive;
 }
 
+std::vector<const TextEvents::Record*> TextEvents::GetShownLogRecords() const
+{
+    if (browseOffset == 0)
+        return ShareFreshLogLines();
+    std::vector<const Record*> shown;
+    int32_t skip = logTotal - ShownLogLines() - browseOffset;
+    int32_t passed = 0;
+    for (const Record& record : records)
+        if (record.kind == kLogKind && passed++ >= skip)
+            shown.push_back(&record);
+    return shown;
+}
+
+// A burst of rival news would otherwise push the player's own fresh lines out of view before
+// they were read; each side keeps at least half the rows it can fill, and what one leaves
+// empty goes to the other. Lines left out stay in the log for scrolling back.
+std::vector<const TextEvents::Record*> TextEvents::ShareFreshLogLines() const
+{
+    int32_t rows = ShownLogLines();
+    int32_t own = 0;
+    int32_t news = 0;
+    for (const Record& record : records)
+        if (record.kind == kLogKind && record.active)
+            ++(record.news ? news : own);
+    int32_t newsRows = std::min(news, std::max(rows - own, rows / 2));
+    int32_t ownRows = rows - newsRows;
+    std::vector<const Record*> shown;
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        if (it->kind != kLogKind || !it->active)
+            continue;
+        int32_t& left = it->news ? newsRows : ownRows;
+        if (left > 0) {
+            --left;
+            shown.push_back(&*it);
+        }
+    }
+    std::reverse(shown.begin(), shown.end());
+    return shown;
+}
+
 int32_t TextEvents::VisibleLogLines() const
 {
     return browseOffset + ShownLogLines();
@@ -200,16 +247,14 @@ void TextEvents::NextTextEvent()
     showUntil = TextEventsLater(TextEventsNow(), browseTimeVar.IsValid() ? browseTimeVar.GetFloat() : 30.0f);
 }
 
-void TextEvents::DrawLogBackground(int32_t skip, float lineHeight, const FrameUi* ui, const FrameScene* scene) const
+void TextEvents::DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
+                                   const FrameScene* scene) const
 {
     float widest = 0.0f;
     int32_t innerLines = 0;
-    int32_t passed = 0;
-    for (const Record& record : records) {
-        if (record.kind != kLogKind || passed++ < skip)
-            continue;
-        widest = std::max(widest, MeasureTextW(TextEventsFont(0), record.displayText).width);
-        innerLines += CountInnerNewLines(record.displayText);
+    for (const Record* record : shown) {
+        widest = std::max(widest, MeasureTextW(TextEventsFont(0), record->displayText).width);
+        innerLines += CountInnerNewLines(record->displayText);
     }
     if (widest <= 0.0f || !scene || !scene->IsGameRunning() || !gScreenText)
         return;
@@ -248,16 +293,15 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     TimeStamp now = TextEventsNow();
     if (browseOffset > 0 && TimeLess(showUntil, now))
         browseOffset = 0;
-    int32_t skip = logTotal - ShownLogLines() - browseOffset;
+    std::vector<const Record*> shownLog = logPass ? GetShownLogRecords() : std::vector<const Record*>{};
     // The lines tell of the world: over the map they would lie on some other level's ground.
     bool menuShown = (ui && ui->IsBlockingMenuShown()) || mapShown;
     if (logPass && !menuShown)
-        DrawLogBackground(skip, h1, ui, scene);
+        DrawLogBackground(shownLog, h1, ui, scene);
     bool paused = scene && scene->IsPaused();
     bool gameRunning = scene && scene->IsGameRunning();
     bool fullUseSlots = fullUseSlotsVar.IsValid() && fullUseSlotsVar.GetInt() != 0;
     std::array<int32_t, kTextEventsStackKinds> stacked{};
-    int32_t logSeen = 0;
     for (Record& record : records) {
         bool isLog = record.kind == kLogKind;
         if (isLog != logPass)
@@ -267,7 +311,7 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
             if (menuShown)
                 continue;
         }
-        if (!gameRunning || (isLog && logSeen++ < skip))
+        if (!gameRunning || (isLog && std::find(shownLog.begin(), shownLog.end(), &record) == shownLog.end()))
             continue;
         int32_t font = TextEventsFont(isLog ? 0 : 1);
         float lineHeight = isLog ? h1 : h2;

@@ -40,6 +40,8 @@ public:
         bool allowMultiple = false;
         bool centred = false;
         bool active = true;
+        // A log line of news about others, which yields the view to the player's own lines.
+        bool news = false;
     };
 
     // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
@@ -50,6 +52,9 @@ public:
     // text's centre as measured in the second stock font.
     void AddTextEvent(std::string_view text, float x, float y, float duration, int32_t kind, bool centred,
                       bool allowMultiple);
+    // A log line of news about others: kept and saved as any log line, but while the player's
+    // own lines are still fresh it takes at most half of the lines shown.
+    void AddNewsLine(std::string_view text, float x, float y, float duration);
     // The first record of the kind; null for kind 0.
     const Record* FindTextEvent(int32_t kind) const;
     // Once a frame: faded notices go, faded log lines stay inactive, the oldest log lines past
@@ -78,6 +83,9 @@ public:
     void NextTextEvent();
     void ResetTextEvent() { browseOffset = 0; }
 
+    // The log lines the view draws, oldest first: scrolled back, the saved lines in order;
+    // otherwise the fresh lines, news taking at most half when the player's own do not fit.
+    std::vector<const Record*> GetShownLogRecords() const;
     // The browse offset plus the lines shown.
     int32_t VisibleLogLines() const;
     // Log lines kept above the ones shown, which the player can scroll back to.
@@ -94,7 +102,9 @@ public:
 
 private:
     int32_t ShownLogLines() const;
-    void DrawLogBackground(int32_t skip, float lineHeight, const FrameUi* ui, const FrameScene* scene) const;
+    std::vector<const Record*> ShareFreshLogLines() const;
+    void DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
+                           const FrameScene* scene) const;
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
 
     std::list<Record> records;

@@ -82,6 +82,24 @@ TEST_F(ClientMessagesShown, EachMessageTypeHasItsPlaceTimeIdAndSound)
     }
 }
 
+// Rival news by the dozen over the connection: the player's own three lines stay in the view
+// beside the newest news, and every line of both stays in the log.
+TEST_F(ClientMessagesShown, RivalNewsLeavesThePlayersOwnLinesInTheView)
+{
+    Join();
+    for (int i = 0; i < 3; ++i)
+        HostLine("msg 2 \"own" + std::to_string(i) + "\"");
+    for (int i = 0; i < 12; ++i)
+        HostLine("msg 3 \"news" + std::to_string(i) + "\"");
+    std::vector<std::string> shown;
+    for (const TextEvents::Record* record : textEvents.GetShownLogRecords())
+        shown.push_back(record->text);
+    const std::vector<std::string> expected = {"own0",  "own1",  "own2",  "news5", "news6",
+                                               "news7", "news8", "news9", "news10", "news11"};
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(textEvents.GetLogTotal(), 15);
+}
+
 TEST_F(ClientMessagesShown, ASilentMessageAndARepeatedRefusalReplaceWithoutSound)
 {
     Join();

@@ -231,6 +231,65 @@ TEST_F(TextEvents, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
 }
 
+// A burst of news about others shares the view with the player's own fresh lines instead of
+// pushing them out: each side keeps half the rows it can fill and the rest goes to the other.
+// Scrolled back, the log shows its lines in order, the news hidden from the fresh view among them.
+TEST_F(TextEvents, NewsLinesYieldHalfTheViewToThePlayersOwnFreshLines)
+{
+    LoadFonts();
+    struct Case {
+        std::string arrivals; // 'o' the player's own line, 'n' news, oldest first
+        std::string drawn;    // the lines drawn, oldest first
+    };
+    const std::vector<Case> cases = {
+        {"ooonnnnnnnnnnnn", "ooonnnnnnn"},
+        {"onononononononono", "nonononono"},
+        {"oooooooooooonnn", "ooooooonnn"},
+        {"nnnnnnnnnnnnooooooooooooo", "nnnnnooooo"},
+        {"nnnnnnnnnnnn", "nnnnnnnnnn"},
+        {"onnn", "onnn"},
+    };
+    auto arrive = [this](const std::string& arrivals) {
+        events.RemoveAll();
+        for (char line : arrivals) {
+            if (line == 'n')
+                events.AddNewsLine("nn", 20.0f, 300.0f, 5.0f);
+            else
+                AddLog("o");
+        }
+    };
+    // Each line is one batch; a news line has twice the glyphs of an own line.
+    auto drawn = [this](size_t glyph) {
+        device.Clear();
+        events.DrawTextEvents(true, 0.0f, &ui, &scene);
+        std::string lines;
+        for (const DeviceBatch& batch : device.GetBatches())
+            if (!batch.vertices.empty())
+                lines += batch.vertices.size() == glyph ? 'o' : batch.vertices.size() == 2 * glyph ? 'n' : '?';
+        return lines;
+    };
+    arrive("o");
+    device.Clear();
+    events.DrawTextEvents(true, 0.0f, &ui, &scene);
+    ASSERT_EQ(device.GetBatches().size(), 1u);
+    size_t glyph = device.GetBatches()[0].vertices.size();
+    ASSERT_GT(glyph, 0u);
+
+    for (const Case& c : cases) {
+        arrive(c.arrivals);
+        EXPECT_EQ(drawn(glyph), c.drawn) << c.arrivals;
+        EXPECT_EQ(events.GetLogTotal(), static_cast<int32_t>(c.arrivals.size())) << "no line is lost";
+    }
+
+    // Faded and scrolled back to the start: every line, in order, news and all.
+    arrive("ooonnnnnnnnnnnn");
+    Advance(7.0f);
+    events.ExpireTextEvents();
+    for (int i = 0; i < 15; ++i)
+        ASSERT_TRUE(commands.Execute("prevTextEvent"));
+    EXPECT_EQ(drawn(glyph), "ooonnnnnnnnnnnn");
+}
+
 // The world map stands in place of the world: the log is held there as behind a menu, while the
 // notices of the other pass still show.
 TEST_F(TextEvents, LogLinesHoldWhileTheWorldMapIsShown)
