@@ -226,8 +226,17 @@ void Player::UseSkillAt(const WorldPos& mouse, int32_t tree, int32_t index, Enti
         if (interactionMode == mode && inUse)
             inUse->OnUseEnded(this);
     auto* skill = skillList ? dynamic_cast<Skill*>(skillList->FindSkill(tree, index)) : nullptr;
-    if (skill)
-        UseSkillOn(skill->GetRecordId(), target);
+    if (!skill)
+        return;
+    // The client walks the player and turns it to the target as it sends the use; its updates
+    // carry no facing, so the host turns the same way here, or a skill with a sight cone would be
+    // refused for facing the way the player last stood on the host.
+    const SkillDefinition* definition = skill->definition;
+    bool faces = definition && (definition->attack || definition->needsEnemy) && !definition->self &&
+                 !definition->dontLookAtTarget;
+    if (faces && target)
+        FaceEntity(target, false);
+    UseSkillOn(skill->GetRecordId(), target);
 }
 
 void Player::UseBestItemOf(std::string_view baseName, Entity* target)

@@ -4,6 +4,7 @@
 #include "client/ClientMessages.h"
 #include "client/EntityClient.h"
 #include "client/SkillListClient.h"
+#include "entities/SkillList.h"
 #include "render/TextEvents.h"
 #include "rules/skills/SkillDefinition.h"
 #include "ui/widgets/UISkillSlot.h"
@@ -51,8 +52,28 @@ protected:
         Frames(2);
     }
 
-    // The first skill of the skills window's pages that the new character knows and that needs an enemy.
-    static UISkillSlot* KnownEnemySkill()
+    // The goblin set a step east of the player, the cursor on it; null when the client never
+    // answers the cursor with it.
+    EntityClient* GoblinUnderTheCursor(Actor*& goblin)
+    {
+        ClearTheStage();
+        goblin = AddGoblin(Vector2{70.0f, 0.0f});
+        EntityClient* shown = goblin ? MirrorOf(*goblin) : nullptr;
+        if (!shown)
+            return nullptr;
+        Frames(2);
+        int32_t x = 0;
+        int32_t y = 0;
+        if (!FindPickPoint(*shown, x, y))
+            return nullptr;
+        PushMotion(x, y);
+        Frames(2);
+        return gClientApp->GetHoverEntity() == shown ? shown : nullptr;
+    }
+
+    // The first skill of the skills window's pages that the new character knows and that needs an
+    // enemy; of that name when one is given.
+    static UISkillSlot* KnownEnemySkill(const std::string& wanted = "")
     {
         for (const char* name : {"SkillPage1", "SkillPage2", "SkillPage3", "SkillPage4"}) {
             UIMenu* page = gUISystem->FindMenu(name);
@@ -61,7 +82,8 @@ protected:
             for (UIWidget* widget : page->GetWidgets()) {
                 auto* slot = dynamic_cast<UISkillSlot*>(widget);
                 SkillClient* skill = slot && slot->IsVisible() ? slot->FindSkill() : nullptr;
-                if (skill && skill->definition && skill->definition->needsEnemy && skill->GetLevel() > 0)
+                if (skill && skill->definition && skill->definition->needsEnemy && skill->GetLevel() > 0 &&
+                    (wanted.empty() || skill->definition->name == wanted))
                     return slot;
             }
         }
@@ -111,6 +133,32 @@ TEST_F(SkillBarEndToEnd, ADraggedSkillLandsOnTheBarAndItsKeyTakesTheMonsterUnder
     EXPECT_EQ(refusal.find("NeedAnEnemy"), std::string::npos) << refusal;
     EXPECT_EQ(Local()->GetInteractionTarget(), shown) << "the key's skill went to the goblin under the cursor";
     EXPECT_EQ(Local()->GetInteractionMode(), PlayerClient::kModeAttack);
+}
+
+// The Warden's Cleave on the bar, its key pressed on a goblin a step away whichever way the
+// the player last faced on the host: the blow lands.
+TEST_F(SkillBarEndToEnd, TheCleavesKeyOnAGoblinBesideThePlayerHurtsIt)
+{
+    Player* player = HostPlayer();
+    SkillBase* cleave = player->skillList->FindSkillByName("SkillWardenCleave");
+    if (!cleave)
+        GTEST_SKIP() << "the new character is no Warden";
+    ASSERT_GT(cleave->GetLevel(), 0);
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
+    ASSERT_NE(source, nullptr);
+    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    ASSERT_FALSE(Shown("Skills"));
+    Actor* goblin = nullptr;
+    EntityClient* shown = GoblinUnderTheCursor(goblin);
+    ASSERT_NE(shown, nullptr);
+    int32_t full = goblin->health;
+    Tap(SDL_SCANCODE_3);
+    FramesUntil([&] { return goblin->health < full; }, 120);
+    EXPECT_LT(goblin->health, full);
 }
 
 // An item picked up from the bag goes back to its cell when the bag's window closes, and a skill
