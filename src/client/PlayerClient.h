@@ -181,6 +181,8 @@ public:
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
     // Points the target at the entity (clearing the pending skill), leaving the mode first when asked.
     void SetTarget(EntityClient* target, bool resetMode);
+    // The older name of SetTarget.
+    void SetInteractionTarget(EntityClient* target, bool resetMode) { SetTarget(target, resetMode); }
     // False, nothing changed, when refused: attacking while stealthed (unless allowed), approaching
     // while a button is held on an entity, or the same mode again unforced. Otherwise the old
     // mode's menus close and the new one's open.

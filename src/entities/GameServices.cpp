@@ -421,3 +421,8 @@ std::unique_ptr<Item> GameServices::DrawRandomItem(int32_t)
 {
     return nullptr;
 }
+
+void GameServices::MakeNoise(Entity* entity, Entity* source, float radius)
+{
+    BroadcastNewEvent(entity, source, radius);
+}

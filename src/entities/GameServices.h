@@ -226,6 +226,8 @@ public:
     // A noise around the source that the living within the radius hear as the entity's
     // ("HeardSound"): actors that may hate it come for it.
     void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
+    // The older name of BroadcastNewEvent.
+    void MakeNoise(Entity* entity, Entity* source, float radius);
 
     // ---- Weather: rain and wind for torches, traps and the clients ---------------------------
     // The rain intensity and the wind vector at the position: the nearby fronts summed, each

@@ -188,6 +188,8 @@ public:
     // Every menu's widgets, menus in load order.
     void NotifyAllWidgets(int32_t value);
     void NotifyPlayerChanged() override;
+    // The older name of NotifyPlayerChanged.
+    void OnPlayerChanged() { NotifyPlayerChanged(); }
     static void RunCommandList(const std::vector<std::string>& lines);
     bool ShowDamageNumbers() const override;
     bool ShowXpNumbers() const override;

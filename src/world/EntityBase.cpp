@@ -358,3 +358,8 @@ bool IsWithinMeleeReach(const EntityBase* attacker, const EntityBase* target)
 void EntityBase::RegisterPathBlockers(PathFinder&, const Vector2&, int32_t) const
 {
 }
+
+void EntityBase::ResolveModel(const std::string& path, ResourceHandle& out)
+{
+    LoadResource(path, out);
+}
