@@ -109,37 +109,3 @@ void UnlockClient::BuildDescription(std::string& out, bool descriptionOnly) cons
     int32_t number = totalScore > 0 ? totalScore : adventuresWon > 0 ? adventuresWon : stat != -1 ? statValue : 0;
     out += MakeLocToken(description, "%s", FormatThousands(number).c_str());
 }
-
-void UnlockClient::BuildUnlockReport(std::string& out, const UserProfile& profile)
-{
-    if (profile.GetNewUnlocks().empty()) {
-        out += "$$NoNewUnlocks$$\n";
-        return;
-    }
-    for (const std::string& unlock : profile.GetNewUnlocks()) {
-        const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(unlock) : nullptr;
-        if (!record && gDatabase)
-            record = gDatabase->FindEntryByName(unlock, "Unlock");
-        if (!record)
-            continue;
-        switch (record->GetType()) {
-        case DatabaseEntryType::MonsterArchetype:
-            out += MakeLocToken("BeastiaryEntryUnlock", "%s", record->GetString("ArchetypeName").c_str());
-            break;
-        case DatabaseEntryType::Adventure:
-            out += MakeLocToken("NextAdventureUnlock", "%s", record->GetString("Name").c_str());
-            break;
-        case DatabaseEntryType::Unlock:
-            if (ContainsNoCase(record->GetString("UnlockName"), "award"))
-                out += MakeLocToken("AwardUnlock", "%s", record->GetString("UnlockName").c_str());
-            break;
-        case DatabaseEntryType::Class:
-            out += MakeLocToken("ClassUnlock", "%s %s", record->GetString("PlayerName").c_str(),
-                                record->GetString("Name").c_str());
-            break;
-        default:
-            continue;
-        }
-        out += "\n";
-    }
-}

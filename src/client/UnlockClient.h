@@ -25,8 +25,6 @@ public:
     // Unless descriptionOnly, the localised title "$$<name>$$" and a line break first; then the
     // requirement's text with its number.
     void BuildDescription(std::string& out, bool descriptionOnly) const;
-    // The report of the profile's new unlocks, appended to out.
-    static void BuildUnlockReport(std::string& out, const UserProfile& profile);
 
     const std::string& GetName() const { return name; }
     const std::string& GetDescription() const { return description; }

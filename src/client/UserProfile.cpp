@@ -4,8 +4,10 @@
 #include "client/PlayerClient.h"
 #include "core/CommandSystem.h"
 #include "core/Database.h"
+#include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
+#include "core/LocSystem.h"
 #include "core/MessageBuffer.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
@@ -516,4 +518,38 @@ void UserProfile::IncreaseSkill(PlayerClient& player, int32_t tree, int32_t inde
     if (gCommandSystem)
         gCommandSystem->Execute("updateFakePlayer");
     Save();
+}
+
+void UserProfile::BuildUnlockReport(std::string& out, const UserProfile& profile)
+{
+    if (profile.GetNewUnlocks().empty()) {
+        out += "$$NoNewUnlocks$$\n";
+        return;
+    }
+    for (const std::string& unlock : profile.GetNewUnlocks()) {
+        const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(unlock) : nullptr;
+        if (!record && gDatabase)
+            record = gDatabase->FindEntryByName(unlock, "Unlock");
+        if (!record)
+            continue;
+        switch (record->GetType()) {
+        case DatabaseEntryType::MonsterArchetype:
+            out += MakeLocToken("BeastiaryEntryUnlock", "%s", record->GetString("ArchetypeName").c_str());
+            break;
+        case DatabaseEntryType::Adventure:
+            out += MakeLocToken("NextAdventureUnlock", "%s", record->GetString("Name").c_str());
+            break;
+        case DatabaseEntryType::Unlock:
+            if (ContainsNoCase(record->GetString("UnlockName"), "award"))
+                out += MakeLocToken("AwardUnlock", "%s", record->GetString("UnlockName").c_str());
+            break;
+        case DatabaseEntryType::Class:
+            out += MakeLocToken("ClassUnlock", "%s %s", record->GetString("PlayerName").c_str(),
+                                record->GetString("Name").c_str());
+            break;
+        default:
+            continue;
+        }
+        out += "\n";
+    }
 }

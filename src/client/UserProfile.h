@@ -78,6 +78,8 @@ public:
     bool NewUnlockContains(std::string_view text) const;
     const std::vector<std::string>& GetUnlocks() const { return unlocks; }
     const std::vector<std::string>& GetNewUnlocks() const { return newUnlocks; }
+    // The report of the profile's new unlocks (the menus show it), appended to out.
+    static void BuildUnlockReport(std::string& out, const UserProfile& profile);
     // A game starts: the unlocks the last one brought are no longer new.
     void ClearNewUnlocks() { newUnlocks.clear(); }
     // Each won adventure's "UnlockOnWin" names not yet held.

@@ -213,7 +213,7 @@ std::string ClientUiGameView::GetUnlockReport() const
     const UserProfile* profile = gGameClient ? gGameClient->GetProfiles().GetCurrent() : nullptr;
     std::string report;
     if (profile)
-        UnlockClient::BuildUnlockReport(report, *profile);
+        UserProfile::BuildUnlockReport(report, *profile);
     return report;
 }
 

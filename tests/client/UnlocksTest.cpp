@@ -166,12 +166,12 @@ TEST_F(Unlocks, RequirementTextsAndTheReportOfNewUnlocks)
     EXPECT_EQ(gameClient->GetProfiles().FindUnlock("Nowhere"), nullptr);
 
     text.clear();
-    UnlockClient::BuildUnlockReport(text, *profile);
+    UserProfile::BuildUnlockReport(text, *profile);
     EXPECT_EQ(text, "$$NoNewUnlocks$$\n");
     for (const char* unlock : {"AdvPeaks", "ClassSeer", "AwardAnyone", "NeedsAnyone", "NoSuchThing", "ArchetypeGoblin"})
         commands.Execute(std::string("unlock ") + unlock);
     text.clear();
-    UnlockClient::BuildUnlockReport(text, *profile);
+    UserProfile::BuildUnlockReport(text, *profile);
     EXPECT_EQ(text, "$$NextAdventureUnlock~<The Peaks@@>~$$\n"
                     "$$ClassUnlock~<@@Seer@@>~$$\n"
                     "$$AwardUnlock~<AwardAnyone@@>~$$\n"

@@ -141,7 +141,7 @@ TEST_F(GraphicsSystemTest, AModeThatCannotBeSetFallsBackToTheNearestThen800x600T
     EXPECT_EQ(Var("r_width"), "1600");
     // A rate not listed at the nearest size takes that size's nearest rate.
     int32_t rate = 75;
-    EXPECT_TRUE(display.FindNearestMode(width, height, rate));
+    EXPECT_TRUE(display.FindClosestDisplayMode(width, height, rate));
     EXPECT_EQ((DisplayModeTuple{width, height, rate}), (DisplayModeTuple{1280, 720, 60}));
 }
 
@@ -168,7 +168,7 @@ TEST_F(GraphicsSystemTest, TheNearestModeIsTheNearestSizeInAStraightLineThenTheN
     display.ChooseStartMode();
     for (const Case& c : cases) {
         auto [width, height, rate] = c.asked;
-        EXPECT_TRUE(display.FindNearestMode(width, height, rate));
+        EXPECT_TRUE(display.FindClosestDisplayMode(width, height, rate));
         EXPECT_EQ((DisplayModeTuple{width, height, rate}), c.found) << std::get<0>(c.asked) << "x" << std::get<1>(c.asked);
     }
     // A full-screen request at a rate the display does not list lands on the nearest mode, not on 800 x 600.

@@ -59,7 +59,7 @@ bool GraphicsSystem::SetDisplayMode(int32_t& width, int32_t& height, int32_t& fr
     int32_t nearWidth = width;
     int32_t nearHeight = height;
     int32_t nearFrequency = frequency;
-    if (FindNearestMode(nearWidth, nearHeight, nearFrequency)) {
+    if (FindClosestDisplayMode(nearWidth, nearHeight, nearFrequency)) {
         width = nearWidth;
         height = nearHeight;
         frequency = nearFrequency;
@@ -78,7 +78,7 @@ bool GraphicsSystem::SetDisplayMode(int32_t& width, int32_t& height, int32_t& fr
     return SetDisplayMode(width, height, frequency, false);
 }
 
-bool GraphicsSystem::FindNearestMode(int32_t& width, int32_t& height, int32_t& frequency) const
+bool GraphicsSystem::FindClosestDisplayMode(int32_t& width, int32_t& height, int32_t& frequency) const
 {
     const DisplayMode* best = nullptr;
     double bestDistance = std::numeric_limits<double>::max();

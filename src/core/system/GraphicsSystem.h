@@ -55,7 +55,7 @@ public:
     // The listed mode of at least 24 bits nearest in width and height (straight-line distance, the
     // first on a tie), then, when a frequency is asked for, the rate of that size nearest to it;
     // false when no mode has 24 bits.
-    bool FindNearestMode(int32_t& width, int32_t& height, int32_t& frequency) const;
+    bool FindClosestDisplayMode(int32_t& width, int32_t& height, int32_t& frequency) const;
 
     // The sample count for "r_antiAliasingSamples": the wanted count when the probe found a format
     // of exactly that many samples, else 0 (the ordinary format).
