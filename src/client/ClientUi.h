@@ -57,4 +57,7 @@ public:
     virtual bool IsBlockingMenuShown() const { return false; }
     // Every menu's player-changed step: a new local player stands.
     virtual void NotifyPlayerChanged() {}
+    // Every widget's one-argument notification with the value; the local player sends its new
+    // class with it.
+    virtual void NotifyAllWidgets(int32_t) {}
 };

@@ -246,6 +246,10 @@ public:
     // The same into out, replacing what it held but keeping its room, so that a string built
     // each frame allocates nothing once it is big enough.
     void BuildHoverText(std::string& out, bool nameOnly, bool forAnyEntity, bool withOwnTag) const;
+    // The host's placement flag as the last update carried it: the tooltip stands above the
+    // entity while it is set. An update whose flags fall short of it leaves it set, as the
+    // host's plain entity has it.
+    bool IsTooltipPlaced() const;
 
     // ---- As the skill rules see it ----------------------------------------------------------------
     int32_t GetStat(int32_t stat) const override { return EntityBase::GetStat(stat); }
@@ -265,7 +269,9 @@ public:
     // Set when the solid word changed: the sight grids are stale if the entity blocks sight.
     bool solidChanged = false;
     bool alwaysOnMap = false;
-    std::vector<bool> visualFlags = std::vector<bool>(kVisualFlagCount, false);
+    // The placement flag (the first) starts set, as on the host.
+    static_assert(kVisualFlagCount == 8 && kVisualFlagPlaced == 0);
+    std::vector<bool> visualFlags = {true, false, false, false, false, false, false, false};
     WorldPos serverMoveTarget;
     // What the last state record said, kept as sent.
     int32_t serverAnimation = -1;

@@ -303,3 +303,9 @@ void EntityClient::AppendCreatureHover(std::string& out, bool nameOnly, bool wit
         out += "\n$$RightClickToSelectOnly$$";
     out += plain;
 }
+
+bool EntityClient::IsTooltipPlaced() const
+{
+    auto entry = static_cast<size_t>(kVisualFlagPlaced);
+    return entry >= visualFlags.size() || visualFlags[entry];
+}

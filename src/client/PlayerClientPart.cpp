@@ -149,8 +149,10 @@ void PlayerClient::ApplyPartStats()
     int32_t playerClass = stats.Get(CharacterStat::Class);
     if (playerClass != rememberedClass) {
         rememberedClass = playerClass;
-        if (ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr)
+        if (ClientUi* ui = gClientApp ? gClientApp->GetUi() : nullptr) {
             ui->NotifyPlayerChanged();
+            ui->NotifyAllWidgets(playerClass);
+        }
         SetClassIndex(playerClass);
     }
 }

@@ -35,6 +35,7 @@ void Covenant::SetHome(Entity* entity)
     entity->covenantIndex = index;
     // A home stays where it was set: it is never moved off a blocked spot.
     entity->relocatable = false;
+    entity->visualFlags[EntityBase::kVisualFlagPlaced] = false;
 }
 
 float Covenant::GetHomeHealthRatio() const

@@ -231,8 +231,10 @@ public:
     const DatabaseEntry* useStatusEffect = nullptr;
     // Set on a shown effect's entity: its delete event hands it to the game's spares instead.
     bool spareAfterDelete = false;
-    // Sent with the state; held in place, so making an entity takes nothing from the heap.
-    std::array<bool, kVisualFlagCount> visualFlags{};
+    // Sent with the state; held in place, so making an entity takes nothing from the heap. The
+    // placement flag (the first) starts set.
+    static_assert(kVisualFlagPlaced == 0);
+    std::array<bool, kVisualFlagCount> visualFlags{true};
     // Set: Load leaves the model alone.
     bool modelPreset = false;
     // Set by whoever places level objects: once its level loads, an entity whose body does not

@@ -298,15 +298,15 @@ int32_t ClientUiGameView::GetInteractionFor(int32_t entity) const
 bool ClientUiGameView::GetHoverText(int32_t entity, std::string& text, bool& placed, float& x, float& y) const
 {
     const EntityClient* shown = gGameClient ? gGameClient->GetEntity(entity) : nullptr;
-    if (!shown || shown->isSecret || shown->IsHidden())
+    if (!shown || shown->isSecret || shown->IsHidden() || !shown->IsVisibleWithOwners())
         return false;
     shown->BuildHoverText(text, false, true, true);
     if (text.empty())
         return false;
-    ScreenBox box = Client::GetEntityScreenBox(*shown);
-    placed = true;
-    x = (box.x1 + box.x2) * 0.5f;
-    y = box.y2;
+    placed = shown->IsTooltipPlaced();
+    Vector2 target = Client::GetTargetScreenInfo(shown->position);
+    x = target.x;
+    y = target.y;
     return true;
 }
 

@@ -186,7 +186,7 @@ public:
     static std::string GetBlinkCursor();
     void ArrangeOpenBagMenus();
     // Every menu's widgets, menus in load order.
-    void NotifyAllWidgets(int32_t value);
+    void NotifyAllWidgets(int32_t value) override;
     void NotifyPlayerChanged() override;
     // The older name of NotifyPlayerChanged.
     void OnPlayerChanged() { NotifyPlayerChanged(); }

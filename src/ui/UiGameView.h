@@ -347,8 +347,8 @@ public:
     virtual int32_t GetHoveredEntity() const { return -1; }
     // The local player's interaction for the entity (the cursor's choice).
     virtual int32_t GetInteractionFor(int32_t /*entity*/) const { return 0; }
-    // The entity's tooltip; false when it shows none (secret, or hidden with its owners). A
-    // placed tooltip also gives the entity's screen position.
+    // The entity's tooltip; false when it shows none (secret, or hidden with its owners). placed
+    // tells whether the tooltip stands above the entity; x, y is the entity's screen position.
     virtual bool GetHoverText(int32_t /*entity*/, std::string& /*text*/, bool& /*placed*/, float& /*x*/,
                               float& /*y*/) const
     {

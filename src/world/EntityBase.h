@@ -44,6 +44,10 @@ class EntityBase : public SafeClass, public Listener {
 public:
     static constexpr float kNoEntityDistance = 1e10f;
     static constexpr int32_t kVisualFlagCount = 8;
+    // The sent visual flag that carries the world host's placement flag: set on every entity as
+    // it is made, cleared on a covenant's home. While it is set the client stands the entity's
+    // tooltip above it; a home's tooltip takes the help box's own place.
+    static constexpr int32_t kVisualFlagPlaced = 0;
     // Entity flag word bits read here; the server's entity gives the others their meaning.
     static constexpr uint32_t kFlagHideModel = 0x1;
     static constexpr uint32_t kFlagHidden = 0x400;

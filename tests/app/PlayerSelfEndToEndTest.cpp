@@ -1,4 +1,4 @@
-// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt; a use hint shows its icon beside the player and fades away; a draught drunk by its bar key raises its icon there once its timer has run out.
+// PlayerSelfEndToEndTest -- the shipped game offscreen after "start both", sound on the null device: the player reads the name of the level it stands in, sees a ring on the ground under the target chosen on the console, and hears the low-health warning once the host's player is badly hurt; a use hint shows its icon beside the player and fades away; a draught drunk by its bar key raises its icon there once its timer has run out; a new class from the host tells every widget its index.
 #include "app/OffscreenShots.h"
 #include "audio/SoundSystem.h"
 #include "client/GameClient.h"
@@ -58,6 +58,13 @@ protected:
         }
         return nullptr;
     }
+};
+
+// A widget that keeps each value its one-argument notification brings.
+class NotifiedWidget : public UIWidget {
+public:
+    void Notify(int32_t value) override { values.push_back(value); }
+    std::vector<int32_t> values;
 };
 
 } // namespace
@@ -193,6 +200,39 @@ TEST_F(PlayerSelfEndToEnd, ADraughtDrunkByItsBarKeyRaisesItsIconBesideThePlayerO
         }
     }
     KeepFailedFrame("player-draughthint");
+}
+
+// The host changes the player's class: the game update that carries it tells every widget of
+// every menu, shown or not, the new class's index, once; an update with the same class tells none.
+TEST_F(PlayerSelfEndToEnd, ANewClassInTheGameUpdateNotifiesEveryWidgetOfItsIndexOnce)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    PlayerClient* player = Join();
+    ASSERT_NE(player, nullptr);
+    std::vector<NotifiedWidget*> widgets;
+    for (const char* name : {"InGame", "GameMenu"}) {
+        UIMenu* menu = gUISystem->FindMenu(name);
+        ASSERT_NE(menu, nullptr) << name;
+        auto* widget = new NotifiedWidget();
+        widget->internalName = "NotifiedProbe";
+        menu->AddWidget(widget);
+        widget->menu = menu;
+        widgets.push_back(widget);
+    }
+    ASSERT_TRUE(gUISystem->FindMenu("InGame")->IsShown());
+    ASSERT_FALSE(gUISystem->FindMenu("GameMenu")->IsShown());
+    Player& host = *HostPlayer();
+    int32_t before = host.stats.Get(CharacterStat::Class);
+    int32_t other = gGameData->GetCharacterClass(before + 1) ? before + 1 : before - 1;
+    ASSERT_NE(gGameData->GetCharacterClass(other), nullptr) << "the game lists a second class";
+
+    host.stats.Set(CharacterStat::Class, other);
+    FramesUntil([player, other] { return player->classIndex == other; }, 20);
+    ASSERT_EQ(player->classIndex, other);
+    Frames(3);
+    for (const NotifiedWidget* widget : widgets)
+        EXPECT_EQ(widget->values, std::vector<int32_t>{other}) << widget->menu->name;
 }
 
 TEST_F(PlayerSelfEndToEnd, ADeathHeldOffByTheDebugFlagSoundsTheDebugBeep)

@@ -1,4 +1,4 @@
-// ClientPlayerPartTest -- the player's part of the game update as the host's player writes it, read back field by field; the level-up hint, kills per death, the tutorial's end and the quest pop-up; a class new to the menus tells them, shows its hint and is taken with its record, an unlisted one is not; a cut part changes nothing.
+// ClientPlayerPartTest -- the player's part of the game update as the host's player writes it, read back field by field; the level-up hint, kills per death, the tutorial's end and the quest pop-up; a class new to the menus tells them and every widget its index, shows its hint and is taken with its record, an unlisted one is not; a cut part changes nothing.
 #include "client/PlayerClientWorld.h"
 
 #include "core/UserVarSystem.h"
@@ -140,9 +140,11 @@ TEST_F(ClientPlayerClass, ANewClassTellsTheMenusShowsItsHintOnceAndTakesItsRecor
     ASSERT_NE(player->classIndex, scout);
     int32_t told = ui.playerChanges;
     ui.shownHints.clear();
+    ui.widgetNotices.clear();
     hostPlayer->stats.Set(CharacterStat::Class, scout);
     ASSERT_TRUE(Deliver());
     EXPECT_EQ(ui.playerChanges, told + 1) << "the menus hear of the new class";
+    EXPECT_EQ(ui.widgetNotices, std::vector<int32_t>{scout}) << "the widgets are told its index";
     EXPECT_EQ(ui.shownHints, std::vector<std::string>{"ClassScout"});
     EXPECT_EQ(player->classIndex, scout);
     EXPECT_EQ(player->GetRecord(), database.FindEntryByName("ClassScout"));
@@ -150,6 +152,7 @@ TEST_F(ClientPlayerClass, ANewClassTellsTheMenusShowsItsHintOnceAndTakesItsRecor
 
     ASSERT_TRUE(Deliver());
     EXPECT_EQ(ui.playerChanges, told + 1) << "the same class again tells nobody";
+    EXPECT_EQ(ui.widgetNotices.size(), 1u);
     EXPECT_EQ(ui.shownHints.size(), 1u);
 
     hostPlayer->stats.Set(CharacterStat::Class, 99);

@@ -124,6 +124,7 @@ public:
     }
     void HideMenus() override { lines.push_back("<hide>"); }
     void NotifyPlayerChanged() override { ++playerChanges; }
+    void NotifyAllWidgets(int32_t value) override { widgetNotices.push_back(value); }
 
     std::vector<std::string> lines;
     std::vector<std::string> refreshedMenus;
@@ -134,6 +135,7 @@ public:
     std::vector<int32_t> shownQuestSlots;
     std::string menuMusic;
     int32_t playerChanges = 0;
+    std::vector<int32_t> widgetNotices;
 };
 
 class ClientWorld : public WorldHostWorld {

@@ -283,7 +283,8 @@ TEST_F(EntityRules, HeaderBytesOfAPlainEntity)
     Color defaultLight = crate->lightColor;
     expected.Float(defaultLight.r).Float(defaultLight.g).Float(defaultLight.b).Float(0).Float(0).Float(0);
     expected.Int(-1).Int(12).Int(30).Int(-1).Int(0).Int(0).Int(3).Float(1.0f).Float(0.5f);
-    expected.Int(8).Int(0).Int(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
+    // The first visual flag is the placement flag, set on a plain entity.
+    expected.Int(8).Int(1).Int(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
     expected.Int(0).Int(0);
     EXPECT_EQ(WordsOf(buffer), expected.words);
 }
