@@ -1,4 +1,4 @@
-// ClientEntityTest -- the entity mirror: what its record gives it by kind, its state record (health, effects, owners, non-finite values), turning toward its facing, and what one name seed gives.
+// ClientEntityTest -- the entity mirror: what its record gives it by kind, its state record (health, effects, owners, non-finite values, the tooltip's placement flag), turning toward its facing, and what one name seed gives.
 #include "client/ClientWorld.h"
 
 #include "client/EntityScene.h"
@@ -218,6 +218,25 @@ TEST_F(ClientEntity, TheStateRecordHoldsHealthToTheMaximumAndKeepsEffectsByInsta
     entity->ApplyState(header, {}, nullptr);
     EXPECT_TRUE(entity->GetStatusEffectList().empty());
     EXPECT_EQ(entity->lost, (std::vector<int32_t>{7, 8}));
+}
+
+// The host's placement flag rides first among the sent visual flags; a list too short to hold it
+// leaves the tooltip placed, as the host's plain entity is.
+TEST_F(ClientEntity, TheTooltipIsPlacedWhileTheFirstVisualFlagIsSetOrMissing)
+{
+    const std::pair<std::vector<bool>, bool> cases[] = {
+        {{true, false, false, false, false, false, false, false}, true},
+        {{false, true, true, true, true, true, true, true}, false},
+        {{false}, false},
+        {{}, true},
+    };
+    NetEntityHeader header = HeaderOf("Plain");
+    EntityClient* entity = Place(3, header);
+    for (const auto& [flags, placed] : cases) {
+        header.visualFlags = flags;
+        entity->ApplyState(header, {}, nullptr);
+        EXPECT_EQ(entity->IsTooltipPlaced(), placed) << flags.size() << " flags";
+    }
 }
 
 TEST_F(ClientEntity, NonFiniteValuesLeaveTheEntityAsItWas)
