@@ -500,7 +500,7 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
     float entityY = 0.0f;
     int32_t entity = screenFace ? -1 : view.GetHoveredEntity();
     if (entity >= 0 && view.GetHoverText(entity, text, placed, entityX, entityY)) {
-        // A placed tooltip is framed above a 32-pixel square a little over the entity's feet; an
+        // A placed tooltip is framed above a 32-pixel square 64 pixels over the entity's feet; an
         // empty square sends it to the help box's own place.
         position[0] = placed ? entityX : 0.0f;
         position[1] = placed ? entityY - 64.0f : 0.0f;
