@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* kNamedActorRecords = R"(
+const std::string kNamedActorRecords = R"(
 GameSystem
 {
     NpcType Steward
@@ -21,43 +21,8 @@ GameSystem
 SpawnSystem
 {
 }
-ActorDicer
-{
-    Type Actor
-    Npc 1
-    NpcType Gambler
-}
-MonsterDicer
-{
-    Type MonsterType
-    Archetype ArchetypeTown
-    Definition ActorDicer
-    Name "Odo the Dicer"
-    MinLevel 1
-    MaxLevel 30
-}
-ArchetypeTown
-{
-    Type MonsterArchetype
-    FactionName "Townsfolk"
-}
-ActorSmith
-{
-    Type Actor
-    Npc 1
-    NpcType Steward
-    CanMove 1
-}
-MonsterSmith
-{
-    Type MonsterType
-    Archetype ArchetypeTown
-    Definition ActorSmith
-    Name "Hild the Smith"
-    MinLevel 1
-    MaxLevel 30
-}
-)";
+)" + TownNpcRecords("Dicer", "Gambler", "Odo the Dicer") + kTownArchetypeRecord +
+                                      TownNpcRecords("Smith", "Steward", "Hild the Smith", "    CanMove 1\n");
 
 class GameActors : public GameWorld {
 protected:

@@ -1,4 +1,5 @@
 // QuestTalkHostTest -- talking to a town quest giver through the world host: a client's update names the NPC as its target and its lines ask for the NPC's line, take the quest it offers and give it up; hostile quest lines change nothing.
+#include "server/TownSpawn.h"
 #include "server/WorldHostWorld.h"
 
 #include "entities/Actor.h"
@@ -10,29 +11,10 @@
 
 namespace {
 
-constexpr const char* kQuestTalkRecords = R"(
-ArchetypeTown
-{
-    Type MonsterArchetype
-    FactionName "Townsfolk"
-}
-ActorSteward
-{
-    Type Actor
-    Npc 1
-    NpcType Steward
-    GivesQuests 1
-    ChatIntro StewardIntro
-}
-MonsterSteward
-{
-    Type MonsterType
-    Archetype ArchetypeTown
-    Definition ActorSteward
-    Name "Hild"
-    MinLevel 1
-    MaxLevel 30
-}
+const std::string kQuestTalkRecords = kTownArchetypeRecord +
+                                      TownNpcRecords("Steward", "Steward", "Hild",
+                                                     "    GivesQuests 1\n    ChatIntro StewardIntro\n") +
+                                      R"(
 QuestTalkHunt
 {
     Type Quest

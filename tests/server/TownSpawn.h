@@ -4,8 +4,29 @@
 #include "server/Game.h"
 #include "server/spawn/SpawnSystem.h"
 
+#include <string>
+
 // The records give "GameSystem" an "NpcType" line and a "TownSpot<Type>" for each NPC, a monster
 // type whose actor is of each type, and a "SpawnSystem" record (it may be empty).
+// The townsfolk's archetype, which the town NPCs' monster types below are of.
+inline constexpr const char* kTownArchetypeRecord = R"(
+ArchetypeTown
+{
+    Type MonsterArchetype
+    FactionName "Townsfolk"
+}
+)";
+
+// A town NPC's two records: "Actor<key>" of the NPC type (its further lines, each ending in a
+// newline, after the type) and "Monster<key>", a townsperson of that name from level 1 to 30.
+inline std::string TownNpcRecords(const std::string& key, const std::string& npcType, const std::string& name,
+                                  const std::string& actorLines = "")
+{
+    return "Actor" + key + "\n{\n    Type Actor\n    Npc 1\n    NpcType " + npcType + "\n" + actorLines + "}\n" +
+           "Monster" + key + "\n{\n    Type MonsterType\n    Archetype ArchetypeTown\n    Definition Actor" + key +
+           "\n    Name \"" + name + "\"\n    MinLevel 1\n    MaxLevel 30\n}\n";
+}
+
 class TownSpawn {
 public:
     TownSpawn() = default;

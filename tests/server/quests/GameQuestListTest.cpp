@@ -1,5 +1,6 @@
 // GameQuestListTest -- the game's list of world quests in the real game: numbers by entry, levels, starting and deleting, the pacing, old quests, treasure maps, the story chain and a joining player.
 #include "server/quests/QuestTestWorld.h"
+#include "server/TownSpawn.h"
 
 #include "entities/Actor.h"
 #include "entities/Item.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr const char* kQuestListRecords = R"(
+const std::string kQuestListRecords = R"(
 GameSystem
 {
     EasyQuestLevelDiff 2
@@ -45,42 +46,8 @@ GameSystem
 SpawnSystem
 {
 }
-ArchetypeTown
-{
-    Type MonsterArchetype
-    FactionName "Townsfolk"
-}
-ActorSteward
-{
-    Type Actor
-    Npc 1
-    NpcType Steward
-    GivesQuests 1
-}
-MonsterSteward
-{
-    Type MonsterType
-    Archetype ArchetypeTown
-    Definition ActorSteward
-    Name "Hild"
-    MinLevel 1
-    MaxLevel 30
-}
-ActorDicer
-{
-    Type Actor
-    Npc 1
-    NpcType Gambler
-}
-MonsterDicer
-{
-    Type MonsterType
-    Archetype ArchetypeTown
-    Definition ActorDicer
-    Name "Odo"
-    MinLevel 1
-    MaxLevel 30
-}
+)" + std::string(kTownArchetypeRecord) + TownNpcRecords("Steward", "Steward", "Hild", "    GivesQuests 1\n") +
+                                      TownNpcRecords("Dicer", "Gambler", "Odo") + R"(
 ArchetypeWild
 {
     Type MonsterArchetype
