@@ -18,18 +18,7 @@
 
 namespace {
 
-class EntityLooksEndToEnd : public OffscreenShotGame {
-protected:
-    std::string Tooltip(float position[2])
-    {
-        std::string text;
-        std::string title;
-        float extent[2] = {};
-        float flag = 0.0f;
-        gUISystem->GetTooltip(text, title, position, extent, flag);
-        return text;
-    }
-};
+class EntityLooksEndToEnd : public OffscreenShotGame {};
 
 TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHintAboveIt)
 {
@@ -41,7 +30,6 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
     ASSERT_NE(goblin, nullptr);
     EntityClient* monster = MirrorOf(*goblin);
     ASSERT_NE(monster, nullptr);
-    float position[2] = {-1.0f, -1.0f};
     int32_t uiX = 0;
     int32_t uiY = 0;
     ASSERT_TRUE(FindPickPoint(*monster, uiX, uiY));
@@ -49,21 +37,22 @@ TEST_F(EntityLooksEndToEnd, TheMouseRestingOnAMonsterShowsItsNameAndTheAttackHin
     Frame();
     Frame();
     ASSERT_EQ(gClientApp->GetHoverEntity(), monster);
-    std::string text = Tooltip(position);
+    ShownTooltip tip = ReadTooltip();
+    const std::string& text = tip.text;
     EXPECT_NE(text.find("$$MonsterGoblin"), std::string::npos) << text;
     EXPECT_NE(text.find("$$LevelAbrev$$ 1"), std::string::npos) << text;
     EXPECT_NE(text.find("\n$$LeftClickToAttack$$"), std::string::npos) << text;
     // Placed over the monster's screen box.
     ScreenBox box = Client::GetEntityScreenBox(*monster);
-    EXPECT_NEAR(position[0], (box.x1 + box.x2) * 0.5f, 1.0f);
-    EXPECT_LT(position[1], box.y1);
+    EXPECT_NEAR(tip.position[0], (box.x1 + box.x2) * 0.5f, 1.0f);
+    EXPECT_LT(tip.position[1], box.y1);
 
     // The mouse moved off onto bare ground: the monster's line goes.
     PushMouse(SDL_MOUSEMOTION, 160, 240);
     Frame();
     Frame();
     ASSERT_EQ(gClientApp->GetHoverEntity(), nullptr);
-    EXPECT_EQ(Tooltip(position).find("$$MonsterGoblin"), std::string::npos);
+    EXPECT_EQ(ReadTooltip().text.find("$$MonsterGoblin"), std::string::npos);
 }
 
 // The host's placement flag travels with the entity: a monster's tooltip is framed above a square

@@ -328,14 +328,9 @@ TEST_F(FirstHourScreens, ASkillsTooltipHidesThePageUnderIt)
     int32_t y = static_cast<int32_t>(slot->GetScreenPosition().y + slot->size[1] / 2);
     PushMotion(x, y);
     Frames(20);
-    std::string text;
-    std::string title;
-    float anchor[2] = {};
-    float extent[2] = {};
-    float alpha = 0.0f;
-    gUISystem->GetTooltip(text, title, anchor, extent, alpha);
-    ASSERT_FALSE(text.empty()) << "no tooltip on the skill";
-    EXPECT_EQ(alpha, 1.0f) << "a skill's tooltip lets the page show through";
+    ShownTooltip tip = ReadTooltip();
+    ASSERT_FALSE(tip.text.empty()) << "no tooltip on the skill";
+    EXPECT_EQ(tip.flag, 1.0f) << "a skill's tooltip lets the page show through";
 }
 
 // Points to spend and a level nearly reached mark the in-game bar's Skills and Stats buttons and

@@ -40,14 +40,6 @@ const char kInGameModelWindow[] = "MenuType Menu\nname ModelWindow\nposition 200
                                   "ModelWidget { internalName Figure position 0 0 size 200 200 drawEffects 1\n"
                                   "    modelUserVar InGameTestModel \"models/warden.mdl\" }\n";
 
-struct Tooltip {
-    std::string text;
-    std::string title;
-    float position[2] = {-1.0f, -1.0f};
-    float extent[2] = {-1.0f, -1.0f};
-    float flag = 0.0f;
-};
-
 class InGameScreen : public OffscreenShotGame {
 protected:
     void SetUp() override
@@ -59,13 +51,6 @@ protected:
         ASSERT_TRUE(Shown("InGame"));
     }
     void TearDown() override { KeepFailedFrame("InGameScreen"); }
-
-    static Tooltip AskTooltip()
-    {
-        Tooltip tip;
-        gUISystem->GetTooltip(tip.text, tip.title, tip.position, tip.extent, tip.flag);
-        return tip;
-    }
 
     // The cursor moved through SDL; the frames draw the maps, which find what it hovers.
     void HoverAt(int32_t x, int32_t y)
@@ -181,7 +166,7 @@ TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCu
     // The player's own marker stands in the middle of the disc.
     HoverAt(centreX, centreY);
     ASSERT_FALSE(gMiniMap->GetTooltip().empty()) << "no marker under the cursor";
-    Tooltip marker = AskTooltip();
+    ShownTooltip marker = ReadTooltip();
     EXPECT_EQ(marker.text, gMiniMap->GetTooltip());
     EXPECT_EQ(marker.flag, 1.0f);
     EXPECT_NEAR(marker.position[0] + marker.extent[0] * 0.5f, static_cast<float>(centreX), 12.0f);
@@ -190,7 +175,7 @@ TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCu
     HoverAt(static_cast<int32_t>(settings.miniMapMaskPosition[0]) + 2,
             static_cast<int32_t>(settings.miniMapMaskPosition[1]) + 2);
     EXPECT_TRUE(gMiniMap->GetTooltip().empty());
-    EXPECT_TRUE(AskTooltip().text.empty());
+    EXPECT_TRUE(ReadTooltip().text.empty());
 
     Tap(SDL_SCANCODE_M);
     Frames(2);
@@ -199,7 +184,7 @@ TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCu
     Vector2 at = gWorldMap->MapPosition(own.position.level, Vector2{own.position.x, own.position.y}, false, true);
     HoverAt(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
     ASSERT_EQ(gWorldMap->GetHoverIndex(), 0);
-    Tooltip pin = AskTooltip();
+    ShownTooltip pin = ReadTooltip();
     EXPECT_EQ(pin.text, gWorldMap->GetPins().front().text);
     EXPECT_EQ(pin.text, Local()->GetBody()->GetHoverText(false, true, false));
     EXPECT_EQ(pin.flag, 1.0f);
@@ -210,7 +195,7 @@ TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCu
     // The map's closing button, away from every pin.
     HoverAt(586, 457);
     ASSERT_LT(gWorldMap->GetHoverIndex(), 0);
-    EXPECT_NE(AskTooltip().text.find("$$WorldMapTitle$$"), std::string::npos);
+    EXPECT_NE(ReadTooltip().text.find("$$WorldMapTitle$$"), std::string::npos);
 }
 
 // A pause holds every live effect still, unless a shown window wants its effects: one showing a
@@ -275,13 +260,13 @@ TEST_F(InGameScreen, APoisonOnThePlayerShowsItsIconWithItsTimeFalling)
     EXPECT_GT(ChangedPixels(clean, poisoned, left, top, left + 24, top + 24, 24), 100) << "the icon is drawn";
 
     HoverAt(left + 12, top + 12);
-    Tooltip first = AskTooltip();
+    ShownTooltip first = ReadTooltip();
     EXPECT_EQ(first.text.rfind("$$StatusEffectVenom$$\n", 0), 0u) << first.text;
     float firstLeft = SecondsLeftIn(first.text);
     ASSERT_GT(firstLeft, 0.0f) << first.text;
     EXPECT_LE(firstLeft, 9.0f) << "a venom of level 1 lasts 8 seconds";
     float laterLeft = firstLeft;
-    FramesUntil([&] { return (laterLeft = SecondsLeftIn(AskTooltip().text)) < firstLeft - 1.5f; }, 400);
+    FramesUntil([&] { return (laterLeft = SecondsLeftIn(ReadTooltip().text)) < firstLeft - 1.5f; }, 400);
     EXPECT_LT(laterLeft, firstLeft - 1.5f) << "the time left falls with the game's clock";
     FramesUntil([&] { return venomSlot() < 0; }, 1200);
     EXPECT_EQ(venomSlot(), -1) << "the venom wore off";

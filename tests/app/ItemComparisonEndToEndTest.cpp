@@ -55,12 +55,8 @@ protected:
     {
         PushMotion(20 + x, 20 + y);
         Frames(3);
-        std::pair<std::string, std::string> texts;
-        float position[2] = {};
-        float extent[2] = {};
-        float flag = 0.0f;
-        gUISystem->GetTooltip(texts.first, texts.second, position, extent, flag);
-        return texts;
+        ShownTooltip tip = ReadTooltip();
+        return {tip.text, tip.title};
     }
 };
 

@@ -32,6 +32,16 @@
 #include <string>
 #include <vector>
 
+// What the interface's tooltip says with the cursor where it is; the place and the size stay -1
+// where the interface gives none.
+struct ShownTooltip {
+    std::string text;
+    std::string title;
+    float position[2] = {-1.0f, -1.0f};
+    float extent[2] = {-1.0f, -1.0f};
+    float flag = 0.0f;
+};
+
 class OffscreenShotGame : public OffscreenGame {
 protected:
     // The shipped game at 640 x 480 (and any further settings), screenshots as Targa, one frame
@@ -236,6 +246,14 @@ protected:
         int32_t y = 0;
         ASSERT_TRUE(FindPickPoint(entity, x, y));
         ClickAt(x, y);
+    }
+
+    // The tooltip the interface shows for the cursor's place now.
+    static ShownTooltip ReadTooltip()
+    {
+        ShownTooltip tip;
+        gUISystem->GetTooltip(tip.text, tip.title, tip.position, tip.extent, tip.flag);
+        return tip;
     }
 
     // Frames until the test says done, at most the limit.

@@ -55,13 +55,7 @@ protected:
             return std::string();
         PushMotion(x, y);
         Frames(3);
-        std::string text;
-        std::string title;
-        float position[2] = {};
-        float extent[2] = {};
-        float flag = 0.0f;
-        gUISystem->GetTooltip(text, title, position, extent, flag);
-        return text;
+        return ReadTooltip().text;
     }
 
     // The host's name for the actor, as the player reads it.

@@ -354,13 +354,7 @@ TEST_F(ShippedScreensInTheWorld, AWorldTooltipLiesUnderTheWindowsAndNeverShowsTh
     auto tooltipAt = [&] {
         PushMotion(x, y);
         Frames(3);
-        std::string text;
-        std::string title;
-        float anchor[2] = {};
-        float extent[2] = {};
-        float alpha = 0.0f;
-        gUISystem->GetTooltip(text, title, anchor, extent, alpha);
-        return text;
+        return ReadTooltip().text;
     };
 
     std::string own = tooltipAt();

@@ -246,15 +246,10 @@ TEST_F(StashVendorEndToEnd, AnItemsTooltipShowsOnHoverOpaqueBesideItsCellWithThe
     const Case cases[] = {{kGoodsCell, "$$TooltipPrice$$"}, {kCarriedCell, ""}};
     for (const Case& c : cases) {
         TargaImage image = Screenshot(c.cell[0], c.cell[1]);
-        std::string text;
-        std::string title;
-        float anchor[2] = {};
-        float extent[2] = {};
-        float alpha = 0.0f;
-        gUISystem->GetTooltip(text, title, anchor, extent, alpha);
-        ASSERT_FALSE(text.empty()) << "a tooltip on the cell at " << c.cell[0];
-        EXPECT_NE(text.find(c.expected), std::string::npos) << text;
-        EXPECT_EQ(alpha, 1.0f) << "an item's tooltip hides what is under it";
+        ShownTooltip tip = ReadTooltip();
+        ASSERT_FALSE(tip.text.empty()) << "a tooltip on the cell at " << c.cell[0];
+        EXPECT_NE(tip.text.find(c.expected), std::string::npos) << tip.text;
+        EXPECT_EQ(tip.flag, 1.0f) << "an item's tooltip hides what is under it";
         // The box drawn beside the cell: the right end of its last line (the short line of the
         // value or price) is one flat colour, nothing of the world or the window showing through.
         float left = help->GetScreenPosition().x;
@@ -409,11 +404,6 @@ TEST_F(StashVendorEndToEnd, TheGamblersWindowIsTitledForTheGamblerAndItsGoodsAre
     ASSERT_NE(gambler->GetStockItem(0), nullptr);
     PushMotion(kGoodsCell[0], kGoodsCell[1]);
     Frames(2);
-    std::string text;
-    std::string heading;
-    float position[2] = {};
-    float extent[2] = {};
-    float flag = 0.0f;
-    gUISystem->GetTooltip(text, heading, position, extent, flag);
+    std::string text = ReadTooltip().text;
     EXPECT_NE(text.find("$$TooltipGambleUnknown$$"), std::string::npos) << text;
 }

@@ -30,13 +30,8 @@ protected:
         PushMotion(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
                    static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
         Frames(2);
-        std::string text;
-        std::string title;
-        float position[2] = {};
-        float extent[2] = {};
-        float flag = 0.0f;
-        gUISystem->GetTooltip(text, title, position, extent, flag);
-        return gLocSystem->Translate(title + text);
+        ShownTooltip tip = ReadTooltip();
+        return gLocSystem->Translate(tip.title + tip.text);
     }
 
     static std::string Words(const char* path)
@@ -122,13 +117,7 @@ TEST_F(WindowWordsEndToEnd, TheCovenantStashIsCalledAStashUnderTheCursor)
     ASSERT_TRUE(FindPickPoint(*shown, x, y));
     PushMotion(x, y);
     Frames(2);
-    std::string text;
-    std::string title;
-    float position[2] = {};
-    float extent[2] = {};
-    float flag = 0.0f;
-    gUISystem->GetTooltip(text, title, position, extent, flag);
-    std::string told = gLocSystem->Translate(text);
+    std::string told = gLocSystem->Translate(ReadTooltip().text);
     std::string stashWord = gLocSystem->Translate("$$QuestTextHouseCovStash$$");
     EXPECT_NE(told.find(gLocSystem->Translate("$$ObjectCovenantStash$$")), std::string::npos) << told;
     EXPECT_NE(StringToLower(told).find("stash"), std::string::npos) << told << " / the quests say " << stashWord;

@@ -195,12 +195,7 @@ TEST_F(WorldStartEndToEnd, EachChestTheAreasLayOpensOnAClickAndItsHoverNameReads
         ASSERT_TRUE(FindPickPoint(*shown, x, y)) << name;
         PushMotion(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
         Frames(3);
-        std::string text;
-        std::string title;
-        float place[2] = {};
-        float extent[2] = {};
-        float flag = 0.0f;
-        gUISystem->GetTooltip(text, title, place, extent, flag);
+        std::string text = ReadTooltip().text;
         EXPECT_NE(text.find("$$LeftClickToOpen$$"), std::string::npos) << name << ": " << text;
         // The hint's line is the box's cyan; the name's line stands right above it, in white. The
         // mini-map's blips in the top right corner are cyan too, and left out.
