@@ -59,8 +59,7 @@ protected:
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         ASSERT_NE(widget, nullptr) << path;
-        ClickAt(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
-                static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
+        ClickOn(*widget);
     }
 
     // The mean brightness of a box of the screen.
@@ -324,8 +323,7 @@ TEST_F(FirstHourScreens, ASkillsTooltipHidesThePageUnderIt)
                 if (auto* found = dynamic_cast<UISkillSlot*>(widget); found && found->IsVisible() && !slot)
                     slot = found;
     ASSERT_NE(slot, nullptr) << "no skill on the shown page";
-    int32_t x = static_cast<int32_t>(slot->GetScreenPosition().x + slot->size[0] / 2);
-    int32_t y = static_cast<int32_t>(slot->GetScreenPosition().y + slot->size[1] / 2);
+    auto [x, y] = CentreOf(*slot);
     PushMotion(x, y);
     Frames(20);
     ShownTooltip tip = ReadTooltip();

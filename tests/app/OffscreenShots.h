@@ -22,6 +22,7 @@
 #include "server/quests/Quest.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
+#include "ui/UIWidget.h"
 
 #include <algorithm>
 #include <array>
@@ -246,6 +247,20 @@ protected:
         int32_t y = 0;
         ASSERT_TRUE(FindPickPoint(entity, x, y));
         ClickAt(x, y);
+    }
+
+    // The middle of the widget in window pixels, where a hand would point at it.
+    static std::array<int32_t, 2> CentreOf(const UIWidget& widget)
+    {
+        return {static_cast<int32_t>(widget.GetScreenPosition().x + widget.size[0] / 2),
+                static_cast<int32_t>(widget.GetScreenPosition().y + widget.size[1] / 2)};
+    }
+
+    // A click on the widget's middle.
+    void ClickOn(const UIWidget& widget, uint8_t which = SDL_BUTTON_LEFT)
+    {
+        auto [x, y] = CentreOf(widget);
+        ClickAt(x, y, which);
     }
 
     // The tooltip the interface shows for the cursor's place now.

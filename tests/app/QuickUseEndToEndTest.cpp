@@ -168,8 +168,7 @@ TEST_F(QuickUseEndToEnd, TheShippedSkillsWindowOpensByItsKeyAndButtonAndItsPlusR
     EXPECT_FALSE(Shown("SkillPage3")) << "the pages go with the window";
     UIWidget* button = gUISystem->FindWidgetByPath("InGame::SkillsButton");
     ASSERT_NE(button, nullptr);
-    ClickAt(static_cast<int>(button->GetScreenPosition().x + button->size[0] / 2),
-            static_cast<int>(button->GetScreenPosition().y + button->size[1] / 2));
+    ClickOn(*button);
     EXPECT_TRUE(Shown("Skills")) << "the in-game screen's button opens it too";
 
     // The shipped bar: the first skill sits in slot 0 and its key asks the host to use it.
@@ -194,8 +193,7 @@ TEST_F(QuickUseEndToEnd, ADraughtOnTheShippedBarShowsItsCountInsideItsSlot)
     ASSERT_TRUE(Shown("Inventory"));
     for (UIWidget* cell : {gUISystem->FindWidgetByPath("Inventory::Bag1Cell0"), slot}) {
         ASSERT_NE(cell, nullptr);
-        ClickAt(static_cast<int32_t>(cell->GetScreenPosition().x + cell->size[0] / 2),
-                static_cast<int32_t>(cell->GetScreenPosition().y + cell->size[1] / 2));
+        ClickOn(*cell);
     }
     EXPECT_EQ(Local()->GetQuickUseRecord(1)[0], 0) << "the slot holds an item";
     Tap(SDL_SCANCODE_ESCAPE);
@@ -227,8 +225,7 @@ TEST_F(QuickUseEndToEnd, ARefusedUseSaysWhyAndADraughtAtFullHealthIsDrunkAsTheRu
     ASSERT_TRUE(Shown("Inventory"));
     for (UIWidget* cell : {gUISystem->FindWidgetByPath("Inventory::Bag1Cell0"), slot}) {
         ASSERT_NE(cell, nullptr);
-        ClickAt(int32_t(cell->GetScreenPosition().x + cell->size[0] / 2),
-                int32_t(cell->GetScreenPosition().y + cell->size[1] / 2));
+        ClickOn(*cell);
     }
     auto refusal = [] {
         const TextEvents::Record* shown = gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
@@ -257,8 +254,7 @@ TEST_F(QuickUseEndToEnd, ARefusedUseSaysWhyAndADraughtAtFullHealthIsDrunkAsTheRu
     UIWidget* staffCell = gUISystem->FindWidgetByPath("Inventory::Bag1Cell" + std::to_string(cellIndex));
     ASSERT_NE(staffCell, nullptr);
     const ItemBase* held = host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
-    ClickAt(int32_t(staffCell->GetScreenPosition().x + staffCell->size[0] / 2),
-            int32_t(staffCell->GetScreenPosition().y + staffCell->size[1] / 2), SDL_BUTTON_RIGHT);
+    ClickOn(*staffCell, SDL_BUTTON_RIGHT);
     Frames(4);
     EXPECT_NE(refusal().find("TooltipRequiredLevel"), std::string::npos) << refusal();
     EXPECT_EQ(host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary), held);

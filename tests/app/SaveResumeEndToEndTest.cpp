@@ -645,8 +645,7 @@ TEST_F(ShippedScreensSaveResume, ASaleAndAPurchaseLastThroughADeathAndAResume)
         if (rise) {
             UIWidget* button = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
             ASSERT_TRUE(button && button->IsVisible());
-            ClickAt(int32_t(button->GetScreenPosition().x + button->size[0] / 2),
-                    int32_t(button->GetScreenPosition().y + button->size[1] / 2));
+            ClickOn(*button);
             Frames(6);
             // The lifestone's wait, as the hero's bar counts it down.
             float wait = Local()->GetBody() ? Local()->GetBody()->timerDuration : 0.0f;
@@ -656,7 +655,7 @@ TEST_F(ShippedScreensSaveResume, ASaleAndAPurchaseLastThroughADeathAndAResume)
         } else {
             UIWidget* leave = gUISystem->FindWidgetByPath("PlayerDead::Leave");
             ASSERT_TRUE(leave && leave->IsVisible());
-            ClickAt(int32_t(leave->GetScreenPosition().x + leave->size[0] / 2), int32_t(leave->GetScreenPosition().y + leave->size[1] / 2));
+            ClickOn(*leave);
             ASSERT_TRUE(Shown("ConfirmExit"));
             ClickAt(180 + 20 + 55, 180 + 70 + 15);
             ASSERT_TRUE(Shown("Main"));
@@ -848,8 +847,7 @@ TEST_F(ShippedScreensSaveResume, TrophyPointsBuyALevelEveryNewCharacterStartsWit
     const auto* slot = dynamic_cast<const UISkillSlot*>(raise->parentWidget);
     ASSERT_NE(slot, nullptr);
     int32_t stat = slot->skillTree * 15 + slot->skillIndex + CharacterStat::Skill1;
-    ClickAt(static_cast<int32_t>(raise->GetScreenPosition().x + raise->size[0] / 2),
-            static_cast<int32_t>(raise->GetScreenPosition().y + raise->size[1] / 2));
+    ClickOn(*raise);
     EXPECT_EQ(profile->GetUpgrade(stat), 1);
     EXPECT_LT(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 20);
     EXPECT_EQ(standIn->GetStat(stat), 1) << "the stand-in shows the level bought";

@@ -296,8 +296,7 @@ TEST_F(ShippedScreens, RiseAgainAnswersTheFirstPressWithTheWaitShownClearOfTheNo
     ASSERT_NE(window, nullptr);
     EXPECT_LT(notice->y + 24.0f, window->position[1]) << "the notice is written above the death window";
 
-    ClickAt(int32_t(rise->GetScreenPosition().x + rise->size[0] / 2),
-            int32_t(rise->GetScreenPosition().y + rise->size[1] / 2));
+    ClickOn(*rise);
     Frames(6);
     ASSERT_LE(player->health, 0) << "the lifestone makes its leader wait";
     const EntityClient* body = Local()->GetBody();

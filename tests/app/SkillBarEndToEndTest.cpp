@@ -25,21 +25,11 @@ protected:
     }
     void TearDown() override { KeepFailedFrame("SkillBarEndToEnd"); }
 
-    static void Centre(const UIWidget& widget, int32_t& x, int32_t& y)
-    {
-        x = static_cast<int32_t>(widget.GetScreenPosition().x + widget.size[0] / 2);
-        y = static_cast<int32_t>(widget.GetScreenPosition().y + widget.size[1] / 2);
-    }
-
     // A press at one place, motion to another and the release there, as a hand drags.
     void Drag(const UIWidget& from, const UIWidget& to)
     {
-        int32_t x0 = 0;
-        int32_t y0 = 0;
-        int32_t x1 = 0;
-        int32_t y1 = 0;
-        Centre(from, x0, y0);
-        Centre(to, x1, y1);
+        auto [x0, y0] = CentreOf(from);
+        auto [x1, y1] = CentreOf(to);
         PushMotion(x0, y0);
         Frames(1);
         PushMouse(SDL_MOUSEBUTTONDOWN, x0, y0);
@@ -173,10 +163,7 @@ TEST_F(SkillBarEndToEnd, AThingOnTheCursorGoesBackWhenItsWindowClosesOrAnEditorO
     ASSERT_NE(cell, nullptr);
     const ItemBase* held = HostPlayer()->inventory->GetItem(InventoryGroupIndex::Bag1, 0);
     ASSERT_NE(held, nullptr);
-    int32_t x = 0;
-    int32_t y = 0;
-    Centre(*cell, x, y);
-    ClickAt(x, y);
+    ClickOn(*cell);
     ASSERT_EQ(gUISystem->dragWidget, cell) << "picked up";
     Tap(SDL_SCANCODE_I);
     Frames(2);
@@ -190,8 +177,7 @@ TEST_F(SkillBarEndToEnd, AThingOnTheCursorGoesBackWhenItsWindowClosesOrAnEditorO
     Frames(2);
     UISkillSlot* skill = KnownEnemySkill();
     ASSERT_NE(skill, nullptr);
-    Centre(*skill, x, y);
-    ClickAt(x, y);
+    ClickOn(*skill);
     ASSERT_EQ(gUISystem->dragWidget, skill);
     TypeOnConsole("editor 1");
     Frames(2);

@@ -27,8 +27,8 @@ protected:
         EXPECT_NE(widget, nullptr) << path;
         if (!widget)
             return {};
-        PushMotion(static_cast<int32_t>(widget->GetScreenPosition().x + widget->size[0] / 2),
-                   static_cast<int32_t>(widget->GetScreenPosition().y + widget->size[1] / 2));
+        auto [x, y] = CentreOf(*widget);
+        PushMotion(x, y);
         Frames(2);
         ShownTooltip tip = ReadTooltip();
         return gLocSystem->Translate(tip.title + tip.text);
