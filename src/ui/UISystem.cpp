@@ -26,7 +26,6 @@ UISystem* gUISystem = nullptr;
 
 namespace {
 
-// The pictures drawn for cursor shapes 1 to 7 when the platform shows none.
 // Positions in the user var table of RegisterUserVars.
 enum UISystemVar : int32_t {
     kUISystemVarHardwareCursor = 2,
@@ -45,7 +44,6 @@ int32_t UISystemCursorY()
 {
     return gInputSystem ? gInputSystem->GetCursorY() : 0;
 }
-
 
 // Whether a visible widget of the menu or its page shows a picture or words at the point. A
 // menu's own rectangle says nothing: a window of widgets shown only at times (the death screen's)
