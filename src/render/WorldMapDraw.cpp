@@ -518,18 +518,14 @@ void WorldMap::SendTravel(bool tellOutsideTeleport)
     const MapPin* pin = hoverIndex >= 0 && static_cast<size_t>(hoverIndex) < pins.size()
                             ? &pins[static_cast<size_t>(hoverIndex)]
                             : nullptr;
-    std::string line;
-    if (pin && pin->id != -1 && pin->kind == 1)
-        line = "gate " + std::to_string(pin->id);
-    else if (pin && pin->id != -1 && pin->kind == 2)
-        line = "gateToCovenant " + std::to_string(pin->id);
-    else if (pin && pin->id != -1 && pin->kind == 4)
-        line = "gateTown " + std::to_string(pin->id);
-    if (line.empty()) {
+    const char* command = nullptr;
+    if (pin && pin->id != -1)
+        command = pin->kind == 1 ? "gate " : pin->kind == 2 ? "gateToCovenant " : pin->kind == 4 ? "gateTown " : nullptr;
+    if (!command) {
         source->ShowRefusal("$$WorldMapNoGateThere$$");
         return;
     }
-    source->QueueServerCommand(line);
+    source->QueueServerCommand(command + std::to_string(pin->id));
     drawMapVar.SetString("0");
 }
 
