@@ -277,10 +277,7 @@ Entity* LevelFiller::SpawnGroundTrapAt(const WorldPos& position, int32_t level)
     search.freeSpot = true;
     WorldPos spot = position;
     gGameServices->FindSpawnPosition(position, FillerTuning().warpRings, search, true, spot);
-    Entity* placed = AddPlaced(plate, spot, -1);
-    if (placed)
-        placed->OnPlaced();
-    return placed;
+    return AddPlaced(plate, spot, -1);
 }
 
 // ---- Objects ------------------------------------------------------------------------------------------
@@ -306,10 +303,7 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
         plate->facing = facing;
         plate->SetSpawnTag(gWorld ? gWorld->GetLevelMonsterLevel(level) : 1);
         // No cell tag: a plate's spawn word is its level, which the cell would overwrite.
-        Entity* placed = AddPlaced(plate, spot, -1);
-        if (placed)
-            placed->OnPlaced();
-        return placed;
+        return AddPlaced(plate, spot, -1);
     }
     case LevelObjectKind::Gate: {
         auto* gate = new Gate();
@@ -347,16 +341,13 @@ Entity* LevelFiller::PlacePlainObject(Entity* entity, const DatabaseEntry& recor
     entity->LoadModels(modelName);
     entity->facing = facing;
     entity->netFlag = false;
-    // Placed and in the table before its placement step: a door builds its second half and
-    // rolls its trap from where it stands, and a refused door leaves no half behind.
-    if (!AddPlaced(entity, spot, cell))
-        return nullptr;
-    entity->OnPlaced();
-    return entity;
+    return AddPlaced(entity, spot, cell);
 }
 
-// Placed at the spot with its cell (-1 for none) and entered into the table; a refused entity
-// is deleted.
+// Placed at the spot with its cell (-1 for none) and entered into the table, then its placement
+// step; a refused entity is deleted. The step comes once it stands in the table: a door builds
+// its second half and rolls its trap from where it stands, a plate arms, and a refused door
+// leaves no half behind.
 Entity* LevelFiller::AddPlaced(Entity* entity, const WorldPos& spot, int32_t cell)
 {
     entity->SetPosition(spot);
@@ -367,6 +358,7 @@ Entity* LevelFiller::AddPlaced(Entity* entity, const WorldPos& spot, int32_t cel
         delete entity;
         return nullptr;
     }
+    entity->OnPlaced();
     return entity;
 }
 
