@@ -1,9 +1,8 @@
 // PlayerClient -- the interaction modes with their menus and hints, the interaction target, the requests they send, and walking to a move target over the path finder.
 #include "client/PlayerClient.h"
 
-#include "client/ClientMessages.h"
-
 #include "client/ClientApp.h"
+#include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
