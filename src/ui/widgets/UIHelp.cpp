@@ -254,32 +254,34 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     Layout(pairWidth, h, anchor, anchorSize, avoidOverlaps);
     size[0] = w;
     text = boxes.first;
-    float x = GetScreenPosition().x;
-    float y = GetScreenPosition().y;
     Color background = HelpTableColor(kHelpBackgroundColor);
-    if (highlight && gInputSystem) {
-        auto cursorX = static_cast<float>(gInputSystem->GetCursorX());
-        auto cursorY = static_cast<float>(gInputSystem->GetCursorY());
-        if (cursorX >= x - border[0] && cursorX <= x + w + border[0] && cursorY >= y - border[1] &&
-            cursorY <= y + h + border[1])
-            background = Color{kHelpHighlightGrey, kHelpHighlightGrey, kHelpHighlightGrey};
-    }
-    DrawFrame(x, y, w, h, boxAlpha, background);
-    UIWidget::Draw();
-    // A tooltip's frames are kept with the frame's labels: they stand where it was drawn.
-    if (!avoidOverlaps)
-        placedBoxes.push_back(PlacedBox{x - border[0], y - border[1], x + w + border[0], y + h + border[1]});
+    if (highlight && gInputSystem &&
+        FrameAround(w, h).Contains(static_cast<float>(gInputSystem->GetCursorX()),
+                                   static_cast<float>(gInputSystem->GetCursorY())))
+        background = Color{kHelpHighlightGrey, kHelpHighlightGrey, kHelpHighlightGrey};
+    // A tooltip's frames are kept with the frame's labels: they stand where it was drawn. A
+    // label's frame was kept as it was laid out.
+    DrawPlacedBox(w, h, boxAlpha, background, !avoidOverlaps);
     if (boxes.second.empty())
         return;
     text = boxes.second;
     LayoutSecond(w, boxes.w2, boxes.h2);
-    float x2 = GetScreenPosition().x;
-    float y2 = GetScreenPosition().y;
-    DrawFrame(x2, y2, boxes.w2, boxes.h2, boxAlpha, HelpTableColor(kHelpBackgroundColor));
+    DrawPlacedBox(boxes.w2, boxes.h2, boxAlpha, HelpTableColor(kHelpBackgroundColor), !avoidOverlaps);
+}
+
+UIHelp::PlacedBox UIHelp::FrameAround(float w, float h) const
+{
+    Vector2 corner = GetScreenPosition();
+    return PlacedBox{corner.x - border[0], corner.y - border[1], corner.x + w + border[0], corner.y + h + border[1]};
+}
+
+void UIHelp::DrawPlacedBox(float w, float h, float boxAlpha, const Color& background, bool keep)
+{
+    Vector2 corner = GetScreenPosition();
+    DrawFrame(corner.x, corner.y, w, h, boxAlpha, background);
     UIWidget::Draw();
-    if (!avoidOverlaps)
-        placedBoxes.push_back(
-            PlacedBox{x2 - border[0], y2 - border[1], x2 + boxes.w2 + border[0], y2 + boxes.h2 + border[1]});
+    if (keep)
+        placedBoxes.push_back(FrameAround(w, h));
 }
 
 // ---- Placing ----
@@ -416,8 +418,7 @@ int32_t UIHelp::LabelUnderCursor()
         float h = 0.0f;
         PrepareText(labelText, kHelpMaxTextWidth, w, h);
         Layout(w, h, anchor, labelAnchor, true);
-        const PlacedBox& box = placedBoxes.back();
-        if (cursorX >= box.left && cursorX <= box.right && cursorY >= box.top && cursorY <= box.bottom)
+        if (placedBoxes.back().Contains(cursorX, cursorY))
             found = entity;
         return found < 0;
     });

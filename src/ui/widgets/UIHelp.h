@@ -28,6 +28,8 @@ public:
         float top = 0.0f;
         float right = 0.0f;
         float bottom = 0.0f;
+        // Every edge inclusive.
+        bool Contains(float x, float y) const { return left <= x && x <= right && top <= y && y <= bottom; }
     };
 
     // Loads the eight border pictures and the white one.
@@ -96,6 +98,10 @@ private:
     void PreparePair(const std::string& firstText, const std::string& secondText, BoxTexts& boxes);
     // The base widget draws the text at the widget's position, which is relative to the menu.
     void PlaceTextAt(float screenX, float screenY, float w, float h);
+    // The outer corners of the frame round a text of w x h placed where the widget stands.
+    PlacedBox FrameAround(float w, float h) const;
+    // The frame and the text where the widget stands; the frame kept with the labels' when asked.
+    void DrawPlacedBox(float w, float h, float boxAlpha, const Color& background, bool keep);
     // Each labelled thing with its text and anchor point, in entity-number order; false stops.
     template <typename Visit>
     void ForEachLabel(Visit visit);
