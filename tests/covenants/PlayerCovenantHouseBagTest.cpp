@@ -9,12 +9,7 @@ class PlayerCovenantHouseBag : public PlayerCovenantWorld {
 protected:
     PlayerCovenantHouseBag() : covenant(AddPlayerCovenant())
     {
-        CovenantSettingsBlock block;
-        block.loaded = true;
-        block.health = block.maxHealth = 100;
-        MessageBuffer buffer = Written(block);
-        EXPECT_TRUE(covenant.ReadSettings(buffer));
-        covenant.PlaceInWorld();
+        EXPECT_TRUE(PlaceWithSettings(covenant));
         player = AddPlayer(covenant);
         player->maxHealth = player->health = 100;
         EXPECT_TRUE(player->inventory->ResizeBag(InventoryGroupIndex::House, Covenant::kHouseSlots));

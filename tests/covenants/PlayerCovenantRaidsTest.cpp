@@ -12,13 +12,8 @@ class PlayerCovenantRaids : public PlayerCovenantWorld {
 protected:
     PlayerCovenantRaids() : covenant(AddPlayerCovenant()), target(AddCovenant("CovenantOther"))
     {
-        CovenantSettingsBlock block;
-        block.loaded = true;
-        block.recruits = {{0, Id("MonsterTester"), 3}, {2, Id("MonsterTester"), 3}, {3, Id("MonsterTester"), 3}};
-        block.health = block.maxHealth = 100;
-        MessageBuffer buffer = Written(block);
-        EXPECT_TRUE(covenant.ReadSettings(buffer));
-        covenant.PlaceInWorld();
+        EXPECT_TRUE(PlaceWithSettings(
+            covenant, {{0, Id("MonsterTester"), 3}, {2, Id("MonsterTester"), 3}, {3, Id("MonsterTester"), 3}}));
         player = AddPlayer(covenant, 300.0f, 300.0f);
         player->maxHealth = player->health = 100;
         lifestone = GiveHome(target, 50, 100, 700.0f, 500.0f);
@@ -298,12 +293,7 @@ TEST_F(PlayerCovenantRaids, AComputerRunPartnerHearsItsSharedAdventureHooks)
 TEST_F(PlayerCovenantRaids, ARaidBeatenOffIsADefenceWonForTheRaidedPlayer)
 {
     PlayerCovenant& defender = AddPlayerCovenant();
-    CovenantSettingsBlock block;
-    block.loaded = true;
-    block.health = block.maxHealth = 100;
-    MessageBuffer buffer = Written(block);
-    ASSERT_TRUE(defender.ReadSettings(buffer));
-    defender.PlaceInWorld();
+    ASSERT_TRUE(PlaceWithSettings(defender));
     Player* defending = AddPlayer(defender, 900.0f, 300.0f);
     covenant.StartRaid(defender.index, *player, {0, 2});
     host.StartRaid(covenant, defender);

@@ -123,6 +123,20 @@ protected:
         return buffer;
     }
 
+    // The covenant reads a loaded settings block of 100 health with the recruits given, then is
+    // placed in the world; false when it refused the block.
+    static bool PlaceWithSettings(PlayerCovenant& covenant, std::vector<SettingsRecruit> recruits = {})
+    {
+        CovenantSettingsBlock block;
+        block.loaded = true;
+        block.recruits = std::move(recruits);
+        block.health = block.maxHealth = 100;
+        MessageBuffer buffer = Written(block);
+        bool read = covenant.ReadSettings(buffer);
+        covenant.PlaceInWorld();
+        return read;
+    }
+
     // The entities of the fake game's table made from the record.
     std::vector<Entity*> EntitiesOf(const char* record) const
     {
