@@ -236,18 +236,7 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
     Tap(SDL_SCANCODE_M);
     Frames(1);
     ASSERT_FALSE(Shown("WorldMap"));
-    const EntityClient* houseGate = nullptr;
-    for (int32_t number = 0; number < GameClient::kMaxEntities && !houseGate; ++number) {
-        const EntityClient* entity = gGameClient->GetEntity(number);
-        if (entity && entity->isGate && entity->IsOfPlayerCovenant())
-            houseGate = entity;
-    }
-    ASSERT_NE(houseGate, nullptr);
-    Vector2 gateAt = Client::WorldToScreen(houseGate->position, true);
-    ClickAt(static_cast<int32_t>(gateAt.x), static_cast<int32_t>(gateAt.y));
-    for (int i = 0; i < 200 && !gWorldMap->IsTeleportMode(); ++i)
-        Frames(1);
-    ASSERT_TRUE(gWorldMap->IsTeleportMode()) << Local()->GetInteractionMode();
+    ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
     EXPECT_TRUE(Shown("WorldMap"));
     Frames(1);
 

@@ -3,6 +3,7 @@
 
 #include "app/OffscreenGame.h"
 #include "client/ClientApp.h"
+#include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
@@ -15,6 +16,7 @@
 #include "entities/Player.h"
 #include "server/Game.h"
 #include "server/WorldHost.h"
+#include "render/WorldMap.h"
 #include "resources/ResourceManager.h"
 #include "resources/textures/TargaImage.h"
 #include "rules/GameData.h"
@@ -269,6 +271,24 @@ protected:
         ShownTooltip tip;
         gUISystem->GetTooltip(tip.text, tip.title, tip.position, tip.extent, tip.flag);
         return tip;
+    }
+
+    // The player's own covenant gate clicked where it stands, then frames until the map opens for
+    // travel once the player has walked up to it; a fatal failure when it never does.
+    void OpenTheMapAtTheGate()
+    {
+        const EntityClient* gate = nullptr;
+        for (int32_t number = 0; number < GameClient::kMaxEntities && !gate; ++number) {
+            const EntityClient* entity = gGameClient->GetEntity(number);
+            if (entity && entity->isGate && entity->IsOfPlayerCovenant())
+                gate = entity;
+        }
+        ASSERT_NE(gate, nullptr);
+        Vector2 at = Client::WorldToScreen(gate->position, true);
+        ClickAt(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
+        for (int i = 0; i < 200 && !gWorldMap->IsTeleportMode(); ++i)
+            Frames(1);
+        ASSERT_TRUE(gWorldMap->IsTeleportMode()) << Local()->GetInteractionMode();
     }
 
     // Frames until the test says done, at most the limit.

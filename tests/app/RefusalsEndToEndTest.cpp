@@ -59,24 +59,6 @@ protected:
             }
         return false;
     }
-
-    // The player's own covenant gate, clicked where it stands; frames until the map opens for travel.
-    void OpenTheMapAtTheGate()
-    {
-        const EntityClient* gate = nullptr;
-        for (int32_t number = 0; number < GameClient::kMaxEntities && !gate; ++number) {
-            const EntityClient* entity = gGameClient->GetEntity(number);
-            if (entity && entity->isGate && entity->IsOfPlayerCovenant())
-                gate = entity;
-        }
-        ASSERT_NE(gate, nullptr);
-        Vector2 at = Client::WorldToScreen(gate->position, true);
-        ClickAt(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
-        for (int i = 0; i < 200 && !gWorldMap->IsTeleportMode(); ++i)
-            Frames(1);
-        ASSERT_TRUE(gWorldMap->IsTeleportMode());
-        Frames(1);
-    }
 };
 
 } // namespace
@@ -109,7 +91,10 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
              Frames(2);
          },
          {"$$WorldMapTravelFromGate$$"}},
-        {"the covenant gate opening the map", [&] { OpenTheMapAtTheGate(); }, {"$$WorldMapChooseGate$$"}},
+        {"the covenant gate opening the map", [&] {
+             ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
+             Frames(1);
+         }, {"$$WorldMapChooseGate$$"}},
         {"a right click on no gate of the travel map",
          [&] {
              ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
