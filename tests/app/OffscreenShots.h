@@ -451,3 +451,19 @@ protected:
     std::list<std::vector<uint8_t>> shotBytes;
     std::filesystem::path lastShot;
 };
+
+// The shipped game taken from the title into a new world before each test, which is skipped
+// where the build staged no game; a failed test keeps its last screenshot under its suite's name.
+class NewWorldShotGame : public OffscreenShotGame {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
+    }
+    void TearDown() override
+    {
+        KeepFailedFrame(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name());
+    }
+};

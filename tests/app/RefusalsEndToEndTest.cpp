@@ -10,23 +10,14 @@
 #include "rules/items/ItemFormulas.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-class RefusalsEndToEnd : public OffscreenShotGame {
+class RefusalsEndToEnd : public NewWorldShotGame {
 protected:
-    void SetUp() override
-    {
-        if (!std::getenv("EMBERLODE_GAME_DIR"))
-            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
-    }
-    void TearDown() override { KeepFailedFrame("RefusalsEndToEnd"); }
-
     // The line in the refusal place; empty when none shows.
     static std::string Told()
     {

@@ -10,21 +10,12 @@
 #include "ui/widgets/UISkillSlot.h"
 #include "ui/widgets/UIUseSlot.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace {
 
-class SkillBarEndToEnd : public OffscreenShotGame {
+class SkillBarEndToEnd : public NewWorldShotGame {
 protected:
-    void SetUp() override
-    {
-        if (!std::getenv("EMBERLODE_GAME_DIR"))
-            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
-    }
-    void TearDown() override { KeepFailedFrame("SkillBarEndToEnd"); }
-
     // A press at one place, motion to another and the release there, as a hand drags.
     void Drag(const UIWidget& from, const UIWidget& to)
     {

@@ -5,21 +5,12 @@
 #include "core/StringUtil.h"
 #include "ui/UIWidget.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace {
 
-class WindowWordsEndToEnd : public OffscreenShotGame {
+class WindowWordsEndToEnd : public NewWorldShotGame {
 protected:
-    void SetUp() override
-    {
-        if (!std::getenv("EMBERLODE_GAME_DIR"))
-            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
-        ASSERT_NO_FATAL_FAILURE(StartInANewWorld());
-    }
-    void TearDown() override { KeepFailedFrame("WindowWordsEndToEnd"); }
-
     // The tooltip's words, translated, with the cursor on the widget's middle.
     std::string TooltipOver(const char* path)
     {
