@@ -38,6 +38,15 @@ protected:
         ASSERT_NE(game->AddEntity(player), -1);
     }
 
+    // The world saved as "Ada", the game made anew at level 0 and the save loaded back into it.
+    void SaveAndLoadAgain()
+    {
+        ASSERT_TRUE(game->SaveWorld("Ada"));
+        RemakeGame();
+        game->SetCurrentLevel(0);
+        ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    }
+
     // The record names of every entity but the players, in order.
     std::vector<std::string> RecordNames() const
     {
@@ -83,10 +92,7 @@ TEST_F(WorldSaveShipped, TheShippedWorldComesBackWholeAfterItsGates)
     std::vector<std::string> saved = RecordNames();
     int32_t gates = CountGates();
 
-    ASSERT_TRUE(game->SaveWorld("Ada"));
-    RemakeGame();
-    game->SetCurrentLevel(0);
-    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
 
     EXPECT_EQ(RecordNames(), saved);
     EXPECT_EQ(CountGates(), gates) << "the world's gates are laid again, none read twice";
@@ -102,10 +108,7 @@ TEST_F(WorldSaveShipped, AGatePlacedOnALevelIsRebuiltFromItsModel)
     EXPECT_EQ(gate->modelName, ModelOf("ObjectGate"));
     int32_t gates = CountGates();
 
-    ASSERT_TRUE(game->SaveWorld("Ada"));
-    RemakeGame();
-    game->SetCurrentLevel(0);
-    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
     EXPECT_EQ(CountGates(), gates);
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
 }
@@ -121,10 +124,7 @@ TEST_F(WorldSaveShipped, TheTownsTradersStandInANewWorldAndAgainInALoadedOne)
     int32_t made = traders();
     EXPECT_GE(made, 4) << "goods, weapons, armour and guards, the gambler and the wanderer";
     EXPECT_NE(dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)), nullptr);
-    ASSERT_TRUE(game->SaveWorld("Ada"));
-    RemakeGame();
-    game->SetCurrentLevel(0);
-    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
     EXPECT_EQ(traders(), made) << "made again, none twice";
     EXPECT_NE(dynamic_cast<Vendor*>(game->GetTownNpc(NpcType::VendorBasic)), nullptr);
 }
@@ -146,10 +146,7 @@ TEST_F(WorldSaveShipped, AQuestOnATownNpcFindsItsNpcAgainWhenItIsReadBack)
         ASSERT_NE(npc, nullptr) << definition << " is laid on a town NPC";
         int32_t npcType = npc->GetNpcType();
 
-        ASSERT_TRUE(game->SaveWorld("Ada"));
-        RemakeGame();
-        game->SetCurrentLevel(0);
-        ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+        ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
         ASSERT_EQ(game->GetQuests().GetList().size(), 1u);
         const Quest* back = game->GetQuests().GetList()[0].get();
         ASSERT_NE(back, nullptr) << definition;
@@ -181,10 +178,7 @@ TEST_F(WorldSaveShipped, ATreasureMapsChestComesBackOnceAndStillTheQuests)
     ASSERT_NE(quest->treasureChest.Get(), nullptr);
     std::vector<std::string> saved = RecordNames();
 
-    ASSERT_TRUE(game->SaveWorld("Ada"));
-    RemakeGame();
-    game->SetCurrentLevel(0);
-    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
     EXPECT_EQ(RecordNames(), saved);
     const Quest* read = nullptr;
     for (const auto& running : game->GetQuests().GetList())
@@ -228,10 +222,7 @@ TEST_F(WorldSaveShipped, AChestsWayIntoASecretLevelLeadsThereAgainAfterALoad)
     ASSERT_NE(next, before);
     int32_t gates = CountGates();
 
-    ASSERT_TRUE(game->SaveWorld("Ada"));
-    RemakeGame();
-    game->SetCurrentLevel(0);
-    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
     EXPECT_EQ(CountGates(), gates) << "the pair once, the world's own gates once";
     std::vector<const Gate*> back = secretGates();
@@ -274,10 +265,7 @@ TEST_F(WorldSaveShipped, EachChestComesBackAsItsOwnRecordWithItsLink)
         places.push_back(chest->position);
     }
 
-    ASSERT_TRUE(game->SaveWorld("Ada"));
-    RemakeGame();
-    game->SetCurrentLevel(0);
-    ASSERT_EQ(game->LoadWorld("Ada"), Game::WorldLoadResult::Loaded);
+    ASSERT_NO_FATAL_FAILURE(SaveAndLoadAgain());
     EXPECT_EQ(CountLinesHolding(debug, "World save"), 0);
     for (size_t i = 0; i < places.size(); ++i) {
         const Chest* back = nullptr;
