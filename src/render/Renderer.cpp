@@ -11,6 +11,7 @@
 #include "core/system/InputSystem.h"
 #include "core/system/SystemInfo.h"
 #include "core/system/TimerSystem.h"
+#include "render/Camera.h"
 #include "render/FrameScene.h"
 #include "render/FrameTools.h"
 #include "render/GeneratedTextures.h"
@@ -515,7 +516,7 @@ bool Renderer::DrawModelInWidget(const WidgetModel& shown, float x, float y, flo
     eye.y += WorldView::kNormalEyeOffset.y;
     eye.z += WorldView::kNormalEyeOffset.z;
     SetUiViewport(x + width / 2.0f, y + height / 2.0f);
-    worldView.SetProjection(eye, middle, 1.0f);
+    Camera::SetProjection(eye, middle, worldView, 1.0f);
     device.Clear(kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
     bool drawn = DrawModelImmediate(shown.model, feet, MatrixFromAxisIndex(shown.direction), shown.scale);
     SetViewport(view[0], view[1], view[2], view[3], false);

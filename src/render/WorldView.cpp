@@ -1,7 +1,8 @@
-// WorldView -- the world's camera and what it sees: projection, view planes and culling, and the frame's queue of tiles, effects and model surfaces drawn through it.
+// WorldView -- the world camera's state and what it sees: view planes and culling, and the frame's queue of tiles, effects and model surfaces drawn through it.
 #include "render/WorldView.h"
 
 #include "core/UserVarSystem.h"
+#include "render/Camera.h"
 #include "render/ImmediateDraw.h"
 #include "render/LightingSystem.h"
 #include "resources/GraphicsDevice.h"
@@ -13,14 +14,8 @@
 #include "resources/shaders/ShaderBatch.h"
 #include "world/EntityBase.h"
 
-#include <cmath>
 
 namespace {
-
-Vector3 WorldViewCross(const Vector3& a, const Vector3& b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 float WorldViewDot(const Vector3& a, const Vector3& b)
 {
@@ -94,42 +89,6 @@ Matrix4 WorldView::OrthoProjection(float left, float right, float bottom, float 
     return m;
 }
 
-void WorldView::SetProjection(const WorldPos3& eye, const WorldPos3& lookAt, float newZoom)
-{
-    camera.eye = eye;
-    camera.lookAt = lookAt;
-    WorldPos3 eyeHere = eye;
-    if (eyeHere.level != lookAt.level)
-        eyeHere.ToLevelFrame(lookAt.level);
-    camera.position = {eyeHere.x, eyeHere.y, eyeHere.z};
-    Vector3 forward = Vector3{lookAt.x, lookAt.y, lookAt.z} - camera.position;
-    float height = -forward.z;
-    Vector3Normalize(forward);
-    Vector3 left = WorldViewCross({0.0f, 0.0f, 1.0f}, forward);
-    // Straight down has no left of its own: the screen's left is then +y.
-    if (Vector3Normalize(left) == 0.0f)
-        left = {0.0f, 1.0f, 0.0f};
-    Vector3 up = WorldViewCross(forward, left);
-    const Vector3 rows[3] = {forward, left, up};
-    for (int row = 0; row < 3; ++row) {
-        camera.rotation.m[row][0] = rows[row].x;
-        camera.rotation.m[row][1] = rows[row].y;
-        camera.rotation.m[row][2] = rows[row].z;
-    }
-    Vector3 toTarget = Vector3{lookAt.x, lookAt.y, lookAt.z} - camera.position;
-    float ground = std::sqrt(toTarget.x * toTarget.x + toTarget.y * toTarget.y);
-    camera.ratio = height != 0.0f ? ground / height : 1.0f;
-    camera.modelView = ImmediateDraw::ViewMatrix(camera.rotation, camera.position);
-    device.SetModelViewMatrix(camera.modelView);
-    // Sprites face this camera, and beams turn their width across its view.
-    effects.SetBillboardAxes(left * -1.0f, up);
-    float w = GetWidening();
-    device.SetProjectionMatrix(OrthoProjection(-320.0f * w * newZoom, 320.0f * w * newZoom, -240.0f * newZoom,
-                                               240.0f * newZoom, kNear, kFar));
-    BuildViewPlanes(newZoom);
-    zoom = newZoom;
-}
-
 void WorldView::BeginWorldView(const WorldPos& lookAt, float newZoom, bool clear)
 {
     WorldPos3 target;
@@ -144,7 +103,7 @@ void WorldView::BeginWorldView(const WorldPos& lookAt, float newZoom, bool clear
     eye.x += offset.x;
     eye.y += offset.y;
     eye.z += offset.z;
-    SetProjection(eye, target, newZoom);
+    Camera::SetProjection(eye, target, *this, newZoom);
     // The stencil too: a complex shadow marks where it darkened, so that overlapping parts
     // darken the ground once.
     if (clear)

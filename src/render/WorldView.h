@@ -1,4 +1,4 @@
-// WorldView -- the world's camera and what it sees: projection, view planes and culling, and the frame's queue of tiles, effects and model surfaces drawn through it.
+// WorldView -- the world camera's state and what it sees: view planes and culling, and the frame's queue of tiles, effects and model surfaces drawn through it.
 #pragma once
 
 #include "core/Color.h"
@@ -123,9 +123,6 @@ public:
     }
     void SetSpriteDrawer(std::function<void(const SpriteDesc&)> drawer) { spriteDrawer = std::move(drawer); }
 
-    // The camera at the eye looking at the point; loads the model view and the projection
-    // (+-320 w zoom by +-240 zoom, near 2, far 2048) and rebuilds the view planes.
-    void SetProjection(const WorldPos3& eye, const WorldPos3& lookAt, float zoom);
     // The camera over the point (level -1 at the origin for none) from the normal or, with
     // "r_overheadView", the overhead offset; clears colour and depth when asked.
     void BeginWorldView(const WorldPos& lookAt, float zoom, bool clear);
@@ -180,6 +177,9 @@ public:
     int64_t GetFrameNumber() const { return frameNumber; }
 
 private:
+    // Points the camera: the only writer of the camera state and the zoom.
+    friend class Camera;
+
     GraphicsDevice& device;
     WorldViewCamera camera;
     std::array<ViewPlane, 4> planes{};

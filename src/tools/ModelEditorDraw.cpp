@@ -4,6 +4,7 @@
 #include "client/EntityClient.h"
 #include "client/EntityScene.h"
 #include "core/ColorSystem.h"
+#include "render/Camera.h"
 #include "render/ImmediateDraw.h"
 #include "render/LightingSystem.h"
 #include "render/Renderer.h"
@@ -44,7 +45,7 @@ void ModelEditor::Draw()
     eye.x += WorldView::kNormalEyeOffset.x;
     eye.y += WorldView::kNormalEyeOffset.y;
     eye.z += WorldView::kNormalEyeOffset.z;
-    view.SetProjection(eye, viewPoint, zoom);
+    Camera::SetProjection(eye, viewPoint, view, zoom);
     view.GetDevice().Clear(kModelEditorClearMask, Color{0.0f, 0.0f, 0.0f}, 1.0f);
     view.BeginFrame();
     Color first;

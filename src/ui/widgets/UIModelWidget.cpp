@@ -9,6 +9,7 @@
 #include "core/TextParser.h"
 #include "core/UserVar.h"
 #include "core/UserVarSystem.h"
+#include "render/Camera.h"
 #include "render/LightingSystem.h"
 #include "render/Renderer.h"
 #include "render/WorldView.h"
@@ -315,7 +316,7 @@ void UIModelWidget::DrawScene(WorldView& view, ShaderBatch& batch)
 {
     if (!modelEntity)
         return;
-    view.SetProjection(cameraPosition, lookAt, zoom);
+    Camera::SetProjection(cameraPosition, lookAt, view, zoom);
     if (clearBackground)
         view.GetDevice().Clear(kClearColorBuffer | kClearStencilBuffer | kClearDepthBuffer, Color{0.0f, 0.0f, 0.0f},
                                1.0f);
