@@ -1,7 +1,7 @@
 // Camera -- points the world camera: the one place the game view, the editors and the model widgets set where it stands, looks and how far it sees.
 #include "render/Camera.h"
 
-#include "render/ImmediateDraw.h"
+#include "render/Renderer.h"
 #include "render/WorldView.h"
 #include "resources/GraphicsDevice.h"
 
@@ -21,10 +21,8 @@ void Camera::SetProjection(const WorldPos3& eye, const WorldPos3& lookAt, WorldV
     WorldViewCamera& camera = view.camera;
     camera.eye = eye;
     camera.lookAt = lookAt;
-    WorldPos3 eyeHere = eye;
-    if (eyeHere.level != lookAt.level)
-        eyeHere.ToLevelFrame(lookAt.level);
-    camera.position = {eyeHere.x, eyeHere.y, eyeHere.z};
+    // The look-at point's level is the camera's level from here on.
+    camera.position = Renderer::ToCameraLevel(view, eye);
     Vector3 forward = Vector3{lookAt.x, lookAt.y, lookAt.z} - camera.position;
     float height = -forward.z;
     Vector3Normalize(forward);
@@ -42,14 +40,12 @@ void Camera::SetProjection(const WorldPos3& eye, const WorldPos3& lookAt, WorldV
     Vector3 toTarget = Vector3{lookAt.x, lookAt.y, lookAt.z} - camera.position;
     float ground = std::sqrt(toTarget.x * toTarget.x + toTarget.y * toTarget.y);
     camera.ratio = height != 0.0f ? ground / height : 1.0f;
-    camera.modelView = ImmediateDraw::ViewMatrix(camera.rotation, camera.position);
+    Renderer::SetViewMatrix(camera);
     GraphicsDevice& device = view.GetDevice();
     device.SetModelViewMatrix(camera.modelView);
     // Sprites face this camera, and beams turn their width across its view.
     view.GetEffects().SetBillboardAxes(left * -1.0f, up);
-    float w = view.GetWidening();
-    device.SetProjectionMatrix(WorldView::OrthoProjection(-320.0f * w * zoom, 320.0f * w * zoom, -240.0f * zoom,
-                                                          240.0f * zoom, WorldView::kNear, WorldView::kFar));
+    Renderer::SetWorldProjection(view, zoom);
     view.BuildViewPlanes(zoom);
     view.zoom = zoom;
 }

@@ -7,6 +7,7 @@
 #include "render/FrameScene.h"
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
+#include "render/Renderer.h"
 #include "render/WorldView.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -70,7 +71,7 @@ template <typename IsRed> void DebugGrids::DrawCells(const WorldPos& camera, flo
             cell.Normalize();
             // Drawn where it lies seen from the camera's level, though tested in its own.
             WorldPos3 place{cell.level, cell.x, cell.y, 0.0f};
-            Vector3 at = view.ToRenderSpace(place);
+            Vector3 at = Renderer::ToCameraLevel(view, place);
             const Color& color = colors[isRed(cell) ? 1 : 0];
             immediate.DrawScreenQuad(-1, at.x - kHalfSquare, at.y - kHalfSquare, at.x + kHalfSquare,
                                      at.y + kHalfSquare, color, 1.0f, {0.0f, 0.0f, 1.0f, 1.0f}, GL_REPEAT, GL_ONE,

@@ -230,34 +230,3 @@ Matrix4 ImmediateDraw::AxisConversion()
     axes.m[3][3] = 1.0f;
     return axes;
 }
-
-Matrix4 ImmediateDraw::ViewMatrix(const Matrix3& rotation, const Vector3& position)
-{
-    Matrix4 view;
-    const float p[3] = {position.x, position.y, position.z};
-    for (int row = 0; row < 3; ++row) {
-        float translation = 0.0f;
-        for (int column = 0; column < 3; ++column) {
-            // Row vectors: the rotation's row becomes the view's column.
-            view.m[column][row] = rotation.m[row][column];
-            translation -= rotation.m[row][column] * p[column];
-        }
-        view.m[3][row] = translation;
-    }
-    view.m[3][3] = 1.0f;
-    return Matrix4Multiply(view, AxisConversion());
-}
-
-Matrix4 ImmediateDraw::ModelMatrix(const Matrix4& modelView, const Matrix3& rotation, const Vector3& position)
-{
-    Matrix4 model;
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column)
-            model.m[row][column] = rotation.m[row][column];
-    }
-    model.m[3][0] = position.x;
-    model.m[3][1] = position.y;
-    model.m[3][2] = position.z;
-    model.m[3][3] = 1.0f;
-    return Matrix4Multiply(model, modelView);
-}

@@ -85,11 +85,6 @@ public:
     static Matrix4 ShadowMatrix(const Vector3& light, const PlaneEquation& plane);
     // The game's z-up world axes to the library's eye axes: (x, y, z) -> (-y, z, -x).
     static Matrix4 AxisConversion();
-    // The camera's view (rotation rows as stored, translation -R p) followed by the axis
-    // conversion; row vectors, so a point goes v x View.
-    static Matrix4 ViewMatrix(const Matrix3& rotation, const Vector3& position);
-    // The model's rotation and position, then the model view.
-    static Matrix4 ModelMatrix(const Matrix4& modelView, const Matrix3& rotation, const Vector3& position);
 
 private:
     void Lines(const float* points, int32_t vertexCount, float width, const Color& color, uint16_t pattern);

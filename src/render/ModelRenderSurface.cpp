@@ -54,14 +54,14 @@ void ModelRenderSurface::BeginDraw()
 {
     if (!view)
         return;
-    Vector3 at = view->ToRenderSpace(position);
-    Matrix3 turn = aimed ? ModelSurfaceAim(at, view->ToRenderSpace(target)) : rotation;
+    Vector3 at = Renderer::ToCameraLevel(*view, position);
+    Matrix3 turn = aimed ? ModelSurfaceAim(at, Renderer::ToCameraLevel(*view, target)) : rotation;
     Matrix4 modelView = view->GetCamera().modelView;
     if (projected) {
         Renderer::SetShadowProjection(modelView, Vector3{0.0f, 0.0f, kShadowGroundZ}, Vector3{1.0f, 0.0f, kShadowGroundZ},
-                                      Vector3{0.0f, 1.0f, kShadowGroundZ}, view->ToRenderSpace(shadowLight));
+                                      Vector3{0.0f, 1.0f, kShadowGroundZ}, Renderer::ToCameraLevel(*view, shadowLight));
     }
-    view->GetDevice().SetModelViewMatrix(ImmediateDraw::ModelMatrix(modelView, turn, at));
+    view->GetDevice().SetModelViewMatrix(Renderer::SetModelMatrix(modelView, turn, at));
 }
 
 bool ModelRenderSurface::IsHidden() const
@@ -73,9 +73,9 @@ void ModelRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
 {
     if (!view)
         return;
-    Vector3 at = view->ToRenderSpace(position);
+    Vector3 at = Renderer::ToCameraLevel(*view, position);
     const float origin[3] = {at.x, at.y, at.z};
-    Matrix3 turn = aimed ? ModelSurfaceAim(at, view->ToRenderSpace(target)) : rotation;
+    Matrix3 turn = aimed ? ModelSurfaceAim(at, Renderer::ToCameraLevel(*view, target)) : rotation;
     batch.SetPlacement(origin, &turn.m[0][0]);
     // A model queued full bright is lit as white: without this the lighting generators light it
     // from the frame's lights, and with none (a menu's model scene) it comes out black.

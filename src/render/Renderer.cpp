@@ -553,7 +553,7 @@ bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t faci
     // under the ground for most facings.
     Matrix3 turn = Matrix3Multiply(SpriteFacingCamera(facing), upright);
     device.SetModelViewMatrix(
-        ImmediateDraw::ModelMatrix(worldView.GetCamera().modelView, turn, worldView.ToRenderSpace(position)));
+        SetModelMatrix(worldView.GetCamera().modelView, turn, ToCameraLevel(worldView, position)));
     GLStateCache& cache = device.GetStateCache();
     // Whatever the last shader stage left (culling, an equal depth test, colour writes off, a
     // stencil or alpha test) would hide the quad.
@@ -571,6 +571,65 @@ bool Renderer::DrawSprite(const WorldPos3& position, int32_t frame, int32_t faci
     cache.BindTexture(0);
     device.SetModelViewMatrix(worldView.GetCamera().modelView);
     return true;
+}
+
+void Renderer::SetViewMatrix(WorldViewCamera& camera)
+{
+    const Matrix3& rotation = camera.rotation;
+    Matrix4 view;
+    const float p[3] = {camera.position.x, camera.position.y, camera.position.z};
+    for (int row = 0; row < 3; ++row) {
+        float translation = 0.0f;
+        for (int column = 0; column < 3; ++column) {
+            // Row vectors: the rotation's row becomes the view's column.
+            view.m[column][row] = rotation.m[row][column];
+            translation -= rotation.m[row][column] * p[column];
+        }
+        view.m[3][row] = translation;
+    }
+    view.m[3][3] = 1.0f;
+    camera.modelView = Matrix4Multiply(view, ImmediateDraw::AxisConversion());
+}
+
+Matrix4 Renderer::SetModelMatrix(const Matrix4& modelView, const Matrix3& rotation, const Vector3& position)
+{
+    Matrix4 model;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column)
+            model.m[row][column] = rotation.m[row][column];
+    }
+    model.m[3][0] = position.x;
+    model.m[3][1] = position.y;
+    model.m[3][2] = position.z;
+    model.m[3][3] = 1.0f;
+    return Matrix4Multiply(model, modelView);
+}
+
+void Renderer::SetWorldProjection(WorldView& view, float zoom)
+{
+    float w = view.GetWidening();
+    view.GetDevice().SetProjectionMatrix(WorldView::OrthoProjection(
+        -320.0f * w * zoom, 320.0f * w * zoom, -240.0f * zoom, 240.0f * zoom, WorldView::kNear, WorldView::kFar));
+}
+
+Vector3 Renderer::ToCameraLevel(const WorldView& view, const WorldPos3& position)
+{
+    WorldPos3 here = position;
+    int32_t cameraLevel = view.GetCamera().lookAt.level;
+    if (here.level != cameraLevel)
+        here.ToLevelFrame(cameraLevel);
+    return {here.x, here.y, here.z};
+}
+
+void Renderer::DrawPieQuad(int32_t texture, const Color& color, float x, float y, float width, float height,
+                           float alpha, float fraction)
+{
+    if (!gScreenText)
+        return;
+    gScreenText->DrawShaderWith(
+        texture,
+        [&](ShaderBatch& batch) { ImmediateDraw::AppendPieQuad(batch, x, y, width, height, color, alpha, fraction); },
+        0);
 }
 
 void Renderer::SetShadowProjection(Matrix4& modelView, const Vector3& p0, const Vector3& p1, const Vector3& p2,

@@ -84,6 +84,24 @@ public:
     // 22.6 wide and 64 high at the position, turned to the camera; false (nothing drawn) for a
     // frame outside the animation or without a texture for the facing.
     bool DrawSprite(const WorldPos3& position, int32_t frame, int32_t facing, int32_t model, int32_t animation);
+    // The camera's view (its rotation rows as stored, translation -R p) followed by the axis
+    // conversion, kept as the camera's model view for the callers to load; row vectors, so a
+    // point goes v x View.
+    static void SetViewMatrix(WorldViewCamera& camera);
+    // The model's rotation and position, then the model view (the camera's, or one a shadow
+    // flattened); loaded by the caller.
+    static Matrix4 SetModelMatrix(const Matrix4& modelView, const Matrix3& rotation, const Vector3& position);
+    // The view device's orthographic world projection: a 640 x 480 window of world units scaled
+    // by the zoom, widened past 1.4 : 1 but never taller, near 2, far 2048.
+    static void SetWorldProjection(WorldView& view, float zoom);
+    // The position's x, y, z taken into the frame of the level the view's camera looks at.
+    // Levels that do not meet are set far apart: nothing of another level is drawn by chance.
+    static Vector3 ToCameraLevel(const WorldView& view, const WorldPos3& position);
+    // The cooldown sweep of item and skill slots through the screen text's batch: the part of
+    // the rectangle swept by the fraction in the texture's shader, then flushed. Nothing for
+    // the handle -1 or one that holds no texture.
+    static void DrawPieQuad(int32_t texture, const Color& color, float x, float y, float width, float height,
+                            float alpha, float fraction);
     // The planar projection onto the plane (a, b, c, d) as cast from the light, with both z
     // turned over first: dot x identity - light (w 1) x plane, column by column.
     static Matrix4 ShadowMatrix(const Vector3& light, const PlaneEquation& plane);

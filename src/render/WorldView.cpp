@@ -5,6 +5,7 @@
 #include "render/Camera.h"
 #include "render/ImmediateDraw.h"
 #include "render/LightingSystem.h"
+#include "render/Renderer.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
 #include "resources/models/AnimationResource.h"
@@ -153,16 +154,15 @@ bool WorldView::IsModelCulled(const ModelResource* model, int32_t animation, con
         return true;
     int32_t frame = ModelAnimationFrame(time, *file);
     Vector3 centre = (file->GetFrameBoundsMin(frame) + file->GetFrameBoundsMax(frame)) * 0.5f;
-    return IsSphereOutsideView(ToRenderSpace(position) + centre * scale, file->GetFrameRadius(frame) * scale);
+    return IsSphereOutsideView(Renderer::ToCameraLevel(*this, position) + centre * scale, file->GetFrameRadius(frame) * scale);
 }
 
-Vector3 WorldView::ToRenderSpace(const WorldPos3& position) const
+void WorldView::GetCameraRotation(float (&rotation)[9]) const
 {
-    WorldPos3 here = position;
-    // Levels that do not meet are set far apart: nothing of another level is drawn by chance.
-    if (here.level != camera.lookAt.level)
-        here.ToLevelFrame(camera.lookAt.level);
-    return {here.x, here.y, here.z};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column)
+            rotation[row * 3 + column] = camera.rotation.m[row][column];
+    }
 }
 
 void WorldView::BeginFrame()
@@ -203,7 +203,7 @@ void WorldView::AddBlendedTileSurface(const std::array<float, 3>& a, const std::
 void WorldView::AddGroundQuad(const WorldPos3& position, float size, const Color& color, float alpha, int32_t shader)
 {
     float half = size * 0.5f;
-    Vector3 at = ToRenderSpace(position);
+    Vector3 at = Renderer::ToCameraLevel(*this, position);
     AddTileSurface(shader, {at.x - half, at.y - half, at.z + 1.0f}, {at.x + half, at.y + half, at.z + 1.0f}, false,
                    true, color, alpha);
 }
@@ -306,5 +306,5 @@ void WorldView::DrawSurfaces(ShaderBatch& batch)
 
 void WorldView::AddTagAxes(const WorldPos3& position, const Matrix3& axes)
 {
-    tagAxes.push_back(TagAxes{ToRenderSpace(position), axes});
+    tagAxes.push_back(TagAxes{Renderer::ToCameraLevel(*this, position), axes});
 }

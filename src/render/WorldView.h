@@ -128,6 +128,8 @@ public:
     void BeginWorldView(const WorldPos& lookAt, float zoom, bool clear);
     static Matrix4 OrthoProjection(float left, float right, float bottom, float top, float nearZ, float farZ);
     const WorldViewCamera& GetCamera() const { return camera; }
+    // The camera's 3 x 3 rotation, row by row: the view direction, the screen's left, its up.
+    void GetCameraRotation(float (&rotation)[9]) const;
     float GetZoom() const { return zoom; }
 
     void BuildViewPlanes(float zoom);
@@ -137,7 +139,6 @@ public:
     bool IsTileCulled(const std::array<float, 3>& a, const std::array<float, 3>& b) const;
     bool IsModelCulled(const ModelResource* model, int32_t animation, const WorldPos3& position, float time,
                        float scale) const;
-    Vector3 ToRenderSpace(const WorldPos3& position) const;
 
     // The frame starts: pools handed out from their first again, lists emptied.
     void BeginFrame();

@@ -479,9 +479,10 @@ void ModelEditor::MoveTagAlongCamera(float side, float depth)
 {
     if (!gRenderer)
         return;
-    const Matrix3& camera = gRenderer->GetWorldView().GetCamera().rotation;
-    Vector3 forward{camera.m[0][0], camera.m[0][1], 0.0f};
-    Vector3 left{camera.m[1][0], camera.m[1][1], camera.m[1][2]};
+    float camera[9];
+    gRenderer->GetWorldView().GetCameraRotation(camera);
+    Vector3 forward{camera[0], camera[1], 0.0f};
+    Vector3 left{camera[3], camera[4], camera[5]};
     Vector3Normalize(forward);
     MoveTag(left * -side + forward * depth);
 }

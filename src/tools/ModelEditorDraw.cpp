@@ -76,7 +76,7 @@ void ModelEditor::Draw()
     // The tag's indicator, a box half a unit across in the first colour, shows where it is; its
     // axes, as the game shows tags, over the model that usually holds it, show its turn.
     if (hasTag && showTagsVar.GetInt() != 0) {
-        gRenderer->GetImmediateDraw().DrawWireBox(view.ToRenderSpace(at), kTagIndicatorSize, first);
-        gRenderer->GetImmediateDraw().DrawAxes(view.ToRenderSpace(at), matrix, ImmediateDraw::kTagAxisLength, true);
+        gRenderer->GetImmediateDraw().DrawWireBox(Renderer::ToCameraLevel(view, at), kTagIndicatorSize, first);
+        gRenderer->GetImmediateDraw().DrawAxes(Renderer::ToCameraLevel(view, at), matrix, ImmediateDraw::kTagAxisLength, true);
     }
 }

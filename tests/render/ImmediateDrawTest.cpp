@@ -8,6 +8,8 @@
 #include "support/RecordingGraphicsDevice.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderBatch.h"
+#include "resources/shaders/ShaderWorld.h"
+#include "resources/fonts/ScreenText.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +87,63 @@ TEST_F(ImmediateDrawSweep, HalfASweepCoversTheLeftHalfWithTextureFollowingThePos
     const DeviceVertex& centre = half.vertices[half.indexes[6]];
     EXPECT_FLOAT_EQ(centre.position[0], 120.0f);
     EXPECT_FLOAT_EQ(centre.position[1], 60.0f);
+}
+
+// The slots' sweep as they draw it: through the screen text's batch, in the texture's shader.
+class PieQuadOnScreen : public ShaderWorld {
+protected:
+    PieQuadOnScreen()
+    {
+        StartShaders();
+        gScreenText = &text;
+        WriteTarga("Textures/white.tga", 4, 4);
+    }
+    ~PieQuadOnScreen() override { gScreenText = nullptr; }
+
+    ScreenText text{&device};
+};
+
+TEST_F(PieQuadOnScreen, TheSweepIsOneFlushedBatchOfTheTexturesShaderAndNothingWithoutATexture)
+{
+    ResourceHandle& white = LoadShader("Textures/white.tga", TextureUsage::Overlay);
+    ASSERT_NE(GetShader(white), nullptr);
+    struct Case {
+        int32_t texture;
+        float fraction;
+        // -1: no batch at all.
+        float area;
+    };
+    const Case cases[] = {
+        {-1, 0.5f, -1.0f},
+        // A handle that was never loaded holds no texture.
+        {white + 4096, 0.5f, -1.0f},
+        {white, 0.0f, 0.0f},
+        {white, 0.5f, 400.0f},
+        {white, 1.0f, 800.0f},
+    };
+    for (const Case& c : cases) {
+        device.Clear();
+        Renderer::DrawPieQuad(c.texture, Color{0, 0, 0}, 100.0f, 50.0f, 40.0f, 20.0f, 0.75f, c.fraction);
+        std::vector<DeviceBatch> batches = device.GetBatches();
+        if (c.area < 0.0f) {
+            EXPECT_TRUE(batches.empty()) << c.texture;
+            continue;
+        }
+        float area = 0.0f;
+        for (const DeviceBatch& batch : batches) {
+            EXPECT_EQ(batch.shader, GetShader(white)) << c.fraction;
+            area += SweptArea(batch);
+            for (const DeviceVertex& vertex : batch.vertices)
+                EXPECT_EQ(vertex.color[3], 191) << c.fraction;
+        }
+        EXPECT_NEAR(area, c.area, 0.01f) << c.fraction;
+    }
+    // Half a sweep is the left half of the quad.
+    device.Clear();
+    Renderer::DrawPieQuad(white, Color{0, 0, 0}, 100.0f, 50.0f, 40.0f, 20.0f, 0.75f, 0.5f);
+    for (const DeviceBatch& batch : device.GetBatches())
+        for (const DeviceVertex& vertex : batch.vertices)
+            EXPECT_LE(vertex.position[0], 120.0f);
 }
 
 class ImmediateDrawLines : public ::testing::Test {
@@ -333,7 +392,11 @@ TEST(ImmediateDrawGeometry, TheViewPutsTheCameraAtTheEyeLookingDownMinusZ)
 {
     Matrix3 identity;
     identity.m[0][0] = identity.m[1][1] = identity.m[2][2] = 1.0f;
-    Matrix4 view = ImmediateDraw::ViewMatrix(identity, Vector3{5, 6, 7});
+    WorldViewCamera camera;
+    camera.rotation = identity;
+    camera.position = Vector3{5, 6, 7};
+    Renderer::SetViewMatrix(camera);
+    const Matrix4& view = camera.modelView;
     Vector3 eye = Transform(view, Vector3{5, 6, 7});
     EXPECT_NEAR(eye.x, 0.0f, 1e-5f);
     EXPECT_NEAR(eye.y, 0.0f, 1e-5f);
@@ -344,8 +407,18 @@ TEST(ImmediateDrawGeometry, TheViewPutsTheCameraAtTheEyeLookingDownMinusZ)
     EXPECT_NEAR(Transform(view, Vector3{5, 6, 8}).y, 1.0f, 1e-5f);
     EXPECT_NEAR(Transform(view, Vector3{5, 7, 7}).x, -1.0f, 1e-5f);
     // A model at (1, 0, 0) turned by nothing lands one unit further ahead.
-    Matrix4 model = ImmediateDraw::ModelMatrix(view, identity, Vector3{1, 0, 0});
+    Matrix4 model = Renderer::SetModelMatrix(view, identity, Vector3{1, 0, 0});
     EXPECT_NEAR(Transform(model, Vector3{5, 6, 7}).z, -1.0f, 1e-5f);
+    // Turned a quarter to the left, the model's own +x points along world +y: its point (1, 0, 0)
+    // at (5, 6, 7) is one unit left of the eye (eye -x).
+    Matrix3 quarter;
+    quarter.m[0][1] = 1.0f;
+    quarter.m[1][0] = -1.0f;
+    quarter.m[2][2] = 1.0f;
+    Vector3 turned = Transform(Renderer::SetModelMatrix(view, quarter, Vector3{5, 6, 7}), Vector3{1, 0, 0});
+    EXPECT_NEAR(turned.x, -1.0f, 1e-5f);
+    EXPECT_NEAR(turned.y, 0.0f, 1e-5f);
+    EXPECT_NEAR(turned.z, 0.0f, 1e-5f);
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 #include "render/ModelDrawWorld.h"
 
 #include "core/UserVarSystem.h"
+#include "render/Camera.h"
+#include "render/Renderer.h"
+#include "world/World.h"
 
 #include <cmath>
 
@@ -27,6 +30,29 @@ std::array<float, 4> CameraTransform(const Vector3& p, const Matrix4& m)
 }
 
 class WorldCamera : public ModelDrawWorld {};
+
+// Level 0 with level 1 beside it to the east, level 2 on its own.
+class CameraLevels : public ModelDrawWorld {
+protected:
+    static constexpr float kWidth = 256.0f;
+    static constexpr float kHeight = 512.0f;
+
+    CameraLevels()
+    {
+        world.SetLevelSize(kWidth, kHeight);
+        for (int32_t column : {0, 1, 5}) {
+            auto level = std::make_unique<Level>();
+            level->column = column;
+            world.AddLevel(std::move(level));
+        }
+        world.GetLevel(0)->neighbours[static_cast<size_t>(DirectionOfLevelStep({1, 0}))] = 1;
+        world.GetLevel(1)->neighbours[static_cast<size_t>(DirectionOfLevelStep({-1, 0}))] = 0;
+        gWorld = &world;
+    }
+    ~CameraLevels() override { gWorld = nullptr; }
+
+    World world;
+};
 
 class ViewCulling : public ModelDrawWorld {
 protected:
@@ -162,4 +188,82 @@ TEST_F(ViewCulling, AGroundQuadLiesOneUnitAboveItsPoint)
     EXPECT_FLOAT_EQ(batches[0].vertices[0].position[2], 4.0f);
     EXPECT_EQ(batches[0].vertices[0].color[0], 255);
     EXPECT_EQ(batches[0].vertices[0].color[3], 128);
+}
+
+TEST_F(WorldCamera, TheWorldProjectionIsTheZoomedWindowWidenedPastOnePointFourOnly)
+{
+    struct Case {
+        int32_t width;
+        int32_t height;
+        float zoom;
+        float halfWidth;
+        float halfHeight;
+    };
+    const Case cases[] = {
+        {800, 600, 1.0f, 320.0f, 240.0f},
+        {1024, 768, 2.0f, 640.0f, 480.0f},
+        // 1.4 : 1 is not yet widened.
+        {1400, 1000, 0.5f, 160.0f, 120.0f},
+        {1280, 720, 1.0f, 320.0f * (1280.0f / 720.0f) / 1.3333334f, 240.0f},
+        {1920, 1080, 2.0f, 640.0f * (1920.0f / 1080.0f) / 1.3333334f, 480.0f},
+    };
+    for (const Case& c : cases) {
+        view->SetViewSize(c.width, c.height);
+        size_t before = device.GetFrameState().projections.size();
+        Renderer::SetWorldProjection(*view, c.zoom);
+        ASSERT_EQ(device.GetFrameState().projections.size(), before + 1) << c.width;
+        Matrix4 projection = device.GetFrameState().projections.back();
+        // The window's near corner and far corner land on the clip box's opposite corners.
+        std::array<float, 4> nearCorner = CameraTransform({c.halfWidth, c.halfHeight, -2.0f}, projection);
+        std::array<float, 4> farCorner = CameraTransform({-c.halfWidth, -c.halfHeight, -2048.0f}, projection);
+        const float expected[2][3] = {{1.0f, 1.0f, -1.0f}, {-1.0f, -1.0f, 1.0f}};
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(nearCorner[axis], expected[0][axis], 1e-4f) << c.width << " axis " << axis;
+            EXPECT_NEAR(farCorner[axis], expected[1][axis], 1e-4f) << c.width << " axis " << axis;
+        }
+    }
+}
+
+TEST_F(WorldCamera, TheCameraRotationIsCopiedRowByRow)
+{
+    LookAtOrigin();
+    float rotation[9] = {};
+    view->GetCameraRotation(rotation);
+    // The normal eye looks down (-1, 1, -1); the screen's left has no height.
+    const float third = 1.0f / std::sqrt(3.0f);
+    const float half = 1.0f / std::sqrt(2.0f);
+    const float expected[6] = {-third, third, -third, -half, -half, 0.0f};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR(rotation[i], expected[i], 1e-4f) << i;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            EXPECT_FLOAT_EQ(rotation[row * 3 + column], view->GetCamera().rotation.m[row][column]);
+}
+
+TEST_F(CameraLevels, PositionsAreTakenIntoTheLevelTheCameraLooksAt)
+{
+    // The eye stands on level 0, 100 units west of and above a point just inside level 1.
+    const WorldPos3 lookAt{1, 10.0f, 20.0f, 0.0f, false};
+    const WorldPos3 eye{0, kWidth - 90.0f, 20.0f, 100.0f, false};
+    Camera::SetProjection(eye, lookAt, *view, 1.0f);
+    EXPECT_FLOAT_EQ(view->GetCamera().position.x, -90.0f);
+    EXPECT_FLOAT_EQ(view->GetCamera().position.y, 20.0f);
+    EXPECT_NEAR(view->GetCamera().ratio, 1.0f, 1e-5f);
+    struct Case {
+        WorldPos3 position;
+        Vector3 expected;
+    };
+    const Case cases[] = {
+        {{1, 30.0f, 40.0f, 5.0f, false}, {30.0f, 40.0f, 5.0f}},
+        {{0, 200.0f, 40.0f, 5.0f, false}, {200.0f - kWidth, 40.0f, 5.0f}},
+        // Levels that do not meet lie five levels off, to the east and north.
+        {{2, 30.0f, 40.0f, 5.0f, false}, {30.0f + 5.0f * kWidth, 40.0f - 5.0f * kHeight, 5.0f}},
+        {{-1, 30.0f, 40.0f, 5.0f, false}, {30.0f + 5.0f * kWidth, 40.0f - 5.0f * kHeight, 5.0f}},
+    };
+    for (const Case& c : cases) {
+        Vector3 here = Renderer::ToCameraLevel(*view, c.position);
+        EXPECT_FLOAT_EQ(here.x, c.expected.x) << c.position.level;
+        EXPECT_FLOAT_EQ(here.y, c.expected.y) << c.position.level;
+        EXPECT_FLOAT_EQ(here.z, c.expected.z) << c.position.level;
+    }
 }

@@ -10,7 +10,7 @@
 #include "core/EngineEnums.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
-#include "render/ImmediateDraw.h"
+#include "render/Renderer.h"
 #include "render/TextMeasure.h"
 #include "resources/fonts/ScreenText.h"
 #include "ui/UISystem.h"
@@ -121,10 +121,7 @@ void UIItemSlot::DrawOverlays(const PlayerClient& player, const ItemClient* item
     float share = item ? CooldownLeft(*item) : 0.0f;
     if (share > 0.0f) {
         Color black = ItemSlotColor(kItemSlotBlack);
-        gScreenText->DrawShaderWith(
-            cooldownTexture,
-            [&](ShaderBatch& batch) { ImmediateDraw::AppendPieQuad(batch, x, y, size[0], size[1], black, 0.5f, share); },
-            0);
+        Renderer::DrawPieQuad(cooldownTexture, black, x, y, size[0], size[1], 0.5f, share);
     }
     if (item && player.GetStats() && !item->MeetsRequirements(*player.GetStats()))
         gScreenText->DrawShaderRect(tintTexture, ItemSlotColor(kItemSlotRed), x, y, x + size[0], y + size[1], 0.25f,

@@ -11,7 +11,7 @@
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
-#include "render/ImmediateDraw.h"
+#include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ScreenPrimitives.h"
@@ -257,10 +257,7 @@ void UISkillSlot::Draw()
     float share = skill->IsReady() ? 0.0f : skill->GetReuseFraction();
     if (share > 0.0f) {
         Color black = SkillSlotColor(10);
-        gScreenText->DrawShaderWith(
-            sweep,
-            [&](ShaderBatch& batch) { ImmediateDraw::AppendPieQuad(batch, x, y, size[0], size[1], black, 0.75f, share); },
-            0);
+        Renderer::DrawPieQuad(sweep, black, x, y, size[0], size[1], 0.75f, share);
     }
     if (level > 0) {
         gScreenText->DrawShaderRect(outline, SkillSlotColor(kSkillSlotOutline), x, y, x + size[0], y + size[1], 1.0f,
