@@ -54,7 +54,8 @@ void WorldViewEntityScene::AddIcon(const WorldPos3& position, float size, float 
         return;
     Color colour;
     ColorSystem::GetColorByIndex(colour.r, colour.g, colour.b, 0);
-    view.GetEffects().AddParticleSurface(*shader, Renderer::ToCameraLevel(view, position), 0.0f, size * 0.5f, colour, alpha, 0.0f);
+    view.GetEffects().AddParticleSurface(*shader, Renderer::ToCameraLevel(view, position), 0.0f, size * 0.5f, colour,
+                                         alpha, 0.0f);
 }
 
 void WorldViewEntityScene::AddGroundMark(const WorldPos3& position, float size, const Color& colour, int32_t texture)

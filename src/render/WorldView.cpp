@@ -154,7 +154,8 @@ bool WorldView::IsModelCulled(const ModelResource* model, int32_t animation, con
         return true;
     int32_t frame = ModelAnimationFrame(time, *file);
     Vector3 centre = (file->GetFrameBoundsMin(frame) + file->GetFrameBoundsMax(frame)) * 0.5f;
-    return IsSphereOutsideView(Renderer::ToCameraLevel(*this, position) + centre * scale, file->GetFrameRadius(frame) * scale);
+    return IsSphereOutsideView(Renderer::ToCameraLevel(*this, position) + centre * scale,
+                               file->GetFrameRadius(frame) * scale);
 }
 
 void WorldView::GetCameraRotation(float (&rotation)[9]) const

@@ -76,7 +76,8 @@ void ModelEditor::Draw()
     // The tag's indicator, a box half a unit across in the first colour, shows where it is; its
     // axes, as the game shows tags, over the model that usually holds it, show its turn.
     if (hasTag && showTagsVar.GetInt() != 0) {
-        gRenderer->GetImmediateDraw().DrawWireBox(Renderer::ToCameraLevel(view, at), kTagIndicatorSize, first);
-        gRenderer->GetImmediateDraw().DrawAxes(Renderer::ToCameraLevel(view, at), matrix, ImmediateDraw::kTagAxisLength, true);
+        Vector3 tagAt = Renderer::ToCameraLevel(view, at);
+        gRenderer->GetImmediateDraw().DrawWireBox(tagAt, kTagIndicatorSize, first);
+        gRenderer->GetImmediateDraw().DrawAxes(tagAt, matrix, ImmediateDraw::kTagAxisLength, true);
     }
 }

@@ -1,4 +1,4 @@
-// ImmediateDrawTest -- the cooldown sweep's area at every fraction, lines and their stipple through a recording GL, the rectangle's sides and the wire box's edges, planes, boxes, the shadow matrix and projection, and the camera's matrices.
+// ImmediateDrawTest -- the cooldown sweep's area at every fraction and as the slots draw it, lines and their stipple through a recording GL, the rectangle's sides and the wire box's edges, planes, boxes, the shadow matrix and projection, and the camera's matrices.
 #include "render/ImmediateDraw.h"
 #include "render/RecordingGL.h"
 #include "render/Renderer.h"

@@ -1,4 +1,4 @@
-// WorldViewCameraTest -- the world camera's projection and eye, and what its four view planes keep: the widened width, touching spheres, the cull switches and model bounds.
+// WorldViewCameraTest -- the world camera's projection at each size and zoom, its eye and rotation, positions taken into its level, and what its four view planes keep: the widened width, touching spheres, the cull switches and model bounds.
 #include "render/ModelDrawWorld.h"
 
 #include "core/UserVarSystem.h"
