@@ -92,7 +92,7 @@ public:
     static void BuildEventHandlers();
     // Each event of the animation that fires for the frame or the start or end goes to the
     // entity's handler, then to the event queue.
-    void FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame) override;
+    void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override;
     // The entity as its effects, beams and swipes see it.
     EntityEffectHost& GetEffectHost() { return effectHost; }
     // The loaded model resource of the handle; null for none.

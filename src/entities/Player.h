@@ -189,7 +189,7 @@ public:
     void ApplyCharacter(CharacterSettings& settings);
     bool GetCharacterFlag(int32_t flag) const;
     void SetCharacterFlag(int32_t flag, bool value);
-    void FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame) override;
+    void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override;
 
     // ---- Progress (PlayerProgress.cpp) ----------------------------------------------------------
     // The class's "StartingMoney", its "StartingItem" list into the backpack and its

@@ -95,10 +95,10 @@ void Player::WritePlayerPart(MessageBuffer& buffer)
     buffer.WriteFloat(intensity.GetVolume());
 }
 
-void Player::FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame)
+void Player::OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame)
 {
-    Sentient::FireAnimationEvents(animation, mode, frame);
-    if (mode == AnimationSignal::Started)
+    Sentient::OnAnimationEvent(animation, signal, frame);
+    if (signal == AnimationSignal::Started)
         animationRestart = true;
 }
 

@@ -60,7 +60,7 @@ int32_t EntityBase::GetStat(int32_t) const
     return 0;
 }
 
-void EntityBase::FireAnimationEvents(int32_t, int32_t, int32_t) {}
+void EntityBase::OnAnimationEvent(int32_t, int32_t, int32_t) {}
 
 void EntityBase::PlayIdle()
 {
@@ -98,7 +98,7 @@ void EntityBase::SetModel(const ResourceHandle& handle)
     if (handle.GetValue() == model.GetValue())
         return;
     if (lastAnim != -1)
-        FireAnimationEvents(lastAnim, AnimationSignal::Ended, -1);
+        OnAnimationEvent(lastAnim, AnimationSignal::Ended, -1);
     model = handle;
     blendAnim = -1;
     blendFrame = 0.0f;
@@ -301,14 +301,14 @@ void EntityBase::AdvanceAnimation(float seconds)
         }
     }
     justStarted = false;
-    ReportAnimationProgress();
+    FireAnimationEvents();
     lastFrame = frame;
     lastAnim = anim;
     if (blendAnim == -1)
         blendAnim = anim;
 }
 
-void EntityBase::ReportAnimationProgress()
+void EntityBase::FireAnimationEvents()
 {
     int32_t now = static_cast<int32_t>(std::floor(frame));
     if (anim == lastAnim) {
@@ -324,9 +324,9 @@ void EntityBase::ReportAnimationProgress()
         return;
     }
     if (lastAnim != -1)
-        FireAnimationEvents(lastAnim, AnimationSignal::Ended, -1);
+        OnAnimationEvent(lastAnim, AnimationSignal::Ended, -1);
     if (anim != -1)
-        FireAnimationEvents(anim, AnimationSignal::Started, -1);
+        OnAnimationEvent(anim, AnimationSignal::Started, -1);
     // A first animation reaches its frames too: else the frames of its first advance were lost,
     // more of them the longer that frame was.
     if (anim != -1)
@@ -336,7 +336,7 @@ void EntityBase::ReportAnimationProgress()
 void EntityBase::RaiseFrames(int32_t animation, int32_t first, int32_t last)
 {
     for (int32_t f = first; f <= last; ++f)
-        FireAnimationEvents(animation, AnimationSignal::FrameReached, f);
+        OnAnimationEvent(animation, AnimationSignal::FrameReached, f);
 }
 
 float EntityDistance2D(const EntityBase* a, const EntityBase* b, bool subtractRadii)

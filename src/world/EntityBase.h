@@ -20,7 +20,7 @@ class IntArray;
 class ModelResource;
 class PathFinder;
 
-// The trigger mode the animation advance hands FireAnimationEvents.
+// What the animation player tells OnAnimationEvent.
 namespace AnimationSignal {
 enum Value : int32_t { FrameReached = 0, Started = 1, Ended = 2 };
 }
@@ -76,9 +76,7 @@ public:
     // Whether an effect of the record id is carried; an inert object carries none.
     virtual bool HasStatusEffect(int32_t /*id*/) const { return false; }
     virtual bool CanAdvanceAnimation() const { return true; }
-    // Called by the animation advance for each frame it passed (mode FrameReached) and for an
-    // animation's start and end (frame -1); an inert object fires nothing.
-    virtual void FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame);
+    virtual void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame);
     virtual float GetSizeFactor() const { return sizeFactor; }
     virtual float GetMovementSpeed() const { return 0.0f; }
     virtual void PlayIdle();
@@ -170,7 +168,7 @@ public:
 private:
     void AdvanceAnimation(float seconds);
     void StartAnimation(int32_t index, const Animation& record);
-    void ReportAnimationProgress();
+    void FireAnimationEvents();
     void RaiseFrames(int32_t animation, int32_t first, int32_t last);
     bool IsModelLoaded() const;
     int32_t GetSurfaceLimit() const;

@@ -18,9 +18,9 @@ using Signal = std::tuple<int32_t, int32_t, int32_t>;  // animation, signal, fra
 class AnimatedProbe : public EntityBase {
 public:
     void LoadResource(const std::string& path, ResourceHandle& out) override { gResourceManager->Load(path, out); }
-    void FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame) override
+    void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override
     {
-        signals.emplace_back(animation, mode, frame);
+        signals.emplace_back(animation, signal, frame);
     }
     int32_t GetStat(int32_t stat) const override { return stat == CharacterStat::AttackSpeed ? attackSpeed : 0; }
 

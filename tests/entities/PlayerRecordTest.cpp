@@ -347,10 +347,10 @@ TEST_F(PlayerRecordWorld, PlayerPartSendsTheRestartWordOnceAfterAnAnimationStart
     player->SetUpNew(0);
     constexpr size_t kRestartOffset = 8;
     Snapshot(*player);
-    player->FireAnimationEvents(0, AnimationSignal::Started, -1);
+    player->OnAnimationEvent(0, AnimationSignal::Started, -1);
     EXPECT_EQ(Snapshot(*player)[kRestartOffset], 1);
     EXPECT_EQ(Snapshot(*player)[kRestartOffset], 0);
-    player->FireAnimationEvents(0, AnimationSignal::Ended, -1);
+    player->OnAnimationEvent(0, AnimationSignal::Ended, -1);
     EXPECT_EQ(Snapshot(*player)[kRestartOffset], 0);
 }
 
