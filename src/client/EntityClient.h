@@ -90,9 +90,11 @@ public:
     // without the table).
     static void RegisterAnimationEvents(EventSystem& events);
     static void BuildEventHandlers();
-    // Each event of the animation that fires for the frame or the start or end goes to the
-    // entity's handler, then to the event queue.
+    // What the animation advance raises, handed on as the model's trigger mode.
     void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override;
+    // Each event of the animation that fires for the frame or the trigger mode (start or end)
+    // goes to the entity's handler, then to the event queue.
+    virtual void FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame);
     // The entity as its effects, beams and swipes see it.
     EntityEffectHost& GetEffectHost() { return effectHost; }
     // The loaded model resource of the handle; null for none.

@@ -76,15 +76,20 @@ void EntityClient::BuildEventHandlers()
 
 void EntityClient::OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame)
 {
+    int32_t mode = signal == AnimationSignal::Started ? AnimationTrigger::Started
+                 : signal == AnimationSignal::Ended   ? AnimationTrigger::Ended
+                                                      : AnimationTrigger::FrameReached;
+    FireAnimationEvents(animation, mode, frame);
+}
+
+void EntityClient::FireAnimationEvents(int32_t animation, int32_t mode, int32_t frame)
+{
     const ModelResource* shown = GetModelResource(model);
     const Animation* played = shown ? shown->GetAnimation(animation) : nullptr;
     if (!played || !gEventSystem)
         return;
     // A frame event fires on its own frame only: the animation advance names each frame it
     // passed once, so a slow frame rate skips none and a fast one repeats none.
-    int32_t mode = signal == AnimationSignal::Started ? AnimationTrigger::Started
-                 : signal == AnimationSignal::Ended   ? AnimationTrigger::Ended
-                                                      : AnimationTrigger::FrameReached;
     for (int32_t i = played->FindNextClientEvent(-1, frame, mode); i != -1;
          i = played->FindNextClientEvent(i, frame, mode))
         FireClientEvent(played->clientEvents[static_cast<size_t>(i)]);

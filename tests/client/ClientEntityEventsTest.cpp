@@ -225,6 +225,31 @@ TEST_F(ClientEntityEvents, EachFrameEventFiresOncePerPassWhateverTheFrameRate)
     }
 }
 
+TEST_F(ClientEntityEvents, AFiringMatchesTheFrameOrTheTriggerModeAndAnIndexOutsideTheModelFiresNothing)
+{
+    struct Case {
+        int32_t animation, mode, frame;
+        std::vector<std::string> heard;
+    };
+    const Case cases[] = {
+        {0, AnimationTrigger::FrameReached, 2, {"sound Step.wav", "tally two"}},
+        {0, AnimationTrigger::FrameReached, 0, {"tally first"}},
+        {0, AnimationTrigger::FrameReached, 9, {"tally last"}},
+        {0, AnimationTrigger::FrameReached, 5, {}},
+        {0, AnimationTrigger::Started, -1, {}}, // the hum, no marker
+        {3, AnimationTrigger::FrameReached, 2, {}},
+        {-1, AnimationTrigger::FrameReached, 2, {}},
+    };
+    EntityClient& walker = Walker(45, "walk");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.animation << " " << c.mode << " " << c.frame);
+        tally.heard.clear();
+        walker.FireAnimationEvents(c.animation, c.mode, c.frame);
+        events.DispatchQueue();
+        EXPECT_EQ(tally.heard, c.heard);
+    }
+}
+
 TEST_F(ClientEntityEvents, SoundsPlayAtTheirEntityAndALoopStopsOnlyItsOwn)
 {
     EntityClient& first = Walker(41, "walk");
