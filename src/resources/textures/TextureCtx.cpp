@@ -106,16 +106,21 @@ bool TextureCtx::Decode(const uint8_t* bytes, size_t byteCount, std::string_view
     levelCount = cache.levelCount;
     mode = cache.mode;
     firstLevelBytes = TextureLevelBytes(cache.format, width, height);
+    Decompress(cache.chain);
+    return true;
+}
+
+void TextureCtx::Decompress(const uint8_t* blocks)
+{
+    PixelFormat compressedFormat = CompressedFormat(mode);
     PixelFormat rawFormat = CtxRawFormat(bytesPerPixel);
     chain.assign(TextureChainBytes(rawFormat, width, height, levelCount), 0);
-    const uint8_t* blocks = cache.chain;
     uint8_t* out = chain.data();
     for (int32_t k = 0; k < levelCount; ++k) {
         int32_t levelWidth = std::max(width >> k, 1);
         int32_t levelHeight = std::max(height >> k, 1);
         DecompressDxtLevel(mode, blocks, levelWidth, levelHeight, bytesPerPixel, out);
-        blocks += TextureLevelBytes(cache.format, levelWidth, levelHeight);
+        blocks += TextureLevelBytes(compressedFormat, levelWidth, levelHeight);
         out += TextureLevelBytes(rawFormat, levelWidth, levelHeight);
     }
-    return true;
 }

@@ -36,6 +36,10 @@ public:
     const std::vector<uint8_t>& GetChain() const { return chain; }
 
 private:
+    // Every level of the compressed chain that starts at blocks, decoded into one raw chain with
+    // the header's bytes per pixel; the header fields must already be set.
+    void Decompress(const uint8_t* blocks);
+
     int32_t height = 0;
     int32_t width = 0;
     int32_t bytesPerPixel = 0;
