@@ -76,6 +76,21 @@ T* EffectSystem::Take(Pool<T>& pool, const char* kind, Args&... args)
     return pool.made.back().get();
 }
 
+EffectInstance* EffectSystem::TakeEffect()
+{
+    return Take(effects, "effects", *this);
+}
+
+BeamInstance* EffectSystem::TakeBeam()
+{
+    return Take(beams, "beams", *this);
+}
+
+SwipeInstance* EffectSystem::TakeSwipe()
+{
+    return Take(swipes, "swipes", *this);
+}
+
 Particle* EffectSystem::TakeParticle()
 {
     return Take(particles, "particles");
@@ -137,7 +152,7 @@ EffectInstance* EffectSystem::FindOrCreateEffect(EffectHost* entity, const std::
     int32_t tagIndex = entity ? entity->FindAttachPoint(tagName) : -1;
     if (EffectInstance* found = FindEffect(entity, name, tagIndex))
         return found;
-    EffectInstance* effect = Take(effects, "effects", *this);
+    EffectInstance* effect = TakeEffect();
     if (!effect)
         return nullptr;
     effect->SetOwner(entity);
@@ -188,7 +203,7 @@ void EffectSystem::StartBeam(EffectHost* entity, const std::string& name, const 
     int32_t tagIndex = entity->FindAttachPoint(tagName);
     BeamInstance* beam = FindBeam(entity, name, tagIndex);
     if (!beam) {
-        beam = Take(beams, "beams", *this);
+        beam = TakeBeam();
         if (!beam)
             return;
         beam->SetOwner(entity);
@@ -257,7 +272,7 @@ SwipeInstance* EffectSystem::FindOrCreateSwipe(EffectHost* entity, const std::st
 {
     if (SwipeInstance* found = FindSwipe(entity, name, key))
         return found;
-    SwipeInstance* swipe = Take(swipes, "swipes", *this);
+    SwipeInstance* swipe = TakeSwipe();
     if (!swipe)
         return nullptr;
     swipe->SetOwner(entity);
@@ -330,7 +345,7 @@ SwipeInstance* EffectSystem::StartParticleSwipe(EffectHost* entity, const std::s
 {
     if (SwipeInstance* found = FindParticleSwipe(entity, name, particle))
         return found;
-    SwipeInstance* swipe = Take(swipes, "swipes", *this);
+    SwipeInstance* swipe = TakeSwipe();
     if (!swipe)
         return nullptr;
     swipe->SetOwner(entity);

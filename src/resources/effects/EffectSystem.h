@@ -115,6 +115,10 @@ private:
     // The last freed object, or a new one while the pool is below its limit.
     template <class T, class... Args>
     T* Take(Pool<T>& pool, const char* kind, Args&... args);
+    // Null when the kind's limit is reached; the caller sets the object up and makes it live.
+    EffectInstance* TakeEffect();
+    BeamInstance* TakeBeam();
+    SwipeInstance* TakeSwipe();
 
     // The swipe of the same owner, name, points, location and model key.
     struct SwipeKey {

@@ -224,4 +224,47 @@ TEST_F(BeamSwipeTest, ATrailLetsGoOfItsParticleWhenTheParticleIsReleased)
     EXPECT_EQ(second->particle, nullptr);
 }
 
+TEST_F(BeamSwipeTest, BeamsAndTrailsStopAtTheirLimitsAndReuseReapedOnes)
+{
+    EffectLimits small;
+    small.beams = 1;
+    small.swipes = 1;
+    Rebuild(small);
+    WriteEffect("bolt.bem", "maxAge 0\n");
+    WriteEffect("cut.swp", "maxAge 0.5\n");
+
+    system->StartBeam(&host, "bolt.bem", "Staff");
+    system->StartBeam(&host, "bolt.bem", "Tip");
+    system->StartBeam(&host, "bolt.bem", "Hilt");
+    ASSERT_EQ(system->GetLiveBeams().size(), 1u);
+    EXPECT_EQ(CountLogged("More than 1 live beams: new ones are dropped"), 1);
+    system->StartSwipe(&host, "", "cut.swp", "Tip", "Hilt");
+    system->StartSwipe(&host, "", "cut.swp", "Hilt", "Tip");
+    system->StartSwipe(&host, "", "cut.swp", "Staff", "Tip");
+    ASSERT_EQ(system->GetLiveSwipes().size(), 1u);
+    EXPECT_EQ(CountLogged("More than 1 live swipes: new ones are dropped"), 1);
+
+    BeamInstance* beam = system->GetLiveBeams()[0];
+    SwipeInstance* swipe = system->GetLiveSwipes()[0];
+    system->StopBeam(&host, "bolt.bem", "Staff");
+    system->StopSwipe(&host, "", "cut.swp", "Tip", "Hilt");
+    for (int frame = 0; frame < 4; ++frame)
+        system->UpdateAll(0.25f);
+    ASSERT_TRUE(system->GetLiveBeams().empty());
+    ASSERT_TRUE(system->GetLiveSwipes().empty());
+
+    // The reaped objects come back for the next start, set up for their new points.
+    system->StartBeam(&host, "bolt.bem", "Tip");
+    system->StartSwipe(&host, "", "cut.swp", "Hilt", "Tip");
+    ASSERT_EQ(system->GetLiveBeams().size(), 1u);
+    ASSERT_EQ(system->GetLiveSwipes().size(), 1u);
+    EXPECT_EQ(system->GetLiveBeams()[0], beam);
+    EXPECT_EQ(beam->tagIndex, 5);
+    EXPECT_TRUE(beam->active);
+    EXPECT_EQ(system->GetLiveSwipes()[0], swipe);
+    EXPECT_EQ(swipe->tagIndex1, 6);
+    EXPECT_EQ(swipe->tagIndex2, 5);
+    EXPECT_EQ(CountLogged("More than 1 live beams: new ones are dropped"), 1);
+}
+
 } // namespace
