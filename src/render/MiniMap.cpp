@@ -31,6 +31,12 @@ namespace {
 
 constexpr const char* kMiniMapMaskName = "Textures/UI/minimapmask.tga";
 
+// Opaque: the map's own opacity does not fade its icons.
+MiniMap::Icon MiniMapIconOf(const MapPin& pin)
+{
+    return {pin.position, {pin.colour[0], pin.colour[1], pin.colour[2], 1.0f}, pin.size, pin.text, pin.id, pin.kind};
+}
+
 int32_t MiniMapWrap(int32_t value, int32_t period)
 {
     int32_t wrapped = value % period;
@@ -263,14 +269,9 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
     pins.clear();
     if (source)
         source->AddEntityPins(pins, false);
-    worldMap.AddConnectionPins(pins);
-    for (const MapPin& pin : pins) {
-        Vector2 delta = camera.DeltaTo(pin.position);
-        float scale = static_cast<float>(std::max(zoom, 1));
-        if (std::fabs(delta.x / scale) > kIconReach || std::fabs(delta.y / scale) > kIconReach)
-            continue;
-        icons.push_back({pin.position, {pin.colour[0], pin.colour[1], pin.colour[2], 1.0f}, pin.size, pin.text, pin.id, pin.kind});
-    }
+    for (const MapPin& pin : pins)
+        AddEntityIcon(camera, pin);
+    AddConnectionIcons(camera);
     std::array<float, 4> rect{};
     if (!PlaceOnScreen(rect))
         return;
@@ -291,6 +292,29 @@ void MiniMap::BuildIcons(const WorldPos& camera, float mouseX, float mouseY)
     tooltip = hovered.text.empty() ? worldMap.GetPinText(hovered.kind, hovered.id) : hovered.text;
     std::array<float, 2> point = IconPoint(hovered, rect);
     tooltipRect = {point[0] - 4.0f, point[1] - 4.0f, 8.0f, 8.0f};
+}
+
+void MiniMap::AddIcon(const WorldPos& camera, const Icon& icon)
+{
+    Vector2 delta = camera.DeltaTo(icon.position);
+    float scale = static_cast<float>(std::max(zoom, 1));
+    if (std::fabs(delta.x / scale) > kIconReach || std::fabs(delta.y / scale) > kIconReach)
+        return;
+    icons.push_back(icon);
+}
+
+void MiniMap::AddEntityIcon(const WorldPos& camera, const MapPin& pin)
+{
+    AddIcon(camera, MiniMapIconOf(pin));
+}
+
+// The world map finds the explored openings; its pins are reused here so both maps show the same ones.
+void MiniMap::AddConnectionIcons(const WorldPos& camera)
+{
+    pins.clear();
+    worldMap.AddConnectionPins(pins);
+    for (const MapPin& pin : pins)
+        AddIcon(camera, MiniMapIconOf(pin));
 }
 
 // Where the icon's world position falls on the drawn map: the window's cells spread over it.
@@ -394,12 +418,16 @@ void MiniMap::DrawMap(const std::array<float, 4>& rect)
 void MiniMap::DrawIcons(const std::array<float, 4>& rect)
 {
     int32_t iconTexture = graphics.standardTexture ? graphics.standardTexture(3) : -1;
-    for (const Icon& icon : icons) {
-        std::array<float, 2> point = IconPoint(icon, rect);
-        float half = icon.size * 0.5f;
-        Color colour{icon.colour[0], icon.colour[1], icon.colour[2]};
-        graphics.immediate->DrawScreenQuad(iconTexture, point[0] - half, point[1] - half, point[0] + half,
-                                           point[1] + half, colour, icon.colour[3], {0.0f, 0.0f, 1.0f, 1.0f},
-                                           GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
+    for (const Icon& icon : icons)
+        DrawIcon(icon, rect, iconTexture);
+}
+
+void MiniMap::DrawIcon(const Icon& icon, const std::array<float, 4>& rect, int32_t iconTexture)
+{
+    std::array<float, 2> point = IconPoint(icon, rect);
+    float half = icon.size * 0.5f;
+    Color colour{icon.colour[0], icon.colour[1], icon.colour[2]};
+    graphics.immediate->DrawScreenQuad(iconTexture, point[0] - half, point[1] - half, point[0] + half,
+                                       point[1] + half, colour, icon.colour[3], {0.0f, 0.0f, 1.0f, 1.0f},
+                                       GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

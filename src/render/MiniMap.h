@@ -94,7 +94,14 @@ private:
     bool PlaceOnScreen(std::array<float, 4>& rect) const;
     void DrawMask(const std::array<float, 4>& rect);
     void DrawMap(const std::array<float, 4>& rect);
+    // Kept only within kIconReach zoom units of the camera on both axes.
+    void AddIcon(const WorldPos& camera, const Icon& icon);
+    void AddEntityIcon(const WorldPos& camera, const MapPin& pin);
+    // The openings to neighbouring levels explored more than half, after the entities.
+    void AddConnectionIcons(const WorldPos& camera);
     void DrawIcons(const std::array<float, 4>& rect);
+    // Centred on the icon's map point, size units across, in its colour and opacity.
+    void DrawIcon(const Icon& icon, const std::array<float, 4>& rect, int32_t iconTexture);
     std::array<float, 2> IconPoint(const Icon& icon, const std::array<float, 4>& rect) const;
 
     WorldMap& worldMap;
