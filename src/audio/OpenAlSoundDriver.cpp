@@ -177,6 +177,8 @@ int32_t OpenAlSoundDriver::GetSourceCount()
     return static_cast<int32_t>(sources.size());
 }
 
+void OpenAlSoundDriver::ReservedHook() {}
+
 void OpenAlSoundDriver::PostInit() {}
 
 // OpenAL mixes for the speakers the system is set up with; there is nothing to choose.

@@ -32,6 +32,7 @@ public:
 
     bool Init() override;
     void Shutdown() override;
+    void ReservedHook() override;
     int32_t GetSourceCount() override;
     void PostInit() override;
     void SetSpeakerType(int32_t type) override;

@@ -27,6 +27,8 @@ public:
     virtual bool Init() = 0;
     // Releases every source, buffer and stream record and closes the device.
     virtual void Shutdown() = 0;
+    // A slot kept free for a later device feature; the sound system never calls it.
+    virtual void ReservedHook() = 0;
     // Fixed from a successful Init until Shutdown.
     virtual int32_t GetSourceCount() = 0;
     // Called once, right after a successful Init.

@@ -19,6 +19,8 @@ public:
 
     bool Init() override { return Note("Init"), starts; }
     void Shutdown() override { Note("Shutdown"); }
+    // Noted so that the call lists show the sound system never uses it.
+    void ReservedHook() override { Note("ReservedHook"); }
     int32_t GetSourceCount() override { return sources; }
     void PostInit() override { Note("PostInit"); }
     void SetSpeakerType(int32_t type) override { Note("Speakers " + std::to_string(type)); }
