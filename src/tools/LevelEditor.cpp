@@ -513,6 +513,12 @@ AreaResource* LevelEditor::GetArea() const
     return dynamic_cast<AreaResource*>(gResourceManager->Get(loadedArea));
 }
 
+bool LevelEditor::ShowsNewGround() const
+{
+    const AreaResource* area = GetArea();
+    return !areaIsLoaded && area && area->GetBlockCount() == 0 && !IsFullLevel();
+}
+
 AreaBlock* LevelEditor::GetCurrentBlock() const
 {
     AreaResource* area = GetArea();

@@ -128,6 +128,8 @@ private:
     void ShowHoverInfo();
     void PaintHeld();
     bool IsFullLevel() const;
+    // A new area without blocks, in block mode: the view shows the ground its first block will take.
+    bool ShowsNewGround() const;
     bool IsCtrlDown() const;
     void PickUnderCursor(int32_t button);
     void ResolveBrushes();
@@ -140,6 +142,7 @@ private:
     void ShowMenu(const char* menuName) const;
     void SetMenuVisible(const char* menuName, bool on) const;
     void DrawTiles();
+    void DrawNewGround(const AreaResource& area);
     void DrawTile(int32_t tileX, int32_t tileY, int32_t shader, float lift);
     void DrawObject(int32_t tileX, int32_t tileY);
     // The level whose cells the overlays show: the preview, or a level holding only the block in edit.

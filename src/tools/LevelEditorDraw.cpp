@@ -1,4 +1,4 @@
-// LevelEditorDraw -- the area editor's view: a blue-cleared screen, the block's (or the preview level's) tiles top row first, their objects, and the tile under the cursor highlighted.
+// LevelEditorDraw -- the area editor's view: a blue-cleared screen, the block's (or the preview level's, or a new area's bare ground) tiles top row first, their objects, and the tile under the cursor highlighted.
 #include "tools/LevelEditor.h"
 
 #include "client/ScreenConversion.h"
@@ -43,6 +43,10 @@ void LevelEditor::Draw()
 void LevelEditor::DrawTiles()
 {
     AreaResource* area = GetArea();
+    if (area && ShowsNewGround()) {
+        DrawNewGround(*area);
+        return;
+    }
     if (!area || (currentBlock < 0 && !IsFullLevel()))
         return;
     int32_t width = area->GetBlockWidth();
@@ -69,6 +73,21 @@ void LevelEditor::DrawTiles()
     int32_t blockX = 0;
     int32_t blockY = 0;
     if (ResolveCursorTile(tileX, tileY, block, blockX, blockY))
+        DrawTile(tileX, tileY, highlightTexture.GetValue(), kLevelEditorHighlightLift);
+}
+
+// Bare tiles over one block's extent, the tile under the cursor highlighted as on a block.
+void LevelEditor::DrawNewGround(const AreaResource& area)
+{
+    for (int32_t y = area.GetBlockHeight() - 1; y >= 0; --y)
+        for (int32_t x = 0; x < area.GetBlockWidth(); ++x)
+            DrawTile(x, y, outlineTexture.GetValue(), 0.0f);
+    if (!gInputSystem)
+        return;
+    int32_t tileX = -1;
+    int32_t tileY = -1;
+    ScreenToTile(gInputSystem->GetCursorX(), gInputSystem->GetCursorY(), tileX, tileY);
+    if (tileX >= 0 && tileY >= 0 && tileX < area.GetBlockWidth() && tileY < area.GetBlockHeight())
         DrawTile(tileX, tileY, highlightTexture.GetValue(), kLevelEditorHighlightLift);
 }
 

@@ -56,6 +56,8 @@ void LevelEditor::NewArea()
     ClearLevelCaches();
     for (const char* name : kLevelEditorNewAreaConnections)
         ownArea->AddEdgeType(name);
+    // The new piece's ground lies around the home view: a view left elsewhere showed only blue.
+    viewTarget = homeView;
     if (active)
         RebuildFullLevel();
     clean = true;
@@ -301,11 +303,17 @@ bool LevelEditor::PaintAt(int32_t button, int32_t x, int32_t y)
     const ResourceHandle& brush = button == 0 ? texture : altTexture;
     if (textureMode ? !brush.IsValid() : (!object.IsValid() && button == 0))
         return false;
-    if (currentBlock < 0 && !IsFullLevel())
-        return false;
     int32_t tileX = -1;
     int32_t tileY = -1;
     ScreenToTile(x, y, tileX, tileY);
+    if (currentBlock < 0 && !IsFullLevel()) {
+        // The bare ground of a new area is its first block to come: the first stroke on it makes it.
+        bool lays = textureMode || button == 0;
+        if (!lays || !ShowsNewGround() || tileX < 0 || tileY < 0 || tileX >= GetArea()->GetBlockWidth() ||
+            tileY >= GetArea()->GetBlockHeight())
+            return false;
+        NewBlock();
+    }
     LevelGeometry g = LevelGeometry::Current();
     // A brush is never wider than the level, so a huge size cannot loop for ever.
     int32_t radius = textureMode ? std::min(brushSize, g.levelTileWidth) : 0;

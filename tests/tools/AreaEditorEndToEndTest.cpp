@@ -43,6 +43,52 @@ TEST_F(EditorsGL, TheBackgroundIsBlueAndAPaintedTileTakesItsTexturesColour)
 }
 
 
+// The strip's New, clicked with a shipped block in edit and the view moved off it, puts the view
+// back on the new area's ground and draws it, and the first stroke there makes its first block.
+TEST_F(EditorsGL, NewShowsTheNewAreasGroundAndTheFirstStrokeMakesItsBlock)
+{
+    TypeOnConsole("editor 1");
+    ASSERT_TRUE(Editor().IsActive());
+    SetVar("EditorAreaFileName", "grasslands.ara");
+    Run("EditorLoadArea");
+    SetVar("EditorBlockIndex", "0");
+    Run("EditorChangeBlock");
+    ASSERT_NE(Editor().GetCurrentBlock(), nullptr);
+    for (int i = 0; i < 40; ++i)
+        Tap(SDL_SCANCODE_RIGHT);
+    ASSERT_TRUE(NearlyBlue(PixelAt(Screenshot(), kMidX, kMidY))) << "the view has left the block";
+    ASSERT_TRUE(Editor().IsClean());
+
+    // The New button's middle, on the strip at the screen's right.
+    ClickAt(430 + 55, 15);
+    EXPECT_EQ(Area().GetBlockCount(), 0) << "a new area, not the loaded one";
+    EXPECT_EQ(Editor().GetCurrentBlock(), nullptr);
+    TargaImage shown = Screenshot();
+    EXPECT_TRUE(NearlyBlue(PixelAt(shown, 5, 5))) << "the blue lies around the ground";
+    std::array<int, 3> ground = PixelAt(shown, kMidX, kMidY);
+    EXPECT_FALSE(NearlyBlue(ground)) << "the new area's ground is drawn under the view";
+
+    // Painting it makes the first block, and the tile takes the brush's colour.
+    Run("EditorTextureMode");
+    SetVar("EditorTexture", kGrass);
+    ClickAt(kMidX, kMidY);
+    ASSERT_EQ(Area().GetBlockCount(), 1);
+    EXPECT_EQ(Editor().GetCurrentBlockIndex(), 0);
+    auto [x, y] = TileAt(kMidX, kMidY);
+    EXPECT_NE(TileName(0, x, y).find("floor_grass_01"), std::string::npos) << TileName(0, x, y);
+    std::array<int, 3> grass = PixelAt(Screenshot(), kMidX, kMidY);
+    EXPECT_GT(grass[1], grass[0] + 10) << "the grass is green";
+    EXPECT_NE(grass, ground);
+    // An erase on a new area's bare ground lays nothing, so it makes no block.
+    ClickAt(430 + 55, 15);
+    ASSERT_TRUE(Shown("EditorNewConfirm")) << "the painted block asks first";
+    Run("hideMenu EditorNewConfirm");
+    Run("EditorNew 0");
+    Run("EditorObjectMode");
+    ClickAt(kMidX, kMidY, SDL_BUTTON_RIGHT);
+    EXPECT_EQ(Area().GetBlockCount(), 0);
+}
+
 TEST_F(EditorsGL, TheCollisionOverlaysShowTheBlocksCellsInTheFirstColourWhereFree)
 {
     EnterWithNewBlock();
