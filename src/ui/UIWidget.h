@@ -241,6 +241,10 @@ public:
     // Set while the UI system draws the dragged widget at the cursor.
     bool drawnAtCursor = false;
 
+    // The width the text has from where it starts to the box's right edge; 0 or less for a
+    // widget of no size.
+    float TextRoom() const;
+
 protected:
     // The text as last drawn: translated and measured again only when its source changes, so a
     // steady menu draws without allocating.
@@ -272,9 +276,6 @@ private:
     void DrawTextBackdrop(float x, float y) const;
     void MeasureShownText(const WString& shown);
     void PrepareDrawnText(const std::string& source);
-    // The width the text has from where it starts to the box's right edge; 0 or less for a
-    // widget of no size.
-    float TextRoom() const;
     bool EvaluateGameCondition(int32_t condition) const;
     bool EvaluatePlayerCondition(int32_t condition) const;
     bool EvaluateCovenantCondition(int32_t condition) const;
