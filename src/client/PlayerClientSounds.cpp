@@ -149,7 +149,6 @@ void PlayerClient::UpdateLevelName()
     // Mended: a level past the end of the list counted as discovered, though the host grows the
     // list only as levels are reached, so a first visit read "Entering".
     bool firstTime = position.level > 0 && (level >= discoveredLevels.size() || !discoveredLevels[level]);
-    gTextEvents->AddTextEvent(StringFormat(firstTime ? "$$Discovered$$ %s" : "$$Entering$$ %s", name.c_str()),
-                              kPlayerLevelNameX, kPlayerLevelNameY, kPlayerLevelNameSeconds, kPlayerLevelNameKind,
-                              true, false);
+    gTextEvents->AddWorldNotice(StringFormat(firstTime ? "$$Discovered$$ %s" : "$$Entering$$ %s", name.c_str()),
+                                kPlayerLevelNameX, kPlayerLevelNameY, kPlayerLevelNameSeconds, kPlayerLevelNameKind);
 }

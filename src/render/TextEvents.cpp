@@ -105,6 +105,8 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->expiry = TextEventsLater(now, duration);
     record->fadeEnd = TextEventsLater(now, duration + kTextEventsFadeSeconds);
     record->centred = centred;
+    // A slot reused by another sender is no longer the world's notice.
+    record->world = false;
     if (centred) {
         TextSize size = MeasureTextW(TextEventsFont(1), record->displayText);
         x = std::clamp(x - size.width * 0.5f, kTextEventsEdge,
@@ -125,6 +127,15 @@ void TextEvents::AddNewsLine(std::string_view text, float x, float y, float dura
     AddTextEvent(text, x, y, duration, kLogKind, false, true);
     // Log lines always stack, so the line just made is the last record.
     records.back().news = true;
+}
+
+void TextEvents::AddWorldNotice(std::string_view text, float x, float y, float duration, int32_t kind)
+{
+    AddTextEvent(text, x, y, duration, kind, true, false);
+    // An independent notice is always a new record, the last one.
+    Record* record = kind == kIndependentKind ? &records.back() : const_cast<Record*>(FindTextEvent(kind));
+    if (record)
+        record->world = true;
 }
 
 const TextEvents::Record* TextEvents::FindTextEvent(int32_t kind) const
@@ -296,6 +307,9 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     std::vector<const Record*> shownLog = logPass ? GetShownLogRecords() : std::vector<const Record*>{};
     // The lines tell of the world: over the map they would lie on some other level's ground.
     bool menuShown = (ui && ui->IsBlockingMenuShown()) || mapShown;
+    // A notice of the world goes behind whatever stands in front of the world: it would be written
+    // over the menu's own words.
+    bool worldHidden = menuShown || (ui && ui->IsFullScreenMenuShown());
     if (logPass && !menuShown)
         DrawLogBackground(shownLog, h1, ui, scene);
     bool paused = scene && scene->IsPaused();
@@ -311,6 +325,8 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
             if (menuShown)
                 continue;
         }
+        if (record.world && worldHidden)
+            continue;
         if (!gameRunning || (isLog && std::find(shownLog.begin(), shownLog.end(), &record) == shownLog.end()))
             continue;
         int32_t font = TextEventsFont(isLog ? 0 : 1);

@@ -42,6 +42,8 @@ public:
         bool active = true;
         // A log line of news about others, which yields the view to the player's own lines.
         bool news = false;
+        // A notice of the world (the level entered): a menu in front of the world, or the map, hides it.
+        bool world = false;
     };
 
     // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
@@ -55,6 +57,8 @@ public:
     // A log line of news about others: kept and saved as any log line, but while the player's
     // own lines are still fresh it takes at most half of the lines shown.
     void AddNewsLine(std::string_view text, float x, float y, float duration);
+    // A centred notice of the world in its slot kind: not drawn while a menu holds the game or the map stands in place of the world.
+    void AddWorldNotice(std::string_view text, float x, float y, float duration, int32_t kind);
     // The first record of the kind; null for kind 0.
     const Record* FindTextEvent(int32_t kind) const;
     // Once a frame: faded notices go, faded log lines stay inactive, the oldest log lines past

@@ -23,7 +23,7 @@ public:
 
 class TextEventsUi : public FrameUi {
 public:
-    bool IsFullScreenMenuShown() const override { return false; }
+    bool IsFullScreenMenuShown() const override { return fullScreen; }
     bool IsBlockingMenuShown() const override { return blocking; }
     void DrawHelpBottom(float) override {}
     void UpdateAndDraw(float) override {}
@@ -32,6 +32,7 @@ public:
     Vector2 GetLogPosition() const override { return {20.0f, 300.0f}; }
     Vector2 GetAlternateLogOffset() const override { return {0.0f, -40.0f}; }
     bool blocking = false;
+    bool fullScreen = false;
 };
 
 // Every byte is a glyph 6 wide and 10 high.
@@ -203,6 +204,38 @@ TEST_F(TextEvents, ANoticeFadesOverTheSecondAfterItsExpiry)
     EXPECT_NEAR(drawn[0].first, 127, 2);
     Advance(0.6f);
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
+}
+
+// The level's name belongs to the world: a full-screen menu, a menu holding the game (the escape
+// menu stands where the name is written) and the map hide it, while a notice the player asked for
+// from a menu stays; a slot reused by another sender is shown again.
+TEST_F(TextEvents, AMenuInFrontOfTheWorldHidesTheWorldsNoticeOnly)
+{
+    LoadFonts();
+    events.AddWorldNotice("Entering Town", 320.0f, 100.0f, 5.0f, 2);
+    events.AddTextEvent("Exported", 320.0f, 240.0f, 5.0f, 0, true, false);
+    ASSERT_EQ(DrawnTexts(false, 0.0f).size(), 2u);
+    struct Case {
+        const char* what;
+        bool fullScreen;
+        bool blocking;
+        bool map;
+    };
+    for (const Case& c : {Case{"full-screen menu", true, false, false}, Case{"escape menu", false, true, false},
+                          Case{"world map", false, false, true}}) {
+        SCOPED_TRACE(c.what);
+        ui.fullScreen = c.fullScreen;
+        ui.blocking = c.blocking;
+        auto drawn = DrawnTexts(false, 0.0f, c.map);
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_GT(drawn[0].second, 200.0f) << "the notice the menu asked for is the one drawn";
+    }
+    ui.fullScreen = false;
+    ui.blocking = false;
+    EXPECT_EQ(DrawnTexts(false, 0.0f).size(), 2u) << "the menu gone, the level's name is back";
+    ui.fullScreen = true;
+    events.AddTextEvent("A message", 320.0f, 100.0f, 5.0f, 2, true, false);
+    EXPECT_EQ(DrawnTexts(false, 0.0f).size(), 2u);
 }
 
 TEST_F(TextEvents, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
