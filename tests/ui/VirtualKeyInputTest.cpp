@@ -91,6 +91,19 @@ TEST_F(VirtualKeyInput, AKeyAnotherActionHoldsIsSwappedForTheOldKeyAndWarns)
     EXPECT_EQ(vars.GetStringByName("keyPrompt"), "0");
 }
 
+// A plain binding made while the warning still stands leaves it naming the action that lost its key.
+TEST_F(VirtualKeyInput, AWarningStillShownKeepsItsActionThroughALaterPlainBinding)
+{
+    Press(kBindKeyM);
+    ASSERT_TRUE(WarningShown());
+    EXPECT_EQ(vars.GetStringByName("KeySwappedAction"), "VirtualMap");
+    vars.SetStringByName("keyPrompt", "1");
+    Press(kBindKeyF5);
+    EXPECT_TRUE(keys.IsBoundTo(inventory, kBindKeyF5, VirtualKeys::kKeyboard));
+    EXPECT_TRUE(WarningShown());
+    EXPECT_EQ(vars.GetStringByName("KeySwappedAction"), "VirtualMap");
+}
+
 TEST_F(VirtualKeyInput, AnUnknownActionBindsNothingAndWarns)
 {
     vars.SetStringByName("keyAction", "NoSuchAction");

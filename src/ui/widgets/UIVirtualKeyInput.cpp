@@ -48,9 +48,13 @@ void UIVirtualKeyInput::Capture(int32_t code, bool isMouse)
     // and the warning says so.
     std::string swapped;
     bool bound = gVirtualKeys && gVirtualKeys->BindSwapping(code, isMouse, action, swapped);
+    if (bound && swapped.empty())
+        return;
+    // Written only with the warning it fills: a plain binding made while an earlier warning still
+    // stands left that warning naming nobody.
     if (gUserVarSystem && gUserVarSystem->IsReady())
         gUserVarSystem->SetStringByName("KeySwappedAction", swapped.empty() ? std::string() : ActionLabel(swapped));
-    if ((!bound || !swapped.empty()) && !duplicateMenuName.empty() && gUISystem)
+    if (!duplicateMenuName.empty() && gUISystem)
         gUISystem->PushMenu(gUISystem->FindMenu(duplicateMenuName));
 }
 
