@@ -30,6 +30,9 @@ constexpr int32_t kTextEventsCornerKind = 6;
 // room's start still wraps at that width and runs off the edge rather than one glyph a line.
 constexpr float kTextEventsEdge = 5.0f;
 constexpr float kTextEventsMinRoom = 120.0f;
+// A centred notice wraps inside the middle band, clear of the HUD's buttons under the mini-map
+// (from x 522): a refusal as wide as the screen ran under them and could not be read.
+constexpr float kTextEventsCentredRoom = 396.0f;
 
 TimeStamp TextEventsNow()
 {
@@ -61,7 +64,7 @@ WString TextEventsWiden(std::string_view text)
 // The line broken where it would run past the screen's right edge (centred: past either edge).
 WString TextEventsFitScreen(WString wide, int32_t font, float x, bool centred)
 {
-    float room = centred ? 640.0f - 2.0f * kTextEventsEdge : 640.0f - kTextEventsEdge - x;
+    float room = centred ? kTextEventsCentredRoom : 640.0f - kTextEventsEdge - x;
     room = std::max(room, kTextEventsMinRoom);
     if (MeasureTextW(font, wide).width <= room)
         return wide;

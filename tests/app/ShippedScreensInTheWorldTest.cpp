@@ -667,7 +667,8 @@ TEST_P(ShippedWordsOnScreen, AListRowWiderThanItsListIsCutShortInsideIt)
 }
 
 // The world host's refusal and a line of the log, each the widest text the language holds, break
-// at the screen's width: no letter is cut at either edge of the window.
+// at the screen's width: no letter is cut at either edge of the window, and a centred refusal
+// wraps clear of the buttons down the right.
 TEST_P(ShippedWordsOnScreen, AMessageLineWrapsAtTheScreensWidth)
 {
     ASSERT_NO_FATAL_FAILURE(StartBoth());
@@ -681,6 +682,8 @@ TEST_P(ShippedWordsOnScreen, AMessageLineWrapsAtTheScreensWidth)
     gGameServices->SendMessageTo(HostPlayer()->entityNumber, widest, 1);
     Frames(4);
     TargaImage shot = PlainShot();
+    const UIWidget* mapButton = gUISystem->FindWidgetByPath("InGame::MapButton");
+    ASSERT_NE(mapButton, nullptr);
     // White letters in the outermost columns of the window, in a message's rows, would be a line
     // cut by the window's edge.
     auto white = [](const std::array<int, 3>& p) { return p[0] > 230 && p[1] > 230 && p[2] > 230; };
@@ -694,6 +697,10 @@ TEST_P(ShippedWordsOnScreen, AMessageLineWrapsAtTheScreensWidth)
         TextSize size = MeasureTextW(fontOf(record.kind), record.displayText);
         EXPECT_GE(record.x, 0.0f);
         EXPECT_LE(record.x + size.width, 640.0f);
+        // A centred line stands clear of the HUD's buttons under the mini-map, which it would cross.
+        if (record.centred) {
+            EXPECT_LE(record.x + size.width, mapButton->GetScreenPosition().x);
+        }
         EXPECT_GT(size.height, 20.0f) << "the line broke in two or more";
         int top = std::max(0, WindowY(record.y));
         int bottom = std::min(shot.GetHeight(), WindowY(record.y + size.height));
