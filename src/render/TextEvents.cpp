@@ -321,7 +321,9 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     std::array<int32_t, kTextEventsStackKinds> stacked{};
     for (Record& record : records) {
         bool isLog = record.kind == kLogKind;
-        if (isLog != logPass)
+        // A notice of the world is drawn with the log, before the menus, so an open window covers
+        // it rather than having it written across its own words.
+        if ((isLog || record.world) != logPass)
             continue;
         if (isLog) {
             HoldLogLine(record, seconds, menuShown, paused);

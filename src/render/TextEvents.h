@@ -64,7 +64,8 @@ public:
     // Once a frame: faded notices go, faded log lines stay inactive, the oldest log lines past
     // "ui_maxTextEventsSaved" go.
     void ExpireTextEvents();
-    // The log (logPass) or every other event, in the 640 x 480 space. The interface and the
+    // The log and the world's notices (logPass, drawn before the menus) or every other event, in
+    // the 640 x 480 space. The interface and the
     // scene may be null: no menu then, and no game to draw for. While the world map stands in
     // place of the world (mapShown) the log is held as behind a menu.
     void DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, const FrameScene* scene,

@@ -206,15 +206,21 @@ TEST_F(TextEvents, ANoticeFadesOverTheSecondAfterItsExpiry)
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
 }
 
-// The level's name belongs to the world: a full-screen menu, a menu holding the game (the escape
-// menu stands where the name is written) and the map hide it, while a notice the player asked for
-// from a menu stays; a slot reused by another sender is shown again.
-TEST_F(TextEvents, AMenuInFrontOfTheWorldHidesTheWorldsNoticeOnly)
+// The level's name belongs to the world: it is drawn with the log, before the menus, so an open
+// window covers it; a full-screen menu, a menu holding the game (the escape menu stands where the
+// name is written) and the map hide it, while a notice the player asked for from a menu stays
+// over the menus. A slot reused by another sender is an ordinary notice again.
+TEST_F(TextEvents, TheWorldsNoticeLiesUnderTheMenusAndAMenuInFrontOfTheWorldHidesIt)
 {
     LoadFonts();
     events.AddWorldNotice("Entering Town", 320.0f, 100.0f, 5.0f, 2);
     events.AddTextEvent("Exported", 320.0f, 240.0f, 5.0f, 0, true, false);
-    ASSERT_EQ(DrawnTexts(false, 0.0f).size(), 2u);
+    auto under = DrawnTexts(true, 0.0f);
+    auto over = DrawnTexts(false, 0.0f);
+    ASSERT_EQ(under.size(), 1u);
+    ASSERT_EQ(over.size(), 1u);
+    EXPECT_LT(under[0].second, 150.0f) << "the level's name goes under the menus";
+    EXPECT_GT(over[0].second, 200.0f) << "the notice a menu asked for goes over them";
     struct Case {
         const char* what;
         bool fullScreen;
@@ -226,15 +232,14 @@ TEST_F(TextEvents, AMenuInFrontOfTheWorldHidesTheWorldsNoticeOnly)
         SCOPED_TRACE(c.what);
         ui.fullScreen = c.fullScreen;
         ui.blocking = c.blocking;
-        auto drawn = DrawnTexts(false, 0.0f, c.map);
-        ASSERT_EQ(drawn.size(), 1u);
-        EXPECT_GT(drawn[0].second, 200.0f) << "the notice the menu asked for is the one drawn";
+        EXPECT_TRUE(DrawnTexts(true, 0.0f, c.map).empty());
+        EXPECT_EQ(DrawnTexts(false, 0.0f, c.map).size(), 1u) << "the notice the menu asked for stays";
     }
     ui.fullScreen = false;
     ui.blocking = false;
-    EXPECT_EQ(DrawnTexts(false, 0.0f).size(), 2u) << "the menu gone, the level's name is back";
-    ui.fullScreen = true;
+    EXPECT_EQ(DrawnTexts(true, 0.0f).size(), 1u) << "the menu gone, the level's name is back";
     events.AddTextEvent("A message", 320.0f, 100.0f, 5.0f, 2, true, false);
+    EXPECT_TRUE(DrawnTexts(true, 0.0f).empty());
     EXPECT_EQ(DrawnTexts(false, 0.0f).size(), 2u);
 }
 
