@@ -190,8 +190,7 @@ bool World::ReadFromDatabase(std::string_view name, int32_t newDifficulty, bool 
         Reset();
         return false;
     }
-    layoutGrid = std::make_unique<LayoutGrid>(worldSizes[static_cast<size_t>(selectedSize)].width,
-                                              worldSizes[static_cast<size_t>(selectedSize)].height);
+    CreateLayoutGrid(worldSizes[static_cast<size_t>(selectedSize)]);
     ReadSecretAreas(*adventure);
     ReadSections(*adventure);
     WorldLayout layout(*this, *layoutGrid, worldSizes[static_cast<size_t>(selectedSize)]);
@@ -330,7 +329,7 @@ void World::AssignSectionMonsterLevels(WorldSection& section, int32_t base)
         int32_t last = -1;
         layoutGrid->GetSpan(row, first, last);
         for (int32_t column = first; column <= last; ++column) {
-            Level* level = layoutGrid->GetCell(column, row);
+            Level* level = GetGridCell(column, row);
             if (!level)
                 continue;
             float value = static_cast<float>(std::abs(column - halfWidth)) * section.monsterLevelsFromWidth +
@@ -473,6 +472,16 @@ Level* World::AddLevel(std::unique_ptr<Level> level)
     return levels.back().get();
 }
 
+void World::CreateLayoutGrid(const WorldSize& size)
+{
+    layoutGrid = std::make_unique<LayoutGrid>(size.width, size.height);
+}
+
+Level* World::GetGridCell(int32_t column, int32_t row) const
+{
+    return layoutGrid ? layoutGrid->GetCell(column, row) : nullptr;
+}
+
 Level* World::AddLevelToGrid(int32_t row, int32_t column, std::unique_ptr<Level> level, bool path)
 {
     level->column = column;
@@ -544,9 +553,9 @@ void World::JoinGrid()
         int32_t last = -1;
         layoutGrid->GetSpan(row, first, last);
         for (int32_t column = first; column <= last; ++column) {
-            Level* level = layoutGrid->GetCell(column, row);
+            Level* level = GetGridCell(column, row);
             for (LevelStep step : kJoinSteps)
-                ConnectLevels(level, layoutGrid->GetCell(column + step.dx, row + step.dy), LevelJoin::Undecided);
+                ConnectLevels(level, GetGridCell(column + step.dx, row + step.dy), LevelJoin::Undecided);
         }
     }
     // Each pass that changes anything adds a neighbour, so the passes end.

@@ -113,6 +113,11 @@ public:
     // ---- Building: the layout's tools ------------------------------------------------------
     // Null outside a read.
     LayoutGrid* GetLayoutGrid() const { return layoutGrid.get(); }
+    // A fresh grid of the size's cells for a read: no rows used, every cell empty, every row's
+    // bounds -1. Replaces the grid of an earlier read.
+    void CreateLayoutGrid(const WorldSize& size);
+    // The level in the cell; null outside the grid, in an empty cell and outside a read.
+    Level* GetGridCell(int32_t column, int32_t row) const;
     // Stores the level in the cell (when inside the grid) and appends it to the list.
     Level* AddLevelToGrid(int32_t row, int32_t column, std::unique_ptr<Level> level, bool path);
     // Appends the new level below the parent, joined by a pair of gates at random points.

@@ -160,7 +160,7 @@ bool WorldLayout::IsFree(int32_t column, int32_t row) const
 {
     if (column < 0 || row < 0 || column >= grid.GetWidth() || row >= grid.GetHeight())
         return false;
-    return !claimed[static_cast<size_t>(row * grid.GetWidth() + column)] && !grid.GetCell(column, row);
+    return !claimed[static_cast<size_t>(row * grid.GetWidth() + column)] && !world.GetGridCell(column, row);
 }
 
 void WorldLayout::Claim(int32_t column, int32_t row)

@@ -392,3 +392,48 @@ TEST_F(WorldDatabase, LevelNotificationsReachTheirSidesUntilDestroyed)
 }
 
 } // namespace
+
+TEST_F(WorldDatabase, LayoutGridHoldsPlacedLevelsAndTheRowBounds)
+{
+    EXPECT_EQ(world.GetGridCell(0, 0), nullptr);
+    WorldSize size;
+    size.width = 5;
+    size.height = 3;
+    world.CreateLayoutGrid(size);
+    Level* path = world.AddLevelToGrid(0, 2, std::make_unique<Level>(), true);
+    Level* edge = world.AddLevelToGrid(0, 0, std::make_unique<Level>(), false);
+    Level* right = world.AddLevelToGrid(1, 4, std::make_unique<Level>(), false);
+    Level* outside = world.AddLevelToGrid(1, 5, std::make_unique<Level>(), false);
+    EXPECT_EQ(world.GetLevelCount(), 4);
+    EXPECT_EQ(outside->index, 3);
+
+    struct Cell {
+        int32_t column, row;
+        Level* level;
+    };
+    for (const Cell& cell : {Cell{2, 0, path}, Cell{0, 0, edge}, Cell{4, 1, right}, Cell{1, 0, nullptr},
+                             Cell{5, 1, nullptr}, Cell{-1, 0, nullptr}, Cell{0, 3, nullptr}, Cell{0, -1, nullptr}})
+        EXPECT_EQ(world.GetGridCell(cell.column, cell.row), cell.level) << cell.column << "," << cell.row;
+
+    const LayoutGrid& grid = *world.GetLayoutGrid();
+    EXPECT_EQ(grid.GetRowCount(), 2);
+    // Row 0 reaches the left edge (-2) and ends before column 3; row 1 reaches the right edge.
+    EXPECT_EQ(grid.GetLeftBound(0), -2);
+    EXPECT_EQ(grid.GetRightBound(0), 3);
+    EXPECT_EQ(grid.GetLeftBound(1), 3);
+    EXPECT_EQ(grid.GetRightBound(1), -2);
+    EXPECT_EQ(grid.GetPathLeft(0), 2);
+    EXPECT_EQ(grid.GetPathRight(0), 2);
+    EXPECT_EQ(grid.GetPathLeft(1), -1);
+
+    world.CreateLayoutGrid(size);
+    const LayoutGrid& fresh = *world.GetLayoutGrid();
+    EXPECT_EQ(fresh.GetRowCount(), 0);
+    EXPECT_EQ(world.GetGridCell(2, 0), nullptr);
+    for (int32_t row = 0; row < 3; ++row) {
+        EXPECT_EQ(fresh.GetLeftBound(row), -1);
+        EXPECT_EQ(fresh.GetRightBound(row), -1);
+        EXPECT_EQ(fresh.GetPathLeft(row), -1);
+        EXPECT_EQ(fresh.GetPathRight(row), -1);
+    }
+}
