@@ -70,16 +70,12 @@ void ActorRestartSenses(RandomTimer& timer, float sensesTime)
     timer.running = 1;
 }
 
-// The hate a buff raises: the skill's "HateChange" at its level for the buffer, through the
-// buffer's HateChange modifier. The event carries the skill as its definition's entry id.
+// The hate a buff raises. The event carries the skill as its definition's entry id.
 float ActorBuffHate(uint32_t skillWord, const Sentient& buffer)
 {
-    const SkillBase* skill = buffer.skillList->FindSkillByEntryIndex(static_cast<int32_t>(skillWord));
-    if (!skill || !skill->definition)
-        return 0.0f;
-    float hate = skill->definition->GetHateChangeAtLevel(skill->GetLevel());
-    buffer.ApplyDynamicStat(DynamicStat::HateChange, dynamic_cast<const Skill*>(skill), hate);
-    return hate;
+    const auto* skill =
+        dynamic_cast<const Skill*>(buffer.skillList->FindSkillByEntryIndex(static_cast<int32_t>(skillWord)));
+    return skill && skill->definition ? skill->GetHateChange(buffer) : 0.0f;
 }
 
 int ActorUseEntityEventId()
@@ -109,7 +105,7 @@ void Actor::Update(float seconds)
     SenseEnemies();
     UpdateHateTarget(seconds);
     skillList->ChooseSkill(*this);
-    UpdateBehaviors(seconds);
+    UpdateBehaviours(seconds);
     if (gGameServices && gGameServices->IsLevelGenerated(position.level))
         Walk();
     Greet();
@@ -222,7 +218,7 @@ void Actor::AddBehavior(std::unique_ptr<BehaviorBase> behavior)
         behaviors.push_back(std::move(behavior));
 }
 
-void Actor::UpdateBehaviors(float seconds)
+void Actor::UpdateBehaviours(float seconds)
 {
     for (const auto& behavior : behaviors)
         RandomTimer::UpdateList(behavior->timers, seconds);

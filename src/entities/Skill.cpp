@@ -89,6 +89,15 @@ float Skill::GetCastTime(const Sentient* user) const
     return time;
 }
 
+float Skill::GetHateChange(const Sentient& user) const
+{
+    if (!definition)
+        return 0.0f;
+    float hate = definition->GetHateChangeAtLevel(GetLevel());
+    user.ApplyDynamicStat(DynamicStat::HateChange, this, hate);
+    return hate;
+}
+
 bool Skill::IsSpell() const
 {
     return definition && definition->GetCastTimeAtLevel(GetLevel()) > 0.0f;

@@ -61,6 +61,9 @@ public:
     int32_t GetPowerCost(const Sentient* user) const;
     // "CastTime" at the level, through the user's CastTime.
     float GetCastTime(const Sentient* user) const;
+    // "HateChange" at the level, through the user's HateChange: what a victim of the user's
+    // skill, or an enemy of the one the user buffs, comes to hate the user by.
+    float GetHateChange(const Sentient& user) const;
     // A skill with a cast time at its level.
     bool IsSpell() const;
     // The definition's record id; -1 without one.

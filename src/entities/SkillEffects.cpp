@@ -214,8 +214,7 @@ void Skill::ChangeVictimHate(Sentient& user, Entity& victim) const
     if (!actor)
         return;
     int32_t level = GetLevel();
-    float hate = definition->GetHateChangeAtLevel(level);
-    user.ApplyDynamicStat(DynamicStat::HateChange, this, hate);
+    float hate = GetHateChange(user);
     if (hate != 0.0f) {
         Entity* hated = &user;
         if (definition->randomHateVictim && gGameServices) {

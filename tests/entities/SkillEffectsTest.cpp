@@ -49,6 +49,21 @@ SkillGrudge
     HateChange 4
     SilentHateChange 2
 }
+SkillWard
+{
+    Type Skill
+    BasicSkill 1
+    NeedsFriend 1
+    StatusEffect StatusEffectBasicRegen
+    HateChange 7
+}
+SkillQuietWard
+{
+    Type Skill
+    BasicSkill 1
+    NeedsFriend 1
+    StatusEffect StatusEffectBasicRegen
+}
 SkillFan
 {
     Type Skill
@@ -357,6 +372,37 @@ TEST_F(SkillEffects, HateAndSilentHateAddUp)
     Actor* victim = SpawnActor("MonsterTester", 5, 30, 0);
     Learn(*user, "SkillGrudge").ApplyToEnemies(*user, victim);
     EXPECT_FLOAT_EQ(victim->FindHateEntry(user)->hate, 6.0f);
+}
+
+TEST_F(SkillEffects, ABuffMakesTheBuffedOnesFoesHateTheBufferByTheSkillsHateChange)
+{
+    struct Case {
+        const char* skill;
+        bool watcherHostile;
+        float hate; // 0: no entry for the buffer
+    };
+    for (const Case& c : {Case{"SkillWard", true, 7.0f}, Case{"SkillWard", false, 0.0f}, Case{"SkillQuietWard", true, 0.0f}}) {
+        SCOPED_TRACE(std::string(c.skill) + (c.watcherHostile ? " hostile" : " calm"));
+        Actor* buffer = SpawnActor("MonsterTester", 5, 0, 0);
+        Sentient* buffed = SpawnTarget(30, 0);
+        Actor* watcher = SpawnActor("MonsterTester", 5, 60, 0);
+        buffed->AddEngaged(watcher);
+        if (c.watcherHostile)
+            watcher->AddToHateList(buffed);
+        Skill& skill = Learn(*buffer, c.skill);
+        EXPECT_FLOAT_EQ(skill.GetHateChange(*buffer), c.hate);
+        const int32_t usual = game.relationship;
+        game.relationship = 4;
+        EXPECT_TRUE(skill.ApplyToAllies(*buffer, buffed));
+        game.relationship = usual;
+        const HateEntry* entry = watcher->FindHateEntry(buffer);
+        if (c.hate > 0.0f) {
+            ASSERT_NE(entry, nullptr);
+            EXPECT_FLOAT_EQ(entry->hate, c.hate);
+        } else {
+            EXPECT_EQ(entry, nullptr);
+        }
+    }
 }
 
 TEST_F(SkillEffects, ExtraProjectilesFanOutAndTheFacingIsRestored)

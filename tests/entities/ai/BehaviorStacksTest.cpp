@@ -80,6 +80,6 @@ TEST_F(BehaviorStacks, AnArchetypeWithoutAStackGivesNoBehaviours)
 {
     Actor* actor = SpawnActor("MonsterTester");
     EXPECT_TRUE(actor->GetBehaviors().empty());
-    actor->UpdateBehaviors(0.05f);
+    actor->UpdateBehaviours(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), nullptr);
 }
