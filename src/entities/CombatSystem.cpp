@@ -218,7 +218,7 @@ int32_t CombatDealEntries(Entity* attacker, Entity* target, const StatPairList& 
         }
         int32_t dealt = CombatEntryDamage(attacker, target, amount, type, armor, overTime);
         total += dealt;
-        target->OnDamagePart(dealt, type);
+        target->OnDamageOfType(dealt, type);
     }
     return CombatSaturate(total);
 }

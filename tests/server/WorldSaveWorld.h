@@ -437,7 +437,7 @@ public:
             WriteWorldPos(buffer, entity->position);
             buffer.WriteInt(entity->facing);
             buffer.WriteString(entity->modelName);
-            entity->WriteSaved(buffer);
+            entity->WriteSavedState(buffer);
         }
         buffer.WriteBool(false);
     }
