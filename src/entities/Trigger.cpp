@@ -64,7 +64,7 @@ void Trigger::Fire(Entity* user)
         FadeOutAndDelete(fadeTime);
 }
 
-bool Trigger::IsFree() const
+bool Trigger::ShouldSaveWithWorld() const
 {
     return !(triggered && fadeTime > 0.0f);
 }

@@ -130,10 +130,10 @@ TEST_F(TriggerSwitch, TheUserUnlocksAndAFadingSwitchLeavesTheSaveAndTheWorld)
 {
     Trigger* vault = Switch("LeverVault");
     SafePointer watch(vault);
-    EXPECT_TRUE(vault->IsFree());
+    EXPECT_TRUE(vault->ShouldSaveWithWorld());
     vault->Use(user);
     EXPECT_EQ(user->unlocked, (std::vector<std::string>{"VaultKey"}));
-    EXPECT_FALSE(vault->IsFree());
+    EXPECT_FALSE(vault->ShouldSaveWithWorld());
     game.StepFor(1.4f);
     EXPECT_TRUE(watch);
     EXPECT_LT(vault->alpha, 0.2f);
