@@ -379,26 +379,28 @@ TEST_F(SkillEffects, ABuffMakesTheBuffedOnesFoesHateTheBufferByTheSkillsHateChan
     struct Case {
         const char* skill;
         bool watcherHostile;
-        float hate; // 0: no entry for the buffer
+        float skillHate;
+        bool bufferHated;
     };
-    for (const Case& c : {Case{"SkillWard", true, 7.0f}, Case{"SkillWard", false, 0.0f}, Case{"SkillQuietWard", true, 0.0f}}) {
+    for (const Case& c : {Case{"SkillWard", true, 7.0f, true}, Case{"SkillWard", false, 7.0f, false},
+                          Case{"SkillQuietWard", true, 0.0f, false}}) {
         SCOPED_TRACE(std::string(c.skill) + (c.watcherHostile ? " hostile" : " calm"));
         Actor* buffer = SpawnActor("MonsterTester", 5, 0, 0);
-        Sentient* buffed = SpawnTarget(30, 0);
+        Actor* buffed = SpawnActor("MonsterTester", 5, 30, 0);
         Actor* watcher = SpawnActor("MonsterTester", 5, 60, 0);
         buffed->AddEngaged(watcher);
         if (c.watcherHostile)
             watcher->AddToHateList(buffed);
         Skill& skill = Learn(*buffer, c.skill);
-        EXPECT_FLOAT_EQ(skill.GetHateChange(*buffer), c.hate);
+        EXPECT_FLOAT_EQ(skill.GetHateChange(*buffer), c.skillHate);
         const int32_t usual = game.relationship;
         game.relationship = 4;
         EXPECT_TRUE(skill.ApplyToAllies(*buffer, buffed));
         game.relationship = usual;
         const HateEntry* entry = watcher->FindHateEntry(buffer);
-        if (c.hate > 0.0f) {
+        if (c.bufferHated) {
             ASSERT_NE(entry, nullptr);
-            EXPECT_FLOAT_EQ(entry->hate, c.hate);
+            EXPECT_FLOAT_EQ(entry->hate, c.skillHate);
         } else {
             EXPECT_EQ(entry, nullptr);
         }
