@@ -80,6 +80,25 @@ void GameServices::FindEntitiesInRadius(const WorldPos& centre, const Entity* so
     }
 }
 
+Entity* GameServices::FindNearestEntity(const WorldPos& centre, const Entity* source, float radius, uint32_t filter,
+                                        bool addSourceRadius, bool (*accept)(const Entity&)) const
+{
+    ScratchList<Entity*> kept;
+    FindEntitiesInRadius(centre, source, radius, filter, *kept, addSourceRadius);
+    Entity* nearest = nullptr;
+    float best = 0.0f;
+    for (Entity* entity : *kept) {
+        if (accept && !accept(*entity))
+            continue;
+        float distance = Vector2Length(centre.DeltaTo(entity->position));
+        if (!nearest || distance < best) {
+            nearest = entity;
+            best = distance;
+        }
+    }
+    return nearest;
+}
+
 bool GameServices::PassesFilter(const Entity& entity, const Entity* source, uint32_t filter) const
 {
     if ((filter & RadiusFilter::NotSource) && &entity == source)

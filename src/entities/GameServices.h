@@ -125,6 +125,11 @@ public:
     // out is cleared first; see RadiusFilter.
     void FindEntitiesInRadius(const WorldPos& centre, const Entity* source, float radius, uint32_t filter,
                               std::vector<Entity*>& out, bool addSourceRadius) const;
+    // Of the entities FindEntitiesInRadius keeps, and accept takes when given, the one nearest
+    // the centre on the ground, the earlier in the search's order on equal distances; null when
+    // none is kept.
+    Entity* FindNearestEntity(const WorldPos& centre, const Entity* source, float radius, uint32_t filter,
+                              bool addSourceRadius, bool (*accept)(const Entity&) = nullptr) const;
     virtual void MoveInGrid(Entity* entity, const WorldPos& from, const WorldPos& to) = 0;
     // True when the straight way is blocked; fraction is how far it got (0..1).
     virtual bool TraceLine(const WorldPos& from, const WorldPos& to, const Entity* shooter, const Entity* ignored,

@@ -301,8 +301,11 @@ void Game::ResetLevels()
     float width = gWorld && gWorld->GetLevelWidth() > 0.0f ? gWorld->GetLevelWidth() : GameTuning().levelWidth;
     float height = gWorld && gWorld->GetLevelHeight() > 0.0f ? gWorld->GetLevelHeight() : GameTuning().levelHeight;
     levels.resize(static_cast<size_t>(count));
-    for (GameLevelRecord& record : levels)
+    for (int32_t level = 0; level < count; ++level) {
+        GameLevelRecord& record = levels[static_cast<size_t>(level)];
+        record.level = level;
         record.grid = std::make_unique<SpatialTree>(0.0f, 0.0f, width, height);
+    }
     // Entities standing on the levels now have a grid to be found in.
     for (int32_t i = 0; i < kMaxEntities; ++i) {
         gridPlaces[static_cast<size_t>(i)] = GridPlace{};

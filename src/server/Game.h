@@ -699,7 +699,11 @@ private:
     // A block of the level drawn among the record's unused ones that pass the test, uniformly;
     // -1 when none does. The record's used bits are sized to the grid first.
     int32_t DrawUnusedBlock(GameLevelRecord& record, const std::function<bool(int32_t)>& usable) const;
+    // Enters the number at the position; only GridMove calls it, so no number stands twice.
     void GridAdd(int32_t number, const WorldPos& position);
+    // The entity leaves the grid place it was entered at and enters the position's level grid
+    // (none when the level has no record or the place is no number).
+    void GridMove(Entity* entity, const WorldPos& position);
     void GridRemove(int32_t number);
     void GridQuery(int32_t level, float x, float y, float radius, std::vector<int32_t>& out) const;
     bool IsWorldCellBlocked(const WorldPos& position, bool sight) const;
@@ -716,7 +720,8 @@ private:
     void StampPlayerLevels();
     void ExploreAround(const Sentient& player);
     void PlaceTutorFor(const Sentient& player);
-    void UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds);
+    // The level's respawn queue counts down; a due respawn comes back or waits again.
+    void UpdateLevel(GameLevelRecord& record, float seconds);
     bool IsRespawnKeptWaiting(const RespawnEntry& entry, int32_t level) const;
     void SpawnRespawn(int32_t level, const WorldPos& position);
     void UpdateEntityPurge();

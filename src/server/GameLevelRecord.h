@@ -16,6 +16,8 @@ struct RespawnEntry {
 };
 
 struct GameLevelRecord {
+    // Its index in the world's level list.
+    int32_t level = -1;
     bool exploredSized = false;
     std::vector<bool> explored;
     int32_t exploredCount = 0;

@@ -57,7 +57,6 @@ bool GameCountsForTrace(const Entity& entity, uint32_t mask)
 
 void Game::GridAdd(int32_t number, const WorldPos& position)
 {
-    GridRemove(number);
     GameLevelRecord* record = FindLevel(position.level);
     // A place that is no number would poison every search of its level.
     if (!record || !record->grid || !GameIsFinite(position))
@@ -84,21 +83,23 @@ void Game::GridQuery(int32_t level, float x, float y, float radius, std::vector<
         record->grid->CollectInRadius(x, y, radius, out);
 }
 
-void Game::AddToGrid(Entity* entity)
+void Game::GridMove(Entity* entity, const WorldPos& position)
 {
-    if (entity && GetEntity(entity->entityNumber) == entity && entity->position.level != -1)
-        GridAdd(entity->entityNumber, entity->position);
-}
-
-void Game::MoveInGrid(Entity* entity, const WorldPos& from, const WorldPos& to)
-{
-    (void)from;
     if (!entity || GetEntity(entity->entityNumber) != entity)
         return;
-    if (to.level == -1)
-        GridRemove(entity->entityNumber);
-    else
-        GridAdd(entity->entityNumber, to);
+    GridRemove(entity->entityNumber);
+    GridAdd(entity->entityNumber, position);
+}
+
+void Game::AddToGrid(Entity* entity)
+{
+    if (entity && entity->position.level != -1)
+        GridMove(entity, entity->position);
+}
+
+void Game::MoveInGrid(Entity* entity, const WorldPos&, const WorldPos& to)
+{
+    GridMove(entity, to);
 }
 
 void Game::FindEntitiesNear(const WorldPos& position, float radius, bool wide, std::vector<int32_t>& out) const

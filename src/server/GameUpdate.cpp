@@ -43,8 +43,8 @@ void Game::Update(float seconds)
     UpdateTimedActions(seconds);
     StampPlayerLevels();
     UpdatePlayerSurroundings(seconds);
-    for (size_t i = 0; i < levels.size(); ++i)
-        UpdateLevelRespawns(levels[i], static_cast<int32_t>(i), seconds);
+    for (GameLevelRecord& record : levels)
+        UpdateLevel(record, seconds);
     UpdateEntityPurge();
     UpdateEntities(seconds);
     for (size_t i = 0; i < covenants.size(); ++i)
@@ -73,10 +73,11 @@ void Game::StampPlayerLevels()
     }
 }
 
-void Game::UpdateLevelRespawns(GameLevelRecord& record, int32_t level, float seconds)
+void Game::UpdateLevel(GameLevelRecord& record, float seconds)
 {
     if (record.respawns.empty())
         return;
+    const int32_t level = record.level;
     // Due entries leave the queue; those kept waiting join it again at its end.
     std::vector<RespawnEntry>& due = dueRespawns;
     due.clear();

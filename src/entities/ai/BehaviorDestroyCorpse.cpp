@@ -25,7 +25,7 @@ void BehaviorDestroyCorpse::RestartSearch()
 Actor* BehaviorDestroyCorpse::FindCorpse()
 {
     // Only the dead are looked at: a living actor nearer than a corpse must not hide it.
-    Entity* nearest = BehaviorFindNearest(*actor, tuning.maxRange, RadiusFilter::Dead | RadiusFilter::NotSource, found,
+    Entity* nearest = BehaviorFindNearest(*actor, tuning.maxRange, RadiusFilter::Dead | RadiusFilter::NotSource,
                                           [](const Entity& entity) { return dynamic_cast<const Actor*>(&entity) != nullptr; });
     return dynamic_cast<Actor*>(nearest);
 }

@@ -3,8 +3,6 @@
 
 #include "entities/ai/BehaviorKind.h"
 
-#include <vector>
-
 class BehaviorDestroyCorpse : public BehaviorKind<BehaviorDestroyCorpse, BehaviorType::kDestroyCorpse> {
 public:
     struct Tuning {
@@ -26,6 +24,4 @@ public:
 private:
     void RestartSearch();
     Actor* FindCorpse();
-
-    std::vector<Entity*> found;
 };

@@ -50,7 +50,7 @@ void BehaviorEatCorpse::RestartSearch()
 
 Entity* BehaviorEatCorpse::FindCorpse()
 {
-    return BehaviorFindNearest(*actor, tuning.maxRange, kEatCorpseFilter, found, EatCorpseIsEdible);
+    return BehaviorFindNearest(*actor, tuning.maxRange, kEatCorpseFilter, EatCorpseIsEdible);
 }
 
 bool BehaviorEatCorpse::WantsToRun()

@@ -52,5 +52,4 @@ private:
     void FinishMeal(Entity& corpse);
 
     SafePointer corpse;
-    std::vector<Entity*> found;
 };

@@ -12,22 +12,10 @@ void BehaviorRestartTimer(RandomTimer& timer, float minimum, float maximum)
         timer.Restart(*gRandomSystem);
 }
 
-Entity* BehaviorFindNearest(Actor& actor, float range, uint32_t filter, std::vector<Entity*>& found,
-                            bool (*accept)(const Entity&))
+Entity* BehaviorFindNearest(Actor& actor, float range, uint32_t filter, bool (*accept)(const Entity&))
 {
     if (!gGameServices)
         return nullptr;
-    gGameServices->FindEntitiesInRadius(actor.position, &actor, range, filter, found, false);
-    Entity* nearest = nullptr;
-    float best = 0.0f;
-    for (Entity* entity : found) {
-        if (entity == &actor || !accept(*entity))
-            continue;
-        float distance = EntityDistance2D(&actor, entity, false);
-        if (!nearest || distance < best) {
-            nearest = entity;
-            best = distance;
-        }
-    }
-    return nearest;
+    return gGameServices->FindNearestEntity(actor.position, &actor, range, filter | RadiusFilter::NotSource, false,
+                                            accept);
 }

@@ -4,7 +4,6 @@
 #include "core/RandomTimer.h"
 
 #include <cstdint>
-#include <vector>
 
 class Actor;
 class Entity;
@@ -31,6 +30,5 @@ bool BehaviorSearchWhenDue(const RandomTimer& timer, Restart restart, Search sea
 
 // Of the entities the radius search gives for the filter, the one nearest the actor on the
 // ground that accept takes (the first of equals); never the actor itself. Null without game
-// services. found is the caller's scratch list, kept to spare an allocation per search.
-Entity* BehaviorFindNearest(Actor& actor, float range, uint32_t filter, std::vector<Entity*>& found,
-                            bool (*accept)(const Entity&));
+// services.
+Entity* BehaviorFindNearest(Actor& actor, float range, uint32_t filter, bool (*accept)(const Entity&));
