@@ -90,7 +90,7 @@ Entity* GameServices::FindNearestEntity(const WorldPos& centre, const Entity* so
     for (Entity* entity : *kept) {
         if (accept && !accept(*entity))
             continue;
-        float distance = Vector2Length(centre.DeltaTo(entity->position));
+        float distance = GameServicesDistance(centre, entity->position);
         if (!nearest || distance < best) {
             nearest = entity;
             best = distance;
