@@ -686,7 +686,7 @@ void Actor::OnVictimLooted(Entity* victim)
         covenant->OnVictimLooted(*this, *victim);
 }
 
-void Actor::OnNamedTrigger(Entity* entity, std::string_view name)
+void Actor::OnNamedSignal(Entity* entity, std::string_view name)
 {
     std::string hateName = monsterType && monsterType->GetEntry() ? monsterType->GetEntry()->GetString("HateName") : "";
     if (!hateName.empty() && hateName == name)

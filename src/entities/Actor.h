@@ -211,7 +211,7 @@ public:
     bool IsTrap() const override { return DefBool("Trap"); }
     // Neither a town NPC nor a quest's figure.
     bool TraitL() const override { return !npc && !questFigure; }
-    void OnNamedTrigger(Entity* entity, std::string_view name) override;
+    void OnNamedSignal(Entity* entity, std::string_view name) override;
     bool IsCreature() const override { return !IsTrap(); }
     bool TakesCriticalHits() const override { return DefBool("CanBeCriticallyHit"); }
     bool TakesDeepWounds() const override { return DefBool("CanGetDeepWounds"); }

@@ -136,7 +136,7 @@ void Door::Use(Entity* user)
     Toggle(user);
 }
 
-void Door::OnNamedTrigger(Entity* user, std::string_view name)
+void Door::OnNamedSignal(Entity* user, std::string_view name)
 {
     if (primary && !requiredKey.empty() && StringEqualsNoCase(requiredKey, name))
         Toggle(user);
@@ -275,7 +275,7 @@ int32_t Door::GetStat(int32_t stat) const
     return gWorld ? gWorld->GetLevelMonsterLevel(position.level) : 1;
 }
 
-bool Door::ShouldSaveWithWorld() const
+bool Door::IsFree() const
 {
     if (broken || !primary)
         return false;

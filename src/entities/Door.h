@@ -40,8 +40,8 @@ public:
     // On either half: the key test, then the first half toggles.
     void Use(Entity* user) override;
     // A trigger of the door's key name works it as if the user had used it.
-    void OnNamedTrigger(Entity* user, std::string_view name) override;
-    bool ShouldSaveWithWorld() const override;
+    void OnNamedSignal(Entity* user, std::string_view name) override;
+    bool IsFree() const override;
     // One word: the state, with kFoundFlag once a secret door was found.
     void WriteSavedState(MessageBuffer& buffer) const override;
     // False, with nothing changed, when the word is not there; a word with any other bit, or a

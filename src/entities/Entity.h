@@ -159,12 +159,12 @@ public:
     // An ordinary thing of the world: false for players, gates, items on the ground and stashes,
     // and for an actor that is a town NPC or a quest's figure.
     virtual bool TraitL() const { return true; }
-    virtual void OnNamedTrigger(Entity*, std::string_view) {}
+    virtual void OnNamedSignal(Entity*, std::string_view) {}
     virtual bool IsCreature() const { return false; }
     virtual bool TakesCriticalHits() const { return false; }
     virtual bool TakesDeepWounds() const { return false; }
     // Saved with the world: only entities not hanging on another.
-    virtual bool ShouldSaveWithWorld() const { return parentNumber == -1; }
+    virtual bool IsFree() const { return parentNumber == -1; }
     virtual void WriteSavedState(MessageBuffer&) const {}
     virtual bool ReadSavedState(MessageBuffer&, int32_t) { return true; }
     // The kinds the game's searches pick out; the classes of those kinds answer true.

@@ -115,7 +115,7 @@ void TrapGround::SetOff(Entity* victim)
     triggered = true;
 }
 
-void TrapGround::OnNamedTrigger(Entity* activator, std::string_view name)
+void TrapGround::OnNamedSignal(Entity* activator, std::string_view name)
 {
     // An unnamed plate answers no trigger, not even one that broadcasts no name.
     if (!triggerName.empty() && StringEqualsNoCase(name, triggerName))

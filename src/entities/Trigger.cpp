@@ -64,7 +64,7 @@ void Trigger::Fire(Entity* user)
         FadeOutAndDelete(fadeTime);
 }
 
-bool Trigger::ShouldSaveWithWorld() const
+bool Trigger::IsFree() const
 {
     return !(triggered && fadeTime > 0.0f);
 }

@@ -22,7 +22,7 @@ public:
     // Only the first call does anything.
     void Fire(Entity* user);
     // A fired trigger that fades is about to go: the world save leaves it out.
-    bool ShouldSaveWithWorld() const override;
+    bool IsFree() const override;
     // One little-endian word: 1 fired, 0 not.
     void WriteSavedState(MessageBuffer& buffer) const override;
     // A fired word shows it fired without firing again; false, with nothing changed, when the

@@ -386,7 +386,7 @@ void Game::ClearLevel(int32_t level)
     CollectLevelEntities(level, numbers);
     for (int32_t number : numbers) {
         Entity* entity = GetEntity(number);
-        if (entity && entity->ShouldSaveWithWorld() && !entity->IsPlayer() && entity->covenantIndex < 0)
+        if (entity && entity->IsFree() && !entity->IsPlayer() && entity->covenantIndex < 0)
             entity->ScheduleDelete(0.0f);
     }
 }
@@ -735,7 +735,7 @@ void Game::ScanEntitySlots(std::string_view name, Entity* activator)
     // By number: a listener may remove others as it reacts.
     for (int32_t i = 0; i < kMaxEntities; ++i)
         if (Entity* entity = slots[static_cast<size_t>(i)].entity)
-            entity->OnNamedTrigger(activator, name);
+            entity->OnNamedSignal(activator, name);
     quests->OnTriggerFired(name);
 }
 

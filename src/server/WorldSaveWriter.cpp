@@ -173,7 +173,7 @@ void WorldSaveWriter::WriteEntities(const Game& game)
     }
     for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
         const Entity* entity = game.GetEntity(number);
-        if (!entity || !entity->ShouldSaveWithWorld() || IsRemadeByWorld(*entity) || IsRemadeByCovenant(*entity) ||
+        if (!entity || !entity->IsFree() || IsRemadeByWorld(*entity) || IsRemadeByCovenant(*entity) ||
             game.IsTownNpc(*entity) || !IsRebuiltOnLoad(*entity) ||
             std::find(written.begin(), written.end(), entity) != written.end())
             continue;

@@ -147,7 +147,7 @@ protected:
         const LevelFiller& filler = gSpawnSystem->GetLevelFiller();
         for (int32_t number = 0; number < Game::kMaxEntities; ++number) {
             const Entity* entity = gGame->GetEntity(number);
-            const DatabaseEntry* record = entity && entity->ShouldSaveWithWorld() && entity->covenantIndex < 0 &&
+            const DatabaseEntry* record = entity && entity->IsFree() && entity->covenantIndex < 0 &&
                                                   !dynamic_cast<const Gate*>(entity)
                                               ? filler.FindObjectRecord(entity->modelName)
                                               : nullptr;

@@ -339,7 +339,7 @@ TEST_F(Chests, AnOpenedChestGivesLootWithTheOpenersChancesOnce)
     MessageBuffer before;
     chest->WriteNetState(before);
     EXPECT_EQ(before.ReadInt(), 1);
-    EXPECT_TRUE(chest->ShouldSaveWithWorld());
+    EXPECT_TRUE(chest->IsFree());
     chest->Use(player);
     chest->Use(player);
     EXPECT_EQ(CountNotices("loot "), 1);
@@ -347,7 +347,7 @@ TEST_F(Chests, AnOpenedChestGivesLootWithTheOpenersChancesOnce)
     MessageBuffer after;
     chest->WriteNetState(after);
     EXPECT_EQ(after.ReadInt(), 0);
-    EXPECT_FALSE(chest->ShouldSaveWithWorld()) << "an opened chest leaves the world save";
+    EXPECT_FALSE(chest->IsFree()) << "an opened chest leaves the world save";
     EXPECT_EQ(CountNotices("chest "), 0) << "not flagged for the quests";
 }
 

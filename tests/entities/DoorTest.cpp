@@ -293,12 +293,12 @@ TEST_F(Doors, ALockedDoorNeedsTheKeyNamedCaseBlind)
 TEST_F(Doors, ATriggerOfTheKeysNameWorksTheDoorWithoutAKey)
 {
     Door* door = MakeDoor("DoorLocked");
-    door->OnNamedTrigger(nullptr, "cellar");
+    door->OnNamedSignal(nullptr, "cellar");
     EXPECT_EQ(door->GetState(), DoorState::Closed);
-    door->OnNamedTrigger(nullptr, "cRYPT");
+    door->OnNamedSignal(nullptr, "cRYPT");
     EXPECT_EQ(door->GetState(), DoorState::Opening);
     Door* plain = MakeDoor("DoorSingle", 4, 2000.0f, 2000.0f);
-    plain->OnNamedTrigger(nullptr, "");
+    plain->OnNamedSignal(nullptr, "");
     EXPECT_EQ(plain->GetState(), DoorState::Closed) << "a door without a key name hears no trigger";
 }
 
@@ -313,7 +313,7 @@ TEST_F(Doors, OpeningASecretDoorFindsASecretForItsUser)
     Player* player = MakePlayer(2000.0f, 2100.0f);
     second->Use(player);
     EXPECT_TRUE(HasNotice("secret " + std::to_string(player->entityNumber) + " 0"));
-    EXPECT_FALSE(second->ShouldSaveWithWorld()) << "a secret door once opened leaves the save";
+    EXPECT_FALSE(second->IsFree()) << "a secret door once opened leaves the save";
     // Closed and opened again, by the finder or another: found once.
     Player* other = MakePlayer(2000.0f, 2150.0f);
     for (Player* opener : {player, other}) {
@@ -321,7 +321,7 @@ TEST_F(Doors, OpeningASecretDoorFindsASecretForItsUser)
         second->Use(opener);
         Settle(*second);
         ASSERT_EQ(second->GetState(), DoorState::Closed);
-        EXPECT_TRUE(second->ShouldSaveWithWorld()) << "closed again, it is saved again";
+        EXPECT_TRUE(second->IsFree()) << "closed again, it is saved again";
         second->Use(opener);
     }
     EXPECT_EQ(CountNotices("secret "), 1);
@@ -335,7 +335,7 @@ TEST_F(Doors, AFoundSecretDoorStaysFoundThroughTheSave)
     Settle(*door);
     door->Use(player);
     Settle(*door);
-    ASSERT_TRUE(door->ShouldSaveWithWorld());
+    ASSERT_TRUE(door->IsFree());
     EXPECT_EQ(SavedState(*door), std::to_string(Door::kFoundFlag));
     MessageBuffer buffer;
     door->WriteSavedState(buffer);
@@ -429,7 +429,7 @@ TEST_F(Doors, BeatingEitherHalfBreaksTheDoorOpen)
     EXPECT_EQ(door->GetState(), DoorState::Opening);
     EXPECT_EQ(door->health, 0);
     EXPECT_EQ(half->health, 0);
-    EXPECT_FALSE(door->ShouldSaveWithWorld()) << "a broken door leaves the save";
+    EXPECT_FALSE(door->IsFree()) << "a broken door leaves the save";
     door->OnAttackedBy(nullptr);
     EXPECT_EQ(door->GetState(), DoorState::Opening) << "broken once";
 }
@@ -502,14 +502,14 @@ TEST_F(Doors, ACutStateChangesNothing)
 TEST_F(Doors, WhichDoorsTheWorldSaveKeeps)
 {
     Door* plain = MakeDoor("DoorDouble");
-    EXPECT_TRUE(plain->ShouldSaveWithWorld());
-    EXPECT_FALSE(plain->GetPartner()->ShouldSaveWithWorld()) << "the first half brings the second";
+    EXPECT_TRUE(plain->IsFree());
+    EXPECT_FALSE(plain->GetPartner()->IsFree()) << "the first half brings the second";
     plain->Use(nullptr);
-    EXPECT_TRUE(plain->ShouldSaveWithWorld()) << "an ordinary door is kept open or closed";
+    EXPECT_TRUE(plain->IsFree()) << "an ordinary door is kept open or closed";
     Door* secret = MakeDoor("DoorSecret", 4, 2000.0f, 2000.0f);
-    EXPECT_TRUE(secret->ShouldSaveWithWorld());
+    EXPECT_TRUE(secret->IsFree());
     secret->Use(nullptr);
-    EXPECT_FALSE(secret->ShouldSaveWithWorld());
+    EXPECT_FALSE(secret->IsFree());
 }
 
 TEST_F(Doors, TheLevelStatIsTheMonsterLevelOfTheDoorsLevel)

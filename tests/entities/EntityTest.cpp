@@ -165,7 +165,7 @@ TEST_F(EntityRules, AttachmentsGoWithTheirParent)
     EXPECT_EQ(child->parentNumber, parent->entityNumber);
     EXPECT_EQ(child->parentTag, -1) << "a parent without a model has no tags";
     EXPECT_FLOAT_EQ(child->scale, 2.0f);
-    EXPECT_FALSE(child->ShouldSaveWithWorld());
+    EXPECT_FALSE(child->IsFree());
     EXPECT_EQ(CountAttachedTo(game, *parent), 1);
     int32_t childNumber = child->entityNumber;
     game.RemoveEntity(parent);
@@ -197,7 +197,7 @@ TEST_F(EntityRules, DetachedChildOutlivesItsFormerParent)
     Entity* child = Entity::CreateAttachment(nullptr, parent, "", "", 1.0f);
     child->DetachFromParent();
     EXPECT_EQ(CountAttachedTo(game, *parent), 0);
-    EXPECT_TRUE(child->ShouldSaveWithWorld());
+    EXPECT_TRUE(child->IsFree());
     game.RemoveEntity(parent);
     delete parent;
     EXPECT_EQ(game.GetEntity(child->entityNumber), child);

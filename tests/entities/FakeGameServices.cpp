@@ -196,7 +196,7 @@ void FakeGameServices::ScanEntitySlots(std::string_view name, Entity* activator)
     hooks.push_back("signal " + std::string(name) + " " + std::to_string(activator ? activator->entityNumber : -1));
     for (int32_t i = 0; i < kMaxEntities; ++i)
         if (Entity* entity = slots[static_cast<size_t>(i)])
-            entity->OnNamedTrigger(activator, name);
+            entity->OnNamedSignal(activator, name);
 }
 
 int32_t FakeGameServices::CountPendingActions() const

@@ -99,7 +99,7 @@ TEST_F(ItemGrounds, TimeOnGroundComesFromTheRecordOrTheQuality)
     ItemGround* lasting = ItemGround::Drop(At(100, 100), heirloom, false, false, false);
     ASSERT_NE(lasting, nullptr);
     EXPECT_FLOAT_EQ(lasting->timeOnGround, 30.0f);
-    EXPECT_FALSE(lasting->ShouldSaveWithWorld());
+    EXPECT_FALSE(lasting->IsFree());
     auto keepsake = Make("Keepsake");
     ItemGround* brief = ItemGround::Drop(At(300, 100), keepsake, false, false, false);
     ASSERT_NE(brief, nullptr);
@@ -108,7 +108,7 @@ TEST_F(ItemGrounds, TimeOnGroundComesFromTheRecordOrTheQuality)
     ItemGround* forever = ItemGround::Drop(At(500, 100), kept, true, false, false);
     ASSERT_NE(forever, nullptr);
     EXPECT_FLOAT_EQ(forever->timeOnGround, 0.0f);
-    EXPECT_TRUE(forever->ShouldSaveWithWorld());
+    EXPECT_TRUE(forever->IsFree());
     EXPECT_EQ(forever->GetEntry(), database.FindEntryByName("Keepsake"));
     int32_t briefNumber = brief->entityNumber;
     game.StepFor(7.1f);

@@ -169,7 +169,7 @@ TEST_F(PlayerWorld, APlayerMovesIsAnimateAndStaysOutOfTheWorldSave)
     EXPECT_TRUE(player->IsPlayer());
     EXPECT_TRUE(player->CanMove());
     EXPECT_FALSE(player->IsInanimate());
-    EXPECT_FALSE(player->ShouldSaveWithWorld());
+    EXPECT_FALSE(player->IsFree());
 }
 
 // ---- The step -----------------------------------------------------------------------------------

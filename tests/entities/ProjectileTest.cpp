@@ -418,5 +418,5 @@ TEST_F(Projectiles, ABeamTellsTheClientsItsEnds)
     std::vector<Entity*> linked;
     beam->CollectLinkedEntities(linked);
     EXPECT_EQ(linked, (std::vector<Entity*>{target, source}));
-    EXPECT_FALSE(beam->ShouldSaveWithWorld());
+    EXPECT_FALSE(beam->IsFree());
 }

@@ -143,10 +143,10 @@ TEST_F(GroundTrapPlate, WithoutReachOnlyItsNamedTriggerSetsItOff)
     player->SetPosition(At(100.0f, 100.0f));
     EXPECT_TRUE(Run(watch, 3.0f));
     EXPECT_FALSE(plate->IsTriggered());
-    plate->OnNamedTrigger(player, "SouthLever");
-    plate->OnNamedTrigger(player, "");
+    plate->OnNamedSignal(player, "SouthLever");
+    plate->OnNamedSignal(player, "");
     EXPECT_FALSE(plate->IsTriggered());
-    plate->OnNamedTrigger(player, "northlever");
+    plate->OnNamedSignal(player, "northlever");
     EXPECT_TRUE(plate->IsTriggered());
     EXPECT_FALSE(Run(watch, 1.0f));
     EXPECT_EQ(CountSounds("sounds/click.wav"), 1);
@@ -155,7 +155,7 @@ TEST_F(GroundTrapPlate, WithoutReachOnlyItsNamedTriggerSetsItOff)
 TEST_F(GroundTrapPlate, AnUnnamedPlateAnswersNoTriggerEvenANamelessOne)
 {
     TrapGround* plate = Plate("PlateMissing");
-    plate->OnNamedTrigger(player, "");
+    plate->OnNamedSignal(player, "");
     EXPECT_FALSE(plate->IsTriggered());
 }
 

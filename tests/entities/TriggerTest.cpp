@@ -130,10 +130,10 @@ TEST_F(TriggerSwitch, TheUserUnlocksAndAFadingSwitchLeavesTheSaveAndTheWorld)
 {
     Trigger* vault = Switch("LeverVault");
     SafePointer watch(vault);
-    EXPECT_TRUE(vault->ShouldSaveWithWorld());
+    EXPECT_TRUE(vault->IsFree());
     vault->Use(user);
     EXPECT_EQ(user->unlocked, (std::vector<std::string>{"VaultKey"}));
-    EXPECT_FALSE(vault->ShouldSaveWithWorld());
+    EXPECT_FALSE(vault->IsFree());
     game.StepFor(1.4f);
     EXPECT_TRUE(watch);
     EXPECT_LT(vault->alpha, 0.2f);

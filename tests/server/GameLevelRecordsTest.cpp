@@ -13,7 +13,7 @@ public:
 
 class SignalProbe : public Entity {
 public:
-    void OnNamedTrigger(Entity* activator, std::string_view name) override
+    void OnNamedSignal(Entity* activator, std::string_view name) override
     {
         heard.emplace_back(name);
         from = activator;
