@@ -216,8 +216,8 @@ public:
     bool TakesCriticalHits() const override { return DefBool("CanBeCriticallyHit"); }
     bool TakesDeepWounds() const override { return DefBool("CanGetDeepWounds"); }
     bool TraitS() const override;
-    void WriteSavedState(MessageBuffer& buffer) const override;
-    bool ReadSavedState(MessageBuffer& buffer, int32_t version) override;
+    void WriteSaved(MessageBuffer& buffer) const override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
     void ClassStatBonus(int32_t stat, int32_t& value, int32_t pass) const override;
     void OnDamageTaken(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
     void LevelUp() override;

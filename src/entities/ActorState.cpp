@@ -66,13 +66,13 @@ const DatabaseEntry* Actor::GetNetRecord() const
 
 // ---- The world save ------------------------------------------------------------------------
 
-void Actor::WriteSavedState(MessageBuffer& buffer) const
+void Actor::WriteSaved(MessageBuffer& buffer) const
 {
     buffer.WriteInt(health);
     buffer.WriteInt(stats.Get(CharacterStat::Power));
 }
 
-bool Actor::ReadSavedState(MessageBuffer& buffer, int32_t)
+bool Actor::ReadSaved(MessageBuffer& buffer, int32_t)
 {
     int32_t savedHealth = buffer.ReadInt();
     int32_t savedPower = buffer.ReadInt();

@@ -259,7 +259,7 @@ void Chest::WriteNetState(MessageBuffer& buffer) const
     buffer.WriteInt(closed ? 1 : 0);
 }
 
-void Chest::WriteSavedState(MessageBuffer& buffer) const
+void Chest::WriteSaved(MessageBuffer& buffer) const
 {
     buffer.WriteInt(static_cast<int32_t>(stored.size()));
     for (const DatabaseEntry* record : stored)
@@ -267,7 +267,7 @@ void Chest::WriteSavedState(MessageBuffer& buffer) const
     buffer.WriteInt(secretLink ? 1 : 0);
 }
 
-bool Chest::ReadSavedState(MessageBuffer& buffer, int32_t version)
+bool Chest::ReadSaved(MessageBuffer& buffer, int32_t version)
 {
     int32_t count = buffer.ReadInt();
     // Each name takes at least its NUL.

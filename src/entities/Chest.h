@@ -44,10 +44,10 @@ public:
     bool IsChest() const override { return true; }
     // The stored records: a count, then each record's name; then 1 or 0 for the secret link,
     // drawn once when the chest was placed.
-    void WriteSavedState(MessageBuffer& buffer) const override;
+    void WriteSaved(MessageBuffer& buffer) const override;
     // False, with nothing changed, when the bytes are cut or the count does not fit them;
     // names the database does not know are skipped.
-    bool ReadSavedState(MessageBuffer& buffer, int32_t version) override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
 
     // Once per placed chest, on random stream 0: the trap, the secret link, the facing and the
     // health of a breakable chest.

@@ -218,7 +218,7 @@ int32_t CombatDealEntries(Entity* attacker, Entity* target, const StatPairList& 
         }
         int32_t dealt = CombatEntryDamage(attacker, target, amount, type, armor, overTime);
         total += dealt;
-        target->OnDamageOfType(dealt, type);
+        target->OnDamagePart(dealt, type);
     }
     return CombatSaturate(total);
 }

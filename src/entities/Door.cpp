@@ -282,12 +282,12 @@ bool Door::IsFree() const
     return (!secret && !illusion) || state == DoorState::Closed;
 }
 
-void Door::WriteSavedState(MessageBuffer& buffer) const
+void Door::WriteSaved(MessageBuffer& buffer) const
 {
     buffer.WriteInt(state | (found ? kFoundFlag : 0));
 }
 
-bool Door::ReadSavedState(MessageBuffer& buffer, int32_t)
+bool Door::ReadSaved(MessageBuffer& buffer, int32_t)
 {
     int32_t read = buffer.ReadInt();
     if (buffer.Overrun())

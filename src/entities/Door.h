@@ -43,10 +43,10 @@ public:
     void OnNamedSignal(Entity* user, std::string_view name) override;
     bool IsFree() const override;
     // One word: the state, with kFoundFlag once a secret door was found.
-    void WriteSavedState(MessageBuffer& buffer) const override;
+    void WriteSaved(MessageBuffer& buffer) const override;
     // False, with nothing changed, when the word is not there; a word with any other bit, or a
     // state outside 0..3, reads as closed and not found. Solid unless open.
-    bool ReadSavedState(MessageBuffer& buffer, int32_t version) override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
 
     int32_t GetState() const { return state; }
     bool IsPrimary() const { return primary; }

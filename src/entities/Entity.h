@@ -112,7 +112,7 @@ public:
     virtual void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet);
     // The health actually gained.
     virtual int32_t Heal(int32_t amount, Entity* source, bool show);
-    virtual void OnDamageOfType(int32_t, int32_t) {}
+    virtual void OnDamagePart(int32_t, int32_t) {}
     virtual bool ShowsDamage() const { return true; }
     virtual void OnAttackedBy(Entity*) {}
     virtual bool CanAddStatusEffect(const DatabaseEntry*, const Entity*) const { return false; }
@@ -165,8 +165,8 @@ public:
     virtual bool TakesDeepWounds() const { return false; }
     // Saved with the world: only entities not hanging on another.
     virtual bool IsFree() const { return parentNumber == -1; }
-    virtual void WriteSavedState(MessageBuffer&) const {}
-    virtual bool ReadSavedState(MessageBuffer&, int32_t) { return true; }
+    virtual void WriteSaved(MessageBuffer&) const {}
+    virtual bool ReadSaved(MessageBuffer&, int32_t) { return true; }
     // The kinds the game's searches pick out; the classes of those kinds answer true.
     virtual bool IsProjectile() const { return false; }
     virtual bool IsChest() const { return false; }

@@ -138,7 +138,7 @@ void Torch::Use(Entity*)
     SetLit(!lit);
 }
 
-void Torch::OnDamageOfType(int32_t amount, int32_t damageType)
+void Torch::OnDamagePart(int32_t amount, int32_t damageType)
 {
     if (amount < 0)
         return;
@@ -150,12 +150,12 @@ void Torch::OnDamageOfType(int32_t amount, int32_t damageType)
     }
 }
 
-void Torch::WriteSavedState(MessageBuffer& buffer) const
+void Torch::WriteSaved(MessageBuffer& buffer) const
 {
     buffer.WriteInt(lit ? 1 : 0);
 }
 
-bool Torch::ReadSavedState(MessageBuffer& buffer, int32_t)
+bool Torch::ReadSaved(MessageBuffer& buffer, int32_t)
 {
     if (buffer.BytesLeft() < sizeof(int32_t))
         return false;

@@ -21,15 +21,15 @@ public:
     void Use(Entity* user) override;
     // Fire lights one that fire lights, cold puts out one that cold puts out; nothing for a
     // negative amount.
-    void OnDamageOfType(int32_t amount, int32_t damageType) override;
+    void OnDamagePart(int32_t amount, int32_t damageType) override;
     // A torch has no hit points to lose: damage only lights or douses it, by its type.
     void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
     bool ShowsDamage() const override { return false; }
     bool CanBeAttacked() const override { return false; }
     // One little-endian word: 1 lit, 0 out.
-    void WriteSavedState(MessageBuffer& buffer) const override;
+    void WriteSaved(MessageBuffer& buffer) const override;
     // False, with nothing changed, when the word is not all there.
-    bool ReadSavedState(MessageBuffer& buffer, int32_t version) override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
 
     // The entity's light from the lit state: falloff 0 when out, else the falloff with its
     // random flicker and the light's random offset.

@@ -69,12 +69,12 @@ bool Trigger::IsFree() const
     return !(triggered && fadeTime > 0.0f);
 }
 
-void Trigger::WriteSavedState(MessageBuffer& buffer) const
+void Trigger::WriteSaved(MessageBuffer& buffer) const
 {
     buffer.WriteInt(triggered ? 1 : 0);
 }
 
-bool Trigger::ReadSavedState(MessageBuffer& buffer, int32_t)
+bool Trigger::ReadSaved(MessageBuffer& buffer, int32_t)
 {
     if (buffer.BytesLeft() < sizeof(int32_t))
         return false;

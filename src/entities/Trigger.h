@@ -24,10 +24,10 @@ public:
     // A fired trigger that fades is about to go: the world save leaves it out.
     bool IsFree() const override;
     // One little-endian word: 1 fired, 0 not.
-    void WriteSavedState(MessageBuffer& buffer) const override;
+    void WriteSaved(MessageBuffer& buffer) const override;
     // A fired word shows it fired without firing again; false, with nothing changed, when the
     // word is not all there.
-    bool ReadSavedState(MessageBuffer& buffer, int32_t version) override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
 
     bool IsTriggered() const { return triggered; }
 

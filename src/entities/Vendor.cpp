@@ -369,16 +369,16 @@ int32_t Vendor::StealItems(int32_t tries, int32_t& totalValue)
 
 // ---- Saved state ---------------------------------------------------------------------------------------
 
-void Vendor::WriteSavedState(MessageBuffer& buffer) const
+void Vendor::WriteSaved(MessageBuffer& buffer) const
 {
-    Actor::WriteSavedState(buffer);
+    Actor::WriteSaved(buffer);
     buffer.WriteInt(stockLevel);
     inventory->Write(buffer, true);
     for (int32_t chance : gambleChances)
         buffer.WriteInt(chance);
 }
 
-bool Vendor::ReadSavedState(MessageBuffer& buffer, int32_t version)
+bool Vendor::ReadSaved(MessageBuffer& buffer, int32_t version)
 {
     // Every part is read aside first, so a cut record changes nothing.
     int32_t savedHealth = health;
@@ -386,7 +386,7 @@ bool Vendor::ReadSavedState(MessageBuffer& buffer, int32_t version)
     int32_t level = 0;
     Inventory stock;
     std::array<int32_t, kStockSize> chances{};
-    bool ok = Actor::ReadSavedState(buffer, version);
+    bool ok = Actor::ReadSaved(buffer, version);
     if (ok) {
         level = buffer.ReadInt();
         ok = !buffer.Overrun() && level >= -1 && stock.Read(buffer, true, version);

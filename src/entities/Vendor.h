@@ -44,9 +44,9 @@ public:
     void Update(float seconds) override;
     bool IsVendor() const override { return true; }
     // The actor's part, the stock level, the inventory and the gamble chances.
-    void WriteSavedState(MessageBuffer& buffer) const override;
+    void WriteSaved(MessageBuffer& buffer) const override;
     // False, the vendor unchanged, when any part is cut short or malformed.
-    bool ReadSavedState(MessageBuffer& buffer, int32_t version) override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
 
     // The first customer (a player starting to trade, or a thief quest asking) sets the stock
     // level from its Level and fills the stock; the vendor turns to a customer other than itself.

@@ -385,7 +385,7 @@ bool WorldSaveReader::ReadTownNpc(int32_t slot, const std::string& npcType, Mess
         return false;
     // Risen first, so the saved health fits the risen maximum.
     Game::LevelTownNpc(*npc, level);
-    if (!npc->ReadSavedState(state, version) || state.Overrun())
+    if (!npc->ReadSaved(state, version) || state.Overrun())
         return false;
     if (version < WorldSaveVersion::kTownNames)
         return true;
@@ -465,7 +465,7 @@ bool WorldSaveReader::ReadEntity(MessageBuffer& record, std::string& modelName)
     entity->facing = facing;
     // A measured record is read to its last byte: a state read shorter or longer than it was
     // written is not the state that was saved.
-    bool whole = entity->ReadSavedState(record, version) && !record.Overrun() &&
+    bool whole = entity->ReadSaved(record, version) && !record.Overrun() &&
                  (&record == &buffer || record.BytesLeft() == 0);
     if (!whole) {
         game.RemoveEntity(entity);

@@ -99,7 +99,7 @@ void WorldSaveWriter::WriteTown(const Game& game)
         // Each NPC's state is measured, so one that does not read is passed over alone.
         MessageBuffer state;
         state.WriteInt(npc->stats.Get(CharacterStat::Level));
-        npc->WriteSavedState(state);
+        npc->WriteSaved(state);
         const auto* actor = dynamic_cast<const Actor*>(npc);
         state.WriteUInt(actor ? actor->GetNameSeed() : 0u);
         buffer.WriteUInt(static_cast<uint32_t>(state.Size()));
@@ -183,7 +183,7 @@ void WorldSaveWriter::WriteEntities(const Game& game)
         record.WriteInt(entity->facing);
         record.WriteString(entity->modelName);
         record.WriteString(entity->GetEntry() ? entity->GetEntry()->GetName() : "");
-        entity->WriteSavedState(record);
+        entity->WriteSaved(record);
         buffer.WriteBool(true);
         buffer.WriteUInt(static_cast<uint32_t>(record.Size()));
         buffer.WriteBytes(record.Data(), record.Size());

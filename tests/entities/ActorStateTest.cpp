@@ -51,17 +51,17 @@ TEST_F(ActorState, SavedStateRoundTripsAndADeadActorReturnsAsACorpse)
     Actor* actor = SpawnActor();
     actor->health = 17;
     MessageBuffer buffer;
-    actor->WriteSavedState(buffer);
+    actor->WriteSaved(buffer);
     Actor* copy = SpawnActor();
-    ASSERT_TRUE(copy->ReadSavedState(buffer, 1));
+    ASSERT_TRUE(copy->ReadSaved(buffer, 1));
     EXPECT_EQ(copy->health, 17);
     EXPECT_EQ(copy->GetDeathState(), ActorDeathState::kAlive);
 
     actor->health = 0;
     MessageBuffer dead;
-    actor->WriteSavedState(dead);
+    actor->WriteSaved(dead);
     Actor* corpse = SpawnActor();
-    ASSERT_TRUE(corpse->ReadSavedState(dead, 1));
+    ASSERT_TRUE(corpse->ReadSaved(dead, 1));
     EXPECT_EQ(corpse->GetDeathState(), ActorDeathState::kDead);
     EXPECT_TRUE(corpse->deathTimer.running);
     EXPECT_FLOAT_EQ(corpse->deathTimer.remaining, 4.0f);
@@ -140,12 +140,12 @@ TEST_F(ActorState, EveryFormCutAtEveryOffsetIsRefusedUnchanged)
 {
     Actor* actor = SpawnActor("MonsterSpender", 4);
     MessageBuffer saved, extra, record;
-    actor->WriteSavedState(saved);
+    actor->WriteSaved(saved);
     actor->WriteExtraState(extra);
     Actor::WriteRecord(*actor, record);
     for (size_t length = 0; length < saved.Size(); ++length) {
         MessageBuffer cut = Cut(saved, length);
-        EXPECT_FALSE(actor->ReadSavedState(cut, 1)) << length;
+        EXPECT_FALSE(actor->ReadSaved(cut, 1)) << length;
     }
     for (size_t length = 0; length < extra.Size(); ++length) {
         MessageBuffer cut = Cut(extra, length);

@@ -515,9 +515,9 @@ TEST_F(Chests, TheStoredRecordsSurviveASaveAndUnknownNamesAreSkipped)
     chest->TryStoreRecord(database.FindEntryByName("Scroll"), chest->position);
     chest->secretLink = true;
     MessageBuffer buffer;
-    chest->WriteSavedState(buffer);
+    chest->WriteSaved(buffer);
     Chest copy;
-    ASSERT_TRUE(copy.ReadSavedState(buffer, Chest::kSavedLinkVersion));
+    ASSERT_TRUE(copy.ReadSaved(buffer, Chest::kSavedLinkVersion));
     EXPECT_EQ(Names(copy), (std::vector<std::string>{"Goblet", "Scroll"}));
     EXPECT_TRUE(copy.secretLink) << "the link drawn once stays with the chest";
     EXPECT_EQ(buffer.BytesLeft(), 0u);
@@ -527,7 +527,7 @@ TEST_F(Chests, TheStoredRecordsSurviveASaveAndUnknownNamesAreSkipped)
     odd.WriteString("Vanished");
     odd.WriteString("Scroll");
     Chest other;
-    ASSERT_TRUE(other.ReadSavedState(odd, 0));
+    ASSERT_TRUE(other.ReadSaved(odd, 0));
     EXPECT_EQ(Names(other), (std::vector<std::string>{"Goblet", "Scroll"}));
 }
 
@@ -537,13 +537,13 @@ TEST_F(Chests, ACutSaveChangesNothing)
     chest->TryStoreRecord(database.FindEntryByName("Goblet"), chest->position);
     chest->TryStoreRecord(database.FindEntryByName("Scroll"), chest->position);
     MessageBuffer whole;
-    chest->WriteSavedState(whole);
+    chest->WriteSaved(whole);
     for (size_t cut = 0; cut < whole.Size(); ++cut) {
         MessageBuffer part;
         part.WriteBytes(whole.Data(), cut);
         Chest reader;
         reader.TryStoreRecord(database.FindEntryByName("Goblet"), reader.position);
-        EXPECT_FALSE(reader.ReadSavedState(part, Chest::kSavedLinkVersion)) << "cut at " << cut;
+        EXPECT_FALSE(reader.ReadSaved(part, Chest::kSavedLinkVersion)) << "cut at " << cut;
         EXPECT_EQ(Names(reader), (std::vector<std::string>{"Goblet"})) << "cut at " << cut;
     }
 }
@@ -555,7 +555,7 @@ TEST_F(Chests, ALinkWordOtherThanOneOrNoughtIsRefused)
         buffer.WriteInt(0);
         buffer.WriteInt(link);
         Chest reader;
-        EXPECT_FALSE(reader.ReadSavedState(buffer, Chest::kSavedLinkVersion)) << link;
+        EXPECT_FALSE(reader.ReadSaved(buffer, Chest::kSavedLinkVersion)) << link;
         EXPECT_FALSE(reader.secretLink) << link;
     }
 }
@@ -568,7 +568,7 @@ TEST_F(Chests, HugeNegativeAndOverlongCountsAreRefused)
         for (int32_t i = 0; i < 300; ++i)
             buffer.WriteString("Goblet");
         Chest reader;
-        EXPECT_FALSE(reader.ReadSavedState(buffer, 0)) << count;
+        EXPECT_FALSE(reader.ReadSaved(buffer, 0)) << count;
         EXPECT_TRUE(reader.GetStoredRecords().empty()) << count;
     }
     MessageBuffer most;
@@ -576,6 +576,6 @@ TEST_F(Chests, HugeNegativeAndOverlongCountsAreRefused)
     for (int32_t i = 0; i < Chest::kMaxSavedRecords; ++i)
         most.WriteString("Goblet");
     Chest reader;
-    EXPECT_TRUE(reader.ReadSavedState(most, 0));
+    EXPECT_TRUE(reader.ReadSaved(most, 0));
     EXPECT_EQ(reader.GetStoredRecords().size(), static_cast<size_t>(Chest::kMaxSavedRecords));
 }

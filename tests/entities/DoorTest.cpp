@@ -114,7 +114,7 @@ protected:
     static std::string SavedState(const Door& door)
     {
         MessageBuffer buffer;
-        door.WriteSavedState(buffer);
+        door.WriteSaved(buffer);
         return std::to_string(buffer.ReadInt()) + (buffer.Size() == 4 ? "" : "+");
     }
 };
@@ -338,9 +338,9 @@ TEST_F(Doors, AFoundSecretDoorStaysFoundThroughTheSave)
     ASSERT_TRUE(door->IsFree());
     EXPECT_EQ(SavedState(*door), std::to_string(Door::kFoundFlag));
     MessageBuffer buffer;
-    door->WriteSavedState(buffer);
+    door->WriteSaved(buffer);
     Door* restored = MakeDoor("DoorSecret", 4, 2000.0f, 2000.0f);
-    ASSERT_TRUE(restored->ReadSavedState(buffer, 0));
+    ASSERT_TRUE(restored->ReadSaved(buffer, 0));
     EXPECT_TRUE(restored->IsFound());
     restored->Use(player);
     EXPECT_EQ(CountNotices("secret "), 1) << "the restored door pays nothing again";
@@ -350,7 +350,7 @@ TEST_F(Doors, AFoundSecretDoorStaysFoundThroughTheSave)
         Door* door2 = MakeDoor("DoorSecret", 4, 3000.0f + static_cast<float>(saved % 7) * 100.0f, 3000.0f);
         MessageBuffer word;
         word.WriteInt(saved);
-        ASSERT_TRUE(door2->ReadSavedState(word, 0));
+        ASSERT_TRUE(door2->ReadSaved(word, 0));
         EXPECT_EQ(door2->IsFound(), saved != DoorState::Closed);
         EXPECT_EQ(door2->GetState(), saved & 3);
     }
@@ -474,7 +474,7 @@ TEST_F(Doors, TheSavedStateIsOneWordAndOnlyOpenIsNotSolid)
         Door* door = MakeDoor("DoorDouble", 4, 500.0f + 100.0f * static_cast<float>(saved + 1), 500.0f);
         MessageBuffer buffer;
         buffer.WriteInt(saved);
-        ASSERT_TRUE(door->ReadSavedState(buffer, 0)) << saved;
+        ASSERT_TRUE(door->ReadSaved(buffer, 0)) << saved;
         int32_t expected = saved >= 0 && saved <= 3 ? saved : DoorState::Closed;
         EXPECT_EQ(door->GetState(), expected) << saved;
         EXPECT_TRUE(BothSolid(*door, expected != DoorState::Open)) << saved;
@@ -493,7 +493,7 @@ TEST_F(Doors, ACutStateChangesNothing)
         whole.WriteInt(DoorState::Closed);
         MessageBuffer part;
         part.WriteBytes(whole.Data(), cut);
-        EXPECT_FALSE(door->ReadSavedState(part, 0)) << cut;
+        EXPECT_FALSE(door->ReadSaved(part, 0)) << cut;
         EXPECT_EQ(door->GetState(), DoorState::Open) << cut;
         EXPECT_FALSE(door->alwaysBlocks) << cut;
     }

@@ -213,12 +213,12 @@ TEST_F(TorchLight, FireLightsOnlyATorchFireLights)
     Torch* rainy = Make("TorchRainy");
     windy->Use(nullptr);
     rainy->Use(nullptr);
-    windy->OnDamageOfType(-3, DamageType::Fire);
+    windy->OnDamagePart(-3, DamageType::Fire);
     EXPECT_FALSE(windy->IsLit()) << "a negative amount does nothing";
-    windy->OnDamageOfType(0, DamageType::Fire);
+    windy->OnDamagePart(0, DamageType::Fire);
     EXPECT_TRUE(windy->IsLit());
     EXPECT_FLOAT_EQ(windy->lightFalloff, 300.0f);
-    rainy->OnDamageOfType(10, DamageType::Fire);
+    rainy->OnDamagePart(10, DamageType::Fire);
     EXPECT_FALSE(rainy->IsLit());
 }
 
@@ -226,11 +226,11 @@ TEST_F(TorchLight, ColdPutsOutOnlyATorchColdPutsOut)
 {
     Torch* windy = Make("TorchWindy");
     Torch* rainy = Make("TorchRainy");
-    windy->OnDamageOfType(10, DamageType::Cold);
+    windy->OnDamagePart(10, DamageType::Cold);
     EXPECT_TRUE(windy->IsLit());
-    rainy->OnDamageOfType(10, DamageType::Physical);
+    rainy->OnDamagePart(10, DamageType::Physical);
     EXPECT_TRUE(rainy->IsLit());
-    rainy->OnDamageOfType(10, DamageType::Cold);
+    rainy->OnDamagePart(10, DamageType::Cold);
     EXPECT_FALSE(rainy->IsLit());
     EXPECT_FLOAT_EQ(rainy->lightFalloff, 0.0f);
 }
@@ -249,20 +249,20 @@ TEST_F(TorchLight, TheLitStateIsOneLittleEndianWordAndComesBack)
 {
     Torch* torch = Make("TorchRainy");
     MessageBuffer lit;
-    torch->WriteSavedState(lit);
+    torch->WriteSaved(lit);
     ASSERT_EQ(lit.Size(), 4u);
     EXPECT_EQ(lit.Data()[0], 1);
     EXPECT_EQ(lit.Data()[3], 0);
     torch->Use(nullptr);
     MessageBuffer out;
-    torch->WriteSavedState(out);
+    torch->WriteSaved(out);
     EXPECT_EQ(out.Data()[0], 0);
 
     Torch* restored = Make("TorchRainy");
-    ASSERT_TRUE(restored->ReadSavedState(out, 0));
+    ASSERT_TRUE(restored->ReadSaved(out, 0));
     EXPECT_FALSE(restored->IsLit());
     EXPECT_FLOAT_EQ(restored->lightFalloff, 0.0f);
-    ASSERT_TRUE(restored->ReadSavedState(lit, 0));
+    ASSERT_TRUE(restored->ReadSaved(lit, 0));
     EXPECT_TRUE(restored->IsLit()) << "a saved state lights it again";
     EXPECT_FLOAT_EQ(restored->lightFalloff, 300.0f);
 }
@@ -275,7 +275,7 @@ TEST_F(TorchLight, AWordCutShortChangesNothing)
         MessageBuffer part;
         part.WriteBytes(full.Data(), cut);
         Torch* torch = Make("TorchSteady");
-        EXPECT_FALSE(torch->ReadSavedState(part, 0)) << cut;
+        EXPECT_FALSE(torch->ReadSaved(part, 0)) << cut;
         EXPECT_TRUE(torch->IsLit());
     }
 }

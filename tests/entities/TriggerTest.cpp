@@ -161,21 +161,21 @@ TEST_F(TriggerSwitch, AFiredSwitchIsSavedAsOneAndRestoredWithoutFiringAgain)
 {
     Trigger* lever = Switch("LeverVault");
     MessageBuffer unfired;
-    lever->WriteSavedState(unfired);
+    lever->WriteSaved(unfired);
     ASSERT_EQ(unfired.Size(), 4u);
     EXPECT_EQ(unfired.Data()[0], 0);
 
     Trigger* plain = Switch("LeverPlain");
     plain->Use(user);
     MessageBuffer saved;
-    plain->WriteSavedState(saved);
+    plain->WriteSaved(saved);
     ASSERT_EQ(saved.Size(), 4u);
     EXPECT_EQ(saved.Data()[0], 1);
     EXPECT_EQ(saved.Data()[3], 0) << "little-endian";
     game.hooks.clear();
 
     Trigger* restored = Switch("LeverVault");
-    ASSERT_TRUE(restored->ReadSavedState(saved, 0));
+    ASSERT_TRUE(restored->ReadSaved(saved, 0));
     EXPECT_TRUE(restored->IsTriggered());
     EXPECT_TRUE(game.hooks.empty()) << "no broadcast";
     EXPECT_TRUE(user->unlocked.empty()) << "no unlock";
@@ -192,7 +192,7 @@ TEST_F(TriggerSwitch, AWordCutShortChangesNothing)
         MessageBuffer part;
         part.WriteBytes(full.Data(), cut);
         Trigger* lever = Switch("LeverPlain");
-        EXPECT_FALSE(lever->ReadSavedState(part, 0)) << cut;
+        EXPECT_FALSE(lever->ReadSaved(part, 0)) << cut;
         EXPECT_FALSE(lever->IsTriggered());
     }
 }

@@ -540,12 +540,12 @@ TEST_F(VendorStock, SavedStateRoundTripsAndEveryCutFailsCleanly)
     vendor->MeetCustomer(shop.players.front());
     vendor->AcceptSoldItem(ShopServices::Make("Ring"), 0);
     MessageBuffer saved;
-    vendor->WriteSavedState(saved);
+    vendor->WriteSaved(saved);
 
     Vendor* copy = MakeVendor();
     MessageBuffer full;
     full.WriteBytes(saved.Data(), saved.Size());
-    ASSERT_TRUE(copy->ReadSavedState(full, 40));
+    ASSERT_TRUE(copy->ReadSaved(full, 40));
     EXPECT_EQ(Stock(*copy), Stock(*vendor));
     EXPECT_EQ(copy->GetStockLevel(), 4);
     EXPECT_TRUE(copy->GetRestockTimer().running);
@@ -554,7 +554,7 @@ TEST_F(VendorStock, SavedStateRoundTripsAndEveryCutFailsCleanly)
         Vendor* fresh = MakeVendor();
         MessageBuffer part;
         part.WriteBytes(saved.Data(), cut);
-        EXPECT_FALSE(fresh->ReadSavedState(part, 40)) << cut;
+        EXPECT_FALSE(fresh->ReadSaved(part, 40)) << cut;
         EXPECT_EQ(fresh->GetStockLevel(), -1) << cut;
         EXPECT_EQ(CountStock(*fresh), 0) << cut;
         shop.RemoveEntity(fresh);

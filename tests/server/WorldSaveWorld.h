@@ -437,7 +437,7 @@ public:
             WriteWorldPos(buffer, entity->position);
             buffer.WriteInt(entity->facing);
             buffer.WriteString(entity->modelName);
-            entity->WriteSavedState(buffer);
+            entity->WriteSaved(buffer);
         }
         buffer.WriteBool(false);
     }
