@@ -218,6 +218,11 @@ void Actor::AddBehavior(std::unique_ptr<BehaviorBase> behavior)
         behaviors.push_back(std::move(behavior));
 }
 
+void Actor::UpdateBehaviors(float seconds)
+{
+    UpdateBehaviours(seconds);
+}
+
 void Actor::UpdateBehaviours(float seconds)
 {
     for (const auto& behavior : behaviors)

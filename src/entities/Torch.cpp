@@ -140,6 +140,11 @@ void Torch::Use(Entity*)
 
 void Torch::OnDamagePart(int32_t amount, int32_t damageType)
 {
+    OnDamageOfType(amount, damageType);
+}
+
+void Torch::OnDamageOfType(int32_t amount, int32_t damageType)
+{
     if (amount < 0)
         return;
     if (damageType == DamageType::Fire) {
@@ -152,10 +157,20 @@ void Torch::OnDamagePart(int32_t amount, int32_t damageType)
 
 void Torch::WriteSaved(MessageBuffer& buffer) const
 {
+    WriteSavedState(buffer);
+}
+
+bool Torch::ReadSaved(MessageBuffer& buffer, int32_t version)
+{
+    return ReadSavedState(buffer, version);
+}
+
+void Torch::WriteSavedState(MessageBuffer& buffer) const
+{
     buffer.WriteInt(lit ? 1 : 0);
 }
 
-bool Torch::ReadSaved(MessageBuffer& buffer, int32_t)
+bool Torch::ReadSavedState(MessageBuffer& buffer, int32_t)
 {
     if (buffer.BytesLeft() < sizeof(int32_t))
         return false;

@@ -19,17 +19,20 @@ public:
     void Update(float seconds) override;
     // Switches it: lit goes out, out is lit.
     void Use(Entity* user) override;
+    void OnDamagePart(int32_t amount, int32_t damageType) override;
     // Fire lights one that fire lights, cold puts out one that cold puts out; nothing for a
     // negative amount.
-    void OnDamagePart(int32_t amount, int32_t damageType) override;
+    void OnDamageOfType(int32_t amount, int32_t damageType);
     // A torch has no hit points to lose: damage only lights or douses it, by its type.
     void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet) override;
     bool ShowsDamage() const override { return false; }
     bool CanBeAttacked() const override { return false; }
-    // One little-endian word: 1 lit, 0 out.
     void WriteSaved(MessageBuffer& buffer) const override;
-    // False, with nothing changed, when the word is not all there.
     bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
+    // One little-endian word: 1 lit, 0 out.
+    void WriteSavedState(MessageBuffer& buffer) const;
+    // False, with nothing changed, when the word is not all there.
+    bool ReadSavedState(MessageBuffer& buffer, int32_t version);
 
     // The entity's light from the lit state: falloff 0 when out, else the falloff with its
     // random flicker and the light's random offset.

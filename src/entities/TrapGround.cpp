@@ -117,6 +117,11 @@ void TrapGround::SetOff(Entity* victim)
 
 void TrapGround::OnNamedSignal(Entity* activator, std::string_view name)
 {
+    OnNamedTrigger(activator, name);
+}
+
+void TrapGround::OnNamedTrigger(Entity* activator, std::string_view name)
+{
     // An unnamed plate answers no trigger, not even one that broadcasts no name.
     if (!triggerName.empty() && StringEqualsNoCase(name, triggerName))
         SetOff(activator);

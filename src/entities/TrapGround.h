@@ -29,8 +29,9 @@ public:
     void Update(float seconds) override;
     // The plate's level for stat 10; 0 for every other stat.
     int32_t GetStat(int32_t stat) const override;
-    // Sets the plate off on the activator when the name is its trigger name (case-blind).
     void OnNamedSignal(Entity* activator, std::string_view name) override;
+    // Sets the plate off on the activator when the name is its trigger name (case-blind).
+    void OnNamedTrigger(Entity* activator, std::string_view name);
     // The spawner's placement step: the plate arms its trap where it stands, once.
     void OnPlaced() override;
     // A plate's spawn word is its level, the one its trap's disarm chance reads.

@@ -66,15 +66,30 @@ void Trigger::Fire(Entity* user)
 
 bool Trigger::IsFree() const
 {
-    return !(triggered && fadeTime > 0.0f);
+    return ShouldSaveWithWorld();
 }
 
 void Trigger::WriteSaved(MessageBuffer& buffer) const
 {
+    WriteSavedState(buffer);
+}
+
+bool Trigger::ReadSaved(MessageBuffer& buffer, int32_t version)
+{
+    return ReadSavedState(buffer, version);
+}
+
+bool Trigger::ShouldSaveWithWorld() const
+{
+    return !(triggered && fadeTime > 0.0f);
+}
+
+void Trigger::WriteSavedState(MessageBuffer& buffer) const
+{
     buffer.WriteInt(triggered ? 1 : 0);
 }
 
-bool Trigger::ReadSaved(MessageBuffer& buffer, int32_t)
+bool Trigger::ReadSavedState(MessageBuffer& buffer, int32_t)
 {
     if (buffer.BytesLeft() < sizeof(int32_t))
         return false;

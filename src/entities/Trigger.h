@@ -21,13 +21,16 @@ public:
     void Use(Entity* user) override;
     // Only the first call does anything.
     void Fire(Entity* user);
-    // A fired trigger that fades is about to go: the world save leaves it out.
     bool IsFree() const override;
-    // One little-endian word: 1 fired, 0 not.
     void WriteSaved(MessageBuffer& buffer) const override;
+    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
+    // A fired trigger that fades is about to go: the world save leaves it out.
+    bool ShouldSaveWithWorld() const;
+    // One little-endian word: 1 fired, 0 not.
+    void WriteSavedState(MessageBuffer& buffer) const;
     // A fired word shows it fired without firing again; false, with nothing changed, when the
     // word is not all there.
-    bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
+    bool ReadSavedState(MessageBuffer& buffer, int32_t version);
 
     bool IsTriggered() const { return triggered; }
 

@@ -226,11 +226,11 @@ TEST_F(TorchLight, ColdPutsOutOnlyATorchColdPutsOut)
 {
     Torch* windy = Make("TorchWindy");
     Torch* rainy = Make("TorchRainy");
-    windy->OnDamagePart(10, DamageType::Cold);
+    windy->OnDamageOfType(10, DamageType::Cold);
     EXPECT_TRUE(windy->IsLit());
-    rainy->OnDamagePart(10, DamageType::Physical);
+    rainy->OnDamageOfType(10, DamageType::Physical);
     EXPECT_TRUE(rainy->IsLit());
-    rainy->OnDamagePart(10, DamageType::Cold);
+    rainy->OnDamageOfType(10, DamageType::Cold);
     EXPECT_FALSE(rainy->IsLit());
     EXPECT_FLOAT_EQ(rainy->lightFalloff, 0.0f);
 }
@@ -249,7 +249,7 @@ TEST_F(TorchLight, TheLitStateIsOneLittleEndianWordAndComesBack)
 {
     Torch* torch = Make("TorchRainy");
     MessageBuffer lit;
-    torch->WriteSaved(lit);
+    torch->WriteSavedState(lit);
     ASSERT_EQ(lit.Size(), 4u);
     EXPECT_EQ(lit.Data()[0], 1);
     EXPECT_EQ(lit.Data()[3], 0);
@@ -259,7 +259,7 @@ TEST_F(TorchLight, TheLitStateIsOneLittleEndianWordAndComesBack)
     EXPECT_EQ(out.Data()[0], 0);
 
     Torch* restored = Make("TorchRainy");
-    ASSERT_TRUE(restored->ReadSaved(out, 0));
+    ASSERT_TRUE(restored->ReadSavedState(out, 0));
     EXPECT_FALSE(restored->IsLit());
     EXPECT_FLOAT_EQ(restored->lightFalloff, 0.0f);
     ASSERT_TRUE(restored->ReadSaved(lit, 0));
@@ -275,7 +275,7 @@ TEST_F(TorchLight, AWordCutShortChangesNothing)
         MessageBuffer part;
         part.WriteBytes(full.Data(), cut);
         Torch* torch = Make("TorchSteady");
-        EXPECT_FALSE(torch->ReadSaved(part, 0)) << cut;
+        EXPECT_FALSE(torch->ReadSavedState(part, 0)) << cut;
         EXPECT_TRUE(torch->IsLit());
     }
 }

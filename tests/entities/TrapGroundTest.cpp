@@ -143,10 +143,10 @@ TEST_F(GroundTrapPlate, WithoutReachOnlyItsNamedTriggerSetsItOff)
     player->SetPosition(At(100.0f, 100.0f));
     EXPECT_TRUE(Run(watch, 3.0f));
     EXPECT_FALSE(plate->IsTriggered());
-    plate->OnNamedSignal(player, "SouthLever");
+    plate->OnNamedTrigger(player, "SouthLever");
     plate->OnNamedSignal(player, "");
     EXPECT_FALSE(plate->IsTriggered());
-    plate->OnNamedSignal(player, "northlever");
+    plate->OnNamedTrigger(player, "northlever");
     EXPECT_TRUE(plate->IsTriggered());
     EXPECT_FALSE(Run(watch, 1.0f));
     EXPECT_EQ(CountSounds("sounds/click.wav"), 1);

@@ -130,7 +130,7 @@ TEST_F(TriggerSwitch, TheUserUnlocksAndAFadingSwitchLeavesTheSaveAndTheWorld)
 {
     Trigger* vault = Switch("LeverVault");
     SafePointer watch(vault);
-    EXPECT_TRUE(vault->IsFree());
+    EXPECT_TRUE(vault->ShouldSaveWithWorld());
     vault->Use(user);
     EXPECT_EQ(user->unlocked, (std::vector<std::string>{"VaultKey"}));
     EXPECT_FALSE(vault->IsFree());
@@ -161,7 +161,7 @@ TEST_F(TriggerSwitch, AFiredSwitchIsSavedAsOneAndRestoredWithoutFiringAgain)
 {
     Trigger* lever = Switch("LeverVault");
     MessageBuffer unfired;
-    lever->WriteSaved(unfired);
+    lever->WriteSavedState(unfired);
     ASSERT_EQ(unfired.Size(), 4u);
     EXPECT_EQ(unfired.Data()[0], 0);
 
@@ -192,7 +192,7 @@ TEST_F(TriggerSwitch, AWordCutShortChangesNothing)
         MessageBuffer part;
         part.WriteBytes(full.Data(), cut);
         Trigger* lever = Switch("LeverPlain");
-        EXPECT_FALSE(lever->ReadSaved(part, 0)) << cut;
+        EXPECT_FALSE(lever->ReadSavedState(part, 0)) << cut;
         EXPECT_FALSE(lever->IsTriggered());
     }
 }

@@ -80,6 +80,6 @@ TEST_F(BehaviorStacks, AnArchetypeWithoutAStackGivesNoBehaviours)
 {
     Actor* actor = SpawnActor("MonsterTester");
     EXPECT_TRUE(actor->GetBehaviors().empty());
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), nullptr);
 }
