@@ -286,3 +286,8 @@ bool Chest::ReadSaved(MessageBuffer& buffer, int32_t version)
             stored.push_back(record);
     return true;
 }
+
+bool Chest::IsFree() const
+{
+    return closed;
+}

@@ -40,7 +40,7 @@ public:
     void Use(Entity* user) override;
     void OnUseEnded(Entity* user) override;
     // An opened chest is left out of the world save.
-    bool IsFree() const override { return closed; }
+    bool IsFree() const override;
     bool IsChest() const override { return true; }
     // The stored records: a count, then each record's name; then 1 or 0 for the secret link,
     // drawn once when the chest was placed.

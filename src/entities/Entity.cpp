@@ -535,3 +535,19 @@ void Entity::WriteNetHeader(MessageBuffer& buffer) const
         buffer.WriteInt(object.instanceId);
     }
 }
+
+void Entity::OnDamagePart(int32_t, int32_t) {}
+
+void Entity::OnNamedSignal(Entity*, std::string_view) {}
+
+bool Entity::IsFree() const
+{
+    return parentNumber == -1;
+}
+
+void Entity::WriteSaved(MessageBuffer&) const {}
+
+bool Entity::ReadSaved(MessageBuffer&, int32_t)
+{
+    return true;
+}

@@ -112,7 +112,8 @@ public:
     virtual void TakeDamage(int32_t amount, Entity* attacker, bool overTime, bool quiet);
     // The health actually gained.
     virtual int32_t Heal(int32_t amount, Entity* source, bool show);
-    virtual void OnDamagePart(int32_t, int32_t) {}
+    // One entry of a damage list, by its type; nothing for most entities.
+    virtual void OnDamagePart(int32_t amount, int32_t damageType);
     virtual bool ShowsDamage() const { return true; }
     virtual void OnAttackedBy(Entity*) {}
     virtual bool CanAddStatusEffect(const DatabaseEntry*, const Entity*) const { return false; }
@@ -159,14 +160,14 @@ public:
     // An ordinary thing of the world: false for players, gates, items on the ground and stashes,
     // and for an actor that is a town NPC or a quest's figure.
     virtual bool TraitL() const { return true; }
-    virtual void OnNamedSignal(Entity*, std::string_view) {}
+    virtual void OnNamedSignal(Entity* activator, std::string_view name);
     virtual bool IsCreature() const { return false; }
     virtual bool TakesCriticalHits() const { return false; }
     virtual bool TakesDeepWounds() const { return false; }
     // Saved with the world: only entities not hanging on another.
-    virtual bool IsFree() const { return parentNumber == -1; }
-    virtual void WriteSaved(MessageBuffer&) const {}
-    virtual bool ReadSaved(MessageBuffer&, int32_t) { return true; }
+    virtual bool IsFree() const;
+    virtual void WriteSaved(MessageBuffer& buffer) const;
+    virtual bool ReadSaved(MessageBuffer& buffer, int32_t version);
     // The kinds the game's searches pick out; the classes of those kinds answer true.
     virtual bool IsProjectile() const { return false; }
     virtual bool IsChest() const { return false; }

@@ -131,3 +131,8 @@ std::unique_ptr<Item> ItemGround::TakeItem()
         item->SetGroundEntity(nullptr);
     return std::move(item);
 }
+
+bool ItemGround::IsFree() const
+{
+    return timeOnGround <= 0.0f;
+}

@@ -35,7 +35,7 @@ public:
     // quest's number (-1 without one); nothing for other types.
     void WriteNetState(MessageBuffer& buffer) const override;
     // Only an item that stays on the ground for good is saved with the world.
-    bool IsFree() const override { return timeOnGround <= 0.0f; }
+    bool IsFree() const override;
     bool IsGroundItem() const override { return true; }
 
     // The entity's look-up of a carried item stays beside this one.

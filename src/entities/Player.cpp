@@ -589,3 +589,8 @@ void Player::RequestResurrect()
     // A rise already under way keeps its own clock: asking again neither restarts nor skips it.
     StartTimedEvent(GetEventId(SentientEvent::Resurrect), 7, wait);
 }
+
+bool Player::IsFree() const
+{
+    return false;
+}

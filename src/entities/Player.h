@@ -112,7 +112,7 @@ public:
     // Busy while in interaction mode 2.
     bool TraitP() const override { return interactionMode == 2; }
     // The world save leaves players out: the character travels with its client.
-    bool IsFree() const override { return false; }
+    bool IsFree() const override;
     bool ReloadsOnClassChange() const override { return true; }
     // Whether the player may attack it: a living thing outside its covenant that can be
     // attacked; a town NPC only while its covenant is at war with the player's.

@@ -564,3 +564,8 @@ Projectile* Entity::FireProjectile(std::string_view recordName, const Projectile
     projectile->Start();
     return projectile;
 }
+
+bool Projectile::IsFree() const
+{
+    return false;
+}

@@ -61,7 +61,7 @@ public:
     void WriteNetState(MessageBuffer& buffer) const override;
     bool BlocksEntity(const Entity* other) const override;
     void CollectLinkedEntities(std::vector<Entity*>& list) const override;
-    bool IsFree() const override { return false; }
+    bool IsFree() const override;
     bool IsProjectile() const override { return true; }
     Entity* GetCurrentTarget() const override { return target.GetAs<Entity>(); }
 
