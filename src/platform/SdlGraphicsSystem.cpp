@@ -258,6 +258,10 @@ void SdlGraphicsSystem::RestartDisplay()
         fullScreen = false;
         ApplyWindowMode();
     }
+    // The setting says what the display gave: left at 1 after a refusal, the next Alt+Enter would
+    // only turn it to 0 and seem to do nothing.
+    if ((fullScreenVar.GetInt() != 0) != fullScreen)
+        fullScreenVar.SetString(fullScreen ? "1" : "0");
     int width = 0;
     int height = 0;
     SDL_GL_GetDrawableSize(window, &width, &height);

@@ -32,10 +32,16 @@ WorldMap::WorldMap() = default;
 
 WorldMap::~WorldMap()
 {
-    for (auto& record : levels) {
-        if (record && record->texture >= 0 && graphics.device)
-            graphics.device->DeleteTexture(record->texture);
-    }
+    for (auto& record : levels)
+        if (record)
+            DeleteLevelTexture(*record);
+}
+
+void WorldMap::DeleteLevelTexture(ExploredLevel& record)
+{
+    if (record.texture >= 0 && graphics.device)
+        graphics.device->DeleteTexture(record.texture);
+    record.texture = -1;
 }
 
 void WorldMap::ReleaseHandles()
@@ -93,10 +99,9 @@ ExploredLevel& WorldMap::GetOrCreate(int32_t level)
 
 void WorldMap::ResetForWorld(int32_t difficulty, uint32_t seed)
 {
-    for (auto& record : levels) {
-        if (record && record->texture >= 0 && graphics.device)
-            graphics.device->DeleteTexture(record->texture);
-    }
+    for (auto& record : levels)
+        if (record)
+            DeleteLevelTexture(*record);
     levels.clear();
     shaderColours.clear();
     // The game data is read by now; every record of the world has this side.
@@ -305,12 +310,15 @@ void WorldMap::ClearCurrentLevel()
     record->changed = true;
 }
 
+// The display keeps its context through a restart, and with it every old texture: each goes
+// before its level's new one is made, or each restart would leave one behind per level.
 void WorldMap::RecreateTextures()
 {
     for (auto& record : levels) {
-        if (record) {
-            record->texture = -1;
-            record->changed = true;
-        }
+        if (!record)
+            continue;
+        DeleteLevelTexture(*record);
+        if (graphics.device && !record->image.empty())
+            UploadLevel(*record);
     }
 }

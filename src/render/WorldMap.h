@@ -166,6 +166,8 @@ public:
 
 private:
     ExploredLevel& GetOrCreate(int32_t level);
+    // Its GL texture deleted; -1 after.
+    void DeleteLevelTexture(ExploredLevel& record);
     ExploredLevel* FindMutable(int32_t level);
     void SyncWorldIdentity();
     void SyncMenu();

@@ -10,6 +10,7 @@
 #include "render/LightingSystem.h"
 #include "render/MiniMap.h"
 #include "render/RenderVarLimits.h"
+#include "render/WorldMap.h"
 #include "render/Renderer.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -347,6 +348,32 @@ TEST_F(VideoSettingsEndToEnd, VidRestartAtASizeNoDisplayHasKeepsTheWindowAndItsT
     EXPECT_TRUE(Shown("InGame"));
     TargaImage after = Screenshot();
     EXPECT_GT(after.GetWidth(), 0);
+}
+
+// Five display restarts, the world map shown after each, leave as many live textures as there
+// were: each explored level's map texture is made again in place of the old, not beside it.
+TEST_F(VideoSettingsEndToEnd, FiveDisplayRestartsLeaveNoMapTextureBehind)
+{
+    EnterTheWorld();
+    auto showTheMap = [this] {
+        TypeOnConsole("setUserVar drawWorldMap 1");
+        Frames(2);
+        TypeOnConsole("setUserVar drawWorldMap 0");
+        Frames(2);
+        SettleLoads();
+    };
+    showTheMap();
+    int32_t explored = 0;
+    for (int32_t level = 0; level < gWorldMap->GetLevelRecordCount(); ++level)
+        explored += gWorldMap->FindLevel(level) && gWorldMap->FindLevel(level)->texture >= 0 ? 1 : 0;
+    ASSERT_GE(explored, 1) << "the map has a texture for the level walked";
+    int32_t live = gGraphicsDevice->GetLiveTextureCount();
+    for (int restart = 1; restart <= 5; ++restart) {
+        TypeOnConsole("vidRestart");
+        showTheMap();
+        EXPECT_EQ(gGraphicsDevice->GetLiveTextureCount(), live) << "after restart " << restart;
+    }
+    EXPECT_TRUE(Shown("InGame"));
 }
 
 namespace {

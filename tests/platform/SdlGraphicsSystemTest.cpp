@@ -246,6 +246,38 @@ TEST_F(SdlWindowWorld, AltEnterTogglesFullScreenAndOtherInputGoesToTheListener)
                                                       "wheel -2", "move 5,6"}));
 }
 
+// A display with no full-screen mode at all leaves Alt+Enter in a window: "r_fullscreen" says what
+// the display gave, so the next Alt+Enter asks for full screen again rather than only turn it off.
+TEST_F(SdlWindowWorld, ADisplayThatRefusesFullScreenLeavesTheSettingAtWhatItGave)
+{
+    class NoFullScreenDisplay : public SdlGraphicsSystem {
+    public:
+        int asked = 0;
+
+    protected:
+        bool TryDisplayMode(int32_t, int32_t, int32_t) override
+        {
+            ++asked;
+            return false;
+        }
+    };
+    auto* refusing = new NoFullScreenDisplay();
+    display.reset(refusing);
+    display->RegisterDisplayVars();
+    display->SetInputListener(&input);
+    Open();
+    ToggleAsTheRendererDoes();
+    for (int press = 1; press <= 2; ++press) {
+        int asked = refusing->asked;
+        PushKey(SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_LALT);
+        EXPECT_TRUE(display->PumpEvents());
+        EXPECT_GT(refusing->asked, asked) << "Alt+Enter " << press << " asked the display for full screen";
+        EXPECT_EQ(Var("r_fullscreen"), "0") << "Alt+Enter " << press;
+        EXPECT_FALSE(display->IsFullScreen());
+    }
+    EXPECT_EQ(toggles, 2);
+}
+
 TEST_F(SdlWindowWorld, AWindowSizeOutsideTheMenusAndTheDisplaysBoundsIsRefusedForEightHundredBySixHundred)
 {
     // The default size is in bounds; this starts the video, which the desktop's mode needs.
