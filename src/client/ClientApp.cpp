@@ -725,11 +725,8 @@ void ClientApp::QueueEntities(WorldView& view)
         frame.iconSize = gGameData->GetTuning().overHeadIconSize;
         frame.iconAlpha = gGameData->GetTuning().overHeadIconAlpha;
     }
-    ForEachDrawnEntity([&](EntityClient& entity) {
-        entity.DrawDefault(scene, frame);
-        if (!entity.IsHidden() && !(entity.flags & EntityBase::kFlagHideModel))
-            WorldView::AddEntityLight(entity);
-    });
+    // Each entity's light joined the frame's lights in its own update: the draw adds none.
+    ForEachDrawnEntity([&](EntityClient& entity) { entity.DrawDefault(scene, frame); });
     const PlayerClient* player = active ? GetLocalPlayer() : nullptr;
     if (!player)
         return;

@@ -237,8 +237,7 @@ void EntityClient::UpdateLight() const
 {
     if (!gLightingSystem || isPlayerBody || IsHidden())
         return;
-    gLightingSystem->AddLight(position.level, position.x + lightOffset[0], position.y + lightOffset[1], lightColor,
-                              lightFalloff, LightingSystem::kPointLight);
+    gLightingSystem->AddEntityLight(*this);
 }
 
 void EntityClient::ExpireDamageTexts()

@@ -5,6 +5,7 @@
 #include "core/DatabaseEntry.h"
 #include "core/DebugSystem.h"
 #include "core/UserVarSystem.h"
+#include "world/EntityBase.h"
 #include "world/World.h"
 #include "world/WorldPos.h"
 
@@ -87,6 +88,17 @@ void LightingSystem::AddLight(int32_t level, float x, float y, const Color& colo
     light.radiusSquared = radius * radius;
     float falloff = radius * tuning.falloff;
     light.falloffRadiusSquared = falloff * falloff;
+}
+
+void LightingSystem::AddEntityLight(const EntityBase& entity)
+{
+    WorldPos at{entity.position.level, entity.position.x + entity.lightOffset[0],
+                entity.position.y + entity.lightOffset[1]};
+    at.Normalize();
+    Color color;
+    float radius = 0.0f;
+    entity.GetLight(color, radius);
+    AddLight(at.level, at.x, at.y, color, radius, kPointLight);
 }
 
 bool LightingSystem::FullBright() const

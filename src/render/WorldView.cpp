@@ -4,7 +4,6 @@
 #include "core/UserVarSystem.h"
 #include "render/Camera.h"
 #include "render/ImmediateDraw.h"
-#include "render/LightingSystem.h"
 #include "render/Renderer.h"
 #include "resources/GraphicsDevice.h"
 #include "resources/ResourceManager.h"
@@ -13,7 +12,6 @@
 #include "resources/models/Skin.h"
 #include "resources/shaders/Shader.h"
 #include "resources/shaders/ShaderBatch.h"
-#include "world/EntityBase.h"
 
 
 namespace {
@@ -280,17 +278,6 @@ void WorldView::AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelRe
     // translucent instances in the order they were queued.
     surface.SetSortKey(pass, instance, shader->sort, shader->index, desc.alpha);
     queue.AddSurface(&surface);
-}
-
-void WorldView::AddEntityLight(const EntityBase& entity)
-{
-    if (!gLightingSystem)
-        return;
-    Color color;
-    float falloff = 0.0f;
-    entity.GetLight(color, falloff);
-    gLightingSystem->AddLight(entity.position.level, entity.position.x + entity.lightOffset[0],
-                              entity.position.y + entity.lightOffset[1], color, falloff, LightingSystem::kPointLight);
 }
 
 void WorldView::DrawSurfaces(ShaderBatch& batch)

@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-class EntityBase;
 class GraphicsDevice;
 class ImmediateDraw;
 class ModelEntity;
@@ -155,9 +154,6 @@ public:
     // is drawn only highlighted and the skin's entry is not.
     void AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelResource& model, const Skin& skin,
                              int32_t subMesh, int32_t pass, int32_t instance);
-    // The entity's own light at its place plus its light offset, into the frame's light list;
-    // dropped there when black or without a falloff radius.
-    static void AddEntityLight(const EntityBase& entity);
     // A model tag's three axes ("showTags"), kept for the end of the frame's surfaces: drawn when
     // queued, the models round the tag and the ground drawn after would hide them.
     void AddTagAxes(const WorldPos3& position, const Matrix3& axes);

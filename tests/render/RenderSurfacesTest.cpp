@@ -205,10 +205,10 @@ TEST_F(RenderSurfaces, AnEntitysLightJoinsTheFrameAtItsOffsetPlace)
     entity.lightOffset[1] = -4.0f;
     entity.lightColor = Color{1.0f, 0.5f, 0.25f};
     entity.lightFalloff = 90.0f;
-    WorldView::AddEntityLight(entity);
+    lighting.AddEntityLight(entity);
     // A black light is dropped.
     entity.lightColor = Color{0.0f, 0.0f, 0.0f};
-    WorldView::AddEntityLight(entity);
+    lighting.AddEntityLight(entity);
     gLightingSystem = nullptr;
     ASSERT_EQ(lighting.GetLightCount(), 1);
     const LightingSystem::Light& light = lighting.GetLight(0);
