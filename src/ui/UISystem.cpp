@@ -18,6 +18,8 @@
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
 #include "ui/UiNameTables.h"
+#include "ui/widgets/UISlotBase.h"
+#include "ui/widgets/UIUseSlot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,6 +45,12 @@ int32_t UISystemCursorX()
 int32_t UISystemCursorY()
 {
     return gInputSystem ? gInputSystem->GetCursorY() : 0;
+}
+
+// The slots take a carried thing by a press on them: their click places, swaps, sells or buys it.
+bool UISystemTakesDrops(const UIWidget& widget)
+{
+    return dynamic_cast<const UISlotBase*>(&widget) || dynamic_cast<const UIUseSlot*>(&widget);
 }
 
 // Whether a visible widget of the menu or its page shows a picture or words at the point. A
@@ -385,8 +393,14 @@ bool UISystem::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     bool handled = HandleButton(button, down, x, y);
     if (button == 0 && down)
         pickedOnPress = dragWidget && dragWidget != carried ? dragWidget : nullptr;
-    if (dropOn && dragWidget && GetWidgetUnderCursor(false) == dropOn)
-        handled = HandleButton(0, true, x, y) || handled;
+    // Only a widget that takes the drop gets it: a press made on any other (a scroll bar's arrow)
+    // would act there as a click with no button held, and the thing would stay on the cursor.
+    if (dropOn && dragWidget && GetWidgetUnderCursor(false) == dropOn) {
+        if (UISystemTakesDrops(*dropOn))
+            handled = HandleButton(0, true, x, y) || handled;
+        else if (dragWidget->AcceptDrop(dropOn))
+            handled = true;
+    }
     return handled;
 }
 

@@ -8,6 +8,8 @@
 #include "server/WorldHost.h"
 #include "ui/UISystem.h"
 #include "ui/widgets/UIItemSlot.h"
+#include "ui/widgets/UIScrollBar.h"
+#include "ui/widgets/UIText.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,11 @@ const char kItemDragMenu[] = "MenuType Menu\nname SlotProbe\nposition 20 20\n"
                              "ItemSlot { internalName Chest inventorySlot Equipment Chest itemSlotType Chest "
                              "position 0 60 size 32 32 }\n";
 
+// Twenty lines in a box of 80 units: its scroll bar stands at its right edge, 16 wide.
+const char kScrollProbeMenu[] = "MenuType Menu\nname ScrollProbe\nposition 300 20\n"
+                                "Text { internalName Lines position 0 0 size 120 80 text \"1\\n2\\n3\\n4\\n5\\n6\\n7\\n"
+                                "8\\n9\\n10\\n11\\n12\\n13\\n14\\n15\\n16\\n17\\n18\\n19\\n20\" }\n";
+
 class ItemDragEndToEnd : public OffscreenShotGame {
 protected:
     void SetUp() override
@@ -28,6 +35,7 @@ protected:
         if (!std::getenv("EMBERLODE_GAME_DIR"))
             GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
         folder.Write("Assets/UI/slotprobe.mnu", kItemDragMenu);
+        folder.Write("Assets/UI/scrollprobe.mnu", kScrollProbeMenu);
         StartShippedGame();
         ASSERT_NO_FATAL_FAILURE(StartBoth());
         TypeOnConsole("pushMenu SlotProbe");
@@ -93,4 +101,41 @@ TEST_F(ItemDragEndToEnd, ATunicTakenOffIntoTheBagIsWornAgainFromIt)
     EXPECT_EQ(HostAt(InventoryGroupIndex::Equipment, EquipedLocation::Chest), tunic);
     EXPECT_EQ(Local()->GetInventory().GetItem(InventoryGroupIndex::Equipment, EquipedLocation::Chest) != nullptr, true)
         << "the client's mirror shows it worn";
+}
+
+// An item carried off by a press and let go over a scroll bar's arrow is not dropped there: the bar
+// takes no item, so it neither scrolls (two seconds on, with no button held) nor keeps the item;
+// the item stays on the cursor for the next press to place.
+TEST_F(ItemDragEndToEnd, AnItemLetGoOverAScrollBarStaysOnTheCursorAndTheBarStandsStill)
+{
+    TypeOnConsole("pushMenu ScrollProbe");
+    Frames(2);
+    auto* lines = dynamic_cast<UIText*>(gUISystem->FindWidgetByPath("ScrollProbe::Lines"));
+    ASSERT_NE(lines, nullptr);
+    UIScrollBar* bar = lines->GetScrollBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->IsVisible()) << "twenty lines do not fit";
+    ASSERT_EQ(bar->position, 0);
+    ItemBase* draught = HostAt(InventoryGroupIndex::Bag1, 0);
+    ASSERT_NE(draught, nullptr);
+    // The bar's lower arrow, a few units above its bottom end.
+    auto arrowX = static_cast<int32_t>(bar->GetScreenPosition().x + bar->size[0] / 2.0f);
+    auto arrowY = static_cast<int32_t>(bar->GetScreenPosition().y + bar->size[1] - 4.0f);
+
+    PushMotion(20 + 16, 20 + 16);
+    app.RunFrame();
+    PushMouse(SDL_MOUSEBUTTONDOWN, 20 + 16, 20 + 16);
+    app.RunFrame();
+    ASSERT_EQ(gUISystem->dragWidget, gUISystem->FindWidgetByPath("SlotProbe::Cell0")) << "picked up by the press";
+    PushMotion(arrowX, arrowY);
+    app.RunFrame();
+    PushMouse(SDL_MOUSEBUTTONUP, arrowX, arrowY);
+    Frames(40);
+    EXPECT_EQ(bar->position, 0) << "the bar scrolled with no button held";
+    EXPECT_EQ(gUISystem->dragWidget, gUISystem->FindWidgetByPath("SlotProbe::Cell0")) << "the item stays carried";
+
+    ClickAt(20 + 216, 20 + 16);
+    Frames(4);
+    EXPECT_EQ(HostAt(InventoryGroupIndex::Bag1, 5), draught) << "the next press places it";
+    EXPECT_EQ(bar->position, 0);
 }
