@@ -374,7 +374,10 @@ void UIWidget::Draw()
             shade = hoverColor;
         else if ((selectable && selected) || (selectedCondition != 0 && EvaluateCondition(selectedCondition)))
             shade = UIWidgetTableColor(kUIWidgetSelectedColor);
-        PrepareDrawnText(displayText.empty() ? text : displayText);
+        if (displayText.empty())
+            PrepareDrawnText(text);
+        else
+            PrepareDrawnText(displayText);
         DrawText(GetScreenPosition(), drawnText, UIWidgetScaled(shade, multiplier), useTextBackdrop);
         return;
     }
@@ -384,12 +387,32 @@ void UIWidget::Draw()
 
 void UIWidget::PrepareDrawnText(const std::string& source)
 {
-    if (source == drawnSource && font == drawnFont && drawnFont != -1 && size[0] == drawnBoxWidth)
+    if (source == drawnSource && DrawnTextFits())
         return;
     drawnSource = source;
+    drawnDisplay.clear();
+    FitDrawnText(gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source));
+}
+
+void UIWidget::PrepareDrawnText(const WString& shown)
+{
+    if (shown == drawnDisplay && DrawnTextFits())
+        return;
+    drawnDisplay = shown;
+    drawnSource.clear();
+    FitDrawnText(shown);
+}
+
+bool UIWidget::DrawnTextFits() const
+{
+    return font == drawnFont && drawnFont != -1 && size[0] == drawnBoxWidth;
+}
+
+void UIWidget::FitDrawnText(WString shown)
+{
     drawnFont = font;
     drawnBoxWidth = size[0];
-    drawnText = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
+    drawnText = std::move(shown);
     // Words longer than the box break into lines inside it rather than run over its frame.
     float room = TextRoom();
     if (wrapText || (room > 0.0f && MeasureTextW(font, drawnText).width > room + 0.5f))

@@ -183,7 +183,9 @@ public:
     // The "menu::widget" path the parent was named by, to find it again after a reload.
     std::string parentWidgetPath;
     std::string text;
-    std::string displayText;
+    // The text as drawn, translated already (a subclass's lines in view, a help box's wrapped
+    // words): drawn in place of `text` when not empty.
+    WString displayText;
     float textOffset[2] = {0.0f, 0.0f};
     std::vector<TextSourceElement> textSource;
     std::vector<TextSourceElement> highlightTextSource;
@@ -249,6 +251,8 @@ protected:
     // The text as last drawn: translated and measured again only when its source changes, so a
     // steady menu draws without allocating.
     std::string drawnSource;
+    // Or the display text it was prepared from, when that was drawn.
+    WString drawnDisplay;
     // The text the last refresh built, kept with its room: a text rebuilt every frame is built
     // here and changes places with the widget's text, and the heap is not touched.
     std::string builtText;
@@ -275,7 +279,11 @@ private:
     void DrawTextured(float multiplier);
     void DrawTextBackdrop(float x, float y) const;
     void MeasureShownText(const WString& shown);
+    // The text translated (a narrow source) or as it stands (the display text), wrapped to the box.
     void PrepareDrawnText(const std::string& source);
+    void PrepareDrawnText(const WString& shown);
+    bool DrawnTextFits() const;
+    void FitDrawnText(WString shown);
     bool EvaluateGameCondition(int32_t condition) const;
     bool EvaluatePlayerCondition(int32_t condition) const;
     bool EvaluateCovenantCondition(int32_t condition) const;

@@ -22,6 +22,12 @@ const char kPickProbeMenu[] = "MenuType Menu\nname PickProbe\nposition 0 0\nsize
                               "addExtension txt textBox 1 tempUserVar pickTyped userVar pickAnswer \"\" "
                               "successCommand \"setUserVar pickDone 1\" }\n";
 
+// Words whose letters the code page maps past U+00FF (0x8A Š, 0x9C œ, 0x80 €, 0x8C Œ), long enough
+// to wrap both in the help box and in the text widget's 200 units.
+const char kLettersProbeWords[] = "\x8A\x9C\x80 north, \x8C\x9C\x80 south, \x8A\x9C\x80 east, \x8C\x9C\x80 west, "
+                                  "\x8A\x9C\x80 again and \x8C\x9C\x80 once more, \x8A\x9C\x80 for the road, "
+                                  "\x8C\x9C\x80 for the way home";
+
 const char kModelProbeMenu[] = "MenuType Menu\nname ModelProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
                                "ModelWidget { internalName Model position 420 280 size 160 140 zoom 0.5 offset 30 -30 "
                                "clearDepth 1 modelUserVar probeModel \"\" angleUserVar probeAngle -30 }\n";
@@ -35,6 +41,12 @@ protected:
         folder.Write("Assets/UI/helpprobe.mnu", kHelpProbeMenu);
         folder.Write("Assets/UI/pickprobe.mnu", kPickProbeMenu);
         folder.Write("Assets/UI/modelprobe.mnu", kModelProbeMenu);
+        folder.Write("Assets/UI/lettersprobe.mnu",
+                     std::string("MenuType Menu\nname LettersProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
+                                 "Widget { internalName Probe position 200 200 size 120 24 "
+                                 "texture \"Textures/UI/frame_button.tga\" highlightText \"") +
+                         kLettersProbeWords + "\" }\nText { internalName Lines position 20 300 size 200 120 text \"" +
+                         kLettersProbeWords + "\" }\n");
         folder.Write("User/user.cfg", "r_width 640\nr_height 480\n");
         folder.Write("User/picks/sub/inner.txt", "inner");
         folder.Write("User/picks/top.txt", "top");
@@ -132,6 +144,33 @@ TEST_F(HelpBoxEndToEnd, TheTooltipOfTheWidgetUnderTheCursorIsFramedAboveIt)
     for (int x = left - 6; x < right + 6; ++x) {
         EXPECT_FALSE(Differs(plain, shown, x, top - 5)) << "above the frame at " << x;
         EXPECT_FALSE(Differs(plain, shown, x, bottom + 4)) << "below the frame at " << x;
+    }
+}
+
+// A help box's wrapped words and a text widget's lines keep their letters past U+00FF as they are
+// drawn: none turns into "?".
+TEST_F(HelpBoxEndToEnd, WrappedLinesKeepTheirLettersBeyondLatinOne)
+{
+    TypeOnConsole("showMenu LettersProbe");
+    PushMotion(260, 212);
+    app.RunFrame();
+    app.RunFrame();
+    ShotHere();
+    struct Case {
+        const char* what;
+        const UIWidget* widget;
+    };
+    const Case cases[] = {
+        {"the help box", gUISystem->helpTopBox},
+        {"the text widget", gUISystem->FindWidgetByPath("LettersProbe::Lines")},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.widget, nullptr) << c.what;
+        const WString& shown = c.widget->displayText;
+        EXPECT_NE(shown.find(u'\n'), WString::npos) << c.what << ": the words wrap";
+        for (char16_t letter : {u'\u0160', u'\u0153', u'\u20AC', u'\u0152'})
+            EXPECT_NE(shown.find(letter), WString::npos) << c.what << " lost U+" << std::hex << int(letter);
+        EXPECT_EQ(shown.find(u'?'), WString::npos) << c.what << ": " << WideToNarrow(shown);
     }
 }
 

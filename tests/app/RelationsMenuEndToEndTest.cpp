@@ -324,7 +324,7 @@ TEST_F(RelationsMenuEndToEnd, TheLinesBetweenTheCardsRunUnderTheCovenantsNamesNo
             std::array<int32_t, 4> box = WordsBox(*words);
             written += box[2] > box[0] ? 1 : 0;
             EXPECT_LE(ChangedPixels(lined, bare, box[0], box[1], box[2], box[3], 60), 2)
-                << "a line crosses the words \"" << words->displayText << words->text << "\" on card " << i;
+                << "a line crosses the words \"" << WideToNarrow(words->displayText) << words->text << "\" on card " << i;
         }
         EXPECT_GE(written, 5) << "card " << i << " writes its two names and three lines";
     }
@@ -364,8 +364,8 @@ TEST_F(RelationsMenuEndToEnd, TheLongestCovenantNameStaysOnItsCardAndCoversNoOth
     for (size_t a = 0; a < all.size(); ++a)
         for (size_t b = a + 1; b < all.size(); ++b)
             EXPECT_FALSE(Covers(all[a].box, all[b].box))
-                << "card " << all[a].card << " \"" << all[a].widget->displayText << all[a].widget->text
-                << "\" and card " << all[b].card << " \"" << all[b].widget->displayText << all[b].widget->text << "\"";
+                << "card " << all[a].card << " \"" << WideToNarrow(all[a].widget->displayText) << all[a].widget->text
+                << "\" and card " << all[b].card << " \"" << WideToNarrow(all[b].widget->displayText) << all[b].widget->text << "\"";
 }
 
 TEST_F(RelationsMenuEndToEnd, ARumourAboutARivalIsPricedOnItsPageRefusedWhileTheStoreIsShortAndPaidOnceItIsNot)

@@ -61,16 +61,17 @@ bool DrawnWords(const UIWidget& widget, WordBox& box)
 {
     if (!DrawsPlainWords(widget) || !widget.IsVisible() || !widget.draw)
         return false;
-    const std::string& source = widget.displayText.empty() ? widget.text : widget.displayText;
-    if (source.empty())
+    // The display text is drawn as it stands; the text translated first.
+    WString shown = widget.displayText.empty() ? gLocSystem->TranslateToWide(widget.text) : widget.displayText;
+    if (shown.empty())
         return false;
-    TextSize size = MeasureTextW(widget.font, gLocSystem->TranslateToWide(source));
+    TextSize size = MeasureTextW(widget.font, shown);
     if (size.width <= 0.0f)
         return false;
     float x = 0.0f;
     float y = 0.0f;
     widget.GetTextPosition(size.width, size.height, x, y);
-    box.where = widget.GetMenuName() + "::" + (widget.internalName.empty() ? source : widget.internalName);
+    box.where = widget.GetMenuName() + "::" + (widget.internalName.empty() ? WideToNarrow(shown) : widget.internalName);
     box.x0 = x;
     box.y0 = y;
     box.x1 = x + size.width;

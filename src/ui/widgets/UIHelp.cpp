@@ -189,17 +189,17 @@ void UIHelp::Draw()
         ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
 }
 
-void UIHelp::PrepareText(const std::string& boxText, float maxWidth, float& w, float& h)
+void UIHelp::PrepareText(const std::string& boxText, float maxWidth, WString& shown, float& w, float& h)
 {
-    text = boxText;
-    StringReplaceAll(text, "\\n", "\n");
-    WString wide = gLocSystem ? gLocSystem->TranslateToWide(text) : NarrowToWide(text);
-    TextSize measured = MeasureTextW(font, wide);
-    // Wrapped before it is framed, so the frame fits the screen; the words stand translated.
+    std::string source = boxText;
+    StringReplaceAll(source, "\\n", "\n");
+    shown = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
+    TextSize measured = MeasureTextW(font, shown);
+    // Wrapped before it is framed, so the frame fits the screen; the words stand translated, and
+    // stay wide: a narrow copy would turn every letter past U+00FF into "?".
     if (measured.width > maxWidth) {
-        wide = WrapTextW(font.GetValue(), wide, maxWidth);
-        text = WideToNarrow(wide);
-        measured = MeasureTextW(font, wide);
+        shown = WrapTextW(font.GetValue(), shown, maxWidth);
+        measured = MeasureTextW(font, shown);
     }
     w = measured.width;
     h = measured.height;
@@ -217,12 +217,10 @@ void UIHelp::PreparePair(const std::string& firstText, const std::string& second
 {
     float frame = 2.0f * border[0];
     float screen = kHelpRightLimit - kHelpLeftLimit;
-    PrepareText(firstText, kHelpMaxTextWidth, boxes.w, boxes.h);
-    boxes.first = text;
+    PrepareText(firstText, kHelpMaxTextWidth, boxes.first, boxes.w, boxes.h);
     if (secondText.empty())
         return;
-    PrepareText(secondText, kHelpMaxTextWidth, boxes.w2, boxes.h2);
-    boxes.second = text;
+    PrepareText(secondText, kHelpMaxTextWidth, boxes.second, boxes.w2, boxes.h2);
     if (boxes.w + boxes.w2 + 2.0f * frame <= screen)
         return;
     // Too wide to stand side by side: a box narrower than half the screen keeps its width and
@@ -231,12 +229,10 @@ void UIHelp::PreparePair(const std::string& firstText, const std::string& second
     float firstMax = boxes.w2 <= half ? screen - boxes.w2 - 2.0f * frame : half;
     float secondMax = boxes.w <= half ? screen - boxes.w - 2.0f * frame : half;
     if (boxes.w > firstMax) {
-        PrepareText(firstText, firstMax, boxes.w, boxes.h);
-        boxes.first = text;
+        PrepareText(firstText, firstMax, boxes.first, boxes.w, boxes.h);
     }
     if (boxes.w2 > secondMax) {
-        PrepareText(secondText, secondMax, boxes.w2, boxes.h2);
-        boxes.second = text;
+        PrepareText(secondText, secondMax, boxes.second, boxes.w2, boxes.h2);
     }
 }
 
@@ -253,7 +249,8 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     float pairWidth = boxes.second.empty() ? w : w + boxes.w2 + 2.0f * border[0];
     Layout(pairWidth, h, anchor, anchorSize, avoidOverlaps);
     size[0] = w;
-    text = boxes.first;
+    text = boxText;
+    displayText = boxes.first;
     Color background = HelpTableColor(kHelpBackgroundColor);
     if (highlight && gInputSystem &&
         FrameAround(w, h).Contains(static_cast<float>(gInputSystem->GetCursorX()),
@@ -264,7 +261,8 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     DrawPlacedBox(w, h, boxAlpha, background, !avoidOverlaps);
     if (boxes.second.empty())
         return;
-    text = boxes.second;
+    text = secondText;
+    displayText = boxes.second;
     LayoutSecond(w, boxes.w2, boxes.h2);
     DrawPlacedBox(boxes.w2, boxes.h2, boxAlpha, HelpTableColor(kHelpBackgroundColor), !avoidOverlaps);
 }
@@ -416,7 +414,7 @@ int32_t UIHelp::LabelUnderCursor()
     ForEachLabel([&](int32_t entity, const float anchor[2]) {
         float w = 0.0f;
         float h = 0.0f;
-        PrepareText(labelText, kHelpMaxTextWidth, w, h);
+        PrepareText(labelText, kHelpMaxTextWidth, labelShown, w, h);
         Layout(w, h, anchor, labelAnchor, true);
         if (placedBoxes.back().Contains(cursorX, cursorY))
             found = entity;

@@ -83,17 +83,17 @@ public:
 private:
     // The texts of a box and the one beside it, as drawn, with their sizes.
     struct BoxTexts {
-        std::string first;
-        std::string second;
+        WString first;
+        WString second;
         float w = 0.0f;
         float h = 0.0f;
         float w2 = 0.0f;
         float h2 = 0.0f;
     };
 
-    // The text the next box shows, "\n" pairs made line breaks, wrapped at maxWidth, and its
-    // measured size.
-    void PrepareText(const std::string& boxText, float maxWidth, float& w, float& h);
+    // The text the next box shows as drawn (translated, "\n" pairs made line breaks, wrapped at
+    // maxWidth), and its measured size.
+    void PrepareText(const std::string& boxText, float maxWidth, WString& shown, float& w, float& h);
     // Both texts wrapped so that their frames fit the screen's width side by side.
     void PreparePair(const std::string& firstText, const std::string& secondText, BoxTexts& boxes);
     // The base widget draws the text at the widget's position, which is relative to the menu.
@@ -110,4 +110,5 @@ private:
     // Reused each frame, so that a steady screen of labels allocates nothing.
     std::vector<int32_t> labelled;
     std::string labelText;
+    WString labelShown;
 };

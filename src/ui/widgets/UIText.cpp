@@ -142,15 +142,15 @@ void UIText::RefreshText()
     int32_t first = scrollBar ? scrollBar->position : 0;
     if (first == shownFirstLine)
         return;
-    WString shown;
+    // The lines keep their own letters: a narrow copy would turn every one past U+00FF into "?".
+    displayText.clear();
     for (int32_t i = first; i < first + visibleLines && i < static_cast<int32_t>(lines.size()); ++i) {
         if (i < 0)
             continue;
-        shown += lines[static_cast<size_t>(i)];
-        shown += u'\n';
+        displayText += lines[static_cast<size_t>(i)];
+        displayText += u'\n';
     }
-    displayText = WideToNarrow(shown);
-    StringExpandNewlines(displayText);
+    WStringExpandNewlines(displayText);
     shownFirstLine = first;
 }
 
