@@ -211,6 +211,10 @@ void UISystem::ReadMenuFile(const std::string& path, bool reload)
         DeleteReplacedMenu(old);
     menus.push_back(menu);
     menu->filePath = path;
+    // The old menu's shown state comes first, as the flag alone, so that the file's own "visible"
+    // key has the last word; the show itself waits for the widgets (below).
+    if (replacing)
+        menu->visible = replacesShown;
     loadingFile = path;
     // A file without the header is read from its first token, which is its first item.
     TextParser body(file.Data(), file.Size());
@@ -221,13 +225,10 @@ void UISystem::ReadMenuFile(const std::string& path, bool reload)
     menu->ParseLayout(body);
     menu->FinishLoading();
     loadingFile.clear();
-    // Shown once its widgets exist, so that lists and boxes fill as on any other show.
-    if (replacing && menu->visible != replacesShown) {
-        if (replacesShown)
-            menu->Show();
-        else
-            menu->Hide();
-        menu->visible = replacesShown;
+    // Shown once its widgets exist, so that lists and boxes fill as on any other show. A "visible"
+    // key that changed the flag has shown or hidden the menu itself while it was read.
+    if (replacing && replacesShown && menu->visible) {
+        menu->Show();
         RecomputeHover();
     }
 }

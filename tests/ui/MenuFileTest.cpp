@@ -149,6 +149,49 @@ TEST_F(MenuFile, ReloadKeepsTheStackAndShownStateAndHonoursAllowedToReload)
     EXPECT_EQ(ui->GetMenus().size(), 5u);
 }
 
+// A replaced menu takes the shown state of the one it replaces, unless its own file says
+// "visible": the file has the last word either way. A menu shown again runs its show list once.
+TEST_F(MenuFile, AReloadedMenuKeepsItsShownStateUnlessItsFileSaysVisible)
+{
+    struct Case {
+        const char* name;
+        bool shownBefore;
+        const char* key;
+        bool shownAfter;
+    };
+    const Case cases[] = {
+        {"KeptShown", true, "", true},
+        {"HiddenByItsFile", true, "visible 0\n", false},
+        {"ShownByItsFile", false, "visible 1\n", true},
+        {"KeptHidden", false, "", false},
+    };
+    for (const Case& c : cases)
+        WriteMenu(std::string(c.name) + ".mnu", std::string("name ") + c.name + "\n");
+    ui->RegisterCommands();
+    for (const Case& c : cases) {
+        if (c.shownBefore) {
+            ASSERT_TRUE(commands.Execute(std::string("showMenu ") + c.name));
+        }
+    }
+    for (const Case& c : cases)
+        WriteMenu(std::string(c.name) + ".mnu",
+                  std::string("name ") + c.name + "\naddShowCommand \"record shown " + c.name + "\"\n" + c.key);
+    TakeRan();
+    ASSERT_TRUE(commands.Execute("reloadMenus"));
+
+    std::vector<std::string> expectedShows;
+    for (const Case& c : cases) {
+        EXPECT_EQ(Menu(c.name).visible, c.shownAfter) << c.name;
+        EXPECT_EQ(Menu(c.name).IsShown(), c.shownAfter) << c.name;
+        if (c.shownAfter)
+            expectedShows.push_back(std::string("shown ") + c.name);
+    }
+    std::vector<std::string> shows = TakeRan();
+    std::sort(shows.begin(), shows.end());
+    std::sort(expectedShows.begin(), expectedShows.end());
+    EXPECT_EQ(shows, expectedShows) << "each menu shown again ran its show list once";
+}
+
 TEST_F(MenuFile, ReloadLeavesNoPointerIntoAReplacedMenu)
 {
     WriteMenu("5.mnu", std::string(kButtonMenu) + "visible 1\n");
