@@ -43,6 +43,17 @@ TimedFlask
     CanBeUsed 1
     ItemTimer 1
     ItemTimerTime 1
+    ShowSkillHint 1
+    TextureName "Textures/flask.tga"
+}
+
+QuietFlask
+{
+    Type Item
+    ItemType Drink
+    CanBeUsed 1
+    ItemTimer 2
+    ItemTimerTime 1
     TextureName "Textures/flask.tga"
 }
 )";
@@ -247,7 +258,9 @@ TEST_F(UseSlot, ACopyOwnsItsOwnContent)
     EXPECT_NE(Use("Use1").GetContent(), nullptr) << "the source keeps its own";
 }
 
-TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnce)
+// Only an item whose record asks for the notice ("ShowSkillHint") raises it; another cooling down
+// beside it raises none.
+TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnceWhenItsRecordAsks)
 {
     StartWorldOnly("UseHintOffset \"0 -48\"\nUseHintOffset \"10 -72\"\n",
                    std::string(kItemSlotRecords) + kSkillSlotRecords + kUseSlotItems);
@@ -274,19 +287,32 @@ TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnce)
             count += hint.object == object ? 1 : 0;
         return count;
     };
+    // The quiet flask in the next box, as the bar's record names it.
+    Give("QuietFlask", InventoryGroupIndex::Bag1, 1);
+    Sync();
+    int32_t quietId = gDatabase->FindEntryByName("QuietFlask")->GetId();
+    ASSERT_TRUE(player->SetQuickUse(1, {UIUseSlot::kKindItem, InventoryGroupIndex::Bag1, 1, quietId}));
+    ui->NotifyPlayerChanged();
+    const UISlotBase* quiet = Use("Use1").GetContent();
+    ASSERT_NE(quiet, nullptr);
 
-    // The host starts the flask's timer when it is drunk; the update brings it to the mirror.
+    // The host starts the flasks' timers when they are drunk; the update brings them to the mirror.
     hostPlayer->SetItemTimer(1, 1.0f);
+    hostPlayer->SetItemTimer(2, 1.0f);
     Sync();
     ASSERT_TRUE(player->IsItemTimerActive(1));
+    ASSERT_TRUE(player->IsItemTimerActive(2));
     EXPECT_EQ(hinted(held), 0) << "not while it waits";
-    for (int i = 0; i < 30 && player->IsItemTimerActive(1); ++i) {
+    for (int i = 0; i < 30 && (player->IsItemTimerActive(1) || player->IsItemTimerActive(2)); ++i) {
         ClientFrame(100);
         ui->Update(0.1f);
         EXPECT_EQ(hinted(held), player->IsItemTimerActive(1) ? 0 : 1);
+        EXPECT_EQ(hinted(quiet), 0);
     }
     ASSERT_FALSE(player->IsItemTimerActive(1));
+    ASSERT_FALSE(player->IsItemTimerActive(2));
     EXPECT_EQ(hinted(held), 1);
+    EXPECT_EQ(hinted(quiet), 0) << "its record does not ask for the notice";
     EXPECT_EQ(player->GetUseHints()[0].icon, held->texture.GetValue());
     ui->Update(0.1f);
     EXPECT_EQ(hinted(held), 1) << "raised once, not once a frame";

@@ -3,6 +3,7 @@
 
 #include "client/ClientApp.h"
 #include "client/ClientMusic.h"
+#include "client/ItemClient.h"
 #include "client/PlayerClient.h"
 #include "core/ColorSystem.h"
 #include "core/Database.h"
@@ -179,7 +180,9 @@ void UIUseSlot::Update(float seconds)
 void UIUseSlot::UpdateItemReadyHint()
 {
     auto* item = dynamic_cast<UIItemSlot*>(content.get());
-    bool cooling = item && item->IsCoolingDown();
+    // Only an item whose record asks for it ("ShowSkillHint") says it is ready again.
+    const ItemClient* held = item ? item->GetItem() : nullptr;
+    bool cooling = held && held->ShowsSkillHint() && item->IsCoolingDown();
     // The item's timer has run out: it can be used again, and its icon rises beside the player.
     PlayerClient* player = itemCooling && !cooling && item ? UseSlotPlayer() : nullptr;
     if (player)
