@@ -58,6 +58,12 @@ void FrameRenderer::DrawWorld(float seconds)
     // Exploration goes on behind a full-screen menu and the area editor: the map and the
     // mini-map must not miss the ground walked while one was up.
     FrameRendererRun(exploreHook);
+    // The open world map stands in the world's place whatever else is up: a full-screen menu or
+    // the editor is drawn over it.
+    if (worldMapHook && worldMapHook()) {
+        worldMapDrawn = true;
+        return;
+    }
     bool editorOpen = tools && tools->IsAreaEditorOpen();
     if ((ui && ui->IsFullScreenMenuShown()) || editorOpen) {
         view.BeginWorldView(WorldPos{}, GetZoom(), true);
@@ -66,10 +72,6 @@ void FrameRenderer::DrawWorld(float seconds)
         return;
     }
     bool running = scene && scene->IsGameRunning();
-    if (running && worldMapHook && worldMapHook()) {
-        worldMapDrawn = true;
-        return;
-    }
     WorldPos target;
     if (!running || !scene->GetCameraTarget(target))
         target = WorldPos{};

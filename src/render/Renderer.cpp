@@ -5,6 +5,7 @@
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/FileSystem.h"
+#include "core/Profiler.h"
 #include "core/UserVarSystem.h"
 #include "core/VirtualKeys.h"
 #include "core/system/GraphicsSystem.h"
@@ -436,6 +437,8 @@ void Renderer::RenderFrame(float seconds)
     // A minimised window shows nothing: no frame is drawn or swapped, and no screenshot taken.
     if (!started || (gSystemInfo && gSystemInfo->minimised))
         return;
+    if (gProfiler)
+        gProfiler->Begin(kProfileRenderer);
     lastFrameSeconds = seconds;
     device.AcquireContext();
     ApplySettings();
@@ -447,6 +450,8 @@ void Renderer::RenderFrame(float seconds)
         TakeScreenshot();
     device.Present();
     device.ReleaseContext();
+    if (gProfiler)
+        gProfiler->Mark(kProfileRenderer);
     ++framesDrawn;
     PrintFrameStatistics();
     device.AdvanceFrame();

@@ -173,11 +173,14 @@ void WorldMap::Recentre()
 void WorldMap::Draw()
 {
     WorldPos target;
-    if (!graphics.device || !graphics.cache || !graphics.immediate || !graphics.view || !scene ||
-        !scene->GetCameraTarget(target))
+    if (!graphics.device || !graphics.cache || !graphics.immediate || !graphics.view || !scene)
         return;
+    // In the world's place: cleared even with no game to map, or the last frame would show through.
+    bool mapped = scene->GetCameraTarget(target);
     graphics.view->BeginWorldView(target, 1.0f, true);
     graphics.device->Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
+    if (!mapped)
+        return;
     graphics.cache->ResetState();
     int32_t cursorX = 0;
     int32_t cursorY = 0;

@@ -152,3 +152,36 @@ TEST_F(FrameOrder, ExplorationRunsFirstInEveryFrameWhateverTakesTheScreen)
         EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "explore"), 1) << c.what;
     }
 }
+
+// The open world map stands in the world's place before anything else is asked: behind a
+// full-screen menu, under the editor or with no game it is still what the frame draws, with no
+// world and no clearing of the frame's own, and no overlays over it.
+TEST_F(FrameOrder, TheOpenWorldMapTakesTheWorldsPlaceWhateverElseIsUp)
+{
+    frame.SetMapPasses([this] { log.push_back("explore"); },
+                       [this] {
+                           log.push_back("worldMap");
+                           return true;
+                       });
+    FrameLog onTheMap = Joined({"explore", "worldMap", "editorViews"}, k2DLayer);
+    onTheMap.erase(std::find(onTheMap.begin(), onTheMap.end(), "overlays"));
+    struct Case {
+        const char* what;
+        bool fullScreen;
+        bool editor;
+        bool running;
+    };
+    const Case cases[] = {
+        {"a running game", false, false, true},
+        {"a full-screen menu", true, false, true},
+        {"the area editor", false, true, true},
+        {"no game", false, false, false},
+    };
+    for (const Case& c : cases) {
+        ui.fullScreen = c.fullScreen;
+        tools.editor = c.editor;
+        scene.running = c.running;
+        EXPECT_EQ(Draw(), onTheMap) << c.what;
+        EXPECT_TRUE(device.GetFrameState().clears.empty()) << c.what << ": the map clears for itself";
+    }
+}
