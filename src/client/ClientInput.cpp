@@ -239,5 +239,10 @@ void Client::UpdateHoverEntity()
         return;
     int32_t x = gInputSystem ? gInputSystem->GetCursorX() : 0;
     int32_t y = gInputSystem ? gInputSystem->GetCursorY() : 0;
-    gClientApp->SetHoverEntity(PickEntityAt(x, y, gClientApp->GetLocalPlayer()));
+    // The player is looked through unless the one it has chosen is a townsperson (a creature
+    // with the "Npc" flag) it would not strike: then nothing is.
+    const PlayerClient* player = gClientApp->GetLocalPlayer();
+    const EntityClient* chosen = player ? player->GetInteractionTarget() : nullptr;
+    bool pickThrough = chosen && chosen->isNpc && chosen->GetClickAction(true, true) != PlayerClient::kModeAttack;
+    gClientApp->SetHoverEntity(PickEntityAt(x, y, pickThrough ? nullptr : player));
 }
