@@ -188,21 +188,29 @@ int32_t TextEvents::ShownLogLines() const
 
 std::vector<const TextEvents::Record*> TextEvents::GetShownLogRecords() const
 {
-    if (browseOffset == 0)
-        return ShareFreshLogLines();
     std::vector<const Record*> shown;
+    GatherShownLog(shown);
+    return shown;
+}
+
+void TextEvents::GatherShownLog(std::vector<const Record*>& shown) const
+{
+    shown.clear();
+    if (browseOffset == 0) {
+        ShareFreshLogLines(shown);
+        return;
+    }
     int32_t skip = logTotal - ShownLogLines() - browseOffset;
     int32_t passed = 0;
     for (const Record& record : records)
         if (record.kind == kLogKind && passed++ >= skip)
             shown.push_back(&record);
-    return shown;
 }
 
 // A burst of rival news would otherwise push the player's own fresh lines out of view before
 // they were read; each side keeps at least half the rows it can fill, and what one leaves
 // empty goes to the other. Lines left out stay in the log for scrolling back.
-std::vector<const TextEvents::Record*> TextEvents::ShareFreshLogLines() const
+void TextEvents::ShareFreshLogLines(std::vector<const Record*>& shown) const
 {
     int32_t rows = ShownLogLines();
     int32_t own = 0;
@@ -212,7 +220,6 @@ std::vector<const TextEvents::Record*> TextEvents::ShareFreshLogLines() const
             ++(record.news ? news : own);
     int32_t newsRows = std::min(news, std::max(rows - own, rows / 2));
     int32_t ownRows = rows - newsRows;
-    std::vector<const Record*> shown;
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         if (it->kind != kLogKind || !it->active)
             continue;
@@ -223,7 +230,6 @@ std::vector<const TextEvents::Record*> TextEvents::ShareFreshLogLines() const
         }
     }
     std::reverse(shown.begin(), shown.end());
-    return shown;
 }
 
 int32_t TextEvents::VisibleLogLines() const
@@ -307,7 +313,10 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     TimeStamp now = TextEventsNow();
     if (browseOffset > 0 && TimeLess(showUntil, now))
         browseOffset = 0;
-    std::vector<const Record*> shownLog = logPass ? GetShownLogRecords() : std::vector<const Record*>{};
+    // Gathered into the list kept from frame to frame: a frame's log costs no allocation.
+    shownLog.clear();
+    if (logPass)
+        GatherShownLog(shownLog);
     // The lines tell of the world: over the map they would lie on some other level's ground.
     bool menuShown = (ui && ui->IsBlockingMenuShown()) || mapShown;
     // A notice of the world goes behind whatever stands in front of the world: it would be written

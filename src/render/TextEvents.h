@@ -107,12 +107,16 @@ public:
 
 private:
     int32_t ShownLogLines() const;
-    std::vector<const Record*> ShareFreshLogLines() const;
+    // Into the list given, emptied first.
+    void GatherShownLog(std::vector<const Record*>& shown) const;
+    void ShareFreshLogLines(std::vector<const Record*>& shown) const;
     void DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
                            const FrameScene* scene) const;
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
 
     std::list<Record> records;
+    // The log lines the frame draws, kept so that gathering them reuses the room.
+    std::vector<const Record*> shownLog;
     int32_t logTotal = 0;
     int32_t logActive = 0;
     int32_t browseOffset = 0;
