@@ -79,15 +79,7 @@ TEST_F(NightLight, TheLevelBesideTheTownAtMidnightKeepsNearlyHalfItsNoonLight)
 {
     StartShippedGame();
     StartBoth();
-    Player* host = HostPlayer();
-    int32_t beside = -1;
-    for (int32_t direction = 0; direction < 8 && beside == -1; ++direction)
-        beside = gWorld->GetNeighbourLevel(host->position.level, direction);
-    ASSERT_NE(beside, -1) << "a level beside the town";
-    host->Warp(gGame->GetStartPosition(beside));
-    for (int i = 0; i < 400 && Local()->GetPosition().level != beside; ++i)
-        Frame();
-    ASSERT_EQ(Local()->GetPosition().level, beside);
+    ASSERT_NO_FATAL_FAILURE(GoBesideTheTown());
 
     gGame->SetTimeOfDay(12.0);
     WaitForTheLight();

@@ -70,6 +70,20 @@ protected:
 
 const FrameLog k2DLayer = {"begin2D", "overlays", "helpBottom", "menus 0.500000", "console", "helpTop", "fps", "cursor"};
 
+// What may take the screen: a game, a full-screen menu, the area editor, or nothing at all.
+struct ScreenCase {
+    const char* what;
+    bool fullScreen;
+    bool editor;
+    bool running;
+};
+const ScreenCase kScreenCases[] = {
+    {"a running game", false, false, true},
+    {"a full-screen menu", true, false, true},
+    {"the area editor", false, true, true},
+    {"no game", false, false, false},
+};
+
 FrameLog Joined(FrameLog first, const FrameLog& second)
 {
     first.insert(first.end(), second.begin(), second.end());
@@ -130,19 +144,7 @@ TEST_F(FrameOrder, WithoutSceneInterfaceOrToolsOnlyTheRenderersOwnPassesRun)
 TEST_F(FrameOrder, ExplorationRunsFirstInEveryFrameWhateverTakesTheScreen)
 {
     frame.SetMapPasses([this] { log.push_back("explore"); }, [] { return false; });
-    struct Case {
-        const char* what;
-        bool fullScreen;
-        bool editor;
-        bool running;
-    };
-    const Case cases[] = {
-        {"a running game", false, false, true},
-        {"a full-screen menu", true, false, true},
-        {"the area editor", false, true, true},
-        {"no game", false, false, false},
-    };
-    for (const Case& c : cases) {
+    for (const ScreenCase& c : kScreenCases) {
         ui.fullScreen = c.fullScreen;
         tools.editor = c.editor;
         scene.running = c.running;
@@ -165,19 +167,7 @@ TEST_F(FrameOrder, TheOpenWorldMapTakesTheWorldsPlaceWhateverElseIsUp)
                        });
     FrameLog onTheMap = Joined({"explore", "worldMap", "editorViews"}, k2DLayer);
     onTheMap.erase(std::find(onTheMap.begin(), onTheMap.end(), "overlays"));
-    struct Case {
-        const char* what;
-        bool fullScreen;
-        bool editor;
-        bool running;
-    };
-    const Case cases[] = {
-        {"a running game", false, false, true},
-        {"a full-screen menu", true, false, true},
-        {"the area editor", false, true, true},
-        {"no game", false, false, false},
-    };
-    for (const Case& c : cases) {
+    for (const ScreenCase& c : kScreenCases) {
         ui.fullScreen = c.fullScreen;
         tools.editor = c.editor;
         scene.running = c.running;
