@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and tests need (the graph library only for a
-# benchmark's comparison: the game never links it); runs apt-get update only
+# benchmark's comparison: the game never links it), and clang too when given "clang" (the
+# mode of ./check that builds with it); runs apt-get update only
 # when something is missing, so a second run costs nothing. apt's own output goes to
 # build/setup.log; when another package manager (an unattended upgrade, a second
 # terminal) holds the package lock, this waits for it, up to ten minutes, instead of failing.
@@ -15,6 +16,10 @@ packages=(build-essential cmake ninja-build pkg-config ccache
 # The window-system play test's virtual X server and input tool. Without them only that test
 # is skipped, so a failed installation of these says so and goes on.
 play_test_packages=(xvfb xdotool)
+# The second compiler only for the build that uses it.
+if [ "${1:-}" = clang ]; then
+  packages+=(clang)
+fi
 
 log=build/setup.log
 lock_wait_seconds=600

@@ -139,7 +139,7 @@ public:
     bool HasDamageBreaksEffect() const;
     // False while one of its status effects forbids targeting it, or while its state animation
     // (priority 14) plays with a state set.
-    bool IsTargetable() const;
+    bool IsTargetable() const override;
     int32_t GetNpcType() const { return npcType; }
     float GetServerFloat() const { return serverFloat; }
     // The owner through the chain's checks: null for -1, -2, a number the table lacks, a chain

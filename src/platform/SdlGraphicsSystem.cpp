@@ -77,7 +77,10 @@ void SdlGraphicsSystem::AddWindowSizes()
         {{800, 600}, {1024, 768}, {1280, 720}, {1280, 1024}, {1600, 900}, {1920, 1080}}};
     DisplayMode desktop = GetDesktopMode();
     size_t listed = displayModes.size();
-    for (const auto& [width, height] : kWindowSizes) {
+    for (const std::array<int32_t, 2>& windowSize : kWindowSizes) {
+        // Copied out of the pair: clang 14 refuses a lambda that captures a structured binding.
+        int32_t width = windowSize[0];
+        int32_t height = windowSize[1];
         bool known = std::any_of(displayModes.begin(), displayModes.end(), [&](const DisplayMode& mode) {
             return mode.width == width && mode.height == height;
         });
