@@ -191,9 +191,10 @@ void UIHelp::Draw()
 
 void UIHelp::PrepareText(const std::string& boxText, float maxWidth, WString& shown, float& w, float& h)
 {
-    std::string source = boxText;
-    StringReplaceAll(source, "\\n", "\n");
-    shown = gLocSystem ? gLocSystem->TranslateToWide(source) : NarrowToWide(source);
+    // The widget's text is the room the source is prepared in, reused box after box.
+    text = boxText;
+    StringReplaceAll(text, "\\n", "\n");
+    shown = gLocSystem ? gLocSystem->TranslateToWide(text) : NarrowToWide(text);
     TextSize measured = MeasureTextW(font, shown);
     // Wrapped before it is framed, so the frame fits the screen; the words stand translated, and
     // stay wide: a narrow copy would turn every letter past U+00FF into "?".
