@@ -503,5 +503,5 @@ void Player::OnItemRemoved(int32_t bag, int32_t slot, Item*)
 void Player::OnItemIdentified(Item* item)
 {
     if (item && item->GetQuality() >= ItemRarity::Set && gGameServices)
-        gGameServices->AddNpcChat(kPlayerItemChatKind, item->GetDisplayName());
+        gGameServices->AddDynamicNpcChat(kPlayerItemChatKind, item->GetDisplayName(), 0);
 }

@@ -18,6 +18,7 @@
 #include "entities/Entity.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
+#include "entities/SoulStone.h"
 #include "entities/Trap.h"
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
@@ -760,7 +761,7 @@ double Game::GetGameTime() const
 
 float Game::GetExperienceLossFraction() const
 {
-    return 0.0f;
+    return xpDebtPerDeath;
 }
 
 float Game::GetCombatEventTime() const
@@ -772,4 +773,17 @@ void Game::AddUnlock(std::string_view name)
 {
     if (!name.empty() && std::find(unlocks.begin(), unlocks.end(), name) == unlocks.end())
         unlocks.emplace_back(name);
+}
+
+void Game::SpawnSoulStone(Sentient& player, int32_t debt)
+{
+    const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(SoulStone::kRecordName) : nullptr;
+    if (!record)
+        return;
+    auto* stone = new SoulStone();
+    stone->SetEntry(record);
+    stone->SetPosition(player.position);
+    stone->SetAmount(static_cast<int32_t>(std::floor(static_cast<double>(soulStoneXpReduction) * debt)));
+    if (AddEntity(stone) == -1)
+        delete stone;
 }

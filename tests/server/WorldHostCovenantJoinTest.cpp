@@ -36,47 +36,6 @@ protected:
         StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n", kCovenantJoinRecords);
     }
 
-    // A new covenant's block: its name, no inventory, not loaded.
-    static void WriteNewCovenant(MessageBuffer& buffer, const std::string& covenantName)
-    {
-        buffer.WriteString(covenantName);
-        buffer.WriteBool(false);
-        buffer.WriteBool(false);
-    }
-
-    // The settings datagram: the type, the covenant block, a new character of class 0 (with no
-    // skill bonuses when the game gives new characters some).
-    MessageBuffer CovenantSettings(const std::string& covenantName, const std::string& character) const
-    {
-        MessageBuffer buffer;
-        NetMessages::WriteClientSettingsType(buffer);
-        WriteNewCovenant(buffer, covenantName);
-        buffer.WriteInt(0);
-        buffer.WriteString(character);
-        buffer.WriteInt(0);
-        if (gameData.GetTuning().useNewCharSkillBonuses)
-            buffer.WriteInt(0);
-        buffer.WriteInt(0);
-        buffer.WriteInt(0);
-        return buffer;
-    }
-
-    Player* JoinWithCovenant(TestClient& client, const std::string& covenantName, const std::string& character)
-    {
-        SendRequest(client);
-        Frame(0);
-        MessageBuffer settings = CovenantSettings(covenantName, character);
-        client.Send(settings);
-        Frame(0);
-        const ClientRecord* record = FindRecord(client);
-        return record ? WorldHost::GetRecordPlayer(*record) : nullptr;
-    }
-
-    PlayerCovenant* CovenantOf(const Player* player) const
-    {
-        return player ? dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(player->covenantIndex)) : nullptr;
-    }
-
     int32_t CountEntitiesOf(const char* record) const
     {
         int32_t count = 0;

@@ -300,20 +300,25 @@ Quest* GameQuests::Begin(const QuestDefinition& definition, Quest* origin, int32
 {
     if (!gRandomSystem)
         return nullptr;
-    auto quest = std::make_unique<Quest>(this);
-    uint32_t questSeed = gRandomSystem->Next(RandomStream::GameData);
-    if (!quest->Setup(definition.GetEntry(), questLevel, questSeed, 0, game.GetElapsed()))
-        return nullptr;
-    // The seeded choices: the NPC, then the target levels the start conditions ask about.
-    quest->RollParameters(false);
-    quest->AssignTargetLevels();
-    quest->Generate(false, origin);
-    quest->Generate();
-    if (quest->ended || definition.eventOnly) {
+    for (int32_t attempt = 0; attempt < pacing.createQuestTries; ++attempt) {
+        auto quest = std::make_unique<Quest>(this);
+        uint32_t questSeed = gRandomSystem->Next(RandomStream::GameData);
+        if (!quest->Setup(definition.GetEntry(), questLevel, questSeed, 0, game.GetElapsed()))
+            return nullptr;
+        // The seeded choices: the NPC, then the target levels the start conditions ask about.
+        quest->RollParameters(false);
+        quest->AssignTargetLevels();
+        quest->Generate(false, origin);
+        quest->Generate();
+        bool ended = quest->ended;
+        if (!ended && !definition.eventOnly)
+            return GetQuest(AddQuest(std::move(quest)));
         quest->OnRemove();
-        return nullptr;
+        // A world event has happened by now: only one that failed is tried again.
+        if (!ended)
+            return nullptr;
     }
-    return GetQuest(AddQuest(std::move(quest)));
+    return nullptr;
 }
 
 Quest* GameQuests::StartQuest(int32_t definitionIndex, Quest* origin, int32_t level)

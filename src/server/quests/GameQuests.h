@@ -41,6 +41,11 @@ struct QuestPacing {
     int32_t easyQuestLevelDiff = 0;
     int32_t hardQuestLevelDiff = 0;
     int32_t minLevelForHardQuests = 0;
+    // A quest whose generation fails on its draws is tried again with a new seed, this many times
+    // in all: at least once, and at most kMaxCreateQuestTries so that a definition that can never
+    // be generated does not hold up the step (a value outside is held to the range, logged).
+    static constexpr int32_t kMaxCreateQuestTries = 64;
+    int32_t createQuestTries = 1;
 
     // The record's keys; the defaults without a record.
     void Load(const DatabaseEntry* gameSystem);
