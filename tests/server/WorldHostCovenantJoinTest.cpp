@@ -798,17 +798,6 @@ TEST_F(WorldHostRecruitQuest, ARecruitTakenByAnotherCovenantEndsTheQuestThatOffe
 
 namespace {
 
-// The lines of the client's one game update of the frame.
-std::vector<std::string> UpdateLines(TestClient& client)
-{
-    std::vector<MessageBuffer> received = client.ReceiveAll();
-    NetGameUpdateHead head;
-    if (received.size() != 1 || received[0].ReadInt() != NetMessageType::kGameUpdate ||
-        !NetMessages::ReadGameUpdateHead(received[0], head))
-        return {"unreadable"};
-    return head.lines;
-}
-
 int32_t CountHolding(const std::vector<std::string>& lines, const std::string& text)
 {
     return static_cast<int32_t>(
