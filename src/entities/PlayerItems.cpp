@@ -313,7 +313,7 @@ void Player::RaiseSkill(int32_t tree, int32_t index)
     stats.SubtractFloored(CharacterStat::SkillPointsLeft, points);
     stats.SubtractFloored(CharacterStat::Money, money);
     if (auto* raised = dynamic_cast<Skill*>(skill))
-        raised->ApplyLevel(level + 1);
+        ReachSkillLevel(*raised, stat, level + 1);
     RecalculateStats(false);
 }
 

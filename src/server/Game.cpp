@@ -683,6 +683,14 @@ void Game::GetTradeValues(float& first, float& second) const
 
 void Game::QueueClientCommand(std::string_view line)
 {
+    if (requestPlayer != -1) {
+        if (requestUsed + line.size() + 1 > requestRoom) {
+            QueueClientCommandFor(requestPlayer, line);
+            ++requestHeldBack;
+            return;
+        }
+        requestUsed += line.size() + 1;
+    }
     // A step that runs out of spares has reached a new peak of lines: a few more are made with
     // it, so that the steps near that peak find spares.
     if (spareLines.empty())
@@ -715,6 +723,21 @@ void Game::ClearClientLines()
 void Game::QueueClientCommandFor(int32_t playerNumber, std::string_view line)
 {
     playerLines.emplace_back(playerNumber, std::string(line));
+}
+
+void Game::BeginRequestLines(int32_t playerNumber, size_t room)
+{
+    requestPlayer = playerNumber;
+    requestRoom = room;
+    requestUsed = 0;
+    requestHeldBack = 0;
+}
+
+void Game::EndRequestLines(size_t& used, int32_t& heldBack)
+{
+    used = requestUsed;
+    heldBack = requestHeldBack;
+    requestPlayer = -1;
 }
 
 void Game::QueueSoundAtFirstPlayer(std::string_view name, float radius, float value)

@@ -647,6 +647,11 @@ public:
     // so a steady stream of lines makes no new strings.
     void ClearClientLines();
     void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override;
+    // While a client's requests run, what they add to the lines for every client is held to
+    // the room given (bytes, a line counting its length and one); a line past it goes to the
+    // requesting player alone. End gives the bytes used and the lines sent to the player alone.
+    void BeginRequestLines(int32_t playerNumber, size_t room);
+    void EndRequestLines(size_t& used, int32_t& heldBack);
     // The frame's lines for single players, by player number, in order of queuing.
     std::vector<std::pair<int32_t, std::string>>& GetPlayerLines() { return playerLines; }
     // The resource name table: server handles to names, and the handles whose name changed
@@ -798,6 +803,11 @@ private:
     static constexpr size_t kClientLineBatch = 16;
     void PrepareClientLines(size_t count);
     std::vector<std::pair<int32_t, std::string>> playerLines;
+    // The requesting player while a client's requests run (-1 otherwise), with its room.
+    int32_t requestPlayer = -1;
+    size_t requestRoom = 0;
+    size_t requestUsed = 0;
+    int32_t requestHeldBack = 0;
     std::vector<std::string> resourceNames;
     std::vector<int32_t> changedResourceNames;
     TimedActionList timedActions;

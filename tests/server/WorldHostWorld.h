@@ -242,6 +242,17 @@ StatusEffectBasicRegen
         return player ? dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(player->covenantIndex)) : nullptr;
     }
 
+    // The lines of the client's one game update of the frame; {"unreadable"} for anything else.
+    static std::vector<std::string> UpdateLines(TestClient& client)
+    {
+        std::vector<MessageBuffer> received = client.ReceiveAll();
+        NetGameUpdateHead head;
+        if (received.size() != 1 || received[0].ReadInt() != NetMessageType::kGameUpdate ||
+            !NetMessages::ReadGameUpdateHead(received[0], head))
+            return {"unreadable"};
+        return head.lines;
+    }
+
     // An update that stands the player where it is and runs the lines.
     static NetClientUpdate UpdateAt(const WorldPos& where, std::vector<std::string> lines = {})
     {

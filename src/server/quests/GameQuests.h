@@ -105,6 +105,10 @@ public:
     // The quest's solving runs with the solver, then the quest is deleted; nothing for an index
     // that holds no quest.
     void SolveQuest(int32_t index, Player& solver);
+    // The solver handed the quest in: every other holder is paid and turned in too, then the
+    // quest is solved and deleted once. A recruit joins one covenant only, so the other holders
+    // of a recruit quest lose their copies with it.
+    void OnQuestTurnedIn(int32_t index, Player& solver);
     void EndQuestForPlayers(int32_t questId) override;
     void CompletePlayerQuests(int32_t questId) override;
     bool IsQuestHeldByPlayer(int32_t questId) const;
@@ -118,8 +122,9 @@ public:
     // The quest's solved-by-a-covenant news; then every player's copy fails and the quest goes
     // unless a player still holds it.
     void QuestSolvedByOtherCovenant(int32_t index, int32_t covenantIndex);
-    // A covenant took on the recruit by another road than the quest that offers it: that quest
-    // was solved by the covenant.
+    // A covenant took on the recruit by another road than the quest that offers it. A holder
+    // of the quest in that covenant solved it (and hands it in when its copy is complete);
+    // otherwise the covenant solved it in the holders' stead.
     void OnRecruitTaken(const Entity& recruit, int32_t covenantIndex);
     // True for no NPC, and for an NPC a numbered quest already has as its figure.
     bool IsNpcBusyWithQuest(const Entity* npc) const;
@@ -253,4 +258,6 @@ private:
     // its own step or handler, which still runs on it. Freed at the start of the next step.
     std::vector<std::unique_ptr<Quest>> finished;
     RandomTimer timers[kTimerCount];
+    // The quest whose holders are being turned in; -1 when none.
+    int32_t turningIn = -1;
 };
