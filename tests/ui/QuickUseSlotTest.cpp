@@ -293,7 +293,10 @@ TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnceWhenItsRecordAsks)
     int32_t quietId = gDatabase->FindEntryByName("QuietFlask")->GetId();
     ASSERT_TRUE(player->SetQuickUse(1, {UIUseSlot::kKindItem, InventoryGroupIndex::Bag1, 1, quietId}));
     ui->NotifyPlayerChanged();
+    // The notice gives every slot new contents: the first slot's is looked up again.
+    held = Use("Use0").GetContent();
     const UISlotBase* quiet = Use("Use1").GetContent();
+    ASSERT_NE(held, nullptr);
     ASSERT_NE(quiet, nullptr);
 
     // The host starts the flasks' timers when they are drunk; the update brings them to the mirror.
