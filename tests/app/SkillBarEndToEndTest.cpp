@@ -52,6 +52,20 @@ protected:
         return gClientApp->GetHoverEntity() == shown ? shown : nullptr;
     }
 
+    // The Cleave dragged from the skills window onto the bar's third place, the window shut again.
+    bool CleaveOnTheBar()
+    {
+        Tap(SDL_SCANCODE_S);
+        Frames(2);
+        UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
+        if (!source)
+            return false;
+        Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
+        Tap(SDL_SCANCODE_S);
+        Frames(2);
+        return true;
+    }
+
     // The first skill of the skills window's pages that the new character knows and that needs an
     // enemy; of that name when one is given.
     static UISkillSlot* KnownEnemySkill(const std::string& wanted = "")
@@ -134,13 +148,7 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyOnAGoblinBesideThePlayerHurtsIt)
     if (!cleave)
         GTEST_SKIP() << "the new character is no Warden";
     ASSERT_GT(cleave->GetLevel(), 0);
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
-    UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
-    ASSERT_NE(source, nullptr);
-    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
+    ASSERT_TRUE(CleaveOnTheBar());
     ASSERT_FALSE(Shown("Skills"));
     Actor* goblin = nullptr;
     EntityClient* shown = GoblinUnderTheCursor(goblin);
@@ -160,13 +168,7 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyTurnsAStandingPlayerToAGoblinOnAnySideAndH
     Player* player = HostPlayer();
     if (!player->skillList->FindSkillByName("SkillWardenCleave"))
         GTEST_SKIP() << "the new character is no Warden";
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
-    UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
-    ASSERT_NE(source, nullptr);
-    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
+    ASSERT_TRUE(CleaveOnTheBar());
     struct Side {
         const char* name;
         Vector2 offset;
