@@ -26,6 +26,7 @@ class EntityScene;
 class ItemBase;
 class MessageBuffer;
 class PlayerCovenantClient;
+class SkillDefinition;
 struct ItemTooltipOptions;
 struct ListEntry;
 
@@ -464,6 +465,7 @@ private:
     EntityClient* GetSkillTarget() const;
     EntityClient* GetHoveredEnemy() const;
     void SendPendingSkill();
+    void FaceSkillTarget(const SkillDefinition& definition, const EntityClient* target);
     // The button held on the world keeps coming back to HandleClick.
     void StartAiming(int32_t kind);
     void UpdateHints();

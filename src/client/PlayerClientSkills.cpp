@@ -29,6 +29,11 @@ bool PlayerSkillsNeedsTarget(const SkillDefinition& definition)
     return definition.needsEnemy || definition.needsFriend;
 }
 
+bool PlayerSkillsFacesTarget(const SkillDefinition& definition)
+{
+    return (definition.attack || definition.needsEnemy) && !definition.self && !definition.dontLookAtTarget;
+}
+
 } // namespace
 
 SkillClient* PlayerClient::FindClientSkill(int32_t tree, int32_t index) const
@@ -73,6 +78,7 @@ bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
         target = GetHoveredEnemy();
     if (PlayerSkillsNeedsTarget(definition)) {
         EntityClient* chosen = target ? target : GetSkillTarget();
+        FaceSkillTarget(definition, chosen);
         if (skill->GetUseRefusal(stats, chosen, statusFlags) == SkillUse::OutOfRangeOrSight) {
             // Walk up and attack; the frame sends the use once the target is in range.
             if (target && target != GetInteractionTarget())
@@ -99,10 +105,17 @@ bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
         gClientApp->QueueServerCommand(StringFormat("useSkill %d %d %d %d %f %f", tree, index, targetNumber,
                                                     mouse.level, static_cast<double>(mouse.x),
                                                     static_cast<double>(mouse.y)));
-    bool faces = (definition.attack || definition.needsEnemy) && !definition.self && !definition.dontLookAtTarget;
-    if (faces && target && target != this && target != GetBody())
-        FaceTowards(target->position, false);
+    FaceSkillTarget(definition, target);
     return true;
+}
+
+// The host turns its player to the target as the use arrives, before its own range and sight
+// check; the client turns first as well, or a target within reach but outside a skill's sight
+// cone would hold the use back for as long as the player stands.
+void PlayerClient::FaceSkillTarget(const SkillDefinition& definition, const EntityClient* target)
+{
+    if (PlayerSkillsFacesTarget(definition) && target && target != this && target != GetBody())
+        FaceTowards(target->position, false);
 }
 
 bool PlayerClient::TrySkill(int32_t index, EntityClient* target)
@@ -155,6 +168,8 @@ void PlayerClient::SendPendingSkill()
         return;
     }
     EntityClient* target = GetSkillTarget();
+    if (skill->definition)
+        FaceSkillTarget(*skill->definition, target);
     if (skill->GetUseRefusal(stats, target, statusFlags) != SkillUse::Usable)
         return;
     int32_t tree = pendingTree;

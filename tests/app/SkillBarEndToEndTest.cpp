@@ -33,12 +33,12 @@ protected:
         Frames(2);
     }
 
-    // The goblin set a step east of the player, the cursor on it; null when the client never
-    // answers the cursor with it.
-    EntityClient* GoblinUnderTheCursor(Actor*& goblin)
+    // The goblin set a step east of the player (or at the offset given), the cursor on it; null
+    // when the client never answers the cursor with it.
+    EntityClient* GoblinUnderTheCursor(Actor*& goblin, const Vector2& offset = Vector2{70.0f, 0.0f})
     {
         ClearTheStage();
-        goblin = AddGoblin(Vector2{70.0f, 0.0f});
+        goblin = AddGoblin(offset);
         EntityClient* shown = goblin ? MirrorOf(*goblin) : nullptr;
         if (!shown)
             return nullptr;
@@ -50,6 +50,20 @@ protected:
         PushMotion(x, y);
         Frames(2);
         return gClientApp->GetHoverEntity() == shown ? shown : nullptr;
+    }
+
+    // The Cleave dragged from the skills window onto the bar's third place, the window shut again.
+    bool CleaveOnTheBar()
+    {
+        Tap(SDL_SCANCODE_S);
+        Frames(2);
+        UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
+        if (!source)
+            return false;
+        Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
+        Tap(SDL_SCANCODE_S);
+        Frames(2);
+        return true;
     }
 
     // The first skill of the skills window's pages that the new character knows and that needs an
@@ -107,13 +121,22 @@ TEST_F(SkillBarEndToEnd, ADraggedSkillLandsOnTheBarAndItsKeyTakesTheMonsterUnder
     PushMotion(x, y);
     Frames(2);
     ASSERT_EQ(gClientApp->GetHoverEntity(), shown);
-    Tap(SDL_SCANCODE_3);
-    Frames(6);
+    // The key's skill goes to the goblin under the cursor: it lands when the goblin stands within
+    // its reach, else the player goes at the goblin to use it there. A blow may miss: the key is
+    // pressed again.
+    int32_t full = goblin->health;
+    auto wentToTheGoblin = [&] {
+        return goblin->health < full ||
+               (Local()->GetInteractionTarget() == shown && Local()->GetInteractionMode() == PlayerClient::kModeAttack);
+    };
+    for (int press = 0; press < 3 && !wentToTheGoblin(); ++press) {
+        Tap(SDL_SCANCODE_3);
+        FramesUntil(wentToTheGoblin, 60);
+    }
     const TextEvents::Record* told = gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
     std::string refusal = told ? told->text : std::string();
     EXPECT_EQ(refusal.find("NeedAnEnemy"), std::string::npos) << refusal;
-    EXPECT_EQ(Local()->GetInteractionTarget(), shown) << "the key's skill went to the goblin under the cursor";
-    EXPECT_EQ(Local()->GetInteractionMode(), PlayerClient::kModeAttack);
+    EXPECT_TRUE(wentToTheGoblin()) << "the key's skill went to the goblin under the cursor";
 }
 
 // The Warden's Cleave on the bar, its key pressed on a goblin a step away whichever way the
@@ -125,13 +148,7 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyOnAGoblinBesideThePlayerHurtsIt)
     if (!cleave)
         GTEST_SKIP() << "the new character is no Warden";
     ASSERT_GT(cleave->GetLevel(), 0);
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
-    UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
-    ASSERT_NE(source, nullptr);
-    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
+    ASSERT_TRUE(CleaveOnTheBar());
     ASSERT_FALSE(Shown("Skills"));
     Actor* goblin = nullptr;
     EntityClient* shown = GoblinUnderTheCursor(goblin);
@@ -140,6 +157,44 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyOnAGoblinBesideThePlayerHurtsIt)
     Tap(SDL_SCANCODE_3);
     FramesUntil([&] { return goblin->health < full; }, 120);
     EXPECT_LT(goblin->health, full);
+}
+
+// The player walks east and stands; a goblin then stands against it behind, beside or ahead:
+// the Cleave's key with the cursor on the goblin turns the player to it and the blow lands. The
+// player, already within a cell of the goblin, takes no step toward it; the use used to wait
+// for ever for a goblin outside the way the player last walked.
+TEST_F(SkillBarEndToEnd, TheCleavesKeyTurnsAStandingPlayerToAGoblinOnAnySideAndHurtsIt)
+{
+    Player* player = HostPlayer();
+    if (!player->skillList->FindSkillByName("SkillWardenCleave"))
+        GTEST_SKIP() << "the new character is no Warden";
+    ASSERT_TRUE(CleaveOnTheBar());
+    struct Side {
+        const char* name;
+        Vector2 offset;
+    };
+    for (const Side& side : {Side{"behind", {-30.0f, 0.0f}}, Side{"to the left", {0.0f, 30.0f}},
+                             Side{"to the right", {0.0f, -30.0f}}, Side{"ahead", {30.0f, 0.0f}}}) {
+        SCOPED_TRACE(side.name);
+        ClearTheStage();
+        Vector2 east = Client::WorldToScreen(Local()->GetPosition().Offset(Vector2{120.0f, 0.0f}), true);
+        ClickAt(static_cast<int32_t>(east.x), static_cast<int32_t>(east.y));
+        FramesUntil([] { return !Local()->IsMoving(); }, 60);
+        Actor* goblin = nullptr;
+        EntityClient* shown = GoblinUnderTheCursor(goblin, side.offset);
+        ASSERT_NE(shown, nullptr);
+        int32_t full = goblin->health;
+        // A blow may miss, as any blow may; the key is pressed again once the skill is ready.
+        for (int press = 0; press < 3 && goblin->health == full; ++press) {
+            Tap(SDL_SCANCODE_3);
+            FramesUntil([&] { return goblin->health < full; }, 60);
+        }
+        const TextEvents::Record* told = gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
+        EXPECT_LT(goblin->health, full) << "the Cleave's key on a goblin " << side.name << ": "
+                                        << (told ? told->text : std::string("no refusal"));
+        // The Cleave's reuse time runs out before the next side.
+        Frames(110);
+    }
 }
 
 // An item picked up from the bag goes back to its cell when the bag's window closes, and a skill
