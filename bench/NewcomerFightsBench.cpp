@@ -58,9 +58,9 @@ constexpr std::array<const char*, 2> kNewcomerDifficulties = {"Easy", "Average"}
 // Two new worlds a class and difficulty, each laid out anew; the smoke run plays the first.
 constexpr std::array<uint32_t, 2> kNewcomerSeeds = {20261209, 5150};
 constexpr uint64_t kNewcomerFrameMs = 50;
-// Five minutes of play a world, the first level or two; the smoke run plays one.
+// Five minutes of play a world, the first level or two; the smoke run plays a quarter of one.
 constexpr uint64_t kNewcomerPlayMs = 5 * 60 * 1000;
-constexpr uint64_t kNewcomerSmokeMs = 60 * 1000;
+constexpr uint64_t kNewcomerSmokeMs = 15 * 1000;
 // A person looks and acts about five times a second: every fourth frame.
 constexpr uint64_t kNewcomerReactionFrames = 4;
 // A monster this near (world units) is seen and fought; one that comes at the hero is fought wherever.
