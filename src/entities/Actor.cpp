@@ -312,10 +312,10 @@ void Actor::SpendSkillPoints()
             if (!def || slot <= 0)
                 continue;
             int32_t current = stats.Get(slot);
-            int32_t cap = def->basicSkill ? 1 : def->maxSkillLevel > 0 ? def->maxSkillLevel : kMaxSpentSkillLevel;
+            int32_t cap = def->GetMaxLevel() > 0 ? def->GetMaxLevel() : kMaxSpentSkillLevel;
             if (current >= std::min(cap, kMaxSpentSkillLevel))
                 continue;
-            int32_t cost = def->statReq == CharacterStat::None ? def->baseCost + def->costIncreasePerLevel * current : 0;
+            int32_t cost = skill->GetCostForLevel(current);
             int32_t weight = ActorRound(def->comparePointsMult * static_cast<float>(cost));
             if (!chosen || weight < chosenWeight) {
                 chosen = skill.get();
