@@ -219,9 +219,9 @@ void Player::RunLightSetUp()
 {
     PlayAnimation("idle", AnimationPriority::kAlwaysWins, AnimationMode::ReturnToIdle, true);
     AddStatusEffectByName(kPlayerRecordRegenEffect, this, 1);
-    if (gWorld)
-        for (const std::string& effect : gWorld->GetPlayerStatusEffects())
-            AddStatusEffectByName(effect, this, 1);
+    // The adventure's list ends at its first empty place.
+    for (int32_t i = 0; gWorld && !gWorld->GetPlayerStatusEffect(i).empty(); ++i)
+        AddStatusEffectByName(gWorld->GetPlayerStatusEffect(i), this, 1);
 }
 
 void Player::RunFullSetUp()

@@ -265,6 +265,32 @@ TEST_F(LevelGeneration, MaxLevelFailuresZeroKeepsTheFirstGrid)
     EXPECT_GT(std::count_if(level.data->blockGrid.begin(), level.data->blockGrid.end(), [](int32_t b) { return b >= 0; }), 0);
 }
 
+// An attempt past the area's failure count ends generation with the grid as it stands; one
+// within it grows the grid again from an empty one.
+TEST_F(LevelGeneration, PlaceBlocksPastTheFailureCountKeepsTheGridAndWithinItGrowsAgain)
+{
+    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
+    Level& level = MakeLevel("Levels/cave.ara", 1, 7);
+    level.area->minBlocks = 6;
+    level.area->maxLevelFailures = 2;
+    Hold(level);
+    std::vector<int32_t>& grid = level.data->blockGrid;
+    grid.assign(grid.size(), -1);
+    grid[3] = 5;
+    std::vector<int32_t> marked = grid;
+    LevelGenerator::PlaceBlocks(level, 3);
+    EXPECT_EQ(grid, marked);
+    LevelGenerator::PlaceBlocks(level, 2);
+    EXPECT_NE(grid, marked);
+    EXPECT_GE(std::count(level.data->visited.begin(), level.data->visited.end(), true), 6);
+    for (int32_t by = 0; by < 8; ++by) {
+        for (int32_t bx = 0; bx < 8; ++bx) {
+            bool walked = LevelQueries::IsBlockReachable(level, bx, by);
+            EXPECT_FALSE(walked && LevelQueries::IsBlockEmpty(level, bx, by)) << bx << " " << by;
+        }
+    }
+}
+
 TEST_F(LevelGeneration, EmptyMissingAndUnfittingFilesStillEnd)
 {
     WriteAsset("Levels/empty.ara", "");
