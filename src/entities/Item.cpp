@@ -38,12 +38,6 @@ int32_t ItemCeilToInt(double value)
     return static_cast<int32_t>(std::clamp(std::ceil(value), -2147483648.0, 2147483647.0));
 }
 
-int32_t ItemAddSaturated(int64_t a, int64_t b)
-{
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(a + b, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 int32_t ItemRandomBetween(const DamageRange& range)
 {
     return DrawRandomIndex(RandomStream::GameData, range.min, range.max);
@@ -285,33 +279,6 @@ void Item::AddEquipmentStat(const InventoryBase& inventory, int32_t kind, int32_
     }
     total = static_cast<int32_t>(
         std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-void Item::AddEquipmentStats(const InventoryBase& inventory, int32_t kind,
-                             std::array<int32_t, CharacterStat::Num>& totals)
-{
-    if (kind != EquipmentStatKind::kOwnValue && kind != EquipmentStatKind::kItemValues)
-        return;
-    for (int32_t bag : {int32_t(InventoryGroupIndex::Equipment), int32_t(InventoryGroupIndex::Bookshelf)}) {
-        const InventoryBag* found = inventory.GetBag(bag);
-        for (int32_t slot = 0; found && slot < found->GetSlotCount(); ++slot) {
-            const auto* item = dynamic_cast<const Item*>(found->GetItem(slot));
-            if (!item)
-                continue;
-            const std::vector<int32_t>& values = item->GetStatValues().GetValues();
-            size_t count = std::min(values.size(), totals.size());
-            for (size_t stat = 0; stat < count; ++stat)
-                totals[stat] = ItemAddSaturated(totals[stat], values[stat]);
-            if (kind != EquipmentStatKind::kItemValues)
-                continue;
-            for (int32_t stat : {int32_t(CharacterStat::Armor), int32_t(CharacterStat::Defense),
-                                 int32_t(CharacterStat::MinDamage), int32_t(CharacterStat::MaxDamage)}) {
-                auto at = static_cast<size_t>(stat);
-                int32_t own = at < values.size() ? values[at] : 0;
-                totals[at] = ItemAddSaturated(totals[at], item->GetStatShare(kind, stat) - int64_t{own});
-            }
-        }
-    }
 }
 
 void Item::AddItemDamage(StatPairList& list) const

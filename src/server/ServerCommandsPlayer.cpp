@@ -141,9 +141,9 @@ void ServerCommands::Resurrect(const Args&, Player* player)
 
 void ServerCommands::UseEntity(const Args& args, Player* player)
 {
-    Entity* entity = FindEntity(ToInt(args[0]));
-    if (entity && player->IsWithinUseReach(*entity))
-        entity->Use(player);
+    int32_t number = ToInt(args[0]);
+    if (FindEntityInReach(*player, number))
+        player->UseEntityByNumber(number);
 }
 
 void ServerCommands::DeclineQuest(const Args& args, Player* player)
