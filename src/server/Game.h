@@ -549,7 +549,6 @@ public:
     // The name announcements give the entity: with its covenant's line, or a town NPC with its
     // kind (not a one-shot).
     virtual std::string GetEntityDisplayName(Entity& entity);
-    std::string GetDisplayName(Entity& entity) { return GetEntityDisplayName(entity); }
     // A made-up name from the male or the female list, evenly.
     std::string RandomNpcName();
     // The line the NPC says to the player on talk.
