@@ -213,7 +213,7 @@ void ActorCovenant::DiplomacyPass()
             WithdrawOffer(u, false);
             gCovenantHost->SetTreaty(*this, *them, CovenantTreaty::War);
             if (activity == AdventuringWithCovenant && adventurePartner == u)
-                StopSharedAdventure();
+                StopAdventuringWith(*this);
         }
         MakeOffer(u);
         MaybeStartRumor(u);
@@ -285,7 +285,7 @@ void ActorCovenant::StartRaid(int32_t u)
     Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
     if (!them || them == this || them->eliminated)
         return;
-    StopSharedAdventure();
+    StopAdventuringWith(*this);
     targetCovenant = u;
     raidStart = GetGameTime();
     raidUnderWay = true;
@@ -479,7 +479,7 @@ void ActorCovenant::OnWarDeclaredOn(Covenant& declarer)
         SetRelation(declarer.index, lowest);
     WithdrawOffer(declarer.index, false);
     if (activity == AdventuringWithCovenant && adventurePartner == declarer.index)
-        StopSharedAdventure();
+        StopAdventuringWith(*this);
 }
 
 float ActorCovenant::GetDamageFrom(const Covenant* other) const

@@ -41,7 +41,7 @@ void Covenant::OnMemberAttacked(Entity& victim, Entity* attacker, int32_t damage
     }
     if (!flag && victim.position.Distance2D(GetHomePosition()) < kCovenantAttacksHomeRange)
         ResetThinkTimer();
-    if (&victim != GetHome())
+    if (&victim != GetHomeEntity())
         return;
     if (victim.maxHealth > 0 && victim.health <= 0) {
         Eliminate(attacker, true, true);

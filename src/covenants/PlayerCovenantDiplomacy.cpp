@@ -55,13 +55,13 @@ int32_t PlayerCovenantDecimals(float change)
 void PlayerCovenant::TellClient(const std::string& line) const
 {
     // The events of this covenant are its own player's to decide: no other client hears them.
-    if (const Player* leader = GetPlayerLeader(); leader && gGameServices)
+    if (const Player* leader = GetPlayer(); leader && gGameServices)
         gGameServices->QueueClientCommandFor(leader->entityNumber, line);
 }
 
 void PlayerCovenant::CountStatistic(int32_t stat) const
 {
-    if (Player* leader = GetPlayerLeader())
+    if (Player* leader = GetPlayer())
         leader->statistics.Add(stat, 1);
 }
 
@@ -124,7 +124,7 @@ void PlayerCovenant::DescribeRelationChange(const Covenant* other, float change)
 
 void PlayerCovenant::StartAdventuringWith(Covenant& other)
 {
-    Player* leader = GetPlayerLeader();
+    Player* leader = GetPlayer();
     auto* partnerLeader = dynamic_cast<Sentient*>(other.GetLeader());
     // Two players' covenants tell each other: the second call finds the partnership made.
     if (!leader || !partnerLeader || &other == this || adventurePartner == other.index)
@@ -146,13 +146,6 @@ void PlayerCovenant::StartAdventuringWith(Covenant& other)
                           kPlayerCovenantAdventureKind);
 }
 
-void PlayerCovenant::StopSharedAdventure()
-{
-    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
-    if (partner && partner != this)
-        StopAdventuringWith(*partner);
-}
-
 void PlayerCovenant::StopAdventuringWith(Covenant& by)
 {
     if (adventurePartner == -1)
@@ -166,7 +159,7 @@ void PlayerCovenant::StopAdventuringWith(Covenant& by)
         PlayerCovenantMessage(MakeLocToken("XHasStoppedAdventuringWithUs", "%s", PlayerCovenantText(by).c_str()),
                               kPlayerCovenantAdventureKind);
     }
-    if (Player* leader = GetPlayerLeader())
+    if (Player* leader = GetPlayer())
         leader->DismissCompanions();
     adventurePartner = -1;
 }
@@ -193,7 +186,7 @@ void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector
             continue;
         joined.push_back(number);
         leader.AddToParty(actor, limit);
-        if (Entity* lifestone = raided->GetLifestone())
+        if (Entity* lifestone = raided->GetHomeEntity())
             actor->AddToHateList(lifestone);
     }
     raidUnderway = false;
@@ -227,13 +220,13 @@ void PlayerCovenant::EndRaid(Player& leader)
 // raider counted the raided covenant another defence won.
 void PlayerCovenant::GiveUpRaid()
 {
-    if (Player* leader = GetPlayerLeader())
+    if (Player* leader = GetPlayer())
         EndRaid(*leader);
 }
 
 bool PlayerCovenant::IsRecruitRaiding(const Actor& actor) const
 {
-    const Player* leader = GetPlayerLeader();
+    const Player* leader = GetPlayer();
     return leader && IsRaidUnderWay() && leader->IsInParty(&actor);
 }
 
@@ -241,7 +234,7 @@ void PlayerCovenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
 {
     alive = 0;
     fallen = 0;
-    const Player* leader = GetPlayerLeader();
+    const Player* leader = GetPlayer();
     if (!leader || !IsRaidUnderWay())
         return;
     for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {
@@ -259,7 +252,7 @@ void PlayerCovenant::ForgetCovenant(const Covenant& other)
 {
     Covenant::ForgetCovenant(other);
     if (other.index == targetCovenant)
-        if (Player* leader = GetPlayerLeader())
+        if (Player* leader = GetPlayer())
             EndRaid(*leader);
 }
 
@@ -288,11 +281,6 @@ void PlayerCovenant::Eliminate(Entity* destroyer, bool killMembers, bool credit)
 bool PlayerCovenant::IsRecruit(const Sentient& sentient) const
 {
     return FindRecruitByActor(&sentient) != nullptr;
-}
-
-WorldPos PlayerCovenant::GetRecruitHome(const Sentient& sentient) const
-{
-    return FindSpotNearHome(&sentient);
 }
 
 void PlayerCovenant::KickOut(int32_t entityNumber)

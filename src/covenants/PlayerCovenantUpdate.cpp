@@ -33,7 +33,7 @@ void PlayerCovenant::Update(float seconds)
 {
     Covenant::Update(seconds);
     Covenant* target = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
-    Player* player = GetPlayerLeader();
+    Player* player = GetPlayer();
     if (target && target != this && !raidUnderway && player) {
         WorldPos home = target->GetHomePosition();
         float dx = player->position.x - home.x;

@@ -531,7 +531,7 @@ bool Actor::CanGainExperience() const
 float Actor::GetExperienceShare() const
 {
     const EntityCovenant* covenant = GetCovenant();
-    const auto* leader = covenant ? dynamic_cast<const Sentient*>(covenant->GetLeaderEntity()) : nullptr;
+    const auto* leader = covenant ? dynamic_cast<const Sentient*>(covenant->GetLeader()) : nullptr;
     if (!leader || leader == this || !gGameData)
         return 1.0f;
     int32_t leaderLevel = leader->GetStat(CharacterStat::Level);

@@ -205,7 +205,7 @@ void Player::ApplyLoadedCharacter(CharacterSettings& settings)
     PlayerRecordSetFlags(gateLists[1], settings.secondGates);
     if (EntityCovenant* covenant = settings.partyKept ? GetCovenant() : nullptr)
         for (int32_t index : settings.recruitIndices)
-            if (Sentient* recruit = covenant->GetRecruit(index))
+            if (Sentient* recruit = covenant->GetRecruitActor(index))
                 AddToParty(recruit, GetPartyLimit());
     RecalculateStats(false);
     health = std::clamp(settings.health, 0, maxHealth);

@@ -39,7 +39,7 @@ Covenant* GameOffersTaker(const TradeOfferEntry& entry, Covenant* first, Covenan
 
 Sentient* GameOffersLeader(const Covenant* covenant)
 {
-    return covenant ? dynamic_cast<Sentient*>(covenant->GetLeaderEntity()) : nullptr;
+    return covenant ? dynamic_cast<Sentient*>(covenant->GetLeader()) : nullptr;
 }
 
 // The bag and slot an item entry names; both halves are read unsigned.

@@ -125,7 +125,7 @@ void ServerCommands::RemoveNpc(const Args& args, Player* player)
     actor->RemoveCompanion();
     if (!mine->IsRecruit(*actor))
         return;
-    WorldPos home = mine->GetRecruitHome(*actor);
+    WorldPos home = mine->FindSpotNearHome(actor);
     if (!IsUsablePosition(home))
         return;
     actor->SetPosition(home);
@@ -219,7 +219,7 @@ void ServerCommands::Invite(const Args& args, Player* player)
 {
     // The number is the recruit's place in the covenant's list.
     EntityCovenant* covenant = player->GetCovenant();
-    if (Sentient* recruit = covenant ? covenant->GetRecruit(ToInt(args[0])) : nullptr)
+    if (Sentient* recruit = covenant ? covenant->GetRecruitActor(ToInt(args[0])) : nullptr)
         player->AddToParty(recruit, Player::GetPartyLimit());
 }
 

@@ -244,10 +244,10 @@ TEST_F(PlayerCovenantRaids, AdventuringTogetherJoinsTheLeadersAndEitherSideEndsI
 
     // The game's shared adventure starts the same; told that the partner ended it, the covenant
     // stops its own side and says who did.
-    partner.StartSharedAdventure(covenant);
+    partner.StartAdventuringWith(covenant);
     ASSERT_EQ(covenant.adventurePartner, partner.index);
     game.lines.clear();
-    covenant.StopSharedAdventure();
+    covenant.StopAdventuringWith(partner);
     EXPECT_EQ(covenant.adventurePartner, -1);
     messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
@@ -259,12 +259,12 @@ namespace {
 // A covenant that keeps only its own side of a shared adventure, as the computer-run ones do.
 class SharingCovenant : public PlainCovenant {
 public:
-    void StartSharedAdventure(Covenant& other) override
+    void StartAdventuringWith(Covenant& other) override
     {
         heard.push_back("start " + std::to_string(other.index));
         adventurePartner = other.index;
     }
-    void StopSharedAdventure() override
+    void StopAdventuringWith(Covenant&) override
     {
         heard.push_back("stop");
         adventurePartner = -1;

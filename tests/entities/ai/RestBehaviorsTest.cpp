@@ -201,7 +201,7 @@ namespace {
 
 class LifestoneCovenant : public NeutralCovenant {
 public:
-    Entity* GetLifestone() const override { return lifestone; }
+    Entity* GetHomeEntity() const override { return lifestone; }
     Entity* lifestone = nullptr;
 };
 
