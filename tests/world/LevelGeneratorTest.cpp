@@ -64,6 +64,17 @@ protected:
 
     std::vector<int32_t> Grid(const Level& level) const { return level.data->blockGrid; }
 
+    // A level of the synthetic cave file with its block goal and failure count, held.
+    Level& HeldCave(uint32_t seed, int32_t minBlocks, int32_t maxLevelFailures)
+    {
+        WriteAsset("Levels/cave.ara", LevelTestCaveArea());
+        Level& level = MakeLevel("Levels/cave.ara", 1, seed);
+        level.area->minBlocks = minBlocks;
+        level.area->maxLevelFailures = maxLevelFailures;
+        Hold(level);
+        return level;
+    }
+
     // Each side a passage one time in oneIn, at an opening drawn from the test's own sequence.
     static void DrawPassages(Level& level, uint32_t& draw, uint32_t oneIn)
     {
@@ -269,11 +280,7 @@ TEST_F(LevelGeneration, MaxLevelFailuresZeroKeepsTheFirstGrid)
 // within it grows the grid again from an empty one.
 TEST_F(LevelGeneration, PlaceBlocksPastTheFailureCountKeepsTheGridAndWithinItGrowsAgain)
 {
-    WriteAsset("Levels/cave.ara", LevelTestCaveArea());
-    Level& level = MakeLevel("Levels/cave.ara", 1, 7);
-    level.area->minBlocks = 6;
-    level.area->maxLevelFailures = 2;
-    Hold(level);
+    Level& level = HeldCave(7, 6, 2);
     std::vector<int32_t>& grid = level.data->blockGrid;
     grid.assign(grid.size(), -1);
     grid[3] = 5;
