@@ -60,7 +60,6 @@ public:
     int32_t money = 0;
 
 private:
-    int32_t GetStatShare(int32_t kind, int32_t stat) const;
     bool UseSpecialKinds(Sentient* user);
     bool UseConsumable(Sentient& user);
     void RestoreHealthAndPower(Sentient& user) const;
