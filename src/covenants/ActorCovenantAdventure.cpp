@@ -174,7 +174,7 @@ void ActorCovenant::Rest()
     activity = Resting;
     SendAllToLevel(0);
     SendOutParty();
-    Entity* person = gCovenantHost ? gCovenantHost->PickTownPerson() : nullptr;
+    Entity* person = gCovenantHost ? gCovenantHost->PickLivingTownNpc() : nullptr;
     // A sick or stolen person is no place to gather.
     if (person && !gCovenantHost->HasOpenQuest(kPlagueQuest, person) &&
         !gCovenantHost->HasOpenQuest(kKidnappingQuest, person)) {

@@ -203,15 +203,15 @@ void ActorCovenant::DiplomacyPass()
                       DefinitionFloat("RelationForMutualProtectionPact") - GetRelation(u) + GetTreatyCancelChange(treaty) > 0.0f) ||
                      (treaty == CovenantTreaty::Alliance && AllianceMeasure(*them, 0) > 0.0f);
         if (leave)
-            gCovenantHost->SetTreaty(*this, *them, CovenantTreaty::Peace);
+            gCovenantHost->AnnounceDiplomacy(index, them->index, CovenantTreaty::Peace, false);
         int32_t route = GetTradeRouteKind(u);
         if (route > 0 && Definition() &&
             Definition()->GetRelationForTradeRoute(route) - GetRelation(u) +
                     Definition()->GetRelationChangeCancelledTradeRoute(route) > 0.0f)
-            gCovenantHost->CancelTradeRoute(*this, *them);
+            gCovenantHost->SetTradeRoute(this, them, TradeRouteType::None, false);
         if (!IsAtWarWith(u) && WarPressure(u) > 0.0f) {
             WithdrawOffer(u, false);
-            gCovenantHost->SetTreaty(*this, *them, CovenantTreaty::War);
+            gCovenantHost->AnnounceDiplomacy(index, them->index, CovenantTreaty::War, false);
             if (activity == AdventuringWithCovenant && adventurePartner == u)
                 StopAdventuringWith(*this);
         }
@@ -290,7 +290,7 @@ void ActorCovenant::StartRaid(int32_t u)
     raidStart = GetGameTime();
     raidUnderWay = true;
     MakeRaidGate();
-    gCovenantHost->StartRaid(*this, *them);
+    gCovenantHost->StartRaid(index, them->index);
     WithdrawOffer(u, false);
     ReturnHome(false);
     ChooseRaidParty();
@@ -428,7 +428,7 @@ void ActorCovenant::EndRaid()
     JudgeSharedRaid();
     Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
     if (them && gCovenantHost)
-        gCovenantHost->StopRaid(*this, *them);
+        gCovenantHost->StopRaid(index, them->index);
     targetCovenant = -1;
     StopRaid();
 }

@@ -36,7 +36,7 @@ void Covenant::OnMemberAttacked(Entity& victim, Entity* attacker, int32_t damage
     Covenant* enemy = !own && gCovenantHost ? gCovenantHost->GetCovenantAt(attacker->covenantIndex) : nullptr;
     if (enemy) {
         if (GetTreatyState(enemy->index) != CovenantTreaty::War)
-            gCovenantHost->SetTreaty(*this, *enemy, CovenantTreaty::War);
+            gCovenantHost->AnnounceDiplomacy(index, enemy->index, CovenantTreaty::War, false);
         ForEachDefender([attacker](Actor& defender) { defender.AddToHateList(attacker); });
     }
     if (!flag && victim.position.Distance2D(GetHomePosition()) < kCovenantAttacksHomeRange)

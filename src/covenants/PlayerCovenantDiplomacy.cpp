@@ -87,7 +87,7 @@ void PlayerCovenant::OnOfferAnswered(Covenant& from, const Offer& offer, bool ac
     if (from.IsPlayerCovenant())
         ClearOfferTo(from.index, false);
     if (accepted && gCovenantHost)
-        gCovenantHost->ExecuteOffer(offer, *this, from);
+        gCovenantHost->ExecuteOffer(offer, this, &from);
     if (offer.type == kPlayerCovenantCounterOffer && response == kPlayerCovenantReofferResponse)
         ReceiveOffer(from, offer);
     OnOfferResult(from, response);
@@ -201,7 +201,7 @@ void PlayerCovenant::EndRaid(Player& leader)
     if (raided && raided->eliminated)
         CountStatistic(CharacterFunStat::RaidsOffensiveWon);
     if (raided && raided != this)
-        gCovenantHost->StopRaid(*this, *raided);
+        gCovenantHost->StopRaid(index, raided->index);
     targetCovenant = -1;
     raidUnderway = false;
     leader.DismissCompanions();

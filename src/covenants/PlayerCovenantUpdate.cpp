@@ -39,8 +39,8 @@ void PlayerCovenant::Update(float seconds)
         float dx = player->position.x - home.x;
         float dy = player->position.y - home.y;
         if (std::sqrt(dx * dx + dy * dy) < kRaidArrivalRange) {
-            gCovenantHost->SetTreaty(*this, *target, CovenantTreaty::War);
-            gCovenantHost->StartRaid(*this, *target);
+            gCovenantHost->AnnounceDiplomacy(index, target->index, CovenantTreaty::War, false);
+            gCovenantHost->StartRaid(index, target->index);
             raidUnderway = true;
         }
     }

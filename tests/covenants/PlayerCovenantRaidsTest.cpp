@@ -33,7 +33,7 @@ protected:
     void RaidTarget(std::vector<int32_t> party = {0, 2})
     {
         covenant.StartRaid(target.index, *player, party);
-        host.StartRaid(covenant, target);
+        host.StartRaid(covenant.index, target.index);
     }
 
 
@@ -117,7 +117,7 @@ TEST_F(PlayerCovenantRaids, ThePartyRaidsAndIsCountedOnlyWhileTheTreatyIsRaid)
     Actor* raider = covenant.GetRecruitActor(0);
     EXPECT_FALSE(covenant.IsRecruitRaiding(*raider));
     EXPECT_EQ(party(), (std::pair{0, 0}));
-    host.StartRaid(covenant, target);
+    host.StartRaid(covenant.index, target.index);
     EXPECT_TRUE(covenant.IsRecruitRaiding(*raider));
     EXPECT_FALSE(covenant.IsRecruitRaiding(*covenant.GetRecruitActor(3)));
     EXPECT_EQ(party(), (std::pair{2, 0})) << "recruit 3 stayed home";
@@ -318,7 +318,7 @@ TEST_F(PlayerCovenantRaids, ARaidBeatenOffIsADefenceWonForTheRaidedPlayer)
     ASSERT_TRUE(PlaceWithSettings(defender));
     Player* defending = AddPlayer(defender, 900.0f, 300.0f);
     covenant.StartRaid(defender.index, *player, {0, 2});
-    host.StartRaid(covenant, defender);
+    host.StartRaid(covenant.index, defender.index);
     int32_t alive = 0;
     int32_t fallen = 0;
     covenant.CountRaidParty(alive, fallen);
