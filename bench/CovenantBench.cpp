@@ -59,7 +59,7 @@ public:
             game->AddCovenant(std::move(rival));
             raw->SetDefinitionIndex(i % definitions);
             raw->Start(kCovenantBenchStartingLevel, 1);
-            raw->RefreshMembers();
+            raw->RecalculateMemberStats(nullptr);
             rivals.push_back(raw);
         }
         for (CovenantBenchRival* rival : rivals)

@@ -92,14 +92,13 @@ public:
 class GameBenchCovenant : public Covenant {
 public:
     void Start(int32_t, int32_t) override {}
-    void RefreshMembers() override {}
     void SetUpFirstWorld() override {}
     void Update(float seconds) override { clock += seconds; }
     void PayUpkeep() override { ++upkeeps; }
     Entity* GetLeader() const override { return nullptr; }
     bool IsMember(const Sentient&) const override { return false; }
     WorldPos GetHomePosition() const override { return {}; }
-    const Entity* GetHomeEntity() const override { return nullptr; }
+    Entity* GetHomeEntity() const override { return nullptr; }
     int32_t GetHomeStat(int32_t) const override { return 0; }
     void RecomputeTotals() override {}
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}

@@ -124,7 +124,7 @@ void CovenantClient::ApplyRelations(const Record& record)
         float value = std::isfinite(relation.value) ? std::clamp(relation.value, 0.0f, 100.0f) : 0.0f;
         bool fell = GetRelation(j) > kLowRelation && value <= kLowRelation;
         SetRelation(j, value);
-        SetTreatyState(j, relation.treaty);
+        SetRelationWord(j, static_cast<uint32_t>(relation.treaty));
         SetTradeRoute(j, relation.routeKind, relation.routeSince);
         LocalPlayerLink* player = gClientApp ? gClientApp->GetLink() : nullptr;
         if (fell && j == last && j != index && player)

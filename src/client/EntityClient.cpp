@@ -260,7 +260,7 @@ void EntityClient::FreeModel()
     modelName.clear();
 }
 
-void EntityClient::LoadResource(const std::string& path, ResourceHandle& out)
+void EntityClient::ResolveModel(const std::string& path, ResourceHandle& out)
 {
     out = AcquireResource(path);
 }

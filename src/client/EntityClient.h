@@ -131,7 +131,7 @@ public:
     // ---- Questions ------------------------------------------------------------------------------
     float GetScale() const override;
     void FreeModel() override;
-    void LoadResource(const std::string& path, ResourceHandle& out) override;
+    void ResolveModel(const std::string& path, ResourceHandle& out) override;
     // A counted use of the resource of the name; invalid without a resource manager.
     ResourceHandle AcquireResource(const std::string& name) const;
     float GetAlpha() const override;

@@ -30,6 +30,11 @@ int32_t SkillClient::GetUseRefusal(const IntArray& stats, const SkillUser* targe
     if (!definition || definition->passive)
         return kRefusedNotUsable;
     int32_t code = CanUse(owner, stats, target, stateBits);
+    // The host's range and sight test is the shared test's last: past every other check the
+    // client asks its own, with no facing and a margin inside both limits, so the player walks
+    // in until the host will not refuse.
+    if (definition->needsEnemy && (code == SkillUse::Usable || code == SkillUse::OutOfRangeOrSight))
+        code = definition->IsTargetWellInRange(owner, target) ? SkillUse::Usable : SkillUse::OutOfRangeOrSight;
     bool enemiesNear = (stateBits & (1u << EntityState::HasEnemies)) != 0;
     if (code == SkillUse::Usable && definition->noAttackers && enemiesNear)
         return kRefusedEnemiesNear;

@@ -22,8 +22,9 @@ public:
     // times the per-level record's; 0 without a definition.
     int32_t GetLevelCost() const;
     // 12 for a skill that cannot be used at all (none, or passive); else the shared use test with
-    // the owner as user; a passing skill that refuses attackers ("NoAttackers") answers 14 while
-    // the state bits say enemies are near.
+    // the owner as user, its range judged by the client's own test (IsTargetWellInRange); a
+    // passing skill that refuses attackers ("NoAttackers") answers 14 while the state bits say
+    // enemies are near.
     int32_t GetUseRefusal(const IntArray& stats, const SkillUser* target, uint32_t stateBits) const;
     // The skill changes critical hits, crushing blows or deep wounds: its tooltip offers the
     // help topic that explains those percentages.

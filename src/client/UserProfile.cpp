@@ -13,7 +13,6 @@
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillBase.h"
-#include "rules/skills/SkillDefinition.h"
 
 #include <algorithm>
 #include <utility>
@@ -500,10 +499,7 @@ int32_t UserProfile::GetUpgradeCost(const PlayerClient& player, int32_t tree, in
     const SkillBase* skill = player.GetSkillList().FindSkill(tree, index);
     if (!skill || !skill->definition)
         return -1;
-    const SkillDefinition& definition = *skill->definition;
-    if (definition.statReq != CharacterStat::None)
-        return 0;
-    return upgrades.Get(UserProfileSkillSlot(tree, index)) * definition.costIncreasePerLevel + definition.baseCost;
+    return skill->GetCostForLevel(upgrades.Get(UserProfileSkillSlot(tree, index)));
 }
 
 void UserProfile::IncreaseSkill(PlayerClient& player, int32_t tree, int32_t index)

@@ -109,7 +109,7 @@ void ActorCovenant::SetUp(int32_t startingLevel, int32_t difficulty, const World
     GiveStartingMoney(startingLevel);
     GiveStartingItems(startingLevel);
     GiveStartingRelics(startingLevel);
-    if (Entity* lifestone = GetHome()) {
+    if (Entity* lifestone = GetHomeEntity()) {
         RecomputeBonuses();
         lifestone->health = lifestone->maxHealth;
     }
@@ -268,11 +268,6 @@ bool ActorCovenant::StartTimer(int32_t id)
         return false;
     timer.Restart(*gRandomSystem);
     return true;
-}
-
-void ActorCovenant::RefreshMembers()
-{
-    RecalculateMemberStats(nullptr);
 }
 
 Entity* ActorCovenant::GetLeader() const

@@ -87,8 +87,6 @@ public:
     // ---- Covenant ------------------------------------------------------------------------------
     // SetUp at the home position the game hands out.
     void Start(int32_t startingLevel, int32_t difficulty) override;
-    // Every spawned recruit's stats again, with the bonuses the new set-up gave.
-    void RefreshMembers() override;
     // The starting relations, once every rival of the world exists.
     void SetUpFirstWorld() override;
     bool IsActorCovenant() const override { return true; }
@@ -118,7 +116,6 @@ public:
     // first when it has none), between two teleports; anyone else stays where it rose.
     void TeleportMember(Entity& entity) override;
     // Only while adventuring with another covenant: the party comes home.
-    void StopSharedAdventure() override;
     // A rival changes no member's stats flatly: its relics and traits work through effects.
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
     // A member's experience (its source level and kind noted first) becomes influence.

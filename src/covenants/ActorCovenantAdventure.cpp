@@ -133,12 +133,8 @@ void ActorCovenant::UpdateActivity()
         break;
     case AdventuringWithCovenant:
         // Any call to the town ends the shared adventure, for the partner too.
-        if (wish != WishAdventure) {
-            Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
-            StopSharedAdventure();
-            if (partner && partner != this)
-                partner->StopSharedAdventure();
-        }
+        if (wish != WishAdventure)
+            StopAdventuringWith(*this);
         break;
     default: break;
     }
@@ -153,11 +149,6 @@ bool ActorCovenant::DefendIfCalled(int32_t wish)
     else
         return false;
     return true;
-}
-
-void ActorCovenant::StopSharedAdventure()
-{
-    StopAdventuringWith(*this);
 }
 
 // ---- Operations ---------------------------------------------------------------------------------------
@@ -183,7 +174,7 @@ void ActorCovenant::Rest()
     activity = Resting;
     SendAllToLevel(0);
     SendOutParty();
-    Entity* person = gCovenantHost ? gCovenantHost->PickTownPerson() : nullptr;
+    Entity* person = gCovenantHost ? gCovenantHost->PickLivingTownNpc() : nullptr;
     // A sick or stolen person is no place to gather.
     if (person && !gCovenantHost->HasOpenQuest(kPlagueQuest, person) &&
         !gCovenantHost->HasOpenQuest(kKidnappingQuest, person)) {

@@ -203,17 +203,17 @@ void ActorCovenant::DiplomacyPass()
                       DefinitionFloat("RelationForMutualProtectionPact") - GetRelation(u) + GetTreatyCancelChange(treaty) > 0.0f) ||
                      (treaty == CovenantTreaty::Alliance && AllianceMeasure(*them, 0) > 0.0f);
         if (leave)
-            gCovenantHost->SetTreaty(*this, *them, CovenantTreaty::Peace);
+            gCovenantHost->AnnounceDiplomacy(index, them->index, CovenantTreaty::Peace, false);
         int32_t route = GetTradeRouteKind(u);
         if (route > 0 && Definition() &&
             Definition()->GetRelationForTradeRoute(route) - GetRelation(u) +
                     Definition()->GetRelationChangeCancelledTradeRoute(route) > 0.0f)
-            gCovenantHost->CancelTradeRoute(*this, *them);
+            gCovenantHost->SetTradeRoute(this, them, TradeRouteType::None, false);
         if (!IsAtWarWith(u) && WarPressure(u) > 0.0f) {
             WithdrawOffer(u, false);
-            gCovenantHost->SetTreaty(*this, *them, CovenantTreaty::War);
+            gCovenantHost->AnnounceDiplomacy(index, them->index, CovenantTreaty::War, false);
             if (activity == AdventuringWithCovenant && adventurePartner == u)
-                StopSharedAdventure();
+                StopAdventuringWith(*this);
         }
         MakeOffer(u);
         MaybeStartRumor(u);
@@ -285,12 +285,12 @@ void ActorCovenant::StartRaid(int32_t u)
     Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
     if (!them || them == this || them->eliminated)
         return;
-    StopSharedAdventure();
+    StopAdventuringWith(*this);
     targetCovenant = u;
     raidStart = GetGameTime();
     raidUnderWay = true;
     MakeRaidGate();
-    gCovenantHost->StartRaid(*this, *them);
+    gCovenantHost->StartRaid(index, them->index);
     WithdrawOffer(u, false);
     ReturnHome(false);
     ChooseRaidParty();
@@ -428,7 +428,7 @@ void ActorCovenant::EndRaid()
     JudgeSharedRaid();
     Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
     if (them && gCovenantHost)
-        gCovenantHost->StopRaid(*this, *them);
+        gCovenantHost->StopRaid(index, them->index);
     targetCovenant = -1;
     StopRaid();
 }
@@ -479,7 +479,7 @@ void ActorCovenant::OnWarDeclaredOn(Covenant& declarer)
         SetRelation(declarer.index, lowest);
     WithdrawOffer(declarer.index, false);
     if (activity == AdventuringWithCovenant && adventurePartner == declarer.index)
-        StopSharedAdventure();
+        StopAdventuringWith(*this);
 }
 
 float ActorCovenant::GetDamageFrom(const Covenant* other) const

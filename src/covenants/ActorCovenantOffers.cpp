@@ -455,7 +455,7 @@ void ActorCovenant::OnOfferAnswered(Covenant& to, const Offer& offer, bool accep
         to.DescribeRelationChange(this, change);
     }
     if (accepted && gCovenantHost)
-        gCovenantHost->ExecuteOffer(deal, *this, to);
+        gCovenantHost->ExecuteOffer(deal, this, &to);
     to.OnOfferResult(*this, response);
 }
 

@@ -24,26 +24,21 @@ Covenant::~Covenant()
 
 // ---- The home ----------------------------------------------------------------------------------
 
-Entity* Covenant::GetHome() const
-{
-    return home.GetAs<Entity>();
-}
-
 void Covenant::SetHomeHealth(int32_t health)
 {
-    if (Entity* lifestone = GetHome())
+    if (Entity* lifestone = GetHomeEntity())
         lifestone->health = health;
 }
 
 int32_t Covenant::GetHomeHealth() const
 {
-    const Entity* lifestone = GetHome();
+    const Entity* lifestone = GetHomeEntity();
     return lifestone ? lifestone->health : 0;
 }
 
 void Covenant::SetHomeMaxHealth(int32_t maxHealth)
 {
-    Entity* lifestone = GetHome();
+    Entity* lifestone = GetHomeEntity();
     if (!lifestone)
         return;
     lifestone->maxHealth = maxHealth;
@@ -52,7 +47,7 @@ void Covenant::SetHomeMaxHealth(int32_t maxHealth)
 
 int32_t Covenant::GetHomeMaxHealth() const
 {
-    const Entity* lifestone = GetHome();
+    const Entity* lifestone = GetHomeEntity();
     return lifestone ? lifestone->maxHealth : 0;
 }
 
@@ -65,14 +60,9 @@ WorldPos Covenant::GetHomePosition() const
     return where;
 }
 
-const Entity* Covenant::GetHomeEntity() const
+Entity* Covenant::GetHomeEntity() const
 {
-    return GetHome();
-}
-
-Entity* Covenant::GetLifestone() const
-{
-    return GetHome();
+    return home.GetAs<Entity>();
 }
 
 int32_t Covenant::GetHomeStat(int32_t stat) const

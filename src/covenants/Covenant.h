@@ -5,6 +5,7 @@
 #include "core/TimeStamp.h"
 #include "covenants/PendingOffer.h"
 #include "covenants/TradeOffer.h"
+#include "entities/Actor.h"
 #include "entities/EntityCovenant.h"
 #include "rules/covenants/CovenantBase.h"
 
@@ -15,7 +16,6 @@
 #include <string>
 #include <vector>
 
-class Actor;
 class Entity;
 class InventoryBag;
 class Item;
@@ -25,7 +25,7 @@ class Recruit;
 class Sentient;
 
 // The computer-run and the player's covenants derive from this one; it is never made alone.
-// The game calls, in its own order: Start and RefreshMembers while a world is made, then
+// The game calls, in its own order: Start and RecalculateMemberStats while a world is made, then
 // SetUpFirstWorld once every covenant exists; Update every step and PayUpkeep every "TaxPeriod".
 //
 // The home (the lifestone), the guards, the pedestals and the relic displays are entities of the
@@ -74,7 +74,6 @@ public:
 
     // ---- What the game's world set-up calls (the covenant kinds) --------------------------------
     virtual void Start(int32_t startingLevel, int32_t difficulty) = 0;
-    virtual void RefreshMembers() = 0;
     virtual void SetUpFirstWorld() = 0;
     // Once per "TaxPeriod": the income added; a loss the crystals cannot cover sells guards, then
     // the leader's guard items, then cancels trade routes (CovenantEconomy.cpp).
@@ -108,7 +107,7 @@ public:
     virtual void UpdateItemsStatistic();
     virtual bool IsAvailable() const { return true; }
     virtual Entity* GetPlayer() const { return nullptr; }
-    virtual Entity* GetLeader() const = 0;
+    Entity* GetLeader() const override = 0;
     virtual int32_t GetAdventureInfo() const { return 0; }
     // The covenant inventory's item, bag and deletion; none outside its bags.
     virtual Item* GetInventoryItem(int32_t bag, int32_t slot) const;
@@ -143,7 +142,7 @@ public:
     virtual Covenant* PickMostHatedCovenant() const { return nullptr; }
     // nextThinkTime = the game clock + kThinkDelaySeconds.
     virtual void ResetThinkTimer();
-    virtual void TeleportMember(Entity&) {}
+    void TeleportMember(Entity&) override {}
     // Where the covenant gathers while it rests; level -1 without a rally point.
     virtual bool HasRallyPoint() const { return false; }
     virtual WorldPos GetRallyPoint() const;
@@ -183,8 +182,6 @@ public:
     virtual void SuggestTrade(Covenant&) {}
     // Adds to a statistic within whatever cap the covenant keeps for it.
     virtual void AddToCappedStat(int32_t stat, int32_t amount) { statistics.Add(stat, amount); }
-    virtual void StartSharedAdventure(Covenant&) {}
-    virtual void StopSharedAdventure() {}
     // The other covenant answered this one's offer with the response.
     virtual void OnOfferResult(Covenant&, int32_t) {}
     // The other covenant's offer to this one ended unanswered.
@@ -195,10 +192,10 @@ public:
     virtual void CountDeath(Entity*) {}
     // Its raid party has fallen: a kind that sends its party on its own calls the raid off.
     virtual void GiveUpRaid() {}
-    // Adventuring together with the other covenant begins; it ends when the one given stops it.
-    // A kind that only keeps its own side of a shared adventure hears them as that.
-    virtual void StartAdventuringWith(Covenant& other) { StartSharedAdventure(other); }
-    virtual void StopAdventuringWith(Covenant&) { StopSharedAdventure(); }
+    // Adventuring together with the other covenant begins; it ends when the one given stops it
+    // (this covenant itself: its partner is told too).
+    virtual void StartAdventuringWith(Covenant&) {}
+    virtual void StopAdventuringWith(Covenant&) {}
     // Raids the target together with the partner.
     virtual void JoinSharedRaid(Covenant&, Covenant&) {}
     // A pact between the two ended, the first leaving it (the treaty still stands as it stood);
@@ -222,8 +219,6 @@ public:
 
     // ---- The player's covenant ---------------------------------------------------------------
     virtual bool IsRecruit(const Sentient&) const { return false; }
-    // Where a recruit sent home stands.
-    virtual WorldPos GetRecruitHome(const Sentient&) const { return GetHomePosition(); }
     virtual void KickOut(int32_t) {}
     virtual void StopRaid() {}
 
@@ -231,21 +226,16 @@ public:
     // The recruits' actors and the player.
     bool IsMember(const Sentient& sentient) const override;
     WorldPos GetHomePosition() const override;
-    const Entity* GetHomeEntity() const override;
-    Entity* GetLifestone() const override;
+    Entity* GetHomeEntity() const override;
     // The best member's Armor, Defense x 0.75 and resistances; 0 for any other stat.
     int32_t GetHomeStat(int32_t stat) const override;
     void RecomputeTotals() override { RecomputeBonuses(); }
-    Entity* GetLeaderEntity() const override { return GetLeader(); }
     // No flat change of a member's stats, and no influence from experience, until a kind says.
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
     void RecordMemberExperience(int32_t, int32_t, float) override {}
     void OnMemberGainedExperience(Sentient&, int32_t) override {}
-    // The member's wait before it rises (CovenantHome.cpp).
-    float GetResurrectDelay(const Sentient& member) const override;
     // A risen member stands at the respawn spot and is handed on to be moved where it is wanted.
     WorldPos GetResurrectPosition(const Sentient& member) const override;
-    void OnMemberReturned(Sentient& member) override;
     // A raider's fall may beat its covenant's raid off.
     void OnMemberDied(Sentient& member) override;
     // A recruit busy with the covenant stays awake far from every player.
@@ -258,7 +248,6 @@ public:
     int32_t GetPartnerIndex() const override { return adventurePartner; }
     bool IsBeingRaidedExcept(const Covenant* except) const;
     int32_t CountRecruits() const override;
-    Sentient* GetRecruit(int32_t slot) const override;
 
     // ---- Record and offers (Covenant.cpp) -------------------------------------------------------
     // The covenant's record of the game update.
@@ -295,7 +284,7 @@ public:
     float GetHomeHealthRatio() const;
     // Seconds before the member rises: -1 for an eliminated covenant, 0 for no entity and for a
     // guard, the leader's by the hero multiplier, the others' longer the weaker the lifestone.
-    float GetResurrectionTime(const Entity* entity) const;
+    float GetResurrectionTime(const Entity* entity) const override;
     // Deletes every guard item of the house and removes its guard.
     void RemoveAllGuards();
     // 4 for the covenant's own, 0 for a covenant it fights, 2 otherwise and without an entity.
@@ -330,7 +319,7 @@ public:
     // unannounced; resent after the interval at most four times. An index outside 0..31 stores nothing.
     void StorePendingOffer(const Offer& offer, int32_t other, float interval);
     // Every spawned recruit, then the player, but the one left out.
-    void RecalculateMemberStats(const Entity* except);
+    virtual void RecalculateMemberStats(const Entity* except);
     // A free spot for the entity within four rings of the home position; the home position when none.
     virtual WorldPos FindSpotNearHome(const Entity* entity) const;
     // Where a risen member stands: beside its own home's spawn point when it raids, by its own
@@ -379,7 +368,7 @@ public:
     // The player's covenant also releases the recruit's actor.
     virtual void RemoveRecruit(int32_t slot);
     Recruit* FindRecruitByActor(const Entity* actor) const;
-    Actor* GetRecruitActor(int32_t slot) const;
+    Actor* GetRecruitActor(int32_t slot) const override;
     Recruit* GetRecruitRecord(int32_t slot) const;
     // The slots of the recruit list; the kinds size it.
     void SetRecruitSlots(int32_t count);
@@ -408,7 +397,6 @@ protected:
 
     const CovenantBase* GetPartner(int32_t other) const override;
     TimeStamp GetGameTime() const override;
-    Entity* GetHome() const;
     // Slot i of the house group, whatever item class it holds.
     ItemBase* GetHouseItem(int32_t slot) const;
     // A guard died or its health changed: the item's prices are computed again.

@@ -36,12 +36,12 @@ void Covenant::OnMemberAttacked(Entity& victim, Entity* attacker, int32_t damage
     Covenant* enemy = !own && gCovenantHost ? gCovenantHost->GetCovenantAt(attacker->covenantIndex) : nullptr;
     if (enemy) {
         if (GetTreatyState(enemy->index) != CovenantTreaty::War)
-            gCovenantHost->SetTreaty(*this, *enemy, CovenantTreaty::War);
+            gCovenantHost->AnnounceDiplomacy(index, enemy->index, CovenantTreaty::War, false);
         ForEachDefender([attacker](Actor& defender) { defender.AddToHateList(attacker); });
     }
     if (!flag && victim.position.Distance2D(GetHomePosition()) < kCovenantAttacksHomeRange)
         ResetThinkTimer();
-    if (&victim != GetHome())
+    if (&victim != GetHomeEntity())
         return;
     if (victim.maxHealth > 0 && victim.health <= 0) {
         Eliminate(attacker, true, true);

@@ -141,7 +141,7 @@ bool Covenant::CancelRouteForUpkeep()
                                      gCovenantHost ? gCovenantHost->GetCovenantText(other).c_str() : ""));
     Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
     if (partner)
-        gCovenantHost->CancelTradeRoute(*this, *partner);
+        gCovenantHost->SetTradeRoute(this, partner, TradeRouteType::None, false);
     // The game ends routes only between two living covenants; one it left stands no more.
     if (GetTradeRouteKind(other) != TradeRouteType::None)
         SetTradeRouteKind(other, TradeRouteType::None);

@@ -59,18 +59,13 @@ float Covenant::GetResurrectionTime(const Entity* entity) const
     return minTime + (1.0f - GetHomeHealthRatio()) * (maxTime - minTime);
 }
 
-float Covenant::GetResurrectDelay(const Sentient& member) const
-{
-    return GetResurrectionTime(&member);
-}
-
 // A fallen member weakens the lifestone, but never below a quarter of its maximum.
 void Covenant::OnMemberDied(Sentient& member)
 {
     const auto* actor = dynamic_cast<const Actor*>(&member);
     if (actor && IsRecruitRaiding(*actor))
         CheckRaidBeatenOff(member);
-    Entity* lifestone = GetHome();
+    Entity* lifestone = GetHomeEntity();
     if ((actor && actor->guard) || !lifestone)
         return;
     auto floor = static_cast<int32_t>(std::floor(static_cast<double>(lifestone->maxHealth) * kCovenantHomeFloorShare));

@@ -49,15 +49,17 @@ public:
     virtual void AnnounceLifestone(int32_t index, float ratio) = 0;
 
     // ---- Diplomacy ----------------------------------------------------------------------------
-    // Ends the trade route between the two, as the game ends routes (it may leave it standing).
-    virtual void CancelTradeRoute(Covenant& first, Covenant& second) = 0;
-    // Sets the treaty between the two both ways and announces it, as the game's diplomacy does.
-    virtual void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) = 0;
+    // Kind above 0 opens (or changes) the route between the two, 0 ends it, announced unless
+    // silent, as the game sets routes (it may leave it standing).
+    virtual void SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool silent) = 0;
+    // Sets the treaty between the covenants of the two indices both ways, announced unless
+    // silent, and followed up, as the game's diplomacy does.
+    virtual void AnnounceDiplomacy(int32_t first, int32_t second, int32_t treaty, bool silent) = 0;
     // The raider's raid on the raided begins (announced), respectively ends back at war.
-    virtual void StartRaid(Covenant& raider, Covenant& raided) = 0;
-    virtual void StopRaid(Covenant& raider, Covenant& raided) = 0;
+    virtual void StartRaid(int32_t raider, int32_t raided) = 0;
+    virtual void StopRaid(int32_t raider, int32_t raided) = 0;
     // Carries the accepted offer out between its maker (first) and the other (second).
-    virtual void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) = 0;
+    virtual void ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second) = 0;
     // Every entry's giver (the first for side 0, else the second) holds what it gives.
     virtual bool CanAffordOffer(const Covenant* first, const Covenant* second, const TradeOffer& offer) const = 0;
     // The source's rumour of the level (0 quick, 1 planned, 2 crafted) about the target, paid
@@ -86,7 +88,7 @@ public:
     // A quest of the type is open; with a target, one whose target is that entity.
     virtual bool HasOpenQuest(int32_t type, const Entity* target) const = 0;
     // A living person of the town, drawn at random; null when none.
-    virtual Entity* PickTownPerson() = 0;
+    virtual Entity* PickLivingTownNpc() const = 0;
     // The level is generated and in play, so its fights are real.
     virtual bool IsLevelActive(int32_t level) const = 0;
     // A monster of the level as its area rolls one (its chance times the factor), not placed

@@ -66,11 +66,6 @@ WorldPos Covenant::GetResurrectPosition(const Sentient& member) const
     return actor ? GetRespawnPosition(*actor) : GetHomePosition();
 }
 
-void Covenant::OnMemberReturned(Sentient& member)
-{
-    TeleportMember(member);
-}
-
 WorldPos Covenant::GetRespawnPosition(const Actor& actor) const
 {
     WorldPos base;

@@ -79,11 +79,6 @@ Actor* Covenant::GetRecruitActor(int32_t slot) const
     return recruit ? recruit->GetActor() : nullptr;
 }
 
-Sentient* Covenant::GetRecruit(int32_t slot) const
-{
-    return GetRecruitActor(slot);
-}
-
 bool Covenant::IsMember(const Sentient& sentient) const
 {
     return FindRecruitByActor(&sentient) || (GetPlayer() && GetPlayer() == &sentient);

@@ -19,7 +19,7 @@ void Covenant::Update(float seconds)
     if (eliminated)
         return;
     UpdateStatistics();
-    Entity* lifestone = GetHome();
+    Entity* lifestone = GetHomeEntity();
     if (lifestone) {
         float amount = static_cast<float>(GetBestMemberValue(kBestRegeneration)) * seconds / 60.0f;
         if (GetHomeHealthRatio() < kThreatRatio)
@@ -63,7 +63,7 @@ void Covenant::ClearStatistics()
 
 void Covenant::SetLifestoneGlow(float ratio)
 {
-    Entity* lifestone = GetHome();
+    Entity* lifestone = GetHomeEntity();
     if (!lifestone)
         return;
     float tint = ratio > 0.0f ? ratio : 0.0f;
@@ -183,7 +183,7 @@ void Covenant::RecomputeBonuses()
         SaturatingInt(std::ceil(static_cast<double>(regenMult) * bestMember[kBestRegeneration]));
     int32_t lifestoneMax = SaturatingInt(
         std::floor(static_cast<double>(healthMult) * GetFloatStat(kLifestoneHealthMultiplier) * healthSum));
-    Entity* lifestone = GetHome();
+    Entity* lifestone = GetHomeEntity();
     if (!lifestone)
         return;
     if (lifestone->maxHealth < 0)

@@ -89,19 +89,14 @@ void PlayerCovenant::SetPlayer(Player* leader)
         leader->covenantIndex = index;
 }
 
-Player* PlayerCovenant::GetPlayerLeader() const
+Player* PlayerCovenant::GetPlayer() const
 {
     return player.GetAs<Player>();
 }
 
-Entity* PlayerCovenant::GetPlayer() const
+Player* PlayerCovenant::GetLeader() const
 {
-    return GetPlayerLeader();
-}
-
-Entity* PlayerCovenant::GetLeader() const
-{
-    return GetPlayerLeader();
+    return player.GetAs<Player>();
 }
 
 Gate* PlayerCovenant::GetHouseGate() const
@@ -171,7 +166,7 @@ void PlayerCovenant::BuildHouse()
 
 void PlayerCovenant::SetLifestoneHealth(int32_t health, int32_t maxHealth)
 {
-    if (Entity* lifestone = GetHome()) {
+    if (Entity* lifestone = GetHomeEntity()) {
         lifestone->maxHealth = maxHealth;
         lifestone->health = std::min(health, maxHealth);
     }
@@ -364,7 +359,7 @@ WorldPos PlayerCovenant::FindSpotNear(const Entity* centre, const Entity* entity
 
 WorldPos PlayerCovenant::FindSpotNearHome(const Entity* entity) const
 {
-    return FindSpotNear(GetHome(), entity);
+    return FindSpotNear(GetHomeEntity(), entity);
 }
 
 WorldPos PlayerCovenant::FindSpotNearHouseGate(const Entity* entity) const
@@ -416,7 +411,7 @@ void PlayerCovenant::UpdatePeopleStatistic()
         const Actor* actor = recruit->GetActor();
         total += PlayerCovenantWeight(actor ? actor->stats : recruit->stats);
     }
-    if (const Player* leader = GetPlayerLeader())
+    if (const Player* leader = GetPlayer())
         total += PlayerCovenantWeight(leader->stats);
     statistics.Set(CovenantStat::People, static_cast<int32_t>(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX)));
 }
@@ -430,7 +425,7 @@ void PlayerCovenant::UpdateItemsStatistic()
         const Actor* actor = recruit->GetActor();
         total += PlayerCovenantWornValue(actor ? actor->inventory.get() : recruit->inventory.get());
     }
-    if (const Player* leader = GetPlayerLeader())
+    if (const Player* leader = GetPlayer())
         total += PlayerCovenantWornValue(leader->inventory.get());
     statistics.Set(CovenantStat::Items, static_cast<int32_t>(std::clamp<int64_t>(total, INT32_MIN, INT32_MAX)));
 }
@@ -441,7 +436,7 @@ Item* PlayerCovenant::GetInventoryItem(int32_t bag, int32_t slot) const
 {
     if (bag != InventoryGroupIndex::House)
         return Covenant::GetInventoryItem(bag, slot);
-    const Player* leader = GetPlayerLeader();
+    const Player* leader = GetPlayer();
     return leader && leader->inventory ? dynamic_cast<Item*>(leader->inventory->GetItem(bag, slot)) : nullptr;
 }
 
@@ -451,13 +446,13 @@ void PlayerCovenant::DeleteInventoryItem(int32_t bag, int32_t slot)
         Covenant::DeleteInventoryItem(bag, slot);
         return;
     }
-    if (Player* leader = GetPlayerLeader(); leader && leader->inventory)
+    if (Player* leader = GetPlayer(); leader && leader->inventory)
         leader->inventory->DeleteAt(bag, slot);
 }
 
 ItemBase* PlayerCovenant::GetStoredItem(int32_t bag, int32_t slot) const
 {
-    const Player* leader = GetPlayerLeader();
+    const Player* leader = GetPlayer();
     // Mended: a deal could name a worn item, a bag with its contents, or the stash's goods.
     bool carried = bag >= InventoryGroupIndex::Bag1 && bag <= InventoryGroupIndex::Bag4;
     return carried && leader && leader->inventory ? leader->inventory->GetItem(bag, slot) : nullptr;
@@ -465,13 +460,13 @@ ItemBase* PlayerCovenant::GetStoredItem(int32_t bag, int32_t slot) const
 
 std::unique_ptr<ItemBase> PlayerCovenant::RemoveStoredItem(int32_t bag, int32_t slot)
 {
-    Player* leader = GetPlayerLeader();
+    Player* leader = GetPlayer();
     return GetStoredItem(bag, slot) ? leader->inventory->RemoveAt(bag, slot) : nullptr;
 }
 
 bool PlayerCovenant::GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t)
 {
-    Player* leader = GetPlayerLeader();
+    Player* leader = GetPlayer();
     if (!leader || !leader->inventory || !dynamic_cast<Item*>(item.get()))
         return false;
     InventoryBase& carried = *leader->inventory;

@@ -3,6 +3,7 @@
 
 #include "core/SafePointer.h"
 #include "covenants/Covenant.h"
+#include "entities/Player.h"
 #include "rules/IntArray.h"
 
 #include <cstdint>
@@ -14,7 +15,6 @@
 class Gate;
 class Inventory;
 class MessageBuffer;
-class Player;
 class Recruit;
 
 // The player covenant's own side that its client does not send: the world save keeps it, and the
@@ -99,7 +99,6 @@ public:
     void CaptureRecruits();
     Recruit* GetCandidate() const { return candidate.get(); }
     Gate* GetHouseGate() const;
-    Player* GetPlayerLeader() const;
 
     // ---- Raids (PlayerCovenantDiplomacy.cpp) ------------------------------------------------------
     // The player goes to the target's house and the recruits of the party numbers join it
@@ -119,15 +118,15 @@ public:
     // ---- Covenant ------------------------------------------------------------------------------
     // The world's set-up makes the computer-run covenants only: these have nothing to do.
     void Start(int32_t, int32_t) override {}
-    void RefreshMembers() override {}
     void SetUpFirstWorld() override {}
     // The covenant's step, then the raid's arrival and the NPC the player targets as candidate.
     void Update(float seconds) override;
     void UpdatePeopleStatistic() override;
     void UpdateItemsStatistic() override;
     bool IsAvailable() const override { return !busy; }
-    Entity* GetPlayer() const override;
-    Entity* GetLeader() const override;
+    // The player the covenant is bound to, as both its player and its leader; null until bound.
+    Player* GetPlayer() const override;
+    Player* GetLeader() const override;
     // Bag 24 is the player's house bag; the others are the covenant's.
     Item* GetInventoryItem(int32_t bag, int32_t slot) const override;
     void DeleteInventoryItem(int32_t bag, int32_t slot) override;
@@ -156,9 +155,7 @@ public:
     void DescribeRelationChange(const Covenant* other, float change) override;
     void StartAdventuringWith(Covenant& other) override;
     void StopAdventuringWith(Covenant& by) override;
-    void StartSharedAdventure(Covenant& other) override { StartAdventuringWith(other); }
     // The partner ended the shared adventure from its side.
-    void StopSharedAdventure() override;
     bool IsRecruitRaiding(const Actor& actor) const override;
     // The recruits in the player's party while the raid is under way.
     void CountRaidParty(int32_t& alive, int32_t& fallen) const override;
@@ -169,7 +166,6 @@ public:
     void GiveUpRaid() override;
     void Eliminate(Entity* destroyer, bool killMembers, bool credit) override;
     bool IsRecruit(const Sentient& sentient) const override;
-    WorldPos GetRecruitHome(const Sentient& sentient) const override;
     // The recruit whose actor has the entity number leaves.
     void KickOut(int32_t entityNumber) override;
 

@@ -55,13 +55,13 @@ int32_t PlayerCovenantDecimals(float change)
 void PlayerCovenant::TellClient(const std::string& line) const
 {
     // The events of this covenant are its own player's to decide: no other client hears them.
-    if (const Player* leader = GetPlayerLeader(); leader && gGameServices)
+    if (const Player* leader = GetPlayer(); leader && gGameServices)
         gGameServices->QueueClientCommandFor(leader->entityNumber, line);
 }
 
 void PlayerCovenant::CountStatistic(int32_t stat) const
 {
-    if (Player* leader = GetPlayerLeader())
+    if (Player* leader = GetPlayer())
         leader->statistics.Add(stat, 1);
 }
 
@@ -87,7 +87,7 @@ void PlayerCovenant::OnOfferAnswered(Covenant& from, const Offer& offer, bool ac
     if (from.IsPlayerCovenant())
         ClearOfferTo(from.index, false);
     if (accepted && gCovenantHost)
-        gCovenantHost->ExecuteOffer(offer, *this, from);
+        gCovenantHost->ExecuteOffer(offer, this, &from);
     if (offer.type == kPlayerCovenantCounterOffer && response == kPlayerCovenantReofferResponse)
         ReceiveOffer(from, offer);
     OnOfferResult(from, response);
@@ -124,7 +124,7 @@ void PlayerCovenant::DescribeRelationChange(const Covenant* other, float change)
 
 void PlayerCovenant::StartAdventuringWith(Covenant& other)
 {
-    Player* leader = GetPlayerLeader();
+    Player* leader = GetPlayer();
     auto* partnerLeader = dynamic_cast<Sentient*>(other.GetLeader());
     // Two players' covenants tell each other: the second call finds the partnership made.
     if (!leader || !partnerLeader || &other == this || adventurePartner == other.index)
@@ -146,13 +146,6 @@ void PlayerCovenant::StartAdventuringWith(Covenant& other)
                           kPlayerCovenantAdventureKind);
 }
 
-void PlayerCovenant::StopSharedAdventure()
-{
-    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
-    if (partner && partner != this)
-        StopAdventuringWith(*partner);
-}
-
 void PlayerCovenant::StopAdventuringWith(Covenant& by)
 {
     if (adventurePartner == -1)
@@ -166,7 +159,7 @@ void PlayerCovenant::StopAdventuringWith(Covenant& by)
         PlayerCovenantMessage(MakeLocToken("XHasStoppedAdventuringWithUs", "%s", PlayerCovenantText(by).c_str()),
                               kPlayerCovenantAdventureKind);
     }
-    if (Player* leader = GetPlayerLeader())
+    if (Player* leader = GetPlayer())
         leader->DismissCompanions();
     adventurePartner = -1;
 }
@@ -195,7 +188,7 @@ void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector
         leader.AddToParty(actor, limit);
         // Mended: a recruit the full party turned away was still set on the target's lifestone,
         // and went off to attack it alone.
-        if (Entity* lifestone = raided->GetLifestone(); lifestone && actor->GetLeader() == &leader)
+        if (Entity* lifestone = raided->GetHomeEntity(); lifestone && actor->GetLeader() == &leader)
             actor->AddToHateList(lifestone);
     }
     raidUnderway = false;
@@ -208,7 +201,7 @@ void PlayerCovenant::EndRaid(Player& leader)
     if (raided && raided->eliminated)
         CountStatistic(CharacterFunStat::RaidsOffensiveWon);
     if (raided && raided != this)
-        gCovenantHost->StopRaid(*this, *raided);
+        gCovenantHost->StopRaid(index, raided->index);
     targetCovenant = -1;
     raidUnderway = false;
     leader.DismissCompanions();
@@ -229,13 +222,13 @@ void PlayerCovenant::EndRaid(Player& leader)
 // raider counted the raided covenant another defence won.
 void PlayerCovenant::GiveUpRaid()
 {
-    if (Player* leader = GetPlayerLeader())
+    if (Player* leader = GetPlayer())
         EndRaid(*leader);
 }
 
 bool PlayerCovenant::IsRecruitRaiding(const Actor& actor) const
 {
-    const Player* leader = GetPlayerLeader();
+    const Player* leader = GetPlayer();
     return leader && IsRaidUnderWay() && leader->IsInParty(&actor);
 }
 
@@ -243,7 +236,7 @@ void PlayerCovenant::CountRaidParty(int32_t& alive, int32_t& fallen) const
 {
     alive = 0;
     fallen = 0;
-    const Player* leader = GetPlayerLeader();
+    const Player* leader = GetPlayer();
     if (!leader || !IsRaidUnderWay())
         return;
     for (int32_t slot = 0; slot < GetRecruitSlots(); ++slot) {
@@ -261,7 +254,7 @@ void PlayerCovenant::ForgetCovenant(const Covenant& other)
 {
     Covenant::ForgetCovenant(other);
     if (other.index == targetCovenant)
-        if (Player* leader = GetPlayerLeader())
+        if (Player* leader = GetPlayer())
             EndRaid(*leader);
 }
 
@@ -290,11 +283,6 @@ void PlayerCovenant::Eliminate(Entity* destroyer, bool killMembers, bool credit)
 bool PlayerCovenant::IsRecruit(const Sentient& sentient) const
 {
     return FindRecruitByActor(&sentient) != nullptr;
-}
-
-WorldPos PlayerCovenant::GetRecruitHome(const Sentient& sentient) const
-{
-    return FindSpotNearHome(&sentient);
 }
 
 void PlayerCovenant::KickOut(int32_t entityNumber)

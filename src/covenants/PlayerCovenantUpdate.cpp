@@ -33,14 +33,14 @@ void PlayerCovenant::Update(float seconds)
 {
     Covenant::Update(seconds);
     Covenant* target = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
-    Player* player = GetPlayerLeader();
+    Player* player = GetPlayer();
     if (target && target != this && !raidUnderway && player) {
         WorldPos home = target->GetHomePosition();
         float dx = player->position.x - home.x;
         float dy = player->position.y - home.y;
         if (std::sqrt(dx * dx + dy * dy) < kRaidArrivalRange) {
-            gCovenantHost->SetTreaty(*this, *target, CovenantTreaty::War);
-            gCovenantHost->StartRaid(*this, *target);
+            gCovenantHost->AnnounceDiplomacy(index, target->index, CovenantTreaty::War, false);
+            gCovenantHost->StartRaid(index, target->index);
             raidUnderway = true;
         }
     }

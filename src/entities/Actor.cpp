@@ -312,10 +312,10 @@ void Actor::SpendSkillPoints()
             if (!def || slot <= 0)
                 continue;
             int32_t current = stats.Get(slot);
-            int32_t cap = def->basicSkill ? 1 : def->maxSkillLevel > 0 ? def->maxSkillLevel : kMaxSpentSkillLevel;
+            int32_t cap = def->GetMaxLevel() > 0 ? def->GetMaxLevel() : kMaxSpentSkillLevel;
             if (current >= std::min(cap, kMaxSpentSkillLevel))
                 continue;
-            int32_t cost = def->statReq == CharacterStat::None ? def->baseCost + def->costIncreasePerLevel * current : 0;
+            int32_t cost = skill->GetCostForLevel(current);
             int32_t weight = ActorRound(def->comparePointsMult * static_cast<float>(cost));
             if (!chosen || weight < chosenWeight) {
                 chosen = skill.get();
@@ -531,7 +531,7 @@ bool Actor::CanGainExperience() const
 float Actor::GetExperienceShare() const
 {
     const EntityCovenant* covenant = GetCovenant();
-    const auto* leader = covenant ? dynamic_cast<const Sentient*>(covenant->GetLeaderEntity()) : nullptr;
+    const auto* leader = covenant ? dynamic_cast<const Sentient*>(covenant->GetLeader()) : nullptr;
     if (!leader || leader == this || !gGameData)
         return 1.0f;
     int32_t leaderLevel = leader->GetStat(CharacterStat::Level);

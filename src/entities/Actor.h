@@ -118,7 +118,6 @@ public:
     float GetAggressionRange(const Entity* entity) const;
     // Timers, choice, then the current behaviour's step; after senses and hate, before the
     // walk, so a move ordered in a step is walked in that step.
-    void UpdateBehaviours(float seconds);
     void UpdateBehaviors(float seconds);
     // Locked: no choice. Else the current one stops when it may not go on, and the first
     // behaviour that is current or wants to run has control.

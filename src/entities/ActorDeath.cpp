@@ -68,7 +68,7 @@ Entity* Actor::PickKiller(Entity* attacker) const
     int32_t bestAmount = 0;
     for (size_t i = 0; i < creditCovenants.size(); ++i) {
         const EntityCovenant* covenant = creditCovenants[i];
-        const Entity* leader = covenant ? covenant->GetLeaderEntity() : nullptr;
+        const Entity* leader = covenant ? covenant->GetLeader() : nullptr;
         bool eligible = !covenant || covenant->CreditsAtAnyDistance() ||
                         (leader && Vector2Length(position.DeltaTo(leader->position)) <= kKillerLeaderRange);
         if (!eligible)
@@ -78,7 +78,7 @@ Entity* Actor::PickKiller(Entity* attacker) const
             bestAmount = creditAmounts[i];
         }
     }
-    Entity* leader = best ? best->GetLeaderEntity() : nullptr;
+    Entity* leader = best ? best->GetLeader() : nullptr;
     if (!leader)
         return attacker;
     return attacker && attacker->GetCovenant() == best ? attacker : leader;
@@ -192,7 +192,7 @@ void Actor::OnDyingDone()
 float Actor::GetResurrectDelay() const
 {
     const EntityCovenant* covenant = GetCovenant();
-    return covenant ? covenant->GetResurrectDelay(*this) : 0.0f;
+    return covenant ? covenant->GetResurrectionTime(this) : 0.0f;
 }
 
 bool Actor::Resurrect()
@@ -205,7 +205,7 @@ bool Actor::Resurrect()
     PlayAnimation("idle", AnimationPriority::kIdle, AnimationMode::ReturnToIdle, true);
     if (EntityCovenant* covenant = GetCovenant()) {
         Warp(covenant->GetResurrectPosition(*this));
-        covenant->OnMemberReturned(*this);
+        covenant->TeleportMember(*this);
     } else if (gGameServices) {
         SpawnSearch search;
         search.entity = this;

@@ -105,7 +105,7 @@ void Actor::Update(float seconds)
     SenseEnemies();
     UpdateHateTarget(seconds);
     skillList->ChooseSkill(*this);
-    UpdateBehaviours(seconds);
+    UpdateBehaviors(seconds);
     if (gGameServices && gGameServices->IsLevelGenerated(position.level))
         Walk();
     Greet();
@@ -219,11 +219,6 @@ void Actor::AddBehavior(std::unique_ptr<BehaviorBase> behavior)
 }
 
 void Actor::UpdateBehaviors(float seconds)
-{
-    UpdateBehaviours(seconds);
-}
-
-void Actor::UpdateBehaviours(float seconds)
 {
     for (const auto& behavior : behaviors)
         RandomTimer::UpdateList(behavior->timers, seconds);

@@ -104,6 +104,11 @@ void Entity::FreeModel()
     modelName.clear();
 }
 
+void Entity::ResolveModel(const std::string& path, ResourceHandle& out)
+{
+    LoadResource(path, out);
+}
+
 void Entity::LoadResource(const std::string& path, ResourceHandle& out)
 {
     if (!gResourceManager)

@@ -72,8 +72,9 @@ public:
     // Keeps the entity's entry in the game's spatial grid in step.
     void SetPosition(const WorldPos& newPosition) override;
     void FreeModel() override;
-    // Loads the model through the resource manager and announces its name to the clients.
-    void LoadResource(const std::string& path, ResourceHandle& out) override;
+    void ResolveModel(const std::string& path, ResourceHandle& out) override;
+    // Loads the resource through the resource manager and announces its name to the clients.
+    void LoadResource(const std::string& path, ResourceHandle& out);
     // Neutral yes/no queries no class of the host answers otherwise.
     virtual bool TraitA() const { return true; }
     void Update(float seconds) override;

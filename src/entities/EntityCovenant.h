@@ -19,8 +19,9 @@ public:
 
     virtual bool IsMember(const Sentient& sentient) const = 0;
     virtual WorldPos GetHomePosition() const = 0;
-    // The entity that stands for the covenant's home; null when it has none.
-    virtual const Entity* GetHomeEntity() const = 0;
+    // The entity that stands for the covenant's home (its lifestone; the entity its hurt members
+    // go to to regenerate); null when it has none.
+    virtual Entity* GetHomeEntity() const = 0;
     // The covenant's Defense, Armor or resistance value, answered for its home entity.
     virtual int32_t GetHomeStat(int32_t stat) const = 0;
     // After a member's stats changed.
@@ -37,13 +38,14 @@ public:
 
     // ---- What its actors ask -------------------------------------------------------------------
     // The leader the covenant's kills are credited through; none when it has none.
-    virtual Entity* GetLeaderEntity() const { return nullptr; }
+    virtual Entity* GetLeader() const { return nullptr; }
     // Whether a kill by a member counts however far the leader is.
     virtual bool CreditsAtAnyDistance() const { return false; }
     // Seconds before a dead member rises; 0 or less: it does not.
-    virtual float GetResurrectDelay(const Sentient&) const { return 0.0f; }
+    virtual float GetResurrectionTime(const Entity*) const { return 0.0f; }
     virtual WorldPos GetResurrectPosition(const Sentient&) const { return GetHomePosition(); }
-    virtual void OnMemberReturned(Sentient&) {}
+    // A risen member, already at its resurrect position, is moved on where the covenant wants it.
+    virtual void TeleportMember(Entity&) {}
     // Whether the member stays awake whatever the distance to the players.
     virtual bool KeepsMemberActive(const Sentient&) const { return false; }
     // The covenants of computer-run houses: their members loot for the house.
@@ -68,8 +70,6 @@ public:
     // The member's chance to strike the target: 0 when the target refuses, -1 when it is flagged.
     // A member's corpse destroyer leaves a corpse it could still strike.
     virtual float GetHitChanceAgainst(const Sentient&, const Entity&) const { return 0.0f; }
-    // The entity its hurt members go to to regenerate; none when it has none.
-    virtual Entity* GetLifestone() const { return nullptr; }
     // The treaty state towards its partner covenant (kTreatyRaid: a raid on it).
     virtual int32_t GetPartnerTreaty() const { return 0; }
     // Whether the member belongs to the party sent on the raid.
@@ -94,8 +94,9 @@ public:
     virtual int32_t CountRecruits() const { return 0; }
     // Whether one more recruit fits under the game's "MaxRecruits".
     virtual bool HasRoomForRecruit() const { return false; }
-    // The recruit at that place of the covenant's list; none outside it.
-    virtual Sentient* GetRecruit(int32_t) const { return nullptr; }
+    // The actor of the recruit at that place of the covenant's list; none outside it, for an
+    // empty place or a recruit not spawned.
+    virtual Sentient* GetRecruitActor(int32_t) const { return nullptr; }
     // The NPC becomes one of the covenant's recruits; false when it cannot.
     virtual bool TakeRecruit(Sentient&) { return false; }
     // The recruit goes to the covenant house, its target state reset.

@@ -231,7 +231,7 @@ public:
     // A noise around the source that the living within the radius hear as the entity's
     // ("HeardSound"): actors that may hate it come for it.
     void BroadcastNewEvent(Entity* entity, Entity* source, float radius);
-    // The older name of BroadcastNewEvent.
+    // The noise a skill makes: that broadcast, under the name the skill rules give it.
     void MakeNoise(Entity* entity, Entity* source, float radius);
 
     // ---- Weather: rain and wind for torches, traps and the clients ---------------------------

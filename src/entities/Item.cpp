@@ -38,12 +38,6 @@ int32_t ItemCeilToInt(double value)
     return static_cast<int32_t>(std::clamp(std::ceil(value), -2147483648.0, 2147483647.0));
 }
 
-int32_t ItemAddSaturated(int64_t a, int64_t b)
-{
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(a + b, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 int32_t ItemRandomBetween(const DamageRange& range)
 {
     return DrawRandomIndex(RandomStream::GameData, range.min, range.max);
@@ -247,71 +241,54 @@ void Item::UseItemAt(InventoryBase& inventory, int32_t bag, int32_t slot, Sentie
 
 // ---- The wearer's stats and damage ------------------------------------------------------------
 
-int32_t Item::GetStatShare(int32_t kind, int32_t stat) const
+namespace {
+
+int32_t ItemClampToInt32(int64_t value)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// What one worn item gives the stat for the kind (its own value, or its item values); 0 for any
+// other kind.
+int32_t ItemStatShare(const ItemBase& item, int32_t kind, int32_t stat)
 {
     if (kind == EquipmentStatKind::kOwnValue)
-        return GetIntAt(stat);
-    if (kind != EquipmentStatKind::kItemValues)
-        return 0;
+        return item.GetIntAt(stat);
     int64_t sum = 0;
     switch (stat) {
     case CharacterStat::Armor:
-        return GetArmor();
+        return item.GetArmor();
     case CharacterStat::Defense:
-        return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(GetDefense()) + GetDefenseBonus(),
-                                                        std::numeric_limits<int32_t>::min(),
-                                                        std::numeric_limits<int32_t>::max()));
+        return ItemClampToInt32(static_cast<int64_t>(item.GetDefense()) + item.GetDefenseBonus());
     case CharacterStat::MinDamage:
     case CharacterStat::MaxDamage:
         for (int32_t type = 0; type < DamageType::kCount; ++type) {
-            DamageRange range = GetDamage(type);
+            DamageRange range = item.GetDamage(type);
             sum += stat == CharacterStat::MinDamage ? range.min : range.max;
         }
-        return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                        std::numeric_limits<int32_t>::max()));
+        return ItemClampToInt32(sum);
     default:
-        return GetIntAt(stat);
+        return item.GetIntAt(stat);
     }
 }
 
+} // namespace
+
+// A server inventory holds only Items: the bags' items are read as they stand, without a cast,
+// as stat recomputation asks this once for every stat and kind.
 void Item::AddEquipmentStat(const InventoryBase& inventory, int32_t kind, int32_t stat, int32_t& total)
 {
+    if (kind != EquipmentStatKind::kOwnValue && kind != EquipmentStatKind::kItemValues)
+        return;
     int64_t sum = total;
     for (int32_t bag : {int32_t(InventoryGroupIndex::Equipment), int32_t(InventoryGroupIndex::Bookshelf)}) {
         const InventoryBag* found = inventory.GetBag(bag);
         for (int32_t slot = 0; found && slot < found->GetSlotCount(); ++slot)
-            if (const auto* item = dynamic_cast<const Item*>(found->GetItem(slot)))
-                sum += item->GetStatShare(kind, stat);
+            if (const ItemBase* item = found->GetItem(slot))
+                sum += ItemStatShare(*item, kind, stat);
     }
-    total = static_cast<int32_t>(
-        std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-void Item::AddEquipmentStats(const InventoryBase& inventory, int32_t kind,
-                             std::array<int32_t, CharacterStat::Num>& totals)
-{
-    if (kind != EquipmentStatKind::kOwnValue && kind != EquipmentStatKind::kItemValues)
-        return;
-    for (int32_t bag : {int32_t(InventoryGroupIndex::Equipment), int32_t(InventoryGroupIndex::Bookshelf)}) {
-        const InventoryBag* found = inventory.GetBag(bag);
-        for (int32_t slot = 0; found && slot < found->GetSlotCount(); ++slot) {
-            const auto* item = dynamic_cast<const Item*>(found->GetItem(slot));
-            if (!item)
-                continue;
-            const std::vector<int32_t>& values = item->GetStatValues().GetValues();
-            size_t count = std::min(values.size(), totals.size());
-            for (size_t stat = 0; stat < count; ++stat)
-                totals[stat] = ItemAddSaturated(totals[stat], values[stat]);
-            if (kind != EquipmentStatKind::kItemValues)
-                continue;
-            for (int32_t stat : {int32_t(CharacterStat::Armor), int32_t(CharacterStat::Defense),
-                                 int32_t(CharacterStat::MinDamage), int32_t(CharacterStat::MaxDamage)}) {
-                auto at = static_cast<size_t>(stat);
-                int32_t own = at < values.size() ? values[at] : 0;
-                totals[at] = ItemAddSaturated(totals[at], item->GetStatShare(kind, stat) - int64_t{own});
-            }
-        }
-    }
+    total = ItemClampToInt32(sum);
 }
 
 void Item::AddItemDamage(StatPairList& list) const

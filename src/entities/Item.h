@@ -4,7 +4,6 @@
 #include "core/SafePointer.h"
 #include "rules/items/ItemBase.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -50,9 +49,6 @@ public:
     static void UseItemAt(InventoryBase& inventory, int32_t bag, int32_t slot, Sentient* user);
     // The share of the stat of every item in the equipment, then in the backup bag.
     static void AddEquipmentStat(const InventoryBase& inventory, int32_t kind, int32_t stat, int32_t& total);
-    // AddEquipmentStat for every stat at once.
-    static void AddEquipmentStats(const InventoryBase& inventory, int32_t kind,
-                                  std::array<int32_t, CharacterStat::Num>& totals);
     // The damage of each item in the first 18 equipment slots, for mode 1.
     static void BuildWeaponDamage(const InventoryBase& inventory, StatPairList& list, int32_t mode);
     // Whether the sentient may use the item by its "ItemRequirement" tier.
@@ -64,7 +60,6 @@ public:
     int32_t money = 0;
 
 private:
-    int32_t GetStatShare(int32_t kind, int32_t stat) const;
     bool UseSpecialKinds(Sentient* user);
     bool UseConsumable(Sentient& user);
     void RestoreHealthAndPower(Sentient& user) const;

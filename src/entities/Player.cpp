@@ -581,7 +581,7 @@ void Player::AnnounceLivesLeft()
 void Player::RequestResurrect()
 {
     EntityCovenant* covenant = GetCovenant();
-    float wait = covenant ? covenant->GetResurrectDelay(*this) : 0.0f;
+    float wait = covenant ? covenant->GetResurrectionTime(this) : 0.0f;
     if (wait <= 0.0f) {
         Resurrect(true);
         return;

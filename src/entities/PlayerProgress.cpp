@@ -151,7 +151,7 @@ void Player::CheckBonusSkill(int32_t stat)
         return;
     // The record's name is already the localised text's key.
     const char* name = definition->name.c_str();
-    if (definition->basicSkill || definition->maxSkillLevel == 1)
+    if (definition->GetMaxLevel() == 1)
         SendMessage(MakeLocToken("HaveReceivedBonusSkillX", "%s", name), kPlayerNoticeKind);
     else
         SendMessage(MakeLocToken("HaveReceivedBonusSkillXLevelY", "%s %d", name, level + 1), kPlayerNoticeKind);

@@ -241,7 +241,7 @@ void Player::ApplyLoadedCharacter(CharacterSettings& settings)
     PlayerRecordSetFlags(gateLists[1], settings.secondGates);
     if (EntityCovenant* covenant = settings.partyKept ? GetCovenant() : nullptr)
         for (int32_t index : settings.recruitIndices)
-            if (Sentient* recruit = covenant->GetRecruit(index))
+            if (Sentient* recruit = covenant->GetRecruitActor(index))
                 AddToParty(recruit, GetPartyLimit());
     RecalculateStats(false);
     health = std::clamp(settings.health, 0, maxHealth);
@@ -255,9 +255,9 @@ void Player::RunLightSetUp()
 {
     PlayAnimation("idle", AnimationPriority::kAlwaysWins, AnimationMode::ReturnToIdle, true);
     AddStatusEffectByName(kPlayerRecordRegenEffect, this, 1);
-    if (gWorld)
-        for (const std::string& effect : gWorld->GetPlayerStatusEffects())
-            AddStatusEffectByName(effect, this, 1);
+    // The adventure's list ends at its first empty place.
+    for (int32_t i = 0; gWorld && !gWorld->GetPlayerStatusEffect(i).empty(); ++i)
+        AddStatusEffectByName(gWorld->GetPlayerStatusEffect(i), this, 1);
 }
 
 void Player::RunFullSetUp()

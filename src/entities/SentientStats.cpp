@@ -80,8 +80,10 @@ void Sentient::RecalculateStats(bool refill)
 void Sentient::GatherModifierShares()
 {
     for (int32_t kind = 0; kind < 2; ++kind) {
-        itemShares[static_cast<size_t>(kind)].fill(0);
-        Item::AddEquipmentStats(*inventory, kind, itemShares[static_cast<size_t>(kind)]);
+        auto& shares = itemShares[static_cast<size_t>(kind)];
+        shares.fill(0);
+        for (int32_t stat = 0; stat < kStatCount; ++stat)
+            Item::AddEquipmentStat(*inventory, kind, stat, shares[static_cast<size_t>(stat)]);
     }
     GatherSkillShares();
 }

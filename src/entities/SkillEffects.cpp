@@ -204,7 +204,7 @@ void Skill::HitVictim(Sentient& user, Entity& victim, int32_t& total)
         user.stats.Set(CharacterStat::PowerRising, 1);
     }
     if (definition->noiseRange > 0.0f && gGameServices)
-        gGameServices->BroadcastNewEvent(&user, &victim, definition->noiseRange);
+        gGameServices->MakeNoise(&user, &victim, definition->noiseRange);
     total += dealt;
 }
 

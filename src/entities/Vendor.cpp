@@ -371,6 +371,16 @@ int32_t Vendor::StealItems(int32_t tries, int32_t& totalValue)
 
 void Vendor::WriteSaved(MessageBuffer& buffer) const
 {
+    WriteToBuffer(buffer);
+}
+
+bool Vendor::ReadSaved(MessageBuffer& buffer, int32_t version)
+{
+    return ReadFromBuffer(buffer, version);
+}
+
+void Vendor::WriteToBuffer(MessageBuffer& buffer) const
+{
     Actor::WriteSaved(buffer);
     buffer.WriteInt(stockLevel);
     inventory->Write(buffer, true);
@@ -378,7 +388,7 @@ void Vendor::WriteSaved(MessageBuffer& buffer) const
         buffer.WriteInt(chance);
 }
 
-bool Vendor::ReadSaved(MessageBuffer& buffer, int32_t version)
+bool Vendor::ReadFromBuffer(MessageBuffer& buffer, int32_t version)
 {
     // Every part is read aside first, so a cut record changes nothing.
     int32_t savedHealth = health;

@@ -43,10 +43,12 @@ public:
     // player is trading here.
     void Update(float seconds) override;
     bool IsVendor() const override { return true; }
-    // The actor's part, the stock level, the inventory and the gamble chances.
     void WriteSaved(MessageBuffer& buffer) const override;
-    // False, the vendor unchanged, when any part is cut short or malformed.
     bool ReadSaved(MessageBuffer& buffer, int32_t version) override;
+    // The actor's part, the stock level, the inventory and the gamble chances.
+    void WriteToBuffer(MessageBuffer& buffer) const;
+    // False, the vendor unchanged, when any part is cut short or malformed.
+    bool ReadFromBuffer(MessageBuffer& buffer, int32_t version);
 
     // The first customer (a player starting to trade, or a thief quest asking) sets the stock
     // level from its Level and fills the stock; the vendor turns to a customer other than itself.

@@ -12,6 +12,7 @@
 #include "resources/shaders/ShaderTextures.h"
 #include "resources/textures/TextureResource.h"
 #include "rules/GameData.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -277,7 +278,7 @@ void WorldMap::RecordGate(const WorldPos& position, int32_t gateId)
             GetOrCreate(position.level).levelGate = position;
         return;
     }
-    if (gateId < 0 || static_cast<size_t>(gateId) >= level->gates.size())
+    if (gateId < 0 || gateId >= LevelQueries::GetGateCount(*level))
         return;
     ExploredLevel& record = GetOrCreate(position.level);
     if (record.connectionGates.size() <= static_cast<size_t>(gateId))

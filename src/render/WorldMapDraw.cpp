@@ -16,6 +16,8 @@
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "world/Level.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
@@ -272,9 +274,11 @@ std::vector<MapPin> WorldMap::ConnectionGatePins() const
     for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
         const Level* found = gWorld->GetLevel(level);
         const ExploredLevel* record = FindLevel(level);
-        for (size_t j = 0; found && record && j < found->gates.size(); ++j) {
-            bool seen = j < record->connectionGates.size() && record->connectionGates[j].level >= 0;
-            WorldPos at = seen ? record->connectionGates[j] : found->gates[j].position;
+        for (int32_t j = 0; found && record && j < LevelQueries::GetGateCount(*found); ++j) {
+            LevelGate gate = LevelQueries::GetGate(*found, j);
+            auto slot = static_cast<size_t>(j);
+            bool seen = slot < record->connectionGates.size() && record->connectionGates[slot].level >= 0;
+            WorldPos at = seen ? record->connectionGates[slot] : gate.position;
             if (at.level < 0 || GetExplored(at.level, static_cast<int32_t>(std::floor(at.x / tileSize)),
                                             static_cast<int32_t>(std::floor(at.y / tileSize)), false) <= kWorldMapGateExplored)
                 continue;
@@ -282,7 +286,7 @@ std::vector<MapPin> WorldMap::ConnectionGatePins() const
             pin.position = at;
             pin.kind = 1;
             pin.colour = {colour.r, colour.g, colour.b};
-            pin.text = "$$WorldMapTo$$ " + gWorld->GetLevelName(found->gates[j].targetLevel);
+            pin.text = "$$WorldMapTo$$ " + gWorld->GetLevelName(gate.targetLevel);
             gates.push_back(std::move(pin));
         }
     }

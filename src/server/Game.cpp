@@ -506,7 +506,7 @@ void Game::MakeCovenants(int32_t count, int32_t startingLevel, int32_t difficult
         AddCovenant(std::move(covenant));
         raw->SetDefinitionIndex(candidates[static_cast<size_t>(pick)]);
         raw->Start(startingLevel, difficultyLevel);
-        raw->RefreshMembers();
+        raw->RecalculateMemberStats(nullptr);
         made.push_back(raw);
     }
     // Fewer candidates than asked for: the count says how many there are.

@@ -262,7 +262,7 @@ public:
     bool IsTownNpc(const Entity& entity) const;
     int32_t CountLivingTownNpcs() const;
     // One of the living NPCs drawn uniformly (stream 0); null when none lives.
-    Entity* PickLivingTownNpc() const;
+    Entity* PickLivingTownNpc() const override;
     // The same among the living NPCs whose record has "GivesQuests"; no draw when none is.
     Entity* PickLivingQuestGiver() const;
     // A giver is an NPC whose record has "GivesQuests" (the data's word for it, not its NPC
@@ -410,14 +410,8 @@ public:
     bool IsFirstPlayer(const Entity& entity) const override;
     Vector2 GetPedestalOffset(int32_t i) const override;
     Actor* MakeGuard(const MonsterType& type, int32_t level) override;
-    void CancelTradeRoute(Covenant& first, Covenant& second) override;
-    void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override;
-    void StartRaid(Covenant& raider, Covenant& raided) override;
-    void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) override;
-    void StopRaid(Covenant& raider, Covenant& raided) override;
     WorldPos TakeHomePosition() override { return TakeCovenantPosition(); }
     bool HasOpenQuest(int32_t type, const Entity* target) const override;
-    Entity* PickTownPerson() override;
     bool IsLevelActive(int32_t level) const override { return IsLevelLoaded(level); }
     Actor* RollMonster(int32_t level, float factor) override;
     Actor* MakeRecruitActor(int32_t level) override;
@@ -462,7 +456,7 @@ public:
     // Every entry moves money or an item (true for an empty offer).
     static bool IsItemsOnlyOffer(const TradeOffer& offer);
     // Carries out an accepted offer, entry by entry in list order; nothing without both covenants.
-    void ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second);
+    void ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second) override;
     // The offer under negotiation, rebuilt by each of the trade window's lines.
     TradeOffer& GetTradeOffer() { return tradeOffer; }
     // Seconds an identification (item level, player level) or a chest opening (chest level,
@@ -521,14 +515,14 @@ public:
     static constexpr int32_t kMaxDiplomacyDepth = 64;
     // A treaty change between the covenants of the two indices, written both ways, announced
     // unless silent, and followed up (wars, peace, the pacts' obligations) either way.
-    virtual void AnnounceDiplomacy(int32_t first, int32_t second, int32_t treaty, bool silent);
+    void AnnounceDiplomacy(int32_t first, int32_t second, int32_t treaty, bool silent) override;
     // Kind above 0 opens (or changes) the route between two living covenants, 0 cancels it.
-    virtual void SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool silent);
+    void SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool silent) override;
     // What follows a war: the route goes, the target hears of it and its protectors honour their
     // treaties against the declarer.
     void DeclareWar(Covenant& declarer, Covenant& target);
-    void StartRaid(int32_t raider, int32_t raided);
-    void StopRaid(int32_t raider, int32_t raided);
+    void StartRaid(int32_t raider, int32_t raided) override;
+    void StopRaid(int32_t raider, int32_t raided) override;
     // A warning line below half of the lifestone's health, a louder one below a quarter.
     void AnnounceLifestone(int32_t covenant, float healthFraction) override;
     // Told to every living covenant in list order.
@@ -553,7 +547,6 @@ public:
     // The name announcements give the entity: with its covenant's line, or a town NPC with its
     // kind (not a one-shot).
     virtual std::string GetEntityDisplayName(Entity& entity);
-    std::string GetDisplayName(Entity& entity) { return GetEntityDisplayName(entity); }
     // A made-up name from the male or the female list, evenly.
     std::string RandomNpcName();
     // The line the NPC says to the player on talk.

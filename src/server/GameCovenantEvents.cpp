@@ -109,7 +109,7 @@ void Game::OnCovenantDestroyed(Covenant& destroyed, Covenant* destroyer)
     SendMessage(MakeLocToken("XDestroysYGainsZInfluence", "%s %s %s", victor.c_str(), fallen.c_str(),
                              FormatThousands(gained).c_str()),
                 kMessageNewsKind);
-    const auto* leader = dynamic_cast<const Sentient*>(destroyed.GetLeaderEntity());
+    const auto* leader = dynamic_cast<const Sentient*>(destroyed.GetLeader());
     int32_t level = (leader ? leader->stats.Get(CharacterStat::Level) : 0) +
                     GameCovenantEventsTuning().rewardChestLevelBonus;
     if (static_cast<const EntityCovenant*>(destroyer) != GetFirstPlayerCovenant()) {

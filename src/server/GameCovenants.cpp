@@ -75,37 +75,12 @@ void Game::ClearCovenantFromWorld(Covenant& leaving)
     }
 }
 
-void Game::SetTreaty(Covenant& first, Covenant& second, int32_t treaty)
-{
-    AnnounceDiplomacy(first.index, second.index, treaty, false);
-}
-
-void Game::CancelTradeRoute(Covenant& first, Covenant& second)
-{
-    SetTradeRoute(&first, &second, TradeRouteType::None, false);
-}
-
-void Game::StartRaid(Covenant& raider, Covenant& raided)
-{
-    StartRaid(raider.index, raided.index);
-}
-
-void Game::StopRaid(Covenant& raider, Covenant& raided)
-{
-    StopRaid(raider.index, raided.index);
-}
-
 bool Game::HasOpenQuest(int32_t type, const Entity* target) const
 {
     for (const auto& quest : quests->GetList())
         if (quest && quest->type == type && !quest->IsComplete() && (!target || quest->GetTargetEntity() == target))
             return true;
     return false;
-}
-
-Entity* Game::PickTownPerson()
-{
-    return PickLivingTownNpc();
 }
 
 Actor* Game::RollMonster(int32_t level, float factor)
@@ -173,7 +148,3 @@ void Game::GenerateChestItems(const Chest& chest, const Entity& opener, std::vec
             out.push_back(std::move(item));
 }
 
-void Game::ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second)
-{
-    ExecuteOffer(offer, &first, &second);
-}

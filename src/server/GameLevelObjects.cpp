@@ -14,6 +14,7 @@
 #include "server/quests/Quest.h"
 #include "world/Level.h"
 #include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 #include "world/WorldGateRecords.h"
 
@@ -128,13 +129,13 @@ void Game::CreateWorldGates()
         DebugSystem::Print(2, "Couldn't find the world gate records %s and %s\n", Gate::kTownRecord, Gate::kDefaultRecord);
     for (int32_t index = 0; index < gWorld->GetLevelCount(); ++index) {
         const Level* level = gWorld->GetLevel(index);
-        for (size_t i = 0; level && i < level->gates.size(); ++i) {
-            const LevelGate& gate = level->gates[i];
+        for (int32_t i = 0; level && i < LevelQueries::GetGateCount(*level); ++i) {
+            LevelGate gate = LevelQueries::GetGate(*level, i);
             // Each pair once: from the end with the lower level (or the lower gate on one level).
-            bool first = gate.targetLevel > index || (gate.targetLevel == index && gate.partnerGate > static_cast<int32_t>(i));
+            bool first = gate.targetLevel > index || (gate.targetLevel == index && gate.partnerGate > i);
             if (!first || !gWorld->GetLevel(gate.targetLevel))
                 continue;
-            WorldPos here = LevelGenerator::FindGate(index, static_cast<int32_t>(i));
+            WorldPos here = LevelGenerator::FindGate(index, i);
             WorldPos there = LevelGenerator::FindGate(gate.targetLevel, gate.partnerGate);
             if (here.level >= 0 && there.level >= 0)
                 CreateLinkedGates(pairRecord, here, there, GateKind::Linked);

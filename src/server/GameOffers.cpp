@@ -41,7 +41,7 @@ Covenant* GameOffersTaker(const TradeOfferEntry& entry, Covenant* first, Covenan
 
 Sentient* GameOffersLeader(const Covenant* covenant)
 {
-    return covenant ? dynamic_cast<Sentient*>(covenant->GetLeaderEntity()) : nullptr;
+    return covenant ? dynamic_cast<Sentient*>(covenant->GetLeader()) : nullptr;
 }
 
 // The bag and slot an item entry names; both halves are read unsigned.
@@ -154,7 +154,7 @@ void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* seco
     first->OnOfferExecuted(offer, 0, second);
     second->OnOfferExecuted(offer, 1, first);
     // The tutorial's trade step is a deal the first player's covenant made.
-    if (const Entity* leader = first->GetLeaderEntity(); leader && IsFirstPlayer(*leader))
+    if (const Entity* leader = first->GetLeader(); leader && IsFirstPlayer(*leader))
         CompleteTutorialTrades();
     for (const TradeOfferEntry& entry : offer.entries) {
         Covenant* giver = GameOffersGiver(entry, first, second);

@@ -187,7 +187,7 @@ void ServerCommands::KickOut(const Args& args, Player* player)
     // The number is the recruit's place in the covenant's list, as the client sends it and as
     // "invite" reads it. Mended: it was taken for an entity number, so no recruit was ever sent away.
     Covenant* mine = GetPlayerCovenant(*player);
-    Sentient* recruit = mine ? mine->GetRecruit(ToInt(args[0])) : nullptr;
+    Sentient* recruit = mine ? mine->GetRecruitActor(ToInt(args[0])) : nullptr;
     if (recruit)
         mine->KickOut(recruit->entityNumber);
 }
@@ -218,11 +218,8 @@ void ServerCommands::StopRaid(const Args&, Player* player)
 // A player's covenant ends its shared adventure itself and tells its partner.
 void ServerCommands::StopSharedAdventure(const Args&, Player* player)
 {
-    Covenant* mine = GetPlayerCovenant(*player);
-    if (auto* own = dynamic_cast<PlayerCovenant*>(mine))
-        own->StopAdventuringWith(*own);
-    else if (mine)
-        mine->StopSharedAdventure();
+    if (Covenant* mine = GetPlayerCovenant(*player))
+        mine->StopAdventuringWith(*mine);
 }
 
 // ---- The end of a world ---------------------------------------------------------------------------------

@@ -125,7 +125,7 @@ void ServerCommands::RemoveNpc(const Args& args, Player* player)
     actor->RemoveCompanion();
     if (!mine->IsRecruit(*actor))
         return;
-    WorldPos home = mine->GetRecruitHome(*actor);
+    WorldPos home = mine->FindSpotNearHome(actor);
     if (!IsUsablePosition(home))
         return;
     actor->SetPosition(home);
@@ -141,9 +141,9 @@ void ServerCommands::Resurrect(const Args&, Player* player)
 
 void ServerCommands::UseEntity(const Args& args, Player* player)
 {
-    Entity* entity = FindEntity(ToInt(args[0]));
-    if (entity && player->IsWithinUseReach(*entity))
-        entity->Use(player);
+    int32_t number = ToInt(args[0]);
+    if (FindEntityInReach(*player, number))
+        player->UseEntityByNumber(number);
 }
 
 void ServerCommands::DeclineQuest(const Args& args, Player* player)
@@ -219,7 +219,7 @@ void ServerCommands::Invite(const Args& args, Player* player)
 {
     // The number is the recruit's place in the covenant's list.
     EntityCovenant* covenant = player->GetCovenant();
-    if (Sentient* recruit = covenant ? covenant->GetRecruit(ToInt(args[0])) : nullptr)
+    if (Sentient* recruit = covenant ? covenant->GetRecruitActor(ToInt(args[0])) : nullptr)
         player->AddToParty(recruit, Player::GetPartyLimit());
 }
 

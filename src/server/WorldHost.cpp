@@ -54,7 +54,7 @@ PlayerCovenant* WorldHostLedCovenant(const Player* player)
 {
     auto* covenant = player && gGame ? dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->covenantIndex))
                                      : nullptr;
-    return covenant && covenant->GetPlayerLeader() == player ? covenant : nullptr;
+    return covenant && covenant->GetPlayer() == player ? covenant : nullptr;
 }
 
 } // namespace
@@ -421,14 +421,17 @@ void WorldHost::Join(MessageBuffer& buffer, const sockaddr_in& sender)
         gWorld->CreateAnchor(joined->entityNumber, known->currentLevel);
     joined->SetPosition(gGame->GetStartPosition(known->currentLevel));
     // The house and the recruits stand before the character is applied: its party names them.
+    PlayerCovenant* own = covenant.get();
     if (covenant) {
-        PlayerCovenant* own = covenant.get();
         gGame->ReplaceCovenant(placeLeft, std::move(covenant));
         own->PlaceInWorld();
         own->SetPlayer(joined);
     }
     joined->ApplyReadCharacter();
     gGame->OnPlayerJoined(*joined);
+    // The recruits and the player in place, their stats take the covenant's bonuses.
+    if (own)
+        own->RecalculateMemberStats(nullptr);
     SendWelcome(*known);
     // Who is in the world is the host's to tell: its log is where a player or a script looks.
     DebugSystem::Print(kPrintPlain, "%s entered the world from %s on level %d\n", joined->playerName.c_str(),

@@ -97,7 +97,7 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     gGame->WriteNetPart(buffer, player);
     // No player covenant exists in a game without covenants: its part is left out then.
     if (auto* own = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->covenantIndex));
-        own && own->GetPlayerLeader() == player)
+        own && own->GetPlayer() == player)
         own->WriteUpdate(buffer);
     player->WritePlayerPart(buffer);
     WriteSounds(buffer, player);

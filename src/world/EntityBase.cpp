@@ -45,7 +45,7 @@ void EntityBase::SetGridPosition(const WorldPos& newPosition)
     gridPosition.Normalize();
 }
 
-void EntityBase::LoadResource(const std::string&, ResourceHandle&) {}
+void EntityBase::ResolveModel(const std::string&, ResourceHandle&) {}
 
 void EntityBase::Update(float seconds)
 {
@@ -80,7 +80,7 @@ void EntityBase::LoadModels(std::string_view name)
     if (model.IsValid() && StringEqualsNoCase(modelName, path))
         return;
     ResourceHandle resolved;
-    LoadResource(built, resolved);
+    ResolveModel(built, resolved);
     SetModel(resolved);
     if (&built == &path)
         modelName = path;
@@ -357,9 +357,4 @@ bool IsWithinMeleeReach(const EntityBase* attacker, const EntityBase* target)
 
 void EntityBase::RegisterPathBlockers(PathFinder&, const Vector2&, int32_t) const
 {
-}
-
-void EntityBase::ResolveModel(const std::string& path, ResourceHandle& out)
-{
-    LoadResource(path, out);
 }

@@ -64,9 +64,7 @@ public:
     virtual float GetScale() const { return scale; }
     virtual void FreeModel() {}
     // Makes out refer to the model of the path; derived classes decide how.
-    virtual void LoadResource(const std::string& path, ResourceHandle& out);
-    // The older name of LoadResource, kept for callers that ask by it.
-    void ResolveModel(const std::string& path, ResourceHandle& out);
+    virtual void ResolveModel(const std::string& path, ResourceHandle& out);
     // Timers, then idle once the model has loaded, then the animation.
     virtual void Update(float seconds);
     virtual const IntArray* GetStats() const { return nullptr; }

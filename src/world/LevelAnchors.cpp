@@ -3,6 +3,7 @@
 
 #include "world/Level.h"
 #include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
 #include "world/World.h"
 
 #include <cmath>
@@ -94,8 +95,8 @@ void LevelAnchors::RefLevel(int32_t index, int32_t key, bool followGates)
     LevelGenerator::AddReference(*level, key);
     if (!followGates)
         return;
-    for (const LevelGate& gate : level->gates) {
-        if (Level* target = world.GetLevel(gate.targetLevel))
+    for (int32_t i = 0; i < LevelQueries::GetGateCount(*level); ++i) {
+        if (Level* target = world.GetLevel(LevelQueries::GetGate(*level, i).targetLevel))
             LevelGenerator::AddReference(*target, key);
     }
 }
@@ -106,8 +107,8 @@ void LevelAnchors::UnrefLevel(int32_t index, int32_t key, bool followGates)
     if (!level)
         return;
     if (followGates) {
-        for (const LevelGate& gate : level->gates) {
-            if (Level* target = world.GetLevel(gate.targetLevel))
+        for (int32_t i = 0; i < LevelQueries::GetGateCount(*level); ++i) {
+            if (Level* target = world.GetLevel(LevelQueries::GetGate(*level, i).targetLevel))
                 LevelGenerator::ReleaseReference(*target, key);
         }
     }

@@ -201,7 +201,7 @@ bool CellsBit(Level& level, int32_t cx, int32_t cy, bool sight)
     if (!data->visited[block])
         return true;
     if (!data->blockBuilt[block])
-        CellsBlockBuilder(level, *data, LevelGenerator::GetArea(level), bx, by).Build();
+        LevelCells::BuildBlockCells(level, static_cast<int32_t>(block), bx, by);
     size_t index = static_cast<size_t>(cy) * static_cast<size_t>(g.CellsAcross()) + static_cast<size_t>(cx);
     return sight ? data->sightBits[index] : data->movementBits[index];
 }
@@ -279,6 +279,18 @@ void CellsBuildTileCell(Level& level, LevelData& data, int32_t x, int32_t y, Lev
 } // namespace
 
 namespace LevelCells {
+
+void BuildBlockCells(Level& level, int32_t blockIndex, int32_t blockX, int32_t blockY)
+{
+    LevelData* data = CellsData(level);
+    if (!data)
+        return;
+    const LevelGeometry& g = data->geometry;
+    if (blockX < 0 || blockY < 0 || blockX >= g.blocksPerRow || blockY >= g.blocksPerColumn ||
+        blockIndex != blockY * g.blocksPerRow + blockX)
+        return;
+    CellsBlockBuilder(level, *data, LevelGenerator::GetArea(level), blockX, blockY).Build();
+}
 
 bool IsCellBlocked(Level& level, int32_t cellX, int32_t cellY)
 {

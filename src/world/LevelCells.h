@@ -17,6 +17,10 @@ struct TileObjectInstance;
 namespace LevelCells {
 
 bool IsCellBlocked(Level& level, int32_t cellX, int32_t cellY);
+// The movement and sight bits of the block at grid place (blockX, blockY), whose grid index is
+// blockIndex: the level's border walls, the tiles' shaders and the objects' footprints; then
+// its built bit. Nothing for a level not generated or a place outside its grid.
+void BuildBlockCells(Level& level, int32_t blockIndex, int32_t blockX, int32_t blockY);
 bool IsCellSightBlocked(Level& level, int32_t cellX, int32_t cellY);
 // The object index standing on the tile (an occupant), -1 for none or outside the level.
 int32_t GetTileOccupant(Level& level, int32_t tileX, int32_t tileY);

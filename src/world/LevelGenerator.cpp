@@ -76,9 +76,9 @@ public:
     // last case the best grid found is kept: the one missing the fewest passages, then the one
     // with the most blocks walked to. Growth from the bottom row leaves a passage higher up in
     // rock about half the time, and a passage that leads into rock cuts off every level beyond.
-    void Run()
+    void Run(int32_t firstAttempt)
     {
-        int32_t attempt = 0;
+        int32_t attempt = firstAttempt;
         std::vector<int32_t> bestGrid;
         int32_t bestCount = -1;
         int32_t bestMissed = 0;
@@ -275,8 +275,23 @@ private:
     int32_t startY = 0;
 };
 
-void GeneratorFillGrid(Level& level, LevelData& data, AreaResource& area)
+} // namespace
+
+namespace LevelGenerator {
+
+void PlaceBlocks(Level& level, int32_t attempt)
 {
+    AreaResource* area = GetArea(level);
+    if (level.data && level.area && area)
+        GeneratorBlockPlacer(level, *level.data, *area).Run(attempt);
+}
+
+void FillGrid(Level& level)
+{
+    AreaResource* area = GetArea(level);
+    if (!level.data || !area)
+        return;
+    LevelData& data = *level.data;
     const LevelGeometry& g = data.geometry;
     const AreaDefinition* def = level.area;
     bool bound = data.boundArea != nullptr;
@@ -287,7 +302,7 @@ void GeneratorFillGrid(Level& level, LevelData& data, AreaResource& area)
                             (def->maxBlockHeight >= 1 && y >= def->maxBlockHeight));
             if (outside)
                 continue;
-            int32_t block = area.ChooseBlock(LevelGenerator::Requirements(level, x, y), data.useCounts);
+            int32_t block = area->ChooseBlock(Requirements(level, x, y), data.useCounts);
             size_t index = static_cast<size_t>(y * g.blocksPerRow + x);
             data.blockGrid[index] = block;
             // A filled grid has no connectivity check: every placed block counts as reachable,
@@ -296,10 +311,6 @@ void GeneratorFillGrid(Level& level, LevelData& data, AreaResource& area)
         }
     }
 }
-
-} // namespace
-
-namespace LevelGenerator {
 
 void ResetGrid(LevelData& data)
 {
@@ -439,9 +450,9 @@ void Generate(Level& level)
     }
     int32_t kind = level.area ? level.area->levelGenerator : 0;
     if (!data.boundArea && level.area && (kind == 1 || kind == 2))
-        GeneratorBlockPlacer(level, data, *area).Run();
+        PlaceBlocks(level, 0);
     else
-        GeneratorFillGrid(level, data, *area);
+        FillGrid(level);
 }
 
 std::array<int32_t, 4> Requirements(const Level& level, int32_t x, int32_t y)
@@ -486,9 +497,7 @@ bool SettleNeighbours(World& world, Level& level)
 WorldPos FindGate(int32_t level, int32_t gateId)
 {
     const Level* found = gWorld ? gWorld->GetLevel(level) : nullptr;
-    if (!found || gateId < 0 || gateId >= static_cast<int32_t>(found->gates.size()))
-        return WorldPos{-1, 0.0f, 0.0f, true};
-    return found->gates[static_cast<size_t>(gateId)].position;
+    return found ? LevelQueries::GetGate(*found, gateId).position : WorldPos{-1, 0.0f, 0.0f, true};
 }
 
 int32_t GetAreaIndex(const WorldPos& position)

@@ -33,6 +33,13 @@ void DropAllReferences(Level& level);
 void EnsureGenerated(Level& level);
 bool IsAreaLoaded(const Level& level);
 void Generate(Level& level);
+// The grid of a "Cave" or "Dungeon" level, grown outward from a start block on the bottom row;
+// an attempt above 0 starts from an empty grid, or ends generation with the grid as it stands
+// once attempts run past the area's "MaxLevelFailures".
+void PlaceBlocks(Level& level, int32_t attempt);
+// The grid of a "Normal" level, or of one showing a bound area: every place in rows from the
+// bottom takes the first fitting block.
+void FillGrid(Level& level);
 // Empties the grids the level's size gives: no block placed or visited, no tile or cell taken.
 void ResetGrid(LevelData& data);
 // The codes a block at (x, y) must meet, sides 0 to 3: a neighbour's edge, -1 for an empty

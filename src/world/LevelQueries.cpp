@@ -242,9 +242,22 @@ const Level& TopLevel(const Level& level)
     return *top;
 }
 
+int32_t GetGateCount(const Level& level)
+{
+    return static_cast<int32_t>(level.gates.size());
+}
+
+LevelGate GetGate(const Level& level, int32_t i)
+{
+    if (i < 0 || i >= GetGateCount(level))
+        return LevelGate{WorldPos{-1, 0.0f, 0.0f, true}};
+    return level.gates[static_cast<size_t>(i)];
+}
+
 int32_t GetDownwardGateTarget(const Level& level)
 {
-    for (const LevelGate& gate : level.gates) {
+    for (int32_t i = 0; i < GetGateCount(level); ++i) {
+        LevelGate gate = GetGate(level, i);
         if (gate.leadsDown)
             return gate.targetLevel;
     }

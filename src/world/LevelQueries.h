@@ -8,6 +8,7 @@
 
 class DatabaseEntry;
 struct Level;
+struct LevelGate;
 
 // Every query brings the level's generation up to date first, and takes any tile, block or
 // point: outside the level it answers empty, -1 or "not there".
@@ -46,6 +47,11 @@ const DatabaseEntry* PickChestType(const Level& level);
 const DatabaseEntry* PickTrapType(const Level& level);
 // Up the parent links to the level at the top.
 const Level& TopLevel(const Level& level);
+// The gates that join the level to the levels above and below it.
+int32_t GetGateCount(const Level& level);
+// Gate i of that list: where it stands and the level it leads to; position level -1 and target
+// -1 for an index outside the list.
+LevelGate GetGate(const Level& level, int32_t i);
 // The target of the first gate that leads down; -1 without one.
 int32_t GetDownwardGateTarget(const Level& level);
 

@@ -355,8 +355,8 @@ void World::PassMonsterLevelDownGates(int32_t index)
     while (!pending.empty()) {
         Level* from = pending.back();
         pending.pop_back();
-        for (const LevelGate& gate : from->gates) {
-            Level* next = GetLevel(gate.targetLevel);
+        for (int32_t i = 0; i < LevelQueries::GetGateCount(*from); ++i) {
+            Level* next = GetLevel(LevelQueries::GetGate(*from, i).targetLevel);
             if (!next || !visited.insert(next->index).second)
                 continue;
             next->monsterLevel = from->monsterLevel + 1;

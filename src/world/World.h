@@ -306,7 +306,6 @@ public:
     const std::string& GetTextFile() const { return textFile; }
     const std::string& GetEpilogueText() const { return epilogueText; }
     const std::vector<std::string>& GetBeginningQuests() const { return beginningQuests; }
-    const std::vector<std::string>& GetPlayerStatusEffects() const { return playerStatusEffects; }
     const std::vector<std::string>& GetUnlocksOnWin() const { return unlocksOnWin; }
     int32_t GetPlayerLives() const { return playerLives; }
     int32_t GetSecretCount() const { return secretCount; }

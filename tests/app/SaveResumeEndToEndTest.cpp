@@ -388,7 +388,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayers
     int32_t own = HostPlayer()->covenantIndex;
     Covenant* mine = gGame->GetGameCovenant(own);
     ASSERT_NE(mine, nullptr);
-    gGame->SetTreaty(*mine, *HostRival(0), CovenantTreaty::War);
+    gGame->AnnounceDiplomacy(mine->index, HostRival(0)->index, CovenantTreaty::War, false);
     gGame->SetTradeRoute(mine, HostRival(2), TradeRouteType::Small, true);
     Vendor* trader = HostTrader();
     ASSERT_NE(trader, nullptr);

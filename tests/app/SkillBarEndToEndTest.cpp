@@ -137,6 +137,12 @@ TEST_F(SkillBarEndToEnd, ADraggedSkillLandsOnTheBarAndItsKeyTakesTheMonsterUnder
     std::string refusal = told ? told->text : std::string();
     EXPECT_EQ(refusal.find("NeedAnEnemy"), std::string::npos) << refusal;
     EXPECT_TRUE(wentToTheGoblin()) << "the key's skill went to the goblin under the cursor";
+    // Well within the skill's reach (the client asks no facing), the key's use goes out at once
+    // and the world host's answer starts its cooldown on the bar.
+    SkillClient* used = placed->FindSkill();
+    ASSERT_NE(used, nullptr);
+    FramesUntil([&] { return used->GetRemainingReuseTime() > 0.0f; }, 60);
+    EXPECT_GT(used->GetRemainingReuseTime(), 0.0f) << "the skill was used, its cooldown running";
 }
 
 // The Warden's Cleave on the bar, its key pressed on a goblin a step away whichever way the

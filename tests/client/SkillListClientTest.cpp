@@ -1,4 +1,4 @@
-// SkillListClientTest -- the skill trees laid out by tier, the maximum level and the next level's cost, and the refusals the client adds to the shared use test.
+// SkillListClientTest -- the skill trees laid out by tier, the maximum level and the next level's cost, and the refusals the client adds to the shared use test, with its own range test.
 #include "client/SkillListClient.h"
 
 #include "rules/IntArray.h"
@@ -7,6 +7,8 @@
 #include "rules/skills/SkillDefinition.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace {
 
@@ -65,6 +67,14 @@ SkillQuiet
     NoAttackers 1
     Power 5
 }
+SkillRanged
+{
+    Type Skill
+    NeedsEnemy 1
+    MinRange 2
+    MaxRange 10
+    LineOfSightDegrees 90
+}
 )";
 
 // Stats only: the client's player as the shared rules ask it.
@@ -72,12 +82,16 @@ class SkillListClientUser : public SkillUser {
 public:
     int32_t GetStat(int32_t stat) const override { return stats.Get(stat); }
     int32_t GetItemRequirementAt(int32_t, int32_t) const override { return kNoItem; }
-    bool IsEnemy(const SkillUser&) const override { return false; }
-    float GetDistance2D(const SkillUser&, bool) const override { return 0.0f; }
-    Vector2 GetDeltaTo(const SkillUser&) const override { return Vector2(); }
+    bool IsEnemy(const SkillUser&) const override { return enemy; }
+    float GetDistance2D(const SkillUser&, bool) const override { return distance; }
+    Vector2 GetDeltaTo(const SkillUser&) const override { return delta; }
     int32_t GetDirectionIndex() const override { return 0; }
 
     IntArray stats{CharacterStat::kCount};
+    // Toward every other entity alike.
+    bool enemy = false;
+    float distance = 0.0f;
+    Vector2 delta;
 };
 
 class SkillListClientRules : public RulesWorld {
@@ -147,6 +161,27 @@ TEST_F(SkillListClientRules, APassiveSkillIsRefusedAndAQuietOneWhileEnemiesAreNe
     EXPECT_EQ(quiet.GetUseRefusal(user.stats, nullptr, 0), SkillUse::Usable);
     EXPECT_EQ(quiet.GetUseRefusal(user.stats, nullptr, enemiesNear), SkillClient::kRefusedEnemiesNear);
     EXPECT_EQ(Add("SkillRowB", 0, 2).GetUseRefusal(user.stats, nullptr, enemiesNear), SkillUse::Usable);
+}
+
+TEST_F(SkillListClientRules, RangeIsJudgedWellInsideTheLimitsAndWithoutTheHostsSightCone)
+{
+    SkillClient& ranged = Add("SkillRanged", 0, 3);
+    SkillListClientUser foe;
+    user.enemy = true;
+    // Behind the user, who faces +y: the host's cone of 90 degrees would refuse at any distance.
+    user.delta = Vector2{0.0f, -1.0f};
+    const std::pair<float, int32_t> cases[] = {{1.9f, SkillUse::OutOfRangeOrSight}, {2.2f, SkillUse::OutOfRangeOrSight},
+                                               {2.5f, SkillUse::Usable},            {7.5f, SkillUse::Usable},
+                                               {7.6f, SkillUse::OutOfRangeOrSight}, {9.9f, SkillUse::OutOfRangeOrSight}};
+    for (auto [distance, expected] : cases) {
+        user.distance = distance;
+        EXPECT_EQ(ranged.GetUseRefusal(user.stats, &foe, 0), expected) << distance;
+    }
+    // The checks before the range keep their answers.
+    EXPECT_EQ(ranged.GetUseRefusal(user.stats, nullptr, 0), SkillUse::NoEnemyTarget);
+    user.enemy = false;
+    user.distance = 5.0f;
+    EXPECT_EQ(ranged.GetUseRefusal(user.stats, &foe, 0), SkillUse::NoEnemyTarget);
 }
 
 } // namespace

@@ -36,7 +36,7 @@ TEST_F(CovenantAttacks, ResurrectionWaitsLongerTheWeakerTheLifestone)
     covenant.leader = leader;
     EXPECT_FLOAT_EQ(covenant.GetResurrectionTime(member), 60.0f);
     EXPECT_FLOAT_EQ(covenant.GetResurrectionTime(leader), 45.0f);
-    EXPECT_FLOAT_EQ(covenant.GetResurrectDelay(*member), 60.0f);
+    EXPECT_FLOAT_EQ(static_cast<const EntityCovenant&>(covenant).GetResurrectionTime(member), 60.0f);
     EXPECT_FLOAT_EQ(covenant.GetResurrectionTime(nullptr), 0.0f);
     member->guard = true;
     EXPECT_FLOAT_EQ(covenant.GetResurrectionTime(member), 0.0f);

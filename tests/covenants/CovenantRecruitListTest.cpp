@@ -60,7 +60,7 @@ TEST_F(CovenantRecruitList, RemovalEmptiesTheSlotAndTheNextRecruitFillsItFirst)
     EXPECT_EQ(game.GetEntity(actors[1]->entityNumber), actors[1]);
     covenant.AddRecruit(*actors[3]);
     EXPECT_EQ(covenant.GetRecruitActor(1), actors[3]);
-    EXPECT_EQ(covenant.GetRecruit(2), actors[2]);
+    EXPECT_EQ(static_cast<const EntityCovenant&>(covenant).GetRecruitActor(2), actors[2]);
     EXPECT_EQ(covenant.FindRecruitByActor(actors[0]), covenant.GetRecruitRecord(0));
     covenant.RemoveRecruit(7);
     covenant.RemoveRecruit(-1);

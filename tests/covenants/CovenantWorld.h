@@ -21,7 +21,6 @@ public:
     }
 
     void Start(int32_t, int32_t) override {}
-    void RefreshMembers() override {}
     void SetUpFirstWorld() override {}
     Entity* GetLeader() const override { return leader; }
     Entity* GetPlayer() const override { return player; }

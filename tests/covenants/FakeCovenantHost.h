@@ -41,42 +41,51 @@ public:
         std::snprintf(text, sizeof(text), "lifestone %d %.2f", index, static_cast<double>(ratio));
         calls.emplace_back(text);
     }
-    // "route off <first> <second>"; unless refused, the route ends on both sides.
-    void CancelTradeRoute(Covenant& first, Covenant& second) override
+    // "route off <first> <second>" (or "route <kind> ..."); unless refused, the kind is set on both sides.
+    void SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool) override
     {
-        calls.push_back("route off " + std::to_string(first.index) + " " + std::to_string(second.index));
+        std::string what = kind == 0 ? "off" : std::to_string(kind);
+        calls.push_back("route " + what + " " + std::to_string(first->index) + " " + std::to_string(second->index));
         if (refuseRoutes)
             return;
-        first.SetTradeRouteKind(second.index, 0);
-        second.SetTradeRouteKind(first.index, 0);
+        first->SetTradeRouteKind(second->index, kind);
+        second->SetTradeRouteKind(first->index, kind);
     }
-    // "treaty <first> <second> <treaty>"; the treaty set both ways.
-    void SetTreaty(Covenant& first, Covenant& second, int32_t treaty) override
+    // "treaty <first> <second> <treaty>"; the treaty set both ways between covenants that exist.
+    void AnnounceDiplomacy(int32_t first, int32_t second, int32_t treaty, bool) override
     {
-        calls.push_back("treaty " + std::to_string(first.index) + " " + std::to_string(second.index) + " " +
-                        std::to_string(treaty));
-        first.SetTreatyState(second.index, treaty);
-        second.SetTreatyState(first.index, treaty);
+        calls.push_back("treaty " + std::to_string(first) + " " + std::to_string(second) + " " + std::to_string(treaty));
+        Covenant* one = GetCovenantAt(first);
+        Covenant* other = GetCovenantAt(second);
+        if (!one || !other)
+            return;
+        one->SetTreatyState(second, treaty);
+        other->SetTreatyState(first, treaty);
     }
     // "raid <raider> <raided>"; the raider's treaty toward the raided becomes Raid both ways.
-    void StartRaid(Covenant& raider, Covenant& raided) override
+    void StartRaid(int32_t raider, int32_t raided) override
     {
-        calls.push_back("raid " + std::to_string(raider.index) + " " + std::to_string(raided.index));
-        raider.SetTreatyState(raided.index, CovenantTreaty::Raid);
-        raided.SetTreatyState(raider.index, CovenantTreaty::Raid);
+        calls.push_back("raid " + std::to_string(raider) + " " + std::to_string(raided));
+        if (Covenant* one = GetCovenantAt(raider))
+            one->SetTreatyState(raided, CovenantTreaty::Raid);
+        if (Covenant* other = GetCovenantAt(raided))
+            other->SetTreatyState(raider, CovenantTreaty::Raid);
     }
     // "raid off <raider> <raided>"; the raider's target cleared, both at war.
-    void StopRaid(Covenant& raider, Covenant& raided) override
+    void StopRaid(int32_t raider, int32_t raided) override
     {
-        calls.push_back("raid off " + std::to_string(raider.index) + " " + std::to_string(raided.index));
-        raider.targetCovenant = -1;
-        raider.SetTreatyState(raided.index, CovenantTreaty::War);
-        raided.SetTreatyState(raider.index, CovenantTreaty::War);
+        calls.push_back("raid off " + std::to_string(raider) + " " + std::to_string(raided));
+        if (Covenant* one = GetCovenantAt(raider)) {
+            one->targetCovenant = -1;
+            one->SetTreatyState(raided, CovenantTreaty::War);
+        }
+        if (Covenant* other = GetCovenantAt(raided))
+            other->SetTreatyState(raider, CovenantTreaty::War);
     }
     // "execute <first> <second> <entries>"
-    void ExecuteOffer(const TradeOffer& offer, Covenant& first, Covenant& second) override
+    void ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* second) override
     {
-        calls.push_back("execute " + std::to_string(first.index) + " " + std::to_string(second.index) + " " +
+        calls.push_back("execute " + std::to_string(first->index) + " " + std::to_string(second->index) + " " +
                         std::to_string(offer.entries.size()));
     }
     // Unless refuseOffers, every giver holds what it gives.
@@ -143,7 +152,7 @@ public:
                 return true;
         return false;
     }
-    Entity* PickTownPerson() override { return townPerson; }
+    Entity* PickLivingTownNpc() const override { return townPerson; }
     bool IsLevelActive(int32_t level) const override { return level == activeLevel; }
     // "monster <level> <factor>"; the monster the test's maker gives, else none.
     Actor* RollMonster(int32_t level, float factor) override

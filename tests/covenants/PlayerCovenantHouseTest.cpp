@@ -58,7 +58,7 @@ TEST_F(PlayerCovenantHouse, FiveObjectsAndFourPedestalsStandWhereTheTileTablePut
     EXPECT_NE(dynamic_cast<Stash*>(stash[0]), nullptr);
     EXPECT_TRUE(dynamic_cast<Stash*>(own[0])->IsPlayerStash());
     EXPECT_EQ(covenant.GetHouseGate(), gate[0]);
-    EXPECT_EQ(covenant.GetLifestone(), lifestone[0]);
+    EXPECT_EQ(covenant.GetHomeEntity(), lifestone[0]);
     for (Entity* object : {stash[0], shelf[0], own[0], lifestone[0], gate[0]})
         EXPECT_EQ(object->covenantIndex, covenant.index);
     EXPECT_FLOAT_EQ(covenant.GetHomePosition().x, lifestone[0]->position.x);

@@ -33,7 +33,7 @@ protected:
     void RaidTarget(std::vector<int32_t> party = {0, 2})
     {
         covenant.StartRaid(target.index, *player, party);
-        host.StartRaid(covenant, target);
+        host.StartRaid(covenant.index, target.index);
     }
 
 
@@ -117,7 +117,7 @@ TEST_F(PlayerCovenantRaids, ThePartyRaidsAndIsCountedOnlyWhileTheTreatyIsRaid)
     Actor* raider = covenant.GetRecruitActor(0);
     EXPECT_FALSE(covenant.IsRecruitRaiding(*raider));
     EXPECT_EQ(party(), (std::pair{0, 0}));
-    host.StartRaid(covenant, target);
+    host.StartRaid(covenant.index, target.index);
     EXPECT_TRUE(covenant.IsRecruitRaiding(*raider));
     EXPECT_FALSE(covenant.IsRecruitRaiding(*covenant.GetRecruitActor(3)));
     EXPECT_EQ(party(), (std::pair{2, 0})) << "recruit 3 stayed home";
@@ -266,10 +266,10 @@ TEST_F(PlayerCovenantRaids, AdventuringTogetherJoinsTheLeadersAndEitherSideEndsI
 
     // The game's shared adventure starts the same; told that the partner ended it, the covenant
     // stops its own side and says who did.
-    partner.StartSharedAdventure(covenant);
+    partner.StartAdventuringWith(covenant);
     ASSERT_EQ(covenant.adventurePartner, partner.index);
     game.lines.clear();
-    covenant.StopSharedAdventure();
+    covenant.StopAdventuringWith(partner);
     EXPECT_EQ(covenant.adventurePartner, -1);
     messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
@@ -281,12 +281,12 @@ namespace {
 // A covenant that keeps only its own side of a shared adventure, as the computer-run ones do.
 class SharingCovenant : public PlainCovenant {
 public:
-    void StartSharedAdventure(Covenant& other) override
+    void StartAdventuringWith(Covenant& other) override
     {
         heard.push_back("start " + std::to_string(other.index));
         adventurePartner = other.index;
     }
-    void StopSharedAdventure() override
+    void StopAdventuringWith(Covenant&) override
     {
         heard.push_back("stop");
         adventurePartner = -1;
@@ -318,7 +318,7 @@ TEST_F(PlayerCovenantRaids, ARaidBeatenOffIsADefenceWonForTheRaidedPlayer)
     ASSERT_TRUE(PlaceWithSettings(defender));
     Player* defending = AddPlayer(defender, 900.0f, 300.0f);
     covenant.StartRaid(defender.index, *player, {0, 2});
-    host.StartRaid(covenant, defender);
+    host.StartRaid(covenant.index, defender.index);
     int32_t alive = 0;
     int32_t fallen = 0;
     covenant.CountRaidParty(alive, fallen);

@@ -229,7 +229,7 @@ TEST_F(PlayerCovenantRecord, RecruitsInSlotsZeroAndThreeReadBackInTheClientsOrde
     ASSERT_TRUE(record.Read(buffer));
     EXPECT_EQ(record.name, "Ember Hall");
     EXPECT_EQ(record.homeLevel, 0);
-    EXPECT_FLOAT_EQ(record.homeX, covenant.GetLifestone()->position.x);
+    EXPECT_FLOAT_EQ(record.homeX, covenant.GetHomeEntity()->position.x);
     EXPECT_EQ(record.slots, (std::vector<int32_t>{0, 3}));
     EXPECT_EQ(record.entityNumbers,
               (std::vector<int32_t>{covenant.GetRecruitActor(0)->entityNumber, covenant.GetRecruitActor(3)->entityNumber}));

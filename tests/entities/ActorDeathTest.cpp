@@ -9,9 +9,9 @@ namespace {
 // A covenant with a leader whose answers the test sets.
 class CreditCovenant : public NeutralCovenant {
 public:
-    Entity* GetLeaderEntity() const override { return leader; }
+    Entity* GetLeader() const override { return leader; }
     bool CreditsAtAnyDistance() const override { return anyDistance; }
-    float GetResurrectDelay(const Sentient&) const override { return delay; }
+    float GetResurrectionTime(const Entity*) const override { return delay; }
 
     Entity* leader = nullptr;
     bool anyDistance = false;

@@ -20,10 +20,10 @@ public:
         journal->push_back("damaged " + std::to_string(member.entityNumber));
     }
 
-    const Entity* GetHomeEntity() const override { return home; }
+    Entity* GetHomeEntity() const override { return home; }
 
     std::vector<std::string>* journal = nullptr;
-    const Entity* home = nullptr;
+    Entity* home = nullptr;
 };
 
 class CombatRules : public CombatWorld {

@@ -17,7 +17,7 @@ using Signal = std::tuple<int32_t, int32_t, int32_t>;  // animation, signal, fra
 // An entity base that loads its model through the manager and records what the player tells it.
 class AnimatedProbe : public EntityBase {
 public:
-    void LoadResource(const std::string& path, ResourceHandle& out) override { gResourceManager->Load(path, out); }
+    void ResolveModel(const std::string& path, ResourceHandle& out) override { gResourceManager->Load(path, out); }
     void OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame) override
     {
         signals.emplace_back(animation, signal, frame);

@@ -419,7 +419,7 @@ TEST_F(EntityRules, CovenantHomeAnswersItsDefences)
     public:
         bool IsMember(const Sentient&) const override { return false; }
         WorldPos GetHomePosition() const override { return {}; }
-        const Entity* GetHomeEntity() const override { return home; }
+        Entity* GetHomeEntity() const override { return home; }
         int32_t GetHomeStat(int32_t stat) const override { return 1000 + stat; }
         void RecomputeTotals() override {}
         void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
@@ -428,7 +428,7 @@ TEST_F(EntityRules, CovenantHomeAnswersItsDefences)
         void OnMemberGainedExperience(Sentient&, int32_t) override {}
         bool IsRaiding() const override { return false; }
         bool IsBeingRaided() const override { return false; }
-        const Entity* home = nullptr;
+        Entity* home = nullptr;
     } covenant;
     game.covenants.push_back(&covenant);
     Entity* house = Spawn();

@@ -7,7 +7,7 @@ class NeutralCovenant : public EntityCovenant {
 public:
     bool IsMember(const Sentient&) const override { return false; }
     WorldPos GetHomePosition() const override { return home; }
-    const Entity* GetHomeEntity() const override { return nullptr; }
+    Entity* GetHomeEntity() const override { return nullptr; }
     int32_t GetHomeStat(int32_t) const override { return 0; }
     void RecomputeTotals() override {}
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}

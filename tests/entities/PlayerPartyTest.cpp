@@ -38,7 +38,7 @@ class RecruitingCovenant : public GateTestCovenant {
 public:
     int32_t CountRecruits() const override { return static_cast<int32_t>(recruits.size()); }
     bool HasRoomForRecruit() const override { return CountRecruits() < gGameData->GetTuning().maxRecruits; }
-    Sentient* GetRecruit(int32_t index) const override
+    Sentient* GetRecruitActor(int32_t index) const override
     {
         return index >= 0 && index < CountRecruits() ? recruits[static_cast<size_t>(index)] : nullptr;
     }
@@ -340,8 +340,8 @@ TEST_F(PlayerPartyWorld, ATeleportToACovenantLandsBesideItsHome)
     auto* house = Spawn<Entity>(300.0f, 300.0f);
     house->SetPosition(At(300.0f, 300.0f, 2));
     struct HomeCovenant : NeutralCovenant {
-        const Entity* GetHomeEntity() const override { return homeEntity; }
-        const Entity* homeEntity = nullptr;
+        Entity* GetHomeEntity() const override { return homeEntity; }
+        Entity* homeEntity = nullptr;
     } other;
     other.homeEntity = house;
     game.covenants = {&recruiting, &other};

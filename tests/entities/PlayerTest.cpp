@@ -121,7 +121,7 @@ SkillEnd
 class PlayerTestCovenant : public NeutralCovenant {
 public:
     bool IsMember(const Sentient&) const override { return true; }
-    float GetResurrectDelay(const Sentient&) const override { return wait; }
+    float GetResurrectionTime(const Entity*) const override { return wait; }
 
     float wait = 0.0f;
 };

@@ -26,7 +26,7 @@ class RecordingCovenant : public EntityCovenant {
 public:
     bool IsMember(const Sentient&) const override { return true; }
     WorldPos GetHomePosition() const override { return {}; }
-    const Entity* GetHomeEntity() const override { return nullptr; }
+    Entity* GetHomeEntity() const override { return nullptr; }
     int32_t GetHomeStat(int32_t) const override { return 0; }
     void RecomputeTotals() override {}
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}

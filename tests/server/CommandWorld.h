@@ -42,11 +42,11 @@ public:
         Note("executed " + std::to_string(index) + " as " + std::to_string(party) + " with " +
              std::to_string(other ? other->index : -1));
     }
-    void StartSharedAdventure(Covenant& other) override
+    void StartAdventuringWith(Covenant& other) override
     {
         Note("adventure " + std::to_string(index) + " " + std::to_string(other.index));
     }
-    void StopSharedAdventure() override { Note("stop adventure " + std::to_string(index)); }
+    void StopAdventuringWith(Covenant&) override { Note("stop adventure " + std::to_string(index)); }
     // Counted, not logged: every deal of the others reaches every onlooker.
     void OnKillReport(const TradeOffer&, Covenant& maker, Covenant& accepter) override
     {
@@ -58,7 +58,7 @@ public:
              std::to_string(target.index));
     }
     bool IsRecruit(const Sentient& sentient) const override { return &sentient == recruit; }
-    WorldPos GetRecruitHome(const Sentient&) const override { return recruitHome; }
+    WorldPos FindSpotNearHome(const Entity*) const override { return recruitHome; }
     void KickOut(int32_t number) override { Note("kick out " + std::to_string(number)); }
     // Counted, not logged: a trade route's change calls the hook too.
     void OnCovenantHook(int32_t value) override { hooks.push_back(value); }
@@ -67,10 +67,10 @@ public:
     {
         Note("suggest " + std::to_string(index) + " to " + std::to_string(to.index));
     }
-    Entity* GetLeaderEntity() const override { return leader; }
-    const Entity* GetHomeEntity() const override { return homeEntity; }
+    Entity* GetLeader() const override { return leader; }
+    Entity* GetHomeEntity() const override { return homeEntity; }
     int32_t CountRecruits() const override { return static_cast<int32_t>(recruits.size()); }
-    Sentient* GetRecruit(int32_t place) const override
+    Actor* GetRecruitActor(int32_t place) const override
     {
         return place >= 0 && place < CountRecruits() ? recruits[static_cast<size_t>(place)] : nullptr;
     }
@@ -102,8 +102,8 @@ public:
     const Sentient* recruit = nullptr;
     WorldPos recruitHome;
     Entity* leader = nullptr;
-    const Entity* homeEntity = nullptr;
-    std::vector<Sentient*> recruits;
+    Entity* homeEntity = nullptr;
+    std::vector<Actor*> recruits;
     std::vector<std::pair<int32_t, int32_t>> reportsHeard;
     std::vector<int32_t> hooks;
 

@@ -15,7 +15,7 @@ public:
     {
         Note("start " + std::to_string(startingLevel) + " " + std::to_string(difficulty));
     }
-    void RefreshMembers() override { Note("members"); }
+    void RecalculateMemberStats(const Entity*) override { Note("members"); }
     void SetUpFirstWorld() override { Note("first world " + std::to_string(GetDefinitionIndex())); }
     void Update(float) override { Note("covenant " + std::to_string(index)); }
     void PayUpkeep() override { Note("upkeep " + std::to_string(index)); }
@@ -23,7 +23,7 @@ public:
 
     bool IsMember(const Sentient&) const override { return false; }
     WorldPos GetHomePosition() const override { return {}; }
-    const Entity* GetHomeEntity() const override { return nullptr; }
+    Entity* GetHomeEntity() const override { return nullptr; }
     int32_t GetHomeStat(int32_t) const override { return 0; }
     void RecomputeTotals() override {}
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}

@@ -73,15 +73,15 @@ TEST_F(WorldHostCovenantJoin, AJoiningClientLeadsANewCovenantWithItsHouseAndReco
     EXPECT_NE(std::find(types.begin(), types.end(), NetMessageType::kWelcome), types.end());
     PlayerCovenant* covenant = CovenantOf(player);
     ASSERT_NE(covenant, nullptr);
-    EXPECT_EQ(covenant->GetPlayerLeader(), player);
+    EXPECT_EQ(covenant->GetPlayer(), player);
     EXPECT_EQ(covenant->name, "Ember Hall");
     EXPECT_EQ(covenant->GetDefinitionName(), "Human");
     for (const char* record : {"ObjectCovenantStash", "ObjectBookshelf", "ObjectPlayerStash", "ObjectLifestone",
                                "ObjectGate"})
         EXPECT_EQ(CountEntitiesOf(record), 1) << record;
     EXPECT_EQ(CountEntitiesOf("ObjectPedestal"), 4);
-    ASSERT_NE(covenant->GetLifestone(), nullptr);
-    EXPECT_EQ(covenant->GetLifestone()->position.level, 0);
+    ASSERT_NE(covenant->GetHomeEntity(), nullptr);
+    EXPECT_EQ(covenant->GetHomeEntity()->position.level, 0);
     EXPECT_EQ(covenant->inventory->CountItems(InventoryGroupIndex::Stash), 1);
 
     Frame(50);
@@ -162,11 +162,11 @@ TEST_F(WorldHostCovenantJoin, ANewWorldKeepsTheFirstPlayersCovenantAndBuildsItsH
     SendUpdate(client, UpdateAt(player->position, {"newWorld 0 Hard Normal 0"}));
     Frame(0);
     EXPECT_EQ(CovenantOf(player), covenant);
-    EXPECT_EQ(covenant->GetPlayerLeader(), player);
+    EXPECT_EQ(covenant->GetPlayer(), player);
     EXPECT_EQ(covenant->statistics.Get(CovenantStat::Money), 0);
     EXPECT_EQ(CountEntitiesOf("ObjectLifestone"), 1);
     EXPECT_EQ(CountEntitiesOf("ObjectGate"), 1);
-    ASSERT_NE(covenant->GetLifestone(), nullptr);
+    ASSERT_NE(covenant->GetHomeEntity(), nullptr);
     client.ReceiveAll();
     Frame(50);
     std::vector<MessageBuffer> received = client.ReceiveAll();
@@ -320,7 +320,7 @@ TEST_F(WorldHostCovenantJoin, JoiningAgainIntoAFullTableKeepsTheOldPlayerAndItsC
     EXPECT_EQ(CountLinesHolding(debug, "Refused the client at 127.0.0.1:6133: the entity table is full"), 1);
     EXPECT_EQ(game->GetEntity(before->entityNumber), before);
     EXPECT_EQ(CovenantOf(before), covenant);
-    EXPECT_EQ(covenant->GetPlayerLeader(), before);
+    EXPECT_EQ(covenant->GetPlayer(), before);
     EXPECT_EQ(CountLinesHolding(debug, "Ada left the world"), 0);
 
     // One slot free: the new player takes it, then the old one goes.
@@ -332,7 +332,7 @@ TEST_F(WorldHostCovenantJoin, JoiningAgainIntoAFullTableKeepsTheOldPlayerAndItsC
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->playerName, "Bea");
     ASSERT_NE(CovenantOf(again), nullptr);
-    EXPECT_EQ(CovenantOf(again)->GetPlayerLeader(), again);
+    EXPECT_EQ(CovenantOf(again)->GetPlayer(), again);
     EXPECT_EQ(CountLinesHolding(debug, "Ada left the world from 127.0.0.1:6133"), 1);
 }
 
@@ -369,7 +369,7 @@ TEST_F(WorldHostCovenantJoin, JoiningAgainPastTheCovenantLimitIsTakenEachTimeAnd
     EXPECT_EQ(game->GetCovenantCount(), 2);
     for (int32_t index = 0; index < game->GetCovenantCount(); ++index) {
         const auto* own = dynamic_cast<const PlayerCovenant*>(game->GetGameCovenant(index));
-        EXPECT_TRUE(!own || own->GetPlayerLeader()) << "covenant " << index << " is led by no one";
+        EXPECT_TRUE(!own || own->GetPlayer()) << "covenant " << index << " is led by no one";
     }
     // One house stands: the ones left behind went with their covenants.
     for (const char* record : {"ObjectCovenantStash", "ObjectBookshelf", "ObjectPlayerStash", "ObjectLifestone"})
@@ -510,7 +510,7 @@ TEST_F(WorldHostTravel, ACovenantIsTravelledToOnlyFromTheOwnGatesMapAndOnlyWhile
 {
     std::string twoIndex = std::to_string(two->covenantIndex);
     // The other covenant's home stands on the third level, far from the own house.
-    Entity* home = CovenantOf(two)->GetLifestone();
+    Entity* home = CovenantOf(two)->GetHomeEntity();
     ASSERT_NE(home, nullptr);
     home->SetPosition(WorldPos{2, 600.0f, 700.0f, true});
     BackToOwnGate();
@@ -585,7 +585,7 @@ TEST_F(WorldHostTravel, TheTownsGateIsTheOnlyTownDestinationAndAGateOnlyOnceOpen
 TEST_F(WorldHostTravel, ARaidSetsOutOnlyWithALivingPlayerAgainstACovenantThatStands)
 {
     std::string raid = "Raid " + std::to_string(two->covenantIndex);
-    Entity* home = CovenantOf(two)->GetLifestone();
+    Entity* home = CovenantOf(two)->GetHomeEntity();
     ASSERT_NE(home, nullptr);
     home->SetPosition(WorldPos{2, 600.0f, 700.0f, true});
     BackToOwnGate();

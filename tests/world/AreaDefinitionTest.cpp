@@ -4,11 +4,13 @@
 #include "rules/monsters/MonsterArchetype.h"
 #include "rules/monsters/MonsterType.h"
 #include "support/LogLines.h"
+#include "world/Level.h"
 #include "world/WorldDatabase.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -219,6 +221,28 @@ TEST_F(AreaDefinitionRecords, PoolBTagsAddRemoveAndReuse)
     full.AddToPoolBIfKnown(Type("WolfOld"), 1.0f, 3);
     EXPECT_EQ(full.poolB[0].type, Type("WolfOld"));  // the emptied record is reused
     EXPECT_EQ(full.poolB.size(), 2u);
+}
+
+// The world's question for a level reaches that level's area: a type joins pool B only once the
+// area knows it, and a bad level or no type changes nothing.
+TEST_F(AreaDefinitionRecords, LevelMonsterCandidateJoinsTheLevelsAreaWhenItKnowsTheType)
+{
+    AreaDefinition& full = Make("Full");
+    auto made = std::make_unique<Level>();
+    made->area = &full;
+    int32_t level = world.AddLevel(std::move(made))->index;
+    world.AddLevelMonsterCandidate(level, Type("WolfOld"), 2.0f, 5);
+    EXPECT_TRUE(full.poolB.empty());
+    full.AddToPoolA(Type("WolfOld"));
+    for (int32_t bad : {-1, level + 1})
+        world.AddLevelMonsterCandidate(bad, Type("WolfOld"), 2.0f, 5);
+    world.AddLevelMonsterCandidate(level, nullptr, 2.0f, 5);
+    EXPECT_TRUE(full.poolB.empty());
+    world.AddLevelMonsterCandidate(level, Type("WolfOld"), 2.0f, 5);
+    ASSERT_EQ(full.poolB.size(), 1u);
+    EXPECT_EQ(full.poolB[0].type, Type("WolfOld"));
+    EXPECT_EQ(full.poolB[0].tag, 5);
+    EXPECT_FLOAT_EQ(full.poolBTotal, 60.0f);  // the archetype's spawn chance, doubled
 }
 
 TEST_F(AreaDefinitionRecords, GateNamesStartPositionsAndNames)

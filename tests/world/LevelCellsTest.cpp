@@ -3,6 +3,7 @@
 
 #include "core/RandomSystem.h"
 #include "world/AreaResource.h"
+#include "world/LevelData.h"
 #include "world/LevelQueries.h"
 #include "world/LevelWorld.h"
 
@@ -15,6 +16,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -170,6 +172,25 @@ TEST_F(LevelCellBits, UnreachableBlocksAreBlockedWithoutBuilding)
     EXPECT_FALSE(level.data->blockBuilt[9]);
     EXPECT_FALSE(LevelCells::IsCellBlocked(level, 3, 3 + 16));
     EXPECT_TRUE(level.data->blockBuilt[8]);
+}
+
+TEST_F(LevelCellBits, BuildingABlockSetsItsBitsOnlyForAMatchingPlace)
+{
+    Level& level = CellsLevel(CellsTestArea({}, ""));
+    LevelData& data = *level.data;
+    auto bit = [&data](int32_t cx, int32_t cy) { return static_cast<bool>(data.movementBits[static_cast<size_t>(cy * 128 + cx)]); };
+    for (auto [index, bx, by] : {std::tuple{1, 0, 0}, {0, -1, 0}, {64, 8, 0}, {-8, 0, -1}, {INT_MAX, 7, 7}})
+        LevelCells::BuildBlockCells(level, index, bx, by);
+    EXPECT_EQ(std::count(data.blockBuilt.begin(), data.blockBuilt.end(), true), 0);
+    EXPECT_FALSE(bit(0, 5));
+    // The corner block: walled along the left and the bottom border, open inside.
+    LevelCells::BuildBlockCells(level, 0, 0, 0);
+    EXPECT_TRUE(data.blockBuilt[0]);
+    EXPECT_EQ(std::count(data.blockBuilt.begin(), data.blockBuilt.end(), true), 1);
+    EXPECT_TRUE(bit(0, 5));
+    EXPECT_TRUE(bit(5, 0));
+    EXPECT_FALSE(bit(5, 5));
+    EXPECT_FALSE(bit(0, 16));  // the next block up is not built yet
 }
 
 TEST_F(LevelCellBits, QueriesOutsideTheLevelAnswerBlockedOrNothing)

@@ -64,6 +64,17 @@ protected:
 
     std::vector<int32_t> Grid(const Level& level) const { return level.data->blockGrid; }
 
+    // A level of the synthetic cave file with its block goal and failure count, held.
+    Level& HeldCave(uint32_t seed, int32_t minBlocks, int32_t maxLevelFailures)
+    {
+        WriteAsset("Levels/cave.ara", LevelTestCaveArea());
+        Level& level = MakeLevel("Levels/cave.ara", 1, seed);
+        level.area->minBlocks = minBlocks;
+        level.area->maxLevelFailures = maxLevelFailures;
+        Hold(level);
+        return level;
+    }
+
     // Each side a passage one time in oneIn, at an opening drawn from the test's own sequence.
     static void DrawPassages(Level& level, uint32_t& draw, uint32_t oneIn)
     {
@@ -263,6 +274,28 @@ TEST_F(LevelGeneration, MaxLevelFailuresZeroKeepsTheFirstGrid)
     Hold(level);
     EXPECT_EQ(CountLogged("attempts"), 0);
     EXPECT_GT(std::count_if(level.data->blockGrid.begin(), level.data->blockGrid.end(), [](int32_t b) { return b >= 0; }), 0);
+}
+
+// An attempt past the area's failure count ends generation with the grid as it stands; one
+// within it grows the grid again from an empty one.
+TEST_F(LevelGeneration, PlaceBlocksPastTheFailureCountKeepsTheGridAndWithinItGrowsAgain)
+{
+    Level& level = HeldCave(7, 6, 2);
+    std::vector<int32_t>& grid = level.data->blockGrid;
+    grid.assign(grid.size(), -1);
+    grid[3] = 5;
+    std::vector<int32_t> marked = grid;
+    LevelGenerator::PlaceBlocks(level, 3);
+    EXPECT_EQ(grid, marked);
+    LevelGenerator::PlaceBlocks(level, 2);
+    EXPECT_NE(grid, marked);
+    EXPECT_GE(std::count(level.data->visited.begin(), level.data->visited.end(), true), 6);
+    for (int32_t by = 0; by < 8; ++by) {
+        for (int32_t bx = 0; bx < 8; ++bx) {
+            bool walked = LevelQueries::IsBlockReachable(level, bx, by);
+            EXPECT_FALSE(walked && LevelQueries::IsBlockEmpty(level, bx, by)) << bx << " " << by;
+        }
+    }
 }
 
 TEST_F(LevelGeneration, EmptyMissingAndUnfittingFilesStillEnd)

@@ -5,6 +5,7 @@
 #include "world/GridWorld.h"
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
+#include "world/LevelQueries.h"
 #include "world/WorldSection.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,31 @@ TEST_F(WorldCellsGrid, EveryQueryHasItsDefaultOutsideTheList)
     EXPECT_EQ(world.FindLevelOfArea(nullptr), nullptr);
 }
 
+TEST_F(WorldCellsGrid, GatesAreCountedAndReadByIndex)
+{
+    Level& top = *world.GetLevel(At(1, 1));
+    EXPECT_EQ(LevelQueries::GetGateCount(top), 0);
+    Level* cellar = world.AddSubLevel(&top, std::make_unique<Level>());
+    ASSERT_EQ(LevelQueries::GetGateCount(top), 1);
+    ASSERT_EQ(LevelQueries::GetGateCount(*cellar), 1);
+    LevelGate down = LevelQueries::GetGate(top, 0);
+    LevelGate up = LevelQueries::GetGate(*cellar, 0);
+    EXPECT_EQ(down.targetLevel, cellar->index);
+    EXPECT_TRUE(down.leadsDown);
+    EXPECT_EQ(down.partnerGate, 0);
+    EXPECT_EQ(up.targetLevel, top.index);
+    EXPECT_FALSE(up.leadsDown);
+    auto same = [](const WorldPos& a, const WorldPos& b) { return a.level == b.level && a.x == b.x && a.y == b.y; };
+    EXPECT_TRUE(same(down.position, top.gates[0].position));
+    EXPECT_TRUE(same(up.position, cellar->gates[0].position));
+    EXPECT_TRUE(same(LevelGenerator::FindGate(cellar->index, 0), up.position));
+    for (int32_t bad : {-1, 1, INT_MAX, INT_MIN}) {
+        LevelGate none = LevelQueries::GetGate(top, bad);
+        EXPECT_EQ(none.position.level, -1) << bad;
+        EXPECT_EQ(none.targetLevel, -1) << bad;
+    }
+}
+
 TEST_F(WorldCellsGrid, AreaQueriesAnswerForTheLevelsArea)
 {
     area->soundFileName = "Sounds/wind";
@@ -307,7 +333,7 @@ TEST_F(WorldQueriesAdventure, SecretLevelsAreRebuiltNotAppended)
     EXPECT_EQ(world.FindAnchor(5)->anchoredLevel, -1);
     const AreaDefinition* grotto = world.GetLevel(laidOut)->area;
     EXPECT_LE(grotto->levels.size(), 2u);
-    EXPECT_EQ(world.GetPlayerStatusEffects(), (std::vector<std::string>{"Blessed", "Swift"}));
+    EXPECT_EQ(world.GetPlayerStatusEffect(0), "Blessed");
     EXPECT_EQ(world.GetPlayerStatusEffect(1), "Swift");
     EXPECT_EQ(world.GetPlayerStatusEffect(2), "");
     EXPECT_EQ(world.FindLevelOfArea(grotto->record), world.GetLevel(laidOut));

@@ -113,7 +113,8 @@ TEST_F(WorldRead, RulesAndStandardSize)
     EXPECT_EQ(world.GetSecretCount(), 4);
     EXPECT_EQ(world.GetBeginningQuests(), (std::vector<std::string>{"QuestA", "QuestB"}));
     EXPECT_EQ(world.GetUnlocksOnWin(), (std::vector<std::string>{"ClassX"}));
-    EXPECT_EQ(world.GetPlayerStatusEffects(), (std::vector<std::string>{"Blessed"}));
+    EXPECT_EQ(world.GetPlayerStatusEffect(0), "Blessed");
+    EXPECT_EQ(world.GetPlayerStatusEffect(1), "");
     EXPECT_EQ(world.GetTextFile(), "story.txt");
     EXPECT_EQ(world.GetEpilogueText(), "$$Epilogue$$");
     EXPECT_EQ(world.GetMusicName(), "calm");

@@ -33,7 +33,7 @@ bool BehaviorAdventure::WantsToRun()
         return true;
     // A covenant's party leader on its covenant's adventure travels too.
     const EntityCovenant* covenant = actor->GetCovenant();
-    return covenant && covenant->GetLeaderEntity() == actor && !actor->GetLeader() && covenant->HasActiveAdventure();
+    return covenant && covenant->GetLeader() == actor && !actor->GetLeader() && covenant->HasActiveAdventure();
 }
 
 void BehaviorAdventure::CheckStuck()

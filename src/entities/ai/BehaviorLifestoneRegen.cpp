@@ -13,7 +13,7 @@ void BehaviorLifestoneRegen::LoadData(const DatabaseEntry& entry)
 Entity* BehaviorLifestoneRegen::Lifestone() const
 {
     const EntityCovenant* covenant = actor->GetCovenant();
-    return covenant ? covenant->GetLifestone() : nullptr;
+    return covenant ? covenant->GetHomeEntity() : nullptr;
 }
 
 bool BehaviorLifestoneRegen::WantsToRun()

@@ -10,7 +10,6 @@
 #include "rules/items/InventoryBase.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -215,7 +214,12 @@ void CovenantBase::SetRelation(int32_t other, float value)
 
 void CovenantBase::SetRelationWord(int32_t other, uint32_t word)
 {
-    SetRelation(other, std::bit_cast<float>(word));
+    if (word > static_cast<uint32_t>(CovenantTreaty::Alliance)) {
+        DebugSystem::Print(kPrintError, "Covenant %d: treaty word %u toward %d refused\n", index, word, other);
+        return;
+    }
+    if (RelationRecord* record = RelationForWrite(other))
+        record->treaty = static_cast<int32_t>(word);
 }
 
 void CovenantBase::AddRelation(int32_t other, float amount)

@@ -89,8 +89,8 @@ public:
     float GetRelation(int32_t other) const;
     // Kept within 0..100; a value that is no number changes nothing.
     void SetRelation(int32_t other, float value);
-    // The relation value as its 32-bit word arrives in a datagram (the float's bit pattern),
-    // stored by the rules of SetRelation.
+    // The treaty word of the relation record as a mirror receives it: stored as it stands, its
+    // stamp kept and nobody notified; a word naming no treaty changes nothing.
     void SetRelationWord(int32_t other, uint32_t word);
     void AddRelation(int32_t other, float amount);
     int32_t GetTreatyState(int32_t other) const;

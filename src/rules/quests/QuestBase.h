@@ -57,8 +57,6 @@ public:
     // That NPC's display name (empty when there is none) and NpcType (None when there is none).
     virtual std::string GetTownNpcName(int32_t npcId) const = 0;
     virtual int32_t GetTownNpcType(int32_t npcId) const = 0;
-    // The older name of GetTownNpcType.
-    int32_t GetNpcType(int32_t npcId) const { return GetTownNpcType(npcId); }
     // Null while there is no world.
     virtual const QuestWorld* GetWorld() const = 0;
 

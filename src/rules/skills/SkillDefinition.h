@@ -97,7 +97,7 @@ public:
     int32_t GetCostForLevel(int32_t n) const;
     // 1 for a basic skill, else MaxSkillLevel (0: no cap).
     int32_t GetMaxLevel() const;
-    bool HasMaxLevel() const { return basicSkill || maxSkillLevel > 0; }
+    bool HasMaxLevel() const { return GetMaxLevel() > 0; }
     // The level that many points of the StatReq stat give.
     int32_t GetLevelForPoints(int32_t points) const;
     // skillStat holds the level of a skill without StatReq.

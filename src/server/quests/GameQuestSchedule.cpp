@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 // ---- Pacing -----------------------------------------------------------------------------------------
 
@@ -93,11 +94,11 @@ void GameQuests::Update(float seconds)
         StartWorldEvent();
     }
     if (randomMonsters && gSpawnSystem && gGameData && DrawRandomFloat(RandomStream::GameData, 1.0f) < 0.01f) {
+        std::vector<const MonsterType*> types;
+        for (int32_t i = 0; i < gGameData->GetMonsterTypeCount(); ++i)
+            types.push_back(gGameData->GetMonsterType(i));
         Player* first = GetFirstPlayer();
-        const MonsterType* type = gGameData->GetMonsterType(
-            gRandomSystem->RandomInt(RandomStream::GameData, gGameData->GetMonsterTypeCount()));
-        if (first && type)
-            gSpawnSystem->SpawnQuestMonster(type, first->stats.Get(CharacterStat::Level), first->position);
+        gSpawnSystem->SpawnMonsterFromList(types, first->stats.Get(CharacterStat::Level), first->position);
     }
 }
 

@@ -546,10 +546,9 @@ bool GameQuests::CanMonsterAppear(int32_t level, const MonsterType& monsterType)
 
 void GameQuests::RaiseSpawnChance(int32_t level, const MonsterType* monsterType, float multiplier)
 {
-    Level* found = gWorld ? gWorld->GetLevel(level) : nullptr;
-    if (found && found->area && monsterType)
-        found->area->AddToPoolBIfKnown(const_cast<MonsterType*>(monsterType), multiplier,
-                                       kGameQuestsSpawnTag + monsterType->index);
+    if (gWorld && monsterType)
+        gWorld->AddLevelMonsterCandidate(level, const_cast<MonsterType*>(monsterType), multiplier,
+                                         kGameQuestsSpawnTag + monsterType->index);
 }
 
 void GameQuests::UndoSpawnChanceChange(int32_t level, const MonsterType* monsterType, float)

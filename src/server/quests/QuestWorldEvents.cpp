@@ -453,7 +453,7 @@ QuestVictim Quest::CarrierPick() const
     for (int32_t c = 0; c < host->GetCovenantCount(); ++c)
         if (Covenant* covenant = host->GetCovenant(c))
             for (int32_t m = 0; m < covenant->GetRecruitSlots(); ++m)
-                offer(covenant->GetRecruit(m), c, m);
+                offer(covenant->GetRecruitActor(m), c, m);
     if (Player* first = host->GetFirstPlayer())
         offer(first, first->covenantIndex, -1);
     if (candidates.empty())
@@ -473,7 +473,7 @@ void Quest::ResolveSpreadVictims()
         else if (victim.memberIndex == -1)
             found = first;
         else if (Covenant* covenant = host->GetCovenant(victim.covenantIndex))
-            found = victim.memberIndex < covenant->GetRecruitSlots() ? covenant->GetRecruit(victim.memberIndex)
+            found = victim.memberIndex < covenant->GetRecruitSlots() ? covenant->GetRecruitActor(victim.memberIndex)
                                                                      : nullptr;
         victim.victim.Set(found);
         if (found && type == QuestType::Plague && definition->statusEffect)

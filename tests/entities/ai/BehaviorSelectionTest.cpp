@@ -44,12 +44,12 @@ TEST_F(BehaviorSelection, AHigherBehaviourInterruptsTheCurrentOneAndThinksThatSt
     ScriptedBehavior* melee = Add(actor, false);
     ScriptedBehavior* approach = Add(actor, true);
     ScriptedBehavior* sleep = Add(actor, true);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), approach);
     EXPECT_TRUE(sleep->calls.empty()) << "the walk stops at the winner";
     approach->calls.clear();
     melee->wants = true;
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), melee);
     EXPECT_EQ(approach->calls, (std::vector<std::string>{"continue", "stop"}));
     EXPECT_EQ(melee->calls.back(), "start");
@@ -61,9 +61,9 @@ TEST_F(BehaviorSelection, TheCurrentOneIsAskedToContinueNeverToWantAndThoseBelow
 {
     ScriptedBehavior* first = Add(actor, true);
     ScriptedBehavior* below = Add(actor, true);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     first->calls.clear();
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(first->calls, (std::vector<std::string>{"continue"}));
     EXPECT_TRUE(below->calls.empty());
     EXPECT_EQ(first->thinks, 2);
@@ -72,27 +72,27 @@ TEST_F(BehaviorSelection, TheCurrentOneIsAskedToContinueNeverToWantAndThoseBelow
 TEST_F(BehaviorSelection, ABehaviourThatMayNotGoOnIsStoppedEvenWithNothingElseToRun)
 {
     ScriptedBehavior* only = Add(actor, true);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     only->wants = false;
     only->keep = false;
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), nullptr);
     EXPECT_EQ(only->calls.back(), "wants");
     EXPECT_TRUE(Called(only, "stop"));
     EXPECT_EQ(only->thinks, 1);
     only->wants = true;
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), only);
 }
 
 TEST_F(BehaviorSelection, ARestartedBehaviourStopsBeforeItStartsWithItsDoneFlagCleared)
 {
     ScriptedBehavior* only = Add(actor, true);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     only->done = true;
     only->keep = false;
     only->calls.clear();
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(only->calls, (std::vector<std::string>{"continue", "stop", "wants", "start"}));
     EXPECT_FALSE(only->done);
 }
@@ -101,19 +101,19 @@ TEST_F(BehaviorSelection, ALockedBehaviourIsNeitherAskedNorInterrupted)
 {
     ScriptedBehavior* higher = Add(actor, false);
     ScriptedBehavior* locked = Add(actor, true);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     locked->locked = true;
     locked->keep = false;
     higher->wants = true;
     higher->calls.clear();
     locked->calls.clear();
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), locked);
     EXPECT_TRUE(locked->calls.empty());
     EXPECT_TRUE(higher->calls.empty());
     EXPECT_EQ(locked->thinks, 2);
     locked->locked = false;
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_EQ(actor->GetCurrentBehavior(), higher);
 }
 
@@ -125,9 +125,9 @@ TEST_F(BehaviorSelection, TimersOfEveryBehaviourRunDownBeforeTheChoice)
     timer.remaining = 0.06f;
     idle->timers.push_back(&timer);
     idle->timers.push_back(nullptr);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_NEAR(timer.remaining, 0.01f, 1e-6f);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     EXPECT_TRUE(timer.IsExpired());
 }
 
@@ -136,7 +136,7 @@ TEST_F(BehaviorSelection, NoticesGoToTheCurrentOneAsCurrentAndToTheRestAsOther)
     ScriptedBehavior* first = Add(actor, false);
     ScriptedBehavior* current = Add(actor, true);
     ScriptedBehavior* last = Add(actor, true);
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     actor->Notify(5, nullptr);
     EXPECT_EQ(first->calls.back(), "notify 5");
     EXPECT_EQ(current->calls.back(), "current 5");
@@ -150,7 +150,7 @@ TEST_F(BehaviorSelection, PassToBehaviorReachesTheCurrentOneOnlyFromTheStart)
     current->wants = true;
     ScriptedBehavior* other = Add(actor, false);
     actor->AddBehavior(std::move(reading));
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     ASSERT_EQ(actor->GetCurrentBehavior(), current);
     Event* event = events.MakeEvent(events.FindEvent("PassToBehavior"));
     event->params.WriteInt(81);
@@ -183,7 +183,7 @@ TEST_F(BehaviorSelection, TheInfoPrintNamesTheCurrentKindOrNone)
     EXPECT_NE(std::find(before.begin(), before.end(), "Current behavior: None\n"), before.end());
     ScriptedBehavior* idle = Add(actor, true);
     idle->type = BehaviorType::kIdle;
-    actor->UpdateBehaviours(0.05f);
+    actor->UpdateBehaviors(0.05f);
     actor->PrintInfo();
     auto lines = Logged();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Current behavior: Idle\n"), lines.end()) << ::testing::PrintToString(lines);

@@ -246,11 +246,11 @@ TEST_F(SkillBehavior, AnInstantSkillHitsThenWaitsTheArchetypesDelay)
     Sentient* target = EnemyFor(biter, 50.0f);
     BehaviorUseSkill* use = AddedTo<BehaviorUseSkill>(biter);
     ASSERT_TRUE(use->WantsToRun());
-    biter->UpdateBehaviours(FakeGameServices::kStep);
+    biter->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_LT(target->health, 100) << "the skill was used on the enemy";
     EXPECT_TRUE(use->done) << "the skill's own notice ends the run";
     EXPECT_FLOAT_EQ(use->skillTimer.remaining, 2.0f) << "SkillDelay at full health";
-    biter->UpdateBehaviours(FakeGameServices::kStep);
+    biter->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(biter->GetCurrentBehavior(), nullptr);
     biter->skillList->ChooseSkill(*biter);
     EXPECT_FALSE(use->WantsToRun()) << "the delay has not run out";
@@ -263,15 +263,15 @@ TEST_F(SkillBehavior, ACastCannotBeInterruptedUntilItsActionIsDone)
     auto* above = new ScriptedBehavior();
     hexer->AddBehavior(std::unique_ptr<BehaviorBase>(above));
     BehaviorUseSkill* use = AddedTo<BehaviorUseSkill>(hexer);
-    hexer->UpdateBehaviours(FakeGameServices::kStep);
+    hexer->UpdateBehaviors(FakeGameServices::kStep);
     ASSERT_EQ(hexer->GetCurrentBehavior(), use);
     EXPECT_FALSE(use->done);
     EXPECT_TRUE(use->IsLocked()) << "the cast's timed action is pending";
     above->wants = true;
-    hexer->UpdateBehaviours(FakeGameServices::kStep);
+    hexer->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(hexer->GetCurrentBehavior(), use) << "locked: the higher behaviour waits";
     game.StepFor(1.1f);
     EXPECT_TRUE(use->done);
-    hexer->UpdateBehaviours(FakeGameServices::kStep);
+    hexer->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(hexer->GetCurrentBehavior(), above);
 }

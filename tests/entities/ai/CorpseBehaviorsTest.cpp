@@ -176,7 +176,7 @@ TEST_F(CorpseDestroyer, ACovenantThatCouldStillStrikeTheCorpseKeepsIt)
 TEST_F(CorpseDestroyer, ACorpseItsCovenantWillRaiseStays)
 {
     struct RisingCovenant : NeutralCovenant {
-        float GetResurrectDelay(const Sentient&) const override { return delay; }
+        float GetResurrectionTime(const Entity*) const override { return delay; }
         float delay = 3.0f;
     } covenant;
     game.covenants.push_back(&covenant);

@@ -245,7 +245,7 @@ namespace {
 
 class TravellingCovenant : public NeutralCovenant {
 public:
-    Entity* GetLeaderEntity() const override { return leader; }
+    Entity* GetLeader() const override { return leader; }
     bool HasActiveAdventure() const override { return active; }
     bool GetTravelDestination(WorldPos& out) const override
     {

@@ -91,11 +91,11 @@ TEST_F(IdleBehavior, WithoutAPlayerNearItSleepsInstead)
     Actor* actor = SpawnActor();
     BehaviorIdle* idle = IdleFor(actor);
     SpawnTarget(400.0f, 0.0f, true);
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     ASSERT_NE(actor->GetCurrentBehavior(), nullptr);
     EXPECT_EQ(actor->GetCurrentBehavior()->GetType(), BehaviorType::kSleep);
     SpawnTarget(300.0f, 0.0f, true);
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(actor->GetCurrentBehavior(), idle);
     actor->flags |= EntityFlag::Hidden;
     EXPECT_FALSE(idle->WantsToRun()) << "a hidden actor does not idle";
@@ -106,7 +106,7 @@ TEST_F(IdleBehavior, AWanderLegGoesToAReachablePatrolPointInsideTheBoxAndBackHom
     Actor* actor = SpawnActor("MonsterTester", 5, 400.0f, 400.0f);
     BehaviorIdle* idle = IdleFor(actor);
     SpawnTarget(450.0f, 400.0f, true);
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     ASSERT_EQ(actor->GetCurrentBehavior(), idle);
     ASSERT_TRUE(idle->walking);
     EXPECT_TRUE(idle->hasPatrolPoint);
@@ -124,7 +124,7 @@ TEST_F(IdleBehavior, APatrolPointWithoutAPathIsNotWalkedTo)
     BehaviorIdle* idle = IdleFor(actor);
     SpawnTarget(450.0f, 400.0f, true);
     game.pathAnswer = [](const Entity&, const WorldPos&, const WorldPos&, const Entity*) { return false; };
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_FALSE(idle->walking);
     EXPECT_FALSE(idle->hasPatrolPoint);
     EXPECT_FALSE(actor->moving);
@@ -138,13 +138,13 @@ TEST_F(IdleBehavior, AnUninterruptiblePatrolLegHoldsOffAHigherBehaviourUntilItEn
     BehaviorIdle* idle = IdleFor(actor);
     idle->tuning.dontInterruptPatrol = true;
     SpawnTarget(450.0f, 400.0f, true);
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     ASSERT_TRUE(idle->walking);
     above->wants = true;
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(actor->GetCurrentBehavior(), idle);
     actor->Notify(ActorNotice::kArrived, nullptr);
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(actor->GetCurrentBehavior(), above);
 }
 
@@ -163,14 +163,14 @@ TEST_F(IdleBehavior, ACallIsAnsweredByItsOwnSoundGroupOnly)
     calling->tuning.idleSound = "Sounds/howl.ogg";
     answering->tuning.idleSound = "Sounds/answer.ogg";
     answering->tuning.idleSoundAnswerChance = 1.0f;
-    kin->UpdateBehaviours(FakeGameServices::kStep);
-    stranger->UpdateBehaviours(FakeGameServices::kStep);
+    kin->UpdateBehaviors(FakeGameServices::kStep);
+    stranger->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(SoundsNamed("Sounds/answer.ogg"), 0) << "no call heard yet: chance 0";
-    caller->UpdateBehaviours(FakeGameServices::kStep);
+    caller->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(SoundsNamed("Sounds/howl.ogg"), 1);
     EXPECT_TRUE(answering->answerPending);
     EXPECT_FALSE(deaf->answerPending);
-    kin->UpdateBehaviours(FakeGameServices::kStep);
+    kin->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_EQ(SoundsNamed("Sounds/answer.ogg"), 1) << "the answer chance at the next roll";
     EXPECT_FALSE(answering->answerPending);
 }
@@ -181,7 +181,7 @@ TEST_F(IdleBehavior, AnActorOnItsCovenantsTaskIgnoresCallsAndStaysPut)
     BehaviorIdle* idle = IdleFor(actor);
     SpawnTarget(450.0f, 400.0f, true);
     actor->onTask = true;
-    actor->UpdateBehaviours(FakeGameServices::kStep);
+    actor->UpdateBehaviors(FakeGameServices::kStep);
     EXPECT_FALSE(idle->walking);
     Event* call = events.MakeEvent(events.FindEvent(Actor::kPassToBehaviorEvent));
     call->params.WriteInt(BehaviorIdle::kCallKind);
@@ -201,7 +201,7 @@ namespace {
 
 class LifestoneCovenant : public NeutralCovenant {
 public:
-    Entity* GetLifestone() const override { return lifestone; }
+    Entity* GetHomeEntity() const override { return lifestone; }
     Entity* lifestone = nullptr;
 };
 

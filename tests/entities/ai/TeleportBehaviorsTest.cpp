@@ -167,8 +167,8 @@ protected:
 
     class HomeCovenant : public NeutralCovenant {
     public:
-        const Entity* GetHomeEntity() const override { return homeEntity; }
-        const Entity* homeEntity = nullptr;
+        Entity* GetHomeEntity() const override { return homeEntity; }
+        Entity* homeEntity = nullptr;
     };
 
     PartnerCovenant raiders;

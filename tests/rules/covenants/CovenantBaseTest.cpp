@@ -8,7 +8,6 @@
 #include "rules/covenants/DiplomacyText.h"
 #include "rules/monsters/RecordWorld.h"
 
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -75,13 +74,17 @@ TEST_F(Covenants, RelationsStayWithinTheirBoundsAndSlots)
     covenant.SetRelation(3, 20.0f);
     covenant.SetRelation(3, std::nanf(""));
     EXPECT_EQ(covenant.GetRelation(3), 20.0f);
-    // The datagram's word is the float's bit pattern, kept by the same rules.
-    for (auto [word, expected] : {std::pair{std::bit_cast<uint32_t>(42.5f), 42.5f},
-                                  {std::bit_cast<uint32_t>(std::nanf("")), 42.5f},
-                                  {std::bit_cast<uint32_t>(1e30f), 100.0f}, {0x80000001u, 0.0f}}) {
+    // The treaty word as a mirror receives it: stored as it stands, the stamp kept, a word
+    // naming no treaty refused.
+    covenant.SetTreaty(3, CovenantTreaty::Peace, Stamp(2, 3));
+    for (auto [word, expected] : {std::pair{uint32_t{CovenantTreaty::War}, CovenantTreaty::War},
+                                  {7u, CovenantTreaty::War}, {0xFFFFFFFFu, CovenantTreaty::War},
+                                  {uint32_t{CovenantTreaty::Alliance}, CovenantTreaty::Alliance}}) {
         covenant.SetRelationWord(3, word);
-        EXPECT_EQ(covenant.GetRelation(3), expected) << word;
+        EXPECT_EQ(covenant.GetTreatyState(3), expected) << word;
     }
+    EXPECT_EQ(covenant.GetTreatyTimeStamp(3).hours, 3);
+    EXPECT_EQ(covenant.GetRelation(3), 20.0f);  // the relation value is another word
     covenant.SetRelation(3, 20.0f);
     EXPECT_TRUE(covenant.HasRelation(0));  // slots below a made one exist too
 
