@@ -194,11 +194,14 @@ bool AddFrames(ArchiveWriter& archive)
 {
     // Opaque: a window over the in-game bar or another window hides what lies under it, where a
     // see-through face let the bar's words show between the window's own rows.
-    Image window = Frame(64, 64, {kBronzeLight, kBronzeDark, {0.11f, 0.09f, 0.07f, 1.0f}, {0.07f, 0.05f, 0.04f, 1.0f}, 3, false});
+    // The screens stretch a frame over the widget, so its metal is the same share of every
+    // widget's width and height: drawn large, that share stays a thin rim on a big window or a
+    // long field (a 64-pixel window's rim took 30 units of a tall window, and its heading sat on it).
+    Image window = Frame(256, 256, {kBronzeLight, kBronzeDark, {0.11f, 0.09f, 0.07f, 1.0f}, {0.07f, 0.05f, 0.04f, 1.0f}, 3, false});
     AddStuds(window, 2, {0.95f, 0.85f, 0.6f, 1.0f});
-    Image button = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.34f, 0.25f, 0.15f, 1.0f}, {0.19f, 0.13f, 0.08f, 1.0f}, 2, false});
-    Image pressed = Frame(64, 32, {kBronzeLight, kBronzeDark, {0.15f, 0.11f, 0.07f, 1.0f}, {0.24f, 0.17f, 0.10f, 1.0f}, 2, true});
-    Image slot = Frame(32, 32, {kBronzeLight, kBronzeDark, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true});
+    Image button = Frame(128, 64, {kBronzeLight, kBronzeDark, {0.34f, 0.25f, 0.15f, 1.0f}, {0.19f, 0.13f, 0.08f, 1.0f}, 2, false});
+    Image pressed = Frame(128, 64, {kBronzeLight, kBronzeDark, {0.15f, 0.11f, 0.07f, 1.0f}, {0.24f, 0.17f, 0.10f, 1.0f}, 2, true});
+    Image slot = Frame(256, 256, {kBronzeLight, kBronzeDark, {0.05f, 0.04f, 0.03f, 0.9f}, {0.09f, 0.07f, 0.05f, 0.9f}, 1, true});
     Image tooltip = Frame(32, 32, {{0.7f, 0.7f, 0.65f, 1.0f}, {0.45f, 0.45f, 0.42f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.8f}, {0.02f, 0.02f, 0.03f, 0.8f}, 1, false});
     return AddImage(archive, "Textures/UI/frame_window.tga", window) && AddScreenParts(archive) &&
            AddImage(archive, "Textures/UI/frame_button.tga", button) &&

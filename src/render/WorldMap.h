@@ -22,6 +22,7 @@ class GLStateCache;
 class GraphicsDevice;
 class ImmediateDraw;
 class MapPanel;
+struct MapLegendLayout;
 class MessageBuffer;
 class WorldView;
 
@@ -181,8 +182,11 @@ private:
     void DrawLevelSquares();
     void BuildPins();
     std::vector<MapPin> ConnectionGatePins() const;
-    void DrawZoneNames();
-    void DrawLegend();
+    // The names stand clear of the legend's box (left, top, right, bottom; empty without one).
+    void DrawZoneNames(const std::array<float, 4>& legend);
+    // The legend's covenants, font and layout fetched for this frame, and the box its rows take.
+    bool PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box);
+    void DrawLegend(const MapLegendLayout& layout, int32_t font);
     Vector2 ToInterfaceUnits(const Vector2& pixels) const;
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
     void DrawPins();

@@ -192,8 +192,13 @@ void WorldMap::Draw()
     graphics.device->SetProjectionMatrix(ScreenPrimitives::UiProjection());
     graphics.device->SetModelViewMatrix(ScreenPrimitives::Identity());
     graphics.cache->ResetState();
-    DrawZoneNames();
-    DrawLegend();
+    MapLegendLayout legend;
+    int32_t legendFontHandle = -1;
+    std::array<float, 4> legendBox{};
+    bool legendShown = PrepareLegend(legend, legendFontHandle, legendBox);
+    DrawZoneNames(legendBox);
+    if (legendShown)
+        DrawLegend(legend, legendFontHandle);
     graphics.view->BeginWorldView(target, 1.0f, false);
     graphics.cache->ResetState();
     DrawPins();
@@ -415,8 +420,9 @@ void WorldMap::DrawPins()
 
 // ---- Names and legend ------------------------------------------------------------------------
 
-// Levels the player has a map of, or a quest aims at, named in the middle of their squares.
-void WorldMap::DrawZoneNames()
+// Levels the player has a map of, or a quest aims at, named in the middle of their squares; a name
+// the legend would lie over stands just above the legend instead.
+void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
 {
     if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
         return;
@@ -428,26 +434,43 @@ void WorldMap::DrawZoneNames()
         std::string name = gWorld->GetLevelName(level);
         TextSize size = MeasureTextA(name, font);
         Vector2 at = ToInterfaceUnits(MapPosition(level, Vector2{0.0f, 0.0f}, true, true));
-        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(at.x - size.width / 2.0f)),
-                                    static_cast<int32_t>(std::lround(at.y - size.height / 2.0f)),
+        float left = at.x - size.width / 2.0f;
+        float top = at.y - size.height / 2.0f;
+        if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
+            top = legend[1] - size.height;
+        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(left)),
+                                    static_cast<int32_t>(std::lround(top)),
                                     WorldMapTableColour(quest ? kWorldMapQuestLevelColour : 0), false, 1.0f);
     }
 }
 
-// A swatch in each standing covenant's colour and its name, one row per covenant of the game.
-void WorldMap::DrawLegend()
+bool WorldMap::PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box)
 {
-    MapLegendLayout layout;
+    box = {};
     if (!source || !panel || !panel->GetLegendLayout(layout))
-        return;
+        return false;
     std::vector<MapCovenant>& covenants = legendCovenants;
     source->GetCovenants(covenants);
     if (legendFontName != layout.fontName && gResourceManager) {
         legendFontName = layout.fontName;
         gResourceManager->Load(legendFontName, legendFont);
     }
-    int32_t font = legendFont.IsValid() ? legendFont.GetValue()
-                                        : (graphics.standardHandle ? graphics.standardHandle(kWorldMapNameFont) : -1);
+    font = legendFont.IsValid() ? legendFont.GetValue()
+                                : (graphics.standardHandle ? graphics.standardHandle(kWorldMapNameFont) : -1);
+    float widest = layout.swatchSize;
+    for (const MapCovenant& covenant : covenants)
+        if (!covenant.eliminated)
+            widest = std::max(widest, layout.textOffset + MeasureTextA(covenant.name, font).width);
+    if (!covenants.empty())
+        box = {layout.left, layout.bottom - static_cast<float>(covenants.size()) * layout.rowHeight,
+               layout.left + widest, layout.bottom};
+    return true;
+}
+
+// A swatch in each standing covenant's colour and its name, one row per covenant of the game.
+void WorldMap::DrawLegend(const MapLegendLayout& layout, int32_t font)
+{
+    const std::vector<MapCovenant>& covenants = legendCovenants;
     int32_t swatch = graphics.standardTexture ? graphics.standardTexture(kWorldMapSwatchTexture) : -1;
     float count = static_cast<float>(covenants.size());
     for (size_t i = 0; i < covenants.size(); ++i) {

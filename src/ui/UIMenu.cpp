@@ -67,8 +67,14 @@ void UIMenu::Draw()
 {
     if (!IsActive())
         return;
-    for (UIWidget* widget : widgets)
+    UiDrawing kept = gUISystem ? gUISystem->drawing : UiDrawing{};
+    for (UIWidget* widget : widgets) {
+        if (gUISystem)
+            gUISystem->drawing = {this, widget};
         widget->Draw();
+    }
+    if (gUISystem)
+        gUISystem->drawing = kept;
     if (UIMenu* page = GetSelectedSubMenu())
         page->Draw();
 }
@@ -143,6 +149,19 @@ bool UIMenu::HasFaceAt(int32_t x, int32_t y) const
             return true;
     const UIMenu* page = GetSelectedSubMenu();
     return page && page->HasFaceAt(x, y);
+}
+
+void UIMenu::GetFaces(std::vector<std::array<float, 4>>& out) const
+{
+    if (!IsActive())
+        return;
+    for (const UIWidget* widget : widgets)
+        if (!widget->textureName.empty() && !widget->IsHelpBox() && widget->IsVisible()) {
+            Vector2 corner = widget->GetScreenPosition();
+            out.push_back({corner.x, corner.y, corner.x + widget->size[0], corner.y + widget->size[1]});
+        }
+    if (const UIMenu* page = GetSelectedSubMenu())
+        page->GetFaces(out);
 }
 
 bool UIMenu::GetHighlightInfo(int32_t x, int32_t y, std::string& text, std::string& title, float position[2],

@@ -4,6 +4,7 @@
 #include "core/BaseClass.h"
 #include "resources/ResourceHandle.h"
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -39,6 +40,8 @@ public:
     // Whether a visible widget of the shown menu (or its page) paints a picture at the point: a
     // window's panel, a button's face, a slot.
     bool HasFaceAt(int32_t x, int32_t y) const;
+    // The rectangles (left, top, right, bottom) of the shown pictures that HasFaceAt answers for.
+    void GetFaces(std::vector<std::array<float, 4>>& out) const;
 
     // ---- Tests and flags ----
     // Not "inGameOnly" without a running game, not "hideWhenPaused" while paused.

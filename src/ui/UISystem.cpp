@@ -301,8 +301,11 @@ void UISystem::UpdateAndDraw(float seconds)
     BuildActiveMenuList(false, frameMenus);
     if (!IsVarOn(kUISystemVarDrawUI))
         return;
-    for (auto it = frameMenus.rbegin(); it != frameMenus.rend(); ++it)
+    for (auto it = frameMenus.rbegin(); it != frameMenus.rend(); ++it) {
+        drawing = {*it, nullptr};
         (*it)->Draw();
+    }
+    drawing = {};
 }
 
 // The help box menus are shown only for their own draw, never between calls.
@@ -380,6 +383,10 @@ void UISystem::DrawCursor()
 
 bool UISystem::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y)
 {
+    if (down) {
+        tooltipHiddenAt[0] = UISystemCursorX();
+        tooltipHiddenAt[1] = UISystemCursorY();
+    }
     // A thing carried off by a press and let go over another widget is dropped there, as a
     // second click would drop it: dragging works beside clicking twice.
     DispatchScope scope(*this);
@@ -484,6 +491,12 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
     tooltipOfWorld = false;
     int32_t x = UISystemCursorX();
     int32_t y = UISystemCursorY();
+    // A press puts the tooltip away until the cursor moves: what the press opened (a window, a
+    // page) is read, not the tooltip of the button still under the cursor.
+    if (x == tooltipHiddenAt[0] && y == tooltipHiddenAt[1])
+        return;
+    tooltipHiddenAt[0] = -1;
+    tooltipHiddenAt[1] = -1;
     if (gUserVarSystem && gUserVarSystem->GetIntByName("drawWorldMap") != 0) {
         GetWorldMapTooltip(x, y, text, title, position, extent, flag);
         return;
@@ -530,6 +543,14 @@ void UISystem::GetTooltip(std::string& text, std::string& title, float position[
     extent[0] = box[2];
     extent[1] = box[3];
     flag = 1.0f;
+}
+
+void UISystem::GetScreenFaces(std::vector<std::array<float, 4>>& out) const
+{
+    out.clear();
+    for (const UIMenu* menu : menus)
+        if (menu->alwaysOnBottom && menu != helpBottomMenu && menu->IsShown())
+            menu->GetFaces(out);
 }
 
 bool UISystem::WindowHides(const UIMenu& menu, float x, float y) const

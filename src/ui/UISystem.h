@@ -11,6 +11,7 @@
 #include "resources/ResourceHandle.h"
 #include "ui/UiGameView.h"
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -22,6 +23,13 @@ class UIWidget;
 
 // The "UISystem" record's settings this system reads; they keep these values until the settings
 // reader fills them.
+// What the interface is drawing now: the menu, and the widget of it (none between widgets). A
+// watcher of the screen text names what drew each text by it.
+struct UiDrawing {
+    const UIMenu* menu = nullptr;
+    const UIWidget* widget = nullptr;
+};
+
 struct UiSettings {
     std::vector<std::string> gameMenus;
     std::vector<std::string> gameStartLines;
@@ -175,6 +183,9 @@ public:
 
     // ---- Services ----
     void GetTooltip(std::string& text, std::string& title, float position[2], float extent[2], float& flag);
+    // The in-game screen's pictures (its bars, buttons and the mini-map's ring), which a tooltip of
+    // a thing in the world keeps clear of: it is drawn under them.
+    void GetScreenFaces(std::vector<std::array<float, 4>>& out) const;
     // The last tooltip GetTooltip gave was of a thing in the world, not of a window's widget: the
     // help box of the world's labels draws it, under every window.
     bool IsWorldTooltip() const { return tooltipOfWorld; }
@@ -258,6 +269,9 @@ public:
     std::vector<UIMenu*> openBagMenus;
     int32_t uiMode = 0;
     UIWidget* hoverWidget = nullptr;
+    UiDrawing drawing;
+    // Where the cursor stood at the last button press; no tooltip is given while it stays there.
+    int32_t tooltipHiddenAt[2] = {-1, -1};
     ResourceHandle newHelpTopicSound;
     UIWidget* pressedWidget = nullptr;
     int32_t pressedButton = -1;

@@ -46,7 +46,7 @@ TEST_F(CharacterExportEndToEnd, TheSheetsExportScreenWritesTheCharacterAndOpensA
     ASSERT_NE(player, nullptr);
     Tap(SDL_SCANCODE_C);
     ASSERT_TRUE(Shown("Character"));
-    ClickAt(16 + 186 + 40, 4 + 426 + 9);
+    ClickAt(16 + 184 + 44, 4 + 428 + 12);
     ASSERT_TRUE(Shown("CharacterExport"));
 
     ClickAt(304 + 130, 300 + 38 + 13);

@@ -157,7 +157,7 @@ TEST_F(StoryScreensEndToEnd, TheNewCharacterScreenAndTheGameShowTheirStories)
     // The character sheet's Story button: the player's own story.
     Tap(SDL_SCANCODE_C);
     ASSERT_TRUE(Shown("Character"));
-    ClickAt(16 + 100 + 40, 4 + 426 + 9);
+    ClickAt(16 + 94 + 42, 4 + 428 + 12);
     ASSERT_TRUE(Shown("StoryCharacter"));
     Frames(1);
     auto* own = dynamic_cast<UIText*>(gUISystem->FindWidgetByPath("StoryCharacter::Body"));

@@ -34,7 +34,7 @@ protected:
     void TearDown() override { KeepFailedFrame("DrawOrderEndToEnd"); }
 
     // The inventory window's left edge.
-    static constexpr float kWindowLeft = 336.0f;
+    static constexpr float kWindowLeft = 348.0f;
 
     Player* hostPlayer = nullptr;
 };

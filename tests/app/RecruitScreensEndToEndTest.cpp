@@ -222,10 +222,10 @@ TEST_F(RecruitScreensEndToEnd, ATradeWithoutAShopAndWorkFromAThingShowTheirOwnSc
     EXPECT_FALSE(Shown("VendorMenu"));
     TargaImage trade = Screenshot();
     // The starting satchel sits in the first bag place; the fourth stands empty.
-    int satchel = BrightPixels(trade, 336 + 12, 24 + 34, 336 + 50, 24 + 72);
-    int none = BrightPixels(trade, 336 + 162, 24 + 34, 336 + 200, 24 + 72);
+    int satchel = BrightPixels(trade, 336 + 12, 210 + 34, 336 + 50, 210 + 72);
+    int none = BrightPixels(trade, 336 + 162, 210 + 34, 336 + 200, 210 + 72);
     EXPECT_GT(satchel, none + 20) << satchel << " lit in the first place, " << none << " in the last";
-    ClickAt(336 + 31, 24 + 53, SDL_BUTTON_RIGHT);
+    ClickAt(336 + 31, 210 + 53, SDL_BUTTON_RIGHT);
     EXPECT_TRUE(Shown("bag0")) << "a right click on the place opens the bag";
     TypeOnConsole("hideMenu bag0");
     ClickAt(16 + 284, 24 + 16);

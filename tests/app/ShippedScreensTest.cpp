@@ -356,9 +356,9 @@ TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
     Tap(SDL_SCANCODE_I);
     ASSERT_TRUE(Shown("Inventory"));
     TargaImage pack = Screenshot();
-    // The window sits at (336, 4): the worn tunic's icon fills the chest place, the head place is empty.
-    int chest = LitPixels(pack, 336 + 226, 4 + 60, 336 + 256, 4 + 90);
-    int head = LitPixels(pack, 336 + 26, 4 + 60, 336 + 56, 4 + 90);
+    // The window sits at (348, 4): the worn tunic's icon fills the chest place, the head place is empty.
+    int chest = LitPixels(pack, 348 + 226, 4 + 60, 348 + 256, 4 + 90);
+    int head = LitPixels(pack, 348 + 26, 4 + 60, 348 + 56, 4 + 90);
     EXPECT_GT(chest, head + 40) << chest << " lit in the chest place, " << head << " in the empty head place";
     KeepScreen("inventory");
     Tap(SDL_SCANCODE_ESCAPE);
@@ -366,7 +366,7 @@ TEST_F(ShippedScreens, TheInventoryOpensByItsKeyAndItsButtonAndShowsWhatIsWorn)
     EXPECT_FALSE(Shown("GameMenu"));
     ClickAt(379, 457);
     EXPECT_TRUE(Shown("Inventory")) << "the in-game screen's button opens it too";
-    ClickAt(336 + 268, 4 + 16);
+    ClickAt(348 + 268, 4 + 16);
     EXPECT_FALSE(Shown("Inventory"));
 }
 

@@ -29,12 +29,12 @@ namespace {
 // the inventory's first carried cell, the vendor's first goods and its last buy-back cell.
 constexpr int32_t kStashPlace[] = {16 + 10 + 16, 24 + 44 + 16};
 constexpr int32_t kStoredCell[] = {16 + 8 + 17, 400 - 112 + 30 + 17};
-constexpr int32_t kCarriedCell[] = {336 + 24 + 17, 4 + 296 + 17};
+constexpr int32_t kCarriedCell[] = {348 + 24 + 17, 4 + 296 + 17};
 constexpr int32_t kGoodsCell[] = {16 + 18 + 19, 4 + 58 + 19};
 constexpr int32_t kBuyBackCell[] = {16 + 18 + 46 + 19, 4 + 268 + 19};
-constexpr int32_t kInventoryClose[] = {336 + 256 + 12, 4 + 6 + 10};
+constexpr int32_t kInventoryClose[] = {348 + 256 + 12, 4 + 6 + 10};
 // The inventory's first bag place, and the first cell of that bag's own window.
-constexpr int32_t kBagPlace[] = {336 + 24 + 17, 4 + 250 + 17};
+constexpr int32_t kBagPlace[] = {348 + 24 + 17, 4 + 250 + 17};
 
 class StashVendorEndToEnd : public OffscreenShotGame {
 protected:

@@ -132,6 +132,7 @@ void ScreenText::DrawText(int32_t font, std::u16string_view text, int32_t x, int
         shown.assign(text);
     WStringExpandNewlines(shown);
     colorStack.clear();
+    watchedLines.assign(watcher ? 1 : 0, ScreenTextWatcher::Box{});
     pen.startX = pen.x = static_cast<float>(x);
     pen.y = static_cast<float>(y);
     pen.color = pen.callColor = color;
@@ -144,13 +145,35 @@ void ScreenText::DrawText(int32_t font, std::u16string_view text, int32_t x, int
         // text is drawn as it stands rather than read past the end.
         if (ParseColorCodeW(shown, i, letter, number)) {
             i += kColorCodeLength - 1;
-            if (!ApplyCode(pen, letter, number))
+            if (!ApplyCode(pen, letter, number)) {
+                TellWatcher(shown);
                 return;
+            }
             continue;
         }
         DrawCharacter(pen, shown[i]);
     }
     batch.FlushBatch();
+    TellWatcher(shown);
+}
+
+void ScreenText::TellWatcher(std::u16string_view shown)
+{
+    if (watcher)
+        watcher->OnText(shown, watchedLines);
+}
+
+void ScreenText::WatchGlyph(const Pen& pen, float width, float height)
+{
+    if (!watcher || watchedLines.empty() || width <= 0.0f || height <= 0.0f)
+        return;
+    ScreenTextWatcher::Box& line = watchedLines.back();
+    if (line.IsEmpty()) {
+        line = {pen.x, pen.y, pen.x + width, pen.y + height};
+        return;
+    }
+    line = {std::min(line.x0, pen.x), std::min(line.y0, pen.y), std::max(line.x1, pen.x + width),
+            std::max(line.y1, pen.y + height)};
 }
 
 // False when the rest of the text cannot be drawn.
@@ -206,6 +229,8 @@ void ScreenText::DrawCharacter(Pen& pen, char16_t character)
         pen.y += lineSpacing + static_cast<float>(pen.lineHeight);
         pen.x = pen.startX;
         pen.lineHeight = 0;
+        if (watcher)
+            watchedLines.emplace_back();
         return;
     }
     if (character == u'\t') {
@@ -221,6 +246,8 @@ void ScreenText::DrawCharacter(Pen& pen, char16_t character)
         return;
     auto [width, height] = ScreenTextGlyphBox(pen.base, *pen.font, *glyph, byte);
     DrawGlyph(pen, *glyph, width, static_cast<float>(height));
+    if (character != u' ')
+        WatchGlyph(pen, width, static_cast<float>(height));
     pen.x += width + 1.0f;
     pen.lineHeight = std::max(pen.lineHeight, height);
 }
@@ -244,6 +271,8 @@ void ScreenText::DrawShaderRect(int32_t shaderHandle, const Color& color, float 
     const Shader* shader = shaderHandle == -1 ? nullptr : FetchShader(shaderHandle);
     if (!shader)
         return;
+    if (watcher)
+        watcher->OnRect(shaderHandle, x0, y0, x1, y1, alpha);
     batch.BeginBatch(shader);
     // A picture on the screen, whatever shader it has: two-sided, and not lit by a level's lights.
     batch.SetSurfaceState(1.0f, kWriteMaskTwoSided);

@@ -13,10 +13,28 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class FontResource;
 struct FontGlyph;
 class GraphicsDevice;
+
+// Told what the screen text draws, in the order it draws it: each text as shown, with the box its
+// glyphs cover on each line (spaces left out; an empty box for a line of none), and each shader
+// rectangle. A measure of the screens watches; nothing does as shipped.
+class ScreenTextWatcher {
+public:
+    struct Box {
+        float x0 = 0.0f;
+        float y0 = 0.0f;
+        float x1 = 0.0f;
+        float y1 = 0.0f;
+        bool IsEmpty() const { return x1 <= x0 || y1 <= y0; }
+    };
+    virtual ~ScreenTextWatcher() = default;
+    virtual void OnText(std::u16string_view shown, const std::vector<Box>& lines) = 0;
+    virtual void OnRect(int32_t shader, float x0, float y0, float x1, float y1, float alpha) = 0;
+};
 
 // Main thread. Coordinates are in the 640 x 480 user-interface space.
 class ScreenText {
@@ -69,6 +87,9 @@ public:
     // What a colour code pushed and has not popped, for the current text.
     size_t GetColorStackSize() const { return colorStack.size(); }
 
+    // Null stops the watching.
+    void SetWatcher(ScreenTextWatcher* newWatcher) { watcher = newWatcher; }
+
 private:
     struct Pen;
 
@@ -79,6 +100,9 @@ private:
     void ChangeColor(Pen& pen, int32_t number);
     void DrawCharacter(Pen& pen, char16_t character);
     void DrawGlyph(const Pen& pen, const FontGlyph& glyph, float width, float height);
+    // The glyph's box added to the watched text's last line.
+    void WatchGlyph(const Pen& pen, float width, float height);
+    void TellWatcher(std::u16string_view shown);
 
     ShaderBatch batch;
     std::array<ResourceHandle, kLadderSize> fontLadder;
@@ -88,6 +112,8 @@ private:
     std::deque<Color> colorStack;
     WString drawScratch;
     WString narrowScratch;
+    ScreenTextWatcher* watcher = nullptr;
+    std::vector<ScreenTextWatcher::Box> watchedLines;
 };
 
 extern ScreenText* gScreenText;

@@ -183,10 +183,20 @@ void UIHelp::Draw()
     float anchorSize[2] = {0.0f, 0.0f};
     float popupAlpha = highlightBackgroundAlpha;
     gUISystem->GetTooltip(popup, second, anchor, anchorSize, popupAlpha);
-    // A thing of the world has its tooltip drawn with the world's labels, under every window; a
-    // window's widget has it drawn over all.
-    if (gUISystem->IsWorldTooltip() ? showItemsHelp : showPopupHelp)
-        ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
+    // A thing of the world has its tooltip drawn with the world's labels, under every window and
+    // the in-game screen, so it keeps clear of the screen's bars and buttons; a window's widget
+    // has it drawn over all.
+    bool world = gUISystem->IsWorldTooltip();
+    if (!(world ? showItemsHelp : showPopupHelp))
+        return;
+    keepClear.clear();
+    if (world) {
+        gUISystem->GetScreenFaces(screenFaces);
+        for (const std::array<float, 4>& face : screenFaces)
+            keepClear.push_back(PlacedBox{face[0], face[1], face[2], face[3]});
+    }
+    ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
+    keepClear.clear();
 }
 
 void UIHelp::PrepareText(const std::string& boxText, float maxWidth, WString& shown, float& w, float& h)
@@ -289,6 +299,7 @@ void UIHelp::Layout(float w, float h, const float anchor[2], const float anchorS
 {
     float fw = w + 2.0f * border[0];
     float fh = h + 2.0f * border[1];
+    anchorBox = PlacedBox{anchor[0], anchor[1], anchor[0] + anchorSize[0], anchor[1] + anchorSize[1]};
     if (anchorSize[0] == 0.0f && anchorSize[1] == 0.0f) {
         float x = basePosition[0] + fw > kHelpRightLimit ? kHelpRightLimit - fw : basePosition[0];
         PlaceTextAt(x, basePosition[1], w, h);
@@ -319,6 +330,11 @@ void UIHelp::Layout(float w, float h, const float anchor[2], const float anchorS
     }
     if (isCentred)
         x = std::max(kHelpLeftLimit, std::min(x, kHelpRightLimit - fw));
+    if (!keepClear.empty()) {
+        // The thing told of stands from its anchor square down to its feet, a square below.
+        PlacedBox thing{anchor[0], anchor[1], anchor[0] + anchorSize[0], anchor[1] + 2.0f * anchorSize[1] + gap[1]};
+        KeepClearOf(keepClear, thing, fw, fh, x, y);
+    }
     if (avoidOverlaps) {
         y = AvoidOverlap(fw, fh, x, y, false, false);
         placedBoxes.push_back(PlacedBox{x, y, x + fw, y + fh});
@@ -358,6 +374,41 @@ float UIHelp::AvoidOverlap(float fw, float fh, float x, float y, bool upwardOnly
     return downNoFarther && downward + fh < kHelpScreenHeight ? downward : upward;
 }
 
+void UIHelp::KeepClearOf(const std::vector<PlacedBox>& rectangles, const PlacedBox& thing, float fw, float fh,
+                         float& x, float& y)
+{
+    auto meets = [fw, fh](const PlacedBox& r, float bx, float by) {
+        return bx < r.right && r.left < bx + fw && by < r.bottom && r.top < by + fh;
+    };
+    auto clear = [&](float bx, float by) {
+        if (bx < kHelpLeftLimit || bx + fw > kHelpRightLimit || by < 0.0f || by + fh > kHelpScreenHeight ||
+            meets(thing, bx, by))
+            return false;
+        return std::none_of(rectangles.begin(), rectangles.end(),
+                            [&](const PlacedBox& r) { return meets(r, bx, by); });
+    };
+    // Each rectangle the box meets offers four ways off it; the nearest clear one is taken.
+    float bestX = x;
+    float bestY = y;
+    float best = -1.0f;
+    for (const PlacedBox& r : rectangles) {
+        if (!meets(r, x, y))
+            continue;
+        const std::array<std::array<float, 2>, 4> ways = {
+            {{r.left - fw, y}, {r.right, y}, {x, r.top - fh}, {x, r.bottom}}};
+        for (const std::array<float, 2>& way : ways) {
+            float distance = std::fabs(way[0] - x) + std::fabs(way[1] - y);
+            if (clear(way[0], way[1]) && (best < 0.0f || distance < best)) {
+                best = distance;
+                bestX = way[0];
+                bestY = way[1];
+            }
+        }
+    }
+    x = bestX;
+    y = bestY;
+}
+
 void UIHelp::LayoutSecond(float firstWidth, float w2, float h2)
 {
     float fw2 = w2 + 2.0f * border[0];
@@ -370,6 +421,14 @@ void UIHelp::LayoutSecond(float firstWidth, float w2, float h2)
     float y = GetScreenPosition().y + kHelpSecondDrop;
     if (fh2 + y > kHelpScreenHeight)
         y = kHelpScreenHeight / 2.0f - fh2 / 2.0f;
+    // Dropped below the first box, the second one reached down over the thing hovered (an item
+    // beside the one it is compared with): it stands above that thing, or else below it.
+    const PlacedBox& a = anchorBox;
+    bool meets = x < a.right && a.left < x + fw2 && y < a.bottom && a.top < y + fh2;
+    if (meets && a.top - fh2 - 1.0f >= 0.0f)
+        y = a.top - fh2 - 1.0f;
+    else if (meets && a.bottom + 1.0f + fh2 <= kHelpScreenHeight)
+        y = a.bottom + 1.0f;
     PlaceTextAt(x + border[0], y + border[1], w2, h2);
 }
 

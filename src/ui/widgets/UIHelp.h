@@ -58,7 +58,12 @@ public:
     void Layout(float w, float h, const float anchor[2], const float anchorSize[2], bool avoidOverlaps);
     // The top of a box fw x fh at (x, y) moved clear of this frame's boxes; x never changes.
     float AvoidOverlap(float fw, float fh, float x, float y, bool upwardOnly, bool downwardOnly) const;
-    // Places the second text of w2 x h2 beside the first box, whose text is firstWidth wide.
+    // The box fw x fh at (x, y) moved the least way (left, right, up or down) off each rectangle it
+    // meets, staying on the screen and off the thing it tells of; where no way is clear it stays.
+    static void KeepClearOf(const std::vector<PlacedBox>& rectangles, const PlacedBox& thing, float fw, float fh,
+                            float& x, float& y);
+    // Places the second text of w2 x h2 beside the first box, whose text is firstWidth wide, and
+    // off the anchor the first box was placed by.
     void LayoutSecond(float firstWidth, float w2, float h2);
     // The frame around the text rectangle (x, y, w, h): its background in the colour, its edges,
     // and its corners when the text is more than 8 units each way.
@@ -107,6 +112,12 @@ private:
     void ForEachLabel(Visit visit);
 
     std::vector<PlacedBox> placedBoxes;
+    // The anchor the last box was placed by; empty (all 0) for a box at the base position.
+    PlacedBox anchorBox;
+    // What the box being placed keeps clear of (the in-game screen's pictures, for a tooltip of a
+    // thing in the world, which is drawn under them); empty for any other box.
+    std::vector<PlacedBox> keepClear;
+    std::vector<std::array<float, 4>> screenFaces;
     // Reused each frame, so that a steady screen of labels allocates nothing.
     std::vector<int32_t> labelled;
     std::string labelText;

@@ -168,7 +168,9 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     nameWidget->AddTextSource(kSourceRaidingCovenant, "", true);
     nameWidget->AddTextSource(kSourceText, tooltip, true);
     record.nameWidget = nameWidget;
-    UIWidget* label = RelationsCardWidget<UIWidget>(card, index, 0.0f, -12.0f, kCardSize, 10.0f);
+    // The name over the card reaches a card's width past each side: a covenant's one long word
+    // ("Swiftfeather") broke in two in the card's width and rose over the page's hint.
+    UIWidget* label = RelationsCardWidget<UIWidget>(card, index, -kCardSize / 2.0f, -12.0f, 2.0f * kCardSize, 10.0f);
     label->AddTextSource(kSourceColoredCovenantName, "");
     label->textAlignment = TextOrientation::Center;
     RelationsCardWords(*label);

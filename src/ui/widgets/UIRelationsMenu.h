@@ -28,6 +28,14 @@ public:
 
 // Main thread. Made for "MenuType RelationsMenu"; its pages are menus of their own, found by
 // name each time they are needed (so a reloaded page is found again) and made pages of this one.
+// A covenant's name at the end of its chart line: where the line ends, and the name's colour.
+struct ChartEndName {
+    std::string text;
+    float x = 0.0f;
+    float y = 0.0f;
+    Color color;
+};
+
 class UIRelationsMenu : public UIMenu {
 public:
     static constexpr int32_t kCardCount = 32;
@@ -154,7 +162,12 @@ private:
     float ChartValue(bool power, int32_t covenant, int32_t point) const;
     void ChartPoint(bool power, int32_t covenant, int32_t step, int32_t steps, const float range[2], float& x,
                     float& y) const;
+    // The names at the lines' ends, each centred on its end where it can be and moved apart from
+    // the others (covenants of equal value end at one point) within the chart's height.
+    void DrawChartEndNames(std::vector<ChartEndName>& names);
 
     RelationsCanvas ownCanvas;
     RelationsCanvas* canvas = nullptr;
+    // Kept between frames, so that a steady chart draws without allocating.
+    std::vector<ChartEndName> chartEndNames;
 };

@@ -5,6 +5,7 @@
 #include "core/EngineEnums.h"
 #include "render/ImmediateDraw.h"
 #include "render/Renderer.h"
+#include "render/TextMeasure.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
@@ -301,6 +302,8 @@ void UIRelationsMenu::DrawChart(bool power)
     float* range = power ? powerRange : influenceRange;
     ComputeRange(power, range);
     RelationsCanvas& out = Canvas();
+    std::vector<ChartEndName>& names = chartEndNames;
+    names.clear();
     for (int32_t c = 0; c < CoveredCount(); ++c) {
         UiCovenantFacts covenant;
         if (!view.GetCovenant(c, covenant))
@@ -317,9 +320,34 @@ void UIRelationsMenu::DrawChart(bool power)
             x = nextX;
             y = nextY;
         }
-        out.DrawText("^f015" + covenant.name, x, y, color);
+        names.push_back(ChartEndName{"^f015" + covenant.name, x, y, color});
     }
+    DrawChartEndNames(names);
     DrawChartLegend();
+}
+
+void UIRelationsMenu::DrawChartEndNames(std::vector<ChartEndName>& names)
+{
+    RelationsCanvas& out = Canvas();
+    float height = 0.0f;
+    for (const ChartEndName& name : names)
+        height = std::max(height, MeasureTextA(name.text, out.font).height);
+    // Top to bottom by their lines' ends, each name's top half a name above its end, then pushed
+    // down below the one before it, and the whole column pulled up when it ran below the chart.
+    std::stable_sort(names.begin(), names.end(),
+                     [](const ChartEndName& a, const ChartEndName& b) { return a.y < b.y; });
+    float lowest = kChartTop + kChartHeight - height / 2.0f;
+    float previous = kChartTop - height / 2.0f - height;
+    for (ChartEndName& name : names) {
+        name.y = std::max(name.y - height / 2.0f, previous + height);
+        previous = name.y;
+    }
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        it->y = std::min(it->y, lowest);
+        lowest = it->y - height;
+    }
+    for (const ChartEndName& name : names)
+        out.DrawText(name.text, name.x, name.y, name.color);
 }
 
 void UIRelationsMenu::DrawChartLegend()

@@ -272,9 +272,11 @@ void UISkillSlot::DrawLevel()
 {
     if (!fullDisplay || IsDragged() || hideNumbers || !skill->definition || skill->definition->basicSkill)
         return;
-    gScreenText->DrawTextNarrow(
-        font, StringFormat("%d", skill->GetLevel()), static_cast<int32_t>(GetScreenPosition().x),
-        static_cast<int32_t>(GetScreenPosition().y + size[1] - 7.0f), SkillSlotColor(kSkillSlotWhite), true, 1.0f);
+    // Centred under the icon on its dark ground, as the slot's own words are placed.
+    textAlignment = TextOrientation::Center;
+    Vector2 corner = GetScreenPosition();
+    DrawText(Vector2{corner.x, corner.y + size[1] - 7.0f}, StringFormat("%d", skill->GetLevel()),
+             SkillSlotColor(kSkillSlotWhite), true);
 }
 
 void UISkillSlot::DrawPrice()
@@ -287,10 +289,10 @@ void UISkillSlot::DrawPrice()
     PlayerClient* player = SkillSlotPlayer();
     if (price > 0 && player && !skill->definition->basicSkill) {
         bool short_ = player->GetStat(CharacterStat::SkillPointsLeft) < price;
-        gScreenText->DrawTextNarrow(font, StringFormat("%d", price),
-                                    static_cast<int32_t>(GetScreenPosition().x + size[0] + 6.0f),
-                                    static_cast<int32_t>(GetScreenPosition().y + size[1] / 2.0f),
-                                    SkillSlotColor(short_ ? kSkillSlotUnaffordable : kSkillSlotAffordable), true, 1.0f);
+        textAlignment = TextOrientation::BottomLeft;
+        Vector2 corner = GetScreenPosition();
+        DrawText(Vector2{corner.x + size[0] + 6.0f, corner.y + size[1] / 2.0f}, StringFormat("%d", price),
+                 SkillSlotColor(short_ ? kSkillSlotUnaffordable : kSkillSlotAffordable), true);
     }
     DrawLinkLine();
 }

@@ -1,0 +1,770 @@
+// ScreenSweepEndToEndTest -- every shipped screen opened in one sweep, at 800 x 600 and at 1024 x 768, with the screen text watched while each is drawn: no text lies on the metal of a frame, runs out of a frame's face, is cut by a window drawn over it, lies over another text, runs off the screen or is broken inside a word; and every menu file the game ships is opened on the way.
+#include "app/OffscreenShots.h"
+
+#include "core/CommandSystem.h"
+#include "core/LocSystem.h"
+#include "rules/RulesEnums.h"
+#include "render/TextEvents.h"
+#include "render/TextMeasure.h"
+#include "render/WorldMap.h"
+#include "resources/fonts/ScreenText.h"
+#include "resources/shaders/ShaderTextures.h"
+#include "resources/textures/TextureResource.h"
+#include "client/ItemClient.h"
+#include "ui/widgets/UIItemSlot.h"
+#include "ui/widgets/UIRelationsMenu.h"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Box = ScreenTextWatcher::Box;
+
+// The pictures the screens frame their windows, buttons and fields with, and how many of their
+// outer pixel rings are metal (an outline, the bevel, the inner line): stretched over a widget,
+// that share of its width and height is the frame's band. The generator draws them so.
+struct FramePicture {
+    const char* name;
+    int32_t ring;
+};
+constexpr FramePicture kFramePictures[] = {
+    {"Textures/UI/frame_window", 5},
+    {"Textures/UI/frame_button", 4},
+    {"Textures/UI/frame_button_pressed", 4},
+    {"Textures/UI/frame_slot", 3},
+};
+// The tooltip's frame: eight pieces, each edge's outer half metal.
+constexpr const char* kTooltipEdges[] = {"Textures/helpBorderTop", "Textures/helpBorderBottom",
+                                         "Textures/helpBorderLeft", "Textures/helpBorderRight"};
+// Pictures that hide what lies under them: the frames' faces, the full-screen backdrop, the
+// tooltip's ground, and the mini-map's ring (its opaque ring only: from 0.875 of its half side out).
+constexpr const char* kBackdrop = "Textures/UI/backdrop";
+constexpr const char* kMiniMapRing = "Textures/UI/minimapframe";
+constexpr float kRingInside = 0.875f;
+// A glyph's edge may touch a frame or another glyph; less than this much overlap is not a crossing.
+constexpr float kSlack = 0.5f;
+
+bool SweepMeet(const Box& a, const Box& b)
+{
+    return a.x0 + kSlack < b.x1 && b.x0 + kSlack < a.x1 && a.y0 + kSlack < b.y1 && b.y0 + kSlack < a.y1;
+}
+
+bool SweepWithin(const Box& inner, const Box& outer)
+{
+    return inner.x0 + kSlack >= outer.x0 && inner.x1 - kSlack <= outer.x1 && inner.y0 + kSlack >= outer.y0 &&
+           inner.y1 - kSlack <= outer.y1;
+}
+
+// Whether the box reaches into the ring between the two radii round the centre.
+bool MeetsRing(const Box& box, float cx, float cy, float inside, float outside)
+{
+    float nx = std::clamp(cx, box.x0 + kSlack, box.x1 - kSlack) - cx;
+    float ny = std::clamp(cy, box.y0 + kSlack, box.y1 - kSlack) - cy;
+    float fx = std::max(std::abs(box.x0 - cx), std::abs(box.x1 - cx));
+    float fy = std::max(std::abs(box.y0 - cy), std::abs(box.y1 - cy));
+    return nx * nx + ny * ny < outside * outside && fx * fx + fy * fy > inside * inside;
+}
+
+std::string SweepDescribe(const Box& box)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "(%.0f,%.0f)-(%.0f,%.0f)", box.x0, box.y0, box.x1, box.y1);
+    return text;
+}
+
+// What drew: "menu::widget", the menu alone between its widgets.
+std::string DrawerName(const UiDrawing& drawing)
+{
+    if (!drawing.menu)
+        return {};
+    std::string name = drawing.menu->name;
+    if (drawing.widget)
+        name += "::" + (drawing.widget->internalName.empty() ? std::string("(unnamed)") : drawing.widget->internalName);
+    return name;
+}
+
+// One thing drawn while the sweep watched, in drawing order.
+struct Drawn {
+    std::string drawer;
+    // A text: its words and its lines' boxes; the drawing widget's own words in one line, its
+    // width and font.
+    std::string words;
+    std::string source;
+    float room = 0.0f;
+    int32_t font = -1;
+    std::vector<Box> lines;
+    // A picture: its name and rectangle.
+    std::string picture;
+    int32_t shader = -1;
+    Box rect;
+    float alpha = 1.0f;
+};
+
+// Records one frame of the screen text, naming each drawer; the world map's own names (drawn
+// before the interface, by no menu) are the map's, and the world's other words are not watched.
+class SweepWatcher : public ScreenTextWatcher {
+public:
+    void OnText(std::u16string_view shown, const std::vector<Box>& lines) override
+    {
+        Drawn drawn;
+        drawn.drawer = Drawer();
+        if (drawn.drawer.empty())
+            return;
+        drawn.words = WideToNarrow(WString(shown));
+        if (const UIWidget* widget = gUISystem->drawing.widget) {
+            drawn.source = gLocSystem->Translate(widget->displayText.empty() ? widget->text : widget->displayText);
+            std::replace(drawn.source.begin(), drawn.source.end(), '\n', ' ');
+            drawn.room = widget->size[0];
+            drawn.font = widget->font.GetValue();
+        }
+        for (const Box& line : lines)
+            if (!line.IsEmpty())
+                drawn.lines.push_back(line);
+        if (!drawn.lines.empty())
+            all.push_back(std::move(drawn));
+    }
+
+    void OnRect(int32_t shader, float x0, float y0, float x1, float y1, float alpha) override
+    {
+        Drawn drawn;
+        drawn.drawer = Drawer();
+        if (drawn.drawer.empty())
+            return;
+        drawn.picture = PictureName(shader);
+        drawn.shader = shader;
+        drawn.rect = {x0, y0, x1, y1};
+        drawn.alpha = alpha;
+        all.push_back(std::move(drawn));
+    }
+
+    std::vector<Drawn> all;
+    bool mapOpen = false;
+
+private:
+    std::string Drawer() const
+    {
+        std::string name = DrawerName(gUISystem->drawing);
+        return name.empty() && mapOpen ? "WorldMap::(map)" : name;
+    }
+
+    // A picture is drawn through the shader made for it, named as the picture but for the ending.
+    static std::string Stem(const std::string& name) { return name.substr(0, name.rfind('.')); }
+
+    std::string PictureName(int32_t shader)
+    {
+        auto found = names.find(shader);
+        if (found == names.end())
+            found = names.emplace(shader, Stem(gResourceManager->GetName(shader))).first;
+        return found->second;
+    }
+
+    std::map<int32_t, std::string> names;
+};
+
+// A frame as drawn: its outer rectangle and its face inside the band.
+struct SweepFrame {
+    std::string drawer;
+    Box outer;
+    Box face;
+    size_t order = 0;
+};
+
+bool FrameOf(const Drawn& drawn, SweepFrame& frame)
+{
+    for (const FramePicture& picture : kFramePictures) {
+        if (drawn.picture != picture.name)
+            continue;
+        const TextureResource* texture = ShaderTextures::GetShaderTexture(drawn.shader);
+        if (!texture || texture->GetWidth() <= 0 || texture->GetHeight() <= 0)
+            return false;
+        float bandX = (drawn.rect.x1 - drawn.rect.x0) * static_cast<float>(picture.ring) / texture->GetWidth();
+        float bandY = (drawn.rect.y1 - drawn.rect.y0) * static_cast<float>(picture.ring) / texture->GetHeight();
+        frame.outer = drawn.rect;
+        frame.face = {drawn.rect.x0 + bandX, drawn.rect.y0 + bandY, drawn.rect.x1 - bandX, drawn.rect.y1 - bandY};
+        return true;
+    }
+    for (size_t side = 0; side < std::size(kTooltipEdges); ++side) {
+        if (drawn.picture != kTooltipEdges[side])
+            continue;
+        // The band is the edge's outer half; the face is the rest of the box, far beyond it.
+        Box r = drawn.rect;
+        float halfX = (r.x1 - r.x0) / 2.0f;
+        float halfY = (r.y1 - r.y0) / 2.0f;
+        frame.outer = r;
+        frame.face = side == 0   ? Box{r.x0, r.y0 + halfY, r.x1, r.y1 + 1000.0f}
+                     : side == 1 ? Box{r.x0, r.y0 - 1000.0f, r.x1, r.y1 - halfY}
+                     : side == 2 ? Box{r.x0 + halfX, r.y0, r.x1 + 1000.0f, r.y1}
+                                 : Box{r.x0 - 1000.0f, r.y0, r.x1 - halfX, r.y1};
+        return true;
+    }
+    return false;
+}
+
+// The faults of one watched frame: each text against the frames drawn under it, the faces drawn
+// over it and the texts beside it.
+class SweepJudge {
+public:
+    explicit SweepJudge(const std::vector<Drawn>& all) : all(all) {}
+
+    std::vector<std::string> Faults()
+    {
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (all[i].lines.empty())
+                Picture(i);
+            else
+                Text(i);
+        }
+        return faults;
+    }
+
+private:
+    struct Shown {
+        size_t index;
+        Box line;
+    };
+
+    static std::string Named(const Drawn& drawn) { return drawn.drawer + " \"" + Flat(drawn.words) + "\""; }
+
+    static std::string Flat(std::string words)
+    {
+        std::replace(words.begin(), words.end(), '\n', '|');
+        return words;
+    }
+
+    void Fault(const std::string& line)
+    {
+        if (std::find(faults.begin(), faults.end(), line) == faults.end())
+            faults.push_back(line);
+    }
+
+    // A face hides the texts wholly under it; a window's face over part of a text cuts it. The
+    // tooltip's ground lies over whatever it lies over, and the windows over the world's
+    // tooltips, by design; the in-game screen's pictures are no window, and cut them.
+    void Picture(size_t i)
+    {
+        const Drawn& drawn = all[i];
+        SweepFrame frame;
+        bool framed = FrameOf(drawn, frame);
+        if (framed) {
+            frame.drawer = drawn.drawer;
+            frame.order = i;
+            frames.push_back(frame);
+        }
+        bool ring = drawn.picture == kMiniMapRing;
+        bool tooltip = drawn.drawer.rfind("HelpTop::", 0) == 0;
+        bool face = ring || drawn.picture == kBackdrop || (framed && drawn.alpha > 0.5f) || tooltip;
+        if (!face)
+            return;
+        faces.push_back(i);
+        for (auto it = shown.begin(); it != shown.end();) {
+            const Box& line = it->line;
+            bool meets = ring ? RingMeets(drawn.rect, line) : SweepMeet(line, drawn.rect);
+            bool world = all[it->index].drawer.rfind("HelpBottom::", 0) == 0 && drawn.drawer.rfind("InGame::", 0) != 0;
+            if (!meets || (!ring && SweepWithin(line, drawn.rect)) || tooltip || world) {
+                it = meets ? shown.erase(it) : it + 1;
+                continue;
+            }
+            Fault("cut by " + drawn.drawer + ": " + Named(all[it->index]) + " " + SweepDescribe(line));
+            it = shown.erase(it);
+        }
+    }
+
+    static bool RingMeets(const Box& ring, const Box& line)
+    {
+        float half = (ring.x1 - ring.x0) / 2.0f;
+        return MeetsRing(line, ring.x0 + half, ring.y0 + half, half * kRingInside, half);
+    }
+
+    // A face drawn after the frame and under the whole line: the line lies on that face.
+    bool OnLaterFace(const SweepFrame& frame, const Box& line, size_t text) const
+    {
+        for (size_t face : faces)
+            if (face > frame.order && face < text && SweepWithin(line, all[face].rect))
+                return true;
+        return false;
+    }
+
+    void Text(size_t i)
+    {
+        const Drawn& drawn = all[i];
+        const std::string name = Named(drawn);
+        BrokenWord(drawn);
+        for (const Box& line : drawn.lines) {
+            if (line.x0 < -kSlack || line.y0 < -kSlack || line.x1 > 640.0f + kSlack || line.y1 > 480.0f + kSlack)
+                Fault("off the screen: " + name + " " + SweepDescribe(line));
+            for (const SweepFrame& frame : frames)
+                if (SweepMeet(line, frame.outer) && !SweepWithin(line, frame.face) && !OnLaterFace(frame, line, i))
+                    Fault("on the frame of " + frame.drawer + ": " + name + " " + SweepDescribe(line));
+            for (const Shown& other : shown)
+                if (other.index != i && SweepMeet(line, other.line))
+                    Fault("over " + Named(all[other.index]) + ": " + name + " " + SweepDescribe(line));
+        }
+        for (const Box& line : drawn.lines)
+            shown.push_back({i, line});
+    }
+
+    // A line break between two letters where the widget's own words have one word, which a line
+    // of the widget's width would hold whole: a word broken in two for no need.
+    void BrokenWord(const Drawn& drawn)
+    {
+        const std::string& w = drawn.words;
+        auto letter = [&w](size_t at) { return std::isalnum(static_cast<unsigned char>(w[at])) != 0; };
+        for (size_t at = w.find('\n'); at != std::string::npos; at = w.find('\n', at + 1)) {
+            if (at == 0 || at + 1 >= w.size() || !letter(at - 1) || !letter(at + 1))
+                continue;
+            size_t start = at;
+            while (start > 0 && letter(start - 1))
+                --start;
+            size_t end = at + 1;
+            while (end < w.size() && letter(end))
+                ++end;
+            std::string joined = w.substr(start, at - start) + w.substr(at + 1, end - at - 1);
+            if (drawn.source.find(joined) != std::string::npos &&
+                MeasureTextA(joined, drawn.font).width <= drawn.room)
+                Fault("broken inside a word that fits its line: " + Named(drawn));
+        }
+    }
+
+    const std::vector<Drawn>& all;
+    std::vector<SweepFrame> frames;
+    std::vector<size_t> faces;
+    std::vector<Shown> shown;
+    std::vector<std::string> faults;
+};
+
+struct SweepSize {
+    int width;
+    int height;
+};
+
+class ScreenSweep : public OffscreenShotGame, public ::testing::WithParamInterface<SweepSize> {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        ASSERT_NO_FATAL_FAILURE(StartShippedGameAt(GetParam().width, GetParam().height));
+    }
+
+    void TearDown() override
+    {
+        if (gScreenText)
+            gScreenText->SetWatcher(nullptr);
+        KeepFailedFrame("ScreenSweep");
+    }
+
+    // Frames until the screen settles with the cursor at the point of the 640 x 480 screen given,
+    // then one frame watched.
+    const std::vector<Drawn>& WatchFrame(int32_t cursorX, int32_t cursorY)
+    {
+        PushMotion(cursorX * gGraphicsSystem->GetViewWidth() / 640, cursorY * gGraphicsSystem->GetViewHeight() / 480);
+        Frames(3);
+        SettleLoads();
+        if (gTextEvents)
+            gTextEvents->RemoveAll();
+        watcher.all.clear();
+        watcher.mapOpen = gWorldMap && gWorldMap->IsOpen();
+        gScreenText->SetWatcher(&watcher);
+        Frame();
+        gScreenText->SetWatcher(nullptr);
+        return watcher.all;
+    }
+
+    // One watched frame with the cursor off every window (or at the point given, to show its
+    // tooltip). Each fault is kept once, under the first screen it was seen on; every menu shown
+    // or drawing counts as opened.
+    void Measure(const std::string& screen, int32_t cursorX = 639, int32_t cursorY = 479)
+    {
+        const std::vector<Drawn>& drawn = WatchFrame(cursorX, cursorY);
+        for (const std::string& fault : SweepJudge(drawn).Faults())
+            if (seen.insert(fault).second)
+                faults.push_back(screen + ": " + fault);
+        for (const UIMenu* menu : gUISystem->GetMenus())
+            if (menu->IsShown())
+                opened.insert(menu->name);
+        for (const Drawn& one : drawn)
+            opened.insert(one.drawer.substr(0, one.drawer.find("::")));
+    }
+
+    // Whether a tooltip box drawn in the last watched frame lies over the rectangle.
+    bool TooltipMeets(const Box& rectangle) const
+    {
+        for (const Drawn& drawn : watcher.all)
+            if (drawn.drawer.rfind("HelpTop::", 0) == 0 && drawn.lines.empty() && SweepMeet(drawn.rect, rectangle))
+                return true;
+        return false;
+    }
+
+    // The words the tooltip box drew in the last watched frame; empty when it drew none.
+    std::string TooltipWords() const
+    {
+        std::string words;
+        for (const Drawn& drawn : watcher.all)
+            if (drawn.drawer.rfind("HelpTop::", 0) == 0 && !drawn.lines.empty())
+                words += drawn.words;
+        return words;
+    }
+
+    static void Run(const std::string& line) { ExecuteCommandLine(line); }
+
+    // The menu shown by its name, measured, and hidden again.
+    void ShowAndMeasure(const std::string& menu)
+    {
+        gUISystem->ShowMenu(menu);
+        Measure(menu);
+        gUISystem->HideMenu(menu);
+    }
+
+    // Every shipped menu file's menu not yet opened.
+    std::vector<std::string> NeverOpened() const
+    {
+        std::vector<std::string> left;
+        for (const UIMenu* menu : gUISystem->GetMenus())
+            if (!menu->filePath.empty() && !opened.count(menu->name))
+                left.push_back(menu->name + " (" + menu->filePath + ")");
+        return left;
+    }
+
+    // Every window but the in-game screen closed.
+    static void CloseWindows()
+    {
+        for (UIMenu* menu : gUISystem->GetMenus())
+            if (menu->IsShown() && !menu->subMenu && !menu->alwaysOnBottom)
+                menu->Close();
+    }
+
+    // The menus of the files not opened yet, each alone, in the game or out of it.
+    void SweepTheRest(bool inGame)
+    {
+        for (const UIMenu* menu : std::vector<UIMenu*>(gUISystem->GetMenus())) {
+            if (menu->filePath.empty() || menu->inGameOnly != inGame || menu->subMenu || opened.count(menu->name) ||
+                menu == gUISystem->helpTopMenu || menu == gUISystem->helpBottomMenu)
+                continue;
+            CloseWindows();
+            ShowAndMeasure(menu->name);
+        }
+        CloseWindows();
+    }
+
+    // A key's window, as the player opens it.
+    void ByKey(SDL_Scancode key, const std::string& screen)
+    {
+        CloseWindows();
+        Tap(key);
+        Measure(screen);
+        CloseWindows();
+    }
+
+    // A left click on the town's trader of that kind, once it stands beside the player, repeated
+    // until the player has walked up and its window is open; then the trader's window measured,
+    // and the trader sent back where it stood. With goodsTooltips, each of its goods is hovered
+    // too, and a good whose tooltip the screen does not draw is told.
+    void SweepTrader(int32_t npcType, bool goodsTooltips = false)
+    {
+        CloseWindows();
+        auto* trader = dynamic_cast<Actor*>(gGame->GetTownNpc(npcType));
+        ASSERT_NE(trader, nullptr) << npcType;
+        WorldPos stood = trader->position;
+        EXPECT_TRUE(OpenTrader(*trader)) << "trader " << npcType;
+        Measure("trader " + std::to_string(npcType));
+        if (goodsTooltips)
+            HoverEveryGood(npcType);
+        CloseWindows();
+        trader->SetPosition(stood);
+        Frames(4);
+    }
+
+    void HoverEveryGood(int32_t npcType)
+    {
+        const char* menu = Shown("VendorMenu") ? "VendorMenu" : "VendorMenuWithQuests";
+        for (int32_t cell = 0; cell < 22; ++cell) {
+            auto* good = dynamic_cast<UIItemSlot*>(gUISystem->FindWidgetByPath(StringFormat("%s::Goods%d", menu, cell)));
+            if (!good || !good->GetItem())
+                continue;
+            ++goodsHovered;
+            auto [x, y] = CentreOf(*good);
+            WatchFrame(x, y);
+            std::string name = StringFormat("trader %d's good %d, ", npcType, cell) +
+                               gLocSystem->Translate(good->GetItem()->GetDisplayName());
+            if (TooltipWords().empty())
+                untold.push_back(name);
+            Vector2 corner = good->GetScreenPosition();
+            if (TooltipMeets(Box{corner.x, corner.y, corner.x + good->size[0], corner.y + good->size[1]}))
+                untold.push_back(name + ", its tooltip over it");
+        }
+    }
+
+    bool OpenTrader(Actor& trader)
+    {
+        auto open = [] { return Shown("VendorMenu") || Shown("VendorMenuWithQuests"); };
+        EntityClient* shown = BesideThePlayer(trader);
+        for (int click = 0; shown && click < 6 && !open(); ++click) {
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!FindPickPoint(*shown, x, y))
+                return false;
+            ClickAt(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
+            FramesUntil(open, 40);
+        }
+        return open();
+    }
+
+    // The title's screens that show what the player has: the stories, the trophy upgrades of the
+    // profile's stand-in, and (once a character is saved) the saved characters.
+    void SweepTheTitle()
+    {
+        CloseWindows();
+        Run("toggleWorldHistory");
+        Measure("the world's story");
+        CloseWindows();
+        Run("updateStory PlayerClass StoryCharacterFile");
+        Run("pushMenu StoryCharacter");
+        Measure("the class's story");
+        CloseWindows();
+        Run("buildFakePlayer");
+        Run("updateFakePlayer");
+        gUISystem->ShowMenu("TrophySkills");
+        Measure("TrophySkills");
+        CloseWindows();
+        gUISystem->ShowMenu("Main");
+    }
+
+    // A townsperson at the right edge of the view, under the in-game screen's map buttons, with
+    // the cursor on it: its tooltip.
+    void SweepAWorldTooltip()
+    {
+        CloseWindows();
+        auto* person = dynamic_cast<Actor*>(gGame->GetTownNpc(NpcType::Apothecary));
+        ASSERT_NE(person, nullptr);
+        WorldPos stood = person->position;
+        // The ground point that the screen shows under the map's buttons, a townsperson's height
+        // below the recruits' button.
+        WorldPos spot = HostPlayer()->position;
+        float best = 1e9f;
+        for (float dx = -900.0f; dx <= 900.0f; dx += 10.0f)
+            for (float dy = -900.0f; dy <= 900.0f; dy += 10.0f) {
+                WorldPos at = HostPlayer()->position.Offset(Vector2{dx, dy});
+                Vector2 screen = Client::WorldToScreen(at, true);
+                float miss = std::abs(screen.x - 590.0f) + std::abs(screen.y - 250.0f);
+                if (miss < best) {
+                    best = miss;
+                    spot = at;
+                }
+            }
+        person->SetPosition(spot);
+        Frames(4);
+        const EntityClient* shown = gGameClient->GetEntity(person->entityNumber);
+        int32_t px = 0;
+        int32_t py = 0;
+        bool placed = shown && FindPickPoint(*shown, px, py);
+        if (placed)
+            Measure("a townsperson's tooltip at the right edge", px, py);
+        EXPECT_TRUE(placed) << "a townsperson stood at the right edge";
+        person->SetPosition(stood);
+        Frames(3);
+    }
+
+    // The relations screen's pages, each by the command its buttons run.
+    void SweepRelations()
+    {
+        CloseWindows();
+        Tap(SDL_SCANCODE_R);
+        auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
+        ASSERT_TRUE(relations && relations->IsShown());
+        Measure("CovenantRelations");
+        for (const char* page : {"ShowPowerCompare", "ShowInfluenceCompare", "ShowWinProgress", "ShowTradeResponse"}) {
+            relations->HandleMenuCommand(page);
+            Measure(std::string("CovenantRelations ") + page);
+        }
+        relations->HandleMenuCommand("ShowRelations");
+        relations->TalkTo(gGameClient->GetCovenantCount() - 1);
+        Measure("CovenantRelations TalkTo");
+        for (const char* page : {"TradeMenu", "TradeItemsMenu", "TreatiesMenu", "RaidMenu"}) {
+            relations->HandleMenuCommand(page);
+            Measure(std::string("CovenantRelations ") + page);
+        }
+        relations->SwitchTo(UIRelationsMenu::kTradeRequestPage);
+        Measure("CovenantRelations trade request");
+        CloseWindows();
+    }
+
+    // The screens of a game: the in-game screen, the windows of its keys, the traders, the
+    // relations pages, the death screen, the editors, and every other window of the game.
+    // A new game started as the new character's Start starts it, a covenant named with one long
+    // word; then frames until the world has settled.
+    void EnterTheGame()
+    {
+        CloseWindows();
+        gUISystem->ShowMenu("NewCharacter");
+        Run("setUserVar CovenantName Swiftfeather");
+        Run("start both");
+        FramesUntil([] { return HostPlayer() && gClientApp->IsActive() && Local() && Shown("InGame"); }, 120);
+        ASSERT_TRUE(gClientApp->IsActive());
+        Frames(100);
+    }
+
+    void SweepTheGame()
+    {
+        ASSERT_NO_FATAL_FAILURE(EnterTheGame());
+        Measure("InGame");
+        const std::pair<SDL_Scancode, const char*> keys[] = {
+            {SDL_SCANCODE_I, "Inventory"}, {SDL_SCANCODE_C, "Character"}, {SDL_SCANCODE_S, "Skills"},
+            {SDL_SCANCODE_Q, "Quests"},    {SDL_SCANCODE_P, "NpcList"},   {SDL_SCANCODE_M, "WorldMap"},
+            {SDL_SCANCODE_T, "Trade"},     {SDL_SCANCODE_ESCAPE, "GameMenu"}};
+        for (const auto& [key, screen] : keys)
+            ByKey(key, screen);
+        ASSERT_NO_FATAL_FAILURE(SweepRelations());
+        gGame->GetQuests().StartQuest(gGameData->GetQuestDefinitions().FindIndex("QuestWeaponsmithLevelQuestItem"),
+                                      nullptr, -1);
+        for (int32_t trader : {NpcType::VendorBasic, NpcType::Gambler, NpcType::VendorWeapon, NpcType::VendorArmor})
+            ASSERT_NO_FATAL_FAILURE(SweepTrader(trader));
+        Run("editor 1");
+        Measure("area editor");
+        Run("editor 0");
+        Run("modelEditor 1");
+        Measure("model viewer");
+        Run("modelEditor 0");
+        ASSERT_NO_FATAL_FAILURE(SweepAWorldTooltip());
+        SweepTheRest(true);
+        CloseWindows();
+        Run("addHelpTopic Welcome");
+        ASSERT_NE(gUISystem->FindMenu("WelcomeButton"), nullptr);
+        Run("setUserVar helpTopic Welcome");
+        Run("pushMenu helpTopic");
+        Measure("helpTopic Welcome");
+        CloseWindows();
+        HostPlayer()->TakeDamage(HostPlayer()->health + 100, nullptr, false, true);
+        FramesUntil([] { return Shown("PlayerDead") && gUISystem->FindWidgetByPath("PlayerDead::Resurrect")->IsVisible(); }, 40);
+        Measure("PlayerDead");
+        Run("saveAndExit");
+        FramesUntil([] { return Shown("Main"); }, 60);
+        CloseWindows();
+        gUISystem->ShowMenu("LoadCharacter");
+        Measure("LoadCharacter, a character saved");
+    }
+
+    SweepWatcher watcher;
+    std::vector<std::string> faults;
+    int32_t goodsHovered = 0;
+    std::vector<std::string> untold;
+    std::set<std::string> seen;
+    std::set<std::string> opened;
+};
+
+std::string SweepJoined(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const std::string& line : lines)
+        all += "\n  " + line;
+    return all;
+}
+
+} // namespace
+
+TEST_P(ScreenSweep, NoTextCrossesAFrameOrAnotherTextOnAnyShippedScreen)
+{
+    Measure("Main");
+    gUISystem->HideMenu("Main");
+    gUISystem->ShowMenu("NewCharacter");
+    UIWidget* warden = gUISystem->FindWidgetByPath("NewCharacter::ClassWarden");
+    ASSERT_NE(warden, nullptr);
+    auto [x, y] = CentreOf(*warden);
+    Measure("NewCharacter, a class's tooltip", x, y);
+    ASSERT_NO_FATAL_FAILURE(SweepTheTitle());
+    SweepTheRest(false);
+    gUISystem->ShowMenu("Main");
+    ASSERT_NO_FATAL_FAILURE(SweepTheGame());
+    EXPECT_EQ(SweepJoined(faults), "") << faults.size() << " crossings";
+    EXPECT_EQ(SweepJoined(NeverOpened()), "");
+}
+
+// Tooltips stand clear of what they tell of and of their window's neighbours, say what the hovered
+// thing's name does not, and a press puts them away until the cursor moves: a table of the
+// screens where they lay wrong, each hovered where it is drawn.
+TEST_P(ScreenSweep, TooltipsStandClearOfWhatTheyTellOf)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+        const char* hovered;
+        std::vector<const char*> clearOf;
+        const char* says;
+        bool pressed;
+        // Whether the tooltip is looked at again once the cursor has moved on the hovered thing: a
+        // help topic's button then tells of itself again, whatever page it opened.
+        bool toldAfter;
+    };
+    const std::vector<Case> cases = {
+        {"a class of the new character", [] { gUISystem->ShowMenu("NewCharacter"); }, "NewCharacter::ClassWarden",
+         {"NewCharacter::ClassWarden", "NewCharacter::NameField", "NewCharacter::CovenantField"}, "$$ClassWardenDesc$$",
+         false, true},
+        {"a quest's row", [this] { Tap(SDL_SCANCODE_Q); }, "Quests::Quest0",
+         {"Quests::Quest0", "Quests::Quest1", "Quests::Quest2", "Quests::Quest3", "Quests::Quest4", "Quests::Quest5"},
+         "", false, true},
+        {"the export button, pressed", [this] { Tap(SDL_SCANCODE_C); }, "Character::Export",
+         {"Character::Export", "CharacterExport::Sheet", "CharacterExport::Forum", "CharacterExport::Mail"}, "", true, true},
+        {"a help topic's button, pressed", [] { Run("addHelpTopic Welcome"); }, "WelcomeButton",
+         {"helpTopic::Title", "helpTopic::Panel"}, "", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.name == cases[1].name) {
+            ASSERT_NO_FATAL_FAILURE(EnterTheGame());
+        }
+        CloseWindows();
+        c.open();
+        // A help topic's button is a menu of one widget, made when the topic comes.
+        UIMenu* buttonMenu = std::string(c.hovered).find("::") == std::string::npos ? gUISystem->FindMenu(c.hovered) : nullptr;
+        UIWidget* hovered = buttonMenu ? buttonMenu->GetWidgets().front() : gUISystem->FindWidgetByPath(c.hovered);
+        ASSERT_NE(hovered, nullptr) << c.hovered;
+        auto [x, y] = CentreOf(*hovered);
+        WatchFrame(x, y);
+        if (c.pressed) {
+            ClickAt(x * gGraphicsSystem->GetViewWidth() / 640, y * gGraphicsSystem->GetViewHeight() / 480);
+            WatchFrame(x, y);
+            EXPECT_EQ(TooltipWords(), "") << "the press put the tooltip away while the cursor stays";
+            if (!c.toldAfter)
+                continue;
+            WatchFrame(x + 2, y + 2);
+        }
+        std::string words = TooltipWords();
+        EXPECT_NE(words, "") << "moved over " << c.hovered << ", its tooltip";
+        // The words as one line, however the box wrapped them.
+        std::replace(words.begin(), words.end(), '\n', ' ');
+        if (*c.says) {
+            EXPECT_NE(words.find(gLocSystem->Translate(c.says)), std::string::npos) << words;
+        }
+        for (const char* path : c.clearOf) {
+            const UIWidget* widget = gUISystem->FindWidgetByPath(path);
+            if (!widget || !widget->IsVisible() || (widget->menu && !widget->menu->IsShown()))
+                continue;
+            Vector2 corner = widget->GetScreenPosition();
+            EXPECT_FALSE(TooltipMeets(Box{corner.x, corner.y, corner.x + widget->size[0], corner.y + widget->size[1]}))
+                << "the tooltip of " << c.hovered << " over " << path;
+        }
+    }
+}
+
+// Each good of the town's traders (the general trader, the gambler, the weaponsmith with work on
+// offer, the armourer), hovered where it is drawn: the screen draws its tooltip.
+TEST_P(ScreenSweep, EveryGoodOfTheTownsTradersShowsItsTooltip)
+{
+    ASSERT_NO_FATAL_FAILURE(EnterTheGame());
+    gGame->GetQuests().StartQuest(gGameData->GetQuestDefinitions().FindIndex("QuestWeaponsmithLevelQuestItem"),
+                                  nullptr, -1);
+    for (int32_t trader : {NpcType::VendorBasic, NpcType::Gambler, NpcType::VendorWeapon, NpcType::VendorArmor})
+        ASSERT_NO_FATAL_FAILURE(SweepTrader(trader, true));
+    EXPECT_GT(goodsHovered, 30);
+    EXPECT_EQ(SweepJoined(untold), "") << untold.size() << " of " << goodsHovered << " goods without a tooltip";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ScreenSweep, ::testing::Values(SweepSize{800, 600}, SweepSize{1024, 768}),
+                         [](const ::testing::TestParamInfo<SweepSize>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
