@@ -24,6 +24,8 @@ namespace {
 constexpr int32_t kTextEventsStackKinds = 9;
 constexpr float kTextEventsFadeSeconds = 1.0f;
 constexpr float kTextEventsBackgroundAlpha = 0.75f;
+// A notice's box reaches this far past its words.
+constexpr float kTextEventsNoticeMargin = 3.0f;
 // A map notice seen while a menu covers its place moves to the corner.
 constexpr int32_t kTextEventsCornerKind = 6;
 // Lines keep this far from the 640-wide screen's edges; a line from farther right than the last
@@ -102,6 +104,9 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->text = std::string(text);
     int32_t font = TextEventsFont(kind == kLogKind ? 0 : 1);
     record->displayText = TextEventsFitScreen(TextEventsWiden(text), font, x, centred);
+    TextSize measured = MeasureTextW(font, record->displayText);
+    record->width = measured.width;
+    record->height = measured.height;
     record->kind = kind;
     record->allowMultiple = allowMultiple;
     TimeStamp now = TextEventsNow();
@@ -287,6 +292,20 @@ void TextEvents::DrawLogBackground(const std::vector<const Record*>& shown, floa
                                 kTextEventsBackgroundAlpha, false, false, 0);
 }
 
+// Drawn over the menus, a notice said while a window is open (a trader's refusal, the death
+// screen's) was written across the window's own words: it stands on a box of the stock black, as
+// the log does, and fades with its words.
+void TextEvents::DrawNoticeBackground(const Record& record, float x, float y, float alpha) const
+{
+    if (record.width <= 0.0f || !gScreenText)
+        return;
+    Color black;
+    ColorSystem::GetColorByIndex(black.r, black.g, black.b, 0);
+    gScreenText->DrawShaderRect(backgroundShader, black, x - kTextEventsNoticeMargin, y - kTextEventsNoticeMargin,
+                                x + record.width + kTextEventsNoticeMargin, y + record.height + kTextEventsNoticeMargin,
+                                alpha, false, false, 0);
+}
+
 // Log lines do not age while the player cannot read them: behind a menu (not drawn then),
 // paused, or scrolled back.
 void TextEvents::HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const
@@ -358,6 +377,8 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         }
         if (alpha <= 0.0f)
             continue;
+        if (!logPass)
+            DrawNoticeBackground(record, x, y, alpha);
         gScreenText->DrawText(font, record.displayText, static_cast<int32_t>(std::lround(x)),
                               static_cast<int32_t>(std::lround(y)), Color{1.0f, 1.0f, 1.0f}, false, alpha);
     }

@@ -44,6 +44,9 @@ public:
         bool news = false;
         // A notice of the world (the level entered): a menu in front of the world, or the map, hides it.
         bool world = false;
+        // The display text's size in its font, measured as it is added.
+        float width = 0.0f;
+        float height = 0.0f;
     };
 
     // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
@@ -98,7 +101,8 @@ public:
     // New lines before the last character that is not a blank, a tab or a new line.
     static int32_t CountInnerNewLines(std::u16string_view text);
 
-    // The texture the log's background is drawn with (a shader handle; -1 for none).
+    // The texture the log's background and the notices' boxes are drawn with (a shader handle; -1
+    // for none).
     void SetBackgroundShader(int32_t handle) { backgroundShader = handle; }
     const std::list<Record>& GetRecords() const { return records; }
     int32_t GetLogTotal() const { return logTotal; }
@@ -111,6 +115,8 @@ private:
     void DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
                            const FrameScene* scene) const;
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
+    // The box a notice drawn over the menus stands on, as wide as its words and a margin.
+    void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
 
     std::list<Record> records;
     int32_t logTotal = 0;
