@@ -3,6 +3,9 @@
 
 #include "core/Vector.h"
 
+#include <array>
+#include <vector>
+
 // The user-interface system fills it; without one the frame draws no menus.
 class FrameUi {
 public:
@@ -23,4 +26,7 @@ public:
     // "fullUseSlots" is set.
     virtual Vector2 GetLogPosition() const = 0;
     virtual Vector2 GetAlternateLogOffset() const = 0;
+    // The boxes (left, top, right, bottom, in 640 x 480 units) of what the shown menus draw: each
+    // visible widget with a picture or words. Tooltips are none of them.
+    virtual void GetWindowBoxes(std::vector<std::array<float, 4>>& out) const { out.clear(); }
 };

@@ -108,6 +108,7 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->width = measured.width;
     record->height = measured.height;
     record->kind = kind;
+    record->placed = false;
     record->allowMultiple = allowMultiple;
     TimeStamp now = TextEventsNow();
     record->expiry = TextEventsLater(now, duration);
@@ -306,6 +307,48 @@ void TextEvents::DrawNoticeBackground(const Record& record, float x, float y, fl
                                 alpha, false, false, 0);
 }
 
+bool TextEvents::NoticeCoversWindow(float x, float y, const Record& record) const
+{
+    float left = x - kTextEventsNoticeMargin;
+    float top = y - kTextEventsNoticeMargin;
+    float right = x + record.width + kTextEventsNoticeMargin;
+    float bottom = y + record.height + kTextEventsNoticeMargin;
+    return std::any_of(windowBoxes.begin(), windowBoxes.end(), [&](const std::array<float, 4>& box) {
+        return left < box[2] && box[0] < right && top < box[3] && box[1] < bottom;
+    });
+}
+
+// Said while a window is open ("This trader buys guards only." with the trader's goods and the
+// pack open), a notice in the middle of the screen was written across the windows' words. It
+// goes to the nearest place beside them, across first, then up or down; with no room left on
+// the screen it keeps its place, on its box.
+void TextEvents::PlaceNotice(Record& record, const FrameUi& ui)
+{
+    record.placed = true;
+    ui.GetWindowBoxes(windowBoxes);
+    if (!NoticeCoversWindow(record.x, record.y, record))
+        return;
+    constexpr float kStep = 8.0f;
+    float lastX = 640.0f - kTextEventsEdge - record.width;
+    float lastY = 480.0f - kTextEventsEdge - record.height;
+    for (float shift = kStep; shift < 640.0f; shift += kStep) {
+        for (float x : {record.x - shift, record.x + shift}) {
+            if (x >= kTextEventsEdge && x <= lastX && !NoticeCoversWindow(x, record.y, record)) {
+                record.x = x;
+                return;
+            }
+        }
+    }
+    for (float shift = kStep; shift < 480.0f; shift += kStep) {
+        for (float y : {record.y - shift, record.y + shift}) {
+            if (y >= kTextEventsEdge && y <= lastY && !NoticeCoversWindow(record.x, y, record)) {
+                record.y = y;
+                return;
+            }
+        }
+    }
+}
+
 // Log lines do not age while the player cannot read them: behind a menu (not drawn then),
 // paused, or scrolled back.
 void TextEvents::HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const
@@ -358,6 +401,8 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         float alpha = 1.0f;
         if (!TimeLess(now, record.expiry) && !(isLog && browseOffset > 0))
             alpha = std::max(0.0f, 1.0f - TimeStamp::Difference(record.expiry, now).GetTotalSeconds());
+        if (!logPass && record.centred && !record.placed && ui && record.kind != kTextEventsCornerKind)
+            PlaceNotice(record, *ui);
         float x = record.x;
         float y = record.y;
         if (record.kind == kTextEventsCornerKind && menuShown) {

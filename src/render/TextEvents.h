@@ -47,6 +47,8 @@ public:
         // The display text's size in its font, measured as it is added.
         float width = 0.0f;
         float height = 0.0f;
+        // A notice over the menus is moved clear of the windows once, as it is first drawn.
+        bool placed = false;
     };
 
     // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
@@ -117,6 +119,10 @@ private:
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
     // The box a notice drawn over the menus stands on, as wide as its words and a margin.
     void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
+    // Moves a centred notice sideways, else up or down, to the nearest place where its box lies
+    // on no window's widget; where there is none it stays, on its box.
+    void PlaceNotice(Record& record, const FrameUi& ui);
+    bool NoticeCoversWindow(float x, float y, const Record& record) const;
 
     std::list<Record> records;
     int32_t logTotal = 0;
@@ -129,6 +135,8 @@ private:
     UserVarRef drawUiVar;
     UserVarRef maxShownVar;
     UserVarRef fullUseSlotsVar;
+    // The windows' boxes a notice is placed among; kept for its room.
+    std::vector<std::array<float, 4>> windowBoxes;
 };
 
 extern TextEvents* gTextEvents;

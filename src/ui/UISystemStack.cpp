@@ -138,6 +138,31 @@ bool UISystem::IsFullScreenMenuActive() const
     return AnyShownFullScreen(fullScreenTestMenus);
 }
 
+namespace {
+
+void StackWidgetBoxes(const UIMenu& menu, std::vector<std::array<float, 4>>& out)
+{
+    for (const UIWidget* widget : menu.GetWidgets()) {
+        bool shows = !widget->textureName.empty() || !widget->text.empty() || !widget->displayText.empty();
+        if (!shows || widget->IsHelpBox() || !widget->IsVisible())
+            continue;
+        Vector2 at = widget->GetScreenPosition();
+        out.push_back({at.x, at.y, at.x + widget->size[0], at.y + widget->size[1]});
+    }
+    if (const UIMenu* page = menu.GetSelectedSubMenu())
+        StackWidgetBoxes(*page, out);
+}
+
+} // namespace
+
+void UISystem::GetWindowBoxes(std::vector<std::array<float, 4>>& out) const
+{
+    out.clear();
+    for (const UIMenu* menu : menus)
+        if (menu->IsShown() && menu != helpTopMenu && menu != helpBottomMenu)
+            StackWidgetBoxes(*menu, out);
+}
+
 bool UISystem::IsBlockingMenuShown() const
 {
     for (const UIMenu* menu : menuStack)
