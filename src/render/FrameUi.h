@@ -26,7 +26,12 @@ public:
     // "fullUseSlots" is set.
     virtual Vector2 GetLogPosition() const = 0;
     virtual Vector2 GetAlternateLogOffset() const = 0;
-    // The boxes (left, top, right, bottom, in 640 x 480 units) of what the shown menus draw: each
-    // visible widget with a picture or words. Tooltips are none of them.
-    virtual void GetWindowBoxes(std::vector<std::array<float, 4>>& out) const { out.clear(); }
+    // A shown widget's box in 640 x 480 units, and whether it bears words (else a picture).
+    struct WidgetBox {
+        std::array<float, 4> box{}; // left, top, right, bottom
+        bool words = false;
+    };
+    // What the shown menus draw: each visible widget with a picture or words, but a window's own
+    // face. Tooltips are none of them.
+    virtual void GetWindowBoxes(std::vector<WidgetBox>& out) const { out.clear(); }
 };

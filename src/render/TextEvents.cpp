@@ -307,46 +307,49 @@ void TextEvents::DrawNoticeBackground(const Record& record, float x, float y, fl
                                 alpha, false, false, 0);
 }
 
-bool TextEvents::NoticeCoversWindow(float x, float y, const Record& record) const
+int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
 {
     float left = x - kTextEventsNoticeMargin;
     float top = y - kTextEventsNoticeMargin;
     float right = x + record.width + kTextEventsNoticeMargin;
     float bottom = y + record.height + kTextEventsNoticeMargin;
-    return std::any_of(windowBoxes.begin(), windowBoxes.end(), [&](const std::array<float, 4>& box) {
-        return left < box[2] && box[0] < right && top < box[3] && box[1] < bottom;
-    });
+    int32_t weight = 0;
+    for (const FrameUi::WidgetBox& widget : windowBoxes) {
+        const std::array<float, 4>& box = widget.box;
+        if (left < box[2] && box[0] < right && top < box[3] && box[1] < bottom)
+            weight += widget.words ? 2 : 1;
+    }
+    return weight;
 }
 
 // Said while a window is open ("This trader buys guards only." with the trader's goods and the
 // pack open), a notice in the middle of the screen was written across the windows' words. It
-// goes to the nearest place beside them, across first, then up or down; with no room left on
-// the screen it keeps its place, on its box.
+// goes to the nearest place that covers the least of the windows' widgets: beside them when
+// there is room, else on a bare stretch of a window's face, else over pictures rather than words,
+// on its box.
 void TextEvents::PlaceNotice(Record& record, const FrameUi& ui)
 {
     record.placed = true;
     ui.GetWindowBoxes(windowBoxes);
-    if (!NoticeCoversWindow(record.x, record.y, record))
-        return;
     constexpr float kStep = 8.0f;
     float lastX = 640.0f - kTextEventsEdge - record.width;
     float lastY = 480.0f - kTextEventsEdge - record.height;
-    for (float shift = kStep; shift < 640.0f; shift += kStep) {
-        for (float x : {record.x - shift, record.x + shift}) {
-            if (x >= kTextEventsEdge && x <= lastX && !NoticeCoversWindow(x, record.y, record)) {
-                record.x = x;
-                return;
+    int32_t fewest = CoveredWeight(record.x, record.y, record);
+    float nearest = 0.0f;
+    Vector2 best{record.x, record.y};
+    for (float y = kTextEventsEdge; y <= lastY && fewest > 0; y += kStep) {
+        for (float x = kTextEventsEdge; x <= lastX; x += kStep) {
+            float distance = std::hypot(x - record.x, y - record.y);
+            int32_t covered = CoveredWeight(x, y, record);
+            if (covered < fewest || (covered == fewest && distance < nearest)) {
+                fewest = covered;
+                nearest = distance;
+                best = {x, y};
             }
         }
     }
-    for (float shift = kStep; shift < 480.0f; shift += kStep) {
-        for (float y : {record.y - shift, record.y + shift}) {
-            if (y >= kTextEventsEdge && y <= lastY && !NoticeCoversWindow(record.x, y, record)) {
-                record.y = y;
-                return;
-            }
-        }
-    }
+    record.x = best.x;
+    record.y = best.y;
 }
 
 // Log lines do not age while the player cannot read them: behind a menu (not drawn then),

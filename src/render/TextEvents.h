@@ -6,6 +6,7 @@
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
 #include "core/Vector.h"
+#include "render/FrameUi.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +17,6 @@
 #include <vector>
 
 class FrameScene;
-class FrameUi;
 class MessageBuffer;
 
 // Main thread. Times are the timer's clock (gTimerSystem); without one they stand still.
@@ -119,10 +119,10 @@ private:
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
     // The box a notice drawn over the menus stands on, as wide as its words and a margin.
     void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
-    // Moves a centred notice sideways, else up or down, to the nearest place where its box lies
-    // on no window's widget; where there is none it stays, on its box.
+    // Moves a centred notice to the nearest place where its box covers the least of the shown
+    // windows' widgets: words count twice, as a picture hidden for a moment is the lesser loss.
     void PlaceNotice(Record& record, const FrameUi& ui);
-    bool NoticeCoversWindow(float x, float y, const Record& record) const;
+    int32_t CoveredWeight(float x, float y, const Record& record) const;
 
     std::list<Record> records;
     int32_t logTotal = 0;
@@ -136,7 +136,7 @@ private:
     UserVarRef maxShownVar;
     UserVarRef fullUseSlotsVar;
     // The windows' boxes a notice is placed among; kept for its room.
-    std::vector<std::array<float, 4>> windowBoxes;
+    std::vector<FrameUi::WidgetBox> windowBoxes;
 };
 
 extern TextEvents* gTextEvents;

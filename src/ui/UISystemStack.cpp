@@ -140,14 +140,18 @@ bool UISystem::IsFullScreenMenuActive() const
 
 namespace {
 
-void StackWidgetBoxes(const UIMenu& menu, std::vector<std::array<float, 4>>& out)
+void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
 {
     for (const UIWidget* widget : menu.GetWidgets()) {
-        bool shows = !widget->textureName.empty() || !widget->text.empty() || !widget->displayText.empty();
-        if (!shows || widget->IsHelpBox() || !widget->IsVisible())
+        // A window's own face (a quarter of the screen or more) is room a notice may stand on: over
+        // two open windows there is no other.
+        constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
+        bool words = !widget->text.empty() || !widget->displayText.empty();
+        bool shows = words || !widget->textureName.empty();
+        if (!shows || widget->IsHelpBox() || !widget->IsVisible() || widget->size[0] * widget->size[1] >= kFaceArea)
             continue;
         Vector2 at = widget->GetScreenPosition();
-        out.push_back({at.x, at.y, at.x + widget->size[0], at.y + widget->size[1]});
+        out.push_back({{at.x, at.y, at.x + widget->size[0], at.y + widget->size[1]}, words});
     }
     if (const UIMenu* page = menu.GetSelectedSubMenu())
         StackWidgetBoxes(*page, out);
@@ -155,7 +159,7 @@ void StackWidgetBoxes(const UIMenu& menu, std::vector<std::array<float, 4>>& out
 
 } // namespace
 
-void UISystem::GetWindowBoxes(std::vector<std::array<float, 4>>& out) const
+void UISystem::GetWindowBoxes(std::vector<WidgetBox>& out) const
 {
     out.clear();
     for (const UIMenu* menu : menus)

@@ -450,3 +450,38 @@ TEST_F(NewcomerEndToEnd, AnEndlessStackReadsWithoutACount)
     }
 }
 
+
+// A refusal said while a trader's window and the pack stand open ("Identify all" with nothing to
+// identify), which leave no room beside them: it is written on its box across no words of theirs,
+// and can be read there.
+TEST_F(NewcomerEndToEnd, ARefusalSaidOverOpenWindowsLiesBesideThem)
+{
+    ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
+    Vendor* trader = FindVendor([](const Vendor& v) { return !v.IsGuardVendor(); });
+    ASSERT_NE(trader, nullptr);
+    ClickOn(*BesideThePlayer(*trader));
+    FramesUntil([] { return Shown("VendorMenu") || Shown("VendorMenuWithQuests"); }, 80);
+    const char* menu = Shown("VendorMenu") ? "VendorMenu" : "VendorMenuWithQuests";
+    ASSERT_TRUE(Shown(menu));
+    ASSERT_TRUE(Shown("Inventory"));
+    gTextEvents->RemoveAll();
+    ClickOn(Widget(std::string(menu) + "::IdentifyAll"));
+    FramesUntil([] { return !Told().empty(); }, 20);
+    Frames(2);
+    ASSERT_EQ(Told(), "$$NothingToIdentify$$");
+    const TextEvents::Record& line = *gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
+    std::vector<FrameUi::WidgetBox> widgets;
+    gUISystem->GetWindowBoxes(widgets);
+    ASSERT_GT(widgets.size(), 20u) << "the windows' widgets";
+    for (const FrameUi::WidgetBox& widget : widgets) {
+        const std::array<float, 4>& box = widget.box;
+        bool crosses = line.x < box[2] && box[0] < line.x + line.width && line.y < box[3] && box[1] < line.y + line.height;
+        EXPECT_FALSE(crosses && widget.words) << "the line at " << line.x << ", " << line.y << " lies on the words at "
+                                              << box[0] << ", " << box[1] << " .. " << box[2] << ", " << box[3];
+    }
+    std::array<int, 4> at = RecordBox(line);
+    TargaImage with = Screenshot(kWidth - 1, kHeight - 1);
+    gTextEvents->RemoveAll();
+    TargaImage without = Screenshot(kWidth - 1, kHeight - 1);
+    EXPECT_GT(ChangedPixels(with, without, at[0], at[1], at[2], at[3], 60), 60) << "the line is drawn where it lies";
+}
