@@ -26,6 +26,8 @@ constexpr float kTextEventsFadeSeconds = 1.0f;
 constexpr float kTextEventsBackgroundAlpha = 0.75f;
 // A notice's box reaches this far past its words.
 constexpr float kTextEventsNoticeMargin = 3.0f;
+// A notice placed over open windows hides any number of their pictures before one of their words.
+constexpr int32_t kTextEventsWordsWeight = 1 << 16;
 // A map notice seen while a menu covers its place moves to the corner.
 constexpr int32_t kTextEventsCornerKind = 6;
 // Lines keep this far from the 640-wide screen's edges; a line from farther right than the last
@@ -317,7 +319,7 @@ int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
     for (const FrameUi::WidgetBox& widget : windowBoxes) {
         const std::array<float, 4>& box = widget.box;
         if (left < box[2] && box[0] < right && top < box[3] && box[1] < bottom)
-            weight += widget.words ? 2 : 1;
+            weight += widget.words ? kTextEventsWordsWeight : 1;
     }
     return weight;
 }

@@ -120,7 +120,8 @@ private:
     // The box a notice drawn over the menus stands on, as wide as its words and a margin.
     void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
     // Moves a centred notice to the nearest place where its box covers the least of the shown
-    // windows' widgets: words count twice, as a picture hidden for a moment is the lesser loss.
+    // windows' widgets: any pictures before words, a picture hidden for a moment being the
+    // lesser loss.
     void PlaceNotice(Record& record, const FrameUi& ui);
     int32_t CoveredWeight(float x, float y, const Record& record) const;
 
