@@ -14,5 +14,7 @@ bool GenerateSounds(ArchiveWriter& archive);
 bool GenerateAreas(ArchiveWriter& archive);
 // IconGen.cpp: the interface icons of skills, status effects, monster enhancements and covenant traits, the covenants' small crests, and the quest marks.
 bool GenerateIcons(ArchiveWriter& archive);
+// ItemIconGen.cpp: the items' icons, one picture a kind of thing.
+bool GenerateItemIcons(ArchiveWriter& archive);
 // CursorGen.cpp: the mouse cursor pictures and the menus' glow circle.
 bool GenerateCursors(ArchiveWriter& archive);

@@ -190,14 +190,8 @@ constexpr IconRecipe kIconRecipes[] = {
     {"textures/crests/saltmark.tga", IconGlyph::Wave, {0.18f, 0.62f, 0.66f, 1.0f}},
     {"textures/crests/lanternorder.tga", IconGlyph::Cross, {0.86f, 0.76f, 0.22f, 1.0f}},
     {"textures/crests/human.tga", IconGlyph::Shield, {0.22f, 0.58f, 0.25f, 1.0f}},
-    // The items' icons in their slots, one a kind of goods.
-    {"textures/icons/items/goods.tga", IconGlyph::Burst, kIconDiscipline},
-    {"textures/icons/items/weapon.tga", IconGlyph::Blade, kIconMartial},
-    {"textures/icons/items/armor.tga", IconGlyph::Shield, kIconRite},
-    {"textures/icons/items/potion.tga", IconGlyph::Drop, kIconHarm},
-    {"textures/icons/items/food.tga", IconGlyph::Bars, kIconRanged},
-    {"textures/icons/items/bag.tga", IconGlyph::Ring, kIconTrait},
-    // The cross that marks the spot.
+    // The treasure map: the cross that marks the spot. The other items' pictures are
+    // ItemIconGen's.
     {"textures/icons/items/map.tga", IconGlyph::Cross, kIconQuest},
     // Over a creature with a quest to give, and over one a finished quest goes back to.
     {"textures/icons/questavailable.tga", IconGlyph::Exclaim, kIconQuest},

@@ -827,9 +827,11 @@ bool AddSkinTextures(ArchiveWriter& archive)
         {"warden_head", {0.87f, 0.66f, 0.50f, 1}, {0.28f, 0.17f, 0.09f, 1}},
         {"wolf", {0.45f, 0.45f, 0.47f, 1}, {0.30f, 0.30f, 0.32f, 1}},
         // The other two heroes, each told from the warden and the townsfolk at a glance: a crimson
-        // robe with ember bands, and forest-green leathers with tan bands (no channel alone).
+        // robe with ember bands, and teal leathers with tan bands (no channel alone). The
+        // outrider's leathers were forest green: on the grass, and among the green goblins, the
+        // player lost sight of its own hero.
         {"emberwright", {0.62f, 0.16f, 0.14f, 1}, {0.98f, 0.56f, 0.16f, 1}},
-        {"outrider", {0.24f, 0.44f, 0.22f, 1}, {0.72f, 0.60f, 0.38f, 1}},
+        {"outrider", {0.16f, 0.52f, 0.70f, 1}, {0.82f, 0.68f, 0.42f, 1}},
         // The shown items: bright steel and a red-crested bronze, to stand out on any body.
         {"sword", {0.85f, 0.88f, 0.92f, 1}, {0.45f, 0.30f, 0.15f, 1}},
         {"helmet", {0.80f, 0.55f, 0.20f, 1}, {0.85f, 0.10f, 0.10f, 1}},

@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     }
     ArchiveWriter archive;
     bool (*const families[])(ArchiveWriter&) = {GenerateTextures, GenerateModels, GenerateSounds, GenerateAreas,
-                                                GenerateIcons, GenerateCursors};
+                                                GenerateIcons, GenerateItemIcons, GenerateCursors};
     for (auto family : families) {
         if (!family(archive))
             return 1;

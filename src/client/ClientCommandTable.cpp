@@ -114,7 +114,7 @@ bool ClientCommandTable::IsHostLine(std::string_view name)
                                                  "dmg",       "kill",    "death",         "timer",
                                                  "warp",      "warpDir", "usedSkill",     "itemTimer",
                                                  "npcChat",   "clearNpcChat", "stopNpcChatSound", "unlock",
-                                                 "adventureWon"};
+                                                 "adventureWon", "offerItem"};
     for (const char* line : kHostLines)
         if (StringEqualsNoCase(line, name))
             return true;

@@ -4,6 +4,7 @@
 #include "client/ClientCommandTable.h"
 #include "client/ClientMessages.h"
 #include "client/ClientMusic.h"
+#include "client/CovenantClient.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
@@ -11,6 +12,7 @@
 #include "client/QuestClient.h"
 #include "core/DebugSystem.h"
 #include "core/EngineEnums.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "resources/ResourceManager.h"
@@ -277,8 +279,22 @@ void InGameHandlers::StartRumorClient(const Args& args)
 {
     int32_t covenant = GetSelectedCovenant();
     // The level goes on as it was typed, once it is known to be one number.
-    if (covenant >= 0 && !args.empty() && IsIntegerText(args[0]))
-        ClientCommandTable::Queue(StringFormat("startRumor %d %s", covenant, args[0].c_str()));
+    if (covenant < 0 || args.empty() || !IsIntegerText(args[0]))
+        return;
+    // The world host spreads nothing a purse cannot pay, and says nothing: the price is told here.
+    PlayerClient* player = ClientCommandTable::GetLocalPlayer();
+    const PlayerCovenantClient* own = player ? player->GetCovenant() : nullptr;
+    const CovenantClient* mirror = own ? gGameClient->GetCovenant(own->index, false) : nullptr;
+    const CovenantClient* target = gGameClient->GetCovenant(covenant, false);
+    int32_t cost = 0;
+    if (mirror && target && target->GetRumorCost(ParseInt(args[0]), cost) &&
+        mirror->statistics.Get(CovenantStat::Money) < cost) {
+        gGameClient->GetMessages().ShowMessage(
+            MakeLocToken("NotEnoughCrystalsForRumor", "%d %d", cost, mirror->statistics.Get(CovenantStat::Money)),
+            false);
+        return;
+    }
+    ClientCommandTable::Queue(StringFormat("startRumor %d %s", covenant, args[0].c_str()));
 }
 
 void InGameHandlers::ClientIncrementAttribute(const Args& args)

@@ -473,6 +473,8 @@ private:
     void EnterMode(int32_t mode);
     // Mode 24: the giver's screen with the first quest it offers chosen, and its line asked for.
     void EnterQuestGiverMode(const EntityClient* giver);
+    // "SelectedQuest": the giver's first offer the player does not hold, else empty.
+    void ChooseFirstOfferedQuest(const EntityClient& giver);
     // Trade opens the window its partner offers and gives the hint of its kind.
     void EnterTrade(const EntityClient* partner);
     // The held button's step of the frame: the move target follows the cursor.

@@ -182,20 +182,8 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
     if (!giver)
         return;
     int32_t npcType = giver->GetNpcType();
-    // The first quest offered that the player does not hold yet is the one shown and accepted;
-    // the NPC's earlier line goes, and the host is asked for what it says now.
-    std::string offered;
-    for (int32_t number : giver->questOffers) {
-        bool held = false;
-        for (int32_t slot = 0; slot < kQuestSlots; ++slot)
-            held = held || (GetQuestSlot(slot) && GetQuestSlot(slot)->questId == number);
-        if (!held) {
-            offered = std::to_string(number);
-            break;
-        }
-    }
-    if (gUserVarSystem)
-        gUserVarSystem->SetStringByName("SelectedQuest", offered);
+    // The NPC's earlier line goes, and the host is asked for what it says now.
+    ChooseFirstOfferedQuest(*giver);
     if (gGameClient)
         gGameClient->npcChatText.clear();
     if (gClientApp)
@@ -208,6 +196,23 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
         TriggerHint("QuestGivers");
 }
 
+// The first quest offered that the player does not hold yet is the one shown and accepted.
+void PlayerClient::ChooseFirstOfferedQuest(const EntityClient& giver)
+{
+    std::string offered;
+    for (int32_t number : giver.questOffers) {
+        bool held = false;
+        for (int32_t slot = 0; slot < kQuestSlots; ++slot)
+            held = held || (GetQuestSlot(slot) && GetQuestSlot(slot)->questId == number);
+        if (!held) {
+            offered = std::to_string(number);
+            break;
+        }
+    }
+    if (gUserVarSystem)
+        gUserVarSystem->SetStringByName("SelectedQuest", offered);
+}
+
 void PlayerClient::EnterTrade(const EntityClient* partner)
 {
     // Only a townsperson keeps a shop; a trader of no town (one met on the road) deals from its
@@ -216,6 +221,10 @@ void PlayerClient::EnterTrade(const EntityClient* partner)
         PlayerModesMenuLine("showMenu", "Buy-sell");
         PlayerModesMenuLine("showMenu", "BagControl");
     } else {
+        // A trader's work, as a quest giver's: "Take it on" took a quest chosen at some other
+        // window, or none, until a line of the list was clicked.
+        if (partner->givesQuests)
+            ChooseFirstOfferedQuest(*partner);
         PlayerModesMenuLine("showMenu", partner->givesQuests ? "VendorMenuWithQuests" : "VendorMenu");
     }
     int32_t kind = partner ? partner->npcType : 0;

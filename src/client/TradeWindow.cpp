@@ -112,6 +112,7 @@ void TradeWindow::Reset()
 {
     offer.clear();
     incoming.clear();
+    offeredGoods.clear();
     incomingType = 0;
     incomingFrom = -1;
 }
@@ -257,6 +258,7 @@ void TradeWindow::ForgetIncoming(int32_t from)
 void TradeWindow::ReceiveOffer(const Args& args)
 {
     incoming.clear();
+    offeredGoods.clear();
     if (args.size() < 2)
         return;
     incomingType = ParseInt(args[0]);
@@ -273,6 +275,15 @@ void TradeWindow::ReceiveOffer(const Args& args)
     }
     if (PlayerCovenantClient* own = GetLocalCovenant())
         own->ReceiveOffer(from, incomingType, incoming);
+}
+
+void TradeWindow::ReceiveOfferedGoods(const Args& args)
+{
+    if (args.size() < 4 || ParseInt(args[0]) != incomingFrom)
+        return;
+    TradeOfferEntry entry{ParseInt(args[1]), TradeOfferKind::Item, ParseInt(args[2])};
+    if (std::find(incoming.begin(), incoming.end(), entry) != incoming.end())
+        offeredGoods.emplace_back(entry, args[3]);
 }
 
 void TradeWindow::Answer(const char* request) const
@@ -381,7 +392,16 @@ void TradeWindow::RegisterOfferCommands()
             trade->Clear();
     });
     ClientCommandTable::Attach(*gClientApp, "offerTrade", [](const Args& args) {
-        if (TradeWindow* trade = TradeWindowOf())
+        TradeWindow* trade = TradeWindowOf();
+        if (!trade)
+            return;
+        // A covenant answers an offer of something, to someone: an empty deal, or one to nobody,
+        // went out unanswered and the page went on saying they were listening.
+        if (trade->GetPartner() < 0)
+            trade->ShowRefusal("$$TradeChooseCovenant$$");
+        else if (trade->offer.empty())
+            trade->ShowRefusal("$$TradeOfferEmpty$$");
+        else
             trade->Send(TradeWindowArg(args, 0));
     });
     ClientCommandTable::Attach(*gClientApp, "cancelCurrentTreaty", [](const Args&) {
@@ -405,6 +425,13 @@ void TradeWindow::RegisterAnswerCommands()
         if (TradeWindow* trade = TradeWindowOf())
             trade->ReceiveOffer(args);
     });
+    gClientApp->RegisterClientCommand(
+        "offerItem",
+        [](const Args& args) {
+            if (TradeWindow* trade = TradeWindowOf())
+                trade->ReceiveOfferedGoods(args);
+        },
+        "Names an item of the goods a covenant offers", "covenantIndex side value name", "iiis", 0);
     ClientCommandTable::Attach(*gClientApp, "offerExpired", [](const Args& args) {
         if (PlayerCovenantClient* own = GetLocalCovenant())
             own->ExpireOffer(TradeWindowArg(args, 0));

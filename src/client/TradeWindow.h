@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class GameClient;
@@ -53,6 +54,9 @@ public:
     void ReceiveOffer(const Args& args);
     // The offer shown as theirs goes once the covenant that made it no longer waits on it.
     void ForgetIncoming(int32_t from);
+    // The world host's "offerItem" words: the name of an item of the offering covenant's goods
+    // that its last offer holds, which the client mirrors nowhere.
+    void ReceiveOfferedGoods(const Args& args);
 
     // ---- The lists (TradeWindowLists.cpp) -------------------------------------------------------
     void ListGold(int32_t side, std::vector<ListEntry>& rows) const;
@@ -97,4 +101,7 @@ private:
     std::vector<TradeOfferEntry> incoming;
     int32_t incomingType = 0;
     int32_t incomingFrom = -1;
+    // The item entries of the last offer received that the other covenant gives, with the names
+    // the host told.
+    std::vector<std::pair<TradeOfferEntry, std::string>> offeredGoods;
 };

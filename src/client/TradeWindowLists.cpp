@@ -328,6 +328,9 @@ std::string TradeWindow::DescribeEntry(const TradeOfferEntry& entry, ListEntry* 
         return StringFormat("%s %s", TradeListAgreementKey(entry.value & 0xFFFF),
                             client.GetCovenantName(entry.value >> 16).c_str());
     case TradeOfferKind::Item: {
+        for (const auto& [told, name] : offeredGoods)
+            if (told == entry)
+                return name;
         PlayerClient* player = ClientCommandTable::GetLocalPlayer();
         const ItemBase* item =
             player ? player->GetInventory().GetItem(entry.value & 0xFFFF, entry.value >> 16) : nullptr;

@@ -2,6 +2,7 @@
 #include "covenants/PlayerCovenant.h"
 
 #include "core/LocSystem.h"
+#include "core/MathUtil.h"
 #include "core/StringUtil.h"
 #include "covenants/CovenantHost.h"
 #include "covenants/Recruit.h"
@@ -78,6 +79,28 @@ void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
     std::string line = StringFormat("offerToPlayer %d %d", offer.type, from.index);
     AppendTradeOfferEntries(line, offer.entries);
     TellClient(line);
+    TellOfferedGoods(from, offer);
+}
+
+// The client mirrors no other covenant's goods: an offer naming only a place in them showed the
+// player an empty line and put a thing never seen into the pack. What the offering covenant puts
+// in is named after the terms, "offerItem covenant side value \"name\"".
+void PlayerCovenant::TellOfferedGoods(const Covenant& from, const Offer& offer) const
+{
+    // A counter-offer keeps the player's own sides: the other covenant gives side 1 of it.
+    int32_t givenBy = offer.type == kPlayerCovenantCounterOffer ? 1 : 0;
+    for (const TradeOfferEntry& entry : offer.entries) {
+        if (entry.kind != TradeOfferKind::Item || entry.side != givenBy)
+            continue;
+        const auto place = static_cast<uint32_t>(entry.value);
+        const ItemBase* item = from.GetStoredItem(static_cast<int32_t>(UnpackBits16(place, 0)),
+                                                  static_cast<int32_t>(UnpackBits16(place, 16)));
+        if (!item)
+            continue;
+        std::string name = item->GetDisplayName();
+        std::replace(name.begin(), name.end(), '"', '\'');
+        TellClient(StringFormat("offerItem %d %d %d \"%s\"", from.index, entry.side, entry.value, name.c_str()));
+    }
 }
 
 void PlayerCovenant::OnOfferAnswered(Covenant& from, const Offer& offer, bool accepted, int32_t response)

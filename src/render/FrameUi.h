@@ -3,6 +3,9 @@
 
 #include "core/Vector.h"
 
+#include <array>
+#include <vector>
+
 // The user-interface system fills it; without one the frame draws no menus.
 class FrameUi {
 public:
@@ -23,4 +26,12 @@ public:
     // "fullUseSlots" is set.
     virtual Vector2 GetLogPosition() const = 0;
     virtual Vector2 GetAlternateLogOffset() const = 0;
+    // A shown widget's box in 640 x 480 units, and whether it bears words (else a picture).
+    struct WidgetBox {
+        std::array<float, 4> box{}; // left, top, right, bottom
+        bool words = false;
+    };
+    // What the shown menus draw: each visible widget with a picture or words, but a window's own
+    // face. Tooltips are none of them.
+    virtual void GetWindowBoxes(std::vector<WidgetBox>& out) const { out.clear(); }
 };

@@ -319,6 +319,11 @@ void Renderer::LoadFontsAndTextures()
         else if (!name.empty())
             gResourceManager->Load(name, standardTextures[static_cast<size_t>(i)]);
     }
+    // The log's box had no texture to be drawn with, so the log's lines lay bare over the world.
+    LoadTextureByName(gGameData->GetNameById(kRendererStandardTextureKeys[kStandardUiBlack]), textBackground,
+                      TextureUsage::Overlay);
+    if (gTextEvents)
+        gTextEvents->SetBackgroundShader(textBackground.GetValue());
 }
 
 // A cursor picture is a 32-bit Targa; a missing or unreadable one gives no hardware cursor.
@@ -382,6 +387,9 @@ void Renderer::Stop()
         handle.Reset();
     for (ResourceHandle& handle : standardTextures)
         handle.Reset();
+    if (gTextEvents)
+        gTextEvents->SetBackgroundShader(-1);
+    textBackground.Reset();
     DebugSystem::Print(kPrintPlain, "Display closed after %lld frames\n", static_cast<long long>(framesDrawn));
 }
 

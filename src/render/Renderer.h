@@ -188,6 +188,8 @@ private:
     std::array<ResourceHandle, GraphicsSystem::kCursorCount> cursorTextures;
     // In the order of the game data keys of kStandardTextureKeys.
     std::array<ResourceHandle, kStandardTextureCount> standardTextures;
+    // The stock black as an overlay shader: the box under the message log and under notices.
+    ResourceHandle textBackground;
     int32_t shadowMode = 1;
     float tileRadius = 0.0f;
     std::array<float, 4> view{};

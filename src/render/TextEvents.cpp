@@ -24,6 +24,10 @@ namespace {
 constexpr int32_t kTextEventsStackKinds = 9;
 constexpr float kTextEventsFadeSeconds = 1.0f;
 constexpr float kTextEventsBackgroundAlpha = 0.75f;
+// A notice's box reaches this far past its words.
+constexpr float kTextEventsNoticeMargin = 3.0f;
+// A notice placed over open windows hides any number of their pictures before one of their words.
+constexpr int32_t kTextEventsWordsWeight = 1 << 16;
 // A map notice seen while a menu covers its place moves to the corner.
 constexpr int32_t kTextEventsCornerKind = 6;
 // Lines keep this far from the 640-wide screen's edges; a line from farther right than the last
@@ -102,7 +106,11 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->text = std::string(text);
     int32_t font = TextEventsFont(kind == kLogKind ? 0 : 1);
     record->displayText = TextEventsFitScreen(TextEventsWiden(text), font, x, centred);
+    TextSize measured = MeasureTextW(font, record->displayText);
+    record->width = measured.width;
+    record->height = measured.height;
     record->kind = kind;
+    record->placed = false;
     record->allowMultiple = allowMultiple;
     TimeStamp now = TextEventsNow();
     record->expiry = TextEventsLater(now, duration);
@@ -293,6 +301,65 @@ void TextEvents::DrawLogBackground(const std::vector<const Record*>& shown, floa
                                 kTextEventsBackgroundAlpha, false, false, 0);
 }
 
+// Drawn over the menus, a notice said while a window is open (a trader's refusal, the death
+// screen's) was written across the window's own words: it stands on a box of the stock black, as
+// the log does, and fades with its words.
+void TextEvents::DrawNoticeBackground(const Record& record, float x, float y, float alpha) const
+{
+    if (record.width <= 0.0f || !gScreenText)
+        return;
+    Color black;
+    ColorSystem::GetColorByIndex(black.r, black.g, black.b, 0);
+    gScreenText->DrawShaderRect(backgroundShader, black, x - kTextEventsNoticeMargin, y - kTextEventsNoticeMargin,
+                                x + record.width + kTextEventsNoticeMargin, y + record.height + kTextEventsNoticeMargin,
+                                alpha, false, false, 0);
+}
+
+int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
+{
+    float left = x - kTextEventsNoticeMargin;
+    float top = y - kTextEventsNoticeMargin;
+    float right = x + record.width + kTextEventsNoticeMargin;
+    float bottom = y + record.height + kTextEventsNoticeMargin;
+    int32_t weight = 0;
+    for (const FrameUi::WidgetBox& widget : windowBoxes) {
+        const std::array<float, 4>& box = widget.box;
+        if (left < box[2] && box[0] < right && top < box[3] && box[1] < bottom)
+            weight += widget.words ? kTextEventsWordsWeight : 1;
+    }
+    return weight;
+}
+
+// Said while a window is open ("This trader buys guards only." with the trader's goods and the
+// pack open), a notice in the middle of the screen was written across the windows' words. It
+// goes to the nearest place that covers the least of the windows' widgets: beside them when
+// there is room, else on a bare stretch of a window's face, else over pictures rather than words,
+// on its box.
+void TextEvents::PlaceNotice(Record& record, const FrameUi& ui)
+{
+    record.placed = true;
+    ui.GetWindowBoxes(windowBoxes);
+    constexpr float kStep = 8.0f;
+    float lastX = 640.0f - kTextEventsEdge - record.width;
+    float lastY = 480.0f - kTextEventsEdge - record.height;
+    int32_t fewest = CoveredWeight(record.x, record.y, record);
+    float nearest = 0.0f;
+    Vector2 best{record.x, record.y};
+    for (float y = kTextEventsEdge; y <= lastY && fewest > 0; y += kStep) {
+        for (float x = kTextEventsEdge; x <= lastX; x += kStep) {
+            float distance = std::hypot(x - record.x, y - record.y);
+            int32_t covered = CoveredWeight(x, y, record);
+            if (covered < fewest || (covered == fewest && distance < nearest)) {
+                fewest = covered;
+                nearest = distance;
+                best = {x, y};
+            }
+        }
+    }
+    record.x = best.x;
+    record.y = best.y;
+}
+
 // Log lines do not age while the player cannot read them: behind a menu (not drawn then),
 // paused, or scrolled back.
 void TextEvents::HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const
@@ -348,6 +415,8 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         float alpha = 1.0f;
         if (!TimeLess(now, record.expiry) && !(isLog && browseOffset > 0))
             alpha = std::max(0.0f, 1.0f - TimeStamp::Difference(record.expiry, now).GetTotalSeconds());
+        if (!logPass && record.centred && !record.placed && ui && record.kind != kTextEventsCornerKind)
+            PlaceNotice(record, *ui);
         float x = record.x;
         float y = record.y;
         if (record.kind == kTextEventsCornerKind && menuShown) {
@@ -367,6 +436,8 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         }
         if (alpha <= 0.0f)
             continue;
+        if (!logPass)
+            DrawNoticeBackground(record, x, y, alpha);
         gScreenText->DrawText(font, record.displayText, static_cast<int32_t>(std::lround(x)),
                               static_cast<int32_t>(std::lround(y)), Color{1.0f, 1.0f, 1.0f}, false, alpha);
     }

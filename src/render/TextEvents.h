@@ -6,6 +6,7 @@
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
 #include "core/Vector.h"
+#include "render/FrameUi.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +17,6 @@
 #include <vector>
 
 class FrameScene;
-class FrameUi;
 class MessageBuffer;
 
 // Main thread. Times are the timer's clock (gTimerSystem); without one they stand still.
@@ -44,6 +44,11 @@ public:
         bool news = false;
         // A notice of the world (the level entered): a menu in front of the world, or the map, hides it.
         bool world = false;
+        // The display text's size in its font, measured as it is added.
+        float width = 0.0f;
+        float height = 0.0f;
+        // A notice over the menus is moved clear of the windows once, as it is first drawn.
+        bool placed = false;
     };
 
     // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
@@ -98,7 +103,8 @@ public:
     // New lines before the last character that is not a blank, a tab or a new line.
     static int32_t CountInnerNewLines(std::u16string_view text);
 
-    // The texture the log's background is drawn with (a shader handle; -1 for none).
+    // The texture the log's background and the notices' boxes are drawn with (a shader handle; -1
+    // for none).
     void SetBackgroundShader(int32_t handle) { backgroundShader = handle; }
     const std::list<Record>& GetRecords() const { return records; }
     int32_t GetLogTotal() const { return logTotal; }
@@ -113,6 +119,13 @@ private:
     void DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
                            const FrameScene* scene) const;
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
+    // The box a notice drawn over the menus stands on, as wide as its words and a margin.
+    void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
+    // Moves a centred notice to the nearest place where its box covers the least of the shown
+    // windows' widgets: any pictures before words, a picture hidden for a moment being the
+    // lesser loss.
+    void PlaceNotice(Record& record, const FrameUi& ui);
+    int32_t CoveredWeight(float x, float y, const Record& record) const;
 
     std::list<Record> records;
     // The log lines the frame draws, kept so that gathering them reuses the room.
@@ -127,6 +140,8 @@ private:
     UserVarRef drawUiVar;
     UserVarRef maxShownVar;
     UserVarRef fullUseSlotsVar;
+    // The windows' boxes a notice is placed among; kept for its room.
+    std::vector<FrameUi::WidgetBox> windowBoxes;
 };
 
 extern TextEvents* gTextEvents;

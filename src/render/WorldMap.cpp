@@ -141,14 +141,15 @@ void WorldMap::UpdateExploration()
     if (!scene || !scene->IsGameRunning() || !scene->GetCameraTarget(target) || target.level < 0)
         return;
     if (dragging) {
-        int32_t x = 0;
-        int32_t y = 0;
         if (!IsOpen()) {
             dragging = false;
             if (source)
                 source->SetClickHook({});
-        } else if (gInputSystem && gInputSystem->GetCursorPos(x, y)) {
-            HandleMouseButton(0, true, x, y);
+        } else if (gInputSystem) {
+            // In the 640 x 480 units the press came in. Mended: the window's pixels were taken,
+            // so in any larger window a click's own press scrolled the map away from under the
+            // cursor and the covenant's mark clicked was no longer there at the release.
+            HandleMouseButton(0, true, gInputSystem->GetCursorX(), gInputSystem->GetCursorY());
         }
     }
     if (panel && scrollExtent > 0) {

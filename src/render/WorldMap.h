@@ -122,6 +122,8 @@ public:
     // on the grid, moved with the player and the scroll.
     Vector2 MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const;
     bool IsLevelShown(int32_t level) const;
+    // The shown level whose square holds the window point; -1 for none.
+    int32_t LevelAt(const Vector2& point) const;
     // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
     void AddConnectionPins(std::vector<MapPin>& out) const;
     // The town's people where the game data sets them down: quest givers (types 1-4) in colour
@@ -191,8 +193,10 @@ private:
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
     void DrawPins();
     // The travel of the hovered pin in teleport mode; otherwise the player is told why nothing
-    // happens (outside teleport mode only when asked: a left click there only looks).
+    // happens (outside teleport mode only when asked: a left click there only looks), naming the
+    // level under the cursor when it is one.
     void SendTravel(bool tellOutsideTeleport);
+    static const char* TravelCommand(const MapPin& pin);
     static std::array<uint8_t, 3> ShaderColour(int32_t shader);
     bool ReadLevelRecord(MessageBuffer& buffer, int32_t version);
 
@@ -216,6 +220,9 @@ private:
     std::string hoverText;
     std::array<float, 4> hoverBox{};
     int32_t hoverIndex = -1;
+    // The cursor the last drawn frame looked for a pin under, in window pixels.
+    bool cursorSeen = false;
+    Vector2 cursorPixels{};
     bool dragging = false;
     int32_t dragX = 0;
     int32_t dragY = 0;

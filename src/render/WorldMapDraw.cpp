@@ -372,21 +372,40 @@ void WorldMap::FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY)
 {
     hoverIndex = -1;
     hoverText.clear();
+    cursorSeen = hasCursor;
+    cursorPixels = {static_cast<float>(cursorX), static_cast<float>(cursorY)};
     if (!hasCursor)
         return;
+    // The nearest pin, and the nearest a click travels to. A covenant's mark stands on its
+    // lifestone, whose own pin comes first and won the tie: the mark a newcomer clicked then
+    // went nowhere and said nothing. Within reach, a travel pin is the one under the cursor.
+    bool teleport = IsTeleportMode();
     float nearest = std::numeric_limits<float>::max();
+    float nearestTravel = std::numeric_limits<float>::max();
+    int32_t travelIndex = -1;
     Vector2 nearestPoint{};
+    Vector2 travelPoint{};
     for (size_t i = 0; i < pins.size(); ++i) {
         const MapPin& pin = pins[i];
         if (!IsLevelShown(pin.position.level))
             continue;
         Vector2 point = MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y}, false, true);
-        float distance = std::hypot(point.x - static_cast<float>(cursorX), point.y - static_cast<float>(cursorY));
+        float distance = std::hypot(point.x - cursorPixels.x, point.y - cursorPixels.y);
         if (distance < nearest) {
             nearest = distance;
             nearestPoint = point;
             hoverIndex = static_cast<int32_t>(i);
         }
+        if (teleport && TravelCommand(pin) && distance < nearestTravel) {
+            nearestTravel = distance;
+            travelPoint = point;
+            travelIndex = static_cast<int32_t>(i);
+        }
+    }
+    if (travelIndex >= 0 && nearestTravel < kHoverReach) {
+        hoverIndex = travelIndex;
+        nearest = nearestTravel;
+        nearestPoint = travelPoint;
     }
     if (hoverIndex < 0 || !(nearest < kHoverReach)) {
         hoverIndex = -1;
@@ -400,6 +419,14 @@ void WorldMap::FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY)
         hovered.text = GetPinText(hovered.kind, hovered.id);
     hoverText = hovered.text;
     hoverBox = {nearestPoint.x - 4.0f, nearestPoint.y - 4.0f, 8.0f, 8.0f};
+}
+
+// The request a click on the pin sends in teleport mode; null for a pin that leads nowhere.
+const char* WorldMap::TravelCommand(const MapPin& pin)
+{
+    if (pin.id == -1)
+        return nullptr;
+    return pin.kind == 1 ? "gate " : pin.kind == 2 ? "gateToCovenant " : pin.kind == 4 ? "gateTown " : nullptr;
 }
 
 void WorldMap::DrawPins()
@@ -548,15 +575,44 @@ void WorldMap::SendTravel(bool tellOutsideTeleport)
     const MapPin* pin = hoverIndex >= 0 && static_cast<size_t>(hoverIndex) < pins.size()
                             ? &pins[static_cast<size_t>(hoverIndex)]
                             : nullptr;
-    const char* command = nullptr;
-    if (pin && pin->id != -1)
-        command = pin->kind == 1 ? "gate " : pin->kind == 2 ? "gateToCovenant " : pin->kind == 4 ? "gateTown " : nullptr;
+    const char* command = pin ? TravelCommand(*pin) : nullptr;
     if (!command) {
-        source->ShowRefusal("$$WorldMapNoGateThere$$");
+        // A level's square clicked where no gate the player knows stands: its name says where.
+        int32_t level = cursorSeen ? LevelAt(cursorPixels) : -1;
+        source->ShowRefusal(level >= 0 && gWorld ? MakeLocToken("WorldMapNoGateOn", "%s", gWorld->GetLevelName(level).c_str())
+                                                 : std::string("$$WorldMapNoGateThere$$"));
         return;
     }
     source->QueueServerCommand(command + std::to_string(pin->id));
     drawMapVar.SetString("0");
+}
+
+// The square of a shown level holding the window point: its four corners as drawn, the point on
+// the inner side of each edge in turn. -1 over no square.
+int32_t WorldMap::LevelAt(const Vector2& point) const
+{
+    if (!gWorld)
+        return -1;
+    float width = gWorld->GetLevelWidth();
+    float height = gWorld->GetLevelHeight();
+    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
+        if (!IsLevelShown(level))
+            continue;
+        std::array<Vector2, 4> corners = {MapPosition(level, {0.0f, 0.0f}, false, true),
+                                          MapPosition(level, {width, 0.0f}, false, true),
+                                          MapPosition(level, {width, height}, false, true),
+                                          MapPosition(level, {0.0f, height}, false, true)};
+        int32_t sides = 0;
+        for (size_t i = 0; i < corners.size(); ++i) {
+            const Vector2& a = corners[i];
+            const Vector2& b = corners[(i + 1) % corners.size()];
+            float cross = (b.x - a.x) * (point.y - a.y) - (b.y - a.y) * (point.x - a.x);
+            sides += cross > 0.0f ? 1 : cross < 0.0f ? -1 : 0;
+        }
+        if (std::abs(sides) == static_cast<int32_t>(corners.size()))
+            return level;
+    }
+    return -1;
 }
 
 bool WorldMap::GetHelp(std::string& text, std::array<float, 4>& box) const

@@ -242,18 +242,10 @@ void ClientUiGameView::OfferHelpTopic(const std::string& topic) const
         link->OfferHelpTopic(topic);
 }
 
-// Whole money: a purse short of the fraction cannot pay it either.
 bool ClientUiGameView::GetRumorCost(int32_t covenant, int32_t kind, int32_t& cost) const
 {
     const CovenantClient* target = ViewCovenant(covenant);
-    if (!target || !gGameData || kind < 0 || kind >= RumorLevel::kCount)
-        return false;
-    double price = static_cast<double>(gGameData->GetTuning().rumorCostPerLevel[static_cast<size_t>(kind)]) *
-                   target->leaderLevel;
-    // A bad tuning value or a huge level prices the rumour at the ends of the range, never past them.
-    price = std::isnan(price) ? 0.0 : std::clamp(std::ceil(price), 0.0, static_cast<double>(INT32_MAX));
-    cost = static_cast<int32_t>(price);
-    return true;
+    return target && target->GetRumorCost(kind, cost);
 }
 
 bool ClientUiGameView::GetSelectedRecruitList(std::vector<int32_t>& entries) const

@@ -119,6 +119,8 @@ bool ClientUiGameView::GetIdentifyAllCost(int32_t& cost) const
     const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
     if (!player)
         return false;
-    cost = ::GetIdentifyAllCost(player->GetInventory());
+    // The mirror's loot group holds the goods of whoever the player deals with: a gambler's
+    // wagers are no items of the player's to identify, and the host counts none of them.
+    cost = ::GetIdentifyAllCost(player->GetInventory(), InventoryGroupIndex::Loot);
     return true;
 }

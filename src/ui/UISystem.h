@@ -161,6 +161,7 @@ public:
     const UiSettings& GetSettings() const { return settings; }
     Vector2 GetLogPosition() const override { return settings.logPosition; }
     Vector2 GetAlternateLogOffset() const override { return settings.logAlternateOffset; }
+    void GetWindowBoxes(std::vector<WidgetBox>& out) const override;
     int32_t ChooseCursorShape();
     void UpdateCursorShape();
     int32_t GetCurrentCursor() const { return currentCursor; }

@@ -138,6 +138,35 @@ bool UISystem::IsFullScreenMenuActive() const
     return AnyShownFullScreen(fullScreenTestMenus);
 }
 
+namespace {
+
+void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
+{
+    for (const UIWidget* widget : menu.GetWidgets()) {
+        // A window's own face (a quarter of the screen or more) is room a notice may stand on: over
+        // two open windows there is no other.
+        constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
+        bool words = !widget->text.empty() || !widget->displayText.empty();
+        bool shows = words || !widget->textureName.empty();
+        if (!shows || widget->IsHelpBox() || !widget->IsVisible() || widget->size[0] * widget->size[1] >= kFaceArea)
+            continue;
+        Vector2 at = widget->GetScreenPosition();
+        out.push_back({{at.x, at.y, at.x + widget->size[0], at.y + widget->size[1]}, words});
+    }
+    if (const UIMenu* page = menu.GetSelectedSubMenu())
+        StackWidgetBoxes(*page, out);
+}
+
+} // namespace
+
+void UISystem::GetWindowBoxes(std::vector<WidgetBox>& out) const
+{
+    out.clear();
+    for (const UIMenu* menu : menus)
+        if (menu->IsShown() && menu != helpTopMenu && menu != helpBottomMenu)
+            StackWidgetBoxes(*menu, out);
+}
+
 bool UISystem::IsBlockingMenuShown() const
 {
     for (const UIMenu* menu : menuStack)

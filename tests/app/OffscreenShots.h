@@ -106,10 +106,10 @@ protected:
     // the host has the player, the client has joined and the in-game screen shows.
     void EnterTheWorld(const std::string& covenant = "ash")
     {
-        ClickAt(320, 196);
-        ClickAt(330, 133);
+        ClickAtUi(320, 196);
+        ClickAtUi(330, 133);
         TypeKeys(covenant);
-        ClickAt(440, 408);
+        ClickAtUi(440, 408);
         for (int i = 0; i < 80 && !(HostPlayer() && gClientApp->IsActive() && Shown("InGame")); ++i)
             Frames(1);
         Frames(10);
@@ -248,10 +248,11 @@ protected:
         int32_t x = 0;
         int32_t y = 0;
         ASSERT_TRUE(FindPickPoint(entity, x, y));
-        ClickAt(x, y);
+        ClickAtUi(x, y);
     }
 
-    // The middle of the widget in window pixels, where a hand would point at it.
+    // The middle of the widget in interface units (window pixels at 640 x 480), where a hand
+    // would point at it.
     static std::array<int32_t, 2> CentreOf(const UIWidget& widget)
     {
         return {static_cast<int32_t>(widget.GetScreenPosition().x + widget.size[0] / 2),
@@ -262,7 +263,7 @@ protected:
     void ClickOn(const UIWidget& widget, uint8_t which = SDL_BUTTON_LEFT)
     {
         auto [x, y] = CentreOf(widget);
-        ClickAt(x, y, which);
+        ClickAtUi(x, y, which);
     }
 
     // The tooltip the interface shows for the cursor's place now.
@@ -285,7 +286,7 @@ protected:
         }
         ASSERT_NE(gate, nullptr);
         Vector2 at = Client::WorldToScreen(gate->position, true);
-        ClickAt(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
+        ClickAtUi(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
         for (int i = 0; i < 200 && !gWorldMap->IsTeleportMode(); ++i)
             Frames(1);
         ASSERT_TRUE(gWorldMap->IsTeleportMode()) << Local()->GetInteractionMode();
@@ -327,6 +328,12 @@ protected:
             ASSERT_EQ(SDL_PushEvent(&button), 1);
             app.RunFrame();
         }
+    }
+
+    // A click at a point of the 640 x 480 interface, in whatever window the game has.
+    void ClickAtUi(int32_t uiX, int32_t uiY, uint8_t which = SDL_BUTTON_LEFT)
+    {
+        ClickAt(uiX * gGraphicsSystem->GetViewWidth() / 640, uiY * gGraphicsSystem->GetViewHeight() / 480, which);
     }
 
     void WheelAt(int32_t x, int32_t y, bool up)

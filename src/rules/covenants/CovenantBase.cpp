@@ -325,3 +325,15 @@ RelationRecord* CovenantBase::RelationForWrite(int32_t other)
     }
     return &relations[static_cast<size_t>(other)];
 }
+
+bool CovenantBase::GetRumorCost(int32_t kind, int32_t& cost) const
+{
+    if (!gGameData || kind < 0 || kind >= RumorLevel::kCount)
+        return false;
+    double price = static_cast<double>(gGameData->GetTuning().rumorCostPerLevel[static_cast<size_t>(kind)]) *
+                   leaderLevel;
+    // A bad tuning value or a huge level prices the rumour at the ends of the range, never past them.
+    price = std::isnan(price) ? 0.0 : std::clamp(std::ceil(price), 0.0, static_cast<double>(INT32_MAX));
+    cost = static_cast<int32_t>(price);
+    return true;
+}

@@ -109,6 +109,10 @@ public:
     bool IsAtWarWith(int32_t other) const;
     // NonAggressionPact, MutualProtectionPact or Alliance.
     bool HasPactWith(int32_t other) const;
+    // The whole crystals a rumour of the kind about this covenant costs (its price per level times
+    // the leader's level, rounded up; a purse short of the fraction cannot pay it either); false
+    // for a kind outside the table.
+    bool GetRumorCost(int32_t kind, int32_t& cost) const;
 
     // The positions holding a trait, and the game data's trait index at a position (-1 for an
     // empty position and one outside 0..kMaxCovenantTraits-1).

@@ -129,6 +129,8 @@ public:
     const IntArray& GetStatValues() const { return stats; }
 
     bool IsStackable() const { return GetMaxStack() > 1; }
+    // A trader's endless stack, one fewer after each sale: no holder gathers half as many.
+    bool IsEndlessStack() const { return stackCount > kEndlessStack / 2; }
     // Same definition, both stackable, neither carrying affixes.
     bool CanStackWith(const ItemBase& other) const;
     // Not identified, not "AlwaysIdentified", and it has affixes.

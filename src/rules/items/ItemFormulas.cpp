@@ -83,12 +83,12 @@ bool CanEquipItemInSlot(const InventoryBase& inventory, const ItemBase* item, in
            inventory.CanPlace(*item, group, index, kPlaceIgnoreOccupant) != kPlaceRefused;
 }
 
-int32_t GetIdentifyAllCost(const InventoryBase& inventory)
+int32_t GetIdentifyAllCost(const InventoryBase& inventory, int32_t leftOut)
 {
     double total = 0.0;
     for (int32_t bag = 0; bag < InventoryBase::kBagCount; ++bag) {
         const InventoryBag* contents = inventory.GetBag(bag);
-        if (!contents || contents->IsShared())
+        if (!contents || contents->IsShared() || bag == leftOut)
             continue;
         for (int32_t slot = 0; slot < contents->GetSlotCount(); ++slot) {
             if (const ItemBase* item = contents->GetItem(slot))
@@ -341,7 +341,8 @@ void ItemBase::BuildTooltip(const ItemTooltipOptions& options, std::string& out)
         if (int32_t value = stats.Get(stat))
             out += "\n" + MakeLocToken("TooltipStat", "%+d %s", value, GetCharacterStatName(stat, true).c_str());
     }
-    if (IsStackable())
+    // An endless stack has no count to tell: "1000000000 of 1000000000" read as a fault.
+    if (IsStackable() && !IsEndlessStack())
         out += "\n" + MakeLocToken("TooltipStack", "%d %d", stackCount, GetMaxStack());
     if (const StatusEffectBase* effect = definition->statusEffect.get()) {
         std::string lines;

@@ -18,5 +18,6 @@ bool ItemMatchesSlotType(const ItemBase& item, int32_t slotType);
 // off-hand case among them), whatever lies there now. No item always fits.
 bool CanEquipItemInSlot(const InventoryBase& inventory, const ItemBase* item, int32_t group, int32_t index,
                         int32_t slotType);
-// The identify cost of every item in the bags that are not shared.
-int32_t GetIdentifyAllCost(const InventoryBase& inventory);
+// The identify cost of every item in the bags that are not shared, but the group left out (-1:
+// none).
+int32_t GetIdentifyAllCost(const InventoryBase& inventory, int32_t leftOut = -1);

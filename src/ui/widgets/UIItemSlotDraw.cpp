@@ -143,7 +143,7 @@ void UIItemSlot::DrawCounts(const ItemClient& item)
     float x = GetScreenPosition().x;
     float y = GetScreenPosition().y;
     Color white = ItemSlotColor(kItemSlotWhite);
-    if (item.GetMaxStack() > 1 && item.GetStackCount() < ItemBase::kEndlessStack) {
+    if (item.IsStackable() && !item.IsEndlessStack()) {
         // The corner's place suits the small font; a count in a larger one (a quick-use slot's copy
         // takes the default font) is moved up and left by what it is larger, or it ran down out of
         // the slot over the bar below.

@@ -263,6 +263,9 @@ void UIRelationsMenu::ShowDefault()
     }
     SwitchTo(kTradeRequestPage);
     selectedCovenant = covenant;
+    // The pages on from here (its trade, its items and their Offer, the answer) deal with this
+    // covenant, as after a click on its card; they dealt with whichever the trade window last had.
+    ExecuteCommandLine(StringFormat("TalkToCovenant %d", covenant));
     RefreshDiplomacy();
     int32_t kind = view.GetDiplomacyRecordKind(covenant);
     view.SetDiplomacyText(covenant, kind == 1 ? 7 : kind == 2 ? 6 : 5);

@@ -43,9 +43,13 @@ bool UITextInput::HasValue() const
 void UITextInput::Update(float seconds)
 {
     UIWidget::Update(seconds);
-    // The field shows changes made to its user var elsewhere.
-    if (HasValue())
-        inputText = userVar.GetString();
+    // The field shows changes made to its user var elsewhere (a name drawn at random).
+    if (HasValue()) {
+        std::string value = userVar.GetString();
+        if (value != inputText)
+            ForgetRefusal();
+        inputText = std::move(value);
+    }
     text = inputText;
     if (HasKeyFocus())
         text += UISystem::GetBlinkCursor();
@@ -93,9 +97,17 @@ bool UITextInput::HandleKey(int32_t key, bool down)
             return true;
         inputText += c;
     }
-    if (HasValue())
+    if (HasValue() && userVar.GetString() != inputText) {
         userVar.SetString(inputText);
+        ForgetRefusal();
+    }
     return true;
+}
+
+void UITextInput::ForgetRefusal()
+{
+    if (gUserVarSystem && gUserVarSystem->IsReady() && !gUserVarSystem->GetStringByName("LastError").empty())
+        gUserVarSystem->SetStringByName("LastError", "");
 }
 
 bool UITextInput::ReadProperty(const std::string& key, TextParser& parser)
