@@ -519,7 +519,7 @@ bool UIWidget::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     // A mouse button fires a hot key only through the bindings, never by its number.
     if ((hotKey != -1 || altHotKey != -1) && down &&
         (UIWidgetMouseBound(hotKey, button) || UIWidgetMouseBound(altHotKey, button))) {
-        RunCommandList(commands);
+        RunClickCommands();
         return true;
     }
     if (!canClick)
@@ -539,7 +539,7 @@ bool UIWidget::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
             RunCommandList(failCommands);
             return true;
         }
-        RunCommandList(commands);
+        RunClickCommands();
         OnActivate();
         if (selectable)
             selected = !selected;
@@ -586,7 +586,7 @@ bool UIWidget::HandleHotKey(int32_t key, bool down, bool repeat)
         return false;
     if ((hotKey != -1 || altHotKey != -1) && down &&
         (key == hotKey || key == altHotKey || UIWidgetKeyBound(hotKey, key) || UIWidgetKeyBound(altHotKey, key))) {
-        RunCommandList(commands);
+        RunClickCommands();
         OnActivate();
         return true;
     }

@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/ScreenConversion.h"
 #include "core/DatabaseEntry.h"
+#include "entities/Actor.h"
 
 #include <cmath>
 
@@ -159,6 +160,48 @@ DropPost
     ASSERT_EQ(shown->covenantIndex, -1);
     letGoOverThePost(10);
     EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(post->entityNumber) + " 2 0"}));
+}
+
+// An item let go over the portrait of the player's party member is forced on that member: the
+// slot takes the drop, the request names the member, and the drag ends.
+TEST_F(ItemSlotRequests, AnItemLetGoOverAPartyMembersPortraitIsForcedOnTheMember)
+{
+    StartWithMenu(std::string(kItemSlotMenu) +
+                      "Widget { internalName Member entityType PartyMember entityIndex 0 canClick 1 position 300 100 size 32 32 }\n",
+                  "", R"(
+Salve
+{
+    Type Item
+    ItemType Other
+    CanForceUse 1
+}
+ArchetypeFolk
+{
+    Type MonsterArchetype
+}
+ActorFolk
+{
+    Type Actor
+    Npc 1
+}
+MonsterFolk
+{
+    Type MonsterType
+    Archetype ArchetypeFolk
+    Definition ActorFolk
+}
+)");
+    Give("Salve", InventoryGroupIndex::Bag1, 0);
+    auto* folk = Spawn<Actor>(hostPlayer->position.x + 60.0f, hostPlayer->position.y, hostPlayer->position.level);
+    folk->SetUpFromMonsterType(gameData.FindMonsterType("MonsterFolk"), 2, false);
+    Sync();
+    ASSERT_NE(gameClient->GetEntity(folk->entityNumber), nullptr);
+    player->party = {folk->entityNumber};
+    Press(10, 10);
+    ASSERT_EQ(ui->dragWidget, &Slot("Cell0"));
+    EXPECT_TRUE(Press(310, 110));
+    EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(folk->entityNumber) + " 2 0"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
 }
 
 TEST_F(ItemSlotRequests, AnItemThatMustStayIsNeitherStashedNorDropped)

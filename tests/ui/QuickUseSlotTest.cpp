@@ -1,6 +1,8 @@
 // Quick-use slots over a joined player: skills and items dropped on them are kept in the player's quick-use table and used by a right press or the hot key, entries move between slots, an item that runs out is followed back, an item whose timer runs out raises its use hint once, and hostile indices grow nothing.
 #include "ui/SkillSlotWorld.h"
 
+#include "entities/Actor.h"
+
 #include "support/LogLines.h"
 #include "core/LocSystem.h"
 
@@ -290,4 +292,61 @@ TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnce)
     EXPECT_EQ(player->GetUseHints()[0].icon, held->texture.GetValue());
     ui->Update(0.1f);
     EXPECT_EQ(hinted(held), 1) << "raised once, not once a frame";
+}
+
+// A quick-use entry dragged over the portrait of the player's party member is forced on it by the
+// item it holds; the drag ends and the entry stays in its slot.
+TEST_F(UseSlot, AnEntryLetGoOverAPartyMembersPortraitForcesItsItemOnTheMember)
+{
+    StartWorldOnly("", std::string(kItemSlotRecords) + kSkillSlotRecords + R"(
+Salve
+{
+    Type Item
+    ItemType Other
+    CanForceUse 1
+}
+ArchetypeFolk
+{
+    Type MonsterArchetype
+}
+ActorFolk
+{
+    Type Actor
+    Npc 1
+}
+MonsterFolk
+{
+    Type MonsterType
+    Archetype ArchetypeFolk
+    Definition ActorFolk
+}
+)");
+    ServerCommands::Register(host->GetClientCommands());
+    Join();
+    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 6);
+    folder.Write("Assets/UI/slots.mnu", std::string(kUseSlotMenu) +
+                                           "Widget { internalName Member entityType PartyMember entityIndex 0 canClick 1 "
+                                           "position 300 200 size 32 32 }\n");
+    ui = std::make_unique<UISystem>();
+    gUISystem = ui.get();
+    ui->SetGameView(&view);
+    ui->RegisterCommands();
+    ui->PushMenuByName("Slots");
+    Give("Salve", InventoryGroupIndex::Bag1, 0);
+    auto* folk = Spawn<Actor>(hostPlayer->position.x + 60.0f, hostPlayer->position.y, hostPlayer->position.level);
+    folk->SetUpFromMonsterType(gameData.FindMonsterType("MonsterFolk"), 2, false);
+    Sync();
+    ASSERT_NE(gameClient->GetEntity(folk->entityNumber), nullptr);
+    Press(10, 10);
+    Press(10, 210);
+    ASSERT_EQ(Record(0)[0], UIUseSlot::kKindItem);
+    Sync();
+    // The party as the player's part of the update would bring it.
+    player->party = {folk->entityNumber};
+    Press(10, 210);
+    ASSERT_EQ(ui->dragWidget, &Use("Use0"));
+    EXPECT_TRUE(Press(310, 210));
+    EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(folk->entityNumber) + " 2 0"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    EXPECT_EQ(Record(0)[0], UIUseSlot::kKindItem) << "the entry stays in its slot";
 }
