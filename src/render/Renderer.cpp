@@ -314,8 +314,9 @@ void Renderer::LoadFontsAndTextures()
     for (int32_t i = 0; i < kStandardTextureCount; ++i) {
         std::string name = gGameData->GetNameById(kRendererStandardTextureKeys[i]);
         // The shadow, tints and glows are laid on the ground and on models; the others are the
-        // pictures the menus and the maps draw with, on the screen's plane.
-        int32_t usage = i >= kStandardShadow ? TextureUsage::AlphaBlended : TextureUsage::Overlay;
+        // menus' pictures, whose files the maps also bind as they are (a soft pin shrunk to a few
+        // pixels would not survive a compressed cache).
+        int32_t usage = i >= kStandardShadow ? TextureUsage::AlphaBlended : TextureUsage::OverlayUncompressed;
         if (!name.empty())
             LoadTextureByName(name, standardTextures[static_cast<size_t>(i)], usage);
     }

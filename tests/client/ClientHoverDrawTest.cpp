@@ -1,7 +1,7 @@
 // ClientHoverDrawTest -- the models a client entity's draw hands the scene are marked drawn as hovered exactly while it is the thing under the cursor and no secret: its body, its hover tint and the second drawing its status effect's shader asks for.
 #include "client/ClientServicesWorld.h"
 
-#include "client/EntityScene.h"
+#include "client/RecordingEntityScene.h"
 #include "client/StatusEffectClient.h"
 #include "entities/Actor.h"
 #include "rules/GameData.h"
@@ -40,22 +40,6 @@ Frosted
 
 // The hover tint's texture, only passed through.
 constexpr int32_t kTint = 9;
-
-// Keeps the models a draw hands it; every map colour has the one tint.
-class HoverRecordingScene : public EntityScene {
-public:
-    void AddModel(const ModelSurfacesDesc& desc) override { models.push_back(desc); }
-    void AddSprite(const SpriteDesc&) override {}
-    void AddShadow(const WorldPos3&, float) override {}
-    void AddProjectedShadow(const ModelSurfacesDesc&, const WorldPos3&) override {}
-    void AddIcon(const WorldPos3&, float, float, int32_t) override {}
-    void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override {}
-    void AddTagAxes(const WorldPos3&, const Matrix3&) override {}
-    int32_t GetOutlineTexture(int32_t) const override { return kTint; }
-    int32_t GetGlowTexture(int32_t) const override { return -1; }
-    int32_t GetShadowMode() const override { return 0; }
-    std::vector<ModelSurfacesDesc> models;
-};
 
 class ClientHoverDraw : public ClientServices<PlayerClientWorld> {
 protected:
@@ -102,7 +86,8 @@ TEST_F(ClientHoverDraw, EveryModelOfTheThingUnderTheCursorIsDrawnAsHoveredAndNot
         boar->isSecret = c.secret;
         EntityDrawFrame frame;
         frame.hovered = c.hovered;
-        HoverRecordingScene scene;
+        RecordingEntityScene scene;
+        scene.tint = kTint;
         boar->Draw(scene, frame);
         // The body, the frost's second drawing, then the tint when hovered.
         ASSERT_EQ(scene.models.size(), c.tinted ? 3u : 2u) << c.what;

@@ -35,6 +35,24 @@ protected:
         return *shader.stages.back();
     }
 
+    // The whole 640 x 480 space as two triangles with the fixture's shader, every vertex on a
+    // texel's centre: the stages clamp, and a clamped edge would blend in the border.
+    DeviceBatch WholeScreenBatch()
+    {
+        DeviceBatch batch;
+        batch.shader = &shader;
+        const float corners[4][2] = {{0, 0}, {640, 0}, {640, 480}, {0, 480}};
+        for (const auto& corner : corners) {
+            DeviceVertex vertex;
+            vertex.position[0] = corner[0];
+            vertex.position[1] = corner[1];
+            vertex.texCoord[0] = vertex.texCoord[1] = 0.5f;
+            batch.vertices.push_back(vertex);
+        }
+        batch.indexes = {0, 1, 2, 0, 2, 3};
+        return batch;
+    }
+
     void Begin2D()
     {
         device->AcquireContext();
@@ -63,18 +81,7 @@ TEST_F(StageDrawerGLTest, TwoStagesAddUpOnTheScreen)
     second.dstBlend = GL_ONE;
     second.constantColor = Color{1.0f, 1.0f, 1.0f};
 
-    DeviceBatch batch;
-    batch.shader = &shader;
-    const float corners[4][2] = {{0, 0}, {640, 0}, {640, 480}, {0, 480}};
-    for (const auto& corner : corners) {
-        DeviceVertex vertex;
-        vertex.position[0] = corner[0];
-        vertex.position[1] = corner[1];
-        // The texel's centre: the stages clamp, and a clamped edge would blend in the border.
-        vertex.texCoord[0] = vertex.texCoord[1] = 0.5f;
-        batch.vertices.push_back(vertex);
-    }
-    batch.indexes = {0, 1, 2, 0, 2, 3};
+    DeviceBatch batch = WholeScreenBatch();
     batch.stages.resize(2);
     batch.stages[0].stage = shader.stages[0].get();
     batch.stages[0].textureId = redTexture;
@@ -232,17 +239,7 @@ TEST_F(StageDrawerGLTest, AHoveredModelIsLitBrighterThanTheSameModelNotHovered)
         settings.betterLighting = c.betterLighting;
         device->SetDrawSettings(settings);
         for (bool hovered : {false, true}) {
-            DeviceBatch batch;
-            batch.shader = &shader;
-            const float corners[4][2] = {{0, 0}, {640, 0}, {640, 480}, {0, 480}};
-            for (const auto& corner : corners) {
-                DeviceVertex vertex;
-                vertex.position[0] = corner[0];
-                vertex.position[1] = corner[1];
-                vertex.texCoord[0] = vertex.texCoord[1] = 0.5f;
-                batch.vertices.push_back(vertex);
-            }
-            batch.indexes = {0, 1, 2, 0, 2, 3};
+            DeviceBatch batch = WholeScreenBatch();
             batch.stages.resize(1);
             batch.stages[0].stage = shader.stages[0].get();
             batch.stages[0].textureId = texture;

@@ -4,7 +4,6 @@
 #include "client/ClientApp.h"
 #include "client/ScreenConversion.h"
 #include "core/DatabaseEntry.h"
-#include "entities/Actor.h"
 
 #include <cmath>
 
@@ -166,36 +165,12 @@ DropPost
 // slot takes the drop, the request names the member, and the drag ends.
 TEST_F(ItemSlotRequests, AnItemLetGoOverAPartyMembersPortraitIsForcedOnTheMember)
 {
-    StartWithMenu(std::string(kItemSlotMenu) +
-                      "Widget { internalName Member entityType PartyMember entityIndex 0 canClick 1 position 300 100 size 32 32 }\n",
-                  "", R"(
-Salve
-{
-    Type Item
-    ItemType Other
-    CanForceUse 1
-}
-ArchetypeFolk
-{
-    Type MonsterArchetype
-}
-ActorFolk
-{
-    Type Actor
-    Npc 1
-}
-MonsterFolk
-{
-    Type MonsterType
-    Archetype ArchetypeFolk
-    Definition ActorFolk
-}
-)");
+    StartWithMenu(std::string(kItemSlotMenu) + "Widget { internalName Member entityType PartyMember entityIndex 0 "
+                                               "canClick 1 position 300 100 size 32 32 }\n",
+                  "", kFolkRecords);
     Give("Salve", InventoryGroupIndex::Bag1, 0);
-    auto* folk = Spawn<Actor>(hostPlayer->position.x + 60.0f, hostPlayer->position.y, hostPlayer->position.level);
-    folk->SetUpFromMonsterType(gameData.FindMonsterType("MonsterFolk"), 2, false);
-    Sync();
-    ASSERT_NE(gameClient->GetEntity(folk->entityNumber), nullptr);
+    Actor* folk = AddFolk();
+    // The party as the player's part of the update would bring it.
     player->party = {folk->entityNumber};
     Press(10, 10);
     ASSERT_EQ(ui->dragWidget, &Slot("Cell0"));

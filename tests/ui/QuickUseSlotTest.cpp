@@ -1,8 +1,6 @@
 // Quick-use slots over a joined player: skills and items dropped on them are kept in the player's quick-use table and used by a right press or the hot key, entries move between slots, an item that runs out is followed back, an item whose timer runs out raises its use hint once, and hostile indices grow nothing.
 #include "ui/SkillSlotWorld.h"
 
-#include "entities/Actor.h"
-
 #include "support/LogLines.h"
 #include "core/LocSystem.h"
 
@@ -298,45 +296,11 @@ TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnce)
 // item it holds; the drag ends and the entry stays in its slot.
 TEST_F(UseSlot, AnEntryLetGoOverAPartyMembersPortraitForcesItsItemOnTheMember)
 {
-    StartWorldOnly("", std::string(kItemSlotRecords) + kSkillSlotRecords + R"(
-Salve
-{
-    Type Item
-    ItemType Other
-    CanForceUse 1
-}
-ArchetypeFolk
-{
-    Type MonsterArchetype
-}
-ActorFolk
-{
-    Type Actor
-    Npc 1
-}
-MonsterFolk
-{
-    Type MonsterType
-    Archetype ArchetypeFolk
-    Definition ActorFolk
-}
-)");
-    ServerCommands::Register(host->GetClientCommands());
-    Join();
-    hostPlayer->inventory->ResizeBag(InventoryGroupIndex::Bag1, 6);
-    folder.Write("Assets/UI/slots.mnu", std::string(kUseSlotMenu) +
-                                           "Widget { internalName Member entityType PartyMember entityIndex 0 canClick 1 "
-                                           "position 300 200 size 32 32 }\n");
-    ui = std::make_unique<UISystem>();
-    gUISystem = ui.get();
-    ui->SetGameView(&view);
-    ui->RegisterCommands();
-    ui->PushMenuByName("Slots");
+    StartWithMenu(std::string(kUseSlotMenu) + "Widget { internalName Member entityType PartyMember entityIndex 0 "
+                                              "canClick 1 position 300 200 size 32 32 }\n",
+                  "", std::string(kSkillSlotRecords) + kFolkRecords);
     Give("Salve", InventoryGroupIndex::Bag1, 0);
-    auto* folk = Spawn<Actor>(hostPlayer->position.x + 60.0f, hostPlayer->position.y, hostPlayer->position.level);
-    folk->SetUpFromMonsterType(gameData.FindMonsterType("MonsterFolk"), 2, false);
-    Sync();
-    ASSERT_NE(gameClient->GetEntity(folk->entityNumber), nullptr);
+    Actor* folk = AddFolk();
     Press(10, 10);
     Press(10, 210);
     ASSERT_EQ(Record(0)[0], UIUseSlot::kKindItem);
