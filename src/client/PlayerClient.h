@@ -94,7 +94,7 @@ public:
     void SetClassIndex(int32_t index) override;
 
     // ---- The character file (PlayerClientFile.cpp) ----------------------------------------------
-    static constexpr int32_t kFileVersion = 53;
+    static constexpr int32_t kFileVersion = 54;
     // The user folder that holds every file named after a character.
     static constexpr const char* kCharacterFolder = "chars";
     // "chars/<base>.<ending>" for a base made by CharacterFileBase.
@@ -366,6 +366,9 @@ public:
     std::vector<bool> hintsSeen;
     std::vector<bool> discoveredLevels;
     std::vector<bool> characterFlags;
+    // The host's record of the skill levels whose gifts the character has had, carried as the
+    // host words it ({level stat, level} pairs) into the character's file and back at joining.
+    std::vector<int32_t> skillGiftLevels;
     std::string levelName;
     // The message log as the character file holds it (a count, then the lines): the screen's
     // text events read it when the game starts (ClientApp::StartClient) and write it again at the
@@ -428,6 +431,7 @@ private:
         std::vector<bool> characterFlags;
         int32_t music = -1;
         float musicVolume = 0.0f;
+        std::vector<int32_t> skillGiftLevels;
     };
     struct CharacterRecord;
 

@@ -27,6 +27,8 @@ constexpr int32_t kPlayerFileCountedStatsVersion = 50;
 constexpr int32_t kPlayerFileCountedBlockVersion = 52;
 // The first version whose message log carries its own byte count: a damaged log costs only itself.
 constexpr int32_t kPlayerFileCountedLogVersion = 53;
+// The first version that ends with the host's record of the skill levels whose gifts were had.
+constexpr int32_t kPlayerFileSkillGiftsVersion = 54;
 constexpr int32_t kPlayerFileFacings = 8;
 
 // The text events read a message log; a log they would refuse is not kept.
@@ -85,6 +87,7 @@ struct PlayerClient::CharacterRecord {
     std::vector<bool> discoveredLevels;
     std::vector<bool> characterFlags;
     std::vector<int32_t> partyRecruitIndices;
+    std::vector<int32_t> skillGiftLevels;
     bool covenantBlockRead = false;
     MessageBuffer messageLog;
     WorldPos position;
@@ -147,6 +150,7 @@ void PlayerClient::WriteCharacter(MessageBuffer& buffer) const
     buffer.WriteBytes(log.Data(), log.Size());
     WriteWorldPos(buffer, position);
     buffer.WriteInt(facing);
+    buffer.WriteIntVector(skillGiftLevels);
 }
 
 std::string PlayerClient::GetSaveName() const
@@ -318,6 +322,8 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
     out.facing = buffer.ReadInt();
     if (buffer.Overrun())
         return damaged("cut short");
+    if (version >= kPlayerFileSkillGiftsVersion && !buffer.ReadIntVector(out.skillGiftLevels))
+        return damaged("skill gifts");
     if (out.facing < 0 || out.facing >= kPlayerFileFacings)
         return damaged("facing");
     return true;
@@ -387,6 +393,7 @@ void PlayerClient::ApplyCharacter(CharacterRecord& record, MessageBuffer& buffer
     if (characterFlags.size() < static_cast<size_t>(CharacterFlag::kCount))
         characterFlags.resize(CharacterFlag::kCount, false);
     partyRecruitIndices = record.partyRecruitIndices;
+    skillGiftLevels = record.skillGiftLevels;
     if (covenantBlock && record.covenantBlockRead)
         covenantBlock->ApplyBlock();
     messageLog = record.messageLog;

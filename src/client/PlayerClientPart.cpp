@@ -75,7 +75,7 @@ bool PlayerClient::ParsePlayerPart(MessageBuffer& buffer)
         return false;
     part.music = buffer.ReadInt();
     part.musicVolume = buffer.ReadFloat();
-    return !buffer.Overrun();
+    return !buffer.Overrun() && buffer.ReadIntVector(part.skillGiftLevels);
 }
 
 void PlayerClient::ApplyPlayerPart(MessageBuffer& buffer)
@@ -117,6 +117,7 @@ void PlayerClient::ApplyPlayerPart(MessageBuffer& buffer)
         characterFlags.resize(CharacterFlag::kCount, false);
     if (!tutorialWasOver && GetCharacterFlag(CharacterFlag::kTutorialOver))
         TriggerHint("TutorialFinishedHints");
+    skillGiftLevels = part.skillGiftLevels;
     if (part.music != musicRecord) {
         musicRecord = part.music;
         musicVolume = part.musicVolume;

@@ -154,4 +154,5 @@ void PlayerClient::WriteLoadedCharacter(MessageBuffer& buffer, int32_t difficult
     buffer.WriteInt(sendPosition ? 1 : 0);
     if (sendPosition)
         WriteWorldPos(buffer, position);
+    buffer.WriteIntVector(skillGiftLevels);
 }

@@ -114,6 +114,9 @@ public:
     bool IsAlerted() const;
     bool HasRallyPoint() const override { return hasRallyPoint; }
     WorldPos GetRallyPoint() const override { return rallyPoint; }
+    // The leader that rises while the party adventures goes back to its adventure level (picked
+    // first when it has none), between two teleports; anyone else stays where it rose.
+    void TeleportMember(Entity& entity) override;
     // Only while adventuring with another covenant: the party comes home.
     void StopSharedAdventure() override;
     // A rival changes no member's stats flatly: its relics and traits work through effects.

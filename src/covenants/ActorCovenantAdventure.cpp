@@ -243,6 +243,16 @@ void ActorCovenant::ReturnHome(bool teleport)
     }
 }
 
+void ActorCovenant::TeleportMember(Entity& entity)
+{
+    Recruit* leader = FindLeaderRecruit();
+    if (activity != Adventuring || !leader || leader->GetActor() != &entity)
+        return;
+    if (leader->assignedLevel == -1)
+        leader->PickAssignedLevel(0);
+    SendToAdventureLevel(*leader);
+}
+
 void ActorCovenant::SendToAdventureLevel(Recruit& recruit)
 {
     Actor* actor = recruit.GetActor();

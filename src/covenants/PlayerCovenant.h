@@ -103,8 +103,9 @@ public:
 
     // ---- Raids (PlayerCovenantDiplomacy.cpp) ------------------------------------------------------
     // The player goes to the target's house and the recruits of the party numbers join it
-    // (numbers outside the slots are skipped, a repeated one joins once); the raid begins when
-    // the player comes near the target's home. Nothing for an index naming no covenant.
+    // (numbers outside the slots are skipped, a repeated one joins once), up to "MaxRaidGroupSize"
+    // with the player; the raid begins when the player comes near the target's home. Nothing for
+    // an index naming no covenant.
     void StartRaid(int32_t target, Player& leader, const std::vector<int32_t>& party);
     // The raid ends: its statistics, the game told, the party and the raid gates gone, everyone
     // home.

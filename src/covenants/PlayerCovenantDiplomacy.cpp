@@ -185,7 +185,7 @@ void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector
     targetCovenant = target;
     leader.DismissCompanions();
     std::vector<int32_t> joined;
-    int32_t limit = gGameData ? gGameData->GetTuning().maxAdventureGroupSize : 0;
+    int32_t limit = gGameData ? gGameData->GetTuning().maxRaidGroupSize : 0;
     for (int32_t number : party) {
         // The numbers come from the client: a number outside the slots, or one already in, is skipped.
         Actor* actor = GetRecruitActor(number);
@@ -193,7 +193,9 @@ void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector
             continue;
         joined.push_back(number);
         leader.AddToParty(actor, limit);
-        if (Entity* lifestone = raided->GetLifestone())
+        // Mended: a recruit the full party turned away was still set on the target's lifestone,
+        // and went off to attack it alone.
+        if (Entity* lifestone = raided->GetLifestone(); lifestone && actor->GetLeader() == &leader)
             actor->AddToHateList(lifestone);
     }
     raidUnderway = false;

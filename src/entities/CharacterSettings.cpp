@@ -118,6 +118,22 @@ bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, const ItemPtrList& gat
     if (hasPosition && (!ReadWorldPos(buffer, position) || !CharacterSettingsGateLevelKnown(position) ||
                         position.level == -1))
         return CharacterSettingsRefuse("position");
+    return ReadSkillGiftLevels(buffer);
+}
+
+bool CharacterSettings::ReadSkillGiftLevels(MessageBuffer& buffer)
+{
+    std::vector<int32_t> words;
+    if (!CharacterSettingsReadInts(buffer, words) || words.size() % 2 != 0 ||
+        words.size() > static_cast<size_t>(2 * (kLastSkillStat - kFirstSkillStat + 1)))
+        return CharacterSettingsRefuse("skill gift count");
+    for (size_t i = 0; i < words.size(); i += 2) {
+        int32_t stat = words[i];
+        int32_t level = words[i + 1];
+        if (stat < kFirstSkillStat || stat > kLastSkillStat || level < 0 || level > kMaxTrainedValue)
+            return CharacterSettingsRefuse("skill gift outside the skills");
+        skillGiftLevels.emplace_back(stat, level);
+    }
     return true;
 }
 

@@ -25,7 +25,8 @@ class MessageBuffer;
 //        raid gate positions and the explored levels; int difficulty, uint world word; int
 //        same-world marker and, when set, the flags of both saved gate lists and the party as
 //        indices into the covenant's recruits, else the flags of the second list; int position
-//        marker and, when set, a position.
+//        marker and, when set, a position; the skill gift record: an int count (even, at most
+//        120) of words, {int level stat, int highest level given} each.
 // Inventory and quests are the saved forms by index, read as file version 51.
 struct CharacterSettings {
     static constexpr int32_t kRecordVersion = 51;
@@ -80,6 +81,7 @@ struct CharacterSettings {
     std::vector<int32_t> recruitIndices;
     bool hasPosition = false;
     WorldPos position;
+    std::vector<std::pair<int32_t, int32_t>> skillGiftLevels;  // {level stat, level}
 
 private:
     bool ReadNew(MessageBuffer& buffer, bool withSkillBonuses);
@@ -87,5 +89,6 @@ private:
     bool ReadQuests(MessageBuffer& buffer);
     bool ReadGates(MessageBuffer& buffer);
     bool ReadParty(MessageBuffer& buffer, const ItemPtrList& gateRecords);
+    bool ReadSkillGiftLevels(MessageBuffer& buffer);
     bool CheckLoadedValues() const;
 };

@@ -416,7 +416,7 @@ bool GameServices::AreAllMonstersDead() const
 }
 
 void GameServices::SpawnSoulStone(Sentient&, int32_t) {}
-void GameServices::AddNpcChat(int32_t, std::string_view) {}
+void GameServices::AddDynamicNpcChat(int32_t, std::string_view, int32_t) {}
 
 const BehaviorStackList& GameServices::GetBehaviorStacks() const
 {

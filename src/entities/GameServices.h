@@ -350,8 +350,9 @@ public:
     virtual bool AreAllMonstersDead() const;
     // A soul stone at the player holding the game's share of the experience debt.
     virtual void SpawnSoulStone(Sentient& player, int32_t debt);
-    // The town NPCs get a dynamic chat line of the kind about the text.
-    virtual void AddNpcChat(int32_t kind, std::string_view text);
+    // Each town NPC of the type (0: all) may pick up a dynamic line of the dialog type about the
+    // subject.
+    virtual void AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter);
 
     // Ended status effects wait here for the next one any sentient makes: a sentient at a new
     // peak of renewals takes what others let go. An effect given is recycled first; beyond the

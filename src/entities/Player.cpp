@@ -17,6 +17,7 @@
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/SoulStone.h"
 #include "entities/Vendor.h"
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
@@ -36,7 +37,6 @@ constexpr int32_t kPlayerLivesKind = 2;
 constexpr float kPlayerResurrectVolume = 100.0f;
 constexpr const char* kPlayerResurrectSound = "Sounds/Player/resurrect.ogg";
 constexpr const char* kPlayerRegenEffect = "StatusEffectBasicRegen";
-constexpr const char* kPlayerSoulStoneRecord = "ObjectSoulStone";
 // The kind of the town NPCs' chat line about a player's death.
 constexpr int32_t kPlayerDeathChatKind = 24;
 // The bags a new character's inventory sizes itself; bags 0 and 25 take their sizes from the
@@ -515,7 +515,7 @@ void Player::OnDeath(Entity* killer)
     if (!byCovenant) {
         LeaveSoulStone(AddXpDebtOnDeath());
         if (gGameServices)
-            gGameServices->AddNpcChat(kPlayerDeathChatKind, playerName);
+            gGameServices->AddDynamicNpcChat(kPlayerDeathChatKind, playerName, 0);
     }
     if (const DatabaseEntry* named = killer ? killer->GetNetRecord() : nullptr)
         QueueLine(StringFormat("death %d", named->GetId()));
@@ -524,7 +524,7 @@ void Player::OnDeath(Entity* killer)
 
 void Player::LeaveSoulStone(int32_t debt)
 {
-    if (gGameServices && gDatabase && gDatabase->FindEntryByName(kPlayerSoulStoneRecord))
+    if (gGameServices && gDatabase && gDatabase->FindEntryByName(SoulStone::kRecordName))
         gGameServices->SpawnSoulStone(*this, debt);
 }
 

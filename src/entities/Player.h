@@ -76,6 +76,8 @@ struct PlayerSpree {
 class Player : public Sentient {
 public:
     static constexpr int32_t kItemTimerCount = 5;
+    // The skill level stats Skill1 .. Skill60.
+    static constexpr int32_t kSkillLevelStats = 60;
     static constexpr int32_t kMillisecondsPerDay = 86400000;
     // A client move shorter than this in both x and y on the same level is noise.
     static constexpr float kMinimumMove = 0.01f;
@@ -323,6 +325,10 @@ public:
     std::array<RandomTimer, kItemTimerCount> itemTimers{};
     std::vector<bool> exploredLevels;
     std::vector<bool> characterFlags;
+    // By skill level stat (from Skill1), the highest level whose gifts the character has had:
+    // a level's gifts come the first time it is reached, however often the skill is lowered
+    // and raised again. The character's file keeps it.
+    std::array<int32_t, kSkillLevelStats> skillGiftLevels{};
     WorldPos playerGatePosition;
     WorldPos raidGatePosition;
     bool moveTargetValid = false;
@@ -350,6 +356,8 @@ private:
     void LeaveSoulStone(int32_t debt);
     void PrepareTeleport();
     void ResetRecruitQuests();
+    // The recruit quest's NPC joins the covenant; false, with the refusal sent, when it cannot.
+    bool TakeOnQuestRecruit(const EntityQuest& quest, Sentient* npc);
     void ApplyScoreFactor(float factor);
     int32_t FindQuestSlot(int32_t questNumber) const;
     bool OfferQuestItem(const Item& item);
@@ -378,6 +386,13 @@ private:
     void ApplyNewCharacter(const CharacterSettings& settings);
     void ApplyLoadedCharacter(CharacterSettings& settings);
     void ApplySkillBonus(int32_t stat, int32_t level);
+    // The skill's level gifts (its ApplyLevel) when the level stat reaches the level for the
+    // first time.
+    void ReachSkillLevel(Skill& skill, int32_t stat, int32_t level);
+    // The gift record as the player part and the character's file carry it: a count, then a
+    // level stat and its level for each stat that had a gift.
+    void WriteSkillGiftLevels(MessageBuffer& buffer) const;
+    void ApplySkillGiftLevels(const CharacterSettings& settings);
     void RunLightSetUp();
     void RunFullSetUp();
     void ResetQuestSlots();

@@ -313,7 +313,7 @@ void Player::RaiseSkill(int32_t tree, int32_t index)
     stats.SubtractFloored(CharacterStat::SkillPointsLeft, points);
     stats.SubtractFloored(CharacterStat::Money, money);
     if (auto* raised = dynamic_cast<Skill*>(skill))
-        raised->ApplyLevel(level + 1);
+        ReachSkillLevel(*raised, stat, level + 1);
     RecalculateStats(false);
 }
 
@@ -503,5 +503,5 @@ void Player::OnItemRemoved(int32_t bag, int32_t slot, Item*)
 void Player::OnItemIdentified(Item* item)
 {
     if (item && item->GetQuality() >= ItemRarity::Set && gGameServices)
-        gGameServices->AddNpcChat(kPlayerItemChatKind, item->GetDisplayName());
+        gGameServices->AddDynamicNpcChat(kPlayerItemChatKind, item->GetDisplayName(), 0);
 }

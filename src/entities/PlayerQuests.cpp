@@ -103,26 +103,35 @@ void Player::CompleteQuest(int32_t questNumber)
     EntityQuest* quest = GetQuestSlot(slot);
     if (!quest || quest->turnedIn)
         return;
-    if (quest->type == EntityQuest::kRecruitType) {
-        EntityCovenant* covenant = GetCovenant();
-        if (!covenant)
-            return;
-        if (GetCharacterFlag(CharacterFlag::kLoner)) {
-            SendMessage("$$LonerChallengeWarning$$", kPlayerQuestRefusalKind);
-            return;
-        }
-        if (!npc || !covenant->HasRoomForRecruit()) {
-            SendMessage("$$AlreadyHaveMaxCovenantRecruits$$", kPlayerQuestRefusalKind);
-            return;
-        }
-        AddRecruit(npc, CountCompanions() < GetPartyLimit() - 1);
-    }
+    if (quest->type == EntityQuest::kRecruitType && !TakeOnQuestRecruit(*quest, npc))
+        return;
     int32_t number = quest->questId;
     quest->PayReward(*this);
     if (gGameServices)
         gGameServices->OnQuestTurnedIn(number, *this);
     statistics.Add(PlayerStatistic::QuestsCompleted, 1);
     quest->Reset();
+}
+
+// A recruit the player took on already ("recruit") leaves only the hand-in to do.
+bool Player::TakeOnQuestRecruit(const EntityQuest& quest, Sentient* npc)
+{
+    EntityCovenant* covenant = GetCovenant();
+    if (!covenant)
+        return false;
+    const Entity* recruit = quest.GetTargetEntity();
+    if (recruit && recruit->covenantIndex == covenantIndex)
+        return true;
+    if (GetCharacterFlag(CharacterFlag::kLoner)) {
+        SendMessage("$$LonerChallengeWarning$$", kPlayerQuestRefusalKind);
+        return false;
+    }
+    if (!npc || !covenant->HasRoomForRecruit()) {
+        SendMessage("$$AlreadyHaveMaxCovenantRecruits$$", kPlayerQuestRefusalKind);
+        return false;
+    }
+    AddRecruit(npc, CountCompanions() < GetPartyLimit() - 1);
+    return true;
 }
 
 void Player::TurnInQuest(int32_t questIndex, bool byPlayer)

@@ -93,6 +93,19 @@ void Player::WritePlayerPart(MessageBuffer& buffer)
     buffer.WriteBoolVector(characterFlags);
     buffer.WriteInt(intensity.GetMusicId());
     buffer.WriteFloat(intensity.GetVolume());
+    WriteSkillGiftLevels(buffer);
+}
+
+void Player::WriteSkillGiftLevels(MessageBuffer& buffer) const
+{
+    auto given = std::count_if(skillGiftLevels.begin(), skillGiftLevels.end(), [](int32_t level) { return level > 0; });
+    buffer.WriteInt(static_cast<int32_t>(2 * given));
+    for (int32_t i = 0; i < kSkillLevelStats; ++i) {
+        if (skillGiftLevels[static_cast<size_t>(i)] <= 0)
+            continue;
+        buffer.WriteInt(CharacterStat::Skill1 + i);
+        buffer.WriteInt(skillGiftLevels[static_cast<size_t>(i)]);
+    }
 }
 
 void Player::OnAnimationEvent(int32_t animation, int32_t signal, int32_t frame)
@@ -175,7 +188,29 @@ void Player::ApplySkillBonus(int32_t stat, int32_t amount)
     if (!skill)
         return;
     for (int32_t level = before + 1; level <= stats.Get(stat); ++level)
-        skill->ApplyLevel(level);
+        ReachSkillLevel(*skill, stat, level);
+}
+
+// Mended: lowering a skill and raising it again gave its level's item again, without end.
+void Player::ReachSkillLevel(Skill& skill, int32_t stat, int32_t level)
+{
+    int32_t at = stat - CharacterStat::Skill1;
+    if (at < 0 || at >= kSkillLevelStats || level <= skillGiftLevels[static_cast<size_t>(at)])
+        return;
+    skillGiftLevels[static_cast<size_t>(at)] = level;
+    skill.ApplyLevel(level);
+}
+
+// A character saved before its file kept the record had the gifts of every level it held.
+void Player::ApplySkillGiftLevels(const CharacterSettings& settings)
+{
+    skillGiftLevels.fill(0);
+    for (const auto& [stat, level] : settings.skillGiftLevels)
+        skillGiftLevels[static_cast<size_t>(stat - CharacterStat::Skill1)] = level;
+    for (int32_t i = 0; i < kSkillLevelStats; ++i) {
+        int32_t& given = skillGiftLevels[static_cast<size_t>(i)];
+        given = std::max(given, stats.Get(CharacterStat::Skill1 + i));
+    }
 }
 
 void Player::ApplyLoadedCharacter(CharacterSettings& settings)
@@ -185,6 +220,7 @@ void Player::ApplyLoadedCharacter(CharacterSettings& settings)
     // The class word of the stats follows the class the record names.
     stats.Set(CharacterStat::Class, settings.classIndex);
     PlayerRecordCopyInto(statistics, settings.statistics);
+    ApplySkillGiftLevels(settings);
     inventory->CopyFrom(*settings.inventory);
     ApplyBagSizes();
     for (size_t i = 0; i < questSlots.size(); ++i)

@@ -3,11 +3,13 @@
 
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
+#include "core/DebugSystem.h"
 #include "core/LocSystem.h"
 #include "core/RandomSystem.h"
 #include "core/StringUtil.h"
 #include "entities/GameServices.h"
 #include "entities/Item.h"
+#include "entities/ItemGround.h"
 #include "entities/Sentient.h"
 #include "entities/StatusEffect.h"
 #include "rules/CharacterClass.h"
@@ -20,6 +22,9 @@
 #include <cmath>
 
 namespace {
+
+// The kind of the notice that a skill's item lies at its owner's feet.
+constexpr int32_t kSkillItemNoticeKind = 4;
 
 struct SkillRefusal {
     const char* key;
@@ -448,6 +453,16 @@ void Skill::AddItemFromList(Sentient& owner) const
     std::unique_ptr<ItemBase> given(made.release());
     for (int32_t bag = InventoryGroupIndex::Bag1; given && bag <= InventoryGroupIndex::Bag4; ++bag)
         owner.GiveItem(given, bag);
+    if (!given)
+        return;
+    // Mended: a store that found no room in the bags was destroyed in silence.
+    std::unique_ptr<Item> left(static_cast<Item*>(given.release()));
+    ItemGround::Drop(owner.position, left, false, false, true);
+    if (left)
+        DebugSystem::Print(kPrintWarning, "No room for the skill's item %s, in the bags or on the ground\n",
+                           left->GetEntry() ? std::string(left->GetEntry()->GetName()).c_str() : "");
+    else
+        owner.SendMessage("$$NoRoomInInventory$$", kSkillItemNoticeKind);
 }
 
 bool Skill::IsActiveFor(const Sentient& user) const

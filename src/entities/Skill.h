@@ -144,7 +144,8 @@ private:
     // The owner's worn item of "UpgradeItemType" is made anew, one item level higher.
     void UpgradeOwnersItem(Sentient& owner) const;
     // One record of the "AddItemInList" record's "Item" lines, drawn on stream 0, made at the
-    // owner's level and given into its carried bags.
+    // owner's level and given into its carried bags; with no room there it is dropped at the
+    // owner's feet, and the owner told.
     void AddItemFromList(Sentient& owner) const;
     // The skill's monsters of the level around the centre, each hating the entity when given.
     void SummonAround(const WorldPos& centre, int32_t level, Entity* hated) const;

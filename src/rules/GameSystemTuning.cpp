@@ -23,6 +23,7 @@ struct Key {
 };
 
 constexpr Key<int32_t> kIntKeys[] = {
+    {"MaxRaidGroupSize", &G::maxRaidGroupSize},
     {"MaxAdventureGroupSize", &G::maxAdventureGroupSize},
     {"LevelTileWidth", &G::levelTileWidth},
     {"LevelTileHeight", &G::levelTileHeight},

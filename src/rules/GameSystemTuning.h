@@ -199,9 +199,11 @@ struct GameSystemTuning {
     float moneyPerSkillPoint = 0.0f;
     std::array<int32_t, kAttributeCount> attributeCap{};  // a cap below 1 means none
 
-    // Requests of the players: party size, and the seconds an identification or a chest opening
-    // takes (a base at equal levels, per level of difference, and a floor).
+    // Requests of the players: party size (and a raid's, the leader counted), and the seconds an
+    // identification or a chest opening takes (a base at equal levels, per level of difference,
+    // and a floor).
     int32_t maxAdventureGroupSize = 0;
+    int32_t maxRaidGroupSize = 0;
     float minIdentifyTime = 0.0f;
     float baseIdentifyTime = 0.0f;
     float identifyTimeIncreasePerLevel = 0.0f;

@@ -18,6 +18,7 @@
 #include "entities/Entity.h"
 #include "entities/Item.h"
 #include "entities/Sentient.h"
+#include "entities/SoulStone.h"
 #include "entities/Trap.h"
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantDefinition.h"
@@ -682,6 +683,14 @@ void Game::GetTradeValues(float& first, float& second) const
 
 void Game::QueueClientCommand(std::string_view line)
 {
+    if (requestPlayer != -1) {
+        if (requestUsed + line.size() + 1 > requestRoom) {
+            QueueClientCommandFor(requestPlayer, line);
+            ++requestHeldBack;
+            return;
+        }
+        requestUsed += line.size() + 1;
+    }
     // A step that runs out of spares has reached a new peak of lines: a few more are made with
     // it, so that the steps near that peak find spares.
     if (spareLines.empty())
@@ -714,6 +723,21 @@ void Game::ClearClientLines()
 void Game::QueueClientCommandFor(int32_t playerNumber, std::string_view line)
 {
     playerLines.emplace_back(playerNumber, std::string(line));
+}
+
+void Game::BeginRequestLines(int32_t playerNumber, size_t room)
+{
+    requestPlayer = playerNumber;
+    requestRoom = room;
+    requestUsed = 0;
+    requestHeldBack = 0;
+}
+
+void Game::EndRequestLines(size_t& used, int32_t& heldBack)
+{
+    used = requestUsed;
+    heldBack = requestHeldBack;
+    requestPlayer = -1;
 }
 
 void Game::QueueSoundAtFirstPlayer(std::string_view name, float radius, float value)
@@ -760,7 +784,7 @@ double Game::GetGameTime() const
 
 float Game::GetExperienceLossFraction() const
 {
-    return 0.0f;
+    return xpDebtPerDeath;
 }
 
 float Game::GetCombatEventTime() const
@@ -772,4 +796,17 @@ void Game::AddUnlock(std::string_view name)
 {
     if (!name.empty() && std::find(unlocks.begin(), unlocks.end(), name) == unlocks.end())
         unlocks.emplace_back(name);
+}
+
+void Game::SpawnSoulStone(Sentient& player, int32_t debt)
+{
+    const DatabaseEntry* record = gDatabase ? gDatabase->FindEntryByName(SoulStone::kRecordName) : nullptr;
+    if (!record)
+        return;
+    auto* stone = new SoulStone();
+    stone->SetEntry(record);
+    stone->SetPosition(player.position);
+    stone->SetAmount(static_cast<int32_t>(std::floor(static_cast<double>(soulStoneXpReduction) * debt)));
+    if (AddEntity(stone) == -1)
+        delete stone;
 }

@@ -333,6 +333,9 @@ public:
     // listed twice, and a new world starts with none.
     void AddUnlock(std::string_view name) override;
     const std::vector<std::string>& GetUnlocks() const override { return unlocks; }
+    // A stone of "ObjectSoulStone" where the player fell, holding floor("SoulStoneXpReduction" x
+    // the debt); nothing without the record or room in the table.
+    void SpawnSoulStone(Sentient& player, int32_t debt) override;
 
     // ---- Rule systems told of every kill (GameRuleSystems.cpp) ------------------------------------
     // Not owned; a system already listed is not listed twice.
@@ -502,7 +505,8 @@ public:
     // fractions of the level's size, a missing number 0; every position free again),
     // "PedestalOffset" (x and y in world units, in pedestal order) and
     // "DynamicChatChance", "TownCenter" (in tiles of level 0), "SpawnSteps" (held to
-    // 0..kMaxSpawnSteps, logged) and "SpawnStepDistance" (world units).
+    // 0..kMaxSpawnSteps, logged), "SpawnStepDistance" (world units), and "XpDebtPerDeath" and
+    // "SoulStoneXpReduction" (shares: negative or not a number is 0, logged).
     void LoadTuning();
     // Where the town's weather is felt and a homeless covenant stands.
     const WorldPos& GetTownCenter() const { return townCenter; }
@@ -559,7 +563,7 @@ public:
     // with "DynamicChatChance" a waiting dynamic line, else draws from the general sets.
     const NpcChat* GetNpcChat(Sentient& player, Actor& npc, int32_t dialogType, std::string& line);
     // Each town NPC of the type (0: all) may pick the event up as a dynamic line.
-    void AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter);
+    void AddDynamicNpcChat(int32_t dialogType, std::string_view subject, int32_t npcTypeFilter) override;
     // The first spent record is reused; a line with no time left is spent.
     void AddDynamicChatLine(int32_t npcType, std::string_view text, float seconds);
     void UpdateDynamicChat(float seconds);
@@ -643,6 +647,11 @@ public:
     // so a steady stream of lines makes no new strings.
     void ClearClientLines();
     void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override;
+    // While a client's requests run, what they add to the lines for every client is held to
+    // the room given (bytes, a line counting its length and one); a line past it goes to the
+    // requesting player alone. End gives the bytes used and the lines sent to the player alone.
+    void BeginRequestLines(int32_t playerNumber, size_t room);
+    void EndRequestLines(size_t& used, int32_t& heldBack);
     // The frame's lines for single players, by player number, in order of queuing.
     std::vector<std::pair<int32_t, std::string>>& GetPlayerLines() { return playerLines; }
     // The resource name table: server handles to names, and the handles whose name changed
@@ -739,6 +748,8 @@ private:
     bool AnyQuestSolvable(int32_t level) const;
     // An entry of kind 11 of an accepted offer (GameOffers.cpp).
     void ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second);
+    // Every tutorial trade quest of the list is complete and turned in by the players holding it.
+    void CompleteTutorialTrades();
     // The covenant of the index unless it is missing or destroyed (GameDiplomacy.cpp).
     Covenant* FindLivingCovenant(int32_t index) const;
     void AnnounceTreaty(Covenant& first, Covenant& second, int32_t treaty, int32_t oldTreaty);
@@ -792,6 +803,11 @@ private:
     static constexpr size_t kClientLineBatch = 16;
     void PrepareClientLines(size_t count);
     std::vector<std::pair<int32_t, std::string>> playerLines;
+    // The requesting player while a client's requests run (-1 otherwise), with its room.
+    int32_t requestPlayer = -1;
+    size_t requestRoom = 0;
+    size_t requestUsed = 0;
+    int32_t requestHeldBack = 0;
     std::vector<std::string> resourceNames;
     std::vector<int32_t> changedResourceNames;
     TimedActionList timedActions;
@@ -830,6 +846,10 @@ private:
     WorldPos townCenter;
     int32_t spawnSteps = 0;
     float spawnStepDistance = 0.0f;
+    // The share of the level's experience a death outside the covenants' fights adds to the debt,
+    // and the share of that debt its soul stone holds.
+    float xpDebtPerDeath = 0.0f;
+    float soulStoneXpReduction = 0.0f;
     SafePointer tutor;
     // The record names where the tutor stands; read once, the step asks every time.
     bool tutorSpotGiven = false;

@@ -34,6 +34,17 @@ WorldPos GameMessagesLevelZero(float x, float y)
     return where;
 }
 
+// A share of "GameSystem": one that is negative or not a number would turn a death's debt into
+// a gift, so it counts as none.
+float GameMessagesShare(const DatabaseEntry& entry, const char* key)
+{
+    float share = entry.GetFloat(key, 0.0f);
+    if (std::isfinite(share) && share >= 0.0f)
+        return share;
+    DebugSystem::Print(kPrintWarning, "GameSystem %s %f is no share; 0 is used\n", key, static_cast<double>(share));
+    return 0.0f;
+}
+
 // Up to two numbers separated by blanks; what is missing is 0.
 void GameMessagesParseFractions(std::string_view text, float& x, float& y)
 {
@@ -108,6 +119,8 @@ void Game::LoadTuning()
     dynamicChatChance = 0.0f;
     spawnSteps = 0;
     spawnStepDistance = 0.0f;
+    xpDebtPerDeath = 0.0f;
+    soulStoneXpReduction = 0.0f;
     townCenter = GameMessagesLevelZero(0.0f, 0.0f);
     const DatabaseEntry* entry = gDatabase ? gDatabase->FindEntryByName("GameSystem") : nullptr;
     if (entry) {
@@ -141,6 +154,8 @@ void Game::LoadTuning()
                                kMaxSpawnSteps, spawnSteps);
         float distance = entry->GetFloat("SpawnStepDistance", 0.0f);
         spawnStepDistance = std::isfinite(distance) ? distance : 0.0f;
+        xpDebtPerDeath = GameMessagesShare(*entry, "XpDebtPerDeath");
+        soulStoneXpReduction = GameMessagesShare(*entry, "SoulStoneXpReduction");
     }
     freeCovenantPositions = static_cast<int32_t>(covenantPositions.size());
     WorldPos spot;

@@ -10,6 +10,8 @@
 #include "rules/covenants/CovenantDefinition.h"
 #include "rules/items/InventoryBase.h"
 #include "rules/items/ItemBase.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 
 #include <algorithm>
 
@@ -151,6 +153,9 @@ void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* seco
         return;
     first->OnOfferExecuted(offer, 0, second);
     second->OnOfferExecuted(offer, 1, first);
+    // The tutorial's trade step is a deal the first player's covenant made.
+    if (const Entity* leader = first->GetLeaderEntity(); leader && IsFirstPlayer(*leader))
+        CompleteTutorialTrades();
     for (const TradeOfferEntry& entry : offer.entries) {
         Covenant* giver = GameOffersGiver(entry, first, second);
         Covenant* taker = GameOffersTaker(entry, first, second);
@@ -183,6 +188,18 @@ void Game::ExecuteOffer(const TradeOffer& offer, Covenant* first, Covenant* seco
     for (int32_t i = 0; i < GetCovenantCount(); ++i)
         if (Covenant* onlooker = FindLivingCovenant(i); onlooker && onlooker != first && onlooker != second)
             onlooker->OnKillReport(offer, *first, *second);
+}
+
+void Game::CompleteTutorialTrades()
+{
+    // By number: a turn-in may start the tutorial's next step, which the list takes in.
+    for (size_t i = 0; i < quests->GetList().size(); ++i) {
+        Quest* quest = quests->GetList()[i].get();
+        if (!quest || quest->type != QuestType::TutorialCovenantTrade)
+            continue;
+        quest->SetComplete();
+        quests->CompletePlayerQuests(static_cast<int32_t>(i));
+    }
 }
 
 void Game::ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second)

@@ -97,7 +97,7 @@ void Game::OnQuestAccepted(int32_t number, Sentient& player)
 void Game::OnQuestTurnedIn(int32_t number, Sentient& player)
 {
     if (auto* carrier = dynamic_cast<Player*>(&player))
-        quests->SolveQuest(number, *carrier);
+        quests->OnQuestTurnedIn(number, *carrier);
 }
 
 int32_t Game::FindTalkQuestFor(const Entity& npc) const

@@ -16,6 +16,7 @@
 #include "world/NetMessages.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cmath>
 
@@ -284,13 +285,28 @@ void WorldHost::RunClientLines(const std::vector<std::string>& lines, ClientReco
     for (const std::string& line : lines) {
         // A line may end the world the player stood in ("newWorld"): the rest need a player.
         Player* player = GetRecordPlayer(client);
-        if (!player)
+        if (!player || !gGame)
             return;
         // Only the first client's player may end everyone's world.
         bool refused = IsFirstPlayerLine(line) && player->entityNumber != GetFirstPlayerNumber();
-        if (refused || !clientCommands.Execute(line, player))
+        if (refused || !RunRequest(line, *player, client))
             LogForClient(client, kPrintPlain, "Unknown server command - " + line + "\n");
     }
+}
+
+// Mended: the results of one client's requests that go to every client (refused offers, quests
+// taken and skipped) filled every update, pushing out the others' kills, damage and news.
+bool WorldHost::RunRequest(const std::string& line, Player& player, ClientRecord& client)
+{
+    gGame->BeginRequestLines(player.entityNumber,
+                             kMaxRequestLineBytes - std::min(client.requestLineBytes, kMaxRequestLineBytes));
+    bool ran = clientCommands.Execute(line, &player);
+    size_t used = 0;
+    int32_t heldBack = 0;
+    gGame->EndRequestLines(used, heldBack);
+    client.requestLineBytes += used;
+    client.heldBackLines += heldBack;
+    return ran;
 }
 
 void WorldHost::LogForClient(ClientRecord& client, int level, const std::string& text)
@@ -309,7 +325,15 @@ void WorldHost::CloseLogBudgets()
         if (client->droppedLogLines > 0)
             DebugSystem::Print(kPrintWarning, "Left %d more log lines of the client at %s out this frame\n",
                                client->droppedLogLines, WorldHostAddressText(client->address).c_str());
+        if (client->heldBackLines > 0)
+            DebugSystem::Print(kPrintWarning,
+                               "Sent %d lines of the requests of the client at %s to it alone this frame: its "
+                               "requests add at most %zu bytes to every client's lines\n",
+                               client->heldBackLines, WorldHostAddressText(client->address).c_str(),
+                               kMaxRequestLineBytes);
         client->logLines = client->droppedLogLines = 0;
+        client->requestLineBytes = 0;
+        client->heldBackLines = 0;
     }
 }
 

@@ -32,6 +32,10 @@ struct ClientRecord {
     // Log lines its datagrams caused this frame, and those left out past the budget.
     int32_t logLines = 0;
     int32_t droppedLogLines = 0;
+    // Bytes its requests added to the lines for every client this frame, and the lines past
+    // that budget that went to its own player alone.
+    size_t requestLineBytes = 0;
+    int32_t heldBackLines = 0;
 };
 
 // Main thread only. Nothing runs until SetUpServer or "newWorld" makes it active; from then on
@@ -55,6 +59,10 @@ public:
     static constexpr int32_t kMaxClientLogLines = 16;
     // The lines of one update, far below the socket's 65,507 bytes whatever else it carries.
     static constexpr size_t kMaxUpdateLineBytes = 16384;
+    // What one client's requests may add to the lines for every client in a frame: with every
+    // client at its budget, half of each update's lines are left to the steps and the players'
+    // own lines.
+    static constexpr size_t kMaxRequestLineBytes = kMaxUpdateLineBytes / (2 * kMaxClients);
 
     WorldHost();
     ~WorldHost() override;
@@ -146,13 +154,16 @@ private:
     bool IsPositionTakeable(const WorldPos& position) const;
     void ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update);
     void RunClientLines(const std::vector<std::string>& lines, ClientRecord& client);
+    // One line run with the player as context; what it adds to every client's lines counts
+    // against the client's budget for the frame. False when the command table refuses it.
+    bool RunRequest(const std::string& line, Player& player, ClientRecord& client);
     // A line only the first client's player may send: a new world, or the end of this one.
     static bool IsFirstPlayerLine(std::string_view line);
     // Records whose player the game no longer holds are let go: they get no more datagrams.
     void DropGoneClients();
     // A log line a client's datagram caused, within the client's budget for the frame.
     void LogForClient(ClientRecord& client, int level, const std::string& text);
-    // One line per client that went over its budget this frame; the budgets start again.
+    // One line per client that went over a budget this frame; the budgets start again.
     void CloseLogBudgets();
     ClientRecord* FindClient(const sockaddr_in& address) const;
     void SendWelcome(const ClientRecord& client);

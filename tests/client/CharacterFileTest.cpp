@@ -126,6 +126,8 @@ protected:
         }
         WriteWorldPos(file, WorldPos{1, 30.0f, 40.0f, true});
         file.WriteInt(5);
+        if (version >= 54)
+            file.WriteIntVector({12, 3});
         return file;
     }
 
@@ -160,6 +162,7 @@ protected:
         EXPECT_EQ(bob.GetPosition().level, 1);
         EXPECT_FLOAT_EQ(bob.GetPosition().x, 30.0f);
         EXPECT_EQ(bob.facing, 5);
+        EXPECT_EQ(bob.skillGiftLevels, version >= 54 ? (std::vector<int32_t>{12, 3}) : std::vector<int32_t>{});
         EXPECT_TRUE(bob.IsLoadedCharacter());
         // Saved lists go to the restored lists; the current ones stay as they were.
         EXPECT_EQ(bob.GetItemList(0).GetCount(), 0);
@@ -189,7 +192,7 @@ protected:
 TEST_F(CharacterFile, EveryVersionReadsItsOwnLayoutAndIsWrittenBackAsTheCurrentOne)
 {
     for (int32_t version : {1, 2, 3, 12, 13, 14, 16, 17, 19, 20, 22, 23, 25, 26, 28, 29, 33, 34, 40, 41, 42, 43, 45,
-                            46, 49, 50, 51, 52, 53}) {
+                            46, 49, 50, 51, 52, 53, 54}) {
         SCOPED_TRACE(version);
         PlayerClient old;
         ASSERT_TRUE(Load(old, FileOfVersion(version)));
@@ -303,8 +306,9 @@ TEST_F(CharacterFile, HostileCountsAndUnknownVersionsAreRefused)
 TEST_F(CharacterFile, ADamagedMessageLogIsDroppedAndTheRestOfTheCharacterLoads)
 {
     MessageBuffer whole = FileOfVersion(PlayerClient::kFileVersion);
-    // From the end: the place and facing (16 bytes), "hello" and its end, the line count, the block's count.
-    const size_t tailAt = whole.Size() - 16;
+    // From the end: the skill gift record (12 bytes), the place and facing (16 bytes), "hello"
+    // and its end, the line count, the block's count.
+    const size_t tailAt = whole.Size() - 12 - 16;
     const size_t helloAt = tailAt - 6;
     const size_t linesAt = helloAt - 4;
     const size_t blockAt = linesAt - 4;
@@ -334,7 +338,7 @@ TEST_F(CharacterFile, ADamagedMessageLogIsDroppedAndTheRestOfTheCharacterLoads)
     EXPECT_EQ(CountLinesHolding(debug, "Character file Bob: its message log is damaged"),
               static_cast<int>(damaged.size()));
 
-    for (int32_t blockBytes : {-1, 11 + 16, 0x7FFFFFFF}) {
+    for (int32_t blockBytes : {-1, 11 + 16 + 12, 0x7FFFFFFF}) {
         PlayerClient keeper;
         Preset(keeper);
         EXPECT_FALSE(Load(keeper, patched(blockAt, &blockBytes, sizeof(blockBytes)))) << blockBytes;

@@ -3,6 +3,8 @@
 
 #include "entities/Inventory.h"
 #include "entities/Sentient.h"
+#include "server/ServerCommands.h"
+#include "server/spawn/SpawnSystem.h"
 
 #include <filesystem>
 
@@ -119,4 +121,112 @@ TEST_F(PlayerClientEndToEnd, ThePlayersStatusEffectsAreItsBodysOnceItHasOne)
     player->CollectStatusEffects(shown);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], body->GetStatusEffectList()[0].get());
+}
+
+namespace {
+
+// A class whose one skill packs a loaf into the pack at each level past the first.
+constexpr const char* kPackerRecords = R"(
+ClassPacker
+{
+    Type Class
+    BaseSpeed 150
+    HealthPerVit 5
+    StartVitality 10
+    SkillTree SkillTreeRoad
+    StartingItem Pouch
+}
+Pouch
+{
+    Type Item
+    ItemType Bag
+    BagSize 4
+}
+Loaf
+{
+    Type Item
+    ItemType Food
+    SpawnChance 1
+}
+Stores
+{
+    Item Loaf
+}
+SkillPacking
+{
+    Type Skill
+    Passive 1
+    AddItemInList Stores
+    MaxSkillLevel 3
+    BaseCost 1
+}
+SkillTreeRoad
+{
+    Type SkillTree
+    Skill SkillPacking
+}
+SpawnSystem
+{
+}
+)";
+
+} // namespace
+
+// Mended: lowering a skill and raising it again gave its level's gift again. The host's record of
+// the levels given goes to the client in the player's part, into the character's file and back
+// with the join: a save and a resume between lowering and raising give nothing twice either.
+TEST_F(PlayerClientEndToEnd, ASkillLevelsGiftIsGivenOnceAcrossASaveAndAResume)
+{
+    StartWorldOnly("UsesSaveGames 1\nMoneyPerSkillPoint 0\nInventorySize 4\n", kPackerRecords);
+    ServerCommands::Register(host->GetClientCommands());
+    // The gifts are made by the spawn system, in its slot while the test runs.
+    struct SpawnSlot {
+        SpawnSlot()
+        {
+            spawn.Load();
+            gSpawnSystem = &spawn;
+        }
+        ~SpawnSlot() { gSpawnSystem = nullptr; }
+        SpawnSystem spawn;
+    } spawning;
+    vars.SetStringByName("PlayerClass", "ClassPacker");
+    Join();
+    hostPlayer->stats.Set(CharacterStat::SkillPointsLeft, 50);
+    // A step of the host: the player's skill list is built from its class by its first update.
+    ClientFrame(50);
+    auto loaves = [this] {
+        int32_t count = 0;
+        for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
+            for (int32_t slot = 0; slot < hostPlayer->inventory->GetSlotCount(bag); ++slot)
+                if (const ItemBase* item = hostPlayer->inventory->GetItem(bag, slot);
+                    item && item->GetEntry()->GetName() == "Loaf")
+                    ++count;
+        return count;
+    };
+    // A frame to send the line, one for the host to run it, one for the client to read the result.
+    auto request = [this](const char* line) {
+        Client::QueueServerCommand(line);
+        ClientFrame(50);
+        ClientFrame(50);
+        ClientFrame(50);
+    };
+    request("increaseSkill 0 0");
+    request("increaseSkill 0 0");
+    request("decreaseSkill 0 0");
+    request("increaseSkill 0 0");
+    EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::Skill1), 2);
+    EXPECT_EQ(loaves(), 1) << "the second level's loaf, once";
+    EXPECT_EQ(player->skillGiftLevels, (std::vector<int32_t>{CharacterStat::Skill1, 2})) << "the client's mirror";
+    request("decreaseSkill 0 0");
+    ASSERT_TRUE(player->SaveCharacter());
+
+    LeaveAndRestartClient();
+    ASSERT_TRUE(player->LoadCharacter("Ada", nullptr));
+    Join();
+    ASSERT_EQ(hostPlayer->stats.Get(CharacterStat::Skill1), 1);
+    ASSERT_EQ(loaves(), 1);
+    request("increaseSkill 0 0");
+    EXPECT_EQ(loaves(), 1) << "the second level was reached before the save";
+    request("increaseSkill 0 0");
+    EXPECT_EQ(loaves(), 2) << "the third is reached for the first time";
 }

@@ -83,6 +83,28 @@ TEST_F(PlayerCovenantRaids, TheRaidTakesThePlayerToTheTargetWithTheRecruitsOfThe
     EXPECT_EQ(covenant.GetRecruitActor(3)->FindHateEntry(lifestone), nullptr);
 }
 
+// The world takes parties of four ("MaxAdventureGroupSize") but raids of three
+// ("MaxRaidGroupSize"): the raid takes the player and the first two recruits named, and the third
+// hears the party is full; the same three join an adventure whole.
+TEST_F(PlayerCovenantRaids, ARaidTakesNoMoreThanTheRaidGroupSizeWithThePlayer)
+{
+    covenant.StartRaid(target.index, *player, {3, 0, 2});
+    std::vector<int32_t> raiders;
+    player->CollectCompanionNumbers(raiders);
+    EXPECT_EQ(raiders, (std::vector<int32_t>{covenant.GetRecruitActor(3)->entityNumber,
+                                              covenant.GetRecruitActor(0)->entityNumber}));
+    EXPECT_EQ(covenant.GetRecruitActor(2)->FindHateEntry(lifestone), nullptr) << "the refused one stays out of it";
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_NE(Messages().back().find("$$AlreadyHaveMaxPartySize$$"), std::string::npos);
+
+    covenant.EndRaid(*player);
+    for (int32_t slot : {3, 0, 2})
+        player->AddToParty(covenant.GetRecruitActor(slot), Player::GetPartyLimit());
+    std::vector<int32_t> adventurers;
+    player->CollectCompanionNumbers(adventurers);
+    EXPECT_EQ(adventurers.size(), 3u);
+}
+
 TEST_F(PlayerCovenantRaids, ThePartyRaidsAndIsCountedOnlyWhileTheTreatyIsRaid)
 {
     auto party = [this]() {

@@ -87,7 +87,7 @@ protected:
         const std::string head = "GameSystem\n{\n";
         actors.insert(actors.find(head) + head.size(),
                       "    MaxRecruits 4\n    StartPosition 0.5 0.5\n    LevelTileWidth 16\n    LevelTileHeight 12\n"
-                      "    TileSize 64\n    MaxAdventureGroupSize 4\n");
+                      "    TileSize 64\n    MaxAdventureGroupSize 4\n    MaxRaidGroupSize 3\n");
         LoadRecords(actors + kCovenantRecords + kPlayerHouseRecords + moreRecords);
     }
 

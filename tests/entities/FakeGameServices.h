@@ -162,7 +162,7 @@ public:
     const std::vector<std::string>& GetUnlocks() const override { return unlocks; }
     bool AreAllMonstersDead() const override { return allMonstersDead; }
     void SpawnSoulStone(Sentient&, int32_t debt) override { playerHooks.push_back("soulStone " + std::to_string(debt)); }
-    void AddNpcChat(int32_t kind, std::string_view text) override
+    void AddDynamicNpcChat(int32_t kind, std::string_view text, int32_t) override
     {
         playerHooks.push_back("chat " + std::to_string(kind) + " " + std::string(text));
     }

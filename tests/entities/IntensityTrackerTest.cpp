@@ -124,7 +124,8 @@ TEST_F(IntensityWorld, APlayersFightFeedsItsTrackerAndItsPartNamesTheMusic)
     player->Update(0.0f);
     MessageBuffer part;
     player->WritePlayerPart(part);
-    part.SetReadPos(part.Size() - 8);
+    // The music and its volume, before the skill gift record (its count alone: no gifts).
+    part.SetReadPos(part.Size() - 12);
     EXPECT_EQ(part.ReadInt(), player->intensity.GetRecord(loud)->record->GetId());
     EXPECT_FLOAT_EQ(part.ReadFloat(), 1.0f);
 }

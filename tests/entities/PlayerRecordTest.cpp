@@ -135,6 +135,8 @@ struct LoadedCharacter {
     int32_t positionLevel = 0;
     float positionX = 0.0f;
     float positionY = 0.0f;
+    // {level stat, level} words of the skill gift record.
+    std::vector<int32_t> skillGifts{10, 2};
 };
 
 void WriteEmptyQuestWords(MessageBuffer& buffer)
@@ -192,6 +194,7 @@ void WriteLoaded(MessageBuffer& buffer, const LoadedCharacter& c)
         buffer.WriteFloat(c.positionX);
         buffer.WriteFloat(c.positionY);
     }
+    WriteWords(buffer, c.skillGifts, true);
 }
 
 void WriteNew(MessageBuffer& buffer, const std::string& name, int32_t classIndex,
@@ -293,6 +296,7 @@ TEST_F(PlayerRecordWorld, PlayerPartLaysOutEveryFieldInOrder)
     player->playerName = "Ayla";
     player->gateLists[0].Get(1)->flag = true;
     player->SetCharacterFlag(CharacterFlag::kTutorialOver, true);
+    player->skillGiftLevels[4] = 3;
 
     MessageBuffer expected;
     expected.WriteInt(player->entityNumber);
@@ -336,6 +340,7 @@ TEST_F(PlayerRecordWorld, PlayerPartLaysOutEveryFieldInOrder)
     WriteWords(expected, characterFlags, true);
     expected.WriteInt(-1);
     expected.WriteFloat(0.0f);
+    WriteWords(expected, {14, 3}, true);  // the gift record: Skill5 has had level 3's gifts
 
     EXPECT_EQ(Snapshot(*player), Bytes(expected));
 }
@@ -641,6 +646,11 @@ TEST_F(PlayerRecordWorld, HostileValuesOfALoadedRecordAreRefused)
         [&](LoadedCharacter& c) { c.hasPosition = true; c.positionY = nan; },
         [](LoadedCharacter& c) { c.hasPosition = true; c.positionLevel = -1; },
         [](LoadedCharacter& c) { c.hasPosition = true; c.positionLevel = 4; },
+        [](LoadedCharacter& c) { c.skillGifts = {10}; },
+        [](LoadedCharacter& c) { c.skillGifts = {9, 2}; },
+        [](LoadedCharacter& c) { c.skillGifts = {70, 2}; },
+        [](LoadedCharacter& c) { c.skillGifts = {12, -1}; },
+        [](LoadedCharacter& c) { c.skillGifts.assign(122, 10); },
     };
     for (size_t i = 0; i < faults.size(); ++i) {
         LoadedCharacter saved = Saved();

@@ -174,6 +174,9 @@ TEST_F(ShippedPlayer, ANewWardenJoinsWithItsStartingItemsLevelsTwiceAndSendsItsP
     EXPECT_EQ(flags, player->characterFlags);
     EXPECT_EQ(part.ReadInt(), -1);
     EXPECT_FLOAT_EQ(part.ReadFloat(), 0.0f);
+    std::vector<int32_t> gifts;
+    ASSERT_TRUE(part.ReadIntVector(gifts));
+    EXPECT_TRUE(gifts.empty()) << "no skill level's gift had yet";
     EXPECT_FALSE(part.Overrun());
     EXPECT_EQ(part.BytesLeft(), 0u);
 }

@@ -1,6 +1,10 @@
-// GameTuningTest -- the game's tuning from "GameSystem": the covenants' home positions and how they are handed out.
+// GameTuningTest -- the game's tuning from "GameSystem": the covenants' home positions and how they are handed out, and what a death owes and leaves in its soul stone.
 #include "server/GameWorld.h"
 
+#include "entities/CombatSystem.h"
+#include "entities/Player.h"
+#include "entities/SoulStone.h"
+#include "rules/RulesEnums.h"
 #include "support/LogLines.h"
 
 #include <set>
@@ -18,9 +22,10 @@ protected:
         gGameServices = nullptr;
     }
 
-    void MakeGame(const std::string& gameSystemLines)
+    void MakeGame(const std::string& gameSystemLines, const std::string& moreRecords = "")
     {
-        LoadGameSystem(gameSystemLines);
+        Load({{"rules.dbr", "GameSystem\n{\n" + gameSystemLines + "\n}\n" + moreRecords}});
+        gameData.Load(database);
         game = std::make_unique<ScriptedGame>();
         gGame = game.get();
         gGameServices = game.get();
@@ -81,6 +86,42 @@ TEST_F(GameTuning, WithNoneFreeTheTownCentreIsGivenAndLogged)
     EXPECT_EQ(Coordinates(middle), std::make_pair(40.0f, 80.0f));
     EXPECT_EQ(CountLinesHolding(debug, "No covenant position is free"), 1);
     EXPECT_EQ(game->CountFreeCovenantPositions(), 0);
+}
+
+// A death at no one's hands owes "XpDebtPerDeath" of the level's 200 points and leaves a stone
+// holding "SoulStoneXpReduction" of that debt; a share below 0 counts as none, with a word.
+TEST_F(GameTuning, ADeathsDebtAndItsStoneFollowTheirShares)
+{
+    struct Row {
+        const char* lines;
+        int32_t debt;
+        int32_t stone;
+        int32_t warnings;
+    };
+    Player::RegisterEventClass(events, types);
+    for (const Row& row : {Row{"XpDebtPerDeath 0.1\nSoulStoneXpReduction 0.5", 20, 10, 0},
+                           Row{"XpDebtPerDeath 0.25\nSoulStoneXpReduction 0.5", 50, 25, 0},
+                           Row{"XpDebtPerDeath 0.25\nSoulStoneXpReduction 0.3", 50, 15, 0},
+                           Row{"XpDebtPerDeath -0.5\nSoulStoneXpReduction -1", 0, 0, 2}, Row{"", 0, 0, 0}}) {
+        int32_t warned = CountLinesHolding(debug, "is no share");
+        MakeGame(row.lines, "ObjectSoulStone\n{\n    Type Object\n}\n");
+        EXPECT_EQ(CountLinesHolding(debug, "is no share") - warned, row.warnings) << row.lines;
+        auto* player = new Player();
+        ASSERT_NE(game->AddEntity(player), -1);
+        player->SetPosition(At(300.0f, 200.0f));
+        player->maxHealth = player->health = 10;
+        player->stats.Set(CharacterStat::XpNeeded, 200);
+        ApplyHit(player, nullptr, 50, Direction::North, false, false, false, false, false, false);
+        ASSERT_TRUE(player->IsDead()) << row.lines;
+        EXPECT_EQ(player->stats.Get(CharacterStat::XpDebt), row.debt) << row.lines;
+        std::vector<const SoulStone*> stones;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (const auto* stone = dynamic_cast<const SoulStone*>(game->GetEntity(number)))
+                stones.push_back(stone);
+        ASSERT_EQ(stones.size(), 1u) << row.lines;
+        EXPECT_EQ(stones[0]->GetAmount(), row.stone) << row.lines;
+        game->Reset();
+    }
 }
 
 TEST_F(GameTuning, WithoutTheRecordNoPositionIsFree)

@@ -36,47 +36,6 @@ protected:
         StartWorld("UsingCovenants 1\nMaxRecruits 4\nStartPosition 0.5 0.5\n", kCovenantJoinRecords);
     }
 
-    // A new covenant's block: its name, no inventory, not loaded.
-    static void WriteNewCovenant(MessageBuffer& buffer, const std::string& covenantName)
-    {
-        buffer.WriteString(covenantName);
-        buffer.WriteBool(false);
-        buffer.WriteBool(false);
-    }
-
-    // The settings datagram: the type, the covenant block, a new character of class 0 (with no
-    // skill bonuses when the game gives new characters some).
-    MessageBuffer CovenantSettings(const std::string& covenantName, const std::string& character) const
-    {
-        MessageBuffer buffer;
-        NetMessages::WriteClientSettingsType(buffer);
-        WriteNewCovenant(buffer, covenantName);
-        buffer.WriteInt(0);
-        buffer.WriteString(character);
-        buffer.WriteInt(0);
-        if (gameData.GetTuning().useNewCharSkillBonuses)
-            buffer.WriteInt(0);
-        buffer.WriteInt(0);
-        buffer.WriteInt(0);
-        return buffer;
-    }
-
-    Player* JoinWithCovenant(TestClient& client, const std::string& covenantName, const std::string& character)
-    {
-        SendRequest(client);
-        Frame(0);
-        MessageBuffer settings = CovenantSettings(covenantName, character);
-        client.Send(settings);
-        Frame(0);
-        const ClientRecord* record = FindRecord(client);
-        return record ? WorldHost::GetRecordPlayer(*record) : nullptr;
-    }
-
-    PlayerCovenant* CovenantOf(const Player* player) const
-    {
-        return player ? dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(player->covenantIndex)) : nullptr;
-    }
-
     int32_t CountEntitiesOf(const char* record) const
     {
         int32_t count = 0;
@@ -691,6 +650,19 @@ QuestHire
     Type Quest
     QuestType Recruit
     ReturnNpcType Recruit
+    ScoreBase 300
+}
+QuestHunt
+{
+    Type Quest
+    QuestType KillMonsters
+    HasWorldLevel 1
+    ScoreBase 500
+}
+CovenantStern
+{
+    Type Covenant
+    RelationForPeaceTreatyAverage 60
 }
 )";
 
@@ -779,4 +751,185 @@ TEST_F(WorldHostRecruitQuest, ARecruitTakenByAnotherCovenantEndsTheQuestThatOffe
             EXPECT_TRUE(copy->failed) << "the holder's copy ends";
         }
     }
+}
+
+// ---- Two clients with covenants sharing a world: quests both hold, floods of requests ----------
+
+namespace {
+
+int32_t CountHolding(const std::vector<std::string>& lines, const std::string& text)
+{
+    return static_cast<int32_t>(
+        std::count_if(lines.begin(), lines.end(), [&text](const std::string& line) { return line.find(text) != std::string::npos; }));
+}
+
+} // namespace
+
+class WorldHostTwoClients : public WorldHostRecruitQuest {
+protected:
+    void SetUp() override
+    {
+        WorldHostRecruitQuest::SetUp();
+        one = JoinWithCovenant(first, "Ember Hall", "Ada");
+        two = JoinWithCovenant(second, "Ash Hall", "Bea");
+        ASSERT_NE(CovenantOf(one), nullptr);
+        ASSERT_NE(CovenantOf(two), nullptr);
+        first.ReceiveAll();
+        second.ReceiveAll();
+    }
+
+    // A quest of the record in the world's list, at the level and with its target level there,
+    // four kills to go.
+    int32_t MakeQuest(const char* record, int32_t level)
+    {
+        auto quest = std::make_unique<Quest>(&game->GetQuests());
+        quest->Setup(database.FindEntryByName(record), level, 57, 0, TimeStamp{});
+        quest->targetLevel = level;
+        quest->count = 4;
+        return game->GetQuests().AddQuest(std::move(quest));
+    }
+
+    TestClient first{6150};
+    TestClient second{6151};
+    Player* one = nullptr;
+    Player* two = nullptr;
+};
+
+// Mended: the first turn-in deleted the quest and with it the other holder's copy, unpaid; and
+// the solved news took the quest's level for the viewer's level index, so every client read
+// "[Here]" when the two matched. Both clients stand on the quest's level.
+TEST_F(WorldHostTwoClients, EveryHolderOfASharedQuestIsPaidOnceAndItsSolvedNewsSaysHereToNoOne)
+{
+    struct Case {
+        const char* name;
+        bool complete;
+        bool bothHandIn;
+    };
+    const Case cases[] = {
+        {"both hand in the quest they completed", true, true},
+        {"one hands it in for both", true, false},
+        {"a step handed in before its goals are done", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorldPos onLevel = At(200.0f, 200.0f, 1);
+        for (Player* player : {one, two})
+            player->SetPosition(onLevel);
+        int32_t id = MakeQuest("QuestHunt", 1);
+        Quest* quest = game->GetQuests().GetQuest(id);
+        ASSERT_NE(quest, nullptr);
+        if (c.complete)
+            quest->SetComplete();
+        ASSERT_NE(one->AcceptQuest(id), nullptr);
+        ASSERT_NE(two->AcceptQuest(id), nullptr);
+        int32_t scores[] = {one->stats.Get(CharacterStat::Score), two->stats.Get(CharacterStat::Score)};
+        int32_t done[] = {one->statistics.Get(PlayerStatistic::QuestsCompleted),
+                          two->statistics.Get(PlayerStatistic::QuestsCompleted)};
+        Frame(0);
+        first.ReceiveAll();
+        second.ReceiveAll();
+
+        std::string handIn = "completeQuest " + std::to_string(id);
+        SendUpdate(first, UpdateAt(onLevel, {handIn}));
+        if (c.bothHandIn)
+            SendUpdate(second, UpdateAt(onLevel, {handIn}));
+        Frame(0);
+        Player* players[] = {one, two};
+        for (size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(players[i]->stats.Get(CharacterStat::Score), scores[i] + 500) << "player " << i << " paid once";
+            EXPECT_EQ(players[i]->statistics.Get(PlayerStatistic::QuestsCompleted), done[i] + 1) << "player " << i;
+            EXPECT_FALSE(players[i]->HasQuest(id)) << "player " << i;
+        }
+        EXPECT_EQ(game->GetQuests().GetQuest(id), nullptr) << "solved and deleted";
+        for (TestClient* client : {&first, &second}) {
+            std::vector<std::string> lines = UpdateLines(*client);
+            EXPECT_EQ(CountHolding(lines, "QuestSolved"), 1) << "solved once";
+            EXPECT_EQ(CountHolding(lines, "QuestTitlePlayerInQuestLevel"), 0);
+        }
+    }
+}
+
+// Mended: a holder taking on its own quest's recruit heard it had sworn to its own house, and
+// its quest failed. Its recruiting solves the quest (handed in, paid, when its copy is complete);
+// the other client hears the same news.
+TEST_F(WorldHostTwoClients, ARecruitTakenOnByItsQuestsHolderSolvesThatQuest)
+{
+    for (bool complete : {true, false}) {
+        SCOPED_TRACE(complete ? "its copy complete" : "its goals still open");
+        Actor* wayfarer = Wayfarer(one->position);
+        int32_t id = HireQuest(*wayfarer);
+        EntityQuest* copy = one->AcceptQuest(id);
+        ASSERT_NE(copy, nullptr);
+        ASSERT_NE(two->AcceptQuest(id), nullptr);
+        if (!complete)
+            copy->count = 3;
+        ASSERT_EQ(one->IsQuestComplete(id), complete);
+        int32_t score = one->stats.Get(CharacterStat::Score);
+        Frame(0);
+        first.ReceiveAll();
+        second.ReceiveAll();
+
+        SendUpdate(first, UpdateAt(one->position, {StringFormat("recruit %d 0", wayfarer->entityNumber)}));
+        Frame(0);
+        ASSERT_EQ(wayfarer->covenantIndex, one->covenantIndex) << "the wayfarer joined";
+        std::string news = "msg 3 \"" +
+                           MakeLocToken("QuestSolvedRecruit", "%s %s",
+                                        game->GetQuests().GetCovenantText(one->covenantIndex).c_str(),
+                                        wayfarer->GetName().c_str()) +
+                           "\"";
+        for (TestClient* client : {&first, &second}) {
+            std::vector<std::string> lines = UpdateLines(*client);
+            EXPECT_EQ(CountHolding(lines, news), 1);
+            EXPECT_EQ(CountHolding(lines, "QuestSolvedRecruitOtherCovenant"), 0);
+        }
+        EXPECT_EQ(game->GetQuests().GetQuest(id), nullptr);
+        EXPECT_FALSE(one->HasQuest(id));
+        EXPECT_FALSE(two->HasQuest(id)) << "a recruit joins one covenant";
+        EXPECT_EQ(one->stats.Get(CharacterStat::Score), score + (complete ? 300 : 0));
+    }
+}
+
+// Mended: one client's refused offers of peace, each refusal news for every client, filled the
+// other client's update and pushed its kill, damage and own news out. What one client's
+// requests add to everyone's lines has a budget a frame; past it their lines go to it alone.
+TEST_F(WorldHostTwoClients, AFloodOfRefusedOffersLeavesTheOtherClientsKillDamageAndNewsWhole)
+{
+    // A rival that wants a relation of 60 for peace, at 10 toward the first client's covenant.
+    auto made = std::make_unique<ActorCovenant>();
+    ActorCovenant* rival = made.get();
+    game->AddCovenant(std::move(made));
+    for (Covenant* covenant : {static_cast<Covenant*>(CovenantOf(one)), static_cast<Covenant*>(CovenantOf(two)),
+                               static_cast<Covenant*>(rival)})
+        covenant->EnsureRelationSlots(3);
+    rival->SetDefinitionByName("CovenantStern");
+    rival->SetRelation(one->covenantIndex, 10.0f);
+    auto* monster = Spawn<Sentient>(two->position.x + 40.0f, two->position.y, two->position.level);
+    std::string offer = "offer 0 " + std::to_string(rival->index) + " 2 2 0";
+    std::vector<std::string> flood(64, offer);
+    for (int i = 0; i < 16; ++i)
+        SendUpdate(first, UpdateAt(one->position, flood));
+    game->QueueClientCommand(StringFormat("kill %d", monster->entityNumber));
+    game->QueueClientCommand(StringFormat("dmg %d 12", monster->entityNumber));
+    game->QueueClientCommandFor(two->entityNumber, "msg 3 \"its own news\"");
+    Frame(0);
+
+    std::vector<std::string> theirs = UpdateLines(second);
+    EXPECT_EQ(CountHolding(theirs, StringFormat("kill %d", monster->entityNumber)), 1);
+    EXPECT_EQ(CountHolding(theirs, StringFormat("dmg %d 12", monster->entityNumber)), 1);
+    EXPECT_EQ(CountHolding(theirs, "its own news"), 1);
+    int32_t refusals = CountHolding(theirs, "XRejectsPeaceTreatyFromY");
+    size_t refusalBytes = 0;
+    for (const std::string& line : theirs)
+        refusalBytes += line.find("XRejectsPeaceTreatyFromY") != std::string::npos ? line.size() + 1 : 0;
+    EXPECT_GT(refusals, 0) << "the news reaches the others while the budget lasts";
+    EXPECT_LE(refusalBytes, WorldHost::kMaxRequestLineBytes);
+    std::vector<std::string> mine = UpdateLines(first);
+    EXPECT_GT(CountHolding(mine, "XRejectsPeaceTreatyFromY"), refusals) << "the rest reach the flooding client";
+    EXPECT_EQ(CountLinesHolding(debug, "of the requests of the client at 127.0.0.1:6150 to it alone"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "of the requests of the client at 127.0.0.1:6151"), 0);
+
+    // The next frame's budget starts again: one offer's refusal reaches the other client.
+    SendUpdate(first, UpdateAt(one->position, {offer}));
+    Frame(0);
+    EXPECT_EQ(CountHolding(UpdateLines(second), "XRejectsPeaceTreatyFromY"), 1);
 }

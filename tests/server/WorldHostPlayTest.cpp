@@ -295,17 +295,6 @@ TEST_F(WorldHostPlay, AWarpLineGoesOnlyToItsOwnPlayersClient)
     EXPECT_TRUE(lines(second).empty());
 }
 
-// The lines of the client's one game update of the frame.
-std::vector<std::string> WorldHostPlayLines(TestClient& client)
-{
-    std::vector<MessageBuffer> received = client.ReceiveAll();
-    NetGameUpdateHead head;
-    if (received.size() != 1 || received[0].ReadInt() != NetMessageType::kGameUpdate ||
-        !NetMessages::ReadGameUpdateHead(received[0], head))
-        return {"unreadable"};
-    return head.lines;
-}
-
 // Mended: every line went to every client and only the newest 16 KB were kept, so one client's
 // flood of refusals pushed the others' kills, damage and offers out of their updates.
 TEST_F(WorldHostPlay, AClientsRefusalsReachOnlyItAndItsFloodLeavesTheOthersLinesWhole)
@@ -332,10 +321,10 @@ TEST_F(WorldHostPlay, AClientsRefusalsReachOnlyItAndItsFloodLeavesTheOthersLines
     game->QueueClientCommandFor(two->entityNumber, "offerExpired 3");
     Frame(0);
 
-    std::vector<std::string> theirs = WorldHostPlayLines(second);
+    std::vector<std::string> theirs = UpdateLines(second);
     EXPECT_EQ(theirs, (std::vector<std::string>{StringFormat("kill %d", smith->entityNumber),
                                                 StringFormat("dmg %d 12", smith->entityNumber), "offerExpired 3"}));
-    std::vector<std::string> mine = WorldHostPlayLines(first);
+    std::vector<std::string> mine = UpdateLines(first);
     size_t bytes = 0;
     int refusals = 0;
     for (const std::string& line : mine) {
@@ -463,10 +452,10 @@ TEST_F(WorldHostTalk, AFloodOfTalkFromOneClientLeavesTheOthersLinesWhole)
         game->QueueClientCommand(StringFormat("dmg %d 12", c.teller->entityNumber));
         Frame(0);
 
-        EXPECT_EQ(WorldHostPlayLines(second), (std::vector<std::string>{StringFormat("kill %d", c.teller->entityNumber),
+        EXPECT_EQ(UpdateLines(second), (std::vector<std::string>{StringFormat("kill %d", c.teller->entityNumber),
                                                                          StringFormat("dmg %d 12", c.teller->entityNumber)}))
             << c.partner;
-        std::vector<std::string> mine = WorldHostPlayLines(first);
+        std::vector<std::string> mine = UpdateLines(first);
         int32_t chats = 0;
         for (const std::string& line : mine)
             if (line.starts_with("npcChat \""))

@@ -4,6 +4,7 @@
 #include "core/CommandSystem.h"
 #include "core/MessageBuffer.h"
 #include "core/UserVarSystem.h"
+#include "covenants/PlayerCovenant.h"
 #include "entities/Player.h"
 #include "platform/PosixNetworkSystem.h"
 #include "server/GameWorld.h"
@@ -197,6 +198,59 @@ StatusEffectBasicRegen
             if (record->address.sin_port == client.endpoint.address.sin_port)
                 return record.get();
         return nullptr;
+    }
+
+    // A new covenant's block: its name, no inventory, not loaded.
+    static void WriteNewCovenant(MessageBuffer& buffer, const std::string& covenantName)
+    {
+        buffer.WriteString(covenantName);
+        buffer.WriteBool(false);
+        buffer.WriteBool(false);
+    }
+
+    // The settings datagram: the type, the covenant block, a new character of class 0 (with no
+    // skill bonuses when the game gives new characters some).
+    MessageBuffer CovenantSettings(const std::string& covenantName, const std::string& character) const
+    {
+        MessageBuffer buffer;
+        NetMessages::WriteClientSettingsType(buffer);
+        WriteNewCovenant(buffer, covenantName);
+        buffer.WriteInt(0);
+        buffer.WriteString(character);
+        buffer.WriteInt(0);
+        if (gameData.GetTuning().useNewCharSkillBonuses)
+            buffer.WriteInt(0);
+        buffer.WriteInt(0);
+        buffer.WriteInt(0);
+        return buffer;
+    }
+
+    // The conversation up to the welcome for a character leading a new covenant of the name.
+    Player* JoinWithCovenant(TestClient& client, const std::string& covenantName, const std::string& character)
+    {
+        SendRequest(client);
+        Frame(0);
+        MessageBuffer settings = CovenantSettings(covenantName, character);
+        client.Send(settings);
+        Frame(0);
+        const ClientRecord* record = FindRecord(client);
+        return record ? WorldHost::GetRecordPlayer(*record) : nullptr;
+    }
+
+    PlayerCovenant* CovenantOf(const Player* player) const
+    {
+        return player ? dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(player->covenantIndex)) : nullptr;
+    }
+
+    // The lines of the client's one game update of the frame; {"unreadable"} for anything else.
+    static std::vector<std::string> UpdateLines(TestClient& client)
+    {
+        std::vector<MessageBuffer> received = client.ReceiveAll();
+        NetGameUpdateHead head;
+        if (received.size() != 1 || received[0].ReadInt() != NetMessageType::kGameUpdate ||
+            !NetMessages::ReadGameUpdateHead(received[0], head))
+            return {"unreadable"};
+        return head.lines;
     }
 
     // An update that stands the player where it is and runs the lines.

@@ -48,6 +48,12 @@ void QuestPacing::Load(const DatabaseEntry* gameSystem)
     easyQuestLevelDiff = gameSystem->GetInt("EasyQuestLevelDiff");
     hardQuestLevelDiff = gameSystem->GetInt("HardQuestLevelDiff");
     minLevelForHardQuests = gameSystem->GetInt("MinLevelForHardQuests");
+    int32_t tries = gameSystem->GetInt("CreateQuestTries");
+    createQuestTries = std::clamp(tries, 1, kMaxCreateQuestTries);
+    // 0 is the key left out: one try, as a missing key gives, without a word.
+    if (tries != 0 && tries != createQuestTries)
+        DebugSystem::Print(kPrintWarning, "GameSystem CreateQuestTries %d is outside 1..%d; %d is used\n", tries,
+                           kMaxCreateQuestTries, createQuestTries);
 }
 
 float QuestPacing::ChanceFor(int32_t count) const

@@ -125,6 +125,23 @@ void GameQuests::SolveQuest(int32_t index, Player& solver)
     DeleteQuest(index);
 }
 
+// Mended: the first turn-in deleted the quest, and with it every other holder's copy unpaid.
+void GameQuests::OnQuestTurnedIn(int32_t index, Player& solver)
+{
+    Quest* quest = GetQuest(index);
+    // Another holder's turn-in inside the solver's: the solver's solves the quest.
+    if (!quest || index == turningIn)
+        return;
+    int32_t outer = turningIn;
+    turningIn = index;
+    if (quest->type != QuestType::Recruit)
+        for (Sentient* sentient : game.GetPlayers())
+            if (Player* holder = GameQuestsAsPlayer(sentient); holder && holder != &solver && holder->HasQuest(index))
+                holder->TurnInQuest(index, false);
+    turningIn = outer;
+    SolveQuest(index, solver);
+}
+
 void GameQuests::RemoveQuestIfUnheld(int32_t index)
 {
     if (!IsQuestHeldByPlayer(index))
@@ -149,14 +166,14 @@ void GameQuests::CompletePlayerQuests(int32_t questId)
     if (!quest)
         return;
     bool give = quest->definition && quest->definition->autoGiveToPlayerWhenCompleted;
-    for (Sentient* sentient : game.GetPlayers()) {
-        Player* player = GameQuestsAsPlayer(sentient);
-        if (!player)
-            continue;
-        if (give)
+    // Every player takes it first: the first turn-in pays every holder and solves the quest,
+    // which leaves nothing to take after it.
+    for (Sentient* sentient : game.GetPlayers())
+        if (Player* player = GameQuestsAsPlayer(sentient); player && give)
             player->AcceptQuest(questId);
-        player->TurnInQuest(questId, false);
-    }
+    for (Sentient* sentient : game.GetPlayers())
+        if (Player* player = GameQuestsAsPlayer(sentient))
+            player->TurnInQuest(questId, false);
 }
 
 bool GameQuests::IsQuestHeldByPlayer(int32_t questId) const
@@ -235,11 +252,25 @@ void GameQuests::QuestSolvedByOtherCovenant(int32_t index, int32_t covenantIndex
 
 void GameQuests::OnRecruitTaken(const Entity& recruit, int32_t covenantIndex)
 {
-    for (const auto& quest : list)
-        if (quest && quest->type == QuestType::Recruit && !quest->failed && quest->GetTargetEntity() == &recruit) {
-            QuestSolvedByOtherCovenant(quest->questId, covenantIndex);
-            return;
-        }
+    auto about = std::find_if(list.begin(), list.end(), [&recruit](const std::unique_ptr<Quest>& quest) {
+        return quest && quest->type == QuestType::Recruit && !quest->failed && quest->GetTargetEntity() == &recruit;
+    });
+    if (about == list.end())
+        return;
+    int32_t number = (*about)->questId;
+    // Mended: a holder taking on its own quest's recruit heard it had sworn to its own house,
+    // and its quest failed.
+    for (Sentient* sentient : game.GetPlayers()) {
+        Player* holder = GameQuestsAsPlayer(sentient);
+        if (!holder || holder->covenantIndex != covenantIndex || !holder->HasQuest(number))
+            continue;
+        if (holder->IsQuestComplete(number))
+            holder->CompleteQuest(number);
+        else
+            SolveQuest(number, *holder);
+        return;
+    }
+    QuestSolvedByOtherCovenant(number, covenantIndex);
 }
 
 bool GameQuests::IsNpcBusyWithQuest(const Entity* npc) const
@@ -300,20 +331,25 @@ Quest* GameQuests::Begin(const QuestDefinition& definition, Quest* origin, int32
 {
     if (!gRandomSystem)
         return nullptr;
-    auto quest = std::make_unique<Quest>(this);
-    uint32_t questSeed = gRandomSystem->Next(RandomStream::GameData);
-    if (!quest->Setup(definition.GetEntry(), questLevel, questSeed, 0, game.GetElapsed()))
-        return nullptr;
-    // The seeded choices: the NPC, then the target levels the start conditions ask about.
-    quest->RollParameters(false);
-    quest->AssignTargetLevels();
-    quest->Generate(false, origin);
-    quest->Generate();
-    if (quest->ended || definition.eventOnly) {
+    for (int32_t attempt = 0; attempt < pacing.createQuestTries; ++attempt) {
+        auto quest = std::make_unique<Quest>(this);
+        uint32_t questSeed = gRandomSystem->Next(RandomStream::GameData);
+        if (!quest->Setup(definition.GetEntry(), questLevel, questSeed, 0, game.GetElapsed()))
+            return nullptr;
+        // The seeded choices: the NPC, then the target levels the start conditions ask about.
+        quest->RollParameters(false);
+        quest->AssignTargetLevels();
+        quest->Generate(false, origin);
+        quest->Generate();
+        bool ended = quest->ended;
+        if (!ended && !definition.eventOnly)
+            return GetQuest(AddQuest(std::move(quest)));
         quest->OnRemove();
-        return nullptr;
+        // A world event has happened by now: only one that failed is tried again.
+        if (!ended)
+            return nullptr;
     }
-    return GetQuest(AddQuest(std::move(quest)));
+    return nullptr;
 }
 
 Quest* GameQuests::StartQuest(int32_t definitionIndex, Quest* origin, int32_t level)

@@ -41,6 +41,11 @@ struct QuestPacing {
     int32_t easyQuestLevelDiff = 0;
     int32_t hardQuestLevelDiff = 0;
     int32_t minLevelForHardQuests = 0;
+    // A quest whose generation fails on its draws is tried again with a new seed, this many times
+    // in all: at least once, and at most kMaxCreateQuestTries so that a definition that can never
+    // be generated does not hold up the step (a value outside is held to the range, logged).
+    static constexpr int32_t kMaxCreateQuestTries = 64;
+    int32_t createQuestTries = 1;
 
     // The record's keys; the defaults without a record.
     void Load(const DatabaseEntry* gameSystem);
@@ -100,6 +105,10 @@ public:
     // The quest's solving runs with the solver, then the quest is deleted; nothing for an index
     // that holds no quest.
     void SolveQuest(int32_t index, Player& solver);
+    // The solver handed the quest in: every other holder is paid and turned in too, then the
+    // quest is solved and deleted once. A recruit joins one covenant only, so the other holders
+    // of a recruit quest lose their copies with it.
+    void OnQuestTurnedIn(int32_t index, Player& solver);
     void EndQuestForPlayers(int32_t questId) override;
     void CompletePlayerQuests(int32_t questId) override;
     bool IsQuestHeldByPlayer(int32_t questId) const;
@@ -113,8 +122,9 @@ public:
     // The quest's solved-by-a-covenant news; then every player's copy fails and the quest goes
     // unless a player still holds it.
     void QuestSolvedByOtherCovenant(int32_t index, int32_t covenantIndex);
-    // A covenant took on the recruit by another road than the quest that offers it: that quest
-    // was solved by the covenant.
+    // A covenant took on the recruit by another road than the quest that offers it. A holder
+    // of the quest in that covenant solved it (and hands it in when its copy is complete);
+    // otherwise the covenant solved it in the holders' stead.
     void OnRecruitTaken(const Entity& recruit, int32_t covenantIndex);
     // True for no NPC, and for an NPC a numbered quest already has as its figure.
     bool IsNpcBusyWithQuest(const Entity* npc) const;
@@ -248,4 +258,6 @@ private:
     // its own step or handler, which still runs on it. Freed at the start of the next step.
     std::vector<std::unique_ptr<Quest>> finished;
     RandomTimer timers[kTimerCount];
+    // The quest whose holders are being turned in; -1 when none.
+    int32_t turningIn = -1;
 };

@@ -309,7 +309,7 @@ bool Quest::SkipIfSolved(const Player* player)
 {
     if (!HasPlayerSolved(player))
         return false;
-    SendQuestMessage("QuestSkipped", BuildTitle(level, true), kQuestSkippedMessageKind);
+    SendQuestMessage("QuestSkipped", BuildTitle(kNoViewerLevel, true), kQuestSkippedMessageKind);
     if (IsOfType({QuestType::StoryBemmelGraves, QuestType::StoryVarrowFindItem}))
         RemoveQuestItems();
     RemoveTargets();
@@ -394,7 +394,7 @@ void Quest::OnRemove()
 
 void Quest::OnAccepted(Player&)
 {
-    SendQuestMessage("QuestAccepted", BuildTitle(level, true), kQuestSkippedMessageKind);
+    SendQuestMessage("QuestAccepted", BuildTitle(kNoViewerLevel, true), kQuestSkippedMessageKind);
     if (levelItemsPending)
         SpawnLevelItems();
 }

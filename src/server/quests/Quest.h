@@ -51,6 +51,9 @@ public:
     static constexpr int32_t kMaxSolvedBit = 4095;
     // Seconds a removed target takes to fade before it goes.
     static constexpr float kTargetFadeSeconds = 5.0f;
+    // The viewer's level index the server builds titles for: it has no viewer, so no title it
+    // sends says the player stands on the quest's level.
+    static constexpr int32_t kNoViewerLevel = -1;
 
     explicit Quest(QuestHost* host);
 

@@ -32,8 +32,10 @@ bool QuestCompletionIsAlive(const Entity* entity)
 void Quest::OnSolved(Player& player)
 {
     using namespace QuestType;
+    // Mended: the quest's level stood where the viewer's level index belongs, so every client
+    // read "[Here]" in the news whenever the two numbers matched.
     if (type != QuestType::Recruit)
-        SendQuestMessage("QuestSolved", BuildTitle(level, false), kNewsKind);
+        SendQuestMessage("QuestSolved", BuildTitle(kNoViewerLevel, false), kNewsKind);
     switch (type) {
     case QuestType::Recruit: {
         auto* recruit = target.GetAs<Actor>();
@@ -161,7 +163,7 @@ void Quest::Announce()
 {
     if (!definition || !definition->announce || definition->eventOnly || definition->boss)
         return;
-    SendNews(BuildTitle(level, true), kNewsKind);
+    SendNews(BuildTitle(kNoViewerLevel, true), kNewsKind);
     std::string news = BuildAnnouncement();
     if (!news.empty())
         SendNews(news, kNewsKind);

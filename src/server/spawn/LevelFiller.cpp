@@ -16,6 +16,7 @@
 #include "entities/Door.h"
 #include "entities/Gate.h"
 #include "entities/Secret.h"
+#include "entities/SoulStone.h"
 #include "entities/Torch.h"
 #include "entities/TrapGround.h"
 #include "entities/Trigger.h"
@@ -291,8 +292,11 @@ Entity* LevelFiller::PlaceLevelObject(int32_t level, int32_t cellX, int32_t cell
     int32_t cell = cellY * FillerTuning().levelTileWidth + cellX;
     switch (GetObjectKind(*record)) {
     case LevelObjectKind::Torch: return PlacePlainObject(new Torch(), *record, modelName, spot, cell, facing);
-    case LevelObjectKind::SimpleAnimating:
-        return PlacePlainObject(new Entity(), *record, modelName, spot, cell, facing);
+    case LevelObjectKind::SimpleAnimating: {
+        // A soul stone comes back from the world save as a stone, to read back what it holds.
+        Entity* made = record->GetName() == SoulStone::kRecordName ? new SoulStone() : new Entity();
+        return PlacePlainObject(made, *record, modelName, spot, cell, facing);
+    }
     case LevelObjectKind::Trigger: return PlacePlainObject(new Trigger(), *record, modelName, spot, cell, facing);
     case LevelObjectKind::Item: return PlaceItemObject(*record, spot, cell);
     case LevelObjectKind::Monster: return PlaceMonsterObject(*record, modelName, spot, cell, level);

@@ -9,6 +9,7 @@
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
+#include "support/LogLines.h"
 
 #include <algorithm>
 #include <map>
@@ -276,6 +277,41 @@ MonsterSteward
     MinLevel 1
     MaxLevel 1
     Excluded 1
+}
+MonsterDuneRat
+{
+    Type MonsterType
+    Archetype ArchetypeWild
+    Definition ActorBeast
+    MinLevel 60
+    MaxLevel 70
+}
+MonsterDuneWisp
+{
+    Type MonsterType
+    Archetype ArchetypeWild
+    Definition ActorShy
+    MinLevel 60
+    MaxLevel 70
+}
+ScoutDunes
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 65
+    DuplicatesAllowed 1
+}
+PacingOneTry
+{
+    CreateQuestTries 1
+}
+PacingTwelveTries
+{
+    CreateQuestTries 12
+}
+PacingEndlessTries
+{
+    CreateQuestTries 100000
 }
 )";
 
@@ -625,6 +661,38 @@ TEST_F(QuestGeneration, RestoringSkipsTheChoicesAndTheChecks)
 
 // Each try takes the next raw value of stream 0 as the seed; a level no try reaches fails after
 // exactly "MaxSyncTries" of them.
+// Half the scouts of the dunes draw the wisp, which cannot be spawned: with one try half of them
+// fail, while "CreateQuestTries" draws again with a new seed until one finds the rat. A missing
+// key is one try; an endless count is held to the bound, with a word.
+TEST_F(QuestGeneration, AFailedDrawIsTriedAgainAsOftenAsCreateQuestTriesSays)
+{
+    struct Row {
+        const char* pacing;
+        int32_t tries;
+        bool allStart;
+        int32_t warnings;
+    };
+    for (const Row& row : {Row{"", 1, false, 0}, Row{"PacingOneTry", 1, false, 0}, Row{"PacingTwelveTries", 12, true, 0},
+                           Row{"PacingEndlessTries", QuestPacing::kMaxCreateQuestTries, true, 1}}) {
+        random.Seed(77u);
+        quests->Reset();
+        int32_t warned = CountLinesHolding(debug, "CreateQuestTries");
+        quests->GetPacing().Load(*row.pacing ? database.FindEntryByName(row.pacing) : database.FindEntryByName("GameSystem"));
+        EXPECT_EQ(quests->GetPacing().createQuestTries, row.tries) << row.pacing;
+        EXPECT_EQ(CountLinesHolding(debug, "CreateQuestTries") - warned, row.warnings) << row.pacing;
+        int32_t started = 0;
+        for (int32_t i = 0; i < 16; ++i)
+            if (Quest* quest = Start("ScoutDunes")) {
+                ++started;
+                EXPECT_EQ(quest->QuestBase::target, Type("MonsterDuneRat")) << row.pacing;
+            }
+        if (row.allStart)
+            EXPECT_EQ(started, 16) << row.pacing;
+        else
+            EXPECT_TRUE(started > 0 && started < 16) << row.pacing << ": " << started << " started";
+    }
+}
+
 TEST_F(QuestGeneration, PlacingAtALevelTriesMaxSyncTriesSeeds)
 {
     auto quest = Prepared("Synced", 4);

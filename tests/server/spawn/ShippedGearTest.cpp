@@ -5,6 +5,7 @@
 #include "entities/Actor.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
+#include "entities/ItemGround.h"
 #include "entities/Player.h"
 #include "rules/CharacterClass.h"
 #include "rules/skills/SkillDefinition.h"
@@ -36,15 +37,18 @@ protected:
     }
 
     // "increaseSkill" with the tree and index of the warden's skill of that name.
-    bool Raise(const char* skill)
+    bool Raise(const char* skill) { return Request("increaseSkill", skill); }
+    bool Lower(const char* skill) { return Request("decreaseSkill", skill); }
+
+    bool Request(const char* command, const char* skill)
     {
         const CharacterClass* warden = player->GetClass();
         for (int32_t tree = 0; warden && tree < kMaxSkillTrees; ++tree)
             if (const SkillTree* skills = warden->GetSkillTree(tree))
                 for (size_t index = 0; index < skills->skills.size(); ++index)
                     if (skills->skills[index] && skills->skills[index]->GetEntry()->GetName() == skill)
-                        return commands.Execute("increaseSkill " + std::to_string(tree) + " " + std::to_string(index),
-                                                player);
+                        return commands.Execute(
+                            std::string(command) + " " + std::to_string(tree) + " " + std::to_string(index), player);
         ADD_FAILURE() << skill << " is in no tree of the warden";
         return false;
     }
@@ -135,4 +139,67 @@ TEST_F(ShippedGear, ProvisioningPacksOneOfTheRoadsStoresFromItsSecondLevelOn)
         ASSERT_TRUE(Raise("SkillWardenProvisioning"));
         EXPECT_EQ(stores(), before + (level - 1)) << level;
     }
+}
+
+// Mended: lowering a skill and raising it again gave its level's gift each time: ten rounds took
+// the hammer from item level 5 to 15 and packed ten stores. A store that finds the pack full lies
+// at the warden's feet, and the warden is told.
+TEST_F(ShippedGear, ALevelsGiftComesTheFirstTimeTheLevelIsReachedAndAFullPackLeavesItAtTheFeet)
+{
+    MakeWarden();
+    player->SetPosition(game->GetStartPosition(0));
+    Wield("ForgeHammer", 4);
+    ASSERT_TRUE(player->inventory->ResizeBag(InventoryGroupIndex::Bag1, 8));
+    auto stores = [&] { return CountCarried("HealingDraught") + CountCarried("TravelBread"); };
+    auto storesOnTheGround = [&] {
+        int32_t count = 0;
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number) {
+            const auto* ground = dynamic_cast<const ItemGround*>(game->GetEntity(number));
+            const Item* item = ground ? ground->GetItem() : nullptr;
+            std::string name = item && item->GetEntry() ? std::string(item->GetEntry()->GetName()) : "";
+            if ((name == "HealingDraught" || name == "TravelBread") && ground->position.Distance2D(player->position) < 100.0f)
+                ++count;
+        }
+        return count;
+    };
+    auto cycle = [&](int32_t rounds) {
+        for (int32_t round = 0; round < rounds; ++round)
+            for (const char* skill : {"SkillWardenTempering", "SkillWardenProvisioning"}) {
+                ASSERT_TRUE(Lower(skill));
+                ASSERT_TRUE(Raise(skill));
+            }
+    };
+    int32_t before = stores();
+    for (int32_t level = 1; level <= 2; ++level)
+        for (const char* skill : {"SkillWardenTempering", "SkillWardenProvisioning"})
+            ASSERT_TRUE(Raise(skill));
+    cycle(10);
+    EXPECT_EQ(Wielded()->GetLevel(), 5) << "one rework, for the second level";
+    EXPECT_EQ(stores(), before + 1) << "one store, for the second level";
+
+    // The pack full, with no stack of stores that could take one more: the third level's store
+    // lies at the feet.
+    for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
+        for (int32_t slot = 0; slot < player->inventory->GetSlotCount(bag); ++slot)
+            if (const ItemBase* item = player->inventory->GetItem(bag, slot);
+                item && (item->GetEntry()->GetName() == "HealingDraught" || item->GetEntry()->GetName() == "TravelBread"))
+                player->inventory->DeleteAt(bag, slot);
+    for (int32_t bag = InventoryGroupIndex::Bag1; bag <= InventoryGroupIndex::Bag4; ++bag)
+        for (int32_t cell = 0; cell < 64; ++cell) {
+            std::unique_ptr<ItemBase> filler = std::make_unique<Item>();
+            filler->SetEntry(database.FindEntryByName("ForgeHammer"));
+            if (!player->inventory->AddItem(filler, bag))
+                break;
+        }
+    game->GetPlayerLines().clear();
+    for (const char* skill : {"SkillWardenTempering", "SkillWardenProvisioning"})
+        ASSERT_TRUE(Raise(skill));
+    cycle(10);
+    EXPECT_EQ(Wielded()->GetLevel(), 6);
+    EXPECT_EQ(stores(), 0);
+    EXPECT_EQ(storesOnTheGround(), 1);
+    int32_t told = 0;
+    for (const auto& [number, line] : game->GetPlayerLines())
+        told += number == player->entityNumber && line.find("$$NoRoomInInventory$$") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(told, 1);
 }
