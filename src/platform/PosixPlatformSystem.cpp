@@ -172,7 +172,7 @@ bool PosixPlatformSystem::PumpMessages()
     // A closed window is a quit request, which stays seen like a signal's.
     if (messagePump && !messagePump()) {
         windowClosed = true;
-        OnQuit();
+        gQuitRequested.store(true);
     }
     return !gQuitRequested.load();
 }
