@@ -35,7 +35,7 @@ public:
         out = target;
         return true;
     }
-    void QueueEntities(WorldView&) override {}
+    void DrawEntities(WorldView&) override {}
     void DrawEntityOverlays() override {}
     bool HasLocalPlayer() const override { return true; }
     bool IsRevealed() const override { return false; }

@@ -1,4 +1,5 @@
 // UITextWrapBench -- wrapping a 20,000-character text into a 300-unit text widget, and a frame of a text built again unchanged beside one wrapped again every frame.
+#include "render/TextMeasure.h"
 #include "ui/widgets/UIText.h"
 
 #include <benchmark/benchmark.h>
@@ -32,7 +33,7 @@ void UITextWrapLongText(benchmark::State& state)
     WString text = NarrowToWide(UITextWrapBenchText(20000));
     std::vector<WString> lines;
     for (auto _ : state) {
-        UIText::WrapLines(text, 300.0f - UIText::kScrollBarMargin, -1, UITextWrapBenchWidth, lines);
+        WrapTextLines(text, 300.0f - UIText::kScrollBarMargin, -1, UITextWrapBenchWidth, lines);
         benchmark::DoNotOptimize(lines.data());
     }
     state.counters["lines"] = static_cast<double>(lines.size());
@@ -62,7 +63,7 @@ void UITextWrapEveryFrame(benchmark::State& state)
     std::vector<WString> lines;
     for (auto _ : state) {
         for (int frame = 0; frame < 60; ++frame)
-            UIText::WrapLines(built, 300.0f - UIText::kScrollBarMargin, -1, UITextWrapBenchWidth, lines);
+            WrapTextLines(built, 300.0f - UIText::kScrollBarMargin, -1, UITextWrapBenchWidth, lines);
         benchmark::DoNotOptimize(lines.data());
     }
     state.SetItemsProcessed(state.iterations() * 60);

@@ -117,7 +117,7 @@ void GameCommandsSaveAndExit()
         return;
     }
     // The name is asked after the save: a new character's first save chooses its file.
-    bool saved = gClientApp->SaveLocalCharacter();
+    bool saved = gClientApp->SaveCharacter();
     std::string name = gClientApp->GetLink()->GetSaveName();
     if (name.empty() || !saved) {
         DebugSystem::Print(kPrintWarning, "The character couldn't be saved; the game goes on\n");

@@ -184,7 +184,7 @@ void ClientApp::EndGame()
         gTextEvents->RemoveAll();
 }
 
-bool ClientApp::SaveLocalCharacter()
+bool ClientApp::SaveCharacter()
 {
     if (!link || !link->SaveCharacter())
         return false;
@@ -203,7 +203,7 @@ void ClientApp::AutoSave()
         return;
     // Mended: the world was saved under the save name even when the character was not, beside a
     // character file that could be another character's.
-    if (!SaveLocalCharacter()) {
+    if (!SaveCharacter()) {
         if (link && hooks.saveWorld)
             DebugSystem::Print(kPrintWarning, "The world isn't autosaved: the character couldn't be saved\n");
         return;
@@ -239,14 +239,14 @@ bool ClientApp::IsPaused() const
 
 // ---- The frame -------------------------------------------------------------------------------------
 
-void ClientApp::ReceiveFrame()
+void ClientApp::Receive()
 {
     ClientAppProfileScope profile(kProfileClientReceive);
     if (gInputSystem)
         gInputSystem->Update();
     if (!IsPaused() && gLightingSystem)
         gLightingSystem->Reset();
-    Receive();
+    ReceiveDatagrams();
     // Judged after the datagrams are read: a client frame that stalled still takes in what the
     // host sent meanwhile before the silence counts against it.
     if (connected && hostSilentSeconds > kHostSilenceSeconds)
@@ -255,7 +255,7 @@ void ClientApp::ReceiveFrame()
     Client::UpdateHoverEntity();
 }
 
-void ClientApp::UpdateFrame(float seconds)
+void ClientApp::Update(float seconds)
 {
     ClientAppProfileScope profile(kProfileClientUpdate);
     if (connected)
@@ -416,7 +416,7 @@ void ClientApp::SaveAfterTrade()
 
 // ---- Receiving -------------------------------------------------------------------------------------
 
-void ClientApp::Receive()
+void ClientApp::ReceiveDatagrams()
 {
     if (!connected || !gNetworkSystem)
         return;
@@ -484,7 +484,7 @@ void ClientApp::LeaveLostGame(const char* reason, const char* why)
 {
     DebugSystem::Print(kPrintPlain, "The game ends: %s\n", why);
     bool keepCharacter = active && link && gGameData && gGameData->GetTuning().usesSaveGames;
-    if (keepCharacter && !SaveLocalCharacter())
+    if (keepCharacter && !SaveCharacter())
         DebugSystem::Print(kPrintWarning, "The character couldn't be saved as the game ended\n");
     EndGame();
     if (gUserVarSystem)
@@ -662,7 +662,7 @@ int32_t ClientApp::GetLocalPlayerNumber() const
     return link ? link->GetEntityNumber() : -1;
 }
 
-WorldPos ClientApp::GetCameraTargetPosition() const
+WorldPos ClientApp::GetCameraTarget() const
 {
     if (!active || !link || IsAreaEditorOpen())
         return WorldPos{-1, 0.0f, 0.0f, true};
@@ -671,7 +671,7 @@ WorldPos ClientApp::GetCameraTargetPosition() const
 
 bool ClientApp::GetCameraTarget(WorldPos& out) const
 {
-    out = GetCameraTargetPosition();
+    out = GetCameraTarget();
     return true;
 }
 
@@ -711,7 +711,7 @@ void ClientApp::ForEachDrawnEntity(const std::function<void(EntityClient&)>& dra
             draw(*entity);
 }
 
-void ClientApp::QueueEntities(WorldView& view)
+void ClientApp::DrawEntities(WorldView& view)
 {
     WorldViewEntityScene scene(view);
     EntityDrawFrame frame;
@@ -787,13 +787,13 @@ bool Client::Connect()
 void Client::Receive()
 {
     if (gClientApp)
-        gClientApp->ReceiveFrame();
+        gClientApp->Receive();
 }
 
 void Client::Update(float seconds)
 {
     if (gClientApp)
-        gClientApp->UpdateFrame(seconds);
+        gClientApp->Update(seconds);
 }
 
 void Client::DrawFrame(float seconds)
@@ -829,7 +829,7 @@ void Client::EndGame()
 void Client::SaveCharacter()
 {
     if (gClientApp)
-        gClientApp->SaveLocalCharacter();
+        gClientApp->SaveCharacter();
 }
 
 bool Client::IsPaused()
@@ -855,7 +855,7 @@ int32_t Client::GetLocalPlayerNumber()
 
 WorldPos Client::GetCameraTarget()
 {
-    return gClientApp ? gClientApp->GetCameraTargetPosition() : WorldPos{-1, 0.0f, 0.0f, true};
+    return gClientApp ? gClientApp->GetCameraTarget() : WorldPos{-1, 0.0f, 0.0f, true};
 }
 
 EntityClient* Client::GetTargetEntity()
@@ -881,7 +881,7 @@ std::string Client::GetSoundName(int32_t slot)
 void Client::DrawEntities(WorldView& view)
 {
     if (gClientApp)
-        gClientApp->QueueEntities(view);
+        gClientApp->DrawEntities(view);
 }
 
 void Client::DrawEntityOverlays()

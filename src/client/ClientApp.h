@@ -112,7 +112,7 @@ public:
     bool StartClient(bool loadCharacter, const std::string& characterName);
     void EndGame();
     // The local character's file; false without a player or when the save failed.
-    bool SaveLocalCharacter();
+    bool SaveCharacter();
     // The character, then, once it is saved, the world host's world under the character's name
     // through the hook; a character without a name, or one that could not be saved, saves no world
     // (a warning says so).
@@ -123,16 +123,17 @@ public:
 
     // ---- The frame -----------------------------------------------------------------------------
     // The input's frame, the light list emptied unless paused, the datagrams, the hover entity.
-    void ReceiveFrame();
+    void Receive();
     // The client game and the player (unless paused), the update sent, the effects' time.
-    void UpdateFrame(float seconds);
+    void Update(float seconds);
     // The player's body synced, the position and pause texts, the sound frame, the drawing, the
     // input's per-frame tables cleared and a changed threshold applied.
     void DrawFrame(float seconds);
 
     // ---- The connection ------------------------------------------------------------------------
     bool Connect();
-    void Receive();
+    // The datagrams waiting at the endpoint, each dispatched.
+    void ReceiveDatagrams();
     void DispatchDatagram(MessageBuffer& buffer, const sockaddr_in& sender);
     void SendUpdate();
     void QueueServerCommand(const std::string& line);
@@ -172,7 +173,7 @@ public:
     EntityClient* GetLocalPlayerEntity() const;
     int32_t GetLocalPlayerNumber() const;
     // The player's place while active and the area editor is closed; else level -1 at 0, 0.
-    WorldPos GetCameraTargetPosition() const;
+    WorldPos GetCameraTarget() const;
     EntityClient* GetTargetEntity() const;
     // Entry i of the local player's party; null for a negative, out-of-range or -1 entry.
     EntityClient* GetPlayerListEntity(int32_t index) const;
@@ -182,7 +183,7 @@ public:
     // ---- The frame's scene -----------------------------------------------------------------------
     bool IsGameRunning() const override { return active; }
     bool GetCameraTarget(WorldPos& out) const override;
-    void QueueEntities(WorldView& view) override;
+    void DrawEntities(WorldView& view) override;
     void DrawEntityOverlays() override;
     bool HasLocalPlayer() const override { return link != nullptr; }
     // The client game's fog switched off.

@@ -57,11 +57,6 @@ void ClientInputZoomBy(float step, bool up)
     TextureTools::SetZoom(ParseFloat(gUserVarSystem->GetStringByName("zoom")) + step);
 }
 
-void ClientInputOpenWebLink(const std::string& address)
-{
-    MailLinks::OpenWebLink(address);
-}
-
 PlayerClient* ClientInputFakePlayer()
 {
     PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
@@ -183,13 +178,13 @@ void Client::OnMouseScrollDown()
 
 void Client::OnOpenBrowser(const std::string& address)
 {
-    ClientInputOpenWebLink(address);
+    MailLinks::OpenWebLink(address);
 }
 
 void Client::OnVisitWebsite(const std::string& userVarName)
 {
     if (gUserVarSystem)
-        ClientInputOpenWebLink(gUserVarSystem->GetStringByName(userVarName));
+        MailLinks::OpenWebLink(gUserVarSystem->GetStringByName(userVarName));
 }
 
 void Client::OnOrderGame()

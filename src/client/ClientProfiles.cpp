@@ -42,8 +42,15 @@ ListEntry ClientProfilesRow(const DatabaseEntry& record)
     return row;
 }
 
-// The lists the unlock conditions count, unfiltered by unlocks.
-UnlockMenuLists ClientProfilesMenuLists()
+void ClientProfilesDeleteFile(std::string_view name, std::string_view extension)
+{
+    if (gFileSystem)
+        gFileSystem->DeleteUserFile(MakeFilePath("chars", name, extension));
+}
+
+} // namespace
+
+UnlockMenuLists ClientProfiles::GetMenuLists()
 {
     UnlockMenuLists lists;
     if (!gDatabase)
@@ -57,14 +64,6 @@ UnlockMenuLists ClientProfilesMenuLists()
             lists.officialClasses.emplace_back(e->GetName());
     return lists;
 }
-
-void ClientProfilesDeleteFile(std::string_view name, std::string_view extension)
-{
-    if (gFileSystem)
-        gFileSystem->DeleteUserFile(MakeFilePath("chars", name, extension));
-}
-
-} // namespace
 
 std::string ClientProfiles::GetUserName() const
 {
@@ -92,17 +91,6 @@ const UnlockClient* ClientProfiles::FindUnlock(std::string_view name) const
         if (StringEqualsNoCase(unlock->GetName(), name))
             return unlock.get();
     return nullptr;
-}
-
-void ClientProfiles::ApplyUnlocks()
-{
-    if (!current)
-        return;
-    UnlockMenuLists lists = ClientProfilesMenuLists();
-    // One pass: an unlock that needs one granted later in this pass waits for the next.
-    for (const auto& unlock : unlocks)
-        if (unlock->IsEarned(current.get(), lists))
-            current->AddUnlock(unlock->GetName());
 }
 
 void ClientProfiles::RecordWin()
@@ -189,7 +177,8 @@ void ClientProfiles::LoadUser()
     auto profile = std::make_unique<UserProfile>();
     bool loaded = profile->Load(wanted);
     SetCurrent(loaded ? std::move(profile) : nullptr);
-    ApplyUnlocks();
+    if (gGameClient)
+        gGameClient->ApplyProfileUnlocks();
 }
 
 void ClientProfiles::DeleteUser()

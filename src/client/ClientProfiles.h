@@ -24,9 +24,8 @@ public:
     const std::vector<std::unique_ptr<UnlockClient>>& GetUnlocks() const { return unlocks; }
     // Null for a name no unlock has (compared without regard to case).
     const UnlockClient* FindUnlock(std::string_view name) const;
-    // One pass over the definitions in order: each one earned and not yet held is granted.
-    // Nothing without a current profile.
-    void ApplyUnlocks();
+    // The lists the unlock conditions count, unfiltered by unlocks.
+    static UnlockMenuLists GetMenuLists();
 
     // The running adventure won by the local player; nothing without a profile or player.
     void RecordWin();

@@ -165,16 +165,6 @@ void ClientSight::ComputeSightGrid(const WorldPos& centre, Grid& full, Grid& sof
     TraceGrids(centre, CollectBlockers(centre, true), full, soft);
 }
 
-void ClientSight::ComputeCurrent()
-{
-    ComputeSightGrid(currentCentre, currentFull, currentSoft);
-}
-
-void ClientSight::ComputePrevious()
-{
-    ComputeSightGrid(previousCentre, previousFull, previousSoft);
-}
-
 void ClientSight::UpdateLineOfSight()
 {
     LocalPlayerLink* link = ClientSightLink();
@@ -183,8 +173,8 @@ void ClientSight::UpdateLineOfSight()
     WorldPos destination = link->GetMoveTarget();
     if (centresValid && ClientSightSamePlace(destination, currentCentre)) {
         if (client.losDirty) {
-            ComputePrevious();
-            ComputeCurrent();
+            ComputeSightGrid(previousCentre, previousFull, previousSoft);
+            ComputeSightGrid(currentCentre, currentFull, currentSoft);
             client.losDirty = false;
         }
         return;
@@ -194,11 +184,11 @@ void ClientSight::UpdateLineOfSight()
         previousFull = currentFull;
         previousSoft = currentSoft;
     } else {
-        ComputePrevious();
+        ComputeSightGrid(previousCentre, previousFull, previousSoft);
     }
     currentCentre = destination;
     centresValid = true;
-    ComputeCurrent();
+    ComputeSightGrid(currentCentre, currentFull, currentSoft);
     client.losDirty = false;
 }
 

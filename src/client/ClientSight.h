@@ -65,8 +65,6 @@ public:
 
 private:
     bool IsShown() const;
-    void ComputeCurrent();
-    void ComputePrevious();
 
     GameClient& client;
     WorldPos currentCentre;

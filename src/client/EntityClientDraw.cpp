@@ -130,6 +130,7 @@ void EntityClient::Draw(EntityScene& scene, const EntityDrawFrame& drawFrame)
     if (!(GetAlpha() > 0.0f) || IsHidden())
         return;
     ModelSurfacesDesc body = CreateModelInstance();
+    body.hovered = IsDrawnAsHovered(drawFrame);
     const ModelResource* shown = GetModelResource(body.model);
     bool sprite = shown && shown->type == ModelResource::kSprite;
     if (sprite)
@@ -187,6 +188,7 @@ void EntityClient::DrawAttachedModels(EntityScene& scene, const EntityDrawFrame&
         if (!DrawsAttachedModel(location, drawFrame))
             continue;
         ModelSurfacesDesc desc = MakeAttachedDesc(location);
+        desc.hovered = IsDrawnAsHovered(drawFrame);
         scene.AddModel(desc);
         if (castsShadow && scene.GetShadowMode() == 2)
             AddProjectedShadow(scene, desc);
@@ -216,12 +218,14 @@ void EntityClient::DrawStatusEffectShaders(EntityScene& scene, const EntityDrawF
             continue;
         ModelSurfacesDesc desc = CreateModelInstance();
         desc.shaderOverride = effect->GetVictimShader().GetValue();
+        desc.hovered = IsDrawnAsHovered(drawFrame);
         scene.AddModel(desc);
         for (int32_t location = 0; location < kEquipmentLocations; ++location) {
             if (!DrawsAttachedModel(location, drawFrame))
                 continue;
             ModelSurfacesDesc attached = MakeAttachedDesc(location);
             attached.shaderOverride = desc.shaderOverride;
+            attached.hovered = desc.hovered;
             scene.AddModel(attached);
         }
     }

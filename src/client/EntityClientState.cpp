@@ -11,9 +11,12 @@
 #include "core/NameGenerator.h"
 #include "core/RandomSystem.h"
 #include "render/LightingSystem.h"
+#include "render/WorldMap.h"
 #include "rules/GameData.h"
 #include "rules/monsters/MonsterArchetype.h"
+#include "world/Level.h"
 #include "world/NetMessages.h"
+#include "world/World.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +38,26 @@ bool EntityClientFinite(const WorldPos& where)
 const DatabaseEntry* EntityClientRecord(int32_t id)
 {
     return gDatabase ? gDatabase->GetEntryByIndex(id) : nullptr;
+}
+
+bool EntityClientNear(const WorldPos& a, const WorldPos& b, float reach)
+{
+    return a.level == b.level && std::fabs(a.x - b.x) <= reach && std::fabs(a.y - b.y) <= reach;
+}
+
+// A gate standing at a connection of its level's layout is that connection's gate (its index),
+// one at the level's own gate is the level's (-1); any other gate (a player's portal, a secret
+// level's way out) is none of the map's and gives -2.
+int32_t EntityClientGateId(const WorldPos& where)
+{
+    const Level* level = gWorld ? gWorld->GetLevel(where.level) : nullptr;
+    if (!level || !gGameData)
+        return -2;
+    float reach = 0.5f * gGameData->GetTuning().tileSize;
+    for (size_t j = 0; j < level->gates.size(); ++j)
+        if (EntityClientNear(level->gates[j].position, where, reach))
+            return static_cast<int32_t>(j);
+    return level->hasGate && EntityClientNear(level->gatePosition, where, reach) ? -1 : -2;
 }
 
 float EntityClientWrapDegrees(float angle)
@@ -172,6 +195,8 @@ void EntityClient::ApplyClassState(const NetEntityState& state)
     case NetStateKind::Gate:
         gateDestination = state.gateDestination;
         gateDestinationKnown = state.gateDestination.level != -1;
+        if (int32_t gateId = EntityClientGateId(position); gWorldMap && gateId != -2)
+            gWorldMap->RecordGate(position, gateId);
         break;
     default: break;
     }

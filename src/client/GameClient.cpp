@@ -121,7 +121,23 @@ void GameClient::Shutdown()
 
 void GameClient::ApplyProfileUnlocks()
 {
-    profiles->ApplyUnlocks();
+    UserProfile* current = profiles->GetCurrent();
+    if (!current)
+        return;
+    UnlockMenuLists lists = ClientProfiles::GetMenuLists();
+    // One pass: an unlock that needs one granted later in this pass waits for the next.
+    for (const auto& unlock : profiles->GetUnlocks())
+        if (unlock->IsEarned(current, lists))
+            current->AddUnlock(unlock->GetName());
+}
+
+void GameClient::GetUnlockText(std::string_view name, std::string& out, bool descriptionOnly) const
+{
+    const UnlockClient* unlock = profiles->FindUnlock(name);
+    if (!unlock)
+        return;
+    out.clear();
+    unlock->BuildDescription(out, descriptionOnly);
 }
 
 void GameClient::RegisterVars()
@@ -269,7 +285,7 @@ void GameClient::UpdateAmbientLight(float seconds)
 {
     // The player's level while in a game with the area editor closed, as the camera's: the editor's
     // piece is lit by no level's sun.
-    int32_t level = gClientApp ? gClientApp->GetCameraTargetPosition().level : -1;
+    int32_t level = gClientApp ? gClientApp->GetCameraTarget().level : -1;
     Color target;
     float fadeTime = 0.0f;
     if (gWorld) {

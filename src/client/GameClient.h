@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ClientMessages;
@@ -119,8 +120,12 @@ public:
     WeatherClient& GetWeather() { return *weatherClient; }
     ClientProfiles& GetProfiles() { return *profiles; }
     TradeWindow& GetTrade() { return *trade; }
-    // Grants the unlocks the current user profile now meets; nothing without one.
+    // One pass over the unlock definitions in order: each one the current user profile now meets
+    // and does not hold yet is granted. Nothing without a profile.
     void ApplyProfileUnlocks();
+    // The text of the unlock of that name (compared without regard to case) in place of what out
+    // held (see UnlockClient::BuildDescription); out is left alone when no unlock has the name.
+    void GetUnlockText(std::string_view name, std::string& out, bool descriptionOnly) const;
 
     // ---- What the menus' texts and conditions ask (GameClientQueries.cpp) ------------------------------
     // The name the screens show, and the one messages and lists use; empty for an index the update lacks.

@@ -28,11 +28,22 @@ constexpr int32_t kGameClientNamesTownsfolk = 0;
 constexpr int32_t kGameClientNamesRecruit = 4;
 constexpr int32_t kGameClientNamesNoTitleType = 5;
 
-// The creature's name or rank line written into out from start on: the rank's colour, and on
-// the rank line the level, replace what out held past start; rank 0 without a level keeps it.
-void GameClientNamesWriteMonster(std::string& out, size_t start, int32_t rank, int32_t level, std::string_view name,
-                                 bool isNpc, bool nameLine, bool decorate)
+float GameClientNamesHomeDistance(const CovenantClient& covenant, const WorldPos& position)
 {
+    WorldPos from = position;
+    if (covenant.homeLevel != from.level)
+        from.ToLevelFrame(covenant.homeLevel);
+    return std::hypot(covenant.homeX - from.x, covenant.homeY - from.y);
+}
+
+} // namespace
+
+// The rank's colour, and on the rank line the level, replace what out held past kept; rank 0
+// without a level keeps it.
+void GameClient::GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
+                                       bool isNpc, bool nameLine, bool decorate, size_t kept)
+{
+    size_t start = std::min(kept, out.size());
     if (rank != 0 && gGameData) {
         out.resize(start);
         out += gGameData->GetMonsterRarityColorCode(rank);
@@ -58,22 +69,6 @@ void GameClientNamesWriteMonster(std::string& out, size_t start, int32_t rank, i
             out += ' ';
     }
     out += GameClientNamesRankWord(rank);
-}
-
-float GameClientNamesHomeDistance(const CovenantClient& covenant, const WorldPos& position)
-{
-    WorldPos from = position;
-    if (covenant.homeLevel != from.level)
-        from.ToLevelFrame(covenant.homeLevel);
-    return std::hypot(covenant.homeX - from.x, covenant.homeY - from.y);
-}
-
-} // namespace
-
-void GameClient::GetMonsterDisplayName(std::string& out, int32_t rank, int32_t level, std::string_view name,
-                                       bool isNpc, bool nameLine, bool decorate, size_t kept)
-{
-    GameClientNamesWriteMonster(out, std::min(kept, out.size()), rank, level, name, isNpc, nameLine, decorate);
 }
 
 void GameClient::GetNpcDisplayName(const EntityClient& entity, std::string& out, bool withName, bool withTitle)

@@ -51,13 +51,19 @@ bool ItemClient::IsUsable() const
 
 float ItemClient::GetValueMultiplier() const
 {
-    if (!gGameClient)
+    const GameClient* game = GetGame();
+    if (!game)
         return 1.0f;
     switch (GetItemType()) {
-    case ItemType::Food: return gGameClient->foodPriceFactor;
-    case ItemType::Drink: return gGameClient->drinkPriceFactor;
+    case ItemType::Food: return game->foodPriceFactor;
+    case ItemType::Drink: return game->drinkPriceFactor;
     default: return 1.0f;
     }
+}
+
+GameClient* ItemClient::GetGame() const
+{
+    return gGameClient;
 }
 
 void ItemClient::RequestUse(int32_t group, int32_t slot) const

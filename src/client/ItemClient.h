@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class GameClient;
+
 class ItemClient : public ItemBase {
 public:
     // The shared load, then "UseSoundName", "DropSoundName" and "ShowSkillHint"; an empty or
@@ -16,6 +18,8 @@ public:
     bool IsUsable() const override;
     // Food and drink by the client game's price factors; everything else 1.
     float GetValueMultiplier() const override;
+    // The client game whose price factors and timers the item reads; null without one.
+    GameClient* GetGame() const;
 
     // Asks the host to use the item in that bag and slot ("useItem group slot"), then plays the
     // use sound.

@@ -168,11 +168,6 @@ void PlayerClient::OnNewWorld()
         covenant->Reset();
 }
 
-bool PlayerClient::SaveCharacter()
-{
-    return SaveCharacterFile();
-}
-
 void PlayerClient::ShowPickupHelp(const EntityClient& entity)
 {
     const DatabaseEntry* shown = entity.GetRecord();
@@ -222,11 +217,6 @@ void PlayerClient::SetHintSeen(int32_t hint)
 }
 
 bool PlayerClient::IsGateLevelOpen(int32_t level) const
-{
-    return GetLevelGateFlag(level);
-}
-
-bool PlayerClient::GetLevelGateFlag(int32_t level) const
 {
     const ItemPtrList& known = itemLists[0];
     for (int32_t i = 0; i < known.GetCount(); ++i) {

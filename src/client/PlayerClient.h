@@ -70,6 +70,8 @@ public:
     void OnWelcome(int32_t level) override;
     void OnNewWorld() override;
     void UpdateFrame(float seconds) override;
+    // Writes "chars/<base>.chr" atomically; false, the old file kept, without a body or a name,
+    // or when the write did not land.
     bool SaveCharacter() override;
     bool IsGone() const override { return gone; }
     std::string GetCharacterName() const override { return characterName; }
@@ -77,6 +79,7 @@ public:
     void ShowPickupHelp(const EntityClient& entity) override;
     void TriggerHint(const std::string& topic) override;
     void OfferHelpTopic(const std::string& topic) override;
+    // The player's gate record for that level lets it through.
     bool IsGateLevelOpen(int32_t level) const override;
     bool ReadUpdateTail(MessageBuffer& buffer) override;
     void ApplyUpdateTail(MessageBuffer& buffer) override;
@@ -101,9 +104,6 @@ public:
     // count; the all-time statistics file grew its records in step with the character file.
     static int32_t BareStatCount(int32_t version);
     static int32_t BareFunStatCount(int32_t version);
-    // Writes "chars/<base>.chr" atomically; false, the old file kept, without a body or a name,
-    // or when the write did not land.
-    bool SaveCharacterFile();
     // The base itself when no character file has it, else the first of base2 .. base99 none has;
     // empty when all are taken.
     static std::string FindFreeCharacterBase(const std::string& wanted);
@@ -182,8 +182,6 @@ public:
     // ---- Modes, targets and walking (PlayerClientModes.cpp) ---------------------------------------
     // Points the target at the entity (clearing the pending skill), leaving the mode first when asked.
     void SetTarget(EntityClient* target, bool resetMode);
-    // The older name of SetTarget.
-    void SetInteractionTarget(EntityClient* target, bool resetMode) { SetTarget(target, resetMode); }
     // False, nothing changed, when refused: attacking while stealthed (unless allowed), approaching
     // while a button is held on an entity, or the same mode again unforced. Otherwise the old
     // mode's menus close and the new one's open.
@@ -250,8 +248,6 @@ public:
     bool HasHintBeenSeen(int32_t hint) const;
     void SetHintSeen(int32_t hint);
     bool IsInParty(int32_t entityNumber) const;
-    // The player's gate record for that level lets it through.
-    bool GetLevelGateFlag(int32_t level) const;
     // The first quest slot holding a complete quest the entity offers; -1 for none.
     int32_t FindQuestForNpc(const EntityClient& npc) const;
     bool GetCharacterFlag(int32_t flag) const;

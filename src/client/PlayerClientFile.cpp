@@ -158,7 +158,7 @@ std::string PlayerClient::GetSaveName() const
     return fileBase.empty() ? CharacterFileBase(characterName) : fileBase;
 }
 
-bool PlayerClient::SaveCharacterFile()
+bool PlayerClient::SaveCharacter()
 {
     if (!GetBody() || gone)
         return false;

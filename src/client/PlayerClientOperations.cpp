@@ -233,7 +233,7 @@ int32_t PlayerClient::GetKnownGateCount() const
 
 bool PlayerClient::GetCurrentLevelGateFlag() const
 {
-    return GetLevelGateFlag(position.level);
+    return IsGateLevelOpen(position.level);
 }
 
 void PlayerClient::StoreParty()

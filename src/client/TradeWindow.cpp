@@ -458,7 +458,7 @@ void TradeWindow::RegisterAnswerCommands()
             "TalkToCovenant",
             [](const Args& args) {
                 PlayerClient* player = ClientCommandTable::GetLocalPlayer();
-                EntityClient* target = player ? player->GetInteractionTarget() : nullptr;
+                const EntityClient* target = Client::GetTargetEntity();
                 int32_t covenant = !args.empty() ? ParseInt(args[0]) : target ? target->covenantIndex : -1;
                 const PlayerCovenantClient* own = player ? player->GetCovenant() : nullptr;
                 if (args.empty() && !TradeWindowCanDealWith(covenant, own))

@@ -140,11 +140,6 @@ void PosixPlatformSystem::EndInHaste(int exitCode)
     std::_Exit(exitCode);
 }
 
-void PosixPlatformSystem::RequestQuit()
-{
-    gQuitRequested.store(true);
-}
-
 void PosixPlatformSystem::Sleep(uint32_t milliseconds)
 {
     if (milliseconds == 0) {
@@ -177,7 +172,7 @@ bool PosixPlatformSystem::PumpMessages()
     // A closed window is a quit request, which stays seen like a signal's.
     if (messagePump && !messagePump()) {
         windowClosed = true;
-        RequestQuit();
+        gQuitRequested.store(true);
     }
     return !gQuitRequested.load();
 }
@@ -206,7 +201,7 @@ bool PosixPlatformSystem::CanShowMessageBox(const char* videoDriver, const char*
 void PosixPlatformSystem::OnQuit()
 {
     // The "quit" command has already cleared the running flag; the request also reaches any later pump.
-    RequestQuit();
+    gQuitRequested.store(true);
 }
 
 int32_t PosixPlatformSystem::RegistryWriteString(RegistryRoot root, const std::string& keyPath,

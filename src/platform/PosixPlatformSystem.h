@@ -33,8 +33,6 @@ public:
     // Runs the hasty-exit hook once and ends the process with the code, skipping the static
     // destructors: another thread may still be using what they would free.
     [[noreturn]] static void EndInHaste(int exitCode);
-    // The next PumpMessages returns false.
-    void RequestQuit();
     // The window's event pump, run by every PumpMessages; its false (the window was closed) is
     // a quit request. Empty: no window.
     void SetMessagePump(std::function<bool()> pump);
@@ -47,6 +45,7 @@ public:
     [[noreturn]] void CriticalError(const std::string& message) override;
     bool PumpMessages() override;
     std::string GetQuitReason() const override;
+    // The next PumpMessages returns false.
     void OnQuit() override;
 
     int32_t RegistryWriteString(RegistryRoot root, const std::string& keyPath, const std::string& valueName,

@@ -79,7 +79,7 @@ void FrameRenderer::DrawWorld(float seconds)
     if (!running)
         return;
     DrawLevelCells(seconds);
-    scene->QueueEntities(view);
+    scene->DrawEntities(view);
     if (gEffectSystem)
         gEffectSystem->DrawAll(view.GetEffects());
     view.DrawSurfaces(batch);

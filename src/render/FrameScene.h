@@ -18,7 +18,7 @@ public:
     // The local player's place; false when there is none to look at.
     virtual bool GetCameraTarget(WorldPos& out) const = 0;
     // Each entity's model surfaces and light, the local player first.
-    virtual void QueueEntities(WorldView& view) = 0;
+    virtual void DrawEntities(WorldView& view) = 0;
     // Each entity's two-dimensional overlay, the local player first.
     virtual void DrawEntityOverlays() = 0;
     virtual bool HasLocalPlayer() const = 0;

@@ -80,6 +80,7 @@ void ModelRenderSurface::AddGeometry(ShaderBatch& batch, bool wantNormals)
     // A model queued full bright is lit as white: without this the lighting generators light it
     // from the frame's lights, and with none (a menu's model scene) it comes out black.
     batch.SetUnlit(fullBright);
+    batch.SetHovered(hovered);
     if (entity) {
         const ModelLightCache& light = ModelSurfaceLight(*entity, fullBright, view->GetFrameNumber());
         float sphere[18];

@@ -50,4 +50,6 @@ public:
     bool projected = false;
     WorldPos3 shadowLight;
     ModelEntity* entity = nullptr;
+    // Drawn as the thing under the cursor: its light lifted.
+    bool hovered = false;
 };

@@ -24,6 +24,7 @@
 #include "render/TextEvents.h"
 #include "resources/ResourceManager.h"
 #include "resources/shaders/ShaderLookup.h"
+#include "resources/shaders/ShaderTextures.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/models/Animation.h"
 #include "resources/models/ModelResource.h"
@@ -172,8 +173,8 @@ void Renderer::SetMaps(WorldMap* newWorldMap, MiniMap* newMiniMap)
     miniMap = newMiniMap;
     MapGraphics graphics{&device, &device.GetApi(), &device.GetStateCache(), &immediate, &worldView,
                          [this](int32_t index) {
-                             auto* texture = dynamic_cast<TextureResource*>(
-                                 gResourceManager ? gResourceManager->Get(GetStandardHandle(index).GetValue()) : nullptr);
+                             const TextureResource* texture =
+                                 ShaderTextures::GetShaderTexture(GetStandardHandle(index).GetValue());
                              return texture ? texture->GetTextureId() : -1;
                          },
                          [this](int32_t index) { return GetStandardHandle(index).GetValue(); },
@@ -313,11 +314,12 @@ void Renderer::LoadFontsAndTextures()
     }
     for (int32_t i = 0; i < kStandardTextureCount; ++i) {
         std::string name = gGameData->GetNameById(kRendererStandardTextureKeys[i]);
-        // The shadow, tints and glows are laid on the ground and on models: those take shaders.
-        if (!name.empty() && i >= kStandardShadow)
-            LoadTextureByName(name, standardTextures[static_cast<size_t>(i)], TextureUsage::AlphaBlended);
-        else if (!name.empty())
-            gResourceManager->Load(name, standardTextures[static_cast<size_t>(i)]);
+        // The shadow, tints and glows are laid on the ground and on models; the others are the
+        // menus' pictures, whose files the maps also bind as they are (a soft pin shrunk to a few
+        // pixels would not survive a compressed cache).
+        int32_t usage = i >= kStandardShadow ? TextureUsage::AlphaBlended : TextureUsage::OverlayUncompressed;
+        if (!name.empty())
+            LoadTextureByName(name, standardTextures[static_cast<size_t>(i)], usage);
     }
     // The log's box had no texture to be drawn with, so the log's lines lay bare over the world.
     LoadTextureByName(gGameData->GetNameById(kRendererStandardTextureKeys[kStandardUiBlack]), textBackground,
@@ -404,9 +406,7 @@ void Renderer::ApplyChangedVars()
     settings.showNormals = showNormalsVar.GetInt();
     settings.showTris = showTrisVar.GetInt();
     settings.runningTime = gTimerSystem ? gTimerSystem->GetRunningTime() : 0.0f;
-    auto* white = gResourceManager
-                      ? dynamic_cast<TextureResource*>(gResourceManager->Get(standardTextures[kStandardWhite]))
-                      : nullptr;
+    const TextureResource* white = ShaderTextures::GetShaderTexture(standardTextures[kStandardWhite].GetValue());
     settings.whiteTextureId = white ? white->GetTextureId() : -1;
     settings.lighting = gLightingSystem;
     device.SetDrawSettings(settings);

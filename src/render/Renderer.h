@@ -33,8 +33,12 @@ class Renderer : public BaseClass {
 public:
     static constexpr int32_t kStandardTextureCount = 20;
     static constexpr int32_t kFontCount = 4;
-    // The standard handles GetStandardHandle gives: 0 .. kStandardHandleCount - 1.
+    // The standard handles GetStandardHandle gives: 0 .. kStandardHandleCount - 1; among them
+    // the pictures the menus draw with.
     static constexpr int32_t kStandardHandleCount = 11;
+    static constexpr int32_t kHandleWhite = 0;
+    static constexpr int32_t kHandleUiBlack = 1;
+    static constexpr int32_t kHandleCircle = 3;
     // A sprite's quad: half its width and its height, in world units.
     static constexpr float kSpriteHalfWidth = 11.3f;
     static constexpr float kSpriteHeight = 64.0f;
@@ -136,7 +140,8 @@ public:
     const ResourceHandle& GetGlowTexture(int32_t quality) const;
     // What a complex shadow is drawn with ("TextureNameProjectedShadow").
     const ResourceHandle& GetProjectedShadowTexture() const;
-    // The index is trusted: 0 .. kStandardHandleCount - 1.
+    // A shader of a standard picture (handle 2 is the second font); the index is trusted:
+    // 0 .. kStandardHandleCount - 1.
     const ResourceHandle& GetStandardHandle(int32_t index) const;
     const ResourceHandle& GetFont(int32_t index) const { return fonts[static_cast<size_t>(index)]; }
     float GetTileRadius() const { return tileRadius; }

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr float kStageDrawerTwoPi = 6.28318530718f;
+// How far a hovered model's light is lifted towards white: a dark creature under the cursor is
+// plainly seen, one in full light is left as it is (its hover tint marks it there).
+constexpr float kStageDrawerHoverLift = 0.35f;
 constexpr int32_t kStageDrawerVertexStride = static_cast<int32_t>(sizeof(DeviceVertex));
 
 // The alpha byte is written by the alpha step after the colours.
@@ -277,7 +280,17 @@ Color StageDrawer::LightAt(const StageDrawSettings& settings, float x, float y) 
 
 Color StageDrawer::OriginLight(const DeviceBatch& batch, const StageDrawSettings& settings) const
 {
-    return batch.lighting.unlit ? kStageDrawerWhite : LightAt(settings, batch.lighting.origin[0], batch.lighting.origin[1]);
+    if (batch.lighting.unlit)
+        return kStageDrawerWhite;
+    return ShownLight(batch, LightAt(settings, batch.lighting.origin[0], batch.lighting.origin[1]));
+}
+
+Color StageDrawer::ShownLight(const DeviceBatch& batch, const Color& light)
+{
+    if (!batch.lighting.hovered)
+        return light;
+    auto lift = [](float channel) { return channel + std::max(0.0f, 1.0f - channel) * kStageDrawerHoverLift; };
+    return Color{lift(light.r), lift(light.g), lift(light.b)};
 }
 
 bool StageDrawer::GenerateColors(const DeviceBatch& batch, const ShaderStage& stage, const StageDrawSettings& settings)
@@ -326,7 +339,9 @@ bool StageDrawer::GenerateColors(const DeviceBatch& batch, const ShaderStage& st
             std::copy_n(batch.vertices[v].color, 4, colors.data() + v * 4);
         return false;
     case ColorGen::EntityLight:
-        return setConstant(batch.lighting.unlit || !batch.lighting.hasLightSubject ? kStageDrawerWhite : batch.lighting.subjectLight);
+        return setConstant(batch.lighting.unlit || !batch.lighting.hasLightSubject
+                               ? kStageDrawerWhite
+                               : ShownLight(batch, batch.lighting.subjectLight));
     case ColorGen::Sphere:
     case ColorGen::SphereAndConstant: {
         bool withConstant = stage.colorGen == ColorGen::SphereAndConstant;
@@ -362,7 +377,7 @@ void StageDrawer::LightVertices(const DeviceBatch& batch, const ShaderStage& sta
                 x = p[0] * r[0] + p[1] * r[3] + p[2] * r[6];
                 y = p[0] * r[1] + p[1] * r[4] + p[2] * r[7];
             }
-            light = LightAt(settings, x + batch.lighting.origin[0], y + batch.lighting.origin[1]);
+            light = ShownLight(batch, LightAt(settings, x + batch.lighting.origin[0], y + batch.lighting.origin[1]));
         }
         if (stage.savesColor) {
             savedColors[v * 3] = light.r;
@@ -379,7 +394,8 @@ void StageDrawer::LightMeshVertices(const DeviceBatch& batch, bool unlit, const 
     Color side[6];
     for (int i = 0; i < 6; ++i) {
         side[i] = unlit ? kStageDrawerWhite
-                        : Color{batch.lighting.subjectSphere[i * 3], batch.lighting.subjectSphere[i * 3 + 1], batch.lighting.subjectSphere[i * 3 + 2]};
+                        : ShownLight(batch, Color{batch.lighting.subjectSphere[i * 3], batch.lighting.subjectSphere[i * 3 + 1],
+                                                  batch.lighting.subjectSphere[i * 3 + 2]});
         if (multiply)
             side[i] = StageDrawerMultiply(side[i], *multiply);
     }

@@ -70,6 +70,8 @@ private:
     void LightMeshVertices(const DeviceBatch& batch, bool unlit, const Color* multiply);
     Color LightAt(const StageDrawSettings& settings, float x, float y) const;
     Color OriginLight(const DeviceBatch& batch, const StageDrawSettings& settings) const;
+    // The light as the batch shows it: lifted a share of the way to white for a hovered model.
+    static Color ShownLight(const DeviceBatch& batch, const Color& light);
     void SetFilters(const DeviceBatch& batch, const StageDrawSettings& settings);
     void SendColors(int32_t mode);
     void DrawNormals(const DeviceBatch& batch);

@@ -267,6 +267,7 @@ void WorldView::AddModelMeshSurface(const ModelSurfacesDesc& desc, const ModelRe
     surface.target = desc.target;
     surface.entity = desc.entity;
     surface.fullBright = desc.fullBright;
+    surface.hovered = desc.hovered;
     surface.projected = desc.projected;
     surface.shadowLight = desc.shadowLight;
     surface.opacity = desc.alpha;

@@ -78,6 +78,8 @@ struct ModelSurfacesDesc {
     WorldPos3 target;
     // Lit as white.
     bool fullBright = false;
+    // The model of the thing under the cursor (or of a menu's model): drawn lit brighter.
+    bool hovered = false;
     // Sub-mesh i is left out when i is below the size and its entry is false; empty draws all.
     const std::vector<bool>* visibleSubMeshes = nullptr;
     // A shader that draws every sub-mesh in place of the skin's (a hover outline, a glow, a

@@ -77,6 +77,9 @@ struct BatchLighting {
     bool hasLightSubject = false;
     Color subjectLight;
     float subjectSphere[18] = {};
+    // The geometry belongs to the thing under the cursor: every lit colour is lifted towards
+    // white, so that it stands out even in the dark.
+    bool hovered = false;
 };
 
 // An immediate-mode batch as it is flushed: what the renderer's batch hands the library.

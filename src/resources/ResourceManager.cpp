@@ -415,7 +415,16 @@ ResourceRef<Resource> ResourceManager::FinishWait(const LoadedRow& row, bool wai
 
 void ResourceManager::LoaderThread(void* argument)
 {
-    static_cast<ResourceManager*>(argument)->RunLoader();
+    // The platform that started the thread ends it. The running flag falls only as that end
+    // unwinds this stack: Shutdown's caller may take the manager and the platform away the
+    // moment it falls.
+    PlatformSystem* platform = gPlatformSystem;
+    struct Stopped {
+        ResourceManager& manager;
+        ~Stopped() { manager.threadRunning.store(false); }
+    } stopped{*static_cast<ResourceManager*>(argument)};
+    stopped.manager.RunLoader();
+    platform->EndThread();
 }
 
 void ResourceManager::RunLoader()
@@ -430,8 +439,6 @@ void ResourceManager::RunLoader()
             break;
     }
     loaderThreadId.store(-1);
-    // The last touch of this object: Shutdown's caller may delete it at once.
-    threadRunning.store(false);
 }
 
 int32_t ResourceManager::NextToLoad()

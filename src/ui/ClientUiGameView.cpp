@@ -84,6 +84,18 @@ int32_t ClientUiGameView::GetPlayerEntityNumber() const
     return link ? link->GetEntityNumber() : -1;
 }
 
+bool ClientUiGameView::GetTargetEntity(UiEntityFacts& out) const
+{
+    const EntityClient* target = Client::GetTargetEntity();
+    return target && GetEntity(target->entityNumber, out);
+}
+
+int32_t ClientUiGameView::GetPartyMember(int32_t n) const
+{
+    const EntityClient* member = Client::GetPlayerListEntity(n);
+    return member ? member->entityNumber : -1;
+}
+
 bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
 {
     if (!gGameClient)
@@ -203,9 +215,10 @@ const UserProfile* ClientUiGameView::GetProfile() const
     return gGameClient ? gGameClient->GetProfiles().GetCurrent() : nullptr;
 }
 
-const UnlockClient* ClientUiGameView::FindUnlock(std::string_view name) const
+void ClientUiGameView::GetUnlockText(std::string_view name, std::string& out, bool descriptionOnly) const
 {
-    return gGameClient ? gGameClient->GetProfiles().FindUnlock(name) : nullptr;
+    if (gGameClient)
+        gGameClient->GetUnlockText(name, out, descriptionOnly);
 }
 
 std::string ClientUiGameView::GetUnlockReport() const

@@ -21,6 +21,8 @@ public:
     bool GetPlayerFlagBit(int32_t bit) const override;
     int32_t GetPlayerEntityNumber() const override;
     bool GetEntity(int32_t number, UiEntityFacts& out) const override;
+    bool GetTargetEntity(UiEntityFacts& out) const override;
+    int32_t GetPartyMember(int32_t n) const override;
     bool GetPlayerStat(int32_t index, int32_t& out) const override;
     std::string GetSkillTreeName(int32_t tree) const override;
     // The player's text sources (ClientUiGameViewPlayerTexts.cpp).
@@ -84,7 +86,7 @@ public:
     std::string GetWorldTimesText() const override;
     bool GetIdentifyAllCost(int32_t& cost) const override;
     const UserProfile* GetProfile() const override;
-    const UnlockClient* FindUnlock(std::string_view name) const override;
+    void GetUnlockText(std::string_view name, std::string& out, bool descriptionOnly) const override;
 
     // ---- Story texts (ClientUiGameViewStory.cpp) ----
     std::string GetWorldName() const override;

@@ -13,7 +13,6 @@
 #include "render/WorldMap.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
-#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
@@ -114,10 +113,10 @@ void UISystem::RegisterCommands()
 
 void UISystem::LoadLookShaders()
 {
-    if (!gGameData || !gResourceManager)
+    if (!gRenderer)
         return;
-    LoadTextureByName(gGameData->GetNameById("TextureNameUIBlack"), highlightShader, TextureUsage::Overlay);
-    LoadTextureByName(gGameData->GetNameById("TextureNameCircle"), glowShader, TextureUsage::Overlay);
+    highlightShader = gRenderer->GetStandardHandle(Renderer::kHandleUiBlack);
+    glowShader = gRenderer->GetStandardHandle(Renderer::kHandleCircle);
 }
 
 // ---- Look-ups ----
@@ -640,7 +639,7 @@ void UISystem::NotifyAllWidgets(int32_t value)
         menu->NotifyWidgets(value);
 }
 
-void UISystem::NotifyPlayerChanged()
+void UISystem::OnPlayerChanged()
 {
     for (UIMenu* menu : menus)
         menu->OnPlayerChanged();

@@ -199,9 +199,10 @@ public:
     void ArrangeOpenBagMenus();
     // Every menu's widgets, menus in load order.
     void NotifyAllWidgets(int32_t value) override;
-    void NotifyPlayerChanged() override;
-    // The older name of NotifyPlayerChanged.
-    void OnPlayerChanged() { NotifyPlayerChanged(); }
+    // Every menu's player-changed lines and widgets, menus in load order.
+    void OnPlayerChanged();
+    // The client's name for it.
+    void NotifyPlayerChanged() override { OnPlayerChanged(); }
     static void RunCommandList(const std::vector<std::string>& lines);
     bool ShowDamageNumbers() const override;
     bool ShowXpNumbers() const override;

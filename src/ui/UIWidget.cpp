@@ -542,7 +542,7 @@ bool UIWidget::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     // A mouse button fires a hot key only through the bindings, never by its number.
     if ((hotKey != -1 || altHotKey != -1) && down &&
         (UIWidgetMouseBound(hotKey, button) || UIWidgetMouseBound(altHotKey, button))) {
-        RunCommandList(commands);
+        RunClickCommands();
         return true;
     }
     if (!canClick)
@@ -562,7 +562,7 @@ bool UIWidget::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
             RunCommandList(failCommands);
             return true;
         }
-        RunCommandList(commands);
+        RunClickCommands();
         OnActivate();
         if (selectable)
             selected = !selected;
@@ -609,7 +609,7 @@ bool UIWidget::HandleHotKey(int32_t key, bool down, bool repeat)
         return false;
     if ((hotKey != -1 || altHotKey != -1) && down &&
         (key == hotKey || key == altHotKey || UIWidgetKeyBound(hotKey, key) || UIWidgetKeyBound(altHotKey, key))) {
-        RunCommandList(commands);
+        RunClickCommands();
         OnActivate();
         return true;
     }

@@ -1,7 +1,6 @@
 // UIWidgetProfileSources -- the profile's pieces of the widgets' text sources: the user's name and difficulty, the totals, bests and bounds kept in its adventure records, the trophies and their scores, the unlocks' texts, the classes' wins and the bestiary's counts, read from the current profile at every build.
 #include "ui/UIWidget.h"
 
-#include "client/UnlockClient.h"
 #include "client/UserProfile.h"
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
@@ -134,10 +133,8 @@ std::string UIWidget::BuildProfileText(int32_t type, const std::string& argument
     case kProfileTrophyScores: return ProfileTrophyScores(conditionText.empty() ? GetUserVarString() : conditionText);
     case kProfileUnlockText:
     case kProfileUnlockTextSimple: {
-        const UnlockClient* unlock = view.FindUnlock(unlockName);
         std::string text;
-        if (unlock)
-            unlock->BuildDescription(text, type == kProfileUnlockTextSimple);
+        view.GetUnlockText(unlockName, text, type == kProfileUnlockTextSimple);
         return text;
     }
     case kProfileNumTrophies: return ProfileNumTrophies(*profile, argument);

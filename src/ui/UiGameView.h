@@ -10,7 +10,6 @@
 #include <vector>
 
 class CharacterClass;
-class UnlockClient;
 class UserProfile;
 
 // An entity of the client's list, as the conditions see it.
@@ -181,6 +180,8 @@ public:
 
     // ---- Entities by number ----
     virtual bool GetEntity(int32_t /*number*/, UiEntityFacts& /*out*/) const { return false; }
+    // The entity the local player targets; false without one.
+    virtual bool GetTargetEntity(UiEntityFacts& /*out*/) const { return false; }
     // The effects on the entity in its list's order; false when the client holds none for it.
     // Without texts only the record, instance, type and icon are filled: a row drawn every frame
     // needs no names or descriptions. The out list's elements are written over, not rebuilt.
@@ -323,9 +324,10 @@ public:
     // The database entry indices of the list of the recruit the player deals with; false
     // without one.
     virtual bool GetSelectedRecruitList(std::vector<int32_t>& /*entries*/) const { return false; }
-    // The current user profile, and the unlock of that name; null without one.
+    // The current user profile; null without one.
     virtual const UserProfile* GetProfile() const { return nullptr; }
-    virtual const UnlockClient* FindUnlock(std::string_view /*name*/) const { return nullptr; }
+    // The text of the unlock of that name written into out; out as it was without one.
+    virtual void GetUnlockText(std::string_view /*name*/, std::string& /*out*/, bool /*descriptionOnly*/) const {}
 
     // ---- Story texts ----
     // The world's history text file.

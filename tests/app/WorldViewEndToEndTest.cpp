@@ -22,11 +22,13 @@
 #include "render/TextEvents.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
 #include "server/WorldHost.h"
 #include "world/LevelData.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -414,4 +416,41 @@ TEST_F(WorldViewEndToEnd, ATreeInFrontOfThePlayerFadesAndOneBehindThePlayerDoesN
     HostPlayer()->Warp(cell.Offset(Vector2{24.0f, -24.0f}));
     Frames(12);
     EXPECT_FLOAT_EQ(opacity(), 1.0f) << "in front of the tree, it is whole again";
+}
+
+// A use hint's icon rises at its place beside the player, as wide as the tuning says, over
+// whatever lies there, and fades away again; the other place stays as it was.
+TEST_F(WorldViewEndToEnd, AUseHintsIconRisesAtItsPlaceBesideThePlayerAndFadesAway)
+{
+    ClearTheStage();
+    Frames(2);
+    const GameSystemTuning& tuning = gGameData->GetTuning();
+    ASSERT_GE(tuning.useHintOffsets.size(), 2u);
+    TargaImage bare = Screenshot();
+    Vector2 origin = Client::GetTargetScreenInfo(Body()->position);
+    // The inside of the square at each place, two pixels in from its edges (the picture starts
+    // two rows down), where the white icon has lightened every colour of the picture beneath.
+    const int side = static_cast<int>(tuning.useHintSize);
+    const int inside = (side - 4) * (side - 4);
+    auto lightened = [&](const TargaImage& image, const FloatPair& offset) {
+        int x0 = static_cast<int>(origin.x + offset.x) + 2;
+        int y0 = static_cast<int>(origin.y + offset.y);
+        int count = 0;
+        for (int y = y0; y < y0 + side - 4; ++y)
+            for (int x = x0; x < x0 + side - 4; ++x) {
+                std::array<int, 3> was = PixelAt(bare, x, y);
+                std::array<int, 3> now = PixelAt(image, x, y);
+                count += now[0] > was[0] + 40 && now[1] > was[1] + 40 && now[2] > was[2] + 40 ? 1 : 0;
+            }
+        return count;
+    };
+    int marker = 0;
+    Local()->QueueUseHint(&marker, gRenderer->GetStandardHandle(Renderer::kHandleWhite).GetValue());
+    Frames(2);
+    TargaImage risen = Screenshot();
+    EXPECT_GT(lightened(risen, tuning.useHintOffsets[0]), inside * 3 / 4) << "the icon at the first place";
+    EXPECT_LT(lightened(risen, tuning.useHintOffsets[1]), inside / 10) << "nothing at the second place";
+    Frames(30);
+    TargaImage gone = Screenshot();
+    EXPECT_LT(lightened(gone, tuning.useHintOffsets[0]), inside / 10) << "faded away";
 }

@@ -247,6 +247,41 @@ TEST_F(DriverWorld, ABufferPlaysUntilItsSamplesAreMixedAndLoopsWhenAsked)
     driver->DeleteBuffer(buffer);
 }
 
+// A paused source keeps its place while the mix goes on and plays out once resumed; the reserved
+// hook touches no source; handles outside the table are answered true without a call to OpenAL.
+TEST_F(DriverWorld, APausedSourceWaitsUntilResumedAndTheReservedHookTouchesNothing)
+{
+    ASSERT_TRUE(Start());
+    // Found before the sound starts: the search plays and stops a marker on the source.
+    ALuint name = FindAlSource(*driver, 2);
+    ASSERT_NE(name, 0u);
+    std::vector<uint8_t> samples(4410 * 2, 0x10);  // a tenth of a second at 44.1 kHz
+    uint32_t buffer = driver->CreateBuffer(nullptr, 0, Described(samples, 1, 16, 44100));
+    int32_t source = driver->AttachBuffer(2, buffer);
+    ASSERT_EQ(source, 2);
+    auto state = [name] {
+        ALint value = 0;
+        alGetSourcei(name, AL_SOURCE_STATE, &value);
+        return value;
+    };
+    driver->PlayBuffer(source, buffer);
+    EXPECT_TRUE(driver->PauseSource(source));
+    EXPECT_EQ(state(), AL_PAUSED);
+    factory->Render(8000);
+    driver->ReservedHook();
+    EXPECT_EQ(state(), AL_PAUSED) << "a paused sound does not run out";
+    EXPECT_FALSE(driver->IsSourcePlaying(source));
+    EXPECT_TRUE(driver->ResumeSource(source));
+    EXPECT_TRUE(driver->IsSourcePlaying(source));
+    factory->Render(8000);
+    EXPECT_EQ(state(), AL_STOPPED) << "resumed, it plays out";
+    EXPECT_TRUE(driver->PauseSource(99));
+    EXPECT_TRUE(driver->ResumeSource(-1));
+    EXPECT_EQ(alGetError(), AL_NO_ERROR);
+    driver->StopSource(source);
+    driver->DeleteBuffer(buffer);
+}
+
 TEST_F(DriverWorld, HandlesOutsideTheTableAreRefusedWithoutTouchingOpenAl)
 {
     ASSERT_TRUE(Start());

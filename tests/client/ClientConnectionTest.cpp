@@ -129,6 +129,9 @@ TEST_F(ClientConnection, AResourceSlotGrowsTheTableAndABadSlotDropsTheWelcome)
     EXPECT_EQ(app->GetResources().GetSize(), 8u);
     EXPECT_EQ(app->GetResources().GetName(7), "Sounds/chime.wav");
     EXPECT_EQ(app->GetResources().GetName(6), "");
+    // The name a slot holds, as the client answers it; the empty name for -1 and past the table.
+    for (auto [slot, name] : {std::pair{7, "Sounds/chime.wav"}, {6, ""}, {-1, ""}, {8, ""}})
+        EXPECT_EQ(Client::GetSoundName(slot), name) << slot;
 
     // A slot the host can never name: the whole welcome is refused, the table kept.
     for (int32_t bad : {NetMessages::kMaxResourceNames, -2}) {

@@ -1,7 +1,7 @@
 // ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record; its body's keys and a trader's keys still count from its actor record.
 #include "client/PlayerClientWorld.h"
 
-#include "client/EntityScene.h"
+#include "client/RecordingEntityScene.h"
 #include "entities/Actor.h"
 #include "rules/GameData.h"
 
@@ -78,20 +78,7 @@ MonsterMaskedWolf
 )";
 
 // Keeps what an entity's draw hands the scene.
-class ClientCreatureTypeScene : public EntityScene {
-public:
-    void AddModel(const ModelSurfacesDesc& desc) override { models.push_back(desc); }
-    void AddSprite(const SpriteDesc&) override {}
-    void AddShadow(const WorldPos3&, float) override {}
-    void AddProjectedShadow(const ModelSurfacesDesc&, const WorldPos3&) override {}
-    void AddIcon(const WorldPos3&, float, float, int32_t) override {}
-    void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override {}
-    void AddTagAxes(const WorldPos3&, const Matrix3&) override {}
-    int32_t GetOutlineTexture(int32_t) const override { return -1; }
-    int32_t GetGlowTexture(int32_t) const override { return -1; }
-    int32_t GetShadowMode() const override { return 0; }
-    std::vector<ModelSurfacesDesc> models;
-};
+using ClientCreatureTypeScene = RecordingEntityScene;
 
 } // namespace
 

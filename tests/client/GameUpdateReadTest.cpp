@@ -6,9 +6,11 @@
 #include "core/LocSystem.h"
 #include "rules/monsters/MonsterType.h"
 #include "server/quests/Quest.h"
+#include "render/WorldMap.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/AreaDefinition.h"
 #include "world/Level.h"
+#include "world/World.h"
 
 namespace {
 
@@ -206,3 +208,32 @@ TEST_F(GameUpdateRead, AQuestItemIsNamedAfterTheQuestItsNumberNamesAndANumberOfN
 }
 
 } // namespace
+
+// A gate read where a connection of its level stands is recorded on the world map as that
+// connection's gate; a gate standing anywhere else (a player's portal) records nothing.
+TEST_F(GameUpdateRead, AGateAtAConnectionOfItsLevelIsRecordedOnTheWorldMapAndNoOtherGateIs)
+{
+    struct MapInPlace {
+        MapInPlace() { gWorldMap = &map; }
+        ~MapInPlace() { gWorldMap = nullptr; }
+        WorldMap map;
+    } shown;
+    Level* level = gWorld->GetLevel(player->position.level);
+    ASSERT_NE(level, nullptr);
+    WorldPos connection = Near(100.0f, 0.0f);
+    size_t index = level->gates.size();
+    level->gates.push_back(LevelGate{connection, 0, 0, false});
+    AddGate(connection);
+    AddGate(Near(-100.0f, 60.0f));
+    LockstepFrame(0);
+
+    const ExploredLevel* record = shown.map.FindLevel(connection.level);
+    ASSERT_NE(record, nullptr);
+    ASSERT_EQ(record->connectionGates.size(), index + 1);
+    for (size_t j = 0; j < index; ++j)
+        EXPECT_EQ(record->connectionGates[j].level, -1) << "connection " << j;
+    EXPECT_EQ(record->connectionGates[index].level, connection.level);
+    EXPECT_FLOAT_EQ(record->connectionGates[index].x, connection.x);
+    EXPECT_FLOAT_EQ(record->connectionGates[index].y, connection.y);
+    EXPECT_EQ(record->levelGate.level, -1) << "the portal is not the level's gate";
+}

@@ -76,6 +76,14 @@ TEST_F(ItemClientMirror, TheHostsItemsArriveAsClientItemsWithTheirOwnKeys)
     EXPECT_FLOAT_EQ(Shown(0)->GetValueMultiplier(), 1.5f);
     EXPECT_FLOAT_EQ(Shown(1)->GetValueMultiplier(), 0.5f);
     EXPECT_FLOAT_EQ(Shown(2)->GetValueMultiplier(), 1.0f);
+
+    // The factors are the client game's: without one, every item is worth its plain value.
+    EXPECT_EQ(Shown(0)->GetGame(), gGameClient);
+    GameClient* game = gGameClient;
+    gGameClient = nullptr;
+    EXPECT_EQ(Shown(0)->GetGame(), nullptr);
+    EXPECT_FLOAT_EQ(Shown(0)->GetValueMultiplier(), 1.0f);
+    gGameClient = game;
 }
 
 TEST_F(ItemClientMirror, AnItemWaitsForItsTimerAndATimerNeverStartedCountsAsNone)

@@ -6,10 +6,14 @@
 #include "render/TextEvents.h"
 #include "world/Level.h"
 #include "world/World.h"
+#include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "entities/Player.h"
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/Quest.h"
 
+#include <algorithm>
+#include <array>
 #include <set>
 
 namespace {
@@ -248,4 +252,63 @@ TEST_F(PlayerClientSounds, WhatTheBodyIsBusyWithIsHeardWhileItLastsAndTheEndOfId
         ClientFrame(50);
     EXPECT_EQ(Playing("Sounds/gate.wav"), 1);
     EXPECT_EQ(Playing("Sounds/done.wav"), 1);
+}
+
+// Switching the weapon sets is heard from the first item found in the order the backup's first
+// cell, the main hand, the backup's second cell, the off hand; with none of them nothing is heard.
+TEST_F(PlayerClientSounds, SwitchingTheWeaponSetsIsHeardFromTheFirstHandItemInItsOrder)
+{
+    const char* kPlaces[4][2] = {{"BackupOne", "Sounds/b0.wav"}, {"MainHand", "Sounds/e14.wav"},
+                                 {"BackupTwo", "Sounds/b1.wav"}, {"OffHand", "Sounds/e15.wav"}};
+    std::string records;
+    for (const auto& place : kPlaces) {
+        WriteSound(place[1]);
+        records += std::string(place[0]) + "\n{\n    Type Item\n    ItemType HandEither\n    DropSoundName \"" +
+                   place[1] + "\"\n}\n";
+    }
+    StartWorldOnly("", records);
+    gameClient->GetMusic().LoadGameSystem(database);
+    Join();
+    PlayerClient::RegisterCommands(*app);
+    Inventory& inventory = *hostPlayer->inventory;
+    ASSERT_TRUE(inventory.ResizeBag(InventoryGroupIndex::Backup, 2));
+    const int32_t kCells[4][2] = {{InventoryGroupIndex::Backup, 0},
+                                  {InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary},
+                                  {InventoryGroupIndex::Backup, 1},
+                                  {InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary}};
+    struct Case {
+        std::array<bool, 4> filled;
+        int32_t heard;
+    };
+    const Case cases[] = {
+        {{true, true, true, true}, 0},
+        {{false, true, true, true}, 1},
+        {{false, false, true, true}, 2},
+        {{false, false, false, true}, 3},
+        {{true, false, false, true}, 0},
+        {{false, false, false, false}, -1},
+    };
+    auto playing = [this](const char* name) {
+        std::vector<std::string> names = PlayingSounds();
+        return std::count(names.begin(), names.end(), name);
+    };
+    for (const Case& c : cases) {
+        for (int32_t i = 0; i < 4; ++i) {
+            inventory.DeleteAt(kCells[i][0], kCells[i][1]);
+            if (!c.filled[static_cast<size_t>(i)])
+                continue;
+            std::unique_ptr<ItemBase> item = std::make_unique<Item>();
+            item->SetEntryByName(kPlaces[i][0]);
+            ASSERT_TRUE(inventory.PlaceItem(item, kCells[i][0], kCells[i][1], kPlaceAnyGroup | kPlaceIgnoreOffHand)) << i;
+        }
+        for (int i = 0; i < 3; ++i)
+            ClientFrame(50);
+        std::array<long, 4> before{};
+        for (int32_t i = 0; i < 4; ++i)
+            before[static_cast<size_t>(i)] = playing(kPlaces[i][1]);
+        ExecuteCommandLine("switchItemSetClient");
+        for (int32_t i = 0; i < 4; ++i)
+            EXPECT_EQ(playing(kPlaces[i][1]), before[static_cast<size_t>(i)] + (i == c.heard ? 1 : 0))
+                << "heard " << c.heard << ", place " << i;
+    }
 }

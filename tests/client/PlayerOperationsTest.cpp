@@ -8,6 +8,8 @@
 #include "covenants/PlayerCovenant.h"
 #include "covenants/PlayerHouseRecords.h"
 #include "entities/Actor.h"
+#include "entities/Item.h"
+#include "entities/ItemGround.h"
 #include "rules/CharacterFlags.h"
 #include "rules/GameData.h"
 #include "rules/items/ItemBase.h"
@@ -48,6 +50,14 @@ MonsterOpsRecruit
 ObjectPedestal
 {
     Type Object
+}
+OpsGold
+{
+    Type Money
+}
+OpsLetter
+{
+    Type QuestItem
 }
 OpsRing
 {
@@ -514,4 +524,42 @@ TEST_F(PlayerOperations, KnownGatesTheItemSetAndTheHints)
     player->ResetHints();
     EXPECT_FALSE(player->HasHintBeenSeen(2));
     EXPECT_EQ(ui.shownHints, std::vector<std::string>{"Welcome"});
+}
+
+// Each thing new on the ground that the player may pick up shows the first unseen hint of the
+// "Alt" chain, money then the "Money" chain too; a creature and a thing already seen show none.
+TEST_F(PlayerOperations, ThingsNewlySeenOnTheGroundTriggerThePickUpHints)
+{
+    Join();
+    ui.hintChain = {{"Alt", ""}, {"Money", ""}};
+    Frames(2);
+    ui.shownHints.clear();
+    struct Case {
+        const char* record;
+        std::vector<std::string> hints;
+    };
+    const Case cases[] = {
+        {"OpsRing", {"Alt"}},
+        {"OpsGold", {"Alt", "Money"}},
+        {"OpsLetter", {"Alt"}},
+        {nullptr, {}},
+    };
+    float step = 40.0f;
+    for (const Case& c : cases) {
+        WorldPos near = hostPlayer->position.Offset(Vector2{step, 0.0f});
+        step += 40.0f;
+        if (c.record) {
+            auto item = std::make_unique<Item>();
+            item->SetEntry(database.FindEntryByName(c.record));
+            ASSERT_NE(ItemGround::Drop(near, item, true, true, false), nullptr) << c.record;
+        } else {
+            auto* wild = Spawn<Actor>(near.x, near.y, near.level);
+            wild->SetUpFromMonsterType(gameData.FindMonsterType("MonsterOpsRecruit"), 2, false);
+        }
+        Frames(2);
+        EXPECT_EQ(ui.shownHints, c.hints) << (c.record ? c.record : "a creature");
+        ui.shownHints.clear();
+        Frames(2);
+        EXPECT_TRUE(ui.shownHints.empty()) << "seen again, " << (c.record ? c.record : "a creature");
+    }
 }

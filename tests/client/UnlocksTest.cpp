@@ -155,6 +155,27 @@ TEST_F(Unlocks, ConditionsAreJudgedInOrderAndAChainWaitsForTheNextPass)
     EXPECT_EQ(std::count(profile->GetUnlocks().begin(), profile->GetUnlocks().end(), "Silver"), 1);
 }
 
+// The menus' unlock texts come through the game client: any letter case finds the unlock, and a
+// name no unlock has leaves the text as it was.
+TEST_F(Unlocks, TheMenusAskTheGameClientForAnUnlocksTextByItsNameInAnyCase)
+{
+    struct Case {
+        const char* name;
+        bool descriptionOnly;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"twowins", false, "$$TwoWins$$\n$$TwoWinsDesc~<2@@>~$$"},
+        {"SCORE", true, "$$ScoreDesc~<10,000@@>~$$"},
+        {"Nowhere", false, "as it was"},
+    };
+    for (const Case& c : cases) {
+        std::string text = "as it was";
+        gameClient->GetUnlockText(c.name, text, c.descriptionOnly);
+        EXPECT_EQ(text, c.expected) << c.name;
+    }
+}
+
 TEST_F(Unlocks, RequirementTextsAndTheReportOfNewUnlocks)
 {
     std::string text;

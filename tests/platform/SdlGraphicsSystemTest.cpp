@@ -355,6 +355,19 @@ TEST_F(SdlWindowWorld, RestoringTheDesktopLeavesFullScreen)
     display->RestoreDesktop();
 }
 
+// A cursor index without a picture hides the cursor; the system's own cursor shows again.
+TEST_F(SdlWindowWorld, TheSystemsOwnCursorShowsAgainAfterACursorWithoutAPictureHidIt)
+{
+    Open();
+    ASSERT_FALSE(display->HasCursor(5));
+    display->SetCursor(5);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    display->ShowSystemCursor();
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_EQ(SDL_GetCursor(), SDL_GetDefaultCursor());
+    display->DestroyDisplay();
+}
+
 TEST(PlatformMessageBox, OnlyARealDisplayMayShowOne)
 {
     EXPECT_TRUE(PosixPlatformSystem::CanShowMessageBox("x11", ":0", nullptr));

@@ -16,7 +16,7 @@ public:
         out = target;
         return true;
     }
-    void QueueEntities(WorldView&) override { Note("entities"); }
+    void DrawEntities(WorldView&) override { Note("entities"); }
     void DrawEntityOverlays() override { Note("overlays"); }
     bool HasLocalPlayer() const override { return true; }
     bool IsRevealed() const override { return false; }

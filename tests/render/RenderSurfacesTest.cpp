@@ -194,6 +194,26 @@ TEST_F(RenderSurfaces, SkinEntriesAndVisibleBitsChooseTheSubMeshes)
     EXPECT_EQ(view->GetModelPool().GetUsed(), 0u);
 }
 
+// Only the batches of the instance queued as hovered carry the flag the stage drawer lifts the
+// light by; the same model beside it stays as it is lit.
+TEST_F(RenderSurfaces, TheHoverFlagReachesOnlyTheBatchesOfTheHoveredInstance)
+{
+    int32_t crate = Crate("crate", "dir Skins\nsurface 1 solid\n", 1);
+    view->BeginFrame();
+    for (bool hovered : {false, true}) {
+        ModelSurfacesDesc desc;
+        desc.model = crate;
+        desc.animation = 0;
+        desc.position.x = hovered ? 40.0f : -40.0f;
+        desc.hovered = hovered;
+        view->AddModelSurfaces(desc);
+    }
+    std::vector<DeviceBatch> batches = DrawFrame();
+    ASSERT_EQ(batches.size(), 2u);
+    for (const DeviceBatch& batch : batches)
+        EXPECT_EQ(batch.lighting.hovered, batch.lighting.origin[0] > 0.0f) << "the crate at " << batch.lighting.origin[0];
+}
+
 TEST_F(RenderSurfaces, AnEntitysLightJoinsTheFrameAtItsOffsetPlace)
 {
     LightingSystem lighting;

@@ -8,6 +8,7 @@
 #include "resources/shaders/ShaderLookup.h"
 #include "world/LevelData.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -32,6 +33,24 @@ protected:
         stage->colorArrayKind = ChooseColorArrayKind(colorGen, alphaGen);
         shader.stages.push_back(std::move(stage));
         return *shader.stages.back();
+    }
+
+    // The whole 640 x 480 space as two triangles with the fixture's shader, every vertex on a
+    // texel's centre: the stages clamp, and a clamped edge would blend in the border.
+    DeviceBatch WholeScreenBatch()
+    {
+        DeviceBatch batch;
+        batch.shader = &shader;
+        const float corners[4][2] = {{0, 0}, {640, 0}, {640, 480}, {0, 480}};
+        for (const auto& corner : corners) {
+            DeviceVertex vertex;
+            vertex.position[0] = corner[0];
+            vertex.position[1] = corner[1];
+            vertex.texCoord[0] = vertex.texCoord[1] = 0.5f;
+            batch.vertices.push_back(vertex);
+        }
+        batch.indexes = {0, 1, 2, 0, 2, 3};
+        return batch;
     }
 
     void Begin2D()
@@ -62,18 +81,7 @@ TEST_F(StageDrawerGLTest, TwoStagesAddUpOnTheScreen)
     second.dstBlend = GL_ONE;
     second.constantColor = Color{1.0f, 1.0f, 1.0f};
 
-    DeviceBatch batch;
-    batch.shader = &shader;
-    const float corners[4][2] = {{0, 0}, {640, 0}, {640, 480}, {0, 480}};
-    for (const auto& corner : corners) {
-        DeviceVertex vertex;
-        vertex.position[0] = corner[0];
-        vertex.position[1] = corner[1];
-        // The texel's centre: the stages clamp, and a clamped edge would blend in the border.
-        vertex.texCoord[0] = vertex.texCoord[1] = 0.5f;
-        batch.vertices.push_back(vertex);
-    }
-    batch.indexes = {0, 1, 2, 0, 2, 3};
+    DeviceBatch batch = WholeScreenBatch();
     batch.stages.resize(2);
     batch.stages[0].stage = shader.stages[0].get();
     batch.stages[0].textureId = redTexture;
@@ -200,6 +208,55 @@ TEST_F(BlendedGroundGLTest, TheTrianglesALayerFadesOutAreLeftOutAndThePictureIsT
     // Four tiles fade the second layer out of one triangle and two out of both; the third
     // layer is out of both triangles of six tiles and of one triangle of four.
     EXPECT_EQ(blendedPasses, oneByOnePasses - (4 + 2 * 2) - (6 * 2 + 4));
+}
+
+// A model under the cursor is drawn with its light lifted towards white: read back, a dimly lit
+// quad comes out brighter hovered than not, through each lit colour; an unlit stage is the same
+// either way.
+TEST_F(StageDrawerGLTest, AHoveredModelIsLitBrighterThanTheSameModelNotHovered)
+{
+    Open(64, 48);
+    shader.cullEnabled = false;
+    shader.testDepth = false;
+    const std::vector<uint8_t> white = {255, 255, 255};
+    int32_t texture = device->UploadTexture(white.data(), 1, 1, PixelFormat::kRgb, 1);
+    struct Case {
+        int32_t colorGen;
+        bool betterLighting;
+        int plain;
+        int hovered;
+    };
+    // A light of 0.2 lifted by 0.35 of the way up: 0.2 + 0.8 x 0.35 = 0.48.
+    const Case cases[] = {
+        {ColorGen::EntityLight, false, 51, 122},
+        {ColorGen::Sphere, true, 51, 122},
+        {ColorGen::Identity, false, 255, 255},
+    };
+    for (const Case& c : cases) {
+        shader.stages.clear();
+        AddStage(c.colorGen, AlphaGen::Identity);
+        StageDrawSettings settings;
+        settings.betterLighting = c.betterLighting;
+        device->SetDrawSettings(settings);
+        for (bool hovered : {false, true}) {
+            DeviceBatch batch = WholeScreenBatch();
+            batch.stages.resize(1);
+            batch.stages[0].stage = shader.stages[0].get();
+            batch.stages[0].textureId = texture;
+            batch.lighting.hasLightSubject = true;
+            batch.lighting.subjectLight = Color{0.2f, 0.2f, 0.2f};
+            std::fill(std::begin(batch.lighting.subjectSphere), std::end(batch.lighting.subjectSphere), 0.2f);
+            batch.lighting.hovered = hovered;
+            Begin2D();
+            device->DrawBatch(batch);
+            device->ReleaseContext();
+            Rgba shown = PixelAt(10, 10);
+            int expected = hovered ? c.hovered : c.plain;
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_NEAR(shown[static_cast<size_t>(channel)], expected, 2)
+                    << "colour kind " << c.colorGen << (hovered ? " hovered" : " plain") << ", channel " << channel;
+        }
+    }
 }
 
 class StageDrawerGLSizes : public StageDrawerGLTest, public ::testing::WithParamInterface<std::array<int, 2>> {};

@@ -10,6 +10,7 @@
 #include "support/TempFolder.h"
 #include "support/ThrowingCriticalError.h"
 
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -32,7 +33,14 @@ public:
         PosixPlatformSystem::Sleep(milliseconds);
     }
 
+    [[noreturn]] void EndThread() override
+    {
+        threadsEnded.fetch_add(1);
+        PosixPlatformSystem::EndThread();
+    }
+
     std::function<void()> onMainThreadSleep;
+    std::atomic<int> threadsEnded{0};
 
 private:
     std::thread::id mainThread;

@@ -442,6 +442,15 @@ TEST_F(ResourceLoaderThread, WithoutALoaderGetLoadsOnTheCallingThread)
     gResourceManager = manager.get();
 }
 
+// The loader's thread ends through the platform that started it, and the manager counts it
+// stopped only once it has: a shutdown's caller may take both away at once.
+TEST_F(ResourceLoaderThread, TheLoaderEndsItsThreadThroughThePlatformBeforeShutdownReturns)
+{
+    EXPECT_EQ(platform.threadsEnded.load(), 0) << "running";
+    manager->Shutdown();
+    EXPECT_EQ(platform.threadsEnded.load(), 1);
+}
+
 // Get used to give up one level of the context; the loader's factory then never got it.
 TEST_F(ResourceLoaderThread, AWaitingGetGivesUpEveryLevelOfTheContextAndTakesThemBack)
 {

@@ -82,6 +82,38 @@ TEST_F(HelpBoxLayout, TheSecondOfTwoBoxesAtOnePointGoesJustBelowTheFirstWhenNoFa
     ASSERT_EQ(help.GetPlacedBoxes().size(), 3u);
 }
 
+// The second box starts at the first box's outer right edge, 32 below the first text's top; it
+// goes to the first box's left when it would cross 635 (never left of 5), and is centred on the
+// screen's height when it would reach past 480.
+TEST_F(HelpBoxLayout, TheSecondBoxStandsBesideTheFirstOrLeftOfItAndCentredWhenTooLow)
+{
+    struct Case {
+        const char* what;
+        float firstX;
+        float firstY;
+        float firstWidth;
+        float w2;
+        float h2;
+        float x;
+        float y;
+    };
+    const Case cases[] = {
+        {"to the right", 100.0f, 50.0f, 80.0f, 60.0f, 20.0f, 100.0f + 5.0f + 80.0f + 5.0f, 50.0f + 32.0f + 5.0f},
+        {"to the left", 500.0f, 50.0f, 80.0f, 100.0f, 20.0f, 585.0f - (80.0f + 110.0f + 10.0f) + 5.0f, 87.0f},
+        {"held 5 from the left", 10.0f, 50.0f, 600.0f, 100.0f, 20.0f, 5.0f + 5.0f, 87.0f},
+        {"centred down the screen", 100.0f, 440.0f, 80.0f, 60.0f, 30.0f, 190.0f, 240.0f - 20.0f + 5.0f},
+    };
+    for (const Case& c : cases) {
+        help.position[0] = c.firstX;
+        help.position[1] = c.firstY;
+        help.LayoutSecond(c.firstWidth, c.w2, c.h2);
+        EXPECT_FLOAT_EQ(help.position[0], c.x) << c.what;
+        EXPECT_FLOAT_EQ(help.position[1], c.y) << c.what;
+        EXPECT_FLOAT_EQ(help.size[0], c.w2) << c.what;
+        EXPECT_FLOAT_EQ(help.size[1], c.h2) << c.what;
+    }
+}
+
 TEST_F(HelpBoxLayout, AColumnOfTenBoxesNeverOverlapsAndAlternatesAroundTheAnchor)
 {
     std::vector<float> tops;

@@ -161,6 +161,24 @@ DropPost
     EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(post->entityNumber) + " 2 0"}));
 }
 
+// An item let go over the portrait of the player's party member is forced on that member: the
+// slot takes the drop, the request names the member, and the drag ends.
+TEST_F(ItemSlotRequests, AnItemLetGoOverAPartyMembersPortraitIsForcedOnTheMember)
+{
+    StartWithMenu(std::string(kItemSlotMenu) + "Widget { internalName Member entityType PartyMember entityIndex 0 "
+                                               "canClick 1 position 300 100 size 32 32 }\n",
+                  "", kFolkRecords);
+    Give("Salve", InventoryGroupIndex::Bag1, 0);
+    Actor* folk = AddFolk();
+    // The party as the player's part of the update would bring it.
+    player->party = {folk->entityNumber};
+    Press(10, 10);
+    ASSERT_EQ(ui->dragWidget, &Slot("Cell0"));
+    EXPECT_TRUE(Press(310, 110));
+    EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(folk->entityNumber) + " 2 0"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
+}
+
 TEST_F(ItemSlotRequests, AnItemThatMustStayIsNeitherStashedNorDropped)
 {
     StartWithMenu();

@@ -3,6 +3,7 @@
 
 #include "client/PlayerClientWorld.h"
 #include "client/ItemClient.h"
+#include "entities/Actor.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "render/TextEvents.h"
@@ -83,6 +84,31 @@ Almanac
 }
 )";
 
+    // A salve that may be forced on another, and a townsman of no covenant to force it on.
+    static constexpr const char* kFolkRecords = R"(
+Salve
+{
+    Type Item
+    ItemType Other
+    CanForceUse 1
+}
+ArchetypeFolk
+{
+    Type MonsterArchetype
+}
+ActorFolk
+{
+    Type Actor
+    Npc 1
+}
+MonsterFolk
+{
+    Type MonsterType
+    Archetype ArchetypeFolk
+    Definition ActorFolk
+}
+)";
+
     // The slots of the first carried bag in a row of 40-pixel cells from (0, 0), the head's
     // equipment place, the first bag row's slot and the stash's first cell below.
     static constexpr const char* kItemSlotMenu =
@@ -137,6 +163,16 @@ Almanac
         none.WriteInt(0);
         none.SetReadPos(0);
         textEvents.LoadTextEvents(none, PlayerClient::kFileVersion, Vector2{});
+    }
+
+    // A townsman of the host's making a few steps from the player, once the client mirrors it.
+    Actor* AddFolk()
+    {
+        auto* folk = Spawn<Actor>(hostPlayer->position.x + 60.0f, hostPlayer->position.y, hostPlayer->position.level);
+        folk->SetUpFromMonsterType(gameData.FindMonsterType("MonsterFolk"), 2, false);
+        Sync();
+        EXPECT_NE(gameClient->GetEntity(folk->entityNumber), nullptr);
+        return folk;
     }
 
     ItemBase* Give(const char* name, int32_t bag, int32_t slot)

@@ -12,6 +12,7 @@
 #include "ui/UIWidget.h"
 #include "ui/UISystem.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -50,6 +51,36 @@ const char kProbeMenu[] = "MenuType Menu\n"
                           "  size 50 50\n"
                           "  hideCondition AlwaysTrue\n"
                           "}\n";
+
+// Two black boxes with hot keys, only the first naming its key, and a black box that turns white
+// under the cursor.
+const char kLookProbeMenu[] = "MenuType Menu\n"
+                              "name LookProbe\n"
+                              "position 20 10\n"
+                              "size 600 400\n"
+                              "Widget {\n"
+                              "  internalName Lit\n"
+                              "  texture \"Textures/black.tga\"\n"
+                              "  hoverTexture \"Textures/white.tga\"\n"
+                              "  position 40 40\n"
+                              "  size 100 60\n"
+                              "  canClick 1\n"
+                              "}\n"
+                              "Widget {\n"
+                              "  internalName Named\n"
+                              "  texture \"Textures/black.tga\"\n"
+                              "  position 300 200\n"
+                              "  size 80 40\n"
+                              "  hotKey Q\n"
+                              "  showHotKey 1\n"
+                              "}\n"
+                              "Widget {\n"
+                              "  internalName Unnamed\n"
+                              "  texture \"Textures/black.tga\"\n"
+                              "  position 300 300\n"
+                              "  size 80 40\n"
+                              "  hotKey W\n"
+                              "}\n";
 
 struct ProbeRect {
     float x0;
@@ -257,6 +288,38 @@ TEST_F(MenuEndToEnd, TextureReferencesAreBalancedAcrossReloadsCopiesAndShutDown)
     // The menus go before the resources are flushed: nothing of theirs is left counted.
     app.ShutDown();
     EXPECT_EQ(gUISystem, nullptr);
+}
+
+// A widget with a hover picture shows it while the mouse rests on it and its own picture
+// otherwise; a widget told to show its hot key writes the key's name in white at its corner.
+TEST_F(MenuEndToEnd, TheHoverPictureFollowsTheMouseAndAShownHotKeyIsNamedOnItsWidget)
+{
+    folder.Write("Assets/UI/lookprobe.mnu", kLookProbeMenu);
+    StartAt(800, 600);
+    TypeOnConsole("showMenu LookProbe");
+    ASSERT_TRUE(gUISystem->FindMenu("LookProbe")->visible);
+    gUserVarSystem->SetStringByName("r_screenshotType", "2");
+    // The mouse at the box's upper left; its lower right is what is read.
+    TargaImage resting = Screenshot(static_cast<int32_t>(70.0f * width / 640.0f),
+                                    static_cast<int32_t>(60.0f * height / 480.0f));
+    TargaImage away = Screenshot();
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_GT(PixelAt(resting, 150, 100)[c], 200) << "the hover picture under the mouse, channel " << c;
+        EXPECT_LT(PixelAt(away, 150, 100)[c], 40) << "its own picture once the mouse left, channel " << c;
+    }
+    // Bright pixels along the top of each keyed box, where the name is written.
+    auto written = [this](const TargaImage& image, float top) {
+        int count = 0;
+        for (float y = top; y < top + 14.0f; y += 0.5f)
+            for (float x = 320.0f; x < 360.0f; x += 0.5f) {
+                std::array<int, 3> pixel = PixelAt(image, x, y);
+                count += std::min({pixel[0], pixel[1], pixel[2]}) > 160 ? 1 : 0;
+            }
+        return count;
+    };
+    EXPECT_GT(written(away, 210.0f), 10) << "the hot key's name on the box that shows it";
+    EXPECT_EQ(written(away, 310.0f), 0) << "no name on the box that does not";
+    KeepFailedFrame();
 }
 
 TEST_F(MenuEndToEnd, AMenuFileInTheGameFolderIsShownClickedAndDrawnAt800x600)

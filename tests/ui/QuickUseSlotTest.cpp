@@ -320,3 +320,26 @@ TEST_F(UseSlot, AnItemWhoseTimerRunsOutRaisesItsUseHintOnceWhenItsRecordAsks)
     ui->Update(0.1f);
     EXPECT_EQ(hinted(held), 1) << "raised once, not once a frame";
 }
+
+// A quick-use entry dragged over the portrait of the player's party member is forced on it by the
+// item it holds; the drag ends and the entry stays in its slot.
+TEST_F(UseSlot, AnEntryLetGoOverAPartyMembersPortraitForcesItsItemOnTheMember)
+{
+    StartWithMenu(std::string(kUseSlotMenu) + "Widget { internalName Member entityType PartyMember entityIndex 0 "
+                                              "canClick 1 position 300 200 size 32 32 }\n",
+                  "", std::string(kSkillSlotRecords) + kFolkRecords);
+    Give("Salve", InventoryGroupIndex::Bag1, 0);
+    Actor* folk = AddFolk();
+    Press(10, 10);
+    Press(10, 210);
+    ASSERT_EQ(Record(0)[0], UIUseSlot::kKindItem);
+    Sync();
+    // The party as the player's part of the update would bring it.
+    player->party = {folk->entityNumber};
+    Press(10, 210);
+    ASSERT_EQ(ui->dragWidget, &Use("Use0"));
+    EXPECT_TRUE(Press(310, 210));
+    EXPECT_EQ(Queued(), Lines({"forceUse " + std::to_string(folk->entityNumber) + " 2 0"}));
+    EXPECT_EQ(ui->dragWidget, nullptr);
+    EXPECT_EQ(Record(0)[0], UIUseSlot::kKindItem) << "the entry stays in its slot";
+}

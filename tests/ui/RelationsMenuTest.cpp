@@ -2,9 +2,11 @@
 #include "ui/RelationsWorld.h"
 
 #include "client/TradeWindow.h"
+#include "entities/Actor.h"
 #include "rules/GameData.h"
 #include "rules/covenants/CovenantTrait.h"
 #include "support/LogLines.h"
+#include "ui/UiNameTables.h"
 #include "ui/widgets/UIStatBar.h"
 
 #include "rules/covenants/DiplomacyText.h"
@@ -305,5 +307,60 @@ TEST_F(RelationsMenu, TheTradePagesPauseTheGameUntilTheyAreLeft)
         host->Tick(500, Client::IsPaused());
         host->ServerFrame();
         EXPECT_EQ(host->GetStepCount() == steps, paused) << command;
+    }
+}
+
+// "TalkToCovenant" asks the client which entity the player targets: the menu command and the
+// console command alike talk to that entity's covenant.
+TEST_F(RelationsMenu, TalkToCovenantTalksToTheCovenantOfThePlayersTarget)
+{
+    Start(2);
+    gameClient->GetTrade().RegisterCommands();
+    Open();
+    auto* villager = Spawn<Actor>(hostPlayer->position.x + 40.0f, hostPlayer->position.y, hostPlayer->position.level);
+    villager->SetUpFromMonsterType(gameData.FindMonsterType("MonsterVillager"), 2, false);
+    villager->covenantIndex = 2;
+    Sync();
+    EntityClient* shown = gameClient->GetEntity(villager->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->covenantIndex, 2);
+    player->SetTarget(shown, false);
+
+    menu->HandleMenuCommand("TalkToCovenant");
+    EXPECT_EQ(menu->selectedCovenant, 2);
+    EXPECT_EQ(Current(), Page("RelationsDiplomacy"));
+    EXPECT_EQ(gameClient->selectedCovenant, 2);
+
+    gameClient->selectedCovenant = -1;
+    ExecuteCommandLine("TalkToCovenant");
+    EXPECT_EQ(gameClient->selectedCovenant, 2) << "the console command without a covenant takes the target's";
+}
+
+// A widget naming party member n shows the entity of entry n of the player's party list, and
+// nothing for an entry that holds none, lies past the list or is negative.
+TEST_F(RelationsMenu, APartyMemberWidgetShowsTheEntityOfItsEntryInTheParty)
+{
+    Start(1);
+    auto* villager = Spawn<Actor>(hostPlayer->position.x + 40.0f, hostPlayer->position.y, hostPlayer->position.level);
+    villager->SetUpFromMonsterType(gameData.FindMonsterType("MonsterVillager"), 3, false);
+    villager->covenantIndex = 1;
+    Sync();
+    ASSERT_NE(gameClient->GetEntity(villager->entityNumber), nullptr);
+    player->party = {villager->entityNumber, -1};
+    struct Case {
+        int32_t index;
+        bool shown;
+    };
+    const Case cases[] = {{0, true}, {1, false}, {2, false}, {-1, false}};
+    for (const Case& c : cases) {
+        UIWidget widget;
+        widget.entityType = UIEntity::PartyMember;
+        widget.entityIndex = c.index;
+        UiEntityFacts facts;
+        EXPECT_EQ(widget.GetEntityNumber(), c.shown ? villager->entityNumber : -1) << c.index;
+        ASSERT_EQ(widget.GetEntity(facts), c.shown) << c.index;
+        if (c.shown) {
+            EXPECT_EQ(facts.covenant, 1) << c.index;
+        }
     }
 }

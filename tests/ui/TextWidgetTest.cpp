@@ -2,6 +2,7 @@
 #include "ui/UiWorld.h"
 
 #include "core/InputCommands.h"
+#include "render/TextMeasure.h"
 #include "ui/widgets/UIScrollBar.h"
 #include "ui/widgets/UIText.h"
 #include "ui/widgets/UITextInput.h"
@@ -19,7 +20,7 @@ float FixedWidth(int32_t /*font*/, std::u16string_view text)
 std::vector<std::string> Wrapped(const std::string& text, float maxWidth)
 {
     std::vector<WString> lines;
-    UIText::WrapLines(NarrowToWide(text), maxWidth, -1, FixedWidth, lines);
+    WrapTextLines(NarrowToWide(text), maxWidth, -1, FixedWidth, lines);
     std::vector<std::string> narrow;
     for (const WString& line : lines)
         narrow.push_back(WideToNarrow(line));
@@ -71,9 +72,9 @@ float CodeBlindWidth(int32_t /*font*/, std::u16string_view text)
 TEST(TextWrap, AColourCodeIsNeverSplitBetweenTwoLines)
 {
     std::vector<WString> lines;
-    UIText::WrapLines(u"ab^c145cdef", 18.0f, -1, CodeBlindWidth, lines);
+    WrapTextLines(u"ab^c145cdef", 18.0f, -1, CodeBlindWidth, lines);
     EXPECT_EQ(lines, (std::vector<WString>{u"ab^c145c", u"def"}));
-    UIText::WrapLines(u"Circle^c145", 24.0f, -1, CodeBlindWidth, lines);
+    WrapTextLines(u"Circle^c145", 24.0f, -1, CodeBlindWidth, lines);
     EXPECT_EQ(lines, (std::vector<WString>{u"Circ", u"le^c145"})) << "the code stays with the letters before it";
 }
 

@@ -264,6 +264,44 @@ TEST_F(UIMenuLoopSound, TheLoopPlaysWhileTheMenuIsShown)
 }
 
 
+// A widget plays its hover sound at the local player when the cursor comes onto it, once, and
+// again only after the cursor has been over something else; a widget without one is silent.
+TEST_F(UIMenuLoopSound, TheHoverSoundPlaysEachTimeTheCursorComesOntoTheWidget)
+{
+    WriteMenu("m.mnu", "name M\n"
+                       "Widget { internalName Loud position 0 0 size 40 40 canClick 1 hoverSound Sounds/hum.wav }\n"
+                       "Widget { internalName Quiet position 100 0 size 40 40 canClick 1 }\n");
+    // Heard at the local player.
+    view.playerEntity = 12;
+    ui->RegisterCommands();
+    commands.Execute("showMenu M");
+    const ResourceHandle& hum = Menu("M").FindWidget("Loud")->hoverSound;
+    ASSERT_TRUE(hum.IsValid());
+    ASSERT_NE(manager->Get(hum), nullptr);
+    auto plays = [&] {
+        int32_t count = 0;
+        for (int32_t i = 0; i < SoundSystem::kChannelCount; ++i) {
+            SoundInstance* channel = soundSystem->GetChannel(i);
+            count += channel && channel->IsActive() && channel->GetResource() == hum.GetValue() &&
+                     !channel->IsLooping() && channel->GetOwner() == 12;
+        }
+        return count;
+    };
+    struct Step {
+        int32_t x;
+        int32_t y;
+        int32_t plays;
+    };
+    const Step steps[] = {
+        {300, 300, 0}, {10, 10, 1}, {30, 20, 1}, {110, 10, 1}, {10, 30, 2}, {300, 300, 2},
+    };
+    for (const Step& step : steps) {
+        MoveCursor(step.x, step.y);
+        ui->Update(0.0f);
+        EXPECT_EQ(plays(), step.plays) << step.x << "," << step.y;
+    }
+}
+
 // The menu's own operations by the names the interface gives them.
 class UIMenuInterface : public UiWorld {
 protected:

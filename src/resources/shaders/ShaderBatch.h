@@ -39,6 +39,8 @@ public:
     void SetSurfaceState(float opacity, int32_t writeMask);
     // Lit colour generators give white in this batch.
     void SetUnlit(bool unlit) { batch.lighting.unlit = unlit; }
+    // Lit colour generators give a lifted light in this batch (see BatchLighting).
+    void SetHovered(bool hovered) { batch.lighting.hovered = hovered; }
     // The geometry's world position and turn (3 x 3, row vectors; null for none), for lighting.
     void SetPlacement(const float (&origin)[3], const float* rotation);
     // The light of the entity drawn: its colour and its six sides (see DeviceBatch).

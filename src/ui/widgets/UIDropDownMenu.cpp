@@ -4,10 +4,10 @@
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
 #include "core/system/InputSystem.h"
+#include "render/Renderer.h"
 #include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
-#include "resources/shaders/ShaderLookup.h"
 #include "rules/GameData.h"
 #include "ui/UISystem.h"
 
@@ -16,9 +16,10 @@
 UIDropDownMenu::UIDropDownMenu()
 {
     canClick = true;
+    if (gRenderer)
+        listTexture = gRenderer->GetStandardHandle(Renderer::kHandleUiBlack);
     if (!gResourceManager || !gGameData)
         return;
-    LoadTextureByName(gGameData->GetNameById("TextureNameUIBlack"), listTexture, TextureUsage::Overlay);
     std::string soundName = gGameData->GetNameById("SoundNameUISelect");
     if (!soundName.empty())
         gResourceManager->Load(soundName, selectSound);

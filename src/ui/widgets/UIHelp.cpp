@@ -7,11 +7,11 @@
 #include "core/TextParser.h"
 #include "core/UserVarSystem.h"
 #include "core/system/InputSystem.h"
+#include "render/Renderer.h"
 #include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
 #include "resources/shaders/ShaderLookup.h"
-#include "rules/GameData.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/UiGameView.h"
@@ -76,9 +76,8 @@ UIHelp::UIHelp()
         return;
     for (int32_t i = 0; i < kBorderTextureCount; ++i)
         LoadTextureByName(kHelpBorderNames[i], borderTextures[static_cast<size_t>(i)], TextureUsage::Overlay);
-    std::string white = gGameData ? gGameData->GetNameById("TextureNameWhite") : std::string();
-    if (!white.empty())
-        LoadTextureByName(white, whiteTexture, TextureUsage::Overlay);
+    if (gRenderer)
+        whiteTexture = gRenderer->GetStandardHandle(Renderer::kHandleWhite);
 }
 
 UIHelp::~UIHelp() = default;

@@ -15,6 +15,7 @@
 #include "core/EngineEnums.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
+#include "render/Renderer.h"
 #include "rules/Formulas.h"
 #include "rules/GameData.h"
 #include "rules/items/ItemFormulas.h"
@@ -112,8 +113,10 @@ UIItemSlot::UIItemSlot()
     // An item's description is read over whatever lies under it: its box hides that wholly.
     highlightBackgroundAlpha = 1.0f;
     if (gResourceManager) {
-        LoadTextureByName("Textures/white.tga", tintTexture, TextureUsage::Overlay);
-        LoadTextureByName("Textures/white.tga", cooldownTexture, TextureUsage::Overlay);
+        if (gRenderer) {
+            tintTexture = gRenderer->GetStandardHandle(Renderer::kHandleWhite);
+            cooldownTexture = gRenderer->GetStandardHandle(Renderer::kHandleWhite);
+        }
         ResourceHandle* tuned[4] = {&highlightTexture, &highlightBadTexture, &outlineTexture, &unidentifiedTexture};
         for (int32_t i = 0; i < 4; ++i) {
             std::string name = gGameData ? gGameData->GetNameById(kItemSlotTuningTextures[i]) : std::string();

@@ -527,7 +527,7 @@ bool UIRelationsMenu::RunCommand(const std::vector<std::string>& words)
     default: {
         const UiGameView& view = RelationsView();
         UiEntityFacts target;
-        if (view.GetEntity(view.GetTargetEntityNumber(true), target))
+        if (view.GetTargetEntity(target))
             TalkTo(target.covenant);
         break;
     }

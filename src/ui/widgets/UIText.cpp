@@ -52,12 +52,6 @@ UIText::~UIText() = default;
 
 // ---- Wrapping ----
 
-void UIText::WrapLines(std::u16string_view text, float maxWidth, int32_t font, WidthOf widthOf,
-                       std::vector<WString>& out)
-{
-    WrapTextLines(text, maxWidth, font, widthOf, out);
-}
-
 int32_t UIText::CountVisibleLines(float height, float lineHeight, float spacing)
 {
     if (lineHeight <= 0.0f || lineHeight + spacing <= 0.0f)
@@ -72,7 +66,7 @@ void UIText::Wrap(const WString& wide)
     wrappedSource = wide;
     wrappedWidth = size[0];
     hasWrapped = true;
-    WrapLines(wide, size[0] - kScrollBarMargin, font, TextWidthInFont, lines);
+    WrapTextLines(wide, size[0] - kScrollBarMargin, font, TextWidthInFont, lines);
     float spacing = gUISystem ? gUISystem->settings.spaceBetweenTextLines : 0.0f;
     visibleLines = CountVisibleLines(size[1], MeasureTextA("Test", font).height, spacing);
 }

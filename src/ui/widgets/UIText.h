@@ -15,8 +15,6 @@ class UIScrollBar;
 // one; the base draws `displayText`, which holds the lines in view.
 class UIText : public UIWidget {
 public:
-    // The width in screen units of a text in a font.
-    using WidthOf = float (*)(int32_t font, std::u16string_view text);
     // Units of the width kept free of text for the scroll bar.
     static constexpr float kScrollBarMargin = 24.0f;
 
@@ -40,11 +38,6 @@ public:
     void LoadTextFile(const std::string& fileName);
     UIScrollBar* GetScrollBar() const { return scrollBar; }
 
-    // Breaks the text into lines no wider than maxWidth: at line feeds, and before the word that
-    // would overflow; blanks stay at the end of their line and carriage returns are dropped. A
-    // word wider than a line by itself is broken at the character that overflows.
-    static void WrapLines(std::u16string_view text, float maxWidth, int32_t font, WidthOf widthOf,
-                          std::vector<WString>& out);
     // How many lines of the line height and spacing fit the height; 0 without a line height.
     static int32_t CountVisibleLines(float height, float lineHeight, float spacing);
 

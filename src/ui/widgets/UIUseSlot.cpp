@@ -11,9 +11,9 @@
 #include "core/DebugSystem.h"
 #include "core/StringUtil.h"
 #include "core/TextParser.h"
+#include "render/Renderer.h"
 #include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
-#include "resources/shaders/ShaderLookup.h"
 #include "ui/UISystem.h"
 #include "ui/widgets/UIItemSlot.h"
 #include "ui/widgets/UISkillSlot.h"
@@ -47,10 +47,10 @@ UIUseSlot::UIUseSlot()
     showHotKey = true;
     // No button runs the click list: presses reach the slot only through OnClick.
     clickButton = 6;
-    if (!gResourceManager)
+    if (!gRenderer)
         return;
-    LoadTextureByName("Textures/black.tga", emptyPicture, TextureUsage::Overlay);
-    LoadTextureByName("Textures/white.tga", coverPicture, TextureUsage::Overlay);
+    emptyPicture = gRenderer->GetStandardHandle(Renderer::kHandleUiBlack);
+    coverPicture = gRenderer->GetStandardHandle(Renderer::kHandleWhite);
 }
 
 UIUseSlot::~UIUseSlot()
