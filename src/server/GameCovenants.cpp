@@ -103,6 +103,11 @@ bool Game::HasOpenQuest(int32_t type, const Entity* target) const
     return false;
 }
 
+void Game::QuestSolvedByOtherCovenant(int32_t quest, int32_t covenant)
+{
+    quests->QuestSolvedByOtherCovenant(quest, covenant);
+}
+
 Entity* Game::PickTownPerson()
 {
     return PickLivingTownNpc();

@@ -143,6 +143,11 @@ public:
                 return true;
         return false;
     }
+    // "quest solved <quest> <covenant>"
+    void QuestSolvedByOtherCovenant(int32_t quest, int32_t covenant) override
+    {
+        calls.push_back("quest solved " + std::to_string(quest) + " " + std::to_string(covenant));
+    }
     Entity* PickTownPerson() override { return townPerson; }
     bool IsLevelActive(int32_t level) const override { return level == activeLevel; }
     // "monster <level> <factor>"; the monster the test's maker gives, else none.
