@@ -423,6 +423,7 @@ void ActorCovenant::Update(float seconds)
     UpdateActivity();
     if (Timer(RelationsTimer).IsExpired())
         DiplomacyPass();
+    OfferQuestCandidate();
     ChangeGuard();
 }
 

@@ -24,9 +24,14 @@ class EntityQuest;
 // are rolled, not fought, unless the recruit stands on a loaded level), rests in the town and the
 // town's defence.
 //
-// Wandering recruits are never taken on: the recruiting step's gates never pass, so the covenant
-// keeps no candidate and no recruiting step (GetAdventureInfo stays 0). Its quest record, a copy
-// of the game's recruit quest, is made and reset by the game; its members' kills count there.
+// Its quest record, a copy of the game's recruit quest, is made and reset by the game; its
+// members' kills count there. The quest's would-be recruit is its candidate: the covenant wants it
+// with the chance "PotentialRecruitArriveChance" (drawn once a candidate, and only with room for
+// it or a weaker member to let go), sends its party to the quest's level while it adventures, and
+// once the quest is done and "PotentialRecruitArriveTime" seconds of the game clock have passed
+// since it wanted the candidate, the candidate joins at the home and the game's quest is solved
+// for the covenant. A wanderer the party meets in a rolled fight may join at once with the same
+// chance.
 class ActorCovenant : public Covenant {
 public:
     enum Activity : int32_t {
@@ -70,7 +75,8 @@ public:
     // Items of these qualities are announced when found.
     static constexpr int32_t kFirstUniqueQuality = 5;
     static constexpr int32_t kLastUniqueQuality = 7;
-    static constexpr int32_t kFoundItemMessageKind = 3;
+    // News for every client: a unique item found, a wandering recruit taken on.
+    static constexpr int32_t kNewsMessageKind = 3;
     // Easy, Average, Hard and VeryHard.
     static constexpr int32_t kDifficultyCount = 4;
 
@@ -115,7 +121,8 @@ public:
     // The leader that rises while the party adventures goes back to its adventure level (picked
     // first when it has none), between two teleports; anyone else stays where it rose.
     void TeleportMember(Entity& entity) override;
-    // Only while adventuring with another covenant: the party comes home.
+    // The number of the game's quest whose candidate the covenant wants; 0 while it wants none.
+    int32_t GetAdventureInfo() const override;
     // A rival changes no member's stats flatly: its relics and traits work through effects.
     void ModifyMemberStat(int32_t, int32_t&, int32_t) const override {}
     // A member's experience (its source level and kind noted first) becomes influence.
@@ -150,6 +157,25 @@ public:
     std::unique_ptr<ItemBase> RemoveStoredItem(int32_t bag, int32_t slot) override;
     // Stored as StoreItem stores (sold when there is no place): always taken.
     bool GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t bag) override;
+
+    // ---- Wandering recruits (ActorCovenantRecruiting.cpp) ---------------------------------------
+    // The recruiting step. Quest-driven, the actor is the quest's candidate: a new one is wanted
+    // or not by one draw, the same one again changes nothing, and it joins (TakeRecruit) once the
+    // quest is done and its arrival time has come. Otherwise one draw decides and it joins at
+    // once. True when it joined.
+    bool OfferRecruit(Actor& actor, bool questDriven);
+    // A living creature of no covenant joins: a weaker member is let go when the covenant is
+    // full (none weaker: refused), the creature enters the game's table when it stands outside,
+    // takes its place near the home and the clients hear of it.
+    bool TakeRecruit(Sentient& npc) override;
+    // The recruit that goes to make room for the newcomer: the weakest but the leader (level,
+    // then experience), when the newcomer ranks above it; null otherwise.
+    Recruit* FindRecruitToDismiss(const Actor& newcomer) const;
+    // Whether the covenant wants a candidate that is still its quest's.
+    bool HasAcceptedCandidate() const;
+    // A recruit's own choice never lands on the level of the wanted candidate's quest: the party
+    // goes there with the quest.
+    bool AllowsTarget(const Entity* actor, int32_t level) const override;
 
     // ---- Set-up ------------------------------------------------------------------------------
     // The home at the position, the recruits with their leader, money, items, relics, the
@@ -390,8 +416,15 @@ private:
     // Moves the actor to a random point of its recruit's adventure level between two teleports.
     void SendToAdventureLevel(Recruit& recruit);
     Recruit* FindLeaderRecruit() const;
-    // The idle recruit of the lowest level (then the least experience); null when none.
-    Recruit* FindWeakestIdleRecruit() const;
+    // The recruit of the lowest level (then the least experience) but the leader, among those at
+    // home alone when idleOnly; null when none.
+    Recruit* FindWeakestRecruit(bool idleOnly) const;
+    // Update step: the quest's candidate offered to the recruiting step, or forgotten once the
+    // quest holds none.
+    void OfferQuestCandidate();
+    // While adventuring for a wanted candidate: the party's levels become the quest's level and
+    // the leader is taken there.
+    void GoToCandidateQuestLevel();
     void OpenChests(Recruit& recruit);
     // Stored unless this is the first player's covenant; announced when unique.
     void TakeFoundItem(std::unique_ptr<ItemBase> item);
@@ -423,4 +456,9 @@ private:
     std::array<RandomTimer, kTimerCount> savedTimers{};
     std::vector<WorldPos> savedPlaces;
     std::unique_ptr<EntityQuest> quest;
+    // The would-be recruit of the quest, whether the covenant wants it and when it would arrive.
+    // Not kept by the world save: after a load the candidate is drawn for anew.
+    SafePointer questCandidate;
+    bool candidateAccepted = false;
+    TimeStamp candidateArrives;
 };

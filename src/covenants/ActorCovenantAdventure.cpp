@@ -116,9 +116,12 @@ void ActorCovenant::UpdateActivity()
         }
         break;
     case Adventuring:
-        if (wish != WishAdventure || Timer(AdventureTimer).IsExpired())
+        if (wish != WishAdventure || Timer(AdventureTimer).IsExpired()) {
             ReturnHome(true);
-        else if (Timer(BattleTimer).IsExpired())
+            break;
+        }
+        GoToCandidateQuestLevel();
+        if (Timer(BattleTimer).IsExpired())
             SimulateBattle();
         break;
     case Home:
@@ -255,11 +258,11 @@ void ActorCovenant::SendToAdventureLevel(Recruit& recruit)
     ShowTeleport(actor->position);
 }
 
-Recruit* ActorCovenant::FindWeakestIdleRecruit() const
+Recruit* ActorCovenant::FindWeakestRecruit(bool idleOnly) const
 {
     Recruit* weakest = nullptr;
     for (const auto& recruit : recruits) {
-        if (!recruit || recruit->outWithParty || recruit->isHero)
+        if (!recruit || (idleOnly && recruit->outWithParty) || recruit->isHero)
             continue;
         int32_t level = recruit->GetStat(CharacterStat::Level);
         int32_t xp = recruit->GetStat(CharacterStat::Xp);
@@ -294,7 +297,7 @@ void ActorCovenant::SendOutParty()
         SendToAdventureLevel(*leader);
     if (size <= 1)
         return;
-    Recruit* companion = FindWeakestIdleRecruit();
+    Recruit* companion = FindWeakestRecruit(true);
     if (!companion)
         return;
     companion->outWithParty = true;
@@ -349,6 +352,11 @@ void ActorCovenant::FightMonster(Recruit& recruit)
         gCovenantHost ? gCovenantHost->RollMonster(level, GetFloatStat(kMonsterRollMultiplier)) : nullptr);
     if (!monster || !actor)
         return;
+    // A wanderer looking for a house may join rather than fight; then it stays in the world.
+    if (monster->GetNpcType() == NpcType::Recruit && OfferRecruit(*monster, false)) {
+        static_cast<void>(monster.release());
+        return;
+    }
     int32_t own = recruit.GetStat(CharacterStat::Level);
     int32_t theirs = monster->stats.Get(CharacterStat::Level);
     if (!(DrawRandomFloat() < WinChance(own, theirs))) {
@@ -421,7 +429,7 @@ void ActorCovenant::AnnounceFoundItem(const ItemBase& item) const
     std::string covenant = gCovenantHost->GetCovenantText(index);
     gGameServices->SendMessage(
         MakeLocToken("CovenantFoundUniqueItem", "%s %s", covenant.c_str(), item.GetDisplayName().c_str()),
-        kFoundItemMessageKind);
+        kNewsMessageKind);
 }
 
 void ActorCovenant::SetQuest(std::unique_ptr<EntityQuest> record)

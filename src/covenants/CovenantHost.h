@@ -87,6 +87,9 @@ public:
     virtual WorldPos TakeHomePosition() = 0;
     // A quest of the type is open; with a target, one whose target is that entity.
     virtual bool HasOpenQuest(int32_t type, const Entity* target) const = 0;
+    // The covenant took the recruit the game's recruit quest of that number is about: the
+    // quest is solved for it, ended for its players and dropped.
+    virtual void QuestSolvedByOtherCovenant(int32_t quest, int32_t covenant) = 0;
     // A living person of the town, drawn at random; null when none.
     virtual Entity* PickLivingTownNpc() const = 0;
     // The level is generated and in play, so its fights are real.

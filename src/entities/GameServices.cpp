@@ -400,7 +400,7 @@ int32_t GameServices::FindTalkQuestFor(const Entity&) const
 void GameServices::OfferRescueToQuests(Entity&) {}
 void GameServices::OfferNpcQuest(Entity&, Entity*) {}
 void GameServices::OnPlayerLevelUp(Sentient&) {}
-void GameServices::EndTutorial() {}
+void GameServices::EndTutorial(bool) {}
 void GameServices::StartTutorial() {}
 void GameServices::AddUnlock(std::string_view) {}
 

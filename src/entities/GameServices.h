@@ -339,9 +339,9 @@ public:
     virtual void OfferNpcQuest(Entity& npc, Entity* other);
     // The player reached a new level.
     virtual void OnPlayerLevelUp(Sentient& player);
-    // The tutorial entity fades out over 5 seconds and goes; starting makes the game data's
-    // tutorial entry anew.
-    virtual void EndTutorial();
+    // The tutorial entity fades out over 5 seconds and goes (skipped, the recruit quests go
+    // too); starting makes the game data's tutorial entry anew.
+    virtual void EndTutorial(bool skipped);
     virtual void StartTutorial();
     // The unlock list the clients get as "unlock %s" lines when the adventure is won.
     virtual void AddUnlock(std::string_view name);

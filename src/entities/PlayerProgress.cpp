@@ -168,7 +168,7 @@ void Player::EndTutorial(bool skipped)
         SendMessage("$$TutorialFinished$$", kPlayerNoticeKind);
     }
     if (gGameServices)
-        gGameServices->EndTutorial();
+        gGameServices->EndTutorial(skipped);
     SetCharacterFlag(CharacterFlag::kTutorialOver, true);
 }
 
@@ -176,7 +176,7 @@ void Player::StartTutorial()
 {
     ResetRecruitQuests();
     if (gGameServices)
-        gGameServices->EndTutorial();
+        gGameServices->EndTutorial(false);
     SetCharacterFlag(CharacterFlag::kTutorialOver, false);
     if (gGameServices)
         gGameServices->StartTutorial();

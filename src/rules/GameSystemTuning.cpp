@@ -158,6 +158,8 @@ constexpr Key<float> kFloatKeys[] = {
     {"MaxMoneyPerLevel", &G::maxMoneyPerLevel},
     {"StartMoneyDropsBase", &G::startMoneyDropsBase},
     {"StartMoneyDropsPerLevel", &G::startMoneyDropsPerLevel},
+    {"PotentialRecruitArriveChance", &G::potentialRecruitArriveChance},
+    {"PotentialRecruitArriveTime", &G::potentialRecruitArriveTime},
 };
 
 constexpr Key<bool> kBoolKeys[] = {
@@ -185,6 +187,7 @@ constexpr Key<bool> kBoolKeys[] = {
 constexpr Key<std::string> kStringKeys[] = {
     {"GameName", &G::gameName},
     {"Version", &G::version},
+    {"TutorialQuest", &G::tutorialQuest},
     {"WonGameText", &G::wonGameText},
     {"LostGameText", &G::lostGameText},
     {"SoundNameIdentifying", &G::soundNameIdentifying},

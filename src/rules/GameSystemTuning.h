@@ -147,6 +147,8 @@ struct GameSystemTuning {
     bool limitedLives = false;
     std::string gameName;
     std::string version;
+    // "TutorialQuest": the quest record the tutorial begins with; each step names the next.
+    std::string tutorialQuest;
     // The texts of the won and the lost game's screens.
     std::string wonGameText;
     std::string lostGameText;
@@ -189,6 +191,11 @@ struct GameSystemTuning {
     int32_t skillPointRaise = 0;
     bool useNewCharSkillBonuses = false;
     int32_t maxRecruits = 0;
+    // A rival house takes on the wandering recruit its quest is about with this chance (a rolled
+    // wanderer its party meets, too); the recruit reaches the house this many seconds of the game
+    // clock after the house accepted it.
+    float potentialRecruitArriveChance = 0.0f;
+    float potentialRecruitArriveTime = 0.0f;
     int32_t maxMoney = 0;
     // How many rings around its target a warped entity's free-spot search tries.
     int32_t warpRings = 0;

@@ -112,6 +112,12 @@ public:
     int32_t GetSpawnSteps() const { return spawnSteps; }
     // The tutor is made for a player still in the tutorial; null while there is none.
     Entity* GetTutor() const { return tutor.GetAs<Entity>(); }
+    // The tutor fades away and is let go; skipped, every recruit quest goes too
+    // (GameSurroundings.cpp).
+    void EndTutorial(bool skipped) override;
+    // The tutorial anew: its running steps go and its first step ("TutorialQuest") starts.
+    void StartTutorial() override;
+    static constexpr float kTutorFadeSeconds = 5.0f;
     // The entry's timer is the delay varied by up to 5 percent either way (stream 0).
     void QueueRespawn(int32_t level, float delay, const WorldPos& position);
     // A slain wild creature comes back at its home after "MonsterRespawnTime".
@@ -412,6 +418,7 @@ public:
     Actor* MakeGuard(const MonsterType& type, int32_t level) override;
     WorldPos TakeHomePosition() override { return TakeCovenantPosition(); }
     bool HasOpenQuest(int32_t type, const Entity* target) const override;
+    void QuestSolvedByOtherCovenant(int32_t quest, int32_t covenant) override;
     bool IsLevelActive(int32_t level) const override { return IsLevelLoaded(level); }
     Actor* RollMonster(int32_t level, float factor) override;
     Actor* MakeRecruitActor(int32_t level) override;

@@ -83,6 +83,11 @@ bool Game::HasOpenQuest(int32_t type, const Entity* target) const
     return false;
 }
 
+void Game::QuestSolvedByOtherCovenant(int32_t quest, int32_t covenant)
+{
+    quests->QuestSolvedByOtherCovenant(quest, covenant);
+}
+
 Actor* Game::RollMonster(int32_t level, float factor)
 {
     return gSpawnSystem ? gSpawnSystem->TrySpawnMonster(level, factor, 0, 0) : nullptr;

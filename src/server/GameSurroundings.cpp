@@ -1,10 +1,12 @@
-// Game -- the exploration of the cells around each player, which populates their levels, and the tutor made for a player still in the tutorial.
+// Game -- the exploration of the cells around each player, which populates their levels, the tutor made for a player still in the tutorial, and the tutorial's start and end.
 #include "server/Game.h"
 
 #include "entities/Actor.h"
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "server/spawn/SpawnSystem.h"
 #include "world/WorldPos.h"
 
@@ -28,6 +30,13 @@ int32_t GameSurroundingsCellOf(const WorldPos& point, const GameSystemTuning& tu
           row < static_cast<float>(tuning.cellsPerLevelY)))
         return -1;
     return static_cast<int32_t>(row) * tuning.cellsPerLevelX + static_cast<int32_t>(column);
+}
+
+// The quest kinds only the tutorial's steps are of.
+bool GameSurroundingsIsTutorialStep(const Quest& quest)
+{
+    using namespace QuestType;
+    return (quest.type >= TutorialEquipWeapon && quest.type <= TutorialCovenantTrade) || quest.type == TutorialGetQuest;
 }
 
 } // namespace
@@ -80,4 +89,24 @@ void Game::PlaceTutorFor(const Sentient& player)
     // Mended: a resumed world made its tutor with a new name every time.
     if (auto* made = tutor.GetAs<Actor>())
         GiveTutorTheWorldsName(*made);
+}
+
+// ---- The tutorial's start and end -------------------------------------------------------------------
+
+void Game::EndTutorial(bool skipped)
+{
+    if (Entity* leaving = GetTutor())
+        leaving->FadeOutAndDelete(kTutorFadeSeconds);
+    tutor.Clear();
+    quests->EndTutorial(skipped);
+}
+
+void Game::StartTutorial()
+{
+    // Mended: a restart began a second chain of steps beside the one already running.
+    std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] && GameSurroundingsIsTutorialStep(*list[i]))
+            quests->DeleteQuest(static_cast<int32_t>(i));
+    quests->StartQuestByName(GameSurroundingsTuning().tutorialQuest);
 }

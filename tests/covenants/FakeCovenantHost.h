@@ -153,6 +153,11 @@ public:
         return false;
     }
     Entity* PickLivingTownNpc() const override { return townPerson; }
+    // "quest solved <quest> <covenant>"
+    void QuestSolvedByOtherCovenant(int32_t quest, int32_t covenant) override
+    {
+        calls.push_back("quest solved " + std::to_string(quest) + " " + std::to_string(covenant));
+    }
     bool IsLevelActive(int32_t level) const override { return level == activeLevel; }
     // "monster <level> <factor>"; the monster the test's maker gives, else none.
     Actor* RollMonster(int32_t level, float factor) override

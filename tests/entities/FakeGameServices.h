@@ -156,7 +156,7 @@ public:
         return found == talkQuests.end() ? -1 : found->second;
     }
     void OnPlayerLevelUp(Sentient&) override { playerHooks.emplace_back("levelUp"); }
-    void EndTutorial() override { playerHooks.emplace_back("endTutorial"); }
+    void EndTutorial(bool skipped) override { playerHooks.emplace_back(skipped ? "endTutorial skipped" : "endTutorial"); }
     void StartTutorial() override { playerHooks.emplace_back("startTutorial"); }
     void AddUnlock(std::string_view name) override { unlocks.emplace_back(name); }
     const std::vector<std::string>& GetUnlocks() const override { return unlocks; }

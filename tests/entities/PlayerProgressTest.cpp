@@ -187,10 +187,10 @@ TEST_F(PlayerProgressWorld, SkippingTheTutorialDropsRecruitQuestsAndSetsFlagZero
     EXPECT_TRUE(Sent("$$TutorialSkipped$$"));
     EXPECT_TRUE(slot->IsEmpty());
     EXPECT_TRUE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
-    EXPECT_EQ(game.playerHooks, std::vector<std::string>{"endTutorial"});
+    EXPECT_EQ(game.playerHooks, std::vector<std::string>{"endTutorial skipped"});
     player->StartTutorial();
     EXPECT_FALSE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
-    EXPECT_EQ(game.playerHooks.back(), "startTutorial");
+    EXPECT_EQ(game.playerHooks, (std::vector<std::string>{"endTutorial skipped", "endTutorial", "startTutorial"}));
 }
 
 TEST_F(PlayerProgressWorld, FinishingTheTutorialKeepsTheQuests)

@@ -1,4 +1,4 @@
-// ShippedPlayTest -- the shipped game with its rivals, played by a client that joined through the datagram queue: a death's debt and soul stone by who killed, the stones kept by the world save, the tutorial's bargain done by a deal the player's covenant makes, and a rival's leader rising back on its adventure level.
+// ShippedPlayTest -- the shipped game with its rivals, played by a client that joined through the datagram queue: a death's debt and soul stone by who killed, the stones kept by the world save, the tutorial's bargain done by a deal the player's covenant makes, the tutorial restarted and skipped, and a rival's leader rising back on its adventure level.
 #include "server/WorldSaveWorld.h"
 
 #include "core/FileSystem.h"
@@ -8,12 +8,15 @@
 #include "entities/SoulStone.h"
 #include "rules/RulesEnums.h"
 #include "server/ServerCommands.h"
+#include "server/quests/GameQuests.h"
+#include "server/quests/Quest.h"
 #include "support/LogLines.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -253,4 +256,52 @@ TEST_F(ShippedPlay, ARivalsLeaderRisingWhileItsCovenantAdventuresGoesBackToItsAd
             EXPECT_EQ(teleports, 0) << row.what;
         }
     }
+}
+
+// Restarting the tutorial begins its chain of steps anew from the first, never beside a step
+// already running; skipping it sends the tutor away (faded out, then gone, and none comes back)
+// and drops every recruit quest.
+TEST_F(ShippedPlay, TheTutorialRestartsFromItsFirstStepAndASkipSendsTheTutorAwayWithTheRecruitQuests)
+{
+    auto countSteps = [this] {
+        const auto& list = game->GetQuests().GetList();
+        return std::count_if(list.begin(), list.end(), [](const std::unique_ptr<Quest>& quest) {
+            return quest && ((quest->type >= QuestType::TutorialEquipWeapon && quest->type <= QuestType::TutorialCovenantTrade) ||
+                             quest->type == QuestType::TutorialGetQuest);
+        });
+    };
+    auto countTutors = [this] {
+        int32_t count = 0;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (const Entity* entity = game->GetEntity(number); entity && entity->GetNpcType() == NpcType::Tutor)
+                ++count;
+        return count;
+    };
+    game->GetQuests().StartQuest(database.FindEntryByName("QuestTutorialBargain"), nullptr, -1);
+    ASSERT_NE(FindQuestOfType(QuestType::TutorialCovenantTrade), -1);
+    for (int32_t round = 0; round < 2; ++round) {
+        Say("RestartTutorial");
+        int32_t first = FindQuestOfType(QuestType::TutorialEquipWeapon);
+        ASSERT_NE(first, -1) << round;
+        EXPECT_TRUE(player->HasQuest(first)) << round;
+        EXPECT_EQ(countSteps(), 1) << "one chain, at its first step, after restart " << round;
+    }
+    EXPECT_FALSE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
+    for (int32_t frame = 0; frame < 5 && !game->GetTutor(); ++frame)
+        Frame(50);
+    ASSERT_NE(game->GetTutor(), nullptr) << "a player in the tutorial has a tutor";
+    auto hire = std::make_unique<Quest>(&game->GetQuests());
+    hire->Setup(database.FindEntryByName("QuestRecruit"), 2, 91, 0, TimeStamp{});
+    int32_t recruitQuest = game->GetQuests().AddQuest(std::move(hire));
+    ASSERT_NE(game->GetQuests().GetQuest(recruitQuest), nullptr);
+
+    Say("SkipTutorial");
+    EXPECT_TRUE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
+    EXPECT_EQ(game->GetTutor(), nullptr);
+    EXPECT_EQ(game->GetQuests().GetQuest(recruitQuest), nullptr) << "a skipped tutorial takes the recruit quests";
+    EXPECT_GE(countTutors(), 1) << "the tutor fades out first";
+    for (int32_t step = 0; step < 6 * 20; ++step)
+        game->Update(0.05f);
+    EXPECT_EQ(countTutors(), 0) << "then it is gone, and none comes back for a player past the tutorial";
+    EXPECT_EQ(game->GetTutor(), nullptr);
 }

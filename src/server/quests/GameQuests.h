@@ -144,6 +144,8 @@ public:
     Quest* StartQuestOfType(int32_t questType, Quest* origin) override;
     // Null for no definition.
     Quest* StartQuestFromDefinition(const QuestDefinition* definition);
+    // The quest of the database entry of that name; a name no quest has only logs.
+    void StartQuestByName(const std::string& name);
     // A quest of a definition drawn from the quest weights.
     Quest* StartRandomQuest();
     // A world event drawn from the event weights.
@@ -243,7 +245,6 @@ public:
 private:
     // A quest of the definition, set up and generated; null when it failed or ended at once.
     Quest* Begin(const QuestDefinition& definition, Quest* origin, int32_t requestedLevel);
-    void StartQuestByName(const std::string& name);
     // The scheduler's new quest, offered through a living townsperson who gives quests; a town
     // without one starts it by itself.
     void OfferTownQuest();
