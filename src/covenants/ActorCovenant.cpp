@@ -358,7 +358,7 @@ void ActorCovenant::SetUpStartingRelations()
     int32_t count = gCovenantHost->GetCovenantCount();
     float hate = DefinitionFloat("MaxNaturalHate") * DefinitionFloat("NaturalHateMult");
     for (int32_t u = 0; u <= count && u < kMaxCovenants; ++u) {
-        const Covenant* other = gCovenantHost->GetCovenantAt(u);
+        const Covenant* other = gCovenantHost->GetCovenant(u);
         float start = 100.0f;
         if (u == count)
             start = Definition()->GetStartingRelation("Human");
@@ -383,7 +383,7 @@ void ActorCovenant::SetUpStartingRelations()
 
 float ActorCovenant::ChangeRelation(int32_t other, float amount, bool gain)
 {
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr;
     if (!them || them == this || !them->GetDefinition())
         return 0.0f;
     int32_t m = gain ? kActorCovenantGainMultiplier : kActorCovenantLossMultiplier;

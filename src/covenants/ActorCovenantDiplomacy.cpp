@@ -67,7 +67,7 @@ float ActorCovenant::GetRelationForPeaceTreaty(const Covenant& other) const
 
 float ActorCovenant::WarPressure(int32_t other) const
 {
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr;
     return them ? GetRelationForPeaceTreaty(*them) - GetRelation(other) : 0.0f;
 }
 
@@ -85,7 +85,7 @@ void ActorCovenant::RecomputeWishes(int32_t other)
 
 void ActorCovenant::RecomputeFear(int32_t other)
 {
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr;
     if (!them || other >= kMaxCovenants)
         return;
     float f = DefinitionFloat("BaseFear");
@@ -140,7 +140,7 @@ void ActorCovenant::RecomputeFear(int32_t other)
 
 void ActorCovenant::DriftRelation(int32_t u)
 {
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(u) : nullptr;
     if (!them || them == this)
         return;
     ChangeRelation(u, -naturalHate[static_cast<size_t>(u)], false);
@@ -189,7 +189,7 @@ void ActorCovenant::DiplomacyPass()
         DriftRelation(u);
     float forget = DefinitionFloat("DamageForgetPerSec") * DefinitionFloat("TimeBetweenRandomRelationChanges");
     for (int32_t u = 0; u < count && u < kMaxCovenants; ++u) {
-        Covenant* them = gCovenantHost->GetCovenantAt(u);
+        Covenant* them = gCovenantHost->GetCovenant(u);
         if (!them || them == this || them->eliminated)
             continue;
         auto slot = static_cast<size_t>(u);
@@ -232,7 +232,7 @@ float ActorCovenant::GetTreatyCancelChange(int32_t treaty) const
 
 bool ActorCovenant::WantsToRaid(int32_t u, bool ignoreSlowStart, float factor) const
 {
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(u) : nullptr;
     if (!them || them == this || them->eliminated || targetCovenant != -1 || !them->IsAvailable())
         return false;
     float c = 1.0f + WarPressure(u) / 100.0f * DefinitionFloat("RaidChanceMultBadRelations");
@@ -263,7 +263,7 @@ bool ActorCovenant::WantsToRaid(int32_t u, bool ignoreSlowStart, float factor) c
     if (them->IsBeingRaided()) {
         c *= DefinitionFloat("RaidChanceMultEnemyBeingRaided");
         for (int32_t w = 0; w < gCovenantHost->GetCovenantCount(); ++w) {
-            const Covenant* ally = gCovenantHost->GetCovenantAt(w);
+            const Covenant* ally = gCovenantHost->GetCovenant(w);
             if (ally && ally != this && HasPactWith(w) && ally->targetCovenant == u)
                 c *= byTreaty(w, "RaidChanceMultEnemyBeingRaidedByFriend");
         }
@@ -282,7 +282,7 @@ bool ActorCovenant::WantsToRaid(int32_t u, bool ignoreSlowStart, float factor) c
 
 void ActorCovenant::StartRaid(int32_t u)
 {
-    Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
+    Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(u) : nullptr;
     if (!them || them == this || them->eliminated)
         return;
     StopAdventuringWith(*this);
@@ -358,7 +358,7 @@ void ActorCovenant::ChooseRaidParty()
 
 bool ActorCovenant::ShouldStopRaid()
 {
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(targetCovenant) : nullptr;
     if (eliminated || !them || !them->IsAvailable() || them->eliminated)
         return true;
     RandomTimer& timer = Timer(StopRaidTimer);
@@ -402,15 +402,15 @@ float ActorCovenant::TotalDamageTaken(const Covenant& covenant)
 {
     float total = covenant.GetDamageFrom(nullptr);
     for (int32_t c = 0; gCovenantHost && c < gCovenantHost->GetCovenantCount(); ++c)
-        if (const Covenant* from = gCovenantHost->GetCovenantAt(c); from && from != &covenant)
+        if (const Covenant* from = gCovenantHost->GetCovenant(c); from && from != &covenant)
             total += covenant.GetDamageFrom(from);
     return total;
 }
 
 void ActorCovenant::JudgeSharedRaid()
 {
-    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(sharedRaidPartner) : nullptr;
-    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenant(sharedRaidPartner) : nullptr;
+    const Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(targetCovenant) : nullptr;
     sharedRaidPartner = -1;
     if (!partner || !them || GetHomeMaxHealth() <= 0)
         return;
@@ -426,7 +426,7 @@ void ActorCovenant::JudgeSharedRaid()
 void ActorCovenant::EndRaid()
 {
     JudgeSharedRaid();
-    Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(targetCovenant) : nullptr;
     if (them && gCovenantHost)
         gCovenantHost->StopRaid(index, them->index);
     targetCovenant = -1;

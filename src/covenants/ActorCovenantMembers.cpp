@@ -81,7 +81,7 @@ Covenant* ActorCovenant::PickMostHatedCovenant() const
     Covenant* hated = nullptr;
     float most = 0.0f;
     for (int32_t i = 0; gCovenantHost && i < gCovenantHost->GetCovenantCount() && i < kMaxCovenants; ++i) {
-        Covenant* other = gCovenantHost->GetCovenantAt(i);
+        Covenant* other = gCovenantHost->GetCovenant(i);
         if (!other || other->eliminated)
             continue;
         float h = damageFrom[static_cast<size_t>(i)];

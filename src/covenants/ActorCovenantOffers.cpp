@@ -122,7 +122,7 @@ void ActorCovenant::UpdatePendingOffers(float seconds)
         pending.remaining = pending.total = pending.interval;
         // The other may answer at once, which clears the record: it hears a copy.
         Offer again = pending.offer;
-        if (Covenant* to = gCovenantHost->GetCovenantAt(u))
+        if (Covenant* to = gCovenantHost->GetCovenant(u))
             to->ReceiveOffer(*this, again);
     }
 }
@@ -138,7 +138,7 @@ void ActorCovenant::WithdrawOffer(int32_t other, bool ignored)
         ChangeRelation(other, Roll("RelationChangeMinDemandRejected", "RelationChangeMaxDemandRejected"), false);
     if (ignored)
         ChangeRelation(other, Roll("RelationChangeMinTradeIgnored", "RelationChangeMaxTradeIgnored"), false);
-    if (Covenant* to = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr)
+    if (Covenant* to = gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr)
         to->OnOfferExpired(*this);
 }
 
@@ -148,7 +148,7 @@ void ActorCovenant::WithdrawOffer(int32_t other, bool ignored)
 // give a single player's game no offers from rivals at all.
 void ActorCovenant::MakeOffer(int32_t u)
 {
-    Covenant* other = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
+    Covenant* other = gCovenantHost ? gCovenantHost->GetCovenant(u) : nullptr;
     const CovenantDefinition* definition = Definition();
     if (!other || other == this || other->eliminated || !definition || GetPendingOffer(u))
         return;
@@ -263,7 +263,7 @@ bool ActorCovenant::ComposeOffer(const Covenant& other, bool demand, bool gift, 
                 case TradeOfferAction::MakePeace: wanted = !mineTied && !other.eliminated && other.HasPactWith(w); break;
                 case TradeOfferAction::CancelRoute: wanted = !mineTied && other.GetTradeRouteKind(w) > 0; break;
                 default: {
-                    const Covenant* third = gCovenantHost->GetCovenantAt(w);
+                    const Covenant* third = gCovenantHost->GetCovenant(w);
                     wanted = third && other.targetCovenant != w &&
                              (targetCovenant == w ||
                               (!third->IsBeingRaided() &&
@@ -608,7 +608,7 @@ bool ActorCovenant::GiveStoredItem(std::unique_ptr<ItemBase>& item, int32_t)
 
 void ActorCovenant::MaybeStartRumor(int32_t u)
 {
-    Covenant* them = gCovenantHost ? gCovenantHost->GetCovenantAt(u) : nullptr;
+    Covenant* them = gCovenantHost ? gCovenantHost->GetCovenant(u) : nullptr;
     const CovenantDefinition* definition = Definition();
     if (!them || them == this || !definition)
         return;

@@ -18,7 +18,7 @@ constexpr float kActorCovenantSharedRaidStep = 1.0f;
 // The covenant the creature belongs to; null for none.
 Covenant* ActorCovenantCovenantOf(const Entity* entity)
 {
-    return entity && gCovenantHost ? gCovenantHost->GetCovenantAt(entity->covenantIndex) : nullptr;
+    return entity && gCovenantHost ? gCovenantHost->GetCovenant(entity->covenantIndex) : nullptr;
 }
 
 } // namespace
@@ -91,7 +91,7 @@ void ActorCovenant::StopAdventuringWith(Covenant& by)
 {
     if (activity != AdventuringWithCovenant)
         return;
-    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
+    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenant(adventurePartner) : nullptr;
     ReturnHome(false);
     adventurePartner = -1;
     if (&by == this && partner && partner != this)
@@ -100,7 +100,7 @@ void ActorCovenant::StopAdventuringWith(Covenant& by)
 
 void ActorCovenant::OnSharedAdventureXp(Entity& entity, int32_t amount)
 {
-    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
+    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenant(adventurePartner) : nullptr;
     auto step = static_cast<int32_t>(DefinitionFloat("SharedAdventureXp"));
     // A step of nothing would be reached for ever: then nothing is counted.
     if (!partner || partner == this || activity != AdventuringWithCovenant || &entity != GetLeader() || amount <= 0 ||
@@ -118,7 +118,7 @@ void ActorCovenant::OnSharedAdventureXp(Entity& entity, int32_t amount)
                                   static_cast<float>(reached) * DefinitionFloat("RelationChangeSharedAdventureXp"), true);
     partner->DescribeRelationChange(this, change);
     for (int32_t c = 0; c < gCovenantHost->GetCovenantCount(); ++c)
-        if (Covenant* onlooker = gCovenantHost->GetCovenantAt(c); onlooker && !onlooker->eliminated)
+        if (Covenant* onlooker = gCovenantHost->GetCovenant(c); onlooker && !onlooker->eliminated)
             onlooker->OnCovenantsMeet(*this, *partner);
 }
 

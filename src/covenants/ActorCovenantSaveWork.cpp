@@ -249,7 +249,7 @@ void ActorCovenant::TakeBackPendingOffers()
         if (pending.offer.entries.empty() || (other != index && FindOfferedGoodsAgain(other)))
             continue;
         // Goods of a covenant not yet in the game (the player's, before it joins) are found once it is.
-        if (other != index && !(gCovenantHost && gCovenantHost->GetCovenantAt(other)))
+        if (other != index && !(gCovenantHost && gCovenantHost->GetCovenant(other)))
             pending.goods.clear();
         else
             DropSavedOffer(other);

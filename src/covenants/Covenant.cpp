@@ -80,7 +80,7 @@ int32_t Covenant::GetHomeStat(int32_t stat) const
 
 const CovenantBase* Covenant::GetPartner(int32_t other) const
 {
-    return gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
+    return gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr;
 }
 
 TimeStamp Covenant::GetGameTime() const
@@ -98,7 +98,7 @@ bool Covenant::IsBeingRaidedExcept(const Covenant* except) const
     if (!gCovenantHost)
         return false;
     for (int32_t i = 0; i < gCovenantHost->GetCovenantCount(); ++i) {
-        const Covenant* other = gCovenantHost->GetCovenantAt(i);
+        const Covenant* other = gCovenantHost->GetCovenant(i);
         if (other && other != except && other != this && other->targetCovenant == index &&
             GetTreatyState(i) == CovenantTreaty::Raid)
             return true;
@@ -209,7 +209,7 @@ const PendingOffer* Covenant::GetPendingOfferRecord(int32_t other) const
 
 ItemBase* Covenant::FindOfferedItem(const OfferEntry& entry, int32_t other) const
 {
-    const Covenant* giver = entry.side == 0 ? this : (gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr);
+    const Covenant* giver = entry.side == 0 ? this : (gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr);
     if (entry.kind != TradeOfferKind::Item || !giver)
         return nullptr;
     auto bag = static_cast<int32_t>(static_cast<uint32_t>(entry.value) & 0xFFFFu);
@@ -237,7 +237,7 @@ void Covenant::ClearOfferTo(int32_t other, bool notify)
     pending.offer = Offer{};
     pending.goods.clear();
     pending.running = false;
-    Covenant* to = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
+    Covenant* to = gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr;
     if (notify && to)
         to->ReceiveOffer(*this, pending.offer);
 }

@@ -33,7 +33,7 @@ void Covenant::OnMemberAttacked(Entity& victim, Entity* attacker, int32_t damage
         return;
     // A member's splash on another member is no act of war: no war, hate or defence follows.
     bool own = attacker->covenantIndex == index;
-    Covenant* enemy = !own && gCovenantHost ? gCovenantHost->GetCovenantAt(attacker->covenantIndex) : nullptr;
+    Covenant* enemy = !own && gCovenantHost ? gCovenantHost->GetCovenant(attacker->covenantIndex) : nullptr;
     if (enemy) {
         if (GetTreatyState(enemy->index) != CovenantTreaty::War)
             gCovenantHost->AnnounceDiplomacy(index, enemy->index, CovenantTreaty::War, false);

@@ -139,7 +139,7 @@ bool Covenant::CancelRouteForUpkeep()
         return false;
     SendCovenantMessage(MakeLocToken("RanOutOfCrystalsHadToCancelTradeRoute", "%s",
                                      gCovenantHost ? gCovenantHost->GetCovenantText(other).c_str() : ""));
-    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(other) : nullptr;
+    Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenant(other) : nullptr;
     if (partner)
         gCovenantHost->SetTradeRoute(this, partner, TradeRouteType::None, false);
     // The game ends routes only between two living covenants; one it left stands no more.

@@ -80,7 +80,7 @@ void Covenant::CheckRaidBeatenOff(Sentient& fallen)
     int32_t standing = 0;
     int32_t down = 0;
     CountRaidParty(standing, down);
-    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenant(targetCovenant) : nullptr;
     if (standing > 0 || down == 0 || !raided)
         return;
     raided->CountDeath(&fallen);
@@ -124,7 +124,7 @@ int32_t Covenant::CountCovenantsTargeting(const Covenant* except) const
 {
     int32_t count = 0;
     for (int32_t i = 0; gCovenantHost && i < gCovenantHost->GetCovenantCount(); ++i) {
-        const Covenant* other = gCovenantHost->GetCovenantAt(i);
+        const Covenant* other = gCovenantHost->GetCovenant(i);
         count += other && other != except && other->targetCovenant == index ? 1 : 0;
     }
     return count;
@@ -134,7 +134,7 @@ int32_t Covenant::CountWars(const Covenant* except) const
 {
     int32_t count = 0;
     for (int32_t i = 0; gCovenantHost && i < gCovenantHost->GetCovenantCount(); ++i) {
-        const Covenant* other = gCovenantHost->GetCovenantAt(i);
+        const Covenant* other = gCovenantHost->GetCovenant(i);
         count += other && other != except && !other->eliminated && HasRelation(i) &&
                          GetTreatyState(i) == CovenantTreaty::War
                      ? 1
@@ -147,7 +147,7 @@ int32_t Covenant::CountPartnersOf(const Covenant& x, int32_t treaty) const
 {
     int32_t count = 0;
     for (int32_t i = 0; gCovenantHost && i < gCovenantHost->GetCovenantCount(); ++i) {
-        const Covenant* other = gCovenantHost->GetCovenantAt(i);
+        const Covenant* other = gCovenantHost->GetCovenant(i);
         count += other && other != this && !other->eliminated && x.HasRelation(i) && x.GetTreatyState(i) == treaty &&
                          GetTreatyState(i) != CovenantTreaty::Alliance
                      ? 1

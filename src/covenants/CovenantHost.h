@@ -30,7 +30,7 @@ public:
     // ---- The covenant list --------------------------------------------------------------------
     virtual int32_t GetCovenantCount() const = 0;
     // Null outside the list.
-    virtual Covenant* GetCovenantAt(int32_t index) const = 0;
+    virtual Covenant* GetCovenant(int32_t index) const = 0;
 
     // ---- Clock and world ----------------------------------------------------------------------
     // The game clock: days, hours, minutes and seconds since the world began.

@@ -237,7 +237,7 @@ int32_t FactionSystem::GetRelationship(const Entity* a, const Entity* b) const
     bool aMember = a->covenantIndex >= 0;
     bool bMember = b->covenantIndex >= 0;
     if (aMember && bMember) {
-        const Covenant* covenant = gCovenantHost ? gCovenantHost->GetCovenantAt(a->covenantIndex) : nullptr;
+        const Covenant* covenant = gCovenantHost ? gCovenantHost->GetCovenant(a->covenantIndex) : nullptr;
         return covenant ? covenant->GetRelationshipCode(b) : kNeutral;
     }
     int32_t own = FactionOf(a);

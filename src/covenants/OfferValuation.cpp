@@ -238,7 +238,7 @@ float ItemEntryValue(const Covenant& judge, const Covenant& other, int32_t side,
 float AgreementValue(const Covenant& judge, const OfferEntry& entry, const Covenant& other, int32_t side)
 {
     int32_t action = ValuationLow(entry.value);
-    const Covenant* third = gCovenantHost ? gCovenantHost->GetCovenantAt(ValuationHigh(entry.value)) : nullptr;
+    const Covenant* third = gCovenantHost ? gCovenantHost->GetCovenant(ValuationHigh(entry.value)) : nullptr;
     const CovenantDefinition* own = judge.GetDefinition();
     if (!third || !own)
         return 0.0f;

@@ -254,7 +254,7 @@ void PlayerCovenant::TakeTreatiesFromOthers()
     if (!gCovenantHost)
         return;
     for (int32_t other = 0; other < gCovenantHost->GetCovenantCount() && other < kMaxCovenants; ++other) {
-        const Covenant* covenant = gCovenantHost->GetCovenantAt(other);
+        const Covenant* covenant = gCovenantHost->GetCovenant(other);
         if (!covenant || other == index || !covenant->HasRelation(index))
             continue;
         SetTreaty(other, covenant->GetTreatyState(index), covenant->GetTreatyTimeStamp(index));

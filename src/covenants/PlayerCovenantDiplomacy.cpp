@@ -174,7 +174,7 @@ void PlayerCovenant::StopAdventuringWith(Covenant& by)
     if (adventurePartner == -1)
         return;
     if (&by == this) {
-        Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenantAt(adventurePartner) : nullptr;
+        Covenant* partner = gCovenantHost ? gCovenantHost->GetCovenant(adventurePartner) : nullptr;
         adventurePartner = -1;
         if (partner)
             partner->StopAdventuringWith(*this);
@@ -194,7 +194,7 @@ void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector
     // The order sets out from wherever the player stands, as the relations screen gives it, but
     // only a living player rides out, and only against a covenant that still stands. Mended: a
     // fallen covenant's ruins were raided, and a dead player's body was sent out to start a war.
-    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(target) : nullptr;
+    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenant(target) : nullptr;
     if (!raided || raided == this || raided->eliminated || !leader.IsAlive())
         return;
     leader.Warp(raided->GetSpawnPointNearHome());
@@ -219,7 +219,7 @@ void PlayerCovenant::StartRaid(int32_t target, Player& leader, const std::vector
 
 void PlayerCovenant::EndRaid(Player& leader)
 {
-    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    Covenant* raided = gCovenantHost ? gCovenantHost->GetCovenant(targetCovenant) : nullptr;
     CountStatistic(CharacterFunStat::RaidsOffensiveTotal);
     if (raided && raided->eliminated)
         CountStatistic(CharacterFunStat::RaidsOffensiveWon);

@@ -32,7 +32,7 @@ bool PlayerCovenantIsCandidate(const Actor& actor, const Player& player)
 void PlayerCovenant::Update(float seconds)
 {
     Covenant::Update(seconds);
-    Covenant* target = gCovenantHost ? gCovenantHost->GetCovenantAt(targetCovenant) : nullptr;
+    Covenant* target = gCovenantHost ? gCovenantHost->GetCovenant(targetCovenant) : nullptr;
     Player* player = GetPlayer();
     if (target && target != this && !raidUnderway && player) {
         WorldPos home = target->GetHomePosition();

@@ -152,7 +152,7 @@ Actor* Recruit::Spawn(Covenant* covenant, bool restoreSkills)
 void Recruit::SetAssignedLevel(int32_t level)
 {
     assignedLevel = level;
-    Covenant* covenant = gCovenantHost ? gCovenantHost->GetCovenantAt(covenantIndex) : nullptr;
+    Covenant* covenant = gCovenantHost ? gCovenantHost->GetCovenant(covenantIndex) : nullptr;
     if (covenant)
         covenant->OnLevelReached(level, GetActor());
 }
@@ -175,7 +175,7 @@ void Recruit::PickAssignedLevel(int32_t delta)
     const Level* picked = gWorld->PickTargetLevel(wanted, fraction, true);
     if (!picked)
         return;
-    Covenant* covenant = gCovenantHost ? gCovenantHost->GetCovenantAt(covenantIndex) : nullptr;
+    Covenant* covenant = gCovenantHost ? gCovenantHost->GetCovenant(covenantIndex) : nullptr;
     if (covenant && !covenant->AllowsTarget(GetActor(), picked->index))
         return;
     SetAssignedLevel(picked->index);

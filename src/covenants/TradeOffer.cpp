@@ -35,7 +35,7 @@ bool TradeOfferIsGoodEntry(const TradeOfferEntry& entry, const Covenant& giver)
     // A route names one of the route kinds: another would be refused only after it was announced.
     case TradeOfferKind::TradeRoute: return entry.value > TradeRouteType::None && entry.value < TradeRouteType::kCount;
     case TradeOfferKind::JointAction:
-        return TradeOfferIsKnownAction(low) && gCovenantHost && gCovenantHost->GetCovenantAt(high);
+        return TradeOfferIsKnownAction(low) && gCovenantHost && gCovenantHost->GetCovenant(high);
     default: return false;
     }
 }

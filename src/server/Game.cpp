@@ -626,14 +626,9 @@ void Game::AddCovenant(std::unique_ptr<Covenant> covenant)
     covenants.push_back(std::move(covenant));
 }
 
-Covenant* Game::GetGameCovenant(int32_t index) const
+Covenant* Game::GetCovenant(int32_t index) const
 {
     return static_cast<uint32_t>(index) < covenants.size() ? covenants[static_cast<size_t>(index)].get() : nullptr;
-}
-
-EntityCovenant* Game::GetCovenant(int32_t index) const
-{
-    return GetGameCovenant(index);
 }
 
 int32_t Game::GetRelationship(const Entity* a, const Entity* b) const

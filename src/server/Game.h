@@ -6,6 +6,7 @@
 #include "core/SafePointer.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
+#include "covenants/Covenant.h"
 #include "covenants/CovenantHost.h"
 #include "covenants/TradeOffer.h"
 #include "entities/Entity.h"
@@ -24,7 +25,6 @@
 #include <vector>
 
 class Actor;
-class Covenant;
 class Player;
 class CovenantDefinition;
 struct PlayerCovenantKept;
@@ -159,7 +159,6 @@ public:
     float GetCombatEventTime() const override;
     std::unique_ptr<Item> GenerateItem(const DatabaseEntry* record, int32_t level) override;
     std::unique_ptr<Item> DrawRandomItem(int32_t level) override;
-    EntityCovenant* GetCovenant(int32_t index) const override;
     int32_t GetRelationship(const Entity* a, const Entity* b) const override;
     void OnKillCredit(Sentient& credited, Entity& victim) override;
     void OnEntityDied(Entity& victim, Entity* killer) override;
@@ -405,10 +404,10 @@ public:
 
     // ---- Covenants ----------------------------------------------------------------------------
     int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }
-    Covenant* GetGameCovenant(int32_t index) const;
+    // Null outside the list; the entities and the covenants both ask for it.
+    Covenant* GetCovenant(int32_t index) const override;
 
     // ---- The covenants' host (GameCovenants.cpp) ------------------------------------------------
-    Covenant* GetCovenantAt(int32_t index) const override { return GetGameCovenant(index); }
     TimeStamp GetGameClock() const override { return elapsed; }
     // Awake once a player has stepped out of the town or the player's covenant has dealt in a
     // treaty: until then the rivals keep still, so a new player meets a world that waited.

@@ -45,7 +45,7 @@ std::string GameChatWithName(std::string_view key, const Sentient& player)
 
 std::string Game::GetCovenantText(int32_t index) const
 {
-    const Covenant* covenant = GetGameCovenant(index);
+    const Covenant* covenant = GetCovenant(index);
     return covenant ? DiplomacyText::CovenantLine(*covenant) : std::string();
 }
 
@@ -57,7 +57,7 @@ std::string Game::GetEntityDisplayName(Entity& entity)
         name = actor->GetName();
     else if (const auto* player = dynamic_cast<const Player*>(&entity))
         name = player->playerName;
-    if (GetGameCovenant(entity.covenantIndex)) {
+    if (GetCovenant(entity.covenantIndex)) {
         name += StringFormat(" (%s)", GetCovenantText(entity.covenantIndex).c_str());
         return name;
     }
@@ -176,7 +176,7 @@ int32_t Game::AverageCovenantValue(int32_t kind) const
     int64_t total = 0;
     int64_t count = 0;
     for (int32_t i = 0; i < GetCovenantCount(); ++i) {
-        const Covenant* covenant = GetGameCovenant(i);
+        const Covenant* covenant = GetCovenant(i);
         if (!covenant || covenant->eliminated)
             continue;
         total += kind == kRumorResourceStat ? covenant->GetTotalInfluence() : covenant->statistics.Get(kind);

@@ -39,7 +39,7 @@ Actor* Game::MakeGuard(const MonsterType& type, int32_t level)
 
 void Game::ReplaceCovenant(int32_t index, std::unique_ptr<Covenant> covenant)
 {
-    Covenant* leaving = GetGameCovenant(index);
+    Covenant* leaving = GetCovenant(index);
     if (!leaving || !covenant) {
         AddCovenant(std::move(covenant));
         return;

@@ -40,7 +40,7 @@ std::string GameDiplomacyLine(const Covenant& covenant)
 
 Covenant* Game::FindLivingCovenant(int32_t index) const
 {
-    Covenant* covenant = GetGameCovenant(index);
+    Covenant* covenant = GetCovenant(index);
     return covenant && !covenant->eliminated ? covenant : nullptr;
 }
 
@@ -193,7 +193,7 @@ void Game::DeclareWar(Covenant& declarer, Covenant& target)
 void Game::SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool silent)
 {
     if (!first || !second || first == second || first->eliminated || second->eliminated ||
-        first != GetGameCovenant(first->index) || second != GetGameCovenant(second->index))
+        first != GetCovenant(first->index) || second != GetCovenant(second->index))
         return;
     int32_t ab = first->GetTradeRouteKind(second->index);
     int32_t ba = second->GetTradeRouteKind(first->index);
@@ -224,8 +224,8 @@ void Game::SetTradeRoute(Covenant* first, Covenant* second, int32_t kind, bool s
 
 void Game::StartRaid(int32_t raider, int32_t raided)
 {
-    Covenant* a = GetGameCovenant(raider);
-    Covenant* b = GetGameCovenant(raided);
+    Covenant* a = GetCovenant(raider);
+    Covenant* b = GetCovenant(raided);
     if (!a || !b || a == b)
         return;
     AnnounceForCovenant(b, 0, MakeLocToken("XIsRaidingY", "%s %s", GameDiplomacyLine(*a).c_str(),
@@ -237,8 +237,8 @@ void Game::StartRaid(int32_t raider, int32_t raided)
 
 void Game::StopRaid(int32_t raider, int32_t raided)
 {
-    Covenant* a = GetGameCovenant(raider);
-    Covenant* b = GetGameCovenant(raided);
+    Covenant* a = GetCovenant(raider);
+    Covenant* b = GetCovenant(raided);
     if (!a || !b || a == b)
         return;
     a->targetCovenant = -1;
@@ -303,11 +303,11 @@ void Game::NetTradeOffer(TradeOffer& offer)
 
 void Game::SetPeaceWithAll(int32_t covenant)
 {
-    Covenant* own = GetGameCovenant(covenant);
+    Covenant* own = GetCovenant(covenant);
     if (!own)
         return;
     for (int32_t i = 0; i < GetCovenantCount(); ++i) {
-        Covenant* other = GetGameCovenant(i);
+        Covenant* other = GetCovenant(i);
         if (!other || other == own)
             continue;
         own->SetTreaty(i, CovenantTreaty::Peace, elapsed);
@@ -317,11 +317,11 @@ void Game::SetPeaceWithAll(int32_t covenant)
 
 void Game::ClearTradeRoutesOfAll(int32_t covenant)
 {
-    Covenant* own = GetGameCovenant(covenant);
+    Covenant* own = GetCovenant(covenant);
     if (!own)
         return;
     for (int32_t i = 0; i < GetCovenantCount(); ++i) {
-        Covenant* other = GetGameCovenant(i);
+        Covenant* other = GetCovenant(i);
         if (!other || other == own)
             continue;
         own->SetTradeRoute(i, 0, elapsed);

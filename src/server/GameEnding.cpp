@@ -77,7 +77,7 @@ void Game::DestroyAllCovenants(int32_t count)
     // A count past the list stops at its end.
     int32_t last = std::min(count, GetCovenantCount());
     for (int32_t i = 0; i < last; ++i) {
-        Covenant* covenant = GetGameCovenant(i);
+        Covenant* covenant = GetCovenant(i);
         if (!covenant)
             continue;
         covenant->EndWorld(0, 0, 0);

@@ -205,7 +205,7 @@ void Game::CompleteTutorialTrades()
 void Game::ExecuteJointAction(int32_t value, Covenant& giver, Covenant& first, Covenant& second)
 {
     int32_t action = GameOffersItemBag(value);
-    Covenant* third = GetGameCovenant(GameOffersItemSlot(value));
+    Covenant* third = GetCovenant(GameOffersItemSlot(value));
     if (!third)
         return;
     switch (action) {

@@ -132,7 +132,7 @@ Actor* ServerCommands::FindActorInReach(const Player& player, int32_t number)
 
 Covenant* ServerCommands::FindCovenant(int32_t index)
 {
-    return gGame ? gGame->GetGameCovenant(index) : nullptr;
+    return gGame ? gGame->GetCovenant(index) : nullptr;
 }
 
 Covenant* ServerCommands::GetPlayerCovenant(const Player& player)

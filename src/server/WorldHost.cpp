@@ -52,7 +52,7 @@ void WorldHostMark(int section)
 // The player's covenant when the player leads it; null otherwise.
 PlayerCovenant* WorldHostLedCovenant(const Player* player)
 {
-    auto* covenant = player && gGame ? dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->covenantIndex))
+    auto* covenant = player && gGame ? dynamic_cast<PlayerCovenant*>(gGame->GetCovenant(player->covenantIndex))
                                      : nullptr;
     return covenant && covenant->GetPlayer() == player ? covenant : nullptr;
 }

@@ -96,7 +96,7 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     buffer.WriteInt(NetMessages::kListEnd);
     gGame->WriteNetPart(buffer, player);
     // No player covenant exists in a game without covenants: its part is left out then.
-    if (auto* own = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->covenantIndex));
+    if (auto* own = dynamic_cast<PlayerCovenant*>(gGame->GetCovenant(player->covenantIndex));
         own && own->GetPlayer() == player)
         own->WriteUpdate(buffer);
     player->WritePlayerPart(buffer);

@@ -535,9 +535,9 @@ bool WorldSaveReader::ReadRivalBlock()
         game.AddCovenant(std::move(rival));
     game.covenantCount = count;
     for (int32_t i = 0; i < count; ++i)
-        static_cast<ActorCovenant*>(game.GetGameCovenant(i))->PlaceSaved();
+        static_cast<ActorCovenant*>(game.GetCovenant(i))->PlaceSaved();
     for (int32_t i = 0; i < count; ++i)
-        static_cast<ActorCovenant*>(game.GetGameCovenant(i))->TakeBackPendingOffers();
+        static_cast<ActorCovenant*>(game.GetCovenant(i))->TakeBackPendingOffers();
     return true;
 }
 

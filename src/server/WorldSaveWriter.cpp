@@ -196,7 +196,7 @@ void WorldSaveWriter::WriteRivals(const Game& game)
     // Mended: without them a resumed covenant game stood won at once, every rival gone.
     std::vector<ActorCovenant*> rivals;
     for (int32_t i = 0; i < game.GetCovenantCount(); ++i) {
-        auto* rival = dynamic_cast<ActorCovenant*>(game.GetGameCovenant(i));
+        auto* rival = dynamic_cast<ActorCovenant*>(game.GetCovenant(i));
         if (!rival)
             break;
         rivals.push_back(rival);

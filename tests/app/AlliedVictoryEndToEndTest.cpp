@@ -27,7 +27,7 @@ protected:
         own = HostCovenant();
         ASSERT_NE(own, nullptr);
         for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i) {
-            Covenant* covenant = gGame->GetGameCovenant(i);
+            Covenant* covenant = gGame->GetCovenant(i);
             if (covenant && covenant != own && !covenant->eliminated)
                 rivals.push_back(covenant);
         }

@@ -887,12 +887,12 @@ TEST_F(LifeWorld, TheShippedEventsOfEveryKindHappenInTheShippedWorld)
     auto crystals = [] {
         int64_t total = 0;
         for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
-            if (const Covenant* covenant = gGame->GetGameCovenant(i))
+            if (const Covenant* covenant = gGame->GetCovenant(i))
                 total += covenant->statistics.Get(CovenantStat::Money);
         return total;
     };
     for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
-        if (Covenant* covenant = gGame->GetGameCovenant(i))
+        if (Covenant* covenant = gGame->GetCovenant(i))
             covenant->statistics.Set(CovenantStat::Money, 2000);
     int64_t before = crystals();
     EXPECT_EQ(quests.StartQuestOfType(QuestType::CrystalGain, nullptr), nullptr) << "over as it happens";

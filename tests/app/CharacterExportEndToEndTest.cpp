@@ -49,7 +49,7 @@ TEST_F(CharacterExportEndToEnd, TheSheetsExportScreenWritesTheCharacterAndOpensA
     ClickAt(16 + 184 + 44, 4 + 428 + 12);
     ASSERT_TRUE(Shown("CharacterExport"));
 
-    ClickAt(304 + 130, 300 + 38 + 13);
+    ClickAt(304 + 130, 202 + 38 + 13);
     EXPECT_EQ(Notice(), "$$CharacterExportedToHTML$$");
     const std::string& name = player->characterName;
     std::string sheet = folder.Read("User/Exports/" + name + ".htm");
@@ -73,7 +73,7 @@ TEST_F(CharacterExportEndToEnd, TheSheetsExportScreenWritesTheCharacterAndOpensA
         EXPECT_NE(sheet.find(text), std::string::npos) << text << "\n" << sheet;
     EXPECT_EQ(sheet.find("$$"), std::string::npos) << "every key is translated";
 
-    ClickAt(304 + 130, 300 + 72 + 13);
+    ClickAt(304 + 130, 202 + 72 + 13);
     EXPECT_EQ(Notice(), "$$CharacterExportedToVbulletin$$");
     std::string post = folder.Read("User/Exports/" + name + ".txt");
     EXPECT_EQ(post.rfind("[SIZE=\"3\"][B][CENTER]" + name + "[/CENTER][/B][/SIZE]\n", 0), 0u) << post;
@@ -86,7 +86,7 @@ TEST_F(CharacterExportEndToEnd, TheSheetsExportScreenWritesTheCharacterAndOpensA
         opened.push_back(argv.back());
         return 0;
     });
-    ClickAt(304 + 130, 300 + 106 + 13);
+    ClickAt(304 + 130, 202 + 106 + 13);
     PlatformSystem::SetLinkLauncher(kept);
     EXPECT_EQ(Notice(), "$$OpeningEmail$$");
     ASSERT_EQ(opened.size(), 1u);

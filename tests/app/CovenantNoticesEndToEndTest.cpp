@@ -90,8 +90,8 @@ TEST_F(RelationsMenuCardsEndToEnd, CardsTellTheirRanksAndTheHostsRaidAndOfferRai
     EXPECT_LT(OfferPixels(calm), 5);
 
     // The host: a rival raids the player's covenant, then puts an offer to it.
-    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(own));
-    Covenant* raider = gGame->GetGameCovenant(rival);
+    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetCovenant(own));
+    Covenant* raider = gGame->GetCovenant(rival);
     ASSERT_TRUE(covenant && raider);
     raider->targetCovenant = own;
     covenant->SetTreatyState(rival, CovenantTreaty::Raid);

@@ -81,13 +81,19 @@ TEST_F(DrawOrderEndToEnd, AnOpenWindowHidesTheDamageTextUnderItAndARefusalIsDraw
     EXPECT_EQ(ChangedPixels(open, hidden, textLeft, textTop, textRight, textBottom, 60), 0)
         << "the damage text shows through the window";
 
-    // A refusal from the host lands on the middle of the screen, over the window's left edge.
+    // A refusal from the host is drawn over the open window, where it was placed clear of its words.
     gGameServices->SendMessage("There is no room left in the bag for that", 5);
     for (int i = 0; i < 6 && !gTextEvents->FindTextEvent(8); ++i)
         Frame();
-    ASSERT_NE(gTextEvents->FindTextEvent(8), nullptr);
+    const TextEvents::Record* notice = gTextEvents->FindTextEvent(8);
+    ASSERT_NE(notice, nullptr);
+    Frames(2);
     TargaImage refused = Screenshot();
-    EXPECT_GT(ChangedPixels(hidden, refused, static_cast<int>(kWindowLeft), 130, 460, 170, 60), 40)
+    int left = static_cast<int>(notice->centred ? notice->x - notice->width / 2.0f : notice->x);
+    int top = static_cast<int>(notice->y);
+    EXPECT_GT(ChangedPixels(hidden, refused, left, top, left + static_cast<int>(notice->width),
+                            top + static_cast<int>(notice->height), 60),
+              40)
         << "the refusal is hidden under the window";
 }
 

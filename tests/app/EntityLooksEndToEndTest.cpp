@@ -73,7 +73,7 @@ TEST_F(EntityLooksEndToEnd, AWorldTooltipStandsAboveWhatIsPlacedAndAHomesAtTheHe
         {"a goblin", [] { return AddGoblin(Vector2{110.0f, 0.0f}); }, true},
         {"a rival covenant's lifestone",
          [] {
-             Covenant* rival = gGame->GetGameCovenant(0);
+             Covenant* rival = gGame->GetCovenant(0);
              auto* stone = rival ? const_cast<Entity*>(rival->GetHomeEntity()) : nullptr;
              if (stone)
                  HostPlayer()->Warp(stone->position.Offset(Vector2{-60.0f, 0.0f}));

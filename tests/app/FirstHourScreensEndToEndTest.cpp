@@ -50,7 +50,7 @@ protected:
     {
         int32_t rivals = 0;
         for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
-            if (const Covenant* covenant = gGame->GetGameCovenant(i); covenant && !covenant->IsPlayerCovenant())
+            if (const Covenant* covenant = gGame->GetCovenant(i); covenant && !covenant->IsPlayerCovenant())
                 ++rivals;
         return rivals;
     }

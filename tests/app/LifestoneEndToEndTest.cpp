@@ -63,7 +63,7 @@ TEST_F(LifestoneEndToEnd, ARivalsStoneIsStruckUntilItsCovenantFallsAndTheOwnSton
 {
     EnterTheWorld();
     ASSERT_NE(HostPlayer(), nullptr);
-    Covenant* rival = gGame->GetGameCovenant(0);
+    Covenant* rival = gGame->GetCovenant(0);
     ASSERT_TRUE(rival && !rival->IsPlayerCovenant()) << "a rival covenant comes first";
     auto* stone = const_cast<Entity*>(rival->GetHomeEntity());
     ASSERT_NE(stone, nullptr) << "the rival has its stone in town";

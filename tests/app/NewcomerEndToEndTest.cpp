@@ -123,8 +123,8 @@ TEST_F(NewcomerEndToEnd, TheGatesMapTravelsAndEveryActionSaysWhatHappened)
 {
     ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
     Player* host = HostPlayer();
-    Covenant* own = gGame->GetGameCovenant(OwnCovenant());
-    Covenant* rival = gGame->GetGameCovenant(Rival());
+    Covenant* own = gGame->GetCovenant(OwnCovenant());
+    Covenant* rival = gGame->GetCovenant(Rival());
     ASSERT_NE(own, nullptr);
     ASSERT_NE(rival, nullptr);
     // The trader with work to offer, chosen once some other giver's quest is held.
@@ -262,8 +262,8 @@ TEST_F(NewcomerEndToEnd, ARivalsOfferShowsBothItsSidesInsideTheTradeWindow)
 {
     ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
     Player* host = HostPlayer();
-    auto* rival = dynamic_cast<ActorCovenant*>(gGame->GetGameCovenant(Rival()));
-    Covenant* own = gGame->GetGameCovenant(OwnCovenant());
+    auto* rival = dynamic_cast<ActorCovenant*>(gGame->GetCovenant(Rival()));
+    Covenant* own = gGame->GetCovenant(OwnCovenant());
     ASSERT_NE(rival, nullptr);
     std::unique_ptr<ItemBase> bread = std::make_unique<Item>();
     bread->SetEntryByName("TravelBread");
@@ -439,6 +439,9 @@ TEST_F(NewcomerEndToEnd, AnEndlessStackReadsWithoutACount)
     for (int bought = 0; bought < 2; ++bought) {
         SCOPED_TRACE(bought);
         auto [x, y] = CentreOf(cell);
+        // A click puts the tooltip away until the mouse moves: it comes to the cell from elsewhere.
+        PushMotion(0, 0);
+        Frames(1);
         PushMotion(x * kWidth / 640, y * kHeight / 480);
         Frames(3);
         ShownTooltip tip = ReadTooltip();

@@ -121,7 +121,7 @@ protected:
         PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
         if (!player || !player->GetCovenant())
             return nullptr;
-        return dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(player->GetCovenant()->index));
+        return dynamic_cast<PlayerCovenant*>(gGame->GetCovenant(player->GetCovenant()->index));
     }
 
     // The shipped game at 640 x 480 taken from the title into a new world; a fatal failure when

@@ -311,8 +311,8 @@ TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheir
     EXPECT_EQ(player->interactionMode, 26);
     ASSERT_TRUE(Shown("NpcRescueMenu"));
     TargaImage screen = Screenshot();
-    EXPECT_GT(BrightPixels(screen, 220, 218, 420, 246), 40) << "the rescue button's label is not drawn";
-    ClickAt(320, 232);
+    EXPECT_GT(BrightPixels(screen, 220, 234, 420, 262), 40) << "the rescue button's label is not drawn";
+    ClickAt(320, 248);
     FramesUntil([&] { return !hostPlayer->HasQuest(lost->questId); }, 20);
     EXPECT_TRUE(lost->IsComplete());
     EXPECT_EQ(hostPlayer->statistics.Get(PlayerStatistic::QuestsCompleted), done + 1) << "handed in";
@@ -329,7 +329,7 @@ TEST_F(QuestWindowEndToEnd, AQuestsTravellersClickedAreRescuedAndLedThroughTheir
     ClickOn(*shown);
     EXPECT_EQ(player->interactionMode, 28);
     ASSERT_TRUE(Shown("NpcEscortMenu"));
-    ClickAt(320, 232);
+    ClickAt(320, 248);
     FramesUntil([&] { return hostPlayer->HasQuest(walk->questId); }, 20);
     EXPECT_TRUE(hostPlayer->HasQuest(walk->questId)) << "taken up by the escort";
     EXPECT_TRUE(companion->following);

@@ -92,7 +92,7 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
              PressAt(emptyX, emptyY, SDL_BUTTON_RIGHT);
              ASSERT_EQ(gWorldMap->GetHoverIndex(), -1);
          },
-         {"$$WorldMapNoGateThere$$"}},
+         {"$$WorldMapNoGate"}},
         {"a left click on no gate of the travel map",
          [&] {
              gTextEvents->RemoveAll();
@@ -101,7 +101,7 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
              Tap(SDL_SCANCODE_ESCAPE);
              Frames(2);
          },
-         {"$$WorldMapNoGateThere$$"}},
+         {"$$WorldMapNoGate"}},
         {"a skill used while stunned",
          [&] {
              host->AddStatusEffectByName("StatusEffectStunningBlow", host, 1);

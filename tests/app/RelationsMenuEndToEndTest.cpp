@@ -226,7 +226,7 @@ TEST_F(RelationsMenuEndToEnd, TheKeyOpensTheRingWhoseLinesRightClicksClearAndThe
     // A rival's card, its raid page, two recruits ticked and the raid started.
     int32_t own = gClientApp->GetLocalPlayer()->GetCovenant()->index;
     int32_t rival = own == 1 ? 2 : 1;
-    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetGameCovenant(own));
+    auto* covenant = dynamic_cast<PlayerCovenant*>(gGame->GetCovenant(own));
     ASSERT_NE(covenant, nullptr);
     GiveTwoRecruits(*covenant);
     Frames(3);
@@ -373,8 +373,8 @@ TEST_F(RelationsMenuEndToEnd, ARumourAboutARivalIsPricedOnItsPageRefusedWhileThe
     EnterTheWorld();
     int32_t own = gClientApp->GetLocalPlayer()->GetCovenant()->index;
     int32_t rival = own == 1 ? 2 : 1;
-    Covenant* store = gGame->GetGameCovenant(own);
-    const Covenant* target = gGame->GetGameCovenant(rival);
+    Covenant* store = gGame->GetCovenant(own);
+    const Covenant* target = gGame->GetCovenant(rival);
     ASSERT_NE(store, nullptr);
     ASSERT_NE(target, nullptr);
     int32_t cost = static_cast<int32_t>(std::ceil(gGameData->GetTuning().rumorCostPerLevel[0] * target->leaderLevel));

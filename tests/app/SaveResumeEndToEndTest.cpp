@@ -102,7 +102,7 @@ protected:
             Frames(1);
     }
 
-    static ActorCovenant* HostRival(int32_t i) { return dynamic_cast<ActorCovenant*>(gGame->GetGameCovenant(i)); }
+    static ActorCovenant* HostRival(int32_t i) { return dynamic_cast<ActorCovenant*>(gGame->GetCovenant(i)); }
 
     static Vendor* HostTrader() { return dynamic_cast<Vendor*>(gGame->GetTownNpc(NpcType::VendorBasic)); }
 
@@ -386,7 +386,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayers
 {
     ASSERT_TRUE(StartANewGame());
     int32_t own = HostPlayer()->covenantIndex;
-    Covenant* mine = gGame->GetGameCovenant(own);
+    Covenant* mine = gGame->GetCovenant(own);
     ASSERT_NE(mine, nullptr);
     gGame->AnnounceDiplomacy(mine->index, HostRival(0)->index, CovenantTreaty::War, false);
     gGame->SetTradeRoute(mine, HostRival(2), TradeRouteType::Small, true);
@@ -406,7 +406,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheTradersBuyBackAndThePlayers
 
     ASSERT_NE(HostTrader(), nullptr);
     EXPECT_EQ(StockOf(*HostTrader()), stock) << "the stock as it was left, not drawn again";
-    mine = gGame->GetGameCovenant(HostPlayer()->covenantIndex);
+    mine = gGame->GetCovenant(HostPlayer()->covenantIndex);
     ASSERT_NE(mine, nullptr);
     EXPECT_EQ(HostRival(0)->GetTreatyState(own), CovenantTreaty::War);
     EXPECT_EQ(mine->GetTreatyState(0), CovenantTreaty::War) << "at war on both sides";
@@ -426,7 +426,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheRivalsAtTheirWorkAndThePlay
 {
     ASSERT_TRUE(StartANewGame());
     int32_t own = HostPlayer()->covenantIndex;
-    Covenant* mine = gGame->GetGameCovenant(own);
+    Covenant* mine = gGame->GetCovenant(own);
     ASSERT_NE(mine, nullptr);
     mine->SetRelation(0, 61.5f);
     mine->SetRelation(2, 8.25f);
@@ -442,7 +442,7 @@ TEST_F(ShippedScreensSaveResume, AResumedGameKeepsTheRivalsAtTheirWorkAndThePlay
 
     ASSERT_NO_FATAL_FAILURE(SaveExitAndResume());
 
-    mine = gGame->GetGameCovenant(HostPlayer()->covenantIndex);
+    mine = gGame->GetCovenant(HostPlayer()->covenantIndex);
     ASSERT_NE(mine, nullptr);
     EXPECT_EQ(mine->index, own);
     EXPECT_EQ(mine->GetRelation(0), 61.5f) << "the player's own side, which its client does not send";

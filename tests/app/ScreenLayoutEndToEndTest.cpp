@@ -129,8 +129,8 @@ std::vector<std::string> WordFaults(const std::vector<WordBox>& words)
 // design.)
 std::vector<std::string> FrameFaults(const UIMenu& menu, const std::vector<WordBox>& words)
 {
-    // The outline and the three rings of metal, of the picture's 64 rows and columns.
-    constexpr float kMetalShare = 4.0f / 64.0f;
+    // The outline and the rings of metal, of the picture's 256 rows and columns.
+    constexpr float kMetalShare = 5.0f / 256.0f;
     std::vector<std::string> faults;
     for (const UIWidget* panel : menu.GetWidgets()) {
         if (!panel->IsVisible() || panel->textureName != "Textures/UI/frame_window.tga")

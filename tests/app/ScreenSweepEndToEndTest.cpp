@@ -118,7 +118,7 @@ public:
             return;
         drawn.words = WideToNarrow(WString(shown));
         if (const UIWidget* widget = gUISystem->drawing.widget) {
-            drawn.source = gLocSystem->Translate(widget->displayText.empty() ? widget->text : widget->displayText);
+            drawn.source = gLocSystem->Translate(widget->displayText.empty() ? widget->text : WideToNarrow(widget->displayText));
             std::replace(drawn.source.begin(), drawn.source.end(), '\n', ' ');
             drawn.room = widget->size[0];
             drawn.font = widget->font.GetValue();

@@ -319,7 +319,7 @@ TEST_F(ShippedScreensInTheWorld, ARivalsPedestalOpensTheRivalHouseThatLeadsToThe
     ASSERT_NE(own, nullptr);
     Entity* pedestal = nullptr;
     for (int32_t i = 0; i < gGame->GetCovenantCount() && !pedestal; ++i)
-        if (Covenant* rival = gGame->GetGameCovenant(i); rival && rival != own)
+        if (Covenant* rival = gGame->GetCovenant(i); rival && rival != own)
             pedestal = rival->GetPedestal(0);
     ASSERT_NE(pedestal, nullptr) << "a new world has rivals on their pedestals";
     Local()->Teleport(pedestal->position.Offset(Vector2{40.0f, 40.0f}));

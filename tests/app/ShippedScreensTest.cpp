@@ -142,7 +142,7 @@ TEST_F(ShippedScreens, FromTheTitleANewCharacterEntersTheWorldAndTheGameMenuLeav
     // The rivals start at the shipped starting level, each leader with its purse.
     int32_t rivals = 0;
     for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
-        if (const auto* rival = dynamic_cast<const ActorCovenant*>(gGame->GetGameCovenant(i))) {
+        if (const auto* rival = dynamic_cast<const ActorCovenant*>(gGame->GetCovenant(i))) {
             ++rivals;
             EXPECT_GT(rival->GetMoney(), 0) << "rival " << i << " started with an empty purse";
             EXPECT_EQ(rival->GetDifficultyLevel(), DifficultyLevel::Hard) << "rival " << i;

@@ -41,14 +41,14 @@ protected:
         Frames(10);
         host = HostPlayer();
         ASSERT_NE(host, nullptr);
-        own = gGame->GetGameCovenant(host->covenantIndex);
+        own = gGame->GetCovenant(host->covenantIndex);
         ASSERT_NE(own, nullptr);
         ASSERT_GE(gGame->GetCovenantCount(), 3) << "the shipped world sets up two rivals";
         ASSERT_EQ(host->covenantIndex, gGame->GetCovenantCount() - 1) << "the player's covenant joins last";
         host->stats.Set(CharacterStat::Money, 100000);
         own->statistics.Set(CovenantStat::InfluenceWorld, 500);
         own->statistics.Set(CovenantStat::Money, 40);
-        gGame->GetGameCovenant(0)->statistics.Set(CovenantStat::Money, 50);
+        gGame->GetCovenant(0)->statistics.Set(CovenantStat::Money, 50);
         Frames(3);
     }
 
@@ -158,7 +158,7 @@ TEST_F(TradeRoundTrip, EachControlOfTheWindowOpenedByItsKeyDoesWhatItSays)
 // and carried out, and the rival's own offer is taken with "Yes".
 TEST_F(TradeRoundTrip, ADealIsMadeAndAcceptedBothWaysByClicks)
 {
-    Covenant* rival = gGame->GetGameCovenant(0);
+    Covenant* rival = gGame->GetCovenant(0);
     ASSERT_NE(rival, nullptr);
     Console({"TalkToCovenant 0"});
     Tap(SDL_SCANCODE_T);
@@ -185,7 +185,7 @@ TEST_F(TradeRoundTrip, ADealIsMadeAndAcceptedBothWaysByClicks)
     // The rival's own offer, answered with "Yes" in the window the key opens toward it.
     Tap(SDL_SCANCODE_T);
     ASSERT_FALSE(Shown("Trade"));
-    Covenant* other = gGame->GetGameCovenant(1);
+    Covenant* other = gGame->GetCovenant(1);
     ASSERT_NE(other, nullptr);
     TradeOffer trade;
     trade.entries = {{0, TradeOfferKind::CovenantMoney, 5}, {1, TradeOfferKind::LeaderMoney, 300}};
@@ -296,7 +296,7 @@ TEST_F(TradeRoundTrip, EachKindBuiltInTheWindowArrivesAsTheSameOffer)
 
 TEST_F(TradeRoundTrip, ARivalsOfferIsAcceptedAsTheSameRecordAndMovesTheMoney)
 {
-    Covenant* rival = gGame->GetGameCovenant(0);
+    Covenant* rival = gGame->GetCovenant(0);
     ASSERT_NE(rival, nullptr);
     TradeOffer demand;
     demand.entries = {{1, TradeOfferKind::LeaderMoney, 500}};
@@ -322,7 +322,7 @@ TEST_F(TradeRoundTrip, ARivalsOfferIsAcceptedAsTheSameRecordAndMovesTheMoney)
 // and the offer leaves both the host's waiting list and the window.
 TEST_F(TradeRoundTrip, ARivalsInfluenceOfferAcceptedMovesTheInfluenceAndLeavesTheList)
 {
-    Covenant* rival = gGame->GetGameCovenant(0);
+    Covenant* rival = gGame->GetCovenant(0);
     ASSERT_NE(rival, nullptr);
     rival->statistics.Set(CovenantStat::InfluenceWorld, 200);
     Frames(3);

@@ -468,7 +468,7 @@ protected:
 
 TEST_F(CharacterExportWorlds, TheWorldsTheHostCountsReachTheSheetAndTheCovenantPage)
 {
-    auto* host = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    auto* host = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
     ASSERT_NE(host, nullptr);
     for (int32_t kind : {Covenant::kWorldsWon, Covenant::kWorldsWonAllied, Covenant::kWorldsWon, Covenant::kWorldsLost})
         host->CountWorldResult(kind);

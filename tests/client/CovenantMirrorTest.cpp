@@ -114,15 +114,15 @@ TEST_F(CovenantMirror, EveryCovenantOfTheHostArrivesFieldByField)
     for (int32_t i = 0; i < game->GetCovenantCount(); ++i)
         for (int32_t j = 0; j < game->GetCovenantCount(); ++j)
             if (i != j)
-                game->GetGameCovenant(i)->SetRelation(j, 10.0f * static_cast<float>(i + j));
-    game->GetGameCovenant(1)->SetTreatyState(2, 2);
+                game->GetCovenant(i)->SetRelation(j, 10.0f * static_cast<float>(i + j));
+    game->GetCovenant(1)->SetTreatyState(2, 2);
     for (int32_t i = 0; i < 3; ++i)
         ClientFrame(50);
 
     ASSERT_EQ(gameClient->GetCovenantCount(), game->GetCovenantCount());
     ASSERT_EQ(gameClient->GetCovenantCount(), 5);
     for (int32_t i = 0; i < game->GetCovenantCount(); ++i) {
-        const Covenant* host = game->GetGameCovenant(i);
+        const Covenant* host = game->GetCovenant(i);
         const CovenantClient* mirror = gameClient->GetCovenant(i, false);
         ASSERT_NE(mirror, nullptr) << i;
         EXPECT_EQ(mirror->GetDefinitionIndex(), host->GetDefinitionIndex()) << i;

@@ -268,7 +268,7 @@ TEST_F(InGameHandlersRecruits, InvitingAndKickingOutNameTheRecruitsSlot)
     MessageBuffer block = SavedBlock();
     ASSERT_TRUE(mirror->ReadSaved(block, PlayerClient::kFileVersion));
     Join();
-    auto* covenant = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    auto* covenant = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
     ASSERT_NE(covenant, nullptr);
     Actor* actor = covenant->GetRecruitActor(2, hostPlayer);
     ASSERT_NE(actor, nullptr);
@@ -319,22 +319,22 @@ TEST_F(InGameHandlersRecruits, CovenantCountsAndNamesFollowTheUpdate)
     }
     int32_t count = game->GetCovenantCount();
     for (int32_t i = 0; i < count; ++i)
-        if (i != own && game->GetGameCovenant(i)->name != "Rival 1")
-            game->GetGameCovenant(i)->SetTreatyState(own, CovenantTreaty::Alliance);
+        if (i != own && game->GetCovenant(i)->name != "Rival 1")
+            game->GetCovenant(i)->SetTreatyState(own, CovenantTreaty::Alliance);
     for (int32_t i = 0; i < 3; ++i)
         ClientFrame(50);
     ASSERT_EQ(gameClient->GetCovenantCount(), count);
     for (int32_t i = 0; i < count; ++i) {
         const CovenantClient* mirror = gameClient->GetCovenant(i, false);
         ASSERT_NE(mirror, nullptr);
-        EXPECT_EQ(mirror->eliminated, game->GetGameCovenant(i)->eliminated) << i;
+        EXPECT_EQ(mirror->eliminated, game->GetCovenant(i)->eliminated) << i;
         if (i != own) {
-            EXPECT_EQ(mirror->GetTreatyState(own), game->GetGameCovenant(i)->GetTreatyState(own)) << i;
+            EXPECT_EQ(mirror->GetTreatyState(own), game->GetCovenant(i)->GetTreatyState(own)) << i;
         }
     }
     int32_t last = count - 1;
     EXPECT_EQ(gameClient->GetCovenantName(last), "Rival 2");
-    EXPECT_EQ(gameClient->GetCovenantText(last), game->GetGameCovenant(last)->GetDisplayName());
+    EXPECT_EQ(gameClient->GetCovenantText(last), game->GetCovenant(last)->GetDisplayName());
     EXPECT_TRUE(gameClient->GetCovenantName(count).empty());
     EXPECT_TRUE(gameClient->GetCovenantName(-1).empty());
     EXPECT_FALSE(gameClient->HasOpenQuest(true, true));

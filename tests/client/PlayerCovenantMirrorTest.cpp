@@ -109,7 +109,7 @@ protected:
 
     PlayerCovenant* HostCovenant() const
     {
-        return hostPlayer ? dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex)) : nullptr;
+        return hostPlayer ? dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex)) : nullptr;
     }
 
     void Frames(int32_t count)

@@ -324,7 +324,7 @@ TEST_F(PlayerOperations, RecruitsWalkOverGapsAndWrap)
 {
     LoadRecruits({3, 0, 5, 7});
     Join();
-    auto* house = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    auto* house = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
     ASSERT_NE(house, nullptr);
     for (int32_t slot : {0, 2, 3})
         StandBeside(house->GetRecruitActor(slot, hostPlayer), slot);
@@ -367,7 +367,7 @@ TEST_F(PlayerOperations, OnlyARecruitOfTheOwnCovenantTargetedIsInTheOwnCovenant)
 {
     LoadRecruits({3, 0, 5, 0});
     Join();
-    auto* house = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    auto* house = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
     ASSERT_NE(house, nullptr);
     StandBeside(house->GetRecruitActor(0, hostPlayer), 0);
     // A creature of the same kind that is nobody's recruit.
@@ -405,7 +405,7 @@ TEST_F(PlayerOperations, RecruitWalkBelowTheCapWalksTheCovenantsSlots)
 {
     LoadRecruits({0, 4, 0, 6});
     Join();
-    auto* house = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    auto* house = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
     ASSERT_NE(house, nullptr);
     for (int32_t slot : {1, 3})
         StandBeside(house->GetRecruitActor(slot, hostPlayer), slot);
@@ -433,7 +433,7 @@ TEST_F(PlayerOperations, NextTargetStopsAtTheEdgeOfItsReachAndWraps)
 {
     LoadRecruits({3, 5, 7, 0});
     Join();
-    auto* house = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+    auto* house = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
     ASSERT_NE(house, nullptr);
     for (int32_t slot : {0, 1, 2})
         StandBeside(house->GetRecruitActor(slot, hostPlayer), slot);

@@ -41,7 +41,7 @@ protected:
         mirror->name = "House Ember";
         player->SetCovenant(mirror.get());
         Join();
-        Covenant* mine = game->GetGameCovenant(kRivals);
+        Covenant* mine = game->GetCovenant(kRivals);
         ASSERT_NE(mine, nullptr);
         mine->statistics.Set(CovenantStat::InfluenceWorld, 600);
         mine->statistics.Set(CovenantStat::Money, 1);

@@ -26,7 +26,7 @@ public:
     }
 
     int32_t GetCovenantCount() const override { return static_cast<int32_t>(covenants.size()); }
-    Covenant* GetCovenantAt(int32_t index) const override
+    Covenant* GetCovenant(int32_t index) const override
     {
         return index >= 0 && index < GetCovenantCount() ? covenants[static_cast<size_t>(index)] : nullptr;
     }
@@ -55,8 +55,8 @@ public:
     void AnnounceDiplomacy(int32_t first, int32_t second, int32_t treaty, bool) override
     {
         calls.push_back("treaty " + std::to_string(first) + " " + std::to_string(second) + " " + std::to_string(treaty));
-        Covenant* one = GetCovenantAt(first);
-        Covenant* other = GetCovenantAt(second);
+        Covenant* one = GetCovenant(first);
+        Covenant* other = GetCovenant(second);
         if (!one || !other)
             return;
         one->SetTreatyState(second, treaty);
@@ -66,20 +66,20 @@ public:
     void StartRaid(int32_t raider, int32_t raided) override
     {
         calls.push_back("raid " + std::to_string(raider) + " " + std::to_string(raided));
-        if (Covenant* one = GetCovenantAt(raider))
+        if (Covenant* one = GetCovenant(raider))
             one->SetTreatyState(raided, CovenantTreaty::Raid);
-        if (Covenant* other = GetCovenantAt(raided))
+        if (Covenant* other = GetCovenant(raided))
             other->SetTreatyState(raider, CovenantTreaty::Raid);
     }
     // "raid off <raider> <raided>"; the raider's target cleared, both at war.
     void StopRaid(int32_t raider, int32_t raided) override
     {
         calls.push_back("raid off " + std::to_string(raider) + " " + std::to_string(raided));
-        if (Covenant* one = GetCovenantAt(raider)) {
+        if (Covenant* one = GetCovenant(raider)) {
             one->targetCovenant = -1;
             one->SetTreatyState(raided, CovenantTreaty::War);
         }
-        if (Covenant* other = GetCovenantAt(raided))
+        if (Covenant* other = GetCovenant(raided))
             other->SetTreatyState(raider, CovenantTreaty::War);
     }
     // "execute <first> <second> <entries>"
@@ -229,7 +229,7 @@ public:
     template <class Change>
     void ForEachOther(int32_t covenant, Change change)
     {
-        Covenant* own = GetCovenantAt(covenant);
+        Covenant* own = GetCovenant(covenant);
         for (Covenant* other : covenants)
             if (own && other != own)
                 change(*own, *other);

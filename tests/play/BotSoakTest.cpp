@@ -1151,7 +1151,7 @@ protected:
     {
         std::string text = "the host's covenants:";
         for (int32_t i = 0; i < gGame->GetCovenantCount(); ++i)
-            if (const Covenant* covenant = gGame->GetGameCovenant(i))
+            if (const Covenant* covenant = gGame->GetCovenant(i))
                 text += StringFormat("\n  %d %s%s, home %d/%d", i, covenant->GetShownName().c_str(),
                                      covenant->eliminated ? " (fallen)" : "", covenant->GetHomeHealth(),
                                      covenant->GetHomeMaxHealth());

@@ -437,10 +437,11 @@ TEST_F(WorldMapDraw, ALeftClickTravelsADragDoesNotAndAClickOnNoGateSaysWhy)
         bool hovered;
         const char* told;
     };
+    // The cursor stands on the first level's square: the line names that level.
+    const char* noGateOnField = "$$WorldMapNoGateOn~<Field lvl 1@@>~$$";
     const Case cases[] = {
-        {true, 0, false, "$$WorldMapNoGateThere$$"},   {true, 1, false, "$$WorldMapNoGateThere$$"},
-        {true, 1, true, "$$WorldMapNoGateThere$$"},    {false, 1, true, "$$WorldMapTravelFromGate$$"},
-        {false, 0, true, nullptr},
+        {true, 0, false, noGateOnField}, {true, 1, false, noGateOnField}, {true, 1, true, noGateOnField},
+        {false, 1, true, "$$WorldMapTravelFromGate$$"}, {false, 0, true, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.teleport) + " " + std::to_string(c.button) + " " + std::to_string(c.hovered));

@@ -206,7 +206,7 @@ protected:
         game->Update(kCovenantSoakStep);
     }
 
-    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetGameCovenant(i)); }
+    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetCovenant(i)); }
 
     int32_t CountEntities() const
     {

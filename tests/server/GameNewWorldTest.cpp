@@ -28,7 +28,7 @@ protected:
     {
         std::set<int32_t> chosen;
         for (int32_t i = 0; i < game->GetCovenantCount(); ++i)
-            chosen.insert(game->GetGameCovenant(i)->GetDefinitionIndex());
+            chosen.insert(game->GetCovenant(i)->GetDefinitionIndex());
         return chosen;
     }
 
@@ -99,11 +99,11 @@ TEST_F(GameNewWorld, EachCovenantStartsInTurnThenAllMeetTheirFirstWorld)
     EXPECT_EQ(log[1], "members");
     EXPECT_EQ(log[2], "start 4 2");
     EXPECT_EQ(log[3], "members");
-    EXPECT_EQ(log[4], "first world " + std::to_string(game->GetGameCovenant(0)->GetDefinitionIndex()));
-    EXPECT_EQ(log[5], "first world " + std::to_string(game->GetGameCovenant(1)->GetDefinitionIndex()));
-    EXPECT_EQ(game->GetGameCovenant(1)->index, 1);
-    EXPECT_EQ(game->GetGameCovenant(2), nullptr);
-    EXPECT_EQ(game->GetGameCovenant(-1), nullptr);
+    EXPECT_EQ(log[4], "first world " + std::to_string(game->GetCovenant(0)->GetDefinitionIndex()));
+    EXPECT_EQ(log[5], "first world " + std::to_string(game->GetCovenant(1)->GetDefinitionIndex()));
+    EXPECT_EQ(game->GetCovenant(1)->index, 1);
+    EXPECT_EQ(game->GetCovenant(2), nullptr);
+    EXPECT_EQ(game->GetCovenant(-1), nullptr);
 }
 
 TEST_F(GameNewWorld, ASecondCallOnARunningWorldChangesNothing)

@@ -265,7 +265,7 @@ TEST_F(GameUpdate, TheGamePartHoldsItsFieldsInWireOrder)
     MessageBuffer buffer;
     game->WriteNetPart(buffer, player);
     MessageBuffer record;
-    game->GetGameCovenant(0)->Write(record);
+    game->GetCovenant(0)->Write(record);
     const uint8_t head[] = {
         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // days, hours, minutes
         0x01, 0x00, 0x80, 0x3F,                                                  // twenty float steps of 0.05

@@ -27,7 +27,7 @@ protected:
         ASSERT_NE(game->AddEntity(player), -1);
     }
 
-    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetGameCovenant(i)); }
+    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetCovenant(i)); }
 
     static int32_t Influence(const Covenant& covenant)
     {

@@ -63,7 +63,7 @@ protected:
         ASSERT_NE(Rival(0), nullptr);
     }
 
-    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetGameCovenant(i)); }
+    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetCovenant(i)); }
 
     // The player's client stands where the player stands and sends the line.
     void Say(const std::string& line)

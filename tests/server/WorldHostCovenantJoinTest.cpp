@@ -368,7 +368,7 @@ TEST_F(WorldHostCovenantJoin, JoiningAgainPastTheCovenantLimitIsTakenEachTimeAnd
         Frame(50);
     EXPECT_EQ(game->GetCovenantCount(), 2);
     for (int32_t index = 0; index < game->GetCovenantCount(); ++index) {
-        const auto* own = dynamic_cast<const PlayerCovenant*>(game->GetGameCovenant(index));
+        const auto* own = dynamic_cast<const PlayerCovenant*>(game->GetCovenant(index));
         EXPECT_TRUE(!own || own->GetPlayer()) << "covenant " << index << " is led by no one";
     }
     // One house stands: the ones left behind went with their covenants.

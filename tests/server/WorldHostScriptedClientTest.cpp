@@ -375,7 +375,7 @@ TEST_F(WorldHostCovenantClient, NewWorldKeepsTheFirstPlayersCovenantAndLinksItAg
     SpyCovenant* kept = GiveCovenant(*player);
     host->NewWorld(0, DifficultyLevel::Average, WorldDifficultyLevel::Normal, 0);
     ASSERT_EQ(game->GetCovenantCount(), 1) << "only the player's covenant crosses over";
-    EXPECT_EQ(game->GetGameCovenant(0), kept);
+    EXPECT_EQ(game->GetCovenant(0), kept);
     EXPECT_EQ(player->covenantIndex, 0);
     EXPECT_EQ(player->GetCovenant(), kept);
 }

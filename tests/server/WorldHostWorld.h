@@ -239,7 +239,7 @@ StatusEffectBasicRegen
 
     PlayerCovenant* CovenantOf(const Player* player) const
     {
-        return player ? dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(player->covenantIndex)) : nullptr;
+        return player ? dynamic_cast<PlayerCovenant*>(game->GetCovenant(player->covenantIndex)) : nullptr;
     }
 
     // The lines of the client's one game update of the frame; {"unreadable"} for anything else.

@@ -49,7 +49,7 @@ protected:
         return LoadBytesWithRivals(bytes, kStartingLevel, kRivals);
     }
 
-    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetGameCovenant(i)); }
+    ActorCovenant* Rival(int32_t i) const { return dynamic_cast<ActorCovenant*>(game->GetCovenant(i)); }
 
     // A player's covenant joining the game as the world host adds one, led by the player given.
     PlayerCovenant& JoinPlayerCovenant(Player* leader)

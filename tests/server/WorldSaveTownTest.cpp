@@ -301,7 +301,7 @@ TEST_F(WorldSaveTown, TheLevelsUsedBlocksComeBackAndFlagsOfAnotherCountAreDroppe
 TEST_F(WorldSaveTown, AnOlderFileLeavesOutTheCovenantHousesItHoldsAndKeepsTheRest)
 {
     LevelFiller& filler = spawn.GetLevelFiller();
-    const Entity* home = game->GetGameCovenant(0)->GetHomeEntity();
+    const Entity* home = game->GetCovenant(0)->GetHomeEntity();
     ASSERT_NE(home, nullptr);
     std::string lifestone = home->modelName;
     std::string gateModel = "models/props/gate.mdl";

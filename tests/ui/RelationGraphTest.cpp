@@ -19,8 +19,8 @@ protected:
 
     void SetBothWays(int32_t a, int32_t b, float relation)
     {
-        game->GetGameCovenant(a)->SetRelation(b, relation);
-        game->GetGameCovenant(b)->SetRelation(a, relation);
+        game->GetCovenant(a)->SetRelation(b, relation);
+        game->GetCovenant(b)->SetRelation(a, relation);
     }
 
     // The lines of that width whose ends lie on the two points, in either order.
@@ -70,8 +70,8 @@ TEST_F(RelationGraph, EveryPairOfSelectedCardsIsJoinedAtTheRingPositionsWithTheL
 TEST_F(RelationGraph, TreatyAndTradeLinesLieFourPixelsEitherSideOfAHorizontalAndAVerticalPair)
 {
     // 1 and 3 face each other across the centre; 0 and 2 above and below it.
-    game->GetGameCovenant(1)->SetTreatyState(3, 2);
-    game->GetGameCovenant(1)->SetTradeRouteKind(3, 3);
+    game->GetCovenant(1)->SetTreatyState(3, 2);
+    game->GetCovenant(1)->SetTradeRouteKind(3, 3);
     Sync();
     // The graph reads the player's side from the player's own covenant mirror.
     own.SetTreatyState(2, 4);
@@ -117,7 +117,7 @@ TEST_F(RelationGraph, TheRelationColourRunsFromRedAtTheLowValueToGreenAtTheHigh)
 
 TEST_F(RelationGraph, AFallenCovenantAndPairsOfUnselectedCardsGetNoLine)
 {
-    game->GetGameCovenant(2)->eliminated = true;
+    game->GetCovenant(2)->eliminated = true;
     Sync();
     Draw();
     EXPECT_EQ(canvas.OfWidth(3.0f).size(), 3u) << "the pairs among 0, 1 and 3";

@@ -60,7 +60,7 @@ protected:
         EXPECT_TRUE(state.name.empty() && state.description.empty() && state.traits.empty()) << covenant;
         return facts;
     }
-    Covenant& Host(int32_t covenant) const { return *game->GetGameCovenant(covenant); }
+    Covenant& Host(int32_t covenant) const { return *game->GetCovenant(covenant); }
 };
 
 } // namespace

@@ -138,7 +138,7 @@ TEST_F(RelationsMenu, TheDefaultPageIsTheTradeRequestOfTheFirstCovenantWithAReco
 TEST_F(RelationsMenu, RightClicksToggleCardsAndLeftClicksTalkToAnyCovenantButTheOwnOrAFallenOne)
 {
     Start(3);
-    game->GetGameCovenant(3)->eliminated = true;
+    game->GetCovenant(3)->eliminated = true;
     Sync();
     Open();
     for (const UIRelationsMenu::Card& card : menu->covenantCards)
@@ -203,7 +203,7 @@ TEST_F(RelationsMenu, ARivalTalkedToOnItsCardIsTheOneTheTradeWindowDealsWith)
 TEST_F(RelationsMenu, CardsShowTheirCovenantsNameTraitsAndLifestoneFromTheMirrors)
 {
     Start(2);
-    Covenant* rival = game->GetGameCovenant(1);
+    Covenant* rival = game->GetCovenant(1);
     rival->traitIds.SetCount(kMaxCovenantTraits);
     rival->traitIds.Set(0, 1);
     rival->traitIds.Set(1, 0);
@@ -252,7 +252,7 @@ TEST_F(RelationsMenu, TheRaidOrderCarriesTheCovenantAndAtMostTenPickedRowsAndHid
     // The host runs the order it was sent.
     ClientFrame(0);
     ClientFrame(0);
-    EXPECT_EQ(game->GetGameCovenant(0)->targetCovenant, 2);
+    EXPECT_EQ(game->GetCovenant(0)->targetCovenant, 2);
 }
 
 TEST_F(RelationsMenu, ACovenantTheListNoLongerHasShowsNothingAndIsNotRaided)

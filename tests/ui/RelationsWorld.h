@@ -170,7 +170,7 @@ MonsterVillager
         for (int32_t i = 0; i < game->GetCovenantCount(); ++i)
             for (int32_t j = 0; j < game->GetCovenantCount(); ++j)
                 if (i != j)
-                    game->GetGameCovenant(i)->SetRelation(j, 50.0f);
+                    game->GetCovenant(i)->SetRelation(j, 50.0f);
         folder.Write("Assets/UI/relations.mnu", "MenuType RelationsMenu\nposition 0 0\nsize 640 480\n");
         for (const char* page : {"RelationsMain", "RelationsDiplomacy", "RelationsTradeRequest", "RelationsTradeResponse",
                                  "RelationsPowerCompare", "RelationsInfluenceCompare", "RelationsWinProgress",

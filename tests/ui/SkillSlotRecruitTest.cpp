@@ -90,7 +90,7 @@ protected:
         MessageBuffer block = SavedBlock();
         ASSERT_TRUE(mirror->ReadSaved(block, PlayerClient::kFileVersion));
         Join();
-        auto* covenant = dynamic_cast<PlayerCovenant*>(game->GetGameCovenant(hostPlayer->covenantIndex));
+        auto* covenant = dynamic_cast<PlayerCovenant*>(game->GetCovenant(hostPlayer->covenantIndex));
         ASSERT_NE(covenant, nullptr);
         Actor* actor = covenant->GetRecruitActor(0, hostPlayer);
         ASSERT_NE(actor, nullptr);

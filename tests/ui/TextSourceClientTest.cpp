@@ -131,12 +131,12 @@ TEST_F(TextSourceClient, RumoursArePricedByThePartnersLeaderAndPaidFromTheCovena
     int32_t own = view.GetPlayerCovenantIndex();
     ASSERT_GE(own, 0);
     int32_t rival = own == 0 ? 1 : 0;
-    game->GetGameCovenant(rival)->leaderLevel = 3;
-    game->GetGameCovenant(own)->statistics.Set(CovenantStat::Money, 12);
+    game->GetCovenant(rival)->leaderLevel = 3;
+    game->GetCovenant(own)->statistics.Set(CovenantStat::Money, 12);
     Sync();
     EXPECT_EQ(Build("RumorText", 0), "") << "no trade partner yet";
     gameClient->selectedCovenant = rival;
-    int32_t level = game->GetGameCovenant(rival)->leaderLevel;
+    int32_t level = game->GetCovenant(rival)->leaderLevel;
     ASSERT_GT(level, 0);
     auto price = [level](double perLevel) { return static_cast<int32_t>(std::ceil(perLevel * level)); };
     auto phrase = [](int32_t kind, bool red, int32_t cost) {

@@ -577,7 +577,7 @@ Covenant* GameQuests::PickRandomCovenant()
 {
     std::vector<Covenant*> living;
     for (int32_t i = 0; i < game.GetCovenantCount(); ++i)
-        if (Covenant* covenant = game.GetGameCovenant(i); covenant && !covenant->eliminated)
+        if (Covenant* covenant = game.GetCovenant(i); covenant && !covenant->eliminated)
             living.push_back(covenant);
     if (living.empty() || !gRandomSystem)
         return nullptr;
@@ -622,7 +622,7 @@ int32_t GameQuests::GetCovenantCount() const
 
 Covenant* GameQuests::GetCovenant(int32_t index) const
 {
-    return game.GetGameCovenant(index);
+    return game.GetCovenant(index);
 }
 
 std::string GameQuests::GetCovenantText(int32_t index) const

@@ -6,6 +6,7 @@
 #include "core/EngineEnums.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
+#include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "rules/GameData.h"
 #include "ui/UISystem.h"
@@ -174,6 +175,7 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     label->AddTextSource(kSourceColoredCovenantName, "");
     label->textAlignment = TextOrientation::Center;
     RelationsCardWords(*label);
+    record.label = label;
     // A 64 x 15 line across the middle of the card.
     UIWidget* sign = RelationsCardWidget<UIWidget>(card, index, 0.0f, (kCardSize - 15.0f) / 2.0f, kCardSize, 15.0f);
     sign->text = "$$Eliminated$$";
@@ -347,8 +349,10 @@ void UIRelationsMenu::Update(float seconds)
         Card& card = covenantCards[static_cast<size_t>(i)];
         UiCovenantFacts covenant;
         view.GetCovenant(i, covenant);
-        if (card.nameWidget->text != covenant.name)
+        if (card.nameWidget->text != covenant.name) {
             card.nameWidget->SetText(covenant.name);
+            FitCardLabel(card, covenant.name);
+        }
         float x = 0.0f;
         float y = 0.0f;
         RingPosition(RingSlot(i, local), covenantCount, x, y);
@@ -359,6 +363,16 @@ void UIRelationsMenu::Update(float seconds)
         RefreshDiplomacy();
     if (UIMenu* page = GetCurrentPage())
         page->Update(seconds);
+}
+
+// A name one line across two cards' width stands over the card that wide; a longer one (a
+// player's covenant may take 24 letters) breaks into lines within the card's own width, where
+// its lines stay clear of the rank lines beside the card.
+void UIRelationsMenu::FitCardLabel(Card& card, const std::string& name)
+{
+    bool oneLine = MeasureTextA(name, card.label->font.GetValue()).width <= 2.0f * kCardSize;
+    card.label->position[0] = oneLine ? -kCardSize / 2.0f : 0.0f;
+    card.label->size[0] = oneLine ? 2.0f * kCardSize : kCardSize;
 }
 
 int32_t UIRelationsMenu::RingSlot(int32_t covenant, int32_t localCovenant)

@@ -68,6 +68,8 @@ public:
         // Parented to the relations menu; 64 x 64.
         std::unique_ptr<UIMenu> card;
         UIWidget* nameWidget = nullptr;
+        // The name over the card.
+        UIWidget* label = nullptr;
         UIWidget* eliminatedSign = nullptr;
         int32_t covenant = -1;
         bool selected = false;
@@ -135,6 +137,7 @@ public:
 
 private:
     void MakeCard(int32_t index, const std::string& tooltip);
+    static void FitCardLabel(Card& card, const std::string& name);
     // The covenants the cards, pairs and chart lines cover: the count, at most the 32 cards.
     int32_t CoveredCount() const;
     int32_t CardAt(int32_t x, int32_t y) const;
