@@ -58,13 +58,15 @@ protected:
         return shown ? shown->text : std::string();
     }
 
-    static UIWidget& Widget(const std::string& path)
+    // A missing widget fails the test and answers a stand-in the fixture owns: the stand-in
+    // holds a font, so it has to go before the game's resources do.
+    UIWidget& Widget(const std::string& path)
     {
         UIWidget* widget = gUISystem->FindWidgetByPath(path);
         EXPECT_NE(widget, nullptr) << path;
-        static UIWidget none;
-        return widget ? *widget : none;
+        return widget ? *widget : missing;
     }
+    UIWidget missing;
 
     static int32_t OwnCovenant() { return gClientApp->GetLocalPlayer()->GetCovenant()->index; }
     static int32_t Rival() { return OwnCovenant() == 1 ? 2 : 1; }
