@@ -1,4 +1,4 @@
-// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, its pins, names and legend and a travel by a pin, and the explored map written beside the character when it is saved.
+// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, its pins, names and legend and a travel by a pin, what stays off the open map, and the explored map written beside the character when it is saved.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
@@ -12,6 +12,7 @@
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
+#include "core/system/TimerSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/Entity.h"
 #include "rules/GameData.h"
@@ -354,6 +355,39 @@ TEST_F(MapsEndToEnd, TheWorldsOverheadBarsStayOffTheOpenMap)
     Frames(3);
     TargaImage mapHurt = Screenshot();
     EXPECT_LT(Differing(mapHurt, mapWhole, x0, y0, x1, y1), 3) << "the bar is drawn over the map";
+}
+
+// A help topic's button stands over the world, and the open map stands in the world's place: the
+// button is seen over the world and not over the map. It blinks, so each is looked at for more
+// than a whole blink.
+TEST_F(MapsEndToEnd, AHelpTopicsButtonIsSeenOverTheWorldAndNotOverTheOpenMap)
+{
+    EnterTheWorld("ashguard");
+    ExecuteCommandLine("addHelpTopic Welcome");
+    UIMenu* buttonMenu = gUISystem->FindMenu("WelcomeButton");
+    ASSERT_TRUE(buttonMenu && buttonMenu->IsShown() && !buttonMenu->GetWidgets().empty());
+    const UIWidget& button = *buttonMenu->GetWidgets().front();
+    float scaleX = static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f;
+    float scaleY = static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f;
+    int x0 = static_cast<int>(button.GetScreenPosition().x * scaleX);
+    int y0 = static_cast<int>(button.GetScreenPosition().y * scaleY);
+    int x1 = static_cast<int>((button.GetScreenPosition().x + button.size[0]) * scaleX);
+    int y1 = static_cast<int>((button.GetScreenPosition().y + button.size[1]) * scaleY);
+    // The most pixels of the button's blue in one picture over a second and a half of pictures.
+    auto bluest = [&] {
+        int most = 0;
+        float start = gTimerSystem->GetClock().GetTotalSeconds();
+        for (int shot = 0; shot < 40 && (shot < 3 || gTimerSystem->GetClock().GetTotalSeconds() - start < 1.5f); ++shot)
+            most = std::max(most, CountPixels(Screenshot(), x0, y0, x1, y1, [](const auto& p) {
+                                return p[2] > 120 && p[2] > p[0] + 70 && p[2] > p[1] + 30;
+                            }));
+        return most;
+    };
+    EXPECT_GT(bluest(), (x1 - x0) * (y1 - y0) / 8) << "the button is not where the test looks";
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+    EXPECT_EQ(bluest(), 0) << "the help topic's button is drawn over the map";
 }
 
 TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKeepsTheChoice)
