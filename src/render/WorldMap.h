@@ -184,8 +184,12 @@ private:
     void DrawLevelSquares();
     void BuildPins();
     std::vector<MapPin> ConnectionGatePins() const;
-    // The names stand clear of the legend's box (left, top, right, bottom; empty without one).
+    // The names stand clear of the legend's box (left, top, right, bottom; empty without one) and
+    // of what the interface draws over the map.
     void DrawZoneNames(const std::array<float, 4>& legend);
+    // The box (left, top, right, bottom) moved the least way clear of each covered rectangle it
+    // meets, on the screen; false when no such place is found.
+    bool PlaceClear(std::array<float, 4>& box) const;
     // The legend's covenants, font and layout fetched for this frame, and the box its rows take.
     bool PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box);
     void DrawLegend(const MapLegendLayout& layout, int32_t font);
@@ -234,6 +238,7 @@ private:
     std::string legendFontName;
     // Filled each frame; kept so that its room is.
     std::vector<MapCovenant> legendCovenants;
+    std::vector<std::array<float, 4>> coveredRects;
     ResourceHandle legendFont;
     // A shader's average colour, by handle, while the world stays the same.
     mutable std::unordered_map<int32_t, std::array<uint8_t, 3>> shaderColours;

@@ -40,6 +40,9 @@ constexpr int32_t kWorldMapQuestLevelColour = 2;
 constexpr int32_t kWorldMapQuestGiverColour = 3;
 // A connection's gate is pinned once the tile it stands on is explored past this.
 constexpr float kWorldMapGateExplored = 0.25f;
+// The interface's screen, in its own units.
+constexpr float kWorldMapScreenWidth = 640.0f;
+constexpr float kWorldMapScreenHeight = 480.0f;
 // Standard handles: the second font names the levels; the cross is the legend's swatch.
 constexpr int32_t kWorldMapNameFont = 2;
 constexpr int32_t kWorldMapSwatchTexture = 5;
@@ -448,27 +451,83 @@ void WorldMap::DrawPins()
 // ---- Names and legend ------------------------------------------------------------------------
 
 // Levels the player has a map of, or a quest aims at, named in the middle of their squares; a name
-// the legend would lie over stands just above the legend instead.
+// the legend would lie over stands just above the legend instead. A name is kept on the screen and
+// clear of what the interface draws over the map (its bars and heading, the in-game screen's
+// buttons and bar), which it ran under; a square whose middle is off the screen, or whose name
+// finds no clear place near it, goes unnamed.
 void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
 {
     if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
         return;
     int32_t font = graphics.standardHandle ? graphics.standardHandle(kWorldMapNameFont) : -1;
+    if (panel)
+        panel->GetCoveredRects(coveredRects);
+    else
+        coveredRects.clear();
+    if (legend[2] > legend[0])
+        coveredRects.push_back(legend);
     for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
         bool quest = source->IsQuestLevel(level);
         if ((!quest && !FindLevel(level)) || !IsLevelShown(level))
             continue;
+        Vector2 at = ToInterfaceUnits(MapPosition(level, Vector2{0.0f, 0.0f}, true, true));
+        if (at.x < 0.0f || at.x >= kWorldMapScreenWidth || at.y < 0.0f || at.y >= kWorldMapScreenHeight)
+            continue;
         std::string name = gWorld->GetLevelName(level);
         TextSize size = MeasureTextA(name, font);
-        Vector2 at = ToInterfaceUnits(MapPosition(level, Vector2{0.0f, 0.0f}, true, true));
         float left = at.x - size.width / 2.0f;
         float top = at.y - size.height / 2.0f;
         if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
             top = legend[1] - size.height;
-        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(left)),
-                                    static_cast<int32_t>(std::lround(top)),
+        std::array<float, 4> box{left, top, left + size.width, top + size.height};
+        if (!PlaceClear(box))
+            continue;
+        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(box[0])),
+                                    static_cast<int32_t>(std::lround(box[1])),
                                     WorldMapTableColour(quest ? kWorldMapQuestLevelColour : 0), false, 1.0f);
     }
+}
+
+bool WorldMap::PlaceClear(std::array<float, 4>& box) const
+{
+    float width = box[2] - box[0];
+    float height = box[3] - box[1];
+    if (width > kWorldMapScreenWidth || height > kWorldMapScreenHeight)
+        return false;
+    auto onScreen = [width, height](float x, float y) {
+        return x >= 0.0f && y >= 0.0f && x + width <= kWorldMapScreenWidth && y + height <= kWorldMapScreenHeight;
+    };
+    float x = std::clamp(box[0], 0.0f, kWorldMapScreenWidth - width);
+    float y = std::clamp(box[1], 0.0f, kWorldMapScreenHeight - height);
+    // A move clear of one rectangle may land on another: a few rounds, then no place.
+    constexpr int32_t kRounds = 8;
+    for (int32_t round = 0; round < kRounds; ++round) {
+        auto hit = std::find_if(coveredRects.begin(), coveredRects.end(), [&](const std::array<float, 4>& r) {
+            return x < r[2] && r[0] < x + width && y < r[3] && r[1] < y + height;
+        });
+        if (hit == coveredRects.end()) {
+            box = {x, y, x + width, y + height};
+            return true;
+        }
+        const std::array<float, 4>& r = *hit;
+        // Left, right, up or down, whichever is shortest and stays on the screen.
+        const std::array<Vector2, 4> moves = {Vector2{r[0] - width - x, 0.0f}, Vector2{r[2] - x, 0.0f},
+                                              Vector2{0.0f, r[1] - height - y}, Vector2{0.0f, r[3] - y}};
+        float shortest = std::numeric_limits<float>::max();
+        Vector2 best{};
+        for (const Vector2& move : moves) {
+            float length = std::abs(move.x) + std::abs(move.y);
+            if (length < shortest && onScreen(x + move.x, y + move.y)) {
+                shortest = length;
+                best = move;
+            }
+        }
+        if (shortest == std::numeric_limits<float>::max())
+            return false;
+        x += best.x;
+        y += best.y;
+    }
+    return false;
 }
 
 bool WorldMap::PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box)
