@@ -793,9 +793,9 @@ protected:
     }
 
     // The world map as the M key opens it with the levels of the town's depth known, and with a
-    // level's name dragged under each thing of the
-    // interface that stays over the map (its scroll bars and heading, the in-game screen's buttons
-    // and bar); then the map the covenant gate opens for travel, with its hint.
+    // level dragged under each thing of the interface that stays over the map (its scroll bars and
+    // heading, the in-game screen's buttons and bar); then the map the covenant gate opens for
+    // travel, with a level dragged under its hint.
     void SweepTheWorldMap()
     {
         CloseWindows();
