@@ -122,6 +122,9 @@ public:
     // on the grid, moved with the player and the scroll.
     Vector2 MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const;
     bool IsLevelShown(int32_t level) const;
+    // A name's box (left, top, right, bottom, 640 x 480 units) moved the shortest way onto the
+    // screen and clear of the covered rectangles; false when no such place is a few moves away.
+    static bool PlaceClear(const std::vector<std::array<float, 4>>& covered, std::array<float, 4>& box);
     // The shown level whose square holds the window point; -1 for none.
     int32_t LevelAt(const Vector2& point) const;
     // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
@@ -187,9 +190,6 @@ private:
     // The names stand clear of the legend's box (left, top, right, bottom; empty without one) and
     // of what the interface draws over the map.
     void DrawZoneNames(const std::array<float, 4>& legend);
-    // The box (left, top, right, bottom) moved the least way clear of each covered rectangle it
-    // meets, on the screen; false when no such place is found.
-    bool PlaceClear(std::array<float, 4>& box) const;
     // The legend's covenants, font and layout fetched for this frame, and the box its rows take.
     bool PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box);
     void DrawLegend(const MapLegendLayout& layout, int32_t font);

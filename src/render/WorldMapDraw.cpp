@@ -47,6 +47,50 @@ constexpr float kWorldMapScreenHeight = 480.0f;
 constexpr int32_t kWorldMapNameFont = 2;
 constexpr int32_t kWorldMapSwatchTexture = 5;
 
+// A name's box looking for a place clear of the rectangles, near where it started.
+struct WorldMapPlacing {
+    const std::vector<std::array<float, 4>>& rects;
+    float width = 0.0f;
+    float height = 0.0f;
+    float startX = 0.0f;
+    float startY = 0.0f;
+    float bestCost = std::numeric_limits<float>::max();
+    float bestX = 0.0f;
+    float bestY = 0.0f;
+};
+
+// From (x, y), each of the four moves just clear of the first rectangle the box meets (left,
+// right, up, down) that keeps it on the screen, a few moves deep: the clear place the shortest
+// way from the start wins. The shortest move alone went back and forth between the heading and
+// the scroll bar under it.
+void WorldMapSearchClear(WorldMapPlacing& placing, float x, float y, int32_t depth)
+{
+    constexpr int32_t kDepth = 3;
+    float cost = std::abs(x - placing.startX) + std::abs(y - placing.startY);
+    if (cost >= placing.bestCost)
+        return;
+    float w = placing.width;
+    float h = placing.height;
+    auto hit = std::find_if(placing.rects.begin(), placing.rects.end(), [&](const std::array<float, 4>& r) {
+        return x < r[2] && r[0] < x + w && y < r[3] && r[1] < y + h;
+    });
+    if (hit == placing.rects.end()) {
+        placing.bestCost = cost;
+        placing.bestX = x;
+        placing.bestY = y;
+        return;
+    }
+    if (depth == kDepth)
+        return;
+    const std::array<float, 4>& r = *hit;
+    const std::array<Vector2, 4> places = {Vector2{r[0] - w, y}, Vector2{r[2], y}, Vector2{x, r[1] - h},
+                                           Vector2{x, r[3]}};
+    for (const Vector2& place : places)
+        if (place.x >= 0.0f && place.y >= 0.0f && place.x + w <= kWorldMapScreenWidth &&
+            place.y + h <= kWorldMapScreenHeight)
+            WorldMapSearchClear(placing, place.x, place.y, depth + 1);
+}
+
 Color WorldMapTableColour(int32_t index)
 {
     Color colour;
@@ -480,7 +524,7 @@ void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
         if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
             top = legend[1] - size.height;
         std::array<float, 4> box{left, top, left + size.width, top + size.height};
-        if (!PlaceClear(box))
+        if (!PlaceClear(coveredRects, box))
             continue;
         gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(box[0])),
                                     static_cast<int32_t>(std::lround(box[1])),
@@ -488,46 +532,18 @@ void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
     }
 }
 
-bool WorldMap::PlaceClear(std::array<float, 4>& box) const
+bool WorldMap::PlaceClear(const std::vector<std::array<float, 4>>& covered, std::array<float, 4>& box)
 {
-    float width = box[2] - box[0];
-    float height = box[3] - box[1];
-    if (width > kWorldMapScreenWidth || height > kWorldMapScreenHeight)
+    WorldMapPlacing placing{covered, box[2] - box[0], box[3] - box[1]};
+    if (placing.width > kWorldMapScreenWidth || placing.height > kWorldMapScreenHeight)
         return false;
-    auto onScreen = [width, height](float x, float y) {
-        return x >= 0.0f && y >= 0.0f && x + width <= kWorldMapScreenWidth && y + height <= kWorldMapScreenHeight;
-    };
-    float x = std::clamp(box[0], 0.0f, kWorldMapScreenWidth - width);
-    float y = std::clamp(box[1], 0.0f, kWorldMapScreenHeight - height);
-    // A move clear of one rectangle may land on another: a few rounds, then no place.
-    constexpr int32_t kRounds = 8;
-    for (int32_t round = 0; round < kRounds; ++round) {
-        auto hit = std::find_if(coveredRects.begin(), coveredRects.end(), [&](const std::array<float, 4>& r) {
-            return x < r[2] && r[0] < x + width && y < r[3] && r[1] < y + height;
-        });
-        if (hit == coveredRects.end()) {
-            box = {x, y, x + width, y + height};
-            return true;
-        }
-        const std::array<float, 4>& r = *hit;
-        // Left, right, up or down, whichever is shortest and stays on the screen.
-        const std::array<Vector2, 4> moves = {Vector2{r[0] - width - x, 0.0f}, Vector2{r[2] - x, 0.0f},
-                                              Vector2{0.0f, r[1] - height - y}, Vector2{0.0f, r[3] - y}};
-        float shortest = std::numeric_limits<float>::max();
-        Vector2 best{};
-        for (const Vector2& move : moves) {
-            float length = std::abs(move.x) + std::abs(move.y);
-            if (length < shortest && onScreen(x + move.x, y + move.y)) {
-                shortest = length;
-                best = move;
-            }
-        }
-        if (shortest == std::numeric_limits<float>::max())
-            return false;
-        x += best.x;
-        y += best.y;
-    }
-    return false;
+    placing.startX = std::clamp(box[0], 0.0f, kWorldMapScreenWidth - placing.width);
+    placing.startY = std::clamp(box[1], 0.0f, kWorldMapScreenHeight - placing.height);
+    WorldMapSearchClear(placing, placing.startX, placing.startY, 0);
+    if (placing.bestCost == std::numeric_limits<float>::max())
+        return false;
+    box = {placing.bestX, placing.bestY, placing.bestX + placing.width, placing.bestY + placing.height};
+    return true;
 }
 
 bool WorldMap::PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box)
