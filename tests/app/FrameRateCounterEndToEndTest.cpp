@@ -4,8 +4,6 @@
 #include "core/StringUtil.h"
 #include "resources/fonts/ScreenText.h"
 
-#include <cstdio>
-
 namespace {
 
 // The counter's texts as the screen text draws them, with the box of the last one.
@@ -52,29 +50,13 @@ protected:
         return watcher.texts.empty() ? std::string() : watcher.texts.back();
     }
 
-    // The screenshot key's picture of a frame of that many milliseconds.
+    // The screenshot key's picture, its frames that many milliseconds each, and the counter's
+    // text in it.
     TargaImage ShotOf(uint32_t milliseconds)
     {
-        SettleLoads();
-        PushMotion(639, 479);
-        FrameOf(milliseconds);
-        char name[64];
-        std::snprintf(name, sizeof name, "User/Screenshots/ss%04d.tga", shots++);
-        Push(SDL_SCANCODE_F12, true);
-        FrameOf(milliseconds);
-        Push(SDL_SCANCODE_F12, false);
-        std::string shown = watcher.texts.empty() ? std::string() : watcher.texts.back();
-        FrameOf(milliseconds);
-        TargaImage image;
-        if (!std::filesystem::exists(folder.Path() / name)) {
-            ADD_FAILURE() << "no screenshot " << name;
-            return image;
-        }
-        std::string bytes = folder.Read(name);
-        std::vector<uint8_t>& kept = shotBytes.emplace_back(bytes.begin(), bytes.end());
-        lastShot = folder.Path() / name;
-        EXPECT_TRUE(image.Parse(kept.data(), kept.size(), name));
-        lastShotText = shown;
+        watcher.texts.clear();
+        TargaImage image = Screenshot(639, 479, milliseconds);
+        lastShotText = watcher.texts.empty() ? std::string() : watcher.texts.back();
         return image;
     }
 
