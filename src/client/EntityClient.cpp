@@ -159,7 +159,8 @@ void EntityClient::PrecacheSkills()
             skill && gDatabase ? gDatabase->FindEntryByName(skill->projectile) : nullptr;
         if (projectile) {
             keep(projectile->GetString("ModelName"));
-            keep(projectile->GetString("ExplosionName"));
+            // The projectile's own record names its impact model "Explosion", as the host reads it.
+            keep(projectile->GetString("Explosion"));
         }
     };
     for (const SkillDefinition* skill : archetype->skills)

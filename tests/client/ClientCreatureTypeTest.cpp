@@ -191,7 +191,7 @@ ProjectileBolt
 {
     Type Projectile
     ModelName "effects/bolt.mdl"
-    ExplosionName "effects/boom.mdl"
+    Explosion "effects/boom.mdl"
 }
 ProjectileSpit
 {
