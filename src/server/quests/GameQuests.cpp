@@ -344,7 +344,11 @@ Quest* GameQuests::Begin(const QuestDefinition& definition, Quest* origin, int32
         bool ended = quest->ended;
         if (!ended && !definition.eventOnly)
             return GetQuest(AddQuest(std::move(quest)));
-        quest->OnRemove();
+        // Mended: every failed try started the follow-up, so a chain's later steps started once
+        // per try of each step before them. A try that is tried again goes without it; the
+        // last one starts it once.
+        bool triedAgain = ended && attempt + 1 < pacing.createQuestTries;
+        quest->OnRemove(!triedAgain);
         // A world event has happened by now: only one that failed is tried again.
         if (!ended)
             return nullptr;

@@ -219,8 +219,9 @@ public:
     void RemoveTargets();
     void RemoveQuestItems();
     void StartNextQuest();
-    // Run by the game before it deletes a world quest.
-    void OnRemove();
+    // Run by the game before it deletes a world quest. An ended quest starts its follow-up
+    // unless told not to (a failed try that is tried again).
+    void OnRemove(bool startFollowUp = true);
     bool IsLate() const;
 
     // ---- State ----
