@@ -659,6 +659,14 @@ QuestHunt
     HasWorldLevel 1
     ScoreBase 500
 }
+QuestStoryHunt
+{
+    Type Quest
+    QuestType KillMonsters
+    DefaultMonster MonsterWayfarer
+    ScoreBase 500
+    QuestSolvedBit 5
+}
 CovenantStern
 {
     Type Covenant
@@ -886,6 +894,61 @@ TEST_F(WorldHostTwoClients, ARecruitTakenOnByItsQuestsHolderSolvesThatQuest)
         EXPECT_FALSE(one->HasQuest(id));
         EXPECT_FALSE(two->HasQuest(id)) << "a recruit joins one covenant";
         EXPECT_EQ(one->stats.Get(CharacterStat::Score), score + (complete ? 300 : 0));
+    }
+}
+
+// Mended: only the holder who handed a shared story quest in got its solved bit, so a later join
+// started the quest again for the first player, paid for it already. Every paid holder gets the
+// bit; a story quest nobody solved starts again on the join.
+TEST_F(WorldHostTwoClients, EveryPaidHolderOfAStoryQuestGetsItsSolvedBitAndALaterJoinGoesOn)
+{
+    GameQuests& quests = game->GetQuests();
+    quests.GetPacing().beginningQuests = {"QuestStoryHunt"};
+    quests.initialQuestsPending = false;
+    const int32_t bit = quests.GetSolvedBitBase() + 5;
+    struct Case {
+        const char* name;
+        bool firstHandsIn;
+        bool secondHandsIn;
+        uint16_t laterPort;
+    };
+    const Case cases[] = {
+        {"the second holder hands it in", false, true, 6160},
+        {"the first holder hands it in", true, false, 6161},
+        {"nobody hands it in", false, false, 6162},
+    };
+    auto countStoryQuests = [&quests] {
+        return std::count_if(quests.GetList().begin(), quests.GetList().end(), [](const auto& quest) {
+            return quest && quest->definition->GetEntry()->GetName() == "QuestStoryHunt";
+        });
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (Player* player : {one, two})
+            player->SetCharacterFlag(bit, false);
+        int32_t id = MakeQuest("QuestStoryHunt", 1);
+        quests.GetQuest(id)->SetComplete();
+        ASSERT_NE(one->AcceptQuest(id), nullptr);
+        ASSERT_NE(two->AcceptQuest(id), nullptr);
+        std::string handIn = "completeQuest " + std::to_string(id);
+        if (c.firstHandsIn)
+            SendUpdate(first, UpdateAt(one->position, {handIn}));
+        if (c.secondHandsIn)
+            SendUpdate(second, UpdateAt(two->position, {handIn}));
+        Frame(0);
+        bool solved = c.firstHandsIn || c.secondHandsIn;
+        EXPECT_EQ(one->GetCharacterFlag(bit), solved) << "the first player";
+        EXPECT_EQ(two->GetCharacterFlag(bit), solved) << "the second player";
+        if (!solved)
+            quests.DeleteQuest(id);
+        ASSERT_EQ(countStoryQuests(), 0);
+
+        TestClient later(c.laterPort);
+        ASSERT_NE(JoinWithCovenant(later, "Late Hall", "Cal"), nullptr);
+        EXPECT_EQ(countStoryQuests(), solved ? 0 : 1) << "the story on the join";
+        for (size_t i = 0; i < quests.GetList().size(); ++i)
+            if (quests.GetList()[i])
+                quests.DeleteQuest(static_cast<int32_t>(i));
     }
 }
 

@@ -136,8 +136,13 @@ void GameQuests::OnQuestTurnedIn(int32_t index, Player& solver)
     turningIn = index;
     if (quest->type != QuestType::Recruit)
         for (Sentient* sentient : game.GetPlayers())
-            if (Player* holder = GameQuestsAsPlayer(sentient); holder && holder != &solver && holder->HasQuest(index))
+            if (Player* holder = GameQuestsAsPlayer(sentient); holder && holder != &solver && holder->HasQuest(index)) {
                 holder->TurnInQuest(index, false);
+                // Mended: only the solver got the story's solved bit, so the story started the
+                // quest again for a paid holder. A paid holder's copy is gone.
+                if (!holder->HasQuest(index))
+                    quest->SetSolvedBit(*holder);
+            }
     turningIn = outer;
     SolveQuest(index, solver);
 }
