@@ -11,6 +11,7 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "entities/Item.h"
+#include "rules/CharacterFlags.h"
 #include "rules/covenants/OfferAnswers.h"
 #include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
@@ -950,6 +951,52 @@ TEST_F(WorldHostTwoClients, EveryPaidHolderOfAStoryQuestGetsItsSolvedBitAndALate
             if (quests.GetList()[i])
                 quests.DeleteQuest(static_cast<int32_t>(i));
     }
+}
+
+// Mended: any client could skip the world's one tutorial, which deletes every recruit quest, or
+// restart it, which resets the requester's recruit quests. Only the first player may; another
+// client hears why, and nothing changes.
+TEST_F(WorldHostTwoClients, OnlyTheFirstPlayerMayTakeOrSkipTheTutorial)
+{
+    Actor* wayfarer = Wayfarer(one->position);
+    int32_t hire = HireQuest(*wayfarer);
+    ASSERT_NE(two->AcceptQuest(hire), nullptr);
+    Frame(0);
+    first.ReceiveAll();
+    second.ReceiveAll();
+    struct Case {
+        const char* line;
+        bool fromFirst;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"SkipTutorial", false, true},
+        {"RestartTutorial", false, true},
+        {"SkipTutorial", true, false},
+        {"RestartTutorial", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line) + (c.fromFirst ? " from the first client" : " from the second client"));
+        Player* sender = c.fromFirst ? one : two;
+        bool over[] = {one->GetCharacterFlag(CharacterFlag::kTutorialOver),
+                       two->GetCharacterFlag(CharacterFlag::kTutorialOver)};
+        SendUpdate(c.fromFirst ? first : second, UpdateAt(sender->position, {c.line}));
+        Frame(0);
+        std::vector<std::string> toFirst = UpdateLines(first);
+        std::vector<std::string> toSecond = UpdateLines(second);
+        EXPECT_EQ(CountHolding(toSecond, "$$TutorialFirstPlayerOnly$$"), c.refused ? 1 : 0);
+        EXPECT_EQ(CountHolding(toFirst, "$$TutorialFirstPlayerOnly$$"), 0);
+        if (c.refused) {
+            EXPECT_EQ(CountHolding(toSecond, "$$TutorialSkipped$$"), 0);
+            EXPECT_EQ(two->GetCharacterFlag(CharacterFlag::kTutorialOver), over[1]);
+            EXPECT_EQ(one->GetCharacterFlag(CharacterFlag::kTutorialOver), over[0]);
+            EXPECT_NE(game->GetQuests().GetQuest(hire), nullptr) << "the recruit quest stays";
+            EXPECT_TRUE(two->HasQuest(hire)) << "its holder keeps it";
+        } else {
+            EXPECT_EQ(one->GetCharacterFlag(CharacterFlag::kTutorialOver), std::string(c.line) == "SkipTutorial");
+        }
+    }
+    EXPECT_EQ(game->GetQuests().GetQuest(hire), nullptr) << "the first player's skip took the recruit quest";
 }
 
 // Mended: one client's refused offers of peace, each refusal news for every client, filled the
