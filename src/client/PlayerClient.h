@@ -471,6 +471,9 @@ private:
     void EnterQuestGiverMode(const EntityClient* giver);
     // "SelectedQuest": the giver's first offer the player does not hold, else empty.
     void ChooseFirstOfferedQuest(const EntityClient& giver);
+    // Talk's window offers what the townsperson does: the world host lets only the town's recruit
+    // join a covenant ("NpcCanJoin"), and the tutor gives its lessons or leaves ("NpcIsTutor").
+    void EnterTalk(const EntityClient* npc);
     // Trade opens the window its partner offers and gives the hint of its kind.
     void EnterTrade(const EntityClient* partner);
     // The held button's step of the frame: the move target follows the cursor.

@@ -65,6 +65,9 @@ constexpr int32_t kPlayerModeQuestGiver = 24;
 // The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's.
 constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest"};
 constexpr int32_t kPlayerNpcTypeRecruit = 4;
+// Talk's window offers by the NPC's kind: the recruit (4) joins, the tutor (11) teaches.
+constexpr int32_t kPlayerModeTalk = 5;
+constexpr int32_t kPlayerNpcTypeTutor = 11;
 // The stash's bag menus closed with it.
 constexpr int32_t kPlayerStashBags = 8;
 // The walk animation's priority.
@@ -213,6 +216,15 @@ void PlayerClient::ChooseFirstOfferedQuest(const EntityClient& giver)
         gUserVarSystem->SetStringByName("SelectedQuest", offered);
 }
 
+void PlayerClient::EnterTalk(const EntityClient* npc)
+{
+    int32_t kind = npc ? npc->GetNpcType() : 0;
+    if (!gUserVarSystem)
+        return;
+    gUserVarSystem->SetStringByName("NpcCanJoin", kind == kPlayerNpcTypeRecruit ? "1" : "0");
+    gUserVarSystem->SetStringByName("NpcIsTutor", kind == kPlayerNpcTypeTutor ? "1" : "0");
+}
+
 void PlayerClient::EnterTrade(const EntityClient* partner)
 {
     // Only a townsperson keeps a shop; a trader of no town (one met on the road) deals from its
@@ -249,6 +261,7 @@ void PlayerClient::EnterMode(int32_t mode)
             TriggerHint(target->isPlayerStash ? "Stash" : "SharedStash");
         break;
     case 11: TriggerHint("Bookshelf"); break;
+    case kPlayerModeTalk: EnterTalk(target); break;
     case kPlayerModeTrade: EnterTrade(target); break;
     case kPlayerModeWorldMap:
         if (gUserVarSystem)
