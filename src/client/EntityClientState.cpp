@@ -293,7 +293,7 @@ void EntityClient::UpdateTimer(float seconds)
 
 bool EntityClient::IsGateOpen() const
 {
-    return position.level == 0 || gateDestination.level != -1 || (gClientApp && gClientApp->GetLink() && gClientApp->GetLink()->IsGateLevelOpen(position.level));
+    return position.level == 0 || gateDestination.level != -1 || (gClientApp && gClientApp->GetLink() && gClientApp->GetLink()->GetCurrentLevelGateFlag(position.level));
 }
 
 void EntityClient::UpdateGate()

@@ -216,7 +216,7 @@ void PlayerClient::SetHintSeen(int32_t hint)
         TriggerHint(ui->GetNextHintName(hint));
 }
 
-bool PlayerClient::IsGateLevelOpen(int32_t level) const
+bool PlayerClient::GetCurrentLevelGateFlag(int32_t level) const
 {
     const ItemPtrList& known = itemLists[0];
     for (int32_t i = 0; i < known.GetCount(); ++i) {
