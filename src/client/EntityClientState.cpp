@@ -262,7 +262,8 @@ void EntityClient::UpdateLight() const
 {
     if (!gLightingSystem || isPlayerBody || IsHidden())
         return;
-    gLightingSystem->AddEntityLight(*this);
+    gLightingSystem->AddEntityLight(*this, ownsPriorityLight ? LightingSystem::kPriorityLight
+                                                             : LightingSystem::kPointLight);
 }
 
 void EntityClient::ExpireDamageTexts()
