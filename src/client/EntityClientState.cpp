@@ -15,6 +15,7 @@
 #include "rules/GameData.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "world/Level.h"
+#include "world/LevelQueries.h"
 #include "world/NetMessages.h"
 #include "world/World.h"
 
@@ -54,9 +55,10 @@ int32_t EntityClientGateId(const WorldPos& where)
     if (!level || !gGameData)
         return -2;
     float reach = 0.5f * gGameData->GetTuning().tileSize;
-    for (size_t j = 0; j < level->gates.size(); ++j)
-        if (EntityClientNear(level->gates[j].position, where, reach))
-            return static_cast<int32_t>(j);
+    int32_t count = LevelQueries::GetGateCount(*level);
+    for (int32_t j = 0; j < count; ++j)
+        if (EntityClientNear(LevelQueries::GetGate(*level, j).position, where, reach))
+            return j;
     return level->hasGate && EntityClientNear(level->gatePosition, where, reach) ? -1 : -2;
 }
 
