@@ -198,6 +198,10 @@ bool ClientApp::SaveCharacter()
 
 void ClientApp::AutoSave()
 {
+    // Mended: the saves after a trade and before the allied victory wrote a game that keeps no
+    // saves; every autosave asks here.
+    if (!gGameData || !gGameData->GetTuning().usesSaveGames)
+        return;
     // A fallen hardcore character's files are gone on purpose; nothing of it is written again.
     if (link && link->IsGone())
         return;

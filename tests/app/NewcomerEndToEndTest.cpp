@@ -384,24 +384,26 @@ TEST_F(NewcomerEndToEnd, OneClickOnADoorFromAfarWalksUpAndOpensIt)
 }
 
 // A form refused for an empty field: the refusal stands until the field is filled, then goes,
-// whether the name is typed or drawn at random.
+// whether the name is typed or drawn at random; typing in another field of the form leaves it.
 TEST_F(NewcomerEndToEnd, AFormsRefusalGoesOnceItsFieldIsFilled)
 {
-    // Each form reached from the last one's screen by the steps given ("Escape" a key).
+    // Each form reached from the last one's screen by the steps given ("Escape" a key); the
+    // form's other field, when it has one.
     struct Form {
         std::vector<const char*> steps;
         const char* field;
         const char* submit;
         const char* refusal;
         std::function<void()> fill;
+        const char* other;
     };
     const Form forms[] = {
         {{"Main::Profiles", "Profiles::New"}, "NewProfile::Name", "NewProfile::Create", "$$ErrorUserNameEmpty$$",
-         [this] { TypeKeys("Ash"); }},
+         [this] { TypeKeys("Ash"); }, nullptr},
         {{"Escape", "Profiles::Back", "Main::NewGame"}, "NewCharacter::Covenant", "NewCharacter::Start",
-         "$$ErrorCovenantNameEmpty$$", [this] { TypeKeys("Ash"); }},
+         "$$ErrorCovenantNameEmpty$$", [this] { TypeKeys("Ash"); }, "NewCharacter::Name"},
         {{}, "NewCharacter::Name", "NewCharacter::Start", "$$ErrorCharacterNameEmpty$$",
-         [this] { ClickOn(Widget("NewCharacter::RandomName")); }},
+         [this] { ClickOn(Widget("NewCharacter::RandomName")); }, "NewCharacter::Covenant"},
     };
     for (const Form& form : forms) {
         SCOPED_TRACE(form.refusal);
@@ -419,6 +421,13 @@ TEST_F(NewcomerEndToEnd, AFormsRefusalGoesOnceItsFieldIsFilled)
         Frames(2);
         const std::string error = std::string(form.field).substr(0, std::string(form.field).find(':')) + "::Error";
         ASSERT_EQ(Widget(error).text, form.refusal) << "refused for the empty field";
+        if (form.other) {
+            ClickOn(Widget(form.other));
+            TypeKeys("Bo");
+            Tap(SDL_SCANCODE_BACKSPACE);
+            Frames(2);
+            EXPECT_EQ(Widget(error).text, form.refusal) << "typed in " << form.other;
+        }
         ClickOn(Widget(form.field));
         form.fill();
         Frames(2);
