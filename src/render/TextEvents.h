@@ -121,10 +121,18 @@ private:
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
     // The box a notice drawn over the menus stands on, as wide as its words and a margin.
     void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
-    // Moves a centred notice to the nearest place where its box covers the least of the shown
-    // windows' widgets: any pictures before words, a picture hidden for a moment being the
-    // lesser loss.
-    void PlaceNotice(Record& record, const FrameUi& ui);
+    // Moves a centred notice to the nearest place clear of the open windows and of the words and
+    // pictures of a menu that fills the screen, trying it narrower, on more lines, where it does
+    // not fit; false when it fits nowhere: it then goes on the log (NoticeToLog).
+    bool PlaceNotice(Record& record, const FrameUi& ui);
+    // The notice's words wrapped at the width, and its size measured again.
+    static void WrapNotice(Record& record, float room);
+    // The place nearest the centre where the notice's box covers none of the boxes; false when
+    // there is none on the screen.
+    bool MoveClear(Record& record, const Vector2& centre) const;
+    // The notice, placed nowhere, becomes a line of the log and goes from its own place.
+    void NoticeToLog(Record& record, const FrameUi& ui);
+    // How many of the boxes the notice's box would cover at (x, y).
     int32_t CoveredWeight(float x, float y, const Record& record) const;
 
     std::list<Record> records;

@@ -5,6 +5,7 @@
 #include "client/EntityClient.h"
 #include "core/UserVarSystem.h"
 #include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "render/TextEvents.h"
 #include "render/WorldMap.h"
 #include "rules/items/ItemFormulas.h"
@@ -82,6 +83,18 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
              Frames(2);
          },
          {"$$WorldMapTravelFromGate$$"}},
+        {"a left click on a level of the map opened by its key: it only looks",
+         [&] {
+             Tap(SDL_SCANCODE_M);
+             Frames(2);
+             gTextEvents->RemoveAll();
+             ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
+             PressAt(emptyX, emptyY, SDL_BUTTON_LEFT);
+             EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
+             Tap(SDL_SCANCODE_M);
+             Frames(2);
+         },
+         {"$$WorldMapTravelFromGate$$"}},
         {"the covenant gate opening the map", [&] {
              ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
              Frames(1);
@@ -109,6 +122,21 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
              Frames(3);
          },
          {"$$BlockedBy", "$$StatusEffectStunningBlow$$"}},
+        {"a shield the hero may not wear before level 2, dropped on its place",
+         [&] {
+             std::unique_ptr<ItemBase> buckler = std::make_unique<Item>();
+             buckler->SetEntry(gDatabase->FindEntryByName("OakBuckler"));
+             ASSERT_TRUE(host->inventory->PlaceItem(buckler, InventoryGroupIndex::Bag1, 5, 0));
+             Frames(4);
+             Tap(SDL_SCANCODE_I);
+             gTextEvents->RemoveAll();
+             ClickOn(*gUISystem->FindWidgetByPath("Inventory::Bag1Cell5"));
+             ClickOn(*gUISystem->FindWidgetByPath("Inventory::HandSecondary"));
+             Frames(4);
+             ASSERT_NE(host->inventory->GetItem(InventoryGroupIndex::Bag1, 5), nullptr) << "back in the pack";
+             EXPECT_EQ(host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary), nullptr);
+         },
+         {"$$TooltipRequiredLevel"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
