@@ -336,10 +336,9 @@ int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
 // pack open), a notice in the middle of the screen was written across the windows' words, and
 // later on their faces. It goes beside the windows where the screen has room for it, on more
 // lines if need be, and where the windows leave it none, on the log.
-bool TextEvents::PlaceNotice(Record& record, const FrameUi& ui)
+bool TextEvents::PlaceNotice(Record& record)
 {
     record.placed = true;
-    ui.GetWindowBoxes(windowBoxes);
     Vector2 centre{record.x + record.width * 0.5f, record.y + record.height * 0.5f};
     for (float room = kTextEventsCentredRoom; room >= kTextEventsMinRoom; room *= kTextEventsNarrowerStep) {
         WrapNotice(record, room);
@@ -347,6 +346,14 @@ bool TextEvents::PlaceNotice(Record& record, const FrameUi& ui)
             return true;
     }
     return false;
+}
+
+bool TextEvents::KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken)
+{
+    if (!boxesTaken)
+        ui.GetWindowBoxes(windowBoxes);
+    boxesTaken = true;
+    return (record.placed && CoveredWeight(record.x, record.y, record) == 0) || PlaceNotice(record);
 }
 
 void TextEvents::WrapNotice(Record& record, float room)
@@ -439,6 +446,7 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     bool gameRunning = scene && scene->IsGameRunning();
     bool fullUseSlots = fullUseSlotsVar.IsValid() && fullUseSlotsVar.GetInt() != 0;
     std::array<int32_t, kTextEventsStackKinds> stacked{};
+    bool boxesTaken = false;
     for (Record& record : records) {
         bool isLog = record.kind == kLogKind;
         // A notice of the world is drawn with the log, before the menus, so an open window covers
@@ -459,12 +467,14 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         float alpha = 1.0f;
         if (!TimeLess(now, record.expiry) && !(isLog && browseOffset > 0))
             alpha = std::max(0.0f, 1.0f - TimeStamp::Difference(record.expiry, now).GetTotalSeconds());
-        if (!logPass && record.centred && !record.placed && ui && record.kind != kTextEventsCornerKind &&
-            !PlaceNotice(record, *ui))
-            NoticeToLog(record, *ui);
         // Gone to the log, it waits only for the next expiry.
         if (!isLog && !TimeLess(now, record.fadeEnd))
             continue;
+        if (!logPass && record.centred && ui && record.kind != kTextEventsCornerKind &&
+            !KeepNoticeClear(record, *ui, boxesTaken)) {
+            NoticeToLog(record, *ui);
+            continue;
+        }
         float x = record.x;
         float y = record.y;
         if (record.kind == kTextEventsCornerKind && menuShown) {

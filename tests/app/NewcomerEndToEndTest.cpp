@@ -495,10 +495,11 @@ TEST_F(NewcomerEndToEnd, ARefusalWithNoRoomBesideTheOpenWindowsGoesOnTheLog)
     }
 }
 
-// The notices said while windows stand open, each through the player's own clicks and keys: each
-// is drawn where it crosses no open window (on a page that fills the screen, none of the page's
-// words and pictures, its covenant's name among them), or, where the windows leave no room for
-// it, it goes on the log to be read when they close. None is written across a window.
+// The notices said while windows stand open (or before a window opens over them), each through
+// the player's own clicks and keys: each is drawn where it crosses no open window (on a page that
+// fills the screen, none of the page's words and pictures, its covenant's name among them), or,
+// where the windows leave no room for it, it goes on the log to be read when they close. None is
+// written across a window.
 TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheLog)
 {
     ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
@@ -514,7 +515,8 @@ TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheL
     auto closeAll = [this] {
         for (int i = 0; i < 4 && !gUISystem->GetMenuStack().empty(); ++i)
             Tap(SDL_SCANCODE_ESCAPE);
-        for (const char* window : {"CharacterExport", "Character", "Inventory", "VendorMenu", "VendorMenuWithQuests"})
+        for (const char* window :
+             {"CharacterExport", "Character", "Inventory", "Quests", "VendorMenu", "VendorMenuWithQuests"})
             gUISystem->HideMenu(window);
         Frames(2);
         gTextEvents->RemoveAll();
@@ -535,6 +537,15 @@ TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheL
              ClickOn(Widget("Inventory::BagPlace0"), SDL_BUTTON_RIGHT);
              Tap(SDL_SCANCODE_I);
              TypeOnConsole("IdentifyAll");
+         },
+         "$$NothingToIdentify$$", kBesideTheWindows},
+        {"Identify all with nothing to identify, said with no window open, then the quests opened over it",
+         [&] {
+             TypeOnConsole("IdentifyAll");
+             FramesUntil([] { return !Told().empty(); }, 20);
+             ASSERT_EQ(Told(), "$$NothingToIdentify$$");
+             Tap(SDL_SCANCODE_Q);
+             ASSERT_TRUE(Shown("Quests"));
          },
          "$$NothingToIdentify$$", kBesideTheWindows},
         {"a purchase the purse cannot pay, at a trader whose goods and the pack leave no room",

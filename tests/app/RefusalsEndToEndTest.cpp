@@ -68,33 +68,25 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
         std::function<void()> act;
         std::vector<const char*> told;
     };
+    // The map opened by its key, a click on it where no pin is, and the map closed again.
+    auto clickTheLookingMap = [&](uint8_t button) {
+        Tap(SDL_SCANCODE_M);
+        Frames(2);
+        gTextEvents->RemoveAll();
+        ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
+        PressAt(emptyX, emptyY, button);
+        EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
+        Tap(SDL_SCANCODE_M);
+        Frames(2);
+    };
     const Row rows[] = {
         {"identify all with nothing to identify", [&] { TypeOnConsole("serverCommand IdentifyAll"); },
          {"$$NothingToIdentify$$"}},
         {"take it on with nothing offered", [&] { TypeOnConsole("ClientAcceptQuest"); }, {"$$NoQuestToTakeOn$$"}},
-        {"a right click on the map opened by its key",
-         [&] {
-             Tap(SDL_SCANCODE_M);
-             Frames(2);
-             ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
-             PressAt(emptyX, emptyY, SDL_BUTTON_RIGHT);
-             EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
-             Tap(SDL_SCANCODE_M);
-             Frames(2);
-         },
+        {"a right click on the map opened by its key", [&] { clickTheLookingMap(SDL_BUTTON_RIGHT); },
          {"$$WorldMapTravelFromGate$$"}},
         {"a left click on a level of the map opened by its key: it only looks",
-         [&] {
-             Tap(SDL_SCANCODE_M);
-             Frames(2);
-             gTextEvents->RemoveAll();
-             ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
-             PressAt(emptyX, emptyY, SDL_BUTTON_LEFT);
-             EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
-             Tap(SDL_SCANCODE_M);
-             Frames(2);
-         },
-         {"$$WorldMapTravelFromGate$$"}},
+         [&] { clickTheLookingMap(SDL_BUTTON_LEFT); }, {"$$WorldMapTravelFromGate$$"}},
         {"the covenant gate opening the map", [&] {
              ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
              Frames(1);
