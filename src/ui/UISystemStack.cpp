@@ -157,10 +157,10 @@ void StackForEachShown(const UIMenu& menu, const Visit& visit)
     std::vector<const UIWidget*> extras;
     menu.GetDrawnExtras(extras);
     auto offer = [&visit](const UIWidget& widget) {
-        bool words = !widget.text.empty() || !widget.displayText.empty();
-        if ((words || !widget.textureName.empty()) && !widget.IsHelpBox() && widget.IsVisible()) {
+        bool shows = !widget.text.empty() || !widget.displayText.empty() || !widget.textureName.empty();
+        if (shows && !widget.IsHelpBox() && widget.IsVisible()) {
             Vector2 at = widget.GetScreenPosition();
-            visit(std::array<float, 4>{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]}, words);
+            visit(std::array<float, 4>{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]});
         }
     };
     for (const UIWidget* widget : menu.GetWidgets())
@@ -176,20 +176,20 @@ void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
     if (StackIsWindow(menu)) {
         // A window is what it shows (the death screen's widgets come and go within its rectangle).
         std::array<float, 4> whole = {640.0f, 480.0f, 0.0f, 0.0f};
-        StackForEachShown(menu, [&whole](const std::array<float, 4>& box, bool) {
+        StackForEachShown(menu, [&whole](const std::array<float, 4>& box) {
             whole = {std::min(whole[0], box[0]), std::min(whole[1], box[1]), std::max(whole[2], box[2]),
                      std::max(whole[3], box[3])};
         });
         if (whole[0] < whole[2] && whole[1] < whole[3])
-            out.push_back({whole, true, true});
+            out.push_back({whole, true});
         return;
     }
-    StackForEachShown(menu, [&out](const std::array<float, 4>& box, bool words) {
+    StackForEachShown(menu, [&out](const std::array<float, 4>& box) {
         // A backdrop of a quarter of the screen or more is the screen itself, room a notice may
         // stand on.
         constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
         if ((box[2] - box[0]) * (box[3] - box[1]) < kFaceArea)
-            out.push_back({box, words, false});
+            out.push_back({box, false});
     });
 }
 
