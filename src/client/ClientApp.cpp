@@ -743,8 +743,8 @@ void ClientApp::DrawEntities(WorldView& view)
 
 void ClientApp::DrawEntityOverlays()
 {
-    ScreenOverlayCanvas screen;
-    OverlayCanvas& canvas = overlayCanvas ? *overlayCanvas : screen;
+    overlayScreen.BeginFrame();
+    OverlayCanvas& canvas = overlayCanvas ? *overlayCanvas : overlayScreen;
     OverlayFrame frame = overlays.GatherFrame();
     ForEachDrawnEntity([&](EntityClient& entity) { entity.UpdateVisuals(frame, canvas); });
     if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)

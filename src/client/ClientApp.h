@@ -253,6 +253,8 @@ private:
     ClientDropDown* openDropDown = nullptr;
     SafePointer hoverEntity;
     EntityOverlays overlays;
+    // Kept from frame to frame with the texts it shows.
+    ScreenOverlayCanvas overlayScreen;
     OverlayCanvas* overlayCanvas = nullptr;
     // The mark under the player's target, loaded on its first draw.
     ResourceHandle selectedTargetMark;
