@@ -390,6 +390,58 @@ TEST_F(MapsEndToEnd, AHelpTopicsButtonIsSeenOverTheWorldAndNotOverTheOpenMap)
     EXPECT_EQ(bluest(), 0) << "the help topic's button is drawn over the map";
 }
 
+// The buttons under the mini-map go with it while the map fills the screen (the map's names ran
+// under them), and their keys still open their windows over the map and close it.
+TEST_F(MapsEndToEnd, TheButtonsUnderTheMiniMapGoWhileTheMapIsOpenAndTheirKeysStillWork)
+{
+    EnterTheWorld("ashguard");
+    ClearTheStage();
+    Frames(4);
+    float scaleX = static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f;
+    float scaleY = static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f;
+    const struct {
+        const char* button;
+        const char* label;
+        SDL_Scancode key;
+        const char* opens;
+    } buttons[] = {{"InGame::MapButton", "InGame::MapLabel", SDL_SCANCODE_M, nullptr},
+                   {"InGame::QuestsButton", "InGame::QuestsLabel", SDL_SCANCODE_Q, "Quests"},
+                   {"InGame::RecruitsButton", "InGame::RecruitsLabel", SDL_SCANCODE_P, "NpcList"}};
+    for (const auto& row : buttons) {
+        SCOPED_TRACE(row.button);
+        UIWidget* button = gUISystem->FindWidgetByPath(row.button);
+        UIWidget* label = gUISystem->FindWidgetByPath(row.label);
+        ASSERT_TRUE(button && label);
+        Vector2 at = button->GetScreenPosition();
+        int x0 = static_cast<int>(at.x * scaleX);
+        int y0 = static_cast<int>(at.y * scaleY);
+        int x1 = static_cast<int>((at.x + button->size[0]) * scaleX);
+        int y1 = static_cast<int>((at.y + button->size[1]) * scaleY);
+        int area = (x1 - x0) * (y1 - y0);
+        EXPECT_TRUE(button->IsVisible() && label->IsVisible());
+        EXPECT_GT(Lit(Screenshot(), x0, y0, x1, y1), area / 2) << "the button is not where the test looks";
+
+        Tap(SDL_SCANCODE_M);
+        Frames(2);
+        ASSERT_TRUE(Shown("WorldMap"));
+        EXPECT_FALSE(button->IsVisible() || label->IsVisible());
+        EXPECT_LT(Lit(Screenshot(), x0, y0, x1, y1), area / 50) << "the button is drawn over the map";
+        Tap(row.key);
+        Frames(2);
+        if (row.opens) {
+            EXPECT_TRUE(Shown(row.opens)) << "its key over the map";
+            Tap(SDL_SCANCODE_ESCAPE);
+            Frames(2);
+            EXPECT_FALSE(Shown(row.opens));
+            ASSERT_TRUE(Shown("WorldMap"));
+            Tap(SDL_SCANCODE_M);
+            Frames(2);
+        }
+        EXPECT_FALSE(Shown("WorldMap"));
+        EXPECT_TRUE(button->IsVisible() && label->IsVisible()) << "back with the world";
+    }
+}
+
 TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKeepsTheChoice)
 {
     ClickAt(320, 238);
