@@ -770,25 +770,17 @@ protected:
     // held, and let go.
     void DragMap(float dx, float dy)
     {
-        auto button = [](bool down, int32_t x, int32_t y) {
-            SDL_Event event{};
-            event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.x = x;
-            event.button.y = y;
-            ASSERT_EQ(SDL_PushEvent(&event), 1);
-        };
         int32_t x0 = 320 * gGraphicsSystem->GetViewWidth() / 640;
         int32_t y0 = 260 * gGraphicsSystem->GetViewHeight() / 480;
         int32_t x1 = static_cast<int32_t>((320.0f + dx) * static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f);
         int32_t y1 = static_cast<int32_t>((260.0f + dy) * static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f);
         PushMotion(x0, y0);
         Frame();
-        button(true, x0, y0);
+        PushButton(true, x0, y0);
         Frame();
         PushMotion(x1, y1);
         Frames(2);
-        button(false, x1, y1);
+        PushButton(false, x1, y1);
         Frames(2);
     }
 
