@@ -77,11 +77,9 @@ bool UserProfile::ValidateNewUserName()
         error = "$$ErrorUserNameInvalid$$";
     else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser) && UserProfile().Load(wanted))
         error = "$$ErrorUserNameUsed$$";
-    if (error) {
-        gUserVarSystem->SetStringByName("LastError", error);
-        // The refusal is about the name's field: typing there takes it away.
-        gUserVarSystem->SetStringByName("LastErrorField", "NewUserName");
-    }
+    // The refusal is about the name's field: typing there takes it away.
+    if (error)
+        gUserVarSystem->SetLastError(error, "NewUserName");
     return error == nullptr;
 }
 
