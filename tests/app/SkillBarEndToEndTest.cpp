@@ -8,6 +8,7 @@
 #include "core/Vector.h"
 #include "entities/SkillList.h"
 #include "render/TextEvents.h"
+#include "rules/RulesEnums.h"
 #include "rules/skills/SkillDefinition.h"
 #include "ui/widgets/UISkillSlot.h"
 #include "ui/widgets/UIUseSlot.h"
@@ -211,7 +212,7 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyTurnsAStandingPlayerToAGoblinOnAnySideAndH
 // ground away from it then walks the player off facing the way it walks, in every frame of the
 // walk, and standing again with the use still held it faces the goblin. Once the goblin has
 // fallen, the key with nothing under the cursor leaves the player facing as it stood: a corpse left
-// chosen is no target the use takes.
+// chosen is no target the use takes, nor is a living townsperson chosen before.
 TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy)
 {
     Tap(SDL_SCANCODE_S);
@@ -221,6 +222,40 @@ TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy
     Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
     Tap(SDL_SCANCODE_S);
     Frames(2);
+
+    // A living townsperson left chosen is no enemy either: the weaponsmith chosen by a click (its
+    // window shut again) and then set down behind the standing player, the key with nothing under
+    // the cursor leaves the player facing as it stood.
+    auto* smith = dynamic_cast<Actor*>(gGame->GetTownNpc(NpcType::VendorWeapon));
+    ASSERT_NE(smith, nullptr);
+    EntityClient* townsperson = BesideThePlayer(*smith);
+    ASSERT_NE(townsperson, nullptr);
+    ClickOn(*townsperson);
+    FramesUntil([] { return Shown("VendorMenu") || Shown("VendorMenuWithQuests"); }, 80);
+    ASSERT_TRUE(Shown("VendorMenu") || Shown("VendorMenuWithQuests"));
+    Tap(SDL_SCANCODE_ESCAPE);
+    FramesUntil([] { return !Local()->IsMoving(); }, 60);
+    ASSERT_FALSE(Shown("VendorMenu") || Shown("VendorMenuWithQuests"));
+    ASSERT_EQ(Local()->GetInteractionTarget(), townsperson);
+    ASSERT_TRUE(townsperson->IsAlive());
+    {
+        int32_t stood = Local()->facing;
+        float faced = DirectionToAngle(stood) * 3.14159265f / 180.0f;
+        smith->SetPosition(HostPlayer()->position.Offset(Vector2{std::cos(faced), std::sin(faced)} * -60.0f));
+        Frames(4);
+        bool clear = false;
+        for (auto [x, y] : {std::array<int32_t, 2>{60, 60}, {580, 60}, {60, 340}, {580, 340}})
+            if (!clear) {
+                PushMotion(x, y);
+                Frames(2);
+                clear = gClientApp->GetHoverEntity() == nullptr;
+            }
+        ASSERT_TRUE(clear) << "no point of the screen's corners lies on nothing";
+        Tap(SDL_SCANCODE_3);
+        Frames(4);
+        EXPECT_EQ(Local()->facing, stood) << "the key turned the player to the townsperson";
+    }
+
     ClearTheStage();
     Frames(2);
     // A way over open ground: the screen points of the walks along it (and one beside the player
