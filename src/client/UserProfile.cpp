@@ -90,11 +90,11 @@ void UserProfile::KeepDamagedFileAside(std::string_view base)
     std::string path = MakeProfilePath(base);
     if (!gFileSystem || !gFileSystem->FileExists(path, kLocationUser) || UserProfile().Load(base))
         return;
-    std::string aside = path + ".bad";
-    if (gFileSystem->RenameUserFile(path, aside))
+    std::string aside = gFileSystem->SetAsideUserFile(path);
+    if (!aside.empty())
         DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());
     else
-        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", path.c_str(), aside.c_str());
+        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside\n", path.c_str());
 }
 
 std::string UserProfile::GetFileName() const
