@@ -61,8 +61,9 @@ TEST_F(ScreenOverlayCanvasWorld, EachFramesTextsMeasureAsThemselvesAndATextNotDr
     ASSERT_GT(MeasureTextA("1", font).height, 0.0f) << "the font measures";
     ScreenOverlayCanvas canvas;
     for (int round = 0; round < 3; ++round) {
-        if (round == 1)
+        if (round == 1) {
             ASSERT_NO_FATAL_FAILURE(LoadLanguage("Second", "a\\nb\\nc\\nd"));
+        }
         for (const char* shown : {"1", "1\n2", "$$Rising$$"}) {
             SCOPED_TRACE(std::to_string(round) + ": " + shown);
             canvas.BeginFrame();
