@@ -182,9 +182,8 @@ TEST_F(HelpBoxEndToEnd, WrappedLinesKeepTheirLettersBeyondLatinOne)
 
 // The words of the tooltip under a still cursor change from one frame to the next (a value it
 // names goes up): each frame shows the words it has then, translated, wrapped and framed anew, and
-// words shown before come back as they were, as does the same text once the fonts it is measured
-// in change. So does a second box beside the first (a list row's extra words, as an item's
-// comparison) when only its words change.
+// words shown before come back as they were. So does a second box beside the first (a list row's
+// extra words, as an item's comparison) when only its words change.
 TEST_F(HelpBoxEndToEnd, ATooltipWhoseWordsChangeUnderAStillCursorIsFramedAnewEachFrame)
 {
     gCommandSystem->RegisterInfoProc("helpProbeRows", [](std::vector<ListEntry>& rows) { rows.emplace_back(); });
@@ -200,14 +199,12 @@ TEST_F(HelpBoxEndToEnd, ATooltipWhoseWordsChangeUnderAStillCursorIsFramedAnewEac
         const char* words;
         const char* second; // empty: the probe's tooltip, one box; else the list row's two
         bool wraps;
-        bool larger = false; // "r_higherResFonts": the widths come from the next font up
     };
     const Case cases[] = {
         {"A tooltip for the probe", "", false},
         {"$$TradeWindow$$", "", false},
         {kLettersProbeWords, "", true},
         {"A tooltip for the probe", "", false},
-        {"A tooltip for the probe", "", false, true},
         {"A tooltip for the probe", "$$TradeWindow$$", false},
         {"A tooltip for the probe", "A second box", false},
     };
@@ -221,7 +218,6 @@ TEST_F(HelpBoxEndToEnd, ATooltipWhoseWordsChangeUnderAStillCursorIsFramedAnewEac
         if (two != onThePair || &c == cases)
             PushMotion(260, two ? 304 : 212);
         onThePair = two;
-        gUserVarSystem->SetStringByName("r_higherResFonts", c.larger ? "1" : "0");
         app.RunFrame();
         app.RunFrame();
         // The help box holds the last box it drew: the second when there are two.
