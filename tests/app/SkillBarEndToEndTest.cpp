@@ -59,11 +59,14 @@ protected:
     }
 
     // The Cleave dragged from the skills window onto the bar's third place, the window shut again.
-    bool CleaveOnTheBar()
+    bool CleaveOnTheBar() { return EnemySkillOnTheBar("$$SkillWardenCleave$$"); }
+
+    // The same for the first known skill for enemies (KnownEnemySkill); false when there is none.
+    bool EnemySkillOnTheBar(const std::string& wanted = "")
     {
         Tap(SDL_SCANCODE_S);
         Frames(2);
-        UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
+        UISkillSlot* source = KnownEnemySkill(wanted);
         if (!source)
             return false;
         Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
@@ -216,13 +219,7 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyTurnsAStandingPlayerToAGoblinOnAnySideAndH
 // chosen is no target the use takes.
 TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy)
 {
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
-    UISkillSlot* source = KnownEnemySkill();
-    ASSERT_NE(source, nullptr);
-    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
+    ASSERT_TRUE(EnemySkillOnTheBar());
 
     ClearTheStage();
     Frames(2);
@@ -313,13 +310,7 @@ TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy
 // nothing under the cursor leaves the player facing away from it, as it stood.
 TEST_F(SkillBarEndToEnd, AHeldUseLeavesThePlayerFacingAwayFromALivingTownspersonChosen)
 {
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
-    UISkillSlot* source = KnownEnemySkill();
-    ASSERT_NE(source, nullptr);
-    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
+    ASSERT_TRUE(EnemySkillOnTheBar());
     auto* smith = dynamic_cast<Actor*>(gGame->GetTownNpc(NpcType::VendorWeapon));
     ASSERT_NE(smith, nullptr);
     EntityClient* townsperson = BesideThePlayer(*smith);
