@@ -6,29 +6,9 @@
 #include "resources/fonts/ScreenText.h"
 #include "ui/widgets/UIHelp.h"
 
-#include <sstream>
 #include <string>
 
 namespace {
-
-// The glyph font of the shader world with its widths and heights scaled apart: under
-// "r_higherResFonts" a text measured in the font below takes widths of another ratio.
-std::string MakeStretchedFont(int widthScale, int heightScale)
-{
-    std::ostringstream text;
-    text << "size 8\ncharIndexes {\n";
-    for (int byte = 0; byte < 256; ++byte)
-        text << byte << ' ';
-    text << "}\ncharData {\n";
-    for (int glyph = 0; glyph < 256; ++glyph) {
-        bool printable = glyph >= 32 && glyph < 127;
-        int height = glyph == 0 ? 12 : (printable ? 8 : 0);
-        text << glyph / 256.0 << " 0.25 " << (glyph + 1) / 256.0 << " 0.75 " << (4 + glyph % 3) * widthScale << ' '
-             << height * heightScale << '\n';
-    }
-    text << "}\n";
-    return text.str();
-}
 
 class HelpBoxFonts : public ShaderWorld {
 protected:
@@ -39,7 +19,9 @@ protected:
         gUserVarSystem->SetStringByName("r_higherResFonts", "0");
         gScreenText = &text;
         WriteAsset("Fonts/f0.fnt", MakeGlyphFont(1));
-        WriteAsset("Fonts/f1.fnt", MakeStretchedFont(3, 2));
+        // Widths and heights scaled apart: under "r_higherResFonts" a text measured in the font
+        // below takes widths of another ratio.
+        WriteAsset("Fonts/f1.fnt", MakeGlyphFont(3, 2));
         WriteTarga("Textures/Fonts/f.tga", 8, 8);
         text.LoadFontLadder({"Fonts/f0.fnt", "Fonts/f1.fnt", "Fonts/f1.fnt", "Fonts/f1.fnt"});
     }
