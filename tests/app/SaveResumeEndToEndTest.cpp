@@ -535,6 +535,9 @@ TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissing
     ASSERT_TRUE(StartANewGame());
     std::string name = HostPlayer()->playerName;
     ASSERT_FALSE(name.empty());
+    // An earlier refusal's field left named: a refusal about no field must not stand under it, or
+    // typing in that field would take the refusal away.
+    gUserVarSystem->SetStringByName("LastErrorField", "NewUserName");
     // A folder where the character file goes: nothing can be renamed over it.
     std::filesystem::create_directories(folder.Path() / "User" / "chars" / (name + ".chr") / "taken");
 
@@ -547,6 +550,7 @@ TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissing
     EXPECT_TRUE(Shown("ConfirmSaveExit"));
     EXPECT_FALSE(Shown("Main"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "$$ErrorSaveFailed$$");
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastErrorField"), "");
     EXPECT_FALSE(UserFileExists("chars/" + name + ".wld"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("resumeGameChar"), "");
 
@@ -558,11 +562,13 @@ TEST_F(ShippedScreensSaveResume, ASaveThatCannotBeWrittenKeepsTheGameAndAMissing
     ASSERT_TRUE(Shown("Main"));
     EXPECT_FALSE(gWorldHost->IsActive());
     gUserVarSystem->SetStringByName("resumeGameChar", "Nobody");
+    gUserVarSystem->SetStringByName("LastErrorField", "NewUserName");
     TypeOnConsole("resumeGame");
     EXPECT_FALSE(gClientApp->IsConnected());
     EXPECT_FALSE(gWorldHost->IsActive());
     EXPECT_TRUE(Shown("Main"));
     EXPECT_EQ(gUserVarSystem->GetStringByName("LastError"), "$$ErrorCharacterLoad$$");
+    EXPECT_EQ(gUserVarSystem->GetStringByName("LastErrorField"), "");
 }
 
 } // namespace
