@@ -62,8 +62,9 @@ constexpr int32_t kPlayerModeNpcEquipment = 15;
 constexpr const char* kPlayerNpcEquipmentMenus[] = {"NpcEquipment", "NpcEquipmentFull", "NpcEquipmentOnly"};
 constexpr int32_t kPlayerModePickUp = 23;
 constexpr int32_t kPlayerModeQuestGiver = 24;
-// The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's.
-constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest"};
+// The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's, and
+// the tutor's (NPC type 11), whose lessons come back to it but whose window is its talk.
+constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest", "NpcMenu"};
 constexpr int32_t kPlayerNpcTypeRecruit = 4;
 // Talk's window offers by the NPC's kind: the recruit (4) joins, the tutor (11) teaches.
 constexpr int32_t kPlayerModeTalk = 5;
@@ -185,6 +186,13 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
     if (!giver)
         return;
     int32_t npcType = giver->GetNpcType();
+    // The tutor's window asks for its line itself; a lesson done is handed in as a quest giver's
+    // work is (mode 25).
+    if (npcType == kPlayerNpcTypeTutor) {
+        EnterTalk(giver);
+        PlayerModesMenuLine("showMenu", kPlayerQuestGiverMenus[3]);
+        return;
+    }
     // The NPC's earlier line goes, and the host is asked for what it says now.
     ChooseFirstOfferedQuest(*giver);
     if (gGameClient)
