@@ -235,6 +235,10 @@ TEST_F(TownWindowsEndToEnd, TheRecruitOffersToJoinAndTheTutorItsLessons)
     EXPECT_TRUE(toldSolved()) << "no news of the lesson handed in";
     EXPECT_FALSE(Shown("SolveQuest"));
     EXPECT_TRUE(Shown("Quests")) << "the next lesson opens the quest window";
+    const UIWidget* body = gUISystem->FindWidgetByPath("Quests::Body");
+    ASSERT_NE(body, nullptr);
+    EXPECT_NE(body->BuildText(body->textSource).find("QuestTextTutorialGetQuest"), std::string::npos)
+        << "the window tells the next lesson: " << body->BuildText(body->textSource);
     Screenshot();
 }
 
