@@ -390,6 +390,9 @@ public:
 protected:
     std::vector<std::unique_ptr<StatusEffectClient>> statusEffects;
     float serverFloat = 0.0f;
+    // The local player's own light takes one of the places kept beyond the ordinary lights, so
+    // that sixteen lit things in view never put it out.
+    bool ownsPriorityLight = false;
 
 private:
     int32_t GetNpcClickAction(bool inReach, bool rescue) const;

@@ -264,7 +264,8 @@ void EntityClient::UpdateLight() const
 {
     if (!gLightingSystem || isPlayerBody || IsHidden())
         return;
-    gLightingSystem->AddEntityLight(*this);
+    gLightingSystem->AddEntityLight(*this, ownsPriorityLight ? LightingSystem::kPriorityLight
+                                                             : LightingSystem::kPointLight);
 }
 
 void EntityClient::ExpireDamageTexts()
@@ -295,7 +296,7 @@ void EntityClient::UpdateTimer(float seconds)
 
 bool EntityClient::IsGateOpen() const
 {
-    return position.level == 0 || gateDestination.level != -1 || (gClientApp && gClientApp->GetLink() && gClientApp->GetLink()->IsGateLevelOpen(position.level));
+    return position.level == 0 || gateDestination.level != -1 || (gClientApp && gClientApp->GetLink() && gClientApp->GetLink()->GetCurrentLevelGateFlag(position.level));
 }
 
 void EntityClient::UpdateGate()

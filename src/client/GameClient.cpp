@@ -238,7 +238,6 @@ void GameClient::Update(float seconds)
             entity->Update(seconds);
     weatherClient->SetFromUpdate(weather[0], weather[1], weather[2]);
     weatherClient->Update(seconds);
-    sight->UpdateLineOfSight();
     UpdateGameOver();
     UpdateAmbientLight(seconds);
     rankings->UpdateRankings();
@@ -264,7 +263,7 @@ void GameClient::UpdateAutosave()
         RestartAutosave();
     if (!autosaveTimer.IsExpired())
         return;
-    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp)
+    if (gClientApp)
         gClientApp->AutoSave();
     RestartAutosave();
 }

@@ -12,6 +12,7 @@
 #include "core/Vector.h"
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/GameSystemTuning.h"
 #include "world/PathFinder.h"
@@ -62,13 +63,11 @@ constexpr int32_t kPlayerModeNpcEquipment = 15;
 constexpr const char* kPlayerNpcEquipmentMenus[] = {"NpcEquipment", "NpcEquipmentFull", "NpcEquipmentOnly"};
 constexpr int32_t kPlayerModePickUp = 23;
 constexpr int32_t kPlayerModeQuestGiver = 24;
-// The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's, and
-// the tutor's (NPC type 11), whose lessons come back to it but whose window is its talk.
+// The quest giver's screens: a town NPC's, a potential recruit's, anyone else's, and the tutor's,
+// whose lessons come back to it but whose window is its talk.
 constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest", "NpcMenu"};
-constexpr int32_t kPlayerNpcTypeRecruit = 4;
-// Talk's window offers by the NPC's kind: the recruit (4) joins, the tutor (11) teaches.
+// Talk's window offers by the NPC's kind: the recruit joins, the tutor teaches.
 constexpr int32_t kPlayerModeTalk = 5;
-constexpr int32_t kPlayerNpcTypeTutor = 11;
 // The stash's bag menus closed with it.
 constexpr int32_t kPlayerStashBags = 8;
 // The walk animation's priority.
@@ -176,9 +175,9 @@ void PlayerClient::LeaveMode(int32_t mode)
 const char* PlayerClient::GetNpcEquipmentMenu(const EntityClient& npc)
 {
     int32_t kind = npc.GetNpcType();
-    return kind == kPlayerNpcTypeRecruit ? kPlayerNpcEquipmentMenus[1]
-           : kind == 0                   ? kPlayerNpcEquipmentMenus[2]
-                                         : kPlayerNpcEquipmentMenus[0];
+    return kind == NpcType::Recruit ? kPlayerNpcEquipmentMenus[1]
+           : kind == 0              ? kPlayerNpcEquipmentMenus[2]
+                                    : kPlayerNpcEquipmentMenus[0];
 }
 
 void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
@@ -188,7 +187,7 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
     int32_t npcType = giver->GetNpcType();
     // The tutor's window asks for its line itself; a lesson done is handed in as a quest giver's
     // work is (mode 25).
-    if (npcType == kPlayerNpcTypeTutor) {
+    if (npcType == NpcType::Tutor) {
         EnterTalk(giver);
         PlayerModesMenuLine("showMenu", kPlayerQuestGiverMenus[3]);
         return;
@@ -199,9 +198,9 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
         gGameClient->npcChatText.clear();
     if (gClientApp)
         gClientApp->QueueServerCommand("getNpcChat");
-    const char* menu = !giver->isNpc                          ? kPlayerQuestGiverMenus[2]
-                       : npcType == kPlayerNpcTypeRecruit ? kPlayerQuestGiverMenus[1]
-                                                          : kPlayerQuestGiverMenus[0];
+    const char* menu = !giver->isNpc                  ? kPlayerQuestGiverMenus[2]
+                       : npcType == NpcType::Recruit ? kPlayerQuestGiverMenus[1]
+                                                     : kPlayerQuestGiverMenus[0];
     PlayerModesMenuLine("showMenu", menu);
     if (npcType >= 1 && npcType <= 3)
         TriggerHint("QuestGivers");
@@ -229,8 +228,8 @@ void PlayerClient::EnterTalk(const EntityClient* npc)
     int32_t kind = npc ? npc->GetNpcType() : 0;
     if (!gUserVarSystem)
         return;
-    gUserVarSystem->SetStringByName("NpcCanJoin", kind == kPlayerNpcTypeRecruit ? "1" : "0");
-    gUserVarSystem->SetStringByName("NpcIsTutor", kind == kPlayerNpcTypeTutor ? "1" : "0");
+    gUserVarSystem->SetStringByName("NpcCanJoin", kind == NpcType::Recruit ? "1" : "0");
+    gUserVarSystem->SetStringByName("NpcIsTutor", kind == NpcType::Tutor ? "1" : "0");
 }
 
 void PlayerClient::EnterTrade(const EntityClient* partner)

@@ -58,7 +58,7 @@ bool ServerCommandsAtOwnGate(const Player& player)
 // takes every recruit quest from the world. Mended: any client could end or restart it.
 bool ServerCommandsMayTakeTutorial(Player& player)
 {
-    if (gGame && gGame->IsFirstPlayer(player))
+    if (gGame && gGame->GetQuests().GetFirstPlayer() == &player)
         return true;
     player.SendMessage("$$TutorialFirstPlayerOnly$$", kServerCommandsNoticeKind);
     return false;

@@ -154,7 +154,8 @@ TEST_F(TownWindowsEndToEnd, TheRecruitOffersToJoinAndTheTutorItsLessons)
         const auto* chat = dynamic_cast<const UIText*>(gUISystem->FindWidgetByPath("NpcMenu::Chat"));
         ASSERT_NE(chat, nullptr);
         EXPECT_FALSE(chat->lines.empty()) << "its line is not shown";
-        EXPECT_LE(static_cast<int32_t>(chat->lines.size()), chat->visibleLines) << "its line is read whole, unscrolled: " << chat->lines.size() << " lines in " << chat->visibleLines;
+        EXPECT_LE(static_cast<int32_t>(chat->lines.size()), chat->visibleLines)
+            << "its line is read whole, unscrolled: " << chat->lines.size() << " lines in " << chat->visibleLines;
         for (const std::string name : {"JoinHouse", "JoinParty", "TutorLessons", "TutorSkip"}) {
             const UIWidget* button = gUISystem->FindWidgetByPath(("NpcMenu::" + name).c_str());
             const UIWidget* label = gUISystem->FindWidgetByPath(("NpcMenu::" + name + "Label").c_str());

@@ -289,6 +289,8 @@ TEST_F(LineOfSightWalk, OverlaysShowOnlyWhileTheEntityAndEveryOwnerUpItsChainAre
     Spawn(link->position.x + 120.0f, link->position.y, link->position.level);
     ClientFrame(0);
     ClientFrame(0);
+    // The local player's frame traces the grids; the test's link stands in for that player.
+    Sight().UpdateLineOfSight();
     std::vector<EntityClient*> chain;
     for (int32_t number = 0; number < EntityClient::kMaxEntities; ++number)
         if (EntityClient* entity = gameClient->GetEntity(number);
