@@ -5,6 +5,7 @@
 #include "core/system/InputSystem.h"
 #include "ui/UIMenu.h"
 #include "ui/UIWidget.h"
+#include "ui/widgets/UIRelationsMenu.h"
 
 #include <algorithm>
 #include <iterator>
@@ -140,18 +141,29 @@ bool UISystem::IsFullScreenMenuActive() const
 
 namespace {
 
+void StackWidgetBox(const UIWidget& widget, std::vector<FrameUi::WidgetBox>& out)
+{
+    // A window's own face (a quarter of the screen or more) is room a notice may stand on: over
+    // two open windows there is no other.
+    constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
+    bool words = !widget.text.empty() || !widget.displayText.empty() || widget.ShowsOtherWords();
+    bool shows = words || !widget.textureName.empty();
+    if (!shows || widget.IsHelpBox() || !widget.IsVisible() || widget.size[0] * widget.size[1] >= kFaceArea)
+        return;
+    Vector2 at = widget.GetScreenPosition();
+    out.push_back({{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]}, words});
+}
+
 void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
 {
-    for (const UIWidget* widget : menu.GetWidgets()) {
-        // A window's own face (a quarter of the screen or more) is room a notice may stand on: over
-        // two open windows there is no other.
-        constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
-        bool words = !widget->text.empty() || !widget->displayText.empty();
-        bool shows = words || !widget->textureName.empty();
-        if (!shows || widget->IsHelpBox() || !widget->IsVisible() || widget->size[0] * widget->size[1] >= kFaceArea)
-            continue;
-        Vector2 at = widget->GetScreenPosition();
-        out.push_back({{at.x, at.y, at.x + widget->size[0], at.y + widget->size[1]}, words});
+    for (const UIWidget* widget : menu.GetWidgets())
+        StackWidgetBox(*widget, out);
+    // The relations screen writes the chosen covenant's name and description over its pages.
+    if (const auto* relations = dynamic_cast<const UIRelationsMenu*>(&menu)) {
+        std::vector<const UIWidget*> over;
+        relations->GetWidgetsOverPage(over);
+        for (const UIWidget* widget : over)
+            StackWidgetBox(*widget, out);
     }
     if (const UIMenu* page = menu.GetSelectedSubMenu())
         StackWidgetBoxes(*page, out);

@@ -74,6 +74,8 @@ public:
     virtual bool AcceptDrop(UIWidget* /*dropped*/) { return false; }
     virtual void HandleWidgetCommand(const std::string& line);
     virtual bool ShowsModel() const { return false; }
+    // Words the widget draws beyond its own text (a list's rows), which a notice must not cover.
+    virtual bool ShowsOtherWords() const { return false; }
     // Hot keys, then the focused widget's HandleKey.
     virtual bool HandleHotKey(int32_t key, bool down, bool repeat);
     // The tooltip box kind answers true, so a search that skips help boxes passes it.

@@ -11,7 +11,6 @@
 #include "entities/Actor.h"
 #include "entities/GameServices.h"
 #include "entities/Player.h"
-#include "render/FrameUi.h"
 #include "render/TextEvents.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
@@ -21,6 +20,7 @@
 #include "ui/widgets/UIList.h"
 #include "ui/widgets/UIRelationsMenu.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -34,6 +34,9 @@ namespace {
 constexpr int32_t kRecruitRowX = 100;
 constexpr int32_t kRecruitRowTop = 68;
 constexpr std::array<int32_t, 2> kComeAlong = {95, 272};
+// The recruits window within its frame, whose edge a notice may stand on as on the window's face.
+constexpr std::array<int32_t, 4> kRecruitsWindow = {24, 32, 308, 346};
+constexpr std::array<int32_t, 4> kWholeScreen = {0, 0, 640, 480};
 constexpr int32_t kRaidRowX = 320;
 constexpr int32_t kRaidRowTop = 140;
 constexpr std::array<int32_t, 2> kRideOut = {86, 451};
@@ -75,20 +78,6 @@ protected:
         return found;
     }
 
-    // The words of the shown windows the notice is written over, with the box it stands on.
-    static int CoveredWords(const TextEvents::Record& notice)
-    {
-        constexpr float margin = 3.0f;
-        std::vector<FrameUi::WidgetBox> boxes;
-        gUISystem->GetWindowBoxes(boxes);
-        int covered = 0;
-        for (const FrameUi::WidgetBox& widget : boxes)
-            covered += widget.words && notice.x - margin < widget.box[2] &&
-                       widget.box[0] < notice.x + notice.width + margin && notice.y - margin < widget.box[3] &&
-                       widget.box[1] < notice.y + notice.height + margin;
-        return covered;
-    }
-
     // A would-be recruit of the shipped kind made on the host and taken into the covenant where it
     // stands, on a free spot about the point, as a finished recruit quest leaves one.
     static Actor* QuestRecruit(PlayerCovenant& covenant, const WorldPos& about)
@@ -114,12 +103,14 @@ protected:
 };
 
 // One step of the table: what the hand does, what the host must then hold, and the notice the
-// screen must then show clear of the open windows' words (none for nullptr).
+// screen must then show (none for nullptr), written clear of the words and pictures of the window
+// that is open, whose box follows.
 struct AlongStep {
     const char* what;
     std::function<void()> act;
     std::function<bool()> done;
     const char* notice;
+    std::array<int32_t, 4> window;
 };
 
 } // namespace
@@ -173,20 +164,20 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
              Tap(SDL_SCANCODE_P);
              chooseAndComeAlong(0);
          },
-         [&] { return hero->IsInParty(townRecruit); }, "RecruitComesAlong"},
+         [&] { return hero->IsInParty(townRecruit); }, "RecruitComesAlong", kRecruitsWindow},
         {"Come along again: it is with the hero already",
          [&] { ClickAt(kComeAlong[0], kComeAlong[1]); }, [&] { return hero->CountCompanions() == 1; },
-         "RecruitAlreadyInParty"},
+         "RecruitAlreadyInParty", kRecruitsWindow},
         {"two more come along: the party holds the hero and three",
          [&] {
              chooseAndComeAlong(1);
              Frames(4);
              chooseAndComeAlong(2);
          },
-         [&] { return hero->CountCompanions() == 3; }, "RecruitComesAlong"},
+         [&] { return hero->CountCompanions() == 3; }, "RecruitComesAlong", kRecruitsWindow},
         {"a fourth is turned away: the party is full",
          [&] { chooseAndComeAlong(3); }, [&] { return hero->CountCompanions() == 3 && !hero->IsInParty(recruits[3]); },
-         "AlreadyHaveMaxPartySize"},
+         "AlreadyHaveMaxPartySize", kRecruitsWindow},
         {"the window closed, the hero walks off and the party follows",
          [&] {
              Tap(SDL_SCANCODE_ESCAPE);
@@ -200,7 +191,7 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
              return hero->position.Distance2D(start) > 400.0f && Distance(*townRecruit, *hero) < 240.0f &&
                     Distance(*recruits[1], *hero) < 240.0f;
          },
-         nullptr},
+         nullptr, {}},
         {"the raid page on a rival: Ride out with nobody ticked says to tick someone",
          [&] {
              Tap(SDL_SCANCODE_R);
@@ -210,14 +201,14 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
              ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
              ClickAt(kRideOut[0], kRideOut[1]);
          },
-         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidNobodyTicked"},
+         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidNobodyTicked", kWholeScreen},
         {"six ticked: more than a raid takes",
          [&] {
              for (int32_t row = 0; row < 6; ++row)
                  tickRaider(row);
              ClickAt(kRideOut[0], kRideOut[1]);
          },
-         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidGroupFull"},
+         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidGroupFull", kWholeScreen},
         {"another rival's raid page, that rival fallen meanwhile: no one to raid",
          [&] {
              ClickAt(kBack[0], kBack[1]);
@@ -228,7 +219,7 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
              Frames(4);
              ClickAt(kRideOut[0], kRideOut[1]);
          },
-         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidNoTarget"},
+         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidNoTarget", kWholeScreen},
         {"two ticked on the first rival: the screen gives way, the hero rides to its house and the two "
          "appear beside the hero",
          [&] {
@@ -246,7 +237,7 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
                     hero->position.Distance2D(raided->GetHomePosition()) < 600.0f &&
                     Distance(*recruits[4], *hero) < 300.0f && Distance(*recruits[5], *hero) < 300.0f;
          },
-         nullptr},
+         nullptr, {}},
     };
     for (const AlongStep& step : steps) {
         SCOPED_TRACE(step.what);
@@ -260,8 +251,18 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
         const TextEvents::Record* notice = Notice(step.notice);
         ASSERT_NE(notice, nullptr) << step.notice;
         Frames(1);
-        EXPECT_TRUE(notice->placed);
-        EXPECT_EQ(CoveredWords(*notice), 0) << "the notice at " << notice->x << ", " << notice->y;
+        ASSERT_TRUE(notice->placed);
+        // What the notice stood on, on its box, once it has faded: the window's dark face only.
+        constexpr float margin = 3.0f;
+        int32_t x0 = std::max(step.window[0], static_cast<int32_t>(notice->x - margin));
+        int32_t y0 = std::max(step.window[1], static_cast<int32_t>(notice->y - margin));
+        int32_t x1 = std::min(step.window[2], static_cast<int32_t>(notice->x + notice->width + margin) + 1);
+        int32_t y1 = std::min(step.window[3], static_cast<int32_t>(notice->y + notice->height + margin) + 1);
+        FramesUntil([&] { return !Notice(step.notice); }, 200);
+        ASSERT_EQ(Notice(step.notice), nullptr);
+        TargaImage under = Screenshot();
+        EXPECT_EQ(x0 < x1 && y0 < y1 ? BrightPixels(under, x0, y0, x1, y1, 150) : 0, 0)
+            << "the notice stood on the window's words or pictures at " << x0 << ", " << y0;
     }
 }
 

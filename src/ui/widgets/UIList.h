@@ -34,6 +34,7 @@ public:
     void Refresh();
     void OnMenuShown(bool /*firstTime*/) override { Refresh(); }
     bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title) override;
+    bool ShowsOtherWords() const override { return !rows.empty() || !emptyText.empty(); }
     void OnAttach() override;
     bool ReadProperty(const std::string& key, TextParser& parser) override;
     UIWidget* NewOfSameKind() const override { return new UIList(); }

@@ -237,6 +237,13 @@ bool UIRelationsMenu::IsCovenantPage(int32_t page) const
     }
 }
 
+void UIRelationsMenu::GetWidgetsOverPage(std::vector<const UIWidget*>& out) const
+{
+    out.clear();
+    if (IsCovenantPage(currentPage))
+        out = {selectedNameWidget.get(), selectedTextWidget.get()};
+}
+
 void UIRelationsMenu::ShowOnlyCurrentPage()
 {
     for (int32_t kind = 0; kind < kPageCount; ++kind) {

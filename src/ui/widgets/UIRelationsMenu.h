@@ -105,6 +105,9 @@ public:
     // notice instead when there is no covenant to raid, nobody ticked or more than a raid takes.
     void StartRaid();
 
+    // The widgets this menu draws over its current page: the chosen covenant's name and
+    // description on the pages about one covenant, none on the others.
+    void GetWidgetsOverPage(std::vector<const UIWidget*>& out) const;
     // The page menu of that kind, made a page of this menu; null when the UI system has none.
     UIMenu* FindPage(int32_t page);
     // A command of this menu's own, which its pages' lines may run; the layout checker asks.
