@@ -146,9 +146,14 @@ void StackWidgetBox(const UIWidget& widget, std::vector<FrameUi::WidgetBox>& out
     // A window's own face (a quarter of the screen or more) is room a notice may stand on: over
     // two open windows there is no other.
     constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
-    bool words = !widget.text.empty() || !widget.displayText.empty() || widget.ShowsOtherWords();
+    if (widget.IsHelpBox() || !widget.IsVisible())
+        return;
+    std::array<float, 4> rows{};
+    if (widget.GetOtherWordsBox(rows))
+        out.push_back({rows, true});
+    bool words = !widget.text.empty() || !widget.displayText.empty();
     bool shows = words || !widget.textureName.empty();
-    if (!shows || widget.IsHelpBox() || !widget.IsVisible() || widget.size[0] * widget.size[1] >= kFaceArea)
+    if (!shows || widget.size[0] * widget.size[1] >= kFaceArea)
         return;
     Vector2 at = widget.GetScreenPosition();
     out.push_back({{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]}, words});

@@ -305,6 +305,22 @@ WString UIList::FitRowText(const std::string& text) const
     return wide + std::u16string(dots);
 }
 
+bool UIList::GetOtherWordsBox(std::array<float, 4>& box) const
+{
+    float height = 0.0f;
+    if (!rows.empty()) {
+        int32_t shown = std::min(static_cast<int32_t>(rows.size()) - GetFirstVisibleRow(), GetVisibleRows());
+        height = static_cast<float>(std::max(shown, 0) * itemHeight);
+    } else if (!emptyText.empty()) {
+        height = MeasureTextW(font, gLocSystem ? gLocSystem->TranslateToWide(emptyText) : NarrowToWide(emptyText)).height;
+    }
+    if (height <= 0.0f)
+        return false;
+    Vector2 at = GetScreenPosition();
+    box = {at.x, at.y, at.x + size[0], at.y + std::min(height, size[1])};
+    return true;
+}
+
 bool UIList::GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title)
 {
     if (scrollBar && scrollBar->IsVisible() && scrollBar->HitTest(static_cast<float>(x), static_cast<float>(y)))

@@ -34,7 +34,8 @@ public:
     void Refresh();
     void OnMenuShown(bool /*firstTime*/) override { Refresh(); }
     bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title) override;
-    bool ShowsOtherWords() const override { return !rows.empty() || !emptyText.empty(); }
+    // The rows in view, or the empty list's words.
+    bool GetOtherWordsBox(std::array<float, 4>& box) const override;
     void OnAttach() override;
     bool ReadProperty(const std::string& key, TextParser& parser) override;
     UIWidget* NewOfSameKind() const override { return new UIList(); }
