@@ -93,6 +93,9 @@ public:
                           float extent[2], float& backgroundAlpha) override;
     void HandleMenuCommand(const std::string& line) override;
     UIWidget* WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes) override;
+    // The current page's widgets; the cards on the main page, the chosen covenant's name and words
+    // on a page about it.
+    void GetDrawnExtras(std::vector<const UIWidget*>& out) const override;
 
     // Every page change goes through it: the local player trades exactly while the trade request
     // or traded-items page is current.
@@ -105,9 +108,6 @@ public:
     // notice instead when there is no covenant to raid, nobody ticked or more than a raid takes.
     void StartRaid();
 
-    // The widgets this menu draws over its current page: the chosen covenant's name and
-    // description on the pages about one covenant, none on the others.
-    void GetWidgetsOverPage(std::vector<const UIWidget*>& out) const;
     // The page menu of that kind, made a page of this menu; null when the UI system has none.
     UIMenu* FindPage(int32_t page);
     // A command of this menu's own, which its pages' lines may run; the layout checker asks.
