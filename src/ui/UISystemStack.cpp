@@ -150,11 +150,12 @@ bool StackIsWindow(const UIMenu& menu)
 }
 
 // Each visible widget that shows a picture or words: the menu's own, those it draws beside its
-// list, and its page's; and the rows a list shows, which are never a backdrop.
+// list, and its page's; and the rows a list shows, which are never a backdrop. The widgets drawn
+// beside the list are gathered into the room kept in extras.
 template <typename Visit>
-void StackForEachShown(const UIMenu& menu, const Visit& visit)
+void StackForEachShown(const UIMenu& menu, std::vector<const UIWidget*>& extras, const Visit& visit)
 {
-    std::vector<const UIWidget*> extras;
+    extras.clear();
     menu.GetDrawnExtras(extras);
     auto offer = [&visit](const UIWidget& widget) {
         if (widget.IsHelpBox() || !widget.IsVisible())
@@ -172,15 +173,15 @@ void StackForEachShown(const UIMenu& menu, const Visit& visit)
     for (const UIWidget* widget : extras)
         offer(*widget);
     if (const UIMenu* page = menu.GetSelectedSubMenu())
-        StackForEachShown(*page, visit);
+        StackForEachShown(*page, extras, visit);
 }
 
-void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
+void StackWidgetBoxes(const UIMenu& menu, std::vector<const UIWidget*>& extras, std::vector<FrameUi::WidgetBox>& out)
 {
     if (StackIsWindow(menu)) {
         // A window is what it shows (the death screen's widgets come and go within its rectangle).
         std::array<float, 4> whole = {640.0f, 480.0f, 0.0f, 0.0f};
-        StackForEachShown(menu, [&whole](const std::array<float, 4>& box, bool) {
+        StackForEachShown(menu, extras, [&whole](const std::array<float, 4>& box, bool) {
             whole = {std::min(whole[0], box[0]), std::min(whole[1], box[1]), std::max(whole[2], box[2]),
                      std::max(whole[3], box[3])};
         });
@@ -188,7 +189,7 @@ void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
             out.push_back({whole, true});
         return;
     }
-    StackForEachShown(menu, [&out](const std::array<float, 4>& box, bool mayBeBackdrop) {
+    StackForEachShown(menu, extras, [&out](const std::array<float, 4>& box, bool mayBeBackdrop) {
         // A backdrop of a quarter of the screen or more is the screen itself, room a notice may
         // stand on.
         constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
@@ -206,7 +207,7 @@ void UISystem::GetWindowBoxes(std::vector<WidgetBox>& out) const
     BuildActiveMenuList(false, boxMenus);
     for (const UIMenu* menu : boxMenus)
         if (menu->IsShown() && menu != helpTopMenu && menu != helpBottomMenu)
-            StackWidgetBoxes(*menu, out);
+            StackWidgetBoxes(*menu, boxExtras, out);
 }
 
 bool UISystem::IsBlockingMenuShown() const
