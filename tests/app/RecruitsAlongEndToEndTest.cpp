@@ -133,7 +133,7 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
     ASSERT_NE(shown, nullptr);
     ClickOn(*shown);
     ASSERT_TRUE(Shown("NpcMenu"));
-    ClickAt(320, 231);
+    ClickAt(320, 90 + 168 + 13);
     FramesUntil([&] { return covenant->IsMember(*townRecruit); });
     ASSERT_TRUE(covenant->IsMember(*townRecruit));
     ASSERT_FALSE(hero->IsInParty(townRecruit)) << "at the house, not in the party";
