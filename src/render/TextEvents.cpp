@@ -361,29 +361,18 @@ float TextEvents::WindowAreaCovered(float x, float y, const Record& record) cons
 // pack open), a notice in the middle of the screen was written across the windows' words, and
 // later on their faces. It goes beside the windows where the screen has room for it, on more
 // lines if need be. Where the windows leave it none it stands on its box over as little of them
-// as it can, at the width that covers the least: on the log it went under the trader's window and
-// was never read.
+// as it can: on the log it went under the trader's window and was never read.
 bool TextEvents::PlaceNotice(Record& record)
 {
     record.placed = true;
     Vector2 centre{record.x + record.width * 0.5f, record.y + record.height * 0.5f};
-    float least = kTextEventsNowhere;
-    float leastRoom = kTextEventsCentredRoom;
     for (float room = kTextEventsCentredRoom; room >= kTextEventsMinRoom; room *= kTextEventsNarrowerStep) {
         WrapNotice(record, room);
-        if (!MoveLeastCovering(record, centre))
-            continue;
-        if (record.windowAreaCovered == 0.0f)
+        if (MoveLeastCovering(record, centre, true))
             return true;
-        if (record.windowAreaCovered < least) {
-            least = record.windowAreaCovered;
-            leastRoom = room;
-        }
     }
-    if (least == kTextEventsNowhere)
-        return false;
-    WrapNotice(record, leastRoom);
-    return MoveLeastCovering(record, centre);
+    WrapNotice(record, kTextEventsCentredRoom);
+    return MoveLeastCovering(record, centre, false);
 }
 
 bool TextEvents::KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken)
@@ -407,7 +396,7 @@ void TextEvents::WrapNotice(Record& record, float room)
     record.height = measured.height;
 }
 
-bool TextEvents::MoveLeastCovering(Record& record, const Vector2& centre) const
+bool TextEvents::MoveLeastCovering(Record& record, const Vector2& centre, bool clearOnly) const
 {
     constexpr float kStep = 8.0f;
     float lastX = 640.0f - kTextEventsEdge - record.width;
@@ -433,7 +422,7 @@ bool TextEvents::MoveLeastCovering(Record& record, const Vector2& centre) const
             }
         }
     }
-    if (least == kTextEventsNowhere)
+    if (least == kTextEventsNowhere || (clearOnly && least > 0.0f))
         return false;
     record.x = best.x;
     record.y = best.y;

@@ -137,15 +137,14 @@ private:
     bool KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken);
     // Moves the notice to the nearest place clear of the open windows and of the words and
     // pictures of a menu that fills the screen, trying it narrower, on more lines, where it does
-    // not fit; where none is clear, over the least of the windows at the width that covers least;
-    // false when it fits nowhere.
+    // not fit; where none is clear, over the least of the windows; false when it fits nowhere.
     bool PlaceNotice(Record& record);
     // The notice's words wrapped at the width, and its size measured again.
     static void WrapNotice(Record& record, float room);
     // Moves the notice to the place nearest the centre where its box covers the least of the
-    // open windows and none of the screen-filling menus' words and pictures (kept in
-    // windowAreaCovered); false when there is none.
-    bool MoveLeastCovering(Record& record, const Vector2& centre) const;
+    // open windows and none of the screen-filling menus' words and pictures; with clearOnly, to
+    // one where it covers nothing at all. False when there is none.
+    bool MoveLeastCovering(Record& record, const Vector2& centre, bool clearOnly) const;
     // The notice, placed nowhere, becomes a line of the log and goes from its own place.
     void NoticeToLog(Record& record, const FrameUi& ui);
     // The area of the open windows the notice's box would cover at (x, y); infinite where it
